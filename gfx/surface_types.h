@@ -1,6 +1,6 @@
 // Small records shared by every part of the drawing layer: points, inclusive rectangles, the
-// 16-bit pixel format, the screen point and vertex records of polygon requests, and the 16.16
-// fixed-point product and quotient that the clippers and the rasterizer share.
+// 16-bit pixel format, and the screen point, colour triple and vertex records of polygon
+// requests.
 #pragma once
 
 #include <cstdint>
@@ -69,21 +69,5 @@ struct GFXPolyVertex {
     std::int32_t b = 0;
     std::int32_t blendLevel = 0;  // read from record 0 only; 1 selects the first level
 };
-
-// 16.16 quotient (a * 65536) / b, truncated toward zero, with a 64-bit intermediate. The result
-// keeps its low 32 bits, as the processor's divide did for in-range answers; a zero divisor
-// gives 0 instead of a fault.
-[[nodiscard]] inline std::int32_t FixedDiv(std::int32_t a, std::int32_t b) {
-    if (b == 0) return 0;
-    const std::int64_t q = (static_cast<std::int64_t>(a) * 65536) / b;
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(q)));
-}
-
-// 16.16 product (a * b) / 65536 rounded toward minus infinity (arithmetic shift).
-[[nodiscard]] inline std::int32_t FixedMul(std::int32_t a, std::int32_t b) {
-    const std::int64_t p = static_cast<std::int64_t>(a) * b;
-    return static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(static_cast<std::uint64_t>(p >> 16)));
-}
 
 }  // namespace gfx
