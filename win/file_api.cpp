@@ -1,0 +1,318 @@
+#include "win/file_api.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace win {
+namespace {
+
+thread_local std::uint32_t theLastError = ERROR_SUCCESS;
+
+// Records a result and tells whether it was a success.
+bool Succeeded(std::uint32_t error) {
+    theLastError = error;
+    return error == ERROR_SUCCESS;
+}
+
+// Open files by handle value. The value is the file's descriptor, which is unique while open.
+std::map<std::int32_t, std::unique_ptr<platform::File>>& TheFiles() {
+    static std::map<std::int32_t, std::unique_ptr<platform::File>> files;
+    return files;
+}
+
+platform::File* Lookup(FileHandle handle) {
+    auto& files = TheFiles();
+    const auto it = files.find(handle.value);
+    if (it == files.end()) {
+        theLastError = ERROR_INVALID_HANDLE;
+        return nullptr;
+    }
+    return it->second.get();
+}
+
+struct Search {
+    std::vector<platform::DirEntry> entries;
+    std::size_t next = 0;
+};
+
+struct Searches {
+    std::map<std::int32_t, Search> open;
+    std::int32_t nextValue = 1;
+};
+
+Searches& TheSearches() {
+    static Searches searches;
+    return searches;
+}
+
+std::uint32_t AttributesOf(const platform::FileInfo& info) {
+    if (info.isDirectory)
+        return FILE_ATTRIBUTE_DIRECTORY | (info.readOnly ? FILE_ATTRIBUTE_READONLY : 0);
+    return info.readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
+}
+
+void Fill(const platform::DirEntry& entry, FindData* data) {
+    data->fileAttributes = AttributesOf(entry.info);
+    data->fileSizeLow = static_cast<std::uint32_t>(entry.info.size);
+    data->fileSizeHigh = static_cast<std::uint32_t>(entry.info.size >> 32);
+    data->fileName = entry.name;
+}
+
+}  // namespace
+
+std::uint32_t GetLastError() {
+    return theLastError;
+}
+void SetLastError(std::uint32_t error) {
+    theLastError = error;
+}
+
+FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t share,
+                      std::uint32_t disposition, std::uint32_t /*attributes*/) {
+    if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING ||
+        (access & ~(GENERIC_READ | GENERIC_WRITE)) != 0) {
+        theLastError = ERROR_INVALID_PARAMETER;
+        return INVALID_HANDLE_VALUE;
+    }
+    std::uint32_t platformAccess = 0;
+    if (access & GENERIC_READ) platformAccess |= platform::kAccessRead;
+    if (access & GENERIC_WRITE) platformAccess |= platform::kAccessWrite;
+    std::uint32_t platformShare = 0;
+    if (share & FILE_SHARE_READ) platformShare |= platform::kShareRead;
+    if (share & FILE_SHARE_WRITE) platformShare |= platform::kShareWrite;
+    if (share & FILE_SHARE_DELETE) platformShare |= platform::kShareDelete;
+
+    auto file = std::make_unique<platform::File>();
+    bool existed = false;
+    if (!Succeeded(file->Open(path, platformAccess, platformShare,
+                              static_cast<platform::Disposition>(disposition), &existed))) {
+        return INVALID_HANDLE_VALUE;
+    }
+    const FileHandle handle(file->Descriptor());
+    TheFiles()[handle.value] = std::move(file);
+    // Creating or opening-or-creating an existing file tells so through the last error.
+    const bool tell = existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS);
+    theLastError = tell ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+    return handle;
+}
+
+bool ReadFile(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t* read) {
+    std::uint32_t done = 0;
+    bool ok = false;
+    if (platform::File* f = Lookup(file)) {
+        ok = Succeeded(f->Read(buffer, count, &done));
+    }
+    if (read != nullptr) *read = done;
+    return ok;
+}
+
+bool WriteFile(FileHandle file, const void* buffer, std::uint32_t count, std::uint32_t* written) {
+    std::uint32_t done = 0;
+    bool ok = false;
+    if (platform::File* f = Lookup(file)) {
+        ok = Succeeded(f->Write(buffer, count, &done));
+    }
+    if (written != nullptr) *written = done;
+    return ok;
+}
+
+std::uint32_t SetFilePointer(FileHandle file, std::int32_t distance, std::int32_t* distanceHigh,
+                             std::uint32_t method) {
+    platform::File* f = Lookup(file);
+    if (f == nullptr) return INVALID_SET_FILE_POINTER;
+    if (method > FILE_END) {
+        theLastError = ERROR_INVALID_PARAMETER;
+        return INVALID_SET_FILE_POINTER;
+    }
+    std::int64_t offset = distance;
+    if (distanceHigh != nullptr) {
+        offset = static_cast<std::int64_t>(
+            (static_cast<std::uint64_t>(static_cast<std::uint32_t>(*distanceHigh)) << 32) |
+            static_cast<std::uint32_t>(distance));
+    }
+    std::int64_t before = 0;
+    if (!Succeeded(f->Seek(0, platform::SeekFrom::kCurrent, &before))) {
+        return INVALID_SET_FILE_POINTER;
+    }
+    std::int64_t position = 0;
+    if (!Succeeded(f->Seek(offset, static_cast<platform::SeekFrom>(method), &position))) {
+        return INVALID_SET_FILE_POINTER;
+    }
+    if (distanceHigh != nullptr) {
+        *distanceHigh = static_cast<std::int32_t>(static_cast<std::uint64_t>(position) >> 32);
+    } else if (position > 0xFFFFFFFFll) {
+        // The position cannot be told in 32 bits: refuse rather than lie, and stay put.
+        std::int64_t ignored = 0;
+        (void)f->Seek(before, platform::SeekFrom::kBegin, &ignored);
+        theLastError = ERROR_INVALID_PARAMETER;
+        return INVALID_SET_FILE_POINTER;
+    }
+    return static_cast<std::uint32_t>(position);
+}
+
+std::uint32_t GetFileSize(FileHandle file, std::uint32_t* sizeHigh) {
+    platform::File* f = Lookup(file);
+    if (f == nullptr) return INVALID_FILE_SIZE;
+    std::uint64_t size = 0;
+    if (!Succeeded(f->Size(&size))) return INVALID_FILE_SIZE;
+    if (sizeHigh != nullptr) *sizeHigh = static_cast<std::uint32_t>(size >> 32);
+    return static_cast<std::uint32_t>(size);
+}
+
+bool FlushFileBuffers(FileHandle file) {
+    platform::File* f = Lookup(file);
+    return f != nullptr && Succeeded(f->Flush());
+}
+
+bool SetEndOfFile(FileHandle file) {
+    platform::File* f = Lookup(file);
+    return f != nullptr && Succeeded(f->Truncate());
+}
+
+bool CloseHandle(FileHandle file) {
+    auto& files = TheFiles();
+    const auto it = files.find(file.value);
+    if (it == files.end()) {
+        theLastError = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    const std::uint32_t error = it->second->Close();
+    files.erase(it);
+    return Succeeded(error);
+}
+
+bool DeleteFile(std::string_view path) {
+    return Succeeded(platform::DeleteFile(path));
+}
+
+bool MoveFileEx(std::string_view existing, std::string_view target, std::uint32_t flags) {
+    return Succeeded(
+        platform::RenameFile(existing, target, (flags & MOVEFILE_REPLACE_EXISTING) != 0));
+}
+
+bool MoveFile(std::string_view existing, std::string_view target) {
+    return MoveFileEx(existing, target, 0);
+}
+
+bool CreateDirectory(std::string_view path) {
+    return Succeeded(platform::CreateDirectory(path));
+}
+
+bool RemoveDirectory(std::string_view path) {
+    return Succeeded(platform::RemoveDirectory(path));
+}
+
+std::uint32_t GetFileAttributes(std::string_view path) {
+    platform::FileInfo info;
+    if (!Succeeded(platform::GetFileInfo(path, &info))) return INVALID_FILE_ATTRIBUTES;
+    return AttributesOf(info);
+}
+
+FindHandle FindFirstFile(std::string_view pattern, FindData* data) {
+    Search search;
+    if (!Succeeded(platform::FindMatches(pattern, &search.entries))) return INVALID_HANDLE_VALUE;
+    Fill(search.entries[0], data);
+    search.next = 1;
+    Searches& searches = TheSearches();
+    const FindHandle handle(searches.nextValue);
+    // Values climb and wrap past the largest; a value still in use is skipped.
+    do {
+        searches.nextValue = searches.nextValue == INT32_MAX ? 1 : searches.nextValue + 1;
+    } while (searches.open.count(searches.nextValue) != 0);
+    searches.open[handle.value] = std::move(search);
+    return handle;
+}
+
+bool FindNextFile(FindHandle search, FindData* data) {
+    auto& open = TheSearches().open;
+    const auto it = open.find(search.value);
+    if (it == open.end()) return Succeeded(ERROR_INVALID_HANDLE);
+    Search& s = it->second;
+    if (s.next >= s.entries.size()) return Succeeded(ERROR_NO_MORE_FILES);
+    Fill(s.entries[s.next++], data);
+    return Succeeded(ERROR_SUCCESS);
+}
+
+bool FindClose(FindHandle search) {
+    auto& open = TheSearches().open;
+    const auto it = open.find(search.value);
+    if (it == open.end()) return Succeeded(ERROR_INVALID_HANDLE);
+    open.erase(it);
+    return Succeeded(ERROR_SUCCESS);
+}
+
+std::uint32_t GetCurrentDirectory(std::uint32_t bufferSize, char* buffer) {
+    const std::string path = platform::CurrentDirectory();
+    if (path.empty()) {
+        theLastError = ERROR_GEN_FAILURE;
+        return 0;
+    }
+    const auto length = static_cast<std::uint32_t>(path.size());
+    if (buffer == nullptr || bufferSize < length + 1) return length + 1;
+    std::memcpy(buffer, path.c_str(), length + 1);
+    theLastError = ERROR_SUCCESS;
+    return length;
+}
+
+std::string GetCurrentDirectory() {
+    return platform::CurrentDirectory();
+}
+
+bool SetCurrentDirectory(std::string_view path) {
+    return Succeeded(platform::SetCurrentDirectory(path));
+}
+
+std::uint32_t GetModuleFileName(char* buffer, std::uint32_t size) {
+    const std::string path = platform::ExecutablePath();
+    if (path.empty()) {
+        theLastError = ERROR_GEN_FAILURE;
+        return 0;
+    }
+    if (buffer == nullptr || size == 0) {
+        theLastError = ERROR_INSUFFICIENT_BUFFER;
+        return 0;
+    }
+    if (path.size() + 1 > size) {
+        std::memcpy(buffer, path.data(), size - 1);
+        buffer[size - 1] = '\0';
+        theLastError = ERROR_INSUFFICIENT_BUFFER;
+        return size;
+    }
+    std::memcpy(buffer, path.c_str(), path.size() + 1);
+    theLastError = ERROR_SUCCESS;
+    return static_cast<std::uint32_t>(path.size());
+}
+
+std::string GetModuleFileName() {
+    return platform::ExecutablePath();
+}
+
+bool FileMapping::Map(FileHandle file) {
+    platform::File* f = Lookup(file);
+    if (f == nullptr) {
+        view_.Unmap();
+        return false;
+    }
+    return Succeeded(view_.Map(*f));
+}
+
+bool FileMapping::Map(std::string_view path) {
+    return Succeeded(view_.MapPath(path));
+}
+
+bool ReplaceFileAtomically(std::string_view path, std::span<const std::uint8_t> bytes) {
+    return Succeeded(platform::ReplaceFileAtomically(path, bytes));
+}
+
+bool ReplaceFileAtomically(std::string_view path, std::string_view bytes) {
+    return Succeeded(platform::ReplaceFileAtomically(path, bytes));
+}
+
+bool ReadWholeFile(std::string_view path, std::string* contents) {
+    return Succeeded(platform::ReadWholeFile(path, contents));
+}
+
+}  // namespace win
