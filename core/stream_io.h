@@ -71,4 +71,13 @@ protected:
     std::int32_t status = kStreamOk;
 };
 
+// Reads exactly `count` bytes: 1 when all arrived, 0 otherwise. A block stream's read that was
+// clipped at the end of its block returns 1 with a smaller count; readers of file formats and
+// layered coders must not take such a read as whole, so they read through this.
+[[nodiscard]] inline int ReadAll(StreamIO& s, std::uint32_t count, void* dst) {
+    if (!s.Read(count, dst)) return 0;
+    if (count != 0 && s.GetStatus() == kStreamEnd && s.GetLastCount() < count) return 0;
+    return 1;
+}
+
 }  // namespace core

@@ -1,0 +1,650 @@
+#include "core/lzh_stream.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace core {
+
+namespace {
+
+constexpr unsigned kRingMask = kLzhRingSize - 1;
+constexpr int kRingBytes = kLzhRingSize + kLzhLookAhead - 1;  // with the mirror tail
+constexpr int kStart = kLzhRingSize - kLzhLookAhead;          // first write position, 4036
+constexpr int kNil = kLzhRingSize;                            // "no node" in the search trees
+constexpr std::uint32_t kSkipPiece = 500;
+
+// The upper 6 bits of a match position go out as a fixed prefix code: 1 code of 3 bits, 3 of
+// 4, 8 of 5, 12 of 6, 24 of 7 and 16 of 8, assigned in increasing order.
+struct PositionCode {
+    std::array<std::uint8_t, 64> code{};  // left-aligned in a byte
+    std::array<std::uint8_t, 64> length{};
+    std::array<std::uint8_t, 256> upper{};  // decoding: leading byte -> upper 6 bits
+    std::array<std::uint8_t, 256> bits{};   // decoding: leading byte -> code length
+};
+
+constexpr PositionCode MakePositionCode() {
+    PositionCode t;
+    constexpr int kCounts[6] = {1, 3, 8, 12, 24, 16};
+    unsigned next = 0;
+    int sym = 0;
+    for (int k = 0; k < 6; ++k) {
+        const int len = 3 + k;
+        for (int i = 0; i < kCounts[k]; ++i, ++sym) {
+            t.code[sym] = static_cast<std::uint8_t>(next);
+            t.length[sym] = static_cast<std::uint8_t>(len);
+            const unsigned span = 1u << (8 - len);
+            for (unsigned j = 0; j < span; ++j) {
+                t.upper[next + j] = static_cast<std::uint8_t>(sym);
+                t.bits[next + j] = static_cast<std::uint8_t>(len);
+            }
+            next += span;
+        }
+    }
+    return t;
+}
+
+constexpr PositionCode kPositionCode = MakePositionCode();
+static_assert(kPositionCode.code[4] == 0x50 && kPositionCode.code[12] == 0x90 &&
+              kPositionCode.code[24] == 0xC0 && kPositionCode.code[63] == 0xFF);
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// LzhCoder
+
+void LzhCoder::Reset(StreamIO* stream) {
+    inner = stream;
+    for (int i = 0; i < kChars; ++i) {
+        freq[i] = 1;
+        child[i] = static_cast<std::uint16_t>(i + kTableSize);
+        parent[i + kTableSize] = static_cast<std::uint16_t>(i);
+    }
+    for (int i = 0, j = kChars; j <= kRoot; i += 2, ++j) {
+        freq[j] = static_cast<std::uint16_t>(freq[i] + freq[i + 1]);
+        child[j] = static_cast<std::uint16_t>(i);
+        parent[i] = parent[i + 1] = static_cast<std::uint16_t>(j);
+    }
+    freq[kTableSize] = 0xFFFF;
+    parent[kRoot] = 0;
+    getBuf = 0;
+    getLen = 0;
+    putBuf = 0;
+    putLen = 0;
+    inputFailed = false;
+    outputFailed = false;
+    outCount = 0;
+}
+
+void LzhCoder::Rebuild() {
+    // Gather the leaves in the first half of the table with their counts halved (rounding up),
+    // then join them pairwise again, keeping the counts in ascending order.
+    int j = 0;
+    for (int i = 0; i < kTableSize; ++i) {
+        if (child[i] >= kTableSize) {
+            freq[j] = static_cast<std::uint16_t>((freq[i] + 1) / 2);
+            child[j] = child[i];
+            ++j;
+        }
+    }
+    for (int i = 0, n = kChars; n < kTableSize; i += 2, ++n) {
+        const unsigned f = static_cast<unsigned>(freq[i]) + freq[i + 1];
+        freq[n] = static_cast<std::uint16_t>(f);
+        int k = n - 1;
+        while (f < freq[k])
+            --k;
+        ++k;
+        const std::size_t moved = static_cast<std::size_t>(n - k) * sizeof(std::uint16_t);
+        std::memmove(&freq[k + 1], &freq[k], moved);
+        freq[k] = static_cast<std::uint16_t>(f);
+        std::memmove(&child[k + 1], &child[k], moved);
+        child[k] = static_cast<std::uint16_t>(i);
+    }
+    for (int i = 0; i < kTableSize; ++i) {
+        const unsigned k = child[i];
+        if (k >= kTableSize) {
+            parent[k] = static_cast<std::uint16_t>(i);
+        } else {
+            parent[k] = parent[k + 1] = static_cast<std::uint16_t>(i);
+        }
+    }
+}
+
+void LzhCoder::Update(unsigned c) {
+    if (freq[kRoot] == kMaxFreq) Rebuild();
+    unsigned node = parent[c + kTableSize];
+    do {
+        const unsigned k = ++freq[node];
+        // Keep the counts in ascending order: swap the node with the last one it now exceeds.
+        unsigned l = node + 1;
+        if (k > freq[l]) {
+            while (k > freq[++l]) {
+            }
+            --l;
+            freq[node] = freq[l];
+            freq[l] = static_cast<std::uint16_t>(k);
+
+            const unsigned i = child[node];
+            parent[i] = static_cast<std::uint16_t>(l);
+            if (i < kTableSize) parent[i + 1] = static_cast<std::uint16_t>(l);
+
+            const unsigned j = child[l];
+            child[l] = static_cast<std::uint16_t>(i);
+            parent[j] = static_cast<std::uint16_t>(node);
+            if (j < kTableSize) parent[j + 1] = static_cast<std::uint16_t>(node);
+            child[node] = static_cast<std::uint16_t>(j);
+
+            node = l;
+        }
+        node = parent[node];
+    } while (node != 0);
+}
+
+void LzhCoder::PutByte(std::uint8_t b) {
+    out[outCount++] = b;
+    if (outCount == sizeof out) FlushOutput();
+}
+
+int LzhCoder::FlushOutput() {
+    if (outCount == 0) return outputFailed ? 0 : 1;
+    if (!inner || !inner->Write(outCount, out)) outputFailed = true;
+    outCount = 0;
+    return outputFailed ? 0 : 1;
+}
+
+// `code` holds `length` (at most 16) bits left-aligned in 16 bits.
+void LzhCoder::PutCode(int length, unsigned code) {
+    putBuf = static_cast<std::uint16_t>(putBuf | (code >> putLen));
+    putLen = static_cast<std::uint8_t>(putLen + length);
+    if (putLen >= 8) {
+        PutByte(static_cast<std::uint8_t>(putBuf >> 8));
+        putLen = static_cast<std::uint8_t>(putLen - 8);
+        if (putLen >= 8) {
+            PutByte(static_cast<std::uint8_t>(putBuf));
+            putLen = static_cast<std::uint8_t>(putLen - 8);
+            putBuf = static_cast<std::uint16_t>(code << (length - putLen));
+        } else {
+            putBuf = static_cast<std::uint16_t>(putBuf << 8);
+        }
+    }
+}
+
+void LzhCoder::EncodeChar(unsigned c) {
+    // Walk from the leaf to the root; an odd node is the larger of two brothers (bit 1). Codes
+    // of rarely used symbols can grow past 16 bits, so the path is gathered in 32 bits.
+    std::uint32_t code = 0;
+    int length = 0;
+    unsigned k = parent[c + kTableSize];
+    do {
+        code >>= 1;
+        if (k & 1) code |= 0x80000000u;
+        ++length;
+        k = parent[k];
+    } while (k != kRoot);
+    if (length <= 16) {
+        PutCode(length, code >> 16);
+    } else {
+        PutCode(16, code >> 16);
+        PutCode(length - 16, code & 0xFFFFu);
+    }
+    Update(c);
+}
+
+void LzhCoder::EncodePosition(unsigned pos) {
+    const unsigned upper = pos >> 6;
+    PutCode(kPositionCode.length[upper], static_cast<unsigned>(kPositionCode.code[upper]) << 8);
+    PutCode(6, (pos & 0x3F) << 10);
+}
+
+int LzhCoder::EncodeEnd() {
+    if (putLen) PutByte(static_cast<std::uint8_t>(putBuf >> 8));
+    putBuf = 0;
+    putLen = 0;
+    PutByte(0);
+    return FlushOutput();
+}
+
+void LzhCoder::FillBits() {
+    while (getLen <= 8) {
+        std::uint8_t b = 0;
+        if (!inner || !ReadAll(*inner, 1, &b)) {
+            b = 0;
+            inputFailed = true;
+        }
+        getBuf = static_cast<std::uint16_t>(getBuf | (b << (8 - getLen)));
+        getLen = static_cast<std::uint8_t>(getLen + 8);
+    }
+}
+
+unsigned LzhCoder::GetBit() {
+    FillBits();
+    const unsigned bit = getBuf >> 15;
+    getBuf = static_cast<std::uint16_t>(getBuf << 1);
+    --getLen;
+    return bit;
+}
+
+unsigned LzhCoder::GetByte() {
+    FillBits();
+    const unsigned byte = getBuf >> 8;
+    getBuf = static_cast<std::uint16_t>(getBuf << 8);
+    getLen = static_cast<std::uint8_t>(getLen - 8);
+    return byte;
+}
+
+unsigned LzhCoder::DecodeChar() {
+    unsigned c = child[kRoot];
+    while (c < kTableSize)
+        c = child[c + GetBit()];
+    c -= kTableSize;
+    Update(c);
+    return c;
+}
+
+unsigned LzhCoder::DecodePosition() {
+    unsigned i = GetByte();
+    const unsigned upper = static_cast<unsigned>(kPositionCode.upper[i]) << 6;
+    // The leading byte held the prefix and the first of the 6 plain bits; fetch the rest.
+    for (int j = kPositionCode.bits[i] - 2; j > 0; --j)
+        i = (i << 1) + GetBit();
+    return upper | (i & 0x3F);
+}
+
+// ---------------------------------------------------------------------------------------------
+// LZHWStream
+
+// The ring with its mirror tail (the first 59 bytes repeated past the end, so that comparisons
+// run past the end without wrapping) and the binary search trees over its strings: one tree
+// per first byte, roots at kNil + 1 + byte.
+struct LZHWStream::Search {
+    std::uint8_t ring[kRingBytes];
+    std::int16_t left[kLzhRingSize + 1];
+    std::int16_t right[kLzhRingSize + 257];
+    std::int16_t up[kLzhRingSize + 1];
+    int s = 0;  // oldest position, next to be replaced
+    int r = 0;  // current position
+    int matchPosition = 0;
+    int matchLength = 0;
+
+    void Reset() {
+        std::memset(ring, ' ', kStart);
+        std::memset(ring + kStart, 0, kRingBytes - kStart);
+        for (int i = kLzhRingSize + 1; i <= kLzhRingSize + 256; ++i)
+            right[i] = kNil;
+        for (int i = 0; i < kLzhRingSize; ++i)
+            up[i] = kNil;
+        s = 0;
+        r = kStart;
+        matchPosition = 0;
+        matchLength = 0;
+    }
+
+    // Inserts the string at `pos` and records the longest match among the strings already
+    // there (the nearest one among equals). A string equal in all 60 bytes replaces the old one.
+    void Insert(int pos) {
+        int cmp = 1;
+        const std::uint8_t* key = &ring[pos];
+        int p = kLzhRingSize + 1 + key[0];
+        right[pos] = left[pos] = kNil;
+        matchLength = 0;
+        for (;;) {
+            if (cmp >= 0) {
+                if (right[p] != kNil) {
+                    p = right[p];
+                } else {
+                    right[p] = static_cast<std::int16_t>(pos);
+                    up[pos] = static_cast<std::int16_t>(p);
+                    return;
+                }
+            } else {
+                if (left[p] != kNil) {
+                    p = left[p];
+                } else {
+                    left[p] = static_cast<std::int16_t>(pos);
+                    up[pos] = static_cast<std::int16_t>(p);
+                    return;
+                }
+            }
+            int i = 1;
+            for (; i < kLzhLookAhead; ++i) {
+                cmp = key[i] - ring[p + i];
+                if (cmp != 0) break;
+            }
+            if (i > kLzhThreshold) {
+                const int distance = static_cast<int>((pos - p) & kRingMask) - 1;
+                if (i > matchLength) {
+                    matchPosition = distance;
+                    matchLength = i;
+                    if (matchLength >= kLzhLookAhead) break;
+                }
+                if (i == matchLength && distance < matchPosition) matchPosition = distance;
+            }
+        }
+        up[pos] = up[p];
+        left[pos] = left[p];
+        right[pos] = right[p];
+        up[left[p]] = static_cast<std::int16_t>(pos);
+        up[right[p]] = static_cast<std::int16_t>(pos);
+        if (right[up[p]] == p) {
+            right[up[p]] = static_cast<std::int16_t>(pos);
+        } else {
+            left[up[p]] = static_cast<std::int16_t>(pos);
+        }
+        up[p] = kNil;
+    }
+
+    void Delete(int p) {
+        if (up[p] == kNil) return;
+        int q;
+        if (right[p] == kNil) {
+            q = left[p];
+        } else if (left[p] == kNil) {
+            q = right[p];
+        } else {
+            q = left[p];
+            if (right[q] != kNil) {
+                do {
+                    q = right[q];
+                } while (right[q] != kNil);
+                right[up[q]] = left[q];
+                up[left[q]] = up[q];
+                left[q] = left[p];
+                up[left[p]] = static_cast<std::int16_t>(q);
+            }
+            right[q] = right[p];
+            up[right[p]] = static_cast<std::int16_t>(q);
+        }
+        up[q] = up[p];
+        if (right[up[p]] == p) {
+            right[up[p]] = static_cast<std::int16_t>(q);
+        } else {
+            left[up[p]] = static_cast<std::int16_t>(q);
+        }
+        up[p] = kNil;
+    }
+};
+
+LZHWStream::LZHWStream() : coder(std::make_unique<LzhCoder>()), search(std::make_unique<Search>()) {
+    status = kStreamNoSource;
+}
+
+LZHWStream::LZHWStream(StreamIO* in) : LZHWStream() {
+    Open(in);
+}
+
+LZHWStream::~LZHWStream() {
+    LZHWStream::Close();
+}
+
+void LZHWStream::Open(StreamIO* in) {
+    Close();
+    inner = in;
+    coder->Reset(in);
+    search->Reset();
+    lookAhead = 0;
+    started = false;
+    tokenLength = 0;
+    tokenConsumed = 0;
+    position = 0;
+    status = in ? in->GetStatus() : kStreamNoSource;
+}
+
+std::uint32_t LZHWStream::GetPosition() {
+    return status == kStreamNoSource ? 0 : position;
+}
+
+int LZHWStream::SetPosition(std::int32_t pos) {
+    if (pos >= 0 && static_cast<std::uint32_t>(pos) == position && status != kStreamNoSource)
+        return 1;
+    if (status != kStreamNoSource) status = kStreamNotAllowed;
+    return 0;
+}
+
+std::uint32_t LZHWStream::GetCapability(std::uint32_t kind) {
+    switch (kind) {
+        case kCapType:
+            return kStreamTypeLZHW;
+        case kCapWritable:
+        case kCapLayered:
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+void LZHWStream::StartUp() {
+    // The strings ending just before the first byte (all spaces but the tail) go in first, so
+    // that a start of spaces finds matches at once.
+    Search& t = *search;
+    for (int i = 1; i <= kLzhLookAhead; ++i)
+        t.Insert(t.r - i);
+    t.Insert(t.r);
+    started = true;
+}
+
+void LZHWStream::EmitToken() {
+    Search& t = *search;
+    if (t.matchLength > lookAhead) t.matchLength = lookAhead;
+    if (t.matchLength <= kLzhThreshold) {
+        t.matchLength = 1;
+        coder->EncodeChar(t.ring[t.r]);
+    } else {
+        coder->EncodeChar(static_cast<unsigned>(255 - kLzhThreshold + t.matchLength));
+        coder->EncodePosition(static_cast<unsigned>(t.matchPosition));
+    }
+    tokenLength = t.matchLength;
+    tokenConsumed = 0;
+}
+
+void LZHWStream::Consume(std::uint8_t c) {
+    Search& t = *search;
+    t.Delete(t.s);
+    t.ring[t.s] = c;
+    if (t.s < kLzhLookAhead - 1) t.ring[t.s + kLzhRingSize] = c;
+    t.s = (t.s + 1) & static_cast<int>(kRingMask);
+    t.r = (t.r + 1) & static_cast<int>(kRingMask);
+    t.Insert(t.r);
+    ++tokenConsumed;
+}
+
+void LZHWStream::ConsumeTail() {
+    Search& t = *search;
+    t.Delete(t.s);
+    t.s = (t.s + 1) & static_cast<int>(kRingMask);
+    t.r = (t.r + 1) & static_cast<int>(kRingMask);
+    if (--lookAhead) t.Insert(t.r);
+    ++tokenConsumed;
+}
+
+int LZHWStream::OutputStatus() {
+    if (!coder->OutputFailed()) return 1;
+    const std::int32_t innerStatus = inner ? inner->GetStatus() : kStreamNoSource;
+    status = innerStatus == kStreamOk ? kStreamIOError : innerStatus;
+    return 0;
+}
+
+int LZHWStream::Write(std::uint32_t count, const void* src) {
+    if (status != kStreamOk) return 0;
+    if (count == 0) return 1;
+    const auto* p = static_cast<const std::uint8_t*>(src);
+    const auto* const end = p + count;
+    Search& t = *search;
+    while (p < end && !started) {
+        t.ring[t.r + lookAhead] = *p++;
+        ++lookAhead;
+        ++position;
+        if (lookAhead == kLzhLookAhead) StartUp();
+    }
+    while (p < end) {
+        if (tokenConsumed == tokenLength) EmitToken();
+        Consume(*p++);
+        ++position;
+    }
+    if (!OutputStatus()) return 0;
+    lastCount = count;
+    return 1;
+}
+
+int LZHWStream::Flush() {
+    if (status == kStreamNoSource) return 0;
+    if (lookAhead > 0) {
+        if (!started) StartUp();
+        while (tokenConsumed < tokenLength)
+            ConsumeTail();
+        while (lookAhead > 0) {
+            EmitToken();
+            while (tokenConsumed < tokenLength)
+                ConsumeTail();
+        }
+    }
+    coder->EncodeEnd();
+    const int ok = OutputStatus();
+    inner = nullptr;
+    coder->Reset(nullptr);
+    status = kStreamNoSource;
+    return ok;
+}
+
+int LZHWStream::Read(std::uint32_t, void*) {
+    if (status != kStreamNoSource) status = kStreamNotAllowed;
+    return 0;
+}
+
+void LZHWStream::Close() {
+    if (!inner) return;
+    Flush();
+}
+
+// ---------------------------------------------------------------------------------------------
+// LZHRStream
+
+LZHRStream::LZHRStream()
+    : coder(std::make_unique<LzhCoder>()), ring(std::make_unique<std::uint8_t[]>(kRingBytes)) {
+    status = kStreamNoSource;
+}
+
+LZHRStream::LZHRStream(StreamIO* in) : LZHRStream() {
+    Open(in);
+}
+
+LZHRStream::~LZHRStream() {
+    LZHRStream::Close();
+}
+
+void LZHRStream::Restart() {
+    coder->Reset(inner);
+    std::memset(ring.get(), ' ', kStart);
+    std::memset(ring.get() + kStart, 0, kRingBytes - kStart);
+    r = kStart;
+    matchPos = 0;
+    matchLeft = 0;
+    position = 0;
+}
+
+void LZHRStream::Open(StreamIO* in) {
+    Close();
+    inner = in;
+    Restart();
+    status = in ? in->GetStatus() : kStreamNoSource;
+}
+
+std::uint32_t LZHRStream::GetPosition() {
+    return status == kStreamNoSource ? 0 : position;
+}
+
+std::uint32_t LZHRStream::GetCapability(std::uint32_t kind) {
+    switch (kind) {
+        case kCapType:
+            return kStreamTypeLZHR;
+        case kCapReadable:
+        case kCapPositionable:
+        case kCapLayered:
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+int LZHRStream::Flush() {
+    return status == kStreamNoSource ? 0 : 1;
+}
+
+int LZHRStream::Write(std::uint32_t, const void*) {
+    if (status != kStreamNoSource) status = kStreamNotAllowed;
+    return 0;
+}
+
+int LZHRStream::Read(std::uint32_t count, void* dst) {
+    if (status != kStreamOk || !inner) return 0;
+    if (coder->InputFailed()) {
+        // The previous read ran past the end of the code and was given zero bits.
+        const std::int32_t innerStatus = inner->GetStatus();
+        status = innerStatus == kStreamOk ? kStreamEnd : innerStatus;
+        return 0;
+    }
+    if (count == 0) return 1;
+    auto* out = static_cast<std::uint8_t*>(dst);
+    auto* const end = out + count;
+    std::uint8_t* const buf = ring.get();
+    while (out < end) {
+        if (matchLeft == 0) {
+            const unsigned c = coder->DecodeChar();
+            if (c < 256) {
+                *out++ = static_cast<std::uint8_t>(c);
+                buf[r] = static_cast<std::uint8_t>(c);
+                r = (r + 1) & kRingMask;
+                continue;
+            }
+            matchPos = (r - coder->DecodePosition() - 1) & kRingMask;
+            matchLeft = c - 255 + kLzhThreshold;
+        }
+        // Byte by byte: a match may overlap the bytes it is writing.
+        while (matchLeft > 0 && out < end) {
+            const std::uint8_t b = buf[matchPos];
+            matchPos = (matchPos + 1) & kRingMask;
+            --matchLeft;
+            *out++ = b;
+            buf[r] = b;
+            r = (r + 1) & kRingMask;
+        }
+    }
+    position += count;
+    lastCount = count;
+    return 1;
+}
+
+int LZHRStream::SetPosition(std::int32_t pos) {
+    if (status == kStreamNoSource || !inner) return 0;
+    if (status == kStreamEnd) status = kStreamOk;
+    if (pos < 0) {
+        status = kStreamNotAllowed;
+        return 0;
+    }
+    const std::uint32_t target = static_cast<std::uint32_t>(pos);
+    if (target < position) {
+        if (!inner->SetPosition(0)) {
+            const std::int32_t innerStatus = inner->GetStatus();
+            status = innerStatus == kStreamOk ? kStreamIOError : innerStatus;
+            return 0;
+        }
+        Restart();
+        status = kStreamOk;
+    }
+    if (status != kStreamOk) return 0;
+    std::uint8_t scrap[kSkipPiece];
+    int result = 1;
+    while (position < target) {
+        const std::uint32_t gap = target - position;
+        result = Read(gap < kSkipPiece ? gap : kSkipPiece, scrap);
+        if (!result) break;
+    }
+    return result;
+}
+
+void LZHRStream::Close() {
+    if (!inner) return;
+    inner = nullptr;
+    status = kStreamNoSource;
+}
+
+}  // namespace core
