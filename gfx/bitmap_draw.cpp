@@ -1,0 +1,195 @@
+#include "gfx/bitmap_draw.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "gfx/palette.h"
+#include "gfx/raster/blit_loops.h"
+
+namespace gfx {
+
+namespace {
+
+enum class Treatment { kNone, kOpaque, kKey, kTranslucent };
+
+// How a bitmap of drawing mode `mode` goes onto `surface`; `rows` receives the translucency rows.
+Treatment ChooseTreatment(const GFXSurface& surface, std::uint32_t mode, GFXTranslucentRows* rows) {
+    if (mode == kBitmapTransparent) return Treatment::kKey;
+    if (mode != 4 && mode != 5) return Treatment::kOpaque;
+    const GFXPalette* p = surface.palette;
+    if (p == nullptr || surface.bitsPerPixel != 8) return Treatment::kKey;
+    if (p->translucentLast - p->translucentLevel == 1) return Treatment::kNone;
+    if (p->translucentLevel == 0 || p->translucentTable == nullptr) return Treatment::kKey;
+    // One level's rows must lie inside the table; a level beyond it draws transparent.
+    const std::int64_t level = p->translucentLevel;
+    const std::int64_t levels = p->translucentLevels;
+    if (level < 1 || levels < 1 || level * levels * 256 > p->TranslucentTableSize())
+        return Treatment::kKey;
+    rows->rows = p->translucentTable + (level - 1) * levels * 256;
+    rows->first = p->translucentFirst;
+    rows->levels = p->translucentLevels;
+    return Treatment::kTranslucent;
+}
+
+// Whole and carried steps of the DDA after k destination pixels of S over D.
+std::int64_t DdaPosition(std::int64_t k, std::int32_t s, std::int32_t d) {
+    const std::int64_t whole = s / d;
+    const std::uint64_t frac =
+        (static_cast<std::uint64_t>(s % d) << 32) / static_cast<std::uint64_t>(d);
+    return k * whole + static_cast<std::int64_t>((static_cast<std::uint64_t>(k) * frac) >> 32);
+}
+
+}  // namespace
+
+int SurfaceClipBox(const GFXSurface& s, GFXRect* out) {
+    GFXRect c{0, 0, s.width - 1, s.height - 1};
+    if (s.flags & kSurfaceClipRect) {
+        c.left = std::max(c.left, s.clipRect.left);
+        c.top = std::max(c.top, s.clipRect.top);
+        c.right = std::min(c.right, s.clipRect.right);
+        c.bottom = std::min(c.bottom, s.clipRect.bottom);
+    }
+    *out = c;
+    return (c.left <= c.right && c.top <= c.bottom) ? 1 : 0;
+}
+
+void SoftDrawBitmap(GFXSurface* s, const GFXBitmap* b, GFXPoint at, std::uint32_t mirror) {
+    if (b == nullptr) return;
+    SoftDrawBitmapPart(s, b, {0, 0, b->width - 1, std::abs(b->height) - 1}, at, mirror);
+}
+
+void SoftDrawBitmapPart(GFXSurface* s, const GFXBitmap* b, const GFXRect& source, GFXPoint at,
+                        std::uint32_t mirror) {
+    if (s == nullptr || b == nullptr || b->pixels == nullptr || b->bitsPerPixel != 8) return;
+    GFXRect dst{at.x, at.y, at.x + (source.right - source.left),
+                at.y + (source.bottom - source.top)};
+    s->drawnRect = dst;
+    GFXSurfaceLock lock(*s);
+    if (!lock.Ok() || s->pixels == nullptr) return;
+    GFXRect clip;
+    if (!SurfaceClipBox(*s, &clip)) return;
+    GFXRect src = source;
+    const std::int32_t bh = std::abs(b->height);
+    if (!ClipBlitToBitmap(&src, {0, 0, b->width - 1, bh - 1}, &dst, clip)) return;
+    if (dst.left > dst.right || dst.top > dst.bottom) return;
+
+    const std::int32_t w = src.right - src.left + 1;
+    const std::int32_t h = src.bottom - src.top + 1;
+    const std::int32_t sx = (mirror & kMirrorX) ? b->width - 1 - src.left : src.left;
+    const std::int32_t sy = (mirror & kMirrorY) ? bh - 1 - src.top : src.top;
+    const std::uint8_t* sp = b->pixels + static_cast<std::ptrdiff_t>(sy) * b->stride + sx;
+    std::int32_t srcAdv = 0;
+    switch (mirror & 3) {
+        case 0:
+            srcAdv = b->stride - w;
+            break;
+        case 1:
+            srcAdv = b->stride + w;
+            break;
+        case 2:
+            srcAdv = -(b->stride + w);
+            break;
+        default:
+            srcAdv = w - b->stride;
+            break;
+    }
+    const std::uint32_t loopFlags = (mirror & kMirrorX) ? kBlitMirror : 0;
+    const std::int32_t bytes = s->bitsPerPixel / 8;
+    std::uint8_t* dp = s->pixels + static_cast<std::ptrdiff_t>(dst.top) * s->stride +
+                       static_cast<std::ptrdiff_t>(dst.left) * bytes;
+    const std::int32_t dstAdv = s->stride - w * bytes;
+
+    GFXTranslucentRows rows;
+    const Treatment t = ChooseTreatment(*s, b->DrawMode(), &rows);
+    if (t == Treatment::kNone) return;
+    if (s->bitsPerPixel == 16) {
+        // 16-bit surfaces show palette indices through the palette's 16-bit colour words.
+        if (s->palette == nullptr || s->palette->colors16 == nullptr) return;
+        if (t == Treatment::kOpaque) {
+            BlitCopy16(dp, sp, w, h, srcAdv, dstAdv, loopFlags, s->palette->colors16);
+        } else {
+            BlitKey16(dp, sp, w, h, srcAdv, dstAdv, loopFlags, s->palette->colors16);
+        }
+        return;
+    }
+    if (s->bitsPerPixel != 8) return;
+    switch (t) {
+        case Treatment::kOpaque:
+            BlitCopy(dp, sp, w, h, srcAdv, dstAdv, loopFlags);
+            break;
+        case Treatment::kKey:
+            BlitKey(dp, sp, w, h, srcAdv, dstAdv, loopFlags);
+            break;
+        case Treatment::kTranslucent:
+            BlitTranslucent(dp, sp, w, h, srcAdv, dstAdv, loopFlags, rows);
+            break;
+        case Treatment::kNone:
+            break;
+    }
+}
+
+void SoftDrawBitmapScaled(GFXSurface* s, const GFXBitmap* b, GFXPoint at, GFXSize size,
+                          std::uint32_t mirror) {
+    if (s == nullptr || b == nullptr || b->pixels == nullptr || b->bitsPerPixel != 8) return;
+    if (size.w <= 0 || size.h <= 0 || b->width <= 0 || b->height == 0) return;
+    const std::int64_t right = static_cast<std::int64_t>(at.x) + size.w - 1;
+    const std::int64_t bottom = static_cast<std::int64_t>(at.y) + size.h - 1;
+    if (right > INT32_MAX || bottom > INT32_MAX) return;
+    s->drawnRect = {at.x, at.y, static_cast<std::int32_t>(right),
+                    static_cast<std::int32_t>(bottom)};
+    GFXSurfaceLock lock(*s);
+    if (!lock.Ok() || s->pixels == nullptr || s->bitsPerPixel != 8) return;
+    GFXRect clip;
+    if (!SurfaceClipBox(*s, &clip)) return;
+    GFXRect v = s->drawnRect;
+    v.left = std::max(v.left, clip.left);
+    v.top = std::max(v.top, clip.top);
+    v.right = std::min(v.right, clip.right);
+    v.bottom = std::min(v.bottom, clip.bottom);
+    if (v.left > v.right || v.top > v.bottom) return;
+
+    // The source is walked forward from the pixel shown first; a mirrored axis is drawn from
+    // its far end backwards instead, so both directions share one analysis.
+    const std::int32_t srcW = b->width;
+    const std::int32_t srcH = std::abs(b->height);
+    const std::int64_t skipX = (mirror & kMirrorX) ? right - v.right : v.left - at.x;
+    const std::int64_t skipY = (mirror & kMirrorY) ? bottom - v.bottom : v.top - at.y;
+    const std::int64_t col = DdaPosition(skipX, srcW, size.w);
+    const std::int64_t row = DdaPosition(skipY, srcH, size.h);
+    if (col >= srcW || row >= srcH) return;
+
+    GFXStretchArgs a;
+    a.src = b->pixels + row * b->stride + col;
+    a.srcStride = b->stride;
+    a.srcWidth = srcW;
+    a.srcHeight = srcH;
+    a.fullWidth = size.w;
+    a.fullHeight = size.h;
+    a.skipCols = static_cast<std::int32_t>(skipX);
+    a.skipRows = static_cast<std::int32_t>(skipY);
+    a.drawnWidth = v.right - v.left + 1;
+    a.drawnHeight = v.bottom - v.top + 1;
+    a.mirror = (mirror & kMirrorX) != 0;
+    const std::int32_t dstRow = (mirror & kMirrorY) ? v.bottom : v.top;
+    const std::int32_t dstCol = (mirror & kMirrorX) ? v.right : v.left;
+    a.dst = s->pixels + static_cast<std::ptrdiff_t>(dstRow) * s->stride + dstCol;
+    const std::int32_t rowStep = (mirror & kMirrorY) ? -s->stride : s->stride;
+    a.dstAdvance = a.mirror ? rowStep + a.drawnWidth : rowStep - a.drawnWidth;
+
+    GFXTranslucentRows rows;
+    switch (ChooseTreatment(*s, b->DrawMode(), &rows)) {
+        case Treatment::kOpaque:
+            StretchCopy(a);
+            break;
+        case Treatment::kKey:
+            StretchKey(a);
+            break;
+        case Treatment::kTranslucent:
+            StretchTranslucent(a, rows);
+            break;
+        case Treatment::kNone:
+            break;
+    }
+}
+
+}  // namespace gfx

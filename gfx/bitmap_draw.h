@@ -1,0 +1,32 @@
+// The bitmap entries of the clip-rectangle draw table: a whole bitmap, a part of one, or a
+// scaled one put onto a surface in the bitmap's drawing mode (opaque, transparent or
+// translucent through the surface palette), mirrored on request. Each entry records the
+// primitive's rectangle in the surface's drawnRect, clips the source to the bitmap and the
+// destination to the surface (and to clipRect when the surface's clip flag is set), and hands
+// the rows to the copy loops. The entries take their own lock bracket, so they work inside or
+// outside one.
+#pragma once
+
+#include <cstdint>
+
+#include "gfx/bitmap.h"
+#include "gfx/surface.h"
+
+namespace gfx {
+
+// Mirror flags: bit 0 left to right, bit 1 top to bottom.
+inline constexpr std::uint32_t kMirrorX = 0x01;
+inline constexpr std::uint32_t kMirrorY = 0x02;
+
+void SoftDrawBitmap(GFXSurface* surface, const GFXBitmap* bitmap, GFXPoint at,
+                    std::uint32_t mirror);
+void SoftDrawBitmapPart(GFXSurface* surface, const GFXBitmap* bitmap, const GFXRect& source,
+                        GFXPoint at, std::uint32_t mirror);
+void SoftDrawBitmapScaled(GFXSurface* surface, const GFXBitmap* bitmap, GFXPoint at, GFXSize size,
+                          std::uint32_t mirror);
+
+// The rectangle every primitive on `surface` is held to: its own bounds, and clipRect as well
+// when the clip flag is set. Answers 0 when nothing of the surface is left.
+int SurfaceClipBox(const GFXSurface& surface, GFXRect* out);
+
+}  // namespace gfx

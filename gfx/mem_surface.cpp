@@ -1,0 +1,120 @@
+#include "gfx/mem_surface.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "gfx/bitmap_draw.h"
+#include "gfx/palette.h"
+
+namespace gfx {
+
+const GFXDrawTable* theMemSurfaceDrawTable = nullptr;
+
+void CopyPaletteEntries(GFXPalette* into, const GFXPalette* from, std::int32_t first,
+                        std::int32_t count) {
+    if (into == nullptr || from == nullptr || into == from) return;
+    const std::int32_t lo = std::clamp(first, 0, 256);
+    const std::int32_t hi = std::clamp(first + std::max(count, 0), 0, 256);
+    std::copy(from->entries + lo, from->entries + hi, into->entries + lo);
+}
+
+GFXMemSurface::GFXMemSurface() {
+    kind = kSurfaceKindMemory;
+}
+
+GFXMemSurface::~GFXMemSurface() = default;
+
+void GFXMemSurface::UseBitmap(GFXBitmap* b) {
+    bitmap = b;
+    width = b != nullptr ? b->width : 0;
+    height = b != nullptr ? std::abs(b->height) : 0;
+    bitsPerPixel = b != nullptr ? b->bitsPerPixel : 0;
+    clipRect = {0, 0, width - 1, height - 1};
+}
+
+std::unique_ptr<GFXMemSurface> GFXMemSurface::CreateForBitmap(GFXBitmap* b) {
+    if (b == nullptr) return nullptr;
+    auto s = std::make_unique<GFXMemSurface>();
+    s->UseBitmap(b);
+    s->displayed = 0;
+    return s;
+}
+
+std::unique_ptr<GFXMemSurface> GFXMemSurface::Create(std::int32_t w, std::int32_t h,
+                                                     std::int32_t bpp) {
+    std::unique_ptr<GFXBitmap> b = GFXBitmap::Create(w, h, bpp);
+    if (!b) return nullptr;
+    auto s = CreateForBitmap(b.get());
+    s->ownedBitmap = std::move(b);
+    return s;
+}
+
+void GFXMemSurface::SetBitmap(GFXBitmap* newBitmap) {
+    ownedBitmap.reset();
+    UseBitmap(newBitmap);
+}
+
+const GFXDrawTable* GFXMemSurface::SetDrawTable(const GFXDrawTable* table) {
+    const GFXDrawTable* old = theMemSurfaceDrawTable;
+    theMemSurfaceDrawTable = table;
+    return old;
+}
+
+void GFXMemSurface::SetPalette(GFXPalette* newPalette, std::int32_t first, std::int32_t count,
+                               std::uint32_t /*unused*/) {
+    if (first == 0 && count == 256) {
+        palette = newPalette;
+        return;
+    }
+    // A partial change goes into the palette the surface already holds.
+    CopyPaletteEntries(palette, newPalette, first, count);
+}
+
+void GFXMemSurface::SetPaletteDeferred(GFXPalette* newPalette, std::int32_t first,
+                                       std::int32_t count, std::uint32_t unused) {
+    SetPalette(newPalette, first, count, unused);
+}
+
+int GFXMemSurface::Lock() {
+    if (bitmap == nullptr || bitmap->pixels == nullptr) return 0;
+    pixels = bitmap->pixels;
+    stride = bitmap->stride;
+    return 1;
+}
+
+void GFXMemSurface::Unlock() {
+    pixels = nullptr;
+    stride = 0;
+}
+
+const GFXDrawTable* GFXMemSurface::GetDrawTable() {
+    return theMemSurfaceDrawTable;
+}
+
+int GFXMemSurface::GetPixelFormat(GFXPixelFormat* /*out*/) {
+    return 0;
+}
+
+void GFXMemSurface::Blit(GFXSurface* source, const GFXRect& sourceRect, GFXPoint dest) {
+    if (source == nullptr) return;
+    GFXSurfaceLock sourceLock(*source);
+    if (!sourceLock.Ok() || source->pixels == nullptr) return;
+    // The source's pixels as a borrowed bitmap of drawing mode 0, so that every pixel is
+    // copied; the span region plays no part in a blit.
+    GFXBitmap view;
+    view.width = source->width;
+    view.height = source->height;
+    view.stride = source->stride;
+    view.bitsPerPixel = source->bitsPerPixel;
+    view.size = source->stride * source->height;
+    view.pixels = source->pixels;
+    view.detailCount = 1;
+    view.detail[0] = source->pixels;
+    const std::uint32_t saved = flags;
+    flags &= ~kSurfaceClipRegion;
+    SoftDrawBitmapPart(this, &view, sourceRect, dest, 0);
+    flags = saved;
+    view.pixels = nullptr;
+}
+
+}  // namespace gfx

@@ -1,0 +1,289 @@
+#include "gfx/raster/blit_loops.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace gfx {
+
+namespace {
+
+// Pixel treatments. Each is a small value type so that every loop below is instantiated with
+// its treatment inlined: no call per pixel.
+struct Opaque {
+    static void Put(std::uint8_t* d, std::uint8_t s) { *d = s; }
+};
+struct Key {
+    static void Put(std::uint8_t* d, std::uint8_t s) {
+        if (s != 0) *d = s;
+    }
+};
+struct Blend {
+    const std::uint8_t* table;
+    void Put(std::uint8_t* d, std::uint8_t s) const { *d = table[s * 256u + *d]; }
+};
+struct Opaque16 {
+    const std::uint32_t* colors;
+    void Put(std::uint8_t* d, std::uint8_t s) const {
+        const auto v = static_cast<std::uint16_t>(colors[s]);
+        std::memcpy(d, &v, 2);
+    }
+};
+struct Key16 {
+    const std::uint32_t* colors;
+    void Put(std::uint8_t* d, std::uint8_t s) const {
+        if (s == 0) return;
+        const auto v = static_cast<std::uint16_t>(colors[s]);
+        std::memcpy(d, &v, 2);
+    }
+};
+
+struct Translucent {
+    GFXTranslucentRows t;
+    void Put(std::uint8_t* d, std::uint8_t s) const {
+        const std::int32_t k = static_cast<std::int32_t>(s) - t.first;
+        if (k >= 0 && k < t.levels) {
+            *d = t.rows[static_cast<std::uint32_t>(k) * 256u + *d];
+        } else if (s != 0) {
+            *d = s;
+        }
+    }
+};
+
+// Eight keyed pixels at once: a byte of the mask is 0xFF where the source byte is not 0.
+inline void KeyEight(std::uint8_t* d, const std::uint8_t* s) {
+    std::uint64_t sv, dv;
+    std::memcpy(&sv, s, 8);
+    if (sv == 0) return;
+    std::memcpy(&dv, d, 8);
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    std::uint64_t t = ((sv & kLow7) + kLow7) | sv;
+    t &= ~kLow7;                              // top bit of each non-zero byte
+    const std::uint64_t m = (t >> 7) * 0xFF;  // widen each top bit to its whole byte
+    dv = (dv & ~m) | (sv & m);
+    std::memcpy(d, &dv, 8);
+}
+
+template <int kBytes, typename T>
+void RectLoop(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::int32_t h,
+              std::int32_t srcAdv, std::int32_t dstAdv, bool mirror, T t) {
+    const std::ptrdiff_t sstep = mirror ? -1 : 1;
+    for (std::int32_t y = 0; y < h; ++y) {
+        for (std::int32_t x = 0; x < w; ++x) {
+            t.Put(dst, *src);
+            dst += kBytes;
+            src += sstep;
+        }
+        src += srcAdv;
+        dst += dstAdv;
+    }
+}
+
+// 32-bit digital differential analysis: whole and fraction steps of S over D.
+struct Dda {
+    std::int32_t whole = 0;
+    std::uint32_t frac = 0;
+};
+
+Dda MakeDda(std::int32_t s, std::int32_t d) {
+    Dda r;
+    if (d <= 0 || s < 0) return r;
+    r.whole = s / d;
+    r.frac = static_cast<std::uint32_t>((static_cast<std::uint64_t>(s % d) << 32) /
+                                        static_cast<std::uint64_t>(d));
+    return r;
+}
+
+template <typename T>
+void StretchLoop(const GFXStretchArgs& a, T t) {
+    if (a.drawnWidth <= 0 || a.drawnHeight <= 0 || a.fullWidth <= 0 || a.fullHeight <= 0) return;
+    const Dda dx = MakeDda(a.srcWidth, a.fullWidth);
+    const Dda dy = MakeDda(a.srcHeight, a.fullHeight);
+    const std::uint32_t frac0 = dx.frac * static_cast<std::uint32_t>(a.skipCols);
+    std::uint32_t rowFrac = dy.frac * static_cast<std::uint32_t>(a.skipRows);
+    const std::ptrdiff_t dstep = a.mirror ? -1 : 1;
+    const std::uint8_t* srcRow = a.src;
+    std::uint8_t* dst = a.dst;
+    for (std::int32_t y = 0; y < a.drawnHeight; ++y) {
+        std::uint32_t frac = frac0;
+        std::ptrdiff_t pos = 0;
+        for (std::int32_t x = 0; x < a.drawnWidth; ++x) {
+            t.Put(dst, srcRow[pos]);
+            dst += dstep;
+            const std::uint32_t next = frac + dx.frac;
+            pos += dx.whole + (next < frac ? 1 : 0);
+            frac = next;
+        }
+        dst += a.dstAdvance;
+        const std::uint32_t nextRow = rowFrac + dy.frac;
+        srcRow += static_cast<std::ptrdiff_t>(dy.whole + (nextRow < rowFrac ? 1 : 0)) * a.srcStride;
+        rowFrac = nextRow;
+    }
+}
+
+template <typename T>
+void SpanLoop(const GFXSpanShape& shape, std::uint8_t* dst, std::int32_t pitch,
+              const std::uint8_t* srcPixels, std::int32_t srcStride, T t) {
+    const GFXSpanRecord* r = shape.first;
+    if (r == nullptr) return;
+    const std::uint8_t* srcRow =
+        srcPixels + static_cast<std::ptrdiff_t>(r->attributes[kSpanAttrSourceRow]) *
+                        std::abs(static_cast<std::ptrdiff_t>(srcStride));
+    const std::ptrdiff_t step = shape.sourceStep;
+    for (; r != nullptr; r = r->next) {
+        if (r->flags & kSpanNewRow) {
+            dst += pitch;
+            srcRow += srcStride;
+        }
+        if (r->flags & kSpanHidden) continue;
+        const std::uint8_t* s = srcRow + r->source;
+        std::uint8_t* d = dst + r->x;
+        for (std::int32_t n = r->lastOffset; n >= 0; --n) {
+            t.Put(d++, *s);
+            s += step;
+        }
+    }
+}
+
+template <typename T>
+void SpanStretchLoop(const GFXSpanShape& shape, std::uint8_t* dst, std::int32_t pitch,
+                     const GFXSpanStretchArgs& a, T t) {
+    const GFXSpanRecord* r = shape.first;
+    if (r == nullptr || a.fullWidth <= 0 || a.fullHeight <= 0) return;
+    const Dda dx = MakeDda(a.srcWidth, a.fullWidth);
+    const Dda dy = MakeDda(a.srcHeight, a.fullHeight);
+    // The horizontal fraction step is biased up by one so that a span that ends exactly on a
+    // source pixel boundary reaches it.
+    const std::uint64_t step =
+        (static_cast<std::uint64_t>(dx.whole) << 32) + dx.frac + (dx.frac != 0 ? 1 : 0);
+    std::uint32_t rowFrac = static_cast<std::uint32_t>(r->attributes[kSpanAttrSourceRow] & 0xFFFF)
+                            << 16;
+    const std::uint8_t* srcRow = a.src;
+    for (; r != nullptr; r = r->next) {
+        if (r->flags & kSpanNewRow) {
+            dst += pitch;
+            const std::uint32_t next = rowFrac + dy.frac;
+            srcRow +=
+                static_cast<std::ptrdiff_t>(dy.whole + (next < rowFrac ? 1 : 0)) * a.srcStride;
+            rowFrac = next;
+        }
+        if (r->flags & kSpanHidden) continue;
+        // 32.32 source column: whole part from the record's 16.16 position, fraction in the top
+        // half of the accumulator.
+        std::int64_t pos = static_cast<std::int64_t>(r->source >> 16) * (std::int64_t{1} << 32) +
+                           (static_cast<std::int64_t>(r->source & 0xFFFF) << 16);
+        const std::int64_t signedStep =
+            a.dir < 0 ? -static_cast<std::int64_t>(step) : static_cast<std::int64_t>(step);
+        std::uint8_t* d = dst + r->x;
+        for (std::int32_t n = r->lastOffset; n >= 0; --n) {
+            t.Put(d++, srcRow[pos >> 32]);
+            pos += signedStep;
+        }
+    }
+}
+
+}  // namespace
+
+void BlitCopy(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::int32_t h,
+              std::int32_t srcAdv, std::int32_t dstAdv, std::uint32_t flags) {
+    if (w <= 0 || h <= 0) return;
+    if (flags & kBlitMirror) {
+        RectLoop<1>(dst, src, w, h, srcAdv, dstAdv, true, Opaque{});
+        return;
+    }
+    // The plain copy is a row-wise block move: the library's move already does the
+    // head/aligned-middle/tail split the hardware likes.
+    for (std::int32_t y = 0; y < h; ++y) {
+        std::memcpy(dst, src, static_cast<std::size_t>(w));
+        src += w + srcAdv;
+        dst += w + dstAdv;
+    }
+}
+
+void BlitKey(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::int32_t h,
+             std::int32_t srcAdv, std::int32_t dstAdv, std::uint32_t flags) {
+    if (w <= 0 || h <= 0) return;
+    if (flags & kBlitMirror) {
+        RectLoop<1>(dst, src, w, h, srcAdv, dstAdv, true, Key{});
+        return;
+    }
+    for (std::int32_t y = 0; y < h; ++y) {
+        std::int32_t x = 0;
+        for (; x + 8 <= w; x += 8)
+            KeyEight(dst + x, src + x);
+        for (; x < w; ++x)
+            Key::Put(dst + x, src[x]);
+        src += w + srcAdv;
+        dst += w + dstAdv;
+    }
+}
+
+void BlitBlend(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::int32_t h,
+               std::int32_t srcAdv, std::int32_t dstAdv, std::uint32_t flags,
+               const std::uint8_t* blend) {
+    if (w <= 0 || h <= 0 || blend == nullptr) return;
+    RectLoop<1>(dst, src, w, h, srcAdv, dstAdv, (flags & kBlitMirror) != 0, Blend{blend});
+}
+
+void BlitCopy16(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::int32_t h,
+                std::int32_t srcAdv, std::int32_t dstAdv, std::uint32_t flags,
+                const std::uint32_t* colors) {
+    if (w <= 0 || h <= 0 || colors == nullptr) return;
+    RectLoop<2>(dst, src, w, h, srcAdv, dstAdv, (flags & kBlitMirror) != 0, Opaque16{colors});
+}
+
+void BlitKey16(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::int32_t h,
+               std::int32_t srcAdv, std::int32_t dstAdv, std::uint32_t flags,
+               const std::uint32_t* colors) {
+    if (w <= 0 || h <= 0 || colors == nullptr) return;
+    RectLoop<2>(dst, src, w, h, srcAdv, dstAdv, (flags & kBlitMirror) != 0, Key16{colors});
+}
+
+void BlitTranslucent(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::int32_t h,
+                     std::int32_t srcAdv, std::int32_t dstAdv, std::uint32_t flags,
+                     const GFXTranslucentRows& t) {
+    if (w <= 0 || h <= 0 || t.rows == nullptr) return;
+    RectLoop<1>(dst, src, w, h, srcAdv, dstAdv, (flags & kBlitMirror) != 0, Translucent{t});
+}
+
+void StretchTranslucent(const GFXStretchArgs& a, const GFXTranslucentRows& t) {
+    if (t.rows != nullptr) StretchLoop(a, Translucent{t});
+}
+
+void StretchCopy(const GFXStretchArgs& a) {
+    StretchLoop(a, Opaque{});
+}
+void StretchKey(const GFXStretchArgs& a) {
+    StretchLoop(a, Key{});
+}
+void StretchBlend(const GFXStretchArgs& a, const std::uint8_t* blend) {
+    if (blend != nullptr) StretchLoop(a, Blend{blend});
+}
+
+void SpanBlitCopy(const GFXSpanShape& shape, std::uint8_t* dst, std::int32_t pitch,
+                  const std::uint8_t* srcPixels, std::int32_t srcStride) {
+    SpanLoop(shape, dst, pitch, srcPixels, srcStride, Opaque{});
+}
+void SpanBlitKey(const GFXSpanShape& shape, std::uint8_t* dst, std::int32_t pitch,
+                 const std::uint8_t* srcPixels, std::int32_t srcStride) {
+    SpanLoop(shape, dst, pitch, srcPixels, srcStride, Key{});
+}
+void SpanBlitBlend(const GFXSpanShape& shape, std::uint8_t* dst, std::int32_t pitch,
+                   const std::uint8_t* srcPixels, std::int32_t srcStride,
+                   const std::uint8_t* blend) {
+    if (blend != nullptr) SpanLoop(shape, dst, pitch, srcPixels, srcStride, Blend{blend});
+}
+
+void SpanStretchCopy(const GFXSpanShape& shape, std::uint8_t* dst, std::int32_t pitch,
+                     const GFXSpanStretchArgs& a) {
+    SpanStretchLoop(shape, dst, pitch, a, Opaque{});
+}
+void SpanStretchKey(const GFXSpanShape& shape, std::uint8_t* dst, std::int32_t pitch,
+                    const GFXSpanStretchArgs& a) {
+    SpanStretchLoop(shape, dst, pitch, a, Key{});
+}
+void SpanStretchBlend(const GFXSpanShape& shape, std::uint8_t* dst, std::int32_t pitch,
+                      const GFXSpanStretchArgs& a, const std::uint8_t* blend) {
+    if (blend != nullptr) SpanStretchLoop(shape, dst, pitch, a, Blend{blend});
+}
+
+}  // namespace gfx
