@@ -1,5 +1,6 @@
 #include "core/block_stream.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -62,6 +63,7 @@ int BlockStream::OpenHeader(StreamIO* in, bool write) {
     }
     status = kStreamOk;
     position = blockStart + kBlockHeaderSize;
+    highWater = position;
     return 1;
 }
 
@@ -171,6 +173,7 @@ int BlockStream::Write(std::uint32_t count, const void* src) {
     }
     position += count;
     lastCount = count;
+    if (position > highWater) highWater = position;
     return 1;
 }
 
@@ -204,12 +207,14 @@ int BlockRWStream::OpenExistingExpect(StreamIO* in, std::uint32_t expected) {
 
 void BlockRWStream::Close() {
     if (!inner) return;
+    const std::uint64_t bodyStart = std::uint64_t{blockStart} + kBlockHeaderSize;
     bool placed = true;
     if (GetSize() == 0) {
-        const std::uint64_t bodyStart = std::uint64_t{blockStart} + kBlockHeaderSize;
-        placed = position >= bodyStart && position - bodyStart <= kBlockSizeMask;
+        // The body is as long as the furthest byte written, even when the writer seeked back.
+        const std::uint64_t written = std::max<std::uint64_t>(position, highWater);
+        placed = written >= bodyStart && written - bodyStart <= kBlockSizeMask;
         if (placed) {
-            sizeWord |= static_cast<std::uint32_t>(position - bodyStart);
+            sizeWord |= static_cast<std::uint32_t>(written - bodyStart);
             std::uint8_t header[kBlockHeaderSize];
             WriteU32(header, tag);
             WriteU32(header + 4, sizeWord);
@@ -218,18 +223,26 @@ void BlockRWStream::Close() {
         }
     }
     if (placed) {
+        // Skip the unwritten rest of a body by seeking where the inner stream allows it, then
+        // write the padding, so the block is complete even at the end of a file. Zeros never
+        // go over bytes this block already holds.
+        const std::uint64_t bodyEnd = bodyStart + GetSize();
         const std::uint64_t end = BlockEnd();
-        if (position != end && inner->GetCapability(kCapPositionable)) {
-            SeekTo(*inner, end);
-            position = inner->GetPosition();
+        if (position < bodyEnd && inner->GetCapability(kCapPositionable)) {
+            if (SeekTo(*inner, bodyEnd)) {
+                position = static_cast<std::uint32_t>(bodyEnd);
+            } else if (position < highWater && SeekTo(*inner, highWater)) {
+                position = highWater;
+            }
         }
         static const std::uint8_t kZeros[256] = {};
-        while (position < end) {
+        while (position >= highWater && position < end) {
             const std::uint64_t gap = end - position;
             const std::uint32_t n = gap < sizeof kZeros ? static_cast<std::uint32_t>(gap)
                                                         : static_cast<std::uint32_t>(sizeof kZeros);
             if (!inner->Write(n, kZeros)) break;
             position += n;
+            highWater = position;
         }
     }
     Forget();

@@ -55,6 +55,7 @@ protected:
     std::uint32_t sizeWord = 0;
     std::uint32_t position = 0;  // absolute, in the inner stream's coordinates
     std::uint32_t blockStart = 0;
+    std::uint32_t highWater = 0;  // the furthest position written, in the inner's coordinates
 
 private:
     // Brings the inner stream to `position` when another user moved it; 0 on failure.
