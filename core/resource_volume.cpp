@@ -1,0 +1,283 @@
+// Resource volumes, the installation source and the disc fallback.
+#include "core/resource_volume.h"
+
+#include <array>
+
+#include "win/file_api.h"
+#include "win/profile.h"
+
+namespace core {
+
+namespace {
+
+ResourceVolumeHost& Host() {
+    static ResourceVolumeHost host;
+    return host;
+}
+
+bool FileExists(std::string_view path) {
+    const std::uint32_t attributes = win::GetFileAttributes(path);
+    return attributes != win::INVALID_FILE_ATTRIBUTES &&
+           !(attributes & win::FILE_ATTRIBUTE_DIRECTORY);
+}
+
+constexpr std::uint32_t kRetryCancel = 5;
+constexpr std::uint32_t kOkCancel = 1;
+constexpr std::uint32_t kWarningOk = 48;
+constexpr int kIdOk = 1;
+
+int PromptForDisc(std::string_view path) {
+    const ResourceVolumeHost& host = Host();
+    if (host.promptForDisc) return host.promptForDisc(1, path, kRetryCancel);
+    return FileExists(path) ? 1 : 0;
+}
+
+int ShowMessage(std::string_view text, std::uint32_t type) {
+    const ResourceVolumeHost& host = Host();
+    if (host.showMessageBox) return host.showMessageBox(text, type);
+    return kIdOk;
+}
+
+}  // namespace
+
+void SetResourceVolumeHost(ResourceVolumeHost host) {
+    Host() = std::move(host);
+}
+
+const ResourceVolumeHost& GetResourceVolumeHost() {
+    return Host();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The installation source
+
+SetupInfo theSetupInfo;
+std::string theCdRoot;
+
+int SetupInfo::Read(int parentFolder) {
+    if (!startFolder.empty()) return 1;
+    startFolder = win::GetCurrentDirectory();
+    std::string file;
+    if (parentFolder) {
+        // The parent is the working folder cut after its last separator.
+        const std::size_t cut = startFolder.find_last_of("\\/");
+        file = cut == std::string::npos ? std::string() : startFolder.substr(0, cut + 1);
+        file += kSetupInfoFile;
+    } else {
+        file = startFolder + "\\" + kSetupInfoFile;
+    }
+    sourceDir = win::GetPrivateProfileString("Misc", "SourceDir", "", file);
+    if (!sourceDir.empty() && sourceDir.back() != '\\') sourceDir.push_back('\\');
+    return 1;
+}
+
+void SetupInfo::Reset() {
+    startFolder.clear();
+    sourceDir.clear();
+}
+
+void SetCdRoot(const char* path) {
+    theCdRoot = path ? path : "";
+}
+
+void InitInstallationSource() {
+    theSetupInfo.Read(1);
+    SetCdRoot(theSetupInfo.sourceDir.c_str());
+}
+
+std::string DiscPath(std::string_view path) {
+    std::string result = theCdRoot;
+    result += "Corvex\\";
+    result += path;
+    return result;
+}
+
+int ResolveDataPath(std::string& path) {
+    win::FindData found;
+    const win::FindHandle search = win::FindFirstFile(path, &found);
+    if (search.IsValid()) {
+        win::FindClose(search);
+        return 1;
+    }
+    if (theCdRoot.empty()) return 0;
+    std::string onDisc = DiscPath(path);
+    if (!ResourceVolume::AskForDisc(onDisc)) return 0;
+    path = std::move(onDisc);
+    return 1;
+}
+
+int FindDataFile(std::string& path) {
+    if (FileExists(path)) return 1;
+    if (theCdRoot.empty()) return 0;
+    std::string onDisc = DiscPath(path);
+    if (!FileExists(onDisc)) return 0;
+    path = std::move(onDisc);
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// ResourceVolume
+
+ResourceVolume::ResourceVolume(const char* volumeFile, const char* folder, int askForDisc)
+    : stream(std::make_unique<VolumeRStream>()) {
+    SetNames(volumeFile, folder, askForDisc);
+}
+
+ResourceVolume::ResourceVolume(AtStartUp, const char* volumeFile, const char* folder)
+    : stream(std::make_unique<VolumeRStream>()),
+      directory(folder ? folder : "."),
+      volumeName(volumeFile ? volumeFile : "") {
+    stream->SetLooseDirs(&directory);
+}
+
+ResourceVolume::~ResourceVolume() = default;
+
+int ResourceVolume::SetNames(const char* volumeFile, const char* folder, int askForDisc) {
+    stream->FreeIndex();
+    directory = folder ? folder : ".";
+    stream->SetLooseDirs(&directory);
+    volumeName = volumeFile ? volumeFile : "";
+    return Open(askForDisc);
+}
+
+int ResourceVolume::Open(int askForDisc) {
+    if (stream->IsVolumeOpen()) return 1;
+    if (volumeName.empty()) return 0;
+    if (stream->OpenVolume(volumeName)) return 1;
+    if (!askForDisc || theCdRoot.empty()) return 0;
+    const std::string onDisc = DiscPath(volumeName);
+    for (;;) {
+        if (stream->OpenVolume(onDisc)) return 1;
+        // A volume that is there but cannot be read will not get better by asking again.
+        if (FileExists(onDisc)) {
+            ShowMessage("Zephlon cannot read the file " + onDisc + ".", kWarningOk);
+            return 0;
+        }
+        if (!AskForDisc(onDisc)) return 0;
+    }
+}
+
+int ResourceVolume::IsOpen() {
+    if (!stream->IsVolumeOpen()) Open(1);
+    return stream->IsVolumeOpen();
+}
+
+int ResourceVolume::AskForDisc(std::string_view path) {
+    if (PromptForDisc(path)) return 1;
+    for (;;) {
+        if (ShowMessage(kDiscNeededText, kOkCancel) == kIdOk) {
+            const ResourceVolumeHost& host = Host();
+            if (host.fatalShutdown) host.fatalShutdown();
+            return 0;
+        }
+        if (PromptForDisc(path)) return 1;
+    }
+}
+
+int ResourceVolume::OpenMember(std::string_view name) {
+    if (stream->OpenEntry(name)) return 1;
+    if (theCdRoot.empty()) return 0;
+    if (!stream->IsVolumeOpen()) Open(1);
+    return stream->OpenEntry(name);
+}
+
+int ResourceVolume::OpenFile(std::string_view name) {
+    return OpenMember(name);
+}
+
+void ResourceVolume::CloseFile() {
+    stream->Close();
+}
+
+char* ResourceVolume::ReadLine(char* buffer, int size) {
+    if (!buffer || size <= 0 || stream->GetStatus() != kStreamOk) return nullptr;
+    int length = 0;
+    for (;;) {
+        char c = 0;
+        if (!stream->Read(1, &c) || stream->GetLastCount() != 1) {
+            // The end of the member ends the last line, when it has any characters.
+            if (length == 0) return nullptr;
+            buffer[length] = 0;
+            return buffer;
+        }
+        if (c == '\n') break;
+        if (c == '\r') {
+            // CR LF is one line end; a CR alone ends the line too, and the byte after it stays.
+            char next = 0;
+            const std::uint32_t at = stream->GetPosition();
+            if (stream->Read(1, &next) && stream->GetLastCount() == 1 && next != '\n') {
+                stream->SetPosition(static_cast<std::int32_t>(at));
+            }
+            break;
+        }
+        if (length >= size - 1) {
+            buffer[length] = 0;
+            return nullptr;
+        }
+        buffer[length++] = c;
+    }
+    buffer[length] = 0;
+    return buffer;
+}
+
+int ResourceVolume::ReadRecords(void* buffer, int recordSize, int count) {
+    if (stream->GetStatus() != kStreamOk || recordSize <= 0 || count <= 0 || !buffer) return 0;
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    int whole = 0;
+    for (; whole < count; ++whole) {
+        // A clipped read at the member's end delivers part of a record, which does not count.
+        if (!stream->Read(static_cast<std::uint32_t>(recordSize), out) ||
+            stream->GetLastCount() != static_cast<std::uint32_t>(recordSize)) {
+            break;
+        }
+        out += recordSize;
+    }
+    return whole;
+}
+
+int ResourceVolume::Seek(std::int32_t position) {
+    if (position < 0 || stream->GetStatus() != kStreamOk) return 0;
+    return stream->SetPosition(position);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The global volumes
+
+using StartUp = ResourceVolume::AtStartUp;
+
+ResourceVolume theSoundEffectsVolume(StartUp{}, "Snd\\SndFx.Vol", "Snd\\SndFx");
+ResourceVolume theTowerAtcVolume(StartUp{}, "Snd\\TowerATC.Vol", "Snd\\TowerATC");
+ResourceVolume thePalettesVolume(StartUp{}, "Art\\Palettes.Vol", "Art\\Palettes");
+ResourceVolume thePanelVolume(StartUp{}, "Art\\Panel.Vol", "Art\\Panel");
+ResourceVolume theCockpitVolume(StartUp{}, "Art\\Cockpit.Vol", "Art\\Cockpit");
+ResourceVolume theWeatherArtVolume(StartUp{}, "Art\\Wx.Vol", "Art\\Wx");
+ResourceVolume thePlaneShapesVolume(StartUp{}, "Art\\3DShapes.Vol", "Art\\3DShapes\\Planes");
+ResourceVolume theBuildingShapesVolume(StartUp{}, "Art\\3DShapes.Vol", "Art\\3DShapes\\Buildings");
+ResourceVolume theObstacleShapesVolume(StartUp{}, "Art\\3DShapes.Vol", "Art\\3DShapes\\Obstacle");
+ResourceVolume theRunwayShapesVolume(StartUp{}, "Art\\3DShapes.Vol", "Art\\3DShapes\\Runways");
+ResourceVolume theCelestialShapesVolume(StartUp{}, "Art\\3DShapes.Vol", "Art\\3DShapes\\Celestial");
+ResourceVolume theAltitudeVolume(StartUp{}, "Data\\Altitude.Vol", "Data\\Altitude");
+ResourceVolume theSmsDataVolume(StartUp{}, "Data\\Data.Vol", "Data\\Sms");
+ResourceVolume theNorDataVolume(StartUp{}, "Data\\Data.Vol", "Data\\Nor");
+ResourceVolume theMagDataVolume(StartUp{}, "Data\\Data.Vol", "Data\\Mag");
+ResourceVolume theBuildingDataVolume(StartUp{}, "Data\\Data.Vol", "Data\\Buildings");
+ResourceVolume theRunwayDataVolume(StartUp{}, "Data\\Data.Vol", "Data\\Runways");
+ResourceVolume theObstacleDataVolume(StartUp{}, "Data\\Data.Vol", "Data\\Obstacle");
+ResourceVolume theNavDataVolume(StartUp{}, "Data\\Data.Vol", "Data\\Nav");
+ResourceVolume theSpareVolume(StartUp{}, nullptr, "");
+
+void OpenGlobalVolumes() {
+    const std::array<ResourceVolume*, 19> volumes = {
+        &theSoundEffectsVolume, &theTowerAtcVolume,        &thePalettesVolume,
+        &thePanelVolume,        &theCockpitVolume,         &theWeatherArtVolume,
+        &thePlaneShapesVolume,  &theBuildingShapesVolume,  &theObstacleShapesVolume,
+        &theRunwayShapesVolume, &theCelestialShapesVolume, &theAltitudeVolume,
+        &theSmsDataVolume,      &theNorDataVolume,         &theMagDataVolume,
+        &theBuildingDataVolume, &theRunwayDataVolume,      &theObstacleDataVolume,
+        &theNavDataVolume,
+    };
+    for (ResourceVolume* volume : volumes)
+        volume->Open(0);
+}
+
+}  // namespace core

@@ -1,0 +1,168 @@
+// Resource volumes and the installation source. Only part of the data is installed on the hard
+// disc; the rest stays on the distribution disc. A ResourceVolume names one volume archive and a
+// folder of loose files that override its members, opens it from the installation, and falls
+// back to the same relative path under the installation source ("<source>Corvex\<path>"),
+// asking for the disc until it is there. The setup information file "Tandor.Inf", written by the
+// installer in the parent of the working folder, says where the source is.
+//
+// The disc prompt, the message box and the emergency exit belong to the dialog and start-up
+// code; core reaches them through ResourceVolumeHost, which those layers install (and tests
+// script).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/volume_stream.h"
+
+namespace gfx {
+class GFXBitmap;
+class GFXFont;
+class GFXPalette;
+}  // namespace gfx
+
+namespace devices {
+class CWave;
+}
+
+namespace core {
+
+// The services of the layers above that the disc fallback needs. Each may be empty: the prompt
+// then answers whether the file is there, the message box answers OK, and the emergency exit
+// does nothing (so the failed open simply fails).
+struct ResourceVolumeHost {
+    // (disc number, file path, button set) -> nonzero when the file is there, 0 when cancelled.
+    std::function<int(int, std::string_view, std::uint32_t)> promptForDisc;
+    // (text, type) -> the pressed button's id (1 OK, 2 Cancel, ...).
+    std::function<int(std::string_view, std::uint32_t)> showMessageBox;
+    // Ends the program at once; does not return in the running program.
+    std::function<void()> fatalShutdown;
+};
+
+void SetResourceVolumeHost(ResourceVolumeHost host);
+[[nodiscard]] const ResourceVolumeHost& GetResourceVolumeHost();
+
+inline constexpr char kSetupInfoFile[] = "Tandor.Inf";
+inline constexpr char kDiscNeededText[] =
+    "Zephlon cannot continue without this disk.\n\nZephlon will now exit.";
+
+// The installation as found at start-up: the working folder and the installation source.
+struct SetupInfo {
+    std::string startFolder;  // the working folder when Read first ran; empty before
+    std::string sourceDir;    // "SourceDir" of section "Misc", ending in a backslash, or empty
+
+    // Runs once per process (a remembered start folder means it already ran). With
+    // `parentFolder` the file is looked for in the parent of the working folder, else in it.
+    int Read(int parentFolder);
+    // Forgets what was read, so Read runs again (tests).
+    void Reset();
+};
+extern SetupInfo theSetupInfo;
+
+// The installation source folder, ending in a backslash; empty when there is none.
+extern std::string theCdRoot;
+void SetCdRoot(const char* path);
+
+// Start-up: reads the setup information from the parent of the working folder and takes its
+// source folder as the installation source.
+void InitInstallationSource();
+
+// The disc-fallback path of a relative path: "<theCdRoot>Corvex\<path>".
+[[nodiscard]] std::string DiscPath(std::string_view path);
+// When `path` does not exist, asks for the disc until the file exists under the installation
+// source and rewrites `path` to it. 1 when `path` names an existing file afterwards.
+int ResolveDataPath(std::string& path);
+// Like ResolveDataPath but never prompts: 1 when the path or its disc-fallback exists (then
+// `path` is rewritten to it), else 0.
+int FindDataFile(std::string& path);
+
+class ResourceVolume {
+public:
+    // Names the volume and opens it; with `askForDisc` a missing volume is looked for on the
+    // installation source, asking for the disc.
+    ResourceVolume(const char* volumeFile, const char* folder, int askForDisc);
+    // The program's global volumes: only the names are stored; OpenGlobalVolumes opens them once
+    // the installation source is known.
+    struct AtStartUp {};
+    ResourceVolume(AtStartUp, const char* volumeFile, const char* folder);
+    ~ResourceVolume();
+    ResourceVolume(const ResourceVolume&) = delete;
+    ResourceVolume& operator=(const ResourceVolume&) = delete;
+
+    // Stores the loose-file folder (null gives ".") and the volume file (null gives none), then
+    // opens the volume.
+    int SetNames(const char* volumeFile, const char* folder, int askForDisc);
+    // 1 when the volume's index is loaded (loading it now if need be).
+    int Open(int askForDisc);
+    // 1 when the volume's index is loaded; loads it, asking for the disc, when none is.
+    int IsOpen();
+    [[nodiscard]] VolumeRStream* GetStream() { return stream.get(); }
+    [[nodiscard]] const std::string& GetDirectory() const { return directory; }
+    [[nodiscard]] const std::string& GetVolumeName() const { return volumeName; }
+
+    // Opens a member (a loose file first, then the archive, then the volume on the disc).
+    int OpenFile(std::string_view name);
+    void CloseFile();
+    // Reads a text line of the open member into `buffer` (at most size - 1 characters and a NUL).
+    // CR LF, CR and LF end a line, and a last line without one counts. Null at the end, when the
+    // member is not readable, or when the line does not fit (the buffer then holds its start).
+    char* ReadLine(char* buffer, int size);
+    // Reads up to `count` records of `recordSize` bytes; the number of whole records read.
+    int ReadRecords(void* buffer, int recordSize, int count);
+    int Seek(std::int32_t position);
+
+    // Loaders: open the member, read one object, close the member; null when any step fails.
+    // Their bodies live with the graphics and sound code.
+    std::unique_ptr<gfx::GFXBitmap> LoadBitmap(std::string_view name, std::uint32_t flags);
+    std::unique_ptr<gfx::GFXFont> LoadFont(std::string_view name);
+    std::unique_ptr<gfx::GFXPalette> LoadPalette(std::string_view name, std::uint32_t flags);
+    std::unique_ptr<devices::CWave> LoadWave(int number);
+
+    // Shows the disc prompt until `path` exists; 1 then. When the user gives up, the program
+    // ends; 0 only when the emergency exit returns (no program around it).
+    static int AskForDisc(std::string_view path);
+
+private:
+    int OpenMember(std::string_view name);
+
+    std::unique_ptr<VolumeRStream> stream;
+    std::string directory = ".";
+    std::string volumeName;
+};
+
+// Opens every global volume from the installation, without the disc prompt (start-up, after
+// InitInstallationSource). A volume missing then is looked for on the disc when first used.
+void OpenGlobalVolumes();
+
+extern ResourceVolume theSoundEffectsVolume;
+extern ResourceVolume theTowerAtcVolume;
+extern ResourceVolume thePalettesVolume;
+extern ResourceVolume thePanelVolume;
+extern ResourceVolume theCockpitVolume;
+extern ResourceVolume theWeatherArtVolume;
+extern ResourceVolume thePlaneShapesVolume;
+extern ResourceVolume theBuildingShapesVolume;
+extern ResourceVolume theObstacleShapesVolume;
+extern ResourceVolume theRunwayShapesVolume;
+extern ResourceVolume theCelestialShapesVolume;
+extern ResourceVolume theAltitudeVolume;
+extern ResourceVolume theSmsDataVolume;
+extern ResourceVolume theNorDataVolume;
+extern ResourceVolume theMagDataVolume;
+extern ResourceVolume theBuildingDataVolume;
+extern ResourceVolume theRunwayDataVolume;
+extern ResourceVolume theObstacleDataVolume;
+extern ResourceVolume theNavDataVolume;
+// Starts with no folder and no volume; its owner gives it names later.
+extern ResourceVolume theSpareVolume;
+
+// Local volumes made when needed, with the disc prompt.
+inline constexpr char kLessonsVolumeFile[] = "Lessons\\Lessons.Vol";
+inline constexpr char kLessonsFolder[] = "Lessons";
+inline constexpr char kPerformVolumeFile[] = "Data\\Perform.Vol";
+inline constexpr char kPerformFolder[] = "Data\\Perform";
+
+}  // namespace core
