@@ -650,6 +650,8 @@ std::uint32_t GetFileInfo(std::string_view windowsPath, FileInfo* info) {
     info->isDirectory = S_ISDIR(st.st_mode);
     info->readOnly = access(resolved.path.c_str(), W_OK) != 0;
     info->size = info->isDirectory ? 0 : static_cast<std::uint64_t>(st.st_size);
+    info->identity = static_cast<std::uint64_t>(st.st_ino);
+    info->modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return kFileOk;
 }
 
@@ -741,7 +743,7 @@ std::uint32_t ReadWholeFile(std::string_view windowsPath, std::string* contents)
 }
 
 std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
-                                    std::span<const std::uint8_t> bytes) {
+                                    std::span<const std::uint8_t> bytes, bool forceToDisc) {
     const ResolvedPath resolved = ResolvePath(windowsPath);
     if (resolved.path.empty() || resolved.missingComponents > 1) return kPathNotFound;
     if (TheFaults().tooManyOpenFiles) return kTooManyOpenFiles;
@@ -778,7 +780,7 @@ std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
         if (e != kFileOk) return fail(e);
         written += chunk;
     }
-    if (fsync(fd) != 0) return fail(FromErrno(errno));
+    if (forceToDisc && fsync(fd) != 0) return fail(FromErrno(errno));
     if (::close(fd) != 0) {
         const std::uint32_t error = FromErrno(errno);
         unlink(temporary.c_str());
@@ -790,7 +792,9 @@ std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
         return error;
     }
     // Make the rename itself durable.
-    const int dir = ::open(ParentOf(resolved.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir =
+        !forceToDisc ? -1
+                     : ::open(ParentOf(resolved.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         fsync(dir);
         ::close(dir);
@@ -799,10 +803,13 @@ std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
     return kFileOk;
 }
 
-std::uint32_t ReplaceFileAtomically(std::string_view windowsPath, std::string_view bytes) {
+std::uint32_t ReplaceFileAtomically(std::string_view windowsPath, std::string_view bytes,
+                                    bool forceToDisc) {
     return ReplaceFileAtomically(
-        windowsPath, std::span<const std::uint8_t>(
-                         reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+        windowsPath,
+        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                      bytes.size()),
+        forceToDisc);
 }
 
 std::string ExecutablePath() {

@@ -153,6 +153,10 @@ struct FileInfo {
     bool isDirectory = false;
     bool readOnly = false;
     std::uint64_t size = 0;
+    // Enough to tell that a file changed since it was last read: which file it is and when it
+    // was last modified (nanoseconds since the epoch).
+    std::uint64_t identity = 0;
+    std::int64_t modified = 0;
 };
 
 struct DirEntry {
@@ -180,10 +184,13 @@ struct DirEntry {
 [[nodiscard]] std::uint32_t ReadWholeFile(std::string_view windowsPath, std::string* contents);
 // Writes the bytes to a temporary file in the same folder, forces them to disc and renames the
 // temporary file over the target, so readers see either the old or the new file, never half.
+// Without `forceToDisc` the file still changes all at once, but a power cut may lose it; that
+// suits files rewritten many times in a row, like settings.
 [[nodiscard]] std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
-                                                  std::span<const std::uint8_t> bytes);
+                                                  std::span<const std::uint8_t> bytes,
+                                                  bool forceToDisc = true);
 [[nodiscard]] std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
-                                                  std::string_view bytes);
+                                                  std::string_view bytes, bool forceToDisc = true);
 
 // The running program's own path (from /proc/self/exe unless a test set one).
 [[nodiscard]] std::string ExecutablePath();

@@ -1,0 +1,308 @@
+#include "win/profile.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "win/file_api.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace win;
+
+class ProfileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/files-ini-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root_ = pattern;
+        path_ = root_ + "/Zephlon.ini";
+    }
+    void TearDown() override {
+        platform::ClearSimulatedFaults();
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
+    }
+    void Put(const std::string& contents) const {
+        std::ofstream(path_, std::ios::binary) << contents;
+    }
+    std::string Contents() const {
+        std::ifstream in(path_, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::string Get(const char* section, const char* key, const char* def = "(none)") const {
+        return GetPrivateProfileString(section, key, def, path_);
+    }
+    bool Write(const char* section, const char* key, const char* value) const {
+        return WritePrivateProfileString(section, key, value, path_);
+    }
+    std::string root_;
+    std::string path_;
+};
+
+TEST_F(ProfileTest, HandEditedFileReadsIgnoringCaseBlanksAndQuotes) {
+    Put("[settings]\r\n  MainX = \"12\" \r\n");
+    EXPECT_EQ(GetPrivateProfileInt("Settings", "MainX", 0, path_), 12);
+    EXPECT_EQ(Get("SETTINGS", "mainx"), "12");
+    // The file name resolves without regard to case too.
+    EXPECT_EQ(GetPrivateProfileString("Settings", "MainX", "", root_ + "\\ZEPHLON.INI"), "12");
+}
+
+TEST_F(ProfileTest, ReadRules) {
+    Put("orphan=before any section\n"
+        "; [Commented] header\n"
+        "[Views]\n"
+        "; zoom=9\n"
+        "zoom=1\n"
+        "Zoom=2\n"
+        "single='x y'\n"
+        "unmatched=\"abc'\n"
+        "empty=\n"
+        "noequals\n"
+        "  spaced key  =  spaced value  \n"
+        "[ Sound ]\r"
+        "volume=7\r\n"
+        "[views]\n"
+        "zoom=3\n"
+        "late=only here\n"
+        "[Last]\n"
+        "tail=no line end");
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"Views", "zoom", "1"},  // the first key wins, and comments are not keys
+        {"Views", "single", "x y"},
+        {"Views", "unmatched", "\"abc'"},
+        {"Views", "empty", ""},
+        {"Views", "noequals", "(none)"},
+        {"Views", "spaced key", "spaced value"},
+        {"Views", "late", "(none)"},  // the first section of a name wins
+        {"Sound", "volume", "7"},     // a lone CR ends a line
+        {"Last", "tail", "no line end"},
+        {"Views", "orphan", "(none)"},
+        {"Commented", "x", "(none)"},
+        {"Nowhere", "zoom", "(none)"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Get(c.section, c.key), c.expected) << c.section << "/" << c.key;
+    }
+    EXPECT_EQ(GetPrivateProfileSectionNames(path_),
+              (std::vector<std::string>{"Views", "Sound", "Last"}));
+    EXPECT_EQ(GetPrivateProfileKeyNames("VIEWS", path_),
+              (std::vector<std::string>{"zoom", "single", "unmatched", "empty", "spaced key"}));
+}
+
+TEST_F(ProfileTest, BufferSemantics) {
+    Put("[A]\nkey=abcdef\nother=1\n[B]\n");
+    char buffer[32];
+    EXPECT_EQ(GetPrivateProfileString("A", "key", "", buffer, 4, path_), 3u);
+    EXPECT_STREQ(buffer, "abc");
+    EXPECT_EQ(GetPrivateProfileString("A", "key", "", buffer, sizeof buffer, path_), 6u);
+    EXPECT_STREQ(buffer, "abcdef");
+    EXPECT_EQ(GetPrivateProfileString("A", "key", "", buffer, 0, path_), 0u);
+    // The default loses its trailing blanks; a null default is empty.
+    EXPECT_EQ(GetPrivateProfileString("A", "missing", "dflt  ", buffer, sizeof buffer, path_), 4u);
+    EXPECT_STREQ(buffer, "dflt");
+    EXPECT_EQ(GetPrivateProfileString("A", "missing", nullptr, buffer, sizeof buffer, path_), 0u);
+    EXPECT_STREQ(buffer, "");
+    // Null key: the section's keys; null section: the sections. Lists end in two NULs.
+    EXPECT_EQ(GetPrivateProfileString("A", nullptr, "", buffer, sizeof buffer, path_), 10u);
+    EXPECT_EQ(std::string(buffer, 11), std::string("key\0other\0\0", 11));
+    EXPECT_EQ(GetPrivateProfileString(nullptr, nullptr, "", buffer, sizeof buffer, path_), 4u);
+    EXPECT_EQ(std::string(buffer, 5), std::string("A\0B\0\0", 5));
+    EXPECT_EQ(GetPrivateProfileString("A", nullptr, "", buffer, 6, path_), 4u);
+    EXPECT_EQ(std::string(buffer, 6), std::string("key\0\0\0", 6));
+}
+
+TEST_F(ProfileTest, NumbersConvertLikeStrtolAndClamp) {
+    Put("[N]\na=12abc\nb=\nc=-5\nd=99999999999\ne=  +7\nf=x\ng=-99999999999\nh=\"42\"\n");
+    struct Case {
+        const char* key;
+        std::int32_t expected;
+    };
+    const Case cases[] = {{"a", 12}, {"b", 0},         {"c", -5}, {"d", INT32_MAX}, {"e", 7},
+                          {"f", 0},  {"g", INT32_MIN}, {"h", 42}, {"missing", -77}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(GetPrivateProfileInt("N", c.key, -77, path_), c.expected) << c.key;
+    }
+}
+
+TEST_F(ProfileTest, WritesKeepEveryOtherByte) {
+    const std::string original =
+        "; hand written\n"
+        "[Settings]\n"
+        "MainX = 10   ; not a comment, part of the value\n"
+        "  MainY=20\n"
+        "\n"
+        "[Sound]\n"
+        "volume=3\n";
+    Put(original);
+    // Replacing a value rewrites exactly its line.
+    ASSERT_TRUE(Write("settings", "MAINY", "25"));
+    EXPECT_EQ(Contents(),
+              "; hand written\n"
+              "[Settings]\n"
+              "MainX = 10   ; not a comment, part of the value\n"
+              "MAINY=25\n"
+              "\n"
+              "[Sound]\n"
+              "volume=3\n");
+    // A new key follows the section's last entry, before the blank line.
+    ASSERT_TRUE(Write("Settings", "MainW", "640"));
+    // A new section goes at the end.
+    ASSERT_TRUE(Write("Graphics", "GammaLevel", "4"));
+    EXPECT_EQ(Contents(),
+              "; hand written\n"
+              "[Settings]\n"
+              "MainX = 10   ; not a comment, part of the value\n"
+              "MAINY=25\n"
+              "MainW=640\r\n"
+              "\n"
+              "[Sound]\n"
+              "volume=3\n"
+              "[Graphics]\r\n"
+              "GammaLevel=4\r\n");
+    // Deleting a key removes exactly its line.
+    ASSERT_TRUE(Write("Settings", "mainw", nullptr));
+    ASSERT_TRUE(Write("Graphics", nullptr, nullptr));
+    EXPECT_EQ(Contents(),
+              "; hand written\n"
+              "[Settings]\n"
+              "MainX = 10   ; not a comment, part of the value\n"
+              "MAINY=25\n"
+              "\n"
+              "[Sound]\n"
+              "volume=3\n");
+    // Deleting what is not there changes nothing.
+    ASSERT_TRUE(Write("Settings", "absent", nullptr));
+    ASSERT_TRUE(Write("Absent", nullptr, nullptr));
+    EXPECT_EQ(Get("Settings", "MainX"), "10   ; not a comment, part of the value");
+}
+
+TEST_F(ProfileTest, WritesIntoNewAndUnterminatedFiles) {
+    ASSERT_TRUE(Write("Zephlon", "first", "1"));
+    EXPECT_EQ(Contents(), "[Zephlon]\r\nfirst=1\r\n");
+
+    Put("[A]\nx=1");  // no final line end
+    ASSERT_TRUE(Write("A", "y", "2"));
+    EXPECT_EQ(Contents(), "[A]\nx=1\r\ny=2\r\n");
+    Put("[A]\nx=1");
+    ASSERT_TRUE(Write("B", "z", "3"));
+    EXPECT_EQ(Contents(), "[A]\nx=1\r\n[B]\r\nz=3\r\n");
+    Put("[A]");
+    ASSERT_TRUE(Write("a", "k", "v"));
+    EXPECT_EQ(Contents(), "[A]\r\nk=v\r\n");
+    Put("[A]\nx=1");
+    ASSERT_TRUE(Write("A", "x", "22"));
+    EXPECT_EQ(Contents(), "[A]\nx=22");
+}
+
+TEST_F(ProfileTest, DeletesEveryCopyOfAKeyOrSection) {
+    Put("[A]\nk=1\nk=2\nj=0\n[B]\nk=9\n[a]\nk=3\n");
+    ASSERT_TRUE(Write("A", "K", nullptr));
+    EXPECT_EQ(Contents(), "[A]\nj=0\n[B]\nk=9\n[a]\nk=3\n");
+    EXPECT_EQ(Get("A", "k"), "(none)");
+    ASSERT_TRUE(Write("a", nullptr, nullptr));
+    EXPECT_EQ(Contents(), "[B]\nk=9\n");
+}
+
+TEST_F(ProfileTest, ValuesReadBackUnchanged) {
+    const char* values[] = {"  padded  ",  "\"quoted\"", "'single'", "a=b=c",
+                            "; semicolon", "",           "[bracket]"};
+    for (const char* v : values) {
+        ASSERT_TRUE(Write("Round", "trip", v)) << v;
+        EXPECT_EQ(Get("Round", "trip"), v);
+    }
+    // What could not be read back is refused, and the file stays as it was.
+    const std::string before = Contents();
+    struct Bad {
+        const char* section;
+        const char* key;
+        const char* value;
+    };
+    const Bad bad[] = {{"Round", "trip", "two\r\nlines"},
+                       {"Round", "a=b", "1"},
+                       {"Round", "[x", "1"},
+                       {"Round", ";x", "1"},
+                       {"Ro]und", "x", "1"},
+                       {"", "x", "1"},
+                       {"Round", "", "1"},
+                       {nullptr, "x", "1"}};
+    for (const Bad& b : bad) {
+        EXPECT_FALSE(Write(b.section, b.key, b.value)) << (b.key ? b.key : "(null)");
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    }
+    EXPECT_EQ(Contents(), before);
+}
+
+TEST_F(ProfileTest, SeesAnotherWritersChanges) {
+    ASSERT_TRUE(Write("S", "k", "1"));
+    EXPECT_EQ(Get("S", "k"), "1");
+    Put("[S]\nk=changed elsewhere\n");
+    EXPECT_EQ(Get("S", "k"), "changed elsewhere");
+    fs::remove(path_);
+    EXPECT_EQ(Get("S", "k"), "(none)");
+}
+
+TEST_F(ProfileTest, FailedWritesLeaveTheFileAlone) {
+    Put("[S]\nk=1\n");
+    {
+        platform::ScopedFileFaults faults;
+        platform::SimulateDiskFull(3);
+        EXPECT_FALSE(Write("S", "k", "2"));
+        EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+    }
+    EXPECT_EQ(Contents(), "[S]\nk=1\n");
+    EXPECT_EQ(Get("S", "k"), "1");
+    EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", root_ + "/missing/dir/x.ini"));
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    fs::create_directories(root_ + "/folder.ini");
+    EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", root_ + "/folder.ini"));
+    EXPECT_EQ(GetPrivateProfileString("S", "k", "d", root_ + "/folder.ini"), "d");
+}
+
+TEST_F(ProfileTest, GarbageAndHugeLinesDoNotCrash) {
+    std::string garbage;
+    std::uint32_t state = 12345;
+    for (int i = 0; i < 200000; ++i) {
+        state = state * 1103515245u + 12345u;
+        garbage += static_cast<char>(state >> 24);
+    }
+    const std::string samples[] = {
+        garbage,
+        "[" + std::string(300000, 'x'),
+        "[S]\n" + std::string(300000, '=') + "\n",
+        "[S]\nk=" + std::string(500000, 'v'),
+        std::string("[S]\0\nk=\0v\n", 11),
+        "]]]]\n[[[[\n====\n;;;;\n",
+    };
+    for (const std::string& sample : samples) {
+        Put(sample);
+        (void)Get("S", "k");
+        (void)GetPrivateProfileInt("S", "k", 0, path_);
+        char small[8];
+        (void)GetPrivateProfileString(nullptr, nullptr, "", small, sizeof small, path_);
+        (void)GetPrivateProfileString("S", nullptr, "", small, sizeof small, path_);
+        ASSERT_TRUE(Write("S", "new", "1"));
+        EXPECT_EQ(Get("S", "new"), "1");
+        ASSERT_TRUE(Write("S", "new", nullptr));
+    }
+    // The long value reads whole through the string form, cut through the buffer form.
+    Put("[S]\nk=" + std::string(500000, 'v'));
+    EXPECT_EQ(Get("S", "k").size(), 500000u);
+    char buffer[512];
+    EXPECT_EQ(GetPrivateProfileString("S", "k", "", buffer, sizeof buffer, path_), 511u);
+}
+
+}  // namespace

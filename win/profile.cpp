@@ -1,0 +1,463 @@
+#include "win/profile.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <map>
+
+#include "platform/file_system.h"
+#include "win/file_api.h"
+
+namespace win {
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Text helpers
+
+char Fold(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualFolded(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Fold(a[i]) != Fold(b[i])) return false;
+    }
+    return true;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool IsQuote(char c) {
+    return c == '"' || c == '\'';
+}
+
+std::string_view Unquote(std::string_view s) {
+    if (s.size() >= 2 && IsQuote(s.front()) && s.back() == s.front()) {
+        return s.substr(1, s.size() - 2);
+    }
+    return s;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The parsed shape of a profile file: byte ranges into its text, nothing copied.
+
+struct Line {
+    std::size_t start;  // first byte
+    std::size_t end;    // one past the last byte before the line end
+    std::size_t next;   // first byte of the next line
+};
+
+enum class LineKind { kOther, kSection, kEntry };
+
+struct ParsedLine {
+    Line range;
+    LineKind kind = LineKind::kOther;
+    std::string_view name;   // section name or key
+    std::string_view value;  // the entry's value, trimmed and unquoted
+};
+
+class Profile {
+public:
+    explicit Profile(std::string_view text) : text_(text) { Parse(); }
+
+    const std::vector<ParsedLine>& Lines() const { return lines_; }
+
+    // Index of the first section header of that name, or npos.
+    std::size_t FindSection(std::string_view name) const {
+        for (std::size_t i = 0; i < lines_.size(); ++i) {
+            if (lines_[i].kind == LineKind::kSection && EqualFolded(lines_[i].name, name)) return i;
+        }
+        return npos;
+    }
+
+    // One past the last line of the section whose header is at `header`.
+    std::size_t SectionEnd(std::size_t header) const {
+        std::size_t i = header + 1;
+        while (i < lines_.size() && lines_[i].kind != LineKind::kSection)
+            ++i;
+        return i;
+    }
+
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+private:
+    void Parse() {
+        std::size_t pos = 0;
+        bool inSection = false;
+        while (pos < text_.size()) {
+            Line line{pos, pos, pos};
+            std::size_t i = pos;
+            while (i < text_.size() && text_[i] != '\n' && text_[i] != '\r')
+                ++i;
+            line.end = i;
+            if (i < text_.size()) {
+                i += (text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n') ? 2 : 1;
+            }
+            line.next = i;
+            pos = i;
+
+            ParsedLine parsed{line, LineKind::kOther, {}, {}};
+            const std::string_view content = Trim(text_.substr(line.start, line.end - line.start));
+            if (!content.empty() && content.front() == '[') {
+                const std::size_t close = content.find(']');
+                parsed.kind = LineKind::kSection;
+                parsed.name = Trim(content.substr(
+                    1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+                inSection = true;
+            } else if (inSection && !content.empty() && content.front() != ';') {
+                const std::size_t equals = content.find('=');
+                if (equals != std::string_view::npos) {
+                    parsed.kind = LineKind::kEntry;
+                    parsed.name = Trim(content.substr(0, equals));
+                    parsed.value = Unquote(Trim(content.substr(equals + 1)));
+                }
+            }
+            lines_.push_back(parsed);
+        }
+    }
+
+    std::string_view text_;
+    std::vector<ParsedLine> lines_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Reading files, with a small cache that is trusted only while the file's identity, size and
+// modification time are unchanged.
+
+struct CachedFile {
+    platform::FileInfo stamp;
+    std::string text;
+};
+
+std::map<std::string, CachedFile>& TheCache() {
+    static std::map<std::string, CachedFile> cache;
+    return cache;
+}
+
+bool SameStamp(const platform::FileInfo& a, const platform::FileInfo& b) {
+    return a.identity == b.identity && a.size == b.size && a.modified == b.modified;
+}
+
+// The file's text; empty when it does not exist. False only for a file that exists but cannot
+// be read.
+bool LoadText(std::string_view fileName, std::string* text, std::string* key) {
+    text->clear();
+    *key = platform::ResolvePath(fileName).path;
+    platform::FileInfo info;
+    if (platform::GetFileInfo(fileName, &info) != platform::kFileOk) {
+        TheCache().erase(*key);
+        return true;  // no file: no settings
+    }
+    if (info.isDirectory) return false;
+    auto& cache = TheCache();
+    const auto it = cache.find(*key);
+    if (it != cache.end() && SameStamp(it->second.stamp, info)) {
+        *text = it->second.text;
+        return true;
+    }
+    const std::uint32_t error = platform::ReadWholeFile(fileName, text);
+    if (error != platform::kFileOk) {
+        SetLastError(error);
+        return false;
+    }
+    if (cache.size() >= 16) cache.clear();  // a handful of files are in use at any time
+    cache[*key] = CachedFile{info, *text};
+    return true;
+}
+
+bool StoreText(std::string_view fileName, const std::string& key, const std::string& text) {
+    const std::uint32_t error =
+        platform::ReplaceFileAtomically(fileName, std::string_view(text), false);
+    SetLastError(error);
+    if (error != platform::kFileOk) {
+        TheCache().erase(key);
+        return false;
+    }
+    platform::FileInfo info;
+    if (platform::GetFileInfo(fileName, &info) == platform::kFileOk) {
+        TheCache()[key] = CachedFile{info, text};
+    } else {
+        TheCache().erase(key);
+    }
+    return true;
+}
+
+// The value of a key, if present.
+bool FindValue(const Profile& profile, std::string_view section, std::string_view key,
+               std::string_view* value) {
+    const std::size_t header = profile.FindSection(section);
+    if (header == Profile::npos) return false;
+    const std::size_t end = profile.SectionEnd(header);
+    for (std::size_t i = header + 1; i < end; ++i) {
+        const ParsedLine& line = profile.Lines()[i];
+        if (line.kind == LineKind::kEntry && EqualFolded(line.name, key)) {
+            *value = line.value;
+            return true;
+        }
+    }
+    return false;
+}
+
+void AddUnique(std::vector<std::string>* names, std::string_view name) {
+    for (const std::string& n : *names) {
+        if (EqualFolded(n, name)) return;
+    }
+    names->emplace_back(name);
+}
+
+std::vector<std::string> SectionNames(const Profile& profile) {
+    std::vector<std::string> names;
+    for (const ParsedLine& line : profile.Lines()) {
+        if (line.kind == LineKind::kSection) AddUnique(&names, line.name);
+    }
+    return names;
+}
+
+std::vector<std::string> KeyNames(const Profile& profile, std::string_view section) {
+    std::vector<std::string> names;
+    const std::size_t header = profile.FindSection(section);
+    if (header == Profile::npos) return names;
+    const std::size_t end = profile.SectionEnd(header);
+    for (std::size_t i = header + 1; i < end; ++i) {
+        const ParsedLine& line = profile.Lines()[i];
+        if (line.kind == LineKind::kEntry) AddUnique(&names, line.name);
+    }
+    return names;
+}
+
+// Stores a NUL-separated, double-NUL-terminated list; when it does not fit it is cut and the
+// result is size - 2.
+std::uint32_t StoreList(const std::vector<std::string>& names, char* buffer, std::uint32_t size) {
+    if (buffer == nullptr || size == 0) return 0;
+    if (size == 1) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    std::uint32_t used = 0;
+    for (const std::string& name : names) {
+        for (char c : name) {
+            if (used + 2 >= size) {
+                buffer[size - 2] = '\0';
+                buffer[size - 1] = '\0';
+                return size - 2;
+            }
+            buffer[used++] = c;
+        }
+        if (used + 2 > size) {
+            buffer[size - 2] = '\0';
+            buffer[size - 1] = '\0';
+            return size - 2;
+        }
+        buffer[used++] = '\0';
+    }
+    buffer[used] = '\0';
+    if (used == 0 && size >= 2) buffer[1] = '\0';
+    return used;
+}
+
+std::uint32_t StoreString(std::string_view value, char* buffer, std::uint32_t size) {
+    if (buffer == nullptr || size == 0) return 0;
+    const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(value.size(), size - 1));
+    if (n > 0) std::memcpy(buffer, value.data(), n);
+    buffer[n] = '\0';
+    return n;
+}
+
+// A delete of what is not there succeeds without touching the file.
+bool NothingToChange() {
+    SetLastError(ERROR_SUCCESS);
+    return true;
+}
+
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// A value with blanks at an end, or one that is quoted itself, would not read back unchanged.
+std::string EncodeValue(std::string_view value) {
+    const bool blanks = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
+    const bool quoted =
+        value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front();
+    if (blanks || quoted) return "\"" + std::string(value) + "\"";
+    return std::string(value);
+}
+
+std::int32_t ParseInt(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (IsBlank(text[i]) || text[i] == '\n' || text[i] == '\r'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    std::int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<std::int64_t>(INT32_MAX) + 1)
+            value = static_cast<std::int64_t>(INT32_MAX) + 1;
+    }
+    if (negative) value = -value;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
+std::uint32_t GetPrivateProfileString(const char* section, const char* key,
+                                      const char* defaultValue, char* buffer, std::uint32_t size,
+                                      std::string_view fileName) {
+    std::string text, cacheKey;
+    const bool readable = LoadText(fileName, &text, &cacheKey);
+    const Profile profile(text);
+    if (section == nullptr) return StoreList(SectionNames(profile), buffer, size);
+    if (key == nullptr) return StoreList(KeyNames(profile, section), buffer, size);
+    std::string_view value;
+    if (readable && FindValue(profile, section, key, &value)) {
+        SetLastError(ERROR_SUCCESS);
+        return StoreString(value, buffer, size);
+    }
+    std::string_view fallback = defaultValue == nullptr ? std::string_view() : defaultValue;
+    while (!fallback.empty() && fallback.back() == ' ')
+        fallback.remove_suffix(1);
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return StoreString(fallback, buffer, size);
+}
+
+std::string GetPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue, std::string_view fileName) {
+    std::string text, cacheKey;
+    if (!LoadText(fileName, &text, &cacheKey)) return std::string(defaultValue);
+    const Profile profile(text);
+    std::string_view value;
+    if (FindValue(profile, section, key, &value)) return std::string(value);
+    return std::string(defaultValue);
+}
+
+std::int32_t GetPrivateProfileInt(const char* section, const char* key, std::int32_t defaultValue,
+                                  std::string_view fileName) {
+    if (section == nullptr || key == nullptr) return defaultValue;
+    std::string text, cacheKey;
+    if (!LoadText(fileName, &text, &cacheKey)) return defaultValue;
+    const Profile profile(text);
+    std::string_view value;
+    if (!FindValue(profile, section, key, &value)) return defaultValue;
+    return ParseInt(value);
+}
+
+bool WritePrivateProfileString(const char* section, const char* key, const char* value,
+                               std::string_view fileName) {
+    if (section == nullptr) {
+        // With nothing to write there is nothing to flush either: every write is already on disc.
+        const bool flushOnly = key == nullptr && value == nullptr;
+        SetLastError(flushOnly ? ERROR_SUCCESS : ERROR_INVALID_PARAMETER);
+        return flushOnly;
+    }
+    const std::string_view sectionName = Trim(section);
+    const std::string_view keyName = key == nullptr ? std::string_view() : Trim(key);
+    const bool badSection = sectionName.empty() || HasLineBreak(sectionName) ||
+                            sectionName.find(']') != std::string_view::npos;
+    const bool badKey = key != nullptr && (keyName.empty() || HasLineBreak(keyName) ||
+                                           keyName.find('=') != std::string_view::npos ||
+                                           keyName.front() == '[' || keyName.front() == ';');
+    if (badSection || badKey || (value != nullptr && HasLineBreak(value))) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+
+    std::string text, cacheKey;
+    if (!LoadText(fileName, &text, &cacheKey)) return false;
+    const Profile profile(text);
+    const auto& lines = profile.Lines();
+    std::string result;
+
+    if (key == nullptr) {
+        // Delete every section of that name, header and lines.
+        std::size_t kept = 0;
+        bool changed = false;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].kind != LineKind::kSection || !EqualFolded(lines[i].name, sectionName)) {
+                continue;
+            }
+            const std::size_t end = profile.SectionEnd(i);
+            result.append(text, kept, lines[i].range.start - kept);
+            kept = end < lines.size() ? lines[end].range.start : text.size();
+            changed = true;
+            i = end - 1;
+        }
+        if (!changed) return NothingToChange();
+        result.append(text, kept, std::string::npos);
+        return StoreText(fileName, cacheKey, result);
+    }
+
+    const std::size_t header = profile.FindSection(sectionName);
+    if (value == nullptr) {
+        // Delete the key's lines in the first section of that name, and nothing else.
+        if (header == Profile::npos) return NothingToChange();
+        const std::size_t end = profile.SectionEnd(header);
+        std::size_t kept = 0;
+        bool changed = false;
+        for (std::size_t i = header + 1; i < end; ++i) {
+            if (lines[i].kind != LineKind::kEntry || !EqualFolded(lines[i].name, keyName)) continue;
+            result.append(text, kept, lines[i].range.start - kept);
+            kept = lines[i].range.next;
+            changed = true;
+        }
+        if (!changed) return NothingToChange();
+        result.append(text, kept, std::string::npos);
+        return StoreText(fileName, cacheKey, result);
+    }
+
+    const std::string entry = std::string(keyName) + "=" + EncodeValue(value);
+    if (header == Profile::npos) {
+        result = text;
+        if (!result.empty() && result.back() != '\n' && result.back() != '\r') result += "\r\n";
+        result += "[" + std::string(sectionName) + "]\r\n" + entry + "\r\n";
+        return StoreText(fileName, cacheKey, result);
+    }
+    const std::size_t end = profile.SectionEnd(header);
+    for (std::size_t i = header + 1; i < end; ++i) {
+        const ParsedLine& line = lines[i];
+        if (line.kind != LineKind::kEntry || !EqualFolded(line.name, keyName)) continue;
+        // Replace the line's text in place; its line end stays.
+        result.assign(text, 0, line.range.start);
+        result += entry;
+        result.append(text, line.range.end, std::string::npos);
+        return StoreText(fileName, cacheKey, result);
+    }
+    // A new key follows the section's last non-blank line, so blank lines that separate it from
+    // the next section stay where they are.
+    std::size_t last = header;
+    for (std::size_t i = header + 1; i < end; ++i) {
+        const Line& r = lines[i].range;
+        if (!Trim(std::string_view(text).substr(r.start, r.end - r.start)).empty()) last = i;
+    }
+    const Line& after = lines[last].range;
+    result.assign(text, 0, after.next);
+    if (after.next == after.end) result += "\r\n";  // the last line had no line end
+    result += entry + "\r\n";
+    result.append(text, after.next, std::string::npos);
+    return StoreText(fileName, cacheKey, result);
+}
+
+std::vector<std::string> GetPrivateProfileSectionNames(std::string_view fileName) {
+    std::string text, cacheKey;
+    if (!LoadText(fileName, &text, &cacheKey)) return {};
+    return SectionNames(Profile(text));
+}
+
+std::vector<std::string> GetPrivateProfileKeyNames(std::string_view section,
+                                                   std::string_view fileName) {
+    std::string text, cacheKey;
+    if (!LoadText(fileName, &text, &cacheKey)) return {};
+    return KeyNames(Profile(text), section);
+}
+
+}  // namespace win

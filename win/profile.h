@@ -1,0 +1,62 @@
+// The private-profile calls: settings in INI-format text files.
+//
+// A file is a list of lines. "[Name]" starts a section; "key = value" lines belong to the
+// section above them; lines whose first non-blank character is ';' are comments; anything else is
+// ignored. Section and key names compare without regard to case; blanks around names and values
+// are dropped, and one pair of matching quotes around a value is removed. The first section of a
+// name and the first key of a name in it win.
+//
+// Writes change as little as possible: a value replaces the first occurrence of its key in place,
+// or follows the last entry of its section, or goes into a new section at the end of the file;
+// every other byte stays as it was, and new lines end in CR LF. The file is rewritten through a
+// temporary file and a rename, so a reader never sees half a write.
+//
+// Nothing is kept between calls that another writer could make stale: a file is read again when
+// its size or modification time changed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace win {
+
+// Copies the value of `key` in `section` into `buffer` (size in characters, including the NUL),
+// or `defaultValue` (trailing blanks removed; null for none) when the key is absent. A value that
+// does not fit is cut to size - 1 characters. Returns the number of characters stored without
+// the NUL.
+// With a null `key`, stores the section's key names, each followed by a NUL, and one more NUL;
+// with a null `section`, the file's section names the same way. When such a list does not fit,
+// it is cut to whole characters and double-NUL-terminated, and the result is size - 2.
+std::uint32_t GetPrivateProfileString(const char* section, const char* key,
+                                      const char* defaultValue, char* buffer, std::uint32_t size,
+                                      std::string_view fileName);
+
+// The value as a string (no length limit); `defaultValue` when the key is absent.
+[[nodiscard]] std::string GetPrivateProfileString(std::string_view section, std::string_view key,
+                                                  std::string_view defaultValue,
+                                                  std::string_view fileName);
+
+// The value read as a decimal number like strtol does it (blanks, optional sign, digits up to the
+// first other character, 0 when there are none), clamped to 32 bits; `defaultValue` when the key
+// is absent.
+[[nodiscard]] std::int32_t GetPrivateProfileInt(const char* section, const char* key,
+                                                std::int32_t defaultValue,
+                                                std::string_view fileName);
+
+// Sets `key` in `section` to `value`, creating the file and the section as needed. A null value
+// deletes the key (every line of it in the section); a null key deletes the section (every
+// section of that name, with its lines). Names holding line breaks, keys holding '=' or starting
+// with '[' or ';', and sections holding ']' are refused (ERROR_INVALID_PARAMETER), as is a value
+// holding a line break, since they could not be read back. A value with blanks at either end, or
+// one that is itself quoted, is written in quotes so that it reads back unchanged.
+bool WritePrivateProfileString(const char* section, const char* key, const char* value,
+                               std::string_view fileName);
+
+// Convenience: the names of the file's sections, or of one section's keys, in file order.
+[[nodiscard]] std::vector<std::string> GetPrivateProfileSectionNames(std::string_view fileName);
+[[nodiscard]] std::vector<std::string> GetPrivateProfileKeyNames(std::string_view section,
+                                                                 std::string_view fileName);
+
+}  // namespace win
