@@ -272,6 +272,10 @@ std::int32_t VolumeRWStream::GetStatus() {
     return VolumeStream::GetStatus();
 }
 
+int VolumeRWStream::CloseEntry() {
+    return writer ? FinishMember() : 0;
+}
+
 void VolumeRWStream::Close() {
     if (writer) {
         FinishMember();

@@ -191,6 +191,8 @@ public:
     std::int32_t GetStatus() override;
     // Finishes the member being written, or closes the member being read.
     void Close() override;
+    // Finishes the member being written; 1 when all of it reached the file and it is listed.
+    int CloseEntry();
 
     // Members can be read back while the volume is open (not while one is being written).
     int OpenEntryById(std::uint32_t id) override;

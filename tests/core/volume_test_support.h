@@ -110,8 +110,7 @@ inline bool BuildVolume(const std::string& path, const std::vector<Member>& memb
         const auto size = static_cast<std::uint32_t>(m.data.size());
         const int added = m.named ? volume.AddEntry(m.name, m.compression, size)
                                   : volume.AddEntryById(m.id, m.compression, size);
-        if (!added || !volume.Write(size, m.data.data())) return false;
-        volume.Close();
+        if (!added || !volume.Write(size, m.data.data()) || !volume.CloseEntry()) return false;
     }
     return volume.CloseVolume() == 1;
 }

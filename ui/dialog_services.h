@@ -1,0 +1,34 @@
+// The program's own message box and the insert-disc prompt, as the rest of the system calls them.
+// These are their first, least bodies (no window is shown yet); the dialog framework replaces
+// them with the real dialogs.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "win/handles.h"
+
+namespace ui {
+
+// Button sets (type AND 7) and the ids of the pressed buttons, as the Windows message box has them.
+inline constexpr std::uint32_t MB_OK = 0;
+inline constexpr std::uint32_t MB_OKCANCEL = 1;
+inline constexpr std::uint32_t MB_YESNOCANCEL = 3;
+inline constexpr std::uint32_t MB_YESNO = 4;
+inline constexpr std::uint32_t MB_RETRYCANCEL = 5;
+inline constexpr std::uint32_t MB_ICONEXCLAMATION = 48;
+inline constexpr std::uint32_t MB_ICONINFORMATION = 64;
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+inline constexpr int IDRETRY = 4;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
+
+// Shows `text` with the button set of `type`; the id of the pressed button.
+int ShowMessageBox(win::HWND parent, std::string_view text, std::uint32_t type);
+
+// Asks for disc 1 or 2 until `path` exists: 1 when it does (at once when it already exists), 0
+// when the user cancels.
+int PromptForDisc(win::HWND parent, int disc, std::string_view path, std::uint32_t buttons);
+
+}  // namespace ui
