@@ -1,0 +1,63 @@
+#include "cockpit/cockpit_services.h"
+
+#include "sim/flightmodel/aircraft_parameters.h"
+#include "sim/flightmodel/flight_model_state.h"
+
+namespace cockpit {
+
+std::uint8_t theFuelSelector = 2;
+std::uint8_t theLeftEngineTankSelector = 1;
+std::uint8_t theRightEngineTankSelector = 1;
+std::int16_t theLeftMixtureLever = 31;
+std::int16_t theRightConditionLever = 31;
+std::int16_t theEngineSpeedDrop[2] = {0, 0};
+std::uint32_t theEngineStarted = 0;
+std::uint32_t theEngineRunning = 0;
+std::uint32_t theRightEngineStarted = 0;
+PanelSwitches thePanelSwitches;
+
+namespace {
+
+// Until the cockpit's engine code exists, a stop clears the running bit and the start flags.
+void StopSingle() {
+    if (sim::theAircraftParameters.apEngineCount != 1) return;
+    sim::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines & ~1);
+    theEngineStarted = 0;
+    theEngineRunning = 0;
+}
+void StopLeft() {
+    if (sim::theAircraftParameters.apEngineCount != 2) return;
+    sim::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines & ~1);
+    theEngineStarted = 0;
+    theEngineRunning = 0;
+}
+void StopRight() {
+    if (sim::theAircraftParameters.apEngineCount != 2) return;
+    sim::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines & ~2);
+    theRightEngineStarted = 0;
+}
+
+}  // namespace
+
+EngineStopServices PlainEngineStopServices() {
+    return EngineStopServices{&StopSingle, &StopLeft, &StopRight};
+}
+
+EngineStopServices theEngineStopServices = PlainEngineStopServices();
+
+void ResetCockpitServices() {
+    theFuelSelector = 2;
+    theLeftEngineTankSelector = 1;
+    theRightEngineTankSelector = 1;
+    theLeftMixtureLever = 31;
+    theRightConditionLever = 31;
+    theEngineSpeedDrop[0] = theEngineSpeedDrop[1] = 0;
+    theEngineStarted = theEngineRunning = theRightEngineStarted = 0;
+    thePanelSwitches = PanelSwitches{};
+    theEngineStopServices = PlainEngineStopServices();
+}
+
+}  // namespace cockpit

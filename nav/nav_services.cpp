@@ -1,0 +1,7 @@
+#include "nav/nav_services.h"
+
+namespace nav {
+
+AutopilotNavInput theAutopilotNavInput;
+
+}  // namespace nav

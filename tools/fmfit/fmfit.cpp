@@ -1,0 +1,259 @@
+// fmfit: tunes the thrust tables of the five aircraft records until trimmed level flight meets
+// the published cruise tables, then checks stall speed, climb and ceiling.
+//
+//   fmfit [--type N] [--check]        report the model against the published figures
+//   fmfit --fit [--write FILE]        tune, report, and write the tuned tables to FILE
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "sim/flightmodel/aircraft_parameters.h"
+#include "sim/flightmodel/flight_probe.h"
+#include "sim/flightmodel/published_performance.h"
+
+namespace {
+
+using sim::AircraftParameters;
+using sim::PublishedPerformance;
+
+constexpr double kMetresPerSecondPerKnot = 0.514444;
+
+struct PointResult {
+    sim::CruisePoint point;
+    double tas;
+    double fuel;  // in the table's units
+};
+
+std::vector<PointResult> FlyCruiseTable(int type) {
+    const PublishedPerformance& pub = sim::PublishedPerformanceForType(type);
+    std::vector<PointResult> out;
+    for (const sim::CruisePoint& p : pub.cruise) {
+        const double kgh = sim::ProbeTableFuelToKgPerHourPerEngine(type, p.fuelFlow);
+        const sim::LevelFlightResult r =
+            sim::ProbeLevelFlight(type, p.altitudeFeet, kgh, p.trueAirspeedKnots, pub.testWeightKg);
+        double fuel = r.fuelFlowKgPerHour * 2.2;
+        if (pub.fuelInGallons) fuel /= 6.0;
+        if (pub.fuelPerEngine) fuel /= 2.0;
+        out.push_back(PointResult{p, r.trueAirspeedKnots, fuel});
+    }
+    return out;
+}
+
+struct Summary {
+    double worstTas = 0.0;
+    double worstFuel = 0.0;
+};
+
+Summary Report(int type, const std::vector<PointResult>& results, bool verbose) {
+    Summary s;
+    for (const PointResult& r : results) {
+        const double et = (r.tas - r.point.trueAirspeedKnots) / r.point.trueAirspeedKnots * 100.0;
+        const double ef = (r.fuel - r.point.fuelFlow) / r.point.fuelFlow * 100.0;
+        s.worstTas = std::max(s.worstTas, std::fabs(et));
+        s.worstFuel = std::max(s.worstFuel, std::fabs(ef));
+        if (verbose) {
+            std::printf(
+                "type %d %5d ft %3d%%  TAS %6.1f (table %5.0f, %+5.1f%%)  fuel %7.2f (table %7.2f, "
+                "%+5.1f%%)\n",
+                type, r.point.altitudeFeet, r.point.powerPercent, r.tas, r.point.trueAirspeedKnots,
+                et, r.fuel, r.point.fuelFlow, ef);
+        }
+    }
+    std::printf(
+        "type %d cruise: worst true airspeed error %.2f %%, worst fuel flow error %.2f %%\n", type,
+        s.worstTas, s.worstFuel);
+    return s;
+}
+
+void CheckHandbook(int type) {
+    const PublishedPerformance& pub = sim::PublishedPerformanceForType(type);
+    const double clean = sim::ProbeStallSpeed(type, 0, pub.testWeightKg);
+    const double flaps = sim::ProbeStallSpeed(type, 9, pub.testWeightKg);
+    double bestKnots = 0.0;
+    const double climb = sim::ProbeBestClimb(type, 0.0, pub.testWeightKg, &bestKnots);
+    const double ceiling = sim::ProbeServiceCeiling(type, pub.testWeightKg);
+    std::printf("type %d stall clean %.1f kt (published %.0f)  flaps %.1f kt (published %.0f)\n",
+                type, clean, pub.stallCleanKnots, flaps, pub.stallFlapsKnots);
+    std::printf(
+        "type %d best climb %.0f ft/min at %.0f kt (published %.0f)  ceiling %.0f ft (published "
+        "%.0f)\n",
+        type, climb, bestKnots, pub.climbFeetPerMinute, ceiling, pub.ceilingFeet);
+}
+
+// The table that carries the speed dependence: efficiency by TAS / reference speed.
+// Each cruise point asks its two neighbouring nodes for a correction in proportion to the
+// thrust it needs (drag grows about as the square of the speed, so the needed thrust scales as
+// the square of the speed ratio), weighted by its distance to the node.
+void TuneEfficiency(int type, const std::vector<PointResult>& results, double gain) {
+    AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
+    double num[17] = {};
+    double den[17] = {};
+    for (const PointResult& r : results) {
+        if (r.tas <= 0.0) continue;
+        const double ratio = r.point.trueAirspeedKnots / r.tas;
+        const double correction = std::pow(ratio, 2.0 * gain);
+        const double x =
+            r.point.trueAirspeedKnots * kMetresPerSecondPerKnot / ap.apFixedReferenceSpeed * 16.0;
+        const int i = static_cast<int>(x);
+        if (i < 0 || i >= 16) continue;
+        const double f = x - i;
+        num[i] += (1.0 - f) * std::log(correction);
+        den[i] += 1.0 - f;
+        num[i + 1] += f * std::log(correction);
+        den[i + 1] += f;
+    }
+    for (int i = 0; i < 17; ++i) {
+        if (den[i] > 0.0)
+            ap.apEfficiency[i] =
+                static_cast<std::int32_t>(ap.apEfficiency[i] * std::exp(num[i] / den[i]));
+    }
+}
+
+// The altitude lapse of the piston twins and the Bonanza takes the part of the error that is
+// common to every power at one altitude.
+void TuneLapse(int type, const std::vector<PointResult>& results, double gain) {
+    AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
+    if (!ap.apLapseOn) return;
+    double num[17] = {};
+    double den[17] = {};
+    for (const PointResult& r : results) {
+        const double correction = std::pow(r.point.trueAirspeedKnots / r.tas, 2.0 * gain);
+        const double x = r.point.altitudeFeet * 0.3048 / 1024.0;
+        const int i = static_cast<int>(x);
+        if (i < 0 || i >= 16) continue;
+        const double f = x - i;
+        num[i] += (1.0 - f) * std::log(correction);
+        den[i] += 1.0 - f;
+        num[i + 1] += f * std::log(correction);
+        den[i + 1] += f;
+    }
+    for (int i = 0; i < 17; ++i) {
+        if (den[i] > 0.0) {
+            const double v = ap.apLapse[i] * std::exp(num[i] / den[i]);
+            ap.apLapse[i] = static_cast<std::uint16_t>(v > 65535.0 ? 65535.0 : v);
+        }
+    }
+}
+
+// The turbines' throttle curve takes the part of the error that follows the throttle.
+void TuneThrottleCurve(int type, const std::vector<PointResult>& results, double gain) {
+    AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
+    if (!ap.apThrottleCurveOn) return;
+    double num[17] = {};
+    double den[17] = {};
+    for (const PointResult& r : results) {
+        const double correction = std::pow(r.point.trueAirspeedKnots / r.tas, 2.0 * gain);
+        sim::ProbeSelectAircraft(type);
+        sim::ProbePlaceInFlight(r.point.altitudeFeet, r.point.trueAirspeedKnots);
+        const double throttle = sim::ProbeThrottleForFuelFlow(
+            sim::ProbeTableFuelToKgPerHourPerEngine(type, r.point.fuelFlow));
+        const double x = throttle * 2.0 / 4096.0;
+        const int i = static_cast<int>(x);
+        if (i < 0 || i >= 16) continue;
+        const double f = x - i;
+        num[i] += (1.0 - f) * std::log(correction);
+        den[i] += 1.0 - f;
+        num[i + 1] += f * std::log(correction);
+        den[i + 1] += f;
+    }
+    for (int i = 0; i < 17; ++i) {
+        if (den[i] > 0.0) {
+            const double v = ap.apThrottleCurve[i] * std::exp(num[i] / den[i]);
+            ap.apThrottleCurve[i] = static_cast<std::int16_t>(v > 32767.0 ? 32767.0 : v);
+        }
+    }
+}
+
+template <typename T>
+std::string Row(const char* type, const char* name, const T* values) {
+    std::string s = std::string("inline constexpr ") + type + " " + name + "[17] = {";
+    for (int i = 0; i < 17; ++i) {
+        s += std::to_string(values[i]);
+        if (i < 16) s += ", ";
+    }
+    return s + "};\n";
+}
+
+bool WriteTables(const char* path) {
+    const char* names[5] = {"kEfficiency172", "kEfficiencyBonanza", "kEfficiencyBaron",
+                            "kEfficiencyKingAir", "kEfficiencyCitationJet"};
+    std::string text =
+        "// The tuned thrust tables of the five aircraft records. tools/fmfit writes this file: "
+        "it\n"
+        "// tunes the tables until trimmed level flight meets the published cruise tables (run\n"
+        "// \"fmfit --fit --write sim/flightmodel/aircraft_data.h\" from the source folder to "
+        "regenerate).\n"
+        "#pragma once\n\n#include <cstdint>\n\nnamespace sim {\n\n"
+        "// Propeller (or fan) efficiency by true airspeed over the record's reference speed, "
+        "Q16.\n";
+    for (int t = 0; t < 5; ++t)
+        text += Row("std::int32_t", names[t], sim::AircraftParametersForType(t).apEfficiency);
+    text +=
+        "\n// Altitude lapse of the constant-speed piston engines' thrust, Q16, every 1024 m.\n";
+    text += Row("std::uint16_t", "kLapseBonanza", sim::AircraftParametersForType(1).apLapse);
+    text += Row("std::uint16_t", "kLapseBaron", sim::AircraftParametersForType(2).apLapse);
+    text += "\n// Thrust by throttle position of the turbines, Q15.\n";
+    text += Row("std::int16_t", "kThrottleCurveKingAir",
+                sim::AircraftParametersForType(3).apThrottleCurve);
+    text += Row("std::int16_t", "kThrottleCurveCitationJet",
+                sim::AircraftParametersForType(4).apThrottleCurve);
+    text += "\n}  // namespace sim\n";
+    std::FILE* f = std::fopen(path, "wb");
+    if (!f) return false;
+    const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int only = -1;
+    bool fit = false;
+    bool verbose = false;
+    bool handbook = true;
+    int rounds = 12;
+    const char* writePath = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--type") && i + 1 < argc) {
+            only = std::atoi(argv[++i]);
+        } else if (!std::strcmp(argv[i], "--fit")) {
+            fit = true;
+        } else if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc) {
+            rounds = std::atoi(argv[++i]);
+        } else if (!std::strcmp(argv[i], "--write") && i + 1 < argc) {
+            writePath = argv[++i];
+        } else if (!std::strcmp(argv[i], "--verbose")) {
+            verbose = true;
+        } else if (!std::strcmp(argv[i], "--no-handbook")) {
+            handbook = false;
+        } else {
+            std::fprintf(stderr,
+                         "usage: fmfit [--type N] [--fit [--rounds N] [--write FILE]] [--verbose] "
+                         "[--no-handbook]\n");
+            return 2;
+        }
+    }
+    for (int type = 0; type < 5; ++type) {
+        if (only >= 0 && type != only) continue;
+        if (fit) {
+            for (int round = 0; round < rounds; ++round) {
+                std::vector<PointResult> results = FlyCruiseTable(type);
+                std::printf("round %d: ", round);
+                Report(type, results, false);
+                TuneLapse(type, results, 0.5);
+                TuneThrottleCurve(type, results, 0.5);
+                results = FlyCruiseTable(type);
+                TuneEfficiency(type, results, 0.8);
+            }
+        }
+        Report(type, FlyCruiseTable(type), verbose);
+        if (handbook) CheckHandbook(type);
+    }
+    if (writePath && !WriteTables(writePath)) {
+        std::fprintf(stderr, "fmfit: cannot write %s\n", writePath);
+        return 1;
+    }
+    return 0;
+}
