@@ -1,0 +1,178 @@
+// The machine behind small interfaces: video, events, clock and audio. Two implementations
+// exist: SDL2 (platform/sdl/, the only place SDL appears) and a deterministic headless twin
+// (platform/headless/). The window layer talks only to CurrentBackend().
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/keys.h"
+
+namespace platform {
+
+inline constexpr int kFrameWidth = 640;
+inline constexpr int kFrameHeight = 480;
+
+// 256 colours as 0x00RRGGBB.
+using Palette = std::array<std::uint32_t, 256>;
+
+struct ScreenSize {
+    int width = 0;
+    int height = 0;
+};
+
+struct VideoOptions {
+    std::string title = "Zephlon";
+    bool fullScreen = false;      // desktop full screen
+    bool integerScaling = false;  // scale the 640×480 picture by whole steps only
+    int windowScale = 1;          // initial window size in multiples of 640×480
+};
+
+enum class CursorShape {
+    Arrow,
+    IBeam,
+    Wait,
+    Cross,
+    UpArrow,
+    SizeNwse,
+    SizeNesw,
+    SizeWe,
+    SizeNs,
+    SizeAll,
+    No,
+    Hand,
+    AppStarting,
+    Image,
+};
+
+struct CursorImage {
+    int width = 0;
+    int height = 0;
+    int hotX = 0;
+    int hotY = 0;
+    std::vector<std::uint32_t> argb;
+};
+
+class Video {
+public:
+    virtual ~Video() = default;
+    virtual bool Open(const VideoOptions& options) = 0;
+    virtual void Close() = 0;
+    [[nodiscard]] virtual bool IsOpen() const = 0;
+    // Shows a 640×480 frame of palette indices. The colour table is turned into a 256-entry
+    // lookup table that is rebuilt only when it differs from the last one.
+    virtual bool Present8(const std::uint8_t* indices, int pitch, const Palette& palette) = 0;
+    virtual bool Present32(const std::uint32_t* pixels, int pitchPixels) = 0;
+    // Recolours the last 8-bit frame with a new colour table, without a new frame.
+    virtual bool SetPalette(const Palette& palette) = 0;
+    virtual void SetFullScreen(bool on) = 0;
+    virtual void SetTitle(std::string_view title) = 0;
+    // Bring the window to the front (and out of the minimised state).
+    virtual void Raise() = 0;
+    virtual void SetCursorShape(CursorShape shape) = 0;
+    virtual void SetCursorImage(const CursorImage& image) = 0;
+    virtual void SetCursorVisible(bool visible) = 0;
+    // Logical 640×480 coordinates.
+    virtual void WarpCursor(int x, int y) = 0;
+    [[nodiscard]] virtual ScreenSize GetScreenSize() const = 0;
+};
+
+enum class EventKind {
+    KeyDown,
+    KeyUp,
+    Text,
+    MouseMove,
+    MouseDown,
+    MouseUp,
+    MouseWheel,
+    FocusGained,
+    FocusLost,
+    Minimized,
+    Restored,
+    CloseRequested,
+    Exposed,
+    JoystickAdded,
+    JoystickRemoved,
+};
+
+enum class MouseButton : std::uint8_t { None = 0, Left = 1, Middle = 2, Right = 3 };
+
+struct Event {
+    EventKind kind = EventKind::Exposed;
+    Scancode scancode = Scancode::Unknown;
+    std::uint16_t mods = 0;
+    bool repeat = false;
+    std::int32_t x = 0;  // logical 640×480 coordinates
+    std::int32_t y = 0;
+    MouseButton button = MouseButton::None;
+    std::int32_t wheel = 0;
+    std::int32_t joystick = 0;
+    std::string text;  // UTF-8, Text events
+};
+
+inline constexpr std::uint32_t kWaitForever = 0xFFFFFFFFu;
+
+class Events {
+public:
+    virtual ~Events() = default;
+    virtual bool Poll(Event* event) = 0;
+    // Waits up to timeoutMs for an event (no spinning). False when none came.
+    virtual bool Wait(Event* event, std::uint32_t timeoutMs) = 0;
+    // Called by the window layer each time its queue runs dry; the headless runner uses it to
+    // feed the next scripted step. The real machine does nothing.
+    virtual void OnQueueEmpty() {}
+    // False when no event can ever come again (a headless machine whose driver is done).
+    virtual bool MayDeliverLater() { return true; }
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Milliseconds since start, wrapping at 2^32 like the original system timer.
+    virtual std::uint32_t Milliseconds() = 0;
+    virtual std::uint64_t Counter() = 0;
+    virtual std::uint64_t CounterFrequency() = 0;
+    virtual void Sleep(std::uint32_t ms) = 0;
+};
+
+struct AudioFormat {
+    int rate = 22050;
+    int channels = 2;
+};
+
+class Audio {
+public:
+    virtual ~Audio() = default;
+    virtual bool Open(const AudioFormat& format) = 0;
+    virtual void Close() = 0;
+    [[nodiscard]] virtual bool IsOpen() const = 0;
+    // Interleaved signed 16-bit samples; count is in samples (not frames).
+    virtual bool Feed(const std::int16_t* samples, std::size_t count) = 0;
+    [[nodiscard]] virtual std::size_t QueuedSamples() const = 0;
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual Video& GetVideo() = 0;
+    virtual Events& GetEvents() = 0;
+    virtual Clock& GetClock() = 0;
+    virtual Audio& GetAudio() = 0;
+    [[nodiscard]] virtual bool IsHeadless() const = 0;
+};
+
+// The backend in use. Until one is set, a headless backend is made on first use, so the window
+// layer always has a machine to talk to.
+Backend& CurrentBackend();
+// Not owned; pass nullptr to go back to the built-in headless one.
+void SetCurrentBackend(Backend* backend);
+
+// The SDL2 machine (platform/sdl/); null when SDL cannot start its event system.
+std::unique_ptr<Backend> CreateSdlBackend();
+
+}  // namespace platform

@@ -1,0 +1,150 @@
+// The deterministic machine: no display and no sound device. Its clock moves only when told
+// (Advance, or a Sleep of the program), its events are the ones injected, its video keeps the
+// last frame and its audio keeps every sample it is fed, so tests and the headless runner can
+// look at what the program produced.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "platform/backend.h"
+#include "platform/palette_lut.h"
+
+namespace platform {
+
+class HeadlessVideo final : public Video {
+public:
+    bool Open(const VideoOptions& options) override;
+    void Close() override { open_ = false; }
+    [[nodiscard]] bool IsOpen() const override { return open_; }
+    bool Present8(const std::uint8_t* indices, int pitch, const Palette& palette) override;
+    bool Present32(const std::uint32_t* pixels, int pitchPixels) override;
+    bool SetPalette(const Palette& palette) override;
+    void SetFullScreen(bool on) override { fullScreen_ = on; }
+    void SetTitle(std::string_view title) override { title_ = title; }
+    void Raise() override { ++raises_; }
+    void SetCursorShape(CursorShape shape) override { cursorShape_ = shape; }
+    void SetCursorImage(const CursorImage&) override { cursorShape_ = CursorShape::Image; }
+    void SetCursorVisible(bool visible) override { cursorVisible_ = visible; }
+    void WarpCursor(int x, int y) override {
+        cursorX_ = x;
+        cursorY_ = y;
+    }
+    [[nodiscard]] ScreenSize GetScreenSize() const override { return screen_; }
+
+    void SetScreenSize(ScreenSize size) { screen_ = size; }
+    // The last frame as 32-bit pixels (640×480), whatever form it was presented in.
+    [[nodiscard]] const std::vector<std::uint32_t>& LastPixels() const { return pixels_; }
+    // True when the last frame was presented as palette indices.
+    [[nodiscard]] bool LastWasIndexed() const { return lastIndexed_; }
+    [[nodiscard]] const std::vector<std::uint8_t>& LastIndices() const { return indices_; }
+    [[nodiscard]] const Palette& LastPalette() const { return palette_; }
+    [[nodiscard]] std::uint64_t Frames() const { return frames_; }
+    [[nodiscard]] std::uint32_t LutRebuilds() const { return lut_.Rebuilds(); }
+    [[nodiscard]] int Raises() const { return raises_; }
+    [[nodiscard]] bool CursorVisible() const { return cursorVisible_; }
+    [[nodiscard]] CursorShape GetCursorShape() const { return cursorShape_; }
+    [[nodiscard]] bool FullScreen() const { return fullScreen_; }
+    [[nodiscard]] const std::string& Title() const { return title_; }
+
+private:
+    bool open_ = false;
+    bool fullScreen_ = false;
+    bool lastIndexed_ = false;
+    bool cursorVisible_ = true;
+    CursorShape cursorShape_ = CursorShape::Arrow;
+    int cursorX_ = 0, cursorY_ = 0;
+    int raises_ = 0;
+    std::uint64_t frames_ = 0;
+    std::string title_;
+    ScreenSize screen_{kFrameWidth, kFrameHeight};
+    PaletteLut lut_;
+    Palette palette_{};
+    std::vector<std::uint8_t> indices_;
+    std::vector<std::uint32_t> pixels_;
+};
+
+class HeadlessEvents final : public Events {
+public:
+    bool Poll(Event* event) override;
+    bool Wait(Event* event, std::uint32_t timeoutMs) override;
+    void OnQueueEmpty() override;
+    bool MayDeliverLater() override { return onEmpty_ && !exhausted_; }
+
+    void Inject(Event event) { queue_.push_back(std::move(event)); }
+    [[nodiscard]] bool Pending() const { return !queue_.empty(); }
+    // Called when the program's queue runs dry (the runner's script step); it answers false
+    // once it has nothing more to give.
+    void SetQueueEmptyHandler(std::function<bool()> handler) {
+        onEmpty_ = std::move(handler);
+        exhausted_ = false;
+    }
+    // Wait() with nothing to deliver lets virtual time pass through this clock.
+    void SetClock(class HeadlessClock* clock) { clock_ = clock; }
+
+private:
+    std::deque<Event> queue_;
+    std::function<bool()> onEmpty_;
+    bool exhausted_ = false;
+    class HeadlessClock* clock_ = nullptr;
+};
+
+class HeadlessClock final : public Clock {
+public:
+    std::uint32_t Milliseconds() override { return static_cast<std::uint32_t>(micros_ / 1000); }
+    std::uint64_t Counter() override { return micros_; }
+    std::uint64_t CounterFrequency() override { return 1000000; }
+    void Sleep(std::uint32_t ms) override { Advance(ms); }
+
+    void Advance(std::uint32_t ms) { micros_ += static_cast<std::uint64_t>(ms) * 1000; }
+    // Sets the millisecond reading (e.g. just below the 32-bit wrap).
+    void SetMilliseconds(std::uint64_t ms) { micros_ = ms * 1000; }
+    // Total virtual time since the backend was made, in milliseconds.
+    [[nodiscard]] std::uint64_t Elapsed() const { return (micros_ - start_) / 1000; }
+
+private:
+    std::uint64_t micros_ = 0;
+    std::uint64_t start_ = 0;
+};
+
+class HeadlessAudio final : public Audio {
+public:
+    bool Open(const AudioFormat& format) override;
+    void Close() override { open_ = false; }
+    [[nodiscard]] bool IsOpen() const override { return open_; }
+    bool Feed(const std::int16_t* samples, std::size_t count) override;
+    [[nodiscard]] std::size_t QueuedSamples() const override { return captured_.size(); }
+
+    [[nodiscard]] const std::vector<std::int16_t>& Captured() const { return captured_; }
+    [[nodiscard]] const AudioFormat& Format() const { return format_; }
+    void ClearCaptured() { captured_.clear(); }
+
+private:
+    bool open_ = false;
+    AudioFormat format_;
+    std::vector<std::int16_t> captured_;
+};
+
+class HeadlessBackend final : public Backend {
+public:
+    HeadlessBackend() { events_.SetClock(&clock_); }
+    Video& GetVideo() override { return video_; }
+    Events& GetEvents() override { return events_; }
+    Clock& GetClock() override { return clock_; }
+    Audio& GetAudio() override { return audio_; }
+    [[nodiscard]] bool IsHeadless() const override { return true; }
+
+    HeadlessVideo& Screen() { return video_; }
+    HeadlessEvents& Input() { return events_; }
+    HeadlessClock& Time() { return clock_; }
+    HeadlessAudio& Sound() { return audio_; }
+
+private:
+    HeadlessVideo video_;
+    HeadlessEvents events_;
+    HeadlessClock clock_;
+    HeadlessAudio audio_;
+};
+
+}  // namespace platform

@@ -1,0 +1,323 @@
+// The compositor. The output is the 640×480 area the platform shows: on a screen no larger than
+// that it is the screen itself (so the program's own placement decides whether caption and menu
+// band are in view, as in full screen); on a larger screen it is the display window's client,
+// with the menu band laid over its top rows, since the platform window has room only for the
+// picture.
+#include <cstdio>
+#include <cstring>
+
+#include "platform/palette_lut.h"
+#include "win/window_internal.h"
+
+namespace win {
+namespace {
+
+using detail::Find;
+using detail::S;
+using detail::WindowData;
+
+constexpr int kW = platform::kFrameWidth;
+constexpr int kH = platform::kFrameHeight;
+
+HWND theDisplay;
+NonClientPainter thePainter;
+bool theDirty = true;
+std::uint64_t theLastSignature = 0;
+bool theLastIndexed = false;
+std::uint32_t theLastPaletteSerial = 0;
+
+bool Windowed() {
+    return S().screenWidth > kW || S().screenHeight > kH;
+}
+
+void FillRect(const ComposeTarget& t, RECT r, std::uint32_t colour) {
+    r.left = std::max(r.left, 0);
+    r.top = std::max(r.top, 0);
+    r.right = std::min(r.right, t.width);
+    r.bottom = std::min(r.bottom, t.height);
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            t.pixels[y * t.pitch + x] = colour;
+}
+
+void DefaultPainter(HWND hwnd, const ComposeTarget& t, const RECT& wr, const RECT& band) {
+    WindowData* w = Find(hwnd);
+    if (w == nullptr) return;
+    detail::Insets in = detail::NonClientInsets(*w);
+    if (in.frame > 0 || in.caption > 0) FillRect(t, wr, 0xC0C0C0);
+    if (in.caption > 0) {
+        const bool active = S().active == hwnd;
+        FillRect(t,
+                 RECT{wr.left + in.frame, wr.top + in.frame, wr.right - in.frame,
+                      wr.top + in.frame + in.caption},
+                 active ? 0x000080 : 0x808080);
+    }
+    if (band.bottom > band.top) FillRect(t, band, 0xD4D0C8);
+}
+
+std::uint32_t Mix(std::uint64_t& h, std::uint64_t v) {
+    h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+    return 0;
+}
+
+void HashTree(std::uint64_t& h, const WindowData& w) {
+    Mix(h, w.handle.id);
+    Mix(h, w.style);
+    Mix(h, (static_cast<std::uint64_t>(static_cast<std::uint32_t>(w.rect.left)) << 32) |
+               static_cast<std::uint32_t>(w.rect.top));
+    Mix(h, (static_cast<std::uint64_t>(static_cast<std::uint32_t>(w.rect.right)) << 32) |
+               static_cast<std::uint32_t>(w.rect.bottom));
+    Mix(h, w.surface.contentSerial);
+    Mix(h, w.menu.id);
+    Mix(h, std::hash<std::string>()(w.text));
+    for (HWND c : w.children)
+        if (WindowData* cw = Find(c); cw != nullptr && (cw->style & WS_VISIBLE)) HashTree(h, *cw);
+}
+
+// Draws a window's client surface and then its visible children, clipped to `clip`.
+void DrawClientTree(const ComposeTarget& t, const WindowData& w, POINT origin, RECT clip) {
+    RECT c = detail::ClientRectScreen(w);
+    const int ox = c.left - origin.x, oy = c.top - origin.y;
+    const WindowSurface& s = w.surface;
+    RECT area{std::max(ox, clip.left), std::max(oy, clip.top), std::min(ox + s.width, clip.right),
+              std::min(oy + s.height, clip.bottom)};
+    if (area.right > area.left && area.bottom > area.top) {
+        for (int y = area.top; y < area.bottom; ++y) {
+            std::uint32_t* d = t.pixels + y * t.pitch;
+            const std::size_t row = static_cast<std::size_t>(y - oy) * s.width;
+            if (s.format == SurfaceFormat::Indexed8) {
+                for (int x = area.left; x < area.right; ++x)
+                    d[x] = s.palette[s.indices[row + (x - ox)]] & 0xFFFFFF;
+            } else {
+                for (int x = area.left; x < area.right; ++x)
+                    d[x] = s.pixels[row + (x - ox)] & 0xFFFFFF;
+            }
+        }
+    }
+    RECT childClip{std::max(ox, clip.left), std::max(oy, clip.top),
+                   std::min(ox + s.width, clip.right), std::min(oy + s.height, clip.bottom)};
+    // Children are kept top first; draw bottom up.
+    for (auto it = w.children.rbegin(); it != w.children.rend(); ++it) {
+        WindowData* cw = Find(*it);
+        if (cw == nullptr || !(cw->style & WS_VISIBLE)) continue;
+        detail::Insets in = detail::NonClientInsets(*cw);
+        if (in.frame > 0 || in.caption > 0) {
+            RECT wr{cw->rect.left - origin.x, cw->rect.top - origin.y, cw->rect.right - origin.x,
+                    cw->rect.bottom - origin.y};
+            if (thePainter)
+                thePainter(cw->handle, t, wr, RECT{});
+            else
+                DefaultPainter(cw->handle, t, wr, RECT{});
+        }
+        DrawClientTree(t, *cw, origin, childClip);
+    }
+}
+
+void DrawTopLevel(const ComposeTarget& t, const WindowData& w, POINT origin, int bandShift) {
+    RECT wr{w.rect.left - origin.x, w.rect.top - origin.y + bandShift, w.rect.right - origin.x,
+            w.rect.bottom - origin.y + bandShift};
+    RECT band{};
+    if (const int h = detail::MenuBandHeight(w.handle); h > 0) {
+        RECT c = detail::ClientRectScreen(w);
+        band = RECT{c.left - origin.x, c.top - h - origin.y + bandShift, c.right - origin.x,
+                    c.top - origin.y + bandShift};
+    }
+    const NonClientPainter& paint = thePainter ? thePainter : NonClientPainter(DefaultPainter);
+    // The client first when the band lies over it (windowed display), else the frame first.
+    if (bandShift != 0) {
+        DrawClientTree(t, w, origin, RECT{0, 0, t.width, t.height});
+        paint(w.handle, t, wr, band);
+    } else {
+        paint(w.handle, t, wr, band);
+        DrawClientTree(t, w, origin, RECT{0, 0, t.width, t.height});
+    }
+}
+
+bool Intersects(const RECT& r, POINT origin) {
+    return r.right > origin.x && r.left < origin.x + kW && r.bottom > origin.y &&
+           r.top < origin.y + kH;
+}
+
+// The display window alone, 8-bit, exactly covering the output: it can go out as indices.
+const WindowData* IndexedOnly() {
+    const WindowData* d = Find(GetDisplayWindow());
+    if (d == nullptr || !(d->style & WS_VISIBLE) || (d->style & WS_MINIMIZE)) return nullptr;
+    if (d->surface.format != SurfaceFormat::Indexed8 || d->surface.width != kW ||
+        d->surface.height != kH)
+        return nullptr;
+    const POINT origin = OutputOrigin();
+    RECT c = detail::ClientRectScreen(*d);
+    if (c.left != origin.x || c.top != origin.y) return nullptr;
+    if (detail::MenuBandHeight(d->handle) > 0 && Windowed()) return nullptr;
+    for (HWND ch : d->children)
+        if (WindowData* cw = Find(ch); cw != nullptr && (cw->style & WS_VISIBLE)) return nullptr;
+    for (HWND h : S().topLevel) {
+        const WindowData* w = Find(h);
+        if (w == nullptr || w == d || !(w->style & WS_VISIBLE) || (w->style & WS_MINIMIZE))
+            continue;
+        if (Intersects(w->rect, origin)) return nullptr;
+    }
+    return d;
+}
+
+std::uint64_t Signature() {
+    std::uint64_t h = 0;
+    Mix(h, GetDisplayWindow().id);
+    Mix(h, static_cast<std::uint64_t>(S().active.id));
+    for (HWND top : S().topLevel)
+        if (WindowData* w = Find(top); w != nullptr && (w->style & WS_VISIBLE)) HashTree(h, *w);
+    return h;
+}
+
+void WriteU16(std::FILE* f, std::uint16_t v) {
+    const unsigned char b[2] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)};
+    std::fwrite(b, 1, 2, f);
+}
+void WriteU32(std::FILE* f, std::uint32_t v) {
+    const unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
+                                static_cast<unsigned char>(v >> 16),
+                                static_cast<unsigned char>(v >> 24)};
+    std::fwrite(b, 1, 4, f);
+}
+
+}  // namespace
+
+void SetNonClientPainter(NonClientPainter painter) {
+    thePainter = std::move(painter);
+    theDirty = true;
+}
+
+void SetDisplayWindow(HWND hwnd) {
+    theDisplay = hwnd;
+    theDirty = true;
+}
+
+HWND GetDisplayWindow() {
+    if (Find(theDisplay) != nullptr) return theDisplay;
+    // The first overlapped top-level window made (lowest handle) is the program's main window.
+    HWND best;
+    for (HWND h : S().topLevel) {
+        WindowData* w = Find(h);
+        if (w == nullptr || (w->style & WS_POPUP) || w->destroying) continue;
+        if (!best || h.id < best.id) best = h;
+    }
+    return best;
+}
+
+POINT OutputOrigin() {
+    if (!Windowed()) return POINT{0, 0};
+    const WindowData* d = Find(GetDisplayWindow());
+    if (d == nullptr) return POINT{0, 0};
+    RECT c = detail::ClientRectScreen(*d);
+    return POINT{c.left, c.top};
+}
+
+void RequestPresent() {
+    theDirty = true;
+}
+
+ComposedFrame ComposeFrame() {
+    ComposedFrame f;
+    f.pixels.assign(static_cast<std::size_t>(kW) * kH, 0);
+    if (const WindowData* d = IndexedOnly()) {
+        f.indexed = true;
+        f.indices = d->surface.indices;
+        f.palette = d->surface.palette;
+        for (std::size_t i = 0; i < f.indices.size(); ++i)
+            f.pixels[i] = f.palette[f.indices[i]] & 0xFFFFFF;
+        return f;
+    }
+    ComposeTarget t{f.pixels.data(), kW, kH, kW};
+    const POINT origin = OutputOrigin();
+    const HWND display = GetDisplayWindow();
+    const int bandShift = Windowed() ? detail::MenuBandHeight(display) : 0;
+    // Bottom of the z-order first.
+    std::vector<HWND> order(S().topLevel.rbegin(), S().topLevel.rend());
+    for (HWND h : order) {
+        const WindowData* w = Find(h);
+        if (w == nullptr || !(w->style & WS_VISIBLE) || (w->style & WS_MINIMIZE)) continue;
+        DrawTopLevel(t, *w, origin, h == display ? bandShift : 0);
+    }
+    return f;
+}
+
+bool PresentNow() {
+    namespace pf = platform;
+    pf::Video& video = pf::CurrentBackend().GetVideo();
+    if (!video.IsOpen()) return false;
+    const std::uint64_t sig = Signature();
+    const WindowData* indexed = IndexedOnly();
+    if (!theDirty && sig == theLastSignature) {
+        // Only the colours may have changed: recolour the frame already shown.
+        if (indexed != nullptr && theLastIndexed &&
+            indexed->surface.paletteSerial != theLastPaletteSerial) {
+            theLastPaletteSerial = indexed->surface.paletteSerial;
+            return video.SetPalette(indexed->surface.palette);
+        }
+        return false;
+    }
+    theDirty = false;
+    theLastSignature = sig;
+    theLastIndexed = indexed != nullptr;
+    if (indexed != nullptr) {
+        theLastPaletteSerial = indexed->surface.paletteSerial;
+        return video.Present8(indexed->surface.indices.data(), kW, indexed->surface.palette);
+    }
+    ComposedFrame f = ComposeFrame();
+    return video.Present32(f.pixels.data(), kW);
+}
+
+bool WriteScreenshotBmp(const std::string& path) {
+    ComposedFrame f = ComposeFrame();
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    const std::uint32_t rowBytes = f.indexed ? kW : ((kW * 3 + 3) & ~3u);
+    const std::uint32_t paletteBytes = f.indexed ? 1024 : 0;
+    const std::uint32_t offset = 14 + 40 + paletteBytes;
+    const std::uint32_t imageBytes = rowBytes * kH;
+    std::fwrite("BM", 1, 2, file);
+    WriteU32(file, offset + imageBytes);
+    WriteU32(file, 0);
+    WriteU32(file, offset);
+    WriteU32(file, 40);
+    WriteU32(file, kW);
+    WriteU32(file, kH);  // bottom-up rows
+    WriteU16(file, 1);
+    WriteU16(file, f.indexed ? 8 : 24);
+    WriteU32(file, 0);
+    WriteU32(file, imageBytes);
+    WriteU32(file, 2835);
+    WriteU32(file, 2835);
+    WriteU32(file, f.indexed ? 256 : 0);
+    WriteU32(file, 0);
+    std::vector<unsigned char> row(rowBytes, 0);
+    if (f.indexed) {
+        for (std::uint32_t c : f.palette) {
+            const unsigned char q[4] = {static_cast<unsigned char>(c),
+                                        static_cast<unsigned char>(c >> 8),
+                                        static_cast<unsigned char>(c >> 16), 0};
+            std::fwrite(q, 1, 4, file);
+        }
+        for (int y = kH - 1; y >= 0; --y)
+            std::fwrite(&f.indices[static_cast<std::size_t>(y) * kW], 1, kW, file);
+    } else {
+        for (int y = kH - 1; y >= 0; --y) {
+            for (int x = 0; x < kW; ++x) {
+                const std::uint32_t c = f.pixels[static_cast<std::size_t>(y) * kW + x];
+                row[x * 3] = static_cast<unsigned char>(c);
+                row[x * 3 + 1] = static_cast<unsigned char>(c >> 8);
+                row[x * 3 + 2] = static_cast<unsigned char>(c >> 16);
+            }
+            std::fwrite(row.data(), 1, rowBytes, file);
+        }
+    }
+    return std::fclose(file) == 0;
+}
+
+namespace detail {
+void PresentIfChanged() {
+    PresentNow();
+}
+}  // namespace detail
+
+}  // namespace win

@@ -1,0 +1,167 @@
+#include "win/single_instance.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "win/window_internal.h"
+
+namespace win {
+namespace {
+
+int theLockFd = -1;
+int theListenFd = -1;
+bool theSecond = false;
+std::string theSocketName;
+int theFrontServed = 0;
+
+std::string SocketNameFor(const std::string& folder) {
+    char resolved[PATH_MAX];
+    std::string path = realpath(folder.c_str(), resolved) != nullptr ? resolved : folder;
+    std::uint64_t h = 1469598103934665603ull;  // FNV-1a
+    for (unsigned char c : path) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    char name[64];
+    std::snprintf(name, sizeof name, "zephlon-%016llx", static_cast<unsigned long long>(h));
+    return name;
+}
+
+sockaddr_un AddressOf(const std::string& name, socklen_t* length) {
+    sockaddr_un a{};
+    a.sun_family = AF_UNIX;
+    // An abstract name (leading NUL): no file to clean up, no path-length limit on the folder.
+    std::memcpy(a.sun_path + 1, name.data(), std::min(name.size(), sizeof(a.sun_path) - 2));
+    *length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    return a;
+}
+
+bool ReadLine(int fd, std::string* line, int timeoutMs) {
+    line->clear();
+    char c;
+    while (line->size() < 256) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, timeoutMs) <= 0) return false;
+        ssize_t n = read(fd, &c, 1);
+        if (n <= 0) return false;
+        if (c == '\n') return true;
+        line->push_back(c);
+    }
+    return false;
+}
+
+void WriteAll(int fd, const std::string& s) {
+    std::size_t done = 0;
+    while (done < s.size()) {
+        ssize_t n = write(fd, s.data() + done, s.size() - done);
+        if (n <= 0) return;
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+HWND FrontTarget() {
+    HWND main = GetDisplayWindow();
+    return main ? GetLastActivePopup(main) : HWND{};
+}
+
+std::string Answer(const std::string& request) {
+    if (request.rfind("find ", 0) == 0) {
+        std::string cls = request.substr(5);
+        for (HWND h : detail::S().topLevel)
+            if (cls.empty() || detail::Find(h) != nullptr) {
+                std::string name = GetClassName(h);
+                for (char& ch : name)
+                    ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+                if (cls.empty() || name == cls) return "yes";
+            }
+        return "no";
+    }
+    HWND target = FrontTarget();
+    if (!target) return "no";
+    if (request == "iconic") return IsIconic(GetDisplayWindow()) ? "yes" : "no";
+    if (request == "restore" || request == "front") {
+        ++theFrontServed;
+        HWND main = GetDisplayWindow();
+        BringWindowToTop(main);
+        if (request == "restore" && IsIconic(main)) SendMessage(main, WM_SYSCOMMAND, SC_RESTORE, 0);
+        SetForegroundWindow(target);
+        return "yes";
+    }
+    return "no";
+}
+
+}  // namespace
+
+InstanceRole ClaimSingleInstance(const std::string& folder) {
+    ReleaseSingleInstance();
+    std::string lockPath = folder + "/.zephlon.lock";
+    theLockFd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (theLockFd < 0) return InstanceRole::Unavailable;
+    theSocketName = SocketNameFor(folder);
+    if (flock(theLockFd, LOCK_EX | LOCK_NB) != 0) {
+        theSecond = true;
+        return InstanceRole::Second;
+    }
+    theListenFd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (theListenFd >= 0) {
+        socklen_t len = 0;
+        sockaddr_un a = AddressOf(theSocketName, &len);
+        if (bind(theListenFd, reinterpret_cast<sockaddr*>(&a), len) != 0 ||
+            listen(theListenFd, 4) != 0) {
+            close(theListenFd);
+            theListenFd = -1;
+        }
+    }
+    return InstanceRole::First;
+}
+
+void ReleaseSingleInstance() {
+    if (theListenFd >= 0) close(theListenFd);
+    if (theLockFd >= 0) close(theLockFd);
+    theListenFd = theLockFd = -1;
+    theSecond = false;
+}
+
+int FrontRequestsServed() {
+    return theFrontServed;
+}
+
+namespace detail {
+
+void ServiceSingleInstance() {
+    if (theListenFd < 0) return;
+    for (;;) {
+        int fd = accept4(theListenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) return;
+        std::string request;
+        if (ReadLine(fd, &request, 500)) WriteAll(fd, Answer(request) + "\n");
+        close(fd);
+    }
+}
+
+bool RemoteRequest(const std::string& request) {
+    if (!theSecond) return false;
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    socklen_t len = 0;
+    sockaddr_un a = AddressOf(theSocketName, &len);
+    bool ok = false;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&a), len) == 0) {
+        WriteAll(fd, request + "\n");
+        std::string reply;
+        ok = ReadLine(fd, &reply, 2000) && reply == "yes";
+    }
+    close(fd);
+    return ok;
+}
+
+}  // namespace detail
+}  // namespace win
