@@ -74,6 +74,7 @@ void LzhCoder::Reset(StreamIO* stream) {
     inputFailed = false;
     outputFailed = false;
     outCount = 0;
+    input.Reset(stream);
 }
 
 void LzhCoder::Rebuild() {
@@ -207,7 +208,7 @@ int LzhCoder::EncodeEnd() {
 void LzhCoder::FillBits() {
     while (getLen <= 8) {
         std::uint8_t b = 0;
-        if (!inner || !ReadAll(*inner, 1, &b)) {
+        if (!input.Get(b)) {
             b = 0;
             inputFailed = true;
         }
@@ -578,6 +579,7 @@ int LZHRStream::Read(std::uint32_t count, void* dst) {
     if (status != kStreamOk || !inner) return 0;
     if (coder->InputFailed()) {
         // The previous read ran past the end of the code and was given zero bits.
+        lastCount = 0;
         const std::int32_t innerStatus = inner->GetStatus();
         status = innerStatus == kStreamOk ? kStreamEnd : innerStatus;
         return 0;

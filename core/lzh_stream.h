@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/read_ahead.h"
 #include "core/stream_io.h"
 
 namespace core {
@@ -66,6 +67,7 @@ private:
     // Output bytes are gathered and written in pieces rather than one virtual call per byte.
     std::uint8_t out[1024] = {};
     std::uint32_t outCount = 0;
+    StreamReadAhead input;
 };
 
 class LZHWStream : public StreamIO {

@@ -88,7 +88,15 @@ int MemRWStream::Read(std::uint32_t count, void* dst) {
     if (count == 0) return 1;
     const std::uint32_t left = static_cast<std::uint32_t>(end - current);
     const std::uint32_t n = count <= left ? count : left;
-    if (n) std::memcpy(dst, current, n);
+    if (n <= 2) {
+        // Layered coders read single bytes and pairs often; a library call costs more than the
+        // copy.
+        auto* d = static_cast<std::uint8_t*>(dst);
+        if (n >= 1) d[0] = current[0];
+        if (n == 2) d[1] = current[1];
+    } else {
+        std::memcpy(dst, current, n);
+    }
     current += n;
     lastCount = n;
     if (n < count) {

@@ -168,6 +168,7 @@ void RLERStream::Open(StreamIO* in) {
     literalCount = 0;
     position = 0;
     inner = in;
+    code.Reset(in);
     status = in ? in->GetStatus() : kStreamNoSource;
 }
 
@@ -207,17 +208,18 @@ int RLERStream::Read(std::uint32_t count, void* dst) {
     if (count == 0) return 1;
     auto* out = static_cast<std::uint8_t*>(dst);
     std::uint32_t left = count;
+    lastCount = 0;
     while (left > 0) {
         if (literalCount > 0) {
-            // Literal groups go straight from the inner stream into the caller's buffer.
-            const std::uint32_t n = left < static_cast<std::uint32_t>(literalCount)
-                                        ? left
-                                        : static_cast<std::uint32_t>(literalCount);
-            if (!ReadAll(*inner, n, out)) return InnerFailed();
+            const std::uint32_t want = left < static_cast<std::uint32_t>(literalCount)
+                                           ? left
+                                           : static_cast<std::uint32_t>(literalCount);
+            const std::uint32_t n = code.Take(out, want);
             out += n;
             left -= n;
             literalCount -= static_cast<int>(n);
             position += n;
+            if (n < want) break;
         } else if (runCount > 0) {
             const std::uint32_t n = left < static_cast<std::uint32_t>(runCount)
                                         ? left
@@ -229,16 +231,17 @@ int RLERStream::Read(std::uint32_t count, void* dst) {
             position += n;
         } else {
             std::uint8_t c;
-            if (!ReadAll(*inner, 1, &c)) return InnerFailed();
+            if (!code.Get(c)) break;
             if (c & 0x80) {
-                if (!ReadAll(*inner, 1, &runValue)) return InnerFailed();
+                if (!code.Get(runValue)) break;
                 runCount = c & 0x7F;
             } else {
                 literalCount = c;
             }
         }
     }
-    lastCount = count;
+    lastCount = count - left;
+    if (left > 0) return InnerFailed();  // the code ended; what came before it is delivered
     return 1;
 }
 
@@ -256,6 +259,7 @@ int RLERStream::SetPosition(std::int32_t pos) {
         position = 0;
         runCount = 0;
         literalCount = 0;
+        code.Reset(inner);
     }
     std::uint8_t scrap[kSkipPiece];
     int result = 1;

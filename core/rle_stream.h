@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "core/read_ahead.h"
 #include "core/stream_io.h"
 
 namespace core {
@@ -75,6 +76,7 @@ private:
     int runCount = 0;
     int literalCount = 0;
     std::uint32_t position = 0;
+    StreamReadAhead code;
 };
 
 }  // namespace core

@@ -76,8 +76,9 @@ protected:
 // layered coders must not take such a read as whole, so they read through this.
 [[nodiscard]] inline int ReadAll(StreamIO& s, std::uint32_t count, void* dst) {
     if (!s.Read(count, dst)) return 0;
-    if (count != 0 && s.GetStatus() == kStreamEnd && s.GetLastCount() < count) return 0;
-    return 1;
+    // The status is asked only when the count says the read may have been clipped.
+    if (s.GetLastCount() >= count) return 1;
+    return s.GetStatus() == kStreamEnd ? 0 : 1;
 }
 
 }  // namespace core

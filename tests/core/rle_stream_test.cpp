@@ -2,11 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <random>
+#include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "core/block_stream.h"
 #include "core/endian.h"
+#include "core/file_stream.h"
 #include "core/mem_stream.h"
 #include "core/rle_stream.h"
 #include "core/stream_test_util.h"
@@ -290,6 +295,35 @@ TEST(RLERStream, RandomGarbageNeverCrashes) {
         }
         EXPECT_LE(mem.GetPosition(), code.size());
     }
+}
+
+// The code in a file: the decoder's read-ahead meets the end of the file part-way through a
+// piece and must still deliver every byte before it.
+TEST(RLERStream, DecodesFromAFile) {
+    const Bytes data = Mixed(9000, 17);
+    const Bytes code = Encode(data);
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("rle_file_" + std::to_string(::getpid()) + ".bin"))
+                                 .string();
+    {
+        FileWStream w;
+        ASSERT_EQ(w.OpenTruncated(path), 1);
+        ASSERT_EQ(w.Write(static_cast<std::uint32_t>(code.size()), code.data()), 1);
+    }
+    FileRStream f;
+    ASSERT_EQ(f.Open(path), 1);
+    RLERStream r(&f);
+    Bytes out(data.size());
+    ASSERT_EQ(r.Read(static_cast<std::uint32_t>(out.size()), out.data()), 1);
+    EXPECT_EQ(out, data);
+    std::uint8_t more = 0;
+    EXPECT_EQ(r.Read(1, &more), 0);
+    EXPECT_EQ(r.GetStatus(), kStreamEnd);
+    ASSERT_EQ(r.SetPosition(4500), 1);
+    ASSERT_EQ(r.Read(100, out.data()), 1);
+    EXPECT_TRUE(std::equal(out.begin(), out.begin() + 100, data.begin() + 4500));
+    f.Close();
+    std::filesystem::remove(path);
 }
 
 }  // namespace
