@@ -23,4 +23,10 @@ void InstallResourceVolumeHost() {
     core::SetResourceVolumeHost(std::move(host));
 }
 
+void InitResourceVolumes() {
+    InstallResourceVolumeHost();
+    core::InitInstallationSource();
+    core::OpenGlobalVolumes();
+}
+
 }  // namespace sim

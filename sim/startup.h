@@ -12,4 +12,9 @@ namespace sim {
 // Start-up calls it before the first volume is opened.
 void InstallResourceVolumeHost();
 
+// The whole start-up of the resource volumes, in order: the host above, the installation source
+// from "Tandor.Inf" in the parent of the working folder, then the global volumes (without the
+// disc prompt; a volume missing now is looked for on the disc when first used).
+void InitResourceVolumes();
+
 }  // namespace sim
