@@ -103,12 +103,17 @@ const std::unordered_map<std::uint16_t, KeyInfo>& KeyTable() {
     return table;
 }
 
-// Bit 7 down, bit 0 toggled, as the keyboard-state table has it.
-std::array<std::uint8_t, 256> theKeys = [] {
+// Bit 7 down, bit 0 toggled, as the keyboard-state table has it. Two tables, as on the
+// original: the asynchronous one follows the keyboard as events arrive; the one GetKeyState
+// reads follows the messages as the program takes them from the queue, so a key-down read
+// later still sees the modifiers that were held when it happened.
+std::array<std::uint8_t, 256> InitialKeys() {
     std::array<std::uint8_t, 256> k{};
     k[VK_NUMLOCK] = 1;  // the user's keyboard starts with NumLock on
     return k;
-}();
+}
+std::array<std::uint8_t, 256> theAsyncKeys = InitialKeys();
+std::array<std::uint8_t, 256> theKeys = InitialKeys();
 bool theMenuKeyAlone = false;
 
 unsigned SidedVk(Scancode s) {
@@ -130,14 +135,19 @@ unsigned SidedVk(Scancode s) {
     }
 }
 
+void SetDown(std::array<std::uint8_t, 256>& keys, unsigned vk, bool down) {
+    if (vk > 255) return;
+    if (down)
+        keys[vk] |= 0x80;
+    else
+        keys[vk] &= 0x7F;
+}
+
 }  // namespace
 
 void SetKeyDown(unsigned vk, bool down) {
-    if (vk > 255) return;
-    if (down)
-        theKeys[vk] |= 0x80;
-    else
-        theKeys[vk] &= 0x7F;
+    SetDown(theAsyncKeys, vk, down);
+    SetDown(theKeys, vk, down);
 }
 
 bool KeyIsDown(unsigned vk) {
@@ -148,19 +158,42 @@ bool MenuKeyAlone() {
     return theMenuKeyAlone;
 }
 
+void ResetKeys() {
+    theAsyncKeys = theKeys = InitialKeys();
+    theMenuKeyAlone = false;
+}
+
+void KeyMessageTaken(const MSG& m) {
+    if (m.message < WM_KEYDOWN || m.message > WM_SYSKEYUP || m.message == WM_CHAR ||
+        m.message == WM_SYSCHAR)
+        return;
+    const bool down = m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN;
+    const unsigned vk = static_cast<unsigned>(m.wParam) & 0xFF;
+    const bool wasDown = (theKeys[vk] & 0x80) != 0;
+    if (down && !wasDown && (vk == VK_CAPITAL || vk == VK_NUMLOCK || vk == VK_SCROLL))
+        theKeys[vk] ^= 1;
+    SetDown(theKeys, vk, down);
+    const unsigned scan = (static_cast<std::uint32_t>(m.lParam) >> 16) & 0xFF;
+    const bool ext = ((static_cast<std::uint32_t>(m.lParam) >> 24) & 1) != 0;
+    if (vk == VK_SHIFT) SetDown(theKeys, scan == 0x36 ? VK_RSHIFT : VK_LSHIFT, down);
+    if (vk == VK_CONTROL) SetDown(theKeys, ext ? VK_RCONTROL : VK_LCONTROL, down);
+    if (vk == VK_MENU) SetDown(theKeys, ext ? VK_RMENU : VK_LMENU, down);
+}
+
 void HandleKeyEvent(const platform::Event& e) {
     auto it = KeyTable().find(static_cast<std::uint16_t>(e.scancode));
     if (it == KeyTable().end()) return;
     const KeyInfo& info = it->second;
     const bool down = e.kind == platform::EventKind::KeyDown;
     unsigned vk = info.vk;
+    // The program's own NumLock (the table GetKeyState reads) decides, not the real keyboard's.
     if (info.vkNumLockOff != 0 && !(theKeys[VK_NUMLOCK] & 1)) vk = info.vkNumLockOff;
 
-    const bool wasDown = KeyIsDown(vk);
+    const bool wasDown = (theAsyncKeys[vk] & 0x80) != 0;
     if (down && !e.repeat && (vk == VK_CAPITAL || vk == VK_NUMLOCK || vk == VK_SCROLL))
-        theKeys[vk] ^= 1;
-    SetKeyDown(vk, down);
-    if (unsigned sided = SidedVk(e.scancode)) SetKeyDown(sided, down);
+        theAsyncKeys[vk] ^= 1;
+    SetDown(theAsyncKeys, vk, down);
+    if (unsigned sided = SidedVk(e.scancode)) SetDown(theAsyncKeys, sided, down);
 
     if (vk == VK_MENU || vk == VK_F10) {
         if (down && !e.repeat) theMenuKeyAlone = true;
@@ -168,8 +201,8 @@ void HandleKeyEvent(const platform::Event& e) {
         theMenuKeyAlone = false;
     }
 
-    const bool alt = KeyIsDown(VK_MENU);
-    const bool ctrl = KeyIsDown(VK_CONTROL);
+    const bool alt = (theAsyncKeys[VK_MENU] & 0x80) != 0;
+    const bool ctrl = (theAsyncKeys[VK_CONTROL] & 0x80) != 0;
     // Alt without Ctrl makes system keys (Alt's own release included); F10 always does.
     const bool sys = vk == VK_F10 || (vk == VK_MENU && !down) || (alt && !ctrl);
     std::uint32_t message =
@@ -212,6 +245,9 @@ bool GetKeyboardState(std::array<std::uint8_t, 256>* state) {
 
 bool SetKeyboardState(const std::array<std::uint8_t, 256>& state) {
     theKeys = state;
+    // The toggles are the program's to set; the keys held stay as the keyboard has them.
+    for (unsigned vk : {VK_NUMLOCK, VK_CAPITAL, VK_SCROLL})
+        theAsyncKeys[vk] = static_cast<std::uint8_t>((theAsyncKeys[vk] & 0x80) | (state[vk] & 1));
     return true;
 }
 

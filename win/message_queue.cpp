@@ -30,8 +30,8 @@ unsigned MouseKeyFlags() {
     if (KeyIsDown(VK_LBUTTON)) f |= MK_LBUTTON;
     if (KeyIsDown(VK_RBUTTON)) f |= MK_RBUTTON;
     if (KeyIsDown(VK_MBUTTON)) f |= MK_MBUTTON;
-    if (KeyIsDown(VK_SHIFT)) f |= MK_SHIFT;
-    if (KeyIsDown(VK_CONTROL)) f |= MK_CONTROL;
+    if (GetAsyncKeyState(VK_SHIFT) < 0) f |= MK_SHIFT;
+    if (GetAsyncKeyState(VK_CONTROL) < 0) f |= MK_CONTROL;
     return f;
 }
 
@@ -206,7 +206,10 @@ bool PeekInternal(MSG* msg, HWND filter, std::uint32_t lo, std::uint32_t hi, std
     for (auto it = st.queue.begin(); it != st.queue.end(); ++it) {
         if (!Matches(*it, filter, lo, hi)) continue;
         MSG m = *it;
-        if (flags & PM_REMOVE) st.queue.erase(it);
+        if (flags & PM_REMOVE) {
+            st.queue.erase(it);
+            KeyMessageTaken(m);
+        }
         return take(m);
     }
     const std::uint32_t now = NowMs();

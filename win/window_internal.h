@@ -115,9 +115,12 @@ void HandleKeyEvent(const platform::Event& event);
 void PostInputMessage(HWND hwnd, std::uint32_t message, WParam wParam, LParam lParam);
 void SetKeyDown(unsigned vk, bool down);
 bool KeyIsDown(unsigned vk);
+// Brings GetKeyState's table up to a key message the program has just taken from the queue.
+void KeyMessageTaken(const MSG& m);
 // True while Alt (or F10) went down and up with no other key in between: its release opens the
 // menu.
 bool MenuKeyAlone();
+void ResetKeys();
 std::uint32_t JoystickChangeCount();
 // The cursor shape of the display after WM_SETCURSOR; the compositor presents it.
 void ApplyCursor();

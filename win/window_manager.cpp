@@ -301,9 +301,7 @@ void ResetWindowSystem() {
     st.screenHeight = platform::kFrameHeight;
     st.screenSizeSet = false;
     st.cursorPos = POINT{};
-    std::array<std::uint8_t, 256> keys{};
-    keys[VK_NUMLOCK] = 1;
-    SetKeyboardState(keys);
+    ResetKeys();
     SetDisplayWindow({});
 }
 

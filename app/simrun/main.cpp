@@ -1,0 +1,98 @@
+// simrun [--dir FOLDER] SCRIPT: runs the program on the headless machine with FOLDER as its
+// working folder, driven by SCRIPT, and prints a trace and the run's figures.
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "demo_program.h"
+#include "platform/headless/headless_backend.h"
+#include "script.h"
+#include "win/modal.h"
+#include "win/program_entry.h"
+#include "win/window.h"
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr, "usage: simrun [--dir FOLDER] SCRIPT\n");
+    return 2;
+}
+
+// The starter installation beside the build's bin folder, once it exists.
+std::string DefaultFolder(const char* argv0) {
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", ec);
+    if (ec) exe = argv0;
+    std::filesystem::path install = exe.parent_path().parent_path() / "install";
+    return std::filesystem::is_directory(install, ec) ? install.string() : std::string(".");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string folder;
+    std::string scriptPath;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--dir" && i + 1 < argc)
+            folder = argv[++i];
+        else if (!a.empty() && a[0] == '-')
+            return Usage();
+        else if (scriptPath.empty())
+            scriptPath = a;
+        else
+            return Usage();
+    }
+    if (scriptPath.empty()) return Usage();
+
+    std::ifstream in(scriptPath, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "simrun: cannot read %s\n", scriptPath.c_str());
+        return 2;
+    }
+    std::stringstream source;
+    source << in.rdbuf();
+    std::string error;
+    auto commands = simrun::ParseScript(source.str(), &error);
+    if (!commands) {
+        std::fprintf(stderr, "simrun: %s: %s\n", scriptPath.c_str(), error.c_str());
+        return 2;
+    }
+    // Screenshots named relative to the caller's folder stay there after the change of folder.
+    const std::filesystem::path callerDir = std::filesystem::current_path();
+    for (simrun::Command& c : *commands)
+        if (c.kind == simrun::Command::Kind::Screenshot &&
+            std::filesystem::path(c.text).is_relative())
+            c.text = (callerDir / c.text).string();
+    if (folder.empty()) folder = DefaultFolder(argv[0]);
+    if (chdir(folder.c_str()) != 0) {
+        std::fprintf(stderr, "simrun: cannot enter folder %s\n", folder.c_str());
+        return 2;
+    }
+
+    platform::HeadlessBackend machine;
+    platform::SetCurrentBackend(&machine);
+    machine.Screen().Open(platform::VideoOptions{});
+    win::SetVirtualScreenSize(platform::kFrameWidth, platform::kFrameHeight);
+    win::SetTraceSink([&](std::string_view line) {
+        std::printf("[%8llu] %.*s\n", static_cast<unsigned long long>(machine.Time().Elapsed()),
+                    static_cast<int>(line.size()), line.data());
+    });
+
+    simrun::Driver driver(machine, std::move(*commands));
+    machine.Input().SetQueueEmptyHandler([&] { return driver.Step(); });
+    win::SetModalObserver([&](win::HWND dialog) { driver.OnModal(dialog); });
+
+    win::ProgramEntry program = simrun::DemoProgram();
+    const int code = program.winMain("");
+    std::printf("exit=%d\n", code);
+    std::printf("simulated_ms=%llu ticks=%llu frames=%llu\n",
+                static_cast<unsigned long long>(driver.SimulatedMs()),
+                static_cast<unsigned long long>(program.ticks ? program.ticks() : 0),
+                static_cast<unsigned long long>(program.frames ? program.frames() : 0));
+    platform::SetCurrentBackend(nullptr);
+    return 0;
+}

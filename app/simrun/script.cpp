@@ -1,0 +1,375 @@
+#include "script.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <unordered_map>
+
+#include "win/compositor.h"
+#include "win/modal.h"
+#include "win/program_entry.h"
+
+namespace simrun {
+namespace {
+
+using platform::Scancode;
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// A small key-name table of the runner's own; the program's key-name table will replace it.
+const std::unordered_map<std::string, Scancode>& KeyNames() {
+    static const std::unordered_map<std::string, Scancode> names = [] {
+        std::unordered_map<std::string, Scancode> n;
+        for (int i = 0; i < 26; ++i)
+            n[std::string(1, static_cast<char>('a' + i))] =
+                static_cast<Scancode>(static_cast<int>(Scancode::A) + i);
+        for (int i = 1; i <= 9; ++i)
+            n[std::to_string(i)] = static_cast<Scancode>(static_cast<int>(Scancode::Num1) + i - 1);
+        n["0"] = Scancode::Num0;
+        for (int i = 1; i <= 12; ++i)
+            n["f" + std::to_string(i)] =
+                i <= 10 ? static_cast<Scancode>(static_cast<int>(Scancode::F1) + i - 1)
+                        : (i == 11 ? Scancode::F11 : Scancode::F12);
+        for (int i = 1; i <= 9; ++i)
+            n["numpad" + std::to_string(i)] =
+                static_cast<Scancode>(static_cast<int>(Scancode::Kp1) + i - 1);
+        n["numpad0"] = Scancode::Kp0;
+        n["numpad+"] = Scancode::KpPlus;
+        n["numpad-"] = Scancode::KpMinus;
+        n["numpad*"] = Scancode::KpMultiply;
+        n["numpad/"] = Scancode::KpDivide;
+        n["numpad."] = Scancode::KpPeriod;
+        n["numpadenter"] = Scancode::KpEnter;
+        n["space"] = Scancode::Space;
+        n["enter"] = n["return"] = Scancode::Return;
+        n["esc"] = n["escape"] = Scancode::Escape;
+        n["tab"] = Scancode::Tab;
+        n["backspace"] = Scancode::Backspace;
+        n["up"] = Scancode::Up;
+        n["down"] = Scancode::Down;
+        n["left"] = Scancode::Left;
+        n["right"] = Scancode::Right;
+        n["home"] = Scancode::Home;
+        n["end"] = Scancode::End;
+        n["pgup"] = n["pageup"] = Scancode::PageUp;
+        n["pgdn"] = n["pagedown"] = Scancode::PageDown;
+        n["ins"] = n["insert"] = Scancode::Insert;
+        n["del"] = n["delete"] = Scancode::Delete;
+        n["pause"] = Scancode::Pause;
+        n["capslock"] = Scancode::CapsLock;
+        n["numlock"] = Scancode::NumLock;
+        n["-"] = Scancode::Minus;
+        n["="] = Scancode::Equals;
+        n["["] = Scancode::LeftBracket;
+        n["]"] = Scancode::RightBracket;
+        n["\\"] = Scancode::Backslash;
+        n[";"] = Scancode::Semicolon;
+        n["'"] = Scancode::Apostrophe;
+        n[","] = Scancode::Comma;
+        n["."] = Scancode::Period;
+        n["/"] = Scancode::Slash;
+        n["`"] = Scancode::Grave;
+        n["shift"] = Scancode::LeftShift;
+        n["ctrl"] = Scancode::LeftCtrl;
+        n["alt"] = Scancode::LeftAlt;
+        return n;
+    }();
+    return names;
+}
+
+bool ParseNumber(const std::string& s, std::uint32_t* out) {
+    if (s.empty() || s.size() > 9 || !std::all_of(s.begin(), s.end(), ::isdigit)) return false;
+    *out = static_cast<std::uint32_t>(std::stoul(s));
+    return true;
+}
+
+bool ParseSigned(const std::string& s, int* out) {
+    std::size_t start = (!s.empty() && s[0] == '-') ? 1 : 0;
+    if (s.size() <= start || s.size() > 7 ||
+        !std::all_of(s.begin() + static_cast<std::ptrdiff_t>(start), s.end(), ::isdigit))
+        return false;
+    *out = std::stoi(s);
+    return true;
+}
+
+// Splits off the first word; the rest keeps its inner spaces.
+std::string Word(std::string& rest) {
+    std::size_t b = rest.find_first_not_of(" \t");
+    if (b == std::string::npos) {
+        rest.clear();
+        return {};
+    }
+    std::string word;
+    std::size_t e;
+    if (rest[b] == '"') {
+        e = rest.find('"', b + 1);
+        if (e == std::string::npos) e = rest.size();
+        word = rest.substr(b + 1, e - b - 1);
+        e = std::min(rest.size(), e + 1);
+    } else {
+        e = rest.find_first_of(" \t", b);
+        if (e == std::string::npos) e = rest.size();
+        word = rest.substr(b, e - b);
+    }
+    rest = rest.substr(e);
+    return word;
+}
+
+std::string StripAmpersands(std::string s) {
+    s.erase(std::remove(s.begin(), s.end(), '&'), s.end());
+    return Lower(s);
+}
+
+}  // namespace
+
+bool ParseKeyName(const std::string& name, std::vector<Scancode>* modifiers, Scancode* key) {
+    std::string rest = Lower(name);
+    modifiers->clear();
+    for (bool more = true; more;) {
+        more = false;
+        for (const char* m : {"shift+", "ctrl+", "alt+"}) {
+            const std::string p(m);
+            if (rest.size() > p.size() && rest.compare(0, p.size(), p) == 0) {
+                modifiers->push_back(KeyNames().at(p.substr(0, p.size() - 1)));
+                rest = rest.substr(p.size());
+                more = true;
+            }
+        }
+    }
+    auto it = KeyNames().find(rest);
+    if (it == KeyNames().end()) return false;
+    *key = it->second;
+    return true;
+}
+
+std::optional<std::vector<Command>> ParseScript(const std::string& source, std::string* error) {
+    std::vector<Command> out;
+    std::istringstream in(source);
+    std::string raw;
+    int lineNo = 0;
+    auto bad = [&](const std::string& why) {
+        *error = "line " + std::to_string(lineNo) + ": " + why + ": " + raw;
+        return std::nullopt;
+    };
+    while (std::getline(in, raw)) {
+        ++lineNo;
+        if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+        std::string rest = raw;
+        std::string verb = Lower(Word(rest));
+        if (verb.empty() || verb[0] == '#') continue;
+        Command c;
+        c.line = lineNo;
+        if (verb == "wait" || verb == "frame-interval") {
+            c.kind = verb == "wait" ? Command::Kind::Wait : Command::Kind::FrameInterval;
+            if (!ParseNumber(Word(rest), &c.ms) ||
+                (c.kind == Command::Kind::FrameInterval && c.ms == 0))
+                return bad("expected milliseconds");
+        } else if (verb == "key") {
+            c.kind = Command::Kind::Key;
+            std::string name = Word(rest);
+            if (!ParseKeyName(name, &c.modifiers, &c.key)) return bad("unknown key '" + name + "'");
+            c.action = Lower(Word(rest));
+            if (c.action != "down" && c.action != "up" && c.action != "press")
+                return bad("expected down, up or press");
+        } else if (verb == "mouse") {
+            c.kind = Command::Kind::Mouse;
+            if (!ParseSigned(Word(rest), &c.x) || !ParseSigned(Word(rest), &c.y))
+                return bad("expected X Y");
+            c.action = Lower(Word(rest));
+            static const char* actions[] = {"move",       "left-down", "left-up",    "left-click",
+                                            "right-down", "right-up",  "right-click"};
+            if (std::none_of(std::begin(actions), std::end(actions),
+                             [&](const char* a) { return c.action == a; }))
+                return bad("unknown mouse action '" + c.action + "'");
+        } else if (verb == "menu") {
+            c.kind = Command::Kind::Menu;
+            if (!ParseNumber(Word(rest), &c.id) || c.id > 0xFFFF)
+                return bad("expected a command id");
+        } else if (verb == "answer") {
+            c.kind = Command::Kind::Answer;
+            c.text = Word(rest);
+            c.button = Word(rest);
+            if (c.text.empty() || c.button.empty()) return bad("expected TEXT BUTTON");
+        } else if (verb == "screenshot") {
+            c.kind = Command::Kind::Screenshot;
+            c.text = Word(rest);
+            if (c.text.empty()) return bad("expected a file name");
+        } else if (verb == "quit") {
+            c.kind = Command::Kind::Quit;
+        } else {
+            return bad("unknown command '" + verb + "'");
+        }
+        if (!Word(rest).empty()) return bad("unexpected words at the end");
+        out.push_back(std::move(c));
+    }
+    return out;
+}
+
+Driver::Driver(platform::HeadlessBackend& machine, std::vector<Command> commands)
+    : machine_(machine), commands_(std::move(commands)) {}
+
+void Driver::Advance(std::uint32_t ms) {
+    machine_.Time().Advance(ms);
+    simulatedMs_ += ms;
+}
+
+void Driver::Fail(const std::string& message) {
+    failed_ = true;
+    failure_ = message;
+    std::fflush(stdout);
+    std::fprintf(stderr, "simrun: %s\n", message.c_str());
+    std::exit(3);
+}
+
+void Driver::InjectKey(const Command& c) {
+    auto send = [&](Scancode s, bool down) {
+        platform::Event e;
+        e.kind = down ? platform::EventKind::KeyDown : platform::EventKind::KeyUp;
+        e.scancode = s;
+        machine_.Input().Inject(e);
+    };
+    if (c.action != "up") {
+        for (Scancode m : c.modifiers)
+            send(m, true);
+        send(c.key, true);
+    }
+    if (c.action != "down") {
+        send(c.key, false);
+        for (auto it = c.modifiers.rbegin(); it != c.modifiers.rend(); ++it)
+            send(*it, false);
+    }
+}
+
+void Driver::InjectMouse(const Command& c) {
+    auto send = [&](platform::EventKind kind, platform::MouseButton b) {
+        platform::Event e;
+        e.kind = kind;
+        e.x = c.x;
+        e.y = c.y;
+        e.button = b;
+        machine_.Input().Inject(e);
+    };
+    send(platform::EventKind::MouseMove, platform::MouseButton::None);
+    const platform::MouseButton b =
+        c.action.rfind("left", 0) == 0 ? platform::MouseButton::Left : platform::MouseButton::Right;
+    if (c.action.find("-down") != std::string::npos || c.action.find("-click") != std::string::npos)
+        send(platform::EventKind::MouseDown, b);
+    if (c.action.find("-up") != std::string::npos || c.action.find("-click") != std::string::npos)
+        send(platform::EventKind::MouseUp, b);
+}
+
+bool Driver::Step() {
+    if (waitLeft_ > 0) {
+        const std::uint32_t d = std::min(frameInterval_, waitLeft_);
+        Advance(d);
+        waitLeft_ -= d;
+        return true;
+    }
+    while (next_ < commands_.size()) {
+        const Command& c = commands_[next_++];
+        switch (c.kind) {
+            case Command::Kind::Wait:
+                waitLeft_ = c.ms;
+                if (waitLeft_ > 0) return Step();
+                break;
+            case Command::Kind::FrameInterval:
+                frameInterval_ = c.ms;
+                break;
+            case Command::Kind::Key:
+                InjectKey(c);
+                return true;
+            case Command::Kind::Mouse:
+                InjectMouse(c);
+                return true;
+            case Command::Kind::Menu: {
+                win::HWND main = win::GetDisplayWindow();
+                win::TraceLine("menu " + std::to_string(c.id));
+                if (!main) Fail("line " + std::to_string(c.line) + ": no main window for the menu");
+                win::PostMessage(main, win::WM_COMMAND, c.id, 0);
+                return true;
+            }
+            case Command::Kind::Answer:
+                answers_.push_back(Answer{c.text, c.button});
+                break;
+            case Command::Kind::Screenshot:
+                if (!win::WriteScreenshotBmp(c.text))
+                    Fail("line " + std::to_string(c.line) + ": cannot write " + c.text);
+                win::TraceLine("screenshot " + c.text);
+                break;
+            case Command::Kind::Quit: {
+                win::TraceLine("quit");
+                quitting_ = true;
+                platform::Event e;
+                e.kind = platform::EventKind::CloseRequested;
+                machine_.Input().Inject(e);
+                return true;
+            }
+        }
+    }
+    if (!quitting_) {
+        // The script ended without quitting: close the program the way the user would.
+        win::TraceLine("end of script");
+        quitting_ = true;
+        platform::Event e;
+        e.kind = platform::EventKind::CloseRequested;
+        machine_.Input().Inject(e);
+        return true;
+    }
+    if (graceLeft_ == 0) Fail("the program did not end within 10 s of simulated time after quit");
+    const std::uint32_t d = std::min(frameInterval_, graceLeft_);
+    graceLeft_ -= d;
+    Advance(d);
+    return true;
+}
+
+void Driver::OnModal(win::HWND dialog) {
+    const std::string caption = win::GetWindowText(dialog);
+    const std::string templ = win::GetWindowTemplateName(dialog);
+    std::string text;
+    for (win::HWND c = win::GetWindow(dialog, win::GW_CHILD); c;
+         c = win::GetWindow(c, win::GW_HWNDNEXT)) {
+        std::string t = win::GetWindowText(c);
+        if (t.empty()) continue;
+        if (!text.empty()) text += " | ";
+        text += t;
+    }
+    win::TraceLine("dialog " + (templ.empty() ? std::string("-") : templ) + " \"" + caption +
+                   "\": " + text);
+    // Answers written right after the command that opens the dialog count as given before it.
+    while (next_ < commands_.size() && commands_[next_].kind == Command::Kind::Answer) {
+        answers_.push_back(Answer{commands_[next_].text, commands_[next_].button});
+        ++next_;
+    }
+    for (auto it = answers_.begin(); it != answers_.end(); ++it) {
+        const std::string want = Lower(it->text);
+        if (Lower(templ).find(want) == std::string::npos &&
+            Lower(caption).find(want) == std::string::npos &&
+            Lower(text).find(want) == std::string::npos)
+            continue;
+        // The button by its label (without the mnemonic mark) or by its id.
+        win::HWND button;
+        std::uint32_t id = 0;
+        for (win::HWND c = win::GetWindow(dialog, win::GW_CHILD); c;
+             c = win::GetWindow(c, win::GW_HWNDNEXT))
+            if (StripAmpersands(win::GetWindowText(c)) == StripAmpersands(it->button)) button = c;
+        if (button)
+            id = static_cast<std::uint32_t>(win::GetDlgCtrlID(button));
+        else if (!ParseNumber(it->button, &id) || id > 0xFFFF)
+            Fail("dialog \"" + caption + "\" has no button '" + it->button + "'");
+        win::TraceLine("answered " + it->button);
+        win::PostMessage(dialog, win::WM_COMMAND,
+                         win::MAKEWPARAM(static_cast<std::uint16_t>(id), win::BN_CLICKED),
+                         static_cast<win::LParam>(button.id));
+        answers_.erase(it);
+        return;
+    }
+    Fail("unanswered dialog \"" + caption + "\": " + text);
+}
+
+}  // namespace simrun

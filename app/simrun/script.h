@@ -1,0 +1,73 @@
+// The runner's script: one command a line, read whole before the run so that a mistake stops
+// the run before it starts; then played step by step each time the program's queue runs dry.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless_backend.h"
+#include "win/window.h"
+
+namespace simrun {
+
+struct Command {
+    enum class Kind { Wait, FrameInterval, Key, Mouse, Menu, Answer, Screenshot, Quit };
+    Kind kind = Kind::Wait;
+    int line = 0;
+    std::uint32_t ms = 0;
+    // key
+    std::vector<platform::Scancode> modifiers;
+    platform::Scancode key = platform::Scancode::Unknown;
+    std::string action;  // down | up | press, or the mouse action
+    // mouse
+    int x = 0, y = 0;
+    // menu
+    std::uint32_t id = 0;
+    // answer / screenshot
+    std::string text;
+    std::string button;
+};
+
+// Parses the script; on a bad line returns nothing and puts a message into `error`.
+std::optional<std::vector<Command>> ParseScript(const std::string& source, std::string* error);
+// The key of a name such as "F1", "Shift+P", "Ctrl+O", "Numpad+", "Numpad8", "Esc".
+bool ParseKeyName(const std::string& name, std::vector<platform::Scancode>* modifiers,
+                  platform::Scancode* key);
+
+class Driver {
+public:
+    Driver(platform::HeadlessBackend& machine, std::vector<Command> commands);
+    // One step while the program's queue is dry; false once nothing is left to do.
+    bool Step();
+    // A modal dialog has started: answer it from the script or stop the run.
+    void OnModal(win::HWND dialog);
+    [[nodiscard]] bool Failed() const { return failed_; }
+    [[nodiscard]] const std::string& Failure() const { return failure_; }
+    [[nodiscard]] std::uint64_t SimulatedMs() const { return simulatedMs_; }
+
+private:
+    void Advance(std::uint32_t ms);
+    void Fail(const std::string& message);
+    void InjectKey(const Command& c);
+    void InjectMouse(const Command& c);
+
+    platform::HeadlessBackend& machine_;
+    std::vector<Command> commands_;
+    std::size_t next_ = 0;
+    std::uint32_t frameInterval_ = 16;
+    std::uint32_t waitLeft_ = 0;
+    std::uint64_t simulatedMs_ = 0;
+    bool quitting_ = false;
+    std::uint32_t graceLeft_ = 10000;
+    bool failed_ = false;
+    std::string failure_;
+    struct Answer {
+        std::string text;
+        std::string button;
+    };
+    std::vector<Answer> answers_;
+};
+
+}  // namespace simrun
