@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "core/mem_stream.h"
+
 namespace core {
 
 namespace {
@@ -647,6 +649,50 @@ void LZHRStream::Close() {
     if (!inner) return;
     inner = nullptr;
     status = kStreamNoSource;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Whole buffers
+
+namespace {
+
+// Collects a code of unknown length: rare symbols of an adaptive code can take well over a byte.
+class GrowingSink : public StreamIO {
+public:
+    std::uint32_t GetPosition() override { return static_cast<std::uint32_t>(bytes.size()); }
+    int Write(std::uint32_t count, const void* src) override {
+        const auto* p = static_cast<const std::uint8_t*>(src);
+        bytes.insert(bytes.end(), p, p + count);
+        lastCount = count;
+        return 1;
+    }
+    std::vector<std::uint8_t> bytes;
+};
+
+}  // namespace
+
+std::vector<std::uint8_t> LzhEncode(std::span<const std::uint8_t> data) {
+    GrowingSink sink;
+    sink.bytes.reserve(data.size() / 2 + 16);
+    LZHWStream w(&sink);
+    for (std::size_t at = 0; at < data.size();) {
+        const std::size_t n = std::min<std::size_t>(data.size() - at, 0x40000000u);
+        (void)w.Write(static_cast<std::uint32_t>(n), data.data() + at);
+        at += n;
+    }
+    (void)w.Flush();
+    return std::move(sink.bytes);
+}
+
+int LzhDecode(std::span<const std::uint8_t> code, std::span<std::uint8_t> out) {
+    MemRWStream in(static_cast<std::uint32_t>(code.size()), static_cast<const void*>(code.data()));
+    LZHRStream r(&in);
+    for (std::size_t at = 0; at < out.size();) {
+        const std::size_t n = std::min<std::size_t>(out.size() - at, 0x40000000u);
+        if (!r.Read(static_cast<std::uint32_t>(n), out.data() + at)) return 0;
+        at += n;
+    }
+    return r.RanPastTheCode() ? 0 : 1;
 }
 
 }  // namespace core

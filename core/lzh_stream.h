@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
+#include <vector>
 
 #include "core/read_ahead.h"
 #include "core/stream_io.h"
@@ -129,6 +131,9 @@ public:
     int Read(std::uint32_t count, void* dst) override;
     void Close() override;
 
+    // The decoder needed bits past the end of the code (and was given zeros).
+    [[nodiscard]] bool RanPastTheCode() const { return coder->InputFailed(); }
+
 private:
     void Restart();
 
@@ -140,5 +145,10 @@ private:
     unsigned matchLeft = 0;
     std::uint32_t position = 0;
 };
+
+// Whole-buffer coding, for tools and measurements. LzhDecode fills `out` exactly and returns 1,
+// or 0 when the code ran out before `out` was full (a cut or damaged code).
+[[nodiscard]] std::vector<std::uint8_t> LzhEncode(std::span<const std::uint8_t> data);
+[[nodiscard]] int LzhDecode(std::span<const std::uint8_t> code, std::span<std::uint8_t> out);
 
 }  // namespace core

@@ -282,6 +282,22 @@ TEST(LZHRStream, MalformedCodesNeverCrash) {
     }
 }
 
+TEST(LzhDecode, WholeBuffersAndCutCodes) {
+    const Bytes data = Mixed(30000, 41);
+    const Bytes code = LzhEncode(data);
+    EXPECT_EQ(code, Encode(data));
+    Bytes out(data.size());
+    EXPECT_EQ(LzhDecode(code, out), 1);
+    EXPECT_EQ(out, data);
+    // Any cut of the code leaves the decoder short of bits before the end.
+    for (std::size_t cut : {code.size() - 2, code.size() / 2, std::size_t{1}, std::size_t{0}}) {
+        const Bytes part(code.begin(), code.begin() + static_cast<std::ptrdiff_t>(cut));
+        EXPECT_EQ(LzhDecode(part, out), 0) << cut;
+    }
+    Bytes none;
+    EXPECT_EQ(LzhDecode(LzhEncode({}), none), 1);
+}
+
 // ---------------------------------------------------------------------------------------------
 // An outside decoder: our code is the "-lh1-" method of the classic LZH archives, so wrapping it
 // in a minimal level-0 archive lets the system's archiver check it independently.
