@@ -1,0 +1,34 @@
+// Polygon rasterizers: they build a ring of edge vertices from a converted, clipped request,
+// walk a left and a right edge down the screen and, for every band of rows between two vertex
+// rows, set the edges and the interpolants in theSpanState and run the walker. Triangles carry
+// constant per-pixel steps (ComputeTriangleGradients) and interpolate only their left edge.
+#pragma once
+
+#include "gfx/raster/poly_clip.h"
+#include "gfx/raster/poly_request.h"
+
+namespace gfx {
+
+// A converted request, as draw-table entry 11 hands it on: texture pairs in texels x 65536
+// (times w with perspective), per-vertex shade, light and channel values filled in.
+void RasterTriangle(const GFXPolyRequest& request);
+void RasterClippedTriangle(const GFXPolyRequest& request);
+void RasterPolygon(const GFXPolyRequest& request);
+
+// Constant per-pixel steps of a triangle, written into the span fields of theSpanState.
+void ComputeTriangleGradients(const GFXPolyRequest& request);
+
+// 1 when some row of the face has a pixel the coverage list still leaves open, else 0.
+int PolygonCoverageTest(const GFXPolyRequest& request, CoverageList& coverage);
+
+// The rasterizer half of draw-table entry 11: with rowPtr, pitch, the colour tables, colour,
+// the texture and the coverage list already in theSpanState, chooses the fill set-up by the
+// flag word, computes a triangle's gradients, clips the polygon to `bounds` (coordinates in the
+// request's units), tests it against the coverage list when asked, picks the clip stage and
+// the rasterizer and draws. `pixelBounds` limits every span to whole pixel columns [left,
+// right) and rows [top, bottom) whatever rounding does. Answers 1 when the polygon was handed
+// to a rasterizer.
+int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
+                     const GFXClipBounds& pixelBounds);
+
+}  // namespace gfx

@@ -1,0 +1,289 @@
+#include "gfx/raster/span_shapes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "gfx/raster/coverage_list.h"
+
+namespace gfx {
+
+namespace {
+
+void Chain(GFXSpanRecord* records, int count) {
+    for (int i = 0; i < count; ++i) {
+        records[i].flags = i == 0 ? 0 : kSpanNewRow;
+        records[i].next = i + 1 < count ? &records[i + 1] : nullptr;
+    }
+}
+
+// Half of the doubled extent of row y: the largest X (with the parity of W - 1) such that the
+// pixel centres x = (x0 + x1 + X) / 2 and (x0 + x1 - X) / 2 lie inside the ellipse inscribed in
+// the rectangle, or -1 when none does. Exact in 128-bit integers, so every row is symmetric.
+std::int64_t RowExtent(std::int64_t w, std::int64_t h, std::int64_t y2) {
+    using Wide = __int128;
+    const Wide rhs =
+        static_cast<Wide>(w) * w * (static_cast<Wide>(h) * h - static_cast<Wide>(y2) * y2);
+    if (rhs < 0) return -1;
+    const Wide hh = static_cast<Wide>(h) * h;
+    auto fits = [&](std::int64_t x) { return static_cast<Wide>(x) * x * hh <= rhs; };
+    auto x = static_cast<std::int64_t>(
+        std::sqrt(static_cast<long double>(rhs) / static_cast<long double>(hh)));
+    while (x > 0 && !fits(x))
+        --x;
+    while (fits(x + 1))
+        ++x;
+    if (((x ^ (w - 1)) & 1) != 0) --x;  // the parity of the pixel centres
+    return x;
+}
+
+bool EllipseRectOk(const GFXRect& r) {
+    const std::int64_t w = static_cast<std::int64_t>(r.right) - r.left + 1;
+    const std::int64_t h = static_cast<std::int64_t>(r.bottom) - r.top + 1;
+    return w >= 1 && h >= 1 && w <= kMaxEllipseExtent && h <= kMaxEllipseExtent;
+}
+
+}  // namespace
+
+int BuildLineSpans(GFXSpanRecord* records, GFXPoint a, GFXPoint b) {
+    if (b.y < a.y) std::swap(a, b);
+    const std::int64_t rows = static_cast<std::int64_t>(b.y) - a.y + 1;
+    const std::int64_t dx = static_cast<std::int64_t>(b.x) - a.x;
+    const std::int64_t total = std::llabs(dx) + 1;
+    const int dir = dx < 0 ? -1 : 1;
+    Chain(records, static_cast<int>(rows));
+    if (total >= rows) {
+        // Shallow: the pixels are shared out over the rows in runs of q or q + 1, the run
+        // boundaries rounded to the nearest pixel.
+        std::int64_t prev = 0;
+        for (std::int64_t i = 0; i < rows; ++i) {
+            const std::int64_t next = ((i + 1) * total * 2 + rows) / (2 * rows);
+            const std::int64_t len = next - prev;
+            GFXSpanRecord& r = records[i];
+            const std::int64_t first = a.x + dir * prev;
+            r.x = static_cast<std::int32_t>(dir > 0 ? first : first - (len - 1));
+            r.lastOffset = static_cast<std::int32_t>(len - 1);
+            prev = next;
+        }
+    } else {
+        // Steep: one pixel per row, moving sideways where the rounded position changes.
+        for (std::int64_t i = 0; i < rows; ++i) {
+            const std::int64_t off =
+                rows > 1 ? (i * (total - 1) * 2 + (rows - 1)) / (2 * (rows - 1)) : 0;
+            records[i].x = static_cast<std::int32_t>(a.x + dir * off);
+            records[i].lastOffset = 0;
+        }
+    }
+    return static_cast<int>(rows);
+}
+
+int BuildEllipseSpans(GFXSpanRecord* records, const GFXRect& r) {
+    if (!EllipseRectOk(r)) return 0;
+    const std::int64_t w = static_cast<std::int64_t>(r.right) - r.left + 1;
+    const std::int64_t h = static_cast<std::int64_t>(r.bottom) - r.top + 1;
+    const std::int64_t sum = static_cast<std::int64_t>(r.left) + r.right;
+    Chain(records, static_cast<int>(h));
+    for (std::int64_t i = 0; i < h; ++i) {
+        const std::int64_t y2 = 2 * i - (h - 1);
+        const std::int64_t e = RowExtent(w, h, y2);
+        GFXSpanRecord& rec = records[i];
+        if (e < 0) {
+            rec.flags |= kSpanHidden;
+            rec.x = static_cast<std::int32_t>(sum / 2);
+            rec.lastOffset = 0;
+            continue;
+        }
+        rec.x = static_cast<std::int32_t>((sum - e) / 2);
+        rec.lastOffset = static_cast<std::int32_t>(e);
+    }
+    return static_cast<int>(h);
+}
+
+int BuildEllipseOutlineSpans(GFXSpanRecord* records, const GFXRect& r) {
+    if (!EllipseRectOk(r)) return 0;
+    const std::int64_t w = static_cast<std::int64_t>(r.right) - r.left + 1;
+    const std::int64_t h = static_cast<std::int64_t>(r.bottom) - r.top + 1;
+    const std::int64_t sum = static_cast<std::int64_t>(r.left) + r.right;
+    auto extent = [&](std::int64_t i) {
+        return i < 0 || i >= h ? -2 : RowExtent(w, h, 2 * i - (h - 1));
+    };
+    for (std::int64_t i = 0; i < h; ++i) {
+        GFXSpanRecord& left = records[i];
+        GFXSpanRecord& right = records[h + i];
+        left.flags = i == 0 ? 0 : kSpanNewRow;
+        right.flags = 0;
+        left.next = &right;
+        right.next = i + 1 < h ? &records[i + 1] : nullptr;
+        const std::int64_t e = extent(i);
+        if (e < 0) {
+            left.flags |= kSpanHidden;
+            right.flags |= kSpanHidden;
+            left.x = right.x = static_cast<std::int32_t>(sum / 2);
+            left.lastOffset = right.lastOffset = 0;
+            continue;
+        }
+        // The left piece runs from the row's outer pixel inwards until it meets the outer pixel
+        // of the narrower neighbouring row, so that the outline stays closed.
+        const std::int64_t outer = (sum - e) / 2;
+        std::int64_t inner = outer;
+        for (const std::int64_t n : {extent(i - 1), extent(i + 1)}) {
+            const std::int64_t nOuter = n < 0 ? sum / 2 + 1 : (sum - n) / 2;
+            inner = std::max(inner, nOuter - 1);
+        }
+        const std::int64_t mirrorStart = sum - inner;  // the right piece's first pixel
+        if (mirrorStart <= inner) {
+            // The pieces meet: the left piece takes the whole row, the right one is empty.
+            left.x = static_cast<std::int32_t>(outer);
+            left.lastOffset = static_cast<std::int32_t>(e);
+            right.flags |= kSpanHidden;
+            right.x = left.x;
+            right.lastOffset = 0;
+            continue;
+        }
+        left.x = static_cast<std::int32_t>(outer);
+        left.lastOffset = static_cast<std::int32_t>(inner - outer);
+        right.x = static_cast<std::int32_t>(mirrorStart);
+        right.lastOffset = left.lastOffset;
+    }
+    return static_cast<int>(h);
+}
+
+void ClipSpansToCoverage(GFXSpanShape& shape, const CoverageList& list) {
+    GFXSpanRecord* rec = shape.first;
+    if (rec == nullptr) return;
+    const std::int32_t listEnd = list.firstRow + list.rowCount;
+    const std::int32_t shapeEnd = shape.firstRow + shape.rowCount;
+    if (shape.firstRow >= listEnd || shapeEnd <= list.firstRow) {
+        rec->flags = kSpanHidden;
+        rec->next = nullptr;
+        return;
+    }
+    // Enter the list's rows.
+    while (shape.firstRow < list.firstRow && rec != nullptr) {
+        GFXSpanRecord* n = rec->next;
+        while (n != nullptr && (n->flags & kSpanNewRow) == 0)
+            n = n->next;
+        if (n == nullptr) {
+            rec->flags = kSpanHidden;
+            rec->next = nullptr;
+            return;
+        }
+        rec = n;
+        ++shape.firstRow;
+        --shape.rowCount;
+    }
+    rec->flags &= ~kSpanNewRow;
+    shape.first = rec;
+    std::int32_t row = shape.firstRow;
+    bool hideRest = false;
+    for (GFXSpanRecord* r = rec; r != nullptr; r = r->next) {
+        if (r != rec && (r->flags & kSpanNewRow) != 0) ++row;
+        if (row >= listEnd || hideRest) {
+            r->flags = (r->flags & kSpanNewRow) | kSpanHidden;
+            r->next = nullptr;
+            break;
+        }
+        if ((r->flags & kSpanHidden) != 0) continue;
+        const std::int32_t a = (r->flags & kSpanStartClipped) != 0 ? r->clipStart : r->x;
+        const std::int32_t b =
+            (r->flags & kSpanEndClipped) != 0 ? r->clipEnd : r->x + r->lastOffset;
+        const CoverageNode* n = list.rowHeads[row - list.firstRow];
+        while (n != nullptr && n->x1 < a)
+            n = n->next;
+        if (n == nullptr || n->x0 > b) {
+            r->flags = (r->flags & kSpanNewRow) | kSpanHidden;
+            continue;
+        }
+        const std::int32_t start = std::max(a, n->x0);
+        const std::int32_t end = std::min(b, n->x1);
+        if (b > n->x1) {
+            const CoverageNode* more = n->next;
+            if (more != nullptr && more->x0 <= b) {
+                if (shape.spareCount <= 0 || shape.nextSpare == nullptr) {
+                    hideRest = true;  // no record left for the next piece
+                } else {
+                    GFXSpanRecord* s = shape.nextSpare;
+                    --shape.spareCount;
+                    shape.nextSpare = shape.spareCount > 0 ? s - 1 : nullptr;
+                    *s = *r;
+                    s->flags = kSpanStartClipped | kSpanEndClipped;
+                    s->clipStart = more->x0;
+                    s->clipEnd = b;
+                    s->next = r->next;
+                    r->next = s;
+                }
+            }
+        }
+        if (start != a || end != b || (r->flags & (kSpanStartClipped | kSpanEndClipped)) != 0) {
+            r->flags |= kSpanStartClipped | kSpanEndClipped;
+            r->clipStart = start;
+            r->clipEnd = end;
+        }
+    }
+}
+
+namespace {
+template <bool kBitmap>
+void FixRecords(GFXSpanShape& shape) {
+    for (GFXSpanRecord* r = shape.first; r != nullptr; r = r->next) {
+        if ((r->flags & kSpanHidden) != 0) continue;
+        const std::uint32_t c = r->flags & (kSpanStartClipped | kSpanEndClipped);
+        if ((c & kSpanStartClipped) != 0) {
+            const std::int32_t d = r->clipStart - r->x;
+            r->x = r->clipStart;
+            if constexpr (kBitmap) {
+                r->source += d * shape.sourceStep;
+                r->attributes[kSpanAttrSourceRow] += d * shape.rowStep;
+            }
+            r->lastOffset = r->clipEnd - r->clipStart;
+        } else if (c == kSpanEndClipped) {
+            r->lastOffset = r->clipEnd - r->x;
+        }
+    }
+}
+}  // namespace
+
+void FixSpanRecords(GFXSpanShape& shape) {
+    FixRecords<false>(shape);
+}
+void FixBitmapSpanRecords(GFXSpanShape& shape) {
+    FixRecords<true>(shape);
+}
+
+namespace {
+template <typename Put>
+void WalkSpans(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape, int bytes,
+               Put put) {
+    std::uint8_t* row = base + static_cast<std::intptr_t>(shape.firstRow) * stride;
+    for (const GFXSpanRecord* r = shape.first; r != nullptr; r = r->next) {
+        if (r != shape.first && (r->flags & kSpanNewRow) != 0) row += stride;
+        if ((r->flags & kSpanHidden) != 0 || r->lastOffset < 0) continue;
+        put(row + static_cast<std::intptr_t>(r->x) * bytes, r->lastOffset + 1);
+    }
+}
+}  // namespace
+
+void DrawSpansFill(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape) {
+    const auto c = static_cast<std::uint8_t>(shape.color);
+    WalkSpans(base, stride, shape, 1,
+              [c](std::uint8_t* d, int n) { std::memset(d, c, static_cast<std::size_t>(n)); });
+}
+
+void DrawSpansFill16(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape,
+                     std::uint16_t colour16) {
+    WalkSpans(base, stride, shape, 2, [colour16](std::uint8_t* d, int n) {
+        for (int i = 0; i < n; ++i)
+            std::memcpy(d + 2 * i, &colour16, 2);
+    });
+}
+
+void DrawSpansBlend(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape) {
+    const std::uint8_t* row = shape.blendTable + ((shape.color & 255u) << 8);
+    WalkSpans(base, stride, shape, 1, [row](std::uint8_t* d, int n) {
+        for (int i = 0; i < n; ++i)
+            d[i] = row[d[i]];
+    });
+}
+
+}  // namespace gfx

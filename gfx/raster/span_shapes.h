@@ -1,0 +1,51 @@
+// Span-list shapes: lines, ellipses and bitmaps drawn as chains of span records in the span
+// pool. A builder turns the primitive into records (one or two per row), the coverage clipper
+// cuts them against a span region, a fix-up turns clipped records back into plain ones, and a
+// drawer writes the pixels.
+#pragma once
+
+#include <cstdint>
+
+#include "gfx/surface.h"
+
+namespace gfx {
+
+struct CoverageList;
+
+// Widest and tallest ellipse rectangle the builders accept (their loops run once per row).
+inline constexpr std::int32_t kMaxEllipseExtent = 32768;
+
+// One record per row from the upper end point to the lower: the run of pixels the line covers
+// on that row, chained in row order. Answers the row count.
+int BuildLineSpans(GFXSpanRecord* records, GFXPoint a, GFXPoint b);
+
+// The filled ellipse inscribed in the rectangle: one record per row (rows with no pixel are
+// hidden), each row's span symmetric about the rectangle's centre. Answers the row count, or 0
+// for an empty, inverted or oversized rectangle.
+int BuildEllipseSpans(GFXSpanRecord* records, const GFXRect& rect);
+
+// Its outline: per row a left piece (record n) and its mirror image on the right (record
+// rowCount + n), chained left, right, next row's left. Answers the row count (2 records each),
+// or 0 as above.
+int BuildEllipseOutlineSpans(GFXSpanRecord* records, const GFXRect& rect);
+
+// Marks, clips or splits the records of `shape` against the open intervals of `list`. Split
+// pieces take spare records from the end of the array (shape.nextSpare, counting down); when
+// no spare is left the rest of the list is hidden.
+void ClipSpansToCoverage(GFXSpanShape& shape, const CoverageList& list);
+
+// Turn clipped records back into plain records of their visible piece; the bitmap form also
+// moves the source column by the shape's source step.
+void FixSpanRecords(GFXSpanShape& shape);
+void FixBitmapSpanRecords(GFXSpanShape& shape);
+
+// Drawers: start at base + firstRow x stride, advance a row at every record with kSpanNewRow,
+// skip hidden records, and draw x .. x + lastOffset with the shape's colour (Fill) or through
+// its blend table row (Blend: pixel = blendTable[colour x 256 + pixel]). Fill16 writes the
+// 16-bit word `colour16`.
+void DrawSpansFill(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape);
+void DrawSpansFill16(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape,
+                     std::uint16_t colour16);
+void DrawSpansBlend(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape);
+
+}  // namespace gfx

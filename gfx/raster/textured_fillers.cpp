@@ -1,0 +1,329 @@
+// The 8-bit textured fillers. Affine fillers step u and v linearly along the span; perspective
+// fillers divide by the reciprocal depth at the ends of runs of 24 pixels and step linearly in
+// between. Texture coordinates are 16.16 texels of a 256 x 256 texture; the 256-wide fillers
+// wrap both integer parts at 256, the others address the bitmap with its own row length and
+// wrap modulo its size, so no read ever leaves the bitmap.
+#include <array>
+
+#include "core/numeric.h"
+#include "gfx/raster/span_fillers.h"
+#include "gfx/raster/span_state.h"
+
+namespace gfx {
+
+namespace {
+
+enum class Tex8 {
+    kCopy,
+    kShaded,
+    kTransparent,
+    kTransparentShaded,
+    kFace,
+    kTransparentFace,
+    kBlend,
+    kLit,
+};
+
+constexpr bool Transparent(Tex8 m) {
+    return m == Tex8::kTransparent || m == Tex8::kTransparentShaded ||
+           m == Tex8::kTransparentFace || m == Tex8::kBlend;
+}
+constexpr bool Shaded(Tex8 m) {
+    return m == Tex8::kShaded || m == Tex8::kTransparentShaded;
+}
+constexpr bool Face(Tex8 m) {
+    return m == Tex8::kFace || m == Tex8::kTransparentFace;
+}
+
+// What a set-up fixes for the face; the filler copies it into locals.
+struct TexConstants {
+    const std::uint8_t* texels = nullptr;
+    std::int32_t texStride = 256;
+    std::int32_t texWidth = 256;
+    std::int32_t texHeight = 256;
+    const std::uint8_t* shadeTable = nullptr;
+    const std::uint8_t* blendTable = nullptr;
+    std::uint32_t shadeMask = 0;
+    bool fixedSteps = false;  // a triangle: the steps below hold for every span
+    float dudx = 0, dvdx = 0, dwdx = 0;
+    std::int32_t uStep = 0, vStep = 0, shadeStep = 0, lightStep = 0;
+};
+TexConstants texConst;
+
+void SetTexConstants(int isTriangle) {
+    const SpanRasterState& s = theSpanState;
+    texConst.texels = s.texels;
+    texConst.texStride = s.texStride;
+    texConst.texWidth = s.texWidth;
+    texConst.texHeight = s.texHeight;
+    texConst.shadeTable = s.shadeTable;
+    texConst.blendTable = s.blendTable;
+    texConst.shadeMask = static_cast<std::uint32_t>(s.shadeMask);
+    texConst.fixedSteps = isTriangle != 0;
+    texConst.dudx = s.spanDUDX;
+    texConst.dvdx = s.spanDVDX;
+    texConst.dwdx = s.spanDWDX;
+    texConst.uStep = s.spanUStep;
+    texConst.vStep = s.spanVStep;
+    texConst.shadeStep = s.spanShadeDX;
+    texConst.lightStep = s.spanLightDX;
+}
+
+[[nodiscard]] bool Is256(const TexConstants& c) {
+    return c.texWidth == 256 && c.texHeight == 256 && c.texStride == 256;
+}
+
+inline std::int32_t PositiveMod(std::int32_t a, std::int32_t m) {
+    const std::int32_t r = a % m;
+    return r < 0 ? r + m : r;
+}
+
+// Texel lookup; u and v are 16.16 in two's complement.
+template <bool k256>
+struct TexelFetch {
+    const std::uint8_t* texels;
+    std::int32_t stride, width, height;
+    [[nodiscard]] std::uint32_t operator()(std::uint32_t u, std::uint32_t v) const {
+        if constexpr (k256) {
+            return texels[((v >> 8) & 0xFF00u) | ((u >> 16) & 0xFFu)];
+        } else {
+            const std::int32_t tx = PositiveMod(static_cast<std::int32_t>(u) >> 16, width);
+            const std::int32_t ty = PositiveMod(static_cast<std::int32_t>(v) >> 16, height);
+            return texels[static_cast<std::size_t>(ty) * static_cast<std::size_t>(stride) +
+                          static_cast<std::size_t>(tx)];
+        }
+    }
+};
+
+inline std::uint32_t Wrap(std::uint32_t v, std::int32_t d) {
+    return v + static_cast<std::uint32_t>(d);
+}
+inline std::int32_t LitStep(std::int32_t d) {
+    return d > 0 ? d - 1 : (d < 0 ? d + 1 : 0);
+}
+
+// Writes one pixel of mode M for texel t; `row` is the face row, the shade row base or the lit
+// row depending on the mode.
+template <Tex8 M>
+inline void PutTexel(std::uint8_t* d, std::uint32_t t, const std::uint8_t* shadeBase,
+                     std::uint32_t shade, const std::uint8_t* faceRow, const std::uint8_t* blend) {
+    if constexpr (Transparent(M)) {
+        if (t == 0) return;
+    }
+    if constexpr (M == Tex8::kCopy || M == Tex8::kTransparent) {
+        *d = static_cast<std::uint8_t>(t);
+    } else if constexpr (Shaded(M)) {
+        *d = shadeBase[(((shade >> 16) & 255u) << 8) | t];
+    } else if constexpr (Face(M) || M == Tex8::kLit) {
+        *d = faceRow[t];
+    } else {
+        *d = blend[(t << 8) | *d];
+    }
+}
+
+template <Tex8 M, bool k256>
+void AffineSpan(std::int32_t x0, std::int32_t x1) {
+    SpanRasterState& s = theSpanState;
+    const TexConstants c = texConst;
+    const int first = x0 >> 16;
+    const int n = (x1 >> 16) - first;
+    s.pixelsWritten += static_cast<std::uint64_t>(n);
+    const float dudx = c.fixedSteps ? c.dudx : s.spanDUDX;
+    const float dvdx = c.fixedSteps ? c.dvdx : s.spanDVDX;
+    const std::int32_t us = c.fixedSteps ? c.uStep : s.spanUStep;
+    const std::int32_t vs = c.fixedSteps ? c.vStep : s.spanVStep;
+    const std::int32_t ss = c.fixedSteps ? c.shadeStep : s.spanShadeDX;
+    const float p = static_cast<float>(static_cast<std::int64_t>(x0) - s.spanX) * s.pixelScale;
+    auto u = static_cast<std::uint32_t>(core::SaturateToInt32(s.spanU + p * dudx));
+    auto v = static_cast<std::uint32_t>(core::SaturateToInt32(s.spanV + p * dvdx));
+    std::uint32_t shade = 0;
+    if constexpr (Shaded(M)) {
+        const std::int64_t distance = static_cast<std::int64_t>(x0) - s.spanX;
+        shade = static_cast<std::uint32_t>(s.spanShade) +
+                static_cast<std::uint32_t>((distance * ss) >> 16);
+    }
+    const TexelFetch<k256> fetch{c.texels, c.texStride, c.texWidth, c.texHeight};
+    const std::uint8_t* faceRow = s.spanLightRow;
+    std::uint8_t* d = s.rowPtr + first;
+    for (int i = 0; i < n; ++i) {
+        PutTexel<M>(d + i, fetch(u, v), c.shadeTable, shade, faceRow, c.blendTable);
+        u = Wrap(u, us);
+        v = Wrap(v, vs);
+        if constexpr (Shaded(M)) shade = Wrap(shade, ss);
+    }
+}
+
+std::array<float, 2 * 513> reciprocals{};
+bool reciprocalsBuilt = false;
+
+void BuildReciprocals() {
+    if (reciprocalsBuilt) return;
+    for (int n = 512; n > 0; --n) {
+        reciprocals[2 * n] = static_cast<float>(n);
+        reciprocals[2 * n + 1] = 1.0f / static_cast<float>(n);
+    }
+    reciprocalsBuilt = true;
+}
+
+template <Tex8 M, bool k256>
+void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
+    SpanRasterState& s = theSpanState;
+    const TexConstants c = texConst;
+    const int first = x0 >> 16;
+    const int n = (x1 >> 16) - first;
+    s.pixelsWritten += static_cast<std::uint64_t>(n);
+    const float dudx = c.fixedSteps ? c.dudx : s.spanDUDX;
+    const float dvdx = c.fixedSteps ? c.dvdx : s.spanDVDX;
+    const float dwdx = c.fixedSteps ? c.dwdx : s.spanDWDX;
+    const std::int64_t distance = static_cast<std::int64_t>(x0) - s.spanX;
+    const float p = static_cast<float>(distance) * s.pixelScale;
+    float ua = s.spanU + p * dudx;
+    float va = s.spanV + p * dvdx;
+    float wa = s.spanW + p * dwdx;
+    float uA = ua / wa;
+    float vA = va / wa;
+
+    std::uint32_t shade = 0;
+    std::int32_t shadeStep = 0;
+    if constexpr (Shaded(M)) {
+        shadeStep = c.fixedSteps ? c.shadeStep : s.spanShadeDX;
+        shade = static_cast<std::uint32_t>(s.spanShade) +
+                static_cast<std::uint32_t>((distance * shadeStep) >> 16);
+    }
+    std::uint32_t light = 0;
+    std::int32_t lightStep = 0;
+    if constexpr (M == Tex8::kLit) {
+        lightStep = LitStep(c.fixedSteps ? c.lightStep : s.spanLightDX);
+        light =
+            static_cast<std::uint32_t>(s.spanLight) +
+            static_cast<std::uint32_t>(core::SaturateToInt32(p * static_cast<float>(lightStep)));
+    }
+
+    const TexelFetch<k256> fetch{c.texels, c.texStride, c.texWidth, c.texHeight};
+    const std::uint8_t* faceRow = s.spanLightRow;
+    std::uint8_t* d = s.rowPtr + first;
+    std::uint8_t* const end = d + n;
+    // Later runs start on a 4-byte boundary.
+    int run = n > kSubdivisionLength
+                  ? kSubdivisionLength - static_cast<int>(reinterpret_cast<std::uintptr_t>(d) & 3)
+                  : n;
+    bool sharedPending = false;
+    const std::uint8_t* sharedRow = nullptr;
+    while (d < end) {
+        const float len = reciprocals[2 * static_cast<std::size_t>(run)];
+        const float inv = reciprocals[2 * static_cast<std::size_t>(run) + 1];
+        const float wb = wa + len * dwdx;
+        const float ub = ua + len * dudx;
+        const float vb = va + len * dvdx;
+        const float uB = ub / wb;
+        const float vB = vb / wb;
+        auto u = static_cast<std::uint32_t>(core::SaturateToInt32(uA));
+        auto v = static_cast<std::uint32_t>(core::SaturateToInt32(vA));
+        const std::int32_t du = core::SaturateToInt32((uB - uA) * inv);
+        const std::int32_t dv = core::SaturateToInt32((vB - vA) * inv);
+        for (int i = 0; i < run; ++i, ++d) {
+            const std::uint32_t t = fetch(u, v);
+            if constexpr (M == Tex8::kLit) {
+                // Pixel pairs at even addresses share one lookup of the light row.
+                const std::uint8_t* row;
+                if (sharedPending) {
+                    row = sharedRow;
+                    sharedPending = false;
+                } else if ((reinterpret_cast<std::uintptr_t>(d) & 1) == 0 && d + 1 < end) {
+                    row = c.shadeTable + (light & c.shadeMask);
+                    sharedRow = row;
+                    sharedPending = true;
+                    light =
+                        Wrap(light,
+                             static_cast<std::int32_t>(2u * static_cast<std::uint32_t>(lightStep)));
+                } else {
+                    row = c.shadeTable + (light & c.shadeMask);
+                    light = Wrap(light, lightStep);
+                }
+                PutTexel<M>(d, t, c.shadeTable, 0, row, c.blendTable);
+            } else {
+                PutTexel<M>(d, t, c.shadeTable, shade, faceRow, c.blendTable);
+            }
+            u = Wrap(u, du);
+            v = Wrap(v, dv);
+            if constexpr (Shaded(M)) shade = Wrap(shade, shadeStep);
+        }
+        ua = ub;
+        va = vb;
+        wa = wb;
+        uA = uB;
+        vA = vB;
+        const auto left = static_cast<int>(end - d);
+        run = left < kSubdivisionLength ? left : kSubdivisionLength;
+    }
+}
+
+template <Tex8 M>
+void SetAffine(int isTriangle) {
+    SetTexConstants(isTriangle);
+    theSpanState.selectedFill = Is256(texConst) ? AffineSpan<M, true> : AffineSpan<M, false>;
+}
+
+template <Tex8 M>
+void SetPerspective(int isTriangle) {
+    SetTexConstants(isTriangle);
+    BuildReciprocals();
+    theSpanState.selectedFill =
+        Is256(texConst) ? PerspectiveSpan<M, true> : PerspectiveSpan<M, false>;
+}
+
+}  // namespace
+
+const float* ReciprocalTable() {
+    BuildReciprocals();
+    return reciprocals.data();
+}
+
+void SetupTexAffine(int t) {
+    SetAffine<Tex8::kCopy>(t);
+}
+void SetupTexAffineShaded(int t) {
+    SetAffine<Tex8::kShaded>(t);
+}
+void SetupTexAffineTransparent(int t) {
+    SetAffine<Tex8::kTransparent>(t);
+}
+void SetupTexAffineTransparentShaded(int t) {
+    SetAffine<Tex8::kTransparentShaded>(t);
+}
+void SetupTexAffineFaceShade(int t) {
+    SetAffine<Tex8::kFace>(t);
+}
+void SetupTexAffineTransparentFaceShade(int t) {
+    SetAffine<Tex8::kTransparentFace>(t);
+}
+void SetupTexAffineBlend(int t) {
+    SetAffine<Tex8::kBlend>(t);
+}
+
+void SetupTexPerspective(int t) {
+    SetPerspective<Tex8::kCopy>(t);
+}
+void SetupTexPerspectiveShaded(int t) {
+    SetPerspective<Tex8::kShaded>(t);
+}
+void SetupTexPerspectiveTransparent(int t) {
+    SetPerspective<Tex8::kTransparent>(t);
+}
+void SetupTexPerspectiveTransparentShaded(int t) {
+    SetPerspective<Tex8::kTransparentShaded>(t);
+}
+void SetupTexPerspectiveFaceShade(int t) {
+    SetPerspective<Tex8::kFace>(t);
+}
+void SetupTexPerspectiveLit(int t) {
+    SetPerspective<Tex8::kLit>(t);
+}
+void SetupTexPerspectiveTransparentFaceShade(int t) {
+    SetPerspective<Tex8::kTransparentFace>(t);
+}
+void SetupTexPerspectiveBlend(int t) {
+    SetPerspective<Tex8::kBlend>(t);
+}
+
+}  // namespace gfx

@@ -1,0 +1,246 @@
+// Whole polygons: shared edges are watertight, and no request, however wild, writes outside
+// its surface.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "gfx/bitmap.h"
+#include "gfx/palette.h"
+#include "gfx/raster/coverage_list.h"
+#include "gfx/raster/poly_raster.h"
+#include "raster_test_support.h"
+
+namespace gfx {
+namespace {
+
+using test::Face;
+using test::GuardedSurface;
+
+constexpr int kShift = 8;  // sub-pixel bits of the watertightness test
+
+std::vector<std::uint8_t>& AddOneTable() {
+    static std::vector<std::uint8_t> t = [] {
+        std::vector<std::uint8_t> v(65536);
+        for (int i = 0; i < 65536; ++i)
+            v[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i & 255) + 1);
+        return v;
+    }();
+    return t;
+}
+
+// Draws a request straight through the rasterizer into a 64 x 64 byte buffer.
+void Rasterize(std::vector<std::uint8_t>& px, const GFXPolyRequest& q, const std::uint8_t* blend) {
+    SpanRasterState& s = theSpanState;
+    s.rowPtr = px.data();
+    s.pitch = 64;
+    s.colour = 1;
+    s.coverage = nullptr;
+    s.blendTable = blend;
+    const std::int32_t one = 1 << kShift;
+    RasterizeRequest(q, {0, 0, 64 * one, 64 * one}, {0, 0, 64, 64});
+}
+
+TEST(RasterWatertight, QuadSplitOnADiagonalCoversEveryPixelOnce) {
+    std::mt19937 rng(12345);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::vector<std::uint8_t> pair(64 * 64), whole(64 * 64);
+    int drawn = 0;
+    for (int n = 0; n < 10000; ++n) {
+        // A convex quad: four angles around a centre, clockwise on the screen (y down).
+        const double cx = 8 + unit(rng) * 48, cy = 8 + unit(rng) * 48;
+        double a[4];
+        for (double& v : a)
+            v = unit(rng) * 2 * M_PI;
+        std::sort(a, a + 4);
+        Face q;
+        for (double ang : a) {
+            const double r = 2 + unit(rng) * 20;
+            q.pts.push_back(
+                {static_cast<std::int32_t>(std::lround((cx + r * std::cos(ang)) * (1 << kShift))),
+                 static_cast<std::int32_t>(std::lround((cy + r * std::sin(ang)) * (1 << kShift))),
+                 0, 0});
+        }
+        // Keep only convex quads.
+        bool convex = true;
+        for (int i = 0; i < 4; ++i) {
+            const auto& p0 = q.pts[static_cast<std::size_t>(i)];
+            const auto& p1 = q.pts[static_cast<std::size_t>((i + 1) % 4)];
+            const auto& p2 = q.pts[static_cast<std::size_t>((i + 2) % 4)];
+            const double cross = static_cast<double>(p1.x - p0.x) * (p2.y - p1.y) -
+                                 static_cast<double>(p1.y - p0.y) * (p2.x - p1.x);
+            convex = convex && cross > 0;
+        }
+        if (!convex) continue;
+        ++drawn;
+        q.Finish(kPolySubpixel, 1);
+        q.req.subpixelShift = kShift;
+        std::fill(whole.begin(), whole.end(), 0);
+        Rasterize(whole, q.req, nullptr);
+        const int d = static_cast<int>(rng() % 2);  // diagonal 0-2 or 1-3
+        Face t1, t2;
+        const std::size_t i0 = static_cast<std::size_t>(d);
+        t1.pts = {q.pts[i0], q.pts[i0 + 1], q.pts[(i0 + 2) % 4]};
+        t2.pts = {q.pts[(i0 + 2) % 4], q.pts[(i0 + 3) % 4], q.pts[i0]};
+        t1.Finish(kPolySubpixel | kPolyTranslucent, 0);
+        t2.Finish(kPolySubpixel | kPolyTranslucent, 0);
+        t1.req.subpixelShift = t2.req.subpixelShift = kShift;
+        std::fill(pair.begin(), pair.end(), 0);
+        Rasterize(pair, t1.req, AddOneTable().data());
+        Rasterize(pair, t2.req, AddOneTable().data());
+        ASSERT_EQ(pair, whole) << "quad " << n;
+    }
+    EXPECT_GT(drawn, 3000);
+}
+
+// A palette with every table the polygon entry may use.
+std::unique_ptr<GFXPalette> FullPalette() {
+    auto p = std::make_unique<GFXPalette>();
+    for (int i = 0; i < 256; ++i) {
+        p->entries[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
+                         static_cast<std::uint8_t>(i * 7), 0};
+    }
+    std::vector<std::uint8_t> shade(std::size_t{1} << 16);
+    for (std::size_t i = 0; i < shade.size(); ++i)
+        shade[i] = static_cast<std::uint8_t>(i * 31 >> 8);
+    EXPECT_EQ(p->SetShadeTable(5, 3, shade.data()), 1);
+    std::vector<std::uint8_t> trans(4 * 65536);
+    for (std::size_t i = 0; i < trans.size(); ++i)
+        trans[i] = static_cast<std::uint8_t>(i * 13 >> 4);
+    EXPECT_EQ(
+        p->SetTranslucentTable(0, 4, 200, trans.data(), static_cast<std::uint32_t>(trans.size())),
+        1);
+    p->BuildColors16(kPixelFormat565);
+    p->BuildBlend16(kPixelFormat565);
+    p->BuildLightTables16(kPixelFormat565, 5, 2, GFXPaletteEntry{128, 128, 128, 0});
+    return p;
+}
+
+TEST(RasterFuzz, WildPolygonsStayInsideTheSurface) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_UNDEFINED__)
+    constexpr int kCount = 10000;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    constexpr int kCount = 10000;
+#else
+    constexpr int kCount = 100000;
+#endif
+#else
+    constexpr int kCount = 100000;
+#endif
+    auto palette = FullPalette();
+    GuardedSurface s8(640, 480, 8);
+    GuardedSurface s16(640, 480, 16);
+    s8.palette = s16.palette = palette.get();
+    auto tex = GFXBitmap::Create(256, 256, 8);
+    auto odd = GFXBitmap::Create(37, 19, 8);
+    ASSERT_TRUE(tex && odd);
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 256; ++x)
+            tex->Row(y)[x] = static_cast<std::uint8_t>(x ^ y);
+    }
+    for (int y = 0; y < 19; ++y) {
+        for (int x = 0; x < 37; ++x)
+            odd->Row(y)[x] = static_cast<std::uint8_t>(x + y);
+    }
+    GFXBitmap empty;  // no pixels at all
+    CoverageList region;
+    ASSERT_EQ(region.Allocate(0, 480, 4000), 1);
+
+    std::mt19937 rng(777);
+    const float specials[] = {0.0f,
+                              -1.0f,
+                              std::numeric_limits<float>::quiet_NaN(),
+                              std::numeric_limits<float>::infinity(),
+                              1e30f,
+                              1e-30f};
+    for (int n = 0; n < kCount; ++n) {
+        GuardedSurface& s = (n % 8 == 7) ? s16 : s8;
+        if (n % 500 == 0) region.Reset(0, 0, 639, 479);
+        const bool useRegion = n % 3 == 0;
+        s.spanRegion = useRegion ? &region : nullptr;
+        s.flags = kSurfaceClipRect | (useRegion ? kSurfaceClipRegion : 0);
+        s.clipRect = n % 5 == 0 ? GFXRect{-100, -100, 900, 900} : GFXRect{20, 10, 600, 470};
+        if (n % 11 == 0) s.flags = 0;  // clipping off: the surface bounds still hold
+        Face f;
+        const int count = 3 + static_cast<int>(rng() % 18);
+        // A box of random size somewhere in +-2000, so that most faces stay small enough to
+        // keep the test quick while some span the whole surface.
+        const double size = std::pow(2.0, (rng() % 1200) / 100.0);
+        const double cx = static_cast<double>(static_cast<int>(rng() % 4000)) - 2000;
+        const double cy = static_cast<double>(static_cast<int>(rng() % 4000)) - 2000;
+        const int shift = (rng() % 4 == 0) ? static_cast<int>(rng() % 17) : 0;
+        for (int i = 0; i < count; ++i) {
+            const double x = cx + (static_cast<double>(rng() % 10000) / 10000.0 - 0.5) * size;
+            const double y = cy + (static_cast<double>(rng() % 10000) / 10000.0 - 0.5) * size;
+            GFXScreenPoint p{static_cast<std::int32_t>(x * (1 << shift)),
+                             static_cast<std::int32_t>(y * (1 << shift)),
+                             static_cast<std::int32_t>(rng()),
+                             0.5f + static_cast<float>(rng() % 100) / 50.0f};
+            if (rng() % 50 == 0) p.w = specials[rng() % 6];
+            if (rng() % 200 == 0) p.x = static_cast<std::int32_t>(rng()) * (rng() % 2 ? 1 : -1);
+            f.pts.push_back(p);
+        }
+        std::uint32_t flags = static_cast<std::uint32_t>(rng()) & 0xFFF;
+        if (rng() % 4 == 0) flags |= kPolyCoverageTest;
+        if (rng() % 4 == 0) flags |= kPolyOcclude;
+        if (rng() % 64 == 0) flags |= kPolyOutline;
+        f.Finish(flags, static_cast<std::uint32_t>(rng()));
+        for (std::size_t i = 0; i < f.tex.size(); ++i) {
+            f.tex[i] = {static_cast<float>(static_cast<int>(rng() % 4000) - 2000) / 500.0f,
+                        static_cast<float>(static_cast<int>(rng() % 4000) - 2000) / 500.0f};
+            if (rng() % 100 == 0) f.tex[i].u = specials[rng() % 6];
+        }
+        for (auto& v : f.verts) {
+            v = {static_cast<std::int32_t>(rng()),         static_cast<std::int32_t>(rng() % 70000),
+                 static_cast<std::int32_t>(rng() % 70000), static_cast<std::int32_t>(rng() % 70000),
+                 static_cast<std::int32_t>(rng() % 70000), static_cast<std::int32_t>(rng() % 6)};
+            if (rng() % 50 == 0) v.r = static_cast<std::int32_t>(rng());
+        }
+        f.req.subpixelShift = shift;
+        const int pick = static_cast<int>(rng() % 10);
+        f.req.texture = pick < 7 ? tex.get() : (pick < 9 ? odd.get() : &empty);
+        test::Draw(s, f);
+        if (n % 1000 == 0) {
+            ASSERT_TRUE(s8.GuardIntact()) << n;
+            ASSERT_TRUE(s16.GuardIntact()) << n;
+        }
+    }
+    EXPECT_TRUE(s8.GuardIntact());
+    EXPECT_TRUE(s16.GuardIntact());
+}
+
+TEST(RasterFuzz, RequestsOutsideTheLimitsDrawNothing) {
+    GuardedSurface s(64, 64);
+    Face f;
+    for (int i = 0; i < 21; ++i) {
+        const double a = -i * 2 * M_PI / 21;
+        f.pts.push_back({32 + static_cast<std::int32_t>(20 * std::cos(a)),
+                         32 + static_cast<std::int32_t>(20 * std::sin(a)), 0, 0});
+    }
+    f.Finish(0, 3);
+    test::Draw(s, f);  // 21 points
+    f.pts.resize(13);
+    f.Finish(kPolySmooth, 3);
+    test::Draw(s, f);  // 13 points with colours
+    f.pts.resize(2);
+    f.Finish(0, 3);
+    test::Draw(s, f);  // 2 points
+    for (std::uint8_t b : s.Picture())
+        ASSERT_EQ(b, 0);
+    f.pts.resize(12);
+    f.pts = {{10, 10, 0, 0}, {50, 10, 0, 0}, {50, 50, 0, 0}};
+    f.Finish(kPolyTextured, 3);
+    f.req.texture = nullptr;  // textured without a texture
+    test::Draw(s, f);
+    for (std::uint8_t b : s.Picture())
+        ASSERT_EQ(b, 0);
+    EXPECT_TRUE(s.GuardIntact());
+}
+
+}  // namespace
+}  // namespace gfx

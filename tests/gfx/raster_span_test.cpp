@@ -1,0 +1,342 @@
+// Span rules of the rasterizer: pixel coverage of spans, edge presteps, clipping of polygons,
+// the untextured fillers and the coverage-list stages.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "gfx/raster/coverage_list.h"
+#include "gfx/raster/poly_clip.h"
+#include "gfx/raster/poly_raster.h"
+#include "gfx/raster/span_fillers.h"
+#include "raster_test_support.h"
+
+namespace gfx {
+namespace {
+
+using test::Face;
+using test::GuardedSurface;
+
+struct alignas(16) Row {
+    std::array<std::uint8_t, 64> px{};
+};
+
+// Runs the plain stage over one span of a 64-pixel row with FillSolid in colour 9.
+Row PlainSpan(std::int32_t spanX, std::int32_t spanWidth) {
+    static Row row;
+    row.px.fill(0);
+    SpanRasterState& s = theSpanState;
+    s.rowPtr = row.px.data();
+    s.colour = 9;
+    s.clipLeft = 0;
+    s.clipRight = 64;
+    FillSolid(0);
+    s.activeFill = s.selectedFill;
+    SelectPlainSpans();
+    s.spanX = spanX;
+    s.spanWidth = spanWidth;
+    s.clipFn();
+    return row;
+}
+
+TEST(RasterSpan, PixelCentresDecideCoverage) {
+    struct Case {
+        double from, to;
+        std::vector<int> drawn;
+    };
+    const Case cases[] = {
+        {2.0, 5.0, {2, 3, 4}}, {2.5, 5.5, {3, 4, 5}}, {2.25, 2.75, {}},
+        {3.0, 3.0, {}},        {0.0, 1.0, {0}},
+    };
+    for (const Case& c : cases) {
+        const auto x = static_cast<std::int32_t>(c.from * 65536);
+        const auto w = static_cast<std::int32_t>((c.to - c.from) * 65536);
+        const Row r = PlainSpan(x, w);
+        std::vector<int> got;
+        for (int i = 0; i < 64; ++i) {
+            if (r.px[static_cast<std::size_t>(i)] == 9) got.push_back(i);
+        }
+        EXPECT_EQ(got, c.drawn) << c.from << " to " << c.to;
+    }
+}
+
+TEST(RasterSpan, FillSolidWritesExactlyItsRangeAtEveryAlignment) {
+    for (int length : {1, 3, 4, 5}) {
+        for (int start = 8; start < 12; ++start) {
+            const Row r = PlainSpan(start << 16, length << 16);
+            for (int i = 0; i < 64; ++i) {
+                const bool inside = i >= start && i < start + length;
+                ASSERT_EQ(r.px[static_cast<std::size_t>(i)], inside ? 9 : 0)
+                    << "length " << length << " start " << start << " pixel " << i;
+            }
+        }
+    }
+}
+
+// Records what the walker hands over, row by row.
+struct Recorded {
+    std::int32_t y, spanX, x0, x1;
+};
+std::vector<Recorded> recorded;
+void Recorder(std::int32_t x0, std::int32_t x1) {
+    recorded.push_back({theSpanState.spanY, theSpanState.spanX, x0, x1});
+}
+
+void RunFlat(Face& f) {
+    static std::array<std::uint8_t, 256 * 256> sink{};
+    SpanRasterState& s = theSpanState;
+    recorded.clear();
+    s.rowPtr = sink.data();
+    s.pitch = 0;
+    s.clipLeft = -1000;
+    s.clipRight = 1000;
+    s.coverage = nullptr;
+    SelectPlainSpans();
+    s.selectedFill = Recorder;
+    RasterTriangle(f.req);
+}
+
+TEST(RasterSpan, EdgePrestepFromQuarterRow) {
+    // Top at y = 10.25 in quarter pixels; the left edge falls half a pixel per row.
+    Face f;
+    f.pts = {{40, 41, 0, 0}, {80, 121, 0, 0}, {0, 121, 0, 0}};
+    f.Finish(kPolySubpixel, 1);
+    f.req.subpixelShift = 2;
+    RunFlat(f);
+    ASSERT_FALSE(recorded.empty());
+    EXPECT_EQ(recorded.front().y, 11);
+    // 10 - 0.5 x 0.75 pixels.
+    EXPECT_EQ(recorded.front().spanX, 630784);
+    EXPECT_EQ(recorded.back().y, 30);
+
+    // A point exactly on row 10 starts there with no prestep: row 10 is the bare apex (no
+    // width), row 11 lies one whole step further.
+    f.pts = {{40, 40, 0, 0}, {80, 120, 0, 0}, {0, 120, 0, 0}};
+    f.Finish(kPolySubpixel, 1);
+    f.req.subpixelShift = 2;
+    RunFlat(f);
+    ASSERT_FALSE(recorded.empty());
+    EXPECT_EQ(recorded.front().y, 11);
+    EXPECT_EQ(recorded.front().spanX, (10 << 16) - 32768);
+}
+
+TEST(RasterSpan, FlatTopAndFlatBottomTriangles) {
+    Face f;
+    f.pts = {{0, 0, 0, 0}, {10, 0, 0, 0}, {5, 10, 0, 0}};  // flat top
+    f.Finish(0, 1);
+    RunFlat(f);
+    ASSERT_EQ(recorded.size(), 10u);
+    EXPECT_EQ(recorded[0].x0 >> 16, 0);
+    EXPECT_EQ(recorded[0].x1 >> 16, 10);
+    f.pts = {{5, 0, 0, 0}, {10, 10, 0, 0}, {0, 10, 0, 0}};  // flat bottom
+    f.Finish(0, 1);
+    RunFlat(f);
+    ASSERT_EQ(recorded.size(), 9u);  // row 0 is a single point of zero width
+    EXPECT_EQ(recorded.back().y, 9);
+}
+
+TEST(RasterClip, SquareAcrossTheLeftBound) {
+    Face f;
+    f.pts = {{-10, 0, 0, 0}, {10, 0, 0, 0}, {10, 10, 0, 0}, {-10, 10, 0, 0}};
+    f.Finish(0, 1);
+    const GFXPolyRequest& r = ClipPolygonX(f.req, {0, 0, 640, 480});
+    ASSERT_EQ(r.count, 4);
+    const std::int32_t want[4][2] = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(r.points[i]->x, want[i][0]) << i;
+        EXPECT_EQ(r.points[i]->y, want[i][1]) << i;
+    }
+}
+
+TEST(RasterClip, EdgeCrossingBothBoundsGivesTwoCrossingsInWalkOrder) {
+    Face f;
+    // The edge from the last point to the first runs from beyond the high bound to before the
+    // low one; the one from point 1 to point 2 the other way.
+    f.pts = {{-10, 0, 0, 0}, {-10, 5, 0, 0}, {50, 10, 0, 0}, {50, 20, 0, 0}};
+    f.Finish(0, 1);
+    const GFXPolyRequest& r = ClipPolygonX(f.req, {0, 0, 40, 100});
+    ASSERT_EQ(r.count, 4);
+    EXPECT_EQ(r.points[0]->x, 40);  // high first (walking from point 3 to point 0)
+    EXPECT_EQ(r.points[1]->x, 0);
+    EXPECT_EQ(r.points[2]->x, 0);  // low first (point 1 to point 2)
+    EXPECT_EQ(r.points[3]->x, 40);
+    // Everything beyond one bound: nothing left.
+    f.pts = {{50, 0, 0, 0}, {60, 0, 0, 0}, {60, 9, 0, 0}};
+    f.Finish(0, 1);
+    EXPECT_LT(ClipPolygonX(f.req, {0, 0, 40, 100}).count, 3);
+}
+
+TEST(RasterPolygon, CounterClockwiseAndDepthFacesDrawNothing) {
+    GuardedSurface s(64, 64);
+    Face f;
+    f.pts = {{5, 5, 0, 0}, {5, 40, 0, 0}, {40, 40, 0, 0}};  // counter-clockwise on the screen
+    f.Finish(0, 7);
+    test::Draw(s, f);
+    f.Finish(kPolySmooth, 7);
+    test::Draw(s, f);
+    f.pts = {{5, 5, 0, 0}, {40, 40, 0, 0}, {5, 40, 0, 0}};  // clockwise, but with depth
+    f.Finish(kPolyDepth, 7);
+    test::Draw(s, f);
+    for (std::uint8_t b : s.Picture())
+        ASSERT_EQ(b, 0);
+    f.Finish(0, 7);  // the same face without depth draws
+    test::Draw(s, f);
+    EXPECT_EQ(s.At(10, 30), 7);
+    EXPECT_TRUE(s.GuardIntact());
+}
+
+TEST(RasterFill, LitPairsShareOneLookupInTheAlignedMiddle) {
+    alignas(16) static std::array<std::uint8_t, 64 * 256> shade{};
+    for (int row = 0; row < 64; ++row) {
+        for (int c = 0; c < 256; ++c)
+            shade[static_cast<std::size_t>(row * 256 + c)] = static_cast<std::uint8_t>(row);
+    }
+    alignas(16) static std::array<std::uint8_t, 32> out{};
+    out.fill(0xFF);
+    SpanRasterState& s = theSpanState;
+    s.rowPtr = out.data();
+    s.shadeTable = shade.data();
+    s.shadeMask = 0x3F00;
+    s.colour = 0;
+    s.spanX = 8 << 16;
+    s.spanLight = 0;
+    s.spanLightDX = 0x101;  // one row per pixel (after the step loses one unit, just under)
+    FillLit(0);
+    s.selectedFill(8 << 16, 16 << 16);
+    for (int i = 0; i < 8; i += 2)
+        EXPECT_EQ(out[8 + i], out[8 + i + 1]) << i;
+    EXPECT_LT(out[8], out[10]);
+    EXPECT_EQ(out[7], 0xFF);
+    EXPECT_EQ(out[16], 0xFF);
+}
+
+TEST(RasterFill, ShadePastTheLastRowWrapsToRowZero) {
+    static std::vector<std::uint8_t> shade(65536);
+    for (int row = 0; row < 256; ++row) {
+        for (int c = 0; c < 256; ++c)
+            shade[static_cast<std::size_t>(row * 256 + c)] = static_cast<std::uint8_t>(row);
+    }
+    alignas(16) static std::array<std::uint8_t, 16> out{};
+    SpanRasterState& s = theSpanState;
+    s.rowPtr = out.data();
+    s.shadeTable = shade.data();
+    s.colour = 3;
+    s.spanX = 0;
+    s.spanShade = 0xFF0000 + 0xE666;  // 255.9
+    s.spanShadeDX = 0x10000;
+    FillShade(0);
+    s.selectedFill(0, 3 << 16);
+    EXPECT_EQ(out[0], 255);
+    EXPECT_EQ(out[1], 0);
+    EXPECT_EQ(out[2], 1);
+}
+
+// Coverage-list stages on one row of a 640-pixel band.
+struct CoverageRow {
+    CoverageList list;
+    std::array<std::uint8_t, 640> px{};
+    CoverageRow() {
+        list.Allocate(0, 1, 8);
+        list.Reset(0, 0, 639, 0);
+    }
+    std::vector<std::pair<int, int>> Intervals() const {
+        std::vector<std::pair<int, int>> v;
+        for (const CoverageNode* n = list.rowHeads[0]; n != nullptr; n = n->next)
+            v.emplace_back(n->x0, n->x1);
+        return v;
+    }
+    // Draws the span [from, to) through the occluding or masked stage.
+    void Span(int from, int to, bool occlude) {
+        SpanRasterState& s = theSpanState;
+        s.rowPtr = px.data();
+        s.colour = 1;
+        s.clipLeft = 0;
+        s.clipRight = 640;
+        s.coverage = &list;
+        s.freeNodes = list.freeList;
+        FillBlend(0);
+        if (occlude) {
+            SelectOccludingSpans();
+        } else {
+            SelectMaskedSpans();
+        }
+        s.activeFill = s.selectedFill;
+        s.spanY = 0;
+        s.spanX = from << 16;
+        s.spanWidth = (to - from) << 16;
+        s.clipFn();
+        list.freeList = s.freeNodes;
+        s.coverage = nullptr;
+    }
+};
+
+TEST(RasterCoverage, OccludingSplitsMergesAndMasks) {
+    static std::vector<std::uint8_t> addOne(65536);
+    for (int i = 0; i < 65536; ++i)
+        addOne[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i & 255) + 1);
+    theSpanState.blendTable = addOne.data();
+
+    CoverageRow c;
+    const int free0 = c.list.FreeCount();
+    c.Span(100, 200, true);
+    EXPECT_EQ(c.Intervals(), (std::vector<std::pair<int, int>>{{0, 99}, {200, 639}}));
+    EXPECT_EQ(c.list.FreeCount(), free0 - 1);
+
+    // Masked drawing over the split row draws both pieces and leaves the list alone.
+    c.px.fill(0);
+    c.Span(0, 640, false);
+    EXPECT_EQ(c.px[50], 1);
+    EXPECT_EQ(c.px[150], 0);
+    EXPECT_EQ(c.px[300], 1);
+    EXPECT_EQ(c.Intervals(), (std::vector<std::pair<int, int>>{{0, 99}, {200, 639}}));
+
+    // Occluding the whole row draws the same pieces and frees both nodes.
+    c.px.fill(0);
+    c.Span(0, 640, true);
+    EXPECT_EQ(c.px[50], 1);
+    EXPECT_EQ(c.px[150], 0);
+    EXPECT_EQ(c.px[639], 1);
+    EXPECT_TRUE(c.Intervals().empty());
+    EXPECT_EQ(c.list.FreeCount(), free0 + 1);
+}
+
+TEST(RasterCoverage, NoFreeNodeLeavesTheIntervalWhole) {
+    CoverageRow c;
+    c.list.freeList = nullptr;  // every spare node taken
+    c.Span(100, 200, true);
+    EXPECT_EQ(c.px[150], 1);
+    EXPECT_EQ(c.Intervals(), (std::vector<std::pair<int, int>>{{0, 639}}));
+}
+
+TEST(RasterCoverage, PolygonOutsideTheBandDrawsNothingAndStopsAtItsEnd) {
+    GuardedSurface s(64, 64);
+    CoverageList list;
+    list.Allocate(20, 20, 64);
+    list.Reset(0, 20, 63, 39);
+    s.spanRegion = &list;
+    s.flags |= kSurfaceClipRegion;
+    Face f;
+    f.pts = {{0, 0, 0, 0}, {60, 0, 0, 0}, {60, 15, 0, 0}, {0, 15, 0, 0}};
+    f.Finish(0, 5);
+    test::Draw(s, f);
+    for (std::uint8_t b : s.Picture())
+        ASSERT_EQ(b, 0);
+    f.pts = {{0, 30, 0, 0}, {60, 30, 0, 0}, {60, 60, 0, 0}, {0, 60, 0, 0}};
+    f.Finish(0, 5);
+    test::Draw(s, f);
+    EXPECT_EQ(s.At(10, 30), 5);
+    EXPECT_EQ(s.At(10, 39), 5);
+    EXPECT_EQ(s.At(10, 40), 0);
+    // With the coverage test flag a face wholly inside a covered area is dropped early.
+    f.pts = {{0, 20, 0, 0}, {60, 20, 0, 0}, {60, 40, 0, 0}, {0, 40, 0, 0}};
+    f.Finish(kPolyOcclude, 6);
+    test::Draw(s, f);
+    f.Finish(kPolyCoverageTest, 8);
+    theSpanState.pixelsWritten = 0;
+    test::Draw(s, f);
+    EXPECT_EQ(theSpanState.pixelsWritten, 0u);
+    EXPECT_EQ(s.At(10, 25), 6);
+}
+
+}  // namespace
+}  // namespace gfx
