@@ -84,7 +84,7 @@ public:
     BlockRStream() = default;
     ~BlockRStream() override;
 
-    // Reads the header at the inner stream's current position; the caller inspects GetTag().
+    // Reads the header at the inner stream's current position; the caller looks at GetTag().
     int Open(StreamIO* in);
     // As Open, but a header with another tag closes the stream again and fails (the inner
     // stream has then moved past the header).
