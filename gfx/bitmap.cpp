@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
+#include <new>
 
 #include "core/file_stream.h"
+#include "core/pool_alloc.h"
+#include "core/row_flip.h"
 
 namespace gfx {
 
@@ -265,12 +267,7 @@ int GFXBitmap::ReadBmp(core::StreamIO& s, std::uint32_t rflags, std::uint32_t st
 }
 
 void GFXBitmap::FlipRows() {
-    std::vector<std::uint8_t> tmp(static_cast<std::size_t>(stride));
-    for (std::int32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
-        std::memcpy(tmp.data(), Row(top), tmp.size());
-        std::memcpy(Row(top), Row(bottom), tmp.size());
-        std::memcpy(Row(bottom), tmp.data(), tmp.size());
-    }
+    core::FlipRows(Row(0), Row(height - 1), static_cast<std::uint32_t>(stride));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -287,7 +284,7 @@ int GFXBitmap::Save(std::string_view fileName, std::uint32_t wflags) const {
     if (!s.OpenTruncated(fileName)) return 0;
     const int ok = Write(s, wflags);
     s.Close();
-    return ok && s.GetStatus() == core::kStreamOk ? 1 : 0;
+    return ok;
 }
 
 int GFXBitmap::Write(core::StreamIO& s, std::uint32_t wflags) const {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string_view>
 
+#include "core/pool_alloc.h"
 #include "core/stream_io.h"
 #include "gfx/bitmap_support.h"
 #include "gfx/palette.h"
@@ -29,6 +30,11 @@ inline constexpr std::uint32_t kBitmapKeepPalette = 0x01;
 inline constexpr std::uint32_t kBitmapWriteBmp = 0x80000000u;
 
 inline constexpr int kMaxDetailLevels = 9;
+
+class GFXBitmap;
+// The pool the bitmap headers come from (8000 places; the "MemControl" setting "NumBmp" resets
+// it at main-window creation through GFXBitmap::ResetBitmapPool).
+extern core::PoolAlloc theBitmapPool;
 
 class GFXBitmap {
 public:

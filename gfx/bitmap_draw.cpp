@@ -10,6 +10,9 @@ namespace gfx {
 
 namespace {
 
+constexpr std::uint32_t kFlipX = 0x01;
+constexpr std::uint32_t kFlipY = 0x02;
+
 enum class Treatment { kNone, kOpaque, kKey, kTranslucent };
 
 // How a bitmap of drawing mode `mode` goes onto `surface`; `rows` receives the translucency rows.
@@ -75,8 +78,8 @@ void SoftDrawBitmapPart(GFXSurface* s, const GFXBitmap* b, const GFXRect& source
 
     const std::int32_t w = src.right - src.left + 1;
     const std::int32_t h = src.bottom - src.top + 1;
-    const std::int32_t sx = (mirror & kMirrorX) ? b->width - 1 - src.left : src.left;
-    const std::int32_t sy = (mirror & kMirrorY) ? bh - 1 - src.top : src.top;
+    const std::int32_t sx = (mirror & kFlipX) ? b->width - 1 - src.left : src.left;
+    const std::int32_t sy = (mirror & kFlipY) ? bh - 1 - src.top : src.top;
     const std::uint8_t* sp = b->pixels + static_cast<std::ptrdiff_t>(sy) * b->stride + sx;
     std::int32_t srcAdv = 0;
     switch (mirror & 3) {
@@ -93,7 +96,7 @@ void SoftDrawBitmapPart(GFXSurface* s, const GFXBitmap* b, const GFXRect& source
             srcAdv = w - b->stride;
             break;
     }
-    const std::uint32_t loopFlags = (mirror & kMirrorX) ? kBlitMirror : 0;
+    const std::uint32_t loopFlags = (mirror & kFlipX) ? kBlitMirror : 0;
     const std::int32_t bytes = s->bitsPerPixel / 8;
     std::uint8_t* dp = s->pixels + static_cast<std::ptrdiff_t>(dst.top) * s->stride +
                        static_cast<std::ptrdiff_t>(dst.left) * bytes;
@@ -152,8 +155,8 @@ void SoftDrawBitmapScaled(GFXSurface* s, const GFXBitmap* b, GFXPoint at, GFXSiz
     // its far end backwards instead, so both directions share one analysis.
     const std::int32_t srcW = b->width;
     const std::int32_t srcH = std::abs(b->height);
-    const std::int64_t skipX = (mirror & kMirrorX) ? right - v.right : v.left - at.x;
-    const std::int64_t skipY = (mirror & kMirrorY) ? bottom - v.bottom : v.top - at.y;
+    const std::int64_t skipX = (mirror & kFlipX) ? right - v.right : v.left - at.x;
+    const std::int64_t skipY = (mirror & kFlipY) ? bottom - v.bottom : v.top - at.y;
     const std::int64_t col = DdaPosition(skipX, srcW, size.w);
     const std::int64_t row = DdaPosition(skipY, srcH, size.h);
     if (col >= srcW || row >= srcH) return;
@@ -169,11 +172,11 @@ void SoftDrawBitmapScaled(GFXSurface* s, const GFXBitmap* b, GFXPoint at, GFXSiz
     a.skipRows = static_cast<std::int32_t>(skipY);
     a.drawnWidth = v.right - v.left + 1;
     a.drawnHeight = v.bottom - v.top + 1;
-    a.mirror = (mirror & kMirrorX) != 0;
-    const std::int32_t dstRow = (mirror & kMirrorY) ? v.bottom : v.top;
-    const std::int32_t dstCol = (mirror & kMirrorX) ? v.right : v.left;
+    a.mirror = (mirror & kFlipX) != 0;
+    const std::int32_t dstRow = (mirror & kFlipY) ? v.bottom : v.top;
+    const std::int32_t dstCol = (mirror & kFlipX) ? v.right : v.left;
     a.dst = s->pixels + static_cast<std::ptrdiff_t>(dstRow) * s->stride + dstCol;
-    const std::int32_t rowStep = (mirror & kMirrorY) ? -s->stride : s->stride;
+    const std::int32_t rowStep = (mirror & kFlipY) ? -s->stride : s->stride;
     a.dstAdvance = a.mirror ? rowStep + a.drawnWidth : rowStep - a.drawnWidth;
 
     GFXTranslucentRows rows;

@@ -14,10 +14,7 @@
 
 namespace gfx {
 
-// Mirror flags: bit 0 left to right, bit 1 top to bottom.
-inline constexpr std::uint32_t kMirrorX = 0x01;
-inline constexpr std::uint32_t kMirrorY = 0x02;
-
+// Mirror flags (as the draw table's): bit 0 left to right, bit 1 top to bottom.
 void SoftDrawBitmap(GFXSurface* surface, const GFXBitmap* bitmap, GFXPoint at,
                     std::uint32_t mirror);
 void SoftDrawBitmapPart(GFXSurface* surface, const GFXBitmap* bitmap, const GFXRect& source,

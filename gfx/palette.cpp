@@ -150,7 +150,7 @@ int GFXPalette::Save(std::string_view fileName, std::uint32_t flags) const {
     if (!s.OpenTruncated(fileName)) return 0;
     const int ok = Write(s, flags);
     s.Close();
-    return ok && s.GetStatus() == core::kStreamOk ? 1 : 0;
+    return ok;
 }
 
 int GFXPalette::Read(core::StreamIO& s, std::uint32_t /*flags*/) {

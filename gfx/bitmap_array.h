@@ -1,0 +1,65 @@
+// An ordered set of bitmaps with an optional per-bitmap record of user data and an optional
+// sorted table of identifiers for sparse sets: the glyph store of the fonts and the art store
+// of the gauges, which address bitmaps by identifier. Stored as "PBMA" chunk files.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "core/stream_io.h"
+#include "gfx/bitmap.h"
+
+namespace gfx {
+
+// Read flag: expand a sparse array (one with an id table) to a dense one after reading.
+inline constexpr std::uint32_t kArrayExpand = 0x20000000u;
+
+class GFXBitmapArray {
+public:
+    GFXBitmapArray();
+    virtual ~GFXBitmapArray();
+    GFXBitmapArray(const GFXBitmapArray&) = delete;
+    GFXBitmapArray& operator=(const GFXBitmapArray&) = delete;
+
+    // Deletes every bitmap and the tables, leaving an empty array.
+    void Clear();
+    // The index of `id`: the id itself without an id table (callers bound it), else the
+    // position found by binary search, -1 when missing.
+    [[nodiscard]] std::int32_t IndexOf(std::int32_t id) const;
+
+    [[nodiscard]] static std::unique_ptr<GFXBitmapArray> LoadNew(std::string_view fileName,
+                                                                 std::uint32_t flags = 0);
+    [[nodiscard]] static std::unique_ptr<GFXBitmapArray> ReadNew(core::StreamIO& stream,
+                                                                 std::uint32_t flags = 0);
+    int Load(std::string_view fileName, std::uint32_t flags = 0);
+    // Reads the array; the stream may start at the "PBMA" container or at its "head".
+    int read(core::StreamIO& stream, std::uint32_t flags = 0);
+    int Save(std::string_view fileName, std::uint32_t flags = 0) const;
+    // Flags go on to each bitmap's Write (bit 0 writes their palettes); 1 when the stream's
+    // status is 0 afterwards. An array with an empty slot cannot be stored and answers 0.
+    int Write(core::StreamIO& stream, std::uint32_t flags = 0) const;
+    // Bytes of the "PBMA" form written with `flags`, container header included.
+    [[nodiscard]] std::uint32_t GetStoredSize(std::uint32_t flags = 0) const;
+
+    // Building an array in memory (the program's tools make fonts and art this way).
+    void Append(std::unique_ptr<GFXBitmap> bitmap);
+    // Sets the user records (count x recordSize bytes) and the identifier table (count ids,
+    // strictly ascending in 0..65535). 0 when the sizes or the order are wrong.
+    int SetUserData(const std::uint8_t* records, std::int32_t recordSize);
+    int SetIds(const std::int32_t* idTable);
+    // Record `index` of the user data, or null.
+    [[nodiscard]] const std::uint8_t* UserRecord(std::int32_t index) const;
+
+    std::vector<std::unique_ptr<GFXBitmap>> bitmaps;  // count entries, null after expansion
+    std::vector<std::uint8_t> userData;               // count x userStride bytes, or empty
+    std::vector<std::int32_t> ids;                    // count ids ascending, or empty (dense)
+    std::int32_t count = 0;
+    std::int32_t userStride = 0;
+
+protected:
+    void Expand();
+};
+
+}  // namespace gfx

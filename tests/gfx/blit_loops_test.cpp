@@ -1,0 +1,241 @@
+#include "gfx/raster/blit_loops.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "core/numeric.h"
+#include "gfx/bitmap_draw.h"
+#include "gfx/mem_surface.h"
+#include "gfxbase_support.h"
+
+namespace {
+
+using Buffer = std::vector<std::uint8_t>;
+
+TEST(BlitLoops, ThreePixelRowsAtEveryAlignmentWriteExactlyThreePixels) {
+    const std::uint8_t src[3] = {1, 0, 3};
+    std::uint8_t blend[256 * 256];
+    for (int s = 0; s < 256; ++s)
+        for (int d = 0; d < 256; ++d)
+            blend[s * 256 + d] = static_cast<std::uint8_t>(s + d + 1);
+    std::uint32_t colors[256];
+    for (int i = 0; i < 256; ++i)
+        colors[i] = 0xAB000000u | static_cast<std::uint32_t>(i * 257);
+    for (int align = 0; align < 4; ++align) {
+        struct Case {
+            const char* name;
+            std::vector<std::uint8_t> want;
+            std::function<void(std::uint8_t*)> run;
+        };
+        const std::vector<Case> cases = {
+            {"copy", {1, 0, 3}, [&](std::uint8_t* d) { gfx::BlitCopy(d, src, 3, 1, 0, 0, 0); }},
+            {"key", {1, 0x77, 3}, [&](std::uint8_t* d) { gfx::BlitKey(d, src, 3, 1, 0, 0, 0); }},
+            {"blend",
+             {0x79, 0x78, 0x7B},
+             [&](std::uint8_t* d) { gfx::BlitBlend(d, src, 3, 1, 0, 0, 0, blend); }},
+            {"mirror",
+             {3, 0, 1},
+             [&](std::uint8_t* d) { gfx::BlitCopy(d, src + 2, 3, 1, 0, 0, gfx::kBlitMirror); }},
+        };
+        for (const auto& c : cases) {
+            std::uint8_t buf[16];
+            std::memset(buf, 0x77, sizeof buf);
+            c.run(buf + align);
+            for (int i = 0; i < 16; ++i) {
+                const int k = i - align;
+                const std::uint8_t want = (k >= 0 && k < 3) ? c.want[k] : 0x77;
+                EXPECT_EQ(buf[i], want) << c.name << " align " << align << " byte " << i;
+            }
+        }
+        // 16-bit: three pixels of two bytes, low 16 bits of the colour word.
+        std::uint8_t buf16[24];
+        std::memset(buf16, 0x77, sizeof buf16);
+        gfx::BlitKey16(buf16 + align * 2, src, 3, 1, 0, 0, 0, colors);
+        for (int i = 0; i < 24; ++i) {
+            const int px = i / 2 - align;
+            std::uint8_t want = 0x77;
+            if (px == 0)
+                want = 0x01;  // colour 1 is 0x0101
+            else if (px == 2)
+                want = 0x03;  // colour 3 is 0x0303
+            EXPECT_EQ(buf16[i], want) << "key16 align " << align << " byte " << i;
+        }
+    }
+}
+
+TEST(BlitLoops, KeyLeavesEveryZeroUntouchedInsideWideGroups) {
+    core::CrtRandom rnd(7);
+    Buffer src(37 * 5), dst(41 * 5), ref;
+    for (auto& p : src)
+        p = (rnd.Next() & 3) ? static_cast<std::uint8_t>(rnd.Next()) : 0;
+    for (auto& p : dst)
+        p = static_cast<std::uint8_t>(rnd.Next());
+    ref = dst;
+    gfx::BlitKey(dst.data() + 1, src.data(), 35, 5, 37 - 35, 41 - 35, 0);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 35; ++x) {
+            const std::uint8_t s = src[y * 37 + x];
+            if (s != 0) ref[y * 41 + 1 + x] = s;
+        }
+    EXPECT_EQ(dst, ref);
+}
+
+TEST(BlitLoops, StretchRepeatsOrSkipsSourcePixels) {
+    const std::uint8_t row[4] = {10, 20, 30, 40};
+    struct Case {
+        int d;
+        std::vector<std::uint8_t> want;
+    };
+    for (const Case& c :
+         {Case{8, {10, 10, 20, 20, 30, 30, 40, 40}}, Case{2, {10, 30}}, Case{3, {10, 20, 30}}}) {
+        std::vector<std::uint8_t> out(c.d, 0);
+        gfx::GFXStretchArgs a;
+        a.src = row;
+        a.srcStride = 4;
+        a.srcWidth = 4;
+        a.srcHeight = 1;
+        a.dst = out.data();
+        a.drawnWidth = c.d;
+        a.drawnHeight = 1;
+        a.fullWidth = c.d;
+        a.fullHeight = 1;
+        gfx::StretchCopy(a);
+        EXPECT_EQ(out, c.want) << c.d;
+    }
+}
+
+TEST(BlitLoops, SpanCopiesSkipHiddenRecordsButKeepTheirRows) {
+    // A 4 x 3 source; three rows of spans, the middle one hidden.
+    const std::uint8_t src[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    gfx::GFXSpanRecord r[3];
+    r[0] = {0, 1, 2, &r[1], 0, 0, 1, {}};
+    r[1] = {gfx::kSpanNewRow | gfx::kSpanHidden, 0, 3, &r[2], 0, 0, 0, {}};
+    r[2] = {gfx::kSpanNewRow, 0, 1, nullptr, 0, 0, 2, {}};
+    gfx::GFXSpanShape shape;
+    shape.first = &r[0];
+    shape.sourceStep = 1;
+    std::uint8_t dst[3 * 8] = {};
+    gfx::SpanBlitCopy(shape, dst, 8, src, 4);
+    const std::uint8_t want[24] = {0, 2, 3, 4, 0,  0,  0, 0, 0, 0, 0, 0,
+                                   0, 0, 0, 0, 11, 12, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(std::memcmp(dst, want, sizeof want), 0);
+}
+
+// Bitmap drawing onto a memory surface, against a pixel-by-pixel model, at every edge.
+struct DrawCase {
+    int x, y;
+    std::uint32_t mirror;
+    std::uint32_t mode;
+    bool clipFlag;
+};
+
+TEST(BitmapDraw, PartsAreClippedAtEveryEdgeLikeThePixelModel) {
+    const int sw = 7, sh = 5;
+    auto bmp = gfx::GFXBitmap::Create(sw, sh, 8);
+    for (int y = 0; y < sh; ++y)
+        for (int x = 0; x < sw; ++x)
+            bmp->Row(y)[x] = static_cast<std::uint8_t>((x + y) % 3 ? 10 * y + x + 1 : 0);
+    auto surf = gfx::GFXMemSurface::Create(20, 12, 8);
+    const gfx::GFXRect clip{2, 1, 15, 9};
+    std::vector<DrawCase> cases;
+    for (int x : {-9, -3, 0, 5, 12, 17, 25})
+        for (int y : {-6, -2, 0, 4, 9, 14})
+            for (std::uint32_t m = 0; m < 4; ++m)
+                for (std::uint32_t mode : {0u, gfx::kBitmapTransparent})
+                    for (bool clipFlag : {false, true})
+                        cases.push_back({x, y, m, mode, clipFlag});
+    for (const DrawCase& c : cases) {
+        bmp->flags = (bmp->flags & ~gfx::kBitmapModeMask) | c.mode;
+        surf->flags = c.clipFlag ? gfx::kSurfaceClipRect : 0;
+        surf->clipRect = clip;
+        gfx::GFXBitmap* pic = surf->GetBitmap();
+        std::memset(pic->pixels, 0xCC, pic->size);
+        gfx::SoftDrawBitmap(surf.get(), bmp.get(), {c.x, c.y}, c.mirror);
+        for (int y = 0; y < 12; ++y) {
+            for (int x = 0; x < 20; ++x) {
+                std::uint8_t want = 0xCC;
+                const int u = x - c.x, v = y - c.y;
+                const bool inClip = !c.clipFlag || (x >= clip.left && x <= clip.right &&
+                                                    y >= clip.top && y <= clip.bottom);
+                if (u >= 0 && u < sw && v >= 0 && v < sh && inClip) {
+                    const int su = (c.mirror & 1) ? sw - 1 - u : u;
+                    const int sv = (c.mirror & 2) ? sh - 1 - v : v;
+                    const std::uint8_t s = bmp->Row(sv)[su];
+                    if (s != 0 || c.mode == 0) want = s;
+                }
+                ASSERT_EQ(pic->Row(y)[x], want)
+                    << "at " << c.x << "," << c.y << " mirror " << c.mirror << " mode " << c.mode
+                    << " clip " << c.clipFlag << " pixel " << x << "," << y;
+            }
+        }
+        EXPECT_EQ(surf->drawnRect, (gfx::GFXRect{c.x, c.y, c.x + sw - 1, c.y + sh - 1}));
+    }
+}
+
+TEST(BitmapDraw, ScaledDrawsClipToTheSameImageAsUnclipped) {
+    const int sw = 6, sh = 4;
+    auto bmp = gfx::GFXBitmap::Create(sw, sh, 8);
+    for (int i = 0; i < bmp->size; ++i)
+        bmp->pixels[i] = static_cast<std::uint8_t>(i + 1);
+    auto big = gfx::GFXMemSurface::Create(64, 64, 8);
+    auto small = gfx::GFXMemSurface::Create(14, 11, 8);
+    for (std::uint32_t mirror = 0; mirror < 4; ++mirror) {
+        for (gfx::GFXSize size : {gfx::GFXSize{13, 9}, gfx::GFXSize{4, 3}, gfx::GFXSize{17, 10}}) {
+            for (int at : {-5, 0, 3, 8}) {
+                // The reference: drawn whole at (20, 20) of a large surface.
+                std::memset(big->GetBitmap()->pixels, 0, big->GetBitmap()->size);
+                gfx::SoftDrawBitmapScaled(big.get(), bmp.get(), {20, 20}, size, mirror);
+                std::memset(small->GetBitmap()->pixels, 0, small->GetBitmap()->size);
+                gfx::SoftDrawBitmapScaled(small.get(), bmp.get(), {at, at - 1}, size, mirror);
+                for (int y = 0; y < 11; ++y)
+                    for (int x = 0; x < 14; ++x) {
+                        const int u = x - at, v = y - (at - 1);
+                        const std::uint8_t want = (u >= 0 && u < size.w && v >= 0 && v < size.h)
+                                                      ? big->GetBitmap()->Row(20 + v)[20 + u]
+                                                      : 0;
+                        ASSERT_EQ(small->GetBitmap()->Row(y)[x], want)
+                            << "mirror " << mirror << " size " << size.w << "x" << size.h << " at "
+                            << at << " pixel " << x << "," << y;
+                    }
+            }
+        }
+    }
+    // Mirroring in x reverses the scaled row.
+    std::memset(big->GetBitmap()->pixels, 0, big->GetBitmap()->size);
+    gfx::SoftDrawBitmapScaled(big.get(), bmp.get(), {0, 0}, {12, 4}, 1);
+    EXPECT_EQ(big->GetBitmap()->Row(0)[0], 6);
+    EXPECT_EQ(big->GetBitmap()->Row(0)[1], 6);
+    EXPECT_EQ(big->GetBitmap()->Row(0)[11], 1);
+}
+
+TEST(BitmapDraw, TranslucentModesFollowThePaletteLevel) {
+    gfx::GFXPalette pal;
+    std::vector<std::uint8_t> table(2 * 2 * 256);
+    for (std::size_t i = 0; i < table.size(); ++i)
+        table[i] = static_cast<std::uint8_t>(100 + i / 256);
+    ASSERT_EQ(
+        pal.SetTranslucentTable(20, 2, 4, table.data(), static_cast<std::uint32_t>(table.size())),
+        1);
+    auto bmp = gfx::GFXBitmap::Create(4, 1, 8);
+    const std::uint8_t px[4] = {20, 21, 0, 9};
+    std::memcpy(bmp->pixels, px, 4);
+    bmp->flags |= gfx::kBitmapTranslucent;
+    auto surf = gfx::GFXMemSurface::Create(4, 1, 8);
+    surf->SetPalette(&pal, 0, 256);
+    auto draw = [&] {
+        std::memset(surf->GetBitmap()->pixels, 50, 4);
+        gfx::SoftDrawBitmap(surf.get(), bmp.get(), {0, 0}, 0);
+        return std::vector<std::uint8_t>(surf->GetBitmap()->pixels, surf->GetBitmap()->pixels + 4);
+    };
+    pal.translucentLevel = 0;  // drawn as a transparent bitmap
+    EXPECT_EQ(draw(), (std::vector<std::uint8_t>{20, 21, 50, 9}));
+    pal.translucentLevel = 2;  // second level: rows 2 and 3 of the table
+    EXPECT_EQ(draw(), (std::vector<std::uint8_t>{102, 103, 50, 9}));
+    pal.translucentLevel = 3;  // last - level = 1: nothing at all
+    EXPECT_EQ(draw(), (std::vector<std::uint8_t>{50, 50, 50, 50}));
+}
+
+}  // namespace
