@@ -66,6 +66,7 @@ std::uint32_t FromErrno(int e) {
 struct Faults {
     bool diskFull = false;
     std::uint64_t bytesLeft = 0;
+    std::uint32_t diskFullError = kDiskFull;
     bool tooManyOpenFiles = false;
 };
 Faults& TheFaults() {
@@ -262,7 +263,7 @@ std::uint32_t WriteAll(int fd, const std::uint8_t* p, std::uint32_t n, std::uint
         *done += static_cast<std::uint32_t>(put);
         if (faults.diskFull) faults.bytesLeft -= static_cast<std::uint64_t>(put);
     }
-    return allowed < n ? kDiskFull : kFileOk;
+    return allowed < n ? faults.diskFullError : kFileOk;
 }
 
 std::string& TheExecutableOverride() {
@@ -701,7 +702,7 @@ std::uint32_t CreateDirectory(std::string_view windowsPath) {
     const ResolvedPath resolved = ResolvePath(windowsPath);
     if (resolved.path.empty() || resolved.missingComponents > 1) return kPathNotFound;
     if (resolved.missingComponents == 0) return kAlreadyExists;
-    if (TheFaults().diskFull && TheFaults().bytesLeft == 0) return kDiskFull;
+    if (TheFaults().diskFull && TheFaults().bytesLeft == 0) return TheFaults().diskFullError;
     if (mkdir(resolved.path.c_str(), 0777) != 0) {
         return errno == EEXIST ? kAlreadyExists : FromErrno(errno);
     }
@@ -845,9 +846,10 @@ std::uint32_t SetCurrentDirectory(std::string_view windowsPath) {
 // ---------------------------------------------------------------------------------------------
 // Simulated faults
 
-void SimulateDiskFull(std::uint64_t bytes) {
+void SimulateDiskFull(std::uint64_t bytes, std::uint32_t error) {
     TheFaults().diskFull = true;
     TheFaults().bytesLeft = bytes;
+    TheFaults().diskFullError = error;
 }
 
 void SimulateTooManyOpenFiles(bool on) {

@@ -2,7 +2,7 @@
 // ("Art\Palettes.Vol"); one resolver turns it into a real POSIX path by matching each component
 // without regard to case against the folder it lives in. Failures are reported with the error
 // numbers the operating-system layer above expects (2 file not found, 3 path not found, ...), so
-// win/ passes them on unchanged.
+// win/ passes them on unchanged. Like the program, this runs on one thread and takes no locks.
 #pragma once
 
 #include <cstddef>
@@ -202,8 +202,9 @@ void SetExecutablePathForTesting(std::string path);  // empty: back to the real 
 // ---------------------------------------------------------------------------------------------
 // Simulated faults, for testing the program's reactions to a full disc or an exhausted process.
 
-// After `bytes` more bytes have been written (by any file), writes fail with kDiskFull.
-void SimulateDiskFull(std::uint64_t bytes);
+// After `bytes` more bytes have been written (by any file), writes fail with `error` (the disc
+// full error a write reports; kHandleDiskFull is the other one the program knows).
+void SimulateDiskFull(std::uint64_t bytes, std::uint32_t error = kDiskFull);
 // While on, every open fails with kTooManyOpenFiles.
 void SimulateTooManyOpenFiles(bool on);
 void ClearSimulatedFaults();

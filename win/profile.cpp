@@ -159,7 +159,10 @@ bool LoadText(std::string_view fileName, std::string* text, std::string* key) {
         TheCache().erase(*key);
         return true;  // no file: no settings
     }
-    if (info.isDirectory) return false;
+    if (info.isDirectory) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     auto& cache = TheCache();
     const auto it = cache.find(*key);
     if (it != cache.end() && SameStamp(it->second.stamp, info)) {

@@ -266,6 +266,8 @@ TEST_F(FileSystemTest, SimulatedFaults) {
         EXPECT_EQ(done, 0u);
         file.Close();
         EXPECT_EQ(fs::file_size(root_ + "/full.bin"), 10u);
+        SimulateDiskFull(0, kHandleDiskFull);
+        EXPECT_EQ(CreateDirectory(Win("NewDir")), kHandleDiskFull);
 
         SimulateTooManyOpenFiles(true);
         EXPECT_EQ(file.Open(Win("full.bin"), kAccessRead, kShareRead, Disposition::kOpenExisting),
