@@ -1,0 +1,358 @@
+#include "gfx/font.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/file_stream.h"
+#include "gfx/draw_table.h"
+
+namespace gfx {
+
+namespace {
+
+constexpr std::uint32_t kTagPFNT = core::FourCC("PFNT");
+constexpr std::uint32_t kTagHead = core::FourCC("head");
+constexpr std::uint32_t kTagPPAL = core::FourCC("PPAL");
+constexpr std::uint32_t kTagPBMA = core::FourCC("PBMA");
+constexpr std::uint32_t kNoHead = 0xFFFFFFFFu;
+constexpr std::int32_t kOne = 0x10000;
+
+// Walks the codes of a zero-terminated text of 8-bit or 16-bit (little-endian) characters.
+class CodeReader {
+public:
+    CodeReader(const char* text, bool wide)
+        : p_(reinterpret_cast<const std::uint8_t*>(text)), wide_(wide) {}
+    // The next code, 0 at the end.
+    std::uint32_t Next() {
+        if (p_ == nullptr) return 0;
+        std::uint32_t c = wide_ ? static_cast<std::uint32_t>(p_[0] | (p_[1] << 8)) : p_[0];
+        if (c != 0) p_ += wide_ ? 2 : 1;
+        return c;
+    }
+
+private:
+    const std::uint8_t* p_;
+    bool wide_;
+};
+
+// (v * scale) / 65536 truncated toward zero, as the placement arithmetic wants.
+std::int32_t ScaleTrunc(std::int64_t v, std::int32_t scale) {
+    return static_cast<std::int32_t>((v * scale) / kOne);
+}
+
+// (v * scale) >> 16 (toward minus infinity), as the measuring arithmetic wants.
+std::int32_t ScaleShift(std::int64_t v, std::int32_t scale) {
+    return static_cast<std::int32_t>((v * scale) >> 16);
+}
+
+}  // namespace
+
+GFXFont::GFXFont() = default;
+GFXFont::~GFXFont() = default;
+
+// ---------------------------------------------------------------------------------------------
+// Glyphs and measuring
+
+const GFXBitmap* GFXFont::Placeholder() const {
+    std::int32_t w = cellWidth / 2;
+    if (w < 6) w = 5;
+    const std::int32_t h = cellHeight > 0 ? cellHeight : 1;
+    if (!placeholder || placeholder->width != w || placeholder->height != h) {
+        placeholder = GFXBitmap::Create(w, h, 8);
+        if (placeholder) std::memset(placeholder->pixels, kPlaceholderColour, placeholder->size);
+    }
+    return placeholder.get();
+}
+
+const GFXBitmap* GFXFont::GetGlyph(std::uint32_t code, std::int32_t* verticalOffset) const {
+    if (verticalOffset) *verticalOffset = 0;
+    const std::int32_t index = IndexOf(static_cast<std::int32_t>(code));
+    if (index < 0 || index >= count || !bitmaps[index]) return Placeholder();
+    const std::uint8_t* record = UserRecord(index);
+    if (verticalOffset && record != nullptr && userStride >= 4) {
+        *verticalOffset = core::ReadI32(record);
+    }
+    return bitmaps[index].get();
+}
+
+std::int32_t GFXFont::WidthAt(const char* text, std::int32_t sx) const {
+    CodeReader r(text, (fontFlags & kFont16BitCodes) != 0);
+    std::int64_t sum = 0;
+    std::int64_t n = 0;
+    for (std::uint32_t c = r.Next(); c != 0; c = r.Next(), ++n) {
+        // A fixed-pitch font measures without fetching glyphs.
+        if (fontFlags & kFontFixedPitch) {
+            sum += cellWidth;
+        } else {
+            const GFXBitmap* g = GetGlyph(c, nullptr);
+            sum += g != nullptr ? g->width : 0;
+        }
+        sum += spacing;
+    }
+    return ScaleShift(sum - spacing, sx);
+}
+
+std::int32_t GFXFont::GetStringWidth(const char* text) const {
+    return WidthAt(text, scaleX);
+}
+
+std::int32_t GFXFont::GetStringHeight(const char* text) const {
+    CodeReader r(text, (fontFlags & kFont16BitCodes) != 0);
+    std::int32_t tallest = 0;
+    for (std::uint32_t c = r.Next(); c != 0; c = r.Next()) {
+        const GFXBitmap* g = GetGlyph(c, nullptr);
+        if (g != nullptr) tallest = std::max(tallest, g->height);
+    }
+    return ScaleShift(tallest, scaleY);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+
+int GFXFont::DrawString(GFXSurface* surface, const GFXFont* font, GFXPoint at, const char* text) {
+    if (font == nullptr) return at.x;
+    return DrawScaled(surface, font, at, text, {font->scaleX, font->scaleY});
+}
+
+int GFXFont::DrawScaled(GFXSurface* surface, const GFXFont* font, GFXPoint at, const char* text,
+                        Scale scale) {
+    if (surface == nullptr || font == nullptr || text == nullptr) return at.x;
+    const GFXDrawTable* table = surface->GetDrawTable();
+    if (table == nullptr) return at.x;
+    const bool unscaled = scale.x == kOne && scale.y == kOne;
+    GFXRect covered{9999, 9999, -1, -1};
+    std::int64_t x = at.x;
+    CodeReader r(text, (font->fontFlags & kFont16BitCodes) != 0);
+    for (std::uint32_t c = r.Next(); c != 0; c = r.Next()) {
+        std::int32_t offset = 0;
+        const GFXBitmap* g = font->GetGlyph(c, &offset);
+        if (g == nullptr) continue;
+        const std::int32_t advance =
+            (font->fontFlags & kFontFixedPitch) ? font->cellWidth : g->width;
+        const std::int64_t rise = static_cast<std::int64_t>(font->baseline) - g->height + offset;
+        bool drawn = false;
+        if (unscaled) {
+            if (table->DrawBitmap != nullptr) {
+                table->DrawBitmap(
+                    surface, g,
+                    {static_cast<std::int32_t>(x), static_cast<std::int32_t>(at.y + rise)}, 0);
+                drawn = true;
+            }
+            x += advance + font->spacing;
+        } else {
+            const GFXSize size{ScaleTrunc(g->width, scale.x), ScaleTrunc(g->height, scale.y)};
+            if (table->DrawBitmapScaled != nullptr && size.w > 0 && size.h > 0) {
+                table->DrawBitmapScaled(
+                    surface, g, {static_cast<std::int32_t>(x), at.y + ScaleTrunc(rise, scale.y)},
+                    size, 0);
+                drawn = true;
+            }
+            x += ScaleTrunc(advance, scale.x) + font->spacing;
+        }
+        if (drawn) UnionRect(covered, surface->drawnRect, &covered);
+    }
+    surface->drawnRect = covered;
+    return covered.right;
+}
+
+int GFXFont::DrawStringInRect(GFXSurface* surface, const GFXFont* font, const GFXRect& rect,
+                              const char* text, std::uint32_t justify) {
+    if (surface == nullptr || font == nullptr || text == nullptr) return rect.left;
+    Scale scale{font->scaleX, font->scaleY};
+    // Placement measures the text at scale 1.0 and applies the drawing scale once.
+    const std::int64_t w = font->WidthAt(text, kOne);
+    if (justify & kJustifyScaleToFit) {
+        // A text that measures nothing, or a font without a cell height, has no scale that
+        // fits; it is drawn at the font's own scale.
+        if (w > 0 && font->cellHeight > 0) {
+            scale.x = static_cast<std::int32_t>(
+                ((static_cast<std::int64_t>(rect.right) - rect.left + 1) * kOne) / w);
+            scale.y = static_cast<std::int32_t>(
+                ((static_cast<std::int64_t>(rect.bottom) - rect.top + 1) * kOne) /
+                font->cellHeight);
+            if (scale.x <= 0 || scale.y <= 0) return rect.left;
+        }
+    }
+    std::int64_t x = rect.left;
+    std::int64_t y = rect.top;
+    const bool sx1 = scale.x == kOne;
+    const bool sy1 = scale.y == kOne;
+    switch (justify & 7) {
+        case kJustifyRight:
+            x = sx1 ? rect.right - w + 1 : rect.right + ScaleTrunc(1 - w, scale.x);
+            break;
+        case kJustifyCentre: {
+            const std::int64_t end = sx1 ? rect.right - w : rect.right + ScaleTrunc(1 - w, scale.x);
+            x = rect.left + (end - rect.left) / 2;
+            break;
+        }
+        default:
+            break;
+    }
+    switch (justify & 0x38) {
+        case kJustifyMiddle: {
+            const std::int64_t end = sy1 ? static_cast<std::int64_t>(rect.bottom) - font->baseline
+                                         : rect.bottom + ScaleTrunc(1 - font->baseline, scale.y);
+            y = rect.top + (end - rect.top) / 2;
+            break;
+        }
+        case kJustifyBottom:
+            y = sy1 ? static_cast<std::int64_t>(rect.bottom) - font->baseline + 1
+                    : rect.bottom + ScaleTrunc(1 - font->baseline, scale.y);
+            break;
+        default:
+            break;
+    }
+    return DrawScaled(surface, font, {static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)},
+                      text, scale);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Colours
+
+void RemapBitmap(GFXBitmap* b, const std::uint8_t* map) {
+    if (b == nullptr || b->pixels == nullptr || map == nullptr) return;
+    for (std::int32_t i = 0; i < b->size; ++i)
+        b->pixels[i] = map[b->pixels[i]];
+}
+
+void RecolorBitmap(GFXBitmap* b, std::uint8_t key, std::uint8_t a, std::uint8_t bColour,
+                   std::uint32_t mode) {
+    if (b == nullptr || b->pixels == nullptr) return;
+    for (std::int32_t i = 0; i < b->size; ++i) {
+        std::uint8_t& p = b->pixels[i];
+        if ((mode & 4) && p == key) {
+            p = bColour;
+        } else if ((mode & 2) && p != key) {
+            p = a;
+        }
+    }
+}
+
+void GFXFont::SetColor(std::int32_t colour) {
+    if (!(fontFlags & kFontRecolorable)) return;
+    for (auto& g : bitmaps)
+        RecolorBitmap(g.get(), 0, static_cast<std::uint8_t>(colour), 0, 2);
+    color = colour;
+}
+
+void GFXFont::RemapColors(const std::uint8_t* map) {
+    for (auto& g : bitmaps)
+        RemapBitmap(g.get(), map);
+    remapState = 0;
+}
+
+void GFXFont::ClearRemapState(std::int32_t flag) {
+    if (flag != 0) remapState = 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files
+
+std::unique_ptr<GFXFont> GFXFont::ReadNew(core::StreamIO& stream) {
+    auto f = std::make_unique<GFXFont>();
+    if (!f->Read(stream)) return nullptr;
+    return f;
+}
+
+std::unique_ptr<GFXFont> GFXFont::LoadNew(std::string_view fileName) {
+    auto f = std::make_unique<GFXFont>();
+    if (!f->Load(fileName)) return nullptr;
+    return f;
+}
+
+int GFXFont::Load(std::string_view fileName) {
+    core::FileRStream s;
+    if (!s.Open(fileName)) return 0;
+    return Read(s);
+}
+
+int GFXFont::Read(core::StreamIO& s) {
+    using namespace chunkio;
+    Clear();
+    palette.reset();
+    placeholder.reset();
+    std::uint32_t counter = kNoHead;
+    bool first = true;
+    while (counter != 0) {
+        const std::uint32_t start = s.GetPosition();
+        std::uint32_t tag = 0, size = 0;
+        if (!ReadHeader(s, &tag, &size)) return 0;
+        const std::uint64_t end = static_cast<std::uint64_t>(start) + 8 + size;
+        if (tag == kTagPFNT && first) {
+            first = false;
+            continue;
+        }
+        first = false;
+        if (counter == kNoHead) {
+            if (tag != kTagHead || size != 48) return 0;
+            std::uint32_t words[12];
+            for (auto& w : words) {
+                if (!ReadU32(s, &w)) return 0;
+            }
+            counter = words[0] & 0xFFFFFFu;
+            fontFlags = words[1];
+            justify = words[2];
+            reserved = words[3];
+            cellHeight = static_cast<std::int32_t>(words[4]);
+            cellWidth = static_cast<std::int32_t>(words[5]);
+            color = static_cast<std::int32_t>(words[6]);
+            remapState = static_cast<std::int32_t>(words[7]);
+            baseline = static_cast<std::int32_t>(words[8]);
+            scaleX = static_cast<std::int32_t>(words[9]);
+            scaleY = static_cast<std::int32_t>(words[10]);
+            spacing = static_cast<std::int32_t>(words[11]);
+            // A zero or negative scale, or negative cell sizes, describe no drawable font.
+            if (scaleX <= 0 || scaleY <= 0 || cellHeight < 0 || cellWidth < 0 ||
+                cellHeight > 4096 || cellWidth > 4096)
+                return 0;
+            continue;
+        }
+        if (tag == kTagPPAL) {
+            if (palette) return 0;
+            palette = GFXPalette::ReadNew(s, 0);
+            if (!palette || s.GetPosition() != end) return 0;
+        } else if (tag == kTagPBMA) {
+            if (!read(s, 0) || s.GetPosition() != end) return 0;
+        } else if (!Skip(s, size)) {
+            return 0;
+        }
+        --counter;
+    }
+    return 1;
+}
+
+std::uint32_t GFXFont::GetStoredSize() const {
+    return 8 + 56 + (palette ? palette->GetStoredSize() : 0) + GFXBitmapArray::GetStoredSize(0);
+}
+
+int GFXFont::Save(std::string_view fileName) const {
+    core::FileWStream s;
+    if (!s.OpenTruncated(fileName)) return 0;
+    const int ok = Write(s);
+    s.Close();
+    return ok;
+}
+
+int GFXFont::Write(core::StreamIO& s) const {
+    using namespace chunkio;
+    WriteHeader(s, kTagPFNT, GetStoredSize() - 8);
+    WriteHeader(s, kTagHead, 48);
+    WriteU32(s, palette ? 2 : 1);
+    WriteU32(s, fontFlags);
+    WriteU32(s, justify);
+    WriteU32(s, reserved);
+    WriteI32(s, cellHeight);
+    WriteI32(s, cellWidth);
+    WriteI32(s, color);
+    WriteI32(s, remapState);
+    WriteI32(s, baseline);
+    WriteI32(s, scaleX);
+    WriteI32(s, scaleY);
+    WriteI32(s, spacing);
+    if (palette) palette->Write(s, 0);
+    if (!GFXBitmapArray::Write(s, 0)) return 0;
+    return StreamOk(s) ? 1 : 0;
+}
+
+}  // namespace gfx

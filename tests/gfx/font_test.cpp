@@ -1,0 +1,285 @@
+#include "gfx/font.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "gfx/bitmap_draw.h"
+#include "gfx/draw_table.h"
+#include "gfx/mem_surface.h"
+#include "gfxbase_support.h"
+
+namespace {
+
+using gfx::GFXBitmap;
+using gfx::GFXBitmapArray;
+using gfx::GFXFont;
+using gfx::GFXRect;
+using gfxtest::ByteReader;
+using gfxtest::Bytes;
+using gfxtest::WriteBytes;
+
+std::unique_ptr<GFXBitmap> Solid(int w, int h, std::uint8_t c) {
+    auto b = GFXBitmap::Create(w, h, 8);
+    std::memset(b->pixels, c, b->size);
+    return b;
+}
+
+// A sparse array of three bitmaps with ids 3, 7 and 300 and 6-byte user records.
+std::unique_ptr<GFXBitmapArray> MakeSparseArray() {
+    auto a = std::make_unique<GFXBitmapArray>();
+    a->Append(Solid(3, 2, 1));
+    a->Append(Solid(5, 4, 2));
+    a->Append(Solid(1, 1, 3));
+    a->bitmaps[1]->palette = std::make_unique<gfx::GFXPalette>();
+    const std::uint8_t user[18] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
+    EXPECT_EQ(a->SetUserData(user, 6), 1);
+    const std::int32_t ids[3] = {3, 7, 300};
+    EXPECT_EQ(a->SetIds(ids), 1);
+    return a;
+}
+
+TEST(BitmapArray, RoundTripWithUserRecordsAndIdTable) {
+    auto a = MakeSparseArray();
+    for (std::uint32_t flags : {0u, gfx::kBitmapKeepPalette}) {
+        const Bytes file = WriteBytes([&](core::StreamIO& s) { return a->Write(s, flags); });
+        ASSERT_FALSE(file.empty());
+        EXPECT_EQ(a->GetStoredSize(flags), file.size());
+        ByteReader r(file);
+        auto b = GFXBitmapArray::ReadNew(r.stream, flags);
+        ASSERT_TRUE(b);
+        EXPECT_EQ(b->count, 3);
+        EXPECT_EQ(b->userStride, 6);
+        EXPECT_EQ(b->userData, a->userData);
+        EXPECT_EQ(b->ids, a->ids);
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_TRUE(b->bitmaps[i]);
+            EXPECT_EQ(b->bitmaps[i]->width, a->bitmaps[i]->width);
+            EXPECT_EQ(
+                std::memcmp(b->bitmaps[i]->pixels, a->bitmaps[i]->pixels, a->bitmaps[i]->size), 0);
+        }
+        EXPECT_EQ(static_cast<bool>(b->bitmaps[1]->palette), flags != 0);
+        const Bytes again = WriteBytes([&](core::StreamIO& s) { return b->Write(s, flags); });
+        EXPECT_EQ(again, file);
+    }
+}
+
+TEST(BitmapArray, IndexOfAndExpansion) {
+    auto a = MakeSparseArray();
+    EXPECT_EQ(a->IndexOf(3), 0);
+    EXPECT_EQ(a->IndexOf(300), 2);
+    EXPECT_EQ(a->IndexOf(4), -1);
+    EXPECT_EQ(a->IndexOf(-1), -1);
+    GFXBitmapArray empty;
+    EXPECT_EQ(empty.IndexOf(12345), 12345);  // dense: callers bound it
+
+    a->bitmaps.pop_back();  // ids 3 and 7 only
+    a->count = 2;
+    a->ids.pop_back();
+    a->userData.resize(12);
+    const Bytes file = WriteBytes([&](core::StreamIO& s) { return a->Write(s, 0); });
+    ByteReader r(file);
+    auto b = GFXBitmapArray::ReadNew(r.stream, gfx::kArrayExpand);
+    ASSERT_TRUE(b);
+    EXPECT_EQ(b->count, 8);
+    EXPECT_TRUE(b->ids.empty());
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(static_cast<bool>(b->bitmaps[i]), i == 3 || i == 7) << i;
+    EXPECT_EQ(b->bitmaps[7]->width, 5);
+    ASSERT_NE(b->UserRecord(7), nullptr);
+    EXPECT_EQ(b->UserRecord(7)[0], 7);
+    EXPECT_EQ(b->UserRecord(0)[0], 0);
+}
+
+Bytes Patch32(Bytes b, std::size_t at, std::uint32_t v) {
+    core::WriteU32(b.data() + at, v);
+    return b;
+}
+
+TEST(BitmapArray, MalformedFilesAreRefused) {
+    auto a = MakeSparseArray();
+    const Bytes good = WriteBytes([&](core::StreamIO& s) { return a->Write(s, 0); });
+    // Offsets: head 8 (counter 16, count 20), user 24 (size 28, data 32), rmap 50 (ids 58).
+    const std::vector<std::pair<const char*, Bytes>> cases = {
+        {"head not first", Patch32(good, 8, core::FourCC("user"))},
+        {"more bitmaps counted than stored", Patch32(Patch32(good, 20, 4), 16, 6)},
+        {"fewer chunks counted than bitmaps", Patch32(good, 16, 3)},
+        {"ids not ascending", Patch32(good, 58 + 4, 2)},
+        {"id beyond 65535", Patch32(good, 58 + 8, 70000)},
+        {"id table of the wrong size", Patch32(good, 54, 8)},
+        {"user data not whole records", Patch32(good, 28, 17)},
+        {"count beyond 65536", Patch32(good, 20, 1u << 20)},
+        {"truncated", Bytes(good.begin(), good.begin() + 70)},
+        {"empty", Bytes{}},
+    };
+    for (const auto& [name, bytes] : cases) {
+        ByteReader r(bytes);
+        EXPECT_FALSE(GFXBitmapArray::ReadNew(r.stream, 0)) << name;
+    }
+}
+
+// A small proportional font: 'A' 3 x 5 of colour 1, 'B' 3 x 5 of colour 2, 'c' 2 x 3 of
+// colour 3 lifted by its metric record; baseline 5, spacing 1.
+std::unique_ptr<GFXFont> MakeFont() {
+    auto f = std::make_unique<GFXFont>();
+    f->Append(Solid(3, 5, 1));
+    f->Append(Solid(3, 5, 2));
+    f->Append(Solid(2, 3, 3));
+    std::uint8_t user[12] = {};
+    core::WriteU32(user + 8, static_cast<std::uint32_t>(-1));  // 'c' one pixel higher
+    f->SetUserData(user, 4);
+    const std::int32_t ids[3] = {'A', 'B', 'c'};
+    f->SetIds(ids);
+    f->cellHeight = 5;
+    f->cellWidth = 4;
+    f->baseline = 5;
+    f->spacing = 1;
+    return f;
+}
+
+// A table whose bitmap and text entries are the clip-rectangle ones, so that the font draws
+// without any start-up code having installed the program's tables.
+gfx::GFXDrawTable MakeBitmapTable() {
+    gfx::GFXDrawTable t{};
+    t.DrawBitmap = gfx::SoftDrawBitmap;
+    t.DrawBitmapPart = gfx::SoftDrawBitmapPart;
+    t.DrawBitmapScaled = gfx::SoftDrawBitmapScaled;
+    t.DrawText = GFXFont::DrawString;
+    t.DrawTextInRect = GFXFont::DrawStringInRect;
+    return t;
+}
+
+class FontDraw : public ::testing::Test {
+protected:
+    void SetUp() override {
+        table = MakeBitmapTable();
+        previous = gfx::GFXMemSurface::SetDrawTable(&table);
+        surface = gfx::GFXMemSurface::Create(40, 20, 8);
+        surface->flags = 0;
+        Clear();
+    }
+    void TearDown() override { gfx::GFXMemSurface::SetDrawTable(previous); }
+    void Clear() { std::memset(surface->GetBitmap()->pixels, 0, surface->GetBitmap()->size); }
+    std::uint8_t At(int x, int y) { return surface->GetBitmap()->Row(y)[x]; }
+
+    gfx::GFXDrawTable table{};
+    const gfx::GFXDrawTable* previous = nullptr;
+    std::unique_ptr<gfx::GFXMemSurface> surface;
+};
+
+TEST_F(FontDraw, RectanglePlacementRules) {
+    auto f = MakeFont();
+    EXPECT_EQ(f->GetStringWidth("AB"), 7);
+    const GFXRect box{10, 2, 29, 17};
+    struct Case {
+        const char* name;
+        std::uint32_t justify;
+        GFXRect drawn;
+    };
+    const Case cases[] = {
+        {"left top", 0, {10, 2, 16, 6}},
+        {"right", gfx::kJustifyRight, {23, 2, 29, 6}},
+        {"centre", gfx::kJustifyCentre, {16, 2, 22, 6}},
+        {"bottom", gfx::kJustifyBottom, {10, 13, 16, 17}},
+        {"middle", gfx::kJustifyMiddle, {10, 7, 16, 11}},
+        {"right bottom", gfx::kJustifyRight | gfx::kJustifyBottom, {23, 13, 29, 17}},
+        // 20 / 7 wide and 16 / 5 high, both truncated to 16.16: glyphs of 8 x 15, and the
+        // spacing stays one pixel.
+        {"scaled to fit", gfx::kJustifyScaleToFit, {10, 2, 26, 16}},
+    };
+    for (const Case& c : cases) {
+        Clear();
+        f->justify = c.justify;
+        const int right = f->DrawStringInRect(surface.get(), box, "AB");
+        EXPECT_EQ(surface->drawnRect, c.drawn) << c.name;
+        EXPECT_EQ(right, c.drawn.right) << c.name;
+        EXPECT_EQ(At(c.drawn.left, c.drawn.top), 1) << c.name;
+        EXPECT_EQ(At(c.drawn.right, c.drawn.bottom), 2) << c.name;
+        if (c.drawn.left > 0) {
+            EXPECT_EQ(At(c.drawn.left - 1, c.drawn.top), 0) << c.name;
+        }
+    }
+    // Scale to fit leaves the font's own scale alone.
+    EXPECT_EQ(f->scaleX, 0x10000);
+}
+
+TEST_F(FontDraw, MissingCharacterDrawsThePlaceholderAndAdvances) {
+    auto f = MakeFont();
+    const int right = f->DrawString(surface.get(), {10, 2}, "A?B");
+    // 'A' at 10..12, the 5 x 5 block of colour 253 at 14..18, 'B' at 20..22.
+    EXPECT_EQ(right, 22);
+    for (int x = 10; x <= 23; ++x) {
+        std::uint8_t want = 0;
+        if (x <= 12)
+            want = 1;
+        else if (x >= 14 && x <= 18)
+            want = gfx::kPlaceholderColour;
+        else if (x >= 20 && x <= 22)
+            want = 2;
+        EXPECT_EQ(At(x, 4), want) << x;
+    }
+    EXPECT_EQ(f->GetStringWidth("A?B"), 3 + 1 + 5 + 1 + 3);
+}
+
+TEST_F(FontDraw, MetricsScalingAndFixedPitch) {
+    auto f = MakeFont();
+    f->DrawString(surface.get(), {0, 0}, "c");
+    EXPECT_EQ(surface->drawnRect, (GFXRect{0, 1, 1, 3}));  // 5 - 3 - 1 = 1
+    EXPECT_EQ(f->GetStringHeight("Ac"), 5);
+
+    f->scaleX = f->scaleY = 0x20000;
+    Clear();
+    EXPECT_EQ(f->DrawString(surface.get(), {0, 0}, "AB"), 12);
+    EXPECT_EQ(surface->drawnRect, (GFXRect{0, 0, 12, 9}));
+    EXPECT_EQ(At(6, 0), 0);  // the spacing is drawn unscaled
+    EXPECT_EQ(At(7, 0), 2);
+    EXPECT_EQ(f->GetStringWidth("AB"), 14);  // and measured scaled
+
+    f->scaleX = f->scaleY = 0x10000;
+    f->fontFlags |= gfx::kFontFixedPitch;
+    EXPECT_EQ(f->GetStringWidth("AAA"), 3 * 4 + 2);
+    EXPECT_EQ(f->GetStringWidth(""), -1);
+
+    f->fontFlags |= gfx::kFontRecolorable;
+    f->SetColor(77);
+    EXPECT_EQ(f->color, 77);
+    EXPECT_EQ(f->bitmaps[1]->pixels[0], 77);
+}
+
+TEST(Font, PfntRoundTripAndDamage) {
+    auto f = MakeFont();
+    f->palette = std::make_unique<gfx::GFXPalette>();
+    f->palette->entries[9] = {1, 2, 3, 4};
+    f->justify = gfx::kJustifyCentre;
+    const Bytes file = WriteBytes([&](core::StreamIO& s) { return f->Write(s); });
+    ASSERT_FALSE(file.empty());
+    EXPECT_EQ(f->GetStoredSize(), file.size());
+    ByteReader r(file);
+    auto g = GFXFont::ReadNew(r.stream);
+    ASSERT_TRUE(g);
+    EXPECT_EQ(g->count, 3);
+    EXPECT_EQ(g->ids, f->ids);
+    EXPECT_EQ(g->baseline, 5);
+    EXPECT_EQ(g->spacing, 1);
+    EXPECT_EQ(g->justify, gfx::kJustifyCentre);
+    ASSERT_TRUE(g->palette);
+    EXPECT_EQ(g->palette->entries[9].blue, 3);
+    const Bytes again = WriteBytes([&](core::StreamIO& s) { return g->Write(s); });
+    EXPECT_EQ(again, file);
+
+    // head 8 (counter 16, flags 20, ..., scaleX 52, scaleY 56).
+    const std::vector<std::pair<const char*, Bytes>> cases = {
+        {"head of the wrong size", Patch32(file, 12, 44)},
+        {"zero horizontal scale", Patch32(file, 52, 0)},
+        {"negative cell height", Patch32(file, 32, static_cast<std::uint32_t>(-5))},
+        {"unknown first tag", Patch32(file, 0, core::FourCC("PFNX"))},
+        {"palette damaged", Patch32(file, 64 + 24, 2000)},
+        {"truncated in the glyphs", Bytes(file.begin(), file.end() - 5)},
+    };
+    for (const auto& [name, bytes] : cases) {
+        ByteReader rr(bytes);
+        EXPECT_FALSE(GFXFont::ReadNew(rr.stream)) << name;
+    }
+}
+
+}  // namespace
