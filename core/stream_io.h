@@ -63,7 +63,9 @@ public:
     virtual void Close();
 
     // The byte count of the last transfer as the layer below reported it. A block stream's read
-    // clipped at the end of its block returns 1 with a smaller count here.
+    // clipped at the end of its block returns 1 with a smaller count here. Streams set it on
+    // failed transfers too (the bytes that did move): decoders that read ahead in pieces take
+    // the end of their code from it.
     [[nodiscard]] std::uint32_t GetLastCount() const { return lastCount; }
 
 protected:
