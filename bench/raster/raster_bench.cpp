@@ -1,0 +1,179 @@
+// Fill rates of the span fillers against memset, polygon throughput with set-up and clipping,
+// and a whole frame of textured perspective triangles.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "gfx/bitmap.h"
+#include "gfx/draw_table.h"
+#include "gfx/mem_surface.h"
+#include "gfx/raster/poly_request.h"
+#include "gfx/raster/span_fillers.h"
+#include "gfx/raster/span_state.h"
+
+namespace gfx {
+namespace {
+
+constexpr int kRow = 640;
+
+struct SpanBench {
+    alignas(16) std::uint8_t row[kRow + 16] = {};
+    std::vector<std::uint8_t> shade = std::vector<std::uint8_t>(65536);
+    std::vector<std::uint8_t> texels = std::vector<std::uint8_t>(65536);
+    SpanBench() {
+        for (std::size_t i = 0; i < shade.size(); ++i) {
+            shade[i] = static_cast<std::uint8_t>(i * 7 >> 8);
+            texels[i] = static_cast<std::uint8_t>(i * 13 + (i >> 8));
+        }
+        SpanRasterState& s = theSpanState;
+        s.rowPtr = row;
+        s.shadeTable = shade.data();
+        s.blendTable = shade.data();
+        s.texels = texels.data();
+        s.texStride = 256;
+        s.texWidth = s.texHeight = 256;
+        s.shadeMask = 0x3F00;
+        s.colour = 17;
+        s.spanX = 0;
+        s.spanShade = 0x100000;
+        s.spanShadeDX = 0x1800;
+        s.spanLight = 0x1000;
+        s.spanLightDX = 0x11;
+        s.spanU = 1000.0f;
+        s.spanV = 5000.0f;
+        s.spanW = 1.0f;
+        s.spanDUDX = 70000.0f;
+        s.spanDVDX = 30000.0f;
+        s.spanDWDX = 0.0005f;
+        s.spanUStep = 70000;
+        s.spanVStep = 30000;
+        s.spanLightRow = shade.data();
+    }
+};
+
+void RunFiller(benchmark::State& state, FillSetupFn setup) {
+    SpanBench b;
+    setup(1);
+    const SpanFillFn fill = theSpanState.selectedFill;
+    for (auto _ : state) {
+        fill(0, kRow << 16);
+        benchmark::DoNotOptimize(b.row);
+    }
+    state.SetItemsProcessed(state.iterations() * kRow);
+}
+
+void BM_Memset(benchmark::State& state) {
+    alignas(16) static std::uint8_t row[kRow];
+    for (auto _ : state) {
+        std::memset(row, 17, kRow);
+        benchmark::DoNotOptimize(row);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kRow);
+}
+void BM_FlatSpan(benchmark::State& s) {
+    RunFiller(s, FillSolid);
+}
+void BM_GouraudSpan(benchmark::State& s) {
+    RunFiller(s, FillShade);
+}
+void BM_AffineSpan(benchmark::State& s) {
+    RunFiller(s, SetupTexAffine);
+}
+void BM_PerspectiveSpan(benchmark::State& s) {
+    RunFiller(s, SetupTexPerspective);
+}
+void BM_PerspectiveShadedSpan(benchmark::State& s) {
+    RunFiller(s, SetupTexPerspectiveShaded);
+}
+void BM_LitTexturedSpan(benchmark::State& s) {
+    RunFiller(s, SetupTexPerspectiveLit);
+}
+BENCHMARK(BM_Memset);
+BENCHMARK(BM_FlatSpan);
+BENCHMARK(BM_GouraudSpan);
+BENCHMARK(BM_AffineSpan);
+BENCHMARK(BM_PerspectiveSpan);
+BENCHMARK(BM_PerspectiveShadedSpan);
+BENCHMARK(BM_LitTexturedSpan);
+
+struct Scene {
+    std::unique_ptr<GFXMemSurface> surface;
+    std::unique_ptr<GFXBitmap> texture;
+    std::vector<GFXScreenPoint> points;
+    std::vector<GFXTexCoord> tex;
+    Scene(int triangles, double size) {
+        GFXSurface::InitSpanPool(3000);
+        GFXMemSurface::SetDrawTable(&theSoftwareDrawTable);
+        surface = GFXMemSurface::Create(640, 480, 8);
+        surface->clipRect = {0, 0, 639, 479};
+        texture = GFXBitmap::Create(256, 256, 8);
+        for (int y = 0; y < 256; ++y) {
+            for (int x = 0; x < 256; ++x)
+                texture->Row(y)[x] = static_cast<std::uint8_t>(x ^ y);
+        }
+        std::mt19937 rng(5);
+        std::uniform_real_distribution<double> u(0, 1);
+        for (int i = 0; i < triangles; ++i) {
+            // Some triangles reach over the edges, so that clipping takes part.
+            const double cx = -10 + u(rng) * 660, cy = -10 + u(rng) * 500;
+            const double a = u(rng) * 6.283;
+            for (int k = 0; k < 3; ++k) {
+                const double ang = a - k * 2.094;  // clockwise on the screen
+                const auto w = static_cast<float>(0.5 + u(rng));
+                points.push_back({static_cast<std::int32_t>((cx + std::cos(ang) * size) * 16),
+                                  static_cast<std::int32_t>((cy + std::sin(ang) * size) * 16), 0,
+                                  w});
+                tex.push_back({static_cast<float>(u(rng)), static_cast<float>(u(rng))});
+            }
+        }
+    }
+    void Draw(std::uint32_t kindBits) {
+        GFXDrawTarget target(surface.get());
+        target.flags = kPolySubpixel;
+        target.coordinateShift = 4;
+        target.Begin();
+        GFXFaceMaterial m{33, texture.get(), 0};
+        for (std::size_t i = 0; i + 2 < points.size(); i += 3) {
+            const GFXScreenPoint* pp[3] = {&points[i], &points[i + 1], &points[i + 2]};
+            const GFXTexCoord* tp[3] = {&tex[i], &tex[i + 1], &tex[i + 2]};
+            if (kindBits == 0) {
+                DrawTriangleSolid(target, m, pp);
+            } else if (kindBits == kPolyTextured) {
+                DrawTriangleTextured(target, m, pp, tp);
+            } else {
+                DrawTrianglePerspective(target, m, pp, tp);
+            }
+        }
+        target.End();
+    }
+};
+
+// Triangles of about 20 pixels, with set-up and clipping.
+void BM_SmallTriangles(benchmark::State& state) {
+    Scene scene(10000, 4.0);  // side about 7 pixels: area about 20
+    for (auto _ : state)
+        scene.Draw(static_cast<std::uint32_t>(state.range(0)));
+    state.SetItemsProcessed(state.iterations() * 10000);
+}
+BENCHMARK(BM_SmallTriangles)->Arg(0)->Arg(kPolyTextured)->Arg(kPolyTextured | kPolyPerspective);
+
+// A whole frame: 20,000 textured perspective triangles covering 640 x 480 three times over.
+void BM_PerspectiveFrame(benchmark::State& state) {
+    // 640 x 480 x 3 / 20000 = 46 pixels each: circumradius r with area 1.3 r^2.
+    Scene scene(20000, std::sqrt(46.0 / 1.299));
+    for (auto _ : state)
+        scene.Draw(kPolyTextured | kPolyPerspective);
+    state.SetItemsProcessed(state.iterations() * 20000);
+    state.counters["ms_per_frame"] =
+        benchmark::Counter(static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_PerspectiveFrame)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace gfx
