@@ -72,8 +72,11 @@ void SetLastError(std::uint32_t error) {
 
 FileHandle CreateFile(std::string_view path, std::uint32_t access, std::uint32_t share,
                       std::uint32_t disposition, std::uint32_t /*attributes*/) {
-    if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING ||
-        (access & ~(GENERIC_READ | GENERIC_WRITE)) != 0) {
+    if ((access & ~(GENERIC_READ | GENERIC_WRITE)) != 0) {
+        theLastError = ERROR_INVALID_ACCESS;  // only reading and writing are known here
+        return INVALID_HANDLE_VALUE;
+    }
+    if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) {
         theLastError = ERROR_INVALID_PARAMETER;
         return INVALID_HANDLE_VALUE;
     }

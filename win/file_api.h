@@ -116,6 +116,7 @@ void SetLastError(std::uint32_t error);
 // Opens or creates a file. access: GENERIC_READ and/or GENERIC_WRITE; share: FILE_SHARE_*
 // (files open in this program keep each other out as their sharing bits say); disposition:
 // CREATE_NEW .. TRUNCATE_EXISTING; attributes: FILE_ATTRIBUTE_NORMAL (others are ignored).
+// Access bits other than reading and writing fail with ERROR_INVALID_ACCESS.
 // CREATE_ALWAYS and OPEN_ALWAYS on an existing file succeed with last error ERROR_ALREADY_EXISTS.
 [[nodiscard]] FileHandle CreateFile(std::string_view path, std::uint32_t access,
                                     std::uint32_t share, std::uint32_t disposition,

@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstring>
 #include <map>
+#include <memory>
+#include <utility>
 
 #include "platform/file_system.h"
 #include "win/file_api.h"
@@ -137,7 +139,7 @@ private:
 
 struct CachedFile {
     platform::FileInfo stamp;
-    std::string text;
+    std::shared_ptr<const std::string> text;
 };
 
 std::map<std::string, CachedFile>& TheCache() {
@@ -149,37 +151,47 @@ bool SameStamp(const platform::FileInfo& a, const platform::FileInfo& b) {
     return a.identity == b.identity && a.size == b.size && a.modified == b.modified;
 }
 
-// The file's text; empty when it does not exist. False only for a file that exists but cannot
-// be read.
-bool LoadText(std::string_view fileName, std::string* text, std::string* key) {
-    text->clear();
-    *key = platform::ResolvePath(fileName).path;
+// The file's text (empty when the file does not exist), shared with the cache rather than
+// copied. `readable` is false only for a file that exists but cannot be read.
+struct LoadedText {
+    std::shared_ptr<const std::string> text = std::make_shared<const std::string>();
+    std::string key;  // the resolved path, the cache's key
+    bool readable = true;
+};
+
+LoadedText LoadText(std::string_view fileName) {
+    LoadedText loaded;
+    loaded.key = platform::ResolvePath(fileName).path;
     platform::FileInfo info;
+    auto& cache = TheCache();
     if (platform::GetFileInfo(fileName, &info) != platform::kFileOk) {
-        TheCache().erase(*key);
-        return true;  // no file: no settings
+        cache.erase(loaded.key);
+        return loaded;  // no file: no settings
     }
     if (info.isDirectory) {
         SetLastError(ERROR_ACCESS_DENIED);
-        return false;
+        loaded.readable = false;
+        return loaded;
     }
-    auto& cache = TheCache();
-    const auto it = cache.find(*key);
+    const auto it = cache.find(loaded.key);
     if (it != cache.end() && SameStamp(it->second.stamp, info)) {
-        *text = it->second.text;
-        return true;
+        loaded.text = it->second.text;
+        return loaded;
     }
-    const std::uint32_t error = platform::ReadWholeFile(fileName, text);
+    std::string text;
+    const std::uint32_t error = platform::ReadWholeFile(fileName, &text);
     if (error != platform::kFileOk) {
         SetLastError(error);
-        return false;
+        loaded.readable = false;
+        return loaded;
     }
+    loaded.text = std::make_shared<const std::string>(std::move(text));
     if (cache.size() >= 16) cache.clear();  // a handful of files are in use at any time
-    cache[*key] = CachedFile{info, *text};
-    return true;
+    cache[loaded.key] = CachedFile{info, loaded.text};
+    return loaded;
 }
 
-bool StoreText(std::string_view fileName, const std::string& key, const std::string& text) {
+bool StoreText(std::string_view fileName, const std::string& key, std::string text) {
     const std::uint32_t error =
         platform::ReplaceFileAtomically(fileName, std::string_view(text), false);
     SetLastError(error);
@@ -189,7 +201,7 @@ bool StoreText(std::string_view fileName, const std::string& key, const std::str
     }
     platform::FileInfo info;
     if (platform::GetFileInfo(fileName, &info) == platform::kFileOk) {
-        TheCache()[key] = CachedFile{info, text};
+        TheCache()[key] = CachedFile{info, std::make_shared<const std::string>(std::move(text))};
     } else {
         TheCache().erase(key);
     }
@@ -317,9 +329,9 @@ std::int32_t ParseInt(std::string_view text) {
 std::uint32_t GetPrivateProfileString(const char* section, const char* key,
                                       const char* defaultValue, char* buffer, std::uint32_t size,
                                       std::string_view fileName) {
-    std::string text, cacheKey;
-    const bool readable = LoadText(fileName, &text, &cacheKey);
-    const Profile profile(text);
+    const LoadedText loaded = LoadText(fileName);
+    const bool readable = loaded.readable;
+    const Profile profile(*loaded.text);
     if (section == nullptr) return StoreList(SectionNames(profile), buffer, size);
     if (key == nullptr) return StoreList(KeyNames(profile, section), buffer, size);
     std::string_view value;
@@ -336,9 +348,9 @@ std::uint32_t GetPrivateProfileString(const char* section, const char* key,
 
 std::string GetPrivateProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue, std::string_view fileName) {
-    std::string text, cacheKey;
-    if (!LoadText(fileName, &text, &cacheKey)) return std::string(defaultValue);
-    const Profile profile(text);
+    const LoadedText loaded = LoadText(fileName);
+    if (!loaded.readable) return std::string(defaultValue);
+    const Profile profile(*loaded.text);
     std::string_view value;
     if (FindValue(profile, section, key, &value)) return std::string(value);
     return std::string(defaultValue);
@@ -347,9 +359,9 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 std::int32_t GetPrivateProfileInt(const char* section, const char* key, std::int32_t defaultValue,
                                   std::string_view fileName) {
     if (section == nullptr || key == nullptr) return defaultValue;
-    std::string text, cacheKey;
-    if (!LoadText(fileName, &text, &cacheKey)) return defaultValue;
-    const Profile profile(text);
+    const LoadedText loaded = LoadText(fileName);
+    if (!loaded.readable) return defaultValue;
+    const Profile profile(*loaded.text);
     std::string_view value;
     if (!FindValue(profile, section, key, &value)) return defaultValue;
     return ParseInt(value);
@@ -375,8 +387,10 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
         return false;
     }
 
-    std::string text, cacheKey;
-    if (!LoadText(fileName, &text, &cacheKey)) return false;
+    const LoadedText loaded = LoadText(fileName);
+    if (!loaded.readable) return false;
+    const std::string& text = *loaded.text;
+    const std::string& cacheKey = loaded.key;
     const Profile profile(text);
     const auto& lines = profile.Lines();
     std::string result;
@@ -397,7 +411,7 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
         }
         if (!changed) return NothingToChange();
         result.append(text, kept, std::string::npos);
-        return StoreText(fileName, cacheKey, result);
+        return StoreText(fileName, cacheKey, std::move(result));
     }
 
     const std::size_t header = profile.FindSection(sectionName);
@@ -415,7 +429,7 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
         }
         if (!changed) return NothingToChange();
         result.append(text, kept, std::string::npos);
-        return StoreText(fileName, cacheKey, result);
+        return StoreText(fileName, cacheKey, std::move(result));
     }
 
     const std::string entry = std::string(keyName) + "=" + EncodeValue(value);
@@ -423,7 +437,7 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
         result = text;
         if (!result.empty() && result.back() != '\n' && result.back() != '\r') result += "\r\n";
         result += "[" + std::string(sectionName) + "]\r\n" + entry + "\r\n";
-        return StoreText(fileName, cacheKey, result);
+        return StoreText(fileName, cacheKey, std::move(result));
     }
     const std::size_t end = profile.SectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
@@ -433,7 +447,7 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
         result.assign(text, 0, line.range.start);
         result += entry;
         result.append(text, line.range.end, std::string::npos);
-        return StoreText(fileName, cacheKey, result);
+        return StoreText(fileName, cacheKey, std::move(result));
     }
     // A new key follows the section's last non-blank line, so blank lines that separate it from
     // the next section stay where they are.
@@ -447,20 +461,18 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
     if (after.next == after.end) result += "\r\n";  // the last line had no line end
     result += entry + "\r\n";
     result.append(text, after.next, std::string::npos);
-    return StoreText(fileName, cacheKey, result);
+    return StoreText(fileName, cacheKey, std::move(result));
 }
 
 std::vector<std::string> GetPrivateProfileSectionNames(std::string_view fileName) {
-    std::string text, cacheKey;
-    if (!LoadText(fileName, &text, &cacheKey)) return {};
-    return SectionNames(Profile(text));
+    const LoadedText loaded = LoadText(fileName);
+    return loaded.readable ? SectionNames(Profile(*loaded.text)) : std::vector<std::string>();
 }
 
 std::vector<std::string> GetPrivateProfileKeyNames(std::string_view section,
                                                    std::string_view fileName) {
-    std::string text, cacheKey;
-    if (!LoadText(fileName, &text, &cacheKey)) return {};
-    return KeyNames(Profile(text), section);
+    const LoadedText loaded = LoadText(fileName);
+    return loaded.readable ? KeyNames(Profile(*loaded.text), section) : std::vector<std::string>();
 }
 
 }  // namespace win

@@ -106,6 +106,9 @@ TEST_F(FileApiTest, DispositionsOnExistingAndMissingFiles) {
     }
     EXPECT_FALSE(CreateFile(Win("x"), GENERIC_READ, 0, 9).IsValid());
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(CreateFile(Win("x"), 0x10000000u, 0, OPEN_ALWAYS).IsValid());
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_ACCESS);
+    EXPECT_FALSE(fs::exists(root_ + "/x"));
 }
 
 TEST_F(FileApiTest, FilePointerMoves) {
