@@ -43,6 +43,15 @@ bool ReadHeader(StreamIO& file, std::uint64_t at, std::uint32_t& tag, std::uint6
     return true;
 }
 
+// True when `size` bytes at `at` lie inside the file, checked before anything is allocated for
+// them (a damaged size word must not make us allocate gigabytes).
+bool InsideFile(StreamIO& file, std::uint64_t at, std::uint64_t size) {
+    if (size == 0) return true;
+    if (at + size > kMaxVolumeBytes) return false;
+    std::uint8_t last = 0;
+    return file.SetPosition(static_cast<std::int32_t>(at + size - 1)) && file.Read(1, &last);
+}
+
 }  // namespace
 
 VolumeRWStream::VolumeRWStream() {
@@ -122,26 +131,30 @@ int VolumeRWStream::OpenVolume(std::string_view path) {
     std::uint64_t volEnd = 0;
     bool ok = ReadHeader(file, 0, tag, size, volEnd) && tag == kTagVol;
     ok = ok && ReadHeader(file, 8, tag, size, next) && tag == kTagVolh;
-    ok = ok && ReadHeader(file, next, tag, size, next);
+    std::uint64_t at = next;  // the header of the block after "volh"
+    ok = ok && ReadHeader(file, at, tag, size, next);
     std::vector<char> names;
     if (ok && tag == kTagVols) {
         if (size < 4) {
             ok = false;
         } else {
-            volsBody = static_cast<std::uint32_t>(next - Pad4(size));
+            volsBody = static_cast<std::uint32_t>(at + 8);
             nameCapacity = static_cast<std::uint32_t>(size - 4);
-            names.resize(nameCapacity);
-            ok = file.SetPosition(static_cast<std::int32_t>(volsBody + 4)) &&
+            ok = InsideFile(file, volsBody, size);
+            if (ok) names.resize(nameCapacity);
+            ok = ok && file.SetPosition(static_cast<std::int32_t>(volsBody + 4)) &&
                  (nameCapacity == 0 || file.Read(nameCapacity, names.data()));
-            ok = ok && ReadHeader(file, next, tag, size, next);
+            at = next;
+            ok = ok && ReadHeader(file, at, tag, size, next);
         }
     }
     std::vector<std::uint8_t> index;
     if (ok && tag == kTagVoli) {
-        voliBody = static_cast<std::uint32_t>(next - Pad4(size));
+        voliBody = static_cast<std::uint32_t>(at + 8);
         slotCount = static_cast<std::uint32_t>(size / kVolumeEntryBytes);
-        index.resize(std::size_t{slotCount} * kVolumeEntryBytes);
-        ok = file.SetPosition(static_cast<std::int32_t>(voliBody)) &&
+        ok = InsideFile(file, voliBody, size);
+        if (ok) index.resize(std::size_t{slotCount} * kVolumeEntryBytes);
+        ok = ok && file.SetPosition(static_cast<std::int32_t>(voliBody)) &&
              (index.empty() || file.Read(static_cast<std::uint32_t>(index.size()), index.data()));
     } else {
         ok = false;
@@ -373,6 +386,12 @@ int VolumeRWStream::CloseVolume() {
     for (const VolumeEntry& e : entries) {
         std::uint32_t first = e.id;
         if (e.named) {
+            // Only a damaged volume whose names overlap can hold more names than fit; those
+            // entries are lost rather than written past the table.
+            if (std::uint64_t{used} + e.name.size() + 1 > nameCapacity) {
+                ok = false;
+                continue;
+            }
             first = used;
             std::copy(e.name.begin(), e.name.end(), names.begin() + 4 + used);
             used += static_cast<std::uint32_t>(e.name.size()) + 1;
@@ -399,7 +418,6 @@ int VolumeRWStream::CloseVolume() {
     }
     // The file ends with the last member's block.
     ok = file.SetPosition(static_cast<std::int32_t>(fileEnd)) && file.Truncate() && ok;
-    ok = file.Flush() && ok;
     file.Close();
     ok = file.GetStatus() == kStreamClosed && ok;
     DropVolume();

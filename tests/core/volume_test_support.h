@@ -47,7 +47,6 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
     if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    platform::ForgetFolderListings();
 }
 
 inline std::string ReadFile(const std::string& path) {
