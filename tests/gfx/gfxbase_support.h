@@ -13,7 +13,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Runs `write` on a memory stream and answers the bytes written (empty when it answered 0).
 inline Bytes WriteBytes(const std::function<int(core::StreamIO&)>& write) {
-    Bytes buf(8u << 20);
+    Bytes buf(1u << 20);
     core::MemRWStream s(static_cast<std::uint32_t>(buf.size()), buf.data());
     if (!write(s)) return {};
     buf.resize(s.GetPosition());
