@@ -12,6 +12,7 @@
 
 #include "gfx/bitmap.h"
 #include "gfx/bitmap_draw.h"
+#include "gfx/font.h"
 #include "gfx/palette.h"
 #include "gfx/raster/blit_loops.h"
 #include "gfx/raster/coverage_list.h"
@@ -536,8 +537,8 @@ GFXDrawTable MakeSoftwareTable() {
     t.DrawBitmapScaled = SoftDrawBitmapScaled;
     t.Reserved10 = Reserved10;
     t.DrawPolygon = DrawPolygon;
-    t.DrawText = nullptr;  // the font code installs its text entries
-    t.DrawTextInRect = nullptr;
+    t.DrawText = GFXFont::DrawString;
+    t.DrawTextInRect = GFXFont::DrawStringInRect;
     t.BeginFrame = NoFrame;
     t.EndFrame = NoFrame;
     return t;

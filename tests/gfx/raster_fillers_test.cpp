@@ -1,0 +1,305 @@
+// Fillers and walkers in isolation: textured and 16-bit fillers over a raw row, the hand-over
+// of the walkers, and the flag words of the face submission functions.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include "gfx/raster/coverage_list.h"
+#include "gfx/raster/poly_raster.h"
+#include "gfx/raster/span_fillers.h"
+#include "raster_test_support.h"
+
+namespace gfx {
+namespace {
+
+using test::Face;
+using test::GuardedSurface;
+
+struct alignas(16) Row8 {
+    std::array<std::uint8_t, 64> px{};
+};
+
+// A texture whose texel (u, v) is u, except a few zero texels.
+std::vector<std::uint8_t>& ColumnTexture() {
+    static std::vector<std::uint8_t> t = [] {
+        std::vector<std::uint8_t> v(65536);
+        for (int i = 0; i < 65536; ++i)
+            v[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i & 255);
+        return v;
+    }();
+    return t;
+}
+
+void PrepareTexture(std::uint8_t* row, float u0, float du) {
+    SpanRasterState& s = theSpanState;
+    s.rowPtr = row;
+    s.texels = ColumnTexture().data();
+    s.texStride = 256;
+    s.texWidth = s.texHeight = 256;
+    s.spanX = 0;
+    s.spanU = u0 * 65536.0f;
+    s.spanV = 0;
+    s.spanW = 1.0f;
+    s.spanDUDX = du * 65536.0f;
+    s.spanDVDX = 0;
+    s.spanDWDX = 0;
+    s.spanUStep = static_cast<std::int32_t>(du * 65536.0f);
+    s.spanVStep = 0;
+}
+
+TEST(RasterTexturedFill, OnePixelSpansAndWrapPast255) {
+    for (FillSetupFn setup : {SetupTexAffine, SetupTexPerspective}) {
+        Row8 r;
+        r.px.fill(0xEE);
+        PrepareTexture(r.px.data(), 254.0f, 1.0f);
+        setup(1);
+        theSpanState.selectedFill(5 << 16, 6 << 16);  // one pixel: u = 259 wraps to 3
+        EXPECT_EQ(r.px[5], 3);
+        EXPECT_EQ(r.px[4], 0xEE);
+        EXPECT_EQ(r.px[6], 0xEE);
+        theSpanState.selectedFill(0, 4 << 16);  // 254, 255, 0, 1
+        EXPECT_EQ(r.px[0], 254);
+        EXPECT_EQ(r.px[1], 255);
+        EXPECT_EQ(r.px[2], 0);
+        EXPECT_EQ(r.px[3], 1);
+    }
+}
+
+TEST(RasterTexturedFill, ZeroTexelsLeaveTheDestination) {
+    for (FillSetupFn setup : {SetupTexAffineTransparent, SetupTexPerspectiveTransparent,
+                              SetupTexAffineBlend, SetupTexPerspectiveBlend}) {
+        static std::vector<std::uint8_t> blend(65536);
+        for (int i = 0; i < 65536; ++i)
+            blend[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i >> 8);
+        Row8 r;
+        r.px.fill(0xEE);
+        PrepareTexture(r.px.data(), 254.0f, 1.0f);
+        theSpanState.blendTable = blend.data();
+        setup(1);
+        theSpanState.selectedFill(0, 4 << 16);  // texels 254, 255, 0, 1
+        EXPECT_EQ(r.px[0], 254);
+        EXPECT_EQ(r.px[2], 0xEE);
+        EXPECT_EQ(r.px[3], 1);
+    }
+}
+
+TEST(RasterTexturedFill, PerspectiveRunsRestartOnTheExactTexel) {
+    // 25 pixels from an address with (address & 3) = 1: runs of 23 and 2. A steep depth change
+    // makes the linear steps inside a run differ from the exact division, so pixel 23 of the
+    // span shows whether a new run started there.
+    Row8 r;
+    PrepareTexture(r.px.data(), 0.0f, 0.0f);
+    SpanRasterState& s = theSpanState;
+    s.spanU = 0;
+    s.spanW = 1.0f;
+    s.spanDWDX = 0.05f;
+    s.spanDUDX = 4.0f * 65536.0f;  // U = u x w grows 4 per pixel
+    SetupTexPerspective(1);
+    s.spanX = 1 << 16;
+    s.selectedFill(1 << 16, 26 << 16);
+    for (int x : {1, 24}) {
+        const double p = x - 1;
+        const int want = static_cast<int>(4.0 * p / (1.0 + 0.05 * p)) & 255;
+        EXPECT_EQ(r.px[static_cast<std::size_t>(x)], want) << x;
+    }
+}
+
+TEST(RasterFill16, KeyedTexelsAndSolidWords) {
+    std::array<std::uint32_t, 256> words{};
+    for (int i = 0; i < 256; ++i)
+        words[static_cast<std::size_t>(i)] = 0x1000u + static_cast<std::uint32_t>(i);
+    static std::vector<std::uint8_t> tex(65536, 0);
+    tex[1] = 5;
+    tex[2] = 5;  // texels 0, 5, 5, 0 along u
+    alignas(16) std::array<std::uint16_t, 16> row{};
+    row.fill(0xBEEF);
+    SpanRasterState& s = theSpanState;
+    s.rowPtr = reinterpret_cast<std::uint8_t*>(row.data());
+    s.texels = tex.data();
+    s.colourWords = words.data();
+    s.spanX = 0;
+    s.spanU = 0;
+    s.spanV = 0;
+    s.spanDUDX = 65536.0f;
+    s.spanDVDX = 0;
+    s.spanUStep = 65536;
+    s.spanVStep = 0;
+    FillTexturedKey16(1);
+    s.selectedFill(0, 4 << 16);
+    EXPECT_EQ(row[0], 0xBEEF);
+    EXPECT_EQ(row[1], 0x1005);
+    EXPECT_EQ(row[2], 0x1005);
+    EXPECT_EQ(row[3], 0xBEEF);
+    s.colour = 7;
+    FillSolid16(0);
+    s.selectedFill(5 << 16, 8 << 16);
+    EXPECT_EQ(row[4], 0xBEEF);
+    EXPECT_EQ(row[5], 0x1007);
+    EXPECT_EQ(row[7], 0x1007);
+    EXPECT_EQ(row[8], 0xBEEF);
+}
+
+TEST(RasterFill16, GeneralPolygonsTakeTheirChannelStepsFromEachRange) {
+    // Channel rows: level L of entry c gives L in the red bits.
+    static std::vector<std::uint32_t> red(256 * 256), zero(256 * 256, 0);
+    for (int l = 0; l < 256; ++l) {
+        for (int c = 0; c < 256; ++c)
+            red[static_cast<std::size_t>(l * 256 + c)] = static_cast<std::uint32_t>(l) << 8;
+    }
+    alignas(16) std::array<std::uint16_t, 8> row{};
+    SpanRasterState& s = theSpanState;
+    s.rowPtr = reinterpret_cast<std::uint8_t*>(row.data());
+    s.redTable = red.data();
+    s.greenTable = zero.data();
+    s.blueTable = zero.data();
+    s.channelMaxLevel = 255;
+    s.colour = 0;
+    s.spanX = 0;
+    s.spanR = 10 << 16;
+    s.spanG = s.spanB = 0;
+    s.spanRDX = 1 << 16;  // the triangle's step, fixed at set-up
+    s.spanGDX = s.spanBDX = 0;
+    FillRGB16(1);
+    s.spanRDX = 5 << 16;  // ignored for a triangle
+    s.selectedFill(0, 2 << 16);
+    EXPECT_EQ(row[1] >> 8, 11);
+    FillRGB16(0);  // a general polygon: the current range's step
+    s.selectedFill(0, 2 << 16);
+    EXPECT_EQ(row[1] >> 8, 15);
+}
+
+// Walker hand-over, observed through a recording filler.
+struct Seen {
+    std::int32_t y, shade;
+    const std::uint8_t* lightRow;
+};
+std::vector<Seen> seen;
+void Watch(std::int32_t, std::int32_t) {
+    seen.push_back({theSpanState.spanY, theSpanState.spanShade, theSpanState.spanLightRow});
+}
+
+TEST(RasterWalker, TexturedTrianglesUseTheMeanOfTheEdgeLights) {
+    static std::array<std::uint8_t, 1 << 16> table{};
+    SpanRasterState& s = theSpanState;
+    s.shadeTable = table.data();
+    s.shadeMask = 0x3F00;
+    s.selectedFill = Watch;
+    SelectPlainSpans();
+    s.clipLeft = -100;
+    s.clipRight = 100;
+    s.pitch = 0;
+    s.rowPtr = table.data();
+    s.curY = 0;
+    theWalkerSetupTable[2]();  // Textured
+    s.leftX = 0;
+    s.rightX = 10 << 16;
+    s.leftDX = s.rightDX = 0;
+    s.leftLight = 0x1000;
+    s.rightLight = 0x1300;
+    s.leftLightDY = s.rightLightDY = 0;
+    s.endY = 1;
+    seen.clear();
+    s.walkFn();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].lightRow - table.data(), 0x1100);
+}
+
+TEST(RasterWalker, SecondTrapezoidContinuesTheLeftEdge) {
+    // The right edge ends first (at row 10); the left edge carries its shade on into the
+    // second band without restarting.
+    Face f;
+    f.pts = {{0, 0, 0, 0}, {40, 10, 0, 0}, {0, 20, 0, 0}};
+    f.Finish(kPolySmooth, 0);
+    f.verts[0].shade = 0;
+    f.verts[1].shade = 0;
+    f.verts[2].shade = 200 << 16;
+    SpanRasterState& s = theSpanState;
+    ComputeTriangleGradients(f.req);
+    s.selectedFill = Watch;
+    SelectPlainSpans();
+    s.clipLeft = -100;
+    s.clipRight = 100;
+    s.rowPtr = nullptr;
+    s.pitch = 0;
+    seen.clear();
+    static std::array<std::uint8_t, 64> sink{};
+    s.rowPtr = sink.data();
+    RasterTriangle(f.req);
+    ASSERT_GE(seen.size(), 15u);
+    for (std::size_t i = 1; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].shade - seen[i - 1].shade, 10 << 16) << "row " << seen[i].y;
+    }
+}
+
+// The submission functions: the flag word and colour a request reaches the polygon entry with.
+GFXPolyRequest lastRequest;
+void CapturePolygon(GFXSurface*, GFXPolyRequest* q) {
+    lastRequest = *q;
+}
+
+TEST(RasterSubmit, FlagWordsOfTheFaceKinds) {
+    GuardedSurface s(8, 8);
+    GFXDrawTable table = theSoftwareDrawTable;
+    table.DrawPolygon = CapturePolygon;
+    s.table = &table;
+    GFXDrawTarget target(&s);
+    target.flags = 0x100;
+    const GFXScreenPoint p[3] = {};
+    const GFXScreenPoint* pp[3] = {&p[0], &p[1], &p[2]};
+    const GFXTexCoord t[3] = {};
+    const GFXTexCoord* tp[3] = {&t[0], &t[1], &t[2]};
+    const GFXColourTriple c[3] = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
+    const GFXColourTriple* cp[3] = {&c[0], &c[1], &c[2]};
+    struct Case {
+        std::uint32_t textureFlags, want;
+        void (*draw)(GFXDrawTarget&, const GFXFaceMaterial&, GFXPointList, GFXColourList,
+                     GFXTexCoordList);
+    };
+    const Case cases[] = {
+        {0, 0x100 | kPolyTextured | kPolyFaceShade, DrawTriangleTexturedFlat},
+        {0, 0x100 | kPolyTextured | kPolyPerspective | kPolySmooth, DrawTrianglePerspectiveSmooth},
+        {1, 0x100 | kPolyTextured | kPolySmooth | kPolyTransparent, DrawTriangleTexturedSmooth},
+        {2, 0x100 | kPolyTextured | kPolyPerspective | kPolyFaceShade | kPolyTranslucent,
+         DrawTrianglePerspectiveFlat},
+    };
+    for (const Case& k : cases) {
+        target.vertexRecords[0].blendLevel = 0;
+        k.draw(target, GFXFaceMaterial{9, nullptr, k.textureFlags}, pp, cp, tp);
+        EXPECT_EQ(lastRequest.flags, k.want);
+        EXPECT_EQ(lastRequest.count, 3);
+        EXPECT_EQ(target.vertexRecords[0].blendLevel, (k.textureFlags & 2) != 0 ? 1 : 0);
+        EXPECT_EQ(target.vertexRecords[0].r, 1);
+    }
+    target.vertexRecords[1].r = 0;
+    DrawQuadFlatShaded(target, GFXFaceMaterial{9, nullptr, 0}, pp, cp);  // only the first triple
+    EXPECT_EQ(target.vertexRecords[1].r, 0);
+    EXPECT_EQ(lastRequest.flags, 0x100u | kPolyFaceShade);
+    EXPECT_EQ(lastRequest.colour, 9u);
+}
+
+TEST(RasterRegion, LinesAndPixelsHonourTheSpanRegion) {
+    GuardedSurface s(32, 8);
+    s.table = &theRegionDrawTable;
+    CoverageList region;
+    ASSERT_EQ(region.Allocate(0, 8, 32), 1);
+    region.rowList.clear();
+    for (int y = 0; y < 8; ++y)
+        region.rowList.insert(region.rowList.end(), {2, 0, 9, 20, 31});
+    BuildCoverageList(region);
+    s.spanRegion = &region;
+    s.flags |= kSurfaceClipRegion;
+    s.table->DrawSegment(&s, {0, 3}, {31, 3}, 4);
+    s.table->DrawPixel(&s, {15, 5}, 4);
+    s.table->DrawPixel(&s, {25, 5}, 4);
+    EXPECT_EQ(s.At(5, 3), 4);
+    EXPECT_EQ(s.At(15, 3), 0);
+    EXPECT_EQ(s.At(25, 3), 4);
+    EXPECT_EQ(s.At(15, 5), 0);
+    EXPECT_EQ(s.At(25, 5), 4);
+    EXPECT_TRUE(s.GuardIntact());
+}
+
+}  // namespace
+}  // namespace gfx
