@@ -140,6 +140,13 @@ TEST(VolumeTest, LooseFilesOverrideMembers) {
     EXPECT_EQ(volume.GetEntrySize("nothing"), -1);
     EXPECT_EQ(volume.GetEntrySizeById(299), -1);
     EXPECT_EQ(std::filesystem::current_path(), folder.root);
+
+    // A listed folder that does not exist is skipped, never searched as the working folder.
+    WriteFile("b.bmp", "in the working folder");
+    const std::string missingOnly = "NoSuchFolder";
+    volume.SetLooseDirs(&missingOnly);
+    ASSERT_EQ(volume.OpenEntry("b.bmp"), 1);
+    EXPECT_EQ(ReadAll(volume, 5000, 5000), MixedBytes(5000, 1));
 }
 
 TEST(VolumeTest, LooseFilesWorkWithoutAVolume) {
