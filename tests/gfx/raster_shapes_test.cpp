@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -267,6 +268,74 @@ TEST(RasterShapes, SinglePixelFillIsEmptyAndPixelsRespectTheClip) {
     EXPECT_EQ(s.At(13, 13), 0);
     EXPECT_EQ(s.At(1, 1), 8);
     EXPECT_TRUE(s.GuardIntact());
+}
+
+TEST(RasterShapes, WildPrimitivesStayInsideTheSurface) {
+    auto pal = GoldenPalette();
+    GuardedSurface s(160, 120);
+    s.palette = pal.get();
+    auto sprite = Sprite();
+    std::mt19937 rng(4242);
+    auto coord = [&]() -> std::int32_t {
+        switch (rng() % 6) {
+            case 0:
+                return static_cast<std::int32_t>(rng());  // anywhere in the 32-bit range
+            case 1:
+                return static_cast<std::int32_t>(rng() % 20000) - 10000;
+            default:
+                return static_cast<std::int32_t>(rng() % 240) - 40;
+        }
+    };
+    for (int n = 0; n < 20000; ++n) {
+        s.flags = (rng() % 3 == 0) ? 0 : kSurfaceClipRect;
+        s.clipRect = {coord(), coord(), coord(), coord()};
+        if (rng() % 2 == 0) s.clipRect = {5, 5, 150, 110};
+        pal->translucentLevel = static_cast<std::int32_t>(rng() % 2);
+        sprite->flags = (sprite->flags & ~kBitmapModeMask) | static_cast<std::uint32_t>(rng() % 6);
+        const GFXDrawTable& t = (rng() % 2 == 0) ? theSoftwareDrawTable : theRegionDrawTable;
+        const GFXRect r{coord(), coord(), coord(), coord()};
+        const std::uint32_t c = static_cast<std::uint32_t>(rng());
+        switch (rng() % 8) {
+            case 0:
+                t.DrawSegment(&s, {r.left, r.top}, {r.right, r.bottom}, c);
+                break;
+            case 1:
+                t.DrawEllipse(&s, r, c);
+                break;
+            case 2:
+                t.FillEllipse(&s, r, c);
+                break;
+            case 3:
+                t.DrawRectangle(&s, r, c);
+                break;
+            case 4:
+                t.FillRectangle(&s, r, c);
+                break;
+            case 5:
+                t.DrawPixel(&s, {r.left, r.top}, c);
+                break;
+            case 6:
+                t.DrawBitmap(&s, sprite.get(), {r.left, r.top}, c & 3);
+                break;
+            default:
+                t.DrawBitmapScaled(&s, sprite.get(), {r.left, r.top},
+                                   {static_cast<std::int32_t>(rng() % 400) - 20,
+                                    static_cast<std::int32_t>(rng() % 400) - 20},
+                                   c & 3);
+                break;
+        }
+        if (n % 500 == 0) {
+            ASSERT_TRUE(s.GuardIntact()) << n;
+        }
+    }
+    EXPECT_TRUE(s.GuardIntact());
+    // An ellipse taller than the span pool is refused whole.
+    s.ClearInside(0);
+    s.flags = kSurfaceClipRect;
+    s.clipRect = {0, 0, 159, 119};
+    theSoftwareDrawTable.FillEllipse(&s, {0, -5000, 159, 5000}, 3);
+    for (std::uint8_t b : s.Picture())
+        ASSERT_EQ(b, 0);
 }
 
 TEST(RasterCursor, DrawnAndRemovedLeavesTheFrameAsItWas) {
