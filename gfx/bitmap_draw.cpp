@@ -64,8 +64,11 @@ void SoftDrawBitmap(GFXSurface* s, const GFXBitmap* b, GFXPoint at, std::uint32_
 void SoftDrawBitmapPart(GFXSurface* s, const GFXBitmap* b, const GFXRect& source, GFXPoint at,
                         std::uint32_t mirror) {
     if (s == nullptr || b == nullptr || b->pixels == nullptr || b->bitsPerPixel != 8) return;
-    GFXRect dst{at.x, at.y, at.x + (source.right - source.left),
-                at.y + (source.bottom - source.top)};
+    // The rectangle is computed wide so that wild arguments are refused, not wrapped.
+    const std::int64_t right = static_cast<std::int64_t>(at.x) + source.right - source.left;
+    const std::int64_t bottom = static_cast<std::int64_t>(at.y) + source.bottom - source.top;
+    if (right > INT32_MAX || bottom > INT32_MAX || right < INT32_MIN || bottom < INT32_MIN) return;
+    GFXRect dst{at.x, at.y, static_cast<std::int32_t>(right), static_cast<std::int32_t>(bottom)};
     s->drawnRect = dst;
     GFXSurfaceLock lock(*s);
     if (!lock.Ok() || s->pixels == nullptr) return;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "gfx/bitmap_draw.h"
+#include "gfx/draw_table.h"
 #include "gfx/palette.h"
 
 namespace gfx {
@@ -112,7 +113,12 @@ void GFXMemSurface::Blit(GFXSurface* source, const GFXRect& sourceRect, GFXPoint
     view.detail[0] = source->pixels;
     const std::uint32_t saved = flags;
     flags &= ~kSurfaceClipRegion;
-    SoftDrawBitmapPart(this, &view, sourceRect, dest, 0);
+    const GFXDrawTable* table = GetDrawTable();
+    if (table != nullptr && table->DrawBitmapPart != nullptr) {
+        table->DrawBitmapPart(this, &view, sourceRect, dest, 0);
+    } else {
+        SoftDrawBitmapPart(this, &view, sourceRect, dest, 0);  // before any table is installed
+    }
     flags = saved;
     view.pixels = nullptr;
 }

@@ -167,16 +167,16 @@ void SpanStretchLoop(const GFXSpanShape& shape, std::uint8_t* dst, std::int32_t 
             rowFrac = next;
         }
         if (r->flags & kSpanHidden) continue;
-        // 32.32 source column: whole part from the record's 16.16 position, fraction in the top
-        // half of the accumulator.
-        std::int64_t pos = static_cast<std::int64_t>(r->source >> 16) * (std::int64_t{1} << 32) +
-                           (static_cast<std::int64_t>(r->source & 0xFFFF) << 16);
-        const std::int64_t signedStep =
-            a.dir < 0 ? -static_cast<std::int64_t>(step) : static_cast<std::int64_t>(step);
+        // The record's 16.16 column: the whole part is the first column, the fraction starts the
+        // accumulator's top half. Leftwards the same offsets are taken from the first column
+        // down, so a mirrored span is the exact mirror of the rightward one.
+        const std::int64_t base = r->source >> 16;
+        std::uint64_t acc = static_cast<std::uint64_t>(r->source & 0xFFFF) << 16;
+        const std::int64_t dir = a.dir < 0 ? -1 : 1;
         std::uint8_t* d = dst + r->x;
         for (std::int32_t n = r->lastOffset; n >= 0; --n) {
-            t.Put(d++, srcRow[pos >> 32]);
-            pos += signedStep;
+            t.Put(d++, srcRow[base + dir * static_cast<std::int64_t>(acc >> 32)]);
+            acc += step;
         }
     }
 }

@@ -8,6 +8,7 @@
 
 #include "core/numeric.h"
 #include "gfx/bitmap_draw.h"
+#include "gfx/draw_table.h"
 #include "gfx/mem_surface.h"
 #include "gfxbase_support.h"
 
@@ -122,6 +123,68 @@ TEST(BlitLoops, SpanCopiesSkipHiddenRecordsButKeepTheirRows) {
     const std::uint8_t want[24] = {0, 2, 3, 4, 0,  0,  0, 0, 0, 0, 0, 0,
                                    0, 0, 0, 0, 11, 12, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(std::memcmp(dst, want, sizeof want), 0);
+}
+
+TEST(BlitLoops, ScaledSpanCopiesStepTheSourceInBothDirections) {
+    // A 4 x 2 source drawn twice as wide and twice as tall through a four-row span list.
+    const std::uint8_t src[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    gfx::GFXSpanRecord r[4];
+    for (int i = 0; i < 4; ++i) {
+        r[i] = {i ? gfx::kSpanNewRow : 0u, 0, 7, i < 3 ? &r[i + 1] : nullptr, 0, 0, 0, {}};
+    }
+    gfx::GFXSpanShape shape;
+    shape.first = &r[0];
+    gfx::GFXSpanStretchArgs a;
+    a.src = src;
+    a.srcStride = 4;
+    a.srcWidth = 4;
+    a.fullWidth = 8;
+    a.srcHeight = 2;
+    a.fullHeight = 4;
+    std::uint8_t dst[4 * 8] = {};
+    gfx::SpanStretchCopy(shape, dst, 8, a);
+    const std::uint8_t row0[8] = {1, 1, 2, 2, 3, 3, 4, 4};
+    EXPECT_EQ(std::memcmp(dst, row0, 8), 0);
+    EXPECT_EQ(std::memcmp(dst + 8, row0, 8), 0);  // the second row repeats the first
+    EXPECT_EQ(dst[24], 5);                        // the fourth row reads source row 1
+    // Leftwards: the second source row read from column 3 down to 0.
+    shape.first = &r[2];
+    r[2].flags = 0;
+    r[2].source = 3 << 16;
+    a.dir = -1;
+    a.src = src + 4;
+    std::uint8_t left[8] = {};
+    r[2].next = nullptr;
+    gfx::SpanStretchCopy(shape, left, 8, a);
+    const std::uint8_t want[8] = {8, 8, 7, 7, 6, 6, 5, 5};
+    EXPECT_EQ(std::memcmp(left, want, 8), 0);
+}
+
+TEST(BitmapDraw, SixteenBitSurfacesShowTheColourWords) {
+    gfx::GFXPalette pal;
+    pal.entries[1] = {255, 0, 0, 0};
+    pal.entries[2] = {0, 0, 255, 0};
+    pal.BuildColors16(gfx::kPixelFormat565);
+    auto bmp = gfx::GFXBitmap::Create(3, 1, 8);
+    const std::uint8_t px[3] = {1, 0, 2};
+    std::memcpy(bmp->pixels, px, 3);
+    auto surf = gfx::GFXMemSurface::Create(5, 2, 16);
+    surf->SetPalette(&pal, 0, 256);
+    for (std::uint32_t mode : {0u, gfx::kBitmapTransparent}) {
+        bmp->flags = (bmp->flags & ~gfx::kBitmapModeMask) | mode;
+        std::memset(surf->GetBitmap()->pixels, 0x11, surf->GetBitmap()->size);
+        gfx::SoftDrawBitmap(surf.get(), bmp.get(), {1, 1}, gfx::kMirrorX);
+        auto at = [&](int x) {
+            std::uint16_t v;
+            std::memcpy(&v, surf->GetBitmap()->Row(1) + 2 * x, 2);
+            return v;
+        };
+        EXPECT_EQ(at(0), 0x1111);
+        EXPECT_EQ(at(1), 0x001F);  // mirrored: index 2 first
+        EXPECT_EQ(at(2), mode == 0 ? 0x0000 : 0x1111);
+        EXPECT_EQ(at(3), 0xF800);
+        EXPECT_EQ(at(4), 0x1111);
+    }
 }
 
 // Bitmap drawing onto a memory surface, against a pixel-by-pixel model, at every edge.

@@ -246,6 +246,17 @@ TEST_F(FontDraw, MetricsScalingAndFixedPitch) {
     EXPECT_EQ(f->bitmaps[1]->pixels[0], 77);
 }
 
+TEST_F(FontDraw, SixteenBitCodes) {
+    auto f = MakeFont();
+    const std::int32_t ids[3] = {'A', 0x0142, 0x2000};
+    f->SetIds(ids);
+    f->fontFlags |= gfx::kFont16BitCodes;
+    const char text[] = {'A', 0, 0x42, 0x01, 0, 0};  // 'A', U+0142, end
+    EXPECT_EQ(f->GetStringWidth(text), 7);
+    EXPECT_EQ(f->DrawString(surface.get(), {0, 0}, text), 6);
+    EXPECT_EQ(At(4, 0), 2);
+}
+
 TEST(Font, PfntRoundTripAndDamage) {
     auto f = MakeFont();
     f->palette = std::make_unique<gfx::GFXPalette>();
