@@ -48,6 +48,15 @@ EngineStopServices PlainEngineStopServices() {
 
 EngineStopServices theEngineStopServices = PlainEngineStopServices();
 
+void BuildPanelC172() {}
+void BuildPanelBonanza() {}
+void BuildPanelBaron() {}
+void BuildPanelKingAir() {}
+void BuildPanelCitationJet() {}
+void ReleasePanelArt() {}
+void SetupGaugesForAircraft() {}
+void InvalidateAllGauges() {}
+
 void ResetCockpitServices() {
     theFuelSelector = 2;
     theLeftEngineTankSelector = 1;

@@ -66,6 +66,16 @@ inline void StopRightEngine() {
     theEngineStopServices.stopRightEngine();
 }
 
+// Panel art and gauge set-up run when an aircraft is selected; the cockpit fills them in.
+void BuildPanelC172();
+void BuildPanelBonanza();
+void BuildPanelBaron();
+void BuildPanelKingAir();
+void BuildPanelCitationJet();
+void ReleasePanelArt();
+void SetupGaugesForAircraft();
+void InvalidateAllGauges();
+
 // Puts every value above back to its start value.
 void ResetCockpitServices();
 

@@ -10,10 +10,21 @@ void Nothing() {}
 int NormalSpeed() {
     return 0;
 }
+int CockpitView() {
+    return 0;
+}
+int LookForward() {
+    return 0;
+}
+void NoOrigin(float out[2]) {
+    out[0] = 0.0f;
+    out[1] = 0.0f;
+}
 }  // namespace
 
 FlightWorldServices DefaultFlightWorldServices() {
-    return FlightWorldServices{&Never, &Nothing, &Nothing, &NormalSpeed};
+    return FlightWorldServices{&Never,       &Nothing,     &Nothing,  &NormalSpeed,
+                               &CockpitView, &LookForward, &NoOrigin, &Nothing};
 }
 
 FlightWorldServices theFlightWorldServices = DefaultFlightWorldServices();

@@ -8,7 +8,9 @@
 //  - tables shaped by the model's own formulas so that the model agrees with itself: the
 //    altitude tables come from the model's atmosphere (theta = 1 - 7.03e-6 h, density ratio
 //    theta^4.14), the power words from its fuel-burn law (a power word p burns p / 10 kg per
-//    hour per piston engine and p kg per hour per turbine), and the thrust tables
+//    hour per piston engine and p kg per hour per turbine), the flap lift words (the notch-0
+//    word trims the common lift table to the type's published clean stall, the last notch's
+//    to its published full-flap stall), and the thrust tables
 //    (propeller efficiency, altitude lapse, throttle curve) were tuned with tools/fmfit until
 //    trimmed level flight meets the published cruise tables.
 #include <cmath>
@@ -60,10 +62,13 @@ void FillControlSpeed(AircraftParameters& ap) {
     }
 }
 
+}  // namespace
+
 // Altitude factor (density ratio, Q16) and the power limit of each 304 m band. Piston engines
 // lose power with density (the classic 1.132 sigma - 0.132 law); turbines are flat-rated up
 // to their rating altitude and lose power with density above it.
-void FillAltitudeBands(AircraftParameters& ap, double flatRatedMetres) {
+void RebuildAltitudeBands(AircraftParameters& ap) {
+    const double flatRatedMetres = ap.apFlatRatedMetres;
     const double full = ap.apMaxPower / 2.0 + ap.apIdlePower;
     const double flat = DensityRatioAtMetres(flatRatedMetres);
     for (int b = 0; b <= kAltitudeBands; ++b) {
@@ -77,8 +82,19 @@ void FillAltitudeBands(AircraftParameters& ap, double flatRatedMetres) {
             share = 1.132 * sigma - 0.132;
         }
         if (share < 0.0) share = 0.0;
+        if (metres > ap.apFalloffStartMetres)
+            share *= std::exp(-ap.apFalloffPerMetre * (metres - ap.apFalloffStartMetres));
         ap.apPowerLimit[b] = ToU16(full * share + 1.0);
     }
+}
+
+namespace {
+
+void FillAltitudeBands(AircraftParameters& ap, double flatRatedMetres, int type) {
+    ap.apFlatRatedMetres = flatRatedMetres;
+    ap.apFalloffStartMetres = kCeilingFalloff[type][0];
+    ap.apFalloffPerMetre = kCeilingFalloff[type][1];
+    RebuildAltitudeBands(ap);
 }
 
 void FillFlaps(AircraftParameters& ap, std::initializer_list<int> alpha,
@@ -219,9 +235,10 @@ AircraftParameters Build172() {
     ap.apMinTurbulenceHeight = 150;
     ap.apEngineModel = EngineSpeedModel::FixedPitch;
     ap.apMaxPower = 580;
+    ap.apAltitudeCompensated = 1;
     ap.apIdlePower = 75;
     ap.apThrustFactor = 590;
-    FillAltitudeBands(ap, 0.0);
+    FillAltitudeBands(ap, 0.0, 0);
     ap.apFixedReferenceSpeed = 100;
     FillEfficiency(ap, kEfficiency172);
     FillFixedPitchSpeed(ap);
@@ -257,7 +274,7 @@ AircraftParameters BuildBonanza() {
     ap.apGroundEffectGain = 3200;
     ap.apMaxFlaps = 2;
     ap.apEngineCount = 1;
-    FillFlaps(ap, {0, 384, 768}, {0, 20, 30}, {0, 14, 32});
+    FillFlaps(ap, {0, 384, 768}, {-17, 8, 30}, {0, 14, 32});
     ap.apFlapAlphaRate = 64;
     ap.apFlapLiftRate = 1;
     ap.apFlapDragRate = 4;
@@ -267,7 +284,7 @@ AircraftParameters BuildBonanza() {
     ap.apMaxPower = 998;
     ap.apIdlePower = 92;
     ap.apThrustFactor = 7130;
-    FillAltitudeBands(ap, 0.0);
+    FillAltitudeBands(ap, 0.0, 1);
     ap.apLapseOn = 1;
     for (int i = 0; i < 17; ++i)
         ap.apLapse[i] = kLapseBonanza[i];
@@ -305,7 +322,7 @@ AircraftParameters BuildBaron() {
     ap.apGroundEffectGain = 7000;
     ap.apMaxFlaps = 2;
     ap.apEngineCount = 2;
-    FillFlaps(ap, {0, 384, 768}, {0, 22, 32}, {0, 16, 34});
+    FillFlaps(ap, {0, 384, 768}, {-39, -25, -9}, {0, 16, 34});
     ap.apFlapAlphaRate = 64;
     ap.apFlapLiftRate = 1;
     ap.apFlapDragRate = 4;
@@ -315,7 +332,7 @@ AircraftParameters BuildBaron() {
     ap.apMaxPower = 1650;
     ap.apIdlePower = 138;
     ap.apThrustFactor = 3450;
-    FillAltitudeBands(ap, 0.0);
+    FillAltitudeBands(ap, 0.0, 2);
     ap.apLapseOn = 1;
     for (int i = 0; i < 17; ++i)
         ap.apLapse[i] = kLapseBaron[i];
@@ -352,7 +369,7 @@ AircraftParameters BuildKingAir() {
     ap.apGroundEffectGain = 20000;
     ap.apMaxFlaps = 2;
     ap.apEngineCount = 2;
-    FillFlaps(ap, {0, 384, 768}, {0, 40, 70}, {0, 20, 50});
+    FillFlaps(ap, {0, 384, 768}, {-49, 10, 78}, {0, 20, 50});
     ap.apFlapAlphaRate = 64;
     ap.apFlapLiftRate = 1;
     ap.apFlapDragRate = 4;
@@ -362,7 +379,7 @@ AircraftParameters BuildKingAir() {
     ap.apMaxPower = 390;
     ap.apIdlePower = 46;
     ap.apThrustFactor = 64170;
-    FillAltitudeBands(ap, 4572.0);  // flat-rated to 15,000 ft
+    FillAltitudeBands(ap, 4572.0, 3);  // flat-rated to 15,000 ft
     ap.apThrottleCurveOn = 1;
     for (int i = 0; i < 17; ++i)
         ap.apThrottleCurve[i] = kThrottleCurveKingAir[i];
@@ -400,7 +417,7 @@ AircraftParameters BuildCitationJet() {
     ap.apGroundEffectGain = 6553;
     ap.apMaxFlaps = 3;
     ap.apEngineCount = 2;
-    FillFlaps(ap, {0, 256, 512, 768}, {0, 25, 40, 55}, {0, 12, 28, 50});
+    FillFlaps(ap, {0, 256, 512, 768}, {0, 5, 10, 15}, {0, 12, 28, 50});
     ap.apFlapAlphaRate = 64;
     ap.apFlapLiftRate = 1;
     ap.apFlapDragRate = 4;
@@ -410,7 +427,7 @@ AircraftParameters BuildCitationJet() {
     ap.apMaxPower = 676;
     ap.apIdlePower = 46;
     ap.apThrustFactor = 64170;
-    FillAltitudeBands(ap, 3658.0);  // flat-rated to 12,000 ft
+    FillAltitudeBands(ap, 4572.0, 4);  // flat-rated to 15,000 ft
     ap.apThrottleCurveOn = 1;
     for (int i = 0; i < 17; ++i)
         ap.apThrottleCurve[i] = kThrottleCurveCitationJet[i];

@@ -67,7 +67,13 @@ struct AircraftParameters {
     std::int16_t apBoostThreshold;
     std::uint16_t apAltitudeFactor[kAltitudeBands + 1];  // Q16
     std::uint16_t apPowerLimit[kAltitudeBands + 1];      // power words
-    std::uint16_t apThrustFactor;                        // k, Q16
+    // How the power limit is built: flat-rated turbines keep full power up to a rating
+    // altitude (0 for the pistons' density law); above the top of the cruise tables the limit
+    // falls off exponentially, which sets the service ceiling.
+    double apFlatRatedMetres;
+    double apFalloffStartMetres;
+    double apFalloffPerMetre;
+    std::uint16_t apThrustFactor;  // k, Q16
     std::uint8_t apDoubleThrust;
     std::uint8_t apThrottleCurveOn;
     std::int16_t apThrottleCurve[17];  // Q15 by throttle x 2
@@ -113,6 +119,9 @@ AircraftParameters& MutableAircraftParametersForType(int type);
 // The live block and the type it was loaded for (5 stays 5; the record is type 0's).
 extern AircraftParameters theAircraftParameters;
 extern int theFlightModelType;
+
+// Rebuilds the altitude factor and power limit bands from the three values above.
+void RebuildAltitudeBands(AircraftParameters& ap);
 
 // Copies the type's record into the live block.
 void LoadAircraftParameters(int type);

@@ -133,6 +133,8 @@ extern std::uint32_t theCrashed;
 // Shows the crash report text; the dialog framework installs the program's message box.
 extern void (*theShowCrashReport)(const char* text, const char* title);
 
+// Reads the six "Feq" keys of the settings file; returns "showWhyCrash".
+int ReadCrashLimits();
 void CheckCrash();
 void SetCrashMotion();
 

@@ -220,7 +220,9 @@ LevelFlightResult ProbeLevelFlight(int type, double altitudeFeet, double fuelFlo
     FlightModelState& s = theFlightModelState;
     s.fmThrot = ProbeThrottleForFuelFlow(fuelFlowKgPerHourPerEngine);
     s.fmThrotRight = s.fmThrot;
-    cockpit::theLeftMixtureLever = 31;
+    // Full rich; the King Air cruises with its condition levers at low idle.
+    cockpit::theLeftMixtureLever = theAircraftParameters.apModelCode == 4 ? 15 : 31;
+    cockpit::theRightConditionLever = cockpit::theLeftMixtureLever;
     SettleEngines();
     ProbeEngageAltitudeHold();
     ProbeRunSeconds(240.0);
@@ -272,6 +274,8 @@ double ProbeBestClimb(int type, double altitudeFeet, double weightKg, double* be
     FlightModelState& s = theFlightModelState;
     s.fmOTG = 0;
     s.fmEngines = theAircraftParameters.apEngineCount == 2 ? 3 : 1;
+    cockpit::theLeftMixtureLever = theAircraftParameters.apModelCode == 4 ? 15 : 31;
+    cockpit::theRightConditionLever = cockpit::theLeftMixtureLever;
     double best = -1e9;
     double bestSpeed = 0.0;
     for (double knots = 40.0; knots <= 400.0; knots += 1.0) {

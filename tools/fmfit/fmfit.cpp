@@ -3,6 +3,7 @@
 //
 //   fmfit [--type N] [--check]        report the model against the published figures
 //   fmfit --fit [--write FILE]        tune, report, and write the tuned tables to FILE
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -24,6 +25,8 @@ struct PointResult {
     sim::CruisePoint point;
     double tas;
     double fuel;  // in the table's units
+    double altitudeError;
+    bool crashed;
 };
 
 std::vector<PointResult> FlyCruiseTable(int type) {
@@ -36,7 +39,7 @@ std::vector<PointResult> FlyCruiseTable(int type) {
         double fuel = r.fuelFlowKgPerHour * 2.2;
         if (pub.fuelInGallons) fuel /= 6.0;
         if (pub.fuelPerEngine) fuel /= 2.0;
-        out.push_back(PointResult{p, r.trueAirspeedKnots, fuel});
+        out.push_back(PointResult{p, r.trueAirspeedKnots, fuel, r.altitudeErrorFeet, r.crashed});
     }
     return out;
 }
@@ -56,9 +59,9 @@ Summary Report(int type, const std::vector<PointResult>& results, bool verbose) 
         if (verbose) {
             std::printf(
                 "type %d %5d ft %3d%%  TAS %6.1f (table %5.0f, %+5.1f%%)  fuel %7.2f (table %7.2f, "
-                "%+5.1f%%)\n",
+                "%+5.1f%%)  alt %+.0f ft%s\n",
                 type, r.point.altitudeFeet, r.point.powerPercent, r.tas, r.point.trueAirspeedKnots,
-                et, r.fuel, r.point.fuelFlow, ef);
+                et, r.fuel, r.point.fuelFlow, ef, r.altitudeError, r.crashed ? " CRASHED" : "");
         }
     }
     std::printf(
@@ -82,6 +85,14 @@ void CheckHandbook(int type) {
         type, climb, bestKnots, pub.climbFeetPerMinute, ceiling, pub.ceilingFeet);
 }
 
+// Thrust correction a point asks for: drag grows about as the square of the speed, so the
+// thrust needed scales as the square of the speed ratio; one round moves at most 15 %.
+double Correction(const PointResult& r, double gain) {
+    if (r.tas <= 1.0) return 1.15;
+    const double c = std::pow(r.point.trueAirspeedKnots / r.tas, 2.0 * gain);
+    return std::clamp(c, 0.87, 1.15);
+}
+
 // The table that carries the speed dependence: efficiency by TAS / reference speed.
 // Each cruise point asks its two neighbouring nodes for a correction in proportion to the
 // thrust it needs (drag grows about as the square of the speed, so the needed thrust scales as
@@ -92,8 +103,8 @@ void TuneEfficiency(int type, const std::vector<PointResult>& results, double ga
     double den[17] = {};
     for (const PointResult& r : results) {
         if (r.tas <= 0.0) continue;
-        const double ratio = r.point.trueAirspeedKnots / r.tas;
-        const double correction = std::pow(ratio, 2.0 * gain);
+        if (r.crashed) continue;
+        const double correction = Correction(r, gain);
         const double x =
             r.point.trueAirspeedKnots * kMetresPerSecondPerKnot / ap.apFixedReferenceSpeed * 16.0;
         const int i = static_cast<int>(x);
@@ -119,7 +130,8 @@ void TuneLapse(int type, const std::vector<PointResult>& results, double gain) {
     double num[17] = {};
     double den[17] = {};
     for (const PointResult& r : results) {
-        const double correction = std::pow(r.point.trueAirspeedKnots / r.tas, 2.0 * gain);
+        if (r.crashed) continue;
+        const double correction = Correction(r, gain);
         const double x = r.point.altitudeFeet * 0.3048 / 1024.0;
         const int i = static_cast<int>(x);
         if (i < 0 || i >= 16) continue;
@@ -144,7 +156,8 @@ void TuneThrottleCurve(int type, const std::vector<PointResult>& results, double
     double num[17] = {};
     double den[17] = {};
     for (const PointResult& r : results) {
-        const double correction = std::pow(r.point.trueAirspeedKnots / r.tas, 2.0 * gain);
+        if (r.crashed) continue;
+        const double correction = Correction(r, gain);
         sim::ProbeSelectAircraft(type);
         sim::ProbePlaceInFlight(r.point.altitudeFeet, r.point.trueAirspeedKnots);
         const double throttle = sim::ProbeThrottleForFuelFlow(
@@ -164,6 +177,72 @@ void TuneThrottleCurve(int type, const std::vector<PointResult>& results, double
             ap.apThrottleCurve[i] = static_cast<std::int16_t>(v > 32767.0 ? 32767.0 : v);
         }
     }
+}
+
+// Best climb at sea level: the thrust at full throttle near the best-climb speed follows the
+// published rate. Pistons without a lapse table take it in the efficiency nodes below the
+// cruise speeds, the others at sea level in the lapse, the turbines at full throttle.
+void TuneClimb(int type, double gain) {
+    const PublishedPerformance& pub = sim::PublishedPerformanceForType(type);
+    AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
+    double knots = 0.0;
+    const double climb = sim::ProbeBestClimb(type, 0.0, pub.testWeightKg, &knots);
+    if (knots <= 0.0) return;
+    // Excess thrust needed, relative to the weight; thrust near the climb speed is about a
+    // third of the weight for these aircraft.
+    const double deltaRate = (pub.climbFeetPerMinute - climb) * 0.3048 / 60.0;
+    const double deltaThrustShare = deltaRate / (knots * kMetresPerSecondPerKnot);
+    const double factor = std::exp(gain * deltaThrustShare / 0.3);
+    if (ap.apThrottleCurveOn) {
+        for (int i = 15; i <= 16; ++i) {
+            const double v = ap.apThrottleCurve[i] * factor;
+            ap.apThrottleCurve[i] = static_cast<std::int16_t>(v > 32767.0 ? 32767.0 : v);
+        }
+    } else {
+        double lowest = 1e9;
+        for (const sim::CruisePoint& p : pub.cruise)
+            lowest = std::min(lowest, p.trueAirspeedKnots);
+        const int firstCruiseNode =
+            static_cast<int>(lowest * kMetresPerSecondPerKnot / ap.apFixedReferenceSpeed * 16.0);
+        for (int i = 0; i < firstCruiseNode; ++i)
+            ap.apEfficiency[i] = static_cast<std::int32_t>(ap.apEfficiency[i] * factor);
+    }
+}
+
+// Service ceiling: the power limit falls off above the cruise tables at the rate that puts the
+// ceiling at 98 % of the published one.
+void TuneCeiling(int type) {
+    const PublishedPerformance& pub = sim::PublishedPerformanceForType(type);
+    AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
+    // Aim just under the published ceiling, but leave the top of the cruise table its power.
+    double top = 0.0;
+    for (const sim::CruisePoint& p : pub.cruise)
+        top = std::max<double>(top, p.altitudeFeet);
+    const double target =
+        std::min(std::max(pub.ceilingFeet * 0.98, top + 1500.0), pub.ceilingFeet * 1.08);
+    double lo = 0.0;
+    double hi = 0.01;
+    // Some ceilings are not the power limit's to set (the King Air's condition levers hold a
+    // floor of power at any altitude): then the limit is left alone.
+    ap.apFalloffPerMetre = hi;
+    sim::RebuildAltitudeBands(ap);
+    if (sim::ProbeServiceCeiling(type, pub.testWeightKg) > target) {
+        ap.apFalloffPerMetre = 0.0;
+        sim::RebuildAltitudeBands(ap);
+        return;
+    }
+    for (int i = 0; i < 24; ++i) {
+        const double mid = 0.5 * (lo + hi);
+        ap.apFalloffPerMetre = mid;
+        sim::RebuildAltitudeBands(ap);
+        if (sim::ProbeServiceCeiling(type, pub.testWeightKg) > target) {
+            lo = mid;
+        } else {
+            hi = mid;
+        }
+    }
+    ap.apFalloffPerMetre = hi;
+    sim::RebuildAltitudeBands(ap);
 }
 
 template <typename T>
@@ -199,6 +278,17 @@ bool WriteTables(const char* path) {
                 sim::AircraftParametersForType(3).apThrottleCurve);
     text += Row("std::int16_t", "kThrottleCurveCitationJet",
                 sim::AircraftParametersForType(4).apThrottleCurve);
+    text +=
+        "\n// Power-limit fall-off above the cruise tables {start in metres, rate per metre}; it "
+        "sets the\n"
+        "// service ceiling.\ninline constexpr double kCeilingFalloff[5][2] = {";
+    for (int t = 0; t < 5; ++t) {
+        char buf[96];
+        const AircraftParameters& ap = sim::AircraftParametersForType(t);
+        std::snprintf(buf, sizeof buf, "{%.0f, %.9g}%s", ap.apFalloffStartMetres,
+                      ap.apFalloffPerMetre, t < 4 ? ", " : "};\n");
+        text += buf;
+    }
     text += "\n}  // namespace sim\n";
     std::FILE* f = std::fopen(path, "wb");
     if (!f) return false;
@@ -246,6 +336,8 @@ int main(int argc, char** argv) {
                 TuneThrottleCurve(type, results, 0.5);
                 results = FlyCruiseTable(type);
                 TuneEfficiency(type, results, 0.8);
+                TuneClimb(type, 0.7);
+                if (round >= rounds / 2) TuneCeiling(type);
             }
         }
         Report(type, FlyCruiseTable(type), verbose);
