@@ -25,6 +25,8 @@ bool theDirty = true;
 std::uint64_t theLastSignature = 0;
 bool theLastIndexed = false;
 std::uint32_t theLastPaletteSerial = 0;
+std::string theVideoTitle;
+bool theVideoFullScreen = false;
 
 bool Windowed() {
     return S().screenWidth > kW || S().screenHeight > kH;
@@ -212,6 +214,17 @@ POINT OutputOrigin() {
     return POINT{c.left, c.top};
 }
 
+POINT OutputToScreen(int x, int y) {
+    const POINT origin = OutputOrigin();
+    POINT p{x + origin.x, y + origin.y};
+    // On a larger screen the band lies over the picture's top rows: points there are the band's.
+    if (Windowed()) {
+        const int band = detail::MenuBandHeight(GetDisplayWindow());
+        if (y >= 0 && y < band) p.y -= band;
+    }
+    return p;
+}
+
 void RequestPresent() {
     theDirty = true;
 }
@@ -244,7 +257,30 @@ ComposedFrame ComposeFrame() {
 bool PresentNow() {
     namespace pf = platform;
     pf::Video& video = pf::CurrentBackend().GetVideo();
-    if (!video.IsOpen()) return false;
+    const WindowData* display = Find(GetDisplayWindow());
+    if (!video.IsOpen()) {
+        // The machine's window opens when the program first shows its main window.
+        if (display == nullptr || !(display->style & WS_VISIBLE)) return false;
+        pf::VideoOptions options;
+        options.title = display->text;
+        options.fullScreen = (display->style & WS_MAXIMIZE) != 0;
+        if (!video.Open(options)) return false;
+        theVideoTitle = display->text;
+        theVideoFullScreen = options.fullScreen;
+        theDirty = true;
+    }
+    if (display != nullptr) {
+        // A maximised main window is the program's full screen; its title is the window's.
+        const bool full = (display->style & WS_MAXIMIZE) != 0;
+        if (full != theVideoFullScreen) {
+            theVideoFullScreen = full;
+            video.SetFullScreen(full);
+        }
+        if (display->text != theVideoTitle) {
+            theVideoTitle = display->text;
+            video.SetTitle(theVideoTitle);
+        }
+    }
     const std::uint64_t sig = Signature();
     const WindowData* indexed = IndexedOnly();
     if (!theDirty && sig == theLastSignature) {

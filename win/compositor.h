@@ -50,5 +50,7 @@ ComposedFrame ComposeFrame();
 bool WriteScreenshotBmp(const std::string& path);
 // Top-left of the 640×480 output in screen coordinates (mouse input is mapped through it).
 POINT OutputOrigin();
+// A point of the output (logical 640×480) in screen coordinates.
+POINT OutputToScreen(int x, int y);
 
 }  // namespace win

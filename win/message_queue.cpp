@@ -41,8 +41,7 @@ LParam PointParam(POINT p) {
 
 void HandleMouse(const platform::Event& e) {
     State& st = S();
-    POINT origin = OutputOrigin();
-    POINT sp{e.x + origin.x, e.y + origin.y};
+    POINT sp = OutputToScreen(e.x, e.y);
     st.cursorPos = sp;
     std::uint32_t message = WM_MOUSEMOVE;
     const bool down = e.kind == platform::EventKind::MouseDown;

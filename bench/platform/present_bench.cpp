@@ -1,0 +1,118 @@
+// Presenting one 640×480 8-bit frame (lookup-table conversion and upload), on the headless
+// machine and through SDL's software renderer, against a memcpy of the same bytes; and turns of
+// an empty message loop.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/backend.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/palette_lut.h"
+#include "win/window.h"
+
+namespace {
+
+using namespace platform;
+
+constexpr std::size_t kPixels = static_cast<std::size_t>(kFrameWidth) * kFrameHeight;
+
+std::vector<std::uint8_t> TestFrame() {
+    std::vector<std::uint8_t> f(kPixels);
+    for (std::size_t i = 0; i < kPixels; ++i)
+        f[i] = static_cast<std::uint8_t>(i * 7 + i / 640);
+    return f;
+}
+
+Palette TestPalette() {
+    Palette p{};
+    for (int i = 0; i < 256; ++i)
+        p[i] = static_cast<std::uint32_t>(i * 0x010203);
+    return p;
+}
+
+void BM_MemcpyFrame8(benchmark::State& state) {
+    std::vector<std::uint8_t> src = TestFrame(), dst(kPixels);
+    for (auto _ : state) {
+        std::memcpy(dst.data(), src.data(), kPixels);
+        benchmark::DoNotOptimize(dst.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kPixels));
+}
+BENCHMARK(BM_MemcpyFrame8);
+
+void BM_ConvertFrame8To32(benchmark::State& state) {
+    std::vector<std::uint8_t> src = TestFrame();
+    std::vector<std::uint32_t> dst(kPixels);
+    PaletteLut lut;
+    lut.Update(TestPalette());
+    for (auto _ : state) {
+        ConvertIndexed(src.data(), kFrameWidth, lut.Table(), dst.data(), kFrameWidth, kFrameWidth,
+                       kFrameHeight);
+        benchmark::DoNotOptimize(dst.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kPixels));
+}
+BENCHMARK(BM_ConvertFrame8To32);
+
+void BM_HeadlessPresent8(benchmark::State& state) {
+    HeadlessVideo video;
+    video.Open(VideoOptions{});
+    std::vector<std::uint8_t> frame = TestFrame();
+    Palette p = TestPalette();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(video.Present8(frame.data(), kFrameWidth, p));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kPixels));
+}
+BENCHMARK(BM_HeadlessPresent8);
+
+void BM_SdlSoftwarePresent8(benchmark::State& state) {
+    // SDL's software renderer; without a display, its offscreen driver.
+    setenv("SDL_RENDER_DRIVER", "software", 1);
+    if (std::getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    std::unique_ptr<Backend> sdl = CreateSdlBackend();
+    if (!sdl || !sdl->GetVideo().Open(VideoOptions{})) {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        sdl = CreateSdlBackend();
+        if (!sdl || !sdl->GetVideo().Open(VideoOptions{})) {
+            state.SkipWithError("SDL video could not start");
+            return;
+        }
+    }
+    std::vector<std::uint8_t> frame = TestFrame();
+    Palette p = TestPalette();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(sdl->GetVideo().Present8(frame.data(), kFrameWidth, p));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kPixels));
+    sdl->GetVideo().Close();
+}
+BENCHMARK(BM_SdlSoftwarePresent8)->Unit(benchmark::kMicrosecond);
+
+win::LResult IdleProc(win::HWND h, std::uint32_t m, win::WParam w, win::LParam l) {
+    return win::DefWindowProc(h, m, w, l);
+}
+
+void BM_EmptyMessageLoopTurn(benchmark::State& state) {
+    HeadlessBackend machine;
+    SetCurrentBackend(&machine);
+    win::WNDCLASS wc;
+    wc.className = "BenchWindow";
+    wc.wndProc = IdleProc;
+    win::RegisterClass(wc);
+    win::HWND w = win::CreateWindowEx(0, "BenchWindow", "", 0, 0, 0, 640, 480, {}, {}, {}, 0);
+    win::SetTimer(w, 1, 250, nullptr);
+    win::MSG m;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(win::PeekMessage(&m, {}, 0, 0, win::PM_REMOVE));
+    win::DestroyWindow(w);
+    win::UnregisterClass("BenchWindow", {});
+    SetCurrentBackend(nullptr);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_EmptyMessageLoopTurn);
+
+}  // namespace

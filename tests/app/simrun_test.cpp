@@ -1,0 +1,103 @@
+// The headless runner plays a script against the demo program deterministically, answers its
+// dialogs, writes screenshots, and stops with a clear message on a bad script or a dialog it
+// was not told how to answer.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+};
+
+class SimrunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        exe = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
+        if (!fs::exists(exe)) GTEST_SKIP() << "simrun not built";
+        char tmpl[] = "/tmp/zephlon-simrun-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+    }
+    void TearDown() override {
+        if (!dir.empty()) fs::remove_all(dir);
+    }
+
+    Outcome Play(const std::string& script) {
+        const std::string path = dir + "/script.txt";
+        std::ofstream(path) << script;
+        Outcome r;
+        const std::string cmd = exe + " --dir " + dir + " " + path + " 2>&1";
+        FILE* p = popen(cmd.c_str(), "r");
+        if (p == nullptr) return r;
+        char buf[512];
+        while (std::fgets(buf, sizeof buf, p) != nullptr)
+            r.out += buf;
+        const int st = pclose(p);
+        r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+        return r;
+    }
+
+    std::string exe;
+    std::string dir;
+};
+
+TEST_F(SimrunTest, PlaysTheDemoDeterministically) {
+    const std::string script = std::string("frame-interval 20\n") +
+                               "wait 300\n"
+                               "key Ctrl+O press\n"
+                               "answer \"flight plan\" No\n"
+                               "key Numpad8 press\n"
+                               "mouse 100 200 left-click\n"
+                               "menu 999\n"
+                               "answer Not OK\n"
+                               "wait 100\n"
+                               "screenshot " +
+                               dir +
+                               "/shot.bmp\n"
+                               "quit\n";
+    Outcome first = Play(script);
+    ASSERT_EQ(first.status, 0) << first.out;
+    for (const char* line :
+         {"] command 159 (1)\n", "] dialog GENERIC \"Zephlon\": Open a flight plan? | Yes | No\n",
+          "] answered No\n", "] message box result: 7\n", "] key down 104 repeat 1 scan 72\n",
+          "] left down 100 200\n", "] command 999 (0)\n", "] message box result: 1\n", "] close\n",
+          "exit=0\n"})
+        EXPECT_NE(first.out.find(line), std::string::npos) << line << "\n" << first.out;
+    EXPECT_NE(first.out.find("simulated_ms=400 ticks=0 frames="), std::string::npos) << first.out;
+    // The screenshot of an 8-bit picture is an 8-bit BMP of 640×480.
+    EXPECT_EQ(fs::file_size(dir + "/shot.bmp"), 54u + 1024u + 640u * 480u);
+    Outcome second = Play(script);
+    EXPECT_EQ(second.out, first.out);
+}
+
+TEST_F(SimrunTest, BadScriptsAndUnansweredDialogsStopTheRun) {
+    struct Case {
+        const char* script;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"wait 10\nfly away\n", "line 2: unknown command 'fly'"},
+        {"key Hyper+Q press\n", "unknown key 'Hyper+Q'"},
+        {"mouse 10 x move\n", "expected X Y"},
+        {"wait\n", "expected milliseconds"},
+        {"menu 999\nwait 100\n", "unanswered dialog \"Zephlon\": Not yet implemented!"},
+        {"answer Open Maybe\nkey Ctrl+O press\n", "has no button 'Maybe'"},
+    };
+    for (const Case& c : cases) {
+        Outcome r = Play(c.script);
+        EXPECT_NE(r.status, 0) << c.script;
+        EXPECT_NE(r.out.find(c.message), std::string::npos) << c.script << "\n" << r.out;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+// The deterministic machine: its clock moves only when told, its audio keeps what it is fed,
+// and the colour lookup table is rebuilt only when the colours change.
+#include <gtest/gtest.h>
+
+#include "platform/headless/headless_backend.h"
+#include "platform/palette_lut.h"
+
+namespace {
+
+using namespace platform;
+
+TEST(HeadlessClock, MovesOnlyWhenToldAndWrapsLikeTheSystemTimer) {
+    HeadlessClock clock;
+    EXPECT_EQ(clock.Milliseconds(), 0u);
+    EXPECT_EQ(clock.Milliseconds(), 0u);
+    clock.Advance(1500);
+    clock.Sleep(500);  // the program's Sleep is virtual time too
+    EXPECT_EQ(clock.Milliseconds(), 2000u);
+    EXPECT_EQ(clock.Counter(), 2000000u);
+    EXPECT_EQ(clock.CounterFrequency(), 1000000u);
+    clock.SetMilliseconds(0xFFFFFFFFull - 5);
+    const std::uint32_t before = clock.Milliseconds();
+    clock.Advance(10);
+    EXPECT_EQ(clock.Milliseconds(), 4u);
+    EXPECT_EQ(clock.Milliseconds() - before, 10u);  // differences survive the wrap
+}
+
+TEST(HeadlessAudio, KeepsEverySampleItIsFed) {
+    HeadlessAudio audio;
+    const std::int16_t a[] = {1, -2, 3, -4};
+    EXPECT_FALSE(audio.Feed(a, 4));  // not open
+    EXPECT_FALSE(audio.Open(AudioFormat{22050, 3}));
+    ASSERT_TRUE(audio.Open(AudioFormat{11025, 1}));
+    EXPECT_TRUE(audio.Feed(a, 4));
+    EXPECT_TRUE(audio.Feed(a + 2, 2));
+    const std::vector<std::int16_t> expected = {1, -2, 3, -4, 3, -4};
+    EXPECT_EQ(audio.Captured(), expected);
+    EXPECT_EQ(audio.QueuedSamples(), 6u);
+    EXPECT_EQ(audio.Format().rate, 11025);
+}
+
+TEST(PaletteLut, RebuildsOnlyWhenTheColoursChange) {
+    PaletteLut lut;
+    Palette p{};
+    for (int i = 0; i < 256; ++i)
+        p[i] = static_cast<std::uint32_t>(i * 0x010101);
+    EXPECT_TRUE(lut.Update(p));
+    EXPECT_FALSE(lut.Update(p));
+    EXPECT_EQ(lut.Rebuilds(), 1u);
+    EXPECT_EQ(lut.Table()[7], 0xFF070707u);
+    p[7] = 0x123456;
+    EXPECT_TRUE(lut.Update(p));
+    EXPECT_EQ(lut.Table()[7], 0xFF123456u);
+
+    const std::uint8_t src[2][3] = {{0, 7, 255}, {1, 2, 3}};
+    std::uint32_t dst[2][4] = {};
+    ConvertIndexed(&src[0][0], 3, lut.Table(), &dst[0][0], 4, 3, 2);
+    EXPECT_EQ(dst[0][1], 0xFF123456u);
+    EXPECT_EQ(dst[0][2], 0xFFFFFFFFu);
+    EXPECT_EQ(dst[1][2], 0xFF030303u);
+    EXPECT_EQ(dst[0][3], 0u);  // past the row's width: untouched
+}
+
+TEST(HeadlessVideo, PaletteChangeRecoloursTheLastFrame) {
+    HeadlessVideo video;
+    ASSERT_TRUE(video.Open(VideoOptions{}));
+    std::vector<std::uint8_t> frame(kFrameWidth * kFrameHeight);
+    for (int y = 0; y < kFrameHeight; ++y)
+        for (int x = 0; x < kFrameWidth; ++x)
+            frame[y * kFrameWidth + x] = static_cast<std::uint8_t>(x / 3);
+    Palette grey{};
+    for (int i = 0; i < 256; ++i)
+        grey[i] = static_cast<std::uint32_t>(i * 0x010101);
+    ASSERT_TRUE(video.Present8(frame.data(), kFrameWidth, grey));
+    EXPECT_TRUE(video.LastWasIndexed());
+    EXPECT_EQ(video.LastPixels()[300] & 0xFFFFFF, 0x646464u);  // index 100
+    Palette red = grey;
+    red[100] = 0xFF0000;
+    ASSERT_TRUE(video.SetPalette(red));
+    EXPECT_EQ(video.Frames(), 1u);  // no new frame
+    EXPECT_EQ(video.LastPixels()[300] & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(video.LutRebuilds(), 2u);
+    EXPECT_FALSE(video.Present8(frame.data(), 100, grey));  // pitch shorter than a row
+}
+
+TEST(HeadlessEvents, DeliverInOrderAndLetTheDriverRunWhenDry) {
+    HeadlessBackend machine;
+    Event e;
+    e.kind = EventKind::KeyDown;
+    e.scancode = Scancode::A;
+    machine.Input().Inject(e);
+    e.scancode = Scancode::B;
+    machine.Input().Inject(e);
+    Event out;
+    ASSERT_TRUE(machine.Input().Poll(&out));
+    EXPECT_EQ(out.scancode, Scancode::A);
+    ASSERT_TRUE(machine.Input().Poll(&out));
+    EXPECT_EQ(out.scancode, Scancode::B);
+    EXPECT_FALSE(machine.Input().Poll(&out));
+    // Without a driver a wait lets its time pass; with one the driver decides.
+    EXPECT_FALSE(machine.Input().Wait(&out, 40));
+    EXPECT_EQ(machine.Time().Milliseconds(), 40u);
+    int steps = 0;
+    machine.Input().SetQueueEmptyHandler([&] {
+        ++steps;
+        machine.Time().Advance(16);
+        return steps < 2;
+    });
+    EXPECT_TRUE(machine.Input().MayDeliverLater());
+    EXPECT_FALSE(machine.Input().Wait(&out, kWaitForever));
+    EXPECT_FALSE(machine.Input().Wait(&out, kWaitForever));
+    EXPECT_FALSE(machine.Input().MayDeliverLater());
+    EXPECT_EQ(machine.Time().Milliseconds(), 72u);
+}
+
+}  // namespace

@@ -1,0 +1,139 @@
+// What reaches the screen: the 8-bit picture alone goes out as indices (a palette change alone
+// recolours it), anything laid over it makes a 32-bit frame, and screenshots follow suit.
+#include <cstdio>
+#include <fstream>
+
+#include "win/compositor.h"
+#include "win/window_surface.h"
+#include "win_test_support.h"
+
+namespace {
+
+using namespace win;
+using wintest::HeadlessTest;
+
+class CompositorTest : public HeadlessTest {
+protected:
+    void SetUp() override {
+        HeadlessTest::SetUp();
+        machine.Screen().Open(platform::VideoOptions{});
+        RECT r{0, 0, 640, 480};
+        AdjustWindowRect(&r, 0x000B0000, false);
+        main = CreateWindowEx(0, "TestWindow", "Main", 0x000B0000 | WS_VISIBLE, r.left, r.top,
+                              r.right - r.left, r.bottom - r.top, {}, {}, {}, 0);
+        ASSERT_TRUE(main);
+        ASSERT_EQ(GetDisplayWindow(), main);
+        SetWindowSurfaceFormat(main, SurfaceFormat::Indexed8);
+        std::array<std::uint32_t, 256> grey{};
+        for (int i = 0; i < 256; ++i)
+            grey[i] = static_cast<std::uint32_t>(i * 0x010101);
+        SetWindowSurfacePalette(main, grey);
+        WindowSurface* s = GetWindowSurface(main);
+        for (int x = 0; x < 640; ++x)
+            s->indices[x] = static_cast<std::uint8_t>(x / 3);
+        MarkWindowSurfaceDrawn(main);
+        Pump();
+    }
+
+    HWND main;
+};
+
+TEST_F(CompositorTest, PictureAloneGoesOutAsIndicesAndRecoloursWithoutARedraw) {
+    PresentNow();
+    auto& screen = machine.Screen();
+    ASSERT_TRUE(screen.LastWasIndexed());
+    const std::uint64_t frames = screen.Frames();
+    EXPECT_EQ(screen.LastPixels()[300] & 0xFFFFFF, 0x646464u);
+    EXPECT_FALSE(PresentNow());  // nothing changed
+    std::array<std::uint32_t, 256> p = GetWindowSurface(main)->palette;
+    p[100] = 0x00FF00;
+    SetWindowSurfacePalette(main, p);
+    EXPECT_TRUE(PresentNow());
+    EXPECT_EQ(screen.Frames(), frames);  // recoloured, not presented again
+    EXPECT_EQ(screen.LastPixels()[300] & 0xFFFFFF, 0x00FF00u);
+}
+
+TEST_F(CompositorTest, APopupOverThePictureMakesA32BitFrameAndScreenshot) {
+    HWND popup = CreateWindowEx(0, "TestWindow", "Box", WS_POPUP | WS_VISIBLE, 100, 100, 50, 40,
+                                main, {}, {}, 0);
+    WindowSurface* s = GetWindowSurface(popup);
+    std::fill(s->pixels.begin(), s->pixels.end(), 0x123456u);
+    PresentNow();
+    EXPECT_FALSE(machine.Screen().LastWasIndexed());
+    ComposedFrame f = ComposeFrame();
+    EXPECT_FALSE(f.indexed);
+    EXPECT_EQ(f.pixels[120 * 640 + 120], 0x123456u);
+    EXPECT_EQ(f.pixels[300], 0x646464u);
+
+    const std::string path = ::testing::TempDir() + "compositor_shot.bmp";
+    ASSERT_TRUE(WriteScreenshotBmp(path));
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> bmp((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_GE(bmp.size(), 54u);
+    EXPECT_EQ(bmp[28], 24);  // bits per pixel
+    EXPECT_EQ(bmp.size(), 54u + 640u * 3u * 480u);
+
+    DestroyWindow(popup);
+    ASSERT_TRUE(WriteScreenshotBmp(path));
+    std::ifstream in8(path, std::ios::binary);
+    std::vector<unsigned char> bmp8((std::istreambuf_iterator<char>(in8)), {});
+    ASSERT_EQ(bmp8.size(), 54u + 1024u + 640u * 480u);
+    EXPECT_EQ(bmp8[28], 8);
+    // Bottom-up rows: the top row is the last one in the file.
+    EXPECT_EQ(bmp8[54 + 1024 + 479 * 640 + 300], 100);
+    std::remove(path.c_str());
+}
+
+TEST_F(CompositorTest, MenuBandIsDrawnWhereTheWindowPutsIt) {
+    std::vector<RECT> bands;
+    SetNonClientPainter([&](HWND h, const ComposeTarget&, const RECT&, const RECT& band) {
+        if (h == main) bands.push_back(band);
+    });
+    SetWindowMenuHandle(main, HMENU{9});
+    // A 640×480 screen: the client fills it and the band lies above it, out of view.
+    RECT r{0, 0, 640, 480};
+    AdjustWindowRect(&r, 0x000B0000, true);
+    MoveWindow(main, r.left, r.top, r.right - r.left, r.bottom - r.top, true);
+    ComposedFrame f = ComposeFrame();
+    EXPECT_TRUE(f.indexed);
+    // Shown the way the program's automatic menu bar does it: the window moves down by the band.
+    MoveWindow(main, r.left, r.top + 19, r.right - r.left, r.bottom - r.top, true);
+    f = ComposeFrame();
+    EXPECT_FALSE(f.indexed);
+    ASSERT_FALSE(bands.empty());
+    EXPECT_EQ(bands.back(), (RECT{0, 0, 640, 19}));
+    SetNonClientPainter(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CompositorTest, OnALargerScreenTheBandLiesOverThePictureAndTakesItsClicks) {
+    SetVirtualScreenSize(1024, 768);
+    SetWindowMenuHandle(main, HMENU{9});
+    MoveWindow(main, 100, 100, 648, 526, true);
+    Pump();
+    RECT band{};
+    SetNonClientPainter([&](HWND h, const ComposeTarget&, const RECT&, const RECT& b) {
+        if (h == main) band = b;
+    });
+    ComposedFrame f = ComposeFrame();
+    EXPECT_FALSE(f.indexed);
+    EXPECT_EQ(band, (RECT{0, 0, 640, 19}));
+    const POINT origin = OutputOrigin();
+    EXPECT_EQ(origin, (POINT{104, 142}));
+    EXPECT_EQ(OutputToScreen(10, 5), (POINT{114, 128}));   // in the band
+    EXPECT_EQ(OutputToScreen(10, 25), (POINT{114, 167}));  // in the picture
+    wintest::Log().clear();
+    Mouse(platform::EventKind::MouseDown, 10, 5);
+    Pump();
+    bool sawMenuClick = false;
+    for (const wintest::Seen& s : wintest::Log())
+        if (s.message == WM_NCLBUTTONDOWN && s.wParam == static_cast<WParam>(HTMENU))
+            sawMenuClick = true;
+    EXPECT_TRUE(sawMenuClick);
+    SetNonClientPainter(nullptr);
+}
+
+}  // namespace
