@@ -266,8 +266,10 @@ ResourceVolume theObstacleDataVolume(StartUp{}, "Data\\Data.Vol", "Data\\Obstacl
 ResourceVolume theNavDataVolume(StartUp{}, "Data\\Data.Vol", "Data\\Nav");
 ResourceVolume theSpareVolume(StartUp{}, nullptr, "");
 
-void OpenGlobalVolumes() {
-    const std::array<ResourceVolume*, 19> volumes = {
+namespace {
+
+std::array<ResourceVolume*, 19> GlobalVolumes() {
+    return {
         &theSoundEffectsVolume, &theTowerAtcVolume,        &thePalettesVolume,
         &thePanelVolume,        &theCockpitVolume,         &theWeatherArtVolume,
         &thePlaneShapesVolume,  &theBuildingShapesVolume,  &theObstacleShapesVolume,
@@ -276,8 +278,19 @@ void OpenGlobalVolumes() {
         &theBuildingDataVolume, &theRunwayDataVolume,      &theObstacleDataVolume,
         &theNavDataVolume,
     };
-    for (ResourceVolume* volume : volumes)
+}
+
+}  // namespace
+
+void OpenGlobalVolumes() {
+    for (ResourceVolume* volume : GlobalVolumes())
         volume->Open(0);
+}
+
+void CloseGlobalVolumes() {
+    for (ResourceVolume* volume : GlobalVolumes())
+        volume->GetStream()->FreeIndex();
+    theSpareVolume.GetStream()->FreeIndex();
 }
 
 }  // namespace core

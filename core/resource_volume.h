@@ -136,6 +136,9 @@ private:
 // Opens every global volume from the installation, without the disc prompt (start-up, after
 // InitInstallationSource). A volume missing then is looked for on the disc when first used.
 void OpenGlobalVolumes();
+// Closes the open members and frees the indexes of every global volume. Shut-down calls it while
+// the file layer still runs, so no file is closed by a static destructor at exit.
+void CloseGlobalVolumes();
 
 extern ResourceVolume theSoundEffectsVolume;
 extern ResourceVolume theTowerAtcVolume;

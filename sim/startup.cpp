@@ -8,6 +8,8 @@
 namespace sim {
 
 void FatalShutdown() {
+    // Static destructors run after this; the volumes' files are closed while files still work.
+    core::CloseGlobalVolumes();
     std::exit(0);
 }
 

@@ -248,6 +248,23 @@ TEST_F(ResourceVolumeTest, MembersComeFromLooseFilesThenTheVolumeThenTheDisc) {
     EXPECT_NE(volume.GetStream()->GetStatus(), core::kStreamOk);
 }
 
+TEST_F(ResourceVolumeTest, GlobalVolumesOpenAtStartUpWithoutThePromptAndCloseBeforeExit) {
+    ASSERT_TRUE(BuildVolume("Art/Palettes.Vol", kPalettes));
+    core::SetCdRoot("src\\");
+    core::OpenGlobalVolumes();
+    EXPECT_EQ(prompts, 0);
+    EXPECT_EQ(core::thePalettesVolume.GetStream()->IsVolumeOpen(), 1);
+    EXPECT_EQ(core::theSoundEffectsVolume.GetStream()->IsVolumeOpen(), 0);
+    WriteFile("Art/Palettes/loose.pal", "loose");
+    ASSERT_EQ(core::thePalettesVolume.OpenFile("loose.pal"), 1);
+    ASSERT_EQ(core::thePalettesVolume.OpenFile("x.pal"), 1);
+    ASSERT_EQ(core::thePalettesVolume.OpenFile("loose.pal"), 1);
+    // Closing before exit leaves no file for a static destructor to close.
+    core::CloseGlobalVolumes();
+    EXPECT_EQ(core::thePalettesVolume.GetStream()->IsVolumeOpen(), 0);
+    EXPECT_NE(core::thePalettesVolume.GetStream()->GetStatus(), core::kStreamOk);
+}
+
 TEST_F(ResourceVolumeTest, SetNamesSwitchesToAnotherVolume) {
     ASSERT_TRUE(BuildVolume("One.Vol", {{true, "a", 0, core::kVolumeStored, "one"}}));
     ASSERT_TRUE(BuildVolume("Two.Vol", {{true, "a", 0, core::kVolumeStored, "two"}}));
