@@ -106,13 +106,20 @@ inline void SpanEnds(std::int32_t& s, std::int32_t& e) {
         std::min((left + st.spanWidth) >> 16, static_cast<std::int64_t>(st.clipRight)));
 }
 
-int MaskedStage() {
-    SpanRasterState& st = theSpanState;
+// The common row entry of both stages: 0 when the rows have left the band (the walk stops),
+// 1 with nothing to do (above the band, or an empty span), 2 with s and e to clip.
+int EnterRow(std::int32_t& s, std::int32_t& e) {
+    const SpanRasterState& st = theSpanState;
     if (st.spanY < st.coverTop) return 1;
     if (st.spanY >= st.coverBottom) return 0;
-    std::int32_t s, e;
     SpanEnds(s, e);
-    if (s >= e) return 1;
+    return s < e ? 2 : 1;
+}
+
+int MaskedStage() {
+    SpanRasterState& st = theSpanState;
+    std::int32_t s = 0, e = 0;
+    if (const int entry = EnterRow(s, e); entry != 2) return entry;
     for (const CoverageNode* n = st.coverage->rowHeads[st.spanY - st.coverTop]; n != nullptr;
          n = n->next) {
         if (n->x1 < s) continue;
@@ -127,11 +134,8 @@ int MaskedStage() {
 
 int OccludingStage() {
     SpanRasterState& st = theSpanState;
-    if (st.spanY < st.coverTop) return 1;
-    if (st.spanY >= st.coverBottom) return 0;
-    std::int32_t s, e;
-    SpanEnds(s, e);
-    if (s >= e) return 1;
+    std::int32_t s = 0, e = 0;
+    if (const int entry = EnterRow(s, e); entry != 2) return entry;
     CoverageNode** link = &st.coverage->rowHeads[st.spanY - st.coverTop];
     while (*link != nullptr) {
         CoverageNode* n = *link;

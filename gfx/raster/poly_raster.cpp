@@ -160,6 +160,18 @@ RingStart FindStart(int n) {
     return r;
 }
 
+// When the edge a-b of one side ended at or above row y, moves that side on to the next edge
+// that reaches below y (the left side runs along prev, the right along next) and answers true.
+bool NextEdge(int& a, int& b, bool left, std::int32_t y, int n) {
+    if (ring[b].row > y) return false;
+    int k = 0;
+    do {
+        a = b;
+        b = left ? ring[b].prev : ring[b].next;
+    } while (ring[b].row <= y && ++k < n);
+    return true;
+}
+
 // The band loop shared by the three rasterizers. Triangle walkers interpolate the left edge
 // only; general-polygon walkers both edges.
 void RasterRing(int n, std::uint32_t f, bool generalPolygon) {
@@ -186,20 +198,9 @@ void RasterRing(int n, std::uint32_t f, bool generalPolygon) {
         s.walkFn();
         const std::int32_t y = std::max(s.curY, s.endY);
         if (y >= st.maxRow) break;
-        if (ring[leftB].row <= y) {
-            int k = 0;
-            do {
-                leftA = leftB;
-                leftB = ring[leftB].prev;
-            } while (ring[leftB].row <= y && ++k < n);
+        if (NextEdge(leftA, leftB, true, y, n))
             SetupEdge(true, ring[leftA], ring[leftB], kEdgeAll, f);
-        }
-        if (ring[rightB].row <= y) {
-            int k = 0;
-            do {
-                rightA = rightB;
-                rightB = ring[rightB].next;
-            } while (ring[rightB].row <= y && ++k < n);
+        if (NextEdge(rightA, rightB, false, y, n)) {
             SetupEdge(false, ring[rightA], ring[rightB], rightWhat, f);
         }
         s.curY = y;
@@ -308,20 +309,9 @@ int PolygonCoverageTest(const GFXPolyRequest& request, CoverageList& coverage) {
         }
         curY = std::max(curY, endY);
         if (curY >= bottom || curY >= st.maxRow) break;
-        if (ring[leftB].row <= curY) {
-            int k = 0;
-            do {
-                leftA = leftB;
-                leftB = ring[leftB].prev;
-            } while (ring[leftB].row <= curY && ++k < n);
+        if (NextEdge(leftA, leftB, true, curY, n))
             SetupEdge(true, ring[leftA], ring[leftB], kEdgeX, 0);
-        }
-        if (ring[rightB].row <= curY) {
-            int k = 0;
-            do {
-                rightA = rightB;
-                rightB = ring[rightB].next;
-            } while (ring[rightB].row <= curY && ++k < n);
+        if (NextEdge(rightA, rightB, false, curY, n)) {
             SetupEdge(false, ring[rightA], ring[rightB], kEdgeX, 0);
         }
     }

@@ -121,18 +121,34 @@ inline void PutTexel(std::uint8_t* d, std::uint32_t t, const std::uint8_t* shade
     }
 }
 
+// The per-pixel steps of a range: the face's constants for a triangle, the span's own values
+// (which the general-polygon walker sets per row) otherwise.
+struct RangeSteps {
+    int first, n;
+    float dudx, dvdx, dwdx;
+    std::int32_t uStep, vStep, shadeStep, lightStep;
+};
+
+RangeSteps StepsFor(const TexConstants& c, std::int32_t x0, std::int32_t x1) {
+    SpanRasterState& s = theSpanState;
+    const int first = x0 >> 16;
+    const int n = (x1 >> 16) - first;
+    s.pixelsWritten += static_cast<std::uint64_t>(n);
+    if (c.fixedSteps) {
+        return {first, n, c.dudx, c.dvdx, c.dwdx, c.uStep, c.vStep, c.shadeStep, c.lightStep};
+    }
+    return {first,       n,           s.spanDUDX,    s.spanDVDX,   s.spanDWDX,
+            s.spanUStep, s.spanVStep, s.spanShadeDX, s.spanLightDX};
+}
+
 template <Tex8 M, bool k256>
 void AffineSpan(std::int32_t x0, std::int32_t x1) {
     SpanRasterState& s = theSpanState;
     const TexConstants c = texConst;
-    const int first = x0 >> 16;
-    const int n = (x1 >> 16) - first;
-    s.pixelsWritten += static_cast<std::uint64_t>(n);
-    const float dudx = c.fixedSteps ? c.dudx : s.spanDUDX;
-    const float dvdx = c.fixedSteps ? c.dvdx : s.spanDVDX;
-    const std::int32_t us = c.fixedSteps ? c.uStep : s.spanUStep;
-    const std::int32_t vs = c.fixedSteps ? c.vStep : s.spanVStep;
-    const std::int32_t ss = c.fixedSteps ? c.shadeStep : s.spanShadeDX;
+    const RangeSteps r = StepsFor(c, x0, x1);
+    const int first = r.first, n = r.n;
+    const float dudx = r.dudx, dvdx = r.dvdx;
+    const std::int32_t us = r.uStep, vs = r.vStep, ss = r.shadeStep;
     const float p = static_cast<float>(static_cast<std::int64_t>(x0) - s.spanX) * s.pixelScale;
     auto u = static_cast<std::uint32_t>(core::SaturateToInt32(s.spanU + p * dudx));
     auto v = static_cast<std::uint32_t>(core::SaturateToInt32(s.spanV + p * dvdx));
@@ -169,12 +185,9 @@ template <Tex8 M, bool k256>
 void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
     SpanRasterState& s = theSpanState;
     const TexConstants c = texConst;
-    const int first = x0 >> 16;
-    const int n = (x1 >> 16) - first;
-    s.pixelsWritten += static_cast<std::uint64_t>(n);
-    const float dudx = c.fixedSteps ? c.dudx : s.spanDUDX;
-    const float dvdx = c.fixedSteps ? c.dvdx : s.spanDVDX;
-    const float dwdx = c.fixedSteps ? c.dwdx : s.spanDWDX;
+    const RangeSteps r = StepsFor(c, x0, x1);
+    const int first = r.first, n = r.n;
+    const float dudx = r.dudx, dvdx = r.dvdx, dwdx = r.dwdx;
     const std::int64_t distance = static_cast<std::int64_t>(x0) - s.spanX;
     const float p = static_cast<float>(distance) * s.pixelScale;
     float ua = s.spanU + p * dudx;
@@ -186,14 +199,14 @@ void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
     std::uint32_t shade = 0;
     std::int32_t shadeStep = 0;
     if constexpr (Shaded(M)) {
-        shadeStep = c.fixedSteps ? c.shadeStep : s.spanShadeDX;
+        shadeStep = r.shadeStep;
         shade = static_cast<std::uint32_t>(s.spanShade) +
                 static_cast<std::uint32_t>((distance * shadeStep) >> 16);
     }
     std::uint32_t light = 0;
     std::int32_t lightStep = 0;
     if constexpr (M == Tex8::kLit) {
-        lightStep = LitStep(c.fixedSteps ? c.lightStep : s.spanLightDX);
+        lightStep = LitStep(r.lightStep);
         light =
             static_cast<std::uint32_t>(s.spanLight) +
             static_cast<std::uint32_t>(core::SaturateToInt32(p * static_cast<float>(lightStep)));
