@@ -102,14 +102,6 @@ char Fold(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool EqualFolded(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Fold(a[i]) != Fold(b[i])) return false;
-    }
-    return true;
-}
-
 bool LessFolded(const std::string& a, const std::string& b) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
@@ -182,7 +174,7 @@ std::string FindInFolder(const std::string& folder, std::string_view name) {
         const std::vector<std::string>* names = Listing(folder, attempt == 1);
         if (names == nullptr) return {};
         for (const std::string& candidate : *names) {
-            if (EqualFolded(candidate, name)) return candidate;
+            if (EqualIgnoringCase(candidate, name)) return candidate;
         }
     }
     return {};
@@ -275,6 +267,14 @@ std::string& TheExecutableOverride() {
 
 // ---------------------------------------------------------------------------------------------
 // Resolver
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Fold(a[i]) != Fold(b[i])) return false;
+    }
+    return true;
+}
 
 ResolvedPath ResolvePath(std::string_view windowsPath) {
     ResolvedPath result;

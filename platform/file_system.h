@@ -77,6 +77,9 @@ struct ResolvedPath {
 // an existing file that differs only in case is reused rather than duplicated.
 [[nodiscard]] ResolvedPath ResolvePath(std::string_view windowsPath);
 
+// Compares names the way the resolver does: letters A-Z equal a-z, every other byte only itself.
+[[nodiscard]] bool EqualIgnoringCase(std::string_view a, std::string_view b);
+
 // Forgets every cached folder listing (the cache also checks folder modification times and
 // re-reads a listing before it reports a name missing, so this is rarely needed).
 void ForgetFolderListings();

@@ -16,17 +16,7 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Text helpers
 
-char Fold(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualFolded(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Fold(a[i]) != Fold(b[i])) return false;
-    }
-    return true;
-}
+using platform::EqualIgnoringCase;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f';
@@ -78,7 +68,8 @@ public:
     // Index of the first section header of that name, or npos.
     std::size_t FindSection(std::string_view name) const {
         for (std::size_t i = 0; i < lines_.size(); ++i) {
-            if (lines_[i].kind == LineKind::kSection && EqualFolded(lines_[i].name, name)) return i;
+            if (lines_[i].kind == LineKind::kSection && EqualIgnoringCase(lines_[i].name, name))
+                return i;
         }
         return npos;
     }
@@ -216,7 +207,7 @@ bool FindValue(const Profile& profile, std::string_view section, std::string_vie
     const std::size_t end = profile.SectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
         const ParsedLine& line = profile.Lines()[i];
-        if (line.kind == LineKind::kEntry && EqualFolded(line.name, key)) {
+        if (line.kind == LineKind::kEntry && EqualIgnoringCase(line.name, key)) {
             *value = line.value;
             return true;
         }
@@ -226,7 +217,7 @@ bool FindValue(const Profile& profile, std::string_view section, std::string_vie
 
 void AddUnique(std::vector<std::string>* names, std::string_view name) {
     for (const std::string& n : *names) {
-        if (EqualFolded(n, name)) return;
+        if (EqualIgnoringCase(n, name)) return;
     }
     names->emplace_back(name);
 }
@@ -400,7 +391,8 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
         std::size_t kept = 0;
         bool changed = false;
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (lines[i].kind != LineKind::kSection || !EqualFolded(lines[i].name, sectionName)) {
+            if (lines[i].kind != LineKind::kSection ||
+                !EqualIgnoringCase(lines[i].name, sectionName)) {
                 continue;
             }
             const std::size_t end = profile.SectionEnd(i);
@@ -422,7 +414,8 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
         std::size_t kept = 0;
         bool changed = false;
         for (std::size_t i = header + 1; i < end; ++i) {
-            if (lines[i].kind != LineKind::kEntry || !EqualFolded(lines[i].name, keyName)) continue;
+            if (lines[i].kind != LineKind::kEntry || !EqualIgnoringCase(lines[i].name, keyName))
+                continue;
             result.append(text, kept, lines[i].range.start - kept);
             kept = lines[i].range.next;
             changed = true;
@@ -442,7 +435,7 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
     const std::size_t end = profile.SectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
         const ParsedLine& line = lines[i];
-        if (line.kind != LineKind::kEntry || !EqualFolded(line.name, keyName)) continue;
+        if (line.kind != LineKind::kEntry || !EqualIgnoringCase(line.name, keyName)) continue;
         // Replace the line's text in place; its line end stays.
         result.assign(text, 0, line.range.start);
         result += entry;

@@ -6,10 +6,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
 #include "platform/file_system.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -19,22 +21,13 @@ using core::IniFile;
 // Each test has its own installation: <root>/bin/zephlon.exe and a working folder <root>/run.
 class IniFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/files-inifile-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        fs::create_directories(root_ + "/bin");
-        fs::create_directories(root_ + "/run");
+    IniFileTest() {
+        folder_.MakeFolders("bin");
+        folder_.MakeFolders("run");
         platform::SetExecutablePathForTesting(root_ + "/bin/zephlon.exe");
-        previous_ = fs::current_path();
-        fs::current_path(root_ + "/run");
+        here_ = std::make_unique<testsupport::ScopedCurrentFolder>(root_ + "/run");
     }
-    void TearDown() override {
-        fs::current_path(previous_);
-        platform::SetExecutablePathForTesting("");
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
+    ~IniFileTest() override { platform::SetExecutablePathForTesting(""); }
     void Put(const std::string& path, const std::string& contents) const {
         std::ofstream(path, std::ios::binary) << contents;
     }
@@ -44,8 +37,9 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
-    std::string root_;
-    fs::path previous_;
+    testsupport::TempFolder folder_{"files-inifile"};
+    const std::string root_ = folder_.Root();
+    std::unique_ptr<testsupport::ScopedCurrentFolder> here_;
 };
 
 TEST(SettingsPathTest, ReplacesOnlyTheFileExtension) {

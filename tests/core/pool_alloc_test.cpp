@@ -10,6 +10,8 @@
 #include <set>
 #include <sstream>
 
+#include "support/temp_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -77,26 +79,9 @@ TEST(PoolAllocTest, PoolCountsFromSettingsAreClamped) {
 
 class CountPoolTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/files-pool-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        previous_ = fs::current_path();
-        fs::current_path(root_);
-    }
-    void TearDown() override {
-        fs::current_path(previous_);
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-    std::string Report() const {
-        std::ifstream in(root_ + "/malloc.out", std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    std::string root_;
-    fs::path previous_;
+    std::string Report() const { return folder_.Read("malloc.out"); }
+    testsupport::TempFolder folder_{"files-pool"};
+    testsupport::ScopedCurrentFolder here_{folder_.Root()};
 };
 
 TEST_F(CountPoolTest, ReportsThePeakToMallocOut) {

@@ -9,38 +9,27 @@
 #include <fstream>
 #include <string>
 
+#include "support/temp_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 using namespace platform;
 
-// Every test works in its own fresh folder under /tmp.
 class FileSystemTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/files-fs-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-    }
-    void TearDown() override {
-        ClearSimulatedFaults();
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-    // A path below the test folder, written the Windows way.
-    std::string Win(const std::string& relative) const {
-        std::string path = root_ + "\\" + relative;
-        return path;
-    }
+    void TearDown() override { ClearSimulatedFaults(); }
+    std::string Win(const std::string& relative) const { return folder_.WinPath(relative); }
     void Make(const std::string& relative, const std::string& contents) const {
-        std::ofstream(root_ + "/" + relative, std::ios::binary) << contents;
+        folder_.Write(relative, contents);
     }
     std::string Slurp(const std::string& relative) const {
         std::string contents;
         EXPECT_EQ(ReadWholeFile(Win(relative), &contents), kFileOk);
         return contents;
     }
-    std::string root_;
+    testsupport::TempFolder folder_{"files-fs"};
+    const std::string root_ = folder_.Root();
 };
 
 TEST_F(FileSystemTest, ResolvesEveryComponentIgnoringCase) {

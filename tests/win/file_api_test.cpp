@@ -8,6 +8,8 @@
 #include <fstream>
 #include <string>
 
+#include "support/temp_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -15,26 +17,18 @@ using namespace win;
 
 class FileApiTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/files-api-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-    }
-    void TearDown() override {
-        platform::ClearSimulatedFaults();
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-    std::string Win(const std::string& relative) const { return root_ + "\\" + relative; }
+    void TearDown() override { platform::ClearSimulatedFaults(); }
+    std::string Win(const std::string& relative) const { return folder_.WinPath(relative); }
     void Make(const std::string& relative, const std::string& contents) const {
-        std::ofstream(root_ + "/" + relative, std::ios::binary) << contents;
+        folder_.Write(relative, contents);
     }
     std::string Slurp(const std::string& relative) const {
         std::string contents;
         EXPECT_TRUE(ReadWholeFile(Win(relative), &contents));
         return contents;
     }
-    std::string root_;
+    testsupport::TempFolder folder_{"files-api"};
+    const std::string root_ = folder_.Root();
 };
 
 TEST_F(FileApiTest, WriteThenReadBack) {

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "support/temp_folder.h"
 #include "win/file_api.h"
 
 namespace {
@@ -18,34 +19,18 @@ using namespace win;
 
 class ProfileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/files-ini-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        path_ = root_ + "/Zephlon.ini";
-    }
-    void TearDown() override {
-        platform::ClearSimulatedFaults();
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-    void Put(const std::string& contents) const {
-        std::ofstream(path_, std::ios::binary) << contents;
-    }
-    std::string Contents() const {
-        std::ifstream in(path_, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    void TearDown() override { platform::ClearSimulatedFaults(); }
+    void Put(const std::string& contents) const { folder_.Write("Zephlon.ini", contents); }
+    std::string Contents() const { return folder_.Read("Zephlon.ini"); }
     std::string Get(const char* section, const char* key, const char* def = "(none)") const {
         return GetPrivateProfileString(section, key, def, path_);
     }
     bool Write(const char* section, const char* key, const char* value) const {
         return WritePrivateProfileString(section, key, value, path_);
     }
-    std::string root_;
-    std::string path_;
+    testsupport::TempFolder folder_{"files-ini"};
+    const std::string root_ = folder_.Root();
+    const std::string path_ = folder_.Path("Zephlon.ini");
 };
 
 TEST_F(ProfileTest, HandEditedFileReadsIgnoringCaseBlanksAndQuotes) {
@@ -150,14 +135,15 @@ TEST_F(ProfileTest, WritesKeepEveryOtherByte) {
     Put(original);
     // Replacing a value rewrites exactly its line.
     ASSERT_TRUE(Write("settings", "MAINY", "25"));
-    EXPECT_EQ(Contents(),
-              "; hand written\n"
-              "[Settings]\n"
-              "MainX = 10   ; not a comment, part of the value\n"
-              "MAINY=25\n"
-              "\n"
-              "[Sound]\n"
-              "volume=3\n");
+    const std::string replaced =
+        "; hand written\n"
+        "[Settings]\n"
+        "MainX = 10   ; not a comment, part of the value\n"
+        "MAINY=25\n"
+        "\n"
+        "[Sound]\n"
+        "volume=3\n";
+    EXPECT_EQ(Contents(), replaced);
     // A new key follows the section's last entry, before the blank line.
     ASSERT_TRUE(Write("Settings", "MainW", "640"));
     // A new section goes at the end.
@@ -176,14 +162,7 @@ TEST_F(ProfileTest, WritesKeepEveryOtherByte) {
     // Deleting a key removes exactly its line.
     ASSERT_TRUE(Write("Settings", "mainw", nullptr));
     ASSERT_TRUE(Write("Graphics", nullptr, nullptr));
-    EXPECT_EQ(Contents(),
-              "; hand written\n"
-              "[Settings]\n"
-              "MainX = 10   ; not a comment, part of the value\n"
-              "MAINY=25\n"
-              "\n"
-              "[Sound]\n"
-              "volume=3\n");
+    EXPECT_EQ(Contents(), replaced);
     // Deleting what is not there changes nothing.
     ASSERT_TRUE(Write("Settings", "absent", nullptr));
     ASSERT_TRUE(Write("Absent", nullptr, nullptr));
