@@ -11,11 +11,6 @@ namespace core {
 
 namespace {
 
-constexpr std::uint32_t kTagVol = FourCC("VOL ");
-constexpr std::uint32_t kTagVolh = FourCC("volh");
-constexpr std::uint32_t kTagVols = FourCC("vols");
-constexpr std::uint32_t kTagVoli = FourCC("voli");
-constexpr std::uint32_t kTagVblk = FourCC("VBLK");
 // Sizes are 31-bit in a block header, and positions 31-bit in a stream.
 constexpr std::uint64_t kMaxVolumeBytes = 0x7FFFFFFFu;
 

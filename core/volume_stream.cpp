@@ -13,11 +13,6 @@ namespace core {
 
 namespace {
 
-constexpr std::uint32_t kTagVol = FourCC("VOL ");
-constexpr std::uint32_t kTagVolh = FourCC("volh");
-constexpr std::uint32_t kTagVols = FourCC("vols");
-constexpr std::uint32_t kTagVoli = FourCC("voli");
-constexpr std::uint32_t kTagVblk = FourCC("VBLK");
 // Stream positions are 31-bit, so larger files cannot be volumes.
 constexpr std::size_t kMaxMappedVolume = 0x7FFFFFFFu;
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/block_stream.h"
+#include "core/endian.h"
 #include "core/file_stream.h"
 #include "core/lzh_stream.h"
 #include "core/mem_stream.h"
@@ -21,6 +22,13 @@
 #include "win/file_api.h"
 
 namespace core {
+
+// The block tags of a volume.
+inline constexpr std::uint32_t kTagVol = FourCC("VOL ");
+inline constexpr std::uint32_t kTagVolh = FourCC("volh");
+inline constexpr std::uint32_t kTagVols = FourCC("vols");
+inline constexpr std::uint32_t kTagVoli = FourCC("voli");
+inline constexpr std::uint32_t kTagVblk = FourCC("VBLK");
 
 inline constexpr std::uint32_t kVolumeFreeSlot = 0xFFFFFFFFu;
 inline constexpr std::uint32_t kVolumeEntryBytes = 14;

@@ -13,11 +13,11 @@ int ShowMessageBox(win::HWND, std::string_view text, std::uint32_t type) {
     switch (type & 7) {
         case MB_YESNOCANCEL:
         case MB_YESNO:
-            return IDYES;
+            return win::IDYES;
         case MB_RETRYCANCEL:
-            return IDRETRY;
+            return win::IDRETRY;
         default:
-            return IDOK;
+            return win::IDOK;
     }
 }
 

@@ -7,10 +7,12 @@
 #include <string_view>
 
 #include "win/handles.h"
+#include "win/window.h"
 
 namespace ui {
 
-// Button sets (type AND 7) and the ids of the pressed buttons, as the Windows message box has them.
+// Button sets (type AND 7) and icons of the message box, as the Windows message box has them; it
+// answers with the pressed button's id (win::IDOK, win::IDCANCEL, win::IDRETRY, win::IDYES, ...).
 inline constexpr std::uint32_t MB_OK = 0;
 inline constexpr std::uint32_t MB_OKCANCEL = 1;
 inline constexpr std::uint32_t MB_YESNOCANCEL = 3;
@@ -18,11 +20,6 @@ inline constexpr std::uint32_t MB_YESNO = 4;
 inline constexpr std::uint32_t MB_RETRYCANCEL = 5;
 inline constexpr std::uint32_t MB_ICONEXCLAMATION = 48;
 inline constexpr std::uint32_t MB_ICONINFORMATION = 64;
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;
-inline constexpr int IDRETRY = 4;
-inline constexpr int IDYES = 6;
-inline constexpr int IDNO = 7;
 
 // Shows `text` with the button set of `type`; the id of the pressed button.
 int ShowMessageBox(win::HWND parent, std::string_view text, std::uint32_t type);
