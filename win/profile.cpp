@@ -442,12 +442,11 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
         result.append(text, line.range.end, std::string::npos);
         return StoreText(fileName, cacheKey, std::move(result));
     }
-    // A new key follows the section's last non-blank line, so blank lines that separate it from
-    // the next section stay where they are.
+    // A new key follows the section's last entry (or its header), so blank lines and comments
+    // that lead into the next section stay where they are.
     std::size_t last = header;
     for (std::size_t i = header + 1; i < end; ++i) {
-        const Line& r = lines[i].range;
-        if (!Trim(std::string_view(text).substr(r.start, r.end - r.start)).empty()) last = i;
+        if (lines[i].kind == LineKind::kEntry) last = i;
     }
     const Line& after = lines[last].range;
     result.assign(text, 0, after.next);

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -182,6 +184,12 @@ TEST_F(ProfileTest, WritesIntoNewAndUnterminatedFiles) {
     Put("[A]");
     ASSERT_TRUE(Write("a", "k", "v"));
     EXPECT_EQ(Contents(), "[A]\r\nk=v\r\n");
+    Put("[A]\n; about A\nx=1\n\n; about B\n[B]\n");
+    ASSERT_TRUE(Write("A", "y", "2"));
+    EXPECT_EQ(Contents(), "[A]\n; about A\nx=1\ny=2\r\n\n; about B\n[B]\n");
+    Put("[A]\n; about A\n");
+    ASSERT_TRUE(Write("A", "y", "2"));
+    EXPECT_EQ(Contents(), "[A]\ny=2\r\n; about A\n");
     Put("[A]\nx=1");
     ASSERT_TRUE(Write("A", "x", "22"));
     EXPECT_EQ(Contents(), "[A]\nx=22");
@@ -249,6 +257,56 @@ TEST_F(ProfileTest, FailedWritesLeaveTheFileAlone) {
     fs::create_directories(root_ + "/folder.ini");
     EXPECT_FALSE(WritePrivateProfileString("S", "k", "1", root_ + "/folder.ini"));
     EXPECT_EQ(GetPrivateProfileString("S", "k", "d", root_ + "/folder.ini"), "d");
+}
+
+// Random writes and deletes, checked after every step against a plain map of what the file
+// should hold.
+TEST_F(ProfileTest, AgreesWithASimpleModelOverRandomEdits) {
+    const std::string header = "; kept as written\n\n";
+    Put(header);
+    const char* sections[] = {"Views", "VIEWS", "sound", "Sound", "Time"};
+    const char* keys[] = {"zoom", "ZOOM", "pan", "Pan", "hobbs", "x"};
+    const char* values[] = {"1", "", "  padded ", "\"q\"", "a = b", "; not a comment", "long"};
+    std::map<std::string, std::map<std::string, std::string>> model;  // folded names
+    auto fold = [](std::string s) {
+        for (char& c : s)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
+    std::uint32_t state = 7;
+    auto pick = [&state](std::uint32_t n) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) % n;
+    };
+    for (int step = 0; step < 300; ++step) {
+        const char* section = sections[pick(5)];
+        const char* key = keys[pick(6)];
+        const std::uint32_t op = pick(20);
+        if (op < 14) {
+            const char* value = values[pick(7)];
+            ASSERT_TRUE(Write(section, key, value));
+            model[fold(section)][fold(key)] = value;
+        } else if (op < 19) {
+            ASSERT_TRUE(Write(section, key, nullptr));
+            auto it = model.find(fold(section));
+            if (it != model.end()) it->second.erase(fold(key));
+        } else {
+            ASSERT_TRUE(Write(section, nullptr, nullptr));
+            model.erase(fold(section));
+        }
+        ASSERT_EQ(Contents().compare(0, header.size(), header), 0) << "step " << step;
+        for (const char* s : sections) {
+            for (const char* k : keys) {
+                const auto section = model.find(fold(s));
+                std::string expected = "(none)";
+                if (section != model.end()) {
+                    const auto value = section->second.find(fold(k));
+                    if (value != section->second.end()) expected = value->second;
+                }
+                ASSERT_EQ(Get(s, k), expected) << "step " << step << " " << s << "/" << k;
+            }
+        }
+    }
 }
 
 TEST_F(ProfileTest, GarbageAndHugeLinesDoNotCrash) {
