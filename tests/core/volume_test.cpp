@@ -204,6 +204,34 @@ TEST(VolumeTest, VolumeWithoutNameTableFindsNumberedMembers) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(volume.GetEntryData(5)), 3), "abc");
 }
 
+// Volumes may also declare a coded member's block as large as its uncoded data, the rest of the
+// body zero; such members read the same.
+TEST(VolumeTest, CodedMembersInBlocksOfTheirUncodedSizeReadTheSame) {
+    ScopedWorkFolder folder;
+    for (std::uint8_t coding : {core::kVolumeRunLength, core::kVolumeLzh}) {
+        SCOPED_TRACE(int{coding});
+        const std::string data = MixedBytes(4000, 21);
+        ASSERT_TRUE(BuildVolume("t.vol", {{false, "", 1, coding, data}}));
+        std::string bytes = volume_test::ReadFile("t.vol");
+        std::uint32_t offset = 0;
+        {
+            VolumeRStream volume;
+            ASSERT_EQ(volume.OpenVolume("t.vol"), 1);
+            offset = volume.FindEntry(1)->offset;
+        }
+        bytes.resize(offset + 8 + data.size(), '\0');
+        core::WriteU32(reinterpret_cast<std::uint8_t*>(bytes.data()) + offset + 4,
+                       0x80000000u | static_cast<std::uint32_t>(data.size()));
+        WriteFile("t.vol", bytes);
+        VolumeRStream volume;
+        ASSERT_EQ(volume.OpenVolume("t.vol"), 1);
+        for (std::uint32_t chunk : {4000u, 1u, 333u}) {
+            ASSERT_EQ(volume.OpenEntryById(1), 1);
+            EXPECT_EQ(ReadAll(volume, 4000, chunk), data);
+        }
+    }
+}
+
 TEST(VolumeTest, EntryDataPointsAtStoredBytes) {
     ScopedWorkFolder folder;
     ASSERT_TRUE(BuildVolume("t.vol", SampleMembers()));
