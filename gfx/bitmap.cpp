@@ -280,11 +280,7 @@ std::uint32_t GFXBitmap::GetStoredSize(std::uint32_t wflags) const {
 }
 
 int GFXBitmap::Save(std::string_view fileName, std::uint32_t wflags) const {
-    core::FileWStream s;
-    if (!s.OpenTruncated(fileName)) return 0;
-    const int ok = Write(s, wflags);
-    s.Close();
-    return ok;
+    return chunkio::SaveNewFile(fileName, [&](core::StreamIO& s) { return Write(s, wflags); });
 }
 
 int GFXBitmap::Write(core::StreamIO& s, std::uint32_t wflags) const {

@@ -203,11 +203,7 @@ std::uint32_t GFXBitmapArray::GetStoredSize(std::uint32_t flags) const {
 }
 
 int GFXBitmapArray::Save(std::string_view fileName, std::uint32_t flags) const {
-    core::FileWStream s;
-    if (!s.OpenTruncated(fileName)) return 0;
-    const int ok = Write(s, flags);
-    s.Close();
-    return ok;
+    return chunkio::SaveNewFile(fileName, [&](core::StreamIO& s) { return Write(s, flags); });
 }
 
 int GFXBitmapArray::Write(core::StreamIO& s, std::uint32_t flags) const {

@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <string_view>
 
 #include "core/endian.h"
+#include "core/file_stream.h"
 #include "core/stream_io.h"
 
 namespace gfx {
@@ -87,6 +89,17 @@ inline void WriteHeader(core::StreamIO& s, std::uint32_t tag, std::uint32_t size
 
 [[nodiscard]] inline bool StreamOk(core::StreamIO& s) {
     return s.GetStatus() == core::kStreamOk;
+}
+
+// Writes a whole new file (an old one is emptied first) through `write`, which answers 1 when
+// every byte went out; 1 when the file was made and flushed.
+template <typename WriteFn>
+int SaveNewFile(std::string_view fileName, WriteFn&& write) {
+    core::FileWStream s;
+    if (!s.OpenTruncated(fileName)) return 0;
+    const int ok = write(s) && s.Flush();
+    s.Close();
+    return ok ? 1 : 0;
 }
 
 }  // namespace chunkio

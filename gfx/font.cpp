@@ -327,11 +327,7 @@ std::uint32_t GFXFont::GetStoredSize() const {
 }
 
 int GFXFont::Save(std::string_view fileName) const {
-    core::FileWStream s;
-    if (!s.OpenTruncated(fileName)) return 0;
-    const int ok = Write(s);
-    s.Close();
-    return ok;
+    return chunkio::SaveNewFile(fileName, [&](core::StreamIO& s) { return Write(s); });
 }
 
 int GFXFont::Write(core::StreamIO& s) const {

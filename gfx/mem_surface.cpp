@@ -11,14 +11,6 @@ namespace gfx {
 
 const GFXDrawTable* theMemSurfaceDrawTable = nullptr;
 
-void CopyPaletteEntries(GFXPalette* into, const GFXPalette* from, std::int32_t first,
-                        std::int32_t count) {
-    if (into == nullptr || from == nullptr || into == from) return;
-    const std::int32_t lo = std::clamp(first, 0, 256);
-    const std::int32_t hi = std::clamp(first + std::max(count, 0), 0, 256);
-    std::copy(from->entries + lo, from->entries + hi, into->entries + lo);
-}
-
 GFXMemSurface::GFXMemSurface() {
     kind = kSurfaceKindMemory;
 }
@@ -63,12 +55,7 @@ const GFXDrawTable* GFXMemSurface::SetDrawTable(const GFXDrawTable* table) {
 
 void GFXMemSurface::SetPalette(GFXPalette* newPalette, std::int32_t first, std::int32_t count,
                                std::uint32_t /*unused*/) {
-    if (first == 0 && count == 256) {
-        palette = newPalette;
-        return;
-    }
-    // A partial change goes into the palette the surface already holds.
-    CopyPaletteEntries(palette, newPalette, first, count);
+    StorePalette(newPalette, first, count);
 }
 
 void GFXMemSurface::SetPaletteDeferred(GFXPalette* newPalette, std::int32_t first,

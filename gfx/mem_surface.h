@@ -55,8 +55,4 @@ private:
 
 extern const GFXDrawTable* theMemSurfaceDrawTable;
 
-// Copies palette entries first .. first + count - 1 of `from` into `into`, within 0..255.
-void CopyPaletteEntries(GFXPalette* into, const GFXPalette* from, std::int32_t first,
-                        std::int32_t count);
-
 }  // namespace gfx

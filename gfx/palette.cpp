@@ -146,11 +146,7 @@ int GFXPalette::Load(std::string_view fileName, std::uint32_t flags) {
 }
 
 int GFXPalette::Save(std::string_view fileName, std::uint32_t flags) const {
-    core::FileWStream s;
-    if (!s.OpenTruncated(fileName)) return 0;
-    const int ok = Write(s, flags);
-    s.Close();
-    return ok;
+    return chunkio::SaveNewFile(fileName, [&](core::StreamIO& s) { return Write(s, flags); });
 }
 
 int GFXPalette::Read(core::StreamIO& s, std::uint32_t /*flags*/) {

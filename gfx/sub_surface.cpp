@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "gfx/mem_surface.h"
-
 namespace gfx {
 
 GFXSubSurface::GFXSubSurface() {
@@ -52,11 +50,7 @@ int GFXSubSurface::SetRect(const GFXRect& rect) {
 void GFXSubSurface::SetPalette(GFXPalette* newPalette, std::int32_t first, std::int32_t count,
                                std::uint32_t /*unused*/) {
     // Nothing reaches a device: the display set-up gives the parent its palette itself.
-    if (first == 0 && count == 256) {
-        palette = newPalette;
-        return;
-    }
-    CopyPaletteEntries(palette, newPalette, first, count);
+    StorePalette(newPalette, first, count);
 }
 
 void GFXSubSurface::SetPaletteDeferred(GFXPalette* newPalette, std::int32_t first,

@@ -4,6 +4,8 @@
 #include <memory>
 #include <new>
 
+#include "gfx/palette.h"
+
 namespace gfx {
 
 namespace {
@@ -56,6 +58,22 @@ void GFXSurface::AttachWindow(GFXWindowHandle /*window*/) {}
 void GFXSurface::Present(const GFXRect* /*rect*/) {}
 
 void GFXSurface::FlipCopy() {}
+
+void GFXSurface::StorePalette(GFXPalette* newPalette, std::int32_t first, std::int32_t count) {
+    if (first == 0 && count == 256) {
+        palette = newPalette;
+        return;
+    }
+    CopyPaletteEntries(palette, newPalette, first, count);
+}
+
+void CopyPaletteEntries(GFXPalette* into, const GFXPalette* from, std::int32_t first,
+                        std::int32_t count) {
+    if (into == nullptr || from == nullptr || into == from) return;
+    const std::int32_t lo = std::clamp(first, 0, 256);
+    const std::int32_t hi = std::clamp(first + std::max(count, 0), 0, 256);
+    std::copy(from->entries + lo, from->entries + hi, into->entries + lo);
+}
 
 int GFXSurface::AcquireLock() {
     if (lockCount++ == 0) return Lock();

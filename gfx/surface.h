@@ -108,7 +108,16 @@ public:
     GFXDeviceContext dc = nullptr;
     std::uint32_t polyForceBits = 0;
     std::uint32_t polyAllowBits = 0xFFFFFFFFu;
+
+protected:
+    // The palette operation of the kinds that reach no device: with first 0 and count 256 the
+    // palette itself is taken, otherwise the entries are copied into the palette already held.
+    void StorePalette(GFXPalette* newPalette, std::int32_t first, std::int32_t count);
 };
+
+// Copies palette entries first .. first + count - 1 of `from` into `into`, within 0..255.
+void CopyPaletteEntries(GFXPalette* into, const GFXPalette* from, std::int32_t first,
+                        std::int32_t count);
 
 // Scoped lock bracket for code that touches pixels.
 class GFXSurfaceLock {
