@@ -311,6 +311,54 @@ bool BitmapReady(const GFXBitmap* b) {
            b->height != 0 && b->stride > 0;
 }
 
+// The region table's whole-bitmap entry: one span per row through the span pool, so that the
+// span region can cut the rows; 16-bit surfaces and surfaces without a region take the
+// rectangle copy.
+void DrawBitmapRegion(GFXSurface* s, const GFXBitmap* b, GFXPoint at, std::uint32_t mirror) {
+    if (!BitmapReady(b)) return;
+    if (s->bitsPerPixel != 8 || (s->flags & kSurfaceClipRegion) == 0 || s->spanRegion == nullptr) {
+        SoftDrawBitmap(s, b, at, mirror);
+        return;
+    }
+    GFXSurfaceLock lock(*s);
+    if (!lock.Ok() || !PixelsReady(*s)) return;
+    const std::int32_t bh = std::abs(b->height);
+    GFXRect dst{at.x, at.y, at.x + b->width - 1, at.y + bh - 1};
+    GFXRect src{0, 0, b->width - 1, bh - 1};
+    s->drawnRect = dst;
+    GFXRect clip;
+    if (SurfaceClipBox(*s, &clip) == 0 || ClipBlit(&src, &dst, clip) == 0) return;
+    const std::int32_t rows = dst.bottom - dst.top + 1;
+    if (rows <= 0 || dst.right < dst.left || !EnsureSpanPool(rows + 1)) return;
+    const bool mx = (mirror & kMirrorX) != 0;
+    const bool my = (mirror & kMirrorY) != 0;
+    GFXSpanShape& shape = theSpanPool;
+    shape.firstRow = dst.top;
+    shape.sourceStep = mx ? -1 : 1;
+    shape.rowStep = 0;
+    BuildBitmapSpans(shape, rows, dst.left, dst.right - dst.left,
+                     mx ? b->width - 1 - src.left : src.left, my ? bh - 1 - src.top : src.top,
+                     my ? -1 : 1);
+    shape.spareCount = shape.capacity - rows - 1;
+    shape.nextSpare = shape.spareCount > 0 ? shape.records + shape.capacity - 1 : nullptr;
+    ClipSpansToCoverage(shape, *s->spanRegion);
+    FixBitmapSpanRecords(shape);
+    std::uint8_t* row = PixelAt(*s, 0, shape.firstRow);
+    const std::int32_t srcStride = my ? -b->stride : b->stride;
+    const std::uint32_t mode = b->DrawMode();
+    const GFXPalette* pal = s->palette;
+    if (mode == kBitmapTransparent ||
+        ((mode == 4 || mode == 5) && (pal == nullptr || pal->translucentLevel == 0))) {
+        SpanBlitKey(shape, row, s->stride, b->pixels, srcStride);
+    } else if (mode == 4 || mode == 5) {
+        if (pal->translucentLast - pal->translucentLevel == 1) return;
+        SpanBlitBlend(shape, row, s->stride, b->pixels, srcStride,
+                      TranslucentBlock(pal, pal->translucentLevel));
+    } else {
+        SpanBlitCopy(shape, row, s->stride, b->pixels, srcStride);
+    }
+}
+
 void Reserved10(GFXSurface*, std::uint32_t, std::uint32_t, std::uint32_t) {}
 void NoFrame(GFXSurface*) {}
 
@@ -552,6 +600,7 @@ GFXDrawTable MakeRegionTable() {
     t.FillEllipse = FillEllipseRegion;
     t.DrawRectangle = DrawRectangleRegion;
     t.DrawPolygon = DrawPolygonRegion;
+    t.DrawBitmap = DrawBitmapRegion;
     t.Reserved10 = nullptr;
     return t;
 }

@@ -330,6 +330,9 @@ int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
     if ((f & kPolyTextured) != 0 && (s.texels == nullptr || request.texCoords == nullptr)) return 0;
     if ((f & kPolySubpixel) != 0 && (request.subpixelShift < 0 || request.subpixelShift > 16))
         return 0;
+    // Per-pixel light is drawn only with a face colour: without it the walker hands over a
+    // light level that the chosen filler does not read, and there is no defined picture.
+    if ((f & kPolyPixelLight) != 0 && (f & kPolyFaceShade) == 0) return 0;
     const int index = FillSetupIndex(f);
     const FillSetupFn fillSetup = theFillSetupTable[static_cast<std::size_t>(index)];
     if (fillSetup == nullptr || WalkerSetupFor(f, false) == nullptr) return 0;

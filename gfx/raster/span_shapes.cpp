@@ -149,6 +149,21 @@ int BuildEllipseOutlineSpans(GFXSpanRecord* records, const GFXRect& r) {
     return static_cast<int>(h);
 }
 
+void BuildBitmapSpans(GFXSpanShape& shape, std::int32_t rowCount, std::int32_t x,
+                      std::int32_t lastOffset, std::int32_t source, std::int32_t firstSourceRow,
+                      std::int32_t rowStep) {
+    GFXSpanRecord* r = shape.records;
+    Chain(r, rowCount);
+    for (std::int32_t i = 0; i < rowCount; ++i) {
+        r[i].x = x;
+        r[i].lastOffset = lastOffset;
+        r[i].source = source;
+        r[i].attributes[kSpanAttrSourceRow] = firstSourceRow + i * rowStep;
+    }
+    shape.first = r;
+    shape.rowCount = rowCount;
+}
+
 void ClipSpansToCoverage(GFXSpanShape& shape, const CoverageList& list) {
     GFXSpanRecord* rec = shape.first;
     if (rec == nullptr) return;
@@ -223,6 +238,43 @@ void ClipSpansToCoverage(GFXSpanShape& shape, const CoverageList& list) {
     }
 }
 
+void ClipSpansAndOcclude(GFXSpanShape& shape, CoverageList& list) {
+    ClipSpansToCoverage(shape, list);
+    std::int32_t row = shape.firstRow;
+    for (GFXSpanRecord* r = shape.first; r != nullptr; r = r->next) {
+        if (r != shape.first && (r->flags & kSpanNewRow) != 0) ++row;
+        if ((r->flags & kSpanHidden) != 0 || row < list.firstRow ||
+            row >= list.firstRow + list.rowCount) {
+            continue;
+        }
+        const bool clipped = (r->flags & (kSpanStartClipped | kSpanEndClipped)) != 0;
+        const std::int32_t a = clipped ? r->clipStart : r->x;
+        const std::int32_t b = clipped ? r->clipEnd : r->x + r->lastOffset;
+        CoverageNode** link = &list.rowHeads[row - list.firstRow];
+        while (*link != nullptr && (*link)->x1 < a)
+            link = &(*link)->next;
+        CoverageNode* n = *link;
+        if (n == nullptr || n->x0 > b) continue;
+        if (a <= n->x0 && b >= n->x1) {
+            *link = n->next;
+            n->next = list.freeList;
+            list.freeList = n;
+        } else if (a <= n->x0) {
+            n->x0 = b + 1;
+        } else if (b >= n->x1) {
+            n->x1 = a - 1;
+        } else if (list.freeList != nullptr) {
+            CoverageNode* m = list.freeList;
+            list.freeList = m->next;
+            m->x0 = b + 1;
+            m->x1 = n->x1;
+            m->next = n->next;
+            n->x1 = a - 1;
+            n->next = m;
+        }
+    }
+}
+
 namespace {
 template <bool kBitmap>
 void FixRecords(GFXSpanShape& shape) {
@@ -276,6 +328,35 @@ void DrawSpansFill16(std::uint8_t* base, std::int32_t stride, const GFXSpanShape
         for (int i = 0; i < n; ++i)
             std::memcpy(d + 2 * i, &colour16, 2);
     });
+}
+
+namespace {
+template <bool kShapeStep>
+void DrawShaded(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape) {
+    std::uint8_t* row = base + static_cast<std::intptr_t>(shape.firstRow) * stride;
+    const std::uint8_t* table = shape.sourceBase;
+    const std::uint32_t colour = shape.color & 255u;
+    for (const GFXSpanRecord* r = shape.first; r != nullptr; r = r->next) {
+        if (r != shape.first && (r->flags & kSpanNewRow) != 0) row += stride;
+        if ((r->flags & kSpanHidden) != 0 || r->lastOffset < 0 || table == nullptr) continue;
+        auto level = static_cast<std::uint32_t>(r->attributes[kSpanAttrShade]);
+        const auto step = static_cast<std::uint32_t>(
+            kShapeStep ? shape.shadeStep : r->attributes[kSpanAttrShadeStep]);
+        std::uint8_t* d = row + r->x;
+        for (std::int32_t i = 0; i <= r->lastOffset; ++i) {
+            d[i] = table[(((level >> 16) & 255u) << 8) | colour];
+            level += step;
+        }
+    }
+}
+}  // namespace
+
+void DrawSpansShaded(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape) {
+    DrawShaded<false>(base, stride, shape);
+}
+
+void DrawSpansShadedShapeStep(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape) {
+    DrawShaded<true>(base, stride, shape);
 }
 
 void DrawSpansBlend(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape) {

@@ -29,10 +29,20 @@ int BuildEllipseSpans(GFXSpanRecord* records, const GFXRect& rect);
 // or 0 as above.
 int BuildEllipseOutlineSpans(GFXSpanRecord* records, const GFXRect& rect);
 
+// One record per row for a bitmap: x and lastOffset, the same source column, and source row
+// firstSourceRow + i x rowStep; chained in row order.
+void BuildBitmapSpans(GFXSpanShape& shape, std::int32_t rowCount, std::int32_t x,
+                      std::int32_t lastOffset, std::int32_t source, std::int32_t firstSourceRow,
+                      std::int32_t rowStep);
+
 // Marks, clips or splits the records of `shape` against the open intervals of `list`. Split
 // pieces take spare records from the end of the array (shape.nextSpare, counting down); when
 // no spare is left the rest of the list is hidden.
 void ClipSpansToCoverage(GFXSpanShape& shape, const CoverageList& list);
+
+// The same, and closes in `list` what the visible pieces cover (an emptied interval goes back
+// to the free chain; a piece inside an interval splits it when a free node is left).
+void ClipSpansAndOcclude(GFXSpanShape& shape, CoverageList& list);
 
 // Turn clipped records back into plain records of their visible piece; the bitmap form also
 // moves the source column by the shape's source step.
@@ -47,5 +57,10 @@ void DrawSpansFill(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& 
 void DrawSpansFill16(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape,
                      std::uint16_t colour16);
 void DrawSpansBlend(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape);
+// Shaded spans: pixel = sourceBase[(level_int << 8) | colour], the 16.16 level starting at the
+// record's shade attribute and stepped by its shade-step attribute (ShapeStep: by the shape's
+// shadeStep), the integer part wrapping at 256.
+void DrawSpansShaded(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape);
+void DrawSpansShadedShapeStep(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape);
 
 }  // namespace gfx

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "gfx/bitmap.h"
 #include "gfx/raster/coverage_list.h"
 #include "gfx/raster/poly_raster.h"
 #include "gfx/raster/span_fillers.h"
@@ -298,6 +299,19 @@ TEST(RasterRegion, LinesAndPixelsHonourTheSpanRegion) {
     EXPECT_EQ(s.At(25, 3), 4);
     EXPECT_EQ(s.At(15, 5), 0);
     EXPECT_EQ(s.At(25, 5), 4);
+    // A bitmap across the gap keeps its columns on both sides, also mirrored.
+    auto b = GFXBitmap::Create(30, 2, 8);
+    for (int x = 0; x < 30; ++x)
+        b->Row(0)[x] = b->Row(1)[x] = static_cast<std::uint8_t>(100 + x);
+    s.table->DrawBitmap(&s, b.get(), {1, 6}, 0);
+    EXPECT_EQ(s.At(1, 6), 100);
+    EXPECT_EQ(s.At(9, 7), 108);
+    EXPECT_EQ(s.At(12, 6), 0);
+    EXPECT_EQ(s.At(20, 7), 119);
+    s.table->DrawBitmap(&s, b.get(), {1, 0}, kMirrorX);
+    EXPECT_EQ(s.At(1, 0), 129);
+    EXPECT_EQ(s.At(20, 1), 110);
+    EXPECT_EQ(s.At(15, 0), 0);
     EXPECT_TRUE(s.GuardIntact());
 }
 
