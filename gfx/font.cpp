@@ -109,6 +109,12 @@ std::int32_t GFXFont::GetStringHeight(const char* text) const {
 // ---------------------------------------------------------------------------------------------
 // Drawing
 
+void GFXFont::InstallTextEntries(GFXDrawTable* table) {
+    if (table == nullptr) return;
+    table->DrawText = &GFXFont::DrawString;
+    table->DrawTextInRect = &GFXFont::DrawStringInRect;
+}
+
 int GFXFont::DrawString(GFXSurface* surface, const GFXFont* font, GFXPoint at, const char* text) {
     if (font == nullptr) return at.x;
     return DrawScaled(surface, font, at, text, {font->scaleX, font->scaleY});

@@ -31,8 +31,14 @@ inline constexpr std::uint32_t kJustifyScaleToFit = 0x40;
 // The colour of the block drawn for a character the font lacks.
 inline constexpr std::uint8_t kPlaceholderColour = 253;
 
+struct GFXDrawTable;
+
 class GFXFont : public GFXBitmapArray {
 public:
+    // Puts DrawString and DrawStringInRect into entries 12 and 13 of `table`. The program's
+    // software tables get them when the main window installs its tables.
+    static void InstallTextEntries(GFXDrawTable* table);
+
     GFXFont();
     ~GFXFont() override;
 

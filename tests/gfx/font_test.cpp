@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "gfx/bitmap_draw.h"
 #include "gfx/draw_table.h"
@@ -144,8 +145,7 @@ gfx::GFXDrawTable MakeBitmapTable() {
     t.DrawBitmap = gfx::SoftDrawBitmap;
     t.DrawBitmapPart = gfx::SoftDrawBitmapPart;
     t.DrawBitmapScaled = gfx::SoftDrawBitmapScaled;
-    t.DrawText = GFXFont::DrawString;
-    t.DrawTextInRect = GFXFont::DrawStringInRect;
+    GFXFont::InstallTextEntries(&t);
     return t;
 }
 
@@ -246,6 +246,15 @@ TEST_F(FontDraw, MetricsScalingAndFixedPitch) {
     EXPECT_EQ(f->bitmaps[1]->pixels[0], 77);
 }
 
+TEST_F(FontDraw, TextEntriesOfTheTable) {
+    auto f = MakeFont();
+    EXPECT_EQ(table.DrawText(surface.get(), f.get(), {1, 1}, "B"), 3);
+    EXPECT_EQ(table.DrawTextInRect(surface.get(), f.get(), {0, 0, 39, 19}, "A",
+                                   gfx::kJustifyRight | gfx::kJustifyBottom),
+              39);
+    EXPECT_EQ(At(37, 15), 1);
+}
+
 TEST_F(FontDraw, SixteenBitCodes) {
     auto f = MakeFont();
     const std::int32_t ids[3] = {'A', 0x0142, 0x2000};
@@ -291,6 +300,39 @@ TEST(Font, PfntRoundTripAndDamage) {
         ByteReader rr(bytes);
         EXPECT_FALSE(GFXFont::ReadNew(rr.stream)) << name;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Font, FilesOnDisk) {
+    const auto dir = std::filesystem::path(ZEPHLON_BINARY_DIR) / "gfxbase-files";
+    std::filesystem::create_directories(dir);
+    auto f = MakeFont();
+    const std::string fontPath = (dir / "small.pft").string();
+    ASSERT_EQ(f->Save(fontPath), 1);
+    EXPECT_EQ(std::filesystem::file_size(fontPath), f->GetStoredSize());
+    auto g = GFXFont::LoadNew(fontPath);
+    ASSERT_TRUE(g);
+    EXPECT_EQ(g->count, 3);
+
+    auto a = MakeSparseArray();
+    const std::string arrayPath = (dir / "art.pba").string();
+    ASSERT_EQ(a->Save(arrayPath, 0), 1);
+    auto b = GFXBitmapArray::LoadNew(arrayPath, 0);
+    ASSERT_TRUE(b);
+    EXPECT_EQ(b->ids, a->ids);
+
+    gfx::GFXPalette p;
+    p.entries[17] = {1, 2, 3, 4};
+    const std::string palPath = (dir / "day.pal").string();
+    ASSERT_EQ(p.Save(palPath, 0), 1);
+    auto q = gfx::GFXPalette::LoadNew(palPath);
+    ASSERT_TRUE(q);
+    EXPECT_EQ(q->entries[17], p.entries[17]);
+    EXPECT_FALSE(gfx::GFXPalette::LoadNew((dir / "missing.pal").string()));
+    EXPECT_FALSE(GFXFont::LoadNew((dir / "missing.pft").string()));
 }
 
 }  // namespace

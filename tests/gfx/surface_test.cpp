@@ -172,6 +172,20 @@ TEST(Surface, NestedBracketsLockOnce) {
     EXPECT_EQ(sub->SetRect({0, 0, 800, 60}), 0);
 }
 
+TEST(Surface, SpanPool) {
+    const std::int32_t before = gfx::theSpanPool.capacity;  // other tests may have sized it
+    ASSERT_EQ(gfx::GFXSurface::InitSpanPool(3000), 1);
+    EXPECT_EQ(gfx::theSpanPool.capacity, 3000);
+    EXPECT_EQ(gfx::theSpanPool.spareCount, 3000);
+    EXPECT_EQ(gfx::theSpanPool.nextSpare, gfx::theSpanPool.records);
+    EXPECT_EQ(gfx::theSpanPool.first, nullptr);
+    gfx::theSpanPool.records[2999].x = 1;  // every record is there
+    gfx::GFXSurface::FreeSpanPool();
+    EXPECT_EQ(gfx::theSpanPool.records, nullptr);
+    EXPECT_EQ(gfx::GFXSurface::InitSpanPool(0), 0);
+    if (before > 0) gfx::GFXSurface::InitSpanPool(before);
+}
+
 TEST(Surface, FindDisplayedInChain) {
     auto a = gfx::GFXMemSurface::Create(4, 4, 8);
     auto b = gfx::GFXMemSurface::Create(4, 4, 8);
