@@ -308,6 +308,10 @@ TEST(RasterRegion, LinesAndPixelsHonourTheSpanRegion) {
     EXPECT_EQ(s.At(9, 7), 108);
     EXPECT_EQ(s.At(12, 6), 0);
     EXPECT_EQ(s.At(20, 7), 119);
+    s.table->FillRectangle(&s, {0, 4, 31, 5}, 6);  // rows through the region as well
+    EXPECT_EQ(s.At(0, 4), 6);
+    EXPECT_EQ(s.At(15, 4), 0);
+    EXPECT_EQ(s.At(31, 4), 6);
     s.table->DrawBitmap(&s, b.get(), {1, 0}, kMirrorX);
     EXPECT_EQ(s.At(1, 0), 129);
     EXPECT_EQ(s.At(20, 1), 110);
