@@ -94,7 +94,8 @@ struct FolderListing {
 };
 
 std::map<FolderKey, FolderListing>& TheListings() {
-    static std::map<FolderKey, FolderListing> listings;
+    // Never destroyed: static objects may still close files while the program exits.
+    static auto& listings = *new std::map<FolderKey, FolderListing>;
     return listings;
 }
 
@@ -209,7 +210,8 @@ struct OpenRecord {
 };
 
 std::vector<OpenRecord>& TheOpenFiles() {
-    static std::vector<OpenRecord> open;
+    // Never destroyed: static objects may still close files while the program exits.
+    static auto& open = *new std::vector<OpenRecord>;
     return open;
 }
 
@@ -259,7 +261,8 @@ std::uint32_t WriteAll(int fd, const std::uint8_t* p, std::uint32_t n, std::uint
 }
 
 std::string& TheExecutableOverride() {
-    static std::string path;
+    // Never destroyed: static objects may still close files while the program exits.
+    static auto& path = *new std::string;
     return path;
 }
 

@@ -19,7 +19,8 @@ bool Succeeded(std::uint32_t error) {
 
 // Open files by handle value. The value is the file's descriptor, which is unique while open.
 std::map<std::int32_t, std::unique_ptr<platform::File>>& TheFiles() {
-    static std::map<std::int32_t, std::unique_ptr<platform::File>> files;
+    // Never destroyed: static objects may still close files while the program exits.
+    static auto& files = *new std::map<std::int32_t, std::unique_ptr<platform::File>>;
     return files;
 }
 
@@ -44,7 +45,8 @@ struct Searches {
 };
 
 Searches& TheSearches() {
-    static Searches searches;
+    // Never destroyed: static objects may still close files while the program exits.
+    static auto& searches = *new Searches;
     return searches;
 }
 

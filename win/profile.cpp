@@ -134,7 +134,8 @@ struct CachedFile {
 };
 
 std::map<std::string, CachedFile>& TheCache() {
-    static std::map<std::string, CachedFile> cache;
+    // Never destroyed: static objects may still close files while the program exits.
+    static auto& cache = *new std::map<std::string, CachedFile>;
     return cache;
 }
 

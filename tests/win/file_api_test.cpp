@@ -31,6 +31,20 @@ protected:
     const std::string root_ = folder_.Root();
 };
 
+// Static objects of the program close their files from their destructors, after main returns;
+// this one is built before the file layer is first used, so it is destroyed after it would be.
+struct CloseAtExit {
+    FileHandle handle;
+    ~CloseAtExit() {
+        if (handle.IsValid()) CloseHandle(handle);
+    }
+} theLateCloser;
+
+TEST_F(FileApiTest, FilesCanBeClosedByStaticDestructors) {
+    theLateCloser.handle = CreateFile(Win("late.bin"), GENERIC_WRITE, 0, CREATE_ALWAYS);
+    EXPECT_TRUE(theLateCloser.handle.IsValid());
+}
+
 TEST_F(FileApiTest, WriteThenReadBack) {
     FileHandle out = CreateFile(Win("Data.bin"), GENERIC_WRITE, 0, CREATE_ALWAYS);
     ASSERT_NE(out, INVALID_HANDLE_VALUE);
