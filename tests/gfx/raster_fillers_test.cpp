@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gfx/bitmap.h"
+#include "gfx/palette.h"
 #include "gfx/raster/coverage_list.h"
 #include "gfx/raster/poly_raster.h"
 #include "gfx/raster/span_fillers.h"
@@ -169,6 +170,36 @@ TEST(RasterFill16, GeneralPolygonsTakeTheirChannelStepsFromEachRange) {
     FillRGB16(0);  // a general polygon: the current range's step
     s.selectedFill(0, 2 << 16);
     EXPECT_EQ(row[1] >> 8, 15);
+}
+
+TEST(RasterFill16, PolygonsOnA16BitSurface) {
+    GFXPalette pal;
+    for (int i = 0; i < 256; ++i)
+        pal.entries[i] = {static_cast<std::uint8_t>(i), 0, static_cast<std::uint8_t>(255 - i), 0};
+    pal.BuildColors16(kPixelFormat565);
+    pal.BuildLightTables16(kPixelFormat565, 4, 0, GFXPaletteEntry{});
+    GuardedSurface s(32, 32, 16);
+    s.palette = &pal;
+    Face f;
+    f.pts = {{0, 0, 0, 0}, {16, 0, 0, 0}, {16, 16, 0, 0}, {0, 16, 0, 0}};
+    f.Finish(0, 200);  // no 16-bit flag: the surface decides
+    test::Draw(s, f);
+    EXPECT_EQ(s.At16(5, 5), pal.colors16[200] & 0xFFFF);
+    // Face-lit at full intensity: the brightest row of each channel.
+    f.pts = {{16, 16, 0, 0}, {32, 16, 0, 0}, {32, 32, 0, 0}, {16, 32, 0, 0}};
+    f.Finish(kPolyFaceShade, 200);
+    f.verts[0].r = f.verts[0].g = f.verts[0].b = 65535;
+    auto tex = GFXBitmap::Create(256, 256, 8);
+    for (int y = 0; y < 256; ++y)
+        std::memset(tex->Row(y), 200, 256);
+    f.Finish(kPolyFaceShade | kPolyTextured, 0);
+    f.verts[0].r = f.verts[0].g = f.verts[0].b = 65535;
+    f.req.texture = tex.get();
+    test::Draw(s, f);
+    const std::size_t top = 15 * 256 + 200;
+    EXPECT_EQ(s.At16(20, 20),
+              (pal.light16Red[top] | pal.light16Green[top] | pal.light16Blue[top]) & 0xFFFF);
+    EXPECT_TRUE(s.GuardIntact());
 }
 
 // Walker hand-over, observed through a recording filler.
