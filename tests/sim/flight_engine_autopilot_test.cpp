@@ -1,0 +1,278 @@
+// Engines (power, fuel, the three speed models, mixture) and the autopilot.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "cockpit/cockpit_services.h"
+#include "nav/nav_services.h"
+#include "sim/flight_harness.h"
+#include "sim/flightmodel/aircraft_parameters.h"
+#include "sim/flightmodel/flight_model.h"
+#include "sim/flightmodel/flight_model_state.h"
+#include "sim/flightmodel/flight_probe.h"
+#include "sim/flightmodel/published_performance.h"
+
+namespace {
+
+using flighttest::FlightHarness;
+using sim::theFlightModelState;
+
+// Runs the engine step at the altitude with the throttle, engines running.
+void Engines(int type, double feet, std::int16_t throttle) {
+    sim::ProbeSelectAircraft(type);
+    sim::ProbePlaceInFlight(feet, 100);
+    theFlightModelState.fmThrot = throttle;
+    theFlightModelState.fmThrotRight = throttle;
+    sim::StepEngines();
+}
+
+TEST(FlightEngines, PowerWordFollowsThrottleIdleAndLimit) {
+    // Below 304 m pistons add idle only at zero throttle; turbines always add it.
+    Engines(0, 0, 16384);
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], (16384 * 580) >> 16);
+    Engines(0, 0, 0);
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], 75);
+    Engines(3, 0, 16384);
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], ((16384 * 390) >> 16) + 46);
+    // Above it: plus idle, at most the band's limit.
+    Engines(0, 5000, 16384);
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], ((16384 * 580) >> 16) + 75);
+    Engines(0, 40000, 32767);
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], sim::theEngines.powerLimit);
+    // A stopped engine makes nothing.
+    sim::ProbeSelectAircraft(0);
+    theFlightModelState.fmEngines = 0;
+    theFlightModelState.fmThrot = 30000;
+    sim::StepEngines();
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], 0);
+    EXPECT_EQ(theFlightModelState.fmEngineSpeed[0], 0);
+}
+
+TEST(FlightEngines, FuelComesFromTheSelectedTanks) {
+    struct Case {
+        int type;
+        int single;
+        int left;
+        int right;
+        double burn1;  // share of 2b taken from tank 1
+        double burn2;
+    };
+    const Case cases[] = {{0, 1, 0, 0, 1.0, 0.0}, {0, 2, 0, 0, 0.5, 0.5}, {0, 3, 0, 0, 0.0, 1.0},
+                          {0, 0, 0, 0, 0.0, 0.0}, {2, 0, 1, 1, 1.0, 1.0}, {2, 0, 2, 1, 0.0, 2.0},
+                          {2, 0, 1, 2, 2.0, 0.0}};
+    for (const Case& c : cases) {
+        Engines(c.type, 5000, 20000);
+        cockpit::theFuelSelector = static_cast<std::uint8_t>(c.single);
+        cockpit::theLeftEngineTankSelector = static_cast<std::uint8_t>(c.left);
+        cockpit::theRightEngineTankSelector = static_cast<std::uint8_t>(c.right);
+        const double t1 = sim::theEngines.tank[0];
+        const double t2 = sim::theEngines.tank[1];
+        sim::StepEngines();
+        const double p = theFlightModelState.fmEnginePower[0];
+        const double b = p * 1536.0 / 65536.0 * 0.1;
+        // Each engine burns b from the tank of each selector on every call: a single engine's
+        // 2b per step, and a twin's 2b per engine.
+        EXPECT_NEAR(t1 - sim::theEngines.tank[0], c.burn1 * 2 * b, 1e-6)
+            << c.type << " " << c.single << c.left << c.right;
+        EXPECT_NEAR(t2 - sim::theEngines.tank[1], c.burn2 * 2 * b, 1e-6)
+            << c.type << " " << c.single << c.left << c.right;
+        EXPECT_EQ(theFlightModelState.fmFuel1, static_cast<std::int32_t>(sim::theEngines.tank[0]));
+    }
+}
+
+TEST(FlightEngines, FixedPitchSpeedFollowsThrottleAndAirspeed) {
+    Engines(0, 3000, 8000);
+    const int low = theFlightModelState.fmEngineSpeed[0];
+    Engines(0, 3000, 30000);
+    const int high = theFlightModelState.fmEngineSpeed[0];
+    EXPECT_LT(low, high);
+    theFlightModelState.fmTAVel *= 2;
+    sim::StepEngines();
+    EXPECT_GT(theFlightModelState.fmEngineSpeed[0], high);  // windmilling
+}
+
+TEST(FlightEngines, MagnetoCheckDropsTheSkyhawksSpeed) {
+    Engines(0, 3000, 20000);
+    const int normal = theFlightModelState.fmEngineSpeed[0];
+    cockpit::theEngineSpeedDrop[0] = 75;
+    cockpit::theEngineSpeedDrop[1] = 50;
+    sim::StepEngines();
+    EXPECT_EQ(theFlightModelState.fmEngineSpeed[0], normal - 125);
+}
+
+TEST(FlightEngines, ConstantSpeedGovernorSteps) {
+    struct Case {
+        std::int16_t throttle;
+        int speed;
+    };
+    const Case cases[] = {{0x7FF8, 2700}, {0x7FFF, 2700}, {20000, 2500}};
+    for (const Case& c : cases) {
+        Engines(1, 3000, c.throttle);
+        EXPECT_EQ(theFlightModelState.fmEngineSpeed[0], c.speed) << c.throttle;
+    }
+    Engines(1, 3000, 5000);
+    EXPECT_LT(theFlightModelState.fmEngineSpeed[0], 2400);  // below the governor: on the fine stop
+}
+
+TEST(FlightEngines, KingAirConditionLeversHoldIdle) {
+    struct Case {
+        std::int16_t lever;
+        int power;
+        int speed;
+    };
+    const Case cases[] = {{15, 88, 560}, {31, 122, 700}};
+    for (const Case& c : cases) {
+        sim::ProbeSelectAircraft(3);
+        sim::ProbePlaceInFlight(20000, 200);
+        cockpit::theLeftMixtureLever = c.lever;
+        cockpit::theRightConditionLever = c.lever;
+        theFlightModelState.fmThrot = theFlightModelState.fmThrotRight = 0;
+        sim::StepEngines();
+        EXPECT_EQ(theFlightModelState.fmEnginePower[0], c.power);
+        EXPECT_EQ(theFlightModelState.fmEnginePower[1], c.power);
+        EXPECT_EQ(theFlightModelState.fmEngineSpeed[0], c.speed);
+    }
+}
+
+TEST(FlightEngines, TurbineSpeedRisesWithThrottleAndReportsItsPowerShare) {
+    Engines(4, 10000, 3000);
+    const int idle = theFlightModelState.fmEngineSpeed[0];
+    Engines(4, 10000, 32767);
+    EXPECT_GT(theFlightModelState.fmEngineSpeed[0], idle);
+    const double share = theFlightModelState.fmPowerFraction[0] / 65536.0;
+    EXPECT_NEAR(share,
+                theFlightModelState.fmEnginePower[0] /
+                    static_cast<double>(theFlightModelState.fmEngineConstant),
+                0.001);
+}
+
+TEST(FlightEngines, LeaningCostsThrustAndSpeed) {
+    Engines(0, 3000, 20000);
+    sim::EngineThrust();
+    sim::StepEngines();
+    const double thrust = theFlightModelState.fmThrust;
+    const std::int32_t rich = theFlightModelState.fmNetThrust;
+    cockpit::theLeftMixtureLever = 10;
+    sim::StepEngines();
+    const int n = static_cast<int>(sim::theEngines.powerRatio * 31.0);
+    ASSERT_GT(n, 10);
+    const double q = 10.0 / n;
+    EXPECT_NEAR(theFlightModelState.fmNetThrust, thrust - (1 - q) * thrust / 6.0, 1.0);
+    EXPECT_LT(theFlightModelState.fmNetThrust, rich);
+    EXPECT_LT(theFlightModelState.fmAdjustedTach, theFlightModelState.fmEngineSpeed[0]);
+}
+
+TEST(FlightAutopilot, HeadingErrorThresholds) {
+    struct Case {
+        int error;
+        int bankTarget;  // sign of the aileron command follows
+        int rudder;
+    };
+    const Case cases[] = {{0xB6, 0, 0},
+                          {0xB7, 0x222, 0},
+                          {0x2D9, 0x444, 0},
+                          {0x5B1, 0xCCD, 1024},
+                          {0xE39, 0x11C7, 2048}};
+    for (const Case& c : cases) {
+        FlightHarness h(0);
+        h.PlaceInFlight(5000, 100, 0);
+        sim::FlightModelState& s = theFlightModelState;
+        s.fmAutopilotModes = 0x1 | 0x8;
+        s.fmApHeadingSel = static_cast<std::uint16_t>(c.error);
+        s.fmBank = 0;
+        sim::RunAutopilot();
+        EXPECT_EQ(s.fmRud, c.rudder) << c.error;
+        if (c.bankTarget == 0) {
+            EXPECT_EQ(s.fmAil, 0) << c.error;
+        } else {
+            EXPECT_EQ(s.fmAil, c.bankTarget > 0x16C ? 1024 : 256) << c.error;
+        }
+    }
+}
+
+TEST(FlightAutopilot, OnTheGroundItLeavesTheControlsAlone) {
+    FlightHarness h(0);
+    h.PlaceOnRunway();
+    sim::FlightModelState& s = theFlightModelState;
+    s.fmAutopilotModes = 0x1 | 0x8;
+    s.fmApHeadingSel = 0x3000;
+    s.fmAil = 123;
+    s.fmElv = 456;
+    sim::RunAutopilot();
+    EXPECT_EQ(s.fmAil, 123);
+    EXPECT_EQ(s.fmElv, 456);
+}
+
+TEST(FlightAutopilot, PitchHoldSteps) {
+    struct Case {
+        int error;
+        int change;
+    };
+    const Case cases[] = {{8, 8}, {20, 80}, {40, 256}, {-8, -8}, {-40, -256}, {1, 1}, {10, 20}};
+    for (const Case& c : cases) {
+        FlightHarness h(0);
+        h.PlaceInFlight(5000, 100);
+        sim::FlightModelState& s = theFlightModelState;
+        s.fmAutopilotModes = 0x1;
+        s.fmBank = 0;
+        s.fmApPitchTarget = 0;
+        s.fmPitch = static_cast<std::uint16_t>(c.error);
+        const std::int16_t before = s.fmElv;
+        sim::RunAutopilot();
+        EXPECT_EQ(s.fmElv - before, c.change) << c.error;
+        EXPECT_EQ(s.fmApElvTrim, c.change);
+    }
+}
+
+TEST(FlightAutopilot, HoldsHeadingAndAltitudeInFlight) {
+    for (int type = 0; type < 5; ++type) {
+        FlightHarness h(type);
+        const double knots = sim::PublishedPerformanceForType(type).cruise.back().trueAirspeedKnots;
+        h.PlaceInFlight(8000, knots * 0.95, 0x1000);
+        sim::FlightModelState& s = theFlightModelState;
+        s.fmThrot = s.fmThrotRight = 26000;
+        sim::ProbeEngageAltitudeHold();
+        s.fmApHeadingSel = 0x3000;  // a 45-degree turn to the right
+        h.RunSeconds(180);
+        EXPECT_NEAR(static_cast<std::int16_t>(static_cast<std::uint16_t>(s.fmHead - 0x3000)), 0,
+                    0xB6 * 2)
+            << type;
+        EXPECT_NEAR(flighttest::AltitudeFeet(), 8000, 300) << type;
+        EXPECT_EQ(sim::theCrashed, 0u);
+    }
+}
+
+TEST(FlightAutopilot, FollowsALocalizerAndGlideSlopeFromTheReceiver) {
+    FlightHarness h(0);
+    h.PlaceInFlight(3000, 90, 0);
+    sim::FlightModelState& s = theFlightModelState;
+    s.fmThrot = 12000;
+    sim::ProbeEngageAltitudeHold();
+    s.fmAutopilotModes = 0x1 | 0x4;
+    // A receiver double: the localizer lies along heading 0 and the glide slope slopes down at
+    // 3 degrees to a point 8 km north of the start.
+    nav::AutopilotNavInput& in = nav::theAutopilotNavInput;
+    const double thresholdZ = 8000.0;
+    for (int second = 0; second < 120; ++second) {
+        const double x = s.fmPosX / 256.0;
+        const double z = s.fmPosZ / 256.0;
+        const double height = (s.fmPosY / 256.0);
+        const double distance = thresholdZ - z;
+        const double courseDeg =
+            std::atan2(x, distance) * 180.0 / M_PI;  // positive right of course
+        const double glideDeg = std::atan2(height, distance) * 180.0 / M_PI - 3.0;
+        in.signalValid = 1;
+        in.flags = 0x10;
+        in.selectedCourse = 0;
+        in.distance = static_cast<std::uint16_t>(distance / 1852.0);
+        in.courseDeviation = static_cast<std::int8_t>(std::clamp(-courseDeg * 20.0, -127.0, 127.0));
+        in.glideSlopeDeviation = static_cast<std::uint8_t>(
+            static_cast<std::int8_t>(std::clamp(glideDeg * 40.0, -127.0, 127.0)));
+        h.RunSeconds(1);
+    }
+    EXPECT_LT(std::abs(s.fmPosX / 256.0), 150.0);
+    EXPECT_TRUE(s.fmAutopilotState & 0x8);  // glide slope captured
+    in = nav::AutopilotNavInput{};
+}
+
+}  // namespace
