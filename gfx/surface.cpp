@@ -336,6 +336,12 @@ int ClipSpanList(GFXSpanShape* l, const GFXRect& c, GFXRect* o) {
             r->clipEnd = r->x + r->lastOffset;
             r->flags |= kSpanEndClipped;
         }
+        // A clipped span carries both visible ends, so that later clippers and the fix-ups,
+        // which read the pair whenever either flag is set, see the piece that is left.
+        if (r->flags & (kSpanStartClipped | kSpanEndClipped)) {
+            r->clipStart = r->x;
+            r->clipEnd = r->x + r->lastOffset;
+        }
     }
     if (!visible) return 1;
     // The new first record starts its row: it loses only the row-advance flag, so a hidden

@@ -98,6 +98,8 @@ TEST(SurfaceClip, SpanListClipping) {
     EXPECT_EQ(rec[2].x, 5);
     EXPECT_EQ(rec[2].lastOffset, 14);
     EXPECT_TRUE(rec[2].flags & gfx::kSpanStartClipped);
+    EXPECT_EQ(rec[2].clipStart, 5);
+    EXPECT_EQ(rec[2].clipEnd, 19);    // both ends, though only the start was cut
     EXPECT_EQ(rec[3].next, nullptr);  // cut below the clip
     EXPECT_EQ(gfx::SpanListInRect(l, {5, 12, 25, 13}), 1);
 
