@@ -343,6 +343,22 @@ TEST(RasterRegion, LinesAndPixelsHonourTheSpanRegion) {
     EXPECT_EQ(s.At(0, 4), 6);
     EXPECT_EQ(s.At(15, 4), 0);
     EXPECT_EQ(s.At(31, 4), 6);
+    // Scaled: the region and the rectangle tables agree wherever the region is open.
+    GuardedSurface plain(32, 8);
+    for (std::uint32_t m = 0; m < 4; ++m) {
+        s.ClearInside(0);
+        plain.ClearInside(0);
+        s.table->DrawBitmapScaled(&s, b.get(), {-3, -1}, {37, 9}, m);
+        plain.table->DrawBitmapScaled(&plain, b.get(), {-3, -1}, {37, 9}, m);
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 32; ++x) {
+                const bool open = x < 10 || x >= 20;
+                ASSERT_EQ(s.At(x, y), open ? plain.At(x, y) : 0)
+                    << "mirror " << m << " at " << x << "," << y;
+            }
+        }
+    }
+    s.ClearInside(0);
     s.table->DrawBitmap(&s, b.get(), {1, 0}, kMirrorX);
     EXPECT_EQ(s.At(1, 0), 129);
     EXPECT_EQ(s.At(20, 1), 110);
