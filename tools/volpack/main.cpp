@@ -1,5 +1,6 @@
 // volpack: builds, lists, extracts and checks volume archives (".Vol") with the program's own
 // volume reader and writer.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -220,8 +221,17 @@ int List(int argc, char** argv) {
 bool ReadMember(core::VolumeRStream& volume, const core::VolumeEntry& e, std::string& data) {
     const int opened = e.named ? volume.OpenEntry(e.name) : volume.OpenEntryById(e.id);
     if (!opened) return false;
-    data.assign(e.size, '\0');
-    bool ok = e.size == 0 || (volume.Read(e.size, data.data()) && volume.GetLastCount() == e.size);
+    // Read in chunks: a damaged index may claim a size the member's code cannot deliver, and
+    // the data grows only as far as the code really goes.
+    data.clear();
+    std::vector<char> chunk(1 << 16);
+    bool ok = true;
+    while (ok && data.size() < e.size) {
+        const auto n =
+            static_cast<std::uint32_t>(std::min<std::size_t>(chunk.size(), e.size - data.size()));
+        ok = volume.Read(n, chunk.data()) && volume.GetLastCount() == n;
+        if (ok) data.append(chunk.data(), n);
+    }
     volume.Close();
     return ok;
 }
