@@ -25,6 +25,8 @@ struct Result {
 class VolpackTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ASSERT_EQ(access(ZEPHLON_BINARY_DIR "/bin/volpack", X_OK), 0)
+            << "volpack is not built; build the volpack target before these tests";
         char pattern[] = "/tmp/zephlon-volpack-XXXXXX";
         root = mkdtemp(pattern);
         previous = fs::current_path();
