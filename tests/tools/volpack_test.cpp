@@ -34,6 +34,7 @@ protected:
         platform::ForgetFolderListings();
     }
     void TearDown() override {
+        if (root.empty()) return;
         fs::current_path(previous);
         std::error_code ignored;
         fs::remove_all(root, ignored);
