@@ -321,6 +321,14 @@ std::unique_ptr<GFXPalette> GFXPalette::CreateFromQuads(const GFXColorQuad* q) {
     return p;
 }
 
+void CopyPaletteEntries(GFXPalette* into, const GFXPalette* from, std::int32_t first,
+                        std::int32_t count) {
+    if (into == nullptr || from == nullptr || into == from) return;
+    const std::int32_t lo = std::clamp(first, 0, 256);
+    const std::int32_t hi = std::clamp(first + std::max(count, 0), 0, 256);
+    std::copy(from->entries + lo, from->entries + hi, into->entries + lo);
+}
+
 int GFXPalette::IsAllowed(std::int32_t index) const {
     if (index < 0 || index > 255) return 0;
     if (nearestMask == nullptr) return 1;

@@ -137,4 +137,8 @@ private:
     std::unique_ptr<std::uint8_t[]> maskAlloc;
 };
 
+// Copies entries first .. first + count - 1 of `from` into `into`, within 0..255.
+void CopyPaletteEntries(GFXPalette* into, const GFXPalette* from, std::int32_t first,
+                        std::int32_t count);
+
 }  // namespace gfx

@@ -67,14 +67,6 @@ void GFXSurface::StorePalette(GFXPalette* newPalette, std::int32_t first, std::i
     CopyPaletteEntries(palette, newPalette, first, count);
 }
 
-void CopyPaletteEntries(GFXPalette* into, const GFXPalette* from, std::int32_t first,
-                        std::int32_t count) {
-    if (into == nullptr || from == nullptr || into == from) return;
-    const std::int32_t lo = std::clamp(first, 0, 256);
-    const std::int32_t hi = std::clamp(first + std::max(count, 0), 0, 256);
-    std::copy(from->entries + lo, from->entries + hi, into->entries + lo);
-}
-
 int GFXSurface::AcquireLock() {
     if (lockCount++ == 0) return Lock();
     return 1;

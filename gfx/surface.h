@@ -115,10 +115,6 @@ protected:
     void StorePalette(GFXPalette* newPalette, std::int32_t first, std::int32_t count);
 };
 
-// Copies palette entries first .. first + count - 1 of `from` into `into`, within 0..255.
-void CopyPaletteEntries(GFXPalette* into, const GFXPalette* from, std::int32_t first,
-                        std::int32_t count);
-
 // Scoped lock bracket for code that touches pixels.
 class GFXSurfaceLock {
 public:
