@@ -164,6 +164,35 @@ void BuildBitmapSpans(GFXSpanShape& shape, std::int32_t rowCount, std::int32_t x
     shape.rowCount = rowCount;
 }
 
+void ClipSpansToEllipse(GFXSpanShape& shape, const GFXRect& rect) {
+    const bool ok = EllipseRectOk(rect);
+    const std::int64_t w = static_cast<std::int64_t>(rect.right) - rect.left + 1;
+    const std::int64_t h = static_cast<std::int64_t>(rect.bottom) - rect.top + 1;
+    const std::int64_t sum = static_cast<std::int64_t>(rect.left) + rect.right;
+    std::int64_t row = shape.firstRow;
+    for (GFXSpanRecord* r = shape.first; r != nullptr; r = r->next) {
+        if (r != shape.first && (r->flags & kSpanNewRow) != 0) ++row;
+        if ((r->flags & kSpanHidden) != 0) continue;
+        const std::int64_t i = row - rect.top;
+        const std::int64_t e = ok && i >= 0 && i < h ? RowExtent(w, h, 2 * i - (h - 1)) : -1;
+        const std::int64_t a = (r->flags & kSpanStartClipped) != 0 ? r->clipStart : r->x;
+        const std::int64_t b = (r->flags & kSpanEndClipped) != 0
+                                   ? r->clipEnd
+                                   : static_cast<std::int64_t>(r->x) + r->lastOffset;
+        const std::int64_t lo = std::max(a, (sum - e) / 2);
+        const std::int64_t hi = std::min(b, (sum + e) / 2);
+        if (e < 0 || lo > hi) {
+            r->flags = (r->flags & kSpanNewRow) | kSpanHidden;
+            continue;
+        }
+        if (lo != a || hi != b || (r->flags & (kSpanStartClipped | kSpanEndClipped)) != 0) {
+            r->flags |= kSpanStartClipped | kSpanEndClipped;
+            r->clipStart = static_cast<std::int32_t>(lo);
+            r->clipEnd = static_cast<std::int32_t>(hi);
+        }
+    }
+}
+
 void ClipSpansToCoverage(GFXSpanShape& shape, const CoverageList& list) {
     GFXSpanRecord* rec = shape.first;
     if (rec == nullptr) return;

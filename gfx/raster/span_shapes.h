@@ -29,6 +29,10 @@ int BuildEllipseSpans(GFXSpanRecord* records, const GFXRect& rect);
 // or 0 as above.
 int BuildEllipseOutlineSpans(GFXSpanRecord* records, const GFXRect& rect);
 
+// Cuts the records of `shape` (rows from shape.firstRow) to the ellipse inscribed in the
+// rectangle: clipStart/clipEnd with the clip flags, or hidden when nothing of a record is left.
+void ClipSpansToEllipse(GFXSpanShape& shape, const GFXRect& rect);
+
 // One record per row for a bitmap: x and lastOffset, the same source column, and source row
 // firstSourceRow + i x rowStep; chained in row order.
 void BuildBitmapSpans(GFXSpanShape& shape, std::int32_t rowCount, std::int32_t x,

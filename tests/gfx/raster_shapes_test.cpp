@@ -88,6 +88,37 @@ TEST(RasterShapes, LinesCoverOneRecordPerRowInBothDirections) {
     }
 }
 
+TEST(RasterShapes, SpansCutToAnEllipseMatchTheFilledEllipse) {
+    // A full-width rectangle of rows cut to the ellipse gives the filled ellipse's spans.
+    const GFXRect r{3, 4, 40, 30};
+    std::vector<GFXSpanRecord> ellipse(64);
+    const int rows = BuildEllipseSpans(ellipse.data(), r);
+    GFXSpanShape shape;
+    shape.first = records.data();
+    shape.firstRow = r.top;
+    for (int i = 0; i < rows; ++i) {
+        records[static_cast<std::size_t>(i)] = {
+            i == 0 ? 0u : kSpanNewRow,
+            0,
+            100,
+            i + 1 < rows ? &records[static_cast<std::size_t>(i + 1)] : nullptr,
+            0,
+            0,
+            0,
+            {}};
+    }
+    ClipSpansToEllipse(shape, r);
+    FixSpanRecords(shape);
+    for (int i = 0; i < rows; ++i) {
+        const GFXSpanRecord& a = records[static_cast<std::size_t>(i)];
+        const GFXSpanRecord& b = ellipse[static_cast<std::size_t>(i)];
+        ASSERT_EQ(a.flags & kSpanHidden, b.flags & kSpanHidden) << i;
+        if ((a.flags & kSpanHidden) != 0) continue;
+        EXPECT_EQ(a.x, b.x) << i;
+        EXPECT_EQ(a.lastOffset, b.lastOffset) << i;
+    }
+}
+
 TEST(RasterShapes, FixUpsTurnClippedRecordsIntoPlainOnes) {
     GFXSpanShape shape;
     GFXSpanRecord r[3];
