@@ -360,15 +360,13 @@ void DrawBitmapRegion(GFXSurface* s, const GFXBitmap* b, GFXPoint at, std::uint3
 }
 
 // The 16.16 source column of a scaled row's piece whose first pixel is destination pixel k of
-// D, in the form the scaled span copies read: the whole part is the piece's first column, the
-// fraction starts the accumulator. A mirrored row is the mirror image of the plain one, so its
-// piece starts at column floor((D - 1 - k) x S / D) and counts down; the fraction is chosen so
-// that the copy's rounding falls on the same columns.
+// D, in the form the scaled span copies read: the whole part is the column of the piece's first
+// pixel, the fraction starts the copy's accumulator (raised by one unit, so that its stepping
+// never falls short of a column it should reach). A mirrored row is the mirror image of the
+// plain one: its piece starts at column floor((D - 1 - k) x S / D) and the copy counts down, so
+// the fraction holds the distance to the next lower column boundary instead.
 std::int32_t ScaledColumn(std::int64_t k, std::int64_t S, std::int64_t D, bool mirror) {
-    if (!mirror) {
-        const std::int64_t pos = k * S * 65536 / D;
-        return static_cast<std::int32_t>(pos);
-    }
+    if (!mirror) return static_cast<std::int32_t>(k * S * 65536 / D + 1);
     const std::int64_t a = (D - 1 - k) * S;
     const std::int64_t frac = ((D - 1 - a % D) << 16) / D;
     return static_cast<std::int32_t>(((a / D) << 16) | frac);
