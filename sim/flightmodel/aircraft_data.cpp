@@ -288,7 +288,7 @@ AircraftParameters BuildBonanza() {
     ap.apLapseOn = 1;
     for (int i = 0; i < 17; ++i)
         ap.apLapse[i] = kLapseBonanza[i];
-    ap.apFixedReferenceSpeed = 130;
+    ap.apFixedReferenceSpeed = 100;
     FillEfficiency(ap, kEfficiencyBonanza);
     ap.apStoreSecondOutput = 1;
     FillConstantSpeed(ap);
@@ -336,7 +336,7 @@ AircraftParameters BuildBaron() {
     ap.apLapseOn = 1;
     for (int i = 0; i < 17; ++i)
         ap.apLapse[i] = kLapseBaron[i];
-    ap.apFixedReferenceSpeed = 150;
+    ap.apFixedReferenceSpeed = 110;
     FillEfficiency(ap, kEfficiencyBaron);
     ap.apStoreSecondOutput = 1;
     FillConstantSpeed(ap);

@@ -333,7 +333,9 @@ void EngineThrust() {
     }
 
     if (ap.apEfficiencyMode != EfficiencyMode::None) {
-        std::int64_t ratio = 0;
+        // A zero reference speed leaves the efficiency at 1 rather than dividing by it.
+        std::int64_t divisor = 0;
+        std::int64_t speed = 0;
         if (ap.apEfficiencyMode == EfficiencyMode::ByPower) {
             std::int64_t p = static_cast<std::uint16_t>(s.fmEnginePower[0]);
             if (engines == 2)
@@ -341,19 +343,18 @@ void EngineThrust() {
             const std::int64_t sum = static_cast<std::int64_t>(ap.apMaxPower) + ap.apIdlePower;
             const std::int64_t x =
                 sum > 0 ? std::min<std::int64_t>((p << 16) / sum, 0xFFFF) : 0xFFFF;
-            const std::int64_t v =
-                Interpolate16(ap.apReferenceSpeed, static_cast<std::uint16_t>(x));
-            ratio =
-                v > 0 ? static_cast<std::int64_t>(static_cast<std::uint32_t>(s.fmIAS)) / v : 0xFFFF;
+            divisor = Interpolate16(ap.apReferenceSpeed, static_cast<std::uint16_t>(x));
+            speed = static_cast<std::uint32_t>(s.fmIAS);
         } else {
-            const std::int64_t ref = ap.apFixedReferenceSpeed;
-            ratio =
-                ref > 0 ? static_cast<std::int64_t>(s.fmTAVel < 0 ? 0 : s.fmTAVel) / ref : 0xFFFF;
+            divisor = ap.apFixedReferenceSpeed;
+            speed = s.fmTAVel < 0 ? 0 : s.fmTAVel;
         }
-        if (ratio > 0xFFFF) ratio = 0xFFFF;
-        const std::int64_t eff =
-            Interpolate16Wide(ap.apEfficiency, static_cast<std::uint16_t>(ratio));
-        thrust = (thrust * eff) >> 16;
+        if (divisor > 0) {
+            const std::int64_t ratio = std::min<std::int64_t>(speed / divisor, 0xFFFF);
+            const std::int64_t eff =
+                Interpolate16Wide(ap.apEfficiency, static_cast<std::uint16_t>(ratio));
+            thrust = (thrust * eff) >> 16;
+        }
     }
     if (ap.apAfterburnerGain != 0 && s.fmAfter) thrust += (thrust * ap.apAfterburnerGain) >> 15;
     if (ap.apLowSpeedCutOn && theLowSpeedThrustCut && s.fmEngineSpeed[0] < 700)

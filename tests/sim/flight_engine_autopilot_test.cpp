@@ -146,6 +146,16 @@ TEST(FlightEngines, TurbineSpeedRisesWithThrottleAndReportsItsPowerShare) {
                 0.001);
 }
 
+TEST(FlightEngines, ZeroReferenceSpeedLeavesTheEfficiencyAtOne) {
+    Engines(0, 0, 20000);
+    sim::theAircraftParameters.apFixedReferenceSpeed = 0;
+    sim::EngineThrust();
+    const std::int64_t p = theFlightModelState.fmEnginePower[0];
+    const std::int64_t base =
+        ((p * 2 + ((p * sim::theAircraftParameters.apThrustFactor) >> 16)) * 32767) >> 15;
+    EXPECT_EQ(theFlightModelState.fmThrust, base);
+}
+
 TEST(FlightEngines, LeaningCostsThrustAndSpeed) {
     Engines(0, 3000, 20000);
     sim::EngineThrust();
