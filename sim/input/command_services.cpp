@@ -1,0 +1,55 @@
+#include "sim/input/command_services.h"
+
+#include "sim/flightmodel/flight_model_state.h"
+
+namespace sim {
+
+DefaultServiceState theDefaultServiceState;
+
+namespace {
+
+int DefaultAircraftType() {
+    return theDefaultServiceState.aircraftType;
+}
+void DefaultToggleBrakes() {
+    ++theDefaultServiceState.brakesToggled;
+}
+void NoGearAnimation(int) {}
+int DefaultPostMenuCommand(std::uint32_t id) {
+    theDefaultServiceState.lastMenuCommand = id;
+    return 1;
+}
+int DefaultMultiEngineSynch() {
+    return theFlightModelState.fmMultiEngineSynch != 0;
+}
+int DefaultSpeedUp() {
+    return theDefaultServiceState.speedUp;
+}
+void DefaultSetSpeedUp(int index) {
+    theDefaultServiceState.speedUp = index;
+}
+void NoView() {}
+void DefaultSetLookDirection(int direction) {
+    theDefaultServiceState.lookDirection = direction;
+}
+void Silent(EffectChannel, int, int, int, int) {}
+
+}  // namespace
+
+CommandServices DefaultCommandServices() {
+    return CommandServices{&DefaultAircraftType,
+                           &DefaultToggleBrakes,
+                           &NoGearAnimation,
+                           &DefaultPostMenuCommand,
+                           &DefaultMultiEngineSynch,
+                           &DefaultSpeedUp,
+                           &DefaultSetSpeedUp,
+                           &NoView,
+                           &NoView,
+                           &DefaultSetLookDirection,
+                           &Silent};
+}
+
+CommandServices theCommandServices = DefaultCommandServices();
+
+}  // namespace sim

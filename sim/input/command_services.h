@@ -1,0 +1,41 @@
+// What the command tables need of the world, the aircraft, the views and the sound while those are
+// still being built: one set of routines that the world singleton replaces with its own when it
+// starts. The defaults keep their own small state (speed-up index, last posted menu command) so
+// that the commands can be exercised on their own.
+#pragma once
+
+#include <cstdint>
+
+namespace sim {
+
+// The sound channels a command plays an effect on.
+enum class EffectChannel { PanelClick, Avionics, Flap };
+
+struct CommandServices {
+    int (*aircraftType)();                     // 0..5 of the current aircraft
+    void (*toggleBrakes)();                    // both wheel brakes on or off
+    void (*animateGear)(int down);             // the exterior gear animation
+    int (*postMenuCommand)(std::uint32_t id);  // WM_COMMAND to the main window
+    int (*isMultiEngineSynch)();
+    int (*speedUp)();  // time-acceleration index 0..4
+    void (*setSpeedUp)(int index);
+    void (*cockpitView)();  // the view commands shared with the joystick buttons
+    void (*skyCamView)();
+    void (*setLookDirection)(int direction);
+    void (*playEffect)(EffectChannel channel, int effect, int pan, int volume, int priority);
+};
+
+extern CommandServices theCommandServices;
+[[nodiscard]] CommandServices DefaultCommandServices();
+
+// What the default services recorded, for callers that run without a world.
+struct DefaultServiceState {
+    int aircraftType = 0;
+    int speedUp = 0;
+    std::uint32_t lastMenuCommand = 0;
+    int brakesToggled = 0;
+    int lookDirection = 0;
+};
+extern DefaultServiceState theDefaultServiceState;
+
+}  // namespace sim

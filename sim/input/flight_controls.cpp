@@ -1,0 +1,420 @@
+#include "sim/input/flight_controls.h"
+
+#include <array>
+
+#include "cockpit/cockpit_services.h"
+#include "cockpit/panel_controls.h"
+#include "core/numeric.h"
+#include "sim/flightmodel/flight_model.h"
+#include "sim/flightmodel/flight_model_state.h"
+#include "sim/input/command_services.h"
+#include "sim/input/key_names.h"
+#include "win/input.h"
+
+namespace sim {
+
+std::int16_t theElevatorInput = 0;
+std::int16_t theRudderInput = 0;
+std::int16_t theRudderTrim = 0;
+std::int16_t theAileronInput = 0;
+std::int16_t theAileronTrim = 0;
+
+namespace {
+
+constexpr std::uint32_t kMenuAutoCoordination = 695;
+constexpr int kLastLever = 31;
+
+FlightModelState& State() {
+    return theFlightModelState;
+}
+
+int Type() {
+    return theCommandServices.aircraftType();
+}
+
+bool Synchronised() {
+    return theCommandServices.isMultiEngineSynch() != 0;
+}
+
+bool Crashed() {
+    return theCrashed != 0;
+}
+
+// Inputs take the whole 16-bit range; trims stop one short of the top.
+void AddClamped(std::int16_t& value, std::int32_t delta, std::int32_t high) {
+    const std::int32_t next = value + delta;
+    if (next >= -32768 && next <= high) value = static_cast<std::int16_t>(next);
+}
+
+std::int32_t ScaledByTrimEffect(std::int16_t step) {
+    // Both operands are 16-bit, so the product fits; the shift rounds toward minus infinity.
+    return (static_cast<std::int32_t>(step) * State().fmCNAdj) >> 15;
+}
+
+// A moved lever is always redrawn and updated, also when it was already at its stop.
+void MoveLever(cockpit::LeverGauge& lever, int to, void (*update)()) {
+    if (to < 0) to = 0;
+    if (to > kLastLever) to = kLastLever;
+    lever.position = static_cast<std::int16_t>(to);
+    lever.redraw = 1;
+    update();
+}
+
+void StepTrimWheel(cockpit::TrimWheelGauge& wheel, int direction) {
+    wheel.frame = static_cast<std::int16_t>((wheel.frame + direction + 4) & 3);
+    wheel.redraw += static_cast<std::uint32_t>(direction);
+}
+
+void PlayFlapSound() {
+    theCommandServices.playEffect(EffectChannel::Flap, 13, 100, -350, 0);
+}
+
+// ---- engine levers ----
+
+void ThrottleTo(int position, bool left, bool right) {
+    if (left) MoveLever(cockpit::theThrottleLever, position, &cockpit::UpdateThrottleLever);
+    if (right)
+        MoveLever(cockpit::theThrottleLeverRight, position, &cockpit::UpdateThrottleLeverRight);
+}
+
+void ThrottleMin() {
+    ThrottleTo(0, true, Synchronised());
+}
+void ThrottleMax() {
+    ThrottleTo(kLastLever, true, Synchronised());
+}
+void ThrottleUp() {
+    const bool sync = Synchronised();
+    MoveLever(cockpit::theThrottleLever, cockpit::theThrottleLever.position + 1,
+              &cockpit::UpdateThrottleLever);
+    if (sync)
+        MoveLever(cockpit::theThrottleLeverRight, cockpit::theThrottleLeverRight.position + 1,
+                  &cockpit::UpdateThrottleLeverRight);
+}
+void ThrottleDown() {
+    const bool sync = Synchronised();
+    MoveLever(cockpit::theThrottleLever, cockpit::theThrottleLever.position - 1,
+              &cockpit::UpdateThrottleLever);
+    if (sync)
+        MoveLever(cockpit::theThrottleLeverRight, cockpit::theThrottleLeverRight.position - 1,
+                  &cockpit::UpdateThrottleLeverRight);
+}
+void ThrottleMinRight() {
+    ThrottleTo(0, false, true);
+}
+void ThrottleMaxRight() {
+    ThrottleTo(kLastLever, false, true);
+}
+void ThrottleUpRight() {
+    MoveLever(cockpit::theThrottleLeverRight, cockpit::theThrottleLeverRight.position + 1,
+              &cockpit::UpdateThrottleLeverRight);
+}
+void ThrottleDownRight() {
+    MoveLever(cockpit::theThrottleLeverRight, cockpit::theThrottleLeverRight.position - 1,
+              &cockpit::UpdateThrottleLeverRight);
+}
+
+void PropPitchStep(int delta, bool left, bool right) {
+    if (left)
+        MoveLever(cockpit::thePropPitchLever, cockpit::thePropPitchLever.position + delta,
+                  &cockpit::UpdatePropPitchLever);
+    if (right)
+        MoveLever(cockpit::thePropPitchLeverRight, cockpit::thePropPitchLeverRight.position + delta,
+                  &cockpit::UpdatePropPitchLeverRight);
+}
+void PropPitchUp() {
+    PropPitchStep(1, true, Synchronised());
+}
+void PropPitchDown() {
+    PropPitchStep(-1, true, Synchronised());
+}
+void PropPitchUpRight() {
+    PropPitchStep(1, false, true);
+}
+void PropPitchDownRight() {
+    PropPitchStep(-1, false, true);
+}
+
+// The King Air's condition levers have three stops (cut-off 0, low idle 15, high idle 31) and
+// stay put anywhere else; the other mixtures move one position.
+int NextMixture(int position, int direction) {
+    if (Type() != 3) return position + direction;
+    if (direction > 0) return position == 0 ? 15 : position == 15 ? 31 : position;
+    return position == 31 ? 15 : position == 15 ? 0 : position;
+}
+void MixtureStep(int direction, bool left, bool right) {
+    if (left)
+        MoveLever(cockpit::theMixtureLever,
+                  NextMixture(cockpit::theMixtureLever.position, direction),
+                  &cockpit::UpdateMixtureLever);
+    if (right)
+        MoveLever(cockpit::theMixtureLeverRight,
+                  NextMixture(cockpit::theMixtureLeverRight.position, direction),
+                  &cockpit::UpdateMixtureLeverRight);
+}
+void MixtureUp() {
+    MixtureStep(1, true, Synchronised());
+}
+void MixtureDown() {
+    MixtureStep(-1, true, Synchronised());
+}
+void MixtureUpRight() {
+    MixtureStep(1, false, true);
+}
+void MixtureDownRight() {
+    MixtureStep(-1, false, true);
+}
+
+// ---- control surfaces ----
+
+void ElevatorUp() {
+    if (!Crashed()) AddElevatorInput(static_cast<std::int16_t>(ElevatorStepForType(Type()) + 1));
+}
+void ElevatorDown() {
+    if (!Crashed()) AddElevatorInput(static_cast<std::int16_t>(-ElevatorStepForType(Type())));
+}
+void AileronLeft() {
+    if (Crashed()) return;
+    AddAileronInput(-256);
+    if (State().fmAutoCoordination != 0) AddRudderInput(-256);
+}
+void AileronCenter() {
+    if (Crashed()) return;
+    theAileronInput = 0;
+    UpdateAileronPosition();
+    if (State().fmAutoCoordination != 0) {
+        theRudderInput = 0;
+        UpdateRudderPosition();
+    }
+}
+void AileronRight() {
+    if (Crashed()) return;
+    AddAileronInput(256);
+    if (State().fmAutoCoordination != 0) AddRudderInput(256);
+}
+void AileronTrimLeft() {
+    const int t = Type();
+    if (t != 3 && t != 4) return;
+    StepTrimWheel(cockpit::theAileronTrimWheel, 1);
+    AddAileronTrim(-64);
+}
+void AileronTrimRight() {
+    const int t = Type();
+    if (t != 3 && t != 4) return;
+    StepTrimWheel(cockpit::theAileronTrimWheel, -1);
+    AddAileronTrim(64);
+}
+void RudderLeft() {
+    if (!Crashed()) AddRudderInput(-256);
+}
+void RudderCenter() {
+    if (Crashed()) return;
+    theRudderInput = 0;
+    UpdateRudderPosition();
+}
+void RudderRight() {
+    if (!Crashed()) AddRudderInput(256);
+}
+// The rudder trim works after a crash too; only the twins and the jet have a wheel to turn.
+void RudderTrimLeft() {
+    const int t = Type();
+    if (t >= 2 && t <= 4) StepTrimWheel(cockpit::theRudderTrimWheel, 1);
+    AddRudderTrim(-64);
+}
+void RudderTrimRight() {
+    const int t = Type();
+    if (t >= 2 && t <= 4) StepTrimWheel(cockpit::theRudderTrimWheel, -1);
+    AddRudderTrim(64);
+}
+void AutoCoordination() {
+    theCommandServices.postMenuCommand(kMenuAutoCoordination);
+}
+
+void GearDown() {
+    cockpit::LowerGear();
+}
+void GearUp() {
+    cockpit::RaiseGear();
+}
+
+void IncreaseSpeedup() {
+    const int k = theCommandServices.speedUp();
+    if (k < 4) theCommandServices.setSpeedUp(k + 1);
+}
+void ReduceSpeedup() {
+    const int k = theCommandServices.speedUp();
+    if (k > 0) theCommandServices.setSpeedUp(k - 1);
+}
+
+using namespace win;
+constexpr std::uint32_t A = kKeyAlt;
+
+const std::array<KeyCommand, 61> kFlightControlRows = {{
+    {0x30, &ThrottleMin, "ThrottleMin"},
+    {VK_BACK, &ThrottleMax, "ThrottleMax"},
+    {VK_OEM_PLUS, &ThrottleUp, "ThrottleUp"},
+    {VK_PRIOR, &ThrottleUp, "ThrottleUp"},
+    {VK_NUMPAD9, &ThrottleUp, "ThrottleUp"},
+    {VK_OEM_MINUS, &ThrottleDown, "ThrottleDown"},
+    {VK_NEXT, &ThrottleDown, "ThrottleDown"},
+    {VK_NUMPAD3, &ThrottleDown, "ThrottleDown"},
+    {VK_DOWN, &ElevatorUp, "ElevatorUp"},
+    {VK_NUMPAD2, &ElevatorUp, "ElevatorUp"},
+    {VK_UP, &ElevatorDown, "ElevatorDown"},
+    {VK_NUMPAD8, &ElevatorDown, "ElevatorDown"},
+    {VK_LEFT, &AileronLeft, "AileronLeft"},
+    {VK_NUMPAD4, &AileronLeft, "AileronLeft"},
+    {VK_CLEAR, &AileronCenter, "AileronCenter"},
+    {VK_NUMPAD5, &AileronCenter, "AileronCenter"},
+    {VK_RIGHT, &AileronRight, "AileronRight"},
+    {VK_NUMPAD6, &AileronRight, "AileronRight"},
+    {A | VK_LEFT, &AileronTrimLeft, "AileronTrimLeft"},
+    {A | VK_NUMPAD4, &AileronTrimLeft, "AileronTrimLeft"},
+    {A | VK_RIGHT, &AileronTrimRight, "AileronTrimRight"},
+    {A | VK_NUMPAD6, &AileronTrimRight, "AileronTrimRight"},
+    {VK_OEM_COMMA, &RudderLeft, "RudderLeft"},
+    {0x4C, &RudderCenter, "RudderCenter"},
+    {VK_OEM_PERIOD, &RudderRight, "RudderRight"},
+    {A | VK_OEM_COMMA, &RudderTrimLeft, "RudderTrimLeft"},
+    {A | VK_OEM_PERIOD, &RudderTrimRight, "RudderTrimRight"},
+    {VK_OEM_2, &AutoCoordination, "AutoCoordination"},
+    {VK_ADD, &CmdFlapsDown, "FlapsDown"},
+    {VK_SUBTRACT, &CmdFlapsUp, "FlapsUp"},
+    {VK_END, &CmdTrimUp, "TrimUp"},
+    {VK_NUMPAD1, &CmdTrimUp, "TrimUp"},
+    {VK_HOME, &CmdTrimDown, "TrimDown"},
+    {VK_NUMPAD7, &CmdTrimDown, "TrimDown"},
+    {VK_OEM_4, &GearDown, "GearDown"},
+    {VK_OEM_6, &GearUp, "GearUp"},
+    {0x47, &CmdToggleGear, "ToggleGear"},
+    {0x4D, &CmdToggleBrakes, "ToggleBrakes"},
+    {0x42, &CmdToggleBrakes, "ToggleBrakes"},
+    {VK_NUMPAD0, &PropPitchUp, "PropPitchUp"},
+    {VK_INSERT, &PropPitchUp, "PropPitchUp"},
+    {VK_DELETE, &PropPitchDown, "PropPitchDown"},
+    {VK_DECIMAL, &PropPitchDown, "PropPitchDown"},
+    {VK_MULTIPLY, &MixtureUp, "MixtureUp"},
+    {VK_DIVIDE, &MixtureDown, "MixtureDown"},
+    {A | VK_ADD, &IncreaseSpeedup, "IncreaseSpeedup"},
+    {A | VK_SUBTRACT, &ReduceSpeedup, "ReduceSpeedup"},
+    {A | VK_NUMPAD0, &PropPitchUpRight, "PropPitchUpRight"},
+    {A | VK_INSERT, &PropPitchUpRight, "PropPitchUpRight"},
+    {A | VK_DELETE, &PropPitchDownRight, "PropPitchDownRight"},
+    {A | VK_DECIMAL, &PropPitchDownRight, "PropPitchDownRight"},
+    {A | VK_MULTIPLY, &MixtureUpRight, "MixtureUpRight"},
+    {A | VK_DIVIDE, &MixtureDownRight, "MixtureDownRight"},
+    {A | 0x30, &ThrottleMinRight, "ThrottleMinRight"},
+    {A | VK_BACK, &ThrottleMaxRight, "ThrottleMaxRight"},
+    {A | VK_OEM_PLUS, &ThrottleUpRight, "ThrottleUpRight"},
+    {A | VK_PRIOR, &ThrottleUpRight, "ThrottleUpRight"},
+    {A | VK_NUMPAD9, &ThrottleUpRight, "ThrottleUpRight"},
+    {A | VK_OEM_MINUS, &ThrottleDownRight, "ThrottleDownRight"},
+    {A | VK_NEXT, &ThrottleDownRight, "ThrottleDownRight"},
+    {A | VK_NUMPAD3, &ThrottleDownRight, "ThrottleDownRight"},
+}};
+
+}  // namespace
+
+void UpdateElevatorPosition() {
+    State().fmElv =
+        core::ClampToInt16(static_cast<std::int64_t>(State().fmApElvTrim) + theElevatorInput);
+}
+void UpdateRudderPosition() {
+    State().fmRud = core::ClampToInt16(static_cast<std::int64_t>(theRudderTrim) + theRudderInput);
+}
+void UpdateAileronPosition() {
+    State().fmAil = core::ClampToInt16(static_cast<std::int64_t>(theAileronTrim) + theAileronInput);
+}
+
+void AddElevatorInput(std::int16_t step) {
+    AddClamped(theElevatorInput, ScaledByTrimEffect(step), 32767);
+    UpdateElevatorPosition();
+}
+void AddElevatorTrim(std::int16_t step) {
+    AddClamped(State().fmApElvTrim, ScaledByTrimEffect(step), 32766);
+    UpdateElevatorPosition();
+}
+void AddRudderInput(std::int16_t step) {
+    AddClamped(theRudderInput, step, 32767);
+    UpdateRudderPosition();
+}
+void AddRudderTrim(std::int16_t step) {
+    AddClamped(theRudderTrim, step, 32766);
+    UpdateRudderPosition();
+}
+void AddAileronInput(std::int16_t step) {
+    AddClamped(theAileronInput, step, 32767);
+    UpdateAileronPosition();
+}
+void AddAileronTrim(std::int16_t step) {
+    AddClamped(theAileronTrim, step, 32766);
+    UpdateAileronPosition();
+}
+
+int ElevatorStepForType(int type) {
+    switch (type) {
+        case 2:
+        case 3:
+            return 48;
+        case 4:
+            return 24;
+        default:
+            return 64;
+    }
+}
+
+void CmdTrimUp() {
+    if (Crashed()) return;
+    StepTrimWheel(cockpit::theElevatorTrimWheel, -1);
+    AddElevatorTrim(static_cast<std::int16_t>(State().fmTrimStep + 1));
+}
+
+void CmdTrimDown() {
+    if (Crashed()) return;
+    StepTrimWheel(cockpit::theElevatorTrimWheel, 1);
+    AddElevatorTrim(static_cast<std::int16_t>(-State().fmTrimStep));
+}
+
+void CmdFlapsDown() {
+    if (State().fmFlaps >= State().fmMaxFlaps) return;
+    ++State().fmFlaps;
+    PlayFlapSound();
+}
+
+void CmdFlapsUp() {
+    if (State().fmFlaps <= 0) return;
+    --State().fmFlaps;
+    PlayFlapSound();
+}
+
+void CmdToggleGear() {
+    const int t = Type();
+    if (t == 0 || t == 5 || State().fmOTG != 0 || cockpit::thePanelSwitches.batteryPower == 0)
+        return;
+    if (cockpit::theGearUp != 0)
+        cockpit::LowerGear();
+    else
+        cockpit::RaiseGear();
+}
+
+void CmdToggleBrakes() {
+    theCommandServices.toggleBrakes();
+}
+
+void CmdThrottleDown() {
+    ThrottleDown();
+}
+
+KeyCommandTable FlightControlCommands() {
+    return kFlightControlRows;
+}
+
+void ResetFlightControls() {
+    theElevatorInput = 0;
+    theRudderInput = 0;
+    theRudderTrim = 0;
+    theAileronInput = 0;
+    theAileronTrim = 0;
+}
+
+}  // namespace sim

@@ -1,0 +1,101 @@
+// The joystick buttons' default commands and the one place that registers every command table,
+// in a fixed order. Registration order is behaviour: among tables of equal priority the later
+// one is searched first, which decides who wins a key that two tables share.
+#include <array>
+
+#include "sim/input/command_services.h"
+#include "sim/input/flight_controls.h"
+#include "sim/input/key_commands.h"
+#include "sim/input/key_names.h"
+#include "sim/slew.h"
+
+namespace sim {
+
+namespace {
+
+void AltJoySlew() {
+    theSlewControl.altJoystick = 1;
+}
+void CockpitView() {
+    theCommandServices.cockpitView();
+}
+void SkyCamView() {
+    theCommandServices.skyCamView();
+}
+// Look directions: 0 forward, 1 forward-left, 2 left, 3 back-left, 4 back, 5 back-right, 6 right,
+// 7 forward-right, 8 down.
+void LookForward() {
+    theCommandServices.setLookDirection(0);
+}
+void LookForwardLeft() {
+    theCommandServices.setLookDirection(1);
+}
+void LookLeft() {
+    theCommandServices.setLookDirection(2);
+}
+void LookBackLeft() {
+    theCommandServices.setLookDirection(3);
+}
+void LookBack() {
+    theCommandServices.setLookDirection(4);
+}
+void LookBackRight() {
+    theCommandServices.setLookDirection(5);
+}
+void LookRight() {
+    theCommandServices.setLookDirection(6);
+}
+void LookForwardRight() {
+    theCommandServices.setLookDirection(7);
+}
+
+constexpr std::uint32_t R = kKeyRepeat;
+
+const std::array<KeyCommand, 17> kJoystickButtonRows = {{
+    {R | kKeySlew | 0x101, &AltJoySlew, "AltJoySlew"},
+    {0x101, &CockpitView, "CockpitView"},
+    {0x102, &SkyCamView, "SkyCamView"},
+    {R | 0x103, &CmdTrimDown, "TrimDown"},
+    {R | 0x104, &CmdTrimUp, "TrimUp"},
+    {0x105, &CmdToggleBrakes, "Brakes"},
+    {0x106, &CmdFlapsUp, "FlapsUp"},
+    {0x107, &CmdFlapsDown, "FlapsDown"},
+    {0x108, &CmdToggleGear, "Gear"},
+    {0x206, &LookBack, "LookBack"},
+    {0x205, &LookBackLeft, "LookBackLeft"},
+    {0x207, &LookBackRight, "LookBackRight"},
+    {0x201, &LookForward, "LookForward"},
+    {0x200, &LookForwardLeft, "LookForwardLeft"},
+    {0x202, &LookForwardRight, "LookForwardRight"},
+    {0x203, &LookLeft, "LookLeft"},
+    {0x204, &LookRight, "LookRight"},
+}};
+
+// One registration node per table; the tables of subsystems that are not built yet get theirs
+// when they are, at their place in the order below.
+KeyCommandNode theJoystickButtonNode;
+KeyCommandNode theSlewNode;
+KeyCommandNode theFlightControlNode;
+
+}  // namespace
+
+KeyCommandTable JoystickButtonCommands() {
+    return kJoystickButtonRows;
+}
+
+void RegisterKeyCommandTables() {
+    // The order, first to last: GPS (0), joystick buttons (8), navigation-database debug (5),
+    // cockpit (0), slew (10), general (0), views (0), flight controls (0), navigation radios
+    // and autopilot (0), communication and ATC (0).
+    RegisterKeyCommands(&theJoystickButtonNode, JoystickButtonCommands(), 8);
+    RegisterKeyCommands(&theSlewNode, SlewCommands(), 10);
+    RegisterKeyCommands(&theFlightControlNode, FlightControlCommands(), 0);
+}
+
+void UnregisterKeyCommandTables() {
+    UnregisterKeyCommands(&theFlightControlNode);
+    UnregisterKeyCommands(&theSlewNode);
+    UnregisterKeyCommands(&theJoystickButtonNode);
+}
+
+}  // namespace sim

@@ -1,0 +1,327 @@
+// The flight-control commands: their rows and keys, the clamps and steps of the control
+// surfaces and trims, the engine levers, flaps, gear and the time acceleration.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cockpit/cockpit_services.h"
+#include "cockpit/panel_controls.h"
+#include "sim/flightmodel/flight_model.h"
+#include "sim/flightmodel/flight_model_state.h"
+#include "sim/input/command_services.h"
+#include "sim/input/flight_controls.h"
+#include "sim/input/key_commands.h"
+#include "sim/input/key_names.h"
+
+namespace {
+
+using sim::theFlightModelState;
+
+struct EffectCall {
+    sim::EffectChannel channel;
+    int effect, pan, volume;
+};
+std::vector<EffectCall> theEffects;
+void RecordEffect(sim::EffectChannel ch, int effect, int pan, int volume, int) {
+    theEffects.push_back({ch, effect, pan, volume});
+}
+int theAnimatedGear = -1;
+void RecordGear(int down) {
+    theAnimatedGear = down;
+}
+
+class FlightControls : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved = sim::theKeyCommandRegistry;
+        sim::theKeyCommandRegistry = nullptr;
+        sim::RegisterKeyCommandTables();
+        sim::theCommandServices = sim::DefaultCommandServices();
+        sim::theCommandServices.playEffect = &RecordEffect;
+        sim::theCommandServices.animateGear = &RecordGear;
+        sim::theDefaultServiceState = {};
+        theFlightModelState = sim::FlightModelState{};
+        theFlightModelState.fmCNAdj = 32767;
+        theFlightModelState.fmTrimStep = 8;
+        theFlightModelState.fmMaxFlaps = 3;
+        theFlightModelState.fmMultiEngineSynch = 0;
+        sim::ResetFlightControls();
+        cockpit::ResetPanelControls();
+        cockpit::ResetCockpitServices();
+        sim::theCrashed = 0;
+        theEffects.clear();
+        theAnimatedGear = -1;
+    }
+    void TearDown() override {
+        sim::UnregisterKeyCommandTables();
+        sim::theKeyCommandRegistry = saved;
+        sim::theCommandServices = sim::DefaultCommandServices();
+        theFlightModelState = sim::FlightModelState{};
+        cockpit::ResetPanelControls();
+        cockpit::ResetCockpitServices();
+    }
+    static void Press(const char* keys, int times = 1) {
+        for (int i = 0; i < times; ++i)
+            ASSERT_EQ(sim::RunKeyCommandByCode(sim::ParseKeyName(keys)), 1) << keys;
+    }
+    static void SetType(int type) { sim::theDefaultServiceState.aircraftType = type; }
+
+    sim::KeyCommandNode* saved = nullptr;
+};
+
+// The rows in order, each as its key and command; the key goes through the key-name parser so
+// a wrong code in the table shows up here.
+TEST_F(FlightControls, RowsAndKeys) {
+    const char* rows =
+        "0 ThrottleMin|Back ThrottleMax|Equal ThrottleUp|Prior ThrottleUp|Numpad9 ThrottleUp|"
+        "Minus ThrottleDown|Next ThrottleDown|Numpad3 ThrottleDown|Down ElevatorUp|Numpad2 "
+        "ElevatorUp|"
+        "Up ElevatorDown|Numpad8 ElevatorDown|Left AileronLeft|Numpad4 AileronLeft|Clear "
+        "AileronCenter|"
+        "Numpad5 AileronCenter|Right AileronRight|Numpad6 AileronRight|AltLeft AileronTrimLeft|"
+        "AltNumpad4 AileronTrimLeft|AltRight AileronTrimRight|AltNumpad6 AileronTrimRight|"
+        "Comma RudderLeft|L RudderCenter|Period RudderRight|AltComma RudderTrimLeft|"
+        "AltPeriod RudderTrimRight|ForwardSlash AutoCoordination|Numpad+ FlapsDown|Numpad- FlapsUp|"
+        "End TrimUp|Numpad1 TrimUp|Home TrimDown|Numpad7 TrimDown|LeftBracket GearDown|"
+        "RightBracket GearUp|G ToggleGear|M ToggleBrakes|B ToggleBrakes|Numpad0 PropPitchUp|"
+        "Insert PropPitchUp|Delete PropPitchDown|Numpad. PropPitchDown|Numpad* MixtureUp|"
+        "Numpad/ MixtureDown|AltNumpad+ IncreaseSpeedup|AltNumpad- ReduceSpeedup|"
+        "AltNumpad0 PropPitchUpRight|AltInsert PropPitchUpRight|AltDelete PropPitchDownRight|"
+        "AltNumpad. PropPitchDownRight|AltNumpad* MixtureUpRight|AltNumpad/ MixtureDownRight|"
+        "Alt0 ThrottleMinRight|AltBack ThrottleMaxRight|AltEqual ThrottleUpRight|"
+        "AltPrior ThrottleUpRight|AltNumpad9 ThrottleUpRight|AltMinus ThrottleDownRight|"
+        "AltNext ThrottleDownRight|AltNumpad3 ThrottleDownRight";
+    const sim::KeyCommandTable table = sim::FlightControlCommands();
+    ASSERT_EQ(table.size(), 61u);
+    std::stringstream in(rows);
+    std::string row;
+    std::size_t i = 0;
+    while (std::getline(in, row, '|')) {
+        ASSERT_LT(i, table.size());
+        const std::string key = row.substr(0, row.find(' '));
+        const std::string name = row.substr(row.find(' ') + 1);
+        EXPECT_EQ(table[i].code, sim::ParseKeyName(key)) << row;
+        EXPECT_EQ(name, table[i].name);
+        EXPECT_NE(table[i].function, nullptr);
+        ++i;
+    }
+    EXPECT_EQ(i, 61u);
+}
+
+TEST_F(FlightControls, ElevatorStepsScaleWithTrimEffect) {
+    const struct {
+        int type;
+        std::int16_t cnAdj;
+        int up;
+        int down;
+    } cases[] = {
+        {0, 32767, 64, -64}, {0, 16384, 32, -32}, {2, 32767, 48, -48},
+        {4, 32767, 24, -24}, {3, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        SetType(c.type);
+        theFlightModelState.fmCNAdj = c.cnAdj;
+        Press("Down");
+        EXPECT_EQ(sim::theElevatorInput, c.up) << c.type << " " << c.cnAdj;
+        sim::theElevatorInput = 0;
+        Press("Up");
+        EXPECT_EQ(sim::theElevatorInput, c.down) << c.type << " " << c.cnAdj;
+        EXPECT_EQ(theFlightModelState.fmElv, c.down);
+    }
+}
+
+TEST_F(FlightControls, InputsAndTrimsStopAtTheirLimits) {
+    // An input may reach 32767 exactly; the step beyond leaves it.
+    sim::theElevatorInput = 32767 - 64;
+    Press("Down");
+    EXPECT_EQ(sim::theElevatorInput, 32767);
+    Press("Down");
+    EXPECT_EQ(sim::theElevatorInput, 32767);
+    // A trim stops short of 32767: (9 x 32767) >> 15 = 8 per step.
+    theFlightModelState.fmApElvTrim = 32766 - 8;
+    Press("End");
+    EXPECT_EQ(theFlightModelState.fmApElvTrim, 32766);
+    Press("End");
+    EXPECT_EQ(theFlightModelState.fmApElvTrim, 32766);
+    // The combined position is clamped, not wrapped.
+    EXPECT_EQ(theFlightModelState.fmElv, 32767);
+    sim::theRudderTrim = -32768 + 32;
+    sim::theRudderInput = -32768;
+    Press("AltComma");
+    EXPECT_EQ(sim::theRudderTrim, -32768 + 32);
+    EXPECT_EQ(theFlightModelState.fmRud, -32768);
+    sim::theAileronInput = 32767 - 200;
+    Press("Right");
+    EXPECT_EQ(sim::theAileronInput, 32767 - 200);
+}
+
+TEST_F(FlightControls, CrashFreezesControlsButNotRudderTrim) {
+    SetType(2);
+    sim::theCrashed = 1;
+    Press("Comma");
+    Press("Down");
+    Press("Left");
+    Press("End");
+    EXPECT_EQ(sim::theRudderInput, 0);
+    EXPECT_EQ(sim::theElevatorInput, 0);
+    EXPECT_EQ(sim::theAileronInput, 0);
+    EXPECT_EQ(theFlightModelState.fmApElvTrim, 0);
+    Press("AltComma");
+    EXPECT_EQ(sim::theRudderTrim, -64);
+    EXPECT_EQ(theFlightModelState.fmRud, -64);
+    EXPECT_EQ(cockpit::theRudderTrimWheel.frame, 1);
+}
+
+TEST_F(FlightControls, AutoCoordinationAndCentring) {
+    theFlightModelState.fmAutoCoordination = 1;
+    Press("Left", 2);
+    EXPECT_EQ(sim::theAileronInput, -512);
+    EXPECT_EQ(sim::theRudderInput, -512);
+    Press("Clear");
+    EXPECT_EQ(theFlightModelState.fmAil, 0);
+    EXPECT_EQ(theFlightModelState.fmRud, 0);
+    theFlightModelState.fmAutoCoordination = 0;
+    Press("Right");
+    EXPECT_EQ(sim::theRudderInput, 0);
+    Press("Period");
+    Press("L");
+    EXPECT_EQ(sim::theRudderInput, 0);
+    Press("ForwardSlash");
+    EXPECT_EQ(sim::theDefaultServiceState.lastMenuCommand, 695u);
+}
+
+TEST_F(FlightControls, TrimWheelsTurnByType) {
+    const struct {
+        int type;
+        int aileronFrame;  // after AileronTrimLeft once
+        int aileronTrim;
+        int rudderFrame;  // after RudderTrimRight once
+    } cases[] = {{0, 0, 0, 0}, {2, 0, 0, 3}, {3, 1, -64, 3}, {4, 1, -64, 3}};
+    for (const auto& c : cases) {
+        SetUp();
+        SetType(c.type);
+        Press("AltLeft");
+        Press("AltPeriod");
+        EXPECT_EQ(cockpit::theAileronTrimWheel.frame, c.aileronFrame) << c.type;
+        EXPECT_EQ(sim::theAileronTrim, c.aileronTrim) << c.type;
+        EXPECT_EQ(cockpit::theRudderTrimWheel.frame, c.rudderFrame) << c.type;
+        EXPECT_EQ(sim::theRudderTrim, 64);  // every type trims the rudder
+    }
+    // The elevator trim wheel cycles 0, 3, 2, 1, 0 going up.
+    Press("End");
+    EXPECT_EQ(cockpit::theElevatorTrimWheel.frame, 3);
+    Press("Home", 2);
+    EXPECT_EQ(cockpit::theElevatorTrimWheel.frame, 1);
+    EXPECT_EQ(theFlightModelState.fmApElvTrim, 8 - 8 - 8);
+}
+
+TEST_F(FlightControls, EngineLevers) {
+    theFlightModelState.fmEngines = 3;
+    Press("Back");
+    EXPECT_EQ(cockpit::theThrottleLever.position, 31);
+    EXPECT_EQ(theFlightModelState.fmThrot, 31 * 1057);
+    cockpit::theThrottleLever.redraw = 0;
+    Press("Equal");  // at the stop it stays, and is still redrawn
+    EXPECT_EQ(cockpit::theThrottleLever.position, 31);
+    EXPECT_EQ(cockpit::theThrottleLever.redraw, 1u);
+    Press("Minus", 3);
+    EXPECT_EQ(cockpit::theThrottleLever.position, 28);
+    EXPECT_EQ(cockpit::theThrottleLeverRight.position, 0);  // not synchronised
+    Press("0");
+    Press("Minus");
+    EXPECT_EQ(cockpit::theThrottleLever.position, 0);
+
+    theFlightModelState.fmMultiEngineSynch = 1;
+    Press("Prior", 2);
+    EXPECT_EQ(cockpit::theThrottleLever.position, 2);
+    EXPECT_EQ(cockpit::theThrottleLeverRight.position, 2);
+    EXPECT_EQ(theFlightModelState.fmThrotRight, 2 * 1057);
+    Press("AltNumpad9");  // a Right command moves the right lever alone
+    EXPECT_EQ(cockpit::theThrottleLever.position, 2);
+    EXPECT_EQ(cockpit::theThrottleLeverRight.position, 3);
+    Press("Insert");
+    EXPECT_EQ(cockpit::thePropPitchLever.position, 1);
+    EXPECT_EQ(cockpit::thePropPitchLeverRight.position, 1);
+    Press("AltDelete", 3);
+    EXPECT_EQ(cockpit::thePropPitchLeverRight.position, 0);
+}
+
+TEST_F(FlightControls, MixtureStops) {
+    const struct {
+        int type;
+        int from;
+        int up;
+        int down;
+    } cases[] = {
+        {0, 7, 8, 6}, {0, 31, 31, 30}, {3, 7, 7, 7}, {3, 0, 15, 0}, {3, 15, 31, 0}, {3, 31, 31, 15},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        SetType(c.type);
+        cockpit::theMixtureLever.position = static_cast<std::int16_t>(c.from);
+        Press("Numpad*");
+        EXPECT_EQ(cockpit::theMixtureLever.position, c.up) << c.type << " from " << c.from;
+        cockpit::theMixtureLever.position = static_cast<std::int16_t>(c.from);
+        Press("Numpad/");
+        EXPECT_EQ(cockpit::theMixtureLever.position, c.down) << c.type << " from " << c.from;
+    }
+}
+
+TEST_F(FlightControls, FlapsStopAtTheirNotchesSilently) {
+    Press("Numpad+", 5);
+    EXPECT_EQ(theFlightModelState.fmFlaps, 3);
+    ASSERT_EQ(theEffects.size(), 3u);
+    EXPECT_EQ(theEffects[0].channel, sim::EffectChannel::Flap);
+    EXPECT_EQ(theEffects[0].effect, 13);
+    EXPECT_EQ(theEffects[0].pan, 100);
+    EXPECT_EQ(theEffects[0].volume, -350);
+    Press("Numpad-", 4);
+    EXPECT_EQ(theFlightModelState.fmFlaps, 0);
+    EXPECT_EQ(theEffects.size(), 6u);
+}
+
+TEST_F(FlightControls, GearNeedsRetractableGearAirAndBattery) {
+    const struct {
+        int type;
+        int onGround;
+        int battery;
+        int movesUp;
+    } cases[] = {{0, 0, 1, 0}, {5, 0, 1, 0}, {1, 1, 1, 0},
+                 {1, 0, 0, 0}, {1, 0, 1, 1}, {4, 0, 1, 1}};
+    for (const auto& c : cases) {
+        SetUp();
+        SetType(c.type);
+        theFlightModelState.fmGear = 1;
+        theFlightModelState.fmOTG = static_cast<std::int8_t>(c.onGround);
+        cockpit::thePanelSwitches.batteryPower = static_cast<std::uint32_t>(c.battery);
+        Press("G");
+        EXPECT_EQ(cockpit::theGearUp, static_cast<std::uint32_t>(c.movesUp)) << c.type;
+        EXPECT_EQ(theFlightModelState.fmGear, c.movesUp ? 0 : 1);
+        if (c.movesUp) {
+            EXPECT_EQ(theAnimatedGear, 0);
+            Press("G");
+            EXPECT_EQ(cockpit::theGearUp, 0u);
+            EXPECT_EQ(theAnimatedGear, 1);
+            Press("RightBracket");
+            Press("RightBracket");
+            EXPECT_EQ(cockpit::theGearUp, 1u);
+            Press("LeftBracket");
+            EXPECT_EQ(theFlightModelState.fmGear, 1);
+        }
+    }
+}
+
+TEST_F(FlightControls, BrakesAndTimeAcceleration) {
+    Press("M");
+    Press("B");
+    EXPECT_EQ(sim::theDefaultServiceState.brakesToggled, 2);
+    Press("AltNumpad+", 6);
+    EXPECT_EQ(sim::theDefaultServiceState.speedUp, 4);
+    Press("AltNumpad-", 5);
+    EXPECT_EQ(sim::theDefaultServiceState.speedUp, 0);
+}
+
+}  // namespace

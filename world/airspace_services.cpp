@@ -1,0 +1,7 @@
+#include "world/airspace_services.h"
+
+namespace world {
+
+void WrapPositionToAirspace(std::int32_t&, std::int32_t&) {}
+
+}  // namespace world
