@@ -39,7 +39,7 @@ namespace {
 constexpr double kWorldPerUnit = 0.009941939075797343;  // 1 / 100.584
 constexpr int kSlots = kPartEntries;
 
-struct PartSpec {
+struct PartShape {
     std::uint16_t mode;
     std::int16_t delay;
     std::int16_t frames;  // 0: the part is absent
@@ -47,7 +47,7 @@ struct PartSpec {
 
 // Part tables by type (type 5 uses type 0's): entries 0 to 3 propellers, 4 to 8 lights, 9 to
 // 15 gear.
-PartSpec PartFor(int type, int entry) {
+PartShape PartFor(int type, int entry) {
     static const std::int16_t propTurning[5] = {12, 12, 8, 8, 4};
     static const std::int16_t propRunning[5] = {12, 12, 8, 8, 2};
     static const std::int16_t gear[5][7] = {{0, 0, 0, 0, 0, 0, 0},
@@ -132,18 +132,18 @@ void Aircraft::Select(int row) {
     const AircraftInfo& info = theAircraftTable[row];
     const int base = BaseType(static_cast<int>(info.type));
     for (int e = 0; e < kPartEntries; ++e) {
-        const PartSpec spec = PartFor(base, e);
-        partPresent[e] = spec.frames > 0;
+        const PartShape shape = PartFor(base, e);
+        partPresent[e] = shape.frames > 0;
         AircraftPartAnim& p = parts[e];
-        p.mode = spec.mode;
+        p.mode = shape.mode;
         p.state = 0;
-        p.delay = spec.delay;
-        p.delayReload = spec.delay;
+        p.delay = shape.delay;
+        p.delayReload = shape.delay;
         p.frame = 0;
         p.slot = e;
-        p.frameCount = spec.frames;
-        p.frames.assign(static_cast<std::size_t>(spec.frames > 0 ? spec.frames : 0), 0);
-        for (int f = 0; f < spec.frames; ++f)
+        p.frameCount = shape.frames;
+        p.frames.assign(static_cast<std::size_t>(shape.frames > 0 ? shape.frames : 0), 0);
+        for (int f = 0; f < shape.frames; ++f)
             p.frames[static_cast<std::size_t>(f)] = static_cast<std::uint32_t>(f);
     }
     fullName = info.fullName;

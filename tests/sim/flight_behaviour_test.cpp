@@ -4,6 +4,10 @@
 
 #include <cmath>
 
+#include <cstdio>
+#include <string>
+
+#include "core/ini_file.h"
 #include "core/numeric.h"
 #include "sim/flight_harness.h"
 #include "sim/flightmodel/aircraft_parameters.h"
@@ -97,6 +101,32 @@ std::string FlyScriptedTrace(int type, std::uint32_t seed) {
 TEST(FlightBehaviour, SameSituationGivesTheSameTrace) {
     for (int type = 0; type < 5; ++type)
         EXPECT_EQ(FlyScriptedTrace(type, 5), FlyScriptedTrace(type, 5)) << type;
+}
+
+TEST(FlightBehaviour, TwoLoadsOfOneSituationFlyTheSameTrace) {
+    // Save a flight in progress, then load it twice into a fresh model and fly on.
+    const std::string path = std::string(ZEPHLON_BINARY_DIR) + "/flight_two_loads.Flt";
+    std::remove(path.c_str());
+    {
+        FlightHarness h(2, 3);
+        h.PlaceInFlight(6000, 160, 0x5000);
+        h.SetScript({{10, Control::Aileron, 4000}, {60, Control::Aileron, 0}});
+        h.Run(300);
+        core::IniFile file(path.c_str());
+        ASSERT_EQ(sim::WriteAircraftState(file), 1);
+    }
+    auto flyFromFile = [&] {
+        FlightHarness h(2, 3);
+        core::IniFile file(path.c_str());
+        sim::ReadAircraftState(file);
+        h.SetScript({{50, Control::Elevator, 3000}, {200, Control::Throttle, 30000}});
+        h.Run(1000, 50);
+        return h.TraceText();
+    };
+    const std::string first = flyFromFile();
+    EXPECT_EQ(first, flyFromFile());
+    EXPECT_FALSE(first.empty());
+    std::remove(path.c_str());
 }
 
 TEST(FlightBehaviour, TracesMatchTheStoredReferences) {

@@ -1,6 +1,7 @@
 // Ground contact: soft touchdown, bounce, crash and coming to rest.
 #include <gtest/gtest.h>
 
+#include "core/ini_file.h"
 #include "sim/flight_harness.h"
 #include "sim/flightmodel/aircraft_parameters.h"
 #include "sim/flightmodel/flight_model.h"
@@ -158,6 +159,19 @@ TEST(FlightCrash, ReportTextNamesTheLimits) {
     EXPECT_EQ(FlightHarness::calls.crashReports, 1);
     EXPECT_EQ(FlightHarness::calls.lastCrashReport,
               "vS: -50000 [-1310720], pi: 3000 [2731], ba: 100 [2276]");
+}
+
+TEST(FlightCrash, LimitsComeFromTheSettingsWithBuiltInDefaults) {
+    core::theIniFile.PutInt("Feq", "bouncePct", 50);
+    core::theIniFile.PutInt("Feq", "showWhyCrash", 1);
+    EXPECT_EQ(sim::ReadCrashLimits(), 1);
+    EXPECT_EQ(sim::theCrashLimits.bouncePct, 50);
+    EXPECT_EQ(sim::theCrashLimits.maxCrashVSpeed, 1310720);
+    EXPECT_EQ(sim::theCrashLimits.maxCrashBank, 2276);
+    core::theIniFile.PutString("Feq", "bouncePct", nullptr);
+    core::theIniFile.PutString("Feq", "showWhyCrash", nullptr);
+    EXPECT_EQ(sim::ReadCrashLimits(), 0);
+    EXPECT_EQ(sim::theCrashLimits.bouncePct, 90);
 }
 
 TEST(FlightCrash, LandingsBySinkRate) {
