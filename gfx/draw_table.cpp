@@ -106,6 +106,11 @@ std::uint32_t Colour16(const GFXSurface& s, std::uint32_t colour, bool* ok) {
     return *ok ? s.palette->colors16[colour & 255] & 0xFFFFu : 0;
 }
 
+// A 16.16 intensity held to 0 .. 1.0.
+std::int64_t UnitIntensity(std::int64_t v) {
+    return std::clamp<std::int64_t>(v, 0, 65536);
+}
+
 bool Translucent(const GFXSurface& s) {
     return s.palette != nullptr && s.palette->translucentLevel != 0;
 }
@@ -560,17 +565,18 @@ void PolygonImpl(GFXSurface* s, GFXPolyRequest* q, bool region) {
             GFXPolyVertex& v = c.vertices[i];
             v = *q->vertices[i];
             if ((mode & kPolySmooth) != 0) {
+                // Full intensity (1.0) lands on the last row of the ramp, not on the first row
+                // after it: the level is the intensity times (rows - 1).
                 if ((mode & kPoly16Bit) == 0) {
-                    const std::int64_t in = v.r / 4 + v.g / 2 + v.b / 4;
-                    v.shade =
-                        static_cast<std::int32_t>(in << (pal != nullptr ? pal->shadeShift : 0));
+                    const std::int64_t in = UnitIntensity(v.r / 4 + v.g / 2 + v.b / 4);
+                    const std::int64_t rows = std::int64_t{1}
+                                              << (pal != nullptr ? pal->shadeShift : 0);
+                    v.shade = static_cast<std::int32_t>(in * (rows - 1));
                 } else if (pal != nullptr) {
-                    v.r = static_cast<std::int32_t>(static_cast<std::int64_t>(v.r)
-                                                    << pal->light16Bits);
-                    v.g = static_cast<std::int32_t>(static_cast<std::int64_t>(v.g)
-                                                    << pal->light16Bits);
-                    v.b = static_cast<std::int32_t>(static_cast<std::int64_t>(v.b)
-                                                    << pal->light16Bits);
+                    const std::int64_t levels = (std::int64_t{1} << pal->light16Bits) - 1;
+                    v.r = static_cast<std::int32_t>(UnitIntensity(v.r) * levels);
+                    v.g = static_cast<std::int32_t>(UnitIntensity(v.g) * levels);
+                    v.b = static_cast<std::int32_t>(UnitIntensity(v.b) * levels);
                 }
             }
             if ((mode & (kPolyLit | kPolyPixelLight)) != 0 && pal != nullptr) {

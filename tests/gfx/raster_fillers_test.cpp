@@ -202,6 +202,27 @@ TEST(RasterFill16, PolygonsOnA16BitSurface) {
     EXPECT_TRUE(s.GuardIntact());
 }
 
+TEST(RasterFill, FullIntensityUsesTheLastRowOfTheRamp) {
+    GFXPalette pal;
+    std::vector<std::uint8_t> rows(32 * 2 * 256);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i] = static_cast<std::uint8_t>(i >> 8);     // row number
+    ASSERT_EQ(pal.SetShadeTable(5, 1, rows.data()), 1);  // two levels of 32 rows
+    GuardedSurface s(32, 32);
+    s.palette = &pal;
+    Face f;
+    f.pts = {{0, 0, 0, 0}, {32, 0, 0, 0}, {32, 32, 0, 0}, {0, 32, 0, 0}};
+    f.Finish(kPolySmooth, 0);
+    for (auto& v : f.verts)
+        v.r = v.g = v.b = 65536;
+    test::Draw(s, f);
+    EXPECT_EQ(s.At(16, 16), 31);
+    for (auto& v : f.verts)
+        v.r = v.g = v.b = 0;
+    test::Draw(s, f);
+    EXPECT_EQ(s.At(16, 16), 0);
+}
+
 // Walker hand-over, observed through a recording filler.
 struct Seen {
     std::int32_t y, shade;
