@@ -152,7 +152,7 @@ TEST(RasterFuzz, WildPolygonsStayInsideTheSurface) {
     ASSERT_EQ(region.Allocate(0, 480, 4000), 1);
 
     std::mt19937 rng(777);
-    const float specials[] = {0.0f,
+    const float oddValues[] = {0.0f,
                               -1.0f,
                               std::numeric_limits<float>::quiet_NaN(),
                               std::numeric_limits<float>::infinity(),
@@ -181,7 +181,7 @@ TEST(RasterFuzz, WildPolygonsStayInsideTheSurface) {
                              static_cast<std::int32_t>(y * (1 << shift)),
                              static_cast<std::int32_t>(rng()),
                              0.5f + static_cast<float>(rng() % 100) / 50.0f};
-            if (rng() % 50 == 0) p.w = specials[rng() % 6];
+            if (rng() % 50 == 0) p.w = oddValues[rng() % 6];
             if (rng() % 200 == 0) p.x = static_cast<std::int32_t>(rng()) * (rng() % 2 ? 1 : -1);
             f.pts.push_back(p);
         }
@@ -193,7 +193,7 @@ TEST(RasterFuzz, WildPolygonsStayInsideTheSurface) {
         for (std::size_t i = 0; i < f.tex.size(); ++i) {
             f.tex[i] = {static_cast<float>(static_cast<int>(rng() % 4000) - 2000) / 500.0f,
                         static_cast<float>(static_cast<int>(rng() % 4000) - 2000) / 500.0f};
-            if (rng() % 100 == 0) f.tex[i].u = specials[rng() % 6];
+            if (rng() % 100 == 0) f.tex[i].u = oddValues[rng() % 6];
         }
         for (auto& v : f.verts) {
             v = {static_cast<std::int32_t>(rng()),         static_cast<std::int32_t>(rng() % 70000),
