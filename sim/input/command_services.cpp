@@ -1,5 +1,6 @@
 #include "sim/input/command_services.h"
 
+#include "sim/aircraft.h"
 #include "sim/flightmodel/flight_model_state.h"
 
 namespace sim {
@@ -8,13 +9,20 @@ DefaultServiceState theDefaultServiceState;
 
 namespace {
 
-int DefaultAircraftType() {
-    return theDefaultServiceState.aircraftType;
+// Before the first selection the aircraft has no type; the commands then act as for the 172.
+int CurrentAircraftType() {
+    const int type = theAircraft.GetType();
+    return type < 0 ? 0 : type;
 }
-void DefaultToggleBrakes() {
-    ++theDefaultServiceState.brakesToggled;
+void ToggleAircraftBrakes() {
+    theAircraft.ToggleBrakes();
 }
-void NoGearAnimation(int) {}
+void AnimateAircraftGear(int down) {
+    if (down != 0)
+        theAircraft.AnimateGearDown();
+    else
+        theAircraft.AnimateGearUp();
+}
 int DefaultPostMenuCommand(std::uint32_t id) {
     theDefaultServiceState.lastMenuCommand = id;
     return 1;
@@ -37,9 +45,9 @@ void Silent(EffectChannel, int, int, int, int) {}
 }  // namespace
 
 CommandServices DefaultCommandServices() {
-    return CommandServices{&DefaultAircraftType,
-                           &DefaultToggleBrakes,
-                           &NoGearAnimation,
+    return CommandServices{&CurrentAircraftType,
+                           &ToggleAircraftBrakes,
+                           &AnimateAircraftGear,
                            &DefaultPostMenuCommand,
                            &DefaultMultiEngineSynch,
                            &DefaultSpeedUp,

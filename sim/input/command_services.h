@@ -1,7 +1,7 @@
 // What the command tables need of the world, the aircraft, the views and the sound while those are
 // still being built: one set of routines that the world singleton replaces with its own when it
-// starts. The defaults keep their own small state (speed-up index, last posted menu command) so
-// that the commands can be exercised on their own.
+// starts. The defaults act on the current aircraft and keep their own small world state (speed-up
+// index, last posted menu command, look direction) so that the commands work on their own.
 #pragma once
 
 #include <cstdint>
@@ -30,10 +30,8 @@ extern CommandServices theCommandServices;
 
 // What the default services recorded, for callers that run without a world.
 struct DefaultServiceState {
-    int aircraftType = 0;
     int speedUp = 0;
     std::uint32_t lastMenuCommand = 0;
-    int brakesToggled = 0;
     int lookDirection = 0;
 };
 extern DefaultServiceState theDefaultServiceState;

@@ -28,6 +28,10 @@ void RecordEffect(sim::EffectChannel ch, int effect, int pan, int volume, int) {
     theEffects.push_back({ch, effect, pan, volume});
 }
 int theAnimatedGear = -1;
+int theType = 0;
+int TestType() {
+    return theType;
+}
 void RecordGear(int down) {
     theAnimatedGear = down;
 }
@@ -41,6 +45,8 @@ protected:
         sim::theCommandServices = sim::DefaultCommandServices();
         sim::theCommandServices.playEffect = &RecordEffect;
         sim::theCommandServices.animateGear = &RecordGear;
+        sim::theCommandServices.aircraftType = &TestType;
+        theType = 0;
         sim::theDefaultServiceState = {};
         theFlightModelState = sim::FlightModelState{};
         theFlightModelState.fmCNAdj = 32767;
@@ -66,7 +72,7 @@ protected:
         for (int i = 0; i < times; ++i)
             ASSERT_EQ(sim::RunKeyCommandByCode(sim::ParseKeyName(keys)), 1) << keys;
     }
-    static void SetType(int type) { sim::theDefaultServiceState.aircraftType = type; }
+    static void SetType(int type) { theType = type; }
 
     sim::KeyCommandNode* saved = nullptr;
 };
@@ -316,8 +322,11 @@ TEST_F(FlightControls, GearNeedsRetractableGearAirAndBattery) {
 
 TEST_F(FlightControls, BrakesAndTimeAcceleration) {
     Press("M");
+    EXPECT_NE(theFlightModelState.fmLBrake, 0);
+    EXPECT_NE(theFlightModelState.fmRBrake, 0);
     Press("B");
-    EXPECT_EQ(sim::theDefaultServiceState.brakesToggled, 2);
+    EXPECT_EQ(theFlightModelState.fmLBrake, 0);
+    EXPECT_EQ(theFlightModelState.fmRBrake, 0);
     Press("AltNumpad+", 6);
     EXPECT_EQ(sim::theDefaultServiceState.speedUp, 4);
     Press("AltNumpad-", 5);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/input/command_services.h"
 #include "sim/input/key_commands.h"
 #include "sim/input/key_names.h"
 
@@ -140,6 +141,22 @@ TEST_F(KeyRegistry, ProgramTablesRegisterInTheirOrder) {
     EXPECT_EQ(FindKeyCommand("AltJoySlew"), 0x300101u);
     sim::UnregisterKeyCommandTables();
     EXPECT_EQ(sim::theKeyCommandRegistry, nullptr);
+}
+
+// Hat directions are key codes like any other; each reaches its look direction.
+TEST_F(KeyRegistry, HatDirectionsLookRound) {
+    sim::RegisterKeyCommandTables();
+    const int directions[8] = {1, 0, 7, 2, 6, 3, 4, 5};  // hat 0x200..0x207
+    for (std::uint32_t hat = 0; hat < 8; ++hat) {
+        sim::theDefaultServiceState.lookDirection = -1;
+        EXPECT_EQ(RunKeyCommandByCode(sim::kJoystickHatFirst + hat), 1);
+        EXPECT_EQ(sim::theDefaultServiceState.lookDirection, directions[hat]) << hat;
+        EXPECT_EQ(sim::theKeyRepeatFlag, 0u);
+    }
+    // The trim buttons repeat while held.
+    EXPECT_EQ(RunKeyCommandByCode(0x104), 1);
+    EXPECT_EQ(sim::theKeyRepeatFlag, 1u);
+    sim::UnregisterKeyCommandTables();
 }
 
 // ---- binding files ------------------------------------------------------------------------------
