@@ -147,7 +147,10 @@ void DrawGround(GFXDrawTarget& t, const Camera& cam, const GFXBitmap* tex) {
             const GFXTexCoord tc[4] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
             const GFXScreenPoint* pp[4] = {&p[0], &p[1], &p[2], &p[3]};
             const GFXTexCoord* tp[4] = {&tc[0], &tc[1], &tc[2], &tc[3]};
-            DrawQuadPerspective(t, m, pp, tp);
+            // The ground takes the daylight of the time of day through its face shade.
+            const GFXColourTriple light{60000, 60000, 60000};
+            const GFXColourTriple* lc[1] = {&light};
+            DrawQuadPerspectiveFlat(t, m, pp, lc, tp);
         }
     }
 }
@@ -261,7 +264,7 @@ void DrawFrame(GFXMemSurface& s, GFXDrawTarget& t, const Camera& cam, const GFXB
     // Translucent panes and a flat-shaded slab.
     {
         GFXScreenPoint p[4];
-        const double pts[4][3] = {{-1.5, 3.2, 4}, {1.5, 3.2, 4}, {1.5, 1.0, 5}, {-1.5, 1.0, 5}};
+        const double pts[4][3] = {{-3.5, 2.6, 5}, {0.5, 2.6, 5}, {0.5, 0.2, 5}, {-3.5, 0.2, 5}};
         bool ok = true;
         for (int i = 0; i < 4; ++i)
             ok = ok && cam.Project(pts[i][0], pts[i][1], pts[i][2], p[i]);
@@ -272,7 +275,7 @@ void DrawFrame(GFXMemSurface& s, GFXDrawTarget& t, const Camera& cam, const GFXB
             q.points = pp;
             q.count = 4;
             q.flags = t.flags | kPolyTranslucent;
-            q.colour = static_cast<std::uint32_t>(Ramp(4, 0.9));
+            q.colour = static_cast<std::uint32_t>(Ramp(5, 0.95));
             q.subpixelShift = 4;
             q.vertices = thePolyVertexPointers;
             d.DrawPolygon(&s, &q);
