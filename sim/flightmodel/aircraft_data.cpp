@@ -74,7 +74,13 @@ void RebuildAltitudeBands(AircraftParameters& ap) {
     for (int b = 0; b <= kAltitudeBands; ++b) {
         const double metres = 304.0 * (b + 1);
         const double sigma = DensityRatioAtMetres(metres);
-        ap.apAltitudeFactor[b] = ToU16(sigma * 65535.0);
+        double factor = sigma;
+        if (ap.apCompensationAtSeaLevel > 0.0) {
+            factor = ap.apCompensationAtSeaLevel - ap.apCompensationPerMetre * metres;
+            if (factor < 0.0) factor = 0.0;
+            if (factor > 1.0) factor = 1.0;
+        }
+        ap.apAltitudeFactor[b] = ToU16(factor * 65535.0);
         double share;
         if (flatRatedMetres > 0.0) {
             share = sigma >= flat ? 1.0 : sigma / flat;
@@ -94,6 +100,8 @@ void FillAltitudeBands(AircraftParameters& ap, double flatRatedMetres, int type)
     ap.apFlatRatedMetres = flatRatedMetres;
     ap.apFalloffStartMetres = kCeilingFalloff[type][0];
     ap.apFalloffPerMetre = kCeilingFalloff[type][1];
+    ap.apCompensationAtSeaLevel = kCompensation[type][0];
+    ap.apCompensationPerMetre = kCompensation[type][1];
     RebuildAltitudeBands(ap);
 }
 

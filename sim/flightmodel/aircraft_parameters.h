@@ -73,6 +73,10 @@ struct AircraftParameters {
     double apFlatRatedMetres;
     double apFalloffStartMetres;
     double apFalloffPerMetre;
+    // The altitude factor of engines with altitude-compensated power: a straight line in
+    // altitude (Q16 share at sea level, loss per metre); 0 and 0 take the density ratio.
+    double apCompensationAtSeaLevel;
+    double apCompensationPerMetre;
     std::uint16_t apThrustFactor;  // k, Q16
     std::uint8_t apDoubleThrust;
     std::uint8_t apThrottleCurveOn;

@@ -219,9 +219,9 @@ TEST(FlightPerformance, CruiseFuelFlowMatchesTheTables) {
 }
 
 TEST(FlightPerformance, CruiseSpeedMatchesTheTables) {
-    // Worst error allowed per type: 3 %, but the 172's drag law leaves its slow, low cruise points
-    // (50 to 60 % power at 2000 ft, 50 % at 12000 ft) up to 5.3 % off.
-    const double allowed[5] = {0.055, 0.03, 0.03, 0.03, 0.03};
+    // Worst error allowed per type: 3 %, and 3.5 % for the 172, whose drag law leaves its slow,
+    // low cruise points a little further off.
+    const double allowed[5] = {0.035, 0.03, 0.03, 0.03, 0.03};
     for (int type = 0; type < 5; ++type) {
         const sim::PublishedPerformance& pub = sim::PublishedPerformanceForType(type);
         double worst = 0.0;

@@ -245,6 +245,42 @@ void TuneCeiling(int type) {
     sim::RebuildAltitudeBands(ap);
 }
 
+double WorstTasError(int type) {
+    double worst = 0.0;
+    for (const PointResult& r : FlyCruiseTable(type)) {
+        worst = std::max(worst, std::fabs(r.tas / r.point.trueAirspeedKnots - 1.0));
+    }
+    return worst;
+}
+
+// For engines with altitude-compensated power, the altitude factor decides how much a full-rich
+// mixture costs with height: search the straight line that, with the efficiency retuned,
+// leaves the smallest worst cruise error.
+void TuneCompensation(int type) {
+    AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
+    if (!ap.apAltitudeCompensated) return;
+    const AircraftParameters start = ap;
+    AircraftParameters best = ap;
+    double bestError = WorstTasError(type);
+    for (double seaLevel : {1.0, 0.8, 0.7, 0.6}) {
+        for (double perMetre : {0.0, 0.0001, 0.0002, 0.0003, 0.0004, 0.0005}) {
+            ap = start;
+            ap.apCompensationAtSeaLevel = seaLevel;
+            ap.apCompensationPerMetre = perMetre;
+            sim::RebuildAltitudeBands(ap);
+            for (int round = 0; round < 8; ++round)
+                TuneEfficiency(type, FlyCruiseTable(type), 0.8);
+            const double e = WorstTasError(type);
+            std::printf("compensation %.2f %.5f: worst %.2f %%\n", seaLevel, perMetre, e * 100.0);
+            if (e < bestError) {
+                bestError = e;
+                best = ap;
+            }
+        }
+    }
+    ap = best;
+}
+
 template <typename T>
 std::string Row(const char* type, const char* name, const T* values) {
     std::string s = std::string("inline constexpr ") + type + " " + name + "[17] = {";
@@ -287,6 +323,17 @@ bool WriteTables(const char* path) {
         const AircraftParameters& ap = sim::AircraftParametersForType(t);
         std::snprintf(buf, sizeof buf, "{%.0f, %.9g}%s", ap.apFalloffStartMetres,
                       ap.apFalloffPerMetre, t < 4 ? ", " : "};\n");
+        text += buf;
+    }
+    text +=
+        "\n// Altitude factor of the altitude-compensated engines {share at sea level, loss per "
+        "metre};\n"
+        "// {0, 0} takes the density ratio.\ninline constexpr double kCompensation[5][2] = {";
+    for (int t = 0; t < 5; ++t) {
+        char buf[96];
+        const AircraftParameters& ap = sim::AircraftParametersForType(t);
+        std::snprintf(buf, sizeof buf, "{%.9g, %.9g}%s", ap.apCompensationAtSeaLevel,
+                      ap.apCompensationPerMetre, t < 4 ? ", " : "};\n");
         text += buf;
     }
     text += "\n}  // namespace sim\n";
@@ -340,6 +387,7 @@ int main(int argc, char** argv) {
                 if (round >= rounds / 2) TuneCeiling(type);
             }
         }
+        if (fit) TuneCompensation(type);
         Report(type, FlyCruiseTable(type), verbose);
         if (handbook) CheckHandbook(type);
     }
