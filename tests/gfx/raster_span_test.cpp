@@ -254,6 +254,13 @@ struct CoverageRow {
         s.clipRight = 640;
         s.coverage = &list;
         s.freeNodes = list.freeList;
+        static const std::vector<std::uint8_t> addOne = [] {
+            std::vector<std::uint8_t> v(65536);
+            for (int i = 0; i < 65536; ++i)
+                v[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i & 255) + 1);
+            return v;
+        }();
+        s.blendTable = addOne.data();
         FillBlend(0);
         if (occlude) {
             SelectOccludingSpans();
@@ -271,11 +278,6 @@ struct CoverageRow {
 };
 
 TEST(RasterCoverage, OccludingSplitsMergesAndMasks) {
-    static std::vector<std::uint8_t> addOne(65536);
-    for (int i = 0; i < 65536; ++i)
-        addOne[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i & 255) + 1);
-    theSpanState.blendTable = addOne.data();
-
     CoverageRow c;
     const int free0 = c.list.FreeCount();
     c.Span(100, 200, true);
