@@ -156,6 +156,23 @@ TEST(FlightEngines, ZeroReferenceSpeedLeavesTheEfficiencyAtOne) {
     EXPECT_EQ(theFlightModelState.fmThrust, base);
 }
 
+TEST(FlightEngines, TwinOnOneEngineGetsItsBoostOncePerThrustUpdate) {
+    FlightHarness h(2);
+    h.PlaceInFlight(5000, 150);
+    sim::FlightModelState& s = theFlightModelState;
+    s.fmThrot = s.fmThrotRight = 20000;
+    s.fmEngines = 1;
+    // Just after a slow step the new thrust carries the boost once, and keeps it unchanged
+    // until the next slow step (no compounding from step to step).
+    while (s.fmCoreCountdown != 12)
+        h.Run(1);
+    const std::int32_t boosted = s.fmThrust;
+    h.Run(10);
+    EXPECT_EQ(s.fmThrust, boosted);
+    sim::EngineThrust();
+    EXPECT_NEAR(boosted / (s.fmThrust * 1.055), 1.0, 0.01);  // the speed moved a little since
+}
+
 TEST(FlightEngines, LeaningCostsThrustAndSpeed) {
     Engines(0, 3000, 20000);
     sim::EngineThrust();
