@@ -427,20 +427,23 @@ LResult OverlayProc(HWND hwnd, std::uint32_t message, WParam wParam, LParam lPar
     }
 }
 
+// Registered on first need, and again after the window system was reset (tests do that).
 void RegisterClasses() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    WNDCLASS popup;
-    popup.wndProc = PopupProc;
-    popup.className = kPopupClass;
-    popup.background = HBRUSH{COLOR_MENU + 1};
-    RegisterClass(popup);
-    WNDCLASS overlay;
-    overlay.wndProc = OverlayProc;
-    overlay.className = kOverlayClass;
-    overlay.background = HBRUSH{COLOR_MENU + 1};
-    RegisterClass(overlay);
+    WNDCLASS existing;
+    if (!GetClassInfo(HINSTANCE{}, kPopupClass, &existing)) {
+        WNDCLASS popup;
+        popup.wndProc = PopupProc;
+        popup.className = kPopupClass;
+        popup.background = HBRUSH{COLOR_MENU + 1};
+        RegisterClass(popup);
+    }
+    if (!GetClassInfo(HINSTANCE{}, kOverlayClass, &existing)) {
+        WNDCLASS overlay;
+        overlay.wndProc = OverlayProc;
+        overlay.className = kOverlayClass;
+        overlay.background = HBRUSH{COLOR_MENU + 1};
+        RegisterClass(overlay);
+    }
 }
 
 void SendMenuSelect(Tracking& t, HMENU menu, int index) {
@@ -1057,7 +1060,7 @@ bool ShowMenuOverlay(HWND hwnd, bool show) {
     auto it = overlays.find(hwnd.id);
     if (!show) {
         if (it == overlays.end()) return true;
-        DestroyWindow(it->second);
+        if (IsMenuOverlayShown(hwnd)) DestroyWindow(it->second);
         overlays.erase(it);
         RequestPresent();
         return true;
@@ -1067,8 +1070,8 @@ bool ShowMenuOverlay(HWND hwnd, bool show) {
     const POINT origin = OutputOrigin();
     const int width = 640;
     const int height = BarRows(*data, width) * RowHeight();
-    HWND overlay = it != overlays.end() ? it->second : HWND{};
-    if (!overlay || !IsWindow(overlay)) {
+    HWND overlay = IsMenuOverlayShown(hwnd) ? it->second : HWND{};
+    if (!overlay) {
         RegisterClasses();
         overlay = CreateWindowEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kOverlayClass, "", WS_POPUP,
                                  origin.x, origin.y, width, height, hwnd, HMENU{}, HINSTANCE{}, 0);
@@ -1093,7 +1096,8 @@ bool ShowMenuOverlay(HWND hwnd, bool show) {
 bool IsMenuOverlayShown(HWND hwnd) {
     auto& overlays = TheMenus().overlays;
     auto it = overlays.find(hwnd.id);
-    return it != overlays.end() && IsWindow(it->second);
+    return it != overlays.end() && IsWindow(it->second) &&
+           GetClassName(it->second) == kOverlayClass && GetWindow(it->second, GW_OWNER) == hwnd;
 }
 
 std::uint32_t TrackPopupMenu(HMENU menu, std::uint32_t flags, int x, int y, HWND owner) {
