@@ -56,6 +56,7 @@ void BuildPanelCitationJet() {}
 void ReleasePanelArt() {}
 void SetupGaugesForAircraft() {}
 void InvalidateAllGauges() {}
+void CenterNavIndicators() {}
 
 void ResetCockpitServices() {
     theFuelSelector = 2;

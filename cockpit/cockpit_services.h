@@ -75,6 +75,8 @@ void BuildPanelCitationJet();
 void ReleasePanelArt();
 void SetupGaugesForAircraft();
 void InvalidateAllGauges();
+// Centres the course and glide-slope needles after an airborne flight is loaded.
+void CenterNavIndicators();
 
 // Puts every value above back to its start value.
 void ResetCockpitServices();

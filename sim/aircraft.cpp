@@ -327,6 +327,50 @@ void Aircraft::GetScenePosition(float out[3]) const {
     out[2] = static_cast<float>(GetAircraftAltitude());
 }
 
+std::string Aircraft::GetPaletteName(int timeOfDay, int viewMode, int lookDirection) const {
+    static const char* const panelPrefix[6] = {"s", "b", "ba", "k", "j", "s"};
+    static const char* const viewPrefix[6] = {"172", "bon", "bar", "kin", "cit", "172"};
+    static const char* const lookSuffix[8] = {"f", "fl", "l", "bl", "b", "br", "r", "fr"};
+    const int t = (type >= 0 && type <= 5) ? type : 0;
+    char name[64];
+    if (lookDirection == 0) {
+        if (viewMode == 0 || viewMode == 1) {
+            std::snprintf(name, sizeof name, "%s_pnl%d.pal", panelPrefix[t], timeOfDay);
+        } else if (viewMode == 2 || viewMode == 3) {
+            std::snprintf(name, sizeof name, "%s_f%d.pal", viewPrefix[t], timeOfDay);
+        } else {
+            return std::string();
+        }
+    } else if (lookDirection >= 1 && lookDirection <= 7) {
+        std::snprintf(name, sizeof name, "%s_%s%d.pal", viewPrefix[t], lookSuffix[lookDirection],
+                      timeOfDay);
+    } else {
+        std::snprintf(name, sizeof name, "%s_f%d.pal", viewPrefix[t], timeOfDay);  // looking down
+    }
+    return name;
+}
+
+const char* Aircraft::GetAirborneFlightName() const {
+    switch (type) {
+        case 1:
+            return "BonFly.Flt";
+        case 2:
+            return "BarFly.Flt";
+        case 3:
+            return "KingFly.Flt";
+        case 4:
+            return "JetFly.Flt";
+        default:
+            return "C172Fly.Flt";
+    }
+}
+
+int Aircraft::LoadAirborneFlight() {
+    const int result = theFlightWorldServices.loadFlight(GetAirborneFlightName(), 0);
+    cockpit::CenterNavIndicators();
+    return result;
+}
+
 // ---- parts -------------------------------------------------------------------------------
 
 const AircraftPartAnim* Aircraft::GetPart(int entry) const {

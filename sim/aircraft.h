@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace core {
@@ -78,6 +79,14 @@ public:
     void GetViewWindow(int mode, ViewWindow& out) const;
     // Position in terrain-grid coordinates (x, y horizontal, z up).
     void GetScenePosition(float out[3]) const;
+
+    // The palette file for the time-of-day index in the view mode and look direction; empty
+    // when the view draws no cockpit art (outside views looking forward).
+    [[nodiscard]] std::string GetPaletteName(int timeOfDay, int viewMode, int lookDirection) const;
+    // The type's in-flight start flight ("C172Fly.Flt" and the others).
+    [[nodiscard]] const char* GetAirborneFlightName() const;
+    // Loads it (flag 0) and centres the navigation indicators; the flight's result.
+    int LoadAirborneFlight();
 
     // Exterior parts.
     void AnimateParts();

@@ -20,11 +20,14 @@ void NoOrigin(float out[2]) {
     out[0] = 0.0f;
     out[1] = 0.0f;
 }
+int NoFlight(const char*, int) {
+    return 0;
+}
 }  // namespace
 
 FlightWorldServices DefaultFlightWorldServices() {
-    return FlightWorldServices{&Never,       &Nothing,     &Nothing,  &NormalSpeed,
-                               &CockpitView, &LookForward, &NoOrigin, &Nothing};
+    return FlightWorldServices{&Never,       &Nothing,  &Nothing, &NormalSpeed, &CockpitView,
+                               &LookForward, &NoOrigin, &Nothing, &NoFlight};
 }
 
 FlightWorldServices theFlightWorldServices = DefaultFlightWorldServices();

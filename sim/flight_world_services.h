@@ -14,7 +14,8 @@ struct FlightWorldServices {
     int (*viewMode)();          // 0 and 1 cockpit views, 2 to 5 outside views
     int (*lookDirection)();     // 0 forward, 1 to 7 round the aircraft, 8 down
     void (*terrainWindowOrigin)(float out[2]);
-    void (*throttleDown)();  // the "ThrottleDown" command
+    void (*throttleDown)();                         // the "ThrottleDown" command
+    int (*loadFlight)(const char* name, int flag);  // a saved flight from "Flights"; 1 or 0
 };
 
 extern FlightWorldServices theFlightWorldServices;

@@ -215,6 +215,35 @@ TEST(Aircraft, EngineVibrationAlternatesAndStaysOffForTheJet) {
     EXPECT_EQ(a.GetEngineVibration(), 0.0f);
 }
 
+TEST(Aircraft, PaletteNamesByViewAndLook) {
+    flighttest::FlightHarness h(0);
+    Aircraft a;
+    struct Case {
+        int type;
+        int mode;
+        int look;
+        const char* name;
+    };
+    const Case cases[] = {{0, 0, 0, "s_pnl3.pal"},
+                          {2, 1, 0, "ba_pnl3.pal"},
+                          {3, 2, 0, "kin_f3.pal"},
+                          {4, 3, 0, "cit_f3.pal"},
+                          {1, 4, 0, ""},
+                          {1, 2, 1, "bon_fl3.pal"},
+                          {5, 0, 7, "172_fr3.pal"},
+                          {2, 5, 8, "bar_f3.pal"},
+                          {4, 0, 4, "cit_b3.pal"}};
+    for (const Case& c : cases) {
+        a.SelectByType(c.type);
+        EXPECT_EQ(a.GetPaletteName(3, c.mode, c.look), c.name)
+            << c.type << " " << c.mode << " " << c.look;
+    }
+    a.SelectByType(5);
+    EXPECT_STREQ(a.GetAirborneFlightName(), "C172Fly.Flt");
+    a.SelectByType(3);
+    EXPECT_STREQ(a.GetAirborneFlightName(), "KingFly.Flt");
+}
+
 TEST(Aircraft, PositionConversions) {
     flighttest::FlightHarness h(0);
     theFlightModelState.fmPosX = 100584;
