@@ -85,6 +85,10 @@ void SelectProgramPalette(win::HDC dc, GFXPalette* palette) {
     if (st.programPalette) {
         win::SetPaletteEntries(st.programPalette, 0, 256, logical.palPalEntry.data());
         SelectAndRealize(dc, st.programPalette);
+        // The kept copy follows every palette installed whole, so that a later partial update
+        // does not bring back the colours of an older one.
+        if (st.keptPalette && st.keptPalette.get() != palette)
+            std::copy(palette->entries, palette->entries + 256, st.keptPalette->entries);
         return;
     }
     st.programPalette = win::CreatePalette(&logical);

@@ -96,6 +96,22 @@ TEST_F(SystemPaletteTest, SelectionMakesOnePaletteAndUpdatesGoThroughTheKeptCopy
     win::DeleteDC(dc);
 }
 
+TEST_F(SystemPaletteTest, PartialUpdateAfterAWholeChangeKeepsTheNewerColours) {
+    const win::HDC dc = win::CreateCompatibleDC(win::HDC{});
+    auto a = Grey();
+    SelectProgramPalette(dc, a.get());
+    auto b = Grey();
+    b->entries[150] = GFXPaletteEntry{9, 8, 7, 0};
+    SelectProgramPalette(dc, b.get());
+    auto c = Grey();
+    c->entries[20] = GFXPaletteEntry{1, 1, 1, 0};
+    UpdateProgramPalette(dc, 20, 1, c.get());
+    EXPECT_EQ(System(20).peRed, 1);
+    EXPECT_EQ(System(150).peRed, 9);  // b's colour, not a's
+    ReleaseProgramPalette(dc);
+    win::DeleteDC(dc);
+}
+
 TEST_F(SystemPaletteTest, SavedSystemPaletteHoldsTheReservedColours) {
     SaveSystemPalette();
     ASSERT_EQ(theSystemPaletteState.saved, 1);
