@@ -8,6 +8,7 @@
 #include "sim/flightmodel/flight_model.h"
 #include "sim/flightmodel/flight_model_state.h"
 #include "world/terrain_services.h"
+#include "world/weather_services.h"
 
 namespace {
 
@@ -259,6 +260,114 @@ TEST(FlightForces, AtmosphereHoldsItsTemperatureAboveThirtyFiveThousandFeet) {
     // Far above the model's ceiling the atmosphere stays real.
     EXPECT_GT(sim::AirDensityAt(200000), 0.0);
     EXPECT_TRUE(std::isfinite(sim::AirDensityAt(200000)));
+}
+
+}  // namespace
+
+namespace {
+
+int Gusty() {
+    return 1;
+}
+int Windy() {
+    return 12;
+}
+double LayersEvery3000Feet(int index) {
+    return index * 3000.0;
+}
+
+TEST(FlightTurbulence, LevelFollowsTheWeatherAndTheAutopilot) {
+    struct Case {
+        double feet;
+        bool gusty;
+        bool autopilot;
+        int level;
+        int intensity;
+        int direct;
+    };
+    // Layers start every 3000 ft: 4000 ft lies in layer 1, 7000 ft in layer 2, 10000 ft in 3.
+    const Case cases[] = {{1000, false, true, 0, 0, 0},  {1000, true, true, 1, 1, 0},
+                          {4000, false, true, 1, 1, 0},  {7000, false, true, 2, 1, 0},
+                          {10000, false, true, 1, 1, 0}, {13000, false, true, 0, 0, 0},
+                          {13000, false, false, 1, 1, 1}};
+    for (const Case& c : cases) {
+        FlightHarness h(0);
+        h.PlaceInFlight(c.feet, 110);
+        world::theWeatherServices.windLayerBottomFeet = &LayersEvery3000Feet;
+        if (c.gusty) {
+            world::theWeatherServices.surfaceWindCharacter = &Gusty;
+            world::theWeatherServices.surfaceWindSpeed = &Windy;
+        }
+        theFlightModelState.fmAutopilotModes = c.autopilot ? 1 : 0;
+        sim::SelectTurbulenceLevel();
+        EXPECT_EQ(sim::theFlightStep.turbulenceLevel, c.level) << c.feet;
+        EXPECT_EQ(sim::theFlightStep.turbulenceIntensity, c.intensity) << c.feet;
+        EXPECT_EQ(sim::theFlightStep.directTurbulence, c.direct) << c.feet;
+    }
+}
+
+TEST(FlightTurbulence, EventsShakeTheStickOrMoveTheAircraftRepeatably) {
+    auto fly = [](bool autopilot) {
+        FlightHarness h(0, 42);
+        h.PlaceInFlight(7000, 110);
+        world::theWeatherServices.windLayerBottomFeet = &LayersEvery3000Feet;
+        theFlightModelState.fmAutopilotModes = autopilot ? 1 : 0;
+        float bump = 0.0f;
+        for (int i = 0; i < 400; ++i) {
+            h.Run(1);
+            bump +=
+                std::fabs(sim::theFlightStep.stickBumpX) + std::fabs(sim::theFlightStep.stickBumpY);
+        }
+        return std::make_pair(bump, h.StateHash());
+    };
+    const auto shaken = fly(false);
+    EXPECT_GT(shaken.first, 0.0f);
+    EXPECT_EQ(fly(false), shaken);  // the seeded generator makes it repeatable
+    EXPECT_NE(fly(true).second, shaken.second);
+}
+
+TEST(FlightCore, SlowStepMovesFlapsAndBankAndWeighs) {
+    FlightHarness h(0);
+    h.PlaceInFlight(3000, 80);
+    sim::FlightModelState& s = theFlightModelState;
+    s.fmFlaps = 3;
+    s.fmBank = 20;
+    s.fmFlapAlpha = s.fmFlapLift = s.fmFlapDrag = 0;
+    sim::StepFlightModelCore();
+    EXPECT_EQ(s.fmFlapAlpha, 32);  // each moves by its rate towards the notch's value
+    EXPECT_EQ(s.fmFlapLift, 4);
+    EXPECT_EQ(s.fmFlapDrag, 5);
+    EXPECT_EQ(s.fmBank, 12);
+    for (int i = 0; i < 40; ++i)
+        sim::StepFlightModelCore();
+    EXPECT_EQ(s.fmFlapAlpha, 768);
+    EXPECT_EQ(s.fmFlapLift, 30);
+    EXPECT_EQ(s.fmFlapDrag, 36);
+    EXPECT_EQ(s.fmBank, 0);  // decays to level without crossing
+    EXPECT_EQ(s.fmWeight, 643 + s.fmPLoad + (s.fmFuel1 + s.fmFuel2 + s.fmFuel3) / 256);
+    EXPECT_EQ(s.fmMass, s.fmWeight * 3344 / 32768);
+    // No empty weight: the weight stays as it was.
+    sim::theAircraftParameters.apEmptyWeight = 0;
+    const std::int32_t weight = s.fmWeight;
+    s.fmPLoad += 500;
+    sim::StepFlightModelCore();
+    EXPECT_EQ(s.fmWeight, weight);
+}
+
+TEST(FlightForces, OutsideAndTotalTemperature) {
+    FlightHarness h(4);
+    h.PlaceInFlight(30000, 400);
+    sim::UpdateAtmosphere();
+    const sim::FlightModelState& s = theFlightModelState;
+    const double feet = flighttest::AltitudeFeet();
+    EXPECT_EQ(s.fmOAT, 3840 - static_cast<int>(0.50688 * feet + 0.5));
+    EXPECT_GT(s.fmMach100, 60);
+    EXPECT_GT(s.fmTAT, s.fmOAT);  // ram rise at speed
+    h.PlaceInFlight(0, 0);
+    theFlightModelState.fmTAVel = 0;
+    theFlightModelState.fmTASq = 0;
+    sim::UpdateAtmosphere();
+    EXPECT_EQ(theFlightModelState.fmTAT, theFlightModelState.fmOAT);
 }
 
 }  // namespace
