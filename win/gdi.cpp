@@ -492,9 +492,36 @@ private:
 // Nearest-pixel copy of a source rectangle onto a destination rectangle; a negative extent
 // runs the other way, so extents of opposite signs mirror. Pixels that fall outside either
 // target are left alone.
+// The common case of a present: a 1:1 copy between targets of one depth whose colours agree,
+// row by row.
+bool PlainCopy(const Target& dst, int x, int y, int w, int h, const Target& src, int sx, int sy) {
+    if (dst.bitsPerPixel != src.bitsPerPixel) return false;
+    if (dst.bitsPerPixel == 8 && *dst.table != *src.table) return false;
+    // Clip the destination rectangle against both targets, in 64 bits.
+    std::int64_t left = x, top = y, right = static_cast<std::int64_t>(x) + w,
+                 bottom = static_cast<std::int64_t>(y) + h;
+    const std::int64_t dx = static_cast<std::int64_t>(sx) - x,
+                       dy = static_cast<std::int64_t>(sy) - y;
+    left = std::max({left, std::int64_t{0}, -dx});
+    top = std::max({top, std::int64_t{0}, -dy});
+    right = std::min({right, static_cast<std::int64_t>(dst.width), src.width - dx});
+    bottom = std::min({bottom, static_cast<std::int64_t>(dst.height), src.height - dy});
+    if (left >= right || top >= bottom) return true;
+    const std::size_t bytes = static_cast<std::size_t>(right - left) * (dst.bitsPerPixel / 8);
+    const std::size_t offset = static_cast<std::size_t>(left) * (dst.bitsPerPixel / 8);
+    const std::size_t srcOffset = static_cast<std::size_t>(left + dx) * (src.bitsPerPixel / 8);
+    for (std::int64_t row = top; row < bottom; ++row)
+        std::memcpy(dst.Row(static_cast<int>(row)) + offset,
+                    src.Row(static_cast<int>(row + dy)) + srcOffset, bytes);
+    return true;
+}
+
 void StretchCore(const Target& dst, int x, int y, int w, int h, const Target& src, int sx, int sy,
                  int sw, int sh, std::uint32_t rop) {
     if (w == 0 || h == 0 || sw == 0 || sh == 0) return;
+    if (rop == SRCCOPY && w == sw && h == sh && w > 0 && h > 0 &&
+        PlainCopy(dst, x, y, w, h, src, sx, sy))
+        return;
     const std::int64_t aw = std::abs(static_cast<std::int64_t>(w));
     const std::int64_t ah = std::abs(static_cast<std::int64_t>(h));
     const std::int64_t asw = std::abs(static_cast<std::int64_t>(sw));

@@ -320,3 +320,92 @@ TEST(GdiShapes, RectanglesFramesAndLinesStayInside) {
 
 }  // namespace
 }  // namespace win
+
+// ---- Window DCs on the headless machine ------------------------------------------------------
+
+#include "win/window_surface.h"
+#include "win_test_support.h"
+
+namespace {
+
+using namespace win;
+
+class WindowDcTest : public wintest::HeadlessTest {
+protected:
+    void SetUp() override {
+        HeadlessTest::SetUp();
+        InstallWindowDcProvider();
+        ResetSystemPalette();
+        main = MakeWindow();
+        ASSERT_TRUE(main);
+    }
+    void TearDown() override {
+        ResetSystemPalette();
+        HeadlessTest::TearDown();
+    }
+    HWND main;
+};
+
+TEST_F(WindowDcTest, PaintingDrawsIntoTheWindowSurface) {
+    PAINTSTRUCT ps;
+    ASSERT_TRUE(BeginPaint(main, &ps));
+    ASSERT_TRUE(ps.hdc);
+    EXPECT_EQ(WindowFromDC(ps.hdc), main);
+    const std::uint32_t serial = GetWindowSurface(main)->contentSerial;
+    HBRUSH brush = CreateSolidBrush(RGB(10, 20, 30));
+    RECT r{5, 5, 15, 15};
+    FillRect(ps.hdc, &r, brush);
+    EndPaint(main, &ps);
+    const WindowSurface* s = GetWindowSurface(main);
+    EXPECT_EQ(s->pixels[10 * s->width + 10], 0x000A141Eu);
+    EXPECT_EQ(s->pixels[0], 0u);
+    EXPECT_NE(s->contentSerial, serial);
+    EXPECT_EQ(GetDeviceCaps(GetDC(main), BITSPIXEL), 8);  // the screen is a 256-colour display
+    DeleteObject(brush);
+}
+
+TEST_F(WindowDcTest, RealisingOverAnEightBitWindowGivesItTheSystemPalette) {
+    ASSERT_TRUE(SetWindowSurfaceFormat(main, SurfaceFormat::Indexed8));
+    PALETTEENTRY sys[256];
+    GetSystemPaletteEntries(HDC{}, 0, 256, sys);
+    LOGPALETTE lp;
+    lp.palPalEntry.assign(sys, sys + 256);
+    for (int i = 10; i < 246; ++i)
+        lp.palPalEntry[i] = PALETTEENTRY{static_cast<std::uint8_t>(i), 100, 0, PC_NOCOLLAPSE};
+    HPALETTE pal = CreatePalette(&lp);
+    HDC dc = GetDC(main);
+    SelectPalette(dc, pal, false);
+    RealizePalette(dc);
+    const WindowSurface* s = GetWindowSurface(main);
+    EXPECT_EQ(s->palette[200], 0x00C86400u);
+    EXPECT_EQ(s->palette[255], 0x00FFFFFFu);
+    // Drawing with RGB colours picks the window's nearest entries; a palette index goes through
+    // the realised mapping.
+    SetPixel(dc, 0, 0, RGB(200, 99, 1));
+    SetPixel(dc, 1, 0, PALETTEINDEX(150));
+    EXPECT_EQ(s->indices[0], 200);
+    EXPECT_EQ(s->indices[1], 150);
+
+    // A DIB with the same colours goes across as indices, unchanged.
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = 4;
+    info.bmiHeader.biHeight = -1;
+    info.bmiHeader.biBitCount = 8;
+    for (int i = 0; i < 256; ++i)
+        info.bmiColors[i] = RGBQUAD{lp.palPalEntry[i].peBlue, lp.palPalEntry[i].peGreen,
+                                    lp.palPalEntry[i].peRed, 0};
+    HDC mem = CreateCompatibleDC(dc);
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    SelectObject(mem, dib);
+    const std::uint8_t row[4] = {11, 99, 245, 3};
+    std::memcpy(bits, row, 4);
+    ASSERT_TRUE(BitBlt(dc, 10, 2, 4, 1, mem, 0, 0, SRCCOPY));
+    EXPECT_EQ(std::memcmp(&s->indices[2 * s->width + 10], row, 4), 0);
+    DeleteDC(mem);
+    DeleteObject(dib);
+    ReleaseDC(main, dc);
+    EXPECT_TRUE(DeleteObject(pal));
+}
+
+}  // namespace

@@ -476,6 +476,9 @@ TEST_F(ResourceLibraryTest, LoadersReadTheirResources) {
     ASSERT_TRUE(dialog);
     EXPECT_EQ(dialog->items.size(), 5u);
     EXPECT_TRUE(LoadResourceBytes(library, "Palette", 745));
+    // Resource cursors reach LoadCursor through the loader the library installed.
+    EXPECT_TRUE(LoadCursor(library, 2));
+    EXPECT_FALSE(LoadCursor(library, 3));
     EXPECT_FALSE(LoadIcon(library, 1));
     EXPECT_TRUE(LoadIcon(HINSTANCE{}, IDI_APPLICATION));
 }
