@@ -1,0 +1,132 @@
+// The camera and view controller: six view modes (four cockpit views, the orbiting SkyCam and the
+// tower camera), nine look directions in the cockpit, four SkyCam presets that the camera flies
+// between, and the "Views" section of settings and situations. Every frame it computes the eye
+// and hands the transform to the 3D engine's perspective camera.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "ts/perspective_camera.h"
+
+namespace core {
+class IniFile;
+}
+
+namespace sim {
+
+enum ViewMode : int {
+    kViewFullPanel = 0,
+    kViewLowPanel = 1,
+    kViewFramed = 2,
+    kViewPlain = 3,
+    kViewSkyCam = 4,
+    kViewTowerCam = 5,
+};
+
+// One SkyCam placement: heading relative to the aircraft's (radians), distance, height offset,
+// and three rotations.
+struct SkyCamPreset {
+    float heading = 0.0f;
+    float distance = 0.0f;
+    float altitude = 0.0f;
+    float rotX = 0.0f;
+    float rotY = 0.0f;
+    float rotZ = 0.0f;
+};
+
+// What the view controller asks of the world, the scenery and the panel. The defaults describe
+// flat ground at height 0, no tower anywhere, and a panel that only counts redraw requests.
+struct ViewServices {
+    float (*terrainHeightAt)(int x, int y);
+    // The nearest airport tower's world position; 0 when none is near.
+    int (*nearestTower)(double out[3]);
+    // World position to the scene frame the eye lives in.
+    void (*worldToScene)(const double world[3], float out[3]);
+    void (*invalidateAllGauges)();
+    void (*requestRedraw)();
+};
+extern ViewServices theViewServices;
+[[nodiscard]] ViewServices DefaultViewServices();
+// How often the default services were asked to redraw (tests and headless runs).
+extern std::uint32_t theViewRedrawRequests;
+// The panel's first-frame flag, cleared when a panel view is applied.
+extern std::uint32_t thePanelFirstFrame;
+
+class ViewController {
+public:
+    static constexpr int kPresets = 4;
+
+    ViewController();
+    ~ViewController();
+    ViewController(const ViewController&) = delete;
+    ViewController& operator=(const ViewController&) = delete;
+
+    void ResetPresets();
+    void SetViewMode(int mode);
+    [[nodiscard]] int GetViewMode() const { return viewMode; }
+    [[nodiscard]] int GetPreviousMode() const { return previousMode; }
+    void SetLookDirection(int direction);
+    [[nodiscard]] int GetLookDirection() const { return lookDirection; }
+    [[nodiscard]] bool InCamera() const {
+        return viewMode == kViewSkyCam || viewMode == kViewTowerCam;
+    }
+    void CycleCockpitView();
+    void EnterSkyCam(int preset);
+    void NextSkyCamPreset();
+    void EnterTowerCam();
+    void LeaveCamera();
+    void SetSkyCamPreset(int index);
+    [[nodiscard]] int GetSkyCamPreset() const { return presetIndex; }
+    void SetPanCamera(int on) { panCamera = on != 0 ? 1 : 0; }
+    [[nodiscard]] int GetPanCamera() const { return static_cast<int>(panCamera); }
+
+    void ApplyView();
+    void RebuildCamera();
+    // Eye position and angles {pitch, bank, heading} of the current mode.
+    void ComputeEye(float eye[3], float angles[3]);
+    void ComputeCockpitEye(float eye[3], float angles[3]) const;
+    void ComputeSkyCamEye(float eye[3], float angles[3]);
+    void ComputeTowerEye(float eye[3], float angles[3]);
+    void UpdateCamera(const float eye[3], const float angles[3]);
+    // One frame: eye, then camera.
+    void Frame();
+    [[nodiscard]] float GetCameraHeading() const;
+
+    int LoadViewSettings(core::IniFile& file);
+    int SaveViewSettings(core::IniFile& file) const;
+
+    [[nodiscard]] const SkyCamPreset& Preset(int i) const { return presets[i & 3]; }
+    void SetPreset(int i, const SkyCamPreset& p) { presets[i & 3] = p; }
+    [[nodiscard]] const SkyCamPreset& Current() const { return current; }
+    [[nodiscard]] const SkyCamPreset& Target() const { return target; }
+    [[nodiscard]] float GetPitchOffset() const { return pitchOffset; }
+    [[nodiscard]] float GetYawOffset() const { return yawOffset; }
+    [[nodiscard]] const ts::TSPerspectiveCamera* Camera() const { return camera.get(); }
+    [[nodiscard]] const ts::CameraTransform& LastTransform() const { return lastTransform; }
+    // 1 when the last UpdateCamera changed the transform the draw code used before.
+    [[nodiscard]] bool CameraChanged() const { return cameraChanged; }
+
+private:
+    void SetLookOffsets(int direction);
+
+    std::unique_ptr<ts::TSPerspectiveCamera> camera;
+    std::uint32_t panCamera = 1;
+    int viewMode = 0;
+    int previousMode = 0;
+    int lookDirection = 0;
+    SkyCamPreset presets[kPresets];
+    int presetIndex = 0;
+    SkyCamPreset current;
+    SkyCamPreset target;
+    float pitchOffset = 0.0f;
+    float rollOffset = 0.0f;
+    float yawOffset = 0.0f;
+    ts::CameraTransform lastTransform;
+    bool cameraChanged = false;
+};
+
+// The program's view controller (the world reaches it through here).
+extern ViewController theViewController;
+
+}  // namespace sim
