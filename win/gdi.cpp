@@ -492,27 +492,49 @@ private:
 // Nearest-pixel copy of a source rectangle onto a destination rectangle; a negative extent
 // runs the other way, so extents of opposite signs mirror. Pixels that fall outside either
 // target are left alone.
-// The common case of a present: a 1:1 copy between targets of one depth whose colours agree,
-// row by row.
-bool PlainCopy(const Target& dst, int x, int y, int w, int h, const Target& src, int sx, int sy) {
-    if (dst.bitsPerPixel != src.bitsPerPixel) return false;
-    if (dst.bitsPerPixel == 8 && *dst.table != *src.table) return false;
-    // Clip the destination rectangle against both targets, in 64 bits.
-    std::int64_t left = x, top = y, right = static_cast<std::int64_t>(x) + w,
-                 bottom = static_cast<std::int64_t>(y) + h;
-    const std::int64_t dx = static_cast<std::int64_t>(sx) - x,
-                       dy = static_cast<std::int64_t>(sy) - y;
-    left = std::max({left, std::int64_t{0}, -dx});
-    top = std::max({top, std::int64_t{0}, -dy});
-    right = std::min({right, static_cast<std::int64_t>(dst.width), src.width - dx});
-    bottom = std::min({bottom, static_cast<std::int64_t>(dst.height), src.height - dy});
-    if (left >= right || top >= bottom) return true;
-    const std::size_t bytes = static_cast<std::size_t>(right - left) * (dst.bitsPerPixel / 8);
-    const std::size_t offset = static_cast<std::size_t>(left) * (dst.bitsPerPixel / 8);
-    const std::size_t srcOffset = static_cast<std::size_t>(left + dx) * (src.bitsPerPixel / 8);
-    for (std::int64_t row = top; row < bottom; ++row)
-        std::memcpy(dst.Row(static_cast<int>(row)) + offset,
-                    src.Row(static_cast<int>(row + dy)) + srcOffset, bytes);
+// The rectangle of a 1:1 copy that lies inside both targets (destination coordinates, 64-bit
+// so that no extent can overflow); false when nothing is left.
+struct CopyRect {
+    std::int64_t left, top, right, bottom, dx, dy;  // source = destination + (dx, dy)
+};
+bool ClipCopy(const Target& dst, int x, int y, int w, int h, const Target& src, int sx, int sy,
+              CopyRect& r) {
+    r.dx = static_cast<std::int64_t>(sx) - x;
+    r.dy = static_cast<std::int64_t>(sy) - y;
+    r.left = std::max({static_cast<std::int64_t>(x), std::int64_t{0}, -r.dx});
+    r.top = std::max({static_cast<std::int64_t>(y), std::int64_t{0}, -r.dy});
+    r.right = std::min(
+        {static_cast<std::int64_t>(x) + w, static_cast<std::int64_t>(dst.width), src.width - r.dx});
+    r.bottom = std::min({static_cast<std::int64_t>(y) + h, static_cast<std::int64_t>(dst.height),
+                         src.height - r.dy});
+    return r.left < r.right && r.top < r.bottom;
+}
+
+// The common cases of a present: a 1:1 copy between targets of one depth whose colours agree
+// goes row by row; an 8-bit picture onto a 32-bit target goes through its table.
+bool FastCopy(const Target& dst, int x, int y, int w, int h, const Target& src, int sx, int sy) {
+    const bool same = dst.bitsPerPixel == src.bitsPerPixel &&
+                      (dst.bitsPerPixel == 32 || *dst.table == *src.table);
+    const bool expand = src.bitsPerPixel == 8 && dst.bitsPerPixel == 32;
+    if (!same && !expand) return false;
+    CopyRect r;
+    if (!ClipCopy(dst, x, y, w, h, src, sx, sy, r)) return true;
+    const auto width = static_cast<std::size_t>(r.right - r.left);
+    for (std::int64_t row = r.top; row < r.bottom; ++row) {
+        const std::uint8_t* from = src.Row(static_cast<int>(row + r.dy)) +
+                                   static_cast<std::size_t>(r.left + r.dx) * (src.bitsPerPixel / 8);
+        std::uint8_t* to = dst.Row(static_cast<int>(row)) +
+                           static_cast<std::size_t>(r.left) * (dst.bitsPerPixel / 8);
+        if (same) {
+            std::memcpy(to, from, width * (dst.bitsPerPixel / 8));
+        } else {
+            const auto& table = *src.table;
+            for (std::size_t i = 0; i < width; ++i) {
+                const std::uint32_t v = table[from[i]] & 0x00FFFFFFu;
+                std::memcpy(to + 4 * i, &v, 4);
+            }
+        }
+    }
     return true;
 }
 
@@ -520,7 +542,7 @@ void StretchCore(const Target& dst, int x, int y, int w, int h, const Target& sr
                  int sw, int sh, std::uint32_t rop) {
     if (w == 0 || h == 0 || sw == 0 || sh == 0) return;
     if (rop == SRCCOPY && w == sw && h == sh && w > 0 && h > 0 &&
-        PlainCopy(dst, x, y, w, h, src, sx, sy))
+        FastCopy(dst, x, y, w, h, src, sx, sy))
         return;
     const std::int64_t aw = std::abs(static_cast<std::int64_t>(w));
     const std::int64_t ah = std::abs(static_cast<std::int64_t>(h));

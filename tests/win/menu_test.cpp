@@ -214,6 +214,26 @@ TEST_F(MenuTest, MovingAlongTheBarOpensTheNextPopupAndKeysChoose) {
     EXPECT_EQ(command->wParam, kDusk);
 }
 
+TEST_F(MenuTest, AltAloneEntersTheBarAndTheKeyboardChooses) {
+    Steps({[&] {
+        // The bar's first item is highlighted, no popup yet: Down opens it, Down selects
+        // its first item, Return chooses it.
+        EXPECT_FALSE(FindWindow("#32768", ""));
+        for (auto key :
+             {platform::Scancode::Down, platform::Scancode::Down, platform::Scancode::Return}) {
+            Key(key, true);
+            Key(key, false);
+        }
+    }});
+    Key(platform::Scancode::LeftAlt, true);
+    Key(platform::Scancode::LeftAlt, false);
+    const auto seen = Pump();
+    const auto command = std::find_if(seen.begin(), seen.end(),
+                                      [](const Seen& s) { return s.message == WM_COMMAND; });
+    ASSERT_NE(command, seen.end());
+    EXPECT_EQ(command->wParam, kOpen);
+}
+
 TEST_F(MenuTest, EscapeLeavesTheMenu) {
     Steps({[&] {
         Key(platform::Scancode::Escape, true);
