@@ -64,6 +64,11 @@ bool ShapeOf(std::uint32_t id, platform::CursorShape* shape) {
 
 namespace detail {
 
+void ResetCursors() {
+    theCursor = HCURSOR{IDC_ARROW};
+    theShowCount = 0;
+}
+
 void ApplyCursor() {
     platform::Video& video = platform::CurrentBackend().GetVideo();
     video.SetCursorVisible(theShowCount >= 0 && theCursor);

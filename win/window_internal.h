@@ -124,6 +124,7 @@ void ResetKeys();
 std::uint32_t JoystickChangeCount();
 // The cursor shape of the display after WM_SETCURSOR; the compositor presents it.
 void ApplyCursor();
+void ResetCursors();
 // Called when the queue runs dry: presents the composed frame if anything changed.
 void PresentIfChanged();
 // Called by the pump: a first copy answers a second one's requests.

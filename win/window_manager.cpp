@@ -302,7 +302,11 @@ void ResetWindowSystem() {
     st.screenSizeSet = false;
     st.cursorPos = POINT{};
     ResetKeys();
+    ResetCursors();
     SetDisplayWindow({});
+    // The menu code installs its hooks again when it starts.
+    SetMenuBarHooks({});
+    SetNonClientPainter(nullptr);
 }
 
 }  // namespace detail

@@ -141,6 +141,7 @@ LResult SubclassProc(HWND h, std::uint32_t m, WParam w, LParam l) {
 }
 
 TEST_F(HeadlessTest, SubclassingThroughTheWindowProcedureWord) {
+    theSubclassed = 0;
     HWND w = MakeWindow(false);
     theOriginal = reinterpret_cast<WNDPROC>(
         SetWindowLong(w, GWL_WNDPROC, reinterpret_cast<std::intptr_t>(&SubclassProc)));

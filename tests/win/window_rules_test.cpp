@@ -1,0 +1,133 @@
+// Smaller rules the program leans on: timers with procedures, GetMessage waiting for a timer,
+// WM_QUIT inside a modal loop, a position handler that overrides the new place, and windows
+// disabled under a modal dialog.
+#include "win/input.h"
+#include "win/modal.h"
+#include "win/timing.h"
+#include "win_test_support.h"
+
+namespace {
+
+using namespace win;
+using wintest::HeadlessTest;
+
+int theProcCalls = 0;
+std::uintptr_t theProcId = 0;
+void CountingTimerProc(HWND, std::uint32_t, std::uintptr_t id, std::uint32_t) {
+    ++theProcCalls;
+    theProcId = id;
+}
+
+TEST_F(HeadlessTest, TimersWithProceduresAndWithoutWindows) {
+    theProcCalls = 0;
+    const std::uintptr_t a = SetTimer({}, 5, 100, CountingTimerProc);
+    const std::uintptr_t b = SetTimer({}, 5, 100, CountingTimerProc);
+    EXPECT_NE(a, 0u);
+    EXPECT_NE(a, b);  // windowless timers get fresh ids
+    KillTimer({}, b);
+    machine.Time().Advance(100);
+    Pump();
+    EXPECT_EQ(theProcCalls, 1);
+    EXPECT_EQ(theProcId, a);
+    // Re-arming a timer restarts its interval; intervals below 10 ms run at 10 ms.
+    HWND w = MakeWindow(false);
+    SetTimer(w, 1, 1, nullptr);
+    machine.Time().Advance(9);
+    MSG m;
+    EXPECT_FALSE(PeekMessage(&m, {}, WM_TIMER, WM_TIMER, PM_REMOVE));
+    machine.Time().Advance(1);
+    EXPECT_TRUE(PeekMessage(&m, {}, WM_TIMER, WM_TIMER, PM_REMOVE));
+    EXPECT_EQ(SetTimer({}, 0, 10, nullptr) != 0, true);
+    EXPECT_FALSE(SetTimer(HWND{0x7FFFFFF}, 1, 10, nullptr));  // no such window
+}
+
+TEST_F(HeadlessTest, GetMessageWaitsForTheNextTimer) {
+    HWND w = MakeWindow(false);
+    SetTimer(w, 3, 250, nullptr);
+    const std::uint32_t start = timeGetTime();
+    MSG m;
+    ASSERT_EQ(GetMessage(&m, {}, 0, 0), 1);
+    EXPECT_EQ(m.message, WM_TIMER);
+    EXPECT_EQ(timeGetTime() - start, 250u);
+    KillTimer(w, 3);
+    PostQuitMessage(9);
+    EXPECT_EQ(GetMessage(&m, {}, 0, 0), 0);
+    EXPECT_EQ(m.wParam, 9u);
+    // Nothing left that could ever arrive: no hang.
+    EXPECT_EQ(GetMessage(&m, {}, 0, 0), -1);
+    std::int64_t f = 0, c = 0;
+    ASSERT_TRUE(QueryPerformanceFrequency(&f));
+    ASSERT_TRUE(QueryPerformanceCounter(&c));
+    EXPECT_EQ(c, static_cast<std::int64_t>(timeGetTime()) * f / 1000);
+    Sleep(40);
+    EXPECT_EQ(timeGetTime() - start, 290u);
+}
+
+TEST_F(HeadlessTest, QuitInsideAModalLoopEndsItAndReachesTheOuterLoop) {
+    HWND owner = MakeWindow(true);
+    HWND dialog = CreateWindowEx(0, "TestWindow", "", WS_POPUP, 0, 0, 10, 10, owner, {}, {}, 0);
+    PostQuitMessage(4);
+    EXPECT_EQ(RunModalLoop(dialog), -1);
+    MSG m;
+    bool quit = false;
+    while (PeekMessage(&m, {}, 0, 0, PM_REMOVE)) {
+        quit = quit || m.message == WM_QUIT;
+        DispatchMessage(&m);  // paints validate, so the queue runs dry
+    }
+    EXPECT_TRUE(quit);
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    EXPECT_FALSE(EndDialog(dialog, 1));  // no loop runs any more
+}
+
+LResult PinnedProc(HWND h, std::uint32_t m, WParam w, LParam l) {
+    if (m == WM_WINDOWPOSCHANGING) {
+        auto* pos = reinterpret_cast<WINDOWPOS*>(l);
+        pos->x = 12;
+        pos->y = 34;
+        pos->cx = 648;
+        pos->cy = 507;
+        return 0;
+    }
+    return DefWindowProc(h, m, w, l);
+}
+
+TEST_F(HeadlessTest, PositionHandlerDecidesTheNewPlace) {
+    WNDCLASS wc;
+    wc.className = "Pinned";
+    wc.wndProc = PinnedProc;
+    RegisterClass(wc);
+    HWND w = CreateWindowEx(0, "Pinned", "", 0x000B0000, 0, 0, 100, 100, {}, {}, {}, 0);
+    MoveWindow(w, 300, 200, 800, 600, true);
+    RECT r, c;
+    GetWindowRect(w, &r);
+    GetClientRect(w, &c);
+    EXPECT_EQ(r, (RECT{12, 34, 660, 541}));
+    EXPECT_EQ(c, (RECT{0, 0, 640, 480}));
+    EXPECT_EQ(GetWindowSurface(w)->width, 640);
+}
+
+TEST_F(HeadlessTest, DisabledWindowsLoseFocusAndClicksGoToTheirPopup) {
+    HWND owner =
+        CreateWindowEx(0, "TestWindow", "", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480, {}, {}, {}, 0);
+    SetFocus(owner);
+    ASSERT_EQ(GetFocus(), owner);
+    EXPECT_FALSE(EnableWindow(owner, false));  // was enabled
+    EXPECT_FALSE(GetFocus());
+    EXPECT_TRUE(EnableWindow(owner, true));  // was disabled
+    HWND popup = CreateWindowEx(0, "TestWindow", "", WS_POPUP | WS_VISIBLE, 500, 400, 100, 50,
+                                owner, {}, {}, 0);
+    EnableWindow(owner, false);
+    platform::Event e;
+    e.kind = platform::EventKind::FocusLost;
+    machine.Input().Inject(e);
+    Pump();
+    ASSERT_FALSE(GetActiveWindow());
+    wintest::Log().clear();
+    Mouse(platform::EventKind::MouseDown, 10, 10);
+    Pump();
+    for (const wintest::Seen& s : wintest::Log())
+        EXPECT_FALSE(s.hwnd == owner && s.message == WM_LBUTTONDOWN);
+    EXPECT_EQ(GetActiveWindow(), popup);
+}
+
+}  // namespace
