@@ -542,9 +542,6 @@ bool DestroyIcon(HICON icon) {
 }
 
 void InstallResourceCursorLoader() {
-    static bool installed = false;
-    if (installed) return;
-    installed = true;
     SetResourceCursorLoader([](HINSTANCE library, std::uint32_t id) -> HCURSOR {
         const auto bytes = LoadResourceBytes(library, RT_CURSOR, id);
         if (!bytes) return HCURSOR{};

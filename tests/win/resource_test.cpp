@@ -389,6 +389,29 @@ TEST(ResourceBinary, MenusDialogsAndAcceleratorsRoundTrip) {
     EXPECT_FALSE(DecodeMenuTemplate(deep));
 }
 
+// Random bytes into every decoder: refused or decoded, never a crash or an endless loop.
+TEST(ResourceBinary, RandomBytesNeverCrashTheDecoders) {
+    std::uint32_t seed = 777;
+    auto next = [&] {
+        seed = seed * 214013u + 2531011u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<std::uint8_t> bytes(next() % 64);
+        for (auto& b : bytes)
+            b = static_cast<std::uint8_t>(next());
+        if (round % 3 == 0 && bytes.size() >= 4) {
+            // Give some of them a plausible start.
+            bytes[0] = 'D', bytes[1] = 'L', bytes[2] = 'G', bytes[3] = 'X';
+        }
+        (void)DecodeMenuTemplate(bytes);
+        (void)DecodeAccelerators(bytes);
+        (void)DecodeDialogTemplate(bytes);
+        (void)DecodeBmpFile(bytes);
+        (void)DecodeIconFile(bytes);
+    }
+}
+
 TEST(ResourceBinary, ImagesDecodeAndDamagedOnesAreRefused) {
     const std::string bmp = SmallBmp();
     const auto image = DecodeBmpFile(std::vector<std::uint8_t>(bmp.begin(), bmp.end()));
