@@ -8,6 +8,7 @@
 
 #include "win/compositor.h"
 #include "win/input.h"
+#include "win/menu.h"
 #include "win/modal.h"
 #include "win/program_entry.h"
 #include "win/timing.h"
@@ -23,11 +24,13 @@ constexpr int kCmdOpen = 159;
 constexpr int kCmdPause = 464;
 constexpr int kCmdExit = 168;
 constexpr int kCmdRecolour = 692;
+constexpr int kCmdStatusLine = 712;
 
 HWND theMain;
 std::uint64_t theFrames = 0;
 std::uint64_t theTimerTicks = 0;
 bool thePaused = false;
+bool theStatusLine = false;
 int thePaletteShift = 0;
 
 std::string Format(const char* fmt, long long a, long long b = 0, long long c = 0) {
@@ -177,6 +180,9 @@ LResult MainProc(HWND h, std::uint32_t m, WParam w, LParam l) {
                 case kCmdExit:
                     PostMessage(h, WM_CLOSE, 0, 0);
                     break;
+                case kCmdStatusLine:
+                    theStatusLine = !theStatusLine;
+                    break;
                 default:
                     MessageBoxDemo(h, "Not yet implemented!", false);
                     break;
@@ -187,6 +193,29 @@ LResult MainProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             TraceLine(Format("key down %lld repeat %lld scan %lld", static_cast<long long>(w),
                              l & 0xFFFF, (l >> 16) & 0x1FF));
             return m == WM_SYSKEYDOWN ? DefWindowProc(h, m, w, l) : 0;
+        case WM_INITMENUPOPUP:
+            // The marks are set just before the popup is drawn, as the program's menus do.
+            TraceLine("init menu popup");
+            CheckMenuItem(HMENU{static_cast<std::uint32_t>(w)}, kCmdStatusLine,
+                          theStatusLine ? MF_CHECKED : MF_UNCHECKED);
+            CheckMenuItem(HMENU{static_cast<std::uint32_t>(w)}, kCmdPause,
+                          thePaused ? MF_CHECKED : MF_UNCHECKED);
+            return 0;
+        case WM_ENTERMENULOOP:
+            TraceLine("enter menu loop");
+            return 0;
+        case WM_EXITMENULOOP:
+            TraceLine("exit menu loop");
+            return 0;
+        case WM_MOUSEMOVE: {
+            // The menu bar shows over the picture while the mouse is at the top of the screen.
+            const bool top = GET_Y_LPARAM(l) < GetSystemMetrics(SM_CYMENU);
+            if (top != IsMenuOverlayShown(h)) {
+                ShowMenuOverlay(h, top);
+                TraceLine(top ? "menu bar shown" : "menu bar hidden");
+            }
+            return 0;
+        }
         case WM_CHAR:
             TraceLine(Format("char %lld", static_cast<long long>(w)));
             return 0;
@@ -210,6 +239,7 @@ LResult MainProc(HWND h, std::uint32_t m, WParam w, LParam l) {
 int DemoMain(const std::string&) {
     theFrames = theTimerTicks = 0;
     thePaused = false;
+    theStatusLine = false;
     thePaletteShift = 0;
     WNDCLASS wc;
     wc.style = CS_DBLCLKS | CS_OWNDC | CS_BYTEALIGNCLIENT;
@@ -227,12 +257,26 @@ int DemoMain(const std::string&) {
     HACCEL accel = CreateAcceleratorTable({ACCEL{FVIRTKEY | FCONTROL, 'O', kCmdOpen},
                                            ACCEL{FVIRTKEY, 'P', kCmdPause},
                                            ACCEL{FVIRTKEY | FCONTROL, 'B', kCmdRecolour}});
-    // The client fills the 640×480 screen; caption and frame lie above and around it.
+    InstallMenuSupport();
+    HMENU bar = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenu(file, MF_STRING, kCmdOpen, "&Open...\tCtrl+O");
+    AppendMenu(file, MF_STRING, kCmdPause, "&Pause\tP");
+    AppendMenu(file, MF_SEPARATOR, 0, "");
+    AppendMenu(file, MF_STRING, kCmdExit, "E&xit");
+    HMENU view = CreatePopupMenu();
+    AppendMenu(view, MF_STRING, kCmdRecolour, "&Recolour\tCtrl+B");
+    AppendMenu(view, MF_STRING, kCmdStatusLine, "&Status line");
+    AppendMenu(bar, MF_POPUP, file, "&File");
+    AppendMenu(bar, MF_POPUP, view, "&View");
+    // The client fills the 640×480 screen; caption, menu band and frame lie above and around
+    // it, out of view, as in full screen.
     RECT r{0, 0, 640, 480};
-    AdjustWindowRect(&r, 0x000B0000, false);
+    AdjustWindowRect(&r, 0x000B0000, true);
     theMain = CreateWindowEx(0, "ZephlonDemo", "Zephlon", 0x000B0000, r.left, r.top,
                              r.right - r.left, r.bottom - r.top, {}, {}, {}, 0);
     if (!theMain) return 0;
+    SetMenu(theMain, bar);
     SetDisplayWindow(theMain);
     ShowWindow(theMain, SW_SHOWNORMAL);
     UpdateWindow(theMain);

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -36,7 +37,7 @@ protected:
         const std::string path = dir + "/script.txt";
         std::ofstream(path) << script;
         Outcome r;
-        const std::string cmd = exe + " --dir " + dir + " " + path + " 2>&1";
+        const std::string cmd = exe + " --demo --dir " + dir + " " + path + " 2>&1";
         FILE* p = popen(cmd.c_str(), "r");
         if (p == nullptr) return r;
         char buf[512];
@@ -78,6 +79,59 @@ TEST_F(SimrunTest, PlaysTheDemoDeterministically) {
     EXPECT_EQ(fs::file_size(dir + "/shot.bmp"), 54u + 1024u + 640u * 480u);
     Outcome second = Play(script);
     EXPECT_EQ(second.out, first.out);
+}
+
+std::vector<unsigned char> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), {});
+}
+
+// 24-bit bottom-up BMP of 640×480: the pixel's three bytes.
+std::uint32_t Pixel(const std::vector<unsigned char>& bmp, int x, int y) {
+    const std::size_t i =
+        54 + static_cast<std::size_t>(479 - y) * 1920 + static_cast<std::size_t>(x) * 3;
+    return (bmp[i + 2] << 16) | (bmp[i + 1] << 8) | bmp[i];
+}
+
+TEST_F(SimrunTest, MenuChecksSetBeforeThePopupDrawsShowInTheScreenshot) {
+    const std::string script = std::string("wait 50\n") +
+                               "mouse 50 5 move\n"  // the menu bar shows at the top
+                               "wait 20\n"
+                               "mouse 50 5 left-click\n"  // View
+                               "wait 20\n"
+                               "screenshot " +
+                               dir +
+                               "/before.bmp\n"
+                               "mouse 70 49 left-click\n"  // Status line
+                               "wait 20\n"
+                               "mouse 50 5 left-click\n"
+                               "wait 20\n"
+                               "screenshot " +
+                               dir +
+                               "/after.bmp\n"
+                               "mouse 300 300 left-click\n"
+                               "quit\n";
+    Outcome r = Play(script);
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::size_t init = r.out.find("] init menu popup\n");
+    const std::size_t shot = r.out.find("] screenshot ");
+    const std::size_t command = r.out.find("] command 712 (0)\n");
+    ASSERT_NE(init, std::string::npos) << r.out;
+    ASSERT_NE(command, std::string::npos) << r.out;
+    EXPECT_LT(init, shot);
+    EXPECT_LT(shot, command);
+    const std::vector<unsigned char> before = ReadFile(dir + "/before.bmp");
+    const std::vector<unsigned char> after = ReadFile(dir + "/after.bmp");
+    ASSERT_EQ(before.size(), 54u + 1920u * 480u);  // composed: 24-bit
+    ASSERT_EQ(after.size(), before.size());
+    // The check mark sits left of the item's text; nothing else in the popup changed.
+    int changedInMarkColumn = 0, changedElsewhere = 0;
+    for (int y = 22; y < 60; ++y)
+        for (int x = 36; x < 180; ++x)
+            if (Pixel(before, x, y) != Pixel(after, x, y))
+                (x < 54 ? changedInMarkColumn : changedElsewhere)++;
+    EXPECT_GT(changedInMarkColumn, 0);
+    EXPECT_EQ(changedElsewhere, 0);
 }
 
 TEST_F(SimrunTest, BadScriptsAndUnansweredDialogsStopTheRun) {
