@@ -836,11 +836,22 @@ bool CloseWindowDC(HDC hdc) {
 }
 
 HDC GetDC(HWND hwnd) {
+    if (!hwnd) {
+        // The screen's DC: it draws nothing itself, but palettes select and realise in it.
+        DeviceContext dc;
+        dc.memory = false;
+        return NewDc(dc);
+    }
     return OpenWindowDC(hwnd);
 }
 
 int ReleaseDC(HWND, HDC hdc) {
     return CloseWindowDC(hdc) ? 1 : 0;
+}
+
+bool UpdateColors(HDC hdc) {
+    // Window surfaces keep their pixels as indices or colours, so nothing needs remapping.
+    return TheGdi().Dc(hdc) != nullptr;
 }
 
 void InstallWindowDcProvider() {

@@ -254,9 +254,11 @@ HWND WindowFromDC(HDC hdc);
 // A DC over 32-bit 0x00RRGGBB pixels owned by the caller (the compositor's frame, a surface of
 // the drawing layer); `pitch` counts pixels. Bitmaps cannot be selected into it.
 HDC CreatePixelDC(std::uint32_t* pixels, int width, int height, int pitch);
-// A window's client DC; every GetDC is matched by a ReleaseDC.
+// A window's client DC (the null window: the screen's, for palettes and device caps); every
+// GetDC is matched by a ReleaseDC.
 HDC GetDC(HWND hwnd);
 int ReleaseDC(HWND hwnd, HDC hdc);
+bool UpdateColors(HDC hdc);
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object);
 HBITMAP SelectObject(HDC hdc, HBITMAP bitmap);

@@ -406,6 +406,22 @@ TEST_F(WindowDcTest, RealisingOverAnEightBitWindowGivesItTheSystemPalette) {
     DeleteObject(dib);
     ReleaseDC(main, dc);
     EXPECT_TRUE(DeleteObject(pal));
+
+    // The screen's DC: realising there changes the system palette, drawing does nothing.
+    HDC screen = GetDC(HWND{});
+    ASSERT_TRUE(screen);
+    LOGPALETTE one;
+    one.palPalEntry = {PALETTEENTRY{1, 2, 3, 0}};
+    HPALETTE small = CreatePalette(&one);
+    SelectPalette(screen, small, false);
+    EXPECT_EQ(RealizePalette(screen), 1u);
+    PALETTEENTRY e;
+    GetSystemPaletteEntries(screen, 10, 1, &e);
+    EXPECT_EQ(e, (PALETTEENTRY{1, 2, 3, 0}));
+    EXPECT_FALSE(TextOut(screen, 0, 0, "x"));
+    EXPECT_EQ(GetDeviceCaps(screen, SIZEPALETTE), 256);
+    EXPECT_EQ(ReleaseDC(HWND{}, screen), 1);
+    EXPECT_TRUE(DeleteObject(small));
 }
 
 }  // namespace
