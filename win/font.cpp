@@ -46,8 +46,9 @@ Family FamilyFor(std::string_view faceName, std::uint8_t pitchAndFamily) {
     if (name.find("courier") != std::string::npos || name.find("mono") != std::string::npos ||
         name == "fixedsys" || name == "terminal")
         return Family::kMono;
-    if (name.find("times") != std::string::npos || name.find("serif") == 0 ||
-        name.find("roman") != std::string::npos || name == "georgia")
+    if (name.find("times") != std::string::npos || name.find("roman") != std::string::npos ||
+        name == "georgia" ||
+        (name.find("serif") != std::string::npos && name.find("sans") == std::string::npos))
         return Family::kSerif;
     if (!name.empty()) return Family::kSans;  // every other named face is a sans face here
     if ((pitchAndFamily & 0x03) == FIXED_PITCH || (pitchAndFamily & 0xF0) == FF_MODERN)
@@ -178,6 +179,14 @@ std::shared_ptr<TrueTypeFont> TrueTypeFont::Realise(const LOGFONT& request) {
     if (path.empty()) return nullptr;
     auto library = TheLibrary();
     if (!library->lib) return nullptr;
+    // Requests already answered skip opening the face again.
+    const bool antialiased = request.lfQuality == ANTIALIASED_QUALITY;
+    static std::map<std::tuple<std::string, std::int32_t, std::int32_t, bool, bool, bool>,
+                    std::shared_ptr<TrueTypeFont>>
+        answered;
+    const auto requestKey =
+        std::make_tuple(path, request.lfHeight, request.lfWidth, bold, italic, antialiased);
+    if (auto it = answered.find(requestKey); it != answered.end()) return it->second;
 
     auto face = std::make_unique<Face>();
     face->library = library;
@@ -223,11 +232,12 @@ std::shared_ptr<TrueTypeFont> TrueTypeFont::Realise(const LOGFONT& request) {
                                                unitsPerEm / static_cast<double>(avgWidthUnits)));
         emWidth = std::max(emWidth, 1);
     }
-    const bool antialiased = request.lfQuality == ANTIALIASED_QUALITY;
-
     static std::map<FontKey, std::shared_ptr<TrueTypeFont>> cache;
     const FontKey key{path, em, emWidth, bold, italic, antialiased};
-    if (auto it = cache.find(key); it != cache.end()) return it->second;
+    if (auto it = cache.find(key); it != cache.end()) {
+        answered.emplace(requestKey, it->second);
+        return it->second;
+    }
 
     if (FT_Set_Pixel_Sizes(ft, static_cast<FT_UInt>(emWidth), static_cast<FT_UInt>(em)) != 0)
         return nullptr;
@@ -253,6 +263,7 @@ std::shared_ptr<TrueTypeFont> TrueTypeFont::Realise(const LOGFONT& request) {
     font->antialiased_ = antialiased;
     font->face_ = std::move(face);
     cache.emplace(key, font);
+    answered.emplace(requestKey, font);
     return font;
 }
 

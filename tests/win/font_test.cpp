@@ -43,6 +43,7 @@ TEST(FontFiles, FaceNamesMapToInstalledFaces) {
         {"MS Sans Serif", true, false, 0, "Sans-Bold"},
         {"Sans Serif", false, true, 0, "Sans-Italic"},
         {"Times New Roman", false, false, 0, "Serif"},
+        {"MS Serif", false, false, 0, "Serif"},
         {"Courier New", false, false, 0, "Mono"},
         {"", false, false, FIXED_PITCH | FF_MODERN, "Mono"},
         {"NoSuchFace", false, false, 0, "Sans"},
