@@ -1,0 +1,374 @@
+// The data maker, run as the real executable: the installation it makes is the same on every
+// run, every member of every volume reads back through the program's own readers, the palettes
+// darken toward night, and the default flights stand on real runways.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/ini_file.h"
+#include "core/resource_volume.h"
+#include "core/stream_io.h"
+#include "gfx/bitmap.h"
+#include "gfx/palette.h"
+#include "nav/lat_lon.h"
+#include "platform/file_system.h"
+#include "sim/flightmodel/aircraft_parameters.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kPi = 3.14159265358979323846;
+
+int RunMkdata(const fs::path& out) {
+    const std::string command = std::string("'") + ZEPHLON_BINARY_DIR + "/bin/mkdata' '" +
+                                ZEPHLON_SOURCE_DIR + "/data' '" + out.string() + "' >/dev/null";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+std::vector<std::vector<std::string>> ReadCsv(const char* name) {
+    std::vector<std::vector<std::string>> rows;
+    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/" + name);
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+        std::vector<std::string> f;
+        std::stringstream ss(line);
+        std::string cell;
+        while (std::getline(ss, cell, ','))
+            f.push_back(cell);
+        rows.push_back(std::move(f));
+    }
+    return rows;
+}
+
+class MkdataTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (access(ZEPHLON_BINARY_DIR "/bin/mkdata", X_OK) != 0) return;
+        char pattern[] = "/tmp/zephlon-mkdata-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        if (made == nullptr) return;
+        root = made;
+        made = RunMkdata(root / "install") == 0 ? made : nullptr;
+        if (made == nullptr) return;
+        install = root / "install";
+    }
+    static void TearDownTestSuite() {
+        std::error_code ignored;
+        if (!root.empty()) fs::remove_all(root, ignored);
+        root.clear();
+        install.clear();
+    }
+    void SetUp() override {
+        ASSERT_FALSE(install.empty()) << "mkdata is not built or failed; build the mkdata target";
+        previous = fs::current_path();
+        fs::current_path(install);
+        platform::ForgetFolderListings();
+    }
+    void TearDown() override {
+        if (!previous.empty()) fs::current_path(previous);
+        platform::ForgetFolderListings();
+    }
+
+    static std::unique_ptr<gfx::GFXPalette> Palette(const std::string& member) {
+        core::ResourceVolume volume("Art\\Palettes.Vol", "Art\\Palettes", 0);
+        return volume.LoadPalette(member, 0);
+    }
+
+    static fs::path root;
+    static fs::path install;
+    fs::path previous;
+};
+
+fs::path MkdataTest::root;
+fs::path MkdataTest::install;
+
+TEST_F(MkdataTest, TwoRunsWriteTheSameFiles) {
+    const fs::path second = root / "again";
+    ASSERT_EQ(RunMkdata(second), 0);
+    std::map<std::string, std::string> first;
+    for (const auto& e : fs::recursive_directory_iterator(install)) {
+        if (e.is_regular_file()) first[fs::relative(e.path(), install).string()] = "";
+    }
+    std::set<std::string> seen;
+    for (const auto& e : fs::recursive_directory_iterator(second)) {
+        if (!e.is_regular_file()) continue;
+        const std::string rel = fs::relative(e.path(), second).string();
+        ASSERT_EQ(first.count(rel), 1u) << rel << " only in the second run";
+        EXPECT_TRUE(ReadFile(e.path()) == ReadFile(install / rel)) << rel << " differs";
+        seen.insert(rel);
+    }
+    EXPECT_EQ(seen.size(), first.size());
+    EXPECT_GE(seen.size(), 20u);
+}
+
+TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
+    const struct {
+        const char* volume;
+        const char* folder;
+        std::size_t members;  // at least
+    } volumes[] = {
+        {"Snd\\SndFx.Vol", "Snd\\SndFx", 0},
+        {"Snd\\TowerATC.Vol", "Snd\\TowerATC", 0},
+        {"Art\\Palettes.Vol", "Art\\Palettes", 669},
+        {"Art\\Panel.Vol", "Art\\Panel", 0},
+        {"Art\\Cockpit.Vol", "Art\\Cockpit", 0},
+        {"Art\\Wx.Vol", "Art\\Wx", 0},
+        {"Art\\3DShapes.Vol", "Art\\3DShapes\\Planes", 0},
+        {"Data\\Altitude.Vol", "Data\\Altitude", 0},
+        {"Data\\Data.Vol", "Data\\Nav", 0},
+        {"Lessons\\Lessons.Vol", "Lessons", 0},
+        {"Data\\Perform.Vol", "Data\\Perform", 0},
+    };
+    for (const auto& v : volumes) {
+        core::ResourceVolume volume(v.volume, v.folder, 0);
+        ASSERT_EQ(volume.IsOpen(), 1) << v.volume;
+        core::VolumeRStream* stream = volume.GetStream();
+        EXPECT_EQ(stream->DroppedEntryCount(), 0u) << v.volume;
+        EXPECT_TRUE(stream->IndexWasSorted()) << v.volume;
+        EXPECT_GE(stream->Entries().size(), v.members) << v.volume;
+        for (const core::VolumeEntry& e : stream->Entries()) {
+            ASSERT_EQ(volume.OpenFile(e.name), 1) << e.name;
+            std::vector<std::uint8_t> bytes(e.size + 1);
+            EXPECT_EQ(core::ReadAll(*stream, e.size, bytes.data()), 1) << e.name;
+            EXPECT_EQ(core::ReadAll(*stream, 1, bytes.data()), 0) << e.name << " is longer";
+            volume.CloseFile();
+            const std::string& n = e.name;
+            if (n.size() > 4 && n.compare(n.size() - 4, 4, ".ppl") == 0) {
+                auto p = volume.LoadPalette(n, 0);
+                ASSERT_NE(p, nullptr) << n;
+                EXPECT_NE(p->shadeTable, nullptr) << n;
+                EXPECT_NE(p->translucentTable, nullptr) << n;
+            } else if (n == "world.pal") {
+                EXPECT_NE(volume.LoadPalette(n, 0), nullptr);
+            } else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".pal") == 0) {
+                // A text palette: three header lines and ten static colours, then the 64 panel
+                // colours the cockpit reads.
+                ASSERT_EQ(volume.OpenFile(n), 1);
+                char line[257];
+                for (int i = 0; i < 13; ++i)
+                    ASSERT_NE(volume.ReadLine(line, sizeof line), nullptr) << n;
+                for (int i = 0; i < 64; ++i) {
+                    ASSERT_NE(volume.ReadLine(line, sizeof line), nullptr) << n;
+                    int r = -1, g = -1, b = -1;
+                    ASSERT_EQ(std::sscanf(line, "%d %d %d", &r, &g, &b), 3) << n << ": " << line;
+                    EXPECT_TRUE(r >= 0 && r < 256 && g >= 0 && g < 256 && b >= 0 && b < 256);
+                }
+                volume.CloseFile();
+            } else {
+                ADD_FAILURE() << "unexpected member " << n << " in " << v.volume;
+            }
+        }
+    }
+}
+
+TEST_F(MkdataTest, PalettesTheProgramAsksFor) {
+    core::ResourceVolume volume("Art\\Palettes.Vol", "Art\\Palettes", 0);
+    std::vector<std::string> names;
+    for (int level = 0; level < 32; ++level) {
+        for (const char* kind : {"es", "eu", "is", "iu"})
+            names.push_back("tod" + std::string(kind) + "b" + std::to_string(level) + ".ppl");
+    }
+    // Panel palettes by coarse time of day, for the panel and every look direction.
+    const char* panels[] = {"s", "b", "ba", "k", "j"};
+    const char* views[] = {"172", "bon", "bar", "kin", "cit"};
+    const char* directions[] = {"f", "fl", "l", "bl", "b", "br", "r", "fr"};
+    for (int index = 0; index < 12; ++index) {
+        for (const char* p : panels)
+            names.push_back(std::string(p) + "_pnl" + std::to_string(index) + ".pal");
+        for (const char* v : views) {
+            for (const char* d : directions)
+                names.push_back(std::string(v) + "_" + d + std::to_string(index) + ".pal");
+        }
+    }
+    for (const std::string& n : names)
+        EXPECT_GE(volume.GetStream()->GetEntrySize(n), 0) << n;
+}
+
+double Brightness(const gfx::GFXPalette& p) {
+    double sum = 0.0;
+    for (int i = 74; i <= 245; ++i)
+        sum += 3.0 * p.entries[i].red + 6.0 * p.entries[i].green + p.entries[i].blue;
+    return sum / (2550.0 * (245 - 74 + 1));
+}
+
+TEST_F(MkdataTest, DaylightIsBrightAndNightIsDarkAndBlue) {
+    auto day = Palette("todesb0.ppl");
+    auto night = Palette("todesb31.ppl");
+    ASSERT_NE(day, nullptr);
+    ASSERT_NE(night, nullptr);
+    EXPECT_GT(Brightness(*day), 0.35);
+    EXPECT_LT(Brightness(*night), 0.1);
+    EXPECT_GT(Brightness(*day), 5.0 * Brightness(*night));
+    long red = 0, blue = 0;
+    for (int i = 74; i <= 245; ++i) {
+        red += night->entries[i].red;
+        blue += night->entries[i].blue;
+    }
+    EXPECT_GT(blue, red);
+    // Every level is at most as bright as the one before it, and keeps the static colours.
+    double previous = 2.0;
+    for (int level = 0; level < 32; ++level) {
+        auto p = Palette("todesb" + std::to_string(level) + ".ppl");
+        ASSERT_NE(p, nullptr) << level;
+        const double b = Brightness(*p);
+        EXPECT_LE(b, previous) << level;
+        previous = b;
+        for (const int i : {0, 7, 9, 246, 250, 255})
+            EXPECT_EQ(p->entries[i], day->entries[i]) << "entry " << i << " at level " << level;
+    }
+}
+
+TEST_F(MkdataTest, ShadeAndTranslucencyTables) {
+    auto p = Palette("todesb0.ppl");
+    ASSERT_NE(p, nullptr);
+    ASSERT_NE(p->shadeTable, nullptr);
+    const int rows = 1 << p->shadeShift;
+    const auto same = [&](int a, int b) {
+        const gfx::GFXPaletteEntry& x = p->entries[a];
+        const gfx::GFXPaletteEntry& y = p->entries[b];
+        return x.red == y.red && x.green == y.green && x.blue == y.blue;
+    };
+    for (int c = 10; c <= 245; ++c) {
+        // Haze level 0: full intensity keeps the colour, none gives black's nearest.
+        EXPECT_TRUE(same(p->shadeTable[((rows - 1) << 8) | c], c)) << c;
+        EXPECT_EQ(p->shadeTable[c], p->shadeTable[10]) << c;
+        // Full haze looks the same whatever the colour.
+        const int lastGroup = ((1 << p->shadeBits) - 1) * rows;
+        EXPECT_EQ(p->shadeTable[((lastGroup + rows - 1) << 8) | c],
+                  p->shadeTable[((lastGroup + rows - 1) << 8) | 74])
+            << c;
+        // A colour seen through itself is itself.
+        EXPECT_TRUE(same(p->translucentTable[c * 256 + c], c)) << c;
+    }
+    for (const int c : {0, 5, 9, 246, 255})
+        EXPECT_EQ(p->shadeTable[(3 << 8) | c], c) << "static colours are not shaded";
+}
+
+TEST_F(MkdataTest, LoadingScreen) {
+    auto picture = gfx::GFXBitmap::LoadNew("Art\\Intro\\loading.bmp");
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->width, 640);
+    EXPECT_EQ(picture->height, 480);
+    EXPECT_EQ(picture->bitsPerPixel, 8);
+    auto palette = gfx::GFXPalette::LoadNew("Art\\Intro\\loading.pal");
+    ASSERT_NE(palette, nullptr);
+    std::set<int> used;
+    for (int y = 0; y < picture->height; ++y) {
+        for (int x = 0; x < picture->width; ++x)
+            used.insert(picture->Row(y)[x]);
+    }
+    EXPECT_GT(used.size(), 100u) << "a picture, not a fill";
+    for (const int i : used)
+        EXPECT_TRUE(i >= 10 && i <= 245) << "the picture uses static entry " << i;
+}
+
+TEST_F(MkdataTest, NoSettingsFileAndNoSetupInformation) {
+    for (const auto& e : fs::recursive_directory_iterator(install)) {
+        const std::string name = e.path().filename().string();
+        EXPECT_NE(e.path().extension(), ".ini") << name;
+        EXPECT_FALSE(platform::EqualIgnoringCase(name, "Tandor.Inf")) << name;
+    }
+}
+
+// Local flat coordinates, metres east and north of a reference point.
+struct Local {
+    double east, north;
+};
+Local ToLocal(double lat, double lon, double refLat, double refLon) {
+    const double r = 6371008.8;
+    return {(lon - refLon) * kPi / 180.0 * r * std::cos(refLat * kPi / 180.0),
+            (lat - refLat) * kPi / 180.0 * r};
+}
+
+TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
+    std::map<std::string, double> elevation;
+    for (const auto& r : ReadCsv("airport.csv"))
+        elevation[r[0]] = std::stod(r[3]);
+    const auto runways = ReadCsv("runway.csv");
+
+    const struct {
+        const char* file;
+        int type;
+        bool running;
+    } flights[] = {
+        {"Startup.Flt", 0, false}, {"C172Stop.Flt", 0, false}, {"C172Fly.Flt", 0, true},
+        {"BonStop.Flt", 1, false}, {"BonFly.Flt", 1, true},    {"BarStop.Flt", 2, false},
+        {"BarFly.Flt", 2, true},   {"KingStop.Flt", 3, false}, {"KingFly.Flt", 3, true},
+        {"JetStop.Flt", 4, false}, {"JetFly.Flt", 4, true},
+    };
+    for (const auto& f : flights) {
+        const std::string path = (install / "Flights" / f.file).string();
+        ASSERT_TRUE(fs::exists(path)) << f.file;
+        core::IniFile ini(path.c_str());
+        EXPECT_EQ(ini.GetInt("Aircraft", "type", -1), f.type) << f.file;
+        const std::int32_t x = ini.GetInt("Aircraft", "fmPosX", 0);
+        const std::int32_t z = ini.GetInt("Aircraft", "fmPosZ", 0);
+        const std::int32_t y = ini.GetInt("Aircraft", "fmPosY", 0);
+        const double heading = (ini.GetInt("Aircraft", "fmHead", 0) & 0xFFFF) * 360.0 / 65536.0;
+        EXPECT_EQ(ini.GetInt("Aircraft", "fmOTG", 0), 1) << f.file;
+        EXPECT_EQ(ini.GetInt("Aircraft", "fmEngines", -1) != 0, f.running) << f.file;
+        EXPECT_EQ(ini.GetInt("Aircraft", "fmLBrake", 0) != 0, !f.running) << f.file;
+        EXPECT_GT(ini.GetInt("Aircraft", "fmFuel1", 0), 0) << f.file;
+        EXPECT_NE(ini.GetInt("Time", "cur", 0), 0) << f.file;
+
+        double lat = 0, lonWest = 0;
+        nav::WorldToLatLon(&lat, &lonWest, x, z);
+        const double lon = -lonWest;
+
+        // The runway whose centre line the aircraft stands on, facing along it.
+        std::string airport;
+        double offLine = 1e9;
+        for (const auto& r : runways) {
+            if (r.size() < 11) continue;
+            const double lat1 = std::stod(r[4]), lon1 = std::stod(r[5]);
+            const double lat2 = std::stod(r[8]), lon2 = std::stod(r[9]);
+            if (std::fabs(lat1 - lat) > 0.1 || std::fabs(lon1 - lon) > 0.1) continue;
+            const Local end = ToLocal(lat2, lon2, lat1, lon1);
+            const Local at = ToLocal(lat, lon, lat1, lon1);
+            const double length = std::hypot(end.east, end.north);
+            if (length < 100.0) continue;
+            const double ux = end.east / length, uy = end.north / length;
+            const double along = at.east * ux + at.north * uy;
+            const double across = std::fabs(at.east * uy - at.north * ux);
+            if (along < 0.0 || along > length || across > 10.0) continue;
+            const double course = std::atan2(ux, uy) * 180.0 / kPi;
+            for (const double direction : {course, course + 180.0}) {
+                const double diff = std::remainder(heading - direction, 360.0);
+                if (std::fabs(diff) < 1.0 && across < offLine) {
+                    offLine = across;
+                    airport = r[0];
+                }
+            }
+        }
+        ASSERT_FALSE(airport.empty()) << f.file << " is not on a runway, facing along it, at "
+                                      << lat << ", " << lon << " heading " << heading;
+        EXPECT_LT(offLine, 10.0) << f.file;
+        const double gear = sim::AircraftParametersForType(f.type).apGearHeight;
+        const double feet = (y - gear) / 256.0 / 0.3048;
+        EXPECT_NEAR(feet, elevation[airport], 1.0) << f.file << " at " << airport;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,183 @@
+// The default flights in "Flights": "Startup.Flt" and, for each aircraft, the parked ("Stop")
+// and ready-to-fly ("Fly") pair that a restart loads. Each stands on the centre line of a real
+// runway of a real airport of data/, a little past the landing threshold, facing along the
+// runway, at the field's elevation.
+#include <cmath>
+#include <map>
+#include <string>
+
+#include "core/ini_file.h"
+#include "nav/lat_lon.h"
+#include "sim/flightmodel/aircraft_parameters.h"
+#include "sim/flightmodel/flight_model_state.h"
+#include "tools/mkdata/installation.h"
+
+namespace mkdata {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kEarthRadius = 6371008.8;  // mean radius, metres
+constexpr double kMetresPerFoot = 0.3048;
+// How far past the threshold (after any displacement) the aircraft stands.
+constexpr double kPastThreshold = 40.0;
+// Noon on the west coast on midsummer day 2026 (19:00 UTC), seconds since 1970.
+constexpr std::int32_t kStartTime = 1782068400;
+
+enum class Start { kParked, kReady };
+
+struct DefaultFlight {
+    const char* file;
+    int type;  // aircraft type 0..4
+    Start start;
+    const char* airport;
+    const char* runway;  // the end the aircraft takes off from
+};
+
+constexpr DefaultFlight kFlights[] = {
+    {"Startup.Flt", 0, Start::kParked, "KSQL", "30"},
+    {"C172Stop.Flt", 0, Start::kParked, "KOAK", "27R"},
+    {"C172Fly.Flt", 0, Start::kReady, "KOAK", "27R"},
+    {"BonStop.Flt", 1, Start::kParked, "KBFI", "13R"},
+    {"BonFly.Flt", 1, Start::kReady, "KBFI", "13R"},
+    {"BarStop.Flt", 2, Start::kParked, "KTEB", "19"},
+    {"BarFly.Flt", 2, Start::kReady, "KTEB", "19"},
+    {"KingStop.Flt", 3, Start::kParked, "KAPA", "35R"},
+    {"KingFly.Flt", 3, Start::kReady, "KAPA", "35R"},
+    {"JetStop.Flt", 4, Start::kParked, "KOAK", "29"},
+    {"JetFly.Flt", 4, Start::kReady, "KOAK", "29"},
+};
+
+struct RunwayEnd {
+    double lat = 0, lon = 0;  // east-positive, as in data/
+    double displaced = 0;     // metres
+    double farLat = 0, farLon = 0;
+};
+
+struct Airport {
+    double elevationFeet = 0;
+    std::map<std::string, RunwayEnd> ends;
+};
+
+double Radians(double degrees) {
+    return degrees * kPi / 180.0;
+}
+double Degrees(double radians) {
+    return radians * 180.0 / kPi;
+}
+
+// Initial great-circle bearing from one point to another, degrees clockwise from true north.
+double Bearing(double lat1, double lon1, double lat2, double lon2) {
+    const double p1 = Radians(lat1), p2 = Radians(lat2), dl = Radians(lon2 - lon1);
+    const double y = std::sin(dl) * std::cos(p2);
+    const double x = std::cos(p1) * std::sin(p2) - std::sin(p1) * std::cos(p2) * std::cos(dl);
+    const double b = Degrees(std::atan2(y, x));
+    return b < 0 ? b + 360.0 : b;
+}
+
+// The point `distance` metres from a point along a bearing.
+void Travel(double lat, double lon, double bearing, double distance, double* latOut,
+            double* lonOut) {
+    const double d = distance / kEarthRadius, b = Radians(bearing), p1 = Radians(lat);
+    const double p2 =
+        std::asin(std::sin(p1) * std::cos(d) + std::cos(p1) * std::sin(d) * std::cos(b));
+    const double l2 = Radians(lon) + std::atan2(std::sin(b) * std::sin(d) * std::cos(p1),
+                                                std::cos(d) - std::sin(p1) * std::sin(p2));
+    *latOut = Degrees(p2);
+    *lonOut = Degrees(l2);
+}
+
+int LoadAirports(const std::string& dataDir, std::map<std::string, Airport>* airports,
+                 std::string* error) {
+    std::map<std::string, bool> wanted;
+    for (const DefaultFlight& f : kFlights)
+        wanted[f.airport] = true;
+    std::vector<std::vector<std::string>> rows;
+    if (!ReadCsv(dataDir + "/navdata-us/airport.csv", &rows, error)) return 0;
+    for (const auto& r : rows) {
+        if (r.size() >= 7 && wanted.count(r[0]) != 0)
+            (*airports)[r[0]].elevationFeet = std::stod(r[3]);
+    }
+    rows.clear();
+    if (!ReadCsv(dataDir + "/navdata-us/runway.csv", &rows, error)) return 0;
+    for (const auto& r : rows) {
+        if (r.size() < 11 || airports->count(r[0]) == 0) continue;
+        const double lat1 = std::stod(r[4]), lon1 = std::stod(r[5]);
+        const double lat2 = std::stod(r[8]), lon2 = std::stod(r[9]);
+        Airport& a = (*airports)[r[0]];
+        a.ends[r[3]] = RunwayEnd{lat1, lon1, std::stod(r[6]), lat2, lon2};
+        a.ends[r[7]] = RunwayEnd{lat2, lon2, std::stod(r[10]), lat1, lon1};
+    }
+    return 1;
+}
+
+int WriteFlight(Installation& installation, const DefaultFlight& f, const Airport& airport,
+                const RunwayEnd& end, std::string* error) {
+    // On the centre line, past the threshold, facing the far end.
+    const double heading = Bearing(end.lat, end.lon, end.farLat, end.farLon);
+    double lat = 0, lon = 0;
+    Travel(end.lat, end.lon, heading, end.displaced + kPastThreshold, &lat, &lon);
+    const double trueHeading = Bearing(lat, lon, end.farLat, end.farLon);
+
+    sim::FlightModelState& s = sim::theFlightModelState;
+    s = sim::FlightModelState{};
+    sim::LoadAircraftParameters(f.type);
+    sim::InitFlightModelForAircraft();
+    // The world counts longitudes positive west.
+    nav::LatLonToWorld(&s.fmPosX, &s.fmPosZ, lat, -lon);
+    // Heights are stored above sea level: the terrain datum is 0 until terrain is loaded.
+    s.fmPosY = static_cast<std::int32_t>(
+        std::lround(airport.elevationFeet * kMetresPerFoot * 256.0) + s.fmGearHeight);
+    s.fmHead = static_cast<std::uint16_t>(std::lround(trueHeading * 65536.0 / 360.0) & 0xFFFF);
+    s.fmOTG = 1;
+    s.fmGear = 1;
+    s.fmFlaps = 0;
+    s.fmThrot = 0;
+    if (f.start == Start::kParked) {
+        s.fmEngines = 0;
+        s.fmLBrake = -1;  // brakes set (255)
+        s.fmRBrake = -1;
+    } else {
+        s.fmEngines = static_cast<std::int8_t>(f.type >= 2 ? 3 : 1);
+        s.fmLBrake = 0;
+        s.fmRBrake = 0;
+    }
+
+    const std::string path = installation.PrepareFile(std::string("Flights\\") + f.file);
+    core::IniFile file(path.c_str());
+    int ok = file.PutInt("Aircraft", "type", f.type);
+    ok &= sim::WriteAircraftState(file);
+    ok &= file.PutInt("Time", "cur", kStartTime);
+    ok &= file.PutInt("Time", "tZone", 7);
+    ok &= file.PutInt("Time", "tZoneDiff", 7 * 3600);
+    ok &= file.PutInt("Time", "tZoneMode", 0);
+    ok &= file.PutInt("Time", "tZoneManual", 7);
+    if (!ok) {
+        *error = std::string("cannot write ") + path;
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace
+
+int MakeFlights(Installation& installation, std::string* error) {
+    std::map<std::string, Airport> airports;
+    if (!LoadAirports(installation.DataDir(), &airports, error)) return 0;
+    for (const DefaultFlight& f : kFlights) {
+        const auto a = airports.find(f.airport);
+        if (a == airports.end()) {
+            *error = std::string("no airport ") + f.airport + " in the data";
+            return 0;
+        }
+        const auto end = a->second.ends.find(f.runway);
+        if (end == a->second.ends.end()) {
+            *error = std::string("no runway ") + f.runway + " at " + f.airport;
+            return 0;
+        }
+        if (!WriteFlight(installation, f, a->second, end->second, error)) return 0;
+    }
+    return 1;
+}
+
+}  // namespace mkdata

@@ -1,0 +1,149 @@
+#include "tools/mkdata/installation.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "core/volume_stream.h"
+#include "platform/file_system.h"
+
+namespace mkdata {
+
+namespace fs = std::filesystem;
+
+Installation::Installation(std::string data, std::string out)
+    : dataDir(std::move(data)), outDir(std::move(out)) {}
+
+std::string Installation::PathOf(std::string_view relativePath) const {
+    std::string path = outDir;
+    if (!path.empty() && path.back() != '/') path += '/';
+    for (const char c : relativePath)
+        path += c == '\\' ? '/' : c;
+    return path;
+}
+
+void Installation::DeclareVolume(std::string_view volumeFile) {
+    volumes.try_emplace(std::string(volumeFile));
+}
+
+void Installation::AddMember(std::string_view volumeFile, std::string_view name, Bytes bytes,
+                             std::uint8_t coding) {
+    std::vector<Member>& members = volumes[std::string(volumeFile)];
+    for (Member& m : members) {
+        if (m.name == name) {
+            m.bytes = std::move(bytes);
+            m.coding = coding;
+            return;
+        }
+    }
+    members.push_back(Member{std::string(name), std::move(bytes), coding});
+}
+
+void Installation::AddFile(std::string_view relativePath, Bytes bytes) {
+    files[std::string(relativePath)] = std::move(bytes);
+}
+
+std::string Installation::PrepareFile(std::string_view relativePath) {
+    const fs::path path = PathOf(relativePath);
+    std::error_code ignored;
+    fs::create_directories(path.parent_path(), ignored);
+    fs::remove(path, ignored);
+    // The program's file layer caches folder listings; it must see the new folders.
+    platform::ForgetFolderListings();
+    return path.string();
+}
+
+namespace {
+
+int WriteVolume(const std::string& path, const std::vector<Member>& unsorted, std::string* error) {
+    // Members in name order, so the file does not depend on the order modules added them.
+    std::vector<const Member*> members;
+    members.reserve(unsorted.size());
+    for (const Member& m : unsorted)
+        members.push_back(&m);
+    std::sort(members.begin(), members.end(), [](const Member* a, const Member* b) {
+        return core::CompareNamesNoCase(a->name, b->name) < 0;
+    });
+    std::uint32_t nameBytes = 0;
+    for (const Member* m : members)
+        nameBytes += static_cast<std::uint32_t>(m->name.size() + 1);
+
+    core::VolumeRWStream volume;
+    if (!volume.CreateVolume(path, nameBytes, static_cast<std::uint32_t>(members.size()))) {
+        *error = "cannot create " + path;
+        return 0;
+    }
+    for (const Member* m : members) {
+        const auto size = static_cast<std::uint32_t>(m->bytes.size());
+        const bool ok = volume.AddEntry(m->name, m->coding, size) &&
+                        (size == 0 || volume.Write(size, m->bytes.data())) && volume.CloseEntry();
+        if (!ok) {
+            volume.CloseVolume();
+            *error = "cannot add " + m->name + " to " + path;
+            return 0;
+        }
+    }
+    if (!volume.CloseVolume()) {
+        *error = "cannot finish " + path;
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace
+
+int Installation::Write(std::string* error) {
+    std::error_code ec;
+    fs::create_directories(outDir, ec);
+    if (ec) {
+        *error = "cannot make " + outDir + ": " + ec.message();
+        return 0;
+    }
+    for (const auto& [volumeFile, members] : volumes) {
+        const std::string path = PrepareFile(volumeFile);
+        if (!WriteVolume(path, members, error)) return 0;
+    }
+    for (const auto& [relative, bytes] : files) {
+        const std::string path = PrepareFile(relative);
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        if (!out) {
+            *error = "cannot write " + path;
+            return 0;
+        }
+    }
+    platform::ForgetFolderListings();
+    return 1;
+}
+
+int ReadCsv(const std::string& path, std::vector<std::vector<std::string>>* rows,
+            std::string* error) {
+    std::ifstream in(path);
+    if (!in) {
+        *error = "cannot read " + path;
+        return 0;
+    }
+    std::string line;
+    bool header = true;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (header) {
+            header = false;
+            continue;
+        }
+        if (line.empty()) continue;
+        std::vector<std::string> fields;
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t comma = line.find(',', start);
+            fields.push_back(line.substr(start, comma - start));
+            if (comma == std::string::npos) break;
+            start = comma + 1;
+        }
+        rows->push_back(std::move(fields));
+    }
+    return 1;
+}
+
+}  // namespace mkdata

@@ -1,0 +1,90 @@
+// The installation being made: the members of each volume archive and the loose files, kept in
+// memory until everything is made, then written in one go so that every run writes the same
+// bytes in the same order. Each kind of data is a module (a function that adds to the
+// installation); adding a kind means writing one module and listing it in kModules.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mkdata {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct Member {
+    std::string name;
+    Bytes bytes;
+    std::uint8_t coding = 0;  // core::VolumeCoding
+};
+
+class Installation {
+public:
+    Installation(std::string dataDir, std::string outDir);
+
+    // The public data folder (data/ of the source tree) and the installation root.
+    [[nodiscard]] const std::string& DataDir() const { return dataDir; }
+    [[nodiscard]] const std::string& OutDir() const { return outDir; }
+
+    // Declares a volume (a path such as "Art\Palettes.Vol"); declared volumes are written even
+    // when no member was added, so every volume the program opens is there and valid.
+    void DeclareVolume(std::string_view volumeFile);
+    // Adds a member to a volume (declaring it); a member of the same name is replaced.
+    void AddMember(std::string_view volumeFile, std::string_view name, Bytes bytes,
+                   std::uint8_t coding = 0);
+    // A loose file of the installation, by its path relative to the root ("Art\Intro\x.bmp").
+    void AddFile(std::string_view relativePath, Bytes bytes);
+    // A file that a module writes itself (through the program's INI writer, say): the folders
+    // are made and an old copy removed; the result is the path to write.
+    std::string PrepareFile(std::string_view relativePath);
+
+    // Writes every volume and loose file; 1 when all were written.
+    int Write(std::string* error);
+
+    [[nodiscard]] const std::map<std::string, std::vector<Member>>& Volumes() const {
+        return volumes;
+    }
+
+    // The POSIX path of a relative installation path written the Windows way.
+    [[nodiscard]] std::string PathOf(std::string_view relativePath) const;
+
+private:
+    std::string dataDir;
+    std::string outDir;
+    std::map<std::string, std::vector<Member>> volumes;  // by volume path
+    std::map<std::string, Bytes> files;                  // by relative path
+};
+
+// A kind of data.
+struct Module {
+    const char* name;
+    // 1 when made; on failure `error` says why.
+    int (*make)(Installation& installation, std::string* error);
+};
+
+int MakeVolumes(Installation& installation, std::string* error);
+int MakePalettes(Installation& installation, std::string* error);
+int MakeLoadingScreen(Installation& installation, std::string* error);
+int MakeFlights(Installation& installation, std::string* error);
+
+// In the order they run. Later modules may add members to the volumes the first declares.
+inline constexpr Module kModules[] = {
+    {"volumes", MakeVolumes},
+    {"palettes", MakePalettes},
+    {"loading screen", MakeLoadingScreen},
+    {"flights", MakeFlights},
+};
+
+// Small helpers shared by the modules.
+// The bytes a writer function puts into a memory stream.
+template <typename WriteFn>
+Bytes CollectBytes(WriteFn&& write);
+// Text lines from a comma-separated file with a header line, split at commas.
+int ReadCsv(const std::string& path, std::vector<std::vector<std::string>>* rows,
+            std::string* error);
+
+}  // namespace mkdata
+
+#include "tools/mkdata/installation_inl.h"

@@ -1,0 +1,41 @@
+// The colours of the installation's palettes: the window system's twenty static colours, the
+// world's ramps, the panels' colours, and how they darken from day to night.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace mkdata {
+
+struct Rgb {
+    std::uint8_t r = 0;
+    std::uint8_t g = 0;
+    std::uint8_t b = 0;
+};
+
+inline constexpr int kLightLevels = 32;       // world palettes: 0 full daylight .. 31 night
+inline constexpr int kPanelTimeIndexes = 12;  // panel palettes: trunc(level x 0.375)
+inline constexpr int kFirstPanelEntry = 10;
+inline constexpr int kPanelEntries = 64;
+inline constexpr int kFirstWorldEntry = kFirstPanelEntry + kPanelEntries;  // 74
+inline constexpr int kLastFreeEntry = 245;
+
+// Entries 0..9 and 246..255 belong to the window system.
+[[nodiscard]] inline bool IsStaticEntry(int index) {
+    return index < kFirstPanelEntry || index > kLastFreeEntry;
+}
+[[nodiscard]] Rgb StaticColour(int index);
+
+// A daylight colour as seen at a light level: darker and bluer toward night.
+[[nodiscard]] Rgb TintForLevel(Rgb day, int level);
+
+// All 256 entries of the world palette at a light level: static colours, the panel colours
+// (10..73) and the world's ramps (74..245).
+[[nodiscard]] std::vector<Rgb> WorldColours(int level);
+// The 64 panel colours of a panel paint at a coarse time of day (0 day .. 11 night).
+[[nodiscard]] std::vector<Rgb> PanelColours(Rgb paint, int timeIndex);
+// A full text palette for a panel: static colours, the panel colours, then the world's colours
+// at the matching light level.
+[[nodiscard]] std::vector<Rgb> PanelTextColours(Rgb paint, int timeIndex);
+
+}  // namespace mkdata
