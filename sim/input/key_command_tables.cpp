@@ -3,6 +3,7 @@
 // one is searched first, which decides who wins a key that two tables share.
 #include <array>
 
+#include "sim/input/cockpit_commands.h"
 #include "sim/input/command_services.h"
 #include "sim/input/flight_controls.h"
 #include "sim/input/key_commands.h"
@@ -74,6 +75,7 @@ const std::array<KeyCommand, 17> kJoystickButtonRows = {{
 // One registration node per table; the tables of subsystems that are not built yet get theirs
 // when they are, at their place in the order below.
 KeyCommandNode theJoystickButtonNode;
+KeyCommandNode theCockpitNode;
 KeyCommandNode theSlewNode;
 KeyCommandNode theFlightControlNode;
 
@@ -88,6 +90,7 @@ void RegisterKeyCommandTables() {
     // cockpit (0), slew (10), general (0), views (0), flight controls (0), navigation radios
     // and autopilot (0), communication and ATC (0).
     RegisterKeyCommands(&theJoystickButtonNode, JoystickButtonCommands(), 8);
+    RegisterKeyCommands(&theCockpitNode, CockpitCommands(), 0);
     RegisterKeyCommands(&theSlewNode, SlewCommands(), 10);
     RegisterKeyCommands(&theFlightControlNode, FlightControlCommands(), 0);
 }
@@ -95,6 +98,7 @@ void RegisterKeyCommandTables() {
 void UnregisterKeyCommandTables() {
     UnregisterKeyCommands(&theFlightControlNode);
     UnregisterKeyCommands(&theSlewNode);
+    UnregisterKeyCommands(&theCockpitNode);
     UnregisterKeyCommands(&theJoystickButtonNode);
 }
 

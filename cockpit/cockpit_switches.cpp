@@ -1,0 +1,45 @@
+#include "cockpit/cockpit_switches.h"
+
+#include "cockpit/cockpit_services.h"
+#include "sim/flightmodel/flight_model_state.h"
+
+namespace cockpit {
+
+CockpitSwitches theCockpitSwitches;
+TuningTarget theTuningTarget = TuningTarget::None;
+std::uint32_t theCrashShown = 0;
+std::uint32_t theCrashSuspendedSound = 0;
+
+namespace {
+
+void StartSingle() {
+    theEngineStarted = 1;
+    theEngineRunning = 1;
+    sim::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines | 1);
+}
+void StartLeft() {
+    StartSingle();
+}
+void StartRight() {
+    theRightEngineStarted = 1;
+    sim::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines | 2);
+}
+
+}  // namespace
+
+EngineStartServices PlainEngineStartServices() {
+    return EngineStartServices{&StartSingle, &StartLeft, &StartRight};
+}
+EngineStartServices theEngineStartServices = PlainEngineStartServices();
+
+void ResetCockpitSwitches() {
+    theCockpitSwitches = CockpitSwitches{};
+    theTuningTarget = TuningTarget::None;
+    theCrashShown = 0;
+    theCrashSuspendedSound = 0;
+    theEngineStartServices = PlainEngineStartServices();
+}
+
+}  // namespace cockpit
