@@ -32,11 +32,16 @@ namespace fs = std::filesystem;
 
 constexpr double kPi = 3.14159265358979323846;
 
-int RunMkdata(const fs::path& out) {
-    const std::string command = std::string("'") + ZEPHLON_BINARY_DIR + "/bin/mkdata' '" +
-                                ZEPHLON_SOURCE_DIR + "/data' '" + out.string() + "' >/dev/null";
+// Runs mkdata with arguments already quoted for the shell; its exit code.
+int RunMkdataWith(const std::string& args) {
+    const std::string command =
+        std::string("'") + ZEPHLON_BINARY_DIR + "/bin/mkdata' " + args + " >/dev/null 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int RunMkdata(const fs::path& out) {
+    return RunMkdataWith(std::string("'") + ZEPHLON_SOURCE_DIR + "/data' '" + out.string() + "'");
 }
 
 std::string ReadFile(const fs::path& path) {
@@ -369,6 +374,42 @@ TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
         const double feet = (y - gear) / 256.0 / 0.3048;
         EXPECT_NEAR(feet, elevation[airport], 1.0) << f.file << " at " << airport;
     }
+}
+
+// Bad command lines and bad data end with a message and a failure code, never a crash.
+TEST(MkdataCommandLine, FailsCleanly) {
+    ASSERT_EQ(access(ZEPHLON_BINARY_DIR "/bin/mkdata", X_OK), 0) << "mkdata is not built";
+    char pattern[] = "/tmp/zephlon-mkdata-bad-XXXXXX";
+    const fs::path root = mkdtemp(pattern);
+    const std::string airports =
+        "icao,name,kind,elev_ft,lat,lon,towered\nKSQL,San Carlos,land,5,37.51,-122.25,1\n";
+    const struct {
+        const char* what;
+        const char* airportCsv;  // null: no data folder at all
+        const char* runwayCsv;
+    } cases[] = {
+        {"no data folder", nullptr, nullptr},
+        {"no runway of the start-up airport", "", "icao,width_m\n"},
+        {"a runway whose numbers do not read", "",
+         "icao,width_m,surface,id1,lat1,lon1,displaced1_m,id2,lat2,lon2,displaced2_m\n"
+         "KSQL,22.86,1,12,37.51x,-122.25,0.00,30,37.50,-122.24,0.00\n"},
+        {"an empty runway table", "", ""},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const fs::path data = root / ("data" + std::to_string(n));
+        const fs::path out = root / ("out" + std::to_string(n++));
+        if (c.airportCsv != nullptr) {
+            fs::create_directories(data / "navdata-us");
+            std::ofstream(data / "navdata-us" / "airport.csv") << airports << c.airportCsv;
+            std::ofstream(data / "navdata-us" / "runway.csv") << c.runwayCsv;
+        }
+        EXPECT_EQ(RunMkdataWith("'" + data.string() + "' '" + out.string() + "'"), 1) << c.what;
+    }
+    EXPECT_EQ(RunMkdataWith(""), 2);
+    EXPECT_EQ(RunMkdataWith("a b c"), 2);
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
 }
 
 }  // namespace

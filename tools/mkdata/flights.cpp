@@ -95,18 +95,28 @@ int LoadAirports(const std::string& dataDir, std::map<std::string, Airport>* air
     std::vector<std::vector<std::string>> rows;
     if (!ReadCsv(dataDir + "/navdata-us/airport.csv", &rows, error)) return 0;
     for (const auto& r : rows) {
-        if (r.size() >= 7 && wanted.count(r[0]) != 0)
-            (*airports)[r[0]].elevationFeet = std::stod(r[3]);
+        double elevation = 0;
+        if (r.size() >= 7 && wanted.count(r[0]) != 0 && ParseNumber(r[3], &elevation))
+            (*airports)[r[0]].elevationFeet = elevation;
     }
     rows.clear();
     if (!ReadCsv(dataDir + "/navdata-us/runway.csv", &rows, error)) return 0;
     for (const auto& r : rows) {
         if (r.size() < 11 || airports->count(r[0]) == 0) continue;
-        const double lat1 = std::stod(r[4]), lon1 = std::stod(r[5]);
-        const double lat2 = std::stod(r[8]), lon2 = std::stod(r[9]);
+        RunwayEnd one, two;
+        // A row with a number that does not read is left out, as if the runway were absent.
+        if (!ParseNumber(r[4], &one.lat) || !ParseNumber(r[5], &one.lon) ||
+            !ParseNumber(r[6], &one.displaced) || !ParseNumber(r[8], &two.lat) ||
+            !ParseNumber(r[9], &two.lon) || !ParseNumber(r[10], &two.displaced)) {
+            continue;
+        }
+        one.farLat = two.lat;
+        one.farLon = two.lon;
+        two.farLat = one.lat;
+        two.farLon = one.lon;
         Airport& a = (*airports)[r[0]];
-        a.ends[r[3]] = RunwayEnd{lat1, lon1, std::stod(r[6]), lat2, lon2};
-        a.ends[r[7]] = RunwayEnd{lat2, lon2, std::stod(r[10]), lat1, lon1};
+        a.ends[r[3]] = one;
+        a.ends[r[7]] = two;
     }
     return 1;
 }

@@ -1,6 +1,8 @@
 #include "tools/mkdata/installation.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -144,6 +146,15 @@ int ReadCsv(const std::string& path, std::vector<std::vector<std::string>>* rows
         rows->push_back(std::move(fields));
     }
     return 1;
+}
+
+bool ParseNumber(const std::string& text, double* value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !std::isfinite(v)) return false;
+    *value = v;
+    return true;
 }
 
 }  // namespace mkdata

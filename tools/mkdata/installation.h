@@ -84,6 +84,8 @@ Bytes CollectBytes(WriteFn&& write);
 // Text lines from a comma-separated file with a header line, split at commas.
 int ReadCsv(const std::string& path, std::vector<std::vector<std::string>>* rows,
             std::string* error);
+// A whole field read as a finite decimal number; false (and `value` untouched) otherwise.
+bool ParseNumber(const std::string& text, double* value);
 
 }  // namespace mkdata
 
