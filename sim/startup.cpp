@@ -2,12 +2,57 @@
 
 #include <cstdlib>
 
+#include "cockpit/panel_services.h"
+#include "core/ini_file.h"
 #include "core/resource_volume.h"
+#include "devices/sound_system.h"
+#include "gfx/bitmap.h"
+#include "gfx/display.h"
+#include "gfx/surface.h"
+#include "nav/nav_database.h"
+#include "planning/planning_services.h"
+#include "sim/aircraft.h"
+#include "sim/flight_file.h"
+#include "sim/flightmodel/flight_model.h"
+#include "sim/flightmodel/flight_model_state.h"
+#include "sim/input/key_commands.h"
+#include "sim/main_window.h"
+#include "sim/main_window_services.h"
+#include "sim/menu_commands.h"
+#include "sim/sim_world.h"
+#include "sim/slew.h"
 #include "ui/dialog_services.h"
+#include "ui/general_dialogs.h"
+#include "win/input.h"
+#include "win/program_entry.h"
+#include "win/window.h"
+#include "world/terrain_services.h"
 
 namespace sim {
 
+std::uint32_t theReloadQuiet = 0;
+std::vector<std::string> theShutdownLog;
+PoolSizes thePoolSizes;
+
+namespace {
+constexpr std::uintptr_t kFrameTimer = 1;
+
+std::int32_t PoolSize(const char* key) {
+    const std::int32_t v = core::theIniFile.GetInt("MemControl", key, 0);
+    // A pool of more than a million elements is a damaged setting, not a wish.
+    return (v > 0 && v <= 1000000) ? v : 0;
+}
+}  // namespace
+
 void FatalShutdown() {
+    SaveWindowPlacement();
+    LoadAndSetCursor(win::IDC_WAIT);
+    if (theMainWindow.window) {
+        win::KillTimer(theMainWindow.window, kFrameTimer);
+        gfx::SetDisplayMode(gfx::kDisplayNone, 1);
+        win::DestroyWindow(theMainWindow.window);
+    }
+    devices::ShutdownSound();
     // Static destructors run after this; the volumes' files are closed while files still work.
     core::CloseGlobalVolumes();
     std::exit(0);
@@ -16,10 +61,10 @@ void FatalShutdown() {
 void InstallResourceVolumeHost() {
     core::ResourceVolumeHost host;
     host.promptForDisc = [](int disc, std::string_view path, std::uint32_t buttons) {
-        return ui::PromptForDisc(win::HWND{}, disc, path, buttons);
+        return ui::PromptForDisc(theMainWindow.window, disc, path, buttons);
     };
     host.showMessageBox = [](std::string_view text, std::uint32_t type) {
-        return ui::ShowMessageBox(win::HWND{}, text, type);
+        return ui::ShowMessageBox(theMainWindow.window, text, type);
     };
     host.fatalShutdown = [] { FatalShutdown(); };
     core::SetResourceVolumeHost(std::move(host));
@@ -29,6 +74,142 @@ void InitResourceVolumes() {
     InstallResourceVolumeHost();
     core::InitInstallationSource();
     core::OpenGlobalVolumes();
+}
+
+PoolSizes ReadPoolSizes() {
+    PoolSizes p;
+    p.bitmaps = PoolSize("NumBmp");
+    p.mapDefs = PoolSize("NumMapDef");
+    p.sheets = PoolSize("NumSheet");
+    p.artifacts = PoolSize("NumArt");
+    p.artifactAnims = PoolSize("NumArtAnim");
+    p.artifactEntries = PoolSize("NumArtEntry");
+    p.cells = PoolSize("NumTSCell");
+    p.materials = PoolSize("NumTSMat");
+    p.meshes = PoolSize("NumTSMesh");
+    p.shapes = PoolSize("NumTSShape");
+    return p;
+}
+
+int InitDisplayAndPools(win::HWND window) {
+    const int width = 640 + 2 * win::GetSystemMetrics(win::SM_CXBORDER);
+    const int height = 480 + 2 * win::GetSystemMetrics(win::SM_CYBORDER) +
+                       win::GetSystemMetrics(win::SM_CYCAPTION);
+    win::SetWindowPos(window, {}, 20, 40, width, height, win::SWP_NOZORDER);
+    thePoolSizes = ReadPoolSizes();
+    if (thePoolSizes.bitmaps > 0) gfx::GFXBitmap::ResetBitmapPool(thePoolSizes.bitmaps);
+    gfx::GFXSurface::InitSpanPool(3000);
+    gfx::SetDisplayOptions(window, {}, 2);
+    gfx::InitDisplay(640, 480, 8);
+    return gfx::SetDisplayMode(gfx::kDisplayWindow, 1);
+}
+
+int StartFrameTimer(win::HWND window) {
+    if (InitDisplayAndPools(window) == 0) return 0;
+    if (win::SetTimer(window, kFrameTimer, 250, nullptr) != 1) {
+        ui::ShowMessageBox(window, "Could not start timer.", ui::MB_ICONEXCLAMATION);
+        return 0;
+    }
+    return 1;
+}
+
+void RunStartup() {
+    const win::HWND w = theMainWindow.window;
+    theSimWorld.SetLoadingScreen(1);
+    planning::PilotFile pilot;
+    if (pilot.LoadCurrent() == 0) RunDialogOver(w, "SelectPilot");
+    LoadAndSetCursor(win::IDC_WAIT);
+    theSimWorld.SetLoadingScreen(1);
+    theSimWorld.SetRestoreArrow(1);
+    theSimWorld.Init(w);
+    RegisterKeyCommandTables();
+    cockpit::ResetPanelGauges();
+    cockpit::theCockpitFullRedraw |= cockpit::kRedrawStartupFlags;
+    LoadFlightFile("Startup.Flt", 1);
+    theFlightModelState.fmEngines = 0;
+    nav::LoadNavVors();
+    nav::LoadNavNdbs();
+    nav::LoadNavIls();
+    nav::LoadNavAirports();
+    nav::LoadNavWaypoints();
+    nav::LoadNavAirways();
+    theSimWorld.SetLoadingScreen(0);
+    theSimWorld.SetRunning(1);
+    win::TraceLine("start-up done");
+}
+
+void OnMainTimer() {
+    if (theSimWorld.IsPaused() && !devices::IsSoundSuspended()) devices::SuspendSound();
+}
+
+void OnMainClose(win::HWND window) {
+    SetDialogMode(1);
+    const int quit = planning::RunExitDialog(window);
+    SetDialogMode(0);
+    if (quit == 0) return;
+    theShutdownLog.clear();
+    SaveWindowPlacement();
+    theShutdownLog.emplace_back("WindowPlacement");
+    LoadAndSetCursor(win::IDC_WAIT);
+    if (Aircraft* a = theSimWorld.GetAircraft()) a->SaveHobbsMeter();
+    theShutdownLog.emplace_back("HobbsMeter");
+    win::KillTimer(window, kFrameTimer);
+    theShutdownLog.emplace_back("Timer");
+    theSimWorld.Shutdown();
+    UnregisterKeyCommandTables();
+    theShutdownLog.emplace_back("World");
+    theShutdownLog.emplace_back("PanelArt");
+    gfx::SetDisplayMode(gfx::kDisplayNone, 1);
+    theShutdownLog.emplace_back("Display");
+    win::PostMessage(window, win::WM_USER + 1, 0, 0);
+    theShutdownLog.emplace_back("Window");
+}
+
+std::string DefaultFlightName(int type, bool parked) {
+    static const char* const kStop[5] = {"C172Stop.Flt", "BonStop.Flt", "BarStop.Flt",
+                                         "KingStop.Flt", "JetStop.Flt"};
+    static const char* const kFly[5] = {"C172Fly.Flt", "BonFly.Flt", "BarFly.Flt", "KingFly.Flt",
+                                        "JetFly.Flt"};
+    if (type == 5) type = 0;
+    if (type < 0 || type > 4) return std::string();
+    return parked ? kStop[type] : kFly[type];
+}
+
+void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
+    (void)window;
+    LoadAndSetCursor(win::IDC_WAIT);
+    const bool quiet = theReloadQuiet != 0;
+    if (!quiet && nav::theAtcSessionRunning != 0) nav::AtcReset();
+    const bool crash = theSimWorld.IsCrashDetect();
+    theSimWorld.SetCrashDetect(0);
+    cockpit::theCockpitFullRedraw |= cockpit::kRedrawReloadFlags;
+    theSimWorld.SetMag(1);
+    if (!quiet && parked != 0) nav::theAtcState = 3;
+    const bool slewing = theSlewControl.IsActive();
+    const std::uint16_t heading = theFlightModelState.fmHead;
+    if (!quiet) {
+        const int type = theSimWorld.GetAircraft() ? theSimWorld.GetAircraft()->GetType() : 0;
+        const std::string name = DefaultFlightName(type, nav::theAtcState == 3);
+        if (!name.empty()) LoadFlightFile(name, 0);
+        if (takeHeading == 0) theFlightModelState.fmHead = heading;
+    }
+    theSimWorld.RefreshTerrain();
+    world::theTerrainSampleRestart = 1;
+    theSlewControl.SetActive(slewing ? 1 : 0);
+    if (quiet) nav::AtcResetTraffic();
+    theSimWorld.SetCrashDetect(crash ? 1 : 0);
+    cockpit::CheckNavReception();
+    if (Aircraft* a = theSimWorld.GetAircraft()) a->Step();
+    theSimWorld.SetViewMode(0);
+    theSimWorld.SetLookDirection(0);
+    LoadAndSetCursor(win::IDC_ARROW);
+    theFlightFreezeFrames = 10;
+}
+
+void ReloadAircraftFlightQuiet(win::HWND window) {
+    theReloadQuiet = 1;
+    ReloadAircraftFlight(window, 1, 1);
+    theReloadQuiet = 0;
 }
 
 }  // namespace sim

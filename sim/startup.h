@@ -1,11 +1,20 @@
-// Start-up and shut-down services used below the simulation core.
+// Start-up and shut-down: the main window's creation (pools, display, the 250 ms timer), the
+// start-up command (pilot, world, first flight, navigation database), the timer that parks the
+// sound during a pause, the orderly close, the emergency exit, and the quick reload of the
+// current aircraft's default flight.
 #pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "win/handles.h"
 
 namespace sim {
 
-// The emergency exit, taken when the user gives up at the insert-disc prompt: the program ends
-// at once (static destructors still run). This first body only ends the process; the orderly
-// parts (window placement, display, sound) join it with the main window.
+// The emergency exit, taken when the user gives up at the insert-disc prompt: the window
+// placement is kept, the display and sound are let go, and the program ends at once (static
+// destructors still run, and the world writes its settings then).
 [[noreturn]] void FatalShutdown();
 
 // Connects the resource volumes' disc fallback to the dialog services and the emergency exit.
@@ -16,5 +25,38 @@ void InstallResourceVolumeHost();
 // from "Tandor.Inf" in the parent of the working folder, then the global volumes (without the
 // disc prompt; a volume missing now is looked for on the disc when first used).
 void InitResourceVolumes();
+
+// The pool sizes of the settings' "MemControl" section; 0 keeps a pool's built-in size.
+struct PoolSizes {
+    std::int32_t bitmaps = 0;
+    std::int32_t mapDefs = 0;
+    std::int32_t sheets = 0;
+    std::int32_t artifacts = 0;
+    std::int32_t artifactAnims = 0;
+    std::int32_t artifactEntries = 0;
+    std::int32_t cells = 0;
+    std::int32_t materials = 0;
+    std::int32_t meshes = 0;
+    std::int32_t shapes = 0;
+};
+// Reads the section; missing, zero, negative and absurd values give 0.
+[[nodiscard]] PoolSizes ReadPoolSizes();
+extern PoolSizes thePoolSizes;
+
+int StartFrameTimer(win::HWND window);
+int InitDisplayAndPools(win::HWND window);
+void RunStartup();
+void OnMainTimer();
+void OnMainClose(win::HWND window);
+void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading);
+void ReloadAircraftFlightQuiet(win::HWND window);
+
+// The default flight of an aircraft type: the "Stop" flight when parked, else the "Fly" one;
+// empty for a type without one.
+[[nodiscard]] std::string DefaultFlightName(int type, bool parked);
+
+extern std::uint32_t theReloadQuiet;
+// The steps of the last close, in order (for checks of the shut-down order).
+extern std::vector<std::string> theShutdownLog;
 
 }  // namespace sim

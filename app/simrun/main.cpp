@@ -10,6 +10,7 @@
 #include "demo_program.h"
 #include "platform/headless/headless_backend.h"
 #include "script.h"
+#include "sim/main_window.h"
 #include "win/modal.h"
 #include "win/program_entry.h"
 #include "win/window.h"
@@ -17,7 +18,7 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: simrun [--dir FOLDER] SCRIPT\n");
+    std::fprintf(stderr, "usage: simrun [--demo] [--dir FOLDER] SCRIPT\n");
     return 2;
 }
 
@@ -35,10 +36,13 @@ std::string DefaultFolder(const char* argv0) {
 int main(int argc, char** argv) {
     std::string folder;
     std::string scriptPath;
+    bool demo = false;  // the window system's demonstration instead of the simulator
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--dir" && i + 1 < argc)
             folder = argv[++i];
+        else if (a == "--demo")
+            demo = true;
         else if (!a.empty() && a[0] == '-')
             return Usage();
         else if (scriptPath.empty())
@@ -86,7 +90,7 @@ int main(int argc, char** argv) {
     machine.Input().SetQueueEmptyHandler([&] { return driver.Step(); });
     win::SetModalObserver([&](win::HWND dialog) { driver.OnModal(dialog); });
 
-    win::ProgramEntry program = simrun::DemoProgram();
+    win::ProgramEntry program = demo ? simrun::DemoProgram() : sim::ZephlonProgram();
     const int code = program.winMain("");
     std::printf("exit=%d\n", code);
     std::printf("simulated_ms=%llu ticks=%llu frames=%llu\n",

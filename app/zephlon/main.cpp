@@ -1,0 +1,52 @@
+// zephlon [--dir FOLDER]: the simulator on the SDL machine. The working folder is the
+// installation (FOLDER, else build/install beside the bin folder when it exists, else the
+// current folder).
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "platform/backend.h"
+#include "sim/main_window.h"
+
+namespace {
+
+std::string DefaultFolder() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", ec);
+    if (ec) return ".";
+    const std::filesystem::path install = exe.parent_path().parent_path() / "install";
+    return std::filesystem::is_directory(install, ec) ? install.string() : std::string(".");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string folder;
+    std::string commandLine;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--dir" && i + 1 < argc) {
+            folder = argv[++i];
+        } else {
+            if (!commandLine.empty()) commandLine += ' ';
+            commandLine += a;
+        }
+    }
+    if (folder.empty()) folder = DefaultFolder();
+    if (chdir(folder.c_str()) != 0) {
+        std::fprintf(stderr, "zephlon: cannot enter folder %s\n", folder.c_str());
+        return 2;
+    }
+    std::unique_ptr<platform::Backend> machine = platform::CreateSdlBackend();
+    if (!machine) {
+        std::fprintf(stderr, "zephlon: no display\n");
+        return 2;
+    }
+    platform::SetCurrentBackend(machine.get());
+    machine->GetVideo().Open(platform::VideoOptions{});
+    const int code = sim::ZephlonMain(commandLine);
+    platform::SetCurrentBackend(nullptr);
+    return code;
+}

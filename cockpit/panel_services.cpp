@@ -1,0 +1,44 @@
+#include "cockpit/panel_services.h"
+
+#include "core/ini_file.h"
+
+namespace cockpit {
+
+PanelMouse thePanelMouse;
+std::uint32_t thePanelClicks[8] = {};
+std::uint32_t theCockpitFullRedraw = 0;
+
+void PanelMouse::OnClick() {
+    ++thePanelClicks[kind & 7];
+}
+
+void ResetPanelGauges() {}
+void UpdateGauges() {}
+void UpdateNavRadios() {}
+void CockpitSlowTick() {}
+void TickNavReception() {}
+void CheckNavReception() {}
+void UpdateElectricalPower(int) {}
+
+// The panel's sections are written by the cockpit once its gauges exist; until then there is
+// nothing of the panel to keep, and reading succeeds.
+int ReadPanelState(core::IniFile&) {
+    return 1;
+}
+int WritePanelState(core::IniFile&) {
+    return 1;
+}
+int ReadNavRadios(core::IniFile&) {
+    return 1;
+}
+int WriteNavRadios(core::IniFile&) {
+    return 1;
+}
+int LoadPartialPanelSettings(core::IniFile&) {
+    return 1;
+}
+int SavePartialPanelSettings(core::IniFile&) {
+    return 1;
+}
+
+}  // namespace cockpit

@@ -1,0 +1,52 @@
+// The cockpit services the simulation's spine calls each frame and tick, and the panel's
+// situation sections. These are least bodies: they keep the bookkeeping the spine relies on
+// (redraw flags, the panel mouse record) and leave the drawing and the gauges to the cockpit.
+#pragma once
+
+#include <cstdint>
+
+namespace core {
+class IniFile;
+}
+
+namespace cockpit {
+
+// The panel mouse record shared by the main window and the click regions. Kinds: 1 left down,
+// 2 left up, 3 left held (repeated), 5 right down, 6 right up.
+struct PanelMouse {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t prevX = 0;
+    std::int32_t prevY = 0;
+    std::int32_t kind = 0;
+    std::int32_t heldCount = 0;
+    // Hands the record to the panel's click regions.
+    void OnClick();
+};
+extern PanelMouse thePanelMouse;
+// How many records reached OnClick, by kind (for the spine's own checks until the panel exists).
+extern std::uint32_t thePanelClicks[8];
+
+// Full-redraw flags (bit set) that start-up, reloads and menu commands raise; the frame clears
+// the two "reload" flags at its end.
+extern std::uint32_t theCockpitFullRedraw;
+inline constexpr std::uint32_t kRedrawStartupFlags = 0x7F;
+inline constexpr std::uint32_t kRedrawReloadFlags = 0x3;
+
+void ResetPanelGauges();
+void UpdateGauges();
+void UpdateNavRadios();
+void CockpitSlowTick();
+void TickNavReception();
+void CheckNavReception();
+void UpdateElectricalPower(int flag);
+
+// Situation sections "Panel", "NavAids" and "PartialPanel": 1 or 0.
+int ReadPanelState(core::IniFile& file);
+int WritePanelState(core::IniFile& file);
+int ReadNavRadios(core::IniFile& file);
+int WriteNavRadios(core::IniFile& file);
+int LoadPartialPanelSettings(core::IniFile& file);
+int SavePartialPanelSettings(core::IniFile& file);
+
+}  // namespace cockpit

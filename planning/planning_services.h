@@ -1,0 +1,50 @@
+// Pilot files, the flight plan the world owns, and the planning dialogs the spine runs. Least
+// bodies until the planning code exists: no pilot file is found, the plan is never active, and
+// the Exit question is answered by a replaceable answerer (by default the program's message box).
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "win/handles.h"
+
+namespace core {
+class IniFile;
+}
+
+namespace planning {
+
+class PilotFile {
+public:
+    // Non-zero when a current pilot was read.
+    int LoadCurrent();
+    int Save();
+    int flightMode = 0;
+};
+
+class FlightPlan {
+public:
+    std::string name;
+    int active = 0;
+    int saved = 1;
+    void SequenceLeg() {}
+    int ReadActiveFlag(core::IniFile& file);
+    // The plan's name, or empty for none ("BAD" is the stored placeholder).
+    std::string ReadPlanName(core::IniFile& file);
+    int ReadProgress(core::IniFile& file);
+    int WriteProgress(core::IniFile& file);
+    int ReadSections(core::IniFile& file);
+    int WriteSections(core::IniFile& file);
+    void ApplyRouteWeather() {}
+};
+
+// The Exit dialog: non-zero to quit.
+int RunExitDialog(win::HWND parent);
+// Replaces the Exit dialog's answerer (tests, headless runs); an empty function restores it.
+void SetExitDialogAnswerer(std::function<int()> answerer);
+
+int PromptLoadFlightPlan(win::HWND window, int flags);
+void PromptSaveFlightPlan(win::HWND window);
+void StartGroundSchool(int lesson);
+
+}  // namespace planning

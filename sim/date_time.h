@@ -1,0 +1,96 @@
+// The simulated clock: milliseconds that run with the system timer, faster by the
+// time-acceleration factor and not at all while paused; the calendar as an offset in seconds
+// from 1970-01-01 00:00 UTC; and the time zone, fixed by the user or picked from the aircraft's
+// east-west position.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace core {
+class IniFile;
+}
+
+namespace sim {
+
+// Broken-down time, the fields of the standard library's calendar record.
+struct CalendarTime {
+    int sec = 0;
+    int min = 0;
+    int hour = 0;
+    int mday = 1;
+    int mon = 0;    // 0..11
+    int year = 70;  // years since 1900
+    int wday = 4;   // 0 Sunday
+    int yday = 0;
+    int isdst = 0;
+};
+
+// Seconds since the epoch of a calendar record read as UTC; out-of-range fields carry over
+// (61 minutes is one hour and one minute). Signed 64-bit, so dates before 1970 work.
+[[nodiscard]] std::int64_t CalendarToSeconds(const CalendarTime& t);
+// The UTC calendar record of seconds since the epoch (floor division for times before it).
+[[nodiscard]] CalendarTime SecondsToCalendar(std::int64_t seconds);
+
+class DateAndTime {
+public:
+    using TimeSource = std::uint32_t (*)();
+
+    explicit DateAndTime(TimeSource source = nullptr);
+
+    // Non-zero pauses, 0 resumes; pauses nest. Returns 1 on pause, -1 on resume.
+    int Pause(int flag);
+    [[nodiscard]] bool IsPaused() const { return pauseCount > 0; }
+    [[nodiscard]] int PauseCount() const { return pauseCount; }
+
+    // Simulated milliseconds: the low 32 bits for the tick scheduler, all 64 for the calendar.
+    std::uint32_t GetMilliseconds();
+    std::uint64_t GetMilliseconds64();
+
+    // Time-acceleration index 0..4 (factor 1, 2, 4, 8, 16); out-of-range values are clamped.
+    void SetAcceleration(int index);
+    [[nodiscard]] int GetAcceleration() const { return acceleration; }
+
+    void GetZuluTime(CalendarTime* out);
+    void SetZuluTime(const CalendarTime& t);
+    void GetLocalTime(CalendarTime* out);
+    void SetLocalTime(const CalendarTime& t);
+    std::string FormatLocalTime();
+    std::string FormatZuluTime();
+    std::string FormatClockTime();
+    // Calendar time in seconds since the epoch (UTC).
+    std::int64_t GetCalendarSeconds();
+
+    void SetZoneMode(int mode);
+    [[nodiscard]] int GetZoneMode() const { return zoneMode; }
+    void SetManualZone(int hours);
+    [[nodiscard]] int GetManualZone() const { return manualZone; }
+    [[nodiscard]] int GetAutoZone() const { return autoZone; }
+    [[nodiscard]] int GetZone() const { return zone; }
+    [[nodiscard]] int GetZoneSeconds() const { return zoneSeconds; }
+    void ApplyZoneMode();
+    void UpdateZoneSeconds() { zoneSeconds = zone * 3600; }
+    void SetAutoZoneFromLongitude(std::int32_t posX);
+
+    // Section "Time" of a situation.
+    int LoadTimeSettings(core::IniFile& file);
+    int SaveTimeSettings(core::IniFile& file);
+
+private:
+    void Catch();
+
+    TimeSource now;
+    std::uint64_t milliseconds = 0;
+    std::uint32_t lastReading = 0;
+    bool haveReading = false;
+    int pauseCount = 0;
+    int acceleration = 0;
+    std::int64_t epochOffset = 0;
+    int manualZone = 7;
+    int autoZone = 7;
+    int zone = 8;
+    int zoneSeconds = 8 * 3600;
+    int zoneMode = 0;
+};
+
+}  // namespace sim

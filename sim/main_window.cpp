@@ -1,0 +1,424 @@
+#include "sim/main_window.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "cockpit/panel_services.h"
+#include "core/resource_pack.h"
+#include "devices/sound_system.h"
+#include "sim/flightmodel/flight_model_state.h"
+#include "sim/input/key_commands.h"
+#include "sim/main_window_services.h"
+#include "sim/menu_commands.h"
+#include "sim/sim_world.h"
+#include "sim/startup.h"
+#include "win/compositor.h"
+#include "win/gdi.h"
+#include "win/input.h"
+#include "win/menu.h"
+#include "win/modal.h"
+#include "win/resource.h"
+#include "win/single_instance.h"
+#include "win/timing.h"
+
+namespace sim {
+
+MainWindow theMainWindow;
+std::uint32_t theLeftUpSuppressed = 0;
+
+namespace {
+
+constexpr char kClassName[] = "Corvex";
+constexpr char kTitle[] = "Tandor Zephlon";
+constexpr std::uint32_t kMainStyle = 0x000B0000;
+constexpr std::uint32_t kCursorArrow = 631;
+constexpr std::uint32_t kCursorWait = 741;
+constexpr std::uint32_t kMsgDestroyMain = win::WM_USER + 1;
+constexpr std::uint32_t kMsgVideoNotify = 0x4C8;
+
+std::uint64_t theFramesDrawn = 0;
+bool theWarmUpDone = false;
+bool theCursorShown = true;
+std::uint32_t theCursorShownTime = 1;
+
+// The resource pack beside the executable, else in the working folder.
+std::string ResourcePackPath() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", ec);
+    if (!ec) {
+        const std::filesystem::path beside = exe.parent_path() / "Zephlon.pack";
+        if (std::filesystem::exists(beside, ec)) return beside.string();
+    }
+    return "Zephlon.pack";
+}
+
+void Record(cockpit::PanelMouse& m, win::LParam l, int kind) {
+    m.prevX = m.x;
+    m.prevY = m.y;
+    m.x = win::GET_X_LPARAM(l);
+    m.y = win::GET_Y_LPARAM(l);
+    m.kind = kind;
+}
+
+void OnMainLeftDown(win::LParam l) {
+    theLeftUpSuppressed = 0;
+    Record(cockpit::thePanelMouse, l, 1);
+    cockpit::thePanelMouse.heldCount = 0;
+    cockpit::thePanelMouse.OnClick();
+    ShowCursorTimed();
+}
+
+void OnMainLeftUp(win::HWND w, win::LParam l) {
+    if (theLeftUpSuppressed != 0) return;
+    cockpit::PanelMouse& m = cockpit::thePanelMouse;
+    Record(m, l, 2);
+    m.OnClick();
+    m.kind = 0;
+    m.heldCount = 0;
+    ShowCursorTimed();
+    if (win::GetCapture() == w) win::ReleaseCapture();
+}
+
+// Key messages reach the key-command registry with their modifiers (Shift 0x10000, Ctrl
+// 0x20000, Alt 0x40000) until the keyboard handler takes them over.
+void OnKeyDown(unsigned vk) {
+    std::uint32_t code = vk & 0xFFFF;
+    if (win::GetKeyState(win::VK_SHIFT) < 0) code |= 0x10000;
+    if (win::GetKeyState(win::VK_CONTROL) < 0) code |= 0x20000;
+    if (win::GetKeyState(win::VK_MENU) < 0) code |= 0x40000;
+    RunKeyCommandByCode(code);
+}
+
+win::LResult OnMainSetCursor(win::HWND w, win::WParam wParam, int hit, int mouseMessage) {
+    switch (hit) {
+        case 1:
+        case 2:
+        case 3:
+        case 5:
+        case 6:
+        case 7:
+        case 8:
+        case 9:
+        case 18:
+        case 20:
+            LoadAndSetCursor(win::IDC_ARROW);
+            return 1;
+        default:
+            return win::DefWindowProc(
+                w, win::WM_SETCURSOR, wParam,
+                static_cast<win::LParam>(win::MAKELONG(static_cast<std::uint16_t>(hit),
+                                                       static_cast<std::uint16_t>(mouseMessage))));
+    }
+}
+
+}  // namespace
+
+// ---- cursors --------------------------------------------------------------------------------
+
+void LoadAndSetCursor(std::uint32_t id) {
+    if (id == win::IDC_ARROW) id = kCursorArrow;
+    if (id == win::IDC_WAIT) id = kCursorWait;
+    win::HCURSOR c = win::LoadCursor({}, id);
+    if (!c && theMainWindow.resourceLibrary) c = win::LoadCursor(theMainWindow.resourceLibrary, id);
+    // The program's own cursors may be missing from a bare pack; the system's stand in.
+    if (!c && id == kCursorArrow) c = win::LoadCursor({}, win::IDC_ARROW);
+    if (!c && id == kCursorWait) c = win::LoadCursor({}, win::IDC_WAIT);
+    if (c) win::SetCursor(c);
+}
+
+void ShowCursorTimed() {
+    if (theCursorShown) return;
+    win::ShowCursor(true);
+    theCursorShown = true;
+    theCursorShownTime = win::timeGetTime();
+}
+
+void HideCursorTimed() {
+    if (!theCursorShown) return;
+    win::ShowCursor(false);
+    theCursorShown = false;
+    theCursorShownTime = 0;
+}
+
+bool IsCursorShown() {
+    return theCursorShown;
+}
+
+std::uint32_t CursorShownTime() {
+    return theCursorShownTime;
+}
+
+std::uint64_t FramesDrawn() {
+    return theFramesDrawn;
+}
+
+// ---- the main window ------------------------------------------------------------------------
+
+int MainWindow::RegisterOrActivate(win::HINSTANCE inst, const std::string& line, int show) {
+    instance = inst;
+    showCommand = show;
+    commandLine = line;
+    std::error_code ec;
+    win::ClaimSingleInstance(std::filesystem::current_path(ec).string());
+    if (win::HWND other = win::FindWindow(kClassName, "")) {
+        win::HWND popup = win::GetLastActivePopup(other);
+        win::BringWindowToTop(other);
+        if (!popup) popup = other;
+        if (win::IsIconic(popup))
+            win::ShowWindow(popup, win::SW_RESTORE);
+        else
+            win::SetForegroundWindow(popup);
+        return 0;
+    }
+    std::string error;
+    resourceLibrary = core::OpenResourcePack(ResourcePackPath(), &error);
+    if (!resourceLibrary) {
+        win::TraceLine("start: " + error);
+        return 0;
+    }
+    win::WNDCLASS wc;
+    wc.style = win::CS_OWNDC | win::CS_BYTEALIGNCLIENT | win::CS_DBLCLKS;
+    wc.wndProc = &MainWndProc;
+    wc.instance = instance;
+    wc.icon = win::LoadIcon(resourceLibrary, "corvex");
+    wc.cursor = win::LoadCursor(resourceLibrary, kCursorArrow);
+    if (!wc.cursor) wc.cursor = win::LoadCursor({}, win::IDC_ARROW);
+    wc.className = kClassName;
+    if (win::RegisterClass(wc) == 0) return 0;
+    accelerators = win::LoadAccelerators(resourceLibrary, "CORVEXACCEL");
+    return 1;
+}
+
+int MainWindow::Create() {
+    win::HMENU menu = win::LoadMenu(resourceLibrary, "MAINPULLDOWN");
+    window = win::CreateWindowEx(0, kClassName, kTitle, kMainStyle, 0, 0, 640, 480, {}, menu,
+                                 instance, 0);
+    if (!window) return 0;
+    win::SetDisplayWindow(window);
+    devices::InitSound(window);
+    win::ShowWindow(window, showCommand);
+    win::UpdateWindow(window);
+    LoadWindowPlacement(window);
+    return 1;
+}
+
+int MainWindow::Terminate() {
+    devices::ShutdownSound();
+    if (accelerators) win::DestroyAcceleratorTable(accelerators);
+    accelerators = {};
+    if (resourceLibrary) win::FreeResourceLibrary(resourceLibrary);
+    resourceLibrary = {};
+    win::UnregisterClass(kClassName, instance);
+    win::ReleaseSingleInstance();
+    return 0;
+}
+
+void MainWindow::AddModelessDialog(win::HWND dialog) {
+    if (std::find(modeless.begin(), modeless.end(), dialog) == modeless.end())
+        modeless.push_back(dialog);
+}
+
+void MainWindow::RemoveModelessDialog(win::HWND dialog) {
+    auto it = std::find(modeless.begin(), modeless.end(), dialog);
+    if (it == modeless.end()) return;
+    *it = modeless.back();
+    modeless.pop_back();
+}
+
+int MainWindow::RunMessageLoop() {
+    std::uint32_t lastIdle = win::timeGetTime();
+    win::MSG msg;
+    for (;;) {
+        if (!win::PeekMessage(&msg, {}, 0, 0, win::PM_REMOVE)) {
+            IdleStep();
+            lastIdle = win::timeGetTime();
+            continue;
+        }
+        bool taken = false;
+        // A copy, since a dialog may leave the list while it handles the message.
+        const std::vector<win::HWND> dialogs = modeless;
+        for (win::HWND d : dialogs)
+            if (win::IsDialogMessage(d, &msg)) {
+                taken = true;
+                break;
+            }
+        if (taken) continue;
+        if (msg.message == win::WM_QUIT) break;
+        if (!(window && accelerators && win::TranslateAccelerator(window, accelerators, &msg))) {
+            win::TranslateMessage(&msg);
+            win::DispatchMessage(&msg);
+        }
+        // A flood of messages still draws about every 250 ms; that frame counts no ticks, and
+        // the time stays owed to the next advance.
+        if (win::timeGetTime() - lastIdle > 250) {
+            theSimWorld.MarkClock();
+            IdleStep();
+            lastIdle = win::timeGetTime();
+        }
+    }
+    return Terminate();
+}
+
+int ZephlonMain(const std::string& commandLine) {
+    theFramesDrawn = 0;
+    theWarmUpDone = false;
+    win::InstallMenuSupport();
+    win::InstallWindowDcProvider();
+    if (theMainWindow.RegisterOrActivate(win::HINSTANCE{1}, commandLine, win::SW_SHOWNORMAL) == 0)
+        return -1;
+    if (theMainWindow.Create() == 0) {
+        if (theMainWindow.window) win::DestroyWindow(theMainWindow.window);
+        return theMainWindow.Terminate();
+    }
+    win::PostMessage(theMainWindow.window, win::WM_COMMAND, 101, 0);
+    const int code = theMainWindow.RunMessageLoop();
+    theMainWindow.window = {};
+    return code;
+}
+
+win::ProgramEntry ZephlonProgram() {
+    win::ProgramEntry e;
+    e.name = "zephlon";
+    e.winMain = &ZephlonMain;
+    e.ticks = [] { return theSimWorld.TicksRun(); };
+    e.frames = [] { return theFramesDrawn; };
+    return e;
+}
+
+// ---- the idle step and the frame ------------------------------------------------------------
+
+void IdleStep() {
+    UpdateCursorAndMenuBar(0);
+    if (theSimWorld.IsPaused() || IsMenuBarShown()) return;
+    PaintView(theMainWindow.window);
+}
+
+void PaintView(win::HWND w) {
+    if (theSimWorld.IsLoadingScreen()) {
+        win::ValidateRect(w, nullptr);
+        theSimWorld.ShowLoadingScreen(w);
+        return;
+    }
+    if (!theWarmUpDone) {
+        // Pages in what lies round the aircraft before the first picture; nothing to page yet.
+        theWarmUpDone = true;
+        win::ValidateRect(w, nullptr);
+    }
+    if (!theSimWorld.IsRunning() || !theSimWorld.IsInitialised()) return;
+    win::ValidateRect(w, nullptr);
+    theSimWorld.MeasureFrameRate();
+    ++theFramesDrawn;
+    theSimWorld.FinishFrame(0);
+    cockpit::theCockpitFullRedraw &= ~cockpit::kRedrawReloadFlags;
+    if (theSimWorld.IsPauseRequested()) {
+        ShowPausedDialogFor(w);
+        theSimWorld.RequestPause(0);
+        return;
+    }
+    theSimWorld.AdvanceClock();
+}
+
+// ---- the window procedure -------------------------------------------------------------------
+
+win::LResult MainWndProc(win::HWND w, std::uint32_t m, win::WParam wp, win::LParam lp) {
+    switch (m) {
+        case win::WM_CREATE:
+            return StartFrameTimer(w) != 0 ? 0 : -1;
+        case win::WM_DESTROY:
+            win::PostQuitMessage(0);
+            return 0;
+        case win::WM_ACTIVATE:
+            OnMainActivate(w, win::LOWORD(wp), lp, win::HIWORD(wp) != 0);
+            return 0;
+        case win::WM_SETFOCUS:
+        case win::WM_EXITMENULOOP:
+            theMainWindowFocused = 1;
+            return 0;
+        case win::WM_KILLFOCUS:
+        case win::WM_ENTERMENULOOP:
+            theMainWindowFocused = 0;
+            return 0;
+        case win::WM_PAINT:
+            OnMainPaint(w);
+            return 0;
+        case win::WM_CLOSE:
+            OnMainClose(w);
+            return 0;
+        case win::WM_ACTIVATEAPP:
+            OnMainActivateApp(w, wp != 0, static_cast<std::uint32_t>(lp));
+            return 0;
+        case win::WM_SETCURSOR:
+            return OnMainSetCursor(w, wp, static_cast<std::int16_t>(win::LOWORD(lp)),
+                                   win::HIWORD(lp));
+        case win::WM_GETMINMAXINFO:
+            win::DefWindowProc(w, m, wp, lp);
+            OnMainGetMinMaxInfo(w, reinterpret_cast<win::MINMAXINFO*>(lp));
+            return 0;
+        case win::WM_WINDOWPOSCHANGING:
+            win::DefWindowProc(w, m, wp, lp);
+            return OnMainWindowPosChanging(w, reinterpret_cast<win::WINDOWPOS*>(lp));
+        case win::WM_DISPLAYCHANGE:
+            OnMainDisplayChange(w);
+            return 0;
+        case win::WM_KEYDOWN:
+        case win::WM_SYSKEYDOWN:
+            OnKeyDown(static_cast<unsigned>(wp));
+            return 0;
+        case win::WM_KEYUP:
+        case win::WM_SYSKEYUP:
+        case win::WM_SYSCHAR:
+            return 0;
+        case win::WM_COMMAND:
+            HandleMenuCommand(w, win::LOWORD(wp), win::HWND{static_cast<std::uint32_t>(lp)},
+                              win::HIWORD(wp));
+            return 0;
+        case win::WM_SYSCOMMAND:
+            OnMainSysCommand(w, wp, lp);
+            return 0;
+        case win::WM_TIMER:
+            OnMainTimer();
+            return 0;
+        case win::WM_INITMENUPOPUP:
+            UpdateCursorAndMenuBar(-1);
+            UpdateMainMenuState(win::GetMenu(w));
+            return 0;
+        case win::WM_MENUSELECT:
+            ShowCursorTimed();
+            return 0;
+        case win::WM_MOUSEMOVE:
+            if (cockpit::thePanelMouse.kind == 3) Record(cockpit::thePanelMouse, lp, 3);
+            return 0;
+        case win::WM_LBUTTONDOWN:
+        case win::WM_LBUTTONDBLCLK:
+            OnMainLeftDown(lp);
+            return 0;
+        case win::WM_LBUTTONUP:
+            OnMainLeftUp(w, lp);
+            return 0;
+        case win::WM_RBUTTONDOWN:
+        case win::WM_RBUTTONDBLCLK:
+            Record(cockpit::thePanelMouse, lp, 5);
+            ShowCursorTimed();
+            return 0;
+        case win::WM_RBUTTONUP:
+            Record(cockpit::thePanelMouse, lp, 6);
+            cockpit::thePanelMouse.OnClick();
+            ShowCursorTimed();
+            return 0;
+        case win::WM_QUERYNEWPALETTE:
+            return 1;
+        case win::WM_PALETTECHANGED:
+            return 0;
+        case kMsgDestroyMain:
+            win::DestroyWindow(w);
+            return 0;
+        case kMsgVideoNotify:
+            return 0;
+        default:
+            return win::DefWindowProc(w, m, wp, lp);
+    }
+}
+
+}  // namespace sim

@@ -1,0 +1,61 @@
+// The program's entry and its one window: a single copy runs, the resource pack is loaded, the
+// 640×480 main window is made, the start-up command is posted and the non-blocking message loop
+// runs, whose idle step draws a frame and advances the simulation.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "win/handles.h"
+#include "win/program_entry.h"
+#include "win/window.h"
+
+namespace sim {
+
+class MainWindow {
+public:
+    win::HWND window;
+    win::HINSTANCE instance;
+    win::HINSTANCE resourceLibrary;
+    int showCommand = win::SW_SHOWNORMAL;
+    std::string commandLine;
+    win::HACCEL accelerators;
+    std::vector<win::HWND> modeless;
+    std::uint32_t directDrawBound = 0;
+
+    // 1 ready, 0 stop (another copy runs and was brought to the front, or the resources or the
+    // window class are missing).
+    int RegisterOrActivate(win::HINSTANCE instance, const std::string& commandLine, int show);
+    int Create();
+    int Terminate();
+    void AddModelessDialog(win::HWND dialog);
+    void RemoveModelessDialog(win::HWND dialog);
+    int RunMessageLoop();
+};
+
+extern MainWindow theMainWindow;
+
+// The program's entry: -1 when another copy runs or nothing could start, else the loop's code.
+int ZephlonMain(const std::string& commandLine);
+// The entry as the runners start it, with its tick and frame counts.
+win::ProgramEntry ZephlonProgram();
+
+void IdleStep();
+void PaintView(win::HWND window);
+win::LResult MainWndProc(win::HWND window, std::uint32_t message, win::WParam wParam,
+                         win::LParam lParam);
+// Frames drawn since start (those that ran the scene step).
+[[nodiscard]] std::uint64_t FramesDrawn();
+
+// Cursors: the arrow and wait ids are the program's own cursors 631 and 741.
+void LoadAndSetCursor(std::uint32_t id);
+void ShowCursorTimed();
+void HideCursorTimed();
+[[nodiscard]] bool IsCursorShown();
+[[nodiscard]] std::uint32_t CursorShownTime();
+
+// Left-button release after a click closed the help popup is ignored while set.
+extern std::uint32_t theLeftUpSuppressed;
+
+}  // namespace sim

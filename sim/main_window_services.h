@@ -1,0 +1,63 @@
+// What keeps the 640×480 main window in place on any desktop: the stored placement and its
+// 32-pixel rule, the forced client size, the cursor that hides when still, the dialog mode that
+// holds simulated time while a modal dialog is up, and activation.
+#pragma once
+
+#include <cstdint>
+
+#include "win/handles.h"
+#include "win/window.h"
+
+namespace sim {
+
+struct ScreenMetrics {
+    int width = 640;
+    int height = 480;
+    int frameX = 4;
+    int frameY = 4;
+    int caption = 18;
+    int menu = 18;
+    int bandExtra = 0;
+    [[nodiscard]] int Band() const { return caption + menu + bandExtra; }
+    [[nodiscard]] bool Small() const { return width <= 640 || height <= 480; }
+};
+
+struct Placement {
+    int x = 0;
+    int y = 0;
+    int width = 640;
+    int height = 480;
+};
+
+// The stored placement read back: size forced to 640×480, pulled on screen so that 32 pixels
+// stay visible, centred on a large screen when it does not fit wholly.
+[[nodiscard]] Placement ClampStoredPlacement(Placement stored, const ScreenMetrics& screen);
+// The client placement centred on the screen.
+[[nodiscard]] Placement CentredPlacement(const ScreenMetrics& screen);
+// The window rectangle of the main window for a client placement (full screen or a small
+// screen: the whole screen, caption and menu above its top).
+[[nodiscard]] win::RECT MainWindowRect(Placement client, const ScreenMetrics& screen,
+                                       bool fullScreen);
+
+[[nodiscard]] ScreenMetrics CurrentScreenMetrics();
+void LoadWindowPlacement(win::HWND window);
+void SaveWindowPlacement();
+[[nodiscard]] Placement CurrentPlacement();
+
+// Nested: the first enter pauses simulated time and freezes the view, the last leave resumes.
+void SetDialogMode(int enter);
+[[nodiscard]] int DialogDepth();
+
+// Mode 0 from every idle step, -1 when a menu pops up, 1 to hide the menu bar.
+void UpdateCursorAndMenuBar(int mode);
+[[nodiscard]] bool IsMenuBarShown();
+
+void OnMainPaint(win::HWND window);
+void OnMainActivateApp(win::HWND window, bool active, std::uint32_t thread);
+void OnMainActivate(win::HWND window, unsigned state, win::LParam other, bool minimised);
+void OnMainGetMinMaxInfo(win::HWND window, win::MINMAXINFO* info);
+win::LResult OnMainWindowPosChanging(win::HWND window, win::WINDOWPOS* pos);
+void OnMainSysCommand(win::HWND window, win::WParam command, win::LParam position);
+void OnMainDisplayChange(win::HWND window);
+
+}  // namespace sim

@@ -1,0 +1,346 @@
+#include "sim/menu_commands.h"
+
+#include "cockpit/panel_services.h"
+#include "devices/sound_services.h"
+#include "planning/planning_services.h"
+#include "resources/main_menu_ids.h"
+#include "sim/aircraft.h"
+#include "sim/flight_file.h"
+#include "sim/flightmodel/flight_model.h"
+#include "sim/flightmodel/flight_model_state.h"
+#include "sim/main_window.h"
+#include "sim/main_window_services.h"
+#include "sim/sim_world.h"
+#include "sim/slew.h"
+#include "sim/startup.h"
+#include "ui/dialog_services.h"
+#include "ui/general_dialogs.h"
+#include "win/input.h"
+#include "win/menu.h"
+#include "win/program_entry.h"
+
+namespace sim {
+
+std::string theStartFlightName = "StartUp.Flt";
+std::uint32_t theCurrentAircraftType = 0;
+std::uint32_t theRememberedCockpitView = 0;
+
+namespace {
+
+constexpr unsigned kHelpContext = 1;
+constexpr unsigned kHelpKey = 0x101;
+
+struct DialogCommand {
+    unsigned id;
+    const char* templateName;
+};
+constexpr DialogCommand kDialogCommands[] = {
+    {119, "SystemReliability"}, {124, "Loading"},     {125, "YokeSensitivityBox"},
+    {129, "PartialPanel"},      {163, "LOGBOOKS"},    {298, "Virtual_Airspace"},
+    {309, "TimeDate"},          {339, "WindAloft"},   {342, "SurfaceConditions"},
+    {400, "RadioComm"},         {509, "SETUPCAMS"},   {545, "ABOUTBOX"},
+    {565, "Checklists"},        {679, "PilotStatus"}, {688, "WxBrief"},
+    {692, "Brightness"},        {693, "FLIGHTLOG"}};
+
+constexpr unsigned long kHelpTopics[11] = {10460, 10463, 10676, 10691, 10678, 10694,
+                                           10680, 10696, 10688, 10699, 10701};
+
+void Wait() {
+    LoadAndSetCursor(win::IDC_WAIT);
+}
+void Arrow() {
+    LoadAndSetCursor(win::IDC_ARROW);
+}
+
+void SavePilotFlightMode() {
+    planning::PilotFile pilot;
+    if (pilot.LoadCurrent() != 0) {
+        pilot.flightMode = theSimWorld.GetFlightMode();
+        pilot.Save();
+    }
+}
+
+void Restart(win::HWND window) {
+    if (ConfirmCloseFlightPlan(window) == 0) return;
+    Wait();
+    const bool crash = theSimWorld.IsCrashDetect();
+    theSimWorld.SetCrashDetect(0);
+    LoadFlightFile(theStartFlightName, 1);
+    theFlightFreezeFrames = 10;
+    theCrashed = 0;
+    theSimWorld.SetCrashDetect(crash ? 1 : 0);
+    Arrow();
+}
+
+void NotImplemented(win::HWND window) {
+    win::TraceLine("message: Not yet implemented!");
+    ui::ShowMessageBox(window, "Not yet implemented!", ui::MB_ICONINFORMATION);
+}
+
+}  // namespace
+
+int RunDialogOver(win::HWND window, const char* templateName) {
+    SetDialogMode(1);
+    const int r = ui::RunTemplateDialog(window, templateName);
+    SetDialogMode(0);
+    return r;
+}
+
+void ShowPausedDialogFor(win::HWND window) {
+    SetDialogMode(1);
+    ui::ShowPausedDialog(window);
+    SetDialogMode(0);
+}
+
+int ConfirmCloseFlightPlan(win::HWND window) {
+    if (!theSimWorld.HasFlightPlan()) return 1;
+    const int r = ui::RunCloseFPDialog(window);
+    if (r == 0) return 0;
+    if (r == 1) {
+        ConfirmSaveFlightPlan(window);
+        theSimWorld.GetFlightPlan()->active = 0;
+    }
+    return 1;
+}
+
+int ConfirmSaveFlightPlan(win::HWND window) {
+    planning::FlightPlan* plan = theSimWorld.GetFlightPlan();
+    if (plan == nullptr || plan->active == 0 || plan->saved != 0) return 1;
+    const int r = ui::RunSaveFPDialog(window);
+    if (r == 0) return 0;
+    if (r == 1) planning::PromptSaveFlightPlan(window);
+    return 1;
+}
+
+void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigned) {
+    for (const DialogCommand& d : kDialogCommands)
+        if (d.id == id) {
+            RunDialogOver(window, d.templateName);
+            return;
+        }
+    if (id >= CMD_HELP_FIRST && id <= CMD_HELP_LAST) {
+        ui::OpenPopupHelpTopic(kHelpContext, kHelpTopics[id - CMD_HELP_FIRST]);
+        return;
+    }
+    if (id >= CMD_SPEED_1X && id <= CMD_SPEED_16X) {
+        theSimWorld.SetSpeedUp(static_cast<int>(id - CMD_SPEED_1X));
+        return;
+    }
+    if (id >= CMD_DAWN && id <= CMD_NIGHT) {
+        Wait();
+        theSimWorld.SetDayPeriod(static_cast<int>(id - CMD_DAWN));
+        Arrow();
+        return;
+    }
+    if (id >= CMD_VIEW_PANEL && id <= CMD_VIEW_SPOT) {
+        theSimWorld.SetViewMode(static_cast<int>(id - CMD_VIEW_PANEL));
+        return;
+    }
+    if (id >= CMD_SKYCAM_1 && id <= CMD_SKYCAM_4) {
+        theSimWorld.SetViewMode(4);
+        return;
+    }
+    switch (id) {
+        case CMD_STARTUP:
+            RunStartup();
+            return;
+        case CMD_PILOT_IN_COMMAND:
+            theSimWorld.SetFlightMode(0);
+            SavePilotFlightMode();
+            return;
+        case CMD_GROUND_SCHOOL: {
+            if (ConfirmCloseFlightPlan(window) == 0) return;
+            const int mode = theSimWorld.GetFlightMode();
+            theSimWorld.SetFlightMode(3);
+            planning::StartGroundSchool(-1);
+            theSimWorld.SetFlightMode(mode);
+            return;
+        }
+        case CMD_CROSS_COUNTRY:
+            if (RunDialogOver(window, "ASSIGNMENTBKGND") == 1) theSimWorld.SetFlightMode(2);
+            return;
+        case CMD_SAVE_FLIGHT: {
+            int go = ConfirmSaveFlightPlan(window);
+            if (go == 0) go = ConfirmCloseFlightPlan(window);
+            if (go != 0) RunDialogOver(window, "SaveFlight");
+            return;
+        }
+        case CMD_RESUME_FLIGHT:
+            if (ConfirmCloseFlightPlan(window) == 0) return;
+            RunDialogOver(window, "ResumeFlight");
+            theFlightFreezeFrames = 10;
+            return;
+        case CMD_MAG:
+            theSimWorld.SetMag(theSimWorld.IsMag() ? 0 : 1);
+            return;
+        case CMD_SELECT_AIRCRAFT: {
+            cockpit::theCockpitFullRedraw |= cockpit::kRedrawReloadFlags;
+            const std::string kept = theStartFlightName;
+            RunDialogOver(window, "FlightModel");
+            // The least dialog chooses nothing; the type stays and so does the start flight.
+            theStartFlightName = kept;
+            return;
+        }
+        case CMD_POSITION:
+            RunDialogOver(window, "PositionAircraft");
+            return;
+        case CMD_OPEN_PLAN:
+            if (ConfirmCloseFlightPlan(window) == 0) return;
+            if (planning::PromptLoadFlightPlan(window, 0) != 0) {
+                Wait();
+                ReloadAircraftFlight(window, 1, 1);
+            }
+            return;
+        case CMD_EXIT:
+            if (ConfirmCloseFlightPlan(window) == 0) return;
+            OnMainClose(window);
+            return;
+        case CMD_NEW_PLAN:
+            if (ConfirmCloseFlightPlan(window) == 0) return;
+            RunDialogOver(window, "FLIGHTPLANBKGNDSHEET");
+            if (theSimWorld.HasFlightPlan() && theSimWorld.GetFlightPlan()->saved == 0) {
+                Wait();
+                ReloadAircraftFlight(window, 1, 1);
+            }
+            return;
+        case CMD_HELP_CONTENTS:
+            ui::OpenPopupHelpTopic(kHelpContext, 10459);
+            return;
+        case CMD_HELP_KEYS:
+            ui::OpenPopupHelpTopic(kHelpContext, 10461);
+            return;
+        case CMD_HELP_INDEX:
+            ui::OpenPopupHelpTopic(kHelpKey, 0);
+            return;
+        case CMD_AIRPORTS:
+            RunDialogOver(window, "AirportsWizard");
+            return;
+        case CMD_NAVAIDS:
+            RunDialogOver(window, "NavAidDirectory");
+            return;
+        case CMD_CLOUDS:
+            if (RunDialogOver(window, "CLOUDS") == 1) theSimWorld.UpdateCloudLayers();
+            return;
+        case CMD_SOUND:
+            RunDialogOver(window, "SoundVolume");
+            return;
+        case CMD_SLEW:
+            theSlewControl.SetActive(theSlewControl.IsActive() ? 0 : 1);
+            return;
+        case CMD_PAUSE:
+            theSimWorld.RequestPause(theSimWorld.IsPauseRequested() ? 0 : 1);
+            return;
+        case CMD_GRAPHICS:
+            if (theSimWorld.IsAutoComplex()) return;
+            RunDialogOver(window, "GRAPHICS");
+            return;
+        case CMD_CRASH_DETECT:
+            theSimWorld.SetCrashDetect(theSimWorld.IsCrashDetect() ? 0 : 1);
+            win::InvalidateRect(window, nullptr, true);
+            return;
+        case CMD_SELECT_PILOT:
+            if (ConfirmCloseFlightPlan(window) == 0) return;
+            RunDialogOver(window, "SelectPilot");
+            return;
+        case CMD_COPILOT:
+            RunDialogOver(window, "CopilotBox");
+            SavePilotFlightMode();
+            return;
+        case CMD_FULL_SCREEN:
+            // Full screen comes with the full-screen display kind; the window stays as it is.
+            return;
+        case CMD_RESTART:
+            Restart(window);
+            return;
+        case CMD_AIRSPACE_EDGE:
+            theSimWorld.PauseTime(1);
+            ui::ShowMessageBox(window,
+                               control ? "You have been moved to the opposite side of Zephlon's "
+                                         "airspace."
+                                       : "You are leaving Zephlon's airspace.",
+                               ui::MB_ICONEXCLAMATION);
+            theSimWorld.ResumeTime();
+            return;
+        case CMD_AUTO_COORDINATION:
+            theSimWorld.SetAutoCoordination(theSimWorld.IsAutoCoordination() ? 0 : 1);
+            win::InvalidateRect(window, nullptr, true);
+            return;
+        case CMD_ENGINE_SYNCH:
+            theSimWorld.SetMultiEngineSynch(theSimWorld.IsMultiEngineSynch() ? 0 : 1);
+            if (theSimWorld.IsMultiEngineSynch())
+                theFlightModelState.fmThrotRight = theFlightModelState.fmThrot;
+            win::InvalidateRect(window, nullptr, true);
+            return;
+        case CMD_AUTO_COMPLEX:
+            theSimWorld.SetAutoComplex(theSimWorld.IsAutoComplex() ? 0 : 1);
+            return;
+        case CMD_ALT_GRAPHICS:
+            if (theSimWorld.IsAutoComplex()) return;
+            theSimWorld.ToggleGraphicsProfile();
+            return;
+        case CMD_STATUS_LINE:
+            theSimWorld.SetStatusLine(theSimWorld.IsStatusLine() ? 0 : 1);
+            win::InvalidateRect(window, nullptr, true);
+            return;
+        case CMD_SAVE_PLAN:
+            planning::PromptSaveFlightPlan(window);
+            return;
+        case CMD_GPS:
+            theSimWorld.SetGpsShown(theSimWorld.IsGpsShown() ? 0 : 1);
+            return;
+        case CMD_IGNORED:
+            return;
+        case CMD_TOWERCAM:
+            theSimWorld.SetViewMode(5);
+            return;
+        default:
+            NotImplemented(window);
+            return;
+    }
+}
+
+void UpdateMainMenuState(win::HMENU menu) {
+    if (!menu) return;
+    auto check = [&](unsigned id, bool on) {
+        win::CheckMenuItem(menu, id, on ? win::MF_CHECKED : win::MF_UNCHECKED);
+    };
+    auto enable = [&](unsigned id, bool on) {
+        win::EnableMenuItem(menu, id, on ? win::MF_ENABLED : (win::MF_GRAYED | win::MF_DISABLED));
+    };
+    const int mode = theSimWorld.GetFlightMode();
+    check(CMD_COPILOT, mode == 5);
+    check(CMD_PILOT_IN_COMMAND, mode != 5);
+    check(CMD_CRASH_DETECT, theSimWorld.IsCrashDetect());
+    check(CMD_AUTO_COORDINATION, theSimWorld.IsAutoCoordination());
+    check(CMD_ENGINE_SYNCH, theSimWorld.IsMultiEngineSynch());
+    check(CMD_STATUS_LINE, theSimWorld.IsStatusLine());
+    check(CMD_MAG, theSimWorld.IsMag());
+    check(CMD_FULL_SCREEN, false);
+    check(CMD_GPS, theSimWorld.IsGpsShown());
+    check(CMD_ALT_GRAPHICS, theSimWorld.GetGraphicsProfile() == 1);
+    check(CMD_SLEW, theSlewControl.IsActive());
+    check(CMD_PAUSE, theSimWorld.IsPauseRequested());
+    check(CMD_AUTO_COMPLEX, theSimWorld.IsAutoComplex());
+    const Aircraft* a = theSimWorld.GetAircraft();
+    const int type = a != nullptr ? a->GetType() : 0;
+    enable(CMD_PARTIAL_PANEL, type == 0);
+    const bool plan = theSimWorld.HasFlightPlan();
+    enable(CMD_WX_BRIEFING, plan);
+    enable(CMD_FLIGHT_LOG, plan);
+    enable(CMD_SAVE_PLAN, plan);
+    enable(CMD_VIEW_LOW_PANEL, type == 0 || type == 1);
+    enable(CMD_GRAPHICS, !theSimWorld.IsAutoComplex());
+    enable(CMD_ALT_GRAPHICS, !theSimWorld.IsAutoComplex());
+    if (theSimWorld.GetViewMode() < 4)
+        theRememberedCockpitView = static_cast<std::uint32_t>(theSimWorld.GetViewMode());
+    win::CheckMenuRadioItem(menu, CMD_VIEW_PANEL, CMD_VIEW_SPOT,
+                            CMD_VIEW_PANEL + theRememberedCockpitView, win::MF_BYCOMMAND);
+    win::CheckMenuRadioItem(menu, CMD_DAWN, CMD_NIGHT,
+                            CMD_DAWN + static_cast<unsigned>(theSimWorld.GetDayPeriod()),
+                            win::MF_BYCOMMAND);
+    win::CheckMenuRadioItem(menu, CMD_SPEED_1X, CMD_SPEED_16X,
+                            CMD_SPEED_1X + static_cast<unsigned>(theSimWorld.GetSpeedUp()),
+                            win::MF_BYCOMMAND);
+}
+
+}  // namespace sim

@@ -1,0 +1,196 @@
+// Readouts drawn over the finished picture, the frame-rate meter, and the loading screen.
+#include "sim/readouts.h"
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "gfx/bitmap.h"
+#include "gfx/bitmap_draw.h"
+#include "gfx/cds_surface.h"
+#include "gfx/display.h"
+#include "gfx/palette.h"
+#include "nav/lat_lon.h"
+#include "sim/aircraft.h"
+#include "sim/flightmodel/flight_model.h"
+#include "sim/flightmodel/flight_model_state.h"
+#include "sim/sim_world.h"
+#include "sim/slew.h"
+#include "win/gdi.h"
+#include "win/input.h"
+#include "world/terrain_services.h"
+
+namespace sim {
+
+namespace {
+
+std::unique_ptr<gfx::GFXBitmap> theLoadingBitmap;
+std::unique_ptr<gfx::GFXPalette> theLoadingPalette;
+bool theLoadingArtTried = false;
+
+std::uint32_t ShadowComponent(std::uint32_t c) {
+    return c > 128 ? c - 170 : c + 170;
+}
+
+void DrawReadoutText(int x, int y, const std::string& text, std::uint32_t colour, int period) {
+    auto* surface = dynamic_cast<gfx::GFXCDSSurface*>(gfx::GetDrawSurface());
+    if (surface == nullptr) return;
+    gfx::GFXSurfaceLock lock(*surface);
+    surface->GetDC();
+    const win::HDC dc = surface->GetMemoryDC();
+    if (dc) {
+        const ReadoutColours c = ReadoutColoursFor(colour, period);
+        win::SetBkMode(dc, win::TRANSPARENT);
+        win::SetTextColor(dc, c.shadow);
+        win::TextOut(dc, x + 1, y + 1, text);
+        win::SetTextColor(dc, c.text);
+        win::TextOut(dc, x, y, text);
+    }
+    surface->ReleaseDC();
+}
+
+}  // namespace
+
+ReadoutColours ReadoutColoursFor(std::uint32_t colour, int dayPeriod) {
+    std::uint32_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
+    if (dayPeriod == 0 || dayPeriod == 2 || dayPeriod == 3) {
+        r = 255 - r;
+        g = 255 - g;
+        b = 255 - b;
+    }
+    ReadoutColours out;
+    out.text = r | (g << 8) | (b << 16);
+    out.shadow = ShadowComponent(r) | (ShadowComponent(g) << 8) | (ShadowComponent(b) << 16);
+    return out;
+}
+
+float FrameRateFor(std::int32_t sumMs) {
+    return static_cast<float>(1000.0 / (sumMs * 0.1 + 1.0));
+}
+
+// ---- values ---------------------------------------------------------------------------------
+
+double SimWorld::GetMagneticHeadingDegrees() const {
+    const int angle = static_cast<int>(theFlightModelState.fmHead) -
+                      static_cast<int>(world::theMagneticVariation);
+    double degrees = angle * 0.005493298;
+    if (degrees < 0.0) degrees += 360.0;
+    return degrees;
+}
+
+int SimWorld::GetMagneticHeading() const {
+    const int h = static_cast<int>(GetMagneticHeadingDegrees()) % 360;
+    return h == 0 ? 360 : h;
+}
+
+int SimWorld::GetReadoutAltitude() const {
+    const double value = GetAircraftAltitude() * 1.2890625 + 0.5;
+    if (theSlewControl.IsActive()) return static_cast<int>(value);
+    return static_cast<int>(value * 0.1) * 10;
+}
+
+int SimWorld::GetReadoutAirspeed() const {
+    return static_cast<int>(theFlightModelState.fmIAS * 3.0517578e-5);
+}
+
+int SimWorld::GetReadoutVerticalSpeed() const {
+    return static_cast<int>(theFlightStep.averagedVerticalSpeed * 0.0625 * 0.05466666618982951 *
+                            0.1) *
+           10;
+}
+
+std::string SimWorld::StatusLineText() const {
+    char buf[128];
+    std::snprintf(buf, sizeof buf, "Hdg: %3d \xb0M   Alt: +%5d MSL   IAS: %3d Kts   VSI: %3d fpm",
+                  GetMagneticHeading(), GetReadoutAltitude(), GetReadoutAirspeed(),
+                  GetReadoutVerticalSpeed());
+    return buf;
+}
+
+std::string SimWorld::SlewReadoutText() const {
+    std::string lat, lon;
+    nav::FormatLatLon(&lat, &lon, theFlightModelState.fmPosX, theFlightModelState.fmPosZ);
+    char buf[128];
+    std::snprintf(buf, sizeof buf, "%s   %s    +%5d MSL", lat.c_str(), lon.c_str(),
+                  GetReadoutAltitude());
+    return buf;
+}
+
+std::string SimWorld::FrameRateText() const {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%2.2f fps", static_cast<double>(frameRate));
+    return buf;
+}
+
+// ---- per frame ------------------------------------------------------------------------------
+
+void SimWorld::MeasureFrameRate() {
+    const std::uint32_t now = time.GetMilliseconds();
+    frameTimeSum += static_cast<std::int32_t>(now - lastFrameTime);
+    if (++frameCount >= 10) {
+        frameRate = FrameRateFor(frameTimeSum);
+        frameTimeSum = 0;
+        frameCount = 0;
+    }
+    lastFrameTime = now;
+}
+
+void SimWorld::DrawReadouts() {
+    const int period = GetDayPeriod();
+    if (theSlewControl.IsActive())
+        DrawReadoutText(2, 0, SlewReadoutText(), 0, period);
+    else if (statusLine != 0 && viewMode >= 2 && viewMode <= 5)
+        DrawReadoutText(2, 0, StatusLineText(), 0, period);
+    if (pauseRequested == 0 && AreBrakesOn()) {
+        const int bottom =
+            aircraft != nullptr ? aircraft->GetViewportBottom(viewMode, lookDirection) : 480;
+        DrawReadoutText(2, bottom - 18, "Brakes", 255, period);
+    }
+    if (frameRateShown != 0) DrawReadoutText(568, 0, FrameRateText(), 0, period);
+}
+
+void SimWorld::FinishFrame(int warmUp) {
+    if (warmUp != 0) return;
+    DrawReadouts();
+    if (restoreArrow != 0) {
+        restoreArrow = 0;
+        win::SetCursor(win::LoadCursor({}, win::IDC_ARROW));
+    }
+    if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->FlipCopy();
+    if (theFlightFreezeFrames != 0) --theFlightFreezeFrames;
+}
+
+// ---- loading screen -------------------------------------------------------------------------
+
+void SimWorld::SetLoadingScreen(int on) {
+    loadingScreen = on != 0 ? 1 : 0;
+    if (loadingScreen != 0) {
+        ShowLoadingScreen(window);
+    } else {
+        theLoadingBitmap.reset();
+        theLoadingPalette.reset();
+        theLoadingArtTried = false;
+    }
+}
+
+void SimWorld::ShowLoadingScreen(win::HWND) {
+    if (!theLoadingArtTried) {
+        theLoadingArtTried = true;
+        theLoadingBitmap = gfx::GFXBitmap::LoadNew("art\\intro\\loading.bmp");
+        theLoadingPalette = gfx::GFXPalette::LoadNew("art\\intro\\loading.pal");
+    }
+    if (!theLoadingBitmap || !theLoadingPalette) return;
+    gfx::GFXSurface* surface = gfx::GetDrawSurface();
+    if (surface == nullptr) return;
+    {
+        gfx::GFXSurfaceLock lock(*surface);
+        surface->clipRect = gfx::GFXRect{0, 0, 639, 479};
+        gfx::SoftDrawBitmap(surface, theLoadingBitmap.get(), gfx::GFXPoint{0, 0}, 0);
+    }
+    if (gfx::GFXSurface* display = gfx::GetDisplaySurface())
+        display->SetPalette(theLoadingPalette.get(), 0, 256, 1);
+    surface->FlipCopy();
+    loadingShown = true;
+}
+
+}  // namespace sim

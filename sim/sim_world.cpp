@@ -1,0 +1,529 @@
+#include "sim/sim_world.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "cockpit/cockpit_services.h"
+#include "cockpit/panel_services.h"
+#include "core/ini_file.h"
+#include "devices/sound_services.h"
+#include "devices/sound_system.h"
+#include "nav/nav_database.h"
+#include "planning/planning_services.h"
+#include "sim/aircraft.h"
+#include "sim/detail_presets.h"
+#include "sim/flight_world_services.h"
+#include "sim/flightmodel/flight_model.h"
+#include "sim/flightmodel/flight_model_state.h"
+#include "sim/slew.h"
+#include "sim/system_failures.h"
+#include "win/window.h"
+#include "world/scenery_state.h"
+
+namespace sim {
+
+SimWorld theSimWorld;
+std::uint32_t theMainWindowFocused = 1;
+
+namespace {
+
+// The flight model's view of the world, answered by the singleton.
+int WorldIsSlewing() {
+    return theSlewControl.IsActive() ? 1 : 0;
+}
+void WorldRefreshTerrain() {
+    theSimWorld.RefreshTerrain();
+}
+int WorldTimeAcceleration() {
+    return theSimWorld.GetSpeedUp();
+}
+int WorldViewMode() {
+    return theSimWorld.GetViewMode();
+}
+int WorldLookDirection() {
+    return theSimWorld.GetLookDirection();
+}
+
+}  // namespace
+
+SimWorld::SimWorld() {
+    // Simulated time stands still until Init has finished.
+    time.Pause(1);
+}
+
+SimWorld::~SimWorld() {
+    Shutdown();
+}
+
+void SimWorld::Step(const char* what) {
+    lifecycleLog.emplace_back(what);
+}
+
+void SimWorld::Init(win::HWND w) {
+    if (initialised != 0) return;
+    lifecycleLog.clear();
+    window = w;
+    clock = std::make_unique<SimClock>(*this);
+    Step("SimClock");
+    graphics = std::make_unique<world::SceneryGraphicsSettings>();
+    graphics->LoadIni(core::theIniFile);
+    Step("SceneryGraphicsSettings");
+    reliability = SystemReliability::Create(1);
+    Step("SystemReliability");
+    joystick = std::make_unique<devices::Joystick>();
+    joystick->Detect(window);
+    Step("Joystick");
+    Step("TimeOfDayPalette");
+    Step("DaylightTimes");
+    RebuildDrawTarget();
+    Step("SunLight");
+    Step("LightSet");
+    sky = std::make_unique<world::Sky>();
+    Step("Sky");
+    Step("NullModuleSlot");
+    weather = std::make_unique<world::WeatherState>();
+    Step("WeatherState");
+    Step("CloudLayerSet");
+    UpdateCloudLayers();
+    Step("RunwayShapes");
+    Step("RunwayMaterials");
+    Step("ArtifactShapeCache");
+    Step("AirportObjectDatabase");
+    Step("TerrainManager");
+    aircraft = &theAircraft;
+    // A fresh aircraft: its record is loaded again even when the type was chosen before.
+    aircraft->SelectByType(aircraft->GetType() >= 0 ? aircraft->GetType() : 0);
+    Step("Aircraft");
+    Step("TerrainDiskCache");
+    viewMode = 0;
+    lookDirection = 0;
+    Step("ViewController");
+    flightPlan = std::make_unique<planning::FlightPlan>();
+    Step("FlightPlan");
+    lastFrameTime = time.GetMilliseconds();
+    frameTimeSum = frameCount = 0;
+    blink = 0;
+    statusLine = frameRateShown = gpsShown = 0;
+    FlightWorldServices services = DefaultFlightWorldServices();
+    services.isSlewing = &WorldIsSlewing;
+    services.refreshTerrain = &WorldRefreshTerrain;
+    services.timeAcceleration = &WorldTimeAcceleration;
+    services.viewMode = &WorldViewMode;
+    services.lookDirection = &WorldLookDirection;
+    theFlightWorldServices = services;
+    LoadSettings();
+    Step("Settings");
+    ReadCrashLimits();
+    initialised = 1;
+    time.Pause(0);
+}
+
+void SimWorld::Shutdown() {
+    if (initialised == 0) return;
+    lifecycleLog.clear();
+    SaveSettings();
+    Step("Settings");
+    time.Pause(1);
+    flightPlan.reset();
+    Step("FlightPlan");
+    Step("ViewController");
+    aircraft = nullptr;
+    Step("Aircraft");
+    Step("TerrainManager");
+    Step("AirportObjectDatabase");
+    Step("ArtifactShapeCache");
+    Step("RunwayShapes");
+    Step("RunwayMaterials");
+    Step("CloudLayerSet");
+    weather.reset();
+    Step("WeatherState");
+    Step("NullModuleSlot");
+    sky.reset();
+    Step("Sky");
+    Step("LightSet");
+    Step("SunLight");
+    Step("DrawTarget");
+    Step("TimeOfDayPalette");
+    Step("DaylightTimes");
+    joystick.reset();
+    Step("Joystick");
+    loadingShown = false;
+    reliability.reset();
+    Step("SystemReliability");
+    graphics.reset();
+    Step("SceneryGraphicsSettings");
+    clock.reset();
+    Step("SimClock");
+    theFlightWorldServices = DefaultFlightWorldServices();
+    window = win::HWND{};
+    initialised = 0;
+    running = 0;
+}
+
+void SimWorld::RebuildDrawTarget() {
+    Step("DrawTarget");
+}
+
+void SimWorld::SetRunning(int flag) {
+    running = flag != 0 ? 1 : 0;
+    MarkPaletteDirty();
+}
+
+// ---- settings -------------------------------------------------------------------------------
+
+void SimWorld::LoadSettings() {
+    core::IniFile& ini = core::theIniFile;
+    mag = ini.GetInt("Views", "mag", 1) != 0 ? 1 : 0;
+    SetCrashDetect(ini.GetInt("Aircraft", "crashdetect", 1));
+    devices::LoadSoundSettings(ini);
+    SetAutoComplex(ini.GetInt("Aircraft", "AutoComplex", 1));
+    SetAutoCoordination(ini.GetInt("Joysticks", "AutoCoordination", 1));
+    if (ini.GetInt("Joysticks", "Active", 0) != 0)
+        UseJoystick();
+    else
+        UseKeyboard();
+}
+
+void SimWorld::SaveSettings() {
+    core::IniFile& ini = core::theIniFile;
+    ini.PutInt("Views", "mag", static_cast<std::int32_t>(mag));
+    ini.PutInt("Aircraft", "crashdetect", static_cast<std::int32_t>(crashDetect));
+    devices::SaveSoundSettings(ini);
+    ini.PutInt("Aircraft", "AutoComplex", static_cast<std::int32_t>(autoComplex));
+    if (graphics) graphics->SaveIni(ini);
+    ini.PutInt("Joysticks", "AutoCoordination", IsAutoCoordination() ? 1 : 0);
+    if (joystick) ini.PutInt("Joysticks", "Active", joystick->IsInUse() ? 1 : 0);
+}
+
+// ---- situations -----------------------------------------------------------------------------
+
+int SimWorld::LoadSituation(core::IniFile& file, int full) {
+    int result = 1;
+    FlightModelState& fm = theFlightModelState;
+    const std::int32_t keptX = fm.fmPosX;
+    const std::int32_t keptZ = fm.fmPosZ;
+    pauseRequested = 1;
+    // Keys missing from the file read as 0; only the auto-coordination flag survives.
+    const std::uint8_t autoCoordination = fm.fmAutoCoordination;
+    fm = FlightModelState{};
+    fm.fmMultiEngineSynch = 0;
+    fm.fmAutoCoordination = autoCoordination;
+    if (aircraft != nullptr) result = aircraft->LoadType(file);
+    result &= ReadAircraftState(file);
+    if (full == 0) {
+        fm.fmPosX = keptX;
+        fm.fmPosZ = keptZ;
+    }
+    if (full != 0) {
+        if (reliability) LoadReliabilitySettings(file, 0);
+        result &= cockpit::LoadPartialPanelSettings(file);
+        if (weather) weather->LoadIni(file);
+        UpdateCloudLayers();
+        time.LoadTimeSettings(file);
+    }
+    result &= cockpit::ReadPanelState(file);
+    if (full != 0) {
+        cockpit::ReadNavRadios(file);
+        nav::LoadCopilotSettings(file);
+        nav::LoadAtcState(file);
+    }
+    pauseRequested = 0;
+    if (full != 0) {
+        const std::int32_t altitude = fm.fmPosY;
+        RefreshTerrain();
+        fm.fmPosY = altitude;
+    }
+    if (flightPlan && flightPlan->ReadActiveFlag(file) != 0) {
+        const std::string planName = flightPlan->ReadPlanName(file);
+        if (!planName.empty()) {
+            core::IniFile planFile(planName.c_str());
+            if (LoadFlightPlan(planFile) != 0) {
+                flightPlan->ReadProgress(file);
+                flightPlan->name = planName.substr(0, 260);
+                flightPlan->ApplyRouteWeather();
+            }
+        }
+    }
+    devices::StartEngineSounds();
+    return result;
+}
+
+int SimWorld::SaveSituation(core::IniFile& file) {
+    int result = aircraft != nullptr ? aircraft->SaveType(file) : 1;
+    result &= WriteAircraftState(file);
+    result &= cockpit::WritePanelState(file);
+    if (reliability) result &= SaveReliabilitySettings(file, 0);
+    result &= cockpit::SavePartialPanelSettings(file);
+    result &= cockpit::WriteNavRadios(file);
+    if (weather) weather->SaveIni(file);
+    time.SaveTimeSettings(file);
+    nav::SaveCopilotSettings(file);
+    nav::SaveAtcState(file);
+    if (flightPlan && flightPlan->active != 0) flightPlan->WriteProgress(file);
+    return result;
+}
+
+// ---- clock and ticks ------------------------------------------------------------------------
+
+void SimWorld::MarkClock() {
+    if (clock) clock->Mark();
+}
+
+void SimWorld::AdvanceClock() {
+    if (!IsPaused()) {
+        if (clock) ticksRun += clock->Advance();
+    } else if (!devices::IsSoundSuspended()) {
+        devices::SuspendSound();
+    }
+}
+
+void SimWorld::SetSpeedUp(int index) {
+    speedUp = static_cast<std::uint32_t>(index < 0 ? 0 : (index > 4 ? 4 : index));
+    time.SetAcceleration(static_cast<int>(speedUp));
+}
+
+void SimWorld::FlightTick() {
+    if (joystick && joystick->IsPresent() && joystick->IsInUse()) joystick->Poll();
+    world::StepRunwayLightMask();
+    if (pauseRequested == 0 && theMainWindowFocused != 0) {
+        if (aircraft != nullptr) aircraft->Step();
+        if (weather) weather->ApplyWindAtAircraft();
+    }
+    ++world::theFlightStepCounter;
+    if (cockpit::thePanelMouse.kind == 3) cockpit::thePanelMouse.OnClick();
+}
+
+void SimWorld::TickEvery2() {
+    devices::UpdateEngineStartSound();
+}
+
+void SimWorld::TickEvery3() {
+    devices::UpdateEngineSounds();
+    cockpit::UpdateNavRadios();
+    StepFlightPlan();
+    cockpit::UpdateGauges();
+    if (pauseRequested == 0 && !theSlewControl.IsActive() && nav::theAtcSessionRunning != 0)
+        nav::AtcMoveTraffic();
+}
+
+void SimWorld::TickEvery6() {
+    devices::UpdateWindAndSyncSounds(window);
+    cockpit::PanelMouse& mouse = cockpit::thePanelMouse;
+    if (mouse.kind == 1) {
+        ++mouse.heldCount;
+        if (mouse.heldCount > 1) {
+            mouse.kind = 3;
+            if (window) win::SetCapture(window);
+        }
+    }
+}
+
+void SimWorld::TickEvery18() {
+    if (pauseRequested != 0) {
+        blink = blink == 0 ? 1 : 0;
+    } else {
+        time.SetAutoZoneFromLongitude(theFlightModelState.fmPosX);
+        if (sky) sky->AddElapsedTime(1.0f);
+        if (weather) weather->UpdateWinds();
+        if (reliability) {
+            reliability->Update();
+            if (!SystemReliability::IsLeftEngineWorking()) {
+                cockpit::StopSingleEngine();
+                cockpit::StopLeftEngine();
+            }
+            if (!SystemReliability::IsRightEngineWorking()) cockpit::StopRightEngine();
+        }
+        if (aircraft != nullptr) aircraft->TickHobbsMeters();
+        if (stopwatchRunning) ++stopwatchSeconds;
+    }
+    devices::UpdateSpeechAndBeacons(window);
+    cockpit::CockpitSlowTick();
+    cockpit::TickNavReception();
+}
+
+// ---- time of day ----------------------------------------------------------------------------
+
+void SimWorld::SetZuluDateTime(const CalendarTime& t) {
+    time.SetZuluTime(t);
+    SyncSky();
+}
+
+void SimWorld::SyncSky() {
+    if (!sky) return;
+    CalendarTime local;
+    time.GetLocalTime(&local);
+    sky->PlaceForLocalTime(local.hour, local.min, local.sec);
+}
+
+float SimWorld::GetAmbientLight() {
+    SyncSky();
+    return sky ? sky->GetAmbientLight() : 1.0f;
+}
+
+int SimWorld::GetDayPeriod() {
+    const float light = GetAmbientLight();
+    if (light <= 0.3f) return 3;
+    if (light <= 0.8f) {
+        CalendarTime local;
+        time.GetLocalTime(&local);
+        return local.hour < 12 ? 0 : 2;
+    }
+    return 1;
+}
+
+bool SimWorld::IsFullDaylight() {
+    return GetAmbientLight() > 0.9f;
+}
+
+void SimWorld::SetDayPeriod(int period) {
+    static const struct {
+        int hour;
+        float low, high;
+    } kBands[4] = {{3, 0.3f, 0.4f}, {12, 0.9f, 1.0f}, {15, 0.7f, 0.8f}, {0, 0.0f, 0.1f}};
+    if (period < 0 || period > 3) return;
+    CalendarTime start;
+    time.GetLocalTime(&start);
+    CalendarTime t = start;
+    t.hour = kBands[period].hour;
+    // One simulated day of 2-minute steps at most; a day without the wanted light keeps the
+    // time it started with.
+    for (int step = 0; step < 720; ++step) {
+        time.SetLocalTime(t);
+        world::Sky probe;
+        CalendarTime now;
+        time.GetLocalTime(&now);
+        probe.PlaceForLocalTime(now.hour, now.min, now.sec);
+        const float light = probe.GetAmbientLight();
+        if (light >= kBands[period].low && light <= kBands[period].high) {
+            SyncSky();
+            return;
+        }
+        t.min += 2;
+    }
+    time.SetLocalTime(start);
+    SyncSky();
+}
+
+// ---- switches -------------------------------------------------------------------------------
+
+void SimWorld::SetCrashDetect(int on) {
+    crashDetect = on != 0 ? 1 : 0;
+    theCrashDetectEnabled = crashDetect;
+}
+
+void SimWorld::SetFlightMode(int mode) {
+    flightMode = static_cast<std::uint32_t>(mode);
+}
+
+void SimWorld::SetAutoCoordination(int on) {
+    theFlightModelState.fmAutoCoordination = on != 0 ? 1 : 0;
+}
+
+bool SimWorld::IsAutoCoordination() const {
+    return theFlightModelState.fmAutoCoordination != 0;
+}
+
+void SimWorld::SetMultiEngineSynch(int on) {
+    theFlightModelState.fmMultiEngineSynch = on != 0 ? 1 : 0;
+}
+
+bool SimWorld::IsMultiEngineSynch() const {
+    return theFlightModelState.fmMultiEngineSynch != 0;
+}
+
+bool SimWorld::AreBrakesOn() const {
+    return theFlightModelState.fmLBrake != 0;
+}
+
+void SimWorld::ToggleBrakes() {
+    if (aircraft != nullptr) aircraft->ToggleBrakes();
+}
+
+void SimWorld::UseJoystick() {
+    if (!joystick) return;
+    if (!joystick->IsPresent()) joystick->Detect(window);
+    if (joystick->IsPresent()) joystick->SetInUse(true);
+}
+
+void SimWorld::UseKeyboard() {
+    if (joystick) joystick->SetInUse(false);
+}
+
+void SimWorld::RefreshTerrain() {
+    time.Pause(1);
+    time.Pause(0);
+}
+
+// ---- graphics -------------------------------------------------------------------------------
+
+int SimWorld::GetGraphicsSetting(int index) const {
+    if (!graphics || index < 0 || index >= world::kGraphicsSettingCount) return 0;
+    return graphics->profiles[graphics->current][index];
+}
+
+void SimWorld::SetGraphicsSetting(int index, int value) {
+    if (!graphics || index < 0 || index >= world::kGraphicsSettingCount) return;
+    graphics->profiles[graphics->current][index] = value;
+}
+
+void SimWorld::SelectGraphicsProfile(int n) {
+    if (graphics) graphics->current = (n == 0 || n == 1) ? n : 0;
+}
+
+int SimWorld::GetGraphicsProfile() const {
+    return graphics ? graphics->current : 0;
+}
+
+void SimWorld::ToggleGraphicsProfile() {
+    if (!graphics) return;
+    graphics->current ^= 1;
+    ApplyGraphicsSettings();
+}
+
+void SimWorld::SetGraphicsSettings(const world::SceneryGraphicsSettings& settings) {
+    if (!graphics) return;
+    *graphics = settings;
+    graphics->SaveIni(core::theIniFile);
+    ApplyGraphicsSettings();
+}
+
+void SimWorld::ApplyGraphicsSettings() {}
+
+void SimWorld::SetAutoComplex(int on) {
+    autoComplex = on != 0 ? 1 : 0;
+    if (autoComplex != 0) {
+        const int mhz = DetectProcessorSpeed();
+        if (mhz != -1) ApplyAutoComplexity(mhz);
+    } else if (graphics) {
+        graphics->LoadIni(core::theIniFile);
+    }
+    ApplyGraphicsSettings();
+    core::theIniFile.PutInt("Aircraft", "AutoComplex", static_cast<std::int32_t>(autoComplex));
+}
+
+// ---- flight plan ----------------------------------------------------------------------------
+
+bool SimWorld::HasFlightPlan() const {
+    return flightPlan && flightPlan->active != 0;
+}
+
+void SimWorld::StepFlightPlan() {
+    if (HasFlightPlan()) flightPlan->SequenceLeg();
+}
+
+int SimWorld::LoadFlightPlan(core::IniFile& planFile) {
+    if (!flightPlan) return 0;
+    const int r = flightPlan->ReadSections(planFile);
+    flightPlan->active = 1;
+    flightPlan->saved = 1;
+    if (r == 0) flightPlan->active = 0;  // an unreadable plan is not made active
+    return r;
+}
+
+int SimWorld::SaveFlightPlan(core::IniFile& planFile) {
+    if (!flightPlan) return 0;
+    flightPlan->saved = 1;
+    return flightPlan->WriteSections(planFile);
+}
+
+}  // namespace sim

@@ -1,0 +1,219 @@
+// The world singleton: creates the simulation's objects in a fixed order, keeps the user's
+// switches (pause, speed-up, flight mode, crash detection, readouts, graphics profile), runs the
+// tick tasks the clock hands it, and saves and loads situation files section by section.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/date_time.h"
+#include "sim/sim_clock.h"
+#include "win/handles.h"
+
+namespace core {
+class IniFile;
+}
+namespace devices {
+class Joystick;
+}
+namespace world {
+class WeatherState;
+class Sky;
+class SceneryGraphicsSettings;
+}  // namespace world
+namespace planning {
+class FlightPlan;
+}
+
+namespace sim {
+
+class Aircraft;
+class SystemReliability;
+
+class SimWorld final : public TickTarget {
+public:
+    SimWorld();
+    ~SimWorld() override;
+    SimWorld(const SimWorld&) = delete;
+    SimWorld& operator=(const SimWorld&) = delete;
+
+    // ---- lifecycle ----
+    void Init(win::HWND window);
+    void Shutdown();
+    [[nodiscard]] bool IsInitialised() const { return initialised != 0; }
+    void SetRunning(int flag);
+    [[nodiscard]] bool IsRunning() const { return running != 0; }
+    // The steps Init and Shutdown took, in order (the objects made and destroyed).
+    [[nodiscard]] const std::vector<std::string>& LifecycleLog() const { return lifecycleLog; }
+    void RebuildDrawTarget();
+
+    void LoadSettings();
+    void SaveSettings();
+
+    // ---- situations ----
+    int LoadSituation(core::IniFile& file, int full);
+    int SaveSituation(core::IniFile& file);
+
+    // ---- time and ticks ----
+    void PauseTime(int flag) { time.Pause(flag); }
+    void ResumeTime() { time.Pause(0); }
+    [[nodiscard]] bool IsPaused() const { return time.IsPaused(); }
+    DateAndTime& Time() { return time; }
+    SimClock* Clock() { return clock.get(); }
+    void MarkClock();
+    void AdvanceClock();
+    std::uint32_t GetSimTimeMs() override { return time.GetMilliseconds(); }
+    int GetSpeedUp() override { return static_cast<int>(speedUp); }
+    void FlightTick() override;
+    void TickEvery2() override;
+    void TickEvery3() override;
+    void TickEvery6() override;
+    void TickEvery18() override;
+    void SetSpeedUp(int index);
+    [[nodiscard]] std::uint64_t TicksRun() const { return ticksRun; }
+
+    std::string FormatLocalTime() { return time.FormatLocalTime(); }
+    std::string FormatZuluTime() { return time.FormatZuluTime(); }
+    std::string FormatClockTime() { return time.FormatClockTime(); }
+    void GetZuluDateTime(CalendarTime* out) { time.GetZuluTime(out); }
+    void SetZuluDateTime(const CalendarTime& t);
+    void SyncSky();
+    // 0 dawn, 1 day, 2 dusk, 3 night.
+    void SetDayPeriod(int period);
+    [[nodiscard]] int GetDayPeriod();
+    [[nodiscard]] bool IsFullDaylight();
+    [[nodiscard]] float GetAmbientLight();
+
+    // ---- user switches ----
+    void RequestPause(int on) { pauseRequested = on != 0 ? 1 : 0; }
+    [[nodiscard]] bool IsPauseRequested() const { return pauseRequested != 0; }
+    [[nodiscard]] int GetBlink() const { return blink; }
+    void SetCrashDetect(int on);
+    [[nodiscard]] bool IsCrashDetect() const { return crashDetect != 0; }
+    void SetMag(int on) { mag = on != 0 ? 1 : 0; }
+    [[nodiscard]] bool IsMag() const { return mag != 0; }
+    void SetFlightMode(int mode);
+    [[nodiscard]] int GetFlightMode() const { return static_cast<int>(flightMode); }
+    void SetStatusLine(int on) { statusLine = on != 0 ? 1 : 0; }
+    [[nodiscard]] bool IsStatusLine() const { return statusLine != 0; }
+    void SetFrameRateShown(int on) { frameRateShown = on != 0 ? 1 : 0; }
+    [[nodiscard]] bool IsFrameRateShown() const { return frameRateShown != 0; }
+    void SetGpsShown(int on) { gpsShown = on != 0 ? 1 : 0; }
+    [[nodiscard]] bool IsGpsShown() const { return gpsShown != 0; }
+    void SetAutoCoordination(int on);
+    [[nodiscard]] bool IsAutoCoordination() const;
+    void SetMultiEngineSynch(int on);
+    [[nodiscard]] bool IsMultiEngineSynch() const;
+    [[nodiscard]] bool AreBrakesOn() const;
+    void ToggleBrakes();
+    void UseJoystick();
+    void UseKeyboard();
+    void RefreshTerrain();
+    void UpdateCloudLayers() {}
+    void MarkPaletteDirty() {}
+    void AdjustGamma(int delta) { SetGammaLevel(gamma + delta); }
+    void SetGammaLevel(int level) { gamma = level < 0 ? 0 : (level > 100 ? 100 : level); }
+    [[nodiscard]] int GetGammaLevel() const { return gamma; }
+    [[nodiscard]] std::uint32_t GetStopwatchSeconds() const { return stopwatchSeconds; }
+    void SetStopwatchRunning(int on) { stopwatchRunning = on != 0; }
+
+    // ---- graphics profiles and the processor-speed preset ----
+    [[nodiscard]] int GetGraphicsSetting(int index) const;
+    void SetGraphicsSetting(int index, int value);
+    void SelectGraphicsProfile(int n);
+    [[nodiscard]] int GetGraphicsProfile() const;
+    void ToggleGraphicsProfile();
+    void SetGraphicsSettings(const world::SceneryGraphicsSettings& settings);
+    void ApplyGraphicsSettings();
+    void SetAutoComplex(int on);
+    [[nodiscard]] bool IsAutoComplex() const { return autoComplex != 0; }
+    world::SceneryGraphicsSettings* Graphics() { return graphics.get(); }
+
+    // ---- flight plan ----
+    [[nodiscard]] bool HasFlightPlan() const;
+    planning::FlightPlan* GetFlightPlan() { return flightPlan.get(); }
+    void StepFlightPlan();
+    int LoadFlightPlan(core::IniFile& planFile);
+    int SaveFlightPlan(core::IniFile& planFile);
+
+    // ---- readouts and loading screen ----
+    void MeasureFrameRate();
+    [[nodiscard]] float GetFrameRate() const { return frameRate; }
+    void SetLoadingScreen(int on);
+    void ShowLoadingScreen(win::HWND window);
+    [[nodiscard]] bool IsLoadingScreen() const { return loadingScreen != 0; }
+    void SetRestoreArrow(int on) { restoreArrow = on != 0 ? 1 : 0; }
+    // The end of a frame: readouts, the arrow cursor when asked, the frame shown, and the
+    // rest frames of a reload counted down. warmUp only ends the scene.
+    void FinishFrame(int warmUp);
+    void DrawReadouts();
+    [[nodiscard]] int GetMagneticHeading() const;
+    [[nodiscard]] double GetMagneticHeadingDegrees() const;
+    [[nodiscard]] int GetReadoutAltitude() const;
+    [[nodiscard]] int GetReadoutAirspeed() const;
+    [[nodiscard]] int GetReadoutVerticalSpeed() const;
+    // The texts of the readouts shown this frame (empty when not shown).
+    [[nodiscard]] std::string StatusLineText() const;
+    [[nodiscard]] std::string SlewReadoutText() const;
+    [[nodiscard]] std::string FrameRateText() const;
+
+    win::HWND Window() const { return window; }
+    devices::Joystick* GetJoystick() { return joystick.get(); }
+    world::WeatherState* Weather() { return weather.get(); }
+    SystemReliability* Reliability() { return reliability.get(); }
+    Aircraft* GetAircraft() { return aircraft; }
+    [[nodiscard]] int GetViewMode() const { return viewMode; }
+    void SetViewMode(int mode) { viewMode = mode < 0 ? 0 : (mode > 5 ? 5 : mode); }
+    [[nodiscard]] int GetLookDirection() const { return lookDirection; }
+    void SetLookDirection(int d) { lookDirection = d < 0 ? 0 : (d > 8 ? 8 : d); }
+
+private:
+    void Step(const char* what);
+
+    win::HWND window;
+    std::unique_ptr<devices::Joystick> joystick;
+    std::unique_ptr<world::Sky> sky;
+    std::unique_ptr<world::SceneryGraphicsSettings> graphics;
+    DateAndTime time;
+    std::unique_ptr<SimClock> clock;
+    std::unique_ptr<planning::FlightPlan> flightPlan;
+    std::unique_ptr<world::WeatherState> weather;
+    std::unique_ptr<SystemReliability> reliability;
+    Aircraft* aircraft = nullptr;
+
+    std::uint32_t lastFrameTime = 0;
+    std::int32_t frameTimeSum = 0;
+    std::int32_t frameCount = 0;
+    float frameRate = 0.0f;
+    std::uint32_t pauseRequested = 0;
+    std::uint32_t loadingScreen = 0;
+    std::uint32_t restoreArrow = 0;
+    bool loadingShown = false;
+    std::int32_t blink = 0;
+    std::uint32_t statusLine = 0;
+    std::uint32_t frameRateShown = 0;
+    std::uint32_t gpsShown = 0;
+    std::uint32_t initialised = 0;
+    std::uint32_t running = 0;
+    std::uint32_t speedUp = 0;
+    std::uint32_t crashDetect = 0;
+    std::uint32_t mag = 1;
+    std::uint32_t autoComplex = 0;
+    std::uint32_t flightMode = 0;
+    std::uint32_t stopwatchSeconds = 0;
+    bool stopwatchRunning = false;
+    int gamma = 50;
+    int viewMode = 0;
+    int lookDirection = 0;
+    std::uint64_t ticksRun = 0;
+    std::vector<std::string> lifecycleLog;
+};
+
+extern SimWorld theSimWorld;
+
+// The main window's focus: the aircraft moves only while the window has it.
+extern std::uint32_t theMainWindowFocused;
+
+}  // namespace sim

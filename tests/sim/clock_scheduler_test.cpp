@@ -1,0 +1,127 @@
+// The tick scheduler: rounding of elapsed time, the fraction of a tick kept across frames, owed
+// ticks after marked frames, task order and the speed-up.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "sim/sim_clock.h"
+
+namespace {
+
+class FakeWorld final : public sim::TickTarget {
+public:
+    std::uint32_t now = 1000;
+    int speedUp = 0;
+    int flightSteps = 0;
+    std::vector<std::string> tasks;  // tasks of the last ticks, "2", "3", "6", "18"
+    std::uint32_t GetSimTimeMs() override { return now; }
+    int GetSpeedUp() override { return speedUp; }
+    void FlightTick() override { ++flightSteps; }
+    void TickEvery2() override { tasks.push_back("2"); }
+    void TickEvery3() override { tasks.push_back("3"); }
+    void TickEvery6() override { tasks.push_back("6"); }
+    void TickEvery18() override { tasks.push_back("18"); }
+};
+
+TEST(ClockScheduler, FirstAdvanceCountsNothingAndRoundsAfterwards) {
+    struct Case {
+        std::uint32_t elapsed;
+        std::uint32_t ticks;
+    };
+    for (const Case c : {Case{27, 0}, Case{28, 1}, Case{82, 1}, Case{83, 2}, Case{0, 0}}) {
+        FakeWorld w;
+        sim::SimClock clock(w);
+        EXPECT_EQ(clock.Advance(), 0u);  // the first call
+        w.now += c.elapsed;
+        EXPECT_EQ(clock.Advance(), c.ticks) << c.elapsed << " ms";
+    }
+}
+
+TEST(ClockScheduler, EighteenPointTwoTicksASecondAtAnyFrameInterval) {
+    for (std::uint32_t interval : {1u, 16u, 33u, 50u, 83u, 200u}) {
+        FakeWorld w;
+        sim::SimClock clock(w);
+        clock.Advance();
+        std::uint32_t ticks = 0;
+        for (std::uint32_t t = 0; t < 60000; t += interval) {
+            w.now += interval;
+            ticks += clock.Advance();
+        }
+        EXPECT_NEAR(static_cast<double>(ticks), 1092.0, 1.0) << interval << " ms frames";
+        EXPECT_EQ(clock.TickCount(), ticks);
+    }
+}
+
+TEST(ClockScheduler, MarkedFramesCountNoTicksAndTheTimeStaysOwed) {
+    FakeWorld w;
+    sim::SimClock clock(w);
+    clock.Advance();
+    // 2 s of frames forced by a flooded queue: each is marked.
+    std::uint32_t during = 0;
+    for (int i = 0; i < 8; ++i) {
+        clock.Mark();
+        w.now += 250;
+        during += clock.Advance();
+    }
+    EXPECT_EQ(during, 0u);
+    const std::uint32_t before = clock.LastTickTime();
+    w.now += 20;
+    EXPECT_EQ(clock.Advance(), 37u);  // 2020 ms of owed time, at once
+    EXPECT_NE(clock.LastTickTime(), before);
+
+    // The edge case of a single mark: 300 ms owed and 20 more give 6 ticks.
+    FakeWorld v;
+    sim::SimClock c2(v);
+    c2.Advance();
+    c2.Mark();
+    v.now += 300;
+    EXPECT_EQ(c2.Advance(), 0u);
+    v.now += 20;
+    EXPECT_EQ(c2.Advance(), 6u);
+}
+
+TEST(ClockScheduler, TasksRunInOrderOnTheSameCount) {
+    FakeWorld w;
+    sim::SimClock clock(w);
+    clock.RunTicks(17);
+    w.tasks.clear();
+    clock.RunTicks(1);  // tick 18
+    EXPECT_EQ(w.tasks, (std::vector<std::string>{"2", "3", "6", "18"}));
+    clock.RunTicks(5);
+    w.tasks.clear();
+    clock.RunTicks(1);  // tick 24
+    EXPECT_EQ(w.tasks, (std::vector<std::string>{"2", "3", "6"}));
+    w.tasks.clear();
+    clock.RunTicks(1);  // tick 25
+    EXPECT_TRUE(w.tasks.empty());
+}
+
+TEST(ClockScheduler, SpeedUpRepeatsTheFlightStepNotTheTasks) {
+    struct Case {
+        int speedUp;
+        int steps;
+    };
+    for (const Case c : {Case{0, 1}, Case{3, 8}, Case{4, 16}, Case{9, 16}, Case{-2, 1}}) {
+        FakeWorld w;
+        w.speedUp = c.speedUp;
+        sim::SimClock clock(w);
+        clock.RunTicks(5);
+        w.tasks.clear();
+        w.flightSteps = 0;
+        clock.RunTicks(1);  // tick 6
+        EXPECT_EQ(w.flightSteps, c.steps) << "speed-up " << c.speedUp;
+        EXPECT_EQ(w.tasks.size(), 3u);
+    }
+}
+
+TEST(ClockScheduler, TimeWrapsCleanly) {
+    FakeWorld w;
+    w.now = 0xFFFFFF00u;
+    sim::SimClock clock(w);
+    clock.Advance();
+    w.now += 0x200;  // 512 ms across the wrap
+    EXPECT_EQ(clock.Advance(), 9u);
+}
+
+}  // namespace

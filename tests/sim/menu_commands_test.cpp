@@ -1,0 +1,197 @@
+// Menu commands: the menu carries every command id, each id does its work, ids without a
+// command say so, the menu shows the states, and the Exit question is honoured.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/ini_file.h"
+#include "core/resource_pack.h"
+#include "planning/planning_services.h"
+#include "resources/main_menu_ids.h"
+#include "sim/aircraft.h"
+#include "sim/flightmodel/flight_model_state.h"
+#include "sim/menu_commands.h"
+#include "sim/sim_world.h"
+#include "sim/slew.h"
+#include "sim/startup.h"
+#include "support/temp_folder.h"
+#include "ui/general_dialogs.h"
+#include "win/menu.h"
+#include "win/program_entry.h"
+
+namespace {
+
+const unsigned kEveryId[] = {
+    101, 102, 104, 106, 108,  109,  119,  120,  121,  124,  125,  129,  130,  133,  159, 163, 168,
+    177, 178, 179, 180, 298,  303,  309,  319,  320,  321,  339,  340,  342,  400,  455, 463, 464,
+    466, 509, 532, 537, 538,  539,  540,  541,  544,  545,  565,  672,  673,  675,  677, 679, 687,
+    688, 690, 692, 693, 695,  696,  697,  698,  699,  700,  701,  702,  703,  704,  705, 706, 707,
+    708, 710, 712, 713, 1663, 1664, 1665, 1666, 1681, 1686, 1929, 1930, 1931, 1932, 1933};
+
+class MenuTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved = core::theIniFile;
+        core::theIniFile = core::IniFile(dir.Path("zephlon.ini").c_str());
+        dir.Write("zephlon.ini", "[Aircraft]\nAutoComplex=0\n");
+        sim::theSimWorld.Init(win::HWND{});
+        win::SetTraceSink([this](std::string_view line) { trace.emplace_back(line); });
+    }
+    void TearDown() override {
+        win::SetTraceSink(nullptr);
+        planning::SetExitDialogAnswerer(nullptr);
+        sim::theSimWorld.Shutdown();
+        core::theIniFile = saved;
+    }
+    bool Traced(const std::string& line) const {
+        for (const auto& t : trace)
+            if (t == line) return true;
+        return false;
+    }
+    testsupport::TempFolder dir;
+    core::IniFile saved;
+    std::vector<std::string> trace;
+};
+
+TEST_F(MenuTest, TheMenuBarCarriesEveryCommand) {
+    std::string error;
+    win::HINSTANCE pack =
+        core::OpenResourcePack(std::string(ZEPHLON_BINARY_DIR) + "/bin/Zephlon.pack", &error);
+    if (!pack) GTEST_SKIP() << "resource pack not built: " << error;
+    win::HMENU menu = win::LoadMenu(pack, "MAINPULLDOWN");
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(win::GetMenuItemCount(menu), 8);
+    for (unsigned id : kEveryId) {
+        if (id == CMD_STARTUP) continue;  // posted by the program itself
+        EXPECT_NE(win::GetMenuState(menu, id, win::MF_BYCOMMAND), win::kMenuError) << id;
+    }
+    EXPECT_TRUE(win::LoadAccelerators(pack, "CORVEXACCEL"));
+
+    sim::theSimWorld.SetCrashDetect(1);
+    sim::theSimWorld.SetAutoComplex(1);
+    sim::theSimWorld.SetSpeedUp(2);
+    sim::UpdateMainMenuState(menu);
+    EXPECT_NE(win::GetMenuState(menu, CMD_CRASH_DETECT, 0) & win::MF_CHECKED, 0u);
+    EXPECT_NE(win::GetMenuState(menu, CMD_PILOT_IN_COMMAND, 0) & win::MF_CHECKED, 0u);
+    EXPECT_EQ(win::GetMenuState(menu, CMD_COPILOT, 0) & win::MF_CHECKED, 0u);
+    EXPECT_NE(win::GetMenuState(menu, CMD_GRAPHICS, 0) & win::MF_GRAYED, 0u);
+    EXPECT_NE(win::GetMenuState(menu, CMD_ALT_GRAPHICS, 0) & win::MF_GRAYED, 0u);
+    EXPECT_NE(win::GetMenuState(menu, CMD_SAVE_PLAN, 0) & win::MF_GRAYED, 0u);
+    EXPECT_NE(win::GetMenuState(menu, CMD_SPEED_4X, 0) & win::MF_CHECKED, 0u);
+    EXPECT_EQ(win::GetMenuState(menu, CMD_SPEED_1X, 0) & win::MF_CHECKED, 0u);
+    sim::theSimWorld.SetAutoComplex(0);
+    sim::UpdateMainMenuState(menu);
+    EXPECT_EQ(win::GetMenuState(menu, CMD_GRAPHICS, 0) & win::MF_GRAYED, 0u);
+    win::DestroyMenu(menu);
+    win::FreeResourceLibrary(pack);
+}
+
+TEST_F(MenuTest, SwitchCommandsToggleTheirState) {
+    sim::SimWorld& w = sim::theSimWorld;
+    struct Case {
+        unsigned id;
+        bool (*state)();
+    };
+    const Case cases[] = {
+        {CMD_CRASH_DETECT, [] { return sim::theSimWorld.IsCrashDetect(); }},
+        {CMD_AUTO_COORDINATION, [] { return sim::theSimWorld.IsAutoCoordination(); }},
+        {CMD_ENGINE_SYNCH, [] { return sim::theSimWorld.IsMultiEngineSynch(); }},
+        {CMD_STATUS_LINE, [] { return sim::theSimWorld.IsStatusLine(); }},
+        {CMD_MAG, [] { return sim::theSimWorld.IsMag(); }},
+        {CMD_PAUSE, [] { return sim::theSimWorld.IsPauseRequested(); }},
+        {CMD_SLEW, [] { return sim::theSlewControl.IsActive(); }},
+        {CMD_GPS, [] { return sim::theSimWorld.IsGpsShown(); }},
+        {CMD_AUTO_COMPLEX, [] { return sim::theSimWorld.IsAutoComplex(); }},
+    };
+    for (const Case& c : cases) {
+        const bool before = c.state();
+        sim::HandleMenuCommand(w.Window(), c.id, {}, 0);
+        EXPECT_NE(c.state(), before) << c.id;
+        sim::HandleMenuCommand(w.Window(), c.id, {}, 0);
+        EXPECT_EQ(c.state(), before) << c.id;
+    }
+}
+
+TEST_F(MenuTest, IdsSelectSpeedViewAndTimeOfDay) {
+    sim::SimWorld& w = sim::theSimWorld;
+    sim::HandleMenuCommand({}, CMD_SPEED_16X, {}, 0);
+    EXPECT_EQ(w.GetSpeedUp(), 4);
+    sim::HandleMenuCommand({}, CMD_SPEED_2X, {}, 0);
+    EXPECT_EQ(w.GetSpeedUp(), 1);
+    sim::HandleMenuCommand({}, CMD_VIEW_FORWARD, {}, 0);
+    EXPECT_EQ(w.GetViewMode(), 2);
+    sim::HandleMenuCommand({}, CMD_NIGHT, {}, 0);
+    EXPECT_EQ(w.GetDayPeriod(), 3);
+    sim::HandleMenuCommand({}, CMD_DAY, {}, 0);
+    EXPECT_EQ(w.GetDayPeriod(), 1);
+    w.SetAutoComplex(1);
+    ui::theDialogsRun.clear();
+    sim::HandleMenuCommand({}, CMD_GRAPHICS, {}, 0);
+    EXPECT_TRUE(ui::theDialogsRun.empty());  // locked while the preset is on
+    const int profile = w.GetGraphicsProfile();
+    sim::HandleMenuCommand({}, CMD_ALT_GRAPHICS, {}, 0);
+    EXPECT_EQ(w.GetGraphicsProfile(), profile);
+}
+
+TEST_F(MenuTest, DialogCommandsRunTheirTemplates) {
+    struct Case {
+        unsigned id;
+        const char* templateName;
+    };
+    for (const Case c :
+         {Case{119, "SystemReliability"}, Case{309, "TimeDate"}, Case{545, "ABOUTBOX"},
+          Case{693, "FLIGHTLOG"}, Case{340, "CLOUDS"}, Case{673, "SelectPilot"}}) {
+        ui::theDialogsRun.clear();
+        sim::HandleMenuCommand({}, c.id, {}, 0);
+        ASSERT_EQ(ui::theDialogsRun.size(), 1u) << c.id;
+        EXPECT_EQ(ui::theDialogsRun[0], c.templateName);
+        EXPECT_FALSE(sim::theSimWorld.IsPaused());  // the dialog mode let time go again
+    }
+}
+
+TEST_F(MenuTest, UnknownIdsSayNotYetImplementedAndQuietOnesSayNothing) {
+    sim::HandleMenuCommand({}, CMD_UNUSED_121, {}, 0);
+    EXPECT_TRUE(Traced("message: Not yet implemented!"));
+    trace.clear();
+    sim::HandleMenuCommand({}, CMD_IGNORED, {}, 0);
+    sim::HandleMenuCommand({}, CMD_FULL_SCREEN, {}, 0);
+    EXPECT_TRUE(trace.empty());
+    sim::HandleMenuCommand({}, 700, {}, 0);
+    EXPECT_TRUE(Traced("help 1 10676"));
+    sim::HandleMenuCommand({}, CMD_HELP_INDEX, {}, 0);
+    EXPECT_TRUE(Traced("help 257 0"));
+}
+
+TEST_F(MenuTest, ExitAnsweredStayKeepsRunningAndQuitShutsDownInOrder) {
+    planning::SetExitDialogAnswerer([] { return 0; });
+    sim::HandleMenuCommand({}, CMD_EXIT, {}, 0);
+    EXPECT_TRUE(sim::theSimWorld.IsInitialised());
+
+    sim::theSimWorld.GetAircraft()->AddHobbsTime(0, 42);
+    planning::SetExitDialogAnswerer([] { return 1; });
+    sim::HandleMenuCommand({}, CMD_EXIT, {}, 0);
+    EXPECT_FALSE(sim::theSimWorld.IsInitialised());
+    EXPECT_EQ(sim::theShutdownLog,
+              (std::vector<std::string>{"WindowPlacement", "HobbsMeter", "Timer", "World",
+                                        "PanelArt", "Display", "Window"}));
+    const std::string ini = dir.Read("zephlon.ini");
+    EXPECT_NE(ini.find("MainX="), std::string::npos);
+    EXPECT_NE(ini.find("[Hobbs Meter]"), std::string::npos);
+    EXPECT_NE(ini.find("crashdetect="), std::string::npos);
+}
+
+TEST_F(MenuTest, RestartLoadsTheStartFlightAndRestsTheAircraft) {
+    dir.MakeFolders("Flights");
+    dir.Write("Flights/StartUp.Flt", "[Aircraft]\ntype=0\nfmPosX=5000\n");
+    testsupport::ScopedCurrentFolder here(dir.Root());
+    sim::theSimWorld.SetCrashDetect(1);
+    sim::HandleMenuCommand({}, CMD_RESTART, {}, 0);
+    EXPECT_TRUE(Traced("flight: loaded Flights\\StartUp.Flt"));
+    EXPECT_TRUE(sim::theSimWorld.IsCrashDetect());
+    EXPECT_EQ(sim::DefaultFlightName(5, true), "C172Stop.Flt");
+    EXPECT_EQ(sim::DefaultFlightName(3, false), "KingFly.Flt");
+    EXPECT_EQ(sim::DefaultFlightName(9, false), "");
+}
+
+}  // namespace

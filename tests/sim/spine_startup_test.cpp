@@ -1,0 +1,81 @@
+// The whole program headless: start-up on a test installation in its fixed order, frames and
+// ticks at 18.2 a second, and the close from the menu.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "support/temp_folder.h"
+
+namespace {
+
+struct Outcome {
+    std::string out;
+    int status = -1;
+};
+
+Outcome PlayScript(const testsupport::TempFolder& dir, const std::string& script) {
+    Outcome r;
+    const std::string exe = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
+    if (!std::filesystem::exists(exe)) return r;
+    dir.Write("script.txt", script);
+    const std::string cmd = exe + " --dir " + dir.Root() + " " + dir.Path("script.txt") + " 2>&1";
+    FILE* p = popen(cmd.c_str(), "r");
+    if (p == nullptr) return r;
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, p) != nullptr)
+        r.out += buf;
+    const int st = pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+// Position of `text` in `out` after `from`; npos when absent.
+std::size_t After(const std::string& out, const std::string& text, std::size_t from) {
+    return from == std::string::npos ? from : out.find(text, from);
+}
+
+unsigned long Figure(const std::string& out, const std::string& name) {
+    const std::size_t at = out.find(name + "=");
+    return at == std::string::npos ? 0 : std::stoul(out.substr(at + name.size() + 1));
+}
+
+TEST(SpineStartup, StartsInOrderRunsFramesAndClosesFromTheMenu) {
+    if (!std::filesystem::exists(std::string(ZEPHLON_BINARY_DIR) + "/bin/Zephlon.pack"))
+        GTEST_SKIP() << "simrun or the resource pack is not built";
+    testsupport::TempFolder dir("zephlon-spine");
+    dir.MakeFolders("Flights");
+    dir.Write("Flights/Startup.Flt", "[Aircraft]\ntype=1\n");
+    for (const char* f : {"na.vor", "na.ndb", "na.ils", "na.apt", "na.wpt", "na.vct"})
+        dir.Write(f, "");
+    const Outcome r = PlayScript(dir, "frame-interval 16\nwait 2000\nmenu 168\nwait 300\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::size_t at = r.out.find("flight: loaded Flights\\Startup.Flt");
+    for (const char* f : {"na.vor", "na.ndb", "na.ils", "na.apt", "na.wpt", "na.vct"})
+        at = After(r.out, std::string("nav: load ") + f + "\n", at);
+    at = After(r.out, "start-up done", at);
+    at = After(r.out, "dialog Exit", at);
+    EXPECT_NE(at, std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("exit=0"), std::string::npos);
+    EXPECT_GT(Figure(r.out, "frames"), 100u);
+    EXPECT_NEAR(static_cast<double>(Figure(r.out, "ticks")), 2000 * 0.0182, 2.0) << r.out;
+}
+
+TEST(SpineStartup, MissingStartFlightAndNavigationFilesStillStart) {
+    if (!std::filesystem::exists(std::string(ZEPHLON_BINARY_DIR) + "/bin/Zephlon.pack"))
+        GTEST_SKIP() << "simrun or the resource pack is not built";
+    testsupport::TempFolder dir("zephlon-spine");
+    const Outcome r = PlayScript(dir,
+                                 "frame-interval 33\nwait 1000\nmenu 537\nmenu 541\nwait 500\n"
+                                 "menu 168\nwait 100\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("flight: Flights\\Startup.Flt missing"), std::string::npos);
+    EXPECT_NE(r.out.find("nav: load na.vct (missing)"), std::string::npos);
+    EXPECT_NE(r.out.find("start-up done"), std::string::npos);
+    // 1 s at normal speed, then half a second at 16 times: the clock follows simulated time.
+    EXPECT_NEAR(static_cast<double>(Figure(r.out, "ticks")), 18.2 + 0.5 * 16 * 18.2, 3.0) << r.out;
+}
+
+}  // namespace

@@ -1,0 +1,211 @@
+// The world singleton: its creation and destruction order, situations saved and loaded section
+// by section, the tick tasks it runs, graphics profiles and the time-of-day periods.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cockpit/panel_services.h"
+#include "core/ini_file.h"
+#include "sim/flightmodel/flight_model.h"
+#include "sim/flightmodel/flight_model_state.h"
+#include "sim/sim_world.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+// Points the program's settings file into a temporary folder for the test's lifetime.
+class WorldTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved = core::theIniFile;
+        core::theIniFile = core::IniFile(dir.Path("zephlon.ini").c_str());
+        sim::ResetFlightModel();
+    }
+    void TearDown() override {
+        sim::theSimWorld.Shutdown();
+        core::theIniFile = saved;
+    }
+    testsupport::TempFolder dir;
+    core::IniFile saved;
+};
+
+TEST_F(WorldTest, InitAndShutdownKeepTheirOrderAndRunOnce) {
+    sim::SimWorld w;
+    w.Init(win::HWND{});
+    const std::vector<std::string> made = {"SimClock",
+                                           "SceneryGraphicsSettings",
+                                           "SystemReliability",
+                                           "Joystick",
+                                           "TimeOfDayPalette",
+                                           "DaylightTimes",
+                                           "DrawTarget",
+                                           "SunLight",
+                                           "LightSet",
+                                           "Sky",
+                                           "NullModuleSlot",
+                                           "WeatherState",
+                                           "CloudLayerSet",
+                                           "RunwayShapes",
+                                           "RunwayMaterials",
+                                           "ArtifactShapeCache",
+                                           "AirportObjectDatabase",
+                                           "TerrainManager",
+                                           "Aircraft",
+                                           "TerrainDiskCache",
+                                           "ViewController",
+                                           "FlightPlan",
+                                           "Settings"};
+    EXPECT_EQ(w.LifecycleLog(), made);
+    EXPECT_TRUE(w.IsInitialised());
+    EXPECT_FALSE(w.IsPaused());  // the constructor's pause ends with Init
+    w.Init(win::HWND{});
+    EXPECT_EQ(w.LifecycleLog(), made);
+    w.Shutdown();
+    const std::vector<std::string> destroyed = {"Settings",
+                                                "FlightPlan",
+                                                "ViewController",
+                                                "Aircraft",
+                                                "TerrainManager",
+                                                "AirportObjectDatabase",
+                                                "ArtifactShapeCache",
+                                                "RunwayShapes",
+                                                "RunwayMaterials",
+                                                "CloudLayerSet",
+                                                "WeatherState",
+                                                "NullModuleSlot",
+                                                "Sky",
+                                                "LightSet",
+                                                "SunLight",
+                                                "DrawTarget",
+                                                "TimeOfDayPalette",
+                                                "DaylightTimes",
+                                                "Joystick",
+                                                "SystemReliability",
+                                                "SceneryGraphicsSettings",
+                                                "SimClock"};
+    EXPECT_EQ(w.LifecycleLog(), destroyed);
+    EXPECT_FALSE(w.IsInitialised());
+    w.Shutdown();
+    EXPECT_EQ(w.LifecycleLog(), destroyed);
+}
+
+TEST_F(WorldTest, SaveLoadSaveIsByteIdentical) {
+    {
+        sim::SimWorld a;
+        a.Init(win::HWND{});
+        sim::theFlightModelState.fmPosX = 1234567;
+        sim::theFlightModelState.fmPosY = 76543;
+        sim::theFlightModelState.fmPosZ = -998877;
+        sim::theFlightModelState.fmHead = 0x4000;
+        core::IniFile first(dir.Path("first.flt").c_str());
+        EXPECT_EQ(a.SaveSituation(first), 1);
+    }
+    sim::ResetFlightModel();
+    sim::SimWorld b;
+    b.Init(win::HWND{});
+    core::IniFile first(dir.Path("first.flt").c_str());
+    EXPECT_EQ(b.LoadSituation(first, 1), 1);
+    EXPECT_EQ(sim::theFlightModelState.fmPosX, 1234567);
+    EXPECT_EQ(sim::theFlightModelState.fmPosZ, -998877);
+    core::IniFile second(dir.Path("second.flt").c_str());
+    EXPECT_EQ(b.SaveSituation(second), 1);
+    const std::string one = dir.Read("first.flt");
+    EXPECT_FALSE(one.empty());
+    EXPECT_NE(one.find("[Time]"), std::string::npos);
+    EXPECT_NE(one.find("[Aircraft]"), std::string::npos);
+    EXPECT_EQ(one, dir.Read("second.flt"));
+}
+
+TEST_F(WorldTest, PartialLoadKeepsThePlaceAndClearsMissingKeys) {
+    sim::SimWorld w;
+    w.Init(win::HWND{});
+    w.SetAutoCoordination(1);
+    dir.Write("p.flt", "[Aircraft]\ntype=0\n");
+    sim::theFlightModelState.fmPosX = 4242;
+    sim::theFlightModelState.fmPosZ = -4242;
+    sim::theFlightModelState.fmPosY = 999;
+    core::IniFile f(dir.Path("p.flt").c_str());
+    w.LoadSituation(f, 0);
+    EXPECT_EQ(sim::theFlightModelState.fmPosX, 4242);
+    EXPECT_EQ(sim::theFlightModelState.fmPosZ, -4242);
+    EXPECT_EQ(sim::theFlightModelState.fmPosY, 0);  // missing keys read as 0
+    EXPECT_TRUE(w.IsAutoCoordination());            // survives the load
+    w.LoadSituation(f, 1);
+    EXPECT_EQ(sim::theFlightModelState.fmPosX, 0);
+}
+
+TEST_F(WorldTest, SlowTasksBlinkWhilePausedAndHoldAPressedButton) {
+    sim::SimWorld w;
+    w.Init(win::HWND{});
+    w.RequestPause(1);
+    const int blink = w.GetBlink();
+    w.TickEvery18();
+    EXPECT_NE(w.GetBlink(), blink);
+    w.RequestPause(0);
+
+    cockpit::thePanelMouse = cockpit::PanelMouse{};
+    cockpit::thePanelMouse.kind = 1;
+    w.TickEvery6();
+    EXPECT_EQ(cockpit::thePanelMouse.kind, 1);
+    w.TickEvery6();
+    EXPECT_EQ(cockpit::thePanelMouse.kind, 3);  // held after the second slow tick
+    const std::uint32_t before = cockpit::thePanelClicks[3];
+    w.FlightTick();
+    EXPECT_EQ(cockpit::thePanelClicks[3], before + 1);  // a held click repeats each step
+    cockpit::thePanelMouse = cockpit::PanelMouse{};
+}
+
+TEST_F(WorldTest, SpeedUpDrivesTheClockAndTheTicks) {
+    sim::SimWorld w;
+    w.Init(win::HWND{});
+    for (int id : {0, 3, 4, 7, -1}) {
+        w.SetSpeedUp(id);
+        EXPECT_EQ(w.GetSpeedUp(), id < 0 ? 0 : (id > 4 ? 4 : id));
+        EXPECT_EQ(w.Time().GetAcceleration(), w.GetSpeedUp());
+    }
+}
+
+TEST_F(WorldTest, GraphicsProfilesAndSettings) {
+    sim::SimWorld w;
+    w.Init(win::HWND{});
+    w.SelectGraphicsProfile(1);
+    EXPECT_EQ(w.GetGraphicsProfile(), 1);
+    w.SelectGraphicsProfile(7);
+    EXPECT_EQ(w.GetGraphicsProfile(), 0);
+    w.SetGraphicsSetting(4, 3);
+    EXPECT_EQ(w.GetGraphicsSetting(4), 3);
+    EXPECT_EQ(w.GetGraphicsSetting(14), 0);
+    EXPECT_EQ(w.GetGraphicsSetting(-1), 0);
+    w.ToggleGraphicsProfile();
+    EXPECT_EQ(w.GetGraphicsProfile(), 1);
+}
+
+TEST_F(WorldTest, DayPeriodsLandInTheirLightBands) {
+    sim::SimWorld w;
+    w.Init(win::HWND{});
+    for (int period : {0, 1, 2, 3}) {
+        w.SetDayPeriod(period);
+        EXPECT_EQ(w.GetDayPeriod(), period) << period;
+    }
+    w.SetDayPeriod(3);
+    sim::CalendarTime local;
+    w.Time().GetLocalTime(&local);
+    EXPECT_EQ(local.hour, 0);  // night is found at once at midnight
+}
+
+TEST_F(WorldTest, SettingsSurviveAndGarbageFallsBack) {
+    dir.Write("zephlon.ini", "[Aircraft]\ncrashdetect=abc\nAutoComplex=0\n[Views]\nmag=0\n");
+    sim::SimWorld w;
+    w.Init(win::HWND{});
+    EXPECT_FALSE(w.IsCrashDetect());  // no digits read as 0
+    EXPECT_FALSE(w.IsMag());
+    EXPECT_FALSE(w.IsAutoComplex());
+    w.SetCrashDetect(1);
+    w.Shutdown();
+    sim::SimWorld v;
+    v.Init(win::HWND{});
+    EXPECT_TRUE(v.IsCrashDetect());
+}
+
+}  // namespace

@@ -1,0 +1,65 @@
+#include "world/scenery_state.h"
+
+#include "core/ini_file.h"
+
+namespace world {
+
+std::uint32_t theFlightStepCounter = 0;
+
+namespace {
+std::uint32_t theRunwayLightMask = 1;
+constexpr std::array<std::int32_t, kGraphicsSettingCount> kDefaultProfile = {
+    100, 1, 1, 100, 0, 1, 1, 1, 1, 1, 0, 0, 1, 0};
+}  // namespace
+
+const char* const theGraphicsSettingNames[kGraphicsSettingCount] = {
+    "TerrainRange",    "TerrainTexture", "AircraftShadows", "CloudDistance",  "BuildingDensity",
+    "BuildingTexture", "EnableSun",      "EnableMoon",      "EnableStars",    "SkyTexture",
+    "RunwayMarkings",  "RunwayLighting", "RunwayTexture",   "EnableObstacles"};
+
+int WeatherState::LoadIni(core::IniFile&) {
+    return 1;
+}
+
+int WeatherState::SaveIni(core::IniFile&) {
+    return 1;
+}
+
+float DayCurveLight(int hour, int minute, int second) {
+    const float h = static_cast<float>(hour) + static_cast<float>(minute) / 60.0f +
+                    static_cast<float>(second) / 3600.0f;
+    if (h < 5.0f || h >= 19.0f) return 0.0f;
+    if (h < 8.0f) return (h - 5.0f) / 3.0f;
+    if (h <= 16.0f) return 1.0f;
+    return (19.0f - h) / 3.0f;
+}
+
+void Sky::PlaceForLocalTime(int hour, int minute, int second) {
+    ambient = DayCurveLight(hour, minute, second);
+}
+
+SceneryGraphicsSettings::SceneryGraphicsSettings() {
+    profiles[0] = kDefaultProfile;
+    profiles[1] = kDefaultProfile;
+}
+
+void SceneryGraphicsSettings::LoadIni(core::IniFile& file) {
+    static const char* const kSections[2] = {"Graphics", "GraphicsAlt"};
+    for (int p = 0; p < 2; ++p)
+        for (int i = 0; i < kGraphicsSettingCount; ++i)
+            profiles[p][i] =
+                file.GetInt(kSections[p], theGraphicsSettingNames[i], kDefaultProfile[i]);
+}
+
+void SceneryGraphicsSettings::SaveIni(core::IniFile& file) const {
+    static const char* const kSections[2] = {"Graphics", "GraphicsAlt"};
+    for (int p = 0; p < 2; ++p)
+        for (int i = 0; i < kGraphicsSettingCount; ++i)
+            file.PutInt(kSections[p], theGraphicsSettingNames[i], profiles[p][i]);
+}
+
+void StepRunwayLightMask() {
+    theRunwayLightMask = (theRunwayLightMask << 1) | (theRunwayLightMask >> 31);
+}
+
+}  // namespace world
