@@ -279,6 +279,29 @@ TEST_F(MenuTest, TheOverlayShowsTheBarOverAFullScreenPictureAndTakesClicks) {
     EXPECT_EQ(CountColour(ComposeFrame(), RECT{0, 0, 640, 16}, 0xC0C0C0), 0);
 }
 
+TEST_F(MenuTest, APopupTrackedAloneReturnsItsChoice) {
+    const HMENU time = GetSubMenu(menu, 1);
+    Steps({[&] {
+        const RECT p = PopupRect();
+        EXPECT_EQ(p.left, 200);
+        EXPECT_EQ(p.top, 150);
+        const int row = std::max(GetSystemMetrics(SM_CYMENU), 16);
+        Click(p.left + 30, p.top + 3 + row + row / 2);  // "Day"
+    }});
+    EXPECT_EQ(TrackPopupMenu(time, TPM_RETURNCMD, 200, 150, main), 178u);
+    const auto seen = Pump();
+    EXPECT_TRUE(std::none_of(seen.begin(), seen.end(),
+                             [](const Seen& s) { return s.message == WM_COMMAND; }));
+    // Near the screen's edge the popup moves to stay on it; nothing chosen gives 0.
+    Steps({[&] {
+        const RECT p = PopupRect();
+        EXPECT_LE(p.right, 640);
+        EXPECT_LE(p.bottom, 480);
+        Click(5, 470);
+    }});
+    EXPECT_EQ(TrackPopupMenu(time, TPM_RETURNCMD, 630, 475, main), 0u);
+}
+
 TEST(MenuCalls, StatesChecksAndRadioMarks) {
     HMENU bar = TestMenu();
     struct Case {
