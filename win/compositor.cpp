@@ -57,9 +57,8 @@ void DefaultPainter(HWND hwnd, const ComposeTarget& t, const RECT& wr, const REC
     if (band.bottom > band.top) FillRect(t, band, 0xD4D0C8);
 }
 
-std::uint32_t Mix(std::uint64_t& h, std::uint64_t v) {
+void Mix(std::uint64_t& h, std::uint64_t v) {
     h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
-    return 0;
 }
 
 void HashTree(std::uint64_t& h, const WindowData& w) {

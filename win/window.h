@@ -239,7 +239,7 @@ inline constexpr std::uint32_t SWP_SHOWWINDOW = 0x0040;
 inline constexpr std::uint32_t SWP_HIDEWINDOW = 0x0080;
 inline constexpr std::uint32_t SWP_NOOWNERZORDER = 0x0200;
 
-// The special z-order positions of SetWindowPos (no real window ever has these numbers).
+// The reserved z-order positions of SetWindowPos (no real window ever has these numbers).
 inline constexpr HWND HWND_TOP{0};
 inline constexpr HWND HWND_BOTTOM{1};
 inline constexpr HWND HWND_TOPMOST{0xFFFFFFFFu};
