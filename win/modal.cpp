@@ -1,14 +1,11 @@
 #include "win/modal.h"
 
-#include <unordered_map>
-
 #include "win/window_internal.h"
 
 namespace win {
 namespace {
 
 std::function<void(HWND)> theModalObserver;
-std::unordered_map<std::uint32_t, std::string> theTemplateNames;
 
 detail::ModalFrame* FrameOf(HWND dialog) {
     auto& frames = detail::S().modal;
@@ -132,13 +129,12 @@ bool IsDialogMessage(HWND dialog, MSG* msg) {
 }
 
 void SetWindowTemplateName(HWND hwnd, std::string_view name) {
-    if (detail::Find(hwnd) != nullptr) theTemplateNames[hwnd.id] = std::string(name);
+    if (detail::WindowData* w = detail::Find(hwnd)) w->templateName = std::string(name);
 }
 
 std::string GetWindowTemplateName(HWND hwnd) {
-    if (detail::Find(hwnd) == nullptr) return {};
-    auto it = theTemplateNames.find(hwnd.id);
-    return it == theTemplateNames.end() ? std::string() : it->second;
+    detail::WindowData* w = detail::Find(hwnd);
+    return w != nullptr ? w->templateName : std::string();
 }
 
 void SetModalObserver(std::function<void(HWND)> observer) {

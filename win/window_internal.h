@@ -46,6 +46,7 @@ struct WindowData {
     bool destroying = false;
     bool createdSizeSent = false;
     HWND lastActivePopup;
+    std::string templateName;  // the dialog template the window was made from
     WindowSurface surface;
 };
 
