@@ -10,6 +10,7 @@
 #include "demo_program.h"
 #include "platform/headless/headless_backend.h"
 #include "script.h"
+#include "sim/flight_file.h"
 #include "sim/main_window.h"
 #include "win/modal.h"
 #include "win/program_entry.h"
@@ -68,7 +69,8 @@ int main(int argc, char** argv) {
     // Screenshots named relative to the caller's folder stay there after the change of folder.
     const std::filesystem::path callerDir = std::filesystem::current_path();
     for (simrun::Command& c : *commands)
-        if (c.kind == simrun::Command::Kind::Screenshot &&
+        if ((c.kind == simrun::Command::Kind::Screenshot ||
+             c.kind == simrun::Command::Kind::Save) &&
             std::filesystem::path(c.text).is_relative())
             c.text = (callerDir / c.text).string();
     if (folder.empty()) folder = DefaultFolder(argv[0]);
@@ -91,6 +93,7 @@ int main(int argc, char** argv) {
     win::SetModalObserver([&](win::HWND dialog) { driver.OnModal(dialog); });
 
     win::ProgramEntry program = demo ? simrun::DemoProgram() : sim::ZephlonProgram();
+    if (!demo) driver.saver = [](const std::string& path) { return sim::SaveFlightFile(path); };
     const int code = program.winMain("");
     std::printf("exit=%d\n", code);
     std::printf("simulated_ms=%llu ticks=%llu frames=%llu\n",

@@ -200,6 +200,10 @@ std::optional<std::vector<Command>> ParseScript(const std::string& source, std::
             c.kind = Command::Kind::Screenshot;
             c.text = Word(rest);
             if (c.text.empty()) return bad("expected a file name");
+        } else if (verb == "save") {
+            c.kind = Command::Kind::Save;
+            c.text = Word(rest);
+            if (c.text.empty()) return bad("expected a file name");
         } else if (verb == "quit") {
             c.kind = Command::Kind::Quit;
         } else {
@@ -301,6 +305,11 @@ bool Driver::Step() {
                 if (!win::WriteScreenshotBmp(c.text))
                     Fail("line " + std::to_string(c.line) + ": cannot write " + c.text);
                 win::TraceLine("screenshot " + c.text);
+                break;
+            case Command::Kind::Save:
+                if (!saver || saver(c.text) == 0)
+                    Fail("line " + std::to_string(c.line) + ": cannot save " + c.text);
+                win::TraceLine("save " + c.text);
                 break;
             case Command::Kind::Quit: {
                 win::TraceLine("quit");

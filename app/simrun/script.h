@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,7 +14,7 @@
 namespace simrun {
 
 struct Command {
-    enum class Kind { Wait, FrameInterval, Key, Mouse, Menu, Answer, Screenshot, Quit };
+    enum class Kind { Wait, FrameInterval, Key, Mouse, Menu, Answer, Screenshot, Save, Quit };
     Kind kind = Kind::Wait;
     int line = 0;
     std::uint32_t ms = 0;
@@ -46,6 +47,8 @@ public:
     [[nodiscard]] bool Failed() const { return failed_; }
     [[nodiscard]] const std::string& Failure() const { return failure_; }
     [[nodiscard]] std::uint64_t SimulatedMs() const { return simulatedMs_; }
+    // Saves the program's situation into a file (the `save` command); 1 on success.
+    std::function<int(const std::string& path)> saver;
 
 private:
     void Advance(std::uint32_t ms);

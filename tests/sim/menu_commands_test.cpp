@@ -17,6 +17,7 @@
 #include "sim/startup.h"
 #include "support/temp_folder.h"
 #include "ui/general_dialogs.h"
+#include "win/input.h"
 #include "win/menu.h"
 #include "win/program_entry.h"
 
@@ -67,6 +68,8 @@ TEST_F(MenuTest, TheMenuBarCarriesEveryCommand) {
         EXPECT_NE(win::GetMenuState(menu, id, win::MF_BYCOMMAND), win::kMenuError) << id;
     }
     EXPECT_TRUE(win::LoadAccelerators(pack, "CORVEXACCEL"));
+    EXPECT_TRUE(win::LoadCursor(pack, CURSOR_ARROW));
+    EXPECT_TRUE(win::LoadCursor(pack, CURSOR_WAIT));
 
     sim::theSimWorld.SetCrashDetect(1);
     sim::theSimWorld.SetAutoComplex(1);

@@ -50,7 +50,8 @@ TEST(SpineStartup, StartsInOrderRunsFramesAndClosesFromTheMenu) {
     dir.Write("Flights/Startup.Flt", "[Aircraft]\ntype=1\n");
     for (const char* f : {"na.vor", "na.ndb", "na.ils", "na.apt", "na.wpt", "na.vct"})
         dir.Write(f, "");
-    const Outcome r = PlayScript(dir, "frame-interval 16\nwait 2000\nmenu 168\nwait 300\n");
+    const Outcome r = PlayScript(dir, "frame-interval 16\nwait 2000\nsave " + dir.Path("out.flt") +
+                                          "\nmenu 168\nwait 300\n");
     ASSERT_EQ(r.status, 0) << r.out;
     std::size_t at = r.out.find("flight: loaded Flights\\Startup.Flt");
     for (const char* f : {"na.vor", "na.ndb", "na.ils", "na.apt", "na.wpt", "na.vct"})
@@ -59,6 +60,10 @@ TEST(SpineStartup, StartsInOrderRunsFramesAndClosesFromTheMenu) {
     at = After(r.out, "dialog Exit", at);
     EXPECT_NE(at, std::string::npos) << r.out;
     EXPECT_NE(r.out.find("exit=0"), std::string::npos);
+    // The saved situation carries the start flight's aircraft and the sections that exist.
+    const std::string saved = dir.Read("out.flt");
+    EXPECT_NE(saved.find("type=1"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("[Time]"), std::string::npos);
     EXPECT_GT(Figure(r.out, "frames"), 100u);
     EXPECT_NEAR(static_cast<double>(Figure(r.out, "ticks")), 2000 * 0.0182, 2.0) << r.out;
 }

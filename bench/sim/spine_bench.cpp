@@ -1,0 +1,54 @@
+// The spine's speed: turns of the idle loop with the other subsystems' least bodies, and the
+// frame that runs the owed ticks after a 2-second stall at speed-up 4 (16 flight steps a tick).
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core/ini_file.h"
+#include "sim/flightmodel/flight_model.h"
+#include "sim/main_window.h"
+#include "sim/sim_world.h"
+
+namespace {
+
+// A world that is up and running, with its settings in a scratch file.
+class RunningWorld {
+public:
+    RunningWorld() : saved(core::theIniFile) {
+        core::theIniFile = core::IniFile(path.c_str());
+        core::theIniFile.PutInt("Aircraft", "AutoComplex", 0);
+        sim::ResetFlightModel();
+        sim::theSimWorld.Init(win::HWND{});
+        sim::theSimWorld.SetRunning(1);
+    }
+    ~RunningWorld() {
+        sim::theSimWorld.Shutdown();
+        core::theIniFile = saved;
+        std::remove(path.c_str());
+    }
+
+private:
+    std::string path = "/tmp/zephlon-spine-bench.ini";
+    core::IniFile saved;
+};
+
+void BM_IdleLoopTurn(benchmark::State& state) {
+    RunningWorld world;
+    for (auto _ : state) sim::IdleStep();
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_IdleLoopTurn);
+
+void BM_FrameAfterStallAtSpeedUp4(benchmark::State& state) {
+    RunningWorld world;
+    sim::theSimWorld.SetSpeedUp(4);
+    // 2 s of real time at 16 times is 32 s of simulated time owed to one frame.
+    const auto owed = static_cast<std::uint32_t>(32000 * sim::kTicksPerMs + 0.5);
+    for (auto _ : state) sim::theSimWorld.Clock()->RunTicks(owed);
+    state.counters["ticks"] = owed;
+    state.counters["flight_steps"] = owed * 16.0;
+}
+BENCHMARK(BM_FrameAfterStallAtSpeedUp4)->Unit(benchmark::kMillisecond);
+
+}  // namespace
