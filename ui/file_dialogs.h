@@ -1,0 +1,42 @@
+// The common open and save file dialogs, as the saved-flight and tape code ask for them. This is
+// the first, least body: a request record and one answering routine that the dialog framework
+// (or a test, or the headless runner) installs; with none installed every dialog is cancelled.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "win/handles.h"
+
+namespace ui {
+
+inline constexpr std::uint32_t OFN_READONLY = 0x00000001;
+inline constexpr std::uint32_t OFN_OVERWRITEPROMPT = 0x00000002;
+inline constexpr std::uint32_t OFN_HIDEREADONLY = 0x00000004;
+inline constexpr std::uint32_t OFN_NOCHANGEDIR = 0x00000008;
+inline constexpr std::uint32_t OFN_PATHMUSTEXIST = 0x00000800;
+inline constexpr std::uint32_t OFN_FILEMUSTEXIST = 0x00001000;
+inline constexpr std::uint32_t OFN_NOREADONLYRETURN = 0x00008000;
+
+struct FileDialogRequest {
+    win::HWND owner{};
+    bool save = false;
+    std::string title;          // empty: the system's own title
+    std::string filterName;     // "Flight Files (*.Flt)"
+    std::string filterPattern;  // "*.Flt"
+    int filterIndex = 1;
+    std::string initialFolder;
+    std::string defaultExtension;
+    std::uint32_t flags = 0;
+    std::size_t bufferSize = 256;  // the longest path the caller takes, its NUL included
+    std::string file;              // in: the starting name; out: the chosen path
+};
+
+// Runs the dialog: 1 with request.file holding the chosen path, 0 when cancelled. A chosen path
+// that does not fit the caller's buffer counts as cancelled.
+int RunFileDialog(FileDialogRequest& request);
+
+// The installed answer; null cancels every dialog.
+extern int (*theFileDialogHandler)(FileDialogRequest& request);
+
+}  // namespace ui
