@@ -78,6 +78,10 @@ void LatLonToWorld(std::int32_t* xOut, std::int32_t* zOut, double lat, double lo
     }
 }
 
+double MeridianConvergence(double lon) {
+    return (lon - kCentralMeridian) * kConeN;
+}
+
 std::string FormatDegrees(double value, char hemisphere) {
     if (!std::isfinite(value)) value = 0.0;
     const int degrees = static_cast<int>(value);

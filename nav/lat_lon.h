@@ -20,6 +20,12 @@ void WorldToLatLon(double* latOut, double* lonOut, std::int32_t x, std::int32_t 
 // 32 bits; either output may be null.
 void LatLonToWorld(std::int32_t* xOut, std::int32_t* zOut, double lat, double lon);
 
+// The angle from true north to the world's north (+z) at a longitude, in degrees (positive when
+// true north points east of the world's north, as it does west of the central meridian 89.5 W).
+// A direction in the world plane is the true heading plus this angle: the plane is conformal,
+// so a runway laid out from its projected ends runs at its true heading plus the convergence.
+[[nodiscard]] double MeridianConvergence(double lon);
+
 // The position as two texts such as " 37°42'37.17"N" and "122°13'38.92"W" (the degree sign is
 // byte 0xB0 of the program's 8-bit code page).
 void FormatLatLon(std::string* latText, std::string* lonText, std::int32_t x, std::int32_t z);

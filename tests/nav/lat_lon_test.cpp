@@ -112,6 +112,19 @@ TEST(LatLon, FarPositionsSaturateInsteadOfWrapping) {
     EXPECT_EQ(x, std::numeric_limits<std::int32_t>::max());
 }
 
+// True north in the plane, measured from a short step north along the meridian.
+TEST(LatLon, MeridianConvergenceIsTheDirectionOfNorth) {
+    for (const double lon : {122.3, 104.8, 89.5, 74.1, 60.0}) {
+        std::int32_t x0 = 0, z0 = 0, x1 = 0, z1 = 0;
+        nav::LatLonToWorld(&x0, &z0, 40.0, lon);
+        nav::LatLonToWorld(&x1, &z1, 40.01, lon);
+        const double north =
+            std::atan2(double(x1) - x0, double(z1) - z0) * 180.0 / 3.14159265358979;
+        EXPECT_NEAR(nav::MeridianConvergence(lon), north, 0.01) << lon;
+    }
+    EXPECT_NEAR(nav::MeridianConvergence(122.3), 20.68, 0.01);  // west coast: about 21 degrees
+}
+
 TEST(LatLon, FormatsDegreesMinutesSeconds) {
     // Positions from data/ and their published texts; the degree sign is byte 0xB0.
     const struct {

@@ -308,9 +308,9 @@ Local ToLocal(double lat, double lon, double refLat, double refLon) {
 }
 
 TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
-    std::map<std::string, double> elevation;
+    std::map<std::string, std::string> kind;
     for (const auto& r : ReadCsv("airport.csv"))
-        elevation[r[0]] = std::stod(r[3]);
+        kind[r[0]] = r.size() > 2 ? r[2] : "";
     const auto runways = ReadCsv("runway.csv");
 
     const struct {
@@ -342,9 +342,12 @@ TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
         nav::WorldToLatLon(&lat, &lonWest, x, z);
         const double lon = -lonWest;
 
-        // The runway whose centre line the aircraft stands on, facing along it.
+        // The runway whose centre line the aircraft stands on, facing along it: its true
+        // heading is the world heading less the meridian's convergence.
+        const double trueHeading = heading - nav::MeridianConvergence(lonWest);
         std::string airport;
         double offLine = 1e9;
+        double worldCourse = 0.0;
         for (const auto& r : runways) {
             if (r.size() < 11) continue;
             const double lat1 = std::stod(r[4]), lon1 = std::stod(r[5]);
@@ -359,20 +362,27 @@ TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
             const double across = std::fabs(at.east * uy - at.north * ux);
             if (along < 0.0 || along > length || across > 10.0) continue;
             const double course = std::atan2(ux, uy) * 180.0 / kPi;
-            for (const double direction : {course, course + 180.0}) {
-                const double diff = std::remainder(heading - direction, 360.0);
-                if (std::fabs(diff) < 1.0 && across < offLine) {
-                    offLine = across;
-                    airport = r[0];
-                }
+            for (const int reverse : {0, 1}) {
+                const double diff = std::remainder(trueHeading - course - 180.0 * reverse, 360.0);
+                if (std::fabs(diff) >= 1.0 || across >= offLine) continue;
+                offLine = across;
+                airport = r[0];
+                // The same runway laid out in the world plane from its projected ends.
+                std::int32_t x1 = 0, z1 = 0, x2 = 0, z2 = 0;
+                nav::LatLonToWorld(&x1, &z1, lat1, -lon1);
+                nav::LatLonToWorld(&x2, &z2, lat2, -lon2);
+                worldCourse =
+                    std::atan2(double(x2) - x1, double(z2) - z1) * 180.0 / kPi + 180.0 * reverse;
             }
         }
         ASSERT_FALSE(airport.empty()) << f.file << " is not on a runway, facing along it, at "
                                       << lat << ", " << lon << " heading " << heading;
         EXPECT_LT(offLine, 10.0) << f.file;
-        const double gear = sim::AircraftParametersForType(f.type).apGearHeight;
-        const double feet = (y - gear) / 256.0 / 0.3048;
-        EXPECT_NEAR(feet, elevation[airport], 1.0) << f.file << " at " << airport;
+        EXPECT_LT(std::fabs(std::remainder(heading - worldCourse, 360.0)), 0.1)
+            << f.file << " does not face along the runway in the world plane";
+        // Wheels on the ground: the height counts from the ground under the aircraft.
+        EXPECT_EQ(y, sim::AircraftParametersForType(f.type).apGearHeight) << f.file;
+        EXPECT_EQ(kind[airport], "land") << f.file << " at " << airport;
     }
 }
 

@@ -1,7 +1,7 @@
 // The default flights in "Flights": "Startup.Flt" and, for each aircraft, the parked ("Stop")
 // and ready-to-fly ("Fly") pair that a restart loads. Each stands on the centre line of a real
 // runway of a real airport of data/, a little past the landing threshold, facing along the
-// runway, at the field's elevation.
+// runway as the world plane lays it out, its wheels on the ground.
 #include <cmath>
 #include <map>
 #include <string>
@@ -18,7 +18,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kEarthRadius = 6371008.8;  // mean radius, metres
-constexpr double kMetresPerFoot = 0.3048;
 // How far past the threshold (after any displacement) the aircraft stands.
 constexpr double kPastThreshold = 40.0;
 // Noon on the west coast on midsummer day 2026 (19:00 UTC), seconds since 1970.
@@ -55,7 +54,6 @@ struct RunwayEnd {
 };
 
 struct Airport {
-    double elevationFeet = 0;
     std::map<std::string, RunwayEnd> ends;
 };
 
@@ -94,10 +92,9 @@ int LoadAirports(const std::string& dataDir, std::map<std::string, Airport>* air
         wanted[f.airport] = true;
     std::vector<std::vector<std::string>> rows;
     if (!ReadCsv(dataDir + "/navdata-us/airport.csv", &rows, error)) return 0;
+    // Only airports the table lists (land airports) are used.
     for (const auto& r : rows) {
-        double elevation = 0;
-        if (r.size() >= 7 && wanted.count(r[0]) != 0 && ParseNumber(r[3], &elevation))
-            (*airports)[r[0]].elevationFeet = elevation;
+        if (r.size() >= 7 && wanted.count(r[0]) != 0 && r[2] == "land") (*airports)[r[0]];
     }
     rows.clear();
     if (!ReadCsv(dataDir + "/navdata-us/runway.csv", &rows, error)) return 0;
@@ -121,24 +118,32 @@ int LoadAirports(const std::string& dataDir, std::map<std::string, Airport>* air
     return 1;
 }
 
-int WriteFlight(Installation& installation, const DefaultFlight& f, const Airport& airport,
-                const RunwayEnd& end, std::string* error) {
-    // On the centre line, past the threshold, facing the far end.
+int WriteFlight(Installation& installation, const DefaultFlight& f, const RunwayEnd& end,
+                std::string* error) {
+    // On the centre line, past the threshold.
     const double heading = Bearing(end.lat, end.lon, end.farLat, end.farLon);
     double lat = 0, lon = 0;
     Travel(end.lat, end.lon, heading, end.displaced + kPastThreshold, &lat, &lon);
-    const double trueHeading = Bearing(lat, lon, end.farLat, end.farLon);
-
     sim::FlightModelState& s = sim::theFlightModelState;
     s = sim::FlightModelState{};
     sim::LoadAircraftParameters(f.type);
     sim::InitFlightModelForAircraft();
     // The world counts longitudes positive west.
     nav::LatLonToWorld(&s.fmPosX, &s.fmPosZ, lat, -lon);
-    // Heights are stored above sea level: the terrain datum is 0 until terrain is loaded.
-    s.fmPosY = static_cast<std::int32_t>(
-        std::lround(airport.elevationFeet * kMetresPerFoot * 256.0) + s.fmGearHeight);
-    s.fmHead = static_cast<std::uint16_t>(std::lround(trueHeading * 65536.0 / 360.0) & 0xFFFF);
+    // A saved height counts from the ground datum, which the terrain keeps at the height of the
+    // ground under the aircraft (a flight loaded far away keeps its height above the new
+    // ground): standing on the runway is the gear's height. The field's elevation comes from
+    // the terrain; a height above sea level here would drop the aircraft from twice the
+    // field's elevation.
+    s.fmPosY = s.fmGearHeight;
+    // Facing the far end in the world plane, where the aircraft moves: the runway's true
+    // heading plus the meridian's convergence at the airport (up to 21 degrees on the west
+    // coast), so the take-off run follows the runway as the world lays it out.
+    std::int32_t farX = 0, farZ = 0;
+    nav::LatLonToWorld(&farX, &farZ, end.farLat, -end.farLon);
+    const double worldHeading = Degrees(
+        std::atan2(static_cast<double>(farX) - s.fmPosX, static_cast<double>(farZ) - s.fmPosZ));
+    s.fmHead = static_cast<std::uint16_t>(std::lround(worldHeading * 65536.0 / 360.0) & 0xFFFF);
     s.fmOTG = 1;
     s.fmGear = 1;
     s.fmFlaps = 0;
@@ -185,7 +190,7 @@ int MakeFlights(Installation& installation, std::string* error) {
             *error = std::string("no runway ") + f.runway + " at " + f.airport;
             return 0;
         }
-        if (!WriteFlight(installation, f, a->second, end->second, error)) return 0;
+        if (!WriteFlight(installation, f, end->second, error)) return 0;
     }
     return 1;
 }
