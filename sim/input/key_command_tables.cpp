@@ -6,6 +6,7 @@
 #include "sim/input/cockpit_commands.h"
 #include "sim/input/command_services.h"
 #include "sim/input/flight_controls.h"
+#include "sim/input/general_commands.h"
 #include "sim/input/key_commands.h"
 #include "sim/input/key_names.h"
 #include "sim/slew.h"
@@ -77,6 +78,8 @@ const std::array<KeyCommand, 17> kJoystickButtonRows = {{
 KeyCommandNode theJoystickButtonNode;
 KeyCommandNode theCockpitNode;
 KeyCommandNode theSlewNode;
+KeyCommandNode theGeneralNode;
+KeyCommandNode theViewNode;
 KeyCommandNode theFlightControlNode;
 
 }  // namespace
@@ -92,11 +95,15 @@ void RegisterKeyCommandTables() {
     RegisterKeyCommands(&theJoystickButtonNode, JoystickButtonCommands(), 8);
     RegisterKeyCommands(&theCockpitNode, CockpitCommands(), 0);
     RegisterKeyCommands(&theSlewNode, SlewCommands(), 10);
+    RegisterKeyCommands(&theGeneralNode, GeneralCommands(), 0);
+    RegisterKeyCommands(&theViewNode, ViewCommands(), 0);
     RegisterKeyCommands(&theFlightControlNode, FlightControlCommands(), 0);
 }
 
 void UnregisterKeyCommandTables() {
     UnregisterKeyCommands(&theFlightControlNode);
+    UnregisterKeyCommands(&theViewNode);
+    UnregisterKeyCommands(&theGeneralNode);
     UnregisterKeyCommands(&theSlewNode);
     UnregisterKeyCommands(&theCockpitNode);
     UnregisterKeyCommands(&theJoystickButtonNode);
