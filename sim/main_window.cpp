@@ -3,11 +3,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 #include "cockpit/panel_services.h"
 #include "core/resource_pack.h"
 #include "devices/sound_system.h"
+#include "gfx/display.h"
+#include "gfx/surface.h"
 #include "sim/flightmodel/flight_model_state.h"
 #include "sim/input/key_commands.h"
 #include "sim/main_window_services.h"
@@ -111,6 +114,19 @@ win::LResult OnMainSetCursor(win::HWND w, win::WParam wParam, int hit, int mouse
                 static_cast<win::LParam>(win::MAKELONG(static_cast<std::uint16_t>(hit),
                                                        static_cast<std::uint16_t>(mouseMessage))));
     }
+}
+
+// Until the scene and the panel are drawn, the view is cleared each frame so the readouts lie
+// on a clean picture.
+void ClearScene() {
+    gfx::GFXSurface* s = gfx::GetDrawSurface();
+    if (s == nullptr) return;
+    gfx::GFXSurfaceLock lock(*s);
+    if (s->pixels == nullptr) return;
+    const std::int32_t rowBytes = s->width * ((s->bitsPerPixel + 7) / 8);
+    for (std::int32_t y = 0; y < s->height; ++y)
+        std::memset(s->pixels + static_cast<std::ptrdiff_t>(y) * s->stride, 0,
+                    static_cast<std::size_t>(rowBytes));
 }
 
 }  // namespace
@@ -309,6 +325,7 @@ void PaintView(win::HWND w) {
     if (!theSimWorld.IsRunning() || !theSimWorld.IsInitialised()) return;
     win::ValidateRect(w, nullptr);
     theSimWorld.MeasureFrameRate();
+    ClearScene();
     ++theFramesDrawn;
     theSimWorld.FinishFrame(0);
     cockpit::theCockpitFullRedraw &= ~cockpit::kRedrawReloadFlags;

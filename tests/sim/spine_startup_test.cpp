@@ -4,7 +4,10 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "support/temp_folder.h"
@@ -81,6 +84,43 @@ TEST(SpineStartup, MissingStartFlightAndNavigationFilesStillStart) {
     EXPECT_NE(r.out.find("start-up done"), std::string::npos);
     // 1 s at normal speed, then half a second at 16 times: the clock follows simulated time.
     EXPECT_NEAR(static_cast<double>(Figure(r.out, "ticks")), 18.2 + 0.5 * 16 * 18.2, 3.0) << r.out;
+}
+
+// The readouts over the picture, by night (white text, dark shadow) and by day (black text,
+// light shadow): status line and brakes, compared with tests/golden/spine_readouts_*.bmp
+// (ZEPHLON_UPDATE_GOLDEN=1 rewrites them).
+TEST(SpineStartup, ReadoutsMatchTheirGoldenPictures) {
+    if (!std::filesystem::exists(std::string(ZEPHLON_BINARY_DIR) + "/bin/Zephlon.pack"))
+        GTEST_SKIP() << "simrun or the resource pack is not built";
+    struct Case {
+        const char* name;
+        unsigned periodCommand;
+    };
+    for (const Case c : {Case{"night", 180}, Case{"day", 178}}) {
+        testsupport::TempFolder dir("zephlon-spine");
+        dir.MakeFolders("Flights");
+        dir.Write("Flights/Startup.Flt",
+                  "[Aircraft]\ntype=0\nfmLBrake=1\nfmRBrake=1\nfmHead=16384\n");
+        const std::string shot = dir.Path("shot.bmp");
+        const Outcome r =
+            PlayScript(dir, "frame-interval 20\nwait 500\nmenu " + std::to_string(c.periodCommand) +
+                                "\nmenu 1665\nmenu 712\nwait 500\nscreenshot " + shot +
+                                "\nmenu 168\nwait 100\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        const std::string golden =
+            std::string(ZEPHLON_SOURCE_DIR) + "/tests/golden/spine_readouts_" + c.name + ".bmp";
+        const std::string picture = dir.Read("shot.bmp");
+        ASSERT_FALSE(picture.empty()) << r.out;
+        if (std::getenv("ZEPHLON_UPDATE_GOLDEN") != nullptr) {
+            std::ofstream(golden, std::ios::binary) << picture;
+            continue;
+        }
+        std::ifstream in(golden, std::ios::binary);
+        ASSERT_TRUE(in) << "missing " << golden << " (run with ZEPHLON_UPDATE_GOLDEN=1)";
+        std::stringstream expected;
+        expected << in.rdbuf();
+        EXPECT_TRUE(expected.str() == picture) << c.name << " readouts differ from " << golden;
+    }
 }
 
 }  // namespace
