@@ -1,7 +1,9 @@
-// Display set-up for the window modes; the full-screen devices are refused until they exist.
+// Display set-up: the window modes here, the full-screen modes through dd_surface_modes.
 #include "gfx/display.h"
 
 #include <memory>
+
+#include "gfx/dd_surface_modes.h"
 
 namespace gfx {
 
@@ -88,8 +90,12 @@ int SetDisplayMode(std::int32_t mode, int keepPicture) {
         theDisplayMode = kDisplayWindow;
     }
     if (mode == theDisplayMode) return 1;
-    // No full-screen device is available: the request fails before anything changes.
-    if (mode == kDisplayFullScreen || mode == kDisplayFullScreen3D) return 0;
+    const auto fullScreen = [](std::int32_t m) {
+        return m == kDisplayFullScreen || m == kDisplayFullScreen3D;
+    };
+    // One full-screen mode to the other passes through the window.
+    if (fullScreen(mode) && fullScreen(theDisplayMode) && !SetDisplayMode(kDisplayWindow, 1))
+        return 0;
 
     if (mode == kDisplayBordered && theBorderSurface == nullptr && !MakeBorder()) return 0;
 
@@ -99,6 +105,21 @@ int SetDisplayMode(std::int32_t mode, int keepPicture) {
         CarryOver(theBorderView, theWindowSurface, keepPicture);
         theWindowSurface->flags = theBorderView->flags;
     }
+
+    if (mode == kDisplayFullScreen || mode == kDisplayFullScreen3D) {
+        const int ok = mode == kDisplayFullScreen
+                           ? EnterFlipChainMode(theDisplayWindow, theDisplayWidth, theDisplayHeight,
+                                                theDisplayDepth, theBufferCount, theWindowSurface)
+                           : EnterD3DMode(theDisplayWindow, theDisplayWidth, theDisplayHeight,
+                                          theWindowSurface);
+        if (!ok) return 0;
+        theDisplayMode = mode;
+        return 1;
+    }
+    if (theDisplayMode == kDisplayFullScreen)
+        LeaveFlipChainMode(mode == kDisplayNone ? nullptr : theWindowSurface);
+    if (theDisplayMode == kDisplayFullScreen3D)
+        LeaveD3DMode(mode == kDisplayNone ? nullptr : theWindowSurface);
 
     if (mode == kDisplayNone) {
         DestroySurfaces();
@@ -133,9 +154,19 @@ int InitDisplay(std::int32_t width, std::int32_t height, std::int32_t depth) {
     GFXSurface* target = GetDrawSurface();
     GFXPalette* remembered = target != nullptr ? target->palette : nullptr;
     const std::int32_t mode = theDisplayMode;
+    // The full-screen surfaces go first; the full-screen device itself stays for mode 0.
+    if (mode == kDisplayFullScreen) LeaveFlipChainMode(nullptr, 1);
+    if (mode == kDisplayFullScreen3D) LeaveD3DMode(nullptr);
     DestroySurfaces();
     theDisplayMode = kDisplayNone;
-    if (!SetDisplayMode(mode, 0)) return 0;
+    if (!SetDisplayMode(mode, 0)) {
+        if (mode == kDisplayFullScreen) {
+            RestoreDDrawDisplayMode();
+            ReleaseDirectDraw();
+        }
+        return 0;
+    }
+    if (mode == kDisplayFullScreen) theFlipChain[1]->SetPalette(remembered, 0, 256);
     theWindowSurface->SetPalette(remembered, 0, 256);
     // The bordered mode draws through the view: it needs the palette as much as the window.
     if (mode == kDisplayBordered) {
@@ -149,6 +180,10 @@ GFXSurface* GetDrawSurface() {
     switch (theDisplayMode) {
         case kDisplayWindow:
             return theWindowSurface;
+        case kDisplayFullScreen:
+            return theFlipChain[1];
+        case kDisplayFullScreen3D:
+            return theD3DChain[1];
         case kDisplayBordered:
             return theBorderView;
         default:
@@ -160,6 +195,10 @@ GFXSurface* GetDisplaySurface() {
     switch (theDisplayMode) {
         case kDisplayWindow:
             return theWindowSurface;
+        case kDisplayFullScreen:
+            return theFlipChain[0];
+        case kDisplayFullScreen3D:
+            return theD3DChain[0];
         case kDisplayBordered:
             return theBorderSurface;
         default:

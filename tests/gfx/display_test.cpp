@@ -2,6 +2,7 @@
 // bordered mode and its reused border surface, carried pictures and palettes.
 #include "display_test_support.h"
 #include "gfx/draw_table.h"
+#include "win/ddraw.h"
 
 namespace {
 
@@ -36,6 +37,8 @@ TEST_F(DisplaySetUpTest, ModeFourFromModeFourCreatesNothing) {
 }
 
 TEST_F(DisplaySetUpTest, UnavailableDevicesFailAndTheModeStays) {
+    // A machine whose full-screen device cannot be made.
+    win::theDirectDrawFaults.createFails = true;
     ASSERT_EQ(SetDisplayMode(kDisplayWindow, 1), 1);
     GFXSurface* window = GetDrawSurface();
     for (int mode : {kDisplayFullScreen, kDisplayFullScreen3D}) {
@@ -47,6 +50,7 @@ TEST_F(DisplaySetUpTest, UnavailableDevicesFailAndTheModeStays) {
     EXPECT_EQ(SetDisplayMode(kDisplayFullScreen, 1), 0);
     EXPECT_EQ(theDisplayMode, kDisplayBordered);
     EXPECT_EQ(GetDrawSurface(), theBorderView);
+    win::theDirectDrawFaults = win::DirectDrawFaults{};
 }
 
 TEST_F(DisplaySetUpTest, BorderSurfaceIsMadeOnceAcrossModeSwitches) {
