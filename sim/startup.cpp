@@ -196,6 +196,11 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
     theSimWorld.RefreshTerrain();
     world::theTerrainSampleRestart = 1;
     theSlewControl.SetActive(slewing ? 1 : 0);
+    if (slewing) {
+        theSlewControl.SetForwardRate(0);
+        theSlewControl.SetSideRate(0);
+        theSlewControl.SetYawRate(0);
+    }
     if (quiet) nav::AtcResetTraffic();
     theSimWorld.SetCrashDetect(crash ? 1 : 0);
     cockpit::CheckNavReception();

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "support/temp_folder.h"
 
@@ -121,6 +123,27 @@ TEST(SpineStartup, ReadoutsMatchTheirGoldenPictures) {
         expected << in.rdbuf();
         EXPECT_TRUE(expected.str() == picture) << c.name << " readouts differ from " << golden;
     }
+}
+
+// A second copy in the same installation activates the first and ends with -1 at once.
+TEST(SpineStartup, SecondCopyEndsWithMinusOne) {
+    const std::string exe = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
+    if (!std::filesystem::exists(std::string(ZEPHLON_BINARY_DIR) + "/bin/Zephlon.pack"))
+        GTEST_SKIP() << "simrun or the resource pack is not built";
+    testsupport::TempFolder dir("zephlon-spine");
+    dir.Write("long.txt", "frame-interval 5\nwait 20000\nmenu 168\nwait 100\n");
+    const std::string first = exe + " --dir " + dir.Root() + " " + dir.Path("long.txt") + " 2>&1";
+    FILE* p = popen(first.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const Outcome second = PlayScript(dir, "wait 100\n");
+    std::string out;
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, p) != nullptr)
+        out += buf;
+    pclose(p);
+    EXPECT_NE(second.out.find("exit=-1"), std::string::npos) << second.out;
+    EXPECT_NE(out.find("exit=0"), std::string::npos) << out;
 }
 
 }  // namespace
