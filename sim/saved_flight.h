@@ -1,0 +1,51 @@
+// Saved flights (".Flt"): choosing a file with the common dialogs, loading a flight by name from
+// the folder "Flights", saving the current situation, and the name of the current flight that
+// the restart command reloads. The sections themselves are written and read by the world.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "win/handles.h"
+
+namespace core {
+class IniFile;
+}
+
+namespace sim {
+
+// The current flight: "StartUp.Flt" at first, then the full path of every flight loaded or
+// saved with success.
+extern std::string theCurrentFlightName;
+
+// How a situation file is read and written: the world's LoadSituation and SaveSituation unless
+// something else is installed.
+struct SituationServices {
+    int (*loadSituation)(core::IniFile& file, int flag);
+    int (*saveSituation)(core::IniFile& file);
+};
+extern SituationServices theSituationServices;
+[[nodiscard]] SituationServices WorldSituationServices();
+
+// A stateless helper callers build on the stack.
+class FlightFile {
+public:
+    // A name without a backslash is taken from the folder "Flights"; then LoadFlight.
+    int Load(win::HWND owner, const char* name, int flag);
+};
+
+// Loads a situation file; bit 0 of the world's result. A missing or unreadable file returns 0
+// and changes nothing.
+int LoadFlight(const char* path, int flag);
+// Saves the situation into a fresh file beside the target and renames it over the target, so a
+// failed save leaves the previous flight as it was. 1 on success.
+int SaveFlight(const char* path);
+// The open dialog, then LoadFlight; 0 when cancelled. A chosen flight that cannot be read is
+// reported to the user.
+int ResumeFlight(win::HWND owner, int flag);
+// The save dialog, then SaveFlight; 0 when cancelled.
+int SaveFlightAs(win::HWND owner);
+// The common file dialog for flights: 1 with the chosen path, 0 when cancelled.
+int ResumeFlightDialog(std::string* path, win::HWND owner, int save);
+
+}  // namespace sim

@@ -1,0 +1,206 @@
+// Saved flights: save and load through the world's sections, the folder of bare names, the
+// current flight name, the file dialogs, a full disc during a save and a missing flight.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "core/ini_file.h"
+#include "platform/file_system.h"
+#include "sim/aircraft.h"
+#include "sim/flightmodel/flight_model_state.h"
+#include "sim/saved_flight.h"
+#include "sim/view_controller.h"
+#include "ui/file_dialogs.h"
+
+namespace {
+
+std::string theLoadedPath;
+int theLoadResult = 1;
+int FakeLoad(core::IniFile& file, int) {
+    theLoadedPath = file.Path();
+    return theLoadResult;
+}
+int FakeSave(core::IniFile& file) {
+    return file.PutString("Test", "written", "yes");
+}
+
+std::string theChosen;
+ui::FileDialogRequest theRequest;
+int Answer(ui::FileDialogRequest& r) {
+    theRequest = r;
+    if (theChosen.empty()) return 0;
+    r.file = theChosen;
+    return 1;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class SavedFlight : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim::theSituationServices = sim::WorldSituationServices();
+        sim::theCurrentFlightName = "StartUp.Flt";
+        sim::theFlightModelState = sim::FlightModelState{};
+        sim::theViewController.ResetPresets();
+        sim::theAircraft.SelectByType(0);
+        ui::theFileDialogHandler = &Answer;
+        theChosen.clear();
+        theLoadedPath.clear();
+        theLoadResult = 1;
+    }
+    void TearDown() override {
+        platform::ClearSimulatedFaults();
+        sim::theSituationServices = sim::WorldSituationServices();
+        ui::theFileDialogHandler = nullptr;
+        sim::theViewController.ResetPresets();
+        sim::theCurrentFlightName = "StartUp.Flt";
+    }
+    static std::string Path(const char* name) {
+        const std::string p = std::string(ZEPHLON_BINARY_DIR) + "/" + name;
+        std::remove(p.c_str());
+        return p;
+    }
+};
+
+TEST_F(SavedFlight, SavedAndLoadedGivesTheSameAircraftState) {
+    const std::string path = Path("saved_round_trip.Flt");
+    sim::FlightModelState& s = sim::theFlightModelState;
+    s.fmPosX = 1234567;
+    s.fmPosY = 98765;
+    s.fmPosZ = -4444;
+    s.fmHead = 0x4000;
+    s.fmFlaps = 2;
+    s.fmFuel1 = 30000;
+    ASSERT_EQ(sim::SaveFlight(path.c_str()), 1);
+    EXPECT_EQ(sim::theCurrentFlightName, path);
+    const sim::FlightModelState saved = s;
+    s = sim::FlightModelState{};
+    sim::theCurrentFlightName = "StartUp.Flt";
+    ASSERT_EQ(sim::LoadFlight(path.c_str(), 1), 1);
+    EXPECT_EQ(s.fmPosX, saved.fmPosX);
+    EXPECT_EQ(s.fmPosY, saved.fmPosY);
+    EXPECT_EQ(s.fmPosZ, saved.fmPosZ);
+    EXPECT_EQ(s.fmHead, saved.fmHead);
+    EXPECT_EQ(s.fmFlaps, saved.fmFlaps);
+    EXPECT_EQ(s.fmFuel1, saved.fmFuel1);
+    EXPECT_EQ(sim::theCurrentFlightName, path);
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+}
+
+TEST_F(SavedFlight, SavingOverAFlightStartsFromAnEmptyFile) {
+    const std::string path = Path("saved_over.Flt");
+    {
+        std::ofstream out(path);
+        out << "[Gone]\nkey=1\n";
+    }
+    sim::theSituationServices = {&FakeLoad, &FakeSave};
+    ASSERT_EQ(sim::SaveFlight(path.c_str()), 1);
+    const std::string text = ReadAll(path);
+    EXPECT_EQ(text.find("Gone"), std::string::npos);
+    EXPECT_NE(text.find("written=yes"), std::string::npos);
+}
+
+TEST_F(SavedFlight, FullDiscKeepsTheOldFlight) {
+    const std::string path = Path("saved_full.Flt");
+    ASSERT_EQ(sim::SaveFlight(path.c_str()), 1);
+    const std::string before = ReadAll(path);
+    ASSERT_FALSE(before.empty());
+    sim::theCurrentFlightName = "Other.Flt";
+    sim::theFlightModelState.fmPosX = 777;
+    platform::SimulateDiskFull(10);
+    EXPECT_EQ(sim::SaveFlight(path.c_str()), 0);
+    platform::ClearSimulatedFaults();
+    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(sim::theCurrentFlightName, "Other.Flt");
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+}
+
+TEST_F(SavedFlight, MissingFlightChangesNothing) {
+    sim::theFlightModelState.fmPosX = 31337;
+    sim::theViewController.SetViewMode(1);
+    sim::theAircraft.SelectByType(2);
+    const std::string missing = std::string(ZEPHLON_BINARY_DIR) + "/no_such_flight.Flt";
+    EXPECT_EQ(sim::LoadFlight(missing.c_str(), 1), 0);
+    EXPECT_EQ(sim::LoadFlight(nullptr, 1), 0);
+    EXPECT_EQ(sim::LoadFlight(ZEPHLON_BINARY_DIR, 1), 0);  // a folder is no flight
+    EXPECT_EQ(sim::theFlightModelState.fmPosX, 31337);
+    EXPECT_EQ(sim::theViewController.GetViewMode(), 1);
+    EXPECT_EQ(sim::theCurrentFlightName, "StartUp.Flt");
+    theChosen = missing;
+    EXPECT_EQ(sim::ResumeFlight({}, 1), 0);
+    EXPECT_EQ(sim::theFlightModelState.fmPosX, 31337);
+}
+
+TEST_F(SavedFlight, BareNamesComeFromTheFlightsFolder) {
+    sim::theSituationServices = {&FakeLoad, &FakeSave};
+    std::filesystem::create_directories("Flights");
+    const std::string name = "saved_flight_test_bare.Flt";
+    {
+        std::ofstream out("Flights/" + name);
+        out << "[Aircraft]\n";
+    }
+    sim::FlightFile f;
+    EXPECT_EQ(f.Load({}, name.c_str(), 1), 1);
+    EXPECT_EQ(theLoadedPath, "Flights\\" + name);
+    EXPECT_EQ(sim::theCurrentFlightName, "Flights\\" + name);
+    // A name with a backslash is taken as it stands.
+    const std::string full = std::string(ZEPHLON_BINARY_DIR) + "\\nowhere\\x.Flt";
+    EXPECT_EQ(f.Load({}, full.c_str(), 1), 0);
+    std::filesystem::remove("Flights/" + name);
+}
+
+TEST_F(SavedFlight, FailedLoadKeepsTheNameAndLowPanelFallsBack) {
+    const std::string path = Path("saved_low_panel.Flt");
+    {
+        std::ofstream out(path);
+        out << "[Views]\ncur=1\n";
+    }
+    sim::theSituationServices = {&FakeLoad, &FakeSave};
+    theLoadResult = 2;  // bit 0 clear: not loaded
+    sim::theAircraft.SelectByType(3);
+    sim::theViewController.SetViewMode(1);
+    EXPECT_EQ(sim::LoadFlight(path.c_str(), 0), 0);
+    EXPECT_EQ(sim::theCurrentFlightName, "StartUp.Flt");
+    EXPECT_EQ(sim::theViewController.GetViewMode(), 0);
+    // The 172 has a low panel and keeps it.
+    theLoadResult = 1;
+    sim::theAircraft.SelectByType(0);
+    sim::theViewController.SetViewMode(1);
+    EXPECT_EQ(sim::LoadFlight(path.c_str(), 0), 1);
+    EXPECT_EQ(sim::theViewController.GetViewMode(), 1);
+}
+
+TEST_F(SavedFlight, DialogsAskForFlightsAndReportACancel) {
+    std::string path = "kept";
+    EXPECT_EQ(sim::ResumeFlightDialog(&path, {}, 1), 0);
+    EXPECT_EQ(path, "kept");
+    EXPECT_EQ(theRequest.title, "Save Flight");
+    EXPECT_EQ(theRequest.flags, ui::OFN_OVERWRITEPROMPT | ui::OFN_HIDEREADONLY |
+                                    ui::OFN_NOCHANGEDIR | ui::OFN_NOREADONLYRETURN);
+    EXPECT_EQ(theRequest.filterName, "Flight Files (*.Flt)");
+    EXPECT_EQ(theRequest.initialFolder, "Flights");
+    EXPECT_EQ(sim::ResumeFlight({}, 1), 0);
+    EXPECT_EQ(theRequest.title, "Resume Flight");
+    EXPECT_EQ(theRequest.flags, ui::OFN_HIDEREADONLY | ui::OFN_NOCHANGEDIR | ui::OFN_FILEMUSTEXIST);
+    EXPECT_EQ(sim::SaveFlightAs({}), 0);
+
+    const std::string chosen = Path("saved_as.Flt");
+    theChosen = chosen;
+    sim::theSituationServices = {&FakeLoad, &FakeSave};
+    EXPECT_EQ(sim::SaveFlightAs({}), 1);
+    EXPECT_EQ(sim::theCurrentFlightName, chosen);
+    EXPECT_EQ(sim::ResumeFlight({}, 1), 1);
+    EXPECT_EQ(theLoadedPath, chosen);
+    // A path longer than the dialog's buffer counts as no choice.
+    theChosen = std::string(300, 'a');
+    EXPECT_EQ(sim::ResumeFlightDialog(&path, {}, 0), 0);
+}
+
+}  // namespace
