@@ -69,12 +69,13 @@ int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
 
-// In the order they run. Later modules may add members to the volumes the first declares.
+// In the order they run. Later modules may add members to the volumes the first declares;
+// modules that read data/ come first, so bad data is reported before the long work starts.
 inline constexpr Module kModules[] = {
     {"volumes", MakeVolumes},
+    {"flights", MakeFlights},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
-    {"flights", MakeFlights},
 };
 
 // Small helpers shared by the modules.
