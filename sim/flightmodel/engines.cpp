@@ -240,8 +240,11 @@ void StepEngines() {
     EngineSpeedResult r[2] = {EngineSpeed(static_cast<std::uint16_t>(s.fmEnginePower[0])),
                               EngineSpeed(static_cast<std::uint16_t>(s.fmEnginePower[1]))};
 
-    // 4. The King Air's condition levers hold a low or high idle.
+    // 4. The King Air's condition levers hold a low or high idle. An idle is a share of what the
+    // engine can give, so above the first band it shrinks with the band's power limit as the
+    // full power does; a fixed floor would keep half the sea-level power at any height.
     if (ap.apModelCode == 4) {
+        const std::int64_t full = ap.apMaxPower / 2 + ap.apIdlePower;
         const std::int16_t levers[2] = {cockpit::theLeftMixtureLever,
                                         cockpit::theRightConditionLever};
         for (int i = 0; i < 2; ++i) {
@@ -255,6 +258,9 @@ void StepEngines() {
                 floor = 122;
                 idleSpeed = 700;
             }
+            if (floor && en.altitudeFlag && full > 0 && en.powerLimit < full)
+                floor = static_cast<std::int16_t>(
+                    (floor * static_cast<std::int64_t>(en.powerLimit)) / full);
             if (floor && s.fmEnginePower[i] < floor) {
                 s.fmEnginePower[i] = floor;
                 r[i].speed = idleSpeed;

@@ -115,22 +115,38 @@ TEST(FlightEngines, ConstantSpeedGovernorSteps) {
 }
 
 TEST(FlightEngines, KingAirConditionLeversHoldIdle) {
+    // Low down the levers hold the full idle; higher up the idle shrinks with the band's power
+    // limit as the full power does, so it is never a reserve of power at altitude.
     struct Case {
+        double feet;
         std::int16_t lever;
         int power;
         int speed;
     };
-    const Case cases[] = {{15, 88, 560}, {31, 122, 700}};
+    const Case cases[] = {{0, 15, 88, 560}, {0, 31, 122, 700}, {900, 31, 122, 700}};
     for (const Case& c : cases) {
         sim::ProbeSelectAircraft(3);
-        sim::ProbePlaceInFlight(20000, 200);
+        sim::ProbePlaceInFlight(c.feet, 200);
         cockpit::theLeftMixtureLever = c.lever;
         cockpit::theRightConditionLever = c.lever;
         theFlightModelState.fmThrot = theFlightModelState.fmThrotRight = 0;
         sim::StepEngines();
-        EXPECT_EQ(theFlightModelState.fmEnginePower[0], c.power);
-        EXPECT_EQ(theFlightModelState.fmEnginePower[1], c.power);
-        EXPECT_EQ(theFlightModelState.fmEngineSpeed[0], c.speed);
+        EXPECT_EQ(theFlightModelState.fmEnginePower[0], c.power) << c.feet;
+        EXPECT_EQ(theFlightModelState.fmEnginePower[1], c.power) << c.feet;
+        EXPECT_EQ(theFlightModelState.fmEngineSpeed[0], c.speed) << c.feet;
+    }
+    const sim::AircraftParameters& ap = sim::AircraftParametersForType(3);
+    const double full = ap.apMaxPower / 2 + ap.apIdlePower;
+    for (double feet : {25000.0, 35000.0, 60000.0}) {
+        sim::ProbeSelectAircraft(3);
+        sim::ProbePlaceInFlight(feet, 200);
+        cockpit::theLeftMixtureLever = cockpit::theRightConditionLever = 31;
+        theFlightModelState.fmThrot = theFlightModelState.fmThrotRight = 0;
+        sim::StepEngines();
+        const double limit = sim::theEngines.powerLimit;
+        ASSERT_LT(limit, full) << feet;
+        EXPECT_NEAR(theFlightModelState.fmEnginePower[0], 122 * limit / full, 1.0) << feet;
+        EXPECT_LE(theFlightModelState.fmEnginePower[0], limit) << feet;
     }
 }
 
