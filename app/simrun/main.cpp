@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/ini_file.h"
 #include "demo_program.h"
 #include "platform/headless/headless_backend.h"
 #include "script.h"
@@ -94,6 +95,9 @@ int main(int argc, char** argv) {
 
     win::ProgramEntry program = demo ? simrun::DemoProgram() : sim::ZephlonProgram();
     if (!demo) driver.saver = [](const std::string& path) { return sim::SaveFlightFile(path); };
+    // A headless run keeps its settings in its own folder, so one run never inherits the
+    // switches another left behind.
+    if (!demo) core::theIniFile = core::IniFile("./Zephlon.ini");
     const int code = program.winMain("");
     std::printf("exit=%d\n", code);
     std::printf("simulated_ms=%llu ticks=%llu frames=%llu\n",

@@ -77,6 +77,10 @@ TEST(SpineStartup, MissingStartFlightAndNavigationFilesStillStart) {
     if (!std::filesystem::exists(std::string(ZEPHLON_BINARY_DIR) + "/bin/Zephlon.pack"))
         GTEST_SKIP() << "simrun or the resource pack is not built";
     testsupport::TempFolder dir("zephlon-spine");
+    dir.Write("Zephlon.ini",
+              "[Settings]\nMainX=5000\nMainY=-300\nMainW=800\nHideCursor=x\n"
+              "[MemControl]\nNumBmp=-5\nNumSheet=999999999999\n"
+              "[Aircraft]\nAutoComplex=banana\ncrashdetect=7\n");
     const Outcome r = PlayScript(dir,
                                  "frame-interval 33\nwait 1000\nmenu 537\nmenu 541\nwait 500\n"
                                  "menu 168\nwait 100\n");
@@ -84,6 +88,11 @@ TEST(SpineStartup, MissingStartFlightAndNavigationFilesStillStart) {
     EXPECT_NE(r.out.find("flight: Flights\\Startup.Flt missing"), std::string::npos);
     EXPECT_NE(r.out.find("nav: load na.vct (missing)"), std::string::npos);
     EXPECT_NE(r.out.find("start-up done"), std::string::npos);
+    // The placement was pulled back on the 640×480 screen and written at the close.
+    const std::string ini = dir.Read("Zephlon.ini");
+    EXPECT_NE(ini.find("MainW=640"), std::string::npos) << ini;
+    EXPECT_EQ(ini.find("MainX=5000"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("MainY=0"), std::string::npos) << ini;
     // 1 s at normal speed, then half a second at 16 times: the clock follows simulated time.
     EXPECT_NEAR(static_cast<double>(Figure(r.out, "ticks")), 18.2 + 0.5 * 16 * 18.2, 3.0) << r.out;
 }
