@@ -11,8 +11,10 @@
 //    hour per piston engine and p kg per hour per turbine), the flap lift words (the notch-0
 //    word trims the common lift table to the type's published clean stall, the last notch's
 //    to its published full-flap stall), and the thrust tables
-//    (propeller efficiency, altitude lapse, throttle curve) were tuned with tools/fmfit until
-//    trimmed level flight meets the published cruise tables.
+//    (propeller efficiency or the reference speeds by power, altitude lapse, throttle curve,
+//    power-limit fall-off) were tuned with tools/fmfit until trimmed level flight meets the
+//    published cruise tables and the handbooks' best climb and ceiling.
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 
@@ -94,6 +96,19 @@ void RebuildAltitudeBands(AircraftParameters& ap) {
     }
 }
 
+// Efficiency by power: the ratio r is the indicated airspeed over the reference speed of the
+// power setting. Above r0 a propeller turns a steady power into a thrust that falls about as one
+// over the speed (A / r^n, n near 1); below it the thrust levels off at its static value. The
+// reference speed by power then carries how much thrust each power word is worth: a full-rich
+// full throttle burns far more fuel for each unit of thrust than a leaned cruise setting.
+void RebuildPowerEfficiency(AircraftParameters& ap, const double (&shape)[3]) {
+    for (int i = 0; i < 17; ++i) {
+        const double r = std::max(i / 16.0, shape[1]);
+        ap.apEfficiency[i] =
+            static_cast<std::int32_t>(std::lround(shape[0] * std::pow(r, -shape[2]) * 65536.0));
+    }
+}
+
 namespace {
 
 void FillAltitudeBands(AircraftParameters& ap, double flatRatedMetres, int type) {
@@ -135,6 +150,14 @@ void FillFuel(AircraftParameters& ap, double kilograms) {
 void FillEfficiency(AircraftParameters& ap, const std::int32_t (&table)[17]) {
     for (int i = 0; i < 17; ++i)
         ap.apEfficiency[i] = table[i];
+}
+
+void FillPowerEfficiency(AircraftParameters& ap, const double (&shape)[3],
+                         const std::int16_t (&referenceSpeed)[17]) {
+    ap.apEfficiencyMode = EfficiencyMode::ByPower;
+    for (int i = 0; i < 17; ++i)
+        ap.apReferenceSpeed[i] = referenceSpeed[i];
+    RebuildPowerEfficiency(ap, shape);
 }
 
 void FillCommonTables(AircraftParameters& ap) {
@@ -296,8 +319,7 @@ AircraftParameters BuildBonanza() {
     ap.apLapseOn = 1;
     for (int i = 0; i < 17; ++i)
         ap.apLapse[i] = kLapseBonanza[i];
-    ap.apFixedReferenceSpeed = 100;
-    FillEfficiency(ap, kEfficiencyBonanza);
+    FillPowerEfficiency(ap, kPowerEfficiency[1], kReferenceSpeedBonanza);
     ap.apStoreSecondOutput = 1;
     FillConstantSpeed(ap);
     return ap;
@@ -344,8 +366,7 @@ AircraftParameters BuildBaron() {
     ap.apLapseOn = 1;
     for (int i = 0; i < 17; ++i)
         ap.apLapse[i] = kLapseBaron[i];
-    ap.apFixedReferenceSpeed = 110;
-    FillEfficiency(ap, kEfficiencyBaron);
+    FillPowerEfficiency(ap, kPowerEfficiency[2], kReferenceSpeedBaron);
     ap.apStoreSecondOutput = 1;
     FillConstantSpeed(ap);
     return ap;

@@ -127,6 +127,10 @@ extern int theFlightModelType;
 // Rebuilds the altitude factor and power limit bands from the three values above.
 void RebuildAltitudeBands(AircraftParameters& ap);
 
+// Fills the efficiency table of a record whose efficiency goes by power from its shape
+// {A, r0, n}: A / r^n above the speed ratio r0, level below it.
+void RebuildPowerEfficiency(AircraftParameters& ap, const double (&shape)[3]);
+
 // Copies the type's record into the live block.
 void LoadAircraftParameters(int type);
 // Sets the core's constants and copies the record's initial values into the state.

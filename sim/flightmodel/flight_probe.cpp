@@ -8,6 +8,7 @@
 #include "devices/sound_services.h"
 #include "sim/flight_world_services.h"
 #include "sim/flightmodel/aircraft_parameters.h"
+#include "sim/flightmodel/fixed_point.h"
 #include "sim/flightmodel/flight_model.h"
 #include "sim/flightmodel/flight_model_state.h"
 #include "world/terrain_services.h"
@@ -52,6 +53,20 @@ void SettleWeight() {
     s.fmMass = static_cast<std::int32_t>((static_cast<std::int64_t>(s.fmWeight) * 3344) / 32768);
 }
 
+// The indicated airspeed as the slow core step and the air data would leave it at this height
+// and speed: the engines' efficiency by power reads it.
+void SettleIndicatedAirspeed() {
+    FlightModelState& s = theFlightModelState;
+    std::int64_t pos = (static_cast<std::int64_t>(s.fmPosY >> 8) + world::TerrainDatumMetres() +
+                        s.fmDensityAltOffset) *
+                       2;
+    if (pos < 0) pos = 0;
+    if (pos > 0xFFFF) pos = 0xFFFF;
+    s.fmIASFactor =
+        Interpolate16U(theAircraftParameters.apIASFactor, static_cast<std::uint16_t>(pos));
+    UpdateAirData();
+}
+
 void SetSpeed(double knots) {
     FlightModelState& s = theFlightModelState;
     const std::int32_t v = core::ClampToInt32(knots * kMetresPerSecondPerKnot * 65536.0);
@@ -59,6 +74,7 @@ void SetSpeed(double knots) {
     s.fmTAVel = v;
     const std::uint64_t tav = static_cast<std::uint32_t>(v);
     s.fmTASq = static_cast<std::int32_t>((tav * tav) >> 32);
+    SettleIndicatedAirspeed();
 }
 
 // Lift minus weight at the angle-of-attack word, level and wings level.
@@ -114,7 +130,6 @@ double ExcessThrust(double altitudeFeet, double knots) {
     SetSpeed(knots);
     s.fmThrot = FullThrottle();
     s.fmThrotRight = FullThrottle();
-    s.fmIAS = 0;
     SettleEngines();
     const int alpha = TrimAlphaWord();
     if (alpha == kNoTrim) return -1e9;

@@ -150,6 +150,40 @@ TEST(FlightEngines, KingAirConditionLeversHoldIdle) {
     }
 }
 
+TEST(FlightEngines, EfficiencyByPowerReadsTheIndicatedSpeedOverThePowersReferenceSpeed) {
+    // The Bonanza and the Baron read their efficiency by power: a faster indicated speed or a
+    // lower reference speed (a richer, fuller power setting) both give less thrust per word.
+    for (int type : {1, 2}) {
+        ASSERT_EQ(sim::AircraftParametersForType(type).apEfficiencyMode,
+                  sim::EfficiencyMode::ByPower);
+        std::int64_t last = INT64_MAX;
+        for (double knots : {110.0, 140.0, 170.0, 200.0}) {
+            sim::ProbeSelectAircraft(type);
+            sim::ProbePlaceInFlight(0, knots);
+            theFlightModelState.fmThrot = theFlightModelState.fmThrotRight = 20000;
+            sim::StepEngines();
+            sim::EngineThrust();
+            EXPECT_GT(theFlightModelState.fmIAS, 0) << type;
+            EXPECT_LT(theFlightModelState.fmThrust, last) << type << " at " << knots;
+            last = theFlightModelState.fmThrust;
+        }
+        // At zero indicated speed the table's first (static) entry applies whatever the power.
+        sim::ProbeSelectAircraft(type);
+        sim::ProbePlaceInFlight(0, 0);
+        theFlightModelState.fmIAS = 0;
+        theFlightModelState.fmThrot = theFlightModelState.fmThrotRight = 32767;
+        sim::StepEngines();
+        sim::EngineThrust();
+        const sim::AircraftParameters& ap = sim::theAircraftParameters;
+        const std::int64_t p = theFlightModelState.fmEnginePower[0];
+        const std::int64_t raw = p * 2 + ((p * ap.apThrustFactor) >> 16);
+        const std::int64_t perEngine = (((raw * 32767) >> 15) * ap.apEfficiency[0]) >> 16;
+        EXPECT_NEAR(static_cast<double>(theFlightModelState.fmThrust),
+                    static_cast<double>(perEngine * ap.apEngineCount), 2.0 * ap.apEngineCount)
+            << type;
+    }
+}
+
 TEST(FlightEngines, TurbineSpeedRisesWithThrottleAndReportsItsPowerShare) {
     Engines(4, 10000, 3000);
     const int idle = theFlightModelState.fmEngineSpeed[0];

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/flightmodel/aircraft_data.h"
 #include "sim/flightmodel/aircraft_parameters.h"
 #include "sim/flightmodel/flight_probe.h"
 #include "sim/flightmodel/published_performance.h"
@@ -20,6 +21,9 @@ using sim::AircraftParameters;
 using sim::PublishedPerformance;
 
 constexpr double kMetresPerSecondPerKnot = 0.514444;
+
+// Shapes of the by-power efficiency tables; --shape replaces the selected type's.
+double kPowerEfficiencyShape[5][3];
 
 struct PointResult {
     sim::CruisePoint point;
@@ -85,10 +89,31 @@ void CheckHandbook(int type) {
         type, climb, bestKnots, pub.climbFeetPerMinute, ceiling, pub.ceilingFeet);
 }
 
+// Position (0..16) of a cruise point's power word in the reference-speed table of a record
+// whose efficiency goes by power.
+double PowerPosition(int type, const sim::CruisePoint& p) {
+    const AircraftParameters& ap = sim::AircraftParametersForType(type);
+    const bool turbine = ap.apModelCode == 1 || ap.apModelCode == 4;
+    const double power =
+        sim::ProbeTableFuelToKgPerHourPerEngine(type, p.fuelFlow) * (turbine ? 1.0 : 10.0);
+    return power * 16.0 / (ap.apMaxPower + ap.apIdlePower);
+}
+
+// How far a record is from the targets: the worst cruise speed error, with misses of the fuel
+// flow (5 %) and of the best climb (10 %) counting against it.
+double Score(int type, const Summary& s) {
+    const PublishedPerformance& pub = sim::PublishedPerformanceForType(type);
+    const double climb = sim::ProbeBestClimb(type, 0.0, pub.testWeightKg);
+    const double climbError = std::fabs(climb / pub.climbFeetPerMinute - 1.0) * 100.0;
+    return s.worstTas + std::max(0.0, s.worstFuel - 5.0) * 10.0 +
+           std::max(0.0, climbError - 8.0) * 10.0;
+}
+
 // Thrust correction a point asks for: drag grows about as the square of the speed, so the
 // thrust needed scales as the square of the speed ratio; one round moves at most 15 %.
 double Correction(const PointResult& r, double gain) {
-    if (r.tas <= 1.0) return 1.15;
+    // A point that crashed could not hold its height: it lacked thrust.
+    if (r.tas <= 1.0 || r.crashed) return 1.15;
     const double c = std::pow(r.point.trueAirspeedKnots / r.tas, 2.0 * gain);
     return std::clamp(c, 0.87, 1.15);
 }
@@ -97,16 +122,18 @@ double Correction(const PointResult& r, double gain) {
 // Each cruise point asks its two neighbouring nodes for a correction in proportion to the
 // thrust it needs (drag grows about as the square of the speed, so the needed thrust scales as
 // the square of the speed ratio), weighted by its distance to the node.
+// Records whose efficiency goes by power tune instead the reference speed of each power
+// position: above the static ratio the thrust is in proportion to it.
 void TuneEfficiency(int type, const std::vector<PointResult>& results, double gain) {
     AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
+    const bool byPower = ap.apEfficiencyMode == sim::EfficiencyMode::ByPower;
     double num[17] = {};
     double den[17] = {};
     for (const PointResult& r : results) {
-        if (r.tas <= 0.0) continue;
-        if (r.crashed) continue;
         const double correction = Correction(r, gain);
-        const double x =
-            r.point.trueAirspeedKnots * kMetresPerSecondPerKnot / ap.apFixedReferenceSpeed * 16.0;
+        const double x = byPower ? PowerPosition(type, r.point)
+                                 : r.point.trueAirspeedKnots * kMetresPerSecondPerKnot /
+                                       ap.apFixedReferenceSpeed * 16.0;
         const int i = static_cast<int>(x);
         if (i < 0 || i >= 16) continue;
         const double f = x - i;
@@ -116,9 +143,24 @@ void TuneEfficiency(int type, const std::vector<PointResult>& results, double ga
         den[i + 1] += f;
     }
     for (int i = 0; i < 17; ++i) {
-        if (den[i] > 0.0)
+        if (den[i] <= 0.0) continue;
+        if (byPower) {
+            const double v = ap.apReferenceSpeed[i] * std::exp(num[i] / den[i]);
+            ap.apReferenceSpeed[i] = static_cast<std::int16_t>(std::clamp(v, 1.0, 32767.0));
+        } else {
             ap.apEfficiency[i] =
                 static_cast<std::int32_t>(ap.apEfficiency[i] * std::exp(num[i] / den[i]));
+        }
+    }
+    if (byPower) {
+        // Power positions beyond the tuned ones keep the last tuned value until the climb
+        // tuning sets them.
+        int last = -1;
+        for (int i = 0; i < 17; ++i)
+            if (den[i] > 0.0) last = i;
+        for (int i = last + 1; i < 17 && last >= 0; ++i)
+            if (ap.apReferenceSpeed[i] > ap.apReferenceSpeed[last])
+                ap.apReferenceSpeed[i] = ap.apReferenceSpeed[last];
     }
 }
 
@@ -141,7 +183,8 @@ void TuneLapse(int type, const std::vector<PointResult>& results, double gain) {
         num[i + 1] += f * std::log(correction);
         den[i + 1] += f;
     }
-    for (int i = 0; i < 17; ++i) {
+    // Sea level is the reference of the lapse: the climb there is the engines' own.
+    for (int i = 1; i < 17; ++i) {
         if (den[i] > 0.0) {
             const double v = ap.apLapse[i] * std::exp(num[i] / den[i]);
             ap.apLapse[i] = static_cast<std::uint16_t>(v > 65535.0 ? 65535.0 : v);
@@ -193,7 +236,16 @@ void TuneClimb(int type, double gain) {
     const double deltaRate = (pub.climbFeetPerMinute - climb) * 0.3048 / 60.0;
     const double deltaThrustShare = deltaRate / (knots * kMetresPerSecondPerKnot);
     const double factor = std::exp(gain * deltaThrustShare / 0.3);
-    if (ap.apThrottleCurveOn) {
+    if (ap.apEfficiencyMode == sim::EfficiencyMode::ByPower) {
+        // The power positions above the cruise settings belong to full throttle.
+        double top = 0.0;
+        for (const sim::CruisePoint& p : pub.cruise)
+            top = std::max(top, PowerPosition(type, p));
+        for (int i = static_cast<int>(top) + 1; i < 17; ++i) {
+            const double v = ap.apReferenceSpeed[i] * factor;
+            ap.apReferenceSpeed[i] = static_cast<std::int16_t>(std::clamp(v, 1.0, 32767.0));
+        }
+    } else if (ap.apThrottleCurveOn) {
         for (int i = 15; i <= 16; ++i) {
             const double v = ap.apThrottleCurve[i] * factor;
             ap.apThrottleCurve[i] = static_cast<std::int16_t>(v > 32767.0 ? 32767.0 : v);
@@ -303,8 +355,28 @@ bool WriteTables(const char* path) {
         "#pragma once\n\n#include <cstdint>\n\nnamespace sim {\n\n"
         "// Propeller (or fan) efficiency by true airspeed over the record's reference speed, "
         "Q16.\n";
-    for (int t = 0; t < 5; ++t)
-        text += Row("std::int32_t", names[t], sim::AircraftParametersForType(t).apEfficiency);
+    for (int t = 0; t < 5; ++t) {
+        const AircraftParameters& ap = sim::AircraftParametersForType(t);
+        if (ap.apEfficiencyMode != sim::EfficiencyMode::ByPower)
+            text += Row("std::int32_t", names[t], ap.apEfficiency);
+    }
+    text +=
+        "\n// Reference speed (knots indicated) by power position of the records whose efficiency "
+        "goes by\n// power.\n";
+    text += Row("std::int16_t", "kReferenceSpeedBonanza",
+                sim::AircraftParametersForType(1).apReferenceSpeed);
+    text += Row("std::int16_t", "kReferenceSpeedBaron",
+                sim::AircraftParametersForType(2).apReferenceSpeed);
+    text +=
+        "\n// Efficiency by power {A, r0, n}: A / r^n above the ratio r0, A / r0^n below it.\n"
+        "inline constexpr double kPowerEfficiency[5][3] = {";
+    for (int t = 0; t < 5; ++t) {
+        char buf[96];
+        std::snprintf(buf, sizeof buf, "{%.9g, %.9g, %.9g}%s", kPowerEfficiencyShape[t][0],
+                      kPowerEfficiencyShape[t][1], kPowerEfficiencyShape[t][2],
+                      t < 4 ? ", " : "};\n");
+        text += buf;
+    }
     text +=
         "\n// Altitude lapse of the constant-speed piston engines' thrust, Q16, every 1024 m.\n";
     text += Row("std::uint16_t", "kLapseBonanza", sim::AircraftParametersForType(1).apLapse);
@@ -352,6 +424,8 @@ int main(int argc, char** argv) {
     bool handbook = true;
     int rounds = 12;
     const char* writePath = nullptr;
+    std::memcpy(kPowerEfficiencyShape, sim::kPowerEfficiency, sizeof kPowerEfficiencyShape);
+    bool newShape = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--type") && i + 1 < argc) {
             only = std::atoi(argv[++i]);
@@ -361,24 +435,51 @@ int main(int argc, char** argv) {
             rounds = std::atoi(argv[++i]);
         } else if (!std::strcmp(argv[i], "--write") && i + 1 < argc) {
             writePath = argv[++i];
+        } else if (!std::strcmp(argv[i], "--shape") && i + 3 < argc && only >= 0) {
+            for (int k = 0; k < 3; ++k)
+                kPowerEfficiencyShape[only][k] = std::atof(argv[++i]);
+            newShape = true;
         } else if (!std::strcmp(argv[i], "--verbose")) {
             verbose = true;
         } else if (!std::strcmp(argv[i], "--no-handbook")) {
             handbook = false;
         } else {
-            std::fprintf(stderr,
-                         "usage: fmfit [--type N] [--fit [--rounds N] [--write FILE]] [--verbose] "
-                         "[--no-handbook]\n");
+            std::fprintf(
+                stderr,
+                "usage: fmfit [--type N [--shape A R0 N]] [--fit [--rounds N] [--write FILE]] "
+                "[--verbose] [--no-handbook]\n");
             return 2;
         }
+    }
+    if (newShape) {
+        AircraftParameters& ap = sim::MutableAircraftParametersForType(only);
+        if (ap.apEfficiencyMode != sim::EfficiencyMode::ByPower) {
+            // A record new to the by-power efficiency starts from a flat reference speed.
+            ap.apEfficiencyMode = sim::EfficiencyMode::ByPower;
+            for (std::int16_t& v : ap.apReferenceSpeed)
+                v = 150;
+        }
+        sim::RebuildPowerEfficiency(ap, kPowerEfficiencyShape[only]);
     }
     for (int type = 0; type < 5; ++type) {
         if (only >= 0 && type != only) continue;
         if (fit) {
-            for (int round = 0; round < rounds; ++round) {
+            // The rounds do not settle monotonically: keep the best record of the second half.
+            AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
+            AircraftParameters best = ap;
+            double bestScore = 1e9;
+            for (int round = 0; round <= rounds; ++round) {
                 std::vector<PointResult> results = FlyCruiseTable(type);
                 std::printf("round %d: ", round);
-                Report(type, results, false);
+                const Summary summary = Report(type, results, false);
+                if (round > rounds / 2) {
+                    const double score = Score(type, summary);
+                    if (score < bestScore) {
+                        bestScore = score;
+                        best = ap;
+                    }
+                }
+                if (round == rounds) break;
                 TuneLapse(type, results, 0.5);
                 TuneThrottleCurve(type, results, 0.5);
                 results = FlyCruiseTable(type);
@@ -386,6 +487,7 @@ int main(int argc, char** argv) {
                 TuneClimb(type, 0.7);
                 if (round >= rounds / 2) TuneCeiling(type);
             }
+            if (bestScore < 1e9) ap = best;
         }
         if (fit) TuneCompensation(type);
         Report(type, FlyCruiseTable(type), verbose);
