@@ -165,6 +165,8 @@ TEST(Aircraft, TaxiLightNeedsTheGearOnTheBaron) {
 
 TEST(Aircraft, HobbsMetersAreKeptUnderTheFullName) {
     flighttest::FlightHarness h(0);
+    // Other tests share the program's INI file: start from an empty meter.
+    core::theIniFile.PutString("Hobbs Meter", "Cessna 172 Skyhawk", nullptr);
     Aircraft a;
     a.SelectByType(0);
     a.AddHobbsTime(0, 40);
