@@ -322,7 +322,8 @@ void PaintView(win::HWND w) {
         theWarmUpDone = true;
         win::ValidateRect(w, nullptr);
     }
-    if (!theSimWorld.IsRunning() || !theSimWorld.IsInitialised()) return;
+    if (!theSimWorld.IsRunning() || !theSimWorld.IsInitialised() || theSimWorld.IsVideoPlaying())
+        return;
     win::ValidateRect(w, nullptr);
     theSimWorld.MeasureFrameRate();
     ClearScene();

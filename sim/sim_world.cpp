@@ -1,5 +1,6 @@
 #include "sim/sim_world.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -8,6 +9,7 @@
 #include "core/ini_file.h"
 #include "devices/sound_services.h"
 #include "devices/sound_system.h"
+#include "nav/lat_lon.h"
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "sim/aircraft.h"
@@ -76,6 +78,12 @@ void SimWorld::Init(win::HWND w) {
     Step("TimeOfDayPalette");
     Step("DaylightTimes");
     RebuildDrawTarget();
+    {
+        const float sun[3] = {10.0f, 48.0f, -60.0f};
+        const float n = std::sqrt(sun[0] * sun[0] + sun[1] * sun[1] + sun[2] * sun[2]);
+        SetLightDirection(sun[0] / n, sun[1] / n, sun[2] / n);
+        lightColour = 0.8f;
+    }
     Step("SunLight");
     Step("LightSet");
     sky = std::make_unique<world::Sky>();
@@ -203,6 +211,7 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     const std::int32_t keptX = fm.fmPosX;
     const std::int32_t keptZ = fm.fmPosZ;
     pauseRequested = 1;
+    loadingSituation = true;
     // Keys missing from the file read as 0; only the auto-coordination flag survives.
     const std::uint8_t autoCoordination = fm.fmAutoCoordination;
     fm = FlightModelState{};
@@ -228,6 +237,7 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
         nav::LoadAtcState(file);
     }
     pauseRequested = 0;
+    loadingSituation = false;
     if (full != 0) {
         const std::int32_t altitude = fm.fmPosY;
         RefreshTerrain();
@@ -452,6 +462,47 @@ void SimWorld::UseKeyboard() {
 void SimWorld::RefreshTerrain() {
     time.Pause(1);
     time.Pause(0);
+}
+
+// ---- the scene light and the aircraft's place ---------------------------------------------
+
+void SimWorld::SetSunDirection(const float direction[3]) {
+    // A sun on the horizon (z near 0) would make the colour grow without bound.
+    const float z = std::max(std::fabs(direction[2]), 1e-3f);
+    lightColour = std::max(0.8f / z, 0.3f);
+    SetLightDirection(direction[0], direction[1], direction[2]);
+}
+
+void SimWorld::GetLightDirection(float out[3]) const {
+    out[0] = lightDirection[0];
+    out[1] = lightDirection[1];
+    out[2] = lightDirection[2];
+}
+
+void SimWorld::SetLightDirection(float x, float y, float z) {
+    lightDirection[0] = x;
+    lightDirection[1] = y;
+    lightDirection[2] = z;
+}
+
+double SimWorld::GetLatitude() const {
+    double lat = 0.0, lon = 0.0;
+    nav::WorldToLatLon(&lat, &lon, theFlightModelState.fmPosX, theFlightModelState.fmPosZ);
+    return lat;
+}
+
+double SimWorld::GetLongitude() const {
+    double lat = 0.0, lon = 0.0;
+    nav::WorldToLatLon(&lat, &lon, theFlightModelState.fmPosX, theFlightModelState.fmPosZ);
+    return lon;
+}
+
+int SimWorld::GetAircraftType() const {
+    return aircraft != nullptr ? aircraft->GetType() : 0;
+}
+
+void SimWorld::SetFlightPlan(const planning::FlightPlan* plan) {
+    if (plan != nullptr && flightPlan) *flightPlan = *plan;
 }
 
 // ---- graphics -------------------------------------------------------------------------------

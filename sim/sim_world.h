@@ -159,6 +159,22 @@ public:
     [[nodiscard]] std::string SlewReadoutText() const;
     [[nodiscard]] std::string FrameRateText() const;
 
+    // ---- the scene light and the aircraft's place ----
+    // Sets the light from the sun's direction; the colour grows as the sun stands lower.
+    void SetSunDirection(const float direction[3]);
+    void GetLightDirection(float out[3]) const;
+    void SetLightDirection(float x, float y, float z);
+    [[nodiscard]] float GetLightColour() const { return lightColour; }
+    [[nodiscard]] double GetLatitude() const;
+    [[nodiscard]] double GetLongitude() const;
+    [[nodiscard]] int GetAircraftType() const;
+    // Held while a situation loads: the radios do not update from a half-read state.
+    [[nodiscard]] bool IsSituationHold() const { return pauseRequested != 0 && loadingSituation; }
+    void SetFlightPlan(const planning::FlightPlan* plan);
+    void ResetStopwatch() { stopwatchSeconds = 0; }
+    void SetVideoPlaying(int on) { videoPlaying = on != 0; }
+    [[nodiscard]] bool IsVideoPlaying() const { return videoPlaying; }
+
     win::HWND Window() const { return window; }
     devices::Joystick* GetJoystick() { return joystick.get(); }
     world::WeatherState* Weather() { return weather.get(); }
@@ -205,6 +221,10 @@ private:
     std::uint32_t stopwatchSeconds = 0;
     bool stopwatchRunning = false;
     int gamma = 50;
+    float lightDirection[3] = {0.0f, 0.0f, -1.0f};
+    float lightColour = 0.8f;
+    bool loadingSituation = false;
+    bool videoPlaying = false;
     int viewMode = 0;
     int lookDirection = 0;
     std::uint64_t ticksRun = 0;

@@ -208,4 +208,22 @@ TEST_F(WorldTest, SettingsSurviveAndGarbageFallsBack) {
     EXPECT_TRUE(v.IsCrashDetect());
 }
 
+TEST_F(WorldTest, SunLightColourStaysFiniteAtTheHorizon) {
+    sim::SimWorld w;
+    w.Init(win::HWND{});
+    struct Case {
+        float z;
+        float colour;
+    };
+    for (const Case c :
+         {Case{1.0f, 0.8f}, Case{-0.5f, 1.6f}, Case{0.0f, 800.0f}, Case{4.0f, 0.3f}}) {
+        const float dir[3] = {0.0f, 0.0f, c.z};
+        w.SetSunDirection(dir);
+        EXPECT_NEAR(w.GetLightColour(), c.colour, 1e-3f) << c.z;
+        float back[3];
+        w.GetLightDirection(back);
+        EXPECT_EQ(back[2], c.z);
+    }
+}
+
 }  // namespace
