@@ -2,6 +2,7 @@
 
 #include "cockpit/cockpit_services.h"
 #include "sim/flightmodel/flight_model_state.h"
+#include "sim/system_failures.h"
 
 namespace cockpit {
 
@@ -33,6 +34,11 @@ EngineStartServices PlainEngineStartServices() {
     return EngineStartServices{&StartSingle, &StartLeft, &StartRight};
 }
 EngineStartServices theEngineStartServices = PlainEngineStartServices();
+
+void TickPitotHeat() {
+    if (theCockpitSwitches.pitotHeatCountdown <= 0) return;
+    if (--theCockpitSwitches.pitotHeatCountdown == 0) sim::SystemReliability::ResetPitotStatic();
+}
 
 void ResetCockpitSwitches() {
     theCockpitSwitches = CockpitSwitches{};

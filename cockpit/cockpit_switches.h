@@ -57,6 +57,10 @@ extern std::uint32_t theCrashShown;
 // Set when the crash suspended the sound; the repair resumes it.
 extern std::uint32_t theCrashSuspendedSound;
 
+// One step of the panel's slow tick for the pitot heat: when its countdown runs out, the
+// pitot-static failures are cleared. The cockpit's slow tick calls it.
+void TickPitotHeat();
+
 // Puts every value above back to its start value.
 void ResetCockpitSwitches();
 

@@ -2,8 +2,11 @@
 
 #include <array>
 
+#include "devices/sound_services.h"
+#include "sim/flight_tape.h"
 #include "sim/input/command_services.h"
 #include "sim/input/key_names.h"
+#include "sim/sim_world.h"
 #include "sim/view_controller.h"
 
 namespace sim {
@@ -127,7 +130,63 @@ const std::array<KeyCommand, 23> kViewRows = {{
     {kS | 0x21, &LookForwardRight, "LookForwardRight"},
 }};
 
+// The world's own switches.
+void WorldTogglePause() {
+    theSimWorld.RequestPause(theSimWorld.IsPauseRequested() ? 0 : 1);
+}
+void WorldUseJoystick() {
+    theSimWorld.UseJoystick();
+}
+void WorldUseKeyboard() {
+    theSimWorld.UseKeyboard();
+}
+void WorldToggleFrameRate() {
+    theSimWorld.SetFrameRateShown(theSimWorld.IsFrameRateShown() ? 0 : 1);
+}
+void WorldAdjustGamma(int delta) {
+    theSimWorld.AdjustGamma(delta);
+}
+int WorldHasFlightPlan() {
+    return theSimWorld.HasFlightPlan() ? 1 : 0;
+}
+void WorldToggleGps() {
+    theSimWorld.SetGpsShown(theSimWorld.IsGpsShown() ? 0 : 1);
+}
+int WorldPauseRequested() {
+    return theSimWorld.IsPauseRequested() ? 1 : 0;
+}
+void WorldUtcDate(TapeCalendar* out) {
+    CalendarTime t;
+    theSimWorld.GetZuluDateTime(&t);
+    out->day = t.mday;
+    out->month = t.mon;
+    out->year = t.year + 1900;
+    out->hour = t.hour;
+    out->minute = t.min;
+    out->second = t.sec;
+}
+void StopEngineSounds() {
+    devices::StopEngineSounds();
+}
+
 }  // namespace
+
+void InstallWorldCommandServices() {
+    GeneralCommandServices& g = theGeneralCommandServices;
+    g.togglePauseRequest = &WorldTogglePause;
+    g.useJoystick = &WorldUseJoystick;
+    g.useKeyboard = &WorldUseKeyboard;
+    g.toggleFrameRate = &WorldToggleFrameRate;
+    g.adjustGamma = &WorldAdjustGamma;
+    g.hasActiveFlightPlan = &WorldHasFlightPlan;
+    g.toggleGpsShown = &WorldToggleGps;
+    theCommandServices.cockpitView = &CmdCockpitView;
+    theCommandServices.skyCamView = &CmdSkyCamView;
+    theCommandServices.setLookDirection = &CmdLookDirection;
+    theFlightTapeServices.pauseRequested = &WorldPauseRequested;
+    theFlightTapeServices.utcDate = &WorldUtcDate;
+    theFlightTapeServices.stopEngineSounds = &StopEngineSounds;
+}
 
 GeneralCommandServices DefaultGeneralCommandServices() {
     return GeneralCommandServices{&DefaultTogglePause,        &DefaultUseJoystick,

@@ -34,6 +34,10 @@ struct GeneralCommandServices {
 extern GeneralCommandServices theGeneralCommandServices;
 [[nodiscard]] GeneralCommandServices DefaultGeneralCommandServices();
 
+// Points the general, view, joystick-view and tape services at the world singleton and the view
+// controller; the world calls it once when it starts.
+void InstallWorldCommandServices();
+
 struct GeneralCommandState {
     int pauseRequested = 0;
     int joystick = 0;

@@ -289,6 +289,11 @@ TEST_F(CockpitCommands, PitotHeatStartsTheCountdownOnlyWithAFailure) {
     sim::thePitotStaticSystem.Instrument(0).failed = 1;
     sim::CmdTogglePitotHeat();
     EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, 5);
+    for (int i = 0; i < 4; ++i)
+        cockpit::TickPitotHeat();
+    EXPECT_FALSE(sim::SystemReliability::IsWorking(sim::Instrument::Airspeed));
+    cockpit::TickPitotHeat();
+    EXPECT_TRUE(sim::SystemReliability::IsWorking(sim::Instrument::Airspeed));
 }
 
 TEST_F(CockpitCommands, RepairOnlyWhileTheCrashIsShown) {

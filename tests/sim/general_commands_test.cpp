@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "sim/aircraft.h"
+#include "sim/flight_tape.h"
 #include "sim/input/command_services.h"
 #include "sim/input/general_commands.h"
 #include "sim/input/key_commands.h"
+#include "sim/sim_world.h"
 #include "sim/view_controller.h"
 
 namespace {
@@ -155,6 +157,28 @@ TEST_F(GeneralCommands, GpsDisplayToggle) {
     sim::CmdShowGpsDisplay();
     EXPECT_EQ(sim::theGeneralCommandState.gpsShown, 0);
     EXPECT_EQ(sim::theGeneralCommandState.gpsReload, -1);
+}
+
+TEST_F(GeneralCommands, WorldServicesReachTheWorldAndTheViews) {
+    const sim::FlightTapeServices savedTape = sim::theFlightTapeServices;
+    sim::InstallWorldCommandServices();
+    const bool paused = sim::theSimWorld.IsPauseRequested();
+    const int gamma = sim::theSimWorld.GetGammaLevel();
+    sim::RunKeyCommandByCode(0x50);
+    EXPECT_NE(sim::theSimWorld.IsPauseRequested(), paused);
+    sim::RunKeyCommandByCode(0x50);
+    EXPECT_EQ(sim::theSimWorld.IsPauseRequested(), paused);
+    sim::theSimWorld.SetGammaLevel(98);
+    sim::RunKeyCommandByCode(0x10047);
+    EXPECT_EQ(sim::theSimWorld.GetGammaLevel(), 100);
+    sim::theSimWorld.SetGammaLevel(gamma);
+    // The joystick's hat looks through the view controller now.
+    EXPECT_EQ(sim::RunKeyCommandByCode(0x203), 1);
+    EXPECT_EQ(sim::theViewController.GetLookDirection(), 2);
+    EXPECT_EQ(sim::RunKeyCommandByCode(0x102), 1);
+    EXPECT_EQ(sim::theViewController.GetViewMode(), 4);
+    sim::theGeneralCommandServices = sim::DefaultGeneralCommandServices();
+    sim::theFlightTapeServices = savedTape;
 }
 
 }  // namespace
