@@ -332,6 +332,10 @@ void DirectDrawSurface::Show() {
     if (!(caps_ & DDSCAPS_PRIMARYSURFACE) || !device_ || !device_->window) return;
     WindowSurface* ws = GetWindowSurface(device_->window);
     if (ws == nullptr) return;
+    if (!device_->formatSaved) {
+        device_->formatSaved = true;
+        device_->savedFormat = ws->format;
+    }
     const int w = std::min(ws->width, width_), h = std::min(ws->height, height_);
     if (depth_ == 8) {
         SetWindowSurfaceFormat(device_->window, SurfaceFormat::Indexed8);
@@ -372,8 +376,14 @@ DirectDraw::DirectDraw(const GUID* driver) : state_(std::make_shared<DDDeviceSta
     ++theDirectDrawStats.devicesCreated;
 }
 
+void DDDeviceState::GiveBackWindowFormat() {
+    if (formatSaved && window) SetWindowSurfaceFormat(window, savedFormat);
+    formatSaved = false;
+}
+
 DirectDraw::~DirectDraw() {
     // Surfaces may live on; they keep the shared state but lose the window.
+    state_->GiveBackWindowFormat();
     state_->window = HWND{};
 }
 
@@ -422,6 +432,7 @@ HRESULT DirectDraw::SetDisplayMode(std::uint32_t width, std::uint32_t height, st
 
 HRESULT DirectDraw::RestoreDisplayMode() {
     state_->modeSet = false;
+    state_->GiveBackWindowFormat();
     return DD_OK;
 }
 

@@ -19,6 +19,7 @@
 
 #include "win/gdi.h"
 #include "win/window.h"
+#include "win/window_surface.h"
 
 namespace win {
 
@@ -312,6 +313,10 @@ struct DDDeviceState {
     std::vector<DirectDrawSurface*> surfaces;
     DirectDrawSurface* gdiSurface = nullptr;  // the primary's buffer GDI sees
     DirectDrawSurface* primary = nullptr;
+    // The window's own picture format, given back when the display mode is restored.
+    bool formatSaved = false;
+    SurfaceFormat savedFormat = SurfaceFormat::Indexed8;
+    void GiveBackWindowFormat();
 };
 
 // The driver GUIDs the stand-in reports: a secondary 3D driver when the faults say so.

@@ -137,6 +137,9 @@ TEST_F(FullScreenModeTest, PolygonShowsThroughThe3DMode) {
     EXPECT_NEAR(static_cast<int>(inside & 0xFF), 200, 8);
     EXPECT_EQ(at(50, 50), 0u);
     EXPECT_EQ(at(350, 200), 0u);
+    // The window gets its 8-bit picture back.
+    ASSERT_EQ(SetDisplayMode(kDisplayWindow, 1), 1);
+    EXPECT_EQ(win::GetWindowSurface(main)->format, win::SurfaceFormat::Indexed8);
 }
 
 }  // namespace
