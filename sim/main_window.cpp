@@ -327,6 +327,7 @@ void PaintView(win::HWND w) {
     win::ValidateRect(w, nullptr);
     theSimWorld.MeasureFrameRate();
     ClearScene();
+    theSimWorld.UpdatePalette();
     ++theFramesDrawn;
     theSimWorld.FinishFrame(0);
     cockpit::theCockpitFullRedraw &= ~cockpit::kRedrawReloadFlags;

@@ -9,6 +9,7 @@
 #include "core/ini_file.h"
 #include "devices/sound_services.h"
 #include "devices/sound_system.h"
+#include "gfx/tod_palette.h"
 #include "nav/lat_lon.h"
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
@@ -45,6 +46,9 @@ int WorldViewMode() {
 int WorldLookDirection() {
     return theSimWorld.GetLookDirection();
 }
+int WorldGraphicsSetting(int index) {
+    return theSimWorld.GetGraphicsSetting(index);
+}
 
 }  // namespace
 
@@ -75,6 +79,13 @@ void SimWorld::Init(win::HWND w) {
     joystick = std::make_unique<devices::Joystick>();
     joystick->Detect(window);
     Step("Joystick");
+    palette = std::make_unique<gfx::TimeOfDayPalette>();
+    {
+        gfx::TimeOfDayServices tod = gfx::DefaultTimeOfDayServices();
+        tod.viewMode = &WorldViewMode;
+        tod.graphicsSetting = &WorldGraphicsSetting;
+        gfx::theTimeOfDayServices = tod;
+    }
     Step("TimeOfDayPalette");
     Step("DaylightTimes");
     RebuildDrawTarget();
@@ -151,6 +162,8 @@ void SimWorld::Shutdown() {
     Step("LightSet");
     Step("SunLight");
     Step("DrawTarget");
+    palette.reset();
+    gfx::theTimeOfDayServices = gfx::DefaultTimeOfDayServices();
     Step("TimeOfDayPalette");
     Step("DaylightTimes");
     joystick.reset();
@@ -170,6 +183,28 @@ void SimWorld::Shutdown() {
 
 void SimWorld::RebuildDrawTarget() {
     Step("DrawTarget");
+}
+
+void SimWorld::MarkPaletteDirty() {
+    if (palette) palette->MarkDirty();
+}
+
+void SimWorld::SetGammaLevel(int level) {
+    if (palette) palette->SetGamma(level);
+}
+
+int SimWorld::GetGammaLevel() const {
+    return palette ? palette->GetGamma() : gfx::kGammaNeutral;
+}
+
+gfx::GFXPalette* SimWorld::GetCurrentPalette() {
+    return palette ? palette->GetPalette() : nullptr;
+}
+
+void SimWorld::UpdatePalette() {
+    if (!palette) return;
+    palette->SetLightLevel(GetAmbientLight());
+    palette->Update();
 }
 
 void SimWorld::SetRunning(int flag) {
@@ -538,7 +573,9 @@ void SimWorld::SetGraphicsSettings(const world::SceneryGraphicsSettings& setting
     ApplyGraphicsSettings();
 }
 
-void SimWorld::ApplyGraphicsSettings() {}
+void SimWorld::ApplyGraphicsSettings() {
+    if (palette) palette->MarkReapply();
+}
 
 void SimWorld::SetAutoComplex(int on) {
     autoComplex = on != 0 ? 1 : 0;

@@ -26,6 +26,10 @@ class SceneryGraphicsSettings;
 namespace planning {
 class FlightPlan;
 }
+namespace gfx {
+class GFXPalette;
+class TimeOfDayPalette;
+}  // namespace gfx
 
 namespace sim {
 
@@ -112,10 +116,14 @@ public:
     void UseKeyboard();
     void RefreshTerrain();
     void UpdateCloudLayers() {}
-    void MarkPaletteDirty() {}
-    void AdjustGamma(int delta) { SetGammaLevel(gamma + delta); }
-    void SetGammaLevel(int level) { gamma = level < 0 ? 0 : (level > 100 ? 100 : level); }
-    [[nodiscard]] int GetGammaLevel() const { return gamma; }
+    void MarkPaletteDirty();
+    void AdjustGamma(int delta) { SetGammaLevel(GetGammaLevel() + delta); }
+    // 0..100, kept in the settings by the time-of-day palette.
+    void SetGammaLevel(int level);
+    [[nodiscard]] int GetGammaLevel() const;
+    gfx::GFXPalette* GetCurrentPalette();
+    // The frame's palette step: the sky's light sets the time-of-day palette.
+    void UpdatePalette();
     [[nodiscard]] std::uint32_t GetStopwatchSeconds() const { return stopwatchSeconds; }
     void SetStopwatchRunning(int on) { stopwatchRunning = on != 0; }
 
@@ -191,6 +199,7 @@ private:
     win::HWND window;
     std::unique_ptr<devices::Joystick> joystick;
     std::unique_ptr<world::Sky> sky;
+    std::unique_ptr<gfx::TimeOfDayPalette> palette;
     std::unique_ptr<world::SceneryGraphicsSettings> graphics;
     DateAndTime time;
     std::unique_ptr<SimClock> clock;
@@ -220,7 +229,6 @@ private:
     std::uint32_t flightMode = 0;
     std::uint32_t stopwatchSeconds = 0;
     bool stopwatchRunning = false;
-    int gamma = 50;
     float lightDirection[3] = {0.0f, 0.0f, -1.0f};
     float lightColour = 0.8f;
     bool loadingSituation = false;

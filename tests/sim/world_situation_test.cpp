@@ -179,6 +179,12 @@ TEST_F(WorldTest, GraphicsProfilesAndSettings) {
     EXPECT_EQ(w.GetGraphicsSetting(-1), 0);
     w.ToggleGraphicsProfile();
     EXPECT_EQ(w.GetGraphicsProfile(), 1);
+    w.SetGammaLevel(120);
+    EXPECT_EQ(w.GetGammaLevel(), 100);
+    w.AdjustGamma(-5);
+    EXPECT_EQ(w.GetGammaLevel(), 95);
+    w.SetGammaLevel(-3);
+    EXPECT_EQ(w.GetGammaLevel(), 0);
 }
 
 TEST_F(WorldTest, DayPeriodsLandInTheirLightBands) {
