@@ -8,6 +8,7 @@
 #include "sim/input/key_names.h"
 #include "sim/sim_world.h"
 #include "sim/view_controller.h"
+#include "win/window.h"
 
 namespace sim {
 
@@ -168,6 +169,10 @@ void WorldUtcDate(TapeCalendar* out) {
 void StopEngineSounds() {
     devices::StopEngineSounds();
 }
+// The menu handler runs the command after the key message has been handled.
+int PostToMainWindow(std::uint32_t id) {
+    return win::PostMessage(theSimWorld.Window(), win::WM_COMMAND, id, 0) ? 1 : 0;
+}
 
 }  // namespace
 
@@ -180,6 +185,7 @@ void InstallWorldCommandServices() {
     g.adjustGamma = &WorldAdjustGamma;
     g.hasActiveFlightPlan = &WorldHasFlightPlan;
     g.toggleGpsShown = &WorldToggleGps;
+    theCommandServices.postMenuCommand = &PostToMainWindow;
     theCommandServices.cockpitView = &CmdCockpitView;
     theCommandServices.skyCamView = &CmdSkyCamView;
     theCommandServices.setLookDirection = &CmdLookDirection;
