@@ -1,10 +1,9 @@
 #include "sim/flight_file.h"
 
-#include <cstdio>
 #include <filesystem>
 
 #include "core/ini_file.h"
-#include "sim/sim_world.h"
+#include "sim/saved_flight.h"
 #include "win/program_entry.h"
 
 namespace sim {
@@ -60,34 +59,13 @@ int LoadFlightFile(const std::string& name, int full) {
         win::TraceLine("flight: " + FlightPath(name) + " missing");
         return 0;
     }
-    core::IniFile file(found.c_str());
-    const int r = theSimWorld.LoadSituation(file, full);
+    const int r = LoadFlight(found.c_str(), full);
     win::TraceLine("flight: loaded " + FlightPath(name));
     return r;
 }
 
 int SaveFlightFile(const std::string& path) {
-    const std::string host = HostPath(path);
-    const std::string temporary = host + ".tmp";
-    std::remove(temporary.c_str());
-    int r = 0;
-    {
-        core::IniFile file(temporary.c_str());
-        r = theSimWorld.SaveSituation(file);
-    }
-    std::error_code ec;
-    if (!std::filesystem::exists(temporary, ec)) {
-        // Nothing was written (every section empty): an empty file is still a saved flight.
-        std::FILE* f = std::fopen(temporary.c_str(), "wb");
-        if (f == nullptr) return 0;
-        std::fclose(f);
-    }
-    std::filesystem::rename(temporary, host, ec);
-    if (ec) {
-        std::remove(temporary.c_str());
-        return 0;
-    }
-    return r;
+    return SaveFlight(HostPath(path).c_str());
 }
 
 }  // namespace sim

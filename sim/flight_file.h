@@ -1,5 +1,6 @@
-// Saved flights (".Flt") as the spine loads and saves them: a name without a folder is taken
-// from the folder "Flights". A missing or unreadable file changes nothing and answers 0.
+// Saved flights (".Flt") as the spine's start-up, restart and reloads load them: a name without a
+// folder is taken from the folder "Flights" and found whatever the case of its letters; the
+// loading itself is the saved-flight code's. A missing file changes nothing and answers 0.
 #pragma once
 
 #include <string>
@@ -8,8 +9,7 @@ namespace sim {
 
 [[nodiscard]] std::string FlightPath(const std::string& name);
 int LoadFlightFile(const std::string& name, int full);
-// Writes the situation into a fresh file beside the target and renames it over the target, so
-// a failed save never leaves half a file.
+// The saved-flight code's save (through a temporary file), for a host path.
 int SaveFlightFile(const std::string& path);
 
 }  // namespace sim

@@ -10,9 +10,11 @@
 #include "sim/flightmodel/flight_model_state.h"
 #include "sim/main_window.h"
 #include "sim/main_window_services.h"
+#include "sim/saved_flight.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
 #include "sim/startup.h"
+#include "sim/view_controller.h"
 #include "ui/dialog_services.h"
 #include "ui/general_dialogs.h"
 #include "win/input.h"
@@ -137,7 +139,7 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
         return;
     }
     if (id >= CMD_SKYCAM_1 && id <= CMD_SKYCAM_4) {
-        theSimWorld.SetViewMode(4);
+        theViewController.EnterSkyCam(static_cast<int>(id - CMD_SKYCAM_1));
         return;
     }
     switch (id) {
@@ -162,12 +164,12 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
         case CMD_SAVE_FLIGHT: {
             int go = ConfirmSaveFlightPlan(window);
             if (go == 0) go = ConfirmCloseFlightPlan(window);
-            if (go != 0) RunDialogOver(window, "SaveFlight");
+            if (go != 0) SaveFlightAs(window);
             return;
         }
         case CMD_RESUME_FLIGHT:
             if (ConfirmCloseFlightPlan(window) == 0) return;
-            RunDialogOver(window, "ResumeFlight");
+            ResumeFlight(window, 1);
             theFlightFreezeFrames = 10;
             return;
         case CMD_MAG:
@@ -291,7 +293,7 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
         case CMD_IGNORED:
             return;
         case CMD_TOWERCAM:
-            theSimWorld.SetViewMode(5);
+            theViewController.EnterTowerCam();
             return;
         default:
             NotImplemented(window);

@@ -139,11 +139,12 @@ void SimWorld::DrawReadouts() {
     const int period = GetDayPeriod();
     if (theSlewControl.IsActive())
         DrawReadoutText(2, 0, SlewReadoutText(), 0, period);
-    else if (statusLine != 0 && viewMode >= 2 && viewMode <= 5)
+    else if (statusLine != 0 && GetViewMode() >= 2 && GetViewMode() <= 5)
         DrawReadoutText(2, 0, StatusLineText(), 0, period);
     if (pauseRequested == 0 && AreBrakesOn()) {
-        const int bottom =
-            aircraft != nullptr ? aircraft->GetViewportBottom(viewMode, lookDirection) : 480;
+        const int bottom = aircraft != nullptr
+                               ? aircraft->GetViewportBottom(GetViewMode(), GetLookDirection())
+                               : 480;
         DrawReadoutText(2, bottom - 18, "Brakes", 255, period);
     }
     if (frameRateShown != 0) DrawReadoutText(568, 0, FrameRateText(), 0, period);

@@ -20,6 +20,7 @@
 #include "sim/flightmodel/flight_model_state.h"
 #include "sim/slew.h"
 #include "sim/system_failures.h"
+#include "sim/view_controller.h"
 #include "win/window.h"
 #include "world/scenery_state.h"
 
@@ -114,8 +115,7 @@ void SimWorld::Init(win::HWND w) {
     aircraft->SelectByType(aircraft->GetType() >= 0 ? aircraft->GetType() : 0);
     Step("Aircraft");
     Step("TerrainDiskCache");
-    viewMode = 0;
-    lookDirection = 0;
+    theViewController.ApplyView();
     Step("ViewController");
     flightPlan = std::make_unique<planning::FlightPlan>();
     Step("FlightPlan");
@@ -190,11 +190,28 @@ void SimWorld::MarkPaletteDirty() {
 }
 
 void SimWorld::SetGammaLevel(int level) {
-    if (palette) palette->SetGamma(level);
+    gamma = level < 0 ? 0 : (level > 100 ? 100 : level);
+    if (palette) palette->SetGamma(gamma);
 }
 
 int SimWorld::GetGammaLevel() const {
-    return palette ? palette->GetGamma() : gfx::kGammaNeutral;
+    return palette ? palette->GetGamma() : gamma;
+}
+
+int SimWorld::GetViewMode() const {
+    return theViewController.GetViewMode();
+}
+
+void SimWorld::SetViewMode(int mode) {
+    theViewController.SetViewMode(mode);
+}
+
+int SimWorld::GetLookDirection() const {
+    return theViewController.GetLookDirection();
+}
+
+void SimWorld::SetLookDirection(int direction) {
+    theViewController.SetLookDirection(direction);
 }
 
 gfx::GFXPalette* SimWorld::GetCurrentPalette() {
@@ -216,6 +233,7 @@ void SimWorld::SetRunning(int flag) {
 
 void SimWorld::LoadSettings() {
     core::IniFile& ini = core::theIniFile;
+    theViewController.LoadViewSettings(ini);
     mag = ini.GetInt("Views", "mag", 1) != 0 ? 1 : 0;
     SetCrashDetect(ini.GetInt("Aircraft", "crashdetect", 1));
     devices::LoadSoundSettings(ini);
@@ -229,6 +247,7 @@ void SimWorld::LoadSettings() {
 
 void SimWorld::SaveSettings() {
     core::IniFile& ini = core::theIniFile;
+    theViewController.SaveViewSettings(ini);
     ini.PutInt("Views", "mag", static_cast<std::int32_t>(mag));
     ini.PutInt("Aircraft", "crashdetect", static_cast<std::int32_t>(crashDetect));
     devices::SaveSoundSettings(ini);

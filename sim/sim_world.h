@@ -188,10 +188,11 @@ public:
     world::WeatherState* Weather() { return weather.get(); }
     SystemReliability* Reliability() { return reliability.get(); }
     Aircraft* GetAircraft() { return aircraft; }
-    [[nodiscard]] int GetViewMode() const { return viewMode; }
-    void SetViewMode(int mode) { viewMode = mode < 0 ? 0 : (mode > 5 ? 5 : mode); }
-    [[nodiscard]] int GetLookDirection() const { return lookDirection; }
-    void SetLookDirection(int d) { lookDirection = d < 0 ? 0 : (d > 8 ? 8 : d); }
+    // The view controller's view mode (0, 1 cockpit; 2 to 5 outside) and look direction.
+    [[nodiscard]] int GetViewMode() const;
+    void SetViewMode(int mode);
+    [[nodiscard]] int GetLookDirection() const;
+    void SetLookDirection(int direction);
 
 private:
     void Step(const char* what);
@@ -233,8 +234,7 @@ private:
     float lightColour = 0.8f;
     bool loadingSituation = false;
     bool videoPlaying = false;
-    int viewMode = 0;
-    int lookDirection = 0;
+    int gamma = 30;  // kept until the time-of-day palette exists
     std::uint64_t ticksRun = 0;
     std::vector<std::string> lifecycleLog;
 };
