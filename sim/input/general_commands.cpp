@@ -4,6 +4,7 @@
 
 #include "devices/sound_services.h"
 #include "sim/flight_tape.h"
+#include "sim/input/cockpit_commands.h"
 #include "sim/input/command_services.h"
 #include "sim/input/key_names.h"
 #include "sim/sim_world.h"
@@ -169,6 +170,9 @@ void WorldUtcDate(TapeCalendar* out) {
 void StopEngineSounds() {
     devices::StopEngineSounds();
 }
+void WorldResetElapsedTime() {
+    theSimWorld.ResetStopwatch();
+}
 // The menu handler runs the command after the key message has been handled.
 int PostToMainWindow(std::uint32_t id) {
     return win::PostMessage(theSimWorld.Window(), win::WM_COMMAND, id, 0) ? 1 : 0;
@@ -189,6 +193,7 @@ void InstallWorldCommandServices() {
     theCommandServices.cockpitView = &CmdCockpitView;
     theCommandServices.skyCamView = &CmdSkyCamView;
     theCommandServices.setLookDirection = &CmdLookDirection;
+    theResetElapsedTime = &WorldResetElapsedTime;
     theFlightTapeServices.pauseRequested = &WorldPauseRequested;
     theFlightTapeServices.utcDate = &WorldUtcDate;
     theFlightTapeServices.stopEngineSounds = &StopEngineSounds;

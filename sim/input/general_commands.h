@@ -34,8 +34,8 @@ struct GeneralCommandServices {
 extern GeneralCommandServices theGeneralCommandServices;
 [[nodiscard]] GeneralCommandServices DefaultGeneralCommandServices();
 
-// Points the general, view, joystick-view and tape services at the world singleton and the view
-// controller; the world calls it once when it starts.
+// Points the general, view, joystick-view, menu-posting, elapsed-time and tape services at the
+// world singleton and the view controller; the world calls it once when it starts.
 void InstallWorldCommandServices();
 
 struct GeneralCommandState {

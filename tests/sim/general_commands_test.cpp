@@ -6,6 +6,7 @@
 
 #include "sim/aircraft.h"
 #include "sim/flight_tape.h"
+#include "sim/input/cockpit_commands.h"
 #include "sim/input/command_services.h"
 #include "sim/input/general_commands.h"
 #include "sim/input/key_commands.h"
@@ -161,7 +162,9 @@ TEST_F(GeneralCommands, GpsDisplayToggle) {
 
 TEST_F(GeneralCommands, WorldServicesReachTheWorldAndTheViews) {
     const sim::FlightTapeServices savedTape = sim::theFlightTapeServices;
+    void (*const savedReset)() = sim::theResetElapsedTime;
     sim::InstallWorldCommandServices();
+    EXPECT_NE(sim::theResetElapsedTime, savedReset);
     const bool paused = sim::theSimWorld.IsPauseRequested();
     sim::RunKeyCommandByCode(0x50);
     EXPECT_NE(sim::theSimWorld.IsPauseRequested(), paused);
@@ -174,6 +177,7 @@ TEST_F(GeneralCommands, WorldServicesReachTheWorldAndTheViews) {
     EXPECT_EQ(sim::theViewController.GetViewMode(), 4);
     sim::theGeneralCommandServices = sim::DefaultGeneralCommandServices();
     sim::theFlightTapeServices = savedTape;
+    sim::theResetElapsedTime = savedReset;
 }
 
 }  // namespace
