@@ -13,6 +13,7 @@
 #include "gfx/surface.h"
 #include "sim/flightmodel/flight_model_state.h"
 #include "sim/input/key_commands.h"
+#include "sim/input/keyboard_input.h"
 #include "sim/main_window_services.h"
 #include "sim/menu_commands.h"
 #include "sim/sim_world.h"
@@ -82,16 +83,6 @@ void OnMainLeftUp(win::HWND w, win::LParam l) {
     m.heldCount = 0;
     ShowCursorTimed();
     if (win::GetCapture() == w) win::ReleaseCapture();
-}
-
-// Key messages reach the key-command registry with their modifiers (Shift 0x10000, Ctrl
-// 0x20000, Alt 0x40000) until the keyboard handler takes them over.
-void OnKeyDown(unsigned vk) {
-    std::uint32_t code = vk & 0xFFFF;
-    if (win::GetKeyState(win::VK_SHIFT) < 0) code |= 0x10000;
-    if (win::GetKeyState(win::VK_CONTROL) < 0) code |= 0x20000;
-    if (win::GetKeyState(win::VK_MENU) < 0) code |= 0x40000;
-    RunKeyCommandByCode(code);
 }
 
 win::LResult OnMainSetCursor(win::HWND w, win::WParam wParam, int hit, int mouseMessage) {
@@ -382,11 +373,17 @@ win::LResult MainWndProc(win::HWND w, std::uint32_t m, win::WParam wp, win::LPar
             OnMainDisplayChange(w);
             return 0;
         case win::WM_KEYDOWN:
-        case win::WM_SYSKEYDOWN:
-            OnKeyDown(static_cast<unsigned>(wp));
-            return 0;
         case win::WM_KEYUP:
+            OnKeyMessage(w, static_cast<unsigned>(wp), m == win::WM_KEYDOWN ? 1 : 0,
+                         win::LOWORD(static_cast<std::uintptr_t>(lp)),
+                         win::HIWORD(static_cast<std::uintptr_t>(lp)));
+            return 0;
+        case win::WM_SYSKEYDOWN:
         case win::WM_SYSKEYUP:
+            OnSysKeyMessage(w, static_cast<unsigned>(wp), m == win::WM_SYSKEYDOWN ? 1 : 0,
+                            win::LOWORD(static_cast<std::uintptr_t>(lp)),
+                            win::HIWORD(static_cast<std::uintptr_t>(lp)));
+            return 0;
         case win::WM_SYSCHAR:
             return 0;
         case win::WM_COMMAND:

@@ -15,6 +15,7 @@
 #include "sim/flight_file.h"
 #include "sim/flightmodel/flight_model.h"
 #include "sim/flightmodel/flight_model_state.h"
+#include "sim/input/general_commands.h"
 #include "sim/input/key_commands.h"
 #include "sim/main_window.h"
 #include "sim/main_window_services.h"
@@ -123,6 +124,7 @@ void RunStartup() {
     theSimWorld.SetRestoreArrow(1);
     theSimWorld.Init(w);
     RegisterKeyCommandTables();
+    InstallWorldCommandServices();
     cockpit::ResetPanelGauges();
     cockpit::theCockpitFullRedraw |= cockpit::kRedrawStartupFlags;
     LoadFlightFile("Startup.Flt", 1);
