@@ -288,7 +288,7 @@ void GFXDDSurface::ChangePalette(GFXPalette* newPalette, std::int32_t first, std
     if ((first == 0 && count == 256) || palette == nullptr) {
         GFXSurface* m = this;
         for (std::int32_t i = 0; i < chainCount && m != nullptr; ++i, m = m->chainNext)
-            if (m->kind == kind) m->palette = newPalette;
+            m->palette = newPalette;
         palette = newPalette;
     } else if (newPalette != palette) {
         CopyPaletteEntries(palette, newPalette, first, count);

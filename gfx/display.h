@@ -5,9 +5,9 @@
 // a switch show the same frame.
 //
 // Modes: 0 full screen, 1 window, 2 window with a 50-pixel border drawn through a sub-surface
-// (the window shows the centre of the bordered surface), 3 full-screen 3D, 4 none. The
-// full-screen and 3D devices are not part of this program yet: asking for modes 0 and 3 fails
-// as it does on a machine without them, and the current mode stays.
+// (the window shows the centre of the bordered surface), 3 full-screen 3D, 4 none. Modes 0
+// and 3 are entered and left through dd_surface_modes.h; when their device cannot be had the
+// request fails and the current mode stays.
 #pragma once
 
 #include <cstdint>

@@ -291,12 +291,18 @@ HRESULT QueryTexture(DirectDrawSurface* surface, Direct3DTexture** out) {
 // ---- Device ---------------------------------------------------------------------------------
 
 Direct3DDevice::~Direct3DDevice() {
-    for (Direct3DTexture* t : textures_)
-        if (t != nullptr) t->device = nullptr, t->handle = 0;
+    for (Direct3DTexture* t : textures_) {
+        if (t == nullptr) continue;
+        t->device = nullptr;
+        t->handle = 0;
+    }
     for (Direct3DViewport* v : viewports_)
         v->device = nullptr;
-    for (Direct3DMaterial* m : materials_)
-        if (m != nullptr) m->device = nullptr, m->handle = 0;
+    for (Direct3DMaterial* m : materials_) {
+        if (m == nullptr) continue;
+        m->device = nullptr;
+        m->handle = 0;
+    }
     if (target_ != nullptr) target_->Release();
 }
 
