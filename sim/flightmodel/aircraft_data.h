@@ -8,8 +8,8 @@
 namespace sim {
 
 // Propeller (or fan) efficiency by true airspeed over the record's reference speed, Q16.
-inline constexpr std::int32_t kEfficiency172[17] = {22539, 22539, 22539, 22539, 22539, 22539,
-                                                    19901, 21711, 19635, 18749, 18217, 16408,
+inline constexpr std::int32_t kEfficiency172[17] = {20573, 20573, 20573, 20573, 20573, 20573,
+                                                    18166, 21595, 19623, 18743, 18219, 16324,
                                                     13020, 12018, 11160, 10416, 9765};
 inline constexpr std::int32_t kEfficiencyKingAir[17] = {78643, 78643, 78643, 78643, 78643, 78643,
                                                         78643, 74898, 65536, 85733, 87801, 87244,
@@ -47,7 +47,7 @@ inline constexpr std::int16_t kThrottleCurveCitationJet[17] = {
 
 // Power-limit fall-off above the cruise tables {start in metres, rate per metre}; it sets the
 // service ceiling.
-inline constexpr double kCeilingFalloff[5][2] = {{3658, 0.000589376688},
+inline constexpr double kCeilingFalloff[5][2] = {{3658, 0.000578656793},
                                                  {3658, 0.00029787302},
                                                  {4877, 0.000756825209},
                                                  {10668, 0.00097863555},

@@ -219,9 +219,10 @@ TEST(FlightPerformance, CruiseFuelFlowMatchesTheTables) {
 }
 
 TEST(FlightPerformance, CruiseSpeedMatchesTheTables) {
-    // Worst error allowed per type: 3 %, and 3.5 % for the 172, whose drag law leaves its slow,
-    // low cruise points a little further off.
-    const double allowed[5] = {0.035, 0.03, 0.03, 0.03, 0.03};
+    // Worst error allowed per type: 3 %, and 3.2 % for the 172: at its slow cruise speeds its
+    // drag falls with height faster than a full-rich mixture can take thrust away (an eighth at
+    // most), and it has no altitude lapse, so its high, low-power points run a little fast.
+    const double allowed[5] = {0.032, 0.03, 0.03, 0.03, 0.03};
     for (int type = 0; type < 5; ++type) {
         const sim::PublishedPerformance& pub = sim::PublishedPerformanceForType(type);
         double worst = 0.0;
@@ -245,7 +246,8 @@ TEST(FlightPerformance, StallSpeedsMatchTheHandbooks) {
                         0.05)
                 << type;
         }
-        // The 172's flap lift words are the model's own; its full-flap stall sits 8 % high.
+        // The 172's flap lift words are fixed (0 clean, 30 at full flaps): with the clean stall
+        // at its published figure, full flaps lower it by a tenth only, 8 % above the handbook.
         const double flapsTolerance = type == 0 ? 0.09 : 0.05;
         EXPECT_NEAR(sim::ProbeStallSpeed(type, 9, pub.testWeightKg) / pub.stallFlapsKnots, 1.0,
                     flapsTolerance)

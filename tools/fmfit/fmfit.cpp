@@ -314,8 +314,8 @@ void TuneCompensation(int type) {
     const AircraftParameters start = ap;
     AircraftParameters best = ap;
     double bestError = WorstTasError(type);
-    for (double seaLevel : {1.0, 0.8, 0.7, 0.6}) {
-        for (double perMetre : {0.0, 0.0001, 0.0002, 0.0003, 0.0004, 0.0005}) {
+    for (double seaLevel : {1.0, 0.9, 0.8, 0.7}) {
+        for (double perMetre : {0.0001, 0.0002, 0.00025, 0.0003, 0.00035, 0.0004, 0.0005}) {
             ap = start;
             ap.apCompensationAtSeaLevel = seaLevel;
             ap.apCompensationPerMetre = perMetre;
