@@ -197,13 +197,20 @@ TEST(FlightEngines, TurbineSpeedRisesWithThrottleAndReportsItsPowerShare) {
 }
 
 TEST(FlightEngines, ZeroReferenceSpeedLeavesTheEfficiencyAtOne) {
-    Engines(0, 0, 20000);
-    sim::theAircraftParameters.apFixedReferenceSpeed = 0;
-    sim::EngineThrust();
-    const std::int64_t p = theFlightModelState.fmEnginePower[0];
-    const std::int64_t base =
-        ((p * 2 + ((p * sim::theAircraftParameters.apThrustFactor) >> 16)) * 32767) >> 15;
-    EXPECT_EQ(theFlightModelState.fmThrust, base);
+    // Type 0 reads the efficiency by true airspeed, type 1 by power: either reference speed at 0
+    // leaves the thrust uncorrected rather than dividing by it.
+    for (int type : {0, 1}) {
+        Engines(type, 0, 20000);
+        sim::theAircraftParameters.apFixedReferenceSpeed = 0;
+        for (std::int16_t& v : sim::theAircraftParameters.apReferenceSpeed)
+            v = 0;
+        sim::EngineThrust();
+        const std::int64_t p = theFlightModelState.fmEnginePower[0];
+        const std::int64_t base =
+            ((p * 2 + ((p * sim::theAircraftParameters.apThrustFactor) >> 16)) * 32767) >> 15;
+        const double lapse = type == 1 ? sim::theAircraftParameters.apLapse[0] / 65536.0 : 1.0;
+        EXPECT_NEAR(theFlightModelState.fmThrust, base * lapse, 1.0) << type;
+    }
 }
 
 TEST(FlightEngines, TwinOnOneEngineGetsItsBoostOncePerThrustUpdate) {
