@@ -21,19 +21,19 @@ inline constexpr std::int32_t kEfficiencyCitationJet[17] = {
 // Reference speed (knots indicated) by power position of the records whose efficiency goes by
 // power.
 inline constexpr std::int16_t kReferenceSpeedBonanza[17] = {
-    250, 250, 250, 265, 234, 265, 285, 199, 147, 147, 147, 147, 147, 147, 147, 147, 147};
+    70, 70, 70, 268, 226, 258, 276, 200, 144, 144, 144, 144, 144, 144, 144, 144, 144};
 inline constexpr std::int16_t kReferenceSpeedBaron[17] = {
-    300, 300, 316, 318, 332, 152, 152, 152, 152, 152, 152, 152, 152, 152, 152, 152, 152};
+    70, 70, 316, 319, 332, 152, 152, 152, 152, 152, 152, 152, 152, 152, 152, 152, 152};
 
 // Efficiency by power {A, r0, n}: A / r^n above the ratio r0, A / r0^n below it.
 inline constexpr double kPowerEfficiency[5][3] = {
     {0, 0, 0}, {0.16, 0.45, 1.3}, {0.16, 0.4, 1.15}, {0, 0, 0}, {0, 0, 0}};
 
 // Altitude lapse of the constant-speed piston engines' thrust, Q16, every 1024 m.
-inline constexpr std::uint16_t kLapseBonanza[17] = {65535, 62536, 56604, 52297, 48322, 50525,
+inline constexpr std::uint16_t kLapseBonanza[17] = {65535, 65535, 58922, 54352, 49827, 50525,
                                                     47764, 45083, 42482, 39962, 37520, 35159,
                                                     32876, 30673, 28548, 26502, 24535};
-inline constexpr std::uint16_t kLapseBaron[17] = {65535, 65535, 59437, 56908, 51818, 50401,
+inline constexpr std::uint16_t kLapseBaron[17] = {65535, 65448, 59127, 56446, 51773, 50031,
                                                   47764, 45083, 42482, 39962, 37520, 35159,
                                                   32876, 30673, 28548, 26502, 24535};
 
@@ -48,8 +48,8 @@ inline constexpr std::int16_t kThrottleCurveCitationJet[17] = {
 // Power-limit fall-off above the cruise tables {start in metres, rate per metre}; it sets the
 // service ceiling.
 inline constexpr double kCeilingFalloff[5][2] = {{3658, 0.000578656793},
-                                                 {3658, 0.00029787302},
-                                                 {4877, 0.000756825209},
+                                                 {3658, 0.000291696787},
+                                                 {4877, 0.000650653839},
                                                  {10668, 0.00097863555},
                                                  {9500, 2.7692318e-06}};
 

@@ -167,6 +167,16 @@ TEST(FlightEngines, EfficiencyByPowerReadsTheIndicatedSpeedOverThePowersReferenc
             EXPECT_LT(theFlightModelState.fmThrust, last) << type << " at " << knots;
             last = theFlightModelState.fmThrust;
         }
+        // A closed throttle in flight gives little thrust beside a full one.
+        auto thrustAt = [type](std::int16_t throttle) {
+            sim::ProbeSelectAircraft(type);
+            sim::ProbePlaceInFlight(5000, 110);
+            theFlightModelState.fmThrot = theFlightModelState.fmThrotRight = throttle;
+            sim::StepEngines();
+            sim::EngineThrust();
+            return static_cast<double>(theFlightModelState.fmThrust);
+        };
+        EXPECT_LT(thrustAt(0), 0.2 * thrustAt(32767)) << type;
         // At zero indicated speed the table's first (static) entry applies whatever the power.
         sim::ProbeSelectAircraft(type);
         sim::ProbePlaceInFlight(0, 0);

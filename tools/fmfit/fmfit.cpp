@@ -22,6 +22,9 @@ using sim::PublishedPerformance;
 
 constexpr double kMetresPerSecondPerKnot = 0.514444;
 
+// Reference speed of a closed throttle, knots indicated.
+constexpr int kIdleReferenceKnots = 70;
+
 // Shapes of the by-power efficiency tables; --shape replaces the selected type's.
 double kPowerEfficiencyShape[5][3];
 
@@ -153,6 +156,21 @@ void TuneEfficiency(int type, const std::vector<PointResult>& results, double ga
         }
     }
     if (byPower) {
+        // Below the cruise powers the reference speed falls towards the idle one, so that a
+        // closed throttle gives little thrust in flight (at or above the idle reference speed
+        // the efficiency is the table's last entry).
+        int first = -1;
+        for (int i = 16; i >= 0; --i)
+            if (den[i] > 0.0) first = i;
+        const int idle =
+            static_cast<int>(std::ceil(ap.apIdlePower * 16.0 / (ap.apMaxPower + ap.apIdlePower)));
+        for (int i = 0; i < first; ++i) {
+            ap.apReferenceSpeed[i] = static_cast<std::int16_t>(
+                i <= idle
+                    ? kIdleReferenceKnots
+                    : kIdleReferenceKnots + (ap.apReferenceSpeed[first] - kIdleReferenceKnots) *
+                                                (i - idle) / (first - idle));
+        }
         // Power positions beyond the tuned ones keep the last tuned value until the climb
         // tuning sets them.
         int last = -1;
