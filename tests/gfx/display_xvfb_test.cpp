@@ -2,17 +2,9 @@
 // drawn into the display surface through the program's palette, photographs the X screen and
 // checks colours at fixed points, reserved entries included. Skipped when Xvfb, xwd or convert
 // is missing.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -22,107 +14,24 @@
 #include "gfx/palette.h"
 #include "gfx/system_palette.h"
 #include "platform/backend.h"
+#include "support/xvfb.h"
 #include "win/compositor.h"
 #include "win/window.h"
 #include "win/window_internal.h"
 #include "win/window_surface.h"
 
-extern char** environ;
-
 namespace {
 
-std::string FindTool(const char* name) {
-    for (const char* dir : {"/usr/bin/", "/usr/local/bin/", "/bin/"}) {
-        const std::string path = std::string(dir) + name;
-        if (access(path.c_str(), X_OK) == 0) return path;
-    }
-    return {};
-}
-
-class XServer {
-public:
-    bool Start() {
-        const std::string xvfb = FindTool("Xvfb");
-        if (xvfb.empty()) return false;
-        for (int n = 161; n < 230; ++n) {
-            const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-            const std::string sock = "/tmp/.X11-unix/X" + std::to_string(n);
-            if (access(lock.c_str(), F_OK) == 0 || access(sock.c_str(), F_OK) == 0) continue;
-            display_ = ":" + std::to_string(n);
-            std::vector<std::string> args = {xvfb,         display_,    "-screen", "0",
-                                             "640x480x24", "-nolisten", "tcp"};
-            std::vector<char*> argv;
-            for (auto& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            posix_spawn_file_actions_t fa;
-            posix_spawn_file_actions_init(&fa);
-            posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
-            posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-            const int rc = posix_spawn(&pid_, xvfb.c_str(), &fa, nullptr, argv.data(), environ);
-            posix_spawn_file_actions_destroy(&fa);
-            if (rc != 0) return false;
-            for (int i = 0; i < 100; ++i) {
-                if (access(sock.c_str(), F_OK) == 0) return true;
-                int status;
-                if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                    pid_ = -1;
-                    break;  // another server took this number first
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
-            Stop();
-        }
-        return false;
-    }
-    void Stop() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        pid_ = -1;
-    }
-    ~XServer() { Stop(); }
-    [[nodiscard]] const std::string& Display() const { return display_; }
-
-private:
-    pid_t pid_ = -1;
-    std::string display_;
-};
-
-// The X screen as 640×480 RGB bytes.
-std::vector<unsigned char> Photograph(const std::string& display, const std::string& convert) {
-    char dir[] = "/tmp/zephlon-display-xwd-XXXXXX";
-    if (mkdtemp(dir) == nullptr) return {};
-    const std::string xwdFile = std::string(dir) + "/screen.xwd";
-    const std::string rgbFile = std::string(dir) + "/screen.rgb";
-    const std::string cmd = FindTool("xwd") + " -root -silent -display " + display + " > " +
-                            xwdFile + " && " + convert + " xwd:" + xwdFile +
-                            " -depth 8 rgb:" + rgbFile;
-    std::vector<unsigned char> rgb;
-    if (std::system(cmd.c_str()) == 0) {
-        std::ifstream in(rgbFile, std::ios::binary);
-        rgb.assign(std::istreambuf_iterator<char>(in), {});
-    }
-    std::remove(xwdFile.c_str());
-    std::remove(rgbFile.c_str());
-    rmdir(dir);
-    return rgb;
-}
-
-std::uint32_t At(const std::vector<unsigned char>& rgb, int x, int y) {
-    const std::size_t i = (static_cast<std::size_t>(y) * 640 + x) * 3;
-    return (static_cast<std::uint32_t>(rgb[i]) << 16) | (rgb[i + 1] << 8) | rgb[i + 2];
-}
+using xvfb::At;
+using xvfb::FindTool;
+using xvfb::Photograph;
 
 win::LResult PlainProc(win::HWND h, std::uint32_t m, win::WParam w, win::LParam l) {
     return win::DefWindowProc(h, m, w, l);
 }
 
 void ShowPattern(const std::string& display, const std::string& convert) {
-    setenv("DISPLAY", display.c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    setenv("SDL_RENDER_DRIVER", "software", 1);
+    xvfb::UseDisplayForSdl(display);
     std::unique_ptr<platform::Backend> sdl = platform::CreateSdlBackend();
     ASSERT_NE(sdl, nullptr);
     platform::SetCurrentBackend(sdl.get());
@@ -191,21 +100,9 @@ void ShowPattern(const std::string& display, const std::string& convert) {
 TEST(DisplayOnXvfb, WindowShowsThePatternInThePalettesColours) {
     const std::string convert = FindTool("convert");
     if (FindTool("xwd").empty() || convert.empty()) GTEST_SKIP() << "xwd or convert missing";
-    XServer server;
+    xvfb::Server server(161, 230);
     if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
-    // SDL runs in a child process: the system libraries it loads keep allocations until exit,
-    // which the sanitizer build's leak checker would blame on this test.
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ShowPattern(server.Display(), convert);
-        _exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "see the failures printed above";
+    xvfb::ExpectPassesInChild([&] { ShowPattern(server.Display(), convert); });
 }
 
 }  // namespace

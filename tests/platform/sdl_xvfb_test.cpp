@@ -3,10 +3,12 @@
 // alone must recolour the same frame. Skipped when Xvfb, xwd or convert is missing.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "platform/backend.h"
-#include "platform/xvfb_support.h"
+#include "support/xvfb.h"
 
 namespace {
 
@@ -16,9 +18,7 @@ using xvfb::FindTool;
 using xvfb::Photograph;
 
 void ShowRampAndRecolour(const std::string& display, const std::string& convert) {
-    setenv("DISPLAY", display.c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    setenv("SDL_RENDER_DRIVER", "software", 1);
+    xvfb::UseDisplayForSdl(display);
     {
         std::unique_ptr<Backend> sdl = CreateSdlBackend();
         ASSERT_NE(sdl, nullptr);
@@ -69,19 +69,7 @@ TEST(SdlVideoOnXvfb, ShowsThePaletteRampAndRecoloursIt) {
     if (FindTool("xwd").empty() || convert.empty()) GTEST_SKIP() << "xwd or convert missing";
     xvfb::Server server;
     if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
-    // SDL runs in a child process: the system libraries it loads (D-Bus) keep allocations
-    // until exit, which the leak checker of the sanitizer build would blame on this test.
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ShowRampAndRecolour(server.Display(), convert);
-        _exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "see the failures printed above";
+    xvfb::ExpectPassesInChild([&] { ShowRampAndRecolour(server.Display(), convert); });
 }
 
 }  // namespace

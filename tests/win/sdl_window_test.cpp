@@ -6,8 +6,10 @@
 
 #include <chrono>
 #include <memory>
+#include <thread>
 
-#include "platform/xvfb_support.h"
+#include "platform/backend.h"
+#include "support/xvfb.h"
 #include "win/compositor.h"
 #include "win/window.h"
 #include "win/window_internal.h"
@@ -29,9 +31,7 @@ double CpuSeconds() {
 }
 
 void RunOnSdl(const std::string& display, const std::string& convert) {
-    setenv("DISPLAY", display.c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    setenv("SDL_RENDER_DRIVER", "software", 1);
+    xvfb::UseDisplayForSdl(display);
     std::unique_ptr<platform::Backend> sdl = platform::CreateSdlBackend();
     ASSERT_NE(sdl, nullptr);
     platform::SetCurrentBackend(sdl.get());
@@ -106,18 +106,7 @@ TEST(WindowSystemOnXvfb, PictureReachesTheScreenAndTheLoopSleeps) {
     if (xvfb::FindTool("xwd").empty() || convert.empty()) GTEST_SKIP() << "xwd or convert missing";
     xvfb::Server server;
     if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
-    // In a child process: the system libraries SDL loads keep allocations until exit.
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        RunOnSdl(server.Display(), convert);
-        _exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "see the failures printed above";
+    xvfb::ExpectPassesInChild([&] { RunOnSdl(server.Display(), convert); });
 }
 
 }  // namespace
