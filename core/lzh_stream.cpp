@@ -14,7 +14,6 @@ constexpr unsigned kRingMask = kLzhRingSize - 1;
 constexpr int kRingBytes = kLzhRingSize + kLzhLookAhead - 1;  // with the mirror tail
 constexpr int kStart = kLzhRingSize - kLzhLookAhead;          // first write position, 4036
 constexpr int kNil = kLzhRingSize;                            // "no node" in the search trees
-constexpr std::uint32_t kSkipPiece = 500;
 
 // The upper 6 bits of a match position go out as a fixed prefix code: 1 code of 3 bits, 3 of
 // 4, 8 of 5, 12 of 6, 24 of 7 and 16 of 8, assigned in increasing order.
@@ -367,7 +366,10 @@ struct LZHWStream::Search {
     }
 };
 
-LZHWStream::LZHWStream() : coder(std::make_unique<LzhCoder>()), search(std::make_unique<Search>()) {
+LZHWStream::LZHWStream()
+    : LayeredStream(kStreamTypeLZHW, Direction::kWrite),
+      coder(std::make_unique<LzhCoder>()),
+      search(std::make_unique<Search>()) {
     status = kStreamNoSource;
 }
 
@@ -381,19 +383,13 @@ LZHWStream::~LZHWStream() {
 
 void LZHWStream::Open(StreamIO* in) {
     Close();
-    inner = in;
     coder->Reset(in);
     search->Reset();
     lookAhead = 0;
     started = false;
     tokenLength = 0;
     tokenConsumed = 0;
-    position = 0;
-    status = in ? in->GetStatus() : kStreamNoSource;
-}
-
-std::uint32_t LZHWStream::GetPosition() {
-    return status == kStreamNoSource ? 0 : position;
+    Attach(in);
 }
 
 int LZHWStream::SetPosition(std::int32_t pos) {
@@ -401,18 +397,6 @@ int LZHWStream::SetPosition(std::int32_t pos) {
         return 1;
     if (status != kStreamNoSource) status = kStreamNotAllowed;
     return 0;
-}
-
-std::uint32_t LZHWStream::GetCapability(std::uint32_t kind) {
-    switch (kind) {
-        case kCapType:
-            return kStreamTypeLZHW;
-        case kCapWritable:
-        case kCapLayered:
-            return 1;
-        default:
-            return 0;
-    }
 }
 
 void LZHWStream::StartUp() {
@@ -522,16 +506,14 @@ void LZHWStream::Close() {
 // LZHRStream
 
 LZHRStream::LZHRStream()
-    : coder(std::make_unique<LzhCoder>()), ring(std::make_unique<std::uint8_t[]>(kRingBytes)) {
+    : LayeredReader(kStreamTypeLZHR),
+      coder(std::make_unique<LzhCoder>()),
+      ring(std::make_unique<std::uint8_t[]>(kRingBytes)) {
     status = kStreamNoSource;
 }
 
 LZHRStream::LZHRStream(StreamIO* in) : LZHRStream() {
     Open(in);
-}
-
-LZHRStream::~LZHRStream() {
-    LZHRStream::Close();
 }
 
 void LZHRStream::Restart() {
@@ -546,30 +528,8 @@ void LZHRStream::Restart() {
 
 void LZHRStream::Open(StreamIO* in) {
     Close();
-    inner = in;
+    Attach(in);
     Restart();
-    status = in ? in->GetStatus() : kStreamNoSource;
-}
-
-std::uint32_t LZHRStream::GetPosition() {
-    return status == kStreamNoSource ? 0 : position;
-}
-
-std::uint32_t LZHRStream::GetCapability(std::uint32_t kind) {
-    switch (kind) {
-        case kCapType:
-            return kStreamTypeLZHR;
-        case kCapReadable:
-        case kCapPositionable:
-        case kCapLayered:
-            return 1;
-        default:
-            return 0;
-    }
-}
-
-int LZHRStream::Flush() {
-    return status == kStreamNoSource ? 0 : 1;
 }
 
 int LZHRStream::Write(std::uint32_t, const void*) {
@@ -635,20 +595,7 @@ int LZHRStream::SetPosition(std::int32_t pos) {
         status = kStreamOk;
     }
     if (status != kStreamOk) return 0;
-    std::uint8_t scrap[kSkipPiece];
-    int result = 1;
-    while (position < target) {
-        const std::uint32_t gap = target - position;
-        result = Read(gap < kSkipPiece ? gap : kSkipPiece, scrap);
-        if (!result) break;
-    }
-    return result;
-}
-
-void LZHRStream::Close() {
-    if (!inner) return;
-    inner = nullptr;
-    status = kStreamNoSource;
+    return SkipTo(target);
 }
 
 // ---------------------------------------------------------------------------------------------

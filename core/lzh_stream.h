@@ -12,8 +12,8 @@
 #include <span>
 #include <vector>
 
+#include "core/layered_stream.h"
 #include "core/read_ahead.h"
-#include "core/stream_io.h"
 
 namespace core {
 
@@ -72,7 +72,7 @@ private:
     StreamReadAhead input;
 };
 
-class LZHWStream : public StreamIO {
+class LZHWStream : public LayeredStream {
 public:
     LZHWStream();  // no source
     explicit LZHWStream(StreamIO* in);
@@ -80,10 +80,8 @@ public:
 
     void Open(StreamIO* in);
 
-    std::uint32_t GetPosition() override;
     // Only the current position is accepted.
     int SetPosition(std::int32_t pos) override;
-    std::uint32_t GetCapability(std::uint32_t kind) override;
     // Finishes the code and lets go of the inner stream: a finished writer accepts no more data
     // until it is opened again. 0 when a write to the inner stream failed.
     int Flush() override;
@@ -100,36 +98,29 @@ private:
     void ConsumeTail();
     int OutputStatus();
 
-    StreamIO* inner = nullptr;  // not owned
     std::unique_ptr<LzhCoder> coder;
     std::unique_ptr<Search> search;
     int lookAhead = 0;      // bytes of look-ahead in the ring
     bool started = false;   // the first 60 bytes are gathered and inserted
     int tokenLength = 0;    // bytes the last token covers
     int tokenConsumed = 0;  // of those, already taken into the ring
-    std::uint32_t position = 0;
 };
 
-class LZHRStream : public StreamIO {
+class LZHRStream : public LayeredReader {
 public:
     LZHRStream();  // no source
     explicit LZHRStream(StreamIO* in);
-    ~LZHRStream() override;
 
     // The code must start at position 0 of the inner stream for backward seeks to work.
     void Open(StreamIO* in);
 
-    std::uint32_t GetPosition() override;
     // Forward seeks decode and drop; backward seeks restart at the start of the code.
     int SetPosition(std::int32_t pos) override;
-    std::uint32_t GetCapability(std::uint32_t kind) override;
-    int Flush() override;
     int Write(std::uint32_t count, const void* src) override;
     // The code carries no end: this delivers as many bytes as asked, so callers ask for at most
     // the uncoded length they keep. Bits past the end of the code read as zeros; the read after
     // the one that ran out fails with the inner stream's status (2 at the end of the data).
     int Read(std::uint32_t count, void* dst) override;
-    void Close() override;
 
     // The decoder needed bits past the end of the code (and was given zeros).
     [[nodiscard]] bool RanPastTheCode() const { return coder->InputFailed(); }
@@ -137,13 +128,11 @@ public:
 private:
     void Restart();
 
-    StreamIO* inner = nullptr;  // not owned
     std::unique_ptr<LzhCoder> coder;
     std::unique_ptr<std::uint8_t[]> ring;
     unsigned r = 0;
     unsigned matchPos = 0;
     unsigned matchLeft = 0;
-    std::uint32_t position = 0;
 };
 
 // Whole-buffer coding, for tools and measurements. LzhDecode fills `out` exactly and returns 1,

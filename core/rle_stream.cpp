@@ -7,7 +7,6 @@ namespace core {
 namespace {
 
 constexpr int kMaxGroup = 127;
-constexpr std::uint32_t kSkipPiece = 500;
 
 // Status to report for a failed transfer of the inner stream; a stream that failed while
 // claiming to be fine still failed.
@@ -21,11 +20,11 @@ std::int32_t FailureStatus(StreamIO& inner) {
 // ---------------------------------------------------------------------------------------------
 // RLEWStream
 
-RLEWStream::RLEWStream() {
+RLEWStream::RLEWStream() : LayeredStream(kStreamTypeRLEW, Direction::kWrite) {
     status = kStreamClosed;
 }
 
-RLEWStream::RLEWStream(StreamIO* in) {
+RLEWStream::RLEWStream(StreamIO* in) : LayeredStream(kStreamTypeRLEW, Direction::kWrite) {
     Open(in);
 }
 
@@ -38,31 +37,13 @@ void RLEWStream::Open(StreamIO* in) {
     runValue = 0;
     runCount = 0;
     literalCount = 0;
-    position = 0;
-    inner = in;
-    status = in ? in->GetStatus() : kStreamNoSource;
-}
-
-std::uint32_t RLEWStream::GetPosition() {
-    return status == kStreamNoSource ? 0 : position;
+    Attach(in);
 }
 
 int RLEWStream::SetPosition(std::int32_t pos) {
     if (pos >= 0 && static_cast<std::uint32_t>(pos) == position) return 1;
     status = kStreamNotAllowed;
     return 0;
-}
-
-std::uint32_t RLEWStream::GetCapability(std::uint32_t kind) {
-    switch (kind) {
-        case kCapType:
-            return kStreamTypeRLEW;
-        case kCapWritable:
-        case kCapLayered:
-            return 1;
-        default:
-            return 0;
-    }
 }
 
 int RLEWStream::Emit(std::uint32_t count, const std::uint8_t* bytes) {
@@ -149,16 +130,12 @@ void RLEWStream::Close() {
 // ---------------------------------------------------------------------------------------------
 // RLERStream
 
-RLERStream::RLERStream() {
+RLERStream::RLERStream() : LayeredReader(kStreamTypeRLER) {
     status = kStreamNoSource;
 }
 
-RLERStream::RLERStream(StreamIO* in) {
+RLERStream::RLERStream(StreamIO* in) : LayeredReader(kStreamTypeRLER) {
     Open(in);
-}
-
-RLERStream::~RLERStream() {
-    RLERStream::Close();
 }
 
 void RLERStream::Open(StreamIO* in) {
@@ -166,31 +143,8 @@ void RLERStream::Open(StreamIO* in) {
     runValue = 0;
     runCount = 0;
     literalCount = 0;
-    position = 0;
-    inner = in;
     code.Reset(in);
-    status = in ? in->GetStatus() : kStreamNoSource;
-}
-
-std::uint32_t RLERStream::GetPosition() {
-    return status == kStreamNoSource ? 0 : position;
-}
-
-std::uint32_t RLERStream::GetCapability(std::uint32_t kind) {
-    switch (kind) {
-        case kCapType:
-            return kStreamTypeRLER;
-        case kCapReadable:
-        case kCapPositionable:
-        case kCapLayered:
-            return 1;
-        default:
-            return 0;
-    }
-}
-
-int RLERStream::Flush() {
-    return status == kStreamNoSource ? 0 : 1;
+    Attach(in);
 }
 
 int RLERStream::Write(std::uint32_t, const void*) {
@@ -261,20 +215,7 @@ int RLERStream::SetPosition(std::int32_t pos) {
         literalCount = 0;
         code.Reset(inner);
     }
-    std::uint8_t scrap[kSkipPiece];
-    int result = 1;
-    while (position < target) {
-        const std::uint32_t gap = target - position;
-        result = Read(gap < kSkipPiece ? gap : kSkipPiece, scrap);
-        if (!result) break;
-    }
-    return result;
-}
-
-void RLERStream::Close() {
-    if (!inner) return;
-    inner = nullptr;
-    status = kStreamNoSource;
+    return SkipTo(target);
 }
 
 }  // namespace core

@@ -8,12 +8,12 @@
 
 #include <cstdint>
 
+#include "core/layered_stream.h"
 #include "core/read_ahead.h"
-#include "core/stream_io.h"
 
 namespace core {
 
-class RLEWStream : public StreamIO {
+class RLEWStream : public LayeredStream {
 public:
     RLEWStream();  // closed
     explicit RLEWStream(StreamIO* in);
@@ -22,10 +22,8 @@ public:
     // Coding starts at the inner stream's current position.
     void Open(StreamIO* in);
 
-    std::uint32_t GetPosition() override;
     // Only the current position is accepted: the code cannot be rewritten.
     int SetPosition(std::int32_t pos) override;
-    std::uint32_t GetCapability(std::uint32_t kind) override;
     // Emits the pending run and literal group; writing may go on afterwards.
     int Flush() override;
     int Write(std::uint32_t count, const void* src) override;
@@ -39,43 +37,34 @@ private:
     // A run too short to code joins the literal group.
     int RunToLiterals();
 
-    StreamIO* inner = nullptr;  // not owned
     std::uint8_t runValue = 0;
     int runCount = 0;
     int literalCount = 0;
     std::uint8_t literals[127] = {};
-    std::uint32_t position = 0;
 };
 
-class RLERStream : public StreamIO {
+class RLERStream : public LayeredReader {
 public:
     RLERStream();  // no source
     explicit RLERStream(StreamIO* in);
-    ~RLERStream() override;
 
     // The code must start at position 0 of the inner stream for backward seeks to work, as it
     // does on a block body.
     void Open(StreamIO* in);
 
-    std::uint32_t GetPosition() override;
     // Forward seeks decode and drop; backward seeks restart at the start of the code.
     int SetPosition(std::int32_t pos) override;
-    std::uint32_t GetCapability(std::uint32_t kind) override;
-    int Flush() override;
     int Write(std::uint32_t count, const void* src) override;
     // Delivers all `count` bytes or fails with the inner stream's status (2 at the end of the
     // code); bytes before the end are already in `dst`.
     int Read(std::uint32_t count, void* dst) override;
-    void Close() override;
 
 private:
     int InnerFailed();
 
-    StreamIO* inner = nullptr;  // not owned
     std::uint8_t runValue = 0;
     int runCount = 0;
     int literalCount = 0;
-    std::uint32_t position = 0;
     StreamReadAhead code;
 };
 
