@@ -193,54 +193,76 @@ void FileRStream::Close() {
 }
 
 // ---------------------------------------------------------------------------------------------
-// FileWStream
+// WritableFileStream
 
-FileWStream::FileWStream() = default;
+WritableFileStream::WritableFileStream(std::uint32_t access) : access(access) {}
 
-FileWStream::FileWStream(win::FileHandle h) {
+WritableFileStream::WritableFileStream(std::uint32_t access, win::FileHandle h) : access(access) {
     Use(h, false);
 }
 
-FileWStream::FileWStream(std::string_view name) {
+WritableFileStream::WritableFileStream(std::uint32_t access, std::string_view name)
+    : access(access) {
     Open(name);
 }
 
-FileWStream::~FileWStream() {
-    FileWStream::Close();
+WritableFileStream::~WritableFileStream() {
+    WritableFileStream::Close();
 }
 
-int FileWStream::Open(std::string_view name) {
+int WritableFileStream::OpenWith(std::string_view name, std::uint32_t disposition) {
     Close();
-    Use(win::CreateFile(name, win::GENERIC_WRITE, 0, win::OPEN_ALWAYS, win::FILE_ATTRIBUTE_NORMAL),
-        true);
+    Use(win::CreateFile(name, access, 0, disposition, win::FILE_ATTRIBUTE_NORMAL), true);
     return status == kStreamOk ? 1 : 0;
 }
 
-int FileWStream::OpenTruncated(std::string_view name) {
-    Close();
-    Use(win::CreateFile(name, win::GENERIC_WRITE, 0, win::CREATE_ALWAYS,
-                        win::FILE_ATTRIBUTE_NORMAL),
-        true);
-    return status == kStreamOk ? 1 : 0;
+int WritableFileStream::Open(std::string_view name) {
+    return OpenWith(name, win::OPEN_ALWAYS);
 }
 
-int FileWStream::Truncate() {
+int WritableFileStream::OpenTruncated(std::string_view name) {
+    return OpenWith(name, win::CREATE_ALWAYS);
+}
+
+int WritableFileStream::Truncate() {
     if (status != kStreamOk) return 0;
     return win::SetEndOfFile(handle) ? 1 : Fail();
 }
 
-void FileWStream::Attach(win::FileHandle h) {
+void WritableFileStream::Attach(win::FileHandle h) {
     Close();
     Use(h, false);
 }
 
-std::uint32_t FileWStream::GetPosition() {
+std::uint32_t WritableFileStream::GetPosition() {
     return FilePointer();
 }
 
-int FileWStream::SetPosition(std::int32_t pos) {
+int WritableFileStream::SetPosition(std::int32_t pos) {
     return SeekFile(pos);
 }
+
+int WritableFileStream::Flush() {
+    if (!handle.IsValid()) return 0;
+    return win::FlushFileBuffers(handle) ? 1 : Fail();
+}
+
+int WritableFileStream::Write(std::uint32_t count, const void* src) {
+    return WriteFileBytes(count, src);
+}
+
+void WritableFileStream::Close() {
+    ReleaseHandle();
+}
+
+// ---------------------------------------------------------------------------------------------
+// FileWStream
+
+FileWStream::FileWStream() : WritableFileStream(win::GENERIC_WRITE) {}
+
+FileWStream::FileWStream(win::FileHandle h) : WritableFileStream(win::GENERIC_WRITE, h) {}
+
+FileWStream::FileWStream(std::string_view name) : WritableFileStream(win::GENERIC_WRITE, name) {}
 
 std::uint32_t FileWStream::GetCapability(std::uint32_t kind) {
     switch (kind) {
@@ -254,74 +276,21 @@ std::uint32_t FileWStream::GetCapability(std::uint32_t kind) {
     }
 }
 
-int FileWStream::Flush() {
-    if (!handle.IsValid()) return 0;
-    return win::FlushFileBuffers(handle) ? 1 : Fail();
-}
-
-int FileWStream::Write(std::uint32_t count, const void* src) {
-    return WriteFileBytes(count, src);
-}
-
 int FileWStream::Read(std::uint32_t, void*) {
     status = kStreamNotAllowed;
     return 0;
 }
 
-void FileWStream::Close() {
-    ReleaseHandle();
-}
-
 // ---------------------------------------------------------------------------------------------
 // FileRWStream
 
-FileRWStream::FileRWStream() = default;
+FileRWStream::FileRWStream() : WritableFileStream(win::GENERIC_READ | win::GENERIC_WRITE) {}
 
-FileRWStream::FileRWStream(win::FileHandle h) {
-    Use(h, false);
-}
+FileRWStream::FileRWStream(win::FileHandle h)
+    : WritableFileStream(win::GENERIC_READ | win::GENERIC_WRITE, h) {}
 
-FileRWStream::FileRWStream(std::string_view name) {
-    Open(name);
-}
-
-FileRWStream::~FileRWStream() {
-    FileRWStream::Close();
-}
-
-int FileRWStream::Open(std::string_view name) {
-    Close();
-    Use(win::CreateFile(name, win::GENERIC_READ | win::GENERIC_WRITE, 0, win::OPEN_ALWAYS,
-                        win::FILE_ATTRIBUTE_NORMAL),
-        true);
-    return status == kStreamOk ? 1 : 0;
-}
-
-int FileRWStream::OpenTruncated(std::string_view name) {
-    Close();
-    Use(win::CreateFile(name, win::GENERIC_READ | win::GENERIC_WRITE, 0, win::CREATE_ALWAYS,
-                        win::FILE_ATTRIBUTE_NORMAL),
-        true);
-    return status == kStreamOk ? 1 : 0;
-}
-
-int FileRWStream::Truncate() {
-    if (status != kStreamOk) return 0;
-    return win::SetEndOfFile(handle) ? 1 : Fail();
-}
-
-void FileRWStream::Attach(win::FileHandle h) {
-    Close();
-    Use(h, false);
-}
-
-std::uint32_t FileRWStream::GetPosition() {
-    return FilePointer();
-}
-
-int FileRWStream::SetPosition(std::int32_t pos) {
-    return SeekFile(pos);
-}
+FileRWStream::FileRWStream(std::string_view name)
+    : WritableFileStream(win::GENERIC_READ | win::GENERIC_WRITE, name) {}
 
 std::uint32_t FileRWStream::GetCapability(std::uint32_t kind) {
     switch (kind) {
@@ -336,15 +305,6 @@ std::uint32_t FileRWStream::GetCapability(std::uint32_t kind) {
     }
 }
 
-int FileRWStream::Flush() {
-    if (!handle.IsValid()) return 0;
-    return win::FlushFileBuffers(handle) ? 1 : Fail();
-}
-
-int FileRWStream::Write(std::uint32_t count, const void* src) {
-    return WriteFileBytes(count, src);
-}
-
 int FileRWStream::Read(std::uint32_t count, void* dst) {
     if (status != kStreamOk) return 0;
     if (count == 0) return 1;
@@ -357,10 +317,6 @@ int FileRWStream::Read(std::uint32_t count, void* dst) {
         return 0;
     }
     return 1;
-}
-
-void FileRWStream::Close() {
-    ReleaseHandle();
 }
 
 }  // namespace core

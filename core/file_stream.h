@@ -68,52 +68,58 @@ private:
     std::int32_t bufferPos = 0;     // file position of the next byte to deliver
 };
 
-class FileWStream : public FileStreamBase {
+// Shared by the two streams that write: opening by name with their access, cutting the file,
+// and the unbuffered position, flush, write and close.
+class WritableFileStream : public FileStreamBase {
+public:
+    ~WritableFileStream() override;
+
+    int Open(std::string_view name);
+    // Opens an empty file: an existing one is cut to nothing.
+    int OpenTruncated(std::string_view name);
+    // Cuts the file at the current position.
+    int Truncate();
+    void Attach(win::FileHandle h);
+
+    std::uint32_t GetPosition() override;
+    int SetPosition(std::int32_t pos) override;
+    int Flush() override;
+    int Write(std::uint32_t count, const void* src) override;
+    void Close() override;
+
+protected:
+    // `access`: the GENERIC_* rights the stream opens files with.
+    explicit WritableFileStream(std::uint32_t access);
+    WritableFileStream(std::uint32_t access, win::FileHandle h);
+    // Opens without truncating, creating the file when absent.
+    WritableFileStream(std::uint32_t access, std::string_view name);
+
+private:
+    int OpenWith(std::string_view name, std::uint32_t disposition);
+
+    std::uint32_t access;
+};
+
+class FileWStream : public WritableFileStream {
 public:
     FileWStream();  // closed
     explicit FileWStream(win::FileHandle h);
     // Opens without truncating, creating the file when absent.
     explicit FileWStream(std::string_view name);
-    ~FileWStream() override;
 
-    int Open(std::string_view name);
-    // Opens an empty file: an existing one is cut to nothing.
-    int OpenTruncated(std::string_view name);
-    // Cuts the file at the current position.
-    int Truncate();
-    void Attach(win::FileHandle h);
-
-    std::uint32_t GetPosition() override;
-    int SetPosition(std::int32_t pos) override;
     std::uint32_t GetCapability(std::uint32_t kind) override;
-    int Flush() override;
-    int Write(std::uint32_t count, const void* src) override;
     int Read(std::uint32_t count, void* dst) override;
-    void Close() override;
 };
 
-class FileRWStream : public FileStreamBase {
+class FileRWStream : public WritableFileStream {
 public:
     FileRWStream();  // closed
     explicit FileRWStream(win::FileHandle h);
     // Opens without truncating, creating the file when absent.
     explicit FileRWStream(std::string_view name);
-    ~FileRWStream() override;
 
-    int Open(std::string_view name);
-    // Opens an empty file: an existing one is cut to nothing.
-    int OpenTruncated(std::string_view name);
-    // Cuts the file at the current position.
-    int Truncate();
-    void Attach(win::FileHandle h);
-
-    std::uint32_t GetPosition() override;
-    int SetPosition(std::int32_t pos) override;
     std::uint32_t GetCapability(std::uint32_t kind) override;
-    int Flush() override;
-    int Write(std::uint32_t count, const void* src) override;
     int Read(std::uint32_t count, void* dst) override;
-    void Close() override;
 };
 
 }  // namespace core
