@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "gfx/draw_table.h"
 #include "gfx/palette.h"
 #include "gfx/raster/blit_loops.h"
 
@@ -196,6 +197,32 @@ void SoftDrawBitmapScaled(GFXSurface* s, const GFXBitmap* b, GFXPoint at, GFXSiz
         case Treatment::kNone:
             break;
     }
+}
+
+void DrawSurfacePart(GFXSurface* target, const GFXSurface& source, const GFXRect& sourceRect,
+                     GFXPoint at) {
+    // The source's pixels as a borrowed bitmap of drawing mode 0, so that every pixel is
+    // copied; the span region plays no part in a blit.
+    GFXBitmap view;
+    view.width = source.width;
+    view.height = source.height;
+    view.stride = source.stride;
+    view.bitsPerPixel = source.bitsPerPixel;
+    view.size = source.stride * source.height;
+    view.pixels = source.pixels;
+    view.detailCount = 1;
+    view.detail[0] = source.pixels;
+    const std::uint32_t saved = target->flags;
+    target->flags &= ~kSurfaceClipRegion;
+    const GFXDrawTable* table = target->GetDrawTable();
+    if (table != nullptr && table->DrawBitmapPart != nullptr) {
+        table->DrawBitmapPart(target, &view, sourceRect, at, 0);
+    } else {
+        SoftDrawBitmapPart(target, &view, sourceRect, at, 0);  // before any table is installed
+    }
+    target->flags = saved;
+    view.pixels = nullptr;
+    view.detail[0] = nullptr;
 }
 
 }  // namespace gfx

@@ -22,6 +22,11 @@ void SoftDrawBitmapPart(GFXSurface* surface, const GFXBitmap* bitmap, const GFXR
 void SoftDrawBitmapScaled(GFXSurface* surface, const GFXBitmap* bitmap, GFXPoint at, GFXSize size,
                           std::uint32_t mirror);
 
+// Copies `sourceRect` of a locked `source` to `at` on `target`, every pixel (drawing mode 0) and
+// without the span region, through the target's draw table when it has the entry.
+void DrawSurfacePart(GFXSurface* target, const GFXSurface& source, const GFXRect& sourceRect,
+                     GFXPoint at);
+
 // The rectangle every primitive on `surface` is held to: its own bounds, and clipRect as well
 // when the clip flag is set. Answers 0 when nothing of the surface is left.
 int SurfaceClipBox(const GFXSurface& surface, GFXRect* out);

@@ -247,25 +247,7 @@ void GFXCDSSurface::Blit(GFXSurface* source, const GFXRect& sourceRect, GFXPoint
     if (source == nullptr) return;
     GFXSurfaceLock sourceLock(*source);
     if (!sourceLock.Ok() || source->pixels == nullptr) return;
-    GFXBitmap view;
-    view.width = source->width;
-    view.height = source->height;
-    view.stride = source->stride;
-    view.bitsPerPixel = source->bitsPerPixel;
-    view.size = source->stride * source->height;
-    view.pixels = source->pixels;
-    view.detailCount = 1;
-    view.detail[0] = source->pixels;
-    const std::uint32_t saved = flags;
-    flags &= ~kSurfaceClipRegion;
-    const GFXDrawTable* table = GetDrawTable();
-    if (table != nullptr && table->DrawBitmapPart != nullptr)
-        table->DrawBitmapPart(this, &view, sourceRect, dest, 0);
-    else
-        SoftDrawBitmapPart(this, &view, sourceRect, dest, 0);
-    flags = saved;
-    view.pixels = nullptr;
-    view.detail[0] = nullptr;
+    DrawSurfacePart(this, *source, sourceRect, dest);
 }
 
 int CreateCDSSurface(std::unique_ptr<GFXCDSSurface>* out, win::HWND window, int attach,

@@ -87,27 +87,7 @@ void GFXMemSurface::Blit(GFXSurface* source, const GFXRect& sourceRect, GFXPoint
     if (source == nullptr) return;
     GFXSurfaceLock sourceLock(*source);
     if (!sourceLock.Ok() || source->pixels == nullptr) return;
-    // The source's pixels as a borrowed bitmap of drawing mode 0, so that every pixel is
-    // copied; the span region plays no part in a blit.
-    GFXBitmap view;
-    view.width = source->width;
-    view.height = source->height;
-    view.stride = source->stride;
-    view.bitsPerPixel = source->bitsPerPixel;
-    view.size = source->stride * source->height;
-    view.pixels = source->pixels;
-    view.detailCount = 1;
-    view.detail[0] = source->pixels;
-    const std::uint32_t saved = flags;
-    flags &= ~kSurfaceClipRegion;
-    const GFXDrawTable* table = GetDrawTable();
-    if (table != nullptr && table->DrawBitmapPart != nullptr) {
-        table->DrawBitmapPart(this, &view, sourceRect, dest, 0);
-    } else {
-        SoftDrawBitmapPart(this, &view, sourceRect, dest, 0);  // before any table is installed
-    }
-    flags = saved;
-    view.pixels = nullptr;
+    DrawSurfacePart(this, *source, sourceRect, dest);
 }
 
 }  // namespace gfx
