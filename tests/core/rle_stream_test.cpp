@@ -23,27 +23,11 @@ using Bytes = std::vector<std::uint8_t>;
 using testing::VectorStream;
 
 Bytes Encode(const Bytes& in, std::uint32_t piece = 0) {
-    VectorStream out;
-    RLEWStream w(&out);
-    if (piece == 0) piece = static_cast<std::uint32_t>(in.size());
-    for (std::size_t at = 0; at < in.size(); at += piece) {
-        const std::uint32_t n =
-            static_cast<std::uint32_t>(std::min<std::size_t>(piece, in.size() - at));
-        EXPECT_EQ(w.Write(n, in.data() + at), 1);
-    }
-    EXPECT_EQ(w.Flush(), 1);
-    return out.Bytes();
+    return testing::EncodeWith<RLEWStream>(in, piece);
 }
 
 Bytes Decode(const Bytes& code, std::size_t size, std::uint32_t piece) {
-    VectorStream in(code);
-    RLERStream r(&in);
-    Bytes out(size);
-    for (std::size_t at = 0; at < size; at += piece) {
-        const std::uint32_t n = static_cast<std::uint32_t>(std::min<std::size_t>(piece, size - at));
-        EXPECT_EQ(r.Read(n, out.data() + at), 1) << "at " << at;
-    }
-    return out;
+    return testing::DecodeWith<RLERStream>(code, size, piece);
 }
 
 Bytes Repeat(std::uint8_t v, std::size_t n) {
@@ -71,20 +55,7 @@ Bytes Group(std::uint8_t control, const Bytes& body) {
 
 // Mixed material: text, noise and long runs, in sections of random length.
 Bytes Mixed(std::size_t n, std::uint32_t seed) {
-    std::mt19937 rng(seed);
-    Bytes v;
-    while (v.size() < n) {
-        const std::size_t len = rng() % 700 + 1;
-        const int kind = static_cast<int>(rng() % 3);
-        const std::uint8_t fill = static_cast<std::uint8_t>(rng());
-        for (std::size_t i = 0; i < len && v.size() < n; ++i) {
-            if (kind == 0)
-                v.push_back(static_cast<std::uint8_t>("the quick brown fox "[rng() % 20]));
-            if (kind == 1) v.push_back(static_cast<std::uint8_t>(rng()));
-            if (kind == 2) v.push_back(fill);
-        }
-    }
-    return v;
+    return testing::MixedMaterial(n, seed, 700, "the quick brown fox ");
 }
 
 TEST(RLEWStream, CodesAreExact) {

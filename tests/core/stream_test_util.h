@@ -1,8 +1,14 @@
-// Small helpers for the stream tests: a growing memory stream and a forward-only one.
+// Small helpers for the stream tests: a growing memory stream and a forward-only one, coding
+// through a layered writer or reader in pieces, and mixed test material.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <random>
+#include <string_view>
 #include <vector>
 
 #include "core/stream_io.h"
@@ -81,5 +87,53 @@ private:
     std::uint32_t pos_ = 0;
     bool positionable_;
 };
+
+// Codes `in` through a layered writer `W`, `piece` bytes a write (0: all at once), and finishes.
+template <class W>
+std::vector<std::uint8_t> EncodeWith(const std::vector<std::uint8_t>& in, std::uint32_t piece) {
+    VectorStream out;
+    W w(&out);
+    if (piece == 0) piece = static_cast<std::uint32_t>(in.size() ? in.size() : 1);
+    for (std::size_t at = 0; at < in.size(); at += piece) {
+        const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(piece, in.size() - at));
+        EXPECT_EQ(w.Write(n, in.data() + at), 1);
+    }
+    EXPECT_EQ(w.Flush(), 1);
+    return out.Bytes();
+}
+
+// Decodes `size` bytes of `code` through a layered reader `R`, `piece` bytes a read.
+template <class R>
+std::vector<std::uint8_t> DecodeWith(const std::vector<std::uint8_t>& code, std::size_t size,
+                                     std::uint32_t piece) {
+    VectorStream in(code);
+    R r(&in);
+    std::vector<std::uint8_t> out(size);
+    for (std::size_t at = 0; at < size; at += piece) {
+        const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(piece, size - at));
+        EXPECT_EQ(r.Read(n, out.data() + at), 1) << "at " << at;
+    }
+    return out;
+}
+
+// Mixed material: text drawn from `words`, noise and long runs, in sections of 1 to
+// `longestSection` bytes.
+inline std::vector<std::uint8_t> MixedMaterial(std::size_t n, std::uint32_t seed,
+                                               std::size_t longestSection, std::string_view words) {
+    std::mt19937 rng(seed);
+    std::vector<std::uint8_t> v;
+    v.reserve(n);
+    while (v.size() < n) {
+        const std::size_t len = rng() % longestSection + 1;
+        const int kind = static_cast<int>(rng() % 3);
+        const std::uint8_t fill = static_cast<std::uint8_t>(rng());
+        for (std::size_t i = 0; i < len && v.size() < n; ++i) {
+            if (kind == 0) v.push_back(static_cast<std::uint8_t>(words[rng() % words.size()]));
+            if (kind == 1) v.push_back(static_cast<std::uint8_t>(rng()));
+            if (kind == 2) v.push_back(fill);
+        }
+    }
+    return v;
+}
 
 }  // namespace core::testing
