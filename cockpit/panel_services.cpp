@@ -1,5 +1,6 @@
 #include "cockpit/panel_services.h"
 
+#include "cockpit/cockpit_switches.h"
 #include "core/ini_file.h"
 
 namespace cockpit {
@@ -15,7 +16,11 @@ void PanelMouse::OnClick() {
 void ResetPanelGauges() {}
 void UpdateGauges() {}
 void UpdateNavRadios() {}
-void CockpitSlowTick() {}
+// The once-a-second cockpit step: the pitot heat's countdown runs here until the gauges have their
+// own slow work.
+void CockpitSlowTick() {
+    TickPitotHeat();
+}
 void TickNavReception() {}
 void CheckNavReception() {}
 void UpdateElectricalPower(int) {}

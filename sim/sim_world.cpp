@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cockpit/cockpit_services.h"
+#include "cockpit/cockpit_switches.h"
 #include "cockpit/panel_services.h"
 #include "core/ini_file.h"
 #include "devices/sound_services.h"
@@ -130,6 +131,8 @@ void SimWorld::Init(win::HWND w) {
     services.viewMode = &WorldViewMode;
     services.lookDirection = &WorldLookDirection;
     theFlightWorldServices = services;
+    // While slew mode is on the flight step moves the aircraft by the slew rates instead.
+    InstallSlewServices();
     LoadSettings();
     Step("Settings");
     ReadCrashLimits();
@@ -352,6 +355,8 @@ void SimWorld::FlightTick() {
     if (pauseRequested == 0 && theMainWindowFocused != 0) {
         if (aircraft != nullptr) aircraft->Step();
         if (weather) weather->ApplyWindAtAircraft();
+        // The crash display starts with the crash; the repair command or a reload ends it.
+        if (theCrashed != 0) cockpit::theCrashShown = 1;
     }
     ++world::theFlightStepCounter;
     if (cockpit::thePanelMouse.kind == 3) cockpit::thePanelMouse.OnClick();

@@ -1,7 +1,11 @@
 #include "world/airspace_services.h"
 
+#include "nav/lat_lon.h"
+
 namespace world {
 
-void WrapPositionToAirspace(std::int32_t&, std::int32_t&) {}
+void WrapPositionToAirspace(std::int32_t& x, std::int32_t& z) {
+    nav::WrapPositionToAirspace(x, z);
+}
 
 }  // namespace world

@@ -5,8 +5,8 @@
 
 namespace world {
 
-// Moves a flight-model position (1/256 m) that left the covered area to the opposite side. This
-// first body leaves every position as it is; the terrain code gives it the world's extent.
+// Moves a flight-model position (1/256 m) that left the covered area to the opposite side; the
+// projection code holds the limits and tells the main window through its wrap notice.
 void WrapPositionToAirspace(std::int32_t& x, std::int32_t& z);
 
 }  // namespace world
