@@ -9,9 +9,14 @@
 #include "cockpit/panel_services.h"
 #include "core/resource_pack.h"
 #include "devices/sound_system.h"
+#include "gfx/d3d_draw_table.h"
+#include "gfx/dd_surface.h"
 #include "gfx/display.h"
+#include "gfx/sheet_cache.h"
 #include "gfx/surface.h"
+#include "nav/lat_lon.h"
 #include "sim/flightmodel/flight_model_state.h"
+#include "sim/input/general_commands.h"
 #include "sim/input/key_commands.h"
 #include "sim/input/keyboard_input.h"
 #include "sim/main_window_services.h"
@@ -204,6 +209,14 @@ int MainWindow::Create() {
                                  instance, 0);
     if (!window) return 0;
     win::SetDisplayWindow(window);
+    gfx::InstallDDrawTable();
+    gfx::InstallD3DDrawTable();
+    // A slew past the edge of the covered area is told to the user by the menu handler.
+    nav::theAirspaceWrapNotify = [] {
+        if (theMainWindow.window)
+            win::PostMessage(theMainWindow.window, win::WM_COMMAND, nav::kAirspaceWrapCommand, 1);
+    };
+    theGeneralCommandServices.togglePageFlipping = [] { TogglePageFlipping(); };
     devices::InitSound(window);
     win::ShowWindow(window, showCommand);
     win::UpdateWindow(window);
@@ -212,6 +225,9 @@ int MainWindow::Create() {
 }
 
 int MainWindow::Terminate() {
+    nav::theAirspaceWrapNotify = nullptr;
+    theGeneralCommandServices.togglePageFlipping =
+        DefaultGeneralCommandServices().togglePageFlipping;
     devices::ShutdownSound();
     if (accelerators) win::DestroyAcceleratorTable(accelerators);
     accelerators = {};
@@ -321,6 +337,10 @@ void PaintView(win::HWND w) {
     theSimWorld.UpdatePalette();
     ++theFramesDrawn;
     theSimWorld.FinishFrame(0);
+    // The start drew a frame: a full-screen start is known to work.
+    ClearFullScreenCheck();
+    // The texture sheets asked for in this frame; written to "sheets.act" only on request.
+    gfx::dumpActiveSheets();
     cockpit::theCockpitFullRedraw &= ~cockpit::kRedrawReloadFlags;
     if (theSimWorld.IsPauseRequested()) {
         ShowPausedDialogFor(w);

@@ -4,9 +4,13 @@
 
 #include "core/ini_file.h"
 #include "devices/sound_system.h"
+#include "gfx/dd_surface.h"
+#include "gfx/display.h"
 #include "sim/main_window.h"
 #include "sim/sim_world.h"
 #include "win/input.h"
+#include "win/menu.h"
+#include "win/program_entry.h"
 #include "win/timing.h"
 
 namespace sim {
@@ -23,6 +27,33 @@ int theDialogDepth = 0;
 int theHideCursorSetting = -1;
 std::uint32_t theCursorHideDeadline = 0;
 win::POINT theLastCursorPos;
+bool theFullScreen = false;
+bool theFullScreenWanted = false;
+bool thePageFlipping = true;
+bool theFullScreenCheckArmed = false;
+bool theMenuBarShown = false;
+std::uint32_t theMenuBarDeadline = 0;
+int theFreezeDepth = 0;
+
+void ShowTaskbar(bool show) {
+    if (win::HWND tray = win::FindWindow("Shell_TrayWnd", ""))
+        win::ShowWindow(tray, show ? win::SW_SHOWNA : win::SW_HIDE);
+}
+
+// Moves the main window to where the placement rule puts it.
+void PlaceMainWindow(win::HWND window, bool repaint) {
+    if (!window) return;
+    const win::RECT r = MainWindowRect(thePlacement, CurrentScreenMetrics(), theFullScreen);
+    win::MoveWindow(window, r.left, r.top, r.right - r.left, r.bottom - r.top, repaint);
+}
+
+void SetMaximisedStyle(win::HWND window, bool on) {
+    if (!window) return;
+    const std::intptr_t style = win::GetWindowLong(window, win::GWL_STYLE);
+    win::SetWindowLong(
+        window, win::GWL_STYLE,
+        on ? (style | win::WS_MAXIMIZE) : (style & ~std::intptr_t{win::WS_MAXIMIZE}));
+}
 
 }  // namespace
 
@@ -73,10 +104,15 @@ void LoadWindowPlacement(win::HWND window) {
     stored.x = ini.GetInt("Settings", "MainX", centred.x);
     stored.y = ini.GetInt("Settings", "MainY", centred.y);
     thePlacement = ClampStoredPlacement(stored, s);
+    const std::int32_t dd = ini.GetInt("Settings", "MainDD", 0);
+    theFullScreenWanted = (dd & 1) != 0;
+    thePageFlipping = (dd & 2) == 0;
     theServicedWindow = window;
     theClosing = false;
-    const win::RECT r = MainWindowRect(thePlacement, s, false);
-    win::MoveWindow(window, r.left, r.top, r.right - r.left, r.bottom - r.top, true);
+    if (theFullScreenWanted)
+        EnterFullScreen();
+    else
+        LeaveFullScreen();
 }
 
 Placement CurrentPlacement() {
@@ -89,8 +125,11 @@ void SaveWindowPlacement() {
     ini.PutInt("Settings", "MainY", thePlacement.y);
     ini.PutInt("Settings", "MainW", thePlacement.width);
     ini.PutInt("Settings", "MainH", thePlacement.height);
-    ini.PutInt("Settings", "MainDD", 0);
+    ini.PutInt("Settings", "MainDD", (thePageFlipping ? 0 : 2) | (theFullScreenWanted ? 1 : 0));
     ini.PutString("Settings", "MainDDCheck", nullptr);
+    theFullScreenCheckArmed = false;
+    PresentFrozenView();
+    ShowTaskbar(true);
     theServicedWindow = win::HWND{};
     theClosing = true;
 }
@@ -98,10 +137,14 @@ void SaveWindowPlacement() {
 void SetDialogMode(int enter) {
     if (enter != 0) {
         theSimWorld.PauseTime(1);
-        if (theDialogDepth++ == 0) ShowCursorTimed();
+        if (theDialogDepth++ == 0) {
+            ShowCursorTimed();
+            FreezeView(1);
+            if (theMenuBarShown) UpdateCursorAndMenuBar(1);
+        }
     } else {
         theSimWorld.ResumeTime();
-        if (theDialogDepth > 0) --theDialogDepth;
+        if (theDialogDepth > 0 && --theDialogDepth == 0) FreezeView(0);
     }
 }
 
@@ -110,20 +153,49 @@ int DialogDepth() {
 }
 
 void UpdateCursorAndMenuBar(int mode) {
-    // The menu bar of a window with a caption is always in view; only the still cursor hides.
-    if (mode != 0) {
-        ShowCursorTimed();
-        return;
-    }
     if (!theAppActive || theMinimised) return;
     if (theHideCursorSetting < 0)
         theHideCursorSetting = core::theIniFile.GetInt("Settings", "HideCursor", 1) != 0 ? 1 : 0;
     const std::uint32_t now = win::timeGetTime();
+    const ScreenMetrics screen = CurrentScreenMetrics();
     win::POINT pos;
     win::GetCursorPos(&pos);
+    win::POINT band = pos;
+    bool deadlinePassed = false;
+    if (mode == 1) band.y = 99999;
+    if (mode == -1) {
+        band.y = 0;
+        deadlinePassed = true;
+    }
+    // The menu bar comes over the picture only where the window's own caption and menu lie off
+    // the top of the screen.
+    const bool wasShown = theMenuBarShown;
+    if (!theMenuBarShown) {
+        if ((theFullScreen || screen.Small()) && band.y < screen.Band()) {
+            if (theMenuBarDeadline == 0) theMenuBarDeadline = (now + 500) | 1;
+            if (deadlinePassed || static_cast<std::int32_t>(now - theMenuBarDeadline) >= 0) {
+                theMenuBarShown = true;
+                theMenuBarDeadline = 0;
+            }
+        } else {
+            theMenuBarDeadline = 0;
+        }
+    } else if (band.y > screen.Band() + 2) {
+        theMenuBarShown = false;
+    }
+    if (theMenuBarShown != wasShown && theServicedWindow) {
+        FreezeView(theMenuBarShown ? 1 : 0);
+        win::ShowMenuOverlay(theServicedWindow, theMenuBarShown);
+        win::RedrawWindow(theServicedWindow, nullptr,
+                          win::RDW_INVALIDATE | win::RDW_UPDATENOW | win::RDW_FRAME);
+        // The nudge makes the cursor take the shape of what now lies under it.
+        if (theMenuBarShown) win::SetCursorPos(pos.x + 1, pos.y);
+    }
+
     const bool buttonDown =
         win::GetAsyncKeyState(win::VK_LBUTTON) < 0 || win::GetAsyncKeyState(win::VK_RBUTTON) < 0;
-    const bool still = pos == theLastCursorPos && !buttonDown && !theSimWorld.IsLoadingScreen() &&
+    const bool still = !theMenuBarShown && pos == theLastCursorPos && !buttonDown &&
+                       !theSimWorld.IsLoadingScreen() &&
                        (!IsCursorShown() || now - CursorShownTime() >= 2000);
     if (!still) {
         theCursorHideDeadline = now + 2000;
@@ -137,7 +209,133 @@ void UpdateCursorAndMenuBar(int mode) {
 }
 
 bool IsMenuBarShown() {
-    return false;
+    return theMenuBarShown;
+}
+
+// ---- full screen ----------------------------------------------------------------------------
+
+bool IsFullScreen() {
+    return theFullScreen;
+}
+
+bool IsFullScreenWanted() {
+    return theFullScreenWanted;
+}
+
+bool IsPageFlipping() {
+    return thePageFlipping;
+}
+
+void EnterFullScreen() {
+    const win::HWND window = theServicedWindow ? theServicedWindow : theMainWindow.window;
+    theFullScreenWanted = true;
+    ShowTaskbar(false);
+    if (!theFullScreen) {
+        core::IniFile& ini = core::theIniFile;
+        // A full-screen start that never drew a frame left the check behind: no flipping then.
+        if (thePageFlipping && ini.GetInt("Settings", "MainDDCheck", 0) != 0)
+            thePageFlipping = false;
+        ini.PutInt("Settings", "MainDDCheck", 1);
+        theFullScreenCheckArmed = true;
+        theSimWorld.PauseTime(1);
+        HideCursorTimed();
+        theFullScreen = true;
+        gfx::SetDisplayOptions(window, {}, thePageFlipping ? 2 : 1);
+        if (gfx::SetDisplayMode(gfx::kDisplayFullScreen, 1) == 0) {
+            // The device refused: the window goes on as it was, and the wish does not outlive
+            // the refusal (the next start would only be refused again).
+            theFullScreen = false;
+            theFullScreenWanted = false;
+            gfx::SetDisplayOptions(window, {}, 2);
+            ini.PutString("Settings", "MainDDCheck", nullptr);
+            theFullScreenCheckArmed = false;
+            win::TraceLine("window: full screen refused");
+            ShowTaskbar(true);
+            ShowCursorTimed();
+            theSimWorld.ResumeTime();
+            return;
+        }
+        theSimWorld.RebuildDrawTarget();
+        PresentFrozenView();
+        ShowCursorTimed();
+        theSimWorld.ResumeTime();
+        win::TraceLine(thePageFlipping ? "window: full screen, page flipping"
+                                       : "window: full screen");
+    }
+    FreezeView(1);
+    FreezeView(0);
+    UpdateCursorAndMenuBar(0);
+    if (!window) return;
+    SetMaximisedStyle(window, true);
+    PlaceMainWindow(window, true);
+    win::SetWindowPos(window, win::HWND_TOPMOST, 0, 0, 0, 0,
+                      win::SWP_NOMOVE | win::SWP_NOSIZE | win::SWP_NOACTIVATE);
+    win::RedrawWindow(window, nullptr, win::RDW_INVALIDATE | win::RDW_UPDATENOW | win::RDW_FRAME);
+}
+
+void LeaveFullScreen() {
+    const win::HWND window = theServicedWindow ? theServicedWindow : theMainWindow.window;
+    theFullScreenWanted = false;
+    if (theFullScreen) {
+        theSimWorld.PauseTime(1);
+        theFullScreen = false;
+        // The window surface gets the chain's last picture and its palette back.
+        gfx::SetDisplayMode(gfx::kDisplayWindow, 1);
+        theSimWorld.RebuildDrawTarget();
+        theSimWorld.ResumeTime();
+        win::TraceLine("window: windowed");
+        if (theMinimised) {
+            if (window) win::ShowWindow(window, win::SW_SHOWMINIMIZED);
+            theFullScreenWanted = true;
+        }
+    }
+    ShowTaskbar(true);
+    UpdateCursorAndMenuBar(0);
+    if (!window) return;
+    SetMaximisedStyle(window, false);
+    PlaceMainWindow(window, true);
+    win::SetWindowPos(window, win::HWND_NOTOPMOST, 0, 0, 0, 0,
+                      win::SWP_NOMOVE | win::SWP_NOSIZE | win::SWP_NOACTIVATE);
+    win::RedrawWindow(window, nullptr, win::RDW_INVALIDATE | win::RDW_UPDATENOW | win::RDW_FRAME);
+}
+
+void SetPageFlipping(int on) {
+    const bool wanted = on != 0;
+    if (wanted == thePageFlipping) return;
+    thePageFlipping = wanted;
+    if (theFullScreen) {
+        LeaveFullScreen();
+        EnterFullScreen();
+    }
+}
+
+void TogglePageFlipping() {
+    SetPageFlipping(thePageFlipping ? 0 : 1);
+}
+
+void ClearFullScreenCheck() {
+    if (!theFullScreenCheckArmed) return;
+    theFullScreenCheckArmed = false;
+    core::theIniFile.PutString("Settings", "MainDDCheck", nullptr);
+}
+
+void FreezeView(int enter) {
+    if (enter != 0) {
+        if (theFreezeDepth++ == 0) PresentFrozenView();
+    } else if (theFreezeDepth > 0) {
+        --theFreezeDepth;
+    }
+}
+
+void PresentFrozenView() {
+    ShowCursorTimed();
+    if (!theFullScreen) return;
+    // Dialogs are drawn by GDI: its buffer must be the one in front, holding the last frame.
+    if (auto* primary = dynamic_cast<gfx::GFXDDSurface*>(gfx::GetDisplaySurface()))
+        primary->FlipToGdiSurface();
+    if (theServicedWindow)
+        win::SetWindowPos(theServicedWindow, win::HWND_TOPMOST, 0, 0, 0, 0,
+                          win::SWP_NOMOVE | win::SWP_NOSIZE | win::SWP_NOACTIVATE);
 }
 
 void OnMainPaint(win::HWND window) {
@@ -146,15 +344,31 @@ void OnMainPaint(win::HWND window) {
     win::EndPaint(window, &ps);
 }
 
-void OnMainActivateApp(win::HWND window, bool active, std::uint32_t) {
+void OnMainActivateApp(win::HWND window, bool active, std::uint32_t thread) {
+    // The taskbar's own restore brings a minimised program back, not a passing activation.
+    if (active && theMinimised && thread != 0) return;
     if (!active) {
         if (theAppActive) {
             theSoundRestartPending = devices::IsSoundOpen();
             theSimWorld.PauseTime(1);
         }
         ShowCursorTimed();
+        if (theFullScreen && !theClosing) {
+            // Another program takes the screen: this one goes to the taskbar and comes back to
+            // full screen when activated again.
+            theMinimised = true;
+            LeaveFullScreen();
+            theFullScreenWanted = true;
+            win::ShowWindow(window, win::SW_SHOWMINIMIZED);
+        }
         devices::ShutdownSound();
     } else if (!theClosing) {
+        if (theMinimised) {
+            // Restoring enters full screen again when it was wanted.
+            OnMainSysCommand(window, win::SC_RESTORE, 0);
+        } else if (theFullScreenWanted) {
+            EnterFullScreen();
+        }
         if (theSoundRestartPending) devices::InitSound(window);
         theSoundRestartPending = false;
         if (!theAppActive) theSimWorld.ResumeTime();
@@ -192,11 +406,29 @@ void OnMainSysCommand(win::HWND window, win::WParam command, win::LParam positio
     switch (c) {
         case win::SC_MINIMIZE:
             theMinimised = true;
+            if (theMenuBarShown) UpdateCursorAndMenuBar(1);
+            if (theFullScreen) {
+                LeaveFullScreen();
+                theFullScreenWanted = true;
+            }
             break;
-        case win::SC_RESTORE:
+        case win::SC_RESTORE: {
+            if (theMenuBarShown) UpdateCursorAndMenuBar(1);
+            const bool wasMinimised = theMinimised;
+            theMinimised = false;
+            win::DefWindowProc(window, win::WM_SYSCOMMAND, command, position);
+            if (wasMinimised && theFullScreenWanted)
+                EnterFullScreen();
+            else
+                LeaveFullScreen();
+            return;
+        }
         case win::SC_MAXIMIZE:
             theMinimised = false;
-            break;
+            if (!CurrentScreenMetrics().Small())
+                win::DefWindowProc(window, win::WM_SYSCOMMAND, command, position);
+            EnterFullScreen();
+            return;
         case win::SC_SCREENSAVE:
         case win::SC_MONITORPOWER:
             // No screen saver during flight; it may start while paused.

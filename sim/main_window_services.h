@@ -48,9 +48,28 @@ void SaveWindowPlacement();
 void SetDialogMode(int enter);
 [[nodiscard]] int DialogDepth();
 
-// Mode 0 from every idle step, -1 when a menu pops up, 1 to hide the menu bar.
+// Mode 0 from every idle step, -1 when a menu pops up, 1 to hide the menu bar. On a screen where
+// the caption and menu lie off the top (full screen, or a screen no larger than the picture), the
+// menu bar shows over the picture once the cursor rests in the top band for half a second.
 void UpdateCursorAndMenuBar(int mode);
 [[nodiscard]] bool IsMenuBarShown();
+
+// Exclusive full screen through the flip chain of the display set-up. Entering remembers the
+// wish in MainDD; a device that refuses leaves the window as it was and the wish cleared.
+void EnterFullScreen();
+void LeaveFullScreen();
+[[nodiscard]] bool IsFullScreen();
+[[nodiscard]] bool IsFullScreenWanted();
+// Page flipping in full screen (three buffers); a change while in full screen rebuilds it.
+void SetPageFlipping(int on);
+void TogglePageFlipping();
+[[nodiscard]] bool IsPageFlipping();
+// After the first finished frame of a full-screen start: the start drew, so MainDDCheck goes.
+void ClearFullScreenCheck();
+// Nested: while frozen the dialogs draw over a still picture; in full screen the buffer GDI
+// draws into is brought to the front.
+void FreezeView(int enter);
+void PresentFrozenView();
 
 void OnMainPaint(win::HWND window);
 void OnMainActivateApp(win::HWND window, bool active, std::uint32_t thread);

@@ -1,5 +1,6 @@
 #include "sim/menu_commands.h"
 
+#include "cockpit/cockpit_switches.h"
 #include "cockpit/panel_services.h"
 #include "devices/sound_services.h"
 #include "planning/planning_services.h"
@@ -69,7 +70,12 @@ void Restart(win::HWND window) {
     theSimWorld.SetCrashDetect(0);
     LoadFlightFile(theStartFlightName, 1);
     theFlightFreezeFrames = 10;
+    if (theCrashed != 0 && cockpit::theCrashSuspendedSound != 0) {
+        devices::SetSoundSuspended(0);
+        cockpit::theCrashSuspendedSound = 0;
+    }
     theCrashed = 0;
+    cockpit::theCrashShown = 0;
     theSimWorld.SetCrashDetect(crash ? 1 : 0);
     Arrow();
 }
@@ -249,7 +255,10 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             SavePilotFlightMode();
             return;
         case CMD_FULL_SCREEN:
-            // Full screen comes with the full-screen display kind; the window stays as it is.
+            if (IsFullScreen())
+                LeaveFullScreen();
+            else
+                EnterFullScreen();
             return;
         case CMD_RESTART:
             Restart(window);
@@ -317,7 +326,7 @@ void UpdateMainMenuState(win::HMENU menu) {
     check(CMD_ENGINE_SYNCH, theSimWorld.IsMultiEngineSynch());
     check(CMD_STATUS_LINE, theSimWorld.IsStatusLine());
     check(CMD_MAG, theSimWorld.IsMag());
-    check(CMD_FULL_SCREEN, false);
+    check(CMD_FULL_SCREEN, IsFullScreen());
     check(CMD_GPS, theSimWorld.IsGpsShown());
     check(CMD_ALT_GRAPHICS, theSimWorld.GetGraphicsProfile() == 1);
     check(CMD_SLEW, theSlewControl.IsActive());

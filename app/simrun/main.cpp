@@ -13,6 +13,7 @@
 #include "script.h"
 #include "sim/flight_file.h"
 #include "sim/main_window.h"
+#include "win/input.h"
 #include "win/modal.h"
 #include "win/program_entry.h"
 #include "win/window.h"
@@ -84,6 +85,9 @@ int main(int argc, char** argv) {
     platform::SetCurrentBackend(&machine);
     machine.Screen().Open(platform::VideoOptions{});
     win::SetVirtualScreenSize(platform::kFrameWidth, platform::kFrameHeight);
+    // The pointer starts over the middle of the picture, where a user's hand leaves it; at the
+    // top edge it would bring the menu bar over the picture and hold the frames.
+    win::SetCursorPos(platform::kFrameWidth / 2, platform::kFrameHeight / 2);
     win::SetTraceSink([&](std::string_view line) {
         std::printf("[%8llu] %.*s\n", static_cast<unsigned long long>(machine.Time().Elapsed()),
                     static_cast<int>(line.size()), line.data());

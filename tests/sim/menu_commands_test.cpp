@@ -11,6 +11,7 @@
 #include "resources/main_menu_ids.h"
 #include "sim/aircraft.h"
 #include "sim/flightmodel/flight_model_state.h"
+#include "sim/main_window_services.h"
 #include "sim/menu_commands.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
@@ -158,8 +159,12 @@ TEST_F(MenuTest, UnknownIdsSayNotYetImplementedAndQuietOnesSayNothing) {
     EXPECT_TRUE(Traced("message: Not yet implemented!"));
     trace.clear();
     sim::HandleMenuCommand({}, CMD_IGNORED, {}, 0);
-    sim::HandleMenuCommand({}, CMD_FULL_SCREEN, {}, 0);
     EXPECT_TRUE(trace.empty());
+    // Without a display to take over, full screen is refused and the window goes on.
+    sim::HandleMenuCommand({}, CMD_FULL_SCREEN, {}, 0);
+    EXPECT_TRUE(Traced("window: full screen refused"));
+    EXPECT_FALSE(sim::IsFullScreen());
+    trace.clear();
     sim::HandleMenuCommand({}, 700, {}, 0);
     EXPECT_TRUE(Traced("help 1 10676"));
     sim::HandleMenuCommand({}, CMD_HELP_INDEX, {}, 0);

@@ -1,0 +1,111 @@
+// The first flight as a new user makes it: the starter installation, the script the project
+// ships for it, and the trace and picture it leaves. The installation is linked, not copied, into
+// a fresh folder, so the run's settings never land in the build tree.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "core/endian.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    std::string out;
+    int status = -1;
+};
+
+unsigned long Figure(const std::string& out, const std::string& name) {
+    const std::size_t at = out.find(name + "=");
+    return at == std::string::npos ? 0 : std::stoul(out.substr(at + name.size() + 1));
+}
+
+// The colour of pixel (x, y) of an 8- or 24-bit BMP as 0x00RRGGBB; ~0 when it cannot be read.
+std::uint32_t PixelAt(const std::string& bytes, int x, int y) {
+    const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    if (bytes.size() < 54 || b[0] != 'B' || b[1] != 'M') return ~0u;
+    const unsigned bytesPerPixel = core::ReadU16(b + 28) / 8u;
+    if (bytesPerPixel != 1 && bytesPerPixel != 3) return ~0u;
+    const auto width = static_cast<std::int32_t>(core::ReadU32(b + 18));
+    const auto height = static_cast<std::int32_t>(core::ReadU32(b + 22));
+    if (x < 0 || y < 0 || x >= width || y >= height) return ~0u;
+    const std::size_t row = (static_cast<std::size_t>(width) * bytesPerPixel + 3) & ~std::size_t{3};
+    const std::size_t at =
+        core::ReadU32(b + 10) + row * static_cast<std::size_t>(height - 1 - y) + x * bytesPerPixel;
+    if (at + bytesPerPixel > bytes.size()) return ~0u;
+    const std::uint8_t* c = bytesPerPixel == 3 ? b + at : b + 54 + 4 * b[at];
+    return (std::uint32_t{c[2]} << 16) | (std::uint32_t{c[1]} << 8) | c[0];
+}
+
+TEST(FirstFlight, StartsFliesAndClosesAsTheStarterInstallationShipsIt) {
+    const std::string bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
+    const fs::path install = fs::path(ZEPHLON_BINARY_DIR) / "install";
+    if (!fs::exists(bin) || !fs::exists(install / "Flights"))
+        GTEST_SKIP() << "simrun or the starter installation is not built";
+    testsupport::TempFolder dir("zephlon-first");
+    for (const fs::directory_entry& e : fs::directory_iterator(install))
+        fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
+
+    // The shipped script, its picture written into the test's folder.
+    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/scripts/first-flight.simrun");
+    ASSERT_TRUE(in);
+    std::string script;
+    int shots = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("screenshot ", 0) == 0) {
+            line = "screenshot " + dir.Path("first-flight.bmp");
+            ++shots;
+        }
+        script += line + "\n";
+    }
+    ASSERT_EQ(shots, 1);
+    dir.Write("script.txt", script);
+
+    Outcome r;
+    FILE* p =
+        popen((bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") + " 2>&1").c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, p) != nullptr)
+        r.out += buf;
+    const int st = pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    ASSERT_EQ(r.status, 0) << r.out;
+
+    // Start-up in its order, the picture, the close the user confirms.
+    std::size_t at = 0;
+    for (const char* line : {"dialog SelectPilot", "flight: loaded Flights\\Startup.Flt",
+                             "start-up done", "screenshot ", "quit", "dialog Exit", "exit=0"}) {
+        at = r.out.find(line, at);
+        ASSERT_NE(at, std::string::npos) << "missing or out of order: " << line << "\n" << r.out;
+    }
+    EXPECT_EQ(r.out.find("refused"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    // 4 s of simulated time: 18.2 ticks a second and a frame about every 16 ms.
+    EXPECT_NEAR(static_cast<double>(Figure(r.out, "ticks")), 4000 * 0.0182, 2.0) << r.out;
+    EXPECT_GT(Figure(r.out, "frames"), 200u) << r.out;
+
+    // In the cockpit by day with the parking brake set: "Brakes" in red over the panel's top,
+    // and the menu bar off the top of the 640×480 screen.
+    const std::string picture = dir.Read("first-flight.bmp");
+    int red = 0;
+    for (int y = 150; y < 175; ++y)
+        for (int x = 0; x < 60; ++x)
+            red += PixelAt(picture, x, y) == 0xFF0000u ? 1 : 0;
+    EXPECT_GT(red, 20) << "no red brakes readout";
+    int lit = 0;
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 640; ++x)
+            lit += PixelAt(picture, x, y) != 0 ? 1 : 0;
+    EXPECT_EQ(lit, 0) << "something over the top rows";
+}
+
+}  // namespace
