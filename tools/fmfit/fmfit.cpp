@@ -121,6 +121,26 @@ double Correction(const PointResult& r, double gain) {
     return std::clamp(c, 0.87, 1.15);
 }
 
+// Corrections gathered on the 17 nodes of a table: a point's log correction goes to its two
+// neighbouring nodes, weighted by its distance to each.
+struct NodeCorrections {
+    double num[17] = {};
+    double den[17] = {};
+
+    // `x` is the point's position on the nodes; points outside 0..16 count for none.
+    void Add(double x, double correction) {
+        const int i = static_cast<int>(x);
+        if (i < 0 || i >= 16) return;
+        const double f = x - i;
+        num[i] += (1.0 - f) * std::log(correction);
+        den[i] += 1.0 - f;
+        num[i + 1] += f * std::log(correction);
+        den[i + 1] += f;
+    }
+    // The weighted mean correction of node `i`, which must have a weight (den[i] > 0).
+    [[nodiscard]] double Factor(int i) const { return std::exp(num[i] / den[i]); }
+};
+
 // The table that carries the speed dependence: efficiency by TAS / reference speed.
 // Each cruise point asks its two neighbouring nodes for a correction in proportion to the
 // thrust it needs (drag grows about as the square of the speed, so the needed thrust scales as
@@ -130,29 +150,21 @@ double Correction(const PointResult& r, double gain) {
 void TuneEfficiency(int type, const std::vector<PointResult>& results, double gain) {
     AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
     const bool byPower = ap.apEfficiencyMode == sim::EfficiencyMode::ByPower;
-    double num[17] = {};
-    double den[17] = {};
+    NodeCorrections nodes;
     for (const PointResult& r : results) {
         const double correction = Correction(r, gain);
         const double x = byPower ? PowerPosition(type, r.point)
                                  : r.point.trueAirspeedKnots * kMetresPerSecondPerKnot /
                                        ap.apFixedReferenceSpeed * 16.0;
-        const int i = static_cast<int>(x);
-        if (i < 0 || i >= 16) continue;
-        const double f = x - i;
-        num[i] += (1.0 - f) * std::log(correction);
-        den[i] += 1.0 - f;
-        num[i + 1] += f * std::log(correction);
-        den[i + 1] += f;
+        nodes.Add(x, correction);
     }
     for (int i = 0; i < 17; ++i) {
-        if (den[i] <= 0.0) continue;
+        if (nodes.den[i] <= 0.0) continue;
         if (byPower) {
-            const double v = ap.apReferenceSpeed[i] * std::exp(num[i] / den[i]);
+            const double v = ap.apReferenceSpeed[i] * nodes.Factor(i);
             ap.apReferenceSpeed[i] = static_cast<std::int16_t>(std::clamp(v, 1.0, 32767.0));
         } else {
-            ap.apEfficiency[i] =
-                static_cast<std::int32_t>(ap.apEfficiency[i] * std::exp(num[i] / den[i]));
+            ap.apEfficiency[i] = static_cast<std::int32_t>(ap.apEfficiency[i] * nodes.Factor(i));
         }
     }
     if (byPower) {
@@ -161,7 +173,7 @@ void TuneEfficiency(int type, const std::vector<PointResult>& results, double ga
         // the efficiency is the table's last entry).
         int first = -1;
         for (int i = 16; i >= 0; --i)
-            if (den[i] > 0.0) first = i;
+            if (nodes.den[i] > 0.0) first = i;
         const int idle =
             static_cast<int>(std::ceil(ap.apIdlePower * 16.0 / (ap.apMaxPower + ap.apIdlePower)));
         for (int i = 0; i < first; ++i) {
@@ -175,7 +187,7 @@ void TuneEfficiency(int type, const std::vector<PointResult>& results, double ga
         // tuning sets them.
         int last = -1;
         for (int i = 0; i < 17; ++i)
-            if (den[i] > 0.0) last = i;
+            if (nodes.den[i] > 0.0) last = i;
         for (int i = last + 1; i < 17 && last >= 0; ++i)
             if (ap.apReferenceSpeed[i] > ap.apReferenceSpeed[last])
                 ap.apReferenceSpeed[i] = ap.apReferenceSpeed[last];
@@ -187,24 +199,17 @@ void TuneEfficiency(int type, const std::vector<PointResult>& results, double ga
 void TuneLapse(int type, const std::vector<PointResult>& results, double gain) {
     AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
     if (!ap.apLapseOn) return;
-    double num[17] = {};
-    double den[17] = {};
+    NodeCorrections nodes;
     for (const PointResult& r : results) {
         if (r.crashed) continue;
         const double correction = Correction(r, gain);
         const double x = r.point.altitudeFeet * 0.3048 / 1024.0;
-        const int i = static_cast<int>(x);
-        if (i < 0 || i >= 16) continue;
-        const double f = x - i;
-        num[i] += (1.0 - f) * std::log(correction);
-        den[i] += 1.0 - f;
-        num[i + 1] += f * std::log(correction);
-        den[i + 1] += f;
+        nodes.Add(x, correction);
     }
     // Sea level is the reference of the lapse: the climb there is the engines' own.
     for (int i = 1; i < 17; ++i) {
-        if (den[i] > 0.0) {
-            const double v = ap.apLapse[i] * std::exp(num[i] / den[i]);
+        if (nodes.den[i] > 0.0) {
+            const double v = ap.apLapse[i] * nodes.Factor(i);
             ap.apLapse[i] = static_cast<std::uint16_t>(v > 65535.0 ? 65535.0 : v);
         }
     }
@@ -214,8 +219,7 @@ void TuneLapse(int type, const std::vector<PointResult>& results, double gain) {
 void TuneThrottleCurve(int type, const std::vector<PointResult>& results, double gain) {
     AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
     if (!ap.apThrottleCurveOn) return;
-    double num[17] = {};
-    double den[17] = {};
+    NodeCorrections nodes;
     for (const PointResult& r : results) {
         if (r.crashed) continue;
         const double correction = Correction(r, gain);
@@ -224,17 +228,11 @@ void TuneThrottleCurve(int type, const std::vector<PointResult>& results, double
         const double throttle = sim::ProbeThrottleForFuelFlow(
             sim::ProbeTableFuelToKgPerHourPerEngine(type, r.point.fuelFlow));
         const double x = throttle * 2.0 / 4096.0;
-        const int i = static_cast<int>(x);
-        if (i < 0 || i >= 16) continue;
-        const double f = x - i;
-        num[i] += (1.0 - f) * std::log(correction);
-        den[i] += 1.0 - f;
-        num[i + 1] += f * std::log(correction);
-        den[i + 1] += f;
+        nodes.Add(x, correction);
     }
     for (int i = 0; i < 17; ++i) {
-        if (den[i] > 0.0) {
-            const double v = ap.apThrottleCurve[i] * std::exp(num[i] / den[i]);
+        if (nodes.den[i] > 0.0) {
+            const double v = ap.apThrottleCurve[i] * nodes.Factor(i);
             ap.apThrottleCurve[i] = static_cast<std::int16_t>(v > 32767.0 ? 32767.0 : v);
         }
     }
