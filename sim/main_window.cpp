@@ -23,6 +23,7 @@
 #include "sim/menu_commands.h"
 #include "sim/sim_world.h"
 #include "sim/startup.h"
+#include "sim/view_controller.h"
 #include "win/compositor.h"
 #include "win/gdi.h"
 #include "win/input.h"
@@ -333,6 +334,8 @@ void PaintView(win::HWND w) {
         return;
     win::ValidateRect(w, nullptr);
     theSimWorld.MeasureFrameRate();
+    // The camera of the current view mode, placed for this frame's eye.
+    theViewController.Frame();
     ClearScene();
     theSimWorld.UpdatePalette();
     ++theFramesDrawn;

@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "cockpit/cockpit_switches.h"
 #include "cockpit/panel_services.h"
 #include "core/ini_file.h"
 #include "sim/flightmodel/flight_model.h"
 #include "sim/flightmodel/flight_model_state.h"
 #include "sim/sim_world.h"
+#include "sim/slew.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -154,6 +156,36 @@ TEST_F(WorldTest, SlowTasksBlinkWhilePausedAndHoldAPressedButton) {
     w.FlightTick();
     EXPECT_EQ(cockpit::thePanelClicks[3], before + 1);  // a held click repeats each step
     cockpit::thePanelMouse = cockpit::PanelMouse{};
+}
+
+TEST_F(WorldTest, TicksDriveThePitotHeatTheCrashDisplayAndTheSlew) {
+    sim::SimWorld w;
+    w.Init(win::HWND{});
+    cockpit::theCockpitSwitches.pitotHeatCountdown = 2;
+    w.TickEvery18();
+    EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, 1);
+    w.TickEvery18();
+    EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, 0);
+    w.TickEvery18();
+    EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, 0);  // stays run out
+
+    cockpit::theCrashShown = 0;
+    sim::theCrashed = 1;
+    w.FlightTick();
+    EXPECT_EQ(cockpit::theCrashShown, 1u);
+    sim::theCrashed = 0;
+    cockpit::theCrashShown = 0;
+
+    // Slew mode moves the aircraft through the flight step.
+    sim::theSlewControl.SetActive(1);
+    sim::theSlewControl.Freeze();
+    const std::int32_t z = sim::theFlightModelState.fmPosZ;
+    sim::theSlewControl.SetForwardRate(8);
+    for (int i = 0; i < 4; ++i)
+        w.FlightTick();
+    EXPECT_NE(sim::theFlightModelState.fmPosZ, z);
+    sim::theSlewControl.Freeze();
+    sim::theSlewControl.SetActive(0);
 }
 
 TEST_F(WorldTest, SpeedUpDrivesTheClockAndTheTicks) {
