@@ -60,6 +60,26 @@ bool ValidEntry(const std::uint8_t* data, std::uint64_t fileSize, const std::uin
     return true;
 }
 
+// Binary search of the sorted index: `order(e)` is below zero when `e` sorts before the key,
+// zero at it and above zero after it.
+template <class Order>
+const VolumeEntry* SearchEntries(const std::vector<VolumeEntry>& entries, Order order) {
+    std::size_t lo = 0;
+    std::size_t hi = entries.size();
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        const VolumeEntry& e = entries[mid];
+        const int o = order(e);
+        if (o < 0) {
+            lo = mid + 1;
+        } else if (o > 0) {
+            hi = mid;
+        } else {
+            return &e;
+        }
+    }
+    return nullptr;
+}
 }  // namespace
 
 int CompareNamesNoCase(std::string_view a, std::string_view b) {
@@ -232,39 +252,17 @@ std::int64_t VolumeStream::GetEntrySize(std::string_view name) {
 
 const VolumeEntry* VolumeStream::FindEntry(std::uint32_t id) const {
     // Named entries come first and count as smaller than any number.
-    std::size_t lo = 0;
-    std::size_t hi = entries.size();
-    while (lo < hi) {
-        const std::size_t mid = lo + (hi - lo) / 2;
-        const VolumeEntry& e = entries[mid];
-        if (e.named || e.id < id) {
-            lo = mid + 1;
-        } else if (e.id > id) {
-            hi = mid;
-        } else {
-            return &e;
-        }
-    }
-    return nullptr;
+    return SearchEntries(entries, [id](const VolumeEntry& e) {
+        if (e.named || e.id < id) return -1;
+        return e.id > id ? 1 : 0;
+    });
 }
 
 const VolumeEntry* VolumeStream::FindNamedEntry(std::string_view name) const {
     // Numbered entries come last and count as larger than any name.
-    std::size_t lo = 0;
-    std::size_t hi = entries.size();
-    while (lo < hi) {
-        const std::size_t mid = lo + (hi - lo) / 2;
-        const VolumeEntry& e = entries[mid];
-        const int order = e.named ? CompareNamesNoCase(e.name, name) : 1;
-        if (order < 0) {
-            lo = mid + 1;
-        } else if (order > 0) {
-            hi = mid;
-        } else {
-            return &e;
-        }
-    }
-    return nullptr;
+    return SearchEntries(entries, [name](const VolumeEntry& e) {
+        return e.named ? CompareNamesNoCase(e.name, name) : 1;
+    });
 }
 
 const std::uint8_t* VolumeStream::GetEntryData(std::uint32_t id) const {
