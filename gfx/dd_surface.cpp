@@ -461,25 +461,7 @@ void GFXDDSurface::Blit(GFXSurface* source, const GFXRect& rect, GFXPoint point)
     if (!sourceLock.Ok() || source->pixels == nullptr) return;
     GFXSurfaceLock ownLock(*this);
     if (!ownLock.Ok() || pixels == nullptr) return;
-    GFXBitmap view;
-    view.width = source->width;
-    view.height = source->height;
-    view.stride = source->stride;
-    view.bitsPerPixel = source->bitsPerPixel;
-    view.size = source->stride * source->height;
-    view.pixels = source->pixels;
-    view.detailCount = 1;
-    view.detail[0] = source->pixels;
-    const std::uint32_t saved = flags;
-    flags &= ~kSurfaceClipRegion;
-    const GFXDrawTable* table = GetDrawTable();
-    if (table != nullptr && table->DrawBitmapPart != nullptr)
-        table->DrawBitmapPart(this, &view, rect, point, 0);
-    else
-        SoftDrawBitmapPart(this, &view, rect, point, 0);
-    flags = saved;
-    view.pixels = nullptr;
-    view.detail[0] = nullptr;
+    DrawSurfacePart(this, *source, rect, point);
 }
 
 void GFXDDSurface::FlipToGdiSurface() {

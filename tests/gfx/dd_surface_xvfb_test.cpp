@@ -7,7 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "../platform/xvfb_support.h"
+#include "platform/backend.h"
+#include "support/xvfb.h"
 #include "gfx/dd_surface_modes.h"
 #include "gfx/display.h"
 #include "gfx/draw_table.h"
@@ -61,9 +62,7 @@ void DrawSquare(gfx::GFXSurface* s, std::uint8_t colour, bool device) {
 }
 
 void RunFullScreen(const std::string& display, const std::string& convert) {
-    setenv("DISPLAY", display.c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    setenv("SDL_RENDER_DRIVER", "software", 1);
+    xvfb::UseDisplayForSdl(display);
     std::unique_ptr<platform::Backend> sdl = platform::CreateSdlBackend();
     ASSERT_NE(sdl, nullptr);
     platform::SetCurrentBackend(sdl.get());
@@ -142,18 +141,7 @@ TEST(FullScreenOnXvfb, TogglesAndShowsTheSameScene) {
     if (xvfb::FindTool("xwd").empty() || convert.empty()) GTEST_SKIP() << "xwd or convert missing";
     xvfb::Server server;
     if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
-    // SDL runs in a child process, whose system libraries keep allocations until exit.
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        RunFullScreen(server.Display(), convert);
-        _exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "see the failures printed above";
+    xvfb::ExpectPassesInChild([&] { RunFullScreen(server.Display(), convert); });
 }
 
 }  // namespace
