@@ -123,6 +123,7 @@ TEST(SpineFullScreen, StartAndCloseFollowTheStoredWish) {
         const char* settings;
         const char* started;  // trace line at start, or null for the window
         const char* closedWith;
+        const char* keys = "";
     };
     const Case cases[] = {
         {"windowed", "MainDD=0\n", nullptr, "MainDD=0"},
@@ -130,12 +131,18 @@ TEST(SpineFullScreen, StartAndCloseFollowTheStoredWish) {
         {"no flipping", "MainDD=3\n", "window: full screen\n", "MainDD=3"},
         // The last full-screen start never drew: this one does without page flipping.
         {"check left behind", "MainDD=1\nMainDDCheck=1\n", "window: full screen\n", "MainDD=3"},
+        // The key rebuilds full screen without flipping; the window keeps the choice for later.
+        {"flipping off by key", "MainDD=1\n", "window: windowed\n", "MainDD=3",
+         "key Alt+Shift+Return press\nwait 200\n"},
+        {"flipping off in the window", "MainDD=0\n", nullptr, "MainDD=2",
+         "key Alt+Shift+Return press\nwait 200\n"},
     };
     for (const Case& c : cases) {
         testsupport::TempFolder dir("zephlon-full");
         StartFlight(dir);
         dir.Write("Zephlon.ini", std::string("[Settings]\n") + c.settings);
-        const Outcome r = Play(dir, "frame-interval 20\nwait 400\nmenu 168\nwait 100\n");
+        const Outcome r = Play(
+            dir, std::string("frame-interval 20\nwait 400\n") + c.keys + "menu 168\nwait 100\n");
         ASSERT_EQ(r.status, 0) << c.name << "\n" << r.out;
         if (c.started != nullptr)
             EXPECT_NE(r.out.find(c.started), std::string::npos) << c.name << "\n" << r.out;
