@@ -285,7 +285,8 @@ void LeaveFullScreen() {
         theSimWorld.ResumeTime();
         win::TraceLine("window: windowed");
         if (theMinimised) {
-            if (window) win::ShowWindow(window, win::SW_SHOWMINIMIZED);
+            // Shown minimised without taking the activation back from whoever has it.
+            if (window) win::ShowWindow(window, win::SW_SHOWMINNOACTIVE);
             theFullScreenWanted = true;
         }
     }
@@ -356,10 +357,7 @@ void OnMainActivateApp(win::HWND window, bool active, std::uint32_t thread) {
         if (theFullScreen && !theClosing) {
             // Another program takes the screen: this one goes to the taskbar and comes back to
             // full screen when activated again.
-            theMinimised = true;
-            LeaveFullScreen();
-            theFullScreenWanted = true;
-            win::ShowWindow(window, win::SW_SHOWMINIMIZED);
+            OnMainSysCommand(window, win::SC_MINIMIZE, 0);
         }
         devices::ShutdownSound();
     } else if (!theClosing) {
@@ -405,8 +403,8 @@ void OnMainSysCommand(win::HWND window, win::WParam command, win::LParam positio
     const unsigned c = static_cast<unsigned>(command) & 0xFFF0;
     switch (c) {
         case win::SC_MINIMIZE:
-            theMinimised = true;
             if (theMenuBarShown) UpdateCursorAndMenuBar(1);
+            theMinimised = true;
             if (theFullScreen) {
                 LeaveFullScreen();
                 theFullScreenWanted = true;

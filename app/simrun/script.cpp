@@ -204,6 +204,11 @@ std::optional<std::vector<Command>> ParseScript(const std::string& source, std::
             c.kind = Command::Kind::Save;
             c.text = Word(rest);
             if (c.text.empty()) return bad("expected a file name");
+        } else if (verb == "focus") {
+            // Another program takes the desktop's focus, or gives it back.
+            c.kind = Command::Kind::Focus;
+            c.action = Lower(Word(rest));
+            if (c.action != "lost" && c.action != "gained") return bad("expected lost or gained");
         } else if (verb == "quit") {
             c.kind = Command::Kind::Quit;
         } else {
@@ -311,6 +316,14 @@ bool Driver::Step() {
                     Fail("line " + std::to_string(c.line) + ": cannot save " + c.text);
                 win::TraceLine("save " + c.text);
                 break;
+            case Command::Kind::Focus: {
+                win::TraceLine("focus " + c.action);
+                platform::Event e;
+                e.kind = c.action == "lost" ? platform::EventKind::FocusLost
+                                            : platform::EventKind::FocusGained;
+                machine_.Input().Inject(e);
+                return true;
+            }
             case Command::Kind::Quit: {
                 win::TraceLine("quit");
                 quitting_ = true;

@@ -14,14 +14,25 @@
 namespace simrun {
 
 struct Command {
-    enum class Kind { Wait, FrameInterval, Key, Mouse, Menu, Answer, Screenshot, Save, Quit };
+    enum class Kind {
+        Wait,
+        FrameInterval,
+        Key,
+        Mouse,
+        Menu,
+        Answer,
+        Screenshot,
+        Save,
+        Focus,
+        Quit
+    };
     Kind kind = Kind::Wait;
     int line = 0;
     std::uint32_t ms = 0;
     // key
     std::vector<platform::Scancode> modifiers;
     platform::Scancode key = platform::Scancode::Unknown;
-    std::string action;  // down | up | press, or the mouse action
+    std::string action;  // down | up | press, the mouse action, or lost | gained
     // mouse
     int x = 0, y = 0;
     // menu

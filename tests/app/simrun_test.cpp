@@ -144,6 +144,7 @@ TEST_F(SimrunTest, BadScriptsAndUnansweredDialogsStopTheRun) {
         {"key Hyper+Q press\n", "unknown key 'Hyper+Q'"},
         {"mouse 10 x move\n", "expected X Y"},
         {"wait\n", "expected milliseconds"},
+        {"focus sideways\n", "expected lost or gained"},
         {"menu 999\nwait 100\n", "unanswered dialog \"Zephlon\": Not yet implemented!"},
         {"answer Open Maybe\nkey Ctrl+O press\n", "has no button 'Maybe'"},
     };

@@ -154,6 +154,44 @@ TEST(SpineFullScreen, StartAndCloseFollowTheStoredWish) {
     }
 }
 
+// Another program taking the focus sends a full-screen program to the taskbar with its time held;
+// getting the focus back restores full screen. A windowed program stays windowed.
+TEST(SpineFullScreen, AwayAndBackKeepsTheChoiceAndHoldsTheTime) {
+    if (!Built()) GTEST_SKIP() << "simrun or the resource pack is not built";
+    struct Case {
+        const char* name;
+        bool fullScreen;
+    };
+    for (const Case c : {Case{"full screen", true}, Case{"window", false}}) {
+        testsupport::TempFolder dir("zephlon-full");
+        StartFlight(dir);
+        const Outcome r = Play(dir, std::string("frame-interval 20\nwait 300\n") +
+                                        (c.fullScreen ? "menu 677\n" : "") +
+                                        "wait 300\nfocus lost\nwait 1000\nfocus gained\n"
+                                        "wait 300\nmenu 168\nwait 100\n");
+        ASSERT_EQ(r.status, 0) << c.name << "\n" << r.out;
+        std::size_t at = 0;
+        const std::vector<const char*> order =
+            c.fullScreen ? std::vector<const char*>{"window: full screen", "focus lost",
+                                                    "window: windowed",    "focus gained",
+                                                    "window: full screen", "dialog Exit"}
+                         : std::vector<const char*>{"focus lost", "focus gained", "dialog Exit"};
+        for (const char* line : order) {
+            at = r.out.find(line, at);
+            ASSERT_NE(at, std::string::npos) << c.name << ": " << line << "\n" << r.out;
+        }
+        if (!c.fullScreen) {
+            EXPECT_EQ(r.out.find("window: full screen"), std::string::npos);
+        }
+        // 0.9 s of the 1.9 s ran the clock.
+        EXPECT_NEAR(static_cast<double>(Figure(r.out, "ticks")), 900 * 0.0182, 2.0)
+            << c.name << "\n"
+            << r.out;
+        const std::string ini = dir.Read("Zephlon.ini");
+        EXPECT_NE(ini.find(c.fullScreen ? "MainDD=1" : "MainDD=0"), std::string::npos) << ini;
+    }
+}
+
 // On the 640×480 screen the caption and menu lie above the top; resting the pointer in the top
 // band for half a second brings the menu bar over the picture and holds the frames until the
 // pointer leaves the band.
