@@ -460,4 +460,12 @@ win::LResult MainWndProc(win::HWND w, std::uint32_t m, win::WParam wp, win::LPar
     }
 }
 
+std::string DefaultInstallationFolder() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", ec);
+    if (ec) return ".";
+    const std::filesystem::path install = exe.parent_path().parent_path() / "install";
+    return std::filesystem::is_directory(install, ec) ? install.string() : std::string(".");
+}
+
 }  // namespace sim

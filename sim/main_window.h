@@ -36,6 +36,10 @@ public:
 
 extern MainWindow theMainWindow;
 
+// The starter installation beside the build's bin folder (bin/../install) when it exists,
+// else the current folder: where the program and its runners work by default.
+[[nodiscard]] std::string DefaultInstallationFolder();
+
 // The program's entry: -1 when another copy runs or nothing could start, else the loop's code.
 int ZephlonMain(const std::string& commandLine);
 // The entry as the runners start it, with its tick and frame counts.

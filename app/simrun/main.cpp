@@ -25,15 +25,6 @@ int Usage() {
     return 2;
 }
 
-// The starter installation beside the build's bin folder, once it exists.
-std::string DefaultFolder(const char* argv0) {
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", ec);
-    if (ec) exe = argv0;
-    std::filesystem::path install = exe.parent_path().parent_path() / "install";
-    return std::filesystem::is_directory(install, ec) ? install.string() : std::string(".");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,7 +66,7 @@ int main(int argc, char** argv) {
              c.kind == simrun::Command::Kind::Save) &&
             std::filesystem::path(c.text).is_relative())
             c.text = (callerDir / c.text).string();
-    if (folder.empty()) folder = DefaultFolder(argv[0]);
+    if (folder.empty()) folder = sim::DefaultInstallationFolder();
     if (chdir(folder.c_str()) != 0) {
         std::fprintf(stderr, "simrun: cannot enter folder %s\n", folder.c_str());
         return 2;

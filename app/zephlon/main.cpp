@@ -4,23 +4,10 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "platform/backend.h"
 #include "sim/main_window.h"
-
-namespace {
-
-std::string DefaultFolder() {
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", ec);
-    if (ec) return ".";
-    const std::filesystem::path install = exe.parent_path().parent_path() / "install";
-    return std::filesystem::is_directory(install, ec) ? install.string() : std::string(".");
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     std::string folder;
@@ -34,7 +21,7 @@ int main(int argc, char** argv) {
             commandLine += a;
         }
     }
-    if (folder.empty()) folder = DefaultFolder();
+    if (folder.empty()) folder = sim::DefaultInstallationFolder();
     if (chdir(folder.c_str()) != 0) {
         std::fprintf(stderr, "zephlon: cannot enter folder %s\n", folder.c_str());
         return 2;
