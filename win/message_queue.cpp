@@ -497,8 +497,9 @@ std::uintptr_t SetTimer(HWND hwnd, std::uintptr_t id, std::uint32_t elapseMs, TI
     State& st = S();
     if (hwnd && Find(hwnd) == nullptr) return 0;
     if (!hwnd) id = st.nextTimerId++;
-    // Like the original, intervals below 10 ms run at 10 ms.
-    const std::uint32_t interval = std::max<std::uint32_t>(elapseMs, 10);
+    // Like the original, intervals below 10 ms run at 10 ms, and longer ones than the clock's
+    // half turn at that half turn: a due time further ahead would read as already passed.
+    const std::uint32_t interval = std::clamp<std::uint32_t>(elapseMs, 10, 0x7FFFFFFF);
     for (Timer& t : st.timers) {
         if (t.hwnd == hwnd && t.id == id) {
             t.interval = interval;

@@ -45,6 +45,31 @@ TEST_F(HeadlessTest, PostedMessagesThenOneCoalescedTimerThenNothing) {
     EXPECT_FALSE(KillTimer(w, 7));
 }
 
+TEST_F(HeadlessTest, TimerIntervalsAreHeldBetweenTenMillisecondsAndHalfTheClock) {
+    struct Case {
+        std::uint32_t elapse;
+        std::uint32_t advance;
+        bool fires;
+    };
+    const Case cases[] = {
+        {0, 9, false},
+        {0, 10, true},
+        {5, 10, true},
+        {0xFFFFFFFF, 1000, false},
+        {0x80000000, 1000, false},
+        {0x7FFFFFFF, 0x7FFFFFFE, false},
+    };
+    HWND w = MakeWindow(false);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.elapse);
+        ASSERT_EQ(SetTimer(w, 1, c.elapse, nullptr), 1u);
+        machine.Time().Advance(c.advance);
+        MSG m;
+        EXPECT_EQ(PeekMessage(&m, {}, WM_TIMER, WM_TIMER, PM_REMOVE), c.fires);
+        KillTimer(w, 1);
+    }
+}
+
 TEST_F(HeadlessTest, QuitComesOnlyAfterPostedMessagesAndBeforePaintAndTimers) {
     HWND w = MakeWindow(true);
     SetTimer(w, 1, 10, nullptr);
