@@ -250,6 +250,8 @@ int CreateD3DViewport(const GFXRect* rect) {
     if (theDirect3D == nullptr || theD3DDevice == nullptr) return 0;
     if (theD3DViewport != nullptr) theD3DViewport->Release();
     theD3DViewport = nullptr;
+    // The batch must not execute on the viewport just released, should no new one be made.
+    if (theD3DBatch != nullptr) theD3DBatch->viewport = nullptr;
     win::Direct3DViewport* vp = nullptr;
     if (win::FAILED(theDirect3D->CreateViewport(&vp, nullptr))) return 0;
     if (win::FAILED(theD3DDevice->AddViewport(vp))) {
@@ -499,7 +501,9 @@ void GFXD3DSurface::ApplyPalette(GFXDDSurface* primary, std::int32_t first, std:
         for (int i = 0; i < 256; ++i)
             entries[i] = win::PALETTEENTRY{palette->entries[i].red, palette->entries[i].green,
                                            palette->entries[i].blue, 0};
-        const std::int32_t lo = std::max(first, 0), hi = std::min(first + count, 256);
+        const std::int32_t lo = std::max(first, 0);
+        const std::int32_t hi = static_cast<std::int32_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(first) + count, 256));
         if (hi > lo)
             ddPalette->SetEntries(0, static_cast<std::uint32_t>(lo),
                                   static_cast<std::uint32_t>(hi - lo), entries + lo);

@@ -318,7 +318,8 @@ void GFXDDSurface::ApplyPalette(GFXDDSurface* primary, std::int32_t first, std::
             entries[i] = win::PALETTEENTRY{palette->entries[i].red, palette->entries[i].green,
                                            palette->entries[i].blue, palette->entries[i].flags};
         const std::int32_t lo = std::max(first, 0);
-        const std::int32_t hi = std::min(first + count, 256);
+        const std::int32_t hi = static_cast<std::int32_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(first) + count, 256));
         if (hi > lo)
             ddPalette->SetEntries(0, static_cast<std::uint32_t>(lo),
                                   static_cast<std::uint32_t>(hi - lo), entries + lo);

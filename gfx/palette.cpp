@@ -324,9 +324,11 @@ std::unique_ptr<GFXPalette> GFXPalette::CreateFromQuads(const GFXColorQuad* q) {
 void CopyPaletteEntries(GFXPalette* into, const GFXPalette* from, std::int32_t first,
                         std::int32_t count) {
     if (into == nullptr || from == nullptr || into == from) return;
-    const std::int32_t lo = std::clamp(first, 0, 256);
-    const std::int32_t hi = std::clamp(first + std::max(count, 0), 0, 256);
-    std::copy(from->entries + lo, from->entries + hi, into->entries + lo);
+    // Summed wide: a range given as (first, count) must not wrap into the table.
+    const std::int64_t lo = std::clamp<std::int64_t>(first, 0, 256);
+    const std::int64_t hi =
+        std::clamp<std::int64_t>(static_cast<std::int64_t>(first) + std::max(count, 0), 0, 256);
+    if (hi > lo) std::copy(from->entries + lo, from->entries + hi, into->entries + lo);
 }
 
 int GFXPalette::IsAllowed(std::int32_t index) const {

@@ -128,6 +128,16 @@ TEST_F(DDSurfaceTest, EightBitHasNoPixelFormat) {
     EXPECT_EQ(chain[0]->GetPixelFormat(&f), 0);
 }
 
+TEST_F(DDSurfaceTest, PartialPaletteRangeReachingPastTheTable) {
+    ASSERT_TRUE(Start(8, 2));
+    auto pal = displaytest::DistinctPalette(4);
+    chain[0]->SetPalette(pal.get(), 0, 256);
+    auto other = displaytest::DistinctPalette(9);
+    chain[0]->SetPalette(other.get(), 240, INT32_MAX);
+    EXPECT_EQ(pal->entries[242], other->entries[242]);
+    EXPECT_NE(pal->entries[100], other->entries[100]);
+}
+
 TEST_F(DDSurfaceTest, PageFlipShowsTheBackPicture) {
     ASSERT_TRUE(Start(8, 3));
     auto pal = displaytest::DistinctPalette(4);

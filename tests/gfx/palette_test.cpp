@@ -37,6 +37,26 @@ std::unique_ptr<GFXPalette> MakeFullPalette() {
     return p;
 }
 
+// A partial palette change copies only the entries inside the table, however wide the range
+// it is given (the surfaces pass on what their callers ask for).
+TEST(Palette, PartialCopyKeepsToTheTable) {
+    struct Case {
+        std::int32_t first, count, lo, hi;  // entries lo..hi-1 are copied
+    };
+    const Case cases[] = {{5, 2, 5, 7},   {250, INT32_MAX, 250, 256}, {INT32_MAX, 5, 0, 0},
+                          {-5, 10, 0, 5}, {INT32_MIN, 3, 0, 0},       {0, -1, 0, 0}};
+    const auto from = MakeFullPalette();
+    for (const Case& c : cases) {
+        GFXPalette into;
+        gfx::CopyPaletteEntries(&into, from.get(), c.first, c.count);
+        for (int i = 0; i < 256; ++i) {
+            const bool copied = i >= c.lo && i < c.hi;
+            EXPECT_EQ(into.entries[i] == from->entries[i], copied)
+                << c.first << "+" << c.count << " at " << i;
+        }
+    }
+}
+
 TEST(Palette, PpalRoundTripKeepsEveryTableAndRewritesByteForByte) {
     auto p = MakeFullPalette();
     const Bytes file = WriteBytes([&](core::StreamIO& s) { return p->Write(s, 0); });
