@@ -1,5 +1,6 @@
 #include "gfx/bitmap_array.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/file_stream.h"
@@ -41,7 +42,9 @@ void GFXBitmapArray::Clear() {
 
 std::int32_t GFXBitmapArray::IndexOf(std::int32_t id) const {
     if (ids.empty()) return id;
-    std::int32_t low = 0, high = count - 1;
+    // Entries appended after the table was set have no identifier: only the table is searched.
+    const std::size_t n = std::min(ids.size(), static_cast<std::size_t>(std::max(count, 0)));
+    std::int32_t low = 0, high = static_cast<std::int32_t>(n) - 1;
     while (low <= high) {
         const std::int32_t mid = low + (high - low) / 2;
         if (ids[mid] == id) return mid;
@@ -209,6 +212,8 @@ int GFXBitmapArray::Save(std::string_view fileName, std::uint32_t flags) const {
 int GFXBitmapArray::Write(core::StreamIO& s, std::uint32_t flags) const {
     using namespace chunkio;
     if (static_cast<std::size_t>(count) != bitmaps.size()) return 0;
+    // An identifier table must name every entry, or the file would not read back.
+    if (!ids.empty() && ids.size() != bitmaps.size()) return 0;
     for (const auto& b : bitmaps) {
         if (!b || b->pixels == nullptr) return 0;
     }

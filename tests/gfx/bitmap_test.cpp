@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "../support/temp_folder.h"
 #include "gfxbase_support.h"
 
 namespace {
@@ -205,8 +206,7 @@ class BitmapInterchange : public ::testing::Test {
 protected:
     void SetUp() override {
         if (std::system("convert -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no convert";
-        dir = std::filesystem::path(ZEPHLON_BINARY_DIR) / "gfxbase-interchange";
-        std::filesystem::create_directories(dir);
+        dir = folder.Root();
     }
     static Bytes ReadFile(const std::filesystem::path& p) {
         std::ifstream f(p, std::ios::binary);
@@ -226,6 +226,8 @@ protected:
         }
         return out;
     }
+    // A folder of this test's own: test processes run side by side.
+    testsupport::TempFolder folder{"zephlon-bmp"};
     std::filesystem::path dir;
 };
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "../support/temp_folder.h"
 #include "gfx/bitmap_draw.h"
 #include "gfx/draw_table.h"
 #include "gfx/mem_surface.h"
@@ -90,6 +91,19 @@ TEST(BitmapArray, IndexOfAndExpansion) {
     ASSERT_NE(b->UserRecord(7), nullptr);
     EXPECT_EQ(b->UserRecord(7)[0], 7);
     EXPECT_EQ(b->UserRecord(0)[0], 0);
+}
+
+// An entry appended after the identifier table was set has no identifier: lookups keep to
+// the table and the array refuses to write a file that would not read back.
+TEST(BitmapArray, EntryAppendedAfterTheIdTable) {
+    auto a = MakeSparseArray();
+    a->Append(Solid(2, 2, 4));
+    ASSERT_EQ(a->count, 4);
+    const std::pair<std::int32_t, std::int32_t> lookups[] = {
+        {3, 0}, {7, 1}, {300, 2}, {301, -1}, {70000, -1}};
+    for (const auto& [id, index] : lookups)
+        EXPECT_EQ(a->IndexOf(id), index) << id;
+    EXPECT_TRUE(WriteBytes([&](core::StreamIO& s) { return a->Write(s, 0); }).empty());
 }
 
 Bytes Patch32(Bytes b, std::size_t at, std::uint32_t v) {
@@ -307,8 +321,8 @@ TEST(Font, PfntRoundTripAndDamage) {
 namespace {
 
 TEST(Font, FilesOnDisk) {
-    const auto dir = std::filesystem::path(ZEPHLON_BINARY_DIR) / "gfxbase-files";
-    std::filesystem::create_directories(dir);
+    testsupport::TempFolder folder{"zephlon-font"};
+    const std::filesystem::path dir = folder.Root();
     auto f = MakeFont();
     const std::string fontPath = (dir / "small.pft").string();
     ASSERT_EQ(f->Save(fontPath), 1);
