@@ -100,10 +100,17 @@ const GFXPolyRequest& ClipStageRun(ClipStage& st, const GFXPolyRequest& in, std:
     st.result.texCoords = st.texCoords;
     st.result.vertices = st.vertices;
     st.result.count = 0;
+    // The y stage takes the x stage's result, which can hold more corners than a request (a
+    // polygon cut at both sides); the stage gives up only when its own storage would overflow.
     const int n = in.count;
-    if (n < 3 || n > kPolyMaxPoints || a >= b) return st.result;
+    if (n < 3 || n > kStageCapacity || a >= b) return st.result;
     int out = 0;
     for (int cur = 0; cur < n; ++cur) {
+        // An edge emits at most two corners and makes at most two new ones.
+        if (out + 2 > kStageCapacity || st.used + 2 > kStageCapacity) {
+            st.result.count = 0;
+            return st.result;
+        }
         const int prev = cur == 0 ? n - 1 : cur - 1;
         const std::int32_t cPrev = Coord<kAxisX>(*in.points[prev]);
         const std::int32_t cCur = Coord<kAxisX>(*in.points[cur]);

@@ -15,8 +15,8 @@ struct GFXClipBounds {
     std::int32_t bottom = 0;
 };
 
-// The result is the stage's own polygon, valid until the stage runs again. A polygon with more
-// than kPolyMaxPoints corners gives an empty result.
+// The result is the stage's own polygon, valid until the stage runs again. A stage holds up to
+// 2 x kPolyMaxPoints + 2 corners; a polygon whose result would not fit gives an empty result.
 const GFXPolyRequest& ClipPolygonX(const GFXPolyRequest& polygon, const GFXClipBounds& bounds);
 const GFXPolyRequest& ClipPolygonY(const GFXPolyRequest& polygon, const GFXClipBounds& bounds);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <vector>
 
 #include "gfx/raster/coverage_list.h"
@@ -164,6 +165,38 @@ TEST(RasterClip, EdgeCrossingBothBoundsGivesTwoCrossingsInWalkOrder) {
     f.pts = {{50, 0, 0, 0}, {60, 0, 0, 0}, {60, 9, 0, 0}};
     f.Finish(0, 1);
     EXPECT_LT(ClipPolygonX(f.req, {0, 0, 40, 100}).count, 3);
+}
+
+// A request at the corner limit, cut once at every side: the x stage hands the y stage more
+// corners than a request may have, and the y stage must still clip them.
+TEST(RasterClip, FullRequestCutAtEverySideKeepsItsShape) {
+    Face f;
+    // Centre and radius at 8 sub-pixel bits: one corner lies past each side of 40 x 40.
+    const double c = 5120, r = 5200;
+    for (int i = 0; i < kPolyMaxPoints; ++i) {
+        const double a = i * 2 * M_PI / kPolyMaxPoints;
+        f.pts.push_back({static_cast<std::int32_t>(std::lround(c + r * std::cos(a))),
+                         static_cast<std::int32_t>(std::lround(c + r * std::sin(a))), 0, 0});
+    }
+    f.Finish(kPolySubpixel, 9);
+    f.req.subpixelShift = 8;
+    const GFXClipBounds bounds{0, 0, 40 << 8, 40 << 8};
+    const GFXPolyRequest& x = ClipPolygonX(f.req, bounds);
+    EXPECT_EQ(x.count, kPolyMaxPoints + 2);
+    const GFXPolyRequest& y = ClipPolygonY(x, bounds);
+    ASSERT_EQ(y.count, kPolyMaxPoints + 4);
+    for (int i = 0; i < y.count; ++i) {
+        EXPECT_GE(y.points[i]->x, 0) << i;
+        EXPECT_LE(y.points[i]->x, 40 << 8) << i;
+        EXPECT_GE(y.points[i]->y, 0) << i;
+        EXPECT_LE(y.points[i]->y, 40 << 8) << i;
+    }
+    GuardedSurface s(40, 40);
+    test::Draw(s, f);
+    EXPECT_EQ(s.At(20, 20), 9);
+    EXPECT_EQ(s.At(20, 0), 9);
+    EXPECT_EQ(s.At(0, 0), 0);
+    EXPECT_TRUE(s.GuardIntact());
 }
 
 TEST(RasterPolygon, CounterClockwiseAndDepthFacesDrawNothing) {
