@@ -3,6 +3,7 @@
 // block; the filler loads them into locals before its pixel loop.
 #include "gfx/raster/span_fillers.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -142,6 +143,9 @@ struct {
     std::uint32_t maxLevel;
     bool fixedSteps;
     std::int32_t uStep, vStep, rStep, gStep, bStep;
+    // The texture's size: offsets wrap at 256 only for a 256 x 256 texture, else modulo the size.
+    bool tex256;
+    std::int32_t texStride, texWidth, texHeight;
 } flat16;
 
 void SetFlat16(int isTriangle) {
@@ -161,6 +165,10 @@ void SetFlat16(int isTriangle) {
     flat16.rStep = s.spanRDX;
     flat16.gStep = s.spanGDX;
     flat16.bStep = s.spanBDX;
+    flat16.tex256 = s.texWidth == 256 && s.texHeight == 256 && s.texStride == 256;
+    flat16.texStride = s.texStride;
+    flat16.texWidth = std::max(s.texWidth, 1);
+    flat16.texHeight = std::max(s.texHeight, 1);
 }
 
 inline std::uint32_t Level(std::uint32_t v, std::uint32_t maxLevel) {
@@ -175,8 +183,17 @@ inline std::uint32_t ChannelPixel(std::uint32_t c, std::uint32_t r, std::uint32_
            flat16.blue[(Level(b, m) << 8) | c];
 }
 
-inline std::uint32_t TexelIndex(std::uint32_t u, std::uint32_t v) {
-    return ((v >> 8) & 0xFF00u) | ((u >> 16) & 0xFFu);
+inline std::int32_t PositiveMod(std::int32_t a, std::int32_t m) {
+    const std::int32_t r = a % m;
+    return r < 0 ? r + m : r;
+}
+
+inline std::size_t TexelIndex(std::uint32_t u, std::uint32_t v) {
+    if (flat16.tex256) return ((v >> 8) & 0xFF00u) | ((u >> 16) & 0xFFu);
+    const std::int32_t tx = PositiveMod(static_cast<std::int32_t>(u) >> 16, flat16.texWidth);
+    const std::int32_t ty = PositiveMod(static_cast<std::int32_t>(v) >> 16, flat16.texHeight);
+    return static_cast<std::size_t>(ty) * static_cast<std::size_t>(flat16.texStride) +
+           static_cast<std::size_t>(tx);
 }
 
 // u and v at the first pixel drawn, from the span's float values.

@@ -120,6 +120,8 @@ TEST(RasterFill16, KeyedTexelsAndSolidWords) {
     SpanRasterState& s = theSpanState;
     s.rowPtr = reinterpret_cast<std::uint8_t*>(row.data());
     s.texels = tex.data();
+    s.texStride = 256;
+    s.texWidth = s.texHeight = 256;
     s.colourWords = words.data();
     s.spanX = 0;
     s.spanU = 0;
@@ -170,6 +172,38 @@ TEST(RasterFill16, GeneralPolygonsTakeTheirChannelStepsFromEachRange) {
     FillRGB16(0);  // a general polygon: the current range's step
     s.selectedFill(0, 2 << 16);
     EXPECT_EQ(row[1] >> 8, 15);
+}
+
+// A texture smaller than 256 x 256 on a 16-bit surface repeats at its own size, and no texel
+// outside the bitmap is read.
+TEST(RasterFill16, SmallTexturesWrapAtTheirOwnSize) {
+    GFXPalette pal;
+    for (int i = 0; i < 256; ++i)
+        pal.entries[i] = {static_cast<std::uint8_t>(i), 0, static_cast<std::uint8_t>(255 - i), 0};
+    pal.BuildColors16(kPixelFormat565);
+    auto tex = GFXBitmap::Create(4, 4, 8);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x)
+            tex->Row(y)[x] = static_cast<std::uint8_t>(1 + x + 4 * y);
+    }
+    for (const std::uint32_t flags : {kPolyTextured, kPolyTextured | kPolyTransparent}) {
+        GuardedSurface s(16, 16, 16);
+        s.palette = &pal;
+        Face f;
+        f.pts = {{0, 0, 0, 1}, {16, 0, 0, 1}, {16, 16, 0, 1}, {0, 16, 0, 1}};
+        f.Finish(flags, 0);
+        const float e = 16.0f / 256.0f;  // one texel per pixel
+        f.tex = {{0, 0}, {e, 0}, {e, e}, {0, e}};
+        f.req.texture = tex.get();
+        test::Draw(s, f);
+        int bad = 0;
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x)
+                bad += s.At16(x, y) != (pal.colors16[1 + x % 4 + 4 * (y % 4)] & 0xFFFF);
+        }
+        EXPECT_EQ(bad, 0) << flags;
+        EXPECT_TRUE(s.GuardIntact());
+    }
 }
 
 TEST(RasterFill16, PolygonsOnA16BitSurface) {
