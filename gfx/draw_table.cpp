@@ -779,7 +779,11 @@ void RestoreUnderCursor(GFXSurface* surface) {
     GFXSurfaceLock lock(*surface);
     if (!lock.Ok() || surface->pixels == nullptr || surface->bitsPerPixel != 8) return;
     const GFXPoint at{c.drawn.x - c.hotSpot.x, c.drawn.y - c.hotSpot.y};
-    const GFXRect& r = c.savedRect;
+    // The save area was taken from the surface the cursor was drawn on; the one it goes back to
+    // may be smaller (a surface recreated in between), so it is clipped again here.
+    const GFXRect r{c.savedRect.left, c.savedRect.top,
+                    std::min(c.savedRect.right, surface->width - 1),
+                    std::min(c.savedRect.bottom, surface->height - 1)};
     for (std::int32_t y = r.top; y <= r.bottom; ++y) {
         if (r.left > r.right) break;
         std::memcpy(PixelAt(*surface, r.left, y),

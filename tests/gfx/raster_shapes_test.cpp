@@ -395,6 +395,12 @@ TEST(RasterCursor, DrawnAndRemovedLeavesTheFrameAsItWas) {
         EXPECT_EQ(s.Picture(), before) << p.x << "," << p.y;
         EXPECT_TRUE(s.GuardIntact());
     }
+    // Put back onto a smaller surface than the one it was drawn on: only what fits is written.
+    GuardedSurface small(8, 8);
+    SetCursorPosition({5, 5});
+    DrawCursor(&s);
+    RestoreUnderCursor(&small);
+    EXPECT_TRUE(small.GuardIntact());
     SetCursorBitmap(nullptr, {0, 0});
     FreeCursorSave();
 }
