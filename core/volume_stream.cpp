@@ -13,6 +13,9 @@ namespace core {
 
 namespace {
 
+// The most uncoded bytes any member code yields per stored byte.
+constexpr std::uint64_t kMaxCodeExpansion = 64;
+
 // Stream positions are 31-bit, so larger files cannot be volumes.
 constexpr std::size_t kMaxMappedVolume = 0x7FFFFFFFu;
 
@@ -39,7 +42,8 @@ bool ReadBlockHeader(const std::uint8_t* data, std::uint64_t fileSize, std::uint
 
 // Fills in the name of a named entry and checks that the entry can be read: the name lies inside
 // the table and ends with a NUL before its end; the member's "VBLK" header and body lie inside
-// the file; a stored member is as large as the index says.
+// the file; a stored member is as large as the index says, a coded one no larger than its code
+// can give.
 bool ValidEntry(const std::uint8_t* data, std::uint64_t fileSize, const std::uint8_t* names,
                 std::uint64_t namesSize, std::uint8_t kind, VolumeEntry& e) {
     if (kind > 1) return false;
@@ -53,10 +57,12 @@ bool ValidEntry(const std::uint8_t* data, std::uint64_t fileSize, const std::uin
     }
     BlockHeader vblk;
     if (!ReadBlockHeader(data, fileSize, e.offset, vblk) || vblk.tag != kTagVblk) return false;
-    if (e.compression == kVolumeStored) {
-        const std::uint64_t room = vblk.size != 0 ? vblk.size : fileSize - vblk.body;
-        if (e.size > room) return false;
-    }
+    const std::uint64_t room = vblk.size != 0 ? vblk.size : fileSize - vblk.body;
+    if (e.compression == kVolumeStored && e.size > room) return false;
+    // No code gives more than 64 bytes per stored byte (a run-length pair at most 127, an LZH
+    // match of 60 bytes at least 10 bits), so a larger uncoded size is a damaged index: the LZH
+    // decoder would make it up from zero bits, and readers would size their buffers by it.
+    if (e.compression != kVolumeStored && e.size > room * kMaxCodeExpansion) return false;
     return true;
 }
 

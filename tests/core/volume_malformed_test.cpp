@@ -53,6 +53,11 @@ std::uint32_t GetU32(const Bytes& v, std::size_t at) {
     return core::ReadU32(reinterpret_cast<const std::uint8_t*>(v.data()) + at);
 }
 
+// The stored (coded) size of entry i: the body size of its "VBLK".
+std::uint32_t CodeBytes(const Bytes& v, const Layout& l, std::size_t i) {
+    return GetU32(v, GetU32(v, l.Entry(i) + 4) + 4) & 0x7FFFFFFF;
+}
+
 // Opens the volume and reads every member it lists (bounded), touching every byte of stored data
 // it hands out, so that the sanitizers see any read outside the mapping.
 struct Outcome {
@@ -184,7 +189,13 @@ TEST_F(VolumeMalformedTest, DamagedFieldsGiveTheFailureResult) {
         {"stored size larger than its block",
          [](Bytes& v, const Layout& l) { PutU32(v, l.Entry(0) + 8, 0xFFFFFFFFu); }, true, 4},
         {"coded size near 2^32",
-         [](Bytes& v, const Layout& l) { PutU32(v, l.Entry(2) + 8, 0xFFFFFFFFu); }, true, 5},
+         [](Bytes& v, const Layout& l) { PutU32(v, l.Entry(2) + 8, 0xFFFFFFFFu); }, true, 4},
+        {"coded size at the most its code can give",
+         [](Bytes& v, const Layout& l) { PutU32(v, l.Entry(2) + 8, 64 * CodeBytes(v, l, 2)); },
+         true, 5},
+        {"coded size past the most its code can give",
+         [](Bytes& v, const Layout& l) { PutU32(v, l.Entry(2) + 8, 64 * CodeBytes(v, l, 2) + 1); },
+         true, 4},
         {"unknown compression", [](Bytes& v, const Layout& l) { v[l.Entry(1) + 12] = 2; }, true, 5},
         {"unknown entry kind", [](Bytes& v, const Layout& l) { v[l.Entry(3) + 13] = 7; }, true, 4},
         {"index size near 2^31",
