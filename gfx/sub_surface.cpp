@@ -40,10 +40,12 @@ int GFXSubSurface::SetRect(const GFXRect& rect) {
     originY = rect.top;
     width = rect.right - rect.left;
     height = rect.bottom - rect.top;
+    // The clip rectangle is intersected with the new size: a clip wholly outside it leaves an
+    // empty rectangle (nothing drawn), not a strip along the new edge.
+    clipRect.left = std::max(clipRect.left, 0);
+    clipRect.top = std::max(clipRect.top, 0);
     clipRect.right = std::min(clipRect.right, width - 1);
     clipRect.bottom = std::min(clipRect.bottom, height - 1);
-    clipRect.left = std::min(clipRect.left, clipRect.right);
-    clipRect.top = std::min(clipRect.top, clipRect.bottom);
     return 1;
 }
 

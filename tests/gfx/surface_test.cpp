@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
+#include "gfx/bitmap_draw.h"
 #include "gfx/mem_surface.h"
 #include "gfx/sub_surface.h"
 #include "gfxbase_support.h"
@@ -172,6 +174,16 @@ TEST(Surface, NestedBracketsLockOnce) {
     EXPECT_EQ(sub->SetRect({0, 0, 100, 60}), 1);
     EXPECT_EQ(sub->clipRect, (GFXRect{0, 0, 99, 59}));
     EXPECT_EQ(sub->SetRect({0, 0, 800, 60}), 0);
+    // A clip rectangle wholly outside the new size leaves nothing to draw.
+    sub->clipRect = {80, 10, 99, 59};
+    EXPECT_EQ(sub->SetRect({0, 0, 50, 40}), 1);
+    EXPECT_EQ(sub->clipRect, (GFXRect{80, 10, 49, 39}));
+    auto ink = gfx::GFXBitmap::Create(50, 40, 8);
+    std::memset(ink->pixels, 9, static_cast<std::size_t>(ink->size));
+    std::memset(bmp->pixels, 0, static_cast<std::size_t>(bmp->size));
+    sub->flags = gfx::kSurfaceClipRect;
+    gfx::SoftDrawBitmap(sub.get(), ink.get(), {0, 0}, 0);
+    EXPECT_EQ(std::count(bmp->pixels, bmp->pixels + bmp->size, 9), 0);
 }
 
 TEST(Surface, SpanPool) {
