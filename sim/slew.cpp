@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 
 #include "sim/flight_world_services.h"
 #include "sim/flightmodel/flight_model_state.h"
@@ -122,7 +123,9 @@ void SlewControl::Step() {
 
     s.fmBank = static_cast<std::uint16_t>(s.fmBank + bankRate);
     s.fmHead = static_cast<std::uint16_t>(s.fmHead + yawRate);
-    s.fmPosY += verticalRate;
+    // Summed wide, so a height at the ends of the range meets the floor or the ceiling below
+    // instead of overflowing.
+    std::int64_t height = static_cast<std::int64_t>(s.fmPosY) + verticalRate;
 
     const double h = s.fmHead * kRadiansPerUnit;
     Add32(s.fmPosX, Truncated(forwardRate * std::sin(h)));
@@ -131,13 +134,14 @@ void SlewControl::Step() {
     Add32(s.fmPosZ, Truncated(sideRate * std::cos(h + kHalfPi)));
 
     const std::int32_t floor = s.fmGearHeight;
-    if (s.fmPosY < floor) {
-        s.fmPosY = floor;
+    if (height < floor) {
+        height = floor;
         verticalRate = 0;
-    } else if (s.fmPosY > kCeiling) {
-        s.fmPosY = kCeiling;
+    } else if (height > kCeiling) {
+        height = kCeiling;
         verticalRate = 0;
     }
+    s.fmPosY = static_cast<std::int32_t>(height);
     world::WrapPositionToAirspace(s.fmPosX, s.fmPosZ);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 
 #include "sim/flight_world_services.h"
 #include "sim/flightmodel/flight_model.h"
@@ -164,6 +165,20 @@ TEST_F(Slew, FloorAndCeiling) {
     theSlewControl.Step();
     EXPECT_EQ(theFlightModelState.fmPosY, SlewControl::kCeiling);
     EXPECT_EQ(theSlewControl.verticalRate, 0);
+    // A hand-edited situation may leave the aircraft at the ends of the 32-bit range: slewing
+    // from there still lands on the ceiling or the floor, never wraps round.
+    const struct {
+        std::int32_t from;
+        std::int16_t rate;
+        std::int32_t to;
+    } ends[] = {{INT32_MAX - 5, 32736, SlewControl::kCeiling}, {INT32_MIN + 5, -32736, 496}};
+    for (const auto& e : ends) {
+        theFlightModelState.fmPosY = e.from;
+        theSlewControl.verticalRate = e.rate;
+        theSlewControl.Step();
+        EXPECT_EQ(theFlightModelState.fmPosY, e.to) << e.from;
+        EXPECT_EQ(theSlewControl.verticalRate, 0);
+    }
 }
 
 TEST_F(Slew, LevelPointsToMagneticNorth) {
