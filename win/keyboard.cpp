@@ -233,9 +233,8 @@ std::int16_t GetKeyState(int virtualKey) {
 
 std::int16_t GetAsyncKeyState(int virtualKey) {
     if (virtualKey < 0 || virtualKey > 255) return 0;
-    // The keyboard as it is now, not as the messages taken so far have it.
-    return static_cast<std::int16_t>(
-        (theAsyncKeys[static_cast<std::size_t>(virtualKey)] & 0x80) ? 0x8000 : 0);
+    return static_cast<std::int16_t>((theKeys[static_cast<std::size_t>(virtualKey)] & 0x80) ? 0x8000
+                                                                                            : 0);
 }
 
 bool GetKeyboardState(std::array<std::uint8_t, 256>* state) {

@@ -115,27 +115,6 @@ TEST_F(HeadlessTest, KeyStateAndCharacters) {
     EXPECT_EQ(GetKeyState(VK_SHIFT), 0);
 }
 
-// The asynchronous state follows the keyboard at once; the message state only as the program
-// takes the key messages from the queue.
-TEST_F(HeadlessTest, AsyncKeyStateRunsAheadOfTheQueue) {
-    HWND w = MakeWindow(true);
-    SetFocus(w);
-    Pump();
-    Key(Scancode::LeftCtrl, true);
-    MSG m;
-    ASSERT_TRUE(PeekMessage(&m, {}, 0, 0, PM_NOREMOVE));  // the event is queued, not taken
-    EXPECT_LT(GetAsyncKeyState(VK_CONTROL), 0);
-    EXPECT_EQ(GetKeyState(VK_CONTROL), 0);
-    Pump();
-    EXPECT_LT(GetKeyState(VK_CONTROL), 0);
-    Key(Scancode::LeftCtrl, false);
-    ASSERT_TRUE(PeekMessage(&m, {}, 0, 0, PM_NOREMOVE));
-    EXPECT_EQ(GetAsyncKeyState(VK_CONTROL), 0);
-    EXPECT_LT(GetKeyState(VK_CONTROL), 0);
-    Pump();
-    EXPECT_EQ(GetKeyState(VK_CONTROL), 0);
-}
-
 TEST_F(HeadlessTest, AcceleratorTurnsAKeyDownIntoACommand) {
     HWND w = MakeWindow(true);
     SetFocus(w);
