@@ -352,6 +352,11 @@ void DrawBitmapRegion(GFXSurface* s, const GFXBitmap* b, GFXPoint at, std::uint3
     const std::int32_t srcStride = my ? -b->stride : b->stride;
     const std::uint32_t mode = b->DrawMode();
     const GFXPalette* pal = s->palette;
+    // A palette one step short of its last level hides translucent bitmaps, whatever its level.
+    if ((mode == 4 || mode == 5) && pal != nullptr &&
+        pal->translucentLast - pal->translucentLevel == 1) {
+        return;
+    }
     if (mode == kBitmapTransparent ||
         ((mode == 4 || mode == 5) && (pal == nullptr || pal->translucentLevel == 0))) {
         SpanBlitKey(shape, row, s->stride, b->pixels, srcStride);
@@ -426,6 +431,10 @@ void DrawBitmapScaledRegion(GFXSurface* s, const GFXBitmap* b, GFXPoint at, GFXS
     std::uint8_t* row = PixelAt(*s, 0, shape.firstRow);
     const std::uint32_t mode = b->DrawMode();
     const GFXPalette* pal = s->palette;
+    if ((mode == 4 || mode == 5) && pal != nullptr &&
+        pal->translucentLast - pal->translucentLevel == 1) {
+        return;
+    }
     if (mode == kBitmapTransparent ||
         ((mode == 4 || mode == 5) && (pal == nullptr || pal->translucentLevel == 0))) {
         SpanStretchKey(shape, row, s->stride, a);

@@ -366,6 +366,37 @@ TEST(RasterSubmit, FlagWordsOfTheFaceKinds) {
     EXPECT_EQ(lastRequest.colour, 9u);
 }
 
+// A translucent bitmap on a palette one step short of its last level draws nothing, through
+// both tables and both bitmap entries, also while the palette's level is 0.
+TEST(RasterRegion, TranslucentBitmapsHideOneStepBeforeTheLastLevel) {
+    GFXPalette pal;
+    pal.translucentLevel = 0;
+    pal.translucentLast = 1;
+    auto b = GFXBitmap::Create(4, 4, 8);
+    for (int y = 0; y < 4; ++y)
+        std::memset(b->Row(y), 77, 4);
+    b->flags = (b->flags & ~kBitmapModeMask) | 4u;
+    CoverageList region;
+    ASSERT_EQ(region.Allocate(0, 8, 32), 1);
+    region.Reset(0, 0, 15, 7);
+    for (const GFXDrawTable* table : {&theSoftwareDrawTable, &theRegionDrawTable}) {
+        for (const bool scaled : {false, true}) {
+            GuardedSurface s(16, 8);
+            s.table = table;
+            s.palette = &pal;
+            s.spanRegion = &region;
+            s.flags |= kSurfaceClipRegion;
+            if (scaled) {
+                table->DrawBitmapScaled(&s, b.get(), {2, 2}, {6, 5}, 0);
+            } else {
+                table->DrawBitmap(&s, b.get(), {2, 2}, 0);
+            }
+            EXPECT_EQ(s.At(3, 3), 0) << (table == &theRegionDrawTable) << scaled;
+            EXPECT_TRUE(s.GuardIntact());
+        }
+    }
+}
+
 TEST(RasterRegion, LinesAndPixelsHonourTheSpanRegion) {
     GuardedSurface s(32, 8);
     s.table = &theRegionDrawTable;
