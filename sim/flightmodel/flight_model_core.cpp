@@ -383,8 +383,11 @@ void IntegrateMotion() {
         s.fmDeltaH = To16(b);
     }
 
-    // 25. Turn rate.
-    {
+    // 25. Turn rate. A zero step time (a record never set up for an aircraft) moves nothing,
+    // so there is no rate to report.
+    if (s.fmStepTime == 0) {
+        s.fmTurnRate = 0;
+    } else {
         std::int64_t rate =
             (static_cast<std::int64_t>(std::abs(headingChange)) << 16) / (2 * s.fmStepTime);
         if (rate > 32767) rate = 32767;

@@ -33,6 +33,24 @@ TEST(FlightCore, ZeroMassLeavesTheSpeedsAlone) {
     EXPECT_EQ(theFlightModelState.fmVVel, vv);
 }
 
+// A record that was never set up for an aircraft has a zero step time: the step must not
+// divide by it, and nothing moves.
+TEST(FlightCore, ZeroStepTimeMovesNothing) {
+    FlightHarness h(0);
+    h.PlaceInFlight(3000, 100);
+    theFlightModelState.fmStepTime = 0;
+    theFlightModelState.fmBank = Degrees(20);
+    theFlightModelState.fmElv = 8000;
+    theFlightModelState.fmElvCur = 8000;
+    const std::int32_t hv = theFlightModelState.fmHVel;
+    const std::int32_t vv = theFlightModelState.fmVVel;
+    sim::ComputeAeroForces();
+    sim::IntegrateMotion();
+    EXPECT_EQ(theFlightModelState.fmHVel, hv);
+    EXPECT_EQ(theFlightModelState.fmVVel, vv);
+    EXPECT_EQ(theFlightModelState.fmTurnRate, 0);
+}
+
 TEST(FlightCore, BrakedAircraftNeverRollsBackwards) {
     FlightHarness h(0);
     h.PlaceOnRunway();
