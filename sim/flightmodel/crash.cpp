@@ -45,15 +45,19 @@ void CheckCrash() {
         const std::int32_t pitch = static_cast<std::int16_t>(s.fmPitch);
         const std::int32_t bank = static_cast<std::int16_t>(s.fmBank);
         if (theCrashDetectEnabled) {
-            const bool crash = s.fmVVel < -static_cast<std::int64_t>(lim.maxCrashVSpeed) ||
-                               pitch < -lim.maxCrashPitch || pitch > lim.maxCrashPitch ||
-                               bank < -lim.maxCrashBank || bank > lim.maxCrashBank;
+            // The limits come from the settings file: negate them in 64 bits so that any value
+            // written there stays a number.
+            const std::int64_t minVSpeed = -static_cast<std::int64_t>(lim.maxCrashVSpeed);
+            const std::int64_t maxPitch = lim.maxCrashPitch;
+            const std::int64_t maxBank = lim.maxCrashBank;
+            const bool crash = s.fmVVel < minVSpeed || pitch < -maxPitch || pitch > maxPitch ||
+                               bank < -maxBank || bank > maxBank;
             if (crash) {
                 if (lim.showWhyCrash) {
                     char text[160];
-                    std::snprintf(text, sizeof text, "vS: %d [%d], pi: %d [%d], ba: %d [%d]",
-                                  s.fmVVel, -lim.maxCrashVSpeed, std::abs(pitch), lim.maxCrashPitch,
-                                  bank, lim.maxCrashBank);
+                    std::snprintf(text, sizeof text, "vS: %d [%lld], pi: %d [%d], ba: %d [%d]",
+                                  s.fmVVel, static_cast<long long>(minVSpeed), std::abs(pitch),
+                                  lim.maxCrashPitch, bank, lim.maxCrashBank);
                     theShowCrashReport(text, "Going To Crash!");
                 }
                 theCrashed = 1;

@@ -161,6 +161,37 @@ TEST(FlightCrash, ReportTextNamesTheLimits) {
               "vS: -50000 [-1310720], pi: 3000 [2731], ba: 100 [2276]");
 }
 
+// Limits written by hand in the settings file may be any 32-bit number; the most negative ones
+// must still compare and print as numbers.
+TEST(FlightCrash, ExtremeLimitsFromTheSettingsStayNumbers) {
+    struct Case {
+        std::int32_t vSpeed;
+        std::int32_t pitch;
+        std::int32_t bank;
+        bool crash;
+        const char* report;
+    };
+    const Case cases[] = {
+        {INT32_MIN, 2731, 2276, true, "vS: -50000 [2147483648], pi: 0 [2731], ba: 0 [2276]"},
+        {1310720, INT32_MIN, 2276, true,
+         "vS: -50000 [-1310720], pi: 0 [-2147483648], ba: 0 [2276]"},
+        {1310720, 2731, INT32_MIN, true,
+         "vS: -50000 [-1310720], pi: 0 [2731], ba: 0 [-2147483648]"},
+        {INT32_MAX, INT32_MAX, INT32_MAX, false, ""},
+    };
+    for (const Case& c : cases) {
+        FlightHarness h(0);
+        sim::theCrashLimits.maxCrashVSpeed = c.vSpeed;
+        sim::theCrashLimits.maxCrashPitch = c.pitch;
+        sim::theCrashLimits.maxCrashBank = c.bank;
+        sim::theCrashLimits.showWhyCrash = 1;
+        Touch(-50000, 0, 0);
+        EXPECT_EQ(sim::theCrashed != 0, c.crash) << c.vSpeed << " " << c.pitch << " " << c.bank;
+        EXPECT_EQ(FlightHarness::calls.lastCrashReport, c.report);
+    }
+    sim::theCrashLimits = sim::CrashLimits{};
+}
+
 TEST(FlightCrash, LimitsComeFromTheSettingsWithBuiltInDefaults) {
     core::theIniFile.PutInt("Feq", "bouncePct", 50);
     core::theIniFile.PutInt("Feq", "showWhyCrash", 1);
