@@ -36,6 +36,9 @@ struct FlightStepState {
     float stickBumpX = 0.0f;
     float stickBumpY = 0.0f;
     std::int32_t directTurbulence = 0;
+    // A twin on one engine gets its 5.5 % once per recomputed thrust; kept here so that a
+    // reset of the flight model clears it with the rest of the step.
+    std::uint8_t singleEngineBoostApplied = 0;
 };
 extern FlightStepState theFlightStep;
 inline std::int32_t& theFlightFreezeFrames = theFlightStep.freezeFrames;

@@ -24,9 +24,6 @@ constexpr float kTurbulenceGains[5] = {0.0f, 8.669867f, 17.339733f, 34.679466f, 
 constexpr int kTurbulenceRows[9][2] = {{0, 0}, {1, 1}, {2, 1}, {1, 1}, {0, 0},
                                        {0, 0}, {0, 0}, {0, 0}, {0, 0}};
 
-// Set once per recomputed thrust: a twin on one engine gets a single 5.5 % boost.
-bool theSingleEngineBoostApplied = false;
-
 std::int16_t To16(double v) {
     return core::ClampToInt16(core::ClampToInt32(v));
 }
@@ -170,9 +167,9 @@ void FlightStep() {
     }
 
     if (ap.apEngineCount == 2 && (s.fmEngines == 1 || s.fmEngines == 2) &&
-        !theSingleEngineBoostApplied) {
+        !st.singleEngineBoostApplied) {
         s.fmThrust = core::ClampToInt32(s.fmThrust * 1.055);
-        theSingleEngineBoostApplied = true;
+        st.singleEngineBoostApplied = 1;
     }
 
     IntegrateMotion();
@@ -198,7 +195,7 @@ void StepEngineAndCore() {
     }
     StepEngines();
     StepFlightModelCore();
-    theSingleEngineBoostApplied = false;
+    st.singleEngineBoostApplied = 0;
 }
 
 // ---- turbulence --------------------------------------------------------------------------

@@ -240,6 +240,21 @@ TEST(FlightEngines, TwinOnOneEngineGetsItsBoostOncePerThrustUpdate) {
     EXPECT_NEAR(boosted / (s.fmThrust * 1.055), 1.0, 0.01);  // the speed moved a little since
 }
 
+// A fresh flight model must not inherit the last flight's "boost given" mark: its first step
+// on one engine gives the boost.
+TEST(FlightEngines, ResetModelGivesTheOneEngineBoostAgain) {
+    sim::FlightModelState& s = theFlightModelState;
+    for (int flight = 0; flight < 2; ++flight) {
+        FlightHarness h(2);
+        h.PlaceInFlight(5000, 150);
+        s.fmEngines = 1;
+        const std::int32_t thrust = s.fmThrust;
+        ASSERT_GT(s.fmCoreCountdown, 1);
+        sim::FlightStep();
+        EXPECT_EQ(s.fmThrust, static_cast<std::int32_t>(thrust * 1.055)) << flight;
+    }
+}
+
 TEST(FlightEngines, LeaningCostsThrustAndSpeed) {
     Engines(0, 3000, 20000);
     sim::EngineThrust();
