@@ -445,6 +445,11 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--type") && i + 1 < argc) {
             only = std::atoi(argv[++i]);
+            // The type indexes the shape table and the records: only the five types exist.
+            if (only < 0 || only > 4) {
+                std::fprintf(stderr, "fmfit: no aircraft type %s (0 to 4)\n", argv[i]);
+                return 2;
+            }
         } else if (!std::strcmp(argv[i], "--fit")) {
             fit = true;
         } else if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc) {
