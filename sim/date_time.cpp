@@ -188,6 +188,12 @@ int DateAndTime::LoadTimeSettings(core::IniFile& file) {
     char* end = nullptr;
     long long seconds = std::strtoll(cur, &end, 10);
     if (end == cur) seconds = 0;
+    // A file may hold any number; outside years 0 to 9999 the sums of offset and elapsed
+    // seconds could overflow, so the time is held to that calendar.
+    constexpr long long kFirstSecond = -62167219200LL;  // 0000-01-01 00:00:00
+    constexpr long long kLastSecond = 253402300799LL;   // 9999-12-31 23:59:59
+    seconds =
+        seconds < kFirstSecond ? kFirstSecond : (seconds > kLastSecond ? kLastSecond : seconds);
     epochOffset =
         static_cast<std::int64_t>(seconds) - static_cast<std::int64_t>(GetMilliseconds64() / 1000);
     int z = file.GetInt("Time", "tZone", 7);

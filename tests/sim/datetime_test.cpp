@@ -2,6 +2,8 @@
 // section of a situation.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "core/ini_file.h"
 #include "sim/date_time.h"
 #include "support/temp_folder.h"
@@ -136,6 +138,18 @@ TEST(DateTime, TimeSectionRoundTripsAndRefusesGarbage) {
         EXPECT_EQ(t.GetZoneMode(), 0);
         EXPECT_EQ(t.GetManualZone(), -12);
         EXPECT_EQ(t.GetCalendarSeconds(), 0);
+    }
+    // Numbers beyond any calendar are held to years 0 and 9999; the clock then runs on them.
+    for (const char* cur :
+         {"9223372036854775807", "99999999999999999999", "-9223372036854775808"}) {
+        dir.Write("huge.flt", std::string("[Time]\ncur=") + cur + "\n");
+        core::IniFile f(dir.Path("huge.flt").c_str());
+        t.LoadTimeSettings(f);
+        theFakeNow += 5000;
+        sim::CalendarTime z;
+        t.GetZuluTime(&z);
+        EXPECT_EQ(z.year + 1900, cur[0] == '-' ? 0 : 10000) << cur;
+        EXPECT_EQ(z.sec, cur[0] == '-' ? 5 : 4) << cur;
     }
     {
         dir.Write("a.flt", "[Time]\ncur=3000000000\ntZone=5\ntZoneMode=1\ntZoneManual=6\n");
