@@ -1,6 +1,7 @@
 #include "sim/menu_commands.h"
 
 #include "cockpit/cockpit_switches.h"
+#include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
 #include "devices/sound_services.h"
 #include "planning/planning_services.h"
@@ -278,8 +279,26 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             return;
         case CMD_ENGINE_SYNCH:
             theSimWorld.SetMultiEngineSynch(theSimWorld.IsMultiEngineSynch() ? 0 : 1);
-            if (theSimWorld.IsMultiEngineSynch())
+            if (theSimWorld.IsMultiEngineSynch()) {
+                // The right engine's levers take the left's places, so the two move as one.
+                struct Pair {
+                    cockpit::LeverGauge& left;
+                    cockpit::LeverGauge& right;
+                    void (*update)();
+                };
+                for (const Pair& p :
+                     {Pair{cockpit::theThrottleLever, cockpit::theThrottleLeverRight,
+                           &cockpit::UpdateThrottleLeverRight},
+                      Pair{cockpit::thePropPitchLever, cockpit::thePropPitchLeverRight,
+                           &cockpit::UpdatePropPitchLeverRight},
+                      Pair{cockpit::theMixtureLever, cockpit::theMixtureLeverRight,
+                           &cockpit::UpdateMixtureLeverRight}}) {
+                    p.right.position = p.left.position;
+                    p.right.redraw = 1;
+                    p.update();
+                }
                 theFlightModelState.fmThrotRight = theFlightModelState.fmThrot;
+            }
             win::InvalidateRect(window, nullptr, true);
             return;
         case CMD_AUTO_COMPLEX:
@@ -346,6 +365,10 @@ void UpdateMainMenuState(win::HMENU menu) {
         theRememberedCockpitView = static_cast<std::uint32_t>(theSimWorld.GetViewMode());
     win::CheckMenuRadioItem(menu, CMD_VIEW_PANEL, CMD_VIEW_SPOT,
                             CMD_VIEW_PANEL + theRememberedCockpitView, win::MF_BYCOMMAND);
+    win::CheckMenuRadioItem(
+        menu, CMD_SKYCAM_1, CMD_SKYCAM_4,
+        CMD_SKYCAM_1 + static_cast<unsigned>(theViewController.GetSkyCamPreset()),
+        win::MF_BYCOMMAND);
     win::CheckMenuRadioItem(menu, CMD_DAWN, CMD_NIGHT,
                             CMD_DAWN + static_cast<unsigned>(theSimWorld.GetDayPeriod()),
                             win::MF_BYCOMMAND);

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
 #include "core/ini_file.h"
 #include "core/resource_volume.h"
@@ -203,6 +204,8 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
         theSlewControl.SetSideRate(0);
         theSlewControl.SetYawRate(0);
     }
+    // A flight loaded afresh starts with the gear down (it stays as it is on the ground).
+    if (!quiet) cockpit::LowerGear();
     if (quiet) nav::AtcResetTraffic();
     theSimWorld.SetCrashDetect(crash ? 1 : 0);
     cockpit::CheckNavReception();

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "cockpit/cockpit_services.h"
+#include "cockpit/panel_controls.h"
 #include "core/ini_file.h"
 #include "core/resource_pack.h"
 #include "planning/planning_services.h"
@@ -16,6 +18,7 @@
 #include "sim/sim_world.h"
 #include "sim/slew.h"
 #include "sim/startup.h"
+#include "sim/view_controller.h"
 #include "support/temp_folder.h"
 #include "ui/general_dialogs.h"
 #include "win/input.h"
@@ -138,6 +141,29 @@ TEST_F(MenuTest, IdsSelectSpeedViewAndTimeOfDay) {
     EXPECT_EQ(w.GetGraphicsProfile(), profile);
 }
 
+// The radio groups mark the current choice: the SkyCam preset the camera flies to, the speed-up.
+TEST_F(MenuTest, RadioGroupsFollowSkyCamPresetAndSpeedUp) {
+    win::HMENU menu = win::CreatePopupMenu();
+    ASSERT_TRUE(menu);
+    for (unsigned id = CMD_SKYCAM_1; id <= CMD_SKYCAM_4; ++id)
+        win::AppendMenu(menu, win::MF_STRING, id, "cam");
+    for (unsigned id = CMD_SPEED_1X; id <= CMD_SPEED_16X; ++id)
+        win::AppendMenu(menu, win::MF_STRING, id, "speed");
+    for (int preset : {2, 0, 3}) {
+        sim::HandleMenuCommand({}, CMD_SKYCAM_1 + static_cast<unsigned>(preset), {}, 0);
+        sim::HandleMenuCommand({}, CMD_SPEED_1X + static_cast<unsigned>(preset), {}, 0);
+        sim::UpdateMainMenuState(menu);
+        for (int i = 0; i < 4; ++i) {
+            const bool cam = (win::GetMenuState(menu, CMD_SKYCAM_1 + i, 0) & win::MF_CHECKED) != 0;
+            const bool speed =
+                (win::GetMenuState(menu, CMD_SPEED_1X + i, 0) & win::MF_CHECKED) != 0;
+            EXPECT_EQ(cam, i == preset) << "preset " << preset << " item " << i;
+            EXPECT_EQ(speed, i == preset) << "speed-up " << preset << " item " << i;
+        }
+    }
+    win::DestroyMenu(menu);
+}
+
 TEST_F(MenuTest, DialogCommandsRunTheirTemplates) {
     struct Case {
         unsigned id;
@@ -200,6 +226,51 @@ TEST_F(MenuTest, RestartLoadsTheStartFlightAndRestsTheAircraft) {
     EXPECT_EQ(sim::DefaultFlightName(5, true), "C172Stop.Flt");
     EXPECT_EQ(sim::DefaultFlightName(3, false), "KingFly.Flt");
     EXPECT_EQ(sim::DefaultFlightName(9, false), "");
+}
+
+// A reload into the air puts the gear down, as a fresh flight has it; a quiet reload leaves it.
+TEST_F(MenuTest, AReloadIntoTheAirLowersTheGear) {
+    dir.MakeFolders("Flights");
+    dir.Write("Flights/BonFly.Flt", "[Aircraft]\ntype=1\nfmPosY=400000\n");
+    testsupport::ScopedCurrentFolder here(dir.Root());
+    sim::theSimWorld.GetAircraft()->SelectByType(1);
+    for (const bool quiet : {true, false}) {
+        cockpit::thePanelSwitches.batteryPower = 1;
+        sim::theFlightModelState.fmOTG = 0;
+        cockpit::theGearUp = 1;
+        sim::theFlightModelState.fmGear = 0;
+        if (quiet)
+            sim::ReloadAircraftFlightQuiet({});
+        else
+            sim::ReloadAircraftFlight({}, 0, 0);
+        EXPECT_EQ(cockpit::theGearUp, quiet ? 1u : 0u) << quiet;
+    }
+    EXPECT_TRUE(Traced("flight: loaded Flights\\BonFly.Flt"));
+}
+
+// Synchronising the engines puts the right engine's throttle, propeller and mixture levers where
+// the left's stand; switching it off moves nothing.
+TEST_F(MenuTest, EngineSynchronisationMatchesTheRightLeversToTheLeft) {
+    cockpit::LeverGauge* const left[3] = {&cockpit::theThrottleLever, &cockpit::thePropPitchLever,
+                                          &cockpit::theMixtureLever};
+    cockpit::LeverGauge* const right[3] = {&cockpit::theThrottleLeverRight,
+                                           &cockpit::thePropPitchLeverRight,
+                                           &cockpit::theMixtureLeverRight};
+    sim::theSimWorld.SetMultiEngineSynch(0);
+    for (int i = 0; i < 3; ++i) {
+        left[i]->position = static_cast<std::int16_t>(10 + 5 * i);
+        right[i]->position = 3;
+    }
+    sim::HandleMenuCommand({}, CMD_ENGINE_SYNCH, {}, 0);
+    ASSERT_TRUE(sim::theSimWorld.IsMultiEngineSynch());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(right[i]->position, left[i]->position) << i;
+    for (int i = 0; i < 3; ++i)
+        right[i]->position = 3;
+    sim::HandleMenuCommand({}, CMD_ENGINE_SYNCH, {}, 0);
+    ASSERT_FALSE(sim::theSimWorld.IsMultiEngineSynch());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(right[i]->position, 3) << i;
 }
 
 }  // namespace
