@@ -181,7 +181,8 @@ void Aircraft::CarryFuelSelection(int previous) {
     const int k = theAircraftParameters.apModelCode;
     const bool prevSingle = previous == 0 || previous == 1 || previous == 5;
     const bool prevTwin = previous == 2 || previous == 3 || previous == 4;
-    if ((prevSingle || previous < 0) && (k == 1 || k == 3 || k == 4)) {
+    // With no aircraft before there is nothing to carry over.
+    if (prevSingle && (k == 1 || k == 3 || k == 4)) {
         const std::uint8_t v = cockpit::theFuelSelector != 0 ? 1 : 0;
         cockpit::theLeftEngineTankSelector = v;
         cockpit::theRightEngineTankSelector = v;

@@ -80,6 +80,17 @@ TEST(Aircraft, FuelSelectionCarriesOverBetweenSinglesAndTwins) {
     EXPECT_EQ(cockpit::thePanelSwitches.fuelSelectorSwitchLeft, 0);
 }
 
+TEST(Aircraft, FirstSelectionCarriesNoFuelSelectionOver) {
+    flighttest::FlightHarness h(0);
+    cockpit::theFuelSelector = 0;
+    cockpit::theLeftEngineTankSelector = 2;
+    cockpit::theRightEngineTankSelector = 2;
+    Aircraft a;
+    a.SelectByType(2);
+    EXPECT_EQ(cockpit::theLeftEngineTankSelector, 2);
+    EXPECT_EQ(cockpit::theRightEngineTankSelector, 2);
+}
+
 TEST(Aircraft, RunningEnginesCarryOverToATwin) {
     flighttest::FlightHarness h(0);
     Aircraft a;
