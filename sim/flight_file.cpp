@@ -60,7 +60,8 @@ int LoadFlightFile(const std::string& name, int full) {
         return 0;
     }
     const int r = LoadFlight(found.c_str(), full);
-    win::TraceLine("flight: loaded " + FlightPath(name));
+    win::TraceLine(r != 0 ? "flight: loaded " + FlightPath(name)
+                          : "flight: " + FlightPath(name) + " not loaded");
     return r;
 }
 

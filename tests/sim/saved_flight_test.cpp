@@ -7,14 +7,18 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/ini_file.h"
 #include "platform/file_system.h"
 #include "sim/aircraft.h"
+#include "sim/flight_file.h"
 #include "sim/flightmodel/flight_model_state.h"
 #include "sim/saved_flight.h"
 #include "sim/view_controller.h"
 #include "ui/file_dialogs.h"
+#include "win/program_entry.h"
 
 namespace {
 
@@ -201,6 +205,27 @@ TEST_F(SavedFlight, DialogsAskForFlightsAndReportACancel) {
     // A path longer than the dialog's buffer counts as no choice.
     theChosen = std::string(300, 'a');
     EXPECT_EQ(sim::ResumeFlightDialog(&path, {}, 0), 0);
+}
+
+// The runner's trace says whether a flight found on disc was actually loaded.
+TEST_F(SavedFlight, TheTraceTellsALoadFromAFailure) {
+    const std::string path = Path("saved_traced.Flt");
+    {
+        std::ofstream out(path);
+        out << "[Aircraft]\n";
+    }
+    sim::theSituationServices = {&FakeLoad, &FakeSave};
+    std::vector<std::string> trace;
+    win::SetTraceSink([&trace](std::string_view line) { trace.emplace_back(line); });
+    for (const int result : {1, 0}) {
+        theLoadResult = result;
+        trace.clear();
+        EXPECT_EQ(sim::LoadFlightFile(path, 1), result);
+        ASSERT_EQ(trace.size(), 1u);
+        EXPECT_EQ(trace[0],
+                  result != 0 ? "flight: loaded " + path : "flight: " + path + " not loaded");
+    }
+    win::SetTraceSink({});
 }
 
 }  // namespace
