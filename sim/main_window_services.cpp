@@ -6,6 +6,7 @@
 #include "devices/sound_system.h"
 #include "gfx/dd_surface.h"
 #include "gfx/display.h"
+#include "sim/input/key_commands.h"
 #include "sim/main_window.h"
 #include "sim/sim_world.h"
 #include "win/input.h"
@@ -361,6 +362,8 @@ void OnMainActivateApp(win::HWND window, bool active, std::uint32_t thread) {
         }
         devices::ShutdownSound();
     } else if (!theClosing) {
+        // The user may have edited the key bindings while the program was in the background.
+        theKeyboardBindings.LoadKeyBindings(core::theIniFile.Path().c_str(), "Keyboard");
         if (theMinimised) {
             // Restoring enters full screen again when it was wanted.
             OnMainSysCommand(window, win::SC_RESTORE, 0);

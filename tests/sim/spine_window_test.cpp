@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/ini_file.h"
+#include "sim/input/key_commands.h"
 #include "sim/main_window.h"
 #include "sim/main_window_services.h"
 #include "sim/startup.h"
@@ -82,3 +83,20 @@ TEST(SpineWindow, ModelessListKeepsEachHandleOnce) {
 }
 
 }  // namespace
+
+TEST(SpineWindow, ActivationReloadsTheKeyboardBindings) {
+    testsupport::TempFolder dir;
+    const core::IniFile saved = core::theIniFile;
+    core::theIniFile = core::IniFile(dir.Path("zephlon.ini").c_str());
+    sim::RegisterKeyCommandTables();
+    sim::theKeyboardBindings.LoadKeyBindings(dir.Path("zephlon.ini").c_str(), "Keyboard");
+    EXPECT_EQ(sim::theKeyboardBindings.GetCommandCount(0x71), 0);
+
+    // Edited while the program was in the background: the next activation reads it.
+    dir.Write("zephlon.ini", "[Keyboard]\r\nF2=ThrottleUp, ThrottleDown\r\n");
+    sim::OnMainActivateApp(win::HWND{}, true, 0);
+    EXPECT_EQ(sim::theKeyboardBindings.GetCommandCount(0x71), 2);
+
+    sim::OnMainActivateApp(win::HWND{}, false, 0);
+    core::theIniFile = saved;
+}

@@ -73,6 +73,9 @@ public:
                 if (access(sock.c_str(), F_OK) == 0) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(100));
                     if (Ended()) break;
+                    // The display's lock file names the server that owns it; a loser of the
+                    // race can still be running for a moment while the winner's socket exists.
+                    if (LockOwner(lock) != pid_) break;
                     return true;
                 }
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -91,6 +94,12 @@ public:
     [[nodiscard]] const std::string& Display() const { return display_; }
 
 private:
+    static pid_t LockOwner(const std::string& lock) {
+        std::ifstream in(lock);
+        long owner = -1;
+        if (!(in >> owner)) return -1;
+        return static_cast<pid_t>(owner);
+    }
     bool Ended() {
         int status;
         if (waitpid(pid_, &status, WNOHANG) != pid_) return false;
