@@ -13,6 +13,7 @@
 #include "sim/flightmodel/aircraft_parameters.h"
 #include "sim/flightmodel/flight_model.h"
 #include "sim/flightmodel/flight_model_state.h"
+#include "sim/input/flight_controls.h"
 #include "world/terrain_services.h"
 
 namespace sim {
@@ -104,15 +105,7 @@ Aircraft::~Aircraft() {
 }
 
 int Aircraft::GetElevatorStep() const {
-    switch (type) {
-        case 2:
-        case 3:
-            return 48;
-        case 4:
-            return 24;
-        default:
-            return 64;
-    }
+    return ElevatorStepForType(type);
 }
 
 void Aircraft::SelectByType(int t) {
