@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include "support/run_command.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -38,13 +39,9 @@ protected:
         std::ofstream(path) << script;
         Outcome r;
         const std::string cmd = exe + " --demo --dir " + dir + " " + path + " 2>&1";
-        FILE* p = popen(cmd.c_str(), "r");
-        if (p == nullptr) return r;
-        char buf[512];
-        while (std::fgets(buf, sizeof buf, p) != nullptr)
-            r.out += buf;
-        const int st = pclose(p);
-        r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+        const testsupport::CommandResult run = testsupport::RunCommand(cmd);
+        r.out = run.out;
+        r.status = run.status;
         return r;
     }
 

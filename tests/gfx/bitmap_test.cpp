@@ -12,6 +12,7 @@
 
 #include "../support/temp_folder.h"
 #include "gfxbase_support.h"
+#include "support/run_command.h"
 
 namespace {
 
@@ -216,16 +217,7 @@ protected:
         std::ofstream f(p, std::ios::binary);
         f.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
     }
-    static std::string Run(const std::string& cmd) {
-        std::string out;
-        if (FILE* p = popen(cmd.c_str(), "r")) {
-            char buf[256];
-            while (std::fgets(buf, sizeof buf, p))
-                out += buf;
-            pclose(p);
-        }
-        return out;
-    }
+    static std::string Run(const std::string& cmd) { return testsupport::RunCommand(cmd).out; }
     // A folder of this test's own: test processes run side by side.
     testsupport::TempFolder folder{"zephlon-bmp"};
     std::filesystem::path dir;

@@ -12,16 +12,12 @@
 #include <string>
 
 #include "core/endian.h"
+#include "support/run_command.h"
 #include "support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Outcome {
-    std::string out;
-    int status = -1;
-};
 
 unsigned long Figure(const std::string& out, const std::string& name) {
     const std::size_t at = out.find(name + "=");
@@ -72,15 +68,8 @@ TEST(FirstFlight, StartsFliesAndClosesAsTheStarterInstallationShipsIt) {
     ASSERT_EQ(shots, 1);
     dir.Write("script.txt", script);
 
-    Outcome r;
-    FILE* p =
-        popen((bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") + " 2>&1").c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    char buf[512];
-    while (std::fgets(buf, sizeof buf, p) != nullptr)
-        r.out += buf;
-    const int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    const testsupport::CommandResult r = testsupport::RunCommand(
+        bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") + " 2>&1");
     ASSERT_EQ(r.status, 0) << r.out;
 
     // Start-up in its order, the picture, the close the user confirms.

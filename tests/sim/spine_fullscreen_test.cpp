@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/endian.h"
+#include "support/run_command.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -30,13 +31,9 @@ Outcome Play(const testsupport::TempFolder& dir, const std::string& script) {
     dir.Write("script.txt", script);
     const std::string cmd = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun --dir " + dir.Root() +
                             " " + dir.Path("script.txt") + " 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
-    if (p == nullptr) return r;
-    char buf[512];
-    while (std::fgets(buf, sizeof buf, p) != nullptr)
-        r.out += buf;
-    const int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    const testsupport::CommandResult run = testsupport::RunCommand(cmd);
+    r.out = run.out;
+    r.status = run.status;
     return r;
 }
 

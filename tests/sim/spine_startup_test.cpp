@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "support/run_command.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -27,13 +28,9 @@ Outcome PlayScript(const testsupport::TempFolder& dir, const std::string& script
     if (!std::filesystem::exists(exe)) return r;
     dir.Write("script.txt", script);
     const std::string cmd = exe + " --dir " + dir.Root() + " " + dir.Path("script.txt") + " 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
-    if (p == nullptr) return r;
-    char buf[512];
-    while (std::fgets(buf, sizeof buf, p) != nullptr)
-        r.out += buf;
-    const int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    const testsupport::CommandResult run = testsupport::RunCommand(cmd);
+    r.out = run.out;
+    r.status = run.status;
     return r;
 }
 

@@ -9,6 +9,7 @@
 
 #include "core/resource_pack.h"
 #include "core/volume_stream.h"
+#include "support/run_command.h"
 #include "win/input.h"
 #include "win/menu.h"
 #include "win/resource.h"
@@ -24,14 +25,10 @@ struct ToolRun {
 
 ToolRun RunRescomp(const std::string& args) {
     const std::string command = std::string(ZEPHLON_BINARY_DIR) + "/bin/rescomp " + args + " 2>&1";
+    const testsupport::CommandResult result = testsupport::RunCommand(command);
     ToolRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe))
-        run.output += buffer;
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.output = result.out;
+    run.status = result.status;
     return run;
 }
 

@@ -12,6 +12,7 @@
 
 #include "core/volume_stream.h"
 #include "platform/file_system.h"
+#include "support/run_command.h"
 
 namespace {
 
@@ -45,15 +46,10 @@ protected:
     static Result Run(const std::string& args) {
         const std::string command =
             std::string("'") + ZEPHLON_BINARY_DIR + "/bin/volpack' " + args + " 2>stderr.txt";
+        const testsupport::CommandResult run = testsupport::RunCommand(command);
         Result r;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) return r;
-        char buffer[4096];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            r.out.append(buffer, n);
-        const int status = pclose(pipe);
-        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = run.out;
+        r.exitCode = run.status;
         return r;
     }
 
