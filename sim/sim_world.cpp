@@ -17,13 +17,18 @@
 #include "sim/aircraft.h"
 #include "sim/detail_presets.h"
 #include "sim/flight_world_services.h"
+#include "sim/main_window.h"
 #include "sim/flightmodel/flight_model.h"
 #include "sim/flightmodel/flight_model_state.h"
 #include "sim/slew.h"
 #include "sim/system_failures.h"
 #include "sim/view_controller.h"
+#include "win/input.h"
 #include "win/window.h"
+#include "world/scenery_settings.h"
 #include "world/scenery_state.h"
+#include "world/terrain_manager.h"
+#include "world/terrain_services.h"
 
 namespace sim {
 
@@ -50,6 +55,51 @@ int WorldLookDirection() {
 }
 int WorldGraphicsSetting(int index) {
     return theSimWorld.GetGraphicsSetting(index);
+}
+
+// The terrain's view of the simulation.
+void TerrainAircraftPosition(std::int32_t out[3]) {
+    out[0] = theFlightModelState.fmPosX;
+    out[1] = theFlightModelState.fmPosY;
+    out[2] = theFlightModelState.fmPosZ;
+}
+void TerrainSetAircraftHeight(std::int32_t y) {
+    theFlightModelState.fmPosY = y;
+}
+std::uint32_t TerrainSimTime() {
+    return theSimWorld.GetSimTimeMs();
+}
+std::int32_t TerrainGraphicsSetting(int index) {
+    return theSimWorld.GetGraphicsSetting(index);
+}
+void TerrainPostCommand(std::uint32_t id) {
+    if (theSimWorld.Window()) win::PostMessage(theSimWorld.Window(), win::WM_COMMAND, id, 0);
+}
+void TerrainWaitCursor(int on) {
+    // The arrow comes back at the end of the frame.
+    if (on == 0) return;
+    LoadAndSetCursor(win::IDC_WAIT);
+    theSimWorld.SetRestoreArrow(1);
+}
+void WorldWindowOrigin(float out[2]) {
+    double origin[3] = {0.0, 0.0, 0.0};
+    if (world::TerrainManager* t = theSimWorld.Terrain()) t->GetWindowOrigin(origin);
+    out[0] = static_cast<float>(origin[0]);
+    out[1] = static_cast<float>(origin[1]);
+}
+float WorldTerrainHeightAt(int x, int y) {
+    world::TerrainManager* t = theSimWorld.Terrain();
+    return t != nullptr ? t->GetHeightAtGrid(x, y).height : 0.0f;
+}
+int WorldNearestTower(double out[3]) {
+    world::TerrainManager* t = theSimWorld.Terrain();
+    double aircraft[3];
+    GetAircraftWorldPosition(aircraft);
+    const world::TerrainObjectEntry* tower = t != nullptr ? t->FindNearestTower(aircraft) : nullptr;
+    if (tower == nullptr) return 0;
+    for (int i = 0; i < 3; ++i)
+        out[i] = tower->position[i];
+    return 1;
 }
 
 }  // namespace
@@ -110,11 +160,17 @@ void SimWorld::Init(win::HWND w) {
     Step("RunwayMaterials");
     Step("ArtifactShapeCache");
     Step("AirportObjectDatabase");
+    world::theTerrainServices =
+        world::TerrainServices{&TerrainAircraftPosition, &TerrainSetAircraftHeight,
+                               &TerrainSimTime,          &TerrainGraphicsSetting,
+                               &TerrainPostCommand,      &TerrainWaitCursor};
+    terrain = std::make_unique<world::TerrainManager>();
     Step("TerrainManager");
     aircraft = &theAircraft;
     // A fresh aircraft: its record is loaded again even when the type was chosen before.
     aircraft->SelectByType(aircraft->GetType() >= 0 ? aircraft->GetType() : 0);
     Step("Aircraft");
+    terrain->InitDiskCache();
     Step("TerrainDiskCache");
     theViewController.ApplyView();
     Step("ViewController");
@@ -130,7 +186,14 @@ void SimWorld::Init(win::HWND w) {
     services.timeAcceleration = &WorldTimeAcceleration;
     services.viewMode = &WorldViewMode;
     services.lookDirection = &WorldLookDirection;
+    services.terrainWindowOrigin = &WorldWindowOrigin;
     theFlightWorldServices = services;
+    {
+        ViewServices view = theViewServices;
+        view.terrainHeightAt = &WorldTerrainHeightAt;
+        view.nearestTower = &WorldNearestTower;
+        theViewServices = view;
+    }
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
     InstallSlewServices();
     LoadSettings();
@@ -151,6 +214,10 @@ void SimWorld::Shutdown() {
     Step("ViewController");
     aircraft = nullptr;
     Step("Aircraft");
+    if (terrain) terrain->ReleaseTiles();
+    terrain.reset();
+    world::theTerrainServices = world::DefaultTerrainServices();
+    theViewServices = DefaultViewServices();
     Step("TerrainManager");
     Step("AirportObjectDatabase");
     Step("ArtifactShapeCache");
@@ -269,6 +336,9 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     const std::int32_t keptZ = fm.fmPosZ;
     pauseRequested = 1;
     loadingSituation = true;
+    // A saved height counts from the ground under the aircraft: the next datum update follows
+    // the new ground without moving the aircraft.
+    world::theTerrainSampleRestart = 1;
     // Keys missing from the file read as 0; only the auto-coordination flag survives.
     const std::uint8_t autoCoordination = fm.fmAutoCoordination;
     fm = FlightModelState{};
@@ -520,6 +590,7 @@ void SimWorld::UseKeyboard() {
 
 void SimWorld::RefreshTerrain() {
     time.Pause(1);
+    if (terrain) terrain->TrackAircraft();
     time.Pause(0);
 }
 
@@ -567,26 +638,24 @@ void SimWorld::SetFlightPlan(const planning::FlightPlan* plan) {
 // ---- graphics -------------------------------------------------------------------------------
 
 int SimWorld::GetGraphicsSetting(int index) const {
-    if (!graphics || index < 0 || index >= world::kGraphicsSettingCount) return 0;
-    return graphics->profiles[graphics->current][index];
+    return graphics ? graphics->Get(index) : 0;
 }
 
 void SimWorld::SetGraphicsSetting(int index, int value) {
-    if (!graphics || index < 0 || index >= world::kGraphicsSettingCount) return;
-    graphics->profiles[graphics->current][index] = value;
+    if (graphics) graphics->Set(index, value);
 }
 
 void SimWorld::SelectGraphicsProfile(int n) {
-    if (graphics) graphics->current = (n == 0 || n == 1) ? n : 0;
+    if (graphics) graphics->SelectProfile(n);
 }
 
 int SimWorld::GetGraphicsProfile() const {
-    return graphics ? graphics->current : 0;
+    return graphics ? graphics->ProfileInUse() : 0;
 }
 
 void SimWorld::ToggleGraphicsProfile() {
     if (!graphics) return;
-    graphics->current ^= 1;
+    graphics->SelectProfile(graphics->ProfileInUse() ^ 1);
     ApplyGraphicsSettings();
 }
 

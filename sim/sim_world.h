@@ -22,6 +22,7 @@ namespace world {
 class WeatherState;
 class Sky;
 class SceneryGraphicsSettings;
+class TerrainManager;
 }  // namespace world
 namespace planning {
 class FlightPlan;
@@ -186,6 +187,7 @@ public:
     win::HWND Window() const { return window; }
     devices::Joystick* GetJoystick() { return joystick.get(); }
     world::WeatherState* Weather() { return weather.get(); }
+    world::TerrainManager* Terrain() { return terrain.get(); }
     SystemReliability* Reliability() { return reliability.get(); }
     Aircraft* GetAircraft() { return aircraft; }
     // The view controller's view mode (0, 1 cockpit; 2 to 5 outside) and look direction.
@@ -206,6 +208,7 @@ private:
     std::unique_ptr<SimClock> clock;
     std::unique_ptr<planning::FlightPlan> flightPlan;
     std::unique_ptr<world::WeatherState> weather;
+    std::unique_ptr<world::TerrainManager> terrain;
     std::unique_ptr<SystemReliability> reliability;
     Aircraft* aircraft = nullptr;
 
