@@ -50,11 +50,19 @@ public:
     // The POSIX path of a relative installation path written the Windows way.
     [[nodiscard]] std::string PathOf(std::string_view relativePath) const;
 
+    // Options of the maker's command line ("--name=value"); empty when not given.
+    void SetOption(const std::string& name, const std::string& value) { options[name] = value; }
+    [[nodiscard]] std::string Option(const std::string& name) const {
+        const auto it = options.find(name);
+        return it == options.end() ? std::string() : it->second;
+    }
+
 private:
     std::string dataDir;
     std::string outDir;
     std::map<std::string, std::vector<Member>> volumes;  // by volume path
     std::map<std::string, Bytes> files;                  // by relative path
+    std::map<std::string, std::string> options;
 };
 
 // A kind of data.
@@ -68,6 +76,9 @@ int MakeVolumes(Installation& installation, std::string* error);
 int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
+int MakeTerrain(Installation& installation, std::string* error);
+int MakeGroundTextures(Installation& installation, std::string* error);
+int MakeMagneticGrids(Installation& installation, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
 // modules that read data/ come first, so bad data is reported before the long work starts.
@@ -76,6 +87,9 @@ inline constexpr Module kModules[] = {
     {"flights", MakeFlights},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
+    {"terrain", MakeTerrain},
+    {"ground textures", MakeGroundTextures},
+    {"magnetic grids", MakeMagneticGrids},
 };
 
 // Small helpers shared by the modules.
