@@ -10,6 +10,7 @@
 #include "gfx/cds_surface.h"
 #include "gfx/display.h"
 #include "gfx/palette.h"
+#include "gfx/surface.h"
 #include "nav/lat_lon.h"
 #include "sim/aircraft.h"
 #include "sim/flightmodel/flight_model.h"
@@ -18,6 +19,7 @@
 #include "sim/slew.h"
 #include "win/gdi.h"
 #include "win/input.h"
+#include "ts/light_set.h"
 #include "world/terrain_services.h"
 
 namespace sim {
@@ -151,6 +153,8 @@ void SimWorld::DrawReadouts() {
 }
 
 void SimWorld::FinishFrame(int warmUp) {
+    if (lightSet) lightSet->Deactivate();
+    if (drawTarget && gfx::theCurrentDrawTarget == drawTarget.get()) drawTarget->End();
     if (warmUp != 0) return;
     DrawReadouts();
     if (restoreArrow != 0) {

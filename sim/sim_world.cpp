@@ -10,6 +10,7 @@
 #include "core/ini_file.h"
 #include "devices/sound_services.h"
 #include "devices/sound_system.h"
+#include "gfx/surface.h"
 #include "gfx/tod_palette.h"
 #include "nav/lat_lon.h"
 #include "nav/nav_database.h"
@@ -22,6 +23,8 @@
 #include "sim/slew.h"
 #include "sim/system_failures.h"
 #include "sim/view_controller.h"
+#include "ts/class_item.h"
+#include "ts/light_set.h"
 #include "win/window.h"
 #include "world/scenery_state.h"
 
@@ -57,6 +60,7 @@ int WorldGraphicsSetting(int index) {
 SimWorld::SimWorld() {
     // Simulated time stands still until Init has finished.
     time.Pause(1);
+    ts::InstallShapeClasses();
 }
 
 SimWorld::~SimWorld() {
@@ -91,14 +95,7 @@ void SimWorld::Init(win::HWND w) {
     Step("TimeOfDayPalette");
     Step("DaylightTimes");
     RebuildDrawTarget();
-    {
-        const float sun[3] = {10.0f, 48.0f, -60.0f};
-        const float n = std::sqrt(sun[0] * sun[0] + sun[1] * sun[1] + sun[2] * sun[2]);
-        SetLightDirection(sun[0] / n, sun[1] / n, sun[2] / n);
-        lightColour = 0.8f;
-    }
-    Step("SunLight");
-    Step("LightSet");
+    MakeSceneLights();
     sky = std::make_unique<world::Sky>();
     Step("Sky");
     Step("NullModuleSlot");
@@ -117,6 +114,7 @@ void SimWorld::Init(win::HWND w) {
     Step("Aircraft");
     Step("TerrainDiskCache");
     theViewController.ApplyView();
+    RegisterViewReportFields();
     Step("ViewController");
     flightPlan = std::make_unique<planning::FlightPlan>();
     Step("FlightPlan");
@@ -162,8 +160,8 @@ void SimWorld::Shutdown() {
     Step("NullModuleSlot");
     sky.reset();
     Step("Sky");
-    Step("LightSet");
-    Step("SunLight");
+    DestroySceneLights();
+    drawTarget.reset();
     Step("DrawTarget");
     palette.reset();
     gfx::theTimeOfDayServices = gfx::DefaultTimeOfDayServices();
@@ -185,6 +183,7 @@ void SimWorld::Shutdown() {
 }
 
 void SimWorld::RebuildDrawTarget() {
+    MakeDrawTarget();
     Step("DrawTarget");
 }
 
@@ -524,25 +523,6 @@ void SimWorld::RefreshTerrain() {
 }
 
 // ---- the scene light and the aircraft's place ---------------------------------------------
-
-void SimWorld::SetSunDirection(const float direction[3]) {
-    // A sun on the horizon (z near 0) would make the colour grow without bound.
-    const float z = std::max(std::fabs(direction[2]), 1e-3f);
-    lightColour = std::max(0.8f / z, 0.3f);
-    SetLightDirection(direction[0], direction[1], direction[2]);
-}
-
-void SimWorld::GetLightDirection(float out[3]) const {
-    out[0] = lightDirection[0];
-    out[1] = lightDirection[1];
-    out[2] = lightDirection[2];
-}
-
-void SimWorld::SetLightDirection(float x, float y, float z) {
-    lightDirection[0] = x;
-    lightDirection[1] = y;
-    lightDirection[2] = z;
-}
 
 double SimWorld::GetLatitude() const {
     double lat = 0.0, lon = 0.0;

@@ -192,7 +192,7 @@ TEST_F(Views, CameraHeadingFollowsTheEye) {
         v.UpdateCamera(eye, angles);
         EXPECT_NEAR(v.GetCameraHeading(), heading, 1e-5);
         ASSERT_NE(v.Camera(), nullptr);
-        EXPECT_EQ(v.Camera()->GetFar(), 128.0f);
+        EXPECT_EQ(v.Camera()->GetProjectionDistance(), 128.0f);
     }
 }
 
