@@ -106,7 +106,7 @@ void ViewController::ResetPresets() {
 void ViewController::SetLookOffsets(int direction) {
     rollOffset = 0.0f;
     if (direction == 0) {
-        pitchOffset = 0.04363323f;  // 2.5 degrees down over the nose
+        pitchOffset = 0.04363323f;  // 2.5 degrees up: the horizon sits toward the panel
         yawOffset = 0.0f;
     } else if (direction == 8) {
         pitchOffset = 4.712389f;
