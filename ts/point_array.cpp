@@ -7,6 +7,16 @@
 
 namespace ts {
 
+namespace {
+
+// The polygon routines take the depth as an integer, like every batch projection gives it.
+void Project(TSCamera& camera, PointArray::Vertex& v) {
+    camera.ProjectPoint(v.eye, &v.screen);
+    v.screen.z = FloatToInt(v.eye.y);
+}
+
+}  // namespace
+
 PointArray::PointArray(int cap)
     : capacity(std::max(cap, 0)),
       vertices(std::make_unique<Vertex[]>(static_cast<std::size_t>(capacity))),
@@ -40,7 +50,7 @@ bool PointArray::TransformAndProject() {
         Vertex& v = vertices[i];
         Transform3F::TransformPoint(points[i], toEye, &v.eye);
         if (v.eye.y >= n) {
-            camera->ProjectPoint(v.eye, &v.screen);
+            Project(*camera, v);
             v.behind = 0;
             anyInFront = true;
         } else {
@@ -95,7 +105,7 @@ int PointArray::BuildPolygon(int n, const std::int32_t* indices, const ScreenPoi
             c.eye = Vector3F{va.eye.x + t * (vb.eye.x - va.eye.x), nearPlane,
                              va.eye.z + t * (vb.eye.z - va.eye.z)};
             c.behind = 0;
-            camera->ProjectPoint(c.eye, &c.screen);
+            Project(*camera, c);
             if (withTex) {
                 texOut[inUse].u = texOut[a].u + t * (texOut[b].u - texOut[a].u);
                 texOut[inUse].v = texOut[a].v + t * (texOut[b].v - texOut[a].v);
