@@ -54,6 +54,18 @@ int WorldLookDirection() {
 int WorldGraphicsSetting(int index) {
     return theSimWorld.GetGraphicsSetting(index);
 }
+// The terrain window's origin (the grid position of the flight model's origin) for a window
+// centred on the aircraft's tile, until the terrain pages a window of its own. It keeps scene
+// coordinates within half a tile of 0, where single-precision floats still resolve a few
+// hundredths of a unit; the flight model's raw positions would leave the camera's transforms
+// with half a unit of rounding.
+void WorldWindowOrigin(float out[2]) {
+    constexpr double kTile = 1048576.0;  // 2^20 terrain units
+    double world[3];
+    GetAircraftWorldPosition(world);
+    out[0] = static_cast<float>((9.0 - std::floor(world[0] / kTile) - 0.5) * kTile);
+    out[1] = static_cast<float>((5.0 - std::floor(world[1] / kTile) - 0.5) * kTile);
+}
 
 }  // namespace
 
@@ -128,6 +140,7 @@ void SimWorld::Init(win::HWND w) {
     services.timeAcceleration = &WorldTimeAcceleration;
     services.viewMode = &WorldViewMode;
     services.lookDirection = &WorldLookDirection;
+    services.terrainWindowOrigin = &WorldWindowOrigin;
     theFlightWorldServices = services;
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
     InstallSlewServices();
