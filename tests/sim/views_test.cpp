@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/ini_file.h"
-#include "sim/aircraft.h"
+#include "flight/aircraft.h"
 #include "sim/view_controller.h"
 
 namespace {
@@ -34,7 +34,7 @@ protected:
         sim::theViewServices.terrainHeightAt = &Ground;
         theTowerNear = 0;
         theGroundHeight = 0.0f;
-        sim::theAircraft.SelectByType(0);
+        flight::theAircraft.SelectByType(0);
     }
     void TearDown() override { sim::theViewServices = sim::DefaultViewServices(); }
     static std::string Path(const char* name) {
@@ -51,7 +51,7 @@ TEST_F(Views, CockpitCycleDependsOnLowPanel) {
     } cases[] = {
         {0, {0, 1, 2, 3, 0}}, {1, {0, 1, 2, 3, 0}}, {2, {0, 2, 3, 0, 2}}, {4, {0, 2, 3, 0, 2}}};
     for (const auto& c : cases) {
-        sim::theAircraft.SelectByType(c.type);
+        flight::theAircraft.SelectByType(c.type);
         ViewController v;
         for (int m : c.modes) {
             EXPECT_EQ(v.GetViewMode(), m) << c.type;
