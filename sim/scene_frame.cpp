@@ -8,7 +8,7 @@
 #include "core/run_report.h"
 #include "gfx/display.h"
 #include "gfx/surface.h"
-#include "sim/aircraft.h"
+#include "flight/aircraft.h"
 #include "sim/sim_world.h"
 #include "sim/view_controller.h"
 #include "ts/light_set.h"
@@ -95,7 +95,7 @@ void RegisterViewReportFields() {
         });
         RegisterReportField(std::string("ac_") + kAxes[i], [i] {
             float p[3];
-            theAircraft.GetScenePosition(p);
+            flight::theAircraft.GetScenePosition(p);
             return ReportNumber(p[i]);
         });
     }

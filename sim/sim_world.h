@@ -36,10 +36,12 @@ class TSLight;
 class TSLightSet;
 }  // namespace ts
 
-namespace sim {
-
+namespace flight {
 class Aircraft;
 class SystemReliability;
+}  // namespace flight
+
+namespace sim {
 
 class SimWorld final : public TickTarget {
 public:
@@ -200,8 +202,8 @@ public:
     win::HWND Window() const { return window; }
     devices::Joystick* GetJoystick() { return joystick.get(); }
     world::WeatherState* Weather() { return weather.get(); }
-    SystemReliability* Reliability() { return reliability.get(); }
-    Aircraft* GetAircraft() { return aircraft; }
+    flight::SystemReliability* Reliability() { return reliability.get(); }
+    flight::Aircraft* GetAircraft() { return aircraft; }
     // The view controller's view mode (0, 1 cockpit; 2 to 5 outside) and look direction.
     [[nodiscard]] int GetViewMode() const;
     void SetViewMode(int mode);
@@ -226,8 +228,8 @@ private:
     std::unique_ptr<SimClock> clock;
     std::unique_ptr<planning::FlightPlan> flightPlan;
     std::unique_ptr<world::WeatherState> weather;
-    std::unique_ptr<SystemReliability> reliability;
-    Aircraft* aircraft = nullptr;
+    std::unique_ptr<flight::SystemReliability> reliability;
+    flight::Aircraft* aircraft = nullptr;
 
     std::uint32_t lastFrameTime = 0;
     std::int32_t frameTimeSum = 0;

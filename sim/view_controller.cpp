@@ -5,7 +5,7 @@
 
 #include "cockpit/cockpit_services.h"
 #include "core/ini_file.h"
-#include "sim/aircraft.h"
+#include "flight/aircraft.h"
 
 namespace sim {
 
@@ -45,8 +45,8 @@ void WorldToScene(const double world[3], float out[3]) {
     // position tells the offset.
     double aircraftWorld[3];
     float aircraftScene[3];
-    GetAircraftWorldPosition(aircraftWorld);
-    theAircraft.GetScenePosition(aircraftScene);
+    flight::GetAircraftWorldPosition(aircraftWorld);
+    flight::theAircraft.GetScenePosition(aircraftScene);
     for (int i = 0; i < 3; ++i)
         out[i] = static_cast<float>(world[i] - aircraftWorld[i] + aircraftScene[i]);
 }
@@ -141,7 +141,7 @@ void ViewController::CycleCockpitView() {
     if (!IsCockpitMode(viewMode) || lookDirection != 0) return;
     switch (viewMode) {
         case kViewFullPanel:
-            viewMode = theAircraft.HasLowPanel() ? kViewLowPanel : kViewFramed;
+            viewMode = flight::theAircraft.HasLowPanel() ? kViewLowPanel : kViewFramed;
             break;
         case kViewLowPanel:
             viewMode = kViewFramed;
@@ -219,13 +219,13 @@ void ViewController::ApplyView() {
 }
 
 void ViewController::RebuildCamera() {
-    const int bottom = theAircraft.GetViewportBottom(viewMode, lookDirection);
+    const int bottom = flight::theAircraft.GetViewportBottom(viewMode, lookDirection);
     ts::CameraRect screen{0, 0, 639, bottom};
     // The view window that matches the 3D view's rows keeps the pixels square: the whole
     // screen, the low panel's view or the full panel's view.
     const int windowKind = bottom == 479 ? 0 : (viewMode == kViewLowPanel ? 1 : 2);
-    ViewWindow w{};
-    theAircraft.GetViewWindow(windowKind, w);
+    flight::ViewWindow w{};
+    flight::theAircraft.GetViewWindow(windowKind, w);
     // Near distance 8 and projection distance 128: the 80-unit-wide window spans about 35
     // degrees.
     camera = std::make_unique<ts::TSPerspectiveCamera>(
@@ -245,9 +245,9 @@ void ViewController::ComputeEye(float eye[3], float angles[3]) {
 }
 
 void ViewController::ComputeCockpitEye(float eye[3], float angles[3]) const {
-    theAircraft.GetScenePosition(eye);
+    flight::theAircraft.GetScenePosition(eye);
     if (lookDirection == 8) eye[2] += kLookDownRise;
-    GetAircraftAttitude(angles);
+    flight::GetAircraftAttitude(angles);
 }
 
 void ViewController::ComputeSkyCamEye(float eye[3], float angles[3]) {
@@ -269,9 +269,9 @@ void ViewController::ComputeSkyCamEye(float eye[3], float angles[3]) {
     } else {
         current = target;
     }
-    const double yaw = GetAircraftHeadingRadians() + current.heading;
+    const double yaw = flight::GetAircraftHeadingRadians() + current.heading;
     float p[3];
-    theAircraft.GetScenePosition(p);
+    flight::theAircraft.GetScenePosition(p);
     eye[0] = static_cast<float>(p[0] + std::sin(-yaw) * -current.distance);
     eye[1] = static_cast<float>(p[1] + std::cos(-yaw) * -current.distance);
     eye[2] = p[2] + current.altitude;
@@ -294,7 +294,7 @@ void ViewController::ComputeTowerEye(float eye[3], float angles[3]) {
     tower[2] += kTowerHeight;
     theViewServices.worldToScene(tower, eye);
     double aircraft[3];
-    GetAircraftWorldPosition(aircraft);
+    flight::GetAircraftWorldPosition(aircraft);
     const double dx = aircraft[0] - tower[0];
     const double dy = aircraft[1] - tower[1];
     const double dz = aircraft[2] - tower[2];
@@ -306,7 +306,7 @@ void ViewController::ComputeTowerEye(float eye[3], float angles[3]) {
 
 void ViewController::UpdateCamera(const float eye[3], const float angles[3]) {
     float pitch = pitchOffset;
-    if (!InCamera()) pitch += theAircraft.GetCockpitShake();  // this frame only
+    if (!InCamera()) pitch += flight::theAircraft.GetCockpitShake();  // this frame only
     // The eye's placement: the look offsets applied to the eye's angles (x pitch, y bank about
     // the depth axis, z heading), at the eye.
     ts::Transform3F t;

@@ -14,7 +14,7 @@
 #include "core/run_report.h"
 #include "nav/lat_lon.h"
 #include "script.h"
-#include "sim/aircraft.h"
+#include "flight/aircraft.h"
 #include "ts/perspective_camera.h"
 #include "win/program_entry.h"
 
@@ -80,7 +80,7 @@ bool RunProject(const std::vector<std::string>& words, std::string* error) {
     std::int32_t x = 0, z = 0;
     nav::LatLonToWorld(&x, &z, place[0], -place[1]);
     double p[3];
-    sim::FlightPositionToScene(x, z, place[2] / kFeetPerSceneUnit, p);
+    flight::FlightPositionToScene(x, z, place[2] / kFeetPerSceneUnit, p);
     // Through the eye transform and the scales of the last activation, in double.
     const ts::Transform3F& eye = camera->GetEyeTransform();
     double e[3];

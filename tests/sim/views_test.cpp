@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/ini_file.h"
-#include "sim/aircraft.h"
+#include "flight/aircraft.h"
 #include "sim/view_controller.h"
 
 namespace {
@@ -34,7 +34,7 @@ protected:
         sim::theViewServices.terrainHeightAt = &Ground;
         theTowerNear = 0;
         theGroundHeight = 0.0f;
-        sim::theAircraft.SelectByType(0);
+        flight::theAircraft.SelectByType(0);
     }
     void TearDown() override { sim::theViewServices = sim::DefaultViewServices(); }
     static std::string Path(const char* name) {
@@ -51,7 +51,7 @@ TEST_F(Views, CockpitCycleDependsOnLowPanel) {
     } cases[] = {
         {0, {0, 1, 2, 3, 0}}, {1, {0, 1, 2, 3, 0}}, {2, {0, 2, 3, 0, 2}}, {4, {0, 2, 3, 0, 2}}};
     for (const auto& c : cases) {
-        sim::theAircraft.SelectByType(c.type);
+        flight::theAircraft.SelectByType(c.type);
         ViewController v;
         for (int m : c.modes) {
             EXPECT_EQ(v.GetViewMode(), m) << c.type;
@@ -206,7 +206,7 @@ TEST_F(Views, EveryViewKeepsSquarePixels) {
     } cases[] = {{0, 0, 171, 10.5f}, {0, 1, 215, 13.5f}, {0, 3, 479, 30}, {1, 0, 193, 12},
                  {1, 1, 235, 14.5f}, {2, 0, 150, 9.5f},  {0, 4, 479, 30}};
     for (const auto& c : cases) {
-        sim::theAircraft.SelectByType(c.type);
+        flight::theAircraft.SelectByType(c.type);
         ViewController v;
         v.SetViewMode(c.mode);
         v.RebuildCamera();
@@ -218,7 +218,7 @@ TEST_F(Views, EveryViewKeepsSquarePixels) {
         camera->Activate();
         EXPECT_NEAR(camera->GetScaleY() / camera->GetScaleX(), 1.0, 0.03) << c.type << " " << c.mode;
     }
-    sim::theAircraft.SelectByType(0);
+    flight::theAircraft.SelectByType(0);
 }
 
 TEST_F(Views, SectionRoundTrip) {

@@ -9,8 +9,8 @@
 #include "cockpit/cockpit_switches.h"
 #include "cockpit/panel_services.h"
 #include "core/ini_file.h"
-#include "sim/flightmodel/flight_model.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
 #include "support/temp_folder.h"
@@ -27,7 +27,7 @@ protected:
     void SetUp() override {
         saved = core::theIniFile;
         core::theIniFile = core::IniFile(dir.Path("zephlon.ini").c_str());
-        sim::ResetFlightModel();
+        flight::ResetFlightModel();
     }
     void TearDown() override {
         sim::theSimWorld.Shutdown();
@@ -101,20 +101,20 @@ TEST_F(WorldTest, SaveLoadSaveIsByteIdentical) {
     {
         sim::SimWorld a;
         a.Init(win::HWND{});
-        sim::theFlightModelState.fmPosX = 1234567;
-        sim::theFlightModelState.fmPosY = 76543;
-        sim::theFlightModelState.fmPosZ = -998877;
-        sim::theFlightModelState.fmHead = 0x4000;
+        flight::theFlightModelState.fmPosX = 1234567;
+        flight::theFlightModelState.fmPosY = 76543;
+        flight::theFlightModelState.fmPosZ = -998877;
+        flight::theFlightModelState.fmHead = 0x4000;
         core::IniFile first(dir.Path("first.flt").c_str());
         EXPECT_EQ(a.SaveSituation(first), 1);
     }
-    sim::ResetFlightModel();
+    flight::ResetFlightModel();
     sim::SimWorld b;
     b.Init(win::HWND{});
     core::IniFile first(dir.Path("first.flt").c_str());
     EXPECT_EQ(b.LoadSituation(first, 1), 1);
-    EXPECT_EQ(sim::theFlightModelState.fmPosX, 1234567);
-    EXPECT_EQ(sim::theFlightModelState.fmPosZ, -998877);
+    EXPECT_EQ(flight::theFlightModelState.fmPosX, 1234567);
+    EXPECT_EQ(flight::theFlightModelState.fmPosZ, -998877);
     core::IniFile second(dir.Path("second.flt").c_str());
     EXPECT_EQ(b.SaveSituation(second), 1);
     const std::string one = dir.Read("first.flt");
@@ -129,17 +129,17 @@ TEST_F(WorldTest, PartialLoadKeepsThePlaceAndClearsMissingKeys) {
     w.Init(win::HWND{});
     w.SetAutoCoordination(1);
     dir.Write("p.flt", "[Aircraft]\ntype=0\n");
-    sim::theFlightModelState.fmPosX = 4242;
-    sim::theFlightModelState.fmPosZ = -4242;
-    sim::theFlightModelState.fmPosY = 999;
+    flight::theFlightModelState.fmPosX = 4242;
+    flight::theFlightModelState.fmPosZ = -4242;
+    flight::theFlightModelState.fmPosY = 999;
     core::IniFile f(dir.Path("p.flt").c_str());
     w.LoadSituation(f, 0);
-    EXPECT_EQ(sim::theFlightModelState.fmPosX, 4242);
-    EXPECT_EQ(sim::theFlightModelState.fmPosZ, -4242);
-    EXPECT_EQ(sim::theFlightModelState.fmPosY, 0);  // missing keys read as 0
-    EXPECT_TRUE(w.IsAutoCoordination());            // survives the load
+    EXPECT_EQ(flight::theFlightModelState.fmPosX, 4242);
+    EXPECT_EQ(flight::theFlightModelState.fmPosZ, -4242);
+    EXPECT_EQ(flight::theFlightModelState.fmPosY, 0);  // missing keys read as 0
+    EXPECT_TRUE(w.IsAutoCoordination());               // survives the load
     w.LoadSituation(f, 1);
-    EXPECT_EQ(sim::theFlightModelState.fmPosX, 0);
+    EXPECT_EQ(flight::theFlightModelState.fmPosX, 0);
 }
 
 TEST_F(WorldTest, SlowTasksBlinkWhilePausedAndHoldAPressedButton) {
@@ -175,20 +175,20 @@ TEST_F(WorldTest, TicksDriveThePitotHeatTheCrashDisplayAndTheSlew) {
     EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, 0);  // stays run out
 
     cockpit::theCrashShown = 0;
-    sim::theCrashed = 1;
+    flight::theCrashed = 1;
     w.FlightTick();
     EXPECT_EQ(cockpit::theCrashShown, 1u);
-    sim::theCrashed = 0;
+    flight::theCrashed = 0;
     cockpit::theCrashShown = 0;
 
     // Slew mode moves the aircraft through the flight step.
     sim::theSlewControl.SetActive(1);
     sim::theSlewControl.Freeze();
-    const std::int32_t z = sim::theFlightModelState.fmPosZ;
+    const std::int32_t z = flight::theFlightModelState.fmPosZ;
     sim::theSlewControl.SetForwardRate(8);
     for (int i = 0; i < 4; ++i)
         w.FlightTick();
-    EXPECT_NE(sim::theFlightModelState.fmPosZ, z);
+    EXPECT_NE(flight::theFlightModelState.fmPosZ, z);
     sim::theSlewControl.Freeze();
     sim::theSlewControl.SetActive(0);
 }
