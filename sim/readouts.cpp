@@ -17,9 +17,9 @@
 #include "nav/lat_lon.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
+#include "ts/light_set.h"
 #include "win/gdi.h"
 #include "win/input.h"
-#include "ts/light_set.h"
 #include "world/terrain_services.h"
 
 namespace sim {

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <sstream>
 #include <unordered_map>
 
@@ -126,8 +127,9 @@ std::string StripAmpersands(std::string s) {
     return Lower(s);
 }
 
-std::vector<ScriptCommand>& RegisteredCommands() {
-    static std::vector<ScriptCommand> commands;
+// A deque: parsed commands keep pointers to their rows while others register.
+std::deque<ScriptCommand>& RegisteredCommands() {
+    static std::deque<ScriptCommand> commands;
     return commands;
 }
 
