@@ -143,6 +143,7 @@ int WriteTerrainTile(std::string_view path, const TerrainTileModel& tile, std::s
         }
         ok = ok && AddMember(v, kTerrainBlockListEntry, list);
     }
+    // Members go in the order of their numbers: every header, then every block's squares.
     for (const TerrainBlockModel& b : tile.blocks) {
         if (!ok) break;
         const Range r = TableRange(b);
@@ -163,7 +164,9 @@ int WriteTerrainTile(std::string_view path, const TerrainTileModel& tile, std::s
         PutU32(h, b.inheritMaterial ? 1 : 0);
         PutU32(h, static_cast<std::uint32_t>(b.levels.size()));
         ok = AddMember(v, b.id, h);
-
+    }
+    for (const TerrainBlockModel& b : tile.blocks) {
+        if (!ok) break;
         std::size_t bytes = 4 + b.levels.size() * kTerrainLevelHeaderBytes;
         for (const TerrainLevelModel& l : b.levels)
             bytes += l.squares.size();
@@ -180,7 +183,7 @@ int WriteTerrainTile(std::string_view path, const TerrainTileModel& tile, std::s
         }
         for (const TerrainLevelModel& l : b.levels)
             data.insert(data.end(), l.squares.begin(), l.squares.end());
-        ok = ok && AddMember(v, b.id | kTerrainDataEntryFlag, data);
+        ok = AddMember(v, b.id | kTerrainDataEntryFlag, data);
     }
     ok = v.CloseVolume() && ok;
     if (!ok) *error = "cannot write " + std::string(path);
