@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -174,10 +175,12 @@ void TerrainDiskCache::Stamp(const std::string& name) {
 }
 
 void TerrainDiskCache::SaveStamps() const {
-    std::ostringstream out;
+    // A plain write: a stamp list cut short only makes the cache forget some of its copies,
+    // which it then leaves alone like the user's files.
+    std::ofstream out(platform::ResolvePath(folder + "\\" + kDiskCacheStampFile).path,
+                      std::ios::binary | std::ios::trunc);
     for (const TerrainCacheEntry& e : entries)
         if (e.own) out << e.name << ' ' << e.stamp << '\n';
-    (void)win::ReplaceFileAtomically(folder + "\\" + kDiskCacheStampFile, out.str());
 }
 
 }  // namespace world

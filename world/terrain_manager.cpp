@@ -9,6 +9,8 @@
 #include "core/ini_file.h"
 #include "gfx/bitmap.h"
 #include "platform/file_system.h"
+#include "ts/frustum.h"
+#include "ts/perspective_camera.h"
 #include "world/magnetic_grid.h"
 #include "world/scenery_settings.h"
 #include "world/terrain_services.h"
@@ -353,6 +355,197 @@ void TerrainManager::UpdateDatum(std::int32_t fmPosX, std::int32_t fmPosZ) {
                        theTerrainDatum;
 }
 
+// ---- the view ---------------------------------------------------------------------------------
+
+void TerrainManager::ApplyRange() {
+    std::int32_t pos[3];
+    theTerrainServices.aircraftPosition(pos);
+    // The aircraft's height above the ground in terrain units; never below it, so the range
+    // never falls to nothing.
+    const float h = std::max(0.0f, static_cast<float>(pos[1] / kFlightUnitsPerTerrainUnit));
+    const float scaled = (h * 6.666667e-5f + 1.0f) * baseRange;
+    const auto range =
+        static_cast<std::int32_t>(std::clamp(scaled, 1.0f, static_cast<float>(kUnusedBand)));
+    BandsForRange(range, bandValues);
+    area.SetRange(range);
+}
+
+void TerrainManager::BandsForRange(std::int32_t range, std::int32_t out[3]) {
+    if (range <= 70000) {
+        // Single-precision factors, each product (taken wider) truncated: 0.7f x 70000 is
+        // 48999.9992, so 48999.
+        out[0] = static_cast<std::int32_t>(static_cast<double>(0.25f) * range);
+        out[1] = static_cast<std::int32_t>(static_cast<double>(0.55f) * range);
+        out[2] = static_cast<std::int32_t>(static_cast<double>(0.7f) * range);
+    } else {
+        out[0] = 25000;
+        out[1] = 55000;
+        out[2] = 70000;
+    }
+}
+
+void TerrainManager::ApplyViewParameters() {
+    if (centre != nullptr) {
+        area.scaleShift = centre->ScaleShift();
+        area.lowestHeight = centre->LowestHeight();
+        area.highestHeight = centre->HighestHeight();
+        area.gridLowestLevel = centre->LowestLevel();
+        area.gridHighestLevel = centre->HighestLevel();
+    }
+    area.SetBands(bandValues, 3);
+    const std::int32_t second[5] = {4500, 6000, 8000, 11000, 15000};
+    area.SetSecondDistances(second, 5);
+    area.SetRange(100000);
+}
+
+void TerrainManager::ComputeVisibleArea() {
+    auto* camera = dynamic_cast<ts::TSPerspectiveCamera*>(ts::theCurrentCamera);
+    const float r = static_cast<float>(area.range);
+    const float s2 = 1.414213f * r;
+    const float ground = -area.eye[2];  // the ground plane seen from the eye
+    ts::Vector3F octagon[8] = {{-s2, s2, ground}, {0, r, ground},  {s2, s2, ground},
+                               {r, 0, ground},   {s2, -s2, ground}, {0, -r, ground},
+                               {-s2, -s2, ground}, {-r, 0, ground}};
+    const ts::PolygonF in{8, octagon};
+    ts::Vector3F clipped[ts::kMaxClipVertices];
+    for (int level = 0; level < kTerrainViewLevels; ++level) {
+        TerrainLevelView& v = area.levels[static_cast<std::size_t>(level)];
+        v.firstRow = 0;
+        v.lastRow = -1;
+        v.rowFirst.clear();
+        v.rowLast.clear();
+        if (level < area.lowestLevel || level > area.highestLevel) continue;
+        const std::uint32_t sh = area.scaleShift + static_cast<std::uint32_t>(level);
+        const float cs = static_cast<float>(std::int64_t{1} << sh);
+        ts::PolygonF out{0, clipped};
+        if (camera != nullptr) {
+            // Two cells of this level of margin: a cell any part of which is in view is kept.
+            const ts::ViewFrustum frustum(*camera, ts::Vector3F{}, r, 2.0f * cs);
+            if (!ts::ViewFrustum::SplitPolygonWidened(
+                    frustum, in, static_cast<float>(area.lowestHeight) - area.eye[2],
+                    static_cast<float>(area.highestHeight) - area.eye[2], &out)) {
+                continue;
+            }
+        } else {
+            out.count = 8;
+            std::copy(octagon, octagon + 8, clipped);
+        }
+        float minY = 1e30f, maxY = -1e30f;
+        for (int i = 0; i < out.count; ++i) {
+            clipped[i].x += area.eye[0];
+            clipped[i].y += area.eye[1];
+            minY = std::min(minY, clipped[i].y);
+            maxY = std::max(maxY, clipped[i].y);
+        }
+        const auto r0 = static_cast<std::int32_t>(std::floor(minY / cs));
+        const auto r1 = std::min(static_cast<std::int32_t>(std::floor(maxY / cs)), r0 + 1023);
+        v.firstRow = r0;
+        v.lastRow = r1;
+        for (std::int32_t row = r0; row <= r1; ++row) {
+            // The polygon's extent across the band of this row.
+            const float y0 = static_cast<float>(row) * cs, y1 = y0 + cs;
+            float minX = 1e30f, maxX = -1e30f;
+            for (int i = 0; i < out.count; ++i) {
+                const ts::Vector3F& a = clipped[i];
+                const ts::Vector3F& b = clipped[(i + 1) % out.count];
+                float t0 = 0.0f, t1 = 1.0f;
+                const float dy = b.y - a.y;
+                if (dy == 0.0f) {
+                    if (a.y < y0 || a.y > y1) continue;
+                } else {
+                    float ta = (y0 - a.y) / dy, tb = (y1 - a.y) / dy;
+                    if (ta > tb) std::swap(ta, tb);
+                    t0 = std::max(t0, ta);
+                    t1 = std::min(t1, tb);
+                    if (t0 > t1) continue;
+                }
+                const float xa = a.x + (b.x - a.x) * t0, xb = a.x + (b.x - a.x) * t1;
+                minX = std::min({minX, xa, xb});
+                maxX = std::max({maxX, xa, xb});
+            }
+            if (minX > maxX) {
+                v.rowFirst.push_back(1);
+                v.rowLast.push_back(0);
+            } else {
+                v.rowFirst.push_back(static_cast<std::int32_t>(std::floor(minX / cs)));
+                v.rowLast.push_back(static_cast<std::int32_t>(std::floor(maxX / cs)));
+            }
+        }
+    }
+}
+
+void TerrainManager::PrepareView(const float eye[3], const float direction[3]) {
+    ApplyRange();
+    for (int i = 0; i < 3; ++i) {
+        area.eye[i] = eye[i];
+        area.direction[i] = direction[i];
+    }
+    if (ts::theCurrentCamera != nullptr) area.screen = ts::theCurrentCamera->GetScreenRect();
+    // The level the range reaches, and the levels walked.
+    area.lowestLevel = 0;
+    area.rangeLevel = kTerrainViewLevels - 1;
+    for (int l = 0; l < kTerrainViewLevels; ++l) {
+        if (area.levels[static_cast<std::size_t>(l)].upper >= area.range) {
+            area.rangeLevel = l;
+            break;
+        }
+    }
+    area.highestLevel = std::clamp(std::max(area.rangeLevel, area.gridHighestLevel), 0,
+                                   kTerrainViewLevels - 1);
+    area.firstLevel = area.lowestLevel;
+    area.lastLevel = area.highestLevel;
+    for (int l = 0; l < kTerrainViewLevels; ++l) {
+        TerrainLevelView& v = area.levels[static_cast<std::size_t>(l)];
+        const std::uint32_t sh = area.scaleShift + static_cast<std::uint32_t>(l);
+        v.eyeCellX = static_cast<std::int32_t>(std::floor(eye[0])) >> sh;
+        v.eyeCellY = static_cast<std::int32_t>(std::floor(eye[1])) >> sh;
+    }
+    ComputeVisibleArea();
+    renderer.Reset(area, sorter);
+    renderer.SetTexturesOn(textureChoice != 0 && IsGridTextMapped());
+    // The eye's tile last; the others farthest first.
+    int eyeSlot = 4;
+    const float half = static_cast<float>(kTileUnits / 2);
+    if (std::fabs(eye[0]) > half || std::fabs(eye[1]) > half) {
+        const int a = static_cast<int>(std::floor(eye[0] / kTileUnits + 1.5f));
+        const int b = static_cast<int>(std::floor(eye[1] / kTileUnits + 1.5f));
+        if (a >= 0 && a <= 2 && b >= 0 && b <= 2) eyeSlot = 3 * a + b;
+    }
+    int order[9];
+    int n = 0;
+    for (int i = 0; i < 9; ++i)
+        if (i != eyeSlot && tiles[static_cast<std::size_t>(i)]) order[n++] = i;
+    auto distance = [&](int slot) {
+        const float cx = static_cast<float>((slot / 3 - 1) * kTileUnits) - eye[0];
+        const float cy = static_cast<float>((slot % 3 - 1) * kTileUnits) - eye[1];
+        return cx * cx + cy * cy;
+    };
+    for (int i = 1; i < n; ++i)  // nine at most: insertion keeps it simple
+        for (int j = i; j > 0 && distance(order[j]) > distance(order[j - 1]); --j)
+            std::swap(order[j], order[j - 1]);
+    for (int i = 0; i < n; ++i)
+        renderer.WalkTile(*tiles[static_cast<std::size_t>(order[i])]);
+    if (tiles[static_cast<std::size_t>(eyeSlot)]) renderer.WalkTile(*tiles[static_cast<std::size_t>(eyeSlot)]);
+    renderer.FinishVertices();
+}
+
+int TerrainManager::Render() {
+    return renderer.Draw();
+}
+
+int TerrainManager::AddRenderItem(const double worldPoint[3], float radius,
+                                  ts::TSRenderItem* item) {
+    double grid[3];
+    WorldToGrid(worldPoint, grid);
+    const float p[3] = {static_cast<float>(grid[0]), static_cast<float>(grid[1]),
+                        static_cast<float>(grid[2])};
+    return renderer.AddRenderItemGrid(p, radius, item);
+}
+
+int TerrainManager::AddTerrainRenderItem(const TerrainRenderItem& record) {
+    return renderer.AddTerrainRenderItem(record);
+}
+
 void TerrainManager::TrackAircraft() {
     std::int32_t pos[3];
     theTerrainServices.aircraftPosition(pos);
@@ -360,6 +553,7 @@ void TerrainManager::TrackAircraft() {
     if (at.flags != positionFlags || at.column != centreColumn || at.row != centreRow) {
         theTerrainServices.waitCursor(1);
         PageWindow(at);
+        ApplyViewParameters();
         theTerrainServices.waitCursor(0);
     }
     UpdateDatum(pos[0], pos[2]);

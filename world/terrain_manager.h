@@ -21,9 +21,13 @@
 #include "world/terrain_disk_cache.h"
 #include "world/terrain_grid.h"
 #include "world/terrain_materials.h"
+#include "world/terrain_renderer.h"
 
 namespace gfx {
 class GFXBitmap;
+}
+namespace ts {
+class TSRenderItem;
 }
 
 namespace world {
@@ -116,6 +120,25 @@ public:
     const TerrainObjectEntry* FindNearestTower(const double aircraftWorld[3]);
     int IsOnRunway(const double worldPosition[3]);
 
+    // The frame: levels, visible area, cell walk and vertices for an eye (grid coordinates);
+    // then the drawing, each cell followed by the items filed at it.
+    void PrepareView(const float eye[3], const float direction[3]);
+    int Render();
+    // Files a drawable at the cell holding a world point; 1 when filed.
+    int AddRenderItem(const double worldPoint[3], float radius, ts::TSRenderItem* item);
+    int AddTerrainRenderItem(const TerrainRenderItem& record);
+    // The view range for the aircraft's height above the ground, and the three band bounds.
+    void ApplyRange();
+    static void BandsForRange(std::int32_t range, std::int32_t out[3]);
+    // What paging hands the view area: the centre tile's grid, the bands, the fixed distances.
+    void ApplyViewParameters();
+    [[nodiscard]] std::int32_t ViewRange() const { return area.range; }
+    [[nodiscard]] const std::int32_t* BandValues() const { return bandValues; }
+    [[nodiscard]] const TerrainViewArea& ViewArea() const { return area; }
+    [[nodiscard]] TerrainRenderer& Renderer() { return renderer; }
+    [[nodiscard]] const TerrainRenderItemSorter& Sorter() const { return sorter; }
+    [[nodiscard]] int CellsDrawn() const { return renderer.CellsDrawn(); }
+
     void ApplyGraphicsSettings();
     int SetTerrainTexture(std::uint32_t choice);
     void SetTerrainRange(std::int32_t setting);
@@ -145,6 +168,7 @@ public:
 
 private:
     void PageWindow(const TilePosition& at);
+    void ComputeVisibleArea();
     // Loads the centre and the neighbours next to the aircraft's corner third, places every
     // tile of the window and reads the centre tile's magnetic grids.
     void LoadWindow();
@@ -157,7 +181,11 @@ private:
     [[nodiscard]] double GridOffsetY() const;
 
     std::array<std::unique_ptr<TerrainTile>, 9> tiles;
+    TerrainViewArea area;
+    TerrainRenderItemSorter sorter;
+    TerrainRenderer renderer;
     TerrainDiskCache diskCache;
+    std::int32_t bandValues[3] = {25000, 55000, 70000};
     std::uint32_t positionFlags = 0;
     std::int32_t centreColumn = -1;
     std::int32_t centreRow = -1;

@@ -61,8 +61,9 @@ TEST_F(DiskCache, AHundredAndTwentyTilesThroughAFiveMegabyteCache) {
     cache.Init("art\\terrain", "USA", 5);
     EXPECT_EQ(cache.Capacity(), 5u << 20);
     int copied = 0;
+    // Every tile once, then the last ones again (already here: used as they are).
     for (int round = 0; round < 2; ++round) {
-        for (int i = 0; i < 120; ++i) {
+        for (int i = round == 0 ? 0 : 110; i < 120; ++i) {
             const std::string name = worldtest::TileName(i % 12, i / 12);
             const std::string path = cache.Fetch(Path(name));
             ASSERT_FALSE(path.empty()) << name;
@@ -73,7 +74,7 @@ TEST_F(DiskCache, AHundredAndTwentyTilesThroughAFiveMegabyteCache) {
             ASSERT_LE(cache.Entries().size(), 92u);
         }
     }
-    EXPECT_EQ(copied, 240);
+    EXPECT_EQ(copied, 130);
     // A second start reads the stamps back: the newest copies are the last ones fetched.
     world::TerrainDiskCache again;
     again.Init("art\\terrain", "USA", 5);
