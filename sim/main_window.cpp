@@ -325,10 +325,14 @@ void PaintView(win::HWND w) {
         theSimWorld.ShowLoadingScreen(w);
         return;
     }
+    // The aircraft never stands below the ground's floor.
+    if (flight::theFlightModelState.fmPosY < flight::theFlightModelState.fmGearHeight)
+        flight::theFlightModelState.fmPosY = flight::theFlightModelState.fmGearHeight;
     if (!theWarmUpDone) {
-        // Pages in what lies round the aircraft before the first picture; nothing to page yet.
+        // Pages in what lies round the aircraft before the first picture.
         theWarmUpDone = true;
         win::ValidateRect(w, nullptr);
+        theSimWorld.WarmUp();
     }
     if (!theSimWorld.IsRunning() || !theSimWorld.IsInitialised() || theSimWorld.IsVideoPlaying())
         return;
@@ -339,9 +343,11 @@ void PaintView(win::HWND w) {
     theViewController.ComputeEye(eye, angles);
     theSimWorld.PrepareScene(eye, angles);
     ClearScene();
+    // The ground and what stands on it (the cloud layers will draw it among their decks).
+    theSimWorld.RenderTerrain();
     // The panel and the readouts draw over the whole screen, not only the 3D view.
     if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->clipRect = gfx::GFXRect{0, 0, 639, 479};
-    theSimWorld.UpdatePalette();
+    theSimWorld.StoreMagneticVariation();
     ++theFramesDrawn;
     theSimWorld.FinishFrame(0);
     // The start drew a frame: a full-screen start is known to work.

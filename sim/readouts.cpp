@@ -173,6 +173,14 @@ void SimWorld::SetLoadingScreen(int on) {
     if (loadingScreen != 0) {
         ShowLoadingScreen(window);
     } else {
+        // The display must not keep the loading palette once it is freed: the world's palette
+        // takes its place, or none while the world has none.
+        if (theLoadingPalette) {
+            MarkPaletteDirty();
+            UpdatePalette();
+            for (gfx::GFXSurface* s : {gfx::GetDisplaySurface(), gfx::GetDrawSurface()})
+                if (s != nullptr && s->palette == theLoadingPalette.get()) s->palette = nullptr;
+        }
         theLoadingBitmap.reset();
         theLoadingPalette.reset();
         theLoadingArtTried = false;

@@ -13,6 +13,7 @@
 #include "sim/view_controller.h"
 #include "ts/light_set.h"
 #include "ts/perspective_camera.h"
+#include "world/terrain_manager.h"
 
 namespace sim {
 
@@ -73,6 +74,9 @@ void SimWorld::PrepareScene(const float eye[3], const float angles[3]) {
     if (camera != nullptr) camera->Activate();
     if (lightSet) lightSet->Activate();
     if (camera != nullptr) camera->SetTransform(ts::Transform3F{});
+    if (terrain) terrain->PrepareView(eye, angles);
+    // The time of day's palette, with its shade and haze rows, before anything is drawn.
+    UpdatePalette();
 }
 
 namespace {

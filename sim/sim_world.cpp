@@ -183,6 +183,7 @@ void SimWorld::Init(win::HWND w) {
     Step("TerrainDiskCache");
     theViewController.ApplyView();
     RegisterViewReportFields();
+    RegisterTerrainReportFields();
     Step("ViewController");
     flightPlan = std::make_unique<planning::FlightPlan>();
     Step("FlightPlan");

@@ -23,6 +23,7 @@ class WeatherState;
 class Sky;
 class SceneryGraphicsSettings;
 class TerrainManager;
+struct TerrainRenderItem;
 }  // namespace world
 namespace planning {
 class FlightPlan;
@@ -35,6 +36,7 @@ class GFXDrawTarget;
 namespace ts {
 class TSLight;
 class TSLightSet;
+class TSRenderItem;
 }  // namespace ts
 
 namespace flight {
@@ -180,6 +182,15 @@ public:
     // target, the view controller places the camera, the camera and the light set are
     // activated and the camera gets the identity transform (world geometry).
     void PrepareScene(const float eye[3], const float angles[3]);
+    // The terrain pass (the cloud layers call it at its place among their decks), and the
+    // drawables filed with it; 1 when filed.
+    void RenderTerrain();
+    int AddRenderItem(const double worldPosition[3], float radius, ts::TSRenderItem* item);
+    int AddTerrainRenderItem(const world::TerrainRenderItem& record);
+    // Once before the first picture: pages in the ground, objects and textures all round.
+    void WarmUp();
+    // The frame's magnetic variation at the aircraft, for the compass and the radios.
+    void StoreMagneticVariation();
     gfx::GFXDrawTarget* DrawTarget() { return drawTarget.get(); }
     ts::TSLight* SunLight() { return sunLight.get(); }
     ts::TSLightSet* LightSet() { return lightSet.get(); }
@@ -265,6 +276,10 @@ private:
 };
 
 extern SimWorld theSimWorld;
+
+// The terrain's fields of the runner's report: alt_ft, ground_ft, tile, magvar, mag_heading,
+// cells.
+void RegisterTerrainReportFields();
 
 // The main window's focus: the aircraft moves only while the window has it.
 extern std::uint32_t theMainWindowFocused;

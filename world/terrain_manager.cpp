@@ -421,9 +421,11 @@ void TerrainManager::ComputeVisibleArea() {
         if (camera != nullptr) {
             // Two cells of this level of margin: a cell any part of which is in view is kept.
             const ts::ViewFrustum frustum(*camera, ts::Vector3F{}, r, 2.0f * cs);
+            // The octagon lies at height 0; terrain anywhere between the tile's lowest and
+            // highest heights above it survives.
             if (!ts::ViewFrustum::SplitPolygonWidened(
-                    frustum, in, static_cast<float>(area.lowestHeight) - area.eye[2],
-                    static_cast<float>(area.highestHeight) - area.eye[2], &out)) {
+                    frustum, in, static_cast<float>(area.lowestHeight),
+                    static_cast<float>(area.highestHeight), &out)) {
                 continue;
             }
         } else {

@@ -492,9 +492,11 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
                                            : 2);
     const std::uint32_t sh = area->scaleShift + static_cast<std::uint32_t>(r.level);
     const std::int32_t size = std::int32_t{1} << sh;
-    // One texture over a level-0 cell near the eye, two and four further out; never more than
-    // 32 repeats across one polygon (the fillers' 16.16 texel coordinates).
-    const float texSize = static_cast<float>(std::max(512 << std::clamp(detail, 0, 2), size / 32));
+    // One texture over four level-0 cells (about 800 m) near the eye, twice and four times as
+    // much further out; never more than 32 repeats across one polygon (the fillers' 16.16
+    // texel coordinates).
+    const float texSize =
+        static_cast<float>(std::max(2048 << std::clamp(detail, 0, 2), size / 32));
     const std::int32_t x0 = Shifted(r.cellX, sh), y0 = Shifted(r.cellY, sh);
 
     // The diagonal: a cell that twists upward along 0-2 is split along 1-3 (and a planar one).
@@ -520,9 +522,16 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
                                  b.height - a.height};
             const ts::Vector3F w{static_cast<float>(e.gx - a.gx), static_cast<float>(e.gy - a.gy),
                                  e.height - a.height};
-            const ts::Point3I n{static_cast<std::int32_t>(u.y * w.z - u.z * w.y),
-                                static_cast<std::int32_t>(u.z * w.x - u.x * w.z),
-                                static_cast<std::int32_t>(u.x * w.y - u.y * w.x)};
+            // The normal is scaled to a fixed length first: a coarse cell's cross product
+            // would not fit the test's 32-bit components.
+            const double nx = static_cast<double>(u.y) * w.z - static_cast<double>(u.z) * w.y;
+            const double ny = static_cast<double>(u.z) * w.x - static_cast<double>(u.x) * w.z;
+            const double nz = static_cast<double>(u.x) * w.y - static_cast<double>(u.y) * w.x;
+            const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
+            if (len <= 0.0) continue;
+            const double k = 65536.0 / len;
+            const ts::Point3I n{static_cast<std::int32_t>(nx * k), static_cast<std::int32_t>(ny * k),
+                                static_cast<std::int32_t>(nz * k)};
             front = ts::IsPointInFront(ts::Point3I{a.gx, a.gy, static_cast<std::int32_t>(a.height)},
                                        ts::Point3I{static_cast<std::int32_t>(area->eye[0]),
                                                    static_cast<std::int32_t>(area->eye[1]),
@@ -616,11 +625,20 @@ void TerrainRenderer::DrawPolygon(const std::int32_t* vertices, int count,
             }
         }
         if (m < 3) return;
+        // The vertices' eye points are the camera's screen space (scaled across, depth as it
+        // is): the pieces only need the division.
+        const float cx = camera->GetCentreX(), cy = camera->GetCentreY();
         for (int i = 0; i < m; ++i) {
-            clipEye[static_cast<std::size_t>(i)] = e[static_cast<std::size_t>(i)];
+            const ts::Vector3F& q = e[static_cast<std::size_t>(i)];
+            clipEye[static_cast<std::size_t>(i)] = q;
             clipTex[static_cast<std::size_t>(i)] = t[static_cast<std::size_t>(i)];
             clipColour[static_cast<std::size_t>(i)] = col[static_cast<std::size_t>(i)];
-            camera->ProjectPoint(e[static_cast<std::size_t>(i)], &clipScreen[static_cast<std::size_t>(i)]);
+            gfx::GFXScreenPoint& o = clipScreen[static_cast<std::size_t>(i)];
+            const float inverse = 1.0f / q.y;
+            o.x = ts::FloatToInt(q.x * inverse + cx);
+            o.y = ts::FloatToInt(cy - q.z * inverse);
+            o.z = ts::FloatToInt(q.y);
+            o.w = inverse;
         }
     }
     gfx::GFXFaceMaterial face;
