@@ -23,7 +23,8 @@ std::string TileName(int column, int row, const char* extension) {
 
 int Load(core::ResourceVolume& volume, const std::string& name,
          std::array<std::int16_t, kMagneticGridSize * kMagneticGridSize>& grid) {
-    if (!volume.OpenFile(name)) {
+    // The data volume opens when first asked for (from the installation source if need be).
+    if (volume.IsOpen() == 0 || !volume.OpenFile(name)) {
         volume.CloseFile();
         return 0;
     }

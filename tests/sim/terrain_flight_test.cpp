@@ -1,0 +1,145 @@
+// The country's terrain in the running program: each ready-to-fly flight starts on its wheels on
+// the ground at its airport's published elevation (data/navdata-us/airport.csv), with the
+// magnetic heading its runway's number says, and the picture shows textured ground below the
+// horizon. Only what simrun prints and photographs is read.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/run_command.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+double PublishedElevation(const std::string& icao) {
+    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/airport.csv");
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> f;
+        std::stringstream row(line);
+        for (std::string cell; std::getline(row, cell, ',');)
+            f.push_back(cell);
+        if (f.size() >= 7 && f[0] == icao) return std::stod(f[3]);
+    }
+    return std::nan("");
+}
+
+double Field(const std::string& out, const std::string& name) {
+    const std::size_t at = out.find(" " + name + "=");
+    return at == std::string::npos ? std::nan("") : std::stod(out.substr(at + name.size() + 2));
+}
+
+std::string TextField(const std::string& out, const std::string& name) {
+    const std::size_t at = out.find(" " + name + "=");
+    if (at == std::string::npos) return {};
+    const std::size_t start = at + name.size() + 2;
+    return out.substr(start, out.find_first_of(" \n", start) - start);
+}
+
+class TerrainFlight : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
+        install = fs::path(ZEPHLON_BINARY_DIR) / "install";
+        if (!fs::exists(bin) || !fs::exists(install / "Flights") ||
+            !fs::exists(install / "Art" / "Terrain" / "USA" / "stub.ted")) {
+            GTEST_SKIP() << "simrun or the starter installation is not built";
+        }
+        // The installation's data folders, linked; the flights copied, so a test can choose
+        // which one starts.
+        for (const fs::directory_entry& e : fs::directory_iterator(install)) {
+            if (!e.is_directory() || e.path().filename() == "Flights") continue;
+            fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
+        }
+        fs::create_directory(dir.Path("Flights"));
+    }
+    // Starts the program on one of the installation's flights; the runner's output.
+    std::string RunFrom(const std::string& flight, const std::string& script) {
+        std::error_code ignored;
+        fs::remove(dir.Path("Zephlon.ini"), ignored);
+        fs::copy_file(install / "Flights" / flight, dir.Path("Flights/Startup.Flt"),
+                      fs::copy_options::overwrite_existing);
+        dir.Write("script.txt", script);
+        const testsupport::CommandResult r = testsupport::RunCommand(
+            bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") + " 2>&1");
+        EXPECT_EQ(r.status, 0) << r.out;
+        EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+        return r.out;
+    }
+
+    testsupport::TempFolder dir{"zephlon-terrain"};
+    std::string bin;
+    fs::path install;
+};
+
+TEST_F(TerrainFlight, EveryReadyFlightStandsOnItsFieldFacingItsRunway) {
+    const struct {
+        const char* file;
+        const char* airport;
+        int runway;  // the number of the runway end it takes off from
+    } flights[] = {
+        {"C172Fly.Flt", "KOAK", 27}, {"BonFly.Flt", "KBFI", 13}, {"BarFly.Flt", "KTEB", 19},
+        {"KingFly.Flt", "KAPA", 35}, {"JetFly.Flt", "KOAK", 29},
+    };
+    for (const auto& f : flights) {
+        const std::string out =
+            RunFrom(f.file, "wait 1000\nreport alt_ft ground_ft tile magvar mag_heading cells\nquit\n");
+        const double published = PublishedElevation(f.airport);
+        ASSERT_TRUE(std::isfinite(published)) << f.airport;
+        const double ground = Field(out, "ground_ft"), altitude = Field(out, "alt_ft");
+        EXPECT_NEAR(ground, published, 5.0) << f.file << "\n" << out;
+        // On its wheels: the aircraft stands a few feet above the ground.
+        EXPECT_GT(altitude - ground, 0.0) << f.file << "\n" << out;
+        EXPECT_LT(altitude - ground, 12.0) << f.file << "\n" << out;
+        EXPECT_EQ(TextField(out, "tile").rfind("NA_", 0), 0u) << f.file << "\n" << out;
+        EXPECT_GT(Field(out, "cells"), 50.0) << f.file << "\n" << out;
+        const double heading = Field(out, "mag_heading");
+        const double error = std::fmod(heading - f.runway * 10.0 + 540.0, 360.0) - 180.0;
+        EXPECT_LE(std::fabs(error), 8.0) << f.file << " magnetic heading " << heading << "\n" << out;
+        // The variation is the west coast's east variation or the east coast's west one.
+        EXPECT_NE(Field(out, "magvar"), 0.0) << f.file;
+    }
+}
+
+TEST_F(TerrainFlight, ThePictureShowsTexturedGroundBelowTheHorizon) {
+    const std::string out = RunFrom("Startup.Flt", "wait 1500\nmenu 1666\nwait 500\nscreenshot " +
+                                                       dir.Path("ground.bmp") + "\nquit\n");
+    // The screenshot is a 24-bit Windows bitmap, rows bottom first.
+    const std::string bmp = dir.Read("ground.bmp");
+    ASSERT_GT(bmp.size(), 54u) << out;
+    auto u32 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at])) |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at + 1])) << 8 |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at + 2])) << 16 |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at + 3])) << 24;
+    };
+    const std::uint32_t offset = u32(10), width = u32(18), height = u32(22);
+    ASSERT_EQ(width, 640u);
+    ASSERT_EQ(height, 480u);
+    const std::size_t stride = (width * 3 + 3) / 4 * 4;
+    ASSERT_GE(bmp.size(), offset + stride * height);
+    // The lower third of the screen (well below the horizon in the plain forward view, above
+    // the readouts) is all ground, and ground of many shades: a texture, lit and hazed, not one
+    // flat colour.
+    std::set<std::uint32_t> shades;
+    int undrawn = 0;
+    for (std::uint32_t y = 480 * 2 / 3; y < 480 - 24; ++y) {
+        const std::size_t row = offset + stride * (479 - y);
+        for (std::uint32_t x = 0; x < 640; ++x) {
+            const std::uint32_t c = u32(row + 3 * x) & 0xFFFFFF;
+            undrawn += c == 0 ? 1 : 0;
+            shades.insert(c);
+        }
+    }
+    EXPECT_EQ(undrawn, 0);
+    EXPECT_GE(shades.size(), 6u);
+}
+
+}  // namespace
