@@ -12,6 +12,7 @@
 #include "devices/sound_system.h"
 #include "gfx/tod_palette.h"
 #include "nav/lat_lon.h"
+#include "nav/atc_services.h"
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "sim/aircraft.h"
@@ -407,7 +408,7 @@ void SimWorld::TickEvery18() {
     }
     devices::UpdateSpeechAndBeacons(window);
     cockpit::CockpitSlowTick();
-    cockpit::TickNavReception();
+    nav::TickNavReception();
 }
 
 // ---- time of day ----------------------------------------------------------------------------

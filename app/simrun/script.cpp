@@ -126,7 +126,20 @@ std::string StripAmpersands(std::string s) {
     return Lower(s);
 }
 
+std::unordered_map<std::string, CommandParser>& AddedCommands() {
+    static std::unordered_map<std::string, CommandParser> commands;
+    return commands;
+}
+
 }  // namespace
+
+bool AddCommand(const char* verb, CommandParser parser) {
+    return AddedCommands().emplace(Lower(verb), parser).second;
+}
+
+std::string TakeWord(std::string& rest) {
+    return Word(rest);
+}
 
 bool ParseKeyName(const std::string& name, std::vector<Scancode>* modifiers, Scancode* key) {
     std::string rest = Lower(name);
@@ -211,6 +224,11 @@ std::optional<std::vector<Command>> ParseScript(const std::string& source, std::
             if (c.action != "lost" && c.action != "gained") return bad("expected lost or gained");
         } else if (verb == "quit") {
             c.kind = Command::Kind::Quit;
+        } else if (const auto added = AddedCommands().find(verb); added != AddedCommands().end()) {
+            c.kind = Command::Kind::Added;
+            std::string why;
+            if (!added->second(rest, &c.run, &why)) return bad(why);
+            rest.clear();
         } else {
             return bad("unknown command '" + verb + "'");
         }
@@ -324,6 +342,9 @@ bool Driver::Step() {
                 machine_.Input().Inject(e);
                 return true;
             }
+            case Command::Kind::Added:
+                c.run();
+                break;
             case Command::Kind::Quit: {
                 win::TraceLine("quit");
                 quitting_ = true;

@@ -24,7 +24,8 @@ struct Command {
         Screenshot,
         Save,
         Focus,
-        Quit
+        Quit,
+        Added  // a command another file of the runner adds (AddCommand)
     };
     Kind kind = Kind::Wait;
     int line = 0;
@@ -40,7 +41,16 @@ struct Command {
     // answer / screenshot
     std::string text;
     std::string button;
+    // added commands: what the command does, run in script order
+    std::function<void()> run;
 };
+
+// A command that another file of the runner adds: parses the words after its verb into the
+// action it runs; false (with `why`) for a bad line. Added at static initialisation.
+using CommandParser = bool (*)(std::string rest, std::function<void()>* action, std::string* why);
+bool AddCommand(const char* verb, CommandParser parser);
+// Takes the first word (or "quoted words") off `rest`.
+std::string TakeWord(std::string& rest);
 
 // Parses the script; on a bad line returns nothing and puts a message into `error`.
 std::optional<std::vector<Command>> ParseScript(const std::string& source, std::string* error);
