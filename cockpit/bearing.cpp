@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "sim/flightmodel/fixed_point.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/fixed_point.h"
+#include "flight/flight_model_state.h"
 
 namespace cockpit {
 
@@ -16,15 +16,15 @@ std::uint16_t VectorBearing(std::int64_t east, std::int64_t north) {
         east /= 2;
         north /= 2;
     }
-    return sim::FixedAtan2(static_cast<std::int32_t>(east), static_cast<std::int32_t>(north));
+    return flight::FixedAtan2(static_cast<std::int32_t>(east), static_cast<std::int32_t>(north));
 }
 
 std::uint16_t BearingAndRangeFromAircraft(WorldPoint point, int isOffset) {
     std::int64_t east = point.x;
     std::int64_t north = point.z;
     if (isOffset == 0) {
-        east = std::int64_t{sim::theFlightModelState.fmPosX} - point.x;
-        north = std::int64_t{sim::theFlightModelState.fmPosZ} - point.z;
+        east = std::int64_t{flight::theFlightModelState.fmPosX} - point.x;
+        north = std::int64_t{flight::theFlightModelState.fmPosZ} - point.z;
     }
     const double range = std::sqrt(static_cast<double>(east) * static_cast<double>(east) +
                                    static_cast<double>(north) * static_cast<double>(north));

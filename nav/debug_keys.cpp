@@ -3,7 +3,7 @@
 #include "core/ini_file.h"
 #include "nav/nav_database.h"
 #include "nav/sms_database.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/flight_model_state.h"
 
 namespace nav {
 
@@ -13,9 +13,9 @@ namespace {
 // the radios look again for their stations.
 void TakeDirectoryPosition(int placed) {
     if (placed == 0) return;
-    sim::theFlightModelState.fmPosX = theSmsDatabase.positionX;
-    sim::theFlightModelState.fmPosZ = theSmsDatabase.positionZ;
-    sim::theFlightModelState.fmHead = theSmsDatabase.positionHeading;
+    flight::theFlightModelState.fmPosX = theSmsDatabase.positionX;
+    flight::theFlightModelState.fmPosZ = theSmsDatabase.positionZ;
+    flight::theFlightModelState.fmHead = theSmsDatabase.positionHeading;
     CheckNavReception();
 }
 

@@ -7,7 +7,7 @@
 #include "cockpit/radio_words.h"
 #include "core/endian.h"
 #include "core/resource_volume.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/flight_model_state.h"
 #include "win/program_entry.h"
 
 namespace nav {
@@ -92,8 +92,8 @@ int LoadTable(const char* fileName, int width, Row (*decode)(const std::uint8_t*
 // ---- reception ------------------------------------------------------------------------------
 
 std::uint32_t Distance(std::int32_t x, std::int32_t z) {
-    const double dx = static_cast<double>(sim::theFlightModelState.fmPosX) - x;
-    const double dz = static_cast<double>(sim::theFlightModelState.fmPosZ) - z;
+    const double dx = static_cast<double>(flight::theFlightModelState.fmPosX) - x;
+    const double dz = static_cast<double>(flight::theFlightModelState.fmPosZ) - z;
     const double d = std::sqrt(dx * dx + dz * dz);
     return d >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(d);
 }

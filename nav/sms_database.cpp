@@ -8,7 +8,7 @@
 #include "nav/dialog_controls.h"
 #include "nav/lat_lon.h"
 #include "nav/nav_database.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/flight_model_state.h"
 #include "sim/sim_world.h"
 #include "ui/dialog_services.h"
 
@@ -384,7 +384,7 @@ void SmsDatabase::PlaceOnRunway(int runway) {
     positionX = r.x;
     positionZ = r.z;
     positionHeading = r.heading;
-    sim::theFlightModelState.fmPosY = 6;
+    flight::theFlightModelState.fmPosY = 6;
     theNavReceptionFlags = 0;
     sim::theSimWorld.RefreshTerrain();
 }

@@ -2,6 +2,7 @@
 // frequency as tuning does ("113.90", "362", "4523") and runs what a change of that radio runs.
 #include <cctype>
 #include <string>
+#include <vector>
 
 #include "cockpit/radio_words.h"
 #include "script.h"
@@ -33,56 +34,70 @@ bool ParseMegahertz(const std::string& text, int low, int high, std::int16_t* wh
     return true;
 }
 
-bool Parse(std::string rest, std::function<void()>* action, std::string* why) {
-    std::string name = TakeWord(rest);
-    for (char& ch : name)
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    const std::string value = TakeWord(rest);
-    if (!TakeWord(rest).empty()) {
-        *why = "unexpected words at the end";
+struct Tuning {
+    cockpit::Radio radio = cockpit::Radio::Nav1;
+    std::int16_t whole = 0;
+    std::int16_t fraction = 0;
+};
+
+bool Parse(const std::vector<std::string>& words, Tuning* t, std::string* why) {
+    if (words.size() != 2) {
+        *why = "expected NAV1|NAV2|ADF|COM1|COM2|XPDR VALUE";
         return false;
     }
-    cockpit::Radio radio = cockpit::Radio::Nav1;
-    std::int16_t whole = 0, fraction = 0;
+    std::string name = words[0];
+    for (char& ch : name)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    const std::string& value = words[1];
     bool ok = false;
     if (name == "NAV1" || name == "NAV2") {
-        radio = name == "NAV1" ? cockpit::Radio::Nav1 : cockpit::Radio::Nav2;
-        ok = ParseMegahertz(value, 108, 117, &whole, &fraction);
+        t->radio = name == "NAV1" ? cockpit::Radio::Nav1 : cockpit::Radio::Nav2;
+        ok = ParseMegahertz(value, 108, 117, &t->whole, &t->fraction);
     } else if (name == "COM1" || name == "COM2") {
-        radio = name == "COM1" ? cockpit::Radio::Com1 : cockpit::Radio::Com2;
-        ok = ParseMegahertz(value, 118, 136, &whole, &fraction);
+        t->radio = name == "COM1" ? cockpit::Radio::Com1 : cockpit::Radio::Com2;
+        ok = ParseMegahertz(value, 118, 136, &t->whole, &t->fraction);
     } else if (name == "ADF") {
         // Kilohertz: the hundreds and the rest.
-        radio = cockpit::Radio::Adf;
-        ok = Digits(value) && value.size() <= 4 && std::stoi(value) >= 100 && std::stoi(value) <= 1999;
+        t->radio = cockpit::Radio::Adf;
+        ok = Digits(value) && value.size() <= 4 && std::stoi(value) >= 100 &&
+             std::stoi(value) <= 1999;
         if (ok) {
-            whole = static_cast<std::int16_t>(std::stoi(value) / 100);
-            fraction = static_cast<std::int16_t>(std::stoi(value) % 100);
+            t->whole = static_cast<std::int16_t>(std::stoi(value) / 100);
+            t->fraction = static_cast<std::int16_t>(std::stoi(value) % 100);
         }
     } else if (name == "XPDR") {
         // Four octal digits: the first pair and the second pair.
-        radio = cockpit::Radio::Transponder;
+        t->radio = cockpit::Radio::Transponder;
         ok = value.size() == 4 && value.find_first_not_of("01234567") == std::string::npos;
         if (ok) {
-            whole = static_cast<std::int16_t>(std::stoi(value.substr(0, 2)));
-            fraction = static_cast<std::int16_t>(std::stoi(value.substr(2)));
+            t->whole = static_cast<std::int16_t>(std::stoi(value.substr(0, 2)));
+            t->fraction = static_cast<std::int16_t>(std::stoi(value.substr(2)));
         }
     } else {
-        *why = "expected NAV1, NAV2, ADF, COM1, COM2 or XPDR";
+        *why = "radio: expected NAV1, NAV2, ADF, COM1, COM2 or XPDR";
         return false;
     }
-    if (!ok) {
-        *why = "not a frequency of " + name + ": '" + value + "'";
-        return false;
-    }
-    *action = [radio, whole, fraction, name, value] {
-        win::TraceLine("radio " + name + " " + value);
-        cockpit::SetActiveFrequency(radio, whole, fraction);
-    };
+    if (!ok) *why = "radio: not a frequency of " + name + ": '" + value + "'";
+    return ok;
+}
+
+bool CheckRadio(const std::vector<std::string>& words, std::string* why) {
+    Tuning t;
+    return Parse(words, &t, why);
+}
+
+bool RunRadio(const std::vector<std::string>& words, std::string* why) {
+    Tuning t;
+    if (!Parse(words, &t, why)) return false;
+    win::TraceLine("radio " + words[0] + " " + words[1]);
+    cockpit::SetActiveFrequency(t.radio, t.whole, t.fraction);
     return true;
 }
 
-[[maybe_unused]] const bool theRadioCommand = AddCommand("radio", Parse);
+const bool theRadioCommand = [] {
+    RegisterScriptCommand(ScriptCommand{"radio", &CheckRadio, &RunRadio});
+    return true;
+}();
 
 }  // namespace
 

@@ -13,6 +13,17 @@
 
 namespace simrun {
 
+// A command that lives in its own source file: its verb, a check of its words when the script
+// is read (false with a message stops the run before it starts) and what it does when its turn
+// comes (false with a message fails the run). Register it before the script is read.
+struct ScriptCommand {
+    const char* verb;
+    bool (*check)(const std::vector<std::string>& words, std::string* error);
+    bool (*run)(const std::vector<std::string>& words, std::string* error);
+};
+void RegisterScriptCommand(const ScriptCommand& command);
+[[nodiscard]] const ScriptCommand* FindScriptCommand(const std::string& verb);
+
 struct Command {
     enum class Kind {
         Wait,
@@ -25,7 +36,7 @@ struct Command {
         Save,
         Focus,
         Quit,
-        Added  // a command another file of the runner adds (AddCommand)
+        Registered
     };
     Kind kind = Kind::Wait;
     int line = 0;
@@ -41,16 +52,10 @@ struct Command {
     // answer / screenshot
     std::string text;
     std::string button;
-    // added commands: what the command does, run in script order
-    std::function<void()> run;
+    // a registered command and the words after its verb
+    const ScriptCommand* registered = nullptr;
+    std::vector<std::string> words;
 };
-
-// A command that another file of the runner adds: parses the words after its verb into the
-// action it runs; false (with `why`) for a bad line. Added at static initialisation.
-using CommandParser = bool (*)(std::string rest, std::function<void()>* action, std::string* why);
-bool AddCommand(const char* verb, CommandParser parser);
-// Takes the first word (or "quoted words") off `rest`.
-std::string TakeWord(std::string& rest);
 
 // Parses the script; on a bad line returns nothing and puts a message into `error`.
 std::optional<std::vector<Command>> ParseScript(const std::string& source, std::string* error);

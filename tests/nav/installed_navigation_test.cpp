@@ -48,7 +48,7 @@ protected:
         core::CloseGlobalVolumes();
         here.reset();
         platform::ForgetFolderListings();
-        sim::theFlightModelState = sim::FlightModelState{};
+        flight::theFlightModelState = flight::FlightModelState{};
         cockpit::thePanelSwitches.batteryPower = 0;
         cockpit::theCockpitSwitches.avionicsMaster = 0;
     }
@@ -64,7 +64,7 @@ protected:
         return bytes;
     }
     static void Place(double lat, double lonEast) {
-        nav::LatLonToWorld(&sim::theFlightModelState.fmPosX, &sim::theFlightModelState.fmPosZ, lat,
+        nav::LatLonToWorld(&flight::theFlightModelState.fmPosX, &flight::theFlightModelState.fmPosZ, lat,
                            -lonEast);
     }
     static int Row(const RecordingList& list, const std::string& name) {

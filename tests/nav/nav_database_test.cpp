@@ -61,8 +61,8 @@ class NavDatabaseTest : public NavFixture {
 protected:
     void Load(const char* member, const Bytes& bytes) { Write(std::string("Data/Nav/") + member, bytes); }
     static void Place(std::int32_t x, std::int32_t z) {
-        sim::theFlightModelState.fmPosX = x;
-        sim::theFlightModelState.fmPosZ = z;
+        flight::theFlightModelState.fmPosX = x;
+        flight::theFlightModelState.fmPosZ = z;
     }
     static void TuneNav1(int whole, int hundredths) {
         cockpit::theNav1Radio.activeWhole = static_cast<std::int16_t>(whole);
@@ -342,17 +342,17 @@ TEST(Bearing, VectorsAndRadialsOnTheWorldPlane) {
                  {std::int64_t{INT32_MIN} * 2, std::int64_t{INT32_MIN} * 2, 0xA000}};
     for (const auto& c : cases)
         EXPECT_EQ(cockpit::VectorBearing(c.east, c.north), c.bearing) << c.east << " " << c.north;
-    sim::theFlightModelState.fmPosX = 300;
-    sim::theFlightModelState.fmPosZ = 400;
+    flight::theFlightModelState.fmPosX = 300;
+    flight::theFlightModelState.fmPosZ = 400;
     EXPECT_EQ(cockpit::BearingAndRangeFromAircraft({0, 0}, 0), cockpit::VectorBearing(300, 400));
     EXPECT_EQ(cockpit::theBearingRange, 500u);
     EXPECT_EQ(cockpit::BearingAndRangeFromAircraft({-6, -8}, 1), cockpit::VectorBearing(-6, -8));
     EXPECT_EQ(cockpit::theBearingRange, 10u);
-    sim::theFlightModelState.fmPosX = INT32_MAX;
-    sim::theFlightModelState.fmPosZ = INT32_MAX;
+    flight::theFlightModelState.fmPosX = INT32_MAX;
+    flight::theFlightModelState.fmPosZ = INT32_MAX;
     cockpit::BearingAndRangeFromAircraft({INT32_MIN, INT32_MIN}, 0);
     EXPECT_EQ(cockpit::theBearingRange, 0xFFFFFFFFu);
-    sim::theFlightModelState = sim::FlightModelState{};
+    flight::theFlightModelState = flight::FlightModelState{};
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 #include "nav/sms_database.h"
 #include "nav/variation_lookup.h"
 #include "platform/file_system.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/flight_model_state.h"
 #include "support/temp_folder.h"
 
 namespace navtest {
@@ -64,7 +64,7 @@ protected:
         cockpit::ResetRadioWords();
         cockpit::thePanelSwitches.batteryPower = 0;
         cockpit::theCockpitSwitches.avionicsMaster = 0;
-        sim::theFlightModelState = sim::FlightModelState{};
+        flight::theFlightModelState = flight::FlightModelState{};
     }
     static void MastersOn() {
         cockpit::thePanelSwitches.batteryPower = 1;

@@ -327,7 +327,7 @@ protected:
 };
 
 TEST_F(DebugStepsTest, StepsThroughRunwaysAndAirports) {
-    sim::theFlightModelState.fmPosY = 5000;
+    flight::theFlightModelState.fmPosY = 5000;
     nav::theNavReceptionFlags = 7;
     EXPECT_EQ(nav::theSmsDatabase.RunwayReadoutText(), "");
     std::vector<std::int32_t> seen;
@@ -335,7 +335,7 @@ TEST_F(DebugStepsTest, StepsThroughRunwaysAndAirports) {
     EXPECT_EQ(nav::theSmsDatabase.DebugNextAirport(), 1);
     seen.push_back(X());
     readouts.push_back(nav::theSmsDatabase.RunwayReadoutText());
-    EXPECT_EQ(sim::theFlightModelState.fmPosY, 6);
+    EXPECT_EQ(flight::theFlightModelState.fmPosY, 6);
     EXPECT_EQ(nav::theNavReceptionFlags, 0);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(nav::theSmsDatabase.DebugNextRunway(), 1);
@@ -381,17 +381,17 @@ TEST_F(DebugStepsTest, TheKeysMoveTheAircraftOnlyWhenTheSettingsEnableThem) {
         core::theIniFile.PutString("Debug", "KBEnable", c.value);
         nav::DisableDebugKeyCommands();
         nav::theSmsDatabase.ResetStepping();
-        sim::theFlightModelState.fmPosX = -7;
-        sim::theFlightModelState.fmPosY = 1234;
+        flight::theFlightModelState.fmPosX = -7;
+        flight::theFlightModelState.fmPosY = 1234;
         EXPECT_EQ(sim::RunKeyCommandByCode(0x78), c.enabled ? 1 : 0) << (c.value ? c.value : "none");
-        EXPECT_EQ(sim::theFlightModelState.fmPosX, c.enabled ? 100 : -7) << (c.value ? c.value : "none");
+        EXPECT_EQ(flight::theFlightModelState.fmPosX, c.enabled ? 100 : -7) << (c.value ? c.value : "none");
         if (!c.enabled) continue;
-        EXPECT_EQ(sim::theFlightModelState.fmHead, 0x8000);
-        EXPECT_EQ(sim::theFlightModelState.fmPosY, 6);
+        EXPECT_EQ(flight::theFlightModelState.fmHead, 0x8000);
+        EXPECT_EQ(flight::theFlightModelState.fmPosY, 6);
         sim::RunKeyCommandByCode(0x77);  // F8: the next runway
-        EXPECT_EQ(sim::theFlightModelState.fmPosX, 300);
+        EXPECT_EQ(flight::theFlightModelState.fmPosX, 300);
         sim::RunKeyCommandByCode(0x79);  // F10: the next letter, here the same airport again
-        EXPECT_EQ(sim::theFlightModelState.fmPosX, 100);
+        EXPECT_EQ(flight::theFlightModelState.fmPosX, 100);
         EXPECT_EQ(sim::RunKeyCommandByCode(0x40044), 0);  // the rows without effect pass keys on
     }
     sim::UnregisterKeyCommands(&node);
