@@ -64,8 +64,8 @@ std::uint32_t AvionicsSwitchWord() {
 }
 
 void ResetRadioWords() {
-    for (Radio r : {Radio::Nav1, Radio::Nav2, Radio::Adf, Radio::Com1, Radio::Com2,
-                    Radio::Transponder})
+    for (Radio r :
+         {Radio::Nav1, Radio::Nav2, Radio::Adf, Radio::Com1, Radio::Com2, Radio::Transponder})
         RadioWords(r) = RadioFrequencyWords{};
 }
 

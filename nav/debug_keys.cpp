@@ -1,9 +1,9 @@
 #include "nav/debug_keys.h"
 
 #include "core/ini_file.h"
+#include "flight/flight_model_state.h"
 #include "nav/nav_database.h"
 #include "nav/sms_database.h"
-#include "flight/flight_model_state.h"
 
 namespace nav {
 
@@ -42,9 +42,9 @@ constexpr sim::KeyCommand kDebugKeyRows[kDebugKeyCommandCount] = {
 
 // Off until the settings file says otherwise, as with "KBEnable" absent.
 sim::KeyCommand theDebugKeyCommands[kDebugKeyCommandCount] = {
-    {0x400C0, nullptr, "DebugToggleDisplay"},  {0x400DC, nullptr, "DebugReReadOptions"},
-    {0x40044, nullptr, "DebugCycleLevel"},     {0x77, nullptr, "DebugAdvanceRunway"},
-    {0x78, nullptr, "DebugAdvanceAirport"},    {0x79, nullptr, "DebugAdvanceAlphabet"},
+    {0x400C0, nullptr, "DebugToggleDisplay"}, {0x400DC, nullptr, "DebugReReadOptions"},
+    {0x40044, nullptr, "DebugCycleLevel"},    {0x77, nullptr, "DebugAdvanceRunway"},
+    {0x78, nullptr, "DebugAdvanceAirport"},   {0x79, nullptr, "DebugAdvanceAlphabet"},
 };
 sim::KeyCommandNode theDebugKeyNode;
 

@@ -17,8 +17,9 @@ extern sim::KeyCommandNode theDebugKeyNode;
 // The registry's priority of the table.
 inline constexpr int kDebugKeyPriority = 5;
 
-// Called while the main window is created (the rows start cleared): with "KBEnable" 0 (or absent, or not a number) the
-// handlers of all six rows are cleared; otherwise the three advance commands are active.
+// Called while the main window is created (the rows start cleared): with "KBEnable" 0 (or absent,
+// or not a number) the handlers of all six rows are cleared; otherwise the three advance commands
+// are active.
 void DisableDebugKeyCommands();
 
 }  // namespace nav

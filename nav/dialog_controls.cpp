@@ -27,8 +27,8 @@ void ListBoxTarget::Reset() {
 int ListBoxTarget::Add(std::string_view text) {
     if (!control) return -1;
     const std::string copy(text);
-    return static_cast<int>(win::SendMessage(control, kLbAddString, 0,
-                                             reinterpret_cast<win::LParam>(copy.c_str())));
+    return static_cast<int>(
+        win::SendMessage(control, kLbAddString, 0, reinterpret_cast<win::LParam>(copy.c_str())));
 }
 
 void ListBoxTarget::Select(int row) {

@@ -1,5 +1,6 @@
 #include "nav/nav_database.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -75,9 +76,11 @@ int LoadTable(const char* fileName, int width, Row (*decode)(const std::uint8_t*
     }
     std::uint32_t wanted = count;
     const std::int64_t size = MemberSize(fileName);
-    if (size >= 4) wanted = std::min<std::uint32_t>(count, static_cast<std::uint32_t>((size - 4) / width));
+    if (size >= 4)
+        wanted = std::min<std::uint32_t>(count, static_cast<std::uint32_t>((size - 4) / width));
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(wanted) * width);
-    const int read = wanted > 0 ? theNavVolume.ReadRecords(bytes.data(), width, static_cast<int>(wanted)) : 0;
+    const int read =
+        wanted > 0 ? theNavVolume.ReadRecords(bytes.data(), width, static_cast<int>(wanted)) : 0;
     theNavVolume.CloseFile();
     table->reserve(static_cast<std::size_t>(read));
     for (int i = 0; i < read; ++i)
@@ -91,44 +94,52 @@ int LoadTable(const char* fileName, int width, Row (*decode)(const std::uint8_t*
 
 // ---- reception ------------------------------------------------------------------------------
 
-std::uint32_t Distance(std::int32_t x, std::int32_t z) {
-    const double dx = static_cast<double>(flight::theFlightModelState.fmPosX) - x;
-    const double dz = static_cast<double>(flight::theFlightModelState.fmPosZ) - z;
-    const double d = std::sqrt(dx * dx + dz * dz);
-    return d >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(d);
-}
-
 template <typename Row>
 std::int16_t FindFirst(const std::vector<Row>& rows, std::int32_t count, std::int32_t code) {
     const std::int32_t n = std::min(count, static_cast<std::int32_t>(rows.size()));
     for (std::int32_t i = 0; i < n; ++i)
-        if (rows[static_cast<std::size_t>(i)].frequency == code) return static_cast<std::int16_t>(i);
+        if (rows[static_cast<std::size_t>(i)].frequency == code)
+            return static_cast<std::int16_t>(i);
     return -1;
 }
 
 // Walks the run of rows on the code from its first row and makes the nearest the station. The
 // measuring point of a row is its glide-slope / DME point for an ILS, else the station itself.
+// Only the winner is copied (with its bearing), after the walk: the result is the same as
+// copying every nearer row in turn.
 template <typename Row, typename Point, typename Fill>
 int TuneNearest(const std::vector<Row>& rows, std::int32_t code, TunedNavStation& station,
                 Point point, Fill fill) {
     station.distance = kNoStationDistance;
     const std::int16_t first = FindFirst(rows, static_cast<std::int32_t>(rows.size()), code);
     if (first < 0) return 0;
-    for (std::size_t i = static_cast<std::size_t>(first); i < rows.size() && rows[i].frequency == code;
-         ++i) {
+    const double ax = flight::theFlightModelState.fmPosX;
+    const double az = flight::theFlightModelState.fmPosZ;
+    std::uint32_t best = kNoStationDistance;
+    std::size_t winner = rows.size();
+    for (std::size_t i = static_cast<std::size_t>(first);
+         i < rows.size() && rows[i].frequency == code; ++i) {
         const cockpit::WorldPoint p = point(rows[i]);
-        const std::uint32_t d = Distance(p.x, p.z);
-        if (d >= station.distance) continue;
-        station.distance = d;
-        station.bearing = cockpit::BearingAndRangeFromAircraft(p, 0);
-        station.frequency = static_cast<std::uint16_t>(code);
-        station.x = rows[i].x;
-        station.z = rows[i].z;
-        station.elevation = rows[i].elevation;
-        station.flags = rows[i].flags;
-        station.ident = rows[i].ident;
-        fill(rows[i], station);
+        const double dx = ax - p.x, dz = az - p.z;
+        const double d = std::sqrt(dx * dx + dz * dz);
+        // Truncated to an unsigned distance; a row no nearer than the best so far stays out.
+        const std::uint32_t du = d >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(d);
+        if (du < best) {
+            best = du;
+            winner = i;
+        }
     }
+    if (winner == rows.size()) return 1;
+    const Row& r = rows[winner];
+    station.distance = best;
+    station.bearing = cockpit::BearingAndRangeFromAircraft(point(r), 0);
+    station.frequency = static_cast<std::uint16_t>(code);
+    station.x = r.x;
+    station.z = r.z;
+    station.elevation = r.elevation;
+    station.flags = r.flags;
+    station.ident = r.ident;
+    fill(r, station);
     return 1;
 }
 
@@ -152,9 +163,9 @@ void TraceReception(int receiver, const char* radio, const std::string& frequenc
         receiver == 0 ? theNav1Station : (receiver == 1 ? theNav2Station : theAdfStation);
     const bool heard = (theNavReceptionFlags & kBits[receiver]) != 0;
     TracedReception& last = theTraced[receiver];
-    const bool same = heard == last.heard &&
-                      (!heard || (station.ident == last.ident && station.x == last.x &&
-                                  station.z == last.z));
+    const bool same =
+        heard == last.heard &&
+        (!heard || (station.ident == last.ident && station.x == last.x && station.z == last.z));
     if (same) return;
     last = TracedReception{heard, station.ident, station.x, station.z};
     std::string line = std::string("nav: ") + radio + " " + frequencyText;
@@ -180,8 +191,8 @@ void CheckNav(int second) {
     const std::uint8_t bit = second ? kNav2Reception : kNav1Reception;
     const bool heard = TuneVor(w.activeWhole, w.activeFraction, second) == 1 ||
                        TuneIls(w.activeWhole, w.activeFraction, second) == 1;
-    theNavReceptionFlags = static_cast<std::uint8_t>(heard ? theNavReceptionFlags | bit
-                                                           : theNavReceptionFlags & ~bit);
+    theNavReceptionFlags =
+        static_cast<std::uint8_t>(heard ? theNavReceptionFlags | bit : theNavReceptionFlags & ~bit);
     TraceReception(second, second ? "NAV2" : "NAV1", NavFrequencyText(w));
 }
 
@@ -228,11 +239,13 @@ int LoadNavAirways(const char* fileName) {
     }
     std::int64_t left = MemberSize(fileName);
     left = left >= 4 ? left - 4 : -1;  // bytes after the count; -1 when unknown
-    if (left >= 0) count = std::min<std::uint32_t>(count, static_cast<std::uint32_t>(left / kAirwayHeaderBytes));
+    if (left >= 0)
+        count =
+            std::min<std::uint32_t>(count, static_cast<std::uint32_t>(left / kAirwayHeaderBytes));
     std::vector<std::uint8_t> headers(static_cast<std::size_t>(count) * kAirwayHeaderBytes);
-    const int headersRead =
-        count > 0 ? theNavVolume.ReadRecords(headers.data(), kAirwayHeaderBytes, static_cast<int>(count))
-                  : 0;
+    const int headersRead = count > 0 ? theNavVolume.ReadRecords(headers.data(), kAirwayHeaderBytes,
+                                                                 static_cast<int>(count))
+                                      : 0;
     if (left >= 0) left -= std::int64_t{headersRead} * kAirwayHeaderBytes;
     std::vector<std::uint8_t> points;
     for (int i = 0; i < headersRead; ++i) {
@@ -281,7 +294,9 @@ int TuneVor(int mhzPart, int hundredths, int second) {
     TunedNavStation& station = second == 0 ? theNav1Station : theNav2Station;
     return TuneNearest(
         theNavDatabase.vors, NavCode(mhzPart, hundredths), station,
-        [](const VorRecord& r) { return cockpit::WorldPoint{r.x, r.z}; },
+        [](const VorRecord& r) {
+            return cockpit::WorldPoint{r.x, r.z};
+        },
         [](const VorRecord& r, TunedNavStation& s) { s.range = VorReceptionRange(r.flags); });
 }
 
@@ -289,7 +304,9 @@ int TuneIls(int mhzPart, int hundredths, int second) {
     TunedNavStation& station = second == 0 ? theNav1Station : theNav2Station;
     return TuneNearest(
         theNavDatabase.ils, NavCode(mhzPart, hundredths), station,
-        [](const IlsRecord& r) { return cockpit::WorldPoint{r.x2, r.z2}; },
+        [](const IlsRecord& r) {
+            return cockpit::WorldPoint{r.x2, r.z2};
+        },
         [](const IlsRecord& r, TunedNavStation& s) {
             s.x2 = r.x2;
             s.z2 = r.z2;
@@ -306,7 +323,9 @@ int TuneIls(int mhzPart, int hundredths, int second) {
 int TuneNdb(int hundreds, int rest) {
     return TuneNearest(
         theNavDatabase.ndbs, 100 * hundreds + rest, theAdfStation,
-        [](const NdbRecord& r) { return cockpit::WorldPoint{r.x, r.z}; },
+        [](const NdbRecord& r) {
+            return cockpit::WorldPoint{r.x, r.z};
+        },
         [](const NdbRecord&, TunedNavStation& s) { s.range = kNdbReceptionRange; });
 }
 

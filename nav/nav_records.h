@@ -46,44 +46,44 @@ inline constexpr std::uint16_t kMiddleMarkerFlag = 0x4000;
 inline constexpr std::uint16_t kInnerMarkerFlag = 0x8000;
 
 struct VorRecord {
-    std::string ident;             // up to 3 characters
-    std::int16_t frequency = 0;    // MHz x 100
+    std::string ident;           // up to 3 characters
+    std::int16_t frequency = 0;  // MHz x 100
     std::int32_t x = 0;
     std::int32_t z = 0;
-    std::int16_t elevation = 0;    // metres
+    std::int16_t elevation = 0;  // metres
     std::uint16_t flags = 0;
     friend bool operator==(const VorRecord&, const VorRecord&) = default;
 };
 
 struct AirportIndexRecord {
-    std::string ident;             // up to 4 characters
+    std::string ident;  // up to 4 characters
     std::int32_t x = 0;
     std::int32_t z = 0;
-    std::int16_t elevation = 0;    // feet, two's complement (fields below sea level exist)
-    std::uint32_t entryOffset = 0; // the airport's name-list entry inside "flp.sms"
+    std::int16_t elevation = 0;     // feet, two's complement (fields below sea level exist)
+    std::uint32_t entryOffset = 0;  // the airport's name-list entry inside "flp.sms"
     friend bool operator==(const AirportIndexRecord&, const AirportIndexRecord&) = default;
 };
 
 struct NdbRecord {
-    std::string ident;             // up to 5 characters
-    std::int16_t frequency = 0;    // kHz
+    std::string ident;           // up to 5 characters
+    std::int16_t frequency = 0;  // kHz
     std::int32_t x = 0;
     std::int32_t z = 0;
-    std::int16_t elevation = 0;    // metres
+    std::int16_t elevation = 0;  // metres
     std::uint16_t flags = 0;
     friend bool operator==(const NdbRecord&, const NdbRecord&) = default;
 };
 
 struct IlsRecord {
-    std::string ident;             // up to 5 characters ("I-SFO")
-    std::int16_t frequency = 0;    // MHz x 100
-    std::int32_t x = 0;            // the localizer
+    std::string ident;           // up to 5 characters ("I-SFO")
+    std::int16_t frequency = 0;  // MHz x 100
+    std::int32_t x = 0;          // the localizer
     std::int32_t z = 0;
-    std::int32_t x2 = 0;           // the glide-slope / DME point: distance and bearing count from it
+    std::int32_t x2 = 0;  // the glide-slope / DME point: distance and bearing count from it
     std::int32_t z2 = 0;
-    std::int16_t elevation = 0;    // metres
+    std::int16_t elevation = 0;  // metres
     std::uint16_t flags = 0;
-    std::uint16_t course = 0;      // binary angle
+    std::uint16_t course = 0;  // binary angle
     std::uint16_t glideSlopeAngle = 0;
     std::int32_t pointX[3] = {0, 0, 0};  // outer, middle and inner marker
     std::int32_t pointZ[3] = {0, 0, 0};
@@ -91,7 +91,7 @@ struct IlsRecord {
 };
 
 struct WaypointRecord {
-    std::string name;              // up to 5 characters
+    std::string name;  // up to 5 characters
     std::int32_t x = 0;
     std::int32_t z = 0;
     friend bool operator==(const WaypointRecord&, const WaypointRecord&) = default;
@@ -100,7 +100,9 @@ struct WaypointRecord {
 struct AirwayRecord {
     std::uint32_t identifier = 0;  // the victor airway's number
     std::vector<WaypointRecord> points;
-    [[nodiscard]] std::int16_t PointCount() const { return static_cast<std::int16_t>(points.size()); }
+    [[nodiscard]] std::int16_t PointCount() const {
+        return static_cast<std::int16_t>(points.size());
+    }
     friend bool operator==(const AirwayRecord&, const AirwayRecord&) = default;
 };
 

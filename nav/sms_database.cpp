@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "core/endian.h"
 #include "core/resource_volume.h"
+#include "flight/flight_model_state.h"
 #include "nav/dialog_controls.h"
 #include "nav/lat_lon.h"
 #include "nav/nav_database.h"
-#include "flight/flight_model_state.h"
 #include "sim/sim_world.h"
 #include "ui/dialog_services.h"
 
@@ -24,6 +25,25 @@ namespace {
 constexpr char kCouldNotOpen[] = "Could not open %s.";
 constexpr char kErrorReading[] = "Error reading file %s.";
 constexpr char kCouldNotSeek[] = "Could not seek in file %s.";
+
+// Zeros after the name list in memory: the last name ends there even when the file cut it, and
+// the name scan below may read a whole word past a terminator.
+constexpr std::size_t kGuardBytes = 8;
+
+// The length of the NUL-terminated name at `p`, eight bytes at a time until a word holds a zero
+// byte ((w - 0x01..01) & ~w & 0x80..80 is not zero), then byte by byte.
+std::size_t NameLength(const std::uint8_t* p) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    std::size_t n = 0;
+    for (;; n += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + n, 8);
+        if (((w - kOnes) & ~w & kHighs) != 0) break;
+    }
+    while (p[n] != 0)
+        ++n;
+    return n;
+}
 
 // The record size of a station kind (1 VOR to 4 waypoint).
 int StationRecordBytes(int kind) {
@@ -50,69 +70,67 @@ int SmsDatabase::Reopen(const char* name, win::HWND parent) {
 
 int SmsDatabase::OpenSmsDatabase(const char* name, win::HWND parent) {
     fileName = name != nullptr ? name : kSmsFileName;
-    fileBuffer.clear();
+    // The table is emptied, not freed: a directory opened again reads into the memory it had.
     entries.clear();
-    for (std::vector<std::uint32_t>& map : rowMaps)
-        map.clear();
     rowCounts.fill(0);
+    auto fail = [&](const char* message) {
+        fileBuffer.clear();
+        ShowError(parent, message);
+        return 0;
+    };
     if (!theSmsFile.OpenFile(fileName)) {
         theSmsFile.CloseFile();
-        ShowError(parent, kCouldNotOpen);
-        return 0;
+        return fail(kCouldNotOpen);
     }
     // The header says where the name list ends; the list and the header are read whole, the
     // station records beyond it on demand. The end must lie inside the file.
     core::VolumeRStream* stream = theSmsFile.GetStream();
     const std::int64_t size = stream != nullptr ? stream->GetEntrySize(fileName) : -1;
-    std::vector<std::uint8_t> header(kSmsHeaderBytes);
+    std::array<std::uint8_t, kSmsHeaderBytes> header;
     if (theSmsFile.ReadRecords(header.data(), static_cast<int>(kSmsHeaderBytes), 1) != 1) {
         theSmsFile.CloseFile();
-        ShowError(parent, kErrorReading);
-        return 0;
+        return fail(kErrorReading);
     }
     const std::uint32_t end = core::ReadU32(header.data() + kSmsListEndField);
     if (end < kSmsHeaderBytes || size < 0 || std::int64_t{end} > size) {
         theSmsFile.CloseFile();
-        ShowError(parent, kErrorReading);
-        return 0;
+        return fail(kErrorReading);
     }
     // The list and the byte after it when the file has one; a guard zero ends the buffer, so a
     // name that runs to the end is still terminated.
-    const std::uint32_t length = static_cast<std::uint32_t>(std::min<std::int64_t>(end + std::int64_t{1}, size));
-    std::vector<std::uint8_t> buffer(std::size_t{length} + 1, 0);
-    std::copy(header.begin(), header.end(), buffer.begin());
+    const std::uint32_t length =
+        static_cast<std::uint32_t>(std::min<std::int64_t>(end + std::int64_t{1}, size));
+    fileBuffer.resize(std::size_t{length} + kGuardBytes);
+    std::copy(header.begin(), header.end(), fileBuffer.begin());
+    std::fill(fileBuffer.begin() + length, fileBuffer.end(), 0);
     const std::uint32_t rest = length - kSmsHeaderBytes;
-    const bool whole = rest == 0 || theSmsFile.ReadRecords(buffer.data() + kSmsHeaderBytes, static_cast<int>(rest), 1) == 1;
+    const bool whole = rest == 0 || theSmsFile.ReadRecords(fileBuffer.data() + kSmsHeaderBytes,
+                                                           static_cast<int>(rest), 1) == 1;
     theSmsFile.CloseFile();
-    if (!whole) {
-        ShowError(parent, kErrorReading);
-        return 0;
-    }
-    fileBuffer = std::move(buffer);
+    if (!whole) return fail(kErrorReading);
 
     // Entries while the walk is before the end; the one that crosses it still counts when its
-    // kind, offset and first name byte lie inside what was read.
+    // kind, offset and first name byte lie inside what was read. An entry takes at least six
+    // bytes, which bounds the count.
     const std::uint8_t* data = fileBuffer.data();
+    entries.reserve((end - kSmsHeaderBytes) / 6 + 1);
     for (std::uint32_t at = kSmsHeaderBytes; at < end && std::size_t{at} + 6 <= length;) {
         const std::size_t nameAt = std::size_t{at} + kSmsEntryHeadBytes;
-        const auto* name = reinterpret_cast<const char*>(data + nameAt);
-        const std::size_t room = length - nameAt;
-        const std::size_t nameLength = std::find(name, name + room, '\0') - name;
-        entries.push_back(SmsListEntry{data[at], core::ReadU32(data + at + 1),
-                                       std::string_view(name, nameLength)});
+        const std::size_t nameLength = NameLength(data + nameAt);
+        entries.push_back(StoredEntry{core::ReadU32(data + at + 1),
+                                      static_cast<std::uint32_t>(nameAt),
+                                      static_cast<std::uint32_t>(nameLength), data[at]});
         at += static_cast<std::uint32_t>(kSmsEntryHeadBytes + nameLength + 1);
     }
-    for (std::vector<std::uint32_t>& map : rowMaps)
-        map.assign(entries.size(), 0);
     return 1;
 }
 
 void SmsDatabase::Close() {
-    runwayList.clear();
-    fileBuffer.clear();
-    entries.clear();
+    runwayList = {};
+    fileBuffer = {};
+    entries = {};
     for (std::vector<std::uint32_t>& map : rowMaps)
-        map.clear();
+        map = {};
     rowCounts.fill(0);
     if (fileHandle.IsValid()) win::CloseHandle(fileHandle);
     fileHandle = win::FileHandle{};
@@ -126,14 +144,16 @@ int SmsDatabase::FillStationList(win::HWND dialog, int kind) {
 
 int SmsDatabase::FillStationList(ListTarget& list, int kind) {
     if (kind < 0 || kind >= kSmsListKinds) return 0;
+    // The kind's row map: list row -> entry, as long as the name list.
     std::vector<std::uint32_t>& map = rowMaps[static_cast<std::size_t>(kind)];
+    if (map.size() != entries.size()) map.assign(entries.size(), 0);
     int& rows = rowCounts[static_cast<std::size_t>(kind)];
     rows = 0;
     list.Reset();
     int added = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (NavKindOfCode(entries[i].code) != kind) continue;
-        const int row = list.Add(entries[i].name);
+        const int row = list.Add(Entry(static_cast<int>(i)).name);
         if (row < 0 || static_cast<std::size_t>(row) >= map.size()) continue;
         map[static_cast<std::size_t>(row)] = static_cast<std::uint32_t>(i);
         rows = std::max(rows, row + 1);
@@ -168,8 +188,7 @@ void SmsDatabase::ShowError(win::HWND parent, const char* format, const char* na
     ui::ShowMessageBox(parent, message, ui::MB_OK | ui::MB_ICONEXCLAMATION);
 }
 
-SmsDatabase::ReadResult SmsDatabase::ReadAt(std::uint32_t offset, std::uint8_t* buffer, int size,
-                                            int* got) const {
+SmsDatabase::ReadResult SmsDatabase::OpenAt(std::uint32_t offset) const {
     if (!theSmsFile.OpenFile(fileName)) {
         theSmsFile.CloseFile();
         return ReadResult::NotOpen;
@@ -178,6 +197,12 @@ SmsDatabase::ReadResult SmsDatabase::ReadAt(std::uint32_t offset, std::uint8_t* 
         theSmsFile.CloseFile();
         return ReadResult::NoSeek;
     }
+    return ReadResult::Ok;
+}
+
+SmsDatabase::ReadResult SmsDatabase::ReadAt(std::uint32_t offset, std::uint8_t* buffer, int size,
+                                            int* got) const {
+    if (const ReadResult opened = OpenAt(offset); opened != ReadResult::Ok) return opened;
     // Byte by byte when a short read is acceptable (a name-list entry near the end).
     const int read = got != nullptr ? theSmsFile.ReadRecords(buffer, 1, size)
                                     : theSmsFile.ReadRecords(buffer, size, 1) * size;
@@ -188,14 +213,7 @@ SmsDatabase::ReadResult SmsDatabase::ReadAt(std::uint32_t offset, std::uint8_t* 
 
 SmsDatabase::ReadResult SmsDatabase::ReadAirportAt(std::uint32_t offset, SmsAirportHeader* header,
                                                    std::vector<SmsRunwayRecord>* rows) const {
-    if (!theSmsFile.OpenFile(fileName)) {
-        theSmsFile.CloseFile();
-        return ReadResult::NotOpen;
-    }
-    if (offset > 0x7FFFFFFFu || !theSmsFile.Seek(static_cast<std::int32_t>(offset))) {
-        theSmsFile.CloseFile();
-        return ReadResult::NoSeek;
-    }
+    if (const ReadResult opened = OpenAt(offset); opened != ReadResult::Ok) return opened;
     std::uint8_t head[kSmsAirportHeaderBytes];
     if (theSmsFile.ReadRecords(head, kSmsAirportHeaderBytes, 1) != 1) {
         theSmsFile.CloseFile();
@@ -204,59 +222,61 @@ SmsDatabase::ReadResult SmsDatabase::ReadAirportAt(std::uint32_t offset, SmsAirp
     const SmsAirportHeader h = DecodeAirportHeader(head);
     // The rows the count promises must all be in the file; none is read past its end.
     std::vector<std::uint8_t> bytes(std::size_t{h.runwayCount} * kSmsRunwayBytes);
-    const int read = h.runwayCount > 0 ? theSmsFile.ReadRecords(bytes.data(), kSmsRunwayBytes, h.runwayCount) : 0;
+    const int read = h.runwayCount > 0
+                         ? theSmsFile.ReadRecords(bytes.data(), kSmsRunwayBytes, h.runwayCount)
+                         : 0;
     theSmsFile.CloseFile();
     if (read != h.runwayCount) return ReadResult::Short;
     *header = h;
     rows->clear();
     for (int i = 0; i < read; ++i)
-        rows->push_back(DecodeRunwayRecord(bytes.data() + static_cast<std::size_t>(i) * kSmsRunwayBytes));
+        rows->push_back(
+            DecodeRunwayRecord(bytes.data() + static_cast<std::size_t>(i) * kSmsRunwayBytes));
     return ReadResult::Ok;
 }
 
 int SmsDatabase::ReadStationThroughHandle(win::FileHandle handle, std::uint32_t offset,
                                           std::uint8_t* buffer, int size) const {
     if (offset > 0x7FFFFFFFu ||
-        win::SetFilePointer(handle, static_cast<std::int32_t>(offset), win::FILE_BEGIN) !=
-            offset)
+        win::SetFilePointer(handle, static_cast<std::int32_t>(offset), win::FILE_BEGIN) != offset)
         return 0;
     std::uint32_t read = 0;
     return win::ReadFile(handle, buffer, static_cast<std::uint32_t>(size), &read) &&
            read == static_cast<std::uint32_t>(size);
 }
 
+int SmsDatabase::ReportRead(win::HWND parent, ReadResult result) const {
+    switch (result) {
+        case ReadResult::Ok:
+            return 0;
+        case ReadResult::NotOpen:
+            ShowError(parent, kCouldNotOpen);
+            return 1;
+        case ReadResult::NoSeek:
+            ShowError(parent, kCouldNotSeek);
+            return 1;
+        case ReadResult::Short:
+            break;
+    }
+    ShowError(parent, kErrorReading);
+    return 1;
+}
+
 int SmsDatabase::ReadRecord(win::HWND parent, int row, int kind, win::FileHandle handle) {
     const int index = EntryOfRow(kind, row);
-    if (index < 0) {
-        ShowError(parent, kErrorReading);
-        return 1;
-    }
-    const SmsListEntry& entry = entries[static_cast<std::size_t>(index)];
+    if (index < 0 || kind > kSmsWaypoint) return ReportRead(parent, ReadResult::Short);
+    const SmsListEntry entry = Entry(index);
     theSmsCurrentEntry = SmsCurrentEntry{entry.code, entry.recordOffset, std::string(entry.name)};
 
     if (kind == kSmsAirport) {
         SmsAirportHeader header;
         std::vector<SmsRunwayRecord> rows;
-        switch (ReadAirportAt(entry.recordOffset, &header, &rows)) {
-            case ReadResult::Ok:
-                airport = header;
-                theSmsRunwayBlock = std::move(rows);
-                return 0;
-            case ReadResult::NotOpen:
-                ShowError(parent, kCouldNotOpen);
-                return 1;
-            case ReadResult::NoSeek:
-                ShowError(parent, kCouldNotSeek);
-                return 1;
-            case ReadResult::Short:
-                break;
+        const ReadResult result = ReadAirportAt(entry.recordOffset, &header, &rows);
+        if (result == ReadResult::Ok) {
+            airport = header;
+            theSmsRunwayBlock = std::move(rows);
         }
-        ShowError(parent, kErrorReading);
-        return 1;
-    }
-    if (kind < kSmsVor || kind > kSmsWaypoint) {
-        ShowError(parent, kErrorReading);
-        return 1;
+        return ReportRead(parent, result);
     }
     std::uint8_t bytes[kSmsStationRecordBytes] = {};
     const int size = StationRecordBytes(kind);
@@ -265,20 +285,9 @@ int SmsDatabase::ReadRecord(win::HWND parent, int row, int kind, win::FileHandle
             ShowError(parent, kErrorReading, kSmsFileName);
             return 1;
         }
-    } else {
-        switch (ReadAt(entry.recordOffset, bytes, size, nullptr)) {
-            case ReadResult::Ok:
-                break;
-            case ReadResult::NotOpen:
-                ShowError(parent, kCouldNotOpen);
-                return 1;
-            case ReadResult::NoSeek:
-                ShowError(parent, kCouldNotSeek);
-                return 1;
-            case ReadResult::Short:
-                ShowError(parent, kErrorReading);
-                return 1;
-        }
+    } else if (const int failed =
+                   ReportRead(parent, ReadAt(entry.recordOffset, bytes, size, nullptr))) {
+        return failed;
     }
     switch (kind) {
         case kSmsVor:

@@ -69,8 +69,12 @@ public:
     void Close();
 
     [[nodiscard]] int EntryCount() const { return static_cast<int>(entries.size()); }
-    [[nodiscard]] const SmsListEntry& Entry(int index) const {
-        return entries[static_cast<std::size_t>(index)];
+    [[nodiscard]] SmsListEntry Entry(int index) const {
+        const StoredEntry& e = entries[static_cast<std::size_t>(index)];
+        return SmsListEntry{
+            e.code, e.recordOffset,
+            std::string_view(reinterpret_cast<const char*>(fileBuffer.data()) + e.nameOffset,
+                             e.nameLength)};
     }
     // The list box of a kind (0 airports to 4 waypoints), in file order; the kind's saved row
     // is selected. The number of rows added.
@@ -162,11 +166,15 @@ public:
 
 private:
     enum class ReadResult { Ok, NotOpen, NoSeek, Short };
+    // Opens the directory file at an offset (closed again on failure).
+    ReadResult OpenAt(std::uint32_t offset) const;
+    // Shows the message of a failed read; 0 for a read that worked, else 1.
+    int ReportRead(win::HWND parent, ReadResult result) const;
     ReadResult ReadAt(std::uint32_t offset, std::uint8_t* buffer, int size, int* got) const;
     ReadResult ReadAirportAt(std::uint32_t offset, SmsAirportHeader* header,
                              std::vector<SmsRunwayRecord>* rows) const;
-    int ReadStationThroughHandle(win::FileHandle handle, std::uint32_t offset,
-                                 std::uint8_t* buffer, int size) const;
+    int ReadStationThroughHandle(win::FileHandle handle, std::uint32_t offset, std::uint8_t* buffer,
+                                 int size) const;
     // A message over `parent` with the file's name (or `name`) in it.
     void ShowError(win::HWND parent, const char* format, const char* name = nullptr) const;
     void KeepShown(std::int32_t x, std::int32_t z);
@@ -174,8 +182,15 @@ private:
     int PlaceOnCurrentRunway();
 
     std::string fileName = kSmsFileName;
-    std::vector<std::uint8_t> fileBuffer;
-    std::vector<SmsListEntry> entries;
+    std::vector<std::uint8_t> fileBuffer;  // the header, the name list and a guard zero
+    // An entry as the table keeps it: its name is found in the file buffer.
+    struct StoredEntry {
+        std::uint32_t recordOffset;
+        std::uint32_t nameOffset;
+        std::uint32_t nameLength;
+        std::uint8_t code;
+    };
+    std::vector<StoredEntry> entries;
     std::array<std::vector<std::uint32_t>, kSmsListKinds> rowMaps;
     std::array<int, kSmsListKinds> rowCounts{};
     std::array<int, kSmsListKinds> selectedRows{};

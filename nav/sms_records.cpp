@@ -106,7 +106,9 @@ bool EncodeAirportRecord(const SmsAirportHeader& header, const std::vector<SmsRu
         PutU16(&bytes, r.width);
         bytes.push_back(0);  // not read
         for (int i = 0; i < kSmsRunwayIlsField; ++i)
-            bytes.push_back(i < static_cast<int>(r.ils.size()) ? static_cast<std::uint8_t>(r.ils[static_cast<std::size_t>(i)]) : 0);
+            bytes.push_back(i < static_cast<int>(r.ils.size())
+                                ? static_cast<std::uint8_t>(r.ils[static_cast<std::size_t>(i)])
+                                : 0);
     }
     out->insert(out->end(), bytes.begin(), bytes.end());
     return true;
@@ -159,7 +161,8 @@ SmsBytes SmsFileBuilder::Build(std::vector<std::uint32_t>* entryOffsets,
     if (entryOffsets != nullptr) entryOffsets->clear();
     if (recordOffsets != nullptr) recordOffsets->clear();
     for (const Station& s : stations) {
-        if (entryOffsets != nullptr) entryOffsets->push_back(static_cast<std::uint32_t>(file.size()));
+        if (entryOffsets != nullptr)
+            entryOffsets->push_back(static_cast<std::uint32_t>(file.size()));
         if (recordOffsets != nullptr) recordOffsets->push_back(record);
         file.push_back(s.code);
         PutU32(&file, record);

@@ -51,8 +51,8 @@ const char* const kVorKinds[13] = {
     "Low altitude VOR",
     "Canadian VOR",
 };
-const char* const kIlsKinds[9] = {nullptr, "ILS",     "ILS/DME", "LOC", "LOC/DME",
-                                  "LOC/GS",  "SDF", "LDA",     "LDA/DME"};
+const char* const kIlsKinds[9] = {nullptr,  "ILS", "ILS/DME", "LOC",    "LOC/DME",
+                                  "LOC/GS", "SDF", "LDA",     "LDA/DME"};
 
 const char* SideLetter(std::uint8_t runway) {
     switch (runway & 0xC0) {
@@ -239,7 +239,8 @@ void ShowStationPage(SmsDatabase& d, win::HWND dialog, const StationPage& page,
 int SmsDatabase::ShowVorInfo(win::HWND dialog, int row, win::FileHandle handle) {
     if (const int failed = ReadRecord(dialog, row, kSmsVor, handle)) return failed;
     KeepShown(vor.x, vor.z);
-    ShowStationPage(*this, dialog, kVorPage, FormatFrequency(vor.frequency), theSmsCurrentEntry.code);
+    ShowStationPage(*this, dialog, kVorPage, FormatFrequency(vor.frequency),
+                    theSmsCurrentEntry.code);
     return 0;
 }
 
@@ -253,7 +254,8 @@ int SmsDatabase::ShowNdbInfo(win::HWND dialog, int row, win::FileHandle handle) 
 int SmsDatabase::ShowIlsInfo(win::HWND dialog, int row, win::FileHandle handle) {
     if (const int failed = ReadRecord(dialog, row, kSmsIls, handle)) return failed;
     KeepShown(ils.x, ils.z);
-    ShowStationPage(*this, dialog, kIlsPage, FormatFrequency(ils.frequency), theSmsCurrentEntry.code);
+    ShowStationPage(*this, dialog, kIlsPage, FormatFrequency(ils.frequency),
+                    theSmsCurrentEntry.code);
     return 0;
 }
 

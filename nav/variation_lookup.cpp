@@ -36,7 +36,8 @@ std::unique_ptr<GridTile> LoadTile(core::ResourceVolume& volume, const std::stri
 
 std::int16_t TileValue(std::uint32_t offsetX, std::uint32_t offsetZ, const GridTile& grid) {
     // The offsets come from WorldToGridTile (below 2^20); larger ones are held to the tile.
-    const std::uint32_t column = std::min<std::uint32_t>(offsetX / kGridCellUnits, kGridTileSide - 1);
+    const std::uint32_t column =
+        std::min<std::uint32_t>(offsetX / kGridCellUnits, kGridTileSide - 1);
     const std::uint32_t row = std::min<std::uint32_t>(offsetZ / kGridCellUnits, kGridTileSide - 1);
     return grid[row * kGridTileSide + column];
 }

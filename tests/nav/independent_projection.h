@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@ inline constexpr double kPi = 3.14159265358979323846;
 
 // Latitude and east-positive longitude of a world position.
 inline void WorldToGeographic(std::int32_t x, std::int32_t z, double* lat, double* lon) {
-    const double east = x / 256.0 + 90160.64;               // metres from the cone's axis
+    const double east = x / 256.0 + 90160.64;  // metres from the cone's axis
     const double north = 7829278.0 - (z / 256.0 + 113022.1056);
     const double rho = std::hypot(east, north);
     const double theta = std::atan2(east, north);
@@ -28,15 +29,17 @@ inline void WorldToGeographic(std::int32_t x, std::int32_t z, double* lat, doubl
 // Metres between two places on a sphere of the Earth's mean radius.
 inline double Metres(double lat1, double lon1, double lat2, double lon2) {
     const double r = kPi / 180.0;
-    const double a = std::pow(std::sin((lat2 - lat1) * r / 2), 2) +
-                     std::cos(lat1 * r) * std::cos(lat2 * r) * std::pow(std::sin((lon2 - lon1) * r / 2), 2);
+    const double a =
+        std::pow(std::sin((lat2 - lat1) * r / 2), 2) +
+        std::cos(lat1 * r) * std::cos(lat2 * r) * std::pow(std::sin((lon2 - lon1) * r / 2), 2);
     return 2 * 6371008.8 * std::asin(std::sqrt(a));
 }
 
 // The rows of one of data/navdata-us's tables, split at commas, without the header.
 inline std::vector<std::vector<std::string>> ReadNavCsv(const std::string& name) {
     std::vector<std::vector<std::string>> rows;
-    FILE* f = std::fopen((std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/" + name).c_str(), "r");
+    FILE* f =
+        std::fopen((std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/" + name).c_str(), "r");
     if (f == nullptr) return rows;
     char line[512];
     bool header = true;

@@ -64,8 +64,8 @@ protected:
         return bytes;
     }
     static void Place(double lat, double lonEast) {
-        nav::LatLonToWorld(&flight::theFlightModelState.fmPosX, &flight::theFlightModelState.fmPosZ, lat,
-                           -lonEast);
+        nav::LatLonToWorld(&flight::theFlightModelState.fmPosX, &flight::theFlightModelState.fmPosZ,
+                           lat, -lonEast);
     }
     static int Row(const RecordingList& list, const std::string& name) {
         const auto it = std::find(list.rows.begin(), list.rows.end(), name);
@@ -197,7 +197,8 @@ TEST_F(InstalledNavigation, TheDirectoryNamesEveryStationAndTheIndexPointsIntoIt
         vorByIdent[v.ident] = &v;
     for (int row = 0; row < static_cast<int>(lists[1].rows.size()); ++row) {
         ASSERT_EQ(nav::theSmsDatabase.ShowVorInfo({}, row, {}), 0);
-        const std::string ident = nav::ExtractAirportIdent(lists[1].rows[static_cast<std::size_t>(row)]);
+        const std::string ident =
+            nav::ExtractAirportIdent(lists[1].rows[static_cast<std::size_t>(row)]);
         const nav::VorRecord* v = vorByIdent[ident];
         ASSERT_NE(v, nullptr) << ident;
         if (nav::theSmsDatabase.VorX() != v->x) continue;  // an ident used twice
@@ -215,9 +216,11 @@ TEST_F(InstalledNavigation, OaklandsRadiosAndAirportPage) {
         const char* ident;
     } tunes[] = {{16, 80, "OAK"}, {8, 70, "I-INB"}, {9, 90, "I-OAK"}, {13, 90, "OSI"}};
     for (const auto& t : tunes) {
-        EXPECT_EQ(nav::TuneVor(t.whole, t.hundredths, 0) + nav::TuneIls(t.whole, t.hundredths, 1), 1)
+        EXPECT_EQ(nav::TuneVor(t.whole, t.hundredths, 0) + nav::TuneIls(t.whole, t.hundredths, 1),
+                  1)
             << t.ident;
-        const nav::TunedNavStation& s = t.ident[0] == 'I' ? nav::theNav2Station : nav::theNav1Station;
+        const nav::TunedNavStation& s =
+            t.ident[0] == 'I' ? nav::theNav2Station : nav::theNav1Station;
         EXPECT_EQ(s.ident, t.ident);
     }
     // The same frequency far away: Seattle's VORTAC on 116.80.
@@ -239,8 +242,8 @@ TEST_F(InstalledNavigation, OaklandsRadiosAndAirportPage) {
               "ATIS: 133.77");
     RecordingList runways;
     ASSERT_EQ(nav::theSmsDatabase.FillRunwayList(runways, oakland), 0);
-    const std::vector<std::string> starts = {"11 \t", "29 \t", "9R\t", "27L\t",
-                                             "9L\t", "27R\t", "15 \t", "33 \t"};
+    const std::vector<std::string> starts = {"11 \t", "29 \t", "9R\t",  "27L\t",
+                                             "9L\t",  "27R\t", "15 \t", "33 \t"};
     ASSERT_EQ(runways.rows.size(), starts.size());
     for (std::size_t i = 0; i < starts.size(); ++i)
         EXPECT_EQ(runways.rows[i].rfind(starts[i], 0), 0u) << runways.rows[i];
@@ -257,14 +260,16 @@ TEST_F(InstalledNavigation, OaklandsRadiosAndAirportPage) {
             double lat = 0, lon = 0;
             const nav::RunwayListEntry& e = nav::theSmsDatabase.RunwayList()[row++];
             navtest::WorldToGeographic(e.x, e.z, &lat, &lon);
-            EXPECT_LT(navtest::Metres(lat, lon, std::stod(r[4 + 4 * end]), std::stod(r[5 + 4 * end])),
-                      1.0);
+            EXPECT_LT(
+                navtest::Metres(lat, lon, std::stod(r[4 + 4 * end]), std::stod(r[5 + 4 * end])),
+                1.0);
         }
     }
 
     const int sanCarlos = Row(airports, "San Carlos (KSQL)");
     ASSERT_EQ(nav::theSmsDatabase.ShowAirportInfo({}, sanCarlos), 0);
-    const nav::FrequencyLines lines = nav::AirportFrequencyLines(nav::theSmsDatabase.CurrentAirport());
+    const nav::FrequencyLines lines =
+        nav::AirportFrequencyLines(nav::theSmsDatabase.CurrentAirport());
     EXPECT_EQ(lines.first, "GND CON: 121.60        TOWER: 119.00        DEP CON: 135.65");
     EXPECT_EQ(lines.second, "APP CON: 133.95");
     EXPECT_EQ(nav::AirspaceText(nav::theSmsDatabase.CurrentAirport().airspace), "Class D");

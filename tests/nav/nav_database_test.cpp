@@ -59,7 +59,9 @@ Bytes NdbTable(const std::vector<nav::NdbRecord>& rows) {
 
 class NavDatabaseTest : public NavFixture {
 protected:
-    void Load(const char* member, const Bytes& bytes) { Write(std::string("Data/Nav/") + member, bytes); }
+    void Load(const char* member, const Bytes& bytes) {
+        Write(std::string("Data/Nav/") + member, bytes);
+    }
     static void Place(std::int32_t x, std::int32_t z) {
         flight::theFlightModelState.fmPosX = x;
         flight::theFlightModelState.fmPosZ = z;
@@ -76,7 +78,8 @@ TEST_F(NavDatabaseTest, EveryRowReadsBackThroughTheLoaders) {
     std::vector<nav::AirportIndexRecord> airports = {
         {"KSQL", 10, 20, 5, 3000}, {"L06", -5, -6, -210, 0xFFFFFFFFu}};  // below sea level
     const std::vector<nav::NdbRecord> ndbs = {Ndb("PAO", 362, 1, 2), Ndb("ABCDE", 1750, 3, 4)};
-    const std::vector<nav::IlsRecord> ils = {Ils("I-OAK", 10990, 100, 200), Ils("I-AB", 11190, 5, 6)};
+    const std::vector<nav::IlsRecord> ils = {Ils("I-OAK", 10990, 100, 200),
+                                             Ils("I-AB", 11190, 5, 6)};
     const std::vector<nav::WaypointRecord> waypoints = {{"MENLO", 1, 2}, {"A", -1, -2}};
     const std::vector<nav::AirwayRecord> airways = {
         {23, {{"OSI", 1, 2}, {"MENLO", 3, 4}, {"SJC", 5, 6}}}, {99, {}}, {4, {{"X", 7, 8}}}};
@@ -117,8 +120,8 @@ TEST_F(NavDatabaseTest, EveryRowReadsBackThroughTheLoaders) {
 
 // A damaged member: the table keeps the whole rows that are there, or nothing; never a crash.
 TEST_F(NavDatabaseTest, DamagedTablesKeepWholeRowsOrNone) {
-    const Bytes good = VorTable({Vor("AAA", 11000, 1, 1), Vor("BBB", 11000, 2, 2),
-                                 Vor("CCC", 11100, 3, 3)});
+    const Bytes good =
+        VorTable({Vor("AAA", 11000, 1, 1), Vor("BBB", 11000, 2, 2), Vor("CCC", 11100, 3, 3)});
     auto withCount = [&](std::uint32_t count) {
         Bytes b = good;
         core::WriteU32(b.data(), count);
@@ -167,9 +170,8 @@ TEST_F(NavDatabaseTest, DamagedTablesKeepWholeRowsOrNone) {
 }
 
 TEST_F(NavDatabaseTest, DamagedAirwaysEndTheTableWhereTheyGoWrong) {
-    const std::vector<nav::AirwayRecord> airways = {{1, {{"A", 1, 1}, {"B", 2, 2}}},
-                                                    {2, {{"C", 3, 3}}},
-                                                    {3, {{"D", 4, 4}, {"E", 5, 5}}}};
+    const std::vector<nav::AirwayRecord> airways = {
+        {1, {{"A", 1, 1}, {"B", 2, 2}}}, {2, {{"C", 3, 3}}}, {3, {{"D", 4, 4}, {"E", 5, 5}}}};
     Bytes good;
     ASSERT_TRUE(nav::WriteAirwayTable(airways, &good));
     auto withPoints = [&](int airway, std::int16_t points) {
@@ -327,16 +329,20 @@ TEST_F(NavDatabaseTest, TheTraceNamesEachChangeOfStationOrReception) {
     nav::CheckNav1Reception();
     nav::CheckNav1Reception();
     win::SetTraceSink(nullptr);
-    EXPECT_EQ(lines, (std::vector<std::string>{"nav: NAV1 113.90 OSI 7.3 nm",
-                                               "nav: NAV1 114.10 SJC 7.3 nm",
-                                               "nav: NAV1 114.05 none"}));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"nav: NAV1 113.90 OSI 7.3 nm",
+                                        "nav: NAV1 114.10 SJC 7.3 nm", "nav: NAV1 114.05 none"}));
 }
 
 TEST(Bearing, VectorsAndRadialsOnTheWorldPlane) {
     const struct {
         std::int64_t east, north;
         std::uint16_t bearing;
-    } cases[] = {{0, 5, 0}, {5, 0, 0x4000}, {0, -5, 0x8000}, {-5, 0, 0xC000}, {3, 3, 0x2000},
+    } cases[] = {{0, 5, 0},
+                 {5, 0, 0x4000},
+                 {0, -5, 0x8000},
+                 {-5, 0, 0xC000},
+                 {3, 3, 0x2000},
                  // Differences of two world positions need 33 bits.
                  {std::int64_t{INT32_MAX} * 2, 0, 0x4000},
                  {std::int64_t{INT32_MIN} * 2, std::int64_t{INT32_MIN} * 2, 0xA000}};

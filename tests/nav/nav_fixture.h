@@ -12,12 +12,12 @@
 #include "cockpit/cockpit_switches.h"
 #include "cockpit/radio_words.h"
 #include "core/resource_volume.h"
+#include "flight/flight_model_state.h"
 #include "nav/dialog_controls.h"
 #include "nav/nav_database.h"
 #include "nav/sms_database.h"
 #include "nav/variation_lookup.h"
 #include "platform/file_system.h"
-#include "flight/flight_model_state.h"
 #include "support/temp_folder.h"
 
 namespace navtest {
@@ -32,7 +32,9 @@ public:
     }
     void Select(int row) override { selected = row; }
     void SetTop(int row) override { top = row; }
-    void SetTabStops(const int* stops, int count) override { tabStops.assign(stops, stops + count); }
+    void SetTabStops(const int* stops, int count) override {
+        tabStops.assign(stops, stops + count);
+    }
     std::vector<std::string> rows;
     std::vector<int> tabStops;
     int selected = -2;

@@ -126,7 +126,8 @@ TEST_F(NavigationRun, DebugKeysJumpOntoRunwayEndsOnlyWhenEnabled) {
     EXPECT_LT(navtest::Metres(lat, lon, std::stod(runway[8]), std::stod(runway[9])), 1.0)
         << first << " " << runway[7];
     // Each end faces the other along the world plane.
-    const double along = std::atan2(double(f8.x) - f9.x, double(f8.z) - f9.z) * 180.0 / navtest::kPi;
+    const double along =
+        std::atan2(double(f8.x) - f9.x, double(f8.z) - f9.z) * 180.0 / navtest::kPi;
     EXPECT_LT(std::fabs(std::remainder(f9.heading - along, 360.0)), 0.1);
     EXPECT_LT(std::fabs(std::remainder(f8.heading - along - 180.0, 360.0)), 0.1);
 }

@@ -26,7 +26,8 @@ nav::SmsRunwayRecord Runway(std::uint8_t runway, std::int32_t x, std::int32_t z,
     return nav::SmsRunwayRecord{runway, x, z, heading, 6000, 150, ils};
 }
 
-Bytes AirportRecord(const nav::SmsAirportHeader& header, const std::vector<nav::SmsRunwayRecord>& rows) {
+Bytes AirportRecord(const nav::SmsAirportHeader& header,
+                    const std::vector<nav::SmsRunwayRecord>& rows) {
     Bytes b;
     EXPECT_TRUE(nav::EncodeAirportRecord(header, rows, &b));
     return b;
@@ -118,8 +119,8 @@ TEST_F(SmsDatabaseTest, ListsEveryKindInFileOrderAndReadsItsRecords) {
     EXPECT_EQ(nav::theSmsRunwayBlock[0].ils, "I-OAK");
 
     // Through a file opened by name, as the directory dialogs do; the volume when it is closed.
-    const win::FileHandle file =
-        win::CreateFile("DATA\\SMS\\flp.SMS", win::GENERIC_READ, win::FILE_SHARE_READ, win::OPEN_EXISTING);
+    const win::FileHandle file = win::CreateFile("DATA\\SMS\\flp.SMS", win::GENERIC_READ,
+                                                 win::FILE_SHARE_READ, win::OPEN_EXISTING);
     ASSERT_TRUE(file.IsValid());
     nav::theSmsDatabase.ShowVorInfo({}, 0, file);
     EXPECT_EQ(nav::theSmsDatabase.shownX, -1000);
@@ -166,7 +167,8 @@ TEST_F(SmsDatabaseTest, DamagedDirectoriesShowTheirMessage) {
         const char* message;
         int entries;
     } cases[] = {
-        {"shorter than its header", Bytes(d.file.begin(), d.file.begin() + 2000), "Error reading file flp.sms.", 0},
+        {"shorter than its header", Bytes(d.file.begin(), d.file.begin() + 2000),
+         "Error reading file flp.sms.", 0},
         {"empty", {}, "Error reading file flp.sms.", 0},
         {"list end below the header", withEnd(100), "Error reading file flp.sms.", 0},
         {"list end past the file", withEnd(static_cast<std::uint32_t>(d.file.size()) + 1),
@@ -199,7 +201,8 @@ TEST_F(SmsDatabaseTest, DamagedRecordsLeaveTheLastRecordInPlace) {
     Read(0, 1);
     // The VOR's record offset past the file, the first airport's runway count past it.
     Bytes damaged = d.file;
-    core::WriteU32(damaged.data() + d.entries[2] + 1, static_cast<std::uint32_t>(d.file.size()) - 4);
+    core::WriteU32(damaged.data() + d.entries[2] + 1,
+                   static_cast<std::uint32_t>(d.file.size()) - 4);
     damaged[d.records[0]] = 200;
     WriteDirectory(damaged);
     OpenAndFill();
@@ -213,8 +216,8 @@ TEST_F(SmsDatabaseTest, DamagedRecordsLeaveTheLastRecordInPlace) {
     EXPECT_EQ(Read(0, 1), "Could not seek in file flp.sms.\n");
     EXPECT_EQ(Read(7, 1), "Error reading file flp.sms.\n");  // a row the list does not have
     // Through an open file the same record fails with the file's own name.
-    const win::FileHandle file =
-        win::CreateFile("Data/Sms/flp.sms", win::GENERIC_READ, win::FILE_SHARE_READ, win::OPEN_EXISTING);
+    const win::FileHandle file = win::CreateFile("Data/Sms/flp.sms", win::GENERIC_READ,
+                                                 win::FILE_SHARE_READ, win::OPEN_EXISTING);
     EXPECT_EQ(Read(0, 1, file), "Error reading file flp.sms.\n");
     win::CloseHandle(file);
 }
@@ -234,16 +237,25 @@ TEST(StationTexts, FrequenciesKindsAirspaceAndFacilities) {
     const struct {
         std::uint8_t code;
         const char* name;
-    } kinds[] = {{0x11, "Terminal VOR/DME"},  {0x71, "Low altitude VORTAC"}, {0xC1, "Canadian VOR"},
-                 {0x01, "Error"},             {0xD1, "Error"},               {0x13, "ILS"},
-                 {0x28, "ILS/DME"},           {0x83, "LDA/DME"},             {0x93, "Error"},
-                 {0x12, ""},                  {0x30, ""},                    {0x16, ""}};
+    } kinds[] = {{0x11, "Terminal VOR/DME"},
+                 {0x71, "Low altitude VORTAC"},
+                 {0xC1, "Canadian VOR"},
+                 {0x01, "Error"},
+                 {0xD1, "Error"},
+                 {0x13, "ILS"},
+                 {0x28, "ILS/DME"},
+                 {0x83, "LDA/DME"},
+                 {0x93, "Error"},
+                 {0x12, ""},
+                 {0x30, ""},
+                 {0x16, ""}};
     for (const auto& k : kinds)
         EXPECT_EQ(nav::NavAidKindName(k.code), k.name) << int{k.code};
     const struct {
         std::uint8_t code;
         int kind;
-    } lists[] = {{0, 0}, {7, 0}, {1, 1}, {2, 2}, {3, 3}, {8, 3}, {4, 4}, {5, 4}, {6, 6}, {9, 9}, {0xFF, 15}};
+    } lists[] = {{0, 0}, {7, 0}, {1, 1}, {2, 2}, {3, 3},    {8, 3},
+                 {4, 4}, {5, 4}, {6, 6}, {9, 9}, {0xFF, 15}};
     for (const auto& l : lists)
         EXPECT_EQ(nav::NavKindOfCode(l.code), l.kind) << int{l.code};
 
@@ -251,9 +263,9 @@ TEST(StationTexts, FrequenciesKindsAirspaceAndFacilities) {
         std::uint8_t byte;
         const char* airspace;
         const char* facilities;
-    } spaces[] = {{0x01, "Class B", "No/No"},          {0x02, "Class C", "No/No"},
-                  {0x24, "Class D, TRSA", "No/No"},    {0x48, "Class E", "Yes/No"},
-                  {0x90, "Class G", "No/Yes"},         {0x03, "", "No/No"},
+    } spaces[] = {{0x01, "Class B", "No/No"},       {0x02, "Class C", "No/No"},
+                  {0x24, "Class D, TRSA", "No/No"}, {0x48, "Class E", "Yes/No"},
+                  {0x90, "Class G", "No/Yes"},      {0x03, "", "No/No"},
                   {0xE0, ", TRSA", "Yes/Yes"}};
     for (const auto& s : spaces) {
         EXPECT_EQ(nav::AirspaceText(s.byte), s.airspace) << int{s.byte};
@@ -271,7 +283,9 @@ TEST(StationTexts, FrequencyLinesAndRunwayRows) {
         {{0, 0, 0x3377, 0x2110, 0x2190, 0x1830, 0x2090, 0x3565},
          "ATIS: 133.77" + eight + "CLR DEL: 121.10" + eight + "GND CON: 121.90",
          "TOWER: 118.30" + eight + "DEP CON: 120.90" + eight + "APP CON: 135.65"},
-        {{0, 0, 0, 0, 0x2160, 0, 0x3395, 0x3395}, "GND CON: 121.60" + eight + "DEP/APP CON: 133.95", ""},
+        {{0, 0, 0, 0, 0x2160, 0, 0x3395, 0x3395},
+         "GND CON: 121.60" + eight + "DEP/APP CON: 133.95",
+         ""},
         {{0, 0, 0, 0, 0, 0, 0, 0x3395}, "APP CON: 133.95", ""},
         {{}, "", ""},
     };
@@ -280,10 +294,16 @@ TEST(StationTexts, FrequencyLinesAndRunwayRows) {
         EXPECT_EQ(lines.first, c.first);
         EXPECT_EQ(lines.second, c.second);
     }
+    // An entry read whole ends its name inside its 100-byte field and inside what was read.
+    const std::vector<std::uint8_t> entry(105, 'A');
+    EXPECT_EQ(nav::DecodeEntryCopy(entry.data(), 105).name, std::string(99, 'A'));
+    EXPECT_EQ(nav::DecodeEntryCopy(entry.data(), 9).name, "AAAA");
+    EXPECT_EQ(nav::DecodeEntryCopy(entry.data(), 4).name, "");
     EXPECT_EQ(nav::RunwayDesignator(0xC9), "9C");
     EXPECT_EQ(nav::RunwayDesignator(0x40 | 27), "27L");
     EXPECT_EQ(nav::RunwayDesignator(30), "30");
-    EXPECT_EQ(nav::RunwayListRow(Runway(0x80 | 28, 0, 0, 0, "I-SFO")), "28R\t6000\tX\t150\tILS: I-SFO");
+    EXPECT_EQ(nav::RunwayListRow(Runway(0x80 | 28, 0, 0, 0, "I-SFO")),
+              "28R\t6000\tX\t150\tILS: I-SFO");
     EXPECT_EQ(nav::RunwayListRow(Runway(10, 0, 0, 0)), "10 \t6000\tX\t150");
 }
 
@@ -297,8 +317,8 @@ TEST_F(SmsDatabaseTest, AirportPageRunwayListAndDescription) {
     RecordingList runways;
     EXPECT_EQ(nav::theSmsDatabase.FillRunwayList(runways, 1), 0);
     EXPECT_EQ(runways.tabStops, (std::vector<int>{30, 45, 55, 65}));
-    EXPECT_EQ(runways.rows, (std::vector<std::string>{"27L\t6000\tX\t150\tILS: I-OAK",
-                                                      "9R\t6000\tX\t150"}));
+    EXPECT_EQ(runways.rows,
+              (std::vector<std::string>{"27L\t6000\tX\t150\tILS: I-OAK", "9R\t6000\tX\t150"}));
     EXPECT_EQ(runways.selected, 0);
     ASSERT_EQ(nav::theSmsDatabase.RunwayList().size(), 2u);
     EXPECT_EQ(nav::theSmsDatabase.RunwayList()[1].heading, 0xC000);
@@ -344,9 +364,9 @@ TEST_F(DebugStepsTest, StepsThroughRunwaysAndAirports) {
     }
     // KOA 12, 30; KOAK 27L, 9R; KSQL 12, 30: the runways in file order, then the next airport.
     EXPECT_EQ(seen, (std::vector<std::int32_t>{100, 300, 10, 30, 100, 300}));
-    EXPECT_EQ(readouts, (std::vector<std::string>{"KOA runway 12", "KOA runway 30", "KOAK runway 27L",
-                                                  "KOAK runway 9R", "KSQL runway 12",
-                                                  "KSQL runway 30"}));
+    EXPECT_EQ(readouts,
+              (std::vector<std::string>{"KOA runway 12", "KOA runway 30", "KOAK runway 27L",
+                                        "KOAK runway 9R", "KSQL runway 12", "KSQL runway 30"}));
     EXPECT_EQ(nav::theSmsDatabase.DebugNextAirport(), 1);  // past the last airport: the first
     EXPECT_EQ(nav::theSmsDatabase.DebugAirportIndex(), 0);
     EXPECT_EQ(nav::theSmsDatabase.positionHeading, 0x8000);
@@ -375,16 +395,18 @@ TEST_F(DebugStepsTest, TheKeysMoveTheAircraftOnlyWhenTheSettingsEnableThem) {
     const struct {
         const char* value;  // null: no key
         bool enabled;
-    } cases[] = {{nullptr, false}, {"0", false}, {"yes", false}, {"1", true},
-                 {"99999999999", true}, {"-4", true}};
+    } cases[] = {{nullptr, false}, {"0", false},          {"yes", false},
+                 {"1", true},      {"99999999999", true}, {"-4", true}};
     for (const auto& c : cases) {
         core::theIniFile.PutString("Debug", "KBEnable", c.value);
         nav::DisableDebugKeyCommands();
         nav::theSmsDatabase.ResetStepping();
         flight::theFlightModelState.fmPosX = -7;
         flight::theFlightModelState.fmPosY = 1234;
-        EXPECT_EQ(sim::RunKeyCommandByCode(0x78), c.enabled ? 1 : 0) << (c.value ? c.value : "none");
-        EXPECT_EQ(flight::theFlightModelState.fmPosX, c.enabled ? 100 : -7) << (c.value ? c.value : "none");
+        EXPECT_EQ(sim::RunKeyCommandByCode(0x78), c.enabled ? 1 : 0)
+            << (c.value ? c.value : "none");
+        EXPECT_EQ(flight::theFlightModelState.fmPosX, c.enabled ? 100 : -7)
+            << (c.value ? c.value : "none");
         if (!c.enabled) continue;
         EXPECT_EQ(flight::theFlightModelState.fmHead, 0x8000);
         EXPECT_EQ(flight::theFlightModelState.fmPosY, 6);

@@ -51,8 +51,8 @@ TEST_F(VariationLookupTest, ValuesOfTheCellHoldingThePoint) {
         int variation, north;
     } cases[] = {
         {"cell 0 of tile 9, 5", 0x900000, 0x500000, 1000, -3000},
-        {"row 3, column 5", 0x900000 + 5 * 8192 + 10, 0x500000 + 3 * 8192 + 8191, 1000 + 3 * 128 + 5,
-         -3000 + 3 * 128 + 5},
+        {"row 3, column 5", 0x900000 + 5 * 8192 + 10, 0x500000 + 3 * 8192 + 8191,
+         1000 + 3 * 128 + 5, -3000 + 3 * 128 + 5},
         {"last cell", 0x9FFFFF, 0x5FFFFF, 1000 + 16383, -3000 + 16383},
         {"the east tile from its edge on (its short .nor reads 0)", 0xA00000, 0x500000, 20000, 0},
         {"the north tile from its edge on", 0x900000, 0x600000, -20000, 100},

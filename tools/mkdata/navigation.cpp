@@ -65,6 +65,52 @@ bool SamePlace(double lat1, double lon1, double lat2, double lon2) {
     return std::fabs(lat1 - lat2) < kSamePlace && std::fabs(lon1 - lon2) < kSamePlace;
 }
 
+// Places on the world plane in square cells, for "the nearest of many" without comparing every
+// pair: the search widens ring by ring until no nearer place can lie beyond.
+class NearestPlaces {
+public:
+    explicit NearestPlaces(std::vector<WorldPosition> places) : places(std::move(places)) {
+        for (std::size_t i = 0; i < this->places.size(); ++i)
+            cells[CellOf(this->places[i])].push_back(i);
+    }
+    // The index of the nearest place and its squared distance; -1 when there are none.
+    int Nearest(const WorldPosition& p, double* squared) const {
+        int best = -1;
+        double bestSquared = 1e300;
+        const auto [cx, cz] = CellOf(p);
+        for (long ring = 0; !cells.empty(); ++ring) {
+            for (long dx = -ring; dx <= ring; ++dx)
+                for (long dz = -ring; dz <= ring; ++dz) {
+                    if (std::max(std::labs(dx), std::labs(dz)) != ring) continue;
+                    const auto it = cells.find({cx + dx, cz + dz});
+                    if (it == cells.end()) continue;
+                    for (const std::size_t i : it->second) {
+                        const double d = SquaredDistance(p, places[i]);
+                        if (d < bestSquared || (d == bestSquared && static_cast<int>(i) < best)) {
+                            bestSquared = d;
+                            best = static_cast<int>(i);
+                        }
+                    }
+                }
+            // Everything beyond this ring lies at least `ring` cells away.
+            const double reach = static_cast<double>(ring) * kCell;
+            if (best >= 0 && reach * reach >= bestSquared) break;
+            if (ring > 4096) break;
+        }
+        if (squared != nullptr) *squared = bestSquared;
+        return best;
+    }
+
+private:
+    static constexpr double kCell = 16777216.0;  // 2^24 world units, about 35 nm
+    static std::pair<long, long> CellOf(const WorldPosition& p) {
+        return {static_cast<long>(std::floor(p.x / kCell)),
+                static_cast<long>(std::floor(p.z / kCell))};
+    }
+    std::vector<WorldPosition> places;
+    std::map<std::pair<long, long>, std::vector<std::size_t>> cells;
+};
+
 // The maker's tally of what it left out, printed once.
 struct Refusals {
     int identTooLong = 0;
@@ -219,8 +265,8 @@ nav::SmsRunwayRecord RunwayEndRow(double lat, double lon, double displaced, doub
     r.x = threshold.x;
     r.z = threshold.z;
     const WorldPosition a = Project(lat, lon), b = Project(farLat, farLon);
-    r.heading = BinaryAngle(Degrees(std::atan2(static_cast<double>(b.x) - a.x,
-                                               static_cast<double>(b.z) - a.z)));
+    r.heading = BinaryAngle(
+        Degrees(std::atan2(static_cast<double>(b.x) - a.x, static_cast<double>(b.z) - a.z)));
     r.length = static_cast<std::uint16_t>(
         std::min(65535L, std::lround(Distance(lat, lon, farLat, farLon) * kFeetPerMetre)));
     r.width = static_cast<std::uint16_t>(std::min(65535L, std::lround(widthM * kFeetPerMetre)));
@@ -324,11 +370,15 @@ Airways BuildAirways(const NavSources& s) {
 // nearest to airports with an ILS, until the table is full.
 std::vector<nav::WaypointRecord> BuildWaypoints(const NavSources& s, const Airways& airways,
                                                 Refusals* refusals) {
+    std::multimap<std::string, std::pair<double, double>> stations;
+    for (const SourceVor& v : s.vors)
+        stations.emplace(v.ident, std::make_pair(v.lat, v.lon));
+    for (const SourceNdb& n : s.ndbs)
+        stations.emplace(n.ident, std::make_pair(n.lat, n.lon));
     auto isStation = [&](const SourcePoint& p) {
-        for (const SourceVor& v : s.vors)
-            if (v.ident == p.ident && SamePlace(v.lat, v.lon, p.lat, p.lon)) return true;
-        for (const SourceNdb& n : s.ndbs)
-            if (n.ident == p.ident && SamePlace(n.lat, n.lon, p.lat, p.lon)) return true;
+        const auto [first, last] = stations.equal_range(p.ident);
+        for (auto it = first; it != last; ++it)
+            if (SamePlace(it->second.first, it->second.second, p.lat, p.lon)) return true;
         return false;
     };
     std::vector<SourcePoint> chosen;
@@ -341,14 +391,15 @@ std::vector<nav::WaypointRecord> BuildWaypoints(const NavSources& s, const Airwa
     for (const SourcePoint& p : chosen)
         byIdent[p.ident].push_back(&p);
 
-    std::vector<WorldPosition> ilsAirports;
+    std::vector<WorldPosition> ilsPlaces;
     {
         std::set<std::string> withIls;
         for (const SourceIls& i : s.ils)
             withIls.insert(i.airport);
         for (const SourceAirport& a : s.airports)
-            if (withIls.count(a.icao)) ilsAirports.push_back(Project(a.lat, a.lon));
+            if (withIls.count(a.icao)) ilsPlaces.push_back(Project(a.lat, a.lon));
     }
+    const NearestPlaces ilsAirports(std::move(ilsPlaces));
     struct Candidate {
         double distance;
         const SourcePoint* fix;
@@ -363,10 +414,8 @@ std::vector<nav::WaypointRecord> BuildWaypoints(const NavSources& s, const Airwa
             for (const SourcePoint* p : same->second)
                 already = already || SamePlace(p->lat, p->lon, f.lat, f.lon);
         if (already) continue;
-        const WorldPosition w = Project(f.lat, f.lon);
         double best = 1e300;
-        for (const WorldPosition& a : ilsAirports)
-            best = std::min(best, SquaredDistance(a, w));
+        ilsAirports.Nearest(Project(f.lat, f.lon), &best);
         candidates.push_back(Candidate{best, &f});
     }
     std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
@@ -388,9 +437,10 @@ std::vector<nav::WaypointRecord> BuildWaypoints(const NavSources& s, const Airwa
         const WorldPosition w = Project(p.lat, p.lon);
         rows.push_back(nav::WaypointRecord{p.ident, w.x, w.z});
     }
-    std::sort(rows.begin(), rows.end(), [](const nav::WaypointRecord& a, const nav::WaypointRecord& b) {
-        return std::tie(a.name, a.x, a.z) < std::tie(b.name, b.x, b.z);
-    });
+    std::sort(rows.begin(), rows.end(),
+              [](const nav::WaypointRecord& a, const nav::WaypointRecord& b) {
+                  return std::tie(a.name, a.x, a.z) < std::tie(b.name, b.x, b.z);
+              });
     return rows;
 }
 
@@ -504,9 +554,10 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
     std::vector<ListedStation> airportList, vorList, ndbList, ilsList, waypointList;
 
     // VORs: "Canadian" subtypes for stations whose nearest airport is Canadian.
-    std::vector<std::pair<WorldPosition, const SourceAirport*>> airportPlaces;
+    std::vector<WorldPosition> airportPlaces;
     for (const SourceAirport& a : s.airports)
-        airportPlaces.emplace_back(Project(a.lat, a.lon), &a);
+        airportPlaces.push_back(Project(a.lat, a.lon));
+    const NearestPlaces nearestAirport(std::move(airportPlaces));
     for (const SourceVor& v : s.vors) {
         if (v.ident.size() >= static_cast<std::size_t>(nav::kVorIdentField)) {
             ++refusals->identTooLong;
@@ -514,19 +565,15 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
         }
         const nav::VorRecord row = VorRow(v);
         t->vors.push_back(row);
-        const SourceAirport* nearest = nullptr;
-        double best = 1e300;
-        for (const auto& [place, airport] : airportPlaces) {
-            const double d = SquaredDistance(place, WorldPosition{row.x, row.z});
-            if (d < best) {
-                best = d;
-                nearest = airport;
-            }
-        }
-        const bool canadian = nearest != nullptr && nearest->icao[0] == 'C';
+        const int nearest = nearestAirport.Nearest(WorldPosition{row.x, row.z}, nullptr);
+        const bool canadian =
+            nearest >= 0 && s.airports[static_cast<std::size_t>(nearest)].icao[0] == 'C';
         vorList.push_back(ListedStation{
-            v.name + " (" + v.ident + ")", {row.x, row.z}, VorCode(v, canadian),
-            nav::EncodeStationRecord({nav::FrequencyToBcd(v.frequency), row.x, row.z}), {}});
+            v.name + " (" + v.ident + ")",
+            {row.x, row.z},
+            VorCode(v, canadian),
+            nav::EncodeStationRecord({nav::FrequencyToBcd(v.frequency), row.x, row.z}),
+            {}});
     }
     SortByFrequency(&t->vors);
 
@@ -544,12 +591,18 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
         row.elevation = Metres(n.elevationFt);
         row.flags = n.kind == "NDB-DME" ? nav::kDmeFlag : 0;
         t->ndbs.push_back(row);
-        ndbList.push_back(ListedStation{n.name + " (" + n.ident + ")", p, nav::kSmsNdb,
-                                        nav::EncodeStationRecord({nav::KhzToBcd(n.frequencyKhz), p.x, p.z}),
-                                        {}});
+        ndbList.push_back(
+            ListedStation{n.name + " (" + n.ident + ")",
+                          p,
+                          nav::kSmsNdb,
+                          nav::EncodeStationRecord({nav::KhzToBcd(n.frequencyKhz), p.x, p.z}),
+                          {}});
     }
     SortByFrequency(&t->ndbs);
 
+    std::multimap<std::string, const SourceDme*> ilsDmes;
+    for (const SourceDme& d : s.dmes)
+        if (d.kind == "DME-ILS") ilsDmes.emplace(d.ident, &d);
     for (const SourceIls& i : s.ils) {
         const std::string ident = IlsIdent(i.ident);
         if (ident.size() >= static_cast<std::size_t>(nav::kStationIdentField)) {
@@ -558,18 +611,20 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
         }
         IlsFacts f;
         f.source = &i;
-        for (const SourceDme& d : s.dmes)
-            if (d.kind == "DME-ILS" && d.ident == i.ident && SamePlace(d.lat, d.lon, i.lat, i.lon)) {
+        const auto [first, last] = ilsDmes.equal_range(i.ident);
+        for (auto it = first; it != last && !f.dme; ++it)
+            if (SamePlace(it->second->lat, it->second->lon, i.lat, i.lon)) {
                 f.dme = true;
-                f.dmeSource = &d;
-                break;
+                f.dmeSource = it->second;
             }
         const nav::IlsRecord row = IlsRow(f, s.markers);
         t->ils.push_back(row);
-        ilsList.push_back(ListedStation{ident + " " + i.airport + " Rwy " + i.runway, {row.x, row.z},
-                                        IlsCode(f),
-                                        nav::EncodeStationRecord({nav::FrequencyToBcd(i.frequency), row.x, row.z}),
-                                        {}});
+        ilsList.push_back(ListedStation{
+            ident + " " + i.airport + " Rwy " + i.runway,
+            {row.x, row.z},
+            IlsCode(f),
+            nav::EncodeStationRecord({nav::FrequencyToBcd(i.frequency), row.x, row.z}),
+            {}});
         const auto it = facts.find(i.airport);
         if (it != facts.end()) {
             it->second.hasIls = true;
@@ -601,13 +656,14 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
     t->airways = airways.records;
     t->waypoints = BuildWaypoints(s, airways, refusals);
     for (const nav::WaypointRecord& w : t->waypoints)
-        waypointList.push_back(ListedStation{w.name, {w.x, w.z}, nav::kSmsWaypoint,
-                                             nav::EncodeWaypointRecord({w.x, w.z}), {}});
+        waypointList.push_back(ListedStation{
+            w.name, {w.x, w.z}, nav::kSmsWaypoint, nav::EncodeWaypointRecord({w.x, w.z}), {}});
 
     // The directory: airports, VORs, NDBs, ILS and waypoints, each kind sorted by name.
     nav::SmsFileBuilder builder;
     std::vector<const ListedStation*> order;
-    for (std::vector<ListedStation>* list : {&airportList, &vorList, &ndbList, &ilsList, &waypointList}) {
+    for (std::vector<ListedStation>* list :
+         {&airportList, &vorList, &ndbList, &ilsList, &waypointList}) {
         SortByName(list);
         for (const ListedStation& l : *list) {
             if (!builder.Add(l.code, l.name, l.record)) {

@@ -75,21 +75,21 @@ int LoadNavSources(const std::string& dataDir, NavSources* s, std::string* error
                       return f.Real(2, &n->lat) && f.Real(3, &n->lon) &&
                              f.Whole(4, &n->elevationFt) && f.Whole(5, &n->frequencyKhz);
                   }) &&
-        ReadTable(dir + "ils.csv", 14, &s->ils, skipped, error,
-                  [](const Fields& f, SourceIls* i) {
-                      i->airport = f.Text(0);
-                      i->runway = f.Text(1);
-                      i->ident = f.Text(2);
-                      i->kind = f.Text(3);
-                      if (!f.Real(4, &i->lat) || !f.Real(5, &i->lon) ||
-                          !f.Whole(6, &i->elevationFt) || !f.Whole(7, &i->frequency) ||
-                          !f.Real(9, &i->courseTrue))
-                          return false;
-                      // The glide slope is there when its angle is given.
-                      i->glideSlope = !f.Text(13).empty();
-                      return !i->glideSlope || (f.Real(10, &i->gsLat) && f.Real(11, &i->gsLon) &&
-                                                f.Real(13, &i->gsAngle));
-                  }) &&
+        ReadTable(
+            dir + "ils.csv", 14, &s->ils, skipped, error,
+            [](const Fields& f, SourceIls* i) {
+                i->airport = f.Text(0);
+                i->runway = f.Text(1);
+                i->ident = f.Text(2);
+                i->kind = f.Text(3);
+                if (!f.Real(4, &i->lat) || !f.Real(5, &i->lon) || !f.Whole(6, &i->elevationFt) ||
+                    !f.Whole(7, &i->frequency) || !f.Real(9, &i->courseTrue))
+                    return false;
+                // The glide slope is there when its angle is given.
+                i->glideSlope = !f.Text(13).empty();
+                return !i->glideSlope ||
+                       (f.Real(10, &i->gsLat) && f.Real(11, &i->gsLon) && f.Real(13, &i->gsAngle));
+            }) &&
         ReadTable(dir + "marker.csv", 5, &s->markers, skipped, error,
                   [](const Fields& f, SourceMarker* m) {
                       m->airport = f.Text(0);
