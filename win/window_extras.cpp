@@ -286,6 +286,8 @@ bool DestroyCaret() {
 
 bool SetCaretPos(int x, int y) {
     if (!theCaret.owner) return false;
+    // The owner sets the place again as it paints: no change, nothing to repaint.
+    if (theCaret.rect.left == x && theCaret.rect.top == y) return true;
     if (theCaret.hideCount == 0) InvalidateCaret();
     const int w = theCaret.rect.right - theCaret.rect.left,
               h = theCaret.rect.bottom - theCaret.rect.top;
