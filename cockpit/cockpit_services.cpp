@@ -1,7 +1,7 @@
 #include "cockpit/cockpit_services.h"
 
-#include "sim/flightmodel/aircraft_parameters.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/aircraft_parameters.h"
+#include "flight/flight_model_state.h"
 
 namespace cockpit {
 
@@ -20,23 +20,23 @@ namespace {
 
 // Until the cockpit's engine code exists, a stop clears the running bit and the start flags.
 void StopSingle() {
-    if (sim::theAircraftParameters.apEngineCount != 1) return;
-    sim::theFlightModelState.fmEngines =
-        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines & ~1);
+    if (flight::theAircraftParameters.apEngineCount != 1) return;
+    flight::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(flight::theFlightModelState.fmEngines & ~1);
     theEngineStarted = 0;
     theEngineRunning = 0;
 }
 void StopLeft() {
-    if (sim::theAircraftParameters.apEngineCount != 2) return;
-    sim::theFlightModelState.fmEngines =
-        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines & ~1);
+    if (flight::theAircraftParameters.apEngineCount != 2) return;
+    flight::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(flight::theFlightModelState.fmEngines & ~1);
     theEngineStarted = 0;
     theEngineRunning = 0;
 }
 void StopRight() {
-    if (sim::theAircraftParameters.apEngineCount != 2) return;
-    sim::theFlightModelState.fmEngines =
-        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines & ~2);
+    if (flight::theAircraftParameters.apEngineCount != 2) return;
+    flight::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(flight::theFlightModelState.fmEngines & ~2);
     theRightEngineStarted = 0;
 }
 

@@ -1,8 +1,8 @@
 #include "cockpit/cockpit_switches.h"
 
 #include "cockpit/cockpit_services.h"
-#include "sim/flightmodel/flight_model_state.h"
-#include "sim/system_failures.h"
+#include "flight/flight_model_state.h"
+#include "flight/system_failures.h"
 
 namespace cockpit {
 
@@ -16,16 +16,16 @@ namespace {
 void StartSingle() {
     theEngineStarted = 1;
     theEngineRunning = 1;
-    sim::theFlightModelState.fmEngines =
-        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines | 1);
+    flight::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(flight::theFlightModelState.fmEngines | 1);
 }
 void StartLeft() {
     StartSingle();
 }
 void StartRight() {
     theRightEngineStarted = 1;
-    sim::theFlightModelState.fmEngines =
-        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines | 2);
+    flight::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(flight::theFlightModelState.fmEngines | 2);
 }
 
 }  // namespace
@@ -37,7 +37,7 @@ EngineStartServices theEngineStartServices = PlainEngineStartServices();
 
 void TickPitotHeat() {
     if (theCockpitSwitches.pitotHeatCountdown <= 0) return;
-    if (--theCockpitSwitches.pitotHeatCountdown == 0) sim::SystemReliability::ResetPitotStatic();
+    if (--theCockpitSwitches.pitotHeatCountdown == 0) flight::SystemReliability::ResetPitotStatic();
 }
 
 void ResetCockpitSwitches() {

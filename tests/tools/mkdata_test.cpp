@@ -20,11 +20,11 @@
 #include "core/ini_file.h"
 #include "core/resource_volume.h"
 #include "core/stream_io.h"
+#include "flight/aircraft_parameters.h"
 #include "gfx/bitmap.h"
 #include "gfx/palette.h"
 #include "nav/lat_lon.h"
 #include "platform/file_system.h"
-#include "sim/flightmodel/aircraft_parameters.h"
 
 namespace {
 
@@ -389,7 +389,7 @@ TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
         EXPECT_LT(std::fabs(std::remainder(heading - worldCourse, 360.0)), 0.1)
             << f.file << " does not face along the runway in the world plane";
         // Wheels on the ground: the height counts from the ground under the aircraft.
-        EXPECT_EQ(y, sim::AircraftParametersForType(f.type).apGearHeight) << f.file;
+        EXPECT_EQ(y, flight::AircraftParametersForType(f.type).apGearHeight) << f.file;
         EXPECT_EQ(kind[airport], "land") << f.file << " at " << airport;
     }
 }

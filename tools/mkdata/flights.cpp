@@ -7,9 +7,9 @@
 #include <string>
 
 #include "core/ini_file.h"
+#include "flight/aircraft_parameters.h"
+#include "flight/flight_model_state.h"
 #include "nav/lat_lon.h"
-#include "sim/flightmodel/aircraft_parameters.h"
-#include "sim/flightmodel/flight_model_state.h"
 #include "tools/mkdata/installation.h"
 
 namespace mkdata {
@@ -124,10 +124,10 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
     const double heading = Bearing(end.lat, end.lon, end.farLat, end.farLon);
     double lat = 0, lon = 0;
     Travel(end.lat, end.lon, heading, end.displaced + kPastThreshold, &lat, &lon);
-    sim::FlightModelState& s = sim::theFlightModelState;
-    s = sim::FlightModelState{};
-    sim::LoadAircraftParameters(f.type);
-    sim::InitFlightModelForAircraft();
+    flight::FlightModelState& s = flight::theFlightModelState;
+    s = flight::FlightModelState{};
+    flight::LoadAircraftParameters(f.type);
+    flight::InitFlightModelForAircraft();
     // The world counts longitudes positive west.
     nav::LatLonToWorld(&s.fmPosX, &s.fmPosZ, lat, -lon);
     // A saved height counts from the ground datum, which the terrain keeps at the height of the
@@ -161,7 +161,7 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
     const std::string path = installation.PrepareFile(std::string("Flights\\") + f.file);
     core::IniFile file(path.c_str());
     int ok = file.PutInt("Aircraft", "type", f.type);
-    ok &= sim::WriteAircraftState(file);
+    ok &= flight::WriteAircraftState(file);
     ok &= file.PutInt("Time", "cur", kStartTime);
     ok &= file.PutInt("Time", "tZone", 7);
     ok &= file.PutInt("Time", "tZoneDiff", 7 * 3600);
