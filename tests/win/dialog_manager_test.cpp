@@ -158,4 +158,32 @@ TEST_F(DialogManagerTest, PropertiesAtomsAndItemHelpers) {
     DestroyWindow(d);
 }
 
+TEST_F(DialogManagerTest, KeyboardTypesIntoTheEditTabsOnSpaceChecksAndEnterEnds) {
+    HWND owner = MakeWindow(true);
+    using platform::Scancode;
+    // One key stroke per turn of the dialog's loop, as a typing user gives them.
+    const std::vector<Scancode> strokes = {Scancode::A, Scancode::B, Scancode::Tab, Scancode::Space,
+                                           Scancode::Return};
+    std::size_t next = 0;
+    std::string typed;
+    unsigned checked = 99;
+    machine.Input().SetQueueEmptyHandler([&] {
+        HWND d = FindWindow("#32770", "Test");
+        if (!d || next >= strokes.size()) return false;
+        if (strokes[next] == Scancode::Return) {
+            typed = GetDlgItemText(d, 100);
+            checked = IsDlgButtonChecked(d, 101);
+        }
+        Key(strokes[next], true);
+        Key(strokes[next], false);
+        ++next;
+        return true;
+    });
+    EXPECT_EQ(DialogBoxIndirectParam(MakeTemplate(), owner, TestDlgProc, 0), IDOK);
+    machine.Input().SetQueueEmptyHandler(nullptr);
+    EXPECT_EQ(next, strokes.size());
+    EXPECT_EQ(typed, "ab");
+    EXPECT_EQ(checked, 1u);
+}
+
 }  // namespace
