@@ -23,8 +23,9 @@ std::string TileName(int column, int row, const char* extension) {
 
 int Load(core::ResourceVolume& volume, const std::string& name,
          std::array<std::int16_t, kMagneticGridSize * kMagneticGridSize>& grid) {
-    // The data volume opens when first asked for (from the installation source if need be).
-    if (volume.IsOpen() == 0 || !volume.OpenFile(name)) {
+    // The data volume opens when first asked for; loose members of its folder are read without it.
+    (void)volume.IsOpen();
+    if (!volume.OpenFile(name)) {
         volume.CloseFile();
         return 0;
     }

@@ -76,6 +76,7 @@ int MakeVolumes(Installation& installation, std::string* error);
 int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
+int MakeNavigation(Installation& installation, std::string* error);
 int MakeTerrain(Installation& installation, std::string* error);
 int MakeGroundTextures(Installation& installation, std::string* error);
 int MakeMagneticGrids(Installation& installation, std::string* error);
@@ -85,6 +86,7 @@ int MakeMagneticGrids(Installation& installation, std::string* error);
 inline constexpr Module kModules[] = {
     {"volumes", MakeVolumes},
     {"flights", MakeFlights},
+    {"navigation", MakeNavigation},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
     {"terrain", MakeTerrain},
