@@ -347,6 +347,8 @@ void PaintView(win::HWND w) {
     theViewController.ComputeEye(eye, angles);
     theSimWorld.PrepareScene(eye, angles);
     ClearScene();
+    // The scenery objects filed with the terrain for this frame.
+    theSimWorld.QueueAircraftShadow();
     // The ground and what stands on it (the cloud layers will draw it among their decks).
     theSimWorld.RenderTerrain();
     // The panel and the readouts draw over the whole screen, not only the 3D view.

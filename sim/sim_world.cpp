@@ -29,6 +29,7 @@
 #include "ts/light_set.h"
 #include "win/input.h"
 #include "win/window.h"
+#include "world/obj_shadow.h"
 #include "world/scenery_settings.h"
 #include "world/scenery_state.h"
 #include "world/terrain_manager.h"
@@ -225,6 +226,8 @@ void SimWorld::Shutdown() {
     Step("FlightPlan");
     Step("ViewController");
     aircraft = nullptr;
+    aircraftShadow.reset();
+    aircraftShadowNumber = -1;
     Step("Aircraft");
     if (terrain) terrain->ReleaseTiles();
     terrain.reset();

@@ -22,6 +22,7 @@ namespace world {
 class WeatherState;
 class Sky;
 class SceneryGraphicsSettings;
+class ObjShadow;
 class TerrainManager;
 struct TerrainRenderItem;
 }  // namespace world
@@ -193,6 +194,10 @@ public:
     void WarmUp();
     // The frame's magnetic variation at the aircraft, for the compass and the radios.
     void StoreMagneticVariation();
+    // With "AircraftShadows" on: the aircraft's ground shadow, cast along the light onto the
+    // tile under the aircraft and filed with the terrain's draw lists.
+    void QueueAircraftShadow();
+    [[nodiscard]] const world::ObjShadow* AircraftShadow() const { return aircraftShadow.get(); }
     gfx::GFXDrawTarget* DrawTarget() { return drawTarget.get(); }
     ts::TSLight* SunLight() { return sunLight.get(); }
     ts::TSLightSet* LightSet() { return lightSet.get(); }
@@ -244,6 +249,8 @@ private:
     std::unique_ptr<planning::FlightPlan> flightPlan;
     std::unique_ptr<world::WeatherState> weather;
     std::unique_ptr<world::TerrainManager> terrain;
+    std::unique_ptr<world::ObjShadow> aircraftShadow;
+    int aircraftShadowNumber = -1;
     std::unique_ptr<flight::SystemReliability> reliability;
     flight::Aircraft* aircraft = nullptr;
 

@@ -3,6 +3,7 @@
 // variation the frame stores for the compass, and the terrain's fields in the runner's report.
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <numbers>
 
 #include "core/run_report.h"
@@ -12,6 +13,8 @@
 #include "sim/sim_world.h"
 #include "sim/view_controller.h"
 #include "world/magnetic_grid.h"
+#include "world/obj_shadow.h"
+#include "world/scenery_settings.h"
 #include "world/terrain_manager.h"
 #include "world/terrain_services.h"
 
@@ -40,6 +43,38 @@ void SimWorld::StoreMagneticVariation() {
         static_cast<std::int16_t>(static_cast<std::uint16_t>(nav::theMagGridValue) +
                                   static_cast<std::uint16_t>(nav::theNorGridValue));
     world::theMagneticVariation = nav::theMagneticOffset;
+}
+
+namespace {
+
+// The half size of each aircraft's shadow (half its wing span, shape units of 0.7757576 a foot)
+// until the aircraft's shapes give their radius.
+float AircraftShadowHalfSize(int number) {
+    static constexpr float kHalfSpanFeet[5] = {18.05f, 16.75f, 18.9f, 25.15f, 23.45f};
+    return kHalfSpanFeet[number >= 0 && number < 5 ? number : 0] * 0.7757576f;
+}
+
+}  // namespace
+
+void SimWorld::QueueAircraftShadow() {
+    if (!terrain || !IsInitialised() || GetGraphicsSetting(world::kAircraftShadows) == 0) return;
+    const int type = GetAircraftType();
+    const int number = type == 5 ? 0 : type;  // the trainer shares the 172's art
+    if (!aircraftShadow || aircraftShadowNumber != number) {
+        aircraftShadow = std::make_unique<world::ObjShadow>(AircraftShadowHalfSize(number), number);
+        aircraftShadowNumber = number;
+    }
+    float position[3], angles[3], light[3];
+    flight::theAircraft.GetScenePosition(position);
+    flight::GetAircraftAttitude(angles);
+    GetLightDirection(light);
+    aircraftShadow->Update(terrain->CentreTile(), position, angles, light);
+    if (!aircraftShadow->IsVisible()) return;
+    const ts::Vector3F& at = aircraftShadow->Transform().t;
+    const double grid[3] = {at.x, at.y, at.z};
+    double world[3];
+    terrain->GridToWorld(grid, world);
+    AddRenderItem(world, aircraftShadow->HalfSize(), aircraftShadow.get());
 }
 
 void SimWorld::WarmUp() {

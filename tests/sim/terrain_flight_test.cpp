@@ -60,10 +60,12 @@ protected:
         }
         fs::create_directory(dir.Path("Flights"));
     }
-    // Starts the program on one of the installation's flights; the runner's output.
-    std::string RunFrom(const std::string& flight, const std::string& script) {
+    // Starts the program on one of the installation's flights; the runner's output. The
+    // settings start from their defaults unless the test keeps the settings file it wrote.
+    std::string RunFrom(const std::string& flight, const std::string& script,
+                        bool freshSettings = true) {
         std::error_code ignored;
-        fs::remove(dir.Path("Zephlon.ini"), ignored);
+        if (freshSettings) fs::remove(dir.Path("Zephlon.ini"), ignored);
         fs::copy_file(install / "Flights" / flight, dir.Path("Flights/Startup.Flt"),
                       fs::copy_options::overwrite_existing);
         dir.Write("script.txt", script);
@@ -108,12 +110,10 @@ TEST_F(TerrainFlight, EveryReadyFlightStandsOnItsFieldFacingItsRunway) {
     }
 }
 
-TEST_F(TerrainFlight, ThePictureShowsTexturedGroundBelowTheHorizon) {
-    const std::string out = RunFrom("Startup.Flt", "wait 1500\nmenu 1666\nwait 500\nscreenshot " +
-                                                       dir.Path("ground.bmp") + "\nquit\n");
-    // The screenshot is a 24-bit Windows bitmap, rows bottom first.
-    const std::string bmp = dir.Read("ground.bmp");
-    ASSERT_GT(bmp.size(), 54u) << out;
+// A 640 x 480 screenshot (a 24-bit Windows bitmap, rows bottom first) as 0xRRGGBB pixels, top
+// row first; empty when it is not one.
+std::vector<std::uint32_t> ReadScreenshot(const std::string& bmp) {
+    if (bmp.size() < 54) return {};
     auto u32 = [&](std::size_t at) {
         return static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at])) |
                static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at + 1])) << 8 |
@@ -121,25 +121,68 @@ TEST_F(TerrainFlight, ThePictureShowsTexturedGroundBelowTheHorizon) {
                static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at + 3])) << 24;
     };
     const std::uint32_t offset = u32(10), width = u32(18), height = u32(22);
-    ASSERT_EQ(width, 640u);
-    ASSERT_EQ(height, 480u);
     const std::size_t stride = (width * 3 + 3) / 4 * 4;
-    ASSERT_GE(bmp.size(), offset + stride * height);
+    if (width != 640 || height != 480 || bmp.size() < offset + stride * height) return {};
+    std::vector<std::uint32_t> pixels(640 * 480);
+    for (std::uint32_t y = 0; y < 480; ++y)
+        for (std::uint32_t x = 0; x < 640; ++x)
+            pixels[y * 640 + x] = u32(offset + stride * (479 - y) + 3 * x) & 0xFFFFFF;
+    return pixels;
+}
+
+int Brightness(std::uint32_t c) {
+    return static_cast<int>((c >> 16) & 255) + static_cast<int>((c >> 8) & 255) +
+           static_cast<int>(c & 255);
+}
+
+TEST_F(TerrainFlight, ThePictureShowsTexturedGroundBelowTheHorizon) {
+    const std::string out = RunFrom("Startup.Flt", "wait 1500\nmenu 1666\nwait 500\nscreenshot " +
+                                                       dir.Path("ground.bmp") + "\nquit\n");
+    const std::vector<std::uint32_t> picture = ReadScreenshot(dir.Read("ground.bmp"));
+    ASSERT_EQ(picture.size(), 640u * 480u) << out;
     // The lower half of the screen (below the horizon in the plain forward view, above the
     // readouts) is all ground, and ground of many shades: a texture, lit and hazed, not one flat
     // colour.
     std::set<std::uint32_t> shades;
     int undrawn = 0;
     for (std::uint32_t y = 480 / 2; y < 480 - 24; ++y) {
-        const std::size_t row = offset + stride * (479 - y);
         for (std::uint32_t x = 0; x < 640; ++x) {
-            const std::uint32_t c = u32(row + 3 * x) & 0xFFFFFF;
+            const std::uint32_t c = picture[y * 640 + x];
             undrawn += c == 0 ? 1 : 0;
             shades.insert(c);
         }
     }
     EXPECT_EQ(undrawn, 0);
     EXPECT_GE(shades.size(), 6u);
+}
+
+TEST_F(TerrainFlight, TheAircraftCastsItsShadowWhileShadowsAreOn) {
+    // The first SkyCam, behind the aircraft standing on its field; once with the settings as
+    // they come, once with the shadows switched off.
+    const std::string script =
+        "wait 1500\nmenu 1929\nwait 500\nscreenshot " + dir.Path("shot.bmp") + "\nquit\n";
+    const std::string withShadow = RunFrom("Startup.Flt", script);
+    const std::vector<std::uint32_t> on = ReadScreenshot(dir.Read("shot.bmp"));
+    dir.Write("Zephlon.ini", "[Main Scenery Graphics]\nAircraftShadows=0\n");
+    const std::string without = RunFrom("Startup.Flt", script, false);
+    const std::vector<std::uint32_t> off = ReadScreenshot(dir.Read("shot.bmp"));
+    ASSERT_EQ(on.size(), 640u * 480u) << withShadow;
+    ASSERT_EQ(off.size(), 640u * 480u) << without;
+    // The pictures differ only where the shadow lies, below the aircraft in the middle of the
+    // view, and there the ground is darker.
+    int differing = 0, darker = 0, away = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const std::uint32_t a = on[static_cast<std::size_t>(y * 640 + x)];
+            const std::uint32_t b = off[static_cast<std::size_t>(y * 640 + x)];
+            if (a == b) continue;
+            ++differing;
+            darker += Brightness(a) < Brightness(b) ? 1 : 0;
+            away += (x < 120 || x > 520 || y < 160 || y > 400) ? 1 : 0;
+        }
+    EXPECT_GT(differing, 200);
+    EXPECT_GE(darker, differing * 95 / 100);
+    EXPECT_EQ(away, 0);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -159,7 +160,7 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
         {"Art\\Panel.Vol", "Art\\Panel", 0},
         {"Art\\Cockpit.Vol", "Art\\Cockpit", 0},
         {"Art\\Wx.Vol", "Art\\Wx", 0},
-        {"Art\\3DShapes.Vol", "Art\\3DShapes\\Planes", 0},
+        {"Art\\3DShapes.Vol", "Art\\3DShapes\\Planes", 5},
         {"Data\\Altitude.Vol", "Data\\Altitude", 0},
         {"Data\\Data.Vol", "Data\\Nav", 6},
         {"Art\\USA.Vol", "Art\\Terrain\\USA\\DML", 1},
@@ -209,6 +210,33 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                 EXPECT_EQ(e.size, 32768u) << n;  // one grid of 128 x 128 angles
             } else if (n == "terrain.dml") {
                 EXPECT_GT(e.size, 8u);
+            } else if (n.size() == 9 && n.compare(0, 4, "shad") == 0) {
+                // An aircraft's shadow: a square picture, a silhouette on transparent colour 0
+                // that spans its whole width (the wing tips) and two thirds of its height or more.
+                const auto b = volume.LoadBitmap(n, 0);
+                ASSERT_NE(b, nullptr) << n;
+                EXPECT_EQ(b->width, b->height) << n;
+                EXPECT_EQ(b->bitsPerPixel, 8) << n;
+                int left = b->width, right = -1, top = b->height, bottom = -1;
+                for (int y = 0; y < b->height; ++y)
+                    for (int x = 0; x < b->width; ++x)
+                        if (b->Row(y)[x] != 0) {
+                            left = std::min(left, x);
+                            right = std::max(right, x);
+                            top = std::min(top, y);
+                            bottom = std::max(bottom, y);
+                        }
+                EXPECT_LE(left, 2) << n;
+                EXPECT_GE(right, b->width - 3) << n;
+                EXPECT_GE(bottom - top, b->height * 2 / 3) << n;
+                // The nose at the top is narrow, the tail plane at the bottom wide.
+                auto width = [&](int y) {
+                    int count = 0;
+                    for (int x = 0; x < b->width; ++x)
+                        count += b->Row(y)[x] != 0 ? 1 : 0;
+                    return count;
+                };
+                EXPECT_LT(2 * width(top + 2), width(bottom - 2)) << n << ": the nose is at the top";
             } else {
                 ADD_FAILURE() << "unexpected member " << n << " in " << v.volume;
             }

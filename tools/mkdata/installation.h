@@ -80,6 +80,7 @@ int MakeNavigation(Installation& installation, std::string* error);
 int MakeTerrain(Installation& installation, std::string* error);
 int MakeGroundTextures(Installation& installation, std::string* error);
 int MakeMagneticGrids(Installation& installation, std::string* error);
+int MakeAircraftShadows(Installation& installation, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
 // modules that read data/ come first, so bad data is reported before the long work starts.
@@ -92,6 +93,7 @@ inline constexpr Module kModules[] = {
     {"terrain", MakeTerrain},
     {"ground textures", MakeGroundTextures},
     {"magnetic grids", MakeMagneticGrids},
+    {"aircraft shadows", MakeAircraftShadows},
 };
 
 // Small helpers shared by the modules.

@@ -102,20 +102,8 @@ Colour Texel(int material, int x, int y) {
     }
 }
 
-// The nearest colour among the world palette's ramps.
 std::uint8_t Nearest(const std::vector<Rgb>& palette, Colour c) {
-    int best = kFirstWorldEntry;
-    double bestD = 1e300;
-    for (int i = kFirstWorldEntry; i <= kLastFreeEntry; ++i) {
-        const Rgb& p = palette[static_cast<std::size_t>(i)];
-        const double d = (p.r - c.r) * (p.r - c.r) * 0.3 + (p.g - c.g) * (p.g - c.g) * 0.59 +
-                         (p.b - c.b) * (p.b - c.b) * 0.11;
-        if (d < bestD) {
-            bestD = d;
-            best = i;
-        }
-    }
-    return static_cast<std::uint8_t>(best);
+    return NearestWorldEntry(palette, c.r, c.g, c.b);
 }
 
 Bytes StoreList(const world::TerrainMaterialList& list) {
