@@ -194,8 +194,9 @@ public:
     void WarmUp();
     // The frame's magnetic variation at the aircraft, for the compass and the radios.
     void StoreMagneticVariation();
-    // With "AircraftShadows" on: the aircraft's ground shadow, cast along the light onto the
-    // tile under the aircraft and filed with the terrain's draw lists.
+    // In SkyCam and TowerCam with "AircraftShadows" on: the aircraft's ground shadow, cast
+    // along the light onto the tile under the aircraft and filed at the aircraft with the
+    // terrain's draw lists.
     void QueueAircraftShadow();
     [[nodiscard]] const world::ObjShadow* AircraftShadow() const { return aircraftShadow.get(); }
     gfx::GFXDrawTarget* DrawTarget() { return drawTarget.get(); }

@@ -57,7 +57,13 @@ float AircraftShadowHalfSize(int number) {
 }  // namespace
 
 void SimWorld::QueueAircraftShadow() {
-    if (!terrain || !IsInitialised() || GetGraphicsSetting(world::kAircraftShadows) == 0) return;
+    // Only the outside cameras see the aircraft; the cockpit views draw neither it nor its
+    // shadow.
+    const int view = GetViewMode();
+    if (!terrain || !IsInitialised() || (view != 4 && view != 5) ||
+        GetGraphicsSetting(world::kAircraftShadows) == 0) {
+        return;
+    }
     const int type = GetAircraftType();
     const int number = type == 5 ? 0 : type;  // the trainer shares the 172's art
     if (!aircraftShadow || aircraftShadowNumber != number) {
@@ -70,10 +76,9 @@ void SimWorld::QueueAircraftShadow() {
     GetLightDirection(light);
     aircraftShadow->Update(terrain->CentreTile(), position, angles, light);
     if (!aircraftShadow->IsVisible()) return;
-    const ts::Vector3F& at = aircraftShadow->Transform().t;
-    const double grid[3] = {at.x, at.y, at.z};
+    // Filed where the aircraft is, as its shape will be.
     double world[3];
-    terrain->GridToWorld(grid, world);
+    flight::GetAircraftWorldPosition(world);
     AddRenderItem(world, aircraftShadow->HalfSize(), aircraftShadow.get());
 }
 
