@@ -1,9 +1,11 @@
 #include "world/terrain_grid.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "core/endian.h"
+#include "win/file_api.h"
 #include "world/terrain_materials.h"
 
 namespace world {
@@ -32,6 +34,26 @@ int ReadEntry(core::VolumeRStream& volume, std::uint32_t id, std::int64_t maxByt
     const int ok = size == 0 || core::ReadAll(volume, static_cast<std::uint32_t>(size), out->data());
     volume.Close();
     return ok;
+}
+
+// Whether a folder holds a loose entry: a file named by an entry number in eight hexadecimal
+// digits, with any extension.
+bool HasLooseEntries(const std::string& folder) {
+    win::FindData found;
+    win::FindHandle search = win::FindFirstFile(folder + "\\*", &found);
+    if (!search.IsValid()) return false;
+    bool any = false;
+    do {
+        const std::string& n = found.fileName;
+        if ((found.fileAttributes & win::FILE_ATTRIBUTE_DIRECTORY) != 0 || n.size() < 8 ||
+            (n.size() > 8 && n[8] != '.')) {
+            continue;
+        }
+        any = std::all_of(n.begin(), n.begin() + 8,
+                          [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+    } while (!any && win::FindNextFile(search, &found));
+    win::FindClose(search);
+    return any;
 }
 
 std::int64_t Average(std::int64_t a, std::int64_t b) {
@@ -69,10 +91,14 @@ TerrainGrid::~TerrainGrid() {
 int TerrainGrid::Open(std::string_view fileName) {
     Close();
     blocks.clear();
+    blockIndex.clear();
     const std::size_t slash = fileName.find_last_of("\\/");
     looseFolder = slash == std::string_view::npos ? std::string(".")
                                                   : std::string(fileName.substr(0, slash));
-    volume.SetLooseDirs(&looseFolder);
+    // Each entry is looked for as a loose file beside the tile first; a lookup that misses reads
+    // the folder again, so a folder without loose entries when the tile opens is not searched
+    // for each entry.
+    volume.SetLooseDirs(HasLooseEntries(looseFolder) ? &looseFolder : nullptr);
     if (!volume.OpenVolume(fileName)) return 0;
     if (!ReadHeader() || !ReadBlockList()) {
         Close();
@@ -177,13 +203,20 @@ int TerrainGrid::ReadBlockList() {
         if (core::ReadU32(r) != 0 && !readString(&blocks[i].name)) return 0;
         if (core::ReadU32(r + 40) != 0 && !readString(&blocks[i].materialFile)) return 0;
     }
+    // Block ids are small numbers, a table by id; a record whose id lies among the data
+    // entries names no block that could load, and is left out.
+    std::uint32_t largest = 0;
+    for (const TerrainBlockRecord& b : blocks)
+        if (b.id < kTerrainDataEntryFlag) largest = std::max(largest, b.id);
+    blockIndex.assign(std::size_t{largest} + 1, -1);
+    for (std::uint32_t i = count; i-- > 0;)
+        if (blocks[i].id < kTerrainDataEntryFlag) blockIndex[blocks[i].id] = static_cast<std::int32_t>(i);
     return 1;
 }
 
 TerrainBlockRecord* TerrainGrid::FindRecord(std::uint32_t id) {
-    for (TerrainBlockRecord& r : blocks)
-        if (r.id == id) return &r;
-    return nullptr;
+    if (id >= blockIndex.size() || blockIndex[id] < 0) return nullptr;
+    return &blocks[static_cast<std::size_t>(blockIndex[id])];
 }
 
 std::unique_ptr<TerrainCellPyramid> TerrainGrid::LoadBlock(std::uint32_t id) {
@@ -272,7 +305,8 @@ int TerrainGrid::MapBlockData(TerrainCellPyramid& b) {
 }
 
 TerrainCellPyramid* TerrainGrid::GetBlock(TerrainCellPyramid* from, std::uint32_t id) {
-    TerrainBlockRecord* rec = FindRecord(id);
+    TerrainBlockRecord* rec =
+        id < blockIndex.size() && blockIndex[id] >= 0 ? &blocks[static_cast<std::size_t>(blockIndex[id])] : nullptr;
     if (rec == nullptr) return nullptr;
     if (!rec->block) {
         std::unique_ptr<TerrainCellPyramid> b = LoadBlock(id);
@@ -314,8 +348,8 @@ void TerrainGrid::SetOrigin(std::int32_t x, std::int32_t y) {
 namespace {
 
 // The cell at a block's dense level holding a block-local point, or none.
-TerrainCellView DenseCell(const TerrainCellPyramid& b, std::int32_t level, std::uint32_t shift,
-                          std::int64_t lx, std::int64_t ly) {
+inline TerrainCellView DenseCell(const TerrainCellPyramid& b, std::int32_t level,
+                                 std::uint32_t shift, std::int64_t lx, std::int64_t ly) {
     const TerrainLevel* lv = b.Level(level);
     if (lv == nullptr || lx < 0 || ly < 0) return {};
     const std::int64_t cx = lx >> (shift + static_cast<std::uint32_t>(level));
@@ -455,7 +489,8 @@ void TerrainGrid::EvaluateCell(const TerrainCorners& c, std::int32_t shiftLevel,
                                std::int32_t v, TerrainHeightResult* out) {
     const std::int64_t h0 = c.h[0], h1 = c.h[1], h2 = c.h[2], h3 = c.h[3];
     const std::int64_t size = std::int64_t{1} << shiftLevel;
-    const float k = std::ldexp(1.0f, -shiftLevel);
+    // 2^-shiftLevel (cells are at most 2^30 units across).
+    const float k = 1.0f / static_cast<float>(size);
     const std::int64_t d = h2 - h3 - h1 + h0;
     // Products in 64 bits: a cell may span more heights than 32-bit products can hold.
     std::int64_t base = 0;

@@ -222,6 +222,8 @@ private:
     std::uint32_t scaleShift = 0;
     TerrainCellPyramid* root = nullptr;
     std::vector<TerrainBlockRecord> blocks;
+    // The first record of each id, by id (-1: none), for FindRecord.
+    std::vector<std::int32_t> blockIndex;
     std::int32_t accessCounter = 0;
     std::int32_t originX = 0;
     std::int32_t originY = 0;

@@ -3,6 +3,7 @@
 // filling of corners without data, wide products, and damaged tile files.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <random>
 
@@ -306,6 +307,33 @@ TEST(TerrainGrid, DamagedTilesOpenAsNoTerrain) {
         EXPECT_EQ(grid.Open(dir.Path("bad.ted")), 0) << c.what;
         EXPECT_EQ(grid.GetHeightAt(100, 100).height, 0.0f) << c.what;
     }
+}
+
+TEST(TerrainGrid, ALooseEntryBesideTheTileTakesThePlaceOfItsArchivedOne) {
+    testsupport::TempFolder dir;
+    terraintest::WriteTile(dir.Path("t.ted"), LinkedTile());
+    Members m = ReadMembers(dir.Path("t.ted"));
+    // Files of eight-character names that are not entry numbers change nothing.
+    dir.Write("GridText.bin", "x");
+    dir.Write("TedCache.lst", "x");
+    dir.Write("0000006G.hdr", "x");
+    {
+        TerrainGrid grid;
+        EXPECT_EQ(grid.Open(dir.Path("t.ted")), 1);
+    }
+    // Entry 100 as a loose file, with any extension or none: here another version.
+    std::vector<std::uint8_t> header = m[100];
+    core::WriteU32(header.data(), 101);
+    for (const char* name : {"00000064.hdr", "00000064"}) {
+        dir.Write(name, std::string(header.begin(), header.end()));
+        TerrainGrid grid;
+        EXPECT_EQ(grid.Open(dir.Path("t.ted")), 0) << name;
+        std::remove(dir.Path(name).c_str());
+    }
+    // The tile's own header as a loose file reads as before.
+    dir.Write("00000064.dat", std::string(m[100].begin(), m[100].end()));
+    TerrainGrid grid;
+    EXPECT_EQ(grid.Open(dir.Path("t.ted")), 1);
 }
 
 TEST(TerrainGrid, DamagedLinksAndMaterialsReadAsEmptyCells) {
