@@ -249,11 +249,14 @@ int Dialog::CreateModeless(win::HWND parent) {
 std::intptr_t Dialog::DoModal(win::HWND parent) {
     if (theDialogHost.setDialogMode) theDialogHost.setDialogMode(1);
     const win::HINSTANCE lib = theDialogHost.resourceLibrary ? theDialogHost.resourceLibrary() : win::HINSTANCE{};
-    const std::intptr_t r = win::DialogBoxParam(lib, templateName, parent, &Dialog::ModalProc,
-                                                reinterpret_cast<win::LParam>(this));
+    const std::intptr_t r =
+        builtTemplate != nullptr
+            ? win::DialogBoxIndirectParam(*builtTemplate, parent, &Dialog::ModalProc, reinterpret_cast<win::LParam>(this))
+            : win::DialogBoxParam(lib, templateName, parent, &Dialog::ModalProc, reinterpret_cast<win::LParam>(this));
     window = win::HWND{};
     if (theDialogHost.setDialogMode) theDialogHost.setDialogMode(0);
-    win::TraceLine("dialog " + templateName + " ended " + std::to_string(r));
+    win::TraceLine("dialog " + (builtTemplate != nullptr ? builtTemplate->caption : templateName) + " ended " +
+                   std::to_string(r));
     return r;
 }
 
