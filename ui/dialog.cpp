@@ -235,8 +235,12 @@ int Dialog::CreateModeless(win::HWND parent) {
     if (!window) {
         if (theDialogHost.setDialogMode) theDialogHost.setDialogMode(1);
         const win::HINSTANCE lib = theDialogHost.resourceLibrary ? theDialogHost.resourceLibrary() : win::HINSTANCE{};
-        win::HWND made = win::CreateDialogParam(lib, templateName, parent, &Dialog::ModelessProc,
-                                                reinterpret_cast<win::LParam>(this));
+        win::HWND made =
+            builtTemplate != nullptr
+                ? win::CreateDialogIndirectParam(*builtTemplate, parent, &Dialog::ModelessProc,
+                                                 reinterpret_cast<win::LParam>(this))
+                : win::CreateDialogParam(lib, templateName, parent, &Dialog::ModelessProc,
+                                         reinterpret_cast<win::LParam>(this));
         if (!made) {
             if (theDialogHost.setDialogMode) theDialogHost.setDialogMode(0);
             return 0;
