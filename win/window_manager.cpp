@@ -128,6 +128,21 @@ void RaiseTopLevel(HWND h, HWND after = HWND_TOP) {
         });
     }
     st.topLevel.insert(pos, h);
+    // An owned window always lies above its owner, whatever band the owner is in (a dialog
+    // over a topmost full-screen window stays visible).
+    for (bool moved = true; moved;) {
+        moved = false;
+        for (std::size_t i = 0; i < st.topLevel.size() && !moved; ++i) {
+            WindowData* o = Find(st.topLevel[i]);
+            if (o == nullptr || !o->owner) continue;
+            auto ownerAt = std::find(st.topLevel.begin(), st.topLevel.begin() + static_cast<std::ptrdiff_t>(i), o->owner);
+            if (ownerAt == st.topLevel.begin() + static_cast<std::ptrdiff_t>(i)) continue;
+            const HWND owned = st.topLevel[i];
+            st.topLevel.erase(st.topLevel.begin() + static_cast<std::ptrdiff_t>(i));
+            st.topLevel.insert(ownerAt, owned);
+            moved = true;
+        }
+    }
 }
 
 HWND NextToActivate(HWND leaving) {

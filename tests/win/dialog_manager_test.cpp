@@ -186,4 +186,16 @@ TEST_F(DialogManagerTest, KeyboardTypesIntoTheEditTabsOnSpaceChecksAndEnterEnds)
     EXPECT_EQ(checked, 1u);
 }
 
+TEST_F(DialogManagerTest, AnOwnedDialogStaysAboveItsTopmostOwner) {
+    HWND owner = MakeWindow(true);
+    HWND d = CreateDialogIndirectParam(MakeTemplate(), owner, TestDlgProc, 0);
+    ASSERT_TRUE(d);
+    ShowWindow(d, SW_SHOW);
+    SetWindowPos(owner, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RECT r;
+    GetWindowRect(GetDlgItem(d, IDOK), &r);
+    EXPECT_EQ(WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}), GetDlgItem(d, IDOK));
+    DestroyWindow(d);
+}
+
 }  // namespace
