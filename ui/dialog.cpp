@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "sim/main_window.h"
+#include "ui/owner_draw_library.h"
 #include "sim/main_window_services.h"
 #include "win/program_entry.h"
 
@@ -232,6 +233,8 @@ int Dialog::OnMciNotify(win::WParam, win::LParam) { return 0; }
 int Dialog::OnDeviceChange(unsigned, win::DEV_BROADCAST_HDR*) { return 0; }
 
 int Dialog::CreateModeless(win::HWND parent) {
+    if (paletteResourceId != 0 && wplIsEnabled() && theDialogHost.resourceLibrary)
+        wplLoadPaletteResource(theDialogHost.resourceLibrary(), paletteResourceId, "Palette");
     if (!window) {
         if (theDialogHost.setDialogMode) theDialogHost.setDialogMode(1);
         const win::HINSTANCE lib = theDialogHost.resourceLibrary ? theDialogHost.resourceLibrary() : win::HINSTANCE{};
@@ -251,8 +254,9 @@ int Dialog::CreateModeless(win::HWND parent) {
 }
 
 std::intptr_t Dialog::DoModal(win::HWND parent) {
-    if (theDialogHost.setDialogMode) theDialogHost.setDialogMode(1);
     const win::HINSTANCE lib = theDialogHost.resourceLibrary ? theDialogHost.resourceLibrary() : win::HINSTANCE{};
+    if (paletteResourceId != 0 && wplIsEnabled()) wplLoadPaletteResource(lib, paletteResourceId, "Palette");
+    if (theDialogHost.setDialogMode) theDialogHost.setDialogMode(1);
     const std::intptr_t r =
         builtTemplate != nullptr
             ? win::DialogBoxIndirectParam(*builtTemplate, parent, &Dialog::ModalProc, reinterpret_cast<win::LParam>(this))

@@ -282,6 +282,13 @@ HWND CreateDialogIndirectParam(const DialogTemplate& templ, HWND parent, DLGPROC
         if (info.ownsFont) DeleteObject(AsGdiObject(info.font));
         return {};
     }
+    // A frame drawn by the dialog's own procedure may differ from the system's: the client
+    // area is the template's size whatever the frame.
+    RECT client;
+    GetClientRect(dialog, &client);
+    if (client.right != px(templ.cx) || client.bottom != py(templ.cy))
+        SetWindowPos(dialog, {}, 0, 0, w + px(templ.cx) - client.right, h + py(templ.cy) - client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     Infos()[dialog.id] = info;
     SetWindowLong(dialog, DWL_DLGPROC, reinterpret_cast<std::intptr_t>(proc));
     SendMessage(dialog, WM_SETFONT, info.font.id, 0);

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "win/compositor.h"
+#include "win/dialog.h"
 #include "win/window_internal.h"
 
 namespace win {
@@ -36,6 +38,17 @@ bool IsVisibleChain(HWND hwnd) {
 Insets NonClientInsets(const WindowData& w) {
     Insets in;
     const std::uint32_t s = w.style;
+    if (w.frameInsets) {
+        // The window's procedure measures its own frame (a skinned frame).
+        in.left = w.frameInsets->left;
+        in.top = w.frameInsets->top;
+        in.right = w.frameInsets->right;
+        in.bottom = w.frameInsets->bottom;
+        in.frame = in.left;
+        if ((s & WS_CAPTION) == WS_CAPTION) in.caption = std::max(0, in.top - in.frame);
+        if (!(s & WS_CHILD) && w.menu) in.band = -1;
+        return in;
+    }
     // Every captioned window gets the sizing-frame thickness, so the program's frame arithmetic
     // (which reads SM_CXFRAME) lands exactly on its 640×480 client.
     if ((s & WS_THICKFRAME) || (s & WS_CAPTION) == WS_CAPTION)
@@ -453,6 +466,23 @@ bool DestroyWindow(HWND hwnd) {
     if (Find(hwnd) == nullptr) return false;
     DestroyTree(hwnd);
     return true;
+}
+
+void SetWindowFrameInsets(HWND hwnd, const RECT* insets) {
+    WindowData* w = Find(hwnd);
+    if (w == nullptr) return;
+    const RECT before = ClientRectScreen(*w);
+    if (insets != nullptr) w->frameInsets = *insets;
+    else w->frameInsets.reset();
+    const RECT after = ClientRectScreen(*w);
+    // The children keep their places in the client area.
+    const int dx = after.left - before.left, dy = after.top - before.top;
+    if (dx != 0 || dy != 0)
+        for (HWND c : w->children)
+            if (WindowData* cw = Find(c)) OffsetTree(*cw, dx, dy);
+    ResizeSurface(*w);
+    InvalidateRect(hwnd, nullptr, true);
+    RequestPresent();
 }
 
 bool IsWindow(HWND hwnd) {
