@@ -144,7 +144,8 @@ int wplCreateSystemPalette();
 win::HPALETTE wplGetPalette();
 win::HPALETTE wplSetPalette(win::HPALETTE palette);
 void wplReleasePalette();
-// Entries 10 to 245 only; a count reaching past 245 is cut. The number of entries set.
+// Entries 10 to 245 only: a range starting below 10 sets its part from 10 on, a count reaching
+// past 245 is cut. The number of entries set.
 int wplSetPaletteEntries(int start, int count, const win::COLORREF* colours);
 int wplSetPaletteEntry(int index, win::COLORREF colour);
 win::COLORREF wplGetPaletteEntry(int index);

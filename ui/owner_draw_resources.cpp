@@ -104,7 +104,15 @@ void wplReleasePalette() {
 }
 
 int wplSetPaletteEntries(int start, int count, const COLORREF* colours) {
-    if (start < kFirstFree || start > kLastFree || count <= 0 || colours == nullptr) return 0;
+    if (count <= 0 || colours == nullptr || start > kLastFree) return 0;
+    // Entries below 10 are the system's: a range starting there sets only its free part.
+    if (start < kFirstFree) {
+        const int skip = kFirstFree - start;
+        if (skip >= count) return 0;
+        colours += skip;
+        count -= skip;
+        start = kFirstFree;
+    }
     count = std::min(count, kLastFree + 1 - start);
     std::vector<PALETTEENTRY> entries(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {

@@ -230,8 +230,13 @@ std::intptr_t DialogBoxParamInternal(const DialogTemplate& templ, std::string_vi
 
 }  // namespace
 
+// The procedure of the dialog being made, for the messages it gets before its window holds it
+// (a creation hook's questions).
+static DLGPROC thePendingProc = nullptr;
+
 LResult DefDlgProc(HWND hwnd, std::uint32_t message, WParam wParam, LParam lParam) {
     auto proc = reinterpret_cast<DLGPROC>(GetWindowLong(hwnd, DWL_DLGPROC));
+    if (proc == nullptr) proc = thePendingProc;
     if (proc != nullptr) {
         SetWindowLong(hwnd, DWL_MSGRESULT, 0);
         const std::intptr_t r = proc(hwnd, message, wParam, lParam);
@@ -276,8 +281,10 @@ HWND CreateDialogIndirectParam(const DialogTemplate& templ, HWND parent, DLGPROC
         x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
         y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     }
+    thePendingProc = proc;
     HWND dialog = CreateWindowEx(templ.exStyle, WC_DIALOG, templ.caption, style, x, y, w, h, parent,
                                  {}, {}, param);
+    thePendingProc = nullptr;
     if (!dialog) {
         if (info.ownsFont) DeleteObject(AsGdiObject(info.font));
         return {};

@@ -52,15 +52,12 @@ std::string NextWord(std::string& rest) {
     return word;
 }
 
-std::uint32_t TypeOf(win::HWND h) {
-    return static_cast<std::uint32_t>(win::GetWindowLong(h, win::GWL_STYLE)) & 0xF;
-}
-
+// Check boxes and radio buttons, by what they tell the dialog manager (a skinned one is
+// owner-drawn but answers as the kind it shows).
 bool IsCheckable(win::HWND h) {
     if (win::GetClassName(h) != win::WC_BUTTON) return false;
-    const std::uint32_t t = TypeOf(h);
-    return t == win::BS_CHECKBOX || t == win::BS_AUTOCHECKBOX || t == win::BS_3STATE ||
-           t == win::BS_AUTO3STATE || t == win::BS_RADIOBUTTON || t == win::BS_AUTORADIOBUTTON;
+    const auto code = static_cast<unsigned>(win::SendMessage(h, win::WM_GETDLGCODE, 0, 0));
+    return (code & win::DLGC_BUTTON) && !(code & (win::DLGC_DEFPUSHBUTTON | win::DLGC_UNDEFPUSHBUTTON));
 }
 
 // The rows a list-like control shows (list-view columns joined by " | ") and the selected one.

@@ -16,6 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The skin's dialog face and the upper half of its active caption.
+constexpr std::uint32_t kSkinFace = 0xD4D9E0;
+constexpr std::uint32_t kSkinCaption = 0x6088B6;
+
 // A 24-bit or 8-bit BMP's pixels as 0x00RRGGBB; ~0 outside it.
 class Picture {
 public:
@@ -95,9 +99,11 @@ TEST_F(DialogScripts, SaveUnderATypedNameResumeItAndRefuseToReplaceIt) {
     // Answering No kept the flight byte for byte.
     EXPECT_EQ(dir.Read("Flights/MyFirst.Flt"), saved);
 
-    // The picture shows the box: its grey face in the middle of the screen.
+    // The picture shows the box in the program's skin: its face in the middle of the screen
+    // and the caption's blue above it.
     const Picture shot(dir.Read("message.bmp"));
-    EXPECT_EQ(shot.At(250, 220), 0xC0C0C0u);
+    EXPECT_EQ(shot.At(250, 220), kSkinFace);
+    EXPECT_EQ(shot.At(300, 187), kSkinCaption);
 }
 
 TEST_F(DialogScripts, FullScreenKeepsTheFrozenFrameUnderTheBox) {
@@ -105,7 +111,7 @@ TEST_F(DialogScripts, FullScreenKeepsTheFrozenFrameUnderTheBox) {
     ASSERT_EQ(run.status, 0) << run.out;
     InOrder(run.out, {"window: full screen", "Not yet implemented!", "dialog GENERIC ended 6", "exit=0"});
     const Picture shot(dir.Read("full-screen.bmp"));
-    EXPECT_EQ(shot.At(250, 220), 0xC0C0C0u) << "no box over the full-screen picture";
+    EXPECT_EQ(shot.At(250, 220), kSkinFace) << "no box over the full-screen picture";
     int red = 0;  // the frame's brakes readout beside the box
     for (int y = 150; y < 175; ++y)
         for (int x = 0; x < 60; ++x) red += shot.At(x, y) == 0xFF0000u ? 1 : 0;

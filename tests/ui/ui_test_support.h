@@ -27,11 +27,26 @@ inline std::string ReadSource(const std::string& relative) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The dialog templates of resources/dialogs.rc as a resource library.
-inline win::HINSTANCE LoadDialogTemplates() {
+inline std::string ReadSkin(const std::string& relative) {
+    std::ifstream in(std::string(ZEPHLON_BINARY_DIR) + "/skin/" + relative, std::ios::binary);
+    if (!in) return {};
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Whether the build drew the skin (mkdata --skin into the build folder).
+inline bool SkinBuilt() {
+    return !ReadSkin("skin.rc").empty();
+}
+
+// The dialog templates of resources/dialogs.rc as a resource library, with the skin the build
+// drew when asked.
+inline win::HINSTANCE LoadDialogTemplates(bool withSkin = false) {
+    std::string script = ReadSource("dialogs.rc");
+    if (withSkin) script += "\n#include \"skin.rc\"\n";
     const auto compiled = win::CompileResourceScript(
-        ReadSource("dialogs.rc"), "dialogs.rc", [](const std::string& path) -> std::optional<std::string> {
+        script, "dialogs.rc", [](const std::string& path) -> std::optional<std::string> {
             std::string s = ReadSource(path);
+            if (s.empty()) s = ReadSkin(path);
             if (s.empty()) return std::nullopt;
             return s;
         });
