@@ -105,7 +105,7 @@ TEST_F(DialogManagerTest, UnknownClassOrMissingTemplateGivesMinusOne) {
     EXPECT_EQ(DialogBoxParam({}, "NOSUCH", {}, TestDlgProc, 0), -1);
 }
 
-TEST_F(DialogManagerTest, MouseClickOnAButtonGivesBnClickedAndNestedLoopsKeepTheirResults) {
+TEST_F(DialogManagerTest, MouseClickOnAButtonGivesBnClicked) {
     HWND owner = MakeWindow(true);
     int step = 0;
     machine.Input().SetQueueEmptyHandler([&] {
@@ -195,6 +195,37 @@ TEST_F(DialogManagerTest, AnOwnedDialogStaysAboveItsTopmostOwner) {
     RECT r;
     GetWindowRect(GetDlgItem(d, IDOK), &r);
     EXPECT_EQ(WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}), GetDlgItem(d, IDOK));
+    DestroyWindow(d);
+}
+
+std::intptr_t theOriginal = 0;
+std::vector<std::string> theOrder;
+
+LResult Replacement(HWND h, std::uint32_t m, WParam w, LParam l) {
+    if (m == WM_INITDIALOG) theOrder.push_back("replacement");
+    return CallWindowProc(reinterpret_cast<WNDPROC>(theOriginal), h, m, w, l);
+}
+
+std::intptr_t OrderProc(HWND, std::uint32_t m, WParam, LParam) {
+    if (m == WM_INITDIALOG) theOrder.push_back("dialog");
+    return m == WM_INITDIALOG ? 1 : 0;
+}
+
+LResult SubclassingHook(int code, WParam w, LParam l) {
+    if (code == HCBT_CREATEWND && reinterpret_cast<CBT_CREATEWND*>(l)->lpcs->className == "#32770")
+        theOriginal = SetWindowLong(HWND{static_cast<std::uint32_t>(w)}, GWL_WNDPROC,
+                                    reinterpret_cast<std::intptr_t>(&Replacement));
+    return 0;
+}
+
+TEST_F(DialogManagerTest, AHookMayReplaceTheDialogsProcedureAndHearsInitFirst) {
+    theOrder.clear();
+    HHOOK hook = SetWindowsHookEx(WH_CBT, SubclassingHook, {}, GetCurrentThreadId());
+    HWND d = CreateDialogIndirectParam(MakeTemplate(), MakeWindow(true), OrderProc, 0);
+    ASSERT_TRUE(d);
+    UnhookWindowsHookEx(hook);
+    EXPECT_NE(theOriginal, 0);
+    EXPECT_EQ(theOrder, (std::vector<std::string>{"replacement", "dialog"}));
     DestroyWindow(d);
 }
 
