@@ -4,6 +4,7 @@
 #include <cctype>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "ui/dialog.h"
 #include "ui/dialog_services.h"
 #include "win/controls.h"
@@ -30,30 +31,6 @@ std::string Lower(std::string_view s) {
     return r;
 }
 
-// '*' and '?' against a name, ignoring case.
-bool WildMatch(std::string_view pattern, std::string_view name) {
-    std::size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
-    auto same = [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-    };
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || same(pattern[p], name[n]))) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            star = p++;
-            mark = n;
-        } else if (star != std::string_view::npos) {
-            p = star + 1;
-            n = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
-}
-
 // A list of patterns separated by ';' ("*.Flt;*.Cam"); "*.*" also matches names without a dot.
 bool MatchesAny(const std::string& patterns, const std::string& name) {
     std::size_t start = 0;
@@ -63,7 +40,7 @@ bool MatchesAny(const std::string& patterns, const std::string& name) {
         std::string one = patterns.substr(start, end - start);
         while (!one.empty() && one.front() == ' ') one.erase(0, 1);
         while (!one.empty() && one.back() == ' ') one.pop_back();
-        if (!one.empty() && (WildMatch(one, name) || (one == "*.*"))) return true;
+        if (!one.empty() && (platform::MatchPattern(one, name) || one == "*.*")) return true;
         start = end + 1;
     }
     return false;
@@ -140,16 +117,7 @@ DialogTemplate MakeTemplate(const std::string& caption) {
     t.fontSize = 8;
     t.fontFace = "MS Sans Serif";
     auto add = [&](const char* cls, const char* text, int id, std::uint32_t style, int x, int y, int cx, int cy) {
-        DialogItemTemplate i;
-        i.className = cls;
-        i.text = text;
-        i.id = id;
-        i.style = style | WS_CHILD | WS_VISIBLE;
-        i.x = static_cast<std::int16_t>(x);
-        i.y = static_cast<std::int16_t>(y);
-        i.cx = static_cast<std::int16_t>(cx);
-        i.cy = static_cast<std::int16_t>(cy);
-        t.items.push_back(i);
+        AddDialogItem(t, cls, text, id, style, x, y, cx, cy);
     };
     add("Static", "File &name:", kNameLabelId, 0, 6, 6, 100, 9);
     add("Edit", "", kFileNameId, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 6, 16, 100, 12);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "ui/owner_draw_internal.h"
 #include "ui/owner_draw_library.h"
 #include "win/program_entry.h"
 #include "win/window_surface.h"
@@ -18,18 +19,11 @@ using namespace win;
 
 namespace {
 
-void OffsetRect(RECT* r, int dx, int dy) {
-    r->left += dx;
-    r->right += dx;
-    r->top += dy;
-    r->bottom += dy;
-}
+using detail_wpl::EndSubclass;
+using detail_wpl::OffsetRect;
+using detail_wpl::StyleOf;
 
 using detail_wpl::theOptions;
-
-std::uint32_t StyleOf(HWND h) {
-    return static_cast<std::uint32_t>(GetWindowLong(h, GWL_STYLE));
-}
 
 bool IsCheckType(std::uint32_t t) {
     return t == BS_CHECKBOX || t == BS_AUTOCHECKBOX || t == BS_3STATE || t == BS_AUTO3STATE;
@@ -195,9 +189,7 @@ LResult wplButtonProc(HWND h, std::uint32_t m, WParam w, LParam l) {
         case WM_NCDESTROY: {
             RemoveProp(h, "IMAGE");
             RemoveProp(h, "CHECK");
-            const std::intptr_t previous = RemoveProp(h, "WPL");
-            return previous != 0 ? CallWindowProc(reinterpret_cast<WNDPROC>(previous), h, m, w, l)
-                                 : DefWindowProc(h, m, w, l);
+            return EndSubclass("WPL", h, m, w, l);
         }
         default:
             return wplCallPrevious("WPL", h, m, w, l, false);
@@ -349,9 +341,7 @@ LResult wplStaticProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             return r;
         }
         case WM_NCDESTROY: {
-            const std::intptr_t previous = RemoveProp(h, "WPL");
-            return previous != 0 ? CallWindowProc(reinterpret_cast<WNDPROC>(previous), h, m, w, l)
-                                 : DefWindowProc(h, m, w, l);
+            return EndSubclass("WPL", h, m, w, l);
         }
         default:
             return wplCallPrevious("WPL", h, m, w, l, false);
@@ -492,9 +482,7 @@ LResult wplTrackbarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
         }
         case WM_NCDESTROY: {
             if (theDrag.control == h) theDrag.control = HWND{};
-            const std::intptr_t previous = RemoveProp(h, "WPL");
-            return previous != 0 ? CallWindowProc(reinterpret_cast<WNDPROC>(previous), h, m, w, l)
-                                 : DefWindowProc(h, m, w, l);
+            return EndSubclass("WPL", h, m, w, l);
         }
         default:
             return wplCallPrevious("WPL", h, m, w, l, false);
@@ -576,9 +564,7 @@ LResult wplTabProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             return 0;
         }
         case WM_NCDESTROY: {
-            const std::intptr_t previous = RemoveProp(h, "WPL");
-            return previous != 0 ? CallWindowProc(reinterpret_cast<WNDPROC>(previous), h, m, w, l)
-                                 : DefWindowProc(h, m, w, l);
+            return EndSubclass("WPL", h, m, w, l);
         }
         default:
             return wplCallPrevious("WPL", h, m, w, l, false);
@@ -612,9 +598,7 @@ LResult wplTreeProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             return r;
         }
         case WM_NCDESTROY: {
-            const std::intptr_t previous = RemoveProp(h, "WPL");
-            return previous != 0 ? CallWindowProc(reinterpret_cast<WNDPROC>(previous), h, m, w, l)
-                                 : DefWindowProc(h, m, w, l);
+            return EndSubclass("WPL", h, m, w, l);
         }
         default:
             return wplCallPrevious("WPL", h, m, w, l, false);

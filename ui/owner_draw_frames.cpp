@@ -2,6 +2,7 @@
 // caption buttons of the windows its hook accepted, and does their non-client work itself.
 #include <algorithm>
 
+#include "ui/owner_draw_internal.h"
 #include "ui/owner_draw_library.h"
 #include "win/compositor.h"
 #include "win/menu.h"
@@ -17,18 +18,11 @@ using namespace win;
 
 namespace {
 
-void OffsetRect(RECT* r, int dx, int dy) {
-    r->left += dx;
-    r->right += dx;
-    r->top += dy;
-    r->bottom += dy;
-}
+using detail_wpl::EndSubclass;
+using detail_wpl::OffsetRect;
+using detail_wpl::StyleOf;
 
 constexpr int HTHELP = 21;
-
-std::uint32_t StyleOf(HWND h) {
-    return static_cast<std::uint32_t>(GetWindowLong(h, GWL_STYLE));
-}
 
 bool Captioned(std::uint32_t style) {
     return (style & WS_CAPTION) == WS_CAPTION;
@@ -378,8 +372,7 @@ LResult wplFrameSubclassProc(HWND h, std::uint32_t m, WParam w, LParam l) {
         case WM_NCDESTROY: {
             if (thePressed.window == h) thePressed = Pressed{};
             RemoveProp(h, "MENUWASUP");
-            const std::intptr_t prev = RemoveProp(h, "WPL_BORDER");
-            return prev != 0 ? CallWindowProc(reinterpret_cast<WNDPROC>(prev), h, m, w, l) : DefWindowProc(h, m, w, l);
+            return EndSubclass("WPL_BORDER", h, m, w, l);
         }
         default:
             return previous();

@@ -14,19 +14,6 @@ namespace {
 
 using namespace win;
 
-DialogItemTemplate Item(const char* cls, const char* text, int id, std::uint32_t style, int x, int y, int cx, int cy) {
-    DialogItemTemplate i;
-    i.className = cls;
-    i.text = text;
-    i.id = id;
-    i.style = style | WS_CHILD | WS_VISIBLE;
-    i.x = static_cast<std::int16_t>(x);
-    i.y = static_cast<std::int16_t>(y);
-    i.cx = static_cast<std::int16_t>(cx);
-    i.cy = static_cast<std::int16_t>(cy);
-    return i;
-}
-
 DialogTemplate Form(std::uint32_t style, int cx, int cy) {
     DialogTemplate t;
     t.style = style | DS_SETFONT;
@@ -44,7 +31,7 @@ template <class Base>
 class Page : public Base {
 public:
     Page(const char* name) : Base("", name), form_(Form(WS_CHILD | DS_CONTROL, 150, 60)) {
-        form_.items.push_back(Item("Edit", "", 300, WS_TABSTOP | WS_BORDER, 10, 10, 80, 12));
+        AddDialogItem(form_, "Edit", "", 300, WS_TABSTOP | WS_BORDER, 10, 10, 80, 12);
         this->builtTemplate = &form_;
     }
     int OnCommand(unsigned code, WParam w, HWND c) override {
@@ -64,9 +51,9 @@ private:
 class Wizard : public ui::FakePropertySheet {
 public:
     Wizard() : FakePropertySheet("", 0), form_(Form(WS_POPUP | WS_CAPTION, 170, 100)) {
-        form_.items.push_back(Item("Button", "< Back", ui::kBackButtonId, WS_TABSTOP, 10, 80, 40, 14));
-        form_.items.push_back(Item("Button", "Next >", ui::kNextButtonId, WS_TABSTOP | BS_DEFPUSHBUTTON, 60, 80, 40, 14));
-        form_.items.push_back(Item("Button", "Cancel", IDCANCEL, WS_TABSTOP, 110, 80, 40, 14));
+        AddDialogItem(form_, "Button", "< Back", ui::kBackButtonId, WS_TABSTOP, 10, 80, 40, 14);
+        AddDialogItem(form_, "Button", "Next >", ui::kNextButtonId, WS_TABSTOP | BS_DEFPUSHBUTTON, 60, 80, 40, 14);
+        AddDialogItem(form_, "Button", "Cancel", IDCANCEL, WS_TABSTOP, 110, 80, 40, 14);
         builtTemplate = &form_;
     }
 
@@ -77,9 +64,9 @@ private:
 class Tabs : public ui::FakeTabPropertySheet {
 public:
     Tabs() : FakeTabPropertySheet("", 0), form_(Form(WS_POPUP | WS_CAPTION, 170, 100)) {
-        form_.items.push_back(Item("Button", "One", ui::kFirstTabButtonId, BS_AUTOCHECKBOX | 0x1000, 4, 4, 40, 12));
-        form_.items.push_back(Item("Button", "Two", ui::kFirstTabButtonId + 1, BS_AUTOCHECKBOX | 0x1000, 46, 4, 40, 12));
-        form_.items.push_back(Item("Button", "OK", IDOK, WS_TABSTOP, 110, 80, 40, 14));
+        AddDialogItem(form_, "Button", "One", ui::kFirstTabButtonId, BS_AUTOCHECKBOX | 0x1000, 4, 4, 40, 12);
+        AddDialogItem(form_, "Button", "Two", ui::kFirstTabButtonId + 1, BS_AUTOCHECKBOX | 0x1000, 46, 4, 40, 12);
+        AddDialogItem(form_, "Button", "OK", IDOK, WS_TABSTOP, 110, 80, 40, 14);
         builtTemplate = &form_;
     }
 

@@ -48,16 +48,7 @@ DialogTemplate MakeTemplate() {
     t.fontSize = 8;
     t.fontFace = "MS Sans Serif";
     auto add = [&](const char* cls, const char* text, int id, std::uint32_t style, int x, int y, int cx, int cy) {
-        DialogItemTemplate i;
-        i.className = cls;
-        i.text = text;
-        i.id = id;
-        i.style = style | WS_CHILD | WS_VISIBLE;
-        i.x = static_cast<std::int16_t>(x);
-        i.y = static_cast<std::int16_t>(y);
-        i.cx = static_cast<std::int16_t>(cx);
-        i.cy = static_cast<std::int16_t>(cy);
-        t.items.push_back(i);
+        AddDialogItem(t, cls, text, id, style, x, y, cx, cy);
     };
     add("Edit", "", 100, WS_TABSTOP | ES_AUTOHSCROLL, 10, 10, 100, 12);
     add("Button", "&Check", 101, WS_TABSTOP | BS_AUTOCHECKBOX, 10, 30, 80, 10);
