@@ -68,6 +68,7 @@ int MakeVolumes(Installation& installation, std::string* error);
 int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
+int MakeNavigation(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
@@ -77,6 +78,7 @@ int MakeSkinResources(const std::string& outDir, std::string* error);
 inline constexpr Module kModules[] = {
     {"volumes", MakeVolumes},
     {"flights", MakeFlights},
+    {"navigation", MakeNavigation},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
 };
