@@ -352,11 +352,13 @@ LResult wplFrameSubclassProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             return r;
         }
         case WM_ERASEBKGND: {
-            // The library erases: the skin's face under dialogs, else the button colour.
+            // The library erases a dialog with the skin's face; controls with a skinned border
+            // keep their own background.
+            if (GetClassName(h) != WC_DIALOG) return previous();
             HDC dc{static_cast<std::uint32_t>(w)};
             RECT r;
             GetClientRect(h, &r);
-            if (HBITMAP face = wplGetBitmap(kSkinDialogFace); face && GetClassName(h) == WC_DIALOG)
+            if (HBITMAP face = wplGetBitmap(kSkinDialogFace))
                 wplTileBitmap(dc, face, r, 3);
             else
                 FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
