@@ -1,5 +1,6 @@
 #include "cockpit/cockpit_services.h"
 
+#include "devices/engine_sounds.h"
 #include "sim/flightmodel/aircraft_parameters.h"
 #include "sim/flightmodel/flight_model_state.h"
 
@@ -18,25 +19,30 @@ PanelSwitches thePanelSwitches;
 
 namespace {
 
-// Until the cockpit's engine code exists, a stop clears the running bit and the start flags.
+// Until the cockpit's engine code exists, a stop clears the running bit and the start flags and
+// asks for the spin-down.
+// An engine that was on spins down audibly.
+void StopEngine(int engine) {
+    const std::int8_t bit = static_cast<std::int8_t>(1 << engine);
+    if ((sim::theFlightModelState.fmEngines & bit) != 0) devices::RequestEngineStopSound(engine);
+    sim::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines & ~bit);
+}
 void StopSingle() {
     if (sim::theAircraftParameters.apEngineCount != 1) return;
-    sim::theFlightModelState.fmEngines =
-        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines & ~1);
+    StopEngine(0);
     theEngineStarted = 0;
     theEngineRunning = 0;
 }
 void StopLeft() {
     if (sim::theAircraftParameters.apEngineCount != 2) return;
-    sim::theFlightModelState.fmEngines =
-        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines & ~1);
+    StopEngine(0);
     theEngineStarted = 0;
     theEngineRunning = 0;
 }
 void StopRight() {
     if (sim::theAircraftParameters.apEngineCount != 2) return;
-    sim::theFlightModelState.fmEngines =
-        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines & ~2);
+    StopEngine(1);
     theRightEngineStarted = 0;
 }
 

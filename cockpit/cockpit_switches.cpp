@@ -1,7 +1,9 @@
 #include "cockpit/cockpit_switches.h"
 
 #include "cockpit/cockpit_services.h"
+#include "devices/engine_sounds.h"
 #include "sim/flightmodel/flight_model_state.h"
+#include "sim/input/command_services.h"
 #include "sim/system_failures.h"
 
 namespace cockpit {
@@ -13,16 +15,34 @@ std::uint32_t theCrashSuspendedSound = 0;
 
 namespace {
 
+int Type() {
+    return sim::theCommandServices.aircraftType();
+}
+
+// The starter clip of a twin's engine: Baron 9, King Air 24, CitationJet 17.
+int TwinStarterClip() {
+    const int t = Type();
+    return t == 3 ? 24 : (t == 4 ? 17 : 9);
+}
+
 void StartSingle() {
+    // The Bonanza's starter is its own, a little softer.
+    const bool bonanza = Type() == 1;
+    devices::PlayStarterSound(0, bonanza ? 9 : 4, 0, bonanza ? -200 : 0);
     theEngineStarted = 1;
     theEngineRunning = 1;
     sim::theFlightModelState.fmEngines =
         static_cast<std::int8_t>(sim::theFlightModelState.fmEngines | 1);
 }
 void StartLeft() {
-    StartSingle();
+    devices::PlayStarterSound(0, TwinStarterClip(), -10000, -300);
+    theEngineStarted = 1;
+    theEngineRunning = 1;
+    sim::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines | 1);
 }
 void StartRight() {
+    devices::PlayStarterSound(1, TwinStarterClip(), 10000, -300);
     theRightEngineStarted = 1;
     sim::theFlightModelState.fmEngines =
         static_cast<std::int8_t>(sim::theFlightModelState.fmEngines | 2);

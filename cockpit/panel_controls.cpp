@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "cockpit/cockpit_services.h"
+#include "devices/engine_sounds.h"
 #include "sim/flightmodel/flight_model_state.h"
 #include "sim/input/command_services.h"
 
@@ -99,6 +100,7 @@ bool GearMayMove() {
 void LowerGear() {
     if (!GearMayMove() || theGearUp == 0) return;
     theGearUp = 0;
+    devices::PlayGearMotorSound();
     sim::theCommandServices.animateGear(1);
     sim::theFlightModelState.fmGear = 1;
 }
@@ -106,6 +108,7 @@ void LowerGear() {
 void RaiseGear() {
     if (!GearMayMove() || theGearUp != 0) return;
     theGearUp = 1;
+    devices::PlayGearMotorSound();
     sim::theCommandServices.animateGear(0);
     sim::theFlightModelState.fmGear = 0;
 }

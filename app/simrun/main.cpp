@@ -9,6 +9,8 @@
 
 #include "core/ini_file.h"
 #include "demo_program.h"
+#include "device_commands.h"
+#include "devices/joystick.h"
 #include "platform/headless/headless_backend.h"
 #include "script.h"
 #include "sim/flight_file.h"
@@ -61,11 +63,15 @@ int main(int argc, char** argv) {
     }
     // Screenshots named relative to the caller's folder stay there after the change of folder.
     const std::filesystem::path callerDir = std::filesystem::current_path();
-    for (simrun::Command& c : *commands)
+    for (simrun::Command& c : *commands) {
         if ((c.kind == simrun::Command::Kind::Screenshot ||
              c.kind == simrun::Command::Kind::Save) &&
             std::filesystem::path(c.text).is_relative())
             c.text = (callerDir / c.text).string();
+        if (std::string* audio = simrun::AudioFileOf(c);
+            audio != nullptr && std::filesystem::path(*audio).is_relative())
+            *audio = (callerDir / *audio).string();
+    }
     if (folder.empty()) folder = sim::DefaultInstallationFolder();
     if (chdir(folder.c_str()) != 0) {
         std::fprintf(stderr, "simrun: cannot enter folder %s\n", folder.c_str());
@@ -74,6 +80,10 @@ int main(int argc, char** argv) {
 
     platform::HeadlessBackend machine;
     platform::SetCurrentBackend(&machine);
+    if (!simrun::SetUpScriptedSticks(*commands, machine, &error)) {
+        std::fprintf(stderr, "simrun: %s: %s\n", scriptPath.c_str(), error.c_str());
+        return 2;
+    }
     machine.Screen().Open(platform::VideoOptions{});
     win::SetVirtualScreenSize(platform::kFrameWidth, platform::kFrameHeight);
     // The pointer starts over the middle of the picture, where a user's hand leaves it; at the
@@ -92,7 +102,10 @@ int main(int argc, char** argv) {
     if (!demo) driver.saver = [](const std::string& path) { return sim::SaveFlightFile(path); };
     // A headless run keeps its settings in its own folder, so one run never inherits the
     // switches another left behind.
-    if (!demo) core::theIniFile = core::IniFile("./Zephlon.ini");
+    if (!demo) {
+        core::theIniFile = core::IniFile("./Zephlon.ini");
+        devices::theJoystickIniFile = core::IniFile("./joystick.ini");
+    }
     const int code = program.winMain("");
     std::printf("exit=%d\n", code);
     std::printf("simulated_ms=%llu ticks=%llu frames=%llu\n",

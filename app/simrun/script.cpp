@@ -7,6 +7,7 @@
 #include <sstream>
 #include <unordered_map>
 
+#include "device_commands.h"
 #include "win/compositor.h"
 #include "win/modal.h"
 #include "win/program_entry.h"
@@ -128,6 +129,10 @@ std::string StripAmpersands(std::string s) {
 
 }  // namespace
 
+std::string NextWord(std::string& rest) {
+    return Word(rest);
+}
+
 bool ParseKeyName(const std::string& name, std::vector<Scancode>* modifiers, Scancode* key) {
     std::string rest = Lower(name);
     modifiers->clear();
@@ -211,6 +216,8 @@ std::optional<std::vector<Command>> ParseScript(const std::string& source, std::
             if (c.action != "lost" && c.action != "gained") return bad("expected lost or gained");
         } else if (verb == "quit") {
             c.kind = Command::Kind::Quit;
+        } else if (std::string why; ParseDeviceCommand(verb, rest, &c, &why)) {
+            if (!why.empty()) return bad(why);
         } else {
             return bad("unknown command '" + verb + "'");
         }
@@ -274,6 +281,7 @@ void Driver::InjectMouse(const Command& c) {
 }
 
 bool Driver::Step() {
+    ServiceDeviceCommands(machine_);
     if (waitLeft_ > 0) {
         const std::uint32_t d = std::min(frameInterval_, waitLeft_);
         Advance(d);
@@ -323,6 +331,14 @@ bool Driver::Step() {
                                             : platform::EventKind::FocusGained;
                 machine_.Input().Inject(e);
                 return true;
+            }
+            case Command::Kind::Device: {
+                std::string why;
+                bool injected = false;
+                if (!RunDeviceCommand(c, machine_, &injected, &why))
+                    Fail("line " + std::to_string(c.line) + ": " + why);
+                if (injected) return true;
+                break;
             }
             case Command::Kind::Quit: {
                 win::TraceLine("quit");

@@ -24,7 +24,8 @@ struct Command {
         Screenshot,
         Save,
         Focus,
-        Quit
+        Quit,
+        Device  // joystick and audio lines (device_commands.h)
     };
     Kind kind = Kind::Wait;
     int line = 0;
@@ -40,10 +41,14 @@ struct Command {
     // answer / screenshot
     std::string text;
     std::string button;
+    // device lines: their numbers
+    std::vector<int> numbers;
 };
 
 // Parses the script; on a bad line returns nothing and puts a message into `error`.
 std::optional<std::vector<Command>> ParseScript(const std::string& source, std::string* error);
+// Splits off the first word of `rest` (a quoted word keeps its spaces); empty at the end.
+std::string NextWord(std::string& rest);
 // The key of a name such as "F1", "Shift+P", "Ctrl+O", "Numpad+", "Numpad8", "Esc".
 bool ParseKeyName(const std::string& name, std::vector<platform::Scancode>* modifiers,
                   platform::Scancode* key);
