@@ -374,6 +374,8 @@ void ShutdownSound() {
         (engine == &theLeftEngineSound ? theLeftStarterSound : theRightStarterSound).running = 0;
     }
     theSoundDevice.Close();
+    // Clips are read afresh when sound opens again.
+    ForgetCachedClips();
 }
 
 void SwitchSound(int off) {

@@ -2,14 +2,32 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "core/endian.h"
 #include "core/resource_volume.h"
 #include "core/stream_io.h"
 
 namespace devices {
+
+// Clips a volume has given, by volume and number, with the volume's folder and archive names at
+// the time: the sound code asks for the same clicks and words again and again, and a clip never
+// changes while the program runs (a volume given new names reads its clips afresh).
+struct CachedClip {
+    std::string directory;
+    std::string volumeName;
+    CWave::Image image;
+};
+struct ClipCache {
+    static constexpr std::size_t kMaxBytes = 8u << 20;
+    std::map<std::pair<const void*, int>, CachedClip> clips;
+    std::size_t bytes = 0;
+    void Keep(const core::ResourceVolume& volume, int number, const CWave::Image& image);
+};
+ClipCache& TheClipCache();
 
 CWave::~CWave() {
     Free();
@@ -24,17 +42,22 @@ int CWave::LoadFromStream(core::StreamIO& stream, std::uint32_t available) {
     // The length is checked against what the member holds before anything is allocated.
     const std::uint64_t total = std::uint64_t{length} + 8;
     if (total > available || total > kMaxImageBytes) return 0;
+    auto bytes = std::make_shared<std::vector<std::uint8_t>>();
     try {
-        image.assign(static_cast<std::size_t>(total), 0);
+        bytes->assign(static_cast<std::size_t>(total), 0);
     } catch (const std::bad_alloc&) {
         return 0;
     }
-    std::memcpy(image.data(), head, 8);
-    if (length > 0 && !core::ReadAll(stream, length, image.data() + 8)) {
-        Free();
-        return 0;
-    }
-    size = static_cast<std::uint32_t>(total);
+    std::memcpy(bytes->data(), head, 8);
+    if (length > 0 && !core::ReadAll(stream, length, bytes->data() + 8)) return 0;
+    return LoadFromImage(std::move(bytes));
+}
+
+int CWave::LoadFromImage(Image shared) {
+    Free();
+    if (!shared || shared->size() < 8) return 0;
+    image = std::move(shared);
+    size = static_cast<std::uint32_t>(image->size());
     FindChunks();
     return 1;
 }
@@ -42,10 +65,10 @@ int CWave::LoadFromStream(core::StreamIO& stream, std::uint32_t available) {
 void CWave::FindChunks() {
     formatAt = dataAt = -1;
     formatBytes = dataBytes = 0;
-    if (size < 12 || std::memcmp(image.data() + 8, "WAVE", 4) != 0) return;
+    if (size < 12 || std::memcmp(image->data() + 8, "WAVE", 4) != 0) return;
     std::uint64_t at = 12;
     while (at + 8 <= size) {
-        const std::uint8_t* c = image.data() + at;
+        const std::uint8_t* c = image->data() + at;
         const std::uint32_t length = core::ReadU32(c + 4);
         const std::uint64_t body = at + 8;
         // A chunk that claims more than the image holds keeps what is there.
@@ -63,9 +86,9 @@ void CWave::FindChunks() {
 }
 
 int CWave::GetFormat(win::WAVEFORMATEX* format) const {
-    if (format == nullptr || image.empty() || formatAt < 0) return 0;
+    if (format == nullptr || !image || formatAt < 0) return 0;
     std::uint8_t raw[18] = {};
-    std::memcpy(raw, image.data() + formatAt, std::min<std::uint32_t>(formatBytes, 18));
+    std::memcpy(raw, image->data() + formatAt, std::min<std::uint32_t>(formatBytes, 18));
     format->wFormatTag = core::ReadU16(raw);
     format->nChannels = core::ReadU16(raw + 2);
     format->nSamplesPerSec = core::ReadU32(raw + 4);
@@ -77,11 +100,11 @@ int CWave::GetFormat(win::WAVEFORMATEX* format) const {
 }
 
 std::uint32_t CWave::GetDataSize() const {
-    return image.empty() || dataAt < 0 ? 0 : dataBytes;
+    return !image || dataAt < 0 ? 0 : dataBytes;
 }
 
 const std::uint8_t* CWave::Data() const {
-    return GetDataSize() == 0 ? nullptr : image.data() + dataAt;
+    return GetDataSize() == 0 ? nullptr : image->data() + dataAt;
 }
 
 std::uint32_t CWave::ReadData(std::uint8_t* buffer, std::uint32_t maximum) const {
@@ -109,9 +132,8 @@ std::uint32_t CWave::ReadDataSplit(std::uint8_t* buffer1, std::uint8_t* buffer2,
 }
 
 int CWave::Free() {
-    if (image.empty()) return 0;
-    image.clear();
-    image.shrink_to_fit();
+    if (!image) return 0;
+    image.reset();
     size = 0;
     formatAt = dataAt = -1;
     formatBytes = dataBytes = 0;
@@ -120,6 +142,28 @@ int CWave::Free() {
 
 std::string CWave::LoadFile(const char* prefix, int number) {
     return std::string(prefix != nullptr ? prefix : "") + std::to_string(number) + ".wav";
+}
+
+ClipCache& TheClipCache() {
+    static ClipCache cache;
+    return cache;
+}
+
+void ClipCache::Keep(const core::ResourceVolume& volume, int number, const CWave::Image& image) {
+    if (!image) return;
+    // The speech volumes hold thousands of words: past a few megabytes the cache starts again
+    // rather than grow without end.
+    if (bytes + image->size() > kMaxBytes) {
+        clips.clear();
+        bytes = 0;
+    }
+    clips[{&volume, number}] = CachedClip{volume.GetDirectory(), volume.GetVolumeName(), image};
+    bytes += image->size();
+}
+
+void ForgetCachedClips() {
+    TheClipCache().clips.clear();
+    TheClipCache().bytes = 0;
 }
 
 std::vector<std::uint8_t> MakeWaveImage(int rate, int channels, int bits, const std::uint8_t* data,
@@ -149,6 +193,14 @@ std::vector<std::uint8_t> MakeWaveImage(int rate, int channels, int bits, const 
 namespace core {
 
 std::unique_ptr<devices::CWave> ResourceVolume::LoadWave(int number) {
+    devices::ClipCache& cache = devices::TheClipCache();
+    auto wave = std::make_unique<devices::CWave>();
+    if (auto it = cache.clips.find({this, number}); it != cache.clips.end() &&
+                                                    it->second.directory == GetDirectory() &&
+                                                    it->second.volumeName == GetVolumeName()) {
+        wave->LoadFromImage(it->second.image);
+        return wave;
+    }
     const std::string name = devices::CWave::LoadFile(nullptr, number);
     // A global volume is opened at its first clip (without asking for the disc: a missing clip
     // is skipped, never worth a prompt).
@@ -159,10 +211,11 @@ std::unique_ptr<devices::CWave> ResourceVolume::LoadWave(int number) {
     const std::uint32_t available = held < 0 ? devices::CWave::kMaxImageBytes
                                              : static_cast<std::uint32_t>(std::min<std::int64_t>(
                                                    held, devices::CWave::kMaxImageBytes));
-    auto wave = std::make_unique<devices::CWave>();
     const int loaded = wave->LoadFromStream(*GetStream(), available);
     CloseFile();
-    return loaded != 0 ? std::move(wave) : nullptr;
+    if (loaded == 0) return nullptr;
+    cache.Keep(*this, number, wave->SharedImage());
+    return wave;
 }
 
 }  // namespace core

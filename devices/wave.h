@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,12 +53,18 @@ public:
     static std::string LoadFile(const char* prefix, int number);
 
     [[nodiscard]] std::uint32_t Size() const { return size; }
-    [[nodiscard]] bool Empty() const { return image.empty(); }
+    [[nodiscard]] bool Empty() const { return !image; }
+
+    // The image as read, shared (clips of a volume are kept once loaded, never changed).
+    using Image = std::shared_ptr<const std::vector<std::uint8_t>>;
+    [[nodiscard]] const Image& SharedImage() const { return image; }
+    // Takes an image read before; 1 when it holds one.
+    int LoadFromImage(Image shared);
 
 private:
     void FindChunks();
 
-    std::vector<std::uint8_t> image;
+    Image image;
     std::uint32_t size = 0;
     std::uint32_t fromResource = 0;  // always 0: clips come from volumes, never from a module
     // Offsets and sizes of the chunks found, bounded by the image; -1 when absent.
@@ -66,6 +73,9 @@ private:
     std::int64_t dataAt = -1;
     std::uint32_t dataBytes = 0;
 };
+
+// Forgets the clips volumes have kept (sound closing lets go of them).
+void ForgetCachedClips();
 
 // A RIFF "WAVE" image of PCM samples: a 16-byte "fmt " chunk and the "data" chunk (padded to an
 // even length). Bits 8 (unsigned) or 16 (signed, little-endian); channels interleaved.

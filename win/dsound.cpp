@@ -193,6 +193,7 @@ void MixOne(DSVoice& v, std::int32_t* sum, std::size_t count, int cardRate) {
 
 void DSMixer::Mix() {
     std::size_t due = FramesDue();
+    if (due == 0) return;
     // Forget buffers that are gone.
     std::erase_if(voices, [](const std::weak_ptr<DSVoice>& w) { return w.expired(); });
     while (due > 0) {

@@ -78,6 +78,7 @@ bool HeadlessAudio::Open(const AudioFormat& format) {
     if (!started_ || format.rate != format_.rate || format.channels != format_.channels) {
         // The capture's samples must all share one format.
         captured_.clear();
+        dropped_ = 0;
         originMicros_ = now;
         started_ = true;
         format_ = format;
@@ -107,12 +108,14 @@ std::uint64_t HeadlessAudio::FramesByNow() const {
 
 void HeadlessAudio::PadToNow() {
     const std::uint64_t want = FramesByNow() * static_cast<std::uint64_t>(format_.channels);
-    if (want > captured_.size()) captured_.resize(static_cast<std::size_t>(want), 0);
+    if (want > dropped_ + captured_.size())
+        captured_.resize(static_cast<std::size_t>(want - dropped_), 0);
 }
 
 std::size_t HeadlessAudio::FramesDue() {
     if (!open_) return 0;
-    const std::uint64_t have = captured_.size() / static_cast<std::size_t>(format_.channels);
+    const std::uint64_t have =
+        (dropped_ + captured_.size()) / static_cast<std::uint64_t>(format_.channels);
     const std::uint64_t want = FramesByNow();
     return want > have ? static_cast<std::size_t>(want - have) : 0;
 }

@@ -1,7 +1,7 @@
 // The deterministic machine: no display and no sound device. Its clock moves only when told
 // (Advance, or a Sleep of the program), its events are the ones injected, its video keeps the
-// last frame, its audio keeps every sample it is fed and its joysticks are scripted, so tests and the headless runner can
-// look at what the program produced.
+// last frame, its audio keeps every sample it is fed and its joysticks are scripted, so tests and
+// the headless runner can look at what the program produced.
 #pragma once
 
 #include <deque>
@@ -126,7 +126,11 @@ public:
     // True once the device was opened; the capture's format is the first open's (an open at
     // another rate starts a new capture).
     [[nodiscard]] bool EverOpened() const { return started_; }
-    void ClearCaptured() { captured_.clear(); }
+    // Lets go of the samples kept so far; the clock goes on counting them.
+    void ClearCaptured() {
+        dropped_ += captured_.size();
+        captured_.clear();
+    }
     // The time the device follows; without one no time passes for it.
     void SetClock(class HeadlessClock* clock) { clock_ = clock; }
 
@@ -139,6 +143,7 @@ private:
     bool started_ = false;
     AudioFormat format_;
     std::vector<std::int16_t> captured_;
+    std::uint64_t dropped_ = 0;  // samples fed before the last ClearCaptured
     class HeadlessClock* clock_ = nullptr;
     std::uint64_t originMicros_ = 0;
 };

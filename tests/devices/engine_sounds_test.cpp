@@ -152,11 +152,17 @@ TEST_F(EngineSounds, WindAndGroundRollStartAndStopAtTheirSpeeds) {
         int knots;
         int clip;  // on the ambient channel afterwards (0: none)
     } steps[] = {
-        {0, 35, 0}, {0, 45, 8}, {0, 35, 8}, {0, 25, 0}, {0, 35, 0},
-        {0, 41, 8}, {1, 6, 8},  {1, 9, 29},  // landed: the wind goes on until the roll takes its
-                                             // channel  {1, 6, 29},  {1, 4, 0},   {1, 7, 0},   {1,
-                                             // 60, 29},
-        {0, 60, 8},                          // taking off: the roll stops, the wind takes over
+        {0, 35, 0},
+        {0, 45, 8},
+        {0, 35, 8},
+        {0, 25, 0},
+        {0, 35, 0},
+        {0, 41, 8},
+        {1, 6, 8},
+        {1, 9, 29},  // landed: the wind goes on until the roll takes its
+                     // channel  {1, 6, 29},  {1, 4, 0},   {1, 7, 0},   {1,
+                     // 60, 29},
+        {0, 60, 8},  // taking off: the roll stops, the wind takes over
     };
     for (const auto& s : steps) {
         fm.fmOTG = static_cast<std::int8_t>(s.onGround);
