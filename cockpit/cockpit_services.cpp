@@ -1,8 +1,8 @@
 #include "cockpit/cockpit_services.h"
 
 #include "devices/engine_sounds.h"
-#include "sim/flightmodel/aircraft_parameters.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/aircraft_parameters.h"
+#include "flight/flight_model_state.h"
 
 namespace cockpit {
 
@@ -24,24 +24,24 @@ namespace {
 // An engine that was on spins down audibly.
 void StopEngine(int engine) {
     const std::int8_t bit = static_cast<std::int8_t>(1 << engine);
-    if ((sim::theFlightModelState.fmEngines & bit) != 0) devices::RequestEngineStopSound(engine);
-    sim::theFlightModelState.fmEngines =
-        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines & ~bit);
+    if ((flight::theFlightModelState.fmEngines & bit) != 0) devices::RequestEngineStopSound(engine);
+    flight::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(flight::theFlightModelState.fmEngines & ~bit);
 }
 void StopSingle() {
-    if (sim::theAircraftParameters.apEngineCount != 1) return;
+    if (flight::theAircraftParameters.apEngineCount != 1) return;
     StopEngine(0);
     theEngineStarted = 0;
     theEngineRunning = 0;
 }
 void StopLeft() {
-    if (sim::theAircraftParameters.apEngineCount != 2) return;
+    if (flight::theAircraftParameters.apEngineCount != 2) return;
     StopEngine(0);
     theEngineStarted = 0;
     theEngineRunning = 0;
 }
 void StopRight() {
-    if (sim::theAircraftParameters.apEngineCount != 2) return;
+    if (flight::theAircraftParameters.apEngineCount != 2) return;
     StopEngine(1);
     theRightEngineStarted = 0;
 }

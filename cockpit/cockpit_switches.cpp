@@ -2,9 +2,9 @@
 
 #include "cockpit/cockpit_services.h"
 #include "devices/engine_sounds.h"
-#include "sim/flightmodel/flight_model_state.h"
-#include "sim/input/command_services.h"
-#include "sim/system_failures.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model_state.h"
+#include "flight/system_failures.h"
 
 namespace cockpit {
 
@@ -16,7 +16,7 @@ std::uint32_t theCrashSuspendedSound = 0;
 namespace {
 
 int Type() {
-    return sim::theCommandServices.aircraftType();
+    return flight::theAircraftServices.aircraftType();
 }
 
 // The starter clip of a twin's engine: Baron 9, King Air 24, CitationJet 17.
@@ -31,21 +31,21 @@ void StartSingle() {
     devices::PlayStarterSound(0, bonanza ? 9 : 4, 0, bonanza ? -200 : 0);
     theEngineStarted = 1;
     theEngineRunning = 1;
-    sim::theFlightModelState.fmEngines =
-        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines | 1);
+    flight::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(flight::theFlightModelState.fmEngines | 1);
 }
 void StartLeft() {
     devices::PlayStarterSound(0, TwinStarterClip(), -10000, -300);
     theEngineStarted = 1;
     theEngineRunning = 1;
-    sim::theFlightModelState.fmEngines =
-        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines | 1);
+    flight::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(flight::theFlightModelState.fmEngines | 1);
 }
 void StartRight() {
     devices::PlayStarterSound(1, TwinStarterClip(), 10000, -300);
     theRightEngineStarted = 1;
-    sim::theFlightModelState.fmEngines =
-        static_cast<std::int8_t>(sim::theFlightModelState.fmEngines | 2);
+    flight::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(flight::theFlightModelState.fmEngines | 2);
 }
 
 }  // namespace
@@ -57,7 +57,7 @@ EngineStartServices theEngineStartServices = PlainEngineStartServices();
 
 void TickPitotHeat() {
     if (theCockpitSwitches.pitotHeatCountdown <= 0) return;
-    if (--theCockpitSwitches.pitotHeatCountdown == 0) sim::SystemReliability::ResetPitotStatic();
+    if (--theCockpitSwitches.pitotHeatCountdown == 0) flight::SystemReliability::ResetPitotStatic();
 }
 
 void ResetCockpitSwitches() {

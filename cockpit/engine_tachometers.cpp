@@ -5,7 +5,8 @@
 
 #include "cockpit/panel_controls.h"
 #include "devices/sound_device.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model_state.h"
 #include "sim/input/command_services.h"
 
 namespace cockpit {
@@ -28,8 +29,8 @@ std::int32_t Governed(std::int32_t r, std::int16_t lever) {
 }  // namespace
 
 void UpdateTachometerSounds() {
-    const sim::FlightModelState& fm = sim::theFlightModelState;
-    const int type = sim::theCommandServices.aircraftType();
+    const flight::FlightModelState& fm = flight::theFlightModelState;
+    const int type = flight::theAircraftServices.aircraftType();
     devices::SoundChannel* const engines[2] = {&devices::theLeftEngineSound,
                                                &devices::theRightEngineSound};
     const devices::SoundChannel* const starters[2] = {&devices::theLeftStarterSound,

@@ -4,8 +4,8 @@
 
 #include "cockpit/cockpit_services.h"
 #include "devices/engine_sounds.h"
-#include "sim/flightmodel/flight_model_state.h"
-#include "sim/input/command_services.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model_state.h"
 
 namespace cockpit {
 
@@ -24,7 +24,7 @@ std::uint32_t thePitotHeatOn = 0;
 namespace {
 
 int Type() {
-    return sim::theCommandServices.aircraftType();
+    return flight::theAircraftServices.aircraftType();
 }
 
 // The twins and the jet have the finer knob art.
@@ -47,15 +47,15 @@ bool SingleEngine() {
 void UpdateThrottleLever() {
     LeverGauge& g = theThrottleLever;
     g.knobFrame = KnobFrame(g.position, FineKnobs());
-    if ((sim::theFlightModelState.fmEngines & 1) != 0)
-        sim::theFlightModelState.fmThrot = static_cast<std::int16_t>(g.position * 1057);
+    if ((flight::theFlightModelState.fmEngines & 1) != 0)
+        flight::theFlightModelState.fmThrot = static_cast<std::int16_t>(g.position * 1057);
 }
 
 void UpdateThrottleLeverRight() {
     LeverGauge& g = theThrottleLeverRight;
     g.knobFrame = KnobFrame(g.position, FineKnobs());
-    if ((sim::theFlightModelState.fmEngines & 2) != 0)
-        sim::theFlightModelState.fmThrotRight = static_cast<std::int16_t>(g.position * 1057);
+    if ((flight::theFlightModelState.fmEngines & 2) != 0)
+        flight::theFlightModelState.fmThrotRight = static_cast<std::int16_t>(g.position * 1057);
 }
 
 void UpdatePropPitchLever() {
@@ -91,7 +91,7 @@ namespace {
 bool GearMayMove() {
     const int t = Type();
     if (t == 0 || t == 5) return false;
-    if (sim::theFlightModelState.fmOTG != 0) return false;
+    if (flight::theFlightModelState.fmOTG != 0) return false;
     return thePanelSwitches.batteryPower != 0;
 }
 
@@ -101,16 +101,16 @@ void LowerGear() {
     if (!GearMayMove() || theGearUp == 0) return;
     theGearUp = 0;
     devices::PlayGearMotorSound();
-    sim::theCommandServices.animateGear(1);
-    sim::theFlightModelState.fmGear = 1;
+    flight::theAircraftServices.animateGear(1);
+    flight::theFlightModelState.fmGear = 1;
 }
 
 void RaiseGear() {
     if (!GearMayMove() || theGearUp != 0) return;
     theGearUp = 1;
     devices::PlayGearMotorSound();
-    sim::theCommandServices.animateGear(0);
-    sim::theFlightModelState.fmGear = 0;
+    flight::theAircraftServices.animateGear(0);
+    flight::theFlightModelState.fmGear = 0;
 }
 
 void ResetPanelControls() {

@@ -11,10 +11,10 @@
 #include "devices/beacon_sound.h"
 #include "devices/sound_device.h"
 #include "devices/sound_services.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
 #include "nav/speakers.h"
-#include "sim/aircraft.h"
-#include "sim/flightmodel/flight_model.h"
-#include "sim/flightmodel/flight_model_state.h"
 
 namespace devices {
 
@@ -24,12 +24,12 @@ std::int16_t theLastGroundRoll = 0;
 
 namespace {
 
-sim::FlightModelState& Fm() {
-    return sim::theFlightModelState;
+flight::FlightModelState& Fm() {
+    return flight::theFlightModelState;
 }
 
 int AircraftType() {
-    return sim::theAircraft.GetType();
+    return flight::theAircraft.GetType();
 }
 
 // Whole knots of indicated airspeed.
@@ -92,7 +92,7 @@ void StartEngine(int engine, int type) {
     SoundChannel& starter = StarterChannel(engine);
     if (starter.startRequested == 0) return;
     starter.startRequested = 0;
-    sim::theAircraft.SetPropellerRunning(engine);
+    flight::theAircraft.SetPropellerRunning(engine);
     if (PlayRunningSound(engine, type)) starter.starting = 1;
 }
 
@@ -188,7 +188,7 @@ void UpdateWindAndSyncSounds(win::HWND) {
 void UpdateSpeechAndBeacons(win::HWND window) {
     if (nav::IsAtcActive()) nav::AtcFrameStep(window);
     if (theSoundDevice.active == 0) return;
-    if (theCrashSoundPending != 0 && sim::theCrashed != 0 && Fm().fmVVel == 0 &&
+    if (theCrashSoundPending != 0 && flight::theCrashed != 0 && Fm().fmVVel == 0 &&
         theAmbientSound.IsPlaying() == 0) {
         // The wreck has come to rest and its sound has ended: sound stays off until the repair.
         SwitchSound(1);
@@ -393,7 +393,7 @@ void UpdateStallHorn() {
         }
         return;
     }
-    const bool crashed = sim::theCrashed != 0;
+    const bool crashed = flight::theCrashed != 0;
     if (!crashed && e.muted == 0 && theSoundOffByUser == 0 && e.effectId != 5)
         e.Play(5, 0, -300, 0, 1, 0);
     if ((crashed || theSoundOffByUser != 0) && e.effectId == 5) e.Stop();

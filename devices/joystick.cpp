@@ -8,7 +8,7 @@
 #include "cockpit/panel_controls.h"
 #include "core/numeric.h"
 #include "devices/force_feedback.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/flight_model_state.h"
 #include "sim/input/flight_controls.h"
 #include "sim/input/key_commands.h"
 #include "sim/input/keyboard_input.h"
@@ -154,7 +154,7 @@ void Joystick::Poll() {
     info = win::JOYINFOEX{};
     info.dwFlags = kPollFlags;
     if (win::joyGetPosEx(deviceId, &info) != win::JOYERR_NOERROR) return;
-    sim::FlightModelState& fm = sim::theFlightModelState;
+    flight::FlightModelState& fm = flight::theFlightModelState;
     sim::SlewControl& slew = sim::theSlewControl;
     const bool slewing = slew.IsActive();
     const bool alt = slew.altJoystick != 0;

@@ -12,8 +12,8 @@
 #include "devices/sound_services.h"
 #include "devices/speech_queue.h"
 #include "devices/wave.h"
+#include "flight/flight_model_state.h"
 #include "nav/speakers.h"
-#include "sim/flightmodel/flight_model_state.h"
 #include "ui/dialog_services.h"
 #include "win/timing.h"
 
@@ -346,7 +346,7 @@ int InitSound(win::HWND owner) {
     for (SoundChannel* c : kChannels)
         c->folder = kSoundFxFolder;
     if (opened == 0) return 0;
-    if ((sim::theFlightModelState.fmEngines & 3) != 0) {
+    if ((flight::theFlightModelState.fmEngines & 3) != 0) {
         // The engines keep the level they had when sound closed.
         const std::int32_t left = theLeftEngineSound.level;
         const std::int32_t right = theRightEngineSound.level;

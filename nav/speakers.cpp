@@ -1,11 +1,8 @@
 #include "nav/speakers.h"
 
-#include "nav/nav_database.h"
-
 namespace nav {
 
 AtisSpeech theAtisSpeech;
-AtcSpeech theAtcSpeech;
 
 namespace {
 

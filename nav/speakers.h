@@ -1,12 +1,13 @@
-// The two speakers of the tower's words: the ATIS broadcast and the controller (with the
-// copilot's readbacks). Both are spoken-word queues; the ATC code composes what they say. Until
-// it exists these are their least bodies: a reload reopens the buffer and starts an empty
-// utterance, the broadcast's tick says nothing, and the ATC step does nothing.
+// The ATIS speaker: a spoken-word queue of the tower's words, like the ATC's (atc_services.h);
+// the ATC code composes what they say. Until it exists these are least bodies: a reload reopens
+// the buffer and starts an empty utterance, the broadcast's tick says nothing, and the ATC's
+// once-a-second step does nothing.
 #pragma once
 
 #include <cstdint>
 
 #include "devices/speech_queue.h"
+#include "nav/atc_services.h"
 #include "win/handles.h"
 
 namespace nav {
@@ -21,13 +22,7 @@ public:
     std::uint32_t broadcastOn = 0;
 };
 
-class AtcSpeech : public devices::SpeechQueue {
-public:
-    int Reload(win::HWND window);
-};
-
 extern AtisSpeech theAtisSpeech;
-extern AtcSpeech theAtcSpeech;
 
 // The ATC's once-a-second step, while a session runs.
 void AtcFrameStep(win::HWND window);

@@ -8,8 +8,8 @@
 #include "cockpit/cockpit_switches.h"
 #include "cockpit/panel_controls.h"
 #include "core/endian.h"
-#include "sim/aircraft.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model_state.h"
 #include "sim/input/flight_controls.h"
 #include "sim/input/keyboard_input.h"
 #include "sim/slew.h"
@@ -78,7 +78,7 @@ private:
 
 // The 98 bytes of the flight-model head, in record order.
 template <class F>
-void VisitFlightModelHead(FlightModelState& s, F&& f) {
+void VisitFlightModelHead(flight::FlightModelState& s, F&& f) {
     f(s.fmPosX), f(s.fmPosY), f(s.fmPosZ);
     f(s.fmPitch), f(s.fmBank), f(s.fmHead);
     f(s.fmHVel), f(s.fmVVel), f(s.fmSVel), f(s.fmTAVel);
@@ -95,7 +95,7 @@ void VisitFlightModelHead(FlightModelState& s, F&& f) {
 // The flight-control values: inputs, trims and the six engine levers.
 template <class F>
 void VisitControls(F&& f) {
-    FlightModelState& s = theFlightModelState;
+    flight::FlightModelState& s = flight::theFlightModelState;
     f(theElevatorInput), f(theRudderInput), f(theRudderTrim), f(theAileronInput), f(theAileronTrim);
     f(s.fmApElvTrim), f(s.fmThrotRight), f(s.fmMultiEngineSynch);
     for (cockpit::LeverGauge* g : {&cockpit::theThrottleLever, &cockpit::theThrottleLeverRight,
@@ -106,14 +106,14 @@ void VisitControls(F&& f) {
 
 template <class F>
 void VisitEngineWords(F&& f) {
-    FlightModelState& s = theFlightModelState;
+    flight::FlightModelState& s = flight::theFlightModelState;
     f(s.fmAdjustedTach), f(s.fmEngineSpeed[0]), f(s.fmEngineSpeed[1]);
 }
 
 // Engine, autopilot and radio values of the flight model and the panel.
 template <class F>
 void VisitEngineAndRadio(F&& f) {
-    FlightModelState& s = theFlightModelState;
+    flight::FlightModelState& s = flight::theFlightModelState;
     f(cockpit::theFuelSelector), f(cockpit::theLeftEngineTankSelector),
         f(cockpit::theRightEngineTankSelector);
     f(cockpit::theEngineSpeedDrop[0]), f(cockpit::theEngineSpeedDrop[1]);
@@ -157,7 +157,7 @@ void CaptureFlightState() {
     theFlightStateRecord.bytes.fill(0);
     {
         RecordCursor c(b, off::kFlightModel, off::kSlew);
-        VisitFlightModelHead(theFlightModelState, [&c](auto& v) { c.Put(v); });
+        VisitFlightModelHead(flight::theFlightModelState, [&c](auto& v) { c.Put(v); });
     }
     core::WriteU16(b + off::kSlew, theSlewControl.IsActive() ? 1 : 0);
     b[off::kPause] = Byte(theFlightTapeServices.pauseRequested() != 0);
@@ -203,7 +203,7 @@ void CaptureFlightState() {
         RecordCursor c(b, off::kEngineAndRadio, off::kEngineAndRadio + 47);
         VisitEngineAndRadio([&c](auto& v) { c.Put(v); });
     }
-    std::memcpy(b + off::kAircraftCode, TapeAircraftCode(theAircraft.GetType()), 8);
+    std::memcpy(b + off::kAircraftCode, TapeAircraftCode(flight::theAircraft.GetType()), 8);
 }
 
 int WriteFlightState(win::FileHandle file) {
@@ -224,11 +224,11 @@ int RestoreFlightState(const FlightStateRecord& record) {
     theFlightTapeServices.stopEngineSounds();
     // The aircraft first: selecting a type loads its own flight-model values, which the
     // record then overwrites.
-    if (theAircraft.GetType() != type && !(type == 0 && theAircraft.GetType() == 5))
-        theAircraft.SelectByType(type);
+    if (flight::theAircraft.GetType() != type && !(type == 0 && flight::theAircraft.GetType() == 5))
+        flight::theAircraft.SelectByType(type);
     {
         RecordCursor c(b, off::kFlightModel, off::kSlew);
-        VisitFlightModelHead(theFlightModelState, [&c](auto& v) { c.Get(v); });
+        VisitFlightModelHead(flight::theFlightModelState, [&c](auto& v) { c.Get(v); });
     }
     theSlewControl.SetActive(core::ReadU16(b + off::kSlew) != 0 ? 1 : 0);
     cockpit::PanelSwitches& sw = cockpit::thePanelSwitches;

@@ -8,14 +8,15 @@
 
 #include "cockpit/panel_services.h"
 #include "core/resource_pack.h"
+#include "core/resource_volume.h"
 #include "devices/sound_system.h"
+#include "flight/flight_model_state.h"
 #include "gfx/d3d_draw_table.h"
 #include "gfx/dd_surface.h"
 #include "gfx/display.h"
 #include "gfx/sheet_cache.h"
 #include "gfx/surface.h"
 #include "nav/lat_lon.h"
-#include "sim/flightmodel/flight_model_state.h"
 #include "sim/input/general_commands.h"
 #include "sim/input/key_commands.h"
 #include "sim/input/keyboard_input.h"
@@ -292,6 +293,8 @@ int ZephlonMain(const std::string& commandLine) {
     win::InstallWindowDcProvider();
     if (theMainWindow.RegisterOrActivate(win::HINSTANCE{1}, commandLine, win::SW_SHOWNORMAL) == 0)
         return -1;
+    // The global volumes (the navigation database's among them) open before anything reads them.
+    InitResourceVolumes();
     if (theMainWindow.Create() == 0) {
         if (theMainWindow.window) win::DestroyWindow(theMainWindow.window);
         return theMainWindow.Terminate();
@@ -299,6 +302,7 @@ int ZephlonMain(const std::string& commandLine) {
     win::PostMessage(theMainWindow.window, win::WM_COMMAND, 101, 0);
     const int code = theMainWindow.RunMessageLoop();
     theMainWindow.window = {};
+    core::CloseGlobalVolumes();
     return code;
 }
 
@@ -334,9 +338,13 @@ void PaintView(win::HWND w) {
         return;
     win::ValidateRect(w, nullptr);
     theSimWorld.MeasureFrameRate();
-    // The camera of the current view mode, placed for this frame's eye.
-    theViewController.Frame();
+    // The camera of the current view mode, placed for this frame's eye, with the scene's lights.
+    float eye[3], angles[3];
+    theViewController.ComputeEye(eye, angles);
+    theSimWorld.PrepareScene(eye, angles);
     ClearScene();
+    // The panel and the readouts draw over the whole screen, not only the 3D view.
+    if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->clipRect = gfx::GFXRect{0, 0, 639, 479};
     theSimWorld.UpdatePalette();
     ++theFramesDrawn;
     theSimWorld.FinishFrame(0);

@@ -4,12 +4,12 @@
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
 #include "devices/sound_services.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
 #include "planning/planning_services.h"
 #include "resources/main_menu_ids.h"
-#include "sim/aircraft.h"
 #include "sim/flight_file.h"
-#include "sim/flightmodel/flight_model.h"
-#include "sim/flightmodel/flight_model_state.h"
 #include "sim/main_window.h"
 #include "sim/main_window_services.h"
 #include "sim/saved_flight.h"
@@ -70,12 +70,12 @@ void Restart(win::HWND window) {
     const bool crash = theSimWorld.IsCrashDetect();
     theSimWorld.SetCrashDetect(0);
     LoadFlightFile(theStartFlightName, 1);
-    theFlightFreezeFrames = 10;
-    if (theCrashed != 0 && cockpit::theCrashSuspendedSound != 0) {
+    flight::theFlightFreezeFrames = 10;
+    if (flight::theCrashed != 0 && cockpit::theCrashSuspendedSound != 0) {
         devices::SetSoundSuspended(0);
         cockpit::theCrashSuspendedSound = 0;
     }
-    theCrashed = 0;
+    flight::theCrashed = 0;
     cockpit::theCrashShown = 0;
     theSimWorld.SetCrashDetect(crash ? 1 : 0);
     Arrow();
@@ -177,7 +177,7 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
         case CMD_RESUME_FLIGHT:
             if (ConfirmCloseFlightPlan(window) == 0) return;
             ResumeFlight(window, 1);
-            theFlightFreezeFrames = 10;
+            flight::theFlightFreezeFrames = 10;
             return;
         case CMD_MAG:
             theSimWorld.SetMag(theSimWorld.IsMag() ? 0 : 1);
@@ -297,7 +297,7 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
                     p.right.redraw = 1;
                     p.update();
                 }
-                theFlightModelState.fmThrotRight = theFlightModelState.fmThrot;
+                flight::theFlightModelState.fmThrotRight = flight::theFlightModelState.fmThrot;
             }
             win::InvalidateRect(window, nullptr, true);
             return;
@@ -351,7 +351,7 @@ void UpdateMainMenuState(win::HMENU menu) {
     check(CMD_SLEW, theSlewControl.IsActive());
     check(CMD_PAUSE, theSimWorld.IsPauseRequested());
     check(CMD_AUTO_COMPLEX, theSimWorld.IsAutoComplex());
-    const Aircraft* a = theSimWorld.GetAircraft();
+    const flight::Aircraft* a = theSimWorld.GetAircraft();
     const int type = a != nullptr ? a->GetType() : 0;
     enable(CMD_PARTIAL_PANEL, type == 0);
     const bool plan = theSimWorld.HasFlightPlan();

@@ -5,17 +5,20 @@
 #include <cstdio>
 #include <memory>
 
+#include "flight/aircraft.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
 #include "gfx/bitmap.h"
 #include "gfx/bitmap_draw.h"
 #include "gfx/cds_surface.h"
 #include "gfx/display.h"
 #include "gfx/palette.h"
+#include "gfx/surface.h"
 #include "nav/lat_lon.h"
-#include "sim/aircraft.h"
-#include "sim/flightmodel/flight_model.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "nav/sms_database.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
+#include "ts/light_set.h"
 #include "win/gdi.h"
 #include "win/input.h"
 #include "world/terrain_services.h"
@@ -32,7 +35,7 @@ std::uint32_t ShadowComponent(std::uint32_t c) {
     return c > 128 ? c - 170 : c + 170;
 }
 
-void DrawReadoutText(int x, int y, const std::string& text, std::uint32_t colour, int period) {
+void DrawShadowedText(int x, int y, const std::string& text, std::uint32_t colour, int period) {
     auto* surface = dynamic_cast<gfx::GFXCDSSurface*>(gfx::GetDrawSurface());
     if (surface == nullptr) return;
     gfx::GFXSurfaceLock lock(*surface);
@@ -71,7 +74,7 @@ float FrameRateFor(std::int32_t sumMs) {
 // ---- values ---------------------------------------------------------------------------------
 
 double SimWorld::GetMagneticHeadingDegrees() const {
-    const int angle = static_cast<int>(theFlightModelState.fmHead) -
+    const int angle = static_cast<int>(flight::theFlightModelState.fmHead) -
                       static_cast<int>(world::theMagneticVariation);
     double degrees = angle * 0.005493298;
     if (degrees < 0.0) degrees += 360.0;
@@ -84,18 +87,18 @@ int SimWorld::GetMagneticHeading() const {
 }
 
 int SimWorld::GetReadoutAltitude() const {
-    const double value = GetAircraftAltitude() * 1.2890625 + 0.5;
+    const double value = flight::GetAircraftAltitude() * 1.2890625 + 0.5;
     if (theSlewControl.IsActive()) return static_cast<int>(value);
     return static_cast<int>(value * 0.1) * 10;
 }
 
 int SimWorld::GetReadoutAirspeed() const {
-    return static_cast<int>(theFlightModelState.fmIAS * 3.0517578e-5);
+    return static_cast<int>(flight::theFlightModelState.fmIAS * 3.0517578e-5);
 }
 
 int SimWorld::GetReadoutVerticalSpeed() const {
-    return static_cast<int>(theFlightStep.averagedVerticalSpeed * 0.0625 * 0.05466666618982951 *
-                            0.1) *
+    return static_cast<int>(flight::theFlightStep.averagedVerticalSpeed * 0.0625 *
+                            0.05466666618982951 * 0.1) *
            10;
 }
 
@@ -109,7 +112,8 @@ std::string SimWorld::StatusLineText() const {
 
 std::string SimWorld::SlewReadoutText() const {
     std::string lat, lon;
-    nav::FormatLatLon(&lat, &lon, theFlightModelState.fmPosX, theFlightModelState.fmPosZ);
+    nav::FormatLatLon(&lat, &lon, flight::theFlightModelState.fmPosX,
+                      flight::theFlightModelState.fmPosZ);
     char buf[128];
     std::snprintf(buf, sizeof buf, "%s   %s    +%5d MSL", lat.c_str(), lon.c_str(),
                   GetReadoutAltitude());
@@ -138,19 +142,27 @@ void SimWorld::MeasureFrameRate() {
 void SimWorld::DrawReadouts() {
     const int period = GetDayPeriod();
     if (theSlewControl.IsActive())
-        DrawReadoutText(2, 0, SlewReadoutText(), 0, period);
+        DrawShadowedText(2, 0, SlewReadoutText(), 0, period);
     else if (statusLine != 0 && GetViewMode() >= 2 && GetViewMode() <= 5)
-        DrawReadoutText(2, 0, StatusLineText(), 0, period);
+        DrawShadowedText(2, 0, StatusLineText(), 0, period);
     if (pauseRequested == 0 && AreBrakesOn()) {
         const int bottom = aircraft != nullptr
                                ? aircraft->GetViewportBottom(GetViewMode(), GetLookDirection())
                                : 480;
-        DrawReadoutText(2, bottom - 18, "Brakes", 255, period);
+        DrawShadowedText(2, bottom - 18, "Brakes", 255, period);
     }
-    if (frameRateShown != 0) DrawReadoutText(568, 0, FrameRateText(), 0, period);
+    if (frameRateShown != 0) DrawShadowedText(568, 0, FrameRateText(), 0, period);
+    // While the debug keys step from runway to runway, the runway the aircraft stands on.
+    if (nav::theSmsDatabase.IsStepped()) nav::theSmsDatabase.DrawRunwayReadout(0);
+}
+
+void SimWorld::DrawReadoutText(int x, int y, const std::string& text, std::uint32_t colour) {
+    DrawShadowedText(x, y, text, colour, GetDayPeriod());
 }
 
 void SimWorld::FinishFrame(int warmUp) {
+    if (lightSet) lightSet->Deactivate();
+    if (drawTarget && gfx::theCurrentDrawTarget == drawTarget.get()) drawTarget->End();
     if (warmUp != 0) return;
     DrawReadouts();
     if (restoreArrow != 0) {
@@ -158,7 +170,7 @@ void SimWorld::FinishFrame(int warmUp) {
         win::SetCursor(win::LoadCursor({}, win::IDC_ARROW));
     }
     if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->FlipCopy();
-    if (theFlightFreezeFrames != 0) --theFlightFreezeFrames;
+    if (flight::theFlightFreezeFrames != 0) --flight::theFlightFreezeFrames;
 }
 
 // ---- loading screen -------------------------------------------------------------------------

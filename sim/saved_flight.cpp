@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "core/ini_file.h"
-#include "sim/aircraft.h"
+#include "flight/aircraft.h"
 #include "sim/main_window.h"
 #include "sim/sim_world.h"
 #include "sim/view_controller.h"
@@ -68,8 +68,8 @@ int LoadFlight(const char* path, int flag) {
     if (result != 0) theCurrentFlightName = path;
     // A flight left in the low-panel view by an aircraft that has one falls back to the full
     // panel on an aircraft without.
-    if (theViewController.GetViewMode() == kViewLowPanel && theAircraft.GetType() >= 0 &&
-        !theAircraft.HasLowPanel())
+    if (theViewController.GetViewMode() == kViewLowPanel && flight::theAircraft.GetType() >= 0 &&
+        !flight::theAircraft.HasLowPanel())
         theViewController.SetViewMode(kViewFullPanel);
     return result;
 }

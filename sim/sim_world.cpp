@@ -10,18 +10,22 @@
 #include "core/ini_file.h"
 #include "devices/sound_services.h"
 #include "devices/sound_system.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
+#include "flight/flight_world_services.h"
+#include "flight/system_failures.h"
+#include "gfx/surface.h"
 #include "gfx/tod_palette.h"
+#include "nav/atc_services.h"
 #include "nav/lat_lon.h"
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
-#include "sim/aircraft.h"
 #include "sim/detail_presets.h"
-#include "sim/flight_world_services.h"
-#include "sim/flightmodel/flight_model.h"
-#include "sim/flightmodel/flight_model_state.h"
 #include "sim/slew.h"
-#include "sim/system_failures.h"
 #include "sim/view_controller.h"
+#include "ts/class_item.h"
+#include "ts/light_set.h"
 #include "win/window.h"
 #include "world/scenery_state.h"
 
@@ -51,12 +55,25 @@ int WorldLookDirection() {
 int WorldGraphicsSetting(int index) {
     return theSimWorld.GetGraphicsSetting(index);
 }
+// The terrain window's origin (the grid position of the flight model's origin) for a window
+// centred on the aircraft's tile, until the terrain pages a window of its own. It keeps scene
+// coordinates within half a tile of 0, where single-precision floats still resolve a few
+// hundredths of a unit; the flight model's raw positions would leave the camera's transforms
+// with half a unit of rounding.
+void WorldWindowOrigin(float out[2]) {
+    constexpr double kTile = 1048576.0;  // 2^20 terrain units
+    double world[3];
+    flight::GetAircraftWorldPosition(world);
+    out[0] = static_cast<float>((9.0 - std::floor(world[0] / kTile) - 0.5) * kTile);
+    out[1] = static_cast<float>((5.0 - std::floor(world[1] / kTile) - 0.5) * kTile);
+}
 
 }  // namespace
 
 SimWorld::SimWorld() {
     // Simulated time stands still until Init has finished.
     time.Pause(1);
+    ts::InstallShapeClasses();
 }
 
 SimWorld::~SimWorld() {
@@ -76,7 +93,7 @@ void SimWorld::Init(win::HWND w) {
     graphics = std::make_unique<world::SceneryGraphicsSettings>();
     graphics->LoadIni(core::theIniFile);
     Step("SceneryGraphicsSettings");
-    reliability = SystemReliability::Create(1);
+    reliability = flight::SystemReliability::Create(1);
     Step("SystemReliability");
     joystick = std::make_unique<devices::Joystick>();
     joystick->Detect(window);
@@ -92,14 +109,7 @@ void SimWorld::Init(win::HWND w) {
     Step("TimeOfDayPalette");
     Step("DaylightTimes");
     RebuildDrawTarget();
-    {
-        const float sun[3] = {10.0f, 48.0f, -60.0f};
-        const float n = std::sqrt(sun[0] * sun[0] + sun[1] * sun[1] + sun[2] * sun[2]);
-        SetLightDirection(sun[0] / n, sun[1] / n, sun[2] / n);
-        lightColour = 0.8f;
-    }
-    Step("SunLight");
-    Step("LightSet");
+    MakeSceneLights();
     sky = std::make_unique<world::Sky>();
     Step("Sky");
     Step("NullModuleSlot");
@@ -112,12 +122,13 @@ void SimWorld::Init(win::HWND w) {
     Step("ArtifactShapeCache");
     Step("AirportObjectDatabase");
     Step("TerrainManager");
-    aircraft = &theAircraft;
+    aircraft = &flight::theAircraft;
     // A fresh aircraft: its record is loaded again even when the type was chosen before.
     aircraft->SelectByType(aircraft->GetType() >= 0 ? aircraft->GetType() : 0);
     Step("Aircraft");
     Step("TerrainDiskCache");
     theViewController.ApplyView();
+    RegisterViewReportFields();
     Step("ViewController");
     flightPlan = std::make_unique<planning::FlightPlan>();
     Step("FlightPlan");
@@ -125,18 +136,19 @@ void SimWorld::Init(win::HWND w) {
     frameTimeSum = frameCount = 0;
     blink = 0;
     statusLine = frameRateShown = gpsShown = 0;
-    FlightWorldServices services = DefaultFlightWorldServices();
+    flight::FlightWorldServices services = flight::DefaultFlightWorldServices();
     services.isSlewing = &WorldIsSlewing;
     services.refreshTerrain = &WorldRefreshTerrain;
     services.timeAcceleration = &WorldTimeAcceleration;
     services.viewMode = &WorldViewMode;
     services.lookDirection = &WorldLookDirection;
-    theFlightWorldServices = services;
+    services.terrainWindowOrigin = &WorldWindowOrigin;
+    flight::theFlightWorldServices = services;
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
     InstallSlewServices();
     LoadSettings();
     Step("Settings");
-    ReadCrashLimits();
+    flight::ReadCrashLimits();
     initialised = 1;
     time.Pause(0);
 }
@@ -163,8 +175,8 @@ void SimWorld::Shutdown() {
     Step("NullModuleSlot");
     sky.reset();
     Step("Sky");
-    Step("LightSet");
-    Step("SunLight");
+    DestroySceneLights();
+    drawTarget.reset();
     Step("DrawTarget");
     palette.reset();
     gfx::theTimeOfDayServices = gfx::DefaultTimeOfDayServices();
@@ -179,13 +191,14 @@ void SimWorld::Shutdown() {
     Step("SceneryGraphicsSettings");
     clock.reset();
     Step("SimClock");
-    theFlightWorldServices = DefaultFlightWorldServices();
+    flight::theFlightWorldServices = flight::DefaultFlightWorldServices();
     window = win::HWND{};
     initialised = 0;
     running = 0;
 }
 
 void SimWorld::RebuildDrawTarget() {
+    MakeDrawTarget();
     Step("DrawTarget");
 }
 
@@ -265,24 +278,24 @@ void SimWorld::SaveSettings() {
 
 int SimWorld::LoadSituation(core::IniFile& file, int full) {
     int result = 1;
-    FlightModelState& fm = theFlightModelState;
+    flight::FlightModelState& fm = flight::theFlightModelState;
     const std::int32_t keptX = fm.fmPosX;
     const std::int32_t keptZ = fm.fmPosZ;
     pauseRequested = 1;
     loadingSituation = true;
     // Keys missing from the file read as 0; only the auto-coordination flag survives.
     const std::uint8_t autoCoordination = fm.fmAutoCoordination;
-    fm = FlightModelState{};
+    fm = flight::FlightModelState{};
     fm.fmMultiEngineSynch = 0;
     fm.fmAutoCoordination = autoCoordination;
     if (aircraft != nullptr) result = aircraft->LoadType(file);
-    result &= ReadAircraftState(file);
+    result &= flight::ReadAircraftState(file);
     if (full == 0) {
         fm.fmPosX = keptX;
         fm.fmPosZ = keptZ;
     }
     if (full != 0) {
-        if (reliability) LoadReliabilitySettings(file, 0);
+        if (reliability) flight::LoadReliabilitySettings(file, 0);
         result &= cockpit::LoadPartialPanelSettings(file);
         if (weather) weather->LoadIni(file);
         UpdateCloudLayers();
@@ -318,9 +331,9 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
 
 int SimWorld::SaveSituation(core::IniFile& file) {
     int result = aircraft != nullptr ? aircraft->SaveType(file) : 1;
-    result &= WriteAircraftState(file);
+    result &= flight::WriteAircraftState(file);
     result &= cockpit::WritePanelState(file);
-    if (reliability) result &= SaveReliabilitySettings(file, 0);
+    if (reliability) result &= flight::SaveReliabilitySettings(file, 0);
     result &= cockpit::SavePartialPanelSettings(file);
     result &= cockpit::WriteNavRadios(file);
     if (weather) weather->SaveIni(file);
@@ -358,7 +371,7 @@ void SimWorld::FlightTick() {
         if (aircraft != nullptr) aircraft->Step();
         if (weather) weather->ApplyWindAtAircraft();
         // The crash display starts with the crash; the repair command or a reload ends it.
-        if (theCrashed != 0) cockpit::theCrashShown = 1;
+        if (flight::theCrashed != 0) cockpit::theCrashShown = 1;
     }
     ++world::theFlightStepCounter;
     devices::PollStarterSounds();
@@ -394,23 +407,23 @@ void SimWorld::TickEvery18() {
     if (pauseRequested != 0) {
         blink = blink == 0 ? 1 : 0;
     } else {
-        time.SetAutoZoneFromLongitude(theFlightModelState.fmPosX);
+        time.SetAutoZoneFromLongitude(flight::theFlightModelState.fmPosX);
         if (sky) sky->AddElapsedTime(1.0f);
         if (weather) weather->UpdateWinds();
         if (reliability) {
             reliability->Update();
-            if (!SystemReliability::IsLeftEngineWorking()) {
+            if (!flight::SystemReliability::IsLeftEngineWorking()) {
                 cockpit::StopSingleEngine();
                 cockpit::StopLeftEngine();
             }
-            if (!SystemReliability::IsRightEngineWorking()) cockpit::StopRightEngine();
+            if (!flight::SystemReliability::IsRightEngineWorking()) cockpit::StopRightEngine();
         }
         if (aircraft != nullptr) aircraft->TickHobbsMeters();
         if (stopwatchRunning) ++stopwatchSeconds;
     }
     devices::UpdateSpeechAndBeacons(window);
     cockpit::CockpitSlowTick();
-    cockpit::TickNavReception();
+    nav::TickNavReception();
 }
 
 // ---- time of day ----------------------------------------------------------------------------
@@ -480,7 +493,7 @@ void SimWorld::SetDayPeriod(int period) {
 
 void SimWorld::SetCrashDetect(int on) {
     crashDetect = on != 0 ? 1 : 0;
-    theCrashDetectEnabled = crashDetect;
+    flight::theCrashDetectEnabled = crashDetect;
 }
 
 void SimWorld::SetFlightMode(int mode) {
@@ -488,23 +501,23 @@ void SimWorld::SetFlightMode(int mode) {
 }
 
 void SimWorld::SetAutoCoordination(int on) {
-    theFlightModelState.fmAutoCoordination = on != 0 ? 1 : 0;
+    flight::theFlightModelState.fmAutoCoordination = on != 0 ? 1 : 0;
 }
 
 bool SimWorld::IsAutoCoordination() const {
-    return theFlightModelState.fmAutoCoordination != 0;
+    return flight::theFlightModelState.fmAutoCoordination != 0;
 }
 
 void SimWorld::SetMultiEngineSynch(int on) {
-    theFlightModelState.fmMultiEngineSynch = on != 0 ? 1 : 0;
+    flight::theFlightModelState.fmMultiEngineSynch = on != 0 ? 1 : 0;
 }
 
 bool SimWorld::IsMultiEngineSynch() const {
-    return theFlightModelState.fmMultiEngineSynch != 0;
+    return flight::theFlightModelState.fmMultiEngineSynch != 0;
 }
 
 bool SimWorld::AreBrakesOn() const {
-    return theFlightModelState.fmLBrake != 0;
+    return flight::theFlightModelState.fmLBrake != 0;
 }
 
 void SimWorld::ToggleBrakes() {
@@ -529,34 +542,17 @@ void SimWorld::RefreshTerrain() {
 
 // ---- the scene light and the aircraft's place ---------------------------------------------
 
-void SimWorld::SetSunDirection(const float direction[3]) {
-    // A sun on the horizon (z near 0) would make the colour grow without bound.
-    const float z = std::max(std::fabs(direction[2]), 1e-3f);
-    lightColour = std::max(0.8f / z, 0.3f);
-    SetLightDirection(direction[0], direction[1], direction[2]);
-}
-
-void SimWorld::GetLightDirection(float out[3]) const {
-    out[0] = lightDirection[0];
-    out[1] = lightDirection[1];
-    out[2] = lightDirection[2];
-}
-
-void SimWorld::SetLightDirection(float x, float y, float z) {
-    lightDirection[0] = x;
-    lightDirection[1] = y;
-    lightDirection[2] = z;
-}
-
 double SimWorld::GetLatitude() const {
     double lat = 0.0, lon = 0.0;
-    nav::WorldToLatLon(&lat, &lon, theFlightModelState.fmPosX, theFlightModelState.fmPosZ);
+    nav::WorldToLatLon(&lat, &lon, flight::theFlightModelState.fmPosX,
+                       flight::theFlightModelState.fmPosZ);
     return lat;
 }
 
 double SimWorld::GetLongitude() const {
     double lat = 0.0, lon = 0.0;
-    nav::WorldToLatLon(&lat, &lon, theFlightModelState.fmPosX, theFlightModelState.fmPosZ);
+    nav::WorldToLatLon(&lat, &lon, flight::theFlightModelState.fmPosX,
+                       flight::theFlightModelState.fmPosZ);
     return lon;
 }
 

@@ -29,12 +29,19 @@ class FlightPlan;
 namespace gfx {
 class GFXPalette;
 class TimeOfDayPalette;
+class GFXDrawTarget;
 }  // namespace gfx
+namespace ts {
+class TSLight;
+class TSLightSet;
+}  // namespace ts
 
-namespace sim {
-
+namespace flight {
 class Aircraft;
 class SystemReliability;
+}  // namespace flight
+
+namespace sim {
 
 class SimWorld final : public TickTarget {
 public:
@@ -157,6 +164,8 @@ public:
     // rest frames of a reload counted down. warmUp only ends the scene.
     void FinishFrame(int warmUp);
     void DrawReadouts();
+    // Draws a readout text with its shadow over the view, in the colours of the time of day.
+    void DrawReadoutText(int x, int y, const std::string& text, std::uint32_t colour);
     [[nodiscard]] int GetMagneticHeading() const;
     [[nodiscard]] double GetMagneticHeadingDegrees() const;
     [[nodiscard]] int GetReadoutAltitude() const;
@@ -166,6 +175,15 @@ public:
     [[nodiscard]] std::string StatusLineText() const;
     [[nodiscard]] std::string SlewReadoutText() const;
     [[nodiscard]] std::string FrameRateText() const;
+
+    // ---- the scene ----
+    // The frame's set-up of the 3D scene for the eye: drawing begins on the world's draw
+    // target, the view controller places the camera, the camera and the light set are
+    // activated and the camera gets the identity transform (world geometry).
+    void PrepareScene(const float eye[3], const float angles[3]);
+    gfx::GFXDrawTarget* DrawTarget() { return drawTarget.get(); }
+    ts::TSLight* SunLight() { return sunLight.get(); }
+    ts::TSLightSet* LightSet() { return lightSet.get(); }
 
     // ---- the scene light and the aircraft's place ----
     // Sets the light from the sun's direction; the colour grows as the sun stands lower.
@@ -186,8 +204,8 @@ public:
     win::HWND Window() const { return window; }
     devices::Joystick* GetJoystick() { return joystick.get(); }
     world::WeatherState* Weather() { return weather.get(); }
-    SystemReliability* Reliability() { return reliability.get(); }
-    Aircraft* GetAircraft() { return aircraft; }
+    flight::SystemReliability* Reliability() { return reliability.get(); }
+    flight::Aircraft* GetAircraft() { return aircraft; }
     // The view controller's view mode (0, 1 cockpit; 2 to 5 outside) and look direction.
     [[nodiscard]] int GetViewMode() const;
     void SetViewMode(int mode);
@@ -196,18 +214,24 @@ public:
 
 private:
     void Step(const char* what);
+    void MakeDrawTarget();
+    void MakeSceneLights();
+    void DestroySceneLights();
 
     win::HWND window;
     std::unique_ptr<devices::Joystick> joystick;
     std::unique_ptr<world::Sky> sky;
     std::unique_ptr<gfx::TimeOfDayPalette> palette;
+    std::unique_ptr<gfx::GFXDrawTarget> drawTarget;
+    std::unique_ptr<ts::TSLight> sunLight;
+    std::unique_ptr<ts::TSLightSet> lightSet;
     std::unique_ptr<world::SceneryGraphicsSettings> graphics;
     DateAndTime time;
     std::unique_ptr<SimClock> clock;
     std::unique_ptr<planning::FlightPlan> flightPlan;
     std::unique_ptr<world::WeatherState> weather;
-    std::unique_ptr<SystemReliability> reliability;
-    Aircraft* aircraft = nullptr;
+    std::unique_ptr<flight::SystemReliability> reliability;
+    flight::Aircraft* aircraft = nullptr;
 
     std::uint32_t lastFrameTime = 0;
     std::int32_t frameTimeSum = 0;

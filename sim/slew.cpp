@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "sim/flight_world_services.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/flight_model_state.h"
+#include "flight/flight_world_services.h"
 #include "sim/input/key_names.h"
 #include "win/input.h"
 #include "world/airspace_services.h"
@@ -104,7 +104,7 @@ void SlewControl::Freeze() {
 
 void SlewControl::Step() {
     if (active == 0) return;
-    FlightModelState& s = theFlightModelState;
+    flight::FlightModelState& s = flight::theFlightModelState;
     // Upside down, pitching "up" moves the nose the other way in the world.
     const auto bank = static_cast<std::int16_t>(s.fmBank);
     if (bank < -16384 || bank > 16384)
@@ -146,9 +146,9 @@ void SlewControl::Step() {
 }
 
 void SlewLevel() {
-    theFlightModelState.fmPitch = 0;
-    theFlightModelState.fmBank = 0;
-    theFlightModelState.fmHead = static_cast<std::uint16_t>(world::theMagneticVariation);
+    flight::theFlightModelState.fmPitch = 0;
+    flight::theFlightModelState.fmBank = 0;
+    flight::theFlightModelState.fmHead = static_cast<std::uint16_t>(world::theMagneticVariation);
 }
 
 namespace {
@@ -251,8 +251,8 @@ KeyCommandTable SlewCommands() {
 }
 
 void InstallSlewServices() {
-    theFlightWorldServices.isSlewing = &IsSlewing;
-    theFlightWorldServices.slewStep = &SlewStep;
+    flight::theFlightWorldServices.isSlewing = &IsSlewing;
+    flight::theFlightWorldServices.slewStep = &SlewStep;
 }
 
 }  // namespace sim

@@ -7,15 +7,17 @@
 #include "core/ini_file.h"
 #include "core/resource_volume.h"
 #include "devices/sound_system.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
 #include "gfx/bitmap.h"
 #include "gfx/display.h"
 #include "gfx/surface.h"
+#include "nav/atc_services.h"
+#include "nav/debug_keys.h"
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
-#include "sim/aircraft.h"
 #include "sim/flight_file.h"
-#include "sim/flightmodel/flight_model.h"
-#include "sim/flightmodel/flight_model_state.h"
 #include "sim/input/general_commands.h"
 #include "sim/input/key_commands.h"
 #include "sim/main_window.h"
@@ -23,6 +25,7 @@
 #include "sim/menu_commands.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
+#include "ts/engine_pools.h"
 #include "ui/dialog_services.h"
 #include "ui/general_dialogs.h"
 #include "win/input.h"
@@ -100,7 +103,14 @@ int InitDisplayAndPools(win::HWND window) {
                        win::GetSystemMetrics(win::SM_CYCAPTION);
     win::SetWindowPos(window, {}, 20, 40, width, height, win::SWP_NOZORDER);
     thePoolSizes = ReadPoolSizes();
+    nav::DisableDebugKeyCommands();
     if (thePoolSizes.bitmaps > 0) gfx::GFXBitmap::ResetBitmapPool(thePoolSizes.bitmaps);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kShape, thePoolSizes.shapes);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kMesh, thePoolSizes.meshes);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kMaterial, thePoolSizes.materials);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kSequenceState, thePoolSizes.cells);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kTextureEntry, thePoolSizes.mapDefs);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kSheet, thePoolSizes.sheets);
     gfx::GFXSurface::InitSpanPool(3000);
     gfx::SetDisplayOptions(window, {}, 2);
     gfx::InitDisplay(640, 480, 8);
@@ -130,7 +140,7 @@ void RunStartup() {
     cockpit::ResetPanelGauges();
     cockpit::theCockpitFullRedraw |= cockpit::kRedrawStartupFlags;
     LoadFlightFile("Startup.Flt", 1);
-    theFlightModelState.fmEngines = 0;
+    flight::theFlightModelState.fmEngines = 0;
     nav::LoadNavVors();
     nav::LoadNavNdbs();
     nav::LoadNavIls();
@@ -155,7 +165,7 @@ void OnMainClose(win::HWND window) {
     SaveWindowPlacement();
     theShutdownLog.emplace_back("WindowPlacement");
     LoadAndSetCursor(win::IDC_WAIT);
-    if (Aircraft* a = theSimWorld.GetAircraft()) a->SaveHobbsMeter();
+    if (flight::Aircraft* a = theSimWorld.GetAircraft()) a->SaveHobbsMeter();
     theShutdownLog.emplace_back("HobbsMeter");
     win::KillTimer(window, kFrameTimer);
     theShutdownLog.emplace_back("Timer");
@@ -190,12 +200,12 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
     theSimWorld.SetMag(1);
     if (!quiet && parked != 0) nav::theAtcState = 3;
     const bool slewing = theSlewControl.IsActive();
-    const std::uint16_t heading = theFlightModelState.fmHead;
+    const std::uint16_t heading = flight::theFlightModelState.fmHead;
     if (!quiet) {
         const int type = theSimWorld.GetAircraft() ? theSimWorld.GetAircraft()->GetType() : 0;
         const std::string name = DefaultFlightName(type, nav::theAtcState == 3);
         if (!name.empty()) LoadFlightFile(name, 0);
-        if (takeHeading == 0) theFlightModelState.fmHead = heading;
+        if (takeHeading == 0) flight::theFlightModelState.fmHead = heading;
     }
     theSimWorld.RefreshTerrain();
     world::theTerrainSampleRestart = 1;
@@ -209,12 +219,12 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
     if (!quiet) cockpit::LowerGear();
     if (quiet) nav::AtcResetTraffic();
     theSimWorld.SetCrashDetect(crash ? 1 : 0);
-    cockpit::CheckNavReception();
-    if (Aircraft* a = theSimWorld.GetAircraft()) a->Step();
+    nav::CheckNavReception();
+    if (flight::Aircraft* a = theSimWorld.GetAircraft()) a->Step();
     theSimWorld.SetViewMode(0);
     theSimWorld.SetLookDirection(0);
     LoadAndSetCursor(win::IDC_ARROW);
-    theFlightFreezeFrames = 10;
+    flight::theFlightFreezeFrames = 10;
 }
 
 void ReloadAircraftFlightQuiet(win::HWND window) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 
 #include "devices/wave.h"
@@ -13,23 +14,13 @@ namespace simrun {
 
 namespace {
 
-// What a joystick line does, kept in the command's action; numbers in its numbers.
-constexpr const char* kPlug = "plug";
-constexpr const char* kUnplug = "unplug";
-constexpr const char* kAxis = "axis";
-constexpr const char* kButton = "button";
-constexpr const char* kHat = "hat";
-constexpr const char* kAudio = "audio";
-
 constexpr std::uint32_t kPressMs = 100;
 
-struct PendingRelease {
-    int button;
-    std::uint64_t at;
-};
-std::vector<PendingRelease> thePendingReleases;
 // How much of the headless card's capture earlier audio lines took.
 std::size_t theAudioTaken = 0;
+// The folder the script was read from: audio files named relative to it stay there after the
+// runner enters the installation's folder.
+std::filesystem::path theCallerFolder;
 
 std::string Lower(std::string s) {
     for (char& c : s)
@@ -58,68 +49,159 @@ const std::uint8_t kHatBits[] = {0,
                                  platform::kHatLeft,
                                  platform::kHatUp | platform::kHatLeft};
 
-bool ParseJoystick(std::string& rest, Command* c, std::string* error) {
-    c->action = Lower(NextWord(rest));
+// A joystick line read: what to do, the stick's name and the numbers.
+struct StickLine {
+    std::string action;
+    std::string name;
+    std::vector<int> numbers;
+};
+
+bool ParseStick(const std::vector<std::string>& words, StickLine* line, std::string* error) {
     auto fail = [&](const std::string& why) {
         *error = why;
-        return true;
+        return false;
     };
-    if (c->action == kPlug) {
-        c->text = NextWord(rest);
-        if (c->text.empty()) return fail("expected a joystick name");
-        // axes, buttons, hats, haptic
-        c->numbers = {4, 8, 1, 0};
-        for (std::string w = Lower(NextWord(rest)); !w.empty(); w = Lower(NextWord(rest))) {
-            int* slot = w == "axes"      ? &c->numbers[0]
-                        : w == "buttons" ? &c->numbers[1]
-                        : w == "hats"    ? &c->numbers[2]
-                                         : nullptr;
+    const auto word = [&](std::size_t i) { return i < words.size() ? words[i] : std::string(); };
+    line->action = Lower(word(0));
+    std::size_t used = 1;
+    if (line->action == "plug") {
+        line->name = word(1);
+        if (line->name.empty()) return fail("expected a joystick name");
+        line->numbers = {4, 8, 1, 0};  // axes, buttons, hats, haptic
+        for (used = 2; used < words.size();) {
+            const std::string w = Lower(word(used++));
             if (w == "haptic") {
-                c->numbers[3] = 1;
-            } else if (slot == nullptr || !Number(NextWord(rest), 0, 64, slot)) {
-                return fail("expected axes N, buttons N, hats N or haptic");
+                line->numbers[3] = 1;
+                continue;
             }
+            int* slot = w == "axes"      ? &line->numbers[0]
+                        : w == "buttons" ? &line->numbers[1]
+                        : w == "hats"    ? &line->numbers[2]
+                                         : nullptr;
+            if (slot == nullptr || !Number(word(used++), 0, 64, slot))
+                return fail("expected axes N, buttons N, hats N or haptic");
         }
-    } else if (c->action == kUnplug) {
-    } else if (c->action == kAxis) {
+    } else if (line->action == "unplug") {
+    } else if (line->action == "axis") {
         int axis = 0, value = 0;
-        if (!Number(NextWord(rest), 0, platform::kMaxJoystickAxes - 1, &axis) ||
-            !Number(NextWord(rest), -32768, 32767, &value))
+        if (!Number(word(1), 0, platform::kMaxJoystickAxes - 1, &axis) ||
+            !Number(word(2), -32768, 32767, &value))
             return fail("expected an axis 0..7 and a value -32768..32767");
-        c->numbers = {axis, value};
-    } else if (c->action == kButton) {
+        line->numbers = {axis, value};
+        used = 3;
+    } else if (line->action == "button") {
         int button = 0;
-        if (!Number(NextWord(rest), 1, platform::kMaxJoystickButtons, &button))
+        if (!Number(word(1), 1, platform::kMaxJoystickButtons, &button))
             return fail("expected a button 1..32");
-        const std::string how = Lower(NextWord(rest));
+        const std::string how = Lower(word(2));
         if (how != "down" && how != "up" && how != "press")
             return fail("expected down, up or press");
-        c->numbers = {button, how == "down" ? 1 : (how == "up" ? 0 : 2)};
-    } else if (c->action == kHat) {
+        line->numbers = {button, how == "down" ? 1 : (how == "up" ? 0 : 2)};
+        used = 3;
+    } else if (line->action == "hat") {
         int hat = 0;
-        if (!Number(NextWord(rest), 0, platform::kMaxJoystickHats - 1, &hat))
+        if (!Number(word(1), 0, platform::kMaxJoystickHats - 1, &hat))
             return fail("expected a hat 0..3");
-        const std::string where = Lower(NextWord(rest));
+        const std::string where = Lower(word(2));
         const auto* it = std::find(std::begin(kHatNames), std::end(kHatNames), where);
         if (it == std::end(kHatNames)) return fail("unknown hat direction '" + where + "'");
-        c->numbers = {hat, static_cast<int>(it - std::begin(kHatNames))};
+        line->numbers = {hat, static_cast<int>(it - std::begin(kHatNames))};
+        used = 3;
     } else {
         return fail("expected plug, unplug, axis, button or hat");
     }
+    if (used < words.size()) return fail("unexpected words at the end");
     return true;
 }
 
-void Inject(platform::HeadlessBackend& machine, platform::EventKind kind, int index) {
-    platform::Event e;
-    e.kind = kind;
-    e.joystick = index;
-    machine.Input().Inject(e);
+platform::HeadlessBackend* Machine() {
+    return dynamic_cast<platform::HeadlessBackend*>(&platform::CurrentBackend());
 }
 
-bool WriteCapture(platform::HeadlessBackend& machine, const std::string& path, std::string* error) {
+// Runs a joystick line; `announce` puts hot-plug events into the machine's queue.
+bool RunStick(const StickLine& line, platform::HeadlessBackend& machine, bool announce,
+              std::string* error) {
+    platform::HeadlessJoysticks& sticks = machine.Sticks();
+    auto announceChange = [&](platform::EventKind kind, int index) {
+        if (!announce) return;
+        platform::Event e;
+        e.kind = kind;
+        e.joystick = index;
+        machine.Input().Inject(e);
+    };
+    if (line.action == "plug") {
+        platform::JoystickInfo info;
+        info.name = line.name;
+        info.axes = line.numbers[0];
+        info.buttons = line.numbers[1];
+        info.hats = line.numbers[2];
+        info.haptic = line.numbers[3] != 0;
+        announceChange(platform::EventKind::JoystickAdded, sticks.Plug(info));
+        win::TraceLine("joystick plug " + line.name);
+        return true;
+    }
+    const int last = sticks.Count() - 1;
+    if (last < 0) {
+        *error = "no joystick is plugged in";
+        return false;
+    }
+    if (line.action == "unplug") {
+        sticks.Unplug(last);
+        announceChange(platform::EventKind::JoystickRemoved, last);
+        win::TraceLine("joystick unplug");
+        return true;
+    }
+    bool done = false;
+    if (line.action == "axis") {
+        done = sticks.SetAxis(last, line.numbers[0], static_cast<std::int16_t>(line.numbers[1]));
+    } else if (line.action == "button") {
+        done = line.numbers[1] == 2 ? sticks.PressButton(last, line.numbers[0], kPressMs)
+                                    : sticks.SetButton(last, line.numbers[0], line.numbers[1] != 0);
+    } else if (line.action == "hat") {
+        done = sticks.SetHat(last, line.numbers[0],
+                             kHatBits[static_cast<std::size_t>(line.numbers[1])]);
+    }
+    if (!done) *error = "the joystick has no such " + line.action;
+    return done;
+}
+
+bool CheckJoystick(const std::vector<std::string>& words, std::string* error) {
+    StickLine line;
+    return ParseStick(words, &line, error);
+}
+
+bool RunJoystick(const std::vector<std::string>& words, std::string* error) {
+    StickLine line;
+    if (!ParseStick(words, &line, error)) return false;
+    platform::HeadlessBackend* machine = Machine();
+    if (machine == nullptr) {
+        *error = "joysticks are scripted on the headless machine only";
+        return false;
+    }
+    return RunStick(line, *machine, true, error);
+}
+
+bool CheckAudio(const std::vector<std::string>& words, std::string* error) {
+    if (words.size() != 1) {
+        *error = "expected a file name";
+        return false;
+    }
+    // The script is read in the caller's folder, before the run enters the installation's.
+    if (theCallerFolder.empty()) theCallerFolder = std::filesystem::current_path();
+    return true;
+}
+
+bool RunAudio(const std::vector<std::string>& words, std::string* error) {
+    platform::HeadlessBackend* machine = Machine();
+    if (machine == nullptr || words.size() != 1) {
+        *error = "no headless sound card";
+        return false;
+    }
+    std::filesystem::path path = words[0];
+    if (path.is_relative() && !theCallerFolder.empty()) path = theCallerFolder / path;
     // Everything played up to this moment belongs to the file.
     win::MixDirectSound();
-    platform::HeadlessAudio& card = machine.Sound();
+    platform::HeadlessAudio& card = machine->Sound();
     const std::vector<std::int16_t>& all = card.Captured();
     const int rate = card.EverOpened() ? card.Format().rate : 11025;
     const int channels = card.EverOpened() ? card.Format().channels : 2;
@@ -138,117 +220,37 @@ bool WriteCapture(platform::HeadlessBackend& machine, const std::string& path, s
     out.write(reinterpret_cast<const char*>(image.data()),
               static_cast<std::streamsize>(image.size()));
     if (!out) {
-        *error = "cannot write " + path;
+        *error = "cannot write " + path.string();
         return false;
     }
+    win::TraceLine("audio " + path.string());
     return true;
 }
+
+const bool theDeviceCommands = [] {
+    RegisterScriptCommand(ScriptCommand{"joystick", &CheckJoystick, &RunJoystick});
+    RegisterScriptCommand(ScriptCommand{"audio", &CheckAudio, &RunAudio});
+    return true;
+}();
 
 }  // namespace
-
-bool ParseDeviceCommand(const std::string& verb, std::string& rest, Command* c,
-                        std::string* error) {
-    if (verb == "joystick") {
-        c->kind = Command::Kind::Device;
-        return ParseJoystick(rest, c, error);
-    }
-    if (verb == kAudio) {
-        c->kind = Command::Kind::Device;
-        c->action = kAudio;
-        c->text = NextWord(rest);
-        if (c->text.empty()) *error = "expected a file name";
-        return true;
-    }
-    return false;
-}
-
-std::string* AudioFileOf(Command& c) {
-    return c.kind == Command::Kind::Device && c.action == kAudio ? &c.text : nullptr;
-}
-
-bool RunDeviceCommand(const Command& c, platform::HeadlessBackend& machine, bool* injected,
-                      std::string* error) {
-    *injected = false;
-    if (c.action == kAudio) {
-        if (!WriteCapture(machine, c.text, error)) return false;
-        win::TraceLine("audio " + c.text);
-        return true;
-    }
-    platform::HeadlessJoysticks& sticks = machine.Sticks();
-    if (c.action == kPlug) {
-        platform::JoystickInfo info;
-        info.name = c.text;
-        info.axes = c.numbers[0];
-        info.buttons = c.numbers[1];
-        info.hats = c.numbers[2];
-        info.haptic = c.numbers[3] != 0;
-        const int index = sticks.Plug(info);
-        Inject(machine, platform::EventKind::JoystickAdded, index);
-        *injected = true;
-        win::TraceLine("joystick plug " + c.text);
-        return true;
-    }
-    const int last = sticks.Count() - 1;
-    if (last < 0) {
-        *error = "no joystick is plugged in";
-        return false;
-    }
-    if (c.action == kUnplug) {
-        sticks.Unplug(last);
-        Inject(machine, platform::EventKind::JoystickRemoved, last);
-        *injected = true;
-        win::TraceLine("joystick unplug");
-        return true;
-    }
-    bool done = false;
-    if (c.action == kAxis) {
-        done = sticks.SetAxis(last, c.numbers[0], static_cast<std::int16_t>(c.numbers[1]));
-    } else if (c.action == kButton) {
-        done = sticks.SetButton(last, c.numbers[0], c.numbers[1] != 0);
-        if (done && c.numbers[1] == 2)
-            thePendingReleases.push_back({c.numbers[0], machine.Time().Elapsed() + kPressMs});
-    } else if (c.action == kHat) {
-        done = sticks.SetHat(last, c.numbers[0], kHatBits[c.numbers[1]]);
-    }
-    if (!done) {
-        *error = "the joystick has no such " + c.action;
-        return false;
-    }
-    return true;
-}
 
 bool SetUpScriptedSticks(std::vector<Command>& commands, platform::HeadlessBackend& machine,
                          std::string* error) {
     std::size_t n = 0;
     for (; n < commands.size(); ++n) {
         const Command& c = commands[n];
-        if (c.kind != Command::Kind::Device || c.action == kAudio) break;
-        bool injected = false;
-        if (!RunDeviceCommand(c, machine, &injected, error)) {
+        if (c.kind != Command::Kind::Registered || c.registered == nullptr ||
+            Lower(c.registered->verb) != "joystick")
+            break;
+        StickLine line;
+        if (!ParseStick(c.words, &line, error) || !RunStick(line, machine, false, error)) {
             *error = "line " + std::to_string(c.line) + ": " + *error;
             return false;
         }
     }
-    // Sticks there before the program starts announce nothing.
-    platform::Event e;
-    std::vector<platform::Event> keep;
-    while (machine.Input().Poll(&e))
-        if (e.kind != platform::EventKind::JoystickAdded &&
-            e.kind != platform::EventKind::JoystickRemoved)
-            keep.push_back(e);
-    for (platform::Event& k : keep)
-        machine.Input().Inject(std::move(k));
     commands.erase(commands.begin(), commands.begin() + static_cast<std::ptrdiff_t>(n));
     return true;
-}
-
-void ServiceDeviceCommands(platform::HeadlessBackend& machine) {
-    const std::uint64_t now = machine.Time().Elapsed();
-    std::erase_if(thePendingReleases, [&](const PendingRelease& r) {
-        if (r.at > now) return false;
-        machine.Sticks().SetButton(machine.Sticks().Count() - 1, r.button, false);
-        return true;
-    });
 }
 
 }  // namespace simrun

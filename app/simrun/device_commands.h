@@ -1,4 +1,4 @@
-// The runner's device lines: scripted joysticks and the audio capture.
+// The runner's device lines, registered with the script's commands:
 //   joystick plug NAME [axes N] [buttons N] [hats N] [haptic]
 //   joystick unplug
 //   joystick axis N VALUE           (axis 0 x, 1 y, 2 throttle, 3 rudder; -32768..32767)
@@ -18,19 +18,9 @@
 
 namespace simrun {
 
-// False when the verb is not a device line. Otherwise fills the command; a bad line leaves the
-// reason in `error`.
-bool ParseDeviceCommand(const std::string& verb, std::string& rest, Command* c, std::string* error);
-// Runs a device line; `injected` says whether it put an event in the machine's queue. False with
-// a reason when it cannot run (no stick plugged, a file that cannot be written).
-bool RunDeviceCommand(const Command& c, platform::HeadlessBackend& machine, bool* injected,
-                      std::string* error);
-// Runs and removes the joystick lines at the head of the script, without hot-plug events.
+// Runs and removes the joystick lines at the head of the script, without hot-plug events. False
+// with a reason when one cannot run.
 bool SetUpScriptedSticks(std::vector<Command>& commands, platform::HeadlessBackend& machine,
                          std::string* error);
-// Lets go of pressed buttons whose time has come; called before each scripted step.
-void ServiceDeviceCommands(platform::HeadlessBackend& machine);
-// The file name of an audio line (for making it relative to the caller's folder), or null.
-std::string* AudioFileOf(Command& c);
 
 }  // namespace simrun

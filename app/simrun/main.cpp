@@ -63,15 +63,11 @@ int main(int argc, char** argv) {
     }
     // Screenshots named relative to the caller's folder stay there after the change of folder.
     const std::filesystem::path callerDir = std::filesystem::current_path();
-    for (simrun::Command& c : *commands) {
+    for (simrun::Command& c : *commands)
         if ((c.kind == simrun::Command::Kind::Screenshot ||
              c.kind == simrun::Command::Kind::Save) &&
             std::filesystem::path(c.text).is_relative())
             c.text = (callerDir / c.text).string();
-        if (std::string* audio = simrun::AudioFileOf(c);
-            audio != nullptr && std::filesystem::path(*audio).is_relative())
-            *audio = (callerDir / *audio).string();
-    }
     if (folder.empty()) folder = sim::DefaultInstallationFolder();
     if (chdir(folder.c_str()) != 0) {
         std::fprintf(stderr, "simrun: cannot enter folder %s\n", folder.c_str());

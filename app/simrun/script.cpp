@@ -4,10 +4,10 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <sstream>
 #include <unordered_map>
 
-#include "device_commands.h"
 #include "win/compositor.h"
 #include "win/modal.h"
 #include "win/program_entry.h"
@@ -127,10 +127,22 @@ std::string StripAmpersands(std::string s) {
     return Lower(s);
 }
 
+// A deque: parsed commands keep pointers to their rows while others register.
+std::deque<ScriptCommand>& RegisteredCommands() {
+    static std::deque<ScriptCommand> commands;
+    return commands;
+}
+
 }  // namespace
 
-std::string NextWord(std::string& rest) {
-    return Word(rest);
+void RegisterScriptCommand(const ScriptCommand& command) {
+    RegisteredCommands().push_back(command);
+}
+
+const ScriptCommand* FindScriptCommand(const std::string& verb) {
+    for (const ScriptCommand& c : RegisteredCommands())
+        if (Lower(c.verb) == verb) return &c;
+    return nullptr;
 }
 
 bool ParseKeyName(const std::string& name, std::vector<Scancode>* modifiers, Scancode* key) {
@@ -216,8 +228,13 @@ std::optional<std::vector<Command>> ParseScript(const std::string& source, std::
             if (c.action != "lost" && c.action != "gained") return bad("expected lost or gained");
         } else if (verb == "quit") {
             c.kind = Command::Kind::Quit;
-        } else if (std::string why; ParseDeviceCommand(verb, rest, &c, &why)) {
-            if (!why.empty()) return bad(why);
+        } else if (const ScriptCommand* registered = FindScriptCommand(verb)) {
+            c.kind = Command::Kind::Registered;
+            c.registered = registered;
+            for (std::string w = Word(rest); !w.empty(); w = Word(rest))
+                c.words.push_back(w);
+            std::string why;
+            if (registered->check != nullptr && !registered->check(c.words, &why)) return bad(why);
         } else {
             return bad("unknown command '" + verb + "'");
         }
@@ -281,7 +298,6 @@ void Driver::InjectMouse(const Command& c) {
 }
 
 bool Driver::Step() {
-    ServiceDeviceCommands(machine_);
     if (waitLeft_ > 0) {
         const std::uint32_t d = std::min(frameInterval_, waitLeft_);
         Advance(d);
@@ -332,12 +348,10 @@ bool Driver::Step() {
                 machine_.Input().Inject(e);
                 return true;
             }
-            case Command::Kind::Device: {
+            case Command::Kind::Registered: {
                 std::string why;
-                bool injected = false;
-                if (!RunDeviceCommand(c, machine_, &injected, &why))
+                if (!c.registered->run(c.words, &why))
                     Fail("line " + std::to_string(c.line) + ": " + why);
-                if (injected) return true;
                 break;
             }
             case Command::Kind::Quit: {

@@ -13,6 +13,17 @@
 
 namespace simrun {
 
+// A command that lives in its own source file: its verb, a check of its words when the script
+// is read (false with a message stops the run before it starts) and what it does when its turn
+// comes (false with a message fails the run). Register it before the script is read.
+struct ScriptCommand {
+    const char* verb;
+    bool (*check)(const std::vector<std::string>& words, std::string* error);
+    bool (*run)(const std::vector<std::string>& words, std::string* error);
+};
+void RegisterScriptCommand(const ScriptCommand& command);
+[[nodiscard]] const ScriptCommand* FindScriptCommand(const std::string& verb);
+
 struct Command {
     enum class Kind {
         Wait,
@@ -25,7 +36,7 @@ struct Command {
         Save,
         Focus,
         Quit,
-        Device  // joystick and audio lines (device_commands.h)
+        Registered
     };
     Kind kind = Kind::Wait;
     int line = 0;
@@ -41,14 +52,13 @@ struct Command {
     // answer / screenshot
     std::string text;
     std::string button;
-    // device lines: their numbers
-    std::vector<int> numbers;
+    // a registered command and the words after its verb
+    const ScriptCommand* registered = nullptr;
+    std::vector<std::string> words;
 };
 
 // Parses the script; on a bad line returns nothing and puts a message into `error`.
 std::optional<std::vector<Command>> ParseScript(const std::string& source, std::string* error);
-// Splits off the first word of `rest` (a quoted word keeps its spaces); empty at the end.
-std::string NextWord(std::string& rest);
 // The key of a name such as "F1", "Shift+P", "Ctrl+O", "Numpad+", "Numpad8", "Esc".
 bool ParseKeyName(const std::string& name, std::vector<platform::Scancode>* modifiers,
                   platform::Scancode* key);

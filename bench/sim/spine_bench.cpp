@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/ini_file.h"
-#include "sim/flightmodel/flight_model.h"
+#include "flight/flight_model.h"
 #include "sim/main_window.h"
 #include "sim/sim_world.h"
 
@@ -18,7 +18,7 @@ public:
     RunningWorld() : saved(core::theIniFile) {
         core::theIniFile = core::IniFile(path.c_str());
         core::theIniFile.PutInt("Aircraft", "AutoComplex", 0);
-        sim::ResetFlightModel();
+        flight::ResetFlightModel();
         sim::theSimWorld.Init(win::HWND{});
         sim::theSimWorld.SetRunning(1);
     }

@@ -1,5 +1,6 @@
 #include "platform/headless/headless_backend.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace platform {
@@ -133,7 +134,26 @@ bool HeadlessJoysticks::GetInfo(int index, JoystickInfo* info) {
 
 bool HeadlessJoysticks::Read(int index, JoystickState* state) {
     if (index < 0 || index >= Count() || state == nullptr) return false;
-    *state = sticks_[static_cast<std::size_t>(index)].state;
+    Stick& s = sticks_[static_cast<std::size_t>(index)];
+    LetGo(s);
+    *state = s.state;
+    return true;
+}
+
+void HeadlessJoysticks::LetGo(Stick& s) {
+    const std::uint64_t now = clock_ != nullptr ? clock_->Counter() : ~std::uint64_t{0};
+    for (int b = 0; b < kMaxJoystickButtons; ++b) {
+        if (s.releaseAt[b] == 0 || s.releaseAt[b] > now) continue;
+        s.releaseAt[b] = 0;
+        s.state.buttons &= ~(1u << b);
+    }
+}
+
+bool HeadlessJoysticks::PressButton(int index, int button, std::uint32_t ms) {
+    if (!SetButton(index, button, true)) return false;
+    const std::uint64_t now = clock_ != nullptr ? clock_->Counter() : 0;
+    sticks_[static_cast<std::size_t>(index)].releaseAt[button - 1] =
+        std::max<std::uint64_t>(now + std::uint64_t{ms} * 1000, 1);
     return true;
 }
 
@@ -162,6 +182,7 @@ bool HeadlessJoysticks::SetButton(int index, int button, bool down) {
     if (button > s.info.buttons) return false;
     const std::uint32_t bit = 1u << (button - 1);
     s.state.buttons = down ? (s.state.buttons | bit) : (s.state.buttons & ~bit);
+    s.releaseAt[button - 1] = 0;
     return true;
 }
 

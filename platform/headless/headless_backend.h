@@ -163,14 +163,21 @@ public:
     bool Unplug(int index);
     bool SetAxis(int index, int axis, std::int16_t value);
     bool SetButton(int index, int button, bool down);  // button 1..32
+    // Holds a button down for `ms` of the clock's time, then lets it go.
+    bool PressButton(int index, int button, std::uint32_t ms);
     bool SetHat(int index, int hat, std::uint8_t bits);
+    // The time presses are held by.
+    void SetClock(class HeadlessClock* clock) { clock_ = clock; }
 
 private:
     struct Stick {
         JoystickInfo info;
         JoystickState state;
+        std::uint64_t releaseAt[kMaxJoystickButtons] = {};  // micros; 0 while not pressed
     };
+    void LetGo(Stick& s);
     std::vector<Stick> sticks_;
+    class HeadlessClock* clock_ = nullptr;
 };
 
 class HeadlessBackend final : public Backend {
@@ -178,6 +185,7 @@ public:
     HeadlessBackend() {
         events_.SetClock(&clock_);
         audio_.SetClock(&clock_);
+        joysticks_.SetClock(&clock_);
     }
     Video& GetVideo() override { return video_; }
     Events& GetEvents() override { return events_; }

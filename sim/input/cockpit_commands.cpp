@@ -8,11 +8,11 @@
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
 #include "devices/sound_services.h"
-#include "sim/aircraft.h"
-#include "sim/flightmodel/flight_model.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
+#include "flight/system_failures.h"
 #include "sim/input/command_services.h"
-#include "sim/system_failures.h"
 #include "sim/view_controller.h"
 
 namespace sim {
@@ -30,7 +30,7 @@ constexpr int kTurbine = 12;
 void NoElapsedTime() {}
 
 int Type() {
-    return theCommandServices.aircraftType();
+    return flight::theAircraftServices.aircraftType();
 }
 bool Synchronised() {
     return theCommandServices.isMultiEngineSynch() != 0;
@@ -52,7 +52,7 @@ std::uint32_t Toggle(std::uint32_t& flag) {
     return flag;
 }
 std::int16_t EngineRpm() {
-    return theFlightModelState.fmEngineSpeed[0];
+    return flight::theFlightModelState.fmEngineSpeed[0];
 }
 std::int16_t RpmFraction(double factor) {
     return static_cast<std::int16_t>(std::lround(EngineRpm() * factor));
@@ -73,8 +73,8 @@ bool SinglePiston(int type) {
 void LowerGearAfterRepair() {
     // On the ground the gear lever refuses to move; the repair puts the wheels down itself.
     cockpit::theGearUp = 0;
-    theCommandServices.animateGear(1);
-    theFlightModelState.fmGear = 1;
+    flight::theAircraftServices.animateGear(1);
+    flight::theFlightModelState.fmGear = 1;
 }
 
 void StepFuelSelector(int engine) {
@@ -115,11 +115,11 @@ void (*theResetElapsedTime)() = &NoElapsedTime;
 
 void UpdateExteriorLights() {
     const bool battery = thePanelSwitches.batteryPower != 0;
-    theAircraft.ShowStrobeLights(battery && thePanelSwitches.strobe != 0);
-    theAircraft.ShowBeaconLight(battery && thePanelSwitches.beacon != 0);
-    theAircraft.ShowNavLights(battery && thePanelSwitches.navLights != 0);
-    theAircraft.ShowTaxiLight(battery && thePanelSwitches.taxiLight != 0);
-    theAircraft.ShowLandingLights(battery && thePanelSwitches.landingLights != 0);
+    flight::theAircraft.ShowStrobeLights(battery && thePanelSwitches.strobe != 0);
+    flight::theAircraft.ShowBeaconLight(battery && thePanelSwitches.beacon != 0);
+    flight::theAircraft.ShowNavLights(battery && thePanelSwitches.navLights != 0);
+    flight::theAircraft.ShowTaxiLight(battery && thePanelSwitches.taxiLight != 0);
+    flight::theAircraft.ShowLandingLights(battery && thePanelSwitches.landingLights != 0);
 }
 
 void SetMagneto(int engine, int position) {
@@ -164,7 +164,7 @@ void IgnitionOff(int engine) {
 }
 
 int StarterHasFuel(int engine) {
-    const FlightModelState& s = theFlightModelState;
+    const flight::FlightModelState& s = flight::theFlightModelState;
     const bool tank1 = s.fmFuel1 > 0;
     const bool tank2 = s.fmFuel2 > 0;
     if (engine != 0) {
@@ -181,7 +181,7 @@ int StarterHasFuel(int engine) {
 }
 
 void Starter(int engine) {
-    if (StarterHasFuel(engine) == 0 || theCrashed != 0) return;
+    if (StarterHasFuel(engine) == 0 || flight::theCrashed != 0) return;
     const int type = Type();
     if (engine == 0) {
         if (type == 0 || type == 1) cockpit::theEngineSpeedDrop[0] = 0;
@@ -239,7 +239,7 @@ void Starter(int engine) {
 void CmdReverseThrust() {
     theCockpitSwitches.reverseThrust[0] ^= 1;
     if (Synchronised()) theCockpitSwitches.reverseThrust[1] ^= 1;
-    theFlightModelState.fmRThrust =
+    flight::theFlightModelState.fmRThrust =
         static_cast<std::int8_t>(theCockpitSwitches.reverseThrust[0] & 1);
 }
 
@@ -253,7 +253,7 @@ void CmdRepairPlane() {
         cockpit::theCrashSuspendedSound = 0;
         devices::SetSoundSuspended(0);
     }
-    FlightModelState& s = theFlightModelState;
+    flight::FlightModelState& s = flight::theFlightModelState;
     s.fmPitch = 0;
     s.fmBank = 0;
     s.fmHVel = s.fmVVel = s.fmSVel = 0;
@@ -262,7 +262,7 @@ void CmdRepairPlane() {
     s.fmIAS = 0;
     s.fmOTG = 1;
     s.fmOGV = 1;
-    theCrashed = 0;
+    flight::theCrashed = 0;
     if (s.fmGear == 0) LowerGearAfterRepair();
     cockpit::theFuelSelector = 0;
     cockpit::theLeftEngineTankSelector = 0;
@@ -329,9 +329,9 @@ void CmdCycleFuelSwitchRight() {
 void CmdTogglePitotHeat() {
     Click(-6000);
     if (Toggle(cockpit::thePitotHeatOn) == 0) return;
-    if (!SystemReliability::IsWorking(Instrument::Airspeed) ||
-        !SystemReliability::IsWorking(Instrument::Altimeter) ||
-        !SystemReliability::IsWorking(Instrument::VerticalSpeed))
+    if (!flight::SystemReliability::IsWorking(flight::Instrument::Airspeed) ||
+        !flight::SystemReliability::IsWorking(flight::Instrument::Altimeter) ||
+        !flight::SystemReliability::IsWorking(flight::Instrument::VerticalSpeed))
         theCockpitSwitches.pitotHeatCountdown = 5;
 }
 
@@ -444,7 +444,7 @@ void CmdToggleBatteryPower() {
     const bool on = Toggle(thePanelSwitches.batteryPower) != 0;
     Click(-8000);
     if (theCockpitSwitches.avionicsMaster != 0) AvionicsSound(on);
-    if (on && (theFlightModelState.fmEngines & 1) != 0) {
+    if (on && (flight::theFlightModelState.fmEngines & 1) != 0) {
         std::int32_t* g = theCockpitSwitches.electricalGauges;
         std::int32_t* m = theCockpitSwitches.electricalMinimum;
         const bool jet = Type() == 4;
@@ -473,7 +473,7 @@ void CmdSetIgnitionLeftMag() {
 }
 
 void CmdSetIgnitionStart() {
-    if (theCrashed != 0) return;
+    if (flight::theCrashed != 0) return;
     Starter(0);
     if (Synchronised()) Starter(1);
 }

@@ -1,7 +1,6 @@
 #include "sim/input/command_services.h"
 
-#include "sim/aircraft.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/flight_model_state.h"
 
 namespace sim {
 
@@ -9,26 +8,12 @@ DefaultServiceState theDefaultServiceState;
 
 namespace {
 
-// Before the first selection the aircraft has no type; the commands then act as for the 172.
-int CurrentAircraftType() {
-    const int type = theAircraft.GetType();
-    return type < 0 ? 0 : type;
-}
-void ToggleAircraftBrakes() {
-    theAircraft.ToggleBrakes();
-}
-void AnimateAircraftGear(int down) {
-    if (down != 0)
-        theAircraft.AnimateGearDown();
-    else
-        theAircraft.AnimateGearUp();
-}
 int DefaultPostMenuCommand(std::uint32_t id) {
     theDefaultServiceState.lastMenuCommand = id;
     return 1;
 }
 int DefaultMultiEngineSynch() {
-    return theFlightModelState.fmMultiEngineSynch != 0;
+    return flight::theFlightModelState.fmMultiEngineSynch != 0;
 }
 int DefaultSpeedUp() {
     return theDefaultServiceState.speedUp;
@@ -45,10 +30,7 @@ void Silent(EffectChannel, int, int, int, int) {}
 }  // namespace
 
 CommandServices DefaultCommandServices() {
-    return CommandServices{&CurrentAircraftType,
-                           &ToggleAircraftBrakes,
-                           &AnimateAircraftGear,
-                           &DefaultPostMenuCommand,
+    return CommandServices{&DefaultPostMenuCommand,
                            &DefaultMultiEngineSynch,
                            &DefaultSpeedUp,
                            &DefaultSetSpeedUp,

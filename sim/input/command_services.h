@@ -12,9 +12,6 @@ namespace sim {
 enum class EffectChannel { PanelClick, Avionics, Flap };
 
 struct CommandServices {
-    int (*aircraftType)();                     // 0..5 of the current aircraft
-    void (*toggleBrakes)();                    // both wheel brakes on or off
-    void (*animateGear)(int down);             // the exterior gear animation
     int (*postMenuCommand)(std::uint32_t id);  // WM_COMMAND to the main window
     int (*isMultiEngineSynch)();
     int (*speedUp)();  // time-acceleration index 0..4

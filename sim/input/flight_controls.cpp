@@ -5,8 +5,9 @@
 #include "cockpit/cockpit_services.h"
 #include "cockpit/panel_controls.h"
 #include "core/numeric.h"
-#include "sim/flightmodel/flight_model.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
 #include "sim/input/command_services.h"
 #include "sim/input/key_names.h"
 #include "win/input.h"
@@ -24,12 +25,12 @@ namespace {
 constexpr std::uint32_t kMenuAutoCoordination = 695;
 constexpr int kLastLever = 31;
 
-FlightModelState& State() {
-    return theFlightModelState;
+flight::FlightModelState& State() {
+    return flight::theFlightModelState;
 }
 
 int Type() {
-    return theCommandServices.aircraftType();
+    return flight::theAircraftServices.aircraftType();
 }
 
 bool Synchronised() {
@@ -37,7 +38,7 @@ bool Synchronised() {
 }
 
 bool Crashed() {
-    return theCrashed != 0;
+    return flight::theCrashed != 0;
 }
 
 // Inputs take the whole 16-bit range; trims stop one short of the top.
@@ -168,10 +169,12 @@ void MixtureDownRight() {
 // ---- control surfaces ----
 
 void ElevatorUp() {
-    if (!Crashed()) AddElevatorInput(static_cast<std::int16_t>(ElevatorStepForType(Type()) + 1));
+    if (!Crashed())
+        AddElevatorInput(static_cast<std::int16_t>(flight::ElevatorStepForType(Type()) + 1));
 }
 void ElevatorDown() {
-    if (!Crashed()) AddElevatorInput(static_cast<std::int16_t>(-ElevatorStepForType(Type())));
+    if (!Crashed())
+        AddElevatorInput(static_cast<std::int16_t>(-flight::ElevatorStepForType(Type())));
 }
 void AileronLeft() {
     if (Crashed()) return;
@@ -351,18 +354,6 @@ void AddAileronTrim(std::int16_t step) {
     UpdateAileronPosition();
 }
 
-int ElevatorStepForType(int type) {
-    switch (type) {
-        case 2:
-        case 3:
-            return 48;
-        case 4:
-            return 24;
-        default:
-            return 64;
-    }
-}
-
 void CmdTrimUp() {
     if (Crashed()) return;
     StepTrimWheel(cockpit::theElevatorTrimWheel, -1);
@@ -398,7 +389,7 @@ void CmdToggleGear() {
 }
 
 void CmdToggleBrakes() {
-    theCommandServices.toggleBrakes();
+    flight::theAircraftServices.toggleBrakes();
 }
 
 void CmdThrottleDown() {

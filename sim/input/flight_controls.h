@@ -32,9 +32,6 @@ void AddRudderTrim(std::int16_t step);
 void AddAileronInput(std::int16_t step);
 void AddAileronTrim(std::int16_t step);
 
-// The keyboard's elevator step of an aircraft type.
-[[nodiscard]] int ElevatorStepForType(int type);
-
 // Command functions shared with the joystick-button table.
 void CmdTrimUp();
 void CmdTrimDown();

@@ -5,9 +5,9 @@
 #include "cockpit/audio_panel.h"
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_switches.h"
-#include "sim/aircraft.h"
-#include "sim/flightmodel/flight_model.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
 #include "sound_fixture.h"
 
 namespace {
@@ -29,23 +29,23 @@ protected:
             Clip("fx", id, ToneBytes(300, 0.3));
         for (int id : {5, 8, 16, 20, 21, 29})
             Clip("fx", id, ToneBytes(1000, 0.5));
-        fm = sim::FlightModelState{};
-        sim::theCrashed = 0;
+        fm = flight::FlightModelState{};
+        flight::theCrashed = 0;
         cockpit::ResetCockpitSwitches();
         cockpit::ResetAudioPanel();
     }
     void TearDown() override {
-        fm = sim::FlightModelState{};
+        fm = flight::FlightModelState{};
         cockpit::ResetCockpitSwitches();
         cockpit::ResetAudioPanel();
         SoundFixture::TearDown();
     }
     void Select(int type) {
-        sim::theAircraft.SelectByType(type);
-        ASSERT_EQ(sim::theAircraft.GetType(), type);
+        flight::theAircraft.SelectByType(type);
+        ASSERT_EQ(flight::theAircraft.GetType(), type);
     }
     void Knots(int knots) { fm.fmIAS = knots * 65536; }
-    sim::FlightModelState& fm = sim::theFlightModelState;
+    flight::FlightModelState& fm = flight::theFlightModelState;
 };
 
 TEST_F(EngineSounds, TheBaronStartsAtItsTwoPitchesAndSynchronises) {
@@ -201,7 +201,7 @@ TEST_F(EngineSounds, HornTouchdownsAndTheCrash) {
     EXPECT_LT(theSystemsSound.level, -250);
 
     // The crash: its sound ends, the wreck rests, and sound closes until the repair.
-    sim::theCrashed = 1;
+    flight::theCrashed = 1;
     fm.fmVVel = -5 * 65536;
     PlayCrashEffectOnce();
     EXPECT_EQ(theAmbientSound.effectId, 30);
@@ -211,7 +211,7 @@ TEST_F(EngineSounds, HornTouchdownsAndTheCrash) {
     EXPECT_FALSE(IsSoundOpen());
     EXPECT_EQ(cockpit::theCrashSuspendedSound, 1u);
     cockpit::theCrashSuspendedSound = 0;
-    sim::theCrashed = 0;
+    flight::theCrashed = 0;
 }
 
 TEST_F(EngineSounds, MarkerTonesFollowTheReceiverWhileMarkerAudioIsOn) {

@@ -9,8 +9,8 @@
 
 #include "cockpit/panel_controls.h"
 #include "core/ini_file.h"
+#include "flight/flight_model_state.h"
 #include "platform/headless/headless_backend.h"
-#include "sim/flightmodel/flight_model_state.h"
 #include "sim/input/flight_controls.h"
 #include "sim/input/key_commands.h"
 #include "sim/input/key_names.h"
@@ -55,7 +55,7 @@ protected:
         devices::theJoystickIniFile = core::IniFile(folder.Path("joystick.ini").c_str());
         sim::RegisterKeyCommands(&node, kRows, 5, 100);
         theDispatched.clear();
-        fm = sim::FlightModelState{};
+        fm = flight::FlightModelState{};
         sim::theElevatorInput = 0;
         cockpit::ResetPanelControls();
     }
@@ -63,7 +63,7 @@ protected:
         sim::UnregisterKeyCommands(&node);
         sim::theJoystickBindings.Clear();
         sim::theSlewControl.SetActive(0);
-        fm = sim::FlightModelState{};
+        fm = flight::FlightModelState{};
         platform::SetCurrentBackend(nullptr);
     }
     void Plug(const char* name = "Test Stick", int axes = 4, int buttons = 8, int hats = 1) {
@@ -82,7 +82,7 @@ protected:
     platform::HeadlessBackend machine;
     testsupport::TempFolder folder{"zephlon-stick"};
     sim::KeyCommandNode node;
-    sim::FlightModelState& fm = sim::theFlightModelState;
+    flight::FlightModelState& fm = flight::theFlightModelState;
     Joystick stick;
 };
 

@@ -7,13 +7,13 @@
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_switches.h"
 #include "cockpit/panel_controls.h"
-#include "sim/aircraft.h"
-#include "sim/flightmodel/flight_model.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
+#include "flight/system_failures.h"
 #include "sim/input/cockpit_commands.h"
 #include "sim/input/command_services.h"
 #include "sim/input/key_commands.h"
-#include "sim/system_failures.h"
 #include "sim/view_controller.h"
 
 namespace {
@@ -47,15 +47,15 @@ protected:
     void SetUp() override {
         saved = sim::theCommandServices;
         sim::theCommandServices.playEffect = &Record;
-        sim::theCommandServices.aircraftType = &TypeOf;
+        flight::theAircraftServices.aircraftType = &TypeOf;
         sim::theCommandServices.isMultiEngineSynch = &Synch;
         sim::theCommandServices.postMenuCommand = &Post;
         cockpit::ResetCockpitSwitches();
         cockpit::ResetCockpitServices();
         cockpit::ResetPanelControls();
-        sim::theFlightModelState = sim::FlightModelState{};
-        sim::theCrashed = 0;
-        sim::ResetSystemFailures();
+        flight::theFlightModelState = flight::FlightModelState{};
+        flight::theCrashed = 0;
+        flight::ResetSystemFailures();
         theSounds.clear();
         theMenus.clear();
         theType = 0;
@@ -63,10 +63,11 @@ protected:
     }
     void TearDown() override {
         sim::theCommandServices = saved;
+        flight::theAircraftServices = flight::DefaultAircraftServices();
         cockpit::ResetCockpitSwitches();
         cockpit::ResetCockpitServices();
         cockpit::ResetPanelControls();
-        sim::theFlightModelState = sim::FlightModelState{};
+        flight::theFlightModelState = flight::FlightModelState{};
     }
     sim::CommandServices saved{};
 };
@@ -124,7 +125,7 @@ TEST_F(CockpitCommands, FuelSelectorCyclesByType) {
 }
 
 TEST_F(CockpitCommands, StarterNeedsFuelInTheSelectedTank) {
-    auto& s = sim::theFlightModelState;
+    auto& s = flight::theFlightModelState;
     const struct {
         std::uint8_t selector;
         std::uint8_t twinLeft;  // checked on every type
@@ -149,14 +150,14 @@ TEST_F(CockpitCommands, StarterNeedsFuelInTheSelectedTank) {
     }
     cockpit::ResetCockpitServices();
     s.fmFuel1 = 100;
-    sim::theCrashed = 1;
+    flight::theCrashed = 1;
     sim::CmdSetIgnitionStart();
     EXPECT_EQ(cockpit::theEngineStarted, 0u);
 }
 
 TEST_F(CockpitCommands, TurbineStarterTogglesIgnition) {
     theType = 3;
-    sim::theFlightModelState.fmFuel1 = 100;
+    flight::theFlightModelState.fmFuel1 = 100;
     sim::CmdSetIgnitionStart();
     EXPECT_EQ(cockpit::thePanelSwitches.turbineIgnitionLeft, 1u);
     EXPECT_EQ(cockpit::theEngineStarted, 1u);
@@ -165,7 +166,7 @@ TEST_F(CockpitCommands, TurbineStarterTogglesIgnition) {
 
     theType = 4;
     cockpit::thePanelSwitches.batteryPower = 1;
-    sim::theFlightModelState.fmFuel2 = 100;
+    flight::theFlightModelState.fmFuel2 = 100;
     cockpit::theRightEngineTankSelector = 1;
     sim::CmdSetIgnitionStartRight();
     EXPECT_EQ(cockpit::thePanelSwitches.igniterRight, 1u);
@@ -178,7 +179,7 @@ TEST_F(CockpitCommands, TurbineStarterTogglesIgnition) {
 }
 
 TEST_F(CockpitCommands, MagnetosSetTheTachDropOnTheSingles) {
-    sim::theFlightModelState.fmEngineSpeed[0] = 2000;
+    flight::theFlightModelState.fmEngineSpeed[0] = 2000;
     const struct {
         int type;
         void (*cmd)();
@@ -242,7 +243,7 @@ TEST_F(CockpitCommands, CowlFlapsAndCarbHeat) {
     EXPECT_EQ(cockpit::theCockpitSwitches.cowlFlapDrag, 0);
 
     theType = 0;
-    sim::theFlightModelState.fmEngineSpeed[0] = 2410;
+    flight::theFlightModelState.fmEngineSpeed[0] = 2410;
     sim::CmdToggleCarbHeat();
     EXPECT_EQ(cockpit::theEngineSpeedDrop[1], 96);
     sim::CmdToggleCarbHeat();
@@ -251,7 +252,7 @@ TEST_F(CockpitCommands, CowlFlapsAndCarbHeat) {
 }
 
 TEST_F(CockpitCommands, LightSwitchesClickWithOrWithoutBattery) {
-    sim::theAircraft.SelectByType(0);
+    flight::theAircraft.SelectByType(0);
     sim::CmdToggleStrobeLight();
     EXPECT_EQ(cockpit::thePanelSwitches.strobe, 1u);
     ASSERT_EQ(theSounds.size(), 1u);
@@ -286,22 +287,22 @@ TEST_F(CockpitCommands, PitotHeatStartsTheCountdownOnlyWithAFailure) {
     EXPECT_EQ(cockpit::thePitotHeatOn, 1u);
     EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, 0);
     sim::CmdTogglePitotHeat();
-    sim::thePitotStaticSystem.Instrument(0).failed = 1;
+    flight::thePitotStaticSystem.Instrument(0).failed = 1;
     sim::CmdTogglePitotHeat();
     EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, 5);
     for (int i = 0; i < 4; ++i)
         cockpit::TickPitotHeat();
-    EXPECT_FALSE(sim::SystemReliability::IsWorking(sim::Instrument::Airspeed));
+    EXPECT_FALSE(flight::SystemReliability::IsWorking(flight::Instrument::Airspeed));
     cockpit::TickPitotHeat();
-    EXPECT_TRUE(sim::SystemReliability::IsWorking(sim::Instrument::Airspeed));
+    EXPECT_TRUE(flight::SystemReliability::IsWorking(flight::Instrument::Airspeed));
 }
 
 TEST_F(CockpitCommands, RepairOnlyWhileTheCrashIsShown) {
-    auto& s = sim::theFlightModelState;
+    auto& s = flight::theFlightModelState;
     s.fmBank = 5000;
     s.fmHVel = 12345;
     cockpit::thePanelSwitches.batteryPower = 1;
-    sim::theCrashed = 1;
+    flight::theCrashed = 1;
     sim::CmdRepairPlane();
     EXPECT_EQ(s.fmBank, 5000);
 
@@ -316,7 +317,7 @@ TEST_F(CockpitCommands, RepairOnlyWhileTheCrashIsShown) {
     EXPECT_EQ(s.fmOGV, 1);
     EXPECT_EQ(s.fmGear, 1);
     EXPECT_EQ(s.fmAutopilotModes, 0);
-    EXPECT_EQ(sim::theCrashed, 0u);
+    EXPECT_EQ(flight::theCrashed, 0u);
     EXPECT_EQ(cockpit::theFuelSelector, 0);
     EXPECT_EQ(cockpit::thePanelSwitches.batteryPower, 0u);
     EXPECT_EQ(cockpit::theCrashShown, 0u);
@@ -332,7 +333,7 @@ TEST_F(CockpitCommands, MenuPostsAndReverseThrust) {
     sim::CmdReverseThrust();
     EXPECT_EQ(cockpit::theCockpitSwitches.reverseThrust[0], 1);
     EXPECT_EQ(cockpit::theCockpitSwitches.reverseThrust[1], 1);
-    EXPECT_EQ(sim::theFlightModelState.fmRThrust, 1);
+    EXPECT_EQ(flight::theFlightModelState.fmRThrust, 1);
     sim::CmdReverseThrustRight();
     EXPECT_EQ(cockpit::theCockpitSwitches.reverseThrust[1], 0);
 }

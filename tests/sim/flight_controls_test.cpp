@@ -8,8 +8,9 @@
 
 #include "cockpit/cockpit_services.h"
 #include "cockpit/panel_controls.h"
-#include "sim/flightmodel/flight_model.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
 #include "sim/input/command_services.h"
 #include "sim/input/flight_controls.h"
 #include "sim/input/key_commands.h"
@@ -17,7 +18,7 @@
 
 namespace {
 
-using sim::theFlightModelState;
+using flight::theFlightModelState;
 
 struct EffectCall {
     sim::EffectChannel channel;
@@ -44,11 +45,11 @@ protected:
         sim::RegisterKeyCommandTables();
         sim::theCommandServices = sim::DefaultCommandServices();
         sim::theCommandServices.playEffect = &RecordEffect;
-        sim::theCommandServices.animateGear = &RecordGear;
-        sim::theCommandServices.aircraftType = &TestType;
+        flight::theAircraftServices.animateGear = &RecordGear;
+        flight::theAircraftServices.aircraftType = &TestType;
         theType = 0;
         sim::theDefaultServiceState = {};
-        theFlightModelState = sim::FlightModelState{};
+        theFlightModelState = flight::FlightModelState{};
         theFlightModelState.fmCNAdj = 32767;
         theFlightModelState.fmTrimStep = 8;
         theFlightModelState.fmMaxFlaps = 3;
@@ -56,7 +57,7 @@ protected:
         sim::ResetFlightControls();
         cockpit::ResetPanelControls();
         cockpit::ResetCockpitServices();
-        sim::theCrashed = 0;
+        flight::theCrashed = 0;
         theEffects.clear();
         theAnimatedGear = -1;
     }
@@ -64,7 +65,8 @@ protected:
         sim::UnregisterKeyCommandTables();
         sim::theKeyCommandRegistry = saved;
         sim::theCommandServices = sim::DefaultCommandServices();
-        theFlightModelState = sim::FlightModelState{};
+        flight::theAircraftServices = flight::DefaultAircraftServices();
+        theFlightModelState = flight::FlightModelState{};
         cockpit::ResetPanelControls();
         cockpit::ResetCockpitServices();
     }
@@ -166,7 +168,7 @@ TEST_F(FlightControls, InputsAndTrimsStopAtTheirLimits) {
 
 TEST_F(FlightControls, CrashFreezesControlsButNotRudderTrim) {
     SetType(2);
-    sim::theCrashed = 1;
+    flight::theCrashed = 1;
     Press("Comma");
     Press("Down");
     Press("Left");

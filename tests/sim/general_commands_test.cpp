@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "sim/aircraft.h"
+#include "flight/aircraft.h"
 #include "sim/flight_tape.h"
 #include "sim/input/cockpit_commands.h"
 #include "sim/input/command_services.h"
@@ -36,7 +36,7 @@ protected:
         sim::theViewServices = sim::DefaultViewServices();
         sim::theViewServices.nearestTower = &Tower;
         sim::theViewController.ResetPresets();
-        sim::theAircraft.SelectByType(0);
+        flight::theAircraft.SelectByType(0);
         thePosted.clear();
         theTower = 0;
         savedRegistry = sim::theKeyCommandRegistry;

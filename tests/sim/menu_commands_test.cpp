@@ -9,10 +9,10 @@
 #include "cockpit/panel_controls.h"
 #include "core/ini_file.h"
 #include "core/resource_pack.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model_state.h"
 #include "planning/planning_services.h"
 #include "resources/main_menu_ids.h"
-#include "sim/aircraft.h"
-#include "sim/flightmodel/flight_model_state.h"
 #include "sim/main_window_services.h"
 #include "sim/menu_commands.h"
 #include "sim/sim_world.h"
@@ -236,9 +236,9 @@ TEST_F(MenuTest, AReloadIntoTheAirLowersTheGear) {
     sim::theSimWorld.GetAircraft()->SelectByType(1);
     for (const bool quiet : {true, false}) {
         cockpit::thePanelSwitches.batteryPower = 1;
-        sim::theFlightModelState.fmOTG = 0;
+        flight::theFlightModelState.fmOTG = 0;
         cockpit::theGearUp = 1;
-        sim::theFlightModelState.fmGear = 0;
+        flight::theFlightModelState.fmGear = 0;
         if (quiet)
             sim::ReloadAircraftFlightQuiet({});
         else

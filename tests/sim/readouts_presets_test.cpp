@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "core/ini_file.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
 #include "sim/detail_presets.h"
-#include "sim/flightmodel/flight_model.h"
-#include "sim/flightmodel/flight_model_state.h"
 #include "sim/readouts.h"
 #include "sim/sim_world.h"
 #include "support/temp_folder.h"
@@ -42,21 +42,21 @@ TEST(Readouts, HeadingShowsOneTo360) {
     world::theMagneticVariation = 0;
     for (const Case c : {Case{0, 0, 360}, Case{65481, 0, 359}, Case{16384, 0, 90},
                          Case{0, 182, 359}, Case{16384, -16384, 180}}) {
-        sim::theFlightModelState.fmHead = c.head;
+        flight::theFlightModelState.fmHead = c.head;
         world::theMagneticVariation = c.variation;
         EXPECT_EQ(sim::theSimWorld.GetMagneticHeading(), c.shown) << c.head;
     }
     world::theMagneticVariation = 0;
-    sim::theFlightModelState.fmHead = 0;
+    flight::theFlightModelState.fmHead = 0;
 }
 
 TEST(Readouts, AirspeedAndStatusLineText) {
     // The readout's factor lies a hair under 1/32768, so whole values need a little more.
-    sim::theFlightModelState.fmIAS = (120 << 16) + 2;
+    flight::theFlightModelState.fmIAS = (120 << 16) + 2;
     EXPECT_EQ(sim::theSimWorld.GetReadoutAirspeed(), 240);
-    sim::theFlightModelState.fmIAS = 120 << 16;
+    flight::theFlightModelState.fmIAS = 120 << 16;
     EXPECT_EQ(sim::theSimWorld.GetReadoutAirspeed(), 239);
-    sim::theFlightModelState.fmIAS = 0;
+    flight::theFlightModelState.fmIAS = 0;
     const std::string line = sim::theSimWorld.StatusLineText();
     EXPECT_EQ(line.rfind("Hdg: 360 ", 0), 0u);
     EXPECT_NE(line.find("IAS:   0 Kts"), std::string::npos);

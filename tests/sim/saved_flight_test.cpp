@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "core/ini_file.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model_state.h"
 #include "platform/file_system.h"
-#include "sim/aircraft.h"
 #include "sim/flight_file.h"
-#include "sim/flightmodel/flight_model_state.h"
 #include "sim/saved_flight.h"
 #include "sim/view_controller.h"
 #include "ui/file_dialogs.h"
@@ -51,9 +51,9 @@ protected:
     void SetUp() override {
         sim::theSituationServices = sim::WorldSituationServices();
         sim::theCurrentFlightName = "StartUp.Flt";
-        sim::theFlightModelState = sim::FlightModelState{};
+        flight::theFlightModelState = flight::FlightModelState{};
         sim::theViewController.ResetPresets();
-        sim::theAircraft.SelectByType(0);
+        flight::theAircraft.SelectByType(0);
         ui::theFileDialogHandler = &Answer;
         theChosen.clear();
         theLoadedPath.clear();
@@ -75,7 +75,7 @@ protected:
 
 TEST_F(SavedFlight, SavedAndLoadedGivesTheSameAircraftState) {
     const std::string path = Path("saved_round_trip.Flt");
-    sim::FlightModelState& s = sim::theFlightModelState;
+    flight::FlightModelState& s = flight::theFlightModelState;
     s.fmPosX = 1234567;
     s.fmPosY = 98765;
     s.fmPosZ = -4444;
@@ -84,8 +84,8 @@ TEST_F(SavedFlight, SavedAndLoadedGivesTheSameAircraftState) {
     s.fmFuel1 = 30000;
     ASSERT_EQ(sim::SaveFlight(path.c_str()), 1);
     EXPECT_EQ(sim::theCurrentFlightName, path);
-    const sim::FlightModelState saved = s;
-    s = sim::FlightModelState{};
+    const flight::FlightModelState saved = s;
+    s = flight::FlightModelState{};
     sim::theCurrentFlightName = "StartUp.Flt";
     ASSERT_EQ(sim::LoadFlight(path.c_str(), 1), 1);
     EXPECT_EQ(s.fmPosX, saved.fmPosX);
@@ -117,7 +117,7 @@ TEST_F(SavedFlight, FullDiscKeepsTheOldFlight) {
     const std::string before = ReadAll(path);
     ASSERT_FALSE(before.empty());
     sim::theCurrentFlightName = "Other.Flt";
-    sim::theFlightModelState.fmPosX = 777;
+    flight::theFlightModelState.fmPosX = 777;
     platform::SimulateDiskFull(10);
     EXPECT_EQ(sim::SaveFlight(path.c_str()), 0);
     platform::ClearSimulatedFaults();
@@ -127,19 +127,19 @@ TEST_F(SavedFlight, FullDiscKeepsTheOldFlight) {
 }
 
 TEST_F(SavedFlight, MissingFlightChangesNothing) {
-    sim::theFlightModelState.fmPosX = 31337;
+    flight::theFlightModelState.fmPosX = 31337;
     sim::theViewController.SetViewMode(1);
-    sim::theAircraft.SelectByType(2);
+    flight::theAircraft.SelectByType(2);
     const std::string missing = std::string(ZEPHLON_BINARY_DIR) + "/no_such_flight.Flt";
     EXPECT_EQ(sim::LoadFlight(missing.c_str(), 1), 0);
     EXPECT_EQ(sim::LoadFlight(nullptr, 1), 0);
     EXPECT_EQ(sim::LoadFlight(ZEPHLON_BINARY_DIR, 1), 0);  // a folder is no flight
-    EXPECT_EQ(sim::theFlightModelState.fmPosX, 31337);
+    EXPECT_EQ(flight::theFlightModelState.fmPosX, 31337);
     EXPECT_EQ(sim::theViewController.GetViewMode(), 1);
     EXPECT_EQ(sim::theCurrentFlightName, "StartUp.Flt");
     theChosen = missing;
     EXPECT_EQ(sim::ResumeFlight({}, 1), 0);
-    EXPECT_EQ(sim::theFlightModelState.fmPosX, 31337);
+    EXPECT_EQ(flight::theFlightModelState.fmPosX, 31337);
 }
 
 TEST_F(SavedFlight, BareNamesComeFromTheFlightsFolder) {
@@ -168,14 +168,14 @@ TEST_F(SavedFlight, FailedLoadKeepsTheNameAndLowPanelFallsBack) {
     }
     sim::theSituationServices = {&FakeLoad, &FakeSave};
     theLoadResult = 2;  // bit 0 clear: not loaded
-    sim::theAircraft.SelectByType(3);
+    flight::theAircraft.SelectByType(3);
     sim::theViewController.SetViewMode(1);
     EXPECT_EQ(sim::LoadFlight(path.c_str(), 0), 0);
     EXPECT_EQ(sim::theCurrentFlightName, "StartUp.Flt");
     EXPECT_EQ(sim::theViewController.GetViewMode(), 0);
     // The 172 has a low panel and keeps it.
     theLoadResult = 1;
-    sim::theAircraft.SelectByType(0);
+    flight::theAircraft.SelectByType(0);
     sim::theViewController.SetViewMode(1);
     EXPECT_EQ(sim::LoadFlight(path.c_str(), 0), 1);
     EXPECT_EQ(sim::theViewController.GetViewMode(), 1);

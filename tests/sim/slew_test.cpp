@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cstdint>
 
-#include "sim/flight_world_services.h"
-#include "sim/flightmodel/flight_model.h"
-#include "sim/flightmodel/flight_model_state.h"
-#include "sim/flightmodel/flight_probe.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
+#include "flight/flight_probe.h"
+#include "flight/flight_world_services.h"
 #include "sim/input/key_commands.h"
 #include "sim/input/key_names.h"
 #include "sim/slew.h"
@@ -16,24 +16,24 @@
 
 namespace {
 
+using flight::theFlightModelState;
 using sim::SlewControl;
-using sim::theFlightModelState;
 using sim::theSlewControl;
 
 class Slew : public ::testing::Test {
 protected:
     void SetUp() override {
         theSlewControl = SlewControl{};
-        theFlightModelState = sim::FlightModelState{};
+        theFlightModelState = flight::FlightModelState{};
         theFlightModelState.fmGearHeight = 496;
         theFlightModelState.fmPosY = 100000;
         world::theMagneticVariation = 0;
     }
     void TearDown() override {
         theSlewControl = SlewControl{};
-        theFlightModelState = sim::FlightModelState{};
+        theFlightModelState = flight::FlightModelState{};
         world::theMagneticVariation = 0;
-        sim::theFlightWorldServices = sim::DefaultFlightWorldServices();
+        flight::theFlightWorldServices = flight::DefaultFlightWorldServices();
     }
 };
 
@@ -221,14 +221,14 @@ TEST_F(Slew, CommandsCarryTheSlewBit) {
 
 // While slewing the flight step only moves the aircraft by the slew rates.
 TEST_F(Slew, ReplacesTheFlightStep) {
-    sim::ProbeSelectAircraft(0, 1);
-    sim::ProbePlaceInFlight(3000.0, 100.0, 0);
+    flight::ProbeSelectAircraft(0, 1);
+    flight::ProbePlaceInFlight(3000.0, 100.0, 0);
     sim::InstallSlewServices();
     theSlewControl.SetActive(1);
     theSlewControl.forwardRate = 256;
-    const sim::FlightModelState before = theFlightModelState;
+    const flight::FlightModelState before = theFlightModelState;
     for (int i = 0; i < 10; ++i)
-        sim::UpdateFlight();
+        flight::UpdateFlight();
     EXPECT_EQ(theFlightModelState.fmPosZ, before.fmPosZ + 2560);
     EXPECT_EQ(theFlightModelState.fmPosX, before.fmPosX);
     EXPECT_EQ(theFlightModelState.fmPosY, before.fmPosY);
@@ -236,9 +236,9 @@ TEST_F(Slew, ReplacesTheFlightStep) {
     EXPECT_EQ(theFlightModelState.fmHVel, before.fmHVel);
     // Off again, the flight model moves it on its own.
     theSlewControl.SetActive(0);
-    sim::UpdateFlight();
+    flight::UpdateFlight();
     EXPECT_NE(theFlightModelState.fmPosZ, before.fmPosZ + 2560);
-    sim::ResetFlightModel();
+    flight::ResetFlightModel();
 }
 
 }  // namespace

@@ -12,10 +12,10 @@
 #include "cockpit/cockpit_switches.h"
 #include "cockpit/panel_controls.h"
 #include "core/endian.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model_state.h"
 #include "platform/file_system.h"
-#include "sim/aircraft.h"
 #include "sim/flight_tape.h"
-#include "sim/flightmodel/flight_model_state.h"
 #include "sim/input/flight_controls.h"
 #include "sim/input/keyboard_input.h"
 #include "sim/slew.h"
@@ -34,8 +34,8 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path) {
 class Tape : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim::theAircraft.SelectByType(2);
-        sim::theFlightModelState = sim::FlightModelState{};
+        flight::theAircraft.SelectByType(2);
+        flight::theFlightModelState = flight::FlightModelState{};
         cockpit::ResetCockpitSwitches();
         cockpit::ResetCockpitServices();
         cockpit::ResetPanelControls();
@@ -55,7 +55,7 @@ protected:
         return p;
     }
     static void Fly() {
-        sim::FlightModelState& s = sim::theFlightModelState;
+        flight::FlightModelState& s = flight::theFlightModelState;
         s.fmPosX = 123456;
         s.fmPosY = -7890;
         s.fmHead = 0xBEEF;
@@ -142,8 +142,8 @@ TEST_F(Tape, ReaderPutsTheSameStateBack) {
     const sim::FlightStateRecord written = sim::theFlightStateRecord;
 
     // Change everything the record holds, and the aircraft.
-    sim::theAircraft.SelectByType(4);
-    sim::theFlightModelState = sim::FlightModelState{};
+    flight::theAircraft.SelectByType(4);
+    flight::theFlightModelState = flight::FlightModelState{};
     cockpit::ResetCockpitSwitches();
     cockpit::ResetCockpitServices();
     cockpit::ResetPanelControls();
@@ -156,8 +156,8 @@ TEST_F(Tape, ReaderPutsTheSameStateBack) {
     ASSERT_TRUE(f.IsValid());
     ASSERT_EQ(sim::ReadFlightState(f), 1);
     win::CloseHandle(f);
-    EXPECT_EQ(sim::theAircraft.GetType(), 2);
-    EXPECT_EQ(sim::theFlightModelState.fmPosX, 123456);
+    EXPECT_EQ(flight::theAircraft.GetType(), 2);
+    EXPECT_EQ(flight::theFlightModelState.fmPosX, 123456);
     EXPECT_EQ(sim::theElevatorInput, -321);
     EXPECT_TRUE(sim::theSlewControl.IsActive());
     EXPECT_EQ(sim::theViewController.GetViewMode(), 2);
@@ -183,13 +183,13 @@ TEST_F(Tape, ReaderRefusesShortOrForeignRecords) {
             out.write(reinterpret_cast<const char*>(c.record->bytes.data()),
                       static_cast<std::streamsize>(c.size));
         }
-        sim::theFlightModelState.fmPosX = 42;
+        flight::theFlightModelState.fmPosX = 42;
         win::FileHandle f =
             win::CreateFile(path, win::GENERIC_READ, win::FILE_SHARE_READ, win::OPEN_EXISTING);
         ASSERT_TRUE(f.IsValid());
         EXPECT_EQ(sim::ReadFlightState(f), 0) << c.size;
         win::CloseHandle(f);
-        EXPECT_EQ(sim::theFlightModelState.fmPosX, 42) << c.size;
+        EXPECT_EQ(flight::theFlightModelState.fmPosX, 42) << c.size;
     }
 }
 

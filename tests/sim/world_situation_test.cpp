@@ -2,17 +2,22 @@
 // by section, the tick tasks it runs, graphics profiles and the time-of-day periods.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "cockpit/cockpit_switches.h"
 #include "cockpit/panel_services.h"
 #include "core/ini_file.h"
-#include "sim/flightmodel/flight_model.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
 #include "support/temp_folder.h"
+#include "gfx/surface.h"
+#include "sim/view_controller.h"
+#include "ts/light_set.h"
+#include "ts/perspective_camera.h"
 
 namespace {
 
@@ -22,7 +27,7 @@ protected:
     void SetUp() override {
         saved = core::theIniFile;
         core::theIniFile = core::IniFile(dir.Path("zephlon.ini").c_str());
-        sim::ResetFlightModel();
+        flight::ResetFlightModel();
     }
     void TearDown() override {
         sim::theSimWorld.Shutdown();
@@ -96,20 +101,20 @@ TEST_F(WorldTest, SaveLoadSaveIsByteIdentical) {
     {
         sim::SimWorld a;
         a.Init(win::HWND{});
-        sim::theFlightModelState.fmPosX = 1234567;
-        sim::theFlightModelState.fmPosY = 76543;
-        sim::theFlightModelState.fmPosZ = -998877;
-        sim::theFlightModelState.fmHead = 0x4000;
+        flight::theFlightModelState.fmPosX = 1234567;
+        flight::theFlightModelState.fmPosY = 76543;
+        flight::theFlightModelState.fmPosZ = -998877;
+        flight::theFlightModelState.fmHead = 0x4000;
         core::IniFile first(dir.Path("first.flt").c_str());
         EXPECT_EQ(a.SaveSituation(first), 1);
     }
-    sim::ResetFlightModel();
+    flight::ResetFlightModel();
     sim::SimWorld b;
     b.Init(win::HWND{});
     core::IniFile first(dir.Path("first.flt").c_str());
     EXPECT_EQ(b.LoadSituation(first, 1), 1);
-    EXPECT_EQ(sim::theFlightModelState.fmPosX, 1234567);
-    EXPECT_EQ(sim::theFlightModelState.fmPosZ, -998877);
+    EXPECT_EQ(flight::theFlightModelState.fmPosX, 1234567);
+    EXPECT_EQ(flight::theFlightModelState.fmPosZ, -998877);
     core::IniFile second(dir.Path("second.flt").c_str());
     EXPECT_EQ(b.SaveSituation(second), 1);
     const std::string one = dir.Read("first.flt");
@@ -124,17 +129,17 @@ TEST_F(WorldTest, PartialLoadKeepsThePlaceAndClearsMissingKeys) {
     w.Init(win::HWND{});
     w.SetAutoCoordination(1);
     dir.Write("p.flt", "[Aircraft]\ntype=0\n");
-    sim::theFlightModelState.fmPosX = 4242;
-    sim::theFlightModelState.fmPosZ = -4242;
-    sim::theFlightModelState.fmPosY = 999;
+    flight::theFlightModelState.fmPosX = 4242;
+    flight::theFlightModelState.fmPosZ = -4242;
+    flight::theFlightModelState.fmPosY = 999;
     core::IniFile f(dir.Path("p.flt").c_str());
     w.LoadSituation(f, 0);
-    EXPECT_EQ(sim::theFlightModelState.fmPosX, 4242);
-    EXPECT_EQ(sim::theFlightModelState.fmPosZ, -4242);
-    EXPECT_EQ(sim::theFlightModelState.fmPosY, 0);  // missing keys read as 0
-    EXPECT_TRUE(w.IsAutoCoordination());            // survives the load
+    EXPECT_EQ(flight::theFlightModelState.fmPosX, 4242);
+    EXPECT_EQ(flight::theFlightModelState.fmPosZ, -4242);
+    EXPECT_EQ(flight::theFlightModelState.fmPosY, 0);  // missing keys read as 0
+    EXPECT_TRUE(w.IsAutoCoordination());               // survives the load
     w.LoadSituation(f, 1);
-    EXPECT_EQ(sim::theFlightModelState.fmPosX, 0);
+    EXPECT_EQ(flight::theFlightModelState.fmPosX, 0);
 }
 
 TEST_F(WorldTest, SlowTasksBlinkWhilePausedAndHoldAPressedButton) {
@@ -170,20 +175,20 @@ TEST_F(WorldTest, TicksDriveThePitotHeatTheCrashDisplayAndTheSlew) {
     EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, 0);  // stays run out
 
     cockpit::theCrashShown = 0;
-    sim::theCrashed = 1;
+    flight::theCrashed = 1;
     w.FlightTick();
     EXPECT_EQ(cockpit::theCrashShown, 1u);
-    sim::theCrashed = 0;
+    flight::theCrashed = 0;
     cockpit::theCrashShown = 0;
 
     // Slew mode moves the aircraft through the flight step.
     sim::theSlewControl.SetActive(1);
     sim::theSlewControl.Freeze();
-    const std::int32_t z = sim::theFlightModelState.fmPosZ;
+    const std::int32_t z = flight::theFlightModelState.fmPosZ;
     sim::theSlewControl.SetForwardRate(8);
     for (int i = 0; i < 4; ++i)
         w.FlightTick();
-    EXPECT_NE(sim::theFlightModelState.fmPosZ, z);
+    EXPECT_NE(flight::theFlightModelState.fmPosZ, z);
     sim::theSlewControl.Freeze();
     sim::theSlewControl.SetActive(0);
 }
@@ -262,6 +267,44 @@ TEST_F(WorldTest, SunLightColourStaysFiniteAtTheHorizon) {
         w.GetLightDirection(back);
         EXPECT_EQ(back[2], c.z);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WorldTest, TheFrameLightsTheSceneWithTheSunThroughTheViewsCamera) {
+    sim::SimWorld w;
+    w.Init(win::HWND{});
+    ASSERT_NE(w.SunLight(), nullptr);
+    ASSERT_NE(w.LightSet(), nullptr);
+    EXPECT_EQ(w.LightSet()->Count(), 1);
+    EXPECT_EQ(w.SunLight()->type, ts::TSLight::kDirectional);
+    EXPECT_NEAR(w.SunLight()->worldDirection.z, -60.0f / std::sqrt(100.0f + 48 * 48 + 3600), 1e-6f);
+    EXPECT_FLOAT_EQ(w.SunLight()->colour[1], 0.8f);
+    // A low sun shines stronger; a sun on the horizon stays finite.
+    const float low[3] = {0.0f, 0.8f, -0.5f};
+    w.SetSunDirection(low);
+    EXPECT_FLOAT_EQ(w.SunLight()->colour[0], 1.6f);
+    EXPECT_FLOAT_EQ(w.SunLight()->worldDirection.y, 0.8f);
+    const float flat[3] = {1.0f, 0.0f, 0.0f};
+    w.SetSunDirection(flat);
+    EXPECT_TRUE(std::isfinite(w.SunLight()->colour[2]));
+
+    const float eye[3] = {10.0f, 20.0f, 30.0f};
+    const float angles[3] = {0.0f, 0.0f, 0.5f};
+    w.PrepareScene(eye, angles);
+    EXPECT_EQ(ts::theCurrentCamera, sim::theViewController.Camera());
+    EXPECT_EQ(ts::theActiveLightSet, w.LightSet());
+    EXPECT_TRUE(w.LightSet()->IsCameraValid());
+    EXPECT_NE(w.SunLight()->lightPoint, nullptr);
+    EXPECT_EQ(gfx::theCurrentDrawTarget, w.DrawTarget());
+    // The camera stands at the eye: world geometry there is at the eye's position.
+    EXPECT_NEAR(ts::theCurrentCamera->GetEyePosition().z, 30.0f, 1e-3f);
+    w.FinishFrame(1);
+    EXPECT_EQ(ts::theActiveLightSet, nullptr);
+    EXPECT_EQ(w.SunLight()->lightPoint, nullptr);
+    EXPECT_EQ(gfx::theCurrentDrawTarget, nullptr);
 }
 
 }  // namespace

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "sim/flightmodel/aircraft_data.h"
-#include "sim/flightmodel/aircraft_parameters.h"
-#include "sim/flightmodel/flight_probe.h"
-#include "sim/flightmodel/published_performance.h"
+#include "flight/aircraft_data.h"
+#include "flight/aircraft_parameters.h"
+#include "flight/flight_probe.h"
+#include "flight/published_performance.h"
 
 namespace {
 
-using sim::AircraftParameters;
-using sim::PublishedPerformance;
+using flight::AircraftParameters;
+using flight::PublishedPerformance;
 
 constexpr double kMetresPerSecondPerKnot = 0.514444;
 
@@ -29,7 +29,7 @@ constexpr int kIdleReferenceKnots = 70;
 double kPowerEfficiencyShape[5][3];
 
 struct PointResult {
-    sim::CruisePoint point;
+    flight::CruisePoint point;
     double tas;
     double fuel;  // in the table's units
     double altitudeError;
@@ -37,12 +37,12 @@ struct PointResult {
 };
 
 std::vector<PointResult> FlyCruiseTable(int type) {
-    const PublishedPerformance& pub = sim::PublishedPerformanceForType(type);
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
     std::vector<PointResult> out;
-    for (const sim::CruisePoint& p : pub.cruise) {
-        const double kgh = sim::ProbeTableFuelToKgPerHourPerEngine(type, p.fuelFlow);
-        const sim::LevelFlightResult r =
-            sim::ProbeLevelFlight(type, p.altitudeFeet, kgh, p.trueAirspeedKnots, pub.testWeightKg);
+    for (const flight::CruisePoint& p : pub.cruise) {
+        const double kgh = flight::ProbeTableFuelToKgPerHourPerEngine(type, p.fuelFlow);
+        const flight::LevelFlightResult r = flight::ProbeLevelFlight(
+            type, p.altitudeFeet, kgh, p.trueAirspeedKnots, pub.testWeightKg);
         double fuel = r.fuelFlowKgPerHour * 2.2;
         if (pub.fuelInGallons) fuel /= 6.0;
         if (pub.fuelPerEngine) fuel /= 2.0;
@@ -78,12 +78,12 @@ Summary Report(int type, const std::vector<PointResult>& results, bool verbose) 
 }
 
 void CheckHandbook(int type) {
-    const PublishedPerformance& pub = sim::PublishedPerformanceForType(type);
-    const double clean = sim::ProbeStallSpeed(type, 0, pub.testWeightKg);
-    const double flaps = sim::ProbeStallSpeed(type, 9, pub.testWeightKg);
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    const double clean = flight::ProbeStallSpeed(type, 0, pub.testWeightKg);
+    const double flaps = flight::ProbeStallSpeed(type, 9, pub.testWeightKg);
     double bestKnots = 0.0;
-    const double climb = sim::ProbeBestClimb(type, 0.0, pub.testWeightKg, &bestKnots);
-    const double ceiling = sim::ProbeServiceCeiling(type, pub.testWeightKg);
+    const double climb = flight::ProbeBestClimb(type, 0.0, pub.testWeightKg, &bestKnots);
+    const double ceiling = flight::ProbeServiceCeiling(type, pub.testWeightKg);
     std::printf("type %d stall clean %.1f kt (published %.0f)  flaps %.1f kt (published %.0f)\n",
                 type, clean, pub.stallCleanKnots, flaps, pub.stallFlapsKnots);
     std::printf(
@@ -94,19 +94,19 @@ void CheckHandbook(int type) {
 
 // Position (0..16) of a cruise point's power word in the reference-speed table of a record
 // whose efficiency goes by power.
-double PowerPosition(int type, const sim::CruisePoint& p) {
-    const AircraftParameters& ap = sim::AircraftParametersForType(type);
+double PowerPosition(int type, const flight::CruisePoint& p) {
+    const AircraftParameters& ap = flight::AircraftParametersForType(type);
     const bool turbine = ap.apModelCode == 1 || ap.apModelCode == 4;
     const double power =
-        sim::ProbeTableFuelToKgPerHourPerEngine(type, p.fuelFlow) * (turbine ? 1.0 : 10.0);
+        flight::ProbeTableFuelToKgPerHourPerEngine(type, p.fuelFlow) * (turbine ? 1.0 : 10.0);
     return power * 16.0 / (ap.apMaxPower + ap.apIdlePower);
 }
 
 // How far a record is from the targets: the worst cruise speed error, with misses of the fuel
 // flow (5 %) and of the best climb (10 %) counting against it.
 double Score(int type, const Summary& s) {
-    const PublishedPerformance& pub = sim::PublishedPerformanceForType(type);
-    const double climb = sim::ProbeBestClimb(type, 0.0, pub.testWeightKg);
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    const double climb = flight::ProbeBestClimb(type, 0.0, pub.testWeightKg);
     const double climbError = std::fabs(climb / pub.climbFeetPerMinute - 1.0) * 100.0;
     return s.worstTas + std::max(0.0, s.worstFuel - 5.0) * 10.0 +
            std::max(0.0, climbError - 8.0) * 10.0;
@@ -148,8 +148,8 @@ struct NodeCorrections {
 // Records whose efficiency goes by power tune instead the reference speed of each power
 // position: above the static ratio the thrust is in proportion to it.
 void TuneEfficiency(int type, const std::vector<PointResult>& results, double gain) {
-    AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
-    const bool byPower = ap.apEfficiencyMode == sim::EfficiencyMode::ByPower;
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
+    const bool byPower = ap.apEfficiencyMode == flight::EfficiencyMode::ByPower;
     NodeCorrections nodes;
     for (const PointResult& r : results) {
         const double correction = Correction(r, gain);
@@ -197,7 +197,7 @@ void TuneEfficiency(int type, const std::vector<PointResult>& results, double ga
 // The altitude lapse of the piston twins and the Bonanza takes the part of the error that is
 // common to every power at one altitude.
 void TuneLapse(int type, const std::vector<PointResult>& results, double gain) {
-    AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
     if (!ap.apLapseOn) return;
     NodeCorrections nodes;
     for (const PointResult& r : results) {
@@ -217,16 +217,16 @@ void TuneLapse(int type, const std::vector<PointResult>& results, double gain) {
 
 // The turbines' throttle curve takes the part of the error that follows the throttle.
 void TuneThrottleCurve(int type, const std::vector<PointResult>& results, double gain) {
-    AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
     if (!ap.apThrottleCurveOn) return;
     NodeCorrections nodes;
     for (const PointResult& r : results) {
         if (r.crashed) continue;
         const double correction = Correction(r, gain);
-        sim::ProbeSelectAircraft(type);
-        sim::ProbePlaceInFlight(r.point.altitudeFeet, r.point.trueAirspeedKnots);
-        const double throttle = sim::ProbeThrottleForFuelFlow(
-            sim::ProbeTableFuelToKgPerHourPerEngine(type, r.point.fuelFlow));
+        flight::ProbeSelectAircraft(type);
+        flight::ProbePlaceInFlight(r.point.altitudeFeet, r.point.trueAirspeedKnots);
+        const double throttle = flight::ProbeThrottleForFuelFlow(
+            flight::ProbeTableFuelToKgPerHourPerEngine(type, r.point.fuelFlow));
         const double x = throttle * 2.0 / 4096.0;
         nodes.Add(x, correction);
     }
@@ -242,20 +242,20 @@ void TuneThrottleCurve(int type, const std::vector<PointResult>& results, double
 // published rate. Pistons without a lapse table take it in the efficiency nodes below the
 // cruise speeds, the others at sea level in the lapse, the turbines at full throttle.
 void TuneClimb(int type, double gain) {
-    const PublishedPerformance& pub = sim::PublishedPerformanceForType(type);
-    AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
     double knots = 0.0;
-    const double climb = sim::ProbeBestClimb(type, 0.0, pub.testWeightKg, &knots);
+    const double climb = flight::ProbeBestClimb(type, 0.0, pub.testWeightKg, &knots);
     if (knots <= 0.0) return;
     // Excess thrust needed, relative to the weight; thrust near the climb speed is about a
     // third of the weight for these aircraft.
     const double deltaRate = (pub.climbFeetPerMinute - climb) * 0.3048 / 60.0;
     const double deltaThrustShare = deltaRate / (knots * kMetresPerSecondPerKnot);
     const double factor = std::exp(gain * deltaThrustShare / 0.3);
-    if (ap.apEfficiencyMode == sim::EfficiencyMode::ByPower) {
+    if (ap.apEfficiencyMode == flight::EfficiencyMode::ByPower) {
         // The power positions above the cruise settings belong to full throttle.
         double top = 0.0;
-        for (const sim::CruisePoint& p : pub.cruise)
+        for (const flight::CruisePoint& p : pub.cruise)
             top = std::max(top, PowerPosition(type, p));
         for (int i = static_cast<int>(top) + 1; i < 17; ++i) {
             const double v = ap.apReferenceSpeed[i] * factor;
@@ -268,7 +268,7 @@ void TuneClimb(int type, double gain) {
         }
     } else {
         double lowest = 1e9;
-        for (const sim::CruisePoint& p : pub.cruise)
+        for (const flight::CruisePoint& p : pub.cruise)
             lowest = std::min(lowest, p.trueAirspeedKnots);
         const int firstCruiseNode =
             static_cast<int>(lowest * kMetresPerSecondPerKnot / ap.apFixedReferenceSpeed * 16.0);
@@ -280,11 +280,11 @@ void TuneClimb(int type, double gain) {
 // Service ceiling: the power limit falls off above the cruise tables at the rate that puts the
 // ceiling at 98 % of the published one.
 void TuneCeiling(int type) {
-    const PublishedPerformance& pub = sim::PublishedPerformanceForType(type);
-    AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
     // Aim just under the published ceiling, but leave the top of the cruise table its power.
     double top = 0.0;
-    for (const sim::CruisePoint& p : pub.cruise)
+    for (const flight::CruisePoint& p : pub.cruise)
         top = std::max<double>(top, p.altitudeFeet);
     const double target =
         std::min(std::max(pub.ceilingFeet * 0.98, top + 1500.0), pub.ceilingFeet * 1.08);
@@ -293,24 +293,24 @@ void TuneCeiling(int type) {
     // Some ceilings are not the power limit's to set (the King Air's condition levers hold a
     // floor of power at any altitude): then the limit is left alone.
     ap.apFalloffPerMetre = hi;
-    sim::RebuildAltitudeBands(ap);
-    if (sim::ProbeServiceCeiling(type, pub.testWeightKg) > target) {
+    flight::RebuildAltitudeBands(ap);
+    if (flight::ProbeServiceCeiling(type, pub.testWeightKg) > target) {
         ap.apFalloffPerMetre = 0.0;
-        sim::RebuildAltitudeBands(ap);
+        flight::RebuildAltitudeBands(ap);
         return;
     }
     for (int i = 0; i < 24; ++i) {
         const double mid = 0.5 * (lo + hi);
         ap.apFalloffPerMetre = mid;
-        sim::RebuildAltitudeBands(ap);
-        if (sim::ProbeServiceCeiling(type, pub.testWeightKg) > target) {
+        flight::RebuildAltitudeBands(ap);
+        if (flight::ProbeServiceCeiling(type, pub.testWeightKg) > target) {
             lo = mid;
         } else {
             hi = mid;
         }
     }
     ap.apFalloffPerMetre = hi;
-    sim::RebuildAltitudeBands(ap);
+    flight::RebuildAltitudeBands(ap);
 }
 
 double WorstTasError(int type) {
@@ -325,7 +325,7 @@ double WorstTasError(int type) {
 // mixture costs with height: search the straight line that, with the efficiency retuned,
 // leaves the smallest worst cruise error.
 void TuneCompensation(int type) {
-    AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
     if (!ap.apAltitudeCompensated) return;
     const AircraftParameters start = ap;
     AircraftParameters best = ap;
@@ -335,7 +335,7 @@ void TuneCompensation(int type) {
             ap = start;
             ap.apCompensationAtSeaLevel = seaLevel;
             ap.apCompensationPerMetre = perMetre;
-            sim::RebuildAltitudeBands(ap);
+            flight::RebuildAltitudeBands(ap);
             for (int round = 0; round < 8; ++round)
                 TuneEfficiency(type, FlyCruiseTable(type), 0.8);
             const double e = WorstTasError(type);
@@ -366,23 +366,23 @@ bool WriteTables(const char* path) {
         "// The tuned thrust tables of the five aircraft records. tools/fmfit writes this file: "
         "it\n"
         "// tunes the tables until trimmed level flight meets the published cruise tables (run\n"
-        "// \"fmfit --fit --write sim/flightmodel/aircraft_data.h\" from the source folder to "
+        "// \"fmfit --fit --write flight/aircraft_data.h\" from the source folder to "
         "regenerate).\n"
         "#pragma once\n\n#include <cstdint>\n\nnamespace sim {\n\n"
         "// Propeller (or fan) efficiency by true airspeed over the record's reference speed, "
         "Q16.\n";
     for (int t = 0; t < 5; ++t) {
-        const AircraftParameters& ap = sim::AircraftParametersForType(t);
-        if (ap.apEfficiencyMode != sim::EfficiencyMode::ByPower)
+        const AircraftParameters& ap = flight::AircraftParametersForType(t);
+        if (ap.apEfficiencyMode != flight::EfficiencyMode::ByPower)
             text += Row("std::int32_t", names[t], ap.apEfficiency);
     }
     text +=
         "\n// Reference speed (knots indicated) by power position of the records whose efficiency "
         "goes by\n// power.\n";
     text += Row("std::int16_t", "kReferenceSpeedBonanza",
-                sim::AircraftParametersForType(1).apReferenceSpeed);
+                flight::AircraftParametersForType(1).apReferenceSpeed);
     text += Row("std::int16_t", "kReferenceSpeedBaron",
-                sim::AircraftParametersForType(2).apReferenceSpeed);
+                flight::AircraftParametersForType(2).apReferenceSpeed);
     text +=
         "\n// Efficiency by power {A, r0, n}: A / r^n above the ratio r0, A / r0^n below it.\n"
         "inline constexpr double kPowerEfficiency[5][3] = {";
@@ -395,20 +395,20 @@ bool WriteTables(const char* path) {
     }
     text +=
         "\n// Altitude lapse of the constant-speed piston engines' thrust, Q16, every 1024 m.\n";
-    text += Row("std::uint16_t", "kLapseBonanza", sim::AircraftParametersForType(1).apLapse);
-    text += Row("std::uint16_t", "kLapseBaron", sim::AircraftParametersForType(2).apLapse);
+    text += Row("std::uint16_t", "kLapseBonanza", flight::AircraftParametersForType(1).apLapse);
+    text += Row("std::uint16_t", "kLapseBaron", flight::AircraftParametersForType(2).apLapse);
     text += "\n// Thrust by throttle position of the turbines, Q15.\n";
     text += Row("std::int16_t", "kThrottleCurveKingAir",
-                sim::AircraftParametersForType(3).apThrottleCurve);
+                flight::AircraftParametersForType(3).apThrottleCurve);
     text += Row("std::int16_t", "kThrottleCurveCitationJet",
-                sim::AircraftParametersForType(4).apThrottleCurve);
+                flight::AircraftParametersForType(4).apThrottleCurve);
     text +=
         "\n// Power-limit fall-off above the cruise tables {start in metres, rate per metre}; it "
         "sets the\n"
         "// service ceiling.\ninline constexpr double kCeilingFalloff[5][2] = {";
     for (int t = 0; t < 5; ++t) {
         char buf[96];
-        const AircraftParameters& ap = sim::AircraftParametersForType(t);
+        const AircraftParameters& ap = flight::AircraftParametersForType(t);
         std::snprintf(buf, sizeof buf, "{%.0f, %.9g}%s", ap.apFalloffStartMetres,
                       ap.apFalloffPerMetre, t < 4 ? ", " : "};\n");
         text += buf;
@@ -419,7 +419,7 @@ bool WriteTables(const char* path) {
         "// {0, 0} takes the density ratio.\ninline constexpr double kCompensation[5][2] = {";
     for (int t = 0; t < 5; ++t) {
         char buf[96];
-        const AircraftParameters& ap = sim::AircraftParametersForType(t);
+        const AircraftParameters& ap = flight::AircraftParametersForType(t);
         std::snprintf(buf, sizeof buf, "{%.9g, %.9g}%s", ap.apCompensationAtSeaLevel,
                       ap.apCompensationPerMetre, t < 4 ? ", " : "};\n");
         text += buf;
@@ -440,7 +440,7 @@ int main(int argc, char** argv) {
     bool handbook = true;
     int rounds = 12;
     const char* writePath = nullptr;
-    std::memcpy(kPowerEfficiencyShape, sim::kPowerEfficiency, sizeof kPowerEfficiencyShape);
+    std::memcpy(kPowerEfficiencyShape, flight::kPowerEfficiency, sizeof kPowerEfficiencyShape);
     bool newShape = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--type") && i + 1 < argc) {
@@ -473,20 +473,20 @@ int main(int argc, char** argv) {
         }
     }
     if (newShape) {
-        AircraftParameters& ap = sim::MutableAircraftParametersForType(only);
-        if (ap.apEfficiencyMode != sim::EfficiencyMode::ByPower) {
+        AircraftParameters& ap = flight::MutableAircraftParametersForType(only);
+        if (ap.apEfficiencyMode != flight::EfficiencyMode::ByPower) {
             // A record new to the by-power efficiency starts from a flat reference speed.
-            ap.apEfficiencyMode = sim::EfficiencyMode::ByPower;
+            ap.apEfficiencyMode = flight::EfficiencyMode::ByPower;
             for (std::int16_t& v : ap.apReferenceSpeed)
                 v = 150;
         }
-        sim::RebuildPowerEfficiency(ap, kPowerEfficiencyShape[only]);
+        flight::RebuildPowerEfficiency(ap, kPowerEfficiencyShape[only]);
     }
     for (int type = 0; type < 5; ++type) {
         if (only >= 0 && type != only) continue;
         if (fit) {
             // The rounds do not settle monotonically: keep the best record of the second half.
-            AircraftParameters& ap = sim::MutableAircraftParametersForType(type);
+            AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
             AircraftParameters best = ap;
             double bestScore = 1e9;
             for (int round = 0; round <= rounds; ++round) {

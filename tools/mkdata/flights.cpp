@@ -7,17 +7,16 @@
 #include <string>
 
 #include "core/ini_file.h"
+#include "flight/aircraft_parameters.h"
+#include "flight/flight_model_state.h"
 #include "nav/lat_lon.h"
-#include "sim/flightmodel/aircraft_parameters.h"
-#include "sim/flightmodel/flight_model_state.h"
+#include "tools/mkdata/geodesy.h"
 #include "tools/mkdata/installation.h"
 
 namespace mkdata {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kEarthRadius = 6371008.8;  // mean radius, metres
 // How far past the threshold (after any displacement) the aircraft stands.
 constexpr double kPastThreshold = 40.0;
 // Noon on the west coast on midsummer day 2026 (19:00 UTC), seconds since 1970.
@@ -56,34 +55,6 @@ struct RunwayEnd {
 struct Airport {
     std::map<std::string, RunwayEnd> ends;
 };
-
-double Radians(double degrees) {
-    return degrees * kPi / 180.0;
-}
-double Degrees(double radians) {
-    return radians * 180.0 / kPi;
-}
-
-// Initial great-circle bearing from one point to another, degrees clockwise from true north.
-double Bearing(double lat1, double lon1, double lat2, double lon2) {
-    const double p1 = Radians(lat1), p2 = Radians(lat2), dl = Radians(lon2 - lon1);
-    const double y = std::sin(dl) * std::cos(p2);
-    const double x = std::cos(p1) * std::sin(p2) - std::sin(p1) * std::cos(p2) * std::cos(dl);
-    const double b = Degrees(std::atan2(y, x));
-    return b < 0 ? b + 360.0 : b;
-}
-
-// The point `distance` metres from a point along a bearing.
-void Travel(double lat, double lon, double bearing, double distance, double* latOut,
-            double* lonOut) {
-    const double d = distance / kEarthRadius, b = Radians(bearing), p1 = Radians(lat);
-    const double p2 =
-        std::asin(std::sin(p1) * std::cos(d) + std::cos(p1) * std::sin(d) * std::cos(b));
-    const double l2 = Radians(lon) + std::atan2(std::sin(b) * std::sin(d) * std::cos(p1),
-                                                std::cos(d) - std::sin(p1) * std::sin(p2));
-    *latOut = Degrees(p2);
-    *lonOut = Degrees(l2);
-}
 
 int LoadAirports(const std::string& dataDir, std::map<std::string, Airport>* airports,
                  std::string* error) {
@@ -124,10 +95,10 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
     const double heading = Bearing(end.lat, end.lon, end.farLat, end.farLon);
     double lat = 0, lon = 0;
     Travel(end.lat, end.lon, heading, end.displaced + kPastThreshold, &lat, &lon);
-    sim::FlightModelState& s = sim::theFlightModelState;
-    s = sim::FlightModelState{};
-    sim::LoadAircraftParameters(f.type);
-    sim::InitFlightModelForAircraft();
+    flight::FlightModelState& s = flight::theFlightModelState;
+    s = flight::FlightModelState{};
+    flight::LoadAircraftParameters(f.type);
+    flight::InitFlightModelForAircraft();
     // The world counts longitudes positive west.
     nav::LatLonToWorld(&s.fmPosX, &s.fmPosZ, lat, -lon);
     // A saved height counts from the ground datum, which the terrain keeps at the height of the
@@ -161,7 +132,7 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
     const std::string path = installation.PrepareFile(std::string("Flights\\") + f.file);
     core::IniFile file(path.c_str());
     int ok = file.PutInt("Aircraft", "type", f.type);
-    ok &= sim::WriteAircraftState(file);
+    ok &= flight::WriteAircraftState(file);
     ok &= file.PutInt("Time", "cur", kStartTime);
     ok &= file.PutInt("Time", "tZone", 7);
     ok &= file.PutInt("Time", "tZoneDiff", 7 * 3600);

@@ -1,0 +1,134 @@
+// What a contact with the ground means: a soft touchdown, a bounce, a crash, or coming to rest
+// after a crash.
+#include <cstdio>
+#include <cstdlib>
+
+#include "cockpit/cockpit_services.h"
+#include "devices/sound_services.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
+
+namespace flight {
+
+CrashLimits theCrashLimits;
+std::uint32_t theCrashDetectEnabled = 1;
+std::uint32_t theCrashed = 0;
+
+namespace {
+void NoReport(const char*, const char*) {}
+// The crash sound starts once per crash, not on every step of the slide.
+bool theCrashSoundStarted = false;
+}  // namespace
+
+void (*theShowCrashReport)(const char* text, const char* title) = &NoReport;
+
+void SetCrashMotion() {
+    FlightModelState& s = theFlightModelState;
+    s.fmVVel = -2000000;
+    s.fmHVel = 0;
+    s.fmOGV = 3;
+    if (!theCrashSoundStarted) {
+        devices::PlayCrashSoundOnce();
+        theCrashSoundStarted = true;
+    }
+}
+
+void CheckCrash() {
+    FlightModelState& s = theFlightModelState;
+    const CrashLimits& lim = theCrashLimits;
+    if (s.fmOTG == 0) {
+        if (s.fmOGV == 1) s.fmOGV = 0;
+        if (s.fmOGV == 3) s.fmOGV = 2;
+        return;
+    }
+    if (s.fmOGV == 0 && s.fmVVel != 0 && s.fmHVel != 0) {
+        const std::int32_t pitch = static_cast<std::int16_t>(s.fmPitch);
+        const std::int32_t bank = static_cast<std::int16_t>(s.fmBank);
+        if (theCrashDetectEnabled) {
+            // The limits come from the settings file: negate them in 64 bits so that any value
+            // written there stays a number.
+            const std::int64_t minVSpeed = -static_cast<std::int64_t>(lim.maxCrashVSpeed);
+            const std::int64_t maxPitch = lim.maxCrashPitch;
+            const std::int64_t maxBank = lim.maxCrashBank;
+            const bool crash = s.fmVVel < minVSpeed || pitch < -maxPitch || pitch > maxPitch ||
+                               bank < -maxBank || bank > maxBank;
+            if (crash) {
+                if (lim.showWhyCrash) {
+                    char text[160];
+                    std::snprintf(text, sizeof text, "vS: %d [%lld], pi: %d [%d], ba: %d [%d]",
+                                  s.fmVVel, static_cast<long long>(minVSpeed), std::abs(pitch),
+                                  lim.maxCrashPitch, bank, lim.maxCrashBank);
+                    theShowCrashReport(text, "Going To Crash!");
+                }
+                theCrashed = 1;
+                cockpit::StopSingleEngine();
+                cockpit::StopLeftEngine();
+                cockpit::StopRightEngine();
+                s.fmThrot = 0;
+                devices::StopEngineSounds();
+                theCrashSoundStarted = false;
+                SetCrashMotion();
+                return;
+            }
+        }
+        if (s.fmVVel >= -static_cast<std::int64_t>(lim.maxBounceVSpeed)) {
+            s.fmOGV = 1;
+            devices::PlayImpactSound();
+            return;
+        }
+        if (!theCrashDetectEnabled && s.fmInvert) {
+            s.fmBank = 0;
+            s.fmVVel = 0;
+            s.fmPitch = 0;
+            s.fmRVel = 0;
+            s.fmOTG = 0;
+            s.fmInvert = 0;
+            devices::PlayImpactSound();
+            return;
+        }
+        // A bounce returns a share of the sink speed upwards.
+        std::int64_t vv = s.fmVVel;
+        if (vv < -400000) vv = -400000;
+        std::int64_t pct = lim.bouncePct;
+        if (pct < 0) pct = 0;
+        if (pct > 100) pct = 100;
+        s.fmVVel = static_cast<std::int32_t>((pct * vv) / -100);
+        s.fmOTG = 0;
+        s.fmBank = 0;
+        s.fmRVel = static_cast<std::int16_t>(-s.fmRVel);
+        devices::PlayImpactSound();
+        return;
+    }
+    if (s.fmOGV == 3) {
+        if (s.fmIAS < 1048576) {
+            for (int i = 0; i < 4; ++i)
+                ClearTurbulenceChannel(i);
+            s.fmRVel = 0;
+            s.fmHVel = 0;
+            s.fmYVel = 0;
+            s.fmVVel = 0;
+            s.fmSVel = 0;
+            s.fmDeltaX = s.fmDeltaY = s.fmDeltaZ = 0;
+            s.fmIAS = 0;
+            s.fmOGV = 1;
+            s.fmOTG = 1;
+            theCrashSoundStarted = false;
+        }
+        return;
+    }
+    s.fmOGV = s.fmOTG;
+}
+
+void ResetFlightModel() {
+    theFlightModelState = FlightModelState{};
+    theFlightStep = FlightStepState{};
+    theAeroLookup = AeroLookupResult{};
+    theAirData = AirDataExtras{};
+    theEngines = EngineState{};
+    theAutopilotWork = AutopilotWork{};
+    theCrashed = 0;
+    theCrashSoundStarted = false;
+    theLowSpeedThrustCut = 0;
+}
+
+}  // namespace flight

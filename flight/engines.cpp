@@ -1,0 +1,371 @@
+// Engine power, fuel burn, engine speed and thrust, driven by the current parameter record.
+#include <algorithm>
+
+#include "cockpit/cockpit_services.h"
+#include "core/numeric.h"
+#include "flight/aircraft_parameters.h"
+#include "flight/fixed_point.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
+#include "flight/flight_world_services.h"
+#include "world/terrain_services.h"
+
+namespace flight {
+
+EngineState theEngines;
+std::uint32_t theLowSpeedThrustCut = 0;
+
+namespace {
+
+constexpr std::int32_t kBandMetres = 304;
+constexpr std::int64_t kBoostCeiling = 0xA1F76;  // 1/256 m, about 2591 m
+
+bool IsTurbineCode(std::uint16_t code) {
+    return code == 1 || code == 4;
+}
+
+std::uint16_t ThrottlePosition(std::int32_t throttle) {
+    if (throttle < 0) throttle = 0;
+    return static_cast<std::uint16_t>(std::min<std::int32_t>(throttle * 2, 0xFFFF));
+}
+
+// Altitude as a table position in quarter metres (1/256 m >> 6), held at the ends.
+std::uint16_t QuarterMetrePosition() {
+    std::int64_t x =
+        (static_cast<std::int64_t>(theFlightModelState.fmPosY) + world::theTerrainDatum) >> 6;
+    if (x < 0) x = 0;
+    if (x > 0xFFFF) x = 0xFFFF;
+    return static_cast<std::uint16_t>(x);
+}
+
+std::int32_t AltitudeMetres() {
+    return (theFlightModelState.fmPosY >> 8) + world::TerrainDatumMetres();
+}
+
+std::int32_t BandValue(const std::int16_t* table) {
+    const std::int32_t y0 = table[theEngines.band];
+    const std::int32_t y1 = table[theEngines.band + 1];
+    return y0 - static_cast<std::int32_t>(
+                    ((static_cast<std::int64_t>(y0) - y1) * theEngines.bandFraction) >> 16);
+}
+
+void BurnFromTank(int tank, double amount) {
+    if (tank < 0 || tank > 1) return;
+    theEngines.tank[tank] -= amount;
+}
+
+void PublishTanks() {
+    FlightModelState& s = theFlightModelState;
+    s.fmFuel1 = theEngines.tank[0] < 0.0 ? 0 : core::ClampToInt32(theEngines.tank[0]);
+    s.fmFuel2 = theEngines.tank[1] < 0.0 ? 0 : core::ClampToInt32(theEngines.tank[1]);
+}
+
+}  // namespace
+
+std::uint16_t ComputeEnginePower(std::int16_t throttle, int engineBit, std::uint16_t altitudeFactor,
+                                 std::uint16_t powerLimit) {
+    FlightModelState& s = theFlightModelState;
+    const AircraftParameters& ap = theAircraftParameters;
+    if ((s.fmEngines & engineBit) == 0) return 0;
+    const std::uint32_t t = throttle < 0 ? 0u : static_cast<std::uint32_t>(throttle);
+    std::uint32_t p = (t * static_cast<std::uint32_t>(ap.apMaxPower)) >> 16;
+    std::uint32_t corrected = p;
+    if (theEngines.altitudeFlag) {
+        if (ap.apAltitudeCompensated) corrected = (p * altitudeFactor) >> 16;
+        p += static_cast<std::uint32_t>(ap.apIdlePower);
+        if (p > powerLimit) p = powerLimit;
+        if (!ap.apAltitudeCompensated) corrected = p;
+    } else if (IsTurbineCode(ap.apModelCode) || p == 0) {
+        p += static_cast<std::uint32_t>(ap.apIdlePower);
+        corrected = p;
+    }
+    theEngines.powerRatio = p ? static_cast<double>(corrected) / static_cast<double>(p) : 1.0;
+
+    if (ap.apBoostGain != 0 && static_cast<std::int32_t>(p) >= ap.apBoostThreshold &&
+        static_cast<std::int64_t>(s.fmPosY) + world::theTerrainDatum <= kBoostCeiling) {
+        p += (p * ap.apBoostGain) >> 16;
+    }
+    if (p > 0xFFFF) p = 0xFFFF;
+
+    if (!theFlightWorldServices.isSlewing()) {
+        // b is p * 1536 / 65536 exactly (high word plus low word / 65536).
+        const std::uint32_t product = p * 1536u;
+        double b =
+            static_cast<double>(product >> 16) + static_cast<double>(product & 0xFFFF) / 65536.0;
+        if (!IsTurbineCode(ap.apModelCode)) b *= 0.1;
+        if (ap.apEngineCount == 1) {
+            switch (cockpit::theFuelSelector) {
+                case 1:
+                    BurnFromTank(0, 2 * b);
+                    break;
+                case 2:
+                    BurnFromTank(0, b);
+                    BurnFromTank(1, b);
+                    break;
+                case 3:
+                    BurnFromTank(1, 2 * b);
+                    break;
+                default:
+                    break;
+            }
+        } else {
+            // Each call burns from the tank of each of the two engine selectors.
+            const std::uint8_t left = cockpit::theLeftEngineTankSelector;
+            const std::uint8_t right = cockpit::theRightEngineTankSelector;
+            if (left == 1) BurnFromTank(0, b);
+            if (left == 2) BurnFromTank(1, b);
+            if (right == 1) BurnFromTank(1, b);
+            if (right == 2) BurnFromTank(0, b);
+        }
+        PublishTanks();
+    }
+    return static_cast<std::uint16_t>(p);
+}
+
+EngineSpeedResult EngineSpeed(std::uint16_t power) {
+    const FlightModelState& s = theFlightModelState;
+    const AircraftParameters& ap = theAircraftParameters;
+    EngineSpeedResult r{0, 0, 0};
+    if (power == 0) return r;
+    const std::uint16_t pos = ThrottlePosition(s.fmThrot);
+    const std::int64_t tav = s.fmTAVel;
+    switch (ap.apEngineModel) {
+        case EngineSpeedModel::FixedPitch: {
+            const std::int64_t speed = Interpolate16(ap.apStaticRpm, pos) +
+                                       ((Interpolate16(ap.apWindmillRpm, pos) * tav) >> 24);
+            r.speed = core::ClampToInt16(speed);
+            break;
+        }
+        case EngineSpeedModel::ConstantSpeed: {
+            const std::uint16_t altPos = QuarterMetrePosition();
+            const std::int64_t a = Interpolate16U(ap.apPropAltA, altPos);
+            const std::int64_t b = Interpolate16U(ap.apPropAltB, altPos);
+            const std::int64_t t = Interpolate16U(ap.apPropThrottle, pos);
+            const std::int64_t c = std::max((a * t) >> 16, b);
+            r.second = core::ClampToInt16(c);
+            const std::int32_t throttle = s.fmThrot < 0 ? 0 : s.fmThrot;
+            if (throttle < ap.apGovernorThreshold) {
+                // Below the governor the propeller sits on its fine stop: the speed follows the
+                // throttle, and the airflow windmills it faster.
+                const std::int64_t lowPos =
+                    (static_cast<std::int64_t>(throttle) * 65535) / ap.apGovernorThreshold;
+                const std::int64_t low =
+                    ap.apPropLowRpm[0] +
+                    ((ap.apPropLowRpm[3] - ap.apPropLowRpm[0]) * lowPos) / 65535;
+                r.speed = core::ClampToInt16(low + ((ap.apPropLowWindmill * tav) >> 24));
+            } else if (c > ap.apGovernorLimits[0] || throttle >= 0x7FF8) {
+                r.speed = ap.apGovernorSpeeds[0];
+            } else if (throttle > 0x7F7D || c > ap.apGovernorLimits[1]) {
+                r.speed = ap.apGovernorSpeeds[1];
+            } else {
+                r.speed = ap.apGovernorSpeeds[2];
+            }
+            break;
+        }
+        case EngineSpeedModel::Turbine: {
+            const std::int32_t metres = AltitudeMetres();
+            int lower = 0;
+            while (lower + 1 < kTurbineAltitudeRows - 1 &&
+                   ap.apTurbineRows[lower + 1].altitude <= metres)
+                ++lower;
+            const TurbineAltitudeRow& r0 = ap.apTurbineRows[lower];
+            const TurbineAltitudeRow& r1 = ap.apTurbineRows[lower + 1];
+            const std::int64_t s0 = Interpolate16(r0.speedByThrottle, pos);
+            const std::int64_t s1 = Interpolate16(r1.speedByThrottle, pos);
+            std::int64_t span = r1.altitude - r0.altitude;
+            std::int64_t into = metres - r0.altitude;
+            if (into < 0) into = 0;
+            if (span <= 0) span = 1;
+            if (into > span) into = span;
+            std::int64_t speed = s0 + ((s1 - s0) * into) / span;
+            const std::int32_t throttle = s.fmThrot < 0 ? 0 : s.fmThrot;
+            if (throttle < ap.apTurbineGovernor && ap.apTurbineGovernor > 0) {
+                const std::int64_t idle = BandValue(ap.apTurbineIdle);
+                speed += (idle * (ap.apTurbineGovernor - throttle)) / ap.apTurbineGovernor;
+            }
+            const std::int64_t cap = BandValue(ap.apTurbineMaxSpeed);
+            if (speed > cap) speed = cap;
+            r.speed = core::ClampToInt16(speed);
+            const std::int64_t fraction =
+                s.fmEngineConstant > 0
+                    ? (static_cast<std::int64_t>(power) << 16) / s.fmEngineConstant
+                    : 0;
+            r.powerFraction = static_cast<std::uint16_t>(fraction >= 0xFFFF ? 0xFFFF : fraction);
+            break;
+        }
+    }
+    return r;
+}
+
+void StepEngines() {
+    FlightModelState& s = theFlightModelState;
+    const AircraftParameters& ap = theAircraftParameters;
+    EngineState& en = theEngines;
+
+    // 1. Density-altitude band above 304 m.
+    const std::int32_t a =
+        (s.fmPosY >> 8) + world::TerrainDatumMetres() + s.fmDensityAltOffset - kBandMetres;
+    if (a > 0) {
+        en.altitudeFlag = 1;
+        std::int32_t band = a / kBandMetres;
+        std::int32_t fraction = ((a % kBandMetres) << 16) / kBandMetres;
+        if (band >= kAltitudeBands - 1) {
+            band = kAltitudeBands - 1;
+            fraction = 0;
+        }
+        en.band = static_cast<std::uint16_t>(band);
+        en.bandFraction = static_cast<std::uint16_t>(fraction);
+        auto blend = [&](const std::uint16_t* t) {
+            const std::int64_t y0 = t[band];
+            const std::int64_t y1 = t[band + 1];
+            return static_cast<std::uint16_t>(y0 - (((y0 - y1) * fraction) >> 16));
+        };
+        en.altitudeFactor = blend(ap.apAltitudeFactor);
+        en.powerLimit = blend(ap.apPowerLimit);
+    } else {
+        en.altitudeFlag = 0;
+        en.band = en.bandFraction = en.altitudeFactor = en.powerLimit = 0;
+    }
+
+    // 2. Power of each engine.
+    s.fmEnginePower[0] = static_cast<std::int16_t>(
+        ComputeEnginePower(s.fmThrot, 1, en.altitudeFactor, en.powerLimit));
+    s.fmEnginePower[1] = 0;
+    if (ap.apEngineCount == 2) {
+        s.fmEnginePower[1] = static_cast<std::int16_t>(
+            ComputeEnginePower(s.fmThrotRight, 2, en.altitudeFactor, en.powerLimit));
+    }
+
+    // 3. Engine speeds.
+    EngineSpeedResult r[2] = {EngineSpeed(static_cast<std::uint16_t>(s.fmEnginePower[0])),
+                              EngineSpeed(static_cast<std::uint16_t>(s.fmEnginePower[1]))};
+
+    // 4. The King Air's condition levers hold a low or high idle. An idle is a share of what the
+    // engine can give, so above the first band it shrinks with the band's power limit as the
+    // full power does; a fixed floor would keep half the sea-level power at any height.
+    if (ap.apModelCode == 4) {
+        const std::int64_t full = ap.apMaxPower / 2 + ap.apIdlePower;
+        const std::int16_t levers[2] = {cockpit::theLeftMixtureLever,
+                                        cockpit::theRightConditionLever};
+        for (int i = 0; i < 2; ++i) {
+            if ((s.fmEngines & (1 << i)) == 0) continue;
+            std::int16_t floor = 0;
+            std::int16_t idleSpeed = 0;
+            if (levers[i] == 15) {
+                floor = 88;
+                idleSpeed = 560;
+            } else if (levers[i] == 31) {
+                floor = 122;
+                idleSpeed = 700;
+            }
+            if (floor && en.altitudeFlag && full > 0 && en.powerLimit < full)
+                floor = static_cast<std::int16_t>(
+                    (floor * static_cast<std::int64_t>(en.powerLimit)) / full);
+            if (floor && s.fmEnginePower[i] < floor) {
+                s.fmEnginePower[i] = floor;
+                r[i].speed = idleSpeed;
+            }
+        }
+    }
+
+    // 5. The Cessna 172's magneto check drops the engine speed.
+    if (ap.apModelCode == 5) {
+        r[0].speed =
+            core::ClampToInt16(static_cast<std::int64_t>(r[0].speed) -
+                               cockpit::theEngineSpeedDrop[0] - cockpit::theEngineSpeedDrop[1]);
+    }
+
+    // 6. Mixture: too rich costs up to an eighth, too lean up to a sixth.
+    const double speed = r[0].speed;
+    const double thrust = s.fmThrust;
+    if (FlightModelBaseType() != 4) {
+        const int n = static_cast<int>(en.powerRatio * 31.0);
+        const int m = cockpit::theLeftMixtureLever;
+        if (n < m) {
+            s.fmAdjustedTach = core::ClampToInt16(
+                core::ClampToInt32(speed - (1.0 - en.powerRatio) * speed * 0.125));
+            s.fmNetThrust = core::ClampToInt32(thrust - (1.0 - en.powerRatio) * thrust * 0.125);
+        } else if (n > m) {
+            const double q = static_cast<double>(m) / n;
+            s.fmAdjustedTach =
+                core::ClampToInt16(core::ClampToInt32(speed - (1.0 - q) * speed / 6.0));
+            s.fmNetThrust = core::ClampToInt32(thrust - (1.0 - q) * thrust / 6.0);
+        } else {
+            s.fmAdjustedTach = r[0].speed;
+            s.fmNetThrust = s.fmThrust;
+        }
+    } else {
+        s.fmAdjustedTach = r[0].speed;
+        s.fmNetThrust = s.fmThrust;
+    }
+
+    // 7. Outputs for the gauges.
+    for (int i = 0; i < 2; ++i) {
+        s.fmEngineSpeed[i] = r[i].speed;
+        s.fmPowerFraction[i] = r[i].powerFraction;
+        s.fmEngineSecond[i] = ap.apStoreSecondOutput ? r[i].second : 0;
+    }
+}
+
+void EngineThrust() {
+    FlightModelState& s = theFlightModelState;
+    const AircraftParameters& ap = theAircraftParameters;
+    const int engines = ap.apEngineCount == 2 ? 2 : 1;
+    const std::int16_t throttles[2] = {s.fmThrot, s.fmThrotRight};
+    std::int64_t thrust = 0;
+    for (int i = 0; i < engines; ++i) {
+        const std::int64_t p = static_cast<std::uint16_t>(s.fmEnginePower[i]);
+        const std::int64_t f =
+            ap.apThrottleCurveOn ? Interpolate16(ap.apThrottleCurve, ThrottlePosition(throttles[i]))
+                                 : 32767;
+        thrust += ((p * (ap.apDoubleThrust ? 2 : 1) + ((p * ap.apThrustFactor) >> 16)) * f) >> 15;
+    }
+    if (ap.apLapseOn)
+        thrust = (thrust * Interpolate16U(ap.apLapse, QuarterMetrePosition())) / 65536;
+
+    const std::int32_t throttle = s.fmThrot < 0 ? 0 : s.fmThrot;
+    const std::int32_t altitudeWord = AltitudeMetres();
+    if (ap.apHighAltLimiter && throttle >= ap.apLimiterThrottle &&
+        altitudeWord >= ap.apLimiterAltitude) {
+        const std::int64_t d =
+            std::min<std::int64_t>(altitudeWord - ap.apLimiterAltitude, ap.apLimiterSpan - 1);
+        const std::int64_t g = (((d << 16) / ap.apLimiterSpan) * ap.apLimiterDepth) >> 16;
+        const std::int64_t h =
+            ((((static_cast<std::int64_t>(throttle) - ap.apLimiterThrottle) << 16) /
+              (32768 - ap.apLimiterThrottle)) *
+             g) >>
+            17;
+        thrust = (thrust * (32767 - h)) >> 15;
+    }
+
+    if (ap.apEfficiencyMode != EfficiencyMode::None) {
+        // A zero reference speed leaves the efficiency at 1 rather than dividing by it.
+        std::int64_t divisor = 0;
+        std::int64_t speed = 0;
+        if (ap.apEfficiencyMode == EfficiencyMode::ByPower) {
+            std::int64_t p = static_cast<std::uint16_t>(s.fmEnginePower[0]);
+            if (engines == 2)
+                p = std::max<std::int64_t>(p, static_cast<std::uint16_t>(s.fmEnginePower[1]));
+            const std::int64_t sum = static_cast<std::int64_t>(ap.apMaxPower) + ap.apIdlePower;
+            const std::int64_t x =
+                sum > 0 ? std::min<std::int64_t>((p << 16) / sum, 0xFFFF) : 0xFFFF;
+            divisor = Interpolate16(ap.apReferenceSpeed, static_cast<std::uint16_t>(x));
+            speed = static_cast<std::uint32_t>(s.fmIAS);
+        } else {
+            divisor = ap.apFixedReferenceSpeed;
+            speed = s.fmTAVel < 0 ? 0 : s.fmTAVel;
+        }
+        if (divisor > 0) {
+            const std::int64_t ratio = std::min<std::int64_t>(speed / divisor, 0xFFFF);
+            const std::int64_t eff =
+                Interpolate16Wide(ap.apEfficiency, static_cast<std::uint16_t>(ratio));
+            thrust = (thrust * eff) >> 16;
+        }
+    }
+    if (ap.apAfterburnerGain != 0 && s.fmAfter) thrust += (thrust * ap.apAfterburnerGain) >> 15;
+    if (ap.apLowSpeedCutOn && theLowSpeedThrustCut && s.fmEngineSpeed[0] < 700)
+        thrust = (thrust * ap.apLowSpeedCut) >> 15;
+    s.fmThrust = Saturate32(thrust);
+}
+
+}  // namespace flight

@@ -1,0 +1,149 @@
+// The flight model's entries: the per-step update and its pieces, the integration core, forces
+// and air data, engines, the autopilot, and ground contact with crash detection.
+#pragma once
+
+#include <cstdint>
+
+namespace flight {
+
+// ---- per-step update -------------------------------------------------------------------
+
+struct TurbulenceChannel {
+    std::int16_t kind = 0;  // 0 idle, 1 first half, 2 second half
+    std::int16_t stepsLeft = 0;
+    float strength = 0.0f;
+    float r = 0.0f, c = 0.0f, d = 0.0f;
+    float u = 0.0f, v = 0.0f, w = 0.0f;
+};
+
+// The globals of the flight step, beside the state record.
+struct FlightStepState {
+    std::int32_t freezeFrames = 0;    // theFlightFreezeFrames
+    std::uint8_t running = 0;         // set by every step that is not slewing
+    double turnIncrement = 0.0;       // heading change from the bank, read by the turn gauge
+    std::int16_t yawHeadingWord = 0;  // heading change from the yaw rate, from IntegrateMotion
+    std::int32_t yawAccumulator = 0;
+    std::int32_t vsRing[36] = {};
+    std::int32_t vsIndex = 0;
+    double averagedVerticalSpeed = 0.0;
+    std::uint8_t timeAcceleration = 0;  // k
+    std::int32_t slowStepCounter = 0;
+    std::int16_t spiralTerm = 0;
+    std::int16_t engineAsymmetryTerm = 0;
+    TurbulenceChannel channels[4];
+    std::int32_t turbulenceLevel = 0;
+    std::int32_t turbulenceIntensity = 0;
+    float stickBumpX = 0.0f;
+    float stickBumpY = 0.0f;
+    std::int32_t directTurbulence = 0;
+    // A twin on one engine gets its 5.5 % once per recomputed thrust; kept here so that a
+    // reset of the flight model clears it with the rest of the step.
+    std::uint8_t singleEngineBoostApplied = 0;
+};
+extern FlightStepState theFlightStep;
+inline std::int32_t& theFlightFreezeFrames = theFlightStep.freezeFrames;
+
+void UpdateFlight();
+void FlightStep();
+void StepEngineAndCore();
+void SelectTurbulenceLevel();
+void StartTurbulenceEvent(int channel);
+void ReverseTurbulenceEvent(int channel);
+void ClearTurbulenceChannel(int channel);
+void ApplyTurbulence();
+
+// ---- integration core ------------------------------------------------------------------
+
+void IntegrateMotion();
+void SettleOnGround();
+void StepFlightModelCore();
+
+// ---- forces and air data ---------------------------------------------------------------
+
+struct AirDataExtras {
+    double dynamicPressure = 0.0;  // lb/ft^2
+    double trueAirspeedFps = 0.0;
+};
+extern AirDataExtras theAirData;
+
+void ComputeAeroForces();
+void UpdateAtmosphere();
+void UpdateAirData();
+void StandardAtmosphere(double speedFps, double altitudeFt, double& mach, double& q);
+[[nodiscard]] double AirDensityAt(double altitudeFt);
+[[nodiscard]] double AircraftAltitudeFeet();
+extern const double kBankLoadTable[46];
+extern const std::int32_t kRamRiseTable[17];
+
+// ---- engines ---------------------------------------------------------------------------
+
+struct EngineState {
+    std::uint8_t altitudeFlag = 0;
+    std::uint16_t band = 0;
+    std::uint16_t bandFraction = 0;
+    std::uint16_t altitudeFactor = 0;
+    std::uint16_t powerLimit = 0;
+    double powerRatio = 1.0;
+    double tank[2] = {0.0, 0.0};
+};
+extern EngineState theEngines;
+// The cockpit's low-speed thrust cut command flag of the turboprop and the jet.
+extern std::uint32_t theLowSpeedThrustCut;
+
+void StepEngines();
+std::uint16_t ComputeEnginePower(std::int16_t throttle, int engineBit, std::uint16_t altitudeFactor,
+                                 std::uint16_t powerLimit);
+struct EngineSpeedResult {
+    std::int16_t speed;
+    std::int16_t second;
+    std::uint16_t powerFraction;
+};
+EngineSpeedResult EngineSpeed(std::uint16_t power);
+void EngineThrust();
+
+// ---- autopilot -------------------------------------------------------------------------
+
+struct AutopilotWork {
+    std::uint8_t passageLatched = 0;
+    std::int8_t passageDeviation = 0;
+    std::uint8_t glideSlopeMemory = 0;
+    std::uint8_t glideSlopeCountdown = 0;
+    std::uint8_t climbing = 0;
+    std::uint8_t holdSubState = 0;
+    std::int16_t huntingCountdown = 0;
+    std::int16_t stepCounter = 0;
+    std::int32_t ring[16] = {};
+    std::int32_t ringIndex = 0;
+    std::int32_t ringSum = 0;
+};
+extern AutopilotWork theAutopilotWork;
+
+void RunAutopilot();
+
+// ---- ground contact and crash ----------------------------------------------------------
+
+struct CrashLimits {
+    std::int32_t bouncePct = 90;
+    std::int32_t maxBounceVSpeed = 98304;
+    std::int32_t maxCrashVSpeed = 1310720;
+    std::int32_t maxCrashPitch = 2731;
+    std::int32_t maxCrashBank = 2276;
+    std::int32_t showWhyCrash = 0;
+};
+extern CrashLimits theCrashLimits;
+extern std::uint32_t theCrashDetectEnabled;
+extern std::uint32_t theCrashed;
+// Shows the crash report text; the dialog framework installs the program's message box.
+extern void (*theShowCrashReport)(const char* text, const char* title);
+
+// Reads the six "Feq" keys of the settings file; returns "showWhyCrash".
+int ReadCrashLimits();
+void CheckCrash();
+void SetCrashMotion();
+
+// ---- whole model -----------------------------------------------------------------------
+
+// Puts the state record and every global of the flight model back to zero (program start).
+void ResetFlightModel();
+
+}  // namespace flight

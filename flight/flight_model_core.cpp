@@ -1,0 +1,475 @@
+// The integration core: equations of motion in fixed point, the ground step, the slow core
+// step, and the set-up from the aircraft's parameter record.
+#include <cstdlib>
+
+#include "core/numeric.h"
+#include "flight/aircraft_parameters.h"
+#include "flight/fixed_point.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
+#include "world/terrain_services.h"
+
+namespace flight {
+
+AircraftParameters theAircraftParameters{};
+int theFlightModelType = 0;
+
+namespace {
+
+constexpr std::int32_t kHighAlphaLimitUp = 0x1200;
+constexpr std::int32_t kHighAlphaLimitDown = -0x0C00;
+constexpr std::int32_t kFlapAlphaLimitUp = 0x1400;
+constexpr std::int32_t kFlapAlphaLimitDown = -0x0A00;
+
+std::int16_t To16(std::int64_t v) {
+    return core::ClampToInt16(v);
+}
+
+bool AutopilotOn() {
+    return (theFlightModelState.fmAutopilotModes & 1) != 0;
+}
+
+// Moves value towards target by at most step.
+std::int16_t Approach(std::int32_t value, std::int32_t target, std::int32_t step) {
+    if (value < target) return To16(value + step > target ? target : value + step);
+    if (value > target) return To16(value - step < target ? target : value - step);
+    return To16(value);
+}
+
+// Q15 factor num / den for a 16.16 numerator over a whole-unit denominator, at most 32767.
+std::int32_t SpeedFactor(std::int64_t num, std::int64_t denWhole) {
+    if (denWhole <= 0 || num <= 0) return 0;
+    const std::int64_t f = (num << 15) / (denWhole << 16);
+    return f > 32767 ? 32767 : static_cast<std::int32_t>(f);
+}
+
+// Angle of |a| over |b| through the arctangent table (0 when a is 0, 0x4000 when b is 0).
+std::int32_t PathAngle(std::int32_t a, std::int32_t b) {
+    return static_cast<std::int16_t>(FixedAtan2(a, b));
+}
+
+}  // namespace
+
+void LoadAircraftParameters(int type) {
+    theFlightModelType = (type >= 0 && type <= 5) ? type : 0;
+    theAircraftParameters =
+        AircraftParametersForType(theFlightModelType == 5 ? 0 : theFlightModelType);
+}
+
+void InitFlightModelForAircraft() {
+    FlightModelState& s = theFlightModelState;
+    const AircraftParameters& ap = theAircraftParameters;
+    s.fmCoreCountdown = 11;
+    s.fmCorePeriod = 11;
+    s.fmElvRateFast = 384;
+    s.fmElvRateSlow = 48;
+    s.fmStepTime = 1800;
+    s.fmPLoad = ap.apInitialPayload;
+    s.fmFuel1 = ap.apInitialFuel[0];
+    s.fmFuel2 = ap.apInitialFuel[1];
+    s.fmFuel3 = ap.apInitialFuel[2];
+    s.fmEmptyWeight = ap.apEmptyWeight;
+    s.fmMaxTakeoffWeight = ap.apMaxTakeoffWeight;
+    s.fmMaxFuel = ap.apMaxFuel;
+    s.fmGearHeight = ap.apGearHeight;
+    s.fmTrimStep = ap.apTrimStep;
+    s.fmMaxFlaps = ap.apMaxFlaps;
+    if (ap.apModelCode == 4 || ap.apModelCode == 5) s.fmGear = 1;
+    if (ap.apModelCode == 1 || ap.apModelCode == 4) s.fmSpoil = 0;
+    if (s.fmFlaps > s.fmMaxFlaps) s.fmFlaps = s.fmMaxFlaps;
+    if (s.fmFlaps < 0) s.fmFlaps = 0;
+    s.fmEngineConstant =
+        static_cast<std::int32_t>((32767ll * ap.apMaxPower) / 65536 + ap.apIdlePower + 1);
+    theEngines.tank[0] = s.fmFuel1;
+    theEngines.tank[1] = s.fmFuel2;
+}
+
+void IntegrateMotion() {
+    FlightModelState& s = theFlightModelState;
+    const AircraftParameters& ap = theAircraftParameters;
+    FlightStepState& st = theFlightStep;
+    const int k = st.timeAcceleration;
+    const bool onGround = s.fmOTG != 0;
+    const bool assisted = s.fmAutoCoordination != 0 || AutopilotOn();
+
+    // 1. Elevator lag.
+    {
+        const std::int32_t diff = std::abs(s.fmElv - s.fmElvCur);
+        s.fmElvCur = Approach(s.fmElvCur, s.fmElv, diff >= 48 ? s.fmElvRateFast : s.fmElvRateSlow);
+    }
+
+    // 2. Control terms.
+    const std::int32_t c = s.fmElvCur >> 2;
+    std::int32_t e = c - (c >> 3);
+    s.fmRudEff = static_cast<std::int16_t>(s.fmRud >> k);
+    s.fmAilEff = static_cast<std::int16_t>(s.fmAil >> k);
+    if (ap.apHighAlphaYaw && !assisted) {
+        const std::int32_t term =
+            ((theAeroLookup.alphaWord - ap.apHighAlphaThreshold) >> 3) * ap.apHighAlphaGain;
+        const std::int32_t result = s.fmRudEff - term;
+        if (term >= -32768 && term <= 32767 && result >= -32768 && result <= 32767) {
+            s.fmRudEff = static_cast<std::int16_t>(result);
+        }
+    }
+
+    // 3. Low-speed control authority.
+    const std::int32_t T = s.fmTAVel >> 16;
+    if (T < s.fmFullControlSpeed) {
+        std::int32_t f = 0;
+        if (T >= ap.apMinControlSpeed) {
+            f = SpeedFactor(static_cast<std::int64_t>(s.fmTAVel) -
+                                (static_cast<std::int64_t>(ap.apMinControlSpeed) << 16),
+                            s.fmFullControlSpeed - ap.apMinControlSpeed);
+        }
+        e = MulQ15(e, f);
+        s.fmAilEff = To16(MulQ15(s.fmAilEff, f));
+        if (T < ap.apRudderFullSpeed) {
+            s.fmRudEff = To16(MulQ15(s.fmRudEff, SpeedFactor(s.fmTAVel, ap.apRudderFullSpeed)));
+        }
+    } else if (ap.apEngineCount == 1 && T < s.fmFullControlSpeed + 15) {
+        s.fmRudEff = To16(MulQ15(s.fmRudEff, SpeedFactor(s.fmTAVel, s.fmFullControlSpeed + 15)));
+    }
+
+    // 4. Inverted flight reverses pitch and yaw controls.
+    if (s.fmInvert) {
+        e = -e;
+        s.fmRudEff = To16(-static_cast<std::int32_t>(s.fmRudEff));
+    }
+
+    // 5. Angle of attack and the stall warning of the twins' model codes.
+    s.fmAlpha = theAeroLookup.alphaWord;
+    s.fmElvAlpha = To16(e);
+    if ((ap.apModelCode == 1 || ap.apModelCode == 3) && st.running) {
+        s.fmStallWarning = 0;
+        std::int32_t a = s.fmAlpha;
+        const std::int32_t up = s.fmFlapAlpha ? kFlapAlphaLimitUp : kHighAlphaLimitUp;
+        const std::int32_t down = s.fmFlapAlpha ? kFlapAlphaLimitDown : kHighAlphaLimitDown;
+        if (a > up) {
+            // The 16-bit subtraction borrows when a passes twice the limit.
+            const std::uint32_t ua = static_cast<std::uint16_t>(a);
+            const std::uint32_t twice = static_cast<std::uint16_t>(2 * up);
+            a = (ua > twice) ? 0 : 2 * up - a;
+        } else if (a < down) {
+            const std::uint32_t ua = static_cast<std::uint16_t>(a);
+            const std::uint32_t twice = static_cast<std::uint16_t>(2 * down);
+            a = (ua > twice) ? 2 * down - a : 0;
+        }
+        if (a < 0x200) s.fmStallWarning = 1;
+    }
+
+    // 6. Sines and cosines.
+    const SinCos pitch = FixedSinCos(s.fmPitch);
+    const SinCos bank = FixedSinCos(s.fmBank);
+    const SinCos path = FixedSinCos(static_cast<std::uint16_t>(s.fmAllowWA));
+    const SinCos head = FixedSinCos(s.fmHead);
+    const SinCos head90 = FixedSinCos(static_cast<std::uint16_t>(s.fmHead + 0x4000));
+    const std::int32_t negSinPitch = -pitch.sine;
+    const std::int32_t cosPitch = pitch.cosine;
+    const std::int32_t absSinPitch = std::abs(pitch.sine);
+    const std::int32_t sinBank = bank.sine;
+    const std::int32_t negSinBank = -bank.sine;
+    const std::int32_t absCosBank = std::abs(bank.cosine);
+    const std::int32_t negSinPath = -path.sine;
+    const std::int32_t cosPath = path.cosine;
+
+    // 7. Square of the true airspeed.
+    {
+        const std::uint64_t tav = static_cast<std::uint32_t>(s.fmTAVel);
+        s.fmTASq = static_cast<std::int32_t>((tav * tav) >> 32);
+    }
+
+    // 8. Drag, with rolling and static friction and the brakes on the ground. The brake bytes
+    // are 0 or 255: read unsigned, so full brakes add drag rather than push.
+    std::int64_t D = s.fmDrag;
+    if (onGround) {
+        D += ap.apRollingFriction;
+        if ((s.fmHVel >> 16) <= 2) D += ap.apStaticFriction;
+        D += (static_cast<std::int64_t>(ap.apBrakeGain) * static_cast<std::uint8_t>(s.fmLBrake)) >>
+             2;
+        D += (static_cast<std::int64_t>(ap.apBrakeGain) * static_cast<std::uint8_t>(s.fmRBrake)) >>
+             2;
+    }
+    s.fmDrag = Saturate32(D);
+    std::int64_t forceBack = (static_cast<std::int64_t>(s.fmDrag) * cosPath) >> 15;
+    std::int64_t forceDown =
+        s.fmGravityLoad + ((static_cast<std::int64_t>(s.fmDrag) * negSinPath) >> 15);
+
+    // 9. Thrust along the pitch attitude; reverse thrust gives half, backwards.
+    std::int64_t forceFwd = (static_cast<std::int64_t>(s.fmNetThrust) * cosPitch) >> 15;
+    std::int64_t forceUp = (static_cast<std::int64_t>(s.fmNetThrust) * negSinPitch) >> 15;
+    if (s.fmRThrust) {
+        forceFwd = -(forceFwd / 2);
+        forceUp = -(forceUp / 2);
+    }
+
+    // 10. Lift, with ground effect close to the ground.
+    std::int64_t L = s.fmLift;
+    const std::int64_t effectHeight = static_cast<std::int64_t>(ap.apGroundEffectHeight) * 256;
+    if (effectHeight > 0 && s.fmHeightAGL < effectHeight) {
+        const std::int64_t h = s.fmHeightAGL < 0 ? 0 : s.fmHeightAGL;
+        const std::int64_t closeness = 32768 - (h * 32768) / effectHeight;  // Q15 of 1 - h / H
+        const std::int64_t gain = (closeness * ap.apGroundEffectGain) / 65536;
+        L += (L * gain) / 32768;
+        s.fmLift = Saturate32(L);
+        L = s.fmLift;
+    }
+    const std::int64_t Lv = (L * absCosBank) >> 15;
+    forceUp += (Lv * cosPath) >> 15;
+    forceBack += (Lv * negSinPath) >> 15;
+    s.fmForceUp = Saturate32(forceUp);
+    s.fmForceDown = Saturate32(forceDown);
+    s.fmForceFwd = Saturate32(forceFwd);
+    s.fmForceBack = Saturate32(forceBack);
+
+    // 11 and 12. Vertical and horizontal accelerations; a zero mass leaves the speeds alone.
+    if (s.fmMass != 0) {
+        const std::int64_t up = static_cast<std::int64_t>(s.fmForceUp) - s.fmForceDown;
+        s.fmAccelUp = Saturate32((up * 65536) / s.fmMass);
+        std::int64_t vv =
+            s.fmVVel + ((static_cast<std::int64_t>(s.fmAccelUp) * (s.fmStepTime >> k)) >> 15);
+        if (onGround && vv < 0) vv = 0;
+        s.fmVVel = Saturate32(vv);
+
+        std::int64_t F = static_cast<std::int64_t>(s.fmForceFwd) - s.fmForceBack;
+        if (F > s.fmWeight) F = s.fmWeight;
+        s.fmAccelFwd = Saturate32((F * 65536) / s.fmMass);
+        const std::int64_t hv =
+            s.fmHVel + ((static_cast<std::int64_t>(s.fmAccelFwd) * s.fmStepTime) >> 15);
+        if (hv < 0) {
+            if (onGround) {
+                s.fmHVel = s.fmRThrust ? Saturate32(hv) : 0;
+            }
+            // In the air the addition is undone: the speed keeps its old value.
+        } else {
+            s.fmHVel = Saturate32(hv);
+        }
+    } else {
+        s.fmAccelUp = 0;
+        s.fmAccelFwd = 0;
+    }
+
+    // 13. Yaw rate.
+    std::int32_t yaw =
+        ((static_cast<std::int32_t>(s.fmRudEff) + st.spiralTerm) * ap.apYawGain >> 15) +
+        st.engineAsymmetryTerm;
+    const std::int32_t adverse = (static_cast<std::int32_t>(s.fmAilEff) * ap.apAdverseYaw) >> 15;
+    yaw = assisted ? yaw + adverse : yaw - adverse;
+    s.fmYVel = To16(yaw);
+
+    // 14. Nose-wheel steering on the ground.
+    if (onGround && static_cast<std::int16_t>(s.fmPitch) <= 0x71C && s.fmHVel != 0) {
+        const std::int32_t r = s.fmRud >> 4;
+        s.fmYVel = To16(r + r / 4 + yaw);
+    }
+
+    std::int32_t lift32 = s.fmLift;
+    if (!onGround) {
+        // 15. Roll rate, with the rudder's roll beyond 8000.
+        std::int32_t roll = MulQ15(ap.apRollGain, s.fmAilEff);
+        if (!assisted) {
+            if (s.fmRudEff > 8000) roll += ((s.fmRudEff - 8000) * ap.apAdverseYaw) >> 15;
+            if (s.fmRudEff < -8000) roll += ((s.fmRudEff + 8000) * ap.apAdverseYaw) >> 15;
+        }
+        s.fmRVel = To16(roll);
+
+        // 16. Side force and side speed.
+        std::int64_t side = (static_cast<std::int64_t>(lift32) * negSinBank) >> 15;
+        if (s.fmInvert) side = -side;
+        s.fmForceSide = Saturate32(side);
+        const std::int64_t product = static_cast<std::int64_t>(s.fmForceSide) * ap.apSideForceGain;
+        std::uint64_t magnitude = static_cast<std::uint64_t>(product < 0 ? -product : product) << 5;
+        if (magnitude > 0xFFFFFFFFull) magnitude = 0xFFFFFFFFull;
+        const std::int32_t sv =
+            static_cast<std::int32_t>(FixedSqrt32(static_cast<std::uint32_t>(magnitude)) / 4);
+        s.fmSVel = product < 0 ? -sv : sv;
+    }
+
+    // 17. World velocity.
+    {
+        const std::int64_t hv = s.fmHVel >> 8;
+        const std::int64_t sv = s.fmSVel >> 8;
+        s.fmDeltaZ = Saturate32(((hv * head.cosine) >> 15) + ((sv * head90.cosine) >> 15));
+        s.fmDeltaX = Saturate32(((hv * head.sine) >> 15) + ((sv * head90.sine) >> 15));
+        s.fmDeltaY = s.fmVVel >> 8;
+    }
+
+    // 18. Heading from yaw, and the yaw-roll coupling.
+    std::int32_t headingChange = 0;
+    std::int32_t coupling = 0;
+    st.yawHeadingWord = 0;
+    {
+        const std::int32_t y = MulQ15(s.fmYVel, s.fmStepTime);
+        if (y != 0) {
+            const std::int32_t h = MulQ15(y, cosPitch);
+            s.fmHead = static_cast<std::uint16_t>(s.fmHead + h);
+            st.yawHeadingWord = To16(h);
+            headingChange += h;
+            const std::int32_t p = MulQ15(absSinPitch, y);
+            coupling = (p + (y >= 0 ? 15 : -15)) / 4;
+        }
+    }
+
+    // 19. Bank from the roll rate; crossing the vertical turns the aircraft over.
+    {
+        const std::int32_t before = static_cast<std::int16_t>(s.fmBank);
+        const std::int32_t delta = MulQ15(s.fmRVel, s.fmStepTime) + coupling;
+        const std::uint16_t nb = static_cast<std::uint16_t>(s.fmBank - delta);
+        const std::int32_t after = static_cast<std::int16_t>(nb);
+        const bool uprightBefore = std::abs(before) <= 0x4000;
+        const bool uprightAfter = std::abs(after) <= 0x4000;
+        s.fmBank = nb;
+        if (delta != 0 && uprightBefore != uprightAfter)
+            s.fmInvert = static_cast<std::int8_t>(s.fmInvert ^ 1);
+    }
+
+    // 20. Flight-path angle, positive descending.
+    s.fmWndANG = static_cast<std::int16_t>(
+        PathAngle(s.fmVVel == INT32_MIN ? INT32_MAX : -s.fmVVel,
+                  s.fmHVel == INT32_MIN ? INT32_MAX : std::abs(s.fmHVel)));
+
+    // 21. Path-angle lag, faster while the aircraft accelerates.
+    {
+        std::int64_t g =
+            static_cast<std::int64_t>(std::llabs(s.fmAccelFwd)) + std::llabs(s.fmAccelUp);
+        if (g > 32767) g = 32767;
+        int shift = 5;
+        if (ap.apModelCode == 1) shift = 6;
+        if (ap.apModelCode == 2 || ap.apModelCode == 5) shift = 4;
+        g >>= shift;
+        const std::int32_t diff = static_cast<std::int32_t>(s.fmWndANG) - s.fmAllowWA;
+        s.fmAllowWA = To16(s.fmAllowWA + ((diff * g) >> 15));
+    }
+
+    // 22. Pitch from the path angle and the elevator; over the vertical the aircraft flips.
+    const std::int32_t ePrime = MulQ15(e, 0x5B00);
+    {
+        std::int32_t d = MulQ15(ePrime, absCosBank);
+        if (!onGround && s.fmHVel < 0) d = -d;
+        std::int32_t p = s.fmAllowWA - d;
+        if (onGround && p > 0) p = 0;
+        bool over = false;
+        if (p >= 0x4000) {
+            p = 0x8000 - p;
+            over = true;
+        } else if (p <= -0x4000) {
+            p = -0x8000 - p;
+            over = true;
+        }
+        if (over && s.fmHVel >= 0) {
+            s.fmInvert = static_cast<std::int8_t>(s.fmInvert ^ 1);
+            s.fmHVel = -s.fmHVel;
+            s.fmBank = static_cast<std::uint16_t>(s.fmBank + 0x8000);
+            s.fmHead = static_cast<std::uint16_t>(s.fmHead + 0x8000);
+        }
+        s.fmPitch = static_cast<std::uint16_t>(p);
+    }
+
+    // 23. Heading from the side speed.
+    if (s.fmSVel != 0 && s.fmHVel != 0) {
+        const std::int32_t ang = PathAngle(std::abs(s.fmSVel), std::abs(s.fmHVel));
+        std::int32_t h = (ang * (2 * s.fmStepTime)) >> 16;
+        if (s.fmSVel < 0) h = -h;
+        h = MulQ15(h, cosPitch);
+        s.fmHead = static_cast<std::uint16_t>(s.fmHead + h);
+        headingChange += h;
+    }
+
+    // 24. Elevator in a bank turns the heading.
+    {
+        const std::int32_t b = MulQ15(ePrime, sinBank);
+        const std::int32_t change = b - s.fmDeltaH;
+        s.fmHead = static_cast<std::uint16_t>(s.fmHead - change);
+        headingChange -= change;
+        s.fmDeltaH = To16(b);
+    }
+
+    // 25. Turn rate. A zero step time (a record never set up for an aircraft) moves nothing,
+    // so there is no rate to report.
+    if (s.fmStepTime == 0) {
+        s.fmTurnRate = 0;
+    } else {
+        std::int64_t rate =
+            (static_cast<std::int64_t>(std::abs(headingChange)) << 16) / (2 * s.fmStepTime);
+        if (rate > 32767) rate = 32767;
+        s.fmTurnRate = static_cast<std::int16_t>(headingChange < 0 ? -rate : rate);
+    }
+
+    // 26. True airspeed from the speeds along and across the path.
+    if (cosPath >= 0x5B9D) {
+        const std::int64_t num = static_cast<std::int64_t>(std::llabs(s.fmHVel)) << 16;
+        s.fmTAVel = Saturate32(num / (2 * cosPath));
+    } else {
+        const std::int64_t num = static_cast<std::int64_t>(std::llabs(s.fmVVel)) << 16;
+        const std::int64_t den = 2 * static_cast<std::int64_t>(std::abs(path.sine));
+        s.fmTAVel = den ? Saturate32(num / den) : 0;
+    }
+}
+
+void SettleOnGround() {
+    FlightModelState& s = theFlightModelState;
+    const std::int32_t g = theAircraftParameters.apGearHeight;
+    const std::int64_t wheels = static_cast<std::int64_t>(s.fmPosY) - g;
+    if (wheels <= 0) {
+        s.fmPosY = g;
+        s.fmOTG = 1;
+    } else if (wheels > world::theTerrainHeight) {
+        s.fmOTG = 0;
+    } else {
+        s.fmPosY = Saturate32(static_cast<std::int64_t>(world::theTerrainHeight) + g);
+        s.fmOTG = 1;
+    }
+    const std::uint16_t code = theAircraftParameters.apModelCode;
+    if (code != 1 && code != 3) s.fmStallWarning = s.fmAlpha >= 0x888 ? 1 : 0;
+}
+
+namespace {
+
+// Table position of an altitude in metres (two positions per metre), held at the ends.
+std::uint16_t AltitudePosition(std::int64_t metres) {
+    std::int64_t x = metres * 2;
+    if (x < 0) x = 0;
+    if (x > 0xFFFF) x = 0xFFFF;
+    return static_cast<std::uint16_t>(x);
+}
+
+}  // namespace
+
+void StepFlightModelCore() {
+    FlightModelState& s = theFlightModelState;
+    const AircraftParameters& ap = theAircraftParameters;
+    EngineThrust();
+
+    const std::int64_t metres = (s.fmPosY >> 8) + world::TerrainDatumMetres() +
+                                static_cast<std::int64_t>(s.fmDensityAltOffset);
+    const std::uint16_t pos = AltitudePosition(metres);
+    s.fmIASFactor = Interpolate16U(ap.apIASFactor, pos);
+    s.fmFullControlSpeed =
+        To16((static_cast<std::int64_t>(Interpolate16Wide(ap.apControlSpeed, pos)) *
+              (ap.apFullControlScale / 2)) >>
+             15);
+
+    int notch = s.fmFlaps;
+    if (notch < 0) notch = 0;
+    if (notch > ap.apMaxFlaps) notch = ap.apMaxFlaps;
+    if (notch > 4) notch = 4;
+    s.fmFlapAlpha = Approach(s.fmFlapAlpha, ap.apFlapAlpha[notch], ap.apFlapAlphaRate);
+    s.fmFlapLift = Approach(s.fmFlapLift, ap.apFlapLift[notch], ap.apFlapLiftRate);
+    s.fmFlapDrag = Approach(s.fmFlapDrag, ap.apFlapDrag[notch], ap.apFlapDragRate);
+
+    const std::int32_t bank = static_cast<std::int16_t>(s.fmBank);
+    if (bank != 0) {
+        const std::int32_t decay = 8 >> (theFlightStep.timeAcceleration / 2);
+        s.fmBank = static_cast<std::uint16_t>(Approach(bank, 0, decay));
+    }
+
+    // Without an empty weight there is no aircraft to weigh; the weight and mass stay.
+    if (ap.apEmptyWeight != 0) {
+        const std::int64_t fuel =
+            (static_cast<std::int64_t>(s.fmFuel1) + s.fmFuel2 + s.fmFuel3) / 256;
+        s.fmWeight = Saturate32(ap.apEmptyWeight + static_cast<std::int64_t>(s.fmPLoad) + fuel);
+        s.fmMass = Saturate32((static_cast<std::int64_t>(s.fmWeight) * 3344) / 32768);
+    }
+    RunAutopilot();
+}
+
+}  // namespace flight

@@ -1,0 +1,336 @@
+// Headless flight experiments on the real flight step (see the header).
+#include "flight/flight_probe.h"
+
+#include <cmath>
+
+#include "cockpit/cockpit_services.h"
+#include "core/numeric.h"
+#include "devices/sound_services.h"
+#include "flight/aircraft_parameters.h"
+#include "flight/fixed_point.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
+#include "flight/flight_world_services.h"
+#include "world/terrain_services.h"
+#include "world/weather_services.h"
+
+namespace flight {
+
+namespace {
+
+constexpr double kStepSeconds = 1800.0 / 32768.0;
+constexpr double kMetresPerFoot = 0.3048;
+constexpr double kMetresPerSecondPerKnot = 0.514444;
+constexpr double kPoundsPerKg = 2.2;  // the program's own conversion
+
+double TankTotal() {
+    return theEngines.tank[0] + theEngines.tank[1];
+}
+
+double AltitudeFeet() {
+    return (theFlightModelState.fmPosY / 256.0 + world::theTerrainDatum / 256.0) / kMetresPerFoot;
+}
+
+// Sets the engines' derived values (power, net thrust) for the current throttles without
+// burning fuel.
+void SettleEngines() {
+    const double tanks[2] = {theEngines.tank[0], theEngines.tank[1]};
+    const std::int32_t fuel[2] = {theFlightModelState.fmFuel1, theFlightModelState.fmFuel2};
+    StepEngines();
+    EngineThrust();
+    StepEngines();
+    theEngines.tank[0] = tanks[0];
+    theEngines.tank[1] = tanks[1];
+    theFlightModelState.fmFuel1 = fuel[0];
+    theFlightModelState.fmFuel2 = fuel[1];
+}
+
+// Weight and mass as the slow core step computes them.
+void SettleWeight() {
+    FlightModelState& s = theFlightModelState;
+    const std::int64_t fuel = (static_cast<std::int64_t>(s.fmFuel1) + s.fmFuel2 + s.fmFuel3) / 256;
+    s.fmWeight = static_cast<std::int32_t>(theAircraftParameters.apEmptyWeight + s.fmPLoad + fuel);
+    s.fmMass = static_cast<std::int32_t>((static_cast<std::int64_t>(s.fmWeight) * 3344) / 32768);
+}
+
+// The indicated airspeed as the slow core step and the air data would leave it at this height
+// and speed: the engines' efficiency by power reads it.
+void SettleIndicatedAirspeed() {
+    FlightModelState& s = theFlightModelState;
+    std::int64_t pos = (static_cast<std::int64_t>(s.fmPosY >> 8) + world::TerrainDatumMetres() +
+                        s.fmDensityAltOffset) *
+                       2;
+    if (pos < 0) pos = 0;
+    if (pos > 0xFFFF) pos = 0xFFFF;
+    s.fmIASFactor =
+        Interpolate16U(theAircraftParameters.apIASFactor, static_cast<std::uint16_t>(pos));
+    UpdateAirData();
+}
+
+void SetSpeed(double knots) {
+    FlightModelState& s = theFlightModelState;
+    const std::int32_t v = core::ClampToInt32(knots * kMetresPerSecondPerKnot * 65536.0);
+    s.fmHVel = v;
+    s.fmTAVel = v;
+    const std::uint64_t tav = static_cast<std::uint32_t>(v);
+    s.fmTASq = static_cast<std::int32_t>((tav * tav) >> 32);
+    SettleIndicatedAirspeed();
+}
+
+// Lift minus weight at the angle-of-attack word, level and wings level.
+double LiftExcess(std::int16_t alphaWord) {
+    FlightModelState& s = theFlightModelState;
+    s.fmElvAlpha = alphaWord;
+    ComputeAeroForces();
+    return static_cast<double>(s.fmLift) - s.fmGravityLoad;
+}
+
+// The smallest angle-of-attack word (below the stall) at which the wing carries the weight, or
+// kNoTrim when it cannot.
+constexpr int kNoTrim = -100000;
+
+int TrimAlphaWord() {
+    const int stallWord = static_cast<int>(15.0 / 0.005493298176225006);
+    int lo = -1000;
+    int hi = stallWord;
+    if (LiftExcess(static_cast<std::int16_t>(hi)) < 0.0) {
+        // Look for the best angle below the stall.
+        int best = hi;
+        double bestExcess = -1e300;
+        for (int a = 0; a <= static_cast<int>(20.0 / 0.005493298176225006); a += 9) {
+            const double e = LiftExcess(static_cast<std::int16_t>(a));
+            if (e > bestExcess) {
+                bestExcess = e;
+                best = a;
+            }
+        }
+        if (bestExcess < 0.0) return kNoTrim;
+        hi = best;
+    }
+    while (hi - lo > 1) {
+        const int mid = (lo + hi) / 2;
+        if (LiftExcess(static_cast<std::int16_t>(mid)) >= 0.0) {
+            hi = mid;
+        } else {
+            lo = mid;
+        }
+    }
+    return hi;
+}
+
+std::int16_t FullThrottle() {
+    return 32767;
+}
+
+// Thrust minus drag (kgf) in level flight at the speed, or a very negative value when the wing
+// cannot carry the weight there.
+double ExcessThrust(double altitudeFeet, double knots) {
+    FlightModelState& s = theFlightModelState;
+    s.fmPosY = core::ClampToInt32(altitudeFeet * kMetresPerFoot * 256.0);
+    SetSpeed(knots);
+    s.fmThrot = FullThrottle();
+    s.fmThrotRight = FullThrottle();
+    SettleEngines();
+    const int alpha = TrimAlphaWord();
+    if (alpha == kNoTrim) return -1e9;
+    LiftExcess(static_cast<std::int16_t>(alpha));
+    return static_cast<double>(s.fmNetThrust) - s.fmDrag;
+}
+
+}  // namespace
+
+void ProbeSelectAircraft(int type, std::uint32_t seed) {
+    ResetFlightModel();
+    cockpit::ResetCockpitServices();
+    world::theTerrainDatum = 0;
+    world::theTerrainHeight = 0;
+    world::theSeaLevelTemp = 3840;
+    world::theMagneticVariation = 0;
+    world::theWindAtAircraftX = 0;
+    world::theWindAtAircraftZ = 0;
+    world::theWeatherServices = world::CalmWeatherServices();
+    devices::theSoundServices = devices::SilentSoundServices();
+    theFlightWorldServices = DefaultFlightWorldServices();
+    theCrashLimits = CrashLimits{};
+    theCrashDetectEnabled = 1;
+    core::srand(seed);
+    LoadAircraftParameters(type);
+    InitFlightModelForAircraft();
+    SettleWeight();
+}
+
+void ProbeSetWeight(double kilograms) {
+    FlightModelState& s = theFlightModelState;
+    const double fuel = (static_cast<double>(s.fmFuel1) + s.fmFuel2 + s.fmFuel3) / 256.0;
+    s.fmPLoad = static_cast<std::int32_t>(
+        std::lround(kilograms - theAircraftParameters.apEmptyWeight - fuel));
+    SettleWeight();
+}
+
+void ProbePlaceInFlight(double altitudeFeet, double trueAirspeedKnots, std::uint16_t heading) {
+    FlightModelState& s = theFlightModelState;
+    s.fmPosY = core::ClampToInt32(altitudeFeet * kMetresPerFoot * 256.0);
+    s.fmHead = heading;
+    s.fmPitch = 0;
+    s.fmBank = 0;
+    s.fmVVel = 0;
+    s.fmOTG = 0;
+    s.fmOGV = 0;
+    s.fmGear =
+        theAircraftParameters.apModelCode == 5 || theAircraftParameters.apModelCode == 4 ? 1 : 0;
+    s.fmEngines = theAircraftParameters.apEngineCount == 2 ? 3 : 1;
+    cockpit::theEngineStarted = 1;
+    cockpit::theEngineRunning = 1;
+    SetSpeed(trueAirspeedKnots);
+    SettleWeight();
+    const int alpha = TrimAlphaWord();
+    if (alpha != kNoTrim) {
+        // The angle of attack in level flight is the elevator term times 1 + 0.711; the core's
+        // elevator term is 7/32 of the lagged elevator.
+        const double e = alpha / (1.0 + 0x5B00 / 32768.0);
+        const std::int16_t elevator =
+            core::ClampToInt16(static_cast<std::int64_t>(std::lround(e * 32.0 / 7.0)));
+        s.fmElv = elevator;
+        s.fmElvCur = elevator;
+        s.fmElvAlpha = core::ClampToInt16(static_cast<std::int64_t>(std::lround(e)));
+        s.fmPitch = static_cast<std::uint16_t>(
+            -static_cast<std::int32_t>(std::lround(e * 0x5B00 / 32768.0)));
+    }
+    SettleEngines();
+}
+
+std::int16_t ProbeThrottleForFuelFlow(double kilogramsPerHourPerEngine) {
+    const AircraftParameters& ap = theAircraftParameters;
+    const bool turbine = ap.apModelCode == 1 || ap.apModelCode == 4;
+    const double power = kilogramsPerHourPerEngine * (turbine ? 1.0 : 10.0);
+    const double metres = theFlightModelState.fmPosY / 256.0 + world::theTerrainDatum / 256.0;
+    const double base = (metres - 304.0 > 0.0 || turbine) ? power - ap.apIdlePower : power;
+    double throttle = std::ceil(base * 65536.0 / ap.apMaxPower);
+    if (throttle < 0.0) throttle = 0.0;
+    if (throttle > 32767.0) throttle = 32767.0;
+    return static_cast<std::int16_t>(throttle);
+}
+
+void ProbeEngageAltitudeHold() {
+    FlightModelState& s = theFlightModelState;
+    s.fmAutopilotModes = 0x1 | 0x8 | 0x10;
+    s.fmAutopilotState = 0x4;
+    s.fmApHeadingSel = static_cast<std::uint16_t>(s.fmHead - world::theMagneticVariation);
+    s.fmApTargetAlt = static_cast<std::uint16_t>((s.fmPosY >> 8) + world::TerrainDatumMetres());
+    s.fmApPitchTarget = static_cast<std::int16_t>(s.fmPitch);
+    s.fmApAltSubMode = 0;
+}
+
+void ProbeRunSeconds(double seconds) {
+    const int steps = static_cast<int>(seconds / kStepSeconds + 0.5);
+    for (int i = 0; i < steps; ++i)
+        UpdateFlight();
+}
+
+LevelFlightResult ProbeLevelFlight(int type, double altitudeFeet, double fuelFlowKgPerHourPerEngine,
+                                   double startKnots, double weightKg) {
+    ProbeSelectAircraft(type);
+    ProbeSetWeight(weightKg);
+    ProbePlaceInFlight(altitudeFeet, startKnots);
+    FlightModelState& s = theFlightModelState;
+    s.fmThrot = ProbeThrottleForFuelFlow(fuelFlowKgPerHourPerEngine);
+    s.fmThrotRight = s.fmThrot;
+    // Full rich; the King Air cruises with its condition levers at low idle.
+    cockpit::theLeftMixtureLever = theAircraftParameters.apModelCode == 4 ? 15 : 31;
+    cockpit::theRightConditionLever = cockpit::theLeftMixtureLever;
+    SettleEngines();
+    ProbeEngageAltitudeHold();
+    ProbeRunSeconds(240.0);
+    const int steps = static_cast<int>(120.0 / kStepSeconds);
+    const double fuelBefore = TankTotal();
+    double tas = 0.0;
+    double altitudeError = 0.0;
+    for (int i = 0; i < steps; ++i) {
+        UpdateFlight();
+        tas += s.fmTAVel / 65536.0 / kMetresPerSecondPerKnot;
+        altitudeError += AltitudeFeet() - altitudeFeet;
+    }
+    LevelFlightResult r{};
+    r.trueAirspeedKnots = tas / steps;
+    r.altitudeErrorFeet = altitudeError / steps;
+    r.fuelFlowKgPerHour = (fuelBefore - TankTotal()) / 256.0 / (steps * kStepSeconds / 3600.0);
+    r.crashed = theCrashed != 0;
+    return r;
+}
+
+double ProbeStallSpeed(int type, int flapNotch, double weightKg) {
+    ProbeSelectAircraft(type);
+    ProbeSetWeight(weightKg);
+    FlightModelState& s = theFlightModelState;
+    s.fmPosY = 0;
+    s.fmOTG = 0;
+    s.fmEngines = 0;
+    const AircraftParameters& ap = theAircraftParameters;
+    int notch = flapNotch > ap.apMaxFlaps ? ap.apMaxFlaps : flapNotch;
+    s.fmFlapLift = ap.apFlapLift[notch];
+    s.fmFlapDrag = ap.apFlapDrag[notch];
+    double lo = 10.0;
+    double hi = 300.0;
+    while (hi - lo > 0.01) {
+        const double mid = 0.5 * (lo + hi);
+        SetSpeed(mid);
+        if (TrimAlphaWord() != kNoTrim) {
+            hi = mid;
+        } else {
+            lo = mid;
+        }
+    }
+    return hi;
+}
+
+double ProbeBestClimb(int type, double altitudeFeet, double weightKg, double* bestKnots) {
+    ProbeSelectAircraft(type);
+    ProbeSetWeight(weightKg);
+    FlightModelState& s = theFlightModelState;
+    s.fmOTG = 0;
+    s.fmEngines = theAircraftParameters.apEngineCount == 2 ? 3 : 1;
+    cockpit::theLeftMixtureLever = theAircraftParameters.apModelCode == 4 ? 15 : 31;
+    cockpit::theRightConditionLever = cockpit::theLeftMixtureLever;
+    double best = -1e9;
+    double bestSpeed = 0.0;
+    for (double knots = 40.0; knots <= 400.0; knots += 1.0) {
+        const double excess = ExcessThrust(altitudeFeet, knots);
+        if (excess < -1e8) continue;
+        const double rate =
+            excess / s.fmWeight * knots * kMetresPerSecondPerKnot / kMetresPerFoot * 60.0;
+        if (rate > best) {
+            best = rate;
+            bestSpeed = knots;
+        }
+    }
+    if (bestKnots) *bestKnots = bestSpeed;
+    return best;
+}
+
+double ProbeServiceCeiling(int type, double weightKg) {
+    double lo = 0.0;
+    double hi = 60000.0;
+    if (ProbeBestClimb(type, lo, weightKg) < 100.0) return 0.0;
+    while (hi - lo > 50.0) {
+        const double mid = 0.5 * (lo + hi);
+        if (ProbeBestClimb(type, mid, weightKg) >= 100.0) {
+            lo = mid;
+        } else {
+            hi = mid;
+        }
+    }
+    return lo;
+}
+
+double ProbeTableFuelToKgPerHourPerEngine(int type, double tableFuelFlow) {
+    switch (type) {
+        case 0:
+        case 1:
+        case 2:
+            return tableFuelFlow * 6.0 / kPoundsPerKg;  // US gal/h per engine, 6 lb a gallon
+        default:
+            return tableFuelFlow / kPoundsPerKg / 2.0;  // lb/h for both engines
+    }
+}
+
+}  // namespace flight

@@ -1,0 +1,56 @@
+// Headless flight experiments on the real flight step: trimmed level flight at a power
+// setting, stall speed, best climb and ceiling. The calibration tool tunes the aircraft records
+// with them and the tests check the records against the published figures.
+#pragma once
+
+#include <cstdint>
+
+namespace flight {
+
+// Puts the flight model and its neighbouring services into a known state for the type: the
+// record loaded and initialised, calm air, flat ground at sea level, the 15-bit generator
+// seeded.
+void ProbeSelectAircraft(int type, std::uint32_t seed = 1);
+
+// Sets the total weight (kg) by changing the payload.
+void ProbeSetWeight(double kilograms);
+
+// Puts the aircraft in level flight at the altitude (feet) and true airspeed (knots), engines
+// running, elevator near the trim for that speed.
+void ProbePlaceInFlight(double altitudeFeet, double trueAirspeedKnots, std::uint16_t heading = 0);
+
+// Throttle word that makes one engine burn the fuel flow (kg/h) at the current altitude.
+[[nodiscard]] std::int16_t ProbeThrottleForFuelFlow(double kilogramsPerHourPerEngine);
+
+// Engages heading and altitude hold on the current heading and altitude.
+void ProbeEngageAltitudeHold();
+
+// Runs whole seconds of flight steps (1800 / 32768 s each).
+void ProbeRunSeconds(double seconds);
+
+struct LevelFlightResult {
+    double trueAirspeedKnots;
+    double fuelFlowKgPerHour;  // whole aircraft
+    double altitudeErrorFeet;  // mean over the measuring window
+    bool crashed;
+};
+
+// Trimmed level flight: the autopilot holds heading and altitude with the throttle set for the
+// fuel flow; returns the means over the last part of the run.
+LevelFlightResult ProbeLevelFlight(int type, double altitudeFeet, double fuelFlowKgPerHourPerEngine,
+                                   double startKnots, double weightKg);
+
+// Power-off stall speed (calibrated knots) at the flap notch and weight: the slowest speed at
+// which the wing still carries the weight at its best angle of attack, from the model's forces.
+double ProbeStallSpeed(int type, int flapNotch, double weightKg);
+
+// Steady climb rate (ft/min) at full throttle at the altitude, at the best speed found.
+double ProbeBestClimb(int type, double altitudeFeet, double weightKg, double* bestKnots = nullptr);
+
+// Highest altitude (feet) at which the best climb still reaches 100 ft/min.
+double ProbeServiceCeiling(int type, double weightKg);
+
+// Fuel flow units of the published tables: kg/h per engine for a table entry.
+double ProbeTableFuelToKgPerHourPerEngine(int type, double tableFuelFlow);
+
+}  // namespace flight

@@ -1,0 +1,35 @@
+#include "flight/flight_world_services.h"
+
+namespace flight {
+
+namespace {
+int Never() {
+    return 0;
+}
+void Nothing() {}
+int NormalSpeed() {
+    return 0;
+}
+int CockpitView() {
+    return 0;
+}
+int LookForward() {
+    return 0;
+}
+void NoOrigin(float out[2]) {
+    out[0] = 0.0f;
+    out[1] = 0.0f;
+}
+int NoFlight(const char*, int) {
+    return 0;
+}
+}  // namespace
+
+FlightWorldServices DefaultFlightWorldServices() {
+    return FlightWorldServices{&Never,       &Nothing,  &Nothing, &NormalSpeed, &CockpitView,
+                               &LookForward, &NoOrigin, &Nothing, &NoFlight};
+}
+
+FlightWorldServices theFlightWorldServices = DefaultFlightWorldServices();
+
+}  // namespace flight

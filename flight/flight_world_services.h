@@ -1,0 +1,24 @@
+// The world accessors the flight step and the aircraft need (slew, the terrain refresh, the
+// time-acceleration index, the view, the terrain window, the throttle command). The world singleton
+// installs its own when it is built; the defaults describe a world that never slews, refreshes
+// nothing and runs at normal speed.
+#pragma once
+
+namespace flight {
+
+struct FlightWorldServices {
+    int (*isSlewing)();
+    void (*slewStep)();
+    void (*refreshTerrain)();
+    int (*timeAcceleration)();  // the speed-up exponent k, 0..4
+    int (*viewMode)();          // 0 and 1 cockpit views, 2 to 5 outside views
+    int (*lookDirection)();     // 0 forward, 1 to 7 round the aircraft, 8 down
+    void (*terrainWindowOrigin)(float out[2]);
+    void (*throttleDown)();                         // the "ThrottleDown" command
+    int (*loadFlight)(const char* name, int flag);  // a saved flight from "Flights"; 1 or 0
+};
+
+extern FlightWorldServices theFlightWorldServices;
+[[nodiscard]] FlightWorldServices DefaultFlightWorldServices();
+
+}  // namespace flight

@@ -1,0 +1,31 @@
+// Published performance of the five aircraft types, against which the model is calibrated
+// and checked: the cruise tables of the navigation log (true airspeed in knots and fuel flow
+// by altitude and power), and handbook stall, climb and ceiling figures.
+#pragma once
+
+#include <vector>
+
+namespace flight {
+
+struct CruisePoint {
+    int altitudeFeet;
+    int powerPercent;
+    double trueAirspeedKnots;
+    double fuelFlow;  // US gal/h per engine for the pistons, lb/h for the whole turbine aircraft
+};
+
+struct PublishedPerformance {
+    int type;
+    std::vector<CruisePoint> cruise;
+    bool fuelInGallons;
+    bool fuelPerEngine;
+    double testWeightKg;        // weight of the cruise, stall and climb figures
+    double stallCleanKnots;     // calibrated airspeed, power off
+    double stallFlapsKnots;     // full flaps
+    double climbFeetPerMinute;  // best rate at sea level, maximum weight
+    double ceilingFeet;         // service ceiling
+};
+
+const PublishedPerformance& PublishedPerformanceForType(int type);
+
+}  // namespace flight

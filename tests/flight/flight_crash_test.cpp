@@ -1,0 +1,226 @@
+// Ground contact: soft touchdown, bounce, crash and coming to rest.
+#include <gtest/gtest.h>
+
+#include "core/ini_file.h"
+#include "flight/aircraft_parameters.h"
+#include "flight/flight_harness.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
+
+namespace {
+
+using flight::theFlightModelState;
+using flighttest::FlightHarness;
+
+// A first contact of a moving aircraft with the given sink, pitch and bank.
+void Touch(std::int32_t vvel, std::int16_t pitch, std::int16_t bank) {
+    flight::FlightModelState& s = theFlightModelState;
+    s.fmOTG = 1;
+    s.fmOGV = 0;
+    s.fmHVel = 30 << 16;
+    s.fmVVel = vvel;
+    s.fmPitch = static_cast<std::uint16_t>(pitch);
+    s.fmBank = static_cast<std::uint16_t>(bank);
+    s.fmEngines = 1;
+    s.fmThrot = 20000;
+    flight::CheckCrash();
+}
+
+TEST(FlightCrash, TouchdownLimits) {
+    enum Outcome { Soft, Bounce, Crash };
+    struct Case {
+        std::int32_t vvel;
+        std::int16_t pitch;
+        std::int16_t bank;
+        Outcome outcome;
+    };
+    const Case cases[] = {
+        {-98304, 0, 0, Soft},     {-98305, 0, 0, Bounce},    {-1310720, 0, 0, Bounce},
+        {-1310721, 0, 0, Crash},  {-50000, 0, 2276, Soft},   {-50000, 0, -2276, Soft},
+        {-50000, 0, 2277, Crash}, {-50000, 0, -2277, Crash}, {-50000, 2731, 0, Soft},
+        {-50000, -2731, 0, Soft}, {-50000, 2732, 0, Crash},  {-50000, -2732, 0, Crash},
+    };
+    for (const Case& c : cases) {
+        FlightHarness h(0);
+        Touch(c.vvel, c.pitch, c.bank);
+        switch (c.outcome) {
+            case Soft:
+                EXPECT_EQ(theFlightModelState.fmOGV, 1)
+                    << c.vvel << " " << c.pitch << " " << c.bank;
+                EXPECT_EQ(flight::theCrashed, 0u);
+                EXPECT_EQ(FlightHarness::calls.impactSounds, 1);
+                break;
+            case Bounce:
+                EXPECT_EQ(theFlightModelState.fmOTG, 0) << c.vvel;
+                EXPECT_GT(theFlightModelState.fmVVel, 0);
+                EXPECT_EQ(flight::theCrashed, 0u);
+                break;
+            case Crash:
+                EXPECT_EQ(flight::theCrashed, 1u) << c.vvel << " " << c.pitch << " " << c.bank;
+                EXPECT_EQ(theFlightModelState.fmOGV, 3);
+                EXPECT_EQ(theFlightModelState.fmVVel, -2000000);
+                EXPECT_EQ(theFlightModelState.fmHVel, 0);
+                EXPECT_EQ(theFlightModelState.fmThrot, 0);
+                EXPECT_EQ(theFlightModelState.fmEngines, 0);
+                EXPECT_EQ(FlightHarness::calls.stopEngineSounds, 1);
+                break;
+        }
+    }
+}
+
+TEST(FlightCrash, BounceReturnsNinetyPercentTruncatedTowardZero) {
+    FlightHarness h(0);
+    Touch(-98305, 0, 0);
+    EXPECT_EQ(theFlightModelState.fmVVel, 88474);
+    // Deep sinks are clamped before the share is taken.
+    FlightHarness h2(0);
+    flight::theCrashDetectEnabled = 0;
+    Touch(-900000, 0, 0);
+    EXPECT_EQ(theFlightModelState.fmVVel, 360000);
+    // An out-of-range share is held to 0..100.
+    FlightHarness h3(0);
+    flight::theCrashLimits.bouncePct = 250;
+    Touch(-200000, 0, 0);
+    EXPECT_EQ(theFlightModelState.fmVVel, 200000);
+    flight::theCrashDetectEnabled = 1;
+}
+
+TEST(FlightCrash, WithDetectionOffNothingCrashesAndInvertedTouchdownsRightTheAircraft) {
+    FlightHarness h(0);
+    flight::theCrashDetectEnabled = 0;
+    Touch(-5000000, 8000, 9000);
+    EXPECT_EQ(flight::theCrashed, 0u);
+    EXPECT_EQ(theFlightModelState.fmOTG, 0);  // bounced
+    FlightHarness h2(0);
+    flight::theCrashDetectEnabled = 0;
+    theFlightModelState.fmInvert = 1;
+    Touch(-500000, 100, 100);
+    EXPECT_EQ(theFlightModelState.fmInvert, 0);
+    EXPECT_EQ(theFlightModelState.fmBank, 0);
+    EXPECT_EQ(theFlightModelState.fmPitch, 0);
+    EXPECT_EQ(theFlightModelState.fmVVel, 0);
+    EXPECT_EQ(theFlightModelState.fmOTG, 0);
+    flight::theCrashDetectEnabled = 1;
+}
+
+TEST(FlightCrash, ContactWithoutMotionJustFollowsTheGroundFlag) {
+    FlightHarness h(0);
+    for (std::int32_t hv : {0, 30 << 16}) {
+        flight::FlightModelState& s = theFlightModelState;
+        s.fmOTG = 1;
+        s.fmOGV = 0;
+        s.fmHVel = hv;
+        s.fmVVel = hv ? 0 : -5000000;
+        flight::CheckCrash();
+        EXPECT_EQ(s.fmOGV, 1);
+        EXPECT_EQ(flight::theCrashed, 0u);
+    }
+}
+
+TEST(FlightCrash, CrashSlidesToRestOnceSlowAndPlaysItsSoundOnce) {
+    FlightHarness h(0);
+    Touch(-3000000, 0, 0);
+    ASSERT_EQ(theFlightModelState.fmOGV, 3);
+    flight::FlightModelState& s = theFlightModelState;
+    for (int i = 0; i < 5; ++i) {
+        s.fmOTG = 1;
+        s.fmIAS = 1048576;  // 16.0: still moving
+        flight::CheckCrash();
+        EXPECT_EQ(s.fmOGV, 3);
+    }
+    s.fmIAS = 1048575;
+    s.fmDeltaX = 100;
+    flight::CheckCrash();
+    EXPECT_EQ(s.fmOGV, 1);
+    EXPECT_EQ(s.fmDeltaX, 0);
+    EXPECT_EQ(s.fmIAS, 0);
+    EXPECT_EQ(FlightHarness::calls.crashSounds, 1);
+}
+
+TEST(FlightCrash, AirborneStatesFollowTheContactTable) {
+    FlightHarness h(0);
+    struct Case {
+        std::int8_t before;
+        std::int8_t after;
+    };
+    const Case cases[] = {{0, 0}, {1, 0}, {2, 2}, {3, 2}};
+    for (const Case& c : cases) {
+        theFlightModelState.fmOTG = 0;
+        theFlightModelState.fmOGV = c.before;
+        flight::CheckCrash();
+        EXPECT_EQ(theFlightModelState.fmOGV, c.after) << int{c.before};
+    }
+}
+
+TEST(FlightCrash, ReportTextNamesTheLimits) {
+    FlightHarness h(0);
+    flight::theCrashLimits.showWhyCrash = 1;
+    Touch(-50000, -3000, 100);
+    EXPECT_EQ(FlightHarness::calls.crashReports, 1);
+    EXPECT_EQ(FlightHarness::calls.lastCrashReport,
+              "vS: -50000 [-1310720], pi: 3000 [2731], ba: 100 [2276]");
+}
+
+// Limits written by hand in the settings file may be any 32-bit number; the most negative ones
+// must still compare and print as numbers.
+TEST(FlightCrash, ExtremeLimitsFromTheSettingsStayNumbers) {
+    struct Case {
+        std::int32_t vSpeed;
+        std::int32_t pitch;
+        std::int32_t bank;
+        bool crash;
+        const char* report;
+    };
+    const Case cases[] = {
+        {INT32_MIN, 2731, 2276, true, "vS: -50000 [2147483648], pi: 0 [2731], ba: 0 [2276]"},
+        {1310720, INT32_MIN, 2276, true,
+         "vS: -50000 [-1310720], pi: 0 [-2147483648], ba: 0 [2276]"},
+        {1310720, 2731, INT32_MIN, true,
+         "vS: -50000 [-1310720], pi: 0 [2731], ba: 0 [-2147483648]"},
+        {INT32_MAX, INT32_MAX, INT32_MAX, false, ""},
+    };
+    for (const Case& c : cases) {
+        FlightHarness h(0);
+        flight::theCrashLimits.maxCrashVSpeed = c.vSpeed;
+        flight::theCrashLimits.maxCrashPitch = c.pitch;
+        flight::theCrashLimits.maxCrashBank = c.bank;
+        flight::theCrashLimits.showWhyCrash = 1;
+        Touch(-50000, 0, 0);
+        EXPECT_EQ(flight::theCrashed != 0, c.crash) << c.vSpeed << " " << c.pitch << " " << c.bank;
+        EXPECT_EQ(FlightHarness::calls.lastCrashReport, c.report);
+    }
+    flight::theCrashLimits = flight::CrashLimits{};
+}
+
+TEST(FlightCrash, LimitsComeFromTheSettingsWithBuiltInDefaults) {
+    core::theIniFile.PutInt("Feq", "bouncePct", 50);
+    core::theIniFile.PutInt("Feq", "showWhyCrash", 1);
+    EXPECT_EQ(flight::ReadCrashLimits(), 1);
+    EXPECT_EQ(flight::theCrashLimits.bouncePct, 50);
+    EXPECT_EQ(flight::theCrashLimits.maxCrashVSpeed, 1310720);
+    EXPECT_EQ(flight::theCrashLimits.maxCrashBank, 2276);
+    core::theIniFile.PutString("Feq", "bouncePct", nullptr);
+    core::theIniFile.PutString("Feq", "showWhyCrash", nullptr);
+    EXPECT_EQ(flight::ReadCrashLimits(), 0);
+    EXPECT_EQ(flight::theCrashLimits.bouncePct, 90);
+}
+
+TEST(FlightCrash, LandingsBySinkRate) {
+    // Fly a steady descent onto flat ground: 3 m/s sink lands, 10 m/s with a pitch past the
+    // limit crashes.
+    struct Case {
+        double sink;
+        bool crash;
+    };
+    for (const Case c : {Case{1.2, false}, Case{25.0, true}}) {
+        FlightHarness h(0);
+        h.PlaceInFlight(0, 70);
+        flight::FlightModelState& s = theFlightModelState;
+        s.fmPosY = flight::theAircraftParameters.apGearHeight + 256;
+        s.fmVVel = -static_cast<std::int32_t>(c.sink * 65536);
+        h.Run(40);
+        EXPECT_EQ(flight::theCrashed != 0, c.crash) << c.sink;
+    }
+}
+
+}  // namespace

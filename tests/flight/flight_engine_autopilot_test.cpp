@@ -1,0 +1,391 @@
+// Engines (power, fuel, the three speed models, mixture) and the autopilot.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "cockpit/cockpit_services.h"
+#include "flight/aircraft_parameters.h"
+#include "flight/flight_harness.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
+#include "flight/flight_probe.h"
+#include "flight/published_performance.h"
+#include "nav/nav_services.h"
+
+namespace {
+
+using flight::theFlightModelState;
+using flighttest::FlightHarness;
+
+// Runs the engine step at the altitude with the throttle, engines running.
+void Engines(int type, double feet, std::int16_t throttle) {
+    flight::ProbeSelectAircraft(type);
+    flight::ProbePlaceInFlight(feet, 100);
+    theFlightModelState.fmThrot = throttle;
+    theFlightModelState.fmThrotRight = throttle;
+    flight::StepEngines();
+}
+
+TEST(FlightEngines, PowerWordFollowsThrottleIdleAndLimit) {
+    // Below 304 m pistons add idle only at zero throttle; turbines always add it.
+    Engines(0, 0, 16384);
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], (16384 * 580) >> 16);
+    Engines(0, 0, 0);
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], 75);
+    Engines(3, 0, 16384);
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], ((16384 * 390) >> 16) + 46);
+    // Above it: plus idle, at most the band's limit.
+    Engines(0, 5000, 16384);
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], ((16384 * 580) >> 16) + 75);
+    Engines(0, 40000, 32767);
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], flight::theEngines.powerLimit);
+    // A stopped engine makes nothing.
+    flight::ProbeSelectAircraft(0);
+    theFlightModelState.fmEngines = 0;
+    theFlightModelState.fmThrot = 30000;
+    flight::StepEngines();
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], 0);
+    EXPECT_EQ(theFlightModelState.fmEngineSpeed[0], 0);
+}
+
+TEST(FlightEngines, FuelComesFromTheSelectedTanks) {
+    struct Case {
+        int type;
+        int single;
+        int left;
+        int right;
+        double burn1;  // share of 2b taken from tank 1
+        double burn2;
+    };
+    const Case cases[] = {{0, 1, 0, 0, 1.0, 0.0}, {0, 2, 0, 0, 0.5, 0.5}, {0, 3, 0, 0, 0.0, 1.0},
+                          {0, 0, 0, 0, 0.0, 0.0}, {2, 0, 1, 1, 1.0, 1.0}, {2, 0, 2, 1, 0.0, 2.0},
+                          {2, 0, 1, 2, 2.0, 0.0}};
+    for (const Case& c : cases) {
+        Engines(c.type, 5000, 20000);
+        cockpit::theFuelSelector = static_cast<std::uint8_t>(c.single);
+        cockpit::theLeftEngineTankSelector = static_cast<std::uint8_t>(c.left);
+        cockpit::theRightEngineTankSelector = static_cast<std::uint8_t>(c.right);
+        const double t1 = flight::theEngines.tank[0];
+        const double t2 = flight::theEngines.tank[1];
+        flight::StepEngines();
+        const double p = theFlightModelState.fmEnginePower[0];
+        const double b = p * 1536.0 / 65536.0 * 0.1;
+        // Each engine burns b from the tank of each selector on every call: a single engine's
+        // 2b per step, and a twin's 2b per engine.
+        EXPECT_NEAR(t1 - flight::theEngines.tank[0], c.burn1 * 2 * b, 1e-6)
+            << c.type << " " << c.single << c.left << c.right;
+        EXPECT_NEAR(t2 - flight::theEngines.tank[1], c.burn2 * 2 * b, 1e-6)
+            << c.type << " " << c.single << c.left << c.right;
+        EXPECT_EQ(theFlightModelState.fmFuel1,
+                  static_cast<std::int32_t>(flight::theEngines.tank[0]));
+    }
+}
+
+TEST(FlightEngines, FixedPitchSpeedFollowsThrottleAndAirspeed) {
+    Engines(0, 3000, 8000);
+    const int low = theFlightModelState.fmEngineSpeed[0];
+    Engines(0, 3000, 30000);
+    const int high = theFlightModelState.fmEngineSpeed[0];
+    EXPECT_LT(low, high);
+    theFlightModelState.fmTAVel *= 2;
+    flight::StepEngines();
+    EXPECT_GT(theFlightModelState.fmEngineSpeed[0], high);  // windmilling
+}
+
+TEST(FlightEngines, MagnetoCheckDropsTheSkyhawksSpeed) {
+    Engines(0, 3000, 20000);
+    const int normal = theFlightModelState.fmEngineSpeed[0];
+    cockpit::theEngineSpeedDrop[0] = 75;
+    cockpit::theEngineSpeedDrop[1] = 50;
+    flight::StepEngines();
+    EXPECT_EQ(theFlightModelState.fmEngineSpeed[0], normal - 125);
+}
+
+TEST(FlightEngines, ConstantSpeedGovernorSteps) {
+    struct Case {
+        std::int16_t throttle;
+        int speed;
+    };
+    const Case cases[] = {{0x7FF8, 2700}, {0x7FFF, 2700}, {20000, 2500}};
+    for (const Case& c : cases) {
+        Engines(1, 3000, c.throttle);
+        EXPECT_EQ(theFlightModelState.fmEngineSpeed[0], c.speed) << c.throttle;
+    }
+    Engines(1, 3000, 5000);
+    EXPECT_LT(theFlightModelState.fmEngineSpeed[0],
+              2400);  // below the governor: on the fine stop
+}
+
+TEST(FlightEngines, KingAirConditionLeversHoldIdle) {
+    // Low down the levers hold the full idle; higher up the idle shrinks with the band's power
+    // limit as the full power does, so it is never a reserve of power at altitude.
+    struct Case {
+        double feet;
+        std::int16_t lever;
+        int power;
+        int speed;
+    };
+    const Case cases[] = {{0, 15, 88, 560}, {0, 31, 122, 700}, {900, 31, 122, 700}};
+    for (const Case& c : cases) {
+        flight::ProbeSelectAircraft(3);
+        flight::ProbePlaceInFlight(c.feet, 200);
+        cockpit::theLeftMixtureLever = c.lever;
+        cockpit::theRightConditionLever = c.lever;
+        theFlightModelState.fmThrot = theFlightModelState.fmThrotRight = 0;
+        flight::StepEngines();
+        EXPECT_EQ(theFlightModelState.fmEnginePower[0], c.power) << c.feet;
+        EXPECT_EQ(theFlightModelState.fmEnginePower[1], c.power) << c.feet;
+        EXPECT_EQ(theFlightModelState.fmEngineSpeed[0], c.speed) << c.feet;
+    }
+    const flight::AircraftParameters& ap = flight::AircraftParametersForType(3);
+    const double full = ap.apMaxPower / 2 + ap.apIdlePower;
+    for (double feet : {25000.0, 35000.0, 60000.0}) {
+        flight::ProbeSelectAircraft(3);
+        flight::ProbePlaceInFlight(feet, 200);
+        cockpit::theLeftMixtureLever = cockpit::theRightConditionLever = 31;
+        theFlightModelState.fmThrot = theFlightModelState.fmThrotRight = 0;
+        flight::StepEngines();
+        const double limit = flight::theEngines.powerLimit;
+        ASSERT_LT(limit, full) << feet;
+        EXPECT_NEAR(theFlightModelState.fmEnginePower[0], 122 * limit / full, 1.0) << feet;
+        EXPECT_LE(theFlightModelState.fmEnginePower[0], limit) << feet;
+    }
+}
+
+TEST(FlightEngines, EfficiencyByPowerReadsTheIndicatedSpeedOverThePowersReferenceSpeed) {
+    // The Bonanza and the Baron read their efficiency by power: a faster indicated speed or a
+    // lower reference speed (a richer, fuller power setting) both give less thrust per word.
+    for (int type : {1, 2}) {
+        ASSERT_EQ(flight::AircraftParametersForType(type).apEfficiencyMode,
+                  flight::EfficiencyMode::ByPower);
+        std::int64_t last = INT64_MAX;
+        for (double knots : {110.0, 140.0, 170.0, 200.0}) {
+            flight::ProbeSelectAircraft(type);
+            flight::ProbePlaceInFlight(0, knots);
+            theFlightModelState.fmThrot = theFlightModelState.fmThrotRight = 20000;
+            flight::StepEngines();
+            flight::EngineThrust();
+            EXPECT_GT(theFlightModelState.fmIAS, 0) << type;
+            EXPECT_LT(theFlightModelState.fmThrust, last) << type << " at " << knots;
+            last = theFlightModelState.fmThrust;
+        }
+        // A closed throttle in flight gives little thrust beside a full one.
+        auto thrustAt = [type](std::int16_t throttle) {
+            flight::ProbeSelectAircraft(type);
+            flight::ProbePlaceInFlight(5000, 110);
+            theFlightModelState.fmThrot = theFlightModelState.fmThrotRight = throttle;
+            flight::StepEngines();
+            flight::EngineThrust();
+            return static_cast<double>(theFlightModelState.fmThrust);
+        };
+        EXPECT_LT(thrustAt(0), 0.2 * thrustAt(32767)) << type;
+        // At zero indicated speed the table's first (static) entry applies whatever the power.
+        flight::ProbeSelectAircraft(type);
+        flight::ProbePlaceInFlight(0, 0);
+        theFlightModelState.fmIAS = 0;
+        theFlightModelState.fmThrot = theFlightModelState.fmThrotRight = 32767;
+        flight::StepEngines();
+        flight::EngineThrust();
+        const flight::AircraftParameters& ap = flight::theAircraftParameters;
+        const std::int64_t p = theFlightModelState.fmEnginePower[0];
+        const std::int64_t raw = p * 2 + ((p * ap.apThrustFactor) >> 16);
+        const std::int64_t perEngine = (((raw * 32767) >> 15) * ap.apEfficiency[0]) >> 16;
+        EXPECT_NEAR(static_cast<double>(theFlightModelState.fmThrust),
+                    static_cast<double>(perEngine * ap.apEngineCount), 2.0 * ap.apEngineCount)
+            << type;
+    }
+}
+
+TEST(FlightEngines, TurbineSpeedRisesWithThrottleAndReportsItsPowerShare) {
+    Engines(4, 10000, 3000);
+    const int idle = theFlightModelState.fmEngineSpeed[0];
+    Engines(4, 10000, 32767);
+    EXPECT_GT(theFlightModelState.fmEngineSpeed[0], idle);
+    const double share = theFlightModelState.fmPowerFraction[0] / 65536.0;
+    EXPECT_NEAR(share,
+                theFlightModelState.fmEnginePower[0] /
+                    static_cast<double>(theFlightModelState.fmEngineConstant),
+                0.001);
+}
+
+TEST(FlightEngines, ZeroReferenceSpeedLeavesTheEfficiencyAtOne) {
+    // Type 0 reads the efficiency by true airspeed, type 1 by power: either reference speed at 0
+    // leaves the thrust uncorrected rather than dividing by it.
+    for (int type : {0, 1}) {
+        Engines(type, 0, 20000);
+        flight::theAircraftParameters.apFixedReferenceSpeed = 0;
+        for (std::int16_t& v : flight::theAircraftParameters.apReferenceSpeed)
+            v = 0;
+        flight::EngineThrust();
+        const std::int64_t p = theFlightModelState.fmEnginePower[0];
+        const std::int64_t base =
+            ((p * 2 + ((p * flight::theAircraftParameters.apThrustFactor) >> 16)) * 32767) >> 15;
+        const double lapse = type == 1 ? flight::theAircraftParameters.apLapse[0] / 65536.0 : 1.0;
+        EXPECT_NEAR(theFlightModelState.fmThrust, base * lapse, 1.0) << type;
+    }
+}
+
+TEST(FlightEngines, TwinOnOneEngineGetsItsBoostOncePerThrustUpdate) {
+    FlightHarness h(2);
+    h.PlaceInFlight(5000, 150);
+    flight::FlightModelState& s = theFlightModelState;
+    s.fmThrot = s.fmThrotRight = 20000;
+    s.fmEngines = 1;
+    // Just after a slow step the new thrust carries the boost once, and keeps it unchanged
+    // until the next slow step (no compounding from step to step).
+    while (s.fmCoreCountdown != 12)
+        h.Run(1);
+    const std::int32_t boosted = s.fmThrust;
+    h.Run(10);
+    EXPECT_EQ(s.fmThrust, boosted);
+    flight::EngineThrust();
+    EXPECT_NEAR(boosted / (s.fmThrust * 1.055), 1.0, 0.01);  // the speed moved a little since
+}
+
+// A fresh flight model must not inherit the last flight's "boost given" mark: its first step
+// on one engine gives the boost.
+TEST(FlightEngines, ResetModelGivesTheOneEngineBoostAgain) {
+    flight::FlightModelState& s = theFlightModelState;
+    for (int flight = 0; flight < 2; ++flight) {
+        FlightHarness h(2);
+        h.PlaceInFlight(5000, 150);
+        s.fmEngines = 1;
+        const std::int32_t thrust = s.fmThrust;
+        ASSERT_GT(s.fmCoreCountdown, 1);
+        flight::FlightStep();
+        EXPECT_EQ(s.fmThrust, static_cast<std::int32_t>(thrust * 1.055)) << flight;
+    }
+}
+
+TEST(FlightEngines, LeaningCostsThrustAndSpeed) {
+    Engines(0, 3000, 20000);
+    flight::EngineThrust();
+    flight::StepEngines();
+    const double thrust = theFlightModelState.fmThrust;
+    const std::int32_t rich = theFlightModelState.fmNetThrust;
+    cockpit::theLeftMixtureLever = 10;
+    flight::StepEngines();
+    const int n = static_cast<int>(flight::theEngines.powerRatio * 31.0);
+    ASSERT_GT(n, 10);
+    const double q = 10.0 / n;
+    EXPECT_NEAR(theFlightModelState.fmNetThrust, thrust - (1 - q) * thrust / 6.0, 1.0);
+    EXPECT_LT(theFlightModelState.fmNetThrust, thrust);
+    EXPECT_LE(rich, thrust);  // full rich above the ideal costs its own share
+    EXPECT_LT(theFlightModelState.fmAdjustedTach, theFlightModelState.fmEngineSpeed[0]);
+}
+
+TEST(FlightAutopilot, HeadingErrorThresholds) {
+    struct Case {
+        int error;
+        int bankTarget;  // sign of the aileron command follows
+        int rudder;
+    };
+    const Case cases[] = {{0xB6, 0, 0},
+                          {0xB7, 0x222, 0},
+                          {0x2D9, 0x444, 0},
+                          {0x5B1, 0xCCD, 1024},
+                          {0xE39, 0x11C7, 2048}};
+    for (const Case& c : cases) {
+        FlightHarness h(0);
+        h.PlaceInFlight(5000, 100, 0);
+        flight::FlightModelState& s = theFlightModelState;
+        s.fmAutopilotModes = 0x1 | 0x8;
+        s.fmApHeadingSel = static_cast<std::uint16_t>(c.error);
+        s.fmBank = 0;
+        flight::RunAutopilot();
+        EXPECT_EQ(s.fmRud, c.rudder) << c.error;
+        if (c.bankTarget == 0) {
+            EXPECT_EQ(s.fmAil, 0) << c.error;
+        } else {
+            EXPECT_EQ(s.fmAil, c.bankTarget > 0x16C ? 1024 : 256) << c.error;
+        }
+    }
+}
+
+TEST(FlightAutopilot, OnTheGroundItLeavesTheControlsAlone) {
+    FlightHarness h(0);
+    h.PlaceOnRunway();
+    flight::FlightModelState& s = theFlightModelState;
+    s.fmAutopilotModes = 0x1 | 0x8;
+    s.fmApHeadingSel = 0x3000;
+    s.fmAil = 123;
+    s.fmElv = 456;
+    flight::RunAutopilot();
+    EXPECT_EQ(s.fmAil, 123);
+    EXPECT_EQ(s.fmElv, 456);
+}
+
+TEST(FlightAutopilot, PitchHoldSteps) {
+    struct Case {
+        int error;
+        int change;
+    };
+    const Case cases[] = {{8, 8}, {20, 80}, {40, 256}, {-8, -8}, {-40, -256}, {1, 1}, {10, 20}};
+    for (const Case& c : cases) {
+        FlightHarness h(0);
+        h.PlaceInFlight(5000, 100);
+        flight::FlightModelState& s = theFlightModelState;
+        s.fmAutopilotModes = 0x1;
+        s.fmBank = 0;
+        s.fmApPitchTarget = 0;
+        s.fmPitch = static_cast<std::uint16_t>(c.error);
+        const std::int16_t before = s.fmElv;
+        flight::RunAutopilot();
+        EXPECT_EQ(s.fmElv - before, c.change) << c.error;
+        EXPECT_EQ(s.fmApElvTrim, c.change);
+    }
+}
+
+TEST(FlightAutopilot, HoldsHeadingAndAltitudeInFlight) {
+    for (int type = 0; type < 5; ++type) {
+        FlightHarness h(type);
+        const double knots =
+            flight::PublishedPerformanceForType(type).cruise.back().trueAirspeedKnots;
+        h.PlaceInFlight(8000, knots * 0.95, 0x1000);
+        flight::FlightModelState& s = theFlightModelState;
+        s.fmThrot = s.fmThrotRight = 26000;
+        flight::ProbeEngageAltitudeHold();
+        s.fmApHeadingSel = 0x3000;  // a 45-degree turn to the right
+        h.RunSeconds(180);
+        EXPECT_NEAR(static_cast<std::int16_t>(static_cast<std::uint16_t>(s.fmHead - 0x3000)), 0,
+                    0xB6 * 2)
+            << type;
+        EXPECT_NEAR(flighttest::AltitudeFeet(), 8000, 300) << type;
+        EXPECT_EQ(flight::theCrashed, 0u);
+    }
+}
+
+TEST(FlightAutopilot, FollowsALocalizerAndGlideSlopeFromTheReceiver) {
+    FlightHarness h(0);
+    h.PlaceInFlight(3000, 90, 0);
+    flight::FlightModelState& s = theFlightModelState;
+    s.fmThrot = 12000;
+    flight::ProbeEngageAltitudeHold();
+    s.fmAutopilotModes = 0x1 | 0x4;
+    // A receiver double: the localizer lies along heading 0 and the glide slope slopes down at
+    // 3 degrees to a point 8 km north of the start.
+    nav::AutopilotNavInput& in = nav::theAutopilotNavInput;
+    const double thresholdZ = 8000.0;
+    for (int second = 0; second < 120; ++second) {
+        const double x = s.fmPosX / 256.0;
+        const double z = s.fmPosZ / 256.0;
+        const double height = (s.fmPosY / 256.0);
+        const double distance = thresholdZ - z;
+        const double courseDeg =
+            std::atan2(x, distance) * 180.0 / M_PI;  // positive right of course
+        const double glideDeg = std::atan2(height, distance) * 180.0 / M_PI - 3.0;
+        in.signalValid = 1;
+        in.flags = 0x10;
+        in.selectedCourse = 0;
+        in.distance = static_cast<std::uint16_t>(distance / 1852.0);
+        in.courseDeviation = static_cast<std::int8_t>(std::clamp(-courseDeg * 20.0, -127.0, 127.0));
+        in.glideSlopeDeviation = static_cast<std::uint8_t>(
+            static_cast<std::int8_t>(std::clamp(glideDeg * 40.0, -127.0, 127.0)));
+        h.RunSeconds(1);
+    }
+    EXPECT_LT(std::abs(s.fmPosX / 256.0), 150.0);
+    EXPECT_TRUE(s.fmAutopilotState & 0x8);  // glide slope captured
+    in = nav::AutopilotNavInput{};
+}
+
+}  // namespace
