@@ -19,9 +19,8 @@ PanelSwitches thePanelSwitches;
 
 namespace {
 
-// Until the cockpit's engine code exists, a stop clears the running bit and the start flags and
-// asks for the spin-down.
-// An engine that was on spins down audibly.
+// Until the cockpit's engine code exists, a stop clears the running bit and the start flags; an
+// engine that was on spins down audibly.
 void StopEngine(int engine) {
     const std::int8_t bit = static_cast<std::int8_t>(1 << engine);
     if ((flight::theFlightModelState.fmEngines & bit) != 0) devices::RequestEngineStopSound(engine);

@@ -85,6 +85,26 @@ TEST(HeadlessJoysticks, ScriptedSticksKeepTheirParts) {
     EXPECT_FALSE(sticks.Unplug(0));
 }
 
+TEST(HeadlessJoysticks, APressIsLetGoWhenItsTimeHasCome) {
+    HeadlessBackend machine;
+    JoystickInfo info;
+    info.buttons = 4;
+    machine.Sticks().Plug(info);
+    ASSERT_TRUE(machine.Sticks().PressButton(0, 2, 100));
+    JoystickState s;
+    machine.Time().Advance(99);
+    ASSERT_TRUE(machine.Sticks().Read(0, &s));
+    EXPECT_EQ(s.buttons, 2u);
+    machine.Time().Advance(1);
+    ASSERT_TRUE(machine.Sticks().Read(0, &s));
+    EXPECT_EQ(s.buttons, 0u);
+    // Held down again by hand, it stays down.
+    machine.Sticks().SetButton(0, 2, true);
+    machine.Time().Advance(1000);
+    ASSERT_TRUE(machine.Sticks().Read(0, &s));
+    EXPECT_EQ(s.buttons, 2u);
+}
+
 TEST(PaletteLut, RebuildsOnlyWhenTheColoursChange) {
     PaletteLut lut;
     Palette p{};
