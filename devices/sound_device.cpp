@@ -283,19 +283,24 @@ int SoundChannel::LowerFrequency(int step, int floor) {
 }
 
 void SoundChannel::SetMute(int on) {
+    MuteBuffer(buffer, on, &muted, &savedVolume);
+}
+
+void MuteBuffer(win::DirectSoundBuffer* buffer, int on, std::uint32_t* muted,
+                std::int32_t* savedVolume) {
     if (!Active() || buffer == nullptr) {
-        muted = on != 0 ? 1 : 0;
+        *muted = on != 0 ? 1 : 0;
         return;
     }
     if (on != 0) {
         std::int32_t v = -100;
         if (win::FAILED(buffer->GetVolume(&v))) v = -100;
-        savedVolume = v;
+        *savedVolume = v;
         buffer->SetVolume(win::DSBVOLUME_MIN);
-        muted = 1;
+        *muted = 1;
     } else {
-        muted = 0;
-        buffer->SetVolume(ClampVolume(savedVolume));
+        *muted = 0;
+        buffer->SetVolume(ClampVolume(*savedVolume));
     }
 }
 
@@ -306,9 +311,15 @@ void SoundChannel::SetLevel(int volume) {
 }
 
 int SoundChannel::IsPlaying() {
-    if (bufferPresent == 0 || buffer == nullptr) return 0;
+    return bufferPresent == 0 ? 0 : BufferPlays(buffer);
+}
+
+int BufferPlays(win::DirectSoundBuffer* buffer) {
     std::uint32_t status = 0;
-    return win::SUCCEEDED(buffer->GetStatus(&status)) && (status & win::DSBSTATUS_PLAYING) ? 1 : 0;
+    return buffer != nullptr && win::SUCCEEDED(buffer->GetStatus(&status)) &&
+                   (status & win::DSBSTATUS_PLAYING)
+               ? 1
+               : 0;
 }
 
 int SoundChannel::RestoreBuffer() {

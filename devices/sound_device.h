@@ -46,6 +46,12 @@ extern SoundDevice theSoundDevice;
 
 // A volume in hundredths of a decibel brought into -10000..0.
 [[nodiscard]] std::int32_t ClampVolume(std::int32_t volume);
+// 1 while the buffer plays.
+[[nodiscard]] int BufferPlays(win::DirectSoundBuffer* buffer);
+// Mutes a buffer (its volume kept in `savedVolume`, -100 when unreadable) or gives the volume
+// back; without sound or a buffer only the flag changes. Channels and speech queues alike.
+void MuteBuffer(win::DirectSoundBuffer* buffer, int on, std::uint32_t* muted,
+                std::int32_t* savedVolume);
 
 class SoundChannel {
 public:

@@ -453,9 +453,7 @@ int SpeechQueue::RestoreBuffer() {
 }
 
 int SpeechQueue::IsPlaying() {
-    if (buffer == nullptr) return 0;
-    std::uint32_t status = 0;
-    return win::SUCCEEDED(buffer->GetStatus(&status)) && (status & win::DSBSTATUS_PLAYING) ? 1 : 0;
+    return BufferPlays(buffer);
 }
 
 void SpeechQueue::SetVolume(int v) {
@@ -469,20 +467,7 @@ void SpeechQueue::SetVolume(int v) {
 }
 
 void SpeechQueue::SetMute(int on) {
-    if (!Active() || buffer == nullptr) {
-        muted = on != 0 ? 1 : 0;
-        return;
-    }
-    if (on != 0) {
-        std::int32_t v = -100;
-        if (win::FAILED(buffer->GetVolume(&v))) v = -100;
-        savedVolume = v;
-        buffer->SetVolume(win::DSBVOLUME_MIN);
-        muted = 1;
-    } else {
-        muted = 0;
-        buffer->SetVolume(ClampVolume(savedVolume));
-    }
+    MuteBuffer(buffer, on, &muted, &savedVolume);
 }
 
 void SpeechQueue::PollPlayState(int limit) {

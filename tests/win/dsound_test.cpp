@@ -21,6 +21,10 @@ protected:
     void SetUp() override {
         platform::SetCurrentBackend(&machine);
         ResetDirectSoundStandIn();
+        OpenDevice();
+    }
+    // A device at priority level with its primary buffer at 11025 samples a second.
+    void OpenDevice() {
         ASSERT_EQ(DirectSoundCreate(nullptr, &device, nullptr), DS_OK);
         ASSERT_EQ(device->SetCooperativeLevel(HWND{}, DSSCL_PRIORITY), DS_OK);
         DSBUFFERDESC d;
@@ -312,12 +316,7 @@ TEST_F(Sound, TheCardRecordsSilenceWhileNoDeviceHasIt) {
     primary->Release();
     device->Release();
     machine.Time().Advance(1000);
-    ASSERT_EQ(DirectSoundCreate(nullptr, &device, nullptr), DS_OK);
-    ASSERT_EQ(device->SetCooperativeLevel(HWND{}, DSSCL_PRIORITY), DS_OK);
-    DSBUFFERDESC d;
-    d.dwFlags = DSBCAPS_PRIMARYBUFFER;
-    ASSERT_EQ(device->CreateSoundBuffer(&d, &primary, nullptr), DS_OK);
-    SetRate(11025);
+    OpenDevice();
     Run(500);
     const std::vector<std::int16_t>& c = Captured();
     EXPECT_EQ(c.size(), 2u * (11025 * 25 / 10)) << "sample n lies n / rate after the first open";
