@@ -1,6 +1,6 @@
-// The machine behind small interfaces: video, events, clock, audio and joysticks. Two implementations
-// exist: SDL2 (platform/sdl/, the only place SDL appears) and a deterministic headless twin
-// (platform/headless/). The window layer talks only to CurrentBackend().
+// The machine behind small interfaces: video, events, clock, audio and joysticks. Two
+// implementations exist: SDL2 (platform/sdl/, the only place SDL appears) and a deterministic
+// headless twin (platform/headless/). The window layer talks only to CurrentBackend().
 #pragma once
 
 #include <array>

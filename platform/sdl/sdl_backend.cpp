@@ -402,8 +402,8 @@ public:
         *state = JoystickState{};
         if (d->controller != nullptr) {
             static const SDL_GameControllerAxis kAxes[6] = {
-                SDL_CONTROLLER_AXIS_LEFTX,        SDL_CONTROLLER_AXIS_LEFTY,
-                SDL_CONTROLLER_AXIS_RIGHTY,       SDL_CONTROLLER_AXIS_RIGHTX,
+                SDL_CONTROLLER_AXIS_LEFTX,       SDL_CONTROLLER_AXIS_LEFTY,
+                SDL_CONTROLLER_AXIS_RIGHTY,      SDL_CONTROLLER_AXIS_RIGHTX,
                 SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_CONTROLLER_AXIS_TRIGGERRIGHT};
             for (int a = 0; a < 6; ++a)
                 state->axes[static_cast<std::size_t>(a)] =
@@ -420,11 +420,11 @@ public:
             auto held = [&](SDL_GameControllerButton b) {
                 return SDL_GameControllerGetButton(d->controller, b) != 0;
             };
-            state->hats[0] = static_cast<std::uint8_t>(
-                (held(SDL_CONTROLLER_BUTTON_DPAD_UP) ? kHatUp : 0) |
-                (held(SDL_CONTROLLER_BUTTON_DPAD_RIGHT) ? kHatRight : 0) |
-                (held(SDL_CONTROLLER_BUTTON_DPAD_DOWN) ? kHatDown : 0) |
-                (held(SDL_CONTROLLER_BUTTON_DPAD_LEFT) ? kHatLeft : 0));
+            state->hats[0] =
+                static_cast<std::uint8_t>((held(SDL_CONTROLLER_BUTTON_DPAD_UP) ? kHatUp : 0) |
+                                          (held(SDL_CONTROLLER_BUTTON_DPAD_RIGHT) ? kHatRight : 0) |
+                                          (held(SDL_CONTROLLER_BUTTON_DPAD_DOWN) ? kHatDown : 0) |
+                                          (held(SDL_CONTROLLER_BUTTON_DPAD_LEFT) ? kHatLeft : 0));
             return true;
         }
         const int axes = std::min(SDL_JoystickNumAxes(d->joystick), kMaxJoystickAxes);

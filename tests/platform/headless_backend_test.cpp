@@ -72,7 +72,7 @@ TEST(HeadlessJoysticks, ScriptedSticksKeepTheirParts) {
     info.hats = 0;
     EXPECT_EQ(sticks.Plug(info), 0);
     EXPECT_TRUE(sticks.SetAxis(0, 1, -5));
-    EXPECT_FALSE(sticks.SetAxis(0, 2, 5));     // no third axis
+    EXPECT_FALSE(sticks.SetAxis(0, 2, 5));      // no third axis
     EXPECT_FALSE(sticks.SetHat(0, 0, kHatUp));  // no hat
     EXPECT_TRUE(sticks.SetButton(0, 32, true));
     EXPECT_FALSE(sticks.SetButton(0, 33, true));  // the state holds 32

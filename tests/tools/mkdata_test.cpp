@@ -423,7 +423,7 @@ TEST_F(MkdataTest, EffectClipsSoundAsTheyShould) {
             out.push_back(b - 128.0);
         return out;
     };
-    for (int id : {2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14,  15,  16,  17,  18,
+    for (int id : {2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13,  14,  15,  16,  17,  18,
                    19, 20, 21, 23, 24, 25, 26, 27, 28, 29, 30, 100, 101, 195, 196, 200, 201})
         EXPECT_FALSE(samples(id).empty()) << "clip " << id;
     // Starters outlast the 10000 bytes before their end at which the engine is asked to catch.
