@@ -69,6 +69,7 @@ int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
 int MakeNavigation(Installation& installation, std::string* error);
+int MakeEffects(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
@@ -81,6 +82,7 @@ inline constexpr Module kModules[] = {
     {"navigation", MakeNavigation},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
+    {"effects", MakeEffects},
 };
 
 // Small helpers shared by the modules.
