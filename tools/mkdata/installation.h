@@ -81,6 +81,10 @@ int MakeTerrain(Installation& installation, std::string* error);
 int MakeGroundTextures(Installation& installation, std::string* error);
 int MakeMagneticGrids(Installation& installation, std::string* error);
 int MakeAircraftShadows(Installation& installation, std::string* error);
+int MakeEffects(Installation& installation, std::string* error);
+// Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
+// run before the resource compiler, which reads them with -I DIR).
+int MakeSkinResources(const std::string& outDir, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
 // modules that read data/ come first, so bad data is reported before the long work starts.
@@ -90,6 +94,7 @@ inline constexpr Module kModules[] = {
     {"navigation", MakeNavigation},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
+    {"effects", MakeEffects},
     {"terrain", MakeTerrain},
     {"ground textures", MakeGroundTextures},
     {"magnetic grids", MakeMagneticGrids},

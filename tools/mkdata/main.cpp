@@ -2,14 +2,24 @@
 // in OUT_DIR from the public data in DATA_DIR and the program's own art, with the program's own
 // writers. Two runs write the same bytes. The terrain box limits the terrain and its magnetic
 // grids to the tiles a box of degrees touches (tests make small worlds with it).
+// mkdata --skin OUT_DIR: draws the skin the resource pack takes in.
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/mkdata/installation.h"
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--skin") {
+        std::string error;
+        if (!mkdata::MakeSkinResources(argv[2], &error)) {
+            std::fprintf(stderr, "mkdata: skin: %s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
     std::vector<std::string> positional;
     std::vector<std::pair<std::string, std::string>> options;
     for (int i = 1; i < argc; ++i) {
@@ -25,7 +35,9 @@ int main(int argc, char** argv) {
         }
     }
     if (positional.size() != 2) {
-        std::fprintf(stderr, "usage: mkdata [--terrain-box=WEST,SOUTH,EAST,NORTH] DATA_DIR OUT_DIR\n");
+        std::fprintf(stderr,
+                     "usage: mkdata [--terrain-box=WEST,SOUTH,EAST,NORTH] DATA_DIR OUT_DIR\n"
+                     "       mkdata --skin OUT_DIR\n");
         return 2;
     }
     const auto started = std::chrono::steady_clock::now();
