@@ -21,18 +21,45 @@
 #include "world/world_fixture.h"
 
 // Every allocation of this test program is counted, so a test can tell that a frame made none.
+// All the plain forms are replaced together (the library's temporary buffers ask with nothrow),
+// so every block is freed by the allocator that made it.
 namespace {
 std::atomic<long> theAllocations{0};
+void* Allocate(std::size_t n) noexcept {
+    ++theAllocations;
+    return std::malloc(n == 0 ? 1 : n);
+}
 }  // namespace
 void* operator new(std::size_t n) {
-    ++theAllocations;
-    if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
+    if (void* p = Allocate(n)) return p;
     throw std::bad_alloc();
+}
+void* operator new[](std::size_t n) {
+    if (void* p = Allocate(n)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    return Allocate(n);
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
+    return Allocate(n);
 }
 void operator delete(void* p) noexcept {
     std::free(p);
 }
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
 void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
     std::free(p);
 }
 
