@@ -1,6 +1,5 @@
 #include "cockpit/panel_services.h"
 
-#include "cockpit/cockpit_switches.h"
 #include "core/ini_file.h"
 
 namespace cockpit {
@@ -13,36 +12,18 @@ void PanelMouse::OnClick() {
     ++thePanelClicks[kind & 7];
 }
 
-void ResetPanelGauges() {}
-void UpdateGauges() {}
-void UpdateNavRadios() {}
-// The once-a-second cockpit step: the pitot heat's countdown runs here until the gauges have their
-// own slow work.
-void CockpitSlowTick() {
-    TickPitotHeat();
+void UpdateGauges() {
+    UpdateGearLamps();
 }
+void UpdateNavRadios() {}
 void TickNavReception() {}
 void CheckNavReception() {}
-void UpdateElectricalPower(int) {}
 
-// The panel's sections are written by the cockpit once its gauges exist; until then there is
-// nothing of the panel to keep, and reading succeeds.
-int ReadPanelState(core::IniFile&) {
-    return 1;
-}
-int WritePanelState(core::IniFile&) {
-    return 1;
-}
+// The radios write their section once they exist; until then reading succeeds.
 int ReadNavRadios(core::IniFile&) {
     return 1;
 }
 int WriteNavRadios(core::IniFile&) {
-    return 1;
-}
-int LoadPartialPanelSettings(core::IniFile&) {
-    return 1;
-}
-int SavePartialPanelSettings(core::IniFile&) {
     return 1;
 }
 

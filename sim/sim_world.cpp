@@ -20,6 +20,7 @@
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "sim/detail_presets.h"
+#include "sim/panel_host.h"
 #include "sim/slew.h"
 #include "sim/view_controller.h"
 #include "win/window.h"
@@ -131,6 +132,7 @@ void SimWorld::Init(win::HWND w) {
     services.viewMode = &WorldViewMode;
     services.lookDirection = &WorldLookDirection;
     flight::theFlightWorldServices = services;
+    InstallPanelHost();
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
     InstallSlewServices();
     LoadSettings();
@@ -179,6 +181,7 @@ void SimWorld::Shutdown() {
     clock.reset();
     Step("SimClock");
     flight::theFlightWorldServices = flight::DefaultFlightWorldServices();
+    cockpit::thePanelHost = cockpit::DefaultPanelHostServices();
     window = win::HWND{};
     initialised = 0;
     running = 0;
@@ -295,6 +298,9 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     }
     pauseRequested = 0;
     loadingSituation = false;
+    // The loaded engine bits say which engines run; the levers then agree with the flight.
+    cockpit::SyncEnginesWithFlightModel();
+    cockpit::ApplyEngineLevers();
     if (full != 0) {
         const std::int32_t altitude = fm.fmPosY;
         RefreshTerrain();
@@ -363,6 +369,7 @@ void SimWorld::FlightTick() {
 }
 
 void SimWorld::TickEvery2() {
+    cockpit::StepEngineSequences();
     devices::UpdateEngineStartSound();
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "cockpit/panel_art.h"
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
 #include "core/ini_file.h"
@@ -161,6 +162,9 @@ void OnMainClose(win::HWND window) {
     theSimWorld.Shutdown();
     UnregisterKeyCommandTables();
     theShutdownLog.emplace_back("World");
+    cockpit::ReleasePanelArt();
+    flight::theAircraft.ReleasePanelBitmaps();
+    flight::theAircraft.ReleaseSideViewBitmap();
     theShutdownLog.emplace_back("PanelArt");
     gfx::SetDisplayMode(gfx::kDisplayNone, 1);
     theShutdownLog.emplace_back("Display");

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cockpit/cockpit_services.h"
+#include "cockpit/panel_redraw.h"
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
 
@@ -237,6 +238,7 @@ void ViewController::ApplyView() {
         theViewServices.invalidateAllGauges();
         RebuildCamera();
         thePanelFirstFrame = 0;
+        cockpit::thePanelPrimed = 0;
     } else {
         RebuildCamera();
     }
