@@ -59,20 +59,21 @@ int PrimePanel(int viewMode, int lookDirection) {
 }
 
 void PaintCockpit(int viewMode, int lookDirection) {
+    gfx::GFXSurface* s = PanelSurface();
+    if (s == nullptr) return;
+    // The cockpit draws on the whole screen, whatever the 3D view clipped to.
+    const gfx::GFXRect saved = s->clipRect;
+    s->clipRect = {0, 0, std::min(639, s->width - 1), std::min(479, s->height - 1)};
     PrimePanel(viewMode, lookDirection);
     UpdateElectricalPower(0);
-    gfx::GFXSurface* s = PanelSurface();
-    if (s != nullptr) {
-        const gfx::GFXRect saved = s->clipRect;
-        s->clipRect = {0, 0, std::min(639, s->width - 1), std::min(479, s->height - 1)};
-        flight::theAircraft.DrawPanel(s);
-        s->clipRect = saved;
+    flight::theAircraft.DrawPanel(s);
+    if (viewMode != 4 && viewMode != 5) {
+        if ((viewMode == 0 || viewMode == 1) && lookDirection == 0)
+            RefreshPanelRegions(flight::theAircraft.GetType(), viewMode);
+        else
+            flight::theAircraft.DrawViewBitmaps(s);
     }
-    if (viewMode == 4 || viewMode == 5) return;
-    if ((viewMode == 0 || viewMode == 1) && lookDirection == 0)
-        RefreshPanelRegions(flight::theAircraft.GetType(), viewMode);
-    else
-        flight::theAircraft.DrawViewBitmaps(s);
+    s->clipRect = saved;
 }
 
 bool PanelRegionFor(int type, int viewMode, PanelRegion* out) {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "cockpit/cockpit_systems.h"
 #include "cockpit/panel_art.h"
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
@@ -131,6 +132,7 @@ void RunStartup() {
     cockpit::theCockpitFullRedraw |= cockpit::kRedrawStartupFlags;
     LoadFlightFile("Startup.Flt", 1);
     flight::theFlightModelState.fmEngines = 0;
+    cockpit::SyncEnginesWithFlightModel();
     nav::LoadNavVors();
     nav::LoadNavNdbs();
     nav::LoadNavIls();

@@ -14,6 +14,7 @@
 #include "gfx/palette.h"
 #include "tools/mkdata/installation.h"
 #include "tools/mkdata/palette_colours.h"
+#include "tools/mkdata/panel_roles.h"
 
 namespace mkdata {
 
@@ -156,9 +157,11 @@ int MakePalettes(Installation& installation, std::string* error) {
     }
     installation.AddMember(kVolume, "world.pal", WorldPaletteFile(0, false));
 
-    for (const AircraftPalettes& a : kAircraft) {
+    for (int type = 0; type < 5; ++type) {
+        const AircraftPalettes& a = kAircraft[type];
         for (int index = 0; index < kPanelTimeIndexes; ++index) {
-            const std::vector<Rgb> colours = PanelTextColours(a.panel, index);
+            // The panel's colours come from the type's role table.
+            const std::vector<Rgb> colours = PanelRolePalette(type, index);
             const Bytes text = TextPalette(colours);
             char name[32];
             std::snprintf(name, sizeof name, "%s_pnl%d.pal", a.panelPrefix, index);
