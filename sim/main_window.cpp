@@ -343,10 +343,14 @@ void PaintView(win::HWND w) {
         return;
     win::ValidateRect(w, nullptr);
     theSimWorld.MeasureFrameRate();
-    // The camera of the current view mode, placed for this frame's eye.
-    theViewController.Frame();
+    // The camera of the current view mode, placed for this frame's eye, with the scene's lights.
+    float eye[3], angles[3];
+    theViewController.ComputeEye(eye, angles);
+    theSimWorld.PrepareScene(eye, angles);
     flight::theAircraft.UpdateViewBitmaps(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
     ClearScene();
+    // The panel and the readouts draw over the whole screen, not only the 3D view.
+    if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->clipRect = gfx::GFXRect{0, 0, 639, 479};
     theSimWorld.UpdatePalette();
     cockpit::PaintCockpit(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
     ++theFramesDrawn;

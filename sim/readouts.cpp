@@ -13,9 +13,11 @@
 #include "gfx/cds_surface.h"
 #include "gfx/display.h"
 #include "gfx/palette.h"
+#include "gfx/surface.h"
 #include "nav/lat_lon.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
+#include "ts/light_set.h"
 #include "win/gdi.h"
 #include "win/input.h"
 #include "world/terrain_services.h"
@@ -152,6 +154,8 @@ void SimWorld::DrawReadouts() {
 }
 
 void SimWorld::FinishFrame(int warmUp) {
+    if (lightSet) lightSet->Deactivate();
+    if (drawTarget && gfx::theCurrentDrawTarget == drawTarget.get()) drawTarget->End();
     if (warmUp != 0) return;
     DrawReadouts();
     if (restoreArrow != 0) {

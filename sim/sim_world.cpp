@@ -15,6 +15,7 @@
 #include "flight/flight_model_state.h"
 #include "flight/flight_world_services.h"
 #include "flight/system_failures.h"
+#include "gfx/surface.h"
 #include "gfx/tod_palette.h"
 #include "nav/lat_lon.h"
 #include "nav/nav_database.h"
@@ -23,6 +24,8 @@
 #include "sim/panel_host.h"
 #include "sim/slew.h"
 #include "sim/view_controller.h"
+#include "ts/class_item.h"
+#include "ts/light_set.h"
 #include "win/window.h"
 #include "world/scenery_state.h"
 
@@ -52,12 +55,25 @@ int WorldLookDirection() {
 int WorldGraphicsSetting(int index) {
     return theSimWorld.GetGraphicsSetting(index);
 }
+// The terrain window's origin (the grid position of the flight model's origin) for a window
+// centred on the aircraft's tile, until the terrain pages a window of its own. It keeps scene
+// coordinates within half a tile of 0, where single-precision floats still resolve a few
+// hundredths of a unit; the flight model's raw positions would leave the camera's transforms
+// with half a unit of rounding.
+void WorldWindowOrigin(float out[2]) {
+    constexpr double kTile = 1048576.0;  // 2^20 terrain units
+    double world[3];
+    flight::GetAircraftWorldPosition(world);
+    out[0] = static_cast<float>((9.0 - std::floor(world[0] / kTile) - 0.5) * kTile);
+    out[1] = static_cast<float>((5.0 - std::floor(world[1] / kTile) - 0.5) * kTile);
+}
 
 }  // namespace
 
 SimWorld::SimWorld() {
     // Simulated time stands still until Init has finished.
     time.Pause(1);
+    ts::InstallShapeClasses();
 }
 
 SimWorld::~SimWorld() {
@@ -92,14 +108,7 @@ void SimWorld::Init(win::HWND w) {
     Step("TimeOfDayPalette");
     Step("DaylightTimes");
     RebuildDrawTarget();
-    {
-        const float sun[3] = {10.0f, 48.0f, -60.0f};
-        const float n = std::sqrt(sun[0] * sun[0] + sun[1] * sun[1] + sun[2] * sun[2]);
-        SetLightDirection(sun[0] / n, sun[1] / n, sun[2] / n);
-        lightColour = 0.8f;
-    }
-    Step("SunLight");
-    Step("LightSet");
+    MakeSceneLights();
     sky = std::make_unique<world::Sky>();
     Step("Sky");
     Step("NullModuleSlot");
@@ -118,6 +127,7 @@ void SimWorld::Init(win::HWND w) {
     Step("Aircraft");
     Step("TerrainDiskCache");
     theViewController.ApplyView();
+    RegisterViewReportFields();
     Step("ViewController");
     flightPlan = std::make_unique<planning::FlightPlan>();
     Step("FlightPlan");
@@ -131,6 +141,7 @@ void SimWorld::Init(win::HWND w) {
     services.timeAcceleration = &WorldTimeAcceleration;
     services.viewMode = &WorldViewMode;
     services.lookDirection = &WorldLookDirection;
+    services.terrainWindowOrigin = &WorldWindowOrigin;
     flight::theFlightWorldServices = services;
     InstallPanelHost();
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
@@ -164,8 +175,8 @@ void SimWorld::Shutdown() {
     Step("NullModuleSlot");
     sky.reset();
     Step("Sky");
-    Step("LightSet");
-    Step("SunLight");
+    DestroySceneLights();
+    drawTarget.reset();
     Step("DrawTarget");
     palette.reset();
     gfx::theTimeOfDayServices = gfx::DefaultTimeOfDayServices();
@@ -188,6 +199,7 @@ void SimWorld::Shutdown() {
 }
 
 void SimWorld::RebuildDrawTarget() {
+    MakeDrawTarget();
     Step("DrawTarget");
 }
 
@@ -531,25 +543,6 @@ void SimWorld::RefreshTerrain() {
 }
 
 // ---- the scene light and the aircraft's place ---------------------------------------------
-
-void SimWorld::SetSunDirection(const float direction[3]) {
-    // A sun on the horizon (z near 0) would make the colour grow without bound.
-    const float z = std::max(std::fabs(direction[2]), 1e-3f);
-    lightColour = std::max(0.8f / z, 0.3f);
-    SetLightDirection(direction[0], direction[1], direction[2]);
-}
-
-void SimWorld::GetLightDirection(float out[3]) const {
-    out[0] = lightDirection[0];
-    out[1] = lightDirection[1];
-    out[2] = lightDirection[2];
-}
-
-void SimWorld::SetLightDirection(float x, float y, float z) {
-    lightDirection[0] = x;
-    lightDirection[1] = y;
-    lightDirection[2] = z;
-}
 
 double SimWorld::GetLatitude() const {
     double lat = 0.0, lon = 0.0;

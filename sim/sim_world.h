@@ -29,7 +29,12 @@ class FlightPlan;
 namespace gfx {
 class GFXPalette;
 class TimeOfDayPalette;
+class GFXDrawTarget;
 }  // namespace gfx
+namespace ts {
+class TSLight;
+class TSLightSet;
+}  // namespace ts
 
 namespace flight {
 class Aircraft;
@@ -169,6 +174,15 @@ public:
     [[nodiscard]] std::string SlewReadoutText() const;
     [[nodiscard]] std::string FrameRateText() const;
 
+    // ---- the scene ----
+    // The frame's set-up of the 3D scene for the eye: drawing begins on the world's draw
+    // target, the view controller places the camera, the camera and the light set are
+    // activated and the camera gets the identity transform (world geometry).
+    void PrepareScene(const float eye[3], const float angles[3]);
+    gfx::GFXDrawTarget* DrawTarget() { return drawTarget.get(); }
+    ts::TSLight* SunLight() { return sunLight.get(); }
+    ts::TSLightSet* LightSet() { return lightSet.get(); }
+
     // ---- the scene light and the aircraft's place ----
     // Sets the light from the sun's direction; the colour grows as the sun stands lower.
     void SetSunDirection(const float direction[3]);
@@ -198,11 +212,17 @@ public:
 
 private:
     void Step(const char* what);
+    void MakeDrawTarget();
+    void MakeSceneLights();
+    void DestroySceneLights();
 
     win::HWND window;
     std::unique_ptr<devices::Joystick> joystick;
     std::unique_ptr<world::Sky> sky;
     std::unique_ptr<gfx::TimeOfDayPalette> palette;
+    std::unique_ptr<gfx::GFXDrawTarget> drawTarget;
+    std::unique_ptr<ts::TSLight> sunLight;
+    std::unique_ptr<ts::TSLightSet> lightSet;
     std::unique_ptr<world::SceneryGraphicsSettings> graphics;
     DateAndTime time;
     std::unique_ptr<SimClock> clock;

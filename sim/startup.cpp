@@ -25,6 +25,7 @@
 #include "sim/menu_commands.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
+#include "ts/engine_pools.h"
 #include "ui/dialog_services.h"
 #include "ui/general_dialogs.h"
 #include "win/input.h"
@@ -102,6 +103,12 @@ int InitDisplayAndPools(win::HWND window) {
     win::SetWindowPos(window, {}, 20, 40, width, height, win::SWP_NOZORDER);
     thePoolSizes = ReadPoolSizes();
     if (thePoolSizes.bitmaps > 0) gfx::GFXBitmap::ResetBitmapPool(thePoolSizes.bitmaps);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kShape, thePoolSizes.shapes);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kMesh, thePoolSizes.meshes);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kMaterial, thePoolSizes.materials);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kSequenceState, thePoolSizes.cells);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kTextureEntry, thePoolSizes.mapDefs);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kSheet, thePoolSizes.sheets);
     gfx::GFXSurface::InitSpanPool(3000);
     gfx::SetDisplayOptions(window, {}, 2);
     gfx::InitDisplay(640, 480, 8);

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <sstream>
 #include <unordered_map>
 
@@ -126,7 +127,23 @@ std::string StripAmpersands(std::string s) {
     return Lower(s);
 }
 
+// A deque: parsed commands keep pointers to their rows while others register.
+std::deque<ScriptCommand>& RegisteredCommands() {
+    static std::deque<ScriptCommand> commands;
+    return commands;
+}
+
 }  // namespace
+
+void RegisterScriptCommand(const ScriptCommand& command) {
+    RegisteredCommands().push_back(command);
+}
+
+const ScriptCommand* FindScriptCommand(const std::string& verb) {
+    for (const ScriptCommand& c : RegisteredCommands())
+        if (Lower(c.verb) == verb) return &c;
+    return nullptr;
+}
 
 bool ParseKeyName(const std::string& name, std::vector<Scancode>* modifiers, Scancode* key) {
     std::string rest = Lower(name);
@@ -211,6 +228,13 @@ std::optional<std::vector<Command>> ParseScript(const std::string& source, std::
             if (c.action != "lost" && c.action != "gained") return bad("expected lost or gained");
         } else if (verb == "quit") {
             c.kind = Command::Kind::Quit;
+        } else if (const ScriptCommand* registered = FindScriptCommand(verb)) {
+            c.kind = Command::Kind::Registered;
+            c.registered = registered;
+            for (std::string w = Word(rest); !w.empty(); w = Word(rest))
+                c.words.push_back(w);
+            std::string why;
+            if (registered->check != nullptr && !registered->check(c.words, &why)) return bad(why);
         } else {
             return bad("unknown command '" + verb + "'");
         }
@@ -323,6 +347,12 @@ bool Driver::Step() {
                                             : platform::EventKind::FocusGained;
                 machine_.Input().Inject(e);
                 return true;
+            }
+            case Command::Kind::Registered: {
+                std::string why;
+                if (!c.registered->run(c.words, &why))
+                    Fail("line " + std::to_string(c.line) + ": " + why);
+                break;
             }
             case Command::Kind::Quit: {
                 win::TraceLine("quit");

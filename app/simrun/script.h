@@ -13,6 +13,17 @@
 
 namespace simrun {
 
+// A command that lives in its own source file: its verb, a check of its words when the script
+// is read (false with a message stops the run before it starts) and what it does when its turn
+// comes (false with a message fails the run). Register it before the script is read.
+struct ScriptCommand {
+    const char* verb;
+    bool (*check)(const std::vector<std::string>& words, std::string* error);
+    bool (*run)(const std::vector<std::string>& words, std::string* error);
+};
+void RegisterScriptCommand(const ScriptCommand& command);
+[[nodiscard]] const ScriptCommand* FindScriptCommand(const std::string& verb);
+
 struct Command {
     enum class Kind {
         Wait,
@@ -24,7 +35,8 @@ struct Command {
         Screenshot,
         Save,
         Focus,
-        Quit
+        Quit,
+        Registered
     };
     Kind kind = Kind::Wait;
     int line = 0;
@@ -40,6 +52,9 @@ struct Command {
     // answer / screenshot
     std::string text;
     std::string button;
+    // a registered command and the words after its verb
+    const ScriptCommand* registered = nullptr;
+    std::vector<std::string> words;
 };
 
 // Parses the script; on a bad line returns nothing and puts a message into `error`.

@@ -2,6 +2,7 @@
 // by section, the tick tasks it runs, graphics profiles and the time-of-day periods.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@
 #include "sim/sim_world.h"
 #include "sim/slew.h"
 #include "support/temp_folder.h"
+#include "gfx/surface.h"
+#include "sim/view_controller.h"
+#include "ts/light_set.h"
+#include "ts/perspective_camera.h"
 
 namespace {
 
@@ -264,6 +269,44 @@ TEST_F(WorldTest, SunLightColourStaysFiniteAtTheHorizon) {
         w.GetLightDirection(back);
         EXPECT_EQ(back[2], c.z);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WorldTest, TheFrameLightsTheSceneWithTheSunThroughTheViewsCamera) {
+    sim::SimWorld w;
+    w.Init(win::HWND{});
+    ASSERT_NE(w.SunLight(), nullptr);
+    ASSERT_NE(w.LightSet(), nullptr);
+    EXPECT_EQ(w.LightSet()->Count(), 1);
+    EXPECT_EQ(w.SunLight()->type, ts::TSLight::kDirectional);
+    EXPECT_NEAR(w.SunLight()->worldDirection.z, -60.0f / std::sqrt(100.0f + 48 * 48 + 3600), 1e-6f);
+    EXPECT_FLOAT_EQ(w.SunLight()->colour[1], 0.8f);
+    // A low sun shines stronger; a sun on the horizon stays finite.
+    const float low[3] = {0.0f, 0.8f, -0.5f};
+    w.SetSunDirection(low);
+    EXPECT_FLOAT_EQ(w.SunLight()->colour[0], 1.6f);
+    EXPECT_FLOAT_EQ(w.SunLight()->worldDirection.y, 0.8f);
+    const float flat[3] = {1.0f, 0.0f, 0.0f};
+    w.SetSunDirection(flat);
+    EXPECT_TRUE(std::isfinite(w.SunLight()->colour[2]));
+
+    const float eye[3] = {10.0f, 20.0f, 30.0f};
+    const float angles[3] = {0.0f, 0.0f, 0.5f};
+    w.PrepareScene(eye, angles);
+    EXPECT_EQ(ts::theCurrentCamera, sim::theViewController.Camera());
+    EXPECT_EQ(ts::theActiveLightSet, w.LightSet());
+    EXPECT_TRUE(w.LightSet()->IsCameraValid());
+    EXPECT_NE(w.SunLight()->lightPoint, nullptr);
+    EXPECT_EQ(gfx::theCurrentDrawTarget, w.DrawTarget());
+    // The camera stands at the eye: world geometry there is at the eye's position.
+    EXPECT_NEAR(ts::theCurrentCamera->GetEyePosition().z, 30.0f, 1e-3f);
+    w.FinishFrame(1);
+    EXPECT_EQ(ts::theActiveLightSet, nullptr);
+    EXPECT_EQ(w.SunLight()->lightPoint, nullptr);
+    EXPECT_EQ(gfx::theCurrentDrawTarget, nullptr);
 }
 
 }  // namespace
