@@ -55,6 +55,13 @@ int WorldLookDirection() {
 int WorldGraphicsSetting(int index) {
     return theSimWorld.GetGraphicsSetting(index);
 }
+// The aircraft's colours for entries 10..73: its panel palette in the panel views, its cabin
+// palettes in the others.
+int WorldPanelPaletteName(int todIndex, std::string* out) {
+    *out = flight::theAircraft.GetPaletteName(todIndex, theSimWorld.GetViewMode(),
+                                              theSimWorld.GetLookDirection());
+    return out->empty() ? 0 : 1;
+}
 // The terrain window's origin (the grid position of the flight model's origin) for a window
 // centred on the aircraft's tile, until the terrain pages a window of its own. It keeps scene
 // coordinates within half a tile of 0, where single-precision floats still resolve a few
@@ -103,6 +110,7 @@ void SimWorld::Init(win::HWND w) {
         gfx::TimeOfDayServices tod = gfx::DefaultTimeOfDayServices();
         tod.viewMode = &WorldViewMode;
         tod.graphicsSetting = &WorldGraphicsSetting;
+        tod.panelPaletteName = &WorldPanelPaletteName;
         gfx::theTimeOfDayServices = tod;
     }
     Step("TimeOfDayPalette");
@@ -290,6 +298,8 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     fm.fmMultiEngineSynch = 0;
     fm.fmAutoCoordination = autoCoordination;
     if (aircraft != nullptr) result = aircraft->LoadType(file);
+    // The type may have changed, and with it the panel's colours.
+    MarkPaletteDirty();
     result &= flight::ReadAircraftState(file);
     if (full == 0) {
         fm.fmPosX = keptX;
