@@ -144,7 +144,7 @@ void PanelGauge::Record(IntPoint at, std::int32_t w, std::int32_t h, bool second
     IntPoint& where = second ? drawnAt2[slot] : drawnAt[slot];
     IntRect& area = second ? drawnRect2[slot] : drawnRect[slot];
     where = at;
-    MarkDirty(IntRect{0, 0, w, h}, &area, &where);
+    MarkDirty(IntRect{0, 0, w - 1, h - 1}, &area, &where);
 }
 
 std::int32_t PanelGauge::Slew(std::int32_t recorded, std::int32_t target) const {

@@ -91,7 +91,7 @@ public:
     void EraseSlot();
     // Records a drawn area of `source`'s size at `at`: the common last step of every draw.
     void MarkDirty(IntRect source, IntRect* out, IntPoint* at);
-    // Records the first (second) drawn element of the slot at `at` with the given size.
+    // Records the first (second) drawn element of the slot: w x h pixels drawn at `at`.
     void Record(IntPoint at, std::int32_t w, std::int32_t h, bool second = false);
     // One slew step from the slot's recorded value toward `target` (a jump with `force`).
     [[nodiscard]] std::int32_t Slew(std::int32_t recorded, std::int32_t target) const;

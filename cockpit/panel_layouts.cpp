@@ -31,6 +31,16 @@ const LayoutItem theC172Layout[] = {
     {"theCarbHeatKnob", Instrument::Lever, 255, 451, 14},
     {"theElevatorTrimIndicator", Instrument::Trim, 391, 427, 44},
     {"theFlapsLever", Instrument::Flaps, 440, 424, 0},
+    {"theFuelSelector", Instrument::Switch, 8, 440, 24},
+    {"theIgnitionSwitch", Instrument::Switch, 41, 439, 24},
+    {"theMasterSwitch", Instrument::Switch, 81, 444, 10},
+    {"theAvionicsSwitch", Instrument::Switch, 103, 444, 10},
+    {"thePitotHeatSwitch", Instrument::Switch, 125, 444, 10},
+    {"theStrobeSwitch", Instrument::Switch, 147, 444, 10},
+    {"theBeaconSwitch", Instrument::Switch, 168, 444, 10},
+    {"theNavLightSwitch", Instrument::Switch, 189, 444, 10},
+    {"theTaxiLightSwitch", Instrument::Switch, 210, 444, 10},
+    {"theLandingLightSwitch", Instrument::Switch, 231, 444, 10},
 };
 const int theC172LayoutCount = static_cast<int>(sizeof theC172Layout / sizeof theC172Layout[0]);
 

@@ -37,6 +37,7 @@ enum class Instrument : std::uint8_t {
     Trim,         // the trim wheel
     Flaps,        // the flaps indicator
     Readout,      // a digital window (clock, DME)
+    Switch,       // a toggle switch's or rotary selector's top-left corner
 };
 
 struct LayoutItem {

@@ -216,7 +216,7 @@ TEST_P(CockpitProgram, TakeOffStopAndRestartFromTheKeys) {
     const bool soundOff = GetParam();
     testsupport::TempFolder dir("zephlon-cockpit");
     const std::string script =
-        "wait 1000\nscreenshot " + dir.Path("panel.bmp") +
+        "frame-interval 100\nwait 1000\nscreenshot " + dir.Path("panel.bmp") +
         "\nkey S press\nwait 3000\nkey B press\nkey backspace press\nwait 25000\nsave " +
         dir.Path("rolled.Flt") + "\n" + Repeat("key numpad/ press", 31) + "wait 3000\nsave " +
         dir.Path("stopped.Flt") + "\n" + Repeat("key numpad* press", 31) +

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cockpit/panel_art.h"
 #include "cockpit/panel_gauge.h"
@@ -15,14 +17,15 @@
 #include "core/resource_volume.h"
 #include "gfx/bitmap.h"
 #include "gfx/font.h"
+#include "installed_art.h"
+#include "support/run_command.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Install() {
-    return std::string(ZEPHLON_BINARY_DIR) + "/install";
-}
+using cockpittest::Install;
 
 class ShippedArt : public ::testing::Test {
 protected:
@@ -103,6 +106,32 @@ TEST_F(ShippedArt, PanelsHoldTransparencyOnlyInsideTheAttitudeWindow) {
             }
         EXPECT_GT(inside, 5000) << name;
         EXPECT_EQ(outside, 0) << name;
+    }
+}
+
+// An outside reader agrees: ImageMagick's identify reads every shipped C172 picture as an 8-bit
+// palette BMP.
+TEST_F(ShippedArt, IdentifyReadsEveryPictureAsEightBit) {
+    if (testsupport::RunCommand("command -v identify >/dev/null 2>&1").status != 0)
+        GTEST_SKIP() << "ImageMagick's identify is not installed";
+    testsupport::TempFolder dir("zephlon-identify");
+    std::vector<std::pair<core::ResourceVolume*, std::string>> pictures;
+    for (const cockpit::PanelArtSlot& slot : cockpit::thePanelArtSlots)
+        if (!slot.isFont && slot.members[0] != nullptr) pictures.emplace_back(panel.get(), slot.members[0]);
+    for (const char* name : {"172panel.bmp", "172lopan.bmp", "172_Crsh.bmp", "cracked.bmp"})
+        pictures.emplace_back(panel.get(), name);
+    for (const char* name : {"172_f.bmp", "172_fl.bmp", "172_l.bmp", "172_bl.bmp", "172_b.bmp",
+                             "172_br.bmp", "172_r.bmp", "172_fr.bmp"})
+        pictures.emplace_back(cockpitArt.get(), name);
+    for (const auto& [volume, name] : pictures) {
+        const std::string bytes = cockpittest::MemberBytes(*volume, name);
+        ASSERT_FALSE(bytes.empty()) << name;
+        dir.Write(name, bytes);
+        const testsupport::CommandResult r = testsupport::RunCommand(
+            "identify -format '%m %z %r' '" + dir.Path(name) + "' 2>&1");
+        EXPECT_EQ(r.status, 0) << name << ": " << r.out;
+        EXPECT_EQ(r.out.rfind("BMP", 0), 0u) << name << ": " << r.out;
+        EXPECT_NE(r.out.find(" 8 PseudoClass"), std::string::npos) << name << ": " << r.out;
     }
 }
 

@@ -513,10 +513,11 @@ void RadioWindow(Canvas& c, int x, int y, int w) {
     c.Fill(x - 1, y - 1, x + w, y + 11, kBlack);
 }
 
+// A toggle switch's slot with its label above it.
 void ToggleSwitch(Canvas& c, int x, int y, const char* label) {
     c.Fill(x, y, x + 9, y + 17, kBlack);
     c.Fill(x + 2, y + 9, x + 7, y + 15, kWhite);
-    c.TextCentred(x + 5, y + 25, label, kWhite);
+    c.TextCentred(x + 5, y - 6, label, kWhite);
 }
 
 std::unique_ptr<gfx::GFXBitmap> PanelPicture(int height) {
@@ -603,13 +604,28 @@ std::unique_ptr<gfx::GFXBitmap> PanelPicture(int height) {
         for (int k = 0; k < 4; ++k) c.Text(static_cast<int>(x) + 12, static_cast<int>(y) + 2 + k * 8, kFlaps[k], kWhite);
         c.TextCentred(x + 14, y - 6, "FLAPS", kWhite);
     }
-    // Switch row, ignition key.
-    static const char* const kSwitches[8] = {"BAT", "AVN", "BCN", "LAND", "TAXI", "NAV", "STRB", "PITOT"};
-    const int row = std::min(height - 40, 258);
-    for (int k = 0; k < 8; ++k) ToggleSwitch(c, 10 + k * 28, row, kSwitches[k]);
-    c.Disc(20, row - 22, 11, kMetal);
-    c.TextCentred(20, row - 40, "MAGS", kWhite);
-    c.Text(4, height - 10, "CESSNA 172", kPaintHighlight);
+    c.Text(4, 8, "CESSNA 172", kPaintHighlight);
+    if (height <= 265) return b;
+    // The switch row, the magneto key and the fuel selector (the low panel does not reach them).
+    static const struct {
+        const char* name;
+        const char* label;
+    } kSwitches[] = {{"theMasterSwitch", "BAT"},     {"theAvionicsSwitch", "AVN"},
+                     {"thePitotHeatSwitch", "PIT"},  {"theStrobeSwitch", "STB"},
+                     {"theBeaconSwitch", "BCN"},     {"theNavLightSwitch", "NAV"},
+                     {"theTaxiLightSwitch", "TXI"},  {"theLandingLightSwitch", "LDG"}};
+    for (const auto& s : kSwitches) {
+        at(s.name, &x, &y);
+        ToggleSwitch(c, static_cast<int>(x), static_cast<int>(y), s.label);
+    }
+    at("theIgnitionSwitch", &x, &y);
+    c.Disc(x + 12, y + 12, 12, kMetal);
+    c.TextCentred(x + 12, y - 6, "MAGS", kWhite);
+    at("theFuelSelector", &x, &y);
+    c.Disc(x + 12, y + 12, 11, kGreyDark);
+    c.Fill(static_cast<int>(x) + 11, static_cast<int>(y) + 2, static_cast<int>(x) + 13,
+           static_cast<int>(y) + 22, kWhite);
+    c.TextCentred(x + 12, y - 6, "FUEL", kWhite);
     return b;
 }
 
