@@ -20,7 +20,7 @@ namespace cockpit {
 
 namespace {
 
-int NoCompass() {
+int CompassShownByDefault() {
     return 1;
 }
 int NotHeld() {
@@ -86,7 +86,7 @@ void MarkGear(std::int32_t v) {
 }  // namespace
 
 PanelHostServices DefaultPanelHostServices() {
-    return PanelHostServices{&NoCompass, &NotHeld, &OwnControlWord};
+    return PanelHostServices{&CompassShownByDefault, &NotHeld, &OwnControlWord};
 }
 PanelHostServices thePanelHost = DefaultPanelHostServices();
 

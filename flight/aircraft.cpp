@@ -8,13 +8,13 @@
 
 #include "cockpit/cockpit_services.h"
 #include "cockpit/panel_art.h"
-#include "gfx/bitmap.h"
 #include "core/ini_file.h"
 #include "devices/sound_services.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/flight_world_services.h"
+#include "gfx/bitmap.h"
 #include "world/terrain_services.h"
 
 namespace flight {

@@ -115,10 +115,9 @@ win::LResult OnMainSetCursor(win::HWND w, win::WParam wParam, int hit, int mouse
     }
 }
 
-// Until the scene and the panel are drawn, the view is cleared each frame so the readouts lie
-// on a clean picture.
-// The 3D view's rows: above the panel in the cockpit views (the panel keeps its own picture
-// between frames), the whole screen otherwise.
+// Until the scene is drawn, the 3D view is cleared each frame so the readouts lie on a clean
+// picture: the rows above the panel in the cockpit views (the panel keeps its own picture between
+// frames), the whole screen otherwise.
 void ClearScene() {
     gfx::GFXSurface* s = gfx::GetDrawSurface();
     if (s == nullptr) return;
