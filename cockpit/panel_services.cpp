@@ -16,8 +16,6 @@ void UpdateGauges() {
     UpdateGearLamps();
 }
 void UpdateNavRadios() {}
-void TickNavReception() {}
-void CheckNavReception() {}
 
 // The radios write their section once they exist; until then reading succeeds.
 int ReadNavRadios(core::IniFile&) {

@@ -40,8 +40,6 @@ inline constexpr std::uint32_t kRedrawReloadFlags = 0x3;
 // Every third tick: the instrument values (the gear lamps follow the gear).
 void UpdateGauges();
 void UpdateNavRadios();
-void TickNavReception();
-void CheckNavReception();
 
 // Situation section "NavAids": 1 or 0.
 int ReadNavRadios(core::IniFile& file);

@@ -297,7 +297,7 @@ int ZephlonMain(const std::string& commandLine) {
     win::InstallWindowDcProvider();
     if (theMainWindow.RegisterOrActivate(win::HINSTANCE{1}, commandLine, win::SW_SHOWNORMAL) == 0)
         return -1;
-    // The art and data volumes of the installation, before anything loads from them.
+    // The global volumes (the navigation database's among them) open before anything reads them.
     InitResourceVolumes();
     if (theMainWindow.Create() == 0) {
         if (theMainWindow.window) win::DestroyWindow(theMainWindow.window);
