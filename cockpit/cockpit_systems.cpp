@@ -9,7 +9,7 @@
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_redraw.h"
 #include "core/numeric.h"
-#include "devices/cockpit_sounds.h"
+#include "devices/engine_sounds.h"
 #include "flight/aircraft.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/flight_model_state.h"
@@ -133,7 +133,7 @@ bool EngineOn(int engine) {
 bool BeginStart(int engine, int effect, int pan, int volume) {
     if (!Battery() || EngineOn(engine)) return false;
     flight::theAircraft.StartPropeller(engine);
-    devices::theCockpitSounds.startStarter(engine, effect, pan, volume);
+    devices::PlayStarterSound(engine, effect, pan, volume);
     EngineSequence& e = theEngineSequences[engine];
     e.phase = EnginePhase::Cranking;
     e.countdown = TimingFor(Type()).cranking;
@@ -173,6 +173,8 @@ void BeginStop(int engine, int spinDown) {
     e.starterEngaged = 0;
     if (engine == 0) theEngineRunning = 0;
     flight::theAircraft.StopPropeller(engine);
+    // The running sound spins down to its floor and the stop clip follows.
+    devices::RequestEngineStopSound(engine);
     Trace(engine, "stopping");
 }
 
@@ -288,7 +290,6 @@ void StepEngineSequences() {
                 e.phase = EnginePhase::Running;
                 e.starterEngaged = 0;
                 SetEngineBit(engine, true);
-                devices::theCockpitSounds.engineRunning(engine);
                 Trace(engine, "running");
                 // A throttle opened during the start takes effect now.
                 if (engine == 0)
@@ -310,7 +311,6 @@ void StepEngineSequences() {
                 e.phase = EnginePhase::Stopped;
                 e.stopRequested = 0;
                 SetOn(engine, false);
-                devices::theCockpitSounds.engineStopped(engine);
                 Trace(engine, "stopped");
                 break;
             default:
@@ -520,7 +520,7 @@ void UpdateGearLamps() {
 
 void StartGearTransit() {
     theGearTransitCountdown = kGearMotorTicks;
-    devices::theCockpitSounds.playEffect(11, 0, -100);
+    devices::PlayGearMotorSound();
 }
 
 // ---- electrical power ---------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "cockpit/panel_services.h"
 
+#include "cockpit/engine_tachometers.h"
 #include "core/ini_file.h"
 
 namespace cockpit {
@@ -14,6 +15,8 @@ void PanelMouse::OnClick() {
 
 void UpdateGauges() {
     UpdateGearLamps();
+    // The running engines' sounds follow their tachometers.
+    UpdateTachometerSounds();
 }
 void UpdateNavRadios() {}
 

@@ -141,6 +141,7 @@ void KeyMessageTaken(const MSG& m);
 bool MenuKeyAlone();
 void ResetKeys();
 std::uint32_t JoystickChangeCount();
+std::uint32_t JoystickArrivalCount();
 // The cursor shape of the display after WM_SETCURSOR; the compositor presents it.
 void ApplyCursor();
 void ResetCursors();

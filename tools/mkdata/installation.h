@@ -70,6 +70,7 @@ int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
 int MakeNavigation(Installation& installation, std::string* error);
 int MakePanelArt(Installation& installation, std::string* error);
+int MakeEffects(Installation& installation, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
 // modules that read data/ come first, so bad data is reported before the long work starts.
@@ -80,6 +81,7 @@ inline constexpr Module kModules[] = {
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
     {"panel art", MakePanelArt},
+    {"effects", MakeEffects},
 };
 
 // Small helpers shared by the modules.
