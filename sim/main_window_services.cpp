@@ -10,6 +10,7 @@
 #include "sim/input/key_commands.h"
 #include "sim/main_window.h"
 #include "sim/sim_world.h"
+#include "ui/owner_draw_library.h"
 #include "win/input.h"
 #include "win/menu.h"
 #include "win/program_entry.h"
@@ -260,6 +261,7 @@ void EnterFullScreen() {
         theSimWorld.RebuildDrawTarget();
         cockpit::SetPanelBufferCount(thePageFlipping ? 3 : 1);
         PresentFrozenView();
+        ui::wplReloadResources();
         ShowCursorTimed();
         theSimWorld.ResumeTime();
         win::TraceLine(thePageFlipping ? "window: full screen, page flipping"
@@ -286,6 +288,7 @@ void LeaveFullScreen() {
         gfx::SetDisplayMode(gfx::kDisplayWindow, 1);
         theSimWorld.RebuildDrawTarget();
         cockpit::SetPanelBufferCount(1);
+        ui::wplReloadResources();
         theSimWorld.ResumeTime();
         win::TraceLine("window: windowed");
         if (theMinimised) {
@@ -447,6 +450,8 @@ void OnMainSysCommand(win::HWND window, win::WParam command, win::LParam positio
     win::DefWindowProc(window, win::WM_SYSCOMMAND, command, position);
 }
 
-void OnMainDisplayChange(win::HWND) {}
+void OnMainDisplayChange(win::HWND) {
+    ui::wplReloadResources();
+}
 
 }  // namespace sim
