@@ -125,6 +125,33 @@ TEST_F(Cockpit, ATwinStopsAndRestartsWithSoundOff) {
     EXPECT_EQ(flight::theFlightModelState.fmEngines, 3);
 }
 
+// Open cowl flaps cool the oil by 5: the Bonanza's knob at frame 0, the Baron's switch at 1.
+TEST_F(Cockpit, OpenCowlFlapsLowerTheOilTemperature) {
+    const struct {
+        int type;
+        bool open;
+        int settles;
+    } cases[] = {{1, false, 25}, {1, true, 20}, {2, false, 32}, {2, true, 27}};
+    for (const auto& c : cases) {
+        SetUp();
+        theType = c.type;
+        cockpit::theBatteryPower = 1;
+        flight::theFlightModelState.fmEngines = c.type == 2 ? 3 : 1;
+        flight::theFlightModelState.fmFuel1 = flight::theFlightModelState.fmFuel2 = 100000;
+        cockpit::theFuelSelector.lever = cockpit::theFuelSelector2.lever = 1;
+        if (c.type == 1)
+            cockpit::theCowlFlapSwitch.knob = c.open ? 0 : 15;
+        else
+            cockpit::theCowlFlapSwitch.switchState = c.open ? 1 : 0;
+        cockpit::theOilTempGauge.needle = 22;
+        // One step of the needle every 30 slow ticks.
+        for (int i = 0; i < 30 * 15; ++i)
+            cockpit::CockpitSlowTick();
+        EXPECT_EQ(cockpit::theOilTempGauge.needle, c.settles) << c.type << " " << c.open;
+        EXPECT_NE(flight::theFlightModelState.fmEngines & 1, 0) << "starved";
+    }
+}
+
 TEST_F(Cockpit, TheSixthConsecutiveStarvedTickStopsTheEngine) {
     flight::theFlightModelState.fmEngines = 1;
     cockpit::SyncEnginesWithFlightModel();
