@@ -77,6 +77,7 @@ int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
 int MakeNavigation(Installation& installation, std::string* error);
+int MakePanelArt(Installation& installation, std::string* error);
 int MakeTerrain(Installation& installation, std::string* error);
 int MakeGroundTextures(Installation& installation, std::string* error);
 int MakeMagneticGrids(Installation& installation, std::string* error);
@@ -94,6 +95,7 @@ inline constexpr Module kModules[] = {
     {"navigation", MakeNavigation},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
+    {"panel art", MakePanelArt},
     {"effects", MakeEffects},
     {"terrain", MakeTerrain},
     {"ground textures", MakeGroundTextures},

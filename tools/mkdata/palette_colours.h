@@ -37,8 +37,5 @@ inline constexpr int kLastFreeEntry = 245;
 // The world's ramp entry (74..245) nearest to a colour, by luminance-weighted distance.
 [[nodiscard]] std::uint8_t NearestWorldEntry(const std::vector<Rgb>& palette, double r, double g,
                                              double b);
-// A full text palette for a panel: static colours, the panel colours, then the world's colours
-// at the matching light level.
-[[nodiscard]] std::vector<Rgb> PanelTextColours(Rgb paint, int timeIndex);
 
 }  // namespace mkdata
