@@ -173,15 +173,23 @@ struct Place {
 const Place kPlains{"plains", 38.4, 98.6};
 const Place kRockies{"rockies", 39.6, 106.0};
 
-void TerrainFrames(benchmark::State& state, const Place& place) {
+// Pages the window for a benchmark's arguments {TerrainRange setting, feet above the ground};
+// false (the benchmark skipped) without the installation.
+bool PlaceForArguments(benchmark::State& state, const Place& place, float eye[3]) {
     Scene& s = TheScene();
     const auto range = static_cast<std::int32_t>(state.range(0));
     const double feet = static_cast<double>(state.range(1));
-    float eye[3];
     if (!s.ready || !s.Place(place.lat, place.lonWest, feet, range, eye)) {
         state.SkipWithError("the starter installation is not built");
-        return;
+        return false;
     }
+    return true;
+}
+
+void TerrainFrames(benchmark::State& state, const Place& place) {
+    Scene& s = TheScene();
+    float eye[3];
+    if (!PlaceForArguments(state, place, eye)) return;
     std::int64_t frames = 0, cells = 0;
     thePolygons = 0;
     for (auto _ : state) {
@@ -209,13 +217,8 @@ void TerrainFrames(benchmark::State& state, const Place& place) {
 // cell whose corners all lie in front submitted as a quadrilateral to the same counting table.
 void UniformGrid(benchmark::State& state, const Place& place) {
     Scene& s = TheScene();
-    const auto range = static_cast<std::int32_t>(state.range(0));
-    const double feet = static_cast<double>(state.range(1));
     float eye[3];
-    if (!s.ready || !s.Place(place.lat, place.lonWest, feet, range, eye)) {
-        state.SkipWithError("the starter installation is not built");
-        return;
-    }
+    if (!PlaceForArguments(state, place, eye)) return;
     float angles[3];
     s.Look(eye, 0.0f, angles);
     s.manager->PrepareView(eye, angles);  // the view range for this height
@@ -272,25 +275,13 @@ void UniformGrid(benchmark::State& state, const Place& place) {
     state.SetItemsProcessed(frames);
 }
 
-void BM_TerrainFramePlains(benchmark::State& state) {
-    TerrainFrames(state, kPlains);
-}
-void BM_TerrainFrameRockies(benchmark::State& state) {
-    TerrainFrames(state, kRockies);
-}
-void BM_UniformGridPlains(benchmark::State& state) {
-    UniformGrid(state, kPlains);
-}
-void BM_UniformGridRockies(benchmark::State& state) {
-    UniformGrid(state, kRockies);
-}
 // {TerrainRange setting, feet above the ground}.
 #define TERRAIN_ARGS \
     Args({60, 1000})->Args({60, 10000})->Args({100, 1000})->Args({100, 10000})->Unit(benchmark::kMillisecond)
-BENCHMARK(BM_TerrainFramePlains)->TERRAIN_ARGS;
-BENCHMARK(BM_TerrainFrameRockies)->TERRAIN_ARGS;
-BENCHMARK(BM_UniformGridPlains)->TERRAIN_ARGS;
-BENCHMARK(BM_UniformGridRockies)->TERRAIN_ARGS;
+BENCHMARK_CAPTURE(TerrainFrames, Plains, kPlains)->TERRAIN_ARGS;
+BENCHMARK_CAPTURE(TerrainFrames, Rockies, kRockies)->TERRAIN_ARGS;
+BENCHMARK_CAPTURE(UniformGrid, Plains, kPlains)->TERRAIN_ARGS;
+BENCHMARK_CAPTURE(UniformGrid, Rockies, kRockies)->TERRAIN_ARGS;
 #undef TERRAIN_ARGS
 
 // ---- heights --------------------------------------------------------------------------------
@@ -333,14 +324,8 @@ void HeightQueries(benchmark::State& state, bool tracks) {
     if (heights == 0 || sum == 0.0) state.SkipWithError("no heights");
     state.SetItemsProcessed(heights);
 }
-void BM_GetHeightAtScattered(benchmark::State& state) {
-    HeightQueries(state, false);
-}
-void BM_GetHeightAtAlongTracks(benchmark::State& state) {
-    HeightQueries(state, true);
-}
-BENCHMARK(BM_GetHeightAtScattered);
-BENCHMARK(BM_GetHeightAtAlongTracks);
+BENCHMARK_CAPTURE(HeightQueries, GetHeightAtScattered, false);
+BENCHMARK_CAPTURE(HeightQueries, GetHeightAtAlongTracks, true);
 
 // The peer: a 1024 x 1024 float raster over the same tile, bilinear between its samples.
 void Bilinear(benchmark::State& state, bool tracks) {
@@ -370,14 +355,8 @@ void Bilinear(benchmark::State& state, bool tracks) {
     if (heights == 0) state.SkipWithError("no heights");
     state.SetItemsProcessed(heights);
 }
-void BM_BilinearScattered(benchmark::State& state) {
-    Bilinear(state, false);
-}
-void BM_BilinearAlongTracks(benchmark::State& state) {
-    Bilinear(state, true);
-}
-BENCHMARK(BM_BilinearScattered);
-BENCHMARK(BM_BilinearAlongTracks);
+BENCHMARK_CAPTURE(Bilinear, Scattered, false);
+BENCHMARK_CAPTURE(Bilinear, AlongTracks, true);
 
 // ---- paging ---------------------------------------------------------------------------------
 

@@ -6,12 +6,11 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/navdata_csv.h"
 #include "support/run_command.h"
 #include "support/temp_folder.h"
 
@@ -20,14 +19,8 @@ namespace {
 namespace fs = std::filesystem;
 
 double PublishedElevation(const std::string& icao) {
-    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/airport.csv");
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> f;
-        std::stringstream row(line);
-        for (std::string cell; std::getline(row, cell, ',');)
-            f.push_back(cell);
+    for (const std::vector<std::string>& f : testsupport::ReadNavdataCsv("airport.csv"))
         if (f.size() >= 7 && f[0] == icao) return std::stod(f[3]);
-    }
     return std::nan("");
 }
 

@@ -29,6 +29,7 @@
 #include "nav/lat_lon.h"
 #include "platform/file_system.h"
 #include "support/audio.h"
+#include "support/navdata_csv.h"
 #include "win/dsound.h"
 
 namespace {
@@ -59,21 +60,7 @@ std::string ReadFile(const fs::path& path) {
     return ss.str();
 }
 
-std::vector<std::vector<std::string>> ReadCsv(const char* name) {
-    std::vector<std::vector<std::string>> rows;
-    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/" + name);
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        std::vector<std::string> f;
-        std::stringstream ss(line);
-        std::string cell;
-        while (std::getline(ss, cell, ','))
-            f.push_back(cell);
-        rows.push_back(std::move(f));
-    }
-    return rows;
-}
+using testsupport::ReadNavdataCsv;
 
 class MkdataTest : public ::testing::Test {
 protected:
@@ -371,9 +358,9 @@ Local ToLocal(double lat, double lon, double refLat, double refLon) {
 
 TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
     std::map<std::string, std::string> kind;
-    for (const auto& r : ReadCsv("airport.csv"))
+    for (const auto& r : ReadNavdataCsv("airport.csv"))
         kind[r[0]] = r.size() > 2 ? r[2] : "";
-    const auto runways = ReadCsv("runway.csv");
+    const auto runways = ReadNavdataCsv("runway.csv");
 
     const struct {
         const char* file;

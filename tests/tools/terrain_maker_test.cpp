@@ -20,6 +20,7 @@
 #include "core/volume_stream.h"
 #include "nav/lat_lon.h"
 #include "platform/file_system.h"
+#include "support/navdata_csv.h"
 #include "world/terrain_materials.h"
 #include "world/terrain_test_support.h"
 
@@ -34,21 +35,7 @@ fs::path Installation() {
     return fs::path(ZEPHLON_BINARY_DIR) / "install";
 }
 
-std::vector<std::vector<std::string>> Csv(const std::string& name) {
-    std::vector<std::vector<std::string>> rows;
-    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/" + name);
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        std::vector<std::string> f;
-        std::stringstream ss(line);
-        std::string cell;
-        while (std::getline(ss, cell, ','))
-            f.push_back(cell);
-        rows.push_back(std::move(f));
-    }
-    return rows;
-}
+using testsupport::ReadNavdataCsv;
 
 // World units of a place (east-positive longitude), from the south-west corner of the world.
 void World(double lat, double lon, double* x, double* y) {
@@ -238,7 +225,7 @@ TEST_F(CountryTerrain, EveryLandAirportStandsAtItsPublishedElevation) {
             conflicts.insert(line.substr(0, line.find(' ')));
     }
     int checked = 0, wrong = 0;
-    for (const auto& r : Csv("airport.csv")) {
+    for (const auto& r : ReadNavdataCsv("airport.csv")) {
         if (r.size() < 7 || r[2] != "land") continue;
         double x = 0, y = 0, lx = 0, ly = 0, feet = 0;
         World(std::stod(r[4]), std::stod(r[5]), &x, &y);
@@ -371,7 +358,7 @@ TEST_F(CountryTerrain, MagneticGridsTurnEveryLocalizerCourseIntoItsRunwayNumber)
         return *found ? core::ReadI16(it->second.data() + 2 * (row * 128 + col)) : 0;
     };
     std::vector<double> errors;
-    for (const auto& r : Csv("ils.csv")) {
+    for (const auto& r : ReadNavdataCsv("ils.csv")) {
         if (r.size() < 10) continue;
         const std::string& rw = r[1];
         const int number = std::atoi(rw.c_str());
