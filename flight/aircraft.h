@@ -5,12 +5,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace core {
 class IniFile;
 }
+namespace ts {
+class TSShape;
+class TSShapeInstance;
+}  // namespace ts
 
 namespace flight {
 
@@ -112,10 +117,16 @@ public:
     // One frame: the flight update unless a selection runs or none has finished, then the parts.
     void Step();
 
-    // Art: loaded by the cockpit and shape code when they exist; until then these only keep
-    // the bookkeeping (panel mode, side-view direction) that the Parts describe.
+    // The exterior: the type's shape from the world's shape cache ("172", "bonanza", "baron",
+    // "kingair", "citation") and an instance of it whose sequence values are the part slots.
+    // The panel bitmaps are the cockpit code's; these keep their bookkeeping (panel mode,
+    // side-view direction).
     void LoadArt();
     void ReleaseArt();
+    [[nodiscard]] ts::TSShape* GetShape() const { return shape; }
+    [[nodiscard]] ts::TSShapeInstance* GetShapeInstance() const { return instance.get(); }
+    // The short name the shape was asked for (empty before the first load).
+    [[nodiscard]] const std::string& GetShapeName() const { return shapeName; }
     void UpdatePanelBitmaps(int viewMode);
     void ReleasePanelBitmaps();
     void UpdateSideViewBitmap(int lookDirection);
@@ -132,6 +143,8 @@ private:
     void CarryEngineState();
     void StartPart(int entry, std::uint16_t state, bool fromEnd);
     void WriteSlot(const AircraftPartAnim& part);
+    void WriteSlotValue(int slot, std::uint32_t value);
+    void HidePropellerDisc(int entry);
 
     const char* fullName = "";
     const char* paletteFile = "";
@@ -150,8 +163,14 @@ private:
     bool artLoaded = false;
     AircraftPartAnim parts[kPartEntries];
     bool partPresent[kPartEntries] = {};
-    std::vector<std::uint32_t> slots;  // frame slots of the shape instance
+    std::vector<std::uint32_t> slots;  // frame slots, mirrored into the instance's sequences
+    ts::TSShape* shape = nullptr;      // the cache's
+    std::unique_ptr<ts::TSShapeInstance> instance;
+    std::string shapeName;
 };
+
+// The exterior shape's short name of an aircraft type (type 5 and any other: the 172's).
+[[nodiscard]] const char* ShapeNameForType(int type);
 
 // The current aircraft (the world owns it when it exists).
 extern Aircraft theAircraft;

@@ -339,6 +339,8 @@ void PaintView(win::HWND w) {
     theViewController.ComputeEye(eye, angles);
     theSimWorld.PrepareScene(eye, angles);
     ClearScene();
+    theSimWorld.FileAircraft();
+    theSimWorld.RenderSceneItems();
     // The panel and the readouts draw over the whole screen, not only the 3D view.
     if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->clipRect = gfx::GFXRect{0, 0, 639, 479};
     theSimWorld.UpdatePalette();

@@ -29,6 +29,7 @@
 #include "win/input.h"
 #include "win/program_entry.h"
 #include "win/window.h"
+#include "world/artifact_shape_cache.h"
 #include "world/terrain_services.h"
 
 namespace sim {
@@ -101,6 +102,7 @@ int InitDisplayAndPools(win::HWND window) {
     win::SetWindowPos(window, {}, 20, 40, width, height, win::SWP_NOZORDER);
     thePoolSizes = ReadPoolSizes();
     if (thePoolSizes.bitmaps > 0) gfx::GFXBitmap::ResetBitmapPool(thePoolSizes.bitmaps);
+    world::ArtifactShapeCache::SetPoolCapacity(thePoolSizes.artifactEntries);
     ts::SetEnginePoolCapacity(ts::EnginePool::kShape, thePoolSizes.shapes);
     ts::SetEnginePoolCapacity(ts::EnginePool::kMesh, thePoolSizes.meshes);
     ts::SetEnginePoolCapacity(ts::EnginePool::kMaterial, thePoolSizes.materials);

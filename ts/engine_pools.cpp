@@ -1,5 +1,8 @@
 #include "ts/engine_pools.h"
 
+#include <cstdlib>
+#include <new>
+
 #include "core/pool_alloc.h"
 
 namespace ts {
@@ -71,6 +74,20 @@ void ResetEnginePoolCapacities() {
         States()[i].capacity = kPools[i].defaultCapacity;
         if (States()[i].allocator != nullptr) States()[i].allocator->Reset(kPools[i].defaultCapacity);
     }
+}
+
+void* PoolNew(core::PoolAlloc& pool, std::size_t size) {
+    void* p = size == pool.ElementSize() ? pool.Alloc() : std::malloc(size);
+    if (p == nullptr) throw std::bad_alloc();
+    return p;
+}
+
+void PoolDelete(core::PoolAlloc& pool, void* block, std::size_t size) {
+    if (block == nullptr) return;
+    if (size == pool.ElementSize())
+        pool.Free(block);
+    else
+        std::free(block);
 }
 
 }  // namespace ts
