@@ -173,6 +173,11 @@ void SimWorld::SetLoadingScreen(int on) {
     if (loadingScreen != 0) {
         ShowLoadingScreen(window);
     } else {
+        // The surfaces must not keep the palette that goes now; the world's comes back with the
+        // next frame.
+        for (gfx::GFXSurface* s : {gfx::GetDisplaySurface(), gfx::GetDrawSurface()})
+            if (s != nullptr && theLoadingPalette && s->palette == theLoadingPalette.get()) s->palette = nullptr;
+        MarkPaletteDirty();
         theLoadingBitmap.reset();
         theLoadingPalette.reset();
         theLoadingArtTried = false;

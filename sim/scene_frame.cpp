@@ -86,6 +86,8 @@ void SimWorld::PrepareScene(const float eye[3], const float angles[3]) {
     if (camera != nullptr) camera->SetTransform(ts::Transform3F{});
     filedItems.clear();
     ts::ResetFacesSubmitted();
+    // The palette of the frame's light is in place before anything is drawn with its tables.
+    UpdatePalette();
 }
 
 namespace {

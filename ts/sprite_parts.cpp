@@ -66,14 +66,18 @@ void TSBitmapFramePart::Render(int) {
     Vector3F corners[4];
     PictureCorners(static_cast<float>(m->texture->PixelWidth()),
                    static_cast<float>(m->texture->PixelHeight()), corners);
-    ScreenPoint screen[4];
+    // Clockwise on the screen, as the polygon routines fill: bottom left, top left, top right,
+    // bottom right.
+    static constexpr int kOrder[4] = {0, 3, 2, 1};
     static constexpr float kTex[4][2] = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
+    ScreenPoint screen[4];
     gfx::GFXTexCoord tex[4];
     FaceCorners face;
     for (int i = 0; i < 4; ++i) {
-        camera->ProjectPoint(corners[i], &screen[i]);
-        screen[i].z = FloatToInt(corners[i].y);
-        tex[i] = m->Map(kTex[i][0], kTex[i][1]);
+        const int k = kOrder[i];
+        camera->ProjectPoint(corners[k], &screen[i]);
+        screen[i].z = FloatToInt(corners[k].y);
+        tex[i] = m->Map(kTex[k][0], kTex[k][1]);
         face.points[i] = &screen[i];
         face.tex[i] = &tex[i];
     }

@@ -68,6 +68,7 @@ int MakeVolumes(Installation& installation, std::string* error);
 int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
+int MakeShapes(Installation& installation, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
 // modules that read data/ come first, so bad data is reported before the long work starts.
@@ -76,6 +77,7 @@ inline constexpr Module kModules[] = {
     {"flights", MakeFlights},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
+    {"shapes", MakeShapes},
 };
 
 // Small helpers shared by the modules.

@@ -34,6 +34,22 @@ std::uint32_t Pack(double r, double g, double b) {
     return c(r) | (c(g) << 8) | (c(b) << 16);
 }
 
+// The nearest of the world's entries 74..244 to a colour.
+std::uint8_t NearestWorldEntry(const gfx::GFXPalette& p, double r, double g, double b) {
+    int best = kFirstWorldEntry;
+    double bestDistance = -1;
+    for (int i = kFirstWorldEntry; i < kLastFreeEntry; ++i) {
+        const gfx::GFXPaletteEntry& e = p.entries[i];
+        const double dr = e.red - r, dg = e.green - g, db = e.blue - b;
+        const double d = dr * dr + dg * dg + db * db;
+        if (bestDistance < 0 || d < bestDistance) {
+            bestDistance = d;
+            best = i;
+        }
+    }
+    return static_cast<std::uint8_t>(best);
+}
+
 // The colour of distant things at a light level: pale blue-grey by day, dark blue at night.
 Rgb HazeColour(int level) {
     const Rgb day{200, 210, 225};
@@ -57,10 +73,13 @@ void BuildShadeTable(gfx::GFXPalette& p, int level) {
                     continue;
                 }
                 const gfx::GFXPaletteEntry& e = p.entries[c];
-                const std::uint32_t rgb = Pack(e.red * light * (1 - f) + haze.r * f,
-                                               e.green * light * (1 - f) + haze.g * f,
-                                               e.blue * light * (1 - f) + haze.b * f);
-                row[c] = static_cast<std::uint8_t>(p.FindNearest(rgb));
+                const double r = e.red * light * (1 - f) + haze.r * f;
+                const double g = e.green * light * (1 - f) + haze.g * f;
+                const double b = e.blue * light * (1 - f) + haze.b * f;
+                // World colours shade to world colours: the cockpit views replace 10..73 with
+                // the panel's, which must not appear in a lit shape.
+                row[c] = c >= kFirstWorldEntry ? NearestWorldEntry(p, r, g, b)
+                                               : static_cast<std::uint8_t>(p.FindNearest(Pack(r, g, b)));
             }
         }
     }
