@@ -13,6 +13,8 @@
 #include "gfx/bitmap.h"
 #include "gfx/display.h"
 #include "gfx/surface.h"
+#include "nav/atc_services.h"
+#include "nav/debug_keys.h"
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "sim/flight_file.h"
@@ -101,6 +103,7 @@ int InitDisplayAndPools(win::HWND window) {
                        win::GetSystemMetrics(win::SM_CYCAPTION);
     win::SetWindowPos(window, {}, 20, 40, width, height, win::SWP_NOZORDER);
     thePoolSizes = ReadPoolSizes();
+    nav::DisableDebugKeyCommands();
     if (thePoolSizes.bitmaps > 0) gfx::GFXBitmap::ResetBitmapPool(thePoolSizes.bitmaps);
     world::ArtifactShapeCache::SetPoolCapacity(thePoolSizes.artifactEntries);
     ts::SetEnginePoolCapacity(ts::EnginePool::kShape, thePoolSizes.shapes);
@@ -217,7 +220,7 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
     if (!quiet) cockpit::LowerGear();
     if (quiet) nav::AtcResetTraffic();
     theSimWorld.SetCrashDetect(crash ? 1 : 0);
-    cockpit::CheckNavReception();
+    nav::CheckNavReception();
     if (flight::Aircraft* a = theSimWorld.GetAircraft()) a->Step();
     theSimWorld.SetViewMode(0);
     theSimWorld.SetLookDirection(0);

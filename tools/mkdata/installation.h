@@ -68,6 +68,7 @@ int MakeVolumes(Installation& installation, std::string* error);
 int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
+int MakeNavigation(Installation& installation, std::string* error);
 int MakeShapes(Installation& installation, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
@@ -75,6 +76,7 @@ int MakeShapes(Installation& installation, std::string* error);
 inline constexpr Module kModules[] = {
     {"volumes", MakeVolumes},
     {"flights", MakeFlights},
+    {"navigation", MakeNavigation},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
     {"shapes", MakeShapes},
