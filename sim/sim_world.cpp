@@ -318,6 +318,8 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
         time.LoadTimeSettings(file);
     }
     result &= cockpit::ReadPanelState(file);
+    // The exterior parts follow what was read: propellers of running engines, lights.
+    if (aircraft != nullptr) aircraft->ApplyPartStates();
     if (full != 0) {
         cockpit::ReadNavRadios(file);
         nav::LoadCopilotSettings(file);

@@ -217,9 +217,11 @@ void RemoveEntry(Entry* entry) {
     delete entry;
 }
 
+// The extension goes onto a file name without a '.' (its folder's dots do not count).
 std::string WithExtension(std::string_view name, const char* extension) {
     std::string file(name);
-    if (file.find('.') == std::string::npos) file += extension;
+    const std::size_t cut = file.find_last_of("\\/:");
+    if (file.find('.', cut == std::string::npos ? 0 : cut + 1) == std::string::npos) file += extension;
     return file;
 }
 
@@ -543,8 +545,10 @@ int WriteFile(std::string_view name, const char* extension, bool withPixels) {
     }
     ok &= WriteWords(out, {textures});
     ok &= WriteRecords(out, records);
+    ok &= out.Flush();
+    const bool good = ok != 0 && out.GetStatus() == core::kStreamOk;
     out.Close();
-    return ok != 0 && out.GetStatus() == core::kStreamOk ? 1 : 0;
+    return good ? 1 : 0;
 }
 
 bool ReadWord(core::StreamIO& s, std::uint32_t* out) {

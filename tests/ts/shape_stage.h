@@ -30,7 +30,9 @@ public:
           camera(ts::CameraRect{0, 0, width - 1, height - 1},
                  ts::CameraWindow{-40.0f, 30.0f * height / (width * 0.75f), 40.0f, -30.0f * height / (width * 0.75f)},
                  nearDistance, 128.0f) {
-        gfx::GFXMemSurface::SetDrawTable(&gfx::theSoftwareDrawTable);
+        // The software table unless a test put its own in.
+        if (const gfx::GFXDrawTable* own = gfx::GFXMemSurface::SetDrawTable(&gfx::theSoftwareDrawTable))
+            gfx::GFXMemSurface::SetDrawTable(own);
         surface->SetPalette(palette, 0, 256);
         sun.colour[0] = sun.colour[1] = sun.colour[2] = 1.0f;
         const float d[3] = {0.2f, 0.5f, -0.84f};

@@ -34,11 +34,11 @@ std::uint32_t Pack(double r, double g, double b) {
     return c(r) | (c(g) << 8) | (c(b) << 16);
 }
 
-// The nearest of the world's entries 74..244 to a colour.
+// The nearest of the world's entries 74..245 to a colour.
 std::uint8_t NearestWorldEntry(const gfx::GFXPalette& p, double r, double g, double b) {
     int best = kFirstWorldEntry;
     double bestDistance = -1;
-    for (int i = kFirstWorldEntry; i < kLastFreeEntry; ++i) {
+    for (int i = kFirstWorldEntry; i <= kLastFreeEntry; ++i) {
         const gfx::GFXPaletteEntry& e = p.entries[i];
         const double dr = e.red - r, dg = e.green - g, db = e.blue - b;
         const double d = dr * dr + dg * dg + db * db;
@@ -93,8 +93,10 @@ void BuildTranslucentTable(gfx::GFXPalette& p) {
         for (int b = a; b < 256; ++b) {
             const gfx::GFXPaletteEntry& x = p.entries[a];
             const gfx::GFXPaletteEntry& y = p.entries[b];
-            const auto v = static_cast<std::uint8_t>(p.FindNearest(
-                Pack((x.red + y.red) * 0.5, (x.green + y.green) * 0.5, (x.blue + y.blue) * 0.5)));
+            // A colour through itself stays itself (the sky's entry is beyond the search).
+            const auto v = a == b ? static_cast<std::uint8_t>(a)
+                                  : static_cast<std::uint8_t>(p.FindNearest(Pack(
+                                        (x.red + y.red) * 0.5, (x.green + y.green) * 0.5, (x.blue + y.blue) * 0.5)));
             table[static_cast<std::size_t>(a * 256 + b)] = v;
             table[static_cast<std::size_t>(b * 256 + a)] = v;
         }
