@@ -36,21 +36,6 @@ AnimStorage& Storage() {
     return s;
 }
 
-struct ClipVertex {
-    ScreenPoint screen;
-    gfx::GFXTexCoord tex;
-    gfx::GFXColourTriple light;
-};
-
-constexpr gfx::GFXColourTriple kFullLight{65535, 65535, 65535};
-
-bool IsSmoothKind(std::uint32_t k) {
-    return k == 3 || k == 6 || k == 9;
-}
-bool IsFlatKind(std::uint32_t k) {
-    return k == 2 || k == 5 || k == 8;
-}
-
 // Front when the corners run clockwise on the screen, (x2 - x1)(y0 - y1) - (y2 - y1)(x0 - x1)
 // >= 0; in eye space (the viewer at the origin) the same is P0 . ((P1 - P0) x (P2 - P0)) >= 0,
 // which holds for corners behind the near plane too.
@@ -143,7 +128,7 @@ void TSAnimMesh::Render(int cullCode) {
         const TSMaterial& m = *list->Lookup(f.material);
         const std::uint32_t kind = m.drawKind;
         if (kind == 0 || kind >= kDrawKinds) continue;
-        const bool textured = kind >= 4;
+        const bool textured = IsTextureKind(kind);
         const bool smooth = IsSmoothKind(kind);
         gfx::GFXTexCoord tex[3];
         for (int i = 0; i < 3; ++i) {
@@ -180,12 +165,7 @@ void TSAnimMesh::Render(int cullCode) {
                 v.screen.z = FloatToInt(e.y);
                 v.tex = gfx::GFXTexCoord{tex[i].u + (tex[j].u - tex[i].u) * t,
                                          tex[i].v + (tex[j].v - tex[i].v) * t};
-                auto lerp = [t](std::int32_t x, std::int32_t y) {
-                    return static_cast<std::int32_t>(std::lround(x + (static_cast<float>(y) - static_cast<float>(x)) * t));
-                };
-                v.light = smooth ? gfx::GFXColourTriple{lerp(a.light.r, b.light.r), lerp(a.light.g, b.light.g),
-                                                        lerp(a.light.b, b.light.b)}
-                                 : a.light;
+                v.light = smooth ? LerpLight(a.light, b.light, t) : a.light;
             }
         }
         FaceCorners c;

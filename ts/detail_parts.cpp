@@ -17,15 +17,8 @@ std::int32_t theDetailDrop = 0;
 
 namespace {
 
-// Never destroyed: states still alive at exit go back to it.
 core::PoolAlloc& SequencePool() {
-    static core::PoolAlloc* pool = [] {
-        auto* p = new core::PoolAlloc(sizeof(TSSequenceState),
-                                      EnginePoolDefaultCapacity(EnginePool::kSequenceState));
-        AttachEnginePool(EnginePool::kSequenceState, p);
-        return p;
-    }();
-    return *pool;
+    return ClassPool(EnginePool::kSequenceState, sizeof(TSSequenceState));
 }
 
 // Reads n i32 that follow in the block; false when fewer bytes are left.

@@ -76,6 +76,16 @@ void ResetEnginePoolCapacities() {
     }
 }
 
+core::PoolAlloc& ClassPool(EnginePool pool, std::size_t elementSize) {
+    static core::PoolAlloc* pools[static_cast<int>(EnginePool::kCount)] = {};
+    core::PoolAlloc*& p = pools[Index(pool)];
+    if (p == nullptr) {
+        p = new core::PoolAlloc(static_cast<std::uint16_t>(elementSize), EnginePoolDefaultCapacity(pool));
+        AttachEnginePool(pool, p);
+    }
+    return *p;
+}
+
 void* PoolNew(core::PoolAlloc& pool, std::size_t size) {
     void* p = size == pool.ElementSize() ? pool.Alloc() : std::malloc(size);
     if (p == nullptr) throw std::bad_alloc();

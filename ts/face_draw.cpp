@@ -1,6 +1,7 @@
 #include "ts/face_draw.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "gfx/palette.h"
@@ -141,6 +142,13 @@ void Install() {
 }
 
 }  // namespace
+
+gfx::GFXColourTriple LerpLight(const gfx::GFXColourTriple& a, const gfx::GFXColourTriple& b, float t) {
+    auto lerp = [t](std::int32_t x, std::int32_t y) {
+        return static_cast<std::int32_t>(std::lround(static_cast<float>(x) + (static_cast<float>(y) - static_cast<float>(x)) * t));
+    };
+    return gfx::GFXColourTriple{lerp(a.r, b.r), lerp(a.g, b.g), lerp(a.b, b.b)};
+}
 
 void BuildFaceDrawTables() {
     Install<1>();

@@ -26,6 +26,32 @@ struct FaceCorners {
 
 using FaceRoutine = void (*)(const TSMaterial& material, const FaceCorners& face);
 
+// What a draw kind hands on besides the points: the face's own lighting (flat kinds), each
+// corner's (smooth kinds), texture coordinates (kinds 4 and up).
+[[nodiscard]] inline bool IsFlatKind(std::uint32_t kind) {
+    return kind == 2 || kind == 5 || kind == 8;
+}
+[[nodiscard]] inline bool IsSmoothKind(std::uint32_t kind) {
+    return kind == 3 || kind == 6 || kind == 9;
+}
+[[nodiscard]] inline bool IsTextureKind(std::uint32_t kind) {
+    return kind >= 4;
+}
+
+// Lighting words of a point lit by nothing but full light (no light set in the frame).
+inline constexpr gfx::GFXColourTriple kFullLight{65535, 65535, 65535};
+
+// A corner made where an edge crosses the near plane: its screen point, mapped texture
+// coordinate and lighting words.
+struct ClipVertex {
+    ScreenPoint screen;
+    gfx::GFXTexCoord tex;
+    gfx::GFXColourTriple light;
+};
+
+// Lighting words t of the way from a to b, rounded.
+[[nodiscard]] gfx::GFXColourTriple LerpLight(const gfx::GFXColourTriple& a, const gfx::GFXColourTriple& b, float t);
+
 inline constexpr int kDrawKinds = 10;
 
 // The mesh table: per kind, a triangle and a quadrilateral with the small-face outline, and a

@@ -14,14 +14,8 @@ namespace ts {
 
 namespace {
 
-// Never destroyed: materials still alive at exit go back to it.
 core::PoolAlloc& MaterialPool() {
-    static core::PoolAlloc* pool = [] {
-        auto* p = new core::PoolAlloc(sizeof(TSMaterial), EnginePoolDefaultCapacity(EnginePool::kMaterial));
-        AttachEnginePool(EnginePool::kMaterial, p);
-        return p;
-    }();
-    return *pool;
+    return ClassPool(EnginePool::kMaterial, sizeof(TSMaterial));
 }
 
 // The eight mappings of a face's (u, v) onto the texture's rectangle of its sheet.

@@ -19,14 +19,8 @@ namespace ts {
 
 namespace {
 
-// Never destroyed: meshes still alive at exit go back to it.
 core::PoolAlloc& MeshPool() {
-    static core::PoolAlloc* pool = [] {
-        auto* p = new core::PoolAlloc(sizeof(TSMesh), EnginePoolDefaultCapacity(EnginePool::kMesh));
-        AttachEnginePool(EnginePool::kMesh, p);
-        return p;
-    }();
-    return *pool;
+    return ClassPool(EnginePool::kMesh, sizeof(TSMesh));
 }
 
 // ---- the renderer's working storage -------------------------------------------------------
@@ -46,29 +40,6 @@ MeshPoint thePoints[TSMesh::kMaxVertices];
 std::uint32_t theMarks[TSMesh::kMaxVertices];
 const TSMesh::Face* theVisible[TSMesh::kMaxVisibleFaces];
 const TSMaterial* theVisibleMaterial[TSMesh::kMaxVisibleFaces];
-
-// A corner of a clipped face.
-struct ClipVertex {
-    ScreenPoint screen;
-    gfx::GFXTexCoord tex;
-    gfx::GFXColourTriple light;
-};
-
-constexpr gfx::GFXColourTriple kFullLight{65535, 65535, 65535};
-
-bool IsFlatKind(std::uint32_t kind) {
-    return kind == 2 || kind == 5 || kind == 8;
-}
-bool IsSmoothKind(std::uint32_t kind) {
-    return kind == 3 || kind == 6 || kind == 9;
-}
-bool IsTextureKind(std::uint32_t kind) {
-    return kind >= 4;
-}
-
-std::int32_t Lerp(std::int32_t a, std::int32_t b, float t) {
-    return static_cast<std::int32_t>(std::lround(a + (static_cast<float>(b) - static_cast<float>(a)) * t));
-}
 
 }  // namespace
 
@@ -161,11 +132,7 @@ void DrawClipped(const TSMesh& mesh, const TSMesh::Face& f, const TSMaterial& m,
                 const gfx::GFXTexCoord tb = TexOf(mesh, m, f.t[(i + 1) % n]);
                 v.tex = gfx::GFXTexCoord{ta.u + (tb.u - ta.u) * t, ta.v + (tb.v - ta.v) * t};
             }
-            if (smooth) {
-                v.light = gfx::GFXColourTriple{Lerp(a.light.r, b.light.r, t),
-                                               Lerp(a.light.g, b.light.g, t),
-                                               Lerp(a.light.b, b.light.b, t)};
-            }
+            if (smooth) v.light = LerpLight(a.light, b.light, t);
         }
     }
     // Two opposite corners of a quadrilateral behind leave a hexagon, which is not drawn.

@@ -13,14 +13,8 @@ namespace ts {
 
 namespace {
 
-// The pools are never destroyed: shapes and instances still alive at exit go back to them.
 core::PoolAlloc& ShapePool() {
-    static core::PoolAlloc* pool = [] {
-        auto* p = new core::PoolAlloc(sizeof(TSShape), EnginePoolDefaultCapacity(EnginePool::kShape));
-        AttachEnginePool(EnginePool::kShape, p);
-        return p;
-    }();
-    return *pool;
+    return ClassPool(EnginePool::kShape, sizeof(TSShape));
 }
 
 // The instances' pool: 16000 places, no setting changes it.

@@ -15,6 +15,7 @@
 #include "core/volume_stream.h"
 #include "gfx/palette.h"
 #include "shape_stage.h"
+#include "support/golden.h"
 #include "ts/anim_mesh.h"
 #include "ts/bsp_part.h"
 #include "ts/detail_parts.h"
@@ -79,17 +80,7 @@ TEST_F(Installed, TheFiveAircraftInSkyCamByDay) {
         instance.Render(ts::kCullUntested);
         stage.End();
         EXPECT_GT(ts::FacesSubmitted(), 100u) << kNames[type] << ": the near model";
-        const std::string picture = stage.Bmp();
-        const std::string golden = std::string(ZEPHLON_SOURCE_DIR) + "/tests/golden/skycam_" + kNames[type] + ".bmp";
-        if (std::getenv("ZEPHLON_UPDATE_GOLDEN") != nullptr) {
-            std::ofstream(golden, std::ios::binary) << picture;
-            continue;
-        }
-        std::ifstream in(golden, std::ios::binary);
-        ASSERT_TRUE(in) << "missing " << golden << " (run with ZEPHLON_UPDATE_GOLDEN=1)";
-        std::stringstream expected;
-        expected << in.rdbuf();
-        EXPECT_TRUE(expected.str() == picture) << kNames[type] << " differs from " << golden;
+        EXPECT_TRUE(testsupport::MatchesGolden(std::string("skycam_") + kNames[type] + ".bmp", stage.Bmp()));
     }
 }
 
