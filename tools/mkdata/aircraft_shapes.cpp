@@ -4,7 +4,7 @@
 // model keeps the aircraft above the ground (its wheel height, plus the model height offset the
 // aircraft adds), so that the wheels stand on the ground; y points forward and z up.
 //
-// The published figures come from the manufacturers' specifications as collected in Jane's All
+// The published figures come from the manufacturers' published data as collected in Jane's All
 // the World's Aircraft and the types' encyclopaedia articles (span, length, height, wing area);
 // chords, stations, tail and gear layout are our own reading of three-view drawings, fitted to
 // those figures.
@@ -68,7 +68,7 @@ const Design& DesignOf(int type) {
         // Cessna 172 Skyhawk: strut-braced high wing, fixed tricycle gear, one engine.
         {"172", "c172",
          {"Cessna 172 Skyhawk", 36.0 + 1.0 / 12, 27.0 + 2.0 / 12, 8.0 + 11.0 / 12, 174.0,
-          "Cessna 172S specification: span 36 ft 1 in, length 27 ft 2 in, height 8 ft 11 in, wing area 174 sq ft"},
+          "Cessna 172S published data: span 36 ft 1 in, length 27 ft 2 in, height 8 ft 11 in, wing area 174 sq ft"},
          kWheelHeight + 1.0,
          {{0.0, 0, 0, 4.4, 2},       {0.7, 0.55, 0.55, 4.4, 2},   {1.05, 1.2, 1.15, 4.35, 2.4},
           {2.6, 1.5, 1.45, 4.45, 2.6}, {3.6, 1.7, 1.75, 4.8, 2.8}, {5.4, 1.85, 2.25, 5.2, 3.0},
@@ -85,7 +85,7 @@ const Design& DesignOf(int type) {
         // Beechcraft V35 Bonanza: low wing, V-tail, retractable gear.
         {"bonanza", "bon",
          {"Beechcraft V35B Bonanza", 33.5, 26.0 + 5.0 / 12, 7.0 + 7.0 / 12, 181.0,
-          "Beechcraft V35B specification: span 33 ft 6 in, length 26 ft 5 in, height 7 ft 7 in, wing area 181 sq ft"},
+          "Beechcraft V35B published data: span 33 ft 6 in, length 26 ft 5 in, height 7 ft 7 in, wing area 181 sq ft"},
          kWheelHeight,
          {{0.0, 0, 0, 3.5, 2},        {0.7, 0.5, 0.5, 3.5, 2},      {1.0, 1.1, 1.1, 3.45, 2.4},
           {3.0, 1.55, 1.35, 3.5, 2.8}, {4.6, 1.85, 1.75, 3.75, 3.0}, {6.3, 2.0, 2.1, 3.9, 3.0},
@@ -102,7 +102,7 @@ const Design& DesignOf(int type) {
         // Beechcraft 58 Baron: low-wing piston twin, retractable gear.
         {"baron", "bar",
          {"Beechcraft 58 Baron", 37.0 + 10.0 / 12, 29.0 + 10.0 / 12, 9.75, 199.2,
-          "Beechcraft 58 Baron specification: span 37 ft 10 in, length 29 ft 10 in, height 9 ft 9 in, wing area 199.2 sq ft"},
+          "Beechcraft 58 Baron published data: span 37 ft 10 in, length 29 ft 10 in, height 9 ft 9 in, wing area 199.2 sq ft"},
          kWheelHeight + 1.0,
          {{0.0, 0, 0, 3.9, 2},        {1.5, 0.9, 0.75, 3.9, 2.4},   {3.5, 1.5, 1.2, 4.0, 2.6},
           {6.0, 1.85, 1.6, 4.2, 2.8},  {7.8, 2.0, 2.1, 4.5, 3.0},    {11.0, 2.0, 2.05, 4.55, 3.0},
@@ -121,7 +121,7 @@ const Design& DesignOf(int type) {
         // Beechcraft B200 King Air: low-wing turboprop twin, T-tail, retractable gear.
         {"kingair", "kin",
          {"Beechcraft B200 Super King Air", 54.5, 43.75, 15.0, 303.0,
-          "Beechcraft B200 specification: span 54 ft 6 in, length 43 ft 9 in, height 15 ft 0 in, wing area 303 sq ft"},
+          "Beechcraft B200 published data: span 54 ft 6 in, length 43 ft 9 in, height 15 ft 0 in, wing area 303 sq ft"},
          kWheelHeight,
          {{0.0, 0, 0, 5.0, 2},        {1.5, 1.0, 0.9, 5.0, 2.4},    {4.0, 1.9, 1.6, 5.2, 2.6},
           {7.0, 2.3, 2.15, 5.6, 2.8},  {9.0, 2.45, 2.6, 5.9, 3.0},   {14.0, 2.5, 2.65, 5.95, 3.0},
@@ -140,7 +140,7 @@ const Design& DesignOf(int type) {
         // Cessna 525 CitationJet: low wing, two rear-mounted fans, T-tail, retractable gear.
         {"citation", "cit",
          {"Cessna 525 CitationJet", 46.0 + 11.0 / 12, 42.0 + 7.0 / 12, 13.0 + 8.0 / 12, 240.0,
-          "Cessna 525 CitationJet specification: span 46 ft 11 in, length 42 ft 7 in, height 13 ft 8 in, wing area 240 sq ft"},
+          "Cessna 525 CitationJet published data: span 46 ft 11 in, length 42 ft 7 in, height 13 ft 8 in, wing area 240 sq ft"},
          kWheelHeight + 2.0,
          {{0.0, 0, 0, 5.0, 2},        {2.0, 1.0, 0.9, 5.0, 2.2},    {5.0, 1.9, 1.6, 5.3, 2.4},
           {8.0, 2.3, 2.1, 5.7, 2.6},   {10.0, 2.4, 2.5, 5.9, 2.8},   {15.0, 2.4, 2.45, 5.95, 2.8},
@@ -965,7 +965,7 @@ const TrafficModel& TrafficOf(int model) {
         // Cessna 182 Skylane: high wing, fixed gear.
         {{"c182_1", "c182",
           {"Cessna 182 Skylane", 36.0, 29.0, 9.0 + 4.0 / 12, 174.0,
-           "Cessna 182T specification: span 36 ft, length 29 ft, height 9 ft 4 in, wing area 174 sq ft"},
+           "Cessna 182T published data: span 36 ft, length 29 ft, height 9 ft 4 in, wing area 174 sq ft"},
           4.0,
           {{0.0, 0, 0, 4.5, 2}, {1.1, 1.25, 1.2, 4.45, 2.4}, {3.8, 1.75, 1.8, 4.9, 2.8}, {6.0, 1.95, 2.3, 5.3, 3.0},
            {10.0, 1.85, 2.15, 5.4, 3.0}, {13.0, 1.45, 1.75, 5.5, 2.8}, {19.0, 0.9, 1.15, 5.7, 2.4},
@@ -981,7 +981,7 @@ const TrafficModel& TrafficOf(int model) {
         // Cessna 310: low-wing twin with tip tanks.
         {{"c310_1", "c310",
           {"Cessna 310R", 36.0 + 11.0 / 12, 31.0 + 11.0 / 12, 10.0 + 8.0 / 12, 179.0,
-           "Cessna 310R specification: span 36 ft 11 in (over tip tanks), length 31 ft 11 in, height 10 ft 8 in, wing area 179 sq ft"},
+           "Cessna 310R published data: span 36 ft 11 in (over tip tanks), length 31 ft 11 in, height 10 ft 8 in, wing area 179 sq ft"},
           4.0,
           {{0.0, 0, 0, 4.0, 2}, {2.5, 1.2, 0.95, 4.0, 2.4}, {6.0, 1.9, 1.7, 4.4, 2.8}, {8.5, 2.0, 2.1, 4.6, 3.0},
            {13.5, 1.9, 2.0, 4.7, 3.0}, {18.0, 1.4, 1.5, 4.9, 2.6}, {25.0, 0.8, 0.9, 5.3, 2.4},
@@ -1000,7 +1000,7 @@ const TrafficModel& TrafficOf(int model) {
         // Piper PA-28-181 Archer: low wing, fixed gear.
         {{"arch_1", "arch",
           {"Piper PA-28-181 Archer", 35.0, 24.0, 7.0 + 3.0 / 12, 170.0,
-           "Piper PA-28-181 Archer III specification: span 35 ft, length 24 ft, height 7 ft 3 in, wing area 170 sq ft"},
+           "Piper PA-28-181 Archer III published data: span 35 ft, length 24 ft, height 7 ft 3 in, wing area 170 sq ft"},
           3.0,
           {{0.0, 0, 0, 3.3, 2}, {0.9, 1.05, 1.0, 3.3, 2.4}, {3.2, 1.6, 1.35, 3.5, 2.8}, {5.0, 1.9, 1.95, 3.95, 3.0},
            {9.5, 1.9, 1.95, 4.0, 3.0}, {12.0, 1.5, 1.6, 4.1, 2.8}, {17.0, 0.9, 1.0, 4.3, 2.4},
@@ -1016,7 +1016,7 @@ const TrafficModel& TrafficOf(int model) {
         // Mooney M20J: low wing, its tail's forward-raked fin.
         {{"moon_1", "moon",
           {"Mooney M20J", 36.0 + 1.0 / 12, 24.0 + 8.0 / 12, 8.0 + 4.0 / 12, 167.0,
-           "Mooney M20J specification: span 36 ft 1 in, length 24 ft 8 in, height 8 ft 4 in, wing area 167 sq ft"},
+           "Mooney M20J published data: span 36 ft 1 in, length 24 ft 8 in, height 8 ft 4 in, wing area 167 sq ft"},
           3.0,
           {{0.0, 0, 0, 3.3, 2}, {0.8, 1.0, 0.95, 3.3, 2.4}, {3.2, 1.5, 1.3, 3.45, 2.8}, {5.0, 1.8, 1.7, 3.75, 3.0},
            {9.0, 1.8, 1.7, 3.8, 3.0}, {12.0, 1.4, 1.45, 3.9, 2.8}, {18.0, 0.8, 0.95, 4.15, 2.4},
@@ -1032,7 +1032,7 @@ const TrafficModel& TrafficOf(int model) {
         // Learjet 35: low wing with tip tanks, two rear fans, T-tail.
         {{"lear_1", "lear",
           {"Learjet 35A", 39.0 + 6.0 / 12, 48.0 + 8.0 / 12, 12.0 + 3.0 / 12, 253.3,
-           "Learjet 35A specification: span 39 ft 6 in (over tip tanks), length 48 ft 8 in, height 12 ft 3 in, wing area 253.3 sq ft"},
+           "Learjet 35A published data: span 39 ft 6 in (over tip tanks), length 48 ft 8 in, height 12 ft 3 in, wing area 253.3 sq ft"},
           3.5,
           {{0.0, 0, 0, 4.6, 2}, {2.5, 1.0, 0.9, 4.6, 2.2}, {6.0, 1.8, 1.5, 4.9, 2.4}, {9.0, 2.3, 2.1, 5.3, 2.6},
            {12.0, 2.45, 2.5, 5.5, 2.8}, {24.0, 2.45, 2.45, 5.55, 2.8}, {32.0, 1.8, 1.9, 5.9, 2.6},
