@@ -360,8 +360,10 @@ void OnMainActivateApp(win::HWND window, bool active, std::uint32_t thread) {
             // full screen when activated again.
             OnMainSysCommand(window, win::SC_MINIMIZE, 0);
         }
+        devices::ShutdownForceFeedback();
         devices::ShutdownSound();
     } else if (!theClosing) {
+        if (devices::Joystick* stick = theSimWorld.GetJoystick()) stick->LoadSensitivity();
         // The user may have edited the key bindings while the program was in the background.
         theKeyboardBindings.LoadKeyBindings(core::theIniFile.Path().c_str(), "Keyboard");
         if (theMinimised) {
@@ -372,6 +374,7 @@ void OnMainActivateApp(win::HWND window, bool active, std::uint32_t thread) {
         }
         if (theSoundRestartPending) devices::InitSound(window);
         theSoundRestartPending = false;
+        devices::StartForceFeedback(window);
         if (!theAppActive) theSimWorld.ResumeTime();
     }
     theAppActive = active;

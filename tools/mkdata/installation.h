@@ -69,6 +69,7 @@ int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
 int MakeNavigation(Installation& installation, std::string* error);
+int MakeEffects(Installation& installation, std::string* error);
 int MakeShapes(Installation& installation, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
@@ -79,6 +80,7 @@ inline constexpr Module kModules[] = {
     {"navigation", MakeNavigation},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
+    {"effects", MakeEffects},
     {"shapes", MakeShapes},
 };
 
