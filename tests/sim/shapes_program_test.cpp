@@ -146,7 +146,7 @@ TEST_F(ShapesInTheProgram, RaisingTheBonanzasGearTakesTheWheelsFromUnderItsWings
     set("fmThrot", "24000");
     testsupport::TempFolder dir("zephlon-gear");
     const std::string shots = "wait 1000\nmenu 1929\nwait 300\nscreenshot " + dir.Path("down.bmp") +
-                              "\nkey z press\nkey ] press\nwait 3000\nscreenshot " + dir.Path("up.bmp") + "\nquit\n";
+                              "\nkey ] press\nwait 3000\nscreenshot " + dir.Path("up.bmp") + "\nquit\n";
     Run(dir, flight, shots);
     // Below the wings, either side of the propeller's disc, where the main legs hang out.
     auto belowTheWings = [](const Bmp& p) {

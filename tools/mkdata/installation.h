@@ -69,6 +69,7 @@ int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
 int MakeNavigation(Installation& installation, std::string* error);
+int MakePanelArt(Installation& installation, std::string* error);
 int MakeEffects(Installation& installation, std::string* error);
 int MakeShapes(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
@@ -83,6 +84,7 @@ inline constexpr Module kModules[] = {
     {"navigation", MakeNavigation},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
+    {"panel art", MakePanelArt},
     {"effects", MakeEffects},
     {"shapes", MakeShapes},
 };
