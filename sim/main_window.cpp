@@ -365,7 +365,9 @@ void PaintView(win::HWND w) {
     theSimWorld.PrepareScene(eye, angles);
     flight::theAircraft.UpdateViewBitmaps(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
     ClearScene();
-    // The scenery objects filed with the terrain for this frame.
+    // The objects filed with the terrain for this frame: the aircraft in the outside cameras,
+    // then its shadow.
+    theSimWorld.FileAircraft();
     theSimWorld.QueueAircraftShadow();
     // The ground and what stands on it (the cloud layers will draw it among their decks).
     theSimWorld.RenderTerrain();

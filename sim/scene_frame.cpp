@@ -11,11 +11,19 @@
 #include "flight/aircraft.h"
 #include "sim/sim_world.h"
 #include "sim/view_controller.h"
+#include "ts/face_draw.h"
 #include "ts/light_set.h"
 #include "ts/perspective_camera.h"
 #include "world/terrain_manager.h"
 
 namespace sim {
+
+namespace {
+
+// The ambient part of every lit point, in lighting words (65535 is full light).
+constexpr float kAmbientLight = 0.3f * 65535.0f;
+
+}  // namespace
 
 void SimWorld::MakeDrawTarget() {
     drawTarget = std::make_unique<gfx::GFXDrawTarget>(gfx::GetDrawSurface());
@@ -32,6 +40,9 @@ void SimWorld::MakeSceneLights() {
     Step("SunLight");
     lightSet = std::make_unique<ts::TSLightSet>();
     lightSet->AddLight(sunLight.get());
+    // What the sky lights from every side: faces turned from the sun keep a third of their
+    // colour instead of going black.
+    lightSet->SetBaseColour(kAmbientLight, kAmbientLight, kAmbientLight);
     Step("LightSet");
 }
 
@@ -75,6 +86,7 @@ void SimWorld::PrepareScene(const float eye[3], const float angles[3]) {
     if (lightSet) lightSet->Activate();
     if (camera != nullptr) camera->SetTransform(ts::Transform3F{});
     if (terrain) terrain->PrepareView(eye, angles);
+    ts::ResetFacesSubmitted();
     // The time of day's palette, with its shade and haze rows, before anything is drawn.
     UpdatePalette();
 }

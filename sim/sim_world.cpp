@@ -32,6 +32,7 @@
 #include "win/window.h"
 #include "world/obj_shadow.h"
 #include "world/scenery_settings.h"
+#include "world/artifact_shape_cache.h"
 #include "world/scenery_state.h"
 #include "world/terrain_manager.h"
 #include "world/terrain_services.h"
@@ -179,6 +180,7 @@ void SimWorld::Init(win::HWND w) {
     UpdateCloudLayers();
     Step("RunwayShapes");
     Step("RunwayMaterials");
+    shapeCache = std::make_unique<world::ArtifactShapeCache>();
     Step("ArtifactShapeCache");
     Step("AirportObjectDatabase");
     world::theTerrainServices =
@@ -187,6 +189,13 @@ void SimWorld::Init(win::HWND w) {
                                &TerrainPostCommand,      &TerrainWaitCursor};
     terrain = std::make_unique<world::TerrainManager>();
     Step("TerrainManager");
+    {
+        // The aircraft takes its shape from the cache.
+        flight::FlightWorldServices services = flight::theFlightWorldServices;
+        services.acquireShape = &AcquireAircraftShape;
+        services.releaseShape = &ReleaseAircraftShape;
+        flight::theFlightWorldServices = services;
+    }
     aircraft = &flight::theAircraft;
     // A fresh aircraft: its record is loaded again even when the type was chosen before.
     aircraft->SelectByType(aircraft->GetType() >= 0 ? aircraft->GetType() : 0);
@@ -196,6 +205,7 @@ void SimWorld::Init(win::HWND w) {
     theViewController.ApplyView();
     RegisterViewReportFields();
     RegisterTerrainReportFields();
+    RegisterShapeReportFields();
     Step("ViewController");
     flightPlan = std::make_unique<planning::FlightPlan>();
     Step("FlightPlan");
@@ -210,6 +220,8 @@ void SimWorld::Init(win::HWND w) {
     services.viewMode = &WorldViewMode;
     services.lookDirection = &WorldLookDirection;
     services.terrainWindowOrigin = &WorldWindowOrigin;
+    services.acquireShape = &AcquireAircraftShape;
+    services.releaseShape = &ReleaseAircraftShape;
     flight::theFlightWorldServices = services;
     {
         ViewServices view = theViewServices;
@@ -236,6 +248,8 @@ void SimWorld::Shutdown() {
     flightPlan.reset();
     Step("FlightPlan");
     Step("ViewController");
+    // The aircraft's exterior goes back to the cache before the cache goes.
+    if (aircraft != nullptr) aircraft->ReleaseArt();
     aircraft = nullptr;
     aircraftShadow.reset();
     aircraftShadowNumber = -1;
@@ -246,6 +260,7 @@ void SimWorld::Shutdown() {
     theViewServices = DefaultViewServices();
     Step("TerrainManager");
     Step("AirportObjectDatabase");
+    shapeCache.reset();
     Step("ArtifactShapeCache");
     Step("RunwayShapes");
     Step("RunwayMaterials");
@@ -388,6 +403,8 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
         time.LoadTimeSettings(file);
     }
     result &= cockpit::ReadPanelState(file);
+    // The exterior parts follow what was read: propellers of running engines, lights.
+    if (aircraft != nullptr) aircraft->ApplyPartStates();
     if (full != 0) {
         cockpit::ReadNavRadios(file);
         nav::LoadCopilotSettings(file);

@@ -25,6 +25,7 @@ class SceneryGraphicsSettings;
 class ObjShadow;
 class TerrainManager;
 struct TerrainRenderItem;
+class ArtifactShapeCache;
 }  // namespace world
 namespace planning {
 class FlightPlan;
@@ -38,6 +39,7 @@ namespace ts {
 class TSLight;
 class TSLightSet;
 class TSRenderItem;
+class TSShape;
 }  // namespace ts
 
 namespace flight {
@@ -185,10 +187,14 @@ public:
     // target, the view controller places the camera, the camera and the light set are
     // activated and the camera gets the identity transform (world geometry).
     void PrepareScene(const float eye[3], const float angles[3]);
-    // The terrain pass (the cloud layers call it at its place among their decks), and the
-    // drawables filed with it; 1 when filed.
+    // The terrain pass (the cloud layers call it at its place among their decks): the ground,
+    // each cell followed by the drawables filed at it.
     void RenderTerrain();
+    // Files a drawable for this frame with the terrain's draw lists, at the cell holding its
+    // place: a world position, or a scene (terrain grid) position, with the radius of its
+    // bounding sphere; 1 when filed. Within a cell the item filed last is drawn first.
     int AddRenderItem(const double worldPosition[3], float radius, ts::TSRenderItem* item);
+    int AddRenderItemGrid(const float position[3], float radius, ts::TSRenderItem* item);
     int AddTerrainRenderItem(const world::TerrainRenderItem& record);
     // Once before the first picture: pages in the ground, objects and textures all round.
     void WarmUp();
@@ -202,6 +208,18 @@ public:
     gfx::GFXDrawTarget* DrawTarget() { return drawTarget.get(); }
     ts::TSLight* SunLight() { return sunLight.get(); }
     ts::TSLightSet* LightSet() { return lightSet.get(); }
+    // In the camera views (SkyCam, TowerCam) the user's aircraft is placed at its scene position
+    // and attitude and filed; the cockpit views do not draw it.
+    void FileAircraft();
+    // Faces the shapes submitted in the last frame drawn.
+    [[nodiscard]] std::uint32_t GetLastFrameFaces() const { return lastFrameFaces; }
+
+    // ---- shapes ----
+    // A shared shape from the shape cache (loaded from the current shape folder on first use);
+    // null when missing. ReleaseShape drops one reference.
+    ts::TSShape* AcquireShape(const char* name);
+    void ReleaseShape(ts::TSShape* shape);
+    world::ArtifactShapeCache* ShapeCache() { return shapeCache.get(); }
 
     // ---- the scene light and the aircraft's place ----
     // Sets the light from the sun's direction; the colour grows as the sun stands lower.
@@ -245,6 +263,8 @@ private:
     std::unique_ptr<ts::TSLight> sunLight;
     std::unique_ptr<ts::TSLightSet> lightSet;
     std::unique_ptr<world::SceneryGraphicsSettings> graphics;
+    std::unique_ptr<world::ArtifactShapeCache> shapeCache;
+    std::uint32_t lastFrameFaces = 0;
     DateAndTime time;
     std::unique_ptr<SimClock> clock;
     std::unique_ptr<planning::FlightPlan> flightPlan;
@@ -290,6 +310,13 @@ extern SimWorld theSimWorld;
 // The terrain's fields of the runner's report: alt_ft, ground_ft, tile, magvar, mag_heading,
 // cells.
 void RegisterTerrainReportFields();
+// The aircraft's shapes: taken from the world's shape cache with the planes' folder of the
+// shapes volume current, and given back.
+ts::TSShape* AcquireAircraftShape(const char* name);
+void ReleaseAircraftShape(ts::TSShape* shape);
+// The runner's report fields of the shapes: "shape" (the aircraft's shape name) and
+// "shape_faces" (faces submitted in the last frame).
+void RegisterShapeReportFields();
 
 // The main window's focus: the aircraft moves only while the window has it.
 extern std::uint32_t theMainWindowFocused;

@@ -12,6 +12,8 @@
 #include "nav/magnetic_offset.h"
 #include "sim/sim_world.h"
 #include "sim/view_controller.h"
+#include "ts/face_draw.h"
+#include "ts/shape.h"
 #include "world/magnetic_grid.h"
 #include "world/obj_shadow.h"
 #include "world/scenery_settings.h"
@@ -22,12 +24,17 @@ namespace sim {
 
 void SimWorld::RenderTerrain() {
     if (terrain) terrain->Render();
+    lastFrameFaces = ts::FacesSubmitted();
 }
 
+// The cloud layers will take the items among their decks once they exist; until then the
+// terrain's draw lists hold them all.
 int SimWorld::AddRenderItem(const double worldPosition[3], float radius, ts::TSRenderItem* item) {
-    // The cloud layers take the items among their decks once they exist; until then the
-    // terrain's draw lists hold them all.
     return terrain ? terrain->AddRenderItem(worldPosition, radius, item) : 0;
+}
+
+int SimWorld::AddRenderItemGrid(const float position[3], float radius, ts::TSRenderItem* item) {
+    return terrain ? terrain->Renderer().AddRenderItemGrid(position, radius, item) : 0;
 }
 
 int SimWorld::AddTerrainRenderItem(const world::TerrainRenderItem& record) {
@@ -47,10 +54,12 @@ void SimWorld::StoreMagneticVariation() {
 
 namespace {
 
-// The half size of each aircraft's shadow (half its wing span, shape units of 0.7757576 a foot)
-// until the aircraft's shapes give their radius.
+// The half size of an aircraft's shadow whose shape is not loaded: half its wing span (shape
+// units of 0.7757576 a foot). With its shape it is the shape's radius.
 float AircraftShadowHalfSize(int number) {
     static constexpr float kHalfSpanFeet[5] = {18.05f, 16.75f, 18.9f, 25.15f, 23.45f};
+    const ts::TSShape* shape = flight::theAircraft.GetShape();
+    if (shape != nullptr && shape->fRadius > 0.0f) return shape->fRadius;
     return kHalfSpanFeet[number >= 0 && number < 5 ? number : 0] * 0.7757576f;
 }
 
@@ -59,15 +68,15 @@ float AircraftShadowHalfSize(int number) {
 void SimWorld::QueueAircraftShadow() {
     // Only the outside cameras see the aircraft; the cockpit views draw neither it nor its
     // shadow.
-    const int view = GetViewMode();
-    if (!terrain || !IsInitialised() || (view != 4 && view != 5) ||
+    if (!terrain || !IsInitialised() || !theViewController.InCamera() ||
         GetGraphicsSetting(world::kAircraftShadows) == 0) {
         return;
     }
     const int type = GetAircraftType();
     const int number = type == 5 ? 0 : type;  // the trainer shares the 172's art
-    if (!aircraftShadow || aircraftShadowNumber != number) {
-        aircraftShadow = std::make_unique<world::ObjShadow>(AircraftShadowHalfSize(number), number);
+    const float half = AircraftShadowHalfSize(number);
+    if (!aircraftShadow || aircraftShadowNumber != number || aircraftShadow->HalfSize() != half) {
+        aircraftShadow = std::make_unique<world::ObjShadow>(half, number);
         aircraftShadowNumber = number;
     }
     float position[3], angles[3], light[3];
@@ -76,10 +85,8 @@ void SimWorld::QueueAircraftShadow() {
     GetLightDirection(light);
     aircraftShadow->Update(terrain->CentreTile(), position, angles, light);
     if (!aircraftShadow->IsVisible()) return;
-    // Filed where the aircraft is, as its shape will be.
-    double world[3];
-    flight::GetAircraftWorldPosition(world);
-    AddRenderItem(world, aircraftShadow->HalfSize(), aircraftShadow.get());
+    // Filed at the aircraft's cell after the aircraft, so it is drawn just before it.
+    AddRenderItemGrid(position, half, aircraftShadow.get());
 }
 
 void SimWorld::WarmUp() {

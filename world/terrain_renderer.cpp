@@ -421,16 +421,20 @@ void TerrainRenderer::DrawItems(const TerrainCellRecord& r) {
     if (callback != nullptr) {
         callback(sorter->items.data(), r.items);
     } else {
-        // From the last filed to the first.
+        // From the last filed to the first. Each item is tested in world coordinates, so the
+        // transform the item before it left on the camera goes first.
+        bool moved = false;
         for (std::int32_t i = r.items; i >= 0; i = sorter->items[static_cast<std::size_t>(i)].next) {
             TerrainRenderItem& item = sorter->items[static_cast<std::size_t>(i)];
             int cull = ts::kCullUntested;
             if (camera != nullptr) {
+                if (moved) camera->SetTransform(ts::Transform3F{});
                 cull = camera->TestSphere(
                     ts::Vector3F{item.position[0], item.position[1], item.position[2]}, item.radius);
                 if (cull == ts::kCullOutside) continue;
             }
             item.item->Render(cull);
+            moved = true;
         }
     }
     if (camera != nullptr) camera->SetTransform(ts::Transform3F{});

@@ -244,9 +244,12 @@ TEST_F(TerrainScene, FramesRepeatByteForByteWithoutAllocating) {
 class Marker final : public ts::TSRenderItem {
 public:
     void Render(int) override {
-        // Paints the screen's centre; the cells drawn after it paint over it.
         order = ++theCounter;
         drawn = true;
+        // Draws in its own frame, as shapes and shadows do, far from where it stands.
+        ts::Transform3F away;
+        away.t = ts::Vector3F{5.0e6f, -5.0e6f, 0.0f};
+        if (ts::theCurrentCamera != nullptr) ts::theCurrentCamera->SetTransform(away);
     }
     static inline int theCounter = 0;
     int order = 0;
@@ -256,8 +259,9 @@ public:
 TEST_F(TerrainScene, ItemsAreDrawnRightAfterTheirCellAndOnlyWhereTheGroundIsInView) {
     const float height = 300.0f / 0.392906f;
     Frame(0.0f, height, -0.3f);
-    // File between preparing and drawing, as the frame does: one ahead, one behind the eye.
-    Marker ahead, behind;
+    // File between preparing and drawing, as the frame does: one ahead, one behind the eye, and
+    // a second one at the first's place, drawn before it (the last filed first).
+    Marker ahead, behind, besides;
     const float a[3] = {0.0f, 3000.0f, 0.0f};
     const float b[3] = {0.0f, -900000.0f, 0.0f};
     ts::Transform3F eye;
@@ -274,11 +278,15 @@ TEST_F(TerrainScene, ItemsAreDrawnRightAfterTheirCellAndOnlyWhereTheGroundIsInVi
     manager->PrepareView(at, angles);
     EXPECT_EQ(manager->Renderer().AddRenderItemGrid(a, 10.0f, &ahead), 1);
     EXPECT_EQ(manager->Renderer().AddRenderItemGrid(b, 10.0f, &behind), 0);
+    EXPECT_EQ(manager->Renderer().AddRenderItemGrid(a, 10.0f, &besides), 1);
     manager->Render();
     lights.Deactivate();
     target->End();
-    EXPECT_TRUE(ahead.drawn);
     EXPECT_FALSE(behind.drawn);
+    // The frame the first item left on the camera does not hide the next.
+    ASSERT_TRUE(ahead.drawn);
+    ASSERT_TRUE(besides.drawn);
+    EXPECT_EQ(ahead.order, besides.order + 1);
 }
 
 TEST_F(TerrainScene, RangeAndBandsFollowTheSettingAndTheHeight) {

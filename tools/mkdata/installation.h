@@ -81,8 +81,8 @@ int MakePanelArt(Installation& installation, std::string* error);
 int MakeTerrain(Installation& installation, std::string* error);
 int MakeGroundTextures(Installation& installation, std::string* error);
 int MakeMagneticGrids(Installation& installation, std::string* error);
-int MakeAircraftShadows(Installation& installation, std::string* error);
 int MakeEffects(Installation& installation, std::string* error);
+int MakeShapes(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
@@ -97,10 +97,10 @@ inline constexpr Module kModules[] = {
     {"loading screen", MakeLoadingScreen},
     {"panel art", MakePanelArt},
     {"effects", MakeEffects},
+    {"shapes", MakeShapes},
     {"terrain", MakeTerrain},
     {"ground textures", MakeGroundTextures},
     {"magnetic grids", MakeMagneticGrids},
-    {"aircraft shadows", MakeAircraftShadows},
 };
 
 // Small helpers shared by the modules.
