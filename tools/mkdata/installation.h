@@ -70,6 +70,7 @@ int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
 int MakeNavigation(Installation& installation, std::string* error);
 int MakeEffects(Installation& installation, std::string* error);
+int MakeHelp(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
@@ -83,6 +84,7 @@ inline constexpr Module kModules[] = {
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
     {"effects", MakeEffects},
+    {"help", MakeHelp},
 };
 
 // Small helpers shared by the modules.
