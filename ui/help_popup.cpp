@@ -233,7 +233,6 @@ void HelpPopup::Show(win::HWND target, std::uint32_t id) {
     std::int32_t found = kNoTopic;
     text = std::string(FindText(lookup, &found));
     topic = found;
-    shownId = lookup;
     topicClicked = 0;
     closingButtonUp = 0;
 
@@ -308,6 +307,9 @@ win::LResult HelpPopup::WindowProc(win::HWND h, std::uint32_t m, win::WParam w, 
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(h, &ps);
+            RECT client;
+            GetClientRect(h, &client);
+            FillRect(dc, &client, self->brush);
             SetBkMode(dc, TRANSPARENT);
             const bool link = self->topic != kNoTopic;
             SetTextColor(dc, link ? kLinkColour : RGB(0, 0, 0));
@@ -315,8 +317,6 @@ win::LResult HelpPopup::WindowProc(win::HWND h, std::uint32_t m, win::WParam w, 
             RECT r = self->textRect;
             DrawText(dc, self->text, &r, DT_WORDBREAK | DT_NOPREFIX);
             SelectObject(dc, old);
-            RECT client;
-            GetClientRect(h, &client);
             FrameRect(dc, &client, HBRUSH{static_cast<std::uint32_t>(GetStockObject(BLACK_BRUSH).id)});
             EndPaint(h, &ps);
             return 0;

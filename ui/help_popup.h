@@ -123,7 +123,6 @@ private:
     // The button whose press is closing the popup; the popup keeps the mouse until it is let go,
     // so the release never reaches the window beneath.
     std::uint32_t closingButtonUp = 0;
-    std::uint32_t shownId = 0;
 };
 
 extern HelpPopup theHelpPopup;

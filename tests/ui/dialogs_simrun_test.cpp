@@ -152,7 +152,8 @@ TEST_F(DialogScripts, OptionDialogsChangeWhatTheUserKeeps) {
     const auto run = Run("options.simrun");
     ASSERT_EQ(run.status, 0) << run.out;
     InOrder(run.out, {"dialog Brightness ended 1", "dialog TimeDate ended 1", "save ", "dialog SETUPCAMS ended 1",
-                      "read 1789 ListBox", "rows=185", "dialog ABOUTBOX ended 1", "exit=0"});
+                      "read 1789 ListBox", "rows=185", "dialog ABOUTBOX ended 1", "dialog PAUSED ended 1",
+                      "exit=0"});
     EXPECT_EQ(run.out.find("simrun:"), std::string::npos) << run.out;
     const std::string ini = dir.Read("Zephlon.ini");
     EXPECT_EQ(IniValue(ini, "Settings", "GammaLevel"), "80") << ini;

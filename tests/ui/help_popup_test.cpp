@@ -3,6 +3,8 @@
 // texts, opens a linked topic, and keeps its closing click from the window beneath.
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <functional>
 #include <random>
 #include <set>
 #include <string>
@@ -198,6 +200,59 @@ TEST_F(HelpPopupTest, ControlsFindTheirKeysTextsAndPlace) {
     EXPECT_EQ(theHost.suppressed, 0);  // a key closed it
     EXPECT_FALSE(ui::theHelpPopup.Window());
     d.DestroyModeless();
+}
+
+// The three ways a user asks about a control of a running dialog all reach the popup with the
+// control's key: a right click, F1 on the focused control, and the "?" button then a click.
+TEST_F(HelpPopupTest, RightClickF1AndTheHelpButtonAllAskAboutTheControl) {
+    ui::theDialogHost.showHelp = [](HWND item, std::uint32_t context) { ui::theHelpPopup.Show(item, context); };
+    ui::theHelpPopup.LoadIndexBytes(Bytes({{10448, "Brighter or darker."}}));
+    enum class Way { kRightClick, kF1, kHelpButton };
+    for (const Way way : {Way::kRightClick, Way::kF1, Way::kHelpButton}) {
+        SCOPED_TRACE(static_cast<int>(way));
+        ui::BrightnessDialog d;
+        std::string shown;
+        auto atTrackbar = [&] {
+            RECT r;
+            GetWindowRect(GetDlgItem(d.window, 1959), &r);
+            return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        };
+        auto inject = [&](platform::EventKind kind, platform::MouseButton button) {
+            const POINT p = atTrackbar(), o = OutputOrigin();
+            platform::Event e;
+            e.kind = kind;
+            e.button = button;
+            e.x = p.x - o.x;
+            e.y = p.y - o.y;
+            machine.Input().Inject(e);
+        };
+        std::deque<std::function<void()>> steps;
+        if (way == Way::kRightClick) {
+            steps.push_back([&] {
+                inject(platform::EventKind::MouseDown, platform::MouseButton::Right);
+                inject(platform::EventKind::MouseUp, platform::MouseButton::Right);
+            });
+        } else if (way == Way::kF1) {
+            steps.push_back([&] {
+                SetFocus(GetDlgItem(d.window, 1959));
+                platform::Event e;
+                e.kind = platform::EventKind::KeyDown;
+                e.scancode = platform::Scancode::F1;
+                machine.Input().Inject(e);
+            });
+        } else {
+            steps.push_back([&] { Press(d.window, 1816); });
+            steps.push_back([&] { inject(platform::EventKind::MouseDown, platform::MouseButton::Left); });
+        }
+        steps.push_back([&] {
+            shown = ui::theHelpPopup.Window() ? ui::theHelpPopup.Text() : "";
+            PressKey();
+        });
+        steps.push_back([&] { Press(d.window, IDCANCEL); });
+        Play(std::move(steps));
+        EXPECT_EQ(d.DoModal({}), 0);
+        EXPECT_EQ(shown, "Brighter or darker.");
+    }
 }
 
 TEST_F(HelpPopupTest, LongTextsWrapAndPopupsStayInsideTheScreen) {
