@@ -22,11 +22,13 @@
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "sim/detail_presets.h"
+#include "sim/panel_host.h"
 #include "sim/slew.h"
 #include "sim/view_controller.h"
 #include "ts/class_item.h"
 #include "ts/light_set.h"
 #include "win/window.h"
+#include "world/artifact_shape_cache.h"
 #include "world/scenery_state.h"
 
 namespace sim {
@@ -54,6 +56,13 @@ int WorldLookDirection() {
 }
 int WorldGraphicsSetting(int index) {
     return theSimWorld.GetGraphicsSetting(index);
+}
+// The aircraft's colours for entries 10..73: its panel palette in the panel views, its cabin
+// palettes in the others.
+int WorldPanelPaletteName(int todIndex, std::string* out) {
+    *out = flight::theAircraft.GetPaletteName(todIndex, theSimWorld.GetViewMode(),
+                                              theSimWorld.GetLookDirection());
+    return out->empty() ? 0 : 1;
 }
 // The terrain window's origin (the grid position of the flight model's origin) for a window
 // centred on the aircraft's tile, until the terrain pages a window of its own. It keeps scene
@@ -104,6 +113,7 @@ void SimWorld::Init(win::HWND w) {
         gfx::TimeOfDayServices tod = gfx::DefaultTimeOfDayServices();
         tod.viewMode = &WorldViewMode;
         tod.graphicsSetting = &WorldGraphicsSetting;
+        tod.panelPaletteName = &WorldPanelPaletteName;
         gfx::theTimeOfDayServices = tod;
     }
     Step("TimeOfDayPalette");
@@ -119,9 +129,18 @@ void SimWorld::Init(win::HWND w) {
     UpdateCloudLayers();
     Step("RunwayShapes");
     Step("RunwayMaterials");
+    shapeCache = std::make_unique<world::ArtifactShapeCache>();
+    filedItems.reserve(64);
     Step("ArtifactShapeCache");
     Step("AirportObjectDatabase");
     Step("TerrainManager");
+    {
+        // The aircraft takes its shape from the cache.
+        flight::FlightWorldServices services = flight::theFlightWorldServices;
+        services.acquireShape = &AcquireAircraftShape;
+        services.releaseShape = &ReleaseAircraftShape;
+        flight::theFlightWorldServices = services;
+    }
     aircraft = &flight::theAircraft;
     // A fresh aircraft: its record is loaded again even when the type was chosen before.
     aircraft->SelectByType(aircraft->GetType() >= 0 ? aircraft->GetType() : 0);
@@ -129,6 +148,7 @@ void SimWorld::Init(win::HWND w) {
     Step("TerrainDiskCache");
     theViewController.ApplyView();
     RegisterViewReportFields();
+    RegisterShapeReportFields();
     Step("ViewController");
     flightPlan = std::make_unique<planning::FlightPlan>();
     Step("FlightPlan");
@@ -143,7 +163,10 @@ void SimWorld::Init(win::HWND w) {
     services.viewMode = &WorldViewMode;
     services.lookDirection = &WorldLookDirection;
     services.terrainWindowOrigin = &WorldWindowOrigin;
+    services.acquireShape = &AcquireAircraftShape;
+    services.releaseShape = &ReleaseAircraftShape;
     flight::theFlightWorldServices = services;
+    InstallPanelHost();
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
     InstallSlewServices();
     LoadSettings();
@@ -162,10 +185,14 @@ void SimWorld::Shutdown() {
     flightPlan.reset();
     Step("FlightPlan");
     Step("ViewController");
+    // The aircraft's exterior goes back to the cache before the cache goes.
+    if (aircraft != nullptr) aircraft->ReleaseArt();
     aircraft = nullptr;
     Step("Aircraft");
     Step("TerrainManager");
     Step("AirportObjectDatabase");
+    filedItems.clear();
+    shapeCache.reset();
     Step("ArtifactShapeCache");
     Step("RunwayShapes");
     Step("RunwayMaterials");
@@ -192,6 +219,7 @@ void SimWorld::Shutdown() {
     clock.reset();
     Step("SimClock");
     flight::theFlightWorldServices = flight::DefaultFlightWorldServices();
+    cockpit::thePanelHost = cockpit::DefaultPanelHostServices();
     window = win::HWND{};
     initialised = 0;
     running = 0;
@@ -289,6 +317,8 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     fm.fmMultiEngineSynch = 0;
     fm.fmAutoCoordination = autoCoordination;
     if (aircraft != nullptr) result = aircraft->LoadType(file);
+    // The type may have changed, and with it the panel's colours.
+    MarkPaletteDirty();
     result &= flight::ReadAircraftState(file);
     if (full == 0) {
         fm.fmPosX = keptX;
@@ -302,6 +332,8 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
         time.LoadTimeSettings(file);
     }
     result &= cockpit::ReadPanelState(file);
+    // The exterior parts follow what was read: propellers of running engines, lights.
+    if (aircraft != nullptr) aircraft->ApplyPartStates();
     if (full != 0) {
         cockpit::ReadNavRadios(file);
         nav::LoadCopilotSettings(file);
@@ -309,6 +341,9 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     }
     pauseRequested = 0;
     loadingSituation = false;
+    // The loaded engine bits say which engines run; the levers then agree with the flight.
+    cockpit::SyncEnginesWithFlightModel();
+    cockpit::ApplyEngineLevers();
     if (full != 0) {
         const std::int32_t altitude = fm.fmPosY;
         RefreshTerrain();
@@ -379,6 +414,7 @@ void SimWorld::FlightTick() {
 }
 
 void SimWorld::TickEvery2() {
+    cockpit::StepEngineSequences();
     devices::UpdateEngineStartSound();
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "cockpit/cockpit_systems.h"
+#include "cockpit/panel_art.h"
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
 #include "core/ini_file.h"
@@ -31,6 +33,7 @@
 #include "win/input.h"
 #include "win/program_entry.h"
 #include "win/window.h"
+#include "world/artifact_shape_cache.h"
 #include "world/terrain_services.h"
 
 namespace sim {
@@ -105,6 +108,7 @@ int InitDisplayAndPools(win::HWND window) {
     thePoolSizes = ReadPoolSizes();
     nav::DisableDebugKeyCommands();
     if (thePoolSizes.bitmaps > 0) gfx::GFXBitmap::ResetBitmapPool(thePoolSizes.bitmaps);
+    world::ArtifactShapeCache::SetPoolCapacity(thePoolSizes.artifactEntries);
     ts::SetEnginePoolCapacity(ts::EnginePool::kShape, thePoolSizes.shapes);
     ts::SetEnginePoolCapacity(ts::EnginePool::kMesh, thePoolSizes.meshes);
     ts::SetEnginePoolCapacity(ts::EnginePool::kMaterial, thePoolSizes.materials);
@@ -141,6 +145,7 @@ void RunStartup() {
     cockpit::theCockpitFullRedraw |= cockpit::kRedrawStartupFlags;
     LoadFlightFile("Startup.Flt", 1);
     flight::theFlightModelState.fmEngines = 0;
+    cockpit::SyncEnginesWithFlightModel();
     nav::LoadNavVors();
     nav::LoadNavNdbs();
     nav::LoadNavIls();
@@ -172,6 +177,9 @@ void OnMainClose(win::HWND window) {
     theSimWorld.Shutdown();
     UnregisterKeyCommandTables();
     theShutdownLog.emplace_back("World");
+    cockpit::ReleasePanelArt();
+    flight::theAircraft.ReleasePanelBitmaps();
+    flight::theAircraft.ReleaseSideViewBitmap();
     theShutdownLog.emplace_back("PanelArt");
     gfx::SetDisplayMode(gfx::kDisplayNone, 1);
     theShutdownLog.emplace_back("Display");
