@@ -43,10 +43,10 @@ struct DialogCommand {
     const char* templateName;
 };
 constexpr DialogCommand kDialogCommands[] = {
-    {119, "SystemReliability"}, {124, "Loading"},   {129, "PartialPanel"},
+    {119, "SystemReliability"}, {124, "Loading"},          {129, "PartialPanel"},
     {163, "LOGBOOKS"},          {298, "Virtual_Airspace"}, {339, "WindAloft"},
-    {342, "SurfaceConditions"}, {400, "RadioComm"}, {565, "Checklists"},
-    {679, "PilotStatus"},       {688, "WxBrief"},   {693, "FLIGHTLOG"}};
+    {342, "SurfaceConditions"}, {400, "RadioComm"},        {565, "Checklists"},
+    {679, "PilotStatus"},       {688, "WxBrief"},          {693, "FLIGHTLOG"}};
 
 constexpr unsigned long kHelpTopics[11] = {10460, 10463, 10676, 10691, 10678, 10694,
                                            10680, 10696, 10688, 10699, 10701};
@@ -118,9 +118,9 @@ bool RunOptionDialog(win::HWND window, unsigned id) {
             nav::theAtisSpeech.SetVolume(nav::theAtisSpeech.volume);
             nav::theAtcSpeech.SetVolume(nav::theAtcSpeech.volume);
             for (devices::SoundChannel* c :
-                 {&devices::theLeftEngineSound, &devices::theRightEngineSound, &devices::theLeftStarterSound,
-                  &devices::theRightStarterSound, &devices::theSystemsSound, &devices::theEffectSound,
-                  &devices::theAmbientSound})
+                 {&devices::theLeftEngineSound, &devices::theRightEngineSound,
+                  &devices::theLeftStarterSound, &devices::theRightStarterSound,
+                  &devices::theSystemsSound, &devices::theEffectSound, &devices::theAmbientSound})
                 c->SetLevel(c->categoryVolume);
             return true;
         }

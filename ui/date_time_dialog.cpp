@@ -51,12 +51,17 @@ DateAndTimeDialog::DateAndTimeDialog(sim::DateAndTime& t) : Dialog("TimeDate", 5
 
 int DateAndTimeDialog::Clamped(Field f, int v) const {
     switch (f) {
-        case kHour: return std::clamp(v, 0, 23);
+        case kHour:
+            return std::clamp(v, 0, 23);
         case kMinute:
-        case kSecond: return std::clamp(v, 0, 59);
-        case kMonth: return std::clamp(v, 1, 12);
-        case kDay: return std::clamp(v, 1, MonthLength(fields[kMonth], fields[kYear]));
-        default: return ClampTwoDigitYear(v);
+        case kSecond:
+            return std::clamp(v, 0, 59);
+        case kMonth:
+            return std::clamp(v, 1, 12);
+        case kDay:
+            return std::clamp(v, 1, MonthLength(fields[kMonth], fields[kYear]));
+        default:
+            return ClampTwoDigitYear(v);
     }
 }
 
@@ -67,11 +72,15 @@ int DateAndTimeDialog::Stepped(Field f, int delta) const {
         return low + ((x - low) % n + n) % n;
     };
     switch (f) {
-        case kHour: return wrap(v + delta, 0, 23);
+        case kHour:
+            return wrap(v + delta, 0, 23);
         case kMinute:
-        case kSecond: return wrap(v + delta, 0, 59);
-        case kMonth: return wrap(v + delta, 1, 12);
-        case kDay: return wrap(v + delta, 1, MonthLength(fields[kMonth], fields[kYear]));
+        case kSecond:
+            return wrap(v + delta, 0, 59);
+        case kMonth:
+            return wrap(v + delta, 1, 12);
+        case kDay:
+            return wrap(v + delta, 1, MonthLength(fields[kMonth], fields[kYear]));
         default: {
             const int next = wrap(v + delta, 0, 99);
             // The years 2036 to 1969 do not exist here: stepping into the gap stops at its edge.
@@ -114,12 +123,15 @@ void DateAndTimeDialog::SetField(Field f, int value) {
 
 void DateAndTimeDialog::FocusField(Field f) {
     focused = f;
-    const Range ranges[kFieldCount] = {{0, 23}, {0, 59}, {0, 59}, {1, 12},
-                                       {1, MonthLength(fields[kMonth], fields[kYear])}, {0, 99}};
+    const Range ranges[kFieldCount] = {
+        {0, 23}, {0, 59}, {0, 59}, {1, 12}, {1, MonthLength(fields[kMonth], fields[kYear])},
+        {0, 99}};
     win::HWND upDown = win::GetDlgItem(window, IsTimeField(f) ? kTimeUpDown : kDateUpDown);
     win::SendMessage(upDown, win::UDM_SETRANGE, 0,
-                     win::MAKELPARAM(static_cast<std::uint16_t>(ranges[f].high), static_cast<std::uint16_t>(ranges[f].low)));
-    win::SendMessage(upDown, win::UDM_SETPOS, 0, win::MAKELPARAM(static_cast<std::uint16_t>(fields[f]), 0));
+                     win::MAKELPARAM(static_cast<std::uint16_t>(ranges[f].high),
+                                     static_cast<std::uint16_t>(ranges[f].low)));
+    win::SendMessage(upDown, win::UDM_SETPOS, 0,
+                     win::MAKELPARAM(static_cast<std::uint16_t>(fields[f]), 0));
     win::SendMessage(upDown, win::UDM_SETBUDDY, win::GetDlgItem(window, kFieldIds[f]).id, 0);
 }
 
@@ -135,12 +147,15 @@ int DateAndTimeDialog::OnInitDialog(win::HWND dialog) {
     const int mode = std::clamp(time.GetZoneMode(), 0, 2);
     FillCombo(dialog, kModeCombo, {"UTC Time", "Manual Local Time", "Automatic Local Time"}, mode);
     FillCombo(dialog, kZoneCombo,
-              {"Eastern Standard Time", "Central Standard Time", "Mountain Standard Time", "Pacific Standard Time"},
+              {"Eastern Standard Time", "Central Standard Time", "Mountain Standard Time",
+               "Pacific Standard Time"},
               std::clamp(time.GetManualZone() - 4, 0, 3));
     win::EnableWindow(win::GetDlgItem(dialog, kZoneCombo), mode == 1);
     sim::CalendarTime t;
-    if (mode == 0) time.GetZuluTime(&t);
-    else time.GetLocalTime(&t);
+    if (mode == 0)
+        time.GetZuluTime(&t);
+    else
+        time.GetLocalTime(&t);
     offsetInUse = ZoneOffset();
     fields = {t.hour, t.min, t.sec, t.mon + 1, t.mday, ClampTwoDigitYear(t.year % 100)};
     for (int f = 0; f < kFieldCount; ++f) {
@@ -150,8 +165,10 @@ int DateAndTimeDialog::OnInitDialog(win::HWND dialog) {
     for (int i = 0; i < 2; ++i) {
         win::HWND display = win::GetDlgItem(dialog, i == 0 ? kTimeDisplay : kDateDisplay);
         if (!display) continue;
-        oldDisplayProc[i] = reinterpret_cast<win::WNDPROC>(win::GetWindowLong(display, win::GWL_WNDPROC));
-        win::SetWindowLong(display, win::GWL_WNDPROC, reinterpret_cast<win::LParam>(&DateAndTimeDialog::DisplayProc));
+        oldDisplayProc[i] =
+            reinterpret_cast<win::WNDPROC>(win::GetWindowLong(display, win::GWL_WNDPROC));
+        win::SetWindowLong(display, win::GWL_WNDPROC,
+                           reinterpret_cast<win::LParam>(&DateAndTimeDialog::DisplayProc));
     }
     FocusField(kHour);
     return r;
@@ -161,13 +178,16 @@ int DateAndTimeDialog::OnDestroy() {
     for (int i = 0; i < 2; ++i) {
         win::HWND display = win::GetDlgItem(window, i == 0 ? kTimeDisplay : kDateDisplay);
         if (display && oldDisplayProc[i])
-            win::SetWindowLong(display, win::GWL_WNDPROC, reinterpret_cast<win::LParam>(oldDisplayProc[i]));
+            win::SetWindowLong(display, win::GWL_WNDPROC,
+                               reinterpret_cast<win::LParam>(oldDisplayProc[i]));
     }
     return Dialog::OnDestroy();
 }
 
-win::LResult DateAndTimeDialog::DisplayProc(win::HWND h, std::uint32_t m, win::WParam w, win::LParam l) {
-    auto* self = reinterpret_cast<DateAndTimeDialog*>(win::GetWindowLong(win::GetParent(h), win::GWL_USERDATA));
+win::LResult DateAndTimeDialog::DisplayProc(win::HWND h, std::uint32_t m, win::WParam w,
+                                            win::LParam l) {
+    auto* self = reinterpret_cast<DateAndTimeDialog*>(
+        win::GetWindowLong(win::GetParent(h), win::GWL_USERDATA));
     const int id = win::GetDlgCtrlID(h);
     if (self == nullptr) return win::DefWindowProc(h, m, w, l);
     if (m == win::WM_LBUTTONDOWN) {
@@ -204,7 +224,8 @@ void DateAndTimeDialog::OnModeChanged() {
 }
 
 void DateAndTimeDialog::Apply() {
-    for (int f = 0; f < kFieldCount; ++f) ReadField(static_cast<Field>(f));
+    for (int f = 0; f < kFieldCount; ++f)
+        ReadField(static_cast<Field>(f));
     const int mode = std::clamp(ComboSelection(window, kModeCombo), 0, 2);
     time.SetZoneMode(mode);
     if (mode == 1) time.SetManualZone(std::clamp(ComboSelection(window, kZoneCombo), 0, 3) + 4);
@@ -229,8 +250,10 @@ int DateAndTimeDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::H
     if (EndButtons(*this, wParam, [this] { Apply(); })) return 1;
     for (int f = 0; f < kFieldCount; ++f) {
         if (id != kFieldIds[f]) continue;
-        if (notifyCode == win::EN_SETFOCUS) FocusField(static_cast<Field>(f));
-        else if (notifyCode == win::EN_KILLFOCUS) ReadField(static_cast<Field>(f));
+        if (notifyCode == win::EN_SETFOCUS)
+            FocusField(static_cast<Field>(f));
+        else if (notifyCode == win::EN_KILLFOCUS)
+            ReadField(static_cast<Field>(f));
         return 1;
     }
     if (id == kModeCombo) {
@@ -241,9 +264,10 @@ int DateAndTimeDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::H
         const std::time_t now = std::time(nullptr);
         std::tm local{};
         localtime_r(&now, &local);
-        fields = {local.tm_hour, local.tm_min, std::min(local.tm_sec, 59), local.tm_mon + 1, local.tm_mday,
-                  ClampTwoDigitYear(local.tm_year % 100)};
-        for (int f = 0; f < kFieldCount; ++f) ShowField(static_cast<Field>(f));
+        fields = {local.tm_hour,    local.tm_min,  std::min(local.tm_sec, 59),
+                  local.tm_mon + 1, local.tm_mday, ClampTwoDigitYear(local.tm_year % 100)};
+        for (int f = 0; f < kFieldCount; ++f)
+            ShowField(static_cast<Field>(f));
         return 1;
     }
     return Dialog::OnCommand(notifyCode, wParam, control);

@@ -74,7 +74,8 @@ int AboutDialog::OnInitDialog(win::HWND dialog) {
     SendMessage(list, LB_RESETCONTENT, 0, 0);
     const int tabStop = 25;
     SendMessage(list, LB_SETTABSTOPS, 1, reinterpret_cast<LParam>(&tabStop));
-    const HINSTANCE library = theDialogHost.resourceLibrary ? theDialogHost.resourceLibrary() : HINSTANCE{};
+    const HINSTANCE library =
+        theDialogHost.resourceLibrary ? theDialogHost.resourceLibrary() : HINSTANCE{};
     for (unsigned i = 0; i < kStringCount; ++i) {
         char text[101];
         if (LoadString(library, kFirstString + i, text, sizeof text) <= 0) {

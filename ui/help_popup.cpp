@@ -35,8 +35,10 @@ std::uint32_t U32(const std::uint8_t* p) {
 }
 
 void HostPause(int pause) {
-    if (pause) sim::theSimWorld.PauseTime(1);
-    else sim::theSimWorld.ResumeTime();
+    if (pause)
+        sim::theSimWorld.PauseTime(1);
+    else
+        sim::theSimWorld.ResumeTime();
 }
 void HostFreeze(int enter) {
     sim::FreezeView(enter);
@@ -59,7 +61,8 @@ std::string Hex(std::uint32_t v) {
 
 }  // namespace
 
-HelpPopupHost theHelpPopupHost{HostPause, HostFreeze, HostSuppress, HostDialogDepth, HostCursor, false};
+HelpPopupHost theHelpPopupHost{HostPause,       HostFreeze, HostSuppress,
+                               HostDialogDepth, HostCursor, false};
 HelpPopup theHelpPopup;
 
 std::uint32_t RemapHelpId(std::uint32_t helpId) {
@@ -71,7 +74,8 @@ std::uint32_t RemapHelpId(std::uint32_t helpId) {
 std::vector<std::uint8_t> WriteHelpIndex(const std::vector<HelpIndexRow>& rows) {
     std::vector<std::uint8_t> out;
     auto put = [&out](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
     };
     put(static_cast<std::uint32_t>(rows.size()));
     std::uint32_t at = 4 + 12 * static_cast<std::uint32_t>(rows.size());
@@ -157,7 +161,8 @@ std::uint32_t HelpPopup::KeyOf(win::HWND window) {
     if (c == win::IDOK || c == win::IDCANCEL || c == 1816 || c == 1817)
         return kSharedButtonsHelpId << 16 | c;
     if (c != 0) {
-        const auto dialog = static_cast<std::uint32_t>(win::GetWindowLong(win::GetParent(window), win::DWL_USER));
+        const auto dialog =
+            static_cast<std::uint32_t>(win::GetWindowLong(win::GetParent(window), win::DWL_USER));
         return dialog << 16 | (c & 0xFFFF);
     }
     return static_cast<std::uint32_t>(win::GetWindowLong(window, win::DWL_USER)) << 16;
@@ -165,7 +170,9 @@ std::uint32_t HelpPopup::KeyOf(win::HWND window) {
 
 void HelpPopup::MakeFonts(win::HWND owner) {
     win::HDC dc = win::GetDC(owner);
-    const int want = win::GetSystemMetrics(win::SM_CXSCREEN) == 640 ? 96 : win::GetDeviceCaps(dc, win::LOGPIXELSY);
+    const int want = win::GetSystemMetrics(win::SM_CXSCREEN) == 640
+                         ? 96
+                         : win::GetDeviceCaps(dc, win::LOGPIXELSY);
     if (want != dpi) {
         if (normalFont) win::DeleteObject(win::AsGdiObject(normalFont));
         if (linkFont) win::DeleteObject(win::AsGdiObject(linkFont));
@@ -211,7 +218,8 @@ void HelpPopup::Layout(win::POINT anchor) {
 bool HelpPopup::OverLink(win::LParam l) const {
     if (topic == kNoTopic) return false;
     const win::POINT p{win::GET_X_LPARAM(l), win::GET_Y_LPARAM(l)};
-    return p.x >= textRect.left && p.x < textRect.right && p.y >= textRect.top && p.y < textRect.bottom;
+    return p.x >= textRect.left && p.x < textRect.right && p.y >= textRect.top &&
+           p.y < textRect.bottom;
 }
 
 void HelpPopup::Show(win::HWND target, std::uint32_t id) {
@@ -313,17 +321,20 @@ win::LResult HelpPopup::WindowProc(win::HWND h, std::uint32_t m, win::WParam w, 
             SetBkMode(dc, TRANSPARENT);
             const bool link = self->topic != kNoTopic;
             SetTextColor(dc, link ? kLinkColour : RGB(0, 0, 0));
-            const HGDIOBJ old = SelectObject(dc, AsGdiObject(link ? self->linkFont : self->normalFont));
+            const HGDIOBJ old =
+                SelectObject(dc, AsGdiObject(link ? self->linkFont : self->normalFont));
             RECT r = self->textRect;
             DrawText(dc, self->text, &r, DT_WORDBREAK | DT_NOPREFIX);
             SelectObject(dc, old);
-            FrameRect(dc, &client, HBRUSH{static_cast<std::uint32_t>(GetStockObject(BLACK_BRUSH).id)});
+            FrameRect(dc, &client,
+                      HBRUSH{static_cast<std::uint32_t>(GetStockObject(BLACK_BRUSH).id)});
             EndPaint(h, &ps);
             return 0;
         }
         case WM_MOUSEMOVE:
             if (self->OverLink(l)) {
-                if (theHelpPopupHost.setProgramCursor) theHelpPopupHost.setProgramCursor(kLinkCursor);
+                if (theHelpPopupHost.setProgramCursor)
+                    theHelpPopupHost.setProgramCursor(kLinkCursor);
             } else if (theHelpPopupHost.dialogDepth && theHelpPopupHost.dialogDepth() > 0) {
                 SetCursor(LoadCursor({}, IDC_ARROW));
             } else if (theHelpPopupHost.setProgramCursor) {

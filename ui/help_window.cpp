@@ -32,8 +32,10 @@ constexpr win::COLORREF kLinkColour = win::RGB(0, 128, 0);
 constexpr std::size_t kMaxFileBytes = 4u << 20;
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -50,7 +52,8 @@ bool ParseId(std::string_view s, std::uint32_t* id) {
 }
 
 std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -140,11 +143,13 @@ std::vector<HelpIndexEntry> HelpTopicFile::Index() const {
     std::vector<HelpIndexEntry> index;
     for (const HelpTopic& t : topics) {
         index.push_back({t.title, t.id});
-        for (const std::string& k : t.keywords) index.push_back({k, t.id});
+        for (const std::string& k : t.keywords)
+            index.push_back({k, t.id});
     }
-    std::stable_sort(index.begin(), index.end(), [](const HelpIndexEntry& a, const HelpIndexEntry& b) {
-        return Lower(a.label) < Lower(b.label);
-    });
+    std::stable_sort(index.begin(), index.end(),
+                     [](const HelpIndexEntry& a, const HelpIndexEntry& b) {
+                         return Lower(a.label) < Lower(b.label);
+                     });
     return index;
 }
 
@@ -166,20 +171,26 @@ bool HelpWindow::Open() {
         wc.className = kClassName;
         win::RegisterClass(wc);
     }
-    const int sw = win::GetSystemMetrics(win::SM_CXSCREEN), sh = win::GetSystemMetrics(win::SM_CYSCREEN);
-    window = win::CreateWindowEx(0, kClassName, kCaption, win::WS_POPUP | win::WS_CAPTION | win::WS_SYSMENU,
-                                 (sw - kWidth) / 2, (sh - kHeight) / 2, kWidth, kHeight,
-                                 sim::theMainWindow.window, {}, {}, reinterpret_cast<win::LParam>(this));
+    const int sw = win::GetSystemMetrics(win::SM_CXSCREEN),
+              sh = win::GetSystemMetrics(win::SM_CYSCREEN);
+    window = win::CreateWindowEx(
+        0, kClassName, kCaption, win::WS_POPUP | win::WS_CAPTION | win::WS_SYSMENU,
+        (sw - kWidth) / 2, (sh - kHeight) / 2, kWidth, kHeight, sim::theMainWindow.window, {}, {},
+        reinterpret_cast<win::LParam>(this));
     if (!window) return false;
     win::RECT c;
     win::GetClientRect(window, &c);
     const int buttonY = c.bottom - kMargin - kButtonHeight;
-    win::CreateWindowEx(0, win::WC_BUTTON, "&Index", win::WS_CHILD | win::WS_VISIBLE | win::BS_PUSHBUTTON,
-                        kMargin, buttonY, 80, kButtonHeight, window, win::HMENU{kIndexButton}, {}, 0);
-    win::CreateWindowEx(0, win::WC_BUTTON, "&Close", win::WS_CHILD | win::WS_VISIBLE | win::BS_PUSHBUTTON,
-                        c.right - kMargin - 80, buttonY, 80, kButtonHeight, window, win::HMENU{kCloseButton}, {}, 0);
-    scrollBar = win::CreateWindowEx(0, win::WC_SCROLLBAR, "", win::WS_CHILD | win::SBS_VERT, c.right - kMargin - kScrollWidth,
-                                    kMargin, kScrollWidth, buttonY - 2 * kMargin, window, win::HMENU{kScrollBarId}, {}, 0);
+    win::CreateWindowEx(0, win::WC_BUTTON, "&Index",
+                        win::WS_CHILD | win::WS_VISIBLE | win::BS_PUSHBUTTON, kMargin, buttonY, 80,
+                        kButtonHeight, window, win::HMENU{kIndexButton}, {}, 0);
+    win::CreateWindowEx(0, win::WC_BUTTON, "&Close",
+                        win::WS_CHILD | win::WS_VISIBLE | win::BS_PUSHBUTTON,
+                        c.right - kMargin - 80, buttonY, 80, kButtonHeight, window,
+                        win::HMENU{kCloseButton}, {}, 0);
+    scrollBar = win::CreateWindowEx(0, win::WC_SCROLLBAR, "", win::WS_CHILD | win::SBS_VERT,
+                                    c.right - kMargin - kScrollWidth, kMargin, kScrollWidth,
+                                    buttonY - 2 * kMargin, window, win::HMENU{kScrollBarId}, {}, 0);
     win::HDC dc = win::GetDC(window);
     titleFont = wplCreateFont(dc, "Arial", nullptr, 12, WPL_FONT_BOLD, 96);
     textFont = wplCreateFont(dc, "Arial", nullptr, 9, 0, 96);
@@ -192,7 +203,8 @@ bool HelpWindow::Open() {
 win::RECT HelpWindow::View() const {
     win::RECT c;
     win::GetClientRect(window, &c);
-    return win::RECT{kMargin, kMargin, c.right - 2 * kMargin - kScrollWidth, c.bottom - 2 * kMargin - kButtonHeight};
+    return win::RECT{kMargin, kMargin, c.right - 2 * kMargin - kScrollWidth,
+                     c.bottom - 2 * kMargin - kButtonHeight};
 }
 
 void HelpWindow::Lay(const std::vector<Row>& content) {
@@ -202,13 +214,16 @@ void HelpWindow::Lay(const std::vector<Row>& content) {
     win::HDC dc = win::GetDC(window);
     int y = 0;
     for (Row& r : rows) {
-        const win::HFONT font = r.kind == Row::kTitle ? titleFont : r.kind == Row::kLink ? linkFont : textFont;
+        const win::HFONT font = r.kind == Row::kTitle  ? titleFont
+                                : r.kind == Row::kLink ? linkFont
+                                                       : textFont;
         const win::HGDIOBJ old = win::SelectObject(dc, win::AsGdiObject(font));
         win::RECT m{0, 0, width, 0};
         win::DrawText(dc, r.text, &m, win::DT_CALCRECT | win::DT_WORDBREAK | win::DT_NOPREFIX);
         win::SelectObject(dc, old);
         // Links are only as wide as their words, so a click beside one misses it.
-        r.rect = win::RECT{0, y, r.kind == Row::kLink ? std::min(width, m.right) : width, y + (m.bottom - m.top)};
+        r.rect = win::RECT{0, y, r.kind == Row::kLink ? std::min(width, m.right) : width,
+                           y + (m.bottom - m.top)};
         y = r.rect.bottom + (r.kind == Row::kLink ? 2 : 8);
     }
     win::ReleaseDC(window, dc);
@@ -239,7 +254,8 @@ void HelpWindow::ShowTopic(std::uint32_t id) {
         win::TraceLine("help topic " + std::to_string(id) + ": " + kNoHelpText);
     } else {
         content.push_back({Row::kTitle, t->title, 0, {}});
-        for (const std::string& p : t->paragraphs) content.push_back({Row::kText, p, 0, {}});
+        for (const std::string& p : t->paragraphs)
+            content.push_back({Row::kText, p, 0, {}});
         bool first = true;
         for (std::uint32_t link : t->links) {
             const HelpTopic* to = file.Find(link);
@@ -263,7 +279,8 @@ void HelpWindow::ShowIndex() {
     content.push_back({Row::kTitle, "Index", 0, {}});
     const std::vector<HelpIndexEntry> index = file.Index();
     if (index.empty()) content.push_back({Row::kText, "The help file has no topics.", 0, {}});
-    for (const HelpIndexEntry& e : index) content.push_back({Row::kLink, e.label, e.topic, {}});
+    for (const HelpIndexEntry& e : index)
+        content.push_back({Row::kLink, e.label, e.topic, {}});
     win::TraceLine("help index: " + std::to_string(index.size()) + " entries");
     showingIndex = true;
     shownTopic = 0;
@@ -279,7 +296,8 @@ void HelpWindow::Close() {
 win::POINT HelpWindow::RowPoint(std::size_t i) const {
     const win::RECT view = View();
     const Row& r = rows.at(i);
-    win::POINT p{view.left + (r.rect.left + r.rect.right) / 2, view.top + (r.rect.top + r.rect.bottom) / 2 - scroll};
+    win::POINT p{view.left + (r.rect.left + r.rect.right) / 2,
+                 view.top + (r.rect.top + r.rect.bottom) / 2 - scroll};
     win::ClientToScreen(window, &p);
     return p;
 }
@@ -298,7 +316,9 @@ void HelpWindow::Paint(win::HDC dc) {
     for (const Row& r : rows) {
         win::RECT at{r.rect.left, r.rect.top - scroll, r.rect.right, r.rect.bottom - scroll};
         if (at.bottom < 0 || at.top > h) continue;
-        const win::HFONT font = r.kind == Row::kTitle ? titleFont : r.kind == Row::kLink ? linkFont : textFont;
+        const win::HFONT font = r.kind == Row::kTitle  ? titleFont
+                                : r.kind == Row::kLink ? linkFont
+                                                       : textFont;
         const win::HGDIOBJ old = win::SelectObject(memory, win::AsGdiObject(font));
         win::SetTextColor(memory, r.kind == Row::kLink ? kLinkColour : win::RGB(0, 0, 0));
         win::DrawText(memory, r.text, &at, win::DT_WORDBREAK | win::DT_NOPREFIX);
@@ -315,7 +335,8 @@ void HelpWindow::Click(win::POINT p) {
     const int x = p.x - view.left, y = p.y - view.top + scroll;
     if (p.y < view.top || p.y >= view.bottom) return;
     for (const Row& r : rows)
-        if (r.kind == Row::kLink && x >= r.rect.left && x < r.rect.right && y >= r.rect.top && y < r.rect.bottom) {
+        if (r.kind == Row::kLink && x >= r.rect.left && x < r.rect.right && y >= r.rect.top &&
+            y < r.rect.bottom) {
             const std::uint32_t to = r.topic;  // ShowTopic replaces the rows
             ShowTopic(to);
             return;
@@ -335,8 +356,10 @@ win::LResult HelpWindow::WindowProc(win::HWND h, std::uint32_t m, win::WParam w,
             return 0;
         }
         case WM_COMMAND:
-            if (LOWORD(w) == kIndexButton) self.ShowIndex();
-            else if (LOWORD(w) == kCloseButton || LOWORD(w) == IDCANCEL) self.Close();
+            if (LOWORD(w) == kIndexButton)
+                self.ShowIndex();
+            else if (LOWORD(w) == kCloseButton || LOWORD(w) == IDCANCEL)
+                self.Close();
             return 0;
         case WM_LBUTTONDOWN:
             self.Click(POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)});
@@ -346,24 +369,42 @@ win::LResult HelpWindow::WindowProc(win::HWND h, std::uint32_t m, win::WParam w,
             const int x = GET_X_LPARAM(l) - view.left, y = GET_Y_LPARAM(l) - view.top + self.scroll;
             bool over = false;
             for (const Row& r : self.rows)
-                over |= r.kind == Row::kLink && x >= r.rect.left && x < r.rect.right && y >= r.rect.top && y < r.rect.bottom;
-            if (over) sim::LoadAndSetCursor(747);
-            else SetCursor(LoadCursor({}, IDC_ARROW));
+                over |= r.kind == Row::kLink && x >= r.rect.left && x < r.rect.right &&
+                        y >= r.rect.top && y < r.rect.bottom;
+            if (over)
+                sim::LoadAndSetCursor(747);
+            else
+                SetCursor(LoadCursor({}, IDC_ARROW));
             return 0;
         }
         case WM_VSCROLL: {
             const RECT view = self.View();
             const int page = view.bottom - view.top - kLine;
             switch (LOWORD(w)) {
-                case SB_LINEUP: self.ScrollTo(self.scroll - kLine); break;
-                case SB_LINEDOWN: self.ScrollTo(self.scroll + kLine); break;
-                case SB_PAGEUP: self.ScrollTo(self.scroll - page); break;
-                case SB_PAGEDOWN: self.ScrollTo(self.scroll + page); break;
+                case SB_LINEUP:
+                    self.ScrollTo(self.scroll - kLine);
+                    break;
+                case SB_LINEDOWN:
+                    self.ScrollTo(self.scroll + kLine);
+                    break;
+                case SB_PAGEUP:
+                    self.ScrollTo(self.scroll - page);
+                    break;
+                case SB_PAGEDOWN:
+                    self.ScrollTo(self.scroll + page);
+                    break;
                 case SB_THUMBPOSITION:
-                case SB_THUMBTRACK: self.ScrollTo(static_cast<int>(HIWORD(w))); break;
-                case SB_TOP: self.ScrollTo(0); break;
-                case SB_BOTTOM: self.ScrollTo(self.contentHeight); break;
-                default: break;
+                case SB_THUMBTRACK:
+                    self.ScrollTo(static_cast<int>(HIWORD(w)));
+                    break;
+                case SB_TOP:
+                    self.ScrollTo(0);
+                    break;
+                case SB_BOTTOM:
+                    self.ScrollTo(self.contentHeight);
+                    break;
+                default:
+                    break;
             }
             return 0;
         }
@@ -373,12 +414,23 @@ win::LResult HelpWindow::WindowProc(win::HWND h, std::uint32_t m, win::WParam w,
         case WM_KEYDOWN: {
             const RECT view = self.View();
             switch (w) {
-                case VK_UP: self.ScrollTo(self.scroll - kLine); break;
-                case VK_DOWN: self.ScrollTo(self.scroll + kLine); break;
-                case VK_PRIOR: self.ScrollTo(self.scroll - (view.bottom - view.top)); break;
-                case VK_NEXT: self.ScrollTo(self.scroll + (view.bottom - view.top)); break;
-                case VK_ESCAPE: self.Close(); break;
-                default: break;
+                case VK_UP:
+                    self.ScrollTo(self.scroll - kLine);
+                    break;
+                case VK_DOWN:
+                    self.ScrollTo(self.scroll + kLine);
+                    break;
+                case VK_PRIOR:
+                    self.ScrollTo(self.scroll - (view.bottom - view.top));
+                    break;
+                case VK_NEXT:
+                    self.ScrollTo(self.scroll + (view.bottom - view.top));
+                    break;
+                case VK_ESCAPE:
+                    self.Close();
+                    break;
+                default:
+                    break;
             }
             return 0;
         }
@@ -403,8 +455,10 @@ win::LResult HelpWindow::WindowProc(win::HWND h, std::uint32_t m, win::WParam w,
 void OpenPopupHelpTopic(unsigned command, unsigned long data) {
     // The help window cannot show over an exclusive full screen.
     if (sim::IsFullScreen()) sim::LeaveFullScreen();
-    if (command == kHelpCommandContext) theHelpWindow.ShowTopic(static_cast<std::uint32_t>(data));
-    else if (command == kHelpCommandKey) theHelpWindow.ShowIndex();
+    if (command == kHelpCommandContext)
+        theHelpWindow.ShowTopic(static_cast<std::uint32_t>(data));
+    else if (command == kHelpCommandKey)
+        theHelpWindow.ShowIndex();
 }
 
 }  // namespace ui

@@ -22,7 +22,8 @@ void optiondialogs::BeginOptionDialog(Dialog& d, std::uint32_t helpId) {
     d.helpButtonId = kHelpButtonId;
 }
 
-int optiondialogs::EndButtons(Dialog& d, win::WParam wParam, const std::function<void()>& applyOnOk) {
+int optiondialogs::EndButtons(Dialog& d, win::WParam wParam,
+                              const std::function<void()>& applyOnOk) {
     const int id = win::LOWORD(wParam);
     if (id == win::IDOK) {
         if (applyOnOk) applyOnOk();
@@ -39,34 +40,41 @@ int optiondialogs::EndButtons(Dialog& d, win::WParam wParam, const std::function
 int optiondialogs::ParseNumber(const std::string& text, bool* ok) {
     // Digits with an optional sign; anything else is no number. Long numbers saturate.
     std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     long long v = 0;
     const std::size_t first = i;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
         v = std::min<long long>(v * 10 + (text[i] - '0'), 1000000000LL);
-    while (i < text.size() && text[i] == ' ') ++i;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
     *ok = i > first && i == text.size();
     return static_cast<int>(negative ? -v : v);
 }
 
 int optiondialogs::CheckState(win::HWND dialog, int id) {
-    return win::SendMessage(win::GetDlgItem(dialog, id), win::BM_GETCHECK, 0, 0) == win::BST_CHECKED ? 1 : 0;
+    return win::SendMessage(win::GetDlgItem(dialog, id), win::BM_GETCHECK, 0, 0) == win::BST_CHECKED
+               ? 1
+               : 0;
 }
 
 void optiondialogs::SetCheck(win::HWND dialog, int id, int on) {
-    win::SendMessage(win::GetDlgItem(dialog, id), win::BM_SETCHECK, on ? win::BST_CHECKED : win::BST_UNCHECKED, 0);
+    win::SendMessage(win::GetDlgItem(dialog, id), win::BM_SETCHECK,
+                     on ? win::BST_CHECKED : win::BST_UNCHECKED, 0);
 }
 
 int optiondialogs::TrackPosition(win::HWND dialog, int id) {
     return static_cast<int>(win::SendMessage(win::GetDlgItem(dialog, id), win::TBM_GETPOS, 0, 0));
 }
 
-void optiondialogs::FillCombo(win::HWND dialog, int id, std::initializer_list<const char*> rows, int selected) {
+void optiondialogs::FillCombo(win::HWND dialog, int id, std::initializer_list<const char*> rows,
+                              int selected) {
     win::HWND c = win::GetDlgItem(dialog, id);
     win::SendMessage(c, win::CB_RESETCONTENT, 0, 0);
-    for (const char* r : rows) win::SendMessage(c, win::CB_ADDSTRING, 0, reinterpret_cast<win::LParam>(r));
+    for (const char* r : rows)
+        win::SendMessage(c, win::CB_ADDSTRING, 0, reinterpret_cast<win::LParam>(r));
     win::SendMessage(c, win::CB_SETCURSEL, static_cast<win::WParam>(selected), 0);
 }
 
@@ -92,9 +100,9 @@ constexpr int kEngineVolume = 1701, kSpeechVolume = 1702, kEffectVolume = 1703;
 constexpr int kEffectMute = 1704, kSpeechMute = 1705, kEngineMute = 1706, kSoundOff = 1712;
 
 devices::SoundChannel* const* EngineChannels() {
-    static devices::SoundChannel* const channels[5] = {&devices::theLeftStarterSound, &devices::theRightStarterSound,
-                                                       &devices::theLeftEngineSound, &devices::theRightEngineSound,
-                                                       &devices::theAmbientSound};
+    static devices::SoundChannel* const channels[5] = {
+        &devices::theLeftStarterSound, &devices::theRightStarterSound, &devices::theLeftEngineSound,
+        &devices::theRightEngineSound, &devices::theAmbientSound};
     return channels;
 }
 
@@ -103,7 +111,8 @@ devices::SoundChannel* const* EngineChannels() {
 int SoundDialog::OnInitDialog(win::HWND dialog) {
     const int r = Dialog::OnInitDialog(dialog);
     BeginOptionDialog(*this, 20001);
-    const std::int32_t volumes[3] = {devices::theLeftStarterSound.categoryVolume, nav::theAtisSpeech.volume,
+    const std::int32_t volumes[3] = {devices::theLeftStarterSound.categoryVolume,
+                                     nav::theAtisSpeech.volume,
                                      devices::theEffectSound.categoryVolume};
     const int ids[3] = {kEngineVolume, kSpeechVolume, kEffectVolume};
     for (int i = 0; i < 3; ++i)
@@ -120,13 +129,15 @@ void SoundDialog::Apply() {
     const std::int32_t engines = PositionToVolume(TrackPosition(window, kEngineVolume));
     const std::int32_t speech = PositionToVolume(TrackPosition(window, kSpeechVolume));
     const std::int32_t effects = PositionToVolume(TrackPosition(window, kEffectVolume));
-    for (int i = 0; i < 5; ++i) EngineChannels()[i]->categoryVolume = engines;
+    for (int i = 0; i < 5; ++i)
+        EngineChannels()[i]->categoryVolume = engines;
     nav::theAtisSpeech.volume = nav::theAtcSpeech.volume = speech;
     theEffectSound.categoryVolume = theSystemsSound.categoryVolume = effects;
 
     if (const int on = CheckState(window, kEngineMute); on != static_cast<int>(theEnginesMuted)) {
         theEnginesMuted = static_cast<std::uint32_t>(on);
-        for (int i = 0; i < 5; ++i) EngineChannels()[i]->SetMute(on);
+        for (int i = 0; i < 5; ++i)
+            EngineChannels()[i]->SetMute(on);
     }
     if (const int on = CheckState(window, kSpeechMute); on != static_cast<int>(theAtcMuted)) {
         theAtcMuted = static_cast<std::uint32_t>(on);
@@ -163,15 +174,18 @@ ControlSensitivityDialog::ControlSensitivityDialog(devices::Joystick* joystick)
 int ControlSensitivityDialog::OnInitDialog(win::HWND dialog) {
     const int r = Dialog::OnInitDialog(dialog);
     BeginOptionDialog(*this, 20002);
-    const int values[4] = {stick ? stick->GetAileronSensitivity() : 50, stick ? stick->GetElevatorSensitivity() : 50,
-                           stick ? stick->GetRudderSensitivity() : 50, stick ? stick->GetDeadZone() : 0};
+    const int values[4] = {
+        stick ? stick->GetAileronSensitivity() : 50, stick ? stick->GetElevatorSensitivity() : 50,
+        stick ? stick->GetRudderSensitivity() : 50, stick ? stick->GetDeadZone() : 0};
     const int ids[4] = {kAileron, kElevator, kRudder, kDeadZone};
-    for (int i = 0; i < 4; ++i) SetupTrackbar(win::GetDlgItem(dialog, ids[i]), values[i], 0, 100, 10);
+    for (int i = 0; i < 4; ++i)
+        SetupTrackbar(win::GetDlgItem(dialog, ids[i]), values[i], 0, 100, 10);
     SetCheck(dialog, kUseStick, stick != nullptr && stick->IsInUse() ? 1 : 0);
     return r;
 }
 
-int ControlSensitivityDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
+int ControlSensitivityDialog::OnCommand(unsigned notifyCode, win::WParam wParam,
+                                        win::HWND control) {
     if (EndButtons(*this, wParam, [this] {
             if (stick == nullptr) return;
             stick->SetAileronSensitivity(TrackPosition(window, kAileron));
@@ -180,8 +194,10 @@ int ControlSensitivityDialog::OnCommand(unsigned notifyCode, win::WParam wParam,
             stick->SetDeadZone(TrackPosition(window, kDeadZone));
             const int use = CheckState(window, kUseStick);
             if (use != (stick->IsInUse() ? 1 : 0)) {
-                if (use) sim::theSimWorld.UseJoystick();
-                else sim::theSimWorld.UseKeyboard();
+                if (use)
+                    sim::theSimWorld.UseJoystick();
+                else
+                    sim::theSimWorld.UseKeyboard();
             }
         }))
         return 1;
@@ -227,7 +243,8 @@ constexpr CheckRow kChecks[] = {
 
 }  // namespace
 
-GraphicsDialog::GraphicsDialog(const world::SceneryGraphicsSettings& current) : Dialog("GRAPHICS", 634) {
+GraphicsDialog::GraphicsDialog(const world::SceneryGraphicsSettings& current)
+    : Dialog("GRAPHICS", 634) {
     settings = current;
     // The two profile buttons keep their size when the template is fitted to its frame.
     tabRowFlag = 1;
@@ -236,8 +253,10 @@ GraphicsDialog::GraphicsDialog(const world::SceneryGraphicsSettings& current) : 
 int GraphicsDialog::OnInitDialog(win::HWND dialog) {
     const int r = Dialog::OnInitDialog(dialog);
     BeginOptionDialog(*this, 20005);
-    win::SetWindowText(win::GetDlgItem(dialog, kTerrainRangeBar), win::GetWindowText(win::GetDlgItem(dialog, kRangeCaption)));
-    win::SetWindowText(win::GetDlgItem(dialog, kCloudDistanceBar), win::GetWindowText(win::GetDlgItem(dialog, kCloudCaption)));
+    win::SetWindowText(win::GetDlgItem(dialog, kTerrainRangeBar),
+                       win::GetWindowText(win::GetDlgItem(dialog, kRangeCaption)));
+    win::SetWindowText(win::GetDlgItem(dialog, kCloudDistanceBar),
+                       win::GetWindowText(win::GetDlgItem(dialog, kCloudCaption)));
     FillCombo(dialog, kBuildingList, {"High", "Medium", "Low", "Towers and Beacons", "Towers"}, 0);
     FillCombo(dialog, kMarkingsList, {"Complete", "Simple", "None"}, 0);
     FillCombo(dialog, kLightingList, {"Complete", "Simple", "None"}, 0);
@@ -249,15 +268,18 @@ void GraphicsDialog::ShowProfile() {
     const int alternate = settings.ProfileInUse();
     SetCheck(window, kMainProfile, alternate == 0);
     SetCheck(window, kAlternateProfile, alternate == 1);
-    SetupTrackbar(win::GetDlgItem(window, kTerrainRangeBar), settings.Get(kTerrainRange), 0, 100, 10);
-    SetupTrackbar(win::GetDlgItem(window, kCloudDistanceBar), settings.Get(kCloudDistance), 0, 100, 10);
+    SetupTrackbar(win::GetDlgItem(window, kTerrainRangeBar), settings.Get(kTerrainRange), 0, 100,
+                  10);
+    SetupTrackbar(win::GetDlgItem(window, kCloudDistanceBar), settings.Get(kCloudDistance), 0, 100,
+                  10);
     win::SendMessage(win::GetDlgItem(window, kBuildingList), win::CB_SETCURSEL,
                      static_cast<win::WParam>(std::clamp(settings.Get(kBuildingDensity), 0, 4)), 0);
     win::SendMessage(win::GetDlgItem(window, kMarkingsList), win::CB_SETCURSEL,
                      static_cast<win::WParam>(std::clamp(settings.Get(kRunwayMarkings), 0, 2)), 0);
     win::SendMessage(win::GetDlgItem(window, kLightingList), win::CB_SETCURSEL,
                      static_cast<win::WParam>(std::clamp(settings.Get(kRunwayLighting), 0, 2)), 0);
-    for (const CheckRow& c : kChecks) SetCheck(window, c.id, settings.Get(c.setting) != 0);
+    for (const CheckRow& c : kChecks)
+        SetCheck(window, c.id, settings.Get(c.setting) != 0);
 }
 
 void GraphicsDialog::StoreSliders() {
@@ -277,7 +299,8 @@ void GraphicsDialog::SetAll(bool highest) {
     settings.Set(kBuildingDensity, highest ? 0 : 4);
     settings.Set(kRunwayMarkings, highest ? 0 : 2);
     settings.Set(kRunwayLighting, highest ? 0 : 2);
-    for (const CheckRow& c : kChecks) settings.Set(c.setting, highest ? 1 : 0);
+    for (const CheckRow& c : kChecks)
+        settings.Set(c.setting, highest ? 1 : 0);
     ShowProfile();
 }
 
@@ -325,13 +348,16 @@ void BrightnessDialog::ShowValue(int value) {
 
 int BrightnessDialog::OnHScroll(win::WParam, unsigned position, win::HWND) {
     const int p = static_cast<int>(position);
-    if (p == 0) ShowValue(TrackPosition(window, kTrackbar));
-    else if (p >= 1 && p <= 100 && p != lastShown) ShowValue(p);
+    if (p == 0)
+        ShowValue(TrackPosition(window, kTrackbar));
+    else if (p >= 1 && p <= 100 && p != lastShown)
+        ShowValue(p);
     return 0;
 }
 
 int BrightnessDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
-    if (EndButtons(*this, wParam, [this] { sim::theSimWorld.SetGammaLevel(TrackPosition(window, kTrackbar)); }))
+    if (EndButtons(*this, wParam,
+                   [this] { sim::theSimWorld.SetGammaLevel(TrackPosition(window, kTrackbar)); }))
         return 1;
     return Dialog::OnCommand(notifyCode, wParam, control);
 }

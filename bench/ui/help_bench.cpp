@@ -33,7 +33,8 @@ std::string HelpIndexBytes() {
     std::vector<ui::HelpIndexRow> rows;
     for (std::uint32_t i = 0; i < 600; ++i) {
         std::string text = "Row " + std::to_string(i) + ":";
-        for (int w = 0; w < 12 + static_cast<int>(i % 20); ++w) text += " word";
+        for (int w = 0; w < 12 + static_cast<int>(i % 20); ++w)
+            text += " word";
         rows.push_back({10000 + i, text, i % 7 == 0 ? 10460 : ui::kNoTopic});
     }
     const std::vector<std::uint8_t> b = ui::WriteHelpIndex(rows);
@@ -82,7 +83,8 @@ void BM_CopyHelpIndexBytes(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     if (copy.back() != bytes.back()) state.SkipWithError("nothing copied");
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(bytes.size()));
 }
 BENCHMARK(BM_CopyHelpIndexBytes)->Unit(benchmark::kMicrosecond);
 
@@ -97,7 +99,8 @@ HINSTANCE OptionTemplates() {
 HINSTANCE theTemplates;
 
 std::uint64_t Lit(const ComposedFrame& f) {
-    return static_cast<std::uint64_t>(std::count_if(f.pixels.begin(), f.pixels.end(), [](std::uint32_t p) { return p != 0; }));
+    return static_cast<std::uint64_t>(
+        std::count_if(f.pixels.begin(), f.pixels.end(), [](std::uint32_t p) { return p != 0; }));
 }
 
 void BM_OptionDialogToFirstFrame(benchmark::State& state) {
@@ -121,7 +124,8 @@ void BM_OptionDialogToFirstFrame(benchmark::State& state) {
     ui::theDialogHost = saved;
     FreeResourceLibrary(theTemplates);
     if (lit == 0) state.SkipWithError("no dialog composed");
-    state.counters["lit"] = benchmark::Counter(static_cast<double>(lit), benchmark::Counter::kAvgIterations);
+    state.counters["lit"] =
+        benchmark::Counter(static_cast<double>(lit), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_OptionDialogToFirstFrame)->Unit(benchmark::kMicrosecond);
 

@@ -170,8 +170,8 @@ TEST_F(MenuTest, DialogCommandsRunTheirTemplates) {
         unsigned id;
         const char* templateName;
     };
-    for (const Case c :
-         {Case{119, "SystemReliability"}, Case{693, "FLIGHTLOG"}, Case{340, "CLOUDS"}, Case{673, "SelectPilot"}}) {
+    for (const Case c : {Case{119, "SystemReliability"}, Case{693, "FLIGHTLOG"},
+                         Case{340, "CLOUDS"}, Case{673, "SelectPilot"}}) {
         ui::theDialogsRun.clear();
         sim::HandleMenuCommand({}, c.id, {}, 0);
         ASSERT_EQ(ui::theDialogsRun.size(), 1u) << c.id;
@@ -180,9 +180,9 @@ TEST_F(MenuTest, DialogCommandsRunTheirTemplates) {
     }
     // The option dialogs and About are built and run (without a resource pack their templates
     // cannot load, and the run ends at once).
-    for (const Case c : {Case{125, "YokeSensitivityBox"}, Case{309, "TimeDate"}, Case{455, "SoundVolume"},
-                         Case{509, "SETUPCAMS"}, Case{532, "GRAPHICS"}, Case{545, "ABOUTBOX"},
-                         Case{692, "Brightness"}}) {
+    for (const Case c : {Case{125, "YokeSensitivityBox"}, Case{309, "TimeDate"},
+                         Case{455, "SoundVolume"}, Case{509, "SETUPCAMS"}, Case{532, "GRAPHICS"},
+                         Case{545, "ABOUTBOX"}, Case{692, "Brightness"}}) {
         trace.clear();
         sim::HandleMenuCommand({}, c.id, {}, 0);
         EXPECT_TRUE(Traced(std::string("dialog ") + c.templateName + " ended -1")) << c.id;

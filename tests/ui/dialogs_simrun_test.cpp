@@ -151,9 +151,9 @@ std::string IniValue(const std::string& ini, const std::string& section, const s
 TEST_F(DialogScripts, OptionDialogsChangeWhatTheUserKeeps) {
     const auto run = Run("options.simrun");
     ASSERT_EQ(run.status, 0) << run.out;
-    InOrder(run.out, {"dialog Brightness ended 1", "dialog TimeDate ended 1", "save ", "dialog SETUPCAMS ended 1",
-                      "read 1789 ListBox", "rows=185", "dialog ABOUTBOX ended 1", "dialog PAUSED ended 1",
-                      "exit=0"});
+    InOrder(run.out, {"dialog Brightness ended 1", "dialog TimeDate ended 1", "save ",
+                      "dialog SETUPCAMS ended 1", "read 1789 ListBox", "rows=185",
+                      "dialog ABOUTBOX ended 1", "dialog PAUSED ended 1", "exit=0"});
     EXPECT_EQ(run.out.find("simrun:"), std::string::npos) << run.out;
     const std::string ini = dir.Read("Zephlon.ini");
     EXPECT_EQ(IniValue(ini, "Settings", "GammaLevel"), "80") << ini;
@@ -180,10 +180,12 @@ TEST_F(DialogScripts, RightClicksShowTheIndexsTextsAndLinksOpenTopics) {
     const std::string ok(index.FindText(0x752F0001, nullptr));
     const std::string slider(index.FindText(ui::RemapHelpId(0x4E2106A5), nullptr));
     InOrder(run.out, {("help popup 0x752F0001 (1966014465): " + ok).c_str(),
-                      ("help popup 0x4E2106A5 (" + std::to_string(ui::RemapHelpId(0x4E2106A5)) + "): " + slider).c_str(),
-                      "dialog SoundVolume ended 0", "help topic 10460: Flying Basics", "help index: ",
-                      "help popup 0x4E2007A7 (10448): ", "popups link", "help popup link 10674",
-                      "help topic 10674: Options", "exit=0"});
+                      ("help popup 0x4E2106A5 (" + std::to_string(ui::RemapHelpId(0x4E2106A5)) +
+                       "): " + slider)
+                          .c_str(),
+                      "dialog SoundVolume ended 0", "help topic 10460: Flying Basics",
+                      "help index: ", "help popup 0x4E2007A7 (10448): ", "popups link",
+                      "help popup link 10674", "help topic 10674: Options", "exit=0"});
     // The help window stands in the middle of the picture: white with green links.
     const Picture shot(dir.Read("help.bmp"));
     int white = 0, green = 0;

@@ -33,14 +33,16 @@ struct Row {
 bool ReadIndex(const std::string& b, std::map<std::uint32_t, Row>* rows) {
     auto u32 = [&](std::size_t at) {
         std::uint32_t v = 0;
-        for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(b[at + i]);
+        for (int i = 3; i >= 0; --i)
+            v = v << 8 | static_cast<unsigned char>(b[at + i]);
         return v;
     };
     if (b.size() < 4) return false;
     const std::uint32_t n = u32(0);
     if (4 + 12ull * n > b.size()) return false;
     for (std::uint32_t i = 0; i < n; ++i) {
-        const std::uint32_t id = u32(4 + 12 * i), offset = u32(8 + 12 * i), topic = u32(12 + 12 * i);
+        const std::uint32_t id = u32(4 + 12 * i), offset = u32(8 + 12 * i),
+                            topic = u32(12 + 12 * i);
         const std::size_t end = b.find('\0', offset);
         if (offset >= b.size() || end == std::string::npos) return false;
         if (!rows->emplace(id, Row{b.substr(offset, end - offset), topic}).second) return false;
@@ -52,7 +54,8 @@ class InstalledHelp : public ::testing::Test {
 protected:
     void SetUp() override {
         const std::string dir = std::string(ZEPHLON_BINARY_DIR) + "/install/help/";
-        if (!std::filesystem::exists(dir + "popups.bin")) GTEST_SKIP() << "the starter installation is not built";
+        if (!std::filesystem::exists(dir + "popups.bin"))
+            GTEST_SKIP() << "the starter installation is not built";
         ASSERT_TRUE(ReadIndex(ReadFile(dir + "popups.bin"), &rows));
         topics.Parse(ReadFile(dir + "popups.hlp"));
     }
@@ -61,7 +64,8 @@ protected:
 };
 
 TEST_F(InstalledHelp, EveryRowIsWrittenOnceWithARealTextAndLivingLinks) {
-    for (std::uint32_t id = 10275; id <= 10458; ++id) EXPECT_EQ(rows.count(id), 1u) << id;
+    for (std::uint32_t id = 10275; id <= 10458; ++id)
+        EXPECT_EQ(rows.count(id), 1u) << id;
     int linked = 0;
     for (const auto& [id, row] : rows) {
         EXPECT_GE(row.text.size(), 10u) << id;
@@ -71,10 +75,13 @@ TEST_F(InstalledHelp, EveryRowIsWrittenOnceWithARealTextAndLivingLinks) {
         EXPECT_NE(topics.Find(row.topic), nullptr) << id << " links to " << row.topic;
     }
     EXPECT_GT(linked, 0);
-    for (std::uint32_t shared : {1u, 2u, 1816u, 1817u}) EXPECT_EQ(rows.count(0x752F0000u | shared), 1u) << shared;
+    for (std::uint32_t shared : {1u, 2u, 1816u, 1817u})
+        EXPECT_EQ(rows.count(0x752F0000u | shared), 1u) << shared;
     // The program's own reader agrees with this one.
     ui::HelpPopup popup;
-    ASSERT_EQ(popup.LoadIndexBytes(ReadFile(std::string(ZEPHLON_BINARY_DIR) + "/install/help/popups.bin")), 1);
+    ASSERT_EQ(popup.LoadIndexBytes(
+                  ReadFile(std::string(ZEPHLON_BINARY_DIR) + "/install/help/popups.bin")),
+              1);
     std::int32_t topic = 0;
     EXPECT_EQ(popup.FindText(10448, &topic), rows.at(10448).text);
     EXPECT_EQ(static_cast<std::uint32_t>(topic), rows.at(10448).topic);
@@ -82,12 +89,14 @@ TEST_F(InstalledHelp, EveryRowIsWrittenOnceWithARealTextAndLivingLinks) {
 
 TEST_F(InstalledHelp, EveryControlOfTheProgramsDialogsHasItsText) {
     const std::map<std::string, std::uint32_t> helpIds = {
-        {"BRIGHTNESS", 20000}, {"SOUNDVOLUME", 20001}, {"YOKESENSITIVITYBOX", 20002}, {"TIMEDATE", 20003},
-        {"GRAPHICS", 20005},   {"SETUPCAMS", 20047},   {"GENERIC", 20058}};
+        {"BRIGHTNESS", 20000}, {"SOUNDVOLUME", 20001}, {"YOKESENSITIVITYBOX", 20002},
+        {"TIMEDATE", 20003},   {"GRAPHICS", 20005},    {"SETUPCAMS", 20047},
+        {"GENERIC", 20058}};
     std::string script;
     for (const char* name : {"dialogs.rc", "option_dialogs.rc"})
         script += ReadFile(std::string(ZEPHLON_SOURCE_DIR) + "/resources/" + name) + "\n";
-    const auto compiled = win::CompileResourceScript(script, "help.rc", [](const std::string&) { return std::nullopt; });
+    const auto compiled = win::CompileResourceScript(
+        script, "help.rc", [](const std::string&) { return std::nullopt; });
     ASSERT_TRUE(compiled.Ok()) << compiled.error;
     int checked = 0;
     for (const auto& r : compiled.resources) {
@@ -114,8 +123,8 @@ TEST_F(InstalledHelp, EveryControlOfTheProgramsDialogsHasItsText) {
 }
 
 TEST_F(InstalledHelp, TheHelpMenusTopicsExistAndTheIndexIsFull) {
-    for (std::uint32_t id : {10459u, 10460u, 10461u, 10463u, 10676u, 10691u, 10678u, 10694u, 10680u, 10696u, 10688u,
-                             10699u, 10701u}) {
+    for (std::uint32_t id : {10459u, 10460u, 10461u, 10463u, 10676u, 10691u, 10678u, 10694u, 10680u,
+                             10696u, 10688u, 10699u, 10701u}) {
         const ui::HelpTopic* t = topics.Find(id);
         ASSERT_NE(t, nullptr) << id;
         EXPECT_FALSE(t->paragraphs.empty()) << id;

@@ -29,7 +29,8 @@ std::string Bytes(const std::vector<HelpIndexRow>& rows) {
 }
 
 void PutU32(std::string& s, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        s[at + i] = static_cast<char>(v >> (8 * i));
 }
 
 // What the popup asked of the program around it.
@@ -173,7 +174,8 @@ TEST_F(HelpPopupTest, ControlsFindTheirKeysTextsAndPlace) {
     EXPECT_EQ(ui::HelpPopup::KeyOf(GetDlgItem(d.window, 1816)), 0x752F0718u);
     EXPECT_EQ(ui::HelpPopup::KeyOf(d.window), 0x4E200000u);
 
-    ui::theHelpPopup.LoadIndexBytes(Bytes({{10448, "Brighter or darker."}, {0x752F0001, "Accepts."}}));
+    ui::theHelpPopup.LoadIndexBytes(
+        Bytes({{10448, "Brighter or darker."}, {0x752F0001, "Accepts."}}));
     std::string shown;
     RECT text{}, popupRect{}, control{};
     Play({[&] {
@@ -205,7 +207,9 @@ TEST_F(HelpPopupTest, ControlsFindTheirKeysTextsAndPlace) {
 // The three ways a user asks about a control of a running dialog all reach the popup with the
 // control's key: a right click, F1 on the focused control, and the "?" button then a click.
 TEST_F(HelpPopupTest, RightClickF1AndTheHelpButtonAllAskAboutTheControl) {
-    ui::theDialogHost.showHelp = [](HWND item, std::uint32_t context) { ui::theHelpPopup.Show(item, context); };
+    ui::theDialogHost.showHelp = [](HWND item, std::uint32_t context) {
+        ui::theHelpPopup.Show(item, context);
+    };
     ui::theHelpPopup.LoadIndexBytes(Bytes({{10448, "Brighter or darker."}}));
     enum class Way { kRightClick, kF1, kHelpButton };
     for (const Way way : {Way::kRightClick, Way::kF1, Way::kHelpButton}) {
@@ -242,7 +246,8 @@ TEST_F(HelpPopupTest, RightClickF1AndTheHelpButtonAllAskAboutTheControl) {
             });
         } else {
             steps.push_back([&] { Press(d.window, 1816); });
-            steps.push_back([&] { inject(platform::EventKind::MouseDown, platform::MouseButton::Left); });
+            steps.push_back(
+                [&] { inject(platform::EventKind::MouseDown, platform::MouseButton::Left); });
         }
         steps.push_back([&] {
             shown = ui::theHelpPopup.Window() ? ui::theHelpPopup.Text() : "";
@@ -258,13 +263,15 @@ TEST_F(HelpPopupTest, RightClickF1AndTheHelpButtonAllAskAboutTheControl) {
 TEST_F(HelpPopupTest, LongTextsWrapAndPopupsStayInsideTheScreen) {
     const std::string longText(60, 'x');
     std::string words;
-    for (int i = 0; i < 40; ++i) words += "Several words make a long help text. ";
+    for (int i = 0; i < 40; ++i)
+        words += "Several words make a long help text. ";
     ui::theHelpPopup.LoadIndexBytes(Bytes({{100, words}, {101, "Short."}}));
     struct Case {
         std::uint32_t id;
         POINT cursor;
     };
-    for (const Case c : {Case{100, {320, 200}}, Case{101, {638, 470}}, Case{100, {630, 475}}, Case{101, {2, 2}}}) {
+    for (const Case c :
+         {Case{100, {320, 200}}, Case{101, {638, 470}}, Case{100, {630, 475}}, Case{101, {2, 2}}}) {
         SCOPED_TRACE(c.id);
         SetCursorPos(c.cursor.x, c.cursor.y);
         RECT text{}, window{};
@@ -320,7 +327,8 @@ TEST_F(HelpPopupTest, ALinkedTextOpensItsTopicAndTheClosingClickStaysWithThePopu
         }});
         ui::theHelpPopup.Show(HWND{}, 200);
         EXPECT_EQ(releases, 0) << "the release went to the window beneath";
-        EXPECT_EQ(ui::theHelpWindow.Window() ? ui::theHelpWindow.ShownTopic() : 0u, onText ? 10460u : 0u);
+        EXPECT_EQ(ui::theHelpWindow.Window() ? ui::theHelpWindow.ShownTopic() : 0u,
+                  onText ? 10460u : 0u);
     }
     EXPECT_EQ(theHost.suppressed, 2);
     ASSERT_TRUE(ui::theHelpWindow.Window());

@@ -36,7 +36,8 @@ TEST(HelpTopicFile, ReadsTopicsAndSkipsWhatIsNotOne) {
     const ui::HelpTopic* t = f.Find(10460);
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->title, "Flying Basics");
-    EXPECT_EQ(t->paragraphs, (std::vector<std::string>{"First line of a paragraph goes on here.", "Second paragraph."}));
+    EXPECT_EQ(t->paragraphs, (std::vector<std::string>{"First line of a paragraph goes on here.",
+                                                       "Second paragraph."}));
     EXPECT_EQ(t->keywords, (std::vector<std::string>{"attitude", "trim", "controls"}));
     EXPECT_EQ(t->links, (std::vector<std::uint32_t>{10463, 99999, 10676}));
     EXPECT_EQ(f.Find(10461), nullptr);  // a number without a title is no topic
@@ -45,8 +46,10 @@ TEST(HelpTopicFile, ReadsTopicsAndSkipsWhatIsNotOne) {
 
     // The index lists titles and index words together, without regard to case.
     std::vector<std::string> labels;
-    for (const ui::HelpIndexEntry& e : f.Index()) labels.push_back(e.label);
-    EXPECT_EQ(labels, (std::vector<std::string>{"attitude", "controls", "Flying Basics", "Instruments", "trim"}));
+    for (const ui::HelpIndexEntry& e : f.Index())
+        labels.push_back(e.label);
+    EXPECT_EQ(labels, (std::vector<std::string>{"attitude", "controls", "Flying Basics",
+                                                "Instruments", "trim"}));
 
     EXPECT_EQ(f.Parse(""), 0);
     EXPECT_LE(f.Parse(std::string("#1 \0\xFF\n\n#", 9)), 1);
@@ -77,7 +80,9 @@ protected:
 };
 
 TEST_F(HelpWindowTest, ShowsATopicFollowsItsLinksAndOpensTheIndex) {
-    Topics("#10460 Flying Basics\nPull to climb.\nsee: 10463 10999\n#10463 Instruments\nSix of them.\n");
+    Topics(
+        "#10460 Flying Basics\nPull to climb.\nsee: 10463 10999\n#10463 Instruments\nSix of "
+        "them.\n");
     ui::OpenPopupHelpTopic(ui::kHelpCommandContext, 10460);
     const HWND w = ui::theHelpWindow.Window();
     ASSERT_TRUE(w);
@@ -116,7 +121,8 @@ TEST_F(HelpWindowTest, MissingTopicsAndFilesSayNoHelpAndLongTopicsScroll) {
     EXPECT_EQ(ui::theHelpWindow.Rows().back().text, "The help file has no topics.");
 
     std::string text = "#10701 Troubleshooting\n";
-    for (int i = 0; i < 60; ++i) text += "A paragraph long enough to wrap onto more than one line of the help window.\n\n";
+    for (int i = 0; i < 60; ++i)
+        text += "A paragraph long enough to wrap onto more than one line of the help window.\n\n";
     Topics(text);
     ui::theHelpWindow.ShowTopic(10701);
     const HWND w = ui::theHelpWindow.Window();

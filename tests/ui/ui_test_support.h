@@ -41,9 +41,11 @@ inline bool SkinBuilt() {
 
 // The dialog templates of resources/dialogs.rc (and of the other scripts named) as a resource
 // library, with the skin the build drew when asked.
-inline win::HINSTANCE LoadDialogTemplates(bool withSkin = false, std::initializer_list<const char*> more = {}) {
+inline win::HINSTANCE LoadDialogTemplates(bool withSkin = false,
+                                          std::initializer_list<const char*> more = {}) {
     std::string script = ReadSource("dialogs.rc");
-    for (const char* name : more) script += "\n#include \"" + std::string(name) + "\"\n";
+    for (const char* name : more)
+        script += "\n#include \"" + std::string(name) + "\"\n";
     if (withSkin) script += "\n#include \"skin.rc\"\n";
     const auto compiled = win::CompileResourceScript(
         script, "dialogs.rc", [](const std::string& path) -> std::optional<std::string> {

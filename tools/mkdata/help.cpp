@@ -47,9 +47,12 @@ bool ParseNumber(std::string_view s, std::uint32_t* v) {
     for (std::size_t i = hex ? 2 : 0; i < s.size(); ++i) {
         const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(s[i])));
         int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else return false;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (hex && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else
+            return false;
         n = n * (hex ? 16 : 10) + static_cast<unsigned>(digit);
     }
     if (n > 0xFFFFFFFFu) return false;
@@ -68,7 +71,8 @@ struct Reader {
     }
 
     bool Add(const std::string& where, std::uint32_t id, std::string text, std::int32_t topic) {
-        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
+        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+            text.pop_back();
         if (text.empty()) return Fail(where, "a row without a text");
         if (rows.count(id) != 0)
             return Fail(where, "a second text for row " + std::to_string(id) +
@@ -134,7 +138,8 @@ struct Reader {
             if (!rest.empty() && rest[0] == '@') {
                 const std::size_t end = rest.find_first_of(" \t");
                 std::uint32_t t = 0;
-                if (!ParseNumber(rest.substr(1, end - 1), &t) || t > 0x7FFFFFFF) return Fail(where, "a bad topic");
+                if (!ParseNumber(rest.substr(1, end - 1), &t) || t > 0x7FFFFFFF)
+                    return Fail(where, "a bad topic");
                 topic = static_cast<std::int32_t>(t);
                 rest = end == std::string::npos ? std::string() : rest.substr(end + 1);
                 rest.erase(0, rest.find_first_not_of(" \t"));
@@ -175,7 +180,8 @@ int MakeHelp(Installation& installation, std::string* error) {
     topics.Parse(topicText);
     for (std::uint32_t id : kMenuTopics)
         if (topics.Find(id) == nullptr) {
-            *error = folder + "popups.hlp: the Help menu's topic " + std::to_string(id) + " is missing";
+            *error =
+                folder + "popups.hlp: the Help menu's topic " + std::to_string(id) + " is missing";
             return 0;
         }
     for (const ui::HelpTopic& t : topics.Topics())
@@ -198,13 +204,15 @@ int MakeHelp(Installation& installation, std::string* error) {
     }
     for (std::uint32_t id = kFirstRemapText; id <= kLastRemapText; ++id)
         if (reader.rows.count(id) == 0) {
-            *error = "data/help/popups.txt: no text for row " + std::to_string(id) + " of the remap table";
+            *error = "data/help/popups.txt: no text for row " + std::to_string(id) +
+                     " of the remap table";
             return 0;
         }
     // Rows in the order of their ids, so two runs write the same bytes.
     std::vector<ui::HelpIndexRow> rows;
     rows.reserve(reader.rows.size());
-    for (auto& [id, row] : reader.rows) rows.push_back(std::move(row));
+    for (auto& [id, row] : reader.rows)
+        rows.push_back(std::move(row));
     installation.AddFile("help\\popups.bin", ui::WriteHelpIndex(rows));
     installation.AddFile("help\\popups.hlp", Bytes(topicText.begin(), topicText.end()));
     return 1;
