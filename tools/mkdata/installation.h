@@ -83,6 +83,7 @@ int MakeGroundTextures(Installation& installation, std::string* error);
 int MakeMagneticGrids(Installation& installation, std::string* error);
 int MakeEffects(Installation& installation, std::string* error);
 int MakeShapes(Installation& installation, std::string* error);
+int MakeHelp(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
@@ -98,6 +99,7 @@ inline constexpr Module kModules[] = {
     {"panel art", MakePanelArt},
     {"effects", MakeEffects},
     {"shapes", MakeShapes},
+    {"help", MakeHelp},
     {"terrain", MakeTerrain},
     {"ground textures", MakeGroundTextures},
     {"magnetic grids", MakeMagneticGrids},
