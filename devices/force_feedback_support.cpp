@@ -9,14 +9,8 @@ namespace devices {
 namespace {
 
 // The sixth axis of the format, an object of its own kind.
-constexpr win::GUID kSixthAxis = [] {
-    win::GUID g;
-    g.data1 = 0xA36D02E5u;
-    g.data2 = 0xC9F3;
-    g.data3 = 0x11CF;
-    g.data4 = {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00};
-    return g;
-}();
+constexpr win::GUID kSixthAxis =
+    win::MakeGuid(0xA36D02E5u, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00});
 
 constexpr std::uint32_t kAxis = win::DIDFT_AXIS | win::DIDFT_ANYINSTANCE;
 constexpr std::uint32_t kOptionalAxis = kAxis | win::DIDFT_OPTIONAL;
@@ -72,6 +66,13 @@ struct EffectRecord {
 
 constexpr std::uint32_t kPolar = win::DIEFF_OBJECTOFFSETS | win::DIEFF_POLAR;
 constexpr std::uint32_t kCartesian = win::DIEFF_OBJECTOFFSETS | win::DIEFF_CARTESIAN;
+
+// Every creator empties its output first and needs a device.
+win::HRESULT Prepare(win::IDirectInputDevice2* device, win::IDirectInputEffect** effect) {
+    if (effect == nullptr) return win::E_INVALIDARG;
+    *effect = nullptr;
+    return device != nullptr ? win::S_OK : win::E_INVALIDARG;
+}
 
 win::HRESULT Create(win::IDirectInputDevice2* device, const win::GUID& guid,
                     const win::DIEFFECT& record, win::IDirectInputEffect** effect) {
@@ -232,9 +233,7 @@ win::HRESULT CreatePeriodicEffectObject(win::IDirectInputDevice2* device,
                                         std::int32_t offset, std::uint32_t attackTime,
                                         std::uint32_t attackLevel, std::uint32_t fadeTime,
                                         std::uint32_t fadeLevel, std::int32_t triggerButton) {
-    if (effect == nullptr) return win::E_INVALIDARG;
-    *effect = nullptr;
-    if (device == nullptr) return win::E_INVALIDARG;
+    if (const win::HRESULT r = Prepare(device, effect); win::FAILED(r)) return r;
     static const struct {
         const win::GUID* guid;
         std::uint32_t phase;
@@ -260,9 +259,7 @@ win::HRESULT CreateConstantForceEffectObject(win::IDirectInputDevice2* device,
                                              std::int32_t magnitude, std::uint32_t attackTime,
                                              std::uint32_t attackLevel, std::uint32_t fadeTime,
                                              std::uint32_t fadeLevel, std::int32_t triggerButton) {
-    if (effect == nullptr) return win::E_INVALIDARG;
-    *effect = nullptr;
-    if (device == nullptr) return win::E_INVALIDARG;
+    if (const win::HRESULT r = Prepare(device, effect); win::FAILED(r)) return r;
     win::DICONSTANTFORCE block{magnitude};
     EffectRecord r(kPolar, duration, direction, triggerButton);
     r.SetEnvelope(attackTime, attackLevel, fadeTime, fadeLevel);
@@ -285,9 +282,7 @@ win::HRESULT CreateConditionEffectObject(win::IDirectInputDevice2* device,
                                          std::uint32_t duration, std::int32_t xCoefficient,
                                          std::int32_t xOffset, std::int32_t yCoefficient,
                                          std::int32_t yOffset, std::int32_t triggerButton) {
-    if (effect == nullptr) return win::E_INVALIDARG;
-    *effect = nullptr;
-    if (device == nullptr) return win::E_INVALIDARG;
+    if (const win::HRESULT r = Prepare(device, effect); win::FAILED(r)) return r;
     const win::GUID* guid = kind == 11   ? &win::GUID_Spring
                             : kind == 12 ? &win::GUID_Inertia
                             : kind == 13 ? &win::GUID_Damper
@@ -317,9 +312,7 @@ win::HRESULT CreateROMEffectObject(win::IDirectInputDevice2* device,
                                    win::IDirectInputEffect** effect, const win::GUID& guid,
                                    std::uint32_t duration, std::uint32_t gain,
                                    std::int32_t direction, std::int32_t triggerButton) {
-    if (effect == nullptr) return win::E_INVALIDARG;
-    *effect = nullptr;
-    if (device == nullptr) return win::E_INVALIDARG;
+    if (const win::HRESULT r = Prepare(device, effect); win::FAILED(r)) return r;
     EffectRecord r(kPolar, duration, direction, triggerButton);
     r.effect.dwSamplePeriod = 1000;
     r.effect.dwGain = gain;

@@ -16,14 +16,8 @@ std::array<std::unique_ptr<FFEffect>, kStandardEffects> theForceEffects;
 win::HWND theForceStickWindow;
 std::uint8_t theForceActuatorsOn = 0;
 
-const win::GUID kBuffetingEffectGuid = [] {
-    win::GUID g;
-    g.data1 = 0xE84CD1A3u;
-    g.data2 = 0x81FA;
-    g.data3 = 0x11D0;
-    g.data4 = {0x94, 0xAB, 0x00, 0x80, 0xC7, 0x4C, 0x7E, 0x95};
-    return g;
-}();
+const win::GUID kBuffetingEffectGuid =
+    win::MakeGuid(0xE84CD1A3u, 0x81FA, 0x11D0, {0x94, 0xAB, 0x00, 0x80, 0xC7, 0x4C, 0x7E, 0x95});
 
 namespace {
 

@@ -13,16 +13,6 @@ namespace win {
 
 namespace {
 
-constexpr GUID MakeGuid(std::uint32_t d1, std::uint16_t d2, std::uint16_t d3,
-                        std::array<std::uint8_t, 8> d4) {
-    GUID g;
-    g.data1 = d1;
-    g.data2 = d2;
-    g.data3 = d3;
-    g.data4 = d4;
-    return g;
-}
-
 constexpr std::array<std::uint8_t, 8> kAxisTail = {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0, 0};
 constexpr std::array<std::uint8_t, 8> kEffectTail = {0x9A, 0xD0, 0x00, 0xA0,
                                                      0xC9, 0xA0, 0x6E, 0x35};

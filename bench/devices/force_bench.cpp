@@ -187,6 +187,8 @@ void HapticCallsPerMinute(benchmark::State& state, bool stall) {
         } else {
             flight::theFlightModelState.fmThrot = 20000;
             flight::ProbeEngageAltitudeHold();
+            // Settled: the speed the power holds, not the speed it was placed at.
+            flight::ProbeRunSeconds(300);
         }
         devices::theForceRefresh = 1;
         devices::UpdateStickForces();
@@ -204,7 +206,11 @@ void HapticCallsPerMinute(benchmark::State& state, bool stall) {
     state.counters["haptic_calls_per_s"] = perSecond;
     state.SetItemsProcessed(ran);
 }
-BENCHMARK_CAPTURE(HapticCallsPerMinute, steady_cruise, false)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(HapticCallsPerMinute, held_stall, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HapticCallsPerMinute, steady_cruise, false)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+BENCHMARK_CAPTURE(HapticCallsPerMinute, held_stall, true)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 
 }  // namespace

@@ -19,40 +19,40 @@ SDL_HapticDirection Polar(std::int32_t hundredths) {
     return d;
 }
 
+// The parts every kind of SDL effect record has.
+template <class Record>
+void Common(Record& s, std::uint16_t type, const HapticEffect& e) {
+    s.type = type;
+    s.direction = Polar(e.direction);
+    s.length = e.length;
+    s.button = e.button;
+    s.interval = e.interval;
+}
+
+template <class Record>
+void Envelope(Record& s, const HapticEffect& e) {
+    s.attack_length = e.attackLength;
+    s.attack_level = e.attackLevel;
+    s.fade_length = e.fadeLength;
+    s.fade_level = e.fadeLevel;
+}
+
 SDL_HapticEffect ToSdl(const HapticEffect& e) {
     SDL_HapticEffect s{};
     const auto type = kSdlTypes[static_cast<int>(e.type)];
     if (e.type == HapticType::Constant) {
-        s.constant.type = type;
-        s.constant.direction = Polar(e.direction);
-        s.constant.length = e.length;
-        s.constant.button = e.button;
-        s.constant.interval = e.interval;
+        Common(s.constant, type, e);
+        Envelope(s.constant, e);
         s.constant.level = e.level;
-        s.constant.attack_length = e.attackLength;
-        s.constant.attack_level = e.attackLevel;
-        s.constant.fade_length = e.fadeLength;
-        s.constant.fade_level = e.fadeLevel;
     } else if (IsPeriodic(e.type)) {
-        s.periodic.type = type;
-        s.periodic.direction = Polar(e.direction);
-        s.periodic.length = e.length;
-        s.periodic.button = e.button;
-        s.periodic.interval = e.interval;
+        Common(s.periodic, type, e);
+        Envelope(s.periodic, e);
         s.periodic.period = e.period;
         s.periodic.magnitude = e.magnitude;
         s.periodic.offset = e.offset;
         s.periodic.phase = e.phase;
-        s.periodic.attack_length = e.attackLength;
-        s.periodic.attack_level = e.attackLevel;
-        s.periodic.fade_length = e.fadeLength;
-        s.periodic.fade_level = e.fadeLevel;
     } else {
-        s.condition.type = type;
-        s.condition.direction = Polar(e.direction);
-        s.condition.length = e.length;
-        s.condition.button = e.button;
-        s.condition.interval = e.interval;
+        Common(s.condition, type, e);
         for (int a = 0; a < 2; ++a) {
             const auto i = static_cast<std::size_t>(a);
             s.condition.right_sat[a] = e.rightSaturation[i];
