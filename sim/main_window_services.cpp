@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cockpit/panel_redraw.h"
 #include "core/ini_file.h"
 #include "devices/sound_system.h"
 #include "gfx/dd_surface.h"
@@ -9,6 +10,7 @@
 #include "sim/input/key_commands.h"
 #include "sim/main_window.h"
 #include "sim/sim_world.h"
+#include "ui/owner_draw_library.h"
 #include "win/input.h"
 #include "win/menu.h"
 #include "win/program_entry.h"
@@ -257,7 +259,9 @@ void EnterFullScreen() {
             return;
         }
         theSimWorld.RebuildDrawTarget();
+        cockpit::SetPanelBufferCount(thePageFlipping ? 3 : 1);
         PresentFrozenView();
+        ui::wplReloadResources();
         ShowCursorTimed();
         theSimWorld.ResumeTime();
         win::TraceLine(thePageFlipping ? "window: full screen, page flipping"
@@ -283,6 +287,8 @@ void LeaveFullScreen() {
         // The window surface gets the chain's last picture and its palette back.
         gfx::SetDisplayMode(gfx::kDisplayWindow, 1);
         theSimWorld.RebuildDrawTarget();
+        cockpit::SetPanelBufferCount(1);
+        ui::wplReloadResources();
         theSimWorld.ResumeTime();
         win::TraceLine("window: windowed");
         if (theMinimised) {
@@ -444,6 +450,8 @@ void OnMainSysCommand(win::HWND window, win::WParam command, win::LParam positio
     win::DefWindowProc(window, win::WM_SYSCOMMAND, command, position);
 }
 
-void OnMainDisplayChange(win::HWND) {}
+void OnMainDisplayChange(win::HWND) {
+    ui::wplReloadResources();
+}
 
 }  // namespace sim
