@@ -29,13 +29,16 @@ protected:
         if (!fs::exists(bin) || !testsupport::UseStarterInstallation(dir, "C172Fly.Flt"))
             GTEST_SKIP() << "simrun or the starter installation is not built";
     }
-    // The stick in use, the engine started at idle, then full throttle for 25 s; the flight is
-    // saved, and the program loses and regains the focus.
+    // The stick in use, the brakes off, the engine started at idle, then full throttle for
+    // 25 s; the flight is saved, and the program loses and regains the focus.
     std::string Fly(const std::string& name, bool haptic) {
+        core::IniFile start(dir.Path("Flights/Startup.Flt").c_str());
+        const bool braked = start.GetInt("Aircraft", "fmLBrake", 0) != 0;
         const std::string script =
             std::string("joystick plug \"Force Stick\" axes 4 buttons 8 hats 1") +
             (haptic ? " haptic" : "") +
-            "\njoystick axis 2 32767\nframe-interval 20\nwait 500\nkey alt+j press\n"
+            "\njoystick axis 2 32767\nframe-interval 20\nwait 500\nkey alt+j press\n" +
+            (braked ? "key b press\n" : "") +
             "key s press\nwait 6000\njoystick axis 2 -32768\nwait 25000\nsave " +
             dir.Path(name + ".flt") +
             "\nfocus lost\nwait 500\nfocus gained\nwait 500\nquit\n";
