@@ -1,9 +1,6 @@
 // The world's shapes and the objects filed for a frame: the shape cache behind
 // SimWorld::AcquireShape, the user's aircraft filed with the terrain in the camera views, and
 // the report fields of the shapes drawn.
-#include <algorithm>
-#include <cmath>
-
 #include "core/resource_volume.h"
 #include "core/run_report.h"
 #include "flight/aircraft.h"
