@@ -8,12 +8,16 @@
 
 namespace cockpit {
 
+namespace {
+constexpr LeverGauge kFullForward{.position = 31};
+}  // namespace
+
 LeverGauge theThrottleLever;
 LeverGauge theThrottleLeverRight;
-LeverGauge thePropPitchLever;
-LeverGauge thePropPitchLeverRight;
-LeverGauge theMixtureLever;
-LeverGauge theMixtureLeverRight;
+LeverGauge thePropPitchLever = kFullForward;
+LeverGauge thePropPitchLeverRight = kFullForward;
+LeverGauge theMixtureLever = kFullForward;
+LeverGauge theMixtureLeverRight = kFullForward;
 TrimWheelGauge theElevatorTrimWheel;
 TrimWheelGauge theRudderTrimWheel;
 TrimWheelGauge theAileronTrimWheel;
@@ -85,6 +89,15 @@ void UpdateMixtureLeverRight() {
     if (g.position == 0 && !SingleEngine()) StopRightEngine();
 }
 
+void ApplyEngineLevers() {
+    UpdateMixtureLever();
+    UpdatePropPitchLever();
+    UpdateThrottleLever();
+    UpdateMixtureLeverRight();
+    UpdatePropPitchLeverRight();
+    UpdateThrottleLeverRight();
+}
+
 namespace {
 
 bool GearMayMove() {
@@ -111,9 +124,9 @@ void RaiseGear() {
 }
 
 void ResetPanelControls() {
-    for (LeverGauge* g : {&theThrottleLever, &theThrottleLeverRight, &thePropPitchLever,
-                          &thePropPitchLeverRight, &theMixtureLever, &theMixtureLeverRight})
-        *g = LeverGauge{};
+    theThrottleLever = theThrottleLeverRight = LeverGauge{};
+    thePropPitchLever = thePropPitchLeverRight = theMixtureLever = theMixtureLeverRight =
+        kFullForward;
     for (TrimWheelGauge* w : {&theElevatorTrimWheel, &theRudderTrimWheel, &theAileronTrimWheel})
         *w = TrimWheelGauge{};
     theGearUp = 0;

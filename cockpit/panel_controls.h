@@ -9,6 +9,7 @@
 namespace cockpit {
 
 // One of the six engine levers: position 0..31, redraw flag, and the knob frame last computed.
+// The throttles start closed, the propellers and mixtures full forward.
 struct LeverGauge {
     std::int16_t position = 0;
     std::uint32_t redraw = 0;
@@ -41,6 +42,9 @@ void UpdatePropPitchLever();
 void UpdatePropPitchLeverRight();
 void UpdateMixtureLever();
 void UpdateMixtureLeverRight();
+// All six in the order mixture, propeller, throttle, left then right: after a situation is
+// loaded the flight model and the knobs follow the lever words.
+void ApplyEngineLevers();
 
 // The gear lever: nothing for the fixed-gear types, on the ground, without battery power or with
 // the gear already where it was asked to go.

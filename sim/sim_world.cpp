@@ -6,6 +6,7 @@
 
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_switches.h"
+#include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
 #include "core/ini_file.h"
 #include "devices/sound_services.h"
@@ -295,6 +296,7 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     }
     pauseRequested = 0;
     loadingSituation = false;
+    cockpit::ApplyEngineLevers();
     if (full != 0) {
         const std::int32_t altitude = fm.fmPosY;
         RefreshTerrain();

@@ -44,7 +44,9 @@ struct Command {
 
 // Parses the script; on a bad line returns nothing and puts a message into `error`.
 std::optional<std::vector<Command>> ParseScript(const std::string& source, std::string* error);
-// The key of a name such as "F1", "Shift+P", "Ctrl+O", "Numpad+", "Numpad8", "Esc".
+// The keys to press for a key name of the program's key-name table ("F1", "ShiftP", "Back",
+// "Prior", "Numpad8", "ShiftCtrlF1", "Alt`"), with modifiers also written "Shift+P", "Ctrl+O",
+// "Alt+Return", and the readable names "Backspace", "PageUp", "PageDown", "Esc", "Del", "Ins".
 bool ParseKeyName(const std::string& name, std::vector<platform::Scancode>* modifiers,
                   platform::Scancode* key);
 
@@ -82,6 +84,15 @@ private:
         std::string button;
     };
     std::vector<Answer> answers_;
+    // Keys held down by the script, which repeat while held.
+    static constexpr std::uint32_t kRepeatDelayMs = 500;
+    static constexpr std::uint32_t kRepeatPeriodMs = 33;
+    struct HeldKey {
+        platform::Scancode key;
+        std::uint32_t heldMs;
+        std::uint32_t repeats;
+    };
+    std::vector<HeldKey> held_;
 };
 
 }  // namespace simrun
