@@ -176,8 +176,13 @@ int ResourceVolume::AskForDisc(std::string_view path) {
 
 int ResourceVolume::OpenMember(std::string_view name) {
     if (stream->OpenEntry(name)) return 1;
-    if (theCdRoot.empty()) return 0;
-    if (!stream->IsVolumeOpen()) Open(1);
+    // A volume start-up could not open (or whose index was freed) is opened now: from the
+    // installation, and from the disc when there is an installation source.
+    if (!stream->IsVolumeOpen()) {
+        if (!Open(1)) return 0;
+    } else if (theCdRoot.empty()) {
+        return 0;
+    }
     return stream->OpenEntry(name);
 }
 

@@ -290,6 +290,8 @@ int ZephlonMain(const std::string& commandLine) {
     theWarmUpDone = false;
     win::InstallMenuSupport();
     win::InstallWindowDcProvider();
+    // The installation's volumes, before anything reads art, palettes or data from them.
+    InitResourceVolumes();
     if (theMainWindow.RegisterOrActivate(win::HINSTANCE{1}, commandLine, win::SW_SHOWNORMAL) == 0)
         return -1;
     if (theMainWindow.Create() == 0) {

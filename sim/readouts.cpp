@@ -11,6 +11,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/bitmap_draw.h"
 #include "gfx/cds_surface.h"
+#include "gfx/dd_surface.h"
 #include "gfx/display.h"
 #include "gfx/palette.h"
 #include "nav/lat_lon.h"
@@ -33,11 +34,14 @@ std::uint32_t ShadowComponent(std::uint32_t c) {
 }
 
 void DrawReadoutText(int x, int y, const std::string& text, std::uint32_t colour, int period) {
-    auto* surface = dynamic_cast<gfx::GFXCDSSurface*>(gfx::GetDrawSurface());
+    gfx::GFXSurface* surface = gfx::GetDrawSurface();
     if (surface == nullptr) return;
-    gfx::GFXSurfaceLock lock(*surface);
-    surface->GetDC();
-    const win::HDC dc = surface->GetMemoryDC();
+    // Through the surface's own device context, whatever its kind: a DIB in the window, the
+    // back buffer of the full-screen chain. A DirectDraw surface gives no context while locked.
+    const bool dib = surface->kind == gfx::kSurfaceKindDIB;
+    if (dib) surface->AcquireLock();
+    if (surface->dcCount++ == 0) surface->GetDC();
+    const win::HDC dc = gfx::FromSurfaceDeviceContext(surface->dc);
     if (dc) {
         const ReadoutColours c = ReadoutColoursFor(colour, period);
         win::SetBkMode(dc, win::TRANSPARENT);
@@ -46,7 +50,11 @@ void DrawReadoutText(int x, int y, const std::string& text, std::uint32_t colour
         win::SetTextColor(dc, c.text);
         win::TextOut(dc, x, y, text);
     }
-    surface->ReleaseDC();
+    if (--surface->dcCount == 0) {
+        surface->ReleaseDC();
+        surface->dc = nullptr;
+    }
+    if (dib) surface->ReleaseLock();
 }
 
 }  // namespace
@@ -158,7 +166,12 @@ void SimWorld::FinishFrame(int warmUp) {
         restoreArrow = 0;
         win::SetCursor(win::LoadCursor({}, win::IDC_ARROW));
     }
-    if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->FlipCopy();
+    // A flip chain turns only at its front: in full screen the primary shows the back buffer
+    // just drawn (its FlipCopy also seeds the other buffers after the switch).
+    gfx::GFXSurface* shown = gfx::theDisplayMode == gfx::kDisplayFullScreen
+                                 ? gfx::GetDisplaySurface()
+                                 : gfx::GetDrawSurface();
+    if (shown != nullptr) shown->FlipCopy();
     if (flight::theFlightFreezeFrames != 0) --flight::theFlightFreezeFrames;
 }
 

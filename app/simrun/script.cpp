@@ -143,6 +143,12 @@ std::optional<std::vector<Command>> ParseScript(const std::string& source, std::
             c.kind = Command::Kind::Focus;
             c.action = Lower(Word(rest));
             if (c.action != "lost" && c.action != "gained") return bad("expected lost or gained");
+        } else if (verb == "shell") {
+            // A command of the host run at this point of the script (a photograph of the
+            // display, say); the run stops when it fails.
+            c.kind = Command::Kind::Shell;
+            c.text = Word(rest);
+            if (c.text.empty()) return bad("expected a quoted command");
         } else if (verb == "quit") {
             c.kind = Command::Kind::Quit;
         } else {
@@ -272,6 +278,11 @@ bool Driver::Step() {
                 machine_.Input().Inject(e);
                 return true;
             }
+            case Command::Kind::Shell:
+                win::TraceLine("shell " + c.text);
+                if (std::system(c.text.c_str()) != 0)
+                    Fail("line " + std::to_string(c.line) + ": the command failed: " + c.text);
+                break;
             case Command::Kind::Quit: {
                 win::TraceLine("quit");
                 quitting_ = true;

@@ -24,6 +24,7 @@ struct Command {
         Screenshot,
         Save,
         Focus,
+        Shell,
         Quit
     };
     Kind kind = Kind::Wait;
