@@ -28,6 +28,8 @@ void CockpitSlowTick() {
 void TickNavReception() {}
 void CheckNavReception() {}
 void UpdateElectricalPower(int) {}
+// The GPS display is drawn by the panel; nothing is loaded until it exists.
+void LoadGpsDisplay(int) {}
 
 namespace {
 

@@ -40,6 +40,8 @@ void CockpitSlowTick();
 void TickNavReception();
 void CheckNavReception();
 void UpdateElectricalPower(int flag);
+// Reloads the GPS display for an aircraft type (-1 when the GPS display is available).
+void LoadGpsDisplay(int type);
 
 // Situation sections "Panel", "NavAids" and "PartialPanel": 1 or 0.
 int ReadPanelState(core::IniFile& file);

@@ -44,6 +44,9 @@ void UpdateSpeechAndBeacons(win::HWND) {
     }
 }
 
+// No channel plays yet, so there is no level to give back.
+void ReapplySoundLevels() {}
+
 int LoadSoundSettings(core::IniFile&) {
     return 1;
 }

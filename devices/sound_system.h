@@ -25,6 +25,10 @@ void UpdateEngineSounds();
 void UpdateWindAndSyncSounds(win::HWND window);
 void UpdateSpeechAndBeacons(win::HWND window);
 
+// After the sound dialog every channel takes its stored level again: the two speech queues and
+// the seven effect channels.
+void ReapplySoundLevels();
+
 int LoadSoundSettings(core::IniFile& file);
 int SaveSoundSettings(core::IniFile& file);
 

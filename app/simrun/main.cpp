@@ -16,6 +16,7 @@
 #include "sdl_screen.h"
 #include "sim/flight_file.h"
 #include "sim/main_window.h"
+#include "ui/general_dialogs.h"
 #include "win/input.h"
 #include "win/modal.h"
 #include "win/program_entry.h"
@@ -104,6 +105,8 @@ int main(int argc, char** argv) {
     simrun::Driver driver(machine, std::move(*commands));
     machine.Input().SetQueueEmptyHandler([&] { return driver.Step(); });
     win::SetModalObserver([&](win::HWND dialog) { driver.OnModal(dialog); });
+    ui::SetTemplateDialogAnswerer(
+        [&](std::string_view templ) { return driver.AnswerTemplateDialog(templ); });
 
     win::ProgramEntry program = demo ? simrun::DemoProgram() : sim::ZephlonProgram();
     if (!demo) driver.saver = [](const std::string& path) { return sim::SaveFlightFile(path); };
@@ -116,6 +119,7 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(driver.SimulatedMs()),
                 static_cast<unsigned long long>(program.ticks ? program.ticks() : 0),
                 static_cast<unsigned long long>(program.frames ? program.frames() : 0));
+    ui::SetTemplateDialogAnswerer(nullptr);
     platform::SetCurrentBackend(nullptr);
     return 0;
 }

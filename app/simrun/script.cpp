@@ -353,4 +353,20 @@ void Driver::OnModal(win::HWND dialog) {
     Fail("unanswered dialog \"" + caption + "\": " + text);
 }
 
+std::optional<std::string> Driver::AnswerTemplateDialog(std::string_view templateName) {
+    while (next_ < commands_.size() && commands_[next_].kind == Command::Kind::Answer) {
+        answers_.push_back(Answer{commands_[next_].text, commands_[next_].button});
+        ++next_;
+    }
+    const std::string templ = Lower(std::string(templateName));
+    for (auto it = answers_.begin(); it != answers_.end(); ++it) {
+        if (templ.find(Lower(it->text)) == std::string::npos) continue;
+        std::string choice = it->button;
+        win::TraceLine("answered " + choice);
+        answers_.erase(it);
+        return choice;
+    }
+    return std::nullopt;
+}
+
 }  // namespace simrun

@@ -130,4 +130,19 @@ TEST(Flying, ReverseThrustAgainstTheParkingBrakeStaysPut) {
     EXPECT_LT(std::hypot(dx, dz) / 256.0, 1.0) << "metres moved";
 }
 
+// The aircraft selection with its choice answered: the flight goes on in the chosen aircraft
+// (its saved flight says so), and choosing it again changes nothing.
+TEST(Flying, TheAircraftSelectionChangesTheAircraft) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    StarterRun run("zephlon-select");
+    const auto r = run.Play("wait 500\nanswer FlightModel \"58 Baron\"\nmenu 130\nwait 500\nsave " +
+                            run.Dir().Path("baron.flt") +
+                            "\nanswer FlightModel 2\nmenu 130\nwait 200\nanswer FlightModel "
+                            "Cancel\nmenu 130\nwait 200\nsave " +
+                            run.Dir().Path("still.flt") + "\nquit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(Value(run, "baron.flt", "type"), 2);
+    EXPECT_EQ(Value(run, "still.flt", "type"), 2);
+}
+
 }  // namespace

@@ -10,7 +10,9 @@
 #include "core/ini_file.h"
 #include "core/resource_pack.h"
 #include "flight/aircraft.h"
+#include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "resources/main_menu_ids.h"
 #include "sim/input/key_commands.h"
@@ -43,6 +45,7 @@ protected:
         core::theIniFile = core::IniFile(dir.Path("zephlon.ini").c_str());
         dir.Write("zephlon.ini", "[Aircraft]\nAutoComplex=0\n");
         sim::theSimWorld.Init(win::HWND{});
+        nav::theAtcState = 0;
         win::SetTraceSink([this](std::string_view line) { trace.emplace_back(line); });
     }
     void TearDown() override {
@@ -216,6 +219,46 @@ TEST_F(MenuTest, DialogCommandsRunTheirTemplates) {
         EXPECT_EQ(ui::theDialogsRun[0], c.templateName);
         EXPECT_FALSE(sim::theSimWorld.IsPaused());  // the dialog mode let time go again
     }
+}
+
+// Commands that act on their dialog's answer: the position dialog's ground choice reloads the
+// parked flight there and the air choice keeps the flight, the airport choice reloads the flight
+// ready to fly, OK to the graphics dialog stores the settings, and cancelling does nothing.
+TEST_F(MenuTest, CommandsFollowTheirDialogsAnswers) {
+    testsupport::ScopedCurrentFolder here(dir.Root());
+    struct Case {
+        unsigned id;
+        const char* answer;
+        const char* traced;  // the reload's flight, or empty for none
+    } cases[] = {
+        {CMD_POSITION, "1", "flight: Flights\\C172Stop.Flt missing"},
+        {CMD_POSITION, "2", ""},
+        {CMD_POSITION, "Cancel", ""},
+        {CMD_AIRPORTS, "OK", "flight: Flights\\C172Fly.Flt missing"},
+        {CMD_AIRPORTS, "Cancel", ""},
+    };
+    for (const Case& c : cases) {
+        std::string answer = c.answer;
+        ui::SetTemplateDialogAnswerer([&](std::string_view) { return answer; });
+        trace.clear();
+        flight::theFlightFreezeFrames = 0;
+        nav::theAtcState = 0;  // not parked: the airport choice reloads the flight ready to fly
+        const std::string start = sim::theStartFlightName;
+        sim::HandleMenuCommand({}, c.id, {}, 0);
+        const bool reloaded = *c.traced != '\0';
+        if (reloaded) {
+            EXPECT_TRUE(Traced(c.traced)) << c.id << " " << c.answer;
+        }
+        EXPECT_EQ(flight::theFlightFreezeFrames, reloaded ? 10 : 0) << c.id << " " << c.answer;
+        EXPECT_EQ(sim::theStartFlightName, start);
+    }
+    sim::theSimWorld.SetAutoComplex(0);
+    for (const char* answer : {"Cancel", "OK"}) {
+        ui::SetTemplateDialogAnswerer([&](std::string_view) { return std::string(answer); });
+        sim::HandleMenuCommand({}, CMD_GRAPHICS, {}, 0);
+    }
+    EXPECT_NE(dir.Read("zephlon.ini").find("[Graphics]"), std::string::npos);
+    ui::SetTemplateDialogAnswerer(nullptr);
 }
 
 TEST_F(MenuTest, UnknownIdsSayNotYetImplementedAndQuietOnesSayNothing) {
