@@ -449,8 +449,9 @@ win::LResult MainWndProc(win::HWND w, std::uint32_t m, win::WParam wp, win::LPar
             ShowCursorTimed();
             return 0;
         case win::WM_QUERYNEWPALETTE:
-            return 1;
+            return OnMainQueryNewPalette(w) & 0xFFFF;
         case win::WM_PALETTECHANGED:
+            OnMainPaletteChanged(w, win::HWND{static_cast<std::uint32_t>(wp)});
             return 0;
         case kMsgDestroyMain:
             win::DestroyWindow(w);

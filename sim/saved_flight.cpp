@@ -5,6 +5,7 @@
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
 #include "sim/main_window.h"
+#include "sim/main_window_services.h"
 #include "sim/sim_world.h"
 #include "sim/view_controller.h"
 #include "ui/dialog_services.h"
@@ -118,7 +119,7 @@ int ResumeFlightDialog(std::string* path, win::HWND owner, int save) {
     }
     // Whatever the dialog did, the working folder is the program's again afterwards.
     const std::string folder = win::GetCurrentDirectory();
-    const int chosen = ui::RunFileDialog(r);
+    const int chosen = save != 0 ? ShowSaveFileDialog(r) : ShowOpenFileDialog(r);
     win::SetCurrentDirectory(folder);
     if (chosen == 0) return 0;
     if (path != nullptr) *path = r.file;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "cockpit/autopilot_panel.h"
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_switches.h"
 #include "cockpit/panel_controls.h"
@@ -17,12 +18,17 @@
 #include "flight/flight_world_services.h"
 #include "flight/system_failures.h"
 #include "gfx/tod_palette.h"
+#include "nav/copilot_state.h"
 #include "nav/lat_lon.h"
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "sim/detail_presets.h"
+#include "sim/input/flight_controls.h"
+#include "sim/saved_flight.h"
 #include "sim/slew.h"
 #include "sim/view_controller.h"
+#include "ui/dialog_services.h"
+#include "win/program_entry.h"
 #include "win/window.h"
 #include "world/scenery_state.h"
 
@@ -51,6 +57,14 @@ int WorldLookDirection() {
 }
 int WorldGraphicsSetting(int index) {
     return theSimWorld.GetGraphicsSetting(index);
+}
+int WorldLoadFlight(const char* name, int flag) {
+    return FlightFile{}.Load(theSimWorld.Window(), name, flag);
+}
+// The crash check's explanation when the settings file asks for it ("Feq" "showWhyCrash").
+void WorldShowCrashReport(const char* text, const char* title) {
+    win::TraceLine(std::string("message: ") + title + " " + text);
+    ui::ShowMessageBox(theSimWorld.Window(), text, ui::MB_ICONINFORMATION);
 }
 
 }  // namespace
@@ -131,7 +145,10 @@ void SimWorld::Init(win::HWND w) {
     services.timeAcceleration = &WorldTimeAcceleration;
     services.viewMode = &WorldViewMode;
     services.lookDirection = &WorldLookDirection;
+    services.throttleDown = &CmdThrottleDown;
+    services.loadFlight = &WorldLoadFlight;
     flight::theFlightWorldServices = services;
+    flight::theShowCrashReport = &WorldShowCrashReport;
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
     InstallSlewServices();
     LoadSettings();
@@ -180,6 +197,7 @@ void SimWorld::Shutdown() {
     clock.reset();
     Step("SimClock");
     flight::theFlightWorldServices = flight::DefaultFlightWorldServices();
+    flight::theShowCrashReport = flight::DefaultShowCrashReport;
     window = win::HWND{};
     initialised = 0;
     running = 0;
@@ -407,6 +425,13 @@ void SimWorld::TickEvery18() {
         if (aircraft != nullptr) aircraft->TickHobbsMeters();
         if (stopwatchRunning) ++stopwatchSeconds;
     }
+    // The autopilot's trim light goes out within a second of the last trim command.
+    cockpit::AutopilotPanel& ap = cockpit::theAutopilotPanel;
+    if (ap.on != 0 && cockpit::thePanelMouse.kind != 3 &&
+        (ap.trimIndicator == 1 || ap.trimIndicator == 2)) {
+        ap.trimIndicator = 0;
+        ap.redraw = 1;
+    }
     devices::UpdateSpeechAndBeacons(window);
     cockpit::CockpitSlowTick();
     cockpit::TickNavReception();
@@ -484,6 +509,13 @@ void SimWorld::SetCrashDetect(int on) {
 
 void SimWorld::SetFlightMode(int mode) {
     flightMode = static_cast<std::uint32_t>(mode);
+    if (mode == 0) {
+        nav::theCopilotFlag = 0;
+        nav::theAtcReplyDelay = 0;
+    } else if (mode == 5) {
+        nav::theCopilotFlag = 1;
+        if (nav::theCopilotRadioHelp != 0) nav::theAtcReplyDelay = 200;
+    }
 }
 
 void SimWorld::SetAutoCoordination(int on) {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "cockpit/cockpit_services.h"
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
 #include "core/ini_file.h"
@@ -16,6 +17,7 @@
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "sim/flight_file.h"
+#include "sim/flight_tape.h"
 #include "sim/input/general_commands.h"
 #include "sim/input/key_commands.h"
 #include "sim/main_window.h"
@@ -129,6 +131,7 @@ void RunStartup() {
     cockpit::ResetPanelGauges();
     cockpit::theCockpitFullRedraw |= cockpit::kRedrawStartupFlags;
     LoadFlightFile("Startup.Flt", 1);
+    theFlightTape.SetReaderEmpty(true);
     flight::theFlightModelState.fmEngines = 0;
     nav::LoadNavVors();
     nav::LoadNavNdbs();
@@ -161,7 +164,7 @@ void OnMainClose(win::HWND window) {
     theSimWorld.Shutdown();
     UnregisterKeyCommandTables();
     theShutdownLog.emplace_back("World");
-    theShutdownLog.emplace_back("PanelArt");
+    cockpit::ReleasePanelArt();
     gfx::SetDisplayMode(gfx::kDisplayNone, 1);
     theShutdownLog.emplace_back("Display");
     win::PostMessage(window, win::WM_USER + 1, 0, 0);

@@ -289,7 +289,7 @@ TEST_F(MenuTest, ExitAnsweredStayKeepsRunningAndQuitShutsDownInOrder) {
     EXPECT_FALSE(sim::theSimWorld.IsInitialised());
     EXPECT_EQ(sim::theShutdownLog,
               (std::vector<std::string>{"WindowPlacement", "HobbsMeter", "Timer", "World",
-                                        "PanelArt", "Display", "Window"}));
+                                        "Display", "Window"}));
     const std::string ini = dir.Read("zephlon.ini");
     EXPECT_NE(ini.find("MainX="), std::string::npos);
     EXPECT_NE(ini.find("[Hobbs Meter]"), std::string::npos);

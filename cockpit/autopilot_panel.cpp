@@ -1,0 +1,7 @@
+#include "cockpit/autopilot_panel.h"
+
+namespace cockpit {
+
+AutopilotPanel theAutopilotPanel;
+
+}  // namespace cockpit
