@@ -11,6 +11,7 @@
 #include "ui/dialog_services.h"
 #include "ui/file_dialogs.h"
 #include "win/file_api.h"
+#include "win/profile.h"
 
 namespace sim {
 
@@ -82,8 +83,11 @@ int SaveFlight(const char* path) {
     win::DeleteFile(temporary);
     int result = 0;
     {
+        // Every section's keys are gathered and the temporary file written once.
+        win::ProfileWriteBatch batch;
         core::IniFile file(temporary.c_str());
         result = theSituationServices.saveSituation(file);
+        if (!batch.Flush()) result = 0;
     }
     if (result != 0 && win::GetFileAttributes(temporary) == win::INVALID_FILE_ATTRIBUTES) {
         // Nothing was written: an empty file is still a saved flight.

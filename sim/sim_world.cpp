@@ -28,6 +28,7 @@
 #include "sim/slew.h"
 #include "sim/view_controller.h"
 #include "ui/dialog_services.h"
+#include "win/profile.h"
 #include "win/program_entry.h"
 #include "win/window.h"
 #include "world/scenery_state.h"
@@ -84,6 +85,8 @@ void SimWorld::Step(const char* what) {
 
 void SimWorld::Init(win::HWND w) {
     if (initialised != 0) return;
+    // The settings the objects read and write on the way are stored once, at the end.
+    win::ProfileWriteBatch settingsWrites;
     lifecycleLog.clear();
     window = w;
     clock = std::make_unique<SimClock>(*this);
@@ -160,6 +163,7 @@ void SimWorld::Init(win::HWND w) {
 
 void SimWorld::Shutdown() {
     if (initialised == 0) return;
+    win::ProfileWriteBatch settingsWrites;
     lifecycleLog.clear();
     SaveSettings();
     Step("Settings");

@@ -28,6 +28,7 @@
 #include "ui/dialog_services.h"
 #include "ui/general_dialogs.h"
 #include "win/input.h"
+#include "win/profile.h"
 #include "win/program_entry.h"
 #include "win/window.h"
 #include "world/terrain_services.h"
@@ -119,6 +120,8 @@ int StartFrameTimer(win::HWND window) {
 
 void RunStartup() {
     const win::HWND w = theMainWindow.window;
+    // The settings start-up writes are stored once, at its end.
+    win::ProfileWriteBatch settingsWrites;
     theSimWorld.SetLoadingScreen(1);
     planning::PilotFile pilot;
     if (pilot.LoadCurrent() == 0) RunDialogOver(w, "SelectPilot");
