@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cockpit/cockpit_switches.h"
+#include "cockpit/engine_tachometers.h"
 #include "cockpit/panel_controls.h"
 #include "core/ini_file.h"
 #include "flight/flight_model_state.h"
@@ -18,15 +19,17 @@ void PanelMouse::OnClick() {
 }
 
 void ResetPanelGauges() {}
-void UpdateGauges() {}
+// The gauges' every-3rd-tick update: until they are drawn, only the tachometers the engine
+// sound follows.
+void UpdateGauges() {
+    UpdateTachometerSounds();
+}
 void UpdateNavRadios() {}
 // The once-a-second cockpit step: the pitot heat's countdown runs here until the gauges have their
 // own slow work.
 void CockpitSlowTick() {
     TickPitotHeat();
 }
-void TickNavReception() {}
-void CheckNavReception() {}
 void UpdateElectricalPower(int) {}
 // The GPS display is drawn by the panel; nothing is loaded until it exists.
 void LoadGpsDisplay(int) {}

@@ -37,8 +37,6 @@ void ResetPanelGauges();
 void UpdateGauges();
 void UpdateNavRadios();
 void CockpitSlowTick();
-void TickNavReception();
-void CheckNavReception();
 void UpdateElectricalPower(int flag);
 // Reloads the GPS display for an aircraft type (-1 when the GPS display is available).
 void LoadGpsDisplay(int type);

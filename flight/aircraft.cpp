@@ -350,11 +350,11 @@ void Aircraft::GetViewWindow(int mode, ViewWindow& out) const {
 }
 
 void Aircraft::GetScenePosition(float out[3]) const {
-    float origin[2];
-    theFlightWorldServices.terrainWindowOrigin(origin);
-    out[0] = static_cast<float>(origin[0] + theFlightModelState.fmPosX * kWorldPerUnit);
-    out[1] = static_cast<float>(origin[1] + theFlightModelState.fmPosZ * kWorldPerUnit);
-    out[2] = static_cast<float>(GetAircraftAltitude());
+    double p[3];
+    FlightPositionToScene(theFlightModelState.fmPosX, theFlightModelState.fmPosZ,
+                          GetAircraftAltitude(), p);
+    for (int i = 0; i < 3; ++i)
+        out[i] = static_cast<float>(p[i]);
 }
 
 std::string Aircraft::GetPaletteName(int timeOfDay, int viewMode, int lookDirection) const {
@@ -688,6 +688,14 @@ void GetAircraftAttitude(float out[3]) {
     out[1] = static_cast<float>(-static_cast<double>(static_cast<std::int16_t>(s.fmBank)) *
                                 9.587379924285257e-05);
     out[2] = static_cast<float>(-static_cast<double>(s.fmHead) * 9.587379924285257e-05);
+}
+
+void FlightPositionToScene(std::int32_t x, std::int32_t z, double altitude, double out[3]) {
+    float origin[2];
+    theFlightWorldServices.terrainWindowOrigin(origin);
+    out[0] = origin[0] + x * kWorldPerUnit;
+    out[1] = origin[1] + z * kWorldPerUnit;
+    out[2] = altitude;
 }
 
 void GetAircraftWorldPosition(double out[3]) {

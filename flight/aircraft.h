@@ -175,5 +175,8 @@ double GetAircraftHeightAboveTerrain();
 double GetAircraftHeadingRadians();
 void GetAircraftAttitude(float out[3]);
 void GetAircraftWorldPosition(double out[3]);
+// A flight-model position (x east, z north, 1/256 m) and an altitude in scene units to the
+// scene frame the aircraft's own position is given in (Aircraft::GetScenePosition), in double.
+void FlightPositionToScene(std::int32_t x, std::int32_t z, double altitude, double out[3]);
 
 }  // namespace flight

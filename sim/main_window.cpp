@@ -8,6 +8,7 @@
 
 #include "cockpit/panel_services.h"
 #include "core/resource_pack.h"
+#include "core/resource_volume.h"
 #include "devices/sound_system.h"
 #include "flight/flight_model_state.h"
 #include "gfx/d3d_draw_table.h"
@@ -24,6 +25,7 @@
 #include "sim/sim_world.h"
 #include "sim/startup.h"
 #include "sim/view_controller.h"
+#include "ui/owner_draw_library.h"
 #include "win/compositor.h"
 #include "win/gdi.h"
 #include "win/input.h"
@@ -218,6 +220,16 @@ int MainWindow::Create() {
             win::PostMessage(theMainWindow.window, win::WM_COMMAND, nav::kAirspaceWrapCommand, 1);
     };
     theGeneralCommandServices.togglePageFlipping = [] { TogglePageFlipping(); };
+    // The program's look for every dialog: the library palette first, then the library.
+    ui::wplSetPaletteMode(0);
+    ui::WplOptions options;
+    options.flags = 37;
+    options.instance = instance;
+    options.resourceModule = resourceLibrary;
+    options.firstResourceId = 15000;
+    options.palette = ui::wplGetPalette();
+    options.transparentColour = 0x02FF00FF;
+    ui::wplInit(&options);
     devices::InitSound(window);
     win::ShowWindow(window, showCommand);
     win::UpdateWindow(window);
@@ -227,6 +239,8 @@ int MainWindow::Create() {
 
 int MainWindow::Terminate() {
     nav::theAirspaceWrapNotify = nullptr;
+    ui::wplTerm();
+    ui::wplReleasePalette();
     theGeneralCommandServices.togglePageFlipping =
         DefaultGeneralCommandServices().togglePageFlipping;
     devices::ShutdownSound();
@@ -294,6 +308,8 @@ int ZephlonMain(const std::string& commandLine) {
     InitResourceVolumes();
     if (theMainWindow.RegisterOrActivate(win::HINSTANCE{1}, commandLine, win::SW_SHOWNORMAL) == 0)
         return -1;
+    // The global volumes (the navigation database's among them) open before anything reads them.
+    InitResourceVolumes();
     if (theMainWindow.Create() == 0) {
         if (theMainWindow.window) win::DestroyWindow(theMainWindow.window);
         return theMainWindow.Terminate();
@@ -301,6 +317,7 @@ int ZephlonMain(const std::string& commandLine) {
     win::PostMessage(theMainWindow.window, win::WM_COMMAND, 101, 0);
     const int code = theMainWindow.RunMessageLoop();
     theMainWindow.window = {};
+    core::CloseGlobalVolumes();
     return code;
 }
 
@@ -336,9 +353,13 @@ void PaintView(win::HWND w) {
         return;
     win::ValidateRect(w, nullptr);
     theSimWorld.MeasureFrameRate();
-    // The camera of the current view mode, placed for this frame's eye.
-    theViewController.Frame();
+    // The camera of the current view mode, placed for this frame's eye, with the scene's lights.
+    float eye[3], angles[3];
+    theViewController.ComputeEye(eye, angles);
+    theSimWorld.PrepareScene(eye, angles);
     ClearScene();
+    // The panel and the readouts draw over the whole screen, not only the 3D view.
+    if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->clipRect = gfx::GFXRect{0, 0, 639, 479};
     theSimWorld.UpdatePalette();
     ++theFramesDrawn;
     theSimWorld.FinishFrame(0);

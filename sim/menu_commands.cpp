@@ -8,6 +8,7 @@
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "resources/main_menu_ids.h"
 #include "sim/flight_file.h"
@@ -21,10 +22,10 @@
 #include "sim/view_controller.h"
 #include "ui/dialog_services.h"
 #include "ui/general_dialogs.h"
-#include "world/scenery_state.h"
 #include "win/input.h"
 #include "win/menu.h"
 #include "win/program_entry.h"
+#include "world/scenery_state.h"
 
 namespace sim {
 
@@ -123,7 +124,7 @@ void PositionAircraft(win::HWND window) {
         s.fmPosY = chosen.fmPosY;
         theSimWorld.RefreshTerrain();
     }
-    cockpit::CheckNavReception();
+    nav::CheckNavReception();
 }
 
 void NotImplemented(win::HWND window) {
@@ -274,7 +275,7 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             // The directory's chosen station and step flag; until it exists, where the aircraft
             // is and no step.
             const bool chosen = RunDialogOver(window, "NavAidDirectory") != 0;
-            if (chosen && ConfirmCloseFlightPlan(window) != 0) cockpit::CheckNavReception();
+            if (chosen && ConfirmCloseFlightPlan(window) != 0) nav::CheckNavReception();
             return;
         }
         case CMD_CLOUDS:

@@ -14,9 +14,12 @@
 #include "gfx/dd_surface.h"
 #include "gfx/display.h"
 #include "gfx/palette.h"
+#include "gfx/surface.h"
 #include "nav/lat_lon.h"
+#include "nav/sms_database.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
+#include "ts/light_set.h"
 #include "win/gdi.h"
 #include "win/input.h"
 #include "world/terrain_services.h"
@@ -33,7 +36,7 @@ std::uint32_t ShadowComponent(std::uint32_t c) {
     return c > 128 ? c - 170 : c + 170;
 }
 
-void DrawReadoutText(int x, int y, const std::string& text, std::uint32_t colour, int period) {
+void DrawShadowedText(int x, int y, const std::string& text, std::uint32_t colour, int period) {
     gfx::GFXSurface* surface = gfx::GetDrawSurface();
     if (surface == nullptr) return;
     // Through the surface's own device context, whatever its kind: a DIB in the window, the
@@ -147,19 +150,27 @@ void SimWorld::MeasureFrameRate() {
 void SimWorld::DrawReadouts() {
     const int period = GetDayPeriod();
     if (theSlewControl.IsActive())
-        DrawReadoutText(2, 0, SlewReadoutText(), 0, period);
+        DrawShadowedText(2, 0, SlewReadoutText(), 0, period);
     else if (statusLine != 0 && GetViewMode() >= 2 && GetViewMode() <= 5)
-        DrawReadoutText(2, 0, StatusLineText(), 0, period);
+        DrawShadowedText(2, 0, StatusLineText(), 0, period);
     if (pauseRequested == 0 && AreBrakesOn()) {
         const int bottom = aircraft != nullptr
                                ? aircraft->GetViewportBottom(GetViewMode(), GetLookDirection())
                                : 480;
-        DrawReadoutText(2, bottom - 18, "Brakes", 255, period);
+        DrawShadowedText(2, bottom - 18, "Brakes", 255, period);
     }
-    if (frameRateShown != 0) DrawReadoutText(568, 0, FrameRateText(), 0, period);
+    if (frameRateShown != 0) DrawShadowedText(568, 0, FrameRateText(), 0, period);
+    // While the debug keys step from runway to runway, the runway the aircraft stands on.
+    if (nav::theSmsDatabase.IsStepped()) nav::theSmsDatabase.DrawRunwayReadout(0);
+}
+
+void SimWorld::DrawReadoutText(int x, int y, const std::string& text, std::uint32_t colour) {
+    DrawShadowedText(x, y, text, colour, GetDayPeriod());
 }
 
 void SimWorld::FinishFrame(int warmUp) {
+    if (lightSet) lightSet->Deactivate();
+    if (drawTarget && gfx::theCurrentDrawTarget == drawTarget.get()) drawTarget->End();
     if (warmUp != 0) return;
     DrawReadouts();
     if (restoreArrow != 0) {
@@ -183,7 +194,11 @@ void SimWorld::SetLoadingScreen(int on) {
         ShowLoadingScreen(window);
     } else {
         theLoadingBitmap.reset();
-        theLoadingPalette.reset();
+        // The display surface keeps pointing at the loading picture's colours until something
+        // else sets its palette (entering full screen reads them): they stay until then.
+        const gfx::GFXSurface* display = gfx::GetDisplaySurface();
+        if (display == nullptr || display->palette != theLoadingPalette.get())
+            theLoadingPalette.reset();
         theLoadingArtTried = false;
     }
 }

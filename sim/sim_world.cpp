@@ -17,7 +17,9 @@
 #include "flight/flight_model_state.h"
 #include "flight/flight_world_services.h"
 #include "flight/system_failures.h"
+#include "gfx/surface.h"
 #include "gfx/tod_palette.h"
+#include "nav/atc_services.h"
 #include "nav/copilot_state.h"
 #include "nav/lat_lon.h"
 #include "nav/nav_database.h"
@@ -27,6 +29,8 @@
 #include "sim/saved_flight.h"
 #include "sim/slew.h"
 #include "sim/view_controller.h"
+#include "ts/class_item.h"
+#include "ts/light_set.h"
 #include "ui/dialog_services.h"
 #include "win/profile.h"
 #include "win/program_entry.h"
@@ -63,9 +67,20 @@ int WorldLoadFlight(const char* name, int flag) {
     return FlightFile{}.Load(theSimWorld.Window(), name, flag);
 }
 // The crash check's explanation when the settings file asks for it ("Feq" "showWhyCrash").
-void WorldShowCrashReport(const char* text, const char* title) {
-    win::TraceLine(std::string("message: ") + title + " " + text);
+void WorldShowCrashReport(const char* text, const char*) {
     ui::ShowMessageBox(theSimWorld.Window(), text, ui::MB_ICONINFORMATION);
+}
+// The terrain window's origin (the grid position of the flight model's origin) for a window
+// centred on the aircraft's tile, until the terrain pages a window of its own. It keeps scene
+// coordinates within half a tile of 0, where single-precision floats still resolve a few
+// hundredths of a unit; the flight model's raw positions would leave the camera's transforms
+// with half a unit of rounding.
+void WorldWindowOrigin(float out[2]) {
+    constexpr double kTile = 1048576.0;  // 2^20 terrain units
+    double world[3];
+    flight::GetAircraftWorldPosition(world);
+    out[0] = static_cast<float>((9.0 - std::floor(world[0] / kTile) - 0.5) * kTile);
+    out[1] = static_cast<float>((5.0 - std::floor(world[1] / kTile) - 0.5) * kTile);
 }
 
 }  // namespace
@@ -73,6 +88,7 @@ void WorldShowCrashReport(const char* text, const char* title) {
 SimWorld::SimWorld() {
     // Simulated time stands still until Init has finished.
     time.Pause(1);
+    ts::InstallShapeClasses();
 }
 
 SimWorld::~SimWorld() {
@@ -98,6 +114,7 @@ void SimWorld::Init(win::HWND w) {
     Step("SystemReliability");
     joystick = std::make_unique<devices::Joystick>();
     joystick->Detect(window);
+    devices::OpenJoystickControlPanel(window);
     Step("Joystick");
     palette = std::make_unique<gfx::TimeOfDayPalette>();
     {
@@ -109,14 +126,7 @@ void SimWorld::Init(win::HWND w) {
     Step("TimeOfDayPalette");
     Step("DaylightTimes");
     RebuildDrawTarget();
-    {
-        const float sun[3] = {10.0f, 48.0f, -60.0f};
-        const float n = std::sqrt(sun[0] * sun[0] + sun[1] * sun[1] + sun[2] * sun[2]);
-        SetLightDirection(sun[0] / n, sun[1] / n, sun[2] / n);
-        lightColour = 0.8f;
-    }
-    Step("SunLight");
-    Step("LightSet");
+    MakeSceneLights();
     sky = std::make_unique<world::Sky>();
     Step("Sky");
     Step("NullModuleSlot");
@@ -135,6 +145,7 @@ void SimWorld::Init(win::HWND w) {
     Step("Aircraft");
     Step("TerrainDiskCache");
     theViewController.ApplyView();
+    RegisterViewReportFields();
     Step("ViewController");
     flightPlan = std::make_unique<planning::FlightPlan>();
     Step("FlightPlan");
@@ -150,6 +161,7 @@ void SimWorld::Init(win::HWND w) {
     services.lookDirection = &WorldLookDirection;
     services.throttleDown = &CmdThrottleDown;
     services.loadFlight = &WorldLoadFlight;
+    services.terrainWindowOrigin = &WorldWindowOrigin;
     flight::theFlightWorldServices = services;
     flight::theShowCrashReport = &WorldShowCrashReport;
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
@@ -184,8 +196,8 @@ void SimWorld::Shutdown() {
     Step("NullModuleSlot");
     sky.reset();
     Step("Sky");
-    Step("LightSet");
-    Step("SunLight");
+    DestroySceneLights();
+    drawTarget.reset();
     Step("DrawTarget");
     palette.reset();
     gfx::theTimeOfDayServices = gfx::DefaultTimeOfDayServices();
@@ -208,6 +220,7 @@ void SimWorld::Shutdown() {
 }
 
 void SimWorld::RebuildDrawTarget() {
+    MakeDrawTarget();
     Step("DrawTarget");
 }
 
@@ -374,6 +387,7 @@ void SimWorld::SetSpeedUp(int index) {
 }
 
 void SimWorld::FlightTick() {
+    if (joystick) joystick->CheckArrival(window);
     if (joystick && joystick->IsPresent() && joystick->IsInUse()) joystick->Poll();
     world::StepRunwayLightMask();
     if (pauseRequested == 0 && theMainWindowFocused != 0) {
@@ -383,6 +397,7 @@ void SimWorld::FlightTick() {
         if (flight::theCrashed != 0) cockpit::theCrashShown = 1;
     }
     ++world::theFlightStepCounter;
+    devices::PollStarterSounds();
     if (cockpit::thePanelMouse.kind == 3) cockpit::thePanelMouse.OnClick();
 }
 
@@ -438,7 +453,7 @@ void SimWorld::TickEvery18() {
     }
     devices::UpdateSpeechAndBeacons(window);
     cockpit::CockpitSlowTick();
-    cockpit::TickNavReception();
+    nav::TickNavReception();
 }
 
 // ---- time of day ----------------------------------------------------------------------------
@@ -549,7 +564,8 @@ void SimWorld::ToggleBrakes() {
 void SimWorld::UseJoystick() {
     if (!joystick) return;
     if (!joystick->IsPresent()) joystick->Detect(window);
-    if (joystick->IsPresent()) joystick->SetInUse(true);
+    // Without a stick the wish is kept: one plugged in later is taken.
+    joystick->SetInUse(true);
 }
 
 void SimWorld::UseKeyboard() {
@@ -562,25 +578,6 @@ void SimWorld::RefreshTerrain() {
 }
 
 // ---- the scene light and the aircraft's place ---------------------------------------------
-
-void SimWorld::SetSunDirection(const float direction[3]) {
-    // A sun on the horizon (z near 0) would make the colour grow without bound.
-    const float z = std::max(std::fabs(direction[2]), 1e-3f);
-    lightColour = std::max(0.8f / z, 0.3f);
-    SetLightDirection(direction[0], direction[1], direction[2]);
-}
-
-void SimWorld::GetLightDirection(float out[3]) const {
-    out[0] = lightDirection[0];
-    out[1] = lightDirection[1];
-    out[2] = lightDirection[2];
-}
-
-void SimWorld::SetLightDirection(float x, float y, float z) {
-    lightDirection[0] = x;
-    lightDirection[1] = y;
-    lightDirection[2] = z;
-}
 
 double SimWorld::GetLatitude() const {
     double lat = 0.0, lon = 0.0;

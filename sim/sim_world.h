@@ -29,7 +29,12 @@ class FlightPlan;
 namespace gfx {
 class GFXPalette;
 class TimeOfDayPalette;
+class GFXDrawTarget;
 }  // namespace gfx
+namespace ts {
+class TSLight;
+class TSLightSet;
+}  // namespace ts
 
 namespace flight {
 class Aircraft;
@@ -161,6 +166,8 @@ public:
     // rest frames of a reload counted down. warmUp only ends the scene.
     void FinishFrame(int warmUp);
     void DrawReadouts();
+    // Draws a readout text with its shadow over the view, in the colours of the time of day.
+    void DrawReadoutText(int x, int y, const std::string& text, std::uint32_t colour);
     [[nodiscard]] int GetMagneticHeading() const;
     [[nodiscard]] double GetMagneticHeadingDegrees() const;
     [[nodiscard]] int GetReadoutAltitude() const;
@@ -170,6 +177,15 @@ public:
     [[nodiscard]] std::string StatusLineText() const;
     [[nodiscard]] std::string SlewReadoutText() const;
     [[nodiscard]] std::string FrameRateText() const;
+
+    // ---- the scene ----
+    // The frame's set-up of the 3D scene for the eye: drawing begins on the world's draw
+    // target, the view controller places the camera, the camera and the light set are
+    // activated and the camera gets the identity transform (world geometry).
+    void PrepareScene(const float eye[3], const float angles[3]);
+    gfx::GFXDrawTarget* DrawTarget() { return drawTarget.get(); }
+    ts::TSLight* SunLight() { return sunLight.get(); }
+    ts::TSLightSet* LightSet() { return lightSet.get(); }
 
     // ---- the scene light and the aircraft's place ----
     // Sets the light from the sun's direction; the colour grows as the sun stands lower.
@@ -200,11 +216,17 @@ public:
 
 private:
     void Step(const char* what);
+    void MakeDrawTarget();
+    void MakeSceneLights();
+    void DestroySceneLights();
 
     win::HWND window;
     std::unique_ptr<devices::Joystick> joystick;
     std::unique_ptr<world::Sky> sky;
     std::unique_ptr<gfx::TimeOfDayPalette> palette;
+    std::unique_ptr<gfx::GFXDrawTarget> drawTarget;
+    std::unique_ptr<ts::TSLight> sunLight;
+    std::unique_ptr<ts::TSLightSet> lightSet;
     std::unique_ptr<world::SceneryGraphicsSettings> graphics;
     DateAndTime time;
     std::unique_ptr<SimClock> clock;

@@ -14,6 +14,8 @@
 #include "gfx/bitmap.h"
 #include "gfx/display.h"
 #include "gfx/surface.h"
+#include "nav/atc_services.h"
+#include "nav/debug_keys.h"
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "sim/flight_file.h"
@@ -25,6 +27,7 @@
 #include "sim/menu_commands.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
+#include "ts/engine_pools.h"
 #include "ui/dialog_services.h"
 #include "ui/general_dialogs.h"
 #include "win/input.h"
@@ -57,6 +60,7 @@ void FatalShutdown() {
         gfx::SetDisplayMode(gfx::kDisplayNone, 1);
         win::DestroyWindow(theMainWindow.window);
     }
+    devices::ShutdownForceFeedback();
     devices::ShutdownSound();
     // Static destructors run after this; the volumes' files are closed while files still work.
     core::CloseGlobalVolumes();
@@ -102,7 +106,14 @@ int InitDisplayAndPools(win::HWND window) {
                        win::GetSystemMetrics(win::SM_CYCAPTION);
     win::SetWindowPos(window, {}, 20, 40, width, height, win::SWP_NOZORDER);
     thePoolSizes = ReadPoolSizes();
+    nav::DisableDebugKeyCommands();
     if (thePoolSizes.bitmaps > 0) gfx::GFXBitmap::ResetBitmapPool(thePoolSizes.bitmaps);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kShape, thePoolSizes.shapes);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kMesh, thePoolSizes.meshes);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kMaterial, thePoolSizes.materials);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kSequenceState, thePoolSizes.cells);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kTextureEntry, thePoolSizes.mapDefs);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kSheet, thePoolSizes.sheets);
     gfx::GFXSurface::InitSpanPool(3000);
     gfx::SetDisplayOptions(window, {}, 2);
     gfx::InitDisplay(640, 480, 8);
@@ -214,7 +225,7 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
     if (!quiet) cockpit::LowerGear();
     if (quiet) nav::AtcResetTraffic();
     theSimWorld.SetCrashDetect(crash ? 1 : 0);
-    cockpit::CheckNavReception();
+    nav::CheckNavReception();
     if (flight::Aircraft* a = theSimWorld.GetAircraft()) a->Step();
     theSimWorld.SetViewMode(0);
     theSimWorld.SetLookDirection(0);

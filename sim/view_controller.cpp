@@ -74,31 +74,6 @@ std::int32_t Stored(float v) {
     return static_cast<std::int32_t>(scaled);
 }
 
-// Rotation from heading (about z), pitch (about x) and bank (about y, the depth axis), stored in
-// the engine's element order m00 m10 m01 m11 m20 m21 m02 m12 m22.
-void BuildRotation(float pitch, float bank, float heading, float m[9]) {
-    const double cp = std::cos(pitch), sp = std::sin(pitch);
-    const double cb = std::cos(bank), sb = std::sin(bank);
-    const double ch = std::cos(heading), sh = std::sin(heading);
-    const double z[3][3] = {{ch, -sh, 0}, {sh, ch, 0}, {0, 0, 1}};
-    const double x[3][3] = {{1, 0, 0}, {0, cp, -sp}, {0, sp, cp}};
-    const double y[3][3] = {{cb, 0, sb}, {0, 1, 0}, {-sb, 0, cb}};
-    double zx[3][3] = {};
-    double r[3][3] = {};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 3; ++k)
-                zx[i][j] += z[i][k] * x[k][j];
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 3; ++k)
-                r[i][j] += zx[i][k] * y[k][j];
-    static const int index[3][3] = {{0, 2, 6}, {1, 3, 7}, {4, 5, 8}};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            m[index[i][j]] = static_cast<float>(r[i][j]);
-}
-
 }  // namespace
 
 std::uint32_t theViewRedrawRequests = 0;
@@ -131,7 +106,7 @@ void ViewController::ResetPresets() {
 void ViewController::SetLookOffsets(int direction) {
     rollOffset = 0.0f;
     if (direction == 0) {
-        pitchOffset = 0.04363323f;  // 2.5 degrees down over the nose
+        pitchOffset = 0.04363323f;  // 2.5 degrees up: the horizon sits toward the panel
         yawOffset = 0.0f;
     } else if (direction == 8) {
         pitchOffset = 4.712389f;
@@ -244,13 +219,20 @@ void ViewController::ApplyView() {
 }
 
 void ViewController::RebuildCamera() {
-    ts::CameraRect screen{0, 0, 639,
-                          flight::theAircraft.GetViewportBottom(viewMode, lookDirection)};
+    const int bottom = flight::theAircraft.GetViewportBottom(viewMode, lookDirection);
+    ts::CameraRect screen{0, 0, 639, bottom};
+    // The view window that matches the 3D view's rows keeps the pixels square: the whole
+    // screen, the low panel's view or the full panel's view.
+    const int windowKind = bottom == 479 ? 0 : (viewMode == kViewLowPanel ? 1 : 2);
     flight::ViewWindow w{};
-    flight::theAircraft.GetViewWindow(viewMode, w);
+    flight::theAircraft.GetViewWindow(windowKind, w);
+    // Near distance 8 and projection distance 128: the 80-unit-wide window spans about 35
+    // degrees.
     camera = std::make_unique<ts::TSPerspectiveCamera>(
         screen, ts::CameraWindow{w.left, w.top, w.right, w.bottom}, 8.0f, 128.0f);
-    camera->SetTransform(lastTransform);
+    ts::Transform3F worldToEye;
+    ts::Transform3F::InvertRigid(lastTransform, &worldToEye);
+    camera->SetEyeTransform(worldToEye);
 }
 
 void ViewController::ComputeEye(float eye[3], float angles[3]) {
@@ -325,18 +307,23 @@ void ViewController::ComputeTowerEye(float eye[3], float angles[3]) {
 void ViewController::UpdateCamera(const float eye[3], const float angles[3]) {
     float pitch = pitchOffset;
     if (!InCamera()) pitch += flight::theAircraft.GetCockpitShake();  // this frame only
-    ts::CameraTransform t;
-    BuildRotation(angles[0] + pitch, angles[1] + rollOffset, angles[2] + yawOffset, t.m);
-    for (int i = 0; i < 3; ++i)
-        t.p[i] = eye[i];
+    // The eye's placement: the look offsets applied to the eye's angles (x pitch, y bank about
+    // the depth axis, z heading), at the eye.
+    ts::Transform3F t;
+    ts::Matrix3F::SetEulerAngles(
+        ts::Vector3F{angles[0] + pitch, angles[1] + rollOffset, angles[2] + yawOffset}, &t.matrix);
+    t.t = ts::Vector3F{eye[0], eye[1], eye[2]};
     cameraChanged = false;
     for (int i = 0; i < 9; ++i)
-        cameraChanged = cameraChanged || t.m[i] != lastTransform.m[i];
-    for (int i = 0; i < 3; ++i)
-        cameraChanged = cameraChanged || t.p[i] != lastTransform.p[i];
+        cameraChanged = cameraChanged || t.matrix.m[i] != lastTransform.matrix.m[i];
+    cameraChanged = cameraChanged || t.t.x != lastTransform.t.x || t.t.y != lastTransform.t.y ||
+                    t.t.z != lastTransform.t.z;
     lastTransform = t;
     if (!camera) RebuildCamera();
-    camera->SetTransform(t);
+    // The camera draws through the inverse: world to eye.
+    ts::Transform3F worldToEye;
+    ts::Transform3F::InvertRigid(t, &worldToEye);
+    camera->SetEyeTransform(worldToEye);
 }
 
 void ViewController::Frame() {
@@ -347,7 +334,7 @@ void ViewController::Frame() {
 }
 
 float ViewController::GetCameraHeading() const {
-    const float* m = lastTransform.m;
+    const float* m = lastTransform.matrix.m;
     // Forward is the depth axis (the matrix's second column); looking straight up or down it
     // has no horizontal part, and the right axis tells the heading instead.
     const double sinPitch = m[5];  // m21

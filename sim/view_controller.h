@@ -103,7 +103,9 @@ public:
     [[nodiscard]] float GetPitchOffset() const { return pitchOffset; }
     [[nodiscard]] float GetYawOffset() const { return yawOffset; }
     [[nodiscard]] const ts::TSPerspectiveCamera* Camera() const { return camera.get(); }
-    [[nodiscard]] const ts::CameraTransform& LastTransform() const { return lastTransform; }
+    [[nodiscard]] ts::TSPerspectiveCamera* Camera() { return camera.get(); }
+    // The eye's placement of the last frame (eye to world): rotation and the eye's position.
+    [[nodiscard]] const ts::Transform3F& LastTransform() const { return lastTransform; }
     // 1 when the last UpdateCamera changed the transform the draw code used before.
     [[nodiscard]] bool CameraChanged() const { return cameraChanged; }
 
@@ -122,11 +124,15 @@ private:
     float pitchOffset = 0.0f;
     float rollOffset = 0.0f;
     float yawOffset = 0.0f;
-    ts::CameraTransform lastTransform;
+    ts::Transform3F lastTransform;
     bool cameraChanged = false;
 };
 
 // The program's view controller (the world reaches it through here).
 extern ViewController theViewController;
+
+// The runner's report fields of the view: "view", "eye_x/y/z", "ac_x/y/z" (scene units) and
+// "cam_heading", "cam_pitch", "cam_bank" (degrees).
+void RegisterViewReportFields();
 
 }  // namespace sim

@@ -42,12 +42,17 @@ struct WindowData {
     std::map<int, std::intptr_t> extra;
     std::vector<HWND> children;   // top of the z-order first
     std::optional<RECT> invalid;  // client coordinates
+    std::optional<RECT> frameInsets;  // a frame drawn by the window's own procedure
     bool eraseWanted = false;
     bool destroying = false;
     bool createdSizeSent = false;
     HWND lastActivePopup;
     std::string templateName;  // the dialog template the window was made from
     WindowSurface surface;
+    std::map<std::string, std::intptr_t> props;  // SetProp, by lower-case name
+    // A dialog ended by EndDialog before its modal loop began (in WM_INITDIALOG).
+    bool dialogEnded = false;
+    std::intptr_t dialogResult = 0;
 };
 
 struct Timer {
@@ -92,6 +97,14 @@ struct State {
 
     POINT cursorPos;
     std::vector<ModalFrame> modal;
+
+    struct Hook {
+        std::uint32_t id = 0;
+        LResult (*proc)(int, WParam, LParam) = nullptr;
+    };
+    std::vector<Hook> cbtHooks;  // the latest first
+    std::uint32_t nextHookId = 1;
+    bool contextHelpMode = false;
 };
 
 State& S();
@@ -111,6 +124,12 @@ void Activate(HWND hwnd, bool byClick);
 void SetAppActive(bool active);
 std::uint32_t NowMs();
 
+// The CBT hooks' HCBT_CREATEWND for a window about to get WM_NCCREATE; true when a hook refused.
+bool RunCreateHooks(HWND hwnd, CREATESTRUCT* cs);
+// Registers the standard and common control classes when they are not registered yet; true when
+// a class was added.
+bool RegisterSystemClasses();
+
 // Input from the platform, turned into queue messages (keyboard.cpp, mouse in message_queue.cpp).
 void HandleKeyEvent(const platform::Event& event);
 void PostInputMessage(HWND hwnd, std::uint32_t message, WParam wParam, LParam lParam);
@@ -123,6 +142,7 @@ void KeyMessageTaken(const MSG& m);
 bool MenuKeyAlone();
 void ResetKeys();
 std::uint32_t JoystickChangeCount();
+std::uint32_t JoystickArrivalCount();
 // The cursor shape of the display after WM_SETCURSOR; the compositor presents it.
 void ApplyCursor();
 void ResetCursors();

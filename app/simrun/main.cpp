@@ -11,6 +11,8 @@
 
 #include "core/ini_file.h"
 #include "demo_program.h"
+#include "device_commands.h"
+#include "devices/joystick.h"
 #include "platform/headless/headless_backend.h"
 #include "script.h"
 #include "sdl_screen.h"
@@ -80,6 +82,10 @@ int main(int argc, char** argv) {
     }
 
     platform::HeadlessBackend machine;
+    if (!simrun::SetUpScriptedSticks(*commands, machine, &error)) {
+        std::fprintf(stderr, "simrun: %s: %s\n", scriptPath.c_str(), error.c_str());
+        return 2;
+    }
     std::unique_ptr<platform::Backend> screen;
     if (sdlScreen) {
         screen = simrun::CreateSdlScreenBackend(machine);
@@ -112,7 +118,10 @@ int main(int argc, char** argv) {
     if (!demo) driver.saver = [](const std::string& path) { return sim::SaveFlightFile(path); };
     // A headless run keeps its settings in its own folder, so one run never inherits the
     // switches another left behind.
-    if (!demo) core::theIniFile = core::IniFile("./Zephlon.ini");
+    if (!demo) {
+        core::theIniFile = core::IniFile("./Zephlon.ini");
+        devices::theJoystickIniFile = core::IniFile("./joystick.ini");
+    }
     const int code = program.winMain("");
     std::printf("exit=%d\n", code);
     std::printf("simulated_ms=%llu ticks=%llu frames=%llu\n",

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <sstream>
 
 #include "sim/input/key_names.h"
@@ -66,7 +67,23 @@ std::string StripAmpersands(std::string s) {
     return Lower(s);
 }
 
+// A deque: parsed commands keep pointers to their rows while others register.
+std::deque<ScriptCommand>& RegisteredCommands() {
+    static std::deque<ScriptCommand> commands;
+    return commands;
+}
+
 }  // namespace
+
+void RegisterScriptCommand(const ScriptCommand& command) {
+    RegisteredCommands().push_back(command);
+}
+
+const ScriptCommand* FindScriptCommand(const std::string& verb) {
+    for (const ScriptCommand& c : RegisteredCommands())
+        if (Lower(c.verb) == verb) return &c;
+    return nullptr;
+}
 
 bool ParseKeyName(const std::string& name, std::vector<Scancode>* modifiers, Scancode* key) {
     // The program's own key names, so a script types what a binding file names.
@@ -151,6 +168,16 @@ std::optional<std::vector<Command>> ParseScript(const std::string& source, std::
             if (c.text.empty()) return bad("expected a quoted command");
         } else if (verb == "quit") {
             c.kind = Command::Kind::Quit;
+        } else if (std::string why; ParseDialogCommand(verb, rest, &c, &why)) {
+            if (!why.empty()) return bad(why);
+            rest.clear();
+        } else if (const ScriptCommand* registered = FindScriptCommand(verb)) {
+            c.kind = Command::Kind::Registered;
+            c.registered = registered;
+            for (std::string w = Word(rest); !w.empty(); w = Word(rest))
+                c.words.push_back(w);
+            std::string why;
+            if (registered->check != nullptr && !registered->check(c.words, &why)) return bad(why);
         } else {
             return bad("unknown command '" + verb + "'");
         }
@@ -283,6 +310,18 @@ bool Driver::Step() {
                 if (std::system(c.text.c_str()) != 0)
                     Fail("line " + std::to_string(c.line) + ": the command failed: " + c.text);
                 break;
+            case Command::Kind::Dialog:
+                if (!RunDialogCommand(c)) {
+                    --next_;  // waits for its dialog a frame at a time
+                    Advance(frameInterval_);
+                }
+                return true;
+            case Command::Kind::Registered: {
+                std::string why;
+                if (!c.registered->run(c.words, &why))
+                    Fail("line " + std::to_string(c.line) + ": " + why);
+                break;
+            }
             case Command::Kind::Quit: {
                 win::TraceLine("quit");
                 quitting_ = true;
@@ -292,6 +331,18 @@ bool Driver::Step() {
                 return true;
             }
         }
+    }
+    if (!quitting_ && UnansweredDialogOpen()) {
+        // The script is done with a question still open: a closing user confirms the exit
+        // question; any other dialog was left unanswered by mistake.
+        win::HWND open = CurrentDialog();
+        if (open && IsExitQuestion(open)) {
+            quitting_ = true;
+            win::TraceLine("end of script");
+            AnswerWithDefault(open);
+            return true;
+        }
+        Fail("unanswered dialog \"" + UnansweredDialogCaption() + "\": " + DialogText(open));
     }
     if (!quitting_) {
         // The script ended without quitting: close the program the way the user would.
@@ -312,14 +363,7 @@ bool Driver::Step() {
 void Driver::OnModal(win::HWND dialog) {
     const std::string caption = win::GetWindowText(dialog);
     const std::string templ = win::GetWindowTemplateName(dialog);
-    std::string text;
-    for (win::HWND c = win::GetWindow(dialog, win::GW_CHILD); c;
-         c = win::GetWindow(c, win::GW_HWNDNEXT)) {
-        std::string t = win::GetWindowText(c);
-        if (t.empty()) continue;
-        if (!text.empty()) text += " | ";
-        text += t;
-    }
+    const std::string text = DialogText(dialog);
     win::TraceLine("dialog " + (templ.empty() ? std::string("-") : templ) + " \"" + caption +
                    "\": " + text);
     // Answers written right after the command that opens the dialog count as given before it.
@@ -350,7 +394,17 @@ void Driver::OnModal(win::HWND dialog) {
         answers_.erase(it);
         return;
     }
-    Fail("unanswered dialog \"" + caption + "\": " + text);
+    if (quitting_) {
+        // Closing: the exit question is confirmed as a closing user does, with its default
+        // button; anything else still open when the script is done is a mistake of the script.
+        if (IsExitQuestion(dialog)) {
+            AnswerWithDefault(dialog);
+            return;
+        }
+        Fail("unanswered dialog \"" + caption + "\": " + text);
+    }
+    // Left open for the commands that follow (dialog, set, click, key …).
+    DialogOpened(dialog);
 }
 
 std::optional<std::string> Driver::AnswerTemplateDialog(std::string_view templateName) {

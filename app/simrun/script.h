@@ -13,6 +13,17 @@
 
 namespace simrun {
 
+// A command that lives in its own source file: its verb, a check of its words when the script
+// is read (false with a message stops the run before it starts) and what it does when its turn
+// comes (false with a message fails the run). Register it before the script is read.
+struct ScriptCommand {
+    const char* verb;
+    bool (*check)(const std::vector<std::string>& words, std::string* error);
+    bool (*run)(const std::vector<std::string>& words, std::string* error);
+};
+void RegisterScriptCommand(const ScriptCommand& command);
+[[nodiscard]] const ScriptCommand* FindScriptCommand(const std::string& verb);
+
 struct Command {
     enum class Kind {
         Wait,
@@ -25,7 +36,9 @@ struct Command {
         Save,
         Focus,
         Shell,
-        Quit
+        Quit,
+        Registered,
+        Dialog  // dialog, set, click, read, expect (dialog_commands.cpp)
     };
     Kind kind = Kind::Wait;
     int line = 0;
@@ -41,7 +54,20 @@ struct Command {
     // answer / screenshot
     std::string text;
     std::string button;
+    // a registered command and the words after its verb
+    const ScriptCommand* registered = nullptr;
+    std::vector<std::string> words;
 };
+
+// The dialog commands' parser: true when `verb` is one of them (then `why` is empty, or says
+// what is wrong with the line).
+bool ParseDialogCommand(const std::string& verb, const std::string& rest, Command* c,
+                        std::string* why);
+
+// The texts of a dialog's visible controls joined by " | ", as the trace shows them.
+std::string DialogText(win::HWND dialog);
+// Whether a dialog is the program's exit question.
+bool IsExitQuestion(win::HWND dialog);
 
 // Parses the script; on a bad line returns nothing and puts a message into `error`.
 std::optional<std::vector<Command>> ParseScript(const std::string& source, std::string* error);
@@ -72,6 +98,15 @@ private:
     void Fail(const std::string& message);
     void InjectKey(const Command& c);
     void InjectMouse(const Command& c);
+    // The dialog commands (dialog_commands.cpp): false while the command waits for its dialog.
+    bool RunDialogCommand(const Command& c);
+    void DialogOpened(win::HWND dialog);
+    void AnswerWithDefault(win::HWND dialog);
+    bool UnansweredDialogOpen();
+    std::string UnansweredDialogCaption();
+    win::HWND CurrentDialog();
+    win::HWND FindControl(const Command& c, bool mustBeUsable);
+    void ClickAt(win::HWND control, const std::string& how);
 
     platform::HeadlessBackend& machine_;
     std::vector<Command> commands_;
@@ -88,6 +123,9 @@ private:
         std::string button;
     };
     std::vector<Answer> answers_;
+    std::vector<win::HWND> dialogs_;  // modal dialogs seen, oldest first
+    win::HWND current_;               // the dialog the dialog commands act on
+    std::uint32_t dialogWaited_ = 0;
     // Keys held down by the script, which repeat while held.
     static constexpr std::uint32_t kRepeatDelayMs = 500;
     static constexpr std::uint32_t kRepeatPeriodMs = 33;

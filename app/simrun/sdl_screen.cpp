@@ -39,6 +39,7 @@ public:
     platform::Events& GetEvents() override { return events_; }
     platform::Clock& GetClock() override { return machine_.Time(); }
     platform::Audio& GetAudio() override { return machine_.Sound(); }
+    platform::Joysticks& GetJoysticks() override { return machine_.Sticks(); }
     [[nodiscard]] bool IsHeadless() const override { return false; }
 
 private:

@@ -12,6 +12,7 @@
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "nav/atc_services.h"
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "resources/main_menu_ids.h"

@@ -192,8 +192,33 @@ TEST_F(Views, CameraHeadingFollowsTheEye) {
         v.UpdateCamera(eye, angles);
         EXPECT_NEAR(v.GetCameraHeading(), heading, 1e-5);
         ASSERT_NE(v.Camera(), nullptr);
-        EXPECT_EQ(v.Camera()->GetFar(), 128.0f);
+        EXPECT_EQ(v.Camera()->GetProjectionDistance(), 128.0f);
     }
+}
+
+TEST_F(Views, EveryViewKeepsSquarePixels) {
+    // For each aircraft and cockpit view the 3D window matches the rows the view leaves above
+    // the panel, so a unit across and a unit up cover the same pixels (within 3 %; the
+    // CitationJet's panel leaves its view a little flat).
+    const struct {
+        int type, mode, bottom;
+        float half;
+    } cases[] = {{0, 0, 171, 10.5f}, {0, 1, 215, 13.5f}, {0, 3, 479, 30}, {1, 0, 193, 12},
+                 {1, 1, 235, 14.5f}, {2, 0, 150, 9.5f},  {0, 4, 479, 30}};
+    for (const auto& c : cases) {
+        flight::theAircraft.SelectByType(c.type);
+        ViewController v;
+        v.SetViewMode(c.mode);
+        v.RebuildCamera();
+        ts::TSPerspectiveCamera* camera = v.Camera();
+        ASSERT_NE(camera, nullptr);
+        EXPECT_EQ(camera->GetScreenRect().bottom, c.bottom) << c.type << " " << c.mode;
+        EXPECT_FLOAT_EQ(camera->GetViewport().top, c.half) << c.type << " " << c.mode;
+        EXPECT_EQ(camera->GetNear(), 8.0f);
+        camera->Activate();
+        EXPECT_NEAR(camera->GetScaleY() / camera->GetScaleX(), 1.0, 0.03) << c.type << " " << c.mode;
+    }
+    flight::theAircraft.SelectByType(0);
 }
 
 TEST_F(Views, SectionRoundTrip) {

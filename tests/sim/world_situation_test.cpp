@@ -2,6 +2,7 @@
 // by section, the tick tasks it runs, graphics profiles and the time-of-day periods.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -13,11 +14,15 @@
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "gfx/surface.h"
 #include "nav/copilot_state.h"
 #include "sim/input/key_commands.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
+#include "sim/view_controller.h"
 #include "support/temp_folder.h"
+#include "ts/light_set.h"
+#include "ts/perspective_camera.h"
 #include "win/program_entry.h"
 
 namespace {
@@ -121,8 +126,9 @@ TEST_F(WorldTest, StepsForTheNeighbours) {
     win::SetTraceSink(nullptr);
     flight::theCrashLimits.showWhyCrash = 0;
     flight::theCrashed = 0;
+    // The explanation is shown in the program's message box.
     ASSERT_FALSE(trace.empty());
-    EXPECT_EQ(trace.back().rfind("message: Going To Crash!", 0), 0u) << trace.back();
+    EXPECT_EQ(trace.back().rfind("dialog GENERIC ended", 0), 0u) << trace.back();
 }
 
 TEST_F(WorldTest, SaveLoadSaveIsByteIdentical) {
@@ -295,6 +301,44 @@ TEST_F(WorldTest, SunLightColourStaysFiniteAtTheHorizon) {
         w.GetLightDirection(back);
         EXPECT_EQ(back[2], c.z);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WorldTest, TheFrameLightsTheSceneWithTheSunThroughTheViewsCamera) {
+    sim::SimWorld w;
+    w.Init(win::HWND{});
+    ASSERT_NE(w.SunLight(), nullptr);
+    ASSERT_NE(w.LightSet(), nullptr);
+    EXPECT_EQ(w.LightSet()->Count(), 1);
+    EXPECT_EQ(w.SunLight()->type, ts::TSLight::kDirectional);
+    EXPECT_NEAR(w.SunLight()->worldDirection.z, -60.0f / std::sqrt(100.0f + 48 * 48 + 3600), 1e-6f);
+    EXPECT_FLOAT_EQ(w.SunLight()->colour[1], 0.8f);
+    // A low sun shines stronger; a sun on the horizon stays finite.
+    const float low[3] = {0.0f, 0.8f, -0.5f};
+    w.SetSunDirection(low);
+    EXPECT_FLOAT_EQ(w.SunLight()->colour[0], 1.6f);
+    EXPECT_FLOAT_EQ(w.SunLight()->worldDirection.y, 0.8f);
+    const float flat[3] = {1.0f, 0.0f, 0.0f};
+    w.SetSunDirection(flat);
+    EXPECT_TRUE(std::isfinite(w.SunLight()->colour[2]));
+
+    const float eye[3] = {10.0f, 20.0f, 30.0f};
+    const float angles[3] = {0.0f, 0.0f, 0.5f};
+    w.PrepareScene(eye, angles);
+    EXPECT_EQ(ts::theCurrentCamera, sim::theViewController.Camera());
+    EXPECT_EQ(ts::theActiveLightSet, w.LightSet());
+    EXPECT_TRUE(w.LightSet()->IsCameraValid());
+    EXPECT_NE(w.SunLight()->lightPoint, nullptr);
+    EXPECT_EQ(gfx::theCurrentDrawTarget, w.DrawTarget());
+    // The camera stands at the eye: world geometry there is at the eye's position.
+    EXPECT_NEAR(ts::theCurrentCamera->GetEyePosition().z, 30.0f, 1e-3f);
+    w.FinishFrame(1);
+    EXPECT_EQ(ts::theActiveLightSet, nullptr);
+    EXPECT_EQ(w.SunLight()->lightPoint, nullptr);
+    EXPECT_EQ(gfx::theCurrentDrawTarget, nullptr);
 }
 
 }  // namespace

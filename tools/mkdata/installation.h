@@ -68,14 +68,21 @@ int MakeVolumes(Installation& installation, std::string* error);
 int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
+int MakeNavigation(Installation& installation, std::string* error);
+int MakeEffects(Installation& installation, std::string* error);
+// Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
+// run before the resource compiler, which reads them with -I DIR).
+int MakeSkinResources(const std::string& outDir, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
 // modules that read data/ come first, so bad data is reported before the long work starts.
 inline constexpr Module kModules[] = {
     {"volumes", MakeVolumes},
     {"flights", MakeFlights},
+    {"navigation", MakeNavigation},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
+    {"effects", MakeEffects},
 };
 
 // Small helpers shared by the modules.

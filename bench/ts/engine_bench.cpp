@@ -1,0 +1,239 @@
+// The 3D engine's hot paths, each beside a bare peer measured in the same run:
+// - WorldToScreenPoints over 100,000 points against a plain 3 x 4 transform-and-divide loop
+//   (goal: at least half the peer's speed), and TestSphere per second;
+// - SplitPolygon of an 8-vertex polygon against six planes (ns per polygon);
+// - LightPoints with one directional light against a bare dot-product loop;
+// - loadObject plus storeObject of a 1 MB part tree against memcpy of the same bytes.
+// Each benchmark counts what it produced and fails when that is nothing.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "core/mem_stream.h"
+#include "ts/class_item.h"
+#include "ts/frustum.h"
+#include "ts/light_set.h"
+#include "ts/part_tree.h"
+#include "ts/perspective_camera.h"
+
+namespace {
+
+using ts::Vector3F;
+
+constexpr int kPoints = 100000;
+
+std::vector<Vector3F> Points() {
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<float> xz(-500, 500), y(20, 3000);
+    std::vector<Vector3F> p(kPoints);
+    for (Vector3F& v : p)
+        v = Vector3F{xz(rng), y(rng), xz(rng)};
+    return p;
+}
+
+ts::TSPerspectiveCamera& Camera() {
+    static ts::TSPerspectiveCamera camera{ts::CameraRect{0, 0, 639, 479},
+                                          ts::CameraWindow{-40, 30, 40, -30}, 8, 128};
+    static const bool ready = [] {
+        camera.Activate();
+        ts::Transform3F placement;
+        ts::Matrix3F::SetEulerAngles(Vector3F{0.1f, 0.02f, 0.7f}, &placement.matrix);
+        placement.t = Vector3F{10, 20, 5};
+        camera.SetTransform(placement);
+        return true;
+    }();
+    (void)ready;
+    return camera;
+}
+
+void BM_WorldToScreenPoints(benchmark::State& state) {
+    const std::vector<Vector3F> points = Points();
+    std::vector<ts::ScreenPoint> out(kPoints);
+    ts::TSPerspectiveCamera& camera = Camera();
+    std::int64_t sum = 0;
+    for (auto _ : state) {
+        camera.WorldToScreenPoints(kPoints, points.data(), nullptr, out.data(), sizeof(Vector3F), 0,
+                                   sizeof(ts::ScreenPoint), nullptr, nullptr);
+        sum += out[kPoints / 2].x;
+        benchmark::ClobberMemory();
+    }
+    if (out[7].z == 0 && out[9].z == 0) state.SkipWithError("no points projected");
+    benchmark::DoNotOptimize(sum);
+    state.SetItemsProcessed(state.iterations() * kPoints);
+}
+BENCHMARK(BM_WorldToScreenPoints);
+
+// The peer: the same 3 x 4 transform and one division, rounded with a plain conversion.
+void BM_BareTransformAndDivide(benchmark::State& state) {
+    const std::vector<Vector3F> points = Points();
+    std::vector<ts::ScreenPoint> out(kPoints);
+    const ts::Transform3F& m = Camera().GetModelToScreen();
+    const float* e = m.matrix.m;
+    const float cx = Camera().GetCentreX(), cy = Camera().GetCentreY();
+    for (auto _ : state) {
+        for (int i = 0; i < kPoints; ++i) {
+            const Vector3F& p = points[static_cast<std::size_t>(i)];
+            const float X = e[0] * p.x + e[2] * p.y + e[6] * p.z + m.t.x;
+            const float Y = e[1] * p.x + e[3] * p.y + e[7] * p.z + m.t.y;
+            const float Z = e[4] * p.x + e[5] * p.y + e[8] * p.z + m.t.z;
+            const float w = 1.0f / Y;
+            out[static_cast<std::size_t>(i)].x = static_cast<std::int32_t>(X * w + cx);
+            out[static_cast<std::size_t>(i)].y = static_cast<std::int32_t>(cy - Z * w);
+            out[static_cast<std::size_t>(i)].z = static_cast<std::int32_t>(Y);
+            out[static_cast<std::size_t>(i)].w = w;
+        }
+        benchmark::ClobberMemory();
+    }
+    if (out[7].z == 0) state.SkipWithError("no points projected");
+    state.SetItemsProcessed(state.iterations() * kPoints);
+}
+BENCHMARK(BM_BareTransformAndDivide);
+
+void BM_TestSphere(benchmark::State& state) {
+    const std::vector<Vector3F> points = Points();
+    ts::TSPerspectiveCamera& camera = Camera();
+    std::int64_t visible = 0;
+    for (auto _ : state)
+        for (int i = 0; i < kPoints; ++i)
+            visible += camera.TestSphere(points[static_cast<std::size_t>(i)], 30.0f) != ts::kCullOutside;
+    if (visible == 0) state.SkipWithError("no sphere visible");
+    state.SetItemsProcessed(state.iterations() * kPoints);
+}
+BENCHMARK(BM_TestSphere);
+
+void BM_SplitPolygonOctagon(benchmark::State& state) {
+    ts::TSPerspectiveCamera& camera = Camera();
+    const ts::ViewFrustum frustum(camera, Vector3F{10, 20, 5}, 2000.0f, 1.0f);
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<float> c(-1500, 1500);
+    std::vector<std::array<Vector3F, 8>> polygons(1024);
+    for (auto& poly : polygons) {
+        const float x = c(rng), y = c(rng), r = 400;
+        for (int k = 0; k < 8; ++k)
+            poly[static_cast<std::size_t>(k)] =
+                Vector3F{x + r * std::cos(k * 0.785398f), y + r * std::sin(k * 0.785398f), 0};
+    }
+    Vector3F buffer[ts::kMaxClipVertices];
+    // The set of polygons must leave something in view, and be cut by the planes.
+    int kept = 0, cut = 0;
+    for (auto& poly : polygons) {
+        ts::PolygonF out{0, buffer};
+        ts::ViewFrustum::SplitPolygon(frustum, ts::PolygonF{8, poly.data()}, &out);
+        kept += out.count > 0 ? 1 : 0;
+        cut += (out.count > 0 && out.count != 8) ? 1 : 0;
+    }
+    if (kept == 0 || cut == 0) state.SkipWithError("the polygons miss the view");
+    std::int64_t vertices = 0;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        ts::PolygonF out{0, buffer};
+        ts::ViewFrustum::SplitPolygon(frustum, ts::PolygonF{8, polygons[i++ & 1023].data()}, &out);
+        vertices += out.count;
+    }
+    benchmark::DoNotOptimize(vertices);
+    state.counters["kept"] = kept;
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SplitPolygonOctagon);
+
+std::vector<ts::LightPoint> Normals() {
+    std::mt19937 rng(8);
+    std::uniform_real_distribution<float> u(-1, 1);
+    std::vector<ts::LightPoint> v(kPoints);
+    for (auto& p : v) {
+        const Vector3F n{u(rng), u(rng), u(rng) - 0.5f};
+        p.normal = n * (1.0f / ts::VectorLength(n));
+    }
+    return v;
+}
+
+void BM_LightPointsOneSun(benchmark::State& state) {
+    const std::vector<ts::LightPoint> points = Normals();
+    ts::TSLight sun;
+    sun.worldDirection = Vector3F{0.1f, 0.6f, -0.8f};
+    ts::TSLightSet set;
+    set.AddLight(&sun);
+    set.Activate();
+    set.PrepareForObject(Vector3F{}, 1);
+    gfx::GFXColourTriple out{};
+    std::int64_t lit = 0;
+    for (auto _ : state)
+        for (const ts::LightPoint& p : points) {
+            set.LightPoints(p, &out);
+            lit += out.r;
+        }
+    set.Deactivate();
+    if (lit == 0) state.SkipWithError("nothing lit");
+    state.SetItemsProcessed(state.iterations() * kPoints);
+}
+BENCHMARK(BM_LightPointsOneSun);
+
+// The peer: one dot product, clamp and scale per normal.
+void BM_BareDotProduct(benchmark::State& state) {
+    const std::vector<ts::LightPoint> points = Normals();
+    const Vector3F d{0.1f, 0.6f, -0.8f};
+    std::int64_t lit = 0;
+    for (auto _ : state)
+        for (const ts::LightPoint& p : points) {
+            const float i = -ts::Dot(d, p.normal);
+            if (i >= 0) lit += static_cast<std::int32_t>(0.8f * i * 65535.0f);
+        }
+    benchmark::DoNotOptimize(lit);
+    if (lit == 0) state.SkipWithError("nothing lit");
+    state.SetItemsProcessed(state.iterations() * kPoints);
+}
+BENCHMARK(BM_BareDotProduct);
+
+// About 1 MB: 200 lists of 145 empty lists each.
+std::vector<std::uint8_t> StoredTree() {
+    ts::InstallShapeClasses();
+    ts::TSPartList root;
+    for (int i = 0; i < 200; ++i) {
+        auto group = std::make_unique<ts::TSPartList>();
+        for (int k = 0; k < 145; ++k)
+            group->AddPart(std::make_unique<ts::TSPartList>());
+        root.AddPart(std::move(group));
+    }
+    std::vector<std::uint8_t> bytes(ts::ClassItem::getTotalStoredSize(&root));
+    core::MemRWStream s(static_cast<std::uint32_t>(bytes.size()), bytes.data());
+    ts::ClassItem::storeObject(&root, s, 1);
+    return bytes;
+}
+
+void BM_LoadAndStorePartTree(benchmark::State& state) {
+    std::vector<std::uint8_t> bytes = StoredTree();
+    std::vector<std::uint8_t> again(bytes.size());
+    for (auto _ : state) {
+        core::MemRWStream in(static_cast<std::uint32_t>(bytes.size()),
+                             static_cast<const void*>(bytes.data()));
+        std::unique_ptr<ts::ClassItem> tree(ts::ClassItem::loadObject(in, 1));
+        if (!tree) {
+            state.SkipWithError("the tree did not load");
+            break;
+        }
+        core::MemRWStream out(static_cast<std::uint32_t>(again.size()), again.data());
+        ts::ClassItem::storeObject(tree.get(), out, 1);
+    }
+    if (again != bytes) state.SkipWithError("the stored tree differs");
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+}
+BENCHMARK(BM_LoadAndStorePartTree)->Unit(benchmark::kMillisecond);
+
+void BM_MemcpyPartTreeBytes(benchmark::State& state) {
+    std::vector<std::uint8_t> bytes = StoredTree();
+    std::vector<std::uint8_t> again(bytes.size());
+    for (auto _ : state) {
+        std::memcpy(again.data(), bytes.data(), bytes.size());
+        benchmark::ClobberMemory();
+    }
+    if (again != bytes) state.SkipWithError("nothing copied");
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+}
+BENCHMARK(BM_MemcpyPartTreeBytes)->Unit(benchmark::kMillisecond);
+
+}  // namespace
