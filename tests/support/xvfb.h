@@ -68,7 +68,9 @@ public:
             const int rc = posix_spawn(&pid_, xvfb.c_str(), &fa, nullptr, argv.data(), environ);
             posix_spawn_file_actions_destroy(&fa);
             if (rc != 0) return false;
-            for (int i = 0; i < 100; ++i) {
+            // Up to 20 s for the server to come up: a loaded machine starts it slowly, and
+            // a socket that appears ends the wait.
+            for (int i = 0; i < 400; ++i) {
                 // A server that lost the race for this number ends at once; only a socket
                 // that appears while ours still runs is ours (checked twice, apart).
                 if (Ended()) break;
