@@ -2,6 +2,6 @@
 
 namespace cockpit {
 
-AutopilotPanel theAutopilotPanel;
+std::int32_t theAutopilotTrimButton = 0;
 
 }  // namespace cockpit

@@ -7,29 +7,32 @@
 #include <string>
 
 #include "cockpit/cockpit_services.h"
+#include "cockpit/panel_art.h"
 #include "core/ini_file.h"
 #include "devices/sound_services.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/flight_world_services.h"
+#include "gfx/bitmap.h"
+#include "ts/shape.h"
 #include "world/terrain_services.h"
 
 namespace flight {
 
 const AircraftInfo theAircraftTable[6] = {
     {0, "Cessna 172 Skyhawk", "art\\Palettes\\cess.ppl", "art\\Panel\\172_gps.bmp",
-     &cockpit::BuildPanelC172},
+     &cockpit::LoadPanelArtC172},
     {1, "Beechcraft V35 Bonanza", "art\\Palettes\\bon.ppl", "art\\Panel\\bon_gps.bmp",
-     &cockpit::BuildPanelBonanza},
+     &cockpit::LoadPanelArtBonanza},
     {2, "Beechcraft 58 Baron", "art\\Palettes\\bon.ppl", "art\\Panel\\bon_gps.bmp",
-     &cockpit::BuildPanelBaron},
+     &cockpit::LoadPanelArtBaron},
     {3, "Beechcraft B200 Super King", "art\\Palettes\\bon.ppl", "art\\Panel\\bon_gps.bmp",
-     &cockpit::BuildPanelKingAir},
+     &cockpit::LoadPanelArtKingAir},
     {4, "Cessna 525 CitationJet", "art\\Palettes\\jet.ppl", "art\\Panel\\bon_gps.bmp",
-     &cockpit::BuildPanelCitationJet},
+     &cockpit::LoadPanelArtCitationJet},
     {5, "Cessna 172 Skyhawk", "art\\Palettes\\cess.ppl", "art\\Panel\\172_gps.bmp",
-     &cockpit::BuildPanelC172},
+     &cockpit::LoadPanelArtC172},
 };
 
 Aircraft theAircraft;
@@ -212,12 +215,12 @@ void Aircraft::CarryFuelSelection(int previous) {
     const bool prevTwin = previous == 2 || previous == 3 || previous == 4;
     // With no aircraft before there is nothing to carry over.
     if (prevSingle && (k == 1 || k == 3 || k == 4)) {
-        const std::uint8_t v = cockpit::theFuelSelector != 0 ? 1 : 0;
+        const std::uint8_t v = cockpit::theFuelTankSelector != 0 ? 1 : 0;
         cockpit::theLeftEngineTankSelector = v;
         cockpit::theRightEngineTankSelector = v;
     } else if (prevTwin && (k == 2 || k == 5)) {
-        if (cockpit::theLeftEngineTankSelector == 0) cockpit::theFuelSelector = 0;
-        if (cockpit::theLeftEngineTankSelector == 1) cockpit::theFuelSelector = 2;
+        if (cockpit::theLeftEngineTankSelector == 0) cockpit::theFuelTankSelector = 0;
+        if (cockpit::theLeftEngineTankSelector == 1) cockpit::theFuelTankSelector = 2;
     }
     cockpit::PanelSwitches& sw = cockpit::thePanelSwitches;
     const int now = static_cast<int>(theAircraftTable[theFlightModelType].type);
@@ -232,7 +235,7 @@ void Aircraft::CarryFuelSelection(int previous) {
         sw.fuelSelectorSwitchRight = cockpit::theLeftEngineTankSelector;
         sw.fuelSelectorLeftRedraw = sw.fuelSelectorRightRedraw = 1;
     } else if (prevTwin && (now == 0 || now == 1)) {
-        const std::uint16_t v = cockpit::theFuelSelector != 0 ? 2 : 0;
+        const std::uint16_t v = cockpit::theFuelTankSelector != 0 ? 2 : 0;
         sw.fuelSelectorSwitchLeft = v;
         sw.fuelSelectorSwitchRight = v;
         sw.fuelSelectorLeftRedraw = sw.fuelSelectorRightRedraw = 1;
@@ -415,8 +418,22 @@ std::uint32_t Aircraft::GetSlotValue(int slot) const {
 }
 
 void Aircraft::WriteSlot(const AircraftPartAnim& part) {
-    if (part.slot < 0 || part.slot >= static_cast<int>(slots.size()) || part.frames.empty()) return;
-    slots[static_cast<std::size_t>(part.slot)] = part.frames[static_cast<std::size_t>(part.frame)];
+    if (part.frames.empty()) return;
+    WriteSlotValue(part.slot, part.frames[static_cast<std::size_t>(part.frame)]);
+}
+
+void Aircraft::WriteSlotValue(int slot, std::uint32_t value) {
+    if (slot < 0 || slot >= static_cast<int>(slots.size())) return;
+    slots[static_cast<std::size_t>(slot)] = value;
+    // Slot n is sequence n of the aircraft's shape.
+    if (instance != nullptr)
+        if (ts::TSSequenceState* state = instance->GetSequenceState()) state->SetValue(slot, value);
+}
+
+void Aircraft::HidePropellerDisc(int entry) {
+    // One past the last frame: outside the cell table, so the running part shows nothing
+    // while its engine does not run.
+    if (partPresent[entry]) WriteSlotValue(parts[entry].slot, static_cast<std::uint32_t>(parts[entry].frameCount));
 }
 
 void Aircraft::AnimateParts() {
@@ -456,6 +473,8 @@ void Aircraft::ApplyPartStates() {
         parts[e].frame = 0;
         WriteSlot(parts[e]);
     }
+    HidePropellerDisc(1);
+    HidePropellerDisc(3);
     if (theFlightModelState.fmEngines != 0) {
         SetPropellerRunning(0);
         if (type >= 2 && type <= 4) SetPropellerRunning(1);
@@ -495,6 +514,7 @@ void Aircraft::StopPropeller(int engine) {
     const int turning = engine ? 2 : 0;
     const int running = engine ? 3 : 1;
     if (partPresent[running]) parts[running].state = 0;
+    HidePropellerDisc(running);
     if (partPresent[turning]) {
         AircraftPartAnim& p = parts[turning];
         p.frame = 0;
@@ -628,40 +648,32 @@ void Aircraft::LoadArt() {
     }
     for (std::uint32_t& v : slots)
         v = 0;
+    shapeName = ShapeNameForType(type);
+    shape = theFlightWorldServices.acquireShape(shapeName.c_str());
+    if (shape != nullptr) instance = std::make_unique<ts::TSShapeInstance>(shape);
     artLoaded = true;
     ApplyPartStates();
 }
 
 void Aircraft::ReleaseArt() {
+    instance.reset();
+    if (shape != nullptr) theFlightWorldServices.releaseShape(shape);
+    shape = nullptr;
     artLoaded = false;
 }
 
-void Aircraft::UpdatePanelBitmaps(int viewMode) {
-    if (viewMode == panelMode) return;
-    ReleasePanelBitmaps();
-    panelMode = viewMode;
-}
-
-void Aircraft::ReleasePanelBitmaps() {
-    panelMode = -1;
-}
-
-void Aircraft::UpdateSideViewBitmap(int lookDirection) {
-    if (lookDirection == sideView) return;
-    ReleaseSideViewBitmap();
-    sideView = lookDirection;
-}
-
-void Aircraft::ReleaseSideViewBitmap() {
-    sideView = -1;
-}
-
-void Aircraft::UpdateViewBitmaps(int viewMode, int lookDirection) {
-    if (viewMode == 4 || viewMode == 5) return;
-    if (lookDirection != 0) {
-        UpdateSideViewBitmap(lookDirection);
-    } else {
-        UpdatePanelBitmaps(viewMode);
+const char* ShapeNameForType(int type) {
+    switch (type) {
+        case 1:
+            return "bonanza";
+        case 2:
+            return "baron";
+        case 3:
+            return "kingair";
+        case 4:
+            return "citation";
+        default:
+            return "172";
     }
 }
 

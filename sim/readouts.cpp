@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
@@ -36,28 +37,35 @@ std::uint32_t ShadowComponent(std::uint32_t c) {
     return c > 128 ? c - 170 : c + 170;
 }
 
+// One shadowed line on a device context.
+void ShadowedTextOn(win::HDC dc, int x, int y, const std::string& text, std::uint32_t colour,
+                    int period) {
+    if (!dc) return;
+    const ReadoutColours c = ReadoutColoursFor(colour, period);
+    win::SetBkMode(dc, win::TRANSPARENT);
+    win::SetTextColor(dc, c.shadow);
+    win::TextOut(dc, x + 1, y + 1, text);
+    win::SetTextColor(dc, c.text);
+    win::TextOut(dc, x, y, text);
+}
+
 void DrawShadowedText(int x, int y, const std::string& text, std::uint32_t colour, int period) {
-    gfx::GFXSurface* surface = gfx::GetDrawSurface();
-    if (surface == nullptr) return;
-    // Through the surface's own device context, whatever its kind: a DIB in the window, the
-    // back buffer of the full-screen chain. A DirectDraw surface gives no context while locked.
-    const bool dib = surface->kind == gfx::kSurfaceKindDIB;
-    if (dib) surface->AcquireLock();
-    if (surface->dcCount++ == 0) surface->GetDC();
-    const win::HDC dc = gfx::FromSurfaceDeviceContext(surface->dc);
-    if (dc) {
-        const ReadoutColours c = ReadoutColoursFor(colour, period);
-        win::SetBkMode(dc, win::TRANSPARENT);
-        win::SetTextColor(dc, c.shadow);
-        win::TextOut(dc, x + 1, y + 1, text);
-        win::SetTextColor(dc, c.text);
-        win::TextOut(dc, x, y, text);
-    }
-    if (--surface->dcCount == 0) {
+    gfx::GFXSurface* target = gfx::GetDrawSurface();
+    if (target == nullptr) return;
+    if (auto* surface = dynamic_cast<gfx::GFXCDSSurface*>(target)) {
+        gfx::GFXSurfaceLock lock(*surface);
+        surface->GetDC();
+        ShadowedTextOn(surface->GetMemoryDC(), x, y, text, colour, period);
         surface->ReleaseDC();
-        surface->dc = nullptr;
+        return;
     }
-    if (dib) surface->ReleaseLock();
+    // A full-screen buffer: DirectDraw gives its device context only while the buffer is not
+    // locked, so the text is drawn without the lock.
+    if (target->kind != gfx::kSurfaceKindDirectDraw || target->lockCount != 0) return;
+    target->GetDC();
+    if (target->dc != nullptr)
+        ShadowedTextOn(gfx::FromSurfaceDeviceContext(target->dc), x, y, text, colour, period);
+    target->ReleaseDC();
 }
 
 }  // namespace
@@ -193,12 +201,17 @@ void SimWorld::SetLoadingScreen(int on) {
     if (loadingScreen != 0) {
         ShowLoadingScreen(window);
     } else {
+        // The world's colours come back with the next frame.
+        MarkPaletteDirty();
         theLoadingBitmap.reset();
-        // The display surface keeps pointing at the loading picture's colours until something
-        // else sets its palette (entering full screen reads them): they stay until then.
-        const gfx::GFXSurface* display = gfx::GetDisplaySurface();
-        if (display == nullptr || display->palette != theLoadingPalette.get())
-            theLoadingPalette.reset();
+        // The display surface and its flip chain keep pointing at the loading picture's colours
+        // until something else sets their palette (entering full screen reads them): they stay
+        // until then.
+        bool inUse = false;
+        for (const gfx::GFXSurface* s : {gfx::GetDisplaySurface(), gfx::GetDrawSurface()})
+            if (s != nullptr && theLoadingPalette && s->palette == theLoadingPalette.get())
+                inUse = true;
+        if (!inUse) theLoadingPalette.reset();
         theLoadingArtTried = false;
     }
 }
@@ -207,7 +220,9 @@ void SimWorld::ShowLoadingScreen(win::HWND) {
     if (!theLoadingArtTried) {
         theLoadingArtTried = true;
         theLoadingBitmap = gfx::GFXBitmap::LoadNew("art\\intro\\loading.bmp");
-        theLoadingPalette = gfx::GFXPalette::LoadNew("art\\intro\\loading.pal");
+        // Colours the display may still show from the last time go only when new ones came.
+        if (auto palette = gfx::GFXPalette::LoadNew("art\\intro\\loading.pal"))
+            theLoadingPalette = std::move(palette);
     }
     if (!theLoadingBitmap || !theLoadingPalette) return;
     gfx::GFXSurface* surface = gfx::GetDrawSurface();

@@ -26,6 +26,7 @@
 #include "planning/planning_services.h"
 #include "sim/detail_presets.h"
 #include "sim/input/flight_controls.h"
+#include "sim/panel_host.h"
 #include "sim/saved_flight.h"
 #include "sim/slew.h"
 #include "sim/view_controller.h"
@@ -35,6 +36,7 @@
 #include "win/profile.h"
 #include "win/program_entry.h"
 #include "win/window.h"
+#include "world/artifact_shape_cache.h"
 #include "world/scenery_state.h"
 
 namespace sim {
@@ -69,6 +71,13 @@ int WorldLoadFlight(const char* name, int flag) {
 // The crash check's explanation when the settings file asks for it ("Feq" "showWhyCrash").
 void WorldShowCrashReport(const char* text, const char*) {
     ui::ShowMessageBox(theSimWorld.Window(), text, ui::MB_ICONINFORMATION);
+}
+// The aircraft's colours for entries 10..73: its panel palette in the panel views, its cabin
+// palettes in the others.
+int WorldPanelPaletteName(int todIndex, std::string* out) {
+    *out = flight::theAircraft.GetPaletteName(todIndex, theSimWorld.GetViewMode(),
+                                              theSimWorld.GetLookDirection());
+    return out->empty() ? 0 : 1;
 }
 // The terrain window's origin (the grid position of the flight model's origin) for a window
 // centred on the aircraft's tile, until the terrain pages a window of its own. It keeps scene
@@ -121,6 +130,7 @@ void SimWorld::Init(win::HWND w) {
         gfx::TimeOfDayServices tod = gfx::DefaultTimeOfDayServices();
         tod.viewMode = &WorldViewMode;
         tod.graphicsSetting = &WorldGraphicsSetting;
+        tod.panelPaletteName = &WorldPanelPaletteName;
         gfx::theTimeOfDayServices = tod;
     }
     Step("TimeOfDayPalette");
@@ -136,9 +146,18 @@ void SimWorld::Init(win::HWND w) {
     UpdateCloudLayers();
     Step("RunwayShapes");
     Step("RunwayMaterials");
+    shapeCache = std::make_unique<world::ArtifactShapeCache>();
+    filedItems.reserve(64);
     Step("ArtifactShapeCache");
     Step("AirportObjectDatabase");
     Step("TerrainManager");
+    {
+        // The aircraft takes its shape from the cache.
+        flight::FlightWorldServices services = flight::theFlightWorldServices;
+        services.acquireShape = &AcquireAircraftShape;
+        services.releaseShape = &ReleaseAircraftShape;
+        flight::theFlightWorldServices = services;
+    }
     aircraft = &flight::theAircraft;
     // A fresh aircraft: its record is loaded again even when the type was chosen before.
     aircraft->SelectByType(aircraft->GetType() >= 0 ? aircraft->GetType() : 0);
@@ -146,6 +165,7 @@ void SimWorld::Init(win::HWND w) {
     Step("TerrainDiskCache");
     theViewController.ApplyView();
     RegisterViewReportFields();
+    RegisterShapeReportFields();
     Step("ViewController");
     flightPlan = std::make_unique<planning::FlightPlan>();
     Step("FlightPlan");
@@ -162,8 +182,11 @@ void SimWorld::Init(win::HWND w) {
     services.throttleDown = &CmdThrottleDown;
     services.loadFlight = &WorldLoadFlight;
     services.terrainWindowOrigin = &WorldWindowOrigin;
+    services.acquireShape = &AcquireAircraftShape;
+    services.releaseShape = &ReleaseAircraftShape;
     flight::theFlightWorldServices = services;
     flight::theShowCrashReport = &WorldShowCrashReport;
+    InstallPanelHost();
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
     InstallSlewServices();
     LoadSettings();
@@ -183,10 +206,14 @@ void SimWorld::Shutdown() {
     flightPlan.reset();
     Step("FlightPlan");
     Step("ViewController");
+    // The aircraft's exterior goes back to the cache before the cache goes.
+    if (aircraft != nullptr) aircraft->ReleaseArt();
     aircraft = nullptr;
     Step("Aircraft");
     Step("TerrainManager");
     Step("AirportObjectDatabase");
+    filedItems.clear();
+    shapeCache.reset();
     Step("ArtifactShapeCache");
     Step("RunwayShapes");
     Step("RunwayMaterials");
@@ -214,6 +241,7 @@ void SimWorld::Shutdown() {
     Step("SimClock");
     flight::theFlightWorldServices = flight::DefaultFlightWorldServices();
     flight::theShowCrashReport = flight::DefaultShowCrashReport;
+    cockpit::thePanelHost = cockpit::DefaultPanelHostServices();
     window = win::HWND{};
     initialised = 0;
     running = 0;
@@ -311,6 +339,8 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     fm.fmMultiEngineSynch = 0;
     fm.fmAutoCoordination = autoCoordination;
     if (aircraft != nullptr) result = aircraft->LoadType(file);
+    // The type may have changed, and with it the panel's colours.
+    MarkPaletteDirty();
     result &= flight::ReadAircraftState(file);
     if (full == 0) {
         fm.fmPosX = keptX;
@@ -324,6 +354,8 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
         time.LoadTimeSettings(file);
     }
     result &= cockpit::ReadPanelState(file);
+    // The exterior parts follow what was read: propellers of running engines, lights.
+    if (aircraft != nullptr) aircraft->ApplyPartStates();
     if (full != 0) {
         cockpit::ReadNavRadios(file);
         nav::LoadCopilotSettings(file);
@@ -331,6 +363,8 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     }
     pauseRequested = 0;
     loadingSituation = false;
+    // The loaded engine bits say which engines run; the levers then agree with the flight.
+    cockpit::SyncEnginesWithFlightModel();
     cockpit::ApplyEngineLevers();
     if (full != 0) {
         const std::int32_t altitude = fm.fmPosY;
@@ -402,6 +436,7 @@ void SimWorld::FlightTick() {
 }
 
 void SimWorld::TickEvery2() {
+    cockpit::StepEngineSequences();
     devices::UpdateEngineStartSound();
 }
 
@@ -445,11 +480,11 @@ void SimWorld::TickEvery18() {
         if (stopwatchRunning) ++stopwatchSeconds;
     }
     // The autopilot's trim light goes out within a second of the last trim command.
-    cockpit::AutopilotPanel& ap = cockpit::theAutopilotPanel;
-    if (ap.on != 0 && cockpit::thePanelMouse.kind != 3 &&
-        (ap.trimIndicator == 1 || ap.trimIndicator == 2)) {
-        ap.trimIndicator = 0;
-        ap.redraw = 1;
+    std::int32_t& trim = cockpit::theAutopilotTrimButton;
+    if (cockpit::theAutopilotPanel.buttons[cockpit::kAutopilotEngaged] != 0 &&
+        cockpit::thePanelMouse.kind != 3 && (trim == 1 || trim == 2)) {
+        trim = 0;
+        cockpit::theAutopilotPanel.dirty = 1;
     }
     devices::UpdateSpeechAndBeacons(window);
     cockpit::CockpitSlowTick();

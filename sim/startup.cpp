@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "cockpit/cockpit_services.h"
+#include "cockpit/cockpit_systems.h"
+#include "cockpit/panel_art.h"
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
 #include "core/ini_file.h"
@@ -34,6 +36,7 @@
 #include "win/profile.h"
 #include "win/program_entry.h"
 #include "win/window.h"
+#include "world/artifact_shape_cache.h"
 #include "world/terrain_services.h"
 
 namespace sim {
@@ -108,6 +111,7 @@ int InitDisplayAndPools(win::HWND window) {
     thePoolSizes = ReadPoolSizes();
     nav::DisableDebugKeyCommands();
     if (thePoolSizes.bitmaps > 0) gfx::GFXBitmap::ResetBitmapPool(thePoolSizes.bitmaps);
+    world::ArtifactShapeCache::SetPoolCapacity(thePoolSizes.artifactEntries);
     ts::SetEnginePoolCapacity(ts::EnginePool::kShape, thePoolSizes.shapes);
     ts::SetEnginePoolCapacity(ts::EnginePool::kMesh, thePoolSizes.meshes);
     ts::SetEnginePoolCapacity(ts::EnginePool::kMaterial, thePoolSizes.materials);
@@ -147,6 +151,7 @@ void RunStartup() {
     LoadFlightFile("Startup.Flt", 1);
     theFlightTape.SetReaderEmpty(true);
     flight::theFlightModelState.fmEngines = 0;
+    cockpit::SyncEnginesWithFlightModel();
     nav::LoadNavVors();
     nav::LoadNavNdbs();
     nav::LoadNavIls();
@@ -179,6 +184,9 @@ void OnMainClose(win::HWND window) {
     UnregisterKeyCommandTables();
     theShutdownLog.emplace_back("World");
     cockpit::ReleasePanelArt();
+    flight::theAircraft.ReleasePanelBitmaps();
+    flight::theAircraft.ReleaseSideViewBitmap();
+    theShutdownLog.emplace_back("PanelArt");
     gfx::SetDisplayMode(gfx::kDisplayNone, 1);
     theShutdownLog.emplace_back("Display");
     win::PostMessage(window, win::WM_USER + 1, 0, 0);

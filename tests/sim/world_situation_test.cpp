@@ -88,22 +88,25 @@ TEST_F(WorldTest, StepsForTheNeighbours) {
     EXPECT_EQ(nav::theAtcReplyDelay, 0);
     nav::theCopilotRadioHelp = 0;
 
-    cockpit::AutopilotPanel& ap = cockpit::theAutopilotPanel;
+    cockpit::PanelGauge& ap = cockpit::theAutopilotPanel;
+    ap.buttons[cockpit::kAutopilotEngaged] = 1;
     for (const int held : {1, 0}) {
-        ap = cockpit::AutopilotPanel{1, 2, 0};
+        cockpit::theAutopilotTrimButton = 2;
+        ap.dirty = 0;
         cockpit::thePanelMouse.kind = held ? 3 : 0;
         w.TickEvery18();
-        EXPECT_EQ(ap.trimIndicator, held ? 2u : 0u);
-        EXPECT_EQ(ap.redraw, held ? 0u : 1u);
+        EXPECT_EQ(cockpit::theAutopilotTrimButton, held ? 2 : 0);
+        EXPECT_EQ(ap.dirty, held ? 0 : 1);
     }
-    ap = cockpit::AutopilotPanel{};
+    ap.buttons[cockpit::kAutopilotEngaged] = 0;
+    cockpit::theAutopilotTrimButton = 0;
     cockpit::thePanelMouse = cockpit::PanelMouse{};
 
     sim::RegisterKeyCommandTables();
     flight::theFlightModelState.fmEngines = 1;
-    cockpit::theThrottleLever.position = 20;
+    cockpit::theThrottleLever.lever = 20;
     w.GetAircraft()->SelectByType(1);
-    EXPECT_EQ(cockpit::theThrottleLever.position, 19);
+    EXPECT_EQ(cockpit::theThrottleLever.lever, 19);
     sim::UnregisterKeyCommandTables();
 
     dir.MakeFolders("Flights");
@@ -206,7 +209,9 @@ TEST_F(WorldTest, TicksDriveThePitotHeatTheCrashDisplayAndTheSlew) {
     w.TickEvery18();
     EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, 0);
     w.TickEvery18();
-    EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, 0);  // stays run out
+    EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, -1);  // run out
+    w.TickEvery18();
+    EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, -1);
 
     cockpit::theCrashShown = 0;
     flight::theCrashed = 1;

@@ -69,7 +69,9 @@ int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
 int MakeNavigation(Installation& installation, std::string* error);
+int MakePanelArt(Installation& installation, std::string* error);
 int MakeEffects(Installation& installation, std::string* error);
+int MakeShapes(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
@@ -82,7 +84,9 @@ inline constexpr Module kModules[] = {
     {"navigation", MakeNavigation},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
+    {"panel art", MakePanelArt},
     {"effects", MakeEffects},
+    {"shapes", MakeShapes},
 };
 
 // Small helpers shared by the modules.

@@ -14,6 +14,7 @@
 #include "gfx/palette.h"
 #include "tools/mkdata/installation.h"
 #include "tools/mkdata/palette_colours.h"
+#include "tools/mkdata/panel_roles.h"
 
 namespace mkdata {
 
@@ -32,6 +33,22 @@ std::uint32_t Pack(double r, double g, double b) {
         return static_cast<std::uint32_t>(std::clamp(v, 0.0, 255.0) + 0.5);
     };
     return c(r) | (c(g) << 8) | (c(b) << 16);
+}
+
+// The nearest of the world's entries 74..245 to a colour.
+std::uint8_t NearestWorldEntry(const gfx::GFXPalette& p, double r, double g, double b) {
+    int best = kFirstWorldEntry;
+    double bestDistance = -1;
+    for (int i = kFirstWorldEntry; i <= kLastFreeEntry; ++i) {
+        const gfx::GFXPaletteEntry& e = p.entries[i];
+        const double dr = e.red - r, dg = e.green - g, db = e.blue - b;
+        const double d = dr * dr + dg * dg + db * db;
+        if (bestDistance < 0 || d < bestDistance) {
+            bestDistance = d;
+            best = i;
+        }
+    }
+    return static_cast<std::uint8_t>(best);
 }
 
 // The colour of distant things at a light level: pale blue-grey by day, dark blue at night.
@@ -57,10 +74,13 @@ void BuildShadeTable(gfx::GFXPalette& p, int level) {
                     continue;
                 }
                 const gfx::GFXPaletteEntry& e = p.entries[c];
-                const std::uint32_t rgb = Pack(e.red * light * (1 - f) + haze.r * f,
-                                               e.green * light * (1 - f) + haze.g * f,
-                                               e.blue * light * (1 - f) + haze.b * f);
-                row[c] = static_cast<std::uint8_t>(p.FindNearest(rgb));
+                const double r = e.red * light * (1 - f) + haze.r * f;
+                const double g = e.green * light * (1 - f) + haze.g * f;
+                const double b = e.blue * light * (1 - f) + haze.b * f;
+                // World colours shade to world colours: the cockpit views replace 10..73 with
+                // the panel's, which must not appear in a lit shape.
+                row[c] = c >= kFirstWorldEntry ? NearestWorldEntry(p, r, g, b)
+                                               : static_cast<std::uint8_t>(p.FindNearest(Pack(r, g, b)));
             }
         }
     }
@@ -74,8 +94,10 @@ void BuildTranslucentTable(gfx::GFXPalette& p) {
         for (int b = a; b < 256; ++b) {
             const gfx::GFXPaletteEntry& x = p.entries[a];
             const gfx::GFXPaletteEntry& y = p.entries[b];
-            const auto v = static_cast<std::uint8_t>(p.FindNearest(
-                Pack((x.red + y.red) * 0.5, (x.green + y.green) * 0.5, (x.blue + y.blue) * 0.5)));
+            // A colour through itself stays itself (the sky's entry is beyond the search).
+            const auto v = a == b ? static_cast<std::uint8_t>(a)
+                                  : static_cast<std::uint8_t>(p.FindNearest(Pack(
+                                        (x.red + y.red) * 0.5, (x.green + y.green) * 0.5, (x.blue + y.blue) * 0.5)));
             table[static_cast<std::size_t>(a * 256 + b)] = v;
             table[static_cast<std::size_t>(b * 256 + a)] = v;
         }
@@ -110,13 +132,11 @@ Bytes TextPalette(const std::vector<Rgb>& colours) {
 struct AircraftPalettes {
     const char* panelPrefix;  // panel palettes "<prefix>_pnl<n>.pal"
     const char* viewPrefix;   // forward and side views "<prefix>_<view><n>.pal"
-    Rgb panel;                // the panel's paint
 };
 
-// Types 0 to 4 (type 5 uses type 0's names).
+// Types 0 to 4 (type 5 uses type 0's names); the panels' colours are their role tables'.
 constexpr AircraftPalettes kAircraft[] = {
-    {"s", "172", {96, 98, 104}}, {"b", "bon", {70, 72, 78}}, {"ba", "bar", {74, 70, 66}},
-    {"k", "kin", {62, 66, 72}},  {"j", "cit", {52, 56, 62}},
+    {"s", "172"}, {"b", "bon"}, {"ba", "bar"}, {"k", "kin"}, {"j", "cit"},
 };
 
 constexpr const char* kViews[] = {"f", "fl", "l", "bl", "b", "br", "r", "fr"};
@@ -156,9 +176,11 @@ int MakePalettes(Installation& installation, std::string* error) {
     }
     installation.AddMember(kVolume, "world.pal", WorldPaletteFile(0, false));
 
-    for (const AircraftPalettes& a : kAircraft) {
+    for (int type = 0; type < 5; ++type) {
+        const AircraftPalettes& a = kAircraft[type];
         for (int index = 0; index < kPanelTimeIndexes; ++index) {
-            const std::vector<Rgb> colours = PanelTextColours(a.panel, index);
+            // The panel's colours come from the type's role table.
+            const std::vector<Rgb> colours = PanelRolePalette(type, index);
             const Bytes text = TextPalette(colours);
             char name[32];
             std::snprintf(name, sizeof name, "%s_pnl%d.pal", a.panelPrefix, index);
