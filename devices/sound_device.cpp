@@ -416,15 +416,6 @@ bool IsSoundSuspended() {
     return theSoundSuspended != 0;
 }
 
-void ReapplySoundLevels() {
-    theSpareSpeechQueue.SetVolume(theSpareSpeechQueue.volume);
-    theBeaconSound.SetVolume(theBeaconSound.volume);
-    for (SoundChannel* c :
-         {&theLeftEngineSound, &theRightEngineSound, &theLeftStarterSound, &theRightStarterSound,
-          &theSystemsSound, &theEffectSound, &theAmbientSound})
-        c->SetLevel(c->categoryVolume);
-}
-
 // ---- settings ----------------------------------------------------------------------------------
 
 namespace {

@@ -155,9 +155,6 @@ void SuspendSound();
 void ResumeSound();
 [[nodiscard]] bool IsSoundOpen();
 [[nodiscard]] bool IsSoundSuspended();
-// After the sound dialog every channel takes its stored level again: the two speech queues
-// (their volume) and the seven effect channels (their group's volume).
-void ReapplySoundLevels();
 
 // Section "Sound" of a settings or situation file; the save answers the AND of its writes.
 int LoadSoundSettings(core::IniFile& file);

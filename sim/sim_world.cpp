@@ -662,10 +662,6 @@ void SimWorld::ToggleGraphicsProfile() {
     ApplyGraphicsSettings();
 }
 
-world::SceneryGraphicsSettings SimWorld::GetGraphicsSettings() const {
-    return graphics ? *graphics : world::SceneryGraphicsSettings{};
-}
-
 void SimWorld::SetGraphicsSettings(const world::SceneryGraphicsSettings& settings) {
     if (!graphics) return;
     *graphics = settings;

@@ -144,8 +144,6 @@ public:
     [[nodiscard]] int GetGraphicsProfile() const;
     void ToggleGraphicsProfile();
     void SetGraphicsSettings(const world::SceneryGraphicsSettings& settings);
-    // A copy of the graphics profiles, for the dialog that edits them.
-    [[nodiscard]] world::SceneryGraphicsSettings GetGraphicsSettings() const;
     void ApplyGraphicsSettings();
     void SetAutoComplex(int on);
     [[nodiscard]] bool IsAutoComplex() const { return autoComplex != 0; }

@@ -74,21 +74,6 @@ TEST_F(Channels, MutedChannelsSkipOneShotsAndStartLoopsSilent) {
     EXPECT_GT(Level(on), 1000);
 }
 
-// After the sound dialog every playing channel takes its group's volume again.
-TEST_F(Channels, ReapplyingTheLevelsGivesEveryPlayingChannelItsGroupsVolume) {
-    ASSERT_EQ(InitSound(win::HWND{}), 1);
-    ASSERT_EQ(theAmbientSound.Play(40, 0, -300, 0, 1, 0), 1);
-    ASSERT_EQ(theLeftEngineSound.Play(41, 0, -200, 0, 1, 0), 1);
-    theAmbientSound.categoryVolume = -1000;  // as the dialog stores them
-    theLeftEngineSound.categoryVolume = -500;
-    ReapplySoundLevels();
-    std::int32_t v = 0;
-    ASSERT_EQ(theAmbientSound.buffer->GetVolume(&v), win::DS_OK);
-    EXPECT_EQ(v, -1300);
-    ASSERT_EQ(theLeftEngineSound.buffer->GetVolume(&v), win::DS_OK);
-    EXPECT_EQ(v, -700);
-}
-
 TEST_F(Channels, FadesReportTheirEnds) {
     ASSERT_EQ(InitSound(win::HWND{}), 1);
     ASSERT_EQ(theLeftEngineSound.Play(40, 0, -800, 0, 1, 0), 1);
