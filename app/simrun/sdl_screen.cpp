@@ -40,6 +40,7 @@ public:
     platform::Clock& GetClock() override { return machine_.Time(); }
     platform::Audio& GetAudio() override { return machine_.Sound(); }
     platform::Joysticks& GetJoysticks() override { return machine_.Sticks(); }
+    platform::Haptics& GetHaptics() override { return machine_.Forces(); }
     [[nodiscard]] bool IsHeadless() const override { return false; }
 
 private:

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "support/run_command.h"
+#include "support/starter_flight.h"
 #include "support/temp_folder.h"
 
 namespace testsupport {
@@ -17,16 +18,7 @@ namespace testsupport {
 class StarterRun {
 public:
     explicit StarterRun(const char* prefix = "zephlon-run") : dir_(prefix) {
-        namespace fs = std::filesystem;
-        if (!Built()) return;
-        for (const fs::directory_entry& e : fs::directory_iterator(Install())) {
-            if (!e.is_directory()) continue;
-            const fs::path to = fs::path(dir_.Root()) / e.path().filename();
-            if (e.path().filename() == "Flights")
-                fs::copy(e.path(), to, fs::copy_options::recursive);
-            else
-                fs::create_symlink(e.path(), to);
-        }
+        if (Built()) UseStarterInstallation(dir_, "Startup.Flt");
     }
 
     static std::filesystem::path Install() {
