@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "support/navdata_csv.h"
-#include "support/run_command.h"
-#include "support/temp_folder.h"
+#include "support/screenshot.h"
+#include "support/starter_run.h"
 
 namespace {
 
@@ -39,39 +39,28 @@ std::string TextField(const std::string& out, const std::string& name) {
 class TerrainFlight : public ::testing::Test {
 protected:
     void SetUp() override {
-        bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
-        install = fs::path(ZEPHLON_BINARY_DIR) / "install";
-        if (!fs::exists(bin) || !fs::exists(install / "Flights") ||
-            !fs::exists(install / "Art" / "Terrain" / "USA" / "stub.ted")) {
+        if (!testsupport::StarterRun::Built() ||
+            !fs::exists(testsupport::StarterRun::Install() / "Art" / "Terrain" / "USA" /
+                        "stub.ted")) {
             GTEST_SKIP() << "simrun or the starter installation is not built";
         }
-        // The installation's data folders, linked; the flights copied, so a test can choose
-        // which one starts.
-        for (const fs::directory_entry& e : fs::directory_iterator(install)) {
-            if (!e.is_directory() || e.path().filename() == "Flights") continue;
-            fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
-        }
-        fs::create_directory(dir.Path("Flights"));
     }
     // Starts the program on one of the installation's flights; the runner's output. The
     // settings start from their defaults unless the test keeps the settings file it wrote.
     std::string RunFrom(const std::string& flight, const std::string& script,
                         bool freshSettings = true) {
         std::error_code ignored;
-        if (freshSettings) fs::remove(dir.Path("Zephlon.ini"), ignored);
-        fs::copy_file(install / "Flights" / flight, dir.Path("Flights/Startup.Flt"),
-                      fs::copy_options::overwrite_existing);
-        dir.Write("script.txt", script);
-        const testsupport::CommandResult r = testsupport::RunCommand(
-            bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") + " 2>&1");
+        if (freshSettings) fs::remove(run.Dir().Path("Zephlon.ini"), ignored);
+        fs::copy_file(testsupport::StarterRun::Install() / "Flights" / flight,
+                      run.Dir().Path("Flights/Startup.Flt"), fs::copy_options::overwrite_existing);
+        const testsupport::CommandResult r = run.Play(script);
         EXPECT_EQ(r.status, 0) << r.out;
         EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
         return r.out;
     }
+    const testsupport::TempFolder& dir() const { return run.Dir(); }
 
-    testsupport::TempFolder dir{"zephlon-terrain"};
-    std::string bin;
-    fs::path install;
+    testsupport::StarterRun run{"zephlon-terrain"};
 };
 
 TEST_F(TerrainFlight, EveryReadyFlightStandsOnItsFieldFacingItsRunway) {
@@ -103,24 +92,8 @@ TEST_F(TerrainFlight, EveryReadyFlightStandsOnItsFieldFacingItsRunway) {
     }
 }
 
-// A 640 x 480 screenshot (a 24-bit Windows bitmap, rows bottom first) as 0xRRGGBB pixels, top
-// row first; empty when it is not one.
 std::vector<std::uint32_t> ReadScreenshot(const std::string& bmp) {
-    if (bmp.size() < 54) return {};
-    auto u32 = [&](std::size_t at) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at])) |
-               static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at + 1])) << 8 |
-               static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at + 2])) << 16 |
-               static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at + 3])) << 24;
-    };
-    const std::uint32_t offset = u32(10), width = u32(18), height = u32(22);
-    const std::size_t stride = (width * 3 + 3) / 4 * 4;
-    if (width != 640 || height != 480 || bmp.size() < offset + stride * height) return {};
-    std::vector<std::uint32_t> pixels(640 * 480);
-    for (std::uint32_t y = 0; y < 480; ++y)
-        for (std::uint32_t x = 0; x < 640; ++x)
-            pixels[y * 640 + x] = u32(offset + stride * (479 - y) + 3 * x) & 0xFFFFFF;
-    return pixels;
+    return testsupport::ReadScreenshot(bmp, 640, 480);
 }
 
 int Brightness(std::uint32_t c) {
@@ -130,8 +103,8 @@ int Brightness(std::uint32_t c) {
 
 TEST_F(TerrainFlight, ThePictureShowsTexturedGroundBelowTheHorizon) {
     const std::string out = RunFrom("Startup.Flt", "wait 1500\nmenu 1666\nwait 500\nscreenshot " +
-                                                       dir.Path("ground.bmp") + "\nquit\n");
-    const std::vector<std::uint32_t> picture = ReadScreenshot(dir.Read("ground.bmp"));
+                                                       dir().Path("ground.bmp") + "\nquit\n");
+    const std::vector<std::uint32_t> picture = ReadScreenshot(dir().Read("ground.bmp"));
     ASSERT_EQ(picture.size(), 640u * 480u) << out;
     // The lower half of the screen (below the horizon in the plain forward view, above the
     // readouts) is all ground, and ground of many shades: a texture, lit and hazed, not one flat
@@ -153,12 +126,12 @@ TEST_F(TerrainFlight, TheAircraftCastsItsShadowWhileShadowsAreOn) {
     // The first SkyCam, behind the aircraft standing on its field; once with the settings as
     // they come, once with the shadows switched off.
     const std::string script =
-        "wait 1500\nmenu 1929\nwait 500\nscreenshot " + dir.Path("shot.bmp") + "\nquit\n";
+        "wait 1500\nmenu 1929\nwait 500\nscreenshot " + dir().Path("shot.bmp") + "\nquit\n";
     const std::string withShadow = RunFrom("Startup.Flt", script);
-    const std::vector<std::uint32_t> on = ReadScreenshot(dir.Read("shot.bmp"));
-    dir.Write("Zephlon.ini", "[Main Scenery Graphics]\nAircraftShadows=0\n");
+    const std::vector<std::uint32_t> on = ReadScreenshot(dir().Read("shot.bmp"));
+    dir().Write("Zephlon.ini", "[Main Scenery Graphics]\nAircraftShadows=0\n");
     const std::string without = RunFrom("Startup.Flt", script, false);
-    const std::vector<std::uint32_t> off = ReadScreenshot(dir.Read("shot.bmp"));
+    const std::vector<std::uint32_t> off = ReadScreenshot(dir().Read("shot.bmp"));
     ASSERT_EQ(on.size(), 640u * 480u) << withShadow;
     ASSERT_EQ(off.size(), 640u * 480u) << without;
     // The pictures differ only where the shadow lies, below the aircraft in the middle of the
