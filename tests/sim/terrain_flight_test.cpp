@@ -152,3 +152,30 @@ TEST_F(TerrainFlight, TheAircraftCastsItsShadowWhileShadowsAreOn) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TerrainFlight, TheRangeAndTextureSettingsChangeWhatIsDrawn) {
+    // The same view with the settings as they come, a shorter range, and the textures off.
+    const std::string script = "wait 1500\nmenu 1666\nwait 500\nreport cells\nscreenshot " +
+                               dir().Path("shot.bmp") + "\nquit\n";
+    const double cellsAsTheyCome = Field(RunFrom("Startup.Flt", script), "cells");
+    const std::set<std::uint32_t> texturedShades = [&] {
+        std::set<std::uint32_t> s;
+        for (std::uint32_t c : ReadScreenshot(dir().Read("shot.bmp"))) s.insert(c);
+        return s;
+    }();
+    dir().Write("Zephlon.ini", "[Main Scenery Graphics]\nTerrainRange=10\n");
+    const double cellsNear = Field(RunFrom("Startup.Flt", script, false), "cells");
+    dir().Write("Zephlon.ini", "[Main Scenery Graphics]\nTerrainTexture=0\n");
+    const double cellsPlain = Field(RunFrom("Startup.Flt", script, false), "cells");
+    std::set<std::uint32_t> plainShades;
+    for (std::uint32_t c : ReadScreenshot(dir().Read("shot.bmp"))) plainShades.insert(c);
+    EXPECT_GT(cellsAsTheyCome, 50.0);
+    EXPECT_LT(cellsNear, cellsAsTheyCome * 0.75);
+    // Without textures the same cells are drawn in their materials' plain colours.
+    EXPECT_EQ(cellsPlain, cellsAsTheyCome);
+    EXPECT_LT(plainShades.size() * 2, texturedShades.size());
+}
+
+}  // namespace
