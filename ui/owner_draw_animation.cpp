@@ -49,14 +49,7 @@ LResult wplAnimateProc(HWND h, std::uint32_t m, WParam w, LParam l) {
         case ACM_OPENA:
         case ACM_OPENW: {
             if (l == 0) return wplCallPrevious("WPL", h, m, w, l, false);
-            std::string name;
-            if (m == ACM_OPENA) {
-                name = reinterpret_cast<const char*>(l);
-            } else {
-                for (const char16_t* p = reinterpret_cast<const char16_t*>(l); *p != 0; ++p)
-                    name.push_back(*p < 0x80 ? static_cast<char>(*p) : '?');
-            }
-            const std::string path = InModuleFolder(name);
+            const std::string path = InModuleFolder(AnimationFileArgument(m, l));
             TakeClipPalette(path);
             return wplCallPrevious("WPL", h, ACM_OPENA, w, reinterpret_cast<LParam>(path.c_str()), false);
         }

@@ -538,6 +538,15 @@ std::unordered_map<std::uint32_t, Animation> theAnimations;
 
 }  // namespace
 
+std::string AnimationFileArgument(std::uint32_t message, LParam l) {
+    if (l == 0) return {};
+    if (message != ACM_OPENW) return reinterpret_cast<const char*>(l);
+    std::string file;
+    for (const char16_t* p = reinterpret_cast<const char16_t*>(l); *p != 0; ++p)
+        file.push_back(*p < 0x80 ? static_cast<char>(*p) : '?');
+    return file;
+}
+
 HWND AnimationVideoWindow(HWND animation) {
     auto it = theAnimations.find(animation.id);
     return it == theAnimations.end() ? HWND{} : it->second.video;
@@ -551,13 +560,7 @@ LResult AnimateProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             if (a.video) DestroyWindow(a.video);
             a.video = {};
             if (l == 0) return 1;
-            std::string file;
-            if (m == ACM_OPENA) {
-                file = reinterpret_cast<const char*>(l);
-            } else {
-                for (const char16_t* p = reinterpret_cast<const char16_t*>(l); *p != 0; ++p)
-                    file.push_back(*p < 0x80 ? static_cast<char>(*p) : '?');
-            }
+            const std::string file = AnimationFileArgument(m, l);
             RECT r;
             GetClientRect(h, &r);
             a.video = MCIWndCreate(h, {}, WS_CHILD | MCIWNDF_NOPLAYBAR | MCIWNDF_NOTIFYMODE |

@@ -103,6 +103,8 @@ inline constexpr std::uint32_t ACM_PLAY = WM_USER + 101;
 inline constexpr std::uint32_t ACM_STOP = WM_USER + 102;
 inline constexpr std::uint32_t ACM_OPENW = WM_USER + 103;
 LResult AnimateProc(HWND hwnd, std::uint32_t message, WParam wParam, LParam lParam);
+// The file named by ACM_OPENA (a char string) or ACM_OPENW (UTF-16; other than ASCII becomes '?').
+[[nodiscard]] std::string AnimationFileArgument(std::uint32_t message, LParam lParam);
 // The video window inside an animation control (null when no clip is open).
 [[nodiscard]] HWND AnimationVideoWindow(HWND animation);
 
