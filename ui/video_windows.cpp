@@ -177,7 +177,9 @@ HWND MciVideoPlayer::Create(HWND parent, std::uint32_t style) {
 HWND MciVideoPlayer::CreateInDialogItem(HWND dialog, int placeholderId, std::int32_t style) {
     const std::uint32_t s = style == -1 ? kDialogVideoStyle : static_cast<std::uint32_t>(style);
     if (!Create(dialog, s)) return {};
-    placeholder = GetDlgItem(dialog, placeholderId);
+    // Id 0 is no placeholder: the video window itself and the dialog's unnamed texts carry it.
+    placeholder = placeholderId != 0 ? GetDlgItem(dialog, placeholderId) : HWND{};
+    if (placeholder == window) placeholder = {};
     POINT at{};
     if (placeholder) {
         RECT r;

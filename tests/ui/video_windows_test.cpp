@@ -148,16 +148,20 @@ TEST_F(VideoHoldersTest, DialogPlayerSitsOnItsPlaceholderOrInTheCorner) {
     EXPECT_TRUE(IsWindowVisible(spot));
     ExpectSoundHeldWhile(false);
 
-    ASSERT_TRUE(ui::theVideoPlayer.CreateInDialogItem(dialog, 4321, -1));
-    RECT c;
-    GetClientRect(dialog, &c);
-    GetWindowRect(ui::theVideoPlayer.window, &r);
-    at = POINT{r.left, r.top};
-    ScreenToClient(dialog, &at);
-    EXPECT_EQ(at.x, c.right - 320);
-    EXPECT_EQ(at.y, c.bottom - 240);
-    ui::theVideoPlayer.CloseAndRestore();
-    ExpectSoundHeldWhile(false);
+    // No such control, or no id at all (which the video window and unnamed texts share).
+    for (const int missing : {4321, 0}) {
+        ASSERT_TRUE(ui::theVideoPlayer.CreateInDialogItem(dialog, missing, -1));
+        RECT c;
+        GetClientRect(dialog, &c);
+        GetWindowRect(ui::theVideoPlayer.window, &r);
+        at = POINT{r.left, r.top};
+        ScreenToClient(dialog, &at);
+        EXPECT_EQ(at.x, c.right - 320) << missing;
+        EXPECT_EQ(at.y, c.bottom - 240) << missing;
+        EXPECT_TRUE(IsWindowVisible(ui::theVideoPlayer.window)) << missing;
+        ui::theVideoPlayer.CloseAndRestore();
+        ExpectSoundHeldWhile(false);
+    }
 }
 
 TEST_F(VideoHoldersTest, ARefusedFileIsToldTheEndStillComesAndSoundReturns) {
