@@ -153,7 +153,6 @@ void GroundLessonDialog::PlaySequenceStep() {
     const int video = kSequenceVideo[sequence][sequencePosition++];
     for (int row = 0; row < kGroundLessonCount; ++row)
         if (theGroundLessons[row].video == video) chosen = row;
-    ui::theVideoPlayer.CloseAndRestore();
     PlayChosen();
 }
 
