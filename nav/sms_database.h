@@ -146,6 +146,11 @@ public:
     // Makes the airport of the selected-airport text current with the given runway (the airports
     // wizard); 1 when found and read.
     int LoadAirportRunways(int runwayIndex);
+    // The name-list entry at `entryOffset` (its name ends inside the entry's 105 bytes) and the
+    // airport record it points to, as the map and the runway picker read them; 1 when both
+    // were read whole.
+    int ReadAirportEntry(std::uint32_t entryOffset, SmsEntryCopy* entry, SmsAirportHeader* header,
+                         std::vector<SmsRunwayRecord>* rows) const;
     // Stores the runway's threshold and heading as the directory's position, puts the aircraft's
     // height to 6, clears the reception flags and refreshes the terrain.
     void PlaceOnRunway(int runway);

@@ -7,6 +7,9 @@
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "nav/map_view.h"
+#include "nav/nav_database.h"
+#include "nav/position_dialog.h"
 #include "planning/planning_services.h"
 #include "resources/main_menu_ids.h"
 #include "sim/flight_file.h"
@@ -78,6 +81,28 @@ void Restart(win::HWND window) {
     flight::theCrashed = 0;
     cockpit::theCrashShown = 0;
     theSimWorld.SetCrashDetect(crash ? 1 : 0);
+    Arrow();
+}
+
+// The positioning dialog, then its result applied: a runway threshold reloads the parked
+// start flight there; a point in the air keeps the flight and pages in the terrain around it.
+void PositionAircraft(win::HWND window) {
+    nav::PositionAircraftDialog dialog;
+    if (dialog.DoModal(window) != 1) return;
+    const nav::MapView& map = nav::theMapView;
+    if (map.positionResult == 0 || ConfirmCloseFlightPlan(window) == 0) return;
+    Wait();
+    flight::FlightModelState& s = flight::theFlightModelState;
+    s.fmPosX = map.resultX;
+    s.fmPosZ = map.resultZ;
+    s.fmHead = static_cast<std::uint16_t>(map.resultHeading);
+    if (map.positionResult == nav::kPlacedOnRunway) {
+        ReloadAircraftFlight(window, 1, 0);
+    } else {
+        s.fmPosY = map.resultAltitude;
+        theSimWorld.RefreshTerrain();
+    }
+    nav::CheckNavReception();
     Arrow();
 }
 
@@ -191,7 +216,7 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             return;
         }
         case CMD_POSITION:
-            RunDialogOver(window, "PositionAircraft");
+            PositionAircraft(window);
             return;
         case CMD_OPEN_PLAN:
             if (ConfirmCloseFlightPlan(window) == 0) return;

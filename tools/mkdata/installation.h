@@ -69,6 +69,7 @@ int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
 int MakeNavigation(Installation& installation, std::string* error);
+int MakeOutlines(Installation& installation, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
 // modules that read data/ come first, so bad data is reported before the long work starts.
@@ -76,6 +77,7 @@ inline constexpr Module kModules[] = {
     {"volumes", MakeVolumes},
     {"flights", MakeFlights},
     {"navigation", MakeNavigation},
+    {"outlines", MakeOutlines},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
 };

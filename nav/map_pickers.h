@@ -1,0 +1,111 @@
+// The three pickers the map's information tools open inside the positioning dialog, and the
+// field handling every positioning dialog shares:
+//   MapRunwayDialog ("MapRunway")     an airport's runways; the chosen threshold, on the ground
+//   MapEnrouteDialog ("MapEnroute")   a VOR; a radial, distance, altitude and heading in the air,
+//                                     NAV1 and NAV2 tuned and their course set on request
+//   MapApproachDialog ("MapApproach") a localizer; a point out on its approach course
+// Each writes the map's result position (theMapView) and ends with 1 when it placed the
+// aircraft; the positioning dialog's opener applies the position.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ui/dialog.h"
+
+namespace nav {
+
+// Which radios the en-route picker, the station set-up dialogs and the navaid directory tune;
+// kept from one opening to the next.
+extern int theTuneNav1Option;
+extern int theTuneNav2Option;
+extern int theTuneAdfOption;
+
+inline constexpr std::uint32_t kPositionPaletteId = 724;
+
+// A dialog whose number fields are checked when they lose the focus: letters and empty fields
+// read as 0, and every value is held to its range and written back.
+class PositionFieldsDialog : public ui::Dialog {
+public:
+    PositionFieldsDialog(const char* templateName, std::uint32_t helpContext);
+    int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
+
+protected:
+    struct Field {
+        int id;
+        int lo;
+        int hi;
+        int* value;
+        int upDown;  // 0: none
+        bool writeBackAtOnce;  // values above the range are written back while typing
+    };
+    void AddField(int id, int lo, int hi, int* value, int upDown = 0, bool atOnce = false);
+    // Puts a value into its edit (and its up-down control).
+    void ShowField(int id);
+    // Reads, clamps and writes back one field, or all.
+    void TakeField(int id);
+    void TakeFields();
+    [[nodiscard]] bool Checked(int id) const;
+    void Check(int id, bool on);
+    void Enable(int id, bool on);
+    std::vector<Field> fields;
+    std::uint32_t help = 0;
+};
+
+class MapRunwayDialog : public PositionFieldsDialog {
+public:
+    explicit MapRunwayDialog(int airportRow);
+    int OnInitDialog(win::HWND dialog) override;
+    int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
+    int airport;
+};
+
+class MapEnrouteDialog : public PositionFieldsDialog {
+public:
+    explicit MapEnrouteDialog(int vorRow);
+    int OnInitDialog(win::HWND dialog) override;
+    int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
+    int radial = 0;
+    int distance = 0;
+    int altitude = 0;
+    int heading = 0;
+    int station;
+
+private:
+    void Place();
+};
+
+class MapApproachDialog : public PositionFieldsDialog {
+public:
+    explicit MapApproachDialog(int ilsRow);
+    int OnInitDialog(win::HWND dialog) override;
+    int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
+    int course = 0;
+    int distance = 0;
+    int altitude = 0;
+    int heading = 0;
+    int station;
+
+private:
+    void Place();
+};
+
+// ---- Steps the positioning dialogs share ----
+// Loads the aircraft type's in-flight start flight; the name of the program's start flight
+// stays as it was.
+void ReloadAirborneStart();
+// Sets a NAV radio's course as a pilot turning its OBS would (radio 1 or 2), and NAV1's HSI
+// course; the receiver's reception is checked afterwards.
+void SetNavCourse(int radio, int course);
+// The HSI course (0 in the Cessna 172 and its variant, which have none).
+void SetHsiCourse(int course);
+// The current aircraft type (0 when there is no aircraft).
+[[nodiscard]] int CurrentAircraftType();
+// The two grid values at a point, added.
+[[nodiscard]] std::uint16_t GridSum(std::int32_t x, std::int32_t z);
+// The kind text of a VOR or localizer row ("Low Altitude VOR/DME", "Localizer/Glideslope").
+[[nodiscard]] std::string VorKindText(std::uint16_t flags);
+[[nodiscard]] std::string LocalizerKindText(std::uint16_t flags);
+
+}  // namespace nav

@@ -1,0 +1,26 @@
+// The map's pictures, drawn by our own code in the map palette (map_palette.h): the background
+// the map control starts with (flat land inside a frame that fills the margin) and the strip of
+// toolbar images of the positioning dialog and the planning pages (19 images of 16 x 16, side
+// by side, magenta where the button shows through). The resource maker stores them in the
+// resource pack; the map makes its background itself when the template brought none.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "win/gdi.h"
+
+namespace nav {
+
+inline constexpr int kMapToolImages = 19;
+inline constexpr int kMapToolImageSize = 16;
+
+// Palette indices, row by row, top row first.
+[[nodiscard]] std::vector<std::uint8_t> MapBackgroundPixels(int width, int height);
+[[nodiscard]] std::vector<std::uint8_t> MapToolbarPixels();  // 304 x 16
+
+// The same as 8-bit bitmaps with the map palette as their colour table.
+[[nodiscard]] win::HBITMAP MakeMapBackgroundBitmap(int width, int height);
+[[nodiscard]] win::HBITMAP MakeMapToolbarBitmap();
+
+}  // namespace nav
