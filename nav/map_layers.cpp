@@ -105,6 +105,19 @@ struct MapView::AirportRunways {
     std::vector<End> ends;
 };
 
+void AddAirwayLabel(std::vector<MapLabel>* labels, int x, int y, const std::string& name) {
+    auto near = std::find_if(labels->begin(), labels->end(), [&](const MapLabel& l) {
+        return std::abs(l.x - x) <= 4 && std::abs(l.y - y) <= 4;
+    });
+    if (near == labels->end()) {
+        labels->push_back(MapLabel{x, y, name.substr(0, kMaxAirwayLabel)});
+        return;
+    }
+    if (near->text.size() + 1 + name.size() > kMaxAirwayLabel) return;
+    if (("-" + near->text + "-").find("-" + name + "-") != std::string::npos) return;
+    near->text += "-" + name;
+}
+
 // The station caches are complete here.
 MapView::MapView() = default;
 MapView::~MapView() = default;
@@ -281,36 +294,35 @@ void MapView::DrawAirports(win::HDC dc) {
             continue;
         const AirportRunways& r = RunwaysOf(static_cast<int>(i));
         if (r.ends.size() < 2) continue;
-        int width = zoom == 5 ? 1 : 2;
-        if (zoom == 7) {
-            // The first row's width in feet chooses the pen; at this zoom the pen keeps the
-            // airport colour, so a highlight shows in the label only.
-            const int feet = r.ends[0].width;
-            width = feet > 188 ? 9 : feet > 166 ? 8 : feet > 144 ? 7 : feet > 121 ? 6
-                  : feet > 99  ? 5 : feet > 77  ? 4 : feet > 55  ? 3 : 2;
-        }
         int minX = 0, maxX = 0, minY = 0, maxY = 0;
         bool drawn = false;
-        {
-            Tools tools(dc, zoom == 7 ? kMapAirportColour : colour, -1, width);
-            for (std::size_t k = 0; k + 1 < r.ends.size(); k += 2) {
-                int x1 = LongitudeToPixel(r.ends[k].place.lon);
-                int y1 = LatitudeToPixel(r.ends[k].place.lat);
-                int x2 = LongitudeToPixel(r.ends[k + 1].place.lon);
-                int y2 = LatitudeToPixel(r.ends[k + 1].place.lat);
-                if (!ClipSegment(&x1, &y1, &x2, &y2)) continue;
-                win::MoveToEx(dc, x1, y1, nullptr);
-                win::LineTo(dc, x2, y2);
-                if (!drawn) {
-                    minX = maxX = x1;
-                    minY = maxY = y1;
-                    drawn = true;
-                }
-                minX = std::min({minX, x1, x2});
-                maxX = std::max({maxX, x1, x2});
-                minY = std::min({minY, y1, y2});
-                maxY = std::max({maxY, y1, y2});
+        // The rows come in pairs, one per end; each runway is drawn from threshold to threshold.
+        for (std::size_t k = 0; k + 1 < r.ends.size(); k += 2) {
+            int width = zoom == 5 ? 1 : 2;
+            if (zoom == 7) {
+                // The pair's first row gives the width in feet; at this zoom the pen keeps the
+                // airport colour, so a highlight shows in the label only.
+                const int feet = r.ends[k].width;
+                width = feet > 188 ? 9 : feet > 166 ? 8 : feet > 144 ? 7 : feet > 121 ? 6
+                      : feet > 99  ? 5 : feet > 77  ? 4 : feet > 55  ? 3 : 2;
             }
+            int x1 = LongitudeToPixel(r.ends[k].place.lon);
+            int y1 = LatitudeToPixel(r.ends[k].place.lat);
+            int x2 = LongitudeToPixel(r.ends[k + 1].place.lon);
+            int y2 = LatitudeToPixel(r.ends[k + 1].place.lat);
+            if (!ClipSegment(&x1, &y1, &x2, &y2)) continue;
+            Tools tools(dc, zoom == 7 ? kMapAirportColour : colour, -1, width);
+            win::MoveToEx(dc, x1, y1, nullptr);
+            win::LineTo(dc, x2, y2);
+            if (!drawn) {
+                minX = maxX = x1;
+                minY = maxY = y1;
+                drawn = true;
+            }
+            minX = std::min({minX, x1, x2});
+            maxX = std::max({maxX, x1, x2});
+            minY = std::min({minY, y1, y2});
+            maxY = std::max({maxY, y1, y2});
         }
         if (!drawn) continue;
         const int cx = (minX + maxX) / 2, top = maxY + 3;
@@ -396,12 +408,7 @@ void MapView::DrawLocalizers(win::HDC dc) {
 void MapView::DrawAirways(win::HDC dc) {
     const StationPlaces& p = Places();
     const std::vector<AirwayRecord>& airways = theNavDatabase.airways;
-    struct Label {
-        int x, y;
-        std::string text;
-    };
-    std::vector<Label> labels;
-    constexpr std::size_t kMaxLabel = 27;
+    std::vector<MapLabel> labels;
     {
         Tools tools(dc, kMapAirwayColour, -1);
         for (std::size_t a = 0; a < airways.size(); ++a) {
@@ -414,25 +421,14 @@ void MapView::DrawAirways(win::HDC dc) {
                 if (!ClipSegment(&x1, &y1, &x2, &y2)) continue;
                 win::MoveToEx(dc, x1, y1, nullptr);
                 win::LineTo(dc, x2, y2);
-                if (zoom < 5) continue;
-                // Airways that share a segment share one label.
-                const int mx = (x1 + x2) / 2, my = (y1 + y2) / 2;
-                auto near = std::find_if(labels.begin(), labels.end(), [&](const Label& l) {
-                    return std::abs(l.x - mx) <= 4 && std::abs(l.y - my) <= 4;
-                });
-                if (near == labels.end()) {
-                    labels.push_back(Label{mx, my, name});
-                } else if (near->text.size() + 1 + name.size() <= kMaxLabel &&
-                           ("-" + near->text + "-").find("-" + name + "-") == std::string::npos) {
-                    near->text += "-" + name;
-                }
+                if (zoom >= 5) AddAirwayLabel(&labels, (x1 + x2) / 2, (y1 + y2) / 2, name);
             }
         }
     }
     if (labels.empty()) return;
     const win::HFONT old = win::SelectObject(dc, smallFont);
     win::SetTextColor(dc, Index(kMapAirwayColour));
-    for (const Label& l : labels)
+    for (const MapLabel& l : labels)
         Text(dc, l.x, l.y - 3, win::TA_CENTER | win::TA_BOTTOM, l.text);
     win::SelectObject(dc, old);
 }

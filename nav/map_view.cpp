@@ -307,6 +307,34 @@ void MapView::Shutdown() {
     dragging = 0;
 }
 
+void MapView::Reset() {
+    Shutdown();
+    toolbar = mapControl = dialog = win::HWND{};
+    width = height = 0;
+    margin = 2;
+    topLat = kWholeMapTop;
+    bottomLat = kWholeMapBottom;
+    leftLon = kWholeMapLeft;
+    rightLon = kWholeMapRight;
+    centreLat = 37.5;
+    centreLon = 95.0;
+    previousZoom = zoom = 0;
+    for (std::uint32_t* flag :
+         {&zoomInTool, &zoomOutTool, &showAirports, &showVors, &showNdbs, &showLocalizers,
+          &showAirways, &showWaypoints, &showObstacles, &showAircraft, &showFrequencies,
+          &vorInfoTool, &airportInfoTool, &approachInfoTool, &keepView, &keepViewToo,
+          &highlightSet, &runwayResult, &enrouteResult, &approachResult})
+        *flag = 0;
+    positionResult = 0;
+    highlightIdent.clear();
+    route.clear();
+    pickerRunways.clear();
+    cursorX = cursorY = symbolX = symbolY = 0;
+    resultX = resultZ = resultAltitude = resultHeading = 0;
+    ForgetStationCaches();
+    airportRecordReads = 0;
+}
+
 void MapView::FreeRouteBuffers() {
     route = {};
 }

@@ -104,6 +104,17 @@ struct MapBoxHit {
     int row = -1;
 };
 
+// An airway label. A label within 4 pixels on both axes of an earlier one joins it with a '-'
+// ("V23-V87"), so airways that share a segment share one label of at most 27 characters; a
+// name that would not fit, or is there already, is left out.
+struct MapLabel {
+    int x = 0;
+    int y = 0;
+    std::string text;
+};
+inline constexpr std::size_t kMaxAirwayLabel = 27;
+void AddAirwayLabel(std::vector<MapLabel>* labels, int x, int y, const std::string& name);
+
 // A node of a flight plan as the route drawing reads it: its kind (1 airport, 2 VOR, 3 NDB,
 // 6 waypoint; others are not placed) and its ident.
 struct MapRouteNode {
@@ -221,6 +232,10 @@ public:
 
     // ---- Grid values (variation_lookup.cpp) ----
     [[nodiscard]] GridValues LookupGridValues(std::int32_t x, std::int32_t z);
+
+    // Puts back what the map keeps between openings (zoom, view, layer switches): a map as
+    // the program starts with it (tests).
+    void Reset();
 
     // ---- Caches ----
     // Forgets the station places and airport runways kept from the tables (after a table
