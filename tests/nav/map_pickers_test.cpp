@@ -1,0 +1,202 @@
+// The runway, en-route and approach pickers on the resource pack's templates, worked as a user
+// would through their controls: what they show on opening, typed values held to their ranges,
+// the radios they tune, the course they set, and where they leave the aircraft.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "cockpit/nav_course.h"
+#include "core/resource_pack.h"
+#include "map_fixture.h"
+#include "nav/atc_services.h"
+#include "nav/map_pickers.h"
+#include "nav/position_placement.h"
+#include "sim/main_window.h"
+#include "win/controls.h"
+#include "win/dialog.h"
+
+namespace {
+
+using navtest::LatLon;
+
+class MapPickersTest : public navtest::MapFixture {
+protected:
+    void SetUp() override {
+        MapFixture::SetUp();
+        std::string error;
+        pack = core::OpenResourcePack(std::string(ZEPHLON_BINARY_DIR) + "/bin/Zephlon.pack", &error);
+        if (!pack) GTEST_SKIP() << "resource pack not built: " << error;
+        sim::theMainWindow.resourceLibrary = pack;
+        parent = win::CreateWindowEx(0, win::WC_STATIC, "", win::WS_VISIBLE, 0, 0, 640, 480, {}, {},
+                                     {}, 0);
+        nav::theTuneNav1Option = nav::theTuneNav2Option = nav::theTuneAdfOption = 0;
+        cockpit::ResetNavCourses();
+        nav::theAtcStartPos = nav::theAtcEnabled = 0;
+    }
+    void TearDown() override {
+        sim::theMainWindow.resourceLibrary = win::HINSTANCE{};
+        if (pack) win::FreeResourceLibrary(pack);
+        MapFixture::TearDown();
+    }
+    // The picker's window, made modeless so the test can work it.
+    win::HWND Open(ui::Dialog& d) {
+        EXPECT_EQ(d.CreateModeless(parent), 1);
+        return d.window;
+    }
+    static std::string Text(win::HWND d, int id) { return win::GetDlgItemText(d, id); }
+    static void Type(win::HWND d, int id, const char* text) {
+        win::SetDlgItemText(d, id, text);
+        win::SendMessage(d, win::WM_COMMAND, win::MAKEWPARAM(static_cast<std::uint16_t>(id), win::EN_KILLFOCUS),
+                         static_cast<win::LParam>(win::GetDlgItem(d, id).id));
+    }
+    static void Click(win::HWND d, int id) {
+        win::SendMessage(win::GetDlgItem(d, id), win::BM_CLICK, 0, 0);
+    }
+    static void Command(win::HWND d, int id) {
+        win::SendMessage(d, win::WM_COMMAND, static_cast<win::WParam>(id), 0);
+    }
+    win::HINSTANCE pack;
+    win::HWND parent;
+};
+
+TEST_F(MapPickersTest, EnrouteFromAVorTunesSetsTheCourseAndPlacesOnTheRadial) {
+    OpenMap(navtest::kKsql, 10.0);
+    flight::theFlightModelState.fmPosY = nav::FeetToWorldAltitude(1500);
+    nav::MapEnrouteDialog d(2);  // TWA, 117.30
+    const win::HWND w = Open(d);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(Text(w, 1971), "TWA");
+    EXPECT_EQ(Text(w, 1972), "Terminal VOR");
+    EXPECT_EQ(Text(w, 15516), "117.30");
+    EXPECT_EQ(Text(w, 1782), "0");
+    EXPECT_EQ(Text(w, 1783), "1500");
+    EXPECT_EQ(Text(w, 1784), "10");
+    EXPECT_EQ(Text(w, 1780), "190");
+    EXPECT_FALSE(win::IsWindowEnabled(win::GetDlgItem(w, 1787)));
+    // Radial 180 with the heading back to the VOR is 360, not 0.
+    Type(w, 1780, "180");
+    Click(w, 1069);
+    EXPECT_EQ(Text(w, 1784), "360");
+    // Bad typing is held to the ranges and written back when the field is left.
+    Type(w, 1782, "abc");
+    EXPECT_EQ(Text(w, 1782), "0");
+    Type(w, 1782, "-5");
+    EXPECT_EQ(Text(w, 1782), "0");
+    Type(w, 1780, "");
+    EXPECT_EQ(Text(w, 1780), "1");
+    win::SetDlgItemText(w, 1783, "45000");  // written back while typing
+    EXPECT_EQ(Text(w, 1783), "30000");
+    // Radial 090, 10 nm, 3000 ft, heading back to the VOR, NAV1 and its course.
+    Type(w, 1780, "090");
+    Type(w, 1782, "10");
+    Type(w, 1783, "3000");
+    Click(w, 1069);
+    EXPECT_EQ(Text(w, 1784), "270");
+    Click(w, 1693);
+    EXPECT_EQ(nav::theTuneNav1Option, 1);
+    ASSERT_TRUE(win::IsWindowEnabled(win::GetDlgItem(w, 1787)));
+    Click(w, 1787);
+    Command(w, win::IDOK);
+    const nav::VorRecord& vor = nav::theNavDatabase.vors[2];
+    // 10 nm along the grid's radial 090 (the fixture has no grid values).
+    EXPECT_NEAR(nav::theMapView.resultX - vor.x, 4741120, 1);
+    EXPECT_NEAR(nav::theMapView.resultZ - vor.z, 0, 1);
+    EXPECT_EQ(nav::theMapView.resultAltitude, static_cast<std::int32_t>(3000 * 0.3048780487804878 * 256));
+    EXPECT_EQ(nav::theMapView.resultHeading, nav::DegreesToAngle(270));
+    EXPECT_EQ(cockpit::theNav1Radio.activeWhole, 17);
+    EXPECT_EQ(cockpit::theNav1Radio.activeFraction, 30);
+    EXPECT_EQ(cockpit::theNav2Radio.activeWhole, 0);
+    // The course is the radial turned back to the VOR: 270; the card shows 360 less it.
+    EXPECT_EQ(cockpit::theNav1Course.selectedCourse, 270);
+    EXPECT_EQ(cockpit::theNav1Course.obsCard, 90);
+    EXPECT_EQ(cockpit::theNav1Course.obsCardPosition, 36);
+    EXPECT_EQ(cockpit::theNav1Course.courseSet, 1);
+    d.DestroyModeless();
+}
+
+TEST_F(MapPickersTest, ApproachStartsOutOnTheLocalizerCourse) {
+    OpenMap(navtest::kKsql);
+    nav::theTuneNav2Option = 1;
+    nav::MapApproachDialog d(0);
+    const win::HWND w = Open(d);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(Text(w, 1971), "I-OAK");
+    EXPECT_EQ(Text(w, 1972), "Localizer/Glideslope");
+    EXPECT_EQ(Text(w, 15516), "108.70");
+    EXPECT_EQ(Text(w, 1538), "270");
+    EXPECT_EQ(Text(w, 1540), "270");
+    EXPECT_EQ(win::IsDlgButtonChecked(w, 1532), 1u);
+    EXPECT_EQ(win::IsDlgButtonChecked(w, 1694), 1u);
+    Type(w, 1542, "99");  // at most 28
+    EXPECT_EQ(Text(w, 1542), "28");
+    Type(w, 1542, "5");
+    Type(w, 1541, "1800");
+    Command(w, win::IDOK);
+    const nav::IlsRecord& ils = nav::theNavDatabase.ils[0];
+    // 5 nm out along the course's reciprocal (course 270: east of the localizer), heading in.
+    EXPECT_NEAR(nav::theMapView.resultX - ils.x, 5 * 474112, 2);
+    EXPECT_NEAR(nav::theMapView.resultZ - ils.z, 0, 2);
+    EXPECT_EQ(nav::theMapView.resultHeading, nav::DegreesToAngle(270));
+    EXPECT_EQ(cockpit::theNav1Radio.activeWhole, 8);
+    EXPECT_EQ(cockpit::theNav1Radio.activeFraction, 70);
+    EXPECT_EQ(cockpit::theNav2Radio.activeFraction, 70);
+    d.DestroyModeless();
+}
+
+TEST_F(MapPickersTest, RunwayPickerListsTheEndsAndTakesTheChosenThreshold) {
+    OpenMap(navtest::kKsql);
+    nav::MapRunwayDialog d(1);  // KOAK
+    const win::HWND w = Open(d);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(Text(w, 1934), "KOAK Metropolitan Oakland International");
+    const win::HWND list = win::GetDlgItem(w, 1929);
+    ASSERT_EQ(win::SendMessage(list, win::LB_GETCOUNT, 0, 0), 8);
+    auto row = [&](int i) {
+        char text[128] = {};
+        win::SendMessage(list, win::LB_GETTEXT, static_cast<win::WParam>(i), reinterpret_cast<win::LParam>(text));
+        return std::string(text);
+    };
+    EXPECT_EQ(row(0), "9R\t5000\tX\t200\tILS: IOAK");
+    EXPECT_EQ(row(6), "15C\t5000\tX\t60");
+    EXPECT_EQ(win::SendMessage(list, win::LB_GETCURSEL, 0, 0), 0);
+    win::SendMessage(list, win::LB_SETCURSEL, 3, 0);
+    Command(w, 1928);
+    EXPECT_EQ(nav::theMapView.resultHeading, 270 * 65536 / 360);
+    std::int32_t x, z;
+    navtest::World(LatLon{navtest::kKoak.lat - 0.004, navtest::kKoak.lon - 0.012}, &x, &z);
+    EXPECT_EQ(nav::theMapView.resultX, x);
+    EXPECT_EQ(nav::theMapView.resultZ, z);
+    EXPECT_EQ(flight::theFlightModelState.fmPosY, 6);
+    EXPECT_EQ(nav::theAtcStartPos, 3);
+    d.DestroyModeless();
+
+    // An airport without runways: nothing to take, nothing placed.
+    nav::theMapView.resultX = 777;
+    nav::MapRunwayDialog none(2);
+    const win::HWND w2 = Open(none);
+    ASSERT_TRUE(w2);
+    EXPECT_EQ(win::SendDlgItemMessage(w2, 1929, win::LB_GETCOUNT, 0, 0), 0);
+    Command(w2, 1928);
+    EXPECT_EQ(nav::theMapView.resultX, 777);
+    none.DestroyModeless();
+}
+
+TEST_F(MapPickersTest, AnAirportNameRunningPastItsEntryIsCutAtTheEntry) {
+    // The name-list entry of Oakland loses its terminator: the name runs into the next entry.
+    platform::ForgetFolderListings();
+    std::string bytes = folder.Read("Data/Sms/flp.sms");
+    const std::size_t at = bytes.find("International");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 13] = 'X';
+    WriteText("Data/Sms/flp.sms", bytes);
+    OpenMap(navtest::kKsql);
+    nav::MapRunwayDialog d(1);
+    const win::HWND w = Open(d);
+    ASSERT_TRUE(w);
+    const std::string name = Text(w, 1934);
+    EXPECT_EQ(name.rfind("KOAK Metropolitan Oakland InternationalX", 0), 0u);
+    EXPECT_LE(name.size(), 100u);
+    d.DestroyModeless();
+}
+
+}  // namespace
