@@ -1,7 +1,11 @@
 #include "nav/position_dialog.h"
 
+#include <cstdio>
 #include <string>
 
+#include "cockpit/nav_course.h"
+#include "cockpit/radio_words.h"
+#include "core/run_report.h"
 #include "nav/map_pickers.h"
 #include "nav/map_pictures.h"
 #include "nav/map_view.h"
@@ -257,5 +261,35 @@ win::LResult PositionAircraftDialog::OnNotify(int, win::NMHDR* header) {
     }
     return 0;
 }
+
+}  // namespace nav
+
+namespace nav {
+
+namespace {
+
+// The runner's `report` fields of the radios and courses the positioning dialogs set:
+// "nav1=113.90 nav1_course=270 nav1_obs=90 ...".
+std::string MhzWords(const cockpit::RadioFrequencyWords& w) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d.%02d", w.activeWhole + 100, w.activeFraction);
+    return text;
+}
+
+const bool kReportFields = [] {
+    core::RegisterReportField("nav1", [] { return MhzWords(cockpit::theNav1Radio); });
+    core::RegisterReportField("nav2", [] { return MhzWords(cockpit::theNav2Radio); });
+    core::RegisterReportField("adf", [] {
+        return std::to_string(cockpit::theAdfRadio.activeWhole * 100 + cockpit::theAdfRadio.activeFraction);
+    });
+    core::RegisterReportField("nav1_course", [] { return std::to_string(cockpit::theNav1Course.selectedCourse); });
+    core::RegisterReportField("nav1_obs", [] { return std::to_string(cockpit::theNav1Course.obsCard); });
+    core::RegisterReportField("nav2_course", [] { return std::to_string(cockpit::theNav2Course.selectedCourse); });
+    core::RegisterReportField("adf_card", [] { return std::to_string(cockpit::theAdfCard.card); });
+    core::RegisterReportField("map_zoom", [] { return std::to_string(theMapView.zoom); });
+    return true;
+}();
+
+}  // namespace
 
 }  // namespace nav

@@ -1,0 +1,204 @@
+// The positioning map in the running program, driven by the committed runner scripts in the
+// starter installation: OK at once keeps the aircraft, a drag moves it by the pixels travelled,
+// the airport tool puts it on a runway threshold and the VOR tool on a radial, each checked
+// against the public data with a second projection; the screenshot shows the coast by San
+// Francisco where the outline data puts it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "core/ini_file.h"
+#include "independent_projection.h"
+#include "nav/lat_lon.h"
+#include "support/run_command.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Where the map control's top-left pixel lies on the 640 x 480 screen while the dialog is up.
+constexpr int kMapLeft = 64;
+constexpr int kMapTop = 31;
+
+class PositionRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const fs::path install = fs::path(ZEPHLON_BINARY_DIR) / "install";
+        bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
+        if (!fs::exists(bin) || !fs::exists(install / "Zephlon.pack"))
+            GTEST_SKIP() << "simrun or the starter installation is not built";
+        for (const fs::directory_entry& e : fs::directory_iterator(install))
+            if (e.is_directory())
+                fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
+    }
+    testsupport::CommandResult Play(const char* script) {
+        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/nav/" + script);
+        EXPECT_TRUE(in) << script;
+        std::string text;
+        for (std::string line; std::getline(in, line);) {
+            for (const char* verb : {"save ", "screenshot "})
+                if (line.rfind(verb, 0) == 0) line = verb + dir.Path(line.substr(std::strlen(verb)));
+            text += line + "\n";
+        }
+        dir.Write("script.txt", text);
+        return testsupport::RunCommand(bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") +
+                                       " 2>&1");
+    }
+    struct Saved {
+        std::int32_t x = 0, y = 0, z = 0;
+        double heading = 0;  // degrees on the world plane
+        double lat = 0, lon = 0;  // east-positive, by the second projection
+    };
+    Saved Read(const char* flight) {
+        core::IniFile file(dir.Path(flight).c_str());
+        Saved s;
+        s.x = file.GetInt("Aircraft", "fmPosX", 0);
+        s.y = file.GetInt("Aircraft", "fmPosY", 0);
+        s.z = file.GetInt("Aircraft", "fmPosZ", 0);
+        s.heading = (file.GetInt("Aircraft", "fmHead", 0) & 0xFFFF) * 360.0 / 65536.0;
+        navtest::WorldToGeographic(s.x, s.z, &s.lat, &s.lon);
+        return s;
+    }
+    testsupport::TempFolder dir{"zephlon-position"};
+    std::string bin;
+};
+
+TEST_F(PositionRun, OkAtOnceKeepsTheAircraftAndShowsTheWholeCountry) {
+    const testsupport::CommandResult r = Play("position_ok_at_once.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    for (const char* line :
+         {"read 1819 Static \"4800 nm\"", "read 1823 Static \"50\xB0\"",
+          "read 1834 Static \"120\xB0\"", "read 1855 Static \"65\xB0\"", "ended 1"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+    // Seven parallels (50 to 20): the eighth label stays empty.
+    EXPECT_NE(r.out.find("read 1832 Static \"\""), std::string::npos) << r.out;
+    const Saved before = Read("before.flt"), after = Read("after.flt");
+    EXPECT_LT(navtest::Metres(before.lat, before.lon, after.lat, after.lon), 1.0);
+    EXPECT_EQ(before.heading, after.heading);
+
+    // The coast by San Francisco, Monterey to Cape Mendocino: every point of the low-resolution
+    // coast there is drawn in water blue within a pixel of where the grid puts it.
+    std::ifstream shot(dir.Path("map.bmp"), std::ios::binary);
+    const std::string bmp((std::istreambuf_iterator<char>(shot)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bmp.size(), 54u);
+    auto u32 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bmp[at])) |
+               static_cast<std::uint32_t>(static_cast<std::uint8_t>(bmp[at + 1])) << 8 |
+               static_cast<std::uint32_t>(static_cast<std::uint8_t>(bmp[at + 2])) << 16 |
+               static_cast<std::uint32_t>(static_cast<std::uint8_t>(bmp[at + 3])) << 24;
+    };
+    const std::uint32_t offset = u32(10), width = u32(18), height = u32(22);
+    const int bytes = static_cast<int>(u32(28) & 0xFFFF) / 8;
+    ASSERT_EQ(width, 640u);
+    const std::size_t stride = (width * bytes + 3) & ~3u;
+    auto water = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= 640 || y >= 480) return false;
+        const std::size_t at = offset + (height - 1 - y) * stride + x * bytes;
+        return static_cast<std::uint8_t>(bmp[at]) == 190 && static_cast<std::uint8_t>(bmp[at + 1]) == 80 &&
+               static_cast<std::uint8_t>(bmp[at + 2]) == 30;
+    };
+    // The aircraft symbol, drawn over everything at San Carlos, covers a few pixels of the bay.
+    double acLat = 0, acLon = 0;
+    nav::WorldToLatLon(&acLat, &acLon, after.x, after.z);
+    const int symbolX = kMapLeft + static_cast<int>(552.0 / -60.0 * (acLon - 125.0));
+    const int symbolY = kMapTop + static_cast<int>(322.0 / -35.0 * (acLat - 55.0));
+    std::ifstream coast(std::string(ZEPHLON_SOURCE_DIR) + "/data/outlines-us/coast_low.txt");
+    int points = 0, found = 0;
+    for (std::string line; std::getline(coast, line);) {
+        double lon = 0, lat = 0;
+        if (line.empty() || line[0] == '>' || !(std::istringstream(line) >> lon >> lat)) continue;
+        if (lat < 36.0 || lat > 40.5 || lon < -124.6 || lon > -121.5) continue;
+        const int x = kMapLeft + static_cast<int>(552.0 / -60.0 * (-lon - 125.0));
+        const int y = kMapTop + static_cast<int>(322.0 / -35.0 * (lat - 55.0));
+        if (std::abs(x - symbolX) <= 6 && std::abs(y - symbolY) <= 6) continue;
+        ++points;
+        bool near = false;
+        for (int dy = -1; dy <= 1 && !near; ++dy)
+            for (int dx = -1; dx <= 1 && !near; ++dx)
+                near = water(x + dx, y + dy);
+        found += near;
+    }
+    ASSERT_GT(points, 5);
+    EXPECT_EQ(found, points);
+}
+
+TEST_F(PositionRun, DraggingTheSymbolMovesTheAircraftByThePixelsTravelled) {
+    const testsupport::CommandResult r = Play("position_drag.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    double lat0 = 0, lon0 = 0, lat1 = 0, lon1 = 0;
+    const Saved before = Read("before.flt"), after = Read("after.flt");
+    nav::WorldToLatLon(&lat0, &lon0, before.x, before.z);
+    nav::WorldToLatLon(&lat1, &lon1, after.x, after.z);
+    // 100 pixels east at 4800 nm is 100 x 60 / 552 degrees of longitude, counted from the
+    // pixel the symbol stood on (a pixel is 60 / 552 degrees).
+    const double pixel = 60.0 / 552.0;
+    EXPECT_NEAR(lon0 - lon1, 100.0 * pixel, pixel);
+    EXPECT_NEAR(lat1, lat0, 35.0 / 322.0);
+    // Same height above the ground and the same heading over it.
+    EXPECT_EQ(after.y, before.y);
+}
+
+TEST_F(PositionRun, TheAirportToolPutsTheAircraftOnTheChosenThreshold) {
+    const testsupport::CommandResult r = Play("position_runway.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("read 1819 Static \"160 nm\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("read 1934 Static \"San Carlos (KSQL)\""), std::string::npos) << r.out;
+    // Runway 30's end of the public data (not displaced), facing runway 12's end.
+    std::vector<std::string> runway;
+    for (const auto& row : navtest::ReadNavCsv("runway.csv"))
+        if (row[0] == "KSQL") runway = row;
+    ASSERT_EQ(runway.size(), 11u);
+    ASSERT_EQ(runway[7], "30");
+    ASSERT_EQ(runway[10], "0.00");
+    const Saved after = Read("after.flt");
+    EXPECT_LT(navtest::Metres(after.lat, after.lon, std::stod(runway[8]), std::stod(runway[9])), 1.0);
+    std::int32_t x12, z12, x30, z30;
+    nav::LatLonToWorld(&x12, &z12, std::stod(runway[4]), -std::stod(runway[5]));
+    nav::LatLonToWorld(&x30, &z30, std::stod(runway[8]), -std::stod(runway[9]));
+    const double along = std::atan2(double(x12) - x30, double(z12) - z30) * 180.0 / navtest::kPi;
+    EXPECT_LT(std::fabs(std::remainder(after.heading - along, 360.0)), 0.1);
+}
+
+TEST_F(PositionRun, TheVorToolPutsTheAircraftOnTheRadial) {
+    const testsupport::CommandResult r = Play("position_vor.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("read 1971 Static \"OSI\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("report nav1=113.90 nav1_course=270 nav1_obs=90"), std::string::npos)
+        << r.out;
+    std::vector<std::string> osi;
+    for (const auto& row : navtest::ReadNavCsv("vor.csv"))
+        if (row[0] == "OSI") osi = row;
+    ASSERT_EQ(osi.size(), 9u);
+    const Saved after = Read("after.flt");
+    EXPECT_EQ(after.y, static_cast<std::int32_t>(3000 * 0.3048780487804878 * 256));
+    // 10 nm from the station: the second projection's great circle.
+    const double nm = navtest::Metres(std::stod(osi[2]), std::stod(osi[3]), after.lat, after.lon) / 1852.0;
+    EXPECT_NEAR(nm, 10.0, 0.2);
+    // The direction from the station: radial 090 on the magnetic grids. Until the world's
+    // magnetic and grid-north tiles are installed the grid is the world plane itself, and the
+    // radial runs along the plane's east.
+    const bool grids = fs::exists(fs::path(ZEPHLON_BINARY_DIR) / "install" / "Data" / "Mag");
+    std::int32_t sx, sz;
+    nav::LatLonToWorld(&sx, &sz, std::stod(osi[2]), -std::stod(osi[3]));
+    if (!grids) {
+        const double bearing = std::atan2(double(after.x) - sx, double(after.z) - sz) * 180.0 / navtest::kPi;
+        EXPECT_NEAR(bearing, 90.0, 0.5);
+        EXPECT_NEAR(after.heading, 270.0, 0.1);
+    } else {
+        const double y = std::sin((after.lon - std::stod(osi[3])) * navtest::kPi / 180.0) *
+                         std::cos(after.lat * navtest::kPi / 180.0);
+        const double lat1 = std::stod(osi[2]) * navtest::kPi / 180.0, lat2 = after.lat * navtest::kPi / 180.0;
+        const double x = std::cos(lat1) * std::sin(lat2) - std::sin(lat1) * std::cos(lat2) *
+                                                               std::cos((after.lon - std::stod(osi[3])) * navtest::kPi / 180.0);
+        const double trueBearing = std::atan2(y, x) * 180.0 / navtest::kPi;
+        EXPECT_LT(std::fabs(std::remainder(trueBearing - (90.0 + std::stod(osi[7])), 360.0)), 2.0);
+    }
+}
+
+}  // namespace
