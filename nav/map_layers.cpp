@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <unordered_map>
 
 #include "nav/lat_lon.h"
 #include "nav/map_palette.h"
@@ -33,6 +34,54 @@ std::vector<Place> PlacesOf(const std::vector<Row>& rows) {
     for (std::size_t i = 0; i < rows.size(); ++i)
         WorldToLatLon(&out[i].lat, &out[i].lon, rows[i].x, rows[i].z);
     return out;
+}
+
+// Station rows by cells of a quarter degree, so a close view visits the few cells it covers.
+struct CellIndex {
+    std::unordered_map<std::int64_t, std::vector<std::uint32_t>> cells;
+    std::size_t rows = 0;
+};
+constexpr double kCellDegrees = 0.25;
+
+std::int64_t CellKey(std::int64_t latCell, std::int64_t lonCell) {
+    return (latCell << 32) ^ (lonCell & 0xFFFFFFFF);
+}
+
+CellIndex IndexOf(const std::vector<Place>& places) {
+    CellIndex index;
+    index.rows = places.size();
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        const Place& p = places[i];
+        if (!(std::abs(p.lat) <= 90.0 && std::abs(p.lon) <= 360.0)) continue;
+        index.cells[CellKey(static_cast<std::int64_t>(std::floor(p.lat / kCellDegrees)),
+                            static_cast<std::int64_t>(std::floor(p.lon / kCellDegrees)))]
+            .push_back(static_cast<std::uint32_t>(i));
+    }
+    return index;
+}
+
+// The rows whose cells meet the box, in table order (stations draw over each other in that
+// order); every row when the box covers much of the country.
+const std::vector<std::uint32_t>& RowsIn(const CellIndex& index, double latLo, double latHi,
+                                         double lonLo, double lonHi,
+                                         std::vector<std::uint32_t>* out) {
+    out->clear();
+    const auto la = static_cast<std::int64_t>(std::floor(std::max(latLo, -90.0) / kCellDegrees));
+    const auto lb = static_cast<std::int64_t>(std::floor(std::min(latHi, 90.0) / kCellDegrees));
+    const auto oa = static_cast<std::int64_t>(std::floor(std::max(lonLo, -360.0) / kCellDegrees));
+    const auto ob = static_cast<std::int64_t>(std::floor(std::min(lonHi, 360.0) / kCellDegrees));
+    if ((lb - la + 1) * (ob - oa + 1) > 4000) {
+        out->resize(index.rows);
+        for (std::size_t i = 0; i < index.rows; ++i)
+            (*out)[i] = static_cast<std::uint32_t>(i);
+        return *out;
+    }
+    for (std::int64_t a = la; a <= lb; ++a)
+        for (std::int64_t o = oa; o <= ob; ++o)
+            if (auto it = index.cells.find(CellKey(a, o)); it != index.cells.end())
+                out->insert(out->end(), it->second.begin(), it->second.end());
+    std::sort(out->begin(), out->end());
+    return *out;
 }
 
 // A pen and a brush of palette colours, selected for the life of the object.
@@ -91,7 +140,13 @@ struct MapView::StationPlaces {
     const void* keys[6] = {};
     std::size_t sizes[6] = {};
     std::vector<Place> vors, ndbs, waypoints, airports, ils;
+    CellIndex vorCells, ndbCells, waypointCells, airportCells, ilsCells;
+    std::vector<std::uint32_t> visible;  // scratch of the layer being drawn
     std::vector<std::vector<Place>> airways;
+    struct Bounds {
+        double latMin, latMax, lonMin, lonMax;
+    };
+    std::vector<Bounds> airwayBounds;
 };
 
 struct MapView::AirportRunways {
@@ -127,7 +182,7 @@ void MapView::ForgetStationCaches() {
     runways.clear();
 }
 
-const MapView::StationPlaces& MapView::Places() {
+MapView::StationPlaces& MapView::Places() {
     const NavDatabase& db = theNavDatabase;
     const void* keys[6] = {db.vors.data(),      db.ndbs.data(), db.waypoints.data(),
                            db.airports.data(), db.ils.data(),  db.airways.data()};
@@ -145,9 +200,23 @@ const MapView::StationPlaces& MapView::Places() {
     p->waypoints = PlacesOf(db.waypoints);
     p->airports = PlacesOf(db.airports);
     p->ils = PlacesOf(db.ils);
+    p->vorCells = IndexOf(p->vors);
+    p->ndbCells = IndexOf(p->ndbs);
+    p->waypointCells = IndexOf(p->waypoints);
+    p->airportCells = IndexOf(p->airports);
+    p->ilsCells = IndexOf(p->ils);
     p->airways.reserve(db.airways.size());
-    for (const AirwayRecord& a : db.airways)
+    for (const AirwayRecord& a : db.airways) {
         p->airways.push_back(PlacesOf(a.points));
+        StationPlaces::Bounds b{90.0, -90.0, 1e9, -1e9};
+        for (const Place& q : p->airways.back()) {
+            b.latMin = std::min(b.latMin, q.lat);
+            b.latMax = std::max(b.latMax, q.lat);
+            b.lonMin = std::min(b.lonMin, q.lon);
+            b.lonMax = std::max(b.lonMax, q.lon);
+        }
+        p->airwayBounds.push_back(b);
+    }
     places = std::move(p);
     runways.clear();
     runways.resize(db.airports.size());
@@ -186,9 +255,9 @@ void MapView::DrawSmallLabel(win::HDC dc, const std::string& text, int x, int y)
 // ---- VORs, NDBs, waypoints -----------------------------------------------------------------------
 
 void MapView::DrawVors(win::HDC dc) {
-    const StationPlaces& p = Places();
+    StationPlaces& p = Places();
     const std::vector<VorRecord>& rows = theNavDatabase.vors;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
+    for (const std::uint32_t i : RowsIn(p.vorCells, bottomLat, topLat, rightLon, leftLon, &p.visible)) {
         int x, y;
         if (!ProjectStation(p.vors[i].lat, p.vors[i].lon, &x, &y)) continue;
         const bool lit = vorInfoTool && highlightSet && rows[i].ident == highlightIdent;
@@ -216,11 +285,11 @@ void MapView::DrawVors(win::HDC dc) {
 }
 
 void MapView::DrawNdbs(win::HDC dc) {
-    const StationPlaces& p = Places();
+    StationPlaces& p = Places();
     const std::vector<NdbRecord>& rows = theNavDatabase.ndbs;
     Tools tools(dc, kMapNdbColour, -1);
     win::SetTextColor(dc, Index(kMapNdbColour));
-    for (std::size_t i = 0; i < rows.size(); ++i) {
+    for (const std::uint32_t i : RowsIn(p.ndbCells, bottomLat, topLat, rightLon, leftLon, &p.visible)) {
         int x, y;
         if (!ProjectStation(p.ndbs[i].lat, p.ndbs[i].lon, &x, &y)) continue;
         win::SetPixel(dc, x, y, Index(kMapNdbColour));
@@ -234,11 +303,11 @@ void MapView::DrawNdbs(win::HDC dc) {
 }
 
 void MapView::DrawWaypoints(win::HDC dc) {
-    const StationPlaces& p = Places();
+    StationPlaces& p = Places();
     const std::vector<WaypointRecord>& rows = theNavDatabase.waypoints;
     Tools tools(dc, kMapWaypointColour, -1);
     win::SetTextColor(dc, Index(kMapWaypointColour));
-    for (std::size_t i = 0; i < rows.size(); ++i) {
+    for (const std::uint32_t i : RowsIn(p.waypointCells, bottomLat, topLat, rightLon, leftLon, &p.visible)) {
         int x, y;
         if (!ProjectStation(p.waypoints[i].lat, p.waypoints[i].lon, &x, &y)) continue;
         if (zoom < 4) {
@@ -255,10 +324,13 @@ void MapView::DrawWaypoints(win::HDC dc) {
 // ---- Airports --------------------------------------------------------------------------------------
 
 void MapView::DrawAirports(win::HDC dc) {
-    const StationPlaces& p = Places();
+    StationPlaces& p = Places();
     const std::vector<AirportIndexRecord>& rows = theNavDatabase.airports;
     const MapZoomLevel& z = kMapZoomTable[std::clamp(zoom, 0, kMapZoomLevels - 1)];
-    for (std::size_t i = 0; i < rows.size(); ++i) {
+    // Close in, airports up to a view's span outside it send their runways into it.
+    const MapZoomLevel pad = zoom >= 5 ? z : MapZoomLevel{"", 0.0, 0.0, 1, 1};
+    for (const std::uint32_t i : RowsIn(p.airportCells, bottomLat - pad.latSpan, topLat + pad.latSpan, rightLon - pad.lonSpan,
+                               leftLon + pad.lonSpan, &p.visible)) {
         const Place& at = p.airports[i];
         const bool lit = airportInfoTool && highlightSet && rows[i].ident == highlightIdent;
         const int colour = lit ? kMapHighlight : kMapAirportColour;
@@ -349,11 +421,11 @@ void MapView::DrawAirports(win::HDC dc) {
 // ---- Localizers --------------------------------------------------------------------------------------
 
 void MapView::DrawLocalizers(win::HDC dc) {
-    const StationPlaces& p = Places();
+    StationPlaces& p = Places();
     const std::vector<IlsRecord>& rows = theNavDatabase.ils;
     const int l1 = zoom == 5 ? 15 : zoom == 6 ? 20 : 150;
     const int l2 = zoom == 5 ? 17 : zoom == 6 ? 22 : 158;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
+    for (const std::uint32_t i : RowsIn(p.ilsCells, bottomLat, topLat, rightLon, leftLon, &p.visible)) {
         int x, y;
         if (!ProjectStation(p.ils[i].lat, p.ils[i].lon, &x, &y)) continue;
         // The feather points away from the runway along the course's reciprocal. The course is
@@ -409,9 +481,18 @@ void MapView::DrawAirways(win::HDC dc) {
     const StationPlaces& p = Places();
     const std::vector<AirwayRecord>& airways = theNavDatabase.airways;
     std::vector<MapLabel> labels;
+    const MapZoomLevel& z = kMapZoomTable[std::clamp(zoom, 0, kMapZoomLevels - 1)];
+    const double padLat = 4.0 * z.latSpan / (height - 2.0 * margin);
+    const double padLon = 4.0 * z.lonSpan / (width - 2.0 * margin);
     {
         Tools tools(dc, kMapAirwayColour, -1);
         for (std::size_t a = 0; a < airways.size(); ++a) {
+            // An airway whose bounds miss the view (widened by a few pixels, as truncation
+            // brings points just outside onto the edge) has no segment in it.
+            const StationPlaces::Bounds& b = p.airwayBounds[a];
+            if (b.latMax < bottomLat - padLat || b.latMin > topLat + padLat ||
+                b.lonMax < rightLon - padLon || b.lonMin > leftLon + padLon)
+                continue;
             const std::vector<Place>& points = p.airways[a];
             const std::string name = "V" + std::to_string(airways[a].identifier);
             for (std::size_t k = 0; k + 1 < points.size(); ++k) {

@@ -157,16 +157,19 @@ void EnableButton(win::HWND toolbar, int id, bool on) {
 // ---- Outlines ----------------------------------------------------------------------------------
 
 void MapView::LoadOutlines() {
+    outlineIndex.clear();
     ReadMapOutline("states.bin", &states);
     ReadMapOutline("rcoast.bin", &coast);
 }
 
 void MapView::LoadWater() {
+    outlineIndex.clear();
     ReadMapOutline("water.bin", &water);
     waterLoaded = true;
 }
 
 void MapView::LoadDetailCoast() {
+    outlineIndex.clear();
     ReadMapOutline("dcoast.bin", &detailCoast);
 }
 
@@ -289,6 +292,7 @@ void MapView::Shutdown() {
     coast = {};
     water = {};
     detailCoast = {};
+    outlineIndex.clear();
     waterLoaded = false;
     for (win::HFONT* f : {&labelFont, &smallFont}) {
         if (*f) win::DeleteObject(*f);
@@ -636,25 +640,68 @@ void MapView::DrawGrid(win::HDC dc) {
         win::ShowWindow(win::GetDlgItem(dialog, kLongitudeLabelIds[k]), win::SW_HIDE);
 }
 
-void MapView::DrawSegments(win::HDC dc, const std::vector<MapOutlinePoint>& points) {
-    bool havePrevious = false;
-    int px = 0, py = 0;
-    for (const MapOutlinePoint& p : points) {
-        if (IsPenUp(p)) {
-            havePrevious = false;
+const std::vector<MapView::OutlineSpan>& MapView::SpansOf(const std::vector<MapOutlinePoint>& points) {
+    for (OutlineIndex& index : outlineIndex)
+        if (index.key == points.data() && index.size == points.size()) return index.spans;
+    // A handful of arrays is ever drawn: the four outlines of the open map.
+    if (outlineIndex.size() >= 8) outlineIndex.erase(outlineIndex.begin());
+    OutlineIndex index;
+    index.key = points.data();
+    index.size = points.size();
+    OutlineSpan span;
+    for (std::size_t i = 0; i <= points.size(); ++i) {
+        const bool marker = i == points.size() || IsPenUp(points[i]);
+        if (marker) {
+            span.end = static_cast<std::uint32_t>(i);
+            span.closed = i < points.size();
+            if (span.end > span.begin) index.spans.push_back(span);
+            span = OutlineSpan{};
+            span.begin = static_cast<std::uint32_t>(i + 1);
             continue;
         }
-        const int x = LongitudeToPixel(p.lon), y = LatitudeToPixel(p.lat);
-        if (havePrevious) {
-            int x1 = px, y1 = py, x2 = x, y2 = y;
-            if (ClipSegment(&x1, &y1, &x2, &y2)) {
-                win::MoveToEx(dc, x1, y1, nullptr);
-                win::LineTo(dc, x2, y2);
-            }
+        const MapOutlinePoint& p = points[i];
+        if (std::isnan(p.lat) || std::isnan(p.lon)) continue;
+        if (span.empty) {
+            span.latMin = span.latMax = p.lat;
+            span.lonMin = span.lonMax = p.lon;
+            span.empty = false;
         }
-        px = x;
-        py = y;
-        havePrevious = true;
+        span.latMin = std::min(span.latMin, p.lat);
+        span.latMax = std::max(span.latMax, p.lat);
+        span.lonMin = std::min(span.lonMin, p.lon);
+        span.lonMax = std::max(span.lonMax, p.lon);
+    }
+    outlineIndex.push_back(std::move(index));
+    return outlineIndex.back().spans;
+}
+
+bool MapView::SpanReachesView(const OutlineSpan& span) const {
+    // A segment lies inside its polyline's bounds, so a polyline whose bounds miss the view
+    // has nothing to draw. The view is widened by a few pixels, since truncation brings points
+    // just outside it onto the edge pixels. Longitudes count west: the view's left is larger.
+    const double padLat = 4.0 * Row(zoom).latSpan / (height - 2.0 * margin);
+    const double padLon = 4.0 * Row(zoom).lonSpan / (width - 2.0 * margin);
+    return !span.empty && span.latMax >= bottomLat - padLat && span.latMin <= topLat + padLat &&
+           span.lonMax >= rightLon - padLon && span.lonMin <= leftLon + padLon;
+}
+
+void MapView::DrawSegments(win::HDC dc, const std::vector<MapOutlinePoint>& points) {
+    for (const OutlineSpan& span : SpansOf(points)) {
+        if (!SpanReachesView(span)) continue;
+        int px = 0, py = 0;
+        for (std::uint32_t i = span.begin; i < span.end; ++i) {
+            const MapOutlinePoint& p = points[i];
+            const int x = LongitudeToPixel(p.lon), y = LatitudeToPixel(p.lat);
+            if (i > span.begin) {
+                int x1 = px, y1 = py, x2 = x, y2 = y;
+                if (ClipSegment(&x1, &y1, &x2, &y2)) {
+                    win::MoveToEx(dc, x1, y1, nullptr);
+                    win::LineTo(dc, x2, y2);
+                }
+            }
+            px = x;
+            py = y;
+        }
     }
 }
 
@@ -684,12 +731,10 @@ void MapView::DrawWater(win::HDC dc) {
     // array holds is drawn in pieces that share their end points.
     std::vector<win::POINT> scratch;
     scratch.reserve(kMaxWaterRingPoints + 1);
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < water.size(); ++i) {
-        if (!IsPenUp(water[i])) continue;
-        const std::size_t first = start, end = i;
-        start = i + 1;
-        if (end == first) continue;
+    for (const OutlineSpan& span : SpansOf(water)) {
+        // Points after the last marker close no ring.
+        if (!span.closed || !SpanReachesView(span)) continue;
+        const std::size_t first = span.begin, end = span.end;
         bool visible = false;
         for (std::size_t k = first; k < end && !visible; ++k)
             visible = InsideView(water[k].lat, water[k].lon);

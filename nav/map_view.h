@@ -337,6 +337,23 @@ public:
     std::uint32_t approachResult = 0;
 
 private:
+    // The polylines of an outline array (the runs between its pen-ups) with their bounds, so a
+    // redraw walks only those that reach the view. `closed`: a pen-up ends the run.
+    struct OutlineSpan {
+        std::uint32_t begin = 0;
+        std::uint32_t end = 0;
+        float latMin = 0, latMax = 0, lonMin = 0, lonMax = 0;
+        bool closed = false;
+        bool empty = true;
+    };
+    struct OutlineIndex {
+        const MapOutlinePoint* key = nullptr;
+        std::size_t size = 0;
+        std::vector<OutlineSpan> spans;
+    };
+    const std::vector<OutlineSpan>& SpansOf(const std::vector<MapOutlinePoint>& points);
+    [[nodiscard]] bool SpanReachesView(const OutlineSpan& span) const;
+    std::vector<OutlineIndex> outlineIndex;
     struct StationPlaces;
     struct AirportRunways;
     // The drawing surface: the two copies of the template picture, the memory DC, the fonts
@@ -352,7 +369,7 @@ private:
     bool ProjectStation(double lat, double lon, int* x, int* y) const;
     int PlaceFromPicker(MapPicker picker, const std::string& ident, std::uint32_t* result);
     void FinishInfoTool(int button, std::uint32_t* tool);
-    const StationPlaces& Places();
+    StationPlaces& Places();
     const AirportRunways& RunwaysOf(int airportRow);
     std::unique_ptr<StationPlaces> places;
     std::vector<std::unique_ptr<AirportRunways>> runways;
