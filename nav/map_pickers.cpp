@@ -175,6 +175,17 @@ void PositionFieldsDialog::TakeFields() {
         TakeField(f.id);
 }
 
+void PositionFieldsDialog::HeadingRadio(int id, int* radialValue, int* headingValue) {
+    TakeField(kRadial);
+    const bool back = id == kHeadingIsReciprocal;
+    if (Checked(id)) {
+        *headingValue = WrapDegrees(*radialValue + (back ? 180 : 0));
+        ShowField(kHeading);
+    }
+    Check(kHeadingIsReciprocal, back);
+    Check(kHeadingIsRadial, !back);
+}
+
 bool PositionFieldsDialog::Checked(int id) const {
     return win::IsDlgButtonChecked(window, id) == static_cast<unsigned>(win::BST_CHECKED);
 }
@@ -330,22 +341,8 @@ int MapEnrouteDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HW
             Enable(kSetCourse, theTuneNav1Option != 0 || theTuneNav2Option != 0);
             return 1;
         case kHeadingIsRadial:
-            TakeField(kRadial);
-            if (Checked(kHeadingIsRadial)) {
-                heading = radial;
-                ShowField(kHeading);
-            }
-            Check(kHeadingIsRadial, true);
-            Check(kHeadingIsReciprocal, false);
-            return 1;
         case kHeadingIsReciprocal:
-            TakeField(kRadial);
-            if (Checked(kHeadingIsReciprocal)) {
-                heading = WrapDegrees(radial + 180);
-                ShowField(kHeading);
-            }
-            Check(kHeadingIsReciprocal, true);
-            Check(kHeadingIsRadial, false);
+            HeadingRadio(win::LOWORD(wParam), &radial, &heading);
             return 1;
         case 1:
             TakeFields();

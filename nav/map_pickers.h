@@ -46,6 +46,9 @@ protected:
     // Reads, clamps and writes back one field, or all.
     void TakeField(int id);
     void TakeFields();
+    // The heading radios of the radial dialogs: 1786 makes the heading the radial, 1069 the
+    // radial turned back to the station (1 to 360); each checks itself and clears the other.
+    void HeadingRadio(int id, int* radial, int* heading);
     [[nodiscard]] bool Checked(int id) const;
     void Check(int id, bool on);
     void Enable(int id, bool on);

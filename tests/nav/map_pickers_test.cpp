@@ -11,6 +11,7 @@
 #include "nav/atc_services.h"
 #include "nav/map_pickers.h"
 #include "nav/position_placement.h"
+#include "nav/station_setup.h"
 #include "sim/main_window.h"
 #include "win/controls.h"
 #include "win/dialog.h"
@@ -197,6 +198,111 @@ TEST_F(MapPickersTest, AnAirportNameRunningPastItsEntryIsCutAtTheEntry) {
     EXPECT_EQ(name.rfind("KOAK Metropolitan Oakland InternationalX", 0), 0u);
     EXPECT_LE(name.size(), 100u);
     d.DestroyModeless();
+}
+
+}  // namespace
+
+// ---- The station set-up dialogs of the navaid directory ------------------------------------------
+
+namespace {
+
+class StationSetupTest : public MapPickersTest {
+protected:
+    static void ExpectAt(navtest::LatLon station, double eastNm, double northNm) {
+        std::int32_t x, z;
+        navtest::World(station, &x, &z);
+        EXPECT_NEAR(flight::theFlightModelState.fmPosX - x, eastNm * 474112, 2);
+        EXPECT_NEAR(flight::theFlightModelState.fmPosZ - z, northNm * 474112, 2);
+    }
+};
+
+nav::SetupStation StationAt(navtest::LatLon p, std::uint16_t bcd) {
+    nav::SetupStation s;
+    s.frequency = bcd;
+    navtest::World(p, &s.x, &s.z);
+    return s;
+}
+
+TEST_F(StationSetupTest, VorSetupTunesSetsTheCourseAndPlacesOnTheRadial) {
+    nav::theTuneNav1Option = 1;
+    int placed = -1;
+    nav::VorSetupDialog d(StationAt(navtest::kOsi, 0x1390), &placed);
+    const win::HWND w = Open(d);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(win::IsDlgButtonChecked(w, 1787), 1u);
+    // Heading typed as 360 stays 360; 0 becomes 1.
+    Type(w, 1784, "360");
+    EXPECT_EQ(Text(w, 1784), "360");
+    Type(w, 1784, "0");
+    EXPECT_EQ(Text(w, 1784), "1");
+    Type(w, 1780, "90");
+    Type(w, 1782, "200");  // at most 130
+    EXPECT_EQ(Text(w, 1782), "130");
+    Type(w, 1782, "10");
+    Type(w, 1783, "3000");
+    Click(w, 1069);
+    Command(w, win::IDOK);
+    EXPECT_EQ(placed, 1);
+    ExpectAt(navtest::kOsi, 10, 0);
+    EXPECT_EQ(flight::theFlightModelState.fmPosY, nav::FeetToWorldAltitude(3000));
+    EXPECT_EQ(flight::theFlightModelState.fmHead, nav::DegreesToAngle(270));
+    EXPECT_EQ(cockpit::theNav1Radio.activeWhole, 13);
+    EXPECT_EQ(cockpit::theNav1Radio.activeFraction, 90);
+    EXPECT_EQ(cockpit::theNav1Course.selectedCourse, 270);
+    d.DestroyModeless();
+}
+
+TEST_F(StationSetupTest, NdbSetupPutsTheStationOnTheBearingAndTurnsTheCard) {
+    nav::theTuneAdfOption = 1;
+    int placed = -1;
+    nav::NDBSetupDialog d(StationAt(navtest::kNdbPa, 0x0385), &placed);
+    const win::HWND w = Open(d);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(win::IsDlgButtonChecked(w, 1532), 1u);
+    EXPECT_EQ(win::IsDlgButtonChecked(w, 1567), 1u);
+    Type(w, 1538, "90");   // the NDB bears 090 from the aircraft
+    Type(w, 1540, "45");
+    Type(w, 1542, "5");
+    Command(w, win::IDOK);
+    EXPECT_EQ(placed, 1);
+    ExpectAt(navtest::kNdbPa, -5, 0);
+    EXPECT_EQ(cockpit::theAdfRadio.activeWhole, 3);
+    EXPECT_EQ(cockpit::theAdfRadio.activeFraction, 85);
+    EXPECT_NE(nav::theNavReceptionFlags & nav::kAdfReception, 0);
+    EXPECT_EQ(cockpit::theAdfCard.card, 315);
+    EXPECT_EQ(cockpit::theAdfCard.position, 126);
+    d.DestroyModeless();
+}
+
+TEST_F(StationSetupTest, IlsSetupStartsOutOnTheCourseAndWaypointSetupFliesTowardTheFix) {
+    nav::theTuneNav1Option = 1;
+    int placed = -1;
+    nav::ILSSetupDialog ils(StationAt(navtest::kLocalizer, 0x0870), nav::theNavDatabase.ils[0], &placed);
+    win::HWND w = Open(ils);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(Text(w, 1538), "270");
+    Type(w, 1542, "5");
+    Command(w, win::IDOK);
+    EXPECT_EQ(placed, 1);
+    ExpectAt(navtest::kLocalizer, 5, 0);
+    EXPECT_EQ(cockpit::theNav1Radio.activeWhole, 8);
+    EXPECT_EQ(cockpit::theNav1Radio.activeFraction, 70);
+    EXPECT_EQ(cockpit::theHsiCourse, 0);  // no HSI in the 172
+    ils.DestroyModeless();
+
+    placed = -1;
+    nav::WPTSetupDialog wpt(StationAt(navtest::kBriny, 0), &placed);
+    w = Open(wpt);
+    ASSERT_TRUE(w);
+    Type(w, 1540, "90");
+    Type(w, 1542, "250");  // at most 200
+    EXPECT_EQ(Text(w, 1542), "200");
+    Type(w, 1542, "20");
+    Command(w, win::IDOK);
+    EXPECT_EQ(placed, 1);
+    ExpectAt(navtest::kBriny, -20, 0);
+    EXPECT_EQ(flight::theFlightModelState.fmHead, nav::DegreesToAngle(90));
+    wpt.DestroyModeless();
 }
 
 }  // namespace
