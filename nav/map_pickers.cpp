@@ -72,6 +72,13 @@ void ReloadAirborneStart() {
     sim::theStartFlightName = kept;
 }
 
+void TuneNavRadios(NavRadioWords words, bool nav1, bool nav2) {
+    for (const auto radio : {cockpit::Radio::Nav1, cockpit::Radio::Nav2})
+        if (radio == cockpit::Radio::Nav1 ? nav1 : nav2)
+            cockpit::SetActiveFrequency(radio, static_cast<std::int16_t>(words.mhz),
+                                        static_cast<std::int16_t>(words.hundredths));
+}
+
 void SetHsiCourse(int course) {
     const int type = CurrentAircraftType();
     cockpit::theHsiCourse = static_cast<std::uint16_t>(type == 0 || type == 5 ? 0 : course);
@@ -175,11 +182,11 @@ void PositionFieldsDialog::TakeFields() {
         TakeField(f.id);
 }
 
-void PositionFieldsDialog::HeadingRadio(int id, int* radialValue, int* headingValue) {
+void PositionFieldsDialog::HeadingRadio(int id) {
     TakeField(kRadial);
     const bool back = id == kHeadingIsReciprocal;
     if (Checked(id)) {
-        *headingValue = WrapDegrees(*radialValue + (back ? 180 : 0));
+        heading = WrapDegrees(radial + (back ? 180 : 0));
         ShowField(kHeading);
     }
     Check(kHeadingIsReciprocal, back);
@@ -198,8 +205,53 @@ void PositionFieldsDialog::Enable(int id, bool on) {
     win::EnableWindow(win::GetDlgItem(window, id), on);
 }
 
+void PositionFieldsDialog::AddRadialFields(int distanceLimit) {
+    AddField(kRadial, 1, 360, &radial, kRadialUpDown);
+    AddField(kDistance, 0, distanceLimit, &distance);
+    AddField(kAltitude, 1, 30000, &altitude, 0, true);
+    AddField(kHeading, 1, 360, &heading, kHeadingUpDown);
+}
+
+void PositionFieldsDialog::OpenRadialFields() {
+    distance = 0;
+    altitude = std::clamp(CurrentAltitudeFeet(), 1, 30000);
+    heading = CurrentHeadingDegrees();
+    radial = WrapDegrees(heading + 180);
+    for (const Field& f : fields)
+        ShowField(f.id);
+    Check(kHeadingIsReciprocal, true);
+    Check(kHeadingIsRadial, false);
+}
+
+void PositionFieldsDialog::AddBearingFields(int distanceLimit, bool withBearing) {
+    if (withBearing) AddField(kCourse, 1, 360, &radial, kCourseUpDown);
+    AddField(kApproachHeading, 1, 360, &heading, kApproachHeadingUpDown);
+    AddField(kApproachAltitude, 1, 30000, &altitude, 0, true);
+    AddField(kApproachDistance, 0, distanceLimit, &distance);
+}
+
+void PositionFieldsDialog::OpenBearingFields() {
+    distance = 0;
+    altitude = std::clamp(CurrentAltitudeFeet(), 1, 30000);
+    heading = CurrentHeadingDegrees();
+}
+
+void PositionFieldsDialog::OnOk() {
+    TakeFields();
+    Place();
+    win::EndDialog(window, 1);
+}
+
 int PositionFieldsDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
     const int id = win::LOWORD(wParam);
+    if (id == 1) {
+        OnOk();
+        return 1;
+    }
+    if (id == 2 || id == kCancelButton) {
+        win::EndDialog(window, 0);
+        return 1;
+    }
     for (const Field& f : fields) {
         if (f.id != id) continue;
         if (notifyCode == win::EN_KILLFOCUS) {
@@ -299,10 +351,7 @@ int MapView::TakeSelectedRunway(win::HWND picker) {
 
 MapEnrouteDialog::MapEnrouteDialog(int vorRow)
     : PositionFieldsDialog("MapEnroute", 20018), station(vorRow) {
-    AddField(kRadial, 1, 360, &radial, kRadialUpDown);
-    AddField(kDistance, 0, 130, &distance);
-    AddField(kAltitude, 1, 30000, &altitude, 0, true);
-    AddField(kHeading, 1, 360, &heading, kHeadingUpDown);
+    AddRadialFields(130);
 }
 
 int MapEnrouteDialog::OnInitDialog(win::HWND dialog) {
@@ -317,14 +366,7 @@ int MapEnrouteDialog::OnInitDialog(win::HWND dialog) {
     SetControlText(dialog, kKindText, VorKindText(vor.flags));
     char mhz[16];
     SetControlText(dialog, kFrequencyText, FormatMhz(static_cast<std::uint16_t>(vor.frequency), mhz));
-    distance = 0;
-    altitude = std::clamp(CurrentAltitudeFeet(), 1, 30000);
-    heading = CurrentHeadingDegrees();
-    radial = WrapDegrees(heading + 180);
-    for (const Field& f : fields)
-        ShowField(f.id);
-    Check(kHeadingIsReciprocal, true);
-    Check(kHeadingIsRadial, false);
+    OpenRadialFields();
     // The boxes show the radios OK will tune.
     Check(kTuneNav1, theTuneNav1Option != 0);
     Check(kTuneNav2, theTuneNav2Option != 0);
@@ -342,16 +384,7 @@ int MapEnrouteDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HW
             return 1;
         case kHeadingIsRadial:
         case kHeadingIsReciprocal:
-            HeadingRadio(win::LOWORD(wParam), &radial, &heading);
-            return 1;
-        case 1:
-            TakeFields();
-            Place();
-            win::EndDialog(window, 1);
-            return 1;
-        case 2:
-        case kCancelButton:
-            win::EndDialog(window, 0);
+            HeadingRadio(win::LOWORD(wParam));
             return 1;
         default:
             return PositionFieldsDialog::OnCommand(notifyCode, wParam, control);
@@ -361,13 +394,8 @@ int MapEnrouteDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HW
 void MapEnrouteDialog::Place() {
     const VorRecord& vor = theNavDatabase.vors[static_cast<std::size_t>(station)];
     ReloadAirborneStart();
-    const NavRadioWords words = NavWordsFromHundredths(static_cast<std::uint16_t>(vor.frequency));
-    if (theTuneNav1Option)
-        cockpit::SetActiveFrequency(cockpit::Radio::Nav1, static_cast<std::int16_t>(words.mhz),
-                                    static_cast<std::int16_t>(words.hundredths));
-    if (theTuneNav2Option)
-        cockpit::SetActiveFrequency(cockpit::Radio::Nav2, static_cast<std::int16_t>(words.mhz),
-                                    static_cast<std::int16_t>(words.hundredths));
+    TuneNavRadios(NavWordsFromHundredths(static_cast<std::uint16_t>(vor.frequency)),
+                  theTuneNav1Option != 0, theTuneNav2Option != 0);
     if (win::IsWindowEnabled(win::GetDlgItem(window, kSetCourse)) && Checked(kSetCourse)) {
         const int course = WrapDegrees(radial + (Checked(kHeadingIsReciprocal) ? 180 : 0));
         if (theTuneNav1Option) SetNavCourse(1, course);
@@ -386,10 +414,7 @@ void MapEnrouteDialog::Place() {
 
 MapApproachDialog::MapApproachDialog(int ilsRow)
     : PositionFieldsDialog("MapApproach", 20019), station(ilsRow) {
-    AddField(kCourse, 1, 360, &course, kCourseUpDown);
-    AddField(kApproachHeading, 1, 360, &heading, kApproachHeadingUpDown);
-    AddField(kApproachAltitude, 1, 30000, &altitude, 0, true);
-    AddField(kApproachDistance, 0, 28, &distance);
+    AddBearingFields(28, true);
 }
 
 int MapApproachDialog::OnInitDialog(win::HWND dialog) {
@@ -407,11 +432,10 @@ int MapApproachDialog::OnInitDialog(win::HWND dialog) {
     Check(kFromLocalizer, true);
     Check(kFromSecondPoint, false);
     Enable(kFromSecondPoint, ils.x2 != 0 || ils.z2 != 0);
-    distance = 0;
-    altitude = std::clamp(CurrentAltitudeFeet(), 1, 30000);
+    OpenBearingFields();
     // The course as the pilot reads it: the grid's course less both grid values.
-    course = WrapDegrees(AngleToDegrees(static_cast<std::uint16_t>(ils.course - GridSum(ils.x, ils.z))));
-    heading = course;
+    radial = WrapDegrees(AngleToDegrees(static_cast<std::uint16_t>(ils.course - GridSum(ils.x, ils.z))));
+    heading = radial;
     for (const Field& f : fields)
         ShowField(f.id);
     Check(kTuneNav2, theTuneNav2Option != 0);
@@ -427,15 +451,6 @@ int MapApproachDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::H
         case kTuneNav2:
             theTuneNav2Option = Checked(kTuneNav2) ? 1 : 0;
             return 1;
-        case 1:
-            TakeFields();
-            Place();
-            win::EndDialog(window, 1);
-            return 1;
-        case 2:
-        case kCancelButton:
-            win::EndDialog(window, 0);
-            return 1;
         default:
             return PositionFieldsDialog::OnCommand(notifyCode, wParam, control);
     }
@@ -444,19 +459,15 @@ int MapApproachDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::H
 void MapApproachDialog::Place() {
     const IlsRecord& ils = theNavDatabase.ils[static_cast<std::size_t>(station)];
     ReloadAirborneStart();
-    const NavRadioWords words = NavWordsFromHundredths(static_cast<std::uint16_t>(ils.frequency));
-    cockpit::SetActiveFrequency(cockpit::Radio::Nav1, static_cast<std::int16_t>(words.mhz),
-                                static_cast<std::int16_t>(words.hundredths));
-    if (theTuneNav2Option)
-        cockpit::SetActiveFrequency(cockpit::Radio::Nav2, static_cast<std::int16_t>(words.mhz),
-                                    static_cast<std::int16_t>(words.hundredths));
-    SetHsiCourse(course);
+    TuneNavRadios(NavWordsFromHundredths(static_cast<std::uint16_t>(ils.frequency)), true,
+                  theTuneNav2Option != 0);
+    SetHsiCourse(radial);
     const bool second = Checked(kFromSecondPoint) && (ils.x2 != 0 || ils.z2 != 0);
     const std::int32_t ox = second ? ils.x2 : ils.x, oz = second ? ils.z2 : ils.z;
     const std::uint16_t g = GridSum(ox, oz);
     // Out along the course's reciprocal, so the aircraft flies the course in.
     const int bearing =
-        AngleToDegrees(static_cast<std::uint16_t>(DegreesToAngle(course) + g + 32768));
+        AngleToDegrees(static_cast<std::uint16_t>(DegreesToAngle(radial) + g + 32768));
     PointAtBearing(ox, oz, bearing, NmToWorld(distance), &theMapView.resultX, &theMapView.resultZ);
     theMapView.resultAltitude = FeetToWorldAltitude(altitude);
     theMapView.resultHeading = static_cast<std::uint16_t>(DegreesToAngle(heading) + g);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "nav/position_placement.h"
 #include "ui/dialog.h"
 
 namespace nav {
@@ -24,12 +25,18 @@ extern int theTuneAdfOption;
 
 inline constexpr std::uint32_t kPositionPaletteId = 724;
 
-// A dialog whose number fields are checked when they lose the focus: letters and empty fields
-// read as 0, and every value is held to its range and written back.
+// A dialog that places the aircraft from number fields: the fields are checked when they lose
+// the focus (letters and empty fields read as 0, every value held to its range and written
+// back); OK takes them all and places, Cancel (2 or 1817) ends with 0.
 class PositionFieldsDialog : public ui::Dialog {
 public:
     PositionFieldsDialog(const char* templateName, std::uint32_t helpContext);
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
+
+    int radial = 0;  // the radial, bearing or course
+    int distance = 0;
+    int altitude = 0;
+    int heading = 0;
 
 protected:
     struct Field {
@@ -40,7 +47,20 @@ protected:
         int upDown;  // 0: none
         bool writeBackAtOnce;  // values above the range are written back while typing
     };
+    // What OK does after the fields were taken; then the dialog ends with 1.
+    virtual void Place() {}
+    virtual void OnOk();
     void AddField(int id, int lo, int hi, int* value, int upDown = 0, bool atOnce = false);
+    // The fields of the radial dialogs (radial 1780, distance 1782, altitude 1783, heading
+    // 1784, with up-downs 1781 and 1785), and their opening values: no distance, the current
+    // altitude and heading, the radial behind the aircraft and the heading back to the station.
+    void AddRadialFields(int distanceLimit);
+    void OpenRadialFields();
+    // The fields of the other dialogs: bearing or course 1538 (up-down 1529; not always),
+    // heading 1540 (up-down 1530), altitude 1541, distance 1542; and their opening values: no
+    // distance, the current altitude and heading.
+    void AddBearingFields(int distanceLimit, bool withBearing);
+    void OpenBearingFields();
     // Puts a value into its edit (and its up-down control).
     void ShowField(int id);
     // Reads, clamps and writes back one field, or all.
@@ -48,7 +68,7 @@ protected:
     void TakeFields();
     // The heading radios of the radial dialogs: 1786 makes the heading the radial, 1069 the
     // radial turned back to the station (1 to 360); each checks itself and clears the other.
-    void HeadingRadio(int id, int* radial, int* heading);
+    void HeadingRadio(int id);
     [[nodiscard]] bool Checked(int id) const;
     void Check(int id, bool on);
     void Enable(int id, bool on);
@@ -69,14 +89,10 @@ public:
     explicit MapEnrouteDialog(int vorRow);
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
-    int radial = 0;
-    int distance = 0;
-    int altitude = 0;
-    int heading = 0;
     int station;
 
 private:
-    void Place();
+    void Place() override;
 };
 
 class MapApproachDialog : public PositionFieldsDialog {
@@ -84,20 +100,18 @@ public:
     explicit MapApproachDialog(int ilsRow);
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
-    int course = 0;
-    int distance = 0;
-    int altitude = 0;
-    int heading = 0;
     int station;
 
 private:
-    void Place();
+    void Place() override;
 };
 
 // ---- Steps the positioning dialogs share ----
 // Loads the aircraft type's in-flight start flight; the name of the program's start flight
 // stays as it was.
 void ReloadAirborneStart();
+// Tunes NAV1 and NAV2 as asked; their reception is checked.
+void TuneNavRadios(NavRadioWords words, bool nav1, bool nav2);
 // Sets a NAV radio's course as a pilot turning its OBS would (radio 1 or 2), and NAV1's HSI
 // course; the receiver's reception is checked afterwards.
 void SetNavCourse(int radio, int course);

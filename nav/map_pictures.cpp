@@ -222,13 +222,11 @@ std::vector<std::uint8_t> MapToolbarPixels() {
     return strip;
 }
 
-namespace {
-
-win::HBITMAP MakeBitmap(int width, int height, const std::vector<std::uint8_t>& pixels) {
-    const std::array<std::uint32_t, 256>& table = MapPaletteColours();
+win::HBITMAP MakeMapBitmap(int width, int height, const std::array<std::uint32_t, 256>& table,
+                          const std::vector<std::uint8_t>* pixels) {
     win::BITMAPINFO info;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biWidth = std::max(1, width);
+    info.bmiHeader.biHeight = -std::max(1, height);
     info.bmiHeader.biBitCount = 8;
     for (int i = 0; i < 256; ++i) {
         const std::uint32_t c = table[static_cast<std::size_t>(i)];
@@ -239,24 +237,27 @@ win::HBITMAP MakeBitmap(int width, int height, const std::vector<std::uint8_t>& 
     void* bits = nullptr;
     const win::HBITMAP bitmap =
         win::CreateDIBSection(win::HDC{}, &info, win::DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap || bits == nullptr) return bitmap;
+    if (!bitmap || bits == nullptr || pixels == nullptr ||
+        pixels->size() < static_cast<std::size_t>(width) * height)
+        return bitmap;
     const int stride = (width + 3) & ~3;
     for (int y = 0; y < height; ++y)
         std::memcpy(static_cast<std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * stride,
-                    pixels.data() + static_cast<std::ptrdiff_t>(y) * width,
+                    pixels->data() + static_cast<std::ptrdiff_t>(y) * width,
                     static_cast<std::size_t>(width));
     return bitmap;
 }
 
-}  // namespace
-
 win::HBITMAP MakeMapBackgroundBitmap(int width, int height) {
     if (width <= 0 || height <= 0) return win::HBITMAP{};
-    return MakeBitmap(width, height, MapBackgroundPixels(width, height));
+    const std::vector<std::uint8_t> pixels = MapBackgroundPixels(width, height);
+    return MakeMapBitmap(width, height, MapPaletteColours(), &pixels);
 }
 
 win::HBITMAP MakeMapToolbarBitmap() {
-    return MakeBitmap(kMapToolImages * kMapToolImageSize, kMapToolImageSize, MapToolbarPixels());
+    const std::vector<std::uint8_t> pixels = MapToolbarPixels();
+    return MakeMapBitmap(kMapToolImages * kMapToolImageSize, kMapToolImageSize,
+                         MapPaletteColours(), &pixels);
 }
 
 }  // namespace nav

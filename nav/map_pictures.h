@@ -5,6 +5,7 @@
 // resource pack; the map makes its background itself when the template brought none.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -19,7 +20,12 @@ inline constexpr int kMapToolImageSize = 16;
 [[nodiscard]] std::vector<std::uint8_t> MapBackgroundPixels(int width, int height);
 [[nodiscard]] std::vector<std::uint8_t> MapToolbarPixels();  // 304 x 16
 
-// The same as 8-bit bitmaps with the map palette as their colour table.
+// An 8-bit bitmap with the colour table and, when given, the pixels (row by row, top first).
+[[nodiscard]] win::HBITMAP MakeMapBitmap(int width, int height,
+                                         const std::array<std::uint32_t, 256>& table,
+                                         const std::vector<std::uint8_t>* pixels);
+
+// The pictures as 8-bit bitmaps with the map palette as their colour table.
 [[nodiscard]] win::HBITMAP MakeMapBackgroundBitmap(int width, int height);
 [[nodiscard]] win::HBITMAP MakeMapToolbarBitmap();
 

@@ -64,21 +64,6 @@ std::array<std::uint32_t, 256> MapColours() {
     return colours;
 }
 
-win::HBITMAP MakeIndexedBitmap(int width, int height, const std::array<std::uint32_t, 256>& table) {
-    win::BITMAPINFO info;
-    info.bmiHeader.biWidth = std::max(1, width);
-    info.bmiHeader.biHeight = -std::max(1, height);
-    info.bmiHeader.biBitCount = 8;
-    for (int i = 0; i < 256; ++i) {
-        const std::uint32_t c = table[static_cast<std::size_t>(i)];
-        info.bmiColors[static_cast<std::size_t>(i)] =
-            win::RGBQUAD{static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),
-                         static_cast<std::uint8_t>(c >> 16), 0};
-    }
-    void* bits = nullptr;
-    return win::CreateDIBSection(win::HDC{}, &info, win::DIB_RGB_COLORS, &bits, nullptr, 0);
-}
-
 // The aircraft symbol: three strokes per octant, each from its first point toward its second
 // (offsets from the symbol's pixel, y downwards).
 constexpr int kStrokes[8][3][4] = {
@@ -191,8 +176,8 @@ void MapView::MakeSurface(bool selectPalette) {
         ownsTemplate = static_cast<bool>(templateBitmap);
     }
     const std::array<std::uint32_t, 256> colours = MapColours();
-    drawingBitmap = MakeIndexedBitmap(width, height, colours);
-    backgroundBitmap = MakeIndexedBitmap(width, height, colours);
+    drawingBitmap = MakeMapBitmap(width, height, colours, nullptr);
+    backgroundBitmap = MakeMapBitmap(width, height, colours, nullptr);
     memoryDc = win::CreateCompatibleDC(win::HDC{});
     if (selectPalette) {
         win::LOGPALETTE lp;
@@ -243,7 +228,7 @@ void MapView::InitForPositionAircraft() {
     Redraw();
 }
 
-void MapView::InitForFlightPlanMap() {
+void MapView::OpenPlanningMap() {
     width = 481;
     height = 280;
     margin = 2;
@@ -251,8 +236,12 @@ void MapView::InitForFlightPlanMap() {
     LoadWater();
     LoadDetailCoast();
     zoomInTool = zoomOutTool = 0;
-    keepView = keepViewToo = 0;
     showAircraft = 0;
+}
+
+void MapView::InitForFlightPlanMap() {
+    OpenPlanningMap();
+    keepView = keepViewToo = 0;
     showAirports = 1;
     showVors = showNdbs = showLocalizers = showAirways = showWaypoints = 0;
     MakeSurface(true);
@@ -262,15 +251,8 @@ void MapView::InitForFlightPlanMap() {
 }
 
 void MapView::InitForCrossPlanningMap() {
-    width = 481;
-    height = 280;
-    margin = 2;
-    LoadOutlines();
-    LoadWater();
-    LoadDetailCoast();
-    zoomInTool = zoomOutTool = 0;
+    OpenPlanningMap();
     vorInfoTool = airportInfoTool = approachInfoTool = 0;
-    showAircraft = 0;
     FreeRouteBuffers();
     MakeSurface(false);
     SyncLayerButtons();
@@ -953,44 +935,24 @@ const MapBoxHit* MapView::FindLocalizerAt() const {
 std::unique_ptr<MapHitItem> MapView::CollectItemsAt() {
     int total = 0;
     auto item = std::make_unique<MapHitItem>();
-    if (showVors) {
-        const MapPointHit* vor = nullptr;
-        const int n = CountHits(vorHits, cursorX, cursorY, zoom, 14, &vor);
-        if (n < 0) return nullptr;
-        if (n == 1) {
-            ++total;
-            item->kind = kMapItemVor;
-            item->ident = vor->ident;
-            item->row = vor->row;
-        }
-    }
-    if (showNdbs) {
-        if (const MapPointHit* ndb = FindNdbAt()) {
-            ++total;
-            item->kind = kMapItemNdb;
-            item->ident = ndb->ident;
-            item->row = ndb->row;
-        }
-    }
-    if (showAirports) {
-        if (const MapBoxHit* apt = FindAirportAt()) {
-            ++total;
-            item->kind = kMapItemAirport;
-            item->ident = apt->ident;
-            item->row = apt->row;
-        }
-    }
-    if (showWaypoints) {
-        const MapPointHit* wpt = nullptr;
-        const int n = CountHits(waypointHits, cursorX, cursorY, zoom, 16, &wpt);
-        if (n < 0) return nullptr;
-        if (n == 1) {
-            ++total;
-            item->kind = kMapItemWaypoint;
-            item->ident = wpt->ident;
-            item->row = wpt->row;
-        }
-    }
+    auto take = [&](int kind, const std::string& ident, int row) {
+        ++total;
+        item->kind = kind;
+        item->ident = ident;
+        item->row = row;
+    };
+    const MapPointHit* vor = nullptr;
+    const MapPointHit* wpt = nullptr;
+    const int vors = showVors ? CountHits(vorHits, cursorX, cursorY, zoom, 14, &vor) : 0;
+    const int wpts = showWaypoints ? CountHits(waypointHits, cursorX, cursorY, zoom, 16, &wpt) : 0;
+    // Two VORs or two fixes under the cursor are no answer.
+    if (vors < 0 || wpts < 0) return nullptr;
+    if (vors == 1) take(kMapItemVor, vor->ident, vor->row);
+    if (const MapPointHit* ndb = showNdbs ? FindNdbAt() : nullptr)
+        take(kMapItemNdb, ndb->ident, ndb->row);
+    if (const MapBoxHit* apt = showAirports ? FindAirportAt() : nullptr)
+        take(kMapItemAirport, apt->ident, apt->row);
+    if (wpts == 1) take(kMapItemWaypoint, wpt->ident, wpt->row);
     if (total != 1) return nullptr;
     // The station's own row: two stations may share an ident.
     const auto at = static_cast<std::size_t>(item->row);
@@ -1044,48 +1006,38 @@ int MapView::PlaceFromPicker(MapPicker picker, const std::string& ident, std::ui
     return static_cast<int>(*result);
 }
 
-void MapView::FinishInfoTool(int button, std::uint32_t* tool) {
+int MapView::RunInfoTool(MapPicker picker, const std::string* ident, std::uint32_t* result,
+                         int button, std::uint32_t* tool) {
+    // A tool that finds nothing under the cursor stays on.
+    if (ident == nullptr) return 0;
+    const int chosen = PlaceFromPicker(picker, std::string(*ident), result);
     EnableButton(toolbar, button, true);
     CheckButton(toolbar, button, false);
     *tool = 0;
     highlightIdent.clear();
     highlightSet = 0;
+    if (chosen) return 1;
+    Redraw();
+    return 0;
 }
 
 int MapView::ShowVorInfo() {
-    if (!showVors) return 0;
     const MapPointHit* vor = nullptr;
-    if (CountHits(vorHits, cursorX, cursorY, zoom, 14, &vor) != 1) return 0;
-    const std::string ident = vor->ident;
-    const int chosen = PlaceFromPicker(MapPicker::Enroute, ident, &enrouteResult);
-    FinishInfoTool(kVorInfoButton, &vorInfoTool);
-    if (chosen) return 1;
-    Redraw();
-    return 0;
+    const bool one = showVors && CountHits(vorHits, cursorX, cursorY, zoom, 14, &vor) == 1;
+    return RunInfoTool(MapPicker::Enroute, one ? &vor->ident : nullptr, &enrouteResult,
+                       kVorInfoButton, &vorInfoTool);
 }
 
 int MapView::ShowAirportInfo() {
-    if (!showAirports) return 0;
-    const MapBoxHit* airport = FindAirportAt();
-    if (airport == nullptr) return 0;
-    const std::string ident = airport->ident;
-    const int chosen = PlaceFromPicker(MapPicker::Runway, ident, &runwayResult);
-    FinishInfoTool(kAirportInfoButton, &airportInfoTool);
-    if (chosen) return 1;
-    Redraw();
-    return 0;
+    const MapBoxHit* airport = showAirports ? FindAirportAt() : nullptr;
+    return RunInfoTool(MapPicker::Runway, airport ? &airport->ident : nullptr, &runwayResult,
+                       kAirportInfoButton, &airportInfoTool);
 }
 
 int MapView::ShowApproachInfo() {
-    if (!showLocalizers) return 0;
-    const MapBoxHit* localizer = FindLocalizerAt();
-    if (localizer == nullptr) return 0;
-    const std::string ident = localizer->ident;
-    const int chosen = PlaceFromPicker(MapPicker::Approach, ident, &approachResult);
-    FinishInfoTool(kApproachInfoButton, &approachInfoTool);
-    if (chosen) return 1;
-    Redraw();
-    return 0;
+    const MapBoxHit* localizer = showLocalizers ? FindLocalizerAt() : nullptr;
+    return RunInfoTool(MapPicker::Approach, localizer ? &localizer->ident : nullptr,
+                       &approachResult, kApproachInfoButton, &approachInfoTool);
 }
 
 void MapView::ApplyPosition() {

@@ -360,6 +360,8 @@ private:
     // and the palette. `selectPalette` is false for the cross-country page.
     void MakeSurface(bool selectPalette);
     void TakeAircraftForPositioning();
+    // The planning pages' size, all four outlines, no zoom tool, no aircraft.
+    void OpenPlanningMap();
     void DrawSegments(win::HDC dc, const std::vector<MapOutlinePoint>& points);
     void DrawGrid(win::HDC dc);
     void PlaceGridLabel(int id, int x, int y, int w, int h, const char* text);
@@ -368,7 +370,10 @@ private:
     // Projects a world position; false when it lies outside the view.
     bool ProjectStation(double lat, double lon, int* x, int* y) const;
     int PlaceFromPicker(MapPicker picker, const std::string& ident, std::uint32_t* result);
-    void FinishInfoTool(int button, std::uint32_t* tool);
+    // The picker for every row of the ident under the cursor (none: nothing happens), then the
+    // tool's button and flag and the highlight are reset; 1 when a picker placed the aircraft.
+    int RunInfoTool(MapPicker picker, const std::string* ident, std::uint32_t* result, int button,
+                    std::uint32_t* tool);
     StationPlaces& Places();
     const AirportRunways& RunwaysOf(int airportRow);
     std::unique_ptr<StationPlaces> places;

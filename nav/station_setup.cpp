@@ -20,34 +20,15 @@ namespace nav {
 
 namespace {
 
-constexpr int kRadial = 1780;
-constexpr int kRadialUpDown = 1781;
-constexpr int kVorDistance = 1782;
-constexpr int kVorAltitude = 1783;
-constexpr int kVorHeading = 1784;
-constexpr int kVorHeadingUpDown = 1785;
 constexpr int kHeadingIsRadial = 1786;
 constexpr int kSetCourse = 1787;
 constexpr int kHeadingIsReciprocal = 1069;
-constexpr int kBearing = 1538;
-constexpr int kBearingUpDown = 1529;
-constexpr int kHeading = 1540;
-constexpr int kHeadingUpDown = 1530;
-constexpr int kAltitude = 1541;
-constexpr int kDistance = 1542;
 constexpr int kFirstRadio = 1532;   // NDB: bearing to the station; ILS: from the localizer
 constexpr int kSecondRadio = 1534;  // NDB: bearing from it; ILS: from the glide slope
 constexpr int kSetAdfCard = 1567;
-constexpr int kCancelButton = 1817;
 
 void TuneNav(std::uint16_t bcd) {
-    const NavRadioWords w = NavWordsFromBcd(bcd);
-    if (theTuneNav1Option)
-        cockpit::SetActiveFrequency(cockpit::Radio::Nav1, static_cast<std::int16_t>(w.mhz),
-                                    static_cast<std::int16_t>(w.hundredths));
-    if (theTuneNav2Option)
-        cockpit::SetActiveFrequency(cockpit::Radio::Nav2, static_cast<std::int16_t>(w.mhz),
-                                    static_cast<std::int16_t>(w.hundredths));
+    TuneNavRadios(NavWordsFromBcd(bcd), theTuneNav1Option != 0, theTuneNav2Option != 0);
 }
 
 }  // namespace
@@ -58,32 +39,21 @@ StationSetupDialog::StationSetupDialog(const char* templateName, std::uint32_t h
                                        SetupStation setupStation, int* placedFlag)
     : PositionFieldsDialog(templateName, helpContext), station(setupStation), placed(placedFlag) {}
 
-int StationSetupDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
-    switch (win::LOWORD(wParam)) {
-        case 1: {
-            TakeFields();
-            // A flight plan the user keeps active stays as it is, and so does the aircraft.
-            if (sim::ConfirmCloseFlightPlan(window) == 0) {
-                if (placed != nullptr) *placed = 0;
-                win::EndDialog(window, 1);
-                return 1;
-            }
-            sim::LoadAndSetCursor(win::IDC_WAIT);
-            ReloadAirborneStart();
-            Place();
-            cockpit::UpdateObsCourses();
-            if (placed != nullptr) *placed = 1;
-            sim::LoadAndSetCursor(win::IDC_ARROW);
-            win::EndDialog(window, 1);
-            return 1;
-        }
-        case 2:
-        case kCancelButton:
-            win::EndDialog(window, 0);
-            return 1;
-        default:
-            return PositionFieldsDialog::OnCommand(notifyCode, wParam, control);
+void StationSetupDialog::OnOk() {
+    TakeFields();
+    // A flight plan the user keeps active stays as it is, and so does the aircraft.
+    if (sim::ConfirmCloseFlightPlan(window) == 0) {
+        if (placed != nullptr) *placed = 0;
+        win::EndDialog(window, 1);
+        return;
     }
+    sim::LoadAndSetCursor(win::IDC_WAIT);
+    ReloadAirborneStart();
+    Place();
+    cockpit::UpdateObsCourses();
+    if (placed != nullptr) *placed = 1;
+    sim::LoadAndSetCursor(win::IDC_ARROW);
+    win::EndDialog(window, 1);
 }
 
 void StationSetupDialog::PutAircraft(std::int32_t x, std::int32_t z, int bearing,
@@ -97,10 +67,7 @@ void StationSetupDialog::PutAircraft(std::int32_t x, std::int32_t z, int bearing
 // ---- VOR --------------------------------------------------------------------------------------------
 
 VorSetupDialog::VorSetupDialog(SetupStation s, int* p) : StationSetupDialog("VorSetup", 20023, s, p) {
-    AddField(kRadial, 1, 360, &radial, kRadialUpDown);
-    AddField(kVorDistance, 0, 130, &distance);
-    AddField(kVorAltitude, 1, 30000, &altitude, 0, true);
-    AddField(kVorHeading, 1, 360, &heading, kVorHeadingUpDown);
+    AddRadialFields(130);
 }
 
 int VorSetupDialog::OnInitDialog(win::HWND dialog) {
@@ -109,23 +76,17 @@ int VorSetupDialog::OnInitDialog(win::HWND dialog) {
     const bool tuned = theTuneNav1Option != 0 || theTuneNav2Option != 0;
     Check(kSetCourse, tuned);
     Enable(kSetCourse, tuned);
-    distance = 0;
-    altitude = std::clamp(CurrentAltitudeFeet(), 1, 30000);
-    heading = CurrentHeadingDegrees();
-    radial = WrapDegrees(heading + 180);
-    for (const Field& f : fields)
-        ShowField(f.id);
-    Check(kHeadingIsReciprocal, true);
+    OpenRadialFields();
     return 1;
 }
 
 int VorSetupDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
     const int id = win::LOWORD(wParam);
     if (id == kHeadingIsRadial || id == kHeadingIsReciprocal) {
-        HeadingRadio(id, &radial, &heading);
+        HeadingRadio(id);
         return 1;
     }
-    return StationSetupDialog::OnCommand(notifyCode, wParam, control);
+    return PositionFieldsDialog::OnCommand(notifyCode, wParam, control);
 }
 
 void VorSetupDialog::Place() {
@@ -144,18 +105,13 @@ void VorSetupDialog::Place() {
 // ---- NDB --------------------------------------------------------------------------------------------
 
 NDBSetupDialog::NDBSetupDialog(SetupStation s, int* p) : StationSetupDialog("NDBSetup", 20024, s, p) {
-    AddField(kBearing, 1, 360, &radial, kBearingUpDown);
-    AddField(kHeading, 1, 360, &heading, kHeadingUpDown);
-    AddField(kAltitude, 1, 30000, &altitude, 0, true);
-    AddField(kDistance, 0, 75, &distance);
+    AddBearingFields(75, true);
 }
 
 int NDBSetupDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
     SetHelpContext(help);
-    distance = 0;
-    altitude = std::clamp(CurrentAltitudeFeet(), 1, 30000);
-    heading = CurrentHeadingDegrees();
+    OpenBearingFields();
     radial = heading;
     for (const Field& f : fields)
         ShowField(f.id);
@@ -171,7 +127,7 @@ int NDBSetupDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND
         win::CheckRadioButton(window, kFirstRadio, kSecondRadio, id);
         return 1;
     }
-    return StationSetupDialog::OnCommand(notifyCode, wParam, control);
+    return PositionFieldsDialog::OnCommand(notifyCode, wParam, control);
 }
 
 void NDBSetupDialog::Place() {
@@ -198,17 +154,13 @@ void NDBSetupDialog::Place() {
 
 ILSSetupDialog::ILSSetupDialog(SetupStation s, const IlsRecord& row, int* p)
     : StationSetupDialog("ILSSetup", 20025, s, p), ils(row) {
-    AddField(kBearing, 1, 360, &radial, kBearingUpDown);
-    AddField(kHeading, 1, 360, &heading, kHeadingUpDown);
-    AddField(kAltitude, 1, 30000, &altitude, 0, true);
-    AddField(kDistance, 0, 28, &distance);
+    AddBearingFields(28, true);
 }
 
 int ILSSetupDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
     SetHelpContext(help);
-    distance = 0;
-    altitude = std::clamp(CurrentAltitudeFeet(), 1, 30000);
+    OpenBearingFields();
     radial = WrapDegrees(AngleToDegrees(static_cast<std::uint16_t>(ils.course - GridSum(ils.x, ils.z))));
     heading = radial;
     for (const Field& f : fields)
@@ -225,7 +177,7 @@ int ILSSetupDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND
         win::CheckRadioButton(window, kFirstRadio, kSecondRadio, id);
         return 1;
     }
-    return StationSetupDialog::OnCommand(notifyCode, wParam, control);
+    return PositionFieldsDialog::OnCommand(notifyCode, wParam, control);
 }
 
 void ILSSetupDialog::Place() {
@@ -246,17 +198,13 @@ void ILSSetupDialog::Place() {
 // ---- Waypoint ----------------------------------------------------------------------------------------
 
 WPTSetupDialog::WPTSetupDialog(SetupStation s, int* p) : StationSetupDialog("WPTSetup", 20026, s, p) {
-    AddField(kHeading, 1, 360, &heading, kHeadingUpDown);
-    AddField(kAltitude, 1, 30000, &altitude, 0, true);
-    AddField(kDistance, 0, 200, &distance);
+    AddBearingFields(200, false);
 }
 
 int WPTSetupDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
     SetHelpContext(help);
-    distance = 0;
-    altitude = std::clamp(CurrentAltitudeFeet(), 1, 30000);
-    heading = CurrentHeadingDegrees();
+    OpenBearingFields();
     for (const Field& f : fields)
         ShowField(f.id);
     return 1;

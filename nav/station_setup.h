@@ -30,16 +30,10 @@ class StationSetupDialog : public PositionFieldsDialog {
 public:
     StationSetupDialog(const char* templateName, std::uint32_t helpContext, SetupStation station,
                        int* placed);
-    int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
-
-    int radial = 0;  // the radial, bearing or course
-    int distance = 0;
-    int altitude = 0;
-    int heading = 0;
 
 protected:
-    // The dialog's own part of OK: tuning, the placement and what follows it.
-    virtual void Place() = 0;
+    // OK asks first whether the active flight plan may close; then Place() puts the aircraft.
+    void OnOk() override;
     // Puts the aircraft at `bearing` (degrees on the world grid) and the distance from (x, z),
     // at the altitude, heading the given binary angle.
     void PutAircraft(std::int32_t x, std::int32_t z, int bearing, std::uint16_t headingAngle);

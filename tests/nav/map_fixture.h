@@ -48,6 +48,21 @@ inline constexpr LatLon kKoak{37.7213, 122.2208};
 inline constexpr LatLon kNoRunways{37.40, 122.10};
 inline constexpr LatLon kLocalizer{37.7050, 122.1900};
 
+// An 8-bit bitmap's indices, with the map palette.
+inline testsupport::IndexedImage PictureOf(win::HBITMAP bitmap) {
+    testsupport::IndexedImage image;
+    win::BITMAP bm;
+    if (!win::GetObject(bitmap, &bm) || bm.bmBits == nullptr) return image;
+    image.width = bm.bmWidth;
+    image.height = bm.bmHeight;
+    image.colours = nav::MapPaletteColours();
+    const auto* bits = static_cast<const std::uint8_t*>(bm.bmBits);
+    for (int y = 0; y < bm.bmHeight; ++y)
+        image.pixels.insert(image.pixels.end(), bits + y * bm.bmWidthBytes,
+                            bits + y * bm.bmWidthBytes + bm.bmWidth);
+    return image;
+}
+
 class MapFixture : public NavFixture {
 protected:
     void SetUp() override {
@@ -255,20 +270,7 @@ protected:
         m.showFrequencies = frequencies ? 1 : 0;
     }
     // The map's picture now.
-    static testsupport::IndexedImage Picture() {
-        const nav::MapView& m = nav::theMapView;
-        testsupport::IndexedImage image;
-        win::BITMAP bm;
-        if (!win::GetObject(m.drawingBitmap, &bm) || bm.bmBits == nullptr) return image;
-        image.width = bm.bmWidth;
-        image.height = bm.bmHeight;
-        image.colours = nav::MapPaletteColours();
-        const auto* bits = static_cast<const std::uint8_t*>(bm.bmBits);
-        for (int y = 0; y < bm.bmHeight; ++y)
-            image.pixels.insert(image.pixels.end(), bits + y * bm.bmWidthBytes,
-                                bits + y * bm.bmWidthBytes + bm.bmWidth);
-        return image;
-    }
+    static testsupport::IndexedImage Picture() { return PictureOf(nav::theMapView.drawingBitmap); }
     static int At(const testsupport::IndexedImage& image, int x, int y) {
         if (x < 0 || y < 0 || x >= image.width || y >= image.height) return -1;
         return image.pixels[static_cast<std::size_t>(y) * image.width + x];

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "core/resource_volume.h"
+#include "map_fixture.h"
 #include "flight/flight_model_state.h"
 #include "nav/lat_lon.h"
 #include "nav/map_outline.h"
@@ -167,16 +168,8 @@ TEST_F(InstalledMap, LosAngelesAndTheBayMatchTheirGoldenPictures) {
         m.showFrequencies = v.frequencies ? 1 : 0;
         m.SetView(v.zoom, 0, 0, 0);
         m.Redraw();
-        testsupport::IndexedImage image;
-        win::BITMAP bm;
-        ASSERT_TRUE(win::GetObject(m.drawingBitmap, &bm));
-        image.width = bm.bmWidth;
-        image.height = bm.bmHeight;
-        image.colours = nav::MapPaletteColours();
-        const auto* bits = static_cast<const std::uint8_t*>(bm.bmBits);
-        for (int y = 0; y < bm.bmHeight; ++y)
-            image.pixels.insert(image.pixels.end(), bits + y * bm.bmWidthBytes,
-                                bits + y * bm.bmWidthBytes + bm.bmWidth);
+        const testsupport::IndexedImage image = navtest::PictureOf(m.drawingBitmap);
+        ASSERT_GT(image.width, 0);
         EXPECT_EQ(testsupport::CompareGolden(v.golden, image), "") << v.golden;
     }
     // Oakland close in: its runways were read from the station directory.

@@ -12,11 +12,8 @@
 #include <sstream>
 #include <string>
 
-#include "core/ini_file.h"
-#include "independent_projection.h"
 #include "nav/lat_lon.h"
-#include "support/run_command.h"
-#include "support/temp_folder.h"
+#include "script_run.h"
 
 namespace {
 
@@ -26,48 +23,7 @@ namespace fs = std::filesystem;
 constexpr int kMapLeft = 64;
 constexpr int kMapTop = 31;
 
-class PositionRun : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const fs::path install = fs::path(ZEPHLON_BINARY_DIR) / "install";
-        bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
-        if (!fs::exists(bin) || !fs::exists(install / "Zephlon.pack"))
-            GTEST_SKIP() << "simrun or the starter installation is not built";
-        for (const fs::directory_entry& e : fs::directory_iterator(install))
-            if (e.is_directory())
-                fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
-    }
-    testsupport::CommandResult Play(const char* script) {
-        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/nav/" + script);
-        EXPECT_TRUE(in) << script;
-        std::string text;
-        for (std::string line; std::getline(in, line);) {
-            for (const char* verb : {"save ", "screenshot "})
-                if (line.rfind(verb, 0) == 0) line = verb + dir.Path(line.substr(std::strlen(verb)));
-            text += line + "\n";
-        }
-        dir.Write("script.txt", text);
-        return testsupport::RunCommand(bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") +
-                                       " 2>&1");
-    }
-    struct Saved {
-        std::int32_t x = 0, y = 0, z = 0;
-        double heading = 0;  // degrees on the world plane
-        double lat = 0, lon = 0;  // east-positive, by the second projection
-    };
-    Saved Read(const char* flight) {
-        core::IniFile file(dir.Path(flight).c_str());
-        Saved s;
-        s.x = file.GetInt("Aircraft", "fmPosX", 0);
-        s.y = file.GetInt("Aircraft", "fmPosY", 0);
-        s.z = file.GetInt("Aircraft", "fmPosZ", 0);
-        s.heading = (file.GetInt("Aircraft", "fmHead", 0) & 0xFFFF) * 360.0 / 65536.0;
-        navtest::WorldToGeographic(s.x, s.z, &s.lat, &s.lon);
-        return s;
-    }
-    testsupport::TempFolder dir{"zephlon-position"};
-    std::string bin;
-};
+using PositionRun = navtest::ScriptRun;
 
 TEST_F(PositionRun, OkAtOnceKeepsTheAircraftAndShowsTheWholeCountry) {
     const testsupport::CommandResult r = Play("position_ok_at_once.simrun");
