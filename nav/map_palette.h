@@ -1,7 +1,7 @@
-// The colours of the program's map palette (resource 724): the display's twenty static colours
-// at 0..9 and 246..255, the map's own colours, and a colour cube for the rest. The map draws in
-// palette indices; the resource maker writes this table as the palette resource and as the
-// colour table of the map's background and toolbar pictures, so every picture agrees.
+// The colours of the map's palette: the display's twenty static colours at 0..9 and 246..255,
+// the map's own colours, and a colour cube for the rest. The map draws in palette indices into
+// a picture with this colour table; the data maker gives the map's background and toolbar
+// pictures the same table, so every picture of the map agrees.
 #pragma once
 
 #include <array>

@@ -1,8 +1,8 @@
 // The map's pictures, drawn by our own code in the map palette (map_palette.h): the background
 // the map control starts with (flat land inside a frame that fills the margin) and the strip of
 // toolbar images of the positioning dialog and the planning pages (19 images of 16 x 16, side
-// by side, magenta where the button shows through). The resource maker stores them in the
-// resource pack; the map makes its background itself when the template brought none.
+// by side, magenta where the button shows through). The data maker stores them in the resource
+// pack; the map makes them itself when the resource library has none.
 #pragma once
 
 #include <array>

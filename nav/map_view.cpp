@@ -49,21 +49,6 @@ win::HINSTANCE ResourceLibrary() {
                                              : win::HINSTANCE{};
 }
 
-// The map's colours: palette resource 724 when the resource library has it (its entries 10 to
-// 245; the static colours stay), else the built-in table it was made from.
-std::array<std::uint32_t, 256> MapColours() {
-    std::array<std::uint32_t, 256> colours = MapPaletteColours();
-    const auto bytes = win::LoadResourceBytes(ResourceLibrary(), "PALETTE", "#724");
-    // A RIFF "PAL " block: 256 four-byte colours at offset 24.
-    if (bytes && bytes->size() >= 24 + 4 * 256)
-        for (int i = 10; i < 246; ++i) {
-            const std::uint8_t* q = bytes->data() + 24 + 4 * i;
-            colours[static_cast<std::size_t>(i)] =
-                (std::uint32_t{q[0]} << 16) | (std::uint32_t{q[1]} << 8) | q[2];
-        }
-    return colours;
-}
-
 // The aircraft symbol: three strokes per octant, each from its first point toward its second
 // (offsets from the symbol's pixel, y downwards).
 constexpr int kStrokes[8][3][4] = {
@@ -175,7 +160,7 @@ void MapView::MakeSurface(bool selectPalette) {
         templateBitmap = MakeMapBackgroundBitmap(width, height);
         ownsTemplate = static_cast<bool>(templateBitmap);
     }
-    const std::array<std::uint32_t, 256> colours = MapColours();
+    const std::array<std::uint32_t, 256>& colours = MapPaletteColours();
     drawingBitmap = MakeMapBitmap(width, height, colours, nullptr);
     backgroundBitmap = MakeMapBitmap(width, height, colours, nullptr);
     memoryDc = win::CreateCompatibleDC(win::HDC{});

@@ -181,7 +181,10 @@ void SimWorld::SetLoadingScreen(int on) {
         ShowLoadingScreen(window);
     } else {
         theLoadingBitmap.reset();
-        theLoadingPalette.reset();
+        // The display surface keeps pointing at the loading picture's colours until something
+        // else sets its palette (entering full screen reads them): they stay until then.
+        const gfx::GFXSurface* display = gfx::GetDisplaySurface();
+        if (display == nullptr || display->palette != theLoadingPalette.get()) theLoadingPalette.reset();
         theLoadingArtTried = false;
     }
 }
