@@ -6,6 +6,7 @@
 #include "cockpit/nav_course.h"
 #include "cockpit/radio_words.h"
 #include "core/run_report.h"
+#include "nav/atc_services.h"
 #include "nav/map_pickers.h"
 #include "nav/map_pictures.h"
 #include "nav/map_view.h"
@@ -268,8 +269,8 @@ namespace nav {
 
 namespace {
 
-// The runner's `report` fields of the radios and courses the positioning dialogs set:
-// "nav1=113.90 nav1_course=270 nav1_obs=90 ...".
+// The runner's `report` fields of the radios, courses and ATC start the positioning dialogs
+// set: "nav1=113.90 nav1_course=270 nav1_obs=90 atc_start=3 ...".
 std::string MhzWords(const cockpit::RadioFrequencyWords& w) {
     char text[16];
     std::snprintf(text, sizeof text, "%d.%02d", w.activeWhole + 100, w.activeFraction);
@@ -287,6 +288,8 @@ const bool kReportFields = [] {
     core::RegisterReportField("nav2_course", [] { return std::to_string(cockpit::theNav2Course.selectedCourse); });
     core::RegisterReportField("adf_card", [] { return std::to_string(cockpit::theAdfCard.card); });
     core::RegisterReportField("map_zoom", [] { return std::to_string(theMapView.zoom); });
+    core::RegisterReportField("atc_start", [] { return std::to_string(theAtcStartPos); });
+    core::RegisterReportField("atc_enabled", [] { return std::to_string(theAtcEnabled); });
     return true;
 }();
 

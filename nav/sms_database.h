@@ -135,6 +135,12 @@ public:
     // The directory dialogs' result.
     int confirmed = 0;
     int stationChosen = 0;
+    // The airports wizard (airports_wizard.cpp): 1 when a runway was chosen, its threshold and
+    // heading then in positionX, positionZ and positionHeading. The navaid directory
+    // (navaid_directory.cpp): 1 when OK closed it after a set-up dialog moved the aircraft.
+    // Both close the directory afterwards.
+    int RunAirportsWizard(win::HWND parent);
+    int RunNavAidDirectory(win::HWND parent);
 
     // ---- stepping through the airport index (the debug keys) ----
     // Next airport of "na.apt", next runway of the current airport (then the next airport), next

@@ -10,9 +10,11 @@
 #include "nav/map_view.h"
 #include "nav/nav_database.h"
 #include "nav/position_dialog.h"
+#include "nav/sms_database.h"
 #include "planning/planning_services.h"
 #include "resources/main_menu_ids.h"
 #include "sim/flight_file.h"
+#include "sim/input/cockpit_commands.h"
 #include "sim/main_window.h"
 #include "sim/main_window_services.h"
 #include "sim/saved_flight.h"
@@ -103,6 +105,18 @@ void PositionAircraft(win::HWND window) {
         theSimWorld.RefreshTerrain();
     }
     nav::CheckNavReception();
+    Arrow();
+}
+
+// The airports wizard, then the ready-to-fly start flight loaded on the chosen runway (the ATC
+// puts the aircraft at the starting situation).
+void StartAtChosenAirport(win::HWND window) {
+    if (nav::theSmsDatabase.RunAirportsWizard(window) == 0) return;
+    Wait();
+    if (flight::theCrashed != 0 || cockpit::theCrashShown != 0) CmdRepairPlane();
+    const std::string kept = theStartFlightName;
+    if (ConfirmCloseFlightPlan(window) != 0) ReloadAircraftFlight(window, 0, 1);
+    theStartFlightName = kept;
     Arrow();
 }
 
@@ -247,10 +261,13 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             ui::OpenPopupHelpTopic(kHelpKey, 0);
             return;
         case CMD_AIRPORTS:
-            RunDialogOver(window, "AirportsWizard");
+            StartAtChosenAirport(window);
             return;
         case CMD_NAVAIDS:
-            RunDialogOver(window, "NavAidDirectory");
+            // The set-up dialog moved the aircraft already; what the radios hear follows.
+            if (nav::theSmsDatabase.RunNavAidDirectory(window) != 0) nav::CheckNavReception();
+            if (nav::theSmsDatabase.IsStepped())
+                if (flight::Aircraft* a = theSimWorld.GetAircraft()) a->Step();
             return;
         case CMD_CLOUDS:
             if (RunDialogOver(window, "CLOUDS") == 1) theSimWorld.UpdateCloudLayers();

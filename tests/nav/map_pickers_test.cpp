@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <deque>
+#include <functional>
 
 #include "cockpit/nav_course.h"
 #include "core/resource_pack.h"
 #include "map_fixture.h"
+#include "nav/airports_wizard.h"
 #include "nav/atc_services.h"
+#include "nav/navaid_directory.h"
 #include "nav/map_pickers.h"
 #include "nav/position_placement.h"
 #include "nav/station_setup.h"
@@ -56,6 +60,18 @@ protected:
     static void Command(win::HWND d, int id) {
         win::SendMessage(d, win::WM_COMMAND, static_cast<win::WParam>(id), 0);
     }
+    // Plays one step each time a modal dialog's loop waits for input.
+    void Play(std::deque<std::function<void()>> steps) {
+        steps_ = std::move(steps);
+        machine.Input().SetQueueEmptyHandler([this] {
+            if (steps_.empty()) return false;
+            auto step = std::move(steps_.front());
+            steps_.pop_front();
+            step();
+            return true;
+        });
+    }
+    std::deque<std::function<void()>> steps_;
     win::HINSTANCE pack;
     win::HWND parent;
 };
@@ -303,6 +319,57 @@ TEST_F(StationSetupTest, IlsSetupStartsOutOnTheCourseAndWaypointSetupFliesToward
     ExpectAt(navtest::kBriny, -20, 0);
     EXPECT_EQ(flight::theFlightModelState.fmHead, nav::DegreesToAngle(90));
     wpt.DestroyModeless();
+}
+
+}  // namespace
+
+// ---- The directory's dialogs -------------------------------------------------------------------------
+
+namespace {
+
+TEST(NavAidDirectory, IlsIdentsFromTheirRowTexts) {
+    const struct {
+        const char* row;
+        const char* ident;
+    } cases[] = {{"I-OAK Oakland 27R", "I-OAK"},         {"Oakland I-INB (Rwy 29)", "I-INB"},
+                 {"Palo Alto (IPAO)", "IPAO"},           {"Oakland (Rwy 29)", "Oakland"},
+                 {"I-SFO) extra", "I-SFO"},              {"", ""}};
+    for (const auto& c : cases) EXPECT_EQ(nav::IlsIdentOfRow(c.row), c.ident) << c.row;
+    const int situations[] = {3, 3, 9, 8, 6, 25, 3};
+    for (int item = -1; item < 6; ++item)
+        EXPECT_EQ(nav::StartingSituation(item), situations[item + 1]) << item;
+}
+
+TEST_F(MapPickersTest, TheWizardStartsNothingAtAnAirportWithoutRunways) {
+    OpenMap(navtest::kKsql);
+    nav::SmsDatabase directory;
+    // The wizard, and its page that holds a control.
+    auto wizard = [] {
+        // The wizard's caption is its page's title.
+        const win::HWND w = win::FindWindow("#32770", "Airports");
+        return w ? w : win::FindWindow("#32770", "Runways");
+    };
+    auto pageWith = [&](int control) {
+        for (win::HWND c = win::GetWindow(wizard(), win::GW_CHILD); c; c = win::GetWindow(c, win::GW_HWNDNEXT))
+            if (win::GetDlgItem(c, control)) return c;
+        return win::HWND{};
+    };
+    bool towerBox = true;
+    Play({[&] {
+              // The airports page: the airport without runways (the list is in file order).
+              const win::HWND p = pageWith(1045);
+              win::SendDlgItemMessage(p, 1045, win::LB_SETCURSEL, 2, 0);
+              win::SendMessage(p, win::WM_COMMAND, win::MAKEWPARAM(1045, win::LBN_SELCHANGE), 0);
+          },
+          [&] { win::PostMessage(wizard(), win::WM_COMMAND, 1717, 0); },
+          [&] {
+              const win::HWND p = pageWith(1059);
+              towerBox = p && win::IsWindowEnabled(win::GetDlgItem(p, 1567));
+              win::PostMessage(wizard(), win::WM_COMMAND, 1717, 0);
+          }});
+    EXPECT_EQ(directory.RunAirportsWizard(parent), 0);
+    EXPECT_FALSE(towerBox);
+    EXPECT_EQ(directory.confirmed, 0);
 }
 
 }  // namespace

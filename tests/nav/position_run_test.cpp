@@ -158,3 +158,82 @@ TEST_F(PositionRun, TheVorToolPutsTheAircraftOnTheRadial) {
 }
 
 }  // namespace
+
+namespace {
+
+// A runway end of the public data: its landing threshold (the end moved in along the runway by
+// its displaced length) and the world heading from it to the other end.
+struct RunwayEnd {
+    double lat = 0, lon = 0;
+    double heading = 0;
+};
+RunwayEnd EndOf(const std::string& airport, const std::string& id) {
+    for (const auto& row : navtest::ReadNavCsv("runway.csv")) {
+        if (row[0] != airport || (row[3] != id && row[7] != id)) continue;
+        const bool first = row[3] == id;
+        RunwayEnd e;
+        const double lat0 = std::stod(row[first ? 4 : 8]), lon0 = std::stod(row[first ? 5 : 9]);
+        const double lat1 = std::stod(row[first ? 8 : 4]), lon1 = std::stod(row[first ? 9 : 5]);
+        const double moved = std::stod(row[first ? 6 : 10]) / navtest::Metres(lat0, lon0, lat1, lon1);
+        e.lat = lat0 + (lat1 - lat0) * moved;
+        e.lon = lon0 + (lon1 - lon0) * moved;
+        std::int32_t x0, z0, x1, z1;
+        nav::LatLonToWorld(&x0, &z0, lat0, -lon0);
+        nav::LatLonToWorld(&x1, &z1, lat1, -lon1);
+        e.heading = std::atan2(double(x1) - x0, double(z1) - z0) * 180.0 / navtest::kPi;
+        return e;
+    }
+    ADD_FAILURE() << "no runway " << id << " at " << airport;
+    return {};
+}
+
+TEST_F(PositionRun, TheDirectoryTunesBothNavRadiosToTheChosenVor) {
+    const testsupport::CommandResult r = Play("directory_tune.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("read 1501 Static \"112.80\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("report nav1=112.80 nav2=112.80"), std::string::npos) << r.out;
+}
+
+TEST_F(PositionRun, TheDirectorysVorSetUpStartsTheAircraftOnTheRadial) {
+    const testsupport::CommandResult r = Play("directory_vor_setup.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    // NAV1 was checked: the set-up dialog sets its course.
+    EXPECT_NE(r.out.find("read 1787 Button \"Set the course\" enabled=1 focus=0 checked=1"),
+              std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("report nav1=113.90 nav1_course=270"), std::string::npos) << r.out;
+    std::vector<std::string> osi;
+    for (const auto& row : navtest::ReadNavCsv("vor.csv"))
+        if (row[0] == "OSI") osi = row;
+    ASSERT_EQ(osi.size(), 9u);
+    const Saved after = Read("after.flt");
+    EXPECT_NEAR(navtest::Metres(std::stod(osi[2]), std::stod(osi[3]), after.lat, after.lon) / 1852.0, 10.0, 0.2);
+    EXPECT_NEAR(after.y / (0.3048780487804878 * 256), 3000.0, 50.0);
+    EXPECT_NEAR(after.heading, 270.0, 0.5);
+}
+
+TEST_F(PositionRun, TheAirportsWizardStartsOnTheChosenRunway) {
+    testsupport::CommandResult r = Play("airports_oakland.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    // Oakland has a tower: air traffic control may be asked for.
+    EXPECT_NE(r.out.find("read 1567 Button \"Air traffic control\" enabled=1"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("report atc_start=9 atc_enabled=1"), std::string::npos) << r.out;
+    const RunwayEnd oak29 = EndOf("KOAK", "29");
+    Saved after = Read("after.flt");
+    EXPECT_LT(navtest::Metres(after.lat, after.lon, oak29.lat, oak29.lon), 30.0);
+    EXPECT_LT(std::fabs(std::remainder(after.heading - oak29.heading, 360.0)), 0.5);
+
+    // Half Moon Bay has none: the box is off, and the untouched situation starts on the runway.
+    r = Play("airports_half_moon_bay.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("read 1567 Button \"Air traffic control\" enabled=0"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("report atc_start=3 atc_enabled=0"), std::string::npos) << r.out;
+    const std::size_t first = r.out.find("read 1059 row 0: \"");
+    ASSERT_NE(first, std::string::npos) << r.out;
+    const std::string id = r.out.substr(first + 18, r.out.find_first_of(" \t", first + 18) - first - 18);
+    const RunwayEnd hmb = EndOf("KHAF", id);
+    after = Read("after.flt");
+    EXPECT_LT(navtest::Metres(after.lat, after.lon, hmb.lat, hmb.lon), 30.0);
+    EXPECT_LT(std::fabs(std::remainder(after.heading - hmb.heading, 360.0)), 0.5);
+}
+
+}  // namespace
