@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <random>
 #include <set>
@@ -99,6 +100,32 @@ TEST_F(MapViewTest, GridLabelsShowOnlyTheLinesInsideTheMargin) {
     win::ClientToScreen(parent, &origin);
     EXPECT_EQ(r.left - origin.x, 56 - 45);
     EXPECT_EQ(r.top - origin.y, 24 + m.LatitudeToPixel(40.0) - 6);
+    // The readouts: degrees and minutes far out, seconds from zoom 3 (whole) and 5 (hundredths),
+    // the seconds in floating point.
+    child(nav::kLatitudeReadoutId, 0, 0, 90, 15);
+    child(nav::kLongitudeReadoutId, 0, 0, 90, 15);
+    for (const int zoom : {2, 3, 5}) {
+        View(zoom, LatLon{37.5, 122.2});
+        const int x = 276, y = 161;
+        m.ShowCursorPosition(x, y);
+        const double lat = m.PixelToLatitude(y), lon = m.PixelToLongitude(x);
+        auto text = [&](double v, char h) {
+            const int d = static_cast<int>(v), mi = static_cast<int>((v - d) * 60.0);
+            const double sec = (v - mi / 60.0 - d) * 3600.0;
+            char buffer[64];
+            if (zoom <= 2)
+                std::snprintf(buffer, sizeof buffer, "%d\xB0 %d' %c", d, mi, h);
+            else if (zoom <= 4)
+                std::snprintf(buffer, sizeof buffer, "%d\xB0 %d' %d\" %c", d, mi, static_cast<int>(sec), h);
+            else
+                std::snprintf(buffer, sizeof buffer, "%d\xB0 %d' %.2f\" %c", d, mi, sec, h);
+            return std::string(buffer);
+        };
+        EXPECT_EQ(win::GetWindowText(win::GetDlgItem(parent, nav::kLatitudeReadoutId)), text(lat, 'N'));
+        EXPECT_EQ(win::GetWindowText(win::GetDlgItem(parent, nav::kLongitudeReadoutId)), text(lon, 'W'));
+        // Seconds are never the minutes' whole remainder dropped: under a minute.
+        EXPECT_LT((lat - static_cast<int>((lat - static_cast<int>(lat)) * 60.0) / 60.0 - static_cast<int>(lat)) * 3600.0, 60.0);
+    }
     // Close in, the labels carry minutes; a label without a line is hidden.
     View(7, LatLon{37.5, 122.2});
     for (int id : nav::kLatitudeLabelIds) {
