@@ -6,7 +6,6 @@ namespace cockpit {
 
 NavCourseWords theNav1Course;
 NavCourseWords theNav2Course;
-std::uint16_t theHsiCourse = 0;
 AdfCardWords theAdfCard;
 
 namespace {
@@ -43,7 +42,6 @@ void UpdateObsCourses() {
 void ResetNavCourses() {
     theNav1Course = NavCourseWords{};
     theNav2Course = NavCourseWords{};
-    theHsiCourse = 0;
     theAdfCard = AdfCardWords{};
 }
 

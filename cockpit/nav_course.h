@@ -1,7 +1,8 @@
 // The NAV radios' course words and the ADF card as the positioning dialogs set them: each NAV
 // radio's course-set flags, OBS card (360 less the course) and its knob position, the selected
-// course in degrees and as a binary angle, the HSI's course and the ADF card. Plain words until
-// the radio gauges own them; the course needles read the selected courses.
+// course in degrees and as a binary angle, and the ADF card. Plain words until the radio gauges
+// own them; the course needles read the selected courses. The HSI's course is its gauge's word
+// (theHsiGauge.course).
 #pragma once
 
 #include <cstdint>
@@ -18,8 +19,6 @@ struct NavCourseWords {
 };
 extern NavCourseWords theNav1Course;
 extern NavCourseWords theNav2Course;
-// The HSI's course in degrees (0 in the aircraft without an HSI).
-extern std::uint16_t theHsiCourse;
 
 struct AdfCardWords {
     std::int16_t card = 0;      // 360 - the heading the card was turned to

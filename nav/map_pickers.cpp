@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cockpit/gauges.h"
 #include "cockpit/nav_course.h"
 #include "cockpit/radio_words.h"
 #include "flight/aircraft.h"
@@ -81,7 +82,7 @@ void TuneNavRadios(NavRadioWords words, bool nav1, bool nav2) {
 
 void SetHsiCourse(int course) {
     const int type = CurrentAircraftType();
-    cockpit::theHsiCourse = static_cast<std::uint16_t>(type == 0 || type == 5 ? 0 : course);
+    cockpit::theHsiGauge.course = static_cast<std::int16_t>(type == 0 || type == 5 ? 0 : course);
 }
 
 void SetNavCourse(int radio, int course) {

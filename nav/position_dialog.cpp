@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cockpit/gauges.h"
 #include "cockpit/nav_course.h"
 #include "cockpit/radio_words.h"
 #include "core/run_report.h"
@@ -271,9 +272,9 @@ namespace {
 
 // The runner's `report` fields of the radios, courses and ATC start the positioning dialogs
 // set: "nav1=113.90 nav1_course=270 nav1_obs=90 atc_start=3 ...".
-std::string MhzWords(const cockpit::RadioFrequencyWords& w) {
+std::string MhzWords(const cockpit::PanelGauge& radio) {
     char text[16];
-    std::snprintf(text, sizeof text, "%d.%02d", w.activeWhole + 100, w.activeFraction);
+    std::snprintf(text, sizeof text, "%d.%02d", radio.activeMHz + 100, radio.activeKHz);
     return text;
 }
 
@@ -281,7 +282,7 @@ const bool kReportFields = [] {
     core::RegisterReportField("nav1", [] { return MhzWords(cockpit::theNav1Radio); });
     core::RegisterReportField("nav2", [] { return MhzWords(cockpit::theNav2Radio); });
     core::RegisterReportField("adf", [] {
-        return std::to_string(cockpit::theAdfRadio.activeWhole * 100 + cockpit::theAdfRadio.activeFraction);
+        return std::to_string(cockpit::theAdfRadio.activeMHz * 100 + cockpit::theAdfRadio.activeKHz);
     });
     core::RegisterReportField("nav1_course", [] { return std::to_string(cockpit::theNav1Course.selectedCourse); });
     core::RegisterReportField("nav1_obs", [] { return std::to_string(cockpit::theNav1Course.obsCard); });

@@ -22,6 +22,7 @@
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "sim/detail_presets.h"
+#include "sim/panel_host.h"
 #include "sim/slew.h"
 #include "sim/view_controller.h"
 #include "ts/class_item.h"
@@ -54,6 +55,13 @@ int WorldLookDirection() {
 }
 int WorldGraphicsSetting(int index) {
     return theSimWorld.GetGraphicsSetting(index);
+}
+// The aircraft's colours for entries 10..73: its panel palette in the panel views, its cabin
+// palettes in the others.
+int WorldPanelPaletteName(int todIndex, std::string* out) {
+    *out = flight::theAircraft.GetPaletteName(todIndex, theSimWorld.GetViewMode(),
+                                              theSimWorld.GetLookDirection());
+    return out->empty() ? 0 : 1;
 }
 // The terrain window's origin (the grid position of the flight model's origin) for a window
 // centred on the aircraft's tile, until the terrain pages a window of its own. It keeps scene
@@ -104,6 +112,7 @@ void SimWorld::Init(win::HWND w) {
         gfx::TimeOfDayServices tod = gfx::DefaultTimeOfDayServices();
         tod.viewMode = &WorldViewMode;
         tod.graphicsSetting = &WorldGraphicsSetting;
+        tod.panelPaletteName = &WorldPanelPaletteName;
         gfx::theTimeOfDayServices = tod;
     }
     Step("TimeOfDayPalette");
@@ -144,6 +153,7 @@ void SimWorld::Init(win::HWND w) {
     services.lookDirection = &WorldLookDirection;
     services.terrainWindowOrigin = &WorldWindowOrigin;
     flight::theFlightWorldServices = services;
+    InstallPanelHost();
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
     InstallSlewServices();
     LoadSettings();
@@ -192,6 +202,7 @@ void SimWorld::Shutdown() {
     clock.reset();
     Step("SimClock");
     flight::theFlightWorldServices = flight::DefaultFlightWorldServices();
+    cockpit::thePanelHost = cockpit::DefaultPanelHostServices();
     window = win::HWND{};
     initialised = 0;
     running = 0;
@@ -289,6 +300,8 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     fm.fmMultiEngineSynch = 0;
     fm.fmAutoCoordination = autoCoordination;
     if (aircraft != nullptr) result = aircraft->LoadType(file);
+    // The type may have changed, and with it the panel's colours.
+    MarkPaletteDirty();
     result &= flight::ReadAircraftState(file);
     if (full == 0) {
         fm.fmPosX = keptX;
@@ -309,6 +322,9 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     }
     pauseRequested = 0;
     loadingSituation = false;
+    // The loaded engine bits say which engines run; the levers then agree with the flight.
+    cockpit::SyncEnginesWithFlightModel();
+    cockpit::ApplyEngineLevers();
     if (full != 0) {
         const std::int32_t altitude = fm.fmPosY;
         RefreshTerrain();
@@ -379,6 +395,7 @@ void SimWorld::FlightTick() {
 }
 
 void SimWorld::TickEvery2() {
+    cockpit::StepEngineSequences();
     devices::UpdateEngineStartSound();
 }
 

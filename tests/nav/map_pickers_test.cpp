@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 
+#include "cockpit/gauges.h"
 #include "cockpit/nav_course.h"
 #include "core/resource_pack.h"
 #include "map_fixture.h"
@@ -120,9 +121,9 @@ TEST_F(MapPickersTest, EnrouteFromAVorTunesSetsTheCourseAndPlacesOnTheRadial) {
     EXPECT_NEAR(nav::theMapView.resultZ - vor.z, 0, 1);
     EXPECT_EQ(nav::theMapView.resultAltitude, static_cast<std::int32_t>(3000 * 0.3048780487804878 * 256));
     EXPECT_EQ(nav::theMapView.resultHeading, nav::DegreesToAngle(270));
-    EXPECT_EQ(cockpit::theNav1Radio.activeWhole, 17);
-    EXPECT_EQ(cockpit::theNav1Radio.activeFraction, 30);
-    EXPECT_EQ(cockpit::theNav2Radio.activeWhole, 0);
+    EXPECT_EQ(cockpit::theNav1Radio.activeMHz, 17);
+    EXPECT_EQ(cockpit::theNav1Radio.activeKHz, 30);
+    EXPECT_EQ(cockpit::theNav2Radio.activeMHz, 0);
     // The course is the radial turned back to the VOR: 270; the card shows 360 less it.
     EXPECT_EQ(cockpit::theNav1Course.selectedCourse, 270);
     EXPECT_EQ(cockpit::theNav1Course.obsCard, 90);
@@ -154,9 +155,9 @@ TEST_F(MapPickersTest, ApproachStartsOutOnTheLocalizerCourse) {
     EXPECT_NEAR(nav::theMapView.resultX - ils.x, 5 * 474112, 2);
     EXPECT_NEAR(nav::theMapView.resultZ - ils.z, 0, 2);
     EXPECT_EQ(nav::theMapView.resultHeading, nav::DegreesToAngle(270));
-    EXPECT_EQ(cockpit::theNav1Radio.activeWhole, 8);
-    EXPECT_EQ(cockpit::theNav1Radio.activeFraction, 70);
-    EXPECT_EQ(cockpit::theNav2Radio.activeFraction, 70);
+    EXPECT_EQ(cockpit::theNav1Radio.activeMHz, 8);
+    EXPECT_EQ(cockpit::theNav1Radio.activeKHz, 70);
+    EXPECT_EQ(cockpit::theNav2Radio.activeKHz, 70);
     d.DestroyModeless();
 }
 
@@ -262,8 +263,8 @@ TEST_F(StationSetupTest, VorSetupTunesSetsTheCourseAndPlacesOnTheRadial) {
     ExpectAt(navtest::kOsi, 10, 0);
     EXPECT_EQ(flight::theFlightModelState.fmPosY, nav::FeetToWorldAltitude(3000));
     EXPECT_EQ(flight::theFlightModelState.fmHead, nav::DegreesToAngle(270));
-    EXPECT_EQ(cockpit::theNav1Radio.activeWhole, 13);
-    EXPECT_EQ(cockpit::theNav1Radio.activeFraction, 90);
+    EXPECT_EQ(cockpit::theNav1Radio.activeMHz, 13);
+    EXPECT_EQ(cockpit::theNav1Radio.activeKHz, 90);
     EXPECT_EQ(cockpit::theNav1Course.selectedCourse, 270);
     d.DestroyModeless();
 }
@@ -282,8 +283,8 @@ TEST_F(StationSetupTest, NdbSetupPutsTheStationOnTheBearingAndTurnsTheCard) {
     Command(w, win::IDOK);
     EXPECT_EQ(placed, 1);
     ExpectAt(navtest::kNdbPa, -5, 0);
-    EXPECT_EQ(cockpit::theAdfRadio.activeWhole, 3);
-    EXPECT_EQ(cockpit::theAdfRadio.activeFraction, 85);
+    EXPECT_EQ(cockpit::theAdfRadio.activeMHz, 3);
+    EXPECT_EQ(cockpit::theAdfRadio.activeKHz, 85);
     EXPECT_NE(nav::theNavReceptionFlags & nav::kAdfReception, 0);
     EXPECT_EQ(cockpit::theAdfCard.card, 315);
     EXPECT_EQ(cockpit::theAdfCard.position, 126);
@@ -301,9 +302,9 @@ TEST_F(StationSetupTest, IlsSetupStartsOutOnTheCourseAndWaypointSetupFliesToward
     Command(w, win::IDOK);
     EXPECT_EQ(placed, 1);
     ExpectAt(navtest::kLocalizer, 5, 0);
-    EXPECT_EQ(cockpit::theNav1Radio.activeWhole, 8);
-    EXPECT_EQ(cockpit::theNav1Radio.activeFraction, 70);
-    EXPECT_EQ(cockpit::theHsiCourse, 0);  // no HSI in the 172
+    EXPECT_EQ(cockpit::theNav1Radio.activeMHz, 8);
+    EXPECT_EQ(cockpit::theNav1Radio.activeKHz, 70);
+    EXPECT_EQ(cockpit::theHsiGauge.course, 0);  // no HSI in the 172
     ils.DestroyModeless();
 
     placed = -1;

@@ -23,6 +23,7 @@
 #include "devices/wave.h"
 #include "flight/aircraft_parameters.h"
 #include "gfx/bitmap.h"
+#include "gfx/font.h"
 #include "gfx/palette.h"
 #include "nav/lat_lon.h"
 #include "nav/map_outline.h"
@@ -213,6 +214,12 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                     EXPECT_TRUE(r >= 0 && r < 256 && g >= 0 && g < 256 && b >= 0 && b < 256);
                 }
                 volume.CloseFile();
+            } else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".bmp") == 0) {
+                auto b = volume.LoadBitmap(n, 0);
+                ASSERT_NE(b, nullptr) << n;
+                EXPECT_EQ(b->bitsPerPixel, 8) << n;
+            } else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".pft") == 0) {
+                EXPECT_NE(volume.LoadFont(n), nullptr) << n;
             } else {
                 ADD_FAILURE() << "unexpected member " << n << " in " << v.volume;
             }
@@ -342,7 +349,7 @@ TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
         int type;
         bool running;
     } flights[] = {
-        {"Startup.Flt", 0, false}, {"C172Stop.Flt", 0, false}, {"C172Fly.Flt", 0, true},
+        {"Startup.Flt", 0, true}, {"C172Stop.Flt", 0, false}, {"C172Fly.Flt", 0, true},
         {"BonStop.Flt", 1, false}, {"BonFly.Flt", 1, true},    {"BarStop.Flt", 2, false},
         {"BarFly.Flt", 2, true},   {"KingStop.Flt", 3, false}, {"KingFly.Flt", 3, true},
         {"JetStop.Flt", 4, false}, {"JetFly.Flt", 4, true},
@@ -358,7 +365,10 @@ TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
         const double heading = (ini.GetInt("Aircraft", "fmHead", 0) & 0xFFFF) * 360.0 / 65536.0;
         EXPECT_EQ(ini.GetInt("Aircraft", "fmOTG", 0), 1) << f.file;
         EXPECT_EQ(ini.GetInt("Aircraft", "fmEngines", -1) != 0, f.running) << f.file;
-        EXPECT_EQ(ini.GetInt("Aircraft", "fmLBrake", 0) != 0, !f.running) << f.file;
+        // Every flight starts with the brakes set; ready ones with the masters on.
+        EXPECT_NE(ini.GetInt("Aircraft", "fmLBrake", 0), 0) << f.file;
+        EXPECT_EQ(ini.GetInt("Panel", "master", -1), f.running ? 1 : 0) << f.file;
+        EXPECT_EQ(ini.GetInt("Panel", "mixture", -1), 31) << f.file;
         EXPECT_GT(ini.GetInt("Aircraft", "fmFuel1", 0), 0) << f.file;
         EXPECT_NE(ini.GetInt("Time", "cur", 0), 0) << f.file;
 

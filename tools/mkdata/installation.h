@@ -70,6 +70,7 @@ int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
 int MakeNavigation(Installation& installation, std::string* error);
 int MakeOutlines(Installation& installation, std::string* error);
+int MakePanelArt(Installation& installation, std::string* error);
 int MakeEffects(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
@@ -86,6 +87,7 @@ inline constexpr Module kModules[] = {
     {"outlines", MakeOutlines},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
+    {"panel art", MakePanelArt},
     {"effects", MakeEffects},
 };
 
