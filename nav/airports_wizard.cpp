@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "nav/atc_services.h"
+#include "nav/dialog_controls.h"
 #include "nav/map_pickers.h"
 #include "nav/navaid_directory.h"
 #include "sim/main_window.h"
@@ -31,15 +32,6 @@ win::HINSTANCE ResourceLibrary() {
                                              : win::HINSTANCE{};
 }
 
-std::string ListText(win::HWND list, int row) {
-    const auto length = win::SendMessage(list, win::LB_GETTEXTLEN, static_cast<win::WParam>(row), 0);
-    if (length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    win::SendMessage(list, win::LB_GETTEXT, static_cast<win::WParam>(row),
-                     reinterpret_cast<win::LParam>(text.data()));
-    text.resize(text.find('\0'));
-    return text;
-}
 
 }  // namespace
 
@@ -66,7 +58,7 @@ AirportsPage::AirportsPage(SmsDatabase* dir) : FakePropertyPage("AIRPORTS_PAGE",
 // chosen airport is the directory's airport row, which the runways page reads.
 void AirportsPage::ShowRow(int row, bool fromList) {
     directory->SetSelectedRow(kSmsAirport, row);
-    const std::string text = ListText(win::GetDlgItem(window, kAirportList), row);
+    const std::string text = ListRowText(win::GetDlgItem(window, kAirportList), row);
     if (fromList) {
         typed = text.substr(0, kTypeAheadLength);
         win::SetDlgItemText(window, kAirportTypeAhead, typed);

@@ -4,6 +4,7 @@
 
 #include "cockpit/radio_words.h"
 #include "flight/flight_model_state.h"
+#include "nav/dialog_controls.h"
 #include "nav/map_pickers.h"
 #include "nav/nav_database.h"
 #include "nav/position_placement.h"
@@ -29,15 +30,6 @@ const NavAidPageKind kNdbPage{"NAVAIDSNDBFAKE", "NDBs", 20028, kSmsNdb, 1495, 14
 const NavAidPageKind kIlsPage{"NAVAIDSILSFAKE", "ILSs", 20029, kSmsIls, 1485, 1483, 1587, 1588, 1760};
 const NavAidPageKind kWaypointPage{"NAVAIDSWPTFAKE", "Waypoints", 20030, kSmsWaypoint, 1948, 1947, 0, 0, 1863};
 
-std::string ListText(win::HWND list, int row) {
-    const auto length = win::SendMessage(list, win::LB_GETTEXTLEN, static_cast<win::WParam>(row), 0);
-    if (length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    win::SendMessage(list, win::LB_GETTEXT, static_cast<win::WParam>(row),
-                     reinterpret_cast<win::LParam>(text.data()));
-    text.resize(text.find('\0'));
-    return text;
-}
 
 }  // namespace
 
@@ -97,7 +89,7 @@ void NavAidPage::ShowInfo(int row) {
 // The row's text into the type-ahead box, selected whole, and the row's station shown.
 void NavAidPage::ShowRow(int row) {
     directory->SetSelectedRow(page.kind, row);
-    typed = ListText(win::GetDlgItem(window, page.list), row).substr(0, kTypeAheadLength);
+    typed = ListRowText(win::GetDlgItem(window, page.list), row).substr(0, kTypeAheadLength);
     win::SetDlgItemText(window, page.typeAhead, typed);
     win::SendDlgItemMessage(window, page.typeAhead, win::EM_SETSEL, 0, -1);
     ShowInfo(row);
@@ -139,7 +131,7 @@ int NavAidPage::RunSetup() {
         case kSmsIls: {
             // The localizer of the row's ident in the navigation tables; without one nothing
             // happens.
-            const std::string ident = IlsIdentOfRow(ListText(win::GetDlgItem(window, page.list), CurrentRow()));
+            const std::string ident = IlsIdentOfRow(ListRowText(win::GetDlgItem(window, page.list), CurrentRow()));
             for (const IlsRecord& row : theNavDatabase.ils) {
                 if (row.ident != ident) continue;
                 ILSSetupDialog d(SetupStation{directory->IlsFrequency(), directory->IlsX(), directory->IlsZ()},
