@@ -5,6 +5,7 @@
 #include "cockpit/panel_services.h"
 #include "devices/sound_device.h"
 #include "devices/sound_services.h"
+#include "devices/sound_system.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
@@ -31,6 +32,7 @@
 #include "win/input.h"
 #include "win/menu.h"
 #include "win/program_entry.h"
+#include "world/scenery_state.h"
 
 namespace sim {
 
@@ -86,6 +88,28 @@ void Restart(win::HWND window) {
     cockpit::theCrashShown = 0;
     theSimWorld.SetCrashDetect(crash ? 1 : 0);
     Arrow();
+}
+
+// The aircraft selection: a new type changes the aircraft (when the flight plan may go) and
+// brings the full panel looking forward; the dialog's copy of the start flight's name is kept.
+void SelectAircraft(win::HWND window) {
+    cockpit::theCockpitFullRedraw |= cockpit::kRedrawReloadFlags;
+    std::string name = theStartFlightName;
+    SetDialogMode(1);
+    const int type = planning::RunAircraftSelectionDialog(
+        window, static_cast<int>(theCurrentAircraftType), &name);
+    SetDialogMode(0);
+    if (type != static_cast<int>(theCurrentAircraftType) && ConfirmCloseFlightPlan(window) != 0) {
+        Wait();
+        theCurrentAircraftType = static_cast<std::uint32_t>(type);
+        theSimWorld.SetMag(1);
+        cockpit::ResetPanelGauges();
+        if (flight::Aircraft* a = theSimWorld.GetAircraft()) a->SelectByType(type);
+        theSimWorld.SetViewMode(0);
+        theSimWorld.SetLookDirection(0);
+        Arrow();
+    }
+    theStartFlightName = name;
 }
 
 // The positioning dialog, then its result applied: a runway threshold reloads the parked
@@ -276,14 +300,9 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
         case CMD_MAG:
             theSimWorld.SetMag(theSimWorld.IsMag() ? 0 : 1);
             return;
-        case CMD_SELECT_AIRCRAFT: {
-            cockpit::theCockpitFullRedraw |= cockpit::kRedrawReloadFlags;
-            const std::string kept = theStartFlightName;
-            RunDialogOver(window, "FlightModel");
-            // The least dialog chooses nothing; the type stays and so does the start flight.
-            theStartFlightName = kept;
+        case CMD_SELECT_AIRCRAFT:
+            SelectAircraft(window);
             return;
-        }
         case CMD_POSITION:
             PositionAircraft(window);
             return;
@@ -376,13 +395,12 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
                     cockpit::LeverGauge& right;
                     void (*update)();
                 };
-                for (const Pair& p :
-                     {Pair{cockpit::theThrottleLever, cockpit::theThrottleLever2,
-                           &cockpit::UpdateThrottleLeverRight},
-                      Pair{cockpit::thePropPitchLever, cockpit::thePropPitchLever2,
-                           &cockpit::UpdatePropPitchLeverRight},
-                      Pair{cockpit::theMixtureLever, cockpit::theMixtureLever2,
-                           &cockpit::UpdateMixtureLeverRight}}) {
+                for (const Pair& p : {Pair{cockpit::theThrottleLever, cockpit::theThrottleLever2,
+                                           &cockpit::UpdateThrottleLeverRight},
+                                      Pair{cockpit::thePropPitchLever, cockpit::thePropPitchLever2,
+                                           &cockpit::UpdatePropPitchLeverRight},
+                                      Pair{cockpit::theMixtureLever, cockpit::theMixtureLever2,
+                                           &cockpit::UpdateMixtureLeverRight}}) {
                     p.right.lever = p.left.lever;
                     p.right.dirty = 1;
                     p.update();
@@ -405,9 +423,13 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
         case CMD_SAVE_PLAN:
             planning::PromptSaveFlightPlan(window);
             return;
-        case CMD_GPS:
+        case CMD_GPS: {
             theSimWorld.SetGpsShown(theSimWorld.IsGpsShown() ? 0 : 1);
+            const flight::Aircraft* a = theSimWorld.GetAircraft();
+            cockpit::LoadGpsDisplay(a != nullptr ? a->GetType() : 0);
+            theViewController.ApplyView();
             return;
+        }
         case CMD_IGNORED:
             return;
         case CMD_TOWERCAM:
