@@ -1,6 +1,7 @@
 // The positioning map in the running program, driven by the committed runner scripts in the
 // starter installation: OK at once keeps the aircraft, a drag moves it by the pixels travelled,
-// the airport tool puts it on a runway threshold and the VOR tool on a radial, each checked
+// the airport tool puts it on a runway threshold, the VOR tool on a radial and the approach
+// tool on a localizer; the directory tunes and its four set-up dialogs start near a station; each checked
 // against the public data with a second projection; the screenshot shows the coast by San
 // Francisco where the outline data puts it.
 #include <gtest/gtest.h>
@@ -209,6 +210,122 @@ TEST_F(PositionRun, TheDirectorysVorSetUpStartsTheAircraftOnTheRadial) {
     EXPECT_NEAR(navtest::Metres(std::stod(osi[2]), std::stod(osi[3]), after.lat, after.lon) / 1852.0, 10.0, 0.2);
     EXPECT_NEAR(after.y / (0.3048780487804878 * 256), 3000.0, 50.0);
     EXPECT_NEAR(after.heading, 270.0, 0.5);
+}
+
+// The public position of a row of one of the navigation tables, by its ident column.
+struct Place {
+    double lat = 0, lon = 0;
+};
+Place PlaceOf(const char* table, const std::string& ident, int latColumn) {
+    for (const auto& row : navtest::ReadNavCsv(table))
+        if (row[0] == ident)
+            return {std::stod(row[static_cast<std::size_t>(latColumn)]),
+                    std::stod(row[static_cast<std::size_t>(latColumn) + 1])};
+    ADD_FAILURE() << ident << " not in " << table;
+    return {};
+}
+
+// Degrees clockwise from the world plane's north, from `from` to the saved aircraft.
+template <class Saved>
+double PlaneBearing(const Place& from, const Saved& to) {
+    std::int32_t x, z;
+    nav::LatLonToWorld(&x, &z, from.lat, -from.lon);
+    return std::atan2(double(to.x) - x, double(to.z) - z) * 180.0 / navtest::kPi;
+}
+
+// The great-circle bearing from `from` to the saved aircraft, degrees from true north.
+template <class Saved>
+double TrueBearing(const Place& from, const Saved& to) {
+    const double r = navtest::kPi / 180.0;
+    const double y = std::sin((to.lon - from.lon) * r) * std::cos(to.lat * r);
+    const double x = std::cos(from.lat * r) * std::sin(to.lat * r) -
+                     std::sin(from.lat * r) * std::cos(to.lat * r) * std::cos((to.lon - from.lon) * r);
+    return std::atan2(y, x) / r;
+}
+
+double AngleBetween(double a, double b) {
+    return std::fabs(std::remainder(a - b, 360.0));
+}
+
+bool GridsInstalled() {
+    return fs::exists(fs::path(ZEPHLON_BINARY_DIR) / "install" / "Data" / "Mag");
+}
+
+// The NDB page with the ADF box checked: the ADF tuned, its card turned to the heading, the
+// aircraft 10 nm out on the far side of the bearing flown to the station.
+TEST_F(PositionRun, TheDirectorysNdbSetUpTunesTheAdfAndStartsOnTheBearing) {
+    const testsupport::CommandResult r = Play("directory_ndb_setup.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("read 1493 Edit \"KANAN (CC)\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("read 1532 Button \"Bearing to the NDB\" enabled=1 focus=0 checked=1"),
+              std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("report adf=335 adf_card=270"), std::string::npos) << r.out;
+    const Place cc = PlaceOf("ndb.csv", "CC", 2);
+    const Saved after = Read("after.flt");
+    EXPECT_NEAR(navtest::Metres(cc.lat, cc.lon, after.lat, after.lon) / 1852.0, 10.0, 0.2);
+    EXPECT_NEAR(after.y / (0.3048780487804878 * 256), 3000.0, 50.0);
+    // Flying 090 to the station puts the aircraft west of it (on the plane until the magnetic
+    // grids are installed).
+    if (!GridsInstalled()) {
+        EXPECT_LT(AngleBetween(PlaneBearing(cc, after), 270.0), 0.5);
+        EXPECT_LT(AngleBetween(after.heading, 90.0), 0.1);
+    }
+}
+
+// The ILS page: NAV1 on the localizer's frequency, the aircraft 5 nm out on the extended
+// centre line of Oakland 29, heading along the course toward the localizer.
+TEST_F(PositionRun, TheDirectorysIlsSetUpStartsOnTheApproach) {
+    const testsupport::CommandResult r = Play("directory_ils_setup.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("read 1532 Button \"From the localizer\" enabled=1 focus=0 checked=1"),
+              std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("report nav1=108.70"), std::string::npos) << r.out;
+    std::vector<std::string> ils;
+    for (const auto& row : navtest::ReadNavCsv("ils.csv"))
+        if (row[0] == "KOAK" && row[1] == "29") ils = row;
+    ASSERT_GE(ils.size(), 10u);
+    const Place localizer{std::stod(ils[4]), std::stod(ils[5])};
+    const Saved after = Read("after.flt");
+    EXPECT_NEAR(navtest::Metres(localizer.lat, localizer.lon, after.lat, after.lon) / 1852.0, 5.0, 0.2);
+    EXPECT_NEAR(after.y / (0.3048780487804878 * 256), 1600.0, 50.0);
+    // Out along the reciprocal of the published true course, within the projection's error.
+    EXPECT_LT(AngleBetween(TrueBearing(localizer, after), std::stod(ils[9]) + 180.0), 2.0);
+    EXPECT_LT(AngleBetween(after.heading, PlaneBearing(localizer, after) + 180.0), 0.5);
+}
+
+// The map's approach tool: the localizer's picker starts the aircraft 5 nm out on the extended
+// centre line, heading along the course, NAV1 on the localizer.
+TEST_F(PositionRun, TheApproachToolStartsOnTheLocalizer) {
+    const testsupport::CommandResult r = Play("position_approach.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    for (const char* line : {"read 1819 Static \"40 nm\"", "read 1971 Static \"I-INB\"",
+                             "read 15516 Static \"108.70\"", "report nav1=108.70"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+    std::vector<std::string> ils;
+    for (const auto& row : navtest::ReadNavCsv("ils.csv"))
+        if (row[0] == "KOAK" && row[1] == "29") ils = row;
+    ASSERT_GE(ils.size(), 10u);
+    const Place localizer{std::stod(ils[4]), std::stod(ils[5])};
+    const Saved after = Read("after.flt");
+    EXPECT_NEAR(navtest::Metres(localizer.lat, localizer.lon, after.lat, after.lon) / 1852.0, 5.0, 0.2);
+    EXPECT_EQ(after.y, static_cast<std::int32_t>(1600 * 0.3048780487804878 * 256));
+    EXPECT_LT(AngleBetween(TrueBearing(localizer, after), std::stod(ils[9]) + 180.0), 2.0);
+    EXPECT_LT(AngleBetween(after.heading, PlaneBearing(localizer, after) + 180.0), 0.5);
+}
+
+// The waypoint page: the aircraft 20 nm short of the waypoint, flying toward it.
+TEST_F(PositionRun, TheDirectorysWaypointSetUpStartsFlyingTowardIt) {
+    const testsupport::CommandResult r = Play("directory_waypoint_setup.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("read 1947 Edit \"ACMAN\""), std::string::npos) << r.out;
+    const Place acman = PlaceOf("fix.csv", "ACMAN", 1);
+    const Saved after = Read("after.flt");
+    EXPECT_NEAR(navtest::Metres(acman.lat, acman.lon, after.lat, after.lon) / 1852.0, 20.0, 0.2);
+    EXPECT_NEAR(after.y / (0.3048780487804878 * 256), 4500.0, 50.0);
+    EXPECT_LT(AngleBetween(after.heading, PlaneBearing(acman, after) + 180.0), 0.5);
+    if (!GridsInstalled()) {
+        EXPECT_LT(AngleBetween(after.heading, 180.0), 0.1);
+    }
 }
 
 TEST_F(PositionRun, TheAirportsWizardStartsOnTheChosenRunway) {
