@@ -1,9 +1,9 @@
 // The positioning map in the running program, driven by the committed runner scripts in the
 // starter installation: OK at once keeps the aircraft, a drag moves it by the pixels travelled,
 // the airport tool puts it on a runway threshold, the VOR tool on a radial and the approach
-// tool on a localizer; the directory tunes and its four set-up dialogs start near a station; each checked
-// against the public data with a second projection; the screenshot shows the coast by San
-// Francisco where the outline data puts it.
+// tool on a localizer; the directory tunes and its four set-up dialogs start near a station;
+// each checked against the public data with a second projection; the screenshot shows the coast
+// by San Francisco where the outline data puts it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -247,6 +247,20 @@ double AngleBetween(double a, double b) {
     return std::fabs(std::remainder(a - b, 360.0));
 }
 
+// The aircraft `nm` out from Oakland 29's localizer along the reciprocal of its published true
+// course (within the projection's error), heading along the course toward the localizer.
+template <class Saved>
+void ExpectOnOakland29Approach(const Saved& after, double nm) {
+    std::vector<std::string> ils;
+    for (const auto& row : navtest::ReadNavCsv("ils.csv"))
+        if (row[0] == "KOAK" && row[1] == "29") ils = row;
+    ASSERT_GE(ils.size(), 10u);
+    const Place localizer{std::stod(ils[4]), std::stod(ils[5])};
+    EXPECT_NEAR(navtest::Metres(localizer.lat, localizer.lon, after.lat, after.lon) / 1852.0, nm, 0.2);
+    EXPECT_LT(AngleBetween(TrueBearing(localizer, after), std::stod(ils[9]) + 180.0), 2.0);
+    EXPECT_LT(AngleBetween(after.heading, PlaneBearing(localizer, after) + 180.0), 0.5);
+}
+
 bool GridsInstalled() {
     return fs::exists(fs::path(ZEPHLON_BINARY_DIR) / "install" / "Data" / "Mag");
 }
@@ -280,17 +294,9 @@ TEST_F(PositionRun, TheDirectorysIlsSetUpStartsOnTheApproach) {
     EXPECT_NE(r.out.find("read 1532 Button \"From the localizer\" enabled=1 focus=0 checked=1"),
               std::string::npos) << r.out;
     EXPECT_NE(r.out.find("report nav1=108.70"), std::string::npos) << r.out;
-    std::vector<std::string> ils;
-    for (const auto& row : navtest::ReadNavCsv("ils.csv"))
-        if (row[0] == "KOAK" && row[1] == "29") ils = row;
-    ASSERT_GE(ils.size(), 10u);
-    const Place localizer{std::stod(ils[4]), std::stod(ils[5])};
     const Saved after = Read("after.flt");
-    EXPECT_NEAR(navtest::Metres(localizer.lat, localizer.lon, after.lat, after.lon) / 1852.0, 5.0, 0.2);
+    ExpectOnOakland29Approach(after, 5.0);
     EXPECT_NEAR(after.y / (0.3048780487804878 * 256), 1600.0, 50.0);
-    // Out along the reciprocal of the published true course, within the projection's error.
-    EXPECT_LT(AngleBetween(TrueBearing(localizer, after), std::stod(ils[9]) + 180.0), 2.0);
-    EXPECT_LT(AngleBetween(after.heading, PlaneBearing(localizer, after) + 180.0), 0.5);
 }
 
 // The map's approach tool: the localizer's picker starts the aircraft 5 nm out on the extended
@@ -301,16 +307,9 @@ TEST_F(PositionRun, TheApproachToolStartsOnTheLocalizer) {
     for (const char* line : {"read 1819 Static \"40 nm\"", "read 1971 Static \"I-INB\"",
                              "read 15516 Static \"108.70\"", "report nav1=108.70"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
-    std::vector<std::string> ils;
-    for (const auto& row : navtest::ReadNavCsv("ils.csv"))
-        if (row[0] == "KOAK" && row[1] == "29") ils = row;
-    ASSERT_GE(ils.size(), 10u);
-    const Place localizer{std::stod(ils[4]), std::stod(ils[5])};
     const Saved after = Read("after.flt");
-    EXPECT_NEAR(navtest::Metres(localizer.lat, localizer.lon, after.lat, after.lon) / 1852.0, 5.0, 0.2);
+    ExpectOnOakland29Approach(after, 5.0);
     EXPECT_EQ(after.y, static_cast<std::int32_t>(1600 * 0.3048780487804878 * 256));
-    EXPECT_LT(AngleBetween(TrueBearing(localizer, after), std::stod(ils[9]) + 180.0), 2.0);
-    EXPECT_LT(AngleBetween(after.heading, PlaneBearing(localizer, after) + 180.0), 0.5);
 }
 
 // The waypoint page: the aircraft 20 nm short of the waypoint, flying toward it.

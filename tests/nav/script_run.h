@@ -1,6 +1,7 @@
-// A committed runner script played in the starter installation: the test's folder holds links
-// to the installation's data folders only (a user's settings must not reach the run), and the
-// files the script saves or shoots land in the test's folder.
+// A committed runner script played in the starter installation (the one helper every
+// whole-program test uses: data folders linked, flights copied, so a user's settings cannot reach
+// the run and the installation is never changed); the files the script saves or shoots land in
+// the test's folder.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,23 +13,16 @@
 
 #include "core/ini_file.h"
 #include "independent_projection.h"
-#include "support/run_command.h"
-#include "support/temp_folder.h"
+#include "support/starter_run.h"
 
 namespace navtest {
 
 class ScriptRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        namespace fs = std::filesystem;
-        const fs::path install = fs::path(ZEPHLON_BINARY_DIR) / "install";
-        bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
-        if (!fs::exists(bin) || !fs::exists(install / "Data" / "Sms" / "flp.sms") ||
-            !fs::exists(install / "Zephlon.pack"))
+        if (!testsupport::StarterRun::Built() ||
+            !std::filesystem::exists(testsupport::StarterRun::Install() / "Data" / "Sms" / "flp.sms"))
             GTEST_SKIP() << "simrun or the starter installation is not built";
-        for (const fs::directory_entry& e : fs::directory_iterator(install))
-            if (e.is_directory())
-                fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
     }
     // Plays tests/nav/`script` with its saved flights and screenshots in the test's folder.
     testsupport::CommandResult Play(const char* script) {
@@ -41,9 +35,7 @@ protected:
                     line = verb + dir.Path(line.substr(std::strlen(verb)));
             text += line + "\n";
         }
-        dir.Write("script.txt", text);
-        return testsupport::RunCommand(bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") +
-                                       " 2>&1");
+        return run.Play(text);
     }
     // A saved flight's place, height and heading.
     struct Saved {
@@ -61,8 +53,8 @@ protected:
         WorldToGeographic(s.x, s.z, &s.lat, &s.lon);
         return s;
     }
-    testsupport::TempFolder dir{"zephlon-navrun"};
-    std::string bin;
+    testsupport::StarterRun run{"zephlon-navrun"};
+    const testsupport::TempFolder& dir = run.Dir();
 };
 
 }  // namespace navtest
