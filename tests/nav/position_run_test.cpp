@@ -327,6 +327,20 @@ TEST_F(PositionRun, TheDirectorysWaypointSetUpStartsFlyingTowardIt) {
     }
 }
 
+// Typed values out of range are held to the field's range and written back when the focus
+// leaves; cancelling the set-up and the directory moves nothing.
+TEST_F(PositionRun, TypedValuesAreHeldToTheirRangesAndCancelMovesNothing) {
+    const testsupport::CommandResult r = Play("directory_typed_values.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    for (const char* line : {"read 1782 Edit \"130\"", "read 1783 Edit \"1\"", "read 1780 Edit \"20\"",
+                             "dialog VorSetup ended 0"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+    const Saved before = Read("before.flt"), after = Read("after.flt");
+    EXPECT_EQ(after.x, before.x);
+    EXPECT_EQ(after.y, before.y);
+    EXPECT_EQ(after.z, before.z);
+}
+
 TEST_F(PositionRun, TheAirportsWizardStartsOnTheChosenRunway) {
     testsupport::CommandResult r = Play("airports_oakland.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
