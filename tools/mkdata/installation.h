@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -77,6 +78,7 @@ int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
 int MakeNavigation(Installation& installation, std::string* error);
+int MakeOutlines(Installation& installation, std::string* error);
 int MakePanelArt(Installation& installation, std::string* error);
 int MakeTerrain(Installation& installation, std::string* error);
 int MakeGroundTextures(Installation& installation, std::string* error);
@@ -84,9 +86,17 @@ int MakeMagneticGrids(Installation& installation, std::string* error);
 int MakeEffects(Installation& installation, std::string* error);
 int MakeShapes(Installation& installation, std::string* error);
 int MakeHelp(Installation& installation, std::string* error);
+int MakeGroundSchool(Installation& installation, std::string* error);
+// The ground-school videos by file name ("f01.avi"); with `slidesOnly` instead each slide's
+// 320×240 pixels ("f01_0.raw", the slides of a video in order), without speech.
+int MakeGroundSchoolInto(const std::string& dataDir,
+                         const std::function<void(const std::string&, Bytes)>& put, bool slidesOnly,
+                         std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
+// Also drawn then: the map's background and toolbar strip (map_art.cpp).
+int MakeMapArt(const std::string& outDir, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
 // modules that read data/ come first, so bad data is reported before the long work starts.
@@ -94,6 +104,7 @@ inline constexpr Module kModules[] = {
     {"volumes", MakeVolumes},
     {"flights", MakeFlights},
     {"navigation", MakeNavigation},
+    {"outlines", MakeOutlines},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
     {"panel art", MakePanelArt},
@@ -103,6 +114,7 @@ inline constexpr Module kModules[] = {
     {"terrain", MakeTerrain},
     {"ground textures", MakeGroundTextures},
     {"magnetic grids", MakeMagneticGrids},
+    {"ground school", MakeGroundSchool},
 };
 
 // Small helpers shared by the modules.

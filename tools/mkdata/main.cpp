@@ -2,9 +2,11 @@
 // in OUT_DIR from the public data in DATA_DIR and the program's own art, with the program's own
 // writers. Two runs write the same bytes. The terrain box limits the terrain and its magnetic
 // grids to the tiles a box of degrees touches (tests make small worlds with it).
-// mkdata --skin OUT_DIR: draws the skin the resource pack takes in.
+// mkdata --skin OUT_DIR: draws the skin and the map's pictures the resource pack takes in.
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,8 +16,26 @@
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--skin") {
         std::string error;
-        if (!mkdata::MakeSkinResources(argv[2], &error)) {
+        if (!mkdata::MakeSkinResources(argv[2], &error) || !mkdata::MakeMapArt(argv[2], &error)) {
             std::fprintf(stderr, "mkdata: skin: %s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
+    if (argc == 4 && std::string(argv[1]) == "--slides") {
+        // The ground-school slides as raw pixels, for the tests that check the videos' frames.
+        std::string error;
+        const std::string out = argv[3];
+        std::filesystem::create_directories(out);
+        const int made = mkdata::MakeGroundSchoolInto(
+            argv[2],
+            [&](const std::string& name, mkdata::Bytes bytes) {
+                std::ofstream(out + "/" + name, std::ios::binary)
+                    .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            },
+            true, &error);
+        if (!made) {
+            std::fprintf(stderr, "mkdata: slides: %s\n", error.c_str());
             return 1;
         }
         return 0;
@@ -37,7 +57,8 @@ int main(int argc, char** argv) {
     if (positional.size() != 2) {
         std::fprintf(stderr,
                      "usage: mkdata [--terrain-box=WEST,SOUTH,EAST,NORTH] DATA_DIR OUT_DIR\n"
-                     "       mkdata --skin OUT_DIR\n");
+                     "       mkdata --skin OUT_DIR\n"
+                     "       mkdata --slides DATA_DIR OUT_DIR\n");
         return 2;
     }
     const auto started = std::chrono::steady_clock::now();
