@@ -18,14 +18,5 @@ void UpdateGauges() {
     // The running engines' sounds follow their tachometers.
     UpdateTachometerSounds();
 }
-void UpdateNavRadios() {}
-
-// The radios write their section once they exist; until then reading succeeds.
-int ReadNavRadios(core::IniFile&) {
-    return 1;
-}
-int WriteNavRadios(core::IniFile&) {
-    return 1;
-}
 
 }  // namespace cockpit
