@@ -26,7 +26,7 @@ struct FrequencyRule {
     std::int32_t defaultValue;
 };
 constexpr FrequencyRule kNavRule{8, 17, 95, 5, false, 800};  // 108.00
-constexpr FrequencyRule kComRule{18, 35, 95, 5, false, 2400};  // 124.00
+constexpr FrequencyRule kComRule{18, 35, 95, 1, false, 2400};  // 124.00 (133.775 is 33 77)
 constexpr FrequencyRule kAdfRule{0, 19, 99, 1, false, 0};
 constexpr FrequencyRule kTransponderRule{0, 77, 77, 1, true, 1200};
 

@@ -11,6 +11,7 @@
 #include "devices/beacon_sound.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model_state.h"
+#include "nav/lat_lon.h"
 #include "nav/map_view.h"
 #include "nav/nav_services.h"
 #include "world/scenery_state.h"
@@ -158,20 +159,34 @@ double AircraftHeightWorld() {
            static_cast<double>(world::theTerrainDatum);
 }
 
-void ReadDme(const nav::TunedNavStation& station, NavReceiverOutput& output, int receiver,
-             std::uint32_t range) {
+// The great-circle distance in nautical miles between two world positions: the world plane's
+// scale departs from the globe's by up to a few percent across the continent, and a DME reads
+// what the charts say.
+double GroundNm(std::int32_t x1, std::int32_t z1, std::int32_t x2, std::int32_t z2) {
+    double lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
+    nav::WorldToLatLon(&lat1, &lon1, x1, z1);
+    nav::WorldToLatLon(&lat2, &lon2, x2, z2);
+    constexpr double r = 3.14159265358979323846 / 180.0;
+    const double a = std::pow(std::sin((lat2 - lat1) * r / 2), 2) +
+                     std::cos(lat1 * r) * std::cos(lat2 * r) *
+                         std::pow(std::sin((lon2 - lon1) * r / 2), 2);
+    return 2.0 * 6371008.8 * std::asin(std::sqrt(std::fmin(1.0, a))) / 1852.0;
+}
+
+void ReadDme(const nav::TunedNavStation& station, NavReceiverOutput& output, int receiver) {
     if (--output.dmeCountdown != 0) return;
     output.dmeCountdown = 12;
     if (receiver != 3) theDmeHold.lastReader = receiver;
     // A localizer's DME stands at its glide-slope / DME point.
-    if ((station.flags & kStationLocalizerFamily) != 0 && (station.flags & kStationVor) == 0) {
-        BearingAndRangeFromAircraft(WorldPoint{station.x2, station.z2}, 0);
-        range = theBearingRange;
-    }
+    const bool localizer =
+        (station.flags & kStationLocalizerFamily) != 0 && (station.flags & kStationVor) == 0;
+    const flight::FlightModelState& s = flight::theFlightModelState;
+    const double ground = GroundNm(s.fmPosX, s.fmPosZ, localizer ? station.x2 : station.x,
+                                   localizer ? station.z2 : station.z);
     const double dz =
-        AircraftHeightWorld() * kFeetPerWorldUnit - station.elevation * kFeetPerMetre;
-    const double h = range * kFeetPerWorldUnit;
-    const double slant = std::sqrt(dz * dz + h * h) * (1.0 / 5280.0) * (1.0 / 1.15);
+        (AircraftHeightWorld() * kFeetPerWorldUnit - station.elevation * kFeetPerMetre) *
+        (1.0 / 5280.0) * (1.0 / 1.15);
+    const double slant = std::sqrt(dz * dz + ground * ground);
     const double tenths = std::trunc(slant * 10.0);
     output.dmeDistance = static_cast<std::uint16_t>(tenths > 65535.0 ? 65535.0 : tenths);
     SetWord(theDmeRadio.dmeDigits[0], output.dmeDistance, theDmeRadio.dirty);
@@ -518,7 +533,7 @@ void UpdateNavReceiver(const nav::TunedNavStation& station, NavReceiverOutput& o
 
     const DmeSelector& dme = theDmeSource;
     const std::int32_t mode = receiver == 1 ? dme.dmeN1 : (receiver == 2 ? dme.dmeN2 : dme.dmeHLD);
-    if ((classFlags & kStationDme) != 0 && mode != 0) ReadDme(station, output, receiver, range);
+    if ((classFlags & kStationDme) != 0 && mode != 0) ReadDme(station, output, receiver);
     if (output.direction == 0) output.previousSlant = -1.0;
 
     UpdateIdent(station, receiver);
