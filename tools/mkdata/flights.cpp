@@ -3,7 +3,7 @@
 // runway of a real airport of data/, a little past the landing threshold, facing along the
 // runway as the world plane lays it out, its wheels on the ground. Its radios are tuned from the
 // public data: NAV1 on the VOR nearest the airport, NAV2 on the runway's ILS (else the next
-// VOR), the ADF on the nearest NDB, COM1 on the tower (else the common traffic frequency), COM2
+// VOR), each with the other's station on standby, the ADF on the nearest NDB, COM1 on the tower (else the common traffic frequency), COM2
 // on the ATIS, the transponder on 1200, and the courses and heading bug on the runway's
 // magnetic heading.
 #include <algorithm>
@@ -173,6 +173,10 @@ void Tune(cockpit::PanelGauge& radio, int code, int wholeOffset) {
     radio.activeMHz = radio.standbyMHz = static_cast<std::uint16_t>(code / 100 - wholeOffset);
     radio.activeKHz = radio.standbyKHz = static_cast<std::uint16_t>(code % 100);
 }
+void TuneStandby(cockpit::PanelGauge& radio, int code) {
+    radio.standbyMHz = static_cast<std::uint16_t>(code / 100 - 100);
+    radio.standbyKHz = static_cast<std::uint16_t>(code % 100);
+}
 
 // The radios as the flight leaves them (the cockpit's words, written by its own writer).
 void SetRadios(int type, const DefaultFlight& f, const RunwayEnd& end, const RadioFacts& facts) {
@@ -183,6 +187,9 @@ void SetRadios(int type, const DefaultFlight& f, const RunwayEnd& end, const Rad
         Tune(cockpit::theNav2Radio, ils->second, 100);
     else if (vors.size() > 1)
         Tune(cockpit::theNav2Radio, vors[1]->frequency, 100);
+    // The standby windows hold the other station, one swap away.
+    if (vors.size() > 1) TuneStandby(cockpit::theNav1Radio, vors[1]->frequency);
+    if (!vors.empty()) TuneStandby(cockpit::theNav2Radio, vors[0]->frequency);
     const std::vector<const Station*> ndbs = Nearest(facts.ndbs, end.lat, end.lon, 1);
     if (!ndbs.empty()) Tune(cockpit::theAdfRadio, ndbs[0]->frequency, 0);
     const auto coms = facts.coms.find(f.airport);
