@@ -80,6 +80,13 @@ std::int16_t StationGridOffset(const nav::TunedNavStation& station, int receiver
     return g.offset;
 }
 
+// The straight-line range in world units from the aircraft to a point, when no bearing is wanted.
+double RangeTo(std::int32_t x, std::int32_t z) {
+    const double dx = static_cast<double>(flight::theFlightModelState.fmPosX) - x;
+    const double dz = static_cast<double>(flight::theFlightModelState.fmPosZ) - z;
+    return std::sqrt(dx * dx + dz * dz);
+}
+
 // The marker lamps the receivers of one update lit (outer, middle, inner).
 bool theMarkersLit[3] = {false, false, false};
 
@@ -127,13 +134,12 @@ bool GlideSlopeFlagRaised(int receiver) {
 // The three marker beacons of an ILS: lit while the aircraft is within the marker's radius, which
 // widens with the course deviation so that a beacon is not missed off the centre line.
 void UpdateMarkers(const nav::TunedNavStation& station, std::int32_t deviation) {
-    const std::uint32_t radius = static_cast<std::uint32_t>(std::abs(deviation)) * 196 + 25000;
+    const double radius = std::abs(deviation) * 196.0 + 25000.0;
     static constexpr std::uint16_t kBits[3] = {kStationOuterMarker, kStationMiddleMarker,
                                                kStationInnerMarker};
     for (int m = 2; m >= 0; --m) {
         if ((station.flags & kBits[m]) == 0) continue;
-        BearingAndRangeFromAircraft(WorldPoint{station.pointX[m], station.pointZ[m]}, 0);
-        if (theBearingRange < radius) theMarkersLit[m] = true;
+        if (RangeTo(station.pointX[m], station.pointZ[m]) < radius) theMarkersLit[m] = true;
     }
 }
 
@@ -456,10 +462,10 @@ void SetStationIdent(int receiver, const std::string& ident) {
 
 void EmptyStationIdent(int receiver) {
     devices::BeaconSound& b = devices::theBeaconSound;
-    if (b.Ident(receiver).empty()) return;
+    if (receiver < 0 || receiver > 3 || b.idents[receiver][0] == '\0') return;
     b.SetIdent(receiver, "");
-    for (int r = 0; r < 4; ++r)
-        if (!b.Ident(r).empty()) return;
+    for (const char* ident : b.idents)
+        if (ident[0] != '\0') return;
     b.Flush();
     theNavReceiverWords.identsActive = 0;
 }
@@ -511,10 +517,10 @@ void UpdateNavReceiver(const nav::TunedNavStation& station, NavReceiverOutput& o
                 UpdateMarkers(station, c.deviation);
             RaiseGlideSlopeFlag(receiver);
             // The elevation angle of the aircraft seen from the glide-slope antenna.
-            BearingAndRangeFromAircraft(WorldPoint{station.x2, station.z2}, 0);
             const double height = AircraftHeightWorld() - station.elevation * 256.0;
             const std::int64_t up = static_cast<std::int64_t>(height < 0 ? 0 : height);
-            const std::uint16_t elevation = VectorBearing(up, theBearingRange);
+            const std::uint16_t elevation =
+                VectorBearing(up, static_cast<std::int64_t>(RangeTo(station.x2, station.z2)));
             const std::int32_t value = static_cast<std::int16_t>(
                 static_cast<std::uint16_t>(elevation - station.glideSlopeAngle));
             output.glideSlope = static_cast<std::int16_t>(Clamp(value, -127, 127));
