@@ -25,7 +25,7 @@ struct FrequencyRule {
     bool octal;
     std::int32_t defaultValue;
 };
-constexpr FrequencyRule kNavRule{8, 17, 95, 5, false, 800};  // 108.00
+constexpr FrequencyRule kNavRule{8, 17, 95, 5, false, 800};    // 108.00
 constexpr FrequencyRule kComRule{18, 35, 95, 1, false, 2400};  // 124.00 (133.775 is 33 77)
 constexpr FrequencyRule kAdfRule{0, 19, 99, 1, false, 0};
 constexpr FrequencyRule kTransponderRule{0, 77, 77, 1, true, 1200};
@@ -110,12 +110,20 @@ int WriteNavRadio(core::IniFile& f, const PanelGauge& radio, const NavRadioKeys&
     return ok;
 }
 
-constexpr NavRadioKeys kNav1Keys{"nav1",          "nav1Standby",          "nav1Ident",
-                                 "nav1RadioBearing", "nav1RadioRadioBearing",
-                                 "nav1RadioShowBearing", "nav1RadioSelectedFlag"};
-constexpr NavRadioKeys kNav2Keys{"nav2",          "nav2Standby",          "nav2Ident",
-                                 "nav2RadioBearing", "nav2RadioRadioBearing",
-                                 "nav2RadioShowBearing", "nav2RadioSelectedFlag"};
+constexpr NavRadioKeys kNav1Keys{"nav1",
+                                 "nav1Standby",
+                                 "nav1Ident",
+                                 "nav1RadioBearing",
+                                 "nav1RadioRadioBearing",
+                                 "nav1RadioShowBearing",
+                                 "nav1RadioSelectedFlag"};
+constexpr NavRadioKeys kNav2Keys{"nav2",
+                                 "nav2Standby",
+                                 "nav2Ident",
+                                 "nav2RadioBearing",
+                                 "nav2RadioRadioBearing",
+                                 "nav2RadioShowBearing",
+                                 "nav2RadioSelectedFlag"};
 
 }  // namespace
 
@@ -126,7 +134,8 @@ int ReadNavRadios(core::IniFile& f) {
         static_cast<std::int16_t>(ReadRange(f, "nav1SmallCompHeading", 360, 1, 360));
     theNav1Indicator.cardFrame =
         static_cast<std::int16_t>(ReadRange(f, "nav1SmallCompIconNum", 0, 0, 143));
-    theHsiGauge.course = static_cast<std::int16_t>(ReadRange(f, "nav1HSIneedlePosition", 360, 1, 360));
+    theHsiGauge.course =
+        static_cast<std::int16_t>(ReadRange(f, "nav1HSIneedlePosition", 360, 1, 360));
     theHsiGauge.headingBug = static_cast<std::int16_t>(ReadRange(f, "nav1HSIbug", 0, 0, 359));
     w.nav1IdentGlobal = ReadFlag(f, "nav1IdentGlobal");
     w.vor1_obs_setting = static_cast<std::uint16_t>(ReadRange(f, "vor1_obs_setting", 360, 1, 360));
@@ -144,8 +153,7 @@ int ReadNavRadios(core::IniFile& f) {
     w.nav2IdentGlobal = ReadFlag(f, "nav2IdentGlobal");
     w.vor2_obs_setting = static_cast<std::uint16_t>(ReadRange(f, "vor2_obs_setting", 360, 1, 360));
     (void)f.GetInt(kNavAids, "vor2_obs_pd", 0);
-    w.vor2_obs_pd =
-        static_cast<std::uint16_t>(std::trunc(w.vor2_obs_setting * 182.04 + 0.5));
+    w.vor2_obs_pd = static_cast<std::uint16_t>(std::trunc(w.vor2_obs_setting * 182.04 + 0.5));
     w.vor2_dir_flag = static_cast<std::uint16_t>(ReadRange(f, "vor2_dir_flag", 0, 0, 3));
 
     ReadFrequency(f, "com1", kComRule, true, &theCom1Radio.activeMHz, &theCom1Radio.activeKHz);
@@ -173,7 +181,8 @@ int ReadNavRadios(core::IniFile& f) {
     theHsiGauge.dirty = 1;
     // The stations of the new frequencies are heard at once; the DME starts over.
     theDmeHold = DmeHold{};
-    for (NavReceiverOutput* o : {&theNavReceiverOutputs[0], &theNavReceiverOutputs[1], &theDmeHoldOutput})
+    for (NavReceiverOutput* o :
+         {&theNavReceiverOutputs[0], &theNavReceiverOutputs[1], &theDmeHoldOutput})
         *o = NavReceiverOutput{};
     nav::CheckNavReception();
     nav::CheckAdfReception();

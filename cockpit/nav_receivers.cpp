@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "cockpit/aircraft_kind.h"
 #include "cockpit/audio_panel.h"
 #include "cockpit/bearing.h"
 #include "cockpit/cockpit_services.h"
@@ -37,16 +38,6 @@ constexpr std::uint32_t kStepsPerDmeReading = 36;
 constexpr std::int16_t kParked = 90;
 // The autopilot's input: the station is close enough for the passage latch within 2 NM.
 constexpr std::uint32_t kCloseToStationNm = 2;
-
-int Type() {
-    return flight::theAircraftServices.aircraftType();
-}
-bool C172Type(int t) {
-    return t == 0 || t == 5 || t < 0 || t > 5;
-}
-bool TurbineType(int t) {
-    return t == 3 || t == 4;
-}
 
 template <typename T, typename V>
 void SetWord(T& word, V value, std::int32_t& dirty) {
@@ -91,8 +82,8 @@ double RangeTo(std::int32_t x, std::int32_t z) {
 bool theMarkersLit[3] = {false, false, false};
 
 void ResetGlideSlopeFlags(int receiver) {
-    const int t = Type();
-    if (receiver == 1 && !C172Type(t)) {
+    const int t = AircraftType();
+    if (receiver == 1 && !C172Kind(t)) {
         if (theHsiGauge.glideSlopeFlag != 0) {
             theHsiGauge.glideSlope = 0;
             theHsiGauge.glideSlopeFlag = 0;
@@ -116,9 +107,10 @@ void ResetGlideSlopeFlags(int receiver) {
 
 void RaiseGlideSlopeFlag(int receiver) {
     if (receiver == 3) return;
-    if (receiver == 1 && !C172Type(Type())) {
+    if (receiver == 1 && !C172Kind(AircraftType())) {
         SetWord(theHsiGauge.glideSlopeFlag, 1, theHsiGauge.dirty);
-        if (TurbineType(Type())) SetWord(theAttitudeIndicator.navFlag1, 1, theAttitudeIndicator.dirty);
+        if (TurbineKind(AircraftType()))
+            SetWord(theAttitudeIndicator.navFlag1, 1, theAttitudeIndicator.dirty);
         return;
     }
     PanelGauge& g = receiver == 1 ? theNav1Indicator : theNav2Indicator;
@@ -126,7 +118,7 @@ void RaiseGlideSlopeFlag(int receiver) {
 }
 
 bool GlideSlopeFlagRaised(int receiver) {
-    if (receiver == 1 && !C172Type(Type())) return theHsiGauge.glideSlopeFlag != 0;
+    if (receiver == 1 && !C172Kind(AircraftType())) return theHsiGauge.glideSlopeFlag != 0;
     const PanelGauge& g = receiver == 1 ? theNav1Indicator : theNav2Indicator;
     return g.navFlag1 != 0;
 }
@@ -173,9 +165,9 @@ double GroundNm(std::int32_t x1, std::int32_t z1, std::int32_t x2, std::int32_t 
     nav::WorldToLatLon(&lat1, &lon1, x1, z1);
     nav::WorldToLatLon(&lat2, &lon2, x2, z2);
     constexpr double r = 3.14159265358979323846 / 180.0;
-    const double a = std::pow(std::sin((lat2 - lat1) * r / 2), 2) +
-                     std::cos(lat1 * r) * std::cos(lat2 * r) *
-                         std::pow(std::sin((lon2 - lon1) * r / 2), 2);
+    const double a =
+        std::pow(std::sin((lat2 - lat1) * r / 2), 2) +
+        std::cos(lat1 * r) * std::cos(lat2 * r) * std::pow(std::sin((lon2 - lon1) * r / 2), 2);
     return 2.0 * 6371008.8 * std::asin(std::sqrt(std::fmin(1.0, a))) / 1852.0;
 }
 
@@ -212,12 +204,13 @@ void ReadDme(const nav::TunedNavStation& station, NavReceiverOutput& output, int
         }
         SetWord(theDmeRadio.dmeDigits[1], speed, theDmeRadio.dirty);
         SetWord(theDmeRadio.dmeDigits[2], minutes, theDmeRadio.dirty);
-        if (TurbineType(Type())) {
+        if (TurbineKind(AircraftType())) {
             SetWord(theHsiGauge.dmeSpeed, speed, theHsiGauge.dirty);
             SetWord(theHsiGauge.dmeTime, minutes, theHsiGauge.dirty);
         }
     }
-    if (TurbineType(Type())) SetWord(theHsiGauge.dmeDistance, output.dmeDistance, theHsiGauge.dirty);
+    if (TurbineKind(AircraftType()))
+        SetWord(theHsiGauge.dmeDistance, output.dmeDistance, theHsiGauge.dirty);
     output.previousSlant = slant;
     output.previousStep = now;
 }
@@ -237,8 +230,8 @@ void UpdateIdent(const nav::TunedNavStation& station, int receiver) {
         return;
     }
     const int r = receiver == 1 ? devices::BeaconSound::kNav1 : devices::BeaconSound::kNav2;
-    const std::int32_t identOn = receiver == 1 ? theNavReceiverWords.nav1IdentGlobal
-                                               : theNavReceiverWords.nav2IdentGlobal;
+    const std::int32_t identOn =
+        receiver == 1 ? theNavReceiverWords.nav1IdentGlobal : theNavReceiverWords.nav2IdentGlobal;
     const std::int32_t ownAudio = receiver == 1 ? audio.audioMixNav1 : audio.audioMixNav2;
     if (identOn != 0 && (ownAudio != 0 || audio.audioMixDME != 0)) {
         CopyIdent(r, station);
@@ -251,8 +244,8 @@ void UpdateIdent(const nav::TunedNavStation& station, int receiver) {
 // The RMI needle of a NAV receiver: the relative bearing of the station, parked without signal.
 std::int16_t RmiNeedle(std::uint16_t stationBearing, bool signal) {
     if (!signal) return kParked;
-    const std::uint16_t r = static_cast<std::uint16_t>(
-        stationBearing - flight::theFlightModelState.fmHead + 32768);
+    const std::uint16_t r =
+        static_cast<std::uint16_t>(stationBearing - flight::theFlightModelState.fmHead + 32768);
     return static_cast<std::int16_t>(r / 182);
 }
 
@@ -270,30 +263,29 @@ void PublishGlideSlope(const NavReceiverOutput& output, int receiver, std::uint1
         return;
     }
     const std::int32_t needle = GlideSlopeNeedleValue(output.glideSlope);
-    if (receiver == 2 || C172Type(Type())) {
+    if (receiver == 2 || C172Kind(AircraftType())) {
         PanelGauge& g = receiver == 1 ? theNav1Indicator : theNav2Indicator;
         SetWord(g.glideSlopeNeedle, Clamp(needle, -25, 25), g.dirty);
         return;
     }
     SetWord(theHsiGauge.glideSlope, needle, theHsiGauge.dirty);
-    if (TurbineType(Type()))
+    if (TurbineKind(AircraftType()))
         SetWord(theAttitudeIndicator.glideSlopeNeedle, Clamp(needle, -25, 25),
                 theAttitudeIndicator.dirty);
 }
 
-void PublishNav1(const NavReceiverOutput& output,
-                 std::uint16_t classFlags) {
-    const int t = Type();
+void PublishNav1(const NavReceiverOutput& output, std::uint16_t classFlags) {
+    const int t = AircraftType();
     theNavReceiverWords.vor1_dir_flag = output.direction;
     const std::int32_t value = CourseNeedleValue(output.deviation);
     const bool signal = output.direction != 0;
-    if (C172Type(t)) {
+    if (C172Kind(t)) {
         PublishCourseIndicator(theNav1Indicator, value, output.direction);
     } else {
         SetWord(theHsiGauge.courseDeviation, value, theHsiGauge.dirty);
         SetWord(theHsiGauge.toFrom, output.direction, theHsiGauge.dirty);
         SetWord(theHsiGauge.signalFlag, output.direction, theHsiGauge.dirty);
-        if (TurbineType(t)) {
+        if (TurbineKind(t)) {
             PanelGauge& a = theAttitudeIndicator;
             SetWord(a.courseNeedle, Clamp(value, -20, 20), a.dirty);
             SetWord(a.navFlag2, output.direction, a.dirty);
@@ -308,12 +300,11 @@ void PublishNav1(const NavReceiverOutput& output,
     PublishGlideSlope(output, 1, classFlags);
 }
 
-void PublishNav2(const NavReceiverOutput& output,
-                 std::uint16_t classFlags) {
-    const int t = Type();
+void PublishNav2(const NavReceiverOutput& output, std::uint16_t classFlags) {
+    const int t = AircraftType();
     theNavReceiverWords.vor2_dir_flag = output.direction;
     const std::int32_t value = CourseNeedleValue(output.deviation);
-    if (!TurbineType(t)) {
+    if (!TurbineKind(t)) {
         PublishCourseIndicator(theNav2Indicator, value, output.direction);
     } else {
         SetWord(theNav2Indicator.navFlag2, output.direction, theNav2Indicator.dirty);
@@ -321,8 +312,8 @@ void PublishNav2(const NavReceiverOutput& output,
             SetWord(theAdfIndicator.needle2, RmiNeedle(output.bearing, output.direction != 0),
                     theAdfIndicator.dirty);
     }
-    theNavReceiverWords.vor2_obs_pd = static_cast<std::uint16_t>(
-        std::trunc(theNavReceiverWords.vor2_obs_setting * 182.04 + 0.5));
+    theNavReceiverWords.vor2_obs_pd =
+        static_cast<std::uint16_t>(std::trunc(theNavReceiverWords.vor2_obs_setting * 182.04 + 0.5));
     PublishGlideSlope(output, 2, classFlags);
 }
 
@@ -343,9 +334,9 @@ void PublishAutopilotInput(const NavReceiverOutput& output, std::uint16_t classF
     in.flags = flags;
     // The autopilot adds the local variation back: a localizer's course is a direction on the
     // world grid, a VOR's selected course a magnetic one.
-    in.selectedCourse = vor ? theNavReceiverWords.vor1_obs_pd
-                            : static_cast<std::uint16_t>(output.localizerCourse -
-                                                         world::theMagneticVariation);
+    in.selectedCourse =
+        vor ? theNavReceiverWords.vor1_obs_pd
+            : static_cast<std::uint16_t>(output.localizerCourse - world::theMagneticVariation);
     in.bearing = static_cast<std::uint16_t>(output.bearing + 0x8000);
     in.glideSlopeDeviation = static_cast<std::uint8_t>(static_cast<std::int8_t>(output.glideSlope));
 }
@@ -452,8 +443,8 @@ std::int32_t GlideSlopeNeedleValue(std::int32_t glideSlope) {
 }
 
 void UpdateNav1CourseAngle() {
-    theNavReceiverWords.vor1_obs_pd = static_cast<std::uint16_t>(
-        std::trunc(theNavReceiverWords.vor1_obs_setting * 182.04 + 0.5));
+    theNavReceiverWords.vor1_obs_pd =
+        static_cast<std::uint16_t>(std::trunc(theNavReceiverWords.vor1_obs_setting * 182.04 + 0.5));
 }
 
 void SetStationIdent(int receiver, const std::string& ident) {
@@ -479,8 +470,8 @@ void EmptyStationIdents() {
 
 void UpdateNavReceiver(const nav::TunedNavStation& station, NavReceiverOutput& output,
                        int receiver) {
-    const int t = Type();
-    if (receiver == 1 && !C172Type(t)) theHsiGauge.classFlags = station.flags;
+    const int t = AircraftType();
+    if (receiver == 1 && !C172Kind(t)) theHsiGauge.classFlags = station.flags;
     const bool heard = receiver == 3 ||
                        (receiver == 1 && (nav::theNavReceptionFlags & nav::kNav1Reception)) ||
                        (receiver == 2 && (nav::theNavReceptionFlags & nav::kNav2Reception));
@@ -506,8 +497,8 @@ void UpdateNavReceiver(const nav::TunedNavStation& station, NavReceiverOutput& o
     CourseComparison c;
     output.glideSlope = 0;
     if (vor) {
-        const std::uint16_t obs = receiver == 1 ? theNavReceiverWords.vor1_obs_pd
-                                                : theNavReceiverWords.vor2_obs_pd;
+        const std::uint16_t obs =
+            receiver == 1 ? theNavReceiverWords.vor1_obs_pd : theNavReceiverWords.vor2_obs_pd;
         c = CompareCourse(courseInput, obs, false);
         ResetGlideSlopeFlags(receiver);
     } else {
@@ -547,10 +538,10 @@ void UpdateNavReceiver(const nav::TunedNavStation& station, NavReceiverOutput& o
 }
 
 void UpdateAdfReceiver(const nav::TunedNavStation& station) {
-    const int t = Type();
+    const int t = AircraftType();
     PanelGauge& adf = theAdfIndicator;
-    if (TurbineType(t) && adf.buttons[0] != 0 && adf.buttons[1] != 0) return;
-    if (C172Type(t) && theNav2Indicator.altFace != 0) return;
+    if (TurbineKind(t) && adf.buttons[0] != 0 && adf.buttons[1] != 0) return;
+    if (C172Kind(t) && theNav2Indicator.altFace != 0) return;
     bool identCopied = false;
     std::int16_t needle = kParked;
     if (nav::theNavReceptionFlags & nav::kAdfReception) {
@@ -559,15 +550,14 @@ void UpdateAdfReceiver(const nav::TunedNavStation& station) {
         if (distanceNm <= 75) {
             const std::uint16_t r =
                 static_cast<std::uint16_t>(b - flight::theFlightModelState.fmHead + 32768);
-            needle = r == 0 ? 0
-                            : static_cast<std::int16_t>(std::trunc(r * 0.005493298 + 0.5));
+            needle = r == 0 ? 0 : static_cast<std::int16_t>(std::trunc(r * 0.005493298 + 0.5));
             if (theAdfRadio.buttons[0] != 0 && theAudioPanelButtons.audioMixADF != 0) {
                 CopyIdent(devices::BeaconSound::kAdf, station);
                 identCopied = true;
             }
         }
     }
-    if (TurbineType(t)) {
+    if (TurbineKind(t)) {
         if (adf.buttons[0] == 0) SetWord(adf.needle, needle, adf.dirty);
         if (adf.buttons[1] == 0) SetWord(adf.needle2, needle, adf.dirty);
     } else {
@@ -607,7 +597,7 @@ void UpdateNavRadios() {
 }
 
 void CenterNavIndicators() {
-    const int t = Type();
+    const int t = AircraftType();
     auto centre = [](PanelGauge& g) {
         SetWord(g.courseNeedle, 0, g.dirty);
         SetWord(g.glideSlopeNeedle, 0, g.dirty);
@@ -615,14 +605,14 @@ void CenterNavIndicators() {
         SetWord(g.navFlag1, 0, g.dirty);
         SetWord(g.navFlag2, 0, g.dirty);
     };
-    if (C172Type(t)) {
+    if (C172Kind(t)) {
         centre(theNav1Indicator);
     } else {
         HsiGauge& h = theHsiGauge;
         h.courseDeviation = h.toFrom = h.glideSlope = 0;
         h.signalFlag = h.glideSlopeFlag = 0;
         h.dirty = 1;
-        if (TurbineType(t)) {
+        if (TurbineKind(t)) {
             centre(theAttitudeIndicator);
             SetWord(theAdfIndicator.needle, kParked, theAdfIndicator.dirty);
         }
@@ -630,7 +620,7 @@ void CenterNavIndicators() {
     centre(theNav2Indicator);
     theDmeRadio.dirty = 1;
     // The ADF needle of the piston types and the RMI's second needle.
-    if (!TurbineType(t)) SetWord(theAdfIndicator.needle, kParked, theAdfIndicator.dirty);
+    if (!TurbineKind(t)) SetWord(theAdfIndicator.needle, kParked, theAdfIndicator.dirty);
     SetWord(theAdfIndicator.needle2, kParked, theAdfIndicator.dirty);
     nav::theAutopilotNavInput = nav::AutopilotNavInput{};
 }

@@ -34,11 +34,11 @@ inline constexpr std::uint8_t kStatusGlideSlope = 0x10;
 
 // One receiver's output record: NAV1, NAV2 and the DME hold receiver each have one.
 struct NavReceiverOutput {
-    std::uint8_t flags = 0;     // the status byte above
-    std::int16_t station = 0;   // the heard station's frequency code; 0 while none is heard
+    std::uint8_t flags = 0;    // the status byte above
+    std::int16_t station = 0;  // the heard station's frequency code; 0 while none is heard
     std::uint8_t dmeCountdown = 12;
-    std::uint16_t dmeDistance = 0;  // tenths of a nautical mile
-    double previousSlant = -1.0;    // nautical miles; -1 before the first reading
+    std::uint16_t dmeDistance = 0;   // tenths of a nautical mile
+    double previousSlant = -1.0;     // nautical miles; -1 before the first reading
     std::uint32_t previousStep = 0;  // the flight-step counter at that reading
     std::int8_t deviation = 0;       // -127..127
     std::uint16_t direction = 0;     // 0 unusable, 1 TO, 2 FROM, 3 localizer
@@ -56,7 +56,7 @@ extern NavReceiverOutput theDmeHoldOutput;
 // until the selector leaves HLD.
 struct DmeHold {
     std::int32_t captured = 0;
-    std::int32_t fromNav = 0;  // 1 or 2: where the held station came from
+    std::int32_t fromNav = 0;     // 1 or 2: where the held station came from
     std::int32_t lastReader = 0;  // 1 or 2: the receiver that read a distance last; 0 none
 };
 extern DmeHold theDmeHold;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "cockpit/aircraft_kind.h"
 #include "cockpit/audio_panel.h"
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/gauges.h"
@@ -31,15 +32,6 @@ int RememberMenuCommand(std::uint32_t id) {
     return 1;
 }
 
-int Type() {
-    return flight::theAircraftServices.aircraftType();
-}
-bool C172Type(int t) {
-    return t == 0 || t == 5 || t < 0 || t > 5;
-}
-bool TurbineType(int t) {
-    return t == 3 || t == 4;
-}
 bool Powered() {
     return theMasterSwitch.switchState != 0 && theAvionicsSwitch.switchState != 0;
 }
@@ -128,7 +120,7 @@ std::int32_t BearingDisplay(std::uint16_t course, std::uint16_t direction) {
 }
 
 bool AdfCardShown(int t) {
-    return (C172Type(t) && theNav2Indicator.altFace == 0) || t == 1 || t == 2;
+    return (C172Kind(t) && theNav2Indicator.altFace == 0) || t == 1 || t == 2;
 }
 
 void StepAdfCard(int step) {
@@ -140,10 +132,10 @@ void StepAdfCard(int step) {
 }
 
 void Knob(int step) {
-    const int t = Type();
+    const int t = AircraftType();
     NavReceiverWords& w = theNavReceiverWords;
     if (theNav1Radio.selected != 0) {
-        if (C172Type(t)) {
+        if (C172Kind(t)) {
             theNav1Indicator.courseDegrees = StepHeading(theNav1Indicator.courseDegrees, -step);
             theNav1Indicator.cardFrame = CardFrame(theNav1Indicator.courseDegrees);
             theNav1Indicator.dirty = 1;
@@ -169,7 +161,8 @@ void Knob(int step) {
 
 void StepStandby(PanelGauge& radio, int mhzStep, int khzStep, std::int32_t mhzLow,
                  std::int32_t mhzHigh, std::int32_t khzHigh) {
-    radio.standbyMHz = static_cast<std::uint16_t>(Wrap(radio.standbyMHz + mhzStep, mhzLow, mhzHigh));
+    radio.standbyMHz =
+        static_cast<std::uint16_t>(Wrap(radio.standbyMHz + mhzStep, mhzLow, mhzHigh));
     radio.standbyKHz = static_cast<std::uint16_t>(Wrap(radio.standbyKHz + khzStep, 0, khzHigh));
     radio.dirty = 1;
 }
@@ -357,21 +350,22 @@ void Transponder() {
 }
 
 void RMI1() {
-    if (!TurbineType(Type())) return;
+    if (!TurbineKind(AircraftType())) return;
     PlayPanelClick(-9000);
     ParkRmi(theAdfIndicator.needle);
     theAdfIndicator.buttons[0] = theAdfIndicator.buttons[0] != 0 ? 0 : 1;
 }
 
 void RMI2() {
-    if (TurbineType(Type())) {
+    if (TurbineKind(AircraftType())) {
         PlayPanelClick(-8000);
         theAdfIndicator.buttons[1] = theAdfIndicator.buttons[1] != 0 ? 0 : 1;
     }
     ParkRmi(theAdfIndicator.needle2);
 }
 
-// ---- knobs and tuning -----------------------------------------------------------------------------
+// ---- knobs and tuning
+// -----------------------------------------------------------------------------
 
 void OBSDown() {
     Knob(-1);
@@ -394,8 +388,8 @@ void NavKHzUp() {
 
 void UpdateObsCourses() {
     NavReceiverWords& w = theNavReceiverWords;
-    w.vor1_obs_setting = C172Type(Type()) ? CourseFromCard(theNav1Indicator.courseDegrees)
-                                          : static_cast<std::uint16_t>(theHsiGauge.course);
+    w.vor1_obs_setting = C172Kind(AircraftType()) ? CourseFromCard(theNav1Indicator.courseDegrees)
+                                                  : static_cast<std::uint16_t>(theHsiGauge.course);
     if (w.vor1_obs_setting < 1 || w.vor1_obs_setting > 360) w.vor1_obs_setting = 360;
     theNav1Radio.bearing = BearingDisplay(w.vor1_obs_setting, w.vor1_dir_flag);
     UpdateNav1CourseAngle();
@@ -405,12 +399,13 @@ void UpdateObsCourses() {
 }
 
 void SetSelectedRadioCourse(int degrees) {
-    const int t = Type();
+    const int t = AircraftType();
     if (degrees < 1 || degrees > 360) degrees = 360;
     if (theNav1Radio.selected != 0) {
-        if (C172Type(t)) {
+        if (C172Kind(t)) {
             const std::int32_t heading = 360 - degrees;
-            theNav1Indicator.courseDegrees = static_cast<std::int16_t>(heading == 0 ? 360 : heading);
+            theNav1Indicator.courseDegrees =
+                static_cast<std::int16_t>(heading == 0 ? 360 : heading);
             theNav1Indicator.cardFrame = CardFrame(heading);
             theNav1Indicator.dirty = 1;
         } else {
@@ -498,7 +493,7 @@ void ToggleBRG() {
 }
 
 void NavFlipStandby() {
-    const int t = Type();
+    const int t = AircraftType();
     PlayPanelClick(8300);
     if (theNav1Radio.selected != 0) {
         if (t == 3 || (t == 4 && theAdfIndicator.buttons[0] != 0)) ParkRmi(theAdfIndicator.needle);
@@ -517,7 +512,8 @@ void ToggleTimer() {
     theClock.dirty = 1;
 }
 
-// ---- audio panel ------------------------------------------------------------------------------------
+// ---- audio panel
+// ------------------------------------------------------------------------------------
 
 void ToggleAudioCom1() {
     ToggleAudio(theAudioPanelButtons.audioMixCom1, 8500);
@@ -555,7 +551,8 @@ void ToggleAudioADF() {
     if (theAudioPanelButtons.audioMixADF == 0) EmptyStationIdent(devices::BeaconSound::kAdf);
 }
 
-// ---- autopilot ---------------------------------------------------------------------------------------
+// ---- autopilot
+// ---------------------------------------------------------------------------------------
 
 void ApplyLateralMode() {
     flight::FlightModelState& s = Fm();
@@ -578,8 +575,8 @@ void SetAltitudeHold(bool on) {
         // The hold starts where the climb or descent of the moment carries the aircraft.
         const std::int32_t lead =
             static_cast<std::int32_t>(std::trunc((s.fmVVel >> 4) * 0.05468 * 0.1));
-        const std::int32_t metres =
-            static_cast<std::int32_t>((static_cast<std::int64_t>(s.fmPosY) + world::theTerrainDatum) >> 8);
+        const std::int32_t metres = static_cast<std::int32_t>(
+            (static_cast<std::int64_t>(s.fmPosY) + world::theTerrainDatum) >> 8);
         s.fmApTargetAlt = static_cast<std::uint16_t>(lead + metres);
         s.fmAutopilotModes |= kModeAltitude;
         s.fmAutopilotState |= kStateAltitude;
@@ -651,7 +648,8 @@ void AutoPilotMode() {
         default:
             PlayPanelClick(8400);
             APhdg = APnav = APapr = APbc = 0;
-            Fm().fmAutopilotModes = static_cast<std::uint16_t>(Fm().fmAutopilotModes & kLateralKept);
+            Fm().fmAutopilotModes =
+                static_cast<std::uint16_t>(Fm().fmAutopilotModes & kLateralKept);
             theAutopilotModeIndex = 0;
             theAutopilotPanel.dirty = 1;
             break;
@@ -669,7 +667,8 @@ void AutoPilotAltHold() {
     ApplyLateralMode();
 }
 
-// ---- communication --------------------------------------------------------------------------------
+// ---- communication
+// --------------------------------------------------------------------------------
 
 void CommFlipStandby() {
     const bool com1 = theCom1Radio.selected != 0;
@@ -733,8 +732,8 @@ void AtcCloseTraffic() {
 
 void AtcNewAltitude() {
     if (nav::theAtcSessionRunning == 0) return;
-    const int from = nav::theAtcAssignedAltitude != 0 ? nav::theAtcAssignedAltitude
-                                                      : nav::theAtcSessionAltitude;
+    const int from =
+        nav::theAtcAssignedAltitude != 0 ? nav::theAtcAssignedAltitude : nav::theAtcSessionAltitude;
     int wanted = nav::AtcRoundVfrAltitude(from + 1000);
     // The highest altitude a VFR flight may ask for lies below the positive-control airspace.
     if (wanted >= 18000)
@@ -747,8 +746,8 @@ void AtcNewAltitude() {
 
 void AtcNewRunway() {
     if (nav::AtcCanChangeRunway() == 0) return;
-    nav::AtcChangeRunway(nav::AtcSelectRunwayIntoWind(nav::theAtcAirport,
-                                                      nav::theAtcSessionRunning, nav::theAtcRunway));
+    nav::AtcChangeRunway(nav::AtcSelectRunwayIntoWind(nav::theAtcAirport, nav::theAtcSessionRunning,
+                                                      nav::theAtcRunway));
 }
 
 void AtcAutoTaxi() {

@@ -123,7 +123,8 @@ TEST_F(NavOracle, RadialsAndSlantRangesOfRealStations) {
     std::set<std::pair<int, int>> tiles;
     for (const auto& r : navtest::ReadNavCsv("vor.csv")) {
         if (r.size() < 9 || wanted.count(r[0]) == 0 || r[8] == "VOR") continue;
-        Vor v{r[0], std::stod(r[2]), std::stod(r[3]), std::stod(r[4]), std::stod(r[7]), std::stoi(r[5])};
+        Vor v{r[0],           std::stod(r[2]), std::stod(r[3]), std::stod(r[4]), std::stod(r[7]),
+              std::stoi(r[5])};
         std::int32_t x = 0, z = 0;
         nav::LatLonToWorld(&x, &z, v.lat, -v.lon);
         std::uint16_t column = 0, row = 0;

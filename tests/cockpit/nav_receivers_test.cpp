@@ -30,7 +30,8 @@ constexpr double kNm = 1852.0 * 256.0;
 constexpr double kFoot = 0.3048 * 256.0;
 
 std::uint16_t Angle(double degrees) {
-    return static_cast<std::uint16_t>(std::lround(std::fmod(degrees + 720.0, 360.0) * 65536.0 / 360.0) & 0xFFFF);
+    return static_cast<std::uint16_t>(
+        std::lround(std::fmod(degrees + 720.0, 360.0) * 65536.0 / 360.0) & 0xFFFF);
 }
 
 int theType = 0;
@@ -66,13 +67,14 @@ protected:
         flight::theFlightModelState = flight::FlightModelState{};
     }
     // A VOR at the origin (high-altitude class unless said), heard on NAV1 or NAV2.
-    static void TuneVor(nav::TunedNavStation& s, std::uint16_t flags = 0x0401, const char* ident = "OSI") {
+    static void TuneVor(nav::TunedNavStation& s, std::uint16_t flags = 0x0401,
+                        const char* ident = "OSI") {
         s = nav::TunedNavStation{};
         s.frequency = 11390;
         s.flags = flags;
         s.ident = ident;
-        nav::theNavReceptionFlags |= &s == &nav::theNav1Station ? nav::kNav1Reception
-                                                                 : nav::kNav2Reception;
+        nav::theNavReceptionFlags |=
+            &s == &nav::theNav1Station ? nav::kNav1Reception : nav::kNav2Reception;
     }
     // The aircraft on a radial from the origin, `nm` out, `feet` above sea level.
     static void Place(double radial, double nm, double feet = 3000) {
@@ -87,7 +89,8 @@ protected:
     }
     static void SetObs2(int degrees) {
         theNavReceiverWords.vor2_obs_setting = static_cast<std::uint16_t>(degrees);
-        theNavReceiverWords.vor2_obs_pd = static_cast<std::uint16_t>(std::trunc(degrees * 182.04 + 0.5));
+        theNavReceiverWords.vor2_obs_pd =
+            static_cast<std::uint16_t>(std::trunc(degrees * 182.04 + 0.5));
     }
     // One update after `steps` flight steps.
     static void Update(std::uint32_t steps = 3) {
@@ -103,15 +106,15 @@ TEST(CourseComparison, DirectionBandsAndFullScale) {
         int direction;
         int deviation;
     } cases[] = {
-        {0, false, 2, 0},      {5, false, 2, -63},     {-5, false, 2, 63},
-        {9.9, false, 2, -126}, {11, false, 2, -127},   {-11, false, 2, 127},
-        {84, false, 2, -127},  {90, false, 0, -127},   {-90, false, 0, 127},
-        {96, false, 1, -127},   {175, false, 1, -63},   {185, false, 1, 63},
-        {180, false, 1, 0},    {270, false, 0, 127},   {1, true, 3, -50},
-        {2.6, true, 3, -127},  {-2.6, true, 3, 127},   {178, true, 3, -101},
+        {0, false, 2, 0},     {5, false, 2, -63},   {-5, false, 2, 63},   {9.9, false, 2, -126},
+        {11, false, 2, -127}, {-11, false, 2, 127}, {84, false, 2, -127}, {90, false, 0, -127},
+        {-90, false, 0, 127}, {96, false, 1, -127}, {175, false, 1, -63}, {185, false, 1, 63},
+        {180, false, 1, 0},   {270, false, 0, 127}, {1, true, 3, -50},    {2.6, true, 3, -127},
+        {-2.6, true, 3, 127}, {178, true, 3, -101},
     };
     for (const auto& c : cases) {
-        const cockpit::CourseComparison r = cockpit::CompareCourse(Angle(100 + c.off), Angle(100), c.localizer);
+        const cockpit::CourseComparison r =
+            cockpit::CompareCourse(Angle(100 + c.off), Angle(100), c.localizer);
         EXPECT_EQ(r.direction, c.direction) << c.off;
         EXPECT_NEAR(r.deviation, c.deviation, 1) << c.off;
     }
@@ -138,7 +141,8 @@ TEST(ReceptionRange, ByHeightAndClass) {
         {0x0101, 500, 16},    {0x0001, 18001, 0},   {0x0001, 900, 36},    {0x0001, 5000, 40},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(cockpit::ReceptionRangeNm(c.flags, c.feet), c.nm) << std::hex << c.flags << " " << std::dec << c.feet;
+        EXPECT_EQ(cockpit::ReceptionRangeNm(c.flags, c.feet), c.nm)
+            << std::hex << c.flags << " " << std::dec << c.feet;
 }
 
 TEST_F(NavReceivers, HighAltitudeVorHeardTo130NmOnlyBelow60000Feet) {
@@ -167,8 +171,8 @@ TEST_F(NavReceivers, VorNeedlesFlagsAndBearingReadoutOnEveryPanel) {
         int toFrom;
         int needle;  // sign: -1 left, 1 right, 0 centred
     } cases[] = {
-        {0, 90, 90, 2, 0}, {0, 95, 90, 2, -1}, {0, 85, 270, 1, -1}, {0, 180, 90, 0, 0},
-        {1, 95, 90, 2, -1}, {2, 85, 90, 2, 1}, {3, 90, 270, 1, 0}, {4, 97, 90, 2, -1},
+        {0, 90, 90, 2, 0},  {0, 95, 90, 2, -1}, {0, 85, 270, 1, -1}, {0, 180, 90, 0, 0},
+        {1, 95, 90, 2, -1}, {2, 85, 90, 2, 1},  {3, 90, 270, 1, 0},  {4, 97, 90, 2, -1},
     };
     for (const auto& c : cases) {
         theType = c.type;
@@ -177,7 +181,8 @@ TEST_F(NavReceivers, VorNeedlesFlagsAndBearingReadoutOnEveryPanel) {
         Place(c.radial, 20);
         Update();
         const bool c172 = c.type == 0;
-        const int needle = c172 ? cockpit::theNav1Indicator.courseNeedle : cockpit::theHsiGauge.courseDeviation;
+        const int needle =
+            c172 ? cockpit::theNav1Indicator.courseNeedle : cockpit::theHsiGauge.courseDeviation;
         const int toFrom = c172 ? cockpit::theNav1Indicator.toFrom : cockpit::theHsiGauge.toFrom;
         EXPECT_EQ(toFrom, c.toFrom) << c.type << " " << c.radial;
         EXPECT_EQ((needle > 0) - (needle < 0), c.needle) << c.type << " " << c.radial;
@@ -290,8 +295,8 @@ TEST_F(NavReceivers, AdfNeedleAndItsRange) {
         int needle;
         int needle2;
     } cases[] = {
-        {0, 180, 0, 10, 0, 90},   {0, 180, 90, 10, 270, 90}, {1, 90, 0, 50, 270, 90},
-        {2, 0, 180, 74, 0, 90},   {0, 180, 0, 80, 90, 90},   {3, 180, 0, 10, 0, 0},
+        {0, 180, 0, 10, 0, 90}, {0, 180, 90, 10, 270, 90}, {1, 90, 0, 50, 270, 90},
+        {2, 0, 180, 74, 0, 90}, {0, 180, 0, 80, 90, 90},   {3, 180, 0, 10, 0, 0},
     };
     for (const auto& c : cases) {
         theType = c.type;

@@ -134,8 +134,8 @@ TEST_F(RadioCommands, TransponderDigitsStayOctalAndVfrSetsTwelveHundred) {
         int first, second;
         int wantFirst, wantSecond;
     } cases[] = {
-        {&CommMHzDown, 10, 0, 7, 0}, {&CommMHzUp, 7, 0, 10, 0},    {&CommMHzUp, 77, 0, 0, 0},
-        {&CommMHzDown, 0, 0, 77, 0}, {&CommMHzDown, 70, 0, 67, 0}, {&CommKHzUp, 45, 27, 45, 30},
+        {&CommMHzDown, 10, 0, 7, 0},   {&CommMHzUp, 7, 0, 10, 0},    {&CommMHzUp, 77, 0, 0, 0},
+        {&CommMHzDown, 0, 0, 77, 0},   {&CommMHzDown, 70, 0, 67, 0}, {&CommKHzUp, 45, 27, 45, 30},
         {&CommKHzDown, 45, 0, 45, 77},
     };
     for (const auto& c : cases) {
@@ -170,7 +170,8 @@ TEST_F(RadioCommands, CourseKnobsCardsAndHeadingBug) {
     OBSDown();
     EXPECT_EQ(theNav1Indicator.courseDegrees, 2);
     EXPECT_EQ(theNavReceiverWords.vor1_obs_setting, 358);
-    EXPECT_EQ(theNavReceiverWords.vor1_obs_pd, static_cast<std::uint16_t>(std::trunc(358 * 182.04 + 0.5)));
+    EXPECT_EQ(theNavReceiverWords.vor1_obs_pd,
+              static_cast<std::uint16_t>(std::trunc(358 * 182.04 + 0.5)));
     EXPECT_EQ(theNav1Indicator.cardFrame, 1);
     theType = 1;  // the HSI's course
     theHsiGauge.course = 360;
@@ -195,12 +196,14 @@ TEST_F(RadioCommands, CourseKnobsCardsAndHeadingBug) {
     const struct {
         void (*command)();
         int from, to;
-    } bug[] = {{&NavMHzUp, 355, 5}, {&NavMHzDown, 5, 355}, {&NavKHzUp, 359, 0}, {&NavKHzDown, 0, 359}};
+    } bug[] = {
+        {&NavMHzUp, 355, 5}, {&NavMHzDown, 5, 355}, {&NavKHzUp, 359, 0}, {&NavKHzDown, 0, 359}};
     for (const auto& b : bug) {
         theHsiGauge.headingBug = static_cast<std::int16_t>(b.from);
         b.command();
         EXPECT_EQ(theHsiGauge.headingBug, b.to) << b.from;
-        EXPECT_EQ(flight::theFlightModelState.fmApHeadingSel, static_cast<std::uint16_t>(std::trunc(b.to * 182.04)));
+        EXPECT_EQ(flight::theFlightModelState.fmApHeadingSel,
+                  static_cast<std::uint16_t>(std::trunc(b.to * 182.04)));
     }
     // The ATC's leg course on the selected NAV1.
     theType = 0;
@@ -442,14 +445,14 @@ TEST_F(RadioCommands, NavAidsBadValuesTakeTheirDefaults) {
         bool standby;
         int first, second;
     } cases[] = {
-        {&theNav1Radio, false, 13, 90},  // whole megahertz
-        {&theNav1Radio, true, 8, 0},     // 18.93 is no NAV frequency
-        {&theNav2Radio, false, 8, 0},    // text
-        {&theCom1Radio, false, 24, 0},   // missing
-        {&theCom2Radio, false, 24, 0},   // too large
-        {&theCom2Radio, true, 24, 0},    // negative
+        {&theNav1Radio, false, 13, 90},   // whole megahertz
+        {&theNav1Radio, true, 8, 0},      // 18.93 is no NAV frequency
+        {&theNav2Radio, false, 8, 0},     // text
+        {&theCom1Radio, false, 24, 0},    // missing
+        {&theCom2Radio, false, 24, 0},    // too large
+        {&theCom2Radio, true, 24, 0},     // negative
         {&theTransponder, false, 12, 0},  // not octal
-        {&theAdfRadio, false, 0, 0},     // 20.50 is out of range
+        {&theAdfRadio, false, 0, 0},      // 20.50 is out of range
         {&theAdfRadio, true, 3, 74},
     };
     for (const auto& c : cases) {

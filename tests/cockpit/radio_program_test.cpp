@@ -13,6 +13,7 @@
 #include "nav/independent_projection.h"
 #include "support/audio.h"
 #include "support/run_command.h"
+#include "support/starter_flight.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -38,17 +39,10 @@ class RadioProgram : public ::testing::Test {
 protected:
     void SetUp() override {
         bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
-        install = fs::path(ZEPHLON_BINARY_DIR) / "install";
-        if (!fs::exists(bin) || !fs::exists(install / "Flights" / "C172Fly.Flt"))
+        if (!fs::exists(bin) || !testsupport::UseStarterInstallation(dir, "Startup.Flt"))
             GTEST_SKIP() << "simrun or the starter installation is not built";
-        for (const fs::directory_entry& e : fs::directory_iterator(install))
-            if (e.is_directory() && e.path().filename() != "Flights")
-                fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
-        dir.MakeFolders("Flights");
-        for (const fs::directory_entry& e : fs::directory_iterator(install / "Flights"))
-            fs::copy_file(e.path(), dir.Path("Flights/" + e.path().filename().string()));
     }
-    // The shipped flight (or a text of one) as the first flight.
+    // The shipped flight as the first flight.
     void StartWith(const std::string& flight) {
         dir.Write("Flights/Startup.Flt", dir.Read("Flights/" + flight));
     }
@@ -64,7 +58,6 @@ protected:
     }
 
     std::string bin;
-    fs::path install;
     testsupport::TempFolder dir{"zephlon-radios"};
 };
 
@@ -83,8 +76,8 @@ TEST_F(RadioProgram, NavOneTunedSwappedAndTurnedAtOakland) {
             variation = std::stod(r[7]);
         }
     ASSERT_NE(vorLat, 0);
-    const int radial = static_cast<int>(std::lround(
-        std::fmod(GcBearing(vorLat, vorLon, lat, lon) - variation + 360.0, 360.0)));
+    const int radial = static_cast<int>(
+        std::lround(std::fmod(GcBearing(vorLat, vorLon, lat, lon) - variation + 360.0, 360.0)));
     const int course = start.GetInt("NavAids", "vor1_obs_setting", 0);
     ASSERT_EQ(start.GetInt("NavAids", "nav1", 0), 1680);
     const int turns = ((radial - course) % 360 + 360) % 360;  // course +1 a Shift+0
@@ -92,7 +85,8 @@ TEST_F(RadioProgram, NavOneTunedSwappedAndTurnedAtOakland) {
     const testsupport::CommandResult r = Play(
         // NAV1 is first put on Woodside; its standby (San Francisco's 115.80) becomes Oakland.
         "radio NAV1 113.90\nkey shift+1 press\nkey shift+= press\nkey shift+[ press\n"
-        "key shift+] press\n" + Save("tuned.flt") + "key shift+s press\n" + Save("swapped.flt") +
+        "key shift+] press\n" +
+        Save("tuned.flt") + "key shift+s press\n" + Save("swapped.flt") +
         Repeat("key shift+0 press", turns) + Save("from.flt") + Repeat("key shift+0 press", 180) +
         Save("to.flt") +
         // Oakland 29's localizer, 108.70, from Woodside's 113.90 on standby.
@@ -142,12 +136,13 @@ TEST_F(RadioProgram, TheAutopilotTurnsAnAirborne172ToItsBug) {
     const int head = Get("Flights/Air.Flt", "Aircraft", "fmHead");
     const int bug = Get("Flights/Air.Flt", "NavAids", "nav1HSIbug");
 
-    const testsupport::CommandResult r =
-        Play("menu 109\ndialog \"Resume Flight\"\nset 1120 Air.Flt\nkey Return press\nwait 500\n"
-             "key shift+7 press\n" + Repeat("key shift+= press", 9) +
-             "key shift+c press\nkey shift+z press\nkey shift+x press\n" + Save("engaged.flt") +
-             "wait 25000\n" + Save("turned.flt") + "wait 5000\n" + Save("steady.flt") +
-             Repeat("key shift+= press", 9) + "wait 25000\n" + Save("again.flt"));
+    const testsupport::CommandResult r = Play(
+        "menu 109\ndialog \"Resume Flight\"\nset 1120 Air.Flt\nkey Return press\nwait 500\n"
+        "key shift+7 press\n" +
+        Repeat("key shift+= press", 9) +
+        "key shift+c press\nkey shift+z press\nkey shift+x press\n" + Save("engaged.flt") +
+        "wait 25000\n" + Save("turned.flt") + "wait 5000\n" + Save("steady.flt") +
+        Repeat("key shift+= press", 9) + "wait 25000\n" + Save("again.flt"));
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(Get("engaged.flt", "NavAids", "nav1HSIbug"), (bug + 90) % 360);
     EXPECT_EQ(Get("engaged.flt", "Panel", "APap"), 1);

@@ -100,7 +100,8 @@ protected:
                            122.2208);
     }
     // The aircraft at a distance along a world direction from a point, at a height.
-    static void PlaceFrom(std::int32_t x, std::int32_t z, double direction, double nm, double feet) {
+    static void PlaceFrom(std::int32_t x, std::int32_t z, double direction, double nm,
+                          double feet) {
         const double a = direction * M_PI / 180.0;
         theFlightModelState.fmPosX = x + static_cast<std::int32_t>(std::sin(a) * nm * kNm);
         theFlightModelState.fmPosZ = z + static_cast<std::int32_t>(std::cos(a) * nm * kNm);
@@ -146,7 +147,8 @@ TEST_F(RadioAutopilot, NavModeInterceptsAndTracksAnOaklandRadial) {
     world::theMagneticVariation = static_cast<std::int16_t>(grid.variation + grid.north);
     const double toWorld = Degrees(static_cast<std::uint16_t>(world::theMagneticVariation));
     PlaceFrom(oak.x, oak.z, 70 + toWorld, 12, 5000);
-    theFlightModelState.fmHead = static_cast<std::uint16_t>(std::lround((120 + toWorld) * 65536.0 / 360.0));
+    theFlightModelState.fmHead =
+        static_cast<std::uint16_t>(std::lround((120 + toWorld) * 65536.0 / 360.0));
     cockpit::theNavReceiverWords.vor1_obs_setting = 90;
     cockpit::UpdateNav1CourseAngle();
     Press(&cockpit::AutoPilotMaster);

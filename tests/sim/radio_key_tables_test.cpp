@@ -39,10 +39,11 @@ TEST_F(RadioKeyTables, RowsKeysAndNames) {
         std::uint32_t code;
         const char* name;
     } some[] = {
-        {0x10043, "AutoPilotMaster"}, {0x10031, "Nav1"},          {0x100BB, "NavMHzUp"},
-        {0x10053, "NavFlipStandby"},  {0x40037, "ToggleAudioADF"}, {0x20053, "CommFlipStandby"},
-        {0x20052, "AtcRepeat"},       {0x200BF, "AtcNewRunway"},  {0x10073, "ATCComm"},
-        {0x40042, "CyclePilotControlAirportLighting"},
+        {0x10043, "AutoPilotMaster"}, {0x10031, "Nav1"},
+        {0x100BB, "NavMHzUp"},        {0x10053, "NavFlipStandby"},
+        {0x40037, "ToggleAudioADF"},  {0x20053, "CommFlipStandby"},
+        {0x20052, "AtcRepeat"},       {0x200BF, "AtcNewRunway"},
+        {0x10073, "ATCComm"},         {0x40042, "CyclePilotControlAirportLighting"},
     };
     for (const auto& s : some) {
         EXPECT_STREQ(sim::KeyCommandName(s.code), s.name) << std::hex << s.code;
@@ -65,7 +66,8 @@ TEST_F(RadioKeyTables, EveryKeyReachesItsCommand) {
     for (const sim::KeyCommandTable& t : {sim::RadioCommands(), sim::CommCommands()})
         for (const sim::KeyCommand& row : t) {
             const sim::KeyCommandNode* owner = nullptr;
-            for (const sim::KeyCommandNode* n = sim::theKeyCommandRegistry; n && !owner; n = n->next)
+            for (const sim::KeyCommandNode* n = sim::theKeyCommandRegistry; n && !owner;
+                 n = n->next)
                 for (int i = 0; i < n->count; ++i)
                     if ((n->rows[i].code & ~0x200000u) == row.code && n->rows[i].function) {
                         owner = n;
@@ -87,8 +89,7 @@ TEST_F(RadioKeyTables, EveryKeyReachesItsCommand) {
 
 TEST_F(RadioKeyTables, BindingFilesRebindByName) {
     testsupport::TempFolder dir("zephlon-radiokeys");
-    dir.Write("keys.txt",
-              "[Keyboard]\nF5=Nav1,NavMHzUp\nF6=Comm1\nF7=NoSuchCommand,Transponder\n");
+    dir.Write("keys.txt", "[Keyboard]\nF5=Nav1,NavMHzUp\nF6=Comm1\nF7=NoSuchCommand,Transponder\n");
     sim::KeyBindingTable t;
     t.LoadKeyBindings(dir.Path("keys.txt").c_str(), "Keyboard");
     cockpit::theNav1Radio.standbyMHz = 9;

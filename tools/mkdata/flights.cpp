@@ -3,9 +3,9 @@
 // runway of a real airport of data/, a little past the landing threshold, facing along the
 // runway as the world plane lays it out, its wheels on the ground. Its radios are tuned from the
 // public data: NAV1 on the VOR nearest the airport, NAV2 on the runway's ILS (else the next
-// VOR), each with the other's station on standby, the ADF on the nearest NDB, COM1 on the tower (else the common traffic frequency), COM2
-// on the ATIS, the transponder on 1200, and the courses and heading bug on the runway's
-// magnetic heading.
+// VOR), each with the other's station on standby, the ADF on the nearest NDB, COM1 on the tower
+// (else the common traffic frequency), COM2 on the ATIS, the transponder on 1200, and the courses
+// and heading bug on the runway's magnetic heading.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -15,8 +15,8 @@
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/nav_receivers.h"
-#include "cockpit/panel_services.h"
 #include "cockpit/panel_controls.h"
+#include "cockpit/panel_services.h"
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
 #include "flight/aircraft_parameters.h"
@@ -110,7 +110,7 @@ struct Station {
 };
 struct RadioFacts {
     std::vector<Station> vors, ndbs;
-    std::map<std::string, int> ilsByRunway;               // "KOAK 29" -> 10870
+    std::map<std::string, int> ilsByRunway;                  // "KOAK 29" -> 10870
     std::map<std::string, std::map<std::string, int>> coms;  // airport -> kind -> first frequency
 };
 
