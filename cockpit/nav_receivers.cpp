@@ -314,6 +314,9 @@ void PublishNav2(const NavReceiverOutput& output, std::uint16_t classFlags) {
     }
     theNavReceiverWords.vor2_obs_pd =
         static_cast<std::uint16_t>(std::trunc(theNavReceiverWords.vor2_obs_setting * 182.04 + 0.5));
+    // A station no longer heard is no longer keyed, on NAV2 as on NAV1.
+    if (output.deviation == 0 && output.direction == 0 && theNav2Radio.buttons[0] != 0)
+        EmptyStationIdent(devices::BeaconSound::kNav2);
     PublishGlideSlope(output, 2, classFlags);
 }
 

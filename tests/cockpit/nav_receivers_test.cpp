@@ -399,10 +399,19 @@ TEST_F(NavReceivers, IdentsFollowSwitchesAudioAndReception) {
     EXPECT_EQ(b.Ident(devices::BeaconSound::kNav1), "OSI");
     EXPECT_EQ(b.navStates[0], 2u);
     EXPECT_EQ(theNavReceiverWords.identsActive, 1);
-    // Out of range the ident goes and the queue is flushed.
+    // NAV2's ident the same way.
+    TuneVor(nav::theNav2Station, 0x0401, "SFO");
+    theNavReceiverWords.nav2IdentGlobal = 1;
+    cockpit::theNav2Radio.buttons[0] = 1;
+    cockpit::theAudioPanelButtons.audioMixNav2 = 1;
+    Update();
+    EXPECT_EQ(b.Ident(devices::BeaconSound::kNav2), "SFO");
+    EXPECT_EQ(b.navStates[1], 1u);
+    // Out of range the idents go and the queue is flushed.
     Place(90, 200);
     Update();
     EXPECT_TRUE(b.Ident(devices::BeaconSound::kNav1).empty());
+    EXPECT_TRUE(b.Ident(devices::BeaconSound::kNav2).empty());
     EXPECT_EQ(theNavReceiverWords.identsActive, 0);
 }
 
