@@ -666,11 +666,6 @@ void CockpitSlowTick() {
             theAutopilotPanel.dirty = 1;
         }
     }
-    // The autopilot's trim rocker springs back.
-    if (theAutopilotPanel.lever != 0) {
-        theAutopilotPanel.lever = 0;
-        theAutopilotPanel.dirty = 1;
-    }
     if (++theSlowTicks >= 30) {
         theSlowTicks = 0;
         StepOilTemperatures();

@@ -18,5 +18,7 @@ void UpdateGauges() {
     // The running engines' sounds follow their tachometers.
     UpdateTachometerSounds();
 }
+// The GPS display is drawn by the panel; nothing is loaded until it exists.
+void LoadGpsDisplay(int) {}
 
 }  // namespace cockpit

@@ -333,8 +333,7 @@ TEST_F(RadioCommands, AutopilotModesOnTheFlightModelsWords) {
     EXPECT_EQ(s.fmAutopilotModes & 0x10, 0);
     AutoPilotTrimDown();
     EXPECT_EQ(s.fmApPitchTarget, target + 18);
-    CockpitSlowTick();
-    EXPECT_EQ(theAutopilotPanel.lever, 0);
+    EXPECT_EQ(theAutopilotPanel.lever, 2);
     // Disengaged: the engaged bit and the lateral bits go.
     AutoPilotMode();
     AutoPilotMaster();
