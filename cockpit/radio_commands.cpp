@@ -11,6 +11,7 @@
 #include "devices/beacon_sound.h"
 #include "devices/sound_device.h"
 #include "flight/aircraft.h"
+#include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
 #include "nav/nav_database.h"
@@ -48,15 +49,7 @@ std::int32_t& APbc = theAutopilotPanel.buttons[4];
 std::int32_t& APap = theAutopilotPanel.buttons[5];
 std::int32_t& APgs = theAutopilotPanel.buttons[6];
 
-constexpr std::uint16_t kModeEngaged = 0x01;
-constexpr std::uint16_t kModeNav = 0x02;
-constexpr std::uint16_t kModeApproach = 0x04;
-constexpr std::uint16_t kModeHeading = 0x08;
-constexpr std::uint16_t kModeAltitude = 0x10;
-constexpr std::uint16_t kModeBackCourse = 0x20;
 constexpr std::uint16_t kLateralKept = 0xD1;
-constexpr std::uint16_t kStateAltitude = 0x04;
-constexpr std::uint16_t kStateGlideSlope = 0x08;
 
 void Select(PanelGauge& g, std::int32_t on) {
     g.selected = on;
@@ -267,8 +260,8 @@ void AutopilotCoupled(std::int32_t& lamp, int index, int pan) {
 }
 
 bool AltitudeOrGlideSlopeActive() {
-    return (Fm().fmAutopilotModes & kModeAltitude) != 0 ||
-           (Fm().fmAutopilotState & kStateGlideSlope) != 0;
+    return (Fm().fmAutopilotModes & flight::kApModeAltitude) != 0 ||
+           (Fm().fmAutopilotState & flight::kApStateGlideSlope) != 0;
 }
 
 void RestoreKeyboardElevator() {
@@ -280,7 +273,7 @@ void RestoreKeyboardElevator() {
 void TrimAutopilot(std::int16_t frame, int pitchStep) {
     theAutopilotPanel.lever = frame;
     theAutopilotPanel.dirty = 1;
-    if ((Fm().fmAutopilotModes & kModeEngaged) != 0 && !AltitudeOrGlideSlopeActive())
+    if ((Fm().fmAutopilotModes & flight::kApModeEngaged) != 0 && !AltitudeOrGlideSlopeActive())
         Fm().fmApPitchTarget = static_cast<std::int16_t>(Fm().fmApPitchTarget + pitchStep);
 }
 
@@ -560,13 +553,13 @@ void ApplyLateralMode() {
     s.fmAil = 0;
     if (APap == 0) return;
     if (APhdg != 0)
-        s.fmAutopilotModes |= kModeHeading;
+        s.fmAutopilotModes |= flight::kApModeHeading;
     else if (APnav != 0)
-        s.fmAutopilotModes |= kModeNav;
+        s.fmAutopilotModes |= flight::kApModeNav;
     else if (APapr != 0)
-        s.fmAutopilotModes |= kModeApproach;
+        s.fmAutopilotModes |= flight::kApModeApproach;
     else if (APbc != 0)
-        s.fmAutopilotModes |= kModeBackCourse;
+        s.fmAutopilotModes |= flight::kApModeBackCourse;
 }
 
 void SetAltitudeHold(bool on) {
@@ -578,11 +571,13 @@ void SetAltitudeHold(bool on) {
         const std::int32_t metres = static_cast<std::int32_t>(
             (static_cast<std::int64_t>(s.fmPosY) + world::theTerrainDatum) >> 8);
         s.fmApTargetAlt = static_cast<std::uint16_t>(lead + metres);
-        s.fmAutopilotModes |= kModeAltitude;
-        s.fmAutopilotState |= kStateAltitude;
+        s.fmAutopilotModes |= flight::kApModeAltitude;
+        s.fmAutopilotState |= flight::kApStateAltitude;
     } else {
-        s.fmAutopilotModes = static_cast<std::uint16_t>(s.fmAutopilotModes & ~kModeAltitude);
-        s.fmAutopilotState = static_cast<std::uint16_t>(s.fmAutopilotState & ~kStateAltitude);
+        s.fmAutopilotModes =
+            static_cast<std::uint16_t>(s.fmAutopilotModes & ~flight::kApModeAltitude);
+        s.fmAutopilotState =
+            static_cast<std::uint16_t>(s.fmAutopilotState & ~flight::kApStateAltitude);
         RestoreKeyboardElevator();
     }
 }
@@ -592,8 +587,8 @@ void SetApproachCoupling(bool on) {
     if (on) {
         s.fmApTargetAlt = static_cast<std::uint16_t>(
             (static_cast<std::int64_t>(s.fmPosY) + world::theTerrainDatum) >> 8);
-        if (s.fmAutopilotModes == (kModeEngaged | kModeApproach) ||
-            s.fmAutopilotModes == (kModeEngaged | kModeBackCourse))
+        if (s.fmAutopilotModes == (flight::kApModeEngaged | flight::kApModeApproach) ||
+            s.fmAutopilotModes == (flight::kApModeEngaged | flight::kApModeBackCourse))
             s.fmApPitchTarget = static_cast<std::int16_t>(s.fmPitch);
     } else {
         RestoreKeyboardElevator();
@@ -606,13 +601,14 @@ void AutoPilotMaster() {
     if (APap != 0) {
         if (APalt != 0) SetAltitudeHold(false);
         if (APapr != 0 || APbc != 0) SetApproachCoupling(false);
-        s.fmAutopilotModes = static_cast<std::uint16_t>(s.fmAutopilotModes & ~kModeEngaged);
+        s.fmAutopilotModes =
+            static_cast<std::uint16_t>(s.fmAutopilotModes & ~flight::kApModeEngaged);
         APap = 0;
         APgs = 0;
     } else {
         APap = 1;
         s.fmApAltSubMode = 0;
-        if (Powered()) s.fmAutopilotModes |= kModeEngaged;
+        if (Powered()) s.fmAutopilotModes |= flight::kApModeEngaged;
         // A hold selected before engaging holds from now on.
         if (APalt != 0) SetAltitudeHold(true);
         if (!AltitudeOrGlideSlopeActive()) s.fmApPitchTarget = static_cast<std::int16_t>(s.fmPitch);
