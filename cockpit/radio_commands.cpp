@@ -6,6 +6,7 @@
 #include "cockpit/audio_panel.h"
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/gauges.h"
+#include "cockpit/nav_course.h"
 #include "cockpit/nav_receivers.h"
 #include "cockpit/radio_words.h"
 #include "devices/beacon_sound.h"
@@ -379,16 +380,53 @@ void NavKHzUp() {
     Tune(0, 1);
 }
 
+namespace {
+
+// A course the positioning dialogs set (nav_course.h) turns its card; NAV1 off the C172 panels
+// is the HSI, whose course the dialogs set themselves.
+void TakeCourseSetOutside(NavCourseWords& words, PanelGauge& card, bool turnsCard) {
+    if (words.courseRedraw == 0) return;
+    words.courseRedraw = 0;
+    if (!turnsCard) return;
+    const int course =
+        words.selectedCourse < 1 || words.selectedCourse > 360 ? 360 : words.selectedCourse;
+    card.courseDegrees = static_cast<std::int16_t>(360 - course == 0 ? 360 : 360 - course);
+    card.cardFrame = CardFrame(card.courseDegrees);
+    card.dirty = 1;
+}
+
+void MirrorCourse(NavCourseWords& words, std::uint16_t course, std::uint16_t angle) {
+    words.selectedCourse = course;
+    words.courseAngle = angle;
+    words.obsCard = static_cast<std::int16_t>(360 - course);
+    words.obsCardPosition = static_cast<std::int16_t>((360 - course) * 0.4 + 0.5);
+}
+
+}  // namespace
+
 void UpdateObsCourses() {
     NavReceiverWords& w = theNavReceiverWords;
-    w.vor1_obs_setting = C172Kind(AircraftType()) ? CourseFromCard(theNav1Indicator.courseDegrees)
-                                                  : static_cast<std::uint16_t>(theHsiGauge.course);
+    const bool c172 = C172Kind(AircraftType());
+    TakeCourseSetOutside(theNav1Course, theNav1Indicator, c172);
+    TakeCourseSetOutside(theNav2Course, theNav2Indicator, true);
+    if (theAdfCard.card != theAdfCardTaken.card ||
+        theAdfCard.position != theAdfCardTaken.position) {
+        theAdfCardTaken = theAdfCard;
+        if (AdfCardShown(AircraftType())) {
+            theAdfIndicator.cardFrame = static_cast<std::int16_t>(theAdfCard.position % 144);
+            theAdfIndicator.dirty = 1;
+        }
+    }
+    w.vor1_obs_setting = c172 ? CourseFromCard(theNav1Indicator.courseDegrees)
+                              : static_cast<std::uint16_t>(theHsiGauge.course);
     if (w.vor1_obs_setting < 1 || w.vor1_obs_setting > 360) w.vor1_obs_setting = 360;
     theNav1Radio.bearing = BearingDisplay(w.vor1_obs_setting, w.vor1_dir_flag);
     UpdateNav1CourseAngle();
     w.vor2_obs_setting = CourseFromCard(theNav2Indicator.courseDegrees);
     theNav2Radio.bearing = BearingDisplay(w.vor2_obs_setting, w.vor2_dir_flag);
     w.vor2_obs_pd = static_cast<std::uint16_t>(std::trunc(w.vor2_obs_setting * 182.04 + 0.5));
+    MirrorCourse(theNav1Course, w.vor1_obs_setting, w.vor1_obs_pd);
+    MirrorCourse(theNav2Course, w.vor2_obs_setting, w.vor2_obs_pd);
 }
 
 void SetSelectedRadioCourse(int degrees) {

@@ -11,6 +11,7 @@
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/gauges.h"
+#include "cockpit/nav_course.h"
 #include "cockpit/nav_receivers.h"
 #include "cockpit/panel_services.h"
 #include "cockpit/radio_commands.h"
@@ -47,6 +48,7 @@ protected:
         flight::theFlightModelState = flight::FlightModelState{};
         ResetCockpitServices();
         ResetRadioCommands();
+        ResetNavCourses();
         nav::ResetNavReception();
         nav::theNavDatabase.Clear();
         theMasterSwitch.switchState = theAvionicsSwitch.switchState = 1;
@@ -211,6 +213,46 @@ TEST_F(RadioCommands, CourseKnobsCardsAndHeadingBug) {
     SetSelectedRadioCourse(90);
     EXPECT_EQ(theNav1Indicator.courseDegrees, 270);
     EXPECT_EQ(theNavReceiverWords.vor1_obs_setting, 90);
+}
+
+// The positioning dialogs set a course in their words; the cards turn to it, and the words follow
+// the knobs afterwards.
+TEST_F(RadioCommands, CoursesSetByTheDialogsTurnTheCards) {
+    struct Case {
+        int type;
+        int course;
+        std::int16_t nav1Card;  // the C172's NAV1 card; the HSI keeps its own course
+    } cases[] = {{0, 270, 90}, {0, 360, 360}, {0, 1, 359}, {1, 45, 180}};
+    for (const Case& c : cases) {
+        theType = c.type;
+        theNav1Indicator.courseDegrees = 180;
+        theHsiGauge.course = 135;
+        for (NavCourseWords* w : {&theNav1Course, &theNav2Course}) {
+            w->courseRedraw = 1;
+            w->selectedCourse = static_cast<std::uint16_t>(c.course);
+        }
+        UpdateObsCourses();
+        EXPECT_EQ(theNav1Indicator.courseDegrees, c.nav1Card) << c.course;
+        EXPECT_EQ(theNavReceiverWords.vor1_obs_setting, c.type == 0 ? c.course : 135) << c.course;
+        EXPECT_EQ(theNavReceiverWords.vor2_obs_setting, c.course) << c.course;
+        EXPECT_EQ(theNav2Course.obsCard, 360 - c.course) << c.course;
+    }
+    // A knob turned later is not undone by the dialogs' old words.
+    theType = 0;
+    Nav2();
+    OBSDown();
+    UpdateObsCourses();
+    EXPECT_EQ(theNavReceiverWords.vor2_obs_setting, 44);
+    EXPECT_EQ(theNav2Course.selectedCourse, 44);
+    // The ADF card turns once per change of the dialogs' card.
+    theAdfCard.card = 315;
+    theAdfCard.position = 126;
+    UpdateObsCourses();
+    EXPECT_EQ(theAdfIndicator.cardFrame, 126);
+    ADF();
+    OBSUp();
+    UpdateObsCourses();
+    EXPECT_NE(theAdfIndicator.cardFrame, 126);
 }
 
 TEST_F(RadioCommands, StandbyFlipRunsTheReceptionCheck) {
