@@ -56,6 +56,11 @@ std::int32_t PoolSize(const char* key) {
 }  // namespace
 
 void FatalShutdown() {
+    CloseForExit();
+    std::exit(0);
+}
+
+void CloseForExit() {
     SaveWindowPlacement();
     LoadAndSetCursor(win::IDC_WAIT);
     if (theMainWindow.window) {
@@ -65,9 +70,11 @@ void FatalShutdown() {
     }
     devices::ShutdownForceFeedback();
     devices::ShutdownSound();
+    // The world writes its settings and lets its objects go while everything they use lives.
+    theSimWorld.Shutdown();
+    UnregisterKeyCommandTables();
     // Static destructors run after this; the volumes' files are closed while files still work.
     core::CloseGlobalVolumes();
-    std::exit(0);
 }
 
 void InstallResourceVolumeHost() {
