@@ -70,9 +70,13 @@ void CloseForExit() {
     }
     devices::ShutdownForceFeedback();
     devices::ShutdownSound();
-    // The world writes its settings and lets its objects go while everything they use lives.
+    // The world writes its settings and lets its objects go, and the art goes back to its
+    // pools, while everything they use lives.
     theSimWorld.Shutdown();
     UnregisterKeyCommandTables();
+    cockpit::ReleasePanelArt();
+    flight::theAircraft.ReleasePanelBitmaps();
+    flight::theAircraft.ReleaseSideViewBitmap();
     // Static destructors run after this; the volumes' files are closed while files still work.
     core::CloseGlobalVolumes();
 }

@@ -1,13 +1,13 @@
 #include "win/profile.h"
 
 #include <algorithm>
-#include <climits>
 #include <cctype>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <set>
 #include <memory>
+#include <set>
 #include <utility>
 
 #include "platform/file_system.h"
@@ -204,9 +204,8 @@ void ReportRefused(const std::string& key, std::uint32_t error) {
     const auto it = told.find(key);
     if (it != told.end() && it->second == error) return;
     told[key] = error;
-    const char* why = error == platform::kFileTooLarge
-                          ? "it is larger than a settings file can be"
-                          : "it is not a plain file";
+    const char* why = error == platform::kFileTooLarge ? "it is larger than 16 MB"
+                                                       : "it is not a plain file";
     std::fprintf(stderr, "zephlon: %s is not read or written: %s\n", key.c_str(), why);
 }
 

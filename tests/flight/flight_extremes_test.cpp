@@ -14,6 +14,7 @@
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "support/temp_folder.h"
+#include "win/profile.h"
 
 namespace {
 
@@ -46,19 +47,27 @@ std::string ValueFor(int pattern, std::size_t key) {
             return std::to_string(key % 2 == 0 ? kMax : kMin);
         case 4:
             return "-99999999999999999999";
-        default:
-            return std::to_string(limits[(key * 7 + static_cast<std::size_t>(pattern)) % 8]);
+        default: {
+            // A mix drawn per key and pattern.
+            std::uint32_t h = static_cast<std::uint32_t>(pattern) * 2654435761u ^
+                              static_cast<std::uint32_t>(key) * 40503u;
+            h ^= h >> 13;
+            h *= 0x5bd1e995u;
+            h ^= h >> 15;
+            return std::to_string(limits[h % 8]);
+        }
     }
 }
 
 TEST(FlightExtremes, LoadedLimitsFlyWithoutOverflow) {
     testsupport::TempFolder dir("flight-extremes");
     for (int type = 0; type <= 4; ++type) {
-        for (int pattern = 0; pattern < 12; ++pattern) {
+        for (int pattern = 0; pattern < 24; ++pattern) {
             SCOPED_TRACE("type " + std::to_string(type) + " pattern " + std::to_string(pattern));
             const std::string path = dir.Path("extreme" + std::to_string(type) + "_" +
                                               std::to_string(pattern) + ".Flt");
             {
+                win::ProfileWriteBatch once;
                 core::IniFile out(path.c_str());
                 for (std::size_t k = 0; k < std::size(kKeys); ++k)
                     out.PutString("Aircraft", kKeys[k], ValueFor(pattern, k).c_str());
