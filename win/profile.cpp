@@ -519,6 +519,9 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
     const std::size_t end = profile.SectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
         if (!EqualIgnoringCase(profile.Name(i), keyName)) continue;
+        // A line that already reads so stays, and the file is not stored again.
+        if (std::string_view(text).substr(lines[i].start, lines[i].end - lines[i].start) == entry)
+            return NothingToChange();
         // Replace the line's text in place; its line end stays.
         result.assign(text, 0, lines[i].start);
         result += entry;
