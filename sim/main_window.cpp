@@ -337,11 +337,12 @@ void PaintView(win::HWND w) {
     // The camera of the current view mode, placed for this frame's eye, with the scene's lights.
     float eye[3], angles[3];
     theViewController.ComputeEye(eye, angles);
-    theSimWorld.PrepareScene(eye, angles);
     ClearScene();
+    theSimWorld.PrepareScene(eye, angles);
+    // The terrain, the objects and the clouds in the order the eye's altitude asks for.
+    theSimWorld.RenderClouds(eye);
     // The panel and the readouts draw over the whole screen, not only the 3D view.
     if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->clipRect = gfx::GFXRect{0, 0, 639, 479};
-    theSimWorld.UpdatePalette();
     ++theFramesDrawn;
     theSimWorld.FinishFrame(0);
     // The start drew a frame: a full-screen start is known to work.

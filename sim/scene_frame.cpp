@@ -73,6 +73,9 @@ void SimWorld::PrepareScene(const float eye[3], const float angles[3]) {
     if (camera != nullptr) camera->Activate();
     if (lightSet) lightSet->Activate();
     if (camera != nullptr) camera->SetTransform(ts::Transform3F{});
+    // The sky first, placed for the eye; its light sets the time-of-day palette.
+    RenderSky(eye);
+    UpdatePalette();
 }
 
 namespace {

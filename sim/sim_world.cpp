@@ -26,6 +26,7 @@
 #include "ts/class_item.h"
 #include "ts/light_set.h"
 #include "win/window.h"
+#include "world/scenery_services.h"
 #include "world/scenery_state.h"
 
 namespace sim {
@@ -108,11 +109,13 @@ void SimWorld::Init(win::HWND w) {
     Step("DaylightTimes");
     RebuildDrawTarget();
     MakeSceneLights();
-    sky = std::make_unique<world::Sky>();
+    InstallSceneryServices();
+    MakeSky();
     Step("Sky");
     Step("NullModuleSlot");
-    weather = std::make_unique<world::WeatherState>();
+    MakeWeather();
     Step("WeatherState");
+    MakeClouds();
     Step("CloudLayerSet");
     UpdateCloudLayers();
     Step("RunwayShapes");
@@ -167,8 +170,8 @@ void SimWorld::Shutdown() {
     Step("ArtifactShapeCache");
     Step("RunwayShapes");
     Step("RunwayMaterials");
+    DestroySceneryObjects();
     Step("CloudLayerSet");
-    weather.reset();
     Step("WeatherState");
     Step("NullModuleSlot");
     sky.reset();
@@ -190,6 +193,7 @@ void SimWorld::Shutdown() {
     clock.reset();
     Step("SimClock");
     flight::theFlightWorldServices = flight::DefaultFlightWorldServices();
+    world::theSceneryServices = world::DefaultSceneryServices();
     window = win::HWND{};
     initialised = 0;
     running = 0;
@@ -430,14 +434,10 @@ void SimWorld::SetZuluDateTime(const CalendarTime& t) {
 }
 
 void SimWorld::SyncSky() {
-    if (!sky) return;
-    CalendarTime local;
-    time.GetLocalTime(&local);
-    sky->PlaceForLocalTime(local.hour, local.min, local.sec);
+    if (sky) sky->SyncToSimTime();
 }
 
 float SimWorld::GetAmbientLight() {
-    SyncSky();
     return sky ? sky->GetAmbientLight() : 1.0f;
 }
 
@@ -468,17 +468,13 @@ void SimWorld::SetDayPeriod(int period) {
     t.hour = kBands[period].hour;
     // One simulated day of 2-minute steps at most; a day without the wanted light keeps the
     // time it started with.
+    static const float kOrigin[3] = {0.0f, 0.0f, 0.0f};
     for (int step = 0; step < 720; ++step) {
         time.SetLocalTime(t);
-        world::Sky probe;
-        CalendarTime now;
-        time.GetLocalTime(&now);
-        probe.PlaceForLocalTime(now.hour, now.min, now.sec);
-        const float light = probe.GetAmbientLight();
-        if (light >= kBands[period].low && light <= kBands[period].high) {
-            SyncSky();
-            return;
-        }
+        if (!sky) return;
+        sky->PlaceForObserver(kOrigin);
+        const float light = sky->GetAmbientLight();
+        if (light >= kBands[period].low && light <= kBands[period].high) return;
         t.min += 2;
     }
     time.SetLocalTime(start);

@@ -21,6 +21,7 @@ class Joystick;
 namespace world {
 class WeatherState;
 class Sky;
+class CloudLayerSet;
 class SceneryGraphicsSettings;
 }  // namespace world
 namespace planning {
@@ -122,7 +123,8 @@ public:
     void UseJoystick();
     void UseKeyboard();
     void RefreshTerrain();
-    void UpdateCloudLayers() {}
+    // The cloud decks from the live weather, and the cover class to the sky.
+    void UpdateCloudLayers();
     void MarkPaletteDirty();
     void AdjustGamma(int delta) { SetGammaLevel(GetGammaLevel() + delta); }
     // 0..100, kept in the settings by the time-of-day palette.
@@ -180,6 +182,12 @@ public:
     // activated and the camera gets the identity transform (world geometry).
     void PrepareScene(const float eye[3], const float angles[3]);
     gfx::GFXDrawTarget* DrawTarget() { return drawTarget.get(); }
+    // The sky placed for the eye and drawn (the frame's first drawing), and the clouds with
+    // the terrain and the filed objects in altitude order.
+    void RenderSky(const float eye[3]);
+    void RenderClouds(const float eye[3]);
+    // A scene position's world position (world units from the world's south-west corner).
+    static void WorldPosition(const float scene[3], double out[3]);
     ts::TSLight* SunLight() { return sunLight.get(); }
     ts::TSLightSet* LightSet() { return lightSet.get(); }
 
@@ -202,6 +210,8 @@ public:
     win::HWND Window() const { return window; }
     devices::Joystick* GetJoystick() { return joystick.get(); }
     world::WeatherState* Weather() { return weather.get(); }
+    world::Sky* GetSky() { return sky.get(); }
+    world::CloudLayerSet* Clouds() { return clouds.get(); }
     flight::SystemReliability* Reliability() { return reliability.get(); }
     flight::Aircraft* GetAircraft() { return aircraft; }
     // The view controller's view mode (0, 1 cockpit; 2 to 5 outside) and look direction.
@@ -215,6 +225,11 @@ private:
     void MakeDrawTarget();
     void MakeSceneLights();
     void DestroySceneLights();
+    void InstallSceneryServices();
+    void MakeSky();
+    void MakeWeather();
+    void MakeClouds();
+    void DestroySceneryObjects();
 
     win::HWND window;
     std::unique_ptr<devices::Joystick> joystick;
@@ -228,6 +243,7 @@ private:
     std::unique_ptr<SimClock> clock;
     std::unique_ptr<planning::FlightPlan> flightPlan;
     std::unique_ptr<world::WeatherState> weather;
+    std::unique_ptr<world::CloudLayerSet> clouds;
     std::unique_ptr<flight::SystemReliability> reliability;
     flight::Aircraft* aircraft = nullptr;
 

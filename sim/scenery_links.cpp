@@ -1,0 +1,145 @@
+// The world's scenery objects as the spine connects them: the services the sky, the clouds, the
+// airport objects and the runways reach the simulation through, the cloud decks rebuilt from the
+// live weather, and the sky's place in each frame.
+#include <cmath>
+
+#include "core/resource_volume.h"
+#include "flight/aircraft.h"
+#include "flight/flight_world_services.h"
+#include "sim/sim_world.h"
+#include "sim/view_controller.h"
+#include "world/scenery_services.h"
+#include "world/scenery_state.h"
+
+namespace sim {
+
+namespace {
+
+// The world whose objects the services answer for (tests make worlds of their own).
+SimWorld* theLinkedWorld = &theSimWorld;
+
+std::int32_t Setting(int index) {
+    return theLinkedWorld->GetGraphicsSetting(index);
+}
+
+void Zulu(world::ZuluDateTime* out) {
+    CalendarTime t;
+    theLinkedWorld->GetZuluDateTime(&t);
+    out->year = t.year;
+    out->month = t.mon;
+    out->day = t.mday;
+    out->hour = t.hour;
+    out->minute = t.min;
+    out->second = t.sec;
+}
+
+double Latitude() {
+    return theLinkedWorld->GetLatitude();
+}
+double Longitude() {
+    return theLinkedWorld->GetLongitude();
+}
+void SunDirection(const float d[3]) {
+    theLinkedWorld->SetSunDirection(d);
+}
+void LightDirection(float out[3]) {
+    theLinkedWorld->GetLightDirection(out);
+}
+int DayPeriod() {
+    return theLinkedWorld->GetDayPeriod();
+}
+int FullDaylight() {
+    return theLinkedWorld->IsFullDaylight() ? 1 : 0;
+}
+gfx::GFXPalette* Palette() {
+    return theLinkedWorld->GetCurrentPalette();
+}
+int ViewportBottom() {
+    flight::Aircraft* a = theLinkedWorld->GetAircraft();
+    return a != nullptr ? a->GetViewportBottom() : 479;
+}
+double CameraHeading() {
+    return theViewController.GetCameraHeading();
+}
+void SceneOffset(double out[2]) {
+    // Scene positions are the flight model's plus the window origin; world positions the
+    // flight model's plus the world's south-west corner.
+    float origin[2];
+    flight::theFlightWorldServices.terrainWindowOrigin(origin);
+    out[0] = 9437184.0 - origin[0];
+    out[1] = 5242880.0 - origin[1];
+}
+void RenderTerrain() {}
+
+}  // namespace
+
+void SimWorld::InstallSceneryServices() {
+    theLinkedWorld = this;
+    world::SceneryServices s = world::DefaultSceneryServices();
+    s.graphicsSetting = &Setting;
+    s.zuluDateTime = &Zulu;
+    s.latitude = &Latitude;
+    s.longitude = &Longitude;
+    s.setSunDirection = &SunDirection;
+    s.lightDirection = &LightDirection;
+    s.dayPeriod = &DayPeriod;
+    s.isFullDaylight = &FullDaylight;
+    s.currentPalette = &Palette;
+    s.viewportBottom = &ViewportBottom;
+    s.cameraHeading = &CameraHeading;
+    s.sceneOffset = &SceneOffset;
+    s.renderTerrain = &RenderTerrain;
+    world::theSceneryServices = s;
+}
+
+void SimWorld::MakeSky() {
+    sky = std::make_unique<world::Sky>(&core::theCelestialShapesVolume,
+                                       &core::theWeatherArtVolume);
+}
+
+void SimWorld::MakeWeather() {
+    weather = std::make_unique<world::WeatherState>();
+    world::InstallWeatherServices(weather.get());
+}
+
+void SimWorld::MakeClouds() {
+    clouds = std::make_unique<world::CloudLayerSet>(&core::theWeatherArtVolume);
+}
+
+void SimWorld::DestroySceneryObjects() {
+    clouds.reset();
+    world::InstallWeatherServices(nullptr);
+    weather.reset();
+}
+
+void SimWorld::UpdateCloudLayers() {
+    if (!clouds || !weather) return;
+    clouds->BuildFromWeather(*weather);
+    if (sky) sky->SetCloudiness(clouds->GetCoverageClass());
+}
+
+void SimWorld::WorldPosition(const float scene[3], double out[3]) {
+    double offset[2];
+    world::theSceneryServices.sceneOffset(offset);
+    out[0] = scene[0] + offset[0];
+    out[1] = scene[1] + offset[1];
+    out[2] = scene[2];
+}
+
+void SimWorld::RenderSky(const float eye[3]) {
+    world::InvalidateSkyMatrix();
+    if (!sky) return;
+    sky->PlaceForObserver(eye);
+    sky->Render(!clouds || clouds->IsClear() != 0);
+}
+
+void SimWorld::RenderClouds(const float eye[3]) {
+    double viewer[3];
+    WorldPosition(eye, viewer);
+    if (clouds)
+        clouds->Render(viewer);
+    else
+        world::theSceneryServices.renderTerrain();
+}
+
+}  // namespace sim

@@ -1,0 +1,54 @@
+#include "world/scenery_services.h"
+
+namespace world {
+
+namespace {
+
+// The settings a fresh installation starts with.
+constexpr std::int32_t kDefaultSettings[14] = {100, 1, 1, 100, 0, 1, 1, 1, 1, 1, 0, 0, 1, 1};
+
+std::int32_t DefaultSetting(int index) {
+    return (index >= 0 && index < 14) ? kDefaultSettings[index] : 0;
+}
+void DefaultZulu(ZuluDateTime* out) {
+    *out = ZuluDateTime{};
+}
+double Zero() {
+    return 0.0;
+}
+void IgnoreDirection(const float*) {}
+void DownLight(float out[3]) {
+    out[0] = 0.0f;
+    out[1] = 0.0f;
+    out[2] = -1.0f;
+}
+int Day() {
+    return 1;
+}
+int FullDaylight() {
+    return 1;
+}
+gfx::GFXPalette* NoPalette() {
+    return nullptr;
+}
+int FullScreen() {
+    return 479;
+}
+void NoOffset(double out[2]) {
+    out[0] = 0.0;
+    out[1] = 0.0;
+}
+void NoTerrain() {}
+
+}  // namespace
+
+SceneryServices DefaultSceneryServices() {
+    return SceneryServices{&DefaultSetting, &DefaultZulu,  &Zero,      &Zero,
+                           &IgnoreDirection, &DownLight, &Day,       &FullDaylight,
+                           &NoPalette,       &FullScreen, &Zero,      &NoOffset,
+                           &NoTerrain};
+}
+
+SceneryServices theSceneryServices = DefaultSceneryServices();
+
+}  // namespace world

@@ -1,0 +1,65 @@
+// What the scenery (sky, clouds, airport objects, runways, traffic) needs of the simulation's
+// spine, which sits above it: the graphics settings, the simulated zulu time, the aircraft's
+// place, the scene light and the day period. The world installs its own at start-up; the
+// defaults describe the default settings, noon of 1 January 2000 at the origin, and a light
+// that nobody reads.
+#pragma once
+
+#include <cstdint>
+
+namespace gfx {
+class GFXPalette;
+}
+
+namespace world {
+
+// The scenery setting indexes the scenery reads (the graphics profiles' rows).
+enum SceneryGraphicsSetting : int {
+    kSettingTerrainRange = 0,
+    kSettingTerrainTexture = 1,
+    kSettingAircraftShadows = 2,
+    kSettingCloudDistance = 3,
+    kSettingBuildingDensity = 4,
+    kSettingBuildingTexture = 5,
+    kSettingEnableSun = 6,
+    kSettingEnableMoon = 7,
+    kSettingEnableStars = 8,
+    kSettingSkyTexture = 9,
+    kSettingRunwayMarkings = 10,
+    kSettingRunwayLighting = 11,
+    kSettingRunwayTexture = 12,
+    kSettingEnableObstacles = 13,
+};
+
+// A zulu calendar time as the world's clock gives it.
+struct ZuluDateTime {
+    int year = 100;  // years since 1900
+    int month = 0;   // 0..11
+    int day = 1;
+    int hour = 12;
+    int minute = 0;
+    int second = 0;
+};
+
+struct SceneryServices {
+    std::int32_t (*graphicsSetting)(int index);  // the current profile's value, 0 when absent
+    void (*zuluDateTime)(ZuluDateTime* out);
+    double (*latitude)();   // of the aircraft, degrees north
+    double (*longitude)();  // of the aircraft, degrees west positive
+    void (*setSunDirection)(const float direction[3]);
+    void (*lightDirection)(float out[3]);
+    int (*dayPeriod)();       // 0 dawn, 1 day, 2 dusk, 3 night
+    int (*isFullDaylight)();  // light above 0.9
+    gfx::GFXPalette* (*currentPalette)();  // the frame's palette, or null
+    int (*viewportBottom)();               // last screen row of the 3D view
+    double (*cameraHeading)();             // of the current camera, radians
+    // World position (x, y in world units) of the scene frame's origin: a world position is a
+    // scene position plus this.
+    void (*sceneOffset)(double out[2]);
+    void (*renderTerrain)();  // the terrain pass, drawn by the cloud passes in altitude order
+};
+
+extern SceneryServices theSceneryServices;
+[[nodiscard]] SceneryServices DefaultSceneryServices();
+
+}  // namespace world
