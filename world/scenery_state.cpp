@@ -7,7 +7,6 @@ namespace world {
 std::uint32_t theFlightStepCounter = 0;
 
 namespace {
-std::uint32_t theRunwayLightMask = 1;
 constexpr std::array<std::int32_t, kGraphicsSettingCount> kDefaultProfile = {
     100, 1, 1, 100, 0, 1, 1, 1, 1, 1, 0, 0, 1, 0};
 }  // namespace
@@ -35,10 +34,6 @@ void SceneryGraphicsSettings::SaveIni(core::IniFile& file) const {
     for (int p = 0; p < 2; ++p)
         for (int i = 0; i < kGraphicsSettingCount; ++i)
             file.PutInt(kSections[p], theGraphicsSettingNames[i], profiles[p][i]);
-}
-
-void StepRunwayLightMask() {
-    theRunwayLightMask = (theRunwayLightMask << 1) | (theRunwayLightMask >> 31);
 }
 
 }  // namespace world

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "world/cloud_layers.h"
+#include "world/runway_geometry.h"
 #include "world/sky.h"
 #include "world/weather_state.h"
 
@@ -31,8 +32,6 @@ public:
     void SaveIni(core::IniFile& file) const;
 };
 
-// Advances the approach-light sequence one place.
-void StepRunwayLightMask();
 // The clock of the animated scenery objects: flight steps since start.
 extern std::uint32_t theFlightStepCounter;
 
