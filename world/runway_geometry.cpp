@@ -9,16 +9,16 @@ namespace {
 
 std::uint32_t theRunningMask = 0x10000;
 
-constexpr float kCell = 0.25f;              // a cell of the 4 x 4 marking grid
-constexpr float kInset = 0.5f / 256.0f;     // half a texel inside each cell
+constexpr float kInset = 0.5f / 256.0f;  // half a texel inside each cell
 
 void CellRect(int cell, float* u0, float* v0, float* u1, float* v1) {
-    const int col = cell % 4, row = cell / 4;
-    *u0 = col * kCell + kInset;
-    *u1 = (col + 1) * kCell - kInset;
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    MarkingCellRect(cell, &x0, &y0, &x1, &y1);
+    *u0 = x0 / 256.0f + kInset;
+    *u1 = x1 / 256.0f - kInset;
     // The near edge (the pilot's side) is the bottom of the painted glyph.
-    *v0 = (row + 1) * kCell - kInset;
-    *v1 = row * kCell + kInset;
+    *v0 = y1 / 256.0f - kInset;
+    *v1 = y0 / 256.0f + kInset;
 }
 
 constexpr std::uint16_t Mask(int firstBit, int lastBit) {
@@ -29,6 +29,14 @@ constexpr std::uint16_t Mask(int firstBit, int lastBit) {
 }
 
 }  // namespace
+
+void MarkingCellRect(int cell, int* x0, int* y0, int* x1, int* y1) {
+    cell = std::clamp(cell, 0, 15);
+    *x0 = (cell % 4) * kMarkingCellWidth;
+    *y0 = (cell / 4) * kMarkingCellHeight;
+    *x1 = *x0 + kMarkingCellWidth;
+    *y1 = *y0 + kMarkingCellHeight;
+}
 
 std::uint32_t RunwayLightMask() {
     return theRunningMask;

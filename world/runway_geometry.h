@@ -42,14 +42,19 @@ inline constexpr int kHardPavementMaterial = 0;
 inline constexpr int kSoftPavementMaterial = 1;
 inline constexpr int kMarkingMaterial = 7;
 
-// Cells of the marking texture (a 4 x 4 grid of 64-texel cells): digits 0..9 at cells 0..9,
-// the designators C 10, R 11, L 15, and the painted pieces.
+// Cells of the 256 x 256 marking texture: sixteen cells of 48 x 64 texels in a 4 x 4 grid (the
+// first 192 columns): digits 0..9 at cells 0..9, the designators C 10, R 11, L 15, and the
+// painted pieces. The centre-line dashes run down columns 224..255 over the whole height, so
+// they can repeat along a runway.
 inline constexpr int kCellStripes = 12;  // threshold stripes
 inline constexpr int kCellArrow = 13;
 inline constexpr int kCellBar = 14;
-// The centre-line dashes run down the atlas's last 32 columns over its whole height, so they
-// can repeat along a runway.
-inline constexpr float kCentreLineU0 = 224.0f / 256.0f;
+inline constexpr int kMarkingCellWidth = 48;
+inline constexpr int kMarkingCellHeight = 64;
+inline constexpr int kCentreLineFirstColumn = 224;
+inline constexpr float kCentreLineU0 = kCentreLineFirstColumn / 256.0f;
+// The texel rectangle [x0, x1) x [y0, y1) of a cell.
+void MarkingCellRect(int cell, int* x0, int* y0, int* x1, int* y1);
 
 struct RunwayMarkingFlags {
     bool stripes = false;

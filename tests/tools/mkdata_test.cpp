@@ -22,6 +22,7 @@
 #include "core/stream_io.h"
 #include "flight/aircraft_parameters.h"
 #include "gfx/bitmap.h"
+#include "gfx/font.h"
 #include "gfx/palette.h"
 #include "nav/lat_lon.h"
 #include "platform/file_system.h"
@@ -197,6 +198,21 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                     EXPECT_TRUE(r >= 0 && r < 256 && g >= 0 && g < 256 && b >= 0 && b < 256);
                 }
                 volume.CloseFile();
+            } else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".bmp") == 0) {
+                // The world's art: 8-bit, and textures the size the renderer addresses.
+                auto b = volume.LoadBitmap(n, 0);
+                ASSERT_NE(b, nullptr) << n;
+                EXPECT_EQ(b->bitsPerPixel, 8) << n;
+                const bool body = n.rfind("Moon", 0) == 0 || n == "Sun.bmp";
+                EXPECT_EQ(b->width, body ? 32 : 256) << n;
+                EXPECT_EQ(b->height, body ? 32 : 256) << n;
+            } else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".pft") == 0) {
+                auto f = volume.LoadFont(n);
+                ASSERT_NE(f, nullptr) << n;
+                EXPECT_EQ(f->count, 8) << n;
+            } else if (n == "rwys.bin" || n == "buildings.bin" || n == "obstacle.bin") {
+                // Checked record by record by the airport tests.
+                EXPECT_GT(e.size, 4000u) << n;
             } else {
                 ADD_FAILURE() << "unexpected member " << n << " in " << v.volume;
             }

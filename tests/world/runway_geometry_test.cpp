@@ -213,11 +213,13 @@ TEST(RunwayGeometry, PavementCoversTheRunwayAndTheMarkingsReadFromTheirOwnEnd) {
     }
     // The designator of end 2 (code 30R: cell 11) lies near end 2 with its texture turned
     // round: its near edge (v at the cell's bottom) has the larger y.
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    world::MarkingCellRect(11, &x0, &y0, &x1, &y1);
     bool found = false;
     for (const world::RunwayFace& f : g.faces) {
         const world::RunwayTexCoord t0 = g.texCoords[f.tex[0]];
-        if (f.material != world::kMarkingMaterial || t0.u < 0.75f || t0.u > 0.76f ||
-            t0.v < 0.7f || t0.v > 0.76f)
+        if (f.material != world::kMarkingMaterial || std::fabs(t0.u * 256.0f - x0) > 1.0f ||
+            std::fabs(t0.v * 256.0f - y1) > 1.0f)
             continue;
         if (g.vertices[f.vertex[0]].y < 0.0f) continue;
         found = true;

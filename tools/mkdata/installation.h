@@ -68,14 +68,20 @@ int MakeVolumes(Installation& installation, std::string* error);
 int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
+int MakeAirports(Installation& installation, std::string* error);
+int MakeRunwayArt(Installation& installation, std::string* error);
+int MakeSkyArt(Installation& installation, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
 // modules that read data/ come first, so bad data is reported before the long work starts.
 inline constexpr Module kModules[] = {
     {"volumes", MakeVolumes},
     {"flights", MakeFlights},
+    {"airports", MakeAirports},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
+    {"runway art", MakeRunwayArt},
+    {"sky art", MakeSkyArt},
 };
 
 // Small helpers shared by the modules.
