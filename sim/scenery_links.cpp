@@ -2,8 +2,10 @@
 // airport objects and the runways reach the simulation through, the cloud decks rebuilt from the
 // live weather, and the sky's place in each frame.
 #include <cmath>
+#include <string>
 
 #include "core/resource_volume.h"
+#include "core/run_report.h"
 #include "flight/aircraft.h"
 #include "flight/flight_world_services.h"
 #include "sim/sim_world.h"
@@ -116,6 +118,53 @@ void SimWorld::UpdateCloudLayers() {
     if (!clouds || !weather) return;
     clouds->BuildFromWeather(*weather);
     if (sky) sky->SetCloudiness(clouds->GetCoverageClass());
+}
+
+void SimWorld::RegisterSceneryReportFields() {
+    using core::RegisterReportField;
+    using core::ReportNumber;
+    // The sun and the moon where the almanac puts them: azimuth from true north, elevation
+    // without refraction, degrees.
+    auto body = [](bool moon, bool azimuth) {
+        return [moon, azimuth]() -> std::string {
+            world::Sky* sky = theLinkedWorld->GetSky();
+            if (sky == nullptr) return "none";
+            const world::CelestialObject& b =
+                moon ? static_cast<world::CelestialObject&>(sky->GetMoon()) : sky->GetSun();
+            return ReportNumber(azimuth ? b.Azimuth() : b.Elevation());
+        };
+    };
+    RegisterReportField("sun_az", body(false, true));
+    RegisterReportField("sun_el", body(false, false));
+    RegisterReportField("moon_az", body(true, true));
+    RegisterReportField("moon_el", body(true, false));
+    RegisterReportField("moon_phase", [] {
+        world::Sky* sky = theLinkedWorld->GetSky();
+        return sky != nullptr ? std::to_string(sky->GetMoon().Phase()) : std::string("none");
+    });
+    RegisterReportField("light", [] { return ReportNumber(theLinkedWorld->GetAmbientLight(), 3); });
+    RegisterReportField("period", [] { return std::to_string(theLinkedWorld->GetDayPeriod()); });
+    auto wind = [](bool speed) {
+        return [speed]() -> std::string {
+            world::WeatherState* w = theLinkedWorld->Weather();
+            float knots = 0.0f, from = 0.0f;
+            if (w == nullptr || w->WindAtAircraft(&knots, &from) == 0) knots = from = 0.0f;
+            // A calm wind has no direction; a wind's direction reads 1..360.
+            double direction = 0.0;
+            if (knots >= 0.05f) {
+                direction = std::fmod(std::fmod(static_cast<double>(from), 360.0) + 360.0, 360.0);
+                if (direction < 0.5) direction += 360.0;
+            }
+            return ReportNumber(speed ? knots : direction, 1);
+        };
+    };
+    RegisterReportField("wind_dir", wind(false));
+    RegisterReportField("wind_kt", wind(true));
+    RegisterReportField("clouds", [] {
+        world::CloudLayerSet* c = theLinkedWorld->Clouds();
+        return std::to_string(c != nullptr ? c->GetCoverageClass() : 0);
+    });
+    RegisterReportField("objects", [] { return std::to_string(theLinkedWorld->NearObjectCount()); });
 }
 
 void SimWorld::WorldPosition(const float scene[3], double out[3]) {

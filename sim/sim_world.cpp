@@ -130,6 +130,7 @@ void SimWorld::Init(win::HWND w) {
     Step("TerrainDiskCache");
     theViewController.ApplyView();
     RegisterViewReportFields();
+    RegisterSceneryReportFields();
     Step("ViewController");
     flightPlan = std::make_unique<planning::FlightPlan>();
     Step("FlightPlan");

@@ -212,6 +212,8 @@ public:
     world::WeatherState* Weather() { return weather.get(); }
     world::Sky* GetSky() { return sky.get(); }
     world::CloudLayerSet* Clouds() { return clouds.get(); }
+    // Scenery objects drawn near the viewer in the last frame.
+    [[nodiscard]] int NearObjectCount() const { return nearObjects; }
     flight::SystemReliability* Reliability() { return reliability.get(); }
     flight::Aircraft* GetAircraft() { return aircraft; }
     // The view controller's view mode (0, 1 cockpit; 2 to 5 outside) and look direction.
@@ -226,6 +228,7 @@ private:
     void MakeSceneLights();
     void DestroySceneLights();
     void InstallSceneryServices();
+    void RegisterSceneryReportFields();
     void MakeSky();
     void MakeWeather();
     void MakeClouds();
@@ -244,6 +247,7 @@ private:
     std::unique_ptr<planning::FlightPlan> flightPlan;
     std::unique_ptr<world::WeatherState> weather;
     std::unique_ptr<world::CloudLayerSet> clouds;
+    int nearObjects = 0;
     std::unique_ptr<flight::SystemReliability> reliability;
     flight::Aircraft* aircraft = nullptr;
 

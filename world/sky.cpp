@@ -208,7 +208,6 @@ void Sky::Render(bool alternative) {
     const int bottom = std::clamp(theSceneryServices.viewportBottom(), 0, 479);
     const std::uint8_t skyColour = alternative ? kAlternativeSkyColour : kSkyColour;
     table->FillRectangle(surface, gfx::GFXRect{0, 0, 639, bottom}, skyColour);
-
     // Everything here lies round the eye: the bodies, the planes and the band move with it.
     const ts::Vector3F eye = EyeInWorld(*camera);
     ts::Transform3F atEye;

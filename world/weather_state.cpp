@@ -259,22 +259,25 @@ void WeatherState::UpdateWinds() {
     }
 }
 
-void WeatherState::ApplyWindAtAircraft() const {
+int WeatherState::WindAtAircraft(float* speed, float* direction) const {
     constexpr double kFeetPerWorldUnit = 1.2890625;
-    const auto aboveGround =
-        static_cast<float>(core::SaturateToInt32(flight::GetAircraftHeightAboveTerrain() *
-                                                 kFeetPerWorldUnit));
+    const auto aboveGround = static_cast<float>(
+        core::SaturateToInt32(flight::GetAircraftHeightAboveTerrain() * kFeetPerWorldUnit));
     const auto aboveSea = static_cast<float>(
         core::SaturateToInt32(flight::GetAircraftAltitude() * kFeetPerWorldUnit));
-    float speed = 0.0f, direction = 0.0f;
-    bool hit = false;
+    int hit = 0;
     // Where bands touch, the higher layer wins: every match overwrites.
     for (int i = 0; i < kWindLayers; ++i) {
         if (winds[static_cast<std::size_t>(i)].GetWindAtAltitude(i == 0 ? aboveGround : aboveSea,
-                                                                 &speed, &direction) != 0)
-            hit = true;
+                                                                 speed, direction) != 0)
+            hit = 1;
     }
-    if (!hit) return;
+    return hit;
+}
+
+void WeatherState::ApplyWindAtAircraft() const {
+    float speed = 0.0f, direction = 0.0f;
+    if (WindAtAircraft(&speed, &direction) == 0) return;
     // The wind blows toward its direction + 180 degrees, taken as magnetic (as the tower gives
     // it) and turned onto the world grid by the variation word.
     const double a =
