@@ -21,8 +21,6 @@ void UpdateNavRadios() {}
 void CockpitSlowTick() {
     TickPitotHeat();
 }
-void TickNavReception() {}
-void CheckNavReception() {}
 void UpdateElectricalPower(int) {}
 
 // The panel's sections are written by the cockpit once its gauges exist; until then there is

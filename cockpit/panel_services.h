@@ -37,8 +37,6 @@ void ResetPanelGauges();
 void UpdateGauges();
 void UpdateNavRadios();
 void CockpitSlowTick();
-void TickNavReception();
-void CheckNavReception();
 void UpdateElectricalPower(int flag);
 
 // Situation sections "Panel", "NavAids" and "PartialPanel": 1 or 0.

@@ -8,6 +8,7 @@
 
 #include "cockpit/panel_services.h"
 #include "core/resource_pack.h"
+#include "core/resource_volume.h"
 #include "devices/sound_system.h"
 #include "flight/flight_model_state.h"
 #include "gfx/d3d_draw_table.h"
@@ -292,6 +293,8 @@ int ZephlonMain(const std::string& commandLine) {
     win::InstallWindowDcProvider();
     if (theMainWindow.RegisterOrActivate(win::HINSTANCE{1}, commandLine, win::SW_SHOWNORMAL) == 0)
         return -1;
+    // The global volumes (the navigation database's among them) open before anything reads them.
+    InitResourceVolumes();
     if (theMainWindow.Create() == 0) {
         if (theMainWindow.window) win::DestroyWindow(theMainWindow.window);
         return theMainWindow.Terminate();
@@ -299,6 +302,7 @@ int ZephlonMain(const std::string& commandLine) {
     win::PostMessage(theMainWindow.window, win::WM_COMMAND, 101, 0);
     const int code = theMainWindow.RunMessageLoop();
     theMainWindow.window = {};
+    core::CloseGlobalVolumes();
     return code;
 }
 

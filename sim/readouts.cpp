@@ -15,6 +15,7 @@
 #include "gfx/palette.h"
 #include "gfx/surface.h"
 #include "nav/lat_lon.h"
+#include "nav/sms_database.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
 #include "ts/light_set.h"
@@ -34,7 +35,7 @@ std::uint32_t ShadowComponent(std::uint32_t c) {
     return c > 128 ? c - 170 : c + 170;
 }
 
-void DrawReadoutText(int x, int y, const std::string& text, std::uint32_t colour, int period) {
+void DrawShadowedText(int x, int y, const std::string& text, std::uint32_t colour, int period) {
     auto* surface = dynamic_cast<gfx::GFXCDSSurface*>(gfx::GetDrawSurface());
     if (surface == nullptr) return;
     gfx::GFXSurfaceLock lock(*surface);
@@ -141,16 +142,22 @@ void SimWorld::MeasureFrameRate() {
 void SimWorld::DrawReadouts() {
     const int period = GetDayPeriod();
     if (theSlewControl.IsActive())
-        DrawReadoutText(2, 0, SlewReadoutText(), 0, period);
+        DrawShadowedText(2, 0, SlewReadoutText(), 0, period);
     else if (statusLine != 0 && GetViewMode() >= 2 && GetViewMode() <= 5)
-        DrawReadoutText(2, 0, StatusLineText(), 0, period);
+        DrawShadowedText(2, 0, StatusLineText(), 0, period);
     if (pauseRequested == 0 && AreBrakesOn()) {
         const int bottom = aircraft != nullptr
                                ? aircraft->GetViewportBottom(GetViewMode(), GetLookDirection())
                                : 480;
-        DrawReadoutText(2, bottom - 18, "Brakes", 255, period);
+        DrawShadowedText(2, bottom - 18, "Brakes", 255, period);
     }
-    if (frameRateShown != 0) DrawReadoutText(568, 0, FrameRateText(), 0, period);
+    if (frameRateShown != 0) DrawShadowedText(568, 0, FrameRateText(), 0, period);
+    // While the debug keys step from runway to runway, the runway the aircraft stands on.
+    if (nav::theSmsDatabase.IsStepped()) nav::theSmsDatabase.DrawRunwayReadout(0);
+}
+
+void SimWorld::DrawReadoutText(int x, int y, const std::string& text, std::uint32_t colour) {
+    DrawShadowedText(x, y, text, colour, GetDayPeriod());
 }
 
 void SimWorld::FinishFrame(int warmUp) {

@@ -17,6 +17,7 @@
 #include "flight/system_failures.h"
 #include "gfx/surface.h"
 #include "gfx/tod_palette.h"
+#include "nav/atc_services.h"
 #include "nav/lat_lon.h"
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
@@ -424,7 +425,7 @@ void SimWorld::TickEvery18() {
     }
     devices::UpdateSpeechAndBeacons(window);
     cockpit::CockpitSlowTick();
-    cockpit::TickNavReception();
+    nav::TickNavReception();
 }
 
 // ---- time of day ----------------------------------------------------------------------------

@@ -166,6 +166,8 @@ public:
     // rest frames of a reload counted down. warmUp only ends the scene.
     void FinishFrame(int warmUp);
     void DrawReadouts();
+    // Draws a readout text with its shadow over the view, in the colours of the time of day.
+    void DrawReadoutText(int x, int y, const std::string& text, std::uint32_t colour);
     [[nodiscard]] int GetMagneticHeading() const;
     [[nodiscard]] double GetMagneticHeadingDegrees() const;
     [[nodiscard]] int GetReadoutAltitude() const;

@@ -13,6 +13,8 @@
 #include "gfx/bitmap.h"
 #include "gfx/display.h"
 #include "gfx/surface.h"
+#include "nav/atc_services.h"
+#include "nav/debug_keys.h"
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "sim/flight_file.h"
@@ -100,6 +102,7 @@ int InitDisplayAndPools(win::HWND window) {
                        win::GetSystemMetrics(win::SM_CYCAPTION);
     win::SetWindowPos(window, {}, 20, 40, width, height, win::SWP_NOZORDER);
     thePoolSizes = ReadPoolSizes();
+    nav::DisableDebugKeyCommands();
     if (thePoolSizes.bitmaps > 0) gfx::GFXBitmap::ResetBitmapPool(thePoolSizes.bitmaps);
     ts::SetEnginePoolCapacity(ts::EnginePool::kShape, thePoolSizes.shapes);
     ts::SetEnginePoolCapacity(ts::EnginePool::kMesh, thePoolSizes.meshes);
@@ -215,7 +218,7 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
     if (!quiet) cockpit::LowerGear();
     if (quiet) nav::AtcResetTraffic();
     theSimWorld.SetCrashDetect(crash ? 1 : 0);
-    cockpit::CheckNavReception();
+    nav::CheckNavReception();
     if (flight::Aircraft* a = theSimWorld.GetAircraft()) a->Step();
     theSimWorld.SetViewMode(0);
     theSimWorld.SetLookDirection(0);

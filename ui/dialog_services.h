@@ -1,6 +1,5 @@
-// The program's own message box and the insert-disc prompt, as the rest of the system calls them.
-// These are their first, least bodies (no window is shown yet); the dialog framework replaces
-// them with the real dialogs.
+// The program's own message box and the insert-disc prompt, as the rest of the system calls them
+// (generic_dialog.h holds the dialogs behind them).
 #pragma once
 
 #include <cstdint>

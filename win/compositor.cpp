@@ -17,6 +17,7 @@ using detail::S;
 using detail::WindowData;
 
 constexpr int kW = platform::kFrameWidth;
+constexpr std::uint32_t kTransparentExStyle = 0x20;  // WS_EX_TRANSPARENT
 constexpr int kH = platform::kFrameHeight;
 
 HWND theDisplay;
@@ -89,6 +90,12 @@ void DrawClientTree(const ComposeTarget& t, const WindowData& w, POINT origin, R
             if (s.format == SurfaceFormat::Indexed8) {
                 for (int x = area.left; x < area.right; ++x)
                     d[x] = s.palette[s.indices[row + (x - ox)]] & 0xFFFFFF;
+            } else if (w.exStyle & kTransparentExStyle) {
+                // A transparent window's untouched pixels show what lies beneath.
+                for (int x = area.left; x < area.right; ++x) {
+                    const std::uint32_t p = s.pixels[row + (x - ox)];
+                    if ((p >> 24) != 0xFF) d[x] = p & 0xFFFFFF;
+                }
             } else {
                 for (int x = area.left; x < area.right; ++x)
                     d[x] = s.pixels[row + (x - ox)] & 0xFFFFFF;

@@ -1753,4 +1753,19 @@ void ResetSystemPalette() {
     TheGdi().ResetSystem();
 }
 
+bool GetCharABCWidths(HDC hdc, unsigned first, unsigned last, ABC* out) {
+    DeviceContext* dc = TheGdi().Dc(hdc);
+    if (!dc || !out || last < first) return false;
+    auto font = DcFont(*dc);
+    if (!font) return false;
+    for (unsigned c = first; c <= last; ++c) {
+        const FontGlyph& g = font->Glyph(static_cast<char32_t>(c));
+        ABC& abc = out[c - first];
+        abc.abcA = g.left;
+        abc.abcB = static_cast<unsigned>(std::max(0, g.width));
+        abc.abcC = g.advance - g.left - g.width;
+    }
+    return true;
+}
+
 }  // namespace win

@@ -369,6 +369,58 @@ std::uint32_t GetSystemPaletteSerial();
 // Puts the system palette back to its start (statics only), for tests and a fresh display.
 void ResetSystemPalette();
 
+// ---- Frames, focus marks, key-colour blits, fonts by family ---------------------------------
+inline constexpr unsigned BDR_RAISEDOUTER = 0x1;
+inline constexpr unsigned BDR_SUNKENOUTER = 0x2;
+inline constexpr unsigned BDR_RAISEDINNER = 0x4;
+inline constexpr unsigned BDR_SUNKENINNER = 0x8;
+inline constexpr unsigned EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER;
+inline constexpr unsigned EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER;
+inline constexpr unsigned EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER;
+inline constexpr unsigned EDGE_BUMP = BDR_RAISEDOUTER | BDR_SUNKENINNER;
+inline constexpr unsigned BF_LEFT = 0x1;
+inline constexpr unsigned BF_TOP = 0x2;
+inline constexpr unsigned BF_RIGHT = 0x4;
+inline constexpr unsigned BF_BOTTOM = 0x8;
+inline constexpr unsigned BF_RECT = 0xF;
+inline constexpr unsigned BF_MIDDLE = 0x800;
+inline constexpr unsigned BF_ADJUST = 0x2000;
+// The two-pixel three-dimensional edge in the button colours; BF_ADJUST shrinks `rect` by it.
+bool DrawEdge(HDC hdc, RECT* rect, unsigned edge, unsigned flags);
+// A dotted rectangle drawn by inverting every other pixel: drawing it twice removes it.
+bool DrawFocusRect(HDC hdc, const RECT* rect);
+// Copies the source except its pixels of the key colour. A key with the palette-relative flag
+// (0x02RRGGBB) matches the source's pixels of that colour as the source's palette shows them.
+bool TransparentBlt(HDC dest, int x, int y, int width, int height, HDC source, int sx, int sy,
+                    int sw, int sh, COLORREF key);
+// A device-dependent bitmap of the DIB: an 8-bit DIB keeps its indices and colour table.
+inline constexpr std::uint32_t CBM_INIT = 0x4;
+HBITMAP CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* header, std::uint32_t init,
+                       const void* bits, const BITMAPINFO* info, std::uint32_t usage);
+
+struct ABC {
+    int abcA = 0;
+    unsigned abcB = 0;
+    int abcC = 0;
+};
+// The widths of characters first..last of the selected font: the space before the glyph, the
+// glyph's own width and the space after it.
+bool GetCharABCWidths(HDC hdc, unsigned first, unsigned last, ABC* out);
+
+// The faces and styles the system has: "Arial", "Sans Serif", "MS Sans Serif", "Helvetica" and
+// the ANSI variable font's face are Liberation Sans; the style names are "Regular", "Bold",
+// "Italic" and "Bold Italic".
+struct ENUMLOGFONT {
+    LOGFONT elfLogFont;
+    std::string elfFullName;
+    std::string elfStyle;
+};
+inline constexpr unsigned TRUETYPE_FONTTYPE = 0x4;
+using FONTENUMPROC = int (*)(const ENUMLOGFONT*, const TEXTMETRIC*, unsigned fontType, LParam);
+// With a face: each style of that face (none when the face is unknown); without one: the first
+// style of every face. The last answer of the callback (1 when it was never called).
+int EnumFontFamilies(HDC hdc, std::string_view face, FONTENUMPROC proc, LParam lParam);
+
 // ---- Helpers shared with the menu code -------------------------------------------------------
 // The nearest entry of a 256-colour table (0x00RRGGBB words) to an RGB colour; the lowest
 // index wins a tie.

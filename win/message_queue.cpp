@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "win/dialog.h"
 #include "win/window_internal.h"
 
 namespace win {
@@ -57,6 +58,17 @@ void HandleMouse(const platform::Event& e) {
     }
     HWND target = st.capture ? st.capture : WindowFromPoint(sp);
     if (!target) return;
+    if (st.contextHelpMode && e.kind == platform::EventKind::MouseDown) {
+        // The what's-this click: the clicked control's dialog hears WM_HELP, not the click.
+        st.contextHelpMode = false;
+        HELPINFO info;
+        info.iCtrlId = GetDlgCtrlID(target);
+        info.hItemHandle = target;
+        info.MousePos = sp;
+        HWND top = TopLevelOf(target);
+        SendMessage(target == top ? top : target, WM_HELP, 0, reinterpret_cast<LParam>(&info));
+        return;
+    }
     int hit = HTCLIENT;
     if (!st.capture) hit = static_cast<int>(SendMessage(target, WM_NCHITTEST, 0, PointParam(sp)));
     if (Find(target) == nullptr) return;
@@ -530,6 +542,43 @@ bool KillTimer(HWND hwnd, std::uintptr_t id) {
 
 // ---- Default window procedure ---------------------------------------------------------------
 
+namespace {
+
+// The system's move loop: the window follows the pointer until the button comes up; other
+// messages go on being served meanwhile.
+void RunMoveLoop(HWND hwnd) {
+    POINT start;
+    GetCursorPos(&start);
+    RECT origin;
+    GetWindowRect(hwnd, &origin);
+    SetCapture(hwnd);
+    MSG m;
+    while (GetCapture() == hwnd) {
+        if (GetMessage(&m, {}, 0, 0) <= 0) {
+            PostQuitMessage(static_cast<int>(m.wParam));
+            break;
+        }
+        if (m.hwnd == hwnd && (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP)) {
+            POINT p{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
+            ClientToScreen(hwnd, &p);
+            SetWindowPos(hwnd, {}, origin.left + p.x - start.x, origin.top + p.y - start.y, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            if (m.message == WM_LBUTTONUP) break;
+            continue;
+        }
+        if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE) {
+            SetWindowPos(hwnd, {}, origin.left, origin.top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            break;
+        }
+        TranslateMessage(&m);
+        DispatchMessage(&m);
+    }
+    if (GetCapture() == hwnd) ReleaseCapture();
+}
+
+}  // namespace
+
 LResult DefWindowProc(HWND hwnd, std::uint32_t message, WParam wParam, LParam lParam) {
     WindowData* w = Find(hwnd);
     if (w == nullptr) return 0;
@@ -623,8 +672,26 @@ LResult DefWindowProc(HWND hwnd, std::uint32_t message, WParam wParam, LParam lP
             return 0;
         case WM_SYSCHAR:
             return 0;
+        case WM_RBUTTONUP: {
+            POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            ClientToScreen(hwnd, &p);
+            SendMessage(hwnd, WM_CONTEXTMENU, hwnd.id,
+                        MAKELPARAM(static_cast<std::uint16_t>(p.x), static_cast<std::uint16_t>(p.y)));
+            return 0;
+        }
+        case WM_CONTEXTMENU:
+        case WM_HELP:
+            // A control without its own answer leaves the request to its dialog.
+            if ((w->style & WS_CHILD) && w->parent) return SendMessage(w->parent, message, wParam, lParam);
+            return 0;
         case WM_SYSCOMMAND:
             switch (wParam & 0xFFF0) {
+                case SC_CONTEXTHELP:
+                    S().contextHelpMode = true;
+                    break;
+                case SC_MOVE:
+                    RunMoveLoop(hwnd);
+                    break;
                 case SC_CLOSE:
                     SendMessage(hwnd, WM_CLOSE, 0, 0);
                     break;
@@ -650,6 +717,10 @@ LResult DefWindowProc(HWND hwnd, std::uint32_t message, WParam wParam, LParam lP
                 GetMenuBarHooks().track(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             else if (wParam == static_cast<WParam>(HTCLOSE))
                 SendMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
+            else if (wParam == static_cast<WParam>(HTCAPTION) && !(w->style & WS_MAXIMIZE))
+                SendMessage(hwnd, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, lParam);
+            else if (wParam == 21)  // HTHELP
+                SendMessage(hwnd, WM_SYSCOMMAND, SC_CONTEXTHELP, lParam);
             return 0;
         default:
             return 0;

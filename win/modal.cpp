@@ -1,5 +1,9 @@
 #include "win/modal.h"
 
+#include <cctype>
+
+#include "win/controls.h"
+#include "win/dialog.h"
 #include "win/window_internal.h"
 
 namespace win {
@@ -14,28 +18,79 @@ detail::ModalFrame* FrameOf(HWND dialog) {
     return nullptr;
 }
 
-HWND NextTabStop(HWND dialog, HWND from, bool backwards) {
-    detail::WindowData* d = detail::Find(dialog);
-    if (d == nullptr || d->children.empty()) return {};
-    const auto& kids = d->children;
-    const int n = static_cast<int>(kids.size());
-    int start = -1;
-    for (int i = 0; i < n; ++i)
-        if (kids[i] == from) start = i;
-    for (int step = 1; step <= n; ++step) {
-        int i = ((backwards ? start - step : start + step) % n + n) % n;
-        detail::WindowData* c = detail::Find(kids[i]);
-        if (c != nullptr && (c->style & WS_TABSTOP) && (c->style & WS_VISIBLE) &&
-            !(c->style & WS_DISABLED))
-            return kids[i];
+unsigned DlgCode(HWND h) {
+    return static_cast<unsigned>(SendMessage(h, WM_GETDLGCODE, 0, 0));
+}
+
+bool Usable(HWND h) {
+    return IsWindowVisible(h) && IsWindowEnabled(h);
+}
+
+void FocusControl(HWND control) {
+    SetFocus(control);
+    if (DlgCode(control) & DLGC_HASSETSEL) SendMessage(control, EM_SETSEL, 0, -1);
+}
+
+void Command(HWND dialog, int id) {
+    HWND c = GetDlgItem(dialog, id);
+    if (c && !IsWindowEnabled(c)) return;
+    SendMessage(dialog, WM_COMMAND, MAKEWPARAM(static_cast<std::uint16_t>(id), BN_CLICKED),
+                static_cast<LParam>(c.id));
+}
+
+// The control whose text marks `key` with "&", the mnemonic; none when no control has it.
+HWND FindMnemonic(HWND dialog, unsigned key) {
+    const int want = std::tolower(static_cast<int>(key & 0xFF));
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!Usable(c)) continue;
+        const std::string cls = GetClassName(c);
+        const std::uint32_t style = static_cast<std::uint32_t>(GetWindowLong(c, GWL_STYLE));
+        if (cls == WC_STATIC && (style & SS_NOPREFIX)) continue;
+        if (cls != WC_STATIC && cls != WC_BUTTON) continue;
+        const std::string t = GetWindowText(c);
+        for (std::size_t i = 0; i + 1 < t.size(); ++i) {
+            if (t[i] != '&') continue;
+            if (t[i + 1] == '&') {
+                ++i;
+                continue;
+            }
+            if (std::tolower(static_cast<unsigned char>(t[i + 1])) == want) return c;
+            break;
+        }
     }
     return {};
+}
+
+// A mnemonic's action: a label hands the focus to the control after it; a button is pressed.
+void RunMnemonic(HWND dialog, HWND c) {
+    const std::string cls = GetClassName(c);
+    const std::uint32_t type = static_cast<std::uint32_t>(GetWindowLong(c, GWL_STYLE)) & 0xF;
+    if (cls == WC_STATIC || (cls == WC_BUTTON && type == BS_GROUPBOX)) {
+        for (HWND n = GetWindow(c, GW_HWNDNEXT); n; n = GetWindow(n, GW_HWNDNEXT))
+            if (Usable(n) && GetClassName(n) != WC_STATIC) {
+                FocusControl(n);
+                return;
+            }
+        return;
+    }
+    if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || type == BS_OWNERDRAW) {
+        SendMessage(c, BM_CLICK, 0, 0);
+        return;
+    }
+    SetFocus(c);
+    SendMessage(c, BM_CLICK, 0, 0);
+    (void)dialog;
 }
 
 }  // namespace
 
 std::intptr_t RunModalLoop(HWND dialog) {
-    if (detail::Find(dialog) == nullptr) return -1;
+    detail::WindowData* self = detail::Find(dialog);
+    if (self == nullptr) return -1;
+    if (self->dialogEnded) {
+        self->dialogEnded = false;
+        return self->dialogResult;
+    }
     HWND owner = GetWindow(dialog, GW_OWNER);
     const bool disabledOwner = owner && IsWindowEnabled(owner);
     if (disabledOwner) EnableWindow(owner, false);
@@ -53,6 +108,8 @@ std::intptr_t RunModalLoop(HWND dialog) {
             break;
         }
         if (!IsWindow(dialog)) break;
+        CheckWatchedPaths();
+        if (detail::S().modal[depth - 1].ended) continue;
         MSG m;
         const int got = GetMessage(&m, {}, 0, 0);
         if (got == 0) {
@@ -79,7 +136,14 @@ std::intptr_t RunModalLoop(HWND dialog) {
 
 bool EndDialog(HWND dialog, std::intptr_t result) {
     detail::ModalFrame* f = FrameOf(dialog);
-    if (f == nullptr) return false;
+    if (f == nullptr) {
+        // Ended before its loop began (from WM_INITDIALOG): the loop returns at once.
+        detail::WindowData* w = detail::Find(dialog);
+        if (w == nullptr || w->className != WC_DIALOG) return false;
+        w->dialogEnded = true;
+        w->dialogResult = result;
+        return true;
+    }
     f->ended = true;
     f->result = result;
     return true;
@@ -92,36 +156,71 @@ bool IsModalLoopRunning(HWND dialog) {
 bool IsDialogMessage(HWND dialog, MSG* msg) {
     if (msg == nullptr || detail::Find(dialog) == nullptr) return false;
     if (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd)) return false;
-    if (msg->message == WM_KEYDOWN) {
-        const unsigned code =
-            static_cast<unsigned>(SendMessage(msg->hwnd, WM_GETDLGCODE, msg->wParam, 0));
-        if (!(code & DLGC_WANTALLKEYS)) {
-            switch (msg->wParam) {
-                case VK_ESCAPE:
-                    SendMessage(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                                static_cast<LParam>(GetDlgItem(dialog, IDCANCEL).id));
-                    return true;
-                case VK_RETURN: {
+    const unsigned code = DlgCode(msg->hwnd);
+    if (msg->message == WM_KEYDOWN && !(code & DLGC_WANTALLKEYS)) {
+        HWND focus = GetFocus();
+        switch (msg->wParam) {
+            case VK_ESCAPE:
+                Command(dialog, IDCANCEL);
+                return true;
+            case VK_RETURN: {
+                int id = IDOK;
+                if (focus && (DlgCode(focus) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+                    id = GetDlgCtrlID(focus);
+                } else {
                     const LResult def = SendMessage(dialog, DM_GETDEFID, 0, 0);
-                    const int id = HIWORD(static_cast<std::uintptr_t>(def)) == DC_HASDEFID
-                                       ? LOWORD(static_cast<std::uintptr_t>(def))
-                                       : IDOK;
-                    SendMessage(dialog, WM_COMMAND,
-                                MAKEWPARAM(static_cast<std::uint16_t>(id), BN_CLICKED),
-                                static_cast<LParam>(GetDlgItem(dialog, id).id));
+                    if (HIWORD(static_cast<std::uintptr_t>(def)) == DC_HASDEFID)
+                        id = LOWORD(static_cast<std::uintptr_t>(def));
+                }
+                Command(dialog, id);
+                return true;
+            }
+            case VK_TAB:
+                if (!(code & DLGC_WANTTAB)) {
+                    HWND next = GetNextDlgTabItem(dialog, focus, detail::KeyIsDown(VK_SHIFT));
+                    if (next) FocusControl(next);
                     return true;
                 }
-                case VK_TAB:
-                    if (!(code & DLGC_WANTTAB)) {
-                        HWND next = NextTabStop(dialog, GetFocus(), detail::KeyIsDown(VK_SHIFT));
-                        if (next) SetFocus(next);
-                        return true;
+                break;
+            case VK_LEFT:
+            case VK_UP:
+            case VK_RIGHT:
+            case VK_DOWN:
+                if (!(code & DLGC_WANTARROWS) && focus && IsChild(dialog, focus)) {
+                    const bool back = msg->wParam == VK_LEFT || msg->wParam == VK_UP;
+                    HWND next = GetNextDlgGroupItem(dialog, focus, back);
+                    if (next && next != focus) {
+                        SetFocus(next);
+                        // Moving through a group of automatic radio buttons selects as it goes.
+                        const auto type =
+                            static_cast<std::uint32_t>(GetWindowLong(next, GWL_STYLE)) & 0xF;
+                        if (GetClassName(next) == WC_BUTTON && type == BS_AUTORADIOBUTTON)
+                            SendMessage(next, BM_CLICK, 0, 0);
                     }
-                    break;
-                default:
-                    break;
+                    return true;
+                }
+                break;
+            case VK_F1: {
+                HELPINFO info;
+                HWND item = focus && IsChild(dialog, focus) ? focus : dialog;
+                info.iCtrlId = item == dialog ? 0 : GetDlgCtrlID(item);
+                info.hItemHandle = item;
+                GetCursorPos(&info.MousePos);
+                SendMessage(dialog, WM_HELP, 0, reinterpret_cast<LParam>(&info));
+                return true;
             }
+            default:
+                break;
         }
+    }
+    if (msg->message == WM_SYSCHAR ||
+        (msg->message == WM_CHAR && !(code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) &&
+         msg->wParam > ' ')) {
+        if (HWND c = FindMnemonic(dialog, static_cast<unsigned>(msg->wParam))) {
+            RunMnemonic(dialog, c);
+            return true;
+        }
+        if (msg->message == WM_CHAR) return true;
     }
     TranslateMessage(msg);
     DispatchMessage(msg);

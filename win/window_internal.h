@@ -48,6 +48,10 @@ struct WindowData {
     HWND lastActivePopup;
     std::string templateName;  // the dialog template the window was made from
     WindowSurface surface;
+    std::map<std::string, std::intptr_t> props;  // SetProp, by lower-case name
+    // A dialog ended by EndDialog before its modal loop began (in WM_INITDIALOG).
+    bool dialogEnded = false;
+    std::intptr_t dialogResult = 0;
 };
 
 struct Timer {
@@ -92,6 +96,14 @@ struct State {
 
     POINT cursorPos;
     std::vector<ModalFrame> modal;
+
+    struct Hook {
+        std::uint32_t id = 0;
+        LResult (*proc)(int, WParam, LParam) = nullptr;
+    };
+    std::vector<Hook> cbtHooks;  // the latest first
+    std::uint32_t nextHookId = 1;
+    bool contextHelpMode = false;
 };
 
 State& S();
@@ -110,6 +122,12 @@ const MenuBarHooks& GetMenuBarHooks();
 void Activate(HWND hwnd, bool byClick);
 void SetAppActive(bool active);
 std::uint32_t NowMs();
+
+// The CBT hooks' HCBT_CREATEWND for a window about to get WM_NCCREATE; true when a hook refused.
+bool RunCreateHooks(HWND hwnd, CREATESTRUCT* cs);
+// Registers the standard and common control classes when they are not registered yet; true when
+// a class was added.
+bool RegisterSystemClasses();
 
 // Input from the platform, turned into queue messages (keyboard.cpp, mouse in message_queue.cpp).
 void HandleKeyEvent(const platform::Event& event);

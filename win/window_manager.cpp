@@ -297,6 +297,8 @@ void ResetWindowSystem() {
     st.active = st.lastActive = st.focus = st.capture = HWND{};
     st.appActive = false;
     st.modal.clear();
+    st.cbtHooks.clear();
+    st.contextHelpMode = false;
     st.screenWidth = platform::kFrameWidth;
     st.screenHeight = platform::kFrameHeight;
     st.screenSizeSet = false;
@@ -353,6 +355,8 @@ HWND CreateWindowEx(std::uint32_t exStyle, std::string_view className, std::stri
                     LParam param) {
     State& st = S();
     auto cls = st.classes.find(Lower(className));
+    // The standard controls exist from the start, as the system's own classes do.
+    if (cls == st.classes.end() && RegisterSystemClasses()) cls = st.classes.find(Lower(className));
     if (cls == st.classes.end()) return {};
     const bool child = (style & WS_CHILD) != 0;
     if (child && Find(parent) == nullptr) return {};
@@ -409,6 +413,11 @@ HWND CreateWindowEx(std::uint32_t exStyle, std::string_view className, std::stri
     cs.name = std::string(name);
     cs.className = std::string(className);
     cs.exStyle = exStyle;
+    if (RunCreateHooks(h, &cs)) {
+        if (Find(h) != nullptr) DestroyTree(h);
+        return {};
+    }
+    if (Find(h) == nullptr) return {};
     if (SendMessage(h, WM_NCCREATE, 0, reinterpret_cast<LParam>(&cs)) == 0 && Find(h) != nullptr) {
         DestroyTree(h);
         return {};
@@ -917,6 +926,11 @@ HWND WindowFromPoint(POINT p) {
             for (HWND c : cur->children) {
                 WindowData* cw = Find(c);
                 if (cw != nullptr && (cw->style & WS_VISIBLE) && inside(cw->rect, p)) {
+                    // Labels and group boxes let the pointer through to what lies beneath.
+                    if (SendMessage(c, WM_NCHITTEST, 0,
+                                    MAKELPARAM(static_cast<std::uint16_t>(p.x),
+                                               static_cast<std::uint16_t>(p.y))) == HTTRANSPARENT)
+                        continue;
                     found = c;
                     deeper = true;
                     break;
@@ -929,6 +943,13 @@ HWND WindowFromPoint(POINT p) {
 }
 
 // ---- Surfaces -------------------------------------------------------------------------------
+
+void ClearWindowSurfaceTransparent(HWND hwnd) {
+    WindowData* w = Find(hwnd);
+    if (w == nullptr || w->surface.format != SurfaceFormat::Rgb32) return;
+    std::fill(w->surface.pixels.begin(), w->surface.pixels.end(), kTransparentPixel);
+    ++w->surface.contentSerial;
+}
 
 WindowSurface* GetWindowSurface(HWND hwnd) {
     WindowData* w = Find(hwnd);

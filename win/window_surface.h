@@ -31,5 +31,9 @@ WindowSurface* GetWindowSurface(HWND hwnd);
 bool SetWindowSurfaceFormat(HWND hwnd, SurfaceFormat format);
 bool SetWindowSurfacePalette(HWND hwnd, const std::array<std::uint32_t, 256>& palette);
 void MarkWindowSurfaceDrawn(HWND hwnd);
+// Pixels of a 32-bit surface with this top byte are not drawn when the window has
+// WS_EX_TRANSPARENT: ClearWindowSurfaceTransparent fills the surface with it before painting.
+inline constexpr std::uint32_t kTransparentPixel = 0xFF000000u;
+void ClearWindowSurfaceTransparent(HWND hwnd);
 
 }  // namespace win

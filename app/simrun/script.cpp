@@ -228,6 +228,9 @@ std::optional<std::vector<Command>> ParseScript(const std::string& source, std::
             if (c.action != "lost" && c.action != "gained") return bad("expected lost or gained");
         } else if (verb == "quit") {
             c.kind = Command::Kind::Quit;
+        } else if (std::string why; ParseDialogCommand(verb, rest, &c, &why)) {
+            if (!why.empty()) return bad(why);
+            rest.clear();
         } else if (const ScriptCommand* registered = FindScriptCommand(verb)) {
             c.kind = Command::Kind::Registered;
             c.registered = registered;
@@ -348,6 +351,12 @@ bool Driver::Step() {
                 machine_.Input().Inject(e);
                 return true;
             }
+            case Command::Kind::Dialog:
+                if (!RunDialogCommand(c)) {
+                    --next_;  // waits for its dialog a frame at a time
+                    Advance(frameInterval_);
+                }
+                return true;
             case Command::Kind::Registered: {
                 std::string why;
                 if (!c.registered->run(c.words, &why))
@@ -363,6 +372,18 @@ bool Driver::Step() {
                 return true;
             }
         }
+    }
+    if (!quitting_ && UnansweredDialogOpen()) {
+        // The script is done with a question still open: a closing user confirms the exit
+        // question; any other dialog was left unanswered by mistake.
+        win::HWND open = CurrentDialog();
+        if (open && IsExitQuestion(open)) {
+            quitting_ = true;
+            win::TraceLine("end of script");
+            AnswerWithDefault(open);
+            return true;
+        }
+        Fail("unanswered dialog \"" + UnansweredDialogCaption() + "\": " + DialogText(open));
     }
     if (!quitting_) {
         // The script ended without quitting: close the program the way the user would.
@@ -383,14 +404,7 @@ bool Driver::Step() {
 void Driver::OnModal(win::HWND dialog) {
     const std::string caption = win::GetWindowText(dialog);
     const std::string templ = win::GetWindowTemplateName(dialog);
-    std::string text;
-    for (win::HWND c = win::GetWindow(dialog, win::GW_CHILD); c;
-         c = win::GetWindow(c, win::GW_HWNDNEXT)) {
-        std::string t = win::GetWindowText(c);
-        if (t.empty()) continue;
-        if (!text.empty()) text += " | ";
-        text += t;
-    }
+    const std::string text = DialogText(dialog);
     win::TraceLine("dialog " + (templ.empty() ? std::string("-") : templ) + " \"" + caption +
                    "\": " + text);
     // Answers written right after the command that opens the dialog count as given before it.
@@ -421,7 +435,17 @@ void Driver::OnModal(win::HWND dialog) {
         answers_.erase(it);
         return;
     }
-    Fail("unanswered dialog \"" + caption + "\": " + text);
+    if (quitting_) {
+        // Closing: the exit question is confirmed as a closing user does, with its default
+        // button; anything else still open when the script is done is a mistake of the script.
+        if (IsExitQuestion(dialog)) {
+            AnswerWithDefault(dialog);
+            return;
+        }
+        Fail("unanswered dialog \"" + caption + "\": " + text);
+    }
+    // Left open for the commands that follow (dialog, set, click, key …).
+    DialogOpened(dialog);
 }
 
 }  // namespace simrun

@@ -36,7 +36,8 @@ struct Command {
         Save,
         Focus,
         Quit,
-        Registered
+        Registered,
+        Dialog  // dialog, set, click, read, expect (dialog_commands.cpp)
     };
     Kind kind = Kind::Wait;
     int line = 0;
@@ -56,6 +57,16 @@ struct Command {
     const ScriptCommand* registered = nullptr;
     std::vector<std::string> words;
 };
+
+// The dialog commands' parser: true when `verb` is one of them (then `why` is empty, or says
+// what is wrong with the line).
+bool ParseDialogCommand(const std::string& verb, const std::string& rest, Command* c,
+                        std::string* why);
+
+// The texts of a dialog's visible controls joined by " | ", as the trace shows them.
+std::string DialogText(win::HWND dialog);
+// Whether a dialog is the program's exit question.
+bool IsExitQuestion(win::HWND dialog);
 
 // Parses the script; on a bad line returns nothing and puts a message into `error`.
 std::optional<std::vector<Command>> ParseScript(const std::string& source, std::string* error);
@@ -81,6 +92,15 @@ private:
     void Fail(const std::string& message);
     void InjectKey(const Command& c);
     void InjectMouse(const Command& c);
+    // The dialog commands (dialog_commands.cpp): false while the command waits for its dialog.
+    bool RunDialogCommand(const Command& c);
+    void DialogOpened(win::HWND dialog);
+    void AnswerWithDefault(win::HWND dialog);
+    bool UnansweredDialogOpen();
+    std::string UnansweredDialogCaption();
+    win::HWND CurrentDialog();
+    win::HWND FindControl(const Command& c, bool mustBeUsable);
+    void ClickAt(win::HWND control, const std::string& how);
 
     platform::HeadlessBackend& machine_;
     std::vector<Command> commands_;
@@ -97,6 +117,9 @@ private:
         std::string button;
     };
     std::vector<Answer> answers_;
+    std::vector<win::HWND> dialogs_;  // modal dialogs seen, oldest first
+    win::HWND current_;               // the dialog the dialog commands act on
+    std::uint32_t dialogWaited_ = 0;
 };
 
 }  // namespace simrun

@@ -3,6 +3,7 @@
 // one is searched first, which decides who wins a key that two tables share.
 #include <array>
 
+#include "nav/debug_keys.h"
 #include "sim/input/cockpit_commands.h"
 #include "sim/input/command_services.h"
 #include "sim/input/flight_controls.h"
@@ -93,6 +94,8 @@ void RegisterKeyCommandTables() {
     // cockpit (0), slew (10), general (0), views (0), flight controls (0), navigation radios
     // and autopilot (0), communication and ATC (0).
     RegisterKeyCommands(&theJoystickButtonNode, JoystickButtonCommands(), 8);
+    RegisterKeyCommands(&nav::theDebugKeyNode, nav::theDebugKeyCommands,
+                        nav::kDebugKeyCommandCount, nav::kDebugKeyPriority);
     RegisterKeyCommands(&theCockpitNode, CockpitCommands(), 0);
     RegisterKeyCommands(&theSlewNode, SlewCommands(), 10);
     RegisterKeyCommands(&theGeneralNode, GeneralCommands(), 0);
@@ -106,6 +109,7 @@ void UnregisterKeyCommandTables() {
     UnregisterKeyCommands(&theGeneralNode);
     UnregisterKeyCommands(&theSlewNode);
     UnregisterKeyCommands(&theCockpitNode);
+    UnregisterKeyCommands(&nav::theDebugKeyNode);
     UnregisterKeyCommands(&theJoystickButtonNode);
 }
 

@@ -10,14 +10,13 @@
 #include "flight/aircraft_parameters.h"
 #include "flight/flight_model_state.h"
 #include "nav/lat_lon.h"
+#include "tools/mkdata/geodesy.h"
 #include "tools/mkdata/installation.h"
 
 namespace mkdata {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kEarthRadius = 6371008.8;  // mean radius, metres
 // How far past the threshold (after any displacement) the aircraft stands.
 constexpr double kPastThreshold = 40.0;
 // Noon on the west coast on midsummer day 2026 (19:00 UTC), seconds since 1970.
@@ -56,34 +55,6 @@ struct RunwayEnd {
 struct Airport {
     std::map<std::string, RunwayEnd> ends;
 };
-
-double Radians(double degrees) {
-    return degrees * kPi / 180.0;
-}
-double Degrees(double radians) {
-    return radians * 180.0 / kPi;
-}
-
-// Initial great-circle bearing from one point to another, degrees clockwise from true north.
-double Bearing(double lat1, double lon1, double lat2, double lon2) {
-    const double p1 = Radians(lat1), p2 = Radians(lat2), dl = Radians(lon2 - lon1);
-    const double y = std::sin(dl) * std::cos(p2);
-    const double x = std::cos(p1) * std::sin(p2) - std::sin(p1) * std::cos(p2) * std::cos(dl);
-    const double b = Degrees(std::atan2(y, x));
-    return b < 0 ? b + 360.0 : b;
-}
-
-// The point `distance` metres from a point along a bearing.
-void Travel(double lat, double lon, double bearing, double distance, double* latOut,
-            double* lonOut) {
-    const double d = distance / kEarthRadius, b = Radians(bearing), p1 = Radians(lat);
-    const double p2 =
-        std::asin(std::sin(p1) * std::cos(d) + std::cos(p1) * std::sin(d) * std::cos(b));
-    const double l2 = Radians(lon) + std::atan2(std::sin(b) * std::sin(d) * std::cos(p1),
-                                                std::cos(d) - std::sin(p1) * std::sin(p2));
-    *latOut = Degrees(p2);
-    *lonOut = Degrees(l2);
-}
 
 int LoadAirports(const std::string& dataDir, std::map<std::string, Airport>* airports,
                  std::string* error) {

@@ -68,6 +68,7 @@ int MakeVolumes(Installation& installation, std::string* error);
 int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
+int MakeNavigation(Installation& installation, std::string* error);
 int MakeAirports(Installation& installation, std::string* error);
 int MakeRunwayArt(Installation& installation, std::string* error);
 int MakeSkyArt(Installation& installation, std::string* error);
@@ -77,6 +78,7 @@ int MakeSkyArt(Installation& installation, std::string* error);
 inline constexpr Module kModules[] = {
     {"volumes", MakeVolumes},
     {"flights", MakeFlights},
+    {"navigation", MakeNavigation},
     {"airports", MakeAirports},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},

@@ -1,0 +1,397 @@
+// The runner's dialog commands, acting on open dialogs as a user would:
+//   dialog NAME            later commands act on the open dialog whose template name is NAME,
+//                          else whose template name or caption contains it (latest first);
+//                          waits up to 5 s of simulated time for it
+//   set ID VALUE           types into an edit, clicks a check or radio box until it shows
+//                          VALUE, selects a row of a list, combo or list view (equal, else
+//                          beginning with, else containing VALUE; #N for row N), moves a
+//                          trackbar by keys, presses an up-down +N or -N times
+//   click ID [right|double]  a mouse click in the middle of the control
+//   read ID                the control's class, text, state and rows, into the trace
+//   expect ID VALUE        stops the run unless the control shows VALUE
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "script.h"
+#include "sim/main_window.h"
+#include "win/compositor.h"
+#include "win/controls.h"
+#include "win/dialog.h"
+#include "win/modal.h"
+#include "win/program_entry.h"
+
+namespace simrun {
+namespace {
+
+std::string LowerText(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string NextWord(std::string& rest) {
+    std::size_t b = rest.find_first_not_of(" \t");
+    if (b == std::string::npos) {
+        rest.clear();
+        return {};
+    }
+    std::size_t e;
+    std::string word;
+    if (rest[b] == '"') {
+        e = rest.find('"', b + 1);
+        if (e == std::string::npos) e = rest.size();
+        word = rest.substr(b + 1, e - b - 1);
+        e = std::min(rest.size(), e + 1);
+    } else {
+        e = rest.find_first_of(" \t", b);
+        if (e == std::string::npos) e = rest.size();
+        word = rest.substr(b, e - b);
+    }
+    rest = rest.substr(e);
+    return word;
+}
+
+std::uint32_t TypeOf(win::HWND h) {
+    return static_cast<std::uint32_t>(win::GetWindowLong(h, win::GWL_STYLE)) & 0xF;
+}
+
+bool IsCheckable(win::HWND h) {
+    if (win::GetClassName(h) != win::WC_BUTTON) return false;
+    const std::uint32_t t = TypeOf(h);
+    return t == win::BS_CHECKBOX || t == win::BS_AUTOCHECKBOX || t == win::BS_3STATE ||
+           t == win::BS_AUTO3STATE || t == win::BS_RADIOBUTTON || t == win::BS_AUTORADIOBUTTON;
+}
+
+// The rows a list-like control shows (list-view columns joined by " | ") and the selected one.
+std::vector<std::string> Rows(win::HWND h, int* selected) {
+    using namespace win;
+    std::vector<std::string> rows;
+    *selected = -1;
+    const std::string cls = GetClassName(h);
+    if (cls == WC_LISTBOX) {
+        const int n = static_cast<int>(SendMessage(h, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i) {
+            std::string t(static_cast<std::size_t>(std::max<LResult>(0, SendMessage(h, LB_GETTEXTLEN, i, 0))) + 1, '\0');
+            SendMessage(h, LB_GETTEXT, i, reinterpret_cast<LParam>(t.data()));
+            t.resize(t.find('\0'));
+            rows.push_back(t);
+        }
+        *selected = static_cast<int>(SendMessage(h, LB_GETCURSEL, 0, 0));
+    } else if (cls == WC_COMBOBOX) {
+        const int n = static_cast<int>(SendMessage(h, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i) {
+            std::string t(static_cast<std::size_t>(std::max<LResult>(0, SendMessage(h, CB_GETLBTEXTLEN, i, 0))) + 1, '\0');
+            SendMessage(h, CB_GETLBTEXT, i, reinterpret_cast<LParam>(t.data()));
+            t.resize(t.find('\0'));
+            rows.push_back(t);
+        }
+        *selected = static_cast<int>(SendMessage(h, CB_GETCURSEL, 0, 0));
+    } else if (cls == WC_LISTVIEW) {
+        const int n = static_cast<int>(SendMessage(h, LVM_GETITEMCOUNT, 0, 0));
+        HWND header = HWND{static_cast<std::uint32_t>(SendMessage(h, LVM_GETHEADER, 0, 0))};
+        const int cols = std::max<int>(1, header ? static_cast<int>(SendMessage(header, HDM_GETITEMCOUNT, 0, 0)) : 1);
+        for (int i = 0; i < n; ++i) {
+            std::string row;
+            for (int k = 0; k < cols; ++k) {
+                LVITEM it;
+                it.iSubItem = k;
+                it.cchTextMax = 512;
+                SendMessage(h, LVM_GETITEMTEXT, static_cast<WParam>(i), reinterpret_cast<LParam>(&it));
+                row += (k > 0 ? " | " : "") + it.text;
+            }
+            rows.push_back(row);
+        }
+        *selected = static_cast<int>(SendMessage(h, LVM_GETNEXTITEM, static_cast<WParam>(-1), LVNI_SELECTED));
+    }
+    return rows;
+}
+
+bool IsListLike(win::HWND h) {
+    const std::string cls = win::GetClassName(h);
+    return cls == win::WC_LISTBOX || cls == win::WC_COMBOBOX || cls == win::WC_LISTVIEW;
+}
+
+int Position(win::HWND h, bool* has) {
+    using namespace win;
+    const std::string cls = GetClassName(h);
+    *has = true;
+    if (cls == TRACKBAR_CLASS) return static_cast<int>(SendMessage(h, TBM_GETPOS, 0, 0));
+    if (cls == UPDOWN_CLASS) return static_cast<int>(SendMessage(h, UDM_GETPOS, 0, 0));
+    if (cls == WC_SCROLLBAR) return static_cast<int>(SendMessage(h, SBM_GETPOS, 0, 0));
+    *has = false;
+    return 0;
+}
+
+// What a control shows, for `expect`.
+std::string Shows(win::HWND h) {
+    bool has = false;
+    const int pos = Position(h, &has);
+    if (has) return std::to_string(pos);
+    if (IsCheckable(h)) return std::to_string(win::SendMessage(h, win::BM_GETCHECK, 0, 0));
+    if (IsListLike(h) && win::GetClassName(h) != win::WC_COMBOBOX) {
+        int sel = -1;
+        const auto rows = Rows(h, &sel);
+        return sel >= 0 && sel < static_cast<int>(rows.size()) ? rows[sel] : std::string();
+    }
+    return win::GetWindowText(h);
+}
+
+int FindRow(const std::vector<std::string>& rows, const std::string& value) {
+    if (value.size() > 1 && value[0] == '#') {
+        const int n = std::atoi(value.c_str() + 1);
+        return n >= 0 && n < static_cast<int>(rows.size()) ? n : -1;
+    }
+    const std::string v = LowerText(value);
+    for (int pass = 0; pass < 3; ++pass)
+        for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+            const std::string r = LowerText(rows[i]);
+            if ((pass == 0 && r == v) || (pass == 1 && r.rfind(v, 0) == 0) ||
+                (pass == 2 && r.find(v) != std::string::npos))
+                return i;
+        }
+    return -1;
+}
+
+}  // namespace
+
+bool ParseDialogCommand(const std::string& verb, const std::string& restIn, Command* c,
+                        std::string* why) {
+    if (verb != "dialog" && verb != "set" && verb != "click" && verb != "read" && verb != "expect")
+        return false;
+    std::string rest = restIn;
+    c->kind = Command::Kind::Dialog;
+    c->action = verb;
+    if (verb == "dialog") {
+        c->text = NextWord(rest);
+        if (c->text.empty()) *why = "expected a dialog name";
+    } else {
+        const std::string id = NextWord(rest);
+        if (id.empty() || !std::all_of(id.begin(), id.end(), [](char ch) { return std::isdigit(static_cast<unsigned char>(ch)); }) ||
+            id.size() > 5 || std::stoul(id) > 0xFFFF) {
+            *why = "expected a control id";
+            return true;
+        }
+        c->id = static_cast<std::uint32_t>(std::stoul(id));
+        c->button = NextWord(rest);  // the value, or how to click
+        if ((verb == "set" || verb == "expect") && c->button.empty() &&
+            restIn.find('"') == std::string::npos)
+            *why = "expected a value";
+        if (verb == "click" && !c->button.empty() && c->button != "right" && c->button != "double")
+            *why = "expected right or double";
+        if (verb == "read" && !c->button.empty()) *why = "unexpected words at the end";
+    }
+    if (why->empty() && !NextWord(rest).empty()) *why = "unexpected words at the end";
+    return true;
+}
+
+std::string DialogText(win::HWND dialog) {
+    std::string text;
+    for (win::HWND c = win::GetWindow(dialog, win::GW_CHILD); c; c = win::GetWindow(c, win::GW_HWNDNEXT)) {
+        const std::string t = win::GetWindowText(c);
+        if (t.empty() || !win::IsWindowVisible(c)) continue;
+        if (!text.empty()) text += " | ";
+        text += t;
+    }
+    return text;
+}
+
+bool IsExitQuestion(win::HWND dialog) {
+    return LowerText(DialogText(dialog)).find("want to quit") != std::string::npos ||
+           LowerText(win::GetWindowTemplateName(dialog)) == "exit";
+}
+
+void Driver::AnswerWithDefault(win::HWND dialog) {
+    win::TraceLine("answered default");
+    const win::LResult def = win::SendMessage(dialog, win::DM_GETDEFID, 0, 0);
+    const int id = win::HIWORD(static_cast<std::uintptr_t>(def)) == win::DC_HASDEFID
+                       ? win::LOWORD(static_cast<std::uintptr_t>(def))
+                       : win::IDOK;
+    win::PostMessage(dialog, win::WM_COMMAND,
+                     win::MAKEWPARAM(static_cast<std::uint16_t>(id), win::BN_CLICKED), 0);
+}
+
+void Driver::DialogOpened(win::HWND dialog) {
+    dialogs_.push_back(dialog);
+}
+
+bool Driver::UnansweredDialogOpen() {
+    for (win::HWND d : dialogs_)
+        if (win::IsWindow(d) && win::IsModalLoopRunning(d)) return true;
+    return false;
+}
+
+std::string Driver::UnansweredDialogCaption() {
+    for (auto it = dialogs_.rbegin(); it != dialogs_.rend(); ++it)
+        if (win::IsWindow(*it) && win::IsModalLoopRunning(*it)) return win::GetWindowText(*it);
+    return {};
+}
+
+win::HWND Driver::CurrentDialog() {
+    if (win::IsWindow(current_) && win::IsWindowVisible(current_)) return current_;
+    // Without a `dialog` command: the latest open one.
+    for (auto it = dialogs_.rbegin(); it != dialogs_.rend(); ++it)
+        if (win::IsWindow(*it) && win::IsWindowVisible(*it)) return *it;
+    return {};
+}
+
+win::HWND Driver::FindControl(const Command& c, bool mustBeUsable) {
+    const std::string where = "line " + std::to_string(c.line) + ": ";
+    win::HWND dialog = CurrentDialog();
+    if (!dialog) Fail(where + "no dialog is open");
+    win::HWND control = win::GetDlgItem(dialog, static_cast<int>(c.id));
+    // Sheet pages are dialogs inside the sheet: look into them too.
+    if (!control)
+        for (win::HWND p = win::GetWindow(dialog, win::GW_CHILD); p && !control; p = win::GetWindow(p, win::GW_HWNDNEXT))
+            if (win::GetClassName(p) == win::WC_DIALOG && win::IsWindowVisible(p))
+                control = win::GetDlgItem(p, static_cast<int>(c.id));
+    if (!control) Fail(where + "dialog \"" + win::GetWindowText(dialog) + "\" has no control " + std::to_string(c.id));
+    if (mustBeUsable && !win::IsWindowVisible(control))
+        Fail(where + "control " + std::to_string(c.id) + " is hidden");
+    if (mustBeUsable && !win::IsWindowEnabled(control))
+        Fail(where + "control " + std::to_string(c.id) + " is disabled");
+    return control;
+}
+
+void Driver::ClickAt(win::HWND control, const std::string& how) {
+    win::RECT r;
+    win::GetWindowRect(control, &r);
+    const win::POINT origin = win::OutputOrigin();
+    Command m;
+    m.x = (r.left + r.right) / 2 - origin.x;
+    m.y = (r.top + r.bottom) / 2 - origin.y;
+    m.action = how == "right" ? "right-click" : "left-click";
+    InjectMouse(m);
+    if (how == "double") InjectMouse(m);
+}
+
+bool Driver::RunDialogCommand(const Command& c) {
+    using namespace win;
+    const std::string where = "line " + std::to_string(c.line) + ": ";
+    if (c.action == "dialog") {
+        // The latest dialog whose template is the name, else whose template or caption holds it.
+        std::vector<HWND> open;
+        for (HWND d : dialogs_)
+            if (IsWindow(d) && IsWindowVisible(d)) open.push_back(d);
+        for (HWND d : sim::theMainWindow.modeless)
+            if (IsWindow(d) && IsWindowVisible(d) && std::find(open.begin(), open.end(), d) == open.end())
+                open.push_back(d);
+        const std::string want = LowerText(c.text);
+        HWND found;
+        for (auto it = open.rbegin(); it != open.rend() && !found; ++it)
+            if (LowerText(GetWindowTemplateName(*it)) == want) found = *it;
+        for (auto it = open.rbegin(); it != open.rend() && !found; ++it)
+            if (LowerText(GetWindowTemplateName(*it)).find(want) != std::string::npos ||
+                LowerText(GetWindowText(*it)).find(want) != std::string::npos)
+                found = *it;
+        if (!found) {
+            if (dialogWaited_ >= 5000) Fail(where + "no dialog \"" + c.text + "\" opened within 5 s");
+            dialogWaited_ += frameInterval_;
+            return false;
+        }
+        dialogWaited_ = 0;
+        current_ = found;
+        TraceLine("dialog " + c.text);
+        return true;
+    }
+    if (c.action == "read") {
+        HWND h = FindControl(c, false);
+        std::string line = "read " + std::to_string(c.id) + " " + GetClassName(h) + " \"" +
+                           GetWindowText(h) + "\" enabled=" + (IsWindowEnabled(h) ? "1" : "0") +
+                           " focus=" + (GetFocus() == h || IsChild(h, GetFocus()) ? "1" : "0");
+        bool has = false;
+        const int pos = Position(h, &has);
+        if (IsCheckable(h)) line += " checked=" + std::to_string(SendMessage(h, BM_GETCHECK, 0, 0));
+        if (has) line += " position=" + std::to_string(pos);
+        std::vector<std::string> rows;
+        if (IsListLike(h)) {
+            int sel = -1;
+            rows = Rows(h, &sel);
+            line += " selected=" + std::to_string(sel) + " rows=" + std::to_string(rows.size());
+        }
+        TraceLine(line);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            TraceLine("read " + std::to_string(c.id) + " row " + std::to_string(i) + ": \"" + rows[i] + "\"");
+        return true;
+    }
+    if (c.action == "expect") {
+        HWND h = FindControl(c, false);
+        const std::string shown = Shows(h);
+        if (shown != c.button)
+            Fail(where + "control " + std::to_string(c.id) + " shows \"" + shown + "\", not \"" + c.button + "\"");
+        TraceLine("expect " + std::to_string(c.id) + " \"" + c.button + "\"");
+        return true;
+    }
+    HWND h = FindControl(c, true);
+    TraceLine(c.action + " " + std::to_string(c.id) + (c.button.empty() ? "" : " " + c.button));
+    if (c.action == "click") {
+        ClickAt(h, c.button);
+        return true;
+    }
+    // set
+    const std::string cls = GetClassName(h);
+    HWND dialog = GetParent(h);
+    if (cls == WC_EDIT) {
+        SetFocus(h);
+        SendMessage(h, EM_SETSEL, 0, -1);
+        SendMessage(h, WM_CLEAR, 0, 0);
+        for (char ch : c.button)
+            SendMessage(h, WM_CHAR, static_cast<unsigned char>(ch), 0);
+        // The user moves on, and the edit hears it lose the focus.
+        if (HWND next = GetNextDlgTabItem(dialog, h, false); next && next != h) SetFocus(next);
+        return true;
+    }
+    if (IsCheckable(h)) {
+        for (int i = 0; i < 3 && std::to_string(SendMessage(h, BM_GETCHECK, 0, 0)) != c.button; ++i)
+            SendMessage(h, BM_CLICK, 0, 0);
+        if (std::to_string(SendMessage(h, BM_GETCHECK, 0, 0)) != c.button)
+            Fail(where + "control " + std::to_string(c.id) + " cannot show " + c.button);
+        return true;
+    }
+    if (IsListLike(h)) {
+        int sel = -1;
+        const auto rows = Rows(h, &sel);
+        const int row = FindRow(rows, c.button);
+        if (row < 0) Fail(where + "control " + std::to_string(c.id) + " has no row \"" + c.button + "\"");
+        SetFocus(h);
+        if (cls == WC_LISTBOX) {
+            SendMessage(h, LB_SETCURSEL, static_cast<WParam>(row), 0);
+            SendMessage(dialog, WM_COMMAND, MAKEWPARAM(static_cast<std::uint16_t>(c.id), LBN_SELCHANGE), static_cast<LParam>(h.id));
+        } else if (cls == WC_COMBOBOX) {
+            SendMessage(h, CB_SETCURSEL, static_cast<WParam>(row), 0);
+            SendMessage(dialog, WM_COMMAND, MAKEWPARAM(static_cast<std::uint16_t>(c.id), CBN_SELCHANGE), static_cast<LParam>(h.id));
+        } else {
+            LVITEM clear;
+            clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessage(h, LVM_SETITEMSTATE, static_cast<WParam>(-1), reinterpret_cast<LParam>(&clear));
+            LVITEM it;
+            it.state = it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessage(h, LVM_SETITEMSTATE, static_cast<WParam>(row), reinterpret_cast<LParam>(&it));
+        }
+        return true;
+    }
+    if (cls == TRACKBAR_CLASS) {
+        const int want = std::atoi(c.button.c_str());
+        SetFocus(h);
+        for (int i = 0; i < 100000; ++i) {
+            const int pos = static_cast<int>(SendMessage(h, TBM_GETPOS, 0, 0));
+            if (pos == want) break;
+            const WParam key = pos < want ? VK_RIGHT : VK_LEFT;
+            SendMessage(h, WM_KEYDOWN, key, 0);
+            SendMessage(h, WM_KEYUP, key, 0);
+            if (static_cast<int>(SendMessage(h, TBM_GETPOS, 0, 0)) == pos) break;  // at an end
+        }
+        return true;
+    }
+    if (cls == UPDOWN_CLASS) {
+        const int n = std::atoi(c.button.c_str());
+        if (n == 0 && c.button != "+0" && c.button != "-0") Fail(where + "expected +N or -N for an up-down");
+        for (int i = 0; i < std::abs(n); ++i)
+            SendMessage(h, WM_KEYDOWN, n > 0 ? VK_UP : VK_DOWN, 0);
+        return true;
+    }
+    Fail(where + "control " + std::to_string(c.id) + " (" + cls + ") cannot be set");
+    return true;
+}
+
+}  // namespace simrun

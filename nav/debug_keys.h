@@ -1,0 +1,25 @@
+// The developers' keys that jump the aircraft from airport to airport and runway to runway through
+// the station directory, for checking runway data: F8 the next runway of the airport, F9 the next
+// airport of "na.apt", F10 the next airport with a later first letter. They work only when the
+// settings file's "Debug" "KBEnable" is not 0.
+#pragma once
+
+#include "sim/input/key_commands.h"
+
+namespace nav {
+
+// Six rows: Alt+` "DebugToggleDisplay", Alt+\ "DebugReReadOptions" and Alt+D "DebugCycleLevel"
+// do nothing (their handlers are empty, so their keys reach the other tables), then F8
+// "DebugAdvanceRunway", F9 "DebugAdvanceAirport" and F10 "DebugAdvanceAlphabet".
+inline constexpr int kDebugKeyCommandCount = 6;
+extern sim::KeyCommand theDebugKeyCommands[kDebugKeyCommandCount];
+extern sim::KeyCommandNode theDebugKeyNode;
+// The registry's priority of the table.
+inline constexpr int kDebugKeyPriority = 5;
+
+// Called while the main window is created (the rows start cleared): with "KBEnable" 0 (or absent,
+// or not a number) the handlers of all six rows are cleared; otherwise the three advance commands
+// are active.
+void DisableDebugKeyCommands();
+
+}  // namespace nav

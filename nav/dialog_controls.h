@@ -1,0 +1,44 @@
+// The few control calls the station directory makes on the dialogs that show it: a text into a
+// control by id, and rows into a list box. Kept thin: the directory builds its texts and rows as
+// plain values, and only these calls touch windows.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "win/handles.h"
+
+namespace nav {
+
+// Where a list of rows goes: a list box, or anything that answers the same calls (the planning
+// pages' own lists, tests).
+class ListTarget {
+public:
+    virtual ~ListTarget() = default;
+    virtual void Reset() = 0;
+    // The row the text went to, or -1 when it was not added.
+    virtual int Add(std::string_view text) = 0;
+    virtual void Select(int row) = 0;
+    virtual void SetTop(int row) = 0;
+    // Tab stops in dialog units.
+    virtual void SetTabStops(const int* stops, int count) = 0;
+};
+
+// A list box control of a dialog.
+class ListBoxTarget final : public ListTarget {
+public:
+    ListBoxTarget(win::HWND dialog, int controlId);
+    void Reset() override;
+    int Add(std::string_view text) override;
+    void Select(int row) override;
+    void SetTop(int row) override;
+    void SetTabStops(const int* stops, int count) override;
+
+private:
+    win::HWND control;
+};
+
+// Puts a text into the control `id` of a dialog; nothing when the dialog has no such control.
+void SetControlText(win::HWND dialog, int id, std::string_view text);
+
+}  // namespace nav

@@ -1,0 +1,427 @@
+#include "nav/sms_database.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "core/endian.h"
+#include "core/resource_volume.h"
+#include "flight/flight_model_state.h"
+#include "nav/dialog_controls.h"
+#include "nav/lat_lon.h"
+#include "nav/nav_database.h"
+#include "sim/sim_world.h"
+#include "ui/dialog_services.h"
+
+namespace nav {
+
+core::ResourceVolume& theSmsFile = core::theSmsDataVolume;
+SmsCurrentEntry theSmsCurrentEntry;
+std::vector<SmsRunwayRecord> theSmsRunwayBlock;
+SmsDatabase theSmsDatabase;
+
+namespace {
+
+constexpr char kCouldNotOpen[] = "Could not open %s.";
+constexpr char kErrorReading[] = "Error reading file %s.";
+constexpr char kCouldNotSeek[] = "Could not seek in file %s.";
+
+// Zeros after the name list in memory: the last name ends there even when the file cut it, and
+// the name scan below may read a whole word past a terminator.
+constexpr std::size_t kGuardBytes = 8;
+
+// The length of the NUL-terminated name at `p`, eight bytes at a time until a word holds a zero
+// byte ((w - 0x01..01) & ~w & 0x80..80 is not zero), then byte by byte.
+std::size_t NameLength(const std::uint8_t* p) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    std::size_t n = 0;
+    for (;; n += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + n, 8);
+        if (((w - kOnes) & ~w & kHighs) != 0) break;
+    }
+    while (p[n] != 0)
+        ++n;
+    return n;
+}
+
+// The record size of a station kind (1 VOR to 4 waypoint).
+int StationRecordBytes(int kind) {
+    return kind == kSmsWaypoint ? kSmsWaypointRecordBytes : kSmsStationRecordBytes;
+}
+
+}  // namespace
+
+SmsDatabase::SmsDatabase() {
+    showFlags.fill(1);
+}
+
+// ---- the name list ------------------------------------------------------------------------
+
+int SmsDatabase::Open(win::HWND parent) {
+    return OpenSmsDatabase(kSmsFileName, parent);
+}
+
+int SmsDatabase::Reopen(const char* name, win::HWND parent) {
+    if (fileHandle.IsValid()) win::CloseHandle(fileHandle);
+    fileHandle = win::FileHandle{};
+    return OpenSmsDatabase(name, parent);
+}
+
+int SmsDatabase::OpenSmsDatabase(const char* name, win::HWND parent) {
+    fileName = name != nullptr ? name : kSmsFileName;
+    // The table is emptied, not freed: a directory opened again reads into the memory it had.
+    entries.clear();
+    rowCounts.fill(0);
+    auto fail = [&](const char* message) {
+        fileBuffer.clear();
+        ShowError(parent, message);
+        return 0;
+    };
+    if (!theSmsFile.OpenFile(fileName)) {
+        theSmsFile.CloseFile();
+        return fail(kCouldNotOpen);
+    }
+    // The header says where the name list ends; the list and the header are read whole, the
+    // station records beyond it on demand. The end must lie inside the file.
+    core::VolumeRStream* stream = theSmsFile.GetStream();
+    const std::int64_t size = stream != nullptr ? stream->GetEntrySize(fileName) : -1;
+    std::array<std::uint8_t, kSmsHeaderBytes> header;
+    if (theSmsFile.ReadRecords(header.data(), static_cast<int>(kSmsHeaderBytes), 1) != 1) {
+        theSmsFile.CloseFile();
+        return fail(kErrorReading);
+    }
+    const std::uint32_t end = core::ReadU32(header.data() + kSmsListEndField);
+    if (end < kSmsHeaderBytes || size < 0 || std::int64_t{end} > size) {
+        theSmsFile.CloseFile();
+        return fail(kErrorReading);
+    }
+    // The list and the byte after it when the file has one; a guard zero ends the buffer, so a
+    // name that runs to the end is still terminated.
+    const std::uint32_t length =
+        static_cast<std::uint32_t>(std::min<std::int64_t>(end + std::int64_t{1}, size));
+    fileBuffer.resize(std::size_t{length} + kGuardBytes);
+    std::copy(header.begin(), header.end(), fileBuffer.begin());
+    std::fill(fileBuffer.begin() + length, fileBuffer.end(), 0);
+    const std::uint32_t rest = length - kSmsHeaderBytes;
+    const bool whole = rest == 0 || theSmsFile.ReadRecords(fileBuffer.data() + kSmsHeaderBytes,
+                                                           static_cast<int>(rest), 1) == 1;
+    theSmsFile.CloseFile();
+    if (!whole) return fail(kErrorReading);
+
+    // Entries while the walk is before the end; the one that crosses it still counts when its
+    // kind, offset and first name byte lie inside what was read. An entry takes at least six
+    // bytes, which bounds the count.
+    const std::uint8_t* data = fileBuffer.data();
+    entries.reserve((end - kSmsHeaderBytes) / 6 + 1);
+    for (std::uint32_t at = kSmsHeaderBytes; at < end && std::size_t{at} + 6 <= length;) {
+        const std::size_t nameAt = std::size_t{at} + kSmsEntryHeadBytes;
+        const std::size_t nameLength = NameLength(data + nameAt);
+        entries.push_back(StoredEntry{core::ReadU32(data + at + 1),
+                                      static_cast<std::uint32_t>(nameAt),
+                                      static_cast<std::uint32_t>(nameLength), data[at]});
+        at += static_cast<std::uint32_t>(kSmsEntryHeadBytes + nameLength + 1);
+    }
+    return 1;
+}
+
+void SmsDatabase::Close() {
+    runwayList = {};
+    fileBuffer = {};
+    entries = {};
+    for (std::vector<std::uint32_t>& map : rowMaps)
+        map = {};
+    rowCounts.fill(0);
+    if (fileHandle.IsValid()) win::CloseHandle(fileHandle);
+    fileHandle = win::FileHandle{};
+}
+
+int SmsDatabase::FillStationList(win::HWND dialog, int kind) {
+    if (kind < 0 || kind > kSmsWaypoint) return 0;
+    ListBoxTarget list(dialog, kStationListControls[kind]);
+    return FillStationList(list, kind);
+}
+
+int SmsDatabase::FillStationList(ListTarget& list, int kind) {
+    if (kind < 0 || kind >= kSmsListKinds) return 0;
+    // The kind's row map: list row -> entry, as long as the name list.
+    std::vector<std::uint32_t>& map = rowMaps[static_cast<std::size_t>(kind)];
+    if (map.size() != entries.size()) map.assign(entries.size(), 0);
+    int& rows = rowCounts[static_cast<std::size_t>(kind)];
+    rows = 0;
+    list.Reset();
+    int added = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (NavKindOfCode(entries[i].code) != kind) continue;
+        const int row = list.Add(Entry(static_cast<int>(i)).name);
+        if (row < 0 || static_cast<std::size_t>(row) >= map.size()) continue;
+        map[static_cast<std::size_t>(row)] = static_cast<std::uint32_t>(i);
+        rows = std::max(rows, row + 1);
+        ++added;
+    }
+    const int selected = selectedRows[static_cast<std::size_t>(kind)];
+    list.Select(selected);
+    list.SetTop(selected - 1);
+    return added;
+}
+
+int SmsDatabase::EntryOfRow(int kind, int row) const {
+    if (kind < 0 || kind >= kSmsListKinds || row < 0 ||
+        row >= rowCounts[static_cast<std::size_t>(kind)])
+        return -1;
+    return static_cast<int>(rowMaps[static_cast<std::size_t>(kind)][static_cast<std::size_t>(row)]);
+}
+
+int SmsDatabase::SelectedRow(int kind) const {
+    return kind >= 0 && kind < kSmsListKinds ? selectedRows[static_cast<std::size_t>(kind)] : 0;
+}
+
+void SmsDatabase::SetSelectedRow(int kind, int row) {
+    if (kind >= 0 && kind < kSmsListKinds) selectedRows[static_cast<std::size_t>(kind)] = row;
+}
+
+// ---- records -------------------------------------------------------------------------------
+
+void SmsDatabase::ShowError(win::HWND parent, const char* format, const char* name) const {
+    char message[512];
+    std::snprintf(message, sizeof message, format, name != nullptr ? name : fileName.c_str());
+    ui::ShowMessageBox(parent, message, ui::MB_OK | ui::MB_ICONEXCLAMATION);
+}
+
+SmsDatabase::ReadResult SmsDatabase::OpenAt(std::uint32_t offset) const {
+    if (!theSmsFile.OpenFile(fileName)) {
+        theSmsFile.CloseFile();
+        return ReadResult::NotOpen;
+    }
+    if (offset > 0x7FFFFFFFu || !theSmsFile.Seek(static_cast<std::int32_t>(offset))) {
+        theSmsFile.CloseFile();
+        return ReadResult::NoSeek;
+    }
+    return ReadResult::Ok;
+}
+
+SmsDatabase::ReadResult SmsDatabase::ReadAt(std::uint32_t offset, std::uint8_t* buffer, int size,
+                                            int* got) const {
+    if (const ReadResult opened = OpenAt(offset); opened != ReadResult::Ok) return opened;
+    // Byte by byte when a short read is acceptable (a name-list entry near the end).
+    const int read = got != nullptr ? theSmsFile.ReadRecords(buffer, 1, size)
+                                    : theSmsFile.ReadRecords(buffer, size, 1) * size;
+    theSmsFile.CloseFile();
+    if (got != nullptr) *got = read;
+    return got != nullptr || read == size ? ReadResult::Ok : ReadResult::Short;
+}
+
+SmsDatabase::ReadResult SmsDatabase::ReadAirportAt(std::uint32_t offset, SmsAirportHeader* header,
+                                                   std::vector<SmsRunwayRecord>* rows) const {
+    if (const ReadResult opened = OpenAt(offset); opened != ReadResult::Ok) return opened;
+    std::uint8_t head[kSmsAirportHeaderBytes];
+    if (theSmsFile.ReadRecords(head, kSmsAirportHeaderBytes, 1) != 1) {
+        theSmsFile.CloseFile();
+        return ReadResult::Short;
+    }
+    const SmsAirportHeader h = DecodeAirportHeader(head);
+    // The rows the count promises must all be in the file; none is read past its end.
+    std::vector<std::uint8_t> bytes(std::size_t{h.runwayCount} * kSmsRunwayBytes);
+    const int read = h.runwayCount > 0
+                         ? theSmsFile.ReadRecords(bytes.data(), kSmsRunwayBytes, h.runwayCount)
+                         : 0;
+    theSmsFile.CloseFile();
+    if (read != h.runwayCount) return ReadResult::Short;
+    *header = h;
+    rows->clear();
+    for (int i = 0; i < read; ++i)
+        rows->push_back(
+            DecodeRunwayRecord(bytes.data() + static_cast<std::size_t>(i) * kSmsRunwayBytes));
+    return ReadResult::Ok;
+}
+
+int SmsDatabase::ReadStationThroughHandle(win::FileHandle handle, std::uint32_t offset,
+                                          std::uint8_t* buffer, int size) const {
+    if (offset > 0x7FFFFFFFu ||
+        win::SetFilePointer(handle, static_cast<std::int32_t>(offset), win::FILE_BEGIN) != offset)
+        return 0;
+    std::uint32_t read = 0;
+    return win::ReadFile(handle, buffer, static_cast<std::uint32_t>(size), &read) &&
+           read == static_cast<std::uint32_t>(size);
+}
+
+int SmsDatabase::ReportRead(win::HWND parent, ReadResult result) const {
+    switch (result) {
+        case ReadResult::Ok:
+            return 0;
+        case ReadResult::NotOpen:
+            ShowError(parent, kCouldNotOpen);
+            return 1;
+        case ReadResult::NoSeek:
+            ShowError(parent, kCouldNotSeek);
+            return 1;
+        case ReadResult::Short:
+            break;
+    }
+    ShowError(parent, kErrorReading);
+    return 1;
+}
+
+int SmsDatabase::ReadRecord(win::HWND parent, int row, int kind, win::FileHandle handle) {
+    const int index = EntryOfRow(kind, row);
+    if (index < 0 || kind > kSmsWaypoint) return ReportRead(parent, ReadResult::Short);
+    const SmsListEntry entry = Entry(index);
+    theSmsCurrentEntry = SmsCurrentEntry{entry.code, entry.recordOffset, std::string(entry.name)};
+
+    if (kind == kSmsAirport) {
+        SmsAirportHeader header;
+        std::vector<SmsRunwayRecord> rows;
+        const ReadResult result = ReadAirportAt(entry.recordOffset, &header, &rows);
+        if (result == ReadResult::Ok) {
+            airport = header;
+            theSmsRunwayBlock = std::move(rows);
+        }
+        return ReportRead(parent, result);
+    }
+    std::uint8_t bytes[kSmsStationRecordBytes] = {};
+    const int size = StationRecordBytes(kind);
+    if (handle.IsValid()) {
+        if (!ReadStationThroughHandle(handle, entry.recordOffset, bytes, size)) {
+            ShowError(parent, kErrorReading, kSmsFileName);
+            return 1;
+        }
+    } else if (const int failed =
+                   ReportRead(parent, ReadAt(entry.recordOffset, bytes, size, nullptr))) {
+        return failed;
+    }
+    switch (kind) {
+        case kSmsVor:
+            vor = DecodeStationRecord(bytes);
+            break;
+        case kSmsNdb:
+            ndb = DecodeStationRecord(bytes);
+            break;
+        case kSmsIls:
+            ils = DecodeStationRecord(bytes);
+            break;
+        default:
+            waypoint = DecodeWaypointRecord(bytes);
+            break;
+    }
+    return 0;
+}
+
+// ---- stepping through the airport index ----------------------------------------------------
+
+int SmsDatabase::LoadDebugAirport(int index) {
+    const std::vector<AirportIndexRecord>& airports = theNavDatabase.airports;
+    if (index < 0 || static_cast<std::size_t>(index) >= airports.size()) return 0;
+    const AirportIndexRecord& row = airports[static_cast<std::size_t>(index)];
+    debugAirport = index;
+    debugIdent = row.ident.substr(0, 4);
+    debugEntryOffset = row.entryOffset;
+    debugRunway = 0;
+    debugRunways.clear();
+    std::uint8_t bytes[kSmsEntryBytes] = {};
+    int got = 0;
+    if (ReadAt(debugEntryOffset, bytes, kSmsEntryBytes, &got) != ReadResult::Ok ||
+        got < kSmsEntryHeadBytes)
+        return 0;
+    debugEntry = DecodeEntryCopy(bytes, got);
+    std::vector<SmsRunwayRecord> rows;
+    if (ReadAirportAt(debugEntry.recordOffset, &debugHeader, &rows) != ReadResult::Ok) return 0;
+    debugRunways = std::move(rows);
+    return 1;
+}
+
+int SmsDatabase::PlaceOnCurrentRunway() {
+    if (debugRunway < 0 || static_cast<std::size_t>(debugRunway) >= debugRunways.size()) return 0;
+    PlaceOnRunway(debugRunway);
+    return 1;
+}
+
+int SmsDatabase::DebugNextAirport() {
+    stepped = true;
+    const int count = theNavDatabase.AirportCount();
+    if (count == 0) return 0;
+    const int next = debugAirport < 0 || debugAirport + 1 >= count ? 0 : debugAirport + 1;
+    if (!LoadDebugAirport(next)) return 0;
+    return PlaceOnCurrentRunway();
+}
+
+int SmsDatabase::DebugNextRunway() {
+    stepped = true;
+    if (debugAirport < 0) return DebugNextAirport();
+    if (++debugRunway >= static_cast<int>(debugRunways.size())) return DebugNextAirport();
+    return PlaceOnCurrentRunway();
+}
+
+int SmsDatabase::DebugNextLetter() {
+    stepped = true;
+    const std::vector<AirportIndexRecord>& airports = theNavDatabase.airports;
+    int next = 0;
+    if (debugAirport >= 0 && !debugIdent.empty() && debugIdent[0] != 'Z') {
+        next = debugAirport;
+        const unsigned char letter = static_cast<unsigned char>(debugIdent[0]);
+        for (std::size_t i = 0; i < airports.size(); ++i) {
+            if (!airports[i].ident.empty() &&
+                static_cast<unsigned char>(airports[i].ident[0]) > letter) {
+                next = static_cast<int>(i);
+                break;
+            }
+        }
+    }
+    if (!LoadDebugAirport(next)) return 0;
+    return PlaceOnCurrentRunway();
+}
+
+int SmsDatabase::LoadAirportRunways(int runwayIndex) {
+    const std::vector<AirportIndexRecord>& airports = theNavDatabase.airports;
+    // The identifier of the selected text first; the looser test (an identifier anywhere in the
+    // text) only when no airport has it, since it can find an identifier inside another name.
+    const std::string ident = ExtractAirportIdent(selectedAirportText);
+    int found = -1;
+    for (std::size_t i = 0; i < airports.size() && found < 0; ++i)
+        if (!ident.empty() && airports[i].ident == ident) found = static_cast<int>(i);
+    for (std::size_t i = 0; i < airports.size() && found < 0; ++i)
+        if (!airports[i].ident.empty() &&
+            selectedAirportText.find(airports[i].ident) != std::string::npos)
+            found = static_cast<int>(i);
+    if (found < 0 || !LoadDebugAirport(found)) return 0;
+    debugRunway = runwayIndex;
+    return 1;
+}
+
+void SmsDatabase::PlaceOnRunway(int runway) {
+    if (runway < 0 || static_cast<std::size_t>(runway) >= debugRunways.size()) return;
+    const SmsRunwayRecord& r = debugRunways[static_cast<std::size_t>(runway)];
+    positionX = r.x;
+    positionZ = r.z;
+    positionHeading = r.heading;
+    flight::theFlightModelState.fmPosY = 6;
+    theNavReceptionFlags = 0;
+    sim::theSimWorld.RefreshTerrain();
+}
+
+std::string SmsDatabase::RunwayReadoutText() const {
+    if (debugAirport < 0 || debugRunway < 0 ||
+        static_cast<std::size_t>(debugRunway) >= debugRunways.size())
+        return {};
+    const std::uint8_t runway = debugRunways[static_cast<std::size_t>(debugRunway)].runway;
+    return debugIdent + " runway " + RunwayDesignator(runway);
+}
+
+void SmsDatabase::DrawRunwayReadout(std::uint32_t colour) {
+    const std::string line = RunwayReadoutText();
+    if (!line.empty()) sim::theSimWorld.DrawReadoutText(2, 20, line, colour);
+}
+
+void SmsDatabase::ResetStepping() {
+    stepped = false;
+    debugAirport = -1;
+    debugIdent.clear();
+    debugEntryOffset = 0;
+    debugRunway = 0;
+    debugEntry = SmsEntryCopy{};
+    debugHeader = SmsAirportHeader{};
+    debugRunways.clear();
+    positionX = positionZ = 0;
+    positionHeading = 0;
+}
+
+}  // namespace nav

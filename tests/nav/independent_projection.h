@@ -1,0 +1,64 @@
+// The world plane's projection inverted a second way, from its published parameters (a Lambert
+// conformal cone of constant 0.63049996 and scale 12,452,654.312 m about 89.5 W, the latitude
+// taken through the factor 0.9932314), with hypot, atan2 and pow instead of the program's
+// steps, and great-circle distances to compare the result with public coordinates.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace navtest {
+
+inline constexpr double kPi = 3.14159265358979323846;
+
+// Latitude and east-positive longitude of a world position.
+inline void WorldToGeographic(std::int32_t x, std::int32_t z, double* lat, double* lon) {
+    const double east = x / 256.0 + 90160.64;  // metres from the cone's axis
+    const double north = 7829278.0 - (z / 256.0 + 113022.1056);
+    const double rho = std::hypot(east, north);
+    const double theta = std::atan2(east, north);
+    const double t = std::pow(rho / 12452654.312, 1.0 / 0.63049996);
+    const double chi = kPi / 2 - 2 * std::atan(t);
+    *lat = std::atan(std::tan(chi) / 0.9932314) * 180.0 / kPi;
+    *lon = -(89.5 - theta / 0.63049996 * 180.0 / kPi);
+}
+
+// Metres between two places on a sphere of the Earth's mean radius.
+inline double Metres(double lat1, double lon1, double lat2, double lon2) {
+    const double r = kPi / 180.0;
+    const double a =
+        std::pow(std::sin((lat2 - lat1) * r / 2), 2) +
+        std::cos(lat1 * r) * std::cos(lat2 * r) * std::pow(std::sin((lon2 - lon1) * r / 2), 2);
+    return 2 * 6371008.8 * std::asin(std::sqrt(a));
+}
+
+// The rows of one of data/navdata-us's tables, split at commas, without the header.
+inline std::vector<std::vector<std::string>> ReadNavCsv(const std::string& name) {
+    std::vector<std::vector<std::string>> rows;
+    FILE* f =
+        std::fopen((std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/" + name).c_str(), "r");
+    if (f == nullptr) return rows;
+    char line[512];
+    bool header = true;
+    while (std::fgets(line, sizeof line, f) != nullptr) {
+        if (header) {
+            header = false;
+            continue;
+        }
+        std::vector<std::string> fields(1);
+        for (const char* p = line; *p && *p != '\n' && *p != '\r'; ++p) {
+            if (*p == ',')
+                fields.emplace_back();
+            else
+                fields.back() += *p;
+        }
+        rows.push_back(std::move(fields));
+    }
+    std::fclose(f);
+    return rows;
+}
+
+}  // namespace navtest

@@ -1,0 +1,278 @@
+// The navigation database and station directory of the starter installation, read back through
+// the program's loaders: every table as the maker wrote it, every station of the public data
+// there, positions on their public coordinates by a second projection, and what the radios and
+// the airport page make of Oakland and San Carlos.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/stream_io.h"
+#include "independent_projection.h"
+#include "nav/lat_lon.h"
+#include "nav/nav_records.h"
+#include "nav_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using navtest::RecordingList;
+using Bytes = std::vector<std::uint8_t>;
+using Csv = std::vector<std::vector<std::string>>;
+
+class InstalledNavigation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const fs::path install = fs::path(ZEPHLON_BINARY_DIR) / "install";
+        if (!fs::exists(install / "Data" / "Sms" / "flp.sms"))
+            GTEST_SKIP() << "the starter installation is not built";
+        here = std::make_unique<testsupport::ScopedCurrentFolder>(install.string());
+        platform::ForgetFolderListings();
+        core::OpenGlobalVolumes();
+        nav::theNavDatabase.Clear();
+        nav::ResetNavReception();
+        ASSERT_EQ(nav::LoadNavVors(), 1);
+        ASSERT_EQ(nav::LoadNavNdbs(), 1);
+        ASSERT_EQ(nav::LoadNavIls(), 1);
+        ASSERT_EQ(nav::LoadNavAirports(), 1);
+        ASSERT_EQ(nav::LoadNavWaypoints(), 1);
+        ASSERT_EQ(nav::LoadNavAirways(), 1);
+    }
+    void TearDown() override {
+        nav::theSmsDatabase.Close();
+        core::CloseGlobalVolumes();
+        here.reset();
+        platform::ForgetFolderListings();
+        flight::theFlightModelState = flight::FlightModelState{};
+        cockpit::thePanelSwitches.batteryPower = 0;
+        cockpit::theCockpitSwitches.avionicsMaster = 0;
+    }
+    static Bytes Member(const char* name) {
+        Bytes bytes;
+        if (!nav::theNavVolume.OpenFile(name)) return bytes;
+        const std::int64_t size = nav::theNavVolume.GetStream()->GetEntrySize(name);
+        bytes.resize(static_cast<std::size_t>(std::max<std::int64_t>(size, 0)));
+        if (!core::ReadAll(*nav::theNavVolume.GetStream(), static_cast<std::uint32_t>(bytes.size()),
+                           bytes.data()))
+            bytes.clear();
+        nav::theNavVolume.CloseFile();
+        return bytes;
+    }
+    static void Place(double lat, double lonEast) {
+        nav::LatLonToWorld(&flight::theFlightModelState.fmPosX, &flight::theFlightModelState.fmPosZ,
+                           lat, -lonEast);
+    }
+    static int Row(const RecordingList& list, const std::string& name) {
+        const auto it = std::find(list.rows.begin(), list.rows.end(), name);
+        return it == list.rows.end() ? -1 : static_cast<int>(it - list.rows.begin());
+    }
+    std::unique_ptr<testsupport::ScopedCurrentFolder> here;
+};
+
+TEST_F(InstalledNavigation, EveryTableReadsBackAsWrittenWithEveryStationOfTheData) {
+    const nav::NavDatabase& db = nav::theNavDatabase;
+    Bytes b;
+    ASSERT_TRUE(nav::WriteVorTable(db.vors, &b));
+    EXPECT_TRUE(b == Member("na.vor"));
+    ASSERT_TRUE(nav::WriteNdbTable(db.ndbs, &b));
+    EXPECT_TRUE(b == Member("na.ndb"));
+    ASSERT_TRUE(nav::WriteIlsTable(db.ils, &b));
+    EXPECT_TRUE(b == Member("na.ils"));
+    ASSERT_TRUE(nav::WriteAirportTable(db.airports, &b));
+    EXPECT_TRUE(b == Member("na.apt"));
+    ASSERT_TRUE(nav::WriteWaypointTable(db.waypoints, &b));
+    EXPECT_TRUE(b == Member("na.wpt"));
+    ASSERT_TRUE(nav::WriteAirwayTable(db.airways, &b));
+    EXPECT_TRUE(b == Member("na.vct"));
+
+    // Every VOR, NDB and airport; every ILS whose "I-" ident fits its field.
+    const Csv vors = navtest::ReadNavCsv("vor.csv"), ndbs = navtest::ReadNavCsv("ndb.csv");
+    const Csv ils = navtest::ReadNavCsv("ils.csv"), airports = navtest::ReadNavCsv("airport.csv");
+    std::size_t ilsThatFit = 0;
+    for (const auto& r : ils)
+        ilsThatFit += (r[2][0] == 'I' ? r[2].size() + 1 : r[2].size() + 2) <= 5 ? 1 : 0;
+    EXPECT_EQ(db.vors.size(), vors.size());
+    EXPECT_EQ(db.ndbs.size(), ndbs.size());
+    EXPECT_EQ(db.ils.size(), ilsThatFit);
+    EXPECT_EQ(db.airports.size(), airports.size());
+    EXPECT_EQ(db.waypoints.size(), 32767u);
+    std::set<std::pair<std::string, int>> vorFrequencies;
+    for (const auto& r : vors)
+        vorFrequencies.emplace(r[0], std::stoi(r[5]));
+    for (const nav::VorRecord& v : db.vors)
+        EXPECT_EQ(vorFrequencies.count({v.ident, v.frequency}), 1u) << v.ident;
+
+    // Runs of one frequency lie together; the index and the waypoints are in identifier order.
+    auto byFrequency = [](const auto& rows) {
+        return std::is_sorted(rows.begin(), rows.end(), [](const auto& a, const auto& c) {
+            return std::tie(a.frequency, a.ident) < std::tie(c.frequency, c.ident);
+        });
+    };
+    EXPECT_TRUE(byFrequency(db.vors));
+    EXPECT_TRUE(byFrequency(db.ndbs));
+    EXPECT_TRUE(byFrequency(db.ils));
+    EXPECT_TRUE(std::is_sorted(db.airports.begin(), db.airports.end(),
+                               [](const auto& a, const auto& c) { return a.ident < c.ident; }));
+    EXPECT_TRUE(std::is_sorted(db.waypoints.begin(), db.waypoints.end(),
+                               [](const auto& a, const auto& c) { return a.name < c.name; }));
+    // Victor airways through named points; V25 passes Woodside.
+    EXPECT_GT(db.airways.size(), 500u);
+    bool v25AtWoodside = false;
+    for (const nav::AirwayRecord& a : db.airways) {
+        EXPECT_GE(a.points.size(), 2u) << a.identifier;
+        for (const nav::WaypointRecord& p : a.points) {
+            EXPECT_FALSE(p.name.empty());
+            v25AtWoodside = v25AtWoodside || (a.identifier == 25 && p.name == "OSI");
+        }
+    }
+    EXPECT_TRUE(v25AtWoodside);
+}
+
+TEST_F(InstalledNavigation, StationsAndAirportsLieOnTheirPublicCoordinates) {
+    const Csv vors = navtest::ReadNavCsv("vor.csv"), airports = navtest::ReadNavCsv("airport.csv");
+    std::map<std::string, const nav::VorRecord*> vorByKey;
+    for (const nav::VorRecord& v : nav::theNavDatabase.vors)
+        vorByKey[v.ident + "/" + std::to_string(v.frequency)] = &v;
+    std::map<std::string, const nav::AirportIndexRecord*> airportByIdent;
+    for (const nav::AirportIndexRecord& a : nav::theNavDatabase.airports)
+        airportByIdent[a.ident] = &a;
+    // Twenty of each, spread over the tables.
+    for (std::size_t k = 0; k < 20; ++k) {
+        const auto& v = vors[(k * 613) % vors.size()];
+        const nav::VorRecord* row = vorByKey[v[0] + "/" + v[5]];
+        ASSERT_NE(row, nullptr) << v[0];
+        double lat = 0, lon = 0;
+        navtest::WorldToGeographic(row->x, row->z, &lat, &lon);
+        EXPECT_LT(navtest::Metres(lat, lon, std::stod(v[2]), std::stod(v[3])), 1.0) << v[0];
+        EXPECT_EQ(row->elevation, static_cast<int>(std::lround(std::stoi(v[4]) * 0.3048))) << v[0];
+
+        const auto& a = airports[(k * 6961) % airports.size()];
+        const nav::AirportIndexRecord* airport = airportByIdent[a[0]];
+        ASSERT_NE(airport, nullptr) << a[0];
+        navtest::WorldToGeographic(airport->x, airport->z, &lat, &lon);
+        EXPECT_LT(navtest::Metres(lat, lon, std::stod(a[4]), std::stod(a[5])), 1.0) << a[0];
+        EXPECT_EQ(airport->elevation, std::stoi(a[3])) << a[0];  // feet
+    }
+    EXPECT_EQ(airportByIdent["L06"]->elevation, -210);  // Furnace Creek, below sea level
+}
+
+TEST_F(InstalledNavigation, TheDirectoryNamesEveryStationAndTheIndexPointsIntoIt) {
+    ASSERT_EQ(nav::theSmsDatabase.Open({}), 1);
+    RecordingList lists[5];
+    for (int kind = 0; kind < 5; ++kind)
+        nav::theSmsDatabase.FillStationList(lists[kind], kind);
+    const nav::NavDatabase& db = nav::theNavDatabase;
+    EXPECT_EQ(lists[0].rows.size(), db.airports.size());
+    EXPECT_EQ(lists[1].rows.size(), db.vors.size());
+    EXPECT_EQ(lists[2].rows.size(), db.ndbs.size());
+    EXPECT_EQ(lists[3].rows.size(), db.ils.size());
+    EXPECT_EQ(lists[4].rows.size(), db.waypoints.size());
+    for (const RecordingList& l : lists)
+        EXPECT_TRUE(std::is_sorted(l.rows.begin(), l.rows.end()));
+    EXPECT_GE(Row(lists[0], "San Carlos (KSQL)"), 0);
+    EXPECT_GE(Row(lists[1], "WOODSIDE (OSI)"), 0);
+    EXPECT_GE(Row(lists[3], "I-SFO KSFO Rwy 28L"), 0);
+    EXPECT_GE(Row(lists[4], "MENLO"), 0);
+
+    // Every airport of the index points at its own entry.
+    std::ifstream in("Data/Sms/flp.sms", std::ios::binary);
+    const Bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const nav::AirportIndexRecord& a : db.airports) {
+        ASSERT_LT(a.entryOffset + 6u, file.size()) << a.ident;
+        const int size = static_cast<int>(std::min<std::size_t>(105, file.size() - a.entryOffset));
+        const nav::SmsEntryCopy entry = nav::DecodeEntryCopy(file.data() + a.entryOffset, size);
+        EXPECT_EQ(nav::NavKindOfCode(entry.code), 0) << a.ident;
+        const std::string tail = "(" + a.ident + ")";
+        ASSERT_GE(entry.name.size(), tail.size()) << a.ident;
+        EXPECT_EQ(entry.name.substr(entry.name.size() - tail.size()), tail);
+    }
+    // Every VOR's record gives its frequency and position.
+    std::map<std::string, const nav::VorRecord*> vorByIdent;
+    for (const nav::VorRecord& v : db.vors)
+        vorByIdent[v.ident] = &v;
+    for (int row = 0; row < static_cast<int>(lists[1].rows.size()); ++row) {
+        ASSERT_EQ(nav::theSmsDatabase.ShowVorInfo({}, row, {}), 0);
+        const std::string ident =
+            nav::ExtractAirportIdent(lists[1].rows[static_cast<std::size_t>(row)]);
+        const nav::VorRecord* v = vorByIdent[ident];
+        ASSERT_NE(v, nullptr) << ident;
+        if (nav::theSmsDatabase.VorX() != v->x) continue;  // an ident used twice
+        EXPECT_EQ(nav::theSmsDatabase.VorFrequency(), nav::FrequencyToBcd(v->frequency)) << ident;
+        EXPECT_NE(nav::NavAidKindName(nav::theSmsCurrentEntry.code), "Error") << ident;
+    }
+}
+
+TEST_F(InstalledNavigation, OaklandsRadiosAndAirportPage) {
+    cockpit::thePanelSwitches.batteryPower = 1;
+    cockpit::theCockpitSwitches.avionicsMaster = 1;
+    Place(37.710325, -122.227480);  // KOAK
+    const struct {
+        int whole, hundredths;
+        const char* ident;
+    } tunes[] = {{16, 80, "OAK"}, {8, 70, "I-INB"}, {9, 90, "I-OAK"}, {13, 90, "OSI"}};
+    for (const auto& t : tunes) {
+        EXPECT_EQ(nav::TuneVor(t.whole, t.hundredths, 0) + nav::TuneIls(t.whole, t.hundredths, 1),
+                  1)
+            << t.ident;
+        const nav::TunedNavStation& s =
+            t.ident[0] == 'I' ? nav::theNav2Station : nav::theNav1Station;
+        EXPECT_EQ(s.ident, t.ident);
+    }
+    // The same frequency far away: Seattle's VORTAC on 116.80.
+    Place(47.43536111, -122.30961111);
+    cockpit::theNav1Radio = {16, 80};
+    nav::CheckNav1Reception();
+    EXPECT_EQ(nav::theNav1Station.ident, "SEA");
+    EXPECT_LT(nav::theNav1Station.distance, 1000u);
+
+    ASSERT_EQ(nav::theSmsDatabase.Open({}), 1);
+    RecordingList airports;
+    nav::theSmsDatabase.FillStationList(airports, 0);
+    const int oakland = Row(airports, "Metro Oakland Intl (KOAK)");
+    ASSERT_GE(oakland, 0);
+    ASSERT_EQ(nav::theSmsDatabase.ShowAirportInfo({}, oakland), 0);
+    EXPECT_EQ(nav::AirspaceText(nav::theSmsDatabase.CurrentAirport().airspace), "Class C");
+    EXPECT_EQ(nav::FacilitiesText(nav::theSmsDatabase.CurrentAirport().airspace), "Yes/Yes");
+    EXPECT_EQ(nav::AirportFrequencyLines(nav::theSmsDatabase.CurrentAirport()).first.substr(0, 12),
+              "ATIS: 133.77");
+    RecordingList runways;
+    ASSERT_EQ(nav::theSmsDatabase.FillRunwayList(runways, oakland), 0);
+    const std::vector<std::string> starts = {"11 \t", "29 \t", "9R\t",  "27L\t",
+                                             "9L\t",  "27R\t", "15 \t", "33 \t"};
+    ASSERT_EQ(runways.rows.size(), starts.size());
+    for (std::size_t i = 0; i < starts.size(); ++i)
+        EXPECT_EQ(runways.rows[i].rfind(starts[i], 0), 0u) << runways.rows[i];
+    EXPECT_NE(runways.rows[0].find("\tILS: I-AAZ"), std::string::npos);
+    EXPECT_NE(runways.rows[1].find("\tILS: I-INB"), std::string::npos);
+    EXPECT_NE(runways.rows[5].find("\tILS: I-OAK"), std::string::npos);
+    EXPECT_EQ(runways.rows[3].find("ILS"), std::string::npos);
+    // Each row's threshold is its runway end of the public data (none is displaced here).
+    const Csv ends = navtest::ReadNavCsv("runway.csv");
+    std::size_t row = 0;
+    for (const auto& r : ends) {
+        if (r[0] != "KOAK") continue;
+        for (const int end : {0, 1}) {
+            double lat = 0, lon = 0;
+            const nav::RunwayListEntry& e = nav::theSmsDatabase.RunwayList()[row++];
+            navtest::WorldToGeographic(e.x, e.z, &lat, &lon);
+            EXPECT_LT(
+                navtest::Metres(lat, lon, std::stod(r[4 + 4 * end]), std::stod(r[5 + 4 * end])),
+                1.0);
+        }
+    }
+
+    const int sanCarlos = Row(airports, "San Carlos (KSQL)");
+    ASSERT_EQ(nav::theSmsDatabase.ShowAirportInfo({}, sanCarlos), 0);
+    const nav::FrequencyLines lines =
+        nav::AirportFrequencyLines(nav::theSmsDatabase.CurrentAirport());
+    EXPECT_EQ(lines.first, "GND CON: 121.60        TOWER: 119.00        DEP CON: 135.65");
+    EXPECT_EQ(lines.second, "APP CON: 133.95");
+    EXPECT_EQ(nav::AirspaceText(nav::theSmsDatabase.CurrentAirport().airspace), "Class D");
+}
+
+}  // namespace

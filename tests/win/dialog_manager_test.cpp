@@ -1,0 +1,189 @@
+// Dialogs made from templates: the hook sees the dialog and each control in order, the dialog
+// procedure hears WM_INITDIALOG with its parameter, keyboard and mouse reach the controls, and
+// a template naming an unknown class gives -1.
+#include <gtest/gtest.h>
+
+#include "platform/clipboard.h"
+#include "win/controls.h"
+#include "win/dialog.h"
+#include "win/modal.h"
+#include "win_test_support.h"
+
+namespace {
+
+using namespace win;
+
+std::vector<std::string> theCreated;
+std::vector<std::pair<int, unsigned>> theCommands;
+LParam theInitParam = 0;
+
+LResult CbtProc(int code, WParam w, LParam l) {
+    if (code == HCBT_CREATEWND) {
+        auto* info = reinterpret_cast<CBT_CREATEWND*>(l);
+        theCreated.push_back(info->lpcs->className);
+    }
+    (void)w;
+    return 0;
+}
+
+std::intptr_t TestDlgProc(HWND h, std::uint32_t m, WParam w, LParam l) {
+    if (m == WM_INITDIALOG) {
+        theInitParam = l;
+        return 1;
+    }
+    if (m == WM_COMMAND) {
+        theCommands.emplace_back(LOWORD(w), HIWORD(w));
+        if (LOWORD(w) == IDOK || LOWORD(w) == IDCANCEL) EndDialog(h, LOWORD(w));
+        return 1;
+    }
+    return 0;
+}
+
+DialogTemplate MakeTemplate() {
+    DialogTemplate t;
+    t.style = WS_POPUP | WS_CAPTION | DS_SETFONT;
+    t.cx = 200;
+    t.cy = 100;
+    t.caption = "Test";
+    t.fontSize = 8;
+    t.fontFace = "MS Sans Serif";
+    auto add = [&](const char* cls, const char* text, int id, std::uint32_t style, int x, int y, int cx, int cy) {
+        DialogItemTemplate i;
+        i.className = cls;
+        i.text = text;
+        i.id = id;
+        i.style = style | WS_CHILD | WS_VISIBLE;
+        i.x = static_cast<std::int16_t>(x);
+        i.y = static_cast<std::int16_t>(y);
+        i.cx = static_cast<std::int16_t>(cx);
+        i.cy = static_cast<std::int16_t>(cy);
+        t.items.push_back(i);
+    };
+    add("Edit", "", 100, WS_TABSTOP | ES_AUTOHSCROLL, 10, 10, 100, 12);
+    add("Button", "&Check", 101, WS_TABSTOP | BS_AUTOCHECKBOX, 10, 30, 80, 10);
+    add("Button", "OK", IDOK, WS_TABSTOP | BS_DEFPUSHBUTTON, 10, 70, 50, 14);
+    add("Button", "Cancel", IDCANCEL, WS_TABSTOP, 70, 70, 50, 14);
+    return t;
+}
+
+class DialogManagerTest : public wintest::HeadlessTest {
+protected:
+    void SetUp() override {
+        HeadlessTest::SetUp();
+        theCreated.clear();
+        theCommands.clear();
+        theInitParam = 0;
+    }
+};
+
+TEST_F(DialogManagerTest, HookSeesDialogAndControlsInOrderAndInitGetsTheParameter) {
+    HHOOK hook = SetWindowsHookEx(WH_CBT, CbtProc, {}, GetCurrentThreadId());
+    HWND owner = MakeWindow(true);
+    HWND d = CreateDialogIndirectParam(MakeTemplate(), owner, TestDlgProc, 1234);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(theInitParam, 1234);
+    EXPECT_EQ(GetClassAtom(d), kDialogClassAtom);
+    const std::vector<std::string> want = {"TestWindow", "#32770", "Edit", "Button", "Button", "Button"};
+    EXPECT_EQ(theCreated, want);
+    EXPECT_TRUE(UnhookWindowsHookEx(hook));
+    // Dialog units follow the font: the edit is wider than its 100 units' quarter.
+    RECT r;
+    GetWindowRect(GetDlgItem(d, 100), &r);
+    EXPECT_GT(r.right - r.left, 100);
+    // The default button answers DM_GETDEFID.
+    EXPECT_EQ(LOWORD(static_cast<std::uintptr_t>(SendMessage(d, DM_GETDEFID, 0, 0))), IDOK);
+    DestroyWindow(d);
+}
+
+TEST_F(DialogManagerTest, UnknownClassOrMissingTemplateGivesMinusOne) {
+    DialogTemplate t = MakeTemplate();
+    DialogItemTemplate bad;
+    bad.className = "NoSuchClass";
+    bad.style = WS_CHILD;
+    t.items.push_back(bad);
+    EXPECT_EQ(DialogBoxIndirectParam(t, {}, TestDlgProc, 0), -1);
+    EXPECT_EQ(DialogBoxParam({}, "NOSUCH", {}, TestDlgProc, 0), -1);
+}
+
+TEST_F(DialogManagerTest, MouseClickOnAButtonGivesBnClickedAndNestedLoopsKeepTheirResults) {
+    HWND owner = MakeWindow(true);
+    int step = 0;
+    machine.Input().SetQueueEmptyHandler([&] {
+        HWND d = FindWindow("#32770", "Test");
+        if (step++ == 0 && d) {
+            RECT r;
+            GetWindowRect(GetDlgItem(d, IDCANCEL), &r);
+            Mouse(platform::EventKind::MouseMove, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+            Mouse(platform::EventKind::MouseDown, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+            Mouse(platform::EventKind::MouseUp, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+            return true;
+        }
+        return false;
+    });
+    EXPECT_EQ(DialogBoxIndirectParam(MakeTemplate(), owner, TestDlgProc, 0), IDCANCEL);
+    machine.Input().SetQueueEmptyHandler(nullptr);
+    EXPECT_EQ(theCommands.back(), std::make_pair(static_cast<int>(IDCANCEL), BN_CLICKED));
+}
+
+TEST_F(DialogManagerTest, PropertiesAtomsAndItemHelpers) {
+    HWND w = MakeWindow(true);
+    const std::uint16_t atom = GlobalAddAtom("WPL");
+    ASSERT_NE(atom, 0);
+    EXPECT_EQ(GlobalAddAtom("wpl"), atom);
+    EXPECT_TRUE(SetProp(w, "WPL", 42));
+    EXPECT_EQ(GetProp(w, "#" + std::to_string(atom)), 42);
+    EXPECT_EQ(RemoveProp(w, "wpl"), 42);
+    EXPECT_EQ(GetProp(w, "WPL"), 0);
+    EXPECT_EQ(GlobalDeleteAtom(atom), 0);
+    EXPECT_EQ(GlobalDeleteAtom(atom), 0);
+    EXPECT_EQ(GlobalFindAtom("WPL"), 0);
+
+    HWND d = CreateDialogIndirectParam(MakeTemplate(), w, TestDlgProc, 0);
+    bool ok = false;
+    SetDlgItemText(d, 100, " -17 ");
+    EXPECT_EQ(static_cast<int>(GetDlgItemInt(d, 100, &ok, true)), -17);
+    EXPECT_TRUE(ok);
+    SetDlgItemText(d, 100, "99999999999");
+    GetDlgItemInt(d, 100, &ok, false);
+    EXPECT_FALSE(ok);
+    // A one-line edit keeps only the first line of a pasted text.
+    platform::SetClipboardText("first\r\nsecond");
+    SetDlgItemText(d, 100, "");
+    SendDlgItemMessage(d, 100, WM_PASTE, 0, 0);
+    EXPECT_EQ(GetDlgItemText(d, 100), "first");
+    SendDlgItemMessage(d, 100, EM_LIMITTEXT, 3, 0);
+    SendDlgItemMessage(d, 100, EM_SETSEL, 0, -1);
+    SendDlgItemMessage(d, 100, WM_PASTE, 0, 0);
+    EXPECT_EQ(GetDlgItemText(d, 100), "fir");
+    DestroyWindow(d);
+}
+
+TEST_F(DialogManagerTest, KeyboardTypesIntoTheEditTabsOnSpaceChecksAndEnterEnds) {
+    HWND owner = MakeWindow(true);
+    using platform::Scancode;
+    // One key stroke per turn of the dialog's loop, as a typing user gives them.
+    const std::vector<Scancode> strokes = {Scancode::A, Scancode::B, Scancode::Tab, Scancode::Space,
+                                           Scancode::Return};
+    std::size_t next = 0;
+    std::string typed;
+    unsigned checked = 99;
+    machine.Input().SetQueueEmptyHandler([&] {
+        HWND d = FindWindow("#32770", "Test");
+        if (!d || next >= strokes.size()) return false;
+        if (strokes[next] == Scancode::Return) {
+            typed = GetDlgItemText(d, 100);
+            checked = IsDlgButtonChecked(d, 101);
+        }
+        Key(strokes[next], true);
+        Key(strokes[next], false);
+        ++next;
+        return true;
+    });
+    EXPECT_EQ(DialogBoxIndirectParam(MakeTemplate(), owner, TestDlgProc, 0), IDOK);
+    machine.Input().SetQueueEmptyHandler(nullptr);
+    EXPECT_EQ(next, strokes.size());
+    EXPECT_EQ(typed, "ab");
+    EXPECT_EQ(checked, 1u);
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+// What the controls share: their per-window state table, font and colour lookups, and the
+// notifications to their parent. Used by the control sources only.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "win/controls.h"
+#include "win/dialog.h"
+#include "win/input.h"
+#include "win/modal.h"
+#include "win/window.h"
+
+namespace win::ctl {
+
+// Per-window state of one control class, made at WM_NCCREATE and dropped at WM_NCDESTROY.
+template <class T>
+class StateTable {
+public:
+    T* Get(HWND h) {
+        auto it = map_.find(h.id);
+        return it == map_.end() ? nullptr : it->second.get();
+    }
+    T& Make(HWND h) {
+        auto& p = map_[h.id];
+        p = std::make_unique<T>();
+        return *p;
+    }
+    void Drop(HWND h) { map_.erase(h.id); }
+
+private:
+    std::unordered_map<std::uint32_t, std::unique_ptr<T>> map_;
+};
+
+std::uint32_t StyleOf(HWND h);
+int IdOf(HWND h);
+// The font a control draws with: the one WM_SETFONT gave it, else the dialog font.
+HFONT FontOr(HFONT font);
+// Sends WM_CTLCOLOR<kind> to the parent; the brush it answers, else the system's for `fallback`.
+HBRUSH ControlColours(HWND control, HDC dc, std::uint32_t ctlColorMessage, int fallback);
+void NotifyCommand(HWND control, unsigned code);
+LResult NotifyParent(HWND control, NMHDR& header, std::int32_t code);
+// Text without its "&" marks.
+std::string StripMnemonics(std::string_view text);
+bool ShiftDown();
+bool ControlDown();
+// A raised (or, with `sunken`, lowered) three-dimensional frame around a rectangle.
+void Draw3dFrame(HDC dc, const RECT& r, bool sunken);
+// The height of one text line in `font`.
+int LineHeight(HFONT font);
+int TextWidth(HDC dc, std::string_view text);
+
+// One list of strings with selection, top row and type-ahead search; the list box, the combo
+// box's drop-down and the combo's own items use it.
+struct ListModel {
+    struct Item {
+        std::string text;
+        LParam data = 0;
+        bool selected = false;
+    };
+    std::vector<Item> items;
+    int current = -1;  // the caret (single selection: the selection)
+    int top = 0;
+    int anchor = -1;
+    bool sorted = false;
+    bool multiple = false;
+    std::string typed;  // type-ahead so far
+    std::uint32_t typedAt = 0;
+
+    int Insert(int index, std::string text, LParam data);  // -1 appends (or sorts)
+    int Find(int after, std::string_view text, bool exact) const;
+    int Select(int index);  // single selection; -1 clears
+    int SelectedCount() const;
+};
+
+// Paints a list of rows into `client` of `control` (shared by list box and drop-down).
+void PaintListRows(HWND control, HDC dc, const RECT& client, const ListModel& model, int rowHeight,
+                   bool focused, bool ownerDraw, unsigned ctlType, const std::vector<int>& tabs);
+
+}  // namespace win::ctl

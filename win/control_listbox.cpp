@@ -1,0 +1,428 @@
+// "ListBox" (and "ComboLBox", the drop-down list of a combo box): rows of text, sorted or in
+// the order added, one or several selected, owner-drawn rows of a fixed height, tab stops,
+// prefix search, type-ahead, the keys and the wheel. The parent hears LBN_SELCHANGE and
+// LBN_DBLCLK when LBS_NOTIFY is set.
+#include <algorithm>
+
+#include "win/control_internal.h"
+#include "win/timing.h"
+
+namespace win {
+
+LResult ComboDropDownEvent(HWND combo, int event, int index);  // control_combobox.cpp
+
+namespace {
+
+using namespace ctl;
+
+struct ListState {
+    HFONT font;
+    ListModel model;
+    int rowHeight = 0;
+    std::vector<int> tabs;  // pixels
+    bool focused = false;
+    bool tracking = false;
+    HWND combo;  // the owning combo box of a drop-down
+};
+StateTable<ListState> theLists;
+
+bool OwnerDraw(HWND h) {
+    return (StyleOf(h) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0;
+}
+
+int RowHeight(HWND, ListState& s) {
+    if (s.rowHeight > 0) return s.rowHeight;
+    return LineHeight(s.font) + 1;
+}
+
+int VisibleRows(HWND h, ListState& s) {
+    RECT c;
+    GetClientRect(h, &c);
+    return std::max(1, (c.bottom - c.top) / RowHeight(h, s));
+}
+
+void Changed(HWND h) {
+    InvalidateRect(h, nullptr, true);
+}
+
+void EnsureVisible(HWND h, ListState& s, int i) {
+    if (i < 0) return;
+    const int rows = VisibleRows(h, s);
+    if (i < s.model.top) s.model.top = i;
+    if (i >= s.model.top + rows) s.model.top = i - rows + 1;
+    s.model.top = std::max(0, s.model.top);
+}
+
+void SelChanged(HWND h, ListState& s) {
+    if (s.combo) {
+        ComboDropDownEvent(s.combo, 0, s.model.current);
+        return;
+    }
+    if (StyleOf(h) & LBS_NOTIFY) NotifyCommand(h, LBN_SELCHANGE);
+}
+
+// Moves the caret to `i` as a user does: single selection follows it; with Shift in an
+// extended list the range from the anchor is selected.
+void UserMove(HWND h, ListState& s, int i) {
+    const int n = static_cast<int>(s.model.items.size());
+    if (n == 0) return;
+    i = std::clamp(i, 0, n - 1);
+    const std::uint32_t style = StyleOf(h);
+    if (style & LBS_MULTIPLESEL) {
+        s.model.current = i;
+    } else if ((style & LBS_EXTENDEDSEL) && ShiftDown() && s.model.anchor >= 0) {
+        for (int k = 0; k < n; ++k)
+            s.model.items[k].selected = k >= std::min(i, s.model.anchor) && k <= std::max(i, s.model.anchor);
+        s.model.current = i;
+    } else {
+        s.model.Select(i);
+        s.model.anchor = i;
+    }
+    EnsureVisible(h, s, i);
+    Changed(h);
+    SelChanged(h, s);
+}
+
+void Paint(HWND h, ListState& s) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT c;
+    GetClientRect(h, &c);
+    ControlColours(h, dc, WM_CTLCOLORLISTBOX, COLOR_WINDOW);
+    HGDIOBJ old = SelectObject(dc, AsGdiObject(FontOr(s.font)));
+    PaintListRows(h, dc, c, s.model, RowHeight(h, s), s.focused || s.combo, OwnerDraw(h),
+                  s.combo ? ODT_COMBOBOX : ODT_LISTBOX, s.tabs);
+    if (!s.combo) DrawEdge(dc, &c, EDGE_SUNKEN, BF_RECT);
+    else FrameRect(dc, &c, GetSysColorBrush(COLOR_WINDOWFRAME));
+    SelectObject(dc, old);
+    EndPaint(h, &ps);
+}
+
+int RowAt(HWND h, ListState& s, int y) {
+    const int i = s.model.top + y / RowHeight(h, s);
+    return i < static_cast<int>(s.model.items.size()) ? i : -1;
+}
+
+LResult ListProc(HWND h, std::uint32_t m, WParam w, LParam l) {
+    ListState* s = theLists.Get(h);
+    switch (m) {
+        case WM_NCCREATE: {
+            ListState& n = theLists.Make(h);
+            const std::uint32_t style = StyleOf(h);
+            n.model.sorted = (style & LBS_SORT) != 0;
+            n.model.multiple = (style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) != 0;
+            return DefWindowProc(h, m, w, l);
+        }
+        case WM_CREATE:
+            if (s != nullptr && OwnerDraw(h)) {
+                MEASUREITEMSTRUCT mi;
+                mi.CtlType = ODT_LISTBOX;
+                mi.CtlID = static_cast<unsigned>(IdOf(h));
+                mi.itemHeight = static_cast<unsigned>(LineHeight(s->font) + 1);
+                SendMessage(GetParent(h), WM_MEASUREITEM, mi.CtlID, reinterpret_cast<LParam>(&mi));
+                s->rowHeight = static_cast<int>(mi.itemHeight);
+            }
+            return 0;
+        case WM_NCDESTROY:
+            theLists.Drop(h);
+            return DefWindowProc(h, m, w, l);
+        default:
+            break;
+    }
+    if (s == nullptr) return DefWindowProc(h, m, w, l);
+    ListModel& md = s->model;
+    const int n = static_cast<int>(md.items.size());
+    auto text = [&](LParam p) { return p != 0 ? std::string(reinterpret_cast<const char*>(p)) : std::string(); };
+    switch (m) {
+        case WM_SETFONT:
+            s->font = HFONT{static_cast<std::uint32_t>(w)};
+            if (l != 0) Changed(h);
+            return 0;
+        case WM_GETFONT:
+            return static_cast<LResult>(s->font.id);
+        case WM_GETDLGCODE:
+            return DLGC_WANTARROWS | DLGC_WANTCHARS;
+        case WM_PAINT:
+            Paint(h, *s);
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case LB_ADDSTRING:
+        case LB_INSERTSTRING: {
+            const int at = md.Insert(m == LB_ADDSTRING ? -1 : static_cast<int>(static_cast<std::intptr_t>(w)),
+                                     OwnerDraw(h) && !(StyleOf(h) & LBS_HASSTRINGS) ? std::string() : text(l),
+                                     OwnerDraw(h) && !(StyleOf(h) & LBS_HASSTRINGS) ? l : 0);
+            Changed(h);
+            return at;
+        }
+        case LB_DELETESTRING: {
+            const int i = static_cast<int>(w);
+            if (i < 0 || i >= n) return LB_ERR;
+            md.items.erase(md.items.begin() + i);
+            if (md.current == i) md.current = -1;
+            else if (md.current > i) --md.current;
+            md.top = std::min(md.top, std::max(0, static_cast<int>(md.items.size()) - 1));
+            Changed(h);
+            return static_cast<LResult>(md.items.size());
+        }
+        case LB_RESETCONTENT:
+            md.items.clear();
+            md.current = -1;
+            md.top = 0;
+            md.anchor = -1;
+            Changed(h);
+            return 0;
+        case LB_GETCOUNT:
+            return n;
+        case LB_GETTEXT: {
+            const int i = static_cast<int>(w);
+            if (i < 0 || i >= n || l == 0) return LB_ERR;
+            const std::string& t = md.items[i].text;
+            char* out = reinterpret_cast<char*>(l);
+            std::copy(t.begin(), t.end(), out);
+            out[t.size()] = '\0';
+            return static_cast<LResult>(t.size());
+        }
+        case LB_GETTEXTLEN: {
+            const int i = static_cast<int>(w);
+            return i < 0 || i >= n ? LB_ERR : static_cast<LResult>(md.items[i].text.size());
+        }
+        case LB_GETITEMDATA: {
+            const int i = static_cast<int>(w);
+            return i < 0 || i >= n ? LB_ERR : md.items[i].data;
+        }
+        case LB_SETITEMDATA: {
+            const int i = static_cast<int>(w);
+            if (i < 0 || i >= n) return LB_ERR;
+            md.items[i].data = l;
+            return 1;
+        }
+        case LB_GETCURSEL:
+            if (md.multiple) return md.current;
+            return md.current >= 0 && md.current < n && md.items[md.current].selected ? md.current : LB_ERR;
+        case LB_SETCURSEL: {
+            if (md.multiple) return LB_ERR;
+            const int i = static_cast<int>(static_cast<std::intptr_t>(w));
+            md.Select(i >= 0 && i < n ? i : -1);
+            EnsureVisible(h, *s, md.current);
+            Changed(h);
+            return i >= 0 && i < n ? i : LB_ERR;
+        }
+        case LB_GETSEL: {
+            const int i = static_cast<int>(w);
+            return i < 0 || i >= n ? LB_ERR : (md.items[i].selected ? 1 : 0);
+        }
+        case LB_SETSEL: {
+            if (!md.multiple) return LB_ERR;
+            const int i = static_cast<int>(static_cast<std::intptr_t>(l));
+            if (i == -1) {
+                for (auto& it : md.items)
+                    it.selected = w != 0;
+            } else if (i >= 0 && i < n) {
+                md.items[i].selected = w != 0;
+            } else {
+                return LB_ERR;
+            }
+            Changed(h);
+            return 0;
+        }
+        case LB_GETSELCOUNT:
+            return md.multiple ? md.SelectedCount() : LB_ERR;
+        case LB_GETSELITEMS: {
+            if (!md.multiple || l == 0) return LB_ERR;
+            auto* out = reinterpret_cast<int*>(l);
+            int k = 0;
+            for (int i = 0; i < n && k < static_cast<int>(w); ++i)
+                if (md.items[i].selected) out[k++] = i;
+            return k;
+        }
+        case LB_FINDSTRING:
+        case LB_FINDSTRINGEXACT:
+            return md.Find(static_cast<int>(static_cast<std::intptr_t>(w)), text(l), m == LB_FINDSTRINGEXACT);
+        case LB_SELECTSTRING: {
+            const int i = md.Find(static_cast<int>(static_cast<std::intptr_t>(w)), text(l), false);
+            if (i < 0) return LB_ERR;
+            if (!md.multiple) md.Select(i);
+            EnsureVisible(h, *s, i);
+            Changed(h);
+            return i;
+        }
+        case LB_GETTOPINDEX:
+            return md.top;
+        case LB_SETTOPINDEX:
+            md.top = std::clamp(static_cast<int>(w), 0, std::max(0, n - 1));
+            Changed(h);
+            return 0;
+        case LB_GETCARETINDEX:
+            return md.current;
+        case LB_SETCARETINDEX:
+            md.current = std::clamp(static_cast<int>(w), -1, n - 1);
+            EnsureVisible(h, *s, md.current);
+            Changed(h);
+            return 0;
+        case LB_GETITEMHEIGHT:
+            return RowHeight(h, *s);
+        case LB_SETITEMHEIGHT:
+            s->rowHeight = std::max(1, static_cast<int>(LOWORD(static_cast<std::uintptr_t>(l))));
+            Changed(h);
+            return 0;
+        case LB_GETITEMRECT: {
+            const int i = static_cast<int>(w);
+            if (i < 0 || i >= n || l == 0) return LB_ERR;
+            RECT c;
+            GetClientRect(h, &c);
+            const int y = (i - md.top) * RowHeight(h, *s);
+            *reinterpret_cast<RECT*>(l) = RECT{c.left, y, c.right, y + RowHeight(h, *s)};
+            return 1;
+        }
+        case LB_SETTABSTOPS: {
+            s->tabs.clear();
+            const auto* stops = reinterpret_cast<const int*>(l);
+            HWND dialog = GetParent(h);
+            const int cx = GetDialogBaseUnits(dialog).cx;
+            for (unsigned i = 0; i < w && stops != nullptr; ++i)
+                s->tabs.push_back(stops[i] * cx / 4);
+            Changed(h);
+            return 1;
+        }
+        case WM_SETFOCUS:
+            s->focused = true;
+            Changed(h);
+            if (StyleOf(h) & LBS_NOTIFY) NotifyCommand(h, LBN_SETFOCUS);
+            return 0;
+        case WM_KILLFOCUS:
+            s->focused = false;
+            Changed(h);
+            if (StyleOf(h) & LBS_NOTIFY) NotifyCommand(h, LBN_KILLFOCUS);
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK: {
+            if (!s->combo) SetFocus(h);
+            const int i = RowAt(h, *s, GET_Y_LPARAM(l));
+            if (i < 0) return 0;
+            if (StyleOf(h) & LBS_MULTIPLESEL) {
+                md.items[i].selected = !md.items[i].selected;
+                md.current = i;
+                Changed(h);
+                SelChanged(h, *s);
+            } else if ((StyleOf(h) & LBS_EXTENDEDSEL) && ControlDown()) {
+                md.items[i].selected = !md.items[i].selected;
+                md.current = md.anchor = i;
+                Changed(h);
+                SelChanged(h, *s);
+            } else {
+                UserMove(h, *s, i);
+            }
+            if (m == WM_LBUTTONDBLCLK) {
+                if (s->combo) return 0;
+                if (StyleOf(h) & LBS_NOTIFY) NotifyCommand(h, LBN_DBLCLK);
+                return 0;
+            }
+            s->tracking = true;
+            SetCapture(h);
+            return 0;
+        }
+        case WM_MOUSEMOVE:
+            if (s->combo && !s->tracking) {
+                // The drop-down follows the pointer as it hovers.
+                const int i = RowAt(h, *s, GET_Y_LPARAM(l));
+                if (i >= 0 && i != md.current) {
+                    md.Select(i);
+                    Changed(h);
+                }
+                return 0;
+            }
+            if (s->tracking && !(StyleOf(h) & LBS_MULTIPLESEL)) {
+                const int i = RowAt(h, *s, std::max(0, GET_Y_LPARAM(l)));
+                if (i >= 0 && i != md.current) UserMove(h, *s, i);
+            }
+            return 0;
+        case WM_LBUTTONUP:
+            if (s->tracking) {
+                s->tracking = false;
+                ReleaseCapture();
+            }
+            if (s->combo) ComboDropDownEvent(s->combo, 1, md.current);
+            return 0;
+        case WM_MOUSEWHEEL: {
+            const int delta = static_cast<std::int16_t>(HIWORD(w));
+            const int rows = delta / 120 * 3;
+            md.top = std::clamp(md.top - rows, 0, std::max(0, n - VisibleRows(h, *s)));
+            Changed(h);
+            return 0;
+        }
+        case WM_KEYDOWN: {
+            if (n == 0) return 0;
+            const int page = VisibleRows(h, *s);
+            const int cur = std::max(md.current, 0);
+            switch (w) {
+                case VK_UP: UserMove(h, *s, md.current < 0 ? 0 : cur - 1); return 0;
+                case VK_DOWN: UserMove(h, *s, md.current < 0 ? 0 : cur + 1); return 0;
+                case VK_PRIOR: UserMove(h, *s, cur - page + 1); return 0;
+                case VK_NEXT: UserMove(h, *s, cur + page - 1); return 0;
+                case VK_HOME: UserMove(h, *s, 0); return 0;
+                case VK_END: UserMove(h, *s, n - 1); return 0;
+                case VK_SPACE:
+                    if ((StyleOf(h) & LBS_MULTIPLESEL) && md.current >= 0) {
+                        md.items[md.current].selected = !md.items[md.current].selected;
+                        Changed(h);
+                        SelChanged(h, *s);
+                    }
+                    return 0;
+                default:
+                    break;
+            }
+            break;
+        }
+        case WM_CHAR: {
+            const unsigned ch = static_cast<unsigned>(w);
+            if (ch <= 0x20 || n == 0 || (OwnerDraw(h) && !(StyleOf(h) & LBS_HASSTRINGS))) return 0;
+            // Type-ahead: letters typed within a second of each other make one prefix.
+            const std::uint32_t now = timeGetTime();
+            if (now - md.typedAt > 1000) md.typed.clear();
+            md.typedAt = now;
+            md.typed.push_back(static_cast<char>(ch));
+            int i = md.Find(md.typed.size() == 1 ? md.current : md.current - 1, md.typed, false);
+            if (i < 0 && md.typed.size() > 1) {
+                md.typed = std::string(1, static_cast<char>(ch));
+                i = md.Find(md.current, md.typed, false);
+            }
+            if (i >= 0) UserMove(h, *s, i);
+            return 0;
+        }
+        default:
+            break;
+    }
+    return DefWindowProc(h, m, w, l);
+}
+
+}  // namespace
+
+LResult ListBoxProc(HWND h, std::uint32_t m, WParam w, LParam l) {
+    return ListProc(h, m, w, l);
+}
+
+LResult ComboLBoxProc(HWND h, std::uint32_t m, WParam w, LParam l) {
+    if (m == WM_CREATE) {
+        if (ListState* s = theLists.Get(h)) {
+            auto* cs = reinterpret_cast<const CREATESTRUCT*>(l);
+            s->combo = HWND{static_cast<std::uint32_t>(cs->createParams)};
+        }
+        return 0;
+    }
+    if (m == WM_MOUSEACTIVATE) return 3;  // MA_NOACTIVATE: the dialog stays active
+    return ListProc(h, m, w, l);
+}
+
+namespace ctl {
+// Access for the combo box: the drop-down's model.
+ListModel* DropDownModel(HWND list) {
+    ListState* s = theLists.Get(list);
+    return s != nullptr ? &s->model : nullptr;
+}
+void SetDropDownRowHeight(HWND list, int height) {
+    if (ListState* s = theLists.Get(list)) s->rowHeight = height;
+}
+}  // namespace ctl
+
+}  // namespace win
