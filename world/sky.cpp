@@ -217,16 +217,17 @@ void Sky::Render(bool alternative) {
 
     RenderBodies();
     if (theSceneryServices.graphicsSetting(kSettingSkyTexture) != 0) {
-        // The ground plane: a wide disc a hair below the eye, so it fills the view below the
-        // horizon whatever the pitch.
+        // The ground plane: a disc as wide as the dome a little below the eye, so it fills the
+        // view below the horizon (its edge lies 0.03 degree down) whatever the pitch, and its
+        // corners still project within the screen coordinates' range.
         constexpr int kSides = 16;
-        constexpr float kFar = 4.0e6f;
+        constexpr float kFar = SkyDome::kRadius;
         ts::Vector3F disc[kSides];
         for (int i = 0; i < kSides; ++i) {
             const double a = i * 2.0 * std::numbers::pi / kSides;
             // Counter-clockwise seen from above: the face looks up at the eye.
             disc[i] = ts::Vector3F{kFar * static_cast<float>(std::cos(a)),
-                                   kFar * static_cast<float>(std::sin(a)), -kFar * 1.0e-4f};
+                                   kFar * static_cast<float>(std::sin(a)), -25.0f};
         }
         DrawModelPolygon(kSides, disc, nullptr, nullptr, kGroundColour);
         const float e[3] = {eye.x, eye.y, eye.z};

@@ -1,0 +1,135 @@
+// Drawing the sky and the clouds into an 8-bit memory surface through a real camera: the sky
+// above the horizon and the ground below it at any pitch, the sun where it stands, the fog
+// inside a cloud, and the cloud passes in the order the viewer's altitude asks for.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <numbers>
+
+#include "gfx/bitmap.h"
+#include "gfx/draw_table.h"
+#include "gfx/mem_surface.h"
+#include "gfx/surface.h"
+#include "ts/maths.h"
+#include "ts/perspective_camera.h"
+#include "world/cloud_layers.h"
+#include "world/scene_draw.h"
+#include "world/scenery_services.h"
+#include "world/sky.h"
+#include "world/weather_state.h"
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+// A 640 x 480 8-bit surface with its draw target begun and a camera at `eye` pitched up by
+// `pitch` degrees and turned to `heading` (clockwise from north).
+class Scene : public ::testing::Test {
+protected:
+    void SetUp() override {
+        surface = gfx::GFXMemSurface::Create(640, 480, 8);
+        ASSERT_NE(surface, nullptr);
+        surface->SetDrawTable(&gfx::theSoftwareDrawTable);
+        target = std::make_unique<gfx::GFXDrawTarget>(surface.get());
+        target->Begin();
+        camera = std::make_unique<ts::TSPerspectiveCamera>(
+            ts::CameraRect{0, 0, 639, 479}, ts::CameraWindow{-40, 30, 40, -30}, 8.0f, 128.0f);
+        Clear(1);
+        world::theSceneryServices = world::DefaultSceneryServices();
+    }
+    void TearDown() override {
+        target->End();
+        world::theSceneryServices = world::DefaultSceneryServices();
+    }
+    void Look(const ts::Vector3F& eye, double pitchDegrees, double headingDegrees) {
+        // World to eye: translate, turn the heading away, then the pitch.
+        const double h = headingDegrees * kPi / 180.0, p = pitchDegrees * kPi / 180.0;
+        ts::Transform3F t;
+        ts::Matrix3F& m = t.matrix;
+        // Rows: the eye's right, forward and up axes in world coordinates.
+        const double fx = std::sin(h) * std::cos(p), fy = std::cos(h) * std::cos(p), fz = std::sin(p);
+        const double rx = std::cos(h), ry = -std::sin(h), rz = 0.0;
+        const double ux = -std::sin(h) * std::sin(p), uy = -std::cos(h) * std::sin(p), uz = std::cos(p);
+        const double rows[3][3] = {{rx, ry, rz}, {fx, fy, fz}, {ux, uy, uz}};
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                m.At(r, c) = static_cast<float>(rows[r][c]);
+        m.kind = ts::Matrix3F::kGeneral;
+        ts::Vector3F rotated;
+        ts::Transform3F::RotatePoint(eye, t, &rotated);
+        t.t = ts::Vector3F{-rotated.x, -rotated.y, -rotated.z};
+        camera->SetEyeTransform(t);
+        camera->Activate();
+        camera->SetTransform(ts::Transform3F{});
+    }
+    void Clear(std::uint8_t c) {
+        for (int y = 0; y < 480; ++y)
+            std::memset(surface->pixels + y * surface->stride, c, 640);
+    }
+    [[nodiscard]] std::uint8_t At(int x, int y) const { return surface->pixels[y * surface->stride + x]; }
+    [[nodiscard]] int Count(std::uint8_t c, int top = 0, int bottom = 479) const {
+        int n = 0;
+        for (int y = top; y <= bottom; ++y)
+            for (int x = 0; x < 640; ++x)
+                n += At(x, y) == c ? 1 : 0;
+        return n;
+    }
+    std::unique_ptr<gfx::GFXMemSurface> surface;
+    std::unique_ptr<gfx::GFXDrawTarget> target;
+    std::unique_ptr<ts::TSPerspectiveCamera> camera;
+};
+
+TEST_F(Scene, SkyAboveTheHorizonGroundBelowItAtAnyPitch) {
+    world::Sky sky(nullptr, nullptr);
+    for (const double pitch : {0.0, 12.0, -20.0, -80.0, 60.0}) {
+        Clear(1);
+        Look(ts::Vector3F{100.0f, -50.0f, 6.0f}, pitch, 33.0);
+        sky.Render(false);
+        // The horizon row for this pitch: above it sky, below it ground.
+        const double horizon = 239.5 + std::tan(pitch * kPi / 180.0) * (479.0 / 60.0 * 128.0);
+        int wrong = 0;
+        for (int y = 0; y < 480; ++y) {
+            if (std::fabs(y - horizon) < 2.0) continue;
+            const std::uint8_t want = y < horizon ? world::kSkyColour : world::kGroundColour;
+            for (int x = 0; x < 640; x += 7)
+                wrong += At(x, y) == want ? 0 : 1;
+        }
+        EXPECT_EQ(wrong, 0) << "pitch " << pitch;
+        EXPECT_EQ(Count(1), 0) << "pitch " << pitch;  // nothing left undrawn
+    }
+}
+
+TEST_F(Scene, FogInsideACloudAndPassesInAltitudeOrder) {
+    auto map = gfx::GFXBitmap::Create(256, 256, 8);
+    ASSERT_NE(map, nullptr);
+    for (int y = 0; y < 256; ++y)
+        std::memset(map->Row(y), 200, 256);  // overcast
+    world::CloudLayerSet set(nullptr);
+    set.SetDeck(0, std::make_unique<world::CloudDeck>(9000.0f, 10000.0f, 8, *map));
+    set.SetDeck(2, std::make_unique<world::CloudDeck>(2000.0f, 3000.0f, 8, *map));
+    static int terrainPasses = 0;
+    world::theSceneryServices.renderTerrain = [] { ++terrainPasses; };
+    Look(ts::Vector3F{0, 0, 0}, 0.0, 0.0);
+    // Between the decks: the upper deck before the terrain, the lower one after it.
+    const double between[3] = {1000.0, 1000.0, 5000.0 * 0.77575755};
+    set.Render(between);
+    EXPECT_EQ(std::string(set.LastPasses().begin(), set.LastPasses().end()), "0T2");
+    EXPECT_FALSE(set.WasFogged());
+    EXPECT_EQ(terrainPasses, 1);
+    // Inside a column of the lower deck: nothing but fog.
+    Clear(1);
+    const double inside[3] = {1000.0, 1000.0, 2001.0 * 0.77575755};
+    set.Render(inside);
+    EXPECT_TRUE(set.WasFogged());
+    EXPECT_EQ(terrainPasses, 1);
+    EXPECT_EQ(Count(1), 0);
+    // Below both: both drawn before the terrain, the highest first.
+    const double below[3] = {0.0, 0.0, 100.0};
+    set.Render(below);
+    EXPECT_EQ(std::string(set.LastPasses().begin(), set.LastPasses().end()), "02T");
+    world::theSceneryServices = world::DefaultSceneryServices();
+}
+
+}  // namespace
