@@ -4,12 +4,15 @@
 #include <cmath>
 #include <string>
 
+#include "core/ini_file.h"
 #include "core/resource_volume.h"
 #include "core/run_report.h"
 #include "flight/aircraft.h"
 #include "flight/flight_world_services.h"
 #include "sim/sim_world.h"
 #include "sim/view_controller.h"
+#include "world/airport_objects.h"
+#include "world/runway_lights.h"
 #include "world/scenery_services.h"
 #include "world/scenery_state.h"
 
@@ -106,6 +109,21 @@ void SimWorld::MakeWeather() {
 
 void SimWorld::MakeClouds() {
     clouds = std::make_unique<world::CloudLayerSet>(&core::theWeatherArtVolume);
+}
+
+void SimWorld::MakeRunwayModule() {
+    world::InitRunwayShapes(&core::theRunwayShapesVolume);
+}
+
+void SimWorld::MakeAirportObjects() {
+    objects = std::make_unique<world::AirportObjectDatabase>();
+    objects->Load(&core::theRunwayDataVolume, &core::theBuildingDataVolume,
+                  &core::theObstacleDataVolume, &core::theIniFile);
+}
+
+void SimWorld::DestroyAirportObjects() {
+    if (objects) objects->WriteBeaconReport();
+    objects.reset();
 }
 
 void SimWorld::DestroySceneryObjects() {

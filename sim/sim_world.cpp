@@ -27,6 +27,8 @@
 #include "ts/class_item.h"
 #include "ts/light_set.h"
 #include "win/window.h"
+#include "world/airport_objects.h"
+#include "world/runway_lights.h"
 #include "world/scenery_services.h"
 #include "world/scenery_state.h"
 
@@ -119,9 +121,11 @@ void SimWorld::Init(win::HWND w) {
     MakeClouds();
     Step("CloudLayerSet");
     UpdateCloudLayers();
+    MakeRunwayModule();
     Step("RunwayShapes");
     Step("RunwayMaterials");
     Step("ArtifactShapeCache");
+    MakeAirportObjects();
     Step("AirportObjectDatabase");
     Step("TerrainManager");
     aircraft = &flight::theAircraft;
@@ -168,8 +172,10 @@ void SimWorld::Shutdown() {
     aircraft = nullptr;
     Step("Aircraft");
     Step("TerrainManager");
+    DestroyAirportObjects();
     Step("AirportObjectDatabase");
     Step("ArtifactShapeCache");
+    world::ShutdownRunwayShapes();
     Step("RunwayShapes");
     Step("RunwayMaterials");
     DestroySceneryObjects();

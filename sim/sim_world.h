@@ -22,6 +22,7 @@ namespace world {
 class WeatherState;
 class Sky;
 class CloudLayerSet;
+class AirportObjectDatabase;
 class SceneryGraphicsSettings;
 }  // namespace world
 namespace planning {
@@ -214,6 +215,7 @@ public:
     world::WeatherState* Weather() { return weather.get(); }
     world::Sky* GetSky() { return sky.get(); }
     world::CloudLayerSet* Clouds() { return clouds.get(); }
+    world::AirportObjectDatabase* AirportObjects() { return objects.get(); }
     // Scenery objects drawn near the viewer in the last frame.
     [[nodiscard]] int NearObjectCount() const { return nearObjects; }
     flight::SystemReliability* Reliability() { return reliability.get(); }
@@ -235,6 +237,9 @@ private:
     void MakeWeather();
     void MakeClouds();
     void DestroySceneryObjects();
+    void MakeRunwayModule();
+    void MakeAirportObjects();
+    void DestroyAirportObjects();
 
     win::HWND window;
     std::unique_ptr<devices::Joystick> joystick;
@@ -249,6 +254,7 @@ private:
     std::unique_ptr<planning::FlightPlan> flightPlan;
     std::unique_ptr<world::WeatherState> weather;
     std::unique_ptr<world::CloudLayerSet> clouds;
+    std::unique_ptr<world::AirportObjectDatabase> objects;
     int nearObjects = 0;
     std::unique_ptr<flight::SystemReliability> reliability;
     flight::Aircraft* aircraft = nullptr;
