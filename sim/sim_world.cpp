@@ -597,6 +597,7 @@ void SimWorld::SetGraphicsSettings(const world::SceneryGraphicsSettings& setting
 }
 
 void SimWorld::ApplyGraphicsSettings() {
+    if (sky) sky->ApplyGraphicsSettings();
     if (palette) palette->MarkReapply();
 }
 

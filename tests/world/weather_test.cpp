@@ -11,6 +11,7 @@
 #include "core/numeric.h"
 #include "flight/flight_model_state.h"
 #include "flight/flight_probe.h"
+#include "planning/route_weather.h"
 #include "support/temp_folder.h"
 #include "world/terrain_services.h"
 #include "world/weather_services.h"
@@ -266,6 +267,17 @@ TEST_F(WindAtAircraft, ACrosswindDriftsTheAircraftAtTheWindsSpeed) {
     w.ResetWindTimer();
     Settle(w);
     EXPECT_NEAR(EastDriftKnots(&w) - calm, -20.0, 1.0);
+}
+
+TEST(RouteWeather, TheBriefingsThreeWeathersStartWithTheDefaultLayers) {
+    for (const WeatherState* w : {&planning::theDepartureWeather, &planning::theEnrouteWeather,
+                                  &planning::theDestinationWeather}) {
+        EXPECT_EQ(w->GetWindLayer(1)->GetBottomAltitude(), 1500);
+        EXPECT_EQ(w->GetWindLayer(8)->GetTopAltitude(), 36500);
+        EXPECT_EQ(w->GetWindLayer(5)->GetMidAltitude(), 18000);
+        EXPECT_EQ(w->GetCloudLayer(1)->GetBase(), 6500);
+        EXPECT_EQ(w->GetCloudLayer(2)->GetBaseRangeHigh(), 44999);
+    }
 }
 
 TEST(WeatherServices, TheFlightModelReadsTheLiveWeather) {
