@@ -1,0 +1,128 @@
+// The outside world in the running program: the first flight of the starter installation in
+// the plain forward view by day and, after the night command, by night. The sun and the moon of
+// the report stand where the test's own almanac puts them for the flight's date, time and
+// place; the picture shows the sky above the horizon and the ground below it, dark at night.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "core/endian.h"
+#include "support/run_command.h"
+#include "support/temp_folder.h"
+#include "world/almanac_oracle.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace almanac_oracle;
+
+// The fields of the first report line after `from` in the trace.
+std::map<std::string, std::string> Report(const std::string& out, std::size_t* from) {
+    std::map<std::string, std::string> fields;
+    const std::size_t at = out.find(" report ", *from);
+    if (at == std::string::npos) return fields;
+    const std::size_t end = out.find('\n', at);
+    std::stringstream line(out.substr(at + 8, end - at - 8));
+    for (std::string word; line >> word;) {
+        const std::size_t eq = word.find('=');
+        if (eq != std::string::npos) fields[word.substr(0, eq)] = word.substr(eq + 1);
+    }
+    *from = end;
+    return fields;
+}
+
+// The colour of pixel (x, y) of an 8- or 24-bit BMP as 0x00RRGGBB; ~0 when it cannot be read.
+std::uint32_t PixelAt(const std::string& bytes, int x, int y) {
+    const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    if (bytes.size() < 54 || b[0] != 'B' || b[1] != 'M') return ~0u;
+    const unsigned bytesPerPixel = core::ReadU16(b + 28) / 8u;
+    if (bytesPerPixel != 1 && bytesPerPixel != 3) return ~0u;
+    const auto width = static_cast<std::int32_t>(core::ReadU32(b + 18));
+    const auto height = static_cast<std::int32_t>(core::ReadU32(b + 22));
+    if (x < 0 || y < 0 || x >= width || y >= height) return ~0u;
+    const std::size_t row = (static_cast<std::size_t>(width) * bytesPerPixel + 3) & ~std::size_t{3};
+    const std::size_t at =
+        core::ReadU32(b + 10) + row * static_cast<std::size_t>(height - 1 - y) + x * bytesPerPixel;
+    if (at + bytesPerPixel > bytes.size()) return ~0u;
+    const std::uint8_t* c = bytesPerPixel == 3 ? b + at : b + 54 + 4 * b[at];
+    return (std::uint32_t{c[2]} << 16) | (std::uint32_t{c[1]} << 8) | c[0];
+}
+
+double Brightness(std::uint32_t rgb) {
+    return ((rgb >> 16) & 255) + ((rgb >> 8) & 255) + (rgb & 255);
+}
+
+TEST(SceneryProgram, TheFirstFlightsSkyByDayAndByNight) {
+    const std::string bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
+    const fs::path install = fs::path(ZEPHLON_BINARY_DIR) / "install";
+    if (!fs::exists(bin) || !fs::exists(install / "Flights"))
+        GTEST_SKIP() << "simrun or the starter installation is not built";
+    testsupport::TempFolder dir("zephlon-scenery");
+    for (const fs::directory_entry& e : fs::directory_iterator(install))
+        if (e.is_directory())
+            fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
+    dir.Write("script.txt",
+              "wait 2000\n"
+              "menu 1665\n"  // the plain forward view
+              "wait 500\n"
+              "report sun_az sun_el moon_az moon_el moon_phase light period clouds wind_kt\n"
+              "screenshot " + dir.Path("day.bmp") + "\n"
+              "menu 180\n"  // night
+              "wait 500\n"
+              "report sun_el light period\n"
+              "screenshot " + dir.Path("night.bmp") + "\n"
+              "quit\n");
+    const testsupport::CommandResult r = testsupport::RunCommand(
+        bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") + " 2>&1");
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::size_t from = 0;
+    auto day = Report(r.out, &from);
+    auto night = Report(r.out, &from);
+    ASSERT_EQ(day.count("sun_az"), 1u) << r.out;
+    ASSERT_EQ(night.count("period"), 1u) << r.out;
+
+    // The first flight: 2026-06-21 19:00 UTC, on KSQL runway 30 (37.5091 N, 122.2467 W); the
+    // report came 2.5 simulated seconds later.
+    const double jd = JulianDateOfUnix(1782068400.0 + 2.5);
+    const double lat = 37.5093, eastLon = -122.2467;
+    double az = 0, el = 0;
+    HorizonOracle(SunOracle(jd), jd, lat, eastLon, &az, &el);
+    EXPECT_NEAR(std::stod(day["sun_el"]), el, 0.5);
+    EXPECT_LT(AngleDiff(std::stod(day["sun_az"]), az), 1.0);
+    const Equatorial moon = MoonOracle(jd);
+    HorizonOracle(moon, jd, lat, eastLon, &az, &el);
+    EXPECT_NEAR(std::stod(day["moon_el"]), el, 1.5);
+    EXPECT_LT(AngleDiff(std::stod(day["moon_az"]), az), 1.5 / std::cos(D2R(el)));
+    const double elongation = Norm360(SunOracle(jd).longitude - moon.longitude);
+    const int phase = static_cast<int>(std::lround(elongation / 45.0)) % 8;
+    const int diff = std::abs(std::stoi(day["moon_phase"]) - phase);
+    EXPECT_LE(std::min(diff, 8 - diff), 1);
+    EXPECT_EQ(day["period"], "1");
+    EXPECT_EQ(day["light"], "1.000");
+    EXPECT_EQ(day["clouds"], "0");
+    EXPECT_EQ(night["period"], "3");
+    EXPECT_LT(std::stod(night["sun_el"]), -18.0);
+    EXPECT_LE(std::stod(night["light"]), 0.1);
+
+    // The pictures: sky over the top rows, ground of another colour over the bottom rows;
+    // the night's sky darker than the day's.
+    const std::string dayPicture = dir.Read("day.bmp");
+    const std::string nightPicture = dir.Read("night.bmp");
+    const std::uint32_t sky = PixelAt(dayPicture, 320, 5);
+    const std::uint32_t ground = PixelAt(dayPicture, 320, 470);
+    int skyPixels = 0;
+    for (int x = 0; x < 640; x += 4)
+        for (int y = 0; y < 40; ++y)
+            skyPixels += PixelAt(dayPicture, x, y) == sky ? 1 : 0;
+    EXPECT_EQ(skyPixels, 160 * 40);
+    EXPECT_NE(sky, ground);
+    EXPECT_NE(sky, ~0u);
+    EXPECT_LT(Brightness(PixelAt(nightPicture, 320, 5)), 0.5 * Brightness(sky));
+}
+
+}  // namespace
