@@ -125,4 +125,39 @@ TEST(SceneryProgram, TheFirstFlightsSkyByDayAndByNight) {
     EXPECT_LT(Brightness(PixelAt(nightPicture, 320, 5)), 0.5 * Brightness(sky));
 }
 
+TEST(SceneryProgram, ACloudDeckOverheadCoversTheSkyWithItsUnderside) {
+    const std::string bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
+    const fs::path install = fs::path(ZEPHLON_BINARY_DIR) / "install";
+    if (!fs::exists(bin) || !fs::exists(install / "Flights"))
+        GTEST_SKIP() << "simrun or the starter installation is not built";
+    testsupport::TempFolder dir("zephlon-clouds");
+    for (const fs::directory_entry& e : fs::directory_iterator(install))
+        if (e.is_directory() && e.path().filename() != "Flights")
+            fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
+    // The first flight with five eighths of cloud from 2,500 to 4,000 ft.
+    fs::create_directory(dir.Path("Flights"));
+    fs::copy_file(install / "Flights" / "Startup.Flt", dir.Path("Flights/Startup.Flt"));
+    std::string flight = dir.Read("Flights/Startup.Flt");
+    flight += "[Weather]\r\ncla1CloudBase=2500\r\ncla1CloudHeight=1500\r\ncla1CloudCoverage=5\r\n";
+    dir.Write("Flights/Startup.Flt", flight);
+    dir.Write("script.txt", "wait 2000\nmenu 1665\nwait 500\nreport clouds\nscreenshot " +
+                                dir.Path("clouds.bmp") + "\nquit\n");
+    const testsupport::CommandResult r = testsupport::RunCommand(
+        bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") + " 2>&1");
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::size_t from = 0;
+    EXPECT_EQ(Report(r.out, &from)["clouds"], "2") << r.out;
+    // Overhead the underside's greys hide most of the sky, which shows through the holes.
+    const std::string picture = dir.Read("clouds.bmp");
+    std::map<std::uint32_t, int> colours;
+    for (int x = 0; x < 640; x += 2)
+        for (int y = 0; y < 60; ++y)
+            ++colours[PixelAt(picture, x, y)];
+    int most = 0;
+    for (const auto& [c, n] : colours)
+        most = std::max(most, n);
+    EXPECT_GE(colours.size(), 3u);
+    EXPECT_LT(most, 320 * 60 * 8 / 10) << "one colour fills the sky";
+}
+
 }  // namespace
