@@ -12,6 +12,7 @@
 #include "gfx/bitmap_draw.h"
 #include "gfx/cds_surface.h"
 #include "gfx/display.h"
+#include "gfx/tod_palette.h"
 #include "gfx/palette.h"
 #include "gfx/surface.h"
 #include "nav/lat_lon.h"
@@ -180,6 +181,15 @@ void SimWorld::SetLoadingScreen(int on) {
     if (loadingScreen != 0) {
         ShowLoadingScreen(window);
     } else {
+        // The screen's surfaces still hold the loading picture's palette: the world's takes
+        // its place before that one goes, so no drawing reads a freed palette.
+        if (palette) {
+            palette->MarkReapply();
+            palette->Update();
+        }
+        for (gfx::GFXSurface* s : {gfx::GetDisplaySurface(), gfx::GetDrawSurface()})
+            if (s != nullptr && theLoadingPalette && s->palette == theLoadingPalette.get())
+                s->palette = nullptr;
         theLoadingBitmap.reset();
         theLoadingPalette.reset();
         theLoadingArtTried = false;
