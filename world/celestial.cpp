@@ -58,6 +58,8 @@ std::unique_ptr<gfx::GFXBitmap> LoadBodyBitmap(core::ResourceVolume* art, const 
     if (b && (b->bitsPerPixel != 8 || b->width < 2 || b->height < 2 || b->width > 256 ||
               b->height > 256))
         b.reset();
+    // Index 0 round the disc lets the sky show.
+    if (b) b->flags = (b->flags & ~gfx::kBitmapModeMask) | gfx::kBitmapTransparent;
     return b;
 }
 

@@ -12,6 +12,8 @@
 #include "gfx/draw_table.h"
 #include "gfx/mem_surface.h"
 #include "gfx/surface.h"
+#include "core/resource_volume.h"
+#include "support/temp_folder.h"
 #include "ts/maths.h"
 #include "ts/perspective_camera.h"
 #include "world/cloud_layers.h"
@@ -99,6 +101,65 @@ TEST_F(Scene, SkyAboveTheHorizonGroundBelowItAtAnyPitch) {
         EXPECT_EQ(wrong, 0) << "pitch " << pitch;
         EXPECT_EQ(Count(1), 0) << "pitch " << pitch;  // nothing left undrawn
     }
+}
+
+world::ZuluDateTime theZulu;
+
+TEST_F(Scene, TheSunWhereItStandsAndStarsAndTheHorizonBandByNight) {
+    // Art of the test's own: a 9 x 9 sun of entry 40, a horizon band of entry 50 in its
+    // lower half.
+    testsupport::TempFolder art("zephlon-skyart");
+    auto sun = gfx::GFXBitmap::Create(9, 9, 8);
+    for (int y = 0; y < 9; ++y)
+        std::memset(sun->Row(y), 40, static_cast<std::size_t>(sun->stride));
+    ASSERT_EQ(sun->Save(art.Path("Sun.bmp"), gfx::kBitmapWriteBmp), 1);
+    auto band = gfx::GFXBitmap::Create(256, 256, 8);
+    for (int y = 0; y < 256; ++y)
+        std::memset(band->Row(y), (y % 128) >= 100 ? 50 : 0, static_cast<std::size_t>(band->stride));
+    ASSERT_EQ(band->Save(art.Path("hzc-cld.bmp"), gfx::kBitmapWriteBmp), 1);
+    core::ResourceVolume folder(nullptr, art.Root().c_str(), 0);
+
+    world::theSceneryServices.zuluDateTime = [](world::ZuluDateTime* out) { *out = theZulu; };
+    world::theSceneryServices.latitude = [] { return 37.5; };
+    world::theSceneryServices.longitude = [] { return 122.25; };
+    theZulu = world::ZuluDateTime{};
+    theZulu.year = 126;
+    theZulu.month = 5;
+    theZulu.day = 21;
+    theZulu.hour = 15;  // 08:00 on the west coast: the sun low in the east
+    world::Sky sky(&folder, &folder);
+    const float origin[3] = {0, 0, 0};
+    sky.PlaceForObserver(origin);
+    const double az = sky.GetSun().Azimuth(), el = sky.GetSun().Elevation();
+    ASSERT_GT(el, 5.0);
+    // Looking straight at it (the world grid turned by the convergence from true north).
+    const double convergence = world::theSkyClock.convergence;
+    Look(ts::Vector3F{0, 0, 6}, el, az + convergence);
+    sky.Render(false);
+    int sunNearCentre = 0;
+    for (int y = 230; y <= 250; ++y)
+        for (int x = 310; x <= 330; ++x)
+            sunNearCentre += At(x, y) == 40 ? 1 : 0;
+    EXPECT_GT(sunNearCentre, 40);
+    // Looking away from it: no sun, and the band along the horizon.
+    Clear(1);
+    Look(ts::Vector3F{0, 0, 6}, 0.0, az + convergence + 180.0);
+    sky.Render(false);
+    EXPECT_EQ(Count(40), 0);
+    EXPECT_GT(Count(50, 200, 239), 640 * 10);
+    EXPECT_EQ(Count(50, 0, 100), 0);
+    // At night the stars show above the horizon only.
+    theZulu.hour = 8;
+    sky.PlaceForObserver(origin);
+    Clear(1);
+    Look(ts::Vector3F{0, 0, 6}, 30.0, 0.0);
+    sky.Render(false);
+    ASSERT_TRUE(sky.HasStars());
+    EXPECT_GT(Count(world::kStarColour), 5);
+    Clear(1);
+    Look(ts::Vector3F{0, 0, 6}, -60.0, 0.0);
+    sky.Render(false);
+    EXPECT_EQ(Count(world::kStarColour), 0);
 }
 
 TEST_F(Scene, FogInsideACloudAndPassesInAltitudeOrder) {
