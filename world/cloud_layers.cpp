@@ -338,13 +338,11 @@ void CloudLayerSet::Render(const double viewer[3]) {
     }
     if (fogged) {
         passes.push_back('F');
-        gfx::GFXDrawTarget* target = gfx::theCurrentDrawTarget;
-        if (target != nullptr && target->surface != nullptr) {
-            if (const gfx::GFXDrawTable* table = target->surface->GetDrawTable()) {
-                const int bottom = std::clamp(theSceneryServices.viewportBottom(), 0, 479);
-                table->FillRectangle(target->surface, gfx::GFXRect{0, 0, 639, bottom},
-                                     FogColour(theSceneryServices.currentPalette(), 245));
-            }
+        FrameTarget f;
+        if (CurrentFrameTarget(&f)) {
+            const int bottom = std::clamp(theSceneryServices.viewportBottom(), 0, 479);
+            f.table->FillRectangle(f.surface, gfx::GFXRect{0, 0, 639, bottom},
+                                   FogColour(theSceneryServices.currentPalette(), 245));
         }
         // What was filed for this frame is not drawn.
         for (auto& d : decks)

@@ -12,6 +12,7 @@
 #include "gfx/surface.h"
 #include "ts/perspective_camera.h"
 #include "world/runway_geometry.h"
+#include "world/scene_draw.h"
 #include "world/scenery_services.h"
 
 namespace world {
@@ -141,19 +142,16 @@ int DrawList(const std::vector<RunwayLight>& list, ts::TSCamera& camera,
 
 int RenderRunwayLights(const RunwayGeometry& g) {
     if (theMode == 0 || theSceneryServices.isFullDaylight() != 0) return 0;
-    ts::TSCamera* camera = ts::theCurrentCamera;
-    gfx::GFXDrawTarget* target = gfx::theCurrentDrawTarget;
-    if (camera == nullptr || target == nullptr || target->surface == nullptr) return 0;
-    const gfx::GFXDrawTable* table = target->surface->GetDrawTable();
-    if (table == nullptr) return 0;
-    const int shift = target->coordinateShift & 0xFF;
-    int drawn = DrawList(g.bothWays, *camera, *table, target->surface, shift);
+    FrameTarget f;
+    if (!CurrentFrameTarget(&f)) return 0;
+    ts::TSCamera* camera = f.camera;
+    int drawn = DrawList(g.bothWays, *camera, *f.table, f.surface, f.shift);
     // The runway's axis seen from the camera: looking toward end 2, the lights that face
     // aircraft approaching end 1.
     ts::Vector3F axis;
     ts::Transform3F::RotatePoint(ts::Vector3F{0.0f, 1.0f, 0.0f}, camera->GetModelToEye(), &axis);
-    drawn += DrawList(axis.y >= 0.0f ? g.towardEnd2 : g.towardEnd1, *camera, *table,
-                      target->surface, shift);
+    drawn += DrawList(axis.y >= 0.0f ? g.towardEnd2 : g.towardEnd1, *camera, *f.table, f.surface,
+                      f.shift);
     return drawn;
 }
 

@@ -41,6 +41,16 @@ int ClipPolygon(const EyeVertex* in, int n, EyeVertex* out, int capacity, Plane 
 
 }  // namespace
 
+bool CurrentFrameTarget(FrameTarget* out) {
+    gfx::GFXDrawTarget* target = gfx::theCurrentDrawTarget;
+    if (ts::theCurrentCamera == nullptr || target == nullptr || target->surface == nullptr)
+        return false;
+    const gfx::GFXDrawTable* table = target->surface->GetDrawTable();
+    if (table == nullptr) return false;
+    *out = FrameTarget{ts::theCurrentCamera, target->surface, table, target->coordinateShift & 0xFF};
+    return true;
+}
+
 void DrawModelPolygon(int n, const ts::Vector3F* points, const gfx::GFXTexCoord* tex,
                       const gfx::GFXBitmap* texture, std::uint32_t colour) {
     constexpr int kMostPoints = 16;

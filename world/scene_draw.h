@@ -11,9 +11,25 @@
 namespace gfx {
 class GFXBitmap;
 class GFXPalette;
+class GFXSurface;
+struct GFXDrawTable;
 }  // namespace gfx
+namespace ts {
+class TSCamera;
+}
 
 namespace world {
+
+// What a frame draws into: the current camera, the current draw target's surface and its draw
+// table, and the target's coordinate shift (screen points are in 1 / 2^shift pixels).
+struct FrameTarget {
+    ts::TSCamera* camera = nullptr;
+    gfx::GFXSurface* surface = nullptr;
+    const gfx::GFXDrawTable* table = nullptr;
+    int shift = 0;
+};
+// False (and nothing to draw with) outside a frame.
+[[nodiscard]] bool CurrentFrameTarget(FrameTarget* out);
 
 // Draws a polygon of model points (in the frame the camera's current transform expects)
 // through theCurrentCamera into theCurrentDrawTarget, clipped at the near plane: textured

@@ -160,13 +160,12 @@ void Sky::RemoveStars() {
 }
 
 void Sky::RenderBodies() {
-    ts::TSCamera* camera = ts::theCurrentCamera;
-    gfx::GFXDrawTarget* target = gfx::theCurrentDrawTarget;
-    if (camera == nullptr || target == nullptr || target->surface == nullptr) return;
-    gfx::GFXSurface* surface = target->surface;
-    const gfx::GFXDrawTable* table = surface->GetDrawTable();
-    if (table == nullptr) return;
-    const int shift = target->coordinateShift & 0xFF;
+    FrameTarget f;
+    if (!CurrentFrameTarget(&f)) return;
+    ts::TSCamera* camera = f.camera;
+    gfx::GFXSurface* surface = f.surface;
+    const gfx::GFXDrawTable* table = f.table;
+    const int shift = f.shift;
     for (const CelestialObject* body : CelestialObjects()) {
         if (!body->enabled) continue;
         const float* d = body->DrawPosition();
@@ -199,15 +198,12 @@ void Sky::RenderBodies() {
 
 void Sky::Render(bool alternative) {
     UpdateLighting(false);
-    ts::TSCamera* camera = ts::theCurrentCamera;
-    gfx::GFXDrawTarget* target = gfx::theCurrentDrawTarget;
-    if (camera == nullptr || target == nullptr || target->surface == nullptr) return;
-    gfx::GFXSurface* surface = target->surface;
-    const gfx::GFXDrawTable* table = surface->GetDrawTable();
-    if (table == nullptr) return;
+    FrameTarget f;
+    if (!CurrentFrameTarget(&f)) return;
+    ts::TSCamera* camera = f.camera;
     const int bottom = std::clamp(theSceneryServices.viewportBottom(), 0, 479);
     const std::uint8_t skyColour = alternative ? kAlternativeSkyColour : kSkyColour;
-    table->FillRectangle(surface, gfx::GFXRect{0, 0, 639, bottom}, skyColour);
+    f.table->FillRectangle(f.surface, gfx::GFXRect{0, 0, 639, bottom}, skyColour);
     // Everything here lies round the eye: the bodies, the planes and the band move with it.
     const ts::Vector3F eye = EyeInWorld(*camera);
     ts::Transform3F atEye;

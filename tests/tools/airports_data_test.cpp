@@ -18,6 +18,7 @@
 #include "core/stream_io.h"
 #include "nav/lat_lon.h"
 #include "platform/file_system.h"
+#include "support/navdata_csv.h"
 
 namespace {
 
@@ -32,20 +33,7 @@ std::int16_t I16(const std::vector<std::uint8_t>& b, std::size_t at) {
 }
 
 std::vector<std::vector<std::string>> Csv(const char* name) {
-    std::vector<std::vector<std::string>> rows;
-    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/" + name);
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::vector<std::string> f;
-        std::stringstream ss(line);
-        std::string cell;
-        while (std::getline(ss, cell, ','))
-            f.push_back(cell);
-        rows.push_back(std::move(f));
-    }
-    return rows;
+    return testsupport::NavdataCsv(name);
 }
 
 struct World {

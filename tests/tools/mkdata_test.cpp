@@ -26,6 +26,7 @@
 #include "gfx/palette.h"
 #include "nav/lat_lon.h"
 #include "platform/file_system.h"
+#include "support/navdata_csv.h"
 
 namespace {
 
@@ -53,19 +54,7 @@ std::string ReadFile(const fs::path& path) {
 }
 
 std::vector<std::vector<std::string>> ReadCsv(const char* name) {
-    std::vector<std::vector<std::string>> rows;
-    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/" + name);
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        std::vector<std::string> f;
-        std::stringstream ss(line);
-        std::string cell;
-        while (std::getline(ss, cell, ','))
-            f.push_back(cell);
-        rows.push_back(std::move(f));
-    }
-    return rows;
+    return testsupport::NavdataCsv(name);
 }
 
 class MkdataTest : public ::testing::Test {

@@ -1,0 +1,28 @@
+// The rows of a table of the public navigation data (data/navdata-us/NAME), split at commas,
+// without the header line, for tests that hold the installation against its sources.
+#pragma once
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+inline std::vector<std::vector<std::string>> NavdataCsv(const char* name) {
+    std::vector<std::vector<std::string>> rows;
+    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/" + name);
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::vector<std::string> f;
+        std::stringstream ss(line);
+        for (std::string cell; std::getline(ss, cell, ',');)
+            f.push_back(cell);
+        rows.push_back(std::move(f));
+    }
+    return rows;
+}
+
+}  // namespace testsupport
