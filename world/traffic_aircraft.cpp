@@ -14,10 +14,13 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// The five traffic models: a Cessna 182, a Cessna 310, a Piper Archer, a Mooney and a Learjet.
-constexpr TrafficModel kModels[kTrafficModels] = {
-    {"c182_1", 4.5f, 0}, {"c310_1", 4.5f, 2}, {"arch_1", 3.5f, 0},
-    {"moon_1", 3.2f, 1}, {"lear_1", 5.0f, 4}};
+// The five traffic models: a Cessna 182, a Cessna 310, a Piper Archer, a Mooney and a Learjet;
+// each shape's origin stands 4, 4, 3, 3 and 3.5 ft above its wheels.
+constexpr TrafficModel kModels[kTrafficModels] = {{"c182_1", 3.1030303f, 0},
+                                                  {"c310_1", 3.1030303f, 2},
+                                                  {"arch_1", 2.3272727f, 0},
+                                                  {"moon_1", 2.3272727f, 1},
+                                                  {"lear_1", 2.7151515f, 4}};
 
 std::array<std::array<float, kTrafficPerformanceValues>, kTrafficModels> MakeRows() {
     std::array<std::array<float, kTrafficPerformanceValues>, kTrafficModels> rows{};

@@ -280,11 +280,11 @@ void PlaceBuildings(const Airport& a, const RunwayStrips& runways,
         plan.push_back({"fuelfarm", 1, 0.38, 550.0});
     }
     if (a.towered) {
-        plan.push_back({"tower", world::kTowerClass, -0.12, 1000.0});
+        plan.push_back({"ctower", world::kTowerClass, -0.12, 1000.0});
         plan.push_back({"beacon", world::kBeaconClass, 0.30, 1100.0});
     }
     for (const double f : {-0.45, -0.10, 0.15, 0.45})
-        plan.push_back({"tree", 0, f, 1500.0});
+        plan.push_back({f < 0.0 ? "tree1" : "tree2", 0, f, 1500.0});
 
     for (const Placement& p : plan) {
         // The planned spot on the right side first, then the left, then farther out and along
