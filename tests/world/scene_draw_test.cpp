@@ -162,6 +162,38 @@ TEST_F(Scene, TheSunWhereItStandsAndStarsAndTheHorizonBandByNight) {
     EXPECT_EQ(Count(world::kStarColour), 0);
 }
 
+TEST(SceneryArt, MissingOrWrongSizedArtLeavesItsPieceUndrawn) {
+    testsupport::TempFolder art("zephlon-badart");
+    auto save = [&](const char* name, int w, int h) {
+        auto b = gfx::GFXBitmap::Create(w, h, 8);
+        for (int y = 0; y < h; ++y)
+            std::memset(b->Row(y), 9, static_cast<std::size_t>(b->stride));
+        ASSERT_EQ(b->Save(art.Path(name), gfx::kBitmapWriteBmp), 1);
+    };
+    save("hzc-cld.bmp", 128, 256);  // not a 256 x 256 texture
+    save("cloud4a.bmp", 256, 128);  // not a 256 x 256 cell map
+    save("cloud5a.bmp", 256, 256);
+    save("cloud5b.bmp", 64, 64);    // a wrong underside: the deck stays, its underside goes
+    save("Sun.bmp", 300, 300);      // larger than any body
+    art.Write("Moon0n.bmp", "BM garbage");
+    core::ResourceVolume folder(nullptr, art.Root().c_str(), 0);
+    world::SkyDome dome(&folder);
+    dome.SetCloudiness(0);
+    EXPECT_EQ(dome.Bitmap(), nullptr);
+    world::Sun sun(&folder);
+    EXPECT_EQ(sun.bitmap, nullptr);
+    world::WeatherState w;
+    world::CloudLayer* layer = w.GetCloudLayer(0);
+    layer->SetBase(2000);
+    layer->SetThickness(1000);
+    for (const auto& [coverage, made] : {std::pair{4, false}, std::pair{5, true}, std::pair{6, false},
+                                         std::pair{0, false}}) {
+        layer->SetCoverage(coverage);
+        EXPECT_EQ(world::CloudDeck::Create(*layer, &folder) != nullptr, made) << coverage;
+    }
+    EXPECT_EQ(world::CloudDeck::Create(*layer, nullptr), nullptr);
+}
+
 TEST_F(Scene, FogInsideACloudAndPassesInAltitudeOrder) {
     auto map = gfx::GFXBitmap::Create(256, 256, 8);
     ASSERT_NE(map, nullptr);
