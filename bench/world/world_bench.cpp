@@ -4,8 +4,15 @@
 // - a near cloud deck's blocks drawn into a 640 x 480 surface (ms) against filling the surface
 //   with memset;
 // - one precision runway built from its record (µs) against copying the record 1,000 times.
+// - the scenery part of a frame at dusk (the sky with its stars, two cloud decks above and
+//   below the eye): heap allocations per frame after the first (goal 0), counted by the
+//   allocation hook below.
 // Each counts what it produced and fails when that is nothing.
 #include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
 
 #include <cmath>
 #include <cstring>
@@ -22,6 +29,28 @@
 #include "world/runway_geometry.h"
 #include "world/scenery_services.h"
 #include "world/sky.h"
+
+// Counts every allocation of the program while counting is on. The heap is reached through
+// pointers the compiler cannot see through, so that it does not pair this new with a free.
+namespace {
+std::atomic<bool> theCounting{false};
+std::atomic<std::uint64_t> theAllocations{0};
+void* (*volatile theAllocate)(std::size_t) = &std::malloc;
+void (*volatile theRelease)(void*) = &std::free;
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (theCounting.load(std::memory_order_relaxed))
+        theAllocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = theAllocate(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    theRelease(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    theRelease(p);
+}
 
 namespace {
 
@@ -155,5 +184,45 @@ void BM_CopyARunwayRecord1000Times(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CopyARunwayRecord1000Times)->Unit(benchmark::kMicrosecond);
+
+void BM_SceneryFrameAllocations(benchmark::State& state) {
+    Surface s;
+    static world::ZuluDateTime theDusk;
+    theDusk = world::ZuluDateTime{};
+    theDusk.year = 126;
+    theDusk.month = 5;
+    theDusk.day = 22;
+    theDusk.hour = 4;  // 21:00 on the west coast
+    world::theSceneryServices = world::DefaultSceneryServices();
+    world::theSceneryServices.zuluDateTime = [](world::ZuluDateTime* out) { *out = theDusk; };
+    world::theSceneryServices.latitude = [] { return 37.5; };
+    world::theSceneryServices.longitude = [] { return 122.25; };
+    world::Sky sky(nullptr, nullptr);
+    auto map = gfx::GFXBitmap::Create(256, 256, 8);
+    core::srand(5);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            map->Row(y)[x] = core::rand() % 8 < 4 ? 200 : 0;
+    world::CloudLayerSet clouds(nullptr);
+    clouds.SetDeck(0, std::make_unique<world::CloudDeck>(6000.0f, 7000.0f, 4, *map));
+    clouds.SetDeck(2, std::make_unique<world::CloudDeck>(2000.0f, 3000.0f, 4, *map));
+    const float eye[3] = {0, 0, 2600};
+    const double viewer[3] = {0, 0, 2600};
+    std::uint64_t frames = 0;
+    for (auto _ : state) {
+        // The first frame makes what the night needs (the stars); the count starts after it.
+        theCounting = frames > 0;
+        sky.PlaceForObserver(eye);
+        sky.Render(false);
+        clouds.Render(viewer);
+        ++frames;
+    }
+    theCounting = false;
+    if (!sky.HasStars()) state.SkipWithError("no night sky drawn");
+    state.counters["allocations/frame"] =
+        frames > 1 ? static_cast<double>(theAllocations.load()) / static_cast<double>(frames - 1) : 0.0;
+    world::theSceneryServices = world::DefaultSceneryServices();
+}
+BENCHMARK(BM_SceneryFrameAllocations)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
