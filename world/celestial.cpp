@@ -161,9 +161,8 @@ void UpdateSidereal() {
 
 void SetSkyTime(double latitude, double longitudeWest, JulianDay day, std::uint32_t milliseconds) {
     SkyClock& c = theSkyClock;
-    const std::int32_t carried = c.timeOfDay.Set(0, 0, 0, static_cast<std::int32_t>(
-                                                              milliseconds % kMillisecondsPerDay));
-    (void)carried;
+    // Whole days in the milliseconds move the day number; the rest is the time of day.
+    c.timeOfDay.Set(0, 0, 0, static_cast<std::int32_t>(milliseconds % kMillisecondsPerDay));
     const double dayNumber =
         static_cast<double>(day.Value()) + static_cast<double>(milliseconds / kMillisecondsPerDay);
     // The day number counts from midnight, J2000.0 from noon.

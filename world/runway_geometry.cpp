@@ -146,8 +146,8 @@ RunwayGeometry::RunwayGeometry(const RunwayRecord& r, int markingSetting, int li
     if (lightingSetting < 1) {
         BuildCentreLineLights(1, e1, e2);
         BuildCentreLineLights(2, e2, e1);
-        BuildTouchdownLights(1, e1, e2);
-        BuildTouchdownLights(2, e2, e1);
+        BuildTouchdownLights(1, e1);
+        BuildTouchdownLights(2, e2);
         BuildApproachLights(1, e1);
         BuildApproachLights(2, e2);
         BuildGlideSlope(1, e1);
@@ -399,8 +399,7 @@ void RunwayGeometry::BuildCentreLineLights(int end, const RunwayEndInfo& info,
     }
 }
 
-void RunwayGeometry::BuildTouchdownLights(int end, const RunwayEndInfo& info,
-                                          const RunwayEndInfo& /*other*/) {
+void RunwayGeometry::BuildTouchdownLights(int end, const RunwayEndInfo& info) {
     if (!info.touchdownLights) return;
     const double remaining = 2.0 * halfLength - info.threshold;
     const int rows = remaining >= 6000.0 ? 30 : static_cast<int>(std::trunc(remaining / 2.0 / 100.0));

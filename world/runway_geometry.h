@@ -148,7 +148,7 @@ private:
     void BuildEdgeLights(const RunwayEndInfo& e1, const RunwayEndInfo& e2);
     void BuildThresholdLights(int end, const RunwayEndInfo& info);
     void BuildCentreLineLights(int end, const RunwayEndInfo& info, const RunwayEndInfo& other);
-    void BuildTouchdownLights(int end, const RunwayEndInfo& info, const RunwayEndInfo& other);
+    void BuildTouchdownLights(int end, const RunwayEndInfo& info);
     void BuildApproachLights(int end, const RunwayEndInfo& info);
     void BuildGlideSlope(int end, const RunwayEndInfo& info);
 

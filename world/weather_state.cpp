@@ -1,5 +1,6 @@
 #include "world/weather_state.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -28,10 +29,6 @@ std::int64_t RoundHalfAway(double v) {
     return static_cast<std::int64_t>(std::lround(v));
 }
 
-std::int32_t Clamp(std::int32_t v, std::int32_t low, std::int32_t high) {
-    return v < low ? low : (v > high ? high : v);
-}
-
 }  // namespace
 
 // ---- conversions ----------------------------------------------------------------------------
@@ -40,7 +37,7 @@ std::int16_t PressureWordFromHundredths(std::int32_t hundredths) {
     // The word spans 24.00 .. 31.99 inHg. Rounding up (not to nearest) is what makes every
     // value of that span read back exactly through the truncating read below: the stored word
     // lies within 1/81.92 of a hundredth above the value, never below it.
-    const std::int32_t v = Clamp(hundredths, 2400, 3199);
+    const std::int32_t v = std::clamp(hundredths, 2400, 3199);
     const double word = std::ceil(static_cast<double>(v - 2800) * 65536.0 / 800.0);
     return core::ClampToInt16(static_cast<std::int64_t>(word));
 }
@@ -72,11 +69,11 @@ void WindLayer::SetDirection(std::int32_t degrees) {
 }
 
 void WindLayer::SetSpeed(std::int32_t knots) {
-    speed = Clamp(knots, 0, 100);
+    speed = std::clamp(knots, 0, 100);
 }
 
 void WindLayer::SetGustSpeed(std::int32_t knots) {
-    gustSpeed = Clamp(knots, 0, 100);
+    gustSpeed = std::clamp(knots, 0, 100);
 }
 
 void WindLayer::SetCharacter(std::int32_t value) {
