@@ -1,5 +1,6 @@
 #include "cockpit/cockpit_services.h"
 
+#include "devices/engine_sounds.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/flight_model_state.h"
 
@@ -18,25 +19,29 @@ PanelSwitches thePanelSwitches;
 
 namespace {
 
-// Until the cockpit's engine code exists, a stop clears the running bit and the start flags.
+// Until the cockpit's engine code exists, a stop clears the running bit and the start flags; an
+// engine that was on spins down audibly.
+void StopEngine(int engine) {
+    const std::int8_t bit = static_cast<std::int8_t>(1 << engine);
+    if ((flight::theFlightModelState.fmEngines & bit) != 0) devices::RequestEngineStopSound(engine);
+    flight::theFlightModelState.fmEngines =
+        static_cast<std::int8_t>(flight::theFlightModelState.fmEngines & ~bit);
+}
 void StopSingle() {
     if (flight::theAircraftParameters.apEngineCount != 1) return;
-    flight::theFlightModelState.fmEngines =
-        static_cast<std::int8_t>(flight::theFlightModelState.fmEngines & ~1);
+    StopEngine(0);
     theEngineStarted = 0;
     theEngineRunning = 0;
 }
 void StopLeft() {
     if (flight::theAircraftParameters.apEngineCount != 2) return;
-    flight::theFlightModelState.fmEngines =
-        static_cast<std::int8_t>(flight::theFlightModelState.fmEngines & ~1);
+    StopEngine(0);
     theEngineStarted = 0;
     theEngineRunning = 0;
 }
 void StopRight() {
     if (flight::theAircraftParameters.apEngineCount != 2) return;
-    flight::theFlightModelState.fmEngines =
-        static_cast<std::int8_t>(flight::theFlightModelState.fmEngines & ~2);
+    StopEngine(1);
     theRightEngineStarted = 0;
 }
 

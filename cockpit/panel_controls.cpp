@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "cockpit/cockpit_services.h"
+#include "devices/engine_sounds.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model_state.h"
 
@@ -99,6 +100,7 @@ bool GearMayMove() {
 void LowerGear() {
     if (!GearMayMove() || theGearUp == 0) return;
     theGearUp = 0;
+    devices::PlayGearMotorSound();
     flight::theAircraftServices.animateGear(1);
     flight::theFlightModelState.fmGear = 1;
 }
@@ -106,6 +108,7 @@ void LowerGear() {
 void RaiseGear() {
     if (!GearMayMove() || theGearUp != 0) return;
     theGearUp = 1;
+    devices::PlayGearMotorSound();
     flight::theAircraftServices.animateGear(0);
     flight::theFlightModelState.fmGear = 0;
 }

@@ -1,6 +1,7 @@
 #include "cockpit/panel_services.h"
 
 #include "cockpit/cockpit_switches.h"
+#include "cockpit/engine_tachometers.h"
 #include "core/ini_file.h"
 
 namespace cockpit {
@@ -14,7 +15,11 @@ void PanelMouse::OnClick() {
 }
 
 void ResetPanelGauges() {}
-void UpdateGauges() {}
+// The gauges' every-3rd-tick update: until they are drawn, only the tachometers the engine
+// sound follows.
+void UpdateGauges() {
+    UpdateTachometerSounds();
+}
 void UpdateNavRadios() {}
 // The once-a-second cockpit step: the pitot heat's countdown runs here until the gauges have their
 // own slow work.

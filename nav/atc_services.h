@@ -3,6 +3,9 @@
 // a COM change. Least bodies: the ATC state machine and its speaker fill them in.
 #pragma once
 
+#include "devices/speech_queue.h"
+#include "win/handles.h"
+
 namespace core {
 class IniFile;
 }
@@ -20,13 +23,15 @@ void AtcMoveTraffic();
 extern int theAtcSessionRunning;
 extern int theAtcState;
 
-// The ATC's speaker. After a COM frequency or a COM audio button changed, it rebuilds its COM
-// frequency texts and starts or stops the ATIS and the ATC session; until the ATC exists it
-// only counts the calls.
-class AtcSpeech {
+// The ATC's speaker: a spoken-word queue of the tower's words. After a COM frequency or a COM
+// audio button changed, it rebuilds its COM frequency texts and starts or stops the ATIS and the
+// ATC session; until the ATC exists it only counts the calls. Reload (speakers.cpp) reopens its
+// buffer after sound came back.
+class AtcSpeech : public devices::SpeechQueue {
 public:
     void OnComFrequencyChanged(int flag);
     [[nodiscard]] int ComChanges() const { return comChanges; }
+    int Reload(win::HWND window);
 
 private:
     int comChanges = 0;

@@ -1,6 +1,6 @@
-// The machine behind small interfaces: video, events, clock and audio. Two implementations
-// exist: SDL2 (platform/sdl/, the only place SDL appears) and a deterministic headless twin
-// (platform/headless/). The window layer talks only to CurrentBackend().
+// The machine behind small interfaces: video, events, clock, audio and joysticks. Two
+// implementations exist: SDL2 (platform/sdl/, the only place SDL appears) and a deterministic
+// headless twin (platform/headless/). The window layer talks only to CurrentBackend().
 #pragma once
 
 #include <array>
@@ -154,6 +154,43 @@ public:
     // Interleaved signed 16-bit samples; count is in samples (not frames).
     virtual bool Feed(const std::int16_t* samples, std::size_t count) = 0;
     [[nodiscard]] virtual std::size_t QueuedSamples() const = 0;
+    // The frames the device wants now to keep up with its clock: on a sound card what keeps
+    // about 50 ms queued beyond what it has played, on the headless machine what brings the
+    // fed sound up to the virtual time since the first open. 0 while closed.
+    [[nodiscard]] virtual std::size_t FramesDue() = 0;
+};
+
+// Hat directions as bits (a diagonal sets two); 0 is centred.
+enum HatBits : std::uint8_t { kHatUp = 1, kHatRight = 2, kHatDown = 4, kHatLeft = 8 };
+
+struct JoystickInfo {
+    std::string name;  // the product name the device reports
+    int axes = 0;
+    int buttons = 0;
+    int hats = 0;
+    bool haptic = false;  // the device can push back
+};
+
+inline constexpr int kMaxJoystickAxes = 8;
+inline constexpr int kMaxJoystickButtons = 32;
+inline constexpr int kMaxJoystickHats = 4;
+
+struct JoystickState {
+    std::array<std::int16_t, kMaxJoystickAxes> axes{};  // -32768..32767, 0 centred
+    std::uint32_t buttons = 0;                          // bit n: button n + 1 held
+    std::array<std::uint8_t, kMaxJoystickHats> hats{};  // HatBits
+};
+
+// The sticks and game controllers plugged in now, by index 0..Count() - 1. An index names a
+// device only until the next arrival or removal; the events queue announces both.
+class Joysticks {
+public:
+    virtual ~Joysticks() = default;
+    [[nodiscard]] virtual int Count() = 0;
+    // False when no device has that index.
+    virtual bool GetInfo(int index, JoystickInfo* info) = 0;
+    // The device's position now; false when it is gone.
+    virtual bool Read(int index, JoystickState* state) = 0;
 };
 
 class Backend {
@@ -163,6 +200,7 @@ public:
     virtual Events& GetEvents() = 0;
     virtual Clock& GetClock() = 0;
     virtual Audio& GetAudio() = 0;
+    virtual Joysticks& GetJoysticks() = 0;
     [[nodiscard]] virtual bool IsHeadless() const = 0;
 };
 

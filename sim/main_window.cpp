@@ -25,6 +25,7 @@
 #include "sim/sim_world.h"
 #include "sim/startup.h"
 #include "sim/view_controller.h"
+#include "ui/owner_draw_library.h"
 #include "win/compositor.h"
 #include "win/gdi.h"
 #include "win/input.h"
@@ -219,6 +220,16 @@ int MainWindow::Create() {
             win::PostMessage(theMainWindow.window, win::WM_COMMAND, nav::kAirspaceWrapCommand, 1);
     };
     theGeneralCommandServices.togglePageFlipping = [] { TogglePageFlipping(); };
+    // The program's look for every dialog: the library palette first, then the library.
+    ui::wplSetPaletteMode(0);
+    ui::WplOptions options;
+    options.flags = 37;
+    options.instance = instance;
+    options.resourceModule = resourceLibrary;
+    options.firstResourceId = 15000;
+    options.palette = ui::wplGetPalette();
+    options.transparentColour = 0x02FF00FF;
+    ui::wplInit(&options);
     devices::InitSound(window);
     win::ShowWindow(window, showCommand);
     win::UpdateWindow(window);
@@ -228,6 +239,8 @@ int MainWindow::Create() {
 
 int MainWindow::Terminate() {
     nav::theAirspaceWrapNotify = nullptr;
+    ui::wplTerm();
+    ui::wplReleasePalette();
     theGeneralCommandServices.togglePageFlipping =
         DefaultGeneralCommandServices().togglePageFlipping;
     devices::ShutdownSound();

@@ -9,6 +9,7 @@
 #include "sim/input/key_commands.h"
 #include "sim/main_window.h"
 #include "sim/sim_world.h"
+#include "ui/owner_draw_library.h"
 #include "win/input.h"
 #include "win/menu.h"
 #include "win/program_entry.h"
@@ -258,6 +259,7 @@ void EnterFullScreen() {
         }
         theSimWorld.RebuildDrawTarget();
         PresentFrozenView();
+        ui::wplReloadResources();
         ShowCursorTimed();
         theSimWorld.ResumeTime();
         win::TraceLine(thePageFlipping ? "window: full screen, page flipping"
@@ -283,6 +285,7 @@ void LeaveFullScreen() {
         // The window surface gets the chain's last picture and its palette back.
         gfx::SetDisplayMode(gfx::kDisplayWindow, 1);
         theSimWorld.RebuildDrawTarget();
+        ui::wplReloadResources();
         theSimWorld.ResumeTime();
         win::TraceLine("window: windowed");
         if (theMinimised) {
@@ -360,8 +363,10 @@ void OnMainActivateApp(win::HWND window, bool active, std::uint32_t thread) {
             // full screen when activated again.
             OnMainSysCommand(window, win::SC_MINIMIZE, 0);
         }
+        devices::ShutdownForceFeedback();
         devices::ShutdownSound();
     } else if (!theClosing) {
+        if (devices::Joystick* stick = theSimWorld.GetJoystick()) stick->LoadSensitivity();
         // The user may have edited the key bindings while the program was in the background.
         theKeyboardBindings.LoadKeyBindings(core::theIniFile.Path().c_str(), "Keyboard");
         if (theMinimised) {
@@ -372,6 +377,7 @@ void OnMainActivateApp(win::HWND window, bool active, std::uint32_t thread) {
         }
         if (theSoundRestartPending) devices::InitSound(window);
         theSoundRestartPending = false;
+        devices::StartForceFeedback(window);
         if (!theAppActive) theSimWorld.ResumeTime();
     }
     theAppActive = active;
@@ -441,6 +447,8 @@ void OnMainSysCommand(win::HWND window, win::WParam command, win::LParam positio
     win::DefWindowProc(window, win::WM_SYSCOMMAND, command, position);
 }
 
-void OnMainDisplayChange(win::HWND) {}
+void OnMainDisplayChange(win::HWND) {
+    ui::wplReloadResources();
+}
 
 }  // namespace sim

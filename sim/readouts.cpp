@@ -191,7 +191,10 @@ void SimWorld::SetLoadingScreen(int on) {
             if (s != nullptr && theLoadingPalette && s->palette == theLoadingPalette.get())
                 s->palette = nullptr;
         theLoadingBitmap.reset();
-        theLoadingPalette.reset();
+        // The display surface keeps pointing at the loading picture's colours until something
+        // else sets its palette (entering full screen reads them): they stay until then.
+        const gfx::GFXSurface* display = gfx::GetDisplaySurface();
+        if (display == nullptr || display->palette != theLoadingPalette.get()) theLoadingPalette.reset();
         theLoadingArtTried = false;
     }
 }

@@ -130,6 +130,7 @@ int ResumeFlight(win::HWND owner, int flag) {
     if (ResumeFlightDialog(&path, owner, 0) == 0) return 0;
     LoadAndSetCursor(kWaitCursor);
     const int result = LoadFlight(path.c_str(), flag);
+    win::TraceLine(result != 0 ? "flight: resumed " + path : "flight: " + path + " not resumed");
     if (result == 0) {
         char text[512];
         std::snprintf(text, sizeof text, "The flight %s could not be loaded.", path.c_str());

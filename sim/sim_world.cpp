@@ -100,6 +100,7 @@ void SimWorld::Init(win::HWND w) {
     Step("SystemReliability");
     joystick = std::make_unique<devices::Joystick>();
     joystick->Detect(window);
+    devices::OpenJoystickControlPanel(window);
     Step("Joystick");
     palette = std::make_unique<gfx::TimeOfDayPalette>();
     {
@@ -374,6 +375,7 @@ void SimWorld::SetSpeedUp(int index) {
 }
 
 void SimWorld::FlightTick() {
+    if (joystick) joystick->CheckArrival(window);
     if (joystick && joystick->IsPresent() && joystick->IsInUse()) joystick->Poll();
     world::StepRunwayLightMask();
     if (pauseRequested == 0 && theMainWindowFocused != 0) {
@@ -383,6 +385,7 @@ void SimWorld::FlightTick() {
         if (flight::theCrashed != 0) cockpit::theCrashShown = 1;
     }
     ++world::theFlightStepCounter;
+    devices::PollStarterSounds();
     if (cockpit::thePanelMouse.kind == 3) cockpit::thePanelMouse.OnClick();
 }
 
@@ -527,7 +530,8 @@ void SimWorld::ToggleBrakes() {
 void SimWorld::UseJoystick() {
     if (!joystick) return;
     if (!joystick->IsPresent()) joystick->Detect(window);
-    if (joystick->IsPresent()) joystick->SetInUse(true);
+    // Without a stick the wish is kept: one plugged in later is taken.
+    joystick->SetInUse(true);
 }
 
 void SimWorld::UseKeyboard() {

@@ -57,6 +57,7 @@ void FatalShutdown() {
         gfx::SetDisplayMode(gfx::kDisplayNone, 1);
         win::DestroyWindow(theMainWindow.window);
     }
+    devices::ShutdownForceFeedback();
     devices::ShutdownSound();
     // Static destructors run after this; the volumes' files are closed while files still work.
     core::CloseGlobalVolumes();

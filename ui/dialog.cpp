@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "sim/main_window.h"
+#include "ui/owner_draw_library.h"
 #include "sim/main_window_services.h"
 #include "win/program_entry.h"
 
@@ -232,11 +233,17 @@ int Dialog::OnMciNotify(win::WParam, win::LParam) { return 0; }
 int Dialog::OnDeviceChange(unsigned, win::DEV_BROADCAST_HDR*) { return 0; }
 
 int Dialog::CreateModeless(win::HWND parent) {
+    if (paletteResourceId != 0 && wplIsEnabled() && theDialogHost.resourceLibrary)
+        wplLoadPaletteResource(theDialogHost.resourceLibrary(), paletteResourceId, "Palette");
     if (!window) {
         if (theDialogHost.setDialogMode) theDialogHost.setDialogMode(1);
         const win::HINSTANCE lib = theDialogHost.resourceLibrary ? theDialogHost.resourceLibrary() : win::HINSTANCE{};
-        win::HWND made = win::CreateDialogParam(lib, templateName, parent, &Dialog::ModelessProc,
-                                                reinterpret_cast<win::LParam>(this));
+        win::HWND made =
+            builtTemplate != nullptr
+                ? win::CreateDialogIndirectParam(*builtTemplate, parent, &Dialog::ModelessProc,
+                                                 reinterpret_cast<win::LParam>(this))
+                : win::CreateDialogParam(lib, templateName, parent, &Dialog::ModelessProc,
+                                         reinterpret_cast<win::LParam>(this));
         if (!made) {
             if (theDialogHost.setDialogMode) theDialogHost.setDialogMode(0);
             return 0;
@@ -247,13 +254,17 @@ int Dialog::CreateModeless(win::HWND parent) {
 }
 
 std::intptr_t Dialog::DoModal(win::HWND parent) {
-    if (theDialogHost.setDialogMode) theDialogHost.setDialogMode(1);
     const win::HINSTANCE lib = theDialogHost.resourceLibrary ? theDialogHost.resourceLibrary() : win::HINSTANCE{};
-    const std::intptr_t r = win::DialogBoxParam(lib, templateName, parent, &Dialog::ModalProc,
-                                                reinterpret_cast<win::LParam>(this));
+    if (paletteResourceId != 0 && wplIsEnabled()) wplLoadPaletteResource(lib, paletteResourceId, "Palette");
+    if (theDialogHost.setDialogMode) theDialogHost.setDialogMode(1);
+    const std::intptr_t r =
+        builtTemplate != nullptr
+            ? win::DialogBoxIndirectParam(*builtTemplate, parent, &Dialog::ModalProc, reinterpret_cast<win::LParam>(this))
+            : win::DialogBoxParam(lib, templateName, parent, &Dialog::ModalProc, reinterpret_cast<win::LParam>(this));
     window = win::HWND{};
     if (theDialogHost.setDialogMode) theDialogHost.setDialogMode(0);
-    win::TraceLine("dialog " + templateName + " ended " + std::to_string(r));
+    win::TraceLine("dialog " + (builtTemplate != nullptr ? builtTemplate->caption : templateName) + " ended " +
+                   std::to_string(r));
     return r;
 }
 

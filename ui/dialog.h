@@ -96,6 +96,8 @@ public:
     int explicitPosition = 0;
     int explicitX = 0;
     int explicitY = 0;
+    // A template made in code instead of the resource library's (the file dialogs).
+    const win::DialogTemplate* builtTemplate = nullptr;
 
     static std::intptr_t ModalProc(win::HWND, std::uint32_t, win::WParam, win::LParam);
     static std::intptr_t ModelessProc(win::HWND, std::uint32_t, win::WParam, win::LParam);

@@ -1,6 +1,7 @@
-// The common open and save file dialogs, as the saved-flight and tape code ask for them. This is
-// the first, least body: a request record and one answering routine that the dialog framework
-// (or a test, or the headless runner) installs; with none installed every dialog is cancelled.
+// The common open and save file dialogs, as the saved-flight and tape code ask for them: a
+// request record and the dialog that answers it (a file-name edit, the folder's matching files,
+// its sub-folders and the type list, with the standard control ids). A test may install its own
+// answering routine instead.
 #pragma once
 
 #include <cstdint>
@@ -36,7 +37,13 @@ struct FileDialogRequest {
 // that does not fit the caller's buffer counts as cancelled.
 int RunFileDialog(FileDialogRequest& request);
 
-// The installed answer; null cancels every dialog.
+// Control ids of the standard dialog.
+inline constexpr int kFileNameId = 1152;
+inline constexpr int kFileListId = 1120;
+inline constexpr int kFolderListId = 1121;
+inline constexpr int kFileTypeId = 1136;
+
+// An installed answer replaces the dialog (unit tests); null shows the dialog.
 extern int (*theFileDialogHandler)(FileDialogRequest& request);
 
 }  // namespace ui

@@ -195,6 +195,10 @@ void SetNonClientPainter(NonClientPainter painter) {
     theDirty = true;
 }
 
+NonClientPainter GetNonClientPainter() {
+    return thePainter;
+}
+
 void SetDisplayWindow(HWND hwnd) {
     theDisplay = hwnd;
     theDirty = true;

@@ -28,6 +28,8 @@ struct ComposeTarget {
 using NonClientPainter =
     std::function<void(HWND, const ComposeTarget&, const RECT& windowRect, const RECT& bandRect)>;
 void SetNonClientPainter(NonClientPainter painter);
+// The painter installed now (a skin wraps it and hands other windows on to it).
+NonClientPainter GetNonClientPainter();
 
 // The window whose client is the picture; by default the first overlapped top-level window.
 void SetDisplayWindow(HWND hwnd);

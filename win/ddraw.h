@@ -18,12 +18,11 @@
 #include <vector>
 
 #include "win/gdi.h"
+#include "win/hresult.h"
 #include "win/window.h"
 #include "win/window_surface.h"
 
 namespace win {
-
-using HRESULT = std::int32_t;
 
 struct GUID {
     std::uint32_t data1 = 0;
@@ -35,12 +34,6 @@ struct GUID {
 
 inline constexpr HRESULT MakeDDHResult(std::uint32_t code) {
     return static_cast<HRESULT>(0x88760000u | code);
-}
-inline constexpr bool FAILED(HRESULT r) {
-    return r < 0;
-}
-inline constexpr bool SUCCEEDED(HRESULT r) {
-    return r >= 0;
 }
 
 inline constexpr HRESULT DD_OK = 0;

@@ -94,6 +94,11 @@ int MapWindowPoints(HWND from, HWND to, POINT* points, unsigned count);
 int MapWindowPoints(HWND from, HWND to, RECT* rect);
 HWND ChildWindowFromPoint(HWND parent, POINT clientPoint);
 
+// ---- Frames drawn by their window -------------------------------------------------------------
+// A window whose procedure draws its own frame (a skinned one) says how thick it is: left, top
+// (caption included, menu band excluded), right and bottom. Null goes back to the system's.
+void SetWindowFrameInsets(HWND hwnd, const RECT* insets);
+
 // ---- CBT hook ---------------------------------------------------------------------------------
 using HHOOK = Handle<struct HookTag>;
 inline constexpr int WH_CBT = 5;

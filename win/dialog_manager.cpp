@@ -230,8 +230,13 @@ std::intptr_t DialogBoxParamInternal(const DialogTemplate& templ, std::string_vi
 
 }  // namespace
 
+// The procedure of the dialog being made, for the messages it gets before its window holds it
+// (a creation hook's questions).
+static DLGPROC thePendingProc = nullptr;
+
 LResult DefDlgProc(HWND hwnd, std::uint32_t message, WParam wParam, LParam lParam) {
     auto proc = reinterpret_cast<DLGPROC>(GetWindowLong(hwnd, DWL_DLGPROC));
+    if (proc == nullptr) proc = thePendingProc;
     if (proc != nullptr) {
         SetWindowLong(hwnd, DWL_MSGRESULT, 0);
         const std::intptr_t r = proc(hwnd, message, wParam, lParam);
@@ -276,12 +281,21 @@ HWND CreateDialogIndirectParam(const DialogTemplate& templ, HWND parent, DLGPROC
         x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
         y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     }
+    thePendingProc = proc;
     HWND dialog = CreateWindowEx(templ.exStyle, WC_DIALOG, templ.caption, style, x, y, w, h, parent,
                                  {}, {}, param);
+    thePendingProc = nullptr;
     if (!dialog) {
         if (info.ownsFont) DeleteObject(AsGdiObject(info.font));
         return {};
     }
+    // A frame drawn by the dialog's own procedure may differ from the system's: the client
+    // area is the template's size whatever the frame.
+    RECT client;
+    GetClientRect(dialog, &client);
+    if (client.right != px(templ.cx) || client.bottom != py(templ.cy))
+        SetWindowPos(dialog, {}, 0, 0, w + px(templ.cx) - client.right, h + py(templ.cy) - client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     Infos()[dialog.id] = info;
     SetWindowLong(dialog, DWL_DLGPROC, reinterpret_cast<std::intptr_t>(proc));
     SendMessage(dialog, WM_SETFONT, info.font.id, 0);

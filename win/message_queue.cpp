@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "win/dialog.h"
+#include "win/dsound.h"
 #include "win/window_internal.h"
 
 namespace win {
@@ -11,6 +12,7 @@ namespace detail {
 namespace {
 
 std::uint32_t theJoystickChanges = 0;
+std::uint32_t theJoystickArrivals = 0;
 
 struct ClickMemory {
     HWND hwnd;
@@ -167,6 +169,9 @@ void HandleEvent(const platform::Event& e) {
             RequestPresent();
             break;
         case platform::EventKind::JoystickAdded:
+            ++theJoystickArrivals;
+            ++theJoystickChanges;
+            break;
         case platform::EventKind::JoystickRemoved:
             ++theJoystickChanges;
             break;
@@ -177,6 +182,8 @@ void HandleEvent(const platform::Event& e) {
 
 void PumpPlatform() {
     ServiceSingleInstance();
+    // Sound plays on this thread: every turn of the loop brings the buffers up to the card.
+    MixDirectSound();
     platform::Events& events = platform::CurrentBackend().GetEvents();
     platform::Event e;
     while (events.Poll(&e))
@@ -341,6 +348,10 @@ void PostInputMessage(HWND hwnd, std::uint32_t message, WParam wParam, LParam lP
 
 std::uint32_t JoystickChangeCount() {
     return theJoystickChanges;
+}
+
+std::uint32_t JoystickArrivalCount() {
+    return theJoystickArrivals;
 }
 
 }  // namespace detail

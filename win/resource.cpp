@@ -705,4 +705,18 @@ std::optional<DialogTemplate> LoadDialogTemplate(HINSTANCE library, std::uint32_
     return LoadDialogTemplate(library, "#" + std::to_string(id));
 }
 
+void AddDialogItem(DialogTemplate& dialog, std::string_view className, std::string_view text, int id,
+                   std::uint32_t style, int x, int y, int cx, int cy) {
+    DialogItemTemplate item;
+    item.className = std::string(className);
+    item.text = std::string(text);
+    item.id = id;
+    item.style = style | WS_CHILD | WS_VISIBLE;
+    item.x = static_cast<std::int16_t>(x);
+    item.y = static_cast<std::int16_t>(y);
+    item.cx = static_cast<std::int16_t>(cx);
+    item.cy = static_cast<std::int16_t>(cy);
+    dialog.items.push_back(std::move(item));
+}
+
 }  // namespace win

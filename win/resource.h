@@ -183,6 +183,10 @@ struct DialogTemplate {
     std::string fontFace;
     std::vector<DialogItemTemplate> items;
 };
+// Appends a control to a template made in code: a visible child window (WS_CHILD | WS_VISIBLE are
+// added to `style`); the place and size in dialog units.
+void AddDialogItem(DialogTemplate& dialog, std::string_view className, std::string_view text, int id,
+                   std::uint32_t style, int x, int y, int cx, int cy);
 [[nodiscard]] std::vector<std::uint8_t> EncodeDialogTemplate(const DialogTemplate& dialog);
 [[nodiscard]] std::optional<DialogTemplate> DecodeDialogTemplate(
     const std::vector<std::uint8_t>& bytes);

@@ -127,6 +127,7 @@ inline constexpr std::uint32_t WM_CONTEXTMENU = 0x007B;
 inline constexpr std::uint32_t WM_DISPLAYCHANGE = 0x007E;
 inline constexpr std::uint32_t WM_NCCREATE = 0x0081;
 inline constexpr std::uint32_t WM_NCDESTROY = 0x0082;
+inline constexpr std::uint32_t WM_NCCALCSIZE = 0x0083;
 inline constexpr std::uint32_t WM_NCHITTEST = 0x0084;
 inline constexpr std::uint32_t WM_NCPAINT = 0x0085;
 inline constexpr std::uint32_t WM_NCACTIVATE = 0x0086;

@@ -42,6 +42,7 @@ struct WindowData {
     std::map<int, std::intptr_t> extra;
     std::vector<HWND> children;   // top of the z-order first
     std::optional<RECT> invalid;  // client coordinates
+    std::optional<RECT> frameInsets;  // a frame drawn by the window's own procedure
     bool eraseWanted = false;
     bool destroying = false;
     bool createdSizeSent = false;
@@ -141,6 +142,7 @@ void KeyMessageTaken(const MSG& m);
 bool MenuKeyAlone();
 void ResetKeys();
 std::uint32_t JoystickChangeCount();
+std::uint32_t JoystickArrivalCount();
 // The cursor shape of the display after WM_SETCURSOR; the compositor presents it.
 void ApplyCursor();
 void ResetCursors();

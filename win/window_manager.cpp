@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "win/compositor.h"
+#include "win/dialog.h"
 #include "win/window_internal.h"
 
 namespace win {
@@ -36,6 +38,17 @@ bool IsVisibleChain(HWND hwnd) {
 Insets NonClientInsets(const WindowData& w) {
     Insets in;
     const std::uint32_t s = w.style;
+    if (w.frameInsets) {
+        // The window's procedure measures its own frame (a skinned frame).
+        in.left = w.frameInsets->left;
+        in.top = w.frameInsets->top;
+        in.right = w.frameInsets->right;
+        in.bottom = w.frameInsets->bottom;
+        in.frame = in.left;
+        if ((s & WS_CAPTION) == WS_CAPTION) in.caption = std::max(0, in.top - in.frame);
+        if (!(s & WS_CHILD) && w.menu) in.band = -1;
+        return in;
+    }
     // Every captioned window gets the sizing-frame thickness, so the program's frame arithmetic
     // (which reads SM_CXFRAME) lands exactly on its 640×480 client.
     if ((s & WS_THICKFRAME) || (s & WS_CAPTION) == WS_CAPTION)
@@ -128,6 +141,21 @@ void RaiseTopLevel(HWND h, HWND after = HWND_TOP) {
         });
     }
     st.topLevel.insert(pos, h);
+    // An owned window always lies above its owner, whatever band the owner is in (a dialog
+    // over a topmost full-screen window stays visible).
+    for (bool moved = true; moved;) {
+        moved = false;
+        for (std::size_t i = 0; i < st.topLevel.size() && !moved; ++i) {
+            WindowData* o = Find(st.topLevel[i]);
+            if (o == nullptr || !o->owner) continue;
+            auto ownerAt = std::find(st.topLevel.begin(), st.topLevel.begin() + static_cast<std::ptrdiff_t>(i), o->owner);
+            if (ownerAt == st.topLevel.begin() + static_cast<std::ptrdiff_t>(i)) continue;
+            const HWND owned = st.topLevel[i];
+            st.topLevel.erase(st.topLevel.begin() + static_cast<std::ptrdiff_t>(i));
+            st.topLevel.insert(ownerAt, owned);
+            moved = true;
+        }
+    }
 }
 
 HWND NextToActivate(HWND leaving) {
@@ -438,6 +466,23 @@ bool DestroyWindow(HWND hwnd) {
     if (Find(hwnd) == nullptr) return false;
     DestroyTree(hwnd);
     return true;
+}
+
+void SetWindowFrameInsets(HWND hwnd, const RECT* insets) {
+    WindowData* w = Find(hwnd);
+    if (w == nullptr) return;
+    const RECT before = ClientRectScreen(*w);
+    if (insets != nullptr) w->frameInsets = *insets;
+    else w->frameInsets.reset();
+    const RECT after = ClientRectScreen(*w);
+    // The children keep their places in the client area.
+    const int dx = after.left - before.left, dy = after.top - before.top;
+    if (dx != 0 || dy != 0)
+        for (HWND c : w->children)
+            if (WindowData* cw = Find(c)) OffsetTree(*cw, dx, dy);
+    ResizeSurface(*w);
+    InvalidateRect(hwnd, nullptr, true);
+    RequestPresent();
 }
 
 bool IsWindow(HWND hwnd) {

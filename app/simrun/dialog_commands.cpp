@@ -52,15 +52,12 @@ std::string NextWord(std::string& rest) {
     return word;
 }
 
-std::uint32_t TypeOf(win::HWND h) {
-    return static_cast<std::uint32_t>(win::GetWindowLong(h, win::GWL_STYLE)) & 0xF;
-}
-
+// Check boxes and radio buttons, by what they tell the dialog manager (a skinned one is
+// owner-drawn but answers as the kind it shows).
 bool IsCheckable(win::HWND h) {
     if (win::GetClassName(h) != win::WC_BUTTON) return false;
-    const std::uint32_t t = TypeOf(h);
-    return t == win::BS_CHECKBOX || t == win::BS_AUTOCHECKBOX || t == win::BS_3STATE ||
-           t == win::BS_AUTO3STATE || t == win::BS_RADIOBUTTON || t == win::BS_AUTORADIOBUTTON;
+    const auto code = static_cast<unsigned>(win::SendMessage(h, win::WM_GETDLGCODE, 0, 0));
+    return (code & win::DLGC_BUTTON) && !(code & (win::DLGC_DEFPUSHBUTTON | win::DLGC_UNDEFPUSHBUTTON));
 }
 
 // The rows a list-like control shows (list-view columns joined by " | ") and the selected one.
@@ -151,6 +148,16 @@ int FindRow(const std::vector<std::string>& rows, const std::string& value) {
                 return i;
         }
     return -1;
+}
+
+// A click in the middle of a screen rectangle, as the mouse command gives it.
+Command ClickIn(const win::RECT& r, const std::string& how) {
+    const win::POINT origin = win::OutputOrigin();
+    Command m;
+    m.x = (r.left + r.right) / 2 - origin.x;
+    m.y = (r.top + r.bottom) / 2 - origin.y;
+    m.action = how == "right" ? "right-click" : "left-click";
+    return m;
 }
 
 }  // namespace
@@ -256,11 +263,7 @@ win::HWND Driver::FindControl(const Command& c, bool mustBeUsable) {
 void Driver::ClickAt(win::HWND control, const std::string& how) {
     win::RECT r;
     win::GetWindowRect(control, &r);
-    const win::POINT origin = win::OutputOrigin();
-    Command m;
-    m.x = (r.left + r.right) / 2 - origin.x;
-    m.y = (r.top + r.bottom) / 2 - origin.y;
-    m.action = how == "right" ? "right-click" : "left-click";
+    const Command m = ClickIn(r, how);
     InjectMouse(m);
     if (how == "double") InjectMouse(m);
 }
@@ -321,6 +324,22 @@ bool Driver::RunDialogCommand(const Command& c) {
             Fail(where + "control " + std::to_string(c.id) + " shows \"" + shown + "\", not \"" + c.button + "\"");
         TraceLine("expect " + std::to_string(c.id) + " \"" + c.button + "\"");
         return true;
+    }
+    if (c.action == "click" && CurrentDialog() && !GetDlgItem(CurrentDialog(), static_cast<int>(c.id))) {
+        // A toolbar button is clicked by its command id.
+        for (HWND t = GetWindow(CurrentDialog(), GW_CHILD); t; t = GetWindow(t, GW_HWNDNEXT)) {
+            if (GetClassName(t) != TOOLBARCLASSNAME || !IsWindowVisible(t)) continue;
+            const auto index = SendMessage(t, TB_COMMANDTOINDEX, static_cast<WParam>(c.id), 0);
+            RECT r;
+            if (index < 0 || SendMessage(t, TB_GETITEMRECT, static_cast<WParam>(index), reinterpret_cast<LParam>(&r)) == 0)
+                continue;
+            MapWindowPoints(t, {}, &r);
+            TraceLine("click " + std::to_string(c.id) + (c.button.empty() ? "" : " " + c.button));
+            const Command m = ClickIn(r, c.button);
+            InjectMouse(m);
+            if (c.button == "double") InjectMouse(m);
+            return true;
+        }
     }
     HWND h = FindControl(c, true);
     TraceLine(c.action + " " + std::to_string(c.id) + (c.button.empty() ? "" : " " + c.button));

@@ -9,6 +9,8 @@
 
 #include "core/ini_file.h"
 #include "demo_program.h"
+#include "device_commands.h"
+#include "devices/joystick.h"
 #include "platform/headless/headless_backend.h"
 #include "script.h"
 #include "sim/flight_file.h"
@@ -74,6 +76,10 @@ int main(int argc, char** argv) {
 
     platform::HeadlessBackend machine;
     platform::SetCurrentBackend(&machine);
+    if (!simrun::SetUpScriptedSticks(*commands, machine, &error)) {
+        std::fprintf(stderr, "simrun: %s: %s\n", scriptPath.c_str(), error.c_str());
+        return 2;
+    }
     machine.Screen().Open(platform::VideoOptions{});
     win::SetVirtualScreenSize(platform::kFrameWidth, platform::kFrameHeight);
     // The pointer starts over the middle of the picture, where a user's hand leaves it; at the
@@ -92,7 +98,10 @@ int main(int argc, char** argv) {
     if (!demo) driver.saver = [](const std::string& path) { return sim::SaveFlightFile(path); };
     // A headless run keeps its settings in its own folder, so one run never inherits the
     // switches another left behind.
-    if (!demo) core::theIniFile = core::IniFile("./Zephlon.ini");
+    if (!demo) {
+        core::theIniFile = core::IniFile("./Zephlon.ini");
+        devices::theJoystickIniFile = core::IniFile("./joystick.ini");
+    }
     const int code = program.winMain("");
     std::printf("exit=%d\n", code);
     std::printf("simulated_ms=%llu ticks=%llu frames=%llu\n",

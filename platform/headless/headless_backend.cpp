@@ -1,5 +1,6 @@
 #include "platform/headless/headless_backend.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace platform {
@@ -74,14 +75,122 @@ void HeadlessEvents::OnQueueEmpty() {
 
 bool HeadlessAudio::Open(const AudioFormat& format) {
     if (format.rate <= 0 || format.channels < 1 || format.channels > 2) return false;
-    format_ = format;
+    const std::uint64_t now = clock_ != nullptr ? clock_->Counter() : 0;
+    if (!started_ || format.rate != format_.rate || format.channels != format_.channels) {
+        // The capture's samples must all share one format.
+        captured_.clear();
+        dropped_ = 0;
+        originMicros_ = now;
+        started_ = true;
+        format_ = format;
+    } else {
+        PadToNow();
+    }
     open_ = true;
     return true;
+}
+
+void HeadlessAudio::Close() {
+    if (open_) PadToNow();
+    open_ = false;
 }
 
 bool HeadlessAudio::Feed(const std::int16_t* samples, std::size_t count) {
     if (!open_ || (samples == nullptr && count != 0)) return false;
     captured_.insert(captured_.end(), samples, samples + count);
+    return true;
+}
+
+std::uint64_t HeadlessAudio::FramesByNow() const {
+    if (clock_ == nullptr || !started_) return 0;
+    const std::uint64_t micros = clock_->Counter() - originMicros_;
+    return micros * static_cast<std::uint64_t>(format_.rate) / 1000000u;
+}
+
+void HeadlessAudio::PadToNow() {
+    const std::uint64_t want = FramesByNow() * static_cast<std::uint64_t>(format_.channels);
+    if (want > dropped_ + captured_.size())
+        captured_.resize(static_cast<std::size_t>(want - dropped_), 0);
+}
+
+std::size_t HeadlessAudio::FramesDue() {
+    if (!open_) return 0;
+    const std::uint64_t have =
+        (dropped_ + captured_.size()) / static_cast<std::uint64_t>(format_.channels);
+    const std::uint64_t want = FramesByNow();
+    return want > have ? static_cast<std::size_t>(want - have) : 0;
+}
+
+const std::vector<std::int16_t>& HeadlessAudio::Captured() {
+    if (!open_) PadToNow();
+    return captured_;
+}
+
+bool HeadlessJoysticks::GetInfo(int index, JoystickInfo* info) {
+    if (index < 0 || index >= Count() || info == nullptr) return false;
+    *info = sticks_[static_cast<std::size_t>(index)].info;
+    return true;
+}
+
+bool HeadlessJoysticks::Read(int index, JoystickState* state) {
+    if (index < 0 || index >= Count() || state == nullptr) return false;
+    Stick& s = sticks_[static_cast<std::size_t>(index)];
+    LetGo(s);
+    *state = s.state;
+    return true;
+}
+
+void HeadlessJoysticks::LetGo(Stick& s) {
+    const std::uint64_t now = clock_ != nullptr ? clock_->Counter() : ~std::uint64_t{0};
+    for (int b = 0; b < kMaxJoystickButtons; ++b) {
+        if (s.releaseAt[b] == 0 || s.releaseAt[b] > now) continue;
+        s.releaseAt[b] = 0;
+        s.state.buttons &= ~(1u << b);
+    }
+}
+
+bool HeadlessJoysticks::PressButton(int index, int button, std::uint32_t ms) {
+    if (!SetButton(index, button, true)) return false;
+    const std::uint64_t now = clock_ != nullptr ? clock_->Counter() : 0;
+    sticks_[static_cast<std::size_t>(index)].releaseAt[button - 1] =
+        std::max<std::uint64_t>(now + std::uint64_t{ms} * 1000, 1);
+    return true;
+}
+
+int HeadlessJoysticks::Plug(const JoystickInfo& info) {
+    sticks_.push_back(Stick{info, JoystickState{}});
+    return Count() - 1;
+}
+
+bool HeadlessJoysticks::Unplug(int index) {
+    if (index < 0 || index >= Count()) return false;
+    sticks_.erase(sticks_.begin() + index);
+    return true;
+}
+
+bool HeadlessJoysticks::SetAxis(int index, int axis, std::int16_t value) {
+    if (index < 0 || index >= Count() || axis < 0 || axis >= kMaxJoystickAxes) return false;
+    Stick& s = sticks_[static_cast<std::size_t>(index)];
+    if (axis >= s.info.axes) return false;
+    s.state.axes[static_cast<std::size_t>(axis)] = value;
+    return true;
+}
+
+bool HeadlessJoysticks::SetButton(int index, int button, bool down) {
+    if (index < 0 || index >= Count() || button < 1 || button > kMaxJoystickButtons) return false;
+    Stick& s = sticks_[static_cast<std::size_t>(index)];
+    if (button > s.info.buttons) return false;
+    const std::uint32_t bit = 1u << (button - 1);
+    s.state.buttons = down ? (s.state.buttons | bit) : (s.state.buttons & ~bit);
+    s.releaseAt[button - 1] = 0;
+    return true;
+}
+
+bool HeadlessJoysticks::SetHat(int index, int hat, std::uint8_t bits) {
+    if (index < 0 || index >= Count() || hat < 0 || hat >= kMaxJoystickHats) return false;
+    Stick& s = sticks_[static_cast<std::size_t>(index)];
+    if (hat >= s.info.hats) return false;
+    s.state.hats[static_cast<std::size_t>(hat)] = bits;
     return true;
 }
 

@@ -1,7 +1,7 @@
 // The deterministic machine: no display and no sound device. Its clock moves only when told
 // (Advance, or a Sleep of the program), its events are the ones injected, its video keeps the
-// last frame and its audio keeps every sample it is fed, so tests and the headless runner can
-// look at what the program produced.
+// last frame, its audio keeps every sample it is fed and its joysticks are scripted, so tests and
+// the headless runner can look at what the program produced.
 #pragma once
 
 #include <deque>
@@ -108,43 +108,104 @@ private:
     std::uint64_t start_ = 0;
 };
 
+// The sound card of the headless machine: it keeps every sample it is fed. Its clock is the
+// machine's virtual clock: while it is closed the capture runs on in silence, so sample n of the
+// capture always lies n / rate after the first open.
 class HeadlessAudio final : public Audio {
 public:
     bool Open(const AudioFormat& format) override;
-    void Close() override { open_ = false; }
+    void Close() override;
     [[nodiscard]] bool IsOpen() const override { return open_; }
     bool Feed(const std::int16_t* samples, std::size_t count) override;
     [[nodiscard]] std::size_t QueuedSamples() const override { return captured_.size(); }
+    [[nodiscard]] std::size_t FramesDue() override;
 
-    [[nodiscard]] const std::vector<std::int16_t>& Captured() const { return captured_; }
+    // The capture up to now: the silence of a closed device is added first.
+    [[nodiscard]] const std::vector<std::int16_t>& Captured();
     [[nodiscard]] const AudioFormat& Format() const { return format_; }
-    void ClearCaptured() { captured_.clear(); }
+    // True once the device was opened; the capture's format is the first open's (an open at
+    // another rate starts a new capture).
+    [[nodiscard]] bool EverOpened() const { return started_; }
+    // Lets go of the samples kept so far; the clock goes on counting them.
+    void ClearCaptured() {
+        dropped_ += captured_.size();
+        captured_.clear();
+    }
+    // The time the device follows; without one no time passes for it.
+    void SetClock(class HeadlessClock* clock) { clock_ = clock; }
 
 private:
+    // Frames of the capture that lie before the clock's present.
+    [[nodiscard]] std::uint64_t FramesByNow() const;
+    void PadToNow();
+
     bool open_ = false;
+    bool started_ = false;
     AudioFormat format_;
     std::vector<std::int16_t> captured_;
+    std::uint64_t dropped_ = 0;  // samples fed before the last ClearCaptured
+    class HeadlessClock* clock_ = nullptr;
+    std::uint64_t originMicros_ = 0;
+};
+
+// Scripted sticks: plugged, moved and unplugged by the runner's script or a test. A stick
+// plugged while the program runs announces itself through the events, as a real one does.
+class HeadlessJoysticks final : public Joysticks {
+public:
+    [[nodiscard]] int Count() override { return static_cast<int>(sticks_.size()); }
+    bool GetInfo(int index, JoystickInfo* info) override;
+    bool Read(int index, JoystickState* state) override;
+
+    // Appends a stick (index Count() - 1 afterwards). Axes, buttons and hats are limited to what
+    // the state can hold; the info keeps the counts asked for.
+    int Plug(const JoystickInfo& info);
+    // Removes the stick; the ones after it move down one index.
+    bool Unplug(int index);
+    bool SetAxis(int index, int axis, std::int16_t value);
+    bool SetButton(int index, int button, bool down);  // button 1..32
+    // Holds a button down for `ms` of the clock's time, then lets it go.
+    bool PressButton(int index, int button, std::uint32_t ms);
+    bool SetHat(int index, int hat, std::uint8_t bits);
+    // The time presses are held by.
+    void SetClock(class HeadlessClock* clock) { clock_ = clock; }
+
+private:
+    struct Stick {
+        JoystickInfo info;
+        JoystickState state;
+        std::uint64_t releaseAt[kMaxJoystickButtons] = {};  // micros; 0 while not pressed
+    };
+    void LetGo(Stick& s);
+    std::vector<Stick> sticks_;
+    class HeadlessClock* clock_ = nullptr;
 };
 
 class HeadlessBackend final : public Backend {
 public:
-    HeadlessBackend() { events_.SetClock(&clock_); }
+    HeadlessBackend() {
+        events_.SetClock(&clock_);
+        audio_.SetClock(&clock_);
+        joysticks_.SetClock(&clock_);
+    }
     Video& GetVideo() override { return video_; }
     Events& GetEvents() override { return events_; }
     Clock& GetClock() override { return clock_; }
     Audio& GetAudio() override { return audio_; }
+    Joysticks& GetJoysticks() override { return joysticks_; }
     [[nodiscard]] bool IsHeadless() const override { return true; }
 
     HeadlessVideo& Screen() { return video_; }
     HeadlessEvents& Input() { return events_; }
     HeadlessClock& Time() { return clock_; }
     HeadlessAudio& Sound() { return audio_; }
+    HeadlessJoysticks& Sticks() { return joysticks_; }
 
 private:
     HeadlessVideo video_;
     HeadlessEvents events_;
     HeadlessClock clock_;
     HeadlessAudio audio_;
+    HeadlessJoysticks joysticks_;
 };
 
 }  // namespace platform

@@ -1,7 +1,9 @@
 // The SDL2 machine. SDL headers appear only in this folder.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/backend.h"
@@ -322,13 +324,16 @@ public:
         want.freq = format.rate;
         want.format = AUDIO_S16SYS;
         want.channels = static_cast<Uint8>(format.channels);
-        want.samples = 1024;
+        want.samples = 512;
         SDL_AudioSpec have{};
+        // SDL converts to what the card takes; the program keeps feeding the format it asked.
         device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
         if (device_ == 0) {
             Close();
             return false;
         }
+        rate_ = format.rate;
+        channels_ = static_cast<unsigned>(format.channels);
         SDL_PauseAudioDevice(device_, 0);
         return true;
     }
@@ -346,10 +351,144 @@ public:
     [[nodiscard]] std::size_t QueuedSamples() const override {
         return device_ == 0 ? 0 : SDL_GetQueuedAudioSize(device_) / 2;
     }
+    [[nodiscard]] std::size_t FramesDue() override {
+        if (device_ == 0) return 0;
+        // About 50 ms stay queued: enough to ride over a slow frame, little enough that what
+        // the program changes is heard at once.
+        const std::size_t target = static_cast<std::size_t>(rate_) / 20;
+        const std::size_t queued = SDL_GetQueuedAudioSize(device_) / (2u * channels_);
+        return queued >= target ? 0 : target - queued;
+    }
 
 private:
     bool audioInit_ = false;
     SDL_AudioDeviceID device_ = 0;
+    int rate_ = 22050;
+    unsigned channels_ = 2;
+};
+
+// Sticks and game controllers. A device SDL knows as a game controller is read through its
+// standard layout, so every pad flies alike: left stick x and y, right stick y as the throttle,
+// right stick x as the rudder, the triggers after them; the d-pad is the hat.
+class SdlJoysticks final : public Joysticks {
+public:
+    ~SdlJoysticks() override { CloseAll(); }
+
+    [[nodiscard]] int Count() override { return SDL_NumJoysticks() < 0 ? 0 : SDL_NumJoysticks(); }
+
+    bool GetInfo(int index, JoystickInfo* info) override {
+        Device* d = Open(index);
+        if (d == nullptr || info == nullptr) return false;
+        if (d->controller != nullptr) {
+            const char* name = SDL_GameControllerName(d->controller);
+            info->name = name != nullptr ? name : "";
+            info->axes = 6;
+            info->buttons = kControllerButtons;
+            info->hats = 1;
+        } else {
+            const char* name = SDL_JoystickName(d->joystick);
+            info->name = name != nullptr ? name : "";
+            info->axes = SDL_JoystickNumAxes(d->joystick);
+            info->buttons = SDL_JoystickNumButtons(d->joystick);
+            info->hats = SDL_JoystickNumHats(d->joystick);
+        }
+        info->haptic = SDL_JoystickIsHaptic(d->joystick) == SDL_TRUE;
+        return true;
+    }
+
+    bool Read(int index, JoystickState* state) override {
+        Device* d = Open(index);
+        if (d == nullptr || state == nullptr) return false;
+        *state = JoystickState{};
+        if (d->controller != nullptr) {
+            static const SDL_GameControllerAxis kAxes[6] = {
+                SDL_CONTROLLER_AXIS_LEFTX,       SDL_CONTROLLER_AXIS_LEFTY,
+                SDL_CONTROLLER_AXIS_RIGHTY,      SDL_CONTROLLER_AXIS_RIGHTX,
+                SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_CONTROLLER_AXIS_TRIGGERRIGHT};
+            for (int a = 0; a < 6; ++a)
+                state->axes[static_cast<std::size_t>(a)] =
+                    SDL_GameControllerGetAxis(d->controller, kAxes[a]);
+            int bit = 0;
+            for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX && bit < kMaxJoystickButtons; ++b) {
+                if (b >= SDL_CONTROLLER_BUTTON_DPAD_UP && b <= SDL_CONTROLLER_BUTTON_DPAD_RIGHT)
+                    continue;
+                if (SDL_GameControllerGetButton(d->controller,
+                                                static_cast<SDL_GameControllerButton>(b)))
+                    state->buttons |= 1u << bit;
+                ++bit;
+            }
+            auto held = [&](SDL_GameControllerButton b) {
+                return SDL_GameControllerGetButton(d->controller, b) != 0;
+            };
+            state->hats[0] =
+                static_cast<std::uint8_t>((held(SDL_CONTROLLER_BUTTON_DPAD_UP) ? kHatUp : 0) |
+                                          (held(SDL_CONTROLLER_BUTTON_DPAD_RIGHT) ? kHatRight : 0) |
+                                          (held(SDL_CONTROLLER_BUTTON_DPAD_DOWN) ? kHatDown : 0) |
+                                          (held(SDL_CONTROLLER_BUTTON_DPAD_LEFT) ? kHatLeft : 0));
+            return true;
+        }
+        const int axes = std::min(SDL_JoystickNumAxes(d->joystick), kMaxJoystickAxes);
+        for (int a = 0; a < axes; ++a)
+            state->axes[static_cast<std::size_t>(a)] = SDL_JoystickGetAxis(d->joystick, a);
+        const int buttons = std::min(SDL_JoystickNumButtons(d->joystick), kMaxJoystickButtons);
+        for (int b = 0; b < buttons; ++b)
+            if (SDL_JoystickGetButton(d->joystick, b)) state->buttons |= 1u << b;
+        const int hats = std::min(SDL_JoystickNumHats(d->joystick), kMaxJoystickHats);
+        // SDL's hat bits are the same as ours (up 1, right 2, down 4, left 8).
+        for (int h = 0; h < hats; ++h)
+            state->hats[static_cast<std::size_t>(h)] =
+                static_cast<std::uint8_t>(SDL_JoystickGetHat(d->joystick, h) & 0x0F);
+        return true;
+    }
+
+private:
+    // The controller's buttons without the four d-pad ones.
+    static constexpr int kControllerButtons = SDL_CONTROLLER_BUTTON_MAX - 4;
+    struct Device {
+        SDL_JoystickID id = -1;
+        SDL_Joystick* joystick = nullptr;
+        SDL_GameController* controller = nullptr;
+    };
+
+    // The open device at an index, opening it on first use and closing devices that are gone.
+    Device* Open(int index) {
+        if (index < 0 || index >= Count()) return nullptr;
+        const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
+        if (id < 0) return nullptr;
+        for (auto it = devices_.begin(); it != devices_.end();) {
+            if (SDL_JoystickGetAttached(it->joystick) == SDL_FALSE) {
+                CloseOne(*it);
+                it = devices_.erase(it);
+            } else if (it->id == id) {
+                return &*it;
+            } else {
+                ++it;
+            }
+        }
+        Device d;
+        d.id = id;
+        if (SDL_IsGameController(index)) {
+            d.controller = SDL_GameControllerOpen(index);
+            if (d.controller != nullptr) d.joystick = SDL_GameControllerGetJoystick(d.controller);
+        }
+        if (d.joystick == nullptr) d.joystick = SDL_JoystickOpen(index);
+        if (d.joystick == nullptr) return nullptr;
+        devices_.push_back(d);
+        return &devices_.back();
+    }
+    static void CloseOne(Device& d) {
+        if (d.controller != nullptr)
+            SDL_GameControllerClose(d.controller);
+        else if (d.joystick != nullptr)
+            SDL_JoystickClose(d.joystick);
+    }
+    void CloseAll() {
+        for (Device& d : devices_)
+            CloseOne(d);
+        devices_.clear();
+    }
+
+    std::vector<Device> devices_;
 };
 
 class SdlBackend final : public Backend {
@@ -357,12 +496,14 @@ public:
     ~SdlBackend() override {
         video_.Close();
         audio_.Close();
-        SDL_QuitSubSystem(SDL_INIT_EVENTS | SDL_INIT_JOYSTICK);
+        joysticks_.reset();
+        SDL_QuitSubSystem(SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK);
     }
     Video& GetVideo() override { return video_; }
     Events& GetEvents() override { return events_; }
     Clock& GetClock() override { return clock_; }
     Audio& GetAudio() override { return audio_; }
+    Joysticks& GetJoysticks() override { return *joysticks_; }
     [[nodiscard]] bool IsHeadless() const override { return false; }
 
 private:
@@ -370,14 +511,16 @@ private:
     SdlEvents events_;
     SdlClock clock_;
     SdlAudio audio_;
+    std::unique_ptr<SdlJoysticks> joysticks_ = std::make_unique<SdlJoysticks>();
 };
 
 }  // namespace
 
 std::unique_ptr<Backend> CreateSdlBackend() {
     if (SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) return nullptr;
-    // Joysticks only announce arrival and removal for now; a missing subsystem is no error.
-    SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+    // A machine without joystick support still runs; it simply has no sticks. Game controllers
+    // bring their own standard layout.
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
     return std::make_unique<SdlBackend>();
 }
 

@@ -39,6 +39,72 @@ TEST(HeadlessAudio, KeepsEverySampleItIsFed) {
     EXPECT_EQ(audio.Format().rate, 11025);
 }
 
+TEST(HeadlessAudio, FollowsTheVirtualClockAndRecordsSilenceWhileClosed) {
+    HeadlessBackend machine;
+    HeadlessAudio& card = machine.Sound();
+    EXPECT_EQ(card.FramesDue(), 0u);  // closed
+    machine.Time().Advance(500);
+    ASSERT_TRUE(card.Open(AudioFormat{11025, 2}));
+    machine.Time().Advance(100);
+    EXPECT_EQ(card.FramesDue(), 1102u);
+    const std::vector<std::int16_t> loud(2 * 1102, 1000);
+    ASSERT_TRUE(card.Feed(loud.data(), loud.size()));
+    EXPECT_EQ(card.FramesDue(), 0u);
+    card.Close();
+    machine.Time().Advance(1000);
+    EXPECT_EQ(card.Captured().size(), 2u * 12127);  // 1.1 s after the first open, silence after
+    ASSERT_TRUE(card.Open(AudioFormat{11025, 2}));
+    machine.Time().Advance(100);
+    EXPECT_EQ(card.FramesDue(), 1103u);
+    EXPECT_EQ(card.Captured()[2 * 1101], 1000);
+    EXPECT_EQ(card.Captured()[2 * 1102], 0);
+    // Another rate starts a capture of its own.
+    ASSERT_TRUE(card.Open(AudioFormat{22050, 2}));
+    EXPECT_TRUE(card.Captured().empty());
+}
+
+TEST(HeadlessJoysticks, ScriptedSticksKeepTheirParts) {
+    HeadlessJoysticks sticks;
+    JoystickInfo info;
+    info.name = "Yoke";
+    info.axes = 2;
+    info.buttons = 40;
+    info.hats = 0;
+    EXPECT_EQ(sticks.Plug(info), 0);
+    EXPECT_TRUE(sticks.SetAxis(0, 1, -5));
+    EXPECT_FALSE(sticks.SetAxis(0, 2, 5));      // no third axis
+    EXPECT_FALSE(sticks.SetHat(0, 0, kHatUp));  // no hat
+    EXPECT_TRUE(sticks.SetButton(0, 32, true));
+    EXPECT_FALSE(sticks.SetButton(0, 33, true));  // the state holds 32
+    JoystickState s;
+    ASSERT_TRUE(sticks.Read(0, &s));
+    EXPECT_EQ(s.axes[1], -5);
+    EXPECT_EQ(s.buttons, 0x80000000u);
+    EXPECT_TRUE(sticks.Unplug(0));
+    EXPECT_FALSE(sticks.Read(0, &s));
+    EXPECT_FALSE(sticks.Unplug(0));
+}
+
+TEST(HeadlessJoysticks, APressIsLetGoWhenItsTimeHasCome) {
+    HeadlessBackend machine;
+    JoystickInfo info;
+    info.buttons = 4;
+    machine.Sticks().Plug(info);
+    ASSERT_TRUE(machine.Sticks().PressButton(0, 2, 100));
+    JoystickState s;
+    machine.Time().Advance(99);
+    ASSERT_TRUE(machine.Sticks().Read(0, &s));
+    EXPECT_EQ(s.buttons, 2u);
+    machine.Time().Advance(1);
+    ASSERT_TRUE(machine.Sticks().Read(0, &s));
+    EXPECT_EQ(s.buttons, 0u);
+    // Held down again by hand, it stays down.
+    machine.Sticks().SetButton(0, 2, true);
+    machine.Time().Advance(1000);
+    ASSERT_TRUE(machine.Sticks().Read(0, &s));
+    EXPECT_EQ(s.buttons, 2u);
+}
+
 TEST(PaletteLut, RebuildsOnlyWhenTheColoursChange) {
     PaletteLut lut;
     Palette p{};

@@ -20,6 +20,7 @@
 #include "core/ini_file.h"
 #include "core/resource_volume.h"
 #include "core/stream_io.h"
+#include "devices/wave.h"
 #include "flight/aircraft_parameters.h"
 #include "gfx/bitmap.h"
 #include "gfx/font.h"
@@ -27,6 +28,8 @@
 #include "nav/lat_lon.h"
 #include "platform/file_system.h"
 #include "support/navdata_csv.h"
+#include "support/audio.h"
+#include "win/dsound.h"
 
 namespace {
 
@@ -140,7 +143,7 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
         const char* folder;
         std::size_t members;  // at least
     } volumes[] = {
-        {"Snd\\SndFx.Vol", "Snd\\SndFx", 0},
+        {"Snd\\SndFx.Vol", "Snd\\SndFx", 34},
         {"Snd\\TowerATC.Vol", "Snd\\TowerATC", 0},
         {"Art\\Palettes.Vol", "Art\\Palettes", 669},
         {"Art\\Panel.Vol", "Art\\Panel", 0},
@@ -171,6 +174,10 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                 ASSERT_NE(p, nullptr) << n;
                 EXPECT_NE(p->shadeTable, nullptr) << n;
                 EXPECT_NE(p->translucentTable, nullptr) << n;
+            } else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".wav") == 0) {
+                std::unique_ptr<devices::CWave> w = volume.LoadWave(std::stoi(n));
+                ASSERT_NE(w, nullptr) << n;
+                EXPECT_GT(w->GetDataSize(), 0u) << n;
             } else if (n.size() == 6 && n.compare(0, 3, "na.") == 0) {
                 // The navigation tables: tests/nav reads them through the program's loaders.
                 EXPECT_GE(e.size, 4u) << n;
@@ -403,6 +410,66 @@ TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
 }
 
 // Bad command lines and bad data end with a message and a failure code, never a crash.
+// The sound effects: every clip the program plays, in the format the speech ring copies raw,
+// with the tones, lengths and seamless loops the sound code relies on.
+TEST_F(MkdataTest, EffectClipsSoundAsTheyShould) {
+    core::ResourceVolume volume("Snd\\SndFx.Vol", "Snd\\SndFx", 0);
+    auto samples = [&](int id) {
+        std::vector<double> out;
+        std::unique_ptr<devices::CWave> w = volume.LoadWave(id);
+        if (!w) return out;
+        win::WAVEFORMATEX f;
+        EXPECT_EQ(w->GetFormat(&f), 1);
+        EXPECT_EQ(f.wFormatTag, 1) << id;
+        EXPECT_EQ(f.nChannels, 1) << id;
+        EXPECT_EQ(f.wBitsPerSample, 8) << id;
+        EXPECT_EQ(f.nSamplesPerSec, 11025u) << id;
+        for (std::uint8_t b : w->ReadAllData())
+            out.push_back(b - 128.0);
+        return out;
+    };
+    for (int id : {2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13,  14,  15,  16,  17,  18,
+                   19, 20, 21, 23, 24, 25, 26, 27, 28, 29, 30, 100, 101, 195, 196, 200, 201})
+        EXPECT_FALSE(samples(id).empty()) << "clip " << id;
+    // Starters outlast the 10000 bytes before their end at which the engine is asked to catch.
+    for (int id : {4, 9, 17, 24})
+        EXPECT_GT(samples(id).size(), 10000u) << id;
+    // Tones: Morse at 1020 Hz (the DME's at 1350), markers at 400, 1300 and 3000, the horn 1600.
+    const struct {
+        int id;
+        double hz;
+        double toneSeconds;  // 0: a loop, not measured
+    } tones[] = {{100, 1020, 0.12}, {101, 1020, 0.36}, {200, 1350, 0.12}, {201, 1350, 0.36},
+                 {21, 400, 0},      {20, 1300, 0},     {16, 3000, 0}};
+    for (const auto& t : tones) {
+        const std::vector<double> x = samples(t.id);
+        const std::vector<testsupport::Segment> seg = testsupport::Segments(x, 11025, 2, 60);
+        ASSERT_FALSE(seg.empty()) << t.id;
+        EXPECT_NEAR(seg.front().hz, t.hz, t.hz * 0.03) << t.id;
+        if (t.toneSeconds > 0) {
+            ASSERT_EQ(seg.size(), 1u) << t.id;
+            EXPECT_NEAR(seg.front().length / 11025.0, t.toneSeconds, 0.01) << t.id;
+            // One unit of silence after the tone, so elements of a character keep a unit apart.
+            EXPECT_NEAR((x.size() - seg.front().length) / 11025.0, 0.12, 0.01) << t.id;
+        }
+    }
+    EXPECT_NEAR(testsupport::Pitch(samples(5), 11025, 1000, 2500), 1600, 40);
+    EXPECT_NEAR(samples(196).size() / 11025.0, 0.24, 0.01);
+    EXPECT_EQ(testsupport::Rms(samples(195)), 0);
+    // Engines fire at their own rate: the 172 at 28 a second, the bigger piston at 36.
+    EXPECT_NEAR(testsupport::Pitch(samples(2), 11025, 20, 70), 28, 1.5);
+    EXPECT_NEAR(testsupport::Pitch(samples(10), 11025, 20, 70), 36, 2);
+    // Loops join their start without a click: the seam is no bigger a step than the clip takes.
+    for (int id : {2, 5, 8, 10, 16, 19, 20, 21, 25, 29}) {
+        const std::vector<double> x = samples(id);
+        ASSERT_GT(x.size(), 2u);
+        double largest = 0;
+        for (std::size_t i = 1; i < x.size(); ++i)
+            largest = std::max(largest, std::abs(x[i] - x[i - 1]));
+        EXPECT_LE(std::abs(x.front() - x.back()), largest) << "clip " << id;
+    }
+}
+
 TEST(MkdataCommandLine, FailsCleanly) {
     ASSERT_EQ(access(ZEPHLON_BINARY_DIR "/bin/mkdata", X_OK), 0) << "mkdata is not built";
     char pattern[] = "/tmp/zephlon-mkdata-bad-XXXXXX";

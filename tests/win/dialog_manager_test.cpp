@@ -48,16 +48,7 @@ DialogTemplate MakeTemplate() {
     t.fontSize = 8;
     t.fontFace = "MS Sans Serif";
     auto add = [&](const char* cls, const char* text, int id, std::uint32_t style, int x, int y, int cx, int cy) {
-        DialogItemTemplate i;
-        i.className = cls;
-        i.text = text;
-        i.id = id;
-        i.style = style | WS_CHILD | WS_VISIBLE;
-        i.x = static_cast<std::int16_t>(x);
-        i.y = static_cast<std::int16_t>(y);
-        i.cx = static_cast<std::int16_t>(cx);
-        i.cy = static_cast<std::int16_t>(cy);
-        t.items.push_back(i);
+        AddDialogItem(t, cls, text, id, style, x, y, cx, cy);
     };
     add("Edit", "", 100, WS_TABSTOP | ES_AUTOHSCROLL, 10, 10, 100, 12);
     add("Button", "&Check", 101, WS_TABSTOP | BS_AUTOCHECKBOX, 10, 30, 80, 10);
@@ -105,7 +96,7 @@ TEST_F(DialogManagerTest, UnknownClassOrMissingTemplateGivesMinusOne) {
     EXPECT_EQ(DialogBoxParam({}, "NOSUCH", {}, TestDlgProc, 0), -1);
 }
 
-TEST_F(DialogManagerTest, MouseClickOnAButtonGivesBnClickedAndNestedLoopsKeepTheirResults) {
+TEST_F(DialogManagerTest, MouseClickOnAButtonGivesBnClicked) {
     HWND owner = MakeWindow(true);
     int step = 0;
     machine.Input().SetQueueEmptyHandler([&] {
@@ -184,6 +175,49 @@ TEST_F(DialogManagerTest, KeyboardTypesIntoTheEditTabsOnSpaceChecksAndEnterEnds)
     EXPECT_EQ(next, strokes.size());
     EXPECT_EQ(typed, "ab");
     EXPECT_EQ(checked, 1u);
+}
+
+TEST_F(DialogManagerTest, AnOwnedDialogStaysAboveItsTopmostOwner) {
+    HWND owner = MakeWindow(true);
+    HWND d = CreateDialogIndirectParam(MakeTemplate(), owner, TestDlgProc, 0);
+    ASSERT_TRUE(d);
+    ShowWindow(d, SW_SHOW);
+    SetWindowPos(owner, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RECT r;
+    GetWindowRect(GetDlgItem(d, IDOK), &r);
+    EXPECT_EQ(WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}), GetDlgItem(d, IDOK));
+    DestroyWindow(d);
+}
+
+std::intptr_t theOriginal = 0;
+std::vector<std::string> theOrder;
+
+LResult Replacement(HWND h, std::uint32_t m, WParam w, LParam l) {
+    if (m == WM_INITDIALOG) theOrder.push_back("replacement");
+    return CallWindowProc(reinterpret_cast<WNDPROC>(theOriginal), h, m, w, l);
+}
+
+std::intptr_t OrderProc(HWND, std::uint32_t m, WParam, LParam) {
+    if (m == WM_INITDIALOG) theOrder.push_back("dialog");
+    return m == WM_INITDIALOG ? 1 : 0;
+}
+
+LResult SubclassingHook(int code, WParam w, LParam l) {
+    if (code == HCBT_CREATEWND && reinterpret_cast<CBT_CREATEWND*>(l)->lpcs->className == "#32770")
+        theOriginal = SetWindowLong(HWND{static_cast<std::uint32_t>(w)}, GWL_WNDPROC,
+                                    reinterpret_cast<std::intptr_t>(&Replacement));
+    return 0;
+}
+
+TEST_F(DialogManagerTest, AHookMayReplaceTheDialogsProcedureAndHearsInitFirst) {
+    theOrder.clear();
+    HHOOK hook = SetWindowsHookEx(WH_CBT, SubclassingHook, {}, GetCurrentThreadId());
+    HWND d = CreateDialogIndirectParam(MakeTemplate(), MakeWindow(true), OrderProc, 0);
+    ASSERT_TRUE(d);
+    UnhookWindowsHookEx(hook);
+    EXPECT_NE(theOriginal, 0);
+    EXPECT_EQ(theOrder, (std::vector<std::string>{"replacement", "dialog"}));
+    DestroyWindow(d);
 }
 
 }  // namespace

@@ -72,6 +72,10 @@ int MakeNavigation(Installation& installation, std::string* error);
 int MakeAirports(Installation& installation, std::string* error);
 int MakeRunwayArt(Installation& installation, std::string* error);
 int MakeSkyArt(Installation& installation, std::string* error);
+int MakeEffects(Installation& installation, std::string* error);
+// Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
+// run before the resource compiler, which reads them with -I DIR).
+int MakeSkinResources(const std::string& outDir, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
 // modules that read data/ come first, so bad data is reported before the long work starts.
@@ -84,6 +88,7 @@ inline constexpr Module kModules[] = {
     {"loading screen", MakeLoadingScreen},
     {"runway art", MakeRunwayArt},
     {"sky art", MakeSkyArt},
+    {"effects", MakeEffects},
 };
 
 // Small helpers shared by the modules.

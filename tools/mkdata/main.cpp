@@ -1,6 +1,6 @@
 // mkdata DATA_DIR OUT_DIR: makes the starter installation in OUT_DIR from the public data in
 // DATA_DIR and the program's own art, with the program's own writers. Two runs write the same
-// bytes.
+// bytes. mkdata --skin OUT_DIR: draws the skin the resource pack takes in.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -8,8 +8,16 @@
 #include "tools/mkdata/installation.h"
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--skin") {
+        std::string error;
+        if (!mkdata::MakeSkinResources(argv[2], &error)) {
+            std::fprintf(stderr, "mkdata: skin: %s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: mkdata DATA_DIR OUT_DIR\n");
+        std::fprintf(stderr, "usage: mkdata DATA_DIR OUT_DIR\n       mkdata --skin OUT_DIR\n");
         return 2;
     }
     const auto started = std::chrono::steady_clock::now();

@@ -1,0 +1,300 @@
+// The dialog framework's costs, each beside a peer measured in the same run:
+// - composing the frozen 8-bit frame with three dialogs over it against memcpy of the 32-bit
+//   frame (goal: under 2 ms);
+// - a 10,000-row list view: insert, sort and the first paint, against std::sort of the keys
+//   (goal: under 100 ms);
+// - repainting 64 rows of 14 owner-drawn columns with ellipsis fitting against drawing the same
+//   texts unfitted (goal: under 5 ms);
+// - the wake-ups of an idle modal dialog's loop over 10 s on SDL (dummy video), where only its
+//   timer may wake it (goal: one wake-up per timer tick).
+// Each benchmark counts what it produced and fails when that is nothing.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "platform/backend.h"
+#include "platform/headless/headless_backend.h"
+#include "ui/owner_draw_list_view.h"
+#include "win/compositor.h"
+#include "win/controls.h"
+#include "win/dialog.h"
+#include "win/modal.h"
+#include "win/window.h"
+#include "win/window_internal.h"
+#include "win/window_surface.h"
+
+namespace {
+
+using namespace win;
+
+LResult PlainProc(HWND h, std::uint32_t m, WParam w, LParam l) {
+    return DefWindowProc(h, m, w, l);
+}
+
+std::intptr_t QuietDialog(HWND, std::uint32_t m, WParam, LParam) {
+    return m == WM_INITDIALOG ? 1 : 0;
+}
+
+DialogTemplate Form(int x, int y) {
+    DialogTemplate t;
+    t.style = WS_POPUP | WS_CAPTION | WS_VISIBLE | DS_SETFONT;
+    t.x = static_cast<std::int16_t>(x);
+    t.y = static_cast<std::int16_t>(y);
+    t.cx = 160;
+    t.cy = 90;
+    t.caption = "Dialog";
+    t.fontSize = 8;
+    t.fontFace = "MS Sans Serif";
+    for (int i = 0; i < 4; ++i) {
+        DialogItemTemplate b;
+        b.className = "Button";
+        b.text = "Button";
+        b.id = 100 + i;
+        b.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+        b.x = 10;
+        b.y = static_cast<std::int16_t>(10 + 18 * i);
+        b.cx = 60;
+        b.cy = 14;
+        t.items.push_back(b);
+    }
+    return t;
+}
+
+// A headless machine with the program's main window showing an 8-bit picture.
+struct Machine {
+    platform::HeadlessBackend backend;
+    HWND main;
+    Machine() {
+        platform::SetCurrentBackend(&backend);
+        detail::ResetWindowSystem();
+        WNDCLASS wc;
+        wc.className = "BenchMain";
+        wc.wndProc = PlainProc;
+        RegisterClass(wc);
+        main = CreateWindowEx(0, "BenchMain", "Zephlon", WS_VISIBLE, 0, 0, 640, 480, {}, {}, {}, 0);
+        SetWindowSurfaceFormat(main, SurfaceFormat::Indexed8);
+        WindowSurface* s = GetWindowSurface(main);
+        for (std::size_t i = 0; i < s->indices.size(); ++i) s->indices[i] = static_cast<std::uint8_t>(i * 7);
+        MarkWindowSurfaceDrawn(main);
+    }
+    ~Machine() {
+        detail::ResetWindowSystem();
+        platform::SetCurrentBackend(nullptr);
+    }
+    void Pump() {
+        MSG m;
+        while (PeekMessage(&m, {}, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessage(&m);
+        }
+    }
+};
+
+void BM_ComposeFrozenFrameWithThreeDialogs(benchmark::State& state) {
+    Machine machine;
+    for (int i = 0; i < 3; ++i) CreateDialogIndirectParam(Form(20 + 60 * i, 20 + 40 * i), machine.main, QuietDialog, 0);
+    machine.Pump();
+    std::uint64_t lit = 0;
+    for (auto _ : state) {
+        ComposedFrame f = ComposeFrame();
+        lit += f.pixels[320 * 240] != 0 ? 1 : 0;
+        benchmark::DoNotOptimize(f.pixels.data());
+    }
+    const ComposedFrame check = ComposeFrame();
+    if (check.indexed || std::count(check.pixels.begin(), check.pixels.end(), 0u) == static_cast<long>(check.pixels.size()))
+        state.SkipWithError("nothing composed");
+    state.counters["lit"] = static_cast<double>(lit);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 640 * 480 * 4);
+}
+BENCHMARK(BM_ComposeFrozenFrameWithThreeDialogs)->Unit(benchmark::kMicrosecond);
+
+void BM_MemcpyFrame32(benchmark::State& state) {
+    std::vector<std::uint32_t> from(640 * 480, 0x123456), to(640 * 480);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size() * 4);
+        benchmark::ClobberMemory();
+    }
+    if (to[1000] != 0x123456) state.SkipWithError("nothing copied");
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 640 * 480 * 4);
+}
+BENCHMARK(BM_MemcpyFrame32)->Unit(benchmark::kMicrosecond);
+
+constexpr int kRows = 10000;
+
+std::vector<int> Keys() {
+    std::mt19937 rng(11);
+    std::vector<int> keys(kRows);
+    for (int& k : keys) k = static_cast<int>(rng() % 1000000);
+    return keys;
+}
+
+int CompareKeys(LParam a, LParam b, LParam) {
+    return a < b ? -1 : a > b ? 1 : 0;
+}
+
+void BM_ListViewInsertSortPaint(benchmark::State& state) {
+    Machine machine;
+    const std::vector<int> keys = Keys();
+    std::int64_t rows = 0;
+    for (auto _ : state) {
+        HWND list = CreateWindowEx(WS_EX_CLIENTEDGE, "SysListView32", "", WS_CHILD | WS_VISIBLE | LVS_REPORT, 10, 10, 600,
+                                   400, machine.main, HMENU{500}, {}, 0);
+        LVCOLUMN c;
+        c.mask = LVCF_WIDTH | LVCF_TEXT;
+        c.cx = 200;
+        c.text = "Key";
+        SendMessage(list, LVM_INSERTCOLUMN, 0, reinterpret_cast<LParam>(&c));
+        for (int i = 0; i < kRows; ++i) {
+            LVITEM it;
+            it.mask = LVIF_TEXT | LVIF_PARAM;
+            it.iItem = i;
+            it.text = std::to_string(keys[static_cast<std::size_t>(i)]);
+            it.lParam = keys[static_cast<std::size_t>(i)];
+            SendMessage(list, LVM_INSERTITEM, 0, reinterpret_cast<LParam>(&it));
+        }
+        SendMessage(list, LVM_SORTITEMS, 0, reinterpret_cast<LParam>(&CompareKeys));
+        UpdateWindow(list);
+        rows += SendMessage(list, LVM_GETITEMCOUNT, 0, 0);
+        DestroyWindow(list);
+    }
+    if (rows == 0) state.SkipWithError("no rows");
+    state.SetItemsProcessed(rows);
+}
+BENCHMARK(BM_ListViewInsertSortPaint)->Unit(benchmark::kMillisecond);
+
+void BM_StdSortKeys(benchmark::State& state) {
+    const std::vector<int> keys = Keys();
+    std::int64_t rows = 0;
+    for (auto _ : state) {
+        std::vector<int> copy = keys;
+        std::sort(copy.begin(), copy.end());
+        rows += static_cast<std::int64_t>(copy.size());
+        benchmark::DoNotOptimize(copy.data());
+    }
+    if (rows == 0) state.SkipWithError("no keys");
+    state.SetItemsProcessed(rows);
+}
+BENCHMARK(BM_StdSortKeys)->Unit(benchmark::kMillisecond);
+
+constexpr int kColumns = 14, kDrawnRows = 64;
+
+// 64 rows of 14 cells, every third text too wide for its 40-pixel column.
+struct OwnerDrawn {
+    Machine machine;
+    std::unique_ptr<ui::OwnerDrawListView> view;
+    std::vector<std::uint32_t> pixels = std::vector<std::uint32_t>(640 * 16, 0);
+    HDC dc;
+    OwnerDrawn() {
+        view = std::make_unique<ui::OwnerDrawListView>(LVS_REPORT | LVS_OWNERDRAWFIXED | WS_CHILD | WS_VISIBLE, 0, 0, 600,
+                                                       400, machine.main, 600, kColumns);
+        view->Create();
+        for (int c = 0; c < kColumns; ++c) view->InsertColumn(c, 40, LVCFMT_LEFT, "Col");
+        for (int r = 0; r < kDrawnRows; ++r) {
+            view->InsertItem(r, "Row", r);
+            for (int c = 0; c < kColumns; ++c)
+                view->SetItemText(r, c, (c % 3 == 0) ? "A cell far too wide for its column" : "12.5");
+        }
+        dc = CreatePixelDC(pixels.data(), 640, 16, 640);
+    }
+    ~OwnerDrawn() { DeleteDC(dc); }
+};
+
+void BM_OwnerDrawnRepaintWithFitting(benchmark::State& state) {
+    OwnerDrawn o;
+    std::int64_t cells = 0;
+    for (auto _ : state) {
+        for (int r = 0; r < kDrawnRows; ++r) {
+            DRAWITEMSTRUCT item;
+            item.CtlType = ODT_LISTVIEW;
+            item.CtlID = 600;
+            item.itemID = static_cast<unsigned>(r);
+            item.itemAction = ODA_DRAWENTIRE;
+            item.hDC = o.dc;
+            item.rcItem = RECT{0, 0, kColumns * 40, 14};
+            o.view->OnDrawItem(600, &item);
+            cells += kColumns;
+        }
+    }
+    if (std::count(o.pixels.begin(), o.pixels.end(), 0u) == static_cast<long>(o.pixels.size()))
+        state.SkipWithError("nothing drawn");
+    state.SetItemsProcessed(cells);
+}
+BENCHMARK(BM_OwnerDrawnRepaintWithFitting)->Unit(benchmark::kMillisecond);
+
+// The peer: the same cells' texts drawn whole, clipped, without fitting.
+void BM_PlainCellTextRepaint(benchmark::State& state) {
+    OwnerDrawn o;
+    std::int64_t cells = 0;
+    char text[512];
+    for (auto _ : state) {
+        for (int r = 0; r < kDrawnRows; ++r)
+            for (int c = 0; c < kColumns; ++c) {
+                o.view->GetItemText(r, c, text, sizeof text);
+                const RECT cell{c * 40, 0, c * 40 + 40, 14};
+                ExtTextOut(o.dc, cell.left + 2, 1, ETO_CLIPPED | ETO_OPAQUE, &cell, text);
+                ++cells;
+            }
+    }
+    if (std::count(o.pixels.begin(), o.pixels.end(), 0u) == static_cast<long>(o.pixels.size()))
+        state.SkipWithError("nothing drawn");
+    state.SetItemsProcessed(cells);
+}
+BENCHMARK(BM_PlainCellTextRepaint)->Unit(benchmark::kMillisecond);
+
+int theTicks = 0;
+
+std::intptr_t TimedDialog(HWND h, std::uint32_t m, WParam, LParam) {
+    if (m == WM_INITDIALOG) {
+        SetTimer(h, 1, 1000, nullptr);
+        return 1;
+    }
+    if (m == WM_TIMER) {
+        if (++theTicks == 10) EndDialog(h, 1);
+        return 1;
+    }
+    return 0;
+}
+
+// An idle modal dialog with a one-second timer for 10 s of real time on SDL's dummy video:
+// every wake-up of its loop is a message it took.
+void BM_IdleModalLoopWakeUps(benchmark::State& state) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    std::unique_ptr<platform::Backend> sdl = platform::CreateSdlBackend();
+    if (!sdl) {
+        state.SkipWithError("no SDL backend");
+        return;
+    }
+    platform::SetCurrentBackend(sdl.get());
+    detail::ResetWindowSystem();
+    int wakeUps = 0;
+    SetModalObserver(nullptr);
+    for (auto _ : state) {
+        theTicks = 0;
+        const auto start = std::chrono::steady_clock::now();
+        HWND d = CreateDialogIndirectParam(Form(40, 40), {}, TimedDialog, 0);
+        MSG m;
+        while (IsWindow(d) && theTicks < 10 && GetMessage(&m, {}, 0, 0) > 0) {
+            ++wakeUps;
+            if (!IsDialogMessage(d, &m)) {
+                TranslateMessage(&m);
+                DispatchMessage(&m);
+            }
+        }
+        if (IsWindow(d)) DestroyWindow(d);
+        state.counters["seconds"] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    if (theTicks < 10) state.SkipWithError("the timer did not run");
+    state.counters["wake_ups"] = wakeUps;
+    state.counters["timer_ticks"] = theTicks;
+    detail::ResetWindowSystem();
+    platform::SetCurrentBackend(nullptr);
+}
+BENCHMARK(BM_IdleModalLoopWakeUps)->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace

@@ -1,0 +1,121 @@
+// The program's dialogs as a user meets them, driven by the committed scripts beside this test
+// in the starter installation: a flight saved under a typed name and resumed, a save over it
+// answered No, a shipped flight resumed from the list with Enter, a message box closed with
+// Enter and pictured while it is up.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "support/run_command.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The skin's dialog face and the upper half of its active caption.
+constexpr std::uint32_t kSkinFace = 0xD4D9E0;
+constexpr std::uint32_t kSkinCaption = 0x6088B6;
+
+// A 24-bit or 8-bit BMP's pixels as 0x00RRGGBB; ~0 outside it.
+class Picture {
+public:
+    explicit Picture(std::string bytes) : bytes_(std::move(bytes)) {}
+    [[nodiscard]] std::uint32_t At(int x, int y) const {
+        const auto* b = reinterpret_cast<const unsigned char*>(bytes_.data());
+        if (bytes_.size() < 54 || b[0] != 'B') return ~0u;
+        const unsigned offset = b[10] | (b[11] << 8) | (b[12] << 16);
+        const int bpp = b[28] / 8, width = b[18] | (b[19] << 8), height = b[22] | (b[23] << 8);
+        if (x < 0 || y < 0 || x >= width || y >= height || (bpp != 1 && bpp != 3)) return ~0u;
+        const std::size_t row = (static_cast<std::size_t>(width) * bpp + 3) & ~std::size_t{3};
+        const std::size_t at = offset + row * static_cast<std::size_t>(height - 1 - y) + static_cast<std::size_t>(x) * bpp;
+        if (at + bpp > bytes_.size()) return ~0u;
+        const unsigned char* c = bpp == 3 ? b + at : b + 54 + 4 * b[at];
+        return (std::uint32_t{c[2]} << 16) | (std::uint32_t{c[1]} << 8) | c[0];
+    }
+
+private:
+    std::string bytes_;
+};
+
+class DialogScripts : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
+        const fs::path install = fs::path(ZEPHLON_BINARY_DIR) / "install";
+        if (!fs::exists(bin) || !fs::exists(install / "Flights"))
+            GTEST_SKIP() << "simrun or the starter installation is not built";
+        // The data folders are linked; the flights are copied, since the scripts save flights.
+        for (const fs::directory_entry& e : fs::directory_iterator(install)) {
+            if (!e.is_directory()) continue;
+            const fs::path to = fs::path(dir.Root()) / e.path().filename();
+            if (e.path().filename() == "Flights") fs::copy(e.path(), to, fs::copy_options::recursive);
+            else fs::create_symlink(e.path(), to);
+        }
+    }
+
+    // Runs a committed script with "@dir" standing for the test's folder.
+    testsupport::CommandResult Run(const char* name) {
+        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/ui/scripts/" + name);
+        EXPECT_TRUE(in) << name;
+        std::stringstream text;
+        text << in.rdbuf();
+        std::string script = text.str();
+        for (std::size_t at; (at = script.find("@dir")) != std::string::npos;) script.replace(at, 4, dir.Root());
+        dir.Write(name, script);
+        return testsupport::RunCommand(bin + " --dir " + dir.Root() + " " + dir.Path(name) + " 2>&1");
+    }
+
+    static void InOrder(const std::string& out, std::initializer_list<const char*> lines) {
+        std::size_t at = 0;
+        for (const char* line : lines) {
+            at = out.find(line, at);
+            ASSERT_NE(at, std::string::npos) << "missing or out of order: " << line << "\n" << out;
+        }
+    }
+
+    std::string bin;
+    testsupport::TempFolder dir{"zephlon-dialogs"};
+};
+
+TEST_F(DialogScripts, SaveUnderATypedNameResumeItAndRefuseToReplaceIt) {
+    const auto first = Run("save-flight.simrun");
+    ASSERT_EQ(first.status, 0) << first.out;
+    InOrder(first.out, {"dialog Save Flight ended 1", "dialog Resume Flight ended 1",
+                        "flight: resumed Flights\\MyFirst.Flt", "exit=0"});
+    const std::string saved = dir.Read("Flights/MyFirst.Flt");
+    ASSERT_FALSE(saved.empty());
+    EXPECT_NE(saved.find("[Aircraft]"), std::string::npos) << saved.substr(0, 200);
+
+    const auto second = Run("dialogs.simrun");
+    ASSERT_EQ(second.status, 0) << second.out;
+    InOrder(second.out, {"already exists.", "dialog GENERIC ended 7", "dialog Save Flight ended 0",
+                         "dialog Resume Flight ended 1", "flight: resumed Flights\\C172Fly.Flt",
+                         "Not yet implemented!", "screenshot ", "dialog GENERIC ended 6", "exit=0"});
+    EXPECT_EQ(second.out.find("simrun:"), std::string::npos) << second.out;
+    // Answering No kept the flight byte for byte.
+    EXPECT_EQ(dir.Read("Flights/MyFirst.Flt"), saved);
+
+    // The picture shows the box in the program's skin: its face in the middle of the screen
+    // and the caption's blue above it.
+    const Picture shot(dir.Read("message.bmp"));
+    EXPECT_EQ(shot.At(250, 220), kSkinFace);
+    EXPECT_EQ(shot.At(300, 187), kSkinCaption);
+}
+
+TEST_F(DialogScripts, FullScreenKeepsTheFrozenFrameUnderTheBox) {
+    const auto run = Run("full-screen-dialog.simrun");
+    ASSERT_EQ(run.status, 0) << run.out;
+    InOrder(run.out, {"window: full screen", "Not yet implemented!", "dialog GENERIC ended 6", "exit=0"});
+    const Picture shot(dir.Read("full-screen.bmp"));
+    EXPECT_EQ(shot.At(250, 220), kSkinFace) << "no box over the full-screen picture";
+    int red = 0;  // the frame's brakes readout beside the box
+    for (int y = 150; y < 175; ++y)
+        for (int x = 0; x < 60; ++x) red += shot.At(x, y) == 0xFF0000u ? 1 : 0;
+    EXPECT_GT(red, 20) << "the frozen frame is gone";
+}
+
+}  // namespace
