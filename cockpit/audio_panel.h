@@ -1,41 +1,44 @@
-// The audio panel's switches, the DME selector and the marker receiver's three flags, as the
-// sound reads them: which navigation idents and marker tones are heard. Plain states until the
-// radio panel's gauges own them (the panel sections and the click regions set them then).
+// The audio panel's switches, the DME selector and the marker receiver's three flags by name, as
+// the sound reads them: which navigation idents and marker tones are heard. Each is a word of a
+// gauge (one storage): the audio panel's buttons 0 to 6 and its marker lamps 7 to 9, the DME's
+// source buttons 0 to 2; the panel sections and the click regions set them.
 #pragma once
 
 #include <cstdint>
+
+#include "cockpit/gauges.h"
 
 namespace cockpit {
 
 // Each 1 when its audio button is in.
 struct AudioPanel {
-    std::uint32_t audioMixCom1 = 0;
-    std::uint32_t audioMixCom2 = 0;
-    std::uint32_t audioMixNav1 = 0;
-    std::uint32_t audioMixNav2 = 0;
-    std::uint32_t audioMixDME = 0;
-    std::uint32_t audioMixMKR = 0;
-    std::uint32_t audioMixADF = 0;
+    std::int32_t& audioMixCom1;
+    std::int32_t& audioMixCom2;
+    std::int32_t& audioMixNav1;
+    std::int32_t& audioMixNav2;
+    std::int32_t& audioMixDME;
+    std::int32_t& audioMixMKR;
+    std::int32_t& audioMixADF;
 };
-extern AudioPanel theAudioPanel;
+extern AudioPanel theAudioPanelButtons;
 
 // Which receiver the DME shows; exactly one is set.
 struct DmeSelector {
-    std::uint32_t dmeN1 = 1;
-    std::uint32_t dmeHLD = 0;
-    std::uint32_t dmeN2 = 0;
+    std::int32_t& dmeN1;
+    std::int32_t& dmeHLD;
+    std::int32_t& dmeN2;
 };
-extern DmeSelector theDmeSelector;
+extern DmeSelector theDmeSource;
 
 // The marker receiver: 1 while over the outer, middle or inner marker.
 struct MarkerReceiver {
-    std::uint32_t outer = 0;
-    std::uint32_t middle = 0;
-    std::uint32_t inner = 0;
+    std::int32_t& outer;
+    std::int32_t& middle;
+    std::int32_t& inner;
 };
 extern MarkerReceiver theMarkerReceiver;
 
-// Puts the three back to their start values.
+// Puts the three back to their start values (the DME on NAV1).
 void ResetAudioPanel();
 
 }  // namespace cockpit

@@ -1,14 +1,18 @@
-// The cockpit values the flight model and the aircraft read and write: levers, selectors,
-// switches and the engine start state. The cockpit owns them; until it is built they are plain
-// globals with their start values, and the engine-stop routines only clear the running bits.
+// The cockpit values the flight model and the aircraft read and write: the fuel-tank selector
+// bytes the flight model keeps (the cockpit keeps them equal to its selector gauges), the engine
+// flags, the switch words the aircraft selection carries over (words of the panel's gauges, one
+// storage), and the engine start and stop requests.
 #pragma once
 
 #include <cstdint>
 
+#include "cockpit/gauges.h"
+
 namespace cockpit {
 
-// Fuel selectors: single-engine 1 left tank, 2 both, 3 right tank; twins 1 own side, 2 other.
-extern std::uint8_t theFuelSelector;
+// Fuel selectors as the flight model reads them: single-engine 1 left tank, 2 both, 3 right
+// tank; twins 1 own side, 2 other.
+extern std::uint8_t theFuelTankSelector;
 extern std::uint8_t theLeftEngineTankSelector;
 extern std::uint8_t theRightEngineTankSelector;
 
@@ -20,34 +24,41 @@ extern std::int16_t theRightConditionLever;
 // The Cessna 172's two engine-speed drop words (magneto check), subtracted from engine speed.
 extern std::int16_t theEngineSpeedDrop[2];
 
+// The left (or only) engine is on (running or a start or stop under way) and running; the right
+// engine is on. The engine sequences keep them.
 extern std::uint32_t theEngineStarted;
 extern std::uint32_t theEngineRunning;
 extern std::uint32_t theRightEngineStarted;
 
-// The switch states the aircraft selection carries over from one type to the next.
+// The battery master: the switch word of theMasterSwitch.
+extern std::int32_t& theBatteryPower;
+
+// The switch words the aircraft selection and the cockpit commands work, by their old names:
+// each is a word of one of the panel's gauges.
 struct PanelSwitches {
-    std::uint32_t batteryPower = 0;
-    std::uint32_t strobe = 0;
-    std::uint32_t beacon = 0;
-    std::uint32_t navLights = 0;
-    std::uint32_t taxiLight = 0;
-    std::uint32_t landingLights = 0;
-    std::uint16_t ignitionLeft = 0;  // 0 OFF, 1 R, 2 L, 3 BOTH, 4 START
-    std::uint16_t ignitionRight = 0;
-    std::uint32_t ignitionLeftRedraw = 0;
-    std::uint32_t ignitionRightRedraw = 0;
-    std::uint32_t turbineIgnitionLeft = 0;
-    std::uint32_t turbineIgnitionRight = 0;
-    std::uint32_t igniterLeft = 0;
-    std::uint32_t igniterRight = 0;
-    std::uint16_t fuelSelectorSwitchLeft = 0;
-    std::uint16_t fuelSelectorSwitchRight = 0;
-    std::uint32_t fuelSelectorLeftRedraw = 0;
-    std::uint32_t fuelSelectorRightRedraw = 0;
+    std::int32_t& batteryPower;
+    std::int32_t& strobe;
+    std::int32_t& beacon;
+    std::int32_t& navLights;
+    std::int32_t& taxiLight;
+    std::int32_t& landingLights;
+    std::int16_t& ignitionLeft;  // piston: 0 OFF, 1 R, 2 L, 3 BOTH, 4 START
+    std::int16_t& ignitionRight;
+    std::int32_t& ignitionLeftRedraw;
+    std::int32_t& ignitionRightRedraw;
+    std::int32_t& turbineIgnitionLeft;  // King Air and CitationJet
+    std::int32_t& turbineIgnitionRight;
+    std::int32_t& igniterLeft;  // the CitationJet's ignition lamps
+    std::int32_t& igniterRight;
+    std::int16_t& fuelSelectorSwitchLeft;
+    std::int16_t& fuelSelectorSwitchRight;
+    std::int32_t& fuelSelectorLeftRedraw;
+    std::int32_t& fuelSelectorRightRedraw;
 };
 extern PanelSwitches thePanelSwitches;
 
-// Engine stops used by the crash: each acts only on the engines the aircraft has and that run.
+// Engine stops: the crash, the mixture, starvation, failures and the commands call them; tests
+// may put their own in. The defaults are the cockpit's engine sequences.
 struct EngineStopServices {
     void (*stopSingleEngine)();
     void (*stopLeftEngine)();
@@ -66,14 +77,9 @@ inline void StopRightEngine() {
     theEngineStopServices.stopRightEngine();
 }
 
-// Panel art and gauge set-up run when an aircraft is selected; the cockpit fills them in.
-void BuildPanelC172();
-void BuildPanelBonanza();
-void BuildPanelBaron();
-void BuildPanelKingAir();
-void BuildPanelCitationJet();
-void ReleasePanelArt();
+// Set-up when an aircraft is selected.
 void SetupGaugesForAircraft();
+// Asks for a full repaint of the panel and marks every gauge of the type for redraw.
 void InvalidateAllGauges();
 // Centres the course and glide-slope needles after an airborne flight is loaded.
 void CenterNavIndicators();

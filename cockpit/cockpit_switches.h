@@ -1,49 +1,54 @@
 // The panel switches, knobs and display flags that the cockpit commands work, beside the ones in
-// cockpit_services.h and panel_controls.h. These are least bodies: the states and redraw flags
-// are complete; the gauges that draw them, and the engine start sequences, join them when the
-// panel is built.
+// cockpit_services.h and panel_controls.h, by the names the commands use: each switch, knob and
+// display flag is a word of one of the panel's gauges; the flight-model values the switches set
+// (reverse thrust, drags), the electrical floors and the pitot-heat countdown are kept here.
 #pragma once
 
 #include <cstdint>
 
+#include "cockpit/gauges.h"
+
 namespace cockpit {
 
 struct CockpitSwitches {
-    std::uint32_t avionicsMaster = 0;
-    std::uint32_t leftBoost = 0;
-    std::uint32_t rightBoost = 0;
-    std::uint32_t speedBrake = 0;     // CitationJet
-    std::uint32_t propSync = 0;       // Baron and King Air
-    std::uint32_t carbHeatKnob = 15;  // 15 off, 0 on (Cessna 172)
-    std::uint32_t cowlFlapKnob = 15;  // 0 open, 15 closed
-    std::uint32_t baronCowlSwitch = 0;
-    std::int16_t altimeterSetting = 2992;  // hundredths of an inch of mercury
+    std::int32_t& avionicsMaster;
+    std::int32_t& leftBoost;
+    std::int32_t& rightBoost;
+    std::int32_t& speedBrake;       // CitationJet
+    std::int32_t& propSync;         // Baron and King Air
+    std::int16_t& carbHeatKnob;     // 15 off, 0 on (Cessna 172)
+    std::int16_t& cowlFlapKnob;     // 0 open, 15 closed
+    std::int32_t& baronCowlSwitch;  // 1 open
+    std::uint16_t& altimeterSetting;  // hundredths of an inch of mercury
+    std::int32_t& elapsedTimeMode;    // the clock shows the timer
+    std::int32_t& clockRedraw;
+    std::int32_t& engineMeterSwap;  // the Baron's swapped panel ("swapPanel")
+    std::int32_t* temperatureFlags;  // the temperature readout's two display flags
+    std::int32_t& temperatureRedraw;
+    std::int32_t& nav2ShowsAdf;  // the 172's shared NAV2/ADF instrument ("C172navCompass")
+    std::int32_t& nav2AdfRedraw;
+    // Kept here, not drawn.
     std::uint32_t clockPresent = 1;
-    std::uint32_t elapsedTimeMode = 0;
-    std::uint32_t clockRedraw = 0;
-    std::uint32_t engineMeterSwap = 0;  // Baron
-    std::uint32_t temperatureFlags[2] = {1, 0};
-    std::uint32_t temperatureRedraw = 0;
-    std::uint32_t nav2ShowsAdf = 0;  // the 172's shared NAV2/ADF instrument
-    std::uint32_t nav2AdfRedraw = 0;
-    // Flight-model values set by the switches.
     std::uint8_t reverseThrust[2] = {0, 0};
     std::int16_t speedBrakeDrag = 0;
     std::int16_t cowlFlapDrag = 0;
     // Electrical gauge values that the battery gives a floor to.
     std::int32_t electricalGauges[4] = {0, 0, 0, 0};
     std::int32_t electricalMinimum[2] = {0, 0};
-    // Steps of the slow tick left until the pitot heat clears the pitot-static failures.
-    std::int32_t pitotHeatCountdown = 0;
+    // Slow ticks left until the pitot heat clears the pitot-static failures; -1 when idle.
+    std::int32_t pitotHeatCountdown = -1;
 };
 extern CockpitSwitches theCockpitSwitches;
+
+// The Baron's swapped panel and the second panel bitmap's use ("swapPanel").
+extern std::int32_t theSwapPanel;
 
 // What the tuning keys (the radio commands' plus and minus) act on.
 enum class TuningTarget { None, HeadingBug, Nav2, Adf };
 extern TuningTarget theTuningTarget;
 
-// Engine starts (the starter's sequence and sounds live in the engine code): the defaults mark
-// the engine started and running.
+// Engine starts: the commands call them; tests may put their own in. The defaults are the
+// cockpit's start requests.
 struct EngineStartServices {
     void (*startSingleEngine)();
     void (*startLeftEngine)();
@@ -57,8 +62,8 @@ extern std::uint32_t theCrashShown;
 // Set when the crash suspended the sound; the repair resumes it.
 extern std::uint32_t theCrashSuspendedSound;
 
-// One step of the panel's slow tick for the pitot heat: when its countdown runs out, the
-// pitot-static failures are cleared. The cockpit's slow tick calls it.
+// One step of the slow tick for the pitot heat: at 0 the pitot-static failures are cleared, then
+// the countdown goes on to -1 and stops.
 void TickPitotHeat();
 
 // Puts every value above back to its start value.

@@ -40,7 +40,7 @@ void UpdateTachometerSounds() {
         // The sound follows once its engine runs; a starting engine is still fading in.
         if (channel.running == 0 || starters[e]->starting != 0) continue;
         const std::int32_t r = fm.fmEngineSpeed[e];
-        const LeverGauge& prop = e == 0 ? thePropPitchLever : thePropPitchLeverRight;
+        const LeverGauge& prop = e == 0 ? thePropPitchLever : thePropPitchLever2;
         std::int32_t value;
         switch (type) {
             case 0:
@@ -50,11 +50,11 @@ void UpdateTachometerSounds() {
             case 1:
                 if (e != 0) continue;
                 value =
-                    std::max<std::int32_t>(PistonTachometerValue(Governed(r, prop.position)), 15);
+                    std::max<std::int32_t>(PistonTachometerValue(Governed(r, prop.lever)), 15);
                 break;
             case 2:
                 value = std::max<std::int32_t>(
-                    static_cast<std::int32_t>(Governed(r, prop.position) * 0.036859565) + 26, 53);
+                    static_cast<std::int32_t>(Governed(r, prop.lever) * 0.036859565) + 26, 53);
                 break;
             case 3:
                 value = static_cast<std::int32_t>(r * 0.07);

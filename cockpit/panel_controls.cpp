@@ -1,25 +1,15 @@
 #include "cockpit/panel_controls.h"
 
-#include <initializer_list>
-
 #include "cockpit/cockpit_services.h"
-#include "devices/engine_sounds.h"
+#include "cockpit/cockpit_switches.h"
+#include "cockpit/cockpit_systems.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model_state.h"
 
 namespace cockpit {
 
-LeverGauge theThrottleLever;
-LeverGauge theThrottleLeverRight;
-LeverGauge thePropPitchLever;
-LeverGauge thePropPitchLeverRight;
-LeverGauge theMixtureLever;
-LeverGauge theMixtureLeverRight;
-TrimWheelGauge theElevatorTrimWheel;
-TrimWheelGauge theRudderTrimWheel;
-TrimWheelGauge theAileronTrimWheel;
-std::uint32_t theGearUp = 0;
-std::uint32_t thePitotHeatOn = 0;
+std::int32_t& theGearUp = theGearLever.mode;
+std::int32_t& thePitotHeatOn = thePitotHeatSwitch.switchState;
 
 namespace {
 
@@ -27,72 +17,83 @@ int Type() {
     return flight::theAircraftServices.aircraftType();
 }
 
-// The twins and the jet have the finer knob art.
-std::int16_t KnobFrame(std::int16_t lever, bool fine) {
-    return fine ? static_cast<std::int16_t>(lever * 1.45) : static_cast<std::int16_t>(lever / 2);
+std::int16_t Fine(std::int16_t lever) {
+    return static_cast<std::int16_t>(lever * 1.45);
+}
+std::int16_t Half(std::int16_t lever) {
+    return static_cast<std::int16_t>(lever >> 1);
 }
 
-bool FineKnobs() {
-    const int t = Type();
+bool Twin(int t) {
     return t == 2 || t == 3 || t == 4;
 }
 
-bool SingleEngine() {
-    const int t = Type();
-    return t == 0 || t == 1 || t == 5;
+void SetKnob(PanelGauge& g, std::int16_t frame) {
+    g.knob = frame;
+    g.dirty = 1;
+}
+
+// The flight model's throttle follows the lever only while its engine runs and nothing holds
+// the simulation.
+bool MayThrottle(int bit) {
+    return (flight::theFlightModelState.fmEngines & bit) != 0 &&
+           thePanelHost.simulationHeld() == 0;
 }
 
 }  // namespace
 
 void UpdateThrottleLever() {
-    LeverGauge& g = theThrottleLever;
-    g.knobFrame = KnobFrame(g.position, FineKnobs());
-    if ((flight::theFlightModelState.fmEngines & 1) != 0)
-        flight::theFlightModelState.fmThrot = static_cast<std::int16_t>(g.position * 1057);
+    const int t = Type();
+    SetKnob(theThrottleLever, Twin(t) ? Fine(theThrottleLever.lever) : Half(theThrottleLever.lever));
+    if (MayThrottle(1))
+        flight::theFlightModelState.fmThrot = static_cast<std::int16_t>(theThrottleLever.lever * 1057);
 }
 
 void UpdateThrottleLeverRight() {
-    LeverGauge& g = theThrottleLeverRight;
-    g.knobFrame = KnobFrame(g.position, FineKnobs());
-    if ((flight::theFlightModelState.fmEngines & 2) != 0)
-        flight::theFlightModelState.fmThrotRight = static_cast<std::int16_t>(g.position * 1057);
+    if (!Twin(Type())) return;
+    SetKnob(theThrottleLever2, Fine(theThrottleLever2.lever));
+    if (MayThrottle(2))
+        flight::theFlightModelState.fmThrotRight =
+            static_cast<std::int16_t>(theThrottleLever2.lever * 1057);
 }
 
 void UpdatePropPitchLever() {
     const int t = Type();
-    thePropPitchLever.knobFrame = KnobFrame(thePropPitchLever.position, t == 2 || t == 3);
+    SetKnob(thePropPitchLever, (t == 2 || t == 3) ? Fine(thePropPitchLever.lever)
+                                                  : Half(thePropPitchLever.lever));
 }
 
 void UpdatePropPitchLeverRight() {
-    thePropPitchLeverRight.knobFrame = KnobFrame(thePropPitchLeverRight.position, true);
+    SetKnob(thePropPitchLever2, Fine(thePropPitchLever2.lever));
 }
 
 void UpdateMixtureLever() {
-    LeverGauge& g = theMixtureLever;
-    g.knobFrame = KnobFrame(g.position, FineKnobs());
-    theLeftMixtureLever = g.position;
-    if (g.position == 0) {
-        if (SingleEngine())
-            StopSingleEngine();
-        else
-            StopLeftEngine();
-    }
+    const int t = Type();
+    PanelGauge& g = theMixtureLever;
+    SetKnob(g, (t == 2 || t == 3) ? Fine(g.lever) : Half(g.lever));
+    theLeftMixtureLever = g.lever;
+    if (g.lever != 0) return;
+    if (t == 2 || t == 3)
+        StopLeftEngine();
+    else if (t != 4)
+        StopSingleEngine();
 }
 
 void UpdateMixtureLeverRight() {
-    LeverGauge& g = theMixtureLeverRight;
-    g.knobFrame = KnobFrame(g.position, FineKnobs());
-    if (Type() == 3) theRightConditionLever = g.position;
-    if (g.position == 0 && !SingleEngine()) StopRightEngine();
+    const int t = Type();
+    PanelGauge& g = theMixtureLever2;
+    SetKnob(g, (t == 2 || t == 3) ? Fine(g.lever) : Half(g.lever));
+    if (t == 3) theRightConditionLever = g.lever;
+    if (g.lever == 0 && (t == 2 || t == 3)) StopRightEngine();
 }
 
 namespace {
 
 bool GearMayMove() {
     const int t = Type();
-    if (t == 0 || t == 5) return false;
+    if (t == 0 || t == 5 || t < 0 || t > 5) return false;
     if (flight::theFlightModelState.fmOTG != 0) return false;
-    return thePanelSwitches.batteryPower != 0;
+    return theBatteryPower != 0;
 }
 
 }  // namespace
@@ -100,27 +101,31 @@ bool GearMayMove() {
 void LowerGear() {
     if (!GearMayMove() || theGearUp == 0) return;
     theGearUp = 0;
-    devices::PlayGearMotorSound();
-    flight::theAircraftServices.animateGear(1);
+    StartGearTransit();
+    theGearLever.knob = 0;
+    theGearLever.dirty = 1;
+    theGearTransitLight.switchState = 1;
+    theGearTransitLight.dirty = 1;
     flight::theFlightModelState.fmGear = 1;
+    flight::theAircraftServices.animateGear(1);
 }
 
 void RaiseGear() {
     if (!GearMayMove() || theGearUp != 0) return;
     theGearUp = 1;
-    devices::PlayGearMotorSound();
-    flight::theAircraftServices.animateGear(0);
+    StartGearTransit();
+    theNoseGearLight.switchState = theRightGearLight.switchState = theLeftGearLight.switchState = 0;
+    theNoseGearLight.dirty = theRightGearLight.dirty = theLeftGearLight.dirty = 1;
+    theGearTransitLight.switchState = 1;
+    theGearTransitLight.dirty = 1;
+    theGearLever.knob = 15;
+    theGearLever.dirty = 1;
     flight::theFlightModelState.fmGear = 0;
+    flight::theAircraftServices.animateGear(0);
 }
 
 void ResetPanelControls() {
-    for (LeverGauge* g : {&theThrottleLever, &theThrottleLeverRight, &thePropPitchLever,
-                          &thePropPitchLeverRight, &theMixtureLever, &theMixtureLeverRight})
-        *g = LeverGauge{};
-    for (TrimWheelGauge* w : {&theElevatorTrimWheel, &theRudderTrimWheel, &theAileronTrimWheel})
-        *w = TrimWheelGauge{};
-    theGearUp = 0;
-    thePitotHeatOn = 0;
+    ResetCockpitSwitches();
 }
 
 }  // namespace cockpit

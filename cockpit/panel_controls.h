@@ -1,40 +1,24 @@
-// The panel's lever and trim-wheel gauges, the gear lever and the pitot-heat switch, as the
-// flight-control commands and the failure model use them. These are the first, least bodies: the
-// positions, frames and flags are complete; the art (knob pictures, sounds) joins them when the
-// panel is built.
+// The panel's lever and trim gauges, the gear lever and the pitot-heat switch, as the
+// flight-control commands and the failure model use them: the six engine levers hold their
+// position 0..31 in `lever` and their knob frame in `knob`; the trim indicators hold the wheel
+// frame 0..3 in `lever`; every writer sets `dirty`.
 #pragma once
 
 #include <cstdint>
 
+#include "cockpit/gauges.h"
+
 namespace cockpit {
 
-// One of the six engine levers: position 0..31, redraw flag, and the knob frame last computed.
-struct LeverGauge {
-    std::int16_t position = 0;
-    std::uint32_t redraw = 0;
-    std::int16_t knobFrame = 0;
-};
-extern LeverGauge theThrottleLever;
-extern LeverGauge theThrottleLeverRight;
-extern LeverGauge thePropPitchLever;
-extern LeverGauge thePropPitchLeverRight;
-extern LeverGauge theMixtureLever;
-extern LeverGauge theMixtureLeverRight;
+using LeverGauge = PanelGauge;
+using TrimWheelGauge = PanelGauge;
 
-// A trim wheel picture: frame 0..3 and a redraw counter.
-struct TrimWheelGauge {
-    std::int16_t frame = 0;
-    std::uint32_t redraw = 0;
-};
-extern TrimWheelGauge theElevatorTrimWheel;
-extern TrimWheelGauge theRudderTrimWheel;
-extern TrimWheelGauge theAileronTrimWheel;
+extern std::int32_t& theGearUp;       // 1 while the gear is up (the gear lever's `mode`)
+extern std::int32_t& thePitotHeatOn;  // the pitot-heat switch
 
-extern std::uint32_t theGearUp;       // 1 while the gear is up
-extern std::uint32_t thePitotHeatOn;  // the pitot-heat switch
-
-// Lever positions into knob pictures and flight-model values: the throttle into fmThrot (lever x
-// 1057) while its engine runs; a mixture at 0 stops its engine.
+// Lever positions into knob frames and flight-model values: the throttle into fmThrot (lever x
+// 1057) while its engine runs and the simulation is not held; a mixture at cut-off stops its
+// engine (not the CitationJet's).
 void UpdateThrottleLever();
 void UpdateThrottleLeverRight();
 void UpdatePropPitchLever();

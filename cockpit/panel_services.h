@@ -1,9 +1,13 @@
 // The cockpit services the simulation's spine calls each frame and tick, and the panel's
-// situation sections. These are least bodies: they keep the bookkeeping the spine relies on
-// (redraw flags, the panel mouse record) and leave the drawing and the gauges to the cockpit.
+// situation sections: the panel mouse record, the full-redraw flags, the per-tick updates, the
+// radios' "NavAids" section (the radios join it) and, through the headers below, the redraw and
+// the cockpit systems.
 #pragma once
 
 #include <cstdint>
+
+#include "cockpit/cockpit_systems.h"
+#include "cockpit/panel_redraw.h"
 
 namespace core {
 class IniFile;
@@ -24,7 +28,7 @@ struct PanelMouse {
     void OnClick();
 };
 extern PanelMouse thePanelMouse;
-// How many records reached OnClick, by kind (for the spine's own checks until the panel exists).
+// How many records reached OnClick, by kind (for the spine's own checks until the regions exist).
 extern std::uint32_t thePanelClicks[8];
 
 // Full-redraw flags (bit set) that start-up, reloads and menu commands raise; the frame clears
@@ -33,18 +37,12 @@ extern std::uint32_t theCockpitFullRedraw;
 inline constexpr std::uint32_t kRedrawStartupFlags = 0x7F;
 inline constexpr std::uint32_t kRedrawReloadFlags = 0x3;
 
-void ResetPanelGauges();
+// Every third tick: the instrument values (the gear lamps follow the gear).
 void UpdateGauges();
 void UpdateNavRadios();
-void CockpitSlowTick();
-void UpdateElectricalPower(int flag);
 
-// Situation sections "Panel", "NavAids" and "PartialPanel": 1 or 0.
-int ReadPanelState(core::IniFile& file);
-int WritePanelState(core::IniFile& file);
+// Situation section "NavAids": 1 or 0.
 int ReadNavRadios(core::IniFile& file);
 int WriteNavRadios(core::IniFile& file);
-int LoadPartialPanelSettings(core::IniFile& file);
-int SavePartialPanelSettings(core::IniFile& file);
 
 }  // namespace cockpit

@@ -7,14 +7,7 @@
 
 namespace cockpit {
 
-RadioFrequencyWords theNav1Radio;
-RadioFrequencyWords theNav2Radio;
-RadioFrequencyWords theAdfRadio;
-RadioFrequencyWords theCom1Radio;
-RadioFrequencyWords theCom2Radio;
-RadioFrequencyWords theTransponder;
-
-RadioFrequencyWords& RadioWords(Radio radio) {
+PanelGauge& RadioWords(Radio radio) {
     switch (radio) {
         case Radio::Nav1:
             return theNav1Radio;
@@ -33,9 +26,10 @@ RadioFrequencyWords& RadioWords(Radio radio) {
 }
 
 void SetActiveFrequency(Radio radio, std::int16_t whole, std::int16_t fraction) {
-    RadioFrequencyWords& words = RadioWords(radio);
-    words.activeWhole = whole;
-    words.activeFraction = fraction;
+    PanelGauge& words = RadioWords(radio);
+    words.activeMHz = static_cast<std::uint16_t>(whole);
+    words.activeKHz = static_cast<std::uint16_t>(fraction);
+    words.dirty = 1;
     switch (radio) {
         case Radio::Nav1:
             nav::CheckNav1Reception();
@@ -66,7 +60,7 @@ std::uint32_t AvionicsSwitchWord() {
 void ResetRadioWords() {
     for (Radio r :
          {Radio::Nav1, Radio::Nav2, Radio::Adf, Radio::Com1, Radio::Com2, Radio::Transponder})
-        RadioWords(r) = RadioFrequencyWords{};
+        RadioWords(r).activeMHz = RadioWords(r).activeKHz = 0;
 }
 
 }  // namespace cockpit

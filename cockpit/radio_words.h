@@ -1,29 +1,20 @@
-// The radios' active frequencies as the cockpit keeps them, and what a change of each radio sets
-// off. NAV and COM radios hold whole megahertz minus 100 and the hundredths (113.90 is 13 and
-// 90); the ADF hundreds of kilohertz and the rest (362 is 3 and 62); the transponder its first
-// and last pair of digits (4523 is 45 and 23). These are plain words until the radio gauges own
-// them; the navigation database's reception checks read them.
+// What a change of a radio's active frequency sets off. The radio gauges keep the words: NAV and
+// COM radios hold whole megahertz minus 100 in `activeMHz` and the hundredths in `activeKHz`
+// (113.90 is 13 and 90); the ADF hundreds of kilohertz and the rest (362 is 3 and 62); the
+// transponder its first and last pair of digits (4523 is 45 and 23). The navigation database's
+// reception checks read them.
 #pragma once
 
 #include <cstdint>
 
+#include "cockpit/gauges.h"
+
 namespace cockpit {
-
-struct RadioFrequencyWords {
-    std::int16_t activeWhole = 0;
-    std::int16_t activeFraction = 0;
-};
-
-extern RadioFrequencyWords theNav1Radio;
-extern RadioFrequencyWords theNav2Radio;
-extern RadioFrequencyWords theAdfRadio;
-extern RadioFrequencyWords theCom1Radio;
-extern RadioFrequencyWords theCom2Radio;
-extern RadioFrequencyWords theTransponder;
 
 enum class Radio { Nav1, Nav2, Adf, Com1, Com2, Transponder };
 
-[[nodiscard]] RadioFrequencyWords& RadioWords(Radio radio);
+// The gauge of a radio.
+[[nodiscard]] PanelGauge& RadioWords(Radio radio);
 
 // Sets a radio's active words as tuning does and runs what the change sets off: the reception
 // check of a NAV radio or the ADF, the ATC's handler of a COM change.

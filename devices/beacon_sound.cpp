@@ -69,8 +69,8 @@ void BeaconSound::CountSecond(win::HWND window) {
 }
 
 int BeaconSound::QueueIdents(win::HWND window) {
-    const cockpit::AudioPanel& audio = cockpit::theAudioPanel;
-    const cockpit::DmeSelector& dme = cockpit::theDmeSelector;
+    const cockpit::AudioPanel& audio = cockpit::theAudioPanelButtons;
+    const cockpit::DmeSelector& dme = cockpit::theDmeSource;
     auto key = [&](int receiver, int base) {
         std::string text(Ident(receiver));
         for (char& c : text)

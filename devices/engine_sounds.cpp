@@ -274,9 +274,9 @@ void SoundChannel::UpdateEngineFrequency(std::int16_t rpm, int type, int rightEn
     const cockpit::PanelSwitches& sw = cockpit::thePanelSwitches;
     const int ignition = rightEngine != 0 ? sw.ignitionRight : sw.ignitionLeft;
     const bool oneMagneto = ignition == 1 || ignition == 2;
-    const double throttle = cockpit::theThrottleLever.position;
-    const double knob = cockpit::theThrottleLever.knobFrame;
-    const double prop = cockpit::thePropPitchLever.position;
+    const double throttle = cockpit::theThrottleLever.lever;
+    const double knob = cockpit::theThrottleLever.knob;
+    const double prop = cockpit::thePropPitchLever.lever;
     int target;
     switch (type) {
         case 0:
@@ -433,10 +433,10 @@ void PlayCrashEffectOnce() {
 }
 
 void UpdateMarkerSounds() {
-    if (cockpit::theAudioPanel.audioMixMKR == 0) return;
+    if (cockpit::theAudioPanelButtons.audioMixMKR == 0) return;
     const cockpit::MarkerReceiver& m = cockpit::theMarkerReceiver;
     const struct {
-        std::uint32_t flag;
+        std::int32_t flag;
         int clip;
         int level;
     } kTones[3] = {{m.outer, 21, -200}, {m.middle, 20, -200}, {m.inner, 16, -400}};

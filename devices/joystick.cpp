@@ -198,11 +198,13 @@ void Joystick::Poll() {
     if ((caps.wCaps & win::JOYCAPS_HASZ) && zRange > 0) {
         const std::int64_t lever =
             (static_cast<std::int64_t>(caps.wZmax) - info.dwZpos) * 31 / zRange;
-        cockpit::theThrottleLever.position =
+        cockpit::theThrottleLever.lever =
             static_cast<std::int16_t>(std::clamp<std::int64_t>(lever, 0, 31));
+        cockpit::theThrottleLever.dirty = 1;
         cockpit::UpdateThrottleLever();
         if (fm.fmMultiEngineSynch != 0) {
-            cockpit::theThrottleLeverRight.position = cockpit::theThrottleLever.position;
+            cockpit::theThrottleLever2.lever = cockpit::theThrottleLever.lever;
+            cockpit::theThrottleLever2.dirty = 1;
             cockpit::UpdateThrottleLeverRight();
         }
     }

@@ -7,29 +7,31 @@
 #include <string>
 
 #include "cockpit/cockpit_services.h"
+#include "cockpit/panel_art.h"
 #include "core/ini_file.h"
 #include "devices/sound_services.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/flight_world_services.h"
+#include "gfx/bitmap.h"
 #include "world/terrain_services.h"
 
 namespace flight {
 
 const AircraftInfo theAircraftTable[6] = {
     {0, "Cessna 172 Skyhawk", "art\\Palettes\\cess.ppl", "art\\Panel\\172_gps.bmp",
-     &cockpit::BuildPanelC172},
+     &cockpit::LoadPanelArtC172},
     {1, "Beechcraft V35 Bonanza", "art\\Palettes\\bon.ppl", "art\\Panel\\bon_gps.bmp",
-     &cockpit::BuildPanelBonanza},
+     &cockpit::LoadPanelArtBonanza},
     {2, "Beechcraft 58 Baron", "art\\Palettes\\bon.ppl", "art\\Panel\\bon_gps.bmp",
-     &cockpit::BuildPanelBaron},
+     &cockpit::LoadPanelArtBaron},
     {3, "Beechcraft B200 Super King", "art\\Palettes\\bon.ppl", "art\\Panel\\bon_gps.bmp",
-     &cockpit::BuildPanelKingAir},
+     &cockpit::LoadPanelArtKingAir},
     {4, "Cessna 525 CitationJet", "art\\Palettes\\jet.ppl", "art\\Panel\\bon_gps.bmp",
-     &cockpit::BuildPanelCitationJet},
+     &cockpit::LoadPanelArtCitationJet},
     {5, "Cessna 172 Skyhawk", "art\\Palettes\\cess.ppl", "art\\Panel\\172_gps.bmp",
-     &cockpit::BuildPanelC172},
+     &cockpit::LoadPanelArtC172},
 };
 
 Aircraft theAircraft;
@@ -212,12 +214,12 @@ void Aircraft::CarryFuelSelection(int previous) {
     const bool prevTwin = previous == 2 || previous == 3 || previous == 4;
     // With no aircraft before there is nothing to carry over.
     if (prevSingle && (k == 1 || k == 3 || k == 4)) {
-        const std::uint8_t v = cockpit::theFuelSelector != 0 ? 1 : 0;
+        const std::uint8_t v = cockpit::theFuelTankSelector != 0 ? 1 : 0;
         cockpit::theLeftEngineTankSelector = v;
         cockpit::theRightEngineTankSelector = v;
     } else if (prevTwin && (k == 2 || k == 5)) {
-        if (cockpit::theLeftEngineTankSelector == 0) cockpit::theFuelSelector = 0;
-        if (cockpit::theLeftEngineTankSelector == 1) cockpit::theFuelSelector = 2;
+        if (cockpit::theLeftEngineTankSelector == 0) cockpit::theFuelTankSelector = 0;
+        if (cockpit::theLeftEngineTankSelector == 1) cockpit::theFuelTankSelector = 2;
     }
     cockpit::PanelSwitches& sw = cockpit::thePanelSwitches;
     const int now = static_cast<int>(theAircraftTable[theFlightModelType].type);
@@ -232,7 +234,7 @@ void Aircraft::CarryFuelSelection(int previous) {
         sw.fuelSelectorSwitchRight = cockpit::theLeftEngineTankSelector;
         sw.fuelSelectorLeftRedraw = sw.fuelSelectorRightRedraw = 1;
     } else if (prevTwin && (now == 0 || now == 1)) {
-        const std::uint16_t v = cockpit::theFuelSelector != 0 ? 2 : 0;
+        const std::uint16_t v = cockpit::theFuelTankSelector != 0 ? 2 : 0;
         sw.fuelSelectorSwitchLeft = v;
         sw.fuelSelectorSwitchRight = v;
         sw.fuelSelectorLeftRedraw = sw.fuelSelectorRightRedraw = 1;
@@ -634,35 +636,6 @@ void Aircraft::LoadArt() {
 
 void Aircraft::ReleaseArt() {
     artLoaded = false;
-}
-
-void Aircraft::UpdatePanelBitmaps(int viewMode) {
-    if (viewMode == panelMode) return;
-    ReleasePanelBitmaps();
-    panelMode = viewMode;
-}
-
-void Aircraft::ReleasePanelBitmaps() {
-    panelMode = -1;
-}
-
-void Aircraft::UpdateSideViewBitmap(int lookDirection) {
-    if (lookDirection == sideView) return;
-    ReleaseSideViewBitmap();
-    sideView = lookDirection;
-}
-
-void Aircraft::ReleaseSideViewBitmap() {
-    sideView = -1;
-}
-
-void Aircraft::UpdateViewBitmaps(int viewMode, int lookDirection) {
-    if (viewMode == 4 || viewMode == 5) return;
-    if (lookDirection != 0) {
-        UpdateSideViewBitmap(lookDirection);
-    } else {
-        UpdatePanelBitmaps(viewMode);
-    }
 }
 
 // ---- positions ---------------------------------------------------------------------------

@@ -5,12 +5,19 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "gfx/surface_types.h"
 
 namespace core {
 class IniFile;
 }
+namespace gfx {
+class GFXBitmap;
+class GFXSurface;
+}  // namespace gfx
 
 namespace flight {
 
@@ -112,8 +119,9 @@ public:
     // One frame: the flight update unless a selection runs or none has finished, then the parts.
     void Step();
 
-    // Art: loaded by the cockpit and shape code when they exist; until then these only keep
-    // the bookkeeping (panel mode, side-view direction) that the Parts describe.
+    // Art. The cockpit art (panel, low panel, forward frame, side views, crash pictures) comes
+    // from the panel and cockpit volumes; a member that is missing or unreadable leaves its
+    // bitmap empty and the drawing of it does nothing. The 3D art is the shape code's.
     void LoadArt();
     void ReleaseArt();
     void UpdatePanelBitmaps(int viewMode);
@@ -123,6 +131,25 @@ public:
     void UpdateViewBitmaps(int viewMode, int lookDirection);
     [[nodiscard]] int GetLoadedPanelMode() const { return panelMode; }
     [[nodiscard]] int GetLoadedSideView() const { return sideView; }
+    // The whole background of the loaded view (panel, forward frame) on `surface`.
+    void DrawPanelBackground(gfx::GFXSurface* surface) const;
+    // A rectangle (inclusive; rows counted from the first panel row) of the main, second or
+    // side-view bitmap to `at` on `surface`, held inside the bitmap.
+    void DrawPanelBitmap(gfx::GFXSurface* surface, const gfx::GFXRect& source,
+                         gfx::GFXPoint at) const;
+    void DrawAltPanelBitmap(gfx::GFXSurface* surface, const gfx::GFXRect& source,
+                            gfx::GFXPoint at) const;
+    void DrawSideViewBitmap(gfx::GFXSurface* surface, const gfx::GFXRect& source,
+                            gfx::GFXPoint at) const;
+    // The side-view bitmap whole (looking sideways), or the view bitmaps otherwise.
+    void DrawViewBitmaps(gfx::GFXSurface* surface) const;
+    // In the cockpit views looking forward: the crash picture after a crash, else the type's
+    // panel routine with its offset.
+    void DrawPanel(gfx::GFXSurface* surface) const;
+    [[nodiscard]] const gfx::GFXBitmap* GetPanelBitmap() const { return panelBitmap.get(); }
+    [[nodiscard]] const gfx::GFXBitmap* GetAltPanelBitmap() const { return altPanelBitmap.get(); }
+    [[nodiscard]] const gfx::GFXBitmap* GetSideViewBitmap() const { return sideBitmap.get(); }
+    [[nodiscard]] const gfx::GFXBitmap* GetCrashBitmap() const { return crashBitmap.get(); }
 
     [[nodiscard]] bool IsSelecting() const { return selecting != 0; }
     [[nodiscard]] bool IsSelected() const { return selected != 0; }
@@ -148,6 +175,11 @@ private:
     int vibrationIndex = 0;
     float modelHeightOffset = 0.0f;
     bool artLoaded = false;
+    std::unique_ptr<gfx::GFXBitmap> panelBitmap;     // main panel or forward-view frame
+    std::unique_ptr<gfx::GFXBitmap> altPanelBitmap;  // Baron swap panel, turbine GPS panel
+    std::unique_ptr<gfx::GFXBitmap> sideBitmap;
+    std::unique_ptr<gfx::GFXBitmap> crackedBitmap;
+    std::unique_ptr<gfx::GFXBitmap> crashBitmap;
     AircraftPartAnim parts[kPartEntries];
     bool partPresent[kPartEntries] = {};
     std::vector<std::uint32_t> slots;  // frame slots of the shape instance

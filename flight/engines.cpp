@@ -94,7 +94,7 @@ std::uint16_t ComputeEnginePower(std::int16_t throttle, int engineBit, std::uint
             static_cast<double>(product >> 16) + static_cast<double>(product & 0xFFFF) / 65536.0;
         if (!IsTurbineCode(ap.apModelCode)) b *= 0.1;
         if (ap.apEngineCount == 1) {
-            switch (cockpit::theFuelSelector) {
+            switch (cockpit::theFuelTankSelector) {
                 case 1:
                     BurnFromTank(0, 2 * b);
                     break;

@@ -79,6 +79,13 @@ int GFXBitmapArray::SetIds(const std::int32_t* idTable) {
     return 1;
 }
 
+const GFXBitmap* GFXBitmapArray::GetBitmapById(std::int32_t id) const {
+    const std::int32_t index = IndexOf(id);
+    if (index < 0 || index >= count || static_cast<std::size_t>(index) >= bitmaps.size())
+        return nullptr;
+    return bitmaps[static_cast<std::size_t>(index)].get();
+}
+
 const std::uint8_t* GFXBitmapArray::UserRecord(std::int32_t index) const {
     if (userStride <= 0 || index < 0 || index >= count) return nullptr;
     const std::size_t at = static_cast<std::size_t>(index) * userStride;

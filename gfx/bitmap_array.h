@@ -28,6 +28,9 @@ public:
     // The index of `id`: the id itself without an id table (callers bound it), else the
     // position found by binary search, -1 when missing.
     [[nodiscard]] std::int32_t IndexOf(std::int32_t id) const;
+    // The bitmap of frame `id`: the index itself in a dense array, looked up in a sparse one;
+    // null when the id is missing, out of range or its slot is empty.
+    [[nodiscard]] const GFXBitmap* GetBitmapById(std::int32_t id) const;
 
     [[nodiscard]] static std::unique_ptr<GFXBitmapArray> LoadNew(std::string_view fileName,
                                                                  std::uint32_t flags = 0);

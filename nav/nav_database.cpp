@@ -179,18 +179,18 @@ void TraceReception(int receiver, const char* radio, const std::string& frequenc
     win::TraceLine(line);
 }
 
-std::string NavFrequencyText(const cockpit::RadioFrequencyWords& w) {
+std::string NavFrequencyText(const cockpit::PanelGauge& w) {
     char text[32];
-    const int code = NavCode(w.activeWhole, w.activeFraction);
+    const int code = NavCode(w.activeMHz, w.activeKHz);
     std::snprintf(text, sizeof text, "%d.%02d", code / 100, code % 100);
     return text;
 }
 
 void CheckNav(int second) {
-    const cockpit::RadioFrequencyWords& w = second ? cockpit::theNav2Radio : cockpit::theNav1Radio;
+    const cockpit::PanelGauge& w = second ? cockpit::theNav2Radio : cockpit::theNav1Radio;
     const std::uint8_t bit = second ? kNav2Reception : kNav1Reception;
-    const bool heard = TuneVor(w.activeWhole, w.activeFraction, second) == 1 ||
-                       TuneIls(w.activeWhole, w.activeFraction, second) == 1;
+    const bool heard = TuneVor(w.activeMHz, w.activeKHz, second) == 1 ||
+                       TuneIls(w.activeMHz, w.activeKHz, second) == 1;
     theNavReceptionFlags =
         static_cast<std::uint8_t>(heard ? theNavReceptionFlags | bit : theNavReceptionFlags & ~bit);
     TraceReception(second, second ? "NAV2" : "NAV1", NavFrequencyText(w));
@@ -338,11 +338,11 @@ void CheckNav2Reception() {
 }
 
 void CheckAdfReception() {
-    const cockpit::RadioFrequencyWords& w = cockpit::theAdfRadio;
-    const bool heard = TuneNdb(w.activeWhole, w.activeFraction) == 1;
+    const cockpit::PanelGauge& w = cockpit::theAdfRadio;
+    const bool heard = TuneNdb(w.activeMHz, w.activeKHz) == 1;
     theNavReceptionFlags = static_cast<std::uint8_t>(heard ? theNavReceptionFlags | kAdfReception
                                                            : theNavReceptionFlags & ~kAdfReception);
-    TraceReception(2, "ADF", std::to_string(100 * w.activeWhole + w.activeFraction));
+    TraceReception(2, "ADF", std::to_string(100 * w.activeMHz + w.activeKHz));
 }
 
 void CheckNavReception() {

@@ -98,10 +98,10 @@ void VisitControls(F&& f) {
     flight::FlightModelState& s = flight::theFlightModelState;
     f(theElevatorInput), f(theRudderInput), f(theRudderTrim), f(theAileronInput), f(theAileronTrim);
     f(s.fmApElvTrim), f(s.fmThrotRight), f(s.fmMultiEngineSynch);
-    for (cockpit::LeverGauge* g : {&cockpit::theThrottleLever, &cockpit::theThrottleLeverRight,
-                                   &cockpit::thePropPitchLever, &cockpit::thePropPitchLeverRight,
-                                   &cockpit::theMixtureLever, &cockpit::theMixtureLeverRight})
-        f(g->position);
+    for (cockpit::LeverGauge* g : {&cockpit::theThrottleLever, &cockpit::theThrottleLever2,
+                                   &cockpit::thePropPitchLever, &cockpit::thePropPitchLever2,
+                                   &cockpit::theMixtureLever, &cockpit::theMixtureLever2})
+        f(g->lever);
 }
 
 template <class F>
@@ -114,7 +114,7 @@ void VisitEngineWords(F&& f) {
 template <class F>
 void VisitEngineAndRadio(F&& f) {
     flight::FlightModelState& s = flight::theFlightModelState;
-    f(cockpit::theFuelSelector), f(cockpit::theLeftEngineTankSelector),
+    f(cockpit::theFuelTankSelector), f(cockpit::theLeftEngineTankSelector),
         f(cockpit::theRightEngineTankSelector);
     f(cockpit::theEngineSpeedDrop[0]), f(cockpit::theEngineSpeedDrop[1]);
     f(cockpit::theLeftMixtureLever), f(cockpit::theRightConditionLever);
@@ -166,11 +166,11 @@ void CaptureFlightState() {
     b[off::kAvionics] = Byte(cockpit::theCockpitSwitches.avionicsMaster);
     b[off::kIgnitionLeft] = Byte(sw.ignitionLeft);
     core::WriteU16(b + off::kMixtureLeft,
-                   static_cast<std::uint16_t>(cockpit::theMixtureLever.position));
+                   static_cast<std::uint16_t>(cockpit::theMixtureLever.lever));
     b[off::kFuelSwitchLeft] = Byte(sw.fuelSelectorSwitchLeft);
     b[off::kIgnitionRight] = Byte(sw.ignitionRight);
     core::WriteU16(b + off::kMixtureRight,
-                   static_cast<std::uint16_t>(cockpit::theMixtureLeverRight.position));
+                   static_cast<std::uint16_t>(cockpit::theMixtureLever2.lever));
     b[off::kFuelSwitchRight] = Byte(sw.fuelSelectorSwitchRight);
     b[off::kInCamera] = Byte(theViewController.InCamera());
     b[off::kSkyCamPreset] = Byte(theViewController.GetSkyCamPreset());
@@ -235,10 +235,10 @@ int RestoreFlightState(const FlightStateRecord& record) {
     sw.batteryPower = b[off::kBattery];
     cockpit::theCockpitSwitches.avionicsMaster = b[off::kAvionics];
     sw.ignitionLeft = b[off::kIgnitionLeft];
-    cockpit::theMixtureLever.position = core::ReadI16(b + off::kMixtureLeft);
+    cockpit::theMixtureLever.lever = core::ReadI16(b + off::kMixtureLeft);
     sw.fuelSelectorSwitchLeft = b[off::kFuelSwitchLeft];
     sw.ignitionRight = b[off::kIgnitionRight];
-    cockpit::theMixtureLeverRight.position = core::ReadI16(b + off::kMixtureRight);
+    cockpit::theMixtureLever2.lever = core::ReadI16(b + off::kMixtureRight);
     sw.fuelSelectorSwitchRight = b[off::kFuelSwitchRight];
     sw.ignitionLeftRedraw = sw.ignitionRightRedraw = 1;
     sw.fuelSelectorLeftRedraw = sw.fuelSelectorRightRedraw = 1;

@@ -10,6 +10,7 @@
 #include "core/resource_pack.h"
 #include "core/resource_volume.h"
 #include "devices/sound_system.h"
+#include "flight/aircraft.h"
 #include "flight/flight_model_state.h"
 #include "gfx/d3d_draw_table.h"
 #include "gfx/dd_surface.h"
@@ -115,15 +116,18 @@ win::LResult OnMainSetCursor(win::HWND w, win::WParam wParam, int hit, int mouse
     }
 }
 
-// Until the scene and the panel are drawn, the view is cleared each frame so the readouts lie
-// on a clean picture.
+// Until the scene is drawn, the 3D view is cleared each frame so the readouts lie on a clean
+// picture: the rows above the panel in the cockpit views (the panel keeps its own picture between
+// frames), the whole screen otherwise.
 void ClearScene() {
     gfx::GFXSurface* s = gfx::GetDrawSurface();
     if (s == nullptr) return;
     gfx::GFXSurfaceLock lock(*s);
     if (s->pixels == nullptr) return;
     const std::int32_t rowBytes = s->width * ((s->bitsPerPixel + 7) / 8);
-    for (std::int32_t y = 0; y < s->height; ++y)
+    const std::int32_t rows =
+        std::min(s->height, flight::theAircraft.GetViewportBottom() + 1);
+    for (std::int32_t y = 0; y < rows; ++y)
         std::memset(s->pixels + static_cast<std::ptrdiff_t>(y) * s->stride, 0,
                     static_cast<std::size_t>(rowBytes));
 }
@@ -356,10 +360,12 @@ void PaintView(win::HWND w) {
     theViewController.ComputeEye(eye, angles);
     ClearScene();
     theSimWorld.PrepareScene(eye, angles);
+    flight::theAircraft.UpdateViewBitmaps(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
     // The terrain, the objects and the clouds in the order the eye's altitude asks for.
     theSimWorld.RenderClouds(eye);
     // The panel and the readouts draw over the whole screen, not only the 3D view.
     if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->clipRect = gfx::GFXRect{0, 0, 639, 479};
+    cockpit::PaintCockpit(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
     ++theFramesDrawn;
     theSimWorld.FinishFrame(0);
     // The start drew a frame: a full-screen start is known to work.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cockpit/panel_redraw.h"
 #include "core/ini_file.h"
 #include "devices/sound_system.h"
 #include "gfx/dd_surface.h"
@@ -258,6 +259,7 @@ void EnterFullScreen() {
             return;
         }
         theSimWorld.RebuildDrawTarget();
+        cockpit::SetPanelBufferCount(thePageFlipping ? 3 : 1);
         PresentFrozenView();
         ui::wplReloadResources();
         ShowCursorTimed();
@@ -285,6 +287,7 @@ void LeaveFullScreen() {
         // The window surface gets the chain's last picture and its palette back.
         gfx::SetDisplayMode(gfx::kDisplayWindow, 1);
         theSimWorld.RebuildDrawTarget();
+        cockpit::SetPanelBufferCount(1);
         ui::wplReloadResources();
         theSimWorld.ResumeTime();
         win::TraceLine("window: windowed");

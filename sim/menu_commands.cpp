@@ -287,14 +287,14 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
                     void (*update)();
                 };
                 for (const Pair& p :
-                     {Pair{cockpit::theThrottleLever, cockpit::theThrottleLeverRight,
+                     {Pair{cockpit::theThrottleLever, cockpit::theThrottleLever2,
                            &cockpit::UpdateThrottleLeverRight},
-                      Pair{cockpit::thePropPitchLever, cockpit::thePropPitchLeverRight,
+                      Pair{cockpit::thePropPitchLever, cockpit::thePropPitchLever2,
                            &cockpit::UpdatePropPitchLeverRight},
-                      Pair{cockpit::theMixtureLever, cockpit::theMixtureLeverRight,
+                      Pair{cockpit::theMixtureLever, cockpit::theMixtureLever2,
                            &cockpit::UpdateMixtureLeverRight}}) {
-                    p.right.position = p.left.position;
-                    p.right.redraw = 1;
+                    p.right.lever = p.left.lever;
+                    p.right.dirty = 1;
                     p.update();
                 }
                 flight::theFlightModelState.fmThrotRight = flight::theFlightModelState.fmThrot;

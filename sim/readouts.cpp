@@ -11,6 +11,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/bitmap_draw.h"
 #include "gfx/cds_surface.h"
+#include "gfx/dd_surface.h"
 #include "gfx/display.h"
 #include "gfx/tod_palette.h"
 #include "gfx/palette.h"
@@ -36,21 +37,35 @@ std::uint32_t ShadowComponent(std::uint32_t c) {
     return c > 128 ? c - 170 : c + 170;
 }
 
+// One shadowed line on a device context.
+void ShadowedTextOn(win::HDC dc, int x, int y, const std::string& text, std::uint32_t colour,
+                    int period) {
+    if (!dc) return;
+    const ReadoutColours c = ReadoutColoursFor(colour, period);
+    win::SetBkMode(dc, win::TRANSPARENT);
+    win::SetTextColor(dc, c.shadow);
+    win::TextOut(dc, x + 1, y + 1, text);
+    win::SetTextColor(dc, c.text);
+    win::TextOut(dc, x, y, text);
+}
+
 void DrawShadowedText(int x, int y, const std::string& text, std::uint32_t colour, int period) {
-    auto* surface = dynamic_cast<gfx::GFXCDSSurface*>(gfx::GetDrawSurface());
-    if (surface == nullptr) return;
-    gfx::GFXSurfaceLock lock(*surface);
-    surface->GetDC();
-    const win::HDC dc = surface->GetMemoryDC();
-    if (dc) {
-        const ReadoutColours c = ReadoutColoursFor(colour, period);
-        win::SetBkMode(dc, win::TRANSPARENT);
-        win::SetTextColor(dc, c.shadow);
-        win::TextOut(dc, x + 1, y + 1, text);
-        win::SetTextColor(dc, c.text);
-        win::TextOut(dc, x, y, text);
+    gfx::GFXSurface* target = gfx::GetDrawSurface();
+    if (target == nullptr) return;
+    if (auto* surface = dynamic_cast<gfx::GFXCDSSurface*>(target)) {
+        gfx::GFXSurfaceLock lock(*surface);
+        surface->GetDC();
+        ShadowedTextOn(surface->GetMemoryDC(), x, y, text, colour, period);
+        surface->ReleaseDC();
+        return;
     }
-    surface->ReleaseDC();
+    // A full-screen buffer: DirectDraw gives its device context only while the buffer is not
+    // locked, so the text is drawn without the lock.
+    if (target->kind != gfx::kSurfaceKindDirectDraw || target->lockCount != 0) return;
+    target->GetDC();
+    if (target->dc != nullptr)
+        ShadowedTextOn(gfx::FromSurfaceDeviceContext(target->dc), x, y, text, colour, period);
+    target->ReleaseDC();
 }
 
 }  // namespace

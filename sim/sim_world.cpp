@@ -22,6 +22,7 @@
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "sim/detail_presets.h"
+#include "sim/panel_host.h"
 #include "sim/slew.h"
 #include "sim/view_controller.h"
 #include "ts/class_item.h"
@@ -57,6 +58,13 @@ int WorldLookDirection() {
 }
 int WorldGraphicsSetting(int index) {
     return theSimWorld.GetGraphicsSetting(index);
+}
+// The aircraft's colours for entries 10..73: its panel palette in the panel views, its cabin
+// palettes in the others.
+int WorldPanelPaletteName(int todIndex, std::string* out) {
+    *out = flight::theAircraft.GetPaletteName(todIndex, theSimWorld.GetViewMode(),
+                                              theSimWorld.GetLookDirection());
+    return out->empty() ? 0 : 1;
 }
 // The terrain window's origin (the grid position of the flight model's origin) for a window
 // centred on the aircraft's tile, until the terrain pages a window of its own. It keeps scene
@@ -107,6 +115,7 @@ void SimWorld::Init(win::HWND w) {
         gfx::TimeOfDayServices tod = gfx::DefaultTimeOfDayServices();
         tod.viewMode = &WorldViewMode;
         tod.graphicsSetting = &WorldGraphicsSetting;
+        tod.panelPaletteName = &WorldPanelPaletteName;
         gfx::theTimeOfDayServices = tod;
     }
     Step("TimeOfDayPalette");
@@ -152,6 +161,7 @@ void SimWorld::Init(win::HWND w) {
     services.lookDirection = &WorldLookDirection;
     services.terrainWindowOrigin = &WorldWindowOrigin;
     flight::theFlightWorldServices = services;
+    InstallPanelHost();
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
     InstallSlewServices();
     LoadSettings();
@@ -203,6 +213,7 @@ void SimWorld::Shutdown() {
     Step("SimClock");
     flight::theFlightWorldServices = flight::DefaultFlightWorldServices();
     world::theSceneryServices = world::DefaultSceneryServices();
+    cockpit::thePanelHost = cockpit::DefaultPanelHostServices();
     window = win::HWND{};
     initialised = 0;
     running = 0;
@@ -300,6 +311,8 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     fm.fmMultiEngineSynch = 0;
     fm.fmAutoCoordination = autoCoordination;
     if (aircraft != nullptr) result = aircraft->LoadType(file);
+    // The type may have changed, and with it the panel's colours.
+    MarkPaletteDirty();
     result &= flight::ReadAircraftState(file);
     if (full == 0) {
         fm.fmPosX = keptX;
@@ -320,6 +333,9 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     }
     pauseRequested = 0;
     loadingSituation = false;
+    // The loaded engine bits say which engines run; the levers then agree with the flight.
+    cockpit::SyncEnginesWithFlightModel();
+    cockpit::ApplyEngineLevers();
     if (full != 0) {
         const std::int32_t altitude = fm.fmPosY;
         RefreshTerrain();
@@ -390,6 +406,7 @@ void SimWorld::FlightTick() {
 }
 
 void SimWorld::TickEvery2() {
+    cockpit::StepEngineSequences();
     devices::UpdateEngineStartSound();
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "cockpit/cockpit_systems.h"
+#include "cockpit/panel_art.h"
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
 #include "core/ini_file.h"
@@ -141,6 +143,7 @@ void RunStartup() {
     cockpit::theCockpitFullRedraw |= cockpit::kRedrawStartupFlags;
     LoadFlightFile("Startup.Flt", 1);
     flight::theFlightModelState.fmEngines = 0;
+    cockpit::SyncEnginesWithFlightModel();
     nav::LoadNavVors();
     nav::LoadNavNdbs();
     nav::LoadNavIls();
@@ -172,6 +175,9 @@ void OnMainClose(win::HWND window) {
     theSimWorld.Shutdown();
     UnregisterKeyCommandTables();
     theShutdownLog.emplace_back("World");
+    cockpit::ReleasePanelArt();
+    flight::theAircraft.ReleasePanelBitmaps();
+    flight::theAircraft.ReleaseSideViewBitmap();
     theShutdownLog.emplace_back("PanelArt");
     gfx::SetDisplayMode(gfx::kDisplayNone, 1);
     theShutdownLog.emplace_back("Display");

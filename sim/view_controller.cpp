@@ -4,8 +4,10 @@
 #include <cstdio>
 
 #include "cockpit/cockpit_services.h"
+#include "cockpit/panel_redraw.h"
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
+#include "sim/sim_world.h"
 
 namespace sim {
 
@@ -53,8 +55,11 @@ void WorldToScene(const double world[3], float out[3]) {
 void InvalidateGauges() {
     cockpit::InvalidateAllGauges();
 }
+// The world's redraw request: the panel colours follow the view and the look direction, so the
+// palette reads them again.
 void CountRedraw() {
     ++theViewRedrawRequests;
+    theSimWorld.MarkPaletteDirty();
 }
 
 SkyCamPreset PresetFromTable(int i) {
@@ -212,6 +217,7 @@ void ViewController::ApplyView() {
         theViewServices.invalidateAllGauges();
         RebuildCamera();
         thePanelFirstFrame = 0;
+        cockpit::thePanelPrimed = 0;
     } else {
         RebuildCamera();
     }

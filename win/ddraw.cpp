@@ -187,7 +187,10 @@ HRESULT DirectDrawSurface::GetPixelFormat(DDPIXELFORMAT* out) const {
     return DD_OK;
 }
 
-HRESULT DirectDrawSurface::Flip(DirectDrawSurface* target, std::uint32_t) {
+HRESULT DirectDrawSurface::Flip(DirectDrawSurface* target, std::uint32_t flags) {
+    // The program presents through the buffer it draws into, the chain's first back buffer: a
+    // flip asked of a chain member flips the whole chain.
+    if (owner_ != nullptr && (caps_ & DDSCAPS_FLIP)) return owner_->Flip(target, flags);
     if (!(caps_ & DDSCAPS_FLIP) || owner_ != nullptr || backBuffers_.empty()) return DDERR_NOTFOUND;
     if (IsLost() != DD_OK) return DDERR_SURFACELOST;
     if (locked_) return DDERR_SURFACEBUSY;

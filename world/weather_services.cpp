@@ -4,7 +4,6 @@ namespace world {
 
 std::int16_t theWindAtAircraftX = 0;
 std::int16_t theWindAtAircraftZ = 0;
-std::int16_t theSurfacePressureWord = 10642;
 
 namespace {
 int Steady() {

@@ -12,11 +12,6 @@ namespace world {
 extern std::int16_t theWindAtAircraftX;
 extern std::int16_t theWindAtAircraftZ;
 
-// The surface pressure word: a signed offset from 28.00 inHg in 1/65536 of 8.00 inHg (24.00 ..
-// 31.99 inHg); the program starts with 10642 (29.29 inHg). Read and written through the
-// weather's conversions.
-extern std::int16_t theSurfacePressureWord;
-
 struct WeatherServices {
     int (*surfaceWindCharacter)();             // 0 steady, non-zero gusty
     int (*surfaceWindSpeed)();                 // knots, 0 calm

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cockpit/panel_gauge.h"
 #include "core/ini_file.h"
 #include "core/numeric.h"
 #include "flight/aircraft.h"
@@ -225,11 +226,11 @@ const CloudLayer* WeatherState::GetCloudLayer(int n) const {
 }
 
 std::int32_t WeatherState::GetSurfaceBaroPressure() {
-    return HundredthsFromPressureWord(theSurfacePressureWord);
+    return HundredthsFromPressureWord(cockpit::theBarometricPressureWord);
 }
 
 void WeatherState::SetSurfaceBaroPressure(std::int32_t hundredths) {
-    theSurfacePressureWord = PressureWordFromHundredths(hundredths);
+    cockpit::theBarometricPressureWord = PressureWordFromHundredths(hundredths);
 }
 
 std::int32_t WeatherState::GetSurfaceTemperatureF() {

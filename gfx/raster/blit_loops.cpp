@@ -3,6 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace gfx {
 
 namespace {
@@ -62,6 +66,23 @@ inline void KeyEight(std::uint8_t* d, const std::uint8_t* s) {
     dv = (dv & ~m) | (sv & m);
     std::memcpy(d, &dv, 8);
 }
+
+#if defined(__SSE2__)
+// Sixteen keyed pixels at once; runs wholly opaque or wholly keyed skip the blend.
+inline void KeySixteen(std::uint8_t* d, const std::uint8_t* s) {
+    const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i keyed = _mm_cmpeq_epi8(sv, _mm_setzero_si128());
+    const int mask = _mm_movemask_epi8(keyed);
+    if (mask == 0xFFFF) return;
+    if (mask != 0) {
+        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
+                         _mm_or_si128(_mm_and_si128(keyed, dv), _mm_andnot_si128(keyed, sv)));
+        return;
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), sv);
+}
+#endif
 
 template <int kBytes, typename T>
 void RectLoop(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::int32_t h,
@@ -208,6 +229,10 @@ void BlitKey(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::in
     }
     for (std::int32_t y = 0; y < h; ++y) {
         std::int32_t x = 0;
+#if defined(__SSE2__)
+        for (; x + 16 <= w; x += 16)
+            KeySixteen(dst + x, src + x);
+#endif
         for (; x + 8 <= w; x += 8)
             KeyEight(dst + x, src + x);
         for (; x < w; ++x)

@@ -47,7 +47,7 @@ void SelectorSound(int pan) {
 void TurbineSound(int pan) {
     theCommandServices.playEffect(EffectChannel::PanelClick, kTurbine, pan, -300, 100);
 }
-std::uint32_t Toggle(std::uint32_t& flag) {
+std::int32_t Toggle(std::int32_t& flag) {
     flag = flag != 0 ? 0 : 1;
     return flag;
 }
@@ -81,11 +81,11 @@ void StepFuelSelector(int engine) {
     const int type = Type();
     if (engine == 0) {
         const int positions = (type == 0 || type == 5) ? 4 : 3;
-        std::uint16_t& sw = thePanelSwitches.fuelSelectorSwitchLeft;
-        sw = static_cast<std::uint16_t>((sw + 1) % positions);
+        std::int16_t& sw = thePanelSwitches.fuelSelectorSwitchLeft;
+        sw = static_cast<std::int16_t>((sw + 1) % positions);
         thePanelSwitches.fuelSelectorLeftRedraw = 1;
         if (type <= 1 || type == 5)
-            cockpit::theFuelSelector = static_cast<std::uint8_t>(sw);
+            cockpit::theFuelTankSelector = static_cast<std::uint8_t>(sw);
         else
             cockpit::theLeftEngineTankSelector = static_cast<std::uint8_t>(sw);
         if (type <= 2 || type == 5)
@@ -95,8 +95,8 @@ void StepFuelSelector(int engine) {
         return;
     }
     if (type < 2 || type > 4) return;
-    std::uint16_t& sw = thePanelSwitches.fuelSelectorSwitchRight;
-    sw = static_cast<std::uint16_t>((sw + 1) % 3);
+    std::int16_t& sw = thePanelSwitches.fuelSelectorSwitchRight;
+    sw = static_cast<std::int16_t>((sw + 1) % 3);
     thePanelSwitches.fuelSelectorRightRedraw = 1;
     cockpit::theRightEngineTankSelector = static_cast<std::uint8_t>(sw);
     if (type == 2)
@@ -125,11 +125,11 @@ void UpdateExteriorLights() {
 void SetMagneto(int engine, int position) {
     const int type = Type();
     if (engine == 0 ? !(type <= 2 || type == 5) : type != 2) return;
-    std::uint16_t& sw =
+    std::int16_t& sw =
         engine == 0 ? thePanelSwitches.ignitionLeft : thePanelSwitches.ignitionRight;
     if (sw != position) KnobSound(-9000);
     (engine == 0 ? thePanelSwitches.ignitionLeftRedraw : thePanelSwitches.ignitionRightRedraw) = 1;
-    sw = static_cast<std::uint16_t>(position);
+    sw = static_cast<std::int16_t>(position);
     if (engine == 0 && (type == 0 || type == 1)) {
         // The magneto check's engine-speed drop.
         cockpit::theEngineSpeedDrop[0] =
@@ -140,14 +140,14 @@ void SetMagneto(int engine, int position) {
 void IgnitionOff(int engine) {
     const int type = Type();
     if (type == 3) {
-        std::uint32_t& on = engine == 0 ? thePanelSwitches.turbineIgnitionLeft
+        std::int32_t& on = engine == 0 ? thePanelSwitches.turbineIgnitionLeft
                                         : thePanelSwitches.turbineIgnitionRight;
         if (on != 0) {
             on = 0;
             Click(-8000);
         }
     } else if (type == 4) {
-        std::uint32_t& on = engine == 0 ? thePanelSwitches.turbineIgnitionLeft
+        std::int32_t& on = engine == 0 ? thePanelSwitches.turbineIgnitionLeft
                                         : thePanelSwitches.turbineIgnitionRight;
         if (on != 0) {
             on = 0;
@@ -172,7 +172,7 @@ int StarterHasFuel(int engine) {
         return (sel == 1 && !tank2) || (sel == 2 && !tank1) ? 0 : 1;
     }
     if (SinglePiston(Type())) {
-        const int sel = cockpit::theFuelSelector;
+        const int sel = cockpit::theFuelTankSelector;
         if ((sel == 1 && !tank1) || (sel == 2 && !tank1 && !tank2) || (sel == 3 && !tank2))
             return 0;
     }
@@ -264,7 +264,7 @@ void CmdRepairPlane() {
     s.fmOGV = 1;
     flight::theCrashed = 0;
     if (s.fmGear == 0) LowerGearAfterRepair();
-    cockpit::theFuelSelector = 0;
+    cockpit::theFuelTankSelector = 0;
     cockpit::theLeftEngineTankSelector = 0;
     cockpit::theRightEngineTankSelector = 0;
     thePanelSwitches.batteryPower = 0;

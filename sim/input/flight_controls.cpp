@@ -56,14 +56,14 @@ std::int32_t ScaledByTrimEffect(std::int16_t step) {
 void MoveLever(cockpit::LeverGauge& lever, int to, void (*update)()) {
     if (to < 0) to = 0;
     if (to > kLastLever) to = kLastLever;
-    lever.position = static_cast<std::int16_t>(to);
-    lever.redraw = 1;
+    lever.lever = static_cast<std::int16_t>(to);
+    lever.dirty = 1;
     update();
 }
 
 void StepTrimWheel(cockpit::TrimWheelGauge& wheel, int direction) {
-    wheel.frame = static_cast<std::int16_t>((wheel.frame + direction + 4) & 3);
-    wheel.redraw += static_cast<std::uint32_t>(direction);
+    wheel.lever = static_cast<std::int16_t>((wheel.lever + direction + 4) & 3);
+    wheel.dirty = 1;
 }
 
 void PlayFlapSound() {
@@ -75,7 +75,7 @@ void PlayFlapSound() {
 void ThrottleTo(int position, bool left, bool right) {
     if (left) MoveLever(cockpit::theThrottleLever, position, &cockpit::UpdateThrottleLever);
     if (right)
-        MoveLever(cockpit::theThrottleLeverRight, position, &cockpit::UpdateThrottleLeverRight);
+        MoveLever(cockpit::theThrottleLever2, position, &cockpit::UpdateThrottleLeverRight);
 }
 
 void ThrottleMin() {
@@ -86,18 +86,18 @@ void ThrottleMax() {
 }
 void ThrottleUp() {
     const bool sync = Synchronised();
-    MoveLever(cockpit::theThrottleLever, cockpit::theThrottleLever.position + 1,
+    MoveLever(cockpit::theThrottleLever, cockpit::theThrottleLever.lever + 1,
               &cockpit::UpdateThrottleLever);
     if (sync)
-        MoveLever(cockpit::theThrottleLeverRight, cockpit::theThrottleLeverRight.position + 1,
+        MoveLever(cockpit::theThrottleLever2, cockpit::theThrottleLever2.lever + 1,
                   &cockpit::UpdateThrottleLeverRight);
 }
 void ThrottleDown() {
     const bool sync = Synchronised();
-    MoveLever(cockpit::theThrottleLever, cockpit::theThrottleLever.position - 1,
+    MoveLever(cockpit::theThrottleLever, cockpit::theThrottleLever.lever - 1,
               &cockpit::UpdateThrottleLever);
     if (sync)
-        MoveLever(cockpit::theThrottleLeverRight, cockpit::theThrottleLeverRight.position - 1,
+        MoveLever(cockpit::theThrottleLever2, cockpit::theThrottleLever2.lever - 1,
                   &cockpit::UpdateThrottleLeverRight);
 }
 void ThrottleMinRight() {
@@ -107,20 +107,20 @@ void ThrottleMaxRight() {
     ThrottleTo(kLastLever, false, true);
 }
 void ThrottleUpRight() {
-    MoveLever(cockpit::theThrottleLeverRight, cockpit::theThrottleLeverRight.position + 1,
+    MoveLever(cockpit::theThrottleLever2, cockpit::theThrottleLever2.lever + 1,
               &cockpit::UpdateThrottleLeverRight);
 }
 void ThrottleDownRight() {
-    MoveLever(cockpit::theThrottleLeverRight, cockpit::theThrottleLeverRight.position - 1,
+    MoveLever(cockpit::theThrottleLever2, cockpit::theThrottleLever2.lever - 1,
               &cockpit::UpdateThrottleLeverRight);
 }
 
 void PropPitchStep(int delta, bool left, bool right) {
     if (left)
-        MoveLever(cockpit::thePropPitchLever, cockpit::thePropPitchLever.position + delta,
+        MoveLever(cockpit::thePropPitchLever, cockpit::thePropPitchLever.lever + delta,
                   &cockpit::UpdatePropPitchLever);
     if (right)
-        MoveLever(cockpit::thePropPitchLeverRight, cockpit::thePropPitchLeverRight.position + delta,
+        MoveLever(cockpit::thePropPitchLever2, cockpit::thePropPitchLever2.lever + delta,
                   &cockpit::UpdatePropPitchLeverRight);
 }
 void PropPitchUp() {
@@ -146,11 +146,11 @@ int NextMixture(int position, int direction) {
 void MixtureStep(int direction, bool left, bool right) {
     if (left)
         MoveLever(cockpit::theMixtureLever,
-                  NextMixture(cockpit::theMixtureLever.position, direction),
+                  NextMixture(cockpit::theMixtureLever.lever, direction),
                   &cockpit::UpdateMixtureLever);
     if (right)
-        MoveLever(cockpit::theMixtureLeverRight,
-                  NextMixture(cockpit::theMixtureLeverRight.position, direction),
+        MoveLever(cockpit::theMixtureLever2,
+                  NextMixture(cockpit::theMixtureLever2.lever, direction),
                   &cockpit::UpdateMixtureLeverRight);
 }
 void MixtureUp() {
@@ -198,13 +198,13 @@ void AileronRight() {
 void AileronTrimLeft() {
     const int t = Type();
     if (t != 3 && t != 4) return;
-    StepTrimWheel(cockpit::theAileronTrimWheel, 1);
+    StepTrimWheel(cockpit::theAileronTrimIndicator, 1);
     AddAileronTrim(-64);
 }
 void AileronTrimRight() {
     const int t = Type();
     if (t != 3 && t != 4) return;
-    StepTrimWheel(cockpit::theAileronTrimWheel, -1);
+    StepTrimWheel(cockpit::theAileronTrimIndicator, -1);
     AddAileronTrim(64);
 }
 void RudderLeft() {
@@ -221,12 +221,12 @@ void RudderRight() {
 // The rudder trim works after a crash too; only the twins and the jet have a wheel to turn.
 void RudderTrimLeft() {
     const int t = Type();
-    if (t >= 2 && t <= 4) StepTrimWheel(cockpit::theRudderTrimWheel, 1);
+    if (t >= 2 && t <= 4) StepTrimWheel(cockpit::theRudderTrimIndicator, 1);
     AddRudderTrim(-64);
 }
 void RudderTrimRight() {
     const int t = Type();
-    if (t >= 2 && t <= 4) StepTrimWheel(cockpit::theRudderTrimWheel, -1);
+    if (t >= 2 && t <= 4) StepTrimWheel(cockpit::theRudderTrimIndicator, -1);
     AddRudderTrim(64);
 }
 void AutoCoordination() {
@@ -356,13 +356,13 @@ void AddAileronTrim(std::int16_t step) {
 
 void CmdTrimUp() {
     if (Crashed()) return;
-    StepTrimWheel(cockpit::theElevatorTrimWheel, -1);
+    StepTrimWheel(cockpit::theElevatorTrimIndicator, -1);
     AddElevatorTrim(static_cast<std::int16_t>(State().fmTrimStep + 1));
 }
 
 void CmdTrimDown() {
     if (Crashed()) return;
-    StepTrimWheel(cockpit::theElevatorTrimWheel, 1);
+    StepTrimWheel(cockpit::theElevatorTrimIndicator, 1);
     AddElevatorTrim(static_cast<std::int16_t>(-State().fmTrimStep));
 }
 

@@ -38,7 +38,7 @@ protected:
     }
     void TearDown() override {
         cockpit::ResetAudioPanel();
-        cockpit::thePanelSwitches = cockpit::PanelSwitches{};
+        cockpit::ResetCockpitServices();
         cockpit::ResetCockpitSwitches();
         SoundFixture::TearDown();
     }
@@ -78,7 +78,7 @@ TEST_F(Beacon, AnIdentBecomesDotsDashesAndGaps) {
 
 TEST_F(Beacon, CountersKeyEachReceiverAtItsMarksOnceASecond) {
     BeaconSound& b = theBeaconSound;
-    cockpit::theAudioPanel.audioMixNav1 = 1;
+    cockpit::theAudioPanelButtons.audioMixNav1 = 1;
     b.SetIdent(BeaconSound::kNav1, "OSI");
     b.SetIdent(BeaconSound::kAdf, "QQ");
     b.SetIdent(BeaconSound::kNav2, "SFO");  // its audio button is out
@@ -103,7 +103,7 @@ TEST_F(Beacon, CountersKeyEachReceiverAtItsMarksOnceASecond) {
     // On the third repetition a NAV receiver with the DME on it keys the DME's tone.
     b.QueuePhrase(0, 0, 0);
     b.navStates[0] = 2;
-    cockpit::theAudioPanel.audioMixDME = 1;
+    cockpit::theAudioPanelButtons.audioMixDME = 1;
     for (int s = 0; s < 30; ++s)
         b.CountSecond(win::HWND{});
     const std::vector<int> ring = Ring();
@@ -116,7 +116,7 @@ TEST_F(Beacon, CountersKeyEachReceiverAtItsMarksOnceASecond) {
 }
 
 TEST_F(Beacon, TheIdentIsHeardInMorseWithinItsFirstTenSeconds) {
-    cockpit::theAudioPanel.audioMixNav1 = 1;
+    cockpit::theAudioPanelButtons.audioMixNav1 = 1;
     theBeaconSound.SetIdent(BeaconSound::kNav1, "OSI");
     const std::size_t from = CapturedFrames();
     Ticks(static_cast<int>(18.2 * 16));
@@ -131,7 +131,7 @@ TEST_F(Beacon, TheIdentIsHeardInMorseWithinItsFirstTenSeconds) {
 }
 
 TEST_F(Beacon, SoundThatCameBackReopensTheBeacon) {
-    cockpit::theAudioPanel.audioMixNav2 = 1;
+    cockpit::theAudioPanelButtons.audioMixNav2 = 1;
     theBeaconSound.SetIdent(BeaconSound::kNav2, "E");
     for (int s = 0; s < 9; ++s)
         theBeaconSound.CountSecond(win::HWND{});

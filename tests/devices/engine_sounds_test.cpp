@@ -222,7 +222,7 @@ TEST_F(EngineSounds, MarkerTonesFollowTheReceiverWhileMarkerAudioIsOn) {
     cockpit::theMarkerReceiver.outer = 1;
     Ticks(18);
     EXPECT_EQ(theSystemsSound.buffer, nullptr) << "marker audio is off";
-    cockpit::theAudioPanel.audioMixMKR = 1;
+    cockpit::theAudioPanelButtons.audioMixMKR = 1;
     Ticks(18);
     EXPECT_EQ(theSystemsSound.effectId, 21);
     std::int32_t pan = 0;
@@ -235,7 +235,7 @@ TEST_F(EngineSounds, MarkerTonesFollowTheReceiverWhileMarkerAudioIsOn) {
     cockpit::theMarkerReceiver.inner = 0;
     Ticks(18);
     EXPECT_EQ(theSystemsSound.buffer, nullptr);
-    cockpit::thePanelSwitches = cockpit::PanelSwitches{};
+    cockpit::ResetCockpitServices();
 }
 
 }  // namespace

@@ -152,11 +152,11 @@ TEST_F(Stick, BadSettingsAreHeldAndNarrowAxesReadZero) {
     stick.xRange = 0;
     stick.zRange = 0;
     fm.fmAil = 77;
-    cockpit::theThrottleLever.position = 9;
+    cockpit::theThrottleLever.lever = 9;
     Axis(0, -32768);
     stick.Poll();
     EXPECT_EQ(fm.fmAil, 0);
-    EXPECT_EQ(cockpit::theThrottleLever.position, 9);
+    EXPECT_EQ(cockpit::theThrottleLever.lever, 9);
 }
 
 TEST_F(Stick, TheThirdAxisIsTheThrottle) {
@@ -170,19 +170,19 @@ TEST_F(Stick, TheThirdAxisIsTheThrottle) {
     for (const auto& c : cases) {
         Axis(2, c.z);
         stick.Poll();
-        EXPECT_EQ(cockpit::theThrottleLever.position, c.lever) << c.z;
-        EXPECT_EQ(cockpit::theThrottleLeverRight.position, 0);
+        EXPECT_EQ(cockpit::theThrottleLever.lever, c.lever) << c.z;
+        EXPECT_EQ(cockpit::theThrottleLever2.lever, 0);
     }
     fm.fmMultiEngineSynch = 1;
     stick.Poll();
-    EXPECT_EQ(cockpit::theThrottleLeverRight.position, 23);
+    EXPECT_EQ(cockpit::theThrottleLever2.lever, 23);
     // A stick of two axes leaves the throttle to the keys.
     machine.Sticks().Unplug(0);
     Plug("Two Axes", 2, 2, 0);
     ASSERT_EQ(stick.Detect(win::HWND{}), 1);
-    cockpit::theThrottleLever.position = 4;
+    cockpit::theThrottleLever.lever = 4;
     stick.Poll();
-    EXPECT_EQ(cockpit::theThrottleLever.position, 4);
+    EXPECT_EQ(cockpit::theThrottleLever.lever, 4);
 }
 
 TEST_F(Stick, RudderElevatorAndSlew) {

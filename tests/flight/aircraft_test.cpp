@@ -69,20 +69,20 @@ TEST(Aircraft, FuelSelectionCarriesOverBetweenSinglesAndTwins) {
     a.SelectByType(2);
     cockpit::theLeftEngineTankSelector = 1;
     a.SelectByType(0);
-    EXPECT_EQ(cockpit::theFuelSelector, 2);
-    cockpit::theFuelSelector = 2;
+    EXPECT_EQ(cockpit::theFuelTankSelector, 2);
+    cockpit::theFuelTankSelector = 2;
     a.SelectByType(3);
     EXPECT_EQ(cockpit::theLeftEngineTankSelector, 1);
     EXPECT_EQ(cockpit::theRightEngineTankSelector, 1);
     cockpit::theLeftEngineTankSelector = 0;
     a.SelectByType(1);
-    EXPECT_EQ(cockpit::theFuelSelector, 0);
+    EXPECT_EQ(cockpit::theFuelTankSelector, 0);
     EXPECT_EQ(cockpit::thePanelSwitches.fuelSelectorSwitchLeft, 0);
 }
 
 TEST(Aircraft, FirstSelectionCarriesNoFuelSelectionOver) {
     flighttest::FlightHarness h(0);
-    cockpit::theFuelSelector = 0;
+    cockpit::theFuelTankSelector = 0;
     cockpit::theLeftEngineTankSelector = 2;
     cockpit::theRightEngineTankSelector = 2;
     Aircraft a;

@@ -62,7 +62,7 @@ TEST(FlightEngines, FuelComesFromTheSelectedTanks) {
                           {2, 0, 1, 2, 2.0, 0.0}};
     for (const Case& c : cases) {
         Engines(c.type, 5000, 20000);
-        cockpit::theFuelSelector = static_cast<std::uint8_t>(c.single);
+        cockpit::theFuelTankSelector = static_cast<std::uint8_t>(c.single);
         cockpit::theLeftEngineTankSelector = static_cast<std::uint8_t>(c.left);
         cockpit::theRightEngineTankSelector = static_cast<std::uint8_t>(c.right);
         const double t1 = flight::theEngines.tank[0];

@@ -146,6 +146,14 @@ TEST_F(DDSurfaceTest, PageFlipShowsTheBackPicture) {
     chain[0]->Flip();
     EXPECT_EQ(WindowIndex(10, 3), 13);
     EXPECT_EQ(WindowIndex(300, 200), static_cast<std::uint8_t>(500));
+    // A frame ends with FlipCopy of the surface it was drawn on, the second member: its picture
+    // comes to the front as well.
+    {
+        gfx::GFXSurfaceLock lock(*chain[1]);
+        chain[1]->pixels[3 * chain[1]->stride + 10] = 77;
+    }
+    chain[1]->FlipCopy();
+    EXPECT_EQ(WindowIndex(10, 3), 77);
 }
 
 TEST_F(DDSurfaceTest, DibBackBufferIsCopiedThroughGdi) {

@@ -225,7 +225,8 @@ TEST_F(InstalledNavigation, OaklandsRadiosAndAirportPage) {
     }
     // The same frequency far away: Seattle's VORTAC on 116.80.
     Place(47.43536111, -122.30961111);
-    cockpit::theNav1Radio = {16, 80};
+    cockpit::theNav1Radio.activeMHz = 16;
+    cockpit::theNav1Radio.activeKHz = 80;
     nav::CheckNav1Reception();
     EXPECT_EQ(nav::theNav1Station.ident, "SEA");
     EXPECT_LT(nav::theNav1Station.distance, 1000u);

@@ -67,8 +67,8 @@ protected:
         flight::theFlightModelState.fmPosZ = z;
     }
     static void TuneNav1(int whole, int hundredths) {
-        cockpit::theNav1Radio.activeWhole = static_cast<std::int16_t>(whole);
-        cockpit::theNav1Radio.activeFraction = static_cast<std::int16_t>(hundredths);
+        cockpit::theNav1Radio.activeMHz = static_cast<std::uint16_t>(whole);
+        cockpit::theNav1Radio.activeKHz = static_cast<std::uint16_t>(hundredths);
     }
 };
 
@@ -225,7 +225,8 @@ TEST_F(NavDatabaseTest, TheNearerOfTwoStationsOnAFrequencyIsHeardAndTheEarlierOn
     EXPECT_EQ(nav::FindFirstVor(3, 11400), -1);
 
     // NAV2 has its own station and bit.
-    cockpit::theNav2Radio = {14, 0};
+    cockpit::theNav2Radio.activeMHz = 14;
+    cockpit::theNav2Radio.activeKHz = 0;
     nav::CheckNav2Reception();
     EXPECT_EQ(nav::theNav2Station.ident, "OTH");
     EXPECT_EQ(nav::theNavReceptionFlags, nav::kNav1Reception | nav::kNav2Reception);
@@ -260,13 +261,15 @@ TEST_F(NavDatabaseTest, AVorNeedsBothMastersWhileAnIlsOnItsFrequencyIsHeardWitho
 TEST_F(NavDatabaseTest, AFrequencyWithoutAStationClearsTheBitAndKeepsTheLastStation) {
     MastersOn();
     Load("na.ndb", NdbTable({Ndb("PAO", 362, 1000, 0)}));
-    cockpit::theAdfRadio = {3, 62};
+    cockpit::theAdfRadio.activeMHz = 3;
+    cockpit::theAdfRadio.activeKHz = 62;
     nav::LoadNavNdbs();  // the loader runs the ADF check
     EXPECT_EQ(nav::theNavReceptionFlags, nav::kAdfReception);
     EXPECT_EQ(nav::theAdfStation.ident, "PAO");
     EXPECT_EQ(nav::theAdfStation.range, nav::kNdbReceptionRange);
     EXPECT_EQ(nav::theAdfStation.elevation, -3);
-    cockpit::theAdfRadio = {3, 63};
+    cockpit::theAdfRadio.activeMHz = 3;
+    cockpit::theAdfRadio.activeKHz = 63;
     nav::CheckAdfReception();
     EXPECT_EQ(nav::theNavReceptionFlags, 0);
     EXPECT_EQ(nav::theAdfStation.ident, "PAO");
@@ -300,8 +303,10 @@ TEST_F(NavDatabaseTest, EachReceiverIsCheckedOnceEvery29Ticks) {
     nav::LoadNavNdbs();
     nav::ResetNavReception();
     TuneNav1(10, 0);
-    cockpit::theNav2Radio = {11, 0};
-    cockpit::theAdfRadio = {4, 0};
+    cockpit::theNav2Radio.activeMHz = 11;
+    cockpit::theNav2Radio.activeKHz = 0;
+    cockpit::theAdfRadio.activeMHz = 4;
+    cockpit::theAdfRadio.activeKHz = 0;
     std::vector<int> changes;
     std::uint8_t last = 0;
     for (int call = 1; call <= 29 + 9; ++call) {

@@ -103,11 +103,13 @@ TEST_F(CockpitCommands, FuelSelectorCyclesByType) {
         int type;
         std::uint8_t* stored;
         int sequence[5];
-    } cases[] = {{0, &cockpit::theFuelSelector, {1, 2, 3, 0, 1}},
-                 {1, &cockpit::theFuelSelector, {1, 2, 0, 1, 2}},
+    } cases[] = {{0, &cockpit::theFuelTankSelector, {1, 2, 3, 0, 1}},
+                 {1, &cockpit::theFuelTankSelector, {1, 2, 0, 1, 2}},
                  {3, &cockpit::theLeftEngineTankSelector, {1, 2, 0, 1, 2}}};
     for (const auto& c : cases) {
         cockpit::ResetCockpitServices();
+        cockpit::thePanelSwitches.fuelSelectorSwitchLeft = 0;
+        cockpit::thePanelSwitches.fuelSelectorSwitchRight = 0;
         theType = c.type;
         for (int expected : c.sequence) {
             sim::CmdCycleFuelSwitch();
@@ -137,9 +139,9 @@ TEST_F(CockpitCommands, StarterNeedsFuelInTheSelectedTank) {
                  {0, 0, 0, 0, true},    {3, 1, 0, 100, false}, {1, 2, 100, 0, false}};
     for (const auto& c : cases) {
         cockpit::ResetCockpitServices();
-        cockpit::thePanelSwitches = cockpit::PanelSwitches{};
+        cockpit::theBatteryPower = 1;
         theSounds.clear();
-        cockpit::theFuelSelector = c.selector;
+        cockpit::theFuelTankSelector = c.selector;
         cockpit::theLeftEngineTankSelector = c.twinLeft;
         s.fmFuel1 = c.fuel1;
         s.fmFuel2 = c.fuel2;
@@ -157,6 +159,7 @@ TEST_F(CockpitCommands, StarterNeedsFuelInTheSelectedTank) {
 
 TEST_F(CockpitCommands, TurbineStarterTogglesIgnition) {
     theType = 3;
+    cockpit::theBatteryPower = 1;
     flight::theFlightModelState.fmFuel1 = 100;
     sim::CmdSetIgnitionStart();
     EXPECT_EQ(cockpit::thePanelSwitches.turbineIgnitionLeft, 1u);
@@ -209,8 +212,8 @@ TEST_F(CockpitCommands, TypeOnlySwitches) {
     const struct {
         int type;
         void (*cmd)();
-        std::uint32_t* flag;
-        std::uint32_t after;
+        std::int32_t* flag;
+        std::int32_t after;
     } cases[] = {
         {0, &sim::CmdSwapEngineMeters, &cockpit::theCockpitSwitches.engineMeterSwap, 0},
         {2, &sim::CmdSwapEngineMeters, &cockpit::theCockpitSwitches.engineMeterSwap, 1},
@@ -284,16 +287,18 @@ TEST_F(CockpitCommands, AvionicsSoundsNeedTheBattery) {
 
 TEST_F(CockpitCommands, PitotHeatStartsTheCountdownOnlyWithAFailure) {
     sim::CmdTogglePitotHeat();
-    EXPECT_EQ(cockpit::thePitotHeatOn, 1u);
-    EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, 0);
+    EXPECT_EQ(cockpit::thePitotHeatOn, 1);
+    EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, -1);
     sim::CmdTogglePitotHeat();
     flight::thePitotStaticSystem.Instrument(0).failed = 1;
     sim::CmdTogglePitotHeat();
     EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, 5);
-    for (int i = 0; i < 4; ++i)
+    // 5, 4, 3, 2, 1, then at 0 the failures clear and the countdown stops at -1.
+    for (int i = 0; i < 5; ++i)
         cockpit::TickPitotHeat();
     EXPECT_FALSE(flight::SystemReliability::IsWorking(flight::Instrument::Airspeed));
     cockpit::TickPitotHeat();
+    EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, -1);
     EXPECT_TRUE(flight::SystemReliability::IsWorking(flight::Instrument::Airspeed));
 }
 
@@ -308,7 +313,7 @@ TEST_F(CockpitCommands, RepairOnlyWhileTheCrashIsShown) {
 
     cockpit::theCrashShown = 1;
     s.fmAutopilotModes = 7;
-    cockpit::theFuelSelector = 2;
+    cockpit::theFuelTankSelector = 2;
     sim::theViewController.SetViewMode(3);
     sim::CmdRepairPlane();
     EXPECT_EQ(s.fmBank, 0);
@@ -318,7 +323,7 @@ TEST_F(CockpitCommands, RepairOnlyWhileTheCrashIsShown) {
     EXPECT_EQ(s.fmGear, 1);
     EXPECT_EQ(s.fmAutopilotModes, 0);
     EXPECT_EQ(flight::theCrashed, 0u);
-    EXPECT_EQ(cockpit::theFuelSelector, 0);
+    EXPECT_EQ(cockpit::theFuelTankSelector, 0);
     EXPECT_EQ(cockpit::thePanelSwitches.batteryPower, 0u);
     EXPECT_EQ(cockpit::theCrashShown, 0u);
     EXPECT_EQ(sim::theViewController.GetViewMode(), 0);

@@ -180,7 +180,7 @@ TEST_F(FlightControls, CrashFreezesControlsButNotRudderTrim) {
     Press("AltComma");
     EXPECT_EQ(sim::theRudderTrim, -64);
     EXPECT_EQ(theFlightModelState.fmRud, -64);
-    EXPECT_EQ(cockpit::theRudderTrimWheel.frame, 1);
+    EXPECT_EQ(cockpit::theRudderTrimIndicator.lever, 1);
 }
 
 TEST_F(FlightControls, AutoCoordinationAndCentring) {
@@ -213,48 +213,51 @@ TEST_F(FlightControls, TrimWheelsTurnByType) {
         SetType(c.type);
         Press("AltLeft");
         Press("AltPeriod");
-        EXPECT_EQ(cockpit::theAileronTrimWheel.frame, c.aileronFrame) << c.type;
+        EXPECT_EQ(cockpit::theAileronTrimIndicator.lever, c.aileronFrame) << c.type;
         EXPECT_EQ(sim::theAileronTrim, c.aileronTrim) << c.type;
-        EXPECT_EQ(cockpit::theRudderTrimWheel.frame, c.rudderFrame) << c.type;
+        EXPECT_EQ(cockpit::theRudderTrimIndicator.lever, c.rudderFrame) << c.type;
         EXPECT_EQ(sim::theRudderTrim, 64);  // every type trims the rudder
     }
     // The elevator trim wheel cycles 0, 3, 2, 1, 0 going up.
     Press("End");
-    EXPECT_EQ(cockpit::theElevatorTrimWheel.frame, 3);
+    EXPECT_EQ(cockpit::theElevatorTrimIndicator.lever, 3);
     Press("Home", 2);
-    EXPECT_EQ(cockpit::theElevatorTrimWheel.frame, 1);
+    EXPECT_EQ(cockpit::theElevatorTrimIndicator.lever, 1);
     EXPECT_EQ(theFlightModelState.fmApElvTrim, 8 - 8 - 8);
 }
 
 TEST_F(FlightControls, EngineLevers) {
     theFlightModelState.fmEngines = 3;
     Press("Back");
-    EXPECT_EQ(cockpit::theThrottleLever.position, 31);
+    EXPECT_EQ(cockpit::theThrottleLever.lever, 31);
     EXPECT_EQ(theFlightModelState.fmThrot, 31 * 1057);
-    cockpit::theThrottleLever.redraw = 0;
+    cockpit::theThrottleLever.dirty = 0;
     Press("Equal");  // at the stop it stays, and is still redrawn
-    EXPECT_EQ(cockpit::theThrottleLever.position, 31);
-    EXPECT_EQ(cockpit::theThrottleLever.redraw, 1u);
+    EXPECT_EQ(cockpit::theThrottleLever.lever, 31);
+    EXPECT_EQ(cockpit::theThrottleLever.dirty, 1);
     Press("Minus", 3);
-    EXPECT_EQ(cockpit::theThrottleLever.position, 28);
-    EXPECT_EQ(cockpit::theThrottleLeverRight.position, 0);  // not synchronised
+    EXPECT_EQ(cockpit::theThrottleLever.lever, 28);
+    EXPECT_EQ(cockpit::theThrottleLever2.lever, 0);  // not synchronised
     Press("0");
     Press("Minus");
-    EXPECT_EQ(cockpit::theThrottleLever.position, 0);
+    EXPECT_EQ(cockpit::theThrottleLever.lever, 0);
 
+    // The right throttle is a twin's.
+    theType = 2;
+    cockpit::thePropPitchLever.lever = cockpit::thePropPitchLever2.lever = 0;
     theFlightModelState.fmMultiEngineSynch = 1;
     Press("Prior", 2);
-    EXPECT_EQ(cockpit::theThrottleLever.position, 2);
-    EXPECT_EQ(cockpit::theThrottleLeverRight.position, 2);
+    EXPECT_EQ(cockpit::theThrottleLever.lever, 2);
+    EXPECT_EQ(cockpit::theThrottleLever2.lever, 2);
     EXPECT_EQ(theFlightModelState.fmThrotRight, 2 * 1057);
     Press("AltNumpad9");  // a Right command moves the right lever alone
-    EXPECT_EQ(cockpit::theThrottleLever.position, 2);
-    EXPECT_EQ(cockpit::theThrottleLeverRight.position, 3);
+    EXPECT_EQ(cockpit::theThrottleLever.lever, 2);
+    EXPECT_EQ(cockpit::theThrottleLever2.lever, 3);
     Press("Insert");
-    EXPECT_EQ(cockpit::thePropPitchLever.position, 1);
-    EXPECT_EQ(cockpit::thePropPitchLeverRight.position, 1);
+    EXPECT_EQ(cockpit::thePropPitchLever.lever, 1);
+    EXPECT_EQ(cockpit::thePropPitchLever2.lever, 1);
     Press("AltDelete", 3);
-    EXPECT_EQ(cockpit::thePropPitchLeverRight.position, 0);
+    EXPECT_EQ(cockpit::thePropPitchLever2.lever, 0);
 }
 
 TEST_F(FlightControls, MixtureStops) {
@@ -269,12 +272,12 @@ TEST_F(FlightControls, MixtureStops) {
     for (const auto& c : cases) {
         SetUp();
         SetType(c.type);
-        cockpit::theMixtureLever.position = static_cast<std::int16_t>(c.from);
+        cockpit::theMixtureLever.lever = static_cast<std::int16_t>(c.from);
         Press("Numpad*");
-        EXPECT_EQ(cockpit::theMixtureLever.position, c.up) << c.type << " from " << c.from;
-        cockpit::theMixtureLever.position = static_cast<std::int16_t>(c.from);
+        EXPECT_EQ(cockpit::theMixtureLever.lever, c.up) << c.type << " from " << c.from;
+        cockpit::theMixtureLever.lever = static_cast<std::int16_t>(c.from);
         Press("Numpad/");
-        EXPECT_EQ(cockpit::theMixtureLever.position, c.down) << c.type << " from " << c.from;
+        EXPECT_EQ(cockpit::theMixtureLever.lever, c.down) << c.type << " from " << c.from;
     }
 }
 

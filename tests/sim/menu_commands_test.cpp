@@ -253,24 +253,24 @@ TEST_F(MenuTest, AReloadIntoTheAirLowersTheGear) {
 TEST_F(MenuTest, EngineSynchronisationMatchesTheRightLeversToTheLeft) {
     cockpit::LeverGauge* const left[3] = {&cockpit::theThrottleLever, &cockpit::thePropPitchLever,
                                           &cockpit::theMixtureLever};
-    cockpit::LeverGauge* const right[3] = {&cockpit::theThrottleLeverRight,
-                                           &cockpit::thePropPitchLeverRight,
-                                           &cockpit::theMixtureLeverRight};
+    cockpit::LeverGauge* const right[3] = {&cockpit::theThrottleLever2,
+                                           &cockpit::thePropPitchLever2,
+                                           &cockpit::theMixtureLever2};
     sim::theSimWorld.SetMultiEngineSynch(0);
     for (int i = 0; i < 3; ++i) {
-        left[i]->position = static_cast<std::int16_t>(10 + 5 * i);
-        right[i]->position = 3;
+        left[i]->lever = static_cast<std::int16_t>(10 + 5 * i);
+        right[i]->lever = 3;
     }
     sim::HandleMenuCommand({}, CMD_ENGINE_SYNCH, {}, 0);
     ASSERT_TRUE(sim::theSimWorld.IsMultiEngineSynch());
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(right[i]->position, left[i]->position) << i;
+        EXPECT_EQ(right[i]->lever, left[i]->lever) << i;
     for (int i = 0; i < 3; ++i)
-        right[i]->position = 3;
+        right[i]->lever = 3;
     sim::HandleMenuCommand({}, CMD_ENGINE_SYNCH, {}, 0);
     ASSERT_FALSE(sim::theSimWorld.IsMultiEngineSynch());
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(right[i]->position, 3) << i;
+        EXPECT_EQ(right[i]->lever, 3) << i;
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ protected:
         cockpit::thePanelSwitches.batteryPower = 1;
         cockpit::thePanelSwitches.ignitionLeft = 3;
         cockpit::thePanelSwitches.fuelSelectorSwitchRight = 2;
-        cockpit::theMixtureLever.position = 31;
+        cockpit::theMixtureLever.lever = 31;
         cockpit::theCockpitSwitches.altimeterSetting = 3012;
         sim::theElevatorInput = -321;
         sim::theSlewControl.SetActive(1);

@@ -173,7 +173,9 @@ TEST_F(WorldTest, TicksDriveThePitotHeatTheCrashDisplayAndTheSlew) {
     w.TickEvery18();
     EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, 0);
     w.TickEvery18();
-    EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, 0);  // stays run out
+    EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, -1);  // run out
+    w.TickEvery18();
+    EXPECT_EQ(cockpit::theCockpitSwitches.pitotHeatCountdown, -1);
 
     cockpit::theCrashShown = 0;
     flight::theCrashed = 1;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <string>
 
+#include "cockpit/panel_gauge.h"
 #include "core/ini_file.h"
 #include "core/numeric.h"
 #include "flight/flight_model_state.h"
@@ -90,11 +91,11 @@ class WeatherFile : public ::testing::Test {
 protected:
     void SetUp() override {
         savedTemp = world::theSeaLevelTemp;
-        savedPressure = world::theSurfacePressureWord;
+        savedPressure = cockpit::theBarometricPressureWord;
     }
     void TearDown() override {
         world::theSeaLevelTemp = savedTemp;
-        world::theSurfacePressureWord = savedPressure;
+        cockpit::theBarometricPressureWord = savedPressure;
     }
     testsupport::TempFolder dir{"zephlon-weather"};
     std::int16_t savedTemp = 0;
@@ -132,7 +133,7 @@ TEST_F(WeatherFile, TenSaveAndLoadCyclesKeepEveryValue) {
     WeatherState w;
     WeatherState::SetSurfaceBaroPressure(2992);
     WeatherState::SetSurfaceTemperatureF(-10);
-    EXPECT_EQ(world::theSurfacePressureWord, 15729);
+    EXPECT_EQ(cockpit::theBarometricPressureWord, 15729);
     EXPECT_EQ(world::theSeaLevelTemp, -5973);
     w.GetWindLayer(4)->SetDirection(275);
     w.GetCloudLayer(1)->SetCoverage(6);

@@ -6,7 +6,11 @@
 #include <map>
 #include <string>
 
+#include "cockpit/cockpit_services.h"
+#include "cockpit/cockpit_systems.h"
+#include "cockpit/panel_controls.h"
 #include "core/ini_file.h"
+#include "flight/aircraft.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/flight_model_state.h"
 #include "nav/lat_lon.h"
@@ -33,7 +37,7 @@ struct DefaultFlight {
 };
 
 constexpr DefaultFlight kFlights[] = {
-    {"Startup.Flt", 0, Start::kParked, "KSQL", "30"},
+    {"Startup.Flt", 0, Start::kReady, "KSQL", "30"},
     {"C172Stop.Flt", 0, Start::kParked, "KOAK", "27R"},
     {"C172Fly.Flt", 0, Start::kReady, "KOAK", "27R"},
     {"BonStop.Flt", 1, Start::kParked, "KBFI", "13R"},
@@ -89,6 +93,43 @@ int LoadAirports(const std::string& dataDir, std::map<std::string, Airport>* air
     return 1;
 }
 
+// The cockpit as the flight leaves it, written by the cockpit's own writers: a ready flight with
+// battery and avionics on, fuel on both tanks (own side on the twins), mixtures rich, magnetos
+// on both (igniters on the turbines), throttles closed; a parked one cold with the masters off.
+int theFlightType = 0;
+int FlightType() {
+    return theFlightType;
+}
+int WriteCockpit(core::IniFile& file, const DefaultFlight& f) {
+    const flight::AircraftServices saved = flight::theAircraftServices;
+    flight::theAircraftServices.aircraftType = &FlightType;
+    theFlightType = f.type;
+    cockpit::ResetCockpitServices();
+    const bool ready = f.start != Start::kParked;
+    const bool turbine = f.type == 3 || f.type == 4;
+    cockpit::theMasterSwitch.switchState = ready ? 1 : 0;
+    cockpit::theAvionicsSwitch.switchState = ready ? 1 : 0;
+    cockpit::theNavLightSwitch.switchState = ready ? 1 : 0;
+    cockpit::theBeaconSwitch.switchState = ready ? 1 : 0;
+    cockpit::theFuelSelector.lever = f.type >= 1 && f.type <= 4 ? 1 : 2;
+    cockpit::theFuelSelector2.lever = 1;
+    if (turbine) {
+        cockpit::theIgnitionSwitch.switchState = cockpit::theIgnitionSwitch2.switchState =
+            ready ? 1 : 0;
+    } else {
+        cockpit::theIgnitionSwitch.lever = static_cast<std::int16_t>(ready ? 3 : 0);
+        cockpit::theIgnitionSwitch2.lever = static_cast<std::int16_t>(f.type == 2 && ready ? 3 : 0);
+    }
+    cockpit::theThrottleLever.lever = cockpit::theThrottleLever2.lever = 0;
+    cockpit::theGearUp = 0;
+    cockpit::theGearLever.knob = 0;
+    int ok = cockpit::WritePanelState(file);
+    ok &= cockpit::SavePartialPanelSettings(file);
+    cockpit::ResetCockpitServices();
+    flight::theAircraftServices = saved;
+    return ok;
+}
+
 int WriteFlight(Installation& installation, const DefaultFlight& f, const RunwayEnd& end,
                 std::string* error) {
     // On the centre line, past the threshold.
@@ -119,20 +160,16 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
     s.fmGear = 1;
     s.fmFlaps = 0;
     s.fmThrot = 0;
-    if (f.start == Start::kParked) {
-        s.fmEngines = 0;
-        s.fmLBrake = -1;  // brakes set (255)
-        s.fmRBrake = -1;
-    } else {
-        s.fmEngines = static_cast<std::int8_t>(f.type >= 2 ? 3 : 1);
-        s.fmLBrake = 0;
-        s.fmRBrake = 0;
-    }
+    // Every flight starts with the brakes set (255); a ready flight with its engines running.
+    s.fmLBrake = -1;
+    s.fmRBrake = -1;
+    s.fmEngines = f.start == Start::kParked ? 0 : static_cast<std::int8_t>(f.type >= 2 ? 3 : 1);
 
     const std::string path = installation.PrepareFile(std::string("Flights\\") + f.file);
     core::IniFile file(path.c_str());
     int ok = file.PutInt("Aircraft", "type", f.type);
     ok &= flight::WriteAircraftState(file);
+    ok &= WriteCockpit(file, f);
     ok &= file.PutInt("Time", "cur", kStartTime);
     ok &= file.PutInt("Time", "tZone", 7);
     ok &= file.PutInt("Time", "tZoneDiff", 7 * 3600);

@@ -72,6 +72,7 @@ int MakeNavigation(Installation& installation, std::string* error);
 int MakeAirports(Installation& installation, std::string* error);
 int MakeRunwayArt(Installation& installation, std::string* error);
 int MakeSkyArt(Installation& installation, std::string* error);
+int MakePanelArt(Installation& installation, std::string* error);
 int MakeEffects(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
@@ -88,6 +89,7 @@ inline constexpr Module kModules[] = {
     {"loading screen", MakeLoadingScreen},
     {"runway art", MakeRunwayArt},
     {"sky art", MakeSkyArt},
+    {"panel art", MakePanelArt},
     {"effects", MakeEffects},
 };
 

@@ -24,10 +24,14 @@ int main(int argc, char** argv) {
     mkdata::Installation installation(argv[1], argv[2]);
     std::string error;
     for (const mkdata::Module& m : mkdata::kModules) {
+        const auto begun = std::chrono::steady_clock::now();
         if (!m.make(installation, &error)) {
             std::fprintf(stderr, "mkdata: %s: %s\n", m.name, error.c_str());
             return 1;
         }
+        std::printf("mkdata: %s (%.2f s)\n", m.name,
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - begun)
+                        .count());
     }
     if (!installation.Write(&error)) {
         std::fprintf(stderr, "mkdata: %s\n", error.c_str());

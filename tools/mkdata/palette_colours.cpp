@@ -104,13 +104,4 @@ std::vector<Rgb> WorldColours(int level) {
     return c;
 }
 
-std::vector<Rgb> PanelTextColours(Rgb paint, int timeIndex) {
-    // The world level whose coarse index is this one.
-    const int level = std::min(kLightLevels - 1, (timeIndex * 8 + 2) / 3);
-    std::vector<Rgb> c = WorldColours(level);
-    const std::vector<Rgb> panel = PanelColours(paint, timeIndex);
-    std::copy(panel.begin(), panel.end(), c.begin() + kFirstPanelEntry);
-    return c;
-}
-
 }  // namespace mkdata

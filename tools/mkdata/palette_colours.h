@@ -34,8 +34,5 @@ inline constexpr int kLastFreeEntry = 245;
 [[nodiscard]] std::vector<Rgb> WorldColours(int level);
 // The 64 panel colours of a panel paint at a coarse time of day (0 day .. 11 night).
 [[nodiscard]] std::vector<Rgb> PanelColours(Rgb paint, int timeIndex);
-// A full text palette for a panel: static colours, the panel colours, then the world's colours
-// at the matching light level.
-[[nodiscard]] std::vector<Rgb> PanelTextColours(Rgb paint, int timeIndex);
 
 }  // namespace mkdata

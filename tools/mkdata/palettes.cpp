@@ -14,6 +14,7 @@
 #include "gfx/palette.h"
 #include "tools/mkdata/installation.h"
 #include "tools/mkdata/palette_colours.h"
+#include "tools/mkdata/panel_roles.h"
 
 namespace mkdata {
 
@@ -110,13 +111,11 @@ Bytes TextPalette(const std::vector<Rgb>& colours) {
 struct AircraftPalettes {
     const char* panelPrefix;  // panel palettes "<prefix>_pnl<n>.pal"
     const char* viewPrefix;   // forward and side views "<prefix>_<view><n>.pal"
-    Rgb panel;                // the panel's paint
 };
 
-// Types 0 to 4 (type 5 uses type 0's names).
+// Types 0 to 4 (type 5 uses type 0's names); the panels' colours are their role tables'.
 constexpr AircraftPalettes kAircraft[] = {
-    {"s", "172", {96, 98, 104}}, {"b", "bon", {70, 72, 78}}, {"ba", "bar", {74, 70, 66}},
-    {"k", "kin", {62, 66, 72}},  {"j", "cit", {52, 56, 62}},
+    {"s", "172"}, {"b", "bon"}, {"ba", "bar"}, {"k", "kin"}, {"j", "cit"},
 };
 
 constexpr const char* kViews[] = {"f", "fl", "l", "bl", "b", "br", "r", "fr"};
@@ -156,9 +155,11 @@ int MakePalettes(Installation& installation, std::string* error) {
     }
     installation.AddMember(kVolume, "world.pal", WorldPaletteFile(0, false));
 
-    for (const AircraftPalettes& a : kAircraft) {
+    for (int type = 0; type < 5; ++type) {
+        const AircraftPalettes& a = kAircraft[type];
         for (int index = 0; index < kPanelTimeIndexes; ++index) {
-            const std::vector<Rgb> colours = PanelTextColours(a.panel, index);
+            // The panel's colours come from the type's role table.
+            const std::vector<Rgb> colours = PanelRolePalette(type, index);
             const Bytes text = TextPalette(colours);
             char name[32];
             std::snprintf(name, sizeof name, "%s_pnl%d.pal", a.panelPrefix, index);

@@ -1,0 +1,205 @@
+// The panel's per-frame costs with the starter installation's C172 art, on the headless machine's
+// 640x480 8-bit window surface, each beside memcpy of comparable bytes in the same run:
+// - a steady panel pass (every gauge unchanged; edge line and compass drawn) against memcpy of
+//   the panel's 640 x 309 bytes (goal: 0.05 of it or less);
+// - a priming frame (background, reset, invalidation) against memcpy of 640 x 480 (goal: 3 times
+//   or less);
+// - DrawFrame of a needle glyph against memcpy of the glyph's bytes (goal: 4 times or less).
+// Each benchmark checks what it drew and fails when it drew nothing.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cockpit/cockpit_systems.h"
+#include "cockpit/panel_art.h"
+#include "cockpit/panel_redraw.h"
+#include "core/ini_file.h"
+#include "core/resource_volume.h"
+#include "flight/aircraft.h"
+#include "flight/flight_world_services.h"
+#include "gfx/bitmap.h"
+#include "gfx/display.h"
+#include "gfx/font.h"
+#include "gfx/surface.h"
+#include "gfx/system_palette.h"
+#include "platform/backend.h"
+#include "platform/headless/headless_backend.h"
+#include "win/gdi.h"
+#include "win/window.h"
+#include "win/window_surface.h"
+
+namespace {
+
+constexpr int kPanelRows = 309;
+constexpr int kPanelTop = 171;
+
+int FullPanel() {
+    return 0;
+}
+int CompassOn() {
+    return 1;
+}
+
+// The display, the C172 selected in the full-panel view, its art from the installation.
+struct Cockpit {
+    platform::HeadlessBackend machine;
+    win::HWND main;
+    std::string folder;
+    bool ready = false;
+
+    Cockpit() {
+        std::string pattern = "/tmp/zephlon-bench-XXXXXX";
+        if (mkdtemp(pattern.data()) != nullptr) folder = pattern;
+        core::theIniFile = core::IniFile((folder + "/zephlon.ini").c_str());
+        platform::SetCurrentBackend(&machine);
+        win::ResetSystemPalette();
+        gfx::ResetSystemPaletteState();
+        machine.Screen().Open(platform::VideoOptions{});
+        win::WNDCLASS wc;
+        wc.className = "BenchWindow";
+        wc.wndProc = win::DefWindowProc;
+        win::RegisterClass(wc);
+        main = win::CreateWindowEx(0, "BenchWindow", "Main", win::WS_VISIBLE, 0, 0, 640, 480, {},
+                                   {}, {}, 0);
+        win::SetWindowSurfaceFormat(main, win::SurfaceFormat::Indexed8);
+        gfx::SetDisplayOptions(main, {}, 2);
+        gfx::InitDisplay(640, 480, 8);
+        if (gfx::SetDisplayMode(gfx::kDisplayWindow, 1) == 0) return;
+        const std::string install = std::string(ZEPHLON_BINARY_DIR) + "/install";
+        core::thePanelVolume.SetNames((install + "/Art/Panel.Vol").c_str(),
+                                      (install + "/Art/Panel").c_str(), 0);
+        core::theCockpitVolume.SetNames((install + "/Art/Cockpit.Vol").c_str(),
+                                        (install + "/Art/Cockpit").c_str(), 0);
+        flight::theFlightWorldServices.viewMode = &FullPanel;
+        flight::theFlightWorldServices.lookDirection = &FullPanel;
+        cockpit::thePanelHost.compassShown = &CompassOn;
+        flight::theAircraft.SelectByType(0);
+        flight::theAircraft.UpdateViewBitmaps(0, 0);
+        ready = cockpit::theLongNeedleFont != nullptr && cockpit::theCompassCardArt != nullptr;
+    }
+    ~Cockpit() {
+        std::error_code ignored;
+        if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
+    }
+};
+
+Cockpit& The() {
+    static Cockpit c;
+    return c;
+}
+
+// The edge line's row holds its colour across the screen.
+bool EdgeLineDrawn() {
+    gfx::GFXSurface* s = gfx::GetDrawSurface();
+    gfx::GFXSurfaceLock lock(*s);
+    for (int x = 0; x < 640; ++x)
+        if (s->pixels[static_cast<std::ptrdiff_t>(kPanelTop) * s->stride + x] != 12) return false;
+    return true;
+}
+
+void Memcpy(benchmark::State& state, std::size_t bytes) {
+    std::vector<std::uint8_t> src(bytes, 7), dst(bytes);
+    for (auto _ : state) {
+        std::memcpy(dst.data(), src.data(), bytes);
+        benchmark::DoNotOptimize(dst.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+void BM_MemcpyPanel(benchmark::State& state) {
+    Memcpy(state, 640 * kPanelRows);
+}
+BENCHMARK(BM_MemcpyPanel);
+
+void BM_SteadyPanelPass(benchmark::State& state) {
+    Cockpit& c = The();
+    if (!c.ready) {
+        state.SkipWithError("no panel art in the starter installation");
+        return;
+    }
+    cockpit::thePanelPrimed = 0;
+    cockpit::PaintCockpit(0, 0);
+    const int primed = cockpit::thePanelPrimeCount;
+    for (auto _ : state) {
+        cockpit::PaintCockpit(0, 0);
+        benchmark::ClobberMemory();
+    }
+    if (cockpit::thePanelPrimeCount != primed) state.SkipWithError("the steady pass primed");
+    if (!EdgeLineDrawn()) state.SkipWithError("no edge line");
+    state.counters["goal_vs_memcpy_panel"] = 0.05;
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SteadyPanelPass);
+
+void BM_MemcpyScreen(benchmark::State& state) {
+    Memcpy(state, 640 * 480);
+}
+BENCHMARK(BM_MemcpyScreen);
+
+void BM_PrimingFrame(benchmark::State& state) {
+    Cockpit& c = The();
+    if (!c.ready) {
+        state.SkipWithError("no panel art in the starter installation");
+        return;
+    }
+    std::int64_t primings = 0;
+    for (auto _ : state) {
+        cockpit::thePanelPrimed = 0;
+        cockpit::PaintCockpit(0, 0);
+        primings += cockpit::thePanelPrimeCount;
+        benchmark::ClobberMemory();
+    }
+    if (primings != static_cast<std::int64_t>(state.iterations()) || !EdgeLineDrawn())
+        state.SkipWithError("a frame did not prime");
+    state.counters["goal_vs_memcpy_screen"] = 3.0;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 640 * kPanelRows);
+}
+BENCHMARK(BM_PrimingFrame);
+
+// Frame 46 points east: a long needle lying across its glyph.
+constexpr int kNeedleFrame = 46;
+
+std::size_t NeedleBytes() {
+    const gfx::GFXBitmap* b = cockpit::FrameBitmap(cockpit::theLongNeedleFont, kNeedleFrame);
+    return b != nullptr ? static_cast<std::size_t>(b->width) * std::abs(b->height) : 0;
+}
+
+void BM_MemcpyNeedleGlyph(benchmark::State& state) {
+    Cockpit& c = The();
+    const std::size_t bytes = c.ready ? NeedleBytes() : 0;
+    if (bytes == 0) {
+        state.SkipWithError("no needle glyph");
+        return;
+    }
+    Memcpy(state, bytes);
+}
+BENCHMARK(BM_MemcpyNeedleGlyph);
+
+void BM_DrawNeedleFrame(benchmark::State& state) {
+    Cockpit& c = The();
+    const std::size_t bytes = c.ready ? NeedleBytes() : 0;
+    if (bytes == 0) {
+        state.SkipWithError("no needle glyph");
+        return;
+    }
+    std::int64_t drawn = 0;
+    for (auto _ : state) {
+        drawn += cockpit::PanelGauge::DrawFrame(cockpit::theLongNeedleFont, kNeedleFrame,
+                                                {60, 239})
+                     ? 1
+                     : 0;
+        benchmark::ClobberMemory();
+    }
+    if (drawn != static_cast<std::int64_t>(state.iterations())) state.SkipWithError("not drawn");
+    state.counters["goal_vs_memcpy_glyph"] = 4.0;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_DrawNeedleFrame);
+
+}  // namespace

@@ -1,0 +1,239 @@
+#include "cockpit/panel_gauge.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "flight/aircraft.h"
+#include "gfx/bitmap.h"
+#include "gfx/bitmap_array.h"
+#include "gfx/display.h"
+#include "gfx/draw_table.h"
+#include "gfx/font.h"
+#include "gfx/raster/poly_request.h"
+#include "gfx/surface.h"
+
+namespace cockpit {
+
+std::int16_t theBarometricPressureWord = 10642;
+
+std::int32_t RoundNearest(double x) {
+    const double whole = std::trunc(x);
+    const double fraction = x - whole;
+    // Only a fraction beyond one half rounds away from zero.
+    if (fraction > 0.5) return static_cast<std::int32_t>(whole) + 1;
+    if (fraction < -0.5) return static_cast<std::int32_t>(whole) - 1;
+    return static_cast<std::int32_t>(whole);
+}
+
+gfx::GFXSurface* PanelSurface() {
+    return gfx::GetDrawSurface();
+}
+
+namespace {
+
+const gfx::GFXDrawTable* TableOf(gfx::GFXSurface* s) {
+    return s != nullptr ? s->GetDrawTable() : nullptr;
+}
+
+template <int N>
+void FillPolygon(const IntPoint (&v)[N], std::int32_t colour) {
+    gfx::GFXSurface* s = PanelSurface();
+    const gfx::GFXDrawTable* t = TableOf(s);
+    if (t == nullptr || t->DrawPolygon == nullptr) return;
+    gfx::GFXScreenPoint points[N];
+    const gfx::GFXScreenPoint* pointers[N];
+    for (int i = 0; i < N; ++i) {
+        points[i].x = v[i].x;
+        points[i].y = v[i].y;
+        pointers[i] = &points[i];
+    }
+    gfx::GFXPolyRequest q;
+    q.points = pointers;
+    q.count = N;
+    q.flags = 0;
+    q.colour = static_cast<std::uint32_t>(colour) & 0xFF;
+    t->DrawPolygon(s, &q);
+}
+
+}  // namespace
+
+template <int N>
+void GaugePolygonOf<N>::Fill(std::int32_t fillColour) {
+    colour = fillColour;
+    FillPolygon(vertices, fillColour);
+}
+template struct GaugePolygonOf<3>;
+template struct GaugePolygonOf<4>;
+
+void GaugePolygon::DrawHorizon(std::int16_t pitchOffset, std::int16_t bankOffset, std::int32_t x,
+                               std::int32_t y, std::int16_t height, std::int16_t width,
+                               std::int16_t sky, std::int16_t ground, std::int16_t line,
+                               std::int32_t drawLine) {
+    gfx::GFXSurface* s = PanelSurface();
+    const gfx::GFXDrawTable* t = TableOf(s);
+    if (t == nullptr) return;
+    if (t->FillRectangle != nullptr)
+        t->FillRectangle(s, {x, y, x + width, y + height}, static_cast<std::uint32_t>(sky) & 0xFF);
+    std::int32_t pitch = pitchOffset > 180 ? pitchOffset - 360 : pitchOffset;
+    std::int32_t bank = bankOffset > 180 ? bankOffset - 360 : bankOffset;
+    bank = std::clamp(bank, -60, 60);
+    const std::int32_t yc = y + height / 2 - pitch;
+    vertices[0] = {x, yc - bank};
+    vertices[1] = {x + width, yc + bank};
+    vertices[2] = {x + width, y + height};
+    vertices[3] = {x, y + height};
+    Fill(ground);
+    if (drawLine != 0 && t->DrawSegment != nullptr)
+        t->DrawSegment(s, {x, yc - bank}, {x + width, yc + bank},
+                       static_cast<std::uint32_t>(line) & 0xFF);
+}
+
+PanelGauge::PanelGauge() {
+    ResetDrawnState();
+    alwaysDraw = 1;
+    slot = 0;
+    baroSetting = static_cast<std::uint16_t>(2800 + ((theBarometricPressureWord * 800) >> 16));
+    force = 0;
+    altFace = 0;
+    // The gear words start down: `mode` is 0 before it is tested.
+    mode = 0;
+    gearDownFlag = 1;
+    knob = 0;
+}
+
+void PanelGauge::ResetDrawnState() {
+    const std::int32_t n = std::clamp(slotCount, 0, kGaugeSlots);
+    for (std::int32_t i = 0; i < n; ++i) {
+        drawnValue1[i] = drawnValue2[i] = drawnValue7[i] = drawnValue8[i] = -1;
+        drawnRect[i] = drawnRect2[i] = IntRect{};
+        drawnAt[i] = drawnAt2[i] = IntPoint{};
+        eraseNeeded[i] = 0;
+    }
+    slot = 0;
+}
+
+void PanelGauge::BindSlots(std::int32_t count) {
+    slotCount = std::clamp(count, 1, kGaugeSlots);
+    alwaysDraw = 0;
+    ResetDrawnState();
+}
+
+void PanelGauge::AdvanceSlot() {
+    if (alwaysDraw != 0 || slotCount <= 0) return;
+    slot = (slot + 1) % slotCount;
+}
+
+void PanelGauge::EraseSlot() {
+    if (alwaysDraw != 0 || slot < 0 || slot >= kGaugeSlots || eraseNeeded[slot] == 0) return;
+    RestorePanelBackground(drawnRect[slot], drawnAt[slot]);
+    if (drawnRect2[slot].right > drawnRect2[slot].left)
+        RestorePanelBackground(drawnRect2[slot], drawnAt2[slot]);
+}
+
+void PanelGauge::MarkDirty(IntRect source, IntRect* out, IntPoint* at) {
+    if (slot >= 0 && slot < kGaugeSlots) eraseNeeded[slot] = 1;
+    out->left = at->x;
+    out->top = at->y - flight::theAircraft.GetViewportBottom();
+    out->right = (source.right - source.left) + at->x + 1;
+    out->bottom = (source.bottom - source.top) + out->top + 1;
+}
+
+void PanelGauge::Record(IntPoint at, std::int32_t w, std::int32_t h, bool second) {
+    if (alwaysDraw != 0 || slot < 0 || slot >= kGaugeSlots) return;
+    IntPoint& where = second ? drawnAt2[slot] : drawnAt[slot];
+    IntRect& area = second ? drawnRect2[slot] : drawnRect[slot];
+    where = at;
+    MarkDirty(IntRect{0, 0, w - 1, h - 1}, &area, &where);
+}
+
+std::int32_t PanelGauge::Slew(std::int32_t recorded, std::int32_t target) const {
+    if (force != 0 || alwaysDraw != 0 || recorded < 0) return target;
+    if (recorded > target) return recorded - 1;
+    if (recorded < target) return recorded + 1;
+    return recorded;
+}
+
+void PanelGauge::DrawLine(IntPoint from, IntPoint to, std::int16_t colour) const {
+    gfx::GFXSurface* s = PanelSurface();
+    const gfx::GFXDrawTable* t = TableOf(s);
+    if (t == nullptr || t->DrawSegment == nullptr) return;
+    t->DrawSegment(s, {from.x, from.y}, {to.x, to.y}, static_cast<std::uint32_t>(colour) & 0xFF);
+}
+
+const gfx::GFXBitmap* FrameBitmap(const gfx::GFXBitmapArray* art, std::int32_t id) {
+    if (art == nullptr) return nullptr;
+    const gfx::GFXBitmap* b = art->GetBitmapById(id);
+    if (b == nullptr || b->pixels == nullptr || b->width <= 0 || b->height == 0) return nullptr;
+    return b;
+}
+
+bool FrameAnchor(const gfx::GFXFont* font, std::int32_t id, IntPoint* anchor) {
+    *anchor = IntPoint{};
+    if (font == nullptr) return false;
+    const std::uint8_t* r = font->UserRecord(font->IndexOf(id));
+    if (r == nullptr || font->userStride < 12) return false;
+    std::int32_t ox = 0, oy = 0;
+    std::memcpy(&ox, r + 4, 4);
+    std::memcpy(&oy, r + 8, 4);
+    *anchor = {ox, oy};
+    return true;
+}
+
+bool PanelGauge::DrawFrame(const gfx::GFXFont* font, std::int32_t frame, IntPoint point,
+                           IntRect* painted) {
+    // Frame 0 is empty by convention and cannot be a one-character string.
+    if (frame <= 0 || frame > 255) return false;
+    const gfx::GFXBitmap* b = FrameBitmap(font, frame);
+    if (b == nullptr) return false;
+    IntPoint anchor;
+    FrameAnchor(font, frame, &anchor);
+    const std::int32_t h = std::abs(b->height);
+    gfx::GFXSurface* s = PanelSurface();
+    const gfx::GFXDrawTable* t = TableOf(s);
+    if (t == nullptr || t->DrawText == nullptr) return false;
+    const char text[2] = {static_cast<char>(static_cast<unsigned char>(frame)), 0};
+    t->DrawText(s, font, {point.x - anchor.x, point.y + h - anchor.y}, text);
+    if (painted != nullptr)
+        *painted = IntRect{point.x - anchor.x, point.y - anchor.y, b->width, h};
+    return true;
+}
+
+void PanelGauge::DrawBitmapPiece(const gfx::GFXBitmap* bitmap, IntRect source, std::int32_t x,
+                                 std::int32_t y, std::int32_t value) {
+    AdvanceSlot();
+    EraseSlot();
+    if (bitmap == nullptr || bitmap->pixels == nullptr) return;
+    // The piece is held inside its bitmap.
+    source.left = std::max(source.left, 0);
+    source.top = std::max(source.top, 0);
+    source.right = std::min(source.right, bitmap->width - 1);
+    source.bottom = std::min(source.bottom, std::abs(bitmap->height) - 1);
+    if (source.right < source.left || source.bottom < source.top) return;
+    gfx::GFXSurface* s = PanelSurface();
+    const gfx::GFXDrawTable* t = TableOf(s);
+    if (t == nullptr || t->DrawBitmapPart == nullptr) return;
+    t->DrawBitmapPart(s, bitmap, {source.left, source.top, source.right, source.bottom}, {x, y}, 0);
+    if (alwaysDraw != 0) return;
+    drawnAt[slot] = {x, y};
+    MarkDirty(source, &drawnRect[slot], &drawnAt[slot]);
+    drawnValue1[slot] = value;
+}
+
+void PanelGauge::DrawBitmap(const gfx::GFXBitmap* bitmap, std::int32_t x, std::int32_t y) {
+    AdvanceSlot();
+    if (bitmap == nullptr || bitmap->pixels == nullptr) return;
+    gfx::GFXSurface* s = PanelSurface();
+    const gfx::GFXDrawTable* t = TableOf(s);
+    if (t == nullptr || t->DrawBitmap == nullptr) return;
+    t->DrawBitmap(s, bitmap, {x, y}, 0);
+}
+
+void RestorePanelBackground(const IntRect& source, IntPoint at) {
+    gfx::GFXSurface* s = PanelSurface();
+    if (s == nullptr) return;
+    flight::theAircraft.DrawPanelBitmap(s, {source.left, source.top, source.right, source.bottom},
+                                        {at.x, at.y});
+}
+
+}  // namespace cockpit

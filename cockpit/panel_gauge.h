@@ -1,0 +1,183 @@
+// The one object behind every instrument, switch, lever and lamp of the 2D panel. A gauge keeps,
+// per back buffer, what it last drew there (area, point, values), so that it repaints only when
+// its value changed and first erases its old image by copying the panel background back; it also
+// holds the instrument's state words, which the cockpit systems, commands, clicks and saved
+// situations write. Every drawing call draws on the display mode's current surface through that
+// surface's draw table, and draws nothing of a piece whose art is missing.
+#pragma once
+
+#include <cstdint>
+
+namespace gfx {
+class GFXBitmap;
+class GFXBitmapArray;
+class GFXFont;
+class GFXSurface;
+struct GFXDrawTable;
+}  // namespace gfx
+
+namespace cockpit {
+
+struct IntPoint {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+};
+
+struct IntRect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+
+    IntRect() = default;
+    IntRect(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b)
+        : left(l), top(t), right(r), bottom(b) {}
+    IntRect& Assign(const IntRect& o) {
+        *this = o;
+        return *this;
+    }
+    std::int32_t* Left() { return &left; }
+    std::int32_t* Top() { return &top; }
+    std::int32_t* Right() { return &right; }
+    std::int32_t* Bottom() { return &bottom; }
+};
+
+inline bool operator==(const IntRect& a, const IntRect& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// The nearest integer; an exact half goes toward zero (2.5 gives 2, -2.5 gives -2).
+[[nodiscard]] std::int32_t RoundNearest(double x);
+
+// The display mode's current surface, fetched anew at every drawing call (null without one).
+[[nodiscard]] gfx::GFXSurface* PanelSurface();
+
+// A small filled polygon handed to the draw table's polygon entry.
+template <int N>
+struct GaugePolygonOf {
+    IntPoint vertices[N];
+    std::int32_t colour = 0;
+    // Fills the polygon in `colour` on the current surface.
+    void Fill(std::int32_t fillColour);
+};
+
+class GaugePolygon : public GaugePolygonOf<4> {
+public:
+    // Paints an attitude background: the sky rectangle, then the ground quadrilateral whose
+    // edges differ by the bank offset and whose middle row moves with the pitch offset.
+    void DrawHorizon(std::int16_t pitchOffset, std::int16_t bankOffset, std::int32_t x,
+                     std::int32_t y, std::int16_t height, std::int16_t width, std::int16_t sky,
+                     std::int16_t ground, std::int16_t line, std::int32_t drawLine);
+};
+
+inline constexpr int kGaugeSlots = 3;
+
+class PanelGauge {
+public:
+    PanelGauge();
+    ~PanelGauge() = default;
+    PanelGauge(const PanelGauge&) = delete;
+    PanelGauge& operator=(const PanelGauge&) = delete;
+
+    // Forgets what was drawn in every slot below slotCount; slot back to 0.
+    void ResetDrawnState();
+    // Binds the gauge to `count` back buffers and leaves the always-draw state.
+    void BindSlots(std::int32_t count);
+
+    // The drawing protocol's pieces.
+    // Advances `slot` unless the gauge draws always.
+    void AdvanceSlot();
+    // Erases the slot's last image (first and second drawn areas) when it holds one.
+    void EraseSlot();
+    // Records a drawn area of `source`'s size at `at`: the common last step of every draw.
+    void MarkDirty(IntRect source, IntRect* out, IntPoint* at);
+    // Records the first (second) drawn element of the slot: w x h pixels drawn at `at`.
+    void Record(IntPoint at, std::int32_t w, std::int32_t h, bool second = false);
+    // One slew step from the slot's recorded value toward `target` (a jump with `force`).
+    [[nodiscard]] std::int32_t Slew(std::int32_t recorded, std::int32_t target) const;
+
+    // A line in a palette colour (the panel's top edge); uses no field of the gauge.
+    void DrawLine(IntPoint from, IntPoint to, std::int16_t colour) const;
+    // Frame `frame` of a sprite set with its anchor on `point`; nothing when missing. Answers
+    // the painted frame's top-left corner and size through the optional outputs.
+    static bool DrawFrame(const gfx::GFXFont* font, std::int32_t frame, IntPoint point,
+                          IntRect* painted = nullptr);
+    // A rectangle of a bitmap at (x, y), slot advanced, erased, recorded with `value`.
+    void DrawBitmapPiece(const gfx::GFXBitmap* bitmap, IntRect source, std::int32_t x,
+                         std::int32_t y, std::int32_t value);
+    // A whole bitmap at (x, y) (slot advanced); nothing of the panel calls it.
+    void DrawBitmap(const gfx::GFXBitmap* bitmap, std::int32_t x, std::int32_t y);
+
+    // Back-buffer records.
+    std::int32_t alwaysDraw = 1;
+    std::int32_t eraseNeeded[kGaugeSlots] = {};
+    IntRect drawnRect[kGaugeSlots];
+    IntRect drawnRect2[kGaugeSlots];
+    IntPoint drawnAt[kGaugeSlots];
+    IntPoint drawnAt2[kGaugeSlots];
+    std::int32_t drawnValue1[kGaugeSlots] = {};
+    std::int32_t drawnValue2[kGaugeSlots] = {};
+    std::int32_t drawnValue3[kGaugeSlots] = {};
+    std::int32_t drawnValue4[kGaugeSlots] = {};
+    std::int32_t drawnValue5[kGaugeSlots] = {};
+    std::int32_t drawnValue6[kGaugeSlots] = {};
+    std::int32_t drawnValue7[kGaugeSlots] = {};
+    std::int32_t drawnValue8[kGaugeSlots] = {};
+    std::int32_t slot = 0;
+    std::int32_t slotCount = 0;
+
+    // State words.
+    std::int16_t toFrom = 0;
+    std::int16_t glideSlopeNeedle = 0;
+    std::int16_t courseNeedle = 0;
+    std::int16_t needle = 0;
+    std::int16_t needle2 = 0;
+    std::int16_t courseDegrees = 0;
+    std::int16_t cardFrame = 0;
+    std::int16_t lever = 0;
+    std::uint16_t activeMHz = 0;
+    std::uint16_t activeKHz = 0;
+    std::uint16_t standbyMHz = 0;
+    std::uint16_t standbyKHz = 0;
+    std::int32_t bearingMode = 0;
+    std::int32_t bearing = 0;
+    std::int32_t switchState = 0;
+    std::int32_t navFlag1 = 0;
+    std::int32_t navFlag2 = 0;
+    std::int32_t selected = 0;
+    std::int32_t selectedChanged = 0;
+    std::int32_t hidden = 0;
+    std::uint16_t baroSetting = 0;
+    std::int16_t flapsFrame = 0;
+    std::int32_t mode = 0;
+    std::int32_t gearDownFlag = 0;
+    std::int16_t knob = 0;
+    std::int16_t dmeDigits[5] = {};
+    std::int32_t refresh = 0;
+    std::int32_t transferLamp = 0;
+    std::int32_t transferRedraw = 0;
+    std::int32_t buttons[10] = {};
+    std::int32_t dirty = 0;
+    std::int32_t force = 0;
+    std::int32_t animStep = 0;
+    std::int32_t altFace = 0;
+    GaugePolygonOf<3> needlePolygon;
+    std::int32_t value = 0;
+    std::int16_t value2 = 0;
+    std::int16_t value3 = 0;
+};
+
+// The barometric pressure word each gauge reads once when it is built (28.00 inHg + p x 800 /
+// 65536); it starts the program as 10642, so every gauge starts at 29.29.
+extern std::int16_t theBarometricPressureWord;
+
+// The bitmap of frame `id` of an array: the id is the index in a dense array, looked up in a
+// sparse one; null when missing.
+[[nodiscard]] const gfx::GFXBitmap* FrameBitmap(const gfx::GFXBitmapArray* art, std::int32_t id);
+// The anchor (ox, oy) of frame `id` of a sprite set; false when the frame has none.
+bool FrameAnchor(const gfx::GFXFont* font, std::int32_t id, IntPoint* anchor);
+
+// Copies `source` of the main (second) panel bitmap to `at` on the current surface.
+void RestorePanelBackground(const IntRect& source, IntPoint at);
+
+}  // namespace cockpit
