@@ -71,20 +71,20 @@ TEST(FirstFlight, StartsFliesAndClosesAsTheStarterInstallationShipsIt) {
     EXPECT_GT(Figure(r.out, "frames"), 200u) << r.out;
 
     // In the cockpit by day with the parking brake set: "Brakes" in red over the panel's top,
-    // and the menu bar off the top of the 640×480 screen, where only the sky shows.
+    // and the menu bar off the top of the 640×480 screen, whose top rows show one colour (the
+    // cabin's frame over the sky).
     const std::string picture = dir.Read("first-flight.bmp");
     int red = 0;
     for (int y = 150; y < 175; ++y)
         for (int x = 0; x < 60; ++x)
             red += PixelAt(picture, x, y) == 0xFF0000u ? 1 : 0;
     EXPECT_GT(red, 20) << "no red brakes readout";
-    const std::uint32_t sky = PixelAt(picture, 320, 0);
+    const std::uint32_t top = PixelAt(picture, 320, 0);
     int other = 0;
     for (int y = 0; y < 12; ++y)
         for (int x = 0; x < 640; ++x)
-            other += PixelAt(picture, x, y) != sky ? 1 : 0;
+            other += PixelAt(picture, x, y) != top ? 1 : 0;
     EXPECT_EQ(other, 0) << "something over the top rows";
-    EXPECT_NE(sky, 0u) << "no sky by day";
 }
 
 }  // namespace
