@@ -361,6 +361,7 @@ void PaintView(win::HWND w) {
     ClearScene();
     theSimWorld.PrepareScene(eye, angles);
     flight::theAircraft.UpdateViewBitmaps(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
+    theSimWorld.FileAircraft();
     // The terrain, the objects and the clouds in the order the eye's altitude asks for.
     theSimWorld.RenderClouds(eye);
     // The panel and the readouts draw over the whole screen, not only the 3D view.

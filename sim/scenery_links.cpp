@@ -74,7 +74,10 @@ void SceneOffset(double out[2]) {
     out[0] = 9437184.0 - origin[0];
     out[1] = 5242880.0 - origin[1];
 }
-void RenderTerrain() {}
+// Until the terrain draws, its pass is the plain list of the objects filed for the frame.
+void RenderTerrain() {
+    theLinkedWorld->RenderSceneItems();
+}
 
 }  // namespace
 
@@ -195,9 +198,10 @@ void SimWorld::WorldPosition(const float scene[3], double out[3]) {
 
 void SimWorld::RenderSky(const float eye[3]) {
     world::InvalidateSkyMatrix();
-    if (!sky) return;
-    sky->PlaceForObserver(eye);
-    sky->Render(!clouds || clouds->IsClear() != 0);
+    if (sky) sky->PlaceForObserver(eye);
+    // The sky's light sets the palette of the frame before anything is drawn with its tables.
+    UpdatePalette();
+    if (sky) sky->Render(!clouds || clouds->IsClear() != 0);
 }
 
 void SimWorld::RenderClouds(const float eye[3]) {

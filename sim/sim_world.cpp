@@ -31,6 +31,7 @@
 #include "world/airport_objects.h"
 #include "world/runway_lights.h"
 #include "world/scenery_services.h"
+#include "world/artifact_shape_cache.h"
 #include "world/scenery_state.h"
 
 namespace sim {
@@ -134,10 +135,19 @@ void SimWorld::Init(win::HWND w) {
     MakeRunwayModule();
     Step("RunwayShapes");
     Step("RunwayMaterials");
+    shapeCache = std::make_unique<world::ArtifactShapeCache>();
+    filedItems.reserve(64);
     Step("ArtifactShapeCache");
     MakeAirportObjects();
     Step("AirportObjectDatabase");
     Step("TerrainManager");
+    {
+        // The aircraft takes its shape from the cache.
+        flight::FlightWorldServices services = flight::theFlightWorldServices;
+        services.acquireShape = &AcquireAircraftShape;
+        services.releaseShape = &ReleaseAircraftShape;
+        flight::theFlightWorldServices = services;
+    }
     aircraft = &flight::theAircraft;
     // A fresh aircraft: its record is loaded again even when the type was chosen before.
     aircraft->SelectByType(aircraft->GetType() >= 0 ? aircraft->GetType() : 0);
@@ -146,6 +156,7 @@ void SimWorld::Init(win::HWND w) {
     theViewController.ApplyView();
     RegisterViewReportFields();
     RegisterSceneryReportFields();
+    RegisterShapeReportFields();
     Step("ViewController");
     flightPlan = std::make_unique<planning::FlightPlan>();
     Step("FlightPlan");
@@ -160,6 +171,8 @@ void SimWorld::Init(win::HWND w) {
     services.viewMode = &WorldViewMode;
     services.lookDirection = &WorldLookDirection;
     services.terrainWindowOrigin = &WorldWindowOrigin;
+    services.acquireShape = &AcquireAircraftShape;
+    services.releaseShape = &ReleaseAircraftShape;
     flight::theFlightWorldServices = services;
     InstallPanelHost();
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
@@ -180,11 +193,15 @@ void SimWorld::Shutdown() {
     flightPlan.reset();
     Step("FlightPlan");
     Step("ViewController");
+    // The aircraft's exterior goes back to the cache before the cache goes.
+    if (aircraft != nullptr) aircraft->ReleaseArt();
     aircraft = nullptr;
     Step("Aircraft");
     Step("TerrainManager");
     DestroyAirportObjects();
     Step("AirportObjectDatabase");
+    filedItems.clear();
+    shapeCache.reset();
     Step("ArtifactShapeCache");
     world::ShutdownRunwayShapes();
     Step("RunwayShapes");
@@ -326,6 +343,8 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
         time.LoadTimeSettings(file);
     }
     result &= cockpit::ReadPanelState(file);
+    // The exterior parts follow what was read: propellers of running engines, lights.
+    if (aircraft != nullptr) aircraft->ApplyPartStates();
     if (full != 0) {
         cockpit::ReadNavRadios(file);
         nav::LoadCopilotSettings(file);

@@ -74,6 +74,7 @@ int MakeRunwayArt(Installation& installation, std::string* error);
 int MakeSkyArt(Installation& installation, std::string* error);
 int MakePanelArt(Installation& installation, std::string* error);
 int MakeEffects(Installation& installation, std::string* error);
+int MakeShapes(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
@@ -91,6 +92,7 @@ inline constexpr Module kModules[] = {
     {"sky art", MakeSkyArt},
     {"panel art", MakePanelArt},
     {"effects", MakeEffects},
+    {"shapes", MakeShapes},
 };
 
 // Small helpers shared by the modules.
