@@ -361,6 +361,10 @@ void PaintView(win::HWND w) {
     ClearScene();
     theSimWorld.PrepareScene(eye, angles);
     flight::theAircraft.UpdateViewBitmaps(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
+    // The scenery objects near the eye (the pan cameras' modes 4 and 5 say so), then the
+    // aircraft, all filed for the passes below.
+    const int view = theSimWorld.GetViewMode();
+    theSimWorld.UpdateSceneryObjects(eye, view == 4 || view == 5 ? 1 : 0);
     theSimWorld.FileAircraft();
     // The terrain, the objects and the clouds in the order the eye's altitude asks for.
     theSimWorld.RenderClouds(eye);

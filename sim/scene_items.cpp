@@ -46,10 +46,18 @@ void SimWorld::ReleaseShape(ts::TSShape* shape) {
     if (shapeCache) shapeCache->Release(shape);
 }
 
+ts::TSShape* SimWorld::AcquireShapeFrom(core::ResourceVolume& volume, const char* name,
+                                        int buildingTile) {
+    CurrentShapeVolume current(volume);
+    if (shapeCache) shapeCache->SetBuildingTile(buildingTile);
+    ts::TSShape* shape = AcquireShape(name);
+    if (shapeCache) shapeCache->SetBuildingTile(0);
+    return shape;
+}
+
 // The aircraft's shapes come from the planes' folder of the shapes volume.
 ts::TSShape* AcquireAircraftShape(const char* name) {
-    CurrentShapeVolume current(core::thePlaneShapesVolume);
-    return theSimWorld.AcquireShape(name);
+    return theSimWorld.AcquireShapeFrom(core::thePlaneShapesVolume, name, 0);
 }
 
 void ReleaseAircraftShape(ts::TSShape* shape) {

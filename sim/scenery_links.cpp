@@ -1,6 +1,7 @@
 // The world's scenery objects as the spine connects them: the services the sky, the clouds, the
 // airport objects and the runways reach the simulation through, the cloud decks rebuilt from the
 // live weather, and the sky's place in each frame.
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -12,9 +13,12 @@
 #include "sim/sim_world.h"
 #include "sim/view_controller.h"
 #include "world/airport_objects.h"
+#include "world/artifacts.h"
 #include "world/runway_lights.h"
+#include "world/runway_shape.h"
 #include "world/scenery_services.h"
 #include "world/scenery_state.h"
+#include "world/traffic_aircraft.h"
 
 namespace sim {
 
@@ -78,6 +82,42 @@ void SceneOffset(double out[2]) {
 void RenderTerrain() {
     theLinkedWorld->RenderSceneItems();
 }
+double GroundHeight(double, double) {
+    return 0.0;
+}
+int FileItem(const double world[3], float radius, ts::TSRenderItem* item) {
+    double offset[2];
+    SceneOffset(offset);
+    const float scene[3] = {static_cast<float>(world[0] - offset[0]),
+                            static_cast<float>(world[1] - offset[1]), static_cast<float>(world[2])};
+    return theLinkedWorld->AddRenderItem(scene, radius, item);
+}
+// Until the terrain's draw lists exist, an object filed by its ground rectangle goes into the
+// plain list by its rectangle's centre.
+int FileItemInRect(const float rect[4], ts::TSRenderItem* item) {
+    const float scene[3] = {(rect[0] + rect[2]) * 0.5f, (rect[1] + rect[3]) * 0.5f, 0.0f};
+    return theLinkedWorld->AddRenderItem(scene, 0.0f, item);
+}
+ts::TSShape* AcquireSceneryShape(const char* name, core::ResourceVolume* folder, int buildingTile) {
+    if (name == nullptr || folder == nullptr) return nullptr;
+    return theLinkedWorld->AcquireShapeFrom(*folder, name, buildingTile);
+}
+void ReleaseSceneryShape(ts::TSShape* shape) {
+    theLinkedWorld->ReleaseShape(shape);
+}
+
+// The traffic aircraft's shapes are free-standing objects of the airport database.
+world::Artifact* CreateTrafficShape(const char* name) {
+    world::AirportObjectDatabase* db = theLinkedWorld->AirportObjects();
+    return db != nullptr ? db->CreateArtifact(name) : nullptr;
+}
+void DestroyTrafficShape(world::Artifact* a) {
+    if (world::AirportObjectDatabase* db = theLinkedWorld->AirportObjects())
+        db->DestroyCreatedArtifact(a);
+}
+void PlaceTrafficShape(world::Artifact* a, const double position[3], const float rotation[3]) {
+    if (a != nullptr) a->Place(position, rotation);
+}
 
 }  // namespace
 
@@ -97,7 +137,14 @@ void SimWorld::InstallSceneryServices() {
     s.cameraHeading = &CameraHeading;
     s.sceneOffset = &SceneOffset;
     s.renderTerrain = &RenderTerrain;
+    s.groundHeight = &GroundHeight;
+    s.addRenderItem = &FileItem;
+    s.addTerrainRenderItem = &FileItemInRect;
+    s.acquireShape = &AcquireSceneryShape;
+    s.releaseShape = &ReleaseSceneryShape;
     world::theSceneryServices = s;
+    world::theTrafficShapeServices =
+        world::TrafficShapeServices{&CreateTrafficShape, &DestroyTrafficShape, &PlaceTrafficShape};
 }
 
 void SimWorld::MakeSky() {
@@ -118,15 +165,81 @@ void SimWorld::MakeRunwayModule() {
     world::InitRunwayShapes(&core::theRunwayShapesVolume);
 }
 
+void SimWorld::MakeRunwayMaterials() {
+    world::LoadRunwayMaterials(&core::theRunwayShapesVolume, GetCurrentPalette(),
+                               GetGraphicsSetting(world::kSettingRunwayTexture) != 0 &&
+                                   GetGraphicsSetting(world::kSettingTerrainTexture) != 0);
+}
+
 void SimWorld::MakeAirportObjects() {
     objects = std::make_unique<world::AirportObjectDatabase>();
     objects->Load(&core::theRunwayDataVolume, &core::theBuildingDataVolume,
                   &core::theObstacleDataVolume, &core::theIniFile);
+    objects->SetShapeFolders(&core::theBuildingShapesVolume, &core::theObstacleShapesVolume,
+                             &core::thePlaneShapesVolume);
 }
 
 void SimWorld::DestroyAirportObjects() {
+    objectTiles.clear();
     if (objects) objects->WriteBeaconReport();
     objects.reset();
+    world::theTrafficShapeServices = world::NoTrafficShapes();
+}
+
+// ---- the objects of the tiles round the aircraft ------------------------------------------
+
+// Until the terrain pages its tiles, the world builds the objects of the tiles within reach of
+// the aircraft itself, as the terrain's tile loader will.
+void SimWorld::TrackObjectTiles() {
+    if (!objects) return;
+    double at[3];
+    flight::GetAircraftWorldPosition(at);
+    constexpr double kTile = 1048576.0, kReach = 60000.0;
+    std::vector<std::uint8_t> wanted;
+    for (const double dx : {-kReach, 0.0, kReach})
+        for (const double dz : {-kReach, 0.0, kReach}) {
+            const std::uint8_t id = world::TileIdOf(static_cast<std::int32_t>(std::floor(at[0] + dx)),
+                                                    static_cast<std::int32_t>(std::floor(at[1] + dz)));
+            if (id != world::kNoTile && std::find(wanted.begin(), wanted.end(), id) == wanted.end())
+                wanted.push_back(id);
+        }
+    (void)kTile;
+    // Tiles out of reach go with their objects; new ones are built.
+    std::erase_if(objectTiles, [&](const ObjectTile& t) {
+        return std::find(wanted.begin(), wanted.end(), t.id) == wanted.end();
+    });
+    for (const std::uint8_t id : wanted) {
+        if (std::any_of(objectTiles.begin(), objectTiles.end(),
+                        [&](const ObjectTile& t) { return t.id == id; }))
+            continue;
+        ObjectTile t;
+        t.id = id;
+        t.runways = objects->BuildRunways(id, GetGraphicsSetting(world::kSettingRunwayMarkings),
+                                          GetGraphicsSetting(world::kSettingRunwayLighting));
+        t.buildings = objects->BuildBuildings(id, GetGraphicsSetting(world::kSettingBuildingDensity));
+        t.towers = objects->BuildTowers(id, at);
+        t.obstacles = objects->BuildObstacles(id);
+        objectTiles.push_back(std::move(t));
+    }
+}
+
+void SimWorld::UpdateSceneryObjects(const float eye[3], int panCamera) {
+    nearObjects = 0;
+    if (!objects) return;
+    TrackObjectTiles();
+    double viewer[3];
+    WorldPosition(eye, viewer);
+    objects->SetView(viewer);
+    constexpr double kObjectRange = 40000.0;
+    for (const ObjectTile& t : objectTiles)
+        for (const auto* list : {t.runways.get(), t.buildings.get(), t.towers.get(), t.obstacles.get()})
+            if (list != nullptr) objects->CollectNearObjects(*list, kObjectRange);
+    objects->QueueVisibleObjects(panCamera);
+    nearObjects = static_cast<int>(objects->NearCount());
+}
+
+const world::TileArtifacts* SimWorld::ObjectTileTowers(std::size_t i) const {
+    return i < objectTiles.size() ? objectTiles[i].towers.get() : nullptr;
 }
 
 void SimWorld::DestroySceneryObjects() {

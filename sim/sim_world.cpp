@@ -30,6 +30,7 @@
 #include "win/window.h"
 #include "world/airport_objects.h"
 #include "world/runway_lights.h"
+#include "world/runway_shape.h"
 #include "world/scenery_services.h"
 #include "world/artifact_shape_cache.h"
 #include "world/scenery_state.h"
@@ -134,6 +135,7 @@ void SimWorld::Init(win::HWND w) {
     UpdateCloudLayers();
     MakeRunwayModule();
     Step("RunwayShapes");
+    MakeRunwayMaterials();
     Step("RunwayMaterials");
     shapeCache = std::make_unique<world::ArtifactShapeCache>();
     filedItems.reserve(64);
@@ -205,6 +207,7 @@ void SimWorld::Shutdown() {
     Step("ArtifactShapeCache");
     world::ShutdownRunwayShapes();
     Step("RunwayShapes");
+    world::FreeRunwayMaterials();
     Step("RunwayMaterials");
     DestroySceneryObjects();
     Step("CloudLayerSet");
@@ -637,6 +640,8 @@ void SimWorld::SetGraphicsSettings(const world::SceneryGraphicsSettings& setting
 }
 
 void SimWorld::ApplyGraphicsSettings() {
+    world::FreeRunwayMaterials();
+    MakeRunwayMaterials();
     if (sky) sky->ApplyGraphicsSettings();
     if (palette) palette->MarkReapply();
 }

@@ -14,7 +14,8 @@
 
 namespace core {
 class IniFile;
-}
+class ResourceVolume;
+}  // namespace core
 namespace devices {
 class Joystick;
 }
@@ -23,6 +24,7 @@ class WeatherState;
 class Sky;
 class CloudLayerSet;
 class AirportObjectDatabase;
+class TileArtifacts;
 class SceneryGraphicsSettings;
 class ArtifactShapeCache;
 }  // namespace world
@@ -212,6 +214,9 @@ public:
     // null when missing. ReleaseShape drops one reference.
     ts::TSShape* AcquireShape(const char* name);
     void ReleaseShape(ts::TSShape* shape);
+    // The same with a volume's folder current for the load (and, for a tile's buildings, the
+    // cache's building-tile rule).
+    ts::TSShape* AcquireShapeFrom(core::ResourceVolume& volume, const char* name, int buildingTile);
     world::ArtifactShapeCache* ShapeCache() { return shapeCache.get(); }
 
     // ---- the scene light and the aircraft's place ----
@@ -236,6 +241,11 @@ public:
     world::Sky* GetSky() { return sky.get(); }
     world::CloudLayerSet* Clouds() { return clouds.get(); }
     world::AirportObjectDatabase* AirportObjects() { return objects.get(); }
+    // The frame's scenery objects: the viewer set, the objects near it collected (their lights
+    // stepped) and filed far to near.
+    void UpdateSceneryObjects(const float eye[3], int panCamera);
+    // The towers of the i-th tile of objects held, or null past the last.
+    [[nodiscard]] const world::TileArtifacts* ObjectTileTowers(std::size_t i) const;
     // Scenery objects drawn near the viewer in the last frame.
     [[nodiscard]] int NearObjectCount() const { return nearObjects; }
     flight::SystemReliability* Reliability() { return reliability.get(); }
@@ -258,8 +268,10 @@ private:
     void MakeClouds();
     void DestroySceneryObjects();
     void MakeRunwayModule();
+    void MakeRunwayMaterials();
     void MakeAirportObjects();
     void DestroyAirportObjects();
+    void TrackObjectTiles();
 
     win::HWND window;
     std::unique_ptr<devices::Joystick> joystick;
@@ -282,6 +294,12 @@ private:
     std::unique_ptr<world::WeatherState> weather;
     std::unique_ptr<world::CloudLayerSet> clouds;
     std::unique_ptr<world::AirportObjectDatabase> objects;
+    // The objects of the tiles round the aircraft (until the terrain's tiles hold them).
+    struct ObjectTile {
+        std::uint8_t id = 0;
+        std::unique_ptr<world::TileArtifacts> runways, buildings, towers, obstacles;
+    };
+    std::vector<ObjectTile> objectTiles;
     int nearObjects = 0;
     std::unique_ptr<flight::SystemReliability> reliability;
     flight::Aircraft* aircraft = nullptr;

@@ -8,6 +8,9 @@
 #include "core/numeric.h"
 #include "core/resource_volume.h"
 #include "nav/lat_lon.h"
+#include "world/runway_shape.h"
+#include "world/scenery_services.h"
+#include "world/scenery_state.h"
 
 namespace world {
 
@@ -214,6 +217,171 @@ void AirportObjectDatabase::WriteBeaconReport() const {
                      LatLonPair(e.record->x, e.record->z).c_str(), e.record->tileId,
                      e.record->name.c_str());
     std::fclose(f);
+}
+
+// ---- the artifacts ----------------------------------------------------------------------------
+
+namespace {
+
+// An object's place: its record's position on the ground there, turned by its heading.
+void PlaceOnGround(Artifact* a, std::int32_t x, std::int32_t z, float heading, std::uint8_t tile) {
+    const double at[3] = {static_cast<double>(x), static_cast<double>(z),
+                          theSceneryServices.groundHeight(x, z)};
+    const float turn[3] = {0.0f, 0.0f, heading};
+    a->Place(at, turn);
+    a->tileId = tile;
+}
+
+}  // namespace
+
+AirportObjectDatabase::~AirportObjectDatabase() {
+    DestroyCreatedArtifacts();
+}
+
+void AirportObjectDatabase::SetShapeFolders(core::ResourceVolume* buildingFolder,
+                                            core::ResourceVolume* obstacleFolder,
+                                            core::ResourceVolume* planeFolder) {
+    buildingShapes = buildingFolder;
+    obstacleShapes = obstacleFolder;
+    planeShapes = planeFolder;
+}
+
+std::unique_ptr<TileArtifacts> AirportObjectDatabase::BuildRunways(std::uint8_t tile, int markings,
+                                                                   int lighting) const {
+    if (tile == kNoTile) return nullptr;
+    auto list = std::make_unique<TileArtifacts>();
+    for (const RunwayRecord* r : RunwaysInTile(tile)) {
+        auto* a = new ArtifactTrans(std::make_unique<RunwayShape>(*r, markings, lighting));
+        PlaceOnGround(a, r->x, r->z, r->heading, tile);
+        a->RefreshTransform();
+        list->Add(a);
+    }
+    return list;
+}
+
+std::unique_ptr<TileArtifacts> AirportObjectDatabase::BuildBuildings(std::uint8_t tile,
+                                                                     int density) {
+    if (tile == kNoTile) return nullptr;
+    auto list = std::make_unique<TileArtifacts>();
+    for (const BuildingRecord* b : BuildingsInTile(tile, density)) {
+        ts::TSShape* s = theSceneryServices.acquireShape(b->name.c_str(), buildingShapes, 1);
+        if (s == nullptr) continue;  // a shape that is not there leaves its building out
+        auto* a = new ArtifactBuilding();
+        a->AttachShape(s);
+        PlaceOnGround(a, b->x, b->z, b->heading, tile);
+        list->Add(a);
+    }
+    return list;
+}
+
+std::unique_ptr<TileArtifacts> AirportObjectDatabase::BuildTowers(std::uint8_t tile,
+                                                                  const double aircraft[3]) {
+    if (tile == kNoTile) return nullptr;
+    auto list = std::make_unique<TileArtifacts>();
+    const std::vector<const BuildingRecord*> towers = TowersInTile(tile);
+    for (const BuildingRecord* b : towers) {
+        ts::TSShape* s = theSceneryServices.acquireShape(b->name.c_str(), buildingShapes, 1);
+        if (s == nullptr) continue;
+        auto* a = new ArtifactBuilding();
+        a->AttachShape(s);
+        PlaceOnGround(a, b->x, b->z, b->heading, tile);
+        list->Add(a);
+    }
+    CheckTowers(towers, aircraft);
+    CheckBeacons(aircraft);
+    return list;
+}
+
+std::unique_ptr<TileArtifacts> AirportObjectDatabase::BuildObstacles(std::uint8_t tile) {
+    if (tile == kNoTile) return nullptr;
+    auto list = std::make_unique<TileArtifacts>();
+    for (const ObstacleRecord* o : ObstaclesInTile(tile)) {
+        const char* name = ObstacleShapeName(o->type, o->height);
+        if (name == nullptr) continue;
+        ts::TSShape* s = theSceneryServices.acquireShape(name, obstacleShapes, 0);
+        if (s == nullptr) continue;
+        auto* a = new ArtifactAnim();
+        a->AttachLights(s, o->light, name, &shapeReport);
+        PlaceOnGround(a, o->x, o->z, 0.0f, tile);
+        list->Add(a);
+    }
+    return list;
+}
+
+void AirportObjectDatabase::SetView(const double at[3]) {
+    for (int i = 0; i < 3; ++i)
+        viewer[i] = at[i];
+    nearList.clear();
+}
+
+void AirportObjectDatabase::CollectNearObjects(const TileArtifacts& tile, double maxDistance) {
+    const int period = theSceneryServices.dayPeriod();
+    for (Artifact* a : tile.Items()) {
+        if (theSceneryServices.isTerrainLoadedAt(a->position) == 0) continue;
+        const double d = std::sqrt((a->position[0] - viewer[0]) * (a->position[0] - viewer[0]) +
+                                   (a->position[1] - viewer[1]) * (a->position[1] - viewer[1]) +
+                                   (a->position[2] - viewer[2]) * (a->position[2] - viewer[2]));
+        a->distance = core::SaturateToInt32(d);
+        if (!(d < maxDistance)) continue;
+        if (a->GetKind() == Artifact::Kind::kAnim)
+            static_cast<ArtifactAnim*>(a)->AdvanceLights(theFlightStepCounter, period);
+        nearList.push_back(a);
+    }
+}
+
+void AirportObjectDatabase::QueueVisibleObjects(int /*panCamera*/) {
+    // Far to near: the ground's lists draw each cell's objects in the order they arrive.
+    std::stable_sort(nearList.begin(), nearList.end(),
+                     [](const Artifact* a, const Artifact* b) { return a->distance > b->distance; });
+    double offset[2];
+    theSceneryServices.sceneOffset(offset);
+    for (Artifact* a : nearList) {
+        float rect[4];
+        if (a->GetKind() == Artifact::Kind::kTrans) {
+            auto* t = static_cast<ArtifactTrans*>(a);
+            if (t->stale) t->RefreshTransform();
+            t->GroundRect(offset, rect);
+        } else {
+            const float x = static_cast<float>(a->position[0] - offset[0]);
+            const float y = static_cast<float>(a->position[1] - offset[1]);
+            const float r = a->Radius();
+            rect[0] = x - r;
+            rect[1] = y - r;
+            rect[2] = x + r;
+            rect[3] = y + r;
+        }
+        if (theSceneryServices.addTerrainRenderItem(rect, a) == 0)
+            theSceneryServices.addRenderItem(a->position, a->Radius(), a);
+    }
+    for (Artifact* a : created) {
+        const double d = std::sqrt((a->position[0] - viewer[0]) * (a->position[0] - viewer[0]) +
+                                   (a->position[1] - viewer[1]) * (a->position[1] - viewer[1]) +
+                                   (a->position[2] - viewer[2]) * (a->position[2] - viewer[2]));
+        a->distance = core::SaturateToInt32(d);
+        if (d < 5000.0) theSceneryServices.addRenderItem(a->position, a->Radius(), a);
+    }
+}
+
+Artifact* AirportObjectDatabase::CreateArtifact(const char* shapeName) {
+    ts::TSShape* s = theSceneryServices.acquireShape(shapeName, planeShapes, 0);
+    if (s == nullptr) return nullptr;
+    auto* a = new Artifact();
+    a->AttachShape(s);
+    created.push_back(a);
+    return a;
+}
+
+void AirportObjectDatabase::DestroyCreatedArtifact(Artifact* a) {
+    const auto it = std::find(created.begin(), created.end(), a);
+    if (it == created.end()) return;
+    created.erase(it);
+    DestroyArtifact(a);
+}
+
+void AirportObjectDatabase::DestroyCreatedArtifacts() {
+    for (Artifact* a : created)
+        DestroyArtifact(a);
+    created.clear();
 }
 
 }  // namespace world

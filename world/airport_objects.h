@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "world/airport_records.h"
+#include "world/artifacts.h"
 
 namespace core {
 class IniFile;
@@ -78,6 +79,41 @@ public:
     [[nodiscard]] bool TowerCheck() const { return towerCheck; }
     [[nodiscard]] std::size_t BeaconEntries() const { return beacons.size(); }
 
+    // ---- the artifacts ----
+    // The shape folders: buildings and towers, obstacles, and the aircraft (traffic).
+    void SetShapeFolders(core::ResourceVolume* buildingShapes, core::ResourceVolume* obstacleShapes,
+                         core::ResourceVolume* planeShapes);
+    // The objects of a terrain tile, built when the tile loads: its runways (with the runway
+    // settings given), its buildings of class at least `density` (towers apart), its towers
+    // (with the tower and beacon checks for the aircraft's world position) and its obstacles.
+    // Null for tile id 254; a shape that cannot be had leaves its object out.
+    [[nodiscard]] std::unique_ptr<TileArtifacts> BuildRunways(std::uint8_t tile, int markings,
+                                                              int lighting) const;
+    [[nodiscard]] std::unique_ptr<TileArtifacts> BuildBuildings(std::uint8_t tile, int density);
+    [[nodiscard]] std::unique_ptr<TileArtifacts> BuildTowers(std::uint8_t tile,
+                                                             const double aircraft[3]);
+    [[nodiscard]] std::unique_ptr<TileArtifacts> BuildObstacles(std::uint8_t tile);
+
+    // The frame: the viewer's world position (the near list emptied), then every loaded tile's
+    // objects within `maxDistance` collected (animated ones advance their lights), then the
+    // near list filed far to near with the ground, and the created objects near the viewer.
+    void SetView(const double viewer[3]);
+    void CollectNearObjects(const TileArtifacts& tile, double maxDistance);
+    void QueueVisibleObjects(int panCamera);
+    [[nodiscard]] std::size_t NearCount() const { return nearList.size(); }
+    [[nodiscard]] const std::vector<Artifact*>& Near() const { return nearList; }
+
+    // A free-standing object (a traffic aircraft) with the named aircraft shape; null when the
+    // shape cannot be had. Owned by the database until destroyed.
+    Artifact* CreateArtifact(const char* shapeName);
+    void DestroyCreatedArtifact(Artifact* a);
+    void DestroyCreatedArtifacts();
+    [[nodiscard]] std::size_t CreatedCount() const { return created.size(); }
+    // The last "Bad shape" report of a beacon's set-up.
+    [[nodiscard]] const std::string& LastShapeReport() const { return shapeReport; }
+
+    ~AirportObjectDatabase();
+
 private:
     std::vector<RunwayRecord> runways;
     std::vector<BuildingRecord> buildings;
@@ -90,6 +126,13 @@ private:
     std::vector<BeaconEntry> beacons;
     bool towerCheck = false;
     std::string folder;
+    core::ResourceVolume* buildingShapes = nullptr;
+    core::ResourceVolume* obstacleShapes = nullptr;
+    core::ResourceVolume* planeShapes = nullptr;
+    double viewer[3] = {0.0, 0.0, 0.0};
+    std::vector<Artifact*> nearList;
+    std::vector<Artifact*> created;
+    std::string shapeReport;
 };
 
 // The position of a record in flight-model units, as the map and the reports give it.

@@ -39,6 +39,22 @@ void NoOffset(double out[2]) {
     out[1] = 0.0;
 }
 void NoTerrain() {}
+double SeaLevel(double, double) {
+    return 0.0;
+}
+int Loaded(const double*) {
+    return 1;
+}
+int NotFiled(const double*, float, ts::TSRenderItem*) {
+    return 0;
+}
+int NotFiledInRect(const float*, ts::TSRenderItem*) {
+    return 0;
+}
+ts::TSShape* NoShape(const char*, core::ResourceVolume*, int) {
+    return nullptr;
+}
+void NoRelease(ts::TSShape*) {}
 
 }  // namespace
 
@@ -46,7 +62,8 @@ SceneryServices DefaultSceneryServices() {
     return SceneryServices{&DefaultSetting, &DefaultZulu,  &Zero,      &Zero,
                            &IgnoreDirection, &DownLight, &Day,       &FullDaylight,
                            &NoPalette,       &FullScreen, &Zero,      &NoOffset,
-                           &NoTerrain};
+                           &NoTerrain,       &SeaLevel,   &Loaded,    &NotFiled,
+                           &NotFiledInRect,  &NoShape,    &NoRelease};
 }
 
 SceneryServices theSceneryServices = DefaultSceneryServices();

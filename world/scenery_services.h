@@ -7,9 +7,16 @@
 
 #include <cstdint>
 
+namespace core {
+class ResourceVolume;
+}
 namespace gfx {
 class GFXPalette;
 }
+namespace ts {
+class TSRenderItem;
+class TSShape;
+}  // namespace ts
 
 namespace world {
 
@@ -57,6 +64,19 @@ struct SceneryServices {
     // scene position plus this.
     void (*sceneOffset)(double out[2]);
     void (*renderTerrain)();  // the terrain pass, drawn by the cloud passes in altitude order
+    // The ground's height (world units above sea level) at a world position; whether the
+    // terrain holding a world position is loaded.
+    double (*groundHeight)(double worldX, double worldZ);
+    int (*isTerrainLoadedAt)(const double world[3]);
+    // Files a render item at a world position with its radius (with a cloud deck, else the
+    // ground's lists); files one with its ground rectangle in scene units (min x, min y, max x,
+    // max y) in the ground's lists. 1 when filed.
+    int (*addRenderItem)(const double world[3], float radius, ts::TSRenderItem* item);
+    int (*addTerrainRenderItem)(const float rect[4], ts::TSRenderItem* item);
+    // A shared shape from the world's cache, loaded from `folder` on first use (null when
+    // missing; `buildingTile` while a tile's buildings are built), and its release.
+    ts::TSShape* (*acquireShape)(const char* name, core::ResourceVolume* folder, int buildingTile);
+    void (*releaseShape)(ts::TSShape* shape);
 };
 
 extern SceneryServices theSceneryServices;

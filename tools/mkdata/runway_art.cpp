@@ -1,5 +1,8 @@
 // The "runway art" module: the "Art\3DShapes\Runways" folder of "Art\3DShapes.Vol".
 //
+// - "runway.dml": the runways' material list, two sets of eight: textured (asphalt, turf, the
+//   marking texture over the pavement) and untextured (the pavements in flat colours; the
+//   markings, which need their texture, are left out).
 // - "rwymark.bmp": the marking texture, 256 x 256, white paint on index 0 (the pavement shows
 //   through): the digits and the designators L, R and C in the cells the runway number codes
 //   name, the threshold stripes, the displaced-threshold arrow, a solid bar, and the centre-line
@@ -13,6 +16,8 @@
 
 #include "core/endian.h"
 #include "gfx/font.h"
+#include "ts/class_item.h"
+#include "ts/material.h"
 #include "tools/mkdata/world_art.h"
 #include "world/runway_geometry.h"
 
@@ -90,9 +95,10 @@ std::unique_ptr<gfx::GFXBitmap> PaintPavement(const WorldPaint& paint, Rgb base,
     return b;
 }
 
-Bytes LightFont(const WorldPaint& paint, Rgb colour) {
+// The lights are painted in the window system's fixed colours, which no time-of-day palette
+// darkens: a runway light shines as brightly at night as by day.
+Bytes LightFont(std::uint8_t core) {
     gfx::GFXFont font;
-    const std::uint8_t core = paint.Nearest(colour);
     std::uint8_t anchors[kLightFrames * 8] = {};
     for (int f = 0; f < kLightFrames; ++f) {
         const int size = f + 1;
@@ -114,6 +120,31 @@ Bytes LightFont(const WorldPaint& paint, Rgb colour) {
     return CollectBytes([&](core::StreamIO& s) { return font.Write(s) != 0; });
 }
 
+Bytes MaterialList(const WorldPaint& paint) {
+    constexpr int kPerSet = 8;
+    ts::TSMaterialList list(kPerSet, 2);
+    auto set = [&](int i, std::uint32_t type, const char* texture, std::uint32_t flags,
+                   std::uint8_t colour) {
+        ts::TSMaterial* m = list.At(i);
+        m->type = type;
+        m->shading = ts::TSMaterial::kFlat;
+        m->flags = flags;
+        m->paletteIndex = colour;
+        m->textureName = texture != nullptr ? texture : "";
+    };
+    const std::uint8_t asphalt = paint.Nearest({92, 94, 98});
+    const std::uint8_t turf = paint.Nearest({88, 132, 64});
+    set(world::kHardPavementMaterial, ts::TSMaterial::kTexture, "asphalt.bmp",
+        ts::TSMaterial::kPerspective, asphalt);
+    set(world::kSoftPavementMaterial, ts::TSMaterial::kTexture, "turf.bmp",
+        ts::TSMaterial::kPerspective, turf);
+    set(world::kMarkingMaterial, ts::TSMaterial::kTexture, "rwymark.bmp",
+        ts::TSMaterial::kTransparent | ts::TSMaterial::kPerspective, paint.Nearest({242, 242, 242}));
+    set(kPerSet + world::kHardPavementMaterial, ts::TSMaterial::kPalette, nullptr, 0, asphalt);
+    set(kPerSet + world::kSoftPavementMaterial, ts::TSMaterial::kPalette, nullptr, 0, turf);
+    return CollectBytes([&](core::StreamIO& s) { return ts::ClassItem::storeObject(&list, s, 1) != 0; });
+}
+
 }  // namespace
 
 int MakeRunwayArt(Installation& installation, std::string* error) {
@@ -133,15 +164,18 @@ int MakeRunwayArt(Installation& installation, std::string* error) {
         }
         installation.AddMember(kVolume, a.name, std::move(bytes));
     }
+    Bytes dml = MaterialList(paint);
+    if (dml.empty()) {
+        *error = "cannot write runway.dml";
+        return 0;
+    }
+    installation.AddMember(kVolume, "runway.dml", std::move(dml));
     const struct {
         const char* name;
-        Rgb colour;
-    } kLights[] = {{"grnlght.pft", {60, 230, 90}},
-                   {"amblght.pft", {255, 190, 40}},
-                   {"redlght.pft", {240, 40, 30}},
-                   {"whtlght.pft", {255, 255, 240}}};
+        std::uint8_t colour;  // green, yellow, red and white of the fixed colours
+    } kLights[] = {{"grnlght.pft", 250}, {"amblght.pft", 251}, {"redlght.pft", 249}, {"whtlght.pft", 255}};
     for (const auto& l : kLights) {
-        Bytes bytes = LightFont(paint, l.colour);
+        Bytes bytes = LightFont(l.colour);
         if (bytes.empty()) {
             *error = std::string("cannot make ") + l.name;
             return 0;

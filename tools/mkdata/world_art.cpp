@@ -17,9 +17,20 @@ WorldPaint::WorldPaint() : palette(std::make_unique<gfx::GFXPalette>()) {
 }
 
 std::uint8_t WorldPaint::Nearest(Rgb c) const {
-    const std::int32_t i = palette->FindNearest(std::uint32_t{c.r} | (std::uint32_t{c.g} << 8) |
-                                                (std::uint32_t{c.b} << 16));
-    return static_cast<std::uint8_t>(std::clamp(i, 1, 255));
+    int best = kFirstWorldEntry;
+    long bestDistance = -1;
+    for (int i = kFirstWorldEntry; i <= kLastFreeEntry; ++i) {
+        if (i == 77 || i == 81 || i == 86 || i == 88 || i == 156 || i == 230 || i == 244 || i == 245)
+            continue;
+        const gfx::GFXPaletteEntry& e = palette->entries[i];
+        const long dr = long{e.red} - c.r, dg = long{e.green} - c.g, db = long{e.blue} - c.b;
+        const long d = dr * dr + dg * dg + db * db;
+        if (bestDistance < 0 || d < bestDistance) {
+            bestDistance = d;
+            best = i;
+        }
+    }
+    return static_cast<std::uint8_t>(best);
 }
 
 std::unique_ptr<gfx::GFXBitmap> NewArt(int width, int height) {

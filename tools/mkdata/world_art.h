@@ -16,7 +16,10 @@ namespace mkdata {
 class WorldPaint {
 public:
     WorldPaint();
-    // The entry nearest to the colour (never 0, which the art keeps for "nothing here").
+    // The world entry (74..245) nearest to the colour: never 0, which the art keeps for
+    // "nothing here", never the panel's entries, which cockpit views repaint in the panel's
+    // colours, and never the entries of fixed meaning (outlines, ground, stars, sky), whose
+    // colours the renderer's own uses set (the stars' stays bright at night).
     [[nodiscard]] std::uint8_t Nearest(Rgb colour) const;
     [[nodiscard]] const gfx::GFXPalette& Palette() const { return *palette; }
 
