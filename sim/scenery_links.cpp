@@ -106,6 +106,34 @@ void ReleaseSceneryShape(ts::TSShape* shape) {
     theLinkedWorld->ReleaseShape(shape);
 }
 
+// The tower camera's tower: the nearest of the towers built round the aircraft.
+int NearestTower(double out[3]) {
+    theLinkedWorld->TrackObjectTiles();
+    double at[3];
+    flight::GetAircraftWorldPosition(at);
+    const world::Artifact* best = nullptr;
+    double bestDistance = 0.0;
+    for (std::size_t i = 0; const world::TileArtifacts* towers = theLinkedWorld->ObjectTileTowers(i); ++i)
+        for (const world::Artifact* t : towers->Items()) {
+            const double d = std::hypot(t->position[0] - at[0], t->position[1] - at[1]);
+            if (best == nullptr || d < bestDistance) {
+                best = t;
+                bestDistance = d;
+            }
+        }
+    if (best == nullptr) return 0;
+    for (int k = 0; k < 3; ++k)
+        out[k] = best->position[k];
+    return 1;
+}
+void WorldToScene(const double world[3], float out[3]) {
+    double offset[2];
+    SceneOffset(offset);
+    out[0] = static_cast<float>(world[0] - offset[0]);
+    out[1] = static_cast<float>(world[1] - offset[1]);
+    out[2] = static_cast<float>(world[2]);
+}
+
 // The traffic aircraft's shapes are free-standing objects of the airport database.
 world::Artifact* CreateTrafficShape(const char* name) {
     world::AirportObjectDatabase* db = theLinkedWorld->AirportObjects();
@@ -145,6 +173,10 @@ void SimWorld::InstallSceneryServices() {
     world::theSceneryServices = s;
     world::theTrafficShapeServices =
         world::TrafficShapeServices{&CreateTrafficShape, &DestroyTrafficShape, &PlaceTrafficShape};
+    ViewServices v = theViewServices;
+    v.nearestTower = &NearestTower;
+    v.worldToScene = &WorldToScene;
+    theViewServices = v;
 }
 
 void SimWorld::MakeSky() {
@@ -184,6 +216,9 @@ void SimWorld::DestroyAirportObjects() {
     if (objects) objects->WriteBeaconReport();
     objects.reset();
     world::theTrafficShapeServices = world::NoTrafficShapes();
+    const ViewServices defaults = DefaultViewServices();
+    theViewServices.nearestTower = defaults.nearestTower;
+    theViewServices.worldToScene = defaults.worldToScene;
 }
 
 // ---- the objects of the tiles round the aircraft ------------------------------------------

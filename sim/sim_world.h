@@ -244,6 +244,9 @@ public:
     // The frame's scenery objects: the viewer set, the objects near it collected (their lights
     // stepped) and filed far to near.
     void UpdateSceneryObjects(const float eye[3], int panCamera);
+    // Builds the objects of the tiles within reach of the aircraft and lets those out of reach
+    // go (until the terrain's tiles hold them).
+    void TrackObjectTiles();
     // The towers of the i-th tile of objects held, or null past the last.
     [[nodiscard]] const world::TileArtifacts* ObjectTileTowers(std::size_t i) const;
     // Scenery objects drawn near the viewer in the last frame.
@@ -271,7 +274,6 @@ private:
     void MakeRunwayMaterials();
     void MakeAirportObjects();
     void DestroyAirportObjects();
-    void TrackObjectTiles();
 
     win::HWND window;
     std::unique_ptr<devices::Joystick> joystick;
