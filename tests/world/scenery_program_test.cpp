@@ -55,12 +55,15 @@ TEST(SceneryProgram, TheFirstFlightsSkyByDayAndByNight) {
               "wait 2000\n"
               "menu 1665\n"  // the plain forward view
               "wait 500\n"
-              "report sun_az sun_el moon_az moon_el moon_phase light period clouds wind_kt\n"
+              "report sun_az sun_el moon_az moon_el moon_phase light period clouds wind_kt objects\n"
               "screenshot " + dir.Path("day.bmp") + "\n"
               "menu 180\n"  // night
               "wait 500\n"
               "report sun_el light period\n"
               "screenshot " + dir.Path("night.bmp") + "\n"
+              "menu 1933\n"  // the tower camera
+              "wait 300\n"
+              "report view objects\n"
               "quit\n");
     const testsupport::CommandResult r = testsupport::RunCommand(
         bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") + " 2>&1");
@@ -68,6 +71,7 @@ TEST(SceneryProgram, TheFirstFlightsSkyByDayAndByNight) {
     std::size_t from = 0;
     auto day = Report(r.out, &from);
     auto night = Report(r.out, &from);
+    auto tower = Report(r.out, &from);
     ASSERT_EQ(day.count("sun_az"), 1u) << r.out;
     ASSERT_EQ(night.count("period"), 1u) << r.out;
 
@@ -108,6 +112,24 @@ TEST(SceneryProgram, TheFirstFlightsSkyByDayAndByNight) {
     EXPECT_NE(sky, ground);
     EXPECT_NE(sky, ~0u);
     EXPECT_LT(Brightness(PixelAt(nightPicture, 320, 5)), 0.5 * Brightness(sky));
+
+    // The runway ahead: pavement and markings down the middle, where the grass is at the
+    // sides; at night its edge lights shine in their fixed colours.
+    EXPECT_GT(std::stoi(day["objects"]), 0);
+    int runway = 0;
+    for (int y = 300; y < 370; ++y)
+        for (int x = 280; x < 360; ++x)
+            runway += PixelAt(dayPicture, x, y) != PixelAt(dayPicture, 2, y) ? 1 : 0;
+    EXPECT_GT(runway, 80 * 70 * 8 / 10);
+    int lights = 0;
+    for (int y = 200; y < 380; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const std::uint32_t c = PixelAt(nightPicture, x, y);
+            lights += (c == 0xFFFFFFu || c == 0x00FF00u || c == 0xFF0000u || c == 0xFFFF00u) ? 1 : 0;
+        }
+    EXPECT_GT(lights, 10);
+    // The tower camera finds the airport's tower.
+    EXPECT_EQ(tower["view"], "5");
 }
 
 TEST(SceneryProgram, ACloudDeckOverheadCoversTheSkyWithItsUnderside) {
