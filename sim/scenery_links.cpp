@@ -3,6 +3,7 @@
 // live weather, and the sky's place in each frame.
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <string>
 
 #include "core/ini_file.h"
@@ -229,21 +230,21 @@ void SimWorld::TrackObjectTiles() {
     if (!objects) return;
     double at[3];
     flight::GetAircraftWorldPosition(at);
-    constexpr double kTile = 1048576.0, kReach = 60000.0;
-    std::vector<std::uint8_t> wanted;
+    constexpr double kReach = 60000.0;
+    std::uint8_t wanted[9];
+    int count = 0;
     for (const double dx : {-kReach, 0.0, kReach})
         for (const double dz : {-kReach, 0.0, kReach}) {
             const std::uint8_t id = world::TileIdOf(static_cast<std::int32_t>(std::floor(at[0] + dx)),
                                                     static_cast<std::int32_t>(std::floor(at[1] + dz)));
-            if (id != world::kNoTile && std::find(wanted.begin(), wanted.end(), id) == wanted.end())
-                wanted.push_back(id);
+            if (id != world::kNoTile && std::find(wanted, wanted + count, id) == wanted + count)
+                wanted[count++] = id;
         }
-    (void)kTile;
     // Tiles out of reach go with their objects; new ones are built.
     std::erase_if(objectTiles, [&](const ObjectTile& t) {
-        return std::find(wanted.begin(), wanted.end(), t.id) == wanted.end();
+        return std::find(wanted, wanted + count, t.id) == wanted + count;
     });
-    for (const std::uint8_t id : wanted) {
+    for (const std::uint8_t id : std::span(wanted, static_cast<std::size_t>(count))) {
         if (std::any_of(objectTiles.begin(), objectTiles.end(),
                         [&](const ObjectTile& t) { return t.id == id; }))
             continue;

@@ -330,9 +330,13 @@ void AirportObjectDatabase::CollectNearObjects(const TileArtifacts& tile, double
 }
 
 void AirportObjectDatabase::QueueVisibleObjects(int /*panCamera*/) {
-    // Far to near: the ground's lists draw each cell's objects in the order they arrive.
-    std::stable_sort(nearList.begin(), nearList.end(),
-                     [](const Artifact* a, const Artifact* b) { return a->distance > b->distance; });
+    // Far to near: the ground's lists draw each cell's objects in the order they arrive. Equal
+    // distances go by place, so every run files alike (and sorting in place allocates nothing).
+    std::sort(nearList.begin(), nearList.end(), [](const Artifact* a, const Artifact* b) {
+        if (a->distance != b->distance) return a->distance > b->distance;
+        if (a->position[0] != b->position[0]) return a->position[0] < b->position[0];
+        return a->position[1] < b->position[1];
+    });
     double offset[2];
     theSceneryServices.sceneOffset(offset);
     for (Artifact* a : nearList) {

@@ -10,15 +10,13 @@
 // Each counts what it produced and fails when that is nothing.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "allocation_counter.h"
 #include "core/numeric.h"
 #include "gfx/bitmap.h"
 #include "gfx/draw_table.h"
@@ -29,28 +27,6 @@
 #include "world/runway_geometry.h"
 #include "world/scenery_services.h"
 #include "world/sky.h"
-
-// Counts every allocation of the program while counting is on. The heap is reached through
-// pointers the compiler cannot see through, so that it does not pair this new with a free.
-namespace {
-std::atomic<bool> theCounting{false};
-std::atomic<std::uint64_t> theAllocations{0};
-void* (*volatile theAllocate)(std::size_t) = &std::malloc;
-void (*volatile theRelease)(void*) = &std::free;
-}  // namespace
-
-void* operator new(std::size_t size) {
-    if (theCounting.load(std::memory_order_relaxed))
-        theAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = theAllocate(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    theRelease(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    theRelease(p);
-}
 
 namespace {
 
@@ -209,18 +185,19 @@ void BM_SceneryFrameAllocations(benchmark::State& state) {
     const float eye[3] = {0, 0, 2600};
     const double viewer[3] = {0, 0, 2600};
     std::uint64_t frames = 0;
+    benchworld::theAllocations = 0;
     for (auto _ : state) {
         // The first frame makes what the night needs (the stars); the count starts after it.
-        theCounting = frames > 0;
+        benchworld::theCounting = frames > 0;
         sky.PlaceForObserver(eye);
         sky.Render(false);
         clouds.Render(viewer);
         ++frames;
     }
-    theCounting = false;
+    benchworld::theCounting = false;
     if (!sky.HasStars()) state.SkipWithError("no night sky drawn");
     state.counters["allocations/frame"] =
-        frames > 1 ? static_cast<double>(theAllocations.load()) / static_cast<double>(frames - 1) : 0.0;
+        frames > 1 ? static_cast<double>(benchworld::theAllocations.load()) / static_cast<double>(frames - 1) : 0.0;
     world::theSceneryServices = world::DefaultSceneryServices();
 }
 BENCHMARK(BM_SceneryFrameAllocations)->Unit(benchmark::kMicrosecond);
