@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "allocation_counter.h"
+#include "bench/allocation_counter.h"
 #include "core/ini_file.h"
 #include "core/resource_volume.h"
 #include "flight/aircraft.h"
@@ -112,11 +112,11 @@ void BM_WholeFrameAtKsqlAtDusk(benchmark::State& state) {
     gfx::GFXDrawTarget target(surface.get());
     target.Begin();
     std::uint64_t frames = 0, counted = 0;
-    benchworld::theAllocations = 0;
+    benchsupport::theAllocations = 0;
     long objects = 0;
     for (auto _ : state) {
         // After a few frames everything the scene needs is made; from then on, count.
-        benchworld::theCounting = frames >= 3;
+        benchsupport::theCounting = frames >= 3;
         a.Fly();
         b.Fly();
         float eye[3], angles[3];
@@ -135,12 +135,12 @@ void BM_WholeFrameAtKsqlAtDusk(benchmark::State& state) {
         if (frames >= 3) ++counted;
         ++frames;
     }
-    benchworld::theCounting = false;
+    benchsupport::theCounting = false;
     target.End();
     if (objects == 0) state.SkipWithError("no scenery objects drawn");
     state.counters["objects/frame"] = static_cast<double>(objects) / static_cast<double>(frames);
     state.counters["allocations/frame"] =
-        counted > 0 ? static_cast<double>(benchworld::theAllocations.load()) / static_cast<double>(counted) : 0.0;
+        counted > 0 ? static_cast<double>(benchsupport::theAllocations.load()) / static_cast<double>(counted) : 0.0;
     state.counters["frames/s"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
     world::theTrafficCircuit = world::TrafficCircuit{};
     a.shape = b.shape = nullptr;  // the world's objects go with it

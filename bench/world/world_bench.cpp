@@ -16,7 +16,8 @@
 #include <memory>
 #include <vector>
 
-#include "allocation_counter.h"
+#define ZEPHLON_ALLOCATION_COUNTER_HERE
+#include "bench/allocation_counter.h"
 #include "core/numeric.h"
 #include "gfx/bitmap.h"
 #include "gfx/draw_table.h"
@@ -185,19 +186,19 @@ void BM_SceneryFrameAllocations(benchmark::State& state) {
     const float eye[3] = {0, 0, 2600};
     const double viewer[3] = {0, 0, 2600};
     std::uint64_t frames = 0;
-    benchworld::theAllocations = 0;
+    benchsupport::theAllocations = 0;
     for (auto _ : state) {
         // The first frame makes what the night needs (the stars); the count starts after it.
-        benchworld::theCounting = frames > 0;
+        benchsupport::theCounting = frames > 0;
         sky.PlaceForObserver(eye);
         sky.Render(false);
         clouds.Render(viewer);
         ++frames;
     }
-    benchworld::theCounting = false;
+    benchsupport::theCounting = false;
     if (!sky.HasStars()) state.SkipWithError("no night sky drawn");
     state.counters["allocations/frame"] =
-        frames > 1 ? static_cast<double>(benchworld::theAllocations.load()) / static_cast<double>(frames - 1) : 0.0;
+        frames > 1 ? static_cast<double>(benchsupport::theAllocations.load()) / static_cast<double>(frames - 1) : 0.0;
     world::theSceneryServices = world::DefaultSceneryServices();
 }
 BENCHMARK(BM_SceneryFrameAllocations)->Unit(benchmark::kMicrosecond);
