@@ -7,7 +7,6 @@
 #include "devices/sound_device.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model_state.h"
-#include "sim/input/command_services.h"
 
 namespace cockpit {
 

@@ -19,6 +19,8 @@ void UpdateGauges() {
     UpdateTachometerSounds();
 }
 void UpdateNavRadios() {}
+// The GPS display is drawn by the panel; nothing is loaded until it exists.
+void LoadGpsDisplay(int) {}
 
 // The radios write their section once they exist; until then reading succeeds.
 int ReadNavRadios(core::IniFile&) {
