@@ -72,6 +72,7 @@ int MakeNavigation(Installation& installation, std::string* error);
 int MakeAirports(Installation& installation, std::string* error);
 int MakeRunwayArt(Installation& installation, std::string* error);
 int MakeSkyArt(Installation& installation, std::string* error);
+int MakeOutlines(Installation& installation, std::string* error);
 int MakePanelArt(Installation& installation, std::string* error);
 int MakeEffects(Installation& installation, std::string* error);
 int MakeShapes(Installation& installation, std::string* error);
@@ -79,6 +80,8 @@ int MakeHelp(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
+// Also drawn then: the map's background and toolbar strip (map_art.cpp).
+int MakeMapArt(const std::string& outDir, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
 // modules that read data/ come first, so bad data is reported before the long work starts.
@@ -87,6 +90,7 @@ inline constexpr Module kModules[] = {
     {"flights", MakeFlights},
     {"navigation", MakeNavigation},
     {"airports", MakeAirports},
+    {"outlines", MakeOutlines},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
     {"runway art", MakeRunwayArt},
