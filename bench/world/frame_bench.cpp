@@ -3,13 +3,12 @@
 // two traffic aircraft flying round, drawn into a 640 x 480 memory surface through the frame's
 // own steps (the sky placed and drawn, the scenery objects collected and filed, the aircraft
 // filed, the cloud passes with the ground's). Goal: 5 ms a frame (200 frames a second), against
-// a memset of the same surface as the peer; heap allocations per frame after the first few:
-// goal 0. Needs the installation the build makes (build/install).
+// world_bench's BM_FillSurfaceWithMemset (a memset of the same surface) as the peer; heap
+// allocations per frame after the first few: goal 0. Needs the installation the build makes (build/install).
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -150,16 +149,5 @@ void BM_WholeFrameAtKsqlAtDusk(benchmark::State& state) {
     platform::ForgetFolderListings();
 }
 BENCHMARK(BM_WholeFrameAtKsqlAtDusk)->Unit(benchmark::kMillisecond);
-
-void BM_MemsetOfTheFrame(benchmark::State& state) {
-    auto surface = gfx::GFXMemSurface::Create(640, 480, 8);
-    for (auto _ : state) {
-        for (int y = 0; y < 480; ++y)
-            std::memset(surface->pixels + y * surface->stride, 3, 640);
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(state.iterations() * 640 * 480);
-}
-BENCHMARK(BM_MemsetOfTheFrame)->Unit(benchmark::kMillisecond);
 
 }  // namespace
