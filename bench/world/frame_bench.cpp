@@ -2,9 +2,10 @@
 // starter installation's first flight in the plain forward view with two cloud decks and the
 // two traffic aircraft flying round, drawn into a 640 x 480 memory surface through the frame's
 // own steps (the sky placed and drawn, the scenery objects collected and filed, the aircraft
-// filed, the cloud passes with the ground's). Goal: 5 ms a frame (200 frames a second), against
-// world_bench's BM_FillSurfaceWithMemset (a memset of the same surface) as the peer; heap
-// allocations per frame after the first few: goal 0. Needs the installation the build makes (build/install).
+// filed, the cloud passes with the ground's). Goal: 5 ms a frame (200 frames a second),
+// against world_bench's BM_FillSurfaceWithMemset (a memset of the same surface) as the peer;
+// heap allocations per frame after the first few: goal 0. Needs the installation the build
+// makes (build/install).
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
