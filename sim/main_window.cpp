@@ -352,10 +352,14 @@ void PaintView(win::HWND w) {
         theSimWorld.ShowLoadingScreen(w);
         return;
     }
+    // The aircraft never stands below the ground's floor.
+    if (flight::theFlightModelState.fmPosY < flight::theFlightModelState.fmGearHeight)
+        flight::theFlightModelState.fmPosY = flight::theFlightModelState.fmGearHeight;
     if (!theWarmUpDone) {
-        // Pages in what lies round the aircraft before the first picture; nothing to page yet.
+        // Pages in what lies round the aircraft before the first picture.
         theWarmUpDone = true;
         win::ValidateRect(w, nullptr);
+        theSimWorld.WarmUp();
     }
     if (!theSimWorld.IsRunning() || !theSimWorld.IsInitialised() || theSimWorld.IsVideoPlaying())
         return;
@@ -367,15 +371,19 @@ void PaintView(win::HWND w) {
     ClearScene();
     theSimWorld.PrepareScene(eye, angles);
     flight::theAircraft.UpdateViewBitmaps(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
-    // The scenery objects near the eye (the pan cameras' modes 4 and 5 say so), then the
-    // aircraft, all filed for the passes below.
+    // The aircraft and its shadow, then the scenery objects near the eye (the pan cameras'
+    // modes 4 and 5 say so), all filed with the terrain's draw lists; a cell draws what was
+    // filed at it last first, so a runway goes down before the aircraft standing on it.
+    theSimWorld.FileAircraft();
+    theSimWorld.QueueAircraftShadow();
     const int view = theSimWorld.GetViewMode();
     theSimWorld.UpdateSceneryObjects(eye, view == 4 || view == 5 ? 1 : 0);
-    theSimWorld.FileAircraft();
-    // The terrain, the objects and the clouds in the order the eye's altitude asks for.
+    // The terrain with what stands on it, and the clouds, in the order the eye's altitude asks
+    // for.
     theSimWorld.RenderClouds(eye);
     // The panel and the readouts draw over the whole screen, not only the 3D view.
     if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->clipRect = gfx::GFXRect{0, 0, 639, 479};
+    theSimWorld.StoreMagneticVariation();
     cockpit::PaintCockpit(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
     ++theFramesDrawn;
     theSimWorld.FinishFrame(0);

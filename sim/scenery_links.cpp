@@ -3,7 +3,6 @@
 // live weather, and the sky's place in each frame.
 #include <algorithm>
 #include <cmath>
-#include <span>
 #include <string>
 
 #include "core/ini_file.h"
@@ -19,6 +18,7 @@
 #include "world/runway_shape.h"
 #include "world/scenery_services.h"
 #include "world/scenery_state.h"
+#include "world/terrain_manager.h"
 #include "world/traffic_aircraft.h"
 
 namespace sim {
@@ -79,25 +79,35 @@ void SceneOffset(double out[2]) {
     out[0] = 9437184.0 - origin[0];
     out[1] = 5242880.0 - origin[1];
 }
-// Until the terrain draws, its pass is the plain list of the objects filed for the frame.
-void RenderTerrain() {
-    theLinkedWorld->RenderSceneItems();
+void TerrainPass() {
+    theLinkedWorld->RenderTerrain();
 }
-double GroundHeight(double, double) {
-    return 0.0;
+double GroundHeight(double x, double z) {
+    world::TerrainManager* t = theLinkedWorld->Terrain();
+    const double at[3] = {x, z, 0.0};
+    return t != nullptr ? t->GetHeightAt(at).height : 0.0;
+}
+int TerrainLoadedAt(const double world[3]) {
+    world::TerrainManager* t = theLinkedWorld->Terrain();
+    return t != nullptr && t->GetTileAt(world) != nullptr ? 1 : 0;
 }
 int FileItem(const double world[3], float radius, ts::TSRenderItem* item) {
-    double offset[2];
-    SceneOffset(offset);
-    const float scene[3] = {static_cast<float>(world[0] - offset[0]),
-                            static_cast<float>(world[1] - offset[1]), static_cast<float>(world[2])};
-    return theLinkedWorld->AddRenderItem(scene, radius, item);
+    return theLinkedWorld->AddRenderItem(world, radius, item);
 }
-// Until the terrain's draw lists exist, an object filed by its ground rectangle goes into the
-// plain list by its rectangle's centre.
+// An object filed by its ground rectangle (scene units) goes to the cell of its rectangle
+// nearest the eye: the terrain draws far cells first, so a runway filed at its centre would
+// be painted over by the ground between it and the eye.
+void NearestToEye(const float rect[4], float out[2]) {
+    const ts::Vector3F& eye = theViewController.LastTransform().t;
+    out[0] = std::clamp(eye.x, std::min(rect[0], rect[2]), std::max(rect[0], rect[2]));
+    out[1] = std::clamp(eye.y, std::min(rect[1], rect[3]), std::max(rect[1], rect[3]));
+}
 int FileItemInRect(const float rect[4], ts::TSRenderItem* item) {
-    const float scene[3] = {(rect[0] + rect[2]) * 0.5f, (rect[1] + rect[3]) * 0.5f, 0.0f};
-    return theLinkedWorld->AddRenderItem(scene, 0.0f, item);
+    world::TerrainRenderItem r;
+    r.item = item;
+    NearestToEye(rect, r.position);
+    r.radius = 0.5f * std::hypot(rect[2] - rect[0], rect[3] - rect[1]);
+    return theLinkedWorld->AddTerrainRenderItem(r);
 }
 ts::TSShape* AcquireSceneryShape(const char* name, core::ResourceVolume* folder, int buildingTile) {
     if (name == nullptr || folder == nullptr) return nullptr;
@@ -107,32 +117,20 @@ void ReleaseSceneryShape(ts::TSShape* shape) {
     theLinkedWorld->ReleaseShape(shape);
 }
 
-// The tower camera's tower: the nearest of the towers built round the aircraft.
-int NearestTower(double out[3]) {
-    theLinkedWorld->TrackObjectTiles();
-    double at[3];
-    flight::GetAircraftWorldPosition(at);
-    const world::Artifact* best = nullptr;
-    double bestDistance = 0.0;
-    for (std::size_t i = 0; const world::TileArtifacts* towers = theLinkedWorld->ObjectTileTowers(i); ++i)
-        for (const world::Artifact* t : towers->Items()) {
-            const double d = std::hypot(t->position[0] - at[0], t->position[1] - at[1]);
-            if (best == nullptr || d < bestDistance) {
-                best = t;
-                bestDistance = d;
-            }
-        }
-    if (best == nullptr) return 0;
-    for (int k = 0; k < 3; ++k)
-        out[k] = best->position[k];
-    return 1;
-}
 void WorldToScene(const double world[3], float out[3]) {
     double offset[2];
     SceneOffset(offset);
     out[0] = static_cast<float>(world[0] - offset[0]);
     out[1] = static_cast<float>(world[1] - offset[1]);
     out[2] = static_cast<float>(world[2]);
+}
+
+// The terrain builds and frees its tiles' objects through the world.
+void BuildTileObjectsHook(world::TerrainTile* tile) {
+    theLinkedWorld->BuildTileObjects(tile);
+}
+void FreeTileObjectsHook(world::TerrainTile* tile) {
+    theLinkedWorld->FreeTileObjects(tile);
 }
 
 // The traffic aircraft's shapes are free-standing objects of the airport database.
@@ -165,8 +163,9 @@ void SimWorld::InstallSceneryServices() {
     s.viewportBottom = &ViewportBottom;
     s.cameraHeading = &CameraHeading;
     s.sceneOffset = &SceneOffset;
-    s.renderTerrain = &RenderTerrain;
+    s.renderTerrain = &TerrainPass;
     s.groundHeight = &GroundHeight;
+    s.isTerrainLoadedAt = &TerrainLoadedAt;
     s.addRenderItem = &FileItem;
     s.addTerrainRenderItem = &FileItemInRect;
     s.acquireShape = &AcquireSceneryShape;
@@ -175,7 +174,6 @@ void SimWorld::InstallSceneryServices() {
     world::theTrafficShapeServices =
         world::TrafficShapeServices{&CreateTrafficShape, &DestroyTrafficShape, &PlaceTrafficShape};
     ViewServices v = theViewServices;
-    v.nearestTower = &NearestTower;
     v.worldToScene = &WorldToScene;
     theViewServices = v;
 }
@@ -200,8 +198,8 @@ void SimWorld::MakeRunwayModule() {
 
 void SimWorld::MakeRunwayMaterials() {
     world::LoadRunwayMaterials(&core::theRunwayShapesVolume, GetCurrentPalette(),
-                               GetGraphicsSetting(world::kSettingRunwayTexture) != 0 &&
-                                   GetGraphicsSetting(world::kSettingTerrainTexture) != 0);
+                               GetGraphicsSetting(world::kRunwayTexture) != 0 &&
+                                   GetGraphicsSetting(world::kTerrainTexture) != 0);
 }
 
 void SimWorld::MakeAirportObjects() {
@@ -210,72 +208,116 @@ void SimWorld::MakeAirportObjects() {
                   &core::theObstacleDataVolume, &core::theIniFile);
     objects->SetShapeFolders(&core::theBuildingShapesVolume, &core::theObstacleShapesVolume,
                              &core::thePlaneShapesVolume);
+    world::theTileObjectHooks = world::TerrainTileObjectHooks{&BuildTileObjectsHook, &FreeTileObjectsHook};
 }
 
 void SimWorld::DestroyAirportObjects() {
+    world::theTileObjectHooks = world::NoTileObjects();
     objectTiles.clear();
     if (objects) objects->WriteBeaconReport();
     objects.reset();
     world::theTrafficShapeServices = world::NoTrafficShapes();
     const ViewServices defaults = DefaultViewServices();
-    theViewServices.nearestTower = defaults.nearestTower;
     theViewServices.worldToScene = defaults.worldToScene;
 }
 
-// ---- the objects of the tiles round the aircraft ------------------------------------------
+// ---- the objects of the terrain's tiles ---------------------------------------------------
 
-// Until the terrain pages its tiles, the world builds the objects of the tiles within reach of
-// the aircraft itself, as the terrain's tile loader will.
-void SimWorld::TrackObjectTiles() {
-    if (!objects) return;
+namespace {
+
+// An object as the terrain's searches see it; runways answer whether a place lies on them.
+world::TerrainObjectEntry EntryOf(const world::Artifact* a, bool runway) {
+    world::TerrainObjectEntry e;
+    for (int k = 0; k < 3; ++k)
+        e.position[k] = a->position[k];
+    e.object = a;
+    if (runway)
+        e.contains = [](const void* o, const double p[3]) {
+            return static_cast<const world::ArtifactTrans*>(o)->IsNear(p);
+        };
+    return e;
+}
+
+}  // namespace
+
+// A tile's objects are built as the terrain loads it: runways, buildings and towers always,
+// obstacles while "EnableObstacles" is on.
+void SimWorld::BuildTileObjects(world::TerrainTile* tile) {
+    if (!objects || tile == nullptr || tile->id == world::kNoTileId) return;
     double at[3];
     flight::GetAircraftWorldPosition(at);
-    constexpr double kReach = 60000.0;
-    std::uint8_t wanted[9];
-    int count = 0;
-    for (const double dx : {-kReach, 0.0, kReach})
-        for (const double dz : {-kReach, 0.0, kReach}) {
-            const std::uint8_t id = world::TileIdOf(static_cast<std::int32_t>(std::floor(at[0] + dx)),
-                                                    static_cast<std::int32_t>(std::floor(at[1] + dz)));
-            if (id != world::kNoTile && std::find(wanted, wanted + count, id) == wanted + count)
-                wanted[count++] = id;
+    ObjectTile t;
+    t.tile = tile;
+    t.runways = objects->BuildRunways(tile->id, GetGraphicsSetting(world::kRunwayMarkings),
+                                      GetGraphicsSetting(world::kRunwayLighting));
+    t.buildings = objects->BuildBuildings(tile->id, GetGraphicsSetting(world::kBuildingDensity));
+    t.towers = objects->BuildTowers(tile->id, at);
+    if (GetGraphicsSetting(world::kEnableObstacles) != 0) t.obstacles = objects->BuildObstacles(tile->id);
+    auto enter = [](const world::TileArtifacts* list, std::vector<world::TerrainObjectEntry>& out,
+                    bool runway) {
+        out.clear();
+        if (list != nullptr)
+            for (const world::Artifact* a : list->Items())
+                out.push_back(EntryOf(a, runway));
+    };
+    enter(t.runways.get(), tile->runways, true);
+    enter(t.buildings.get(), tile->buildings, false);
+    enter(t.towers.get(), tile->towers, false);
+    enter(t.obstacles.get(), tile->obstacles, false);
+    objectTiles.push_back(std::move(t));
+}
+
+void SimWorld::FreeTileObjects(world::TerrainTile* tile) {
+    if (tile == nullptr) return;
+    tile->runways.clear();
+    tile->buildings.clear();
+    tile->towers.clear();
+    tile->obstacles.clear();
+    std::erase_if(objectTiles, [&](const ObjectTile& t) { return t.tile == tile; });
+}
+
+int SimWorld::RunwayFilingPoint(const float scene[3], float out[3]) const {
+    double at[3], offset[2];
+    WorldPosition(scene, at);
+    world::theSceneryServices.sceneOffset(offset);
+    const ts::Vector3F& eye = theViewController.LastTransform().t;
+    int found = 0;
+    float best = 0.0f;
+    for (const ObjectTile& t : objectTiles) {
+        if (!t.runways) continue;
+        for (const world::Artifact* a : t.runways->Items()) {
+            const auto* runway = static_cast<const world::ArtifactTrans*>(a);
+            if (runway->IsNear(at) == 0) continue;
+            float rect[4], p[2];
+            runway->GroundRect(offset, rect);
+            NearestToEye(rect, p);
+            const float d = std::hypot(p[0] - eye.x, p[1] - eye.y);
+            if (found == 0 || d < best) {
+                out[0] = p[0];
+                out[1] = p[1];
+                out[2] = scene[2];
+                best = d;
+                found = 1;
+            }
         }
-    // Tiles out of reach go with their objects; new ones are built.
-    std::erase_if(objectTiles, [&](const ObjectTile& t) {
-        return std::find(wanted, wanted + count, t.id) == wanted + count;
-    });
-    for (const std::uint8_t id : std::span(wanted, static_cast<std::size_t>(count))) {
-        if (std::any_of(objectTiles.begin(), objectTiles.end(),
-                        [&](const ObjectTile& t) { return t.id == id; }))
-            continue;
-        ObjectTile t;
-        t.id = id;
-        t.runways = objects->BuildRunways(id, GetGraphicsSetting(world::kSettingRunwayMarkings),
-                                          GetGraphicsSetting(world::kSettingRunwayLighting));
-        t.buildings = objects->BuildBuildings(id, GetGraphicsSetting(world::kSettingBuildingDensity));
-        t.towers = objects->BuildTowers(id, at);
-        t.obstacles = objects->BuildObstacles(id);
-        objectTiles.push_back(std::move(t));
     }
+    return found;
 }
 
 void SimWorld::UpdateSceneryObjects(const float eye[3], int panCamera) {
     nearObjects = 0;
     if (!objects) return;
-    TrackObjectTiles();
     double viewer[3];
     WorldPosition(eye, viewer);
     objects->SetView(viewer);
-    constexpr double kObjectRange = 40000.0;
-    for (const ObjectTile& t : objectTiles)
-        for (const auto* list : {t.runways.get(), t.buildings.get(), t.towers.get(), t.obstacles.get()})
-            if (list != nullptr) objects->CollectNearObjects(*list, kObjectRange);
+    // Runways, buildings and towers within 40,000 units, the obstacles within 15,000.
+    for (const ObjectTile& t : objectTiles) {
+        for (const auto* list : {t.runways.get(), t.buildings.get(), t.towers.get()})
+            if (list != nullptr) objects->CollectNearObjects(*list, 40000.0);
+        if (t.obstacles) objects->CollectNearObjects(*t.obstacles, 15000.0);
+    }
     objects->QueueVisibleObjects(panCamera);
     nearObjects = static_cast<int>(objects->NearCount());
-}
-
-const world::TileArtifacts* SimWorld::ObjectTileTowers(std::size_t i) const {
-    return i < objectTiles.size() ? objectTiles[i].towers.get() : nullptr;
 }
 
 void SimWorld::DestroySceneryObjects() {

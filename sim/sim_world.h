@@ -26,6 +26,10 @@ class CloudLayerSet;
 class AirportObjectDatabase;
 class TileArtifacts;
 class SceneryGraphicsSettings;
+class ObjShadow;
+class TerrainManager;
+class TerrainTile;
+struct TerrainRenderItem;
 class ArtifactShapeCache;
 }  // namespace world
 namespace planning {
@@ -189,6 +193,24 @@ public:
     // target, the view controller places the camera, the camera and the light set are
     // activated and the camera gets the identity transform (world geometry).
     void PrepareScene(const float eye[3], const float angles[3]);
+    // The terrain pass (the cloud layers call it at its place among their decks): the ground,
+    // each cell followed by the drawables filed at it.
+    void RenderTerrain();
+    // Files a drawable for this frame with the terrain's draw lists, at the cell holding its
+    // place: a world position, or a scene (terrain grid) position, with the radius of its
+    // bounding sphere; 1 when filed. Within a cell the item filed last is drawn first.
+    int AddRenderItem(const double worldPosition[3], float radius, ts::TSRenderItem* item);
+    int AddRenderItemGrid(const float position[3], float radius, ts::TSRenderItem* item);
+    int AddTerrainRenderItem(const world::TerrainRenderItem& record);
+    // Once before the first picture: pages in the ground, objects and textures all round.
+    void WarmUp();
+    // The frame's magnetic variation at the aircraft, for the compass and the radios.
+    void StoreMagneticVariation();
+    // In SkyCam and TowerCam with "AircraftShadows" on: the aircraft's ground shadow, cast
+    // along the light onto the tile under the aircraft and filed at the aircraft with the
+    // terrain's draw lists.
+    void QueueAircraftShadow();
+    [[nodiscard]] const world::ObjShadow* AircraftShadow() const { return aircraftShadow.get(); }
     gfx::GFXDrawTarget* DrawTarget() { return drawTarget.get(); }
     // The sky placed for the eye and drawn (the frame's first drawing), and the clouds with
     // the terrain and the filed objects in altitude order.
@@ -198,11 +220,6 @@ public:
     static void WorldPosition(const float scene[3], double out[3]);
     ts::TSLight* SunLight() { return sunLight.get(); }
     ts::TSLightSet* LightSet() { return lightSet.get(); }
-    // Files a render item for this frame at a scene position (the eye's frame) with the radius
-    // of its bounding sphere; 1 when filed. Filed items are drawn far to near after the scene's
-    // clear (RenderSceneItems), then forgotten.
-    int AddRenderItem(const float position[3], float radius, ts::TSRenderItem* item);
-    void RenderSceneItems();
     // In the camera views (SkyCam, TowerCam) the user's aircraft is placed at its scene position
     // and attitude and filed; the cockpit views do not draw it.
     void FileAircraft();
@@ -244,13 +261,17 @@ public:
     // The frame's scenery objects: the viewer set, the objects near it collected (their lights
     // stepped) and filed far to near.
     void UpdateSceneryObjects(const float eye[3], int panCamera);
-    // Builds the objects of the tiles within reach of the aircraft and lets those out of reach
-    // go (until the terrain's tiles hold them).
-    void TrackObjectTiles();
-    // The towers of the i-th tile of objects held, or null past the last.
-    [[nodiscard]] const world::TileArtifacts* ObjectTileTowers(std::size_t i) const;
+    // The objects of a terrain tile, built as the terrain loads it and freed as it goes.
+    void BuildTileObjects(world::TerrainTile* tile);
+    void FreeTileObjects(world::TerrainTile* tile);
+    // Where a drawable standing on a runway is filed so that it is drawn after the runway: the
+    // runway's filing point (its ground rectangle's point nearest the eye), when the scene
+    // position lies on a built runway; 0 elsewhere. Filed before the scenery objects, it is drawn
+    // after the runway filed at the same cell.
+    int RunwayFilingPoint(const float scene[3], float out[3]) const;
     // Scenery objects drawn near the viewer in the last frame.
     [[nodiscard]] int NearObjectCount() const { return nearObjects; }
+    world::TerrainManager* Terrain() { return terrain.get(); }
     flight::SystemReliability* Reliability() { return reliability.get(); }
     flight::Aircraft* GetAircraft() { return aircraft; }
     // The view controller's view mode (0, 1 cockpit; 2 to 5 outside) and look direction.
@@ -284,11 +305,6 @@ private:
     std::unique_ptr<ts::TSLightSet> lightSet;
     std::unique_ptr<world::SceneryGraphicsSettings> graphics;
     std::unique_ptr<world::ArtifactShapeCache> shapeCache;
-    struct FiledItem {
-        ts::TSRenderItem* item;
-        float distance;
-    };
-    std::vector<FiledItem> filedItems;
     std::uint32_t lastFrameFaces = 0;
     DateAndTime time;
     std::unique_ptr<SimClock> clock;
@@ -296,13 +312,16 @@ private:
     std::unique_ptr<world::WeatherState> weather;
     std::unique_ptr<world::CloudLayerSet> clouds;
     std::unique_ptr<world::AirportObjectDatabase> objects;
-    // The objects of the tiles round the aircraft (until the terrain's tiles hold them).
+    // The objects of the terrain's tiles.
     struct ObjectTile {
-        std::uint8_t id = 0;
+        world::TerrainTile* tile = nullptr;
         std::unique_ptr<world::TileArtifacts> runways, buildings, towers, obstacles;
     };
     std::vector<ObjectTile> objectTiles;
     int nearObjects = 0;
+    std::unique_ptr<world::TerrainManager> terrain;
+    std::unique_ptr<world::ObjShadow> aircraftShadow;
+    int aircraftShadowNumber = -1;
     std::unique_ptr<flight::SystemReliability> reliability;
     flight::Aircraft* aircraft = nullptr;
 
@@ -338,6 +357,9 @@ private:
 
 extern SimWorld theSimWorld;
 
+// The terrain's fields of the runner's report: alt_ft, ground_ft, tile, magvar, mag_heading,
+// cells.
+void RegisterTerrainReportFields();
 // The aircraft's shapes: taken from the world's shape cache with the planes' folder of the
 // shapes volume current, and given back.
 ts::TSShape* AcquireAircraftShape(const char* name);

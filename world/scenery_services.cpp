@@ -5,10 +5,9 @@ namespace world {
 namespace {
 
 // The settings a fresh installation starts with.
-constexpr std::int32_t kDefaultSettings[14] = {100, 1, 1, 100, 0, 1, 1, 1, 1, 1, 0, 0, 1, 1};
-
 std::int32_t DefaultSetting(int index) {
-    return (index >= 0 && index < 14) ? kDefaultSettings[index] : 0;
+    static const SceneryGraphicsSettings defaults;
+    return defaults.Get(index);
 }
 void DefaultZulu(ZuluDateTime* out) {
     *out = ZuluDateTime{};

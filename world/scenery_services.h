@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "world/scenery_settings.h"
+
 namespace core {
 class ResourceVolume;
 }
@@ -19,24 +21,6 @@ class TSShape;
 }  // namespace ts
 
 namespace world {
-
-// The scenery setting indexes the scenery reads (the graphics profiles' rows).
-enum SceneryGraphicsSetting : int {
-    kSettingTerrainRange = 0,
-    kSettingTerrainTexture = 1,
-    kSettingAircraftShadows = 2,
-    kSettingCloudDistance = 3,
-    kSettingBuildingDensity = 4,
-    kSettingBuildingTexture = 5,
-    kSettingEnableSun = 6,
-    kSettingEnableMoon = 7,
-    kSettingEnableStars = 8,
-    kSettingSkyTexture = 9,
-    kSettingRunwayMarkings = 10,
-    kSettingRunwayLighting = 11,
-    kSettingRunwayTexture = 12,
-    kSettingEnableObstacles = 13,
-};
 
 // A zulu calendar time as the world's clock gives it.
 struct ZuluDateTime {

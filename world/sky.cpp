@@ -128,7 +128,7 @@ void Sky::UpdateLighting(bool force) {
     if (light == sunLight && !force) return;
     sunLight = light;
     moon->SetNight(!stars.empty());
-    if (sun->IsBelowHorizon() && theSceneryServices.graphicsSetting(kSettingEnableStars) != 0)
+    if (sun->IsBelowHorizon() && theSceneryServices.graphicsSetting(kEnableStars) != 0)
         CreateStars();
     else
         RemoveStars();
@@ -140,12 +140,12 @@ float Sky::GetAmbientLight() const {
 }
 
 void Sky::ApplyGraphicsSettings() {
-    if (theSceneryServices.graphicsSetting(kSettingEnableStars) != 0 && sun->IsBelowHorizon())
+    if (theSceneryServices.graphicsSetting(kEnableStars) != 0 && sun->IsBelowHorizon())
         CreateStars();
     else
         RemoveStars();
-    sun->enabled = theSceneryServices.graphicsSetting(kSettingEnableSun) != 0;
-    moon->enabled = theSceneryServices.graphicsSetting(kSettingEnableMoon) != 0;
+    sun->enabled = theSceneryServices.graphicsSetting(kEnableSun) != 0;
+    moon->enabled = theSceneryServices.graphicsSetting(kEnableMoon) != 0;
 }
 
 void Sky::CreateStars() {
@@ -212,7 +212,7 @@ void Sky::Render(bool alternative) {
     theSkyMatrixStale = false;
 
     RenderBodies();
-    if (theSceneryServices.graphicsSetting(kSettingSkyTexture) != 0) {
+    if (theSceneryServices.graphicsSetting(kSkyTexture) != 0) {
         // The ground plane: a disc as wide as the dome a little below the eye, so it fills the
         // view below the horizon (its edge lies 0.03 degree down) whatever the pitch, and its
         // corners still project within the screen coordinates' range.

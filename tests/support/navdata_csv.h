@@ -1,5 +1,5 @@
-// The rows of a table of the public navigation data (data/navdata-us/NAME), split at commas,
-// without the header line, for tests that hold the installation against its sources.
+// The rows of one of data/navdata-us's comma-separated tables, split at commas, the header line
+// left out (ZEPHLON_SOURCE_DIR names the source tree). Empty when the table is not there.
 #pragma once
 
 #include <fstream>
@@ -9,7 +9,7 @@
 
 namespace testsupport {
 
-inline std::vector<std::vector<std::string>> NavdataCsv(const char* name) {
+inline std::vector<std::vector<std::string>> ReadNavdataCsv(const std::string& name) {
     std::vector<std::vector<std::string>> rows;
     std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/" + name);
     std::string line;

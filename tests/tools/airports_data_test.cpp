@@ -33,7 +33,7 @@ std::int16_t I16(const std::vector<std::uint8_t>& b, std::size_t at) {
 }
 
 std::vector<std::vector<std::string>> Csv(const char* name) {
-    return testsupport::NavdataCsv(name);
+    return testsupport::ReadNavdataCsv(name);
 }
 
 struct World {

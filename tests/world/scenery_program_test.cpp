@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -165,6 +166,70 @@ TEST(SceneryProgram, ACloudDeckOverheadCoversTheSkyWithItsUnderside) {
         most = std::max(most, n);
     EXPECT_GE(colours.size(), 3u);
     EXPECT_LT(most, 320 * 60 * 8 / 10) << "one colour fills the sky";
+}
+
+// Pavement grey, as the runway's asphalt and the concrete of its markings' gaps are; grass and
+// fields are green or brown.
+bool Pavement(std::uint32_t c) {
+    const int r = static_cast<int>((c >> 16) & 255), g = static_cast<int>((c >> 8) & 255),
+              b = static_cast<int>(c & 255);
+    return std::abs(r - g) <= 16 && std::abs(g - b) <= 16 && r > 40 && r < 200;
+}
+bool Grass(std::uint32_t c) {
+    const int r = static_cast<int>((c >> 16) & 255), g = static_cast<int>((c >> 8) & 255),
+              b = static_cast<int>(c & 255);
+    return g > r + 20 && g > b + 20;
+}
+
+// The first flight on the terrain: from the cockpit the runway runs from under the aircraft to
+// the textured fields ahead (the ground between them and the eye does not cover it); from the
+// SkyCam the aircraft and its shadow stand on the pavement, drawn after it.
+TEST(SceneryProgram, TheRunwayAndTheAircraftOnItStandOnTheTexturedGround) {
+    const std::string bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
+    const fs::path install = fs::path(ZEPHLON_BINARY_DIR) / "install";
+    if (!fs::exists(bin) || !fs::exists(install / "Flights"))
+        GTEST_SKIP() << "simrun or the starter installation is not built";
+    testsupport::TempFolder dir("zephlon-ground");
+    for (const fs::directory_entry& e : fs::directory_iterator(install))
+        if (e.is_directory())
+            fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
+    dir.Write("script.txt", "wait 1500\nmenu 1665\nwait 500\nreport tile objects ground_ft\n"
+                            "screenshot " + dir.Path("ahead.bmp") + "\nmenu 1929\nwait 500\n"
+                            "screenshot " + dir.Path("skycam.bmp") + "\nquit\n");
+    const testsupport::CommandResult r = testsupport::RunCommand(
+        bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") + " 2>&1");
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::size_t from = 0;
+    auto fields = Report(r.out, &from);
+    // San Carlos lies on a tile of its own terrain, 5 ft above the sea.
+    EXPECT_EQ(fields["tile"].rfind("NA_", 0), 0u) << r.out;
+    EXPECT_GT(std::stoi(fields["objects"]), 0);
+    EXPECT_NEAR(std::stod(fields["ground_ft"]), 5.0, 3.0);
+
+    const std::string ahead = dir.Read("ahead.bmp");
+    auto count = [](const std::string& p, int x0, int x1, int y0, int y1, bool (*f)(std::uint32_t)) {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                n += f(PixelAt(p, x, y)) ? 1 : 0;
+        return n;
+    };
+    // Pavement straight ahead below the horizon, from the nearest rows on.
+    EXPECT_GT(count(ahead, 250, 390, 300, 370, &Pavement), 140 * 70 * 8 / 10);
+    // Fields beyond, textured: many greens.
+    std::set<std::uint32_t> greens;
+    for (int y = 180; y < 240; ++y)
+        for (int x = 0; x < 640; ++x)
+            if (Grass(PixelAt(ahead, x, y))) greens.insert(PixelAt(ahead, x, y));
+    EXPECT_GT(count(ahead, 0, 640, 180, 240, &Grass), 640 * 60 / 4);
+    EXPECT_GE(greens.size(), 6u);
+
+    // From behind: the aircraft over the pavement in the middle of the picture, pavement round
+    // it and below.
+    const std::string sky = dir.Read("skycam.bmp");
+    const int aircraft = count(sky, 280, 360, 220, 290, [](std::uint32_t c) { return !Pavement(c) && !Grass(c); });
+    EXPECT_GT(aircraft, 400);
+    EXPECT_GT(count(sky, 0, 640, 330, 470, &Pavement), 640 * 140 / 2);
 }
 
 }  // namespace

@@ -130,7 +130,7 @@ protected:
             ++theSunDirectionCalls;
         };
         s.graphicsSetting = [](int index) {
-            return index == world::kSettingEnableStars ? theStars : std::int32_t{1};
+            return index == world::kEnableStars ? theStars : std::int32_t{1};
         };
         world::theSceneryServices = s;
         theZulu = world::ZuluDateTime{};
