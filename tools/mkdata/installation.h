@@ -78,6 +78,9 @@ int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
 int MakeNavigation(Installation& installation, std::string* error);
+int MakeAirports(Installation& installation, std::string* error);
+int MakeRunwayArt(Installation& installation, std::string* error);
+int MakeSkyArt(Installation& installation, std::string* error);
 int MakeOutlines(Installation& installation, std::string* error);
 int MakePanelArt(Installation& installation, std::string* error);
 int MakeTerrain(Installation& installation, std::string* error);
@@ -104,9 +107,12 @@ inline constexpr Module kModules[] = {
     {"volumes", MakeVolumes},
     {"flights", MakeFlights},
     {"navigation", MakeNavigation},
+    {"airports", MakeAirports},
     {"outlines", MakeOutlines},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
+    {"runway art", MakeRunwayArt},
+    {"sky art", MakeSkyArt},
     {"panel art", MakePanelArt},
     {"effects", MakeEffects},
     {"shapes", MakeShapes},
