@@ -156,6 +156,11 @@ public:
     [[nodiscard]] int DebugAirportIndex() const { return debugAirport; }
     [[nodiscard]] int DebugRunwayIndex() const { return debugRunway; }
     [[nodiscard]] const std::vector<SmsRunwayRecord>& DebugRunways() const { return debugRunways; }
+    [[nodiscard]] const SmsAirportHeader& DebugAirportHeader() const { return debugHeader; }
+    // Row `index` of the airport index read from the directory: its name-list entry, its
+    // header and its runway rows; 1 when all were read.
+    int ReadAirportRecord(int index, SmsEntryCopy* entry, SmsAirportHeader* header,
+                          std::vector<SmsRunwayRecord>* rows) const;
     // The position the last step, the wizard or the directory chose.
     std::int32_t positionX = 0;
     std::int32_t positionZ = 0;

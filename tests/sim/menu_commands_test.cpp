@@ -47,7 +47,7 @@ protected:
         core::theIniFile = core::IniFile(dir.Path("zephlon.ini").c_str());
         dir.Write("zephlon.ini", "[Aircraft]\nAutoComplex=0\n");
         sim::theSimWorld.Init(win::HWND{});
-        nav::theAtcState = 0;
+        nav::theAtcState.startPos = 0;
         win::SetTraceSink([this](std::string_view line) { trace.emplace_back(line); });
     }
     void TearDown() override {
@@ -253,7 +253,7 @@ TEST_F(MenuTest, CommandsFollowTheirDialogsAnswers) {
         ui::SetTemplateDialogAnswerer([&](std::string_view) { return answer; });
         trace.clear();
         flight::theFlightFreezeFrames = 0;
-        nav::theAtcState = 0;  // not parked: the airport choice reloads the flight ready to fly
+        nav::theAtcState.startPos = 0;  // not parked: the airport choice reloads the flight ready to fly
         const std::string start = sim::theStartFlightName;
         sim::HandleMenuCommand({}, c.id, {}, 0);
         const bool reloaded = *c.traced != '\0';

@@ -27,6 +27,10 @@ public:
     // The public data folder (data/ of the source tree) and the installation root.
     [[nodiscard]] const std::string& DataDir() const { return dataDir; }
     [[nodiscard]] const std::string& OutDir() const { return outDir; }
+    // A folder where slow modules keep what they made, by a key of their inputs, for the next
+    // run (empty: nothing is kept). Two build trees may share one.
+    void SetCacheDir(std::string dir) { cacheDir = std::move(dir); }
+    [[nodiscard]] const std::string& CacheDir() const { return cacheDir; }
 
     // Declares a volume (a path such as "Art\Palettes.Vol"); declared volumes are written even
     // when no member was added, so every volume the program opens is there and valid.
@@ -53,6 +57,7 @@ public:
 private:
     std::string dataDir;
     std::string outDir;
+    std::string cacheDir;
     std::map<std::string, std::vector<Member>> volumes;  // by volume path
     std::map<std::string, Bytes> files;                  // by relative path
 };
@@ -73,6 +78,7 @@ int MakePanelArt(Installation& installation, std::string* error);
 int MakeEffects(Installation& installation, std::string* error);
 int MakeShapes(Installation& installation, std::string* error);
 int MakeHelp(Installation& installation, std::string* error);
+int MakeSpeech(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
@@ -83,6 +89,7 @@ inline constexpr Module kModules[] = {
     {"volumes", MakeVolumes},
     {"flights", MakeFlights},
     {"navigation", MakeNavigation},
+    {"speech", MakeSpeech},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
     {"panel art", MakePanelArt},

@@ -1,6 +1,7 @@
-// mkdata DATA_DIR OUT_DIR: makes the starter installation in OUT_DIR from the public data in
-// DATA_DIR and the program's own art, with the program's own writers. Two runs write the same
-// bytes. mkdata --skin OUT_DIR: draws the skin the resource pack takes in.
+// mkdata [--cache DIR] DATA_DIR OUT_DIR: makes the starter installation in OUT_DIR from the public
+// data in DATA_DIR and the program's own art, with the program's own writers. Two runs write the
+// same bytes. With --cache, slow modules keep what they made in DIR and take it from there while
+// their inputs are unchanged. mkdata --skin OUT_DIR: draws the skin the resource pack takes in.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -16,12 +17,20 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    std::string cache;
+    if (argc == 5 && std::string(argv[1]) == "--cache") {
+        cache = argv[2];
+        argv += 2;
+        argc -= 2;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: mkdata DATA_DIR OUT_DIR\n       mkdata --skin OUT_DIR\n");
+        std::fprintf(stderr,
+                     "usage: mkdata [--cache DIR] DATA_DIR OUT_DIR\n       mkdata --skin OUT_DIR\n");
         return 2;
     }
     const auto started = std::chrono::steady_clock::now();
     mkdata::Installation installation(argv[1], argv[2]);
+    installation.SetCacheDir(cache);
     std::string error;
     for (const mkdata::Module& m : mkdata::kModules) {
         const auto begun = std::chrono::steady_clock::now();
