@@ -266,12 +266,8 @@ int AtcSelectRunwayIntoWind(int count, int arrival, int exclude) {
     return -1;
 }
 
-void AtcBuildPattern() {
-    AtcState& a = theAtcState;
-    auto& p = a.pattern;
-    const double tx = MapX(a.xRwy), ty = MapY(a.zRwy);
-    for (int i = 0; i < kAtcPatternRows; ++i)
-        p[static_cast<std::size_t>(i)] = AtcPatternPoint{tx, ty, 0, 0};
+void AtcSetPatternConstants() {
+    auto& p = theAtcState.pattern;
     static constexpr std::int32_t kArrive[kAtcPatternRows] = {
         20480, 525, 525, 90, 750, 750, 750, 3000, 1000, 2050, 500, 0,
         3000,  3000, 3000, 3000, 3000, 3000, 3000, 3000, 3000, 3000};
@@ -281,6 +277,15 @@ void AtcBuildPattern() {
         p[static_cast<std::size_t>(i)].arrive = kArrive[i];
         p[static_cast<std::size_t>(i)].vectors = kVectors[i];
     }
+}
+
+void AtcBuildPattern() {
+    AtcState& a = theAtcState;
+    auto& p = a.pattern;
+    const double tx = MapX(a.xRwy), ty = MapY(a.zRwy);
+    for (int i = 0; i < kAtcPatternRows; ++i)
+        p[static_cast<std::size_t>(i)] = AtcPatternPoint{tx, ty, 0, 0};
+    AtcSetPatternConstants();
     a.rwyAngle = static_cast<std::uint16_t>(a.headRwy) * kBinaryToDegrees;
     a.RwyLen = a.lenRwy * 0.77575755;
     const double h = a.rwyAngle;

@@ -256,6 +256,8 @@ int AtcSelectPlanAirport(int node);
 [[nodiscard]] std::string AtcRunwayDesignator(int index);
 [[nodiscard]] int AtcSelectRunwayIntoWind(int count, int arrival, int exclude);
 void AtcBuildPattern();
+// The fixed columns of the pattern table (whether vectors are given, the arrival distance).
+void AtcSetPatternConstants();
 void AtcSetPatternAltitude();
 void AtcSetCeilingAltitude();
 void AtcSetInitialAltitude();

@@ -360,6 +360,7 @@ int LoadAtcState(core::IniFile& file) {
     }
     AtcState& a = theAtcState;
     FlightEvaluation& e = theFlightEvaluation;
+    AtcSetPatternConstants();
     // The saved ticks count on the clock of the run that saved them: the timers start again now,
     // and a wait a damaged file made negative or endless is held to what a step ever waits.
     const std::int32_t now = NowTick();
@@ -373,7 +374,10 @@ int LoadAtcState(core::IniFile& file) {
     // was read stays for the dialogs.
     planning::FlightPlan* plan = Plan();
     const bool bad =
-        a.airportIndex < 0 || a.airportIndex >= std::max(theNavDatabase.AirportCount(), 1) ||
+        // The airport index is checked against the table when it is there (a start-up flight
+        // is read before the navigation database); every later use checks it again.
+        a.airportIndex < 0 ||
+        (theNavDatabase.AirportCount() > 0 && a.airportIndex >= theNavDatabase.AirportCount()) ||
         a.numOfRwys < 0 || a.numOfRwys > kAtcRunwayRows || a.selRwy < 0 ||
         a.selRwy >= std::max(a.numOfRwys, 1) || a.curNode < 0 ||
         (plan != nullptr && a.curNode >= std::max(plan->nodeCount, 1)) || a.spSeq < 0 ||
