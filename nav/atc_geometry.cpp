@@ -622,8 +622,8 @@ void AtcCopilotSetCourse() {
 namespace {
 
 int Knots() {
-    // The airspeed word carries 15 fraction bits of the speed the controllers talk in.
-    return flight::theFlightModelState.fmTAVel >> 15;
+    // The indicated airspeed in whole knots (the flight model keeps 16 fraction bits).
+    return flight::theFlightModelState.fmIAS >> 16;
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ void FlapsAdvice() {
 void PatternAdvice() {
     FlightEvaluation& e = theFlightEvaluation;
     if (!CopilotOn()) return;
-    const int rpm = cockpit::theTachometer1.value;
+    const int rpm = flight::theFlightModelState.fmEngineSpeed[0];
     if (cockpit::theCarbHeatKnob.lever <= 0 && rpm < 1900 && rpm > 0 &&
         (e.spEval & kEvalCarbHeat) == 0) {
         e.spEval |= kEvalCarbHeat;
@@ -229,7 +229,7 @@ void Departure3() {
         }
         return;
     }
-    if (Busy(9) && flight::theFlightModelState.fmTAVel == 0)
+    if (Busy(9) && flight::theFlightModelState.fmIAS == 0)
         AtcIssue(1, 532, 15000);
     else if (Busy(8) && e.spCom != 533)
         AtcIssue(3, 533, 10000);

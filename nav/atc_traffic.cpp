@@ -52,7 +52,7 @@ AtcTrafficFields AtcTrafficFieldsOf(int n) {
     AtcTraffic& t = Traffic()[static_cast<std::size_t>(n & 1)];
     world::TrafficAircraft& a = t.aircraft;
     return AtcTrafficFields{&a.index, &a.place, &t.call, &t.voice, &a.targetX, &a.targetZ,
-                            &a.x,     &a.z,     &a.distance, &a.course, &a.active};
+                            &a.x,     &a.z,     &a.distance, &a.course, &a.active, &a.model};
 }
 
 bool AtcTrafficPlacesValid() {

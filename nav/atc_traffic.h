@@ -20,6 +20,7 @@ struct AtcTrafficFields {
     std::int32_t* distance;
     double* angle;
     std::uint32_t* active;
+    std::uint32_t* model;  // not saved: a loaded flight's traffic gets new models
 };
 [[nodiscard]] AtcTrafficFields AtcTrafficFieldsOf(int n);
 // The places loaded from a situation are all pattern places (0 for none, 3..10).

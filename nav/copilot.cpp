@@ -52,8 +52,7 @@ void CopilotSettings::ResetCallouts() {
 void CopilotSettings::TickTakeoffSpeeds() {
     const flight::FlightModelState& f = flight::theFlightModelState;
     if (f.fmOTG == 0) return;
-    // The airspeed word over 32768 is the speed the calls count in.
-    const int speed = f.fmTAVel / 32768;
+    const int speed = AtcKnots();
     if (lastSpeedCalled + 10 < speed) {
         lastSpeedCalled += 10;
         const int k = lastSpeedCalled >= 41 ? (lastSpeedCalled - 40) / 10 : 0;
@@ -90,7 +89,7 @@ void CopilotSettings::TickCallouts() {
         pending = 0;
         q.speaking = 1;
     };
-    call(enginePending, cockpit::theTachometer1.value > engineAt, 5313);
+    call(enginePending, flight::theFlightModelState.fmEngineSpeed[0] > engineAt, 5313);
     call(firstSpeedPending, needle > firstSpeedAt, 5314);
     if (secondSpeedPending != 0 && needle > secondSpeedAt) {
         q.AppendWord(5322);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cctype>
+#include <cstdio>
 #include <string>
 
 #include "cockpit/radio_words.h"
@@ -63,8 +64,11 @@ int AtisSpeech::AtisWordCode(std::string word) {
 void AtisSpeech::UpdateTimeAndLetter() {
     int h = 0, m = 0;
     theAtcHost.zuluTime(&h, &m);
-    // The observation is made a quarter of an hour before the time heard.
-    timeText = std::to_string(h) + std::to_string(std::max(m - 15, 0));
+    // The observation is made a quarter of an hour before the time heard; the minutes keep
+    // two digits, so that 14:20 is heard as one four zero five.
+    char text[16];
+    std::snprintf(text, sizeof text, "%d%02d", std::clamp(h, 0, 23), std::max(m - 15, 0));
+    timeText = text;
     if ((letterHour == 24 && h == 0) || (letterHour != 24 && letterHour < h))
         letterIndex = static_cast<std::int16_t>((letterIndex + 1) % 26);
     letterHour = static_cast<std::int16_t>(h);
