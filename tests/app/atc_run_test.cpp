@@ -57,9 +57,9 @@ double Correlation(const std::vector<double>& signal, const std::vector<double>&
     return xx > 0 && yy > 0 ? xy / std::sqrt(xx * yy) : 0;
 }
 
-// The best normalised correlation of the clip's spoken part with the signal at any position at
-// or after `from`, and that position. Positions whose first 64 samples already fit well are the
-// only ones measured whole.
+// Where the clip's spoken part is first heard at or after `from`: the first position whose
+// normalised correlation with it reaches 0.98 (else the best one), and that correlation.
+// Positions whose first 32, then 256 samples already fit well are the only ones measured whole.
 double Find(const std::vector<double>& signal, std::vector<double> clip, std::size_t from,
             std::size_t* at) {
     // The clip's own lead and pause are silence: only the spoken part is looked for.
@@ -68,15 +68,18 @@ double Find(const std::vector<double>& signal, std::vector<double> clip, std::si
     const auto last = std::find_if(clip.rbegin(), clip.rend(), loud).base();
     if (first >= last) return 0;
     clip = std::vector<double>(first, last);
-    const std::size_t n = clip.size(), head = std::min<std::size_t>(n, 256);
+    if (clip.size() < 256) return 0;
+    const std::size_t n = clip.size(), head = 256;
     double best = 0;
     for (std::size_t s = from; s + n <= signal.size(); ++s) {
-        if (Correlation(signal, clip, s, head) < 0.8) continue;
+        if (Correlation(signal, clip, s, 32) < 0.7 || Correlation(signal, clip, s, head) < 0.8)
+            continue;
         const double r = Correlation(signal, clip, s, n);
         if (r > best) {
             best = r;
             *at = s;
         }
+        if (r >= 0.98) break;
     }
     return best;
 }
@@ -140,8 +143,12 @@ protected:
 TEST_F(AtcRun, TheAtisStartsASessionAndTheTowerClearsTheBaronForTakeOff) {
     // Part one: the ATIS, then ground, then the flight saved at the ramp.
     testsupport::CommandResult r =
-        Play("ramp", "frame-interval 20\nwait 1000\nradio COM1 132.02\nwait 20000\naudio " +
-                         dir.Path("atis.wav") + "\nradio COM1 121.90\nwait 30000\nsave " +
+        Play("ramp", "frame-interval 500\nwait 1000\nradio COM1 132.02\nwait 20000\naudio " +
+                         dir.Path("atis.wav") + "\nradio COM1 121.90\nwait 30000\n"
+                         // The readbacks heard, a left-hand pattern, the traffic's calls heard.
+                         "menu 400\ndialog RadioComm\nexpect 1538 2500\nset 1567 1\n"
+                         "set 1589 1\nclick 1\nwait 100\nmenu 298\ndialog Virtual_Airspace\n"
+                         "set 1567 1\nclick 1\nwait 100\nsave " +
                          dir.Path("ramp.flt") + "\nquit\n");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("atc: session KTEB runway "), std::string::npos) << r.out;
@@ -149,6 +156,9 @@ TEST_F(AtcRun, TheAtisStartsASessionAndTheTowerClearsTheBaronForTakeOff) {
     EXPECT_EQ(Atc("ramp.flt", "atcOn"), "1");
     EXPECT_EQ(Atc("ramp.flt", "atisFreq"), "132.02");
     EXPECT_EQ(Atc("ramp.flt", "towerFreq"), "125.10");
+    EXPECT_EQ(Atc("ramp.flt", "listen"), "1");
+    EXPECT_EQ(Atc("ramp.flt", "lHand"), "1");
+    EXPECT_EQ(Atc("ramp.flt", "listenVP"), "1");
     const std::string squawk = Atc("ramp.flt", "squawk");
     ASSERT_EQ(squawk.size(), 4u);
     EXPECT_EQ(squawk.find_first_not_of("01234567"), std::string::npos) << squawk;
@@ -170,7 +180,7 @@ TEST_F(AtcRun, TheAtisStartsASessionAndTheTowerClearsTheBaronForTakeOff) {
     saved.PutString("Aircraft", "fmPosZ", z.c_str());
     fs::copy_file(dir.Path("ramp.flt"), dir.Path("Flights/Startup.Flt"),
                   fs::copy_options::overwrite_existing);
-    r = Play("runway", "frame-interval 20\nwait 1000\nradio XPDR " + squawk +
+    r = Play("runway", "frame-interval 500\nwait 1000\nradio XPDR " + squawk +
                            "\nwait 20000\nradio COM1 125.10\nwait 60000\naudio " +
                            dir.Path("tower.wav") + "\nsave " + dir.Path("runway.flt") +
                            "\nquit\n");

@@ -24,6 +24,7 @@
 #include "devices/wave.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model_state.h"
+#include "nav/atc_dialogs.h"
 #include "nav/atc_services.h"
 #include "nav/atc_traffic.h"
 #include "planning/planning_services.h"
@@ -167,6 +168,22 @@ TEST_F(Atc, RunwayNumbersAltitudesAndSquawksFollowTheirRules) {
         seen.insert(s);
     }
     EXPECT_GT(seen.size(), 1000u);
+}
+
+TEST_F(Atc, TheDialogsAltitudeRequestStaysAVisualAltitudeBetweenItsBounds) {
+    const struct {
+        int feet;
+        bool typed;
+        int result;
+    } cases[] = {{4500, true, 4500}, {4500, false, 5500}, {3200, true, 3500},
+                 {18000, true, 2500}, {17800, false, 2500}, {900, true, 2500}, {-40, false, 2500}};
+    for (const auto& c : cases)
+        EXPECT_EQ(nav::ATCCommunicationDialog::StepAltitude(c.feet, c.typed), c.result)
+            << c.feet << (c.typed ? " typed" : " stepped");
+    planning::FlightPlan ifr;
+    ifr.ifr = 1;
+    thePlan = &ifr;
+    EXPECT_EQ(nav::ATCCommunicationDialog::StepAltitude(1000, false), 2000);
 }
 
 TEST_F(Atc, TheRunwayIntoTheWindIsChosenAndShortOnesAreLeftToSmallAircraft) {
