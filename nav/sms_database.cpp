@@ -308,20 +308,6 @@ int SmsDatabase::ReadRecord(win::HWND parent, int row, int kind, win::FileHandle
 
 // ---- stepping through the airport index ----------------------------------------------------
 
-int SmsDatabase::ReadAirportRecord(int index, SmsEntryCopy* entry, SmsAirportHeader* header,
-                                   std::vector<SmsRunwayRecord>* rows) const {
-    const std::vector<AirportIndexRecord>& airports = theNavDatabase.airports;
-    if (index < 0 || static_cast<std::size_t>(index) >= airports.size()) return 0;
-    std::uint8_t bytes[kSmsEntryBytes] = {};
-    int got = 0;
-    if (ReadAt(airports[static_cast<std::size_t>(index)].entryOffset, bytes, kSmsEntryBytes,
-               &got) != ReadResult::Ok ||
-        got < kSmsEntryHeadBytes)
-        return 0;
-    *entry = DecodeEntryCopy(bytes, got);
-    return ReadAirportAt(entry->recordOffset, header, rows) == ReadResult::Ok ? 1 : 0;
-}
-
 int SmsDatabase::LoadDebugAirport(int index) {
     const std::vector<AirportIndexRecord>& airports = theNavDatabase.airports;
     if (index < 0 || static_cast<std::size_t>(index) >= airports.size()) return 0;
@@ -332,9 +318,29 @@ int SmsDatabase::LoadDebugAirport(int index) {
     debugRunway = 0;
     debugRunways.clear();
     std::vector<SmsRunwayRecord> rows;
-    if (!ReadAirportRecord(index, &debugEntry, &debugHeader, &rows)) return 0;
+    if (!ReadAirportEntry(debugEntryOffset, &debugEntry, &debugHeader, &rows)) return 0;
     debugRunways = std::move(rows);
     return 1;
+}
+
+int SmsDatabase::ReadAirportEntry(std::uint32_t entryOffset, SmsEntryCopy* entry,
+                                  SmsAirportHeader* header,
+                                  std::vector<SmsRunwayRecord>* rows) const {
+    std::uint8_t bytes[kSmsEntryBytes] = {};
+    int got = 0;
+    if (ReadAt(entryOffset, bytes, kSmsEntryBytes, &got) != ReadResult::Ok ||
+        got < kSmsEntryHeadBytes)
+        return 0;
+    *entry = DecodeEntryCopy(bytes, got);
+    return ReadAirportAt(entry->recordOffset, header, rows) == ReadResult::Ok ? 1 : 0;
+}
+
+int SmsDatabase::ReadAirportRecord(int index, SmsEntryCopy* entry, SmsAirportHeader* header,
+                                   std::vector<SmsRunwayRecord>* rows) const {
+    const std::vector<AirportIndexRecord>& airports = theNavDatabase.airports;
+    if (index < 0 || static_cast<std::size_t>(index) >= airports.size()) return 0;
+    return ReadAirportEntry(airports[static_cast<std::size_t>(index)].entryOffset, entry, header,
+                            rows);
 }
 
 int SmsDatabase::PlaceOnCurrentRunway() {

@@ -230,6 +230,7 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
         theSlewControl.SetYawRate(0);
     }
     if (!quiet && takeHeading != 0) {
+        // A plan's departure, or the station directory's chosen runway.
         if (parked != 0) {
             nav::AtcStartAtAirport();
         } else if (nav::theAtcState.enabledATC != 0) {
