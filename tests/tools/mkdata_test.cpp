@@ -49,8 +49,20 @@ int RunMkdataWith(const std::string& args) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// The build's own installation step keeps the spoken clips in the tree's data cache (a tree
+// built inside another shares the outer one): runs here take them from there rather than speak
+// them again.
+std::string DataCache() {
+    for (const char* at : {"/data-cache", "/../data-cache"}) {
+        const fs::path p = fs::path(ZEPHLON_BINARY_DIR + std::string(at));
+        if (fs::is_directory(p)) return "--cache '" + p.lexically_normal().string() + "' ";
+    }
+    return {};
+}
+
 int RunMkdata(const fs::path& out) {
-    return RunMkdataWith(std::string("'") + ZEPHLON_SOURCE_DIR + "/data' '" + out.string() + "'");
+    return RunMkdataWith(DataCache() + "'" + ZEPHLON_SOURCE_DIR + "/data' '" + out.string() +
+                         "'");
 }
 
 bool EndsWith(const std::string& s, const char* end) {
