@@ -39,10 +39,10 @@ bool IfrPlan() {
 }
 
 double MapX(std::int32_t worldX) {
-    return worldX * kWorldToMap + kMapEast;
+    return AtcMapX(worldX);
 }
 double MapY(std::int32_t worldZ) {
-    return worldZ * kWorldToMap + kMapNorth;
+    return AtcMapY(worldZ);
 }
 std::int32_t WorldX(double mapX) {
     return static_cast<std::int32_t>((mapX - kMapEast) * kMapToWorld);
@@ -143,6 +143,14 @@ bool LoadAirport(int index, int mode) {
 }
 
 }  // namespace
+
+double AtcMapX(std::int32_t worldX) {
+    return worldX * kWorldToMap + kMapEast;
+}
+
+double AtcMapY(std::int32_t worldZ) {
+    return worldZ * kWorldToMap + kMapNorth;
+}
 
 std::string AtcAirportIdent() {
     const auto& rows = theNavDatabase.airports;

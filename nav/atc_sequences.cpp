@@ -565,8 +565,8 @@ void AtcNextPlanNode() {
     if (a.curNode < last) ++a.curNode;
     a.curNode = std::clamp(a.curNode, 0, last);
     const planning::FlightPlanNode& n = p->nodes[static_cast<std::size_t>(a.curNode)];
-    e.spDestX = static_cast<std::int32_t>(n.x * 0.009941939075797343 + 9437184 + 0.5);
-    e.spDestY = static_cast<std::int32_t>(n.y * 0.009941939075797343 + 5242880 + 0.5);
+    e.spDestX = static_cast<std::int32_t>(AtcMapX(n.x) + 0.5);
+    e.spDestY = static_cast<std::int32_t>(AtcMapY(n.y) + 0.5);
     if (a.atcAutoNav != 0) {
         if (n.kind == 2 || n.kind == 4) {
             cockpit::theNav1Radio.standbyMHz = static_cast<std::uint16_t>(n.frequency / 100 - 100);
@@ -616,8 +616,7 @@ void AtcEnRouteStep() {
             const int left = count - a.curNode;
             if (count > 0 && (left == 1 || left == 2)) {
                 const planning::FlightPlanNode& lastNode = p->nodes[static_cast<std::size_t>(count - 1)];
-                if (AtcWithinRange(lastNode.x * 0.009941939075797343 + 9437184,
-                                   lastNode.y * 0.009941939075797343 + 5242880, 41000) != 0) {
+                if (AtcWithinRange(AtcMapX(lastNode.x), AtcMapY(lastNode.y), 41000) != 0) {
                     AtcSelectPlanAirport(count - 1);
                     AtcIssue(20, 536, 15000);
                     AtcStartArrival();

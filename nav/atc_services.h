@@ -315,6 +315,9 @@ void AtcCopilotTuneRadio();
 void AtcPickVoices();
 // COM1 selected and its standby frequency swapped into use.
 void AtcSelectAndSwapCom1();
+// A world position (x east, z north) in map units.
+[[nodiscard]] double AtcMapX(std::int32_t worldX);
+[[nodiscard]] double AtcMapY(std::int32_t worldZ);
 // The identifier of the session's airport (empty without one).
 [[nodiscard]] std::string AtcAirportIdent();
 // The airspeed in knots as the dialogue tests it.

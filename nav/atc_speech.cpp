@@ -91,6 +91,24 @@ void AtcSpeech::Spell(const std::string& text, int base, int voice) {
     QueueSpelled(text, base, voice);
 }
 
+void AtcSpeech::HandOff(int voice, int phrase, const std::string& frequency) {
+    SayCallSign(voice + 4500, 0);
+    Word(voice + phrase);
+    Frequency(frequency, 4500 + voice);
+    Word(voice + 4554);
+    EndTransmission();
+}
+
+void AtcSpeech::HandOffReadback(int facility, const std::string& frequency) {
+    const int p = P();
+    Word(p + 5011);
+    Word(p + facility);
+    Frequency(frequency, 6000 + p);
+    SayCallSign(p + 6000, 0);
+    Word(p + 6054);
+    EndTransmission();
+}
+
 void AtcSpeech::Number(int value, int base) {
     QueueNumber(static_cast<std::int16_t>(std::clamp(value, -32768, 32767)), base);
 }
@@ -143,19 +161,10 @@ void AtcSpeech::SayDeparture(int id) {
             break;
         case 502:
             if (!FrequencySet(a.groundFreq)) break;
-            SayCallSign(g + 4500, 0);
-            Word(g + 502);
-            Frequency(a.towerFreq, 4500 + g);
-            Word(g + 4554);
-            EndTransmission();
+            HandOff(g, 502, a.towerFreq);
             AtcPresetComFrequency(a.towerFreq);
             if (!listen) break;
-            Word(p + 5011);
-            Word(p + 5003);
-            Frequency(a.towerFreq, 6000 + p);
-            SayCallSign(p + 6000, 0);
-            Word(p + 6054);
-            EndTransmission();
+            HandOffReadback(5003, a.towerFreq);
             break;
         case 503:
             if (a.repMsg == 0) {
@@ -194,19 +203,10 @@ void AtcSpeech::SayDeparture(int id) {
             break;
         case 508:
             if (!FrequencySet(a.departFreq)) break;
-            SayCallSign(t + 4500, 0);
-            Word(t + 2003);
-            Frequency(a.departFreq, 4500 + t);
-            Word(t + 4554);
-            EndTransmission();
+            HandOff(t, 2003, a.departFreq);
             AtcPresetComFrequency(a.departFreq);
             if (!listen) break;
-            Word(p + 5011);
-            Word(p + 5004);
-            Frequency(a.departFreq, 6000 + p);
-            SayCallSign(p + 6000, 0);
-            Word(p + 6054);
-            EndTransmission();
+            HandOffReadback(5004, a.departFreq);
             break;
         case 509:
             if (FrequencySet(a.departFreq) && a.repMsg == 0) {
@@ -342,19 +342,10 @@ void AtcSpeech::SayArrival(int id) {
             EndTransmission();
             break;
         case 502:
-            SayCallSign(ap + 4500, 0);
-            Word(ap + 1512);
-            Frequency(a.towerFreq, 4500 + ap);
-            Word(ap + 4554);
-            EndTransmission();
+            HandOff(ap, 1512, a.towerFreq);
             AtcPresetComFrequency(a.towerFreq);
             if (!listen) break;
-            Word(p + 5011);
-            Word(p + 5003);
-            Frequency(a.towerFreq, 6000 + p);
-            SayCallSign(p + 6000, 0);
-            Word(p + 6054);
-            EndTransmission();
+            HandOffReadback(5003, a.towerFreq);
             break;
         case 503:
             Word(p + 5003);
@@ -391,12 +382,7 @@ void AtcSpeech::SayArrival(int id) {
             Word(t + 4554);
             EndTransmission();
             if (!listen || !FrequencySet(a.groundFreq)) break;
-            Word(p + 5011);
-            Word(p + 5002);
-            Frequency(a.groundFreq, 6000 + p);
-            SayCallSign(p + 6000, 0);
-            Word(p + 6054);
-            EndTransmission();
+            HandOffReadback(5002, a.groundFreq);
             break;
         case 518:
             Word(p + 5002);
@@ -559,18 +545,9 @@ void AtcSpeech::SayEnRoute(int id) {
             break;
         }
         case 538:
-            SayCallSign(d + 4500, 0);
-            Word(d + 1006);
-            Frequency(a.centerFreq, 4500 + d);
-            Word(d + 4554);
-            EndTransmission();
+            HandOff(d, 1006, a.centerFreq);
             if (!listen) break;
-            Word(p + 5011);
-            Word(p + 5006);
-            Frequency(a.centerFreq, 6000 + p);
-            SayCallSign(p + 6000, 0);
-            Word(p + 6054);
-            EndTransmission();
+            HandOffReadback(5006, a.centerFreq);
             break;
         case 539:
             Word(p + 5006);

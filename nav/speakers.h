@@ -107,6 +107,10 @@ private:
     void Frequency(const std::string& text, int base);
     void Spell(const std::string& text, int base, int voice);
     void Number(int value, int base);
+    // "Call sign, contact <facility> <frequency>, good day" in a controller's voice, and the
+    // pilot's "over to <facility> <frequency>, call sign, good day".
+    void HandOff(int voice, int phrase, const std::string& frequency);
+    void HandOffReadback(int facility, const std::string& frequency);
     void Word(int id);
 };
 
