@@ -261,14 +261,14 @@ void Departure6() {
     AtcReset();
 }
 
-bool GateStep(int state, int next, int enterState, int enterMessage, int freeA, int freeB) {
+// A gate of the ring: on to the next gate once it is reached; into the pattern at
+// `enterState` once the tower has the aircraft and the pattern's entry is free.
+void GateStep(int state, int next, int enterState, int enterMessage, int freeA, int freeB) {
     if (AtcReachedTarget() != 0) AtcIssue(next, 499, 10000);
-    if (theFlightEvaluation.spPos != next && theFlightEvaluation.spPos != state) return true;
-    if (AtcWaitForHandoff(theFlightEvaluation.spPos) != 0 && !Busy(freeA) && !Busy(freeB)) {
+    if (AtcWaitForHandoff(state) != 0 && !Busy(freeA) && !Busy(freeB)) {
         AtcIssue(enterState, enterMessage, 10000);
         AtcProposeAltitude();
     }
-    return true;
 }
 
 }  // namespace

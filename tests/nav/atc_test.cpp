@@ -329,6 +329,70 @@ TEST_F(Atc, ADepartureWithoutAPlanRunsFromTheTaxiCallToTheHandOffAndEnds) {
     EXPECT_EQ(theAtcState.atcOn, 0);
 }
 
+// Flies the aircraft toward the dialogue's target at 2,000 map units a second (about 150 kt).
+void FlyTowardTarget() {
+    flight::FlightModelState& f = flight::theFlightModelState;
+    const double x = nav::AtcMapX(f.fmPosX), y = nav::AtcMapY(f.fmPosZ);
+    const double dx = theFlightEvaluation.spDestX - x, dy = theFlightEvaluation.spDestY - y;
+    const double d = std::hypot(dx, dy);
+    const double k = d > 2000 ? 2000 / d : 1.0;
+    f.fmPosX = static_cast<std::int32_t>((x + dx * k - 9437184) * 100.584);
+    f.fmPosZ = static_cast<std::int32_t>((y + dy * k - 5242880) * 100.584);
+    f.fmHead = static_cast<std::uint16_t>(std::lround(std::atan2(dx, dy) * 32768 / 3.14159265358979));
+}
+
+TEST_F(Atc, AnArrivalIsVectoredRoundTheGatesIntoThePatternAndToTheRamp) {
+    Runway(0, 5000);
+    nav::AtcState& a = theAtcState;
+    a.atcOn = 1;
+    a.vPilots = 1;
+    a.startPos = 25;
+    a.spSeq = nav::kSeqArrival;
+    a.squawk = "4523";
+    a.approachFreq = "127.60";
+    a.towerFreq = "125.10";
+    a.groundFreq = "121.90";
+    a.atisFreq = a.clearFreq = a.departFreq = "NONE";
+    a.approachTuned = a.towerTuned = a.groundTuned = 1;
+    a.patAlt = 1100;
+    a.ceilAlt = 2500;
+    nav::theAtisSpeech.atcContact = 1;
+    cockpit::theTransponder.activeMHz = 45;
+    cockpit::theTransponder.activeKHz = 23;
+    nav::AtcPlaceAircraftAtStartPos();
+    flight::theFlightModelState.fmIAS = 100 << 16;
+    for (int s = 0; s < 1200 && a.atcOn != 0; ++s) {
+        theNow += 1000;
+        nav::AtcFrameStep(win::HWND{});
+        if (theFlightEvaluation.spCom == 512) flight::theFlightModelState.fmOTG = 1;
+        FlyTowardTarget();
+    }
+    const std::vector<std::string> heard = Messages();
+    auto at = [&](const std::string& m) {
+        return std::find(heard.begin(), heard.end(), m) - heard.begin();
+    };
+    std::string all;
+    for (const std::string& m : heard)
+        all += m + "\n";
+    // Approach's first call, the gates, the hand-off to the tower, the pattern, the landing.
+    const std::ptrdiff_t first = at("atc: state 0 message 523");
+    EXPECT_EQ(first, 0) << all;
+    const std::ptrdiff_t gate = first + 1;
+    ASSERT_LT(gate, static_cast<std::ptrdiff_t>(heard.size())) << all;
+    const int gateState = std::stoi(heard[static_cast<std::size_t>(gate)].substr(11));
+    EXPECT_GE(gateState, 12) << all;
+    EXPECT_LE(gateState, 19) << all;
+    for (const char* line : {"message 502", "message 503", "message 511", "message 512",
+                             "message 517", "message 518"})
+        EXPECT_NE(all.find(line), std::string::npos) << line << "\n" << all;
+    EXPECT_LT(all.find("message 502"), all.find("message 503")) << all;
+    EXPECT_LT(all.find("message 503"), all.find("state 8 message 511")) << all;
+    EXPECT_LT(all.find("message 511"), all.find("state 9 message 512")) << all;
+    EXPECT_LT(all.find("message 512"), all.find("state 10 message 517")) << all;
+    EXPECT_LT(all.find("message 517"), all.find("state 11 message 518")) << all;
+    EXPECT_EQ(heard.back(), "atc: reset") << all;
+}
+
 TEST_F(Atc, TheTrafficFliesTheCircuitAndHoldsTheUserShort) {
     Runway(0, 5000);
     theAtcState.vPilots = 1;
