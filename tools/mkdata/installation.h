@@ -90,10 +90,10 @@ int MakeMapArt(const std::string& outDir, std::string* error);
 // modules that read data/ come first, so bad data is reported before the long work starts.
 inline constexpr Module kModules[] = {
     {"volumes", MakeVolumes},
+    {"speech", MakeSpeech},
     {"flights", MakeFlights},
     {"navigation", MakeNavigation},
     {"outlines", MakeOutlines},
-    {"speech", MakeSpeech},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
     {"panel art", MakePanelArt},
