@@ -5,6 +5,8 @@
 // resource pack takes in.
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "tools/mkdata/installation.h"
@@ -18,6 +20,24 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    if (argc == 4 && std::string(argv[1]) == "--slides") {
+        // The ground-school slides as raw pixels, for the tests that check the videos' frames.
+        std::string error;
+        const std::string out = argv[3];
+        std::filesystem::create_directories(out);
+        const int made = mkdata::MakeGroundSchoolInto(
+            argv[2],
+            [&](const std::string& name, mkdata::Bytes bytes) {
+                std::ofstream(out + "/" + name, std::ios::binary)
+                    .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            },
+            true, &error);
+        if (!made) {
+            std::fprintf(stderr, "mkdata: slides: %s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
     std::string cache;
     if (argc == 5 && std::string(argv[1]) == "--cache") {
         cache = argv[2];
@@ -26,7 +46,8 @@ int main(int argc, char** argv) {
     }
     if (argc != 3) {
         std::fprintf(stderr,
-                     "usage: mkdata [--cache DIR] DATA_DIR OUT_DIR\n       mkdata --skin OUT_DIR\n");
+                     "usage: mkdata [--cache DIR] DATA_DIR OUT_DIR\n       mkdata --skin OUT_DIR\n"
+                     "       mkdata --slides DATA_DIR OUT_DIR\n");
         return 2;
     }
     const auto started = std::chrono::steady_clock::now();
