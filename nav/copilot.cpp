@@ -5,6 +5,7 @@
 #include "core/ini_file.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
+#include "nav/copilot_state.h"
 
 namespace nav {
 
@@ -108,18 +109,22 @@ int LoadCopilotSettings(core::IniFile& file) {
     // Anything but a whole number other than 0 leaves the copilot off.
     c.master = file.GetInt(kSection, "CoPilot", 0) != 0 ? 1 : 0;
     if (c.master == 0) {
-        theAtcHost.setFlightMode(0);
         c.takeoff = c.radios = c.navigation = c.advice = c.altitude = c.heading = 0;
+        theAtcState.copilotRadios = 0;
+        theCopilotRadioHelp = 0;
+        theAtcHost.setFlightMode(0);
         return 1;
     }
-    theAtcHost.setFlightMode(5);
     c.takeoff = file.GetInt(kSection, "Takeoff", 0);
     c.radios = file.GetInt(kSection, "Radios", 0);
     c.navigation = file.GetInt(kSection, "Navigation", 0);
     c.advice = file.GetInt(kSection, "Advice", 0);
     c.altitude = file.GetInt(kSection, "Altitude", 0);
     c.heading = file.GetInt(kSection, "Heading", 0);
-    theAtcState.copilotRadios = c.radios;
+    // The radio help the ATC and the flight mode's reply delay both follow.
+    theAtcState.copilotRadios = c.radios != 0 ? 1 : 0;
+    theCopilotRadioHelp = static_cast<std::uint32_t>(theAtcState.copilotRadios);
+    theAtcHost.setFlightMode(5);
     return 1;
 }
 

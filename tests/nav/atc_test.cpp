@@ -293,6 +293,33 @@ TEST_F(Atc, ADamagedSectionEndsTheSessionAndKeepsItsFieldsInBounds) {
     }
 }
 
+TEST_F(Atc, TheCopilotSectionReadsBackAndTextLeavesTheCopilotOff) {
+    testsupport::TempFolder dir{"zephlon-copilot"};
+    nav::CopilotSettings& c = nav::theCopilotSettings;
+    c.master = 1;
+    c.takeoff = c.radios = c.heading = 1;
+    {
+        core::IniFile file(dir.Path("c.flt").c_str());
+        EXPECT_EQ(nav::SaveCopilotSettings(file), 1);
+    }
+    c = nav::CopilotSettings{};
+    core::IniFile file(dir.Path("c.flt").c_str());
+    EXPECT_EQ(nav::LoadCopilotSettings(file), 1);
+    EXPECT_EQ(c.master, 1);
+    EXPECT_EQ(c.radios, 1);
+    EXPECT_EQ(c.heading, 1);
+    EXPECT_EQ(c.advice, 0);
+    EXPECT_TRUE(nav::CopilotRadioHelp());
+    for (const char* text : {"[CoPilot]\nCoPilot=yes\nRadios=1\n", "[CoPilot]\nCoPilot=0\nRadios=1\n"}) {
+        dir.Write("bad.flt", text);
+        core::IniFile bad(dir.Path("bad.flt").c_str());
+        EXPECT_EQ(nav::LoadCopilotSettings(bad), 1);
+        EXPECT_EQ(c.master, 0) << text;
+        EXPECT_EQ(c.radios, 0) << text;
+        EXPECT_FALSE(nav::CopilotRadioHelp()) << text;
+    }
+}
+
 // Steps the dialogue once a simulated second until `done` or a limit.
 template <typename Done>
 void Step(Done done, int seconds = 600) {
