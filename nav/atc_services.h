@@ -239,6 +239,13 @@ void AtcIssue(int state, int message, int wait);
 void AtcRepeatMessage();
 
 // ---- requests of the dialogs and the key commands ----
+// The pilot's requests of the communication commands: each sets its field of the state
+// (`atcCan`, `repMsg`, `tandgo`, `missed`, `reqClosed`), which the next step acts on, and is
+// written to the trace.
+enum class AtcRequest { Cancel, Repeat, TouchAndGo, GoAround, ClosedTraffic };
+void AtcPostRequest(AtcRequest request);
+// The radio the pilot talks on: 0 COM1, 1 COM2, 2 the transponder.
+extern int theAtcRadioIndex;
 void AtcChangeRunway(int index);
 [[nodiscard]] int AtcCanChangeRunway();
 [[nodiscard]] int AtcCanRequestAltitude();

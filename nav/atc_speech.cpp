@@ -862,6 +862,7 @@ void AtcSelectAndSwapCom1() {
 }
 
 void AtcSpeech::OnComFrequencyChanged(int) {
+    ++comChanges;
     AtcState& a = theAtcState;
     const int before[] = {a.clearTuned, a.groundTuned, a.towerTuned,
                           a.departTuned, a.approachTuned, a.centerTuned};

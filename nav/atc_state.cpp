@@ -801,6 +801,18 @@ void AtcIssue(int state, int message, int wait) {
 
 // ---- requests --------------------------------------------------------------------------------
 
+int theAtcRadioIndex = 0;
+
+void AtcPostRequest(AtcRequest request) {
+    AtcState& a = theAtcState;
+    static constexpr const char* kNames[] = {"cancel", "repeat", "touch-and-go", "go-around",
+                                             "closed traffic"};
+    std::int32_t* fields[] = {&a.atcCan, &a.repMsg, &a.tandgo, &a.missed, &a.reqClosed};
+    const int i = static_cast<int>(request);
+    *fields[i] = 1;
+    win::TraceLine(std::string("atc: request ") + kNames[i]);
+}
+
 void AtcChangeRunway(int index) {
     AtcState& a = theAtcState;
     if (Plan() == nullptr) return;

@@ -99,8 +99,11 @@ public:
     // After every COM tuning and COM audio switch: which facilities are tuned, and a session
     // started when an airport's ATIS is tuned.
     void OnComFrequencyChanged(int radio);
+    // How many COM changes were handled.
+    [[nodiscard]] int ComChanges() const { return comChanges; }
 
 private:
+    int comChanges = 0;
     // Opens the buffer and starts playback when it is not open; false when it cannot.
     bool Begin();
     void Runway(const std::string& designator, int base, int voice);

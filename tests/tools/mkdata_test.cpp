@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +31,7 @@
 #include "nav/map_outline.h"
 #include "platform/file_system.h"
 #include "support/audio.h"
+#include "support/navdata_csv.h"
 #include "support/run_command.h"
 #include "support/temp_folder.h"
 #include "ts/class_item.h"
@@ -57,14 +59,16 @@ int RunMkdataWith(const std::string& args) {
 std::string DataCache() {
     for (const char* at : {"/data-cache", "/../data-cache"}) {
         const fs::path p = fs::path(ZEPHLON_BINARY_DIR + std::string(at));
-        if (fs::is_directory(p)) return "--cache '" + p.lexically_normal().string() + "' ";
+        if (fs::is_directory(p)) return "'--cache=" + p.lexically_normal().string() + "' ";
     }
     return {};
 }
 
+// A small world (the tiles round San Francisco Bay): the whole country is made once, by the
+// build.
 int RunMkdata(const fs::path& out) {
-    return RunMkdataWith(DataCache() + "'" + ZEPHLON_SOURCE_DIR + "/data' '" + out.string() +
-                         "'");
+    return RunMkdataWith(DataCache() + "--terrain-box=-122.6,37.3,-122.0,37.9 '" +
+                         ZEPHLON_SOURCE_DIR + "/data' '" + out.string() + "'");
 }
 
 bool EndsWith(const std::string& s, const char* end) {
@@ -79,21 +83,7 @@ std::string ReadFile(const fs::path& path) {
     return ss.str();
 }
 
-std::vector<std::vector<std::string>> ReadCsv(const char* name) {
-    std::vector<std::vector<std::string>> rows;
-    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/" + name);
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        std::vector<std::string> f;
-        std::stringstream ss(line);
-        std::string cell;
-        while (std::getline(ss, cell, ','))
-            f.push_back(cell);
-        rows.push_back(std::move(f));
-    }
-    return rows;
-}
+using testsupport::ReadNavdataCsv;
 
 class MkdataTest : public ::testing::Test {
 protected:
@@ -185,9 +175,10 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
         {"Art\\Panel.Vol", "Art\\Panel", 0},
         {"Art\\Cockpit.Vol", "Art\\Cockpit", 0},
         {"Art\\Wx.Vol", "Art\\Wx", 0},
-        {"Art\\3DShapes.Vol", "Art\\3DShapes\\Planes", 0},
+        {"Art\\3DShapes.Vol", "Art\\3DShapes\\Planes", 5},
         {"Data\\Altitude.Vol", "Data\\Altitude", 0},
         {"Data\\Data.Vol", "Data\\Nav", 6},
+        {"Art\\USA.Vol", "Art\\Terrain\\USA\\DML", 1},
         {"Lessons\\Lessons.Vol", "Lessons", 0},
         {"Data\\Perform.Vol", "Data\\Perform", 0},
     };
@@ -253,6 +244,11 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                     EXPECT_TRUE(r >= 0 && r < 256 && g >= 0 && g < 256 && b >= 0 && b < 256);
                 }
                 volume.CloseFile();
+            } else if (n.size() > 4 && (n.compare(n.size() - 4, 4, ".mag") == 0 ||
+                                        n.compare(n.size() - 4, 4, ".nor") == 0)) {
+                EXPECT_EQ(e.size, 32768u) << n;  // one grid of 128 x 128 angles
+            } else if (n == "terrain.dml") {
+                EXPECT_GT(e.size, 8u);
             } else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".bmp") == 0) {
                 auto b = volume.LoadBitmap(n, 0);
                 ASSERT_NE(b, nullptr) << n;
@@ -412,9 +408,9 @@ Local ToLocal(double lat, double lon, double refLat, double refLon) {
 
 TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
     std::map<std::string, std::string> kind;
-    for (const auto& r : ReadCsv("airport.csv"))
+    for (const auto& r : ReadNavdataCsv("airport.csv"))
         kind[r[0]] = r.size() > 2 ? r[2] : "";
-    const auto runways = ReadCsv("runway.csv");
+    const auto runways = ReadNavdataCsv("runway.csv");
 
     const struct {
         const char* file;

@@ -1,6 +1,8 @@
-// mkdata [--cache DIR] DATA_DIR OUT_DIR: makes the starter installation in OUT_DIR from the public
-// data in DATA_DIR and the program's own art, with the program's own writers. Two runs write the
-// same bytes. With --cache, slow modules keep what they made in DIR and take it from there while
+// mkdata [--terrain-box=WEST,SOUTH,EAST,NORTH] [--cache=DIR] DATA_DIR OUT_DIR: makes the starter
+// installation in OUT_DIR from the public data in DATA_DIR and the program's own art, with the
+// program's own writers. Two runs write the same bytes. The terrain box limits the terrain and
+// its magnetic grids to the tiles a box of degrees touches (tests make small worlds with it).
+// With a cache folder, slow modules keep what they made there and take it from there while
 // their inputs are unchanged. mkdata --skin OUT_DIR: draws the skin and the map's pictures the
 // resource pack takes in.
 #include <chrono>
@@ -8,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tools/mkdata/installation.h"
 
@@ -38,21 +42,36 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    std::string cache;
-    if (argc == 5 && std::string(argv[1]) == "--cache") {
-        cache = argv[2];
-        argv += 2;
-        argc -= 2;
+    std::vector<std::string> positional;
+    std::vector<std::pair<std::string, std::string>> options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const std::size_t eq = a.find('=');
+        const std::string name = eq != std::string::npos ? a.substr(2, eq - 2) : std::string();
+        if (a.rfind("--", 0) == 0 && (name == "terrain-box" || name == "cache")) {
+            options.emplace_back(a.substr(2, eq - 2), a.substr(eq + 1));
+        } else if (a.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "mkdata: unknown option %s\n", a.c_str());
+            return 2;
+        } else {
+            positional.push_back(a);
+        }
     }
-    if (argc != 3) {
+    if (positional.size() != 2) {
         std::fprintf(stderr,
-                     "usage: mkdata [--cache DIR] DATA_DIR OUT_DIR\n       mkdata --skin OUT_DIR\n"
+                     "usage: mkdata [--terrain-box=WEST,SOUTH,EAST,NORTH] [--cache=DIR] DATA_DIR OUT_DIR\n"
+                     "       mkdata --skin OUT_DIR\n"
                      "       mkdata --slides DATA_DIR OUT_DIR\n");
         return 2;
     }
     const auto started = std::chrono::steady_clock::now();
-    mkdata::Installation installation(argv[1], argv[2]);
-    installation.SetCacheDir(cache);
+    mkdata::Installation installation(positional[0], positional[1]);
+    for (const auto& [name, value] : options) {
+        if (name == "cache")
+            installation.SetCacheDir(value);
+        else
+            installation.SetOption(name, value);
+    }
     std::string error;
     for (const mkdata::Module& m : mkdata::kModules) {
         const auto begun = std::chrono::steady_clock::now();
@@ -70,6 +89,6 @@ int main(int argc, char** argv) {
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("mkdata: installation made in %s (%.1f s)\n", argv[2], seconds);
+    std::printf("mkdata: installation made in %s (%.1f s)\n", positional[1].c_str(), seconds);
     return 0;
 }
