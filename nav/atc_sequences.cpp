@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "cockpit/gauges.h"
+#include "cockpit/radio_commands.h"
 #include "cockpit/radio_words.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model_state.h"
@@ -119,10 +120,10 @@ void StartSequence(bool departure) {
     }
 }
 
+// The transponder selected and toggled to the VFR code, as the pilot's keys do.
 void TransponderToVfr() {
-    cockpit::theTransponder.activeMHz = 12;
-    cockpit::theTransponder.activeKHz = 0;
-    cockpit::theTransponder.dirty = 1;
+    cockpit::Transponder();
+    cockpit::ToggleVFR();
 }
 
 void Departure0() {

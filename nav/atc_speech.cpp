@@ -6,6 +6,7 @@
 
 #include "cockpit/audio_panel.h"
 #include "cockpit/gauges.h"
+#include "cockpit/radio_commands.h"
 #include "cockpit/radio_words.h"
 #include "core/numeric.h"
 #include "devices/sound_device.h"
@@ -826,16 +827,10 @@ bool RadiosPowered() {
     return cockpit::BatteryPowerWord() != 0 && cockpit::AvionicsSwitchWord() != 0;
 }
 
-// The COM1 standby frequency into use.
+// COM1 selected and its standby frequency swapped into use, as the pilot's keys do.
 void SwapCom1() {
-    cockpit::PanelGauge& c = cockpit::theCom1Radio;
-    const std::uint16_t mhz = c.activeMHz, khz = c.activeKHz;
-    c.activeMHz = c.standbyMHz;
-    c.activeKHz = c.standbyKHz;
-    c.standbyMHz = mhz;
-    c.standbyKHz = khz;
-    cockpit::SetActiveFrequency(cockpit::Radio::Com1, static_cast<std::int16_t>(c.activeMHz),
-                                static_cast<std::int16_t>(c.activeKHz));
+    cockpit::Comm1();
+    cockpit::CommFlipStandby();
 }
 
 std::string ComText(const cockpit::PanelGauge& radio, bool heard) {
