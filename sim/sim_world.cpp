@@ -532,7 +532,7 @@ void SimWorld::TickEvery3() {
     cockpit::UpdateNavRadios();
     StepFlightPlan();
     cockpit::UpdateGauges();
-    if (pauseRequested == 0 && !theSlewControl.IsActive() && nav::theAtcSessionRunning != 0)
+    if (pauseRequested == 0 && !theSlewControl.IsActive() && nav::IsAtcActive())
         nav::AtcMoveTraffic();
 }
 
