@@ -1,0 +1,28 @@
+// The weather expected along a plan: which of its three stations (departure, en route,
+// destination) holds at a point of the route, and the units the stations keep.
+#pragma once
+
+#include <cstdint>
+
+namespace planning {
+
+class FlightPlan;
+struct RouteWeatherStation;
+
+// Nautical miles per world unit, as the plans measure distances.
+inline constexpr double kNauticalMilesPerUnit = 2.110635843197466e-6;
+
+[[nodiscard]] inline std::int32_t MetresToFeet(std::int32_t m) {
+    return static_cast<std::int32_t>(m * 3.2808);
+}
+[[nodiscard]] inline std::int32_t FeetToMetres(std::int32_t ft) {
+    return static_cast<std::int32_t>(ft * 0.3048);
+}
+
+// 0 departure, 1 en route, 2 destination: the station that holds at node `point`. The
+// departure's holds strictly inside its radius of the first node, then the destination's
+// inside its radius of the last.
+[[nodiscard]] int PickLegWeatherArea(const FlightPlan& plan, int point);
+[[nodiscard]] const RouteWeatherStation& RouteStation(const FlightPlan& plan, int area);
+
+}  // namespace planning
