@@ -33,6 +33,11 @@ std::string Key(const char* name, int index) {
     return key;
 }
 
+// The radio stations' tables keep metres; a plan's elevations are feet, as the airports'.
+std::int32_t FeetOfMetres(std::int32_t metres) {
+    return static_cast<std::int32_t>(std::lround(metres / 0.3048));
+}
+
 // The station's position and elevation from the navigation tables; a station that is not
 // there (or a kind that is not looked up) gets none.
 void FillFromDatabase(FlightPlanNode& n) {
@@ -54,7 +59,7 @@ void FillFromDatabase(FlightPlanNode& n) {
                     n.frequency = r.frequency;
                     n.x = r.x;
                     n.y = r.z;
-                    n.elevation = r.elevation;
+                    n.elevation = FeetOfMetres(r.elevation);
                     return;
                 }
             return;
@@ -70,7 +75,7 @@ void FillFromDatabase(FlightPlanNode& n) {
                     n.frequency = r.frequency;
                     n.x = r.x;
                     n.y = r.z;
-                    n.elevation = r.elevation;
+                    n.elevation = FeetOfMetres(r.elevation);
                     return;
                 }
             }

@@ -209,6 +209,7 @@ TEST_F(FlightPlanRoute, InsertionLooksStationsUpAndRefusesRepeats) {
     EXPECT_EQ(p.GetMaxElevation(), 9927);
     ASSERT_EQ(p.InsertNode(2, "OSI", 1), 1);
     EXPECT_EQ(p.nodes[1].frequency, 11390);
+    EXPECT_EQ(p.nodes[1].elevation, 7218) << "the table's metres in feet";
     EXPECT_EQ(p.currentNode, 1);
     EXPECT_EQ(p.InsertNode(2, "osi", 2), 0) << "the node before repeats it";
     EXPECT_EQ(p.InsertNode(1, "Ksql", 1), 0) << "the node at the place repeats it";

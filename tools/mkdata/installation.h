@@ -74,6 +74,7 @@ int MakePanelArt(Installation& installation, std::string* error);
 int MakeEffects(Installation& installation, std::string* error);
 int MakeShapes(Installation& installation, std::string* error);
 int MakeHelp(Installation& installation, std::string* error);
+int MakePlans(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
@@ -93,6 +94,7 @@ inline constexpr Module kModules[] = {
     {"effects", MakeEffects},
     {"shapes", MakeShapes},
     {"help", MakeHelp},
+    {"plans", MakePlans},
 };
 
 // Small helpers shared by the modules.
