@@ -91,4 +91,19 @@ TEST_F(PlanRun, AFileThatHoldsNoPlanIsRefusedAndSaid) {
     EXPECT_EQ(Key("after.flt", "flightPlan", "active"), -99);
 }
 
+TEST_F(PlanRun, AnInstalledPlanForAnotherAircraftMakesItCurrent) {
+    // The tour is planned for the Baron; the start flight is the 172's.
+    ASSERT_EQ(Key("FlightPlans/CaliforniaTour.Pln", "Settings", "stAirc"), 2);
+    ASSERT_EQ(Key("Flights/Startup.Flt", "Aircraft", "type"), 0);
+    const std::string script =
+        "frame-interval 20\nwait 300\nmenu 159\ndialog \"Load Flight Plan\"\n"
+        "set 1120 CaliforniaTour.Pln\nclick 1\nwait 500\nsave " + dir.Path("baron.flt") +
+        "\nquit\n";
+    const testsupport::CommandResult r = run.Play(script);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("plan: loaded FlightPlans\\CaliforniaTour.Pln (64 nodes)"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(Key("baron.flt", "Aircraft", "type"), 2);
+}
+
 }  // namespace
