@@ -38,6 +38,14 @@ std::int32_t FeetOfMetres(std::int32_t metres) {
     return static_cast<std::int32_t>(std::lround(metres / 0.3048));
 }
 
+template <typename Record>
+void TakeRadioStation(FlightPlanNode& n, const Record& r) {
+    n.frequency = r.frequency;
+    n.x = r.x;
+    n.y = r.z;
+    n.elevation = FeetOfMetres(r.elevation);
+}
+
 // The station's position and elevation from the navigation tables; a station that is not
 // there (or a kind that is not looked up) gets none.
 void FillFromDatabase(FlightPlanNode& n) {
@@ -49,19 +57,13 @@ void FillFromDatabase(FlightPlanNode& n) {
                 if (SameIdent(r.ident, n.ident)) {
                     n.x = r.x;
                     n.y = r.z;
-                    n.elevation = static_cast<std::uint16_t>(r.elevation);
+                    n.elevation = r.elevation;  // fields below sea level exist
                     return;
                 }
             return;
         case 2:
             for (const nav::VorRecord& r : db.vors)
-                if (SameIdent(r.ident, n.ident)) {
-                    n.frequency = r.frequency;
-                    n.x = r.x;
-                    n.y = r.z;
-                    n.elevation = FeetOfMetres(r.elevation);
-                    return;
-                }
+                if (SameIdent(r.ident, n.ident)) return TakeRadioStation(n, r);
             return;
         case 3: {
             // Beacons share idents across the country: the one the map shows is meant.
@@ -71,13 +73,8 @@ void FillFromDatabase(FlightPlanNode& n) {
                 double lat = 0.0, lon = 0.0;
                 nav::WorldToLatLon(&lat, &lon, r.x, r.z);
                 if (lat < map.topLat && lat > map.bottomLat && lon < map.leftLon &&
-                    lon > map.rightLon) {
-                    n.frequency = r.frequency;
-                    n.x = r.x;
-                    n.y = r.z;
-                    n.elevation = FeetOfMetres(r.elevation);
-                    return;
-                }
+                    lon > map.rightLon)
+                    return TakeRadioStation(n, r);
             }
             return;
         }

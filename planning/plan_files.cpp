@@ -10,6 +10,7 @@
 #include "planning/planning_services.h"
 #include "sim/main_window_services.h"
 #include "sim/menu_commands.h"
+#include "sim/saved_flight.h"
 #include "sim/sim_world.h"
 #include "ui/dialog_services.h"
 #include "ui/file_dialogs.h"
@@ -30,18 +31,6 @@ bool HasFolder(const std::string& path) {
 // A name without a folder is meant from the working folder, not beside the executable.
 std::string FromWorkingFolder(const std::string& path) {
     return HasFolder(path) ? path : ".\\" + path;
-}
-
-bool Readable(const std::string& path) {
-    const std::uint32_t attributes = win::GetFileAttributes(path);
-    if (attributes == win::INVALID_FILE_ATTRIBUTES ||
-        (attributes & win::FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return false;
-    win::FileHandle f =
-        win::CreateFile(path, win::GENERIC_READ, win::FILE_SHARE_READ, win::OPEN_EXISTING);
-    if (!f.IsValid()) return false;
-    win::CloseHandle(f);
-    return true;
 }
 
 void ShowPlanMessage(win::HWND owner, const char* format, const std::string& path) {
@@ -97,7 +86,7 @@ int WriteFlightPlanFile(const std::string& path) {
 }
 
 int ReadFlightPlanFile(const std::string& path) {
-    if (sim::theSimWorld.GetFlightPlan() == nullptr || !Readable(FromWorkingFolder(path)))
+    if (sim::theSimWorld.GetFlightPlan() == nullptr || !sim::IsReadableFile(FromWorkingFolder(path)))
         return 0;
     core::IniFile file(FromWorkingFolder(path).c_str());
     return sim::theSimWorld.LoadFlightPlan(file) != 0 ? 1 : 0;

@@ -33,8 +33,9 @@ bool HasFolder(const std::string& path) {
     return path.find('\\') != std::string::npos || path.find('/') != std::string::npos;
 }
 
-// A file that exists and opens for reading.
-bool Readable(const std::string& path) {
+}  // namespace
+
+bool IsReadableFile(const std::string& path) {
     const std::uint32_t attributes = win::GetFileAttributes(path);
     if (attributes == win::INVALID_FILE_ATTRIBUTES ||
         (attributes & win::FILE_ATTRIBUTE_DIRECTORY) != 0)
@@ -45,8 +46,6 @@ bool Readable(const std::string& path) {
     win::CloseHandle(f);
     return true;
 }
-
-}  // namespace
 
 SituationServices WorldSituationServices() {
     return SituationServices{&WorldLoad, &WorldSave};
@@ -61,7 +60,7 @@ int FlightFile::Load(win::HWND, const char* name, int flag) {
 }
 
 int LoadFlight(const char* path, int flag) {
-    if (path == nullptr || !Readable(path)) return 0;
+    if (path == nullptr || !IsReadableFile(path)) return 0;
     // The settings accessor takes a bare name from beside the program; a flight's name is
     // always meant from the working folder.
     const std::string where = HasFolder(path) ? std::string(path) : std::string(".\\") + path;

@@ -195,6 +195,7 @@ protected:
         nav::theNavDatabase.airports.push_back({"KLXV", 900, 950, 9927, 0});
         nav::theNavDatabase.vors.push_back({"OSI", 11390, 300, 400, 2200, 0});
         nav::theNavDatabase.waypoints.push_back({"SUNOL", 700, 800});
+        nav::theNavDatabase.airports.push_back({"L06", 50, 60, -210, 0});
     }
     void TearDown() override { nav::theNavDatabase.Clear(); }
 };
@@ -229,6 +230,13 @@ TEST_F(FlightPlanRoute, InsertionLooksStationsUpAndRefusesRepeats) {
     while (p.nodeCount < planning::kMaxPlanNodes)
         ASSERT_EQ(p.InsertNode(p.nodeCount % 2 == 0 ? 2 : 6, "OSI", p.nodeCount - 1), 1);
     EXPECT_EQ(p.InsertNode(1, "KSQL", 1), 0) << "a full plan takes no more";
+
+    FlightPlan low;
+    ASSERT_EQ(low.InsertNode(1, "L06", 0), 1);
+    EXPECT_EQ(low.nodes[0].elevation, -210) << "a field below sea level";
+    ASSERT_EQ(low.InsertNode(6, "SUNOL", 1), 1);
+    EXPECT_EQ(low.nodes[1].x, 700);
+    EXPECT_EQ(low.GetMaxElevation(), 0);
 }
 
 // ---- sequencing ---------------------------------------------------------------------------------
