@@ -74,8 +74,4 @@ int RunAircraftSelectionDialog(win::HWND parent, int currentType, std::string*) 
     return currentType;
 }
 
-void StartGroundSchool(int) {
-    win::TraceLine("ground school");
-}
-
 }  // namespace planning

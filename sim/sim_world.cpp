@@ -480,7 +480,7 @@ void SimWorld::TickEvery18() {
         if (stopwatchRunning) ++stopwatchSeconds;
     }
     // The autopilot's trim light goes out within a second of the last trim command.
-    std::int32_t& trim = cockpit::theAutopilotTrimButton;
+    std::int16_t& trim = cockpit::theAutopilotTrimButton;
     if (cockpit::theAutopilotPanel.buttons[cockpit::kAutopilotEngaged] != 0 &&
         cockpit::thePanelMouse.kind != 3 && (trim == 1 || trim == 2)) {
         trim = 0;
