@@ -1,6 +1,6 @@
-// Pilot files, the flight plan the world owns, and the planning dialogs the spine runs. Least
-// bodies until the planning code exists: no pilot file is found, the plan is never active, and
-// the Exit question is answered by a replaceable answerer (by default the program's message box).
+// Pilot files, the flight plan the world owns, and the planning dialogs the spine runs. The pilot
+// file is still a least body (none is found); the Exit question is answered by a replaceable
+// answerer (by default the program's message box).
 #pragma once
 
 #include <array>
@@ -120,7 +120,8 @@ public:
     // leaves the plan as it was.
     int ReadSections(core::IniFile& file);
     int WriteSections(core::IniFile& file);
-    // The three stations' winds into the route weather, then the current leg's weather.
+    // After a plan was loaded or restored: the current leg's weather (UpdateLegWeather on the
+    // world's plan).
     void ApplyRouteWeather();
 };
 
