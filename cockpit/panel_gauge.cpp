@@ -26,8 +26,16 @@ std::int32_t RoundNearest(double x) {
     return static_cast<std::int32_t>(whole);
 }
 
+gfx::GFXSurface* thePanelSurfaceOverride = nullptr;
+std::uint32_t thePanelPaintCount = 1;
+
 gfx::GFXSurface* PanelSurface() {
-    return gfx::GetDrawSurface();
+    return thePanelSurfaceOverride != nullptr ? thePanelSurfaceOverride : gfx::GetDrawSurface();
+}
+
+void BeginPanelFrame() {
+    // 0 is never a frame, so a gauge built or reset stands before the first.
+    if (++thePanelPaintCount == 0) thePanelPaintCount = 1;
 }
 
 namespace {
@@ -111,6 +119,7 @@ void PanelGauge::ResetDrawnState() {
         eraseNeeded[i] = 0;
     }
     slot = 0;
+    advancedInFrame = 0;
 }
 
 void PanelGauge::BindSlots(std::int32_t count) {
@@ -120,13 +129,15 @@ void PanelGauge::BindSlots(std::int32_t count) {
 }
 
 void PanelGauge::AdvanceSlot() {
-    if (alwaysDraw != 0 || slotCount <= 0) return;
+    if (alwaysDraw != 0 || slotCount <= 0 || advancedInFrame == thePanelPaintCount) return;
+    advancedInFrame = thePanelPaintCount;
     slot = (slot + 1) % slotCount;
 }
 
 void PanelGauge::EraseSlot() {
     if (alwaysDraw != 0 || slot < 0 || slot >= kGaugeSlots || eraseNeeded[slot] == 0) return;
-    RestorePanelBackground(drawnRect[slot], drawnAt[slot]);
+    if (drawnRect[slot].right > drawnRect[slot].left)
+        RestorePanelBackground(drawnRect[slot], drawnAt[slot]);
     if (drawnRect2[slot].right > drawnRect2[slot].left)
         RestorePanelBackground(drawnRect2[slot], drawnAt2[slot]);
 }

@@ -1,6 +1,7 @@
 #include "sim/panel_host.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include "cockpit/cockpit_systems.h"
 #include "flight/flight_model_state.h"
@@ -34,10 +35,23 @@ std::int16_t* ControlWord(int which) {
     }
 }
 
+std::uint32_t SimTimeMs() {
+    return theSimWorld.GetSimTimeMs();
+}
+void ClockText(char* out, int size) {
+    if (size > 0)
+        std::snprintf(out, static_cast<std::size_t>(size), "%s",
+                      theSimWorld.FormatClockTime().c_str());
+}
+std::uint32_t StopwatchSeconds() {
+    return theSimWorld.GetStopwatchSeconds();
+}
+
 }  // namespace
 
 void InstallPanelHost() {
-    cockpit::thePanelHost = cockpit::PanelHostServices{&CompassShown, &SimulationHeld, &ControlWord};
+    cockpit::thePanelHost = cockpit::PanelHostServices{
+        &CompassShown, &SimulationHeld, &ControlWord, &SimTimeMs, &ClockText, &StopwatchSeconds};
 }
 
 }  // namespace sim

