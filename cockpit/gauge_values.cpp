@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_switches.h"
@@ -13,6 +14,7 @@
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
 #include "core/numeric.h"
+#include "core/run_report.h"
 #include "devices/sound_device.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
@@ -61,6 +63,25 @@ void FollowSound(int engine, std::int32_t value, int type) {
 }
 
 constexpr double kKnotsWord = 32768.0;
+
+// The instruments' words for the runner's report: what the panel shows.
+struct ReportFields {
+    ReportFields() {
+        core::RegisterReportField("ias_knots", [] {
+            return core::ReportNumber(State().fmIAS / kKnotsWord, 1);
+        });
+        core::RegisterReportField("gauge_airspeed",
+                                  [] { return std::to_string(theAirspeedIndicator.value); });
+        core::RegisterReportField("gauge_altimeter", [] {
+            return std::to_string(theAltimeter.value) + "/" + std::to_string(theAltimeter.value2) +
+                   "/" + std::to_string(theAltimeter.value3);
+        });
+        core::RegisterReportField("gauge_vsi",
+                                  [] { return std::to_string(theVerticalSpeedIndicator.value); });
+        core::RegisterReportField("gauge_card",
+                                  [] { return std::to_string(theHsiGauge.compassFrame); });
+    }
+} theReportFields;
 
 }  // namespace
 
@@ -141,8 +162,8 @@ std::int32_t IndicatedAltitude(double altitude, std::int32_t setting, std::int16
 
 ThreePointerFrames ThreePointerFramesFor(std::int32_t f) {
     ThreePointerFrames t{};
-    // Within one turn of the thousand hand: 1..10000 (below the ground too).
-    const std::int32_t within = ((f - 1) % 10000 + 10000) % 10000 + 1;
+    // Within one turn of the thousand hand (1..10000 above 10000 feet).
+    const std::int32_t within = f > 10000 ? f - ((f - 1) / 10000) * 10000 : f;
     t.thousand = Trunc(within * 0.0180018) + 2;
     t.tenThousand = f < 0 ? 1 : Trunc(f * 0.00179) + 1;
     t.hundred = Trunc((f % 1000) * 0.179) + 1;

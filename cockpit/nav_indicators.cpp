@@ -153,8 +153,10 @@ void DrawDmeSelectorLamps(PanelGauge& g, const GFXFont* sprites, std::int32_t pa
     const std::int32_t dot = powered ? c.dotPowered : c.dotDark;
     const bool swapped = theSwapPanel != 0 && type >= 2;
     for (int i = 0; i < StackDotCount(type); ++i) {
-        // With the radio stack swapped out only the King Air's DME dot stays.
+        // With the radio stack swapped out only the King Air's DME dot stays; with power the NAV
+        // radios' lamps own their dots.
         if (swapped && !(type == 3 && i == 0)) continue;
+        if (powered && (i == kNav1LampDot || i == kNav2LampDot)) continue;
         DrawPanelPixel(StackDot(type, i, panelOffset), dot);
     }
     if (!(type == 2 && swapped)) {
@@ -183,8 +185,13 @@ void DrawNavRadioLamp(PanelGauge& g, std::int32_t panelOffset, std::int32_t type
     type = std::clamp(type, 0, 4);
     if (!StackPowered() || (type == 2 && theSwapPanel != 0)) return;
     if (index < 0 || index >= StackDotCount(type)) return;
+    // Drawn when its colour changes for the buffer (or the radio is redrawn), not every frame.
+    g.AdvanceSlot();
+    const std::int32_t shown = g.bearingMode != 0 ? 2 : 1;
+    if (g.alwaysDraw == 0 && g.dirty == 0 && g.drawnValue8[g.slot] == shown) return;
     const PanelColours& c = ColoursOf(type);
     DrawPanelPixel(StackDot(type, index, panelOffset), g.bearingMode != 0 ? c.dotDark : c.dotPowered);
+    if (g.alwaysDraw == 0) g.drawnValue8[g.slot] = shown;
 }
 
 void DrawRadioButtonLamp(PanelGauge& g, const GFXFont* sprites, IntPoint point) {

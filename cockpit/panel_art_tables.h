@@ -149,7 +149,9 @@ inline constexpr RmiMark kRmiMarks[4][2] = {
 // ---- radio stack: power dots, labels and the DME -----------------------------------------------
 // The stack's places in the Bonanza's panel rows (the C172's are 74 rows higher, the Baron's and
 // the King Air's move by their dot offsets); the jet has its own.
-inline constexpr int kStackDots = 10;  // 9 on the piston types and the King Air, 10 on the jet
+inline constexpr int kStackDots = 10;
+inline constexpr int kNav1LampDot = 4;  // the NAV radios' lamps are these two dots
+inline constexpr int kNav2LampDot = 8;  // 9 on the piston types and the King Air, 10 on the jet
 inline constexpr IntPoint kStackDotTable[kStackDots] = {
     {486, 261}, {486, 305}, {486, 332}, {492, 359}, {563, 305},
     {601, 359}, {486, 280}, {484, 392}, {563, 332}, {0, 0}};
@@ -207,6 +209,8 @@ inline constexpr IntPoint kAudioLamps[7] = {{529, 276}, {540, 276}, {558, 276}, 
                                             {587, 276}, {605, 276}, {623, 276}};
 inline constexpr IntPoint kJetAudioKnobs[7] = {{8, 396},  {20, 396}, {36, 396}, {48, 396},
                                                {64, 396}, {80, 396}, {96, 396}};
+// The jet's audio knobs stand this far above their places (their frames' anchors say so).
+inline constexpr int kJetAudioKnobRise = 70;
 inline constexpr IntPoint kMarkerLamps[3] = {{493, 276}, {503, 276}, {513, 276}};
 inline constexpr IntPoint kJetMarkerLamps[3] = {{263, 314}, {271, 314}, {279, 314}};
 inline constexpr IntRect kMarkerLit[3] = {{7, 0, 13, 9}, {7, 10, 13, 19}, {7, 20, 13, 29}};

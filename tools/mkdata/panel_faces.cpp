@@ -460,13 +460,27 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
             }
             break;
         }
-        case PanelOp::AudioPanel:
+        case PanelOp::AudioPanel: {
+            static const char* const kNames[7] = {"C1", "C2", "N1", "N2", "D", "M", "A"};
             if (t != 4) {
                 Housing(b, 484, iy + 270, 639, iy + 290);
-                for (const IntPoint& p : kAudioLamps)
+                for (int i = 0; i < 7; ++i) {
+                    const IntPoint& p = kAudioLamps[i];
                     b.c.Fill(ix + p.x - 1, iy + p.y - 1, ix + p.x + kAudioLampLength, iy + p.y + 1, b.k(Ink::Black));
+                    b.c.Tiny(ix + p.x, iy + p.y + 3, kNames[i], b.k(Ink::GreyLight));
+                }
+            } else {
+                // The jet's audio knobs with their names beneath.
+                for (int i = 0; i < 7; ++i) {
+                    const IntPoint& p = kJetAudioKnobs[i];
+                    const int kx = ix + p.x, ky = iy + p.y - kJetAudioKnobRise;
+                    b.c.Fill(kx, ky, kx + 9, ky + 9, b.k(Ink::PaintDeep));
+                    b.c.TinyCentred(kx + 5, ky + 15, kNames[i], b.k(Ink::GreyLight));
+                }
+                b.c.Tiny(ix + 263, iy + 314 + 11, "MKR", b.k(Ink::GreyLight));
             }
             break;
+        }
         case PanelOp::Clock:
             Window(b, ix - 2, iy - kDigitHeight - 2, ix + 8 * kDigitPitch + 1, iy + 1);
             LabelAt(b, ix + 24, iy + 6, "CLOCK");
@@ -520,13 +534,13 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
             b.c.Fill(ix + 2, iy - 2, ix + 8, iy - 1, b.k(Ink::PaintDeep));
             break;
         case PanelOp::PoweredLamp:
-            b.c.Disc(x, y, 4.5, b.k(Ink::Black));
+            b.c.Fill(ix, iy - 1, ix + 7, iy + 6, b.k(Ink::Black));
             break;
         case PanelOp::Flaps:
             b.c.Tiny(ix, iy - 7, "FLAPS", b.k(Ink::White));
             break;
         case PanelOp::TrimWheel:
-            b.c.Fill(ix - 2, iy - 2, ix + 13, iy + 46, b.k(Ink::PaintDeep));
+            b.c.Fill(ix - 2, iy - 2, ix + 13, iy + 37, b.k(Ink::PaintDeep));
             b.c.Tiny(ix - 2, iy - 9, "TRIM", b.k(Ink::White));
             break;
         case PanelOp::SideTrim:

@@ -344,10 +344,12 @@ Frame ToggleFrame(const Inks& k, bool up, bool guarded) {
     });
 }
 
+// A lamp from its top-left corner, its first column clear (the gear lever's slot ends there).
 Frame Lamp(const Inks& k, Ink lit, bool on, double r) {
-    return MakeFrame(static_cast<int>(r) + 1, [&](Canvas& c, double cx, double cy) {
-        c.Disc(cx, cy, r, on ? k(lit) : k(Ink::GreyDark));
-        c.Ring(cx, cy, r - 1, r, k(Ink::Black));
+    const int size = static_cast<int>(2 * r) + 2;
+    return MakeBox(size, size - 1, 0, true, [&](Canvas& c) {
+        c.Disc(r + 1.5, r + 0.5, r, on ? k(lit) : k(Ink::GreyDark));
+        c.Ring(r + 1.5, r + 0.5, r - 1, r, k(Ink::Black));
     });
 }
 
@@ -395,12 +397,12 @@ Bytes MiscSetBytes(int type, double coverRadius) {
         if (type == 4) {
             frames[10] = ToggleFrame(k, false, true);
             frames[11] = ToggleFrame(k, true, true);
+            // The audio knobs sit above their row's places (which the switches below take).
             for (int f : {cockpit::kAudioKnobOff, cockpit::kAudioKnobOn})
-                frames[static_cast<std::size_t>(f)] = MakeFrame(5, [&](Canvas& c, double cx, double cy) {
-                    c.Disc(cx, cy, 4.5, k(Ink::Knob));
-                    c.Line(cx, cy, cx, f == cockpit::kAudioKnobOn ? cy - 4 : cy + 4, 1.5,
-                           k(Ink::White));
-                });
+                frames[static_cast<std::size_t>(f)] = MakeBox(10, 10, k(Ink::PaintDeep), false, [&](Canvas& c) {
+                    c.Disc(5, 5, 4.5, k(Ink::Knob));
+                    c.Line(5, 5, 5, f == cockpit::kAudioKnobOn ? 1 : 9, 1.5, k(Ink::White));
+                }, 0, cockpit::kJetAudioKnobRise);
         }
         // The lever quadrant: handles (throttle 50, propeller 54, mixture or condition 55),
         // shafts (51, 52, 56, 57) and the knob layer (53), drawn from their top-left corners.
@@ -430,13 +432,14 @@ Bytes MiscSetBytes(int type, double coverRadius) {
     // Trim wheels: the elevator's upright (60..63), the side trims lying (64..67), each turning.
     for (int w = 0; w < 4; ++w) {
         frames[static_cast<std::size_t>(cockpit::kMiscTrimWheel + w)] =
-            MakeBox(19, 44, 0, true, [&](Canvas& c) {
-                c.Fill(0, 0, 6, 43, k(Ink::Black));
-                for (int r = 0; r < 11; ++r) {
+            MakeBox(19, 36, 0, true, [&](Canvas& c) {
+                // Short enough to leave the side trims' markers below it free.
+                c.Fill(0, 0, 6, 35, k(Ink::Black));
+                for (int r = 0; r < 9; ++r) {
                     const int y = 1 + r * 4 + w;
-                    if (y < 43) c.Fill(1, y, 5, y, k(Ink::GreyDark));
+                    if (y < 35) c.Fill(1, y, 5, y, k(Ink::GreyDark));
                 }
-                c.Fill(12, 9, 12, 34, k(Ink::Black));
+                c.Fill(12, 9, 12, 32, k(Ink::Black));
             });
         frames[static_cast<std::size_t>(cockpit::kMiscSideTrim + w)] =
             MakeBox(32, 10, 0, true, [&](Canvas& c) {
@@ -450,10 +453,10 @@ Bytes MiscSetBytes(int type, double coverRadius) {
     // Gear lamps (green) and the transit lamp (red); the jet has its own pair.
     const int gear = type == 4 ? 86 : 80;
     const int transit = type == 4 ? 88 : 82;
-    frames[static_cast<std::size_t>(gear)] = Lamp(k, Ink::Green, false, 3.5);
-    frames[static_cast<std::size_t>(gear + 1)] = Lamp(k, Ink::Green, true, 3.5);
-    frames[static_cast<std::size_t>(transit)] = Lamp(k, Ink::Red, false, 3.5);
-    frames[static_cast<std::size_t>(transit + 1)] = Lamp(k, Ink::Red, true, 3.5);
+    frames[static_cast<std::size_t>(gear)] = Lamp(k, Ink::Green, false, 2.5);
+    frames[static_cast<std::size_t>(gear + 1)] = Lamp(k, Ink::Green, true, 2.5);
+    frames[static_cast<std::size_t>(transit)] = Lamp(k, Ink::Red, false, 2.5);
+    frames[static_cast<std::size_t>(transit + 1)] = Lamp(k, Ink::Red, true, 2.5);
     if (type == 4) {
         // The turbine-temperature readouts' lamps, the ignition lamps and the radio buttons.
         frames[82] = Lamp(k, Ink::Amber, false, 2.5);
