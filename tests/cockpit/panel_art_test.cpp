@@ -3,7 +3,9 @@
 // rules, and needle frames point where their number says.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -161,6 +163,96 @@ TEST_F(ShippedArt, IdentifyReadsEveryPictureAsEightBit) {
         EXPECT_EQ(r.status, 0) << name << ": " << r.out;
         EXPECT_EQ(r.out.rfind("BMP", 0), 0u) << name << ": " << r.out;
         EXPECT_NE(r.out.find(" 8 PseudoClass"), std::string::npos) << name << ": " << r.out;
+    }
+}
+
+// An outside check of the airspeed dials: each type's handbook speeds sit where the airspeed
+// formula, written here from the handbook's own numbers, puts the needle. White-arc, green-arc,
+// yellow-arc and red-line colours are found at those angles on the shipped panels.
+namespace oracle {
+
+// The needle's angle (degrees clockwise from up) for an indicated airspeed in the readout's knots.
+double AirspeedAngle(int type, double knots) {
+    double frame = 1;
+    if (type == 0) {
+        const double k = std::floor(knots);
+        if (k <= 30) frame = std::trunc(k * 0.4666667 + 0.5);
+        else if (k <= 40) frame = std::trunc((k - 30) * 0.7000007 + 14.5);
+        else if (k <= 60) frame = std::trunc((k - 40) * 1.1500003 + 21.5);
+        else if (k <= 90) frame = std::trunc((k - 60) * 1.3333333 + 44.5);
+        else frame = std::trunc(k - 90 + 84.5);
+    } else {
+        const double n = std::floor(knots / 2);
+        if (type == 1) frame = (n <= 20 ? std::floor(n * 2 / 5) : n * 2 - 32) + 1;
+        else if (type == 2) frame = (n <= 20 ? std::trunc(n * 0.5) : std::trunc((n - 20) * 1.41 + 10)) + 1;
+        else frame = n < 20 ? std::trunc(n * 0.55005501) : std::trunc((n - 20) * 1.1976048 + 11.5);
+    }
+    frame = std::clamp(frame, 1.0, 180.0);
+    return (frame - 1) * 2.0;
+}
+
+struct Mark {
+    double knots;
+    char colour;  // w white, g green, y yellow, r red
+};
+struct Dial {
+    const char* panel;
+    const char* palette;
+    int x, y;  // the pivot in panel rows
+    std::vector<Mark> marks;
+};
+
+}  // namespace oracle
+
+TEST_F(ShippedArt, AirspeedDialsAreGraduatedForTheHandbookSpeeds) {
+    core::ResourceVolume palettes((Install() + "/Art/Palettes.Vol").c_str(),
+                                  (Install() + "/Art/Palettes").c_str(), 0);
+    const oracle::Dial dials[5] = {
+        {"172panel.bmp", "s_pnl0.pal", 60, 239 - 157, {{60, 'g'}, {100, 'g'}, {145, 'y'}, {160, 'r'}, {60, 'w'}}},
+        {"b_panel.bmp", "b_pnl0.pal", 65, 230 - 157, {{80, 'g'}, {150, 'g'}, {185, 'y'}, {205, 'r'}, {80, 'w'}}},
+        {"ba_pnl.bmp", "ba_pnl0.pal", 61, 231 - 150, {{120, 'g'}, {180, 'g'}, {210, 'y'}, {223, 'r'}, {84, 'r'}}},
+        {"k_pnl.bmp", "k_pnl0.pal", 51, 228 - 150, {{100, 'w'}, {140, 'w'}, {86, 'r'}}},
+        {"j_pnl.bmp", "j_pnl0.pal", 51, 186 - 109, {{100, 'w'}, {150, 'w'}}},
+    };
+    for (int type = 0; type < 5; ++type) {
+        const oracle::Dial& d = dials[type];
+        std::unique_ptr<gfx::GFXBitmap> b = panel->LoadBitmap(d.panel, 0);
+        ASSERT_TRUE(b) << d.panel;
+        ASSERT_TRUE(palettes.OpenFile(d.palette)) << d.palette;
+        std::vector<std::uint32_t> pal;
+        char line[257];
+        for (int i = 0; i < 3; ++i)
+            palettes.ReadLine(line, sizeof line);
+        while (pal.size() < 256 && palettes.ReadLine(line, sizeof line) != nullptr) {
+            unsigned r = 0, g = 0, bl = 0;
+            std::sscanf(line, "%u %u %u", &r, &g, &bl);
+            pal.push_back((r << 16) | (g << 8) | bl);
+        }
+        palettes.CloseFile();
+        ASSERT_EQ(pal.size(), 256u);
+        auto colourAt = [&](double angle, double radius) {
+            const double a = angle * 3.14159265358979 / 180.0;
+            const int x = static_cast<int>(std::lround(d.x + 0.5 + radius * std::sin(a) - 0.5));
+            const int y = static_cast<int>(std::lround(d.y + 0.5 - radius * std::cos(a) - 0.5));
+            const std::uint32_t c = pal[b->Row(y)[x]];
+            const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, bl = c & 0xFF;
+            if (r > 200 && g > 200 && bl > 200) return 'w';
+            if (g > r + 60 && g > bl + 60) return 'g';
+            if (r > 200 && g > 150 && bl < 100) return 'y';
+            if (r > g + 100 && r > bl + 100) return 'r';
+            return '?';
+        };
+        const int radius = type >= 3 ? 42 : 46;
+        for (const oracle::Mark& m : d.marks) {
+            const double angle = oracle::AirspeedAngle(type, m.knots);
+            // Arcs lie within a few pixels inside the rim; lines reach the rim.
+            bool found = false;
+            for (double r = radius - 7; r <= radius - 1 && !found; r += 0.5)
+                for (double da = -2.5; da <= 2.5 && !found; da += 0.5)
+                    found = colourAt(angle + da, r) == m.colour;
+            EXPECT_TRUE(found) << d.panel << " " << m.knots << " kt '" << m.colour << "' at "
+                               << angle << " degrees";
+        }
     }
 }
 
