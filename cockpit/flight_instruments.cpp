@@ -289,7 +289,7 @@ void DrawAttitudeIndicator(PanelGauge& g, const GFXFont* pitchSprites, const GFX
     }
     ClipScope clip({l.c, l.d + v, l.e, l.f + v});
     if (g.hidden != 0) {
-        RestorePanelBackground({l.c, l.d, l.e, l.f}, {l.c, l.d + v});
+        DrawPanelMask({l.c, l.d, l.e, l.f}, {l.c, l.d + v});
         PanelGauge::DrawFrame(theMiscSpriteFont, kCoverFrame, centre);
         g.dirty = 0;
         return;
@@ -301,7 +301,7 @@ void DrawAttitudeIndicator(PanelGauge& g, const GFXFont* pitchSprites, const GFX
     PanelGauge::DrawFrame(pitchSprites, frame, {centre.x, centre.y - p});
     PanelGauge::DrawFrame(ringSprites, frame, centre);
     // The panel's own art frames the square horizon.
-    RestorePanelBackground({l.c, l.d, l.e, l.f}, {l.c, l.d + v});
+    DrawPanelMask({l.c, l.d, l.e, l.f}, {l.c, l.d + v});
     g.dirty = 0;
 }
 
@@ -335,7 +335,7 @@ void DrawAttitudeDirector(PanelGauge& g, const GFXFont* sprites, std::int32_t co
     DrawFrameTopLeft(sprites, frame, {a, b - qi});
     std::int32_t bank = l.bank > 180 ? l.bank - 360 : l.bank;
     DrawArrowNeedle(g, {a + 43, b + 43}, 40, bank, colour);
-    RestorePanelBackground({l.c, l.d - v, l.e, l.f - v}, {l.c, l.d});
+    DrawPanelMask({l.c, l.d - v, l.e, l.f - v}, {l.c, l.d});
     const std::int32_t* ap = theAutopilotPanel.buttons;  // ALT HDG NAV APR BC AP GS TRIM
     if (g.navFlag1 != 0) {
         DrawFrameString(sprites, 142, {a + 84, b + 72});

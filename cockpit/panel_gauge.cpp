@@ -240,7 +240,52 @@ void PanelGauge::DrawBitmap(const gfx::GFXBitmap* bitmap, std::int32_t x, std::i
     t->DrawBitmap(s, bitmap, {x, y}, 0);
 }
 
+namespace {
+
+// The panel bitmap seen without its transparency: an erase puts back every pixel of its area,
+// and a plain copy is much faster than a keyed one. Re-made whenever the bitmap changes.
+const gfx::GFXBitmap* OpaquePanel() {
+    static gfx::GFXBitmap view;
+    static const std::uint8_t* viewedPixels = nullptr;
+    static std::int32_t viewedWidth = 0, viewedHeight = 0, viewedStride = 0;
+    const gfx::GFXBitmap* panel = flight::theAircraft.GetPanelBitmap();
+    if (panel == nullptr || panel->pixels == nullptr) return nullptr;
+    if (panel->pixels != viewedPixels || panel->width != viewedWidth ||
+        panel->height != viewedHeight || panel->stride != viewedStride) {
+        view.InitAsView(*panel, {0, 0, panel->width - 1, std::abs(panel->height) - 1});
+        view.flags &= ~gfx::kBitmapModeMask;
+        viewedPixels = panel->pixels;
+        viewedWidth = panel->width;
+        viewedHeight = panel->height;
+        viewedStride = panel->stride;
+    }
+    return &view;
+}
+
+}  // namespace
+
 void RestorePanelBackground(const IntRect& source, IntPoint at) {
+    gfx::GFXSurface* s = PanelSurface();
+    const gfx::GFXBitmap* b = OpaquePanel();
+    if (s == nullptr || b == nullptr) return;
+    const gfx::GFXDrawTable* t = TableOf(s);
+    if (t == nullptr || t->DrawBitmapPart == nullptr) return;
+    IntRect r = source;
+    if (r.left < 0) {
+        at.x -= r.left;
+        r.left = 0;
+    }
+    if (r.top < 0) {
+        at.y -= r.top;
+        r.top = 0;
+    }
+    r.right = std::min(r.right, b->width - 1);
+    r.bottom = std::min(r.bottom, std::abs(b->height) - 1);
+    if (r.right < r.left || r.bottom < r.top) return;
+    t->DrawBitmapPart(s, b, {r.left, r.top, r.right, r.bottom}, {at.x, at.y}, 0);
+}
+
+void DrawPanelMask(const IntRect& source, IntPoint at) {
     gfx::GFXSurface* s = PanelSurface();
     if (s == nullptr) return;
     flight::theAircraft.DrawPanelBitmap(s, {source.left, source.top, source.right, source.bottom},

@@ -186,7 +186,11 @@ extern std::int16_t theBarometricPressureWord;
 // The anchor (ox, oy) of frame `id` of a sprite set; false when the frame has none.
 bool FrameAnchor(const gfx::GFXFont* font, std::int32_t id, IntPoint* anchor);
 
-// Copies `source` of the main (second) panel bitmap to `at` on the current surface.
+// Copies `source` of the main panel bitmap to `at` on the current surface, every pixel of it (an
+// erase).
 void RestorePanelBackground(const IntRect& source, IntPoint at);
+// The same with the bitmap's transparent pixels left out: the panel's art laid over the attitude
+// window as a mask.
+void DrawPanelMask(const IntRect& source, IntPoint at);
 
 }  // namespace cockpit

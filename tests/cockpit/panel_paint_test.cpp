@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_switches.h"
+#include "cockpit/dme_source.h"
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/gauges.h"
 #include "cockpit/panel_art.h"
@@ -121,6 +123,15 @@ protected:
     flight::FlightWorldServices services;
 };
 
+// A fresh cockpit and flight model with a type selected (nothing left from earlier tests).
+void FreshCockpit(int type) {
+    cockpit::ResetCockpitServices();
+    cockpit::ResetDmeSource();
+    flight::theFlightModelState = flight::FlightModelState{};
+    flight::theFlightStep = flight::FlightStepState{};
+    flight::theAircraft.SelectByType(type);
+}
+
 // The flight of a golden picture: fixed words for every instrument of the type, the way the
 // instrument update leaves them, or (variant 1) all of them different.
 void FixedFlight(int variant) {
@@ -217,7 +228,7 @@ TEST_F(PanelPaint, PanelsMatchTheirGoldenPictures) {
                                              "k_pnl0.pal", "j_pnl0.pal"};
     testsupport::TempFolder dir("zephlon-golden");
     for (const PanelView& v : kPanelViews) {
-        flight::theAircraft.SelectByType(v.type);
+        FreshCockpit(v.type);
         cockpit::theSwapPanel = v.swapped;
         FixedFlight(0);
         ASSERT_TRUE(palettes.OpenFile(kPalettes[v.type])) << kPalettes[v.type];
@@ -267,7 +278,7 @@ TEST_F(PanelPaint, PanelsMatchTheirGoldenPictures) {
 // values gives: every instrument erased all it drew before.
 TEST_F(PanelPaint, AChangedPanelEqualsAFreshPaint) {
     for (const PanelView& v : kPanelViews) {
-        flight::theAircraft.SelectByType(v.type);
+        FreshCockpit(v.type);
         cockpit::theSwapPanel = v.swapped;
         FixedFlight(0);
         PaintFresh(v.view);
@@ -355,7 +366,7 @@ TEST_F(PanelPaint, EveryFlippedBufferEndsWithTheCurrentValues) {
         return all;
     };
     for (int type = 0; type < 5; ++type) {
-        flight::theAircraft.SelectByType(type);
+        FreshCockpit(type);
         flight::theAircraft.UpdateViewBitmaps(0, 0);
         FixedFlight(0);
         cockpit::thePanelPrimed = 0;
