@@ -128,12 +128,14 @@ void DrawTwinTachometer(PanelGauge& g, const GFXFont* sprites, IntPoint position
 // ---- the jet's tapes and readouts ----------------------------------------------------------------
 
 void DrawTapeGauge(PanelGauge& g, std::int32_t x, std::int32_t y, std::int32_t colour) {
+    // A tape never leaves its slot: the word is held to it and stored back.
+    g.needle = static_cast<std::int16_t>(std::clamp<std::int32_t>(g.needle, 0, kTapeHeight));
     g.AdvanceSlot();
     if (g.alwaysDraw == 0 && g.drawnValue3[g.slot] == g.needle && g.dirty == 0) return;
     const std::int32_t shown =
         g.drawnValue3[g.slot] < 0 ? g.needle : SlewedPixel(g, g.drawnValue3);
     g.EraseSlot();
-    const std::int32_t h = std::clamp(shown, 0, 200);
+    const std::int32_t h = std::clamp(shown, 0, kTapeHeight);
     if (StackPowered() && h > 0) {
         DrawPanelLine({x, y}, {x, y - h}, colour);
         DrawPanelLine({x + 1, y}, {x + 1, y - h}, colour);

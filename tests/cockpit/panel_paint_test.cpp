@@ -145,7 +145,10 @@ void FixedFlight(int variant) {
     s.fmBank = static_cast<std::uint16_t>(b ? 65536 - 182 * 20 : 182 * 12);
     s.fmEngines = 3;
     s.fmThrot = s.fmThrotRight = static_cast<std::int16_t>(b ? 30000 : 22000);
-    s.fmEngineSpeed[0] = s.fmEngineSpeed[1] = static_cast<std::int16_t>(b ? 2600 : 2300);
+    // Piston speeds in RPM, turbine gas-generator speeds in tenths of a percent.
+    const bool turbine = flight::theAircraftServices.aircraftType() >= 3;
+    s.fmEngineSpeed[0] = s.fmEngineSpeed[1] =
+        static_cast<std::int16_t>(turbine ? (b ? 960 : 780) : (b ? 2600 : 2300));
     s.fmAdjustedTach = s.fmEngineSpeed[0];
     s.fmEnginePower[0] = s.fmEnginePower[1] = static_cast<std::int16_t>(b ? 900 : 600);
     s.fmPowerFraction[0] = s.fmPowerFraction[1] = static_cast<std::uint16_t>(b ? 60000 : 35000);

@@ -493,7 +493,7 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
         case PanelOp::TapeGauge: {
             static const char* kNames[] = {"N1", "ITT", "FUEL", "OIL T", "OIL P"};
             const char* name = kNames[0];
-            int height = 72;
+            int height = kTapeHeight;
             if (g == &theExhaustTempGauge || g == &theExhaustTempGauge2) name = kNames[1];
             if (g == &theLeftFuelGauge || g == &theRightFuelGauge) name = kNames[2], height = 66;
             if (g == &theOilTempGauge || g == &theOilTempGauge2) name = kNames[3], height = 57;
