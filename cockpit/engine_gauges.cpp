@@ -14,6 +14,7 @@
 #include "flight/aircraft.h"
 #include "gfx/bitmap.h"
 #include "gfx/surface.h"
+#include "world/terrain_services.h"
 
 namespace cockpit {
 
@@ -182,6 +183,8 @@ std::int32_t FahrenheitFromSurfaceWord(std::int16_t word) {
 void DrawOutsideAirTemperature(PanelGauge& g, const GFXFont* font, IntPoint number, IntPoint unit) {
     g.AdvanceSlot();
     const bool celsius = g.buttons[0] != 0;
+    // The weather's surface temperature, in Fahrenheit.
+    g.value = FahrenheitFromSurfaceWord(world::theSeaLevelTemp);
     const std::int32_t f = g.value;
     if (g.alwaysDraw == 0 && g.dirty == 0 && g.drawnValue1[g.slot] == f &&
         g.drawnValue2[g.slot] == g.buttons[0] && g.drawnValue3[g.slot] == g.buttons[1])

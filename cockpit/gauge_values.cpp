@@ -561,6 +561,8 @@ void UpdateGauges() {
     if (flight::SystemReliability::IsVerticalSpeedWorking()) UpdateVerticalSpeed(type);
     UpdateEngines(type);
     UpdateFuelQuantity();
+    // The outside air temperature (the oil temperatures run hotter above 80 F).
+    theTemperatureGauge.value = FahrenheitFromSurfaceWord(world::theSeaLevelTemp);
     theFlapsLever.value = State().fmFlaps;
     if (type != 0 && type != 5) UpdateGearLamps();
     switch (type) {

@@ -34,6 +34,7 @@
 #include "gfx/font.h"
 #include "gfx/mem_surface.h"
 #include "installed_art.h"
+#include "world/terrain_services.h"
 
 namespace {
 
@@ -496,7 +497,7 @@ TEST_F(Instruments, ClockHourMeterTachometersAndTemperature) {
     Select(4);
     Power(true);
     cockpit::PanelGauge& oat = cockpit::theTemperatureGauge;
-    oat.value = 59;
+    world::theSeaLevelTemp = 15 * 256;
     for (int celsius : {0, 1}) {
         oat.buttons[0] = celsius;
         oat.dirty = 1;
@@ -505,13 +506,14 @@ TEST_F(Instruments, ClockHourMeterTachometersAndTemperature) {
         cockpit::DrawOutsideAirTemperature(oat, cockpit::thePanelFont, {448, 456}, {467, 456});
         EXPECT_EQ(Texts(cockpit::thePanelFont)[0], celsius != 0 ? "015" : "059");
     }
-    oat.value = -4;  // below freezing in Fahrenheit: the sign takes a place
+    world::theSeaLevelTemp = -20 * 256;  // below zero Fahrenheit: the sign takes a place
     oat.buttons[0] = 0;
     oat.dirty = 1;
     theCalls.clear();
     cockpit::BeginPanelFrame();
     cockpit::DrawOutsideAirTemperature(oat, cockpit::thePanelFont, {448, 456}, {467, 456});
-    EXPECT_EQ(Texts(cockpit::thePanelFont)[0], "-04");
+    EXPECT_EQ(Texts(cockpit::thePanelFont)[0], "-03");
+    world::theSeaLevelTemp = 15 * 256;
 }
 
 TEST_F(Instruments, NeedlesSlewAndLeversTravel) {

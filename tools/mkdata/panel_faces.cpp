@@ -514,9 +514,19 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
             break;
         case PanelOp::RadioActive:
         case PanelOp::RadioStandby: {
-            const int chars = row.arg[1] != 0 ? 3 : 2;
             Window(b, ix - 1, iy - kDigitHeight - 1, ix + row.arg[0] + 2 * kDigitPitch, iy);
-            (void)chars;
+            if (row.op == PanelOp::RadioActive) {
+                const char* name = g == &theNav1Radio   ? "NAV1"
+                                   : g == &theNav2Radio ? "NAV2"
+                                   : g == &theCom1Radio ? "COM1"
+                                   : g == &theCom2Radio ? "COM2"
+                                   : g == &theAdfRadio  ? "ADF"
+                                                        : "XPDR";
+                if (t == 4)
+                    b.c.Tiny(ix - 21, iy - 6, name, b.k(Ink::GreyLight));
+                else
+                    b.c.Tiny(ix, iy - 14, name, b.k(Ink::GreyLight));
+            }
             break;
         }
         case PanelOp::TransponderAltitude:
