@@ -83,6 +83,7 @@ int Joystick::Detect(win::HWND window) {
     if (tried < 0) return core::theIniFile.PutInt(kSection, "Device", -1);
     deviceId = static_cast<std::uint32_t>(tried);
     found = 1;
+    theJoystickFound = 1;
     LoadSensitivity();
     StartForceFeedback(window);
     return core::theIniFile.PutInt(kSection, "Device", tried);
@@ -153,7 +154,11 @@ Joystick::AxisReading Joystick::ReadAxis(std::uint32_t position, std::int32_t ce
 void Joystick::Poll() {
     info = win::JOYINFOEX{};
     info.dwFlags = kPollFlags;
-    if (win::joyGetPosEx(deviceId, &info) != win::JOYERR_NOERROR) return;
+    if (win::joyGetPosEx(deviceId, &info) != win::JOYERR_NOERROR) {
+        // The stick is gone: its forces go with it, to start again when a stick arrives.
+        ShutdownForceFeedback();
+        return;
+    }
     flight::FlightModelState& fm = flight::theFlightModelState;
     sim::SlewControl& slew = sim::theSlewControl;
     const bool slewing = slew.IsActive();
@@ -240,7 +245,7 @@ void Joystick::DispatchHat(std::uint32_t pov) {
 }
 
 void Joystick::UpdateForces() {
-    UpdateStickForces();
+    if (theForceFeedbackActive != 0) UpdateStickForces();
 }
 
 int Joystick::GetAileronSensitivity() const {

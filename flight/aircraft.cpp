@@ -17,6 +17,7 @@
 #include "flight/flight_model_state.h"
 #include "flight/flight_world_services.h"
 #include "gfx/bitmap.h"
+#include "ts/shape.h"
 #include "world/terrain_services.h"
 
 namespace flight {
@@ -426,8 +427,22 @@ std::uint32_t Aircraft::GetSlotValue(int slot) const {
 }
 
 void Aircraft::WriteSlot(const AircraftPartAnim& part) {
-    if (part.slot < 0 || part.slot >= static_cast<int>(slots.size()) || part.frames.empty()) return;
-    slots[static_cast<std::size_t>(part.slot)] = part.frames[static_cast<std::size_t>(part.frame)];
+    if (part.frames.empty()) return;
+    WriteSlotValue(part.slot, part.frames[static_cast<std::size_t>(part.frame)]);
+}
+
+void Aircraft::WriteSlotValue(int slot, std::uint32_t value) {
+    if (slot < 0 || slot >= static_cast<int>(slots.size())) return;
+    slots[static_cast<std::size_t>(slot)] = value;
+    // Slot n is sequence n of the aircraft's shape.
+    if (instance != nullptr)
+        if (ts::TSSequenceState* state = instance->GetSequenceState()) state->SetValue(slot, value);
+}
+
+void Aircraft::HidePropellerDisc(int entry) {
+    // One past the last frame: outside the cell table, so the running part shows nothing
+    // while its engine does not run.
+    if (partPresent[entry]) WriteSlotValue(parts[entry].slot, static_cast<std::uint32_t>(parts[entry].frameCount));
 }
 
 void Aircraft::AnimateParts() {
@@ -467,6 +482,8 @@ void Aircraft::ApplyPartStates() {
         parts[e].frame = 0;
         WriteSlot(parts[e]);
     }
+    HidePropellerDisc(1);
+    HidePropellerDisc(3);
     if (theFlightModelState.fmEngines != 0) {
         SetPropellerRunning(0);
         if (type >= 2 && type <= 4) SetPropellerRunning(1);
@@ -506,6 +523,7 @@ void Aircraft::StopPropeller(int engine) {
     const int turning = engine ? 2 : 0;
     const int running = engine ? 3 : 1;
     if (partPresent[running]) parts[running].state = 0;
+    HidePropellerDisc(running);
     if (partPresent[turning]) {
         AircraftPartAnim& p = parts[turning];
         p.frame = 0;
@@ -639,12 +657,33 @@ void Aircraft::LoadArt() {
     }
     for (std::uint32_t& v : slots)
         v = 0;
+    shapeName = ShapeNameForType(type);
+    shape = theFlightWorldServices.acquireShape(shapeName.c_str());
+    if (shape != nullptr) instance = std::make_unique<ts::TSShapeInstance>(shape);
     artLoaded = true;
     ApplyPartStates();
 }
 
 void Aircraft::ReleaseArt() {
+    instance.reset();
+    if (shape != nullptr) theFlightWorldServices.releaseShape(shape);
+    shape = nullptr;
     artLoaded = false;
+}
+
+const char* ShapeNameForType(int type) {
+    switch (type) {
+        case 1:
+            return "bonanza";
+        case 2:
+            return "baron";
+        case 3:
+            return "kingair";
+        case 4:
+            return "citation";
+        default:
+            return "172";
+    }
 }
 
 // ---- positions ---------------------------------------------------------------------------

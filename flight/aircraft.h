@@ -18,6 +18,10 @@ namespace gfx {
 class GFXBitmap;
 class GFXSurface;
 }  // namespace gfx
+namespace ts {
+class TSShape;
+class TSShapeInstance;
+}  // namespace ts
 
 namespace flight {
 
@@ -121,9 +125,15 @@ public:
 
     // Art. The cockpit art (panel, low panel, forward frame, side views, crash pictures) comes
     // from the panel and cockpit volumes; a member that is missing or unreadable leaves its
-    // bitmap empty and the drawing of it does nothing. The 3D art is the shape code's.
+    // bitmap empty and the drawing of it does nothing. The exterior is the type's shape from the
+    // world's shape cache ("172", "bonanza", "baron", "kingair", "citation") and an instance of
+    // it whose sequence values are the part slots.
     void LoadArt();
     void ReleaseArt();
+    [[nodiscard]] ts::TSShape* GetShape() const { return shape; }
+    [[nodiscard]] ts::TSShapeInstance* GetShapeInstance() const { return instance.get(); }
+    // The short name the shape was asked for (empty before the first load).
+    [[nodiscard]] const std::string& GetShapeName() const { return shapeName; }
     void UpdatePanelBitmaps(int viewMode);
     void ReleasePanelBitmaps();
     void UpdateSideViewBitmap(int lookDirection);
@@ -159,6 +169,8 @@ private:
     void CarryEngineState();
     void StartPart(int entry, std::uint16_t state, bool fromEnd);
     void WriteSlot(const AircraftPartAnim& part);
+    void WriteSlotValue(int slot, std::uint32_t value);
+    void HidePropellerDisc(int entry);
 
     const char* fullName = "";
     const char* paletteFile = "";
@@ -182,8 +194,14 @@ private:
     std::unique_ptr<gfx::GFXBitmap> crashBitmap;
     AircraftPartAnim parts[kPartEntries];
     bool partPresent[kPartEntries] = {};
-    std::vector<std::uint32_t> slots;  // frame slots of the shape instance
+    std::vector<std::uint32_t> slots;  // frame slots, mirrored into the instance's sequences
+    ts::TSShape* shape = nullptr;      // the cache's
+    std::unique_ptr<ts::TSShapeInstance> instance;
+    std::string shapeName;
 };
+
+// The exterior shape's short name of an aircraft type (type 5 and any other: the 172's).
+[[nodiscard]] const char* ShapeNameForType(int type);
 
 // The current aircraft (the world owns it when it exists).
 extern Aircraft theAircraft;

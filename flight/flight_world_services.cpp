@@ -23,11 +23,15 @@ void NoOrigin(float out[2]) {
 int NoFlight(const char*, int) {
     return 0;
 }
+ts::TSShape* NoShape(const char*) {
+    return nullptr;
+}
+void NoRelease(ts::TSShape*) {}
 }  // namespace
 
 FlightWorldServices DefaultFlightWorldServices() {
-    return FlightWorldServices{&Never,       &Nothing,  &Nothing, &NormalSpeed, &CockpitView,
-                               &LookForward, &NoOrigin, &Nothing, &NoFlight};
+    return FlightWorldServices{&Never,    &Nothing, &Nothing,  &NormalSpeed, &CockpitView, &LookForward,
+                               &NoOrigin, &Nothing, &NoFlight, &NoShape,     &NoRelease};
 }
 
 FlightWorldServices theFlightWorldServices = DefaultFlightWorldServices();

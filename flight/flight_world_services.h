@@ -1,8 +1,12 @@
 // The world accessors the flight step and the aircraft need (slew, the terrain refresh, the
-// time-acceleration index, the view, the terrain window, the throttle command). The world singleton
-// installs its own when it is built; the defaults describe a world that never slews, refreshes
-// nothing and runs at normal speed.
+// time-acceleration index, the view, the terrain window, the throttle command, the shape cache).
+// The world singleton installs its own when it is built; the defaults describe a world that
+// never slews, refreshes nothing, runs at normal speed and has no shapes.
 #pragma once
+
+namespace ts {
+class TSShape;
+}
 
 namespace flight {
 
@@ -16,6 +20,10 @@ struct FlightWorldServices {
     void (*terrainWindowOrigin)(float out[2]);
     void (*throttleDown)();                         // the "ThrottleDown" command
     int (*loadFlight)(const char* name, int flag);  // a saved flight from "Flights"; 1 or 0
+    // The world's shape cache: a shared shape by name from the aircraft shapes' folder (null
+    // when missing), and its release.
+    ts::TSShape* (*acquireShape)(const char* name);
+    void (*releaseShape)(ts::TSShape* shape);
 };
 
 extern FlightWorldServices theFlightWorldServices;

@@ -1,6 +1,7 @@
-// The machine behind small interfaces: video, events, clock, audio and joysticks. Two
-// implementations exist: SDL2 (platform/sdl/, the only place SDL appears) and a deterministic
-// headless twin (platform/headless/). The window layer talks only to CurrentBackend().
+// The machine behind small interfaces: video, events, clock, audio, joysticks and their force
+// feedback. Two implementations exist: SDL2 (platform/sdl/, the only place SDL appears) and a
+// deterministic headless twin (platform/headless/). The window layer talks only to
+// CurrentBackend().
 #pragma once
 
 #include <array>
@@ -193,6 +194,93 @@ public:
     virtual bool Read(int index, JoystickState* state) = 0;
 };
 
+// Force feedback of a stick that can push back. Units are the haptic layer's: directions polar in
+// hundredths of a degree (0 away from the user, 9000 to the right), lengths and periods in
+// milliseconds, levels, magnitudes, offsets and coefficients -32767..32767, saturations and dead
+// bands 0..65535; arrays of two are the x and then the y axis.
+enum class HapticType : std::uint8_t {
+    Constant,
+    Sine,
+    Triangle,
+    SawtoothUp,
+    SawtoothDown,
+    Spring,
+    Damper,
+    Inertia,
+    Friction,
+};
+inline constexpr int kHapticTypes = 9;
+
+// Feature bits: one per effect type (1 << type), then the device's own controls.
+inline constexpr std::uint32_t HapticTypeBit(HapticType t) {
+    return 1u << static_cast<unsigned>(t);
+}
+inline constexpr std::uint32_t kHapticAllTypes = (1u << kHapticTypes) - 1;
+inline constexpr std::uint32_t kHapticGain = 1u << 16;
+inline constexpr std::uint32_t kHapticAutocenter = 1u << 17;
+inline constexpr std::uint32_t kHapticStatus = 1u << 18;
+inline constexpr std::uint32_t kHapticPause = 1u << 19;
+inline constexpr std::uint32_t kHapticAll =
+    kHapticAllTypes | kHapticGain | kHapticAutocenter | kHapticStatus | kHapticPause;
+
+inline constexpr std::uint32_t kHapticInfinity = 0xFFFFFFFFu;
+
+struct HapticEffect {
+    HapticType type = HapticType::Constant;
+    std::int32_t direction = 0;
+    std::uint32_t length = kHapticInfinity;
+    std::uint16_t button = 0;    // 1.. the button that plays it while held; 0 none
+    std::uint16_t interval = 0;  // ms between replays while the button is held
+    std::int16_t level = 0;      // constant
+    std::uint16_t period = 0;    // periodic
+    std::int16_t magnitude = 0;
+    std::int16_t offset = 0;
+    std::uint16_t phase = 0;  // hundredths of a degree
+    std::uint16_t attackLength = 0, attackLevel = 0, fadeLength = 0, fadeLevel = 0;
+    std::array<std::int16_t, 2> right{}, left{}, center{};  // conditions
+    std::array<std::uint16_t, 2> rightSaturation{}, leftSaturation{}, deadband{};
+    friend bool operator==(const HapticEffect&, const HapticEffect&) = default;
+};
+
+[[nodiscard]] inline constexpr bool IsPeriodic(HapticType t) {
+    return t >= HapticType::Sine && t <= HapticType::SawtoothDown;
+}
+[[nodiscard]] inline constexpr bool IsCondition(HapticType t) {
+    return t >= HapticType::Spring;
+}
+
+// One opened force-feedback device. Effects are numbered by the device. A call fails (false, -1)
+// once the stick is gone; closing it (the destructor) destroys its effects.
+class HapticDevice {
+public:
+    virtual ~HapticDevice() = default;
+    [[nodiscard]] virtual std::uint32_t Features() = 0;
+    // Effects the device holds at once.
+    [[nodiscard]] virtual int Capacity() = 0;
+    // The new effect's id, or -1 when the device cannot make it.
+    virtual int NewEffect(const HapticEffect& effect) = 0;
+    // The effect's type stays; its parameters change, also while it plays.
+    virtual bool UpdateEffect(int id, const HapticEffect& effect) = 0;
+    // Plays it `iterations` times (kHapticInfinity: until stopped).
+    virtual bool RunEffect(int id, std::uint32_t iterations) = 0;
+    virtual bool StopEffect(int id) = 0;
+    virtual void DestroyEffect(int id) = 0;
+    // 1 playing, 0 not, -1 when the device cannot tell.
+    virtual int EffectStatus(int id) = 0;
+    virtual bool StopAll() = 0;
+    virtual bool SetGain(int percent) = 0;        // 0..100, all effects
+    virtual bool SetAutocenter(int percent) = 0;  // 0..100, the device's own centring
+    virtual bool Pause() = 0;
+    virtual bool Unpause() = 0;
+};
+
+class Haptics {
+public:
+    virtual ~Haptics() = default;
+    // The force feedback of the stick at a Joysticks index; null when it has none.
+    virtual std::unique_ptr<HapticDevice> Open(int joystickIndex) = 0;
+};
+
 class Backend {
 public:
     virtual ~Backend() = default;
@@ -201,6 +289,7 @@ public:
     virtual Clock& GetClock() = 0;
     virtual Audio& GetAudio() = 0;
     virtual Joysticks& GetJoysticks() = 0;
+    virtual Haptics& GetHaptics() = 0;
     [[nodiscard]] virtual bool IsHeadless() const = 0;
 };
 

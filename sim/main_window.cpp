@@ -361,6 +361,8 @@ void PaintView(win::HWND w) {
     theSimWorld.PrepareScene(eye, angles);
     flight::theAircraft.UpdateViewBitmaps(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
     ClearScene();
+    theSimWorld.FileAircraft();
+    theSimWorld.RenderSceneItems();
     // The panel and the readouts draw over the whole screen, not only the 3D view.
     if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->clipRect = gfx::GFXRect{0, 0, 639, 479};
     theSimWorld.UpdatePalette();

@@ -3,10 +3,13 @@
 #include "cockpit/cockpit_switches.h"
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
+#include "devices/sound_device.h"
 #include "devices/sound_services.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "nav/atc_services.h"
+#include "nav/speakers.h"
 #include "planning/planning_services.h"
 #include "resources/main_menu_ids.h"
 #include "sim/flight_file.h"
@@ -19,6 +22,7 @@
 #include "sim/view_controller.h"
 #include "ui/dialog_services.h"
 #include "ui/general_dialogs.h"
+#include "ui/option_dialogs.h"
 #include "win/input.h"
 #include "win/menu.h"
 #include "win/program_entry.h"
@@ -31,20 +35,18 @@ std::uint32_t theRememberedCockpitView = 0;
 
 namespace {
 
-constexpr unsigned kHelpContext = 1;
-constexpr unsigned kHelpKey = 0x101;
+constexpr unsigned kHelpContext = ui::kHelpCommandContext;
+constexpr unsigned kHelpKey = ui::kHelpCommandKey;
 
 struct DialogCommand {
     unsigned id;
     const char* templateName;
 };
 constexpr DialogCommand kDialogCommands[] = {
-    {119, "SystemReliability"}, {124, "Loading"},     {125, "YokeSensitivityBox"},
-    {129, "PartialPanel"},      {163, "LOGBOOKS"},    {298, "Virtual_Airspace"},
-    {309, "TimeDate"},          {339, "WindAloft"},   {342, "SurfaceConditions"},
-    {400, "RadioComm"},         {509, "SETUPCAMS"},   {545, "ABOUTBOX"},
-    {565, "Checklists"},        {679, "PilotStatus"}, {688, "WxBrief"},
-    {692, "Brightness"},        {693, "FLIGHTLOG"}};
+    {119, "SystemReliability"}, {124, "Loading"},          {129, "PartialPanel"},
+    {163, "LOGBOOKS"},          {298, "Virtual_Airspace"}, {339, "WindAloft"},
+    {342, "SurfaceConditions"}, {400, "RadioComm"},        {565, "Checklists"},
+    {679, "PilotStatus"},       {688, "WxBrief"},          {693, "FLIGHTLOG"}};
 
 constexpr unsigned long kHelpTopics[11] = {10460, 10463, 10676, 10691, 10678, 10694,
                                            10680, 10696, 10688, 10699, 10701};
@@ -79,6 +81,58 @@ void Restart(win::HWND window) {
     cockpit::theCrashShown = 0;
     theSimWorld.SetCrashDetect(crash ? 1 : 0);
     Arrow();
+}
+
+// The option dialogs and About: built here, run over the main window, results applied.
+bool RunOptionDialog(win::HWND window, unsigned id) {
+    switch (id) {
+        case CMD_SENSITIVITY: {
+            ui::ControlSensitivityDialog d(theSimWorld.GetJoystick());
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_DATE_TIME: {
+            ui::DateAndTimeDialog d(theSimWorld.Time());
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_SETUP_CAMS: {
+            ui::SetupCamsDialog d(theViewController, theSimWorld.IsMag() ? 1 : 0);
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_ABOUT: {
+            ui::AboutDialog d;
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_BRIGHTNESS: {
+            ui::BrightnessDialog d;
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_SOUND: {
+            ui::SoundDialog d;
+            d.DoModal(window);
+            // Every channel takes its stored level again, so the new volumes sound at once.
+            nav::theAtisSpeech.SetVolume(nav::theAtisSpeech.volume);
+            nav::theAtcSpeech.SetVolume(nav::theAtcSpeech.volume);
+            for (devices::SoundChannel* c :
+                 {&devices::theLeftEngineSound, &devices::theRightEngineSound,
+                  &devices::theLeftStarterSound, &devices::theRightStarterSound,
+                  &devices::theSystemsSound, &devices::theEffectSound, &devices::theAmbientSound})
+                c->SetLevel(c->categoryVolume);
+            return true;
+        }
+        case CMD_GRAPHICS: {
+            if (theSimWorld.IsAutoComplex() || theSimWorld.Graphics() == nullptr) return true;
+            ui::GraphicsDialog d(*theSimWorld.Graphics());
+            if (d.DoModal(window) == 1) theSimWorld.SetGraphicsSettings(d.settings);
+            return true;
+        }
+        default:
+            return false;
+    }
 }
 
 void NotImplemented(win::HWND window) {
@@ -122,6 +176,7 @@ int ConfirmSaveFlightPlan(win::HWND window) {
 }
 
 void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigned) {
+    if (RunOptionDialog(window, id)) return;
     for (const DialogCommand& d : kDialogCommands)
         if (d.id == id) {
             RunDialogOver(window, d.templateName);
@@ -230,18 +285,11 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
         case CMD_CLOUDS:
             if (RunDialogOver(window, "CLOUDS") == 1) theSimWorld.UpdateCloudLayers();
             return;
-        case CMD_SOUND:
-            RunDialogOver(window, "SoundVolume");
-            return;
         case CMD_SLEW:
             theSlewControl.SetActive(theSlewControl.IsActive() ? 0 : 1);
             return;
         case CMD_PAUSE:
             theSimWorld.RequestPause(theSimWorld.IsPauseRequested() ? 0 : 1);
-            return;
-        case CMD_GRAPHICS:
-            if (theSimWorld.IsAutoComplex()) return;
-            RunDialogOver(window, "GRAPHICS");
             return;
         case CMD_CRASH_DETECT:
             theSimWorld.SetCrashDetect(theSimWorld.IsCrashDetect() ? 0 : 1);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
@@ -195,11 +196,16 @@ void SimWorld::SetLoadingScreen(int on) {
     if (loadingScreen != 0) {
         ShowLoadingScreen(window);
     } else {
+        // The world's colours come back with the next frame.
+        MarkPaletteDirty();
         theLoadingBitmap.reset();
-        // The display surface keeps pointing at the loading picture's colours until something
-        // else sets its palette (entering full screen reads them): they stay until then.
-        const gfx::GFXSurface* display = gfx::GetDisplaySurface();
-        if (display == nullptr || display->palette != theLoadingPalette.get()) theLoadingPalette.reset();
+        // The display surface and its flip chain keep pointing at the loading picture's colours
+        // until something else sets their palette (entering full screen reads them): they stay
+        // until then.
+        bool inUse = false;
+        for (const gfx::GFXSurface* s : {gfx::GetDisplaySurface(), gfx::GetDrawSurface()})
+            if (s != nullptr && theLoadingPalette && s->palette == theLoadingPalette.get()) inUse = true;
+        if (!inUse) theLoadingPalette.reset();
         theLoadingArtTried = false;
     }
 }
@@ -208,7 +214,9 @@ void SimWorld::ShowLoadingScreen(win::HWND) {
     if (!theLoadingArtTried) {
         theLoadingArtTried = true;
         theLoadingBitmap = gfx::GFXBitmap::LoadNew("art\\intro\\loading.bmp");
-        theLoadingPalette = gfx::GFXPalette::LoadNew("art\\intro\\loading.pal");
+        // Colours the display may still show from the last time go only when new ones came.
+        if (auto palette = gfx::GFXPalette::LoadNew("art\\intro\\loading.pal"))
+            theLoadingPalette = std::move(palette);
     }
     if (!theLoadingBitmap || !theLoadingPalette) return;
     gfx::GFXSurface* surface = gfx::GetDrawSurface();

@@ -11,10 +11,18 @@
 #include "flight/aircraft.h"
 #include "sim/sim_world.h"
 #include "sim/view_controller.h"
+#include "ts/face_draw.h"
 #include "ts/light_set.h"
 #include "ts/perspective_camera.h"
 
 namespace sim {
+
+namespace {
+
+// The ambient part of every lit point, in lighting words (65535 is full light).
+constexpr float kAmbientLight = 0.3f * 65535.0f;
+
+}  // namespace
 
 void SimWorld::MakeDrawTarget() {
     drawTarget = std::make_unique<gfx::GFXDrawTarget>(gfx::GetDrawSurface());
@@ -31,6 +39,9 @@ void SimWorld::MakeSceneLights() {
     Step("SunLight");
     lightSet = std::make_unique<ts::TSLightSet>();
     lightSet->AddLight(sunLight.get());
+    // What the sky lights from every side: faces turned from the sun keep a third of their
+    // colour instead of going black.
+    lightSet->SetBaseColour(kAmbientLight, kAmbientLight, kAmbientLight);
     Step("LightSet");
 }
 
@@ -73,6 +84,10 @@ void SimWorld::PrepareScene(const float eye[3], const float angles[3]) {
     if (camera != nullptr) camera->Activate();
     if (lightSet) lightSet->Activate();
     if (camera != nullptr) camera->SetTransform(ts::Transform3F{});
+    filedItems.clear();
+    ts::ResetFacesSubmitted();
+    // The palette of the frame's light is in place before anything is drawn with its tables.
+    UpdatePalette();
 }
 
 namespace {

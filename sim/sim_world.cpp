@@ -28,6 +28,7 @@
 #include "ts/class_item.h"
 #include "ts/light_set.h"
 #include "win/window.h"
+#include "world/artifact_shape_cache.h"
 #include "world/scenery_state.h"
 
 namespace sim {
@@ -128,9 +129,18 @@ void SimWorld::Init(win::HWND w) {
     UpdateCloudLayers();
     Step("RunwayShapes");
     Step("RunwayMaterials");
+    shapeCache = std::make_unique<world::ArtifactShapeCache>();
+    filedItems.reserve(64);
     Step("ArtifactShapeCache");
     Step("AirportObjectDatabase");
     Step("TerrainManager");
+    {
+        // The aircraft takes its shape from the cache.
+        flight::FlightWorldServices services = flight::theFlightWorldServices;
+        services.acquireShape = &AcquireAircraftShape;
+        services.releaseShape = &ReleaseAircraftShape;
+        flight::theFlightWorldServices = services;
+    }
     aircraft = &flight::theAircraft;
     // A fresh aircraft: its record is loaded again even when the type was chosen before.
     aircraft->SelectByType(aircraft->GetType() >= 0 ? aircraft->GetType() : 0);
@@ -138,6 +148,7 @@ void SimWorld::Init(win::HWND w) {
     Step("TerrainDiskCache");
     theViewController.ApplyView();
     RegisterViewReportFields();
+    RegisterShapeReportFields();
     Step("ViewController");
     flightPlan = std::make_unique<planning::FlightPlan>();
     Step("FlightPlan");
@@ -152,6 +163,8 @@ void SimWorld::Init(win::HWND w) {
     services.viewMode = &WorldViewMode;
     services.lookDirection = &WorldLookDirection;
     services.terrainWindowOrigin = &WorldWindowOrigin;
+    services.acquireShape = &AcquireAircraftShape;
+    services.releaseShape = &ReleaseAircraftShape;
     flight::theFlightWorldServices = services;
     InstallPanelHost();
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
@@ -172,10 +185,14 @@ void SimWorld::Shutdown() {
     flightPlan.reset();
     Step("FlightPlan");
     Step("ViewController");
+    // The aircraft's exterior goes back to the cache before the cache goes.
+    if (aircraft != nullptr) aircraft->ReleaseArt();
     aircraft = nullptr;
     Step("Aircraft");
     Step("TerrainManager");
     Step("AirportObjectDatabase");
+    filedItems.clear();
+    shapeCache.reset();
     Step("ArtifactShapeCache");
     Step("RunwayShapes");
     Step("RunwayMaterials");
@@ -315,6 +332,8 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
         time.LoadTimeSettings(file);
     }
     result &= cockpit::ReadPanelState(file);
+    // The exterior parts follow what was read: propellers of running engines, lights.
+    if (aircraft != nullptr) aircraft->ApplyPartStates();
     if (full != 0) {
         cockpit::ReadNavRadios(file);
         nav::LoadCopilotSettings(file);

@@ -22,6 +22,7 @@ namespace world {
 class WeatherState;
 class Sky;
 class SceneryGraphicsSettings;
+class ArtifactShapeCache;
 }  // namespace world
 namespace planning {
 class FlightPlan;
@@ -34,6 +35,8 @@ class GFXDrawTarget;
 namespace ts {
 class TSLight;
 class TSLightSet;
+class TSRenderItem;
+class TSShape;
 }  // namespace ts
 
 namespace flight {
@@ -184,6 +187,23 @@ public:
     gfx::GFXDrawTarget* DrawTarget() { return drawTarget.get(); }
     ts::TSLight* SunLight() { return sunLight.get(); }
     ts::TSLightSet* LightSet() { return lightSet.get(); }
+    // Files a render item for this frame at a scene position (the eye's frame) with the radius
+    // of its bounding sphere; 1 when filed. Filed items are drawn far to near after the scene's
+    // clear (RenderSceneItems), then forgotten.
+    int AddRenderItem(const float position[3], float radius, ts::TSRenderItem* item);
+    void RenderSceneItems();
+    // In the camera views (SkyCam, TowerCam) the user's aircraft is placed at its scene position
+    // and attitude and filed; the cockpit views do not draw it.
+    void FileAircraft();
+    // Faces the shapes submitted in the last frame drawn.
+    [[nodiscard]] std::uint32_t GetLastFrameFaces() const { return lastFrameFaces; }
+
+    // ---- shapes ----
+    // A shared shape from the shape cache (loaded from the current shape folder on first use);
+    // null when missing. ReleaseShape drops one reference.
+    ts::TSShape* AcquireShape(const char* name);
+    void ReleaseShape(ts::TSShape* shape);
+    world::ArtifactShapeCache* ShapeCache() { return shapeCache.get(); }
 
     // ---- the scene light and the aircraft's place ----
     // Sets the light from the sun's direction; the colour grows as the sun stands lower.
@@ -226,6 +246,13 @@ private:
     std::unique_ptr<ts::TSLight> sunLight;
     std::unique_ptr<ts::TSLightSet> lightSet;
     std::unique_ptr<world::SceneryGraphicsSettings> graphics;
+    std::unique_ptr<world::ArtifactShapeCache> shapeCache;
+    struct FiledItem {
+        ts::TSRenderItem* item;
+        float distance;
+    };
+    std::vector<FiledItem> filedItems;
+    std::uint32_t lastFrameFaces = 0;
     DateAndTime time;
     std::unique_ptr<SimClock> clock;
     std::unique_ptr<planning::FlightPlan> flightPlan;
@@ -264,6 +291,14 @@ private:
 };
 
 extern SimWorld theSimWorld;
+
+// The aircraft's shapes: taken from the world's shape cache with the planes' folder of the
+// shapes volume current, and given back.
+ts::TSShape* AcquireAircraftShape(const char* name);
+void ReleaseAircraftShape(ts::TSShape* shape);
+// The runner's report fields of the shapes: "shape" (the aircraft's shape name) and
+// "shape_faces" (faces submitted in the last frame).
+void RegisterShapeReportFields();
 
 // The main window's focus: the aircraft moves only while the window has it.
 extern std::uint32_t theMainWindowFocused;

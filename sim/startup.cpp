@@ -33,6 +33,7 @@
 #include "win/input.h"
 #include "win/program_entry.h"
 #include "win/window.h"
+#include "world/artifact_shape_cache.h"
 #include "world/terrain_services.h"
 
 namespace sim {
@@ -107,6 +108,7 @@ int InitDisplayAndPools(win::HWND window) {
     thePoolSizes = ReadPoolSizes();
     nav::DisableDebugKeyCommands();
     if (thePoolSizes.bitmaps > 0) gfx::GFXBitmap::ResetBitmapPool(thePoolSizes.bitmaps);
+    world::ArtifactShapeCache::SetPoolCapacity(thePoolSizes.artifactEntries);
     ts::SetEnginePoolCapacity(ts::EnginePool::kShape, thePoolSizes.shapes);
     ts::SetEnginePoolCapacity(ts::EnginePool::kMesh, thePoolSizes.meshes);
     ts::SetEnginePoolCapacity(ts::EnginePool::kMaterial, thePoolSizes.materials);

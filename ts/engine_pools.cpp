@@ -1,5 +1,8 @@
 #include "ts/engine_pools.h"
 
+#include <cstdlib>
+#include <new>
+
 #include "core/pool_alloc.h"
 
 namespace ts {
@@ -71,6 +74,30 @@ void ResetEnginePoolCapacities() {
         States()[i].capacity = kPools[i].defaultCapacity;
         if (States()[i].allocator != nullptr) States()[i].allocator->Reset(kPools[i].defaultCapacity);
     }
+}
+
+core::PoolAlloc& ClassPool(EnginePool pool, std::size_t elementSize) {
+    static core::PoolAlloc* pools[static_cast<int>(EnginePool::kCount)] = {};
+    core::PoolAlloc*& p = pools[Index(pool)];
+    if (p == nullptr) {
+        p = new core::PoolAlloc(static_cast<std::uint16_t>(elementSize), EnginePoolDefaultCapacity(pool));
+        AttachEnginePool(pool, p);
+    }
+    return *p;
+}
+
+void* PoolNew(core::PoolAlloc& pool, std::size_t size) {
+    void* p = size == pool.ElementSize() ? pool.Alloc() : std::malloc(size);
+    if (p == nullptr) throw std::bad_alloc();
+    return p;
+}
+
+void PoolDelete(core::PoolAlloc& pool, void* block, std::size_t size) {
+    if (block == nullptr) return;
+    if (size == pool.ElementSize())
+        pool.Free(block);
+    else
+        std::free(block);
 }
 
 }  // namespace ts

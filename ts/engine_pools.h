@@ -4,6 +4,7 @@
 // that is applied on attachment.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace core {
@@ -33,5 +34,14 @@ std::uint16_t SetEnginePoolCapacity(EnginePool pool, std::int32_t count);
 void AttachEnginePool(EnginePool pool, core::PoolAlloc* allocator);
 // Back to the built-in capacities (the pools stay attached).
 void ResetEnginePoolCapacities();
+
+// The pool of a class of the engine: made on first use with the capacity in force, attached,
+// and never destroyed (objects still alive at exit go back to it).
+[[nodiscard]] core::PoolAlloc& ClassPool(EnginePool pool, std::size_t elementSize);
+
+// The allocation operators of pooled classes: objects of the pool's element size come from the
+// pool, others (a derived class's) from the heap. Throws std::bad_alloc when memory is short.
+[[nodiscard]] void* PoolNew(core::PoolAlloc& pool, std::size_t size);
+void PoolDelete(core::PoolAlloc& pool, void* block, std::size_t size);
 
 }  // namespace ts

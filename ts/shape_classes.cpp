@@ -1,14 +1,41 @@
 // The engine's table of persistent classes, in its stored order. Rows of classes that make
-// nothing (the obsolete tags, and kinds this build does not draw yet) skip their block.
+// nothing (the obsolete tags) skip their block.
+#include "ts/anim_mesh.h"
+#include "ts/bsp_part.h"
 #include "ts/class_item.h"
+#include "ts/detail_parts.h"
+#include "ts/face_draw.h"
+#include "ts/material.h"
+#include "ts/mesh.h"
 #include "ts/part_tree.h"
+#include "ts/shape.h"
+#include "ts/sprite_parts.h"
 
 namespace ts {
 
 namespace {
 
-ClassItem* CreatePartList(core::StreamIO& stream, std::uint32_t version) {
-    return ClassItem::createAndRead<TSPartList>(stream, version);
+// Read with the caller's version.
+template <typename T>
+ClassItem* Create(core::StreamIO& stream, std::uint32_t version) {
+    return ClassItem::createAndRead<T>(stream, version);
+}
+
+// The old tags of a class: read as version 0.
+template <typename T>
+ClassItem* CreateVersion0(core::StreamIO& stream, std::uint32_t) {
+    return ClassItem::createAndRead<T>(stream, 0);
+}
+
+// The current tags carry their own version word first.
+template <typename T>
+ClassItem* CreateVersioned(core::StreamIO& stream, std::uint32_t) {
+    std::uint32_t version = 0;
+    if (ClassItem::bytesLeft(stream) < 4 || !ClassItem::readU32(stream, &version)) {
+        ClassItem::markLoadFailed();
+        return nullptr;
+    }
+    return ClassItem::createAndRead<T>(stream, version);
 }
 
 constexpr std::uint32_t Tag(std::uint32_t id) {
@@ -16,20 +43,20 @@ constexpr std::uint32_t Tag(std::uint32_t id) {
 }
 
 const ClassRow kShapeClasses[] = {
-    {Tag(60), &CreatePartList, "TSPartList"},
-    {Tag(101), nullptr, "TSShape"},
-    {Tag(100), nullptr, "TSShapeOld"},
-    {Tag(81), nullptr, "TSCellAnimPart"},
-    {Tag(90), nullptr, "TSDetailPart"},
-    {Tag(70), nullptr, "TSBSPPartOld"},
-    {Tag(71), nullptr, "TSBSPPart"},
-    {Tag(30), nullptr, "TSMaterialList"},
-    {Tag(31), nullptr, "TSMaterial"},
-    {Tag(40), nullptr, "TSMesh (Ver 0)"},
-    {Tag(43), nullptr, "TSMesh"},
-    {Tag(42), nullptr, "TSAnimMesh"},
-    {Tag(110), nullptr, "TSBitmapFramePart"},
-    {Tag(120), nullptr, "TSNullPart"},
+    {Tag(60), &Create<TSPartList>, "TSPartList"},
+    {Tag(101), &CreateVersioned<TSShape>, "TSShape"},
+    {Tag(100), &CreateVersion0<TSShape>, "TSShapeOld"},
+    {Tag(81), &Create<TSCellAnimPart>, "TSCellAnimPart"},
+    {Tag(90), &Create<TSDetailPart>, "TSDetailPart"},
+    {Tag(70), &CreateVersion0<TSBSPPart>, "TSBSPPartOld"},
+    {Tag(71), &CreateVersioned<TSBSPPart>, "TSBSPPart"},
+    {Tag(30), &Create<TSMaterialList>, "TSMaterialList"},
+    {Tag(31), &Create<TSMaterial>, "TSMaterial"},
+    {Tag(40), &CreateVersion0<TSMesh>, "TSMesh (Ver 0)"},
+    {Tag(43), &CreateVersioned<TSMesh>, "TSMesh"},
+    {Tag(42), &Create<TSAnimMesh>, "TSAnimMesh"},
+    {Tag(110), &Create<TSBitmapFramePart>, "TSBitmapFramePart"},
+    {Tag(120), &Create<TSNullPart>, "TSNullPart"},
     {Tag(1), nullptr, "TSObsolete"},
     {Tag(2), nullptr, "TSObsolete"},
     {Tag(3), nullptr, "TSObsolete"},
@@ -66,6 +93,7 @@ void InstallShapeClasses() {
     if (theShapeClassesInstalled) return;
     theShapeClassesInstalled = true;
     ClassItem::registerClasses(kShapeClasses, 39);
+    BuildFaceDrawTables();
 }
 
 }  // namespace ts

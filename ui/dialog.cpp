@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "sim/main_window.h"
+#include "ui/help_popup.h"
 #include "ui/owner_draw_library.h"
 #include "sim/main_window_services.h"
 #include "win/program_entry.h"
@@ -27,8 +28,7 @@ int HostDepth() {
     return sim::DialogDepth();
 }
 void HostHelp(win::HWND item, std::uint32_t context) {
-    win::TraceLine("help popup " + std::to_string(win::GetDlgCtrlID(item)) + " " +
-                   std::to_string(context));
+    theHelpPopup.Show(item, context);
 }
 
 Dialog* ObjectOf(win::HWND h) {

@@ -1,6 +1,9 @@
 #include "ui/general_dialogs.h"
 
+#include "ui/dialog_services.h"
+#include "win/controls.h"
 #include "win/program_entry.h"
+#include "win/resource.h"
 
 namespace ui {
 
@@ -12,20 +15,95 @@ int RunTemplateDialog(win::HWND, const char* templateName) {
     return 0;
 }
 
+// ---- the pause notice -------------------------------------------------------------------------
+
+int PausedDialog::OnInitDialog(win::HWND dialog) {
+    const int r = Dialog::OnInitDialog(dialog);
+    // A hidden Cancel button, so that Escape resumes too.
+    win::CreateWindowEx(0, win::WC_BUTTON, "", win::WS_CHILD, 0, 0, 100, 50, dialog,
+                        win::HMENU{static_cast<std::uint32_t>(win::IDCANCEL)}, {}, 0);
+    return r;
+}
+
+int PausedDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
+    const int id = win::LOWORD(wParam);
+    if (id == win::IDOK || id == win::IDCANCEL) {
+        win::EndDialog(window, 1);
+        return 1;
+    }
+    return Dialog::OnCommand(notifyCode, wParam, control);
+}
+
 void ShowPausedDialog(win::HWND parent) {
-    RunTemplateDialog(parent, "Paused");
+    PausedDialog dialog;
+    dialog.DoModal(parent);
 }
 
-void OpenPopupHelpTopic(unsigned command, unsigned long data) {
-    win::TraceLine("help " + std::to_string(command) + " " + std::to_string(data));
+// ---- questions --------------------------------------------------------------------------------
+
+int QuestionDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
+    const int id = win::LOWORD(wParam);
+    if (id == win::IDOK) {
+        win::EndDialog(window, 1);
+        return 1;
+    }
+    if (id == win::IDCANCEL || (alsoCancel && id == kCancelButtonId)) {
+        win::EndDialog(window, 0);
+        return 1;
+    }
+    return Dialog::OnCommand(notifyCode, wParam, control);
 }
 
+// The questions answer only "go on" or "cancel": a template that cannot be shown cancels.
 int RunCloseFPDialog(win::HWND parent) {
-    return RunTemplateDialog(parent, "CloseFP");
+    CloseFPDialog dialog;
+    return dialog.DoModal(parent) == 1 ? 1 : 0;
 }
 
 int RunSaveFPDialog(win::HWND parent) {
-    return RunTemplateDialog(parent, "SaveFP");
+    SaveFPDialog dialog;
+    return dialog.DoModal(parent) == 1 ? 1 : 0;
+}
+
+// ---- About ------------------------------------------------------------------------------------
+
+int AboutDialog::OnInitDialog(win::HWND dialog) {
+    using namespace win;
+    const int r = Dialog::OnInitDialog(dialog);
+    HWND list = GetDlgItem(dialog, kList);
+    SendMessage(list, LB_RESETCONTENT, 0, 0);
+    const int tabStop = 25;
+    SendMessage(list, LB_SETTABSTOPS, 1, reinterpret_cast<LParam>(&tabStop));
+    const HINSTANCE library =
+        theDialogHost.resourceLibrary ? theDialogHost.resourceLibrary() : HINSTANCE{};
+    for (unsigned i = 0; i < kStringCount; ++i) {
+        char text[101];
+        if (LoadString(library, kFirstString + i, text, sizeof text) <= 0) {
+            // One notice is enough: the list keeps what was read.
+            ShowMessageBox(dialog, "Could not load string.", 0);
+            break;
+        }
+        const LResult added = SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LParam>(text));
+        if (added < 0) {
+            ShowMessageBox(dialog, "Could not add to list box.", 0);
+            break;
+        }
+    }
+    SendMessage(list, LB_SETCURSEL, 1, 0);
+    return r;
+}
+
+int AboutDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
+    const int id = win::LOWORD(wParam);
+    if (id == win::IDOK) {
+        win::EndDialog(window, 1);
+        return 1;
+    }
+    if (id == win::IDCANCEL || id == kCancelButtonId) {
+        win::EndDialog(window, 0);
+        return 1;
+    }
+    return Dialog::OnCommand(notifyCode, wParam, control);
 }
 
 }  // namespace ui

@@ -18,19 +18,12 @@
 #include <vector>
 
 #include "win/gdi.h"
+#include "win/guid.h"
 #include "win/hresult.h"
 #include "win/window.h"
 #include "win/window_surface.h"
 
 namespace win {
-
-struct GUID {
-    std::uint32_t data1 = 0;
-    std::uint16_t data2 = 0;
-    std::uint16_t data3 = 0;
-    std::array<std::uint8_t, 8> data4{};
-    friend bool operator==(const GUID&, const GUID&) = default;
-};
 
 inline constexpr HRESULT MakeDDHResult(std::uint32_t code) {
     return static_cast<HRESULT>(0x88760000u | code);

@@ -45,6 +45,16 @@ public:
     SceneryGraphicsSettings();
     std::array<std::array<std::int32_t, kGraphicsSettingCount>, 2> profiles{};
     int current = 0;
+    // The profile in use: a setting's value (0 for an index it lacks), and which one is in use
+    // (0 the main profile, 1 the alternate).
+    [[nodiscard]] std::int32_t Get(int index) const {
+        return index >= 0 && index < kGraphicsSettingCount ? profiles[current][index] : 0;
+    }
+    void Set(int index, std::int32_t value) {
+        if (index >= 0 && index < kGraphicsSettingCount) profiles[current][index] = value;
+    }
+    void SelectProfile(int alternate) { current = alternate == 1 ? 1 : 0; }
+    [[nodiscard]] int ProfileInUse() const { return current; }
     // Sections "Graphics" (main) and "GraphicsAlt" of the settings file; missing keys keep the
     // built-in values.
     void LoadIni(core::IniFile& file);

@@ -1,5 +1,7 @@
 // The runner's device lines, registered with the script's commands:
 //   joystick plug NAME [axes N] [buttons N] [hats N] [haptic]
+//                                   (haptic: the stick pushes back; what the program asks of it
+//                                    is traced as "haptic: ..." lines)
 //   joystick unplug
 //   joystick axis N VALUE           (axis 0 x, 1 y, 2 throttle, 3 rudder; -32768..32767)
 //   joystick button N down|up|press (1..32; a press is let go 100 ms later)

@@ -89,6 +89,8 @@ int main(int argc, char** argv) {
         std::printf("[%8llu] %.*s\n", static_cast<unsigned long long>(machine.Time().Elapsed()),
                     static_cast<int>(line.size()), line.data());
     });
+    // What the program asks of a scripted stick's force feedback goes to the trace too.
+    machine.Forces().SetLineSink([](std::string_view line) { win::TraceLine(line); });
 
     simrun::Driver driver(machine, std::move(*commands));
     machine.Input().SetQueueEmptyHandler([&] { return driver.Step(); });

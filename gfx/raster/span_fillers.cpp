@@ -292,6 +292,12 @@ void FillSolid(int) {
     SetFlat8();
     theSpanState.selectedFill = FillSolidSpan;
 }
+void FillSolidFace(int) {
+    SetFlat8();
+    // The face's light picked its shade row: the colour is looked up there once.
+    if (flat8.shadeTable != nullptr) flat8.colour = flat8.shadeTable[theSpanState.colour & 255];
+    theSpanState.selectedFill = FillSolidSpan;
+}
 void FillShade(int) {
     SetFlat8();
     theSpanState.selectedFill = FillShadeSpan;
@@ -361,7 +367,8 @@ int FillSetupIndex(std::uint32_t flags) {
 namespace {
 constexpr std::array<FillSetupFn, 128> MakeFillSetupTable() {
     std::array<FillSetupFn, 128> t{};
-    t[0] = t[16] = FillSolid;
+    t[0] = FillSolid;
+    t[16] = FillSolidFace;
     t[1] = FillShade;
     t[17] = FillLit;
     t[32] = FillBlend;

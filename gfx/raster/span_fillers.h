@@ -15,6 +15,8 @@ using FillSetupFn = void (*)(int isTriangle);
 
 // 8-bit untextured.
 void FillSolid(int isTriangle);
+// A flat colour lit as a whole face: the colour through the face's shade row.
+void FillSolidFace(int isTriangle);
 void FillShade(int isTriangle);
 void FillLit(int isTriangle);
 void FillBlend(int isTriangle);

@@ -158,8 +158,22 @@ bool HeadlessJoysticks::PressButton(int index, int button, std::uint32_t ms) {
 }
 
 int HeadlessJoysticks::Plug(const JoystickInfo& info) {
-    sticks_.push_back(Stick{info, JoystickState{}});
+    Stick s;
+    s.info = info;
+    s.serial = nextSerial_++;
+    sticks_.push_back(s);
     return Count() - 1;
+}
+
+std::uint32_t HeadlessJoysticks::SerialOf(int index) const {
+    if (index < 0 || index >= static_cast<int>(sticks_.size())) return 0;
+    return sticks_[static_cast<std::size_t>(index)].serial;
+}
+
+bool HeadlessJoysticks::IsPlugged(std::uint32_t serial) const {
+    for (const Stick& s : sticks_)
+        if (s.serial == serial) return true;
+    return false;
 }
 
 bool HeadlessJoysticks::Unplug(int index) {

@@ -1,11 +1,15 @@
 // The deterministic machine: no display and no sound device. Its clock moves only when told
 // (Advance, or a Sleep of the program), its events are the ones injected, its video keeps the
-// last frame, its audio keeps every sample it is fed and its joysticks are scripted, so tests and
-// the headless runner can look at what the program produced.
+// last frame, its audio keeps every sample it is fed, its joysticks are scripted and their force
+// feedback writes what it is asked, so tests and the headless runner can look at what the
+// program produced.
 #pragma once
 
 #include <deque>
 #include <functional>
+#include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/backend.h"
@@ -168,16 +172,76 @@ public:
     bool SetHat(int index, int hat, std::uint8_t bits);
     // The time presses are held by.
     void SetClock(class HeadlessClock* clock) { clock_ = clock; }
+    // Each plug gets a number of its own (never 0), so a device opened on a stick knows when
+    // that stick, and not the one that moved into its index, is gone.
+    [[nodiscard]] std::uint32_t SerialOf(int index) const;
+    [[nodiscard]] bool IsPlugged(std::uint32_t serial) const;
 
 private:
     struct Stick {
         JoystickInfo info;
         JoystickState state;
+        std::uint32_t serial = 0;
         std::uint64_t releaseAt[kMaxJoystickButtons] = {};  // micros; 0 while not pressed
     };
     void LetGo(Stick& s);
     std::vector<Stick> sticks_;
+    std::uint32_t nextSerial_ = 1;
     class HeadlessClock* clock_ = nullptr;
+};
+
+// What one opened force-feedback device of the headless machine holds now.
+struct HeadlessHapticDeviceState {
+    struct Slot {
+        HapticEffect effect;
+        bool running = false;
+        std::uint64_t startMicros = 0;
+        std::uint32_t iterations = 0;
+    };
+    std::uint32_t serial = 0;  // the stick's
+    std::map<int, Slot> effects;
+    int gain = 100;
+    int autocenter = 100;
+    bool paused = false;
+};
+
+// The force feedback of scripted sticks plugged with `haptic`. Every call that reaches a device
+// is written as one "haptic: ..." line (kept, and handed to the line sink when one is set):
+//   new ID TYPE FIELDS, update ID TYPE FIELDS, run ID, stop ID, destroy ID, stopall, pause,
+//   unpause, gain N, autocenter N
+// with FIELDS for constant "dir=D level=L length=T", for the periodic types "dir=D period=MS
+// magnitude=M offset=O phase=P length=T", for the conditions "right=X,Y left=X,Y center=X,Y
+// deadband=X,Y length=T" (T in milliseconds or "inf"). A refused call writes nothing.
+class HeadlessHaptics final : public Haptics {
+public:
+    HeadlessHaptics();
+    ~HeadlessHaptics() override;
+    HeadlessHaptics(const HeadlessHaptics&) = delete;
+    HeadlessHaptics& operator=(const HeadlessHaptics&) = delete;
+
+    std::unique_ptr<HapticDevice> Open(int joystickIndex) override;
+
+    // What devices opened from now on can do and hold (at first every feature, 16 effects):
+    // a device without any effect type refuses every effect.
+    void SetFeatures(std::uint32_t features);
+    void SetCapacity(int effects);
+    void SetLineSink(std::function<void(std::string_view)> sink);
+    [[nodiscard]] const std::vector<std::string>& Lines() const;
+    void ClearLines();
+    // Lines written since the machine was made (ClearLines does not reset it).
+    [[nodiscard]] std::uint64_t Calls() const;
+    // The device opened last while it is open, else null.
+    [[nodiscard]] const HeadlessHapticDeviceState* LastDevice() const;
+    [[nodiscard]] int OpenDevices() const;
+    // Whether an effect of the last device plays now (its length run out counts as stopped).
+    [[nodiscard]] bool Playing(int id) const;
+
+    void SetSources(HeadlessJoysticks* sticks, class HeadlessClock* clock);
+
+    struct Shared;
+
+private:
+    std::shared_ptr<Shared> shared_;
 };
 
 class HeadlessBackend final : public Backend {
@@ -186,12 +250,14 @@ public:
         events_.SetClock(&clock_);
         audio_.SetClock(&clock_);
         joysticks_.SetClock(&clock_);
+        haptics_.SetSources(&joysticks_, &clock_);
     }
     Video& GetVideo() override { return video_; }
     Events& GetEvents() override { return events_; }
     Clock& GetClock() override { return clock_; }
     Audio& GetAudio() override { return audio_; }
     Joysticks& GetJoysticks() override { return joysticks_; }
+    Haptics& GetHaptics() override { return haptics_; }
     [[nodiscard]] bool IsHeadless() const override { return true; }
 
     HeadlessVideo& Screen() { return video_; }
@@ -199,6 +265,7 @@ public:
     HeadlessClock& Time() { return clock_; }
     HeadlessAudio& Sound() { return audio_; }
     HeadlessJoysticks& Sticks() { return joysticks_; }
+    HeadlessHaptics& Forces() { return haptics_; }
 
 private:
     HeadlessVideo video_;
@@ -206,6 +273,8 @@ private:
     HeadlessClock clock_;
     HeadlessAudio audio_;
     HeadlessJoysticks joysticks_;
+    // After the sticks: its devices let go of them first.
+    HeadlessHaptics haptics_;
 };
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 
 #include "platform/backend.h"
 #include "platform/palette_lut.h"
+#include "platform/sdl/sdl_haptics.h"
 
 namespace platform {
 namespace {
@@ -441,6 +442,12 @@ public:
         return true;
     }
 
+    // The SDL joystick behind an index, for its force feedback.
+    SDL_Joystick* JoystickAt(int index) {
+        Device* d = Open(index);
+        return d != nullptr ? d->joystick : nullptr;
+    }
+
 private:
     // The controller's buttons without the four d-pad ones.
     static constexpr int kControllerButtons = SDL_CONTROLLER_BUTTON_MAX - 4;
@@ -496,14 +503,17 @@ public:
     ~SdlBackend() override {
         video_.Close();
         audio_.Close();
+        haptics_.reset();
         joysticks_.reset();
-        SDL_QuitSubSystem(SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK);
+        SDL_QuitSubSystem(SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK |
+                          SDL_INIT_HAPTIC);
     }
     Video& GetVideo() override { return video_; }
     Events& GetEvents() override { return events_; }
     Clock& GetClock() override { return clock_; }
     Audio& GetAudio() override { return audio_; }
     Joysticks& GetJoysticks() override { return *joysticks_; }
+    Haptics& GetHaptics() override { return *haptics_; }
     [[nodiscard]] bool IsHeadless() const override { return false; }
 
 private:
@@ -512,6 +522,8 @@ private:
     SdlClock clock_;
     SdlAudio audio_;
     std::unique_ptr<SdlJoysticks> joysticks_ = std::make_unique<SdlJoysticks>();
+    std::unique_ptr<Haptics> haptics_ =
+        CreateSdlHaptics([this](int index) { return joysticks_->JoystickAt(index); });
 };
 
 }  // namespace
@@ -519,8 +531,11 @@ private:
 std::unique_ptr<Backend> CreateSdlBackend() {
     if (SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) return nullptr;
     // A machine without joystick support still runs; it simply has no sticks. Game controllers
-    // bring their own standard layout.
-    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
+    // bring their own standard layout; sticks that push back need the haptic subsystem.
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) {
+        SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
+        SDL_InitSubSystem(SDL_INIT_HAPTIC);
+    }
     return std::make_unique<SdlBackend>();
 }
 

@@ -11,6 +11,7 @@
 #include "core/ini_file.h"
 #include "support/audio.h"
 #include "support/run_command.h"
+#include "support/starter_flight.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -22,18 +23,10 @@ protected:
     void SetUp() override {
         bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
         const fs::path install = fs::path(ZEPHLON_BINARY_DIR) / "install";
-        if (!fs::exists(bin) || !fs::exists(install / "Flights" / "C172Fly.Flt") ||
-            !fs::exists(install / "Snd" / "SndFx.Vol"))
-            GTEST_SKIP() << "simrun or the starter installation is not built";
         // The shipped data, with the 172's ready-to-fly flight as the first flight.
-        for (const fs::directory_entry& e : fs::directory_iterator(install))
-            if (e.is_directory() && e.path().filename() != "Flights")
-                fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
-        dir.MakeFolders("Flights");
-        for (const fs::directory_entry& e : fs::directory_iterator(install / "Flights"))
-            fs::copy_file(e.path(), dir.Path("Flights/" + e.path().filename().string()));
-        fs::copy_file(install / "Flights" / "C172Fly.Flt", dir.Path("Flights/Startup.Flt"),
-                      fs::copy_options::overwrite_existing);
+        if (!fs::exists(bin) || !fs::exists(install / "Snd" / "SndFx.Vol") ||
+            !testsupport::UseStarterInstallation(dir, "C172Fly.Flt"))
+            GTEST_SKIP() << "simrun or the starter installation is not built";
     }
     testsupport::CommandResult Play(const std::string& name, const std::string& script) {
         dir.Write(name + ".txt", script);

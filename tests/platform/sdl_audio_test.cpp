@@ -1,6 +1,6 @@
 // The SDL machine's sound card and sticks on a machine without either: SDL's dummy audio driver
 // takes the sound in real time, the queue is kept about 50 ms deep, and a machine without sticks
-// simply has none.
+// simply has none (and no force feedback).
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -39,6 +39,9 @@ TEST(SdlAudio, TheDummyCardKeepsAboutFiftyMillisecondsQueued) {
     EXPECT_FALSE(sticks.GetInfo(n, &info));
     EXPECT_FALSE(sticks.Read(n, &state));
     EXPECT_FALSE(sticks.Read(-1, &state));
+    // No stick there, so nothing pushes back.
+    EXPECT_EQ(sdl->GetHaptics().Open(n), nullptr);
+    EXPECT_EQ(sdl->GetHaptics().Open(-1), nullptr);
 }
 
 }  // namespace

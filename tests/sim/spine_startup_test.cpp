@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "support/golden.h"
 #include "support/run_command.h"
 #include "support/temp_folder.h"
 
@@ -116,19 +117,9 @@ TEST(SpineStartup, ReadoutsMatchTheirGoldenPictures) {
                                 "\nmenu 1665\nmenu 712\nwait 500\nscreenshot " + shot +
                                 "\nmenu 168\nwait 100\n");
         ASSERT_EQ(r.status, 0) << r.out;
-        const std::string golden =
-            std::string(ZEPHLON_SOURCE_DIR) + "/tests/golden/spine_readouts_" + c.name + ".bmp";
         const std::string picture = dir.Read("shot.bmp");
         ASSERT_FALSE(picture.empty()) << r.out;
-        if (std::getenv("ZEPHLON_UPDATE_GOLDEN") != nullptr) {
-            std::ofstream(golden, std::ios::binary) << picture;
-            continue;
-        }
-        std::ifstream in(golden, std::ios::binary);
-        ASSERT_TRUE(in) << "missing " << golden << " (run with ZEPHLON_UPDATE_GOLDEN=1)";
-        std::stringstream expected;
-        expected << in.rdbuf();
-        EXPECT_TRUE(expected.str() == picture) << c.name << " readouts differ from " << golden;
+        EXPECT_TRUE(testsupport::MatchesGolden(std::string("spine_readouts_") + c.name + ".bmp", picture)) << c.name;
     }
 }
 

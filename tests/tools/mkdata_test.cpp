@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -28,6 +29,9 @@
 #include "nav/lat_lon.h"
 #include "platform/file_system.h"
 #include "support/audio.h"
+#include "ts/class_item.h"
+#include "ts/material.h"
+#include "ts/shape.h"
 #include "win/dsound.h"
 
 namespace {
@@ -46,6 +50,11 @@ int RunMkdataWith(const std::string& args) {
 
 int RunMkdata(const fs::path& out) {
     return RunMkdataWith(std::string("'") + ZEPHLON_SOURCE_DIR + "/data' '" + out.string() + "'");
+}
+
+bool EndsWith(const std::string& s, const char* end) {
+    const std::size_t n = std::strlen(end);
+    return s.size() >= n && s.compare(s.size() - n, n, end) == 0;
 }
 
 std::string ReadFile(const fs::path& path) {
@@ -149,6 +158,7 @@ TEST_F(MkdataTest, TwoRunsWriteTheSameFilesAndNoSettings) {
 }
 
 TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
+    ts::InstallShapeClasses();
     const struct {
         const char* volume;
         const char* folder;
@@ -192,6 +202,21 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
             } else if (n.size() == 6 && n.compare(0, 3, "na.") == 0) {
                 // The navigation tables: tests/nav reads them through the program's loaders.
                 EXPECT_GE(e.size, 4u) << n;
+            } else if (EndsWith(n, ".dts") || EndsWith(n, ".dml") ||
+                       (EndsWith(n, ".bmp") && std::string(v.volume) == "Art\\3DShapes.Vol")) {
+                // The shapes, their material lists and textures, through the engine's loaders.
+                ASSERT_EQ(volume.OpenFile(n), 1);
+                if (EndsWith(n, ".dts")) {
+                    EXPECT_NE(ts::ClassItem::load<ts::TSShape>(*stream, 0), nullptr) << n;
+                } else if (EndsWith(n, ".dml")) {
+                    EXPECT_NE(ts::ClassItem::load<ts::TSMaterialList>(*stream, 0), nullptr) << n;
+                } else {
+                    auto b = gfx::GFXBitmap::ReadNew(*stream, 0);
+                    ASSERT_NE(b, nullptr) << n;
+                    EXPECT_EQ(b->bitsPerPixel, 8) << n;
+                    EXPECT_LE(b->width, 256) << n;
+                }
+                volume.CloseFile();
             } else if (n == "world.pal") {
                 EXPECT_NE(volume.LoadPalette(n, 0), nullptr);
             } else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".pal") == 0) {
@@ -288,20 +313,53 @@ TEST_F(MkdataTest, ShadeAndTranslucencyTables) {
         const gfx::GFXPaletteEntry& y = p->entries[b];
         return x.red == y.red && x.green == y.green && x.blue == y.blue;
     };
+    const int lastGroup = ((1 << p->shadeBits) - 1) * rows;
     for (int c = 10; c <= 245; ++c) {
-        // Haze level 0: full intensity keeps the colour, none gives black's nearest.
+        // Haze level 0: full intensity keeps the colour.
         EXPECT_TRUE(same(p->shadeTable[((rows - 1) << 8) | c], c)) << c;
-        EXPECT_EQ(p->shadeTable[c], p->shadeTable[10]) << c;
-        // Full haze looks the same whatever the colour.
-        const int lastGroup = ((1 << p->shadeBits) - 1) * rows;
+        // A colour seen through itself is itself.
+        EXPECT_TRUE(same(p->translucentTable[c * 256 + c], c)) << c;
+        if (c < 74) continue;
+        // The world's colours: none gives black's nearest, full haze looks the same whatever
+        // the colour, and no row leads into the panel's entries, which the cockpit replaces.
+        EXPECT_EQ(p->shadeTable[c], p->shadeTable[74]) << c;
         EXPECT_EQ(p->shadeTable[((lastGroup + rows - 1) << 8) | c],
                   p->shadeTable[((lastGroup + rows - 1) << 8) | 74])
             << c;
-        // A colour seen through itself is itself.
-        EXPECT_TRUE(same(p->translucentTable[c * 256 + c], c)) << c;
+        for (int row = 0; row < (lastGroup + rows); ++row)
+            EXPECT_GE(p->shadeTable[(row << 8) | c], 74) << c << " row " << row;
     }
     for (const int c : {0, 5, 9, 246, 255})
         EXPECT_EQ(p->shadeTable[(3 << 8) | c], c) << "static colours are not shaded";
+}
+
+// The entries the drawing code uses by number hold what it means by them at every light level:
+// outlines (77, 81, 86, 156), the ground (88), the sky and its alternative (245, 244), the
+// stars (230); every other world colour is still found by the nearest-colour search.
+TEST_F(MkdataTest, WorldPalettesKeepTheirNumberedEntries) {
+    for (int level : {0, 16, 31}) {
+        auto p = Palette("todesb" + std::to_string(level) + ".ppl");
+        ASSERT_NE(p, nullptr);
+        const auto& e = p->entries;
+        EXPECT_GT(e[88].green, e[88].red) << "ground is green, level " << level;
+        EXPECT_GT(e[88].green, e[88].blue);
+        EXPECT_GT(e[245].blue, e[245].red) << "sky is blue";
+        EXPECT_GT(e[244].blue, e[244].red);
+        EXPECT_GT(e[244].red + e[244].green, e[245].red + e[245].green) << "the alternative sky is paler";
+        EXPECT_GE(e[230].red, 240) << "stars stay white at night";
+        EXPECT_GE(e[230].blue, 240);
+        EXPECT_GT(e[86].green, e[86].blue) << "soft runways are earthy";
+        if (level != 0) continue;
+        for (int i : {77, 81, 156})
+            EXPECT_LE(std::abs(e[i].red - e[i].blue), 8) << i << " is a grey by day";
+        // The ramps round them: each colour's nearest entry shows that colour.
+        for (int i = 74; i <= 243; ++i) {
+            if (i == 77 || i == 81 || i == 86 || i == 88 || i == 156 || i == 230) continue;
+            const std::uint32_t rgb = e[i].red | (e[i].green << 8) | (e[i].blue << 16);
+            const int found = p->FindNearest(rgb);
+            EXPECT_TRUE(e[found].red == e[i].red && e[found].green == e[i].green && e[found].blue == e[i].blue) << i;
+        }
+    }
 }
 
 TEST_F(MkdataTest, LoadingScreen) {

@@ -1,9 +1,11 @@
 // The program's dialogs as a user meets them, driven by the committed scripts beside this test
 // in the starter installation: a flight saved under a typed name and resumed, a save over it
 // answered No, a shipped flight resumed from the list with Enter, a message box closed with
-// Enter and pictured while it is up.
+// Enter and pictured while it is up; the option dialogs changing what the user keeps, and context
+// help from right clicks, the Help menu and a popup's link.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,6 +13,7 @@
 
 #include "support/run_command.h"
 #include "support/temp_folder.h"
+#include "ui/help_popup.h"
 
 namespace {
 
@@ -119,3 +122,78 @@ TEST_F(DialogScripts, FullScreenKeepsTheFrozenFrameUnderTheBox) {
 }
 
 }  // namespace
+
+// The mean brightness (0 to 765) of the pixels the world draws: those that are not black and not
+// a readout's pure red or white; -1 when there are too few to tell.
+double MeanWorldLight(const Picture& p) {
+    double sum = 0;
+    int n = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const std::uint32_t c = p.At(x, y);
+            if (c == 0 || c == 0xFF0000 || c == 0xFFFFFF || c == ~0u) continue;
+            sum += (c >> 16 & 0xFF) + (c >> 8 & 0xFF) + (c & 0xFF);
+            ++n;
+        }
+    return n < 1000 ? -1 : sum / n;
+}
+
+std::string IniValue(const std::string& ini, const std::string& section, const std::string& key) {
+    const std::size_t s = ini.find("[" + section + "]");
+    if (s == std::string::npos) return {};
+    const std::size_t next = ini.find("\n[", s + 1);
+    const std::size_t k = ini.find("\n" + key + "=", s);
+    if (k == std::string::npos || (next != std::string::npos && k > next)) return {};
+    const std::size_t from = k + key.size() + 2;
+    return ini.substr(from, ini.find_first_of("\r\n", from) - from);
+}
+
+TEST_F(DialogScripts, OptionDialogsChangeWhatTheUserKeeps) {
+    const auto run = Run("options.simrun");
+    ASSERT_EQ(run.status, 0) << run.out;
+    InOrder(run.out, {"dialog Brightness ended 1", "dialog TimeDate ended 1", "save ",
+                      "dialog SETUPCAMS ended 1", "read 1789 ListBox", "rows=185",
+                      "dialog ABOUTBOX ended 1", "dialog PAUSED ended 1", "exit=0"});
+    EXPECT_EQ(run.out.find("simrun:"), std::string::npos) << run.out;
+    const std::string ini = dir.Read("Zephlon.ini");
+    EXPECT_EQ(IniValue(ini, "Settings", "GammaLevel"), "80") << ini;
+    EXPECT_EQ(IniValue(ini, "Views", "sc0Dist"), "3000000");
+    EXPECT_EQ(IniValue(ini, "Views", "sc0Head"), "-47123");
+    // 07:30:00 UTC on 15 June 1999, give or take the simulated minute since.
+    const long long cur = std::atoll(IniValue(dir.Read("clock.Flt"), "Time", "cur").c_str());
+    EXPECT_GE(cur, 929431800LL);
+    EXPECT_LT(cur, 929431800LL + 60);
+    // Where the world draws a picture, the one after is brighter (a world that draws nothing
+    // yet leaves nothing to compare).
+    const double before = MeanWorldLight(Picture(dir.Read("before.bmp")));
+    const double after = MeanWorldLight(Picture(dir.Read("after.bmp")));
+    if (before >= 0) {
+        EXPECT_GT(after, before);
+    }
+}
+
+TEST_F(DialogScripts, RightClicksShowTheIndexsTextsAndLinksOpenTopics) {
+    const auto run = Run("help.simrun");
+    ASSERT_EQ(run.status, 0) << run.out;
+    ui::HelpPopup index;
+    ASSERT_EQ(index.LoadIndexBytes(dir.Read("help/popups.bin")), 1);
+    const std::string ok(index.FindText(0x752F0001, nullptr));
+    const std::string slider(index.FindText(ui::RemapHelpId(0x4E2106A5), nullptr));
+    InOrder(run.out, {("help popup 0x752F0001 (1966014465): " + ok).c_str(),
+                      ("help popup 0x4E2106A5 (" + std::to_string(ui::RemapHelpId(0x4E2106A5)) +
+                       "): " + slider)
+                          .c_str(),
+                      "dialog SoundVolume ended 0", "help topic 10460: Flying Basics",
+                      "help index: ", "help popup 0x4E2007A7 (10448): ", "popups link",
+                      "help popup link 10674", "help topic 10674: Options", "exit=0"});
+    // The help window stands in the middle of the picture: white with green links.
+    const Picture shot(dir.Read("help.bmp"));
+    int white = 0, green = 0;
+    for (int y = 100; y < 380; ++y)
+        for (int x = 130; x < 500; ++x) {
+            white += shot.At(x, y) == 0xFFFFFF ? 1 : 0;
+            green += shot.At(x, y) == 0x008000 ? 1 : 0;
+        }
+    EXPECT_GT(white, 50000);
+    EXPECT_GT(green, 200);
+}

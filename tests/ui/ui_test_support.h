@@ -8,6 +8,7 @@
 #include <deque>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -38,10 +39,13 @@ inline bool SkinBuilt() {
     return !ReadSkin("skin.rc").empty();
 }
 
-// The dialog templates of resources/dialogs.rc as a resource library, with the skin the build
-// drew when asked.
-inline win::HINSTANCE LoadDialogTemplates(bool withSkin = false) {
+// The dialog templates of resources/dialogs.rc (and of the other scripts named) as a resource
+// library, with the skin the build drew when asked.
+inline win::HINSTANCE LoadDialogTemplates(bool withSkin = false,
+                                          std::initializer_list<const char*> more = {}) {
     std::string script = ReadSource("dialogs.rc");
+    for (const char* name : more)
+        script += "\n#include \"" + std::string(name) + "\"\n";
     if (withSkin) script += "\n#include \"skin.rc\"\n";
     const auto compiled = win::CompileResourceScript(
         script, "dialogs.rc", [](const std::string& path) -> std::optional<std::string> {

@@ -71,6 +71,8 @@ int MakeFlights(Installation& installation, std::string* error);
 int MakeNavigation(Installation& installation, std::string* error);
 int MakePanelArt(Installation& installation, std::string* error);
 int MakeEffects(Installation& installation, std::string* error);
+int MakeShapes(Installation& installation, std::string* error);
+int MakeHelp(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
@@ -85,6 +87,8 @@ inline constexpr Module kModules[] = {
     {"loading screen", MakeLoadingScreen},
     {"panel art", MakePanelArt},
     {"effects", MakeEffects},
+    {"shapes", MakeShapes},
+    {"help", MakeHelp},
 };
 
 // Small helpers shared by the modules.

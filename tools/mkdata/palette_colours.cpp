@@ -15,7 +15,8 @@ constexpr Rgb kStaticHigh[10] = {{255, 251, 240}, {160, 160, 164}, {128, 128, 12
                                  {0, 255, 0},     {255, 255, 0},   {0, 0, 255},     {255, 0, 255},
                                  {0, 255, 255},   {255, 255, 255}};
 
-// The world's ramps, dark to light, filling entries 74..245 (172 entries).
+// The world's ramps, dark to light, filling entries 74..245 (172 entries) round the entries
+// the drawing code uses by number.
 struct Ramp {
     Rgb base;
     int count;
@@ -27,10 +28,24 @@ constexpr Ramp kWorldRamps[] = {
     {{140, 105, 65}, 20},   // earth
     {{210, 190, 140}, 16},  // sand
     {{50, 90, 160}, 20},    // water
-    {{110, 160, 230}, 24},  // sky
+    {{110, 160, 230}, 16},  // sky
     {{200, 40, 30}, 8},     // red paint and lights
     {{235, 200, 40}, 8},    // yellow markings
     {{245, 245, 245}, 8},   // white markings and clouds
+};
+
+// Entries with a fixed meaning: outlines of far objects (77), of paved and of soft runways (81,
+// 86), of small textured faces (156); the ground seen below the horizon (88), the sky and the
+// alternative sky (245, 244) and the stars (230).
+struct FixedEntry {
+    int index;
+    Rgb colour;
+    bool tinted;  // darkens toward night like the ramps (the stars do not)
+};
+constexpr FixedEntry kFixedEntries[] = {
+    {77, {112, 112, 108}, true},  {81, {92, 92, 90}, true},     {86, {118, 112, 76}, true},
+    {88, {98, 124, 66}, true},    {156, {128, 128, 124}, true}, {230, {250, 250, 255}, false},
+    {244, {170, 198, 232}, true}, {245, {120, 168, 228}, true},
 };
 
 std::uint8_t Channel(double v) {
@@ -97,9 +112,19 @@ std::vector<Rgb> WorldColours(int level) {
     int at = kFirstPanelEntry;
     for (const Rgb& p : panel)
         c[static_cast<std::size_t>(at++)] = TintForLevel(p, level);
+    auto fixed = [](int index) {
+        for (const FixedEntry& f : kFixedEntries)
+            if (f.index == index) return true;
+        return false;
+    };
+    for (const FixedEntry& f : kFixedEntries)
+        c[static_cast<std::size_t>(f.index)] = f.tinted ? TintForLevel(f.colour, level) : f.colour;
     for (const Ramp& r : kWorldRamps) {
-        for (int k = 0; k < r.count; ++k)
+        for (int k = 0; k < r.count; ++k) {
+            while (fixed(at))
+                ++at;
             c[static_cast<std::size_t>(at++)] = TintForLevel(RampColour(r.base, k, r.count), level);
+        }
     }
     return c;
 }

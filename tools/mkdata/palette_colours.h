@@ -30,7 +30,8 @@ inline constexpr int kLastFreeEntry = 245;
 [[nodiscard]] Rgb TintForLevel(Rgb day, int level);
 
 // All 256 entries of the world palette at a light level: static colours, the panel colours
-// (10..73) and the world's ramps (74..245).
+// (10..73) and the world's ramps (74..245) round the entries of fixed meaning (outlines 77, 81,
+// 86 and 156, ground 88, stars 230, sky 244 and 245).
 [[nodiscard]] std::vector<Rgb> WorldColours(int level);
 // The 64 panel colours of a panel paint at a coarse time of day (0 day .. 11 night).
 [[nodiscard]] std::vector<Rgb> PanelColours(Rgb paint, int timeIndex);

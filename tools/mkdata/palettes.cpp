@@ -35,6 +35,22 @@ std::uint32_t Pack(double r, double g, double b) {
     return c(r) | (c(g) << 8) | (c(b) << 16);
 }
 
+// The nearest of the world's entries 74..245 to a colour.
+std::uint8_t NearestWorldEntry(const gfx::GFXPalette& p, double r, double g, double b) {
+    int best = kFirstWorldEntry;
+    double bestDistance = -1;
+    for (int i = kFirstWorldEntry; i <= kLastFreeEntry; ++i) {
+        const gfx::GFXPaletteEntry& e = p.entries[i];
+        const double dr = e.red - r, dg = e.green - g, db = e.blue - b;
+        const double d = dr * dr + dg * dg + db * db;
+        if (bestDistance < 0 || d < bestDistance) {
+            bestDistance = d;
+            best = i;
+        }
+    }
+    return static_cast<std::uint8_t>(best);
+}
+
 // The colour of distant things at a light level: pale blue-grey by day, dark blue at night.
 Rgb HazeColour(int level) {
     const Rgb day{200, 210, 225};
@@ -58,10 +74,13 @@ void BuildShadeTable(gfx::GFXPalette& p, int level) {
                     continue;
                 }
                 const gfx::GFXPaletteEntry& e = p.entries[c];
-                const std::uint32_t rgb = Pack(e.red * light * (1 - f) + haze.r * f,
-                                               e.green * light * (1 - f) + haze.g * f,
-                                               e.blue * light * (1 - f) + haze.b * f);
-                row[c] = static_cast<std::uint8_t>(p.FindNearest(rgb));
+                const double r = e.red * light * (1 - f) + haze.r * f;
+                const double g = e.green * light * (1 - f) + haze.g * f;
+                const double b = e.blue * light * (1 - f) + haze.b * f;
+                // World colours shade to world colours: the cockpit views replace 10..73 with
+                // the panel's, which must not appear in a lit shape.
+                row[c] = c >= kFirstWorldEntry ? NearestWorldEntry(p, r, g, b)
+                                               : static_cast<std::uint8_t>(p.FindNearest(Pack(r, g, b)));
             }
         }
     }
@@ -75,8 +94,10 @@ void BuildTranslucentTable(gfx::GFXPalette& p) {
         for (int b = a; b < 256; ++b) {
             const gfx::GFXPaletteEntry& x = p.entries[a];
             const gfx::GFXPaletteEntry& y = p.entries[b];
-            const auto v = static_cast<std::uint8_t>(p.FindNearest(
-                Pack((x.red + y.red) * 0.5, (x.green + y.green) * 0.5, (x.blue + y.blue) * 0.5)));
+            // A colour through itself stays itself (the sky's entry is beyond the search).
+            const auto v = a == b ? static_cast<std::uint8_t>(a)
+                                  : static_cast<std::uint8_t>(p.FindNearest(Pack(
+                                        (x.red + y.red) * 0.5, (x.green + y.green) * 0.5, (x.blue + y.blue) * 0.5)));
             table[static_cast<std::size_t>(a * 256 + b)] = v;
             table[static_cast<std::size_t>(b * 256 + a)] = v;
         }

@@ -1,0 +1,97 @@
+// The world's shapes and the objects filed for a frame: the shape cache behind
+// SimWorld::AcquireShape, the plain list of filed render items drawn far to near after the
+// scene's clear, the user's aircraft filed in the camera views, and the report fields of the
+// shapes drawn.
+#include <algorithm>
+#include <cmath>
+
+#include "core/resource_volume.h"
+#include "core/run_report.h"
+#include "flight/aircraft.h"
+#include "sim/sim_world.h"
+#include "sim/view_controller.h"
+#include "ts/face_draw.h"
+#include "ts/shape.h"
+#include "ts/shape_resource.h"
+#include "world/artifact_shape_cache.h"
+
+namespace sim {
+
+namespace {
+
+// While it lives, shapes, material lists and textures come from the volume (and the loose
+// folder that overrides it).
+class CurrentShapeVolume {
+public:
+    explicit CurrentShapeVolume(core::ResourceVolume& volume) : saved(ts::GetShapeResourceStream()) {
+        ts::SetShapeResourceStream(volume.IsOpen() != 0 ? volume.GetStream() : nullptr);
+    }
+    ~CurrentShapeVolume() { ts::SetShapeResourceStream(saved); }
+    CurrentShapeVolume(const CurrentShapeVolume&) = delete;
+    CurrentShapeVolume& operator=(const CurrentShapeVolume&) = delete;
+
+private:
+    core::VolumeStream* saved;
+};
+
+}  // namespace
+
+ts::TSShape* SimWorld::AcquireShape(const char* name) {
+    if (!shapeCache || name == nullptr) return nullptr;
+    return shapeCache->Acquire(name, GetCurrentPalette());
+}
+
+void SimWorld::ReleaseShape(ts::TSShape* shape) {
+    if (shapeCache) shapeCache->Release(shape);
+}
+
+// The aircraft's shapes come from the planes' folder of the shapes volume.
+ts::TSShape* AcquireAircraftShape(const char* name) {
+    CurrentShapeVolume current(core::thePlaneShapesVolume);
+    return theSimWorld.AcquireShape(name);
+}
+
+void ReleaseAircraftShape(ts::TSShape* shape) {
+    theSimWorld.ReleaseShape(shape);
+}
+
+int SimWorld::AddRenderItem(const float position[3], float, ts::TSRenderItem* item) {
+    if (item == nullptr) return 0;
+    const ts::Vector3F& eye = theViewController.LastTransform().t;
+    const float dx = position[0] - eye.x, dy = position[1] - eye.y, dz = position[2] - eye.z;
+    filedItems.push_back(FiledItem{item, std::sqrt(dx * dx + dy * dy + dz * dz)});
+    return 1;
+}
+
+void SimWorld::RenderSceneItems() {
+    // Far to near, so that nearer objects cover farther ones.
+    std::stable_sort(filedItems.begin(), filedItems.end(),
+                     [](const FiledItem& a, const FiledItem& b) { return a.distance > b.distance; });
+    for (const FiledItem& f : filedItems)
+        f.item->Render(ts::kCullUntested);
+    filedItems.clear();
+    lastFrameFaces = ts::FacesSubmitted();
+}
+
+void SimWorld::FileAircraft() {
+    if (aircraft == nullptr || !theViewController.InCamera()) return;
+    ts::TSShapeInstance* instance = aircraft->GetShapeInstance();
+    if (instance == nullptr) return;
+    float p[3], a[3];
+    aircraft->GetScenePosition(p);
+    p[2] += aircraft->GetModelHeightOffset();
+    flight::GetAircraftAttitude(a);
+    instance->SetPosition(ts::Vector3F{p[0], p[1], p[2]});
+    instance->SetRotation(ts::Vector3F{a[0], a[1], a[2]});
+    AddRenderItem(p, instance->GetShape()->fRadius, instance);
+}
+
+void RegisterShapeReportFields() {
+    core::RegisterReportField("shape", [] {
+        return flight::theAircraft.GetShape() != nullptr ? flight::theAircraft.GetShapeName() : std::string();
+    });
+    core::RegisterReportField("shape_faces",
+                              [] { return std::to_string(theSimWorld.GetLastFrameFaces()); });
+}
+
+}  // namespace sim
