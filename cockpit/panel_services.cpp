@@ -13,6 +13,8 @@ void PanelMouse::OnClick() {
 }
 
 void UpdateNavRadios() {}
+// The GPS display is drawn by the panel; nothing is loaded until it exists.
+void LoadGpsDisplay(int) {}
 
 // The radios write their section once they exist; until then reading succeeds.
 int ReadNavRadios(core::IniFile&) {

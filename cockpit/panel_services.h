@@ -40,6 +40,8 @@ inline constexpr std::uint32_t kRedrawReloadFlags = 0x3;
 // Every third tick: the instrument values (the gear lamps follow the gear).
 void UpdateGauges();
 void UpdateNavRadios();
+// Reloads the GPS display for an aircraft type (-1 when the GPS display is available).
+void LoadGpsDisplay(int type);
 
 // Situation section "NavAids": 1 or 0.
 int ReadNavRadios(core::IniFile& file);

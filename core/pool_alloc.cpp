@@ -46,11 +46,13 @@ void* PoolAlloc::AllocBlock() {
 }
 
 void* PoolAlloc::Alloc() {
-    return std::malloc(std::max<std::size_t>(elementSize, 1));
+    // The heap of operator new, so that a class's allocation operator may hand a block to the
+    // pool or to the heap and take it back through either.
+    return ::operator new(std::max<std::size_t>(elementSize, 1), std::nothrow);
 }
 
 void PoolAlloc::Free(void* element) {
-    std::free(element);
+    ::operator delete(element);
 }
 
 int PoolAlloc::Reset(std::uint16_t newCapacity) {

@@ -176,25 +176,52 @@ int ResourceVolume::AskForDisc(std::string_view path) {
 
 int ResourceVolume::OpenMember(std::string_view name) {
     if (stream->OpenEntry(name)) return 1;
-    if (theCdRoot.empty()) return 0;
-    if (!stream->IsVolumeOpen()) Open(1);
+    // A volume start-up could not open (or whose index was freed) is opened now: from the
+    // installation, and from the disc when there is an installation source.
+    if (!stream->IsVolumeOpen()) {
+        if (!Open(1)) return 0;
+    } else if (theCdRoot.empty()) {
+        return 0;
+    }
     return stream->OpenEntry(name);
 }
 
 int ResourceVolume::OpenFile(std::string_view name) {
+    lookAhead = -1;
     return OpenMember(name);
 }
 
 void ResourceVolume::CloseFile() {
+    lookAhead = -1;
     stream->Close();
 }
 
+bool ResourceVolume::NextByte(char* c) {
+    if (lookAhead >= 0) {
+        *c = static_cast<char>(lookAhead);
+        lookAhead = -1;
+        return true;
+    }
+    return stream->Read(1, c) && stream->GetLastCount() == 1;
+}
+
+bool ResourceVolume::ReadFull(std::uint8_t* out, std::uint32_t count) {
+    if (count == 0) return true;
+    if (lookAhead >= 0) {
+        *out++ = static_cast<std::uint8_t>(lookAhead);
+        lookAhead = -1;
+        --count;
+    }
+    return count == 0 || (stream->Read(count, out) && stream->GetLastCount() == count);
+}
+
 char* ResourceVolume::ReadLine(char* buffer, int size) {
-    if (!buffer || size <= 0 || stream->GetStatus() != kStreamOk) return nullptr;
+    if (!buffer || size <= 0 || (lookAhead < 0 && stream->GetStatus() != kStreamOk))
+        return nullptr;
     int length = 0;
     for (;;) {
         char c = 0;
-        if (!stream->Read(1, &c) || stream->GetLastCount() != 1) {
+        if (!NextByte(&c)) {
             // The end of the member ends the last line, when it has any characters.
             if (length == 0) return nullptr;
             buffer[length] = 0;
@@ -202,12 +229,10 @@ char* ResourceVolume::ReadLine(char* buffer, int size) {
         }
         if (c == '\n') break;
         if (c == '\r') {
-            // CR LF is one line end; a CR alone ends the line too, and the byte after it stays.
+            // CR LF is one line end; a CR alone ends the line too, and the byte after it is
+            // held for the next read.
             char next = 0;
-            const std::uint32_t at = stream->GetPosition();
-            if (stream->Read(1, &next) && stream->GetLastCount() == 1 && next != '\n') {
-                stream->SetPosition(static_cast<std::int32_t>(at));
-            }
+            if (NextByte(&next) && next != '\n') lookAhead = static_cast<unsigned char>(next);
             break;
         }
         if (length >= size - 1) {
@@ -221,21 +246,21 @@ char* ResourceVolume::ReadLine(char* buffer, int size) {
 }
 
 int ResourceVolume::ReadRecords(void* buffer, int recordSize, int count) {
-    if (stream->GetStatus() != kStreamOk || recordSize <= 0 || count <= 0 || !buffer) return 0;
+    if ((lookAhead < 0 && stream->GetStatus() != kStreamOk) || recordSize <= 0 || count <= 0 ||
+        !buffer)
+        return 0;
     auto* out = static_cast<std::uint8_t*>(buffer);
     int whole = 0;
     for (; whole < count; ++whole) {
         // A clipped read at the member's end delivers part of a record, which does not count.
-        if (!stream->Read(static_cast<std::uint32_t>(recordSize), out) ||
-            stream->GetLastCount() != static_cast<std::uint32_t>(recordSize)) {
-            break;
-        }
+        if (!ReadFull(out, static_cast<std::uint32_t>(recordSize))) break;
         out += recordSize;
     }
     return whole;
 }
 
 int ResourceVolume::Seek(std::int32_t position) {
+    lookAhead = -1;
     if (position < 0 || stream->GetStatus() != kStreamOk) return 0;
     return stream->SetPosition(position);
 }

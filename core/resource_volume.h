@@ -109,6 +109,8 @@ public:
     // Reads a text line of the open member into `buffer` (at most size - 1 characters and a NUL).
     // CR LF, CR and LF end a line, and a last line without one counts. Null at the end, when the
     // member is not readable, or when the line does not fit (the buffer then holds its start).
+    // After a lone CR the next byte is held for the next ReadLine or ReadRecords (a read through
+    // GetStream would miss it).
     char* ReadLine(char* buffer, int size);
     // Reads up to `count` records of `recordSize` bytes; the number of whole records read.
     int ReadRecords(void* buffer, int recordSize, int count);
@@ -127,8 +129,14 @@ public:
 
 private:
     int OpenMember(std::string_view name);
+    // One byte of the member: the look-ahead byte first, when a line ended with a lone CR.
+    bool NextByte(char* c);
+    bool ReadFull(std::uint8_t* out, std::uint32_t count);
 
     std::unique_ptr<VolumeRStream> stream;
+    // The byte after a lone CR, read to see whether an LF followed and held for the next read,
+    // so that a coded member is never sought back (which would restart its decoder).
+    int lookAhead = -1;
     std::string directory = ".";
     std::string volumeName;
 };

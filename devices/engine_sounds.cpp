@@ -457,8 +457,8 @@ void PlayGearMotorSound() {
     theEffectSound.Play(11, 0, -100, 0, 0, 0);
 }
 
-void PlayCommandEffect(sim::EffectChannel channel, int effect, int pan, int volume, int priority) {
-    SoundChannel& c = channel == sim::EffectChannel::Avionics ? theSystemsSound : theEffectSound;
+void PlayCommandEffect(EffectChannel channel, int effect, int pan, int volume, int priority) {
+    SoundChannel& c = channel == EffectChannel::Avionics ? theSystemsSound : theEffectSound;
     c.Play(effect, pan, volume, 0, 0, priority);
 }
 
@@ -466,7 +466,6 @@ void InstallSoundServices() {
     theSoundServices =
         SoundServices{&PlayTouchdownSound,  &PlayCrashEffect,     &PlayCrashEffectOnce,
                       &SilenceEngineSounds, &RestartEngineSounds, &SwitchSound};
-    sim::theCommandServices.playEffect = &PlayCommandEffect;
 }
 
 void ResetEngineSoundState() {

@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "sim/input/command_services.h"
+#include "devices/sound_services.h"
 #include "win/handles.h"
 
 namespace devices {
@@ -42,7 +42,7 @@ void InstallSoundServices();
 void PlayStarterSound(int engine, int clip, int pan, int level);
 void RequestEngineStopSound(int engine);
 void PlayGearMotorSound();
-void PlayCommandEffect(sim::EffectChannel channel, int effect, int pan, int volume, int priority);
+void PlayCommandEffect(EffectChannel channel, int effect, int pan, int volume, int priority);
 
 // The steps inside the periodic ones, for tests.
 void UpdateStallHorn();

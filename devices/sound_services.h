@@ -6,6 +6,9 @@
 
 namespace devices {
 
+// The sound channels a command of the keyboard or the panel plays an effect on.
+enum class EffectChannel { PanelClick, Avionics, Flap };
+
 struct SoundServices {
     void (*playImpactSound)();
     void (*playCrashSound)();

@@ -15,12 +15,12 @@ std::uint32_t theCrashDetectEnabled = 1;
 std::uint32_t theCrashed = 0;
 
 namespace {
-void NoReport(const char*, const char*) {}
 // The crash sound starts once per crash, not on every step of the slide.
 bool theCrashSoundStarted = false;
 }  // namespace
 
-void (*theShowCrashReport)(const char* text, const char* title) = &NoReport;
+void DefaultShowCrashReport(const char*, const char*) {}
+void (*theShowCrashReport)(const char* text, const char* title) = &DefaultShowCrashReport;
 
 void SetCrashMotion() {
     FlightModelState& s = theFlightModelState;

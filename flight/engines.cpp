@@ -54,10 +54,22 @@ void BurnFromTank(int tank, double amount) {
     theEngines.tank[tank] -= amount;
 }
 
+std::int32_t PublishedTank(int tank) {
+    return theEngines.tank[tank] < 0.0 ? 0 : core::ClampToInt32(theEngines.tank[tank]);
+}
+
 void PublishTanks() {
     FlightModelState& s = theFlightModelState;
-    s.fmFuel1 = theEngines.tank[0] < 0.0 ? 0 : core::ClampToInt32(theEngines.tank[0]);
-    s.fmFuel2 = theEngines.tank[1] < 0.0 ? 0 : core::ClampToInt32(theEngines.tank[1]);
+    s.fmFuel1 = PublishedTank(0);
+    s.fmFuel2 = PublishedTank(1);
+}
+
+// The tanks keep the fraction the whole-unit fuel words lose; a fuel word that someone else
+// wrote (a loaded flight, the loading dialog, a tape) is the new content of its tank.
+void AdoptWrittenFuel() {
+    const FlightModelState& s = theFlightModelState;
+    if (s.fmFuel1 != PublishedTank(0)) theEngines.tank[0] = s.fmFuel1;
+    if (s.fmFuel2 != PublishedTank(1)) theEngines.tank[1] = s.fmFuel2;
 }
 
 }  // namespace
@@ -88,6 +100,7 @@ std::uint16_t ComputeEnginePower(std::int16_t throttle, int engineBit, std::uint
     if (p > 0xFFFF) p = 0xFFFF;
 
     if (!theFlightWorldServices.isSlewing()) {
+        AdoptWrittenFuel();
         // b is p * 1536 / 65536 exactly (high word plus low word / 65536).
         const std::uint32_t product = p * 1536u;
         double b =

@@ -135,6 +135,8 @@ extern std::uint32_t theCrashDetectEnabled;
 extern std::uint32_t theCrashed;
 // Shows the crash report text; the dialog framework installs the program's message box.
 extern void (*theShowCrashReport)(const char* text, const char* title);
+// The report of a world that shows none.
+void DefaultShowCrashReport(const char* text, const char* title);
 
 // Reads the six "Feq" keys of the settings file; returns "showWhyCrash".
 int ReadCrashLimits();

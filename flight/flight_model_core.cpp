@@ -1,5 +1,6 @@
 // The integration core: equations of motion in fixed point, the ground step, the slow core
 // step, and the set-up from the aircraft's parameter record.
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/numeric.h"
@@ -46,6 +47,25 @@ std::int32_t SpeedFactor(std::int64_t num, std::int64_t denWhole) {
 // Angle of |a| over |b| through the arctangent table (0 when a is 0, 0x4000 when b is 0).
 std::int32_t PathAngle(std::int32_t a, std::int32_t b) {
     return static_cast<std::int16_t>(FixedAtan2(a, b));
+}
+
+// Reverse thrust may back the aircraft up to 2 m/s (16.16), no faster.
+constexpr std::int64_t kMaxBackwardSpeed = 2 << 16;
+
+// The push along the path while the aircraft stands or rolls backwards on the ground: the air
+// and the wheels (friction and brakes, in `resistance`) oppose the motion, and at rest they
+// hold the aircraft until the applied push is larger than they are.
+std::int64_t BackwardRollForce(std::int64_t applied, std::int64_t resistance, std::int32_t speed,
+                               std::int64_t weight) {
+    std::int64_t F;
+    if (speed < 0) {
+        F = applied + resistance;
+    } else if (std::llabs(applied) <= resistance) {
+        F = 0;
+    } else {
+        F = applied < 0 ? applied + resistance : applied - resistance;
+    }
+    return std::clamp(F, -weight, weight);
 }
 
 }  // namespace
@@ -181,9 +201,12 @@ void IntegrateMotion() {
     // 8. Drag, with rolling and static friction and the brakes on the ground. The brake bytes
     // are 0 or 255: read unsigned, so full brakes add drag rather than push.
     std::int64_t D = s.fmDrag;
+    // Rolling backwards on reverse thrust (or standing with it on) the air and the wheels
+    // resist the other way round and the wing, flown tail first, lifts nothing.
+    const bool backwards = onGround && (s.fmHVel < 0 || (s.fmHVel == 0 && s.fmRThrust));
     if (onGround) {
         D += ap.apRollingFriction;
-        if ((s.fmHVel >> 16) <= 2) D += ap.apStaticFriction;
+        if ((std::abs(s.fmHVel) >> 16) <= 2) D += ap.apStaticFriction;
         D += (static_cast<std::int64_t>(ap.apBrakeGain) * static_cast<std::uint8_t>(s.fmLBrake)) >>
              2;
         D += (static_cast<std::int64_t>(ap.apBrakeGain) * static_cast<std::uint8_t>(s.fmRBrake)) >>
@@ -203,7 +226,7 @@ void IntegrateMotion() {
     }
 
     // 10. Lift, with ground effect close to the ground.
-    std::int64_t L = s.fmLift;
+    std::int64_t L = backwards ? 0 : s.fmLift;
     const std::int64_t effectHeight = static_cast<std::int64_t>(ap.apGroundEffectHeight) * 256;
     if (effectHeight > 0 && s.fmHeightAGL < effectHeight) {
         const std::int64_t h = s.fmHeightAGL < 0 ? 0 : s.fmHeightAGL;
@@ -231,18 +254,24 @@ void IntegrateMotion() {
         s.fmVVel = Saturate32(vv);
 
         std::int64_t F = static_cast<std::int64_t>(s.fmForceFwd) - s.fmForceBack;
+        if (backwards) F = BackwardRollForce(s.fmForceFwd, s.fmForceBack, s.fmHVel, s.fmWeight);
         if (F > s.fmWeight) F = s.fmWeight;
         s.fmAccelFwd = Saturate32((F * 65536) / s.fmMass);
         const std::int64_t hv =
             s.fmHVel + ((static_cast<std::int64_t>(s.fmAccelFwd) * s.fmStepTime) >> 15);
-        if (hv < 0) {
-            if (onGround) {
-                s.fmHVel = s.fmRThrust ? Saturate32(hv) : 0;
+        if (onGround) {
+            // The wheels stop the aircraft before they let it roll the other way, and reverse
+            // thrust backs it up at a walking pace at most.
+            const bool crosses = (s.fmHVel > 0 && hv < 0) || (s.fmHVel < 0 && hv > 0);
+            if (crosses || (hv < 0 && !s.fmRThrust && s.fmHVel >= 0)) {
+                s.fmHVel = 0;
+            } else {
+                s.fmHVel = Saturate32(std::max<std::int64_t>(hv, -kMaxBackwardSpeed));
             }
-            // In the air the addition is undone: the speed keeps its old value.
-        } else {
+        } else if (hv >= 0) {
             s.fmHVel = Saturate32(hv);
         }
+        // In the air a negative sum is undone: the speed keeps its old value.
     } else {
         s.fmAccelUp = 0;
         s.fmAccelFwd = 0;

@@ -37,16 +37,25 @@ GFXBitmap::~GFXBitmap() {
 }
 
 // The headers are small and many; the pool in front of the heap lets the program size and
-// count them in one place.
+// count them in one place. Requests of another size (a derived class) go to the heap.
+core::PoolAlloc theBitmapPool(sizeof(GFXBitmap), 8000);
+
 void* GFXBitmap::operator new(std::size_t size) {
-    return ::operator new(size);
+    // The pool's heap is operator new's, so a block goes back the right way whichever side
+    // took it (a header made before the pool was built, say).
+    void* header = size == theBitmapPool.ElementSize() ? theBitmapPool.Alloc()
+                                                       : ::operator new(size, std::nothrow);
+    if (header == nullptr) throw std::bad_alloc();
+    return header;
 }
 
-void GFXBitmap::operator delete(void* block, std::size_t /*size*/) {
-    ::operator delete(block);
+void GFXBitmap::operator delete(void* block, std::size_t) {
+    theBitmapPool.Free(block);
 }
 
-void GFXBitmap::ResetBitmapPool(std::int32_t /*capacity*/) {}
+void GFXBitmap::ResetBitmapPool(std::int32_t capacity) {
+    if (capacity > 0) theBitmapPool.Reset(core::ClampPoolCount(capacity));
+}
 
 void GFXBitmap::Free() {
     palette.reset();
@@ -279,6 +288,12 @@ std::uint32_t GFXBitmap::GetStoredSize(std::uint32_t wflags) const {
     return n;
 }
 
+std::uint32_t GFXBitmap::ContainerSize(std::uint32_t wflags) const {
+    std::uint32_t n = static_cast<std::uint32_t>(size) + 32;
+    if (palette && (wflags & kBitmapKeepPalette)) n += palette->GetStoredSize();
+    return n;
+}
+
 int GFXBitmap::Save(std::string_view fileName, std::uint32_t wflags) const {
     return chunkio::SaveNewFile(fileName, [&](core::StreamIO& s) { return Write(s, wflags); });
 }
@@ -288,7 +303,7 @@ int GFXBitmap::Write(core::StreamIO& s, std::uint32_t wflags) const {
     if (wflags & kBitmapWriteBmp) return WriteBmp(s);
     if (pixels == nullptr) return 0;
     const bool withPalette = palette && (wflags & kBitmapKeepPalette);
-    WriteHeader(s, kTagPBMP, GetStoredSize(wflags) - 8);
+    WriteHeader(s, kTagPBMP, ContainerSize(wflags));
     WriteHeader(s, kTagHead, 20);
     WriteU32(s, withPalette ? 3 : 2);
     WriteI32(s, width);

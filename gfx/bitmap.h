@@ -68,6 +68,9 @@ public:
     int Write(core::StreamIO& stream, std::uint32_t flags = 0) const;
     // Bytes of the "PBMP" form written with `flags`, container header included.
     [[nodiscard]] std::uint32_t GetStoredSize(std::uint32_t flags = kBitmapKeepPalette) const;
+    // The word the "PBMP" container's size holds: the data size + 32, plus the palette's stored
+    // size when it is written. It is 16 short of the chunks that follow, and readers ignore it.
+    [[nodiscard]] std::uint32_t ContainerSize(std::uint32_t flags = kBitmapKeepPalette) const;
 
     // Frees the pixels (when owned) and the palette and leaves an empty bitmap.
     void Free();

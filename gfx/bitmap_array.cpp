@@ -146,15 +146,12 @@ int GFXBitmapArray::read(core::StreamIO& s, std::uint32_t flags) {
         }
         if (tag == kTagPBMP) {
             if (next >= count) return fail();
-            // A bitmap that does not read leaves its slot empty; the chunk size says where
-            // the next chunk starts either way.
-            bitmaps[next++] = GFXBitmap::ReadNew(s, flags & ~kArrayExpand);
-            const std::uint64_t end = static_cast<std::uint64_t>(start) + 8 + size;
-            if (end > 0x7FFFFFFFu) return fail();
-            if (s.GetPosition() != end) {
-                bitmaps[next - 1].reset();
-                if (!s.SetPosition(static_cast<std::int32_t>(end))) return fail();
-            }
+            // The container's size word is not the length of what follows, so a bitmap is read
+            // by its own chunks, from the container on; one that does not read leaves no way to
+            // find the next, and the array fails.
+            if (!s.SetPosition(static_cast<std::int32_t>(start))) return fail();
+            bitmaps[next] = GFXBitmap::ReadNew(s, flags & ~kArrayExpand);
+            if (!bitmaps[next++]) return fail();
         } else if (tag == kTagRmap) {
             if (!ids.empty() || size != static_cast<std::uint64_t>(count) * 4) return fail();
             std::vector<std::uint8_t> raw(size);
@@ -227,7 +224,13 @@ int GFXBitmapArray::Write(core::StreamIO& s, std::uint32_t flags) const {
     const std::uint32_t bitmapFlags = flags & ~(kBitmapWriteBmp | kArrayExpand);
     const bool withUser = !userData.empty();
     const bool withIds = !ids.empty();
-    WriteHeader(s, kTagPBMA, GetStoredSize(bitmapFlags) - 8);
+    // The container's word counts each bitmap by its own container word; readers ignore it.
+    std::uint32_t container = 16;
+    if (withUser) container += 8 + static_cast<std::uint32_t>(userData.size());
+    if (withIds) container += 8 + 4 * static_cast<std::uint32_t>(count);
+    for (const auto& b : bitmaps)
+        container += b->ContainerSize(bitmapFlags);
+    WriteHeader(s, kTagPBMA, container);
     WriteHeader(s, kTagHead, 8);
     WriteU32(s, static_cast<std::uint32_t>(count) + (withUser ? 1 : 0) + (withIds ? 1 : 0));
     WriteU32(s, static_cast<std::uint32_t>(count));

@@ -319,7 +319,8 @@ int GFXFont::Read(core::StreamIO& s) {
             palette = GFXPalette::ReadNew(s, 0);
             if (!palette || s.GetPosition() != end) return 0;
         } else if (tag == kTagPBMA) {
-            if (!read(s, 0) || s.GetPosition() != end) return 0;
+            // The glyph array reads itself by its own chunks; its size word is not trusted.
+            if (!s.SetPosition(static_cast<std::int32_t>(start)) || !read(s, 0)) return 0;
         } else if (!Skip(s, size)) {
             return 0;
         }

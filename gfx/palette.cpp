@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/file_stream.h"
+#include "gfx/surface.h"
 
 namespace gfx {
 
@@ -55,7 +56,9 @@ bool SameFormat(const GFXPixelFormat& a, const GFXPixelFormat& b) {
 }  // namespace
 
 GFXPalette::GFXPalette() = default;
-GFXPalette::~GFXPalette() = default;
+GFXPalette::~GFXPalette() {
+    GFXSurface::ForgetPalette(this);
+}
 
 void GFXPalette::ClearTables() {
     shadeAlloc.reset();

@@ -45,9 +45,33 @@ GFXPolyVertex* thePolyVertexPointers[20] = {
 // ---------------------------------------------------------------------------------------------
 // GFXSurface
 
-GFXSurface::GFXSurface() = default;
+namespace {
+GFXSurface* theLiveSurfaces = nullptr;
+}  // namespace
 
-GFXSurface::~GFXSurface() = default;
+GFXSurface::GFXSurface() : liveNext(theLiveSurfaces) {
+    if (liveNext != nullptr) liveNext->livePrev = this;
+    theLiveSurfaces = this;
+}
+
+GFXSurface::~GFXSurface() {
+    // Unlinked before the kept palette goes, so its own destructor does not find this surface.
+    if (livePrev != nullptr) livePrev->liveNext = liveNext;
+    if (liveNext != nullptr) liveNext->livePrev = livePrev;
+    if (theLiveSurfaces == this) theLiveSurfaces = liveNext;
+}
+
+void GFXSurface::ForgetPalette(const GFXPalette* freed) {
+    if (freed == nullptr) return;
+    for (GFXSurface* s = theLiveSurfaces; s != nullptr; s = s->liveNext) {
+        if (s->palette != freed) continue;
+        std::unique_ptr<GFXPalette> copy = GFXPalette::CreateFromEntries(freed->entries);
+        if (freed->format16) copy->BuildColors16(*freed->format16);
+        s->palette = copy.get();
+        // The copy this replaces may in turn be shown elsewhere; its destructor sees to that.
+        s->keptPalette = std::move(copy);
+    }
+}
 
 int GFXSurface::GetPixelFormat(GFXPixelFormat* /*out*/) {
     return 0;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "gfx/surface_types.h"
 
@@ -109,10 +110,22 @@ public:
     std::uint32_t polyForceBits = 0;
     std::uint32_t polyAllowBits = 0xFFFFFFFFu;
 
+    // A surface shows a palette it does not own. When the palette's owner frees it, every live
+    // surface still showing it keeps a copy of its colours instead (the palette's destructor
+    // calls this), so no surface ever points at a freed palette.
+    static void ForgetPalette(const GFXPalette* freed);
+
 protected:
     // The palette operation of the kinds that reach no device: with first 0 and count 256 the
     // palette itself is taken, otherwise the entries are copied into the palette already held.
     void StorePalette(GFXPalette* newPalette, std::int32_t first, std::int32_t count);
+
+private:
+    // Every live surface, linked, for ForgetPalette.
+    GFXSurface* liveNext = nullptr;
+    GFXSurface* livePrev = nullptr;
+    // The copy this surface keeps of a palette that was freed while it showed it.
+    std::unique_ptr<GFXPalette> keptPalette;
 };
 
 // Scoped lock bracket for code that touches pixels.

@@ -107,7 +107,6 @@ void TimeOfDayPalette::Update() {
         LoadWorldPalette(PaletteFileName(exterior, setting, level));
     if (loaded) {
         std::copy(loaded->entries, loaded->entries + 256, fileEntries);
-        retired = std::move(palette);
         palette = std::move(loaded);
     } else if (palette) {
         // A missing or bad file keeps the palette we have, rebuilt from the last file's colours.

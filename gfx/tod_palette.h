@@ -74,10 +74,8 @@ protected:
 
     core::IniFile* settings;
     core::ResourceVolume* volume;
+    // Ours alone: a surface still showing it when it is replaced keeps a copy of its own.
     std::unique_ptr<GFXPalette> palette;
-    // The palette before this one: surfaces that were handed it may still point at it until
-    // the next change reaches them.
-    std::unique_ptr<GFXPalette> retired;
     GFXPaletteEntry fileEntries[256] = {};  // the colours of the last palette file read
     std::int16_t level = 0;
     std::int32_t levelDirty = 1;

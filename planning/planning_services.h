@@ -43,6 +43,10 @@ int RunExitDialog(win::HWND parent);
 // Replaces the Exit dialog's answerer (tests, headless runs); an empty function restores it.
 void SetExitDialogAnswerer(std::function<int()> answerer);
 
+// The aircraft selection ("FlightModel"): the chosen aircraft type 0..5, the current one when
+// the user cancels. `startFlight` is the dialog's copy of the start flight's name.
+int RunAircraftSelectionDialog(win::HWND parent, int currentType, std::string* startFlight);
+
 int PromptLoadFlightPlan(win::HWND window, int flags);
 void PromptSaveFlightPlan(win::HWND window);
 void StartGroundSchool(int lesson);

@@ -12,6 +12,7 @@
 #include "flight/flight_model_state.h"
 #include "sim/input/flight_controls.h"
 #include "sim/input/keyboard_input.h"
+#include "sim/main_window_services.h"
 #include "sim/slew.h"
 #include "sim/view_controller.h"
 #include "ui/dialog_services.h"
@@ -355,6 +356,12 @@ void FlightTape::Close() {
     mode = kIdle;
 }
 
+std::uint32_t FlightTape::ReadRecord(std::uint8_t* out, std::uint32_t size) {
+    if (readerEmpty || mode != kPlaying || !file.IsValid() || out == nullptr) return 0;
+    std::uint32_t read = 0;
+    return win::ReadFile(file, out, size, &read) ? read : 0;
+}
+
 int FlightTape::SetMode(int newMode) {
     const int previous = mode;
     mode = newMode;
@@ -369,7 +376,7 @@ int SaveTapeDialog(win::HWND owner, std::string* path) {
     r.filterName = "Tape Files (*.Cam)";
     r.filterPattern = "*.Cam";
     r.bufferSize = 256;
-    if (ui::RunFileDialog(r) == 0) return 0;
+    if (ShowSaveFileDialog(r) == 0) return 0;
     if (path != nullptr) *path = r.file;
     return 1;
 }
@@ -384,7 +391,7 @@ std::string OpenTapeDialog(win::HWND owner, const char* title, std::uint32_t ext
     r.flags = ui::OFN_HIDEREADONLY | extraFlags;
     r.file = "flight.cam";
     r.bufferSize = 256;
-    return ui::RunFileDialog(r) != 0 ? r.file : std::string();
+    return ShowOpenFileDialog(r) != 0 ? r.file : std::string();
 }
 
 }  // namespace sim

@@ -116,6 +116,10 @@ public:
     // Recording: the end byte, then closed; playing: closed; idle: nothing.
     void Close();
     int SetMode(int newMode);
+    // The reader of a tape being played: up to `size` bytes of it, or nothing (0) while nothing
+    // plays or the reader is held empty. Start-up holds it empty, so no tape plays back.
+    std::uint32_t ReadRecord(std::uint8_t* out, std::uint32_t size);
+    void SetReaderEmpty(bool empty) { readerEmpty = empty; }
     [[nodiscard]] int GetMode() const { return mode; }
     [[nodiscard]] bool IsRecording() const { return mode == kRecording; }
     [[nodiscard]] const std::string& Message() const { return message; }
@@ -127,6 +131,7 @@ private:
 
     win::FileHandle file;
     int mode = kIdle;
+    bool readerEmpty = false;
     std::string message;
     std::string name;
     KeyDispatchFunction replayTarget;

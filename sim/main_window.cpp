@@ -308,6 +308,8 @@ int ZephlonMain(const std::string& commandLine) {
     theWarmUpDone = false;
     win::InstallMenuSupport();
     win::InstallWindowDcProvider();
+    // The installation's volumes, before anything reads art, palettes or data from them.
+    InitResourceVolumes();
     if (theMainWindow.RegisterOrActivate(win::HINSTANCE{1}, commandLine, win::SW_SHOWNORMAL) == 0)
         return -1;
     // The global volumes (the navigation database's among them) open before anything reads them.
@@ -476,8 +478,9 @@ win::LResult MainWndProc(win::HWND w, std::uint32_t m, win::WParam wp, win::LPar
             ShowCursorTimed();
             return 0;
         case win::WM_QUERYNEWPALETTE:
-            return 1;
+            return OnMainQueryNewPalette(w) & 0xFFFF;
         case win::WM_PALETTECHANGED:
+            OnMainPaletteChanged(w, win::HWND{static_cast<std::uint32_t>(wp)});
             return 0;
         case kMsgDestroyMain:
             win::DestroyWindow(w);

@@ -450,8 +450,16 @@ void OnMainSysCommand(win::HWND window, win::WParam command, win::LParam positio
     win::DefWindowProc(window, win::WM_SYSCOMMAND, command, position);
 }
 
-void OnMainDisplayChange(win::HWND) {
+void OnMainDisplayChange(win::HWND window) {
     ui::wplReloadResources();
+    // A window on a screen no larger than the picture fills it again after the change.
+    if (theFullScreen || theMinimised || !window || !CurrentScreenMetrics().Small()) return;
+    win::ShowWindow(window, win::SW_SHOWMINNOACTIVE);
+    win::ShowWindow(window, win::SW_SHOWNOACTIVATE);
+}
+
+bool IsApplicationActive() {
+    return theAppActive;
 }
 
 }  // namespace sim

@@ -8,6 +8,10 @@
 #include "win/handles.h"
 #include "win/window.h"
 
+namespace ui {
+struct FileDialogRequest;
+}
+
 namespace sim {
 
 struct ScreenMetrics {
@@ -78,5 +82,18 @@ void OnMainGetMinMaxInfo(win::HWND window, win::MINMAXINFO* info);
 win::LResult OnMainWindowPosChanging(win::HWND window, win::WINDOWPOS* pos);
 void OnMainSysCommand(win::HWND window, win::WParam command, win::LParam position);
 void OnMainDisplayChange(win::HWND window);
+[[nodiscard]] bool IsApplicationActive();
+
+// The palette messages: the program's palette is realised again in the main window and the
+// windows in it (flags: 1 fill black, 2 select and realise, 4 redraw, 8 update colours; the
+// ones other than 2 matter only on a 256-colour display, which this desktop is not).
+void RefreshChildWindows(int flags);
+win::LResult OnMainQueryNewPalette(win::HWND window);
+void OnMainPaletteChanged(win::HWND window, win::HWND changer);
+
+// The common file dialogs in dialog mode (time stands still and the view is frozen while they
+// are up); the dialog's result.
+int ShowOpenFileDialog(ui::FileDialogRequest& request);
+int ShowSaveFileDialog(ui::FileDialogRequest& request);
 
 }  // namespace sim

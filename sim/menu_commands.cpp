@@ -5,14 +5,17 @@
 #include "cockpit/panel_services.h"
 #include "devices/sound_device.h"
 #include "devices/sound_services.h"
+#include "devices/sound_system.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
+#include "nav/nav_database.h"
 #include "nav/speakers.h"
 #include "planning/planning_services.h"
 #include "resources/main_menu_ids.h"
 #include "sim/flight_file.h"
+#include "sim/input/cockpit_commands.h"
 #include "sim/main_window.h"
 #include "sim/main_window_services.h"
 #include "sim/saved_flight.h"
@@ -26,6 +29,7 @@
 #include "win/input.h"
 #include "win/menu.h"
 #include "win/program_entry.h"
+#include "world/scenery_state.h"
 
 namespace sim {
 
@@ -81,6 +85,48 @@ void Restart(win::HWND window) {
     cockpit::theCrashShown = 0;
     theSimWorld.SetCrashDetect(crash ? 1 : 0);
     Arrow();
+}
+
+// The aircraft selection: a new type changes the aircraft (when the flight plan may go) and
+// brings the full panel looking forward; the dialog's copy of the start flight's name is kept.
+void SelectAircraft(win::HWND window) {
+    cockpit::theCockpitFullRedraw |= cockpit::kRedrawReloadFlags;
+    std::string name = theStartFlightName;
+    SetDialogMode(1);
+    const int type = planning::RunAircraftSelectionDialog(
+        window, static_cast<int>(theCurrentAircraftType), &name);
+    SetDialogMode(0);
+    if (type != static_cast<int>(theCurrentAircraftType) && ConfirmCloseFlightPlan(window) != 0) {
+        Wait();
+        theCurrentAircraftType = static_cast<std::uint32_t>(type);
+        theSimWorld.SetMag(1);
+        cockpit::ResetPanelGauges();
+        if (flight::Aircraft* a = theSimWorld.GetAircraft()) a->SelectByType(type);
+        theSimWorld.SetViewMode(0);
+        theSimWorld.SetLookDirection(0);
+        Arrow();
+    }
+    theStartFlightName = name;
+}
+
+// The position dialog's record: result 0 cancelled, 1 on the ground at the chosen place, above
+// 1 in the air. Until the dialog exists the chosen place is where the aircraft is.
+void PositionAircraft(win::HWND window) {
+    const int result = RunDialogOver(window, "PositionAircraft");
+    if (result == 0 || ConfirmCloseFlightPlan(window) == 0) return;
+    const flight::FlightModelState chosen = flight::theFlightModelState;
+    Wait();
+    flight::FlightModelState& s = flight::theFlightModelState;
+    s.fmPosX = chosen.fmPosX;
+    s.fmPosZ = chosen.fmPosZ;
+    s.fmHead = chosen.fmHead;
+    if (result == 1) {
+        ReloadAircraftFlight(window, 1, 0);
+    } else {
+        s.fmPosY = chosen.fmPosY;
+        theSimWorld.RefreshTerrain();
+    }
+    nav::CheckNavReception();
 }
 
 // The option dialogs and About: built here, run over the main window, results applied.
@@ -237,16 +283,11 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
         case CMD_MAG:
             theSimWorld.SetMag(theSimWorld.IsMag() ? 0 : 1);
             return;
-        case CMD_SELECT_AIRCRAFT: {
-            cockpit::theCockpitFullRedraw |= cockpit::kRedrawReloadFlags;
-            const std::string kept = theStartFlightName;
-            RunDialogOver(window, "FlightModel");
-            // The least dialog chooses nothing; the type stays and so does the start flight.
-            theStartFlightName = kept;
+        case CMD_SELECT_AIRCRAFT:
+            SelectAircraft(window);
             return;
-        }
         case CMD_POSITION:
-            RunDialogOver(window, "PositionAircraft");
+            PositionAircraft(window);
             return;
         case CMD_OPEN_PLAN:
             if (ConfirmCloseFlightPlan(window) == 0) return;
@@ -277,11 +318,21 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             ui::OpenPopupHelpTopic(kHelpKey, 0);
             return;
         case CMD_AIRPORTS:
-            RunDialogOver(window, "AirportsWizard");
+            if (RunDialogOver(window, "AirportsWizard") != 0) {
+                Wait();
+                if (flight::theCrashed != 0) CmdRepairPlane();
+                const std::string kept = theStartFlightName;
+                if (ConfirmCloseFlightPlan(window) != 0) ReloadAircraftFlight(window, 0, 1);
+                theStartFlightName = kept;
+            }
             return;
-        case CMD_NAVAIDS:
-            RunDialogOver(window, "NavAidDirectory");
+        case CMD_NAVAIDS: {
+            // The directory's chosen station and step flag; until it exists, where the aircraft
+            // is and no step.
+            const bool chosen = RunDialogOver(window, "NavAidDirectory") != 0;
+            if (chosen && ConfirmCloseFlightPlan(window) != 0) nav::CheckNavReception();
             return;
+        }
         case CMD_CLOUDS:
             if (RunDialogOver(window, "CLOUDS") == 1) theSimWorld.UpdateCloudLayers();
             return;
@@ -334,13 +385,12 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
                     cockpit::LeverGauge& right;
                     void (*update)();
                 };
-                for (const Pair& p :
-                     {Pair{cockpit::theThrottleLever, cockpit::theThrottleLever2,
-                           &cockpit::UpdateThrottleLeverRight},
-                      Pair{cockpit::thePropPitchLever, cockpit::thePropPitchLever2,
-                           &cockpit::UpdatePropPitchLeverRight},
-                      Pair{cockpit::theMixtureLever, cockpit::theMixtureLever2,
-                           &cockpit::UpdateMixtureLeverRight}}) {
+                for (const Pair& p : {Pair{cockpit::theThrottleLever, cockpit::theThrottleLever2,
+                                           &cockpit::UpdateThrottleLeverRight},
+                                      Pair{cockpit::thePropPitchLever, cockpit::thePropPitchLever2,
+                                           &cockpit::UpdatePropPitchLeverRight},
+                                      Pair{cockpit::theMixtureLever, cockpit::theMixtureLever2,
+                                           &cockpit::UpdateMixtureLeverRight}}) {
                     p.right.lever = p.left.lever;
                     p.right.dirty = 1;
                     p.update();
@@ -363,9 +413,13 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
         case CMD_SAVE_PLAN:
             planning::PromptSaveFlightPlan(window);
             return;
-        case CMD_GPS:
+        case CMD_GPS: {
             theSimWorld.SetGpsShown(theSimWorld.IsGpsShown() ? 0 : 1);
+            const flight::Aircraft* a = theSimWorld.GetAircraft();
+            cockpit::LoadGpsDisplay(a != nullptr ? a->GetType() : 0);
+            theViewController.ApplyView();
             return;
+        }
         case CMD_IGNORED:
             return;
         case CMD_TOWERCAM:

@@ -185,7 +185,12 @@ void SimWorld::FinishFrame(int warmUp) {
         restoreArrow = 0;
         win::SetCursor(win::LoadCursor({}, win::IDC_ARROW));
     }
-    if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->FlipCopy();
+    // A flip chain turns only at its front: in full screen the primary shows the back buffer
+    // just drawn (its FlipCopy also seeds the other buffers after the switch).
+    gfx::GFXSurface* shown = gfx::theDisplayMode == gfx::kDisplayFullScreen
+                                 ? gfx::GetDisplaySurface()
+                                 : gfx::GetDrawSurface();
+    if (shown != nullptr) shown->FlipCopy();
     if (flight::theFlightFreezeFrames != 0) --flight::theFlightFreezeFrames;
 }
 
@@ -204,7 +209,8 @@ void SimWorld::SetLoadingScreen(int on) {
         // until then.
         bool inUse = false;
         for (const gfx::GFXSurface* s : {gfx::GetDisplaySurface(), gfx::GetDrawSurface()})
-            if (s != nullptr && theLoadingPalette && s->palette == theLoadingPalette.get()) inUse = true;
+            if (s != nullptr && theLoadingPalette && s->palette == theLoadingPalette.get())
+                inUse = true;
         if (!inUse) theLoadingPalette.reset();
         theLoadingArtTried = false;
     }

@@ -5,11 +5,13 @@
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
 #include "sim/main_window.h"
+#include "sim/main_window_services.h"
 #include "sim/sim_world.h"
 #include "sim/view_controller.h"
 #include "ui/dialog_services.h"
 #include "ui/file_dialogs.h"
 #include "win/file_api.h"
+#include "win/profile.h"
 
 namespace sim {
 
@@ -81,8 +83,11 @@ int SaveFlight(const char* path) {
     win::DeleteFile(temporary);
     int result = 0;
     {
+        // Every section's keys are gathered and the temporary file written once.
+        win::ProfileWriteBatch batch;
         core::IniFile file(temporary.c_str());
         result = theSituationServices.saveSituation(file);
+        if (!batch.Flush()) result = 0;
     }
     if (result != 0 && win::GetFileAttributes(temporary) == win::INVALID_FILE_ATTRIBUTES) {
         // Nothing was written: an empty file is still a saved flight.
@@ -118,7 +123,7 @@ int ResumeFlightDialog(std::string* path, win::HWND owner, int save) {
     }
     // Whatever the dialog did, the working folder is the program's again afterwards.
     const std::string folder = win::GetCurrentDirectory();
-    const int chosen = ui::RunFileDialog(r);
+    const int chosen = save != 0 ? ShowSaveFileDialog(r) : ShowOpenFileDialog(r);
     win::SetCurrentDirectory(folder);
     if (chosen == 0) return 0;
     if (path != nullptr) *path = r.file;

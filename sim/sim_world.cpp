@@ -4,8 +4,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "cockpit/autopilot_panel.h"
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_switches.h"
+#include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
 #include "core/ini_file.h"
 #include "devices/sound_services.h"
@@ -18,15 +20,21 @@
 #include "gfx/surface.h"
 #include "gfx/tod_palette.h"
 #include "nav/atc_services.h"
+#include "nav/copilot_state.h"
 #include "nav/lat_lon.h"
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "sim/detail_presets.h"
+#include "sim/input/flight_controls.h"
 #include "sim/panel_host.h"
+#include "sim/saved_flight.h"
 #include "sim/slew.h"
 #include "sim/view_controller.h"
 #include "ts/class_item.h"
 #include "ts/light_set.h"
+#include "ui/dialog_services.h"
+#include "win/profile.h"
+#include "win/program_entry.h"
 #include "win/window.h"
 #include "world/artifact_shape_cache.h"
 #include "world/scenery_state.h"
@@ -56,6 +64,13 @@ int WorldLookDirection() {
 }
 int WorldGraphicsSetting(int index) {
     return theSimWorld.GetGraphicsSetting(index);
+}
+int WorldLoadFlight(const char* name, int flag) {
+    return FlightFile{}.Load(theSimWorld.Window(), name, flag);
+}
+// The crash check's explanation when the settings file asks for it ("Feq" "showWhyCrash").
+void WorldShowCrashReport(const char* text, const char*) {
+    ui::ShowMessageBox(theSimWorld.Window(), text, ui::MB_ICONINFORMATION);
 }
 // The aircraft's colours for entries 10..73: its panel palette in the panel views, its cabin
 // palettes in the others.
@@ -95,6 +110,8 @@ void SimWorld::Step(const char* what) {
 
 void SimWorld::Init(win::HWND w) {
     if (initialised != 0) return;
+    // The settings the objects read and write on the way are stored once, at the end.
+    win::ProfileWriteBatch settingsWrites;
     lifecycleLog.clear();
     window = w;
     clock = std::make_unique<SimClock>(*this);
@@ -162,10 +179,13 @@ void SimWorld::Init(win::HWND w) {
     services.timeAcceleration = &WorldTimeAcceleration;
     services.viewMode = &WorldViewMode;
     services.lookDirection = &WorldLookDirection;
+    services.throttleDown = &CmdThrottleDown;
+    services.loadFlight = &WorldLoadFlight;
     services.terrainWindowOrigin = &WorldWindowOrigin;
     services.acquireShape = &AcquireAircraftShape;
     services.releaseShape = &ReleaseAircraftShape;
     flight::theFlightWorldServices = services;
+    flight::theShowCrashReport = &WorldShowCrashReport;
     InstallPanelHost();
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
     InstallSlewServices();
@@ -178,6 +198,7 @@ void SimWorld::Init(win::HWND w) {
 
 void SimWorld::Shutdown() {
     if (initialised == 0) return;
+    win::ProfileWriteBatch settingsWrites;
     lifecycleLog.clear();
     SaveSettings();
     Step("Settings");
@@ -219,6 +240,7 @@ void SimWorld::Shutdown() {
     clock.reset();
     Step("SimClock");
     flight::theFlightWorldServices = flight::DefaultFlightWorldServices();
+    flight::theShowCrashReport = flight::DefaultShowCrashReport;
     cockpit::thePanelHost = cockpit::DefaultPanelHostServices();
     window = win::HWND{};
     initialised = 0;
@@ -457,6 +479,13 @@ void SimWorld::TickEvery18() {
         if (aircraft != nullptr) aircraft->TickHobbsMeters();
         if (stopwatchRunning || cockpit::theClock.buttons[1] != 0) ++stopwatchSeconds;
     }
+    // The autopilot's trim light goes out within a second of the last trim command.
+    std::int32_t& trim = cockpit::theAutopilotTrimButton;
+    if (cockpit::theAutopilotPanel.buttons[cockpit::kAutopilotEngaged] != 0 &&
+        cockpit::thePanelMouse.kind != 3 && (trim == 1 || trim == 2)) {
+        trim = 0;
+        cockpit::theAutopilotPanel.dirty = 1;
+    }
     devices::UpdateSpeechAndBeacons(window);
     cockpit::CockpitSlowTick();
     nav::TickNavReception();
@@ -534,6 +563,13 @@ void SimWorld::SetCrashDetect(int on) {
 
 void SimWorld::SetFlightMode(int mode) {
     flightMode = static_cast<std::uint32_t>(mode);
+    if (mode == 0) {
+        nav::theCopilotFlag = 0;
+        nav::theAtcReplyDelay = 0;
+    } else if (mode == 5) {
+        nav::theCopilotFlag = 1;
+        if (nav::theCopilotRadioHelp != 0) nav::theAtcReplyDelay = 200;
+    }
 }
 
 void SimWorld::SetAutoCoordination(int on) {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/panel_art.h"
 #include "cockpit/panel_controls.h"
@@ -20,6 +21,7 @@
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "sim/flight_file.h"
+#include "sim/flight_tape.h"
 #include "sim/input/general_commands.h"
 #include "sim/input/key_commands.h"
 #include "sim/main_window.h"
@@ -31,6 +33,7 @@
 #include "ui/dialog_services.h"
 #include "ui/general_dialogs.h"
 #include "win/input.h"
+#include "win/profile.h"
 #include "win/program_entry.h"
 #include "win/window.h"
 #include "world/artifact_shape_cache.h"
@@ -132,6 +135,8 @@ int StartFrameTimer(win::HWND window) {
 
 void RunStartup() {
     const win::HWND w = theMainWindow.window;
+    // The settings start-up writes are stored once, at its end.
+    win::ProfileWriteBatch settingsWrites;
     theSimWorld.SetLoadingScreen(1);
     planning::PilotFile pilot;
     if (pilot.LoadCurrent() == 0) RunDialogOver(w, "SelectPilot");
@@ -144,6 +149,7 @@ void RunStartup() {
     cockpit::ResetPanelGauges();
     cockpit::theCockpitFullRedraw |= cockpit::kRedrawStartupFlags;
     LoadFlightFile("Startup.Flt", 1);
+    theFlightTape.SetReaderEmpty(true);
     flight::theFlightModelState.fmEngines = 0;
     cockpit::SyncEnginesWithFlightModel();
     nav::LoadNavVors();

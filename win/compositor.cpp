@@ -30,7 +30,12 @@ std::string theVideoTitle;
 bool theVideoFullScreen = false;
 
 bool Windowed() {
-    return S().screenWidth > kW || S().screenHeight > kH;
+    if (S().screenWidth <= kW && S().screenHeight <= kH) return false;
+    // A maximised display window is the program's full screen: the output is its client's
+    // first 640×480 pixels, as on a screen of that size, and the menu band lies above them
+    // until the program brings it down.
+    const WindowData* d = Find(GetDisplayWindow());
+    return d == nullptr || (d->style & WS_MAXIMIZE) == 0;
 }
 
 void FillRect(const ComposeTarget& t, RECT r, std::uint32_t colour) {

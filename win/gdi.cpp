@@ -345,6 +345,19 @@ Target BitmapTarget(BitmapData& bm) {
     return t;
 }
 
+// A window holding a copied 8-bit picture takes other drawing as the true-colour window it is:
+// its picture is spread back to 32 bits first.
+void SpreadPictureToRgb(HWND window) {
+    WindowSurface* s = GetWindowSurface(window);
+    if (!s || !s->pictureIndexed || s->format != SurfaceFormat::Indexed8) return;
+    const std::vector<std::uint8_t> indices = s->indices;
+    const std::array<std::uint32_t, 256> palette = s->palette;
+    SetWindowSurfaceFormat(window, SurfaceFormat::Rgb32);
+    s = GetWindowSurface(window);
+    for (std::size_t i = 0; i < s->pixels.size() && i < indices.size(); ++i)
+        s->pixels[i] = palette[indices[i]] & 0x00FFFFFFu;
+}
+
 bool ResolveTarget(const DeviceContext& dc, Target& out) {
     if (dc.pixels) {
         out = Target{};
@@ -361,6 +374,7 @@ bool ResolveTarget(const DeviceContext& dc, Target& out) {
         out = BitmapTarget(*obj->bitmap);
         return out.width > 0 && out.height > 0;
     }
+    SpreadPictureToRgb(dc.window);
     WindowSurface* s = GetWindowSurface(dc.window);
     if (!s || s->width <= 0 || s->height <= 0) return false;
     out = Target{};
@@ -1145,6 +1159,36 @@ unsigned GetDIBColorTable(HDC hdc, unsigned start, unsigned count, RGBQUAD* colo
     return count;
 }
 
+namespace {
+
+// A whole 8-bit picture copied onto a true-colour window keeps its indices and colour table, so
+// the copy is a row copy and the screen takes the window as indices (one lookup on the way out)
+// instead of a 32-bit conversion, a composition and another copy.
+bool CopyWholePictureIndexed(const DeviceContext& ddc, const Target& st, int x, int y, int w,
+                             int h, int sx, int sy, int sw, int sh, std::uint32_t rop) {
+    if (ddc.memory || ddc.pixels || !ddc.window || rop != SRCCOPY || st.bitsPerPixel != 8 ||
+        st.table == nullptr || x != 0 || y != 0 || sx != 0 || sy != 0 || w != sw || h != sh ||
+        w != st.width || h != st.height)
+        return false;
+    WindowSurface* ws = GetWindowSurface(ddc.window);
+    if (!ws || w != ws->width || h != ws->height) return false;
+    if (ws->format == SurfaceFormat::Rgb32) {
+        SetWindowSurfaceFormat(ddc.window, SurfaceFormat::Indexed8);
+        ws = GetWindowSurface(ddc.window);
+        ws->pictureIndexed = true;
+    } else if (!ws->pictureIndexed) {
+        return false;  // an 8-bit window of its own keeps the system palette's rules
+    }
+    for (int row = 0; row < h; ++row)
+        std::memcpy(&ws->indices[static_cast<std::size_t>(row) * w], st.Row(row),
+                    static_cast<std::size_t>(w));
+    SetWindowSurfacePalette(ddc.window, *st.table);
+    MarkWindowSurfaceDrawn(ddc.window);
+    return true;
+}
+
+}  // namespace
+
 bool StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sx, int sy, int sw,
                 int sh, std::uint32_t rop) {
     Gdi& gdi = TheGdi();
@@ -1152,7 +1196,9 @@ bool StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int s
     DeviceContext* sdc = gdi.Dc(source);
     if (!ddc || !sdc || !IsSourceRop(rop)) return false;
     Target dt, st;
-    if (!ResolveTarget(*ddc, dt) || !ResolveTarget(*sdc, st)) return false;
+    if (!ResolveTarget(*sdc, st)) return false;
+    if (CopyWholePictureIndexed(*ddc, st, x, y, width, height, sx, sy, sw, sh, rop)) return true;
+    if (!ResolveTarget(*ddc, dt)) return false;
     if (dt.base == st.base) {
         // A copy within one target reads from a snapshot, so overlapping rectangles work.
         std::vector<std::uint8_t> copy(static_cast<std::size_t>(std::abs(st.pitch)) * st.height);
@@ -1693,7 +1739,7 @@ unsigned RealizePalette(HDC hdc) {
         // An 8-bit window shows its indices through the system palette, as a 256-colour
         // screen does.
         if (WindowSurface* s = GetWindowSurface(dc->window);
-            s && s->format == SurfaceFormat::Indexed8) {
+            s && s->format == SurfaceFormat::Indexed8 && !s->pictureIndexed) {
             std::array<std::uint32_t, 256> colours{};
             for (int i = 0; i < 256; ++i) {
                 const PALETTEENTRY& e = gdi.systemPalette[i];

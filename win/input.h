@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/keys.h"
 #include "win/window.h"
 
 namespace win {
@@ -105,6 +106,11 @@ std::int16_t GetAsyncKeyState(int virtualKey);
 // digits or as the navigation keys; the real keyboard's lights are never touched.
 bool GetKeyboardState(std::array<std::uint8_t, 256>* state);
 bool SetKeyboardState(const std::array<std::uint8_t, 256>& state);
+// The physical key (US layout) that sends a virtual key, for a runner that types keys: the main
+// key of a virtual key that two keys send (Return, not the keypad's), a keypad key for the
+// navigation key it sends only with NumLock off (VK_CLEAR), the keypad's Enter for
+// VK_SEPARATOR; Unknown when no key sends it.
+platform::Scancode ScancodeForVirtualKey(unsigned virtualKey);
 
 // ---- Accelerators ---------------------------------------------------------------------------
 inline constexpr std::uint8_t FVIRTKEY = 0x01;

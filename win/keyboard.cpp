@@ -225,6 +225,24 @@ void HandleKeyEvent(const platform::Event& e) {
 
 using namespace detail;
 
+platform::Scancode ScancodeForVirtualKey(unsigned virtualKey) {
+    using platform::Scancode;
+    if (virtualKey == VK_SEPARATOR) return Scancode::KpEnter;
+    Scancode best = Scancode::Unknown;
+    Scancode numLockOff = Scancode::Unknown;
+    // The lowest scan code wins, so the choice does not depend on the table's order.
+    for (const auto& [code, info] : detail::KeyTable()) {
+        const auto s = static_cast<Scancode>(code);
+        if (info.vk == virtualKey &&
+            (best == Scancode::Unknown || code < static_cast<std::uint16_t>(best)))
+            best = s;
+        if (info.vkNumLockOff == virtualKey &&
+            (numLockOff == Scancode::Unknown || code < static_cast<std::uint16_t>(numLockOff)))
+            numLockOff = s;
+    }
+    return best != Scancode::Unknown ? best : numLockOff;
+}
+
 std::int16_t GetKeyState(int virtualKey) {
     if (virtualKey < 0 || virtualKey > 255) return 0;
     std::uint8_t k = theKeys[static_cast<std::size_t>(virtualKey)];

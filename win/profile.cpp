@@ -151,11 +151,26 @@ struct LoadedText {
     bool readable = true;
 };
 
+// Files written inside a write batch and not yet stored: resolved path -> the name to store
+// under. Their text lives in the cache, which is trusted for them without looking at the file.
+struct Batch {
+    int depth = 0;
+    std::map<std::string, std::string> pending;
+};
+Batch& TheBatch() {
+    static auto& batch = *new Batch;
+    return batch;
+}
+
 LoadedText LoadText(std::string_view fileName) {
     LoadedText loaded;
     loaded.key = platform::ResolvePath(fileName).path;
     platform::FileInfo info;
     auto& cache = TheCache();
+    if (TheBatch().pending.count(loaded.key) != 0) {
+        loaded.text = cache[loaded.key].text;
+        return loaded;
+    }
     if (platform::GetFileInfo(fileName, &info) != platform::kFileOk) {
         cache.erase(loaded.key);
         return loaded;  // no file: no settings
@@ -178,12 +193,23 @@ LoadedText LoadText(std::string_view fileName) {
         return loaded;
     }
     loaded.text = std::make_shared<const std::string>(std::move(text));
-    if (cache.size() >= 16) cache.clear();  // a handful of files are in use at any time
+    if (cache.size() >= 16) {
+        // A handful of files are in use at any time; a batch's unstored texts stay.
+        for (auto c = cache.begin(); c != cache.end();)
+            c = TheBatch().pending.count(c->first) != 0 ? std::next(c) : cache.erase(c);
+    }
     cache[loaded.key] = CachedFile{info, loaded.text};
     return loaded;
 }
 
 bool StoreText(std::string_view fileName, const std::string& key, std::string text) {
+    Batch& batch = TheBatch();
+    if (batch.depth > 0) {
+        batch.pending[key] = std::string(fileName);
+        TheCache()[key] = CachedFile{{}, std::make_shared<const std::string>(std::move(text))};
+        SetLastError(ERROR_SUCCESS);
+        return true;
+    }
     const std::uint32_t error =
         platform::ReplaceFileAtomically(fileName, std::string_view(text), false);
     SetLastError(error);
@@ -455,6 +481,31 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
     result += entry + "\r\n";
     result.append(text, after.next, std::string::npos);
     return StoreText(fileName, cacheKey, std::move(result));
+}
+
+ProfileWriteBatch::ProfileWriteBatch() : outermost(TheBatch().depth++ == 0) {}
+
+ProfileWriteBatch::~ProfileWriteBatch() {
+    Flush();
+    --TheBatch().depth;
+}
+
+bool ProfileWriteBatch::Flush() {
+    Batch& batch = TheBatch();
+    if (!outermost) return true;
+    bool stored = true;
+    const std::map<std::string, std::string> pending = std::move(batch.pending);
+    batch.pending.clear();
+    const int depth = batch.depth;
+    batch.depth = 0;  // the stores below go to the files
+    for (const auto& [key, fileName] : pending) {
+        const auto it = TheCache().find(key);
+        if (it == TheCache().end()) continue;
+        const std::shared_ptr<const std::string> text = it->second.text;
+        stored = StoreText(fileName, key, *text) && stored;
+    }
+    batch.depth = depth;
+    return stored;
 }
 
 std::vector<std::string> GetPrivateProfileSectionNames(std::string_view fileName) {

@@ -55,6 +55,23 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
                                std::string_view fileName);
 
 // Convenience: the names of the file's sections, or of one section's keys, in file order.
+// While one of these lives (they nest), the profile writes of every file are gathered in memory
+// and each changed file is stored once, still by an atomic replacement, when the outermost one
+// ends or is flushed: saving a situation of hundreds of keys writes its file once. Reads in
+// between see the gathered writes.
+class ProfileWriteBatch {
+public:
+    ProfileWriteBatch();
+    ~ProfileWriteBatch();
+    ProfileWriteBatch(const ProfileWriteBatch&) = delete;
+    ProfileWriteBatch& operator=(const ProfileWriteBatch&) = delete;
+    // Stores every gathered file now (the outermost batch only); true when all were stored.
+    bool Flush();
+
+private:
+    bool outermost;
+};
+
 [[nodiscard]] std::vector<std::string> GetPrivateProfileSectionNames(std::string_view fileName);
 [[nodiscard]] std::vector<std::string> GetPrivateProfileKeyNames(std::string_view section,
                                                                  std::string_view fileName);

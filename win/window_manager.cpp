@@ -1006,6 +1006,7 @@ bool SetWindowSurfaceFormat(HWND hwnd, SurfaceFormat format) {
     if (w == nullptr) return false;
     if (w->surface.format == format) return true;
     w->surface.format = format;
+    w->surface.pictureIndexed = false;
     w->surface.width = w->surface.height = -1;
     ResizeSurface(*w);
     RequestPresent();

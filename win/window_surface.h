@@ -23,6 +23,9 @@ struct WindowSurface {
     std::array<std::uint32_t, 256> palette{};  // 0x00RRGGBB, Indexed8 only
     std::uint32_t paletteSerial = 0;           // raised by SetWindowSurfacePalette
     std::uint32_t contentSerial = 0;           // raised by whoever draws (MarkWindowSurfaceDrawn)
+    // Indexed8 only because a whole 8-bit picture was copied onto this true-colour window: the
+    // palette is the picture's own colour table, and other drawing turns it back to Rgb32.
+    bool pictureIndexed = false;
 };
 
 // Null for a window that does not exist. The pointer stays valid until the window is resized

@@ -1,10 +1,12 @@
-// simrun [--dir FOLDER] SCRIPT: runs the program on the headless machine with FOLDER as its
-// working folder, driven by SCRIPT, and prints a trace and the run's figures.
+// simrun [--dir FOLDER] [--screen sdl] SCRIPT: runs the program on the headless machine with
+// FOLDER as its working folder, driven by SCRIPT, and prints a trace and the run's figures. With
+// "--screen sdl" the picture also goes to an SDL window on the display the environment names.
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "core/ini_file.h"
@@ -13,8 +15,10 @@
 #include "devices/joystick.h"
 #include "platform/headless/headless_backend.h"
 #include "script.h"
+#include "sdl_screen.h"
 #include "sim/flight_file.h"
 #include "sim/main_window.h"
+#include "ui/general_dialogs.h"
 #include "win/input.h"
 #include "win/modal.h"
 #include "win/program_entry.h"
@@ -23,7 +27,7 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: simrun [--demo] [--dir FOLDER] SCRIPT\n");
+    std::fprintf(stderr, "usage: simrun [--demo] [--dir FOLDER] [--screen sdl] SCRIPT\n");
     return 2;
 }
 
@@ -33,12 +37,15 @@ int main(int argc, char** argv) {
     std::string folder;
     std::string scriptPath;
     bool demo = false;  // the window system's demonstration instead of the simulator
+    bool sdlScreen = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--dir" && i + 1 < argc)
             folder = argv[++i];
         else if (a == "--demo")
             demo = true;
+        else if (a == "--screen" && i + 1 < argc && std::string(argv[i + 1]) == "sdl" && ++i)
+            sdlScreen = true;
         else if (!a.empty() && a[0] == '-')
             return Usage();
         else if (scriptPath.empty())
@@ -75,13 +82,24 @@ int main(int argc, char** argv) {
     }
 
     platform::HeadlessBackend machine;
-    platform::SetCurrentBackend(&machine);
     if (!simrun::SetUpScriptedSticks(*commands, machine, &error)) {
         std::fprintf(stderr, "simrun: %s: %s\n", scriptPath.c_str(), error.c_str());
         return 2;
     }
-    machine.Screen().Open(platform::VideoOptions{});
-    win::SetVirtualScreenSize(platform::kFrameWidth, platform::kFrameHeight);
+    std::unique_ptr<platform::Backend> screen;
+    if (sdlScreen) {
+        screen = simrun::CreateSdlScreenBackend(machine);
+        if (!screen) {
+            std::fprintf(stderr, "simrun: no display for the SDL screen\n");
+            return 2;
+        }
+        platform::SetCurrentBackend(screen.get());
+        screen->GetVideo().Open(platform::VideoOptions{});
+    } else {
+        platform::SetCurrentBackend(&machine);
+        machine.Screen().Open(platform::VideoOptions{});
+        win::SetVirtualScreenSize(platform::kFrameWidth, platform::kFrameHeight);
+    }
     // The pointer starts over the middle of the picture, where a user's hand leaves it; at the
     // top edge it would bring the menu bar over the picture and hold the frames.
     win::SetCursorPos(platform::kFrameWidth / 2, platform::kFrameHeight / 2);
@@ -95,6 +113,8 @@ int main(int argc, char** argv) {
     simrun::Driver driver(machine, std::move(*commands));
     machine.Input().SetQueueEmptyHandler([&] { return driver.Step(); });
     win::SetModalObserver([&](win::HWND dialog) { driver.OnModal(dialog); });
+    ui::SetTemplateDialogAnswerer(
+        [&](std::string_view templ) { return driver.AnswerTemplateDialog(templ); });
 
     win::ProgramEntry program = demo ? simrun::DemoProgram() : sim::ZephlonProgram();
     if (!demo) driver.saver = [](const std::string& path) { return sim::SaveFlightFile(path); };
@@ -110,6 +130,7 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(driver.SimulatedMs()),
                 static_cast<unsigned long long>(program.ticks ? program.ticks() : 0),
                 static_cast<unsigned long long>(program.frames ? program.frames() : 0));
+    ui::SetTemplateDialogAnswerer(nullptr);
     platform::SetCurrentBackend(nullptr);
     return 0;
 }

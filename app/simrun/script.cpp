@@ -6,9 +6,10 @@
 #include <cstdlib>
 #include <deque>
 #include <sstream>
-#include <unordered_map>
 
+#include "sim/input/key_names.h"
 #include "win/compositor.h"
+#include "win/input.h"
 #include "win/modal.h"
 #include "win/program_entry.h"
 
@@ -21,67 +22,6 @@ std::string Lower(std::string s) {
     for (char& c : s)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
-}
-
-// A small key-name table of the runner's own; the program's key-name table will replace it.
-const std::unordered_map<std::string, Scancode>& KeyNames() {
-    static const std::unordered_map<std::string, Scancode> names = [] {
-        std::unordered_map<std::string, Scancode> n;
-        for (int i = 0; i < 26; ++i)
-            n[std::string(1, static_cast<char>('a' + i))] =
-                static_cast<Scancode>(static_cast<int>(Scancode::A) + i);
-        for (int i = 1; i <= 9; ++i)
-            n[std::to_string(i)] = static_cast<Scancode>(static_cast<int>(Scancode::Num1) + i - 1);
-        n["0"] = Scancode::Num0;
-        for (int i = 1; i <= 12; ++i)
-            n["f" + std::to_string(i)] =
-                i <= 10 ? static_cast<Scancode>(static_cast<int>(Scancode::F1) + i - 1)
-                        : (i == 11 ? Scancode::F11 : Scancode::F12);
-        for (int i = 1; i <= 9; ++i)
-            n["numpad" + std::to_string(i)] =
-                static_cast<Scancode>(static_cast<int>(Scancode::Kp1) + i - 1);
-        n["numpad0"] = Scancode::Kp0;
-        n["numpad+"] = Scancode::KpPlus;
-        n["numpad-"] = Scancode::KpMinus;
-        n["numpad*"] = Scancode::KpMultiply;
-        n["numpad/"] = Scancode::KpDivide;
-        n["numpad."] = Scancode::KpPeriod;
-        n["numpadenter"] = Scancode::KpEnter;
-        n["space"] = Scancode::Space;
-        n["enter"] = n["return"] = Scancode::Return;
-        n["esc"] = n["escape"] = Scancode::Escape;
-        n["tab"] = Scancode::Tab;
-        n["backspace"] = Scancode::Backspace;
-        n["up"] = Scancode::Up;
-        n["down"] = Scancode::Down;
-        n["left"] = Scancode::Left;
-        n["right"] = Scancode::Right;
-        n["home"] = Scancode::Home;
-        n["end"] = Scancode::End;
-        n["pgup"] = n["pageup"] = Scancode::PageUp;
-        n["pgdn"] = n["pagedown"] = Scancode::PageDown;
-        n["ins"] = n["insert"] = Scancode::Insert;
-        n["del"] = n["delete"] = Scancode::Delete;
-        n["pause"] = Scancode::Pause;
-        n["capslock"] = Scancode::CapsLock;
-        n["numlock"] = Scancode::NumLock;
-        n["-"] = Scancode::Minus;
-        n["="] = Scancode::Equals;
-        n["["] = Scancode::LeftBracket;
-        n["]"] = Scancode::RightBracket;
-        n["\\"] = Scancode::Backslash;
-        n[";"] = Scancode::Semicolon;
-        n["'"] = Scancode::Apostrophe;
-        n[","] = Scancode::Comma;
-        n["."] = Scancode::Period;
-        n["/"] = Scancode::Slash;
-        n["`"] = Scancode::Grave;
-        n["shift"] = Scancode::LeftShift;
-        n["ctrl"] = Scancode::LeftCtrl;
-        n["alt"] = Scancode::LeftAlt;
-        return n;
-    }();
-    return names;
 }
 
 bool ParseNumber(const std::string& s, std::uint32_t* out) {
@@ -146,22 +86,16 @@ const ScriptCommand* FindScriptCommand(const std::string& verb) {
 }
 
 bool ParseKeyName(const std::string& name, std::vector<Scancode>* modifiers, Scancode* key) {
-    std::string rest = Lower(name);
+    // The program's own key names, so a script types what a binding file names.
+    const std::uint32_t code = sim::ParseScriptKeyName(name);
+    if (code == 0 || (code & sim::kKeySlew) != 0) return false;
+    const Scancode k = win::ScancodeForVirtualKey(code & sim::kKeyMask);
+    if (k == Scancode::Unknown) return false;
     modifiers->clear();
-    for (bool more = true; more;) {
-        more = false;
-        for (const char* m : {"shift+", "ctrl+", "alt+"}) {
-            const std::string p(m);
-            if (rest.size() > p.size() && rest.compare(0, p.size(), p) == 0) {
-                modifiers->push_back(KeyNames().at(p.substr(0, p.size() - 1)));
-                rest = rest.substr(p.size());
-                more = true;
-            }
-        }
-    }
-    auto it = KeyNames().find(rest);
-    if (it == KeyNames().end()) return false;
-    *key = it->second;
+    if ((code & sim::kKeyShift) != 0) modifiers->push_back(Scancode::LeftShift);
+    if ((code & sim::kKeyCtrl) != 0) modifiers->push_back(Scancode::LeftCtrl);
+    if ((code & sim::kKeyAlt) != 0) modifiers->push_back(Scancode::LeftAlt);
+    *key = k;
     return true;
 }
 
@@ -226,6 +160,12 @@ std::optional<std::vector<Command>> ParseScript(const std::string& source, std::
             c.kind = Command::Kind::Focus;
             c.action = Lower(Word(rest));
             if (c.action != "lost" && c.action != "gained") return bad("expected lost or gained");
+        } else if (verb == "shell") {
+            // A command of the host run at this point of the script (a photograph of the
+            // display, say); the run stops when it fails.
+            c.kind = Command::Kind::Shell;
+            c.text = Word(rest);
+            if (c.text.empty()) return bad("expected a quoted command");
         } else if (verb == "quit") {
             c.kind = Command::Kind::Quit;
         } else if (std::string why; ParseDialogCommand(verb, rest, &c, &why)) {
@@ -253,6 +193,18 @@ Driver::Driver(platform::HeadlessBackend& machine, std::vector<Command> commands
 void Driver::Advance(std::uint32_t ms) {
     machine_.Time().Advance(ms);
     simulatedMs_ += ms;
+    // A held key repeats as a keyboard does: after half a second, thirty times a second.
+    for (HeldKey& h : held_) {
+        h.heldMs += ms;
+        while (h.heldMs >= kRepeatDelayMs + h.repeats * kRepeatPeriodMs) {
+            platform::Event e;
+            e.kind = platform::EventKind::KeyDown;
+            e.scancode = h.key;
+            e.repeat = true;
+            machine_.Input().Inject(e);
+            ++h.repeats;
+        }
+    }
 }
 
 void Driver::Fail(const std::string& message) {
@@ -275,6 +227,8 @@ void Driver::InjectKey(const Command& c) {
             send(m, true);
         send(c.key, true);
     }
+    std::erase_if(held_, [&](const HeldKey& h) { return h.key == c.key; });
+    if (c.action == "down") held_.push_back(HeldKey{c.key, 0, 0});
     if (c.action != "down") {
         send(c.key, false);
         for (auto it = c.modifiers.rbegin(); it != c.modifiers.rend(); ++it)
@@ -351,6 +305,11 @@ bool Driver::Step() {
                 machine_.Input().Inject(e);
                 return true;
             }
+            case Command::Kind::Shell:
+                win::TraceLine("shell " + c.text);
+                if (std::system(c.text.c_str()) != 0)
+                    Fail("line " + std::to_string(c.line) + ": the command failed: " + c.text);
+                break;
             case Command::Kind::Dialog:
                 if (!RunDialogCommand(c)) {
                     --next_;  // waits for its dialog a frame at a time
@@ -446,6 +405,22 @@ void Driver::OnModal(win::HWND dialog) {
     }
     // Left open for the commands that follow (dialog, set, click, key …).
     DialogOpened(dialog);
+}
+
+std::optional<std::string> Driver::AnswerTemplateDialog(std::string_view templateName) {
+    while (next_ < commands_.size() && commands_[next_].kind == Command::Kind::Answer) {
+        answers_.push_back(Answer{commands_[next_].text, commands_[next_].button});
+        ++next_;
+    }
+    const std::string templ = Lower(std::string(templateName));
+    for (auto it = answers_.begin(); it != answers_.end(); ++it) {
+        if (templ.find(Lower(it->text)) == std::string::npos) continue;
+        std::string choice = it->button;
+        win::TraceLine("answered " + choice);
+        answers_.erase(it);
+        return choice;
+    }
+    return std::nullopt;
 }
 
 }  // namespace simrun

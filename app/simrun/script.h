@@ -35,6 +35,7 @@ struct Command {
         Screenshot,
         Save,
         Focus,
+        Shell,
         Quit,
         Registered,
         Dialog  // dialog, set, click, read, expect (dialog_commands.cpp)
@@ -70,7 +71,9 @@ bool IsExitQuestion(win::HWND dialog);
 
 // Parses the script; on a bad line returns nothing and puts a message into `error`.
 std::optional<std::vector<Command>> ParseScript(const std::string& source, std::string* error);
-// The key of a name such as "F1", "Shift+P", "Ctrl+O", "Numpad+", "Numpad8", "Esc".
+// The keys to press for a key name of the program's key-name table ("F1", "ShiftP", "Back",
+// "Prior", "Numpad8", "ShiftCtrlF1", "Alt`"), with modifiers also written "Shift+P", "Ctrl+O",
+// "Alt+Return", and the readable names "Backspace", "PageUp", "PageDown", "Esc", "Del", "Ins".
 bool ParseKeyName(const std::string& name, std::vector<platform::Scancode>* modifiers,
                   platform::Scancode* key);
 
@@ -81,6 +84,9 @@ public:
     bool Step();
     // A modal dialog has started: answer it from the script or stop the run.
     void OnModal(win::HWND dialog);
+    // A dialog that is still a least body asks for its choice: the answer given for its
+    // template ("answer FlightModel Baron"), taken once; none leaves it cancelled.
+    std::optional<std::string> AnswerTemplateDialog(std::string_view templateName);
     [[nodiscard]] bool Failed() const { return failed_; }
     [[nodiscard]] const std::string& Failure() const { return failure_; }
     [[nodiscard]] std::uint64_t SimulatedMs() const { return simulatedMs_; }
@@ -120,6 +126,15 @@ private:
     std::vector<win::HWND> dialogs_;  // modal dialogs seen, oldest first
     win::HWND current_;               // the dialog the dialog commands act on
     std::uint32_t dialogWaited_ = 0;
+    // Keys held down by the script, which repeat while held.
+    static constexpr std::uint32_t kRepeatDelayMs = 500;
+    static constexpr std::uint32_t kRepeatPeriodMs = 33;
+    struct HeldKey {
+        platform::Scancode key;
+        std::uint32_t heldMs;
+        std::uint32_t repeats;
+    };
+    std::vector<HeldKey> held_;
 };
 
 }  // namespace simrun

@@ -2,12 +2,16 @@
 // frame that runs the owed ticks after a 2-second stall at speed-up 4 (16 flight steps a tick).
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "core/ini_file.h"
 #include "flight/flight_model.h"
 #include "sim/main_window.h"
+#include "sim/saved_flight.h"
 #include "sim/sim_world.h"
 
 namespace {
@@ -35,7 +39,8 @@ private:
 
 void BM_IdleLoopTurn(benchmark::State& state) {
     RunningWorld world;
-    for (auto _ : state) sim::IdleStep();
+    for (auto _ : state)
+        sim::IdleStep();
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_IdleLoopTurn);
@@ -45,10 +50,36 @@ void BM_FrameAfterStallAtSpeedUp4(benchmark::State& state) {
     sim::theSimWorld.SetSpeedUp(4);
     // 2 s of real time at 16 times is 32 s of simulated time owed to one frame.
     const auto owed = static_cast<std::uint32_t>(32000 * sim::kTicksPerMs + 0.5);
-    for (auto _ : state) sim::theSimWorld.Clock()->RunTicks(owed);
+    for (auto _ : state)
+        sim::theSimWorld.Clock()->RunTicks(owed);
     state.counters["ticks"] = owed;
     state.counters["flight_steps"] = owed * 16.0;
 }
 BENCHMARK(BM_FrameAfterStallAtSpeedUp4)->Unit(benchmark::kMillisecond);
+
+// Saving the running world's flight as the menu does: every section into a temporary file
+// written once, renamed over the old one. The goal is under 20 ms.
+void BM_SaveFlight(benchmark::State& state) {
+    RunningWorld world;
+    // A folder of its own, as the installation's Flights folder is: the file layer looks names up
+    // by listing their folder, and a shared temporary folder may hold thousands.
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("zephlon-spine-bench-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string path = (folder / "Bench.flt").string();
+    for (auto _ : state) {
+        if (sim::SaveFlight(path.c_str()) == 0) {
+            state.SkipWithError("the flight was not saved");
+            break;
+        }
+    }
+    std::error_code ec;
+    state.counters["file_bytes"] = static_cast<double>(std::filesystem::file_size(path, ec));
+    std::filesystem::remove_all(folder, ec);
+    state.counters["goal_20ms_ratio"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * 20e-3,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_SaveFlight)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

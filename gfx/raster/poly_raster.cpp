@@ -319,6 +319,20 @@ int PolygonCoverageTest(const GFXPolyRequest& request, CoverageList& coverage) {
     return result;
 }
 
+namespace {
+// Twice the area the points enclose, positive when they run clockwise with y downwards.
+std::int64_t TwiceSignedArea(const GFXPolyRequest& q) {
+    std::int64_t sum = 0;
+    for (int i = 0; i < q.count; ++i) {
+        const GFXScreenPoint* a = q.points[i];
+        const GFXScreenPoint* b = q.points[(i + 1) % q.count];
+        if (a == nullptr || b == nullptr) return 0;
+        sum += static_cast<std::int64_t>(a->x) * b->y - static_cast<std::int64_t>(b->x) * a->y;
+    }
+    return sum;
+}
+}  // namespace
+
 int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
                      const GFXClipBounds& pixelBounds) {
     SpanRasterState& s = theSpanState;
@@ -337,6 +351,10 @@ int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
     const FillSetupFn fillSetup = theFillSetupTable[static_cast<std::size_t>(index)];
     if (fillSetup == nullptr || WalkerSetupFor(f, false) == nullptr) return 0;
     if (pixelBounds.left >= pixelBounds.right || pixelBounds.top >= pixelBounds.bottom) return 0;
+    // Points run clockwise on the screen; a face given the other way, or without area, is seen
+    // from behind and would draw nothing. It is turned away here, before gradients, clipping
+    // and edge set-up are spent on it.
+    if (TwiceSignedArea(request) <= 0) return 0;
 
     const bool isTriangle = n == 3;
     s.isTriangle = isTriangle;

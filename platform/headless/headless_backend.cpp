@@ -16,14 +16,17 @@ bool HeadlessVideo::Open(const VideoOptions& options) {
 bool HeadlessVideo::Present8(const std::uint8_t* indices, int pitch, const Palette& palette) {
     if (indices == nullptr || pitch < kFrameWidth) return false;
     indices_.resize(static_cast<std::size_t>(kFrameWidth) * kFrameHeight);
-    for (int y = 0; y < kFrameHeight; ++y)
-        std::memcpy(&indices_[static_cast<std::size_t>(y) * kFrameWidth],
-                    indices + static_cast<std::ptrdiff_t>(y) * pitch, kFrameWidth);
     palette_ = palette;
     lut_.Update(palette);
     pixels_.resize(indices_.size());
-    ConvertIndexed(indices_.data(), kFrameWidth, lut_.Table(), pixels_.data(), kFrameWidth,
-                   kFrameWidth, kFrameHeight);
+    // One pass over the frame: each row is kept and converted while it is in the cache.
+    for (int y = 0; y < kFrameHeight; ++y) {
+        const std::uint8_t* row = indices + static_cast<std::ptrdiff_t>(y) * pitch;
+        std::memcpy(&indices_[static_cast<std::size_t>(y) * kFrameWidth], row, kFrameWidth);
+        ConvertIndexed(row, pitch, lut_.Table(),
+                       &pixels_[static_cast<std::size_t>(y) * kFrameWidth], kFrameWidth,
+                       kFrameWidth, 1);
+    }
     lastIndexed_ = true;
     ++frames_;
     return true;

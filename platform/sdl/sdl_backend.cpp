@@ -24,8 +24,7 @@ public:
         // Nearest scaling keeps the 640×480 pixels sharp at any window size.
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
         int scale = options.windowScale < 1 ? 1 : options.windowScale;
-        Uint32 flags = SDL_WINDOW_RESIZABLE;
-        if (options.fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        const Uint32 flags = SDL_WINDOW_RESIZABLE;
         window_ =
             SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                              kFrameWidth * scale, kFrameHeight * scale, flags);
@@ -38,6 +37,7 @@ public:
                                      SDL_TEXTUREACCESS_STREAMING, kFrameWidth, kFrameHeight);
         if (texture_ == nullptr) return Fail();
         indices_.assign(static_cast<std::size_t>(kFrameWidth) * kFrameHeight, 0);
+        if (options.fullScreen) SetFullScreen(true);
         return true;
     }
 
@@ -53,6 +53,7 @@ public:
         texture_ = nullptr;
         renderer_ = nullptr;
         window_ = nullptr;
+        fullScreen_ = false;
         if (videoInit_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
         videoInit_ = false;
     }
@@ -87,9 +88,31 @@ public:
         return UploadIndexed();
     }
 
+    // Full screen is a borderless window over the whole display, and leaving it gives the window
+    // its frame, size and place back. The display system's own full-screen state needs a window
+    // manager to honour it; without one the window kept its size while the renderer drew for the
+    // display's, and the picture went black.
     void SetFullScreen(bool on) override {
-        if (window_ != nullptr)
-            SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        if (window_ == nullptr || on == fullScreen_) return;
+        if (on) {
+            SDL_GetWindowPosition(window_, &windowedX_, &windowedY_);
+            SDL_GetWindowSize(window_, &windowedW_, &windowedH_);
+            SDL_Rect bounds{0, 0, kFrameWidth, kFrameHeight};
+            SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0), &bounds);
+            SDL_SetWindowBordered(window_, SDL_FALSE);
+            SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+            SDL_SetWindowSize(window_, bounds.w, bounds.h);
+            SDL_RaiseWindow(window_);
+        } else {
+            SDL_SetWindowBordered(window_, SDL_TRUE);
+            SDL_SetWindowSize(window_, windowedW_, windowedH_);
+            SDL_SetWindowPosition(window_, windowedX_, windowedY_);
+        }
+        fullScreen_ = on;
+        // The renderer learns the new size from the window's events; the picture is shown again
+        // at once.
+        SDL_PumpEvents();
+        Show();
     }
     void SetTitle(std::string_view title) override {
         if (window_ != nullptr) SDL_SetWindowTitle(window_, std::string(title).c_str());
@@ -175,6 +198,9 @@ private:
 
     bool videoInit_ = false;
     bool lastIndexed_ = false;
+    bool fullScreen_ = false;
+    int windowedX_ = 0, windowedY_ = 0;
+    int windowedW_ = kFrameWidth, windowedH_ = kFrameHeight;
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;

@@ -1,5 +1,6 @@
 #include "sim/input/command_services.h"
 
+#include "devices/engine_sounds.h"
 #include "flight/flight_model_state.h"
 
 namespace sim {
@@ -25,7 +26,6 @@ void NoView() {}
 void DefaultSetLookDirection(int direction) {
     theDefaultServiceState.lookDirection = direction;
 }
-void Silent(EffectChannel, int, int, int, int) {}
 
 }  // namespace
 
@@ -37,7 +37,7 @@ CommandServices DefaultCommandServices() {
                            &NoView,
                            &NoView,
                            &DefaultSetLookDirection,
-                           &Silent};
+                           &devices::PlayCommandEffect};
 }
 
 CommandServices theCommandServices = DefaultCommandServices();

@@ -1,15 +1,18 @@
 // What the command tables need of the world, the aircraft, the views and the sound while those are
 // still being built: one set of routines that the world singleton replaces with its own when it
 // starts. The defaults act on the current aircraft and keep their own small world state (speed-up
-// index, last posted menu command, look direction) so that the commands work on their own.
+// index, last posted menu command, look direction) so that the commands work on their own; their
+// effects go to the sound channels, which play nothing while sound is closed.
 #pragma once
 
 #include <cstdint>
 
+#include "devices/sound_services.h"
+
 namespace sim {
 
 // The sound channels a command plays an effect on.
-enum class EffectChannel { PanelClick, Avionics, Flap };
+using EffectChannel = devices::EffectChannel;
 
 struct CommandServices {
     int (*postMenuCommand)(std::uint32_t id);  // WM_COMMAND to the main window

@@ -151,6 +151,15 @@ void WorldAdjustGamma(int delta) {
 int WorldHasFlightPlan() {
     return theSimWorld.HasFlightPlan() ? 1 : 0;
 }
+int WorldSpeedUp() {
+    return theSimWorld.GetSpeedUp();
+}
+void WorldSetSpeedUp(int index) {
+    theSimWorld.SetSpeedUp(index);
+}
+int WorldMultiEngineSynch() {
+    return theSimWorld.IsMultiEngineSynch() ? 1 : 0;
+}
 void WorldToggleGps() {
     theSimWorld.SetGpsShown(theSimWorld.IsGpsShown() ? 0 : 1);
 }
@@ -190,6 +199,9 @@ void InstallWorldCommandServices() {
     g.hasActiveFlightPlan = &WorldHasFlightPlan;
     g.toggleGpsShown = &WorldToggleGps;
     theCommandServices.postMenuCommand = &PostToMainWindow;
+    theCommandServices.speedUp = &WorldSpeedUp;
+    theCommandServices.setSpeedUp = &WorldSetSpeedUp;
+    theCommandServices.isMultiEngineSynch = &WorldMultiEngineSynch;
     theCommandServices.cockpitView = &CmdCockpitView;
     theCommandServices.skyCamView = &CmdSkyCamView;
     theCommandServices.setLookDirection = &CmdLookDirection;

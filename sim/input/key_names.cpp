@@ -284,7 +284,67 @@ bool NameMatches(std::string_view text, std::size_t pos, const char* name) {
 
 char theFormatBuffer[64];
 
+// Readable names scripts may use for keys whose table names are the system's own.
+struct ReadableKeyName {
+    const char* readable;
+    const char* name;
+};
+const ReadableKeyName kReadableKeyNames[] = {
+    {"Backspace", "Back"},   {"PageUp", "Prior"},      {"PgUp", "Prior"}, {"PageDown", "Next"},
+    {"PgDn", "Next"},        {"Esc", "Escape"},        {"Del", "Delete"}, {"Ins", "Insert"},
+    {"CapsLock", "Capital"}, {"ScrollLock", "Scroll"}, {"Grave", "`"},    {"Plus", "+"},
+};
+
+bool SameName(std::string_view a, const char* b) {
+    return a.size() == std::char_traits<char>::length(b) && NameMatches(a, 0, b);
+}
+
+// Every character must belong to a name of the table, and the names must be modifiers and
+// then exactly one key ("Hyper" would otherwise read as the five letter keys).
+std::uint32_t ParseWholeKeyName(std::string_view text) {
+    std::uint32_t result = 0;
+    int keys = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const KeyNameEntry* hit = nullptr;
+        for (const KeyNameEntry* e = theKeyNameTable; e->name != nullptr; ++e) {
+            if (NameMatches(text, pos, e->name)) {
+                hit = e;
+                break;
+            }
+        }
+        if (hit == nullptr || keys > 0) return 0;
+        if ((hit->code & kKeyMask) != 0) ++keys;
+        result |= hit->code;
+        pos += std::char_traits<char>::length(hit->name);
+    }
+    return keys == 1 ? result : 0;
+}
+
 }  // namespace
+
+std::uint32_t ParseScriptKeyName(std::string_view text) {
+    std::uint32_t modifiers = 0;
+    for (bool more = true; more;) {
+        more = false;
+        for (std::uint32_t bit : {kKeyShift, kKeyCtrl, kKeyAlt}) {
+            for (const KeyNameEntry* e = theKeyNameTable; e->name != nullptr; ++e) {
+                const std::size_t n = std::char_traits<char>::length(e->name);
+                if (e->code != bit || text.size() <= n + 1 || text[n] != '+' ||
+                    !NameMatches(text, 0, e->name))
+                    continue;
+                modifiers |= bit;
+                text.remove_prefix(n + 1);
+                more = true;
+                break;
+            }
+        }
+    }
+    for (const ReadableKeyName& r : kReadableKeyNames)
+        if (SameName(text, r.readable)) text = r.name;
+    const std::uint32_t code = ParseWholeKeyName(text);
+    return code != 0 ? code | modifiers : 0;
+}
 
 std::uint32_t ParseKeyName(std::string_view text) {
     std::uint32_t result = 0;

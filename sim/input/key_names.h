@@ -36,6 +36,13 @@ extern const KeyNameEntry theKeyNameTable[kKeyNameCount + 1];
 [[nodiscard]] std::uint32_t ParseKeyName(std::string_view text);
 [[nodiscard]] std::uint32_t ParseKeyName(const char* text);
 
+// The key code of a key written in a script: a combination of the table's names as above
+// ("ShiftCtrlF1", "AltNumpad+", "Back", "Alt`"), with the modifiers also written with a "+"
+// after them ("Ctrl+O", "Alt+Return", "Alt+`" is Alt with the backquote key), and a few readable
+// names of keys ("Backspace", "PageUp", "PageDown", "Esc", "Del", "Ins", "CapsLock"). 0 when any
+// part of the text is not a key name or no key is named; "=" is the key, never a separator.
+[[nodiscard]] std::uint32_t ParseScriptKeyName(std::string_view text);
+
 // The name of the first row whose code equals `code` exactly; "" for 0 or an unknown code.
 [[nodiscard]] const char* KeyNameFromCode(std::uint32_t code);
 

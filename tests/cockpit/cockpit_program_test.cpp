@@ -297,7 +297,7 @@ TEST(CockpitInstruments, TheAirspeedNeedleFollowsTheTakeOffRoll) {
     const std::string script =
         "frame-interval 100\nwait 1000\nscreenshot " + dir.Path("rest.bmp") +
         "\nkey S press\nwait 3000\nkey B press\nkey backspace press\nwait 25000\n"
-        "key alt down\nkey R press\nkey alt up\nreport ias_knots gauge_airspeed\nscreenshot " +
+        "key Alt+R press\nreport ias_knots gauge_airspeed\nscreenshot " +
         dir.Path("roll.bmp") + "\nquit\n";
     const ScriptRun r = RunScript(dir, script, "");
     ASSERT_EQ(r.result.status, 0) << r.result.out;

@@ -319,6 +319,25 @@ TEST_F(ResourceVolumeTest, ReadLineEndsLinesAtCrLfCrOrLf) {
     }
 }
 
+// The byte after a lone CR is held, not sought back to: the next line or record starts with it.
+TEST_F(ResourceVolumeTest, TheByteAfterALoneCrStartsTheNextRead) {
+    for (std::uint8_t coding : {core::kVolumeStored, core::kVolumeRunLength, core::kVolumeLzh}) {
+        SCOPED_TRACE(int{coding});
+        std::filesystem::remove("t.vol");
+        ASSERT_TRUE(BuildVolume("t.vol", {{true, "t", 0, coding, "ab\rXYZ\rq\r"}}));
+        ResourceVolume volume("t.vol", nullptr, 0);
+        ASSERT_EQ(volume.OpenFile("t"), 1);
+        char text[8];
+        EXPECT_STREQ(volume.ReadLine(text, sizeof text), "ab");
+        char record[4] = {};
+        ASSERT_EQ(volume.ReadRecords(record, 3, 1), 1);
+        EXPECT_EQ(std::string(record, 3), "XYZ");
+        EXPECT_STREQ(volume.ReadLine(text, sizeof text), "");
+        EXPECT_STREQ(volume.ReadLine(text, sizeof text), "q");
+        EXPECT_EQ(volume.ReadLine(text, sizeof text), nullptr);
+    }
+}
+
 TEST_F(ResourceVolumeTest, ReadRecordsCountsWholeRecordsOnly) {
     ASSERT_TRUE(BuildVolume("Art/Palettes.Vol", kPalettes));
     ResourceVolume volume("Art\\Palettes.Vol", "Art\\Palettes", 0);

@@ -62,6 +62,46 @@ TEST(FlightCore, BrakedAircraftNeverRollsBackwards) {
     EXPECT_EQ(theFlightModelState.fmDeltaZ, 0);
 }
 
+// Reverse thrust on the ground: friction, brakes and the air oppose the motion either way, so a
+// braked aircraft stays put, a rolling one stops before it backs up, and backing up never
+// outruns a walking pace or lifts the aircraft off.
+TEST(FlightCore, ReverseThrustOnTheGroundIsHeldByTheWheels) {
+    struct Case {
+        const char* what;
+        int type;
+        bool brakes;
+        double startKnots;
+        double maxBackwardMetres;  // how far back the aircraft may be after 10 s
+    } cases[] = {
+        {"braked Skyhawk", 0, true, 0, 1.0},
+        {"braked King Air", 3, true, 0, 1.0},
+        {"Skyhawk rolling out", 0, false, 40, 21.0},
+        {"free King Air", 3, false, 0, 21.0},
+    };
+    for (const Case& c : cases) {
+        FlightHarness h(c.type);
+        h.PlaceOnRunway();
+        flight::FlightModelState& s = theFlightModelState;
+        s.fmHVel = static_cast<std::int32_t>(c.startKnots * 0.514444 * 65536);
+        s.fmRThrust = 1;
+        h.SetScript({{0, flighttest::Control::Brakes, c.brakes ? -1 : 0},
+                     {0, flighttest::Control::Throttle, 32767}});
+        std::int64_t backwards = 0;
+        std::int32_t slowest = 0;
+        for (int i = 0; i < 182; ++i) {
+            h.Run(1);
+            slowest = std::min(slowest, s.fmHVel);
+            EXPECT_EQ(s.fmOTG, 1) << c.what;
+        }
+        backwards = -static_cast<std::int64_t>(s.fmPosZ);
+        EXPECT_GE(slowest, -(2 << 16)) << c.what;
+        EXPECT_LT(static_cast<double>(backwards) / 256.0, c.maxBackwardMetres) << c.what;
+        if (c.brakes) {
+            EXPECT_EQ(s.fmHVel, 0) << c.what;
+        }
+    }
+}
+
 TEST(FlightCore, PullingThroughTheVerticalFlipsHeadingAndBank) {
     FlightHarness h(0);
     h.PlaceInFlight(5000, 100, Degrees(30));

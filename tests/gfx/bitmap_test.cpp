@@ -11,6 +11,9 @@
 #include <string>
 
 #include "../support/temp_folder.h"
+#include "core/endian.h"
+#include "gfx/bitmap_array.h"
+#include "gfx/font.h"
 #include "gfxbase_support.h"
 #include "support/run_command.h"
 
@@ -78,6 +81,62 @@ TEST(Bitmap, PbmpRoundTripWithPaletteAndFourDetailLevels) {
     auto d = GFXBitmap::ReadNew(r2.stream, 0);
     ASSERT_TRUE(d);
     EXPECT_FALSE(d->palette);
+}
+
+// The "PBMP" container's word is the data size + 32 (16 short of what follows) and every reader
+// ignores it: a bitmap, an array of two and a font of one read back whole, and the stored sizes
+// are the files' true lengths.
+TEST(Bitmap, ContainerWordIsDataPlus32AndReadersIgnoreIt) {
+    auto glyph = [] {
+        std::unique_ptr<GFXBitmap> b = GFXBitmap::Create(2, 1, 8);
+        b->pixels[0] = 7;
+        b->pixels[1] = 9;
+        return b;
+    };
+    const std::unique_ptr<GFXBitmap> one = glyph();
+    const Bytes bitmapBytes = WriteBytes([&](core::StreamIO& s) { return one->Write(s, 0); });
+    ASSERT_EQ(bitmapBytes.size(), one->GetStoredSize(0));
+    EXPECT_EQ(core::ReadU32(bitmapBytes.data() + 4), static_cast<std::uint32_t>(one->size) + 32);
+
+    gfx::GFXBitmapArray array;
+    array.Append(glyph());
+    array.Append(glyph());
+    const Bytes arrayBytes = WriteBytes([&](core::StreamIO& s) { return array.Write(s, 0); });
+    ASSERT_EQ(arrayBytes.size(), array.GetStoredSize(0));
+    ByteReader arrayReader(arrayBytes);
+    const auto back = gfx::GFXBitmapArray::ReadNew(arrayReader.stream, 0);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->bitmaps.size(), 2u);
+    for (const auto& b : back->bitmaps) {
+        ASSERT_TRUE(b);
+        EXPECT_EQ(b->pixels[1], 9);
+    }
+
+    gfx::GFXFont font;
+    font.Append(glyph());
+    const Bytes fontBytes = WriteBytes([&](core::StreamIO& s) { return font.Write(s); });
+    ASSERT_EQ(fontBytes.size(), font.GetStoredSize());
+    ByteReader fontReader(fontBytes);
+    const auto fontBack = gfx::GFXFont::ReadNew(fontReader.stream);
+    ASSERT_TRUE(fontBack);
+    ASSERT_EQ(fontBack->bitmaps.size(), 1u);
+    EXPECT_EQ(fontBack->bitmaps[0]->pixels[0], 7);
+}
+
+// Headers come from the bitmap pool of 8000 places, which the "NumBmp" setting resizes; a count
+// of 0 or less keeps it.
+TEST(Bitmap, HeadersComeFromThePoolTheSettingSizes) {
+    EXPECT_EQ(gfx::theBitmapPool.ElementSize(), sizeof(GFXBitmap));
+    EXPECT_EQ(gfx::theBitmapPool.Capacity(), 8000);
+    GFXBitmap::ResetBitmapPool(-5);
+    EXPECT_EQ(gfx::theBitmapPool.Capacity(), 8000);
+    GFXBitmap::ResetBitmapPool(123);
+    EXPECT_EQ(gfx::theBitmapPool.Capacity(), 123);
+    EXPECT_NE(gfx::theBitmapPool.Block(), nullptr);
+    auto made = GFXBitmap::Create(4, 4, 8);
+    EXPECT_TRUE(made);
+    made.reset();
+    GFXBitmap::ResetBitmapPool(8000);
 }
 
 TEST(Bitmap, PbmpWithoutDetailChunkKeepsOneLevel) {

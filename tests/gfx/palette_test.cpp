@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 
+#include "gfx/mem_surface.h"
 #include "gfxbase_support.h"
 
 namespace {
@@ -55,6 +57,34 @@ TEST(Palette, PartialCopyKeepsToTheTable) {
                 << c.first << "+" << c.count << " at " << i;
         }
     }
+}
+
+// A surface shows palettes it does not own: when the owner frees one, every surface still
+// showing it keeps its colours in a copy of its own (the surfaces of a flip chain each), and a
+// surface that moved on to another palette is left alone.
+TEST(Palette, FreedPaletteLeavesItsColoursWithTheSurfacesShowingIt) {
+    auto a = gfx::GFXMemSurface::Create(4, 4, 8);
+    auto b = gfx::GFXMemSurface::Create(4, 4, 8);
+    auto c = gfx::GFXMemSurface::Create(4, 4, 8);
+    ASSERT_TRUE(a && b && c);
+    auto shown = std::make_unique<GFXPalette>();
+    auto other = std::make_unique<GFXPalette>();
+    shown->entries[77] = {1, 2, 3, 0};
+    for (gfx::GFXSurface* s : {a.get(), b.get(), c.get()})
+        s->SetPalette(shown.get(), 0, 256);
+    c->SetPalette(other.get(), 0, 256);
+    shown.reset();
+    for (gfx::GFXSurface* s : {a.get(), b.get()}) {
+        ASSERT_NE(s->palette, nullptr);
+        EXPECT_EQ(s->palette->entries[77], (gfx::GFXPaletteEntry{1, 2, 3, 0}));
+    }
+    EXPECT_NE(a->palette, b->palette);
+    EXPECT_EQ(c->palette, other.get());
+    // A kept copy handed on to another surface survives the first surface too.
+    c->SetPalette(a->palette, 0, 256);
+    a.reset();
+    ASSERT_NE(c->palette, nullptr);
+    EXPECT_EQ(c->palette->entries[77], (gfx::GFXPaletteEntry{1, 2, 3, 0}));
 }
 
 TEST(Palette, PpalRoundTripKeepsEveryTableAndRewritesByteForByte) {

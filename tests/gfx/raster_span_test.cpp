@@ -204,7 +204,10 @@ TEST(RasterPolygon, CounterClockwiseAndDepthFacesDrawNothing) {
     Face f;
     f.pts = {{5, 5, 0, 0}, {5, 40, 0, 0}, {40, 40, 0, 0}};  // counter-clockwise on the screen
     f.Finish(0, 7);
+    // Turned away before any set-up: the triangle state is not even touched.
+    theSpanState.isTriangle = false;
     test::Draw(s, f);
+    EXPECT_FALSE(theSpanState.isTriangle);
     f.Finish(kPolySmooth, 7);
     test::Draw(s, f);
     f.pts = {{5, 5, 0, 0}, {40, 40, 0, 0}, {5, 40, 0, 0}};  // clockwise, but with depth

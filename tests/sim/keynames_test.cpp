@@ -117,3 +117,45 @@ TEST(KeyNames, FormatsCodes) {
 }
 
 }  // namespace
+
+// A script's key: the table's combinations, "+" after a modifier, a few readable names, and
+// nothing that is not one key (a word of letters is not a key).
+TEST(KeyNames, ScriptKeysSpeakTheTablesNames) {
+    using sim::ParseScriptKeyName;
+    for (int i = 0; i < sim::kKeyNameCount; ++i) {
+        const sim::KeyNameEntry& e = theKeyNameTable[i];
+        if ((e.code & sim::kKeyMask) == 0) continue;
+        EXPECT_EQ(ParseScriptKeyName(e.name), e.code) << e.name;
+        EXPECT_EQ(ParseScriptKeyName(std::string("ShiftCtrl") + e.name),
+                  e.code | sim::kKeyShift | sim::kKeyCtrl)
+            << e.name;
+    }
+    const struct {
+        const char* text;
+        std::uint32_t code;
+    } cases[] = {
+        {"Ctrl+O", 0x2004F},
+        {"Alt+Return", 0x4000D},
+        {"Alt+Shift+Return", 0x5000D},
+        {"Alt+`", 0x400C0},
+        {"Alt`", 0x400C0},
+        {"AltNumpad+", 0x4006B},
+        {"Alt+Numpad+", 0x4006B},
+        {"Backspace", 0x08},
+        {"backspace", 0x08},
+        {"PageUp", 0x21},
+        {"PgDn", 0x22},
+        {"Esc", 0x1B},
+        {"=", 0xBB},
+        {"+", 0x100BB},
+        {"Shift+", 0x100BB},
+        {"Hyper+Q", 0},
+        {"Shift", 0},
+        {"Ctrl+", 0x300BB},
+        {"==", 0},
+        {"F1F2", 0},
+        {"", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseScriptKeyName(c.text), c.code) << c.text;
+}

@@ -10,9 +10,14 @@
 #include "core/ini_file.h"
 #include "core/resource_pack.h"
 #include "flight/aircraft.h"
+#include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "nav/atc_services.h"
+#include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "resources/main_menu_ids.h"
+#include "sim/input/key_commands.h"
+#include "sim/input/key_names.h"
 #include "sim/main_window_services.h"
 #include "sim/menu_commands.h"
 #include "sim/sim_world.h"
@@ -42,6 +47,7 @@ protected:
         core::theIniFile = core::IniFile(dir.Path("zephlon.ini").c_str());
         dir.Write("zephlon.ini", "[Aircraft]\nAutoComplex=0\n");
         sim::theSimWorld.Init(win::HWND{});
+        nav::theAtcState = 0;
         win::SetTraceSink([this](std::string_view line) { trace.emplace_back(line); });
     }
     void TearDown() override {
@@ -92,6 +98,42 @@ TEST_F(MenuTest, TheMenuBarCarriesEveryCommand) {
     sim::UpdateMainMenuState(menu);
     EXPECT_EQ(win::GetMenuState(menu, CMD_GRAPHICS, 0) & win::MF_GRAYED, 0u);
     win::DestroyMenu(menu);
+    win::FreeResourceLibrary(pack);
+}
+
+// An accelerator takes its key before any key command sees it, so none may hold a key that a
+// command table uses: the program's tables, and those of the radios, ATC, the GPS and the
+// debug keys still to come.
+TEST(Accelerators, LeaveEveryKeyCommandItsKey) {
+    std::string error;
+    win::HINSTANCE pack =
+        core::OpenResourcePack(std::string(ZEPHLON_BINARY_DIR) + "/bin/Zephlon.pack", &error);
+    if (!pack) GTEST_SKIP() << "resource pack not built: " << error;
+    const win::HACCEL table = win::LoadAccelerators(pack, "CORVEXACCEL");
+    ASSERT_TRUE(table);
+    sim::KeyCommandNode* saved = sim::theKeyCommandRegistry;
+    sim::theKeyCommandRegistry = nullptr;
+    sim::RegisterKeyCommandTables();
+    const std::uint32_t comingTables[] = {
+        0x10043, 0x10041, 0x10051, 0x10058, 0x1005A, 0x10031, 0x10032, 0x10033, 0x10034, 0x10035,
+        0x10036, 0x10039, 0x10030, 0x100BD, 0x100BB, 0x100DB, 0x100DD, 0x10049, 0x10042, 0x10053,
+        0x10054, 0x40031, 0x40032, 0x40033, 0x40034, 0x40035, 0x40036, 0x40037, 0x20043, 0x20047,
+        0x2004D, 0x20051, 0x20052, 0x20054, 0x20041, 0x200BF, 0x400C0, 0x20031, 0x20032, 0x20049,
+        0x20056, 0x20033, 0x20053, 0x200BD, 0x200BB, 0x200DB, 0x200DD, 0x40042, 0x10073, 0x1006B,
+        0x1006D, 0x400DC, 0x40044, 0x77,    0x78,    0x79};
+    const std::vector<win::ACCEL> entries = win::GetAcceleratorEntries(table);
+    EXPECT_FALSE(entries.empty());
+    for (const win::ACCEL& a : entries) {
+        ASSERT_NE(a.flags & win::FVIRTKEY, 0) << a.cmd;
+        const std::uint32_t code = a.key | ((a.flags & win::FSHIFT) ? sim::kKeyShift : 0) |
+                                   ((a.flags & win::FCONTROL) ? sim::kKeyCtrl : 0) |
+                                   ((a.flags & win::FALT) ? sim::kKeyAlt : 0);
+        EXPECT_EQ(sim::KeyCommandName(code), nullptr) << sim::KeyCodeText(code);
+        for (std::uint32_t used : comingTables)
+            EXPECT_NE(code, used) << sim::KeyCodeText(code);
+    }
+    sim::UnregisterKeyCommandTables();
+    sim::theKeyCommandRegistry = saved;
     win::FreeResourceLibrary(pack);
 }
 
@@ -188,6 +230,40 @@ TEST_F(MenuTest, DialogCommandsRunTheirTemplates) {
         EXPECT_TRUE(Traced(std::string("dialog ") + c.templateName + " ended -1")) << c.id;
         EXPECT_FALSE(sim::theSimWorld.IsPaused());
     }
+}
+
+// Commands that act on their dialog's answer: the position dialog's ground choice reloads the
+// parked flight there and the air choice keeps the flight, the airport choice reloads the flight
+// ready to fly, OK to the graphics dialog stores the settings, and cancelling does nothing.
+TEST_F(MenuTest, CommandsFollowTheirDialogsAnswers) {
+    testsupport::ScopedCurrentFolder here(dir.Root());
+    struct Case {
+        unsigned id;
+        const char* answer;
+        const char* traced;  // the reload's flight, or empty for none
+    } cases[] = {
+        {CMD_POSITION, "1", "flight: Flights\\C172Stop.Flt missing"},
+        {CMD_POSITION, "2", ""},
+        {CMD_POSITION, "Cancel", ""},
+        {CMD_AIRPORTS, "OK", "flight: Flights\\C172Fly.Flt missing"},
+        {CMD_AIRPORTS, "Cancel", ""},
+    };
+    for (const Case& c : cases) {
+        std::string answer = c.answer;
+        ui::SetTemplateDialogAnswerer([&](std::string_view) { return answer; });
+        trace.clear();
+        flight::theFlightFreezeFrames = 0;
+        nav::theAtcState = 0;  // not parked: the airport choice reloads the flight ready to fly
+        const std::string start = sim::theStartFlightName;
+        sim::HandleMenuCommand({}, c.id, {}, 0);
+        const bool reloaded = *c.traced != '\0';
+        if (reloaded) {
+            EXPECT_TRUE(Traced(c.traced)) << c.id << " " << c.answer;
+        }
+        EXPECT_EQ(flight::theFlightFreezeFrames, reloaded ? 10 : 0) << c.id << " " << c.answer;
+        EXPECT_EQ(sim::theStartFlightName, start);
+    }
+    ui::SetTemplateDialogAnswerer(nullptr);
 }
 
 TEST_F(MenuTest, UnknownIdsSayNotYetImplementedAndQuietOnesSayNothing) {

@@ -15,6 +15,7 @@
 #include "flight/flight_model_state.h"
 #include "platform/file_system.h"
 #include "sim/flight_file.h"
+#include "sim/main_window_services.h"
 #include "sim/saved_flight.h"
 #include "sim/view_controller.h"
 #include "ui/file_dialogs.h"
@@ -34,8 +35,10 @@ int FakeSave(core::IniFile& file) {
 
 std::string theChosen;
 ui::FileDialogRequest theRequest;
+int theDialogDepth = -1;  // the dialog mode's depth while the dialog was up
 int Answer(ui::FileDialogRequest& r) {
     theRequest = r;
+    theDialogDepth = sim::DialogDepth();
     if (theChosen.empty()) return 0;
     r.file = theChosen;
     return 1;
@@ -226,6 +229,18 @@ TEST_F(SavedFlight, TheTraceTellsALoadFromAFailure) {
                   result != 0 ? "flight: loaded " + path : "flight: " + path + " not loaded");
     }
     win::SetTraceSink({});
+}
+
+// The flight dialogs run in dialog mode, and leave it.
+TEST_F(SavedFlight, FileDialogsRunInDialogMode) {
+    theDialogDepth = -1;
+    EXPECT_EQ(sim::ResumeFlight(win::HWND{}, 1), 0);  // cancelled
+    EXPECT_EQ(theDialogDepth, 1);
+    EXPECT_EQ(sim::DialogDepth(), 0);
+    theDialogDepth = -1;
+    EXPECT_EQ(sim::SaveFlightAs(win::HWND{}), 0);
+    EXPECT_EQ(theDialogDepth, 1);
+    EXPECT_EQ(sim::DialogDepth(), 0);
 }
 
 }  // namespace

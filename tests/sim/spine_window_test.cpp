@@ -88,6 +88,8 @@ TEST(SpineWindow, ActivationReloadsTheKeyboardBindings) {
     testsupport::TempFolder dir;
     const core::IniFile saved = core::theIniFile;
     core::theIniFile = core::IniFile(dir.Path("zephlon.ini").c_str());
+    // The window services as a start leaves them, whatever an earlier close in this process did.
+    sim::LoadWindowPlacement(win::HWND{});
     sim::RegisterKeyCommandTables();
     sim::theKeyboardBindings.LoadKeyBindings(dir.Path("zephlon.ini").c_str(), "Keyboard");
     EXPECT_EQ(sim::theKeyboardBindings.GetCommandCount(0x71), 0);

@@ -6,18 +6,24 @@
 #include <string>
 #include <vector>
 
+#include "cockpit/autopilot_panel.h"
 #include "cockpit/cockpit_switches.h"
+#include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
 #include "core/ini_file.h"
+#include "flight/aircraft.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "gfx/surface.h"
+#include "nav/copilot_state.h"
+#include "sim/input/key_commands.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
-#include "support/temp_folder.h"
-#include "gfx/surface.h"
 #include "sim/view_controller.h"
+#include "support/temp_folder.h"
 #include "ts/light_set.h"
 #include "ts/perspective_camera.h"
+#include "win/program_entry.h"
 
 namespace {
 
@@ -37,64 +43,95 @@ protected:
     core::IniFile saved;
 };
 
-TEST_F(WorldTest, InitAndShutdownKeepTheirOrderAndRunOnce) {
+// Init makes the objects and reads the settings once; Shutdown writes the settings and takes
+// the objects and the world's services down again, once.
+TEST_F(WorldTest, InitAndShutdownRunOnceWithTheirEffects) {
+    dir.Write("zephlon.ini", "[Aircraft]\ncrashdetect=0\n[Feq]\nmaxCrashPitch=1234\n");
+    core::theIniFile = core::IniFile(dir.Path("zephlon.ini").c_str());
     sim::SimWorld w;
     w.Init(win::HWND{});
-    const std::vector<std::string> made = {"SimClock",
-                                           "SceneryGraphicsSettings",
-                                           "SystemReliability",
-                                           "Joystick",
-                                           "TimeOfDayPalette",
-                                           "DaylightTimes",
-                                           "DrawTarget",
-                                           "SunLight",
-                                           "LightSet",
-                                           "Sky",
-                                           "NullModuleSlot",
-                                           "WeatherState",
-                                           "CloudLayerSet",
-                                           "RunwayShapes",
-                                           "RunwayMaterials",
-                                           "ArtifactShapeCache",
-                                           "AirportObjectDatabase",
-                                           "TerrainManager",
-                                           "Aircraft",
-                                           "TerrainDiskCache",
-                                           "ViewController",
-                                           "FlightPlan",
-                                           "Settings"};
-    EXPECT_EQ(w.LifecycleLog(), made);
     EXPECT_TRUE(w.IsInitialised());
     EXPECT_FALSE(w.IsPaused());  // the constructor's pause ends with Init
-    w.Init(win::HWND{});
-    EXPECT_EQ(w.LifecycleLog(), made);
+    EXPECT_FALSE(w.IsCrashDetect());
+    EXPECT_EQ(flight::theCrashLimits.maxCrashPitch, 1234);
+    ASSERT_NE(w.GetAircraft(), nullptr);
+    EXPECT_EQ(w.GetAircraft()->GetType(), 0);
+    EXPECT_NE(w.Reliability(), nullptr);
+    EXPECT_NE(w.Weather(), nullptr);
+    EXPECT_NE(flight::theShowCrashReport, &flight::DefaultShowCrashReport);
+    w.SetCrashDetect(1);
+    w.Init(win::HWND{});  // a second Init changes nothing
+    EXPECT_TRUE(w.IsCrashDetect());
     w.Shutdown();
-    const std::vector<std::string> destroyed = {"Settings",
-                                                "FlightPlan",
-                                                "ViewController",
-                                                "Aircraft",
-                                                "TerrainManager",
-                                                "AirportObjectDatabase",
-                                                "ArtifactShapeCache",
-                                                "RunwayShapes",
-                                                "RunwayMaterials",
-                                                "CloudLayerSet",
-                                                "WeatherState",
-                                                "NullModuleSlot",
-                                                "Sky",
-                                                "LightSet",
-                                                "SunLight",
-                                                "DrawTarget",
-                                                "TimeOfDayPalette",
-                                                "DaylightTimes",
-                                                "Joystick",
-                                                "SystemReliability",
-                                                "SceneryGraphicsSettings",
-                                                "SimClock"};
-    EXPECT_EQ(w.LifecycleLog(), destroyed);
     EXPECT_FALSE(w.IsInitialised());
-    w.Shutdown();
-    EXPECT_EQ(w.LifecycleLog(), destroyed);
+    EXPECT_EQ(w.GetAircraft(), nullptr);
+    EXPECT_EQ(flight::theShowCrashReport, &flight::DefaultShowCrashReport);
+    EXPECT_NE(dir.Read("zephlon.ini").find("crashdetect=1"), std::string::npos);
+    dir.Write("zephlon.ini", "");
+    w.Shutdown();  // a second Shutdown writes nothing
+    EXPECT_EQ(dir.Read("zephlon.ini"), "");
+}
+
+// Steps the world takes for its neighbours: the copilot's flag and ATC delay follow the flight
+// mode, the autopilot's trim light goes out at the slow tick unless a click is held, a selection
+// with the engine running steps the throttle down, the airborne flight loads from "Flights", and
+// the crash check's explanation is shown.
+TEST_F(WorldTest, StepsForTheNeighbours) {
+    sim::SimWorld w;
+    w.Init(win::HWND{});
+    nav::theCopilotRadioHelp = 1;
+    w.SetFlightMode(5);
+    EXPECT_EQ(nav::theCopilotFlag, 1u);
+    EXPECT_EQ(nav::theAtcReplyDelay, 200);
+    w.SetFlightMode(0);
+    EXPECT_EQ(nav::theCopilotFlag, 0u);
+    EXPECT_EQ(nav::theAtcReplyDelay, 0);
+    nav::theCopilotRadioHelp = 0;
+
+    cockpit::PanelGauge& ap = cockpit::theAutopilotPanel;
+    ap.buttons[cockpit::kAutopilotEngaged] = 1;
+    for (const int held : {1, 0}) {
+        cockpit::theAutopilotTrimButton = 2;
+        ap.dirty = 0;
+        cockpit::thePanelMouse.kind = held ? 3 : 0;
+        w.TickEvery18();
+        EXPECT_EQ(cockpit::theAutopilotTrimButton, held ? 2 : 0);
+        EXPECT_EQ(ap.dirty, held ? 0 : 1);
+    }
+    ap.buttons[cockpit::kAutopilotEngaged] = 0;
+    cockpit::theAutopilotTrimButton = 0;
+    cockpit::thePanelMouse = cockpit::PanelMouse{};
+
+    sim::RegisterKeyCommandTables();
+    flight::theFlightModelState.fmEngines = 1;
+    cockpit::theThrottleLever.lever = 20;
+    w.GetAircraft()->SelectByType(1);
+    EXPECT_EQ(cockpit::theThrottleLever.lever, 19);
+    sim::UnregisterKeyCommandTables();
+
+    dir.MakeFolders("Flights");
+    dir.Write("Flights/BonFly.Flt", "[Aircraft]\ntype=1\nfmPosY=300000\n");
+    {
+        testsupport::ScopedCurrentFolder here(dir.Root());
+        EXPECT_EQ(w.GetAircraft()->LoadAirborneFlight(), 1);
+    }
+    EXPECT_EQ(flight::theFlightModelState.fmPosY, 300000);  // a partial load: x and z stay
+
+    std::vector<std::string> trace;
+    win::SetTraceSink([&](std::string_view line) { trace.emplace_back(line); });
+    flight::theCrashLimits.showWhyCrash = 1;
+    flight::FlightModelState& s = flight::theFlightModelState;
+    s.fmOTG = 1;
+    s.fmOGV = 0;
+    s.fmHVel = 30 << 16;
+    s.fmVVel = -(40 << 16);
+    flight::CheckCrash();
+    win::SetTraceSink(nullptr);
+    flight::theCrashLimits.showWhyCrash = 0;
+    flight::theCrashed = 0;
+    // The explanation is shown in the program's message box.
+    ASSERT_FALSE(trace.empty());
+    EXPECT_EQ(trace.back().rfind("dialog GENERIC ended", 0), 0u) << trace.back();
 }
 
 TEST_F(WorldTest, SaveLoadSaveIsByteIdentical) {

@@ -24,7 +24,8 @@ extern char** environ;
 
 namespace xvfb {
 
-// The server's screen is 640×480 at 24 bits; photographs have that size.
+// The server's screen is 640×480 at 24 bits unless a test asks for another; photographs have
+// that size.
 inline constexpr int kScreenWidth = 640;
 
 inline std::string FindTool(const char* name) {
@@ -39,8 +40,9 @@ inline std::string FindTool(const char* name) {
 // the same time use different ranges.
 class Server {
 public:
-    explicit Server(int firstDisplay = 97, int endDisplay = 160)
-        : firstDisplay_(firstDisplay), endDisplay_(endDisplay) {}
+    explicit Server(int firstDisplay = 97, int endDisplay = 160,
+                    std::string screen = "640x480x24")
+        : firstDisplay_(firstDisplay), endDisplay_(endDisplay), screen_(std::move(screen)) {}
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
     ~Server() { Stop(); }
@@ -53,8 +55,8 @@ public:
             const std::string sock = "/tmp/.X11-unix/X" + std::to_string(n);
             if (access(lock.c_str(), F_OK) == 0 || access(sock.c_str(), F_OK) == 0) continue;
             display_ = ":" + std::to_string(n);
-            std::vector<std::string> args = {xvfb,         display_,    "-screen", "0",
-                                             "640x480x24", "-nolisten", "tcp"};
+            std::vector<std::string> args = {xvfb,    display_,    "-screen", "0",
+                                             screen_, "-nolisten", "tcp"};
             std::vector<char*> argv;
             for (auto& a : args)
                 argv.push_back(a.data());
@@ -66,7 +68,9 @@ public:
             const int rc = posix_spawn(&pid_, xvfb.c_str(), &fa, nullptr, argv.data(), environ);
             posix_spawn_file_actions_destroy(&fa);
             if (rc != 0) return false;
-            for (int i = 0; i < 100; ++i) {
+            // Up to 20 s for the server to come up: a loaded machine starts it slowly, and
+            // a socket that appears ends the wait.
+            for (int i = 0; i < 400; ++i) {
                 // A server that lost the race for this number ends at once; only a socket
                 // that appears while ours still runs is ours (checked twice, apart).
                 if (Ended()) break;
@@ -109,6 +113,7 @@ private:
 
     int firstDisplay_;
     int endDisplay_;
+    std::string screen_;
     pid_t pid_ = -1;
     std::string display_;
 };

@@ -5,6 +5,7 @@
 
 #include "support/temp_folder.h"
 #include "win/compositor.h"
+#include "win/gdi.h"
 #include "win/window_surface.h"
 #include "win_test_support.h"
 
@@ -52,6 +53,42 @@ TEST_F(CompositorTest, PictureAloneGoesOutAsIndicesAndRecoloursWithoutARedraw) {
     EXPECT_TRUE(PresentNow());
     EXPECT_EQ(screen.Frames(), frames);  // recoloured, not presented again
     EXPECT_EQ(screen.LastPixels()[300] & 0xFFFFFF, 0x00FF00u);
+}
+
+// A whole 8-bit picture copied onto a true-colour window keeps its indices and colour table, so
+// it goes out as indices; drawing anything else on the window turns it back to true colour with
+// the picture's colours kept.
+TEST_F(CompositorTest, AWholePictureCopiedOntoTheWindowGoesOutAsIndices) {
+    SetWindowSurfaceFormat(main, SurfaceFormat::Rgb32);
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = 640;
+    info.bmiHeader.biHeight = -480;
+    info.bmiHeader.biBitCount = 8;
+    for (int i = 0; i < 256; ++i)
+        info.bmiColors[i] = RGBQUAD{0, static_cast<std::uint8_t>(i), 0, 0};  // green ramp
+    const HDC memory = CreateCompatibleDC(HDC{});
+    void* bits = nullptr;
+    const HBITMAP picture = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    SelectObject(memory, picture);
+    for (int i = 0; i < 640 * 480; ++i)
+        static_cast<std::uint8_t*>(bits)[i] = static_cast<std::uint8_t>(i % 640 / 3);
+    const HDC window = GetDC(main);
+    ASSERT_TRUE(BitBlt(window, 0, 0, 640, 480, memory, 0, 0, SRCCOPY));
+    EXPECT_TRUE(GetWindowSurface(main)->pictureIndexed);
+    PresentNow();
+    EXPECT_TRUE(machine.Screen().LastWasIndexed());
+    EXPECT_EQ(machine.Screen().LastPixels()[300] & 0xFFFFFF, 0x006400u);
+
+    const RECT box{10, 10, 20, 20};
+    FillRect(window, &box, HBRUSH{GetStockObject(WHITE_BRUSH).id});
+    EXPECT_EQ(GetWindowSurface(main)->format, SurfaceFormat::Rgb32);
+    EXPECT_FALSE(GetWindowSurface(main)->pictureIndexed);
+    PresentNow();
+    EXPECT_EQ(machine.Screen().LastPixels()[15 * 640 + 15] & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(machine.Screen().LastPixels()[300] & 0xFFFFFF, 0x006400u);
+    ReleaseDC(main, window);
+    DeleteDC(memory);
+    DeleteObject(picture);
 }
 
 TEST_F(CompositorTest, APopupOverThePictureMakesA32BitFrameAndScreenshot) {

@@ -97,6 +97,21 @@ TEST_F(HeadlessTest, KeypadFollowsTheEmulatedNumLock) {
     }
 }
 
+// The key a runner presses for a virtual key: the main one of two, the keypad for what only
+// the keypad sends, none for what no key of the keyboard sends.
+TEST(Keyboard, KeyForEachVirtualKey) {
+    const struct {
+        unsigned vk;
+        Scancode key;
+    } cases[] = {{'A', Scancode::A},          {VK_RETURN, Scancode::Return},
+                 {VK_NUMPAD8, Scancode::Kp8}, {VK_CLEAR, Scancode::Kp5},
+                 {VK_ADD, Scancode::KpPlus},  {VK_SEPARATOR, Scancode::KpEnter},
+                 {VK_UP, Scancode::Up},       {VK_OEM_3, Scancode::Grave},
+                 {0x7C, Scancode::Unknown},   {VK_LBUTTON, Scancode::Unknown}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ScancodeForVirtualKey(c.vk), c.key) << c.vk;
+}
+
 TEST_F(HeadlessTest, KeyStateAndCharacters) {
     HWND w = MakeWindow(true);
     SetFocus(w);

@@ -171,6 +171,31 @@ TEST_F(ProfileTest, WritesKeepEveryOtherByte) {
     EXPECT_EQ(Get("Settings", "MainX"), "10   ; not a comment, part of the value");
 }
 
+// A write batch gathers the writes: reads see them at once, the file is stored once when the
+// outermost batch ends, and the result is the same file as writing key by key.
+TEST_F(ProfileTest, WriteBatchStoresTheFileOnceWithEveryWrite) {
+    Put("[A]\r\nx=1\r\n");
+    {
+        ProfileWriteBatch outer;
+        EXPECT_TRUE(Write("A", "x", "2"));
+        {
+            ProfileWriteBatch inner;
+            EXPECT_TRUE(Write("B", "y", "3"));
+        }
+        EXPECT_EQ(Get("A", "x"), "2");
+        EXPECT_EQ(Get("B", "y"), "3");
+        EXPECT_EQ(Contents(), "[A]\r\nx=1\r\n");  // not stored while the outer batch lives
+        EXPECT_TRUE(Write("A", "x", nullptr));
+    }
+    const std::string batched = Contents();
+    EXPECT_EQ(batched, "[A]\r\n[B]\r\ny=3\r\n");
+    Put("[A]\r\nx=1\r\n");
+    Write("A", "x", "2");
+    Write("B", "y", "3");
+    Write("A", "x", nullptr);
+    EXPECT_EQ(Contents(), batched);
+}
+
 TEST_F(ProfileTest, WritesIntoNewAndUnterminatedFiles) {
     ASSERT_TRUE(Write("Zephlon", "first", "1"));
     EXPECT_EQ(Contents(), "[Zephlon]\r\nfirst=1\r\n");

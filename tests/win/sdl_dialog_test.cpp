@@ -70,8 +70,9 @@ bool Xdo(const std::string& display, const std::string& args) {
     return std::system(command.c_str()) == 0;
 }
 
-// Pumps the queue until `done` holds or the time is up (two seconds unless told).
-bool PumpUntil(const std::function<bool()>& done, int ms = 2000) {
+// Pumps the queue until `done` holds or the time is up (ten seconds unless told: a loaded machine
+// may take that long, and a condition that holds ends the wait at once).
+bool PumpUntil(const std::function<bool()>& done, int ms = 10000) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     MSG m;
     while (std::chrono::steady_clock::now() < deadline) {
