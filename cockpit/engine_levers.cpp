@@ -153,6 +153,29 @@ void DrawQuadrantLevers(PanelGauge& g, const GFXFont* sprites, std::int32_t x, s
     RecordArea(g, slot);
 }
 
+// A quadrant's levers, each moved one step a frame toward its lever's knob from what this buffer
+// last drew (at once when forced), drawn when any moved. `recorded` are the buffer's words.
+void StepQuadrantLevers(PanelGauge& g, const GFXFont* sprites, std::int32_t x, std::int32_t y,
+                        PanelGauge* const* levers, std::int32_t* const* recorded, int count,
+                        const QuadrantPiece* shaft, const QuadrantPiece* knob,
+                        const QuadrantPiece* top, const IntRect& slot) {
+    std::int32_t k[6];
+    bool same = g.alwaysDraw == 0;
+    for (int i = 0; i < count; ++i) {
+        k[i] = std::clamp<std::int32_t>(levers[i]->knob, 0, 45);
+        if (g.force == 0 && g.alwaysDraw == 0 && recorded[i][g.slot] >= 0 &&
+            recorded[i][g.slot] <= 45)
+            k[i] = StepToward(recorded[i][g.slot], k[i]);
+        same = same && recorded[i][g.slot] == k[i];
+    }
+    if (same) return;
+    DrawQuadrantLevers(g, sprites, x, y, shaft, knob, top, k, count, slot);
+    if (g.alwaysDraw == 0)
+        for (int i = 0; i < count; ++i)
+            recorded[i][g.slot] = k[i];
+    g.force = 0;
+}
+
 }  // namespace
 
 void DrawTwinQuadrant(PanelGauge& g, const GFXFont* sprites, std::int32_t x, std::int32_t y,
@@ -165,44 +188,17 @@ void DrawTwinQuadrant(PanelGauge& g, const GFXFont* sprites, std::int32_t x, std
     // right mixture.
     std::int32_t* const recorded[6] = {g.drawnValue6, g.drawnValue5, g.drawnValue4,
                                        g.drawnValue3, g.drawnValue2, g.drawnValue1};
-    std::int32_t k[6];
-    bool same = g.alwaysDraw == 0;
-    for (int i = 0; i < 6; ++i) {
-        k[i] = std::clamp<std::int32_t>(levers[i]->knob, 0, 45);
-        if (g.force == 0 && g.alwaysDraw == 0 && recorded[i][g.slot] >= 0 &&
-            recorded[i][g.slot] <= 45)
-            k[i] = StepToward(recorded[i][g.slot], k[i]);
-        same = same && recorded[i][g.slot] == k[i];
-    }
-    if (same) return;
     const int v = variant == 3 ? 1 : 0;
-    DrawQuadrantLevers(g, sprites, x, y, kQuadrantShaft[v], kQuadrantKnob[v], kQuadrantTop[v], k, 6,
-                       kQuadrantClip[v]);
-    if (g.alwaysDraw == 0)
-        for (int i = 0; i < 6; ++i)
-            recorded[i][g.slot] = k[i];
-    g.force = 0;
+    StepQuadrantLevers(g, sprites, x, y, levers, recorded, 6, kQuadrantShaft[v], kQuadrantKnob[v],
+                       kQuadrantTop[v], kQuadrantClip[v]);
 }
 
 void DrawJetThrottles(PanelGauge& g, const GFXFont* sprites, std::int32_t x, std::int32_t y) {
     g.AdvanceSlot();
     PanelGauge* const levers[2] = {&theThrottleLever2, &theThrottleLever};
     std::int32_t* const recorded[2] = {g.drawnValue2, g.drawnValue1};
-    std::int32_t k[2];
-    bool same = g.alwaysDraw == 0;
-    for (int i = 0; i < 2; ++i) {
-        k[i] = std::clamp<std::int32_t>(levers[i]->knob, 0, 45);
-        if (g.force == 0 && g.alwaysDraw == 0 && recorded[i][g.slot] >= 0 &&
-            recorded[i][g.slot] <= 45)
-            k[i] = StepToward(recorded[i][g.slot], k[i]);
-        same = same && recorded[i][g.slot] == k[i];
-    }
-    if (same) return;
-    DrawQuadrantLevers(g, sprites, x, y, kJetShaft, kJetKnob, kJetTop, k, 2, kJetThrottleClip);
-    if (g.alwaysDraw == 0)
-        for (int i = 0; i < 2; ++i)
-            recorded[i][g.slot] = k[i];
-    g.force = 0;
+    StepQuadrantLevers(g, sprites, x, y, levers, recorded, 2, kJetShaft, kJetKnob, kJetTop,
+                       kJetThrottleClip);
 }
 
 void DrawGearLever(PanelGauge& g, const GFXBitmap* bitmap, IntRect sourceRect, IntPoint point,

@@ -211,6 +211,19 @@ void DrawFlags(HsiGauge& h, Drawing& d, const GFXFont* art, IntPoint centre, con
     if (h.headingWarning != 0) d.Frame(art, s.headingFlag, {centre.x - 38, centre.y + 7});
 }
 
+// The card, course parts, heading bug, flags, glide slope and aircraft symbol the twins' and the
+// turbines' instruments share.
+void DrawFullHsiFace(HsiGauge& h, Drawing& d, const GFXFont* art, IntPoint centre, int variant) {
+    const HsiStyle& s = kHsiStyles[variant];
+    const PanelColours& c = ColoursOf(variant);
+    d.Frame(art, h.cardRotation + 1, centre);
+    DrawCourseParts(h, d, centre, s, c.hsi);
+    DrawBug(h, d, centre, s, c.bug);
+    DrawFlags(h, d, art, centre, s);
+    DrawGlideSlope(h, d, centre, s, c.hsi);
+    d.Frame(art, kHsiAircraft, centre);
+}
+
 }  // namespace
 
 const HsiStyle& HsiStyleOf(int variant) {
@@ -258,16 +271,9 @@ void DrawHsiTwin(HsiGauge& h, const GFXFont* art, std::int32_t x, std::int32_t y
                  std::int32_t variant) {
     variant = std::clamp(variant, 1, 2);
     if (!HsiDue(h, x, y, variant)) return;
-    const HsiStyle& s = kHsiStyles[variant];
-    const PanelColours& c = ColoursOf(variant);
     const IntPoint centre{x, y};
     Drawing d;
-    d.Frame(art, h.cardRotation + 1, centre);
-    DrawCourseParts(h, d, centre, s, c.hsi);
-    DrawBug(h, d, centre, s, c.bug);
-    DrawFlags(h, d, art, centre, s);
-    DrawGlideSlope(h, d, centre, s, c.hsi);
-    d.Frame(art, kHsiAircraft, centre);
+    DrawFullHsiFace(h, d, art, centre, variant);
     MarkDrawnArea(h, 0, d.area);
 }
 
@@ -279,16 +285,9 @@ void DrawHsiTurbine(HsiGauge& h, const GFXFont* art, const GFXFont* digits, std:
     h.dmeSpeed = dme[1];
     h.dmeTime = dme[2];
     if (!HsiDue(h, x, y, variant)) return;
-    const HsiStyle& s = kHsiStyles[variant];
-    const PanelColours& c = ColoursOf(variant);
     const IntPoint centre{x, y};
     Drawing d;
-    d.Frame(art, h.cardRotation + 1, centre);
-    DrawCourseParts(h, d, centre, s, c.hsi);
-    DrawBug(h, d, centre, s, c.bug);
-    DrawFlags(h, d, art, centre, s);
-    DrawGlideSlope(h, d, centre, s, c.hsi);
-    d.Frame(art, kHsiAircraft, centre);
+    DrawFullHsiFace(h, d, art, centre, variant);
     if (BatteryOn()) {
         char text[8];
         FormatZeroPadded(text, sizeof text, h.headingDigits, 3);

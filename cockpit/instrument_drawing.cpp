@@ -7,6 +7,7 @@
 #include "cockpit/gauges.h"
 #include "flight/aircraft.h"
 #include "gfx/bitmap.h"
+#include "gfx/bitmap_part.h"
 #include "gfx/draw_table.h"
 #include "gfx/font.h"
 #include "gfx/surface.h"
@@ -63,24 +64,10 @@ void DrawLampLine(IntPoint at, std::int32_t length, bool lit, std::int32_t offCo
 }
 
 bool DrawBitmapRect(const gfx::GFXBitmap* bitmap, IntRect source, IntPoint at) {
-    if (bitmap == nullptr || bitmap->pixels == nullptr) return false;
     gfx::GFXSurface* s = nullptr;
     const gfx::GFXDrawTable* t = Table(&s);
-    if (t == nullptr || t->DrawBitmapPart == nullptr) return false;
-    if (source.left < 0) {
-        at.x -= source.left;
-        source.left = 0;
-    }
-    if (source.top < 0) {
-        at.y -= source.top;
-        source.top = 0;
-    }
-    source.right = std::min(source.right, bitmap->width - 1);
-    source.bottom = std::min(source.bottom, std::abs(bitmap->height) - 1);
-    if (source.right < source.left || source.bottom < source.top) return false;
-    t->DrawBitmapPart(s, bitmap, {source.left, source.top, source.right, source.bottom},
-                      {at.x, at.y}, 0);
-    return true;
+    return gfx::DrawBitmapPartInside(
+        s, t, bitmap, {source.left, source.top, source.right, source.bottom}, {at.x, at.y});
 }
 
 void DrawPanelText(const gfx::GFXFont* font, IntPoint at, const char* text) {

@@ -7,6 +7,7 @@
 #include "flight/aircraft.h"
 #include "gfx/bitmap.h"
 #include "gfx/bitmap_array.h"
+#include "gfx/bitmap_part.h"
 #include "gfx/display.h"
 #include "gfx/draw_table.h"
 #include "gfx/font.h"
@@ -268,21 +269,8 @@ void RestorePanelBackground(const IntRect& source, IntPoint at) {
     gfx::GFXSurface* s = PanelSurface();
     const gfx::GFXBitmap* b = OpaquePanel();
     if (s == nullptr || b == nullptr) return;
-    const gfx::GFXDrawTable* t = TableOf(s);
-    if (t == nullptr || t->DrawBitmapPart == nullptr) return;
-    IntRect r = source;
-    if (r.left < 0) {
-        at.x -= r.left;
-        r.left = 0;
-    }
-    if (r.top < 0) {
-        at.y -= r.top;
-        r.top = 0;
-    }
-    r.right = std::min(r.right, b->width - 1);
-    r.bottom = std::min(r.bottom, std::abs(b->height) - 1);
-    if (r.right < r.left || r.bottom < r.top) return;
-    t->DrawBitmapPart(s, b, {r.left, r.top, r.right, r.bottom}, {at.x, at.y}, 0);
+    gfx::DrawBitmapPartInside(s, TableOf(s), b,
+                              {source.left, source.top, source.right, source.bottom}, {at.x, at.y});
 }
 
 void DrawPanelMask(const IntRect& source, IntPoint at) {

@@ -320,24 +320,24 @@ int DmeMode() {
     return -1;
 }
 
+// Around the three modes by `steps`; with no single mode set only the selector is redrawn.
+void StepDmeMode(int steps) {
+    const int m = DmeMode();
+    if (m < 0) {
+        theDmeSelector.dirty = 1;
+        return;
+    }
+    SetDmeMode((m + steps) % 3);
+}
+
 }  // namespace
 
 void StepDmeModeUp() {
-    const int m = DmeMode();
-    if (m < 0) {
-        theDmeSelector.dirty = 1;
-        return;
-    }
-    SetDmeMode((m + 1) % 3);
+    StepDmeMode(1);
 }
 
 void StepDmeModeDown() {
-    const int m = DmeMode();
-    if (m < 0) {
-        theDmeSelector.dirty = 1;
-        return;
-    }
-    SetDmeMode((m + 2) % 3);
+    StepDmeMode(2);
 }
 
 // ---- clock ------------------------------------------------------------------------------------------
