@@ -1,11 +1,16 @@
 #include "nav/atc_services.h"
 
 #include "core/ini_file.h"
+#include "flight/flight_model_state.h"
+#include "nav/position_placement.h"
+#include "nav/sms_database.h"
 
 namespace nav {
 
 int theAtcSessionRunning = 0;
 int theAtcState = 0;
+int theAtcStartPos = 0;
+int theAtcEnabled = 0;
 AtcSpeech theAtcSpeech;
 
 int LoadAtcState(core::IniFile&) {
@@ -24,6 +29,45 @@ void AtcReset() {
     theAtcSessionRunning = 0;
 }
 void AtcResetTraffic() {}
+
+void AtcStartSession(int tuned) {
+    if (tuned != 0) return;
+    AtcSetUpAirport();
+    AtcPlaceAircraftAtStartPos();
+}
+
+void AtcStartAtAirport() {}
+
+void AtcSetUpAirport() {}
+
+void AtcPlaceAircraftAtStartPos() {
+    flight::FlightModelState& s = flight::theFlightModelState;
+    const std::int32_t x = theSmsDatabase.positionX, z = theSmsDatabase.positionZ;
+    const std::uint16_t heading = theSmsDatabase.positionHeading;
+    switch (theAtcStartPos) {
+        case 0:
+        case 3:
+            s.fmPosX = x;
+            s.fmPosZ = z;
+            s.fmPosY = 0;
+            s.fmHead = heading;
+            break;
+        case 25: {
+            // 82,000 map units (17.4 nm) out along the runway's heading, turned back toward it.
+            PointAtBearing(x, z, heading * 360.0 / 65536.0, 82000.0 * 100.584, &s.fmPosX,
+                           &s.fmPosZ);
+            s.fmPosY = 320000;
+            s.fmHead = static_cast<std::uint16_t>(heading + 32768);
+            break;
+        }
+        default:
+            s.fmPosX = x;
+            s.fmPosZ = z;
+            s.fmPosY = 80000;
+            s.fmHead = heading;
+            break;
+    }
+}
 void AtcMoveTraffic() {}
 
 void AtcSpeech::OnComFrequencyChanged(int) {

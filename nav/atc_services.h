@@ -23,6 +23,23 @@ void AtcMoveTraffic();
 extern int theAtcSessionRunning;
 extern int theAtcState;
 
+// The fields of the ATC state the positioning dialogs and the airports wizard set: where the
+// next session starts ("startPos": 0 on the ground, 3 on the runway, 6 downwind, 8 base, 9
+// final, 25 en route) and whether ATC is wanted ("enabledATC").
+extern int theAtcStartPos;
+extern int theAtcEnabled;
+
+// After a flight was loaded for the station directory's chosen runway (the airports wizard):
+// the session's start, or without ATC the airport's set-up and the aircraft put at the start
+// position. Until the ATC builds its pattern the aircraft goes to the directory's runway
+// threshold with the runway's heading: on the ground for the runway start, 17.4 nm out along
+// the runway's heading at 4,100 ft turned back toward it for the en-route start, at 1,025 ft
+// over the threshold for the pattern starts.
+void AtcStartSession(int tuned);
+void AtcStartAtAirport();
+void AtcSetUpAirport();
+void AtcPlaceAircraftAtStartPos();
+
 // The ATC's speaker: a spoken-word queue of the tower's words. After a COM frequency or a COM
 // audio button changed, it rebuilds its COM frequency texts and starts or stops the ATIS and the
 // ATC session; until the ATC exists it only counts the calls. Reload (speakers.cpp) reopens its

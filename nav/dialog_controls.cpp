@@ -14,6 +14,8 @@ constexpr std::uint32_t kLbResetContent = 0x0184;
 constexpr std::uint32_t kLbSetCurSel = 0x0186;
 constexpr std::uint32_t kLbSetTabStops = 0x0192;
 constexpr std::uint32_t kLbSetTopIndex = 0x0197;
+constexpr std::uint32_t kLbGetText = 0x0189;
+constexpr std::uint32_t kLbGetTextLen = 0x018A;
 
 }  // namespace
 
@@ -43,6 +45,16 @@ void ListBoxTarget::SetTabStops(const int* stops, int count) {
     if (control)
         win::SendMessage(control, kLbSetTabStops, static_cast<win::WParam>(count),
                          reinterpret_cast<win::LParam>(stops));
+}
+
+std::string ListRowText(win::HWND list, int row) {
+    const auto length = win::SendMessage(list, kLbGetTextLen, static_cast<win::WParam>(row), 0);
+    if (length <= 0) return {};
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    win::SendMessage(list, kLbGetText, static_cast<win::WParam>(row),
+                     reinterpret_cast<win::LParam>(text.data()));
+    text.resize(text.find('\0'));
+    return text;
 }
 
 void SetControlText(win::HWND dialog, int id, std::string_view text) {

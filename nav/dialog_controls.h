@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "win/handles.h"
@@ -37,6 +38,9 @@ public:
 private:
     win::HWND control;
 };
+
+// The text of a list box's row; empty for a row it does not have.
+[[nodiscard]] std::string ListRowText(win::HWND list, int row);
 
 // Puts a text into the control `id` of a dialog; nothing when the dialog has no such control.
 void SetControlText(win::HWND dialog, int id, std::string_view text);

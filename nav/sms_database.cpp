@@ -317,16 +317,22 @@ int SmsDatabase::LoadDebugAirport(int index) {
     debugEntryOffset = row.entryOffset;
     debugRunway = 0;
     debugRunways.clear();
-    std::uint8_t bytes[kSmsEntryBytes] = {};
-    int got = 0;
-    if (ReadAt(debugEntryOffset, bytes, kSmsEntryBytes, &got) != ReadResult::Ok ||
-        got < kSmsEntryHeadBytes)
-        return 0;
-    debugEntry = DecodeEntryCopy(bytes, got);
     std::vector<SmsRunwayRecord> rows;
-    if (ReadAirportAt(debugEntry.recordOffset, &debugHeader, &rows) != ReadResult::Ok) return 0;
+    if (!ReadAirportEntry(debugEntryOffset, &debugEntry, &debugHeader, &rows)) return 0;
     debugRunways = std::move(rows);
     return 1;
+}
+
+int SmsDatabase::ReadAirportEntry(std::uint32_t entryOffset, SmsEntryCopy* entry,
+                                  SmsAirportHeader* header,
+                                  std::vector<SmsRunwayRecord>* rows) const {
+    std::uint8_t bytes[kSmsEntryBytes] = {};
+    int got = 0;
+    if (ReadAt(entryOffset, bytes, kSmsEntryBytes, &got) != ReadResult::Ok ||
+        got < kSmsEntryHeadBytes)
+        return 0;
+    *entry = DecodeEntryCopy(bytes, got);
+    return ReadAirportAt(entry->recordOffset, header, rows) == ReadResult::Ok ? 1 : 0;
 }
 
 int SmsDatabase::PlaceOnCurrentRunway() {

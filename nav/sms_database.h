@@ -135,6 +135,12 @@ public:
     // The directory dialogs' result.
     int confirmed = 0;
     int stationChosen = 0;
+    // The airports wizard (airports_wizard.cpp): 1 when a runway was chosen, its threshold and
+    // heading then in positionX, positionZ and positionHeading. The navaid directory
+    // (navaid_directory.cpp): 1 when OK closed it after a set-up dialog moved the aircraft.
+    // Both close the directory afterwards.
+    int RunAirportsWizard(win::HWND parent);
+    int RunNavAidDirectory(win::HWND parent);
 
     // ---- stepping through the airport index (the debug keys) ----
     // Next airport of "na.apt", next runway of the current airport (then the next airport), next
@@ -146,6 +152,11 @@ public:
     // Makes the airport of the selected-airport text current with the given runway (the airports
     // wizard); 1 when found and read.
     int LoadAirportRunways(int runwayIndex);
+    // The name-list entry at `entryOffset` (its name ends inside the entry's 105 bytes) and the
+    // airport record it points to, as the map and the runway picker read them; 1 when both
+    // were read whole.
+    int ReadAirportEntry(std::uint32_t entryOffset, SmsEntryCopy* entry, SmsAirportHeader* header,
+                         std::vector<SmsRunwayRecord>* rows) const;
     // Stores the runway's threshold and heading as the directory's position, puts the aircraft's
     // height to 6, clears the reception flags and refreshes the terrain.
     void PlaceOnRunway(int runway);

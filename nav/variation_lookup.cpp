@@ -9,8 +9,6 @@
 
 namespace nav {
 
-MapView theMapView;
-
 namespace {
 
 std::string TileName(int column, int row, const char* extension) {

@@ -10,7 +10,10 @@
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
+#include "nav/map_view.h"
 #include "nav/nav_database.h"
+#include "nav/position_dialog.h"
+#include "nav/sms_database.h"
 #include "nav/speakers.h"
 #include "planning/planning_services.h"
 #include "resources/main_menu_ids.h"
@@ -109,24 +112,38 @@ void SelectAircraft(win::HWND window) {
     theStartFlightName = name;
 }
 
-// The position dialog's record: result 0 cancelled, 1 on the ground at the chosen place, above
-// 1 in the air. Until the dialog exists the chosen place is where the aircraft is.
+// The positioning dialog, then its result applied: a runway threshold reloads the parked
+// start flight there; a point in the air keeps the flight and pages in the terrain around it.
 void PositionAircraft(win::HWND window) {
-    const int result = RunDialogOver(window, "PositionAircraft");
-    if (result == 0 || ConfirmCloseFlightPlan(window) == 0) return;
-    const flight::FlightModelState chosen = flight::theFlightModelState;
+    nav::PositionAircraftDialog dialog;
+    if (dialog.DoModal(window) != 1) return;
+    const nav::MapView& map = nav::theMapView;
+    if (map.positionResult == 0 || ConfirmCloseFlightPlan(window) == 0) return;
     Wait();
     flight::FlightModelState& s = flight::theFlightModelState;
-    s.fmPosX = chosen.fmPosX;
-    s.fmPosZ = chosen.fmPosZ;
-    s.fmHead = chosen.fmHead;
-    if (result == 1) {
+    s.fmPosX = map.resultX;
+    s.fmPosZ = map.resultZ;
+    s.fmHead = static_cast<std::uint16_t>(map.resultHeading);
+    if (map.positionResult == nav::kPlacedOnRunway) {
         ReloadAircraftFlight(window, 1, 0);
     } else {
-        s.fmPosY = chosen.fmPosY;
+        s.fmPosY = map.resultAltitude;
         theSimWorld.RefreshTerrain();
     }
     nav::CheckNavReception();
+    Arrow();
+}
+
+// The airports wizard, then the ready-to-fly start flight loaded on the chosen runway (the ATC
+// puts the aircraft at the starting situation).
+void StartAtChosenAirport(win::HWND window) {
+    if (nav::theSmsDatabase.RunAirportsWizard(window) == 0) return;
+    Wait();
+    if (flight::theCrashed != 0 || cockpit::theCrashShown != 0) CmdRepairPlane();
+    const std::string kept = theStartFlightName;
+    if (ConfirmCloseFlightPlan(window) != 0) ReloadAircraftFlight(window, 0, 1);
+    theStartFlightName = kept;
+    Arrow();
 }
 
 // The option dialogs and About: built here, run over the main window, results applied.
@@ -318,21 +335,14 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             ui::OpenPopupHelpTopic(kHelpKey, 0);
             return;
         case CMD_AIRPORTS:
-            if (RunDialogOver(window, "AirportsWizard") != 0) {
-                Wait();
-                if (flight::theCrashed != 0) CmdRepairPlane();
-                const std::string kept = theStartFlightName;
-                if (ConfirmCloseFlightPlan(window) != 0) ReloadAircraftFlight(window, 0, 1);
-                theStartFlightName = kept;
-            }
+            StartAtChosenAirport(window);
             return;
-        case CMD_NAVAIDS: {
-            // The directory's chosen station and step flag; until it exists, where the aircraft
-            // is and no step.
-            const bool chosen = RunDialogOver(window, "NavAidDirectory") != 0;
-            if (chosen && ConfirmCloseFlightPlan(window) != 0) nav::CheckNavReception();
+        case CMD_NAVAIDS:
+            // The set-up dialog moved the aircraft already; what the radios hear follows.
+            if (nav::theSmsDatabase.RunNavAidDirectory(window) != 0) nav::CheckNavReception();
+            if (nav::theSmsDatabase.IsStepped())
+                if (flight::Aircraft* a = theSimWorld.GetAircraft()) a->Step();
             return;
-        }
         case CMD_CLOUDS:
             if (RunDialogOver(window, "CLOUDS") == 1) theSimWorld.UpdateCloudLayers();
             return;

@@ -229,6 +229,17 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
         theSlewControl.SetSideRate(0);
         theSlewControl.SetYawRate(0);
     }
+    if (!quiet && takeHeading != 0) {
+        // A plan's departure, or the station directory's chosen runway.
+        if (parked != 0) {
+            nav::AtcStartAtAirport();
+        } else if (nav::theAtcEnabled != 0) {
+            nav::AtcStartSession(0);
+        } else {
+            nav::AtcSetUpAirport();
+            nav::AtcPlaceAircraftAtStartPos();
+        }
+    }
     // A flight loaded afresh starts with the gear down (it stays as it is on the ground).
     if (!quiet) cockpit::LowerGear();
     if (quiet) nav::AtcResetTraffic();

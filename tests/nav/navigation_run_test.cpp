@@ -9,55 +9,13 @@
 #include <sstream>
 #include <string>
 
-#include "core/ini_file.h"
-#include "independent_projection.h"
-#include "support/run_command.h"
-#include "support/temp_folder.h"
+#include "script_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class NavigationRun : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const fs::path install = fs::path(ZEPHLON_BINARY_DIR) / "install";
-        bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
-        if (!fs::exists(bin) || !fs::exists(install / "Data" / "Sms" / "flp.sms"))
-            GTEST_SKIP() << "simrun or the starter installation is not built";
-        // Only the shipped data folders: a user's settings must not reach the run.
-        for (const fs::directory_entry& e : fs::directory_iterator(install))
-            if (e.is_directory())
-                fs::create_symlink(e.path(), fs::path(dir.Root()) / e.path().filename());
-    }
-    // Plays a committed script with its saved flights written into the test's folder.
-    testsupport::CommandResult Play(const char* script) {
-        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/nav/" + script);
-        EXPECT_TRUE(in) << script;
-        std::string text;
-        for (std::string line; std::getline(in, line);) {
-            if (line.rfind("save ", 0) == 0) line = "save " + dir.Path(line.substr(5));
-            text += line + "\n";
-        }
-        dir.Write("script.txt", text);
-        return testsupport::RunCommand(bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") +
-                                       " 2>&1");
-    }
-    struct Saved {
-        std::int32_t x = 0, z = 0;
-        double heading = 0;  // degrees
-    };
-    Saved Read(const char* flight) {
-        core::IniFile file(dir.Path(flight).c_str());
-        Saved s;
-        s.x = file.GetInt("Aircraft", "fmPosX", 0);
-        s.z = file.GetInt("Aircraft", "fmPosZ", 0);
-        s.heading = (file.GetInt("Aircraft", "fmHead", 0) & 0xFFFF) * 360.0 / 65536.0;
-        return s;
-    }
-    testsupport::TempFolder dir{"zephlon-navrun"};
-    std::string bin;
-};
+using NavigationRun = navtest::ScriptRun;
 
 TEST_F(NavigationRun, RadiosHearTheNearestStationsAtSanCarlos) {
     // The NDB nearest to San Carlos, from the public data.

@@ -232,40 +232,6 @@ TEST_F(MenuTest, DialogCommandsRunTheirTemplates) {
     }
 }
 
-// Commands that act on their dialog's answer: the position dialog's ground choice reloads the
-// parked flight there and the air choice keeps the flight, the airport choice reloads the flight
-// ready to fly, OK to the graphics dialog stores the settings, and cancelling does nothing.
-TEST_F(MenuTest, CommandsFollowTheirDialogsAnswers) {
-    testsupport::ScopedCurrentFolder here(dir.Root());
-    struct Case {
-        unsigned id;
-        const char* answer;
-        const char* traced;  // the reload's flight, or empty for none
-    } cases[] = {
-        {CMD_POSITION, "1", "flight: Flights\\C172Stop.Flt missing"},
-        {CMD_POSITION, "2", ""},
-        {CMD_POSITION, "Cancel", ""},
-        {CMD_AIRPORTS, "OK", "flight: Flights\\C172Fly.Flt missing"},
-        {CMD_AIRPORTS, "Cancel", ""},
-    };
-    for (const Case& c : cases) {
-        std::string answer = c.answer;
-        ui::SetTemplateDialogAnswerer([&](std::string_view) { return answer; });
-        trace.clear();
-        flight::theFlightFreezeFrames = 0;
-        nav::theAtcState = 0;  // not parked: the airport choice reloads the flight ready to fly
-        const std::string start = sim::theStartFlightName;
-        sim::HandleMenuCommand({}, c.id, {}, 0);
-        const bool reloaded = *c.traced != '\0';
-        if (reloaded) {
-            EXPECT_TRUE(Traced(c.traced)) << c.id << " " << c.answer;
-        }
-        EXPECT_EQ(flight::theFlightFreezeFrames, reloaded ? 10 : 0) << c.id << " " << c.answer;
-        EXPECT_EQ(sim::theStartFlightName, start);
-    }
-    ui::SetTemplateDialogAnswerer(nullptr);
-}
-
 TEST_F(MenuTest, UnknownIdsSayNotYetImplementedAndQuietOnesSayNothing) {
     sim::HandleMenuCommand({}, CMD_UNUSED_121, {}, 0);
     EXPECT_TRUE(Traced("message: Not yet implemented!"));

@@ -27,6 +27,7 @@
 #include "gfx/font.h"
 #include "gfx/palette.h"
 #include "nav/lat_lon.h"
+#include "nav/map_outline.h"
 #include "platform/file_system.h"
 #include "support/audio.h"
 #include "ts/class_item.h"
@@ -202,6 +203,11 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
             } else if (n.size() == 6 && n.compare(0, 3, "na.") == 0) {
                 // The navigation tables: tests/nav reads them through the program's loaders.
                 EXPECT_GE(e.size, 4u) << n;
+            } else if (n == "states.bin" || n == "rcoast.bin" || n == "water.bin" ||
+                       n == "dcoast.bin") {
+                // The map's outlines: whole points that fill the member; tests/nav draws them.
+                EXPECT_EQ(e.size, 4 + 8 * nav::DecodeMapOutline(bytes.data(), e.size).size()) << n;
+                EXPECT_GT(e.size, 1000u) << n;
             } else if (EndsWith(n, ".dts") || EndsWith(n, ".dml") ||
                        (EndsWith(n, ".bmp") && std::string(v.volume) == "Art\\3DShapes.Vol")) {
                 // The shapes, their material lists and textures, through the engine's loaders.

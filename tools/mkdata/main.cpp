@@ -1,6 +1,6 @@
 // mkdata DATA_DIR OUT_DIR: makes the starter installation in OUT_DIR from the public data in
 // DATA_DIR and the program's own art, with the program's own writers. Two runs write the same
-// bytes. mkdata --skin OUT_DIR: draws the skin the resource pack takes in.
+// bytes. mkdata --skin OUT_DIR: draws the skin and the map's pictures the resource pack takes in.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -10,7 +10,7 @@
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--skin") {
         std::string error;
-        if (!mkdata::MakeSkinResources(argv[2], &error)) {
+        if (!mkdata::MakeSkinResources(argv[2], &error) || !mkdata::MakeMapArt(argv[2], &error)) {
             std::fprintf(stderr, "mkdata: skin: %s\n", error.c_str());
             return 1;
         }

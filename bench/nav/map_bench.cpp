@@ -1,0 +1,288 @@
+// The map against plain peers measured in the same run, over the starter installation's data
+// around Los Angeles (the densest area), every station layer and the airways on:
+// - Redraw at zooms 0, 4, 5 and 7 against drawing the same clipped outline segments, station
+//   symbols, labels and airway segments with no layer logic (goal: 2 times or less), and at
+//   zoom 5 against an interactive budget of 20 ms on one core; the counter opens_per_redraw is
+//   the station-directory reads each redraw made (the records are kept after the first);
+// - a drag step (background and symbol) against a memcpy of the picture (goal: 2 times or less);
+// - loading the four outline files against reading their bytes through the same volume.
+// Each counts what it drew, copied or read and fails when there was nothing.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/resource_volume.h"
+#include "core/stream_io.h"
+#include "flight/flight_model_state.h"
+#include "nav/lat_lon.h"
+#include "nav/map_palette.h"
+#include "nav/map_view.h"
+#include "nav/nav_database.h"
+#include "platform/file_system.h"
+#include "win/gdi_shapes.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kLaLat = 33.95;
+constexpr double kLaLon = 118.35;
+
+// The installation beside the benchmark (build/bin/.. /install), opened once.
+struct Installation {
+    bool ok = false;
+    Installation() {
+        const fs::path install = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "install";
+        if (!fs::exists(install / "Data" / "Data.Vol")) return;
+        fs::current_path(install);
+        platform::ForgetFolderListings();
+        core::OpenGlobalVolumes();
+        ok = nav::LoadNavVors() && nav::LoadNavNdbs() && nav::LoadNavIls() &&
+             nav::LoadNavAirports() && nav::LoadNavWaypoints() && nav::LoadNavAirways();
+        nav::LatLonToWorld(&flight::theFlightModelState.fmPosX, &flight::theFlightModelState.fmPosZ,
+                           kLaLat, kLaLon);
+        nav::MapView& m = nav::theMapView;
+        m.InitForPositionAircraft();
+        m.showAirports = m.showVors = m.showNdbs = m.showLocalizers = 1;
+        m.showAirways = m.showWaypoints = m.showFrequencies = 1;
+    }
+};
+
+bool Ready(benchmark::State& state) {
+    static Installation installation;
+    if (!installation.ok) state.SkipWithError("the starter installation is not built");
+    return installation.ok;
+}
+
+void ShowZoom(int zoom) {
+    nav::MapView& m = nav::theMapView;
+    m.previousZoom = m.zoom;
+    m.zoom = zoom;
+    m.centreLat = kLaLat;
+    m.centreLon = kLaLon;
+    m.SetView(zoom, 0, 0, 0);
+    m.Redraw();  // the caches warm before the timing
+}
+
+std::size_t Drawn() {
+    const nav::MapView& m = nav::theMapView;
+    return m.vorHits.size() + m.ndbHits.size() + m.airportHits.size() + m.waypointHits.size() +
+           m.localizerHits.size();
+}
+
+// Pixels of the map's picture in any but its commonest index (the land or sea it is drawn on):
+// what the redraw put there.
+std::size_t PixelsDrawn() {
+    win::BITMAP bm;
+    if (!win::GetObject(nav::theMapView.drawingBitmap, &bm) || bm.bmBits == nullptr) return 0;
+    std::array<std::size_t, 256> count{};
+    const auto* bits = static_cast<const std::uint8_t*>(bm.bmBits);
+    for (int y = 0; y < bm.bmHeight; ++y)
+        for (int x = 0; x < bm.bmWidth; ++x)
+            ++count[bits[y * bm.bmWidthBytes + x]];
+    const std::size_t all = static_cast<std::size_t>(bm.bmWidth) * static_cast<std::size_t>(bm.bmHeight);
+    return all - *std::max_element(count.begin(), count.end());
+}
+
+void MapRedraw(benchmark::State& state) {
+    if (!Ready(state)) return;
+    const int zoom = static_cast<int>(state.range(0));
+    ShowZoom(zoom);
+    nav::MapView& m = nav::theMapView;
+    const int readsBefore = m.AirportRecordReads();
+    for (auto _ : state)
+        m.Redraw();
+    const std::size_t pixels = PixelsDrawn();
+    if (pixels == 0) state.SkipWithError("nothing was drawn");
+    state.counters["pixels"] = static_cast<double>(pixels);
+    state.counters["items"] = static_cast<double>(Drawn());
+    state.counters["opens_per_redraw"] =
+        static_cast<double>(m.AirportRecordReads() - readsBefore) / static_cast<double>(state.iterations());
+}
+BENCHMARK(MapRedraw)->Arg(0)->Arg(4)->Arg(5)->Arg(7)->Unit(benchmark::kMillisecond);
+
+// The same picture's elements, found once, then drawn with no layer logic: the background, the
+// outline and airway segments as clipped, a symbol and a label per station the map listed (or
+// a pixel per station at the wide zooms) and the runway lines of the listed airports.
+struct Reference {
+    std::vector<win::POINT> segments;  // pairs
+    std::vector<win::POINT> points;
+    std::vector<nav::MapPointHit> symbols;
+    std::vector<nav::MapBoxHit> boxes;
+};
+
+Reference Collect() {
+    const nav::MapView& m = nav::theMapView;
+    Reference r;
+    auto segmentsOf = [&](const std::vector<nav::MapOutlinePoint>& pts) {
+        bool have = false;
+        win::POINT prev{};
+        for (const nav::MapOutlinePoint& p : pts) {
+            if (nav::IsPenUp(p)) {
+                have = false;
+                continue;
+            }
+            const win::POINT q{m.LongitudeToPixel(p.lon), m.LatitudeToPixel(p.lat)};
+            if (have) {
+                int x1 = prev.x, y1 = prev.y, x2 = q.x, y2 = q.y;
+                if (m.ClipSegment(&x1, &y1, &x2, &y2)) {
+                    r.segments.push_back({x1, y1});
+                    r.segments.push_back({x2, y2});
+                }
+            }
+            prev = q;
+            have = true;
+        }
+    };
+    segmentsOf(m.states);
+    if (m.zoom < 4) segmentsOf(m.coast);
+    if (m.zoom >= 4) {
+        segmentsOf(m.water);
+        segmentsOf(m.detailCoast);
+    }
+    for (const nav::AirwayRecord& a : nav::theNavDatabase.airways) {
+        std::vector<nav::MapOutlinePoint> pts;
+        for (const nav::WaypointRecord& w : a.points) {
+            double lat, lon;
+            nav::WorldToLatLon(&lat, &lon, w.x, w.z);
+            pts.push_back({static_cast<float>(lat), static_cast<float>(lon)});
+        }
+        segmentsOf(pts);
+    }
+    auto pointsOf = [&](const auto& rows) {
+        for (const auto& row : rows) {
+            double lat, lon;
+            nav::WorldToLatLon(&lat, &lon, row.x, row.z);
+            if (m.InsideView(lat, lon)) r.points.push_back({m.LongitudeToPixel(lon), m.LatitudeToPixel(lat)});
+        }
+    };
+    if (m.zoom < 3) {
+        pointsOf(nav::theNavDatabase.vors);
+        pointsOf(nav::theNavDatabase.ndbs);
+        pointsOf(nav::theNavDatabase.airports);
+        pointsOf(nav::theNavDatabase.waypoints);
+    }
+    for (const auto* list : {&m.vorHits, &m.ndbHits, &m.waypointHits})
+        r.symbols.insert(r.symbols.end(), list->begin(), list->end());
+    for (const auto* list : {&m.airportHits, &m.localizerHits})
+        r.boxes.insert(r.boxes.end(), list->begin(), list->end());
+    return r;
+}
+
+void MapReference(benchmark::State& state) {
+    if (!Ready(state)) return;
+    ShowZoom(static_cast<int>(state.range(0)));
+    nav::MapView& m = nav::theMapView;
+    const Reference r = Collect();
+    const win::HDC dc = m.memoryDc;
+    const win::HDC back = win::CreateCompatibleDC(win::HDC{});
+    const win::HPEN pen = win::CreatePen(win::PS_SOLID, 1, win::PALETTEINDEX(nav::kMapWaterColour));
+    std::size_t items = 0;
+    for (auto _ : state) {
+        const win::HBITMAP old = win::SelectObject(dc, m.drawingBitmap);
+        const win::HBITMAP oldBack = win::SelectObject(back, m.templateBitmap);
+        win::BitBlt(dc, 0, 0, m.width, m.height, back, 0, 0, win::SRCCOPY);
+        win::SelectObject(back, oldBack);
+        const win::HPEN oldPen = win::SelectObject(dc, pen);
+        const win::HFONT oldFont = win::SelectObject(dc, m.labelFont);
+        for (std::size_t i = 0; i + 1 < r.segments.size(); i += 2) {
+            win::MoveToEx(dc, r.segments[i].x, r.segments[i].y, nullptr);
+            win::LineTo(dc, r.segments[i + 1].x, r.segments[i + 1].y);
+        }
+        for (const win::POINT& p : r.points)
+            win::SetPixel(dc, p.x, p.y, win::PALETTEINDEX(6));
+        for (const nav::MapPointHit& s : r.symbols) {
+            win::Ellipse(dc, s.x - 4, s.y - 4, s.x + 5, s.y + 5);
+            win::TextOut(dc, s.x - 10, s.y + 5, s.ident);
+        }
+        for (const nav::MapBoxHit& b : r.boxes) {
+            win::MoveToEx(dc, b.left, b.top, nullptr);
+            win::LineTo(dc, b.right, b.top);
+            win::TextOut(dc, b.left, b.top + 5, b.ident);
+        }
+        win::SelectObject(dc, oldFont);
+        win::SelectObject(dc, oldPen);
+        win::SelectObject(dc, old);
+        items += r.segments.size() / 2 + r.points.size() + r.symbols.size() + r.boxes.size();
+    }
+    win::DeleteObject(pen);
+    win::DeleteDC(back);
+    if (items == 0) state.SkipWithError("nothing was drawn");
+    state.counters["items"] = static_cast<double>(r.segments.size() / 2 + r.points.size() +
+                                                  r.symbols.size() + r.boxes.size());
+}
+BENCHMARK(MapReference)->Arg(0)->Arg(4)->Arg(5)->Arg(7)->Unit(benchmark::kMillisecond);
+
+void MapDragStep(benchmark::State& state) {
+    if (!Ready(state)) return;
+    ShowZoom(4);
+    nav::MapView& m = nav::theMapView;
+    m.cursorX = m.symbolX;
+    m.cursorY = m.symbolY;
+    m.BeginDrag();
+    int step = 0;
+    for (auto _ : state) {
+        m.cursorX = m.symbolX + ((step++ & 1) ? 3 : -3);
+        m.DragTo();
+    }
+    m.CancelDrag();
+    if (step == 0 || !m.symbolShown) state.SkipWithError("the symbol was not drawn");
+    state.SetBytesProcessed(static_cast<std::int64_t>(step) * m.width * m.height);
+}
+BENCHMARK(MapDragStep);
+
+void PictureMemcpy(benchmark::State& state) {
+    std::vector<std::uint8_t> from(556 * 326, 10), to(556 * 326);
+    std::int64_t copies = 0;
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size());
+        benchmark::DoNotOptimize(to.data());
+        ++copies;
+    }
+    state.SetBytesProcessed(copies * static_cast<std::int64_t>(from.size()));
+}
+BENCHMARK(PictureMemcpy);
+
+void LoadOutlineFiles(benchmark::State& state) {
+    if (!Ready(state)) return;
+    nav::MapView& m = nav::theMapView;
+    std::size_t points = 0;
+    for (auto _ : state) {
+        m.LoadOutlines();
+        m.LoadWater();
+        m.LoadDetailCoast();
+        points += m.states.size() + m.coast.size() + m.water.size() + m.detailCoast.size();
+    }
+    if (points == 0) state.SkipWithError("no outline was read");
+    state.SetBytesProcessed(static_cast<std::int64_t>(points) * 8);
+}
+BENCHMARK(LoadOutlineFiles)->Unit(benchmark::kMillisecond);
+
+void ReadOutlineBytes(benchmark::State& state) {
+    if (!Ready(state)) return;
+    std::vector<std::uint8_t> bytes;
+    std::size_t total = 0;
+    for (auto _ : state) {
+        for (const char* name : {"states.bin", "rcoast.bin", "water.bin", "dcoast.bin"}) {
+            if (!nav::theNavVolume.OpenFile(name)) continue;
+            const std::int64_t size = nav::theNavVolume.GetStream()->GetEntrySize(name);
+            bytes.resize(static_cast<std::size_t>(std::max<std::int64_t>(size, 0)));
+            if (!bytes.empty() &&
+                core::ReadAll(*nav::theNavVolume.GetStream(), static_cast<std::uint32_t>(bytes.size()), bytes.data()))
+                total += bytes.size();
+            nav::theNavVolume.CloseFile();
+        }
+    }
+    if (total == 0) state.SkipWithError("no bytes were read");
+    state.SetBytesProcessed(static_cast<std::int64_t>(total));
+}
+BENCHMARK(ReadOutlineBytes)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,32 @@
+// "PositionAircraft": the map of the country with its toolbar of layers, zoom, scroll and
+// information tools. The user drags the aircraft symbol, or opens an airport, VOR or localizer
+// and picks a runway threshold or a point in the air; OK leaves the position in theMapView
+// (PositionResult and the result position), which the opener applies.
+#pragma once
+
+#include <cstdint>
+
+#include "ui/dialog.h"
+
+namespace nav {
+
+class PositionAircraftDialog : public ui::Dialog {
+public:
+    PositionAircraftDialog();
+    int OnInitDialog(win::HWND dialog) override;
+    int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
+    int OnSetCursor(win::HWND dialog, win::WParam wParam, win::LParam lParam) override;
+    win::LResult OnCtlColorStatic(win::HWND dialog, win::HDC dc, win::HWND control) override;
+    win::LResult OnNotify(int controlId, win::NMHDR* header) override;
+
+private:
+    void Finish(int result);
+    win::HWND toolbar;
+    std::intptr_t savedToolbarBrush = 0;
+};
+
+// The toolbar's strip of 19 images (bitmap 546 of the resource library, else the map's own
+// drawing of it) and its 20 buttons, as the positioning dialog and the planning pages make it.
+win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height);
+
+}  // namespace nav

@@ -1,0 +1,221 @@
+#include "nav/station_setup.h"
+
+#include <algorithm>
+
+#include "cockpit/nav_course.h"
+#include "cockpit/radio_words.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model_state.h"
+#include "nav/nav_database.h"
+#include "nav/position_placement.h"
+#include "sim/main_window.h"
+#include "sim/menu_commands.h"
+#include "sim/sim_world.h"
+#include "win/controls.h"
+#include "win/dialog.h"
+#include "win/input.h"
+#include "win/modal.h"
+
+namespace nav {
+
+namespace {
+
+constexpr int kHeadingIsRadial = 1786;
+constexpr int kSetCourse = 1787;
+constexpr int kHeadingIsReciprocal = 1069;
+constexpr int kFirstRadio = 1532;   // NDB: bearing to the station; ILS: from the localizer
+constexpr int kSecondRadio = 1534;  // NDB: bearing from it; ILS: from the glide slope
+constexpr int kSetAdfCard = 1567;
+
+void TuneNav(std::uint16_t bcd) {
+    TuneNavRadios(NavWordsFromBcd(bcd), theTuneNav1Option != 0, theTuneNav2Option != 0);
+}
+
+}  // namespace
+
+// ---- The frame they share -------------------------------------------------------------------------
+
+StationSetupDialog::StationSetupDialog(const char* templateName, std::uint32_t helpContext,
+                                       SetupStation setupStation, int* placedFlag)
+    : PositionFieldsDialog(templateName, helpContext), station(setupStation), placed(placedFlag) {}
+
+void StationSetupDialog::OnOk() {
+    TakeFields();
+    // A flight plan the user keeps active stays as it is, and so does the aircraft.
+    if (sim::ConfirmCloseFlightPlan(window) == 0) {
+        if (placed != nullptr) *placed = 0;
+        win::EndDialog(window, 1);
+        return;
+    }
+    sim::LoadAndSetCursor(win::IDC_WAIT);
+    ReloadAirborneStart();
+    Place();
+    cockpit::UpdateObsCourses();
+    if (placed != nullptr) *placed = 1;
+    sim::LoadAndSetCursor(win::IDC_ARROW);
+    win::EndDialog(window, 1);
+}
+
+void StationSetupDialog::PutAircraft(std::int32_t x, std::int32_t z, int bearing,
+                                     std::uint16_t headingAngle) {
+    flight::FlightModelState& s = flight::theFlightModelState;
+    PointAtBearing(x, z, bearing, NmToWorld(distance), &s.fmPosX, &s.fmPosZ);
+    s.fmPosY = FeetToWorldAltitude(altitude);
+    s.fmHead = headingAngle;
+}
+
+// ---- VOR --------------------------------------------------------------------------------------------
+
+VorSetupDialog::VorSetupDialog(SetupStation s, int* p) : StationSetupDialog("VorSetup", 20023, s, p) {
+    AddRadialFields(130);
+}
+
+int VorSetupDialog::OnInitDialog(win::HWND dialog) {
+    ui::Dialog::OnInitDialog(dialog);
+    SetHelpContext(help);
+    const bool tuned = theTuneNav1Option != 0 || theTuneNav2Option != 0;
+    Check(kSetCourse, tuned);
+    Enable(kSetCourse, tuned);
+    OpenRadialFields();
+    return 1;
+}
+
+int VorSetupDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
+    const int id = win::LOWORD(wParam);
+    if (id == kHeadingIsRadial || id == kHeadingIsReciprocal) {
+        HeadingRadio(id);
+        return 1;
+    }
+    return PositionFieldsDialog::OnCommand(notifyCode, wParam, control);
+}
+
+void VorSetupDialog::Place() {
+    TuneNav(station.frequency);
+    if (win::IsWindowEnabled(win::GetDlgItem(window, kSetCourse)) && Checked(kSetCourse)) {
+        const int course = WrapDegrees(radial + (Checked(kHeadingIsReciprocal) ? 180 : 0));
+        if (theTuneNav1Option) SetNavCourse(1, course);
+        if (theTuneNav2Option) SetNavCourse(2, course);
+    }
+    const std::uint16_t g = GridSum(station.x, station.z);
+    PutAircraft(station.x, station.z,
+                AngleToDegrees(static_cast<std::uint16_t>(DegreesToAngle(radial) + g)),
+                static_cast<std::uint16_t>(DegreesToAngle(heading) + g));
+}
+
+// ---- NDB --------------------------------------------------------------------------------------------
+
+NDBSetupDialog::NDBSetupDialog(SetupStation s, int* p) : StationSetupDialog("NDBSetup", 20024, s, p) {
+    AddBearingFields(75, true);
+}
+
+int NDBSetupDialog::OnInitDialog(win::HWND dialog) {
+    ui::Dialog::OnInitDialog(dialog);
+    SetHelpContext(help);
+    OpenBearingFields();
+    radial = heading;
+    for (const Field& f : fields)
+        ShowField(f.id);
+    Check(kFirstRadio, true);
+    Check(kSecondRadio, false);
+    Check(kSetAdfCard, true);
+    return 1;
+}
+
+int NDBSetupDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
+    const int id = win::LOWORD(wParam);
+    if (id == kFirstRadio || id == kSecondRadio) {
+        win::CheckRadioButton(window, kFirstRadio, kSecondRadio, id);
+        return 1;
+    }
+    return PositionFieldsDialog::OnCommand(notifyCode, wParam, control);
+}
+
+void NDBSetupDialog::Place() {
+    if (theTuneAdfOption) {
+        const NavRadioWords w = AdfWordsFromBcd(station.frequency);
+        cockpit::SetActiveFrequency(cockpit::Radio::Adf, static_cast<std::int16_t>(w.mhz),
+                                    static_cast<std::int16_t>(w.hundredths));
+    }
+    const std::uint16_t g = GridSum(station.x, station.z);
+    int bearing = AngleToDegrees(static_cast<std::uint16_t>(DegreesToAngle(radial) + g));
+    // A bearing to the station puts the aircraft on the opposite side of it.
+    if (Checked(kFirstRadio)) bearing = WrapDegrees(bearing + 180);
+    PutAircraft(station.x, station.z, bearing,
+                static_cast<std::uint16_t>(DegreesToAngle(heading) + g));
+    CheckAdfReception();
+    const int type = CurrentAircraftType();
+    if (Checked(kSetAdfCard) && type != 3 && type != 4) {
+        cockpit::theAdfCard.card = static_cast<std::int16_t>(360 - heading);
+        cockpit::theAdfCard.position = static_cast<std::int16_t>((360 - heading) * 0.4 + 0.5);
+    }
+}
+
+// ---- ILS --------------------------------------------------------------------------------------------
+
+ILSSetupDialog::ILSSetupDialog(SetupStation s, const IlsRecord& row, int* p)
+    : StationSetupDialog("ILSSetup", 20025, s, p), ils(row) {
+    AddBearingFields(28, true);
+}
+
+int ILSSetupDialog::OnInitDialog(win::HWND dialog) {
+    ui::Dialog::OnInitDialog(dialog);
+    SetHelpContext(help);
+    OpenBearingFields();
+    radial = WrapDegrees(AngleToDegrees(static_cast<std::uint16_t>(ils.course - GridSum(ils.x, ils.z))));
+    heading = radial;
+    for (const Field& f : fields)
+        ShowField(f.id);
+    Check(kFirstRadio, true);
+    Check(kSecondRadio, false);
+    Enable(kSecondRadio, ils.x2 != 0 || ils.z2 != 0);
+    return 1;
+}
+
+int ILSSetupDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
+    const int id = win::LOWORD(wParam);
+    if (id == kFirstRadio || id == kSecondRadio) {
+        win::CheckRadioButton(window, kFirstRadio, kSecondRadio, id);
+        return 1;
+    }
+    return PositionFieldsDialog::OnCommand(notifyCode, wParam, control);
+}
+
+void ILSSetupDialog::Place() {
+    TuneNav(station.frequency);
+    SetHsiCourse(radial);
+    const bool second = Checked(kSecondRadio) && (ils.x2 != 0 || ils.z2 != 0);
+    const std::int32_t ox = second ? ils.x2 : ils.x, oz = second ? ils.z2 : ils.z;
+    const std::uint16_t g = GridSum(ox, oz);
+    // Out along the course's reciprocal, so the aircraft flies the course in.
+    PutAircraft(ox, oz, AngleToDegrees(static_cast<std::uint16_t>(DegreesToAngle(radial) + g + 32768)),
+                static_cast<std::uint16_t>(DegreesToAngle(heading) + g));
+    if (flight::Aircraft* a = sim::theSimWorld.GetAircraft()) {
+        a->SetPropellerRunning(0);
+        a->SetPropellerRunning(1);
+    }
+}
+
+// ---- Waypoint ----------------------------------------------------------------------------------------
+
+WPTSetupDialog::WPTSetupDialog(SetupStation s, int* p) : StationSetupDialog("WPTSetup", 20026, s, p) {
+    AddBearingFields(200, false);
+}
+
+int WPTSetupDialog::OnInitDialog(win::HWND dialog) {
+    ui::Dialog::OnInitDialog(dialog);
+    SetHelpContext(help);
+    OpenBearingFields();
+    for (const Field& f : fields)
+        ShowField(f.id);
+    return 1;
+}
+
+void WPTSetupDialog::Place() {
+    // Behind the waypoint along the heading, so the aircraft flies toward it.
+    const std::uint16_t g = GridSum(station.x, station.z);
+    PutAircraft(station.x, station.z,
+                AngleToDegrees(static_cast<std::uint16_t>(DegreesToAngle(heading) + g + 32768)),
+                static_cast<std::uint16_t>(DegreesToAngle(heading) + g));
+}
+
+}  // namespace nav
