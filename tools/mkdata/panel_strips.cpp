@@ -31,6 +31,19 @@ void TightText(Canvas& c, int x, int y, const std::string& text, std::uint8_t in
         c.Tiny(x + static_cast<int>(i) * 3, y, std::string(1, text[i]), ink);
 }
 
+// The rotary selectors' knobs of a table, each a disc with its pointer at the position's angle.
+void SelectorKnobs(Canvas& c, const Inks& k, int table, Ink disc, double (*angle)(int position)) {
+    const cockpit::RotaryTable* t = cockpit::RotaryRects(table, 7);
+    for (int p = 0; p < t->count; ++p) {
+        const cockpit::IntRect& r = t->rects[p];
+        const double cx = (r.left + r.right + 1) / 2.0, cy = (r.top + r.bottom + 1) / 2.0;
+        c.Disc(cx, cy, 7, k(disc));
+        double x, y;
+        Polar(cx, cy, 6, angle(p), &x, &y);
+        c.Line(cx, cy, x, y, 3.0, k(Ink::White));
+    }
+}
+
 }  // namespace
 
 Bytes BaroStripBytes(int type) {
@@ -142,15 +155,7 @@ Bytes SwitchArtBytes(int type) {
                             c.Fill(r.left + 1, r.bottom - 8, r.right - 1, r.bottom - 1, ink);
                     }
                 // The fuel selector: OFF, LEFT, BOTH, RIGHT.
-                const cockpit::RotaryTable* t = cockpit::RotaryRects(0, 7);
-                for (int p = 0; p < t->count; ++p) {
-                    const cockpit::IntRect& r = t->rects[p];
-                    const double cx = (r.left + r.right + 1) / 2.0, cy = (r.top + r.bottom + 1) / 2.0;
-                    c.Disc(cx, cy, 7, k(Ink::Black));
-                    double x, y;
-                    Polar(cx, cy, 6, -90.0 + 60.0 * p, &x, &y);
-                    c.Line(cx, cy, x, y, 3.0, k(Ink::White));
-                }
+                SelectorKnobs(c, k, 0, Ink::Black, [](int p) { return -90.0 + 60.0 * p; });
             });
         case 1:
             return Picture(type, 47, 55, 0, true, [&](Canvas& c) {
@@ -163,27 +168,12 @@ Bytes SwitchArtBytes(int type) {
                     else
                         c.Line(mid, r.top + 8, mid, r.bottom - 3, 4.0, k(Ink::MetalLight));
                 }
-                const cockpit::RotaryTable* t = cockpit::RotaryRects(1, 7);
-                for (int p = 0; p < t->count; ++p) {
-                    const cockpit::IntRect& r = t->rects[p];
-                    const double cx = (r.left + r.right + 1) / 2.0, cy = (r.top + r.bottom + 1) / 2.0;
-                    c.Disc(cx, cy, 7, k(Ink::Red));
-                    double x, y;
-                    Polar(cx, cy, 6, -90.0 + 90.0 * p, &x, &y);
-                    c.Line(cx, cy, x, y, 3.0, k(Ink::White));
-                }
+                SelectorKnobs(c, k, 1, Ink::Red, [](int p) { return -90.0 + 90.0 * p; });
             });
         default:
             return Picture(type, 63, 20, 0, true, [&](Canvas& c) {
-                const cockpit::RotaryTable* t = cockpit::RotaryRects(2, 7);
-                for (int p = 0; p < t->count; ++p) {
-                    const cockpit::IntRect& r = t->rects[p];
-                    const double cx = (r.left + r.right + 1) / 2.0, cy = (r.top + r.bottom + 1) / 2.0;
-                    c.Disc(cx, cy, 7, k(Ink::Red));
-                    double x, y;
-                    Polar(cx, cy, 6, -90.0 + 90.0 * std::min(p, 2), &x, &y);
-                    c.Line(cx, cy, x, y, 3.0, k(Ink::White));
-                }
+                SelectorKnobs(c, k, 2, Ink::Red,
+                              [](int p) { return -90.0 + 90.0 * std::min(p, 2); });
             });
     }
 }
