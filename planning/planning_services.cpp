@@ -88,8 +88,4 @@ void PromptSaveFlightPlan(win::HWND) {
     win::TraceLine("dialog save flight plan");
 }
 
-void StartGroundSchool(int) {
-    win::TraceLine("ground school");
-}
-
 }  // namespace planning

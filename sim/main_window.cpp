@@ -27,6 +27,7 @@
 #include "sim/startup.h"
 #include "sim/view_controller.h"
 #include "ui/owner_draw_library.h"
+#include "ui/video_windows.h"
 #include "win/compositor.h"
 #include "win/gdi.h"
 #include "win/input.h"
@@ -50,6 +51,7 @@ constexpr std::uint32_t kCursorArrow = 631;
 constexpr std::uint32_t kCursorWait = 741;
 constexpr std::uint32_t kMsgDestroyMain = win::WM_USER + 1;
 constexpr std::uint32_t kMsgVideoNotify = 0x4C8;
+constexpr win::LParam kVideoModeStopped = 525;
 
 std::uint64_t theFramesDrawn = 0;
 bool theWarmUpDone = false;
@@ -243,6 +245,8 @@ int MainWindow::Create() {
 
 int MainWindow::Terminate() {
     nav::theAirspaceWrapNotify = nullptr;
+    ui::theVideoPlayer.CloseAndRestore();
+    ui::theVideoPlayer.Close();
     ui::wplTerm();
     ui::wplReleasePalette();
     theGeneralCommandServices.togglePageFlipping =
@@ -486,6 +490,8 @@ win::LResult MainWndProc(win::HWND w, std::uint32_t m, win::WParam wp, win::LPar
             win::DestroyWindow(w);
             return 0;
         case kMsgVideoNotify:
+            // The video stopped: the next of a sequence, else the window closes.
+            if (lp == kVideoModeStopped) ui::theMainVideoWindow.OnPlayStopped(w);
             return 0;
         default:
             return win::DefWindowProc(w, m, wp, lp);

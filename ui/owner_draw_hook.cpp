@@ -73,9 +73,7 @@ void DpiFixup(HWND dialog) {
 const std::vector<WplControlClass> theClasses = {
     {0x01, "button", &wplButtonFilter, &wplButtonInit, &wplButtonProc},
     {0x30, "static", &wplStaticFilter, &wplStaticInit, &wplStaticProc},
-    // The animation control plays its clips through the video window; until that exists it
-    // stays a known, unskinned class.
-    {0xFFFF, "SysAnimate32", nullptr, nullptr, nullptr},
+    {0xFFFF, "SysAnimate32", &wplAnimateFilter, nullptr, &wplAnimateProc},
     {0xFFFF, "SysTabControl32", &wplTabFilter, &wplTabInit, &wplTabProc},
     {0xFFFF, "SysTreeView32", &wplTreeFilter, &wplTreeInit, &wplTreeProc},
     {0xFFFF, "msctls_trackbar32", &wplTrackbarFilter, &wplTrackbarInit, &wplTrackbarProc},

@@ -249,6 +249,9 @@ int wplButtonFrame(unsigned state);
 int wplTreeFilter(win::HWND, std::uint32_t, std::uint32_t);
 void wplTreeInit(win::HWND);
 win::LResult wplTreeProc(win::HWND, std::uint32_t, win::WParam, win::LParam);
+// Animation controls play their clips in a video window.
+int wplAnimateFilter(win::HWND, std::uint32_t, std::uint32_t);
+win::LResult wplAnimateProc(win::HWND, std::uint32_t, win::WParam, win::LParam);
 // Applies a skinned frame's thickness to a window (after WM_NCCALCSIZE).
 void wplApplyFrame(win::HWND window);
 // The skinned frame's size for a style, as AdjustWindowRect gives it.

@@ -24,6 +24,7 @@ LResult ToolbarProc(HWND, std::uint32_t, WParam, LParam);
 LResult TooltipProc(HWND, std::uint32_t, WParam, LParam);
 LResult TabControlProc(HWND, std::uint32_t, WParam, LParam);
 LResult TreeViewProc(HWND, std::uint32_t, WParam, LParam);
+LResult AnimateProc(HWND, std::uint32_t, WParam, LParam);
 
 namespace detail {
 
@@ -50,6 +51,7 @@ bool RegisterSystemClasses() {
         {TOOLTIPS_CLASS, TooltipProc, 0},
         {WC_TABCONTROL, TabControlProc, 0},
         {WC_TREEVIEW, TreeViewProc, CS_DBLCLKS},
+        {"SysAnimate32", AnimateProc, 0},
     };
     bool added = false;
     for (const Row& r : kRows) {

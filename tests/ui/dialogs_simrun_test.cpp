@@ -2,18 +2,24 @@
 // in the starter installation: a flight saved under a typed name and resumed, a save over it
 // answered No, a shipped flight resumed from the list with Enter, a message box closed with
 // Enter and pictured while it is up; the option dialogs changing what the user keeps, and context
-// help from right clicks, the Help menu and a popup's link.
+// help from right clicks, the Help menu and a popup's link; a ground-school lesson seen and heard.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/run_command.h"
 #include "support/temp_folder.h"
 #include "ui/help_popup.h"
+#include "win/avi_file.h"
 
 namespace {
 
@@ -196,4 +202,90 @@ TEST_F(DialogScripts, RightClicksShowTheIndexsTextsAndLinksOpenTopics) {
         }
     EXPECT_GT(white, 50000);
     EXPECT_GT(green, 200);
+}
+
+namespace {
+
+// The distinct pictures of a clip as 0x00RRGGBB, top row first.
+std::vector<std::vector<std::uint32_t>> DistinctFrames(const std::string& bytes, win::AviClip* clip) {
+    std::string error;
+    if (!win::ReadAviClip(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), clip, &error)) return {};
+    std::vector<std::uint8_t> frame(static_cast<std::size_t>(clip->width) * static_cast<std::size_t>(clip->height));
+    std::vector<std::vector<std::uint32_t>> out;
+    for (std::size_t i = 0; i < clip->FrameCount(); ++i) {
+        if (!win::DecodeAviFrame(*clip, i, frame.data())) return {};
+        std::vector<std::uint32_t> rgb(frame.size());
+        for (std::size_t p = 0; p < frame.size(); ++p) rgb[p] = clip->palette[frame[p]];
+        if (out.empty() || out.back() != rgb) out.push_back(std::move(rgb));
+    }
+    return out;
+}
+
+// Where one of the pictures shows whole in the screenshot; {-1, -1} when none does.
+std::pair<int, int> FindPicture(const Picture& shot, const std::vector<std::vector<std::uint32_t>>& frames, int w, int h) {
+    for (const auto& f : frames)
+        for (int y = 0; y + h <= 480; ++y)
+            for (int x = 0; x + w <= 640; ++x) {
+                if (shot.At(x, y) != f[0] || shot.At(x + w - 1, y + h - 1) != f.back()) continue;
+                bool all = true;
+                for (int r = 0; r < h && all; ++r)
+                    for (int c = 0; c < w && all; ++c) all = shot.At(x + c, y + r) == f[static_cast<std::size_t>(r * w + c)];
+                if (all) return {x, y};
+            }
+    return {-1, -1};
+}
+
+// A 16-bit stereo PCM WAV's left channel at `rate` (every other sample at twice the rate);
+// empty when it is not such a file.
+std::vector<double> WavLeft(const std::string& wav, int rate) {
+    const auto* b = reinterpret_cast<const unsigned char*>(wav.data());
+    if (wav.size() < 44 || wav.compare(0, 4, "RIFF") != 0 || b[22] != 2 || b[34] != 16) return {};
+    const int have = b[24] | (b[25] << 8) | (b[26] << 16);
+    const std::size_t step = have == 2 * rate ? 8 : have == rate ? 4 : 0;
+    std::vector<double> out;
+    for (std::size_t at = 44; step != 0 && at + 1 < wav.size(); at += step)
+        out.push_back(static_cast<std::int16_t>(b[at] | (b[at + 1] << 8)));
+    return out;
+}
+
+// The best normalised correlation of `heard` with `played` started up to `maxLag` samples
+// earlier.
+double BestCorrelation(const std::vector<double>& heard, const std::vector<double>& played, std::size_t maxLag) {
+    double best = 0;
+    const std::size_t n = std::min<std::size_t>(heard.size(), 10000);
+    for (std::size_t lag = 0; lag <= maxLag && lag + n <= played.size(); lag += 2) {
+        double xy = 0, xx = 0, yy = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            xy += heard[i] * played[lag + i];
+            xx += heard[i] * heard[i];
+            yy += played[lag + i] * played[lag + i];
+        }
+        if (xx > 0 && yy > 0) best = std::max(best, xy / std::sqrt(xx * yy));
+    }
+    return best;
+}
+
+}  // namespace
+
+TEST_F(DialogScripts, GroundSchoolPlaysTheChosenLessonWithItsSound) {
+    const auto run = Run("ground-school.simrun");
+    ASSERT_EQ(run.status, 0) << run.out;
+    InOrder(run.out, {"video play ", "f03.avi", "screenshot ", "audio ", "dialog GroundInstruction ended 0", "exit=0"});
+    EXPECT_EQ(run.out.find("simrun:"), std::string::npos) << run.out;
+
+    // A picture of the lesson's own video shows whole on the screen.
+    win::AviClip clip;
+    const auto frames = DistinctFrames(dir.Read("train/f03.avi"), &clip);
+    ASSERT_FALSE(frames.empty());
+    const auto at = FindPicture(Picture(dir.Read("video.bmp")), frames, clip.width, clip.height);
+    EXPECT_GE(at.first, 0) << "no picture of f03.avi on the screen";
+
+    // What the card played while the picture showed is the lesson's narration (the effects
+    // are shut down meanwhile), started within the first half second of the clip.
+    ASSERT_GT(clip.soundRate, 0);
+    std::vector<double> narration;
+    for (std::uint8_t v : clip.sound) narration.push_back(v - 128.0);
+    const std::vector<double> heard = WavLeft(dir.Read("video.wav"), clip.soundRate);
+    ASSERT_GT(heard.size(), static_cast<std::size_t>(clip.soundRate) * 2);
+    EXPECT_GT(BestCorrelation(heard, narration, static_cast<std::size_t>(clip.soundRate) / 2), 0.6);
 }

@@ -7,11 +7,15 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/file_system.h"
+#include "support/temp_folder.h"
 #include "ui/owner_draw_library.h"
 #include "ui_test_support.h"
 #include "win/compositor.h"
 #include "win/controls.h"
 #include "win/dialog.h"
+#include "win/avi_file.h"
+#include "win/video_window.h"
 
 namespace {
 
@@ -338,6 +342,51 @@ TEST_F(OwnerDrawTest, TabStatesAndTooltips) {
     EXPECT_EQ(shown, "24,30,40,Arial,Normal,8,C");
     EXPECT_TRUE(gone);
     DestroyWindow(d);
+}
+
+}  // namespace
+
+namespace {
+
+HPALETTE theClipPalette;
+std::string theClipAsked;
+
+TEST_F(OwnerDrawTest, AnimationClipsByBareNamePlayFromTheProgramsFolderInTheirColours) {
+    testsupport::TempFolder folder;
+    platform::SetExecutablePathForTesting(folder.Path("zephlon"));
+    AviWriteSpec clip;
+    clip.width = 16;
+    clip.height = 8;
+    clip.rate = 10;
+    std::vector<std::uint8_t> picture(16 * 8, 7);
+    clip.frames = {EncodeRle8(picture.data(), nullptr, 16, 8), EncodeRle8(picture.data(), picture.data(), 16, 8)};
+    const auto bytes = MakeAviImage(clip);
+    std::ofstream(folder.Path("spin.avi"), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    // The program names the clip's palette (option 14): its colours from 10 on become the library's.
+    LOGPALETTE lp;
+    lp.palPalEntry.assign(256, PALETTEENTRY{1, 2, 3, 0});
+    theClipPalette = CreatePalette(&lp);
+    options.clipPaletteCallback = [](const char* name) {
+        theClipAsked = name;
+        return theClipPalette;
+    };
+    ASSERT_EQ(ui::wplInit(&options), 1);
+    DialogTemplate t = Form();
+    AddDialogItem(t, "SysAnimate32", "", 300, WS_CHILD | WS_VISIBLE, 10, 90, 40, 20);
+    HWND d = CreateDialogIndirectParam(t, {}, PlainProc, 0);
+    const HWND a = GetDlgItem(d, 300);
+    ASSERT_TRUE(a);
+    EXPECT_NE(GetProp(a, "WPL"), 0);
+    ASSERT_EQ(SendMessage(a, ACM_OPENA, 0, reinterpret_cast<LParam>("spin.avi")), 1);
+    EXPECT_EQ(theClipAsked, folder.Path("spin.avi"));
+    EXPECT_TRUE(AnimationVideoWindow(a));
+    PALETTEENTRY e{};
+    GetPaletteEntries(ui::wplGetPalette(), 12, 1, &e);
+    EXPECT_EQ(e, (PALETTEENTRY{1, 2, 3, 0}));
+    EXPECT_EQ(SendMessage(a, WM_ERASEBKGND, 0, 0), 1);
+    DestroyWindow(d);
+    DeleteObject(theClipPalette);
+    platform::SetExecutablePathForTesting("");
 }
 
 }  // namespace

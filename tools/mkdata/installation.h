@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -74,6 +75,12 @@ int MakePanelArt(Installation& installation, std::string* error);
 int MakeEffects(Installation& installation, std::string* error);
 int MakeShapes(Installation& installation, std::string* error);
 int MakeHelp(Installation& installation, std::string* error);
+int MakeGroundSchool(Installation& installation, std::string* error);
+// The ground-school videos by file name ("f01.avi"); with `slidesOnly` instead each slide's
+// 320×240 pixels ("f01_0.raw", the slides of a video in order), without speech.
+int MakeGroundSchoolInto(const std::string& dataDir,
+                         const std::function<void(const std::string&, Bytes)>& put, bool slidesOnly,
+                         std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
@@ -93,6 +100,7 @@ inline constexpr Module kModules[] = {
     {"effects", MakeEffects},
     {"shapes", MakeShapes},
     {"help", MakeHelp},
+    {"ground school", MakeGroundSchool},
 };
 
 // Small helpers shared by the modules.

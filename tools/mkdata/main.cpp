@@ -3,6 +3,8 @@
 // bytes. mkdata --skin OUT_DIR: draws the skin and the map's pictures the resource pack takes in.
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "tools/mkdata/installation.h"
@@ -16,8 +18,26 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    if (argc == 4 && std::string(argv[1]) == "--slides") {
+        // The ground-school slides as raw pixels, for the tests that check the videos' frames.
+        std::string error;
+        const std::string out = argv[3];
+        std::filesystem::create_directories(out);
+        const int made = mkdata::MakeGroundSchoolInto(
+            argv[2],
+            [&](const std::string& name, mkdata::Bytes bytes) {
+                std::ofstream(out + "/" + name, std::ios::binary)
+                    .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            },
+            true, &error);
+        if (!made) {
+            std::fprintf(stderr, "mkdata: slides: %s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
     if (argc != 3) {
-        std::fprintf(stderr, "usage: mkdata DATA_DIR OUT_DIR\n       mkdata --skin OUT_DIR\n");
+        std::fprintf(stderr, "usage: mkdata DATA_DIR OUT_DIR\n       mkdata --skin OUT_DIR\n       mkdata --slides DATA_DIR OUT_DIR\n");
         return 2;
     }
     const auto started = std::chrono::steady_clock::now();

@@ -182,4 +182,9 @@ int MakePanelArt(Installation& installation, std::string* error) {
     return add(kPanelVolume, "cracked.bmp", Cracks()) ? 1 : 0;
 }
 
+std::unique_ptr<gfx::GFXBitmap> DrawC172PanelPicture(int height, std::vector<Rgb>* palette) {
+    if (palette != nullptr) *palette = PanelRolePalette(0, 0);
+    return PanelPicture(height);
+}
+
 }  // namespace mkdata
