@@ -5,6 +5,7 @@
 // frames follow the cockpit's frame rules.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -184,7 +185,9 @@ int MakePanelArt(Installation& installation, std::string* error) {
 
 std::unique_ptr<gfx::GFXBitmap> DrawC172PanelPicture(int height, std::vector<Rgb>* palette) {
     if (palette != nullptr) *palette = PanelRolePalette(0, 0);
-    return PanelPicture(height);
+    auto panel = PanelBackground(0);
+    if (!panel || height >= std::abs(panel->height)) return panel;
+    return TopRows(*panel, std::max(height, 1));
 }
 
 }  // namespace mkdata
