@@ -117,8 +117,6 @@ void DrawDmeReadout(PanelGauge& g, const GFXFont* font, std::int32_t panelOffset
 void FormatDmeFields(bool powered, bool valid, std::int32_t tenths, std::int32_t knots,
                      std::int32_t minutes, char distance[8], char speed[8], char time[8],
                      bool* decimalPoint);
-void StepDmeModeUp();
-void StepDmeModeDown();
 void DrawClock(PanelGauge& g, const GFXFont* font, IntPoint position);
 // The clock's text: blank without power, the world's time of day or the stopwatch.
 void FormatClockText(char out[16]);

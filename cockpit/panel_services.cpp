@@ -12,16 +12,7 @@ void PanelMouse::OnClick() {
     ++thePanelClicks[kind & 7];
 }
 
-void UpdateNavRadios() {}
 // The GPS display is drawn by the panel; nothing is loaded until it exists.
 void LoadGpsDisplay(int) {}
-
-// The radios write their section once they exist; until then reading succeeds.
-int ReadNavRadios(core::IniFile&) {
-    return 1;
-}
-int WriteNavRadios(core::IniFile&) {
-    return 1;
-}
 
 }  // namespace cockpit

@@ -1,12 +1,13 @@
 // The radio stack's digital windows: active and standby frequencies (or a NAV receiver's station
-// bearing), the transfer lamp, the button stripes, the transponder's altitude, the DME window and
-// its mode selector, the panel clock, and the autopilot and audio panels. Every window is blank
-// unless both masters are on; each text fills its window exactly (the digit fonts are opaque),
-// so a new text covers the old one.
+// bearing), the transfer lamp, the button stripes, the transponder's altitude, the DME window
+// (its source chosen by the selector), the panel clock, and the autopilot and audio panels. Every
+// window is blank unless both masters are on; each text fills its window exactly (the digit fonts
+// are opaque), so a new text covers the old one.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
+#include "cockpit/audio_panel.h"
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/dme_source.h"
 #include "cockpit/gauges.h"
@@ -17,13 +18,16 @@
 
 namespace cockpit {
 
-NavReceiverOutput theNavReceiverOutputs[2];
-DmeHold theDmeHold;
 DmeWindowState theDmeWindow;
 
+const NavReceiverOutput& DmeWindowSource() {
+    const DmeSelector& d = theDmeSource;
+    if (d.dmeHLD != 0) return theDmeHoldOutput;
+    return theNavReceiverOutputs[d.dmeN2 != 0 ? 1 : 0];
+}
+
 void ResetDmeSource() {
-    theNavReceiverOutputs[0] = theNavReceiverOutputs[1] = NavReceiverOutput{};
-    theDmeHold = DmeHold{};
+    ResetNavReceivers();
     theDmeWindow = DmeWindowState{};
 }
 
@@ -260,8 +264,8 @@ void DrawDmeReadout(PanelGauge& g, const GFXFont* font, std::int32_t panelOffset
                     std::int32_t type) {
     type = std::clamp(type, 0, 4);
     const bool powered = StackPowered() && flight::SystemReliability::IsDmeWorking();
-    const NavReceiverOutput& source = theNavReceiverOutputs[g.buttons[0] != 0 ? 0 : 1];
-    const std::int32_t valid = source.station != 0 && (source.flags & 1) != 0 ? 1 : 0;
+    const NavReceiverOutput& source = DmeWindowSource();
+    const std::int32_t valid = source.station != 0 && (source.flags & kStatusDme) != 0 ? 1 : 0;
     theDmeWindow.valid = valid;
     if ((type == 3 || type == 4) && theHsiGauge.dmeValid != valid) {
         theHsiGauge.dmeValid = valid;
@@ -297,47 +301,6 @@ void DrawDmeReadout(PanelGauge& g, const GFXFont* font, std::int32_t panelOffset
         g.drawnValue3[g.slot] = d[2];
         g.drawnValue4[g.slot] = 0;
     }
-}
-
-namespace {
-
-void SetDmeMode(int position) {
-    std::int32_t* b = theDmeRadio.buttons;
-    // Leaving the hold lets the receivers capture the tuned station afresh next time.
-    if (b[1] != 0 && position != 1) theDmeHold.captured = 0;
-    b[0] = position == 0 ? 1 : 0;
-    b[1] = position == 1 ? 1 : 0;
-    b[2] = position == 2 ? 1 : 0;
-    theDmeRadio.dirty = 1;
-    theDmeSelector.dirty = 1;
-}
-
-int DmeMode() {
-    const std::int32_t* b = theDmeRadio.buttons;
-    if (b[0] != 0) return 0;
-    if (b[1] != 0) return 1;
-    if (b[2] != 0) return 2;
-    return -1;
-}
-
-// Around the three modes by `steps`; with no single mode set only the selector is redrawn.
-void StepDmeMode(int steps) {
-    const int m = DmeMode();
-    if (m < 0) {
-        theDmeSelector.dirty = 1;
-        return;
-    }
-    SetDmeMode((m + steps) % 3);
-}
-
-}  // namespace
-
-void StepDmeModeUp() {
-    StepDmeMode(1);
-}
-
-void StepDmeModeDown() {
-    StepDmeMode(2);
 }
 
 // ---- clock ------------------------------------------------------------------------------------------

@@ -4,8 +4,11 @@
 #include <cstdio>
 
 #include "cockpit/cockpit_systems.h"
+#include "cockpit/radio_commands.h"
 #include "flight/flight_model_state.h"
+#include "planning/planning_services.h"
 #include "sim/input/flight_controls.h"
+#include "sim/input/general_commands.h"
 #include "sim/sim_world.h"
 
 namespace sim {
@@ -46,12 +49,21 @@ void ClockText(char* out, int size) {
 std::uint32_t StopwatchSeconds() {
     return theSimWorld.GetStopwatchSeconds();
 }
+int HasFlightPlan() {
+    return theSimWorld.HasFlightPlan() ? 1 : 0;
+}
+int FlightPlanDirection() {
+    const planning::FlightPlan* plan = theSimWorld.GetFlightPlan();
+    return plan != nullptr && plan->directionFlag != 0 ? 1 : 0;
+}
 
 }  // namespace
 
 void InstallPanelHost() {
     cockpit::thePanelHost = cockpit::PanelHostServices{
         &CompassShown, &SimulationHeld, &ControlWord, &SimTimeMs, &ClockText, &StopwatchSeconds};
+    cockpit::theRadioCommandHost =
+        cockpit::RadioCommandHost{&HasFlightPlan, &FlightPlanDirection, &PostMenuCommand};
 }
 
 }  // namespace sim

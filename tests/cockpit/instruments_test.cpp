@@ -18,11 +18,13 @@
 #include "cockpit/gauges.h"
 #include "cockpit/instrument_drawing.h"
 #include "cockpit/instruments.h"
+#include "cockpit/nav_course.h"
 #include "cockpit/panel_art.h"
 #include "cockpit/panel_art_tables.h"
 #include "cockpit/panel_layouts.h"
 #include "cockpit/panel_redraw.h"
 #include "cockpit/panel_services.h"
+#include "cockpit/radio_commands.h"
 #include "core/resource_volume.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
@@ -435,34 +437,91 @@ TEST_F(Instruments, DmeFieldsAndTheSelector) {
     EXPECT_STREQ(d, "   ");
     EXPECT_STREQ(t, "  ");
 
+    // The selector keys choose the record the window reads: NAV1 and NAV2 hear DME stations,
+    // the hold has captured none yet.
     std::int32_t* b = cockpit::theDmeRadio.buttons;
+    Select(0);
+    Power(true);
     b[0] = 1, b[1] = b[2] = 0;
-    cockpit::StepDmeModeUp();
-    EXPECT_EQ(b[1], 1);
-    cockpit::theDmeHold.captured = 1;
-    cockpit::StepDmeModeUp();
-    EXPECT_EQ(b[2], 1);
-    EXPECT_EQ(cockpit::theDmeHold.captured, 0);  // leaving HLD lets it capture afresh
-    cockpit::StepDmeModeUp();
-    EXPECT_EQ(b[0], 1);
-    cockpit::StepDmeModeDown();
-    EXPECT_EQ(b[2], 1);
-    b[0] = b[1] = b[2] = 0;
-    cockpit::theDmeSelector.dirty = 0;
-    cockpit::StepDmeModeDown();
-    EXPECT_EQ(b[0] + b[1] + b[2], 0);
-    EXPECT_EQ(cockpit::theDmeSelector.dirty, 1);
+    cockpit::theNavReceiverOutputs[0].flags = cockpit::kStatusDme;
+    cockpit::theNavReceiverOutputs[0].station = 7;
+    cockpit::theNavReceiverOutputs[1].flags = cockpit::kStatusDme;
+    cockpit::theNavReceiverOutputs[1].station = 9;
+    cockpit::theDmeRadio.dmeDigits[0] = 123;
+    cockpit::theDmeRadio.dmeDigits[1] = 140;
+    cockpit::theDmeRadio.dmeDigits[2] = 5;
+    cockpit::DME();
+    const std::vector<std::string> shown{"123", "140", "05"}, dashes{"---", "---", "--"};
+    const struct {
+        void (*key)();
+        std::vector<std::string> texts;
+        std::int32_t n1, hold, n2;
+    } keys[] = {{&cockpit::NavMHzUp, dashes, 0, 1, 0},   // N1 -> HLD, nothing held
+                {&cockpit::NavMHzUp, shown, 0, 0, 1},    // HLD -> N2
+                {&cockpit::NavMHzUp, shown, 1, 0, 0},    // N2 -> N1
+                {&cockpit::NavMHzDown, shown, 0, 0, 1},  // N1 -> N2
+                {&cockpit::NavMHzDown, dashes, 0, 1, 0}};
+    for (const auto& k : keys) {
+        cockpit::theDmeSelector.dirty = 0;
+        k.key();
+        EXPECT_EQ(cockpit::theDmeSelector.dirty, 1);  // its lamps follow
+        EXPECT_EQ(b[0], k.n1);
+        EXPECT_EQ(b[1], k.hold);
+        EXPECT_EQ(b[2], k.n2);
+        theCalls.clear();
+        cockpit::BeginPanelFrame();
+        cockpit::DrawDmeReadout(cockpit::theDmeRadio, cockpit::thePanelFont, 14, 0);
+        EXPECT_EQ(Texts(), k.texts);
+    }
+    cockpit::ResetDmeSource();
 
     // A station without DME on NAV1 shows dashes in every field.
     Select(0);
     Power(true);
-    b[0] = 1;
-    cockpit::theNavReceiverOutputs[0] = {0, 7};
+    b[0] = 1, b[1] = b[2] = 0;
+    cockpit::theNavReceiverOutputs[0].station = 7;
     cockpit::theDmeRadio.dirty = 1;
     theCalls.clear();
     cockpit::BeginPanelFrame();
     cockpit::DrawDmeReadout(cockpit::theDmeRadio, cockpit::thePanelFont, 14, 0);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"---", "---", "--"}));
+}
+
+// A course the positioning dialogs set turns the drawn cards: the C172's NAV1 and the Bonanza's
+// NAV2 course cards, and the ADF card (the HSI keeps its own course).
+TEST_F(Instruments, CoursesFromTheDialogsTurnTheDrawnCards) {
+    struct Case {
+        int type;
+        cockpit::NavCourseWords* words;
+        cockpit::PanelGauge* gauge;
+        IntPoint at;
+        std::int32_t variant;
+        int course;
+        int frame;  // truncate((360 - course) x 0.4 + 0.5) + 1 (144 is drawn as 0)
+    } cases[] = {{0, &cockpit::theNav1Course, &cockpit::theNav1Indicator, {417, 239}, 0, 270, 37},
+                 {0, &cockpit::theNav1Course, &cockpit::theNav1Indicator, {417, 239}, 0, 360, 1},
+                 {1, &cockpit::theNav2Course, &cockpit::theNav2Indicator, {425, 343}, 1, 45, 127}};
+    for (const Case& c : cases) {
+        Select(c.type);
+        Power(true);
+        cockpit::ResetNavCourses();
+        c.words->selectedCourse = static_cast<std::uint16_t>(c.course);
+        c.words->courseRedraw = 1;
+        cockpit::UpdateObsCourses();
+        theCalls.clear();
+        cockpit::BeginPanelFrame();
+        cockpit::DrawCourseIndicator(*c.gauge, cockpit::theNavCardFont, c.at, c.variant);
+        EXPECT_NE(FramePoint(cockpit::theNavCardFont, c.frame).x, -1) << c.course;
+    }
+    Select(1);
+    cockpit::ResetNavCourses();
+    cockpit::theAdfCard = {315, 126};
+    cockpit::UpdateObsCourses();
+    theCalls.clear();
+    cockpit::BeginPanelFrame();
+    cockpit::DrawAdfIndicator(cockpit::theAdfIndicator, cockpit::theNavCardFont, {425, 231}, 1);
+    EXPECT_NE(FramePoint(cockpit::theNavCardFont, 127).x, -1);
+    cockpit::ResetNavCourses();
 }
 
 TEST_F(Instruments, ClockHourMeterTachometersAndTemperature) {
