@@ -5,6 +5,7 @@
 
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_switches.h"
+#include "cockpit/gauge_values.h"
 #include "cockpit/gauges.h"
 #include "cockpit/nav_receivers.h"
 #include "cockpit/panel_controls.h"
@@ -35,6 +36,12 @@ std::int16_t* OwnControlWord(int which) {
 }
 void TraceEngine(const char* line) {
     win::TraceLine(line);
+}
+std::uint32_t NoClock() {
+    return 0;
+}
+void MidnightText(char* out, int size) {
+    if (size > 0) std::snprintf(out, static_cast<std::size_t>(size), "00:00:00");
 }
 
 flight::FlightModelState& State() {
@@ -89,7 +96,8 @@ void MarkGear(std::int32_t v) {
 }  // namespace
 
 PanelHostServices DefaultPanelHostServices() {
-    return PanelHostServices{&CompassShownByDefault, &NotHeld, &OwnControlWord};
+    return PanelHostServices{&CompassShownByDefault, &NotHeld, &OwnControlWord,
+                             &NoClock,  &MidnightText,  &NoClock};
 }
 PanelHostServices thePanelHost = DefaultPanelHostServices();
 
@@ -401,7 +409,7 @@ void SetupGaugesForAircraft() {
             UpdateMixtureLeverRight();
             UpdatePropPitchLeverRight();
             UpdateThrottleLeverRight();
-            theSynchroscope.value = 1;
+            theSynchroscope.lever = 1;
             theSynchroscope.dirty = 1;
             theTachometer1.value = theTachometer2.value = 28;
             break;
@@ -413,7 +421,8 @@ void SetupGaugesForAircraft() {
             theTachometer1.value2 = theTachometer2.value2 = 1;
             theOilTempGauge.value2 = theOilTempGauge2.value2 = 8;
             theExhaustTempGauge.value = theExhaustTempGauge2.value = 1;
-            theSynchroscope.value = 1;
+            theSynchroscope.lever = 1;
+            theSynchroscope.dirty = 1;
             theOilTempGauge.value = theOilTempGauge2.value = 99;
             break;
         case 4:
@@ -471,6 +480,10 @@ void InvalidateAllGauges() {
         g->force = 1;
     }
     theHsiGauge.dirty = 1;
+    UpdateFuelQuantity();
+    UpdateElectricalLoad();
+    UpdateManifoldPressure();
+    UpdateFuelFlow();
     if (C172Type(t)) {
         if (theNav2Indicator.altFace != 0)
             theNav2Indicator.dirty = 1;
@@ -656,6 +669,9 @@ void CockpitSlowTick() {
     const int t = Type();
     theBlinkPhase = theBlinkPhase != 0 ? 0 : 1;
     if (SingleType(t)) theTachometer1.dirty = 1;
+    // A received marker blinks with the phase.
+    for (int m = 7; m <= 9; ++m)
+        if (theAudioPanel.buttons[m] != 0) theAudioPanel.dirty = 1;
     CheckFuelStarvation();
     TickPitotHeat();
     std::int32_t* ap = theAutopilotPanel.buttons;

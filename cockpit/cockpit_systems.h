@@ -21,6 +21,10 @@ struct PanelHostServices {
     // The spine's trim and keyboard-control words: 0 elevator trim, 1 aileron trim, 2 rudder
     // trim, 3 keyboard elevator, 4 keyboard rudder, 5 keyboard aileron.
     std::int16_t* (*controlWord)(int which);
+    std::uint32_t (*simTimeMs)();                 // the simulated clock (the panel clock redraws
+                                                  // when it moves)
+    void (*clockText)(char* out, int size);       // the time of day as the clock shows it
+    std::uint32_t (*stopwatchSeconds)();          // the world's stopwatch
 };
 extern PanelHostServices thePanelHost;
 [[nodiscard]] PanelHostServices DefaultPanelHostServices();

@@ -168,8 +168,11 @@ void HsiGauge::ResetHsiDrawnState() {
             drawnAt[s][a] = IntPoint{};
         }
         drawnCard[s] = drawnBug[s] = drawnDeviation[s] = drawnGlideSlope[s] = -1;
+        drawnKey[s] = ~std::uint64_t{0};
+        repaint[s] = 1;
     }
     slot = 0;
+    advancedInFrame = 0;
 }
 
 namespace {

@@ -107,6 +107,11 @@ public:
     std::int32_t drawnBug[kGaugeSlots] = {};
     std::int32_t drawnDeviation[kGaugeSlots] = {};
     std::int32_t drawnGlideSlope[kGaugeSlots] = {};
+    // Everything else a buffer shows (course, flags, digits) in one word, and a per-buffer
+    // repaint flag that `dirty` sets for every buffer.
+    std::uint64_t drawnKey[kGaugeSlots] = {};
+    std::int32_t repaint[kGaugeSlots] = {};
+    std::uint32_t advancedInFrame = 0;
     GaugePolygonOf<3> polygon;
 
     std::uint16_t classFlags = 0;
@@ -129,6 +134,7 @@ public:
     std::int32_t hidden = 0;
     std::int16_t compassFrame = 0;  // 0..143, 2.5 degrees a frame
     std::int16_t coursePointerFrame = 0;
+    std::int32_t dmeValid = 0;  // the DME readout's valid flag, copied by the turbine types
 };
 extern HsiGauge theHsiGauge;
 

@@ -7,6 +7,7 @@
 #include "flight/aircraft.h"
 #include "gfx/bitmap.h"
 #include "gfx/bitmap_array.h"
+#include "gfx/bitmap_part.h"
 #include "gfx/display.h"
 #include "gfx/draw_table.h"
 #include "gfx/font.h"
@@ -26,8 +27,16 @@ std::int32_t RoundNearest(double x) {
     return static_cast<std::int32_t>(whole);
 }
 
+gfx::GFXSurface* thePanelSurfaceOverride = nullptr;
+std::uint32_t thePanelPaintCount = 1;
+
 gfx::GFXSurface* PanelSurface() {
-    return gfx::GetDrawSurface();
+    return thePanelSurfaceOverride != nullptr ? thePanelSurfaceOverride : gfx::GetDrawSurface();
+}
+
+void BeginPanelFrame() {
+    // 0 is never a frame, so a gauge built or reset stands before the first.
+    if (++thePanelPaintCount == 0) thePanelPaintCount = 1;
 }
 
 namespace {
@@ -111,6 +120,7 @@ void PanelGauge::ResetDrawnState() {
         eraseNeeded[i] = 0;
     }
     slot = 0;
+    advancedInFrame = 0;
 }
 
 void PanelGauge::BindSlots(std::int32_t count) {
@@ -120,13 +130,15 @@ void PanelGauge::BindSlots(std::int32_t count) {
 }
 
 void PanelGauge::AdvanceSlot() {
-    if (alwaysDraw != 0 || slotCount <= 0) return;
+    if (alwaysDraw != 0 || slotCount <= 0 || advancedInFrame == thePanelPaintCount) return;
+    advancedInFrame = thePanelPaintCount;
     slot = (slot + 1) % slotCount;
 }
 
 void PanelGauge::EraseSlot() {
     if (alwaysDraw != 0 || slot < 0 || slot >= kGaugeSlots || eraseNeeded[slot] == 0) return;
-    RestorePanelBackground(drawnRect[slot], drawnAt[slot]);
+    if (drawnRect[slot].right > drawnRect[slot].left)
+        RestorePanelBackground(drawnRect[slot], drawnAt[slot]);
     if (drawnRect2[slot].right > drawnRect2[slot].left)
         RestorePanelBackground(drawnRect2[slot], drawnAt2[slot]);
 }
@@ -229,7 +241,39 @@ void PanelGauge::DrawBitmap(const gfx::GFXBitmap* bitmap, std::int32_t x, std::i
     t->DrawBitmap(s, bitmap, {x, y}, 0);
 }
 
+namespace {
+
+// The panel bitmap seen without its transparency: an erase puts back every pixel of its area,
+// and a plain copy is much faster than a keyed one. Re-made whenever the bitmap changes.
+const gfx::GFXBitmap* OpaquePanel() {
+    static gfx::GFXBitmap view;
+    static const std::uint8_t* viewedPixels = nullptr;
+    static std::int32_t viewedWidth = 0, viewedHeight = 0, viewedStride = 0;
+    const gfx::GFXBitmap* panel = flight::theAircraft.GetPanelBitmap();
+    if (panel == nullptr || panel->pixels == nullptr) return nullptr;
+    if (panel->pixels != viewedPixels || panel->width != viewedWidth ||
+        panel->height != viewedHeight || panel->stride != viewedStride) {
+        view.InitAsView(*panel, {0, 0, panel->width - 1, std::abs(panel->height) - 1});
+        view.flags &= ~gfx::kBitmapModeMask;
+        viewedPixels = panel->pixels;
+        viewedWidth = panel->width;
+        viewedHeight = panel->height;
+        viewedStride = panel->stride;
+    }
+    return &view;
+}
+
+}  // namespace
+
 void RestorePanelBackground(const IntRect& source, IntPoint at) {
+    gfx::GFXSurface* s = PanelSurface();
+    const gfx::GFXBitmap* b = OpaquePanel();
+    if (s == nullptr || b == nullptr) return;
+    gfx::DrawBitmapPartInside(s, TableOf(s), b,
+                              {source.left, source.top, source.right, source.bottom}, {at.x, at.y});
+}
+
+void DrawPanelMask(const IntRect& source, IntPoint at) {
     gfx::GFXSurface* s = PanelSurface();
     if (s == nullptr) return;
     flight::theAircraft.DrawPanelBitmap(s, {source.left, source.top, source.right, source.bottom},

@@ -29,8 +29,8 @@ struct IntRect {
     std::int32_t right = 0;
     std::int32_t bottom = 0;
 
-    IntRect() = default;
-    IntRect(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b)
+    constexpr IntRect() = default;
+    constexpr IntRect(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b)
         : left(l), top(t), right(r), bottom(b) {}
     IntRect& Assign(const IntRect& o) {
         *this = o;
@@ -51,6 +51,14 @@ inline bool operator==(const IntRect& a, const IntRect& b) {
 
 // The display mode's current surface, fetched anew at every drawing call (null without one).
 [[nodiscard]] gfx::GFXSurface* PanelSurface();
+// A surface the panel draws on instead of the display's (tests and benchmarks); null for none.
+extern gfx::GFXSurface* thePanelSurfaceOverride;
+
+// Painted panel frames so far. A gauge drawn by several routines in one frame (a radio's windows
+// and lamps, a readout and its lamp) advances its slot once per frame: the first routine does.
+extern std::uint32_t thePanelPaintCount;
+// Starts a painted panel frame (the panel routines call it first).
+void BeginPanelFrame();
 
 // A small filled polygon handed to the draw table's polygon entry.
 template <int N>
@@ -85,7 +93,7 @@ public:
     void BindSlots(std::int32_t count);
 
     // The drawing protocol's pieces.
-    // Advances `slot` unless the gauge draws always.
+    // Advances `slot` unless the gauge draws always or was advanced in this frame already.
     void AdvanceSlot();
     // Erases the slot's last image (first and second drawn areas) when it holds one.
     void EraseSlot();
@@ -125,6 +133,7 @@ public:
     std::int32_t drawnValue8[kGaugeSlots] = {};
     std::int32_t slot = 0;
     std::int32_t slotCount = 0;
+    std::uint32_t advancedInFrame = 0;  // the frame whose draw advanced `slot` last
 
     // State words.
     std::int16_t toFrom = 0;
@@ -177,7 +186,11 @@ extern std::int16_t theBarometricPressureWord;
 // The anchor (ox, oy) of frame `id` of a sprite set; false when the frame has none.
 bool FrameAnchor(const gfx::GFXFont* font, std::int32_t id, IntPoint* anchor);
 
-// Copies `source` of the main (second) panel bitmap to `at` on the current surface.
+// Copies `source` of the main panel bitmap to `at` on the current surface, every pixel of it (an
+// erase).
 void RestorePanelBackground(const IntRect& source, IntPoint at);
+// The same with the bitmap's transparent pixels left out: the panel's art laid over the attitude
+// window as a mask.
+void DrawPanelMask(const IntRect& source, IntPoint at);
 
 }  // namespace cockpit

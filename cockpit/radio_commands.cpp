@@ -468,6 +468,7 @@ void StepDmeModeUp() {
         return;
     }
     theDmeRadio.dirty = 1;
+    theDmeSelector.dirty = 1;
 }
 
 void StepDmeModeDown() {
@@ -487,6 +488,7 @@ void StepDmeModeDown() {
         return;
     }
     theDmeRadio.dirty = 1;
+    theDmeSelector.dirty = 1;
 }
 
 // ---- idents, bearing display, standby ----------------------------------------------------------

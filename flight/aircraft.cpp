@@ -1,6 +1,8 @@
 // The aircraft table and the current aircraft.
 #include "flight/aircraft.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -292,11 +294,18 @@ void Aircraft::LoadHobbsMeter() {
     hobbs[0] = hobbs[1] = 0;
     if (fullName == nullptr || fullName[0] == '\0') return;
     const std::string text = core::theIniFile.GetString("Hobbs Meter", fullName, "0,0");
-    int a = 0;
-    int b = 0;
-    if (std::sscanf(text.c_str(), "%d,%d", &a, &b) >= 1) {
-        hobbs[0] = static_cast<std::uint32_t>(a);
-        hobbs[1] = static_cast<std::uint32_t>(b);
+    // Two counters "a,b" of seconds; a number out of range is held to the 32-bit range and text
+    // reads 0 (the hour meter shows a negative counter as no time).
+    const char* at = text.c_str();
+    for (int i = 0; i < 2; ++i) {
+        char* end = nullptr;
+        const long long v = std::strtoll(at, &end, 10);
+        if (end == at) break;
+        hobbs[i] = static_cast<std::uint32_t>(static_cast<std::int32_t>(
+            std::clamp<long long>(v, INT32_MIN, INT32_MAX)));
+        at = end;
+        if (*at != ',') break;
+        ++at;
     }
 }
 

@@ -12,6 +12,7 @@
 #include "flight/aircraft.h"
 #include "flight/flight_world_services.h"
 #include "gfx/bitmap.h"
+#include "gfx/bitmap_part.h"
 #include "gfx/draw_table.h"
 #include "gfx/surface.h"
 
@@ -49,23 +50,8 @@ std::unique_ptr<gfx::GFXBitmap> LoadArtBitmap(core::ResourceVolume& volume, cons
 
 void DrawPart(gfx::GFXSurface* surface, const gfx::GFXBitmap* b, gfx::GFXRect source,
               gfx::GFXPoint at) {
-    if (surface == nullptr || b == nullptr || b->pixels == nullptr) return;
-    const gfx::GFXDrawTable* t = surface->GetDrawTable();
-    if (t == nullptr || t->DrawBitmapPart == nullptr) return;
-    // Held inside the bitmap: the destination moves with a clipped left or top edge.
-    const std::int32_t h = std::abs(b->height);
-    if (source.left < 0) {
-        at.x -= source.left;
-        source.left = 0;
-    }
-    if (source.top < 0) {
-        at.y -= source.top;
-        source.top = 0;
-    }
-    source.right = std::min(source.right, b->width - 1);
-    source.bottom = std::min(source.bottom, h - 1);
-    if (source.right < source.left || source.bottom < source.top) return;
-    t->DrawBitmapPart(surface, b, source, at, 0);
+    if (surface == nullptr) return;
+    gfx::DrawBitmapPartInside(surface, surface->GetDrawTable(), b, source, at);
 }
 
 void DrawWhole(gfx::GFXSurface* surface, const gfx::GFXBitmap* b, gfx::GFXPoint at) {

@@ -1,6 +1,7 @@
 #include "sim/panel_host.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/radio_commands.h"
@@ -37,6 +38,17 @@ std::int16_t* ControlWord(int which) {
     }
 }
 
+std::uint32_t SimTimeMs() {
+    return theSimWorld.GetSimTimeMs();
+}
+void ClockText(char* out, int size) {
+    if (size > 0)
+        std::snprintf(out, static_cast<std::size_t>(size), "%s",
+                      theSimWorld.FormatClockTime().c_str());
+}
+std::uint32_t StopwatchSeconds() {
+    return theSimWorld.GetStopwatchSeconds();
+}
 int HasFlightPlan() {
     return theSimWorld.HasFlightPlan() ? 1 : 0;
 }
@@ -48,7 +60,8 @@ int FlightPlanDirection() {
 }  // namespace
 
 void InstallPanelHost() {
-    cockpit::thePanelHost = cockpit::PanelHostServices{&CompassShown, &SimulationHeld, &ControlWord};
+    cockpit::thePanelHost = cockpit::PanelHostServices{
+        &CompassShown, &SimulationHeld, &ControlWord, &SimTimeMs, &ClockText, &StopwatchSeconds};
     cockpit::theRadioCommandHost =
         cockpit::RadioCommandHost{&HasFlightPlan, &FlightPlanDirection, &PostMenuCommand};
 }

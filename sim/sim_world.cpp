@@ -564,7 +564,7 @@ void SimWorld::TickEvery18() {
             if (!flight::SystemReliability::IsRightEngineWorking()) cockpit::StopRightEngine();
         }
         if (aircraft != nullptr) aircraft->TickHobbsMeters();
-        if (stopwatchRunning) ++stopwatchSeconds;
+        if (stopwatchRunning || cockpit::theClock.buttons[1] != 0) ++stopwatchSeconds;
     }
     // The autopilot's trim light goes out within a second of the last trim command.
     std::int16_t& trim = cockpit::theAutopilotTrimButton;

@@ -438,7 +438,7 @@ void CmdToggleAvionicPower() {
     const bool on = Toggle(theCockpitSwitches.avionicsMaster) != 0;
     Click(-7000);
     if (thePanelSwitches.batteryPower != 0) AvionicsSound(on);
-    cockpit::UpdateElectricalPower(0);
+    cockpit::UpdateElectricalPower(1);
 }
 
 void CmdToggleBatteryPower() {
@@ -459,7 +459,7 @@ void CmdToggleBatteryPower() {
             if (m[i] < floor) m[i] = floor;
         }
     }
-    cockpit::UpdateElectricalPower(0);
+    cockpit::UpdateElectricalPower(1);
     UpdateExteriorLights();
 }
 

@@ -15,11 +15,17 @@
 #include <string>
 #include <vector>
 
+#include "cockpit/cockpit_services.h"
+#include "cockpit/cockpit_switches.h"
+#include "cockpit/dme_source.h"
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/gauges.h"
 #include "cockpit/panel_art.h"
 #include "cockpit/panel_layouts.h"
 #include "cockpit/panel_redraw.h"
+#include "cockpit/panel_services.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
 #include "core/resource_volume.h"
 #include "flight/aircraft.h"
 #include "flight/flight_world_services.h"
@@ -117,48 +123,147 @@ protected:
     flight::FlightWorldServices services;
 };
 
-// The C172 panel in views 0 and 1 from the compass down, as 8-bit pictures in the panel's
-// daylight palette. ZEPHLON_UPDATE_GOLDEN=1 rewrites tests/golden/cockpit_c172_view*.bmp after a
-// deliberate change of the art or of the drawing.
-TEST_F(PanelPaint, C172PanelMatchesItsGoldenPictures) {
-    flight::theAircraft.SelectByType(0);
-    cockpit::theHsiGauge.compassFrame = 36;  // east
+// A fresh cockpit and flight model with a type selected (nothing left from earlier tests).
+void FreshCockpit(int type) {
+    cockpit::ResetCockpitServices();
+    cockpit::ResetDmeSource();
+    flight::theFlightModelState = flight::FlightModelState{};
+    flight::theFlightStep = flight::FlightStepState{};
+    flight::theAircraft.SelectByType(type);
+}
+
+// The flight of a golden picture: fixed words for every instrument of the type, the way the
+// instrument update leaves them, or (variant 1) all of them different.
+void FixedFlight(int variant) {
+    flight::FlightModelState& s = flight::theFlightModelState;
+    const bool b = variant != 0;
+    s.fmIAS = (b ? 142 : 96) * 32768;
+    s.fmMach100 = static_cast<std::int16_t>(b ? 41 : 27);
+    s.fmPosY = (b ? 9500 : 2400) * 78;
+    s.fmHead = static_cast<std::uint16_t>(b ? 0x6000 : 0x2000);
+    s.fmPitch = static_cast<std::uint16_t>(b ? -1500 : 900);
+    s.fmBank = static_cast<std::uint16_t>(b ? 65536 - 182 * 20 : 182 * 12);
+    s.fmEngines = 3;
+    s.fmThrot = s.fmThrotRight = static_cast<std::int16_t>(b ? 30000 : 22000);
+    // Piston speeds in RPM, turbine gas-generator speeds in tenths of a percent.
+    const bool turbine = flight::theAircraftServices.aircraftType() >= 3;
+    s.fmEngineSpeed[0] = s.fmEngineSpeed[1] =
+        static_cast<std::int16_t>(turbine ? (b ? 960 : 780) : (b ? 2600 : 2300));
+    s.fmAdjustedTach = s.fmEngineSpeed[0];
+    s.fmEnginePower[0] = s.fmEnginePower[1] = static_cast<std::int16_t>(b ? 900 : 600);
+    s.fmPowerFraction[0] = s.fmPowerFraction[1] = static_cast<std::uint16_t>(b ? 60000 : 35000);
+    s.fmFuel1 = b ? 9000 : 20000;
+    s.fmFuel2 = b ? 15000 : 12000;
+    s.fmFlaps = static_cast<std::int8_t>(b ? 2 : 1);
+    s.fmSlipBall = static_cast<std::int16_t>(b ? 200 : -90);
+    flight::theFlightStep.turnIncrement = b ? -20.0 : 14.0;
+    flight::theFlightStep.averagedVerticalSpeed = b ? -20000.0 : 35000.0;
+    flight::theAeroLookup.alphaDegrees = b ? 6.0 : 2.0;
+    using namespace cockpit;
+    for (PanelGauge* g : {&theMasterSwitch, &theAvionicsSwitch, &theStrobeSwitch, &theBeaconSwitch,
+                          &theNavLightSwitch, &theLeftFuelBoostSwitch, &theNoseGearLight})
+        g->switchState = b ? 0 : 1;
+    theMasterSwitch.switchState = 1;
+    theAvionicsSwitch.switchState = b ? 0 : 1;
+    theTaxiLightSwitch.switchState = theLandingLightSwitch.switchState = b ? 1 : 0;
+    for (PanelGauge* g : {&theThrottleLever, &theThrottleLever2, &theMixtureLever,
+                          &theMixtureLever2, &thePropPitchLever, &thePropPitchLever2}) {
+        g->lever = static_cast<std::int16_t>(b ? 12 : 28);
+        g->knob = static_cast<std::int16_t>(b ? 17 : 40);
+    }
+    theCarbHeatKnob.knob = static_cast<std::int16_t>(b ? 0 : 15);
+    theGearLever.mode = b ? 1 : 0;  // the gear switch; the lever follows it
+    theGearLever.knob = static_cast<std::int16_t>(b ? 15 : 0);
+    theFuelSelector.lever = theFuelSelector2.lever = static_cast<std::int16_t>(b ? 2 : 1);
+    theIgnitionSwitch.lever = theIgnitionSwitch2.lever = static_cast<std::int16_t>(b ? 1 : 3);
+    theElevatorTrimIndicator.lever = static_cast<std::int16_t>(b ? 2 : 0);
+    theElevatorTrimIndicator.value = b ? -20 : 12;
+    theRudderTrimIndicator.lever = theAileronTrimIndicator.lever = static_cast<std::int16_t>(b ? 3 : 1);
+    theRudderTrimIndicator.value = b ? 9 : -6;
+    theNav1Radio.activeMHz = static_cast<std::uint16_t>(b ? 17 : 8);
+    theNav1Radio.activeKHz = static_cast<std::uint16_t>(b ? 95 : 50);
+    theNav1Radio.standbyMHz = 13;
+    theCom1Radio.activeMHz = static_cast<std::uint16_t>(b ? 35 : 22);
+    theAdfRadio.activeMHz = static_cast<std::uint16_t>(b ? 17 : 3);
+    theTransponder.activeMHz = static_cast<std::uint16_t>(b ? 70 : 12);
+    theNav1Indicator.courseNeedle = theNav2Indicator.courseNeedle = static_cast<std::int16_t>(b ? -9 : 6);
+    theNav1Indicator.glideSlopeNeedle = static_cast<std::int16_t>(b ? 18 : -4);
+    theNav1Indicator.navFlag1 = theNav1Indicator.navFlag2 = b ? 0 : 1;
+    theNav2Indicator.cardFrame = theNav1Indicator.cardFrame = static_cast<std::int16_t>(b ? 100 : 12);
+    theAdfIndicator.needle = static_cast<std::int16_t>(b ? 300 : 45);
+    theAdfIndicator.needle2 = static_cast<std::int16_t>(b ? 120 : 200);
+    theAutopilotPanel.buttons[0] = theAutopilotPanel.buttons[5] = b ? 0 : 1;
+    theAudioPanel.buttons[0] = theAudioPanel.buttons[2] = b ? 1 : 0;
+    theHsiGauge.headingBug = static_cast<std::int16_t>(b ? 270 : 30);
+    theHsiGauge.course = static_cast<std::int16_t>(b ? 90 : 300);
+    theHsiGauge.courseDeviation = static_cast<std::int16_t>(b ? 12 : -5);
+    theHsiGauge.toFrom = static_cast<std::int16_t>(b ? 2 : 1);
+    theHsiGauge.signalFlag = b ? 0 : 1;
+    theHsiGauge.dirty = 1;
+    theDmeRadio.dmeDigits[0] = static_cast<std::int16_t>(b ? 1234 : 87);
+    theTemperatureGauge.value = b ? 23 : 59;
+    for (int i = 0; i < 40; ++i) UpdateGauges();
+    for (PanelGauge* g : thePanelGauges) g->dirty = 1;
+    // As the master switches' commands do: every buffer gets the electrical refresh.
+    UpdateElectricalPower(1);
+}
+
+struct PanelView {
+    int type;
+    int view;
+    int swapped;
+    const char* golden;
+};
+constexpr PanelView kPanelViews[] = {
+    {0, 0, 0, "cockpit_c172_view0"},    {0, 1, 0, "cockpit_c172_view1"},
+    {1, 0, 0, "cockpit_bonanza_view0"}, {1, 1, 0, "cockpit_bonanza_view1"},
+    {2, 0, 0, "cockpit_baron_view0"},   {2, 0, 1, "cockpit_baron_swapped"},
+    {3, 0, 0, "cockpit_kingair_view0"}, {4, 0, 0, "cockpit_citationjet_view0"},
+};
+
+// Each panel in each of its views from the compass down, as 8-bit pictures in the panel's
+// daylight palette. ZEPHLON_UPDATE_GOLDEN=1 rewrites tests/golden/cockpit_*.bmp after a deliberate
+// change of the art or of the drawing.
+TEST_F(PanelPaint, PanelsMatchTheirGoldenPictures) {
     core::ResourceVolume palettes((Install() + "/Art/Palettes.Vol").c_str(),
                                   (Install() + "/Art/Palettes").c_str(), 0);
-    ASSERT_TRUE(palettes.OpenFile("s_pnl0.pal"));
-    auto palette = std::make_unique<gfx::GFXPalette>();
-    char line[257];
-    for (int i = 0; i < 3; ++i)
-        palettes.ReadLine(line, sizeof line);
-    for (int i = 0; i < 256 && palettes.ReadLine(line, sizeof line) != nullptr; ++i) {
-        unsigned r = 0, g = 0, b = 0;
-        std::sscanf(line, "%u %u %u", &r, &g, &b);
-        palette->entries[i] = gfx::GFXPaletteEntry{static_cast<std::uint8_t>(r),
-                                                   static_cast<std::uint8_t>(g),
-                                                   static_cast<std::uint8_t>(b), 0};
-    }
-    palettes.CloseFile();
-
+    static const char* const kPalettes[5] = {"s_pnl0.pal", "b_pnl0.pal", "ba_pnl0.pal",
+                                             "k_pnl0.pal", "j_pnl0.pal"};
     testsupport::TempFolder dir("zephlon-golden");
-    for (int view : {0, 1}) {
-        PaintFresh(view);
+    for (const PanelView& v : kPanelViews) {
+        FreshCockpit(v.type);
+        cockpit::theSwapPanel = v.swapped;
+        FixedFlight(0);
+        ASSERT_TRUE(palettes.OpenFile(kPalettes[v.type])) << kPalettes[v.type];
+        auto palette = std::make_unique<gfx::GFXPalette>();
+        char line[257];
+        for (int i = 0; i < 3; ++i)
+            palettes.ReadLine(line, sizeof line);
+        for (int i = 0; i < 256 && palettes.ReadLine(line, sizeof line) != nullptr; ++i) {
+            unsigned r = 0, g = 0, b = 0;
+            std::sscanf(line, "%u %u %u", &r, &g, &b);
+            palette->entries[i] = gfx::GFXPaletteEntry{static_cast<std::uint8_t>(r),
+                                                       static_cast<std::uint8_t>(g),
+                                                       static_cast<std::uint8_t>(b), 0};
+        }
+        palettes.CloseFile();
+
+        PaintFresh(v.view);
         cockpit::PanelRegion region;
-        ASSERT_TRUE(cockpit::PanelRegionFor(0, view, &region));
-        const int top = region.compass.top;
+        ASSERT_TRUE(cockpit::PanelRegionFor(v.type, v.view, &region));
+        const int top = std::min(region.compass.top, region.edgeRow);
         const std::vector<std::uint8_t> rows = Rows(gfx::GetDrawSurface(), top);
         std::unique_ptr<gfx::GFXBitmap> picture = gfx::GFXBitmap::Create(640, 480 - top, 8);
         ASSERT_TRUE(picture);
         for (int y = 0; y < 480 - top; ++y)
             std::memcpy(picture->Row(y), rows.data() + static_cast<std::size_t>(y) * 640, 640);
-        picture->palette = std::make_unique<gfx::GFXPalette>();
-        std::copy(palette->entries, palette->entries + 256, picture->palette->entries);
+        picture->palette = std::move(palette);
         const std::string made = dir.Path("view.bmp");
         ASSERT_EQ(picture->Save(made, gfx::kBitmapWriteBmp), 1);
         const std::string bytes = dir.Read("view.bmp");
 
-        const std::string golden = std::string(ZEPHLON_SOURCE_DIR) +
-                                   "/tests/golden/cockpit_c172_view" + std::to_string(view) +
-                                   ".bmp";
+        const std::string golden =
+            std::string(ZEPHLON_SOURCE_DIR) + "/tests/golden/" + v.golden + ".bmp";
         if (std::getenv("ZEPHLON_UPDATE_GOLDEN") != nullptr) {
             std::ofstream(golden, std::ios::binary) << bytes;
             continue;
@@ -167,8 +272,40 @@ TEST_F(PanelPaint, C172PanelMatchesItsGoldenPictures) {
         ASSERT_TRUE(in) << "missing " << golden << " (run with ZEPHLON_UPDATE_GOLDEN=1)";
         std::stringstream expected;
         expected << in.rdbuf();
-        EXPECT_TRUE(expected.str() == bytes) << "view " << view << " differs from " << golden;
+        EXPECT_TRUE(expected.str() == bytes) << v.golden << " differs from " << golden;
     }
+    cockpit::theSwapPanel = 0;
+}
+
+// Every value changed and painted over the old picture gives the picture a fresh paint of the new
+// values gives: every instrument erased all it drew before.
+TEST_F(PanelPaint, AChangedPanelEqualsAFreshPaint) {
+    for (const PanelView& v : kPanelViews) {
+        FreshCockpit(v.type);
+        cockpit::theSwapPanel = v.swapped;
+        FixedFlight(0);
+        PaintFresh(v.view);
+        FixedFlight(1);
+        // The slewing needles and levers need their steps, with the updates between paints.
+        for (int i = 0; i < 200; ++i) {
+            cockpit::UpdateGauges();
+            cockpit::PaintCockpit(v.view, 0);
+        }
+        const int top = flight::theAircraft.GetViewportBottom();
+        const std::vector<std::uint8_t> changed = Rows(gfx::GetDrawSurface(), top);
+        PaintFresh(v.view);
+        const std::vector<std::uint8_t> fresh = Rows(gfx::GetDrawSurface(), top);
+        ASSERT_EQ(changed.size(), fresh.size());
+        int differ = 0, first = -1;
+        for (std::size_t i = 0; i < fresh.size(); ++i)
+            if (changed[i] != fresh[i]) {
+                if (first < 0) first = static_cast<int>(i);
+                ++differ;
+            }
+        EXPECT_EQ(differ, 0) << v.golden << ": first at (" << first % 640 << ", "
+                             << top + first / 640 << ")";
+    }
+    cockpit::theSwapPanel = 0;
 }
 
 // A needle's value reaches every back buffer: it changes and changes back within two paints,
@@ -182,22 +319,11 @@ TEST_F(PanelPaint, ThreeFlippedBuffersEndAsAFreshPaint) {
     flight::theAircraft.UpdateViewBitmaps(0, 0);
     ASSERT_NE(cockpit::theLongNeedleFont, nullptr);
 
-    // What the airspeed needle's drawing does: skip an unchanged buffer, erase, draw, record.
+    // The airspeed needle's value before each painted frame of the panel routine.
     cockpit::PanelGauge& g = cockpit::theAirspeedIndicator;
-    const cockpit::IntPoint pivot{60, 239};
     auto frame = [&](int value) {
-        cockpit::PaintCockpit(0, 0);
         g.value = value;
-        g.AdvanceSlot();
-        if (g.alwaysDraw != 0 || g.drawnValue1[g.slot] != g.value || g.dirty != 0) {
-            g.EraseSlot();
-            cockpit::IntRect painted;
-            if (cockpit::PanelGauge::DrawFrame(cockpit::theLongNeedleFont, g.value, pivot,
-                                               &painted))
-                g.Record({painted.left, painted.top}, painted.right, painted.bottom);
-            if (g.alwaysDraw == 0) g.drawnValue1[g.slot] = g.value;
-            g.dirty = g.force = 0;
-        }
+        cockpit::PaintCockpit(0, 0);
         gfx::GetDrawSurface()->FlipCopy();
     };
     auto buffers = [] {
@@ -227,6 +353,57 @@ TEST_F(PanelPaint, ThreeFlippedBuffersEndAsAFreshPaint) {
     for (int i = 0; i < 3; ++i)
         frame(80);
     EXPECT_FALSE(buffers()[0] == fresh[0]);
+}
+
+// With three flipped buffers, every buffer ends with the current values of every instrument of
+// every panel: each equals a fresh paint.
+TEST_F(PanelPaint, EveryFlippedBufferEndsWithTheCurrentValues) {
+    gfx::SetDisplayOptions(main, {}, 2);
+    ASSERT_EQ(gfx::SetDisplayMode(gfx::kDisplayFullScreen, 1), 1);
+    ASSERT_EQ(gfx::theFlipChain[0]->chainCount, 3);
+    cockpit::SetPanelBufferCount(3);
+    auto buffers = [](int top) {
+        std::vector<std::vector<std::uint8_t>> all;
+        for (gfx::GFXSurface* s : gfx::theFlipChain)
+            all.push_back(Rows(s, top));
+        return all;
+    };
+    for (int type = 0; type < 5; ++type) {
+        FreshCockpit(type);
+        flight::theAircraft.UpdateViewBitmaps(0, 0);
+        FixedFlight(0);
+        cockpit::thePanelPrimed = 0;
+        for (int i = 0; i < 6; ++i) {
+            cockpit::PaintCockpit(0, 0);
+            gfx::GetDrawSurface()->FlipCopy();
+        }
+        FixedFlight(1);
+        for (int i = 0; i < 300; ++i) {
+            if (i % 3 == 0) cockpit::UpdateGauges();
+            cockpit::PaintCockpit(0, 0);
+            gfx::GetDrawSurface()->FlipCopy();
+        }
+        const int top = flight::theAircraft.GetViewportBottom();
+        const auto after = buffers(top);
+        cockpit::thePanelPrimed = 0;
+        for (int i = 0; i < 3; ++i) {
+            cockpit::PaintCockpit(0, 0);
+            gfx::GetDrawSurface()->FlipCopy();
+        }
+        const auto fresh = buffers(top);
+        for (int i = 0; i < 3; ++i) {
+            const auto& a = after[static_cast<std::size_t>(i)];
+            const auto& f = fresh[static_cast<std::size_t>(i)];
+            int first = -1, count = 0;
+            for (std::size_t p = 0; p < a.size() && p < f.size(); ++p)
+                if (a[p] != f[p]) {
+                    if (first < 0) first = static_cast<int>(p);
+                    ++count;
+                }
+            EXPECT_EQ(count, 0) << "type " << type << " buffer " << i << " first at ("
+                                << first % 640 << ", " << top + first / 640 << ")";
+        }
+    }
 }
 
 // A pitch offset of 200 is -160 and a bank offset of 90 is 60.

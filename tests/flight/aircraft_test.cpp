@@ -1,6 +1,8 @@
 // The aircraft table and the current aircraft.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -188,6 +190,27 @@ TEST(Aircraft, HobbsMetersAreKeptUnderTheFullName) {
     b.SelectByType(5);  // the variant shares the Skyhawk's meter
     EXPECT_EQ(b.GetHobbs(0), 40u);
     EXPECT_EQ(b.GetHobbs(1), 7u);
+    core::theIniFile.PutString("Hobbs Meter", "Cessna 172 Skyhawk", nullptr);
+}
+
+// Hand-edited meters: negative, huge and text values load without harm.
+TEST(Aircraft, HobbsMetersReadBadValuesSafely) {
+    flighttest::FlightHarness h(0);
+    const struct {
+        const char* text;
+        std::int32_t first, second;
+    } cases[] = {{"-360,5", -360, 5},
+                 {"99999999999,-99999999999", INT32_MAX, INT32_MIN},
+                 {"hours,7", 0, 0},
+                 {"12", 12, 0},
+                 {"", 0, 0}};
+    for (const auto& c : cases) {
+        core::theIniFile.PutString("Hobbs Meter", "Cessna 172 Skyhawk", c.text);
+        Aircraft a;
+        a.SelectByType(0);
+        EXPECT_EQ(static_cast<std::int32_t>(a.GetHobbs(0)), c.first) << c.text;
+        EXPECT_EQ(static_cast<std::int32_t>(a.GetHobbs(1)), c.second) << c.text;
+    }
     core::theIniFile.PutString("Hobbs Meter", "Cessna 172 Skyhawk", nullptr);
 }
 

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "cockpit/cockpit_systems.h"
+#include "cockpit/gauges.h"
 #include "cockpit/panel_layouts.h"
 #include "gfx/bitmap.h"
 #include "tools/mkdata/installation.h"
@@ -467,11 +468,109 @@ void Scan(Canvas& c) {
         }
 }
 
-// Our panel, halved, with the instrument named by its layout name outlined.
+// Where a named instrument of our 172 panel sits (its layout y, counted from the panel offset),
+// how it is outlined and how large: the place comes from the panel's own rows.
+enum class Outline { Dial, Radio, Other };
+struct PanelPlace {
+    Outline kind = Outline::Other;
+    double x = 0, y = 0;
+    double size = 0;  // a round instrument's diameter, a radio window's width
+};
+
+bool FindPanelPlace(const std::string& name, PanelPlace* place) {
+    using cockpit::PanelOp;
+    struct Named {
+        const char* name;
+        const cockpit::PanelGauge* gauge;
+        PanelOp op;  // for the instruments whose rows carry no gauge
+        double size;
+    };
+    static const Named kNamed[] = {
+        {"theAttitudeIndicator", &cockpit::theAttitudeIndicator, PanelOp::AttitudeIndicator, 48},
+        {"theAirspeedIndicator", &cockpit::theAirspeedIndicator, PanelOp::SingleNeedle, 50},
+        {"theHsiGauge", nullptr, PanelOp::HsiC172, 48},
+        {"theAltimeter", &cockpit::theAltimeter, PanelOp::ThreePointerAltimeter, 50},
+        {"theTurnCoordinator", &cockpit::theTurnCoordinator, PanelOp::TurnCoordinator, 50},
+        {"theVerticalSpeedIndicator", &cockpit::theVerticalSpeedIndicator, PanelOp::SingleNeedle,
+         50},
+        {"theNav1Indicator", &cockpit::theNav1Indicator, PanelOp::CourseIndicator, 50},
+        {"theAdfIndicator", &cockpit::theAdfIndicator, PanelOp::AdfIndicator, 50},
+        {"theTachometer1", &cockpit::theTachometer1, PanelOp::TachometerHourMeter, 36},
+        {"theDmeRadio", &cockpit::theDmeRadio, PanelOp::LampTriple, 48},
+        {"theNav1Radio", &cockpit::theNav1Radio, PanelOp::RadioActive, 70},
+        {"theNav2Radio", &cockpit::theNav2Radio, PanelOp::RadioActive, 70},
+        {"theAdfRadio", &cockpit::theAdfRadio, PanelOp::RadioActive, 50},
+        {"theCom1Radio", &cockpit::theCom1Radio, PanelOp::RadioActive, 70},
+        {"theCom2Radio", &cockpit::theCom2Radio, PanelOp::RadioActive, 70},
+        {"theTransponder", &cockpit::theTransponder, PanelOp::RadioActive, 30},
+        {"theClock", &cockpit::theClock, PanelOp::Clock, 40},
+        {"theLeftFuelGauge", &cockpit::theLeftFuelGauge, PanelOp::BarPointer, 24},
+        {"theRightFuelGauge", &cockpit::theRightFuelGauge, PanelOp::BarPointer, 24},
+        {"theOilTempGauge", &cockpit::theOilTempGauge, PanelOp::BarPointer, 24},
+        {"theOilPressureGauge", &cockpit::theOilPressureGauge, PanelOp::BarPointer, 24},
+        {"theMixtureLever", &cockpit::theMixtureLever, PanelOp::LeverKnob, 20},
+        {"theThrottleLever", &cockpit::theThrottleLever, PanelOp::LeverKnob, 20},
+        {"theCarbHeatKnob", &cockpit::theCarbHeatKnob, PanelOp::LeverKnob, 14},
+        {"theElevatorTrimIndicator", &cockpit::theElevatorTrimIndicator, PanelOp::TrimWheel, 44},
+        {"theFlapsLever", &cockpit::theFlapsLever, PanelOp::Flaps, 0},
+        {"theFuelSelector", &cockpit::theFuelSelector, PanelOp::RotarySelector, 24},
+        {"theIgnitionSwitch", &cockpit::theIgnitionSwitch, PanelOp::RotarySelector, 24},
+        {"theMasterSwitch", &cockpit::theMasterSwitch, PanelOp::ToggleC172, 10},
+        {"theAvionicsSwitch", &cockpit::theAvionicsSwitch, PanelOp::ToggleC172, 10},
+        {"thePitotHeatSwitch", &cockpit::thePitotHeatSwitch, PanelOp::ToggleC172, 10},
+        {"theStrobeSwitch", &cockpit::theStrobeSwitch, PanelOp::ToggleC172, 10},
+        {"theBeaconSwitch", &cockpit::theBeaconSwitch, PanelOp::ToggleC172, 10},
+        {"theNavLightSwitch", &cockpit::theNavLightSwitch, PanelOp::ToggleC172, 10},
+        {"theTaxiLightSwitch", &cockpit::theTaxiLightSwitch, PanelOp::ToggleC172, 10},
+        {"theLandingLightSwitch", &cockpit::theLandingLightSwitch, PanelOp::ToggleC172, 10},
+    };
+    int count = 0;
+    const cockpit::PanelRow* rows = cockpit::PanelRowsOf(0, &count);
+    for (const Named& n : kNamed) {
+        if (name != n.name) continue;
+        for (int i = 0; i < count; ++i) {
+            const cockpit::PanelRow& row = rows[i];
+            if (row.op != n.op || (n.gauge != nullptr && row.gauge != n.gauge)) continue;
+            place->size = n.size;
+            place->x = row.x;
+            place->y = row.y;
+            switch (row.op) {
+                case PanelOp::AttitudeIndicator: {
+                    // Placed by the attitude layout: the centre of its window.
+                    const cockpit::AttitudeLayout a = cockpit::AttitudeLayoutForType(0);
+                    place->x = a.a;
+                    place->y = (a.d + a.f) / 2 - cockpit::PanelRowShift(0);
+                    place->kind = Outline::Dial;
+                    break;
+                }
+                case PanelOp::SingleNeedle:
+                case PanelOp::ThreePointerAltimeter:
+                case PanelOp::TurnCoordinator:
+                case PanelOp::CourseIndicator:
+                case PanelOp::AdfIndicator:
+                case PanelOp::TachometerHourMeter:
+                case PanelOp::HsiC172:
+                    place->kind = Outline::Dial;
+                    break;
+                case PanelOp::RadioActive:
+                case PanelOp::LampTriple:
+                    place->kind = Outline::Radio;
+                    break;
+                default:
+                    place->kind = Outline::Other;
+                    break;
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+// Our panel, halved, with the instrument named by its gauge's name outlined.
 bool PanelSlide(Canvas& c, const gfx::GFXBitmap& panel, const std::string& instrument) {
     // Each 2×2 block shows its first pixel that is not the panel's paint, so thin marks stay;
     // the attitude window (left for the program to paint) shows a level horizon.
-    const std::uint8_t paint = c172::kPaint;
+    const std::uint8_t paint = InkIndex(0, Ink::Paint);
     const cockpit::AttitudeLayout a = cockpit::AttitudeLayoutForType(0);
     const int horizon = (a.d + a.f) / 2;
     for (int y = 0; y < kPanelHeight / 2; ++y)
@@ -479,33 +578,31 @@ bool PanelSlide(Canvas& c, const gfx::GFXBitmap& panel, const std::string& instr
             std::uint8_t v = paint;
             for (int k = 0; k < 4 && v == paint; ++k)
                 v = panel.Row(2 * y + k / 2)[2 * x + k % 2];
-            if (v == 0) v = 2 * y < horizon ? c172::kSky : c172::kGround;
+            if (v == 0)
+                v = 2 * y < horizon ? InkIndex(0, Ink::SkyArt) : InkIndex(0, Ink::GroundArt);
             c.Set(x, kPanelTop + y, v);
         }
-    for (int i = 0; i < cockpit::theC172LayoutCount; ++i) {
-        const cockpit::LayoutItem& item = cockpit::theC172Layout[i];
-        if (instrument != item.name) continue;
-        const double px = item.x / 2.0, py = (item.y - 157) / 2.0 + kPanelTop;
-        switch (item.kind) {
-            case cockpit::Instrument::Dial:
-            case cockpit::Instrument::Attitude:
-            case cockpit::Instrument::Heading:
-                c.Ring(px, py, item.size / 2.0 + 2, item.size / 2.0 + 5, kAccent);
-                break;
-            case cockpit::Instrument::Radio: {
-                const int l = static_cast<int>(px) - 4, t = static_cast<int>(py) - 7;
-                const int r = static_cast<int>(px + item.size / 2.0 + 38), b = static_cast<int>(py) + 7;
-                c.Fill(l, t, r, t + 1, kAccent), c.Fill(l, b - 1, r, b, kAccent);
-                c.Fill(l, t, l + 1, b, kAccent), c.Fill(r - 1, t, r, b, kAccent);
-                break;
-            }
-            default:
-                c.Ring(px + 5, py, 10, 13, kAccent);
-                break;
+    PanelPlace place;
+    if (!FindPanelPlace(instrument, &place)) return false;
+    // Layout y to the halved panel's rows.
+    const double px = place.x / 2.0, py = (place.y + cockpit::PanelRowShift(0)) / 2.0 + kPanelTop;
+    switch (place.kind) {
+        case Outline::Dial:
+            c.Ring(px, py, place.size / 2.0 + 2, place.size / 2.0 + 5, kAccent);
+            break;
+        case Outline::Radio: {
+            const int l = static_cast<int>(px) - 4, t = static_cast<int>(py) - 7;
+            const int r = static_cast<int>(px + place.size / 2.0 + 38),
+                      b = static_cast<int>(py) + 7;
+            c.Fill(l, t, r, t + 1, kAccent), c.Fill(l, b - 1, r, b, kAccent);
+            c.Fill(l, t, l + 1, b, kAccent), c.Fill(r - 1, t, r, b, kAccent);
+            break;
         }
-        return true;
+        default:
+            c.Ring(px + 5, py, 10, 13, kAccent);
+            break;
     }
-    return false;
+    return true;
 }
 
 // ---- one slide -----------------------------------------------------------------------------------

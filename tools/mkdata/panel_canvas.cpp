@@ -37,6 +37,31 @@ constexpr Glyph kGlyphs[] = {
     {'/', {1, 1, 2, 4, 8, 16, 16}},      {' ', {0, 0, 0, 0, 0, 0, 0}},
 };
 
+// The small font: 3 x 5 dots, bit 2 the leftmost.
+struct TinyGlyph {
+    char c;
+    std::uint8_t rows[5];
+};
+constexpr TinyGlyph kTiny[] = {
+    {'0', {7, 5, 5, 5, 7}}, {'1', {2, 6, 2, 2, 7}}, {'2', {7, 1, 7, 4, 7}}, {'3', {7, 1, 3, 1, 7}},
+    {'4', {5, 5, 7, 1, 1}}, {'5', {7, 4, 7, 1, 7}}, {'6', {7, 4, 7, 5, 7}}, {'7', {7, 1, 1, 2, 2}},
+    {'8', {7, 5, 7, 5, 7}}, {'9', {7, 5, 7, 1, 7}}, {'A', {2, 5, 7, 5, 5}}, {'B', {6, 5, 6, 5, 6}},
+    {'C', {7, 4, 4, 4, 7}}, {'D', {6, 5, 5, 5, 6}}, {'E', {7, 4, 6, 4, 7}}, {'F', {7, 4, 6, 4, 4}},
+    {'G', {7, 4, 5, 5, 7}}, {'H', {5, 5, 7, 5, 5}}, {'I', {7, 2, 2, 2, 7}}, {'J', {1, 1, 1, 5, 7}},
+    {'K', {5, 5, 6, 5, 5}}, {'L', {4, 4, 4, 4, 7}}, {'M', {5, 7, 7, 5, 5}}, {'N', {6, 5, 5, 5, 5}},
+    {'O', {7, 5, 5, 5, 7}}, {'P', {7, 5, 7, 4, 4}}, {'Q', {7, 5, 5, 7, 1}}, {'R', {7, 5, 6, 5, 5}},
+    {'S', {7, 4, 7, 1, 7}}, {'T', {7, 2, 2, 2, 2}}, {'U', {5, 5, 5, 5, 7}}, {'V', {5, 5, 5, 5, 2}},
+    {'W', {5, 5, 7, 7, 5}}, {'X', {5, 5, 2, 5, 5}}, {'Y', {5, 5, 2, 2, 2}}, {'Z', {7, 1, 2, 4, 7}},
+    {'.', {0, 0, 0, 0, 2}}, {'-', {0, 0, 7, 0, 0}}, {'/', {1, 1, 2, 4, 4}}, {'%', {5, 1, 2, 4, 5}},
+    {' ', {0, 0, 0, 0, 0}}, {'+', {0, 2, 7, 2, 0}}, {':', {0, 2, 0, 2, 0}},
+};
+
+const TinyGlyph* FindTiny(char c) {
+    for (const TinyGlyph& g : kTiny)
+        if (g.c == c) return &g;
+    return nullptr;
+}
+
 const Glyph* Find(char c) {
     for (const Glyph& g : kGlyphs)
         if (g.c == c) return &g;
@@ -146,6 +171,28 @@ int Canvas::TextWidth(std::string_view text, int scale) {
 void Canvas::TextCentred(double cx, double cy, std::string_view text, std::uint8_t c, int scale) {
     Text(static_cast<int>(std::lround(cx - TextWidth(text, scale) / 2.0)),
          static_cast<int>(std::lround(cy - 3.5 * scale)), text, c, scale);
+}
+
+int Canvas::Tiny(int x, int y, std::string_view text, std::uint8_t c) {
+    int at = x;
+    for (char ch : text) {
+        const TinyGlyph* g = FindTiny(ch);
+        if (g != nullptr)
+            for (int row = 0; row < 5; ++row)
+                for (int col = 0; col < 3; ++col)
+                    if ((g->rows[row] >> (2 - col)) & 1) Set(at + col, y + row, c);
+        at += 4;
+    }
+    return at - x;
+}
+
+int Canvas::TinyWidth(std::string_view text) {
+    return text.empty() ? 0 : static_cast<int>(text.size()) * 4 - 1;
+}
+
+void Canvas::TinyCentred(double cx, double cy, std::string_view text, std::uint8_t c) {
+    Tiny(static_cast<int>(std::lround(cx - TinyWidth(text) / 2.0)),
+         static_cast<int>(std::lround(cy - 2.5)), text, c);
 }
 
 }  // namespace mkdata

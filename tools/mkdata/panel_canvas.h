@@ -33,6 +33,10 @@ public:
     [[nodiscard]] static int TextWidth(std::string_view text, int scale = 1);
     // Centred on (cx, cy).
     void TextCentred(double cx, double cy, std::string_view text, std::uint8_t c, int scale = 1);
+    // The small 3 x 5 font of dial numerals and labels (digits, capitals, '.', '-', '/').
+    int Tiny(int x, int y, std::string_view text, std::uint8_t c);
+    [[nodiscard]] static int TinyWidth(std::string_view text);
+    void TinyCentred(double cx, double cy, std::string_view text, std::uint8_t c);
 
 private:
     gfx::GFXBitmap& b;

@@ -1,84 +1,194 @@
 #include "tools/mkdata/panel_roles.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+
+#include "cockpit/cockpit_systems.h"
+#include "cockpit/panel_art_tables.h"
 
 namespace mkdata {
 
 namespace {
+
+constexpr int kInks = static_cast<int>(Ink::Count);
 
 struct Role {
     int index;
     Rgb colour;
 };
 
-// The base every type starts from: paint ramp 10..25, greys 26..41, red 42..49, green 50..57,
-// amber 58..65, metal 66..69, sky 70..71, ground 72..73.
-std::vector<Rgb> BaseColours(Rgb paint) {
-    std::vector<Rgb> c;
-    auto ramp = [&](Rgb from, Rgb to, int n) {
-        for (int k = 0; k < n; ++k) {
-            const double t = n > 1 ? double(k) / (n - 1) : 0.0;
-            c.push_back({static_cast<std::uint8_t>(std::lround(from.r + (to.r - from.r) * t)),
-                         static_cast<std::uint8_t>(std::lround(from.g + (to.g - from.g) * t)),
-                         static_cast<std::uint8_t>(std::lround(from.b + (to.b - from.b) * t))});
-        }
-    };
-    auto scale = [](Rgb x, double f) {
-        return Rgb{static_cast<std::uint8_t>(std::clamp(x.r * f, 0.0, 255.0)),
-                   static_cast<std::uint8_t>(std::clamp(x.g * f, 0.0, 255.0)),
-                   static_cast<std::uint8_t>(std::clamp(x.b * f, 0.0, 255.0))};
-    };
-    ramp(scale(paint, 0.25), scale(paint, 1.9), 16);
-    ramp({4, 4, 4}, {250, 250, 245}, 16);
-    ramp({90, 10, 8}, {255, 90, 70}, 8);
-    ramp({10, 80, 20}, {90, 230, 110}, 8);
-    ramp({120, 70, 0}, {255, 215, 80}, 8);
-    ramp({70, 74, 80}, {190, 196, 204}, 4);
-    ramp({40, 110, 200}, {90, 160, 235}, 2);
-    ramp({150, 100, 55}, {110, 70, 35}, 2);
-    return c;
+constexpr Rgb kPaints[5] = {{92, 94, 100}, {48, 50, 56}, {86, 76, 66}, {60, 66, 76}, {44, 48, 54}};
+
+Rgb Scale(Rgb x, double f) {
+    return {static_cast<std::uint8_t>(std::clamp(x.r * f, 0.0, 255.0)),
+            static_cast<std::uint8_t>(std::clamp(x.g * f, 0.0, 255.0)),
+            static_cast<std::uint8_t>(std::clamp(x.b * f, 0.0, 255.0))};
 }
 
-constexpr Rgb kSkyBlue{70, 140, 225};
-constexpr Rgb kGroundBrown{120, 78, 40};
+// The colours the drawing's roles show, in the order in which a shared index takes its colour.
+std::vector<Role> FixedRoles(int type) {
+    const cockpit::PanelColours& c = cockpit::ColoursOf(type);
+    const cockpit::AttitudeLayout a = cockpit::AttitudeLayoutForType(type);
+    std::vector<Role> r = {
+        {c.lampOn, {110, 240, 90}},
+        {c.lampOff, {46, 52, 48}},
+        {c.edge, {26, 26, 28}},
+        {c.dotPowered, {120, 235, 100}},
+        {c.dotDark, {26, 26, 28}},
+        {a.h, {70, 140, 225}},
+        {a.i, {128, 84, 44}},
+        {c.shadow, {44, 32, 22}},
+        {c.needle, {250, 244, 210}},
+        {c.hsi, {250, 244, 210}},
+        {c.bug, type == 4 ? Rgb{120, 230, 120} : Rgb{250, 140, 40}},
+        {c.bar1, {255, 255, 255}},
+        {c.bar2, {175, 175, 175}},
+        {c.band1, {200, 255, 190}},
+        {c.band2, {110, 200, 100}},
+        {c.trim, {255, 255, 255}},
+        {c.sideTrim, {255, 255, 255}},
+    };
+    return r;
+}
 
-// Each type's roles at the indices its drawing code names.
-std::vector<Role> RolesOf(int type) {
-    switch (type) {
-        case 1:
-            return {{11, {40, 42, 46}}, {68, kSkyBlue}, {73, kGroundBrown}, {47, {120, 230, 90}},
-                    {24, {60, 62, 66}}};
-        case 2:
-            return {{13, {40, 38, 36}}, {65, kSkyBlue}, {73, kGroundBrown}, {48, {255, 200, 60}},
-                    {17, {70, 66, 62}}};
-        case 3:
-            return {{11, {36, 40, 46}}, {67, kSkyBlue}, {26, kGroundBrown}, {55, {90, 230, 110}},
-                    {50, {20, 60, 30}}, {18, {250, 250, 250}}};
-        case 4:
-            return {{62, {30, 32, 36}}, {68, kSkyBlue}, {35, kGroundBrown}, {52, {90, 230, 110}},
-                    {50, {20, 60, 30}}, {20, {250, 250, 250}}};
+// The art's inks for a panel paint.
+std::array<Rgb, kInks> InkColours(int type) {
+    const Rgb p = kPaints[std::clamp(type, 0, 4)];
+    std::array<Rgb, kInks> k{};
+    auto set = [&](Ink i, Rgb c) { k[static_cast<std::size_t>(i)] = c; };
+    set(Ink::PaintDeep, Scale(p, 0.35));
+    set(Ink::PaintDark, Scale(p, 0.62));
+    set(Ink::Paint, p);
+    set(Ink::PaintLight, Scale(p, 1.3));
+    set(Ink::PaintHighlight, Scale(p, 1.75));
+    set(Ink::PaintShadow, Scale(p, 0.82));
+    set(Ink::Black, {8, 8, 10});
+    set(Ink::Face, {20, 20, 22});
+    set(Ink::FaceLight, {44, 44, 48});
+    set(Ink::GreyDark, {72, 72, 76});
+    set(Ink::Grey, {128, 128, 132});
+    set(Ink::GreyLight, {188, 188, 192});
+    set(Ink::White, {245, 245, 240});
+    set(Ink::Cream, {232, 224, 190});
+    set(Ink::Red, {226, 40, 30});
+    set(Ink::RedDark, {130, 20, 16});
+    set(Ink::Green, {40, 200, 60});
+    set(Ink::GreenDark, {20, 100, 34});
+    set(Ink::Yellow, {250, 220, 40});
+    set(Ink::Amber, {250, 160, 30});
+    set(Ink::Orange, {255, 110, 30});
+    set(Ink::Blue, {60, 120, 220});
+    set(Ink::BlueDark, {28, 56, 120});
+    set(Ink::Metal, {150, 154, 160});
+    set(Ink::MetalLight, {210, 214, 220});
+    set(Ink::MetalDark, {92, 96, 102});
+    set(Ink::Digit, {255, 120, 40});
+    set(Ink::DigitDim, {30, 18, 12});
+    set(Ink::Window, {12, 10, 10});
+    set(Ink::SkyArt, {96, 150, 215});
+    set(Ink::SkyArtDark, {60, 110, 190});
+    set(Ink::GroundArt, {96, 120, 60});
+    set(Ink::GroundArtLight, {140, 150, 90});
+    set(Ink::Knob, {30, 30, 32});
+    set(Ink::KnobLight, {96, 96, 100});
+    set(Ink::Glare, {36, 36, 40});
+    return k;
+}
+
+struct TypeTable {
+    std::array<Rgb, 64> colours{};
+    std::array<std::uint8_t, kInks> inks{};
+};
+
+// Inks of the art two types share (the C172's digits on the Baron, the Bonanza's quadrant and
+// hour-meter digits on the Baron) sit at the same index, in the same colour, on every panel.
+bool SharedInk(Ink k) {
+    switch (k) {
+        case Ink::PaintDeep:
+        case Ink::PaintDark:
+        case Ink::Paint:
+        case Ink::PaintLight:
+        case Ink::PaintHighlight:
+        case Ink::PaintShadow:
+        case Ink::FaceLight:
+        case Ink::SkyArt:
+        case Ink::SkyArtDark:
+        case Ink::GroundArt:
+        case Ink::GroundArtLight:
+        case Ink::Glare:
+            return false;
         default:
-            return {{c172::kEdge, {30, 31, 34}},
-                    {c172::kSky, kSkyBlue},
-                    {c172::kSkyDark, {40, 100, 190}},
-                    {c172::kGround, kGroundBrown},
-                    {c172::kGroundLight, {150, 100, 55}},
-                    {c172::kLampOn, {120, 235, 90}},
-                    {c172::kLampOff, {52, 54, 56}},
-                    {c172::kDigit, {255, 120, 40}}};
+            return true;
     }
 }
 
-constexpr Rgb kPaints[5] = {{92, 94, 100}, {70, 72, 78}, {74, 70, 66}, {62, 66, 72}, {52, 56, 62}};
+std::array<bool, 64> Fixed(int type) {
+    std::array<bool, 64> taken{};
+    for (const Role& r : FixedRoles(type)) {
+        const int i = r.index - kFirstPanelEntry;
+        if (i >= 0 && i < 64) taken[static_cast<std::size_t>(i)] = true;
+    }
+    return taken;
+}
+
+TypeTable MakeTable(int type) {
+    TypeTable t;
+    std::array<bool, 64> taken{};
+    for (const Role& r : FixedRoles(type)) {
+        const int i = r.index - kFirstPanelEntry;
+        if (i < 0 || i >= 64 || taken[static_cast<std::size_t>(i)]) continue;
+        taken[static_cast<std::size_t>(i)] = true;
+        t.colours[static_cast<std::size_t>(i)] = r.colour;
+    }
+    // The shared inks take the indices no type's roles use, in order.
+    std::array<bool, 64> anyFixed{};
+    for (int k = 0; k < 5; ++k) {
+        const std::array<bool, 64> f = Fixed(k);
+        for (int i = 0; i < 64; ++i)
+            anyFixed[static_cast<std::size_t>(i)] =
+                anyFixed[static_cast<std::size_t>(i)] || f[static_cast<std::size_t>(i)];
+    }
+    const std::array<Rgb, kInks> inks = InkColours(type);
+    int next = 0;
+    for (int k = 0; k < kInks; ++k) {
+        if (!SharedInk(static_cast<Ink>(k))) continue;
+        while (next < 63 && anyFixed[static_cast<std::size_t>(next)]) ++next;
+        taken[static_cast<std::size_t>(next)] = true;
+        t.colours[static_cast<std::size_t>(next)] = inks[static_cast<std::size_t>(k)];
+        t.inks[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(next + kFirstPanelEntry);
+        ++next;
+    }
+    // The type's own inks take what is left.
+    next = 0;
+    for (int k = 0; k < kInks; ++k) {
+        if (SharedInk(static_cast<Ink>(k))) continue;
+        while (next < 63 && taken[static_cast<std::size_t>(next)]) ++next;
+        taken[static_cast<std::size_t>(next)] = true;
+        t.colours[static_cast<std::size_t>(next)] = inks[static_cast<std::size_t>(k)];
+        t.inks[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(next + kFirstPanelEntry);
+    }
+    // What is left repeats the paint.
+    for (int i = 0; i < 64; ++i)
+        if (!taken[static_cast<std::size_t>(i)]) t.colours[static_cast<std::size_t>(i)] = kPaints[type];
+    return t;
+}
+
+const TypeTable& TableOf(int type) {
+    static const std::array<TypeTable, 5> tables = {MakeTable(0), MakeTable(1), MakeTable(2),
+                                                    MakeTable(3), MakeTable(4)};
+    return tables[static_cast<std::size_t>(std::clamp(type, 0, 4))];
+}
 
 }  // namespace
 
+std::uint8_t InkIndex(int type, Ink ink) {
+    return TableOf(type).inks[static_cast<std::size_t>(ink)];
+}
+
 std::vector<Rgb> PanelRoleColours(int type, int timeIndex) {
-    type = std::clamp(type, 0, 4);
-    std::vector<Rgb> c = BaseColours(kPaints[type]);
-    for (const Role& r : RolesOf(type))
-        c[static_cast<std::size_t>(r.index - kFirstPanelEntry)] = r.colour;
+    const TypeTable& t = TableOf(type);
+    std::vector<Rgb> c(t.colours.begin(), t.colours.end());
     // Toward night the panel dims, and its lighting makes it warmer.
     const double night =
         std::clamp(timeIndex, 0, kPanelTimeIndexes - 1) / double(kPanelTimeIndexes - 1);
