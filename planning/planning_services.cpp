@@ -21,14 +21,6 @@ std::string Lower(std::string s) {
 }
 }  // namespace
 
-int PilotFile::LoadCurrent() {
-    return 0;
-}
-
-int PilotFile::Save() {
-    return 1;
-}
-
 int FlightPlan::ReadActiveFlag(core::IniFile& file) {
     return file.GetInt("flightPlan", "active", 0) != 0 ? 1 : 0;
 }

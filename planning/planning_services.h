@@ -1,11 +1,12 @@
-// Pilot files, the flight plan the world owns, and the planning dialogs the spine runs. Least
-// bodies until the planning code exists: no pilot file is found, the plan is never active, and
-// the Exit question is answered by a replaceable answerer (by default the program's message box).
+// Pilot files (pilot_file.h), the flight plan the world owns, and the planning dialogs the spine
+// runs. Least bodies until the planning code exists: the plan is never active, and the Exit
+// question is answered by a replaceable answerer (by default the program's message box).
 #pragma once
 
 #include <functional>
 #include <string>
 
+#include "planning/pilot_file.h"
 #include "win/handles.h"
 
 namespace core {
@@ -13,14 +14,6 @@ class IniFile;
 }
 
 namespace planning {
-
-class PilotFile {
-public:
-    // Non-zero when a current pilot was read.
-    int LoadCurrent();
-    int Save();
-    int flightMode = 0;
-};
 
 class FlightPlan {
 public:

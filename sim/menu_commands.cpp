@@ -15,10 +15,13 @@
 #include "nav/position_dialog.h"
 #include "nav/sms_database.h"
 #include "nav/speakers.h"
+#include "planning/logbook_dialog.h"
+#include "planning/pilot_dialogs.h"
 #include "planning/planning_services.h"
 #include "resources/main_menu_ids.h"
 #include "sim/flight_file.h"
 #include "sim/input/cockpit_commands.h"
+#include "sim/lesson_aircraft.h"
 #include "sim/main_window.h"
 #include "sim/main_window_services.h"
 #include "sim/saved_flight.h"
@@ -51,7 +54,7 @@ struct DialogCommand {
 };
 constexpr DialogCommand kDialogCommands[] = {
     {119, "SystemReliability"}, {124, "Loading"},          {129, "PartialPanel"},
-    {163, "LOGBOOKS"},          {298, "Virtual_Airspace"}, {339, "WindAloft"},
+    {298, "Virtual_Airspace"}, {339, "WindAloft"},
     {342, "SurfaceConditions"}, {400, "RadioComm"},        {565, "Checklists"},
     {679, "PilotStatus"},       {688, "WxBrief"},          {693, "FLIGHTLOG"}};
 
@@ -283,6 +286,9 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             theSimWorld.SetFlightMode(mode);
             return;
         }
+        case CMD_MANEUVERS:
+            RunManeuverCommand(window);
+            return;
         case CMD_CROSS_COUNTRY:
             if (RunDialogOver(window, "ASSIGNMENTBKGND") == 1) theSimWorld.SetFlightMode(2);
             return;
@@ -358,8 +364,14 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             return;
         case CMD_SELECT_PILOT:
             if (ConfirmCloseFlightPlan(window) == 0) return;
-            RunDialogOver(window, "SelectPilot");
+            planning::RunSelectPilotDialog(window);
             return;
+        case CMD_LOGBOOKS: {
+            planning::LogbooksDialog logbook;
+            logbook.aircraftType = static_cast<int>(theCurrentAircraftType);
+            logbook.DoModal(window);
+            return;
+        }
         case CMD_COPILOT:
             RunDialogOver(window, "CopilotBox");
             SavePilotFlightMode();

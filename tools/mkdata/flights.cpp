@@ -1,7 +1,8 @@
 // The default flights in "Flights": "Startup.Flt" and, for each aircraft, the parked ("Stop")
 // and ready-to-fly ("Fly") pair that a restart loads. Each stands on the centre line of a real
 // runway of a real airport of data/, a little past the landing threshold, facing along the
-// runway as the world plane lays it out, its wheels on the ground.
+// runway as the world plane lays it out, its wheels on the ground. "Lesson.Flt" is where the
+// flight lessons start.
 #include <cmath>
 #include <map>
 #include <string>
@@ -48,6 +49,7 @@ constexpr DefaultFlight kFlights[] = {
     {"KingFly.Flt", 3, Start::kReady, "KAPA", "35R"},
     {"JetStop.Flt", 4, Start::kParked, "KOAK", "29"},
     {"JetFly.Flt", 4, Start::kReady, "KOAK", "29"},
+    {"Lesson.Flt", 0, Start::kReady, "KSQL", "30"},
 };
 
 struct RunwayEnd {

@@ -76,6 +76,8 @@ int MakeEffects(Installation& installation, std::string* error);
 int MakeShapes(Installation& installation, std::string* error);
 int MakeHelp(Installation& installation, std::string* error);
 int MakeGroundSchool(Installation& installation, std::string* error);
+int MakePilots(Installation& installation, std::string* error);
+int MakeLessons(Installation& installation, std::string* error);
 // The ground-school videos by file name ("f01.avi"); with `slidesOnly` instead each slide's
 // 320×240 pixels ("f01_0.raw", the slides of a video in order), without speech.
 int MakeGroundSchoolInto(const std::string& dataDir,
@@ -101,6 +103,8 @@ inline constexpr Module kModules[] = {
     {"shapes", MakeShapes},
     {"help", MakeHelp},
     {"ground school", MakeGroundSchool},
+    {"pilots", MakePilots},
+    {"lessons", MakeLessons},
 };
 
 // Small helpers shared by the modules.
