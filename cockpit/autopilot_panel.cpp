@@ -1,7 +1,9 @@
 #include "cockpit/autopilot_panel.h"
 
+#include "cockpit/gauges.h"
+
 namespace cockpit {
 
-std::int32_t theAutopilotTrimButton = 0;
+std::int16_t& theAutopilotTrimButton = theAutopilotPanel.lever;
 
 }  // namespace cockpit

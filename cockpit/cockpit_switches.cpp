@@ -2,6 +2,8 @@
 
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_systems.h"
+#include "cockpit/nav_receivers.h"
+#include "cockpit/radio_commands.h"
 #include "flight/system_failures.h"
 
 namespace cockpit {
@@ -26,7 +28,6 @@ CockpitSwitches theCockpitSwitches{
     theNav2Indicator.altFace,
     theNav2Indicator.dirty,
 };
-TuningTarget theTuningTarget = TuningTarget::None;
 std::uint32_t theCrashShown = 0;
 std::uint32_t theCrashSuspendedSound = 0;
 
@@ -45,6 +46,8 @@ void TickPitotHeat() {
 void ResetCockpitSwitches() {
     CockpitSwitches& c = theCockpitSwitches;
     RebuildAllGauges();
+    ResetNavReceivers();
+    theAutopilotModeIndex = 0;
     ResetEngineSequences();
     c.carbHeatKnob = 15;
     c.cowlFlapKnob = 15;
@@ -59,7 +62,6 @@ void ResetCockpitSwitches() {
         v = 0;
     c.electricalMinimum[0] = c.electricalMinimum[1] = 0;
     c.pitotHeatCountdown = -1;
-    theTuningTarget = TuningTarget::None;
     theCrashShown = 0;
     theCrashSuspendedSound = 0;
     theEngineStartServices = PlainEngineStartServices();

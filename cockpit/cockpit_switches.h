@@ -43,10 +43,6 @@ extern CockpitSwitches theCockpitSwitches;
 // The Baron's swapped panel and the second panel bitmap's use ("swapPanel").
 extern std::int32_t theSwapPanel;
 
-// What the tuning keys (the radio commands' plus and minus) act on.
-enum class TuningTarget { None, HeadingBug, Nav2, Adf };
-extern TuningTarget theTuningTarget;
-
 // Engine starts: the commands call them; tests may put their own in. The defaults are the
 // cockpit's start requests.
 struct EngineStartServices {

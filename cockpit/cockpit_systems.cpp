@@ -6,14 +6,17 @@
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_switches.h"
 #include "cockpit/gauges.h"
+#include "cockpit/nav_receivers.h"
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_redraw.h"
+#include "cockpit/radio_commands.h"
 #include "core/numeric.h"
 #include "devices/engine_sounds.h"
 #include "flight/aircraft.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/flight_model_state.h"
 #include "flight/system_failures.h"
+#include "nav/atc_services.h"
 #include "win/program_entry.h"
 
 namespace cockpit {
@@ -481,17 +484,6 @@ void InvalidateAllGauges() {
     }
 }
 
-void CenterNavIndicators() {
-    for (PanelGauge* g : {&theNav1Indicator, &theNav2Indicator, &theAttitudeIndicator}) {
-        g->courseNeedle = 0;
-        g->glideSlopeNeedle = 0;
-        g->dirty = 1;
-    }
-    theHsiGauge.courseDeviation = 0;
-    theHsiGauge.glideSlope = 0;
-    theHsiGauge.dirty = 1;
-}
-
 void ApplyEngineLevers() {
     UpdateMixtureLever();
     UpdatePropPitchLever();
@@ -540,6 +532,8 @@ void UpdateElectricalPower(int reset) {
                           &theLeftGearLight})
         g->dirty = 1;
     theHsiGauge.dirty = 1;
+    EmptyStationIdents();
+    StopMarkerTone();
     std::int32_t* ap = theAutopilotPanel.buttons;  // APalt APhdg APnav APapr APbc APap APgs APtrim
     if (!Battery()) {
         ap[6] = ap[7] = 0;
@@ -570,11 +564,9 @@ void UpdateElectricalPower(int reset) {
         theOilTempGauge.needle = theOilTempGauge2.needle = 0;
         theOilPressureGauge.needle = theOilPressureGauge2.needle = 0;
     }
-    if (ap[5] == 1) {
-        ap[5] = 0;
-        State().fmAutopilotModes = 0;
-    }
+    if (ap[5] == 1) AutoPilotMaster();
     CenterNavIndicators();
+    nav::theAtcSpeech.OnComFrequencyChanged(0);
 }
 
 // ---- the slow step --------------------------------------------------------------------------------

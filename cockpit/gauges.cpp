@@ -184,6 +184,16 @@ void SetStartValues() {
     theCowlFlapSwitch.knob = 15;
     theFuelSelector.lever = 2;
     theFuelSelector2.lever = 1;
+    // The radios as a new cockpit has them: NAV on 108.00, COM on 124.00, the transponder on
+    // 1200, the course cards on 360.
+    for (PanelGauge* g : {&theNav1Radio, &theNav2Radio}) {
+        g->activeMHz = g->standbyMHz = 8;
+    }
+    for (PanelGauge* g : {&theCom1Radio, &theCom2Radio}) {
+        g->activeMHz = g->standbyMHz = 24;
+    }
+    theTransponder.activeMHz = 12;
+    theNav1Indicator.courseDegrees = theNav2Indicator.courseDegrees = 360;
 }
 
 struct StartValues {

@@ -18,16 +18,7 @@ void UpdateGauges() {
     // The running engines' sounds follow their tachometers.
     UpdateTachometerSounds();
 }
-void UpdateNavRadios() {}
 // The GPS display is drawn by the panel; nothing is loaded until it exists.
 void LoadGpsDisplay(int) {}
-
-// The radios write their section once they exist; until then reading succeeds.
-int ReadNavRadios(core::IniFile&) {
-    return 1;
-}
-int WriteNavRadios(core::IniFile&) {
-    return 1;
-}
 
 }  // namespace cockpit

@@ -1,7 +1,7 @@
 // The cockpit services the simulation's spine calls each frame and tick, and the panel's
 // situation sections: the panel mouse record, the full-redraw flags, the per-tick updates, the
-// radios' "NavAids" section (the radios join it) and, through the headers below, the redraw and
-// the cockpit systems.
+// radios' "NavAids" section (nav_receivers.*, nav_aids_section.cpp) and, through the headers
+// below, the redraw and the cockpit systems.
 #pragma once
 
 #include <cstdint>

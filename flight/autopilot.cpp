@@ -14,14 +14,6 @@ AutopilotWork theAutopilotWork;
 
 namespace {
 
-constexpr std::uint16_t kModeOn = 0x1;
-constexpr std::uint16_t kModeNav = 0x2;
-constexpr std::uint16_t kModeApproach = 0x4;
-constexpr std::uint16_t kModeHeading = 0x8;
-constexpr std::uint16_t kModeBackCourse = 0x20;
-constexpr std::uint16_t kStateAltitude = 0x4;
-constexpr std::uint16_t kStateGlideSlope = 0x8;
-constexpr std::uint16_t kStatePitchHold = 0x20;
 constexpr std::int16_t kPitchStep = 0x12;
 
 std::int16_t Add16(std::int32_t a, std::int32_t b) {
@@ -239,19 +231,19 @@ void Steer(std::int32_t bankTarget, std::int32_t rudder) {
 void RunAutopilot() {
     FlightModelState& s = theFlightModelState;
     AutopilotWork& w = theAutopilotWork;
-    if ((s.fmAutopilotModes & kModeOn) == 0 || s.fmOTG == 1) return;
+    if ((s.fmAutopilotModes & kApModeEngaged) == 0 || s.fmOTG == 1) return;
 
-    if ((s.fmAutopilotModes & ~kModeOn) == 0) {
+    if ((s.fmAutopilotModes & ~kApModeEngaged) == 0) {
         WingLeveller();
         PitchHold();
         return;
     }
-    if ((s.fmAutopilotModes & kModeApproach) == 0) s.fmAutopilotState |= kStatePitchHold;
+    if ((s.fmAutopilotModes & kApModeApproach) == 0) s.fmAutopilotState |= kApStatePitchHold;
 
     const nav::AutopilotNavInput& in = nav::theAutopilotNavInput;
-    const bool radio = (s.fmAutopilotModes & (kModeNav | kModeApproach)) != 0;
-    const bool backCourse = !radio && (s.fmAutopilotModes & kModeHeading) == 0 &&
-                            (s.fmAutopilotModes & kModeBackCourse) != 0;
+    const bool radio = (s.fmAutopilotModes & (kApModeNav | kApModeApproach)) != 0;
+    const bool backCourse = !radio && (s.fmAutopilotModes & kApModeHeading) == 0 &&
+                            (s.fmAutopilotModes & kApModeBackCourse) != 0;
     std::int32_t deviation = 0;
     if ((radio || backCourse) && in.signalValid) {
         deviation = in.courseDeviation;
@@ -281,28 +273,28 @@ void RunAutopilot() {
                 target = static_cast<std::uint16_t>(target + world::theMagneticVariation);
             Turn(static_cast<std::int16_t>(static_cast<std::uint16_t>(target - s.fmHead)));
         }
-    } else if (!radio && (s.fmAutopilotModes & kModeHeading)) {
+    } else if (!radio && (s.fmAutopilotModes & kApModeHeading)) {
         const std::uint16_t target =
             static_cast<std::uint16_t>(s.fmApHeadingSel + world::theMagneticVariation);
         Turn(static_cast<std::int16_t>(static_cast<std::uint16_t>(target - s.fmHead)));
     }
 
-    if (s.fmAutopilotModes & kModeApproach) {
+    if (s.fmAutopilotModes & kApModeApproach) {
         const std::uint8_t gs = in.glideSlopeDeviation;
         const bool capture = in.signalValid && deviation >= -8 && deviation <= 6 &&
                              (gs < 0x81 || gs > 0xB1) && (in.flags & 0x10);
         if (capture) {
             s.fmAutopilotState = static_cast<std::uint16_t>(
-                (s.fmAutopilotState | kStateGlideSlope) & ~kStatePitchHold);
+                (s.fmAutopilotState | kApStateGlideSlope) & ~kApStatePitchHold);
         } else {
             s.fmAutopilotState = static_cast<std::uint16_t>(
-                (s.fmAutopilotState & ~kStateGlideSlope) | kStatePitchHold);
+                (s.fmAutopilotState & ~kApStateGlideSlope) | kApStatePitchHold);
         }
     }
 
-    if (s.fmAutopilotState & kStateGlideSlope) {
-        if (s.fmAutopilotState & kStateAltitude) {
-            s.fmAutopilotState = static_cast<std::uint16_t>(s.fmAutopilotState & ~kStateAltitude);
+    if (s.fmAutopilotState & kApStateGlideSlope) {
+        if (s.fmAutopilotState & kApStateAltitude) {
+            s.fmAutopilotState = static_cast<std::uint16_t>(s.fmAutopilotState & ~kApStateAltitude);
             AltitudeHold();
             return;
         }
@@ -316,9 +308,9 @@ void RunAutopilot() {
             --w.glideSlopeCountdown;
         }
         PitchHold();
-    } else if (s.fmAutopilotState & kStateAltitude) {
+    } else if (s.fmAutopilotState & kApStateAltitude) {
         AltitudeHold();
-    } else if (s.fmAutopilotState & kStatePitchHold) {
+    } else if (s.fmAutopilotState & kApStatePitchHold) {
         PitchHold();
     }
 }

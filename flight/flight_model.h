@@ -103,6 +103,18 @@ void EngineThrust();
 
 // ---- autopilot -------------------------------------------------------------------------
 
+// The bits of `fmAutopilotModes` (what the pilot selected) and of `fmAutopilotState` (what the
+// autopilot is doing), set by the cockpit's autopilot commands and read by the autopilot.
+inline constexpr std::uint16_t kApModeEngaged = 0x01;
+inline constexpr std::uint16_t kApModeNav = 0x02;
+inline constexpr std::uint16_t kApModeApproach = 0x04;
+inline constexpr std::uint16_t kApModeHeading = 0x08;
+inline constexpr std::uint16_t kApModeAltitude = 0x10;
+inline constexpr std::uint16_t kApModeBackCourse = 0x20;
+inline constexpr std::uint16_t kApStateAltitude = 0x04;
+inline constexpr std::uint16_t kApStateGlideSlope = 0x08;
+inline constexpr std::uint16_t kApStatePitchHold = 0x20;
+
 struct AutopilotWork {
     std::uint8_t passageLatched = 0;
     std::int8_t passageDeviation = 0;

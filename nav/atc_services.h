@@ -23,6 +23,38 @@ void AtcMoveTraffic();
 extern int theAtcSessionRunning;
 extern int theAtcState;
 
+// The pilot's requests, set by the communication commands and consumed by the ATC step. Until the
+// ATC exists each request only raises its flag and is written to the trace.
+enum class AtcRequest { Cancel, Repeat, TouchAndGo, GoAround, ClosedTraffic };
+struct AtcRequestFlags {
+    int cancel = 0;
+    int repeat = 0;
+    int touchAndGo = 0;
+    int goAround = 0;
+    int closedTraffic = 0;
+};
+extern AtcRequestFlags theAtcRequests;
+void AtcPostRequest(AtcRequest request);
+// The radio the pilot talks on: 0 COM1, 1 COM2, 2 the transponder.
+extern int theAtcRadioIndex;
+// Automatic taxi on or off.
+extern int theAtcAutoTaxi;
+// The session's altitudes in feet: the one assigned (0 none) and the one it started with.
+extern int theAtcAssignedAltitude;
+extern int theAtcSessionAltitude;
+// The session's airport (index of the airport table, -1 none) and runway.
+extern int theAtcAirport;
+extern int theAtcRunway;
+// A wanted altitude rounded to the VFR cruising altitudes (thousands plus 500).
+[[nodiscard]] int AtcRoundVfrAltitude(int feet);
+// Asks the controller for an altitude.
+void AtcRequestAltitude(int feet);
+// Whether the controller may change the runway now; change it.
+[[nodiscard]] int AtcCanChangeRunway();
+void AtcChangeRunway(int runway);
+// The runway of an airport most into the wind (the current one when none is better).
+[[nodiscard]] int AtcSelectRunwayIntoWind(int airport, int sessionFlag, int current);
+
 // The fields of the ATC state the positioning dialogs and the airports wizard set: where the
 // next session starts ("startPos": 0 on the ground, 3 on the runway, 6 downwind, 8 base, 9
 // final, 25 en route) and whether ATC is wanted ("enabledATC").

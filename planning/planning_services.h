@@ -20,6 +20,8 @@ public:
     std::string name;
     int active = 0;
     int saved = 1;
+    // Set when the route's altitudes are the even thousands (the ATC's altitude requests).
+    int directionFlag = 0;
     void SequenceLeg() {}
     int ReadActiveFlag(core::IniFile& file);
     // The plan's name, or empty for none ("BAD" is the stored placeholder).

@@ -3,8 +3,11 @@
 #include <cstdint>
 
 #include "cockpit/cockpit_systems.h"
+#include "cockpit/radio_commands.h"
 #include "flight/flight_model_state.h"
+#include "planning/planning_services.h"
 #include "sim/input/flight_controls.h"
+#include "sim/input/general_commands.h"
 #include "sim/sim_world.h"
 
 namespace sim {
@@ -34,10 +37,20 @@ std::int16_t* ControlWord(int which) {
     }
 }
 
+int HasFlightPlan() {
+    return theSimWorld.HasFlightPlan() ? 1 : 0;
+}
+int FlightPlanDirection() {
+    const planning::FlightPlan* plan = theSimWorld.GetFlightPlan();
+    return plan != nullptr && plan->directionFlag != 0 ? 1 : 0;
+}
+
 }  // namespace
 
 void InstallPanelHost() {
     cockpit::thePanelHost = cockpit::PanelHostServices{&CompassShown, &SimulationHeld, &ControlWord};
+    cockpit::theRadioCommandHost =
+        cockpit::RadioCommandHost{&HasFlightPlan, &FlightPlanDirection, &PostMenuCommand};
 }
 
 }  // namespace sim

@@ -1,5 +1,5 @@
 // The spine's answers to what the cockpit asks of it (the compass option, the situation hold, the
-// trim and keyboard-control words).
+// trim and keyboard-control words; the flight plan and the menu commands of the radio commands).
 #pragma once
 
 namespace sim {

@@ -7,6 +7,7 @@
 #include "cockpit/cockpit_switches.h"
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
+#include "cockpit/radio_commands.h"
 #include "devices/sound_services.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
@@ -289,7 +290,7 @@ void CmdRepairPlane() {
 }
 
 void CmdHeadingBug() {
-    cockpit::theTuningTarget = cockpit::TuningTarget::HeadingBug;
+    cockpit::SelectHeadingBug();
 }
 
 void CmdAltimeterDown() {
@@ -517,9 +518,15 @@ void CmdToggleDigitalReadout() {
 void CmdToggleNavOrADF() {
     const int type = Type();
     if (type != 0 && type != 5) return;
-    const bool adf = Toggle(theCockpitSwitches.nav2ShowsAdf) != 0;
+    // The flag set shows NAV2's course indicator in the ADF's place; the tuning keys follow the
+    // instrument now shown.
+    const bool nav2 = Toggle(theCockpitSwitches.nav2ShowsAdf) != 0;
     theCockpitSwitches.nav2AdfRedraw = 1;
-    cockpit::theTuningTarget = adf ? cockpit::TuningTarget::Adf : cockpit::TuningTarget::Nav2;
+    cockpit::theAdfIndicator.dirty = 1;
+    if (nav2)
+        cockpit::Nav2();
+    else
+        cockpit::ADF();
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include "sim/input/general_commands.h"
 #include "sim/input/key_commands.h"
 #include "sim/input/key_names.h"
+#include "sim/input/radio_key_tables.h"
 #include "sim/slew.h"
 
 namespace sim {
@@ -82,6 +83,8 @@ KeyCommandNode theSlewNode;
 KeyCommandNode theGeneralNode;
 KeyCommandNode theViewNode;
 KeyCommandNode theFlightControlNode;
+KeyCommandNode theRadioNode;
+KeyCommandNode theCommNode;
 
 }  // namespace
 
@@ -101,9 +104,13 @@ void RegisterKeyCommandTables() {
     RegisterKeyCommands(&theGeneralNode, GeneralCommands(), 0);
     RegisterKeyCommands(&theViewNode, ViewCommands(), 0);
     RegisterKeyCommands(&theFlightControlNode, FlightControlCommands(), 0);
+    RegisterKeyCommands(&theRadioNode, RadioCommands(), 0);
+    RegisterKeyCommands(&theCommNode, CommCommands(), 0);
 }
 
 void UnregisterKeyCommandTables() {
+    UnregisterKeyCommands(&theCommNode);
+    UnregisterKeyCommands(&theRadioNode);
     UnregisterKeyCommands(&theFlightControlNode);
     UnregisterKeyCommands(&theViewNode);
     UnregisterKeyCommands(&theGeneralNode);

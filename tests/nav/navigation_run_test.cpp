@@ -44,9 +44,12 @@ TEST_F(NavigationRun, RadiosHearTheNearestStationsAtSanCarlos) {
         ASSERT_NE(at, std::string::npos) << "missing or out of order: " << line << "\n" << r.out;
         ++at;
     }
-    // With the masters off nothing is heard: the first OSI line comes after the second tuning.
+    // The starter flight comes tuned; with the masters off nothing is heard: the first OSI line
+    // after start-up comes after the second tuning.
     const std::size_t first = r.out.find("radio NAV1 113.90");
-    EXPECT_GT(r.out.find("nav: NAV1"), r.out.find("radio NAV1 113.90", first + 1)) << r.out;
+    EXPECT_GT(r.out.find("nav: NAV1 113.90 OSI", r.out.find("start-up done")),
+              r.out.find("radio NAV1 113.90", first + 1))
+        << r.out;
     EXPECT_NE(r.out.find("nav: NAV1 113.90 OSI 7.2 nm"), std::string::npos) << r.out;
 }
 

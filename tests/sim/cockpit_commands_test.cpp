@@ -230,7 +230,9 @@ TEST_F(CockpitCommands, TypeOnlySwitches) {
         c.cmd();
         EXPECT_EQ(*c.flag, c.after) << c.type;
     }
-    EXPECT_EQ(cockpit::theTuningTarget, cockpit::TuningTarget::Adf);
+    // The last toggle showed NAV2 in the ADF's place: the tuning keys act on NAV2.
+    EXPECT_EQ(cockpit::theNav2Radio.selected, 1);
+    EXPECT_EQ(cockpit::theAdfRadio.selected, 0);
 }
 
 TEST_F(CockpitCommands, CowlFlapsAndCarbHeat) {

@@ -1,15 +1,23 @@
 // The default flights in "Flights": "Startup.Flt" and, for each aircraft, the parked ("Stop")
 // and ready-to-fly ("Fly") pair that a restart loads. Each stands on the centre line of a real
 // runway of a real airport of data/, a little past the landing threshold, facing along the
-// runway as the world plane lays it out, its wheels on the ground. "Lesson.Flt" is where the
-// flight lessons start.
+// runway as the world plane lays it out, its wheels on the ground. Its radios are tuned from the
+// public data: NAV1 on the VOR nearest the airport, NAV2 on the runway's ILS (else the next
+// VOR), each with the other's station on standby, the ADF on the nearest NDB, COM1 on the tower
+// (else the common traffic frequency), COM2 on the ATIS, the transponder on 1200, and the courses
+// and heading bug on the runway's magnetic heading. "Lesson.Flt" is where the flight lessons
+// start.
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_systems.h"
+#include "cockpit/nav_receivers.h"
 #include "cockpit/panel_controls.h"
+#include "cockpit/panel_services.h"
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
 #include "flight/aircraft_parameters.h"
@@ -95,6 +103,131 @@ int LoadAirports(const std::string& dataDir, std::map<std::string, Airport>* air
     return 1;
 }
 
+// The radio facts of data/: stations with their positions, frequency codes (MHz x 100 or kHz)
+// and the VORs' published variation; each airport's ILS by runway and its frequencies by kind.
+struct Station {
+    double lat = 0, lon = 0;
+    int frequency = 0;
+    double variation = 0;  // degrees, east positive
+};
+struct RadioFacts {
+    std::vector<Station> vors, ndbs;
+    std::map<std::string, int> ilsByRunway;                  // "KOAK 29" -> 10870
+    std::map<std::string, std::map<std::string, int>> coms;  // airport -> kind -> first frequency
+};
+
+int LoadRadioFacts(const std::string& dataDir, RadioFacts* facts, std::string* error) {
+    std::vector<std::vector<std::string>> rows;
+    if (!ReadCsv(dataDir + "/navdata-us/vor.csv", &rows, error)) return 0;
+    for (const auto& r : rows) {
+        Station s;
+        double f = 0;
+        if (r.size() >= 8 && ParseNumber(r[2], &s.lat) && ParseNumber(r[3], &s.lon) &&
+            ParseNumber(r[5], &f) && ParseNumber(r[7], &s.variation)) {
+            s.frequency = static_cast<int>(f);
+            facts->vors.push_back(s);
+        }
+    }
+    rows.clear();
+    if (!ReadCsv(dataDir + "/navdata-us/ndb.csv", &rows, error)) return 0;
+    for (const auto& r : rows) {
+        Station s;
+        double f = 0;
+        if (r.size() >= 6 && ParseNumber(r[2], &s.lat) && ParseNumber(r[3], &s.lon) &&
+            ParseNumber(r[5], &f)) {
+            s.frequency = static_cast<int>(f);
+            facts->ndbs.push_back(s);
+        }
+    }
+    rows.clear();
+    if (!ReadCsv(dataDir + "/navdata-us/ils.csv", &rows, error)) return 0;
+    for (const auto& r : rows) {
+        double f = 0;
+        if (r.size() >= 8 && ParseNumber(r[7], &f))
+            facts->ilsByRunway.emplace(r[0] + " " + r[1], static_cast<int>(f));
+    }
+    rows.clear();
+    if (!ReadCsv(dataDir + "/navdata-us/frequency.csv", &rows, error)) return 0;
+    for (const auto& r : rows) {
+        double f = 0;
+        if (r.size() >= 3 && ParseNumber(r[2], &f))
+            facts->coms[r[0]].emplace(r[1], static_cast<int>(f));
+    }
+    return 1;
+}
+
+// The stations of a list nearest a place, nearest first.
+std::vector<const Station*> Nearest(const std::vector<Station>& list, double lat, double lon,
+                                    std::size_t count) {
+    std::vector<std::pair<double, const Station*>> byDistance;
+    for (const Station& s : list)
+        byDistance.emplace_back(Distance(lat, lon, s.lat, s.lon), &s);
+    const std::size_t n = std::min(count, byDistance.size());
+    std::partial_sort(byDistance.begin(), byDistance.begin() + static_cast<std::ptrdiff_t>(n),
+                      byDistance.end());
+    std::vector<const Station*> out;
+    for (std::size_t i = 0; i < n; ++i)
+        out.push_back(byDistance[i].second);
+    return out;
+}
+
+void Tune(cockpit::PanelGauge& radio, int code, int wholeOffset) {
+    radio.activeMHz = radio.standbyMHz = static_cast<std::uint16_t>(code / 100 - wholeOffset);
+    radio.activeKHz = radio.standbyKHz = static_cast<std::uint16_t>(code % 100);
+}
+void TuneStandby(cockpit::PanelGauge& radio, int code) {
+    radio.standbyMHz = static_cast<std::uint16_t>(code / 100 - 100);
+    radio.standbyKHz = static_cast<std::uint16_t>(code % 100);
+}
+
+// The radios as the flight leaves them (the cockpit's words, written by its own writer).
+void SetRadios(int type, const DefaultFlight& f, const RunwayEnd& end, const RadioFacts& facts) {
+    const std::vector<const Station*> vors = Nearest(facts.vors, end.lat, end.lon, 2);
+    if (!vors.empty()) Tune(cockpit::theNav1Radio, vors[0]->frequency, 100);
+    const auto ils = facts.ilsByRunway.find(std::string(f.airport) + " " + f.runway);
+    if (ils != facts.ilsByRunway.end())
+        Tune(cockpit::theNav2Radio, ils->second, 100);
+    else if (vors.size() > 1)
+        Tune(cockpit::theNav2Radio, vors[1]->frequency, 100);
+    // The standby windows hold the other station, one swap away.
+    if (vors.size() > 1) TuneStandby(cockpit::theNav1Radio, vors[1]->frequency);
+    if (!vors.empty()) TuneStandby(cockpit::theNav2Radio, vors[0]->frequency);
+    const std::vector<const Station*> ndbs = Nearest(facts.ndbs, end.lat, end.lon, 1);
+    if (!ndbs.empty()) Tune(cockpit::theAdfRadio, ndbs[0]->frequency, 0);
+    const auto coms = facts.coms.find(f.airport);
+    if (coms != facts.coms.end()) {
+        const auto tower = coms->second.find("tower");
+        const auto ctaf = coms->second.find("unicom");
+        if (tower != coms->second.end())
+            Tune(cockpit::theCom1Radio, tower->second, 100);
+        else if (ctaf != coms->second.end())
+            Tune(cockpit::theCom1Radio, ctaf->second, 100);
+        const auto atis = coms->second.find("atis");
+        if (atis != coms->second.end()) Tune(cockpit::theCom2Radio, atis->second, 100);
+    }
+    cockpit::theTransponder.activeMHz = 12;
+    cockpit::theTransponder.activeKHz = 0;
+    // The runway's magnetic heading by the nearest VOR's published variation.
+    const double trueHeading = Bearing(end.lat, end.lon, end.farLat, end.farLon);
+    const double variation = vors.empty() ? 0.0 : vors[0]->variation;
+    int course = static_cast<int>(std::lround(std::fmod(trueHeading - variation + 720.0, 360.0)));
+    if (course <= 0) course += 360;
+    const int card = 360 - course == 0 ? 360 : 360 - course;
+    const auto frame = static_cast<std::int16_t>(std::trunc((360 - course) * 0.4 + 0.5));
+    if (type == 0 || type == 5) {
+        cockpit::theNav1Indicator.courseDegrees = static_cast<std::int16_t>(card);
+        cockpit::theNav1Indicator.cardFrame = frame;
+    }
+    cockpit::theNav2Indicator.courseDegrees = static_cast<std::int16_t>(card);
+    cockpit::theNav2Indicator.cardFrame = frame;
+    cockpit::theHsiGauge.course = static_cast<std::int16_t>(course);
+    cockpit::theHsiGauge.headingBug = static_cast<std::int16_t>(course % 360);
+    cockpit::NavReceiverWords& w = cockpit::theNavReceiverWords;
+    w.vor1_obs_setting = w.vor2_obs_setting = static_cast<std::uint16_t>(course);
+    cockpit::UpdateNav1CourseAngle();
+    w.vor2_obs_pd = w.vor1_obs_pd;
+}
+
 // The cockpit as the flight leaves it, written by the cockpit's own writers: a ready flight with
 // battery and avionics on, fuel on both tanks (own side on the twins), mixtures rich, magnetos
 // on both (igniters on the turbines), throttles closed; a parked one cold with the masters off.
@@ -102,7 +235,8 @@ int theFlightType = 0;
 int FlightType() {
     return theFlightType;
 }
-int WriteCockpit(core::IniFile& file, const DefaultFlight& f) {
+int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& end,
+                 const RadioFacts& facts) {
     const flight::AircraftServices saved = flight::theAircraftServices;
     flight::theAircraftServices.aircraftType = &FlightType;
     theFlightType = f.type;
@@ -127,13 +261,15 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f) {
     cockpit::theGearLever.knob = 0;
     int ok = cockpit::WritePanelState(file);
     ok &= cockpit::SavePartialPanelSettings(file);
+    SetRadios(f.type, f, end, facts);
+    ok &= cockpit::WriteNavRadios(file);
     cockpit::ResetCockpitServices();
     flight::theAircraftServices = saved;
     return ok;
 }
 
 int WriteFlight(Installation& installation, const DefaultFlight& f, const RunwayEnd& end,
-                std::string* error) {
+                const RadioFacts& facts, std::string* error) {
     // On the centre line, past the threshold.
     const double heading = Bearing(end.lat, end.lon, end.farLat, end.farLon);
     double lat = 0, lon = 0;
@@ -171,7 +307,7 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
     core::IniFile file(path.c_str());
     int ok = file.PutInt("Aircraft", "type", f.type);
     ok &= flight::WriteAircraftState(file);
-    ok &= WriteCockpit(file, f);
+    ok &= WriteCockpit(file, f, end, facts);
     ok &= file.PutInt("Time", "cur", kStartTime);
     ok &= file.PutInt("Time", "tZone", 7);
     ok &= file.PutInt("Time", "tZoneDiff", 7 * 3600);
@@ -189,6 +325,8 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
 int MakeFlights(Installation& installation, std::string* error) {
     std::map<std::string, Airport> airports;
     if (!LoadAirports(installation.DataDir(), &airports, error)) return 0;
+    RadioFacts facts;
+    if (!LoadRadioFacts(installation.DataDir(), &facts, error)) return 0;
     for (const DefaultFlight& f : kFlights) {
         const auto a = airports.find(f.airport);
         if (a == airports.end()) {
@@ -200,7 +338,7 @@ int MakeFlights(Installation& installation, std::string* error) {
             *error = std::string("no runway ") + f.runway + " at " + f.airport;
             return 0;
         }
-        if (!WriteFlight(installation, f, end->second, error)) return 0;
+        if (!WriteFlight(installation, f, end->second, facts, error)) return 0;
     }
     return 1;
 }
