@@ -199,7 +199,12 @@ int PilotFile::LoadCurrent() {
     name = read;
     const std::string path = PilotPath(name);
     if (win::GetFileAttributes(path) == win::INVALID_FILE_ATTRIBUTES) return SelectPilot(read);
-    return ReadFile(path);
+    // A pilot whose file does not read is no pilot: nothing is written over the damaged file.
+    if (ReadFile(path) == 0) {
+        name.clear();
+        return 0;
+    }
+    return 1;
 }
 
 int PilotFile::SelectPilot(std::string_view pilot) {

@@ -154,6 +154,8 @@ TEST_F(PilotFiles, DamagedPilotFilesAreRefusedAndKept) {
         dir.Write("PILOT/Student.PLT", corpus[i]);
         PilotFile damaged;
         EXPECT_EQ(damaged.LoadCurrent(), 0) << "case " << i;
+        EXPECT_EQ(damaged.Save(), 0) << "case " << i;
+        EXPECT_EQ(damaged.ReplaceLogbook({}), 0) << "case " << i;
         EXPECT_EQ(Plt("Student"), corpus[i]) << "case " << i;
     }
     // Texts without a terminator are cut at 127 characters.

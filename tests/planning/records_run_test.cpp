@@ -104,6 +104,17 @@ TEST_F(RecordScripts, ANewPilotIsMadeAfterARefusedName) {
     EXPECT_FALSE(fs::exists(dir.Path("PILOT/a.b.PLT")));
 }
 
+TEST_F(RecordScripts, AFirstStartWithoutPilotsAsksForOneThatCannotBeCancelled) {
+    fs::remove_all(dir.Path("PILOT"));
+    const testsupport::CommandResult r = Run("first-pilot.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    for (const char* seen : {"rows=1", "row 0: \"Student\"", "read 2 Button \"Cancel\" enabled=0",
+                             "read 1580 Button \"Delete\" enabled=0", "start-up done"})
+        EXPECT_NE(r.out.find(seen), std::string::npos) << seen << "\n" << r.out;
+    EXPECT_EQ(dir.Read("PILOT/CURRENT"), std::string("Student", 8));
+    EXPECT_EQ(dir.Read("PILOT/Student.PLT").size(), 106u);
+}
+
 // The instructor's lines come in the script's order, a wait of n steps being n lesson steps of
 // 18 ticks each: between the first and the last phrase the script waits 3 + 5 + 5 + 5 + 2 steps.
 TEST_F(RecordScripts, AManoeuvreRunsItsScriptToTheEnd) {
