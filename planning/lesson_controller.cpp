@@ -13,8 +13,15 @@ LessonController theLessonController;
 
 namespace {
 
-void Trace(const std::string& line) {
-    win::TraceLine("lesson: " + line);
+// Trace lines are formatted on the stack: a lesson step allocates nothing.
+void Trace(const char* line) {
+    win::TraceLine(line);
+}
+template <typename... Args>
+void Trace(const char* format, Args... args) {
+    char line[128];
+    std::snprintf(line, sizeof line, format, args...);
+    win::TraceLine(line);
 }
 
 // The next statement of a sequence; null past the script's last row.
@@ -198,18 +205,18 @@ int LessonController::LoadLessonFile(const std::string& member) {
     }
     if (loaded == 0) {
         script->Reset();
-        Trace("rejected " + member);
+        Trace("lesson: rejected %s", member.c_str());
         return 0;
     }
     if (aircraft->DumpWanted()) DumpLessonFile(*script, "Less.out");
     const std::string flight = script->flightFile.empty() ? std::string("Lesson.Flt") : script->flightFile;
     if (aircraft->LoadFlight(flight) == 0) {
         script->Reset();
-        Trace("rejected " + member + " (no flight " + flight + ")");
+        Trace("lesson: rejected %s (no flight %s)", member.c_str(), flight.c_str());
         return 0;
     }
     TakeReferences();
-    Trace("loaded " + member);
+    Trace("lesson: loaded %s", member.c_str());
     Start();
     return 1;
 }
@@ -228,7 +235,7 @@ void LessonController::Start() {
 }
 
 void LessonController::End() {
-    if (running) Trace("ended");
+    if (running) Trace("lesson: ended");
     running = false;
     if (copilotHasControl != 0 && aircraft != nullptr) aircraft->SetAutopilotMaster(false);
     copilotHasControl = 0;
@@ -257,7 +264,7 @@ int LessonController::EvaluateStatement(const LessonStatement& s, int* wait) {
         case kLessonSay:
             *wait = s.operand[1];
             if (s.operand[0] > 0) {
-                Trace("sound " + std::to_string(s.operand[0]));
+                Trace("lesson: sound %d", s.operand[0]);
                 aircraft->Speak(s.operand[0]);
             }
             return 1;
@@ -350,9 +357,9 @@ int LessonController::DoAction(const LessonStatement& s) {
 }
 
 void LessonController::TakeControl(int manoeuvre) {
-    Trace("feedback " + std::to_string(kPhraseMyAircraft));
+    Trace("lesson: feedback %d", kPhraseMyAircraft);
     aircraft->Speak(kPhraseMyAircraft);
-    Trace("copilot takes control");
+    Trace("lesson: copilot takes control");
     copilotHasControl = 1;
     sequencer.wait = std::max(sequencer.wait, 4);
     copilotManoeuvre = static_cast<std::int16_t>(manoeuvre);
@@ -382,8 +389,8 @@ void LessonController::ReturnControl() {
     aircraft->SetAutopilotMaster(false);
     sequencer.wait = std::max(sequencer.wait, 4);
     if (copilotManoeuvre == 0) TakeReferences();
-    Trace("copilot returns control");
-    Trace("feedback " + std::to_string(kPhraseYourAircraft));
+    Trace("lesson: copilot returns control");
+    Trace("lesson: feedback %d", kPhraseYourAircraft);
     aircraft->Speak(kPhraseYourAircraft);
 }
 

@@ -130,6 +130,23 @@ TEST_F(RecordScripts, AManoeuvreRunsItsScriptToTheEnd) {
     }
     EXPECT_EQ(r.out.find("copilot takes control"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    // Each line's simulated time: the waits between them, in steps of 18 ticks (18 / 18.2 s),
+    // seen at the 250 ms frames the script asks for.
+    auto when = [&](const char* line) {
+        const std::size_t at = r.out.rfind('[', r.out.find(line));
+        return std::stod(r.out.substr(at + 1));
+    };
+    const struct {
+        const char* line;
+        int steps;  // after the line before
+    } waits[] = {{"lesson: sound 21001", 3}, {"lesson: sound 21002", 5}, {"lesson: sound 21003", 5},
+                 {"lesson: sound 19995", 5}, {"lesson: sound 21004", 2}, {"lesson: ended", 2}};
+    double before = when("lesson: sound 21000");
+    for (const auto& w : waits) {
+        const double now = when(w.line);
+        EXPECT_NEAR(now - before, w.steps * 18 / 0.0182, 260.0) << w.line;
+        before = now;
+    }
 }
 
 }  // namespace
