@@ -115,6 +115,14 @@ bool LiveLessonAircraft::DumpWanted() {
     return core::theIniFile.GetInt("Debug", "DumpLess", 0) != 0;
 }
 
+void RunFlightLessonCommand(win::HWND window) {
+    if (ConfirmCloseFlightPlan(window) == 0) return;
+    planning::theLessonController.aircraft = &theLiveLessonAircraft;
+    planning::FltLessonPreflight dialog;
+    if (dialog.DoModal(window) == 1 && dialog.startNow != 0)
+        planning::theLessonController.LoadLessonScriptByNumber(dialog.lesson);
+}
+
 void RunManeuverCommand(win::HWND window) {
     if (ConfirmCloseFlightPlan(window) == 0) return;
     planning::theLessonController.aircraft = &theLiveLessonAircraft;

@@ -26,6 +26,8 @@ public:
 };
 extern LiveLessonAircraft theLiveLessonAircraft;
 
+// Menu command 103: the lesson preflight, then the chosen lesson when it is to start now.
+void RunFlightLessonCommand(win::HWND window);
 // Menu command 105: the manoeuvre list, then the chosen manoeuvre's lesson.
 void RunManeuverCommand(win::HWND window);
 

@@ -286,6 +286,9 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             theSimWorld.SetFlightMode(mode);
             return;
         }
+        case CMD_FLIGHT_LESSON:
+            RunFlightLessonCommand(window);
+            return;
         case CMD_MANEUVERS:
             RunManeuverCommand(window);
             return;

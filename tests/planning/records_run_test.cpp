@@ -115,6 +115,18 @@ TEST_F(RecordScripts, AFirstStartWithoutPilotsAsksForOneThatCannotBeCancelled) {
     EXPECT_EQ(dir.Read("PILOT/Student.PLT").size(), 106u);
 }
 
+TEST_F(RecordScripts, TheLessonPreflightKeepsTheNextLessonInThePilotFile) {
+    const testsupport::CommandResult r = Run("lesson.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::string plt = dir.Read("PILOT/Student.PLT");
+    ASSERT_GE(plt.size(), 106u);
+    EXPECT_EQ(plt[94], 3);
+    EXPECT_EQ(plt[95], 0);
+    EXPECT_NE(r.out.find("Lesson 3:"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("lesson: loaded zqLess3.txt"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("zqLess1.txt"), std::string::npos) << r.out;  // the first was not started
+}
+
 // The instructor's lines come in the script's order, a wait of n steps being n lesson steps of
 // 18 ticks each: between the first and the last phrase the script waits 3 + 5 + 5 + 5 + 2 steps.
 TEST_F(RecordScripts, AManoeuvreRunsItsScriptToTheEnd) {
