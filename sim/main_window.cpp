@@ -320,7 +320,8 @@ int ZephlonMain(const std::string& commandLine) {
     InitResourceVolumes();
     if (theMainWindow.Create() == 0) {
         if (theMainWindow.window) win::DestroyWindow(theMainWindow.window);
-        return theMainWindow.Terminate();
+        theMainWindow.Terminate();
+        return -1;  // a program without its window failed, however clean its end
     }
     win::PostMessage(theMainWindow.window, win::WM_COMMAND, 101, 0);
     const int code = theMainWindow.RunMessageLoop();

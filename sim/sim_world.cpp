@@ -153,7 +153,9 @@ SimWorld::SimWorld() {
 }
 
 SimWorld::~SimWorld() {
-    Shutdown();
+    // The program's own world goes down in the orderly close or the emergency exit, before
+    // static objects die: at exit its settings code would write through objects already gone.
+    if (this != &theSimWorld) Shutdown();
 }
 
 void SimWorld::Step(const char* what) {
