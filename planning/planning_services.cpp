@@ -22,14 +22,6 @@ std::string Lower(std::string s) {
 }
 }  // namespace
 
-int PilotFile::LoadCurrent() {
-    return 0;
-}
-
-int PilotFile::Save() {
-    return 1;
-}
-
 void FlightPlan::MarkDeparture() {
     sim::CalendarTime t;
     if (sim::theSimWorld.Time().GetZoneMode() != 0)

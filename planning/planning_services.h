@@ -1,6 +1,6 @@
-// Pilot files, the flight plan the world owns, and the planning dialogs the spine runs. The pilot
-// file is still a least body (none is found); the Exit question is answered by a replaceable
-// answerer (by default the program's message box).
+// Pilot files (pilot_file.h), the flight plan the world owns, and the planning dialogs the spine
+// runs. The Exit question is answered by a replaceable answerer (by default the program's
+// message box).
 #pragma once
 
 #include <array>
@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "planning/pilot_file.h"
 #include "win/handles.h"
 
 namespace core {
@@ -15,14 +16,6 @@ class IniFile;
 }
 
 namespace planning {
-
-class PilotFile {
-public:
-    // Non-zero when a current pilot was read.
-    int LoadCurrent();
-    int Save();
-    int flightMode = 0;
-};
 
 // One point of a plan: its station and when and with what fuel it was passed.
 struct FlightPlanNode {

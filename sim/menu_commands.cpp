@@ -16,10 +16,13 @@
 #include "nav/position_dialog.h"
 #include "nav/sms_database.h"
 #include "nav/speakers.h"
+#include "planning/logbook_dialog.h"
+#include "planning/pilot_dialogs.h"
 #include "planning/planning_services.h"
 #include "resources/main_menu_ids.h"
 #include "sim/flight_file.h"
 #include "sim/input/cockpit_commands.h"
+#include "sim/lesson_aircraft.h"
 #include "sim/main_window.h"
 #include "sim/main_window_services.h"
 #include "sim/saved_flight.h"
@@ -52,8 +55,7 @@ struct DialogCommand {
 };
 constexpr DialogCommand kDialogCommands[] = {
     {119, "SystemReliability"}, {124, "Loading"},          {129, "PartialPanel"},
-    {163, "LOGBOOKS"},          {339, "WindAloft"},        {342, "SurfaceConditions"},
-    {565, "Checklists"},
+    {339, "WindAloft"}, {342, "SurfaceConditions"}, {565, "Checklists"},
     {679, "PilotStatus"},       {688, "WxBrief"},          {693, "FLIGHTLOG"}};
 
 constexpr unsigned long kHelpTopics[11] = {10460, 10463, 10676, 10691, 10678, 10694,
@@ -294,6 +296,12 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             theSimWorld.SetFlightMode(mode);
             return;
         }
+        case CMD_FLIGHT_LESSON:
+            RunFlightLessonCommand(window);
+            return;
+        case CMD_MANEUVERS:
+            RunManeuverCommand(window);
+            return;
         case CMD_CROSS_COUNTRY:
             if (RunDialogOver(window, "ASSIGNMENTBKGND") == 1) theSimWorld.SetFlightMode(2);
             return;
@@ -369,8 +377,14 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             return;
         case CMD_SELECT_PILOT:
             if (ConfirmCloseFlightPlan(window) == 0) return;
-            RunDialogOver(window, "SelectPilot");
+            planning::RunSelectPilotDialog(window);
             return;
+        case CMD_LOGBOOKS: {
+            planning::LogbooksDialog logbook;
+            logbook.aircraftType = static_cast<int>(theCurrentAircraftType);
+            logbook.DoModal(window);
+            return;
+        }
         case CMD_COPILOT:
             RunDialogOver(window, "CopilotBox");
             SavePilotFlightMode();

@@ -21,6 +21,7 @@
 #include "gfx/tod_palette.h"
 #include "nav/atc_services.h"
 #include "nav/copilot_state.h"
+#include "planning/lesson_controller.h"
 #include "nav/lat_lon.h"
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
@@ -574,6 +575,7 @@ void SimWorld::TickEvery18() {
         cockpit::theAutopilotPanel.dirty = 1;
     }
     devices::UpdateSpeechAndBeacons(window);
+    planning::LessonStep();
     cockpit::CockpitSlowTick();
     nav::TickNavReception();
 }

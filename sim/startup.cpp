@@ -19,6 +19,7 @@
 #include "nav/atc_services.h"
 #include "nav/debug_keys.h"
 #include "nav/nav_database.h"
+#include "planning/pilot_dialogs.h"
 #include "planning/planning_services.h"
 #include "sim/flight_file.h"
 #include "sim/flight_tape.h"
@@ -150,7 +151,7 @@ void RunStartup() {
     win::ProfileWriteBatch settingsWrites;
     theSimWorld.SetLoadingScreen(1);
     planning::PilotFile pilot;
-    if (pilot.LoadCurrent() == 0) RunDialogOver(w, "SelectPilot");
+    if (pilot.LoadCurrent() == 0) planning::RunSelectPilotDialog(w);
     LoadAndSetCursor(win::IDC_WAIT);
     theSimWorld.SetLoadingScreen(1);
     theSimWorld.SetRestoreArrow(1);

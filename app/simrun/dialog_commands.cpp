@@ -4,7 +4,8 @@
 //                          waits up to 5 s of simulated time for it
 //   set ID VALUE           types into an edit, clicks a check or radio box until it shows
 //                          VALUE, selects a row of a list, combo or list view (equal, else
-//                          beginning with, else containing VALUE; #N for row N), moves a
+//                          beginning with, else containing VALUE; #N for row N; a combo with an
+//                          edit takes a value no row holds as typed text), moves a
 //                          trackbar by keys, presses an up-down +N or -N times
 //   click ID [right|double]  a mouse click in the middle of the control
 //   read ID                the control's class, text, state and rows, into the trace
@@ -350,12 +351,18 @@ bool Driver::RunDialogCommand(const Command& c) {
     // set
     const std::string cls = GetClassName(h);
     HWND dialog = GetParent(h);
-    if (cls == WC_EDIT) {
-        SetFocus(h);
-        SendMessage(h, EM_SETSEL, 0, -1);
-        SendMessage(h, WM_CLEAR, 0, 0);
+    // A combo with an edit takes a value none of its rows holds as typed text.
+    HWND typedInto = h;
+    if (cls == WC_COMBOBOX && GetDlgItem(h, 1001)) {
+        int sel = -1;
+        if (FindRow(Rows(h, &sel), c.button) < 0) typedInto = GetDlgItem(h, 1001);
+    }
+    if (GetClassName(typedInto) == WC_EDIT) {
+        SetFocus(typedInto);
+        SendMessage(typedInto, EM_SETSEL, 0, -1);
+        SendMessage(typedInto, WM_CLEAR, 0, 0);
         for (char ch : c.button)
-            SendMessage(h, WM_CHAR, static_cast<unsigned char>(ch), 0);
+            SendMessage(typedInto, WM_CHAR, static_cast<unsigned char>(ch), 0);
         // The user moves on, and the edit hears it lose the focus.
         if (HWND next = GetNextDlgTabItem(dialog, h, false); next && next != h) SetFocus(next);
         return true;

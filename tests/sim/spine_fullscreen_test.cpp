@@ -12,6 +12,7 @@
 
 #include "core/endian.h"
 #include "support/run_command.h"
+#include "support/starter_pilot.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -28,6 +29,7 @@ bool Built() {
 
 Outcome Play(const testsupport::TempFolder& dir, const std::string& script) {
     Outcome r;
+    testsupport::WriteStarterPilot(dir);
     dir.Write("script.txt", script);
     const std::string cmd = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun --dir " + dir.Root() +
                             " " + dir.Path("script.txt") + " 2>&1";

@@ -17,6 +17,7 @@
 
 #include "support/golden.h"
 #include "support/run_command.h"
+#include "support/starter_pilot.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -30,6 +31,7 @@ Outcome PlayScript(const testsupport::TempFolder& dir, const std::string& script
     Outcome r;
     const std::string exe = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
     if (!std::filesystem::exists(exe)) return r;
+    testsupport::WriteStarterPilot(dir);
     dir.Write("script.txt", script);
     const std::string cmd = exe + " --dir " + dir.Root() + " " + dir.Path("script.txt") + " 2>&1";
     const testsupport::CommandResult run = testsupport::RunCommand(cmd);

@@ -29,6 +29,7 @@
 #include "gfx/palette.h"
 #include "nav/lat_lon.h"
 #include "nav/map_outline.h"
+#include "planning/lesson_script.h"
 #include "platform/file_system.h"
 #include "support/audio.h"
 #include "support/navdata_csv.h"
@@ -179,7 +180,7 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
         {"Data\\Altitude.Vol", "Data\\Altitude", 0},
         {"Data\\Data.Vol", "Data\\Nav", 6},
         {"Art\\USA.Vol", "Art\\Terrain\\USA\\DML", 1},
-        {"Lessons\\Lessons.Vol", "Lessons", 0},
+        {"Lessons\\Lessons.Vol", "Lessons", 16},
         {"Data\\Perform.Vol", "Data\\Perform", 0},
     };
     for (const auto& v : volumes) {
@@ -272,6 +273,21 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
             } else if (n == "rwys.bin" || n == "buildings.bin" || n == "obstacle.bin") {
                 // Checked record by record by the airport tests.
                 EXPECT_GT(e.size, 4000u) << n;
+            } else if (n.rfind("zq", 0) == 0 || n.rfind("lDesc", 0) == 0) {
+                // Lesson scripts read through the program's reader; descriptions have a line.
+                ASSERT_EQ(volume.OpenFile(n), 1);
+                if (n[0] == 'z') {
+                    static planning::LessonScript script;
+                    EXPECT_EQ(planning::LoadLessonScript(
+                                  script, [&volume](char* b, int size) { return volume.ReadLine(b, size); }),
+                              1)
+                        << n;
+                } else {
+                    char line[256];
+                    ASSERT_NE(volume.ReadLine(line, sizeof line), nullptr) << n;
+                    EXPECT_GT(std::strlen(line), 10u) << n;
+                }
+                volume.CloseFile();
             } else {
                 ADD_FAILURE() << "unexpected member " << n << " in " << v.volume;
             }
@@ -437,7 +453,7 @@ TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
         {"Startup.Flt", 0, true}, {"C172Stop.Flt", 0, false}, {"C172Fly.Flt", 0, true},
         {"BonStop.Flt", 1, false}, {"BonFly.Flt", 1, true},    {"BarStop.Flt", 2, false},
         {"BarFly.Flt", 2, true},   {"KingStop.Flt", 3, false}, {"KingFly.Flt", 3, true},
-        {"JetStop.Flt", 4, false}, {"JetFly.Flt", 4, true},
+        {"JetStop.Flt", 4, false}, {"JetFly.Flt", 4, true},    {"Lesson.Flt", 0, true},
     };
     for (const auto& f : flights) {
         const std::string path = (install / "Flights" / f.file).string();

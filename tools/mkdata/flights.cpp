@@ -5,7 +5,8 @@
 // public data: NAV1 on the VOR nearest the airport, NAV2 on the runway's ILS (else the next
 // VOR), each with the other's station on standby, the ADF on the nearest NDB, COM1 on the tower
 // (else the common traffic frequency), COM2 on the ATIS, the transponder on 1200, and the courses
-// and heading bug on the runway's magnetic heading.
+// and heading bug on the runway's magnetic heading. "Lesson.Flt" is where the flight lessons
+// start.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -56,6 +57,7 @@ constexpr DefaultFlight kFlights[] = {
     {"KingFly.Flt", 3, Start::kReady, "KAPA", "35R"},
     {"JetStop.Flt", 4, Start::kParked, "KOAK", "29"},
     {"JetFly.Flt", 4, Start::kReady, "KOAK", "29"},
+    {"Lesson.Flt", 0, Start::kReady, "KSQL", "30"},
 };
 
 struct RunwayEnd {

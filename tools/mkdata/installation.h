@@ -96,6 +96,8 @@ int MakeShapes(Installation& installation, std::string* error);
 int MakeHelp(Installation& installation, std::string* error);
 int MakeSpeech(Installation& installation, std::string* error);
 int MakeGroundSchool(Installation& installation, std::string* error);
+int MakePilots(Installation& installation, std::string* error);
+int MakeLessons(Installation& installation, std::string* error);
 // The ground-school videos by file name ("f01.avi"); with `slidesOnly` instead each slide's
 // 320×240 pixels ("f01_0.raw", the slides of a video in order), without speech.
 int MakeGroundSchoolInto(const std::string& dataDir,
@@ -130,6 +132,8 @@ inline constexpr Module kModules[] = {
     {"magnetic grids", MakeMagneticGrids},
     {"ground school", MakeGroundSchool},
     {"plans", MakePlans},
+    {"pilots", MakePilots},
+    {"lessons", MakeLessons},
 };
 
 // Small helpers shared by the modules.

@@ -1,0 +1,130 @@
+#include "planning/pilot_dialogs.h"
+
+#include "planning/pilot_file.h"
+#include "ui/dialog_services.h"
+#include "win/controls.h"
+#include "win/dialog.h"
+#include "win/file_api.h"
+#include "win/program_entry.h"
+
+namespace planning {
+namespace {
+
+constexpr int kNames = 1630;
+constexpr int kDeleteButton = 1580;
+constexpr std::uint32_t kStopIcon = 16;
+
+std::string ComboText(win::HWND dialog, int row) {
+    const auto length = win::SendDlgItemMessage(dialog, kNames, win::CB_GETLBTEXTLEN, static_cast<win::WParam>(row), 0);
+    if (length < 0) return {};
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    win::SendDlgItemMessage(dialog, kNames, win::CB_GETLBTEXT, static_cast<win::WParam>(row),
+                            reinterpret_cast<win::LParam>(text.data()));
+    text.resize(text.find('\0'));
+    return text;
+}
+
+}  // namespace
+
+int SelectPilotDialog::OnInitDialog(win::HWND dialog) {
+    const int r = ui::Dialog::OnInitDialog(dialog);
+    PilotFile current;
+    hadPilot = current.LoadCurrent() != 0;
+    win::FindData found;
+    const win::FindHandle search = win::FindFirstFile(PilotFolder() + "\\*.PLT", &found);
+    if (search.IsValid()) {
+        do {
+            std::string pilot = found.fileName;
+            if (pilot.size() > 4) pilot.resize(pilot.size() - 4);
+            if ((found.fileAttributes & win::FILE_ATTRIBUTE_DIRECTORY) == 0 && IsValidPilotName(pilot))
+                win::SendDlgItemMessage(dialog, kNames, win::CB_ADDSTRING, 0, reinterpret_cast<win::LParam>(pilot.c_str()));
+        } while (win::FindNextFile(search, &found));
+        win::FindClose(search);
+    }
+    if (!hadPilot) {
+        win::EnableWindow(win::GetDlgItem(dialog, win::IDCANCEL), false);
+        win::EnableWindow(win::GetDlgItem(dialog, ui::kCancelButtonId), false);
+        if (win::SendDlgItemMessage(dialog, kNames, win::CB_FINDSTRINGEXACT, static_cast<win::WParam>(-1),
+                                    reinterpret_cast<win::LParam>("Student")) < 0)
+            win::SendDlgItemMessage(dialog, kNames, win::CB_ADDSTRING, 0, reinterpret_cast<win::LParam>("Student"));
+        win::SendDlgItemMessage(dialog, kNames, win::CB_SETCURSEL, 0, 0);
+    } else {
+        const auto at = win::SendDlgItemMessage(dialog, kNames, win::CB_FINDSTRING, static_cast<win::WParam>(-1),
+                                                reinterpret_cast<win::LParam>(current.name.c_str()));
+        if (at >= 0) win::SendDlgItemMessage(dialog, kNames, win::CB_SETCURSEL, static_cast<win::WParam>(at), 0);
+    }
+    UpdateDeleteButton();
+    return r;
+}
+
+void SelectPilotDialog::UpdateDeleteButton() {
+    const auto count = win::SendDlgItemMessage(window, kNames, win::CB_GETCOUNT, 0, 0);
+    win::EnableWindow(win::GetDlgItem(window, kDeleteButton), count >= 2);
+}
+
+void SelectPilotDialog::Choose() {
+    const auto row = win::SendDlgItemMessage(window, kNames, win::CB_GETCURSEL, 0, 0);
+    std::string pilot = row >= 0 && !typedName ? ComboText(window, static_cast<int>(row)) : win::GetDlgItemText(window, kNames);
+    if (pilot.size() > 512) pilot.resize(512);
+    if (pilot.size() > kPilotNameLimit) {
+        ui::ShowMessageBox(window, "Pilot names may be at most 64 characters long.", kStopIcon);
+        return;
+    }
+    if (!pilot.empty() && !IsValidPilotName(pilot)) {
+        ui::ShowMessageBox(window, "Only Alphanumeric Characters May be Used in Pilot Names.", kStopIcon);
+        pilot.clear();
+    }
+    if (pilot.empty()) {
+        ui::ShowMessageBox(window, "You Must Select a Pilot.", kStopIcon);
+        return;
+    }
+    PilotFile chosen;
+    if (chosen.SelectPilot(pilot) == 0) {
+        ui::ShowMessageBox(window, "You Must Select a Pilot.", kStopIcon);
+        return;
+    }
+    win::TraceLine("pilot: " + pilot);
+    for (const std::string& gone : deleted)
+        if (gone != pilot) win::DeleteFile(PilotPath(gone));
+    win::EndDialog(window, 1);
+}
+
+int SelectPilotDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
+    const int id = win::LOWORD(wParam);
+    // A typed name is the choice, not the row that was selected before typing.
+    if (id == kNames && (notifyCode == win::CBN_EDITCHANGE || notifyCode == win::CBN_SELCHANGE)) {
+        typedName = notifyCode == win::CBN_EDITCHANGE;
+        return 1;
+    }
+    if (id == kDeleteButton) {
+        const auto row = win::SendDlgItemMessage(window, kNames, win::CB_GETCURSEL, 0, 0);
+        if (row >= 0) {
+            deleted.push_back(ComboText(window, static_cast<int>(row)));
+            win::SendDlgItemMessage(window, kNames, win::CB_DELETESTRING, static_cast<win::WParam>(row), 0);
+            win::SendDlgItemMessage(window, kNames, win::CB_SETCURSEL, 0, 0);
+        }
+        UpdateDeleteButton();
+        return 1;
+    }
+    if (id == win::IDOK) {
+        Choose();
+        return 1;
+    }
+    if (id == win::IDCANCEL || id == ui::kCancelButtonId) {
+        PilotFile current;
+        if (current.LoadCurrent() == 0) {
+            ui::ShowMessageBox(window, "You Must Select a Pilot.", kStopIcon);
+            return 1;
+        }
+        win::EndDialog(window, 0);
+        return 1;
+    }
+    return ui::Dialog::OnCommand(notifyCode, wParam, control);
+}
+
+int RunSelectPilotDialog(win::HWND parent) {
+    SelectPilotDialog dialog;
+    return static_cast<int>(dialog.DoModal(parent));
+}
+
+}  // namespace planning

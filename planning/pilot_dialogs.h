@@ -1,0 +1,30 @@
+// The pilot selection dialog: choose, make or delete pilots. At start-up without a loadable
+// current pilot it offers "Student" and cannot be cancelled.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ui/dialog.h"
+
+namespace planning {
+
+class SelectPilotDialog : public ui::Dialog {
+public:
+    SelectPilotDialog() : ui::Dialog("SelectPilot", 680) { SetHelpContext(20008); }
+    int OnInitDialog(win::HWND dialog) override;
+    int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
+
+    std::vector<std::string> deleted;  // pilots whose files go when the choice is confirmed
+    bool hadPilot = false;
+    bool typedName = false;  // the edit's text, not the selected row, is the choice
+
+private:
+    void UpdateDeleteButton();
+    void Choose();
+};
+
+// Runs the pilot selection over `parent`: 1 when a pilot was chosen, 0 when cancelled.
+int RunSelectPilotDialog(win::HWND parent);
+
+}  // namespace planning

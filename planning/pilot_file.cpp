@@ -1,0 +1,335 @@
+#include "planning/pilot_file.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/resource_volume.h"
+#include "win/file_api.h"
+
+namespace planning {
+namespace {
+
+constexpr const char* kAircraftNames[kAircraftCodeCount] = {
+    "Cessna 172 Skyhawk", "Beechcraft v35 Bonanza", "Beechcraft Baron 58",
+    "Beechcraft Super King Air B200", "Cessna Citation Jet"};
+constexpr const char* kAircraftCodes[kAircraftCodeCount] = {"C-172", "B-V35", "B-58", "B-B200",
+                                                            "C-525CJ"};
+constexpr const char* kCategories[2] = {"Single", "Multiengine"};
+constexpr const char* kConditions[3] = {"Night", "Instrument", "Day"};
+constexpr const char* kPilotingTimes[3] = {"Cross Country", "Dual", "Pilot-In-Command"};
+
+template <std::size_t N>
+const char* Row(const char* const (&table)[N], int i) {
+    return i >= 0 && static_cast<std::size_t>(i) < N ? table[i] : "";
+}
+template <std::size_t N>
+int Find(const char* const (&table)[N], std::string_view text) {
+    for (std::size_t i = 0; i < N; ++i)
+        if (text == table[i]) return static_cast<int>(i);
+    return static_cast<int>(N);
+}
+
+void Put16(std::uint8_t* p, int v) {
+    const auto u = static_cast<std::uint16_t>(v);
+    p[0] = static_cast<std::uint8_t>(u);
+    p[1] = static_cast<std::uint8_t>(u >> 8);
+}
+void Put32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+std::int16_t Get16(const std::uint8_t* p) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+}
+std::uint32_t Get32(const std::uint8_t* p) {
+    return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
+           (std::uint32_t{p[3]} << 24);
+}
+void PutText(std::uint8_t* p, const std::string& s) {
+    const std::size_t n = std::min(s.size(), kLogbookTextSize - 1);
+    std::memcpy(p, s.data(), n);
+    std::memset(p + n, 0, kLogbookTextSize - n);
+}
+std::string GetText(const std::uint8_t* p) {
+    const void* end = std::memchr(p, 0, kLogbookTextSize - 1);
+    const std::size_t n = end ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(end) - p)
+                              : kLogbookTextSize - 1;
+    return {reinterpret_cast<const char*>(p), n};
+}
+
+// Opens, runs `body` with the handle, closes: every path closes what it opened.
+template <typename Body>
+int WithFile(const std::string& path, std::uint32_t access, std::uint32_t disposition, Body body) {
+    const win::FileHandle f = win::CreateFile(path, access, 0, disposition);
+    if (!f.IsValid()) return 0;
+    const int r = body(f);
+    win::CloseHandle(f);
+    return r;
+}
+bool WriteAll(win::FileHandle f, const void* data, std::size_t size) {
+    std::uint32_t written = 0;
+    return win::WriteFile(f, data, static_cast<std::uint32_t>(size), &written) && written == size;
+}
+bool ReadAll(win::FileHandle f, void* data, std::size_t size) {
+    std::uint32_t read = 0;
+    return win::ReadFile(f, data, static_cast<std::uint32_t>(size), &read) && read == size;
+}
+bool Seek(win::FileHandle f, std::uint32_t at) {
+    return win::SetFilePointer(f, static_cast<std::int32_t>(at), win::FILE_BEGIN) == at;
+}
+
+int ParseDatePart(std::string_view text, int part) {
+    if (text.size() > 8) return 0;
+    std::size_t begin = 0;
+    for (int i = 0; i < part; ++i) {
+        const std::size_t slash = text.find('/', begin);
+        if (slash == std::string_view::npos) return 0;
+        begin = slash + 1;
+    }
+    std::string number(text.substr(begin, 16));
+    if (part < 2) number = number.substr(0, number.find('/'));
+    return std::atoi(number.c_str());
+}
+
+}  // namespace
+
+void EncodeLogbookEntry(const LogbookEntry& e, std::uint8_t* out) {
+    std::memset(out, 0, kLogbookEntrySize);
+    Put32(out, e.dateKey);
+    Put16(out + 4, e.day);
+    Put16(out + 6, e.month);
+    Put16(out + 8, e.year);
+    Put16(out + 10, e.aircraft);
+    PutText(out + 12, e.from);
+    PutText(out + 140, e.to);
+    PutText(out + 268, e.remarks);
+    Put16(out + 524, e.category);
+    Put16(out + 526, e.conditions);
+    Put16(out + 528, e.pilotingTime);
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &e.duration, 4);
+    Put32(out + 532, bits);
+}
+
+LogbookEntry DecodeLogbookEntry(const std::uint8_t* in) {
+    LogbookEntry e;
+    e.dateKey = Get32(in);
+    e.day = Get16(in + 4);
+    e.month = Get16(in + 6);
+    e.year = Get16(in + 8);
+    e.aircraft = Get16(in + 10);
+    e.from = GetText(in + 12);
+    e.to = GetText(in + 140);
+    e.remarks = GetText(in + 268);
+    e.category = Get16(in + 524);
+    e.conditions = Get16(in + 526);
+    e.pilotingTime = Get16(in + 528);
+    const std::uint32_t bits = Get32(in + 532);
+    std::memcpy(&e.duration, &bits, 4);
+    return e;
+}
+
+std::string PilotFolder() {
+    core::theSetupInfo.Read(1);
+    const std::string& start = core::theSetupInfo.startFolder;
+    return start.empty() ? std::string("PILOT") : start + "\\PILOT";
+}
+std::string PilotPath(std::string_view pilot) {
+    return PilotFolder() + "\\" + std::string(pilot) + ".PLT";
+}
+std::string CurrentPilotPath() {
+    return PilotFolder() + "\\CURRENT";
+}
+
+bool IsValidPilotName(std::string_view name) {
+    if (name.empty() || name.size() > kPilotNameLimit) return false;
+    for (const char c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_' && c != ' ')
+            return false;
+    return true;
+}
+
+PilotFile::PilotFile() {
+    SetLessonNumber(1);
+    Put32(header.data() + kPilotSettingOffset, 5);
+}
+
+int PilotFile::LessonNumber() const {
+    return static_cast<std::uint16_t>(Get16(header.data() + kLessonNumberOffset));
+}
+void PilotFile::SetLessonNumber(int lesson) {
+    Put16(header.data() + kLessonNumberOffset, lesson);
+}
+
+std::vector<std::uint8_t> PilotFile::Encode() const {
+    std::vector<std::uint8_t> bytes(kPilotEntriesOffset + entries.size() * kLogbookEntrySize);
+    std::memcpy(bytes.data(), header.data(), kPilotHeaderSize);
+    Put16(bytes.data() + kPilotCountOffset, static_cast<int>(entries.size()));
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        EncodeLogbookEntry(entries[i], bytes.data() + kPilotEntriesOffset + i * kLogbookEntrySize);
+    return bytes;
+}
+
+// The whole file is read first, so a count that promises more entries than the file holds (or a
+// negative one) is seen before anything is believed.
+int PilotFile::ReadFile(const std::string& path) {
+    std::string bytes;
+    if (!win::ReadWholeFile(path, &bytes) || bytes.size() < kPilotEntriesOffset) return 0;
+    const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const int count = Get16(b + kPilotCountOffset);
+    if (count < 0 ||
+        static_cast<std::size_t>(count) * kLogbookEntrySize > bytes.size() - kPilotEntriesOffset)
+        return 0;
+    std::memcpy(header.data(), b, kPilotHeaderSize);
+    entries.clear();
+    for (int i = 0; i < count; ++i)
+        entries.push_back(DecodeLogbookEntry(b + kPilotEntriesOffset + static_cast<std::size_t>(i) * kLogbookEntrySize));
+    editIndex = 0;
+    if (Get32(header.data() + kPilotSettingOffset) != 0) Put32(header.data() + kPilotSettingOffset, 5);
+    return 1;
+}
+
+int PilotFile::LoadCurrent() {
+    std::string bytes;
+    if (!win::ReadWholeFile(CurrentPilotPath(), &bytes)) return 0;
+    if (bytes.size() > kCurrentFileLimit) return 0;
+    const std::string read = bytes.substr(0, bytes.find('\0'));
+    if (!IsValidPilotName(read)) return 0;
+    name = read;
+    const std::string path = PilotPath(name);
+    if (win::GetFileAttributes(path) == win::INVALID_FILE_ATTRIBUTES) return SelectPilot(read);
+    // A pilot whose file does not read is no pilot: nothing is written over the damaged file.
+    if (ReadFile(path) == 0) {
+        name.clear();
+        return 0;
+    }
+    return 1;
+}
+
+int PilotFile::SelectPilot(std::string_view pilot) {
+    if (!IsValidPilotName(pilot)) return 0;
+    name = std::string(pilot);
+    win::CreateDirectory(PilotFolder());  // the folder is made when a pilot is first written
+    const std::string current(name.c_str(), name.size() + 1);  // with its terminating zero
+    const int wrote = WithFile(CurrentPilotPath(), win::GENERIC_WRITE, win::CREATE_ALWAYS,
+                               [&](win::FileHandle f) { return WriteAll(f, current.data(), current.size()) ? 1 : 0; });
+    if (wrote == 0) return 0;
+    const std::string path = PilotPath(name);
+    if (win::GetFileAttributes(path) == win::INVALID_FILE_ATTRIBUTES) {
+        const std::vector<std::uint8_t> bytes = Encode();
+        const int made = WithFile(path, win::GENERIC_WRITE, win::CREATE_NEW,
+                                  [&](win::FileHandle f) { return WriteAll(f, bytes.data(), bytes.size()) ? 1 : 0; });
+        if (made == 0) return 0;
+    }
+    return LoadCurrent();
+}
+
+int PilotFile::Save() {
+    if (name.empty()) return 0;
+    const std::vector<std::uint8_t> bytes = Encode();
+    return WithFile(PilotPath(name), win::GENERIC_WRITE, win::OPEN_ALWAYS,
+                    [&](win::FileHandle f) { return WriteAll(f, bytes.data(), bytes.size()) ? 1 : 0; });
+}
+
+int PilotFile::ClearLogbook() {
+    if (name.empty()) return 0;
+    return WithFile(PilotPath(name), win::GENERIC_READ | win::GENERIC_WRITE, win::OPEN_EXISTING,
+                    [&](win::FileHandle f) {
+                        std::uint8_t count[2] = {0, 0};
+                        if (!WriteAll(f, header.data(), kPilotHeaderSize) || !WriteAll(f, count, 2)) return 0;
+                        entries.clear();
+                        editIndex = 0;
+                        return 1;
+                    });
+}
+
+int PilotFile::AppendEntry(const LogbookEntry& entry) {
+    if (name.empty()) return 0;
+    return WithFile(PilotPath(name), win::GENERIC_READ | win::GENERIC_WRITE, win::OPEN_EXISTING,
+                    [&](win::FileHandle f) {
+                        std::uint8_t head[kPilotEntriesOffset];
+                        if (!ReadAll(f, head, sizeof head)) return 0;
+                        const int count = Get16(head + kPilotCountOffset);
+                        if (count < 0 || count >= 0x7FFF) return 0;
+                        std::memcpy(header.data(), head, kPilotHeaderSize);
+                        std::uint8_t bytes[kLogbookEntrySize];
+                        EncodeLogbookEntry(entry, bytes);
+                        std::uint8_t newCount[2];
+                        Put16(newCount, count + 1);
+                        const auto at = static_cast<std::uint32_t>(kPilotEntriesOffset + count * kLogbookEntrySize);
+                        if (!Seek(f, kPilotCountOffset) || !WriteAll(f, newCount, 2) || !Seek(f, at) ||
+                            !WriteAll(f, bytes, sizeof bytes))
+                            return 0;
+                        if (entries.size() == static_cast<std::size_t>(count)) entries.push_back(entry);
+                        return 1;
+                    });
+}
+
+int PilotFile::ReplaceLogbook(const std::vector<LogbookEntry>& newEntries) {
+    if (name.empty() || newEntries.size() > 0x7FFF) return 0;
+    const std::string path = PilotPath(name);
+    // The header as the file holds it now, so the lesson the preflight stored is kept.
+    std::string old;
+    if (!win::ReadWholeFile(path, &old) || old.size() < kPilotEntriesOffset) return 0;
+    std::memcpy(header.data(), old.data(), kPilotHeaderSize);
+    std::vector<LogbookEntry> kept = std::move(entries);
+    entries = newEntries;
+    const std::vector<std::uint8_t> bytes = Encode();
+    if (!win::ReplaceFileAtomically(path, std::span<const std::uint8_t>(bytes))) {
+        entries = std::move(kept);
+        return 0;
+    }
+    return 1;
+}
+
+std::string PilotFile::FormatEntryDate(int n) const {
+    if (n < 0 || static_cast<std::size_t>(n) >= entries.size()) return {};
+    const LogbookEntry& e = entries[static_cast<std::size_t>(n)];
+    char text[40];
+    std::snprintf(text, sizeof text, "%d/%d/%d", e.month, e.day, e.year);
+    return text;
+}
+std::string PilotFile::FormatCurrentEntryDate() const {
+    return FormatEntryDate(editIndex);
+}
+
+void PilotFile::SetEntryDate(int month, int day, int year) {
+    if (entries.empty() || editIndex < 0 || static_cast<std::size_t>(editIndex) >= entries.size()) return;
+    LogbookEntry& e = entries[static_cast<std::size_t>(editIndex)];
+    e.month = static_cast<std::int16_t>(month);
+    e.day = static_cast<std::int16_t>(day);
+    e.year = static_cast<std::int16_t>(year);
+    e.dateKey = MakeDateKey(month, day, year);
+}
+
+float PilotFile::TotalHours(int conditions) const {
+    float total = 0.0F;
+    for (const LogbookEntry& e : entries)
+        if (e.conditions == conditions) total += e.duration;
+    return total;
+}
+
+const char* GetAircraftName(int i) { return Row(kAircraftNames, i); }
+const char* GetAircraftCode(int i) { return Row(kAircraftCodes, i); }
+const char* GetCategoryName(int i) { return Row(kCategories, i); }
+const char* GetConditionsName(int i) { return Row(kConditions, i); }
+const char* GetPilotingTimeName(int i) { return Row(kPilotingTimes, i); }
+
+int ParseEntryMonth(std::string_view text) { return ParseDatePart(text, 0); }
+int ParseEntryDay(std::string_view text) { return ParseDatePart(text, 1); }
+int ParseEntryYear(std::string_view text) { return ParseDatePart(text, 2); }
+int ParseAircraftCode(std::string_view text) { return Find(kAircraftCodes, text); }
+int ParseCategory(std::string_view text) { return Find(kCategories, text); }
+int ParseConditions(std::string_view text) { return Find(kConditions, text); }
+int ParsePilotingTime(std::string_view text) { return Find(kPilotingTimes, text); }
+
+std::uint32_t MakeDateKey(int month, int day, int year) {
+    return static_cast<std::uint32_t>(day + (year * 100 + month) * 100);
+}
+
+std::uint32_t SortingDateKey(std::uint32_t dateKey) {
+    return dateKey < 700000 ? dateKey + 1000000 : dateKey;
+}
+
+}  // namespace planning

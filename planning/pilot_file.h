@@ -1,0 +1,117 @@
+// Pilot files: one binary file per pilot under "PILOT" in the start-up folder, holding a small
+// header (the pilot's lesson number) and the logbook; "PILOT\CURRENT" names the current pilot.
+//
+// Layout, little-endian, no magic: the 104-byte header (u16 lesson number at 94, a u32 setting
+// held as 5 at 96), an i16 entry count at 104, then the entries of 536 bytes each from 106.
+// A file is trusted only as far as it is whole: a negative count, or entries that would pass the
+// end of the file, fail the load; texts keep at most 127 characters and their terminator.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace planning {
+
+inline constexpr int kPilotHeaderSize = 104;
+inline constexpr int kPilotCountOffset = 104;
+inline constexpr int kPilotEntriesOffset = 106;
+inline constexpr int kLogbookEntrySize = 536;
+inline constexpr int kLessonNumberOffset = 94;
+inline constexpr int kPilotSettingOffset = 96;
+inline constexpr std::size_t kLogbookTextSize = 128;
+inline constexpr std::size_t kPilotNameLimit = 64;
+inline constexpr std::size_t kCurrentFileLimit = 512;
+
+// One flight of the logbook.
+struct LogbookEntry {
+    std::uint32_t dateKey = 0;  // year * 10000 + month * 100 + day (two-digit year)
+    std::int16_t day = 1;
+    std::int16_t month = 1;
+    std::int16_t year = 0;      // two digits
+    std::int16_t aircraft = 0;  // row of the aircraft code table; 5 when none matched
+    std::string from, to, remarks;
+    std::int16_t category = 0;      // 0 Single, 1 Multiengine
+    std::int16_t conditions = 2;    // 0 Night, 1 Instrument, 2 Day
+    std::int16_t pilotingTime = 0;  // 0 Cross Country, 1 Dual, 2 Pilot-In-Command
+    float duration = 0.0F;          // hours
+};
+
+// The 536 bytes of an entry, and back (texts cut at their terminator or at 127 characters).
+void EncodeLogbookEntry(const LogbookEntry& entry, std::uint8_t* out);
+LogbookEntry DecodeLogbookEntry(const std::uint8_t* in);
+
+class PilotFile {
+public:
+    // An empty pilot: lesson 1, setting 5, no entries. Nothing is written until a pilot is chosen.
+    PilotFile();
+
+    // Reads the pilot "CURRENT" names; a missing pilot file is made. 1 when read, else 0.
+    int LoadCurrent();
+    // Makes `name` the current pilot (its file made when new) and loads it: 1, else 0.
+    int SelectPilot(std::string_view name);
+    // Rewrites the pilot file (header, count, every entry) in place: 1, else 0.
+    int Save();
+    // The header and a count of 0 written into the existing file (old entry bytes stay).
+    int ClearLogbook();
+    // One more entry written at the end of the counted ones in the existing file.
+    int AppendEntry(const LogbookEntry& entry);
+    // The whole file (header as held, the given entries) replaced at once, never half: 1, else 0.
+    int ReplaceLogbook(const std::vector<LogbookEntry>& newEntries);
+
+    // "month/day/year" of entry n, or empty when there is none.
+    [[nodiscard]] std::string FormatEntryDate(int n) const;
+    [[nodiscard]] std::string FormatCurrentEntryDate() const;
+    void SetEntryDate(int month, int day, int year);
+    // Hours of the entries flown in the given conditions (0 night, 1 instrument, 2 day).
+    [[nodiscard]] float TotalHours(int conditions) const;
+
+    [[nodiscard]] int LessonNumber() const;
+    void SetLessonNumber(int lesson);
+
+    // The file's bytes for what is held now.
+    [[nodiscard]] std::vector<std::uint8_t> Encode() const;
+
+    std::string name;  // empty when no pilot is set
+    std::array<std::uint8_t, kPilotHeaderSize> header{};
+    std::int16_t editIndex = 0;
+    std::vector<LogbookEntry> entries;
+    int flightMode = 0;  // the world's flight mode the menu keeps with the pilot (not stored)
+
+private:
+    int ReadFile(const std::string& path);
+};
+
+// The pilot folder under the start-up folder, and a pilot's file or "CURRENT" in it.
+[[nodiscard]] std::string PilotFolder();
+[[nodiscard]] std::string PilotPath(std::string_view pilot);
+[[nodiscard]] std::string CurrentPilotPath();
+// Letters, digits, "-", "_" and blanks, 1 to 64 of them.
+[[nodiscard]] bool IsValidPilotName(std::string_view name);
+
+// Text tables; the index is what an entry stores. Out of range gives "".
+inline constexpr int kAircraftCodeCount = 5;
+[[nodiscard]] const char* GetAircraftName(int i);
+[[nodiscard]] const char* GetAircraftCode(int i);
+[[nodiscard]] const char* GetCategoryName(int i);
+[[nodiscard]] const char* GetConditionsName(int i);
+[[nodiscard]] const char* GetPilotingTimeName(int i);
+
+// Parsers of the logbook's list texts. A date of more than 8 characters gives 0 for each part.
+[[nodiscard]] int ParseEntryMonth(std::string_view text);
+[[nodiscard]] int ParseEntryDay(std::string_view text);
+[[nodiscard]] int ParseEntryYear(std::string_view text);
+// The row whose text equals `text` exactly, or the row count.
+[[nodiscard]] int ParseAircraftCode(std::string_view text);
+[[nodiscard]] int ParseCategory(std::string_view text);
+[[nodiscard]] int ParseConditions(std::string_view text);
+[[nodiscard]] int ParsePilotingTime(std::string_view text);
+
+[[nodiscard]] std::uint32_t MakeDateKey(int month, int day, int year);
+// The key the logbook sorts by: two-digit years below 70 count as 20xx, so 1999 comes first.
+[[nodiscard]] std::uint32_t SortingDateKey(std::uint32_t dateKey);
+
+}  // namespace planning

@@ -1,0 +1,242 @@
+// The lesson language read through our own reader, a corpus of bad scripts that must be refused
+// without a crash, the debug dump against its golden text, and the interpreter stepped against
+// an aircraft double that flies where the copilot's autopilot points it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "planning/lesson_controller.h"
+#include "planning/lesson_script.h"
+#include "win/program_entry.h"
+
+namespace {
+
+using namespace planning;
+
+int Load(LessonScript& s, const std::string& text) {
+    return LoadLessonScript(s, ReadLessonLinesFrom(text));
+}
+
+TEST(LessonKeywords, EveryRowIsFoundByTheSearchInAnyCase) {
+    for (int i = 0; i < kLessonKeywordCount; ++i) {
+        EXPECT_EQ(FindLessonKeyword(theLessonKeywords[i].name), i) << theLessonKeywords[i].name;
+        std::string lower = theLessonKeywords[i].name;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_EQ(FindLessonKeyword(lower), i) << lower;
+    }
+    for (const char* unknown : {"", "A", "ZZZ", "~", "TESTX", "WAIT_11_SEC", "AAA"})
+        EXPECT_EQ(FindLessonKeyword(unknown), -1) << unknown;
+    EXPECT_EQ(LookupLessonKeyword("// note", true), -1);
+    EXPECT_EQ(LookupLessonKeyword("12", true), 12);
+    EXPECT_EQ(LookupLessonKeyword("12", false), -2);
+}
+
+TEST(LessonReader, StatementsBuiltFromLines) {
+    struct Case {
+        const char* line;
+        std::uint32_t type;
+        int a, b, c;
+    };
+    const Case cases[] = {
+        {"TEST CARB_TEST", kLessonTest, 4, 0, 0},
+        {"tEsT carb_test", kLessonTest, 4, 0, 0},
+        {"SAY 12 3", kLessonSay, 12, 3, 0},
+        {"TEST 12", kLessonTest, -2, 0, 0},
+        {"CARB_ON GOOD_JOB_TEST", kLessonTestNot, 10, 0, 0},
+        {"RANGETEST AIRSPEED_RANGE_TEST,60,\t80", kLessonRangeTest, 1, 60, 80},
+        {"TIMER WAIT_3_SEC", kLessonSay, 0, 3, 0},
+        {"EXEC2 SET_TRAP_MODE TRAP_YOKE_THROTTLE // demo", kLessonExec, 8, 2, 0},
+    };
+    for (const Case& c : cases) {
+        LessonScript s;
+        ASSERT_EQ(Load(s, c.line), 1) << c.line;
+        ASSERT_EQ(s.count, 1) << c.line;
+        EXPECT_EQ(s.rows[0].type, c.type) << c.line;
+        EXPECT_EQ(s.rows[0].operand[0], c.a) << c.line;
+        EXPECT_EQ(s.rows[0].operand[1], c.b) << c.line;
+        EXPECT_EQ(s.rows[0].operand[2], c.c) << c.line;
+    }
+    LessonScript s;
+    ASSERT_EQ(Load(s, "TITLE  A title\r\n// comment\r\n\r\nSEQ_END\r\nLABEL TwentyCharacterName!\r\nFLTFILE C172Fly.Flt\r\n"
+                      "\x1aTEST CARB_TEST\r\n"),
+              1);
+    ASSERT_EQ(s.count, 1);
+    EXPECT_EQ(LessonNameText(s.rows[0].name), "TwentyCharacterN");
+    EXPECT_EQ(s.flightFile, "C172Fly.Flt");
+    EXPECT_EQ(ReadLessonTitle(ReadLessonLinesFrom("SAY 1 1\r\nTITLE  A title\r\n")), std::string(" A title"));
+    EXPECT_FALSE(ReadLessonTitle(ReadLessonLinesFrom("SAY 1 1\r\n")).has_value());
+}
+
+TEST(LessonReader, BadScriptsAreRefusedAndLeaveNothingBehind) {
+    std::string many;
+    for (int i = 0; i < 1025; ++i) many += "SAY 1 0\r\n";
+    std::string sequences;
+    for (int i = 0; i < 9; ++i) sequences += "SEQ_BEGIN\r\nPROC P" + std::to_string(i) + "\r\nENDPROC\r\nSEQ_END\r\n";
+    const std::vector<std::string> corpus = {
+        "NOT_A_KEYWORD 1",
+        "RPM_RANGE_TEST 1 2 3",
+        "GOOD_JOB 1",
+        "SAY 21000",
+        "TEST",
+        "RANGETEST AIRSPEED_RANGE_TEST 60",
+        "CALLPROC Missing\r\nENDPROC",
+        "CONTINUOUS Missing\r\nENDPROC",
+        "FLTFILE " + std::string(32, 'f'),
+        many,
+        sequences,
+        std::string("\x01SAY 1 1"),
+        std::string("\xff\xfe\x00\x01", 4),
+        "SEQ_BEGIN\r\nPROC Loop\r\nCALLPROC Loop\r\nENDPROC\r\nSEQ_END\r\nPROC",
+    };
+    for (std::size_t i = 0; i < corpus.size(); ++i) {
+        LessonScript s;
+        EXPECT_EQ(Load(s, corpus[i]), 0) << "case " << i;
+    }
+    // A line of 256 characters ends the reading: what follows is never read.
+    LessonScript s;
+    ASSERT_EQ(Load(s, "SAY 1 1\r\nSAY " + std::string(252, '1') + "\r\nSAY 2 2\r\n"), 1);
+    EXPECT_EQ(s.count, 1);
+    // A second load starts from empty tables.
+    ASSERT_EQ(Load(s, many.substr(0, 9 * 5)), 1);
+    ASSERT_EQ(Load(s, "SAY 7 1"), 1);
+    EXPECT_EQ(s.count, 1);
+    EXPECT_EQ(s.rows[1].type, kLessonUnused);
+}
+
+TEST(LessonReader, DumpMatchesItsGoldenText) {
+    LessonScript s;
+    ASSERT_EQ(Load(s, "TITLE Reference\r\nSAY 21000 3\r\nTEST CARB_TEST\r\n{\r\nEXEC CARB_ON\r\n}\r\n"
+                      "RANGETEST AIRSPEED_RANGE_TEST 60 80\r\nCALLPROC AVeryLongProcedureName\r\nENDPROC\r\n"
+                      "SEQ_BEGIN\r\nPROC AVeryLongProcedureName\r\nBRANCH Out\r\nLABEL Out\r\nENDPROC\r\nSEQ_END\r\n"),
+              1);
+    EXPECT_EQ(DumpLessonStatements(s),
+              "[SOUND] [id: 21000] [wait: 3]\n"
+              "[TEST] [test: 4] [parm: 0]\n"
+              "[BEGIN] [Group]\n"
+              "   [EXEC] [test: 1] [parm: 0]\n"
+              "[END] [End]\n"
+              "\n"
+              "[RANGETEST] [test: 1] [lo: 60] [hi: 80]\n"
+              "[CALLPROC]\n"
+              "[ENDPROC] [EPr]\n"
+              "\n"
+              "[LABEL] [Seq]\n"
+              "\n"
+              "[PROC] [AVeryLongProcedu]\n"
+              "   [BRANCH] [Out]\n"
+              "   [LABEL] [Out]\n"
+              "[ENDPROC] [EPr]\n"
+              "\n");
+}
+
+// An aircraft that flies only where the copilot's autopilot points it: 40 ft a step towards its
+// pitch reference, and its flight-path word settling once the autopilot is off.
+class AircraftDouble : public LessonAircraft {
+public:
+    Reading Read() override { return r; }
+    void SetAutopilotMaster(bool on) override { master = on; }
+    std::int16_t AutopilotPitchReference() override { return pitchReference; }
+    void SetAutopilotPitchReference(std::int16_t p) override { pitchReference = p; }
+    void ThrottleIdle() override { r.throttle = 0; }
+    void Fly() {
+        if (master && pitchReference != 0) r.altitude += pitchReference > 0 ? -40 : 40;
+        if (master && pitchReference == 0) r.allowWA = static_cast<std::int16_t>(r.allowWA / 2);
+    }
+    Reading r;
+    bool master = false;
+    std::int16_t pitchReference = 0;
+};
+
+class LessonRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        win::SetTraceSink([this](std::string_view line) { trace.emplace_back(line); });
+        lesson.aircraft = &plane;
+        lesson.script = &script;
+        plane.r.altitude = 3000;
+    }
+    void TearDown() override { win::SetTraceSink(nullptr); }
+
+    // Loads and starts; then the step at which each trace line appeared.
+    void Begin(const std::string& text) {
+        ASSERT_EQ(Load(script, text), 1);
+        lesson.TakeReferences();
+        lesson.Start();
+    }
+    int StepUntil(const std::string& line, int limit = 200) {
+        for (int step = 1; step <= limit; ++step) {
+            trace.clear();
+            lesson.Step();
+            plane.Fly();
+            for (const std::string& t : trace)
+                if (t == line) return step;
+        }
+        return -1;
+    }
+
+    std::vector<std::string> trace;
+    LessonScript script;
+    LessonController lesson;
+    AircraftDouble plane;
+};
+
+TEST_F(LessonRun, WaitsTestsAndWatches) {
+    Begin("SAY 21000 3\r\nSAY 21001 0\r\nTIMER 0\r\nSAY 21002 1\r\nENDPROC\r\n");
+    EXPECT_EQ(StepUntil("lesson: sound 21000"), 1);
+    EXPECT_EQ(StepUntil("lesson: sound 21002"), 3);  // three steps after the first, same step as 21001
+    EXPECT_EQ(StepUntil("lesson: ended"), 1);
+
+    // A failed test skips to the first END, nested blocks not counted.
+    Begin("TEST RUDDER_LEFT_TEST\r\nBEGIN Outer\r\nBEGIN Inner\r\nSAY 1 1\r\nEND\r\nSAY 2 1\r\nEND\r\nSAY 3 1\r\nENDPROC\r\n");
+    std::vector<std::string> said;
+    for (int i = 0; i < 10 && lesson.running; ++i) {
+        trace.clear();
+        lesson.Step();
+        for (const std::string& t : trace)
+            if (t.rfind("lesson: sound", 0) == 0) said.push_back(t);
+    }
+    EXPECT_EQ(said, (std::vector<std::string>{"lesson: sound 2", "lesson: sound 3"}));
+
+    // A watch that waits 5 holds the main sequence in every step.
+    Begin("CONTINUOUS W\r\nTIMER 1\r\nSAY 9 1\r\nENDPROC\r\nSEQ_BEGIN\r\nPROC W\r\nTIMER 5\r\nENDPROC\r\nSEQ_END\r\n");
+    EXPECT_EQ(StepUntil("lesson: sound 9", 30), -1);
+    EXPECT_TRUE(lesson.running);
+}
+
+TEST_F(LessonRun, TrapModesBranchesAndDeepCalls) {
+    Begin("EXEC SET_TRAP_MODE\r\nTIMER 1\r\nEXEC2 SET_TRAP_MODE TRAP_YOKE_THROTTLE\r\nTIMER 1\r\n"
+          "BRANCH Elsewhere\r\nSAY 5 1\r\nENDPROC\r\nSEQ_BEGIN\r\nPROC X\r\nLABEL Elsewhere\r\nENDPROC\r\nSEQ_END\r\n");
+    lesson.Step();
+    EXPECT_EQ(lesson.trapMode, 0);
+    lesson.Step();
+    EXPECT_EQ(lesson.trapMode, 2);
+    // The label lies in another sequence: the branch lands on this one's ENDPROC, which ends it.
+    EXPECT_EQ(StepUntil("lesson: sound 5", 10), -1);
+    EXPECT_FALSE(lesson.running);
+
+    Begin("CALLPROC Loop\r\nENDPROC\r\nSEQ_BEGIN\r\nPROC Loop\r\nCALLPROC Loop\r\nENDPROC\r\nSEQ_END\r\n");
+    EXPECT_GT(StepUntil("lesson: ended", 20), 0);  // 64 frames deep, the lesson ends
+}
+
+TEST_F(LessonRun, TheCopilotTakesTheAircraftBackToTheReferences) {
+    Begin("EXEC STRAIGHT_LEVEL_INIT\r\nSAY 1 1\r\nEXEC2 MY_AIRCRAFT AP_STRAIGHT_AND_LEVEL\r\nSAY 2 1\r\nENDPROC\r\n");
+    plane.r.altitude = 3000;
+    EXPECT_EQ(StepUntil("lesson: sound 1"), 1);
+    plane.r.altitude = 3400;  // the student climbed away
+    plane.r.allowWA = 900;
+    const int taken = StepUntil("lesson: copilot takes control");
+    ASSERT_GT(taken, 0);
+    EXPECT_TRUE(plane.master);
+    EXPECT_EQ(plane.pitchReference, 360);
+    const int returned = StepUntil("lesson: copilot returns control");
+    ASSERT_GE(returned, 4);
+    EXPECT_FALSE(plane.master);
+    EXPECT_LT(std::abs(plane.r.altitude - 3000), 50);
+    EXPECT_LT(std::abs(plane.r.allowWA), 200);
+    EXPECT_EQ(StepUntil("lesson: sound 2"), 3);  // four steps with the one that gave control back
+    EXPECT_EQ(StepUntil("lesson: ended"), 1);
+}
+
+}  // namespace

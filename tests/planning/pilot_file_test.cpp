@@ -1,0 +1,203 @@
+// Pilot files through our own writer and reader, the logbook's date rules, and a corpus of
+// damaged pilot and "CURRENT" files that must be refused without a crash or a lost file.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/resource_volume.h"
+#include "planning/logbook_dialog.h"
+#include "planning/pilot_file.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using planning::LogbookEntry;
+using planning::PilotFile;
+
+class PilotFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        core::theSetupInfo.Reset();
+        core::theSetupInfo.startFolder = dir.Root();
+    }
+    void TearDown() override { core::theSetupInfo.Reset(); }
+
+    std::string Plt(const std::string& name) { return dir.Read("PILOT/" + name + ".PLT"); }
+    static int U16(const std::string& b, std::size_t at) {
+        return static_cast<unsigned char>(b[at]) | (static_cast<unsigned char>(b[at + 1]) << 8);
+    }
+
+    testsupport::TempFolder dir{"zephlon-pilot"};
+};
+
+LogbookEntry Flight(int month, int day, int year, float hours, int conditions) {
+    LogbookEntry e;
+    e.month = static_cast<std::int16_t>(month);
+    e.day = static_cast<std::int16_t>(day);
+    e.year = static_cast<std::int16_t>(year);
+    e.dateKey = planning::MakeDateKey(month, day, year);
+    e.from = "KSQL";
+    e.to = "KOAK";
+    e.remarks = "pattern work";
+    e.duration = hours;
+    e.conditions = static_cast<std::int16_t>(conditions);
+    return e;
+}
+
+TEST_F(PilotFiles, NewPilotAppendClearAndReadBack) {
+    PilotFile pilot;
+    ASSERT_EQ(pilot.SelectPilot("Student"), 1);
+    std::string bytes = Plt("Student");
+    ASSERT_EQ(bytes.size(), 106u);
+    EXPECT_EQ(U16(bytes, 94), 1);
+    EXPECT_EQ(U16(bytes, 96), 5);
+    EXPECT_EQ(dir.Read("PILOT/CURRENT"), std::string("Student", 8));
+
+    for (const LogbookEntry& e : {Flight(1, 2, 98, 1.5F, 2), Flight(3, 4, 98, 0.7F, 0), Flight(5, 6, 99, 2.0F, 1)})
+        ASSERT_EQ(pilot.AppendEntry(e), 1);
+    EXPECT_EQ(Plt("Student").size(), 1714u);
+    PilotFile again;
+    ASSERT_EQ(again.LoadCurrent(), 1);
+    ASSERT_EQ(again.entries.size(), 3u);
+    EXPECT_EQ(again.entries[2].to, "KOAK");
+    EXPECT_FLOAT_EQ(again.TotalHours(2), 1.5F);
+    EXPECT_FLOAT_EQ(again.TotalHours(0), 0.7F);
+    EXPECT_EQ(again.FormatEntryDate(1), "3/4/98");
+    EXPECT_EQ(again.FormatEntryDate(3), "");
+
+    ASSERT_EQ(again.ClearLogbook(), 1);
+    bytes = Plt("Student");
+    EXPECT_EQ(bytes.size(), 1714u);  // the old entries' bytes stay beyond the count
+    EXPECT_EQ(U16(bytes, 104), 0);
+    PilotFile cleared;
+    ASSERT_EQ(cleared.LoadCurrent(), 1);
+    EXPECT_TRUE(cleared.entries.empty());
+}
+
+TEST_F(PilotFiles, ReplacingTheLogbookKeepsTheStoredLessonAndTruncatesTexts) {
+    PilotFile pilot;
+    ASSERT_EQ(pilot.SelectPilot("Ann Lee-2"), 1);
+    pilot.SetLessonNumber(3);
+    ASSERT_EQ(pilot.Save(), 1);
+    PilotFile editor;
+    ASSERT_EQ(editor.LoadCurrent(), 1);
+    LogbookEntry long_texts = Flight(12, 31, 99, 1.0F, 2);
+    long_texts.remarks = std::string(300, 'r');
+    ASSERT_EQ(editor.ReplaceLogbook({long_texts, Flight(1, 1, 0, 2.0F, 2)}), 1);
+    const std::string bytes = Plt("Ann Lee-2");
+    EXPECT_EQ(bytes.size(), 106u + 2 * 536u);
+    EXPECT_EQ(U16(bytes, 94), 3);
+    PilotFile back;
+    ASSERT_EQ(back.LoadCurrent(), 1);
+    EXPECT_EQ(back.entries[0].remarks, std::string(127, 'r'));
+    EXPECT_FLOAT_EQ(back.TotalHours(2), 3.0F);
+}
+
+TEST(PilotTables, ParsersAndKeys) {
+    struct DateCase {
+        const char* text;
+        int month, day, year;
+    };
+    for (const DateCase c : {DateCase{"12/31/1997", 0, 0, 0}, DateCase{"1/2/99", 1, 2, 99},
+                             DateCase{"10/10/0", 10, 10, 0}, DateCase{"7", 7, 0, 0}, DateCase{"", 0, 0, 0}}) {
+        EXPECT_EQ(planning::ParseEntryMonth(c.text), c.month) << c.text;
+        EXPECT_EQ(planning::ParseEntryDay(c.text), c.day) << c.text;
+        EXPECT_EQ(planning::ParseEntryYear(c.text), c.year) << c.text;
+    }
+    EXPECT_EQ(planning::ParseAircraftCode("C-182"), 5);
+    EXPECT_EQ(planning::ParseAircraftCode("B-58"), 2);
+    EXPECT_EQ(planning::ParseAircraftCode("b-58"), 5);
+    EXPECT_EQ(planning::ParseConditions("Instrument"), 1);
+    EXPECT_EQ(planning::ParsePilotingTime("Pilot-In-Command"), 2);
+    EXPECT_STREQ(planning::GetAircraftCode(5), "");
+    EXPECT_EQ(planning::MakeDateKey(12, 31, 97), 971231u);
+    // 1999 sorts before 2000 although its stored key is larger.
+    EXPECT_LT(planning::SortingDateKey(planning::MakeDateKey(12, 31, 99)),
+              planning::SortingDateKey(planning::MakeDateKey(1, 1, 0)));
+}
+
+TEST(LogbookDates, TypedAndSteppedFields) {
+    EXPECT_EQ(planning::CorrectLogbookYear(45), 35);
+    EXPECT_EQ(planning::CorrectLogbookYear(60), 70);
+    EXPECT_EQ(planning::CorrectLogbookYear(-3), 0);
+    EXPECT_EQ(planning::DaysInMonth(2, 0), 29);
+    EXPECT_EQ(planning::DaysInMonth(2, 99), 28);
+    struct Step {
+        int field, value, delta, month, year, expected;
+    };
+    for (const Step s : {Step{2, 70, -1, 1, 70, 70}, Step{2, 35, 1, 1, 35, 35}, Step{2, 99, 1, 1, 99, 0},
+                         Step{2, 0, -1, 1, 0, 99}, Step{0, 12, 1, 12, 0, 1}, Step{0, 1, -1, 1, 0, 12},
+                         Step{1, 29, 1, 2, 0, 1}, Step{1, 1, -1, 2, 1, 28}}) {
+        EXPECT_EQ(planning::StepDateField(s.field, s.value, s.delta, s.month, s.year), s.expected)
+            << s.field << " " << s.value << " " << s.delta;
+    }
+}
+
+// Damaged files: each is refused (load 0), never crashes, and leaves the file as it was.
+TEST_F(PilotFiles, DamagedPilotFilesAreRefusedAndKept) {
+    PilotFile pilot;
+    ASSERT_EQ(pilot.SelectPilot("Student"), 1);
+    ASSERT_EQ(pilot.AppendEntry(Flight(1, 2, 98, 1.5F, 2)), 1);
+    const std::string good = Plt("Student");
+    auto withCount = [&](int count) {
+        std::string b = good;
+        b[104] = static_cast<char>(count & 0xFF);
+        b[105] = static_cast<char>((count >> 8) & 0xFF);
+        return b;
+    };
+    const std::vector<std::string> corpus = {
+        "", good.substr(0, 50), good.substr(0, 105), good.substr(0, 106 + 300), withCount(-1),
+        withCount(0x7FFF), withCount(2)};
+    for (std::size_t i = 0; i < corpus.size(); ++i) {
+        dir.Write("PILOT/Student.PLT", corpus[i]);
+        PilotFile damaged;
+        EXPECT_EQ(damaged.LoadCurrent(), 0) << "case " << i;
+        EXPECT_EQ(damaged.Save(), 0) << "case " << i;
+        EXPECT_EQ(damaged.ReplaceLogbook({}), 0) << "case " << i;
+        EXPECT_EQ(Plt("Student"), corpus[i]) << "case " << i;
+    }
+    // Texts without a terminator are cut at 127 characters.
+    std::string open = good;
+    std::memset(open.data() + 106 + 12, 'x', 128 * 3);
+    dir.Write("PILOT/Student.PLT", open);
+    PilotFile unterminated;
+    ASSERT_EQ(unterminated.LoadCurrent(), 1);
+    EXPECT_EQ(unterminated.entries[0].from, std::string(127, 'x'));
+    EXPECT_EQ(unterminated.entries[0].remarks, std::string(127, 'x'));
+}
+
+TEST_F(PilotFiles, CurrentFileVariants) {
+    PilotFile first;
+    ASSERT_EQ(first.SelectPilot("Student"), 1);
+    struct Case {
+        std::string current;
+        int loads;
+    };
+    const std::vector<Case> cases = {
+        {"", 0},
+        {std::string("\0Student", 8), 0},
+        {"Student", 1},                       // no terminating zero
+        {std::string("Student\0junk", 12), 1},  // read up to the zero
+        {std::string(600, 'a'), 0},
+        {std::string(65, 'a') + '\0', 0},
+        {"../Student", 0},
+        {"a/b", 0},
+        {"a.b", 0},
+        {std::string("Newcomer\0", 9), 1},  // a missing pilot is made
+    };
+    for (const Case& c : cases) {
+        dir.Write("PILOT/CURRENT", c.current);
+        PilotFile p;
+        EXPECT_EQ(p.LoadCurrent(), c.loads) << c.current.substr(0, 20);
+    }
+    EXPECT_EQ(Plt("Newcomer").size(), 106u);
+    PilotFile none;
+    EXPECT_EQ(none.SelectPilot(std::string(65, 'n')), 0);
+    EXPECT_EQ(none.SelectPilot("a.b"), 0);
+    EXPECT_EQ(none.Save(), 0);
+    EXPECT_EQ(none.ClearLogbook(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,164 @@
+// The pilot's records as a user keeps them, driven by the committed scripts beside this test in
+// the starter installation: flights typed into the logbook and found in the pilot file by a
+// reader of its own; a new pilot chosen after a refused name.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/run_command.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// One logbook entry as the file lays it out, read without the program's reader.
+struct Entry {
+    int month, day, year, aircraft, conditions;
+    std::string from, to, remarks;
+    float hours;
+};
+
+std::vector<Entry> ReadLogbook(const std::string& bytes) {
+    std::vector<Entry> entries;
+    auto u16 = [&](std::size_t at) {
+        return static_cast<int>(static_cast<std::int16_t>(static_cast<unsigned char>(bytes[at]) |
+                                                          (static_cast<unsigned char>(bytes[at + 1]) << 8)));
+    };
+    if (bytes.size() < 106) return entries;
+    const int count = u16(104);
+    for (int i = 0; i < count && 106 + (i + 1) * 536 <= static_cast<int>(bytes.size()); ++i) {
+        const std::size_t e = 106 + static_cast<std::size_t>(i) * 536;
+        Entry x{u16(e + 6), u16(e + 4), u16(e + 8), u16(e + 10), u16(e + 526),
+                bytes.c_str() + e + 12, bytes.c_str() + e + 140, bytes.c_str() + e + 268, 0.0F};
+        std::memcpy(&x.hours, bytes.data() + e + 532, 4);
+        entries.push_back(x);
+    }
+    return entries;
+}
+
+class RecordScripts : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
+        const fs::path install = fs::path(ZEPHLON_BINARY_DIR) / "install";
+        if (!fs::exists(bin) || !fs::exists(install / "PILOT"))
+            GTEST_SKIP() << "simrun or the starter installation is not built";
+        // The pilots and flights are copied, since the scripts write them; the rest is linked.
+        for (const fs::directory_entry& e : fs::directory_iterator(install)) {
+            if (!e.is_directory()) continue;
+            const fs::path to = fs::path(dir.Root()) / e.path().filename();
+            const std::string name = e.path().filename().string();
+            if (name == "PILOT" || name == "Flights") fs::copy(e.path(), to, fs::copy_options::recursive);
+            else fs::create_symlink(e.path(), to);
+        }
+    }
+
+    testsupport::CommandResult Run(const char* name) {
+        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/planning/scripts/" + name);
+        EXPECT_TRUE(in) << name;
+        std::stringstream text;
+        text << in.rdbuf();
+        dir.Write(name, text.str());
+        return testsupport::RunCommand(bin + " --dir " + dir.Root() + " " + dir.Path(name) + " 2>&1");
+    }
+
+    std::string bin;
+    testsupport::TempFolder dir{"zephlon-records"};
+};
+
+TEST_F(RecordScripts, FlightsTypedIntoTheLogbookAreKeptOldestFirst) {
+    const testsupport::CommandResult r = Run("logbook.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("logbook: saved 3 entries for Student"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    const std::vector<Entry> log = ReadLogbook(dir.Read("PILOT/Student.PLT"));
+    ASSERT_EQ(log.size(), 3u) << r.out;
+    // 12/31/99 before 1/1/00 before the year typed as 45, kept as 35.
+    EXPECT_EQ(log[0].year, 99);
+    EXPECT_EQ(log[0].to, "KOAK");
+    EXPECT_EQ(log[0].remarks, "first night flight");
+    EXPECT_EQ(log[0].conditions, 0);
+    EXPECT_EQ(log[0].aircraft, 0);
+    EXPECT_FLOAT_EQ(log[0].hours, 1.5F);
+    EXPECT_EQ(log[1].month * 10000 + log[1].day * 100 + log[1].year, 10100);
+    EXPECT_EQ(log[1].aircraft, 1);
+    EXPECT_EQ(log[1].to, "KSJC");
+    EXPECT_EQ(log[2].year, 35);
+    EXPECT_EQ(log[2].conditions, 1);
+    EXPECT_FLOAT_EQ(log[2].hours, 0.0F);  // "hood work" is no number
+}
+
+TEST_F(RecordScripts, ANewPilotIsMadeAfterARefusedName) {
+    const testsupport::CommandResult r = Run("pilots.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("Only Alphanumeric Characters May be Used in Pilot Names."), std::string::npos) << r.out;
+    EXPECT_EQ(dir.Read("PILOT/CURRENT"), std::string("Jo Pilot", 9));
+    EXPECT_EQ(dir.Read("PILOT/Jo Pilot.PLT").size(), 106u);
+    EXPECT_FALSE(fs::exists(dir.Path("PILOT/a.b.PLT")));
+}
+
+TEST_F(RecordScripts, AFirstStartWithoutPilotsAsksForOneThatCannotBeCancelled) {
+    fs::remove_all(dir.Path("PILOT"));
+    const testsupport::CommandResult r = Run("first-pilot.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    for (const char* seen : {"rows=1", "row 0: \"Student\"", "read 2 Button \"Cancel\" enabled=0",
+                             "read 1580 Button \"Delete\" enabled=0", "start-up done"})
+        EXPECT_NE(r.out.find(seen), std::string::npos) << seen << "\n" << r.out;
+    EXPECT_EQ(dir.Read("PILOT/CURRENT"), std::string("Student", 8));
+    EXPECT_EQ(dir.Read("PILOT/Student.PLT").size(), 106u);
+}
+
+TEST_F(RecordScripts, TheLessonPreflightKeepsTheNextLessonInThePilotFile) {
+    const testsupport::CommandResult r = Run("lesson.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::string plt = dir.Read("PILOT/Student.PLT");
+    ASSERT_GE(plt.size(), 106u);
+    EXPECT_EQ(plt[94], 3);
+    EXPECT_EQ(plt[95], 0);
+    EXPECT_NE(r.out.find("Lesson 3:"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("lesson: loaded zqLess3.txt"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("zqLess1.txt"), std::string::npos) << r.out;  // the first was not started
+}
+
+// The instructor's lines come in the script's order, a wait of n steps being n lesson steps of
+// 18 ticks each: between the first and the last phrase the script waits 3 + 5 + 5 + 5 + 2 steps.
+TEST_F(RecordScripts, AManoeuvreRunsItsScriptToTheEnd) {
+    const testsupport::CommandResult r = Run("maneuver.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::size_t at = 0;
+    for (const char* line : {"dialog FlightManeuver", "Lesson.Flt", "lesson: loaded zqMan0.txt",
+                             "lesson: sound 21000", "lesson: sound 21001", "lesson: sound 21002",
+                             "lesson: sound 21003", "lesson: sound 19995", "lesson: sound 21004",
+                             "lesson: ended"}) {
+        at = r.out.find(line, at);
+        ASSERT_NE(at, std::string::npos) << "missing or out of order: " << line << "\n" << r.out;
+    }
+    EXPECT_EQ(r.out.find("copilot takes control"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    // Each line's simulated time: the waits between them, in steps of 18 ticks (18 / 18.2 s),
+    // seen at the 250 ms frames the script asks for.
+    auto when = [&](const char* line) {
+        const std::size_t at = r.out.rfind('[', r.out.find(line));
+        return std::stod(r.out.substr(at + 1));
+    };
+    const struct {
+        const char* line;
+        int steps;  // after the line before
+    } waits[] = {{"lesson: sound 21001", 3}, {"lesson: sound 21002", 5}, {"lesson: sound 21003", 5},
+                 {"lesson: sound 19995", 5}, {"lesson: sound 21004", 2}, {"lesson: ended", 2}};
+    double before = when("lesson: sound 21000");
+    for (const auto& w : waits) {
+        const double now = when(w.line);
+        EXPECT_NEAR(now - before, w.steps * 18 / 0.0182, 260.0) << w.line;
+        before = now;
+    }
+}
+
+}  // namespace
