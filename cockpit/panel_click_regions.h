@@ -7,6 +7,7 @@
 // buttons) are named the same way and run by the dispatch.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace cockpit {
@@ -102,7 +103,43 @@ inline constexpr PanelButton kAdfGroup[] = {
     {{542, 353, 556, 359}, kOnClick | kOnHold, "NavKHzDown"},
 };
 
-// ---- the Cessna 172 ----
+// The CitationJet's radios: the same buttons, some standing elsewhere on its panel.
+inline constexpr PanelButton kCitationTransponderGroup[] = {
+    {{543, 351, 581, 362}, kOnClick, "ToggleIdent"},
+    {{571, 359, 604, 370}, kOnClick, "ToggleVFR"},
+    {{618, 345, 629, 352}, kOnClick | kOnHold, "CommMHzUp"},
+    {{630, 345, 644, 352}, kOnClick | kOnHold, "CommKHzUp"},
+    {{618, 353, 629, 359}, kOnClick | kOnHold, "CommMHzDown"},
+    {{630, 353, 644, 359}, kOnClick | kOnHold, "CommKHzDown"},
+};
+inline constexpr PanelButton kCitationComGroup[] = {
+    {{517, 305, 536, 316}, kOnClick, "CommFlipStandby"},
+    {{542, 291, 553, 299}, kOnClick, "CommMHzUp"},
+    {{554, 291, 568, 299}, kOnClick, "CommKHzUp"},
+    {{542, 300, 553, 305}, kOnClick, "CommMHzDown"},
+    {{554, 300, 568, 305}, kOnClick, "CommKHzDown"},
+};
+inline constexpr PanelButton kCitationNavGroup[] = {
+    {{597, 305, 613, 316}, kOnClick, "NavFlipStandby"},
+    {{661, 297, 677, 308}, kOnClick, "ToggleIDT"},
+    {{617, 305, 633, 316}, kOnClick, "ToggleBRG"},
+    {{619, 291, 631, 299}, kOnClick, "NavMHzUp"},
+    {{632, 291, 645, 299}, kOnClick, "NavKHzUp"},
+    {{619, 300, 630, 304}, kOnClick, "NavMHzDown"},
+    {{631, 300, 645, 304}, kOnClick, "NavKHzDown"},
+};
+// Its ADF's swap and IDT buttons stand at x 530 and 592 of the screen (the group is shifted by
+// 10).
+inline constexpr PanelButton kCitationAdfGroup[] = {
+    {{520, 358, 536, 369}, kOnClick, "NavFlipStandby"},
+    {{582, 351, 598, 362}, kOnClick, "ToggleIDT"},
+    {{541, 345, 552, 352}, kOnClick, "NavMHzUp"},
+    {{553, 345, 567, 352}, kOnClick | kOnHold, "NavKHzUp"},
+    {{541, 353, 552, 359}, kOnClick, "NavMHzDown"},
+    {{553, 353, 567, 359}, kOnClick | kOnHold, "NavKHzDown"},
+};
+
+// ---- the panels ----
 
 // What a top-level area of a panel does when it holds the point.
 enum class PanelArea : std::uint8_t {
@@ -118,20 +155,22 @@ enum class PanelArea : std::uint8_t {
     HeadingCoursePair,
     Nav1CourseKnob,
     AltimeterKnob,
-    Nav2CourseKnob,  // only while the NAV2 gauge shows a course card
+    Nav2CourseKnob,
+    Nav2CourseKnobIfCard,  // the C172's, only while its NAV2 gauge shows a course card
     AdfCourseKnob,
     ElevatorTrim,
     RudderTrim,
     AileronTrim,
     FlapLever,
     GearLever,
-    SwitchRow,
-    EngineLevers,
+    Buttons,        // a switch row: its own button table
+    LeverQuadrant,  // the twins' and the jet's levers, by columns
 };
 
-// A top-level area: its rectangle, what it does, the group's displacement (dx, dy) or the
-// knob's square (x, y, size) or the wheel's or lever's box (x, y, width, height), and for the
-// heading-and-course pair the second square (x2, y2, size).
+// A top-level area: its rectangle, what it does, and its numbers: a group's displacement
+// (dx, dy); a knob's square (x, y, size) and for the heading-and-course pair the second square;
+// a trim wheel's or flap lever's box (x, y, width, height); a lever quadrant's six column bounds.
+// A switch row, or a group whose buttons stand elsewhere on this panel, has its own buttons.
 struct PanelClickRegion {
     ClickRect rect;
     PanelArea area;
@@ -141,40 +180,30 @@ struct PanelClickRegion {
     std::int16_t d = 0;
     std::int16_t e = 0;
     std::int16_t f = 0;
-    std::int16_t g = 0;
+    const PanelButton* buttons = nullptr;
+    std::int16_t buttonCount = 0;
 };
 
-inline constexpr PanelClickRegion kC172Regions[] = {
-    {{485, 213, 635, 233}, PanelArea::AudioGroup, 0, -52},
-    {{485, 318, 639, 343}, PanelArea::AutopilotGroup, 0, -55},
-    {{484, 192, 639, 208}, PanelArea::DmeGroup, 0, -54},
-    {{486, 239, 559, 264}, PanelArea::Com1Group, 0, -54},
-    {{486, 265, 561, 290}, PanelArea::Com2Group, 0, -27},
-    {{484, 291, 561, 318}, PanelArea::AdfGroup, 0, -54},
-    {{562, 237, 632, 264}, PanelArea::Nav1Group, 0, -54},
-    {{562, 265, 632, 290}, PanelArea::Nav2Group, 0, -27},
-    {{562, 291, 631, 318}, PanelArea::TransponderGroup, 0, -54},
-    {{117, 322, 231, 425}, PanelArea::HeadingCoursePair, 118, 405, 22, 212, 405, 22},
-    {{362, 202, 468, 307}, PanelArea::Nav1CourseKnob, 362, 282, 22},
-    {{240, 201, 349, 306}, PanelArea::AltimeterKnob, 240, 285, 22},
-    {{365, 322, 466, 426}, PanelArea::Nav2CourseKnob, 364, 404, 22},
-    {{387, 439, 417, 480}, PanelArea::ElevatorTrim, 387, 439, 30, 41},
-    {{423, 439, 473, 479}, PanelArea::FlapLever, 423, 439, 50, 41},
-    {{0, 435, 248, 480}, PanelArea::SwitchRow},
-    {{242, 433, 386, 480}, PanelArea::EngineLevers},
-};
+template <std::size_t N>
+constexpr PanelClickRegion Row(ClickRect r, const PanelButton (&buttons)[N]) {
+    return PanelClickRegion{r,       PanelArea::Buttons,          0, 0, 0, 0, 0, 0,
+                            buttons, static_cast<std::int16_t>(N)};
+}
+template <std::size_t N>
+constexpr PanelClickRegion Group(ClickRect r, PanelArea area, std::int16_t dx, std::int16_t dy,
+                                 const PanelButton (&buttons)[N]) {
+    return PanelClickRegion{r, area, dx, dy, 0, 0, 0, 0, buttons, static_cast<std::int16_t>(N)};
+}
 
-// The lower switch row; the ignition switch's positions are tried only inside its frame.
-inline constexpr ClickRect kC172IgnitionFrame = {35, 435, 71, 480};
-inline constexpr PanelButton kC172IgnitionPositions[] = {
+// The Cessna 172 (y below the panel's offset: 0, or 44 in the lower view). Its ignition
+// positions lie inside their frame 35..71.
+inline constexpr PanelButton kC172SwitchRow[] = {
+    {{0, 435, 33, 480}, kOnClick, "CycleFuelSwitch"},
     {{35, 435, 42, 480}, kOnClick, "SetIgnitionOff"},
     {{43, 435, 49, 480}, kOnClick, "SetIgnitionRightMag"},
     {{50, 435, 56, 480}, kOnClick, "SetIgnitionLeftMag"},
     {{57, 435, 62, 480}, kOnClick, "SetIgnitionBothMag"},
-    {{63, 435, 72, 480}, kOnClick, "SetIgnitionStart"},
-};
-inline constexpr PanelButton kC172SwitchRow[] = {
-    {{0, 435, 33, 480}, kOnClick, "CycleFuelSwitch"},
+    {{63, 435, 71, 480}, kOnClick, "SetIgnitionStart"},
     {{79, 435, 91, 480}, kOnClick, "ToggleBatteryPower"},
     {{101, 435, 113, 480}, kOnClick, "ToggleAvionicPower"},
     {{123, 435, 135, 480}, kOnClick, "TogglePitotHeat"},
@@ -192,6 +221,229 @@ inline constexpr PanelButton kC172EngineLevers[] = {
     {{242, 433, 294, 456}, kOnClick, "SetCarbHeatOff"},
     {{242, 457, 294, 480}, kOnClick, "SetCarbHeatOn"},
 };
+inline constexpr PanelClickRegion kC172Regions[] = {
+    {{485, 213, 635, 233}, PanelArea::AudioGroup, 0, -52},
+    {{485, 318, 639, 343}, PanelArea::AutopilotGroup, 0, -55},
+    {{484, 192, 639, 208}, PanelArea::DmeGroup, 0, -54},
+    {{486, 239, 559, 264}, PanelArea::Com1Group, 0, -54},
+    {{486, 265, 561, 290}, PanelArea::Com2Group, 0, -27},
+    {{484, 291, 561, 318}, PanelArea::AdfGroup, 0, -54},
+    {{562, 237, 632, 264}, PanelArea::Nav1Group, 0, -54},
+    {{562, 265, 632, 290}, PanelArea::Nav2Group, 0, -27},
+    {{562, 291, 631, 318}, PanelArea::TransponderGroup, 0, -54},
+    {{117, 322, 231, 425}, PanelArea::HeadingCoursePair, 118, 405, 22, 212, 405, 22},
+    {{362, 202, 468, 307}, PanelArea::Nav1CourseKnob, 362, 282, 22},
+    {{240, 201, 349, 306}, PanelArea::AltimeterKnob, 240, 285, 22},
+    {{365, 322, 466, 426}, PanelArea::Nav2CourseKnobIfCard, 364, 404, 22},
+    {{387, 439, 417, 480}, PanelArea::ElevatorTrim, 387, 439, 30, 41},
+    {{423, 439, 473, 479}, PanelArea::FlapLever, 423, 439, 50, 41},
+    Row({0, 435, 248, 480}, kC172SwitchRow),
+    Row({242, 433, 386, 480}, kC172EngineLevers),
+};
+
+// The Bonanza (offset 0, or 42 in the lower view).
+inline constexpr PanelButton kBonanzaSwitchRow[] = {
+    {{0, 437, 28, 479}, kOnClick, "CycleFuelSwitch"},
+    {{29, 437, 33, 479}, kOnClick, "SetIgnitionOff"},
+    {{34, 437, 40, 479}, kOnClick, "SetIgnitionRightMag"},
+    {{41, 437, 49, 479}, kOnClick, "SetIgnitionLeftMag"},
+    {{50, 437, 56, 479}, kOnClick, "SetIgnitionBothMag"},
+    {{57, 437, 65, 479}, kOnClick, "SetIgnitionStart"},
+    {{68, 437, 85, 479}, kOnClick, "ToggleBatteryPower"},
+    {{86, 437, 110, 479}, kOnClick, "ToggleAvionicPower"},
+    {{111, 437, 131, 479}, kOnClick, "TogglePitotHeat"},
+    {{132, 437, 150, 479}, kOnClick, "ToggleStrobeLight"},
+    {{151, 437, 171, 479}, kOnClick, "ToggleBeaconLight"},
+    {{172, 437, 192, 479}, kOnClick, "ToggleNavLight"},
+    {{193, 437, 214, 479}, kOnClick, "ToggleTaxiLight"},
+    {{215, 437, 235, 479}, kOnClick, "ToggleLandingLight"},
+};
+inline constexpr PanelButton kBonanzaEngineLevers[] = {
+    {{270, 433, 303, 456}, kOnClick | kOnHold, "ThrottleUp"},
+    {{270, 457, 303, 480}, kOnClick | kOnHold, "ThrottleDown"},
+    {{304, 433, 337, 456}, kOnClick | kOnHold, "PropPitchUp"},
+    {{304, 457, 337, 480}, kOnClick | kOnHold, "PropPitchDown"},
+    {{338, 433, 369, 456}, kOnClick | kOnHold, "MixtureUp"},
+    {{338, 457, 369, 480}, kOnClick | kOnHold, "MixtureDown"},
+    {{241, 433, 271, 456}, kOnClick, "CloseCowlFlaps"},
+    {{241, 457, 271, 480}, kOnClick, "OpenCowlFlaps"},
+};
+inline constexpr PanelClickRegion kBonanzaRegions[] = {
+    {{485, 307, 635, 327}, PanelArea::AudioGroup, 0, 42},
+    {{485, 415, 635, 437}, PanelArea::AutopilotGroup, 0, 42},
+    {{583, 288, 635, 302}, PanelArea::DmeGroup, 0, 42},
+    {{513, 333, 556, 356}, PanelArea::Com1Group, 0, 42},
+    {{513, 360, 556, 385}, PanelArea::Com2Group, 0, 69},
+    {{500, 387, 556, 411}, PanelArea::AdfGroup, 0, 42},
+    {{563, 333, 635, 358}, PanelArea::Nav1Group, 0, 42},
+    {{563, 360, 635, 384}, PanelArea::Nav2Group, 0, 69},
+    {{563, 387, 639, 412}, PanelArea::TransponderGroup, 0, 42},
+    {{130, 326, 247, 435}, PanelArea::HeadingCoursePair, 134, 403, 16, 222, 403, 16},
+    {{373, 335, 476, 430}, PanelArea::Nav2CourseKnob, 376, 411, 18},
+    {{259, 215, 365, 319}, PanelArea::AltimeterKnob, 261, 300, 18},
+    {{374, 218, 476, 417}, PanelArea::AdfCourseKnob, 379, 299, 18},
+    {{406, 438, 435, 479}, PanelArea::GearLever},
+    {{438, 436, 482, 479}, PanelArea::FlapLever, 438, 436, 44, 44},
+    {{370, 439, 403, 479}, PanelArea::ElevatorTrim, 370, 439, 34, 42},
+    Row({0, 442, 236, 479}, kBonanzaSwitchRow),
+    Row({241, 433, 369, 479}, kBonanzaEngineLevers),
+};
+
+// The Baron: on a right-engine control the left engine follows while synchronised.
+inline constexpr PanelButton kBaronSwitchRows[] = {
+    {{0, 447, 25, 480}, kOnClick, "CycleFuelSwitch"},
+    {{26, 447, 51, 480}, kOnClick, "CycleFuelSwitchRight", "CycleFuelSwitchLeft"},
+    {{52, 447, 60, 480}, kOnClick, "SetIgnitionOff"},
+    {{61, 447, 68, 480}, kOnClick, "SetIgnitionRightMag"},
+    {{69, 447, 77, 480}, kOnClick, "SetIgnitionLeftMag"},
+    {{78, 447, 85, 480}, kOnClick, "SetIgnitionBothMag"},
+    {{86, 447, 93, 480}, kOnClick, "SetIgnitionStart"},
+    {{94, 447, 101, 480}, kOnClick, "SetIgnitionOffRight", "SetIgnitionOffLeft"},
+    {{102, 447, 109, 480}, kOnClick, "SetIgnitionRightMagRight", "SetIgnitionRightMagLeft"},
+    {{110, 447, 118, 480}, kOnClick, "SetIgnitionLeftMagRight", "SetIgnitionLeftMagLeft"},
+    {{119, 447, 126, 480}, kOnClick, "SetIgnitionBothMagRight", "SetIgnitionBothMagLeft"},
+    {{127, 447, 134, 480}, kOnClick, "SetIgnitionStartRight", "SetIgnitionStartLeft"},
+    {{4, 407, 24, 444}, kOnClick, "ToggleBatteryPower"},
+    {{25, 407, 46, 444}, kOnClick, "ToggleAvionicPower"},
+    {{47, 407, 71, 444}, kOnClick, "TogglePitotHeat"},
+    {{72, 407, 93, 444}, kOnClick, "ToggleStrobeLight"},
+    {{94, 407, 115, 444}, kOnClick, "ToggleBeaconLight"},
+    {{116, 407, 135, 444}, kOnClick, "ToggleNavLight"},
+    {{136, 407, 157, 444}, kOnClick, "ToggleTaxiLight"},
+    {{158, 407, 180, 444}, kOnClick, "ToggleLandingLight"},
+    {{181, 407, 204, 444}, kOnClick, "ToggleSpeedBrake"},
+    {{136, 446, 156, 480}, kOnClick, "ToggleLeftBoost"},
+    {{157, 446, 176, 480}, kOnClick, "ToggleRightBoost"},
+    {{178, 446, 204, 480}, kOnClick, "ToggleCowlFlaps"},
+};
+inline constexpr PanelClickRegion kBaronRegions[] = {
+    {{484, 347, 635, 367}, PanelArea::AudioGroup, -1, 82},
+    {{484, 455, 635, 477}, PanelArea::AutopilotGroup, -1, 82},
+    {{582, 328, 635, 342}, PanelArea::DmeGroup, -1, 82},
+    {{512, 373, 555, 396}, PanelArea::Com1Group, -1, 82},
+    {{512, 400, 555, 425}, PanelArea::Com2Group, -1, 109},
+    {{499, 427, 555, 451}, PanelArea::AdfGroup, -1, 82},
+    {{562, 373, 634, 398}, PanelArea::Nav1Group, -1, 82},
+    {{562, 400, 634, 424}, PanelArea::Nav2Group, -1, 109},
+    {{562, 427, 638, 452}, PanelArea::TransponderGroup, -1, 82},
+    {{120, 288, 239, 399}, PanelArea::HeadingCoursePair, 124, 370, 19, 213, 368, 20},
+    {{366, 377, 388, 396}, PanelArea::Nav2CourseKnob, 366, 377, 22},
+    {{246, 260, 268, 282}, PanelArea::AltimeterKnob, 246, 260, 22},
+    {{366, 261, 388, 279}, PanelArea::AdfCourseKnob, 366, 261, 22},
+    {{419, 409, 446, 478}, PanelArea::GearLever},
+    {{382, 409, 416, 456}, PanelArea::ElevatorTrim, 382, 409, 36, 47},
+    {{381, 457, 416, 479}, PanelArea::RudderTrim, 384, 457, 32, 22},
+    {{447, 408, 480, 478}, PanelArea::FlapLever, 447, 408, 34, 71},
+    Row({0, 407, 203, 479}, kBaronSwitchRows),
+    {{210, 408, 380, 480}, PanelArea::LeverQuadrant, 242, 281, 305, 329, 355, 380},
+};
+
+// The King Air and the CitationJet share their RMI buttons.
+inline constexpr PanelButton kRmiButtons[] = {
+    {{6, 357, 24, 375}, kOnClick | kOnHold, "RMI1"},
+    {{78, 357, 96, 375}, kOnClick | kOnHold, "RMI2"},
+};
+inline constexpr PanelButton kKingAirLeftSwitches[] = {
+    {{0, 402, 18, 441}, kOnClick, "ToggleBatteryPower"},
+    {{19, 402, 38, 441}, kOnClick, "ToggleAvionicPower"},
+    {{39, 402, 58, 441}, kOnClick, "TogglePitotHeat"},
+    {{59, 402, 77, 441}, kOnClick, "CycleFuelSwitch"},
+    {{78, 402, 103, 441}, kOnClick, "CycleFuelSwitchRight", "CycleFuelSwitchLeft"},
+};
+inline constexpr PanelButton kKingAirLowerSwitches[] = {
+    {{0, 442, 16, 479}, kOnClick, "SetIgnitionStart"},
+    {{17, 442, 38, 479}, kOnClick, "SetIgnitionStartRight", "SetIgnitionStartLeft"},
+    {{39, 442, 61, 479}, kOnClick, "ToggleStrobeLight"},
+    {{62, 442, 82, 479}, kOnClick, "ToggleBeaconLight"},
+    {{83, 442, 101, 479}, kOnClick, "ToggleNavLight"},
+    {{102, 442, 122, 479}, kOnClick, "ToggleTaxiLight"},
+    {{123, 442, 145, 479}, kOnClick, "ToggleLandingLight"},
+    {{146, 442, 169, 479}, kOnClick, "ToggleSpeedBrake"},
+    {{170, 442, 192, 479}, kOnClick, "ToggleLeftBoost"},
+    {{193, 442, 218, 479}, kOnClick, "ToggleRightBoost"},
+};
+inline constexpr PanelClickRegion kKingAirRegions[] = {
+    {{486, 348, 637, 368}, PanelArea::AudioGroup, 1, 83},
+    {{486, 456, 637, 478}, PanelArea::AutopilotGroup, 1, 83},
+    {{514, 374, 557, 397}, PanelArea::Com1Group, 1, 83},
+    {{514, 401, 557, 426}, PanelArea::Com2Group, 1, 110},
+    {{501, 428, 557, 452}, PanelArea::AdfGroup, 1, 83},
+    {{564, 374, 636, 399}, PanelArea::Nav1Group, 1, 83},
+    {{564, 401, 636, 425}, PanelArea::Nav2Group, 1, 110},
+    {{566, 428, 640, 453}, PanelArea::TransponderGroup, 1, 83},
+    {{584, 329, 637, 343}, PanelArea::DmeGroup, 1, 83},
+    {{238, 177, 338, 278}, PanelArea::AltimeterKnob, 237, 256, 18},
+    {{239, 289, 358, 401}, PanelArea::HeadingCoursePair, 254, 387, 16, 306, 387, 16},
+    Row({1, 282, 103, 383}, kRmiButtons),
+    {{417, 390, 446, 479}, PanelArea::GearLever},
+    {{447, 390, 481, 479}, PanelArea::FlapLever, 447, 390, 34, 89},
+    {{382, 390, 416, 437}, PanelArea::ElevatorTrim, 383, 399, 11, 39},
+    {{384, 439, 416, 457}, PanelArea::RudderTrim, 384, 439, 33, 18},
+    {{384, 458, 416, 479}, PanelArea::AileronTrim, 384, 458, 33, 21},
+    Row({0, 402, 103, 441}, kKingAirLeftSwitches),
+    Row({0, 442, 218, 479}, kKingAirLowerSwitches),
+    {{210, 408, 380, 480}, PanelArea::LeverQuadrant, 255, 279, 304, 329, 355, 381},
+};
+
+inline constexpr PanelButton kCitationTemperatureButtons[] = {
+    {{446, 463, 456, 472}, kOnClick, "ToggleTemperature"},
+    {{464, 463, 474, 472}, kOnClick, "ToggleTemperature"},
+};
+inline constexpr PanelButton kCitationLeftSwitches[] = {
+    {{0, 407, 17, 453}, kOnClick, "ToggleBatteryPower"},
+    {{18, 407, 37, 453}, kOnClick, "ToggleAvionicPower"},
+    {{38, 407, 57, 453}, kOnClick, "TogglePitotHeat"},
+    {{58, 407, 79, 453}, kOnClick, "CycleFuelSwitch"},
+    {{79, 407, 103, 453}, kOnClick, "CycleFuelSwitchRight", "CycleFuelSwitchLeft"},
+};
+inline constexpr PanelButton kCitationLowerSwitches[] = {
+    {{0, 447, 19, 479}, kOnClick, "SetIgnitionStart"},
+    {{20, 447, 46, 479}, kOnClick, "SetIgnitionStartRight", "SetIgnitionStartLeft"},
+    {{47, 447, 70, 479}, kOnClick, "ToggleStrobeLight"},
+    {{71, 447, 93, 479}, kOnClick, "ToggleBeaconLight"},
+    {{94, 447, 116, 479}, kOnClick, "ToggleNavLight"},
+    {{117, 447, 139, 479}, kOnClick, "ToggleTaxiLight"},
+    {{140, 447, 167, 479}, kOnClick, "ToggleLandingLight"},
+    {{168, 447, 196, 479}, kOnClick, "ToggleSpeedBrake"},
+    {{197, 447, 220, 479}, kOnClick, "ToggleLeftBoost"},
+    {{221, 447, 248, 479}, kOnClick, "ToggleRightBoost"},
+};
+inline constexpr PanelClickRegion kCitationRegions[] = {
+    {{0, 384, 107, 410}, PanelArea::AudioGroup, -525, 120},
+    {{484, 459, 635, 481}, PanelArea::AutopilotGroup, -1, 86},
+    Group({523, 335, 577, 358}, PanelArea::Com1Group, 10, 44, kCitationComGroup),
+    Group({523, 355, 577, 380}, PanelArea::Com2Group, 10, 64, kCitationComGroup),
+    Group({510, 415, 613, 439}, PanelArea::AdfGroup, 10, 70, kCitationAdfGroup),
+    Group({536, 375, 619, 400}, PanelArea::Nav1Group, -67, 84, kCitationNavGroup),
+    Group({536, 395, 619, 419}, PanelArea::Nav2Group, -67, 104, kCitationNavGroup),
+    Group({491, 440, 598, 458}, PanelArea::TransponderGroup, -50, 90, kCitationTransponderGroup),
+    {{582, 317, 635, 331}, PanelArea::DmeGroup, -1, 71},
+    {{267, 250, 283, 267}, PanelArea::AltimeterKnob, 267, 250, 16},
+    {{380, 328, 468, 344}, PanelArea::HeadingCoursePair, 381, 328, 17, 450, 328, 17},
+    Row({1, 282, 103, 383}, kRmiButtons),
+    Row({441, 431, 480, 479}, kCitationTemperatureButtons),
+    {{378, 395, 404, 479}, PanelArea::GearLever},
+    {{406, 395, 437, 479}, PanelArea::FlapLever, 406, 395, 31, 84},
+    {{341, 395, 376, 439}, PanelArea::ElevatorTrim, 341, 395, 35, 44},
+    {{341, 440, 376, 458}, PanelArea::RudderTrim, 341, 440, 35, 18},
+    {{341, 459, 376, 479}, PanelArea::AileronTrim, 341, 459, 35, 20},
+    Row({0, 409, 103, 448}, kCitationLeftSwitches),
+    Row({0, 447, 248, 479}, kCitationLowerSwitches),
+    {{256, 399, 340, 479}, PanelArea::LeverQuadrant, 300, 340, 0, 0, 0, 0},
+};
+
+// The regions of an aircraft type (0 C172, 1 Bonanza, 2 Baron, 3 King Air, 4 CitationJet).
+struct PanelClickTable {
+    const PanelClickRegion* regions;
+    int count;
+};
+template <std::size_t N>
+constexpr PanelClickTable TableOf(const PanelClickRegion (&r)[N]) {
+    return PanelClickTable{r, static_cast<int>(N)};
+}
+inline constexpr PanelClickTable kPanelClickTables[5] = {
+    TableOf(kC172Regions), TableOf(kBonanzaRegions), TableOf(kBaronRegions),
+    TableOf(kKingAirRegions), TableOf(kCitationRegions)};
 
 // The panels' first row below which a click reaches the panel (the point must lie lower), by
 // aircraft type and view (0 forward, 1 the lower panel), and the panel offset passed on.

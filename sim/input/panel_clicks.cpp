@@ -16,7 +16,9 @@
 #include "flight/aircraft.h"
 #include "sim/input/cockpit_commands.h"
 #include "sim/input/command_services.h"
+#include "sim/input/flight_controls.h"
 #include "sim/input/key_commands.h"
+#include "sim/input/key_names.h"
 #include "sim/main_window.h"
 #include "sim/view_controller.h"
 #include "ui/help_popup.h"
@@ -103,6 +105,7 @@ constexpr NamedOperation kOperations[] = {
     {"SetIgnitionLeftMagLeft", [] { SetMagneto(0, 2); }},
     {"SetIgnitionBothMagLeft", [] { SetMagneto(0, 3); }},
     {"SetIgnitionStartLeft", [] { Starter(0); }},
+    {"CycleFuelSwitchLeft", &CmdCycleFuelSwitch},
 };
 
 KeyCommandFunction FindFunction(const char* name) {
@@ -123,41 +126,85 @@ void Group(const PanelButton (&buttons)[N], int dx, int dy) {
     ClickButtons(buttons, static_cast<int>(N), dx, dy);
 }
 
+// The group's buttons: the region's own, or the shared table.
+template <std::size_t N>
+void Group(const PanelClickRegion& r, const PanelButton (&shared)[N]) {
+    if (r.buttons != nullptr)
+        ClickButtons(r.buttons, r.buttonCount, r.a, r.b);
+    else
+        ClickButtons(shared, static_cast<int>(N), r.a, r.b);
+}
+
 // The radio groups act on the radio their selection command picks first.
-void RadioGroup(PanelArea area, int dx, int dy) {
-    switch (area) {
+void RadioGroup(const PanelClickRegion& r) {
+    switch (r.area) {
         case PanelArea::AudioGroup:
-            return Group(cockpit::kAudioGroup, dx, dy);
+            return Group(r, cockpit::kAudioGroup);
         case PanelArea::AutopilotGroup:
-            return Group(cockpit::kAutopilotGroup, dx, dy);
+            return Group(r, cockpit::kAutopilotGroup);
         case PanelArea::DmeGroup:
             cockpit::DME();
-            return Group(cockpit::kDmeModeGroup, dx, dy);
+            return Group(r, cockpit::kDmeModeGroup);
         case PanelArea::Com1Group:
             cockpit::Comm1();
-            return Group(cockpit::kComGroup, dx, dy);
+            return Group(r, cockpit::kComGroup);
         case PanelArea::Com2Group:
             cockpit::Comm2();
-            return Group(cockpit::kComGroup, dx, dy);
+            return Group(r, cockpit::kComGroup);
         case PanelArea::AdfGroup:
             cockpit::ADF();
-            return Group(cockpit::kAdfGroup, dx, dy);
+            return Group(r, cockpit::kAdfGroup);
         case PanelArea::Nav1Group:
             cockpit::Nav1();
-            return Group(cockpit::kNavGroup, dx, dy);
+            return Group(r, cockpit::kNavGroup);
         case PanelArea::Nav2Group:
             cockpit::Nav2();
-            return Group(cockpit::kNavGroup, dx, dy);
+            return Group(r, cockpit::kNavGroup);
         case PanelArea::TransponderGroup:
             cockpit::Transponder();
-            return Group(cockpit::kTransponderGroup, dx, dy);
+            return Group(r, cockpit::kTransponderGroup);
         default:
             return;
     }
 }
 
+// The twins' and the jet's levers: columns of throttle, propeller and mixture, left then
+// right; the upper part (y above 445) pushes, the lower pulls. x on c1 or c3 does nothing.
+void LeverQuadrant(const PanelClickRegion& r) {
+    if (!ClickOrHold()) return;
+    const int x = thePanelMouse.x;
+    const int up = thePanelMouse.y < 445 ? 1 : -1;
+    const bool sync = theCommandServices.isMultiEngineSynch() != 0;
+    const int c[6] = {r.a, r.b, r.c, r.d, r.e, r.f};
+    int lever = -1;
+    bool right = false;
+    if (x < c[0]) {
+        lever = 0;
+    } else if (x < c[1]) {
+        lever = 0;
+        right = true;
+    } else if (c[1] < x && x < c[2]) {
+        lever = 1;
+    } else if (c[2] <= x && x < c[3]) {
+        lever = 1;
+        right = true;
+    } else if (c[3] < x && x < c[4]) {
+        lever = 2;
+    } else if (c[4] <= x && x < c[5]) {
+        lever = 2;
+        right = true;
+    }
+    if (lever < 0) return;
+    static constexpr const char* kNames[3][2][2] = {
+        {{"ThrottleDown", "ThrottleUp"}, {"ThrottleDownRight", "ThrottleUpRight"}},
+        {{"PropPitchDown", "PropPitchUp"}, {"PropPitchDownRight", "PropPitchUpRight"}},
+        {{"MixtureDown", "MixtureUp"}, {"MixtureDownRight", "MixtureUpRight"}}};
+    RunPanelCommand(kNames[lever][right ? 1 : 0][up > 0 ? 1 : 0]);
+    if (right && sync) LeftLeverStep(lever, up);
+}
+
 // Tries the regions in order; the first that holds the point acts (or declines) and ends the
-// search, except the NAV2 course knob while the NAV2 gauge shows the ADF card.
+// search, except the C172's NAV2 course knob while its gauge shows the ADF card.
 void RunRegions(const PanelClickRegion* regions, int count) {
     const IntPoint p = Point();
     for (int i = 0; i < count; ++i) {
@@ -172,8 +219,10 @@ void RunRegions(const PanelClickRegion* regions, int count) {
                 cockpit::Nav1();
                 ClickCourseKnob(r.a, r.b, r.c);
                 return;
-            case PanelArea::Nav2CourseKnob:
+            case PanelArea::Nav2CourseKnobIfCard:
                 if (cockpit::theCockpitSwitches.nav2ShowsAdf == 0) continue;
+                [[fallthrough]];
+            case PanelArea::Nav2CourseKnob:
                 cockpit::Nav2();
                 ClickCourseKnob(r.a, r.b, r.c);
                 return;
@@ -187,27 +236,26 @@ void RunRegions(const PanelClickRegion* regions, int count) {
             case PanelArea::ElevatorTrim:
                 ClickElevatorTrim(r.a, r.b, r.c, r.d);
                 return;
+            case PanelArea::RudderTrim:
+                ClickSideTrim(r.a, r.b, r.c, r.d, "RudderTrimLeft", "RudderTrimRight");
+                return;
+            case PanelArea::AileronTrim:
+                ClickSideTrim(r.a, r.b, r.c, r.d, "AileronTrimLeft", "AileronTrimRight");
+                return;
             case PanelArea::FlapLever:
                 ClickFlapLever(r.a, r.b, r.c, r.d);
                 return;
             case PanelArea::GearLever:
                 ClickGearLever();
                 return;
-            case PanelArea::SwitchRow:
-                if (p.IsInRect(cockpit::kC172IgnitionFrame.left,
-                               cockpit::kC172IgnitionFrame.top + Off(),
-                               cockpit::kC172IgnitionFrame.right,
-                               cockpit::kC172IgnitionFrame.bottom + Off())) {
-                    Group(cockpit::kC172IgnitionPositions, 0, 0);
-                    return;
-                }
-                Group(cockpit::kC172SwitchRow, 0, 0);
+            case PanelArea::Buttons:
+                ClickButtons(r.buttons, r.buttonCount, 0, 0);
                 return;
-            case PanelArea::EngineLevers:
-                Group(cockpit::kC172EngineLevers, 0, 0);
+            case PanelArea::LeverQuadrant:
+                LeverQuadrant(r);
                 return;
             default:
-                RadioGroup(r.area, r.a, r.b);
+                RadioGroup(r);
                 return;
         }
     }
@@ -301,6 +349,14 @@ void ClickElevatorTrim(int x, int y, int w, int h) {
         RunPanelCommand("TrimUp");
 }
 
+void ClickSideTrim(int x, int y, int w, int h, const char* left, const char* right) {
+    if (!ClickOrHold()) return;
+    if (In(x, y, x + w / 2, y + h))
+        RunPanelCommand(left);
+    else if (In(x + w / 2 + 1, y, x + w, y + h))
+        RunPanelCommand(right);
+}
+
 void ClickFlapLever(int x, int y, int w, int h) {
     if (thePanelMouse.kind != 2) return;
     if (In(x, y, x + w, y + h / 2))
@@ -318,6 +374,14 @@ void ClickGearLever() {
         cockpit::LowerGear();
 }
 
+KeyCommandTable GpsZoomCommands() {
+    static constexpr KeyCommand kRows[] = {
+        {kKeyShift | 0x6B, [] { cockpit::theGpsDisplay.ZoomIn(); }, "GPSZoomIn"},
+        {kKeyShift | 0x6D, [] { cockpit::theGpsDisplay.ZoomOut(); }, "GPSZoomOut"},
+    };
+    return kRows;
+}
+
 std::int32_t FindPanelPopup(int aircraftType, int panelVariant, std::int32_t x, std::int32_t y) {
     if (theViewController.GetLookDirection() != 0) return 0;
     return cockpit::FindHotspot(aircraftType, panelVariant, x, y, cockpit::theSwapPanel);
@@ -331,13 +395,9 @@ namespace cockpit {
 
 void PanelMouse::DispatchAircraft(int aircraftType, std::int32_t offset) {
     panelOffset = offset;
-    switch (aircraftType) {
-        case 0:
-            sim::RunRegions(kC172Regions, static_cast<int>(std::size(kC172Regions)));
-            break;
-        default:
-            break;
-    }
+    if (aircraftType < 0 || aircraftType > 4) return;
+    const PanelClickTable& t = kPanelClickTables[aircraftType];
+    sim::RunRegions(t.regions, t.count);
 }
 
 void PanelMouse::OnClick() {

@@ -7,6 +7,7 @@
 
 #include "cockpit/panel_click_regions.h"
 #include "cockpit/panel_gauge.h"
+#include "sim/input/key_commands.h"
 
 namespace sim {
 
@@ -31,8 +32,13 @@ void ClickCourseKnob(int x, int y, int size);
 void ClickAltimeterKnob(int x, int y, int size);
 void ClickHeadingCoursePair(int x1, int y1, int s1, int x2, int y2, int s2);
 void ClickElevatorTrim(int x, int y, int w, int h);
+// A rudder or aileron trim wheel: the left half runs `left`, the right half `right`.
+void ClickSideTrim(int x, int y, int w, int h, const char* left, const char* right);
 void ClickFlapLever(int x, int y, int w, int h);
 void ClickGearLever();
+
+// The GPS window's zoom keys, Shift with the numeric pad's plus and minus (priority 0).
+[[nodiscard]] KeyCommandTable GpsZoomCommands();
 
 // The altimeter needle's offset that the setting knob moves with the setting.
 extern std::int32_t theAltimeterKnobOffset;

@@ -12,6 +12,7 @@
 #include "cockpit/radio_commands.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model_state.h"
+#include "sim/input/command_services.h"
 #include "sim/input/key_commands.h"
 #include "sim/input/panel_clicks.h"
 #include "sim/view_controller.h"
@@ -19,8 +20,12 @@
 namespace {
 
 int theType = 0;
+int theSynch = 0;
 int TypeOf() {
     return theType;
+}
+int Synch() {
+    return theSynch;
 }
 
 class PanelClicks : public ::testing::Test {
@@ -28,6 +33,9 @@ protected:
     void SetUp() override {
         sim::RegisterKeyCommandTables();
         flight::theAircraftServices.aircraftType = &TypeOf;
+        savedServices = sim::theCommandServices;
+        sim::theCommandServices.isMultiEngineSynch = &Synch;
+        theSynch = 0;
         cockpit::ResetCockpitSwitches();
         cockpit::ResetCockpitServices();
         cockpit::ResetPanelControls();
@@ -41,9 +49,11 @@ protected:
     }
     void TearDown() override {
         flight::theAircraftServices = flight::DefaultAircraftServices();
+        sim::theCommandServices = savedServices;
         cockpit::theGpsDisplay.SaveGpsWindowRect();
         sim::UnregisterKeyCommandTables();
     }
+    sim::CommandServices savedServices{};
     // A press or a release (or a hold) at a point.
     static void Mouse(int kind, int x, int y) {
         cockpit::thePanelMouse.x = x;
@@ -158,6 +168,38 @@ TEST_F(PanelClicks, NothingForType5OutsideViewsOrInsideTheGps) {
     cockpit::theGpsDisplay.SaveGpsWindowRect();
     Mouse(2, 260, 290);
     EXPECT_EQ(setting, 2993);
+}
+
+TEST_F(PanelClicks, TwinsRightEngineControlsTakeTheLeftAlongWhenSynchronised) {
+    theType = 2;
+    auto& left = cockpit::thePanelSwitches.ignitionLeft;
+    auto& right = cockpit::thePanelSwitches.ignitionRight;
+    // The right ignition's BOTH position, then the lever quadrant's columns.
+    for (int synch : {0, 1}) {
+        theSynch = synch;
+        left = right = 0;
+        Mouse(2, 122, 460);
+        EXPECT_EQ(right, 3) << synch;
+        EXPECT_EQ(left, synch != 0 ? 3 : 0) << synch;
+    }
+    const struct {
+        int x;
+        int y;
+        int synch;
+        int throttle;
+        int throttle2;
+    } cases[] = {
+        {220, 420, 0, 1, 0}, {250, 420, 0, 0, 1},  {250, 420, 1, 1, 1},
+        {281, 420, 1, 0, 0}, {250, 470, 0, 0, -1}, {241, 444, 0, 1, 0},
+    };
+    for (const auto& c : cases) {
+        theSynch = c.synch;
+        cockpit::theThrottleLever.lever = 10;
+        cockpit::theThrottleLever2.lever = 10;
+        Mouse(2, c.x, c.y);
+        EXPECT_EQ(cockpit::theThrottleLever.lever - 10, c.throttle) << c.x << "," << c.y;
+        EXPECT_EQ(cockpit::theThrottleLever2.lever - 10, c.throttle2) << c.x << "," << c.y;
+    }
 }
 
 TEST_F(PanelClicks, CoordinatesFarOutsideHitNothing) {
