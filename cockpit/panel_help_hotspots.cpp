@@ -1,5 +1,9 @@
 #include "cockpit/panel_help_hotspots.h"
 
+#include <cstring>
+
+#include "cockpit/panel_click_regions.h"
+
 namespace cockpit {
 
 namespace {
@@ -42,8 +46,108 @@ constexpr PanelHelpHotspot kC172[] = {
     kEnd,
 };
 
-// The other panels' rows are added with their art; until then they find nothing.
 constexpr PanelHelpHotspot kEmpty[] = {kEnd};
+
+// The other panels' hotspots are their click regions: one popup per kind of control, the same
+// text on every panel.
+std::int32_t AreaPopup(PanelArea area) {
+    switch (area) {
+        case PanelArea::AudioGroup:
+            return 10004;
+        case PanelArea::AutopilotGroup:
+            return 10007;
+        case PanelArea::DmeGroup:
+            return 10008;
+        case PanelArea::Com1Group:
+            return 10000;
+        case PanelArea::Com2Group:
+            return 10001;
+        case PanelArea::AdfGroup:
+            return 10005;
+        case PanelArea::Nav1Group:
+            return 10002;
+        case PanelArea::Nav2Group:
+            return 10003;
+        case PanelArea::TransponderGroup:
+            return 10006;
+        case PanelArea::HeadingCoursePair:
+            return 10045;
+        case PanelArea::Nav1CourseKnob:
+            return 10013;
+        case PanelArea::AltimeterKnob:
+            return 10012;
+        case PanelArea::Nav2CourseKnob:
+        case PanelArea::Nav2CourseKnobIfCard:
+            return 10014;
+        case PanelArea::AdfCourseKnob:
+            return 10015;
+        case PanelArea::ElevatorTrim:
+            return 10026;
+        case PanelArea::RudderTrim:
+            return 10028;
+        case PanelArea::AileronTrim:
+            return 10029;
+        case PanelArea::FlapLever:
+            return 10027;
+        case PanelArea::GearLever:
+            return 10025;
+        case PanelArea::LeverQuadrant:
+            return 10043;
+        case PanelArea::Buttons:
+            return 0;
+    }
+    return 0;
+}
+
+// A switch's popup by the start of its command's name.
+std::int32_t ButtonPopup(const char* command) {
+    static constexpr struct {
+        const char* prefix;
+        std::int32_t id;
+    } kRows[] = {
+        {"CycleFuelSwitch", 10030},
+        {"SetIgnition", 10031},
+        {"ToggleBatteryPower", 10032},
+        {"ToggleAvionicPower", 10033},
+        {"TogglePitotHeat", 10034},
+        {"ToggleStrobeLight", 10035},
+        {"ToggleBeaconLight", 10036},
+        {"ToggleNavLight", 10037},
+        {"ToggleTaxiLight", 10038},
+        {"ToggleLandingLight", 10039},
+        {"SetCarbHeat", 10040},
+        {"Throttle", 10041},
+        {"Mixture", 10042},
+        {"PropPitch", 10044},
+        {"CloseCowlFlaps", 10046},
+        {"OpenCowlFlaps", 10046},
+        {"ToggleCowlFlaps", 10046},
+        {"ToggleLeftBoost", 10047},
+        {"ToggleRightBoost", 10047},
+        {"ToggleSpeedBrake", 10048},
+        {"RMI", 10049},
+        {"ToggleTemperature", 10050},
+    };
+    for (const auto& r : kRows)
+        if (std::strncmp(command, r.prefix, std::strlen(r.prefix)) == 0) return r.id;
+    return 0;
+}
+
+std::int32_t ScanRegions(int type, std::int32_t x, std::int32_t y) {
+    const PanelClickTable& t = kPanelClickTables[type];
+    for (int i = 0; i < t.count; ++i) {
+        const PanelClickRegion& r = t.regions[i];
+        if (x < r.rect.left || x > r.rect.right || y < r.rect.top || y > r.rect.bottom) continue;
+        if (r.area != PanelArea::Buttons) return AreaPopup(r.area);
+        for (int b = 0; b < r.buttonCount; ++b) {
+            const ClickRect& c = r.buttons[b].rect;
+            if (c.left <= x && x <= c.right && c.top <= y && y <= c.bottom)
+                return ButtonPopup(r.buttons[b].command);
+        }
+        return 0;
+    }
+    return 0;
+}
 
 }  // namespace
 
@@ -71,9 +175,10 @@ std::int32_t FindHotspot(int aircraftType, int panelVariant, std::int32_t x, std
         if (aircraftType == 0) y -= 44;
         if (aircraftType == 1) y -= 42;
     }
-    const std::int32_t id = ScanHotspots(HotspotTable(aircraftType), x, y);
-    if (id != 0 || aircraftType != 2) return id;
-    return ScanHotspots(BaronRadioHotspots(swapPanel != 0), x, y);
+    std::int32_t id = ScanHotspots(HotspotTable(aircraftType), x, y);
+    if (id == 0 && aircraftType == 2) id = ScanHotspots(BaronRadioHotspots(swapPanel != 0), x, y);
+    if (id == 0 && aircraftType != 0) id = ScanRegions(aircraftType, x, y);
+    return id;
 }
 
 }  // namespace cockpit
