@@ -151,13 +151,14 @@ std::int32_t ScanRegions(int type, std::int32_t x, std::int32_t y) {
 
 }  // namespace
 
+// The end row is not tested: with all its fields -1 it would hold the point (-1, -1), which a
+// captured mouse outside the window can report, and give the popup id -1.
 std::int32_t ScanHotspots(const PanelHelpHotspot* row, std::int32_t x, std::int32_t y) {
-    for (;; ++row) {
+    for (; row->popupId != -1; ++row)
         if (row->enabled != 0 && row->left <= x && x <= row->right && row->top <= y &&
             y <= row->bottom)
             return row->popupId;
-        if (row->popupId == -1) return 0;
-    }
+    return 0;
 }
 
 const PanelHelpHotspot* HotspotTable(int aircraftType) {

@@ -81,7 +81,8 @@ TEST_F(PanelClicks, ThresholdsAndViewOffsetOfTheC172) {
 
 TEST_F(PanelClicks, AltimeterKnobEdgesKindsAndLimits) {
     auto& setting = cockpit::theCockpitSwitches.altimeterSetting;
-    // The knob's square is (240, 285) to (262, 307); the middle column 251 turns down.
+    // The knob's square is (240, 285) to (262, 307) but its area ends at row 306; the middle
+    // column 251 turns down.
     const struct {
         int kind;
         int x;
@@ -91,12 +92,13 @@ TEST_F(PanelClicks, AltimeterKnobEdgesKindsAndLimits) {
         int end;
         int endOffset;
     } cases[] = {
-        {2, 240, 285, 2992, 0, 2991, -3},    {2, 251, 307, 2992, 0, 2991, -3},
-        {2, 252, 285, 2992, 0, 2993, 3},     {2, 262, 307, 2992, 0, 2993, 3},
-        {3, 262, 300, 2992, 0, 2993, 3},     {1, 262, 300, 2992, 0, 2992, 0},
-        {2, 263, 300, 2992, 0, 2992, 0},     {2, 240, 290, 2810, 0, 2810, 0},
-        {2, 260, 290, 3100, 0, 3100, 0},     {2, 240, 290, 2992, -576, 2991, -576},
-        {2, 260, 290, 2992, 624, 2993, 624}, {2, 260, 290, 2992, 622, 2993, 625},
+        {2, 240, 285, 2992, 0, 2991, -3},      {2, 251, 306, 2992, 0, 2991, -3},
+        {2, 252, 285, 2992, 0, 2993, 3},       {2, 262, 306, 2992, 0, 2993, 3},
+        {3, 262, 300, 2992, 0, 2993, 3},       {1, 262, 300, 2992, 0, 2992, 0},
+        {2, 263, 300, 2992, 0, 2992, 0},       {2, 262, 307, 2992, 0, 2992, 0},
+        {2, 240, 290, 2810, 0, 2810, 0},       {2, 260, 290, 3100, 0, 3100, 0},
+        {2, 240, 290, 2992, -576, 2991, -576}, {2, 260, 290, 2992, 624, 2993, 624},
+        {2, 260, 290, 2992, 622, 2993, 625},
     };
     for (const auto& c : cases) {
         setting = static_cast<std::uint16_t>(c.start);
