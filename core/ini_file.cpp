@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/file_system.h"
 #include "win/file_api.h"
 #include "win/profile.h"
 
@@ -27,8 +28,11 @@ bool EqualsIgnoringCase(const char* a, const char* b) {
     return *a == *b;
 }
 
-// Whether the file opens for reading, as a plain read-only open of it would.
+// Whether the file opens for reading, as a plain read-only open of it would. Only a plain file
+// is tried: the open of a pipe would wait for a writer.
 bool Opens(const std::string& path) {
+    platform::FileInfo info;
+    if (platform::GetFileInfo(path, &info) != platform::kFileOk || !info.isRegular) return false;
     const win::FileHandle file = win::CreateFile(
         path, win::GENERIC_READ, win::FILE_SHARE_READ | win::FILE_SHARE_WRITE, win::OPEN_EXISTING);
     if (!file.IsValid()) return false;

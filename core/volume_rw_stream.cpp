@@ -342,8 +342,10 @@ int VolumeRWStream::FinishMember() {
         fileEnd = bodyStart + padded;
         if (pending.compression != kVolumeStored || pending.size == 0)
             pending.size = pendingWritten;
-        entries.push_back(std::move(pending));
-        SortIndex();
+        // Kept in index order as members come: after the last one it follows, so members added
+        // in order cost no reordering.
+        const auto at = std::upper_bound(entries.begin(), entries.end(), pending, VolumeEntryBefore);
+        entries.insert(at, std::move(pending));
     }
     pending = VolumeEntry{};
     return 1;

@@ -471,6 +471,12 @@ std::int64_t VolumeRStream::GetEntrySize(std::string_view name) {
     return VolumeStream::GetEntrySize(name);
 }
 
+bool VolumeRStream::HasLooseMember(std::uint32_t id) const {
+    std::string path;
+    std::uint32_t size = 0;
+    return FindLooseFile(VolumeIdPattern(id), path, size);
+}
+
 std::int64_t VolumeRStream::GetEntrySizeById(std::uint32_t id) {
     std::string path;
     std::uint32_t size = 0;

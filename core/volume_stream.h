@@ -146,6 +146,9 @@ public:
     // element is the current folder. The string belongs to the caller and must outlive the
     // stream; null looks for no loose files.
     void SetLooseDirs(const std::string* dirs) { looseDirs = dirs; }
+    // Whether a loose file overrides the numbered member (readers that use members in place
+    // from the mapping must read such a member through the stream instead).
+    [[nodiscard]] bool HasLooseMember(std::uint32_t id) const;
 
     // The mapped volume file (null when none), for callers that read members in place.
     // The size of a member's "VBLK" body (its stored, possibly coded, size); -1 when not mapped.

@@ -46,6 +46,15 @@ struct SinCos {
     return static_cast<std::int32_t>(v);
 }
 
+// Negation and magnitude that hold the most negative value at the other end of the range
+// rather than overflow (a loaded state may hold any 32-bit value).
+[[nodiscard]] inline std::int32_t Negate32(std::int32_t v) {
+    return v == INT32_MIN ? INT32_MAX : -v;
+}
+[[nodiscard]] inline std::int32_t Abs32(std::int32_t v) {
+    return v < 0 ? Negate32(v) : v;
+}
+
 // The quarter-wave and arctangent tables, exposed for the reference checks.
 extern const std::int16_t kQuarterSineTable[257];
 extern const std::int16_t kArcTanTable[129];

@@ -206,7 +206,7 @@ void IntegrateMotion() {
     const bool backwards = onGround && (s.fmHVel < 0 || (s.fmHVel == 0 && s.fmRThrust));
     if (onGround) {
         D += ap.apRollingFriction;
-        if ((std::abs(s.fmHVel) >> 16) <= 2) D += ap.apStaticFriction;
+        if ((Abs32(s.fmHVel) >> 16) <= 2) D += ap.apStaticFriction;
         D += (static_cast<std::int64_t>(ap.apBrakeGain) * static_cast<std::uint8_t>(s.fmLBrake)) >>
              2;
         D += (static_cast<std::int64_t>(ap.apBrakeGain) * static_cast<std::uint8_t>(s.fmRBrake)) >>
@@ -353,8 +353,7 @@ void IntegrateMotion() {
 
     // 20. Flight-path angle, positive descending.
     s.fmWndANG = static_cast<std::int16_t>(
-        PathAngle(s.fmVVel == INT32_MIN ? INT32_MAX : -s.fmVVel,
-                  s.fmHVel == INT32_MIN ? INT32_MAX : std::abs(s.fmHVel)));
+        PathAngle(Negate32(s.fmVVel), Abs32(s.fmHVel)));
 
     // 21. Path-angle lag, faster while the aircraft accelerates.
     {
@@ -386,7 +385,7 @@ void IntegrateMotion() {
         }
         if (over && s.fmHVel >= 0) {
             s.fmInvert = static_cast<std::int8_t>(s.fmInvert ^ 1);
-            s.fmHVel = -s.fmHVel;
+            s.fmHVel = Negate32(s.fmHVel);
             s.fmBank = static_cast<std::uint16_t>(s.fmBank + 0x8000);
             s.fmHead = static_cast<std::uint16_t>(s.fmHead + 0x8000);
         }
@@ -395,7 +394,7 @@ void IntegrateMotion() {
 
     // 23. Heading from the side speed.
     if (s.fmSVel != 0 && s.fmHVel != 0) {
-        const std::int32_t ang = PathAngle(std::abs(s.fmSVel), std::abs(s.fmHVel));
+        const std::int32_t ang = PathAngle(Abs32(s.fmSVel), Abs32(s.fmHVel));
         std::int32_t h = (ang * (2 * s.fmStepTime)) >> 16;
         if (s.fmSVel < 0) h = -h;
         h = MulQ15(h, cosPitch);

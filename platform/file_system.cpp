@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <map>
 #include <utility>
 
@@ -402,6 +403,9 @@ std::uint32_t File::Open(std::string_view windowsPath, std::uint32_t access, std
     if (exists) {
         struct stat st {};
         if (stat(resolved.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return kAccessDenied;
+        // The open of a pipe waits for the other end; no file of the program is one.
+        if (stat(resolved.path.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)))
+            return kBadFileType;
     }
 
     const int fd = ::open(resolved.path.c_str(), flags, 0666);
@@ -652,6 +656,7 @@ std::uint32_t GetFileInfo(std::string_view windowsPath, FileInfo* info) {
     struct stat st {};
     if (stat(resolved.path.c_str(), &st) != 0) return FromErrno(errno);
     info->isDirectory = S_ISDIR(st.st_mode);
+    info->isRegular = S_ISREG(st.st_mode);
     info->readOnly = access(resolved.path.c_str(), W_OK) != 0;
     info->size = info->isDirectory ? 0 : static_cast<std::uint64_t>(st.st_size);
     info->identity = static_cast<std::uint64_t>(st.st_ino);
@@ -746,6 +751,22 @@ std::uint32_t ReadWholeFile(std::string_view windowsPath, std::string* contents)
     return kFileOk;
 }
 
+std::uint32_t ReadTextFile(std::string_view windowsPath, std::string* contents) {
+    contents->clear();
+    FileInfo info;
+    if (const std::uint32_t e = GetFileInfo(windowsPath, &info); e != kFileOk) return e;
+    // A device or a pipe never ends, or blocks the open; neither is a text file.
+    if (!info.isRegular) return kBadFileType;
+    if (info.size > kMaxTextFileBytes) return kFileTooLarge;
+    const std::uint32_t e = ReadWholeFile(windowsPath, contents);
+    // The file may have grown between the look and the read.
+    if (e == kFileOk && contents->size() > kMaxTextFileBytes) {
+        contents->clear();
+        return kFileTooLarge;
+    }
+    return e;
+}
+
 std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
                                     std::span<const std::uint8_t> bytes, bool forceToDisc) {
     const ResolvedPath resolved = ResolvePath(windowsPath);
@@ -754,10 +775,19 @@ std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
     struct stat old {};
     const bool existed = resolved.missingComponents == 0 && stat(resolved.path.c_str(), &old) == 0;
     if (existed && S_ISDIR(old.st_mode)) return kAccessDenied;
+    // A device, a pipe or a socket is not replaced by a plain file.
+    if (existed && !S_ISREG(old.st_mode)) return kAccessDenied;
     if (existed && IsOpenHere(resolved.path, true)) return kSharingViolation;
+    // A symbolic link stays: the file it names is the one replaced.
+    std::string target = resolved.path;
+    if (existed) {
+        if (char* real = realpath(resolved.path.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
 
-    std::string temporary =
-        ParentOf(resolved.path) + "/." + LastComponent(resolved.path) + ".XXXXXX";
+    std::string temporary = ParentOf(target) + "/." + LastComponent(target) + ".XXXXXX";
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return FromErrno(errno);
     auto fail = [&](std::uint32_t error) {
@@ -790,20 +820,21 @@ std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
         unlink(temporary.c_str());
         return error;
     }
-    if (rename(temporary.c_str(), resolved.path.c_str()) != 0) {
+    if (rename(temporary.c_str(), target.c_str()) != 0) {
         const std::uint32_t error = FromErrno(errno);
         unlink(temporary.c_str());
         return error;
     }
     // Make the rename itself durable.
-    const int dir =
-        !forceToDisc ? -1
-                     : ::open(ParentOf(resolved.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = !forceToDisc
+                        ? -1
+                        : ::open(ParentOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         fsync(dir);
         ::close(dir);
     }
     ForgetFolderOf(resolved.path);
+    if (target != resolved.path) ForgetFolderOf(target);
     return kFileOk;
 }
 

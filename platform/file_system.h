@@ -40,6 +40,8 @@ enum FileError : std::uint32_t {
     kDirNotEmpty = 145,
     kAlreadyExists = 183,
     kFilenameTooLong = 206,
+    kBadFileType = 222,
+    kFileTooLarge = 223,
     kDirectoryInvalid = 267,
     kFileInvalid = 1006,
 };
@@ -154,6 +156,8 @@ private:
 
 struct FileInfo {
     bool isDirectory = false;
+    // A plain file: neither a folder nor a device, pipe or socket.
+    bool isRegular = false;
     bool readOnly = false;
     std::uint64_t size = 0;
     // Enough to tell that a file changed since it was last read: which file it is and when it
@@ -185,6 +189,12 @@ struct DirEntry {
 [[nodiscard]] std::uint32_t RemoveDirectory(std::string_view windowsPath);
 
 [[nodiscard]] std::uint32_t ReadWholeFile(std::string_view windowsPath, std::string* contents);
+// The most a text file the program reads (settings, flights, plans, bindings, help) may hold.
+inline constexpr std::uint64_t kMaxTextFileBytes = 16u << 20;
+// ReadWholeFile for the program's text files: a path that names anything but a plain file (a
+// device, a pipe, a folder) is refused with kBadFileType before it is opened, and a file of
+// more than kMaxTextFileBytes with kFileTooLarge; nothing is read then.
+[[nodiscard]] std::uint32_t ReadTextFile(std::string_view windowsPath, std::string* contents);
 // Writes the bytes to a temporary file in the same folder, forces them to disc and renames the
 // temporary file over the target, so readers see either the old or the new file, never half.
 // Without `forceToDisc` the file still changes all at once, but a power cut may lose it; that

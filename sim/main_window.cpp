@@ -327,7 +327,8 @@ int ZephlonMain(const std::string& commandLine) {
     InitResourceVolumes();
     if (theMainWindow.Create() == 0) {
         if (theMainWindow.window) win::DestroyWindow(theMainWindow.window);
-        return theMainWindow.Terminate();
+        theMainWindow.Terminate();
+        return -1;  // a program without its window failed, however clean its end
     }
     win::PostMessage(theMainWindow.window, win::WM_COMMAND, 101, 0);
     const int code = theMainWindow.RunMessageLoop();
@@ -373,10 +374,14 @@ void PaintView(win::HWND w) {
         theSimWorld.ShowLoadingScreen(w);
         return;
     }
+    // The aircraft never stands below the ground's floor.
+    if (flight::theFlightModelState.fmPosY < flight::theFlightModelState.fmGearHeight)
+        flight::theFlightModelState.fmPosY = flight::theFlightModelState.fmGearHeight;
     if (!theWarmUpDone) {
-        // Pages in what lies round the aircraft before the first picture; nothing to page yet.
+        // Pages in what lies round the aircraft before the first picture.
         theWarmUpDone = true;
         win::ValidateRect(w, nullptr);
+        theSimWorld.WarmUp();
     }
     if (!theSimWorld.IsRunning() || !theSimWorld.IsInitialised() || theSimWorld.IsVideoPlaying())
         return;
@@ -388,10 +393,15 @@ void PaintView(win::HWND w) {
     theSimWorld.PrepareScene(eye, angles);
     flight::theAircraft.UpdateViewBitmaps(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
     ClearScene();
+    // The objects filed with the terrain for this frame: the aircraft in the outside cameras,
+    // then its shadow.
     theSimWorld.FileAircraft();
-    theSimWorld.RenderSceneItems();
+    theSimWorld.QueueAircraftShadow();
+    // The ground and what stands on it (the cloud layers will draw it among their decks).
+    theSimWorld.RenderTerrain();
     // The panel and the readouts draw over the whole screen, not only the 3D view.
     if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->clipRect = gfx::GFXRect{0, 0, 639, 479};
+    theSimWorld.StoreMagneticVariation();
     theSimWorld.UpdatePalette();
     cockpit::PaintCockpit(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
     PaintGpsDisplay();

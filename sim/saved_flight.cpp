@@ -4,6 +4,7 @@
 
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
+#include "platform/file_system.h"
 #include "sim/main_window.h"
 #include "sim/main_window_services.h"
 #include "sim/sim_world.h"
@@ -33,17 +34,35 @@ bool HasFolder(const std::string& path) {
     return path.find('\\') != std::string::npos || path.find('/') != std::string::npos;
 }
 
-// A file that exists and opens for reading.
+// A plain file that exists and opens for reading (a device or a pipe is never opened: it
+// could block the open or never end).
 bool Readable(const std::string& path) {
-    const std::uint32_t attributes = win::GetFileAttributes(path);
-    if (attributes == win::INVALID_FILE_ATTRIBUTES ||
-        (attributes & win::FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return false;
+    platform::FileInfo info;
+    if (platform::GetFileInfo(path, &info) != platform::kFileOk || !info.isRegular) return false;
     win::FileHandle f =
         win::CreateFile(path, win::GENERIC_READ, win::FILE_SHARE_READ, win::OPEN_EXISTING);
     if (!f.IsValid()) return false;
     win::CloseHandle(f);
     return true;
+}
+
+// Nothing is there yet, or a plain file a saved flight may replace (not a folder, a device or
+// a pipe, which the rename would swap for a plain file).
+bool MayReplace(const std::string& path) {
+    platform::FileInfo info;
+    const std::uint32_t e = platform::GetFileInfo(path, &info);
+    if (e == platform::kFileNotFound || e == platform::kPathNotFound) return true;
+    return e == platform::kFileOk && info.isRegular;
+}
+
+// A saved flight names its aircraft. A file without the "Aircraft" section's type is damaged,
+// or no flight at all (empty, cut short, too large to read): loading it would put the aircraft
+// at the origin without fuel.
+bool NamesAnAircraft(core::IniFile& file) {
+    const std::string type = file.GetString("Aircraft", "type", "");
+    std::size_t i = type.find_first_not_of(" \t");
+    if (i < type.size() && (type[i] == '+' || type[i] == '-')) ++i;
+    return i < type.size() && type[i] >= '0' && type[i] <= '9';
 }
 
 }  // namespace
@@ -66,6 +85,10 @@ int LoadFlight(const char* path, int flag) {
     // always meant from the working folder.
     const std::string where = HasFolder(path) ? std::string(path) : std::string(".\\") + path;
     core::IniFile file(where.c_str());
+    if (!NamesAnAircraft(file)) {
+        win::TraceLine(std::string("flight: ") + path + " names no aircraft; nothing is changed");
+        return 0;
+    }
     const int result = theSituationServices.loadSituation(file, flag) & 1;
     if (result != 0) theCurrentFlightName = path;
     // A flight left in the low-panel view by an aircraft that has one falls back to the full
@@ -80,6 +103,10 @@ int SaveFlight(const char* path) {
     if (path == nullptr || *path == '\0') return 0;
     const std::string target = HasFolder(path) ? std::string(path) : std::string(".\\") + path;
     const std::string temporary = target + ".tmp";
+    if (!MayReplace(target) || !MayReplace(temporary)) {
+        win::TraceLine("flight: " + target + " is not a file a flight can be saved in");
+        return 0;
+    }
     win::DeleteFile(temporary);
     int result = 0;
     {

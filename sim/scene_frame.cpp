@@ -14,6 +14,7 @@
 #include "ts/face_draw.h"
 #include "ts/light_set.h"
 #include "ts/perspective_camera.h"
+#include "world/terrain_manager.h"
 
 namespace sim {
 
@@ -84,9 +85,9 @@ void SimWorld::PrepareScene(const float eye[3], const float angles[3]) {
     if (camera != nullptr) camera->Activate();
     if (lightSet) lightSet->Activate();
     if (camera != nullptr) camera->SetTransform(ts::Transform3F{});
-    filedItems.clear();
+    if (terrain) terrain->PrepareView(eye, angles);
     ts::ResetFacesSubmitted();
-    // The palette of the frame's light is in place before anything is drawn with its tables.
+    // The time of day's palette, with its shade and haze rows, before anything is drawn.
     UpdatePalette();
 }
 

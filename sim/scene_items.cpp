@@ -1,10 +1,6 @@
 // The world's shapes and the objects filed for a frame: the shape cache behind
-// SimWorld::AcquireShape, the plain list of filed render items drawn far to near after the
-// scene's clear, the user's aircraft filed in the camera views, and the report fields of the
-// shapes drawn.
-#include <algorithm>
-#include <cmath>
-
+// SimWorld::AcquireShape, the user's aircraft filed with the terrain in the camera views, and
+// the report fields of the shapes drawn.
 #include "core/resource_volume.h"
 #include "core/run_report.h"
 #include "flight/aircraft.h"
@@ -55,24 +51,6 @@ void ReleaseAircraftShape(ts::TSShape* shape) {
     theSimWorld.ReleaseShape(shape);
 }
 
-int SimWorld::AddRenderItem(const float position[3], float, ts::TSRenderItem* item) {
-    if (item == nullptr) return 0;
-    const ts::Vector3F& eye = theViewController.LastTransform().t;
-    const float dx = position[0] - eye.x, dy = position[1] - eye.y, dz = position[2] - eye.z;
-    filedItems.push_back(FiledItem{item, std::sqrt(dx * dx + dy * dy + dz * dz)});
-    return 1;
-}
-
-void SimWorld::RenderSceneItems() {
-    // Far to near, so that nearer objects cover farther ones.
-    std::stable_sort(filedItems.begin(), filedItems.end(),
-                     [](const FiledItem& a, const FiledItem& b) { return a.distance > b.distance; });
-    for (const FiledItem& f : filedItems)
-        f.item->Render(ts::kCullUntested);
-    filedItems.clear();
-    lastFrameFaces = ts::FacesSubmitted();
-}
-
 void SimWorld::FileAircraft() {
     if (aircraft == nullptr || !theViewController.InCamera()) return;
     ts::TSShapeInstance* instance = aircraft->GetShapeInstance();
@@ -83,7 +61,7 @@ void SimWorld::FileAircraft() {
     flight::GetAircraftAttitude(a);
     instance->SetPosition(ts::Vector3F{p[0], p[1], p[2]});
     instance->SetRotation(ts::Vector3F{a[0], a[1], a[2]});
-    AddRenderItem(p, instance->GetShape()->fRadius, instance);
+    AddRenderItemGrid(p, instance->GetShape()->fRadius, instance);
 }
 
 void RegisterShapeReportFields() {

@@ -26,6 +26,7 @@
 #include "planning/planning_services.h"
 #include "sim/detail_presets.h"
 #include "sim/input/flight_controls.h"
+#include "sim/main_window.h"
 #include "sim/panel_host.h"
 #include "sim/saved_flight.h"
 #include "sim/slew.h"
@@ -33,11 +34,16 @@
 #include "ts/class_item.h"
 #include "ts/light_set.h"
 #include "ui/dialog_services.h"
+#include "win/input.h"
 #include "win/profile.h"
 #include "win/program_entry.h"
 #include "win/window.h"
+#include "world/obj_shadow.h"
+#include "world/scenery_settings.h"
 #include "world/artifact_shape_cache.h"
 #include "world/scenery_state.h"
+#include "world/terrain_manager.h"
+#include "world/terrain_services.h"
 
 namespace sim {
 
@@ -79,17 +85,62 @@ int WorldPanelPaletteName(int todIndex, std::string* out) {
                                               theSimWorld.GetLookDirection());
     return out->empty() ? 0 : 1;
 }
-// The terrain window's origin (the grid position of the flight model's origin) for a window
-// centred on the aircraft's tile, until the terrain pages a window of its own. It keeps scene
-// coordinates within half a tile of 0, where single-precision floats still resolve a few
-// hundredths of a unit; the flight model's raw positions would leave the camera's transforms
-// with half a unit of rounding.
+
+// The terrain's view of the simulation.
+void TerrainAircraftPosition(std::int32_t out[3]) {
+    out[0] = flight::theFlightModelState.fmPosX;
+    out[1] = flight::theFlightModelState.fmPosY;
+    out[2] = flight::theFlightModelState.fmPosZ;
+}
+void TerrainSetAircraftHeight(std::int32_t y) {
+    flight::theFlightModelState.fmPosY = y;
+}
+std::uint32_t TerrainSimTime() {
+    return theSimWorld.GetSimTimeMs();
+}
+std::int32_t TerrainGraphicsSetting(int index) {
+    return theSimWorld.GetGraphicsSetting(index);
+}
+void TerrainPostCommand(std::uint32_t id) {
+    if (theSimWorld.Window()) win::PostMessage(theSimWorld.Window(), win::WM_COMMAND, id, 0);
+}
+void TerrainWaitCursor(int on) {
+    // The arrow comes back at the end of the frame.
+    if (on == 0) return;
+    LoadAndSetCursor(win::IDC_WAIT);
+    theSimWorld.SetRestoreArrow(1);
+}
+// The terrain window's origin (the grid position of the flight model's origin). Scene
+// coordinates stay within a tile or so of 0, where single-precision floats still resolve a few
+// hundredths of a unit. Before the window has paged, a window centred on the aircraft's tile.
 void WorldWindowOrigin(float out[2]) {
-    constexpr double kTile = 1048576.0;  // 2^20 terrain units
-    double world[3];
-    flight::GetAircraftWorldPosition(world);
-    out[0] = static_cast<float>((9.0 - std::floor(world[0] / kTile) - 0.5) * kTile);
-    out[1] = static_cast<float>((5.0 - std::floor(world[1] / kTile) - 0.5) * kTile);
+    double origin[3] = {0.0, 0.0, 0.0};
+    world::TerrainManager* t = theSimWorld.Terrain();
+    if (t != nullptr && t->CentreColumn() >= 0) {
+        t->GetWindowOrigin(origin);
+    } else {
+        constexpr double kTile = 1048576.0;  // 2^20 terrain units
+        double world[3];
+        flight::GetAircraftWorldPosition(world);
+        origin[0] = (9.0 - std::floor(world[0] / kTile) - 0.5) * kTile;
+        origin[1] = (5.0 - std::floor(world[1] / kTile) - 0.5) * kTile;
+    }
+    out[0] = static_cast<float>(origin[0]);
+    out[1] = static_cast<float>(origin[1]);
+}
+float WorldTerrainHeightAt(int x, int y) {
+    world::TerrainManager* t = theSimWorld.Terrain();
+    return t != nullptr ? t->GetHeightAtGrid(x, y).height : 0.0f;
+}
+int WorldNearestTower(double out[3]) {
+    world::TerrainManager* t = theSimWorld.Terrain();
+    double aircraft[3];
+    flight::GetAircraftWorldPosition(aircraft);
+    const world::TerrainObjectEntry* tower = t != nullptr ? t->FindNearestTower(aircraft) : nullptr;
+    if (tower == nullptr) return 0;
+    for (int i = 0; i < 3; ++i)
+        out[i] = tower->position[i];
+    return 1;
 }
 
 }  // namespace
@@ -101,7 +152,9 @@ SimWorld::SimWorld() {
 }
 
 SimWorld::~SimWorld() {
-    Shutdown();
+    // The program's own world goes down in the orderly close or the emergency exit, before
+    // static objects die: at exit its settings code would write through objects already gone.
+    if (this != &theSimWorld) Shutdown();
 }
 
 void SimWorld::Step(const char* what) {
@@ -147,9 +200,13 @@ void SimWorld::Init(win::HWND w) {
     Step("RunwayShapes");
     Step("RunwayMaterials");
     shapeCache = std::make_unique<world::ArtifactShapeCache>();
-    filedItems.reserve(64);
     Step("ArtifactShapeCache");
     Step("AirportObjectDatabase");
+    world::theTerrainServices =
+        world::TerrainServices{&TerrainAircraftPosition, &TerrainSetAircraftHeight,
+                               &TerrainSimTime,          &TerrainGraphicsSetting,
+                               &TerrainPostCommand,      &TerrainWaitCursor};
+    terrain = std::make_unique<world::TerrainManager>();
     Step("TerrainManager");
     {
         // The aircraft takes its shape from the cache.
@@ -162,9 +219,11 @@ void SimWorld::Init(win::HWND w) {
     // A fresh aircraft: its record is loaded again even when the type was chosen before.
     aircraft->SelectByType(aircraft->GetType() >= 0 ? aircraft->GetType() : 0);
     Step("Aircraft");
+    terrain->InitDiskCache();
     Step("TerrainDiskCache");
     theViewController.ApplyView();
     RegisterViewReportFields();
+    RegisterTerrainReportFields();
     RegisterShapeReportFields();
     Step("ViewController");
     flightPlan = std::make_unique<planning::FlightPlan>();
@@ -185,6 +244,12 @@ void SimWorld::Init(win::HWND w) {
     services.acquireShape = &AcquireAircraftShape;
     services.releaseShape = &ReleaseAircraftShape;
     flight::theFlightWorldServices = services;
+    {
+        ViewServices view = theViewServices;
+        view.terrainHeightAt = &WorldTerrainHeightAt;
+        view.nearestTower = &WorldNearestTower;
+        theViewServices = view;
+    }
     flight::theShowCrashReport = &WorldShowCrashReport;
     InstallPanelHost();
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
@@ -209,10 +274,15 @@ void SimWorld::Shutdown() {
     // The aircraft's exterior goes back to the cache before the cache goes.
     if (aircraft != nullptr) aircraft->ReleaseArt();
     aircraft = nullptr;
+    aircraftShadow.reset();
+    aircraftShadowNumber = -1;
     Step("Aircraft");
+    if (terrain) terrain->ReleaseTiles();
+    terrain.reset();
+    world::theTerrainServices = world::DefaultTerrainServices();
+    theViewServices = DefaultViewServices();
     Step("TerrainManager");
     Step("AirportObjectDatabase");
-    filedItems.clear();
     shapeCache.reset();
     Step("ArtifactShapeCache");
     Step("RunwayShapes");
@@ -333,6 +403,9 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     const std::int32_t keptZ = fm.fmPosZ;
     pauseRequested = 1;
     loadingSituation = true;
+    // A saved height counts from the ground under the aircraft: the next datum update follows
+    // the new ground without moving the aircraft.
+    world::theTerrainSampleRestart = 1;
     // Keys missing from the file read as 0; only the auto-coordination flag survives.
     const std::uint8_t autoCoordination = fm.fmAutoCoordination;
     fm = flight::FlightModelState{};
@@ -609,6 +682,7 @@ void SimWorld::UseKeyboard() {
 
 void SimWorld::RefreshTerrain() {
     time.Pause(1);
+    if (terrain) terrain->TrackAircraft();
     time.Pause(0);
 }
 
@@ -639,26 +713,24 @@ void SimWorld::SetFlightPlan(const planning::FlightPlan* plan) {
 // ---- graphics -------------------------------------------------------------------------------
 
 int SimWorld::GetGraphicsSetting(int index) const {
-    if (!graphics || index < 0 || index >= world::kGraphicsSettingCount) return 0;
-    return graphics->profiles[graphics->current][index];
+    return graphics ? graphics->Get(index) : 0;
 }
 
 void SimWorld::SetGraphicsSetting(int index, int value) {
-    if (!graphics || index < 0 || index >= world::kGraphicsSettingCount) return;
-    graphics->profiles[graphics->current][index] = value;
+    if (graphics) graphics->Set(index, value);
 }
 
 void SimWorld::SelectGraphicsProfile(int n) {
-    if (graphics) graphics->current = (n == 0 || n == 1) ? n : 0;
+    if (graphics) graphics->SelectProfile(n);
 }
 
 int SimWorld::GetGraphicsProfile() const {
-    return graphics ? graphics->current : 0;
+    return graphics ? graphics->ProfileInUse() : 0;
 }
 
 void SimWorld::ToggleGraphicsProfile() {
     if (!graphics) return;
-    graphics->current ^= 1;
+    graphics->SelectProfile(graphics->ProfileInUse() ^ 1);
     ApplyGraphicsSettings();
 }
 

@@ -22,6 +22,9 @@ namespace world {
 class WeatherState;
 class Sky;
 class SceneryGraphicsSettings;
+class ObjShadow;
+class TerrainManager;
+struct TerrainRenderItem;
 class ArtifactShapeCache;
 }  // namespace world
 namespace planning {
@@ -184,14 +187,27 @@ public:
     // target, the view controller places the camera, the camera and the light set are
     // activated and the camera gets the identity transform (world geometry).
     void PrepareScene(const float eye[3], const float angles[3]);
+    // The terrain pass (the cloud layers call it at its place among their decks): the ground,
+    // each cell followed by the drawables filed at it.
+    void RenderTerrain();
+    // Files a drawable for this frame with the terrain's draw lists, at the cell holding its
+    // place: a world position, or a scene (terrain grid) position, with the radius of its
+    // bounding sphere; 1 when filed. Within a cell the item filed last is drawn first.
+    int AddRenderItem(const double worldPosition[3], float radius, ts::TSRenderItem* item);
+    int AddRenderItemGrid(const float position[3], float radius, ts::TSRenderItem* item);
+    int AddTerrainRenderItem(const world::TerrainRenderItem& record);
+    // Once before the first picture: pages in the ground, objects and textures all round.
+    void WarmUp();
+    // The frame's magnetic variation at the aircraft, for the compass and the radios.
+    void StoreMagneticVariation();
+    // In SkyCam and TowerCam with "AircraftShadows" on: the aircraft's ground shadow, cast
+    // along the light onto the tile under the aircraft and filed at the aircraft with the
+    // terrain's draw lists.
+    void QueueAircraftShadow();
+    [[nodiscard]] const world::ObjShadow* AircraftShadow() const { return aircraftShadow.get(); }
     gfx::GFXDrawTarget* DrawTarget() { return drawTarget.get(); }
     ts::TSLight* SunLight() { return sunLight.get(); }
     ts::TSLightSet* LightSet() { return lightSet.get(); }
-    // Files a render item for this frame at a scene position (the eye's frame) with the radius
-    // of its bounding sphere; 1 when filed. Filed items are drawn far to near after the scene's
-    // clear (RenderSceneItems), then forgotten.
-    int AddRenderItem(const float position[3], float radius, ts::TSRenderItem* item);
-    void RenderSceneItems();
     // In the camera views (SkyCam, TowerCam) the user's aircraft is placed at its scene position
     // and attitude and filed; the cockpit views do not draw it.
     void FileAircraft();
@@ -224,6 +240,7 @@ public:
     win::HWND Window() const { return window; }
     devices::Joystick* GetJoystick() { return joystick.get(); }
     world::WeatherState* Weather() { return weather.get(); }
+    world::TerrainManager* Terrain() { return terrain.get(); }
     flight::SystemReliability* Reliability() { return reliability.get(); }
     flight::Aircraft* GetAircraft() { return aircraft; }
     // The view controller's view mode (0, 1 cockpit; 2 to 5 outside) and look direction.
@@ -247,16 +264,14 @@ private:
     std::unique_ptr<ts::TSLightSet> lightSet;
     std::unique_ptr<world::SceneryGraphicsSettings> graphics;
     std::unique_ptr<world::ArtifactShapeCache> shapeCache;
-    struct FiledItem {
-        ts::TSRenderItem* item;
-        float distance;
-    };
-    std::vector<FiledItem> filedItems;
     std::uint32_t lastFrameFaces = 0;
     DateAndTime time;
     std::unique_ptr<SimClock> clock;
     std::unique_ptr<planning::FlightPlan> flightPlan;
     std::unique_ptr<world::WeatherState> weather;
+    std::unique_ptr<world::TerrainManager> terrain;
+    std::unique_ptr<world::ObjShadow> aircraftShadow;
+    int aircraftShadowNumber = -1;
     std::unique_ptr<flight::SystemReliability> reliability;
     flight::Aircraft* aircraft = nullptr;
 
@@ -292,6 +307,9 @@ private:
 
 extern SimWorld theSimWorld;
 
+// The terrain's fields of the runner's report: alt_ft, ground_ft, tile, magvar, mag_heading,
+// cells.
+void RegisterTerrainReportFields();
 // The aircraft's shapes: taken from the world's shape cache with the planes' folder of the
 // shapes volume current, and given back.
 ts::TSShape* AcquireAircraftShape(const char* name);

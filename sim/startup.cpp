@@ -56,6 +56,11 @@ std::int32_t PoolSize(const char* key) {
 }  // namespace
 
 void FatalShutdown() {
+    CloseForExit();
+    std::exit(0);
+}
+
+void CloseForExit() {
     SaveWindowPlacement();
     LoadAndSetCursor(win::IDC_WAIT);
     if (theMainWindow.window) {
@@ -65,9 +70,15 @@ void FatalShutdown() {
     }
     devices::ShutdownForceFeedback();
     devices::ShutdownSound();
+    // The world writes its settings and lets its objects go, and the art goes back to its
+    // pools, while everything they use lives.
+    theSimWorld.Shutdown();
+    UnregisterKeyCommandTables();
+    cockpit::ReleasePanelArt();
+    flight::theAircraft.ReleasePanelBitmaps();
+    flight::theAircraft.ReleaseSideViewBitmap();
     // Static destructors run after this; the volumes' files are closed while files still work.
     core::CloseGlobalVolumes();
-    std::exit(0);
 }
 
 void InstallResourceVolumeHost() {

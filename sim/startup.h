@@ -13,9 +13,12 @@
 namespace sim {
 
 // The emergency exit, taken when the user gives up at the insert-disc prompt: the window
-// placement is kept, the display and sound are let go, and the program ends at once (static
-// destructors still run, and the world writes its settings then).
+// placement is kept, the display and sound are let go, the world writes its settings and shuts
+// down, and the program ends at once.
 [[noreturn]] void FatalShutdown();
+// Everything the emergency exit does before the process ends, for any exit that does not return
+// through the message loop: afterwards only static destructors may run.
+void CloseForExit();
 
 // Connects the resource volumes' disc fallback to the dialog services and the emergency exit.
 // Start-up calls it before the first volume is opened.

@@ -122,7 +122,7 @@ void HelpPopup::LoadIndex() {
     std::string path = kHelpIndexFile;
     ResolveSourcePath(path, kHelpIndexFile);
     std::string bytes;
-    if (!win::ReadWholeFile(path, &bytes)) {
+    if (!win::ReadTextFile(path, &bytes)) {
         indexTried = true;
         return;
     }

@@ -129,7 +129,7 @@ int HelpTopicFile::Parse(std::string_view text) {
 
 int HelpTopicFile::Load(const std::string& path) {
     std::string bytes;
-    if (!win::ReadWholeFile(path, &bytes) || bytes.size() > kMaxFileBytes) bytes.clear();
+    if (!win::ReadTextFile(path, &bytes) || bytes.size() > kMaxFileBytes) bytes.clear();
     return Parse(bytes);
 }
 

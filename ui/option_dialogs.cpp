@@ -215,22 +215,10 @@ constexpr int kHighestButton = 1926, kLowestButton = 1925;
 constexpr int kRangeCaption = 1833, kCloudCaption = 1839;
 
 // The rows of a scenery graphics profile, by their key numbers.
-enum Setting : int {
-    kTerrainRange = 0,
-    kTerrainTexture = 1,
-    kAircraftShadows = 2,
-    kCloudDistance = 3,
-    kBuildingDensity = 4,
-    kBuildingTexture = 5,
-    kEnableSun = 6,
-    kEnableMoon = 7,
-    kEnableStars = 8,
-    kSkyTexture = 9,
-    kRunwayMarkings = 10,
-    kRunwayLighting = 11,
-    kRunwayTexture = 12,
-    kEnableObstacles = 13,
-};
+using world::kAircraftShadows, world::kBuildingDensity, world::kBuildingTexture,
+    world::kCloudDistance, world::kEnableMoon, world::kEnableObstacles, world::kEnableStars,
+    world::kEnableSun, world::kRunwayLighting, world::kRunwayMarkings, world::kRunwayTexture,
+    world::kSkyTexture, world::kTerrainRange, world::kTerrainTexture;
 
 struct CheckRow {
     int id;

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "ui/dialog.h"
-#include "world/scenery_state.h"
+#include "world/scenery_settings.h"
 
 namespace devices {
 class Joystick;

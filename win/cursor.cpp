@@ -100,6 +100,13 @@ HCURSOR CreateImageCursor(int width, int height, int hotX, int hotY,
     return h;
 }
 
+bool DestroyCursor(HCURSOR cursor) {
+    if (theImageCursors.erase(cursor.id) == 0) return false;
+    // The shown cursor goes back to the arrow rather than point at nothing.
+    if (theCursor == cursor) SetCursor(HCURSOR{IDC_ARROW});
+    return true;
+}
+
 void SetResourceCursorLoader(std::function<HCURSOR(HINSTANCE, std::uint32_t)> loader) {
     theResourceLoader = std::move(loader);
 }

@@ -320,4 +320,8 @@ bool ReadWholeFile(std::string_view path, std::string* contents) {
     return Succeeded(platform::ReadWholeFile(path, contents));
 }
 
+bool ReadTextFile(std::string_view path, std::string* contents) {
+    return Succeeded(platform::ReadTextFile(path, contents));
+}
+
 }  // namespace win

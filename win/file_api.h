@@ -219,5 +219,8 @@ bool ReplaceFileAtomically(std::string_view path, std::string_view bytes);
 
 // Reads a whole file into `contents` (false with the last error when it cannot).
 bool ReadWholeFile(std::string_view path, std::string* contents);
+// The same for the program's text files: only a plain file of at most
+// platform::kMaxTextFileBytes is read (GetLastError says why another is not).
+bool ReadTextFile(std::string_view path, std::string* contents);
 
 }  // namespace win

@@ -155,6 +155,9 @@ HCURSOR LoadCursor(HINSTANCE instance, std::uint32_t id);
 HCURSOR CreateImageCursor(int width, int height, int hotX, int hotY,
                           const std::vector<std::uint32_t>& argb);
 void SetResourceCursorLoader(std::function<HCURSOR(HINSTANCE, std::uint32_t)> loader);
+// Frees an image cursor; false for a system cursor or one already freed. A resource cursor is
+// shared (every LoadCursor of it gives the same one) and freed with its library.
+bool DestroyCursor(HCURSOR cursor);
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
 // The display counter: the cursor shows while it is >= 0; returns the new count.

@@ -1,10 +1,13 @@
 #include "win/profile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <set>
 #include <utility>
 
 #include "platform/file_system.h"
@@ -42,87 +45,118 @@ std::string_view Unquote(std::string_view s) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The parsed shape of a profile file: byte ranges into its text, nothing copied.
+// The parsed shape of a profile file: its text and the byte ranges of its section headers and
+// entries, parsed once when the file is read and shared by every read until the file changes.
+// Lines that are neither (blank lines, comments, stray text) need no record: every edit is made
+// from the ranges of headers and entries alone.
 
-struct Line {
-    std::size_t start;  // first byte
-    std::size_t end;    // one past the last byte before the line end
-    std::size_t next;   // first byte of the next line
+struct Span {
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
 };
 
-enum class LineKind { kOther, kSection, kEntry };
+enum class LineKind : std::uint8_t { kSection, kEntry };
 
 struct ParsedLine {
-    Line range;
-    LineKind kind = LineKind::kOther;
-    std::string_view name;   // section name or key
-    std::string_view value;  // the entry's value, trimmed and unquoted
+    std::uint32_t start;  // first byte
+    std::uint32_t end;    // one past the last byte before the line end
+    std::uint32_t next;   // first byte of the next line
+    LineKind kind;
+    Span name;   // section name or key
+    Span value;  // the entry's value, trimmed and unquoted
 };
 
 class Profile {
 public:
-    explicit Profile(std::string_view text) : text_(text) { Parse(); }
+    // The text is at most platform::kMaxTextFileBytes, so 32-bit offsets hold every position.
+    explicit Profile(std::string text) : text_(std::move(text)) { Parse(); }
+    Profile(const Profile&) = delete;
+    Profile& operator=(const Profile&) = delete;
 
-    const std::vector<ParsedLine>& Lines() const { return lines_; }
+    [[nodiscard]] const std::string& Text() const { return text_; }
+    [[nodiscard]] const std::vector<ParsedLine>& Lines() const { return lines_; }
+    [[nodiscard]] std::string_view View(Span s) const {
+        return std::string_view(text_).substr(s.offset, s.length);
+    }
+    [[nodiscard]] std::string_view Name(std::size_t i) const { return View(lines_[i].name); }
+    [[nodiscard]] std::string_view Value(std::size_t i) const { return View(lines_[i].value); }
 
     // Index of the first section header of that name, or npos.
-    std::size_t FindSection(std::string_view name) const {
-        for (std::size_t i = 0; i < lines_.size(); ++i) {
-            if (lines_[i].kind == LineKind::kSection && EqualIgnoringCase(lines_[i].name, name))
-                return i;
+    [[nodiscard]] std::size_t FindSection(std::string_view name) const {
+        for (std::size_t i : sections_) {
+            if (EqualIgnoringCase(Name(i), name)) return i;
         }
         return npos;
     }
 
     // One past the last line of the section whose header is at `header`.
-    std::size_t SectionEnd(std::size_t header) const {
+    [[nodiscard]] std::size_t SectionEnd(std::size_t header) const {
         std::size_t i = header + 1;
         while (i < lines_.size() && lines_[i].kind != LineKind::kSection)
             ++i;
         return i;
     }
 
+    // Where the line after `i` starts (the end of the text after the last line).
+    [[nodiscard]] std::size_t StartOf(std::size_t i) const {
+        return i < lines_.size() ? lines_[i].start : text_.size();
+    }
+
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
 private:
+    Span SpanOf(std::string_view part) const {
+        return Span{static_cast<std::uint32_t>(part.data() - text_.data()),
+                    static_cast<std::uint32_t>(part.size())};
+    }
+
     void Parse() {
+        const std::string_view text = text_;
         std::size_t pos = 0;
         bool inSection = false;
-        while (pos < text_.size()) {
-            Line line{pos, pos, pos};
+        while (pos < text.size()) {
+            const std::size_t start = pos;
             std::size_t i = pos;
-            while (i < text_.size() && text_[i] != '\n' && text_[i] != '\r')
+            while (i < text.size() && text[i] != '\n' && text[i] != '\r')
                 ++i;
-            line.end = i;
-            if (i < text_.size()) {
-                i += (text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n') ? 2 : 1;
+            const std::size_t end = i;
+            if (i < text.size()) {
+                i += (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
             }
-            line.next = i;
             pos = i;
 
-            ParsedLine parsed{line, LineKind::kOther, {}, {}};
-            const std::string_view content = Trim(text_.substr(line.start, line.end - line.start));
+            ParsedLine parsed{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end),
+                              static_cast<std::uint32_t>(pos), LineKind::kEntry, {}, {}};
+            const std::string_view content = Trim(text.substr(start, end - start));
             if (!content.empty() && content.front() == '[') {
                 const std::size_t close = content.find(']');
                 parsed.kind = LineKind::kSection;
-                parsed.name = Trim(content.substr(
-                    1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+                parsed.name = SpanOf(Trim(content.substr(
+                    1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
                 inSection = true;
+                sections_.push_back(lines_.size());
+                lines_.push_back(parsed);
             } else if (inSection && !content.empty() && content.front() != ';') {
                 const std::size_t equals = content.find('=');
                 if (equals != std::string_view::npos) {
-                    parsed.kind = LineKind::kEntry;
-                    parsed.name = Trim(content.substr(0, equals));
-                    parsed.value = Unquote(Trim(content.substr(equals + 1)));
+                    parsed.name = SpanOf(Trim(content.substr(0, equals)));
+                    parsed.value = SpanOf(Unquote(Trim(content.substr(equals + 1))));
+                    lines_.push_back(parsed);
                 }
             }
-            lines_.push_back(parsed);
         }
     }
 
-    std::string_view text_;
+    std::string text_;
     std::vector<ParsedLine> lines_;
+    std::vector<std::size_t> sections_;  // indexes of the section headers in lines_
 };
+
+std::shared_ptr<const Profile> EmptyProfile() {
+    static const auto& empty = *new std::shared_ptr<const Profile>(
+        std::make_shared<const Profile>(std::string()));
+    return empty;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Reading files, with a small cache that is trusted only while the file's identity, size and
@@ -130,7 +164,7 @@ private:
 
 struct CachedFile {
     platform::FileInfo stamp;
-    std::shared_ptr<const std::string> text;
+    std::shared_ptr<const Profile> profile;
 };
 
 std::map<std::string, CachedFile>& TheCache() {
@@ -143,10 +177,11 @@ bool SameStamp(const platform::FileInfo& a, const platform::FileInfo& b) {
     return a.identity == b.identity && a.size == b.size && a.modified == b.modified;
 }
 
-// The file's text (empty when the file does not exist), shared with the cache rather than
-// copied. `readable` is false only for a file that exists but cannot be read.
+// The file's parsed text (empty when the file does not exist), shared with the cache rather
+// than copied. `readable` is false for a file that exists but is not read: one that cannot be
+// opened, a folder, a device or pipe, or one larger than a settings file can be.
 struct LoadedText {
-    std::shared_ptr<const std::string> text = std::make_shared<const std::string>();
+    std::shared_ptr<const Profile> profile = EmptyProfile();
     std::string key;  // the resolved path, the cache's key
     bool readable = true;
 };
@@ -162,13 +197,25 @@ Batch& TheBatch() {
     return batch;
 }
 
+// Says once per file and reason why a settings file is not used: the program then runs on its
+// defaults and writes nothing into it.
+void ReportRefused(const std::string& key, std::uint32_t error) {
+    static auto& told = *new std::map<std::string, std::uint32_t>;
+    const auto it = told.find(key);
+    if (it != told.end() && it->second == error) return;
+    told[key] = error;
+    const char* why = error == platform::kFileTooLarge ? "it is larger than 16 MB"
+                                                       : "it is not a plain file";
+    std::fprintf(stderr, "zephlon: %s is not read or written: %s\n", key.c_str(), why);
+}
+
 LoadedText LoadText(std::string_view fileName) {
     LoadedText loaded;
     loaded.key = platform::ResolvePath(fileName).path;
     platform::FileInfo info;
     auto& cache = TheCache();
     if (TheBatch().pending.count(loaded.key) != 0) {
-        loaded.text = cache[loaded.key].text;
+        loaded.profile = cache[loaded.key].profile;
         return loaded;
     }
     if (platform::GetFileInfo(fileName, &info) != platform::kFileOk) {
@@ -182,31 +229,38 @@ LoadedText LoadText(std::string_view fileName) {
     }
     const auto it = cache.find(loaded.key);
     if (it != cache.end() && SameStamp(it->second.stamp, info)) {
-        loaded.text = it->second.text;
+        loaded.profile = it->second.profile;
         return loaded;
     }
     std::string text;
-    const std::uint32_t error = platform::ReadWholeFile(fileName, &text);
+    const std::uint32_t error = platform::ReadTextFile(fileName, &text);
     if (error != platform::kFileOk) {
+        if (error == platform::kFileTooLarge || error == platform::kBadFileType)
+            ReportRefused(loaded.key, error);
         SetLastError(error);
         loaded.readable = false;
         return loaded;
     }
-    loaded.text = std::make_shared<const std::string>(std::move(text));
+    loaded.profile = std::make_shared<const Profile>(std::move(text));
     if (cache.size() >= 16) {
         // A handful of files are in use at any time; a batch's unstored texts stay.
         for (auto c = cache.begin(); c != cache.end();)
             c = TheBatch().pending.count(c->first) != 0 ? std::next(c) : cache.erase(c);
     }
-    cache[loaded.key] = CachedFile{info, loaded.text};
+    cache[loaded.key] = CachedFile{info, loaded.profile};
     return loaded;
 }
 
 bool StoreText(std::string_view fileName, const std::string& key, std::string text) {
+    // A file the program would refuse to read back is not written.
+    if (text.size() > platform::kMaxTextFileBytes) {
+        SetLastError(platform::kFileTooLarge);
+        return false;
+    }
     Batch& batch = TheBatch();
     if (batch.depth > 0) {
         batch.pending[key] = std::string(fileName);
-        TheCache()[key] = CachedFile{{}, std::make_shared<const std::string>(std::move(text))};
+        TheCache()[key] = CachedFile{{}, std::make_shared<const Profile>(std::move(text))};
         SetLastError(ERROR_SUCCESS);
         return true;
     }
@@ -219,7 +273,7 @@ bool StoreText(std::string_view fileName, const std::string& key, std::string te
     }
     platform::FileInfo info;
     if (platform::GetFileInfo(fileName, &info) == platform::kFileOk) {
-        TheCache()[key] = CachedFile{info, std::make_shared<const std::string>(std::move(text))};
+        TheCache()[key] = CachedFile{info, std::make_shared<const Profile>(std::move(text))};
     } else {
         TheCache().erase(key);
     }
@@ -233,40 +287,46 @@ bool FindValue(const Profile& profile, std::string_view section, std::string_vie
     if (header == Profile::npos) return false;
     const std::size_t end = profile.SectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
-        const ParsedLine& line = profile.Lines()[i];
-        if (line.kind == LineKind::kEntry && EqualIgnoringCase(line.name, key)) {
-            *value = line.value;
+        if (EqualIgnoringCase(profile.Name(i), key)) {
+            *value = profile.Value(i);
             return true;
         }
     }
     return false;
 }
 
-void AddUnique(std::vector<std::string>* names, std::string_view name) {
-    for (const std::string& n : *names) {
-        if (EqualIgnoringCase(n, name)) return;
+// Names in file order, each once whatever the case of its letters.
+class UniqueNames {
+public:
+    void Add(std::string_view name) {
+        std::string folded(name);
+        for (char& c : folded)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (seen_.insert(std::move(folded)).second) names_.emplace_back(name);
     }
-    names->emplace_back(name);
-}
+    std::vector<std::string> Take() { return std::move(names_); }
+
+private:
+    std::set<std::string> seen_;
+    std::vector<std::string> names_;
+};
 
 std::vector<std::string> SectionNames(const Profile& profile) {
-    std::vector<std::string> names;
-    for (const ParsedLine& line : profile.Lines()) {
-        if (line.kind == LineKind::kSection) AddUnique(&names, line.name);
+    UniqueNames names;
+    for (std::size_t i = 0; i < profile.Lines().size(); ++i) {
+        if (profile.Lines()[i].kind == LineKind::kSection) names.Add(profile.Name(i));
     }
-    return names;
+    return names.Take();
 }
 
 std::vector<std::string> KeyNames(const Profile& profile, std::string_view section) {
-    std::vector<std::string> names;
+    UniqueNames names;
     const std::size_t header = profile.FindSection(section);
-    if (header == Profile::npos) return names;
+    if (header == Profile::npos) return {};
     const std::size_t end = profile.SectionEnd(header);
-    for (std::size_t i = header + 1; i < end; ++i) {
-        const ParsedLine& line = profile.Lines()[i];
-        if (line.kind == LineKind::kEntry) AddUnique(&names, line.name);
-    }
-    return names;
+    for (std::size_t i = header + 1; i < end; ++i)
+        names.Add(profile.Name(i));
+    return names.Take();
 }
 
 // Stores a NUL-separated, double-NUL-terminated list; when it does not fit it is cut and the
@@ -349,7 +409,7 @@ std::uint32_t GetPrivateProfileString(const char* section, const char* key,
                                       std::string_view fileName) {
     const LoadedText loaded = LoadText(fileName);
     const bool readable = loaded.readable;
-    const Profile profile(*loaded.text);
+    const Profile& profile = *loaded.profile;
     if (section == nullptr) return StoreList(SectionNames(profile), buffer, size);
     if (key == nullptr) return StoreList(KeyNames(profile, section), buffer, size);
     std::string_view value;
@@ -368,9 +428,8 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
                                     std::string_view defaultValue, std::string_view fileName) {
     const LoadedText loaded = LoadText(fileName);
     if (!loaded.readable) return std::string(defaultValue);
-    const Profile profile(*loaded.text);
     std::string_view value;
-    if (FindValue(profile, section, key, &value)) return std::string(value);
+    if (FindValue(*loaded.profile, section, key, &value)) return std::string(value);
     return std::string(defaultValue);
 }
 
@@ -379,9 +438,8 @@ std::int32_t GetPrivateProfileInt(const char* section, const char* key, std::int
     if (section == nullptr || key == nullptr) return defaultValue;
     const LoadedText loaded = LoadText(fileName);
     if (!loaded.readable) return defaultValue;
-    const Profile profile(*loaded.text);
     std::string_view value;
-    if (!FindValue(profile, section, key, &value)) return defaultValue;
+    if (!FindValue(*loaded.profile, section, key, &value)) return defaultValue;
     return ParseInt(value);
 }
 
@@ -407,9 +465,9 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
 
     const LoadedText loaded = LoadText(fileName);
     if (!loaded.readable) return false;
-    const std::string& text = *loaded.text;
+    const Profile& profile = *loaded.profile;
+    const std::string& text = profile.Text();
     const std::string& cacheKey = loaded.key;
-    const Profile profile(text);
     const auto& lines = profile.Lines();
     std::string result;
 
@@ -419,12 +477,12 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
         bool changed = false;
         for (std::size_t i = 0; i < lines.size(); ++i) {
             if (lines[i].kind != LineKind::kSection ||
-                !EqualIgnoringCase(lines[i].name, sectionName)) {
+                !EqualIgnoringCase(profile.Name(i), sectionName)) {
                 continue;
             }
             const std::size_t end = profile.SectionEnd(i);
-            result.append(text, kept, lines[i].range.start - kept);
-            kept = end < lines.size() ? lines[end].range.start : text.size();
+            result.append(text, kept, lines[i].start - kept);
+            kept = profile.StartOf(end);
             changed = true;
             i = end - 1;
         }
@@ -441,10 +499,9 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
         std::size_t kept = 0;
         bool changed = false;
         for (std::size_t i = header + 1; i < end; ++i) {
-            if (lines[i].kind != LineKind::kEntry || !EqualIgnoringCase(lines[i].name, keyName))
-                continue;
-            result.append(text, kept, lines[i].range.start - kept);
-            kept = lines[i].range.next;
+            if (!EqualIgnoringCase(profile.Name(i), keyName)) continue;
+            result.append(text, kept, lines[i].start - kept);
+            kept = lines[i].next;
             changed = true;
         }
         if (!changed) return NothingToChange();
@@ -461,21 +518,19 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
     }
     const std::size_t end = profile.SectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
-        const ParsedLine& line = lines[i];
-        if (line.kind != LineKind::kEntry || !EqualIgnoringCase(line.name, keyName)) continue;
+        if (!EqualIgnoringCase(profile.Name(i), keyName)) continue;
+        // A line that already reads so stays, and the file is not stored again.
+        if (std::string_view(text).substr(lines[i].start, lines[i].end - lines[i].start) == entry)
+            return NothingToChange();
         // Replace the line's text in place; its line end stays.
-        result.assign(text, 0, line.range.start);
+        result.assign(text, 0, lines[i].start);
         result += entry;
-        result.append(text, line.range.end, std::string::npos);
+        result.append(text, lines[i].end, std::string::npos);
         return StoreText(fileName, cacheKey, std::move(result));
     }
     // A new key follows the section's last entry (or its header), so blank lines and comments
     // that lead into the next section stay where they are.
-    std::size_t last = header;
-    for (std::size_t i = header + 1; i < end; ++i) {
-        if (lines[i].kind == LineKind::kEntry) last = i;
-    }
-    const Line& after = lines[last].range;
+    const ParsedLine& after = lines[end - 1];
     result.assign(text, 0, after.next);
     if (after.next == after.end) result += "\r\n";  // the last line had no line end
     result += entry + "\r\n";
@@ -501,8 +556,8 @@ bool ProfileWriteBatch::Flush() {
     for (const auto& [key, fileName] : pending) {
         const auto it = TheCache().find(key);
         if (it == TheCache().end()) continue;
-        const std::shared_ptr<const std::string> text = it->second.text;
-        stored = StoreText(fileName, key, *text) && stored;
+        const std::shared_ptr<const Profile> profile = it->second.profile;
+        stored = StoreText(fileName, key, profile->Text()) && stored;
     }
     batch.depth = depth;
     return stored;
@@ -510,13 +565,13 @@ bool ProfileWriteBatch::Flush() {
 
 std::vector<std::string> GetPrivateProfileSectionNames(std::string_view fileName) {
     const LoadedText loaded = LoadText(fileName);
-    return loaded.readable ? SectionNames(Profile(*loaded.text)) : std::vector<std::string>();
+    return loaded.readable ? SectionNames(*loaded.profile) : std::vector<std::string>();
 }
 
 std::vector<std::string> GetPrivateProfileKeyNames(std::string_view section,
                                                    std::string_view fileName) {
     const LoadedText loaded = LoadText(fileName);
-    return loaded.readable ? KeyNames(Profile(*loaded.text), section) : std::vector<std::string>();
+    return loaded.readable ? KeyNames(*loaded.profile, section) : std::vector<std::string>();
 }
 
 }  // namespace win

@@ -12,7 +12,12 @@
 // temporary file and a rename, so a reader never sees half a write.
 //
 // Nothing is kept between calls that another writer could make stale: a file is read again when
-// its size or modification time changed.
+// its size or modification time changed. A file is parsed once when it is read, and every read
+// until it changes looks its keys up in that one parse.
+//
+// Only plain files of at most platform::kMaxTextFileBytes are read: a device, a pipe or a larger
+// file reads as a file that cannot be read (every read gives its default, once said on the
+// error output) and is never written; neither is a write made that would pass the size.
 #pragma once
 
 #include <cstdint>

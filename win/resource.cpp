@@ -92,6 +92,8 @@ public:
 
 struct Library {
     std::unique_ptr<ResourceSource> source;
+    // Cursors are shared: each is loaded once per library and lives as long as the library.
+    std::unordered_map<std::uint32_t, HCURSOR> cursors;
 };
 
 struct Libraries {
@@ -185,7 +187,13 @@ HINSTANCE LoadResourceLibrary(std::unique_ptr<ResourceSource> source, std::strin
 }
 
 bool FreeResourceLibrary(HINSTANCE library) {
-    return TheLibraries().libraries.erase(library.id) > 0;
+    auto& libs = TheLibraries().libraries;
+    const auto it = libs.find(library.id);
+    if (it == libs.end()) return false;
+    for (const auto& [id, cursor] : it->second.cursors)
+        DestroyCursor(cursor);
+    libs.erase(it);
+    return true;
 }
 
 std::optional<std::vector<std::uint8_t>> LoadResourceBytes(HINSTANCE library, std::string_view type,
@@ -543,12 +551,19 @@ bool DestroyIcon(HICON icon) {
 
 void InstallResourceCursorLoader() {
     SetResourceCursorLoader([](HINSTANCE library, std::uint32_t id) -> HCURSOR {
+        auto& libs = TheLibraries().libraries;
+        const auto lib = libs.find(library.id);
+        if (lib == libs.end()) return HCURSOR{};
+        if (const auto known = lib->second.cursors.find(id); known != lib->second.cursors.end())
+            return known->second;
         const auto bytes = LoadResourceBytes(library, RT_CURSOR, id);
         if (!bytes) return HCURSOR{};
         const auto image = DecodeIconFile(*bytes);
         if (!image) return HCURSOR{};
-        return CreateImageCursor(image->width, image->height, image->hotX, image->hotY,
-                                 image->argb);
+        const HCURSOR cursor = CreateImageCursor(image->width, image->height, image->hotX,
+                                                 image->hotY, image->argb);
+        if (cursor) lib->second.cursors[id] = cursor;
+        return cursor;
     });
 }
 

@@ -13,11 +13,13 @@
 #include "demo_program.h"
 #include "device_commands.h"
 #include "devices/joystick.h"
+#include "platform/file_system.h"
 #include "platform/headless/headless_backend.h"
 #include "script.h"
 #include "sdl_screen.h"
 #include "sim/flight_file.h"
 #include "sim/main_window.h"
+#include "sim/startup.h"
 #include "ui/general_dialogs.h"
 #include "win/input.h"
 #include "win/modal.h"
@@ -55,6 +57,13 @@ int main(int argc, char** argv) {
     }
     if (scriptPath.empty()) return Usage();
 
+    // A script is a plain text file: a device or a pipe would never end.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(scriptPath, ec) ||
+        std::filesystem::file_size(scriptPath, ec) > platform::kMaxTextFileBytes) {
+        std::fprintf(stderr, "simrun: %s is not a script file\n", scriptPath.c_str());
+        return 2;
+    }
     std::ifstream in(scriptPath, std::ios::binary);
     if (!in) {
         std::fprintf(stderr, "simrun: cannot read %s\n", scriptPath.c_str());
@@ -118,6 +127,7 @@ int main(int argc, char** argv) {
 
     win::ProgramEntry program = demo ? simrun::DemoProgram() : sim::ZephlonProgram();
     if (!demo) driver.saver = [](const std::string& path) { return sim::SaveFlightFile(path); };
+    if (!demo) driver.closer = [] { sim::CloseForExit(); };
     // A headless run keeps its settings in its own folder, so one run never inherits the
     // switches another left behind.
     if (!demo) {
@@ -132,5 +142,6 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(program.frames ? program.frames() : 0));
     ui::SetTemplateDialogAnswerer(nullptr);
     platform::SetCurrentBackend(nullptr);
-    return 0;
+    // A program that did not start, or ended with an error, fails the run.
+    return code == 0 ? 0 : 1;
 }

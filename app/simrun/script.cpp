@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <deque>
 #include <sstream>
+#include <utility>
 
 #include "sim/input/key_names.h"
 #include "win/compositor.h"
@@ -212,6 +213,8 @@ void Driver::Fail(const std::string& message) {
     failure_ = message;
     std::fflush(stdout);
     std::fprintf(stderr, "simrun: %s\n", message.c_str());
+    // A failure while closing ends the run without a second close.
+    if (std::function<void()> close = std::exchange(closer, nullptr)) close();
     std::exit(3);
 }
 
@@ -373,9 +376,11 @@ void Driver::OnModal(win::HWND dialog) {
     }
     for (auto it = answers_.begin(); it != answers_.end(); ++it) {
         const std::string want = Lower(it->text);
+        // The exit question is answered by the name the trace gives it, whatever box asks it.
         if (Lower(templ).find(want) == std::string::npos &&
             Lower(caption).find(want) == std::string::npos &&
-            Lower(text).find(want) == std::string::npos)
+            Lower(text).find(want) == std::string::npos &&
+            !(want == "exit" && IsExitQuestion(dialog)))
             continue;
         // The button by its label (without the mnemonic mark) or by its id.
         win::HWND button;

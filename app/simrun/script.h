@@ -92,6 +92,9 @@ public:
     [[nodiscard]] std::uint64_t SimulatedMs() const { return simulatedMs_; }
     // Saves the program's situation into a file (the `save` command); 1 on success.
     std::function<int(const std::string& path)> saver;
+    // Closes the program down before a failed run ends the process (as its own close would, so
+    // that nothing is left to static destruction).
+    std::function<void()> closer;
 
 private:
     void Advance(std::uint32_t ms);

@@ -2,6 +2,9 @@
 // settings accessor into one file, as a saved flight is written: each write on its own rewrites
 // the file (argument 0), while a write batch gathers them and stores the file once (argument 1).
 // The goal is a save under 20 ms; the reference is one atomic replacement of the same file.
+// Loading a large flight: the 41 keys of its "Aircraft" section read one by one from an 8 MB
+// file, as a flight is loaded; the file is parsed once for all of them. The reference is one
+// read of the whole file.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -64,5 +67,46 @@ void BM_SaveSituation(benchmark::State& state) {
     std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_SaveSituation)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_LoadLargeFlight(benchmark::State& state) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                      ("zephlon_ini_bench_large_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string file = (dir / "large.flt").string();
+    std::string text;
+    for (int i = 0; text.size() < (8u << 20); ++i)
+        text += "[Padding" + std::to_string(i) + "]\nkey=" + std::string(60, 'x') + "\n";
+    text += "[Aircraft]\ntype=0\n";
+    constexpr int kKeys = 41;
+    for (int k = 0; k < kKeys; ++k)
+        text += "fm" + std::to_string(k) + "=" + std::to_string(k * 1000) + "\n";
+    long long sum = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // A file written afresh, as a flight just saved: nothing of it is known yet.
+        (void)platform::ReplaceFileAtomically(file, text, false);
+        state.ResumeTiming();
+        core::IniFile ini(file.c_str());
+        for (int k = 0; k < kKeys; ++k)
+            sum += ini.GetInt("Aircraft", ("fm" + std::to_string(k)).c_str(), -1);
+    }
+    // Every key read its value: 1000 × (0 + 1 + … + 40) per load.
+    if (sum != static_cast<long long>(state.iterations()) * 1000 * kKeys * (kKeys - 1) / 2)
+        state.SkipWithError("the keys were not read");
+    state.counters["file_bytes"] = static_cast<double>(text.size());
+    const auto t0 = std::chrono::steady_clock::now();
+    constexpr int kReads = 10;
+    std::string read;
+    for (int i = 0; i < kReads; ++i)
+        (void)platform::ReadTextFile(file, &read);
+    const double oneRead =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / kReads;
+    state.counters["ratio_to_one_read"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * oneRead,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.SetItemsProcessed(state.iterations() * kKeys);
+    std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_LoadLargeFlight)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -3,13 +3,14 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
 
 #include "core/ini_file.h"
+#include "platform/file_system.h"
 #include "sim/input/key_names.h"
-#include "win/file_api.h"
 
 namespace sim {
 
@@ -22,25 +23,15 @@ namespace {
 
 constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
-// Reads a whole file through the window system's file layer, so that paths written the
-// Windows way resolve like every other file of the program.
+// Reads a whole binding file, its path resolved like every other file of the program. Only a
+// plain file of a settings file's size is read: a device would never end.
 bool ReadWholeFile(const char* path, std::string& out) {
-    win::FileHandle file =
-        win::CreateFile(path, win::GENERIC_READ, win::FILE_SHARE_READ, win::OPEN_EXISTING);
-    if (file == win::INVALID_HANDLE_VALUE) return false;
-    out.clear();
-    char chunk[4096];
-    for (;;) {
-        std::uint32_t got = 0;
-        if (!win::ReadFile(file, chunk, sizeof chunk, &got)) {
-            win::CloseHandle(file);
-            return false;
-        }
-        if (got == 0) break;
-        out.append(chunk, got);
-    }
-    win::CloseHandle(file);
-    return true;
+    const std::uint32_t error = platform::ReadTextFile(path, &out);
+    if (error == platform::kFileTooLarge || error == platform::kBadFileType)
+        std::fprintf(stderr, "zephlon: the key bindings of %s are not read: %s\n", path,
+                     error == platform::kFileTooLarge ? "the file is too large"
+                                                      : "it is not a plain file");
+    return error == platform::kFileOk;
 }
 
 bool IsSeparator(char c) {

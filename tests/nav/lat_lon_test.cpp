@@ -4,13 +4,12 @@
 
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "nav/lat_lon.h"
+#include "support/navdata_csv.h"
 
 namespace {
 
@@ -23,15 +22,7 @@ struct Place {
 // The ident, latitude and longitude columns of one of data/'s tables.
 std::vector<Place> ReadPlaces(const char* file, int latColumn) {
     std::vector<Place> places;
-    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/" + file);
-    std::string line;
-    std::getline(in, line);  // header
-    while (std::getline(in, line)) {
-        std::vector<std::string> f;
-        std::stringstream ss(line);
-        std::string cell;
-        while (std::getline(ss, cell, ','))
-            f.push_back(cell);
+    for (const std::vector<std::string>& f : testsupport::ReadNavdataCsv(file)) {
         if (static_cast<int>(f.size()) <= latColumn + 1) continue;
         places.push_back({f[0], std::stod(f[latColumn]), std::stod(f[latColumn + 1])});
     }

@@ -116,7 +116,7 @@ TEST(Presets, SwitchingOnAppliesTheMeasuredPresetOrKeepsTheSettings) {
     EXPECT_EQ(sim::theSimWorld.GetGraphicsSetting(0), 0);
     EXPECT_EQ(sim::theSimWorld.GetGraphicsSetting(10), 2);
     sim::theSimWorld.SetAutoComplex(0);
-    EXPECT_EQ(sim::theSimWorld.GetGraphicsSetting(0), 100);  // the user's profile is back
+    EXPECT_EQ(sim::theSimWorld.GetGraphicsSetting(0), 60);  // the user's profile is back
     sim::SetSpeedSampler(&Broken);
     sim::theSimWorld.SetGraphicsSetting(4, 7);
     sim::theSimWorld.SetAutoComplex(1);

@@ -1,6 +1,7 @@
 // Saved flights: save and load through the world's sections, the folder of bare names, the
 // current flight name, the file dialogs, a full disc during a save and a missing flight.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "flight/aircraft.h"
 #include "flight/flight_model_state.h"
 #include "platform/file_system.h"
+#include "support/temp_folder.h"
 #include "sim/flight_file.h"
 #include "sim/main_window_services.h"
 #include "sim/saved_flight.h"
@@ -30,7 +32,7 @@ int FakeLoad(core::IniFile& file, int) {
     return theLoadResult;
 }
 int FakeSave(core::IniFile& file) {
-    return file.PutString("Test", "written", "yes");
+    return file.PutString("Aircraft", "type", "0") & file.PutString("Test", "written", "yes");
 }
 
 std::string theChosen;
@@ -87,6 +89,8 @@ TEST_F(SavedFlight, SavedAndLoadedGivesTheSameAircraftState) {
     s.fmFuel1 = 30000;
     ASSERT_EQ(sim::SaveFlight(path.c_str()), 1);
     EXPECT_EQ(sim::theCurrentFlightName, path);
+    // This world has no aircraft to name; the program's always has one.
+    EXPECT_EQ(core::IniFile(path.c_str()).PutInt("Aircraft", "type", 0), 1);
     const flight::FlightModelState saved = s;
     s = flight::FlightModelState{};
     sim::theCurrentFlightName = "StartUp.Flt";
@@ -151,7 +155,7 @@ TEST_F(SavedFlight, BareNamesComeFromTheFlightsFolder) {
     const std::string name = "saved_flight_test_bare.Flt";
     {
         std::ofstream out("Flights/" + name);
-        out << "[Aircraft]\n";
+        out << "[Aircraft]\ntype=0\n";
     }
     sim::FlightFile f;
     EXPECT_EQ(f.Load({}, name.c_str(), 1), 1);
@@ -167,7 +171,7 @@ TEST_F(SavedFlight, FailedLoadKeepsTheNameAndLowPanelFallsBack) {
     const std::string path = Path("saved_low_panel.Flt");
     {
         std::ofstream out(path);
-        out << "[Views]\ncur=1\n";
+        out << "[Aircraft]\ntype=3\n[Views]\ncur=1\n";
     }
     sim::theSituationServices = {&FakeLoad, &FakeSave};
     theLoadResult = 2;  // bit 0 clear: not loaded
@@ -215,7 +219,7 @@ TEST_F(SavedFlight, TheTraceTellsALoadFromAFailure) {
     const std::string path = Path("saved_traced.Flt");
     {
         std::ofstream out(path);
-        out << "[Aircraft]\n";
+        out << "[Aircraft]\ntype=0\n";
     }
     sim::theSituationServices = {&FakeLoad, &FakeSave};
     std::vector<std::string> trace;
@@ -241,6 +245,50 @@ TEST_F(SavedFlight, FileDialogsRunInDialogMode) {
     EXPECT_EQ(sim::SaveFlightAs(win::HWND{}), 0);
     EXPECT_EQ(theDialogDepth, 1);
     EXPECT_EQ(sim::DialogDepth(), 0);
+}
+
+// Flights that name no aircraft (empty, cut before the type, of random bytes, with a type that
+// is a word) are refused and change nothing; saves into what is not a plain file are refused
+// and leave it as it was.
+TEST_F(SavedFlight, DamagedFlightsAndImpossibleTargetsAreRefused) {
+    testsupport::TempFolder dir("saved-flight-damaged");
+    std::string noise;
+    for (int i = 0; i < 2000; ++i)
+        noise += static_cast<char>((i * 7919) >> 3);
+    const std::pair<const char*, std::string> damaged[] = {
+        {"empty", ""},
+        {"cut before the type", "[Aircraft]\nfmPosX=5\nfmFu"},
+        {"noise", noise},
+        {"word type", "[Aircraft]\ntype=Baron\nfmPosX=5\n"},
+        {"other sections only", "[Panel]\nmaster=1\n[Aircraft2]\ntype=1\n"},
+    };
+    flight::theAircraft.SelectByType(2);
+    for (const auto& [what, text] : damaged) {
+        SCOPED_TRACE(what);
+        dir.Write("damaged.Flt", text);
+        flight::theFlightModelState.fmPosX = 31337;
+        flight::theFlightModelState.fmFuel1 = 4242;
+        EXPECT_EQ(sim::LoadFlight(dir.Path("damaged.Flt").c_str(), 1), 0);
+        EXPECT_EQ(flight::theFlightModelState.fmPosX, 31337);
+        EXPECT_EQ(flight::theFlightModelState.fmFuel1, 4242);
+        EXPECT_EQ(flight::theAircraft.GetType(), 2);
+        EXPECT_EQ(sim::theCurrentFlightName, "StartUp.Flt");
+        EXPECT_EQ(dir.Read("damaged.Flt"), text);
+    }
+    dir.MakeFolders("folder.Flt");
+    ASSERT_EQ(mkfifo(dir.Path("pipe.Flt").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(dir.Path("taken.Flt.tmp").c_str(), 0600), 0);
+    for (const char* target : {"folder.Flt", "pipe.Flt", "taken.Flt"}) {
+        SCOPED_TRACE(target);
+        EXPECT_EQ(sim::SaveFlight(dir.Path(target).c_str()), 0);
+        EXPECT_EQ(sim::LoadFlight(dir.Path(target).c_str(), 1), 0);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path("folder.Flt")));
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.Path("pipe.Flt")));
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.Path("taken.Flt.tmp")));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("taken.Flt")));
+    EXPECT_EQ(sim::theCurrentFlightName, "StartUp.Flt");
+    flight::theAircraft.SelectByType(0);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +31,7 @@
 #include "nav/map_outline.h"
 #include "platform/file_system.h"
 #include "support/audio.h"
+#include "support/navdata_csv.h"
 #include "ts/class_item.h"
 #include "ts/material.h"
 #include "ts/shape.h"
@@ -49,8 +51,11 @@ int RunMkdataWith(const std::string& args) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// A small world (the tiles round San Francisco Bay): the whole country is made once, by the
+// build.
 int RunMkdata(const fs::path& out) {
-    return RunMkdataWith(std::string("'") + ZEPHLON_SOURCE_DIR + "/data' '" + out.string() + "'");
+    return RunMkdataWith(std::string("--terrain-box=-122.6,37.3,-122.0,37.9 '") +
+                         ZEPHLON_SOURCE_DIR + "/data' '" + out.string() + "'");
 }
 
 bool EndsWith(const std::string& s, const char* end) {
@@ -65,21 +70,7 @@ std::string ReadFile(const fs::path& path) {
     return ss.str();
 }
 
-std::vector<std::vector<std::string>> ReadCsv(const char* name) {
-    std::vector<std::vector<std::string>> rows;
-    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/" + name);
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        std::vector<std::string> f;
-        std::stringstream ss(line);
-        std::string cell;
-        while (std::getline(ss, cell, ','))
-            f.push_back(cell);
-        rows.push_back(std::move(f));
-    }
-    return rows;
-}
+using testsupport::ReadNavdataCsv;
 
 class MkdataTest : public ::testing::Test {
 protected:
@@ -171,9 +162,10 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
         {"Art\\Panel.Vol", "Art\\Panel", 0},
         {"Art\\Cockpit.Vol", "Art\\Cockpit", 0},
         {"Art\\Wx.Vol", "Art\\Wx", 0},
-        {"Art\\3DShapes.Vol", "Art\\3DShapes\\Planes", 0},
+        {"Art\\3DShapes.Vol", "Art\\3DShapes\\Planes", 5},
         {"Data\\Altitude.Vol", "Data\\Altitude", 0},
         {"Data\\Data.Vol", "Data\\Nav", 6},
+        {"Art\\USA.Vol", "Art\\Terrain\\USA\\DML", 1},
         {"Lessons\\Lessons.Vol", "Lessons", 0},
         {"Data\\Perform.Vol", "Data\\Perform", 0},
     };
@@ -239,6 +231,11 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                     EXPECT_TRUE(r >= 0 && r < 256 && g >= 0 && g < 256 && b >= 0 && b < 256);
                 }
                 volume.CloseFile();
+            } else if (n.size() > 4 && (n.compare(n.size() - 4, 4, ".mag") == 0 ||
+                                        n.compare(n.size() - 4, 4, ".nor") == 0)) {
+                EXPECT_EQ(e.size, 32768u) << n;  // one grid of 128 x 128 angles
+            } else if (n == "terrain.dml") {
+                EXPECT_GT(e.size, 8u);
             } else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".bmp") == 0) {
                 auto b = volume.LoadBitmap(n, 0);
                 ASSERT_NE(b, nullptr) << n;
@@ -398,9 +395,9 @@ Local ToLocal(double lat, double lon, double refLat, double refLon) {
 
 TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
     std::map<std::string, std::string> kind;
-    for (const auto& r : ReadCsv("airport.csv"))
+    for (const auto& r : ReadNavdataCsv("airport.csv"))
         kind[r[0]] = r.size() > 2 ? r[2] : "";
-    const auto runways = ReadCsv("runway.csv");
+    const auto runways = ReadNavdataCsv("runway.csv");
 
     const struct {
         const char* file;

@@ -1,6 +1,7 @@
 #include "win/profile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -365,6 +366,53 @@ TEST_F(ProfileTest, GarbageAndHugeLinesDoNotCrash) {
     EXPECT_EQ(Get("S", "k").size(), 500000u);
     char buffer[512];
     EXPECT_EQ(GetPrivateProfileString("S", "k", "", buffer, sizeof buffer, path_), 511u);
+}
+
+// Settings files that are not plain files of a sensible size read as their defaults and are
+// never written: an endless device, a pipe that would block the open, a file past the limit.
+// A link to a plain file is followed, and stays a link when the file is written.
+TEST_F(ProfileTest, OnlyPlainFilesOfBoundedSizeAreReadOrWritten) {
+    const std::string fifo = folder_.Path("pipe");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string big = folder_.Path("big.txt");
+    {
+        std::string text = "[S]\nk=1\n";
+        text.resize(platform::kMaxTextFileBytes + 1, ';');
+        folder_.Write("big.txt", text);
+    }
+    struct Case {
+        const char* name;
+        std::string target;
+    };
+    const Case cases[] = {{"endless device", "/dev/zero"}, {"pipe", fifo}, {"too large", big}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(path_);
+        fs::create_symlink(c.target, path_);
+        const auto sizeBefore = fs::is_regular_file(c.target) ? fs::file_size(c.target) : 0;
+        EXPECT_EQ(Get("S", "k", "default"), "default");
+        EXPECT_EQ(GetPrivateProfileInt("S", "k", 7, path_), 7);
+        EXPECT_TRUE(GetPrivateProfileSectionNames(path_).empty());
+        EXPECT_FALSE(Write("S", "k", "2"));
+        EXPECT_TRUE(fs::is_symlink(path_));
+        EXPECT_EQ(fs::read_symlink(path_), c.target);
+        if (fs::is_regular_file(c.target)) {
+            EXPECT_EQ(fs::file_size(c.target), sizeBefore);
+        }
+    }
+    fs::remove(path_);
+    folder_.Write("real.ini", "[S]\nk=1\n");
+    fs::create_symlink(folder_.Path("real.ini"), path_);
+    EXPECT_EQ(Get("S", "k"), "1");
+    ASSERT_TRUE(Write("S", "k", "2"));
+    EXPECT_TRUE(fs::is_symlink(path_));
+    EXPECT_EQ(folder_.Read("real.ini"), "[S]\nk=2\n");
+    // A write that would take the file past the limit is refused and leaves it as it was.
+    fs::remove(path_);
+    Put("[S]\nk=1\n");
+    const std::string huge(platform::kMaxTextFileBytes, 'v');
+    EXPECT_FALSE(Write("S", "long", huge.c_str()));
+    EXPECT_EQ(Contents(), "[S]\nk=1\n");
 }
 
 }  // namespace

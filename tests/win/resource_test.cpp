@@ -499,9 +499,18 @@ TEST_F(ResourceLibraryTest, LoadersReadTheirResources) {
     ASSERT_TRUE(dialog);
     EXPECT_EQ(dialog->items.size(), 5u);
     EXPECT_TRUE(LoadResourceBytes(library, "Palette", 745));
-    // Resource cursors reach LoadCursor through the loader the library installed.
-    EXPECT_TRUE(LoadCursor(library, 2));
+    // Resource cursors reach LoadCursor through the loader the library installed; each is
+    // loaded once and shared, however often the program asks for it (a wait cursor at every
+    // long step), and goes with its library.
+    const HCURSOR cursor = LoadCursor(library, 2);
+    EXPECT_TRUE(cursor);
+    for (int i = 0; i < 100; ++i)
+        ASSERT_EQ(LoadCursor(library, 2), cursor);
     EXPECT_FALSE(LoadCursor(library, 3));
+    EXPECT_FALSE(DestroyCursor(HCURSOR{IDC_ARROW}));  // a system cursor is never freed
+    const HCURSOR own = CreateImageCursor(1, 1, 0, 0, {0xFF000000u});
+    EXPECT_TRUE(DestroyCursor(own));
+    EXPECT_FALSE(DestroyCursor(own));
     EXPECT_FALSE(LoadIcon(library, 1));
     EXPECT_TRUE(LoadIcon(HINSTANCE{}, IDI_APPLICATION));
 }

@@ -51,11 +51,19 @@ public:
     // The POSIX path of a relative installation path written the Windows way.
     [[nodiscard]] std::string PathOf(std::string_view relativePath) const;
 
+    // Options of the maker's command line ("--name=value"); empty when not given.
+    void SetOption(const std::string& name, const std::string& value) { options[name] = value; }
+    [[nodiscard]] std::string Option(const std::string& name) const {
+        const auto it = options.find(name);
+        return it == options.end() ? std::string() : it->second;
+    }
+
 private:
     std::string dataDir;
     std::string outDir;
     std::map<std::string, std::vector<Member>> volumes;  // by volume path
     std::map<std::string, Bytes> files;                  // by relative path
+    std::map<std::string, std::string> options;
 };
 
 // A kind of data.
@@ -72,6 +80,9 @@ int MakeFlights(Installation& installation, std::string* error);
 int MakeNavigation(Installation& installation, std::string* error);
 int MakeOutlines(Installation& installation, std::string* error);
 int MakePanelArt(Installation& installation, std::string* error);
+int MakeTerrain(Installation& installation, std::string* error);
+int MakeGroundTextures(Installation& installation, std::string* error);
+int MakeMagneticGrids(Installation& installation, std::string* error);
 int MakeEffects(Installation& installation, std::string* error);
 int MakeShapes(Installation& installation, std::string* error);
 int MakeHelp(Installation& installation, std::string* error);
@@ -100,6 +111,9 @@ inline constexpr Module kModules[] = {
     {"effects", MakeEffects},
     {"shapes", MakeShapes},
     {"help", MakeHelp},
+    {"terrain", MakeTerrain},
+    {"ground textures", MakeGroundTextures},
+    {"magnetic grids", MakeMagneticGrids},
     {"ground school", MakeGroundSchool},
 };
 

@@ -1,11 +1,15 @@
-// mkdata DATA_DIR OUT_DIR: makes the starter installation in OUT_DIR from the public data in
-// DATA_DIR and the program's own art, with the program's own writers. Two runs write the same
-// bytes. mkdata --skin OUT_DIR: draws the skin and the map's pictures the resource pack takes in.
+// mkdata [--terrain-box=WEST,SOUTH,EAST,NORTH] DATA_DIR OUT_DIR: makes the starter installation
+// in OUT_DIR from the public data in DATA_DIR and the program's own art, with the program's own
+// writers. Two runs write the same bytes. The terrain box limits the terrain and its magnetic
+// grids to the tiles a box of degrees touches (tests make small worlds with it).
+// mkdata --skin OUT_DIR: draws the skin and the map's pictures the resource pack takes in.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tools/mkdata/installation.h"
 
@@ -36,12 +40,31 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: mkdata DATA_DIR OUT_DIR\n       mkdata --skin OUT_DIR\n       mkdata --slides DATA_DIR OUT_DIR\n");
+    std::vector<std::string> positional;
+    std::vector<std::pair<std::string, std::string>> options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const std::size_t eq = a.find('=');
+        if (a.rfind("--", 0) == 0 && eq != std::string::npos && a.substr(2, eq - 2) == "terrain-box") {
+            options.emplace_back(a.substr(2, eq - 2), a.substr(eq + 1));
+        } else if (a.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "mkdata: unknown option %s\n", a.c_str());
+            return 2;
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (positional.size() != 2) {
+        std::fprintf(stderr,
+                     "usage: mkdata [--terrain-box=WEST,SOUTH,EAST,NORTH] DATA_DIR OUT_DIR\n"
+                     "       mkdata --skin OUT_DIR\n"
+                     "       mkdata --slides DATA_DIR OUT_DIR\n");
         return 2;
     }
     const auto started = std::chrono::steady_clock::now();
-    mkdata::Installation installation(argv[1], argv[2]);
+    mkdata::Installation installation(positional[0], positional[1]);
+    for (const auto& [name, value] : options)
+        installation.SetOption(name, value);
     std::string error;
     for (const mkdata::Module& m : mkdata::kModules) {
         const auto begun = std::chrono::steady_clock::now();
@@ -59,6 +82,6 @@ int main(int argc, char** argv) {
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("mkdata: installation made in %s (%.1f s)\n", argv[2], seconds);
+    std::printf("mkdata: installation made in %s (%.1f s)\n", positional[1].c_str(), seconds);
     return 0;
 }

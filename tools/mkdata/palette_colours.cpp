@@ -129,4 +129,19 @@ std::vector<Rgb> WorldColours(int level) {
     return c;
 }
 
+std::uint8_t NearestWorldEntry(const std::vector<Rgb>& palette, double r, double g, double b) {
+    int best = kFirstWorldEntry;
+    double bestD = 1e300;
+    for (int i = kFirstWorldEntry; i <= kLastFreeEntry; ++i) {
+        const Rgb& p = palette[static_cast<std::size_t>(i)];
+        const double d =
+            (p.r - r) * (p.r - r) * 0.3 + (p.g - g) * (p.g - g) * 0.59 + (p.b - b) * (p.b - b) * 0.11;
+        if (d < bestD) {
+            bestD = d;
+            best = i;
+        }
+    }
+    return static_cast<std::uint8_t>(best);
+}
+
 }  // namespace mkdata

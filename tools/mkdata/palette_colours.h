@@ -35,5 +35,8 @@ inline constexpr int kLastFreeEntry = 245;
 [[nodiscard]] std::vector<Rgb> WorldColours(int level);
 // The 64 panel colours of a panel paint at a coarse time of day (0 day .. 11 night).
 [[nodiscard]] std::vector<Rgb> PanelColours(Rgb paint, int timeIndex);
+// The world's ramp entry (74..245) nearest to a colour, by luminance-weighted distance.
+[[nodiscard]] std::uint8_t NearestWorldEntry(const std::vector<Rgb>& palette, double r, double g,
+                                             double b);
 
 }  // namespace mkdata

@@ -1,0 +1,440 @@
+// The terrain against plain peers measured in the same run, on the starter installation's
+// country (build/install, made by mkdata at build time; the benchmarks fail without it):
+// - a frame's PrepareView plus Render with the polygons counted but not filled, over the plains
+//   of Kansas and the Colorado Rockies, at TerrainRange 60 and 100, 1,000 and 10,000 ft above
+//   the ground (goal: 2 ms a frame), against a uniform grid of level-0 cells over the square the
+//   range covers, transformed, projected and submitted the same way without levels;
+// - GetHeightAt at points scattered over a tile and along tracks (goal: 10 million a second)
+//   against a bilinear lookup in a flat array of floats at the same points;
+// - paging the densest tile (open, convert its heights, load every block; goal: under 16 ms)
+//   against mapping the file and reading all its bytes.
+// Each counts what it produced (cells, polygons, heights, blocks, bytes) and fails on nothing.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "gfx/draw_table.h"
+#include "gfx/mem_surface.h"
+#include "gfx/palette.h"
+#include "gfx/raster/poly_request.h"
+#include "gfx/surface.h"
+#include "nav/lat_lon.h"
+#include "platform/file_system.h"
+#include "ts/light.h"
+#include "ts/light_set.h"
+#include "ts/perspective_camera.h"
+#include "world/scenery_settings.h"
+#include "world/terrain_manager.h"
+#include "world/terrain_services.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kMetresPerFoot = 0.3048;
+constexpr double kFeetPerTerrainUnit = 1.2890625;
+
+// The installation beside the benchmark's own folder (build/bin -> build/install).
+fs::path Installation() {
+    std::error_code ignored;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ignored);
+    return exe.parent_path().parent_path() / "install";
+}
+
+// The aircraft's flight-model position and the scenery settings the manager reads.
+std::int32_t thePosition[3] = {0, 0, 0};
+std::int32_t theRange = 60;
+
+world::TerrainServices BenchServices() {
+    return world::TerrainServices{
+        [](std::int32_t out[3]) {
+            for (int i = 0; i < 3; ++i)
+                out[i] = thePosition[i];
+        },
+        [](std::int32_t y) { thePosition[1] = y; },
+        [] { return std::uint32_t{0}; },
+        [](int i) { return i == world::kTerrainRange ? theRange : (i == world::kTerrainTexture ? 1 : 0); },
+        [](std::uint32_t) {},
+        [](int) {},
+    };
+}
+
+// Polygons reach the draw table and are counted there; nothing is filled.
+std::int64_t thePolygons = 0;
+void CountPolygon(gfx::GFXSurface*, gfx::GFXPolyRequest*) {
+    ++thePolygons;
+}
+
+struct Scene {
+    bool ready = false;
+    gfx::GFXDrawTable table = gfx::theSoftwareDrawTable;
+    const gfx::GFXDrawTable* previous = nullptr;
+    std::unique_ptr<gfx::GFXMemSurface> surface;
+    std::unique_ptr<gfx::GFXPalette> palette;
+    std::unique_ptr<gfx::GFXDrawTarget> target;
+    std::unique_ptr<ts::TSPerspectiveCamera> camera;
+    ts::TSLight sun{ts::TSLight::kDirectional};
+    ts::TSLightSet lights;
+    std::unique_ptr<world::TerrainManager> manager;
+
+    Scene() {
+        const fs::path install = Installation();
+        if (!fs::exists(install / "Art" / "Terrain" / "USA" / "stub.ted")) return;
+        fs::current_path(install);
+        platform::ForgetFolderListings();
+        world::theTerrainServices = BenchServices();
+        table.DrawPolygon = CountPolygon;
+        previous = gfx::GFXMemSurface::SetDrawTable(&table);
+        surface = gfx::GFXMemSurface::Create(640, 480, 8);
+        gfx::GFXPaletteEntry grey[256];
+        for (int i = 0; i < 256; ++i)
+            grey[i] = gfx::GFXPaletteEntry{static_cast<std::uint8_t>(i),
+                                           static_cast<std::uint8_t>(i),
+                                           static_cast<std::uint8_t>(i), 0};
+        palette = gfx::GFXPalette::CreateFromEntries(grey);
+        surface->palette = palette.get();
+        target = std::make_unique<gfx::GFXDrawTarget>(surface.get());
+        camera = std::make_unique<ts::TSPerspectiveCamera>(
+            ts::CameraRect{0, 0, 639, 479}, ts::CameraWindow{-40, 30, 40, -30}, 8.0f, 128.0f);
+        sun.worldDirection = ts::Vector3F{0.2f, 0.3f, -0.93f};
+        lights.AddLight(&sun);
+        manager = std::make_unique<world::TerrainManager>();
+        manager->InitDiskCache();
+        ready = true;
+    }
+    ~Scene() {
+        manager.reset();
+        target.reset();
+        if (previous != nullptr) gfx::GFXMemSurface::SetDrawTable(previous);
+        world::theTerrainServices = world::DefaultTerrainServices();
+    }
+
+    // Pages the window round a place, `feet` above its ground; the eye in grid coordinates.
+    bool Place(double lat, double lonWest, double feet, std::int32_t range, float eye[3]) {
+        std::int32_t x = 0, z = 0;
+        nav::LatLonToWorld(&x, &z, lat, lonWest);
+        thePosition[0] = x;
+        thePosition[2] = z;
+        theRange = range;
+        manager->TrackAircraft();
+        manager->ApplyGraphicsSettings();
+        if (manager->CentreTile() == nullptr) return false;
+        const double world[3] = {x / world::kFlightUnitsPerTerrainUnit + 9.0 * world::kTileUnits,
+                                 z / world::kFlightUnitsPerTerrainUnit + 5.0 * world::kTileUnits,
+                                 0.0};
+        const double ground = manager->GetHeightAt(world).height;
+        const double heightUnits = ground + feet / kFeetPerTerrainUnit;
+        thePosition[1] =
+            static_cast<std::int32_t>(heightUnits * kFeetPerTerrainUnit * kMetresPerFoot * 256.0);
+        manager->TrackAircraft();
+        double grid[3];
+        manager->WorldToGrid(world, grid);
+        eye[0] = static_cast<float>(grid[0]);
+        eye[1] = static_cast<float>(grid[1]);
+        eye[2] = static_cast<float>(heightUnits);
+        return true;
+    }
+
+    // Makes the camera look from the eye along a heading, a little down.
+    void Look(const float eye[3], float heading, float angles[3]) {
+        angles[0] = -0.05f;
+        angles[1] = 0.0f;
+        angles[2] = heading;
+        ts::Transform3F placement;
+        ts::Matrix3F::SetEulerAngles(ts::Vector3F{angles[0], angles[1], angles[2]},
+                                     &placement.matrix);
+        placement.t = ts::Vector3F{eye[0], eye[1], eye[2]};
+        ts::Transform3F worldToEye;
+        ts::Transform3F::InvertRigid(placement, &worldToEye);
+        camera->SetEyeTransform(worldToEye);
+    }
+};
+
+Scene& TheScene() {
+    static Scene scene;
+    return scene;
+}
+
+struct Place {
+    const char* name;
+    double lat, lonWest;
+};
+const Place kPlains{"plains", 38.4, 98.6};
+const Place kRockies{"rockies", 39.6, 106.0};
+
+// Pages the window for a benchmark's arguments {TerrainRange setting, feet above the ground};
+// false (the benchmark skipped) without the installation.
+bool PlaceForArguments(benchmark::State& state, const Place& place, float eye[3]) {
+    Scene& s = TheScene();
+    const auto range = static_cast<std::int32_t>(state.range(0));
+    const double feet = static_cast<double>(state.range(1));
+    if (!s.ready || !s.Place(place.lat, place.lonWest, feet, range, eye)) {
+        state.SkipWithError("the starter installation is not built");
+        return false;
+    }
+    return true;
+}
+
+void TerrainFrames(benchmark::State& state, const Place& place) {
+    Scene& s = TheScene();
+    float eye[3];
+    if (!PlaceForArguments(state, place, eye)) return;
+    std::int64_t frames = 0, cells = 0;
+    thePolygons = 0;
+    for (auto _ : state) {
+        float angles[3];
+        s.Look(eye, static_cast<float>(frames % 16) * 0.3927f, angles);
+        s.target->Begin();
+        s.camera->Activate();
+        s.lights.Activate();
+        s.camera->SetTransform(ts::Transform3F{});
+        s.manager->PrepareView(eye, angles);
+        cells += s.manager->Render();
+        s.lights.Deactivate();
+        s.target->End();
+        ++frames;
+    }
+    if (cells == 0 || thePolygons == 0) state.SkipWithError("no cells drawn");
+    state.counters["cells"] = benchmark::Counter(static_cast<double>(cells) / frames);
+    state.counters["polygons"] = benchmark::Counter(static_cast<double>(thePolygons) / frames);
+    state.counters["range"] = s.manager->ViewRange();
+    state.SetItemsProcessed(frames);
+}
+
+// The peer: level-0 cells (512 units) over the square of the view range round the eye, heights
+// sampled from the same terrain beforehand; every corner carried to the eye and projected, every
+// cell whose corners all lie in front submitted as a quadrilateral to the same counting table.
+void UniformGrid(benchmark::State& state, const Place& place) {
+    Scene& s = TheScene();
+    float eye[3];
+    if (!PlaceForArguments(state, place, eye)) return;
+    float angles[3];
+    s.Look(eye, 0.0f, angles);
+    s.manager->PrepareView(eye, angles);  // the view range for this height
+    const float viewRange = static_cast<float>(s.manager->ViewRange());
+    const int half = static_cast<int>(viewRange / 512.0f) + 1;
+    const int n = 2 * half + 1;
+    std::vector<ts::Vector3F> points(static_cast<std::size_t>(n) * n);
+    const float x0 = std::floor(eye[0] / 512.0f) * 512.0f - half * 512.0f;
+    const float y0 = std::floor(eye[1] / 512.0f) * 512.0f - half * 512.0f;
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) {
+            const float x = x0 + i * 512.0f, y = y0 + j * 512.0f;
+            const world::TerrainHeightResult& h = s.manager->GetHeightAtGrid(
+                static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
+            points[static_cast<std::size_t>(j * n + i)] = ts::Vector3F{x, y, h.height};
+        }
+    std::vector<ts::ScreenPoint> screen(points.size());
+    std::vector<ts::Vector3F> eyePoints(points.size());
+    std::vector<std::uint8_t> inFront(points.size());
+    gfx::GFXFaceMaterial face;
+    face.colour = 100;
+    std::int64_t frames = 0, cells = 0;
+    thePolygons = 0;
+    for (auto _ : state) {
+        s.Look(eye, static_cast<float>(frames % 16) * 0.3927f, angles);
+        s.target->Begin();
+        s.camera->Activate();
+        s.camera->SetTransform(ts::Transform3F{});
+        const ts::Transform3F& toEye = s.camera->GetModelToEye();
+        const float nearPlane = s.camera->GetNear();
+        for (std::size_t k = 0; k < points.size(); ++k) {
+            ts::Transform3F::TransformPoint(points[k], toEye, &eyePoints[k]);
+            inFront[k] = eyePoints[k].y >= nearPlane ? 1 : 0;
+            if (inFront[k] != 0) s.camera->ProjectPoint(eyePoints[k], &screen[k]);
+        }
+        for (int j = 0; j + 1 < n; ++j)
+            for (int i = 0; i + 1 < n; ++i) {
+                const std::size_t a = static_cast<std::size_t>(j * n + i);
+                const std::size_t c[4] = {a, a + static_cast<std::size_t>(n),
+                                          a + static_cast<std::size_t>(n) + 1, a + 1};
+                if ((inFront[c[0]] & inFront[c[1]] & inFront[c[2]] & inFront[c[3]]) == 0)
+                    continue;
+                const gfx::GFXScreenPoint* p[4] = {&screen[c[0]], &screen[c[1]], &screen[c[2]],
+                                                   &screen[c[3]]};
+                gfx::DrawQuadSolid(*s.target, face, p);
+                ++cells;
+            }
+        s.target->End();
+        ++frames;
+    }
+    if (cells == 0) state.SkipWithError("no cells drawn");
+    state.counters["cells"] = benchmark::Counter(static_cast<double>(cells) / frames);
+    state.counters["range"] = viewRange;
+    state.SetItemsProcessed(frames);
+}
+
+// {TerrainRange setting, feet above the ground}.
+#define TERRAIN_ARGS \
+    Args({60, 1000})->Args({60, 10000})->Args({100, 1000})->Args({100, 10000})->Unit(benchmark::kMillisecond)
+BENCHMARK_CAPTURE(TerrainFrames, Plains, kPlains)->TERRAIN_ARGS;
+BENCHMARK_CAPTURE(TerrainFrames, Rockies, kRockies)->TERRAIN_ARGS;
+BENCHMARK_CAPTURE(UniformGrid, Plains, kPlains)->TERRAIN_ARGS;
+BENCHMARK_CAPTURE(UniformGrid, Rockies, kRockies)->TERRAIN_ARGS;
+#undef TERRAIN_ARGS
+
+// ---- heights --------------------------------------------------------------------------------
+
+// Query points over a tile of `span` units from `lo`: scattered at random, or along tracks of
+// 512 points 64 units apart (as the aircraft, its shadow and the scenery ask).
+std::vector<std::int32_t> QueryPoints(bool tracks, std::int32_t lo, std::int32_t span) {
+    std::mt19937 rng(11);
+    std::vector<std::int32_t> xy(2 * 4096);
+    const auto any = [&] { return lo + static_cast<std::int32_t>(rng() % static_cast<std::uint32_t>(span)); };
+    for (std::size_t k = 0; k < xy.size(); k += 2) {
+        if (!tracks || k % 1024 == 0) {
+            xy[k] = any();
+            xy[k + 1] = any();
+            continue;
+        }
+        xy[k] = std::clamp(xy[k - 2] + 45, lo, lo + span - 1);
+        xy[k + 1] = std::clamp(xy[k - 1] + 45, lo, lo + span - 1);
+    }
+    return xy;
+}
+
+void HeightQueries(benchmark::State& state, bool tracks) {
+    Scene& s = TheScene();
+    float eye[3];
+    if (!s.ready || !s.Place(kRockies.lat, kRockies.lonWest, 1000.0, 60, eye)) {
+        state.SkipWithError("the starter installation is not built");
+        return;
+    }
+    world::TerrainTile* tile = s.manager->CentreTile();
+    const std::vector<std::int32_t> xy = QueryPoints(tracks, -world::kTileUnits / 2, world::kTileUnits);
+    std::int64_t heights = 0;
+    double sum = 0.0;
+    for (auto _ : state) {
+        for (std::size_t k = 0; k < xy.size(); k += 2)
+            sum += tile->GetHeightAt(xy[k], xy[k + 1]).height;
+        heights += static_cast<std::int64_t>(xy.size() / 2);
+    }
+    benchmark::DoNotOptimize(sum);
+    if (heights == 0 || sum == 0.0) state.SkipWithError("no heights");
+    state.SetItemsProcessed(heights);
+}
+BENCHMARK_CAPTURE(HeightQueries, GetHeightAtScattered, false);
+BENCHMARK_CAPTURE(HeightQueries, GetHeightAtAlongTracks, true);
+
+// The peer: a 1024 x 1024 float raster over the same tile, bilinear between its samples.
+void Bilinear(benchmark::State& state, bool tracks) {
+    constexpr int kN = 1024;
+    std::vector<float> raster(static_cast<std::size_t>(kN + 1) * (kN + 1));
+    for (std::size_t i = 0; i < raster.size(); ++i)
+        raster[i] = static_cast<float>((i * 2654435761u) % 4096u);
+    const std::int32_t span = world::kTileUnits;
+    const std::vector<std::int32_t> xy = QueryPoints(tracks, 0, span);
+    const float scale = static_cast<float>(kN) / static_cast<float>(span);
+    std::int64_t heights = 0;
+    double sum = 0.0;
+    for (auto _ : state) {
+        for (std::size_t k = 0; k < xy.size(); k += 2) {
+            const float fx = static_cast<float>(xy[k]) * scale;
+            const float fy = static_cast<float>(xy[k + 1]) * scale;
+            const int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
+            const float u = fx - static_cast<float>(ix), v = fy - static_cast<float>(iy);
+            const float* r = raster.data() + static_cast<std::size_t>(iy) * (kN + 1) + ix;
+            const float top = r[0] + (r[1] - r[0]) * u;
+            const float bottom = r[kN + 1] + (r[kN + 2] - r[kN + 1]) * u;
+            sum += top + (bottom - top) * v;
+        }
+        heights += static_cast<std::int64_t>(xy.size() / 2);
+    }
+    benchmark::DoNotOptimize(sum);
+    if (heights == 0) state.SkipWithError("no heights");
+    state.SetItemsProcessed(heights);
+}
+BENCHMARK_CAPTURE(Bilinear, Scattered, false);
+BENCHMARK_CAPTURE(Bilinear, AlongTracks, true);
+
+// ---- paging ---------------------------------------------------------------------------------
+
+// The largest tile file of the installation.
+fs::path DensestTile() {
+    fs::path best;
+    std::uintmax_t bestSize = 0;
+    std::error_code ignored;
+    const fs::path folder = Installation() / "Art" / "Terrain" / "USA";
+    for (const fs::directory_entry& e : fs::directory_iterator(folder, ignored)) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind("NA_", 0) != 0) continue;
+        if (e.file_size() > bestSize) {
+            bestSize = e.file_size();
+            best = e.path();
+        }
+    }
+    return best;
+}
+
+void BM_PageDensestTile(benchmark::State& state) {
+    const fs::path path = DensestTile();
+    if (path.empty()) {
+        state.SkipWithError("the starter installation is not built");
+        return;
+    }
+    std::int64_t blocks = 0;
+    for (auto _ : state) {
+        world::TerrainTile tile(0, 0);
+        if (!tile.Open(path.string())) break;
+        std::int32_t heights[256];
+        for (int i = 0; i < 256; ++i)
+            heights[i] =
+                world::ConvertHeightToTerrain(tile.Root()->ownHeights[static_cast<std::size_t>(i)]);
+        tile.ConvertHeightsToTerrain(true);
+        tile.SetRootHeights(heights);
+        for (const world::TerrainBlockRecord& r : tile.Blocks())
+            benchmark::DoNotOptimize(tile.GetBlock(tile.Root(), r.id));
+        blocks += tile.LoadedBlockCount();
+    }
+    if (blocks == 0) state.SkipWithError("no blocks loaded");
+    state.counters["blocks"] = benchmark::Counter(static_cast<double>(blocks),
+                                                  benchmark::Counter::kAvgIterations);
+    state.counters["bytes"] = static_cast<double>(fs::file_size(path));
+    state.SetItemsProcessed(blocks);
+}
+BENCHMARK(BM_PageDensestTile)->Unit(benchmark::kMillisecond);
+
+void BM_MapAndReadDensestTile(benchmark::State& state) {
+    const fs::path path = DensestTile();
+    if (path.empty()) {
+        state.SkipWithError("the starter installation is not built");
+        return;
+    }
+    std::int64_t bytes = 0;
+    std::uint64_t sum = 0;
+    for (auto _ : state) {
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        if (fd < 0) break;
+        struct stat st {};
+        ::fstat(fd, &st);
+        const auto size = static_cast<std::size_t>(st.st_size);
+        void* view = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+        ::close(fd);
+        if (view == MAP_FAILED) break;
+        const auto* p = static_cast<const std::uint8_t*>(view);
+        for (std::size_t i = 0; i < size; i += 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, p + i, std::min<std::size_t>(8, size - i));
+            sum += word;
+        }
+        ::munmap(view, size);
+        bytes += static_cast<std::int64_t>(size);
+    }
+    benchmark::DoNotOptimize(sum);
+    if (bytes == 0) state.SkipWithError("nothing read");
+    state.SetBytesProcessed(bytes);
+}
+BENCHMARK(BM_MapAndReadDensestTile)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,297 @@
+// The whole program fed damaged files, as a user's files can be: saved flights cut short, of
+// random bytes, without their aircraft, with every value at a limit or past it; settings files
+// with absurd values, garbage key bindings, a link to an endless device, a pipe, a file too large;
+// a damaged resource pack; scripts with bad words and targets that are no files. Each run must
+// end with the program's own refusal or normally, without a sanitizer report, and the good files
+// already there must stay byte for byte as they were.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/starter_run.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::CommandResult;
+using testsupport::StarterRun;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Corpus(const std::string& relative) {
+    return ReadFile(fs::path(ZEPHLON_SOURCE_DIR) / "tests/app/hostile" / relative);
+}
+
+void ExpectNoSanitizerReport(const CommandResult& r) {
+    for (const char* report : {"AddressSanitizer", "runtime error:", "LeakSanitizer"})
+        EXPECT_EQ(r.out.find(report), std::string::npos) << report << "\n" << r.out;
+}
+
+// Whether a line of the trace holds both texts, in that order.
+bool HasLine(const std::string& out, const std::string& first, const std::string& then) {
+    std::istringstream in(out);
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::size_t at = line.find(first);
+        if (at != std::string::npos && line.find(then, at + first.size()) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+// The text of a flight or settings file with every value replaced, as `value` gives it.
+std::string ReplaceValues(const std::string& text, const std::string& value) {
+    std::istringstream in(text);
+    std::string line;
+    std::string out;
+    while (std::getline(in, line)) {
+        const std::size_t eq = line.find('=');
+        const bool keep = eq == std::string::npos || line.rfind("type=", 0) == 0;
+        out += (keep ? line : line.substr(0, eq + 1) + value) + "\n";
+    }
+    return out;
+}
+
+// The good files a run must leave alone: every flight the installation gave the folder.
+std::map<std::string, std::string> Snapshot(const StarterRun& run) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(run.Dir().Path("Flights")))
+        files[e.path().filename().string()] = ReadFile(e.path());
+    return files;
+}
+
+void ExpectUnchanged(const std::map<std::string, std::string>& before, const StarterRun& run) {
+    for (const auto& [name, bytes] : before)
+        EXPECT_EQ(ReadFile(run.Dir().Path("Flights/" + name)), bytes) << name;
+}
+
+// Resumes a flight of the folder "Flights" through the Resume Flight dialog and flies on.
+std::string Resume(const std::string& name, bool refused) {
+    std::string s;
+    if (refused) s += "answer \"could not be loaded\" OK\n";
+    s += "menu 109\ndialog \"Resume Flight\"\nset 1120 " + name + "\nkey Return press\nwait 400\n";
+    return s;
+}
+
+// Damaged flights resumed one after another in one run; those without their aircraft are
+// refused with the program's message and change nothing, the others fly on.
+TEST(HostileInput, DamagedFlights) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    StarterRun run("zephlon-hostile-flights");
+    const std::string good = ReadFile(StarterRun::Install() / "Flights" / "Startup.Flt");
+    ASSERT_NE(good.find("type="), std::string::npos);
+    std::string randomBytes;
+    std::uint32_t state = 31;
+    for (int i = 0; i < 4096; ++i) {
+        state = state * 1103515245u + 12345u;
+        randomBytes += static_cast<char>(state >> 24);
+    }
+    struct Damaged {
+        std::string name;
+        std::string text;
+        bool refused;
+    };
+    const std::vector<Damaged> flights = {
+        {"Empty.Flt", "", true},
+        {"Random.Flt", randomBytes, true},
+        {"NoAircraft.Flt", Corpus("flights/no_aircraft.Flt"), true},
+        {"NoType.Flt", Corpus("flights/no_type.Flt"), true},
+        {"WordType.Flt", Corpus("flights/word_type.Flt"), true},
+        {"Cut.Flt", good.substr(0, good.size() / 3), false},
+        {"Limits.Flt", Corpus("flights/limits.Flt"), false},
+        {"Lowest.Flt", ReplaceValues(good, "-2147483648"), false},
+        {"Highest.Flt", ReplaceValues(good, "2147483647"), false},
+        {"PastAll.Flt", ReplaceValues(good, "-99999999999999999999"), false},
+        {"Words.Flt", ReplaceValues(good, "\x01garbage;[x]=y"), false},
+        {"LongLines.Flt", good + "[Long]\n" + std::string(1 << 20, 'x') + "=" +
+                              std::string(1 << 20, '9') + "\n",
+         false},
+    };
+    std::string script = "frame-interval 20\nwait 500\n";
+    for (const Damaged& f : flights) {
+        run.Dir().Write("Flights/" + f.name, f.text);
+        script += Resume(f.name, f.refused);
+    }
+    // The restart reloads the last flight loaded, damaged as it is.
+    script += "key Ctrl+E press\nwait 400\nquit\n";
+    std::map<std::string, std::string> before = Snapshot(run);
+    const CommandResult r = run.Play(script);
+    EXPECT_EQ(r.status, 0) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
+    EXPECT_NE(r.out.find("exit=0"), std::string::npos);
+    ExpectNoSanitizerReport(r);
+    for (const Damaged& f : flights) {
+        EXPECT_EQ(HasLine(r.out, "flight: resumed ", f.name), !f.refused) << f.name;
+        EXPECT_EQ(HasLine(r.out, "flight: ", f.name + " names no aircraft"), f.refused) << f.name;
+    }
+    ExpectUnchanged(before, run);
+}
+
+// Settings files a user may have broken: each run starts on it, flies a little and closes. The
+// program runs on what it can read; files it cannot read it leaves as they are.
+TEST(HostileInput, DamagedSettings) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    // The settings a normal run leaves behind name every key the program keeps.
+    std::string written;
+    {
+        StarterRun first("zephlon-hostile-settings");
+        const CommandResult r = first.Play("wait 300\nquit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        written = first.Dir().Read("Zephlon.ini");
+        ASSERT_NE(written.find('='), std::string::npos);
+    }
+    const std::string bindings = Corpus("settings/bindings.ini");
+    struct Settings {
+        const char* name;
+        std::string text;
+    };
+    const Settings cases[] = {
+        {"lowest", ReplaceValues(written, "-2147483648") + Corpus("settings/memory.ini")},
+        {"highest", ReplaceValues(written, "2147483647")},
+        {"past every limit", ReplaceValues(written, "99999999999999999999999")},
+        {"words and garbage bindings", ReplaceValues(written, "\x7f[;=") + bindings},
+    };
+    const std::string script =
+        "frame-interval 20\nwait 400\nkey Z press\nkey S down\nwait 300\nkey S up\n"
+        "key Back press\nwait 300\nkey Ctrl+E press\nwait 200\nquit\n";
+    for (const Settings& c : cases) {
+        SCOPED_TRACE(c.name);
+        StarterRun run("zephlon-hostile-settings");
+        run.Dir().Write("Zephlon.ini", c.text);
+        const auto before = Snapshot(run);
+        const CommandResult r = run.Play(script);
+        EXPECT_EQ(r.status, 0) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
+        EXPECT_NE(r.out.find("start-up done"), std::string::npos);
+        EXPECT_NE(r.out.find("exit=0"), std::string::npos);
+        ExpectNoSanitizerReport(r);
+        ExpectUnchanged(before, run);
+    }
+}
+
+// Settings that are no settings files at all: a link to an endless device, a pipe that would
+// hold the open for ever, a file past the size a settings file may have. The program says so,
+// runs on its defaults and leaves them as they are.
+TEST(HostileInput, SettingsThatAreNoFiles) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    {
+        StarterRun run("zephlon-hostile-device");
+        fs::create_symlink("/dev/zero", run.Dir().Path("Zephlon.ini"));
+        ASSERT_EQ(mkfifo(run.Dir().Path("joystick.ini").c_str(), 0600), 0);
+        const CommandResult r = run.Play("wait 300\nquit\n");
+        EXPECT_EQ(r.status, 0) << r.out;
+        ExpectNoSanitizerReport(r);
+        EXPECT_NE(r.out.find("Zephlon.ini is not read or written: it is not a plain file"),
+                  std::string::npos)
+            << r.out;
+        EXPECT_TRUE(fs::is_symlink(run.Dir().Path("Zephlon.ini")));
+        struct stat st {};
+        ASSERT_EQ(lstat(run.Dir().Path("joystick.ini").c_str(), &st), 0);
+        EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    }
+    {
+        StarterRun run("zephlon-hostile-large");
+        std::string large = "[Views]\nmag=1\n";
+        large.resize((20u << 20), ';');
+        run.Dir().Write("Zephlon.ini", large);
+        const CommandResult r = run.Play("wait 300\nquit\n");
+        EXPECT_EQ(r.status, 0) << r.out;
+        ExpectNoSanitizerReport(r);
+        EXPECT_NE(r.out.find("is not read or written: it is larger than 16 MB"), std::string::npos) << r.out;
+        EXPECT_EQ(run.Dir().Read("Zephlon.ini") == large, true);
+    }
+}
+
+// Scripts with bad words stop before the program starts, saying which line is wrong.
+TEST(HostileInput, ScriptsWithBadWords) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    std::istringstream lines(Corpus("scripts/bad_lines.txt"));
+    std::string line;
+    int cases = 0;
+    StarterRun run("zephlon-hostile-scripts");
+    while (std::getline(lines, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        ++cases;
+        const CommandResult r = run.Play("wait 10\n" + line + "\nquit\n");
+        EXPECT_EQ(r.status, 2) << line << "\n" << r.out;
+        EXPECT_NE(r.out.find("line 2: "), std::string::npos) << line << "\n" << r.out;
+        ExpectNoSanitizerReport(r);
+    }
+    EXPECT_GT(cases, 10);
+}
+
+// Targets a save cannot take: a folder and a pipe stay what they are, the run fails with its
+// message, and a program closed that way leaves nothing for the sanitizers to find.
+TEST(HostileInput, SavesThatCannotBeMade) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    StarterRun run("zephlon-hostile-save");
+    run.Dir().MakeFolders("AFolder");
+    const std::string pipe = run.Dir().Path("APipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& target : {run.Dir().Path("AFolder"), pipe}) {
+        const CommandResult r = run.Play("wait 300\nsave " + target + "\nwait 100\nquit\n");
+        EXPECT_EQ(r.status, 3) << r.out;
+        EXPECT_NE(r.out.find("cannot save " + target), std::string::npos) << r.out;
+        ExpectNoSanitizerReport(r);
+    }
+    EXPECT_TRUE(fs::is_directory(run.Dir().Path("AFolder")));
+    struct stat st {};
+    ASSERT_EQ(lstat(pipe.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// The exit question takes the script's answers: No keeps the program running, Yes ends it.
+TEST(HostileInput, AnswersReachTheExitQuestion) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    StarterRun run("zephlon-hostile-answer");
+    const CommandResult r =
+        run.Play("wait 300\nanswer Exit No\nquit\nwait 300\nanswer Exit Yes\nquit\n");
+    EXPECT_EQ(r.status, 0) << r.out;
+    const std::size_t no = r.out.find("answered No");
+    const std::size_t yes = r.out.find("answered Yes");
+    EXPECT_NE(no, std::string::npos) << r.out;
+    EXPECT_NE(yes, std::string::npos) << r.out;
+    EXPECT_LT(no, yes);
+    ExpectNoSanitizerReport(r);
+}
+
+// A damaged resource pack: the program refuses to start, says why, and the run reports the
+// failure in its exit status.
+TEST(HostileInput, DamagedResourcePack) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    StarterRun run("zephlon-hostile-pack");
+    // A copy of the runner beside a pack of its own (a hard link costs nothing).
+    std::error_code ec;
+    fs::create_hard_link(StarterRun::Simrun(), run.Dir().Path("simrun"), ec);
+    if (ec) GTEST_SKIP() << "cannot link the runner: " << ec.message();
+    const std::string pack = ReadFile(fs::path(ZEPHLON_BINARY_DIR) / "bin" / "Zephlon.pack");
+    ASSERT_GT(pack.size(), 64u);
+    // An empty pack and one of noise are refused at the start; one cut in half may lose only
+    // members the start does without, but must never crash.
+    const std::pair<std::string, bool> damaged[] = {{"", true},
+                                                    {std::string(pack.size(), '\xff'), true},
+                                                    {pack.substr(0, pack.size() / 2), false}};
+    for (const auto& [bytes, refused] : damaged) {
+        run.Dir().Write("Zephlon.pack", bytes);
+        run.Dir().Write("script.txt", "wait 300\nquit\n");
+        const CommandResult r = testsupport::RunCommand(run.Dir().Path("simrun") + " --dir " +
+                                                        run.Dir().Root() + " " +
+                                                        run.Dir().Path("script.txt") + " 2>&1");
+        if (refused) {
+            EXPECT_NE(r.status, 0) << r.out;
+            EXPECT_NE(r.out.find("start: "), std::string::npos) << r.out;
+        }
+        ExpectNoSanitizerReport(r);
+    }
+}
+
+}  // namespace

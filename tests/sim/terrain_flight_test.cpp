@@ -1,0 +1,181 @@
+// The country's terrain in the running program: each ready-to-fly flight starts on its wheels on
+// the ground at its airport's published elevation (data/navdata-us/airport.csv), with the
+// magnetic heading its runway's number says, and the picture shows textured ground below the
+// horizon. Only what simrun prints and photographs is read.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/navdata_csv.h"
+#include "support/screenshot.h"
+#include "support/starter_run.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+double PublishedElevation(const std::string& icao) {
+    for (const std::vector<std::string>& f : testsupport::ReadNavdataCsv("airport.csv"))
+        if (f.size() >= 7 && f[0] == icao) return std::stod(f[3]);
+    return std::nan("");
+}
+
+double Field(const std::string& out, const std::string& name) {
+    const std::size_t at = out.find(" " + name + "=");
+    return at == std::string::npos ? std::nan("") : std::stod(out.substr(at + name.size() + 2));
+}
+
+std::string TextField(const std::string& out, const std::string& name) {
+    const std::size_t at = out.find(" " + name + "=");
+    if (at == std::string::npos) return {};
+    const std::size_t start = at + name.size() + 2;
+    return out.substr(start, out.find_first_of(" \n", start) - start);
+}
+
+class TerrainFlight : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!testsupport::StarterRun::Built() ||
+            !fs::exists(testsupport::StarterRun::Install() / "Art" / "Terrain" / "USA" /
+                        "stub.ted")) {
+            GTEST_SKIP() << "simrun or the starter installation is not built";
+        }
+    }
+    // Starts the program on one of the installation's flights; the runner's output. The
+    // settings start from their defaults unless the test keeps the settings file it wrote.
+    std::string RunFrom(const std::string& flight, const std::string& script,
+                        bool freshSettings = true) {
+        std::error_code ignored;
+        if (freshSettings) fs::remove(run.Dir().Path("Zephlon.ini"), ignored);
+        fs::copy_file(testsupport::StarterRun::Install() / "Flights" / flight,
+                      run.Dir().Path("Flights/Startup.Flt"), fs::copy_options::overwrite_existing);
+        const testsupport::CommandResult r = run.Play(script);
+        EXPECT_EQ(r.status, 0) << r.out;
+        EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+        return r.out;
+    }
+    const testsupport::TempFolder& dir() const { return run.Dir(); }
+
+    testsupport::StarterRun run{"zephlon-terrain"};
+};
+
+TEST_F(TerrainFlight, EveryReadyFlightStandsOnItsFieldFacingItsRunway) {
+    const struct {
+        const char* file;
+        const char* airport;
+        int runway;  // the number of the runway end it takes off from
+    } flights[] = {
+        {"C172Fly.Flt", "KOAK", 27}, {"BonFly.Flt", "KBFI", 13}, {"BarFly.Flt", "KTEB", 19},
+        {"KingFly.Flt", "KAPA", 35}, {"JetFly.Flt", "KOAK", 29},
+    };
+    for (const auto& f : flights) {
+        const std::string out =
+            RunFrom(f.file, "wait 1000\nreport alt_ft ground_ft tile magvar mag_heading cells\nquit\n");
+        const double published = PublishedElevation(f.airport);
+        ASSERT_TRUE(std::isfinite(published)) << f.airport;
+        const double ground = Field(out, "ground_ft"), altitude = Field(out, "alt_ft");
+        EXPECT_NEAR(ground, published, 5.0) << f.file << "\n" << out;
+        // On its wheels: the aircraft stands a few feet above the ground.
+        EXPECT_GT(altitude - ground, 0.0) << f.file << "\n" << out;
+        EXPECT_LT(altitude - ground, 12.0) << f.file << "\n" << out;
+        EXPECT_EQ(TextField(out, "tile").rfind("NA_", 0), 0u) << f.file << "\n" << out;
+        EXPECT_GT(Field(out, "cells"), 50.0) << f.file << "\n" << out;
+        const double heading = Field(out, "mag_heading");
+        const double error = std::fmod(heading - f.runway * 10.0 + 540.0, 360.0) - 180.0;
+        EXPECT_LE(std::fabs(error), 8.0) << f.file << " magnetic heading " << heading << "\n" << out;
+        // The variation is the west coast's east variation or the east coast's west one.
+        EXPECT_NE(Field(out, "magvar"), 0.0) << f.file;
+    }
+}
+
+std::vector<std::uint32_t> ReadScreenshot(const std::string& bmp) {
+    return testsupport::ReadScreenshot(bmp, 640, 480);
+}
+
+int Brightness(std::uint32_t c) {
+    return static_cast<int>((c >> 16) & 255) + static_cast<int>((c >> 8) & 255) +
+           static_cast<int>(c & 255);
+}
+
+TEST_F(TerrainFlight, ThePictureShowsTexturedGroundBelowTheHorizon) {
+    const std::string out = RunFrom("Startup.Flt", "wait 1500\nmenu 1666\nwait 500\nscreenshot " +
+                                                       dir().Path("ground.bmp") + "\nquit\n");
+    const std::vector<std::uint32_t> picture = ReadScreenshot(dir().Read("ground.bmp"));
+    ASSERT_EQ(picture.size(), 640u * 480u) << out;
+    // The lower half of the screen (below the horizon in the plain forward view, above the
+    // readouts) is all ground, and ground of many shades: a texture, lit and hazed, not one flat
+    // colour.
+    std::set<std::uint32_t> shades;
+    int undrawn = 0;
+    for (std::uint32_t y = 480 / 2; y < 480 - 24; ++y) {
+        for (std::uint32_t x = 0; x < 640; ++x) {
+            const std::uint32_t c = picture[y * 640 + x];
+            undrawn += c == 0 ? 1 : 0;
+            shades.insert(c);
+        }
+    }
+    EXPECT_EQ(undrawn, 0);
+    EXPECT_GE(shades.size(), 6u);
+}
+
+TEST_F(TerrainFlight, TheAircraftCastsItsShadowWhileShadowsAreOn) {
+    // The first SkyCam, behind the aircraft standing on its field; once with the settings as
+    // they come, once with the shadows switched off.
+    const std::string script =
+        "wait 1500\nmenu 1929\nwait 500\nscreenshot " + dir().Path("shot.bmp") + "\nquit\n";
+    const std::string withShadow = RunFrom("Startup.Flt", script);
+    const std::vector<std::uint32_t> on = ReadScreenshot(dir().Read("shot.bmp"));
+    dir().Write("Zephlon.ini", "[Main Scenery Graphics]\nAircraftShadows=0\n");
+    const std::string without = RunFrom("Startup.Flt", script, false);
+    const std::vector<std::uint32_t> off = ReadScreenshot(dir().Read("shot.bmp"));
+    ASSERT_EQ(on.size(), 640u * 480u) << withShadow;
+    ASSERT_EQ(off.size(), 640u * 480u) << without;
+    // The pictures differ only where the shadow lies, below the aircraft in the middle of the
+    // view, and there the ground is darker.
+    int differing = 0, darker = 0, away = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const std::uint32_t a = on[static_cast<std::size_t>(y * 640 + x)];
+            const std::uint32_t b = off[static_cast<std::size_t>(y * 640 + x)];
+            if (a == b) continue;
+            ++differing;
+            darker += Brightness(a) < Brightness(b) ? 1 : 0;
+            away += (x < 120 || x > 520 || y < 160 || y > 400) ? 1 : 0;
+        }
+    EXPECT_GT(differing, 200);
+    EXPECT_GE(darker, differing * 95 / 100);
+    EXPECT_EQ(away, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TerrainFlight, TheRangeAndTextureSettingsChangeWhatIsDrawn) {
+    // The same view with the settings as they come, a shorter range, and the textures off.
+    const std::string script = "wait 1500\nmenu 1666\nwait 500\nreport cells\nscreenshot " +
+                               dir().Path("shot.bmp") + "\nquit\n";
+    const double cellsAsTheyCome = Field(RunFrom("Startup.Flt", script), "cells");
+    const std::set<std::uint32_t> texturedShades = [&] {
+        std::set<std::uint32_t> s;
+        for (std::uint32_t c : ReadScreenshot(dir().Read("shot.bmp"))) s.insert(c);
+        return s;
+    }();
+    dir().Write("Zephlon.ini", "[Main Scenery Graphics]\nTerrainRange=10\n");
+    const double cellsNear = Field(RunFrom("Startup.Flt", script, false), "cells");
+    dir().Write("Zephlon.ini", "[Main Scenery Graphics]\nTerrainTexture=0\n");
+    const double cellsPlain = Field(RunFrom("Startup.Flt", script, false), "cells");
+    std::set<std::uint32_t> plainShades;
+    for (std::uint32_t c : ReadScreenshot(dir().Read("shot.bmp"))) plainShades.insert(c);
+    EXPECT_GT(cellsAsTheyCome, 50.0);
+    EXPECT_LT(cellsNear, cellsAsTheyCome * 0.75);
+    // Without textures the same cells are drawn in their materials' plain colours.
+    EXPECT_EQ(cellsPlain, cellsAsTheyCome);
+    EXPECT_LT(plainShades.size() * 2, texturedShades.size());
+}
+
+}  // namespace

@@ -1,0 +1,28 @@
+// The rows of one of data/navdata-us's comma-separated tables, split at commas, the header line
+// left out (ZEPHLON_SOURCE_DIR names the source tree). Empty when the table is not there.
+#pragma once
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+inline std::vector<std::vector<std::string>> ReadNavdataCsv(const std::string& name) {
+    std::vector<std::vector<std::string>> rows;
+    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/" + name);
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+        std::vector<std::string> f;
+        std::stringstream ss(line);
+        std::string cell;
+        while (std::getline(ss, cell, ','))
+            f.push_back(cell);
+        rows.push_back(std::move(f));
+    }
+    return rows;
+}
+
+}  // namespace testsupport

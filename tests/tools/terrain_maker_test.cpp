@@ -1,0 +1,386 @@
+// The country's terrain in the build's starter installation, checked against public facts by a
+// reader of the tile and grid files written here, independently of the program's own: every
+// land airport stands at its published elevation, land and sea lie on the right sides of the
+// coast outline, and the magnetic grids turn every ILS localizer's true course into its runway
+// number.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/endian.h"
+#include "core/volume_stream.h"
+#include "nav/lat_lon.h"
+#include "platform/file_system.h"
+#include "support/navdata_csv.h"
+#include "world/terrain_materials.h"
+#include "world/terrain_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kTile = 1048576.0;
+constexpr double kFeetPerUnit = 1.2890625;
+
+fs::path Installation() {
+    return fs::path(ZEPHLON_BINARY_DIR) / "install";
+}
+
+using testsupport::ReadNavdataCsv;
+
+// World units of a place (east-positive longitude), from the south-west corner of the world.
+void World(double lat, double lon, double* x, double* y) {
+    std::int32_t fx = 0, fz = 0;
+    nav::LatLonToWorld(&fx, &fz, lat, -lon);
+    *x = fx / 100.584 + 9 * kTile;
+    *y = fz / 100.584 + 5 * kTile;
+}
+
+// A tile file read by this test alone: its header, block list, block tables and squares, and a
+// descent of its own.
+class Tile {
+public:
+    bool Open(const fs::path& path) {
+        if (!volume.OpenVolume(path.string())) return false;
+        std::vector<std::uint8_t> h, list;
+        if (!Member(100, &h) || h.size() < 52 || core::ReadU32(h.data()) != 100) return false;
+        shift = core::ReadU32(h.data() + 8);
+        return Member(200, &list);
+    }
+
+    // Height in feet and material index at a tile-local point; false where there is none.
+    bool At(double x, double y, double* feet, int* material) {
+        const Block* b = Load(300);
+        if (b == nullptr) return false;
+        std::int64_t lx = static_cast<std::int64_t>(std::floor(x));
+        std::int64_t ly = static_cast<std::int64_t>(std::floor(y));
+        int level = b->first + static_cast<int>(b->start);
+        const std::uint8_t* cell = Dense(*b, level, lx, ly);
+        for (int guard = 0; cell != nullptr && guard < 64; ++guard) {
+            const std::uint16_t link = core::ReadU16(cell);
+            const int kind = link >> 14, value = link & 0x3FFF;
+            if (kind == 0) break;
+            if (kind == 3) return false;
+            const std::int64_t size = std::int64_t{1} << (shift + level);
+            if (kind == 1) {
+                --level;
+                const Level& l = b->levels[static_cast<std::size_t>(level - b->first)];
+                const std::int64_t cx = lx >> (shift + level), cy = ly >> (shift + level);
+                cell = l.squares + value * 32 + ((cy & 1) * 2 + (cx & 1)) * 8;
+            } else {
+                lx &= size - 1;
+                ly &= size - 1;
+                b = Load(static_cast<std::uint32_t>(value));
+                if (b == nullptr) return false;
+                level = b->first + static_cast<int>(b->start);
+                cell = Dense(*b, level, lx, ly);
+            }
+        }
+        if (cell == nullptr) return false;
+        const double s = std::ldexp(1.0, static_cast<int>(shift) + level);
+        double h[4];
+        for (int k = 0; k < 4; ++k)
+            h[k] = b->table[cell[2 + k]];
+        const double u = static_cast<double>(lx & (static_cast<std::int64_t>(s) - 1));
+        const double v = static_cast<double>(ly & (static_cast<std::int64_t>(s) - 1));
+        *feet = terraintest::TriangleHeight(h[0], h[1], h[2], h[3], s, u, v) * kFeetPerUnit;
+        *material = cell[6];
+        return true;
+    }
+
+private:
+    struct Level {
+        std::uint32_t count = 0, w = 0;
+        const std::uint8_t* squares = nullptr;
+    };
+    struct Block {
+        std::uint32_t start = 0;
+        int first = 0;
+        double table[256] = {};
+        std::vector<std::uint8_t> data;
+        std::vector<Level> levels;
+    };
+
+    bool Member(std::uint32_t id, std::vector<std::uint8_t>* out) {
+        const std::int64_t size = volume.GetEntrySizeById(id);
+        if (size < 0 || !volume.OpenEntryById(id)) return false;
+        out->resize(static_cast<std::size_t>(size));
+        const bool ok = size == 0 || core::ReadAll(volume, static_cast<std::uint32_t>(size), out->data());
+        volume.Close();
+        return ok;
+    }
+
+    const Block* Load(std::uint32_t id) {
+        auto it = blocks.find(id);
+        if (it != blocks.end()) return it->second.get();
+        auto b = std::make_unique<Block>();
+        std::vector<std::uint8_t> h;
+        if (!Member(id, &h) || h.size() < 44) return nullptr;
+        b->start = core::ReadU32(h.data() + 8);
+        b->first = core::ReadI32(h.data() + 16);
+        std::size_t at = 36;
+        if (core::ReadU32(h.data() + 32) == 0) {
+            for (int i = 0; i < 256; ++i) {
+                // The file's unit becomes terrain units by two truncating float products.
+                const float once = static_cast<float>(core::ReadI32(h.data() + 36 + 4 * i)) * 0.77575755f;
+                b->table[i] = static_cast<std::int32_t>(
+                    static_cast<float>(static_cast<std::int32_t>(once)) * 0.77575755f);
+            }
+            at += 1024;
+        } else {
+            const Block* root = Load(300);
+            if (root == nullptr) return nullptr;
+            std::copy(root->table, root->table + 256, b->table);
+        }
+        const std::uint32_t count = core::ReadU32(h.data() + at + 4);
+        if (!Member(id | 0x40000, &b->data)) return nullptr;
+        std::size_t squares = 4 + 24 * std::size_t{count};
+        for (std::uint32_t i = 0; i < count; ++i) {
+            Level l;
+            l.count = core::ReadU32(b->data.data() + 4 + 24 * i + 4);
+            l.w = core::ReadU32(b->data.data() + 4 + 24 * i + 8);
+            l.squares = b->data.data() + squares;
+            squares += 32 * std::size_t{l.count};
+            b->levels.push_back(l);
+        }
+        if (squares > b->data.size()) return nullptr;
+        return (blocks[id] = std::move(b)).get();
+    }
+
+    const std::uint8_t* Dense(const Block& b, int level, std::int64_t lx, std::int64_t ly) const {
+        const Level& l = b.levels[static_cast<std::size_t>(level - b.first)];
+        const std::int64_t cx = lx >> (shift + level), cy = ly >> (shift + level);
+        const std::int64_t square = ((cy >> 1) << l.w) + (cx >> 1);
+        if (cx < 0 || cy < 0 || square >= l.count) return nullptr;
+        return l.squares + square * 32 + ((cy & 1) * 2 + (cx & 1)) * 8;
+    }
+
+    core::VolumeRStream volume;
+    std::uint32_t shift = 9;
+    std::map<std::uint32_t, std::unique_ptr<Block>> blocks;
+};
+
+class CountryTerrain : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = Installation() / "Art" / "Terrain" / "USA";
+        if (!fs::exists(folder / "stub.ted")) GTEST_SKIP() << "the starter installation is not built";
+        // The material list names the sea's material.
+        std::ifstream in(folder / "DML" / "terrain.dml", std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        auto list = world::TerrainMaterialList::FromBytes(
+            reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        ASSERT_NE(list, nullptr);
+        for (int i = 0; i < list->Count(); ++i)
+            if (list->materials[static_cast<std::size_t>(i)].textureName == "water") water = i;
+        ASSERT_GE(water, 0);
+    }
+
+    // Whether the installation holds the whole country rather than a small world.
+    [[nodiscard]] bool CountryMade() const {
+        int n = 0;
+        for (const auto& e : fs::directory_iterator(folder))
+            n += e.path().extension() == ".TED" ? 1 : 0;
+        return n >= 100;
+    }
+
+    Tile* TileAt(double x, double y, double* lx, double* ly) {
+        const int c = static_cast<int>(std::floor(x / kTile)), r = static_cast<int>(std::floor(y / kTile));
+        *lx = x - c * kTile;
+        *ly = y - r * kTile;
+        const int key = c * 16 + r;
+        auto it = tiles.find(key);
+        if (it != tiles.end()) return it->second.get();
+        char name[32];
+        std::snprintf(name, sizeof name, "NA_%02dX%02d.TED", r, c);
+        std::unique_ptr<Tile> t;
+        if (c >= 0 && c < 16 && r >= 0 && r < 16 && fs::exists(folder / name)) {
+            t = std::make_unique<Tile>();
+            if (!t->Open(folder / name)) t.reset();
+        }
+        return (tiles[key] = std::move(t)).get();
+    }
+
+    fs::path folder;
+    int water = -1;
+    std::map<int, std::unique_ptr<Tile>> tiles;
+};
+
+TEST_F(CountryTerrain, EveryLandAirportStandsAtItsPublishedElevation) {
+    std::set<std::string> conflicts;
+    {
+        std::ifstream in(folder / "PadConflicts.txt");
+        std::string line;
+        std::getline(in, line);
+        while (std::getline(in, line))
+            conflicts.insert(line.substr(0, line.find(' ')));
+    }
+    int checked = 0, wrong = 0;
+    for (const auto& r : ReadNavdataCsv("airport.csv")) {
+        if (r.size() < 7 || r[2] != "land") continue;
+        double x = 0, y = 0, lx = 0, ly = 0, feet = 0;
+        World(std::stod(r[4]), std::stod(r[5]), &x, &y);
+        Tile* t = TileAt(x, y, &lx, &ly);
+        int material = 0;
+        if (t == nullptr) continue;
+        ASSERT_TRUE(t->At(lx, ly, &feet, &material)) << r[0];
+        if (conflicts.count(r[0]) != 0) continue;
+        ++checked;
+        if (std::fabs(feet - std::stod(r[3])) > 5.0) {
+            ++wrong;
+            ADD_FAILURE() << r[0] << " published " << r[3] << " ft, ground " << feet << " ft";
+        }
+        EXPECT_NE(material, water) << r[0] << " lies in water";
+    }
+    EXPECT_GT(checked, 0);
+    EXPECT_LT(conflicts.size() * 50, static_cast<std::size_t>(checked) + 50);  // few, and listed
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(CountryTerrain, LandAndSeaLieOnTheirSidesOfTheCoast) {
+    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/outlines-us/coast_intermediate.txt");
+    std::vector<std::vector<std::pair<double, double>>> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty()) continue;
+        if (line[0] == '>') {
+            lines.emplace_back();
+            continue;
+        }
+        std::istringstream s(line);
+        double lon = 0, lat = 0;
+        if (s >> lon >> lat && !lines.empty()) lines.back().push_back({lon, lat});
+    }
+    const double offset = 1500.0 / 0.392906;  // 1.5 km either side
+    // Every segment in buckets, to find the shore nearest a point.
+    struct Segment {
+        double x0, y0, x1, y1;
+    };
+    const double bucket = 16384.0;
+    std::map<std::pair<int, int>, std::vector<Segment>> buckets;
+    for (const auto& l : lines)
+        for (std::size_t k = 0; k + 1 < l.size(); ++k) {
+            Segment g{};
+            World(l[k].second, l[k].first, &g.x0, &g.y0);
+            World(l[k + 1].second, l[k + 1].first, &g.x1, &g.y1);
+            const int i0 = static_cast<int>(std::floor(std::min(g.x0, g.x1) / bucket));
+            const int i1 = static_cast<int>(std::floor(std::max(g.x0, g.x1) / bucket));
+            const int j0 = static_cast<int>(std::floor(std::min(g.y0, g.y1) / bucket));
+            const int j1 = static_cast<int>(std::floor(std::max(g.y0, g.y1) / bucket));
+            for (int i = i0; i <= i1 && i - i0 < 64; ++i)
+                for (int j = j0; j <= j1 && j - j0 < 64; ++j)
+                    buckets[{i, j}].push_back(g);
+        }
+    auto shoreDistance = [&](double x, double y) {
+        double best = 1e300;
+        const int i = static_cast<int>(std::floor(x / bucket)), j = static_cast<int>(std::floor(y / bucket));
+        for (int a = i - 1; a <= i + 1; ++a)
+            for (int b = j - 1; b <= j + 1; ++b) {
+                auto it = buckets.find({a, b});
+                if (it == buckets.end()) continue;
+                for (const Segment& g : it->second) {
+                    const double dx = g.x1 - g.x0, dy = g.y1 - g.y0;
+                    const double len2 = dx * dx + dy * dy;
+                    const double t = len2 > 0 ? std::clamp(((x - g.x0) * dx + (y - g.y0) * dy) / len2, 0.0, 1.0) : 0.0;
+                    best = std::min(best, std::hypot(x - g.x0 - t * dx, y - g.y0 - t * dy));
+                }
+            }
+        return best;
+    };
+    int tested = 0, land = 0, sea = 0;
+    for (const auto& l : lines) {
+        if (l.size() < 40) continue;  // long shores only: small islands are narrower than this
+        for (std::size_t k = 0; k + 1 < l.size(); k += 3) {
+            const double lat = 0.5 * (l[k].second + l[k + 1].second);
+            const double lon = 0.5 * (l[k].first + l[k + 1].first);
+            if (lat < 21 || lat > 54 || lon < -124 || lon > -66) continue;
+            double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+            World(l[k].second, l[k].first, &x0, &y0);
+            World(l[k + 1].second, l[k + 1].first, &x1, &y1);
+            const double len = std::hypot(x1 - x0, y1 - y0);
+            if (len < 1.0) continue;
+            // Land lies on the left of the outline's direction.
+            const double nx = -(y1 - y0) / len, ny = (x1 - x0) / len;
+            const double mx = 0.5 * (x0 + x1), my = 0.5 * (y0 + y1);
+            // Only where this stretch of shore is the nearest to both points: across narrow
+            // bays, sounds and barrier islands the other side is another shore.
+            if (shoreDistance(mx + nx * offset, my + ny * offset) < 0.9 * offset ||
+                shoreDistance(mx - nx * offset, my - ny * offset) < 0.9 * offset) {
+                continue;
+            }
+            double lx = 0, ly = 0, feet = 0;
+            int left = 0, right = 0;
+            Tile* a = TileAt(mx + nx * offset, my + ny * offset, &lx, &ly);
+            if (a == nullptr || !a->At(lx, ly, &feet, &left)) continue;
+            Tile* b = TileAt(mx - nx * offset, my - ny * offset, &lx, &ly);
+            if (b == nullptr || !b->At(lx, ly, &feet, &right)) continue;
+            ++tested;
+            land += left != water ? 1 : 0;
+            sea += right == water ? 1 : 0;
+        }
+    }
+    // The country has hundreds of such places; a small world (made with a terrain box) a few.
+    ASSERT_GT(tested, CountryMade() ? 500 : 0);
+    // The outline is followed to within a cell of 400 m; lakes and rivers by the shore take a
+    // few points of the land side.
+    EXPECT_GT(land, tested * 0.95) << land << " of " << tested;
+    EXPECT_GT(sea, tested * 0.97) << sea << " of " << tested;
+}
+
+TEST_F(CountryTerrain, MagneticGridsTurnEveryLocalizerCourseIntoItsRunwayNumber) {
+    core::VolumeRStream data;
+    ASSERT_TRUE(data.OpenVolume((Installation() / "Data" / "Data.Vol").string()));
+    std::map<std::string, std::vector<std::uint8_t>> grids;
+    auto value = [&](const char* ext, int c, int r, int col, int row, bool* found) {
+        char name[32];
+        std::snprintf(name, sizeof name, "%02dX%02d.%s", r, c, ext);
+        auto it = grids.find(name);
+        if (it == grids.end()) {
+            std::vector<std::uint8_t> bytes;
+            const std::int64_t size = data.GetEntrySize(name);
+            if (size == 32768 && data.OpenEntry(name)) {
+                bytes.resize(32768);
+                if (!core::ReadAll(data, 32768, bytes.data())) bytes.clear();
+                data.Close();
+            }
+            it = grids.emplace(name, std::move(bytes)).first;
+        }
+        *found = !it->second.empty();
+        return *found ? core::ReadI16(it->second.data() + 2 * (row * 128 + col)) : 0;
+    };
+    std::vector<double> errors;
+    for (const auto& r : ReadNavdataCsv("ils.csv")) {
+        if (r.size() < 10) continue;
+        const std::string& rw = r[1];
+        const int number = std::atoi(rw.c_str());
+        if (number < 1 || number > 36) continue;
+        double x = 0, y = 0;
+        World(std::stod(r[4]), std::stod(r[5]), &x, &y);
+        const int c = static_cast<int>(std::floor(x / kTile)), row = static_cast<int>(std::floor(y / kTile));
+        const int col = static_cast<int>((x - c * kTile) / 8192), line = static_cast<int>((y - row * kTile) / 8192);
+        bool m = false, n = false;
+        const int mag = value("mag", c, row, col, line, &m);
+        const int nor = value("nor", c, row, col, line, &n);
+        if (!m || !n) continue;
+        // World-grid course = true course + north part; magnetic = grid - (variation + north).
+        const double grid = std::stod(r[9]) + nor * 360.0 / 65536.0;
+        const double magnetic = grid - (mag + nor) * 360.0 / 65536.0;
+        double e = std::fmod(magnetic - number * 10.0 + 540.0, 360.0) - 180.0;
+        errors.push_back(std::fabs(e));
+    }
+    ASSERT_GT(errors.size(), 0u);
+    std::sort(errors.begin(), errors.end());
+    EXPECT_LE(errors[errors.size() / 2], 3.0) << "median error over " << errors.size();
+    EXPECT_LE(errors[errors.size() * 9 / 10], 8.0);
+}
+
+}  // namespace

@@ -1,0 +1,323 @@
+// The terrain renderer on a small world: flat ground seen from 300 m at a hundred headings leaves
+// no pixel below the horizon undrawn, frames repeat byte for byte without allocating, items
+// drawn after their cell, and the view range and bands as the settings and the height set them.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+
+#include "gfx/bitmap.h"
+#include "gfx/draw_table.h"
+#include "gfx/mem_surface.h"
+#include "gfx/palette.h"
+#include "gfx/surface.h"
+#include "ts/light.h"
+#include "ts/light_set.h"
+#include "ts/part_tree.h"
+#include "ts/perspective_camera.h"
+#include "world/terrain_materials.h"
+#include "world/world_fixture.h"
+
+// Every allocation of this test program is counted, so a test can tell that a frame made none.
+// All the plain forms are replaced together (the library's temporary buffers ask with nothrow),
+// so every block is freed by the allocator that made it.
+namespace {
+std::atomic<long> theAllocations{0};
+void* Allocate(std::size_t n) noexcept {
+    ++theAllocations;
+    return std::malloc(n == 0 ? 1 : n);
+}
+}  // namespace
+void* operator new(std::size_t n) {
+    if (void* p = Allocate(n)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t n) {
+    if (void* p = Allocate(n)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    return Allocate(n);
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept {
+    return Allocate(n);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+using worldtest::PlaceInTile;
+using worldtest::theSteering;
+
+constexpr std::uint8_t kGroundColour = 100;
+
+// A flat tile whose cells get finer toward its middle: level 9 at the edges down to level 0
+// within a few kilometres, so cells of many levels meet.
+world::TerrainTileModel NestedFlatTile() {
+    world::TerrainTileModel tile;
+    world::TerrainBlockModel b;
+    b.firstLevel = 0;
+    b.topLevel = 9;
+    b.startLevelIndex = 9;
+    b.levels.resize(10);
+    b.levels[9].widthExp = b.levels[9].heightExp = 1;
+    for (int i = 0; i < 4; ++i)
+        b.levels[9].AddSquare();
+    b.materialFile = "Art\\Terrain\\USA\\DML\\terrain.dml";
+    // A cell is split while it lies within eight of its own sizes of the tile's middle.
+    std::function<void(int, std::uint32_t, int, int, int)> fill = [&](int level,
+                                                                        std::uint32_t square,
+                                                                        int which, int cx, int cy) {
+        const double size = std::ldexp(1.0, 9 + level);
+        const double mx = (cx + 0.5) * size - 524288.0, my = (cy + 0.5) * size - 524288.0;
+        const bool split = level > 0 && std::hypot(mx, my) < 8 * size;
+        std::uint8_t* cell = b.levels[static_cast<std::size_t>(level)].Cell(square, which);
+        if (!split) {
+            world::SetTerrainCell(cell, world::kLinkLeaf, 0, 0, 0, 0, 0);
+            return;
+        }
+        const std::uint32_t sq = b.levels[static_cast<std::size_t>(level - 1)].AddSquare();
+        world::SetTerrainCell(cell, static_cast<std::uint16_t>(world::kLinkSubdivided | sq), 0,
+                              0, 0, 0, 0);
+        for (int k = 0; k < 4; ++k)
+            fill(level - 1, sq, k, 2 * cx + (k & 1), 2 * cy + (k >> 1));
+    };
+    for (int cy = 0; cy < 4; ++cy)
+        for (int cx = 0; cx < 4; ++cx)
+            fill(9, static_cast<std::uint32_t>((cy >> 1) * 2 + (cx >> 1)), (cy & 1) * 2 + (cx & 1),
+                 cx, cy);
+    tile.blocks.push_back(std::move(b));
+    return tile;
+}
+
+class TerrainScene : public worldtest::WorldFixture {
+protected:
+    void SetUp() override {
+        WorldFixture::SetUp();
+        WriteTile(worldtest::TileName(9, 5), NestedFlatTile());
+        world::TerrainMaterialList list;
+        list.perSet = 1;
+        list.materials.resize(1);
+        list.materials[0].type = world::kMaterialPalette;
+        list.materials[0].shading = world::kShadingSmooth;
+        list.materials[0].paletteIndex = kGroundColour;
+        const std::vector<std::uint8_t> dml = list.Store();
+        dir.MakeFolders("Art/Terrain/USA/DML");
+        dir.Write("Art/Terrain/USA/DML/terrain.dml", std::string(dml.begin(), dml.end()));
+        platform::ForgetFolderListings();
+
+        previousTable = gfx::GFXMemSurface::SetDrawTable(&gfx::theSoftwareDrawTable);
+        surface = gfx::GFXMemSurface::Create(640, 480, 8);
+        ASSERT_NE(surface, nullptr);
+        gfx::GFXPaletteEntry grey[256];
+        for (int i = 0; i < 256; ++i)
+            grey[i] = gfx::GFXPaletteEntry{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i),
+                                           static_cast<std::uint8_t>(i), 0};
+        palette = gfx::GFXPalette::CreateFromEntries(grey);
+        // Shading and haze keep the colour: a pixel shows the index it was drawn with.
+        std::vector<std::uint8_t> shades(std::size_t{1} << (3 + 5 + 8));
+        for (std::size_t i = 0; i < shades.size(); ++i)
+            shades[i] = static_cast<std::uint8_t>(i & 255);
+        ASSERT_EQ(palette->SetShadeTable(5, 3, shades.data()), 1);
+        surface->palette = palette.get();
+        target = std::make_unique<gfx::GFXDrawTarget>(surface.get());
+        camera = std::make_unique<ts::TSPerspectiveCamera>(ts::CameraRect{0, 0, 639, 479},
+                                                           ts::CameraWindow{-40, 30, 40, -30}, 8.0f,
+                                                           128.0f);
+        sun.worldDirection = ts::Vector3F{0.2f, 0.3f, -0.93f};
+        lights.AddLight(&sun);
+
+        manager = std::make_unique<world::TerrainManager>();
+        manager->InitDiskCache();
+        PlaceInTile(9, 5, 0.5, 0.5);
+        theSteering.pos[1] = static_cast<std::int32_t>(300.0 * 256.0);
+        manager->TrackAircraft();
+        ASSERT_NE(manager->CentreTile(), nullptr);
+    }
+    void TearDown() override {
+        manager.reset();
+        lights.Deactivate();
+        target.reset();
+        gfx::GFXMemSurface::SetDrawTable(previousTable);
+        WorldFixture::TearDown();
+    }
+
+    // One frame from an eye at grid (0, 0, height) looking along a heading, pitched down.
+    void Frame(float heading, float heightUnits, float pitch = 0.0f) {
+        ts::Transform3F eye;
+        ts::Matrix3F::SetEulerAngles(ts::Vector3F{pitch, 0.0f, heading}, &eye.matrix);
+        eye.t = ts::Vector3F{0.0f, 0.0f, heightUnits};
+        ts::Transform3F worldToEye;
+        ts::Transform3F::InvertRigid(eye, &worldToEye);
+        camera->SetEyeTransform(worldToEye);
+        target->Begin();
+        {
+            gfx::GFXSurfaceLock lock(*surface);
+            for (int y = 0; y < 480; ++y)
+                std::memset(surface->pixels + static_cast<std::ptrdiff_t>(y) * surface->stride, 0, 640);
+        }
+        camera->Activate();
+        lights.Activate();
+        camera->SetTransform(ts::Transform3F{});
+        const float at[3] = {0.0f, 0.0f, heightUnits};
+        const float angles[3] = {pitch, 0.0f, heading};
+        manager->PrepareView(at, angles);
+        manager->Render();
+        lights.Deactivate();
+        target->End();
+    }
+    std::uint8_t Pixel(int x, int y) {
+        gfx::GFXSurfaceLock lock(*surface);
+        return surface->pixels[static_cast<std::ptrdiff_t>(y) * surface->stride + x];
+    }
+    std::vector<std::uint8_t> Picture() {
+        std::vector<std::uint8_t> out;
+        gfx::GFXSurfaceLock lock(*surface);
+        for (int y = 0; y < 480; ++y)
+            out.insert(out.end(), surface->pixels + static_cast<std::ptrdiff_t>(y) * surface->stride,
+                       surface->pixels + static_cast<std::ptrdiff_t>(y) * surface->stride + 640);
+        return out;
+    }
+
+    const gfx::GFXDrawTable* previousTable = nullptr;
+    std::unique_ptr<gfx::GFXMemSurface> surface;
+    std::unique_ptr<gfx::GFXPalette> palette;
+    std::unique_ptr<gfx::GFXDrawTarget> target;
+    std::unique_ptr<ts::TSPerspectiveCamera> camera;
+    ts::TSLight sun{ts::TSLight::kDirectional};
+    ts::TSLightSet lights;
+    std::unique_ptr<world::TerrainManager> manager;
+};
+
+TEST_F(TerrainScene, FlatGroundFromThreeHundredMetresLeavesNoGapsBelowTheHorizon) {
+    const float height = 300.0f / 0.392906f;
+    for (int h = 0; h < 100; ++h) {
+        Frame(static_cast<float>(h) * 0.0628318f, height);
+        ASSERT_GT(manager->CellsDrawn(), 0);
+        // The ground ends at the view range, a few rows under the horizon's middle row.
+        const float f = 639.0f / 80.0f * 128.0f;
+        const int firstRow =
+            static_cast<int>(239.5f + f * height / static_cast<float>(manager->ViewRange()) * 1.2f) + 2;
+        int gaps = 0;
+        for (int y = firstRow; y < 480; ++y)
+            for (int x = 0; x < 640; ++x)
+                gaps += Pixel(x, y) == 0 ? 1 : 0;
+        ASSERT_EQ(gaps, 0) << "heading step " << h << ", rows from " << firstRow;
+        // Above the horizon nothing is drawn.
+        for (int x = 0; x < 640; x += 7)
+            ASSERT_EQ(Pixel(x, 200), 0) << "heading step " << h;
+    }
+}
+
+TEST_F(TerrainScene, FramesRepeatByteForByteWithoutAllocating) {
+    const float height = 300.0f / 0.392906f;
+    Frame(0.7f, height, -0.3f);
+    Frame(0.7f, height, -0.3f);
+    const std::vector<std::uint8_t> first = Picture();
+    const long before = theAllocations.load();
+    for (int i = 0; i < 5; ++i)
+        Frame(0.7f, height, -0.3f);
+    EXPECT_EQ(theAllocations.load(), before);
+    EXPECT_EQ(Picture(), first);
+    EXPECT_GT(manager->CellsDrawn(), 50);
+}
+
+class Marker final : public ts::TSRenderItem {
+public:
+    void Render(int) override {
+        order = ++theCounter;
+        drawn = true;
+        // Draws in its own frame, as shapes and shadows do, far from where it stands.
+        ts::Transform3F away;
+        away.t = ts::Vector3F{5.0e6f, -5.0e6f, 0.0f};
+        if (ts::theCurrentCamera != nullptr) ts::theCurrentCamera->SetTransform(away);
+    }
+    static inline int theCounter = 0;
+    int order = 0;
+    bool drawn = false;
+};
+
+TEST_F(TerrainScene, ItemsAreDrawnRightAfterTheirCellAndOnlyWhereTheGroundIsInView) {
+    const float height = 300.0f / 0.392906f;
+    Frame(0.0f, height, -0.3f);
+    // File between preparing and drawing, as the frame does: one ahead, one behind the eye, and
+    // a second one at the first's place, drawn before it (the last filed first).
+    Marker ahead, behind, besides;
+    const float a[3] = {0.0f, 3000.0f, 0.0f};
+    const float b[3] = {0.0f, -900000.0f, 0.0f};
+    ts::Transform3F eye;
+    ts::Matrix3F::SetEulerAngles(ts::Vector3F{-0.3f, 0.0f, 0.0f}, &eye.matrix);
+    eye.t = ts::Vector3F{0.0f, 0.0f, height};
+    ts::Transform3F worldToEye;
+    ts::Transform3F::InvertRigid(eye, &worldToEye);
+    camera->SetEyeTransform(worldToEye);
+    target->Begin();
+    camera->Activate();
+    lights.Activate();
+    const float at[3] = {0.0f, 0.0f, height};
+    const float angles[3] = {-0.3f, 0.0f, 0.0f};
+    manager->PrepareView(at, angles);
+    EXPECT_EQ(manager->Renderer().AddRenderItemGrid(a, 10.0f, &ahead), 1);
+    EXPECT_EQ(manager->Renderer().AddRenderItemGrid(b, 10.0f, &behind), 0);
+    EXPECT_EQ(manager->Renderer().AddRenderItemGrid(a, 10.0f, &besides), 1);
+    manager->Render();
+    lights.Deactivate();
+    target->End();
+    EXPECT_FALSE(behind.drawn);
+    // The frame the first item left on the camera does not hide the next.
+    ASSERT_TRUE(ahead.drawn);
+    ASSERT_TRUE(besides.drawn);
+    EXPECT_EQ(ahead.order, besides.order + 1);
+}
+
+TEST_F(TerrainScene, RangeAndBandsFollowTheSettingAndTheHeight) {
+    struct Case {
+        int setting;
+        double heightUnits;
+        std::int32_t range;
+        std::int32_t bands[3];
+    } cases[] = {
+        {0, 0, 40000, {10000, 22000, 27999}},  // 0.7f x 40000 = 27999.9995
+        {0, 15000, 80000, {25000, 55000, 70000}},
+        {60, 0, 76000, {25000, 55000, 70000}},
+        {50, 0, 70000, {17500, 38500, 48999}},
+        {0, -30000, 40000, {10000, 22000, 27999}},  // below the ground counts as on it
+    };
+    for (const Case& c : cases) {
+        manager->SetTerrainRange(c.setting);
+        theSteering.pos[1] = static_cast<std::int32_t>(c.heightUnits * 100.584);
+        manager->ApplyRange();
+        EXPECT_EQ(manager->ViewRange(), c.range) << c.setting << " at " << c.heightUnits;
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(manager->BandValues()[k], c.bands[k]) << c.setting << " at " << c.heightUnits;
+    }
+    // Up to 70000 the bands scale with the range; from 70001 they are fixed.
+    std::int32_t b[3];
+    world::TerrainManager::BandsForRange(70000, b);
+    EXPECT_EQ(b[2], 48999);
+    world::TerrainManager::BandsForRange(70001, b);
+    EXPECT_EQ(b[0], 25000);
+    EXPECT_EQ(b[1], 55000);
+    EXPECT_EQ(b[2], 70000);
+}
+
+}  // namespace

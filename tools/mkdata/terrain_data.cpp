@@ -1,0 +1,150 @@
+// The public facts the terrain is made from: point elevations of airports and radio stations,
+// the land airports with their runways, and the VORs' variation; and the world's projection in
+// world units.
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "nav/lat_lon.h"
+#include "tools/mkdata/installation.h"
+#include "tools/mkdata/terrain_maker.h"
+
+namespace mkdata::terrain {
+
+namespace {
+
+constexpr double kFlightUnitsPerUnit = 100.584;
+constexpr double kOriginX = 9.0 * kTileUnits;
+constexpr double kOriginY = 5.0 * kTileUnits;
+
+bool Number(const std::vector<std::string>& row, std::size_t column, double* v) {
+    return column < row.size() && ParseNumber(row[column], v);
+}
+
+// A station elevation of 0 says "not known" far more often than "at sea level".
+void AddStations(const std::vector<std::vector<std::string>>& rows, std::size_t lat,
+                 std::size_t lon, std::size_t elev, std::vector<ElevationPoint>* out) {
+    for (const auto& r : rows) {
+        double a = 0, o = 0, e = 0;
+        if (!Number(r, lat, &a) || !Number(r, lon, &o) || !Number(r, elev, &e) || e == 0.0)
+            continue;
+        out->push_back(ElevationPoint{ToWorld(a, o), e});
+    }
+}
+
+}  // namespace
+
+Vec2 ToWorld(double lat, double lon) {
+    std::int32_t x = 0, z = 0;
+    nav::LatLonToWorld(&x, &z, lat, -lon);
+    return Vec2{x / kFlightUnitsPerUnit + kOriginX, z / kFlightUnitsPerUnit + kOriginY};
+}
+
+void ToGeo(Vec2 p, double* lat, double* lon) {
+    const double fx = std::clamp((p.x - kOriginX) * kFlightUnitsPerUnit, -2.1e9, 2.1e9);
+    const double fz = std::clamp((p.y - kOriginY) * kFlightUnitsPerUnit, -2.1e9, 2.1e9);
+    double west = 0.0;
+    nav::WorldToLatLon(lat, &west, static_cast<std::int32_t>(fx), static_cast<std::int32_t>(fz));
+    *lon = -west;
+}
+
+std::vector<TileId> TilesOfBox(const GeoBox& box) {
+    // The box is curved in the world plane: its edges and inside are walked finely enough that
+    // no tile it touches is missed (a tile is about 3.7 degrees across).
+    std::set<std::pair<int, int>> seen;
+    const int steps = 400;
+    for (int i = 0; i <= steps; ++i) {
+        for (int j = 0; j <= steps; ++j) {
+            const double lat = box.south + (box.north - box.south) * i / steps;
+            const double lon = box.west + (box.east - box.west) * j / steps;
+            const Vec2 p = ToWorld(lat, lon);
+            const int c = static_cast<int>(std::floor(p.x / kTileUnits));
+            const int r = static_cast<int>(std::floor(p.y / kTileUnits));
+            if (c >= 0 && c < 16 && r >= 0 && r < 16) seen.insert({c, r});
+        }
+    }
+    std::vector<TileId> tiles;
+    for (const auto& [c, r] : seen)
+        tiles.push_back(TileId{c, r});
+    return tiles;
+}
+
+int TilesToMake(const Installation& installation, std::vector<TileId>* tiles, std::string* error) {
+    GeoBox box;
+    const std::string text = installation.Option("terrain-box");
+    if (!text.empty()) {
+        double v[4];
+        char comma[3] = {};
+        std::istringstream in(text);
+        if (!(in >> v[0] >> comma[0] >> v[1] >> comma[1] >> v[2] >> comma[2] >> v[3]) ||
+            comma[0] != ',' || comma[1] != ',' || comma[2] != ',' || !(v[0] < v[2]) ||
+            !(v[1] < v[3]) || v[1] < -80.0 || v[3] > 80.0 || v[0] < -180.0 || v[2] > 180.0) {
+            *error = "--terrain-box must read WEST,SOUTH,EAST,NORTH in degrees: " + text;
+            return 0;
+        }
+        box = GeoBox{v[0], v[1], v[2], v[3]};
+    }
+    *tiles = TilesOfBox(box);
+    if (tiles->empty()) {
+        *error = "the terrain box touches no tile of the world";
+        return 0;
+    }
+    return 1;
+}
+
+int ReadPublicData(const std::string& dataDir, PublicData* out, std::string* error) {
+    const std::string dir = dataDir + "/navdata-us/";
+    std::vector<std::vector<std::string>> rows;
+    if (!ReadCsv(dir + "airport.csv", &rows, error)) return 0;
+    std::map<std::string, std::size_t> landIndex;
+    for (const auto& r : rows) {
+        double lat = 0, lon = 0, e = 0;
+        if (r.size() < 7 || !Number(r, 4, &lat) || !Number(r, 5, &lon) || !Number(r, 3, &e))
+            continue;
+        const Vec2 at = ToWorld(lat, lon);
+        out->points.push_back(ElevationPoint{at, e});
+        if (r[2] != "land" || landIndex.count(r[0]) != 0) continue;
+        landIndex[r[0]] = out->landAirports.size();
+        out->landAirports.push_back(Airport{r[0], at, e, r[6] == "1", {}});
+    }
+    rows.clear();
+    if (!ReadCsv(dir + "runway.csv", &rows, error)) return 0;
+    for (const auto& r : rows) {
+        double w = 0, a1 = 0, o1 = 0, a2 = 0, o2 = 0;
+        const auto it = r.empty() ? landIndex.end() : landIndex.find(r[0]);
+        if (it == landIndex.end() || !Number(r, 1, &w) || !Number(r, 4, &a1) ||
+            !Number(r, 5, &o1) || !Number(r, 8, &a2) || !Number(r, 9, &o2)) {
+            continue;
+        }
+        out->landAirports[it->second].runways.push_back(
+            Runway{ToWorld(a1, o1), ToWorld(a2, o2), std::max(w, 5.0) / kMetresPerUnit});
+    }
+    struct Source {
+        const char* file;
+        std::size_t lat, lon, elev;
+    } const stations[] = {
+        {"vor.csv", 2, 3, 4},    {"ndb.csv", 2, 3, 4},     {"dme.csv", 2, 3, 4},
+        {"ils.csv", 4, 5, 6},    {"ils.csv", 10, 11, 12},  {"marker.csv", 3, 4, 5},
+    };
+    for (const Source& s : stations) {
+        rows.clear();
+        if (!ReadCsv(dir + s.file, &rows, error)) return 0;
+        AddStations(rows, s.lat, s.lon, s.elev, &out->points);
+        if (std::string(s.file) == "vor.csv" && s.lat == 2) {
+            for (const auto& r : rows) {
+                double lat = 0, lon = 0, v = 0;
+                if (Number(r, 2, &lat) && Number(r, 3, &lon) && Number(r, 7, &v))
+                    out->vors.push_back(PublicData::Vor{ToWorld(lat, lon), v});
+            }
+        }
+    }
+    if (out->landAirports.empty() || out->vors.empty()) {
+        *error = "no land airports or VORs in " + dir;
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace mkdata::terrain

@@ -1,0 +1,237 @@
+// The smooth ground under the relief: public point elevations interpolated by Gaussian-weighted
+// averages, a narrow kernel where stations are dense and a wide one filling the gaps, sampled
+// on rasters and read back bicubically; and the local spread of those elevations, which sets how
+// high the procedural relief rises (flat where the stations agree, mountains where they differ).
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "tools/mkdata/terrain_maker.h"
+
+namespace mkdata::terrain {
+
+namespace {
+
+constexpr double kNarrowSigma = 12000.0 / kMetresPerUnit;  // 12 km
+constexpr double kWideSigma = 60000.0 / kMetresPerUnit;
+constexpr double kSpreadSigma = 30000.0 / kMetresPerUnit;
+constexpr double kBaseStep = 8192.0;
+constexpr double kSpreadStep = 32768.0;
+constexpr double kBucket = 65536.0;
+// Where the narrow kernel holds less weight than this, the wide field takes over.
+constexpr double kWideWeight = 0.05;
+
+// exp(-t) for t in 0..kExpRange, from a table (the kernels need no more precision).
+constexpr int kExpTable = 4096;
+constexpr double kExpRange = 12.0;
+const std::array<float, kExpTable + 1>& ExpTable() {
+    static const std::array<float, kExpTable + 1> table = [] {
+        std::array<float, kExpTable + 1> t{};
+        for (int i = 0; i <= kExpTable; ++i)
+            t[static_cast<std::size_t>(i)] = static_cast<float>(std::exp(-kExpRange * i / kExpTable));
+        return t;
+    }();
+    return table;
+}
+double FastExpNeg(double t) {
+    if (t >= kExpRange) return 0.0;
+    const double f = t * (kExpTable / kExpRange);
+    const int i = static_cast<int>(f);
+    const auto& e = ExpTable();
+    return e[static_cast<std::size_t>(i)] +
+           (e[static_cast<std::size_t>(i + 1)] - e[static_cast<std::size_t>(i)]) * (f - i);
+}
+
+// Points in square buckets, for the kernels' neighbourhood searches.
+struct Buckets {
+    double x0 = 0, y0 = 0;
+    int nx = 0, ny = 0;
+    std::vector<std::vector<ElevationPoint>> cells;
+    Buckets(const std::vector<ElevationPoint>& points, double minX, double minY, double maxX,
+            double maxY) {
+        x0 = minX;
+        y0 = minY;
+        nx = static_cast<int>((maxX - minX) / kBucket) + 1;
+        ny = static_cast<int>((maxY - minY) / kBucket) + 1;
+        cells.resize(static_cast<std::size_t>(nx) * ny);
+        for (const ElevationPoint& p : points) {
+            const int i = static_cast<int>(std::floor((p.at.x - x0) / kBucket));
+            const int j = static_cast<int>(std::floor((p.at.y - y0) / kBucket));
+            if (i >= 0 && i < nx && j >= 0 && j < ny)
+                cells[static_cast<std::size_t>(j) * nx + i].push_back(p);
+        }
+    }
+    // Calls f for every point within `radius` of (x, y).
+    template <typename F>
+    void ForNear(double x, double y, double radius, F&& f) const {
+        const int i0 = std::max(0, static_cast<int>(std::floor((x - radius - x0) / kBucket)));
+        const int i1 = std::min(nx - 1, static_cast<int>(std::floor((x + radius - x0) / kBucket)));
+        const int j0 = std::max(0, static_cast<int>(std::floor((y - radius - y0) / kBucket)));
+        const int j1 = std::min(ny - 1, static_cast<int>(std::floor((y + radius - y0) / kBucket)));
+        const double r2 = radius * radius;
+        for (int j = j0; j <= j1; ++j)
+            for (int i = i0; i <= i1; ++i)
+                for (const ElevationPoint& p : cells[static_cast<std::size_t>(j) * nx + i]) {
+                    const double dx = p.at.x - x, dy = p.at.y - y;
+                    const double d2 = dx * dx + dy * dy;
+                    if (d2 <= r2) f(p, d2);
+                }
+    }
+};
+
+std::uint32_t Hash(std::int64_t x, std::int64_t y, std::uint32_t seed) {
+    std::uint64_t h = static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull ^
+                      static_cast<std::uint64_t>(y) * 0xC2B2AE3D27D4EB4Full ^
+                      (static_cast<std::uint64_t>(seed) << 32);
+    h ^= h >> 31;
+    h *= 0xBF58476D1CE4E5B9ull;
+    h ^= h >> 29;
+    return static_cast<std::uint32_t>(h >> 32);
+}
+
+}  // namespace
+
+float ElevationField::Raster::At(int i, int j) const {
+    i = std::clamp(i, 0, nx - 1);
+    j = std::clamp(j, 0, ny - 1);
+    return v[static_cast<std::size_t>(j) * nx + i];
+}
+
+double ElevationField::Raster::Bilinear(double x, double y) const {
+    const double fx = (x - x0) / step, fy = (y - y0) / step;
+    const int i = static_cast<int>(std::floor(fx)), j = static_cast<int>(std::floor(fy));
+    const double u = fx - i, w = fy - j;
+    return (At(i, j) * (1 - u) + At(i + 1, j) * u) * (1 - w) +
+           (At(i, j + 1) * (1 - u) + At(i + 1, j + 1) * u) * w;
+}
+
+double ElevationField::Raster::Bicubic(double x, double y) const {
+    const double fx = (x - x0) / step, fy = (y - y0) / step;
+    const int i = static_cast<int>(std::floor(fx)), j = static_cast<int>(std::floor(fy));
+    const double u = fx - i, w = fy - j;
+    // Catmull-Rom weights.
+    auto weights = [](double t, double out[4]) {
+        const double t2 = t * t, t3 = t2 * t;
+        out[0] = 0.5 * (-t3 + 2 * t2 - t);
+        out[1] = 0.5 * (3 * t3 - 5 * t2 + 2);
+        out[2] = 0.5 * (-3 * t3 + 4 * t2 + t);
+        out[3] = 0.5 * (t3 - t2);
+    };
+    double wu[4], wv[4];
+    weights(u, wu);
+    weights(w, wv);
+    double sum = 0.0;
+    for (int b = 0; b < 4; ++b) {
+        double row = 0.0;
+        for (int a = 0; a < 4; ++a)
+            row += wu[a] * At(i - 1 + a, j - 1 + b);
+        sum += wv[b] * row;
+    }
+    return sum;
+}
+
+ElevationField::ElevationField(const std::vector<ElevationPoint>& points, int c0, int r0, int c1,
+                               int r1) {
+    const double margin = 4 * kWideSigma;
+    const double minX = c0 * kTileUnits - margin, minY = r0 * kTileUnits - margin;
+    const double maxX = (c1 + 1) * kTileUnits + margin, maxY = (r1 + 1) * kTileUnits + margin;
+    const Buckets buckets(points, minX, minY, maxX, maxY);
+
+    // The wide average and the spread, on the coarse raster.
+    spread.step = kSpreadStep;
+    spread.x0 = c0 * kTileUnits - 2 * kSpreadStep;
+    spread.y0 = r0 * kTileUnits - 2 * kSpreadStep;
+    spread.nx = static_cast<int>((c1 - c0 + 1) * kTileUnits / kSpreadStep) + 5;
+    spread.ny = static_cast<int>((r1 - r0 + 1) * kTileUnits / kSpreadStep) + 5;
+    spread.v.assign(static_cast<std::size_t>(spread.nx) * spread.ny, 0.0f);
+    Raster wide = spread;
+    const double wideK = 1.0 / (2 * kWideSigma * kWideSigma);
+    const double spreadK = 1.0 / (2 * kSpreadSigma * kSpreadSigma);
+    for (int j = 0; j < spread.ny; ++j) {
+        for (int i = 0; i < spread.nx; ++i) {
+            const double x = spread.x0 + i * kSpreadStep, y = spread.y0 + j * kSpreadStep;
+            double w = 0, wv = 0, sw = 0, swv = 0, swv2 = 0;
+            buckets.ForNear(x, y, 3.5 * kWideSigma, [&](const ElevationPoint& p, double d2) {
+                const double a = FastExpNeg(d2 * wideK);
+                w += a;
+                wv += a * p.feet;
+                const double b = FastExpNeg(d2 * spreadK);
+                sw += b;
+                swv += b * p.feet;
+                swv2 += b * p.feet * p.feet;
+            });
+            const std::size_t k = static_cast<std::size_t>(j) * spread.nx + i;
+            wide.v[k] = w > 1e-9 ? static_cast<float>(wv / w) : 0.0f;
+            double sd = 0.0;
+            if (sw > 0.5) {
+                const double mean = swv / sw;
+                sd = std::sqrt(std::max(0.0, swv2 / sw - mean * mean));
+            }
+            spread.v[k] = static_cast<float>(sd);
+        }
+    }
+
+    // The narrow average, falling back on the wide one where stations are few.
+    base.step = kBaseStep;
+    base.x0 = c0 * kTileUnits - 2 * kBaseStep;
+    base.y0 = r0 * kTileUnits - 2 * kBaseStep;
+    base.nx = static_cast<int>((c1 - c0 + 1) * kTileUnits / kBaseStep) + 5;
+    base.ny = static_cast<int>((r1 - r0 + 1) * kTileUnits / kBaseStep) + 5;
+    base.v.assign(static_cast<std::size_t>(base.nx) * base.ny, 0.0f);
+    const double narrowK = 1.0 / (2 * kNarrowSigma * kNarrowSigma);
+    for (int j = 0; j < base.ny; ++j) {
+        for (int i = 0; i < base.nx; ++i) {
+            const double x = base.x0 + i * kBaseStep, y = base.y0 + j * kBaseStep;
+            double w = 0, wv = 0;
+            buckets.ForNear(x, y, 3.5 * kNarrowSigma, [&](const ElevationPoint& p, double d2) {
+                const double a = FastExpNeg(d2 * narrowK);
+                w += a;
+                wv += a * p.feet;
+            });
+            const double fill = wide.Bilinear(x, y);
+            base.v[static_cast<std::size_t>(j) * base.nx + i] =
+                static_cast<float>((wv + kWideWeight * fill) / (w + kWideWeight));
+        }
+    }
+}
+
+double ElevationField::Base(double x, double y) const {
+    return base.Bicubic(x, y);
+}
+
+double ElevationField::Amplitude(double x, double y) const {
+    return std::clamp(1.6 * spread.Bilinear(x, y), 40.0, 5000.0);
+}
+
+double ValueNoise(double x, double y, double wavelength, std::uint32_t seed) {
+    const double fx = x / wavelength, fy = y / wavelength;
+    const double ix = std::floor(fx), iy = std::floor(fy);
+    const auto i = static_cast<std::int64_t>(ix), j = static_cast<std::int64_t>(iy);
+    double u = fx - ix, v = fy - iy;
+    u = u * u * (3 - 2 * u);
+    v = v * v * (3 - 2 * v);
+    const double k = 1.0 / 4294967296.0;
+    const double a = Hash(i, j, seed) * k, b = Hash(i + 1, j, seed) * k;
+    const double c = Hash(i, j + 1, seed) * k, d = Hash(i + 1, j + 1, seed) * k;
+    return (a * (1 - u) + b * u) * (1 - v) + (c * (1 - u) + d * u) * v;
+}
+
+double Relief(double x, double y) {
+    // Ridges from about 35 km down to 2 km; each octave is weighted by the one above it, so
+    // small ridges sit on the big ones rather than in the valleys.
+    double sum = 0.0, norm = 0.0, amplitude = 1.0, weight = 1.0;
+    double wavelength = 90000.0;
+    for (std::uint32_t o = 0; o < 5; ++o) {
+        const double n = ValueNoise(x, y, wavelength, 17 + o);
+        double r = 1.0 - std::fabs(2.0 * n - 1.0);
+        r *= r;
+        sum += r * amplitude * weight;
+        norm += amplitude;
+        weight = std::clamp(r * 1.5, 0.2, 1.0);
+        amplitude *= 0.5;
+        wavelength *= 0.5;
+    }
+    return sum / norm;
+}
+
+}  // namespace mkdata::terrain

@@ -1,0 +1,527 @@
+// The "terrain" module: the country's tiles "art\terrain\USA\NA_<row>X<column>.TED" for every
+// tile the outlines' box touches (or a smaller box given to the maker, for tests), built on the
+// program's tile writer.
+//
+// A tile's root block holds levels 9 to 7 (4 x 4 cells of 2^18 units down to 16 x 16 cells of
+// 2^16, about 26 km). A level-7 cell that needs more detail continues in a block of its own
+// covering exactly that cell (levels 6 down to 0, cells of 512 units, about 200 m), with its own
+// table of 256 heights, so each block spends its table on its own range of heights. Cells are
+// split where the ground is not yet followed closely enough, at the edges of water and of
+// airport pads; land is never coarser than level 5 and open sea stays at level 7. Heights that
+// must be exact (pads, sea, lakes) get table entries of their own, in the file unit whose double
+// conversion gives the nearest terrain height.
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+#include "tools/mkdata/installation.h"
+#include "tools/mkdata/terrain_maker.h"
+#include "world/terrain_grid.h"
+#include "world/terrain_tile_writer.h"
+
+namespace mkdata {
+
+namespace terrain {
+
+namespace {
+
+constexpr int kRootTop = 9;
+constexpr int kRootFinest = 7;
+constexpr int kBlockTop = 6;
+constexpr int kLandLevel = 5;     // land cells are never coarser than this
+constexpr int kShoreLevel = 1;    // water edges are followed down to this level
+constexpr int kReliefLevel = 2;   // the ground's shape is followed down to this level
+constexpr double kTolerance = 25.0;  // feet between a cell's surface and the ground
+constexpr double kShoreZone = 3000.0 / kMetresPerUnit;
+constexpr double kRiverZone = 2500.0 / kMetresPerUnit;
+constexpr const char* kFolder = "Art\\Terrain\\USA\\";
+constexpr const char* kMaterialList = "Art\\Terrain\\USA\\DML\\terrain.dml";
+
+double Smooth(double t) {
+    t = std::clamp(t, 0.0, 1.0);
+    return t * t * (3 - 2 * t);
+}
+
+// The file unit: feet x 1.2890625, which the double conversion turns into terrain units.
+std::int32_t FileUnits(double feet) {
+    return static_cast<std::int32_t>(std::lround(feet * kFeetPerUnit));
+}
+
+// The file value whose converted height is nearest to a height that must be met.
+std::int32_t ExactFileUnits(double feet) {
+    const std::int32_t guess = FileUnits(feet);
+    std::int32_t best = guess;
+    double bestError = 1e300;
+    for (std::int32_t f = guess - 4; f <= guess + 4; ++f) {
+        const double e = std::fabs(world::ConvertHeightToTerrain(f) * kFeetPerUnit - feet);
+        if (e < bestError) {
+            bestError = e;
+            best = f;
+        }
+    }
+    return best;
+}
+
+double TriangleHeight(const double h[4], double s, double u, double v) {
+    const double d = h[2] - h[3] - h[1] + h[0];
+    if (d == 0) return h[0] + ((h[1] - h[0]) * v + (h[3] - h[0]) * u) / s;
+    if (d < 0) {
+        if (v < u) return h[3] + ((s - u) * (h[0] - h[3]) + (h[2] - h[3]) * v) / s;
+        return h[1] + ((s - v) * (h[0] - h[1]) + (h[2] - h[1]) * u) / s;
+    }
+    if (s - u <= v) return h[2] + ((h[3] - h[2]) * (s - v) + (h[1] - h[2]) * (s - u)) / s;
+    return h[0] + ((h[1] - h[0]) * v + (h[3] - h[0]) * u) / s;
+}
+
+struct Sample {
+    double feet = 0.0;
+    bool exact = false;  // a pad, the sea or a lake: the table must hold it exactly
+    int pad = -1;
+    WaterClass water = kLand;
+};
+
+// The corner heights of one block, memoised on its finest grid.
+struct CornerGrid {
+    double x0 = 0, y0 = 0, spacing = 1;
+    int size = 0;
+    std::vector<Sample> samples;
+    std::vector<std::uint8_t> done;
+};
+
+struct BlockBuild {
+    CornerGrid grid;
+    int baseLevel = 0;  // the level whose cells are one grid step
+    world::TerrainBlockModel model;
+    // Per level, per cell (squares x 4), the grid indices of its four corners.
+    std::vector<std::vector<std::array<std::int32_t, 4>>> corners;
+};
+
+class TileBuilder {
+public:
+    TileBuilder(const ElevationField& field, const PadSet& pads, const TileWater& water, int column,
+                int row)
+        : field(field), pads(pads), water(water), column(column), row(row) {
+        // Latitude and longitude on a coarse grid, read back bilinearly for land cover.
+        for (int j = 0; j <= 64; ++j)
+            for (int i = 0; i <= 64; ++i) {
+                double lat = 0, lon = 0;
+                ToGeo(Vec2{column * kTileUnits + i * 16384.0, row * kTileUnits + j * 16384.0}, &lat,
+                      &lon);
+                geo[static_cast<std::size_t>(j * 65 + i)] = {lat, lon};
+            }
+    }
+
+    world::TerrainTileModel Build(std::uint64_t* samplesTaken);
+
+private:
+    Sample Height(double x, double y) const;
+    Sample& Corner(BlockBuild& b, int i, int j) const;
+    std::uint8_t MaterialOf(const Sample& centre, double x, double y, const double h[4],
+                            double size) const;
+    bool NeedsSplit(BlockBuild& b, int level, int i0, int j0, int step, const double h[4]);
+    void BuildCell(BlockBuild& b, int level, std::uint32_t square, int which, int ci, int cj,
+                   bool dense);
+    void Quantise(BlockBuild& b) const;
+    void Geo(double x, double y, double* lat, double* lon) const;
+
+    const ElevationField& field;
+    const PadSet& pads;
+    const TileWater& water;
+    int column, row;
+    std::array<std::pair<double, double>, 65 * 65> geo{};
+    std::vector<world::TerrainBlockModel> subBlocks;
+    std::vector<int> nearPads;
+    std::vector<Sample> blockSamples;
+    std::vector<std::uint8_t> blockDone;
+    mutable std::uint64_t samples = 0;
+};
+
+void TileBuilder::Geo(double x, double y, double* lat, double* lon) const {
+    const double fx = std::clamp((x - column * kTileUnits) / 16384.0, 0.0, 63.999);
+    const double fy = std::clamp((y - row * kTileUnits) / 16384.0, 0.0, 63.999);
+    const int i = static_cast<int>(fx), j = static_cast<int>(fy);
+    const double u = fx - i, v = fy - j;
+    auto at = [&](int a, int b) { return geo[static_cast<std::size_t>(b * 65 + a)]; };
+    *lat = (at(i, j).first * (1 - u) + at(i + 1, j).first * u) * (1 - v) +
+           (at(i, j + 1).first * (1 - u) + at(i + 1, j + 1).first * u) * v;
+    *lon = (at(i, j).second * (1 - u) + at(i + 1, j).second * u) * (1 - v) +
+           (at(i, j + 1).second * (1 - u) + at(i + 1, j + 1).second * u) * v;
+}
+
+Sample TileBuilder::Height(double x, double y) const {
+    ++samples;
+    Sample s;
+    double distance = 0, level = 0;
+    WaterClass nearest = kLand;
+    water.NearestWater(x, y, &distance, &nearest, &level);
+    // Rivers run in valleys: the relief dies down toward them.
+    const double reliefScale = nearest == kRiver ? Smooth(distance / kRiverZone) : 1.0;
+    double h = field.Base(x, y) + field.Amplitude(x, y) * Relief(x, y) * reliefScale;
+    s.water = water.ClassAt(x, y);
+    if (s.water == kSea) {
+        h = 0.0;
+        s.exact = true;
+    } else if (s.water == kLake) {
+        h = water.LevelAt(x, y);
+        s.exact = true;
+    } else if (s.water == kLand && (nearest == kSea || nearest == kLake) && distance < kShoreZone) {
+        // Shores come down to the water, a few feet above it.
+        const double shore = level + 3.0;
+        h = shore + (h - shore) * Smooth(distance / kShoreZone);
+    }
+    int pad = -1;
+    const double before = h;
+    h = pads.Apply(x, y, h, &pad);
+    if (pad >= 0) {
+        s.pad = pad;
+        s.exact = true;
+        s.water = kLand;
+    } else if (h != before) {
+        s.exact = false;  // blended toward a pad: no longer the water's own level
+    }
+    s.feet = h;
+    return s;
+}
+
+Sample& TileBuilder::Corner(BlockBuild& b, int i, int j) const {
+    CornerGrid& g = b.grid;
+    const std::size_t k = static_cast<std::size_t>(j) * g.size + i;
+    if (!g.done[k]) {
+        g.samples[k] = Height(g.x0 + i * g.spacing, g.y0 + j * g.spacing);
+        g.done[k] = 1;
+    }
+    return g.samples[k];
+}
+
+std::uint8_t TileBuilder::MaterialOf(const Sample& c, double x, double y, const double h[4],
+                                     double size) const {
+    if (c.pad >= 0) return kGrass;
+    if (c.water != kLand) return kWater;
+    const double rise = std::max({std::fabs(h[0] - h[2]), std::fabs(h[1] - h[3]),
+                                  std::fabs(h[0] - h[1]), std::fabs(h[0] - h[3])});
+    double lat = 0, lon = 0;
+    Geo(x, y, &lat, &lon);
+    return LandCover(lat, lon, c.feet, rise / (size * kFeetPerUnit), x, y);
+}
+
+bool TileBuilder::NeedsSplit(BlockBuild& b, int level, int i0, int j0, int step,
+                             const double h[4]) {
+    if (level == 0) return false;
+    const CornerGrid& g = b.grid;
+    const double x0 = g.x0 + i0 * g.spacing, y0 = g.y0 + j0 * g.spacing;
+    const double size = step * g.spacing;
+    const double x1 = x0 + size, y1 = y0 + size;
+    const bool mixed = water.IsMixed(x0, y0, x1, y1);
+    if (mixed && level > kShoreLevel) return true;
+    const bool allWater = !mixed && water.ClassAt(x0 + size / 2, y0 + size / 2) != kLand;
+    if (!allWater && level > kLandLevel) return true;
+    pads.Near(x0, y0, x1, y1, &nearPads);
+    for (int p : nearPads)
+        if (pads.CrossesEdge(p, x0, y0, x1, y1)) return true;
+    if (level <= kReliefLevel && nearPads.empty()) return false;
+    // The ground at the cell's centre and edge midpoints against the cell's own triangles.
+    const double half = size / 2;
+    const double probes[5][2] = {{half, half}, {half, 0}, {0, half}, {size, half}, {half, size}};
+    for (const auto& p : probes) {
+        double feet = 0.0;
+        if (step % 2 == 0) {
+            feet = Corner(b, i0 + static_cast<int>(p[0] / g.spacing),
+                          j0 + static_cast<int>(p[1] / g.spacing))
+                       .feet;
+        } else {
+            feet = Height(x0 + p[0], y0 + p[1]).feet;
+        }
+        if (std::fabs(feet - TriangleHeight(h, size, p[0], p[1])) > kTolerance) return true;
+    }
+    return false;
+}
+
+void TileBuilder::BuildCell(BlockBuild& b, int level, std::uint32_t square, int which, int ci,
+                            int cj, bool dense) {
+    const int step = 1 << (level - b.baseLevel);
+    const int i0 = ci * step, j0 = cj * step;
+    const std::array<std::int32_t, 4> idx = {
+        j0 * b.grid.size + i0, (j0 + step) * b.grid.size + i0,
+        (j0 + step) * b.grid.size + i0 + step, j0 * b.grid.size + i0 + step};
+    double h[4];
+    for (int k = 0; k < 4; ++k)
+        h[k] = Corner(b, idx[static_cast<std::size_t>(k)] % b.grid.size,
+                      idx[static_cast<std::size_t>(k)] / b.grid.size)
+                   .feet;
+    const double size = step * b.grid.spacing;
+    const double x0 = b.grid.x0 + i0 * b.grid.spacing, y0 = b.grid.y0 + j0 * b.grid.spacing;
+    // The centre is a grid corner for every cell but the finest.
+    const Sample centre = step >= 2 ? Corner(b, i0 + step / 2, j0 + step / 2)
+                                    : Height(x0 + size / 2, y0 + size / 2);
+    const std::uint8_t material = MaterialOf(centre, x0 + size / 2, y0 + size / 2, h, size);
+    const std::size_t slot = static_cast<std::size_t>(square) * 4 + static_cast<std::size_t>(which);
+    auto& levelCorners = b.corners[static_cast<std::size_t>(level - b.model.firstLevel)];
+    if (levelCorners.size() <= slot) levelCorners.resize(slot + 1);
+    levelCorners[slot] = idx;
+    std::uint16_t link = world::kLinkLeaf;
+    if (dense) {
+        // The root's dense levels: the four sub-cells form the finer level's square at once.
+        const world::TerrainLevelModel& finer = b.model.Level(level - 1);
+        link = static_cast<std::uint16_t>(world::kLinkSubdivided |
+                                          ((static_cast<std::uint32_t>(cj) << finer.widthExp) +
+                                           static_cast<std::uint32_t>(ci)));
+    } else if (level == kRootFinest && b.baseLevel == kRootFinest) {
+        if (NeedsSplit(b, level, i0, j0, step, h)) {
+            const std::uint32_t id = world::kTerrainRootBlock + 1 +
+                                     static_cast<std::uint32_t>(cj * 16 + ci);
+            link = static_cast<std::uint16_t>(world::kLinkBlock | id);
+            // The block covering this cell.
+            BlockBuild sub;
+            sub.baseLevel = 0;
+            sub.grid.x0 = x0;
+            sub.grid.y0 = y0;
+            sub.grid.spacing = 512.0;
+            sub.grid.size = 129;
+            // The corner memory of one block is reused for the next.
+            sub.grid.samples.swap(blockSamples);
+            sub.grid.done.swap(blockDone);
+            sub.grid.samples.resize(129 * 129);
+            sub.grid.done.assign(129 * 129, 0);
+            sub.model.id = id;
+            sub.model.firstLevel = 0;
+            sub.model.topLevel = kBlockTop;
+            sub.model.startLevelIndex = kBlockTop;
+            sub.model.inheritMaterial = true;
+            sub.model.levels.resize(kBlockTop + 1);
+            sub.corners.resize(kBlockTop + 1);
+            for (int l = 0; l <= kBlockTop; ++l) {
+                sub.model.levels[static_cast<std::size_t>(l)].widthExp =
+                    static_cast<std::uint32_t>(kBlockTop - l);
+                sub.model.levels[static_cast<std::size_t>(l)].heightExp =
+                    static_cast<std::uint32_t>(kBlockTop - l);
+            }
+            const std::uint32_t top = sub.model.Level(kBlockTop).AddSquare();
+            for (int k = 0; k < 4; ++k)
+                BuildCell(sub, kBlockTop, top, k, k & 1, k >> 1, false);
+            Quantise(sub);
+            subBlocks.push_back(std::move(sub.model));
+            blockSamples.swap(sub.grid.samples);
+            blockDone.swap(sub.grid.done);
+        }
+    } else if (NeedsSplit(b, level, i0, j0, step, h)) {
+        const std::uint32_t sq = b.model.Level(level - 1).AddSquare();
+        link = static_cast<std::uint16_t>(world::kLinkSubdivided | sq);
+        for (int k = 0; k < 4; ++k)
+            BuildCell(b, level - 1, sq, k, 2 * ci + (k & 1), 2 * cj + (k >> 1), false);
+    }
+    std::uint8_t* cell = b.model.Level(level).Cell(square, which);
+    world::SetTerrainCell(cell, link, 0, 0, 0, 0, material);
+}
+
+// The block's table of 256 heights (entry 255 unused) and every cell's corner indices.
+void TileBuilder::Quantise(BlockBuild& b) const {
+    // The grid corners the cells use.
+    std::vector<std::uint8_t> isUsed(b.grid.samples.size(), 0);
+    for (const auto& level : b.corners)
+        for (const auto& c : level)
+            for (std::int32_t k : c)
+                isUsed[static_cast<std::size_t>(k)] = 1;
+    std::vector<std::int32_t> target(b.grid.samples.size(), 0);  // wanted file value per corner
+    std::set<std::int32_t> exact;
+    std::vector<double> free;
+    for (std::size_t k = 0; k < isUsed.size(); ++k) {
+        if (!isUsed[k]) continue;
+        const Sample& s = b.grid.samples[k];
+        if (s.exact && (exact.size() < 200 || exact.count(ExactFileUnits(s.feet)) != 0)) {
+            target[k] = ExactFileUnits(s.feet);
+            exact.insert(target[k]);
+        } else {
+            target[k] = FileUnits(s.feet);
+            free.push_back(s.feet);
+        }
+    }
+    std::vector<std::int32_t> entries(exact.begin(), exact.end());
+    std::sort(free.begin(), free.end());
+    if (!free.empty()) {
+        // Half the room spread evenly over the range, the rest where the heights are; what
+        // coincides is merged, so a flat block keeps few entries.
+        const std::size_t room = 255 - entries.size();
+        const std::size_t even = room / 2, rest = room - even;
+        const double lo = free.front(), hi = free.back();
+        for (std::size_t k = 0; k < even; ++k)
+            entries.push_back(FileUnits(lo + (hi - lo) * static_cast<double>(k) /
+                                                 static_cast<double>(std::max<std::size_t>(1, even - 1))));
+        for (std::size_t k = 0; k < rest; ++k)
+            entries.push_back(FileUnits(free[k * (free.size() - 1) / std::max<std::size_t>(1, rest - 1)]));
+    }
+    if (entries.empty()) entries.push_back(0);
+    std::sort(entries.begin(), entries.end());
+    entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
+    for (std::size_t i = 0; i < 255; ++i)
+        b.model.heights[i] = entries[std::min(i, entries.size() - 1)];
+    // Each corner's entry: the nearest (an exact height finds itself).
+    std::vector<std::uint8_t> index(b.grid.samples.size(), 0);
+    for (std::size_t k = 0; k < isUsed.size(); ++k) {
+        if (!isUsed[k]) continue;
+        const std::int32_t f = target[k];
+        const auto it = std::lower_bound(entries.begin(), entries.end(), f);
+        std::size_t at = 0;
+        if (it == entries.end()) {
+            at = entries.size() - 1;
+        } else if (it != entries.begin() && f - *(it - 1) <= *it - f) {
+            at = static_cast<std::size_t>(it - entries.begin()) - 1;
+        } else {
+            at = static_cast<std::size_t>(it - entries.begin());
+        }
+        index[k] = static_cast<std::uint8_t>(at);
+    }
+    for (std::size_t l = 0; l < b.corners.size(); ++l) {
+        world::TerrainLevelModel& level = b.model.levels[l];
+        for (std::size_t slot = 0; slot < b.corners[l].size(); ++slot) {
+            std::uint8_t* cell = level.Cell(static_cast<std::uint32_t>(slot / 4),
+                                            static_cast<int>(slot % 4));
+            const auto& c = b.corners[l][slot];
+            world::SetTerrainCell(cell, static_cast<std::uint16_t>(cell[0] | (cell[1] << 8)),
+                                  index[static_cast<std::size_t>(c[0])],
+                                  index[static_cast<std::size_t>(c[1])],
+                                  index[static_cast<std::size_t>(c[2])],
+                                  index[static_cast<std::size_t>(c[3])], cell[6]);
+        }
+    }
+}
+
+world::TerrainTileModel TileBuilder::Build(std::uint64_t* samplesTaken) {
+    BlockBuild root;
+    root.baseLevel = kRootFinest;
+    root.grid.x0 = column * kTileUnits;
+    root.grid.y0 = row * kTileUnits;
+    root.grid.spacing = 65536.0;
+    root.grid.size = 17;
+    root.grid.samples.resize(17 * 17);
+    root.grid.done.assign(17 * 17, 0);
+    root.model.id = world::kTerrainRootBlock;
+    root.model.firstLevel = kRootFinest;
+    root.model.topLevel = kRootTop;
+    root.model.startLevelIndex = kRootTop - kRootFinest;
+    root.model.materialFile = kMaterialList;
+    root.model.levels.resize(kRootTop - kRootFinest + 1);
+    root.corners.resize(root.model.levels.size());
+    for (int l = kRootFinest; l <= kRootTop; ++l) {
+        world::TerrainLevelModel& lv = root.model.Level(l);
+        lv.widthExp = lv.heightExp = static_cast<std::uint32_t>(kRootTop - l + 1);
+        for (std::uint32_t k = 0; k < (1u << (2 * lv.widthExp)); ++k)
+            lv.AddSquare();
+    }
+    for (int l = kRootTop; l >= kRootFinest; --l) {
+        const world::TerrainLevelModel& lv = root.model.Level(l);
+        const int cells = 2 << lv.widthExp;
+        for (int cj = 0; cj < cells; ++cj)
+            for (int ci = 0; ci < cells; ++ci)
+                BuildCell(root, l, static_cast<std::uint32_t>(((cj >> 1) << lv.widthExp) + (ci >> 1)),
+                          (cj & 1) * 2 + (ci & 1), ci, cj, l > kRootFinest);
+    }
+    Quantise(root);
+    world::TerrainTileModel tile;
+    tile.blocks.push_back(std::move(root.model));
+    for (world::TerrainBlockModel& b : subBlocks)
+        tile.blocks.push_back(std::move(b));
+    subBlocks.clear();
+    *samplesTaken += samples;
+    return tile;
+}
+
+std::string TileFile(const TileId& t) {
+    char name[32];
+    std::snprintf(name, sizeof name, "NA_%02dX%02d.TED", t.row, t.column);
+    return std::string(kFolder) + name;
+}
+
+}  // namespace
+
+}  // namespace terrain
+
+int MakeTerrain(Installation& installation, std::string* error) {
+    using namespace terrain;
+    const auto started = std::chrono::steady_clock::now();
+    std::vector<TileId> tiles;
+    if (!TilesToMake(installation, &tiles, error)) return 0;
+    if (tiles.empty()) {
+        *error = "the terrain box touches no tile of the world";
+        return 0;
+    }
+    PublicData data;
+    if (!ReadPublicData(installation.DataDir(), &data, error)) return 0;
+    Outlines outlines;
+    if (!ReadOutlines(installation.DataDir(), &outlines, error)) return 0;
+    int c0 = 16, r0 = 16, c1 = -1, r1 = -1;
+    for (const TileId& t : tiles) {
+        c0 = std::min(c0, t.column);
+        c1 = std::max(c1, t.column);
+        r0 = std::min(r0, t.row);
+        r1 = std::max(r1, t.row);
+    }
+    const ElevationField field(data.points, c0, r0, c1, r1);
+    // A lake lies at the lower quarter of the ground round its shore.
+    for (std::size_t l = 0; l < outlines.lakes.size(); ++l) {
+        std::vector<double> shore;
+        for (const Vec2& p : outlines.lakes[l])
+            shore.push_back(field.Base(p.x, p.y));
+        std::sort(shore.begin(), shore.end());
+        outlines.lakeFeet[l] = shore.empty() ? 0.0 : std::round(shore[shore.size() / 4]);
+    }
+    const PadSet pads(data.landAirports, c0 * kTileUnits, r0 * kTileUnits, (c1 + 1) * kTileUnits,
+                      (r1 + 1) * kTileUnits);
+    std::uint64_t bytes = 0, samples = 0;
+    std::vector<std::string> conflicts;
+    for (const TileId& t : tiles) {
+        const TileWater water(outlines, t.column, t.row);
+        TileBuilder builder(field, pads, water, t.column, t.row);
+        const world::TerrainTileModel model = builder.Build(&samples);
+        const std::string path = installation.PrepareFile(TileFile(t));
+        if (!world::WriteTerrainTile(path, model, error)) return 0;
+        // Each land airport must stand at its published elevation in the tile as the program
+        // reads it; where another airport's pad holds its place, it is listed.
+        world::TerrainGrid grid;
+        if (!grid.Open(path)) {
+            *error = "the tile " + path + " does not read back";
+            return 0;
+        }
+        std::int32_t converted[256];
+        for (int i = 0; i < 256; ++i)
+            converted[i] = world::ConvertHeightToTerrain(grid.Root()->ownHeights[static_cast<std::size_t>(i)]);
+        grid.ConvertHeightsToTerrain(true);
+        grid.SetRootHeights(converted);
+        for (const Airport& a : data.landAirports) {
+            const double lx = a.at.x - t.column * kTileUnits, ly = a.at.y - t.row * kTileUnits;
+            if (lx < 0 || ly < 0 || lx >= kTileUnits || ly >= kTileUnits) continue;
+            const double feet = grid.GetHeightAt(static_cast<std::int32_t>(std::floor(lx)),
+                                                 static_cast<std::int32_t>(std::floor(ly)))
+                                    .height *
+                                kFeetPerUnit;
+            if (std::fabs(feet - a.feet) > 4.5) {
+                char line[160];
+                std::snprintf(line, sizeof line, "%s %.0f ft: the ground there is %.0f ft",
+                              a.ident.c_str(), a.feet, feet);
+                conflicts.push_back(line);
+            }
+        }
+        bytes += std::filesystem::file_size(path);
+    }
+    std::string list = "Airports whose published elevation the ground does not meet (another "
+                       "airport's pad holds the place):\n";
+    for (const std::string& c : conflicts) {
+        list += c;
+        list += '\n';
+        std::printf("mkdata: terrain: pad conflict: %s\n", c.c_str());
+    }
+    installation.AddFile(std::string(kFolder) + "PadConflicts.txt", Bytes(list.begin(), list.end()));
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::printf("mkdata: terrain: %zu tiles, %.1f MB, %llu height samples, %zu pad conflicts, "
+                "%.1f s\n",
+                tiles.size(), bytes / 1048576.0, static_cast<unsigned long long>(samples),
+                conflicts.size(), seconds);
+    return 1;
+}
+
+}  // namespace mkdata

@@ -1,0 +1,638 @@
+#include "world/terrain_grid.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+#include "core/endian.h"
+#include "win/file_api.h"
+#include "world/terrain_materials.h"
+
+namespace world {
+
+namespace {
+
+constexpr std::uint32_t kHeaderBytes = 52;
+constexpr std::uint32_t kBlockRecordBytes = 48;
+constexpr std::uint32_t kBlockHeaderFixed = 44;
+// A block list beyond this many records or bytes is not a tile.
+constexpr std::uint32_t kMaxBlockRecords = 1u << 16;
+constexpr std::int64_t kMaxBlockListBytes = 16 << 20;
+// The largest scale shift that leaves room for the deepest pyramid in 31 bits.
+constexpr std::uint32_t kMaxScaleShift = 24;
+// A descent passes each level of each block once; more steps than this mean a cycle.
+constexpr int kMaxDescentSteps = 4 * kMaxTerrainLevels;
+
+TerrainHeightResult theHeightResult;
+
+int ReadEntry(core::VolumeRStream& volume, std::uint32_t id, std::int64_t maxBytes,
+              std::vector<std::uint8_t>* out) {
+    const std::int64_t size = volume.GetEntrySizeById(id);
+    if (size < 0 || size > maxBytes) return 0;
+    if (!volume.OpenEntryById(id)) return 0;
+    out->resize(static_cast<std::size_t>(size));
+    const int ok = size == 0 || core::ReadAll(volume, static_cast<std::uint32_t>(size), out->data());
+    volume.Close();
+    return ok;
+}
+
+// Whether a folder holds a loose entry: a file named by an entry number in eight hexadecimal
+// digits, with any extension.
+bool HasLooseEntries(const std::string& folder) {
+    win::FindData found;
+    win::FindHandle search = win::FindFirstFile(folder + "\\*", &found);
+    if (!search.IsValid()) return false;
+    bool any = false;
+    do {
+        const std::string& n = found.fileName;
+        if ((found.fileAttributes & win::FILE_ATTRIBUTE_DIRECTORY) != 0 || n.size() < 8 ||
+            (n.size() > 8 && n[8] != '.')) {
+            continue;
+        }
+        any = std::all_of(n.begin(), n.begin() + 8,
+                          [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+    } while (!any && win::FindNextFile(search, &found));
+    win::FindClose(search);
+    return any;
+}
+
+std::int64_t Average(std::int64_t a, std::int64_t b) {
+    if (a == kTerrainNoData || b == kTerrainNoData) return kTerrainNoData;
+    return (a + b) / 2;
+}
+
+std::int64_t TableHeight(const std::int32_t* table, std::uint8_t index) {
+    return index == kNoHeightIndex ? kTerrainNoData : table[index];
+}
+
+}  // namespace
+
+std::int32_t ConvertHeightToTerrain(std::int32_t fileHeight) {
+    // Each product is truncated toward zero, as the tile's heights have always been converted.
+    const float once = static_cast<float>(fileHeight) * kTerrainHeightFactor;
+    const auto first = static_cast<std::int32_t>(once);
+    return static_cast<std::int32_t>(static_cast<float>(first) * kTerrainHeightFactor);
+}
+
+const TerrainLevel* TerrainCellPyramid::Level(std::int32_t levelNumber) const {
+    const std::int64_t i = static_cast<std::int64_t>(levelNumber) - firstLevel;
+    if (i < 0 || i >= static_cast<std::int64_t>(levels.size())) return nullptr;
+    return &levels[static_cast<std::size_t>(i)];
+}
+
+TerrainGrid::TerrainGrid() {
+    blocks.reserve(5);
+}
+
+TerrainGrid::~TerrainGrid() {
+    Close();
+}
+
+int TerrainGrid::Open(std::string_view fileName) {
+    Close();
+    blocks.clear();
+    blockIndex.clear();
+    const std::size_t slash = fileName.find_last_of("\\/");
+    looseFolder = slash == std::string_view::npos ? std::string(".")
+                                                  : std::string(fileName.substr(0, slash));
+    // Each entry is looked for as a loose file beside the tile first; a lookup that misses reads
+    // the folder again, so a folder without loose entries when the tile opens is not searched
+    // for each entry.
+    volume.SetLooseDirs(HasLooseEntries(looseFolder) ? &looseFolder : nullptr);
+    if (!volume.OpenVolume(fileName)) return 0;
+    if (!ReadHeader() || !ReadBlockList()) {
+        Close();
+        return 0;
+    }
+    root = GetBlock(nullptr, kTerrainRootBlock);
+    if (root == nullptr || root->heights == nullptr) {
+        root = nullptr;
+        Close();
+        return 0;
+    }
+    FindRecord(kTerrainRootBlock)->stamp = kPinnedStamp;
+    SetOrigin(originX, originY);
+    loaded = 1;
+    return 1;
+}
+
+void TerrainGrid::Close() {
+    if (TerrainBlockRecord* r = FindRecord(kTerrainRootBlock)) r->stamp = 0;
+    FreeBlocks(0);
+    root = nullptr;
+    volume.Close();
+    volume.FreeIndex();
+    loaded = 0;
+}
+
+void TerrainGrid::FreeBlocks(std::size_t keep) {
+    // Pinned blocks first, then the most recently used; everything after `keep` goes.
+    std::vector<TerrainBlockRecord*> order;
+    for (TerrainBlockRecord& r : blocks)
+        if (r.block) order.push_back(&r);
+    auto key = [](const TerrainBlockRecord* r) {
+        return r->stamp == kPinnedStamp ? 0x2000000 : r->stamp;
+    };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](const TerrainBlockRecord* a, const TerrainBlockRecord* b) {
+                         return key(a) > key(b);
+                     });
+    for (std::size_t i = keep; i < order.size(); ++i) {
+        if (order[i]->block.get() == root) root = nullptr;
+        order[i]->block.reset();
+    }
+}
+
+int TerrainGrid::ReadHeader() {
+    std::vector<std::uint8_t> h;
+    if (!ReadEntry(volume, kTerrainHeaderEntry, 4096, &h) || h.size() < kHeaderBytes) return 0;
+    const std::uint8_t* p = h.data();
+    if (core::ReadU32(p) != kTerrainGridVersion) return 0;
+    headerA = core::ReadU32(p + 4);
+    scaleShift = core::ReadU32(p + 8);
+    if (scaleShift > kMaxScaleShift) return 0;
+    originX = core::ReadI32(p + 12);
+    originY = core::ReadI32(p + 16);
+    for (int i = 0; i < 4; ++i)
+        bounds[i] = core::ReadI32(p + 20 + 4 * i);
+    levelRange[0] = core::ReadI32(p + 36);
+    levelRange[1] = core::ReadI32(p + 40);
+    heightRange[0] = core::ReadI32(p + 44);
+    heightRange[1] = core::ReadI32(p + 48);
+    return 1;
+}
+
+int TerrainGrid::ReadBlockList() {
+    std::vector<std::uint8_t> data;
+    if (!ReadEntry(volume, kTerrainBlockListEntry, kMaxBlockListBytes, &data)) return 0;
+    if (data.size() < 8) return 0;
+    const std::uint32_t count = core::ReadU32(data.data() + 4);
+    if (count > kMaxBlockRecords || 8 + std::uint64_t{count} * kBlockRecordBytes > data.size())
+        return 0;
+    std::size_t at = 8 + std::size_t{count} * kBlockRecordBytes;
+    auto readString = [&](std::string* out) {
+        if (at + 4 > data.size()) return false;
+        const std::uint32_t length = core::ReadU32(data.data() + at);
+        at += 4;
+        if (length > data.size() - at) return false;
+        const char* s = reinterpret_cast<const char*>(data.data() + at);
+        std::size_t n = 0;
+        while (n < length && s[n] != '\0')
+            ++n;
+        out->assign(s, n);
+        at += length;
+        return true;
+    };
+    blocks.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint8_t* r = data.data() + 8 + std::size_t{i} * kBlockRecordBytes;
+        TerrainBlockRecord rec;
+        rec.id = core::ReadU32(r + 4);
+        rec.widthExpPlusOne = core::ReadU32(r + 12);
+        rec.heightExpPlusOne = core::ReadU32(r + 16);
+        rec.firstLevel = core::ReadI32(r + 20);
+        rec.topLevel = core::ReadI32(r + 24);
+        rec.lowest = core::ReadI32(r + 28);
+        rec.highest = core::ReadI32(r + 32);
+        rec.stamp = core::ReadI32(r + 44);
+        if (rec.stamp == kPinnedStamp) rec.stamp = 0;
+        blocks.push_back(std::move(rec));
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint8_t* r = data.data() + 8 + std::size_t{i} * kBlockRecordBytes;
+        if (core::ReadU32(r) != 0 && !readString(&blocks[i].name)) return 0;
+        if (core::ReadU32(r + 40) != 0 && !readString(&blocks[i].materialFile)) return 0;
+    }
+    // Block ids are small numbers, a table by id; a record whose id lies among the data
+    // entries names no block that could load, and is left out.
+    std::uint32_t largest = 0;
+    for (const TerrainBlockRecord& b : blocks)
+        if (b.id < kTerrainDataEntryFlag) largest = std::max(largest, b.id);
+    blockIndex.assign(std::size_t{largest} + 1, -1);
+    for (std::uint32_t i = count; i-- > 0;)
+        if (blocks[i].id < kTerrainDataEntryFlag) blockIndex[blocks[i].id] = static_cast<std::int32_t>(i);
+    return 1;
+}
+
+TerrainBlockRecord* TerrainGrid::FindRecord(std::uint32_t id) {
+    if (id >= blockIndex.size() || blockIndex[id] < 0) return nullptr;
+    return &blocks[static_cast<std::size_t>(blockIndex[id])];
+}
+
+std::unique_ptr<TerrainCellPyramid> TerrainGrid::LoadBlock(std::uint32_t id) {
+    if (id >= kTerrainDataEntryFlag) return nullptr;
+    std::vector<std::uint8_t> h;
+    if (!ReadEntry(volume, id, kBlockHeaderFixed + 1024 + 64, &h) || h.size() < 36)
+        return nullptr;
+    auto b = std::make_unique<TerrainCellPyramid>();
+    const std::uint8_t* p = h.data();
+    b->id = core::ReadU32(p + 4);
+    b->startLevelIndex = core::ReadU32(p + 8);
+    b->reserved = core::ReadU32(p + 12);
+    b->firstLevel = core::ReadI32(p + 16);
+    b->topLevel = core::ReadI32(p + 20);
+    b->lowest = core::ReadI32(p + 24);
+    b->highest = core::ReadI32(p + 28);
+    b->sharedHeights = core::ReadU32(p + 32);
+    std::size_t at = 36;
+    if (b->sharedHeights == 0) {
+        if (h.size() < at + 1024 + 8) return nullptr;
+        for (int i = 0; i < 256; ++i)
+            b->ownHeights[static_cast<std::size_t>(i)] = core::ReadI32(p + at + 4 * i);
+        b->ownHeights[255] = kTerrainNoData;
+        if (convertHeights) {
+            for (int i = 0; i < 255; ++i) {
+                std::int32_t& v = b->ownHeights[static_cast<std::size_t>(i)];
+                if (v != kTerrainNoData) v = ConvertHeightToTerrain(v);
+            }
+        }
+        b->heights = b->ownHeights.data();
+        at += 1024;
+    }
+    if (h.size() < at + 8) return nullptr;
+    b->inheritMaterial = core::ReadU32(p + at);
+    b->levelCount = core::ReadU32(p + at + 4);
+    // The pyramid must be whole and shiftable: levels first..top, lookups starting inside.
+    if (b->id != id || b->firstLevel < 0 || b->topLevel < b->firstLevel ||
+        b->levelCount != static_cast<std::uint32_t>(b->topLevel - b->firstLevel + 1) ||
+        b->levelCount > static_cast<std::uint32_t>(kMaxTerrainLevels) ||
+        scaleShift + static_cast<std::uint32_t>(b->topLevel) > 30 ||
+        b->startLevelIndex >= b->levelCount) {
+        return nullptr;
+    }
+    if (!MapBlockData(*b)) return nullptr;
+    return b;
+}
+
+int TerrainGrid::MapBlockData(TerrainCellPyramid& b) {
+    const std::uint32_t id = b.id | kTerrainDataEntryFlag;
+    const std::uint8_t* data = nullptr;
+    std::uint64_t size = 0;
+    if (volume.HasLooseMember(id)) {
+        if (!ReadEntry(volume, id, std::int64_t{1} << 30, &b.ownedData)) return 0;
+        data = b.ownedData.data();
+        size = b.ownedData.size();
+    } else {
+        // Squares are used in place, so the member must be stored plain in the mapping.
+        const core::VolumeEntry* e = volume.FindEntry(id);
+        if (e == nullptr || e->compression != core::kVolumeStored) return 0;
+        data = volume.GetEntryData(id);
+        if (data == nullptr || volume.GetStoredSize(*e) < e->size) return 0;
+        size = e->size;
+        b.mappedData = data;
+    }
+    const std::uint64_t headers = 4 + std::uint64_t{b.levelCount} * kTerrainLevelHeaderBytes;
+    if (size < headers) return 0;
+    std::uint64_t squaresAt = headers;
+    b.levels.resize(b.levelCount);
+    for (std::uint32_t i = 0; i < b.levelCount; ++i) {
+        const std::uint8_t* lh = data + 4 + std::size_t{i} * kTerrainLevelHeaderBytes;
+        TerrainLevel& level = b.levels[i];
+        level.squareCount = core::ReadU32(lh + 4);
+        level.widthExp = core::ReadU32(lh + 8);
+        level.heightExp = core::ReadU32(lh + 12);
+        if (level.widthExp > 15 || level.heightExp > 15) return 0;
+        const std::uint64_t bytes = std::uint64_t{level.squareCount} * kTerrainSquareBytes;
+        if (bytes > size - squaresAt) return 0;
+        level.squares = data + squaresAt;
+        squaresAt += bytes;
+    }
+    // Lookups index the starting level's squares directly by cell position.
+    const TerrainLevel& start = b.levels[b.startLevelIndex];
+    if (std::uint64_t{start.squareCount} < (std::uint64_t{1} << (start.widthExp + start.heightExp)))
+        return 0;
+    return 1;
+}
+
+TerrainCellPyramid* TerrainGrid::GetBlock(TerrainCellPyramid* from, std::uint32_t id) {
+    TerrainBlockRecord* rec =
+        id < blockIndex.size() && blockIndex[id] >= 0 ? &blocks[static_cast<std::size_t>(blockIndex[id])] : nullptr;
+    if (rec == nullptr) return nullptr;
+    if (!rec->block) {
+        std::unique_ptr<TerrainCellPyramid> b = LoadBlock(id);
+        if (!b) return nullptr;
+        b->materials = rec->materials;
+        if (b->materials != nullptr) b->inheritMaterial = 0;
+        rec->block = std::move(b);
+    }
+    TerrainCellPyramid* b = rec->block.get();
+    if (from != nullptr) {
+        if (b->sharedHeights != 0 && b->heights == nullptr) b->heights = from->heights;
+        if (b->materials == nullptr && b->inheritMaterial != 0) b->materials = from->materials;
+    }
+    if (rec->stamp != kPinnedStamp) rec->stamp = ++accessCounter;
+    return b;
+}
+
+void TerrainGrid::SetOrigin(std::int32_t x, std::int32_t y) {
+    originX = x;
+    originY = y;
+    if (root == nullptr || root->levels.empty()) {
+        bounds[0] = bounds[2] = x;
+        bounds[1] = bounds[3] = y;
+        return;
+    }
+    const TerrainLevel& top = root->levels.back();
+    const std::int64_t t = std::int64_t{scaleShift} + root->topLevel;
+    auto clamp = [](std::int64_t v) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+    };
+    const std::int64_t minX = std::int64_t{x} * (std::int64_t{1} << t);
+    const std::int64_t minY = std::int64_t{y} * (std::int64_t{1} << t);
+    bounds[0] = clamp(minX);
+    bounds[1] = clamp(minY);
+    bounds[2] = clamp(minX + (std::int64_t{1} << (top.widthExp + 1 + t)));
+    bounds[3] = clamp(minY + (std::int64_t{1} << (top.heightExp + 1 + t)));
+}
+
+namespace {
+
+// The cell at a block's dense level holding a block-local point, or none.
+inline TerrainCellView DenseCell(const TerrainCellPyramid& b, std::int32_t level,
+                                 std::uint32_t shift, std::int64_t lx, std::int64_t ly) {
+    const TerrainLevel* lv = b.Level(level);
+    if (lv == nullptr || lx < 0 || ly < 0) return {};
+    const std::int64_t cx = lx >> (shift + static_cast<std::uint32_t>(level));
+    const std::int64_t cy = ly >> (shift + static_cast<std::uint32_t>(level));
+    if (cx >= (std::int64_t{2} << lv->widthExp) || cy >= (std::int64_t{2} << lv->heightExp))
+        return {};
+    const std::uint64_t square = (static_cast<std::uint64_t>(cy >> 1) << lv->widthExp) +
+                                 static_cast<std::uint64_t>(cx >> 1);
+    if (square >= lv->squareCount) return {};
+    return {lv->squares + square * kTerrainSquareBytes +
+            static_cast<std::size_t>(((cy & 1) * 2 + (cx & 1)) * kTerrainCellBytes)};
+}
+
+}  // namespace
+
+int TerrainGrid::Descend(std::int32_t x, std::int32_t y, TerrainCellLookup* out,
+                         std::int32_t minLevel, std::vector<TerrainPathStep>* path) {
+    if (loaded == 0 || root == nullptr) return 0;
+    if (x < bounds[0] || x >= bounds[2] || y < bounds[1] || y >= bounds[3]) return 0;
+    const std::uint32_t s = scaleShift;
+    TerrainCellPyramid* block = root;
+    std::int32_t level = root->StartLevel();
+    const std::int64_t t = std::int64_t{s} + root->topLevel;
+    std::int64_t lx = std::int64_t{x} - std::int64_t{originX} * (std::int64_t{1} << t);
+    std::int64_t ly = std::int64_t{y} - std::int64_t{originY} * (std::int64_t{1} << t);
+    TerrainCellView cell = DenseCell(*block, level, s, lx, ly);
+    TerrainCellView parent;
+    const std::int32_t* parentHeights = nullptr;
+    if (cell.IsNull()) return 0;
+    for (int step = 0;; ++step) {
+        if (step > kMaxDescentSteps || block->heights == nullptr) return 0;
+        const std::uint32_t cellShift = s + static_cast<std::uint32_t>(level);
+        if (path != nullptr) {
+            path->push_back(TerrainPathStep{block, static_cast<std::int32_t>(x - lx),
+                                            static_cast<std::int32_t>(y - ly), cell, parent,
+                                            static_cast<std::int32_t>(lx >> cellShift),
+                                            static_cast<std::int32_t>(ly >> cellShift), level});
+        }
+        // A material index past the block's list is a damaged cell: no terrain here.
+        if (cell.Material() != kNoMaterial && block->materials != nullptr &&
+            block->materials->At(cell.Material()) == nullptr) {
+            return 0;
+        }
+        const std::uint16_t link = cell.Link();
+        const std::uint16_t value = link & kLinkValueMask;
+        const std::uint16_t kind = link & kLinkKindMask;
+        if (kind == kLinkLeaf) break;
+        if (kind == kLinkEmpty) return 0;
+        if (kind == kLinkSubdivided) {
+            if (level <= minLevel) break;
+            const TerrainLevel* finer = block->Level(level - 1);
+            if (finer == nullptr || value >= finer->squareCount) return 0;
+            --level;
+            const std::uint32_t sh = s + static_cast<std::uint32_t>(level);
+            const std::int64_t cx = lx >> sh;
+            const std::int64_t cy = ly >> sh;
+            parent = cell;
+            parentHeights = block->heights;
+            cell = TerrainCellView{finer->squares + std::size_t{value} * kTerrainSquareBytes +
+                                   static_cast<std::size_t>(((cy & 1) * 2 + (cx & 1)) *
+                                                            kTerrainCellBytes)};
+            continue;
+        }
+        // Another block covering exactly this cell: its corner is the cell's corner, and its
+        // pyramid must start below this level, so every link makes progress.
+        TerrainCellPyramid* next = GetBlock(block, value);
+        if (next == nullptr || next->heights == nullptr) return 0;
+        const std::int64_t size = std::int64_t{1} << cellShift;
+        lx &= size - 1;
+        ly &= size - 1;
+        const std::int32_t nextLevel = next->StartLevel();
+        if (nextLevel >= level) return 0;
+        parent = cell;
+        parentHeights = block->heights;
+        block = next;
+        level = nextLevel;
+        cell = DenseCell(*block, level, s, lx, ly);
+        if (cell.IsNull()) return 0;
+    }
+    if (out != nullptr) {
+        const std::uint32_t sh = s + static_cast<std::uint32_t>(level);
+        out->block = block;
+        out->cell = cell;
+        out->parent = parent;
+        out->parentHeights = parentHeights;
+        out->level = level;
+        out->cellX = static_cast<std::int32_t>(lx >> sh);
+        out->cellY = static_cast<std::int32_t>(ly >> sh);
+        out->localX = static_cast<std::int32_t>(lx);
+        out->localY = static_cast<std::int32_t>(ly);
+    }
+    return 1;
+}
+
+int TerrainGrid::FindCell(std::int32_t x, std::int32_t y, TerrainCellLookup* out,
+                          std::int32_t minLevel) {
+    return Descend(x, y, out, minLevel, nullptr);
+}
+
+int TerrainGrid::CollectPath(std::int32_t x, std::int32_t y, std::vector<TerrainPathStep>* list) {
+    return Descend(x, y, nullptr, 0, list);
+}
+
+TerrainCorners TerrainGrid::CellCorners(const TerrainCellLookup& at) {
+    TerrainCorners c;
+    const std::int32_t* table = at.block->heights;
+    bool missing = false;
+    for (int i = 0; i < 4; ++i) {
+        c.h[i] = TableHeight(table, at.cell.Height(i));
+        missing |= c.h[i] == kTerrainNoData;
+    }
+    if (!missing) return c;
+    if (!at.parent.IsNull() && at.parentHeights != nullptr) {
+        std::int64_t p[4];
+        for (int i = 0; i < 4; ++i)
+            p[i] = TableHeight(at.parentHeights, at.parent.Height(i));
+        const int b = at.cellX & 1;
+        const std::int64_t fill[4] = {Average(p[2 * b + 1], p[0]), Average(p[2 * b], p[1]),
+                                      Average(p[2 * b + 1], p[2]), Average(p[2 * b], p[3])};
+        for (int i = 0; i < 4; ++i)
+            if (c.h[i] == kTerrainNoData) c.h[i] = fill[i];
+    }
+    bool anyData = false;
+    for (int i = 0; i < 4; ++i)
+        anyData |= at.cell.Height(i) != kNoHeightIndex;
+    std::int64_t fallback = 0;
+    if (anyData) {
+        const std::int64_t v = TableHeight(table, at.cell.MaxIndex());
+        fallback = v == kTerrainNoData ? 0 : v;
+    }
+    for (int i = 0; i < 4; ++i)
+        if (c.h[i] == kTerrainNoData) c.h[i] = fallback;
+    return c;
+}
+
+void TerrainGrid::EvaluateCell(const TerrainCorners& c, std::int32_t shiftLevel, std::int32_t u,
+                               std::int32_t v, TerrainHeightResult* out) {
+    const std::int64_t h0 = c.h[0], h1 = c.h[1], h2 = c.h[2], h3 = c.h[3];
+    const std::int64_t size = std::int64_t{1} << shiftLevel;
+    // 2^-shiftLevel (cells are at most 2^30 units across).
+    const float k = 1.0f / static_cast<float>(size);
+    const std::int64_t d = h2 - h3 - h1 + h0;
+    // Products in 64 bits: a cell may span more heights than 32-bit products can hold.
+    std::int64_t base = 0;
+    std::int64_t num = 0;
+    std::int64_t n0 = 0, n1 = 0;
+    if (d == 0) {
+        base = h0;
+        num = (h1 - h0) * v + (h3 - h0) * u;
+        n0 = h1 - h2;
+        n1 = h0 - h1;
+    } else if (d < 0) {
+        if (v < u) {
+            base = h3;
+            num = (size - u) * (h0 - h3) + (h2 - h3) * v;
+            n0 = h0 - h3;
+            n1 = h3 - h2;
+        } else {
+            base = h1;
+            num = (size - v) * (h0 - h1) + (h2 - h1) * u;
+            n0 = h1 - h2;
+            n1 = h0 - h1;
+        }
+    } else if (size - u <= v) {
+        base = h2;
+        num = (h3 - h2) * (size - v) + (h1 - h2) * (size - u);
+        n0 = h1 - h2;
+        n1 = h3 - h2;
+    } else {
+        base = h0;
+        num = (h1 - h0) * v + (h3 - h0) * u;
+        n0 = h0 - h3;
+        n1 = h0 - h1;
+    }
+    out->height = static_cast<float>(base) + static_cast<float>(num) * k;
+    out->normal[0] = static_cast<float>(n0);
+    out->normal[1] = static_cast<float>(n1);
+    out->normal[2] = static_cast<float>(size);
+}
+
+const TerrainHeightResult& TerrainGrid::GetHeightAt(std::int32_t x, std::int32_t y) {
+    TerrainHeightResult& r = theHeightResult;
+    TerrainCellLookup at;
+    if (!FindCell(x, y, &at, 0)) {
+        r = TerrainHeightResult{};
+        return r;
+    }
+    const std::int32_t sl = static_cast<std::int32_t>(scaleShift) + at.level;
+    const std::int32_t mask = (std::int32_t{1} << sl) - 1;
+    EvaluateCell(CellCorners(at), sl, at.localX & mask, at.localY & mask, &r);
+    r.material = nullptr;
+    if (at.cell.Material() != kNoMaterial && at.block->materials != nullptr)
+        r.material = at.block->materials->At(at.cell.Material());
+    return r;
+}
+
+void TerrainGrid::SetRootMaterialList(TerrainMaterialList* list) {
+    if (root == nullptr) return;
+    root->materials = list;
+    root->inheritMaterial = 0;
+    if (TerrainBlockRecord* r = FindRecord(kTerrainRootBlock)) r->materials = list;
+}
+
+void TerrainGrid::SetBlockMaterialList(std::uint32_t id, TerrainMaterialList* list) {
+    TerrainBlockRecord* r = FindRecord(id);
+    if (r == nullptr) return;
+    r->materials = list;
+    if (r->block) {
+        r->block->materials = list;
+        r->block->inheritMaterial = 0;
+    }
+}
+
+void TerrainGrid::SetRootHeights(const std::int32_t* table) {
+    if (root == nullptr) return;
+    std::copy(table, table + 256, root->ownHeights.begin());
+    root->ownHeights[255] = kTerrainNoData;
+    root->heights = root->ownHeights.data();
+    std::int32_t lo = kTerrainNoData, hi = kTerrainNoHeights;
+    for (int i = 0; i < 255; ++i) {
+        const std::int32_t v = root->ownHeights[static_cast<std::size_t>(i)];
+        if (v == kTerrainNoData) continue;
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+    root->lowest = lo;
+    root->highest = hi;
+    if (TerrainBlockRecord* r = FindRecord(kTerrainRootBlock)) {
+        r->lowest = lo;
+        r->highest = hi;
+    }
+    RecomputeRanges();
+}
+
+void TerrainGrid::RecomputeRanges() {
+    bool first = true;
+    for (const TerrainBlockRecord& r : blocks) {
+        if (first) {
+            levelRange[0] = r.firstLevel;
+            levelRange[1] = r.topLevel;
+            heightRange[0] = kTerrainNoData;
+            heightRange[1] = kTerrainNoHeights;
+            first = false;
+        }
+        levelRange[0] = std::min(levelRange[0], r.firstLevel);
+        levelRange[1] = std::max(levelRange[1], r.topLevel);
+        if (r.lowest == kTerrainNoData || r.highest == kTerrainNoHeights) continue;
+        heightRange[0] = std::min(heightRange[0], r.lowest);
+        heightRange[1] = std::max(heightRange[1], r.highest);
+    }
+    if (heightRange[0] == kTerrainNoData) heightRange[0] = heightRange[1] = 0;
+}
+
+void TerrainGrid::SetBlockName(std::uint32_t id, std::string_view name) {
+    if (TerrainBlockRecord* r = FindRecord(id)) r->name.assign(name);
+}
+
+void TerrainGrid::SetBlockMaterialFile(std::uint32_t id, std::string_view name) {
+    if (TerrainBlockRecord* r = FindRecord(id)) r->materialFile.assign(name);
+}
+
+void TerrainGrid::ConvertHeightsToTerrain(bool on) {
+    if (on && !convertHeights) {
+        // The ranges of blocks not loaded yet are in the file's unit too.
+        for (TerrainBlockRecord& r : blocks) {
+            if (r.block && r.block->sharedHeights == 0 && r.block.get() != root) {
+                for (int i = 0; i < 255; ++i) {
+                    std::int32_t& v = r.block->ownHeights[static_cast<std::size_t>(i)];
+                    if (v != kTerrainNoData) v = ConvertHeightToTerrain(v);
+                }
+            }
+            if (r.lowest != kTerrainNoData) r.lowest = ConvertHeightToTerrain(r.lowest);
+            if (r.highest != kTerrainNoHeights) r.highest = ConvertHeightToTerrain(r.highest);
+        }
+    }
+    convertHeights = on;
+}
+
+std::uint32_t TerrainGrid::LoadedBlockCount() const {
+    std::uint32_t n = 0;
+    for (const TerrainBlockRecord& r : blocks)
+        n += r.block ? 1u : 0u;
+    return n;
+}
+
+}  // namespace world

@@ -1,0 +1,702 @@
+#include "world/terrain_renderer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "gfx/palette.h"
+#include "gfx/surface.h"
+#include "ts/light_set.h"
+#include "ts/part_tree.h"
+#include "world/terrain_manager.h"
+#include "world/terrain_materials.h"
+
+namespace world {
+
+namespace {
+
+constexpr std::size_t kTableBits = 17;
+constexpr std::uint8_t kDefaultGround = 88;  // the world palette's ground colour
+
+std::uint64_t VertexKey(std::int32_t level, std::int32_t gx, std::int32_t gy) {
+    const auto x = static_cast<std::uint64_t>(static_cast<std::int64_t>(gx) + (1 << 28)) & 0x1FFFFFFFu;
+    const auto y = static_cast<std::uint64_t>(static_cast<std::int64_t>(gy) + (1 << 28)) & 0x1FFFFFFFu;
+    return (static_cast<std::uint64_t>(level & 31) << 58) | (x << 29) | y;
+}
+
+// The order of n cells starting at `base` by falling distance from the eye's cell `eye`.
+int FarFirst(std::int32_t base, int n, std::int32_t eye, int* out) {
+    int k = 0;
+    int lo = 0, hi = n - 1;
+    while (lo <= hi) {
+        const std::int64_t dl = std::llabs(static_cast<std::int64_t>(base) + lo - eye);
+        const std::int64_t dh = std::llabs(static_cast<std::int64_t>(base) + hi - eye);
+        out[k++] = dl >= dh ? lo++ : hi--;
+    }
+    return k;
+}
+
+std::int32_t Shifted(std::int32_t c, std::uint32_t shift) {
+    return static_cast<std::int32_t>(static_cast<std::int64_t>(c) * (std::int64_t{1} << shift));
+}
+
+float CornerHeight(const TerrainCellPyramid* block, TerrainCellView cell, int corner) {
+    std::uint8_t index = cell.Height(corner);
+    if (index == kNoHeightIndex) index = cell.MaxIndex();
+    if (index == kNoHeightIndex || block->heights == nullptr) return 0.0f;
+    const std::int32_t h = block->heights[index];
+    return h == kTerrainNoData ? 0.0f : static_cast<float>(h);
+}
+
+}  // namespace
+
+// ---- the view area --------------------------------------------------------------------------
+
+TerrainViewArea::TerrainViewArea() {
+    const std::int32_t initial[3] = {25000, 55000, 70000};
+    SetBands(initial, 3);
+    for (TerrainLevelView& l : levels) {
+        l.rowFirst.reserve(1024);
+        l.rowLast.reserve(1024);
+    }
+}
+
+void TerrainViewArea::SetBands(const std::int32_t* bounds, int count) {
+    std::int32_t lower = 0;
+    for (int l = 0; l < kTerrainViewLevels; ++l) {
+        TerrainLevelView& v = levels[static_cast<std::size_t>(l)];
+        if (l < count) {
+            v.lower = lower;
+            v.upper = bounds[l];
+            lower = bounds[l];
+        } else if (l == count) {
+            v.lower = lower;
+            v.upper = kUnusedBand;
+        } else {
+            v.lower = v.upper = kUnusedBand;
+        }
+    }
+}
+
+void TerrainViewArea::SetSecondDistances(const std::int32_t* distances, int count) {
+    for (int l = 0; l < kTerrainViewLevels; ++l)
+        levels[static_cast<std::size_t>(l)].second = l < count ? distances[l] : kUnusedBand;
+}
+
+void TerrainViewArea::SetRange(std::int32_t r) {
+    range = std::max(r, 1);
+    hazeNear = range / 4;
+    hazeFar = range;
+    hazeScale = 65535.0f / static_cast<float>(std::max(1, hazeFar - hazeNear));
+    words[0] = 3;
+    words[1] = 0;
+    words[2] = range;
+}
+
+bool TerrainViewArea::IsVisible(int level, std::int32_t cx, std::int32_t cy) const {
+    if (level < 0 || level >= kTerrainViewLevels) return false;
+    const TerrainLevelView& v = levels[static_cast<std::size_t>(level)];
+    if (cy < v.firstRow || cy > v.lastRow) return false;
+    const auto row = static_cast<std::size_t>(cy - v.firstRow);
+    return cx >= v.rowFirst[row] && cx <= v.rowLast[row];
+}
+
+// ---- the sorter and vertex cache ------------------------------------------------------------
+
+void TerrainKeyTable::Resize(std::size_t bits) {
+    slots.assign(std::size_t{1} << bits, Slot{});
+    shift = static_cast<std::uint32_t>(64 - bits);
+    stamp = 1;
+}
+
+void TerrainKeyTable::Clear() {
+    // A new stamp empties the table without touching it.
+    if (++stamp == 0) {
+        for (Slot& s : slots)
+            s.stamp = 0;
+        stamp = 1;
+    }
+    used = 0;
+}
+
+std::size_t TerrainKeyTable::Find(std::uint64_t key) const {
+    const std::size_t mask = slots.size() - 1;
+    std::size_t i = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift);
+    for (std::size_t probe = 0; probe < slots.size(); ++probe, i = (i + 1) & mask)
+        if (slots[i].stamp != stamp || slots[i].key == key) return i;
+    return slots.size();
+}
+
+std::int32_t TerrainKeyTable::Get(std::uint64_t key) const {
+    const std::size_t i = Find(key);
+    return i < slots.size() && slots[i].stamp == stamp ? slots[i].value : -1;
+}
+
+bool TerrainKeyTable::Put(std::uint64_t key, std::int32_t value, std::int32_t* existing) {
+    const std::size_t i = Find(key);
+    if (i >= slots.size()) return false;
+    if (slots[i].stamp == stamp) {
+        *existing = slots[i].value;
+        return false;
+    }
+    // Kept at most half full, so lookups stay short; a frame never comes near it.
+    if (used * 2 >= slots.size()) return false;
+    slots[i] = Slot{key, stamp, value};
+    ++used;
+    return true;
+}
+
+TerrainRenderItemSorter::TerrainRenderItemSorter() {
+    vertexTable.Resize(kTableBits);
+    cellTable.Resize(kTableBits - 2);
+    vertices.reserve(32768);
+    items.reserve(1000);
+}
+
+void TerrainRenderItemSorter::Reset() {
+    vertices.clear();
+    items.clear();
+    vertexTable.Clear();
+    cellTable.Clear();
+}
+
+std::int32_t TerrainRenderItemSorter::FindVertex(std::int32_t level, std::int32_t gx,
+                                                 std::int32_t gy) const {
+    return vertexTable.Get(VertexKey(level, gx, gy));
+}
+
+std::int32_t TerrainRenderItemSorter::Vertex(std::int32_t level, std::int32_t gx, std::int32_t gy,
+                                             float height) {
+    std::int32_t existing = -1;
+    if (!vertexTable.Put(VertexKey(level, gx, gy), static_cast<std::int32_t>(vertices.size()),
+                         &existing)) {
+        return existing;
+    }
+    TerrainVertex v;
+    v.gx = gx;
+    v.gy = gy;
+    v.level = level;
+    v.height = height;
+    v.distance = -1.0f;
+    vertices.push_back(v);
+    return static_cast<std::int32_t>(vertices.size()) - 1;
+}
+
+void TerrainRenderItemSorter::AddCell(std::int32_t level, std::int32_t cx, std::int32_t cy,
+                                      std::int32_t index) {
+    std::int32_t existing = -1;
+    (void)cellTable.Put(VertexKey(level, cx, cy), index, &existing);
+}
+
+std::int32_t TerrainRenderItemSorter::FindCell(std::int32_t level, std::int32_t cx,
+                                               std::int32_t cy) const {
+    return cellTable.Get(VertexKey(level, cx, cy));
+}
+
+// ---- walking ---------------------------------------------------------------------------------
+
+TerrainRenderer::TerrainRenderer() {
+    cells.reserve(8192);
+    polygon.reserve(64);
+    edge.reserve(64);
+}
+
+void TerrainRenderer::Reset(TerrainViewArea& a, TerrainRenderItemSorter& s) {
+    area = &a;
+    sorter = &s;
+    cells.clear();
+    cellsDrawn = 0;
+    sorter->Reset();
+}
+
+void TerrainRenderer::WalkTile(TerrainTile& tile) {
+    if (area == nullptr || tile.Root() == nullptr || !tile.IsLoaded()) return;
+    VisitStartCells(tile, tile.Root(), tile.Bounds()[0], tile.Bounds()[1], nullptr);
+}
+
+void TerrainRenderer::VisitStartCells(TerrainTile& tile, TerrainCellPyramid* block,
+                                      std::int32_t originX, std::int32_t originY,
+                                      const TerrainMaterial* inForce) {
+    const int level = block->StartLevel();
+    if (level < 0 || level >= kTerrainViewLevels) return;
+    const TerrainLevel* lv = block->Level(level);
+    if (lv == nullptr) return;
+    const std::uint32_t sh = area->scaleShift + static_cast<std::uint32_t>(level);
+    const std::int32_t cx0 = originX >> sh, cy0 = originY >> sh;
+    const int nx = std::min(2 << lv->widthExp, 64), ny = std::min(2 << lv->heightExp, 64);
+    const TerrainLevelView& v = area->levels[static_cast<std::size_t>(level)];
+    int rows[64], columns[64];
+    const int rn = FarFirst(cy0, ny, v.eyeCellY, rows);
+    const int cn = FarFirst(cx0, nx, v.eyeCellX, columns);
+    for (int r = 0; r < rn; ++r) {
+        for (int c = 0; c < cn; ++c) {
+            const int i = columns[c], j = rows[r];
+            const std::uint64_t square = (static_cast<std::uint64_t>(j >> 1) << lv->widthExp) +
+                                         static_cast<std::uint64_t>(i >> 1);
+            if (square >= lv->squareCount) continue;
+            const TerrainCellView cell{lv->squares + square * kTerrainSquareBytes +
+                                       static_cast<std::size_t>(((j & 1) * 2 + (i & 1)) * 8)};
+            VisitCell(tile, block, cell, level, cx0 + i, cy0 + j, inForce);
+        }
+    }
+}
+
+void TerrainRenderer::VisitCell(TerrainTile& tile, TerrainCellPyramid* block, TerrainCellView cell,
+                                int level, std::int32_t cx, std::int32_t cy,
+                                const TerrainMaterial* inForce) {
+    if (!area->IsVisible(level, cx, cy)) return;
+    const std::uint16_t link = cell.Link();
+    const std::uint16_t kind = link & kLinkKindMask;
+    const std::uint16_t value = link & kLinkValueMask;
+    const TerrainMaterial* material = inForce;
+    if (cell.Material() != kNoMaterial && block->materials != nullptr) {
+        if (const TerrainMaterial* m = block->materials->At(cell.Material())) material = m;
+    }
+    if (kind == kLinkEmpty) return;
+    if (kind == kLinkBlock) {
+        TerrainCellPyramid* next = tile.GetBlock(block, value);
+        if (next == nullptr || next->heights == nullptr || next->StartLevel() >= level) return;
+        const std::uint32_t sh = area->scaleShift + static_cast<std::uint32_t>(level);
+        VisitStartCells(tile, next, Shifted(cx, sh), Shifted(cy, sh), material);
+        return;
+    }
+    bool split = false;
+    const TerrainLevel* finer = block->Level(level - 1);
+    if (kind == kLinkSubdivided && finer != nullptr && value < finer->squareCount) {
+        if (level > area->rangeLevel) {
+            split = true;
+        } else if (level > area->lowestLevel) {
+            std::int32_t corners[4];
+            MakeCorners(block, cell, level, cx, cy, corners);
+            split = MeanDistance(corners) <
+                    static_cast<float>(area->levels[static_cast<std::size_t>(level)].lower);
+        }
+    }
+    if (!split) {
+        Record(block, cell, level, cx, cy, material);
+        return;
+    }
+    // The four sub-cells, the farthest from the eye first.
+    const TerrainLevelView& v = area->levels[static_cast<std::size_t>(level - 1)];
+    const int xs[2] = {v.eyeCellX <= 2 * cx ? 1 : 0, v.eyeCellX <= 2 * cx ? 0 : 1};
+    const int ys[2] = {v.eyeCellY <= 2 * cy ? 1 : 0, v.eyeCellY <= 2 * cy ? 0 : 1};
+    for (int y : ys)
+        for (int x : xs) {
+            const TerrainCellView sub{finer->squares + std::size_t{value} * kTerrainSquareBytes +
+                                      static_cast<std::size_t>((y * 2 + x) * 8)};
+            VisitCell(tile, block, sub, level - 1, 2 * cx + x, 2 * cy + y, material);
+        }
+}
+
+void TerrainRenderer::MakeCorners(TerrainCellPyramid* block, TerrainCellView cell, int level,
+                                  std::int32_t cx, std::int32_t cy, std::int32_t out[4]) {
+    const std::uint32_t sh = area->scaleShift + static_cast<std::uint32_t>(level);
+    const std::int32_t x0 = Shifted(cx, sh), y0 = Shifted(cy, sh);
+    const std::int32_t s = std::int32_t{1} << sh;
+    const std::int32_t gx[4] = {x0, x0, x0 + s, x0 + s};
+    const std::int32_t gy[4] = {y0, y0 + s, y0 + s, y0};
+    for (int k = 0; k < 4; ++k) {
+        out[k] = sorter->Vertex(level, gx[k], gy[k], CornerHeight(block, cell, k));
+        if (out[k] < 0) continue;
+        TerrainVertex& v = sorter->vertices[static_cast<std::size_t>(out[k])];
+        if (v.distance < 0.0f) {
+            const float dx = static_cast<float>(v.gx) - area->eye[0];
+            const float dy = static_cast<float>(v.gy) - area->eye[1];
+            const float dz = v.height - area->eye[2];
+            v.distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+        }
+    }
+}
+
+float TerrainRenderer::MeanDistance(const std::int32_t corners[4]) const {
+    float sum = 0.0f;
+    for (int k = 0; k < 4; ++k) {
+        if (corners[k] < 0) return 0.0f;
+        sum += sorter->vertices[static_cast<std::size_t>(corners[k])].distance;
+    }
+    return sum * 0.25f;
+}
+
+void TerrainRenderer::Record(TerrainCellPyramid* block, TerrainCellView cell, int level,
+                             std::int32_t cx, std::int32_t cy, const TerrainMaterial* material) {
+    TerrainCellRecord r;
+    r.block = block;
+    r.cell = cell;
+    r.cellX = cx;
+    r.cellY = cy;
+    r.level = level;
+    r.material = material;
+    MakeCorners(block, cell, level, cx, cy, r.corners);
+    for (std::int32_t k : r.corners)
+        if (k < 0) return;
+    // Render items find the cell holding them through its key.
+    sorter->AddCell(level, cx, cy, static_cast<std::int32_t>(cells.size()));
+    cells.push_back(r);
+}
+
+// ---- vertices --------------------------------------------------------------------------------
+
+void TerrainRenderer::FinishVertices() {
+    ts::TSCamera* camera = ts::theCurrentCamera;
+    ts::TSLightSet* lights = ts::theActiveLightSet;
+    const float subPixel = camera != nullptr ? camera->GetSubPixelScale() : 1.0f;
+    for (TerrainVertex& v : sorter->vertices) {
+        const std::int32_t step = std::int32_t{1} << (area->scaleShift + static_cast<std::uint32_t>(v.level));
+        auto heightAt = [&](std::int32_t gx, std::int32_t gy) {
+            const std::int32_t i = sorter->FindVertex(v.level, gx, gy);
+            return i >= 0 ? sorter->vertices[static_cast<std::size_t>(i)].height : v.height;
+        };
+        // Central differences over the neighbours the frame has at this level.
+        const float nx = 0.5f * (heightAt(v.gx - step, v.gy) - heightAt(v.gx + step, v.gy));
+        const float ny = 0.5f * (heightAt(v.gx, v.gy - step) - heightAt(v.gx, v.gy + step));
+        const float nz = static_cast<float>(step);
+        const float len = std::sqrt(nx * nx + ny * ny + nz * nz);
+        v.normal = ts::Vector3F{nx / len, ny / len, nz / len};
+        const ts::Vector3F p{static_cast<float>(v.gx), static_cast<float>(v.gy), v.height};
+        if (lights != nullptr) {
+            lights->LightPointsAlt(ts::LightPoint{p, v.normal}, &v.colour);
+        } else {
+            v.colour = gfx::GFXColourTriple{65535, 65535, 65535};
+        }
+        if (camera == nullptr) continue;
+        std::uint32_t flag = 0, any = 0;
+        camera->WorldToScreenPoints(1, &p, &v.eye, &v.screen, sizeof(ts::Vector3F),
+                                    sizeof(ts::Vector3F), sizeof(gfx::GFXScreenPoint), &flag, &any);
+        v.behind = flag & 1;
+        v.outcode = 0;
+        if (v.behind == 0) {
+            const ts::CameraRect& r = camera->GetScreenRect();
+            const float x = static_cast<float>(v.screen.x) / subPixel;
+            const float y = static_cast<float>(v.screen.y) / subPixel;
+            if (x < static_cast<float>(r.left)) v.outcode |= 1;
+            if (x > static_cast<float>(r.right + 1)) v.outcode |= 2;
+            if (y < static_cast<float>(r.top)) v.outcode |= 4;
+            if (y > static_cast<float>(r.bottom + 1)) v.outcode |= 8;
+        }
+    }
+}
+
+// ---- render items ----------------------------------------------------------------------------
+
+int TerrainRenderer::AddRenderItemGrid(const float position[3], float radius,
+                                       ts::TSRenderItem* item) {
+    TerrainRenderItem r;
+    r.item = item;
+    for (int i = 0; i < 3; ++i)
+        r.position[i] = position[i];
+    r.radius = radius;
+    return AddTerrainRenderItem(r);
+}
+
+int TerrainRenderer::AddTerrainRenderItem(const TerrainRenderItem& record) {
+    if (area == nullptr || sorter == nullptr || record.item == nullptr) return 0;
+    if (!std::isfinite(record.position[0]) || !std::isfinite(record.position[1]) ||
+        std::fabs(record.position[0]) > 2e9f || std::fabs(record.position[1]) > 2e9f) {
+        return 0;
+    }
+    const auto x = static_cast<std::int32_t>(std::floor(record.position[0]));
+    const auto y = static_cast<std::int32_t>(std::floor(record.position[1]));
+    // The finest recorded cell holding the item's place.
+    for (int level = 0; level < kTerrainViewLevels; ++level) {
+        const std::uint32_t sh = area->scaleShift + static_cast<std::uint32_t>(level);
+        const std::int32_t found = sorter->FindCell(level, x >> sh, y >> sh);
+        if (found < 0) continue;
+        const auto cell = static_cast<std::size_t>(found);
+        if (cell >= cells.size()) return 0;
+        TerrainRenderItem r = record;
+        r.next = cells[cell].items;
+        cells[cell].items = static_cast<std::int32_t>(sorter->items.size());
+        sorter->items.push_back(r);
+        return 1;
+    }
+    return 0;
+}
+
+void TerrainRenderer::SetRenderCallback(TerrainRenderCallback c) {
+    callback = c;
+}
+
+void TerrainRenderer::DrawItems(const TerrainCellRecord& r) {
+    if (r.items < 0) return;
+    ts::TSCamera* camera = ts::theCurrentCamera;
+    if (callback != nullptr) {
+        callback(sorter->items.data(), r.items);
+    } else {
+        // From the last filed to the first. Each item is tested in world coordinates, so the
+        // transform the item before it left on the camera goes first.
+        bool moved = false;
+        for (std::int32_t i = r.items; i >= 0; i = sorter->items[static_cast<std::size_t>(i)].next) {
+            TerrainRenderItem& item = sorter->items[static_cast<std::size_t>(i)];
+            int cull = ts::kCullUntested;
+            if (camera != nullptr) {
+                if (moved) camera->SetTransform(ts::Transform3F{});
+                cull = camera->TestSphere(
+                    ts::Vector3F{item.position[0], item.position[1], item.position[2]}, item.radius);
+                if (cull == ts::kCullOutside) continue;
+            }
+            item.item->Render(cull);
+            moved = true;
+        }
+    }
+    if (camera != nullptr) camera->SetTransform(ts::Transform3F{});
+}
+
+// ---- drawing ---------------------------------------------------------------------------------
+
+int TerrainRenderer::Draw() {
+    cellsDrawn = 0;
+    ts::TSCamera* camera = ts::theCurrentCamera;
+    gfx::GFXDrawTarget* target = gfx::theCurrentDrawTarget;
+    if (area == nullptr || camera == nullptr || target == nullptr || target->surface == nullptr)
+        return 0;
+    camera->SetTransform(ts::Transform3F{});
+    gfx::GFXPalette* palette = target->surface->palette;
+    const std::int32_t savedHaze = palette != nullptr ? palette->shadeLevel : 0;
+    for (const TerrainCellRecord& r : cells) {
+        DrawCell(r);
+        DrawItems(r);
+    }
+    if (palette != nullptr) palette->shadeLevel = savedHaze;
+    return cellsDrawn;
+}
+
+void TerrainRenderer::EdgePoints(int level, std::int32_t ax, std::int32_t ay, std::int32_t bx,
+                                 std::int32_t by, std::vector<std::int32_t>* out) const {
+    if (level <= 0) return;
+    const std::int32_t mx = ax + (bx - ax) / 2, my = ay + (by - ay) / 2;
+    const std::int32_t mid = sorter->FindVertex(level - 1, mx, my);
+    if (mid < 0) return;
+    EdgePoints(level - 1, ax, ay, mx, my, out);
+    out->push_back(mid);
+    EdgePoints(level - 1, mx, my, bx, by, out);
+}
+
+void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
+    const TerrainVertex* c[4];
+    for (int k = 0; k < 4; ++k)
+        c[k] = &sorter->vertices[static_cast<std::size_t>(r.corners[k])];
+    bool anyBehind = false;
+    std::uint32_t allOut = 0xF, anyOut = 0;
+    for (const TerrainVertex* v : c) {
+        anyBehind |= v->behind != 0;
+        allOut &= v->outcode;
+        anyOut |= v->outcode;
+    }
+    // All four corners off the same side of the screen: nothing of the cell shows.
+    if (!anyBehind && allOut != 0) return;
+    const float d = 0.25f * (c[0]->distance + c[1]->distance + c[2]->distance + c[3]->distance);
+    gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
+    if (palette != nullptr) {
+        const std::int32_t haze = std::clamp(
+            ts::FloatToInt((d - static_cast<float>(area->hazeNear)) * area->hazeScale), 0, 65535);
+        palette->shadeLevel = static_cast<std::int32_t>(
+            ((std::int64_t{1} << palette->shadeBits) - 1) * haze >> 16);
+    }
+    const int detail = d < 0.0f ? 0 : (d <= static_cast<float>(area->range)
+                                           ? static_cast<int>(2.0f * d) / area->range
+                                           : 2);
+    const std::uint32_t sh = area->scaleShift + static_cast<std::uint32_t>(r.level);
+    const std::int32_t size = std::int32_t{1} << sh;
+    // One texture over four level-0 cells (about 800 m) near the eye, twice and four times as
+    // much further out; never more than 32 repeats across one polygon (the fillers' 16.16
+    // texel coordinates).
+    const float texSize =
+        static_cast<float>(std::max(2048 << std::clamp(detail, 0, 2), size / 32));
+    const std::int32_t x0 = Shifted(r.cellX, sh), y0 = Shifted(r.cellY, sh);
+
+    // The diagonal: a cell that twists upward along 0-2 is split along 1-3 (and a planar one).
+    const float twist = c[2]->height - c[3]->height - c[1]->height + c[0]->height;
+    int tris[2][3];
+    if (twist >= 0.0f) {
+        const int a[2][3] = {{0, 3, 1}, {3, 2, 1}};
+        std::copy(&a[0][0], &a[0][0] + 6, &tris[0][0]);
+    } else {
+        const int a[2][3] = {{0, 3, 2}, {0, 2, 1}};
+        std::copy(&a[0][0], &a[0][0] + 6, &tris[0][0]);
+    }
+    bool drew = false;
+    const bool threeD = anyBehind || anyOut != 0;
+    for (const auto& t : tris) {
+        const TerrainVertex& a = *c[t[0]];
+        const TerrainVertex& b = *c[t[1]];
+        const TerrainVertex& e = *c[t[2]];
+        bool front = false;
+        if (threeD) {
+            // Against the triangle's plane, in whole units as the engine's test takes them.
+            const ts::Vector3F u{static_cast<float>(b.gx - a.gx), static_cast<float>(b.gy - a.gy),
+                                 b.height - a.height};
+            const ts::Vector3F w{static_cast<float>(e.gx - a.gx), static_cast<float>(e.gy - a.gy),
+                                 e.height - a.height};
+            // The normal is scaled to a fixed length first: a coarse cell's cross product
+            // would not fit the test's 32-bit components.
+            const double nx = static_cast<double>(u.y) * w.z - static_cast<double>(u.z) * w.y;
+            const double ny = static_cast<double>(u.z) * w.x - static_cast<double>(u.x) * w.z;
+            const double nz = static_cast<double>(u.x) * w.y - static_cast<double>(u.y) * w.x;
+            const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
+            if (len <= 0.0) continue;
+            const double k = 65536.0 / len;
+            const ts::Point3I n{static_cast<std::int32_t>(nx * k), static_cast<std::int32_t>(ny * k),
+                                static_cast<std::int32_t>(nz * k)};
+            front = ts::IsPointInFront(ts::Point3I{a.gx, a.gy, static_cast<std::int32_t>(a.height)},
+                                       ts::Point3I{static_cast<std::int32_t>(area->eye[0]),
+                                                   static_cast<std::int32_t>(area->eye[1]),
+                                                   static_cast<std::int32_t>(area->eye[2])},
+                                       n) != 0;
+        } else {
+            // Counter-clockwise round the ground seen from above is counter-clockwise on the
+            // screen too when it faces the eye: a negative cross product of two screen edges.
+            const double cross =
+                static_cast<double>(b.screen.x - a.screen.x) * (e.screen.y - a.screen.y) -
+                static_cast<double>(b.screen.y - a.screen.y) * (e.screen.x - a.screen.x);
+            front = cross < 0.0;
+        }
+        if (!front) continue;
+        // The triangle's outline with the points finer neighbours put on the cell's edges.
+        polygon.clear();
+        for (int k = 0; k < 3; ++k) {
+            const int from = t[k], to = t[(k + 1) % 3];
+            polygon.push_back(r.corners[from]);
+            // Edges of the square (corners next to each other round it) take the neighbours'
+            // points; the diagonal does not.
+            const bool outer = (from + to) % 2 == 1;
+            if (!outer) continue;
+            edge.clear();
+            const TerrainVertex& p = *c[from];
+            const TerrainVertex& q = *c[to];
+            EdgePoints(r.level, p.gx, p.gy, q.gx, q.gy, &edge);
+            polygon.insert(polygon.end(), edge.begin(), edge.end());
+        }
+        // The rasterizer takes its corners clockwise on the screen.
+        std::reverse(polygon.begin(), polygon.end());
+        DrawPolygon(polygon.data(), static_cast<int>(polygon.size()), r.material, texSize, x0, y0);
+        drew = true;
+    }
+    if (drew) ++cellsDrawn;
+}
+
+void TerrainRenderer::DrawPolygon(const std::int32_t* vertices, int count,
+                                  const TerrainMaterial* material, float texSize,
+                                  std::int32_t originX, std::int32_t originY) {
+    ts::TSCamera* camera = ts::theCurrentCamera;
+    gfx::GFXDrawTarget& target = *gfx::theCurrentDrawTarget;
+    const int n = std::min(count, static_cast<int>(clipEye.size()) - 4);
+    // Texture coordinates from the cell's corner, taken modulo one texture so they stay small.
+    const float ox = static_cast<float>(originX) - std::fmod(static_cast<float>(originX), texSize);
+    const float oy = static_cast<float>(originY) - std::fmod(static_cast<float>(originY), texSize);
+    bool behind = false;
+    for (int i = 0; i < n; ++i) {
+        const TerrainVertex& v = sorter->vertices[static_cast<std::size_t>(vertices[i])];
+        clipEye[static_cast<std::size_t>(i)] = v.eye;
+        clipTex[static_cast<std::size_t>(i)] =
+            gfx::GFXTexCoord{(static_cast<float>(v.gx) - ox) / texSize,
+                             (static_cast<float>(v.gy) - oy) / texSize};
+        clipColour[static_cast<std::size_t>(i)] = v.colour;
+        clipScreen[static_cast<std::size_t>(i)] = v.screen;
+        behind |= v.behind != 0;
+    }
+    int m = n;
+    if (behind) {
+        // Cut at the near plane in eye space (y is the depth), then project the pieces.
+        const float nearY = camera->GetNear();
+        std::array<ts::Vector3F, 24> e{};
+        std::array<gfx::GFXTexCoord, 24> t{};
+        std::array<gfx::GFXColourTriple, 24> col{};
+        m = 0;
+        for (int i = 0; i < n; ++i) {
+            const int j = (i + 1) % n;
+            const auto& a = clipEye[static_cast<std::size_t>(i)];
+            const auto& b = clipEye[static_cast<std::size_t>(j)];
+            const bool ain = a.y >= nearY, bin = b.y >= nearY;
+            if (ain && m < 22) {
+                e[static_cast<std::size_t>(m)] = a;
+                t[static_cast<std::size_t>(m)] = clipTex[static_cast<std::size_t>(i)];
+                col[static_cast<std::size_t>(m)] = clipColour[static_cast<std::size_t>(i)];
+                ++m;
+            }
+            if (ain != bin && m < 22) {
+                const float s = (nearY - a.y) / (b.y - a.y);
+                e[static_cast<std::size_t>(m)] = a + (b - a) * s;
+                const auto& ta = clipTex[static_cast<std::size_t>(i)];
+                const auto& tb = clipTex[static_cast<std::size_t>(j)];
+                t[static_cast<std::size_t>(m)] = gfx::GFXTexCoord{ta.u + (tb.u - ta.u) * s,
+                                                                  ta.v + (tb.v - ta.v) * s};
+                const auto& ca = clipColour[static_cast<std::size_t>(i)];
+                const auto& cb = clipColour[static_cast<std::size_t>(j)];
+                col[static_cast<std::size_t>(m)] = gfx::GFXColourTriple{
+                    static_cast<std::int32_t>(ca.r + (cb.r - ca.r) * s),
+                    static_cast<std::int32_t>(ca.g + (cb.g - ca.g) * s),
+                    static_cast<std::int32_t>(ca.b + (cb.b - ca.b) * s)};
+                ++m;
+            }
+        }
+        if (m < 3) return;
+        // The vertices' eye points are the camera's screen space (scaled across, depth as it
+        // is): the pieces only need the division.
+        const float cx = camera->GetCentreX(), cy = camera->GetCentreY();
+        for (int i = 0; i < m; ++i) {
+            const ts::Vector3F& q = e[static_cast<std::size_t>(i)];
+            clipEye[static_cast<std::size_t>(i)] = q;
+            clipTex[static_cast<std::size_t>(i)] = t[static_cast<std::size_t>(i)];
+            clipColour[static_cast<std::size_t>(i)] = col[static_cast<std::size_t>(i)];
+            gfx::GFXScreenPoint& o = clipScreen[static_cast<std::size_t>(i)];
+            const float inverse = 1.0f / q.y;
+            o.x = ts::FloatToInt(q.x * inverse + cx);
+            o.y = ts::FloatToInt(cy - q.z * inverse);
+            o.z = ts::FloatToInt(q.y);
+            o.w = inverse;
+        }
+    }
+    gfx::GFXFaceMaterial face;
+    face.colour = kDefaultGround;
+    std::uint32_t type = kMaterialPalette, shading = kShadingSmooth;
+    if (material != nullptr) {
+        face.colour = material->paletteIndex;
+        type = material->type;
+        shading = material->shading;
+        face.textureFlags = material->flags & (kMaterialTransparent | kMaterialTranslucent);
+        if (type == kMaterialTexture && texturesOn && material->texture != nullptr) {
+            face.texture = material->texture;
+        } else if (type == kMaterialTexture) {
+            type = kMaterialPalette;  // a texture that is not there draws in its colour
+        }
+    }
+    if (type == kMaterialNull) return;
+    // Perspective where the polygon's depth varies much: affine textures would swim.
+    float nearest = 1e30f, farthest = 0.0f;
+    for (int i = 0; i < m; ++i) {
+        nearest = std::min(nearest, clipEye[static_cast<std::size_t>(i)].y);
+        farthest = std::max(farthest, clipEye[static_cast<std::size_t>(i)].y);
+    }
+    const bool perspective = farthest > 1.5f * nearest;
+    // The fillers take at most 12 attributed points: longer outlines go as fans from point 0,
+    // each piece sharing its last edge with the next.
+    for (int start = 1; start + 1 < m;) {
+        const int end = std::min(m - 1, start + 10);
+        const int k = end - start + 2;
+        const gfx::GFXScreenPoint* p[12];
+        const gfx::GFXColourTriple* cl[12];
+        const gfx::GFXTexCoord* tx[12];
+        auto take = [&](int slot, int i) {
+            p[slot] = &clipScreen[static_cast<std::size_t>(i)];
+            cl[slot] = &clipColour[static_cast<std::size_t>(i)];
+            tx[slot] = &clipTex[static_cast<std::size_t>(i)];
+        };
+        take(0, 0);
+        for (int i = start; i <= end; ++i)
+            take(i - start + 1, i);
+        if (face.texture != nullptr) {
+            if (perspective)
+                gfx::DrawPolygonPerspectiveSmooth(target, face, k, p, cl, tx);
+            else
+                gfx::DrawPolygonTexturedSmooth(target, face, k, p, cl, tx);
+        } else if (shading == kShadingFlat) {
+            gfx::DrawPolygonFlatShaded(target, face, k, p, cl);
+        } else if (shading == kShadingSmooth) {
+            gfx::DrawPolygonSmooth(target, face, k, p, cl);
+        } else {
+            gfx::DrawPolygonSolid(target, face, k, p);
+        }
+        start = end;
+    }
+}
+
+}  // namespace world

@@ -1,0 +1,213 @@
+// The terrain renderer: a painter's algorithm over the tile window's cell pyramids. Each frame it
+// works out which cells of which level are visible (a ground octagon of the view range round the
+// eye, clipped by the camera's frustum and scan-converted per level), walks every tile's pyramid
+// from coarse to fine choosing the level by distance, records the cells to draw back to front,
+// turns every grid point they use into one shared vertex (height, distance, normal, light,
+// screen position), and then draws the cells in that order, each followed by the render items
+// (buildings, runways, shadows, aircraft) filed at it. There is no depth buffer: order is all.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "gfx/raster/poly_request.h"
+#include "gfx/surface_types.h"
+#include "ts/maths.h"
+#include "ts/perspective_camera.h"
+#include "world/terrain_grid.h"
+
+namespace ts {
+class TSRenderItem;
+}
+
+namespace world {
+
+class TerrainTile;
+struct TerrainMaterial;
+
+inline constexpr int kTerrainViewLevels = 10;
+inline constexpr std::int32_t kUnusedBand = 0x1FFFFFFF;
+
+struct TerrainLevelView {
+    std::int32_t lower = kUnusedBand;  // the level's distance band
+    std::int32_t upper = kUnusedBand;
+    std::int32_t second = 0;           // kept, not used
+    std::int32_t eyeCellX = 0;
+    std::int32_t eyeCellY = 0;
+    std::int32_t firstRow = 0;  // visible rows (absolute cell rows); last < first: none
+    std::int32_t lastRow = -1;
+    std::vector<std::int32_t> rowFirst;  // per visible row, its first and last visible cell
+    std::vector<std::int32_t> rowLast;
+};
+
+class TerrainViewArea {
+public:
+    TerrainViewArea();
+
+    // The band bounds: level 0 runs to bound 0, level k from bound k - 1 to bound k, the next
+    // level has no upper limit and later levels are not used.
+    void SetBands(const std::int32_t* bounds, int count);
+    void SetSecondDistances(const std::int32_t* distances, int count);
+    void SetRange(std::int32_t range);
+    [[nodiscard]] bool IsVisible(int level, std::int32_t cx, std::int32_t cy) const;
+
+    std::int32_t firstLevel = 0;
+    std::int32_t lastLevel = 0;
+    std::int32_t lowestLevel = 0;
+    std::int32_t highestLevel = 0;
+    std::int32_t rangeLevel = 0;
+    std::array<TerrainLevelView, kTerrainViewLevels> levels;
+    float eye[3] = {0, 0, 0};
+    float direction[3] = {0, 0, 0};
+    ts::CameraRect screen;
+    std::uint32_t flag = 1;
+    std::uint32_t scaleShift = 9;
+    std::int32_t lowestHeight = 0;
+    std::int32_t highestHeight = 0;
+    std::int32_t gridLowestLevel = 0;
+    std::int32_t gridHighestLevel = 9;
+    std::int32_t range = 100000;
+    std::int32_t stored10000 = 10000;
+    std::int32_t hazeNear = 25000;
+    std::int32_t hazeFar = 100000;
+    float hazeScale = 65535.0f / 75000.0f;
+    std::int32_t words[3] = {3, 0, 100000};
+};
+
+// A drawable filed at a cell, with its grid position and bounding square.
+struct TerrainRenderItem {
+    ts::TSRenderItem* item = nullptr;
+    float position[3] = {0, 0, 0};
+    float radius = 0.0f;
+    std::int32_t next = -1;  // the item filed before it at the same cell
+};
+
+// One cell to draw, in drawing order.
+struct TerrainCellRecord {
+    TerrainCellPyramid* block = nullptr;
+    TerrainCellView cell;
+    std::int32_t cellX = 0;  // absolute cell coordinates at its level
+    std::int32_t cellY = 0;
+    std::int32_t level = 0;
+    const TerrainMaterial* material = nullptr;  // the cell's own or the one in force above it
+    std::int32_t items = -1;                    // the last item filed here
+    std::int32_t corners[4] = {-1, -1, -1, -1};  // vertex indices h0..h3
+};
+
+// A grid point as the frame uses it.
+struct TerrainVertex {
+    std::int32_t gx = 0, gy = 0;  // grid position
+    std::int32_t level = 0;
+    float height = 0.0f;
+    float distance = 0.0f;
+    ts::Vector3F normal{0, 0, 1};
+    gfx::GFXColourTriple colour;
+    ts::Vector3F eye;
+    gfx::GFXScreenPoint screen;
+    std::uint32_t behind = 0;   // nearer than the near plane
+    std::uint32_t outcode = 0;  // off-screen sides: 1 left, 2 right, 4 above, 8 below
+};
+
+// An open-addressed table of keys for one frame: emptied by a new stamp, never reallocated.
+class TerrainKeyTable {
+public:
+    void Resize(std::size_t bits);
+    void Clear();
+    [[nodiscard]] std::int32_t Get(std::uint64_t key) const;
+    // Adds a key; false when it was there (its value in *existing) or the table is full.
+    bool Put(std::uint64_t key, std::int32_t value, std::int32_t* existing);
+
+private:
+    struct Slot {
+        std::uint64_t key = 0;
+        std::uint32_t stamp = 0;
+        std::int32_t value = -1;
+    };
+    [[nodiscard]] std::size_t Find(std::uint64_t key) const;
+    std::vector<Slot> slots;
+    std::uint32_t shift = 64;
+    std::uint32_t stamp = 1;
+    std::size_t used = 0;
+};
+
+// The render-item sorter, and the frame's cache of terrain vertices.
+class TerrainRenderItemSorter {
+public:
+    TerrainRenderItemSorter();
+    void Reset();
+    // The vertex of a grid point at a level, made (without its light and screen position) when
+    // it is new; its index, or -1 when the frame has no room left.
+    std::int32_t Vertex(std::int32_t level, std::int32_t gx, std::int32_t gy, float height);
+    // The vertex of a grid point when the frame has one; -1 otherwise.
+    [[nodiscard]] std::int32_t FindVertex(std::int32_t level, std::int32_t gx,
+                                          std::int32_t gy) const;
+    // The recorded cell of a level's cell coordinates, for filing items.
+    void AddCell(std::int32_t level, std::int32_t cx, std::int32_t cy, std::int32_t index);
+    [[nodiscard]] std::int32_t FindCell(std::int32_t level, std::int32_t cx, std::int32_t cy) const;
+
+    std::vector<TerrainVertex> vertices;
+    std::vector<TerrainRenderItem> items;
+
+private:
+    TerrainKeyTable vertexTable;
+    TerrainKeyTable cellTable;
+};
+
+using TerrainRenderCallback = void (*)(TerrainRenderItem* items, std::int32_t last);
+
+class TerrainRenderer {
+public:
+    TerrainRenderer();
+
+    // A new frame: no cells, no items, no vertices.
+    void Reset(TerrainViewArea& area, TerrainRenderItemSorter& sorter);
+    // Walks a tile's pyramid and records its visible cells back to front.
+    void WalkTile(TerrainTile& tile);
+    // Lights and projects the frame's vertices through the current camera and light set.
+    void FinishVertices();
+    // Draws the recorded cells and their items; the number of cells drawn.
+    int Draw();
+
+    int AddRenderItemGrid(const float position[3], float radius, ts::TSRenderItem* item);
+    int AddTerrainRenderItem(const TerrainRenderItem& record);
+    void SetRenderCallback(TerrainRenderCallback callback);
+    void SetTexturesOn(bool on) { texturesOn = on; }
+
+    [[nodiscard]] const std::vector<TerrainCellRecord>& Cells() const { return cells; }
+    [[nodiscard]] int CellsDrawn() const { return cellsDrawn; }
+
+private:
+    void VisitCell(TerrainTile& tile, TerrainCellPyramid* block, TerrainCellView cell, int level,
+                   std::int32_t cx, std::int32_t cy, const TerrainMaterial* inForce);
+    void VisitStartCells(TerrainTile& tile, TerrainCellPyramid* block, std::int32_t originX,
+                         std::int32_t originY, const TerrainMaterial* inForce);
+    void Record(TerrainCellPyramid* block, TerrainCellView cell, int level, std::int32_t cx,
+                std::int32_t cy, const TerrainMaterial* material);
+    void MakeCorners(TerrainCellPyramid* block, TerrainCellView cell, int level, std::int32_t cx,
+                     std::int32_t cy, std::int32_t out[4]);
+    [[nodiscard]] float MeanDistance(const std::int32_t corners[4]) const;
+    void DrawCell(const TerrainCellRecord& r);
+    void DrawItems(const TerrainCellRecord& r);
+    // Points along a cell edge from finer neighbours (between a and b, not including them).
+    void EdgePoints(int level, std::int32_t ax, std::int32_t ay, std::int32_t bx, std::int32_t by,
+                    std::vector<std::int32_t>* out) const;
+    void DrawPolygon(const std::int32_t* vertices, int count, const TerrainMaterial* material,
+                     float texSize, std::int32_t originX, std::int32_t originY);
+
+    TerrainViewArea* area = nullptr;
+    TerrainRenderItemSorter* sorter = nullptr;
+    std::vector<TerrainCellRecord> cells;
+    TerrainRenderCallback callback = nullptr;
+    bool texturesOn = true;
+    int cellsDrawn = 0;
+    // Scratch of the drawing, kept between frames.
+    std::vector<std::int32_t> polygon;
+    std::vector<std::int32_t> edge;
+    std::array<ts::Vector3F, 24> clipEye{};
+    std::array<gfx::GFXTexCoord, 24> clipTex{};
+    std::array<gfx::GFXColourTriple, 24> clipColour{};
+    std::array<gfx::GFXScreenPoint, 24> clipScreen{};
+};
+
+}  // namespace world
