@@ -769,9 +769,10 @@ void AtcCloseTraffic() {
 }
 
 void AtcNewAltitude() {
-    if (nav::theAtcSessionRunning == 0) return;
-    const int from =
-        nav::theAtcAssignedAltitude != 0 ? nav::theAtcAssignedAltitude : nav::theAtcSessionAltitude;
+    if (!nav::IsAtcActive()) return;
+    // From the altitude the controller asked for last, else the session's gate altitude.
+    const int from = nav::theFlightEvaluation.spPropAlt != 0 ? nav::theFlightEvaluation.spPropAlt
+                                                              : nav::theAtcState.ceilAlt;
     int wanted = nav::AtcRoundVfrAltitude(from + 1000);
     // The highest altitude a VFR flight may ask for lies below the positive-control airspace.
     if (wanted >= 18000)
@@ -784,12 +785,15 @@ void AtcNewAltitude() {
 
 void AtcNewRunway() {
     if (nav::AtcCanChangeRunway() == 0) return;
-    nav::AtcChangeRunway(nav::AtcSelectRunwayIntoWind(nav::theAtcAirport, nav::theAtcSessionRunning,
-                                                      nav::theAtcRunway));
+    // The runway most into the wind other than the one in use.
+    const nav::AtcState& a = nav::theAtcState;
+    const int runway =
+        nav::AtcSelectRunwayIntoWind(a.numOfRwys, a.spSeq == nav::kSeqArrival ? 1 : 0, a.selRwy);
+    if (runway >= 0) nav::AtcChangeRunway(runway);
 }
 
 void AtcAutoTaxi() {
-    nav::theAtcAutoTaxi = nav::theAtcAutoTaxi != 0 ? 0 : 1;
+    nav::theAtcState.autoTaxi = nav::theAtcState.autoTaxi != 0 ? 0 : 1;
 }
 
 void CyclePilotControlAirportLighting() {

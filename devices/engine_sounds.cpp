@@ -196,7 +196,7 @@ void UpdateSpeechAndBeacons(win::HWND window) {
         if (theSoundOffByUser == 0) cockpit::theCrashSuspendedSound = 1;
         return;
     }
-    if (nav::theAtisSpeech.broadcastOn != 0)
+    if (nav::theAtisSpeech.atisTuned != 0)
         nav::theAtisSpeech.Tick(window);
     else
         nav::theAtisSpeech.Flush();

@@ -159,13 +159,13 @@ void RunwaysPage::Finish() {
     directory->shownLength = r.length;
     directory->shownRunway = r.runway;
     directory->confirmed = 1;
-    theAtcStartPos = StartingSituation(
+    theAtcState.startPos = StartingSituation(
         static_cast<int>(win::SendDlgItemMessage(window, kSituationCombo, win::CB_GETCURSEL, 0, 0)));
     if (win::IsDlgButtonChecked(window, kAtcBox) == win::BST_CHECKED) {
-        theAtcEnabled = 1;
+        theAtcState.enabledATC = 1;
     } else {
-        if (theAtcSessionRunning != 0) AtcReset();
-        theAtcEnabled = 0;
+        if (IsAtcActive()) AtcReset();
+        theAtcState.enabledATC = 0;
     }
     if (theSmsDatabase.IsStepped()) theSmsDatabase.LoadAirportRunways(chosen);
     sim::LoadAndSetCursor(win::IDC_ARROW);

@@ -289,8 +289,8 @@ int MapRunwayDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWN
                 win::EndDialog(window, 0);
                 return 1;
             }
-            theAtcStartPos = 3;
-            theAtcEnabled = 0;
+            theAtcState.startPos = 3;
+            theAtcState.enabledATC = 0;
             win::EndDialog(window, 1);
             return 1;
         case kRunwayList:

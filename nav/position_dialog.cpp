@@ -289,8 +289,8 @@ const bool kReportFields = [] {
     core::RegisterReportField("nav2_course", [] { return std::to_string(cockpit::theNav2Course.selectedCourse); });
     core::RegisterReportField("adf_card", [] { return std::to_string(cockpit::theAdfCard.card); });
     core::RegisterReportField("map_zoom", [] { return std::to_string(theMapView.zoom); });
-    core::RegisterReportField("atc_start", [] { return std::to_string(theAtcStartPos); });
-    core::RegisterReportField("atc_enabled", [] { return std::to_string(theAtcEnabled); });
+    core::RegisterReportField("atc_start", [] { return std::to_string(theAtcState.startPos); });
+    core::RegisterReportField("atc_enabled", [] { return std::to_string(theAtcState.enabledATC); });
     return true;
 }();
 

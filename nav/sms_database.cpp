@@ -335,6 +335,14 @@ int SmsDatabase::ReadAirportEntry(std::uint32_t entryOffset, SmsEntryCopy* entry
     return ReadAirportAt(entry->recordOffset, header, rows) == ReadResult::Ok ? 1 : 0;
 }
 
+int SmsDatabase::ReadAirportRecord(int index, SmsEntryCopy* entry, SmsAirportHeader* header,
+                                   std::vector<SmsRunwayRecord>* rows) const {
+    const std::vector<AirportIndexRecord>& airports = theNavDatabase.airports;
+    if (index < 0 || static_cast<std::size_t>(index) >= airports.size()) return 0;
+    return ReadAirportEntry(airports[static_cast<std::size_t>(index)].entryOffset, entry, header,
+                            rows);
+}
+
 int SmsDatabase::PlaceOnCurrentRunway() {
     if (debugRunway < 0 || static_cast<std::size_t>(debugRunway) >= debugRunways.size()) return 0;
     PlaceOnRunway(debugRunway);

@@ -157,6 +157,9 @@ public:
     // were read whole.
     int ReadAirportEntry(std::uint32_t entryOffset, SmsEntryCopy* entry, SmsAirportHeader* header,
                          std::vector<SmsRunwayRecord>* rows) const;
+    // The same for row `index` of the airport index; 0 for a row outside it.
+    int ReadAirportRecord(int index, SmsEntryCopy* entry, SmsAirportHeader* header,
+                          std::vector<SmsRunwayRecord>* rows) const;
     // Stores the runway's threshold and heading as the directory's position, puts the aircraft's
     // height to 6, clears the reception flags and refreshes the terrain.
     void PlaceOnRunway(int runway);

@@ -1,4 +1,20 @@
-#include "nav/speakers.h"
+// The ATIS broadcast: the information letter, the time of the observation, the sky, temperature,
+// dew point, wind, altimeter, the runways in use and the frequencies, composed from the tower
+// volume's word clips and spoken again five seconds after it ends while the frequency is tuned.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <cctype>
+#include <cstdio>
+#include <string>
+
+#include "cockpit/radio_words.h"
+#include "core/numeric.h"
+#include "flight/flight_model_state.h"
+#include "nav/atc_services.h"
+#include "nav/nav_database.h"
+#include "nav/sms_database.h"
 
 namespace nav {
 
@@ -6,30 +22,218 @@ AtisSpeech theAtisSpeech;
 
 namespace {
 
-constexpr char kTowerFolder[] = "snd\\toweratc\\";
+constexpr int kAtisPhrases = 7000;
+constexpr int kRunwayWord = 4543;
+constexpr int kAndWord = 4556;
 
-int Reopen(devices::SpeechQueue& q) {
-    if (q.OpenWordFolder(kTowerFolder) == 0) return 0;
-    q.QueuePhrase(0, q.volume, 0);
-    return 1;
+std::string Lower(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
 }
 
 }  // namespace
 
+AtisSpeech::AtisSpeech() {
+    // The first letter of the day differs from run to run of the program, but not within one.
+    letterIndex = static_cast<std::int16_t>(core::rand() / 1424 % 26);
+}
+
 int AtisSpeech::Reload(win::HWND) {
-    return Reopen(*this);
+    if (bufferOpen != 0) Close();
+    if (OpenPhraseLibrary(kTowerWordFolder, kTowerWordLibrary) == 0) return 0;
+    QueuePhrase(0, volume, 0);
+    prepared = collected = 0;
+    return 1;
 }
 
-void AtisSpeech::Tick(win::HWND) {}
-
-int AtcSpeech::Reload(win::HWND) {
-    return Reopen(*this);
+int AtisSpeech::AtisWordCode(std::string word) {
+    word = Lower(std::move(word));
+    struct Code {
+        const char* word;
+        int code;
+    };
+    static constexpr Code kCodes[] = {{"clear", 21},    {"scattered", 22}, {"broken", 23},
+                                      {"overcast", 21}, {"calm", 24},      {"left", 38},
+                                      {"right", 39},    {"center", 40}};
+    for (const Code& c : kCodes)
+        if (word == c.word) return c.code;
+    return devices::SpeechQueue::kSilenceClip;
 }
 
-void AtcFrameStep(win::HWND) {}
+void AtisSpeech::UpdateTimeAndLetter() {
+    int h = 0, m = 0;
+    theAtcHost.zuluTime(&h, &m);
+    // The observation is made a quarter of an hour before the time heard; the minutes keep
+    // two digits, so that 14:20 is heard as one four zero five.
+    char text[16];
+    std::snprintf(text, sizeof text, "%d%02d", std::clamp(h, 0, 23), std::max(m - 15, 0));
+    timeText = text;
+    if ((letterHour == 24 && h == 0) || (letterHour != 24 && letterHour < h))
+        letterIndex = static_cast<std::int16_t>((letterIndex + 1) % 26);
+    letterHour = static_cast<std::int16_t>(h);
+    letterIndex = static_cast<std::int16_t>(std::clamp<int>(letterIndex, 0, 25));
+    letterText = std::string(1, static_cast<char>('a' + letterIndex));
+    theAtcState.atisLetter = static_cast<std::uint8_t>('a' + letterIndex);
+}
 
-bool IsAtcActive() {
-    return theAtcSessionRunning != 0;
+void AtisSpeech::UpdateWeather() {
+    cloudBaseText = std::to_string(theAtcHost.cloudBase());
+    const int cover = theAtcHost.cloudCoverage();
+    skyWord = cover < 2 ? "clear" : (cover < 4 ? "scattered" : (cover < 7 ? "broken" : "overcast"));
+    const int t = theAtcHost.temperatureF();
+    temperatureText = std::to_string(t);
+    dewPointText = std::to_string(t - 4);
+    windDirectionText = std::to_string(theAtcHost.surfaceWindDirection());
+    windSpeedText = std::to_string(theAtcHost.surfaceWindSpeed());
+    altimeterText = std::to_string(theAtcHost.pressure());
+}
+
+void AtisSpeech::CollectData() {
+    UpdateTimeAndLetter();
+    UpdateWeather();
+    AtcState& a = theAtcState;
+    runways = {"none", "none", a.lndRwy, "none", a.toRwy, "none"};
+    // A facility the airport lacks is worked by the tower (clearance by ground when it has one).
+    if (!FrequencySet(a.groundFreq)) a.groundNum = a.towerNum;
+    if (!FrequencySet(a.clearFreq))
+        a.clearNum = FrequencySet(a.groundFreq) ? a.groundNum : a.towerNum;
+    if (!FrequencySet(a.approachFreq)) a.approachNum = a.towerNum;
+    if (!FrequencySet(a.departFreq)) a.departNum = a.towerNum;
+    collected = 1;
+}
+
+void AtisSpeech::ComposeAtis() {
+    const int v = voiceOffset;
+    const int words = kControllerWords;
+    auto phrase = [&](int n) { AppendWord(static_cast<std::uint16_t>(kAtisPhrases + n + v)); };
+    auto word = [&](int n) { AppendWord(static_cast<std::uint16_t>(n + v)); };
+    const char letter = letterText.empty() ? 'a' : letterText[0];
+    phrase(1);
+    QueueCharWord(words + v, letter);
+    QueueSpelled(timeText, words, v);
+    phrase(2);
+    if (Lower(skyWord) != "clear") {
+        phrase(3);
+        QueueNumber(static_cast<std::int16_t>(std::atoi(cloudBaseText.c_str())), words + v);
+        phrase(AtisWordCode(skyWord));
+    }
+    phrase(4);
+    QueueSpelled(temperatureText, words, v);
+    phrase(5);
+    QueueSpelled(dewPointText, words, v);
+    phrase(6);
+    if (windSpeedText != "0") {
+        QueueSpelled(windDirectionText, words, v);
+        phrase(7);
+        QueueSpelled(windSpeedText, words, v);
+    } else {
+        phrase(AtisWordCode("calm"));
+    }
+    phrase(8);
+    QueueSpelled(altimeterText, words, v);
+    std::array<std::string, 6> r;
+    for (std::size_t i = 0; i < r.size(); ++i)
+        r[i] = Lower(runways[i].empty() ? "none" : runways[i]);
+    if (r[0] != "none") {
+        phrase(9);
+        QueueText(r[0], words, v);
+        if (r[1] != "none") {
+            word(kAndWord);
+            QueueText(r[1], words, v);
+        }
+        phrase(10);
+    }
+    if (r[2] == r[4] && r[3] == "none" && r[5] == "none") {
+        phrase(11);
+        phrase(12);
+        word(kRunwayWord);
+        QueueText(r[2], words, v);
+    } else {
+        phrase(11);
+        word(kRunwayWord);
+        QueueText(r[2], words, v);
+        if (r[3] != "none") {
+            word(kAndWord);
+            QueueText(r[3], words, v);
+        }
+        if (r[5] == "none") {
+            phrase(20);
+            word(kRunwayWord);
+            QueueText(r[4], words, v);
+        }
+    }
+    const AtcState& a = theAtcState;
+    if (!FrequencySet(a.groundFreq) && !FrequencySet(a.approachFreq)) {
+        phrase(19);
+        phrase(15);
+        QueueFrequency(a.towerFreq, words + v);
+    } else {
+        phrase(13);
+        if (FrequencySet(a.groundFreq)) {
+            phrase(14);
+            QueueFrequency(a.groundFreq, words + v);
+        } else {
+            phrase(15);
+            QueueFrequency(a.towerFreq, words + v);
+        }
+        phrase(17);
+        if (FrequencySet(a.approachFreq)) {
+            phrase(18);
+            QueueFrequency(a.approachFreq, words + v);
+        } else {
+            phrase(15);
+            QueueFrequency(a.towerFreq, words + v);
+        }
+    }
+    phrase(16);
+    QueueCharWord(words + v, letter);
+    speaking = 1;
+}
+
+int AtisSpeech::Tick(win::HWND) {
+    if (bufferOpen == 0 || buffer == nullptr) {
+        if (OpenPhraseLibrary(kTowerWordFolder, kTowerWordLibrary) == 0) return 0;
+        idleTicks = 0;
+    }
+    if (speaking != 0) return 1;
+    if (++idleTicks < 5) return 1;
+    prepared = 1;
+    QueuePhrase(0, volume, 0);
+    if (collected == 0) CollectData();
+    ComposeAtis();
+    // The broadcast has been heard: the pilot may now make his first call.
+    atcContact = 1;
+    playing = 1;
+    idleTicks = 0;
+    return 1;
+}
+
+int AtisSpeech::FindAtisAirport(const std::string& frequencyText) {
+    if (cockpit::BatteryPowerWord() == 0 || cockpit::AvionicsSwitchWord() == 0) return 0;
+    const flight::FlightModelState& f = flight::theFlightModelState;
+    const double half = f.fmOTG != 0 ? 1029760.0 : 6178560.0;
+    const auto& airports = theNavDatabase.airports;
+    for (std::size_t i = 0; i < airports.size(); ++i) {
+        const AirportIndexRecord& row = airports[i];
+        if (std::abs(static_cast<double>(row.x) - f.fmPosX) > half ||
+            std::abs(static_cast<double>(row.z) - f.fmPosZ) > half)
+            continue;
+        SmsEntryCopy entry;
+        SmsAirportHeader header;
+        std::vector<SmsRunwayRecord> rows;
+        if (theSmsDatabase.ReadAirportRecord(static_cast<int>(i), &entry, &header, &rows) == 0 ||
+            header.atis == 0)
+            continue;
+        if (theSmsDatabase.FormatFrequency(header.atis) == frequencyText) {
+            atisAirport = row.ident;
+            // A new airport's broadcast starts from its first collection.
+            collected = 0;
+            playing = 0;
+            return 1;
+        }
+    }
+    return 0;
 }
 
 }  // namespace nav

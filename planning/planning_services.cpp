@@ -5,6 +5,7 @@
 
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
+#include "sim/sim_world.h"
 #include "ui/dialog_services.h"
 #include "ui/general_dialogs.h"
 #include "win/program_entry.h"
@@ -27,6 +28,16 @@ int PilotFile::LoadCurrent() {
 
 int PilotFile::Save() {
     return 1;
+}
+
+void FlightPlan::MarkDeparture() {
+    sim::CalendarTime t;
+    if (sim::theSimWorld.Time().GetZoneMode() != 0)
+        sim::theSimWorld.Time().GetLocalTime(&t);
+    else
+        sim::theSimWorld.Time().GetZuluTime(&t);
+    departureTime = static_cast<std::int16_t>(t.hour * 60 + t.min);
+    nodes[0].arrivalTime = static_cast<std::uint16_t>(departureTime);
 }
 
 int FlightPlan::ReadActiveFlag(core::IniFile& file) {

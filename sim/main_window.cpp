@@ -390,19 +390,22 @@ void PaintView(win::HWND w) {
     // The camera of the current view mode, placed for this frame's eye, with the scene's lights.
     float eye[3], angles[3];
     theViewController.ComputeEye(eye, angles);
+    ClearScene();
     theSimWorld.PrepareScene(eye, angles);
     flight::theAircraft.UpdateViewBitmaps(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
-    ClearScene();
-    // The objects filed with the terrain for this frame: the aircraft in the outside cameras,
-    // then its shadow.
+    // The aircraft and its shadow, then the scenery objects near the eye (the pan cameras'
+    // modes 4 and 5 say so), all filed with the terrain's draw lists; a cell draws what was
+    // filed at it last first, so a runway goes down before the aircraft standing on it.
     theSimWorld.FileAircraft();
     theSimWorld.QueueAircraftShadow();
-    // The ground and what stands on it (the cloud layers will draw it among their decks).
-    theSimWorld.RenderTerrain();
+    const int view = theSimWorld.GetViewMode();
+    theSimWorld.UpdateSceneryObjects(eye, view == 4 || view == 5 ? 1 : 0);
+    // The terrain with what stands on it, and the clouds, in the order the eye's altitude asks
+    // for.
+    theSimWorld.RenderClouds(eye);
     // The panel and the readouts draw over the whole screen, not only the 3D view.
     if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->clipRect = gfx::GFXRect{0, 0, 639, 479};
     theSimWorld.StoreMagneticVariation();
-    theSimWorld.UpdatePalette();
     cockpit::PaintCockpit(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
     PaintGpsDisplay();
     ++theFramesDrawn;

@@ -9,6 +9,7 @@
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "nav/atc_dialogs.h"
 #include "nav/atc_services.h"
 #include "nav/map_view.h"
 #include "nav/nav_database.h"
@@ -51,8 +52,8 @@ struct DialogCommand {
 };
 constexpr DialogCommand kDialogCommands[] = {
     {119, "SystemReliability"}, {124, "Loading"},          {129, "PartialPanel"},
-    {163, "LOGBOOKS"},          {298, "Virtual_Airspace"}, {339, "WindAloft"},
-    {342, "SurfaceConditions"}, {400, "RadioComm"},        {565, "Checklists"},
+    {163, "LOGBOOKS"},          {339, "WindAloft"},        {342, "SurfaceConditions"},
+    {565, "Checklists"},
     {679, "PilotStatus"},       {688, "WxBrief"},          {693, "FLIGHTLOG"}};
 
 constexpr unsigned long kHelpTopics[11] = {10460, 10463, 10676, 10691, 10678, 10694,
@@ -161,6 +162,16 @@ bool RunOptionDialog(win::HWND window, unsigned id) {
         }
         case CMD_SETUP_CAMS: {
             ui::SetupCamsDialog d(theViewController, theSimWorld.IsMag() ? 1 : 0);
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_ATC: {
+            nav::ATCCommunicationDialog d;
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_AIR_TRAFFIC: {
+            nav::AirTrafficDialog d;
             d.DoModal(window);
             return true;
         }

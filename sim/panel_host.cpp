@@ -42,7 +42,7 @@ int HasFlightPlan() {
 }
 int FlightPlanDirection() {
     const planning::FlightPlan* plan = theSimWorld.GetFlightPlan();
-    return plan != nullptr && plan->directionFlag != 0 ? 1 : 0;
+    return plan != nullptr && plan->ifr != 0 ? 1 : 0;
 }
 
 }  // namespace

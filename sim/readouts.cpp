@@ -14,6 +14,7 @@
 #include "gfx/cds_surface.h"
 #include "gfx/dd_surface.h"
 #include "gfx/display.h"
+#include "gfx/tod_palette.h"
 #include "gfx/palette.h"
 #include "gfx/surface.h"
 #include "nav/lat_lon.h"

@@ -87,8 +87,9 @@ void SimWorld::PrepareScene(const float eye[3], const float angles[3]) {
     if (camera != nullptr) camera->SetTransform(ts::Transform3F{});
     if (terrain) terrain->PrepareView(eye, angles);
     ts::ResetFacesSubmitted();
-    // The time of day's palette, with its shade and haze rows, before anything is drawn.
-    UpdatePalette();
+    // The sky first, placed for the eye; its light sets the palette of the frame, which is in
+    // place before anything is drawn with its tables.
+    RenderSky(eye);
 }
 
 namespace {

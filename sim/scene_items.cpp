@@ -1,6 +1,8 @@
 // The world's shapes and the objects filed for a frame: the shape cache behind
 // SimWorld::AcquireShape, the user's aircraft filed with the terrain in the camera views, and
 // the report fields of the shapes drawn.
+#include <algorithm>
+
 #include "core/resource_volume.h"
 #include "core/run_report.h"
 #include "flight/aircraft.h"
@@ -41,10 +43,18 @@ void SimWorld::ReleaseShape(ts::TSShape* shape) {
     if (shapeCache) shapeCache->Release(shape);
 }
 
+ts::TSShape* SimWorld::AcquireShapeFrom(core::ResourceVolume& volume, const char* name,
+                                        int buildingTile) {
+    CurrentShapeVolume current(volume);
+    if (shapeCache) shapeCache->SetBuildingTile(buildingTile);
+    ts::TSShape* shape = AcquireShape(name);
+    if (shapeCache) shapeCache->SetBuildingTile(0);
+    return shape;
+}
+
 // The aircraft's shapes come from the planes' folder of the shapes volume.
 ts::TSShape* AcquireAircraftShape(const char* name) {
-    CurrentShapeVolume current(core::thePlaneShapesVolume);
-    return theSimWorld.AcquireShape(name);
+    return theSimWorld.AcquireShapeFrom(core::thePlaneShapesVolume, name, 0);
 }
 
 void ReleaseAircraftShape(ts::TSShape* shape) {
@@ -61,7 +71,10 @@ void SimWorld::FileAircraft() {
     flight::GetAircraftAttitude(a);
     instance->SetPosition(ts::Vector3F{p[0], p[1], p[2]});
     instance->SetRotation(ts::Vector3F{a[0], a[1], a[2]});
-    AddRenderItemGrid(p, instance->GetShape()->fRadius, instance);
+    // On a runway it goes where the runway is filed, to be drawn after the pavement.
+    float at[3];
+    if (RunwayFilingPoint(p, at) == 0) std::copy(p, p + 3, at);
+    AddRenderItemGrid(at, instance->GetShape()->fRadius, instance);
 }
 
 void RegisterShapeReportFields() {

@@ -38,6 +38,10 @@
 #include "win/profile.h"
 #include "win/program_entry.h"
 #include "win/window.h"
+#include "world/airport_objects.h"
+#include "world/runway_lights.h"
+#include "world/runway_shape.h"
+#include "world/scenery_services.h"
 #include "world/obj_shadow.h"
 #include "world/scenery_settings.h"
 #include "world/artifact_shape_cache.h"
@@ -190,17 +194,22 @@ void SimWorld::Init(win::HWND w) {
     Step("DaylightTimes");
     RebuildDrawTarget();
     MakeSceneLights();
-    sky = std::make_unique<world::Sky>();
+    InstallSceneryServices();
+    MakeSky();
     Step("Sky");
     Step("NullModuleSlot");
-    weather = std::make_unique<world::WeatherState>();
+    MakeWeather();
     Step("WeatherState");
+    MakeClouds();
     Step("CloudLayerSet");
     UpdateCloudLayers();
+    MakeRunwayModule();
     Step("RunwayShapes");
+    MakeRunwayMaterials();
     Step("RunwayMaterials");
     shapeCache = std::make_unique<world::ArtifactShapeCache>();
     Step("ArtifactShapeCache");
+    MakeAirportObjects();
     Step("AirportObjectDatabase");
     world::theTerrainServices =
         world::TerrainServices{&TerrainAircraftPosition, &TerrainSetAircraftHeight,
@@ -223,6 +232,7 @@ void SimWorld::Init(win::HWND w) {
     Step("TerrainDiskCache");
     theViewController.ApplyView();
     RegisterViewReportFields();
+    RegisterSceneryReportFields();
     RegisterTerrainReportFields();
     RegisterShapeReportFields();
     Step("ViewController");
@@ -282,13 +292,16 @@ void SimWorld::Shutdown() {
     world::theTerrainServices = world::DefaultTerrainServices();
     theViewServices = DefaultViewServices();
     Step("TerrainManager");
+    DestroyAirportObjects();
     Step("AirportObjectDatabase");
     shapeCache.reset();
     Step("ArtifactShapeCache");
+    world::ShutdownRunwayShapes();
     Step("RunwayShapes");
+    world::FreeRunwayMaterials();
     Step("RunwayMaterials");
+    DestroySceneryObjects();
     Step("CloudLayerSet");
-    weather.reset();
     Step("WeatherState");
     Step("NullModuleSlot");
     sky.reset();
@@ -310,6 +323,7 @@ void SimWorld::Shutdown() {
     clock.reset();
     Step("SimClock");
     flight::theFlightWorldServices = flight::DefaultFlightWorldServices();
+    world::theSceneryServices = world::DefaultSceneryServices();
     flight::theShowCrashReport = flight::DefaultShowCrashReport;
     cockpit::thePanelHost = cockpit::DefaultPanelHostServices();
     window = win::HWND{};
@@ -518,7 +532,7 @@ void SimWorld::TickEvery3() {
     cockpit::UpdateNavRadios();
     StepFlightPlan();
     cockpit::UpdateGauges();
-    if (pauseRequested == 0 && !theSlewControl.IsActive() && nav::theAtcSessionRunning != 0)
+    if (pauseRequested == 0 && !theSlewControl.IsActive() && nav::IsAtcActive())
         nav::AtcMoveTraffic();
 }
 
@@ -572,14 +586,10 @@ void SimWorld::SetZuluDateTime(const CalendarTime& t) {
 }
 
 void SimWorld::SyncSky() {
-    if (!sky) return;
-    CalendarTime local;
-    time.GetLocalTime(&local);
-    sky->PlaceForLocalTime(local.hour, local.min, local.sec);
+    if (sky) sky->SyncToSimTime();
 }
 
 float SimWorld::GetAmbientLight() {
-    SyncSky();
     return sky ? sky->GetAmbientLight() : 1.0f;
 }
 
@@ -610,17 +620,13 @@ void SimWorld::SetDayPeriod(int period) {
     t.hour = kBands[period].hour;
     // One simulated day of 2-minute steps at most; a day without the wanted light keeps the
     // time it started with.
+    static const float kOrigin[3] = {0.0f, 0.0f, 0.0f};
     for (int step = 0; step < 720; ++step) {
         time.SetLocalTime(t);
-        world::Sky probe;
-        CalendarTime now;
-        time.GetLocalTime(&now);
-        probe.PlaceForLocalTime(now.hour, now.min, now.sec);
-        const float light = probe.GetAmbientLight();
-        if (light >= kBands[period].low && light <= kBands[period].high) {
-            SyncSky();
-            return;
-        }
+        if (!sky) return;
+        sky->PlaceForObserver(kOrigin);
+        const float light = sky->GetAmbientLight();
+        if (light >= kBands[period].low && light <= kBands[period].high) return;
         t.min += 2;
     }
     time.SetLocalTime(start);
@@ -742,6 +748,9 @@ void SimWorld::SetGraphicsSettings(const world::SceneryGraphicsSettings& setting
 }
 
 void SimWorld::ApplyGraphicsSettings() {
+    world::FreeRunwayMaterials();
+    MakeRunwayMaterials();
+    if (sky) sky->ApplyGraphicsSettings();
     if (palette) palette->MarkReapply();
 }
 

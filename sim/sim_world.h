@@ -14,16 +14,21 @@
 
 namespace core {
 class IniFile;
-}
+class ResourceVolume;
+}  // namespace core
 namespace devices {
 class Joystick;
 }
 namespace world {
 class WeatherState;
 class Sky;
+class CloudLayerSet;
+class AirportObjectDatabase;
+class TileArtifacts;
 class SceneryGraphicsSettings;
 class ObjShadow;
 class TerrainManager;
+class TerrainTile;
 struct TerrainRenderItem;
 class ArtifactShapeCache;
 }  // namespace world
@@ -128,7 +133,8 @@ public:
     void UseJoystick();
     void UseKeyboard();
     void RefreshTerrain();
-    void UpdateCloudLayers() {}
+    // The cloud decks from the live weather, and the cover class to the sky.
+    void UpdateCloudLayers();
     void MarkPaletteDirty();
     void AdjustGamma(int delta) { SetGammaLevel(GetGammaLevel() + delta); }
     // 0..100, kept in the settings by the time-of-day palette.
@@ -206,6 +212,12 @@ public:
     void QueueAircraftShadow();
     [[nodiscard]] const world::ObjShadow* AircraftShadow() const { return aircraftShadow.get(); }
     gfx::GFXDrawTarget* DrawTarget() { return drawTarget.get(); }
+    // The sky placed for the eye and drawn (the frame's first drawing), and the clouds with
+    // the terrain and the filed objects in altitude order.
+    void RenderSky(const float eye[3]);
+    void RenderClouds(const float eye[3]);
+    // A scene position's world position (world units from the world's south-west corner).
+    static void WorldPosition(const float scene[3], double out[3]);
     ts::TSLight* SunLight() { return sunLight.get(); }
     ts::TSLightSet* LightSet() { return lightSet.get(); }
     // In the camera views (SkyCam, TowerCam) the user's aircraft is placed at its scene position
@@ -219,6 +231,9 @@ public:
     // null when missing. ReleaseShape drops one reference.
     ts::TSShape* AcquireShape(const char* name);
     void ReleaseShape(ts::TSShape* shape);
+    // The same with a volume's folder current for the load (and, for a tile's buildings, the
+    // cache's building-tile rule).
+    ts::TSShape* AcquireShapeFrom(core::ResourceVolume& volume, const char* name, int buildingTile);
     world::ArtifactShapeCache* ShapeCache() { return shapeCache.get(); }
 
     // ---- the scene light and the aircraft's place ----
@@ -240,6 +255,22 @@ public:
     win::HWND Window() const { return window; }
     devices::Joystick* GetJoystick() { return joystick.get(); }
     world::WeatherState* Weather() { return weather.get(); }
+    world::Sky* GetSky() { return sky.get(); }
+    world::CloudLayerSet* Clouds() { return clouds.get(); }
+    world::AirportObjectDatabase* AirportObjects() { return objects.get(); }
+    // The frame's scenery objects: the viewer set, the objects near it collected (their lights
+    // stepped) and filed far to near.
+    void UpdateSceneryObjects(const float eye[3], int panCamera);
+    // The objects of a terrain tile, built as the terrain loads it and freed as it goes.
+    void BuildTileObjects(world::TerrainTile* tile);
+    void FreeTileObjects(world::TerrainTile* tile);
+    // Where a drawable standing on a runway is filed so that it is drawn after the runway: the
+    // runway's filing point (its ground rectangle's point nearest the eye), when the scene
+    // position lies on a built runway; 0 elsewhere. Filed before the scenery objects, it is drawn
+    // after the runway filed at the same cell.
+    int RunwayFilingPoint(const float scene[3], float out[3]) const;
+    // Scenery objects drawn near the viewer in the last frame.
+    [[nodiscard]] int NearObjectCount() const { return nearObjects; }
     world::TerrainManager* Terrain() { return terrain.get(); }
     flight::SystemReliability* Reliability() { return reliability.get(); }
     flight::Aircraft* GetAircraft() { return aircraft; }
@@ -254,6 +285,16 @@ private:
     void MakeDrawTarget();
     void MakeSceneLights();
     void DestroySceneLights();
+    void InstallSceneryServices();
+    void RegisterSceneryReportFields();
+    void MakeSky();
+    void MakeWeather();
+    void MakeClouds();
+    void DestroySceneryObjects();
+    void MakeRunwayModule();
+    void MakeRunwayMaterials();
+    void MakeAirportObjects();
+    void DestroyAirportObjects();
 
     win::HWND window;
     std::unique_ptr<devices::Joystick> joystick;
@@ -269,6 +310,15 @@ private:
     std::unique_ptr<SimClock> clock;
     std::unique_ptr<planning::FlightPlan> flightPlan;
     std::unique_ptr<world::WeatherState> weather;
+    std::unique_ptr<world::CloudLayerSet> clouds;
+    std::unique_ptr<world::AirportObjectDatabase> objects;
+    // The objects of the terrain's tiles.
+    struct ObjectTile {
+        world::TerrainTile* tile = nullptr;
+        std::unique_ptr<world::TileArtifacts> runways, buildings, towers, obstacles;
+    };
+    std::vector<ObjectTile> objectTiles;
+    int nearObjects = 0;
     std::unique_ptr<world::TerrainManager> terrain;
     std::unique_ptr<world::ObjShadow> aircraftShadow;
     int aircraftShadowNumber = -1;

@@ -218,17 +218,17 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
     (void)window;
     LoadAndSetCursor(win::IDC_WAIT);
     const bool quiet = theReloadQuiet != 0;
-    if (!quiet && nav::theAtcSessionRunning != 0) nav::AtcReset();
+    if (!quiet && nav::IsAtcActive()) nav::AtcReset();
     const bool crash = theSimWorld.IsCrashDetect();
     theSimWorld.SetCrashDetect(0);
     cockpit::theCockpitFullRedraw |= cockpit::kRedrawReloadFlags;
     theSimWorld.SetMag(1);
-    if (!quiet && parked != 0) nav::theAtcState = 3;
+    if (!quiet && parked != 0) nav::theAtcState.startPos = 3;
     const bool slewing = theSlewControl.IsActive();
     const std::uint16_t heading = flight::theFlightModelState.fmHead;
     if (!quiet) {
         const int type = theSimWorld.GetAircraft() ? theSimWorld.GetAircraft()->GetType() : 0;
-        const std::string name = DefaultFlightName(type, nav::theAtcState == 3);
+        const std::string name = DefaultFlightName(type, nav::theAtcState.startPos == 3);
         if (!name.empty()) LoadFlightFile(name, 0);
         if (takeHeading == 0) flight::theFlightModelState.fmHead = heading;
     }
@@ -244,7 +244,7 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
         // A plan's departure, or the station directory's chosen runway.
         if (parked != 0) {
             nav::AtcStartAtAirport();
-        } else if (nav::theAtcEnabled != 0) {
+        } else if (nav::theAtcState.enabledATC != 0) {
             nav::AtcStartSession(0);
         } else {
             nav::AtcSetUpAirport();

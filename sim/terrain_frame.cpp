@@ -1,6 +1,7 @@
 // The world's terrain in each frame: the terrain pass and the render items filed with it, the
 // warm-up pass that pages in what lies round the aircraft before the first picture, the magnetic
 // variation the frame stores for the compass, and the terrain's fields in the runner's report.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -86,7 +87,9 @@ void SimWorld::QueueAircraftShadow() {
     aircraftShadow->Update(terrain->CentreTile(), position, angles, light);
     if (!aircraftShadow->IsVisible()) return;
     // Filed at the aircraft's cell after the aircraft, so it is drawn just before it.
-    AddRenderItemGrid(position, half, aircraftShadow.get());
+    float at[3];
+    if (RunwayFilingPoint(position, at) == 0) std::copy(position, position + 3, at);
+    AddRenderItemGrid(at, half, aircraftShadow.get());
 }
 
 void SimWorld::WarmUp() {

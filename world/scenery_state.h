@@ -1,11 +1,15 @@
 // The world-and-scenery objects the world singleton owns, as far as the simulation's spine uses
-// them: the weather's situation section and slow updates and the sky's ambient light (the
-// graphics profiles live in scenery_settings.h). Least bodies where the scenery code is still to
-// come: the sky's light follows the local hour with a simple day curve so the readouts and the
-// time-of-day commands have a light to work with.
+// them: the weather (weather_state.h), the sky (sky.h), the cloud decks (cloud_layers.h), the
+// runway light step and the flight-step counter (the graphics profiles live in
+// scenery_settings.h).
 #pragma once
 
 #include <cstdint>
+
+#include "world/cloud_layers.h"
+#include "world/runway_geometry.h"
+#include "world/sky.h"
+#include "world/weather_state.h"
 
 namespace core {
 class IniFile;
@@ -13,30 +17,6 @@ class IniFile;
 
 namespace world {
 
-class WeatherState {
-public:
-    int LoadIni(core::IniFile& file);
-    int SaveIni(core::IniFile& file);
-    void UpdateWinds() {}
-    void ApplyWindAtAircraft() {}
-};
-
-class Sky {
-public:
-    // Places the sun for a local time (hours, minutes, seconds).
-    void PlaceForLocalTime(int hour, int minute, int second);
-    [[nodiscard]] float GetAmbientLight() const { return ambient; }
-    void AddElapsedTime(float) {}
-
-private:
-    float ambient = 1.0f;
-};
-
-// Ambient light of the simple day curve: 0 at night, 1 from 08:00 to 16:00, linear between.
-[[nodiscard]] float DayCurveLight(int hour, int minute, int second);
-
-// Advances the approach-light sequence one place.
-void StepRunwayLightMask();
 // The clock of the animated scenery objects: flight steps since start.
 extern std::uint32_t theFlightStepCounter;
 

@@ -58,6 +58,16 @@ TerrainServices DefaultTerrainServices() {
 
 TerrainServices theTerrainServices = DefaultTerrainServices();
 
+namespace {
+void NoObjects(TerrainTile*) {}
+}  // namespace
+
+TerrainTileObjectHooks NoTileObjects() {
+    return TerrainTileObjectHooks{&NoObjects, &NoObjects};
+}
+
+TerrainTileObjectHooks theTileObjectHooks = NoTileObjects();
+
 TilePosition TileOfPosition(std::int32_t fmPosX, std::int32_t fmPosZ) {
     TilePosition p;
     const double tx = fmPosX / kTileFlightUnits;
@@ -242,6 +252,7 @@ TerrainTile* TerrainManager::LoadTerrainTile(std::int32_t dx, std::int32_t dz) {
 void TerrainManager::UnloadSlot(int index) {
     std::unique_ptr<TerrainTile>& tile = tiles[static_cast<std::size_t>(index)];
     if (!tile) return;
+    theTileObjectHooks.free(tile.get());
     // Each record acquired its list once; the root shares the first record's.
     for (TerrainBlockRecord& r : tile->Blocks())
         if (r.materials != nullptr && !r.materialFile.empty()) ReleaseMaterialList(r.materials);
@@ -322,6 +333,12 @@ void TerrainManager::LoadWindow() {
         for (int b = 0; b < 3; ++b)
             if (TerrainTile* t = tiles[static_cast<std::size_t>(3 * a + b)].get())
                 t->SetOrigin(4 * a - 6, 4 * b - 6);
+    // A new tile's objects stand on its ground, which its place in the window locates.
+    for (const std::unique_ptr<TerrainTile>& t : tiles)
+        if (t && !t->objectsBuilt) {
+            t->objectsBuilt = true;
+            theTileObjectHooks.build(t.get());
+        }
     MagneticGrid::LoadMag(centreColumn, centreRow);
     MagneticGrid::LoadNor(centreColumn, centreRow);
 }

@@ -52,6 +52,18 @@ struct TerrainServices {
 extern TerrainServices theTerrainServices;
 [[nodiscard]] TerrainServices DefaultTerrainServices();
 
+class TerrainTile;
+
+// The scenery objects of a tile (its runways, buildings, towers and obstacles): built by the
+// airport objects once the tile is read and placed in the window, freed just before it goes.
+// The defaults build nothing.
+struct TerrainTileObjectHooks {
+    void (*build)(TerrainTile* tile);
+    void (*free)(TerrainTile* tile);
+};
+extern TerrainTileObjectHooks theTileObjectHooks;
+[[nodiscard]] TerrainTileObjectHooks NoTileObjects();
+
 // An object of a tile's scenery lists as the window's searches see it: its world position and,
 // for runways, its own containment test. The airport objects own the objects themselves.
 struct TerrainObjectEntry {
@@ -72,6 +84,7 @@ public:
     std::vector<TerrainObjectEntry> buildings;
     std::vector<TerrainObjectEntry> towers;
     std::vector<TerrainObjectEntry> obstacles;
+    bool objectsBuilt = false;  // the object hooks have built them
     std::int32_t column = 0;
     std::int32_t row = 0;
     std::uint8_t id = kNoTileId;

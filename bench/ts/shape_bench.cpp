@@ -36,26 +36,12 @@
 #include "ts/shape_resource.h"
 #include "ts/texture_manager.h"
 
-// Counts every allocation of the program while counting is on. The heap is reached through
-// pointers the compiler cannot see through, so that it does not pair this new with a free.
-namespace {
-std::atomic<bool> theCounting{false};
-std::atomic<std::uint64_t> theAllocations{0};
-void* (*volatile theAllocate)(std::size_t) = &std::malloc;
-void (*volatile theRelease)(void*) = &std::free;
-}  // namespace
+// The allocation hook.
+#define ZEPHLON_ALLOCATION_COUNTER_HERE
+#include "bench/allocation_counter.h"
 
-void* operator new(std::size_t size) {
-    if (theCounting.load(std::memory_order_relaxed)) theAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = theAllocate(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    theRelease(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    theRelease(p);
-}
+using benchsupport::theAllocations;
+using benchsupport::theCounting;
 
 namespace {
 

@@ -31,14 +31,6 @@ int theType = 0;
 int TypeOf() {
     return theType;
 }
-int thePlan = 0;
-int theDirection = 0;
-int Plan() {
-    return thePlan;
-}
-int Direction() {
-    return theDirection;
-}
 
 class RadioCommands : public ::testing::Test {
 protected:
@@ -52,8 +44,8 @@ protected:
         nav::ResetNavReception();
         nav::theNavDatabase.Clear();
         theMasterSwitch.switchState = theAvionicsSwitch.switchState = 1;
-        nav::theAtcSessionRunning = 0;
-        nav::theAtcAssignedAltitude = nav::theAtcSessionAltitude = 0;
+        nav::theAtcState = nav::AtcState{};
+        nav::theFlightEvaluation = nav::FlightEvaluation{};
     }
     void TearDown() override {
         flight::theAircraftServices = flight::DefaultAircraftServices();
@@ -62,7 +54,8 @@ protected:
         nav::ResetNavReception();
         nav::theNavDatabase.Clear();
         flight::theFlightModelState = flight::FlightModelState{};
-        nav::theAtcSessionRunning = 0;
+        nav::theAtcState = nav::AtcState{};
+        nav::theFlightEvaluation = nav::FlightEvaluation{};
     }
     static void Repeat(void (*command)(), int n) {
         for (int i = 0; i < n; ++i)
@@ -390,32 +383,29 @@ TEST_F(RadioCommands, AutopilotModesOnTheFlightModelsWords) {
 TEST_F(RadioCommands, AtcRequestsAndTheDialog) {
     AtcGoAround();
     AtcCancel();
-    EXPECT_EQ(nav::theAtcRequests.goAround, 1);
-    EXPECT_EQ(nav::theAtcRequests.cancel, 1);
+    EXPECT_EQ(nav::theAtcState.missed, 1);
+    EXPECT_EQ(nav::theAtcState.atcCan, 1);
     AtcAutoTaxi();
-    EXPECT_EQ(nav::theAtcAutoTaxi, 1);
+    EXPECT_EQ(nav::theAtcState.autoTaxi, 1);
     ATCComm();
     EXPECT_EQ(theLastPostedMenuCommand, 400u);
-    // Altitude requests only during a session; never into positive-control airspace.
-    nav::theAtcAssignedAltitude = 0;
+    // Altitude requests only during a session, a thousand feet up from the last one asked for;
+    // never into positive-control airspace.
     AtcNewAltitude();
-    EXPECT_EQ(nav::theAtcAssignedAltitude, 0);
-    nav::theAtcSessionRunning = 1;
-    nav::theAtcSessionAltitude = 4500;
+    EXPECT_EQ(nav::theFlightEvaluation.spPropAlt, 0);
+    nav::theAtcState.atcOn = 1;
+    nav::theAtcState.ceilAlt = 4500;
     AtcNewAltitude();
-    EXPECT_EQ(nav::theAtcAssignedAltitude, 5500);
-    nav::theAtcAssignedAltitude = 17500;
+    // 5,500 rounded up to the next visual altitude, then the eastbound rule (odd thousands).
+    EXPECT_EQ(nav::theFlightEvaluation.spPropAlt, 7500);
+    nav::theFlightEvaluation.spPropAlt = 17500;
     AtcNewAltitude();
-    EXPECT_EQ(nav::theAtcAssignedAltitude, 17500);
-    theRadioCommandHost.hasFlightPlan = &Plan;
-    theRadioCommandHost.flightPlanDirection = &Direction;
-    thePlan = theDirection = 1;
-    AtcNewAltitude();
-    EXPECT_EQ(nav::theAtcAssignedAltitude, 17000);
-    nav::theAtcRunway = 12;
+    EXPECT_EQ(nav::theFlightEvaluation.spPropAlt, 17500);
+    // Without a flight plan a runway change is not the pilot's to ask for.
+    nav::theAtcState.selRwy = 1;
     AtcNewRunway();
-    EXPECT_EQ(nav::theAtcRunway, 12);
-    nav::theAtcSessionRunning = 0;
+    EXPECT_EQ(nav::theAtcState.selRwy, 1);
+    nav::theAtcState.atcOn = 0;
 }
 
 // ---- the NavAids section -----------------------------------------------------------------------

@@ -37,7 +37,7 @@ protected:
                                      {}, 0);
         nav::theTuneNav1Option = nav::theTuneNav2Option = nav::theTuneAdfOption = 0;
         cockpit::ResetNavCourses();
-        nav::theAtcStartPos = nav::theAtcEnabled = 0;
+        nav::theAtcState.startPos = nav::theAtcState.enabledATC = 0;
     }
     void TearDown() override {
         sim::theMainWindow.resourceLibrary = win::HINSTANCE{};
@@ -185,7 +185,7 @@ TEST_F(MapPickersTest, RunwayPickerListsTheEndsAndTakesTheChosenThreshold) {
     EXPECT_EQ(nav::theMapView.resultX, x);
     EXPECT_EQ(nav::theMapView.resultZ, z);
     EXPECT_EQ(flight::theFlightModelState.fmPosY, 6);
-    EXPECT_EQ(nav::theAtcStartPos, 3);
+    EXPECT_EQ(nav::theAtcState.startPos, 3);
     d.DestroyModeless();
 
     // An airport without runways: nothing to take, nothing placed.

@@ -350,9 +350,13 @@ TEST_F(PositionRun, TheAirportsWizardStartsOnTheChosenRunway) {
     // Oakland has a tower: air traffic control may be asked for.
     EXPECT_NE(r.out.find("read 1567 Button \"Air traffic control\" enabled=1"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("report atc_start=9 atc_enabled=1"), std::string::npos) << r.out;
+    // The tower's session starts there, the aircraft on final: 12,300 map units (4,833 m) short
+    // of the threshold at 600 ft, heading along the runway.
+    EXPECT_NE(r.out.find("atc: session KOAK runway 29"), std::string::npos) << r.out;
     const RunwayEnd oak29 = EndOf("KOAK", "29");
     Saved after = Read("after.flt");
-    EXPECT_LT(navtest::Metres(after.lat, after.lon, oak29.lat, oak29.lon), 30.0);
+    EXPECT_NEAR(navtest::Metres(after.lat, after.lon, oak29.lat, oak29.lon), 4833.0, 30.0);
+    EXPECT_NEAR(after.y / (0.3048780487804878 * 256), 600.0, 5.0);
     EXPECT_LT(std::fabs(std::remainder(after.heading - oak29.heading, 360.0)), 0.5);
 
     // Half Moon Bay has none: the box is off, and the untouched situation starts on the runway.

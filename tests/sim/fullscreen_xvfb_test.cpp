@@ -98,7 +98,11 @@ TEST(FullScreenOnXvfb, SdlFullScreenShowsTheWindowsPictureAndGivesTheWindowBack)
 
     // Full screen: the picture scaled by 1.6 over the whole display, the band out of sight, and
     // every pixel below the band's rows as the window shows it.
-    EXPECT_LT(Count(full, 0, 0, kWidth, 30, &Band), 100) << "menu band over the full screen";
+    // The band is a whole row of its grey; clouds and bodies of the sky may share its colour.
+    int bandRows = 0;
+    for (int y = 0; y < 30; ++y)
+        bandRows += Count(full, 0, y, kWidth, y + 1, &Band) > kWidth * 3 / 4 ? 1 : 0;
+    EXPECT_EQ(bandRows, 0) << "menu band over the full screen";
     EXPECT_GT(Count(full, 0, 0, kWidth, kHeight, &Red), redInWindow * 2) << "black full screen";
     int differ = 0;
     for (int y = 30; y < 480; ++y)

@@ -47,7 +47,7 @@ protected:
         core::theIniFile = core::IniFile(dir.Path("zephlon.ini").c_str());
         dir.Write("zephlon.ini", "[Aircraft]\nAutoComplex=0\n");
         sim::theSimWorld.Init(win::HWND{});
-        nav::theAtcState = 0;
+        nav::theAtcState.startPos = 0;
         win::SetTraceSink([this](std::string_view line) { trace.emplace_back(line); });
     }
     void TearDown() override {

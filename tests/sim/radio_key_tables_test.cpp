@@ -26,7 +26,7 @@ protected:
     void TearDown() override {
         sim::UnregisterKeyCommandTables();
         cockpit::ResetCockpitServices();
-        nav::theAtcRequests = nav::AtcRequestFlags{};
+        nav::theAtcState = nav::AtcState{};
     }
 };
 
@@ -77,14 +77,14 @@ TEST_F(RadioKeyTables, EveryKeyReachesItsCommand) {
             EXPECT_NE(owner, nullptr) << row.name;
         }
     EXPECT_EQ(sim::RunKeyCommandByCode(0x2004D), 1);
-    EXPECT_EQ(nav::theAtcRequests.goAround, 1);
-    nav::theAtcRequests.goAround = 0;
+    EXPECT_EQ(nav::theAtcState.missed, 1);
+    nav::theAtcState.missed = 0;
     EXPECT_EQ(sim::RunKeyCommandByCode(0x20047), 1);
-    EXPECT_EQ(nav::theAtcRequests.goAround, 1);
+    EXPECT_EQ(nav::theAtcState.missed, 1);
     // Alt+` passes the debug table's empty row and toggles automatic taxi.
-    const int taxi = nav::theAtcAutoTaxi;
+    const int taxi = nav::theAtcState.autoTaxi;
     EXPECT_EQ(sim::RunKeyCommandByCode(0x400C0), 1);
-    EXPECT_NE(nav::theAtcAutoTaxi, taxi);
+    EXPECT_NE(nav::theAtcState.autoTaxi, taxi);
 }
 
 TEST_F(RadioKeyTables, BindingFilesRebindByName) {

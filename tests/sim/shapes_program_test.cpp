@@ -78,16 +78,19 @@ struct ShapesInTheProgram : ::testing::Test {
     fs::path install;
 };
 
-bool Lit(std::uint32_t c) {
-    return c != 0;
+// A pixel of the aircraft: not the sky's or the ground's, which fill each row from its left edge
+// in one colour.
+bool Lit(const Bmp& p, int x, int y) {
+    return p.At(x, y) != p.At(0, y);
 }
 
-// Drawn and not the ground: the terrain below is green (its grass and fields), the aircraft's
-// paint, metal and tyres are not.
-bool OnTheAircraft(std::uint32_t c) {
+// Not the sky and not the ground: the terrain below is green (its grass and fields), the
+// aircraft's paint, metal and tyres are not.
+bool OnTheAircraft(const Bmp& p, int x, int y) {
+    const std::uint32_t c = p.At(x, y);
     const int r = static_cast<int>((c >> 16) & 255), g = static_cast<int>((c >> 8) & 255),
               b = static_cast<int>(c & 255);
-    return Lit(c) && !(g > r + 8 && g > b + 8);
+    return Lit(p, x, y) && !(g > r + 8 && g > b + 8);
 }
 
 TEST_F(ShapesInTheProgram, EachReadyFlightShowsItsAircraftInSkyCam) {
@@ -117,7 +120,7 @@ TEST_F(ShapesInTheProgram, EachReadyFlightShowsItsAircraftInSkyCam) {
         int left = 0, right = 0, centre = 0;
         for (int y = 180; y < 300; ++y)
             for (int x = 100; x < 540; ++x) {
-                if (!Lit(a.At(x, y))) continue;
+                if (!OnTheAircraft(a, x, y)) continue;
                 (x < 320 ? left : right) += 1;
                 if (x >= 300 && x < 340 && y >= 220 && y < 280) ++centre;
             }
@@ -164,7 +167,7 @@ TEST_F(ShapesInTheProgram, RaisingTheBonanzasGearTakesTheWheelsFromUnderItsWings
         int n = 0;
         for (int y = 276; y < 310; ++y)
             for (int dx = 31; dx < 48; ++dx)
-                n += (OnTheAircraft(p.At(320 - dx, y)) ? 1 : 0) + (OnTheAircraft(p.At(320 + dx, y)) ? 1 : 0);
+                n += (OnTheAircraft(p, 320 - dx, y) ? 1 : 0) + (OnTheAircraft(p, 320 + dx, y) ? 1 : 0);
         return n;
     };
     const Bmp down(dir.Read("down.bmp")), up(dir.Read("up.bmp"));

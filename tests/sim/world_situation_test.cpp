@@ -16,6 +16,7 @@
 #include "flight/flight_model_state.h"
 #include "gfx/surface.h"
 #include "nav/copilot_state.h"
+#include "nav/lat_lon.h"
 #include "sim/input/key_commands.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
@@ -266,14 +267,36 @@ TEST_F(WorldTest, GraphicsProfilesAndSettings) {
 TEST_F(WorldTest, DayPeriodsLandInTheirLightBands) {
     sim::SimWorld w;
     w.Init(win::HWND{});
-    for (int period : {0, 1, 2, 3}) {
-        w.SetDayPeriod(period);
-        EXPECT_EQ(w.GetDayPeriod(), period) << period;
+    // San Carlos on midsummer day 2026, on the west coast's summer time (UTC - 7); the moon is
+    // a young crescent that sets before two in the morning.
+    nav::LatLonToWorld(&flight::theFlightModelState.fmPosX, &flight::theFlightModelState.fmPosZ,
+                       37.5119, 122.2495);
+    w.Time().SetManualZone(7);
+    w.Time().SetZoneMode(1);
+    w.Time().ApplyZoneMode();
+    sim::CalendarTime noon;
+    noon.year = 126;
+    noon.mon = 5;
+    noon.mday = 21;
+    noon.hour = 19;
+    w.SetZuluDateTime(noon);
+    struct Case {
+        int period;
+        float low, high;
+        int earliest, latest;  // local hours the period lands in
+    };
+    for (const Case c : {Case{0, 0.3f, 0.4f, 4, 6}, Case{1, 0.9f, 1.0f, 12, 12},
+                         Case{2, 0.7f, 0.8f, 19, 21}, Case{3, 0.0f, 0.1f, 1, 3}}) {
+        w.SetDayPeriod(c.period);
+        EXPECT_EQ(w.GetDayPeriod(), c.period) << c.period;
+        EXPECT_GE(w.GetAmbientLight(), c.low) << c.period;
+        EXPECT_LE(w.GetAmbientLight(), c.high) << c.period;
+        sim::CalendarTime local;
+        w.Time().GetLocalTime(&local);
+        EXPECT_GE(local.hour, c.earliest) << c.period;
+        EXPECT_LE(local.hour, c.latest) << c.period;
+        EXPECT_EQ(local.mday, 21) << c.period;
     }
-    w.SetDayPeriod(3);
-    sim::CalendarTime local;
-    w.Time().GetLocalTime(&local);
-    EXPECT_EQ(local.hour, 0);  // night is found at once at midnight
 }
 
 TEST_F(WorldTest, SettingsSurviveAndGarbageFallsBack) {

@@ -15,10 +15,10 @@ inline std::vector<std::vector<std::string>> ReadNavdataCsv(const std::string& n
     std::string line;
     std::getline(in, line);
     while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         std::vector<std::string> f;
         std::stringstream ss(line);
-        std::string cell;
-        while (std::getline(ss, cell, ','))
+        for (std::string cell; std::getline(ss, cell, ',');)
             f.push_back(cell);
         rows.push_back(std::move(f));
     }

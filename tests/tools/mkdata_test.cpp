@@ -32,6 +32,8 @@
 #include "platform/file_system.h"
 #include "support/audio.h"
 #include "support/navdata_csv.h"
+#include "support/run_command.h"
+#include "support/temp_folder.h"
 #include "ts/class_item.h"
 #include "ts/material.h"
 #include "ts/shape.h"
@@ -51,10 +53,21 @@ int RunMkdataWith(const std::string& args) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// The build's own installation step keeps the spoken clips in the tree's data cache (a tree
+// built inside another shares the outer one): runs here take them from there rather than speak
+// them again.
+std::string DataCache() {
+    for (const char* at : {"/data-cache", "/../data-cache"}) {
+        const fs::path p = fs::path(ZEPHLON_BINARY_DIR + std::string(at));
+        if (fs::is_directory(p)) return "'--cache=" + p.lexically_normal().string() + "' ";
+    }
+    return {};
+}
+
 // A small world (the tiles round San Francisco Bay): the whole country is made once, by the
 // build.
 int RunMkdata(const fs::path& out) {
-    return RunMkdataWith(std::string("--terrain-box=-122.6,37.3,-122.0,37.9 '") +
+    return RunMkdataWith(DataCache() + "--terrain-box=-122.6,37.3,-122.0,37.9 '" +
                          ZEPHLON_SOURCE_DIR + "/data' '" + out.string() + "'");
 }
 
@@ -240,8 +253,25 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                 auto b = volume.LoadBitmap(n, 0);
                 ASSERT_NE(b, nullptr) << n;
                 EXPECT_EQ(b->bitsPerPixel, 8) << n;
+                // The sky's and the runways' art: bodies of 32 pixels, textures the 256 x 256
+                // the renderer addresses.
+                const bool body = n.rfind("Moon", 0) == 0 || n == "Sun.bmp";
+                const bool texture = std::string(v.volume) == "Art\\Wx.Vol" || n == "rwymark.bmp" ||
+                                     n == "asphalt.bmp" || n == "turf.bmp";
+                if (body || texture) {
+                    EXPECT_EQ(b->width, body ? 32 : 256) << n;
+                    EXPECT_EQ(b->height, body ? 32 : 256) << n;
+                }
             } else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".pft") == 0) {
-                EXPECT_NE(volume.LoadFont(n), nullptr) << n;
+                auto f = volume.LoadFont(n);
+                ASSERT_NE(f, nullptr) << n;
+                // The runway lights' images: discs of eight sizes.
+                if (n.find("lght.pft") != std::string::npos) {
+                    EXPECT_EQ(f->count, 8) << n;
+                }
+            } else if (n == "rwys.bin" || n == "buildings.bin" || n == "obstacle.bin") {
+                // Checked record by record by the airport tests.
+                EXPECT_GT(e.size, 4000u) << n;
             } else {
                 ADD_FAILURE() << "unexpected member " << n << " in " << v.volume;
             }
@@ -562,13 +592,48 @@ TEST(MkdataCommandLine, FailsCleanly) {
             fs::create_directories(data / "navdata-us");
             std::ofstream(data / "navdata-us" / "airport.csv") << airports << c.airportCsv;
             std::ofstream(data / "navdata-us" / "runway.csv") << c.runwayCsv;
+            // The radio's phrases come first: the real table (its clips from the build's cache).
+            fs::copy(fs::path(ZEPHLON_SOURCE_DIR) / "data" / "speech", data / "speech");
         }
-        EXPECT_EQ(RunMkdataWith("'" + data.string() + "' '" + out.string() + "'"), 1) << c.what;
+        EXPECT_EQ(RunMkdataWith(DataCache() + "'" + data.string() + "' '" + out.string() + "'"), 1)
+            << c.what;
     }
     EXPECT_EQ(RunMkdataWith(""), 2);
     EXPECT_EQ(RunMkdataWith("a b c"), 2);
     std::error_code ignored;
     fs::remove_all(root, ignored);
+}
+
+// A damaged phrase table stops the maker before it speaks, naming the line.
+TEST(MkdataCommandLine, ABadPhraseTableNamesItsLine) {
+    ASSERT_EQ(access(ZEPHLON_BINARY_DIR "/bin/mkdata", X_OK), 0) << "mkdata is not built";
+    testsupport::TempFolder dir{"zephlon-mkdata-phrases"};
+    const struct {
+        const char* table;  // null: no table
+        const char* says;
+    } cases[] = {
+        {nullptr, "cannot read"},
+        {"1 one\n", "phrases.txt:1: a line before the first section"},
+        {"[words]\n1 one\n[nowhere]\n", "phrases.txt:3: unknown section [nowhere]"},
+        {"[words\n", "without ']'"},
+        {"[words]\n1 one\n# a comment\n\n1 uno\n", "phrases.txt:5: clip 4501 is made twice"},
+        {"[pilot]\n5000 tower\n[words]\n-1000 x\n", "phrases.txt:4: expected an id"},
+        {"[words]\n12\n", "expected an id, blanks and a text"},
+        {"[controller]\n65300 far\n", "beyond 65535"},
+        {"[traffic]\n195 -\n", "clip 195 is made twice (also the module)"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string data = "data" + std::to_string(n++);
+        dir.MakeFolders(data + "/speech");
+        if (c.table != nullptr) dir.Write(data + "/speech/phrases.txt", c.table);
+        const testsupport::CommandResult r = testsupport::RunCommand(
+            std::string("'") + ZEPHLON_BINARY_DIR + "/bin/mkdata' '" + dir.Path(data) + "' '" +
+            dir.Path("out") + "' 2>&1");
+        EXPECT_EQ(r.status, 1) << c.says;
+        EXPECT_NE(r.out.find("mkdata: speech: "), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+    }
 }
 
 }  // namespace

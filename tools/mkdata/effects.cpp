@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "devices/wave.h"
+#include "tools/mkdata/audio_signal.h"
 #include "tools/mkdata/installation.h"
 
 namespace mkdata {
@@ -25,20 +26,8 @@ constexpr int kRate = 11025;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 constexpr const char* kVolume = "Snd\\SndFx.Vol";
 
-using Signal = std::vector<double>;
-
 std::size_t Samples(double seconds) {
     return static_cast<std::size_t>(std::lround(seconds * kRate));
-}
-
-// The program's 15-bit generator's arithmetic, as a hash of a position: the same noise for the
-// same sample every run.
-double HashNoise(std::uint32_t n) {
-    std::uint32_t s = n * 2654435761u + 0x9E3779B9u;
-    s = s * 214013u + 2531011u;
-    s ^= s >> 15;
-    s = s * 214013u + 2531011u;
-    return static_cast<double>((s >> 16) & 0x7FFF) / 16383.5 - 1.0;
 }
 
 // A one-pole low-pass run twice round a loop, so that the filter's state at the end is the one it
@@ -73,31 +62,8 @@ void HighPass(Signal& s, double cutoff) {
     }
 }
 
-void Normalise(Signal& s, double peak) {
-    double m = 0;
-    for (double x : s)
-        m = std::max(m, std::abs(x));
-    if (m <= 0) return;
-    for (double& x : s)
-        x *= peak / m;
-}
-
-// Short fades at the two ends of a one-shot clip, so it starts and stops without a click.
 void FadeEnds(Signal& s, double seconds) {
-    const std::size_t n = std::min(Samples(seconds), s.size() / 2);
-    for (std::size_t i = 0; i < n; ++i) {
-        const double g = static_cast<double>(i) / static_cast<double>(n);
-        s[i] *= g;
-        s[s.size() - 1 - i] *= g;
-    }
-}
-
-Bytes ToClip(const Signal& s) {
-    std::vector<std::uint8_t> pcm(s.size());
-    for (std::size_t i = 0; i < s.size(); ++i)
-        pcm[i] = static_cast<std::uint8_t>(
-            std::clamp<long>(std::lround(std::clamp(s[i], -1.0, 1.0) * 127.0) + 128, 1, 255));
-    return devices::MakeWaveImage(kRate, 1, 8, pcm.data(), pcm.size());
+    FadeClipEnds(s, seconds, kRate);
 }
 
 // ---- engines ---------------------------------------------------------------------------------
@@ -148,7 +114,7 @@ Signal Engine(const EngineSketch& e) {
         s[i] = v;
     }
     LowPassLoop(s, e.whine > 0 ? 3500 : 1800);
-    Normalise(s, 0.9);
+    NormalisePeak(s, 0.9);
     return s;
 }
 
@@ -209,7 +175,7 @@ Signal Click(double seconds, double ring, double decay, std::uint32_t seed) {
         s[i] = std::exp(-t / decay) * (0.6 * std::sin(kTwoPi * ring * t) +
                                        0.4 * HashNoise(seed + static_cast<std::uint32_t>(i)));
     }
-    Normalise(s, 0.8);
+    NormalisePeak(s, 0.8);
     return s;
 }
 
@@ -253,7 +219,7 @@ Signal PistonStarter(double seconds, double motorHz, double chugHz, std::uint32_
             0.9, Samples(at));
     }
     s.resize(Samples(seconds));
-    Normalise(s, 0.85);
+    NormalisePeak(s, 0.85);
     FadeEnds(s, 0.01);
     return s;
 }
@@ -267,7 +233,7 @@ Signal TurbineStarter(double seconds, double topHz, bool igniters, std::uint32_t
             Mix(s, Click(0.02, 2500, 0.004, seed + static_cast<std::uint32_t>(at * 1000)), 0.3,
                 Samples(at));
     LowPass(s, 3000);
-    Normalise(s, 0.85);
+    NormalisePeak(s, 0.85);
     FadeEnds(s, 0.02);
     return s;
 }
@@ -282,7 +248,7 @@ Signal PistonStop(std::uint32_t seed) {
         at += gap;
         gap *= 1.22;
     }
-    Normalise(s, 0.8);
+    NormalisePeak(s, 0.8);
     FadeEnds(s, 0.01);
     return s;
 }
@@ -294,7 +260,7 @@ Signal TurbineStop(double seconds, double fromHz, double roar, std::uint32_t see
         Burst(seconds, 1200, seed + 99,
               [&](double t) { return roar * std::exp(-t / (seconds / 4)); }),
         1.0);
-    Normalise(s, 0.8);
+    NormalisePeak(s, 0.8);
     FadeEnds(s, 0.02);
     return s;
 }
@@ -310,7 +276,7 @@ Signal NoiseLoop(double seconds, double cutoff, std::uint32_t seed, double lowCu
     copy.insert(copy.end(), s.begin(), s.end());
     HighPass(copy, lowCut);
     std::copy(copy.begin() + static_cast<std::ptrdiff_t>(s.size()), copy.end(), s.begin());
-    Normalise(s, 0.8);
+    NormalisePeak(s, 0.8);
     return s;
 }
 
@@ -364,14 +330,14 @@ Signal StallHorn() {
         s[i] = 0.6 * std::sin(kTwoPi * 1600 * t) + 0.25 * std::sin(kTwoPi * 3200 * t + 0.5) +
                0.1 * std::sin(kTwoPi * 4800 * t + 1.0);
     }
-    Normalise(s, 0.8);
+    NormalisePeak(s, 0.8);
     return s;
 }
 Signal AvionicsOff() {
     Signal s = Click(0.05, 800, 0.01, 31);
     Mix(s, Motor(0.6, 420, 0.4, 32, [](double t) { return std::exp(-t / 0.2); }), 0.5,
         Samples(0.02));
-    Normalise(s, 0.7);
+    NormalisePeak(s, 0.7);
     FadeEnds(s, 0.01);
     return s;
 }
@@ -379,7 +345,7 @@ Signal AvionicsOn() {
     Signal s = Click(0.05, 900, 0.01, 33);
     Mix(s, Motor(0.7, 420, 0.4, 34, [](double t) { return std::min(1.0, t / 0.5); }), 0.5,
         Samples(0.02));
-    Normalise(s, 0.7);
+    NormalisePeak(s, 0.7);
     FadeEnds(s, 0.01);
     return s;
 }
@@ -391,7 +357,7 @@ Signal GearMotor() {
         return std::min({1.0, t / 0.3, std::max(0.0, (4.0 - t) / 0.3)});
     });
     LowPass(s, 2500);
-    Normalise(s, 0.8);
+    NormalisePeak(s, 0.8);
     FadeEnds(s, 0.01);
     return s;
 }
@@ -401,7 +367,7 @@ Signal TransferClick() {
 Signal FlapLever() {
     Signal s = Click(0.04, 1200, 0.008, 62);
     Mix(s, Click(0.04, 1000, 0.008, 63), 0.7, Samples(0.05));
-    Normalise(s, 0.8);
+    NormalisePeak(s, 0.8);
     return s;
 }
 Signal KnobClick() {
@@ -428,7 +394,7 @@ Signal InnerMarker() {
 Signal TouchdownSoft() {
     Signal s = Burst(0.18, 2500, 71, [](double t) { return std::exp(-t / 0.04); });
     HighPass(s, 600);
-    Normalise(s, 0.7);
+    NormalisePeak(s, 0.7);
     FadeEnds(s, 0.005);
     return s;
 }
@@ -439,7 +405,7 @@ Signal Touchdown() {
         s[i] = std::exp(-t / 0.07) * std::sin(kTwoPi * 55 * t) * 0.8;
     }
     Mix(s, Burst(0.2, 1500, 72, [](double t) { return 0.5 * std::exp(-t / 0.03); }), 1.0);
-    Normalise(s, 0.9);
+    NormalisePeak(s, 0.9);
     FadeEnds(s, 0.005);
     return s;
 }
@@ -450,7 +416,7 @@ Signal GroundRoll() {
         Mix(s, Burst(0.05, 400, 82 + k, [](double t) { return std::exp(-t / 0.012); }), 0.6,
             Samples(k / 8.0));
     s.resize(Samples(1.0));
-    Normalise(s, 0.8);
+    NormalisePeak(s, 0.8);
     return s;
 }
 Signal Crash() {
@@ -463,7 +429,7 @@ Signal Crash() {
             s[i] += 0.15 * std::exp(-t / 0.5) * std::sin(kTwoPi * hz * t) *
                     (0.5 + 0.5 * HashNoise(93 + static_cast<std::uint32_t>(i / 200)));
         }
-    Normalise(s, 0.9);
+    NormalisePeak(s, 0.9);
     FadeEnds(s, 0.01);
     return s;
 }
@@ -531,7 +497,7 @@ const Clip kClips[] = {
 
 int MakeEffects(Installation& installation, std::string* error) {
     for (const Clip& c : kClips) {
-        Bytes image = ToClip(c.make());
+        Bytes image = EightBitClip(c.make(), kRate);
         if (image.size() <= 44) {
             if (error != nullptr) *error = "effect clip " + std::to_string(c.id) + " is empty";
             return 0;

@@ -28,6 +28,10 @@ public:
     // The public data folder (data/ of the source tree) and the installation root.
     [[nodiscard]] const std::string& DataDir() const { return dataDir; }
     [[nodiscard]] const std::string& OutDir() const { return outDir; }
+    // A folder where slow modules keep what they made, by a key of their inputs, for the next
+    // run (empty: nothing is kept). Two build trees may share one.
+    void SetCacheDir(std::string dir) { cacheDir = std::move(dir); }
+    [[nodiscard]] const std::string& CacheDir() const { return cacheDir; }
 
     // Declares a volume (a path such as "Art\Palettes.Vol"); declared volumes are written even
     // when no member was added, so every volume the program opens is there and valid.
@@ -61,6 +65,7 @@ public:
 private:
     std::string dataDir;
     std::string outDir;
+    std::string cacheDir;
     std::map<std::string, std::vector<Member>> volumes;  // by volume path
     std::map<std::string, Bytes> files;                  // by relative path
     std::map<std::string, std::string> options;
@@ -78,6 +83,9 @@ int MakePalettes(Installation& installation, std::string* error);
 int MakeLoadingScreen(Installation& installation, std::string* error);
 int MakeFlights(Installation& installation, std::string* error);
 int MakeNavigation(Installation& installation, std::string* error);
+int MakeAirports(Installation& installation, std::string* error);
+int MakeRunwayArt(Installation& installation, std::string* error);
+int MakeSkyArt(Installation& installation, std::string* error);
 int MakeOutlines(Installation& installation, std::string* error);
 int MakePanelArt(Installation& installation, std::string* error);
 int MakeTerrain(Installation& installation, std::string* error);
@@ -86,6 +94,7 @@ int MakeMagneticGrids(Installation& installation, std::string* error);
 int MakeEffects(Installation& installation, std::string* error);
 int MakeShapes(Installation& installation, std::string* error);
 int MakeHelp(Installation& installation, std::string* error);
+int MakeSpeech(Installation& installation, std::string* error);
 int MakeGroundSchool(Installation& installation, std::string* error);
 // The ground-school videos by file name ("f01.avi"); with `slidesOnly` instead each slide's
 // 320×240 pixels ("f01_0.raw", the slides of a video in order), without speech.
@@ -102,11 +111,15 @@ int MakeMapArt(const std::string& outDir, std::string* error);
 // modules that read data/ come first, so bad data is reported before the long work starts.
 inline constexpr Module kModules[] = {
     {"volumes", MakeVolumes},
+    {"speech", MakeSpeech},
     {"flights", MakeFlights},
     {"navigation", MakeNavigation},
+    {"airports", MakeAirports},
     {"outlines", MakeOutlines},
     {"palettes", MakePalettes},
     {"loading screen", MakeLoadingScreen},
+    {"runway art", MakeRunwayArt},
+    {"sky art", MakeSkyArt},
     {"panel art", MakePanelArt},
     {"effects", MakeEffects},
     {"shapes", MakeShapes},

@@ -1,8 +1,10 @@
-// mkdata [--terrain-box=WEST,SOUTH,EAST,NORTH] DATA_DIR OUT_DIR: makes the starter installation
-// in OUT_DIR from the public data in DATA_DIR and the program's own art, with the program's own
-// writers. Two runs write the same bytes. The terrain box limits the terrain and its magnetic
-// grids to the tiles a box of degrees touches (tests make small worlds with it).
-// mkdata --skin OUT_DIR: draws the skin and the map's pictures the resource pack takes in.
+// mkdata [--terrain-box=WEST,SOUTH,EAST,NORTH] [--cache=DIR] DATA_DIR OUT_DIR: makes the starter
+// installation in OUT_DIR from the public data in DATA_DIR and the program's own art, with the
+// program's own writers. Two runs write the same bytes. The terrain box limits the terrain and
+// its magnetic grids to the tiles a box of degrees touches (tests make small worlds with it).
+// With a cache folder, slow modules keep what they made there and take it from there while
+// their inputs are unchanged. mkdata --skin OUT_DIR: draws the skin and the map's pictures the
+// resource pack takes in.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -45,7 +47,8 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const std::size_t eq = a.find('=');
-        if (a.rfind("--", 0) == 0 && eq != std::string::npos && a.substr(2, eq - 2) == "terrain-box") {
+        const std::string name = eq != std::string::npos ? a.substr(2, eq - 2) : std::string();
+        if (a.rfind("--", 0) == 0 && (name == "terrain-box" || name == "cache")) {
             options.emplace_back(a.substr(2, eq - 2), a.substr(eq + 1));
         } else if (a.rfind("--", 0) == 0) {
             std::fprintf(stderr, "mkdata: unknown option %s\n", a.c_str());
@@ -56,15 +59,19 @@ int main(int argc, char** argv) {
     }
     if (positional.size() != 2) {
         std::fprintf(stderr,
-                     "usage: mkdata [--terrain-box=WEST,SOUTH,EAST,NORTH] DATA_DIR OUT_DIR\n"
+                     "usage: mkdata [--terrain-box=WEST,SOUTH,EAST,NORTH] [--cache=DIR] DATA_DIR OUT_DIR\n"
                      "       mkdata --skin OUT_DIR\n"
                      "       mkdata --slides DATA_DIR OUT_DIR\n");
         return 2;
     }
     const auto started = std::chrono::steady_clock::now();
     mkdata::Installation installation(positional[0], positional[1]);
-    for (const auto& [name, value] : options)
-        installation.SetOption(name, value);
+    for (const auto& [name, value] : options) {
+        if (name == "cache")
+            installation.SetCacheDir(value);
+        else
+            installation.SetOption(name, value);
+    }
     std::string error;
     for (const mkdata::Module& m : mkdata::kModules) {
         const auto begun = std::chrono::steady_clock::now();

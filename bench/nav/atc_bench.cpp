@@ -1,0 +1,176 @@
+// The ATC against plain peers measured in the same run:
+// - one ATC step with both traffic aircraft flying the pattern, against the time a tick has at
+//   speed-up 4 (1 / 72.8 s; goal: under 1 % of it, reported as "of_tick");
+// - composing the clearance of a 10-node plan (message 537) against appending the same number
+//   of words to a plain array (reported as "words");
+// - saving the "ATCComm" section (about 400 keys) into a situation file against storing the same
+//   bytes once by an atomic replacement ("ratio_to_one_write"; goal: 3 times or less: one
+//   rewrite of the file, not one per key).
+// Each counts the steps, words or bytes it produced and fails when there were none.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/ini_file.h"
+#include "devices/sound_device.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model_state.h"
+#include "nav/atc_services.h"
+#include "nav/atc_traffic.h"
+#include "planning/planning_services.h"
+#include "platform/file_system.h"
+#include "platform/headless/headless_backend.h"
+#include "win/dsound.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::uint32_t theNow = 0;
+planning::FlightPlan thePlan;
+
+// A session at a runway at the origin, the aircraft on the downwind leg, both traffic aircraft
+// in the pattern.
+void SetUpSession() {
+    nav::theAtcHost = nav::DefaultAtcHost();
+    nav::theAtcHost.now = [] { return theNow; };
+    nav::theAtcHost.flightPlan = [] { return static_cast<planning::FlightPlan*>(nullptr); };
+    nav::AtcState& a = nav::theAtcState;
+    a = nav::AtcState{};
+    a.headRwy = 16384;
+    a.lenRwy = 5000;
+    a.lHand = 1;
+    a.finalLen = 12300;
+    a.towerFreq = "125.10";
+    a.groundFreq = a.approachFreq = a.atisFreq = "NONE";
+    a.atcOn = 1;
+    a.spSeq = nav::kSeqArrival;
+    a.towerTuned = 1;
+    nav::AtcBuildPattern();
+    nav::AtcSpawnTraffic();
+    a.vPilots = 1;
+    nav::theFlightEvaluation = nav::FlightEvaluation{};
+    nav::theFlightEvaluation.spActive = 1;
+    nav::theFlightEvaluation.spPos = 6;
+    nav::AtcSetLegTarget(6);
+    flight::theFlightModelState.fmIAS = 90 << 16;
+    flight::theFlightModelState.fmPosY = 80000;
+}
+
+void BM_AtcStepWithTraffic(benchmark::State& state) {
+    SetUpSession();
+    std::int64_t steps = 0;
+    for (auto _ : state) {
+        theNow += 1000;
+        nav::AtcFrameStep(win::HWND{});
+        nav::AtcMoveTraffic();
+        benchmark::DoNotOptimize(nav::theFlightEvaluation.spD2D);
+        ++steps;
+    }
+    if (steps == 0 || nav::AtcTrafficPlace(0) == 0) state.SkipWithError("nothing stepped");
+    state.counters["steps"] = static_cast<double>(steps);
+    // The share of a tick at speed-up 4 one step takes.
+    state.counters["of_tick"] = benchmark::Counter(
+        static_cast<double>(steps) / (18.2 * 4.0), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_AtcStepWithTraffic);
+
+void BM_ComposeClearance(benchmark::State& state) {
+    SetUpSession();
+    thePlan.nodeCount = 10;
+    for (int i = 0; i < 10; ++i)
+        thePlan.nodes[static_cast<std::size_t>(i)].ident = i == 9 ? "KSQL" : "V" + std::to_string(i);
+    thePlan.cruiseAltitude = 6500;
+    nav::theAtcHost.flightPlan = [] { return &thePlan; };
+    nav::theAtcState.squawk = "4523";
+    nav::theAtcState.clearFreq = nav::theAtcState.departFreq = "126.70";
+    nav::theAtcState.listen = 1;
+    // Sound on the headless card, so that the speaker's buffer opens.
+    platform::HeadlessBackend machine;
+    platform::SetCurrentBackend(&machine);
+    win::ResetDirectSoundStandIn();
+    devices::InitSound(win::HWND{});
+    nav::AtcSpeech& s = nav::theAtcSpeech;
+    std::int64_t words = 0;
+    for (auto _ : state) {
+        s.QueuePhrase(0, 0, 0);
+        s.SayDeparture(537);
+        for (std::uint16_t id : s.ring)
+            words += id != devices::SpeechQueue::kFreeSlot ? 1 : 0;
+    }
+    s.Close();
+    devices::ShutdownSound();
+    platform::SetCurrentBackend(nullptr);
+    if (words == 0) state.SkipWithError("nothing composed");
+    state.counters["words"] = static_cast<double>(words) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_ComposeClearance);
+
+void BM_AppendSameWordCount(benchmark::State& state) {
+    std::vector<std::uint16_t> ring(devices::SpeechQueue::kRingSize);
+    std::int64_t words = 0;
+    for (auto _ : state) {
+        std::fill(ring.begin(), ring.end(), devices::SpeechQueue::kFreeSlot);
+        for (int i = 0; i < 88; ++i)
+            ring[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(4500 + i);
+        benchmark::DoNotOptimize(ring.data());
+        words += 88;
+    }
+    if (words == 0) state.SkipWithError("nothing appended");
+}
+BENCHMARK(BM_AppendSameWordCount);
+
+// A working folder of the run's own, removed at exit.
+struct WorkFolder {
+    fs::path root =
+        fs::temp_directory_path() / ("zephlon_atc_bench_" + std::to_string(::getpid()));
+    WorkFolder() { fs::create_directories(root); }
+    ~WorkFolder() {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+} theFolder;
+
+fs::path Folder() {
+    return theFolder.root;
+}
+
+void BM_SaveAtcSection(benchmark::State& state) {
+    SetUpSession();
+    const std::string path = (Folder() / "save.flt").string();
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::remove(path);
+        state.ResumeTiming();
+        core::IniFile file(path.c_str());
+        nav::SaveAtcState(file);
+    }
+    std::error_code ec;
+    const auto bytes = fs::file_size(path, ec);
+    if (ec || bytes == 0) {
+        state.SkipWithError("nothing saved");
+        return;
+    }
+    state.counters["file_bytes"] = static_cast<double>(bytes);
+    // The reference, measured here: the same bytes stored by one atomic replacement, as a
+    // situation file is stored.
+    std::ifstream in(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto t0 = std::chrono::steady_clock::now();
+    constexpr int kWrites = 20;
+    for (int i = 0; i < kWrites; ++i)
+        (void)platform::ReplaceFileAtomically(path, text, false);
+    const double oneWrite =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / kWrites;
+    state.counters["ratio_to_one_write"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * oneWrite,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_SaveAtcSection)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,206 @@
+// The world's scenery hot paths, each beside a bare peer measured in the same run:
+// - the sky's step with the sun, the moon and 280 stars placed for the observer (µs) against a
+//   plain loop of the same number of sine and cosine pairs;
+// - a near cloud deck's blocks drawn into a 640 x 480 surface (ms) against filling the surface
+//   with memset;
+// - one precision runway built from its record (µs) against copying the record 1,000 times.
+// - the scenery part of a frame at dusk (the sky with its stars, two cloud decks above and
+//   below the eye): heap allocations per frame after the first (goal 0), counted by the
+//   allocation hook below.
+// Each counts what it produced and fails when that is nothing.
+#include <benchmark/benchmark.h>
+
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#define ZEPHLON_ALLOCATION_COUNTER_HERE
+#include "bench/allocation_counter.h"
+#include "core/numeric.h"
+#include "gfx/bitmap.h"
+#include "gfx/draw_table.h"
+#include "gfx/mem_surface.h"
+#include "gfx/surface.h"
+#include "ts/perspective_camera.h"
+#include "world/cloud_layers.h"
+#include "world/runway_geometry.h"
+#include "world/scenery_services.h"
+#include "world/sky.h"
+
+namespace {
+
+void BM_SkyStep282Bodies(benchmark::State& state) {
+    world::ZuluDateTime night;
+    night.year = 126;
+    night.month = 5;
+    night.day = 21;
+    night.hour = 8;
+    static world::ZuluDateTime theTime;
+    theTime = night;
+    world::theSceneryServices = world::DefaultSceneryServices();
+    world::theSceneryServices.zuluDateTime = [](world::ZuluDateTime* out) { *out = theTime; };
+    world::theSceneryServices.latitude = [] { return 37.5; };
+    world::theSceneryServices.longitude = [] { return 122.25; };
+    world::Sky sky(nullptr, nullptr);
+    const float eye[3] = {0, 0, 0};
+    sky.PlaceForObserver(eye);
+    sky.UpdateLighting(true);
+    if (world::CelestialObjects().size() != 282) state.SkipWithError("not 282 bodies");
+    double sum = 0.0;
+    for (auto _ : state) {
+        sky.PlaceForObserver(eye);
+        sum += sky.GetSun().Elevation();
+    }
+    benchmark::DoNotOptimize(sum);
+    state.SetItemsProcessed(state.iterations() * 282);
+    world::theSceneryServices = world::DefaultSceneryServices();
+}
+BENCHMARK(BM_SkyStep282Bodies)->Unit(benchmark::kMicrosecond);
+
+// The peer: for each body, the pairs of sines and cosines a placement needs, no more.
+void BM_Bare282SineCosinePairs(benchmark::State& state) {
+    double sum = 0.0, a = 0.1;
+    for (auto _ : state) {
+        for (int i = 0; i < 282 * 4; ++i) {
+            sum += std::sin(a) * std::cos(a);
+            a += 0.001;
+        }
+    }
+    benchmark::DoNotOptimize(sum);
+    state.SetItemsProcessed(state.iterations() * 282);
+}
+BENCHMARK(BM_Bare282SineCosinePairs)->Unit(benchmark::kMicrosecond);
+
+struct Surface {
+    std::unique_ptr<gfx::GFXMemSurface> surface = gfx::GFXMemSurface::Create(640, 480, 8);
+    std::unique_ptr<gfx::GFXDrawTarget> target;
+    ts::TSPerspectiveCamera camera{ts::CameraRect{0, 0, 639, 479},
+                                   ts::CameraWindow{-40, 30, 40, -30}, 8, 128};
+    Surface() {
+        surface->SetDrawTable(&gfx::theSoftwareDrawTable);
+        target = std::make_unique<gfx::GFXDrawTarget>(surface.get());
+        target->Begin();
+        // Level, looking north a little above the deck's top.
+        ts::Transform3F eye;
+        eye.t = ts::Vector3F{0, 0, -2600};
+        camera.SetEyeTransform(eye);
+        camera.Activate();
+        camera.SetTransform(ts::Transform3F{});
+    }
+    ~Surface() { target->End(); }
+};
+
+void BM_NearCloudDeck(benchmark::State& state) {
+    Surface s;
+    auto map = gfx::GFXBitmap::Create(256, 256, 8);
+    core::srand(1);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            map->Row(y)[x] = core::rand() % 8 < 5 ? 200 : 0;  // five eighths
+    world::CloudDeck deck(2000.0f, 3200.0f, 5, *map);
+    const double viewer[3] = {0.0, 0.0, 2600.0};
+    const double offset[2] = {0.0, 0.0};
+    world::UpdateCloudLightFactors();
+    long faces = 0;
+    for (auto _ : state)
+        faces += deck.RenderCells(viewer, offset);
+    if (faces == 0) state.SkipWithError("no faces drawn");
+    state.counters["faces"] = static_cast<double>(faces) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_NearCloudDeck)->Unit(benchmark::kMillisecond);
+
+void BM_FillSurfaceWithMemset(benchmark::State& state) {
+    Surface s;
+    for (auto _ : state) {
+        for (int y = 0; y < 480; ++y)
+            std::memset(s.surface->pixels + y * s.surface->stride, 7, 640);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * 640 * 480);
+}
+BENCHMARK(BM_FillSurfaceWithMemset)->Unit(benchmark::kMillisecond);
+
+world::RunwayRecord PrecisionRunway() {
+    world::RunwayRecord r;
+    r.width = 150;
+    r.length = 9000;
+    r.flags = 1;
+    r.end1Code = 28 * 4 + 1;
+    r.end2Code = 10 * 4 + 2;
+    r.threshold1 = 500;
+    const std::uint32_t end = 1u | (12u << 3) | (1u << 8) | (1u << 13) | (1u << 14);
+    r.markings = end | (end << 15);
+    return r;
+}
+
+void BM_BuildOneRunway(benchmark::State& state) {
+    const world::RunwayRecord r = PrecisionRunway();
+    std::size_t pieces = 0;
+    for (auto _ : state) {
+        world::RunwayGeometry g(r, 0, 0);
+        pieces += g.faces.size() + g.bothWays.size() + g.towardEnd1.size() + g.towardEnd2.size();
+        benchmark::DoNotOptimize(g.faces.data());
+    }
+    if (pieces == 0) state.SkipWithError("nothing built");
+    state.counters["pieces"] = static_cast<double>(pieces) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_BuildOneRunway)->Unit(benchmark::kMicrosecond);
+
+void BM_CopyARunwayRecord1000Times(benchmark::State& state) {
+    const world::RunwayRecord r = PrecisionRunway();
+    std::uint8_t bytes[world::RunwayRecord::kSize];
+    world::RunwayRecord back;
+    for (auto _ : state) {
+        for (int i = 0; i < 1000; ++i) {
+            r.Write(bytes);
+            back.Read(bytes);
+            benchmark::DoNotOptimize(back);
+        }
+    }
+}
+BENCHMARK(BM_CopyARunwayRecord1000Times)->Unit(benchmark::kMicrosecond);
+
+void BM_SceneryFrameAllocations(benchmark::State& state) {
+    Surface s;
+    static world::ZuluDateTime theDusk;
+    theDusk = world::ZuluDateTime{};
+    theDusk.year = 126;
+    theDusk.month = 5;
+    theDusk.day = 22;
+    theDusk.hour = 4;  // 21:00 on the west coast
+    world::theSceneryServices = world::DefaultSceneryServices();
+    world::theSceneryServices.zuluDateTime = [](world::ZuluDateTime* out) { *out = theDusk; };
+    world::theSceneryServices.latitude = [] { return 37.5; };
+    world::theSceneryServices.longitude = [] { return 122.25; };
+    world::Sky sky(nullptr, nullptr);
+    auto map = gfx::GFXBitmap::Create(256, 256, 8);
+    core::srand(5);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            map->Row(y)[x] = core::rand() % 8 < 4 ? 200 : 0;
+    world::CloudLayerSet clouds(nullptr);
+    clouds.SetDeck(0, std::make_unique<world::CloudDeck>(6000.0f, 7000.0f, 4, *map));
+    clouds.SetDeck(2, std::make_unique<world::CloudDeck>(2000.0f, 3000.0f, 4, *map));
+    const float eye[3] = {0, 0, 2600};
+    const double viewer[3] = {0, 0, 2600};
+    std::uint64_t frames = 0;
+    benchsupport::theAllocations = 0;
+    for (auto _ : state) {
+        // The first frame makes what the night needs (the stars); the count starts after it.
+        benchsupport::theCounting = frames > 0;
+        sky.PlaceForObserver(eye);
+        sky.Render(false);
+        clouds.Render(viewer);
+        ++frames;
+    }
+    benchsupport::theCounting = false;
+    if (!sky.HasStars()) state.SkipWithError("no night sky drawn");
+    state.counters["allocations/frame"] =
+        frames > 1 ? static_cast<double>(benchsupport::theAllocations.load()) / static_cast<double>(frames - 1) : 0.0;
+    world::theSceneryServices = world::DefaultSceneryServices();
+}
+BENCHMARK(BM_SceneryFrameAllocations)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,685 @@
+// The ATC's airport: the runway into the wind, the traffic pattern and the ring of arrival gates
+// round the threshold, the pattern, gate and en-route altitudes, where the aircraft is placed at
+// a session's start, the test whether the target of a dialogue state is reached (with radar
+// vectors when the aircraft strays) and the transponder code.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "cockpit/gauges.h"
+#include "core/numeric.h"
+#include "flight/aircraft.h"
+#include "flight/flight_model_state.h"
+#include "nav/atc_services.h"
+#include "nav/nav_database.h"
+#include "nav/sms_database.h"
+#include "planning/planning_services.h"
+#include "world/terrain_services.h"
+
+namespace nav {
+
+namespace {
+
+constexpr double kWorldToMap = 0.009941939075797343;
+constexpr double kMapToWorld = 100.584;
+constexpr double kMapEast = 9437184.0;
+constexpr double kMapNorth = 5242880.0;
+constexpr double kBinaryToDegrees = 0.005493164196610454;
+
+planning::FlightPlan* Plan() {
+    return theAtcHost.flightPlan();
+}
+bool IfrPlan() {
+    planning::FlightPlan* p = Plan();
+    return p != nullptr && p->ifr != 0;
+}
+
+double MapX(std::int32_t worldX) {
+    return AtcMapX(worldX);
+}
+double MapY(std::int32_t worldZ) {
+    return AtcMapY(worldZ);
+}
+std::int32_t WorldX(double mapX) {
+    return static_cast<std::int32_t>((mapX - kMapEast) * kMapToWorld);
+}
+std::int32_t WorldZ(double mapY) {
+    return static_cast<std::int32_t>((mapY - kMapNorth) * kMapToWorld);
+}
+
+double Wrap360(double a) {
+    while (a >= 360.0)
+        a -= 360.0;
+    while (a < 0.0)
+        a += 360.0;
+    return a;
+}
+
+// The side of the pattern: left of the runway heading with a left-hand pattern.
+double PatternSide(double heading) {
+    return Wrap360(theAtcState.lHand != 0 ? heading - 90.0 : heading + 90.0);
+}
+double OppositeSide(double heading) {
+    return Wrap360(theAtcState.lHand != 0 ? heading + 90.0 : heading - 90.0);
+}
+
+std::uint16_t MagneticHeading() {
+    return static_cast<std::uint16_t>(flight::theFlightModelState.fmHead - world::theMagneticVariation);
+}
+
+void AircraftMap(double* x, double* y) {
+    *x = MapX(flight::theFlightModelState.fmPosX);
+    *y = MapY(flight::theFlightModelState.fmPosZ);
+}
+
+std::string FrequencyText(std::uint16_t bcd) {
+    if (bcd == 0) return kNoFrequency;
+    std::string text = theSmsDatabase.FormatFrequency(bcd);
+    return !text.empty() && text[0] == '1' ? text.substr(0, kFrequencyTextChars) : kNoFrequency;
+}
+
+void FillFrequencies(const SmsAirportHeader& h) {
+    AtcState& a = theAtcState;
+    a.atisFreq = FrequencyText(h.atis);
+    a.clearFreq = FrequencyText(h.clearance);
+    a.groundFreq = FrequencyText(h.ground);
+    a.towerFreq = FrequencyText(h.tower);
+    a.departFreq = FrequencyText(h.departure);
+    a.approachFreq = FrequencyText(h.approach);
+    a.centerFreq = kCenterFrequency;
+}
+
+void TakeRunway(const SmsRunwayRecord& r, int elevation) {
+    AtcState& a = theAtcState;
+    a.xRwy = r.x;
+    a.zRwy = r.z;
+    a.headRwy = r.heading;
+    a.lenRwy = r.length;
+    a.elev = elevation;
+    a.takeRwyNum = r.runway;
+    a.toRwy = a.lndRwy = FormatRunwayNumber(r.runway);
+}
+
+int FindAirport(const std::string& ident) {
+    const auto& rows = theNavDatabase.airports;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (!ident.empty() && rows[i].ident == ident) return static_cast<int>(i);
+    return -1;
+}
+
+// Reads airport `index` and chooses its runway; false when it has no usable runway.
+bool LoadAirport(int index, int mode) {
+    AtcState& a = theAtcState;
+    SmsEntryCopy entry;
+    SmsAirportHeader header;
+    std::vector<SmsRunwayRecord> rows;
+    if (theSmsDatabase.ReadAirportRecord(index, &entry, &header, &rows) == 0) return false;
+    // The selection table holds the first 30 rows of an airport with more.
+    const int count = std::min<int>(static_cast<int>(rows.size()), kAtcRunwayRows);
+    if (count == 0) return false;
+    a.rwySel = {};
+    for (int i = 0; i < count; ++i) {
+        const SmsRunwayRecord& r = rows[static_cast<std::size_t>(i)];
+        AtcRunwayChoice& c = a.rwySel[static_cast<std::size_t>(i)];
+        c.heading = r.heading;
+        c.length = r.length;
+        c.ils = !r.ils.empty() && r.ils[0] != ' ' && r.ils[0] != '0' ? 1 : 0;
+        c.usable = 0;
+    }
+    a.numOfRwys = count;
+    const int chosen = a.pickedRwy != 0 && a.selRwy >= 0 && a.selRwy < count
+                           ? a.selRwy
+                           : AtcSelectRunwayIntoWind(count, mode, kAtcRunwayRows);
+    if (chosen < 0) return false;
+    a.selRwy = chosen;
+    FillFrequencies(header);
+    TakeRunway(rows[static_cast<std::size_t>(chosen)], header.elevation);
+    a.airportIndex = index;
+    return true;
+}
+
+}  // namespace
+
+double AtcMapX(std::int32_t worldX) {
+    return worldX * kWorldToMap + kMapEast;
+}
+
+double AtcMapY(std::int32_t worldZ) {
+    return worldZ * kWorldToMap + kMapNorth;
+}
+
+std::string AtcAirportIdent() {
+    const auto& rows = theNavDatabase.airports;
+    const int i = theAtcState.airportIndex;
+    return i >= 0 && static_cast<std::size_t>(i) < rows.size() ? rows[static_cast<std::size_t>(i)].ident
+                                                                : std::string();
+}
+
+void ProjectPoint(double* outX, double* outY, double x, double y, double angleDegrees,
+                  double distance) {
+    double a = 360.0 - angleDegrees + 90.0;
+    if (a >= 360.0) a -= 360.0;
+    const double r = a * std::numbers::pi / 180.0;
+    *outX = std::trunc(x + std::cos(r) * distance);
+    *outY = std::trunc(y + std::sin(r) * distance);
+}
+
+std::string FormatRunwayNumber(std::uint8_t runway) {
+    int number = runway;
+    const char* suffix = "";
+    if ((runway & 0xC0) == 0xC0) {
+        number = (runway + 64) & 0xFF;
+        suffix = "C";
+    } else if ((runway & 0x40) != 0) {
+        number = runway - 64;
+        suffix = "L";
+    } else if ((runway & 0x80) != 0) {
+        number = runway & 127;
+        suffix = "R";
+    }
+    return std::to_string(number) + suffix;
+}
+
+int AtcCopyAirportFromDirectory() {
+    // The directory's current airport is the one nearest the position it chose last; its runway
+    // the one whose heading is nearest the heading it chose.
+    const auto& airports = theNavDatabase.airports;
+    if (airports.empty()) return 0;
+    const double px = theSmsDatabase.positionX, pz = theSmsDatabase.positionZ;
+    int best = 0;
+    double bestD = 1e300;
+    for (std::size_t i = 0; i < airports.size(); ++i) {
+        const double d = std::hypot(airports[i].x - px, airports[i].z - pz);
+        if (d < bestD) {
+            bestD = d;
+            best = static_cast<int>(i);
+        }
+    }
+    SmsEntryCopy entry;
+    SmsAirportHeader header;
+    std::vector<SmsRunwayRecord> rows;
+    if (theSmsDatabase.ReadAirportRecord(best, &entry, &header, &rows) == 0 || rows.empty()) return 0;
+    std::size_t pick = 0;
+    int pickD = 1 << 20;
+    for (std::size_t i = 0; i < rows.size() && i < static_cast<std::size_t>(kAtcRunwayRows); ++i) {
+        int d = static_cast<std::uint16_t>(rows[i].heading - theSmsDatabase.positionHeading);
+        if (d > 32767) d = 65536 - d;
+        if (d < pickD) {
+            pickD = d;
+            pick = i;
+        }
+    }
+    FillFrequencies(header);
+    TakeRunway(rows[pick], header.elevation);
+    theAtcState.airportIndex = best;
+    theAtcState.selRwy = static_cast<int>(pick);
+    theAtcState.numOfRwys = std::min<int>(static_cast<int>(rows.size()), kAtcRunwayRows);
+    return 1;
+}
+
+int AtcSelectAirport(int mode, const std::string& ident) {
+    const int index = FindAirport(ident);
+    return index >= 0 && LoadAirport(index, mode) ? 1 : 0;
+}
+
+int AtcSelectPlanAirport(int node) {
+    planning::FlightPlan* p = Plan();
+    if (p == nullptr || node < 0 || node >= std::min(p->nodeCount, planning::kMaxPlanNodes)) return 0;
+    return AtcSelectAirport(1, p->nodes[static_cast<std::size_t>(node)].ident);
+}
+
+std::string AtcRunwayDesignator(int index) {
+    SmsEntryCopy entry;
+    SmsAirportHeader header;
+    std::vector<SmsRunwayRecord> rows;
+    if (Plan() == nullptr || index < 0 ||
+        theSmsDatabase.ReadAirportRecord(theAtcState.airportIndex, &entry, &header, &rows) == 0 ||
+        static_cast<std::size_t>(index) >= rows.size())
+        return {};
+    return FormatRunwayNumber(rows[static_cast<std::size_t>(index)].runway);
+}
+
+int AtcSelectRunwayIntoWind(int count, int arrival, int exclude) {
+    AtcState& a = theAtcState;
+    count = std::clamp(count, 0, kAtcRunwayRows);
+    planning::FlightPlan* p = Plan();
+    const int wind = p != nullptr ? p->environment.departure.WsDir
+                                  : theAtcHost.surfaceWindDirection() * 182;
+    const int type = AtcAircraftType();
+    const int minimum = type == 3 || type == 4 ? 4950 : 0;
+    for (int i = 0; i < count; ++i) {
+        AtcRunwayChoice& r = a.rwySel[static_cast<std::size_t>(i)];
+        r.usable = r.length > minimum ? 1 : 0;
+        if (IfrPlan() && arrival == 1 && r.ils == 0) r.usable = 0;
+    }
+    if (exclude >= 0 && exclude < count) a.rwySel[static_cast<std::size_t>(exclude)].usable = 0;
+    int best = -1, bestD = 1 << 20;
+    for (int i = 0; i < count; ++i) {
+        const AtcRunwayChoice& r = a.rwySel[static_cast<std::size_t>(i)];
+        if (r.usable == 0) continue;
+        int d = static_cast<std::uint16_t>(wind - r.heading + world::theMagneticVariation);
+        if (d > 32767) d = 65536 - d;
+        if (d < bestD) {
+            bestD = d;
+            best = i;
+        }
+    }
+    if (best >= 0) return best;
+    for (int i = count - 1; i >= 0; --i)
+        if (a.rwySel[static_cast<std::size_t>(i)].length != 0) return i;
+    return -1;
+}
+
+void AtcSetPatternConstants() {
+    auto& p = theAtcState.pattern;
+    static constexpr std::int32_t kArrive[kAtcPatternRows] = {
+        20480, 525, 525, 90, 750, 750, 750, 3000, 1000, 2050, 500, 0,
+        3000,  3000, 3000, 3000, 3000, 3000, 3000, 3000, 3000, 3000};
+    static constexpr std::int32_t kVectors[kAtcPatternRows] = {0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 0,
+                                                              0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+    for (int i = 0; i < kAtcPatternRows; ++i) {
+        p[static_cast<std::size_t>(i)].arrive = kArrive[i];
+        p[static_cast<std::size_t>(i)].vectors = kVectors[i];
+    }
+}
+
+void AtcBuildPattern() {
+    AtcState& a = theAtcState;
+    auto& p = a.pattern;
+    const double tx = MapX(a.xRwy), ty = MapY(a.zRwy);
+    for (int i = 0; i < kAtcPatternRows; ++i)
+        p[static_cast<std::size_t>(i)] = AtcPatternPoint{tx, ty, 0, 0};
+    AtcSetPatternConstants();
+    a.rwyAngle = static_cast<std::uint16_t>(a.headRwy) * kBinaryToDegrees;
+    a.RwyLen = a.lenRwy * 0.77575755;
+    const double h = a.rwyAngle;
+    auto at = [&](int row, int from, double angle, double distance) {
+        ProjectPoint(&p[static_cast<std::size_t>(row)].x, &p[static_cast<std::size_t>(row)].y,
+                     p[static_cast<std::size_t>(from)].x, p[static_cast<std::size_t>(from)].y,
+                     Wrap360(angle), distance);
+    };
+    at(10, 0, h, a.RwyLen);
+    at(4, 10, h, 2050);
+    at(5, 4, h, 4100);
+    const double side = PatternSide(h);
+    at(6, 5, side, 8200);
+    at(7, 6, Wrap360(h + 180.0), a.RwyLen * 0.5 + 6150);
+    const double r = Wrap360(h - 180.0);
+    at(9, 0, r, a.finalLen);
+    at(8, 9, side, 8200);
+    const double opposite = OppositeSide(h);
+    at(14, 0, r, 24600);
+    at(15, 14, opposite, 24600);
+    at(16, 15, h, 24600);
+    at(17, 16, h, 24600);
+    at(18, 17, side, 24600);
+    at(19, 18, side, 24600);
+    at(13, 14, side, 24600);
+    at(12, 13, h, 24600);
+}
+
+void AtcSetPatternAltitude() {
+    theAtcState.patAlt = (theAtcState.elev / 100) * 100 + 1100;
+}
+
+void AtcSetCeilingAltitude() {
+    AtcState& a = theAtcState;
+    int ceiling = a.patAlt + 1000;
+    for (int row = 12; row <= 19; ++row) {
+        const AtcPatternPoint& g = a.pattern[static_cast<std::size_t>(row)];
+        if (theAtcHost.terrainLoadedAt(g.x, g.y) == 0) continue;
+        const int ground = static_cast<int>(theAtcHost.groundAt(g.x, g.y) * 1.2890625 + 0.5);
+        ceiling = std::max(ceiling, ground + 2000);
+    }
+    a.ceilAlt = AtcRoundVfrAltitude(ceiling);
+}
+
+void AtcSetInitialAltitude() {
+    planning::FlightPlan* p = Plan();
+    if (p == nullptr) return;
+    int alt = p->cruiseAltitude;
+    for (int i = 0; i < std::clamp(p->nodeCount, 0, planning::kMaxPlanNodes); ++i)
+        alt = std::max(alt, p->nodes[static_cast<std::size_t>(i)].elevation + 2000);
+    theAtcState.initAlt = AtcRoundVfrAltitude(alt);
+}
+
+int AtcRoundVfrAltitude(int feet) {
+    const bool ifr = IfrPlan();
+    const int step = ifr ? 1000 : 500;
+    int r = (feet / step + 1) * step;
+    if (!ifr && r % 1000 == 0) r += 500;
+    return r;
+}
+
+void AtcProposeAltitude() {
+    AtcState& a = theAtcState;
+    FlightEvaluation& e = theFlightEvaluation;
+    const int pos = e.spPos;
+    if (pos >= 5 && pos <= 7) {
+        e.spPropAlt = static_cast<std::int16_t>(a.patAlt);
+        return;
+    }
+    int base;
+    if ((pos >= 12 && pos <= 19) || pos == 0)
+        base = a.ceilAlt;
+    else if (a.spSeq == kSeqEnRoute)
+        base = a.initAlt;
+    else
+        return;
+    int h = e.spPropHead.empty() ? static_cast<int>(MagneticHeading() * kBinaryToDegrees + 0.5)
+                                 : std::atoi(e.spPropHead.c_str());
+    if (h == 360) h = 0;
+    const bool west = h >= 180;
+    int result = base;
+    const bool even = (base / 1000) % 2 == 0;
+    if (!IfrPlan()) {
+        if (base > 3000 && base < 18000) {
+            if ((west && !even) || (!west && even)) result += 1000;
+            if (result > 18000) result = west ? 16500 : 17500;
+        }
+    } else if (base < 18000) {
+        if ((west && !even) || (!west && even)) result += 1000;
+        if (result > 18000) result = west ? 16000 : 17000;
+    }
+    e.spPropAlt = static_cast<std::int16_t>(std::clamp(result, -32768, 32767));
+}
+
+int AtcCapAltitude(int feet) {
+    const int type = AtcAircraftType();
+    return std::min(feet, type == 3 || type == 4 ? 10000 : 5000);
+}
+
+void AtcSetAircraftLimits() {
+    FlightEvaluation& e = theFlightEvaluation;
+    theAtcState.finalLen = 12300;
+    struct Rates {
+        std::int16_t climb, descent;
+    };
+    static constexpr Rates kRates[] = {{300, 400}, {400, 400}, {450, 400}, {500, 500}, {600, 500}};
+    const int type = AtcAircraftType();
+    const Rates r = type == 5 ? kRates[0] : (type >= 0 && type < 5 ? kRates[type] : Rates{400, 500});
+    e.spROC = r.climb;
+    e.spROD = r.descent;
+    if (type != 0) theCopilotSettings.advice = 0;
+}
+
+namespace {
+
+void PlaceAt(double mapX, double mapY, std::int32_t height, double headingDegrees) {
+    flight::FlightModelState& f = flight::theFlightModelState;
+    f.fmPosX = WorldX(mapX);
+    f.fmPosZ = WorldZ(mapY);
+    f.fmPosY = height;
+    f.fmHead = static_cast<std::uint16_t>(std::lround(Wrap360(headingDegrees) * 65536.0 / 360.0));
+}
+
+}  // namespace
+
+void AtcTaxiToRunway() {
+    flight::FlightModelState& f = flight::theFlightModelState;
+    f.fmPosX = theAtcState.xRwy;
+    f.fmPosZ = theAtcState.zRwy;
+    f.fmPosY = 0;
+    f.fmHead = static_cast<std::uint16_t>(theAtcState.headRwy);
+}
+
+void AtcTaxiToHoldShort() {
+    const AtcState& a = theAtcState;
+    double x, y;
+    ProjectPoint(&x, &y, a.pattern[0].x, a.pattern[0].y, Wrap360(a.rwyAngle - 90.0), 200);
+    PlaceAt(x, y, 0, a.rwyAngle + 90.0);
+}
+
+void AtcPlaceAircraftAtStartPos() {
+    AtcState& a = theAtcState;
+    const AtcPatternPoint* p = a.pattern.data();
+    const double h = a.rwyAngle;
+    switch (a.startPos) {
+        case 3:
+            if (Plan() != nullptr && FrequencySet(a.towerFreq)) {
+                AtcTaxiToHoldShort();
+                a.startPos = 0;
+            } else {
+                AtcTaxiToRunway();
+            }
+            break;
+        case 6:
+            PlaceAt(p[6].x, p[6].y, 80000, h + 180.0);
+            break;
+        case 8:
+            PlaceAt(p[8].x, p[8].y, 80000, a.lHand != 0 ? h + 90.0 : h - 90.0);
+            break;
+        case 9:
+            PlaceAt(p[9].x, p[9].y, 46829, h);
+            break;
+        case 25: {
+            double x, y;
+            ProjectPoint(&x, &y, p[0].x, p[0].y, h, 82000);
+            PlaceAt(x, y, 320000, h + 180.0);
+            break;
+        }
+        case 0:
+            break;
+        default:
+            PlaceAt(p[0].x, p[0].y, 80000, h);
+            break;
+    }
+}
+
+void AtcSetLegTarget(int state) {
+    FlightEvaluation& e = theFlightEvaluation;
+    const AtcState& a = theAtcState;
+    if (state == 9) {
+        e.spDestX = static_cast<std::int32_t>(a.pattern[0].x);
+        e.spDestY = static_cast<std::int32_t>(a.pattern[0].y);
+        e.spVFlag = 1;
+        e.spDist = 512;
+        return;
+    }
+    const int row = state == 19 ? 12 : state;
+    if (row < 0 || row >= kAtcPatternRows) return;
+    const AtcPatternPoint& p = a.pattern[static_cast<std::size_t>(row)];
+    e.spDestX = static_cast<std::int32_t>(p.x);
+    e.spDestY = static_cast<std::int32_t>(p.y);
+    e.spDist = p.arrive;
+    e.spVFlag = p.vectors;
+}
+
+void AtcUpdateTargetBearing() {
+    FlightEvaluation& e = theFlightEvaluation;
+    double x, y;
+    AircraftMap(&x, &y);
+    const double dx = std::trunc(x) - e.spDestX, dy = std::trunc(y) - e.spDestY;
+    // The compass direction from the target to the aircraft as a binary angle.
+    double deg = std::atan2(dx, dy) * 180.0 / std::numbers::pi;
+    if (deg < 0) deg += 360.0;
+    const auto bearing = static_cast<std::uint16_t>(static_cast<int>(deg * 65536.0 / 360.0) & 0xFFFF);
+    e.spD2D = static_cast<std::int32_t>(std::min(std::sqrt(dx * dx + dy * dy), 2147483647.0));
+    e.spHOff = static_cast<std::uint16_t>(bearing - flight::theFlightModelState.fmHead + 32768);
+    e.spR2D = static_cast<std::uint16_t>(bearing - world::theMagneticVariation);
+}
+
+int AtcReachedTarget() {
+    FlightEvaluation& e = theFlightEvaluation;
+    AtcUpdateTargetBearing();
+    if (e.spDist > e.spD2D) return 1;
+    if (!AtcTimerRunOut(e.spTick, e.spWait) || e.spVFlag == 0) return 0;
+    const int drift = static_cast<std::int16_t>(e.spPropRad - e.spR2D);
+    const int degrees = std::abs(drift) / 182;
+    int allowed;
+    if (e.spD2D <= 1000) {
+        if (degrees > 100) return 1;
+        allowed = 16;
+    } else if (e.spD2D < 5000) {
+        allowed = static_cast<int>(16.0 * std::pow(0.5, (e.spD2D - 1000) / 1000));
+    } else {
+        allowed = e.spD2D > 41000 ? 1 : 2;
+    }
+    if (std::abs(drift) > 16380) return 1;
+    planning::FlightPlan* p = Plan();
+    if (p != nullptr && p->ifr == 0 && theAtcState.curNode != 0 &&
+        p->nodeCount - theAtcState.curNode != 1 && !(CopilotOn() && theCopilotSettings.advice != 0))
+        return 0;
+    if (allowed < degrees || (e.spHOff >= 24571 && e.spHOff < 40950)) AtcRevector();
+    if (theCopilotSettings.heading != 0 && e.spVFlag != 0) AtcHeadingAdvisory();
+    return 0;
+}
+
+void AtcRevector() {
+    AtcState& a = theAtcState;
+    FlightEvaluation& e = theFlightEvaluation;
+    const int m = MagneticHeading();
+    const int rel = e.spHOff;
+    const int lead = rel / 546;
+    const int turn = (rel + lead) & 0xFFFF;
+    int heading = ((m + rel + lead) & 0xFFFF) / 182;
+    if (a.repMsg == 0 && (turn < 1820 || turn > 63716)) return;
+    heading = heading % 10 < 5 ? heading / 10 * 10 : (heading / 10 + 1) * 10;
+    if (heading >= 370) heading -= 360;
+    if (heading == 0) heading = 360;
+    char text[8];
+    std::snprintf(text, sizeof text, "%03d", heading);
+    if (a.repMsg == 0 && e.spPropHead == text) return;
+    e.spPropHead = text;
+    const int id = turn < 5451 || turn >= 60086 ? 526 : (turn < 32760 ? 516 : 515);
+    theAtcSpeech.SayVector(id);
+    e.spPCom = static_cast<std::int16_t>(id);
+    if (Plan() != nullptr && theCopilotSettings.navigation != 0 && CopilotOn()) AtcCopilotSetCourse();
+    e.spPropRad = e.spR2D;
+    const int degrees = turn < 32769 ? turn / 182 : (65536 - turn) / 182;
+    const int ms = std::max(20000, degrees * 400);
+    e.spWait = e.spHdgWait = ms;
+    e.spTick = e.spHsgTick = static_cast<std::int32_t>(theAtcHost.now());
+    if ((e.spPos >= 12 && e.spPos <= 19) || a.spSeq == kSeqEnRoute) AtcProposeAltitude();
+}
+
+int AtcWithinRange(double x, double y, double radius) {
+    double ax, ay;
+    AircraftMap(&ax, &ay);
+    return std::hypot(ax - x, ay - y) <= radius ? 1 : 0;
+}
+
+int AtcNearestGate() {
+    FlightEvaluation& e = theFlightEvaluation;
+    int best = 12;
+    std::int32_t bestD = 0;
+    for (int row = 12; row <= 19; ++row) {
+        AtcSetLegTarget(row == 19 ? 18 : row);
+        if (row == 19) {
+            e.spDestX = static_cast<std::int32_t>(theAtcState.pattern[19].x);
+            e.spDestY = static_cast<std::int32_t>(theAtcState.pattern[19].y);
+        }
+        AtcUpdateTargetBearing();
+        if (row == 12 || e.spD2D < bestD) {
+            bestD = e.spD2D;
+            best = row;
+        }
+    }
+    AtcProposeAltitude();
+    return best;
+}
+
+void AtcNewSquawk() {
+    std::string code(4, '0');
+    for (char& c : code)
+        c = static_cast<char>('0' + std::min(core::rand() / 4681, 7));
+    if (code[0] == '7') code[0] = '3';
+    if (code[0] == '0') code[0] = '2';
+    if (code == "1200") code[1] = '4';
+    theAtcState.squawk = code;
+}
+
+int AtcIsSquawkSet() {
+    const cockpit::PanelGauge& t = cockpit::theTransponder;
+    char text[16];
+    std::snprintf(text, sizeof text, "%02u%02u", t.activeMHz % 100u, t.activeKHz % 100u);
+    return theAtcState.squawk == text ? 1 : 0;
+}
+
+void AtcCopilotSetTransponder() {
+    const int code = std::atoi(theAtcState.squawk.c_str());
+    cockpit::theTransponder.activeMHz = static_cast<std::uint16_t>(code / 100);
+    cockpit::theTransponder.activeKHz = static_cast<std::uint16_t>(code - 100 * (code / 100));
+    cockpit::theTransponder.dirty = 1;
+}
+
+void AtcCopilotSetCourse() {
+    planning::FlightPlan* p = Plan();
+    const int node = theAtcState.curNode;
+    if (p == nullptr || node < 0 || node >= std::min(p->nodeCount, planning::kMaxPlanNodes)) return;
+    const int kind = p->nodes[static_cast<std::size_t>(node)].kind;
+    const FlightEvaluation& e = theFlightEvaluation;
+    if (kind == 2 || kind == 4) {
+        const int course = static_cast<int>(static_cast<std::uint16_t>(e.spR2D + 32768) *
+                                                kBinaryToDegrees +
+                                            0.5);
+        cockpit::theNav1Indicator.courseDegrees = static_cast<std::int16_t>(course % 360);
+        cockpit::theNav1Indicator.dirty = 1;
+    } else if (kind == 3 || kind == 5) {
+        const int course = static_cast<int>(
+            static_cast<std::uint16_t>(MagneticHeading() + e.spHOff) * kBinaryToDegrees + 0.5);
+        cockpit::theAdfIndicator.courseDegrees = static_cast<std::int16_t>(course % 360);
+        cockpit::theAdfIndicator.dirty = 1;
+    }
+}
+
+namespace {
+
+int Knots() {
+    // The indicated airspeed in whole knots (the flight model keeps 16 fraction bits).
+    return flight::theFlightModelState.fmIAS >> 16;
+}
+
+}  // namespace
+
+int AtcHeadingAdvisory() {
+    FlightEvaluation& e = theFlightEvaluation;
+    if (!CopilotOn()) return 0;
+    if (!AtcTimerRunOut(e.spHsgTick, e.spHdgWait)) return 1;
+    if (e.spPropHead.empty()) return 0;
+    int d = static_cast<std::uint16_t>(MagneticHeading() - std::atoi(e.spPropHead.c_str()) * 182);
+    if (d > 32767) d = 65536 - d;
+    if (d < 1821) return 0;
+    const int id = d < 2184 ? 700 : (d < 2548 ? 701 : 702);
+    theAtcSpeech.SayAdvisory(id);
+    e.spHdgWait = id == 702 ? 20000 : 15000;
+    e.spHsgTick = static_cast<std::int32_t>(theAtcHost.now());
+    return 1;
+}
+
+int AtcAltitudeAdvisory() {
+    FlightEvaluation& e = theFlightEvaluation;
+    if (!CopilotOn() || e.spPropAlt == 0) return 0;
+    if (!AtcTimerRunOut(e.spAltTick, e.spAltWait)) return 1;
+    if (e.spAltTick == 0) return 0;
+    const int feet = static_cast<int>(flight::GetAircraftAltitude() * 1.2890625);
+    const int d = std::abs(feet - e.spPropAlt);
+    if (d < 99 || d > 199) return 0;
+    theAtcSpeech.SayAdvisory(d < 120 ? 703 : (d < 140 ? 704 : 705));
+    e.spAltWait = 20000;
+    e.spAltTick = static_cast<std::int32_t>(theAtcHost.now());
+    return 1;
+}
+
+int AtcAirspeedAdvisory() {
+    FlightEvaluation& e = theFlightEvaluation;
+    if (!CopilotOn()) return 0;
+    if (!AtcTimerRunOut(e.spAirTick, e.spAirWait)) return 1;
+    if (e.spPropAS == 0) return 0;
+    const int d = std::abs(Knots() - e.spPropAS);
+    if (d <= 9) return 0;
+    theAtcSpeech.SayAdvisory(d < 12 ? 706 : (d < 15 ? 707 : 708));
+    e.spAirWait = 15000;
+    e.spAirTick = static_cast<std::int32_t>(theAtcHost.now());
+    return 1;
+}
+
+int AtcKnots() {
+    return Knots();
+}
+
+}  // namespace nav

@@ -1,0 +1,143 @@
+// The copilot's settings ("CoPilot" of a situation) and its take-off calls.
+#include "nav/copilot.h"
+
+#include "cockpit/gauges.h"
+#include "core/ini_file.h"
+#include "flight/flight_model_state.h"
+#include "nav/atc_services.h"
+#include "nav/copilot_state.h"
+
+namespace nav {
+
+CopilotSettings theCopilotSettings;
+
+namespace {
+
+constexpr const char* kSection = "CoPilot";
+
+struct Speeds {
+    int lastCalled;
+    int rotate;
+};
+// The last speed called when the calls are armed, and the rotate speed, by aircraft type.
+constexpr Speeds kSpeeds[] = {{30, 55}, {40, 70}, {40, 85}, {60, 95}};
+
+}  // namespace
+
+CopilotSettings::CopilotSettings() {
+    master = 0;
+}
+
+void CopilotSettings::ResetCallouts() {
+    enginePending = firstSpeedPending = secondSpeedPending = decisionPending = climbSpeedPending =
+        climbPending = 0;
+    spare = 1;
+    rotatePending = 1;
+    int type = AtcAircraftType();
+    if (type == 5) type = 0;
+    if (type >= 0 && type < 4) {
+        lastSpeedCalled = kSpeeds[type].lastCalled;
+        rotateSpeed = kSpeeds[type].rotate;
+    } else if (type == 4) {
+        enginePending = firstSpeedPending = secondSpeedPending = decisionPending =
+            climbSpeedPending = climbPending = 1;
+        engineAt = 500;
+        firstSpeedAt = 14;
+        secondSpeedAt = 28;
+        decisionAt = 43;
+        rotateAt = 47;
+        climbSpeedAt = 55;
+    }
+}
+
+void CopilotSettings::TickTakeoffSpeeds() {
+    const flight::FlightModelState& f = flight::theFlightModelState;
+    if (f.fmOTG == 0) return;
+    const int speed = AtcKnots();
+    if (lastSpeedCalled + 10 < speed) {
+        lastSpeedCalled += 10;
+        const int k = lastSpeedCalled >= 41 ? (lastSpeedCalled - 40) / 10 : 0;
+        if (k < 8) {
+            theAtcSpeech.AppendWord(static_cast<std::uint16_t>(5319 + k));
+            theAtcSpeech.AppendWord(5306);
+            theAtcSpeech.speaking = 1;
+        }
+    }
+    if (rotatePending != 0 && rotateSpeed <= speed) {
+        theAtcSpeech.AppendWord(5316);
+        theAtcSpeech.speaking = 1;
+        rotatePending = 0;
+    }
+}
+
+void CopilotSettings::TickCallouts() {
+    if (master == 0) return;
+    AtcSpeech& q = theAtcSpeech;
+    if (q.bufferOpen == 0 || q.buffer == nullptr) {
+        if (q.OpenPhraseLibrary(kTowerWordFolder, kTowerWordLibrary) == 0) return;
+        q.QueuePhrase(0, q.volume, 0);
+    }
+    int type = AtcAircraftType();
+    if (type != 4) {
+        TickTakeoffSpeeds();
+        return;
+    }
+    const flight::FlightModelState& f = flight::theFlightModelState;
+    const int needle = cockpit::theAirspeedIndicator.needle;
+    auto call = [&](std::int32_t& pending, bool now, int clip) {
+        if (pending == 0 || !now) return;
+        q.AppendWord(static_cast<std::uint16_t>(clip));
+        pending = 0;
+        q.speaking = 1;
+    };
+    call(enginePending, flight::theFlightModelState.fmEngineSpeed[0] > engineAt, 5313);
+    call(firstSpeedPending, needle > firstSpeedAt, 5314);
+    if (secondSpeedPending != 0 && needle > secondSpeedAt) {
+        q.AppendWord(5322);
+        q.AppendWord(5306);
+        secondSpeedPending = 0;
+        q.speaking = 1;
+    }
+    call(decisionPending, needle > decisionAt, 5315);
+    call(rotatePending, needle > rotateAt, 5316);
+    call(climbSpeedPending, needle > climbSpeedAt && f.fmPosY > 160, 5317);
+    call(climbPending, f.fmVVel > 0, 5318);
+}
+
+int LoadCopilotSettings(core::IniFile& file) {
+    CopilotSettings& c = theCopilotSettings;
+    // Anything but a whole number other than 0 leaves the copilot off.
+    c.master = file.GetInt(kSection, "CoPilot", 0) != 0 ? 1 : 0;
+    if (c.master == 0) {
+        c.takeoff = c.radios = c.navigation = c.advice = c.altitude = c.heading = 0;
+        theAtcState.copilotRadios = 0;
+        theCopilotRadioHelp = 0;
+        theAtcHost.setFlightMode(0);
+        return 1;
+    }
+    c.takeoff = file.GetInt(kSection, "Takeoff", 0);
+    c.radios = file.GetInt(kSection, "Radios", 0);
+    c.navigation = file.GetInt(kSection, "Navigation", 0);
+    c.advice = file.GetInt(kSection, "Advice", 0);
+    c.altitude = file.GetInt(kSection, "Altitude", 0);
+    c.heading = file.GetInt(kSection, "Heading", 0);
+    // The radio help the ATC and the flight mode's reply delay both follow.
+    theAtcState.copilotRadios = c.radios != 0 ? 1 : 0;
+    theCopilotRadioHelp = static_cast<std::uint32_t>(theAtcState.copilotRadios);
+    theAtcHost.setFlightMode(5);
+    return 1;
+}
+
+int SaveCopilotSettings(core::IniFile& file) {
+    const CopilotSettings& c = theCopilotSettings;
+    int ok = file.PutInt(kSection, "CoPilot", c.master);
+    ok &= file.PutInt(kSection, "Takeoff", c.takeoff);
+    ok &= file.PutInt(kSection, "Radios", c.radios);
+    ok &= file.PutInt(kSection, "Navigation", c.navigation);
+    ok &= file.PutInt(kSection, "Advice", c.advice);
+    ok &= file.PutInt(kSection, "Altitude", c.altitude);
+    ok &= file.PutInt(kSection, "Heading", c.heading);
+    return ok;
+}
+
+}  // namespace nav

@@ -1,0 +1,211 @@
+// The whole program on the starter installation, talking to the tower: the Baron parked at
+// Teterboro with its masters and COM1's audio on. Tuning the airport's ATIS starts a session and
+// the broadcast is heard; ground clears the aircraft to taxi with a squawk; the flight is saved
+// there and loaded again, the squawk dialled, the tower called, and the dialogue goes on to the
+// take-off clearance, whose clips are found in the captured sound in the tower's voice.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/ini_file.h"
+#include "core/resource_volume.h"
+#include "devices/wave.h"
+#include "support/audio.h"
+#include "support/run_command.h"
+#include "support/starter_flight.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A clip of the tower volume as a signal round 0.
+std::vector<double> Clip(const fs::path& install, int id) {
+    const fs::path previous = fs::current_path();
+    fs::current_path(install);
+    std::vector<double> out;
+    {
+        core::ResourceVolume volume("Snd\\TowerATC.Vol", "Snd\\TowerATC", 0);
+        if (std::unique_ptr<devices::CWave> w = volume.LoadWave(id)) {
+            const std::uint8_t* p = w->Data();
+            for (std::uint32_t i = 0; p != nullptr && i < w->GetDataSize(); ++i)
+                out.push_back((p[i] - 128) / 128.0);
+        }
+    }
+    fs::current_path(previous);
+    return out;
+}
+
+// Normalised correlation of `clip` with the signal at `s` (the signal's mean taken out).
+double Correlation(const std::vector<double>& signal, const std::vector<double>& clip,
+                   std::size_t s, std::size_t n) {
+    double mean = 0, xy = 0, xx = 0, yy = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        mean += signal[s + i];
+    mean /= static_cast<double>(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double y = signal[s + i] - mean;
+        xy += clip[i] * y;
+        xx += clip[i] * clip[i];
+        yy += y * y;
+    }
+    return xx > 0 && yy > 0 ? xy / std::sqrt(xx * yy) : 0;
+}
+
+// Where the clip's spoken part is first heard at or after `from`: the first position whose
+// normalised correlation with it reaches 0.98 (else the best one), and that correlation.
+// Positions whose first 32, then 256 samples already fit well are the only ones measured whole.
+double Find(const std::vector<double>& signal, std::vector<double> clip, std::size_t from,
+            std::size_t* at) {
+    // The clip's own lead and pause are silence: only the spoken part is looked for.
+    auto loud = [](double x) { return std::abs(x) > 0.02; };
+    const auto first = std::find_if(clip.begin(), clip.end(), loud);
+    const auto last = std::find_if(clip.rbegin(), clip.rend(), loud).base();
+    if (first >= last) return 0;
+    clip = std::vector<double>(first, last);
+    if (clip.size() < 256) return 0;
+    const std::size_t n = clip.size(), head = 256;
+    double best = 0;
+    for (std::size_t s = from; s + n <= signal.size(); ++s) {
+        if (Correlation(signal, clip, s, 32) < 0.7 || Correlation(signal, clip, s, head) < 0.8)
+            continue;
+        const double r = Correlation(signal, clip, s, n);
+        if (r > best) {
+            best = r;
+            *at = s;
+        }
+        if (r >= 0.98) break;
+    }
+    return best;
+}
+
+// With the masters on and the aircraft standing still the stall warning sounds: a looping clip,
+// so the capture repeats exactly with the loop's length wherever nothing else plays. That loop,
+// measured in a stretch without speech from `quiet` on, is taken out of the whole capture.
+std::vector<double> WithoutLoop(std::vector<double> x, std::size_t quiet) {
+    const std::size_t window = 2000;
+    std::size_t loop = 0;
+    for (std::size_t l = 16; l < 44100 && loop == 0; ++l) {
+        if (quiet + 2 * l + window > x.size()) break;
+        bool same = true;
+        for (std::size_t n = quiet + l; n < quiet + l + window && same; ++n)
+            same = std::abs(x[n] - x[n - l]) < 1e-9;
+        if (same) loop = l;
+    }
+    if (loop == 0) return x;
+    const std::vector<double> one(x.begin() + static_cast<std::ptrdiff_t>(quiet),
+                                  x.begin() + static_cast<std::ptrdiff_t>(quiet + loop));
+    for (std::size_t n = 0; n < x.size(); ++n)
+        x[n] -= one[(n + loop - quiet % loop) % loop];
+    return x;
+}
+
+class AtcRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
+        install = fs::path(ZEPHLON_BINARY_DIR) / "install";
+        if (!fs::exists(bin) || !fs::exists(install / "Snd" / "TowerATC.Vol") ||
+            !testsupport::UseStarterInstallation(dir, "BarStop.Flt"))
+            GTEST_SKIP() << "simrun or the starter installation is not built";
+        // The masters on and COM1 heard, as a pilot sets them before calling.
+        core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+        flight.PutInt("Panel", "master", 1);
+        flight.PutInt("Panel", "avionics", 1);
+        flight.PutInt("Panel", "audioMixCom1", 1);
+    }
+    testsupport::CommandResult Play(const std::string& name, const std::string& script) {
+        dir.Write(name + ".txt", script);
+        return testsupport::RunCommand(bin + " --dir " + dir.Root() + " " +
+                                       dir.Path(name + ".txt") + " 2>&1");
+    }
+    std::string Atc(const std::string& file, const char* key) {
+        core::IniFile flight(dir.Path(file).c_str());
+        return flight.GetString("ATCComm", key, "");
+    }
+    // The capture's left channel without the stall warning.
+    std::vector<double> Heard(const std::string& file) {
+        std::vector<double> x =
+            testsupport::Channel(testsupport::ReadWav16(dir.Read(file)).samples, 0);
+        return WithoutLoop(std::move(x), 11025);
+    }
+
+    std::string bin;
+    fs::path install;
+    testsupport::TempFolder dir{"zephlon-atc-run"};
+};
+
+TEST_F(AtcRun, TheAtisStartsASessionAndTheTowerClearsTheBaronForTakeOff) {
+    // Part one: the ATIS, then ground, then the flight saved at the ramp.
+    testsupport::CommandResult r =
+        Play("ramp", "frame-interval 500\nwait 1000\nradio COM1 132.02\nwait 20000\naudio " +
+                         dir.Path("atis.wav") + "\nradio COM1 121.90\nwait 30000\n"
+                         // The readbacks heard, a left-hand pattern, the traffic's calls heard.
+                         "menu 400\ndialog RadioComm\nexpect 1538 2500\nset 1567 1\n"
+                         "set 1589 1\nclick 1\nwait 100\nmenu 298\ndialog Virtual_Airspace\n"
+                         "set 1567 1\nclick 1\nwait 100\nsave " +
+                         dir.Path("ramp.flt") + "\nquit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("atc: session KTEB runway "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("atc: state 0 message 501"), std::string::npos) << r.out;
+    EXPECT_EQ(Atc("ramp.flt", "atcOn"), "1");
+    EXPECT_EQ(Atc("ramp.flt", "atisFreq"), "132.02");
+    EXPECT_EQ(Atc("ramp.flt", "towerFreq"), "125.10");
+    EXPECT_EQ(Atc("ramp.flt", "listen"), "1");
+    EXPECT_EQ(Atc("ramp.flt", "lHand"), "1");
+    EXPECT_EQ(Atc("ramp.flt", "listenVP"), "1");
+    const std::string squawk = Atc("ramp.flt", "squawk");
+    ASSERT_EQ(squawk.size(), 4u);
+    EXPECT_EQ(squawk.find_first_not_of("01234567"), std::string::npos) << squawk;
+
+    // The broadcast opens with its first phrase in one of the controllers' voices.
+    const std::vector<double> atis = Heard("atis.wav");
+    double bestAtis = 0;
+    for (int voice : {0, 100, 200, 300}) {
+        std::size_t at = 0;
+        bestAtis = std::max(bestAtis, Find(atis, Clip(install, 7001 + voice), 0, &at));
+    }
+    EXPECT_GT(bestAtis, 0.98) << "the ATIS's opening phrase is not heard";
+
+    // Part two: taxied to the threshold, the flight is loaded again; the squawk is dialled and
+    // the tower called.
+    core::IniFile saved(dir.Path("ramp.flt").c_str());
+    const std::string x = Atc("ramp.flt", "xRwy"), z = Atc("ramp.flt", "zRwy");
+    saved.PutString("Aircraft", "fmPosX", x.c_str());
+    saved.PutString("Aircraft", "fmPosZ", z.c_str());
+    fs::copy_file(dir.Path("ramp.flt"), dir.Path("Flights/Startup.Flt"),
+                  fs::copy_options::overwrite_existing);
+    r = Play("runway", "frame-interval 500\nwait 1000\nradio XPDR " + squawk +
+                           "\nwait 20000\nradio COM1 125.10\nwait 60000\naudio " +
+                           dir.Path("tower.wav") + "\nsave " + dir.Path("runway.flt") +
+                           "\nquit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("out of range"), std::string::npos) << r.out;
+    std::vector<std::size_t> order;
+    for (const char* line : {"message 502", "message 503", "message 507"}) {
+        order.push_back(r.out.find(line));
+        EXPECT_NE(order.back(), std::string::npos) << line << "\n" << r.out;
+    }
+    EXPECT_TRUE(std::is_sorted(order.begin(), order.end())) << r.out;
+    const bool held = r.out.find("message 506") != std::string::npos;
+    EXPECT_TRUE(held || r.out.find("message 505") != std::string::npos) << r.out;
+
+    // "Cleared for take-off, runway" and then the runway's number, in the tower's voice.
+    const int tower = std::stoi(Atc("runway.flt", "towerNum"));
+    const std::string runway = Atc("runway.flt", "toRwy");
+    ASSERT_FALSE(runway.empty());
+    const std::vector<double> heard = Heard("tower.wav");
+    std::size_t cleared = 0, digit = 0;
+    EXPECT_GT(Find(heard, Clip(install, tower + 2002), 0, &cleared), 0.98);
+    const int firstDigit = runway[0] == '0' ? 10 : runway[0] - '0';
+    EXPECT_GT(Find(heard, Clip(install, tower + 4500 + firstDigit), cleared, &digit), 0.98);
+    EXPECT_GT(digit, cleared);
+    EXPECT_LT(digit - cleared, 11025u * 4) << "the runway follows the clearance";
+}
+
+}  // namespace

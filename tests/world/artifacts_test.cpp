@@ -1,0 +1,218 @@
+// The scenery objects built per tile: runways placed and turned by their records, tested for
+// nearness in their own frame, collected near the viewer and filed far to near; free-standing
+// objects filed only near; shapes given back to the cache when a tile goes; and a runway's
+// pavement drawn through a camera standing on it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "gfx/draw_table.h"
+#include "gfx/mem_surface.h"
+#include "gfx/surface.h"
+#include "ts/material.h"
+#include "ts/mesh.h"
+#include "ts/shape.h"
+#include "ts/perspective_camera.h"
+#include "world/airport_objects.h"
+#include "world/artifacts.h"
+#include "world/runway_shape.h"
+#include "world/scenery_services.h"
+
+namespace {
+
+using world::AirportObjectDatabase;
+using world::RunwayRecord;
+
+std::vector<float> theFiledDistances;
+std::vector<ts::TSRenderItem*> theFiled;
+int theNearFiled = 0;
+int theTerrainLoaded = 1;
+
+class Objects : public ::testing::Test {
+protected:
+    void SetUp() override {
+        world::SceneryServices s = world::DefaultSceneryServices();
+        s.groundHeight = [](double, double) { return 7.0; };
+        s.isTerrainLoadedAt = [](const double*) { return theTerrainLoaded; };
+        s.addTerrainRenderItem = [](const float*, ts::TSRenderItem* item) {
+            theFiled.push_back(item);
+            return 1;
+        };
+        s.addRenderItem = [](const double*, float, ts::TSRenderItem*) {
+            ++theNearFiled;
+            return 1;
+        };
+        world::theSceneryServices = s;
+        theFiled.clear();
+        theNearFiled = 0;
+        theTerrainLoaded = 1;
+    }
+    void TearDown() override { world::theSceneryServices = world::DefaultSceneryServices(); }
+
+    static RunwayRecord Runway(std::int32_t x, std::int32_t z, float heading, int length) {
+        RunwayRecord r;
+        r.x = x;
+        r.z = z;
+        r.heading = heading;
+        r.width = 100;
+        r.length = static_cast<std::int16_t>(length);
+        r.tileId = world::TileIdOf(x, z);
+        r.flags = 1;
+        return r;
+    }
+};
+
+TEST_F(Objects, RunwaysStandOnTheGroundTurnedByTheirHeadingAndKnowWhatIsNearThem) {
+    const std::int32_t x = (9 << 20) + 5000, z = (5 << 20) + 5000;
+    AirportObjectDatabase db;
+    // Heading -90 degrees: end 2 lies east of end 1.
+    db.SetRecords({Runway(x, z, static_cast<float>(-3.14159265358979 / 2), 5000)}, {}, {});
+    std::unique_ptr<world::TileArtifacts> tile = db.BuildRunways(world::TileIdOf(x, z), 0, 0);
+    ASSERT_NE(tile, nullptr);
+    ASSERT_EQ(tile->Size(), 1u);
+    auto* r = static_cast<world::ArtifactTrans*>(tile->Items()[0]);
+    EXPECT_EQ(r->position[2], 7.0);  // on the ground there
+    const double offset[2] = {0.0, 0.0};
+    float rect[4];
+    r->GroundRect(offset, rect);
+    const double half = 2500.0 / 1.2890625;
+    EXPECT_NEAR(rect[2] - rect[0], 2.0 * half, 2.0);  // long east-west
+    EXPECT_NEAR(rect[3] - rect[1], 100.0 / 1.2890625, 2.0);
+    // Beside the runway's end within 300 units is near; 400 units beyond its end is not.
+    const double nearEnd[3] = {x + half + 250.0, static_cast<double>(z), 0.0};
+    const double pastEnd[3] = {x + half + 420.0, static_cast<double>(z), 0.0};
+    const double abeam[3] = {static_cast<double>(x), z + 350.0, 0.0};
+    EXPECT_EQ(r->IsNear(nearEnd), 1);
+    EXPECT_EQ(r->IsNear(pastEnd), 0);
+    EXPECT_EQ(r->IsNear(abeam), 0);
+    // No tile, no list; an empty tile, an empty list.
+    EXPECT_EQ(db.BuildRunways(world::kNoTile, 0, 0), nullptr);
+    ASSERT_NE(db.BuildRunways(0x11, 0, 0), nullptr);
+    EXPECT_EQ(db.BuildRunways(0x11, 0, 0)->Size(), 0u);
+}
+
+TEST_F(Objects, NearObjectsAreFiledFarToNearAndOnlyOnLoadedTerrain) {
+    const std::int32_t x = (9 << 20) + 5000, z = (5 << 20) + 5000;
+    AirportObjectDatabase db;
+    db.SetRecords({Runway(x, z, 0.0f, 3000), Runway(x + 3000, z, 0.0f, 3000),
+                   Runway(x + 90000, z, 0.0f, 3000)},
+                  {}, {});
+    std::unique_ptr<world::TileArtifacts> tile = db.BuildRunways(world::TileIdOf(x, z), 0, 0);
+    ASSERT_EQ(tile->Size(), 3u);
+    const double viewer[3] = {x - 1000.0, static_cast<double>(z), 100.0};
+    db.SetView(viewer);
+    db.CollectNearObjects(*tile, 40000.0);
+    EXPECT_EQ(db.NearCount(), 2u);  // the third lies 91 km away
+    db.QueueVisibleObjects(0);
+    ASSERT_EQ(theFiled.size(), 2u);
+    EXPECT_EQ(theFiled[0], tile->Items()[1]);  // the farther first
+    EXPECT_EQ(theFiled[1], tile->Items()[0]);
+    // Off the loaded terrain nothing is collected; a new view empties the list.
+    theTerrainLoaded = 0;
+    db.SetView(viewer);
+    db.CollectNearObjects(*tile, 40000.0);
+    EXPECT_EQ(db.NearCount(), 0u);
+}
+
+int theReleases = 0;
+
+TEST_F(Objects, ShapesComeFromTheCacheAndGoBackWithTheirTile) {
+    // A stand-in cache that hands out one shape; the records name shapes it knows.
+    static ts::TSShape* theShape = nullptr;
+    auto shape = std::unique_ptr<ts::TSShape>(new ts::TSShape());
+    theShape = shape.get();
+    world::theSceneryServices.acquireShape = [](const char* name, core::ResourceVolume*, int) {
+        return std::strcmp(name, "hangar") == 0 || std::strcmp(name, "TWR_0050") == 0 ? theShape : nullptr;
+    };
+    world::theSceneryServices.releaseShape = [](ts::TSShape*) { ++theReleases; };
+    theReleases = 0;
+    world::BuildingRecord hangar;
+    hangar.name = "hangar";
+    hangar.cls = 2;
+    hangar.tileId = 0x95;
+    world::BuildingRecord unknown = hangar;
+    unknown.name = "nothere";
+    world::ObstacleRecord mast;
+    mast.type = 0;
+    mast.height = 60;
+    mast.light = 0;
+    mast.tileId = 0x95;
+    AirportObjectDatabase db;
+    db.SetRecords({}, {hangar, unknown}, {mast});
+    {
+        auto buildings = db.BuildBuildings(0x95, 0);
+        auto obstacles = db.BuildObstacles(0x95);
+        ASSERT_EQ(buildings->Size(), 1u);  // the unknown shape leaves its building out
+        ASSERT_EQ(obstacles->Size(), 1u);
+        EXPECT_EQ(obstacles->Items()[0]->GetKind(), world::Artifact::Kind::kAnim);
+        // A shape without the third light sequence: the lights fall back to the plain set-up.
+        EXPECT_EQ(static_cast<world::ArtifactAnim*>(obstacles->Items()[0])->Light().kind, 0);
+        // Free-standing objects: filed only near the viewer, destroyed one by one or all.
+        world::theSceneryServices.acquireShape = [](const char*, core::ResourceVolume*, int) {
+            return theShape;
+        };
+        world::Artifact* near = db.CreateArtifact("c182_1");
+        world::Artifact* far = db.CreateArtifact("lear_1");
+        ASSERT_NE(near, nullptr);
+        const double a[3] = {1000, 1000, 0}, b[3] = {20000, 1000, 0};
+        const float level[3] = {0, 0, 0};
+        near->Place(a, level);
+        far->Place(b, level);
+        const double viewer[3] = {0, 1000, 0};
+        db.SetView(viewer);
+        db.QueueVisibleObjects(0);
+        EXPECT_EQ(theNearFiled, 1);
+        db.DestroyCreatedArtifact(near);
+        EXPECT_EQ(db.CreatedCount(), 1u);
+        EXPECT_EQ(theReleases, 1);
+    }
+    // The tile's lists went: their two shapes given back, as the remaining created one will be.
+    EXPECT_EQ(theReleases, 3);
+    db.DestroyCreatedArtifacts();
+    EXPECT_EQ(theReleases, 4);
+    EXPECT_EQ(db.CreatedCount(), 0u);
+}
+
+TEST_F(Objects, APavementDrawsBelowTheHorizonFromACameraStandingOnIt) {
+    auto surface = gfx::GFXMemSurface::Create(640, 480, 8);
+    surface->SetDrawTable(&gfx::theSoftwareDrawTable);
+    gfx::GFXDrawTarget target(surface.get());
+    target.Begin();
+    for (int y = 0; y < 480; ++y)
+        std::memset(surface->pixels + y * surface->stride, 1, 640);
+    // A runway list of flat palette colours: pavement 60, markings left out.
+    ts::TSMaterialList list(8, 1);
+    ts::TSMaterial* paved = list.At(world::kHardPavementMaterial);
+    paved->type = ts::TSMaterial::kPalette;
+    paved->shading = ts::TSMaterial::kUnlit;
+    paved->paletteIndex = 60;
+    list.AcquireAll(nullptr);
+    target.materialList = &list;
+    world::RunwayShape runway(Runway(0, 0, 0.0f, 6000), 2, 2);
+    ts::TSPerspectiveCamera camera(ts::CameraRect{0, 0, 639, 479}, ts::CameraWindow{-40, 30, 40, -30},
+                                   8, 128);
+    // Standing 3 units above the pavement's middle, looking along it.
+    ts::Transform3F eye;
+    eye.t = ts::Vector3F{0, 0, -3};
+    camera.SetEyeTransform(eye);
+    camera.Activate();
+    camera.SetTransform(ts::Transform3F{});
+    // The shape draws with the shared list when there is one; this test hands its own over.
+    const ts::TSMesh* mesh = runway.Pavement();
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_GT(mesh->fRadius, 2000.0f);
+    const_cast<ts::TSMesh*>(mesh)->Render(ts::kCullUntested);
+    int above = 0, below = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            if (surface->pixels[y * surface->stride + x] == 60) (y < 238 ? above : below) += 1;
+    EXPECT_EQ(above, 0);
+    EXPECT_GT(below, 20000);
+    target.End();
+    list.ReleaseAll();
+}
+
+}  // namespace

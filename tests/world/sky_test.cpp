@@ -1,0 +1,201 @@
+// The sky against an outside oracle: the sun and the moon placed for random dates and places
+// and compared with a separate, more complete almanac written here (the solar series with its
+// nutation and aberration terms, the lunar series with its twenty largest longitude and ten
+// largest latitude terms, and the sidereal time by the day-and-hour formula); the light curve,
+// the phase, the stars and the sky object's day and night.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <random>
+
+#include "world/almanac_oracle.h"
+#include "world/calendar.h"
+#include "world/celestial.h"
+#include "world/scenery_services.h"
+#include "world/sky.h"
+
+namespace {
+
+using namespace almanac_oracle;
+
+// ---- the comparison ---------------------------------------------------------------------------
+
+TEST(SkyOracle, SunAndMoonStandWhereTheAlmanacPutsThem) {
+    std::mt19937 random(2024);
+    std::uniform_real_distribution<double> day(0.0, 1.0);
+    world::Sun sun(nullptr);
+    world::Moon moon(nullptr);
+    const float observer[3] = {0, 0, 0};
+    int phaseMisses = 0;
+    for (int i = 0; i < 1000; ++i) {
+        // 1900 to 2100, anywhere between 60 S and 70 N.
+        const double jd = 2415020.5 + day(random) * 73049.0;
+        const double lat = -60.0 + 130.0 * day(random);
+        const double eastLon = -180.0 + 360.0 * day(random);
+        const auto dayNumber = static_cast<std::int32_t>(std::floor(jd - 0.5));
+        const double dayStart = dayNumber + 0.5;
+        const auto ms = static_cast<std::uint32_t>(std::lround((jd - dayStart) * 86400000.0));
+        const double exact = dayStart + ms / 86400000.0;
+        world::SetSkyTime(lat, -eastLon, world::JulianDay(dayNumber), ms);
+        world::AdvanceSky(false, true, 0.0, observer);
+
+        double az = 0, el = 0;
+        HorizonOracle(SunOracle(exact), exact, lat, eastLon, &az, &el);
+        ASSERT_NEAR(sun.Elevation(), el, 0.5) << "sun, jd " << exact << " lat " << lat;
+        if (std::fabs(el) < 88.0) {
+            ASSERT_LT(AngleDiff(sun.Azimuth(), az), 1.0) << "sun, jd " << exact << " lat " << lat;
+        }
+
+        const Equatorial m = MoonOracle(exact);
+        HorizonOracle(m, exact, lat, eastLon, &az, &el);
+        ASSERT_NEAR(moon.Elevation(), el, 1.5) << "moon, jd " << exact << " lat " << lat;
+        if (std::fabs(el) < 85.0) {
+            ASSERT_LT(AngleDiff(moon.Azimuth(), az), 1.5 / std::cos(D2R(el)))
+                << "moon, jd " << exact << " lat " << lat;
+        }
+
+        // The phase index within one of the oracle's elongation.
+        const double elongation = Norm360(SunOracle(exact).longitude - m.longitude);
+        const int expected = static_cast<int>(std::lround(elongation / 45.0)) % 8;
+        const int diff = std::abs(moon.Phase() - expected);
+        EXPECT_LE(std::min(diff, 8 - diff), 1) << "jd " << exact;
+        phaseMisses += diff != 0 ? 1 : 0;
+    }
+    // Off by one only right at a boundary between two indexes.
+    EXPECT_LT(phaseMisses, 30);
+}
+
+TEST(SkyOracle, EndsOfTheCalendarGiveFinitePlaces) {
+    world::Sun sun(nullptr);
+    world::Moon moon(nullptr);
+    const float observer[3] = {0, 0, 0};
+    for (const world::JulianDay d : {world::JulianDay(1, 1, 0), world::JulianDay(12, 31, 9999),
+                                     world::JulianDay(1, 1, 1970)}) {
+        for (const double lat : {-90.0, 0.0, 90.0, 1e300}) {
+            world::SetSkyTime(lat, 400.0, d, 86399999);
+            world::AdvanceSky(false, true, 0.0, observer);
+            EXPECT_TRUE(std::isfinite(sun.Elevation()) && std::isfinite(sun.Azimuth()));
+            EXPECT_TRUE(std::isfinite(moon.Elevation()) && std::isfinite(moon.Azimuth()));
+            EXPECT_GE(moon.Phase(), 0);
+            EXPECT_LE(moon.Phase(), 7);
+            for (int i = 0; i < 3; ++i)
+                EXPECT_TRUE(std::isfinite(sun.GetLightDirection()[i]));
+        }
+    }
+}
+
+TEST(SkyBodies, LightCurvePhaseAndStarPeriods) {
+    EXPECT_EQ(world::LightLevelForElevation(-14.25), 0.0f);
+    EXPECT_EQ(world::LightLevelForElevation(-40.0), 0.0f);
+    EXPECT_NEAR(world::LightLevelForElevation(-1.0), 0.75f, 1e-6f);
+    EXPECT_NEAR(world::LightLevelForElevation(90.0), 1.0f, 1e-6f);
+    // Rising with the sun all the way.
+    for (double e = -20.0; e < 90.0; e += 0.25)
+        EXPECT_LE(world::LightLevelForElevation(e), world::LightLevelForElevation(e + 0.25)) << e;
+
+    EXPECT_EQ(world::MoonPhaseIndex(100.0, 100.0), 0);
+    EXPECT_EQ(world::MoonPhaseIndex(280.0, 100.0), 4);
+    EXPECT_EQ(world::MoonPhaseIndex(337.5, 0.0), 0);  // rounds to 8
+    EXPECT_EQ(world::MoonPhaseIndex(90.0, 0.0), 2);   // last quarter
+    EXPECT_EQ(world::MoonPhaseIndex(0.0, 90.0), 6);   // first quarter
+
+    world::CelestialObject pole;
+    pole.SetSkyPosition(0.0, -90.0, world::kFarDistance);
+    EXPECT_EQ(pole.RecomputePeriod(), 86400.0);
+    pole.SetSkyPosition(0.0, 60.0, world::kFarDistance);
+    EXPECT_NEAR(pole.RecomputePeriod(), 120.0, 1e-6);
+    EXPECT_EQ(world::Moon::BitmapName(3, true), "Moon3n.bmp");
+    EXPECT_EQ(world::Moon::BitmapName(0, false), "Moon0d.bmp");
+}
+
+// ---- the sky object -----------------------------------------------------------------------------
+
+world::ZuluDateTime theZulu;
+float theSunDirection[3];
+int theSunDirectionCalls = 0;
+std::int32_t theStars = 1;
+
+class SkyObject : public ::testing::Test {
+protected:
+    void SetUp() override {
+        world::SceneryServices s = world::DefaultSceneryServices();
+        s.zuluDateTime = [](world::ZuluDateTime* out) { *out = theZulu; };
+        s.latitude = [] { return 37.5; };
+        s.longitude = [] { return 122.25; };  // west
+        s.setSunDirection = [](const float d[3]) {
+            for (int i = 0; i < 3; ++i)
+                theSunDirection[i] = d[i];
+            ++theSunDirectionCalls;
+        };
+        s.graphicsSetting = [](int index) {
+            return index == world::kEnableStars ? theStars : std::int32_t{1};
+        };
+        world::theSceneryServices = s;
+        theZulu = world::ZuluDateTime{};
+        theZulu.year = 126;
+        theZulu.month = 5;
+        theZulu.day = 21;
+        theSunDirectionCalls = 0;
+        theStars = 1;
+    }
+    void TearDown() override { world::theSceneryServices = world::DefaultSceneryServices(); }
+};
+
+TEST_F(SkyObject, NoonIsBrightWithTheSunHighNightHasStarsAndTheMoonsNightBitmap) {
+    world::Sky sky(nullptr, nullptr);
+    const float eye[3] = {0, 0, 0};
+    theZulu.hour = 20;  // 13:00 on the west coast's summer time
+    sky.PlaceForObserver(eye);
+    sky.UpdateLighting(false);
+    EXPECT_GT(sky.GetSun().Elevation(), 60.0);
+    EXPECT_NEAR(sky.GetSun().Azimuth(), 180.0, 25.0);
+    EXPECT_FLOAT_EQ(sky.GetAmbientLight(), 1.0f);
+    EXPECT_FALSE(sky.HasStars());
+    ASSERT_EQ(theSunDirectionCalls, 1);
+    // The light comes down from the south (the world grid turns it a few degrees).
+    EXPECT_LT(theSunDirection[2], -0.8f);
+    EXPECT_GT(theSunDirection[1], 0.0f);
+
+    theZulu.hour = 8;  // 01:00
+    sky.PlaceForObserver(eye);
+    sky.UpdateLighting(false);
+    EXPECT_LT(sky.GetSun().Elevation(), -20.0);
+    EXPECT_TRUE(sky.HasStars());
+    EXPECT_EQ(sky.StarCount(), world::kStarCount);
+    EXPECT_EQ(world::CelestialObjects().size(), 2u + world::kStarCount);
+    EXPECT_LE(sky.GetAmbientLight(), 0.3f);
+    // The moon takes the night flag at the next change of light.
+    sky.UpdateLighting(true);
+    EXPECT_TRUE(sky.GetMoon().IsNight());
+
+    // Stars switched off go at once.
+    theStars = 0;
+    sky.ApplyGraphicsSettings();
+    EXPECT_FALSE(sky.HasStars());
+    EXPECT_EQ(world::CelestialObjects().size(), 2u);
+}
+
+TEST_F(SkyObject, StarsAreDrawnFromTheGeneratorWithinTheirRanges) {
+    world::Sky sky(nullptr, nullptr);
+    theZulu.hour = 8;
+    const float eye[3] = {0, 0, 0};
+    sky.PlaceForObserver(eye);
+    sky.UpdateLighting(true);
+    int sizes[4] = {0, 0, 0, 0};
+    for (const world::CelestialObject* o : world::CelestialObjects()) {
+        if (o->refCount >= 1) continue;
+        const auto* star = static_cast<const world::Star*>(o);
+        EXPECT_GE(star->Declination(), -90.0);
+        EXPECT_LT(star->Declination(), 90.0);
+        EXPECT_GE(star->Variant(), 0);
+        EXPECT_LE(star->Variant(), 7);
+        EXPECT_EQ(star->colour, world::kStarColour);
+        ++sizes[star->sizeClass];
+    }
+    EXPECT_EQ(sizes[1] + sizes[2] + sizes[3], world::kStarCount);
+    EXPECT_GT(sizes[1], sizes[3]);  // faint stars outnumber bright ones
+}
+
+}  // namespace

@@ -1,0 +1,247 @@
+#include "world/artifacts.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/pool_alloc.h"
+#include "ts/detail_parts.h"
+#include "ts/engine_pools.h"
+#include "ts/face_draw.h"
+#include "ts/perspective_camera.h"
+#include "ts/shape.h"
+#include "world/runway_shape.h"
+#include "world/scenery_services.h"
+
+namespace world {
+
+namespace {
+
+core::PoolAlloc& ArtifactPool() {
+    static core::PoolAlloc pool(static_cast<std::uint16_t>(sizeof(Artifact)), 2000);
+    return pool;
+}
+
+core::PoolAlloc& AnimPool() {
+    static core::PoolAlloc pool(static_cast<std::uint16_t>(sizeof(ArtifactAnim)), 20000);
+    return pool;
+}
+
+static_assert(sizeof(ArtifactBuilding) == sizeof(Artifact), "buildings share the artifacts' pool");
+
+void ScenePosition(const double world[3], ts::Vector3F* out) {
+    double offset[2];
+    theSceneryServices.sceneOffset(offset);
+    *out = ts::Vector3F{static_cast<float>(world[0] - offset[0]),
+                        static_cast<float>(world[1] - offset[1]), static_cast<float>(world[2])};
+}
+
+// The sequence state of an instance as the beacon lights address it.
+struct InstanceSequences {
+    ts::TSSequenceState* s;
+    [[nodiscard]] int Count() const { return s != nullptr ? s->Count() : 0; }
+    [[nodiscard]] bool Has(int i) const { return s != nullptr && s->Has(i); }
+    [[nodiscard]] int Length(int i) const { return s != nullptr ? s->Length(i) : 0; }
+    void SetValue(int i, std::uint32_t v) {
+        if (s != nullptr) s->SetValue(i, v);
+    }
+};
+
+// Draws with the far objects' outline for the call.
+class FarOutline {
+public:
+    explicit FarOutline(bool on) : on(on) {
+        if (!on) return;
+        savedThreshold = ts::theOutlineThreshold;
+        savedColour = ts::theOutlineColour;
+        ts::theOutlineThreshold = 50;
+        ts::theOutlineColour = kFarObjectOutline;
+    }
+    ~FarOutline() {
+        if (!on) return;
+        ts::theOutlineThreshold = savedThreshold;
+        ts::theOutlineColour = savedColour;
+    }
+    FarOutline(const FarOutline&) = delete;
+    FarOutline& operator=(const FarOutline&) = delete;
+
+private:
+    bool on;
+    std::int32_t savedThreshold = -1;
+    std::uint32_t savedColour = 0;
+};
+
+}  // namespace
+
+// ---- Artifact -------------------------------------------------------------------------------
+
+void* Artifact::operator new(std::size_t size) {
+    return ts::PoolNew(ArtifactPool(), size);
+}
+
+void Artifact::operator delete(void* block, std::size_t size) {
+    ts::PoolDelete(ArtifactPool(), block, size);
+}
+
+void Artifact::ReservePool(std::int32_t count) {
+    if (count > 0) ArtifactPool().Reset(static_cast<std::uint16_t>(std::min(count, 65535)));
+}
+
+Artifact::Artifact() = default;
+
+Artifact::~Artifact() = default;
+
+void Artifact::AttachShape(ts::TSShape* s) {
+    shape = s;
+    instance = s != nullptr ? std::make_unique<ts::TSShapeInstance>(s) : nullptr;
+}
+
+float Artifact::Radius() const {
+    return shape != nullptr ? shape->fRadius : 0.0f;
+}
+
+void Artifact::Place(const double worldPosition[3], const float eulerRadians[3]) {
+    for (int i = 0; i < 3; ++i) {
+        position[i] = worldPosition[i];
+        rotation[i] = eulerRadians[i];
+    }
+}
+
+void Artifact::RenderInstance(int cullCode) {
+    if (!instance) return;
+    ts::Vector3F at;
+    ScenePosition(position, &at);
+    instance->SetPosition(at);
+    instance->SetRotation(ts::Vector3F{rotation[0], rotation[1], rotation[2]});
+    instance->Render(cullCode);
+}
+
+void Artifact::Render(int cullCode) {
+    // Far plain objects (traffic) keep an outline so that they do not vanish.
+    const FarOutline outline(static_cast<float>(distance) > kFarObjectDistance);
+    RenderInstance(cullCode);
+}
+
+void ArtifactBuilding::Render(int cullCode) {
+    RenderInstance(cullCode);
+}
+
+// ---- ArtifactAnim ---------------------------------------------------------------------------
+
+void* ArtifactAnim::operator new(std::size_t size) {
+    return ts::PoolNew(AnimPool(), size);
+}
+
+void ArtifactAnim::operator delete(void* block, std::size_t size) {
+    ts::PoolDelete(AnimPool(), block, size);
+}
+
+void ArtifactAnim::ReservePool(std::int32_t count) {
+    if (count > 0) AnimPool().Reset(static_cast<std::uint16_t>(std::min(count, 65535)));
+}
+
+void ArtifactAnim::AttachLights(ts::TSShape* s, std::uint8_t lightKind, const std::string& name,
+                                std::string* report) {
+    AttachShape(s);
+    shapeName = name;
+    light = BeaconLight{};
+    light.kind = lightKind;
+    light.DrawIntervals();
+    InstanceSequences seq{instance ? instance->GetSequenceState() : nullptr};
+    light.SetUp(seq, shapeName, report);
+}
+
+void ArtifactAnim::AdvanceLights(std::uint32_t flightSteps, int dayPeriod) {
+    InstanceSequences seq{instance ? instance->GetSequenceState() : nullptr};
+    light.Advance(seq, flightSteps, dayPeriod);
+}
+
+// ---- ArtifactTrans --------------------------------------------------------------------------
+
+void* ArtifactTrans::operator new(std::size_t size) {
+    return ::operator new(size);
+}
+
+void ArtifactTrans::operator delete(void* block, std::size_t) {
+    ::operator delete(block);
+}
+
+ArtifactTrans::ArtifactTrans(std::unique_ptr<RunwayShape> r) : runway(std::move(r)) {}
+
+ArtifactTrans::~ArtifactTrans() = default;
+
+float ArtifactTrans::Radius() const {
+    return runway ? runway->Radius() : 0.0f;
+}
+
+void ArtifactTrans::RefreshTransform() {
+    ts::Matrix3F::SetEulerAngles(ts::Vector3F{rotation[0], rotation[1], rotation[2]}, &matrix);
+    inverse = matrix;
+    ts::Matrix3F::Transpose(&inverse);
+    stale = false;
+}
+
+int ArtifactTrans::IsNear(const double p[3]) const {
+    if (!runway) return 0;
+    // Into the object's frame (rotation only; the offset from its position first).
+    const ts::Vector3F d{static_cast<float>(p[0] - position[0]), static_cast<float>(p[1] - position[1]),
+                         static_cast<float>(p[2] - position[2])};
+    ts::Transform3F back;
+    back.matrix = inverse;
+    ts::Vector3F local;
+    ts::Transform3F::RotatePoint(d, back, &local);
+    const ts::TSBox box = runway->Box();
+    constexpr float kMargin = 300.0f;
+    return local.x >= box.min.x - kMargin && local.x <= box.max.x + kMargin &&
+                   local.y >= box.min.y - kMargin && local.y <= box.max.y + kMargin
+               ? 1
+               : 0;
+}
+
+void ArtifactTrans::GroundRect(const double sceneOffset[2], float rect[4]) const {
+    const ts::TSBox box = runway ? runway->Box() : ts::TSBox{};
+    const float cx = static_cast<float>(position[0] - sceneOffset[0]);
+    const float cy = static_cast<float>(position[1] - sceneOffset[1]);
+    rect[0] = rect[1] = 1e30f;
+    rect[2] = rect[3] = -1e30f;
+    ts::Transform3F t;
+    t.matrix = matrix;
+    for (const float x : {box.min.x, box.max.x})
+        for (const float y : {box.min.y, box.max.y}) {
+            ts::Vector3F w;
+            ts::Transform3F::RotatePoint(ts::Vector3F{x, y, 0.0f}, t, &w);
+            rect[0] = std::min(rect[0], cx + w.x);
+            rect[1] = std::min(rect[1], cy + w.y);
+            rect[2] = std::max(rect[2], cx + w.x);
+            rect[3] = std::max(rect[3], cy + w.y);
+        }
+}
+
+void ArtifactTrans::Render(int cullCode) {
+    ts::TSCamera* camera = ts::theCurrentCamera;
+    if (camera == nullptr || !runway) return;
+    if (stale) RefreshTransform();
+    ts::Transform3F placement;
+    placement.matrix = matrix;
+    ScenePosition(position, &placement.t);
+    camera->SetTransform(placement);
+    const FarOutline outline(true);
+    runway->Render(cullCode);
+    camera->SetTransform(ts::Transform3F{});
+}
+
+// ---- tiles ----------------------------------------------------------------------------------
+
+void DestroyArtifact(Artifact* a) {
+    if (a == nullptr) return;
+    // Runways own their shapes; every other shape goes back to the cache.
+    if (a->GetKind() != Artifact::Kind::kTrans && a->Shape() != nullptr)
+        theSceneryServices.releaseShape(a->Shape());
+    delete a;
+}
+
+TileArtifacts::~TileArtifacts() {
+    for (Artifact* a : items)
+        DestroyArtifact(a);
+}
+
+}  // namespace world

@@ -1,0 +1,146 @@
+// The scenery objects as render items: an Artifact places one shape instance at a world
+// position (buildings, towers, traffic aircraft), an ArtifactAnim adds the blinking warning
+// lights of obstacles and beacons, an ArtifactBuilding draws buildings, and an ArtifactTrans
+// carries a runway with its own transform. Artifacts and buildings share a pool ("NumArt"),
+// animated ones have their own ("NumArtAnim"); runways come from the heap. Positions are world
+// units (x, y on the ground, z up, from the world's south-west corner); drawing turns them into
+// the scene frame of the current camera.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ts/maths.h"
+#include "ts/part_tree.h"
+#include "world/airport_records.h"
+#include "world/beacon_light.h"
+
+namespace ts {
+class TSShape;
+class TSShapeInstance;
+}  // namespace ts
+
+namespace world {
+
+class RunwayShape;
+
+// Objects farther than this (4,000 ft in shape units) keep their outline.
+inline constexpr float kFarObjectDistance = 3103.0303f;
+inline constexpr std::uint32_t kFarObjectOutline = 77;
+
+class Artifact : public ts::TSRenderItem {
+public:
+    enum class Kind : std::uint8_t { kPlain, kAnim, kBuilding, kTrans };
+
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size);
+    // Pool capacities from "MemControl" ("NumArt", "NumArtAnim"): a count of 0 or less keeps
+    // the default (2000 and 20000).
+    static void ReservePool(std::int32_t count);
+
+    Artifact();
+    ~Artifact() override;
+    Artifact(const Artifact&) = delete;
+    Artifact& operator=(const Artifact&) = delete;
+
+    void Render(int cullCode) override;
+    void RemapMaterials(const std::uint32_t*) override {}
+    [[nodiscard]] virtual Kind GetKind() const { return Kind::kPlain; }
+
+    // Makes the shape's instance (the shape stays the cache's; its owner releases it).
+    void AttachShape(ts::TSShape* shape);
+    [[nodiscard]] ts::TSShape* Shape() const { return shape; }
+    [[nodiscard]] ts::TSShapeInstance* Instance() const { return instance.get(); }
+    [[nodiscard]] virtual float Radius() const;
+    void Place(const double worldPosition[3], const float eulerRadians[3]);
+
+    std::uint8_t tileId = kNoTile;
+    double position[3] = {0.0, 0.0, 0.0};
+    float rotation[3] = {0.0f, 0.0f, 0.0f};
+    std::int32_t distance = 0;  // to the viewer, last computed
+
+protected:
+    // The shape instance placed in the scene frame and drawn.
+    void RenderInstance(int cullCode);
+
+    ts::TSShape* shape = nullptr;
+    std::unique_ptr<ts::TSShapeInstance> instance;
+};
+
+class ArtifactBuilding final : public Artifact {
+public:
+    void Render(int cullCode) override;
+    [[nodiscard]] Kind GetKind() const override { return Kind::kBuilding; }
+};
+
+class ArtifactAnim final : public Artifact {
+public:
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size);
+    static void ReservePool(std::int32_t count);
+
+    [[nodiscard]] Kind GetKind() const override { return Kind::kAnim; }
+    // Attaches the shape and sets up its lights for the light kind.
+    void AttachLights(ts::TSShape* s, std::uint8_t lightKind, const std::string& name,
+                      std::string* report);
+    // One frame near the viewer: the lights blink by the flight-step count at night.
+    void AdvanceLights(std::uint32_t flightSteps, int dayPeriod);
+    [[nodiscard]] const BeaconLight& Light() const { return light; }
+    [[nodiscard]] const std::string& ShapeName() const { return shapeName; }
+
+private:
+    BeaconLight light;
+    std::string shapeName;
+};
+
+class ArtifactTrans final : public Artifact {
+public:
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size);
+
+    explicit ArtifactTrans(std::unique_ptr<RunwayShape> runway);
+    ~ArtifactTrans() override;
+
+    void Render(int cullCode) override;
+    [[nodiscard]] Kind GetKind() const override { return Kind::kTrans; }
+    [[nodiscard]] float Radius() const override;
+    [[nodiscard]] const RunwayShape* Runway() const { return runway.get(); }
+    // The world transform from the rotation and position (scene frame on drawing).
+    void RefreshTransform();
+    // Whether a world position, taken into the object's own frame, lies within 300 units of
+    // its bounding box in both ground axes.
+    [[nodiscard]] int IsNear(const double worldPosition[3]) const;
+    // The ground rectangle (scene units) its box covers, through its transform.
+    void GroundRect(const double sceneOffset[2], float rect[4]) const;
+
+    bool stale = true;
+
+private:
+    std::unique_ptr<RunwayShape> runway;
+    ts::Matrix3F matrix;   // object to world rotation
+    ts::Matrix3F inverse;  // and back
+};
+
+// The artifacts of one terrain tile, owned by the tile: destroyed with it, each shape given
+// back to the cache.
+class TileArtifacts {
+public:
+    TileArtifacts() = default;
+    ~TileArtifacts();
+    TileArtifacts(const TileArtifacts&) = delete;
+    TileArtifacts& operator=(const TileArtifacts&) = delete;
+
+    void Add(Artifact* a) { items.push_back(a); }
+    [[nodiscard]] const std::vector<Artifact*>& Items() const { return items; }
+    [[nodiscard]] std::size_t Size() const { return items.size(); }
+
+private:
+    std::vector<Artifact*> items;
+};
+
+// Gives the artifact's shape back to the cache (runways own theirs) and deletes it.
+void DestroyArtifact(Artifact* a);
+
+}  // namespace world
