@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 
 #include "cockpit/gps_display.h"
 #include "core/ini_file.h"
+#include "flight/flight_model_state.h"
+#include "nav/nav_database.h"
 
 namespace {
 
@@ -135,6 +138,29 @@ TEST(GpsDisplay, DraggingMovesAndResizesAndThePlaceIsKept) {
     again.Load(0);
     EXPECT_EQ(again.X(), 132);
     EXPECT_EQ(again.Height(), 144);
+}
+
+TEST(GpsDisplay, RedrawsEvery500MsAcrossTheClocksWrap) {
+    std::array<GpsRgb, 256> palette{};
+    for (int i = 0; i < 256; ++i)
+        palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 7),
+                      static_cast<std::uint8_t>(i * 13)};
+    nav::theNavDatabase.vors.push_back({"SFO", 11580, 20 * 474112, 0});
+    flight::theFlightModelState.fmPosX = 0;
+    GpsDisplay g;
+    g.Load(0);
+    g.Update(nullptr, &palette, 0xFFFFFE00u);
+    const std::vector<std::uint8_t> first = g.Page();
+    // The aircraft moves towards the VOR; the page waits for its 500 ms, then follows, also
+    // when the millisecond clock wrapped past zero in between.
+    flight::theFlightModelState.fmPosX = 10 * 474112;
+    g.Update(nullptr, &palette, 0xFFFFFF00u);
+    EXPECT_EQ(g.Page(), first);
+    g.Update(nullptr, &palette, 0x100u);
+    EXPECT_NE(g.Page(), first);
+    nav::theNavDatabase.Clear();
+    flight::theFlightModelState = flight::FlightModelState{};
+    g.Load(-1);
 }
 
 TEST(GpsDisplay, BadSettingsAreClamped) {

@@ -2,10 +2,12 @@
 // points, and the right click's help hotspots.
 #include <gtest/gtest.h>
 
+#include "cockpit/audio_panel.h"
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_switches.h"
 #include "cockpit/gauges.h"
 #include "cockpit/gps_display.h"
+#include "cockpit/nav_receivers.h"
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_help_hotspots.h"
 #include "cockpit/panel_services.h"
@@ -202,6 +204,20 @@ TEST_F(PanelClicks, TwinsRightEngineControlsTakeTheLeftAlongWhenSynchronised) {
         EXPECT_EQ(cockpit::theThrottleLever.lever - 10, c.throttle) << c.x << "," << c.y;
         EXPECT_EQ(cockpit::theThrottleLever2.lever - 10, c.throttle2) << c.x << "," << c.y;
     }
+}
+
+TEST_F(PanelClicks, DmeButtonLeavingHoldFreesTheHeldStation) {
+    cockpit::DmeSelector& d = cockpit::theDmeSource;
+    d.dmeN1 = 0;
+    d.dmeHLD = 1;
+    d.dmeN2 = 0;
+    cockpit::theDmeHold.captured = 1;
+    Mouse(2, 605, 200);  // HLD again: nothing changes
+    EXPECT_EQ(cockpit::theDmeHold.captured, 1);
+    Mouse(2, 590, 200);  // N1
+    EXPECT_EQ(d.dmeN1, 1);
+    EXPECT_EQ(d.dmeHLD, 0);
+    EXPECT_EQ(cockpit::theDmeHold.captured, 0);
 }
 
 TEST_F(PanelClicks, CoordinatesFarOutsideHitNothing) {
