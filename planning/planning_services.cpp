@@ -45,24 +45,8 @@ int FlightPlan::ReadActiveFlag(core::IniFile& file) {
 }
 
 std::string FlightPlan::ReadPlanName(core::IniFile& file) {
-    std::string n = file.GetString("flightPlan", "name", "BAD");
+    std::string n = file.GetString("flightPlan", "planname", "BAD");
     return n == "BAD" ? std::string() : n;
-}
-
-int FlightPlan::ReadProgress(core::IniFile&) {
-    return 1;
-}
-
-int FlightPlan::WriteProgress(core::IniFile&) {
-    return 1;
-}
-
-int FlightPlan::ReadSections(core::IniFile&) {
-    return 0;
-}
-
-int FlightPlan::WriteSections(core::IniFile&) {
-    return 1;
 }
 
 int RunExitDialog(win::HWND parent) {
@@ -88,15 +72,6 @@ int RunAircraftSelectionDialog(win::HWND parent, int currentType, std::string*) 
                                    std::string::npos)
             return type;
     return currentType;
-}
-
-int PromptLoadFlightPlan(win::HWND, int) {
-    win::TraceLine("dialog open flight plan");
-    return 0;
-}
-
-void PromptSaveFlightPlan(win::HWND) {
-    win::TraceLine("dialog save flight plan");
 }
 
 }  // namespace planning

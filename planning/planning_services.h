@@ -1,6 +1,6 @@
-// Pilot files, the flight plan the world owns, and the planning dialogs the spine runs. Least
-// bodies until the planning code exists: no pilot file is found, the plan is never active, and
-// the Exit question is answered by a replaceable answerer (by default the program's message box).
+// Pilot files, the flight plan the world owns, and the planning dialogs the spine runs. The pilot
+// file is still a least body (none is found); the Exit question is answered by a replaceable
+// answerer (by default the program's message box).
 #pragma once
 
 #include <array>
@@ -52,6 +52,11 @@ struct RouteEnvironment {
     RouteWeatherStation departure;
     RouteWeatherStation enRoute;
     RouteWeatherStation destination;
+    // When the weather was made: hour and minute -1 until set.
+    std::int8_t hour = -1, minute = -1, day = 0, month = 0;
+    std::int32_t enRouteX = 0, enRouteZ = 0;          // where the en-route station stands
+    std::int32_t destinationX = 0, destinationZ = 0;  // and the destination's
+    std::int32_t course = -1;  // binary angle from departure to destination; -1 not set
 };
 
 inline constexpr int kMaxPlanNodes = 64;
@@ -71,15 +76,53 @@ public:
     RouteEnvironment environment;
     // The departure time and node 0's arrival become the simulated time of day.
     void MarkDeparture();
-    void SequenceLeg() {}
+    std::int16_t power = 0;  // percent
+    std::int32_t departureRadius = 10;    // nautical miles in which the departure weather holds
+    std::int32_t destinationRadius = 10;  // and the destination's
+    // The plan's own words (an assignment's briefing); kept in memory, never in plan files.
+    std::string description;
+
+    // Empties the route (the slots keep their contents).
+    void Reset();
+    // Inserts a station looked up by kind and ident at a position (clamped to 0..count): 1, or
+    // 0 when the plan is full or the station repeats the neighbour on either side.
+    int InsertNode(int kind, const std::string& ident, int position);
+    // Removes an inner node: the new current index, or -1 for the first and last nodes.
+    int DeleteNode(int index);
+    // Makes the node with this ident and kind current: 1, or 0 when there is none.
+    int SelectNode(const FlightPlanNode& node);
+    [[nodiscard]] std::int32_t GetMaxElevation() const;
+    void SetEnvironment(const RouteEnvironment& e) { environment = e; }
+    // Stamps a node with the simulated time of day and the fuel on board.
+    void RecordArrival(int index);
+    // 1 with the node's stamps, 0 when the node does not exist or was not passed yet.
+    int GetNodeActuals(int index, std::int32_t* time, std::int32_t* fuel) const;
+    // Advances to the next node once the aircraft has passed abeam it (run every third tick).
+    void SequenceLeg();
+    // The plan-file sections: writes give 1 when every key was written.
+    int WritePoints(core::IniFile& file) const;
+    int WriteSettings(core::IniFile& file) const;
+    int WriteEnvironment(core::IniFile& file) const;
+    int ReadSettings(core::IniFile& file);
+    int ReadPoints(core::IniFile& file);
+    int ReadEnvironment(core::IniFile& file);
+    // Replaces the navigation log with this plan's (planning/nav_log.h).
+    void BuildNavLog() const;
+    // The current leg's weather station into the world's weather when the leg enters another
+    // station's area (departure, en route, destination).
+    void UpdateLegWeather();
     int ReadActiveFlag(core::IniFile& file);
     // The plan's name, or empty for none ("BAD" is the stored placeholder).
     std::string ReadPlanName(core::IniFile& file);
     int ReadProgress(core::IniFile& file);
     int WriteProgress(core::IniFile& file);
+    // The three sections of a plan file. A read that fails (no file, fewer than two nodes)
+    // leaves the plan as it was.
     int ReadSections(core::IniFile& file);
     int WriteSections(core::IniFile& file);
-    void ApplyRouteWeather() {}
+    // After a plan was loaded or restored: the current leg's weather (UpdateLegWeather on the
+    // world's plan).
+    void ApplyRouteWeather();
 };
 
 // The Exit dialog: non-zero to quit.
@@ -91,8 +134,9 @@ void SetExitDialogAnswerer(std::function<int()> answerer);
 // the user cancels. `startFlight` is the dialog's copy of the start flight's name.
 int RunAircraftSelectionDialog(win::HWND parent, int currentType, std::string* startFlight);
 
+// The open and save commands of plan files ("FlightPlans\\*.Pln"): 1 loaded or saved, 0 not.
 int PromptLoadFlightPlan(win::HWND window, int flags);
-void PromptSaveFlightPlan(win::HWND window);
+int PromptSaveFlightPlan(win::HWND window);
 void StartGroundSchool(int lesson);
 
 }  // namespace planning

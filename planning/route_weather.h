@@ -1,12 +1,33 @@
-// The weather expected along a flight plan's route: one weather state per route station
-// (departure, en route, destination), kept for the briefings. They are built with the default
-// layers when the program starts and live until it ends; the planning code fills their winds
-// from the plan's stations.
+// The weather expected along a plan: which of its three stations (departure, en route,
+// destination) holds at a point of the route, the units the stations keep, and one weather
+// state per route station kept for the briefings (built with the default layers when the
+// program starts, living until it ends).
 #pragma once
+
+#include <cstdint>
 
 #include "world/weather_state.h"
 
 namespace planning {
+
+class FlightPlan;
+struct RouteWeatherStation;
+
+// Nautical miles per world unit, as the plans measure distances.
+inline constexpr double kNauticalMilesPerUnit = 2.110635843197466e-6;
+
+[[nodiscard]] inline std::int32_t MetresToFeet(std::int32_t m) {
+    return static_cast<std::int32_t>(m * 3.2808);
+}
+[[nodiscard]] inline std::int32_t FeetToMetres(std::int32_t ft) {
+    return static_cast<std::int32_t>(ft * 0.3048);
+}
+
+// 0 departure, 1 en route, 2 destination: the station that holds at node `point`. The
+// departure's holds strictly inside its radius of the first node, then the destination's
+// inside its radius of the last.
+[[nodiscard]] int PickLegWeatherArea(const FlightPlan& plan, int point);
+[[nodiscard]] const RouteWeatherStation& RouteStation(const FlightPlan& plan, int area);
 
 extern world::WeatherState theDepartureWeather;
 extern world::WeatherState theEnrouteWeather;

@@ -34,9 +34,11 @@ bool HasFolder(const std::string& path) {
     return path.find('\\') != std::string::npos || path.find('/') != std::string::npos;
 }
 
+}  // namespace
+
 // A plain file that exists and opens for reading (a device or a pipe is never opened: it
 // could block the open or never end).
-bool Readable(const std::string& path) {
+bool IsReadableFile(const std::string& path) {
     platform::FileInfo info;
     if (platform::GetFileInfo(path, &info) != platform::kFileOk || !info.isRegular) return false;
     win::FileHandle f =
@@ -45,6 +47,8 @@ bool Readable(const std::string& path) {
     win::CloseHandle(f);
     return true;
 }
+
+namespace {
 
 // Nothing is there yet, or a plain file a saved flight may replace (not a folder, a device or
 // a pipe, which the rename would swap for a plain file).
@@ -80,7 +84,7 @@ int FlightFile::Load(win::HWND, const char* name, int flag) {
 }
 
 int LoadFlight(const char* path, int flag) {
-    if (path == nullptr || !Readable(path)) return 0;
+    if (path == nullptr || !IsReadableFile(path)) return 0;
     // The settings accessor takes a bare name from beside the program; a flight's name is
     // always meant from the working folder.
     const std::string where = HasFolder(path) ? std::string(path) : std::string(".\\") + path;

@@ -34,6 +34,9 @@ public:
     int Load(win::HWND owner, const char* name, int flag);
 };
 
+// A file that exists and opens for reading (not a folder).
+[[nodiscard]] bool IsReadableFile(const std::string& path);
+
 // Loads a situation file; bit 0 of the world's result. A missing or unreadable file returns 0
 // and changes nothing.
 int LoadFlight(const char* path, int flag);

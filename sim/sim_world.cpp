@@ -778,10 +778,11 @@ void SimWorld::StepFlightPlan() {
 
 int SimWorld::LoadFlightPlan(core::IniFile& planFile) {
     if (!flightPlan) return 0;
+    // A file that holds no plan leaves the world's plan as it was.
     const int r = flightPlan->ReadSections(planFile);
+    if (r == 0) return 0;
     flightPlan->active = 1;
     flightPlan->saved = 1;
-    if (r == 0) flightPlan->active = 0;  // an unreadable plan is not made active
     return r;
 }
 

@@ -101,6 +101,7 @@ int MakeGroundSchool(Installation& installation, std::string* error);
 int MakeGroundSchoolInto(const std::string& dataDir,
                          const std::function<void(const std::string&, Bytes)>& put, bool slidesOnly,
                          std::string* error);
+int MakePlans(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
@@ -128,6 +129,7 @@ inline constexpr Module kModules[] = {
     {"ground textures", MakeGroundTextures},
     {"magnetic grids", MakeMagneticGrids},
     {"ground school", MakeGroundSchool},
+    {"plans", MakePlans},
 };
 
 // Small helpers shared by the modules.

@@ -1,0 +1,150 @@
+// The flight plan's hot paths against plain peers measured in the same run:
+// - BuildNavLog on a 64-node plan against a plain loop of as many square roots and atan2 calls
+//   (goal: 3 times or less);
+// - SequenceLeg per call (goal: under 200 ns, no allocation);
+// - a 64-node plan written whole (one file write) and read back, against the settings writer's
+//   one rewrite per key (goals: under 20 ms and 10 ms).
+// Each counts the legs, calls or keys it handled and fails when there were none.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "core/ini_file.h"
+#include "flight/flight_model_state.h"
+#include "planning/nav_log.h"
+#include "planning/planning_services.h"
+#include "win/profile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+planning::FlightPlan FullPlan() {
+    planning::FlightPlan p;
+    p.active = 1;
+    p.nodeCount = planning::kMaxPlanNodes;
+    p.cruiseAltitude = 7500;
+    p.power = 65;
+    for (int i = 0; i < planning::kMaxPlanNodes; ++i) {
+        planning::FlightPlanNode& n = p.nodes[static_cast<std::size_t>(i)];
+        n.ident = "N" + std::to_string(i);
+        n.kind = 2;
+        n.x = i * 90000 + (i % 3) * 7000;
+        n.y = i * 40000 - (i % 5) * 9000;
+    }
+    p.environment.enRoute.W1Top = p.environment.enRoute.WsTop = 1000;
+    p.environment.enRoute.W2Top = 9000;
+    p.environment.enRoute.W2Dir = 30000;
+    p.environment.enRoute.W2Vel = 25;
+    return p;
+}
+
+void BM_BuildNavLog(benchmark::State& state) {
+    const planning::FlightPlan p = FullPlan();
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        p.BuildNavLog();
+        rows += planning::theNavLog->rows.size();
+    }
+    if (rows == 0) state.SkipWithError("no rows built");
+    state.counters["rows"] = static_cast<double>(rows);
+}
+BENCHMARK(BM_BuildNavLog);
+
+// The reference: the same number of legs' square roots and atan2 calls.
+void BM_PlainLegLoop(benchmark::State& state) {
+    const planning::FlightPlan p = FullPlan();
+    double sum = 0.0;
+    for (auto _ : state) {
+        for (int i = 0; i + 1 < p.nodeCount; ++i) {
+            const double dx = p.nodes[static_cast<std::size_t>(i + 1)].x - p.nodes[static_cast<std::size_t>(i)].x;
+            const double dz = p.nodes[static_cast<std::size_t>(i + 1)].y - p.nodes[static_cast<std::size_t>(i)].y;
+            sum += std::sqrt(dx * dx + dz * dz) + std::atan2(dz, dx);
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    if (sum == 0.0) state.SkipWithError("no legs measured");
+}
+BENCHMARK(BM_PlainLegLoop);
+
+void BM_SequenceLeg(benchmark::State& state) {
+    planning::FlightPlan p = FullPlan();
+    flight::theFlightModelState.fmPosX = 10000;
+    flight::theFlightModelState.fmPosZ = 5000;
+    std::int64_t calls = 0;
+    for (auto _ : state) {
+        p.SequenceLeg();
+        ++calls;
+    }
+    if (calls == 0 || p.currentNode != 0) state.SkipWithError("the plan moved or nothing ran");
+    state.counters["calls"] = static_cast<double>(calls);
+}
+BENCHMARK(BM_SequenceLeg);
+
+struct Folder {
+    fs::path root = fs::temp_directory_path() / ("zephlon_plan_bench_" + std::to_string(::getpid()));
+    Folder() { fs::create_directories(root); }
+    ~Folder() {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+};
+
+void BM_WritePlanWhole(benchmark::State& state) {
+    Folder folder;
+    planning::FlightPlan p = FullPlan();
+    const std::string path = (folder.root / "p.Pln").string();
+    for (auto _ : state) {
+        fs::remove(path);
+        win::ProfileWriteBatch batch;
+        core::IniFile file(path.c_str());
+        p.WriteSections(file);
+        batch.Flush();
+    }
+    const auto keys = win::GetPrivateProfileKeyNames("Points", path).size() +
+                      win::GetPrivateProfileKeyNames("Environ", path).size() +
+                      win::GetPrivateProfileKeyNames("Settings", path).size();
+    if (keys == 0) state.SkipWithError("nothing written");
+    state.counters["keys"] = static_cast<double>(keys);
+}
+BENCHMARK(BM_WritePlanWhole)->Unit(benchmark::kMillisecond);
+
+void BM_ReadPlan(benchmark::State& state) {
+    Folder folder;
+    planning::FlightPlan p = FullPlan();
+    const std::string path = (folder.root / "p.Pln").string();
+    {
+        win::ProfileWriteBatch batch;
+        core::IniFile file(path.c_str());
+        p.WriteSections(file);
+    }
+    int nodes = 0;
+    for (auto _ : state) {
+        planning::FlightPlan q;
+        core::IniFile file(path.c_str());
+        q.ReadSections(file);
+        nodes += q.nodeCount;
+    }
+    if (nodes == 0) state.SkipWithError("nothing read");
+    state.counters["nodes"] = static_cast<double>(nodes);
+}
+BENCHMARK(BM_ReadPlan)->Unit(benchmark::kMillisecond);
+
+// The reference: the settings writer storing the file once per key.
+void BM_WritePlanPerKey(benchmark::State& state) {
+    Folder folder;
+    planning::FlightPlan p = FullPlan();
+    const std::string path = (folder.root / "p.Pln").string();
+    for (auto _ : state) {
+        fs::remove(path);
+        core::IniFile file(path.c_str());
+        p.WriteSections(file);
+    }
+    if (!fs::exists(path)) state.SkipWithError("nothing written");
+}
+BENCHMARK(BM_WritePlanPerKey)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,237 @@
+// The navigation log of a plan and the cruise performance lookup behind it.
+#include "planning/nav_log.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "flight/published_performance.h"
+#include "nav/map_view.h"
+#include "planning/planning_services.h"
+#include "planning/route_weather.h"
+
+namespace planning {
+
+std::unique_ptr<NavLog> theNavLog;
+
+namespace {
+
+constexpr double kDegreesPerBinaryUnit = 0.005493298176225006;
+constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
+
+// Where a value falls on an ascending axis: the two entries around it (equal for an exact hit
+// or a value beyond either end, which takes the nearest entry).
+void AxisPlace(const std::vector<int>& axis, int value, std::size_t* low, std::size_t* high) {
+    if (value <= axis.front()) {
+        *low = *high = 0;
+        return;
+    }
+    for (std::size_t i = 0; i < axis.size(); ++i) {
+        if (axis[i] == value) {
+            *low = *high = i;
+            return;
+        }
+        if (axis[i] > value) {
+            *low = i - 1;
+            *high = i;
+            return;
+        }
+    }
+    *low = *high = axis.size() - 1;
+}
+
+double LegMiles(const FlightPlanNode& a, const FlightPlanNode& b) {
+    const double dx = (static_cast<double>(b.x) - a.x) * kNauticalMilesPerUnit;
+    const double dz = (static_cast<double>(b.y) - a.y) * kNauticalMilesPerUnit;
+    return std::sqrt(dx * dx + dz * dz);
+}
+
+constexpr std::int16_t kStartingFuel[5] = {40, 74, 194, 3212, 3212};
+
+}  // namespace
+
+double InterpolateLinear(double x0, double x1, double y0, double y1, double x) {
+    return y1 - (y1 - y0) / (x1 - x0) * (x1 - x);
+}
+
+void LookupCruisePerformance(int type, std::int32_t altitudeFeet, int powerPercent,
+                             std::uint16_t* trueAirspeed, float* fuelFlow) {
+    *trueAirspeed = 0;
+    *fuelFlow = 0.0f;
+    if (type < 0 || type > 4) return;
+    const std::vector<flight::CruisePoint>& table =
+        flight::PublishedPerformanceForType(type).cruise;
+    std::vector<int> altitudes, powers;
+    for (const flight::CruisePoint& p : table) {
+        if (altitudes.empty() || altitudes.back() != p.altitudeFeet)
+            altitudes.push_back(p.altitudeFeet);
+        if (std::find(powers.begin(), powers.end(), p.powerPercent) == powers.end())
+            powers.push_back(p.powerPercent);
+    }
+    std::sort(powers.begin(), powers.end());
+    std::size_t a0 = 0, a1 = 0, p0 = 0, p1 = 0;
+    AxisPlace(altitudes, altitudeFeet, &a0, &a1);
+    AxisPlace(powers, powerPercent, &p0, &p1);
+    const auto at = [&](std::size_t a, std::size_t p) -> const flight::CruisePoint& {
+        return table[a * powers.size() + p];
+    };
+    const double alt = std::clamp<double>(altitudeFeet, altitudes.front(), altitudes.back());
+    const double pow = std::clamp<double>(powerPercent, powers.front(), powers.back());
+    // In altitude at one power column, then in power between two columns.
+    const auto column = [&](std::size_t p, double flight::CruisePoint::*field) {
+        if (a0 == a1) return at(a0, p).*field;
+        return InterpolateLinear(altitudes[a0], altitudes[a1], at(a0, p).*field,
+                                 at(a1, p).*field, alt);
+    };
+    const auto value = [&](double flight::CruisePoint::*field) {
+        if (p0 == p1) return column(p0, field);
+        return InterpolateLinear(powers[p0], powers[p1], column(p0, field), column(p1, field), pow);
+    };
+    *trueAirspeed =
+        static_cast<std::uint16_t>(value(&flight::CruisePoint::trueAirspeedKnots) + 0.5);
+    *fuelFlow = static_cast<float>(value(&flight::CruisePoint::fuelFlow));
+}
+
+int LegCourse(const FlightPlanNode& from, const FlightPlanNode& to) {
+    // Four-quadrant and rounded to the nearest degree on both sides of east, so a leg due south
+    // reads 180.
+    const double a = std::atan2(static_cast<double>(to.y) - from.y,
+                                static_cast<double>(to.x) - from.x) /
+                     kRadiansPerDegree;
+    const int whole = static_cast<int>(std::floor(a + 0.5));
+    return whole > 90 ? 450 - whole : 90 - whole;
+}
+
+int WindCorrectedGroundSpeed(int course, int windDirection, int windSpeed, int trueAirspeed) {
+    const double d = (course - windDirection) * kRadiansPerDegree;
+    const double w = windSpeed, c = std::cos(d);
+    const double square = static_cast<double>(trueAirspeed) * trueAirspeed - w * w + w * w * c * c;
+    if (!(square >= 0.0)) return 0;
+    const double gs = std::sqrt(square) - w * c;
+    return gs > 0.0 ? static_cast<int>(gs) : 0;
+}
+
+double WindCorrectedHeading(int course, int windDirection, int windSpeed, int groundSpeed) {
+    const double c = course * kRadiansPerDegree, w = windDirection * kRadiansPerDegree;
+    const double y = groundSpeed * std::sin(c) + windSpeed * std::sin(w);
+    const double x = groundSpeed * std::cos(c) + windSpeed * std::cos(w);
+    if (x == 0.0) return y < 0.0 ? 270.0 : 90.0;
+    const double h = std::atan(y / x) / kRadiansPerDegree;
+    if (x < 0.0) return h + 180.0;
+    return y < 0.0 ? h + 360.0 : h;
+}
+
+void PickCruiseWindBand(const RouteWeatherStation& s, std::int32_t altitudeFeet,
+                        std::int32_t* direction, std::int32_t* speed) {
+    if (MetresToFeet(s.WsTop) > altitudeFeet) {
+        *direction = s.WsDir;
+        *speed = s.WsVel;
+    } else if (MetresToFeet(s.W1Top) > altitudeFeet) {
+        *direction = s.W1Dir;
+        *speed = s.W1Vel;
+    } else if (MetresToFeet(s.W2Top) > altitudeFeet) {
+        *direction = s.W2Dir;
+        *speed = s.W2Vel;
+    } else {
+        *direction = s.W3Dir;
+        *speed = s.W3Vel;
+    }
+}
+
+void FlightPlan::BuildNavLog() const {
+    theNavLog = std::make_unique<NavLog>();
+    NavLog& log = *theNavLog;
+    const int count = std::min(nodeCount, kMaxPlanNodes);
+    if (active == 0 || count <= 0) return;
+    const FlightPlanNode& first = nodes[0];
+    const FlightPlanNode& last = nodes[static_cast<std::size_t>(count - 1)];
+    log.title = first.ident + " to " + last.ident;
+    log.cruiseAltitude = cruiseAltitude;
+    log.power = power;
+    LookupCruisePerformance(aircraft, cruiseAltitude, power, &log.trueAirspeed, &log.fuelFlow);
+    log.startingFuel = aircraft >= 0 && aircraft <= 4 ? kStartingFuel[aircraft] : 0;
+    log.departure = first.ident;
+
+    double total = 0.0;
+    for (int i = 0; i + 1 < count; ++i)
+        total += LegMiles(nodes[static_cast<std::size_t>(i)], nodes[static_cast<std::size_t>(i + 1)]);
+    log.totalDistance = static_cast<std::int32_t>(total);
+    const bool departed = departureTime >= 0;
+    if (departed) {
+        log.departureHour = static_cast<std::int16_t>(departureTime / 60);
+        log.departureMinute = static_cast<std::int16_t>(departureTime - log.departureHour * 60);
+    }
+
+    log.rows.resize(static_cast<std::size_t>(count));
+    double remaining = total, hoursSum = 0.0;
+    int minutesSum = 0;
+    for (int i = 0; i + 1 < count; ++i) {
+        const FlightPlanNode& from = nodes[static_cast<std::size_t>(i)];
+        const FlightPlanNode& to = nodes[static_cast<std::size_t>(i + 1)];
+        NavLogRow& row = log.rows[static_cast<std::size_t>(i)];
+        const int course = LegCourse(from, to);
+        std::int32_t band = 0, windSpeed = 0;
+        PickCruiseWindBand(RouteStation(*this, PickLegWeatherArea(*this, i)), cruiseAltitude,
+                           &band, &windSpeed);
+        int windDirection = static_cast<int>(band * kDegreesPerBinaryUnit);
+        windDirection = (windDirection + 5) / 10 * 10;
+        if (windDirection == 0) windDirection = 360;
+        const int gs = WindCorrectedGroundSpeed(course, windDirection, windSpeed, log.trueAirspeed);
+        row.groundSpeed = static_cast<std::int16_t>(gs);
+        const double trueHeading = WindCorrectedHeading(course, windDirection, windSpeed, gs);
+        const double delta = (course - windDirection) * kRadiansPerDegree;
+        row.windComponent = static_cast<std::int16_t>(-static_cast<int>(windSpeed * std::cos(delta) + 0.5));
+        const nav::GridValues grid = nav::theMapView.LookupGridValues(from.x, from.y);
+        int heading = static_cast<int>(trueHeading - (grid.variation * kDegreesPerBinaryUnit +
+                                                      grid.north * kDegreesPerBinaryUnit + 0.5)) %
+                          360 +
+                      1;
+        if (heading < 1) heading += 360;
+        row.magneticHeading = static_cast<std::int16_t>(heading);
+        const double d = LegMiles(from, to);
+        remaining = std::max(remaining - d, 0.0);
+        row.distance = static_cast<std::int32_t>(d + 0.5);
+        row.remaining = static_cast<std::int32_t>(remaining);
+        row.fix = from.ident;
+        const float previousFuel =
+            i == 0 ? static_cast<float>(log.startingFuel) : log.rows[static_cast<std::size_t>(i - 1)].fuelRemaining;
+        if (gs > 0) {
+            const double t = d / gs;
+            const int minutes = static_cast<int>(t) * 60 +
+                                static_cast<int>((t - static_cast<int>(t)) * 60.0 + 0.5);
+            row.estimatedMinutes = static_cast<std::uint16_t>(minutes);
+            hoursSum += t;
+            minutesSum += minutes;
+            row.legFuel = static_cast<float>(t * log.fuelFlow);
+            if (departed)
+                row.estimatedArrival = static_cast<std::uint16_t>((minutesSum + departureTime) % 1440);
+        } else {
+            // Without ground speed the leg has no time, fuel or arrival.
+            row.estimatedMinutes = kNotKnown;
+        }
+        row.fuelRemaining = std::max(previousFuel - row.legFuel, 0.0f);
+        log.totalFuel += row.legFuel;
+        std::int32_t t0 = 0, f0 = 0, t1 = 0, f1 = 0;
+        if (departed && GetNodeActuals(i, &t0, &f0) != 0 && GetNodeActuals(i + 1, &t1, &f1) != 0) {
+            // Stamps after midnight count on from the departure's day.
+            if (t0 < departureTime) t0 += 1440;
+            if (t1 < departureTime) t1 += 1440;
+            const int actual = t1 - t0;
+            row.actualMinutes = static_cast<std::uint16_t>(actual);
+            if (actual > 0) row.actualGroundSpeed = static_cast<std::uint16_t>(d / actual * 60.0);
+            row.actualArrival = static_cast<std::uint16_t>(nodes[static_cast<std::size_t>(i + 1)].arrivalTime);
+            double fuel = f1 / 256.0 * 2.2;
+            if (aircraft >= 0 && aircraft <= 2) fuel /= 6.0;
+            row.actualFuelRemaining = static_cast<float>(fuel);
+        }
+    }
+    log.totalHours = static_cast<std::int16_t>(hoursSum);
+    log.totalMinutes = static_cast<std::int16_t>((hoursSum - log.totalHours) * 60.0 + 0.5);
+    NavLogRow& end = log.rows.back();
+    end = NavLogRow{};
+    end.fix = last.ident;
+    end.remaining = static_cast<std::int32_t>(remaining);
+    end.estimatedArrival = 0;
+}
+
+}  // namespace planning

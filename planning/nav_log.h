@@ -1,0 +1,71 @@
+// The navigation log: a plan's legs as a pilot writes them on a cross-country log sheet
+// (heading against the forecast wind, ground speed, distance, time and fuel, and what was flown),
+// with the cruise true airspeed and fuel flow from the aircraft's published cruise table.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace planning {
+
+class FlightPlan;
+struct FlightPlanNode;
+struct RouteWeatherStation;
+
+inline constexpr std::uint16_t kNotKnown = 0xFFFF;
+
+struct NavLogRow {
+    std::string fix;                       // the leg's first node
+    std::int16_t magneticHeading = 0;      // 1..360
+    std::int16_t windComponent = 0;        // along the course, a headwind negative
+    std::int16_t groundSpeed = 0;          // knots; 0 when the wind stops the aircraft
+    std::int32_t distance = 0;             // nautical miles, rounded
+    std::int32_t remaining = 0;            // after the leg, truncated
+    std::uint16_t estimatedMinutes = 0;    // 0 when there is no ground speed
+    std::uint16_t actualMinutes = kNotKnown;
+    std::uint16_t actualGroundSpeed = kNotKnown;
+    std::uint16_t estimatedArrival = kNotKnown;  // minutes of day
+    std::uint16_t actualArrival = kNotKnown;
+    float legFuel = 0.0f;
+    float fuelRemaining = 0.0f;
+    float actualFuelRemaining = -1.0f;  // -1 not known
+};
+
+struct NavLog {
+    std::string title = "No Flight Plan";
+    std::int32_t cruiseAltitude = 0;
+    std::int16_t power = 0;
+    std::int16_t startingFuel = 0;
+    std::uint16_t trueAirspeed = 0;
+    float fuelFlow = 0.0f;  // gallons per hour (pistons) or pounds per hour (turbines)
+    std::string departure;
+    std::int32_t totalDistance = 0;
+    std::int16_t totalHours = 0, totalMinutes = 0;
+    std::int16_t departureHour = 0, departureMinute = 0;
+    float totalFuel = 0.0f;
+    std::vector<NavLogRow> rows;
+};
+
+// The log the planning pages and the log dialogs show; rebuilt by FlightPlan::BuildNavLog.
+extern std::unique_ptr<NavLog> theNavLog;
+
+// The aircraft's cruise true airspeed (rounded knots) and fuel flow at an altitude and power,
+// interpolated in its table; values outside the table take its nearest edge. Type 5 and
+// unknown types have neither (0, 0).
+void LookupCruisePerformance(int type, std::int32_t altitudeFeet, int powerPercent,
+                             std::uint16_t* trueAirspeed, float* fuelFlow);
+[[nodiscard]] double InterpolateLinear(double x0, double x1, double y0, double y1, double x);
+// Whole degrees from north (0..360).
+[[nodiscard]] int LegCourse(const FlightPlanNode& from, const FlightPlanNode& to);
+// knots: trunc(sqrt(TAS^2 - W^2 + W^2 cos^2 d) - W cos d); 0 when the wind is the stronger.
+[[nodiscard]] int WindCorrectedGroundSpeed(int course, int windDirection, int windSpeed,
+                                           int trueAirspeed);
+[[nodiscard]] double WindCorrectedHeading(int course, int windDirection, int windSpeed,
+                                          int groundSpeed);
+// The wind band (direction as a binary angle, speed in knots) of a station at an altitude.
+void PickCruiseWindBand(const RouteWeatherStation& station, std::int32_t altitudeFeet,
+                        std::int32_t* direction, std::int32_t* speed);
+
+}  // namespace planning

@@ -1,0 +1,174 @@
+// Plan files and the open and save commands.
+#include <algorithm>
+#include <cstdio>
+
+#include "cockpit/panel_redraw.h"
+#include "cockpit/panel_services.h"
+#include "core/ini_file.h"
+#include "flight/aircraft.h"
+#include "planning/flight_plan.h"
+#include "planning/planning_services.h"
+#include "sim/main_window_services.h"
+#include "sim/menu_commands.h"
+#include "sim/saved_flight.h"
+#include "sim/sim_world.h"
+#include "ui/dialog_services.h"
+#include "ui/file_dialogs.h"
+#include "win/file_api.h"
+#include "win/profile.h"
+#include "win/program_entry.h"
+
+namespace planning {
+
+namespace {
+
+constexpr const char* kPlansFolder = "FlightPlans";
+
+bool HasFolder(const std::string& path) {
+    return path.find('\\') != std::string::npos || path.find('/') != std::string::npos;
+}
+
+// A name without a folder is meant from the working folder, not beside the executable.
+std::string FromWorkingFolder(const std::string& path) {
+    return HasFolder(path) ? path : ".\\" + path;
+}
+
+void ShowPlanMessage(win::HWND owner, const char* format, const std::string& path) {
+    char text[600];
+    std::snprintf(text, sizeof text, format, path.c_str());
+    ui::ShowMessageBox(owner, text, ui::MB_OK);
+}
+
+// The plan dialogs' common request; the working folder comes back afterwards.
+int RunPlanDialog(ui::FileDialogRequest& r, std::string* path) {
+    r.filterName = "Flight Plan Files (*.Pln)";
+    r.filterPattern = "*.Pln";
+    r.filterIndex = 1;
+    r.defaultExtension = "Pln";
+    r.bufferSize = 256;
+    const std::string folder = win::GetCurrentDirectory();
+    const int chosen = r.save ? sim::ShowSaveFileDialog(r) : sim::ShowOpenFileDialog(r);
+    win::SetCurrentDirectory(folder);
+    if (chosen == 0) return 0;
+    *path = r.file;
+    return 1;
+}
+
+}  // namespace
+
+std::string DefaultPlanFileName(const FlightPlan& plan) {
+    const int count = std::min(plan.nodeCount, kMaxPlanNodes);
+    if (count <= 0) return "NewPlan.Pln";
+    return plan.nodes[0].ident + "to" + plan.nodes[static_cast<std::size_t>(count - 1)].ident +
+           ".Pln";
+}
+
+int WriteFlightPlanFile(const std::string& path) {
+    FlightPlan* plan = sim::theSimWorld.GetFlightPlan();
+    if (plan == nullptr || path.empty()) return 0;
+    const std::string target = FromWorkingFolder(path);
+    const std::string temporary = target + ".tmp";
+    win::DeleteFile(temporary);
+    const int keepSaved = plan->saved;
+    int result = 0;
+    {
+        win::ProfileWriteBatch batch;
+        core::IniFile file(temporary.c_str());
+        result = sim::theSimWorld.SaveFlightPlan(file);
+        if (!batch.Flush()) result = 0;
+    }
+    if (result == 0 || !win::MoveFileEx(temporary, target, win::MOVEFILE_REPLACE_EXISTING)) {
+        win::DeleteFile(temporary);
+        plan->saved = keepSaved;
+        return 0;
+    }
+    return 1;
+}
+
+int ReadFlightPlanFile(const std::string& path) {
+    if (sim::theSimWorld.GetFlightPlan() == nullptr || !sim::IsReadableFile(FromWorkingFolder(path)))
+        return 0;
+    core::IniFile file(FromWorkingFolder(path).c_str());
+    return sim::theSimWorld.LoadFlightPlan(file) != 0 ? 1 : 0;
+}
+
+void ApplyPlanAircraft(const FlightPlan& plan) {
+    const int type = std::clamp(static_cast<int>(plan.aircraft), 0, 5);
+    if (static_cast<std::uint32_t>(type) == sim::theCurrentAircraftType) return;
+    sim::theCurrentAircraftType = static_cast<std::uint32_t>(type);
+    cockpit::theCockpitFullRedraw |= cockpit::kRedrawReloadFlags;
+    cockpit::ResetPanelGauges();
+    if (flight::Aircraft* a = sim::theSimWorld.GetAircraft()) a->SelectByType(type);
+    sim::theSimWorld.SetViewMode(0);
+    sim::theSimWorld.SetLookDirection(0);
+}
+
+int ShowPlanFileDialog(std::string* result, win::HWND owner, int save) {
+    ui::FileDialogRequest r;
+    r.owner = owner;
+    r.save = save != 0;
+    r.title = save != 0 ? "Save Flight Plan" : "Load Flight Plan";
+    r.initialFolder = "Flights";
+    r.flags = ui::OFN_HIDEREADONLY | ui::OFN_NOCHANGEDIR |
+              (save != 0 ? ui::OFN_OVERWRITEPROMPT : ui::OFN_FILEMUSTEXIST);
+    std::string path;
+    if (RunPlanDialog(r, &path) == 0) return 0;
+    if (result != nullptr) *result = path;
+    return 1;
+}
+
+int PromptSaveFlightPlan(win::HWND window) {
+    FlightPlan* plan = sim::theSimWorld.GetFlightPlan();
+    if (plan == nullptr) return 0;
+    win::CreateDirectory(kPlansFolder);
+    ui::FileDialogRequest r;
+    r.owner = window;
+    r.save = true;
+    r.title = "Save Flight Plan";
+    r.initialFolder = kPlansFolder;
+    r.file = DefaultPlanFileName(*plan);
+    r.flags = ui::OFN_PATHMUSTEXIST | ui::OFN_OVERWRITEPROMPT | ui::OFN_HIDEREADONLY |
+              ui::OFN_NOCHANGEDIR;
+    std::string path;
+    if (RunPlanDialog(r, &path) == 0) return 0;
+    if (WriteFlightPlanFile(path) == 0) {
+        win::TraceLine("plan: " + path + " not saved");
+        ShowPlanMessage(window, "The flight plan %s could not be saved.", path);
+        return 0;
+    }
+    plan->name = path.substr(0, 260);
+    win::TraceLine("plan: saved " + path);
+    return 1;
+}
+
+int PromptLoadFlightPlan(win::HWND window, int) {
+    FlightPlan* plan = sim::theSimWorld.GetFlightPlan();
+    if (plan == nullptr) return 0;
+    if (plan->active != 0 && plan->saved == 0) {
+        const int answer = ui::ShowMessageBox(
+            window, "The current flight plan is not saved.  Save it first?", ui::MB_YESNOCANCEL);
+        if (answer == win::IDCANCEL) return 0;
+        if (answer == win::IDYES) PromptSaveFlightPlan(window);
+    }
+    win::CreateDirectory(kPlansFolder);
+    ui::FileDialogRequest r;
+    r.owner = window;
+    r.title = "Load Flight Plan";
+    r.initialFolder = kPlansFolder;
+    r.file = "*.Pln";
+    r.flags = ui::OFN_FILEMUSTEXIST | ui::OFN_HIDEREADONLY | ui::OFN_NOCHANGEDIR;
+    std::string path;
+    if (RunPlanDialog(r, &path) == 0) return 0;
+    if (ReadFlightPlanFile(path) == 0) {
+        win::TraceLine("plan: " + path + " not loaded");
+        ShowPlanMessage(window, "The flight plan %s could not be loaded.", path);
+        return 0;
+    }
+    plan->name = path.substr(0, 260);
+    plan->ApplyRouteWeather();
+    ApplyPlanAircraft(*plan);
+    win::TraceLine("plan: loaded " + path + " (" + std::to_string(plan->nodeCount) + " nodes)");
+    return 1;
+}
+
+}  // namespace planning
