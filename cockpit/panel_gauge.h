@@ -21,6 +21,11 @@ namespace cockpit {
 struct IntPoint {
     std::int32_t x = 0;
     std::int32_t y = 0;
+    // 1 when the point lies inside the rectangle, all four edges included.
+    [[nodiscard]] constexpr int IsInRect(std::int32_t l, std::int32_t t, std::int32_t r,
+                                         std::int32_t b) const {
+        return l <= x && x <= r && t <= y && y <= b ? 1 : 0;
+    }
 };
 
 struct IntRect {

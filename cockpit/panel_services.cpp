@@ -1,5 +1,6 @@
 #include "cockpit/panel_services.h"
 
+#include "cockpit/gps_display.h"
 #include "core/ini_file.h"
 
 namespace cockpit {
@@ -8,11 +9,8 @@ PanelMouse thePanelMouse;
 std::uint32_t thePanelClicks[8] = {};
 std::uint32_t theCockpitFullRedraw = 0;
 
-void PanelMouse::OnClick() {
-    ++thePanelClicks[kind & 7];
+void LoadGpsDisplay(int type) {
+    theGpsDisplay.Load(type);
 }
-
-// The GPS display is drawn by the panel; nothing is loaded until it exists.
-void LoadGpsDisplay(int) {}
 
 }  // namespace cockpit

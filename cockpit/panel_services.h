@@ -24,11 +24,16 @@ struct PanelMouse {
     std::int32_t prevY = 0;
     std::int32_t kind = 0;
     std::int32_t heldCount = 0;
-    // Hands the record to the panel's click regions.
+    // The panel's vertical offset in the current view, set before an aircraft's regions run.
+    std::int32_t panelOffset = 0;
+    // Hands the record to the GPS window, the help hotspots or the panel's click regions
+    // (sim/input/panel_clicks.cpp).
     void OnClick();
+    // Runs the click regions of an aircraft type (0..4) with the panel at the offset.
+    void DispatchAircraft(int aircraftType, std::int32_t offset);
 };
 extern PanelMouse thePanelMouse;
-// How many records reached OnClick, by kind (for the spine's own checks until the regions exist).
+// How many records reached OnClick, by kind.
 extern std::uint32_t thePanelClicks[8];
 
 // Full-redraw flags (bit set) that start-up, reloads and menu commands raise; the frame clears
@@ -40,7 +45,7 @@ inline constexpr std::uint32_t kRedrawReloadFlags = 0x3;
 // Every third tick: the instrument values (the gear lamps follow the gear).
 void UpdateGauges();
 void UpdateNavRadios();
-// Reloads the GPS display for an aircraft type (-1 when the GPS display is available).
+// Shows the GPS display for an aircraft type, or hides it and keeps its place (-1).
 void LoadGpsDisplay(int type);
 
 // Situation section "NavAids": 1 or 0.

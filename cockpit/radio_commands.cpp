@@ -325,6 +325,10 @@ void DME() {
 void ADF() {
     SelectNavSide(theAdfRadio);
 }
+void StepHeadingBug(int step) {
+    SetHeadingBug(theHsiGauge.headingBug + step);
+}
+
 void SelectHeadingBug() {
     ClearNavRadioSelection();
     SetHsiKnob(1);

@@ -78,6 +78,8 @@ void ATCComm();
 void ClearNavRadioSelection();
 // The tuning keys' target becomes the heading bug (the cockpit table's "HeadingBug").
 void SelectHeadingBug();
+// Turns the heading bug by whole degrees (wrapping modulo 360).
+void StepHeadingBug(int step);
 // The selected courses from the course knobs, and the NAV radios' bearing readouts.
 void UpdateObsCourses();
 // Sets the selected NAV1's course or the selected ADF's card (the ATC's leg courses).

@@ -3,9 +3,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
 
+#include "cockpit/gps_display.h"
 #include "cockpit/panel_services.h"
 #include "core/resource_pack.h"
 #include "core/resource_volume.h"
@@ -15,6 +17,7 @@
 #include "gfx/d3d_draw_table.h"
 #include "gfx/dd_surface.h"
 #include "gfx/display.h"
+#include "gfx/palette.h"
 #include "gfx/sheet_cache.h"
 #include "gfx/surface.h"
 #include "nav/lat_lon.h"
@@ -81,6 +84,8 @@ void OnMainLeftDown(win::LParam l) {
     theLeftUpSuppressed = 0;
     Record(cockpit::thePanelMouse, l, 1);
     cockpit::thePanelMouse.heldCount = 0;
+    if (theViewController.GetViewMode() < 4)
+        cockpit::theGpsDisplay.OnMouseDown(cockpit::thePanelMouse.x, cockpit::thePanelMouse.y);
     cockpit::thePanelMouse.OnClick();
     ShowCursorTimed();
 }
@@ -89,6 +94,7 @@ void OnMainLeftUp(win::HWND w, win::LParam l) {
     if (theLeftUpSuppressed != 0) return;
     cockpit::PanelMouse& m = cockpit::thePanelMouse;
     Record(m, l, 2);
+    if (theViewController.GetViewMode() < 4) cockpit::theGpsDisplay.OnMouseUp(m.x, m.y);
     m.OnClick();
     m.kind = 0;
     m.heldCount = 0;
@@ -244,6 +250,7 @@ int MainWindow::Create() {
 }
 
 int MainWindow::Terminate() {
+    cockpit::theGpsDisplay.SaveGpsWindowRect();
     nav::theAirspaceWrapNotify = nullptr;
     ui::theVideoPlayer.CloseAndRestore();
     ui::theVideoPlayer.Close();
@@ -347,6 +354,20 @@ void IdleStep() {
     PaintView(theMainWindow.window);
 }
 
+// The GPS window over the view, in the colours of the palette of the moment.
+void PaintGpsDisplay() {
+    std::array<cockpit::GpsRgb, 256> colours{};
+    const std::array<cockpit::GpsRgb, 256>* palette = nullptr;
+    if (gfx::GFXPalette* p = theSimWorld.GetCurrentPalette()) {
+        gfx::GFXPaletteEntry entries[256];
+        p->GetEntries(entries);
+        for (int i = 0; i < 256; ++i)
+            colours[i] = {entries[i].red, entries[i].green, entries[i].blue};
+        palette = &colours;
+    }
+    cockpit::theGpsDisplay.Update(gfx::GetDrawSurface(), palette, win::timeGetTime());
+}
+
 void PaintView(win::HWND w) {
     if (theSimWorld.IsLoadingScreen()) {
         win::ValidateRect(w, nullptr);
@@ -386,6 +407,7 @@ void PaintView(win::HWND w) {
     if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->clipRect = gfx::GFXRect{0, 0, 639, 479};
     theSimWorld.StoreMagneticVariation();
     cockpit::PaintCockpit(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
+    PaintGpsDisplay();
     ++theFramesDrawn;
     theSimWorld.FinishFrame(0);
     // The start drew a frame: a full-screen start is known to work.
@@ -476,6 +498,8 @@ win::LResult MainWndProc(win::HWND w, std::uint32_t m, win::WParam wp, win::LPar
             return 0;
         case win::WM_MOUSEMOVE:
             if (cockpit::thePanelMouse.kind == 3) Record(cockpit::thePanelMouse, lp, 3);
+            if (theViewController.GetViewMode() < 4)
+                cockpit::theGpsDisplay.OnMouseMove(win::GET_X_LPARAM(lp), win::GET_Y_LPARAM(lp));
             return 0;
         case win::WM_LBUTTONDOWN:
         case win::WM_LBUTTONDBLCLK:

@@ -451,7 +451,8 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
         case CMD_GPS: {
             theSimWorld.SetGpsShown(theSimWorld.IsGpsShown() ? 0 : 1);
             const flight::Aircraft* a = theSimWorld.GetAircraft();
-            cockpit::LoadGpsDisplay(a != nullptr ? a->GetType() : 0);
+            cockpit::LoadGpsDisplay(theSimWorld.IsGpsShown() ? (a != nullptr ? a->GetType() : 0)
+                                                             : -1);
             theViewController.ApplyView();
             return;
         }

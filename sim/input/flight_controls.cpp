@@ -318,6 +318,16 @@ const std::array<KeyCommand, 61> kFlightControlRows = {{
 
 }  // namespace
 
+void LeftLeverStep(int lever, int direction) {
+    if (lever == 0)
+        MoveLever(cockpit::theThrottleLever, cockpit::theThrottleLever.lever + direction,
+                  &cockpit::UpdateThrottleLever);
+    else if (lever == 1)
+        PropPitchStep(direction, true, false);
+    else
+        MixtureStep(direction, true, false);
+}
+
 void UpdateElevatorPosition() {
     State().fmElv =
         core::ClampToInt16(static_cast<std::int64_t>(State().fmApElvTrim) + theElevatorInput);

@@ -40,6 +40,9 @@ void CmdFlapsDown();
 void CmdToggleGear();
 void CmdToggleBrakes();
 void CmdThrottleDown();
+// One step of the left engine's lever alone (0 throttle, 1 propeller, 2 mixture): the panel's
+// right-engine levers move it as well while the engines are synchronised.
+void LeftLeverStep(int lever, int direction);
 
 // The 61 rows (priority 0).
 [[nodiscard]] KeyCommandTable FlightControlCommands();

@@ -10,6 +10,7 @@
 #include "sim/input/general_commands.h"
 #include "sim/input/key_commands.h"
 #include "sim/input/key_names.h"
+#include "sim/input/panel_clicks.h"
 #include "sim/input/radio_key_tables.h"
 #include "sim/slew.h"
 
@@ -77,6 +78,7 @@ const std::array<KeyCommand, 17> kJoystickButtonRows = {{
 
 // One registration node per table; the tables of subsystems that are not built yet get theirs
 // when they are, at their place in the order below.
+KeyCommandNode theGpsNode;
 KeyCommandNode theJoystickButtonNode;
 KeyCommandNode theCockpitNode;
 KeyCommandNode theSlewNode;
@@ -96,6 +98,7 @@ void RegisterKeyCommandTables() {
     // The order, first to last: GPS (0), joystick buttons (8), navigation-database debug (5),
     // cockpit (0), slew (10), general (0), views (0), flight controls (0), navigation radios
     // and autopilot (0), communication and ATC (0).
+    RegisterKeyCommands(&theGpsNode, GpsZoomCommands(), 0);
     RegisterKeyCommands(&theJoystickButtonNode, JoystickButtonCommands(), 8);
     RegisterKeyCommands(&nav::theDebugKeyNode, nav::theDebugKeyCommands,
                         nav::kDebugKeyCommandCount, nav::kDebugKeyPriority);
@@ -118,6 +121,7 @@ void UnregisterKeyCommandTables() {
     UnregisterKeyCommands(&theCockpitNode);
     UnregisterKeyCommands(&nav::theDebugKeyNode);
     UnregisterKeyCommands(&theJoystickButtonNode);
+    UnregisterKeyCommands(&theGpsNode);
 }
 
 }  // namespace sim

@@ -131,7 +131,10 @@ TEST_F(KeyRegistry, NamesAndCodes) {
 TEST_F(KeyRegistry, ProgramTablesRegisterInTheirOrder) {
     sim::RegisterKeyCommandTables();
     sim::RegisterKeyCommandTables();  // a second start-up changes nothing
-    EXPECT_EQ(Priorities(), (std::vector<int>{10, 8, 5, 0, 0, 0, 0, 0, 0}));
+    // The GPS window's zoom keys, registered first among the priority-0 tables, stand last.
+    EXPECT_EQ(Priorities(), (std::vector<int>{10, 8, 5, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(FindKeyCommand("GPSZoomIn"), 0x1006Bu);
+    EXPECT_EQ(FindKeyCommand("GPSZoomOut"), 0x1006Du);
     EXPECT_EQ(sim::JoystickButtonCommands().size(), 17u);
     // Names shared with the joystick buttons resolve to the button rows.
     EXPECT_EQ(FindKeyCommand("TrimUp"), 0x200104u);
