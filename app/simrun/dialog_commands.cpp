@@ -31,28 +31,6 @@ std::string LowerText(std::string s) {
     return s;
 }
 
-std::string NextWord(std::string& rest) {
-    std::size_t b = rest.find_first_not_of(" \t");
-    if (b == std::string::npos) {
-        rest.clear();
-        return {};
-    }
-    std::size_t e;
-    std::string word;
-    if (rest[b] == '"') {
-        e = rest.find('"', b + 1);
-        if (e == std::string::npos) e = rest.size();
-        word = rest.substr(b + 1, e - b - 1);
-        e = std::min(rest.size(), e + 1);
-    } else {
-        e = rest.find_first_of(" \t", b);
-        if (e == std::string::npos) e = rest.size();
-        word = rest.substr(b, e - b);
-    }
-    rest = rest.substr(e);
-    return word;
-}
-
 // Check boxes and radio buttons, by what they tell the dialog manager (a skinned one is
 // owner-drawn but answers as the kind it shows).
 bool IsCheckable(win::HWND h) {
@@ -171,17 +149,17 @@ bool ParseDialogCommand(const std::string& verb, const std::string& restIn, Comm
     c->kind = Command::Kind::Dialog;
     c->action = verb;
     if (verb == "dialog") {
-        c->text = NextWord(rest);
+        c->text = Word(rest);
         if (c->text.empty()) *why = "expected a dialog name";
     } else {
-        const std::string id = NextWord(rest);
+        const std::string id = Word(rest);
         if (id.empty() || !std::all_of(id.begin(), id.end(), [](char ch) { return std::isdigit(static_cast<unsigned char>(ch)); }) ||
             id.size() > 5 || std::stoul(id) > 0xFFFF) {
             *why = "expected a control id";
             return true;
         }
         c->id = static_cast<std::uint32_t>(std::stoul(id));
-        c->button = NextWord(rest);  // the value, or how to click
+        c->button = Word(rest);  // the value, or how to click
         if ((verb == "set" || verb == "expect") && c->button.empty() &&
             restIn.find('"') == std::string::npos)
             *why = "expected a value";
@@ -189,7 +167,7 @@ bool ParseDialogCommand(const std::string& verb, const std::string& restIn, Comm
             *why = "expected right or double";
         if (verb == "read" && !c->button.empty()) *why = "unexpected words at the end";
     }
-    if (why->empty() && !NextWord(rest).empty()) *why = "unexpected words at the end";
+    if (why->empty() && !Word(rest).empty()) *why = "unexpected words at the end";
     return true;
 }
 

@@ -40,7 +40,20 @@ bool ParseSigned(const std::string& s, int* out) {
     return true;
 }
 
-// Splits off the first word; the rest keeps its inner spaces.
+
+std::string StripAmpersands(std::string s) {
+    s.erase(std::remove(s.begin(), s.end(), '&'), s.end());
+    return Lower(s);
+}
+
+// A deque: parsed commands keep pointers to their rows while others register.
+std::deque<ScriptCommand>& RegisteredCommands() {
+    static std::deque<ScriptCommand> commands;
+    return commands;
+}
+
+}  // namespace
+
 std::string Word(std::string& rest) {
     std::size_t b = rest.find_first_not_of(" \t");
     if (b == std::string::npos) {
@@ -62,19 +75,6 @@ std::string Word(std::string& rest) {
     rest = rest.substr(e);
     return word;
 }
-
-std::string StripAmpersands(std::string s) {
-    s.erase(std::remove(s.begin(), s.end(), '&'), s.end());
-    return Lower(s);
-}
-
-// A deque: parsed commands keep pointers to their rows while others register.
-std::deque<ScriptCommand>& RegisteredCommands() {
-    static std::deque<ScriptCommand> commands;
-    return commands;
-}
-
-}  // namespace
 
 void RegisterScriptCommand(const ScriptCommand& command) {
     RegisteredCommands().push_back(command);

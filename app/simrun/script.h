@@ -140,4 +140,8 @@ private:
     std::vector<HeldKey> held_;
 };
 
+// Splits off the first word of a script line (a quoted word without its quotes); the rest
+// keeps its inner spaces.
+std::string Word(std::string& rest);
+
 }  // namespace simrun
