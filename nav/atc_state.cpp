@@ -17,6 +17,7 @@
 #include "sim/sim_world.h"
 #include "win/profile.h"
 #include "world/weather_services.h"
+#include "world/weather_state.h"
 #include "win/program_entry.h"
 
 namespace nav {
@@ -43,20 +44,40 @@ void WorldZulu(int* hour, int* minute) {
 void WorldFlightMode(int mode) {
     sim::theSimWorld.SetFlightMode(mode);
 }
-int CalmWindDirection() {
-    return 360;
-}
-int NoValue() {
-    return 0;
+// The world's weather as the controllers report it: a calm wind is "from 360".
+int WeatherWindDirection() {
+    const world::WeatherState* w = sim::theSimWorld.Weather();
+    if (w == nullptr || w->GetSurfaceWindSpeed() <= 0) return 360;
+    return static_cast<int>(w->GetSurfaceWindDirection());
 }
 int WeatherWindSpeed() {
     return world::theWeatherServices.surfaceWindSpeed();
 }
-int StandardTemperatureF() {
-    return 59;
+// The lowest layer that covers any of the sky; none reads as 0 (clear).
+const world::CloudLayer* LowestCloud() {
+    const world::WeatherState* w = sim::theSimWorld.Weather();
+    if (w == nullptr) return nullptr;
+    const world::CloudLayer* lowest = nullptr;
+    for (int i = 0; i < world::kCloudLayers; ++i) {
+        const world::CloudLayer* c = w->GetCloudLayer(i);
+        if (c != nullptr && c->GetCoverage() > 0 && (lowest == nullptr || c->GetBase() < lowest->GetBase()))
+            lowest = c;
+    }
+    return lowest;
 }
-int StandardPressure() {
-    return 2992;
+int WeatherCloudBase() {
+    const world::CloudLayer* c = LowestCloud();
+    return c == nullptr ? 0 : static_cast<int>(c->GetBase());
+}
+int WeatherCloudCoverage() {
+    const world::CloudLayer* c = LowestCloud();
+    return c == nullptr ? 0 : static_cast<int>(c->GetCoverage());
+}
+int WeatherTemperatureF() {
+    return static_cast<int>(world::WeatherState::GetSurfaceTemperatureF());
+}
+int WeatherPressure() {
+    return static_cast<int>(world::WeatherState::GetSurfaceBaroPressure());
 }
 double FlatGround(double, double) {
     return 0.0;
@@ -74,12 +95,12 @@ AtcHost DefaultAtcHost() {
     h.flightPlan = &WorldPlan;
     h.zuluTime = &WorldZulu;
     h.setFlightMode = &WorldFlightMode;
-    h.surfaceWindDirection = &CalmWindDirection;
+    h.surfaceWindDirection = &WeatherWindDirection;
     h.surfaceWindSpeed = &WeatherWindSpeed;
-    h.cloudBase = &NoValue;
-    h.cloudCoverage = &NoValue;
-    h.temperatureF = &StandardTemperatureF;
-    h.pressure = &StandardPressure;
+    h.cloudBase = &WeatherCloudBase;
+    h.cloudCoverage = &WeatherCloudCoverage;
+    h.temperatureF = &WeatherTemperatureF;
+    h.pressure = &WeatherPressure;
     h.groundAt = &FlatGround;
     h.terrainLoadedAt = &GroundLoaded;
     h.destroyTrafficShapes = &NoShapes;

@@ -209,3 +209,23 @@ TEST_F(AtcRun, TheAtisStartsASessionAndTheTowerClearsTheBaronForTakeOff) {
 }
 
 }  // namespace
+
+// The controllers take the runway most into the world's wind: Teterboro's 19 in a southerly, 1 in
+// a northerly, as the flight's own weather sets it.
+TEST_F(AtcRun, TheRunwayFollowsTheFlightsSurfaceWind) {
+    const struct {
+        int from;
+        const char* runway;
+    } cases[] = {{190, "atc: session KTEB runway 19"}, {10, "atc: session KTEB runway 1\n"}};
+    for (const auto& c : cases) {
+        {
+            core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+            flight.PutInt("Weather", "swDir", c.from);
+            flight.PutInt("Weather", "swSpd", 12);
+        }
+        testsupport::CommandResult r = Play(
+            "wind", "frame-interval 500\nwait 1000\nradio COM1 132.02\nwait 3000\nquit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        EXPECT_NE(r.out.find(c.runway), std::string::npos) << c.from << "\n" << r.out;
+    }
+}

@@ -62,6 +62,11 @@ protected:
             *m = theMinute;
         };
         nav::theAtcHost.setFlightMode = [](int) {};
+        // A standard day, whatever the test process's weather words hold.
+        nav::theAtcHost.temperatureF = [] { return 59; };
+        nav::theAtcHost.pressure = [] { return 2992; };
+        nav::theAtcHost.cloudBase = [] { return 0; };
+        nav::theAtcHost.cloudCoverage = [] { return 0; };
         flight::theAircraftServices.aircraftType = [] { return theType; };
         theAtcState = nav::AtcState{};
         theFlightEvaluation = nav::FlightEvaluation{};
