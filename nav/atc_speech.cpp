@@ -114,6 +114,23 @@ void AtcSpeech::Number(int value, int base) {
     QueueNumber(static_cast<std::int16_t>(std::clamp(value, -32768, 32767)), base);
 }
 
+// A controller at voice `base` gives the squawk code between two of its phrases; the copilot
+// sets it when helping with the radios, and the pilot reads it back when heard.
+void AtcSpeech::SaySquawk(int base, int before, int after) {
+    const AtcState& a = A();
+    const int p = P();
+    SayCallSign(base + 4500, 0);
+    Word(base + before);
+    Spell(a.squawk, kControllerWords, base);
+    Word(base + after);
+    EndTransmission();
+    if (CopilotRadioHelp()) AtcCopilotSetTransponder();
+    if (a.listen == 0) return;
+    Word(p + 5036);
+    Spell(a.squawk, kPilotWords, p);
+    SayCallSign(p + 6000, 0);
+}
+
 void AtcSpeech::SayDeparture(int id) {
     const AtcState& a = A();
     const int p = P(), g = a.groundNum, t = a.towerNum, d = a.departNum, c = a.clearNum;
@@ -227,16 +244,7 @@ void AtcSpeech::SayDeparture(int id) {
             EndTransmission();
             break;
         case 524:
-            SayCallSign(g + 4500, 0);
-            Word(g + 504);
-            Spell(a.squawk, kControllerWords, g);
-            Word(g + 505);
-            EndTransmission();
-            if (CopilotRadioHelp()) AtcCopilotSetTransponder();
-            if (!listen) break;
-            Word(p + 5036);
-            Spell(a.squawk, kPilotWords, p);
-            SayCallSign(p + 6000, 0);
+            SaySquawk(g, 504, 505);
             break;
         case 529:
             SayCallSign(t + 4500, 0);
@@ -460,16 +468,7 @@ void AtcSpeech::SayArrival(int id) {
             break;
         }
         case 525:
-            SayCallSign(ap + 4500, 0);
-            Word(ap + 1503);
-            Spell(a.squawk, kControllerWords, ap);
-            Word(ap + 1504);
-            EndTransmission();
-            if (CopilotRadioHelp()) AtcCopilotSetTransponder();
-            if (!listen) break;
-            Word(p + 5036);
-            Spell(a.squawk, kPilotWords, p);
-            SayCallSign(p + 6000, 0);
+            SaySquawk(ap, 1503, 1504);
             break;
         case 527:
         case 528:

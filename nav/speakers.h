@@ -91,6 +91,8 @@ public:
     void SayCallout(int id, int wait);
     // The call of traffic aircraft 0 or 1 and the tower's answer.
     void SayTrafficCall(int aircraft);
+    // A controller's squawk assignment with the copilot's setting and the pilot's readback.
+    void SaySquawk(int base, int before, int after);
     // The aircraft's call sign (long or short form) at a base ("Baron five two six bravo mike").
     void SayCallSign(int base, int longForm);
     // The squelch tail and the click.

@@ -193,12 +193,9 @@ void TSAnimMesh::RemapMaterials(const std::uint32_t* table) {
 
 void TSAnimMesh::ComputeBounds() {
     TSPartBase::ComputeBounds();
-    for (const Keyframe& k : keyframes) {
-        for (const Vertex& v : k.vertices) {
-            box.min = Vector3F{std::min(box.min.x, v.p.x), std::min(box.min.y, v.p.y), std::min(box.min.z, v.p.z)};
-            box.max = Vector3F{std::max(box.max.x, v.p.x), std::max(box.max.y, v.p.y), std::max(box.max.z, v.p.z)};
-        }
-    }
+    for (const Keyframe& k : keyframes)
+        for (const Vertex& v : k.vertices)
+            GrowBox(box, v.p);
 }
 
 std::uint32_t TSAnimMesh::getStoredSize() const {

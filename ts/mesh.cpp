@@ -276,10 +276,8 @@ void TSMesh::RemapMaterials(const std::uint32_t* table) {
 
 void TSMesh::ComputeBounds() {
     TSPartBase::ComputeBounds();
-    for (const Vertex& v : vertices) {
-        box.min = Vector3F{std::min(box.min.x, v.p.x), std::min(box.min.y, v.p.y), std::min(box.min.z, v.p.z)};
-        box.max = Vector3F{std::max(box.max.x, v.p.x), std::max(box.max.y, v.p.y), std::max(box.max.z, v.p.z)};
-    }
+    for (const Vertex& v : vertices)
+        GrowBox(box, v.p);
 }
 
 // ---- stored form ----------------------------------------------------------------------------

@@ -41,10 +41,8 @@ constexpr int kEdges[12][2] = {{0, 1}, {0, 2}, {0, 3}, {4, 1}, {4, 2}, {4, 7},
 constexpr std::uint32_t kBoxColour = 255;
 
 void Grow(TSBox& box, const TSBox& other) {
-    box.min = Vector3F{std::min(box.min.x, other.min.x), std::min(box.min.y, other.min.y),
-                       std::min(box.min.z, other.min.z)};
-    box.max = Vector3F{std::max(box.max.x, other.max.x), std::max(box.max.y, other.max.y),
-                       std::max(box.max.z, other.max.z)};
+    GrowBox(box, other.min);
+    GrowBox(box, other.max);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // TSPartBase.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -48,6 +49,14 @@ struct TSBox {
     Vector3F min;
     Vector3F max;
 };
+
+// Widens the box to hold the point.
+inline void GrowBox(TSBox& box, const Vector3F& p) {
+    box.min =
+        Vector3F{std::min(box.min.x, p.x), std::min(box.min.y, p.y), std::min(box.min.z, p.z)};
+    box.max =
+        Vector3F{std::max(box.max.x, p.x), std::max(box.max.y, p.y), std::max(box.max.z, p.z)};
+}
 
 // Where the last passing segment or box-edge test crossed: the segment parameter and the point.
 struct TSHitResult {

@@ -352,28 +352,31 @@ void Close(std::vector<std::uint8_t>& o, std::size_t at) {
 
 }  // namespace
 
-std::vector<std::uint8_t> MakeAviImage(const AviWriteSpec& spec) {
+std::vector<std::uint8_t> MakeAviImage(const AviContents& contents) {
     std::vector<std::uint8_t> o;
-    const bool sound = spec.soundRate > 0;
-    const std::uint32_t frameCount = static_cast<std::uint32_t>(spec.frames.size());
-    const std::uint32_t block = static_cast<std::uint32_t>(spec.soundBits / 8);
-    const std::uint32_t soundSamples = sound ? static_cast<std::uint32_t>(spec.sound.size() / block) : 0;
+    const bool sound = contents.soundRate > 0;
+    const std::uint32_t frameCount = static_cast<std::uint32_t>(contents.frames.size());
+    const std::uint32_t block = static_cast<std::uint32_t>(contents.soundBits / 8);
+    const std::uint32_t soundSamples =
+        sound ? static_cast<std::uint32_t>(contents.sound.size() / block) : 0;
     std::uint32_t largest = 0;
-    for (const auto& f : spec.frames) largest = std::max(largest, static_cast<std::uint32_t>(f.size()));
+    for (const auto& f : contents.frames)
+        largest = std::max(largest, static_cast<std::uint32_t>(f.size()));
 
     const std::size_t riff = Open(o, "RIFF", "AVI ");
     const std::size_t hdrl = Open(o, "LIST", "hdrl");
     const std::size_t avih = Open(o, "avih");
-    Put32(o, static_cast<std::uint32_t>(1000000ull * spec.scale / spec.rate));
-    Put32(o, static_cast<std::uint32_t>(largest * spec.rate / spec.scale + (sound ? spec.soundRate * block : 0)));
+    Put32(o, static_cast<std::uint32_t>(1000000ull * contents.scale / contents.rate));
+    Put32(o, static_cast<std::uint32_t>(largest * contents.rate / contents.scale +
+                                        (sound ? contents.soundRate * block : 0)));
     Put32(o, 0);
     Put32(o, 0x10 | 0x100);  // has an index; interleaved
     Put32(o, frameCount);
     Put32(o, 0);
     Put32(o, sound ? 2 : 1);
     Put32(o, largest);
-    Put32(o, static_cast<std::uint32_t>(spec.width));
-    Put32(o, static_cast<std::uint32_t>(spec.height));
+    Put32(o, static_cast<std::uint32_t>(contents.width));
+    Put32(o, static_cast<std::uint32_t>(contents.height));
     for (int i = 0; i < 4; ++i) Put32(o, 0);
     Close(o, avih);
 
@@ -386,30 +389,30 @@ std::vector<std::uint8_t> MakeAviImage(const AviWriteSpec& spec) {
         Put16(o, 0);
         Put16(o, 0);
         Put32(o, 0);
-        Put32(o, spec.scale);
-        Put32(o, spec.rate);
+        Put32(o, contents.scale);
+        Put32(o, contents.rate);
         Put32(o, 0);
         Put32(o, frameCount);
         Put32(o, largest);
         Put32(o, 0xFFFFFFFFu);
         Put32(o, 0);
-        Put16(o, 0), Put16(o, 0), Put16(o, static_cast<std::uint16_t>(spec.width)),
-            Put16(o, static_cast<std::uint16_t>(spec.height));
+        Put16(o, 0), Put16(o, 0), Put16(o, static_cast<std::uint16_t>(contents.width)),
+            Put16(o, static_cast<std::uint16_t>(contents.height));
         Close(o, strh);
         const std::size_t strf = Open(o, "strf");
-        const std::uint32_t stride = (static_cast<std::uint32_t>(spec.width) + 3) & ~3u;
+        const std::uint32_t stride = (static_cast<std::uint32_t>(contents.width) + 3) & ~3u;
         Put32(o, 40);
-        Put32(o, static_cast<std::uint32_t>(spec.width));
-        Put32(o, static_cast<std::uint32_t>(spec.height));
+        Put32(o, static_cast<std::uint32_t>(contents.width));
+        Put32(o, static_cast<std::uint32_t>(contents.height));
         Put16(o, 1);
         Put16(o, 8);
-        Put32(o, spec.coding);
-        Put32(o, stride * static_cast<std::uint32_t>(spec.height));
+        Put32(o, contents.coding);
+        Put32(o, stride * static_cast<std::uint32_t>(contents.height));
         Put32(o, 0);
         Put32(o, 0);
         Put32(o, 256);
         Put32(o, 0);
-        for (std::uint32_t c : spec.palette) {
+        for (std::uint32_t c : contents.palette) {
             o.push_back(static_cast<std::uint8_t>(c));
             o.push_back(static_cast<std::uint8_t>(c >> 8));
             o.push_back(static_cast<std::uint8_t>(c >> 16));
@@ -428,10 +431,10 @@ std::vector<std::uint8_t> MakeAviImage(const AviWriteSpec& spec) {
         Put16(o, 0);
         Put32(o, 0);
         Put32(o, block);
-        Put32(o, static_cast<std::uint32_t>(spec.soundRate) * block);
+        Put32(o, static_cast<std::uint32_t>(contents.soundRate) * block);
         Put32(o, 0);
         Put32(o, soundSamples);
-        Put32(o, static_cast<std::uint32_t>(spec.soundRate) * block);
+        Put32(o, static_cast<std::uint32_t>(contents.soundRate) * block);
         Put32(o, 0xFFFFFFFFu);
         Put32(o, block);
         for (int i = 0; i < 4; ++i) Put16(o, 0);
@@ -439,10 +442,10 @@ std::vector<std::uint8_t> MakeAviImage(const AviWriteSpec& spec) {
         const std::size_t strf = Open(o, "strf");
         Put16(o, 1);
         Put16(o, 1);
-        Put32(o, static_cast<std::uint32_t>(spec.soundRate));
-        Put32(o, static_cast<std::uint32_t>(spec.soundRate) * block);
+        Put32(o, static_cast<std::uint32_t>(contents.soundRate));
+        Put32(o, static_cast<std::uint32_t>(contents.soundRate) * block);
         Put16(o, static_cast<std::uint16_t>(block));
-        Put16(o, static_cast<std::uint16_t>(spec.soundBits));
+        Put16(o, static_cast<std::uint16_t>(contents.soundBits));
         Put16(o, 0);
         Close(o, strf);
         Close(o, strl);
@@ -456,30 +459,33 @@ std::vector<std::uint8_t> MakeAviImage(const AviWriteSpec& spec) {
     std::vector<IndexEntry> index;
     const std::size_t movi = Open(o, "LIST", "movi");
     const std::size_t moviBase = movi + 4;  // offsets count from the list's type
-    const char* frameId = spec.coding == kAviRle8 ? "00dc" : "00db";
+    const char* frameId = contents.coding == kAviRle8 ? "00dc" : "00db";
     std::size_t soundAt = 0;
     for (std::uint32_t i = 0; i < frameCount; ++i) {
         if (sound) {
             // The sound up to the end of this frame (all that is left after the last).
-            std::size_t until = static_cast<std::size_t>(
-                (static_cast<std::uint64_t>(i) + 1) * spec.scale * static_cast<std::uint64_t>(spec.soundRate) / spec.rate) * block;
-            if (i + 1 == frameCount) until = spec.sound.size();
-            until = std::min(until, spec.sound.size());
+            std::size_t until =
+                static_cast<std::size_t>((static_cast<std::uint64_t>(i) + 1) * contents.scale *
+                                         static_cast<std::uint64_t>(contents.soundRate) /
+                                         contents.rate) *
+                block;
+            if (i + 1 == frameCount) until = contents.sound.size();
+            until = std::min(until, contents.sound.size());
             if (until > soundAt) {
                 index.push_back({"01wb", 0x10, static_cast<std::uint32_t>(o.size() - moviBase),
                                  static_cast<std::uint32_t>(until - soundAt)});
                 const std::size_t c = Open(o, "01wb");
-                o.insert(o.end(), spec.sound.begin() + static_cast<std::ptrdiff_t>(soundAt),
-                         spec.sound.begin() + static_cast<std::ptrdiff_t>(until));
+                o.insert(o.end(), contents.sound.begin() + static_cast<std::ptrdiff_t>(soundAt),
+                         contents.sound.begin() + static_cast<std::ptrdiff_t>(until));
                 Close(o, c);
                 soundAt = until;
             }
         }
-        const bool key = i < spec.keyFrames.size() ? spec.keyFrames[i] : i == 0;
+        const bool key = i < contents.keyFrames.size() ? contents.keyFrames[i] : i == 0;
         index.push_back({frameId, key ? 0x10u : 0u, static_cast<std::uint32_t>(o.size() - moviBase),
-                         static_cast<std::uint32_t>(spec.frames[i].size())});
+                         static_cast<std::uint32_t>(contents.frames[i].size())});
         const std::size_t c = Open(o, frameId);
-        o.insert(o.end(), spec.frames[i].begin(), spec.frames[i].end());
+        o.insert(o.end(), contents.frames[i].begin(), contents.frames[i].end());
         Close(o, c);
     }
     Close(o, movi);

@@ -69,7 +69,7 @@ bool DecodeRle8(const std::uint8_t* data, std::size_t size, int width, int heigh
 std::vector<std::uint8_t> EncodeRle8(const std::uint8_t* frame, const std::uint8_t* previous,
                                      int width, int height);
 
-struct AviWriteSpec {
+struct AviContents {
     int width = 0;
     int height = 0;
     std::uint32_t coding = kAviRle8;
@@ -85,6 +85,6 @@ struct AviWriteSpec {
 };
 // The file image: header list, stream lists, the frames interleaved with the sound that plays
 // during each, and the index.
-std::vector<std::uint8_t> MakeAviImage(const AviWriteSpec& spec);
+std::vector<std::uint8_t> MakeAviImage(const AviContents& contents);
 
 }  // namespace win

@@ -24,7 +24,7 @@ using namespace win;
 
 // Slides of stripes that move every `every` frames, 4 frames a second, with sound.
 std::vector<std::uint8_t> MadeClip(int seconds, int every) {
-    AviWriteSpec s;
+    AviContents s;
     s.width = 320;
     s.height = 240;
     s.rate = 4;

@@ -354,7 +354,7 @@ std::string theClipAsked;
 TEST_F(OwnerDrawTest, AnimationClipsByBareNamePlayFromTheProgramsFolderInTheirColours) {
     testsupport::TempFolder folder;
     platform::SetExecutablePathForTesting(folder.Path("zephlon"));
-    AviWriteSpec clip;
+    AviContents clip;
     clip.width = 16;
     clip.height = 8;
     clip.rate = 10;

@@ -25,7 +25,7 @@ using namespace win;
 
 // A short clip of `frames` frames at 10 a second with sound.
 std::vector<std::uint8_t> ClipBytes(int frames, std::uint8_t colour) {
-    AviWriteSpec s;
+    AviContents s;
     s.width = 32;
     s.height = 24;
     s.rate = 10;

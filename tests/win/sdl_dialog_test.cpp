@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/backend.h"
+#include "support/sdl_main_window.h"
 #include "support/xvfb.h"
 #include "win/compositor.h"
 #include "win/controls.h"
@@ -109,21 +110,9 @@ bool PointAt(const std::string& display, POINT at) {
 }
 
 void RunOnSdl(const std::string& display) {
-    xvfb::UseDisplayForSdl(display);
-    std::unique_ptr<platform::Backend> sdl = platform::CreateSdlBackend();
-    ASSERT_NE(sdl, nullptr);
-    platform::SetCurrentBackend(sdl.get());
-    detail::ResetWindowSystem();
-    SetVirtualScreenSize(640, 480);
-    WNDCLASS wc;
-    wc.className = "SdlMain";
-    wc.wndProc = MainProc;
-    ASSERT_NE(RegisterClass(wc), 0);
-    RECT r{0, 0, 640, 480};
-    AdjustWindowRect(&r, 0x000B0000, false);
-    HWND main = CreateWindowEx(0, "SdlMain", "Zephlon", 0x000B0000, r.left, r.top, r.right - r.left,
-                               r.bottom - r.top, {}, {}, {}, 0);
-    ASSERT_TRUE(main);
+    std::unique_ptr<platform::Backend> sdl;
+    HWND main{};
+    ASSERT_NO_FATAL_FAILURE(testsupport::CreateSdlMainWindow(display, MainProc, &sdl, &main));
     ShowWindow(main, SW_SHOWNORMAL);
     HWND d = CreateDialogIndirectParam(Form(), main, Proc, 0);
     ASSERT_TRUE(d);

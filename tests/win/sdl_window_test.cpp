@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/backend.h"
+#include "support/sdl_main_window.h"
 #include "support/xvfb.h"
 #include "win/compositor.h"
 #include "win/window.h"
@@ -31,21 +32,9 @@ double CpuSeconds() {
 }
 
 void RunOnSdl(const std::string& display, const std::string& convert) {
-    xvfb::UseDisplayForSdl(display);
-    std::unique_ptr<platform::Backend> sdl = platform::CreateSdlBackend();
-    ASSERT_NE(sdl, nullptr);
-    platform::SetCurrentBackend(sdl.get());
-    detail::ResetWindowSystem();
-    SetVirtualScreenSize(640, 480);
-    WNDCLASS wc;
-    wc.className = "SdlMain";
-    wc.wndProc = PlainProc;
-    ASSERT_NE(RegisterClass(wc), 0);
-    RECT r{0, 0, 640, 480};
-    AdjustWindowRect(&r, 0x000B0000, false);
-    HWND main = CreateWindowEx(0, "SdlMain", "Zephlon", 0x000B0000, r.left, r.top, r.right - r.left,
-                               r.bottom - r.top, {}, {}, {}, 0);
-    ASSERT_TRUE(main);
+    std::unique_ptr<platform::Backend> sdl;
+    HWND main{};
+    ASSERT_NO_FATAL_FAILURE(testsupport::CreateSdlMainWindow(display, PlainProc, &sdl, &main));
     SetWindowSurfaceFormat(main, SurfaceFormat::Indexed8);
     std::array<std::uint32_t, 256> ramp{};
     for (int i = 0; i < 256; ++i)

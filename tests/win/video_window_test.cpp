@@ -40,7 +40,7 @@ struct Clip {
 // Frames 0..n-1 (each a new picture, or the one before repeated), sound of `seconds`.
 Clip MakeClip(int frames, std::uint32_t coding, int soundBits, double seconds, int fps = 10) {
     Clip c;
-    AviWriteSpec s;
+    AviContents s;
     s.width = kW;
     s.height = kH;
     s.coding = coding;

@@ -779,13 +779,13 @@ int MakeGroundSchoolInto(const std::string& dataDir,
     for (const Lesson& lesson : lessons) {
         char name[16];
         std::snprintf(name, sizeof name, "f%02d", lesson.number);
-        win::AviWriteSpec spec;
-        spec.width = kW;
-        spec.height = kH;
-        spec.palette = palette;
-        spec.rate = kFps;
-        spec.soundRate = kSoundRate;
-        spec.soundBits = 8;
+        win::AviContents contents;
+        contents.width = kW;
+        contents.height = kH;
+        contents.palette = palette;
+        contents.rate = kFps;
+        contents.soundRate = kSoundRate;
+        contents.soundBits = 8;
         std::vector<std::uint8_t> previous;
         std::string slideList;
         for (std::size_t k = 0; k < lesson.slides.size(); ++k) {
@@ -807,16 +807,17 @@ int MakeGroundSchoolInto(const std::string& dataDir,
             // The slide stays while it is spoken, with a breath after, in whole frames.
             const std::size_t samples = voice.size() + kSoundRate * 7 / 10;
             const std::size_t frames = (samples * kFps + kSoundRate - 1) / kSoundRate;
-            const std::size_t end = (spec.frames.size() + frames) * kSoundRate / kFps;
-            spec.sound.insert(spec.sound.end(), voice.begin(), voice.end());
-            spec.sound.resize(end, 0x80);
+            const std::size_t end = (contents.frames.size() + frames) * kSoundRate / kFps;
+            contents.sound.insert(contents.sound.end(), voice.begin(), voice.end());
+            contents.sound.resize(end, 0x80);
             for (std::size_t f = 0; f < frames; ++f) {
-                spec.frames.push_back(win::EncodeRle8(pixels.data(), previous.empty() ? nullptr : previous.data(), kW, kH));
-                spec.keyFrames.push_back(previous.empty());
+                contents.frames.push_back(win::EncodeRle8(
+                    pixels.data(), previous.empty() ? nullptr : previous.data(), kW, kH));
+                contents.keyFrames.push_back(previous.empty());
                 previous = pixels;
             }
         }
-        if (!slidesOnly) put(std::string(name) + ".avi", win::MakeAviImage(spec));
+        if (!slidesOnly) put(std::string(name) + ".avi", win::MakeAviImage(contents));
     }
     return 1;
 }
