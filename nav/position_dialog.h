@@ -26,7 +26,15 @@ private:
 };
 
 // The toolbar's strip of 19 images (bitmap 546 of the resource library, else the map's own
-// drawing of it) and its 20 buttons, as the positioning dialog and the planning pages make it.
+// drawing of it) and its 20 buttons, as the positioning dialog makes it.
 win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height);
+// The same strip with the caller's buttons (the planning pages').
+struct MapToolButton {
+    int image;
+    int command;
+    std::uint8_t style;
+};
+win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height,
+                           const MapToolButton* buttons, int count);
 
 }  // namespace nav

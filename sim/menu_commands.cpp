@@ -18,6 +18,7 @@
 #include "nav/speakers.h"
 #include "planning/logbook_dialog.h"
 #include "planning/pilot_dialogs.h"
+#include "planning/plan_sheet.h"
 #include "planning/planning_services.h"
 #include "resources/main_menu_ids.h"
 #include "sim/flight_file.h"
@@ -338,7 +339,7 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             return;
         case CMD_NEW_PLAN:
             if (ConfirmCloseFlightPlan(window) == 0) return;
-            RunDialogOver(window, "FLIGHTPLANBKGNDSHEET");
+            planning::RunNewFlightPlan(window);
             if (theSimWorld.HasFlightPlan() && theSimWorld.GetFlightPlan()->saved == 0) {
                 Wait();
                 ReloadAircraftFlight(window, 1, 1);

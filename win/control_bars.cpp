@@ -140,9 +140,11 @@ LResult ToolbarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             InvalidateRect(h, nullptr, true);
             return 1;
         }
-        case TB_ISBUTTONCHECKED: {
+        case TB_ISBUTTONCHECKED:
+        case TB_ISBUTTONENABLED: {
             const int i = IndexOfCommand(*s, static_cast<int>(w));
-            return i >= 0 && (s->buttons[i].fsState & TBSTATE_CHECKED) ? 1 : 0;
+            const std::uint8_t bit = m == TB_ISBUTTONCHECKED ? TBSTATE_CHECKED : TBSTATE_ENABLED;
+            return i >= 0 && (s->buttons[i].fsState & bit) ? 1 : 0;
         }
         case TB_GETITEMRECT: {
             const int i = static_cast<int>(w);
