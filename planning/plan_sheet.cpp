@@ -74,6 +74,15 @@ void TakePlanningRecord(FlightPlan& plan, const PlanningRecord& r) {
     plan.SetEnvironment(r.environment);
 }
 
+int CopyAirportList(win::HWND from, win::HWND to) {
+    const auto count = static_cast<int>(win::SendMessage(from, win::LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const std::string text = nav::ListRowText(from, i);
+        win::SendMessage(to, win::LB_ADDSTRING, 0, reinterpret_cast<win::LParam>(text.c_str()));
+    }
+    return std::max(count, 0);
+}
+
 void FreePlanningSheet() {
     thePlanningRecord.reset();
     if (theSheetDirectory) theSheetDirectory->Close();
@@ -232,13 +241,8 @@ int AirportChoicePage::OnInitDialog(win::HWND dialog) {
     SetHelpContext(help);
     helpButtonId = ui::kHelpButtonId;
     win::SendDlgItemMessage(dialog, kSearchEdit, win::EM_LIMITTEXT, kSearchLength, 0);
-    const win::HWND all = win::GetDlgItem(win::GetParent(dialog), kSheetAirportList);
     const win::HWND list = win::GetDlgItem(dialog, listId);
-    const auto count = static_cast<int>(win::SendMessage(all, win::LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        const std::string text = nav::ListRowText(all, i);
-        win::SendMessage(list, win::LB_ADDSTRING, 0, reinterpret_cast<win::LParam>(text.c_str()));
-    }
+    CopyAirportList(win::GetDlgItem(win::GetParent(dialog), kSheetAirportList), list);
     const int chosen = thePlanningRecord.get()->*row;
     win::SendMessage(list, win::LB_SETCURSEL, static_cast<win::WParam>(chosen), 0);
     Choose(static_cast<int>(win::SendMessage(list, win::LB_GETCURSEL, 0, 0)), true);

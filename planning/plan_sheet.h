@@ -101,6 +101,8 @@ public:
 
 // The record's flight rules, aircraft, cruise altitude, power, radii and environment into a plan.
 void TakePlanningRecord(FlightPlan& plan, const PlanningRecord& record);
+// Adds every row of the sheet's airport list to a page's list; the number of rows.
+int CopyAirportList(win::HWND from, win::HWND to);
 // Frees whatever a sheet left open (record, directory, log and its list, working plan).
 void FreePlanningSheet();
 // The sheet's limits for an aircraft: its highest altitude and lowest power.
