@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "planning/planning_services.h"
 #include "ui/property_sheets.h"
@@ -50,19 +51,22 @@ RouteWeatherDraw GenerateRouteWeather(const RouteWeatherRequest& request);
 // Bearing in whole degrees 1..360 from one world point to another (360 for the same point).
 [[nodiscard]] int RouteBearing(std::int32_t x0, std::int32_t z0, std::int32_t x1, std::int32_t z1);
 
-// The three briefing lines of a station, written into a list box. The sheet's page and the
-// briefing dialog read cloud cover differently (see BriefingCover).
-enum class BriefingCover { kPlanning, kDialog };
+// The briefing lines of a station written into a list box: the temperature, the altimeter with
+// the lowest clouds and the surface wind, then the winds aloft three to a line. The planning
+// page and the briefing dialog keep their own cover thresholds and line layouts.
+enum class BriefingStyle { kPlanning, kDialog };
 struct StationBriefing {
-    std::string name;         // empty: "Temperature %dC" alone
+    std::string title;  // "KSQL San Carlos: Temperature ..."; empty for the bare temperature
     int temperatureC = 0;
-    double altimeter = 0.0;   // inches
-    int cover = 0;            // eighths
+    double altimeter = 0.0;  // inches
+    int cover = 0;           // eighths
     std::int32_t cloudBase = 0;
-    std::int32_t lowestAloftFeet = 0;  // aloft layers below this are left out
+    std::int32_t lowestAloft = 0;  // feet: aloft layers starting lower are left out
 };
-void WriteBriefingLines(win::HWND dialog, int listId, const StationBriefing& station,
-                        const world::WeatherState& weather, BriefingCover cover);
+[[nodiscard]] std::vector<std::string> BriefingLines(const StationBriefing& station,
+                                                     const world::WeatherState& weather,
+                                                     BriefingStyle style);
+void WriteBriefingLines(win::HWND dialog, int listId, const std::vector<std::string>& lines);
 
 // The planning sheet's links the page reads and writes (the sheet's planning record, its working
 // plan, its station directory and its hidden airport list); null links are skipped.
