@@ -487,6 +487,8 @@ void WeatherBriefing::WriteBriefings() {
 
 void WeatherBriefing::OnPageActivate(win::HWND, int) {
     if (firstShowing == 0 && theRouteChanged == 0) return;
+    // The first showing always draws, also for a route whose airports are still unknown.
+    const bool first = firstShowing != 0;
     firstShowing = 0;
     theRouteChanged = 0;
     std::int32_t dx = 0, dz = 0, sx = 0, sz = 0, elevation = 0;
@@ -499,8 +501,8 @@ void WeatherBriefing::OnPageActivate(win::HWND, int) {
         if (value != nullptr) *value = radius;
         win::SetDlgItemInt(window, field, static_cast<unsigned>(radius), false);
     }
-    if (dx == lastDepartureX && dz == lastDepartureZ && sx == lastDestinationX && sz == lastDestinationZ &&
-        lastCruise == uncappedCruise) {
+    if (!first && dx == lastDepartureX && dz == lastDepartureZ && sx == lastDestinationX &&
+        sz == lastDestinationZ && lastCruise == uncappedCruise) {
         WriteBriefings();
         return;
     }

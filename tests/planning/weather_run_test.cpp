@@ -135,7 +135,9 @@ TEST_F(WeatherRun, APlanMovingIntoTheEnRouteAreaBringsItsWeather) {
     for (int i = 1; i <= 3; ++i) EXPECT_EQ(Weather("enroute.flt", ("cla" + std::to_string(i) + "CloudCoverage").c_str()), 5);
     EXPECT_EQ(Weather("enroute.flt", "cla1CloudBase"), 5000);
     EXPECT_EQ(Weather("enroute.flt", "cla3CloudHeight"), 2000);
-    // The briefing names the plan's two ends.
+    // The briefing names the plan's two ends and gives the en-route winds.
+    EXPECT_NE(r.out.find("Surface Winds  270 at 18"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Winds Aloft (MSL): 1500 270 at 35 - 4500 270 at 35"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("KSQL: Temperature"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("KFAT: Temperature"), std::string::npos) << r.out;
 }
