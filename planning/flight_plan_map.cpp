@@ -9,6 +9,7 @@
 #include "nav/position_dialog.h"
 #include "planning/nav_log.h"
 #include "planning/plan_sheet.h"
+#include "planning/weather_briefing.h"
 #include "sim/main_window.h"
 #include "win/controls.h"
 #include "win/dialog.h"
@@ -18,7 +19,6 @@
 namespace planning {
 
 std::unique_ptr<ui::OwnerDrawListView> theNavLogList;
-int theRouteChanged = 0;
 
 namespace {
 

@@ -16,9 +16,6 @@ class FlightPlan;
 
 // The log page's list (null when no log page is open).
 extern std::unique_ptr<ui::OwnerDrawListView> theNavLogList;
-// Set by the map page when the departure or destination changed; the weather page draws again
-// when next shown and clears it.
-extern int theRouteChanged;
 
 inline constexpr int kRouteCombo = 1914;
 inline constexpr int kAddStationButton = 5017;

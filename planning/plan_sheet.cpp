@@ -303,7 +303,21 @@ NewFlightPlan::NewFlightPlan() : FakePropertySheet("FLIGHTPLANBKGNDSHEET", nav::
     AddPage(&departurePage);
     AddPage(&destinationPage);
     AddPage(&mapPage);
+    AddPage(&weatherPage);
     AddPage(&logPage);
+    PlanningRecord& r = *thePlanningRecord;
+    WeatherBriefingLinks& l = weatherPage.links;
+    l.ifr = &r.ifr;
+    l.aircraft = &r.aircraft;
+    l.requestedAltitude = &r.requestedAltitude;
+    l.cruiseAltitude = &r.cruiseAltitude;
+    l.departureRow = &r.departureRow;
+    l.destinationRow = &r.destinationRow;
+    l.departureRadius = &r.departureRadius;
+    l.destinationRadius = &r.destinationRadius;
+    l.environment = &r.environment;
+    l.workingPlan = theWorkingFlightPlan.get();
+    l.directory = theSheetDirectory.get();
     createAllPages = 0;
 }
 
@@ -317,10 +331,9 @@ int NewFlightPlan::OnInitDialog(win::HWND dialog) {
     const int r = FakePropertySheet::OnInitDialog(dialog);
     SetHelpContext(20039);
     helpButtonId = ui::kHelpButtonId;
-    const win::HWND all = win::CreateWindowEx(0, "LISTBOX", "", win::WS_CHILD, 0, 0, 10, 10, dialog,
-                                              win::HMENU{static_cast<std::uint32_t>(kSheetAirportList)},
-                                              win::HINSTANCE{}, 0);
-    (void)all;
+    weatherPage.links.airportList =
+        win::CreateWindowEx(0, "LISTBOX", "", win::WS_CHILD, 0, 0, 10, 10, dialog,
+                            win::HMENU{static_cast<std::uint32_t>(kSheetAirportList)}, win::HINSTANCE{}, 0);
     if (theSheetDirectory && theSheetDirectory->Open(dialog) != 0)
         theSheetDirectory->FillStationList(dialog, nav::kSmsAirport);
     return r;

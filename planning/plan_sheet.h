@@ -12,6 +12,7 @@
 #include "nav/sms_database.h"
 #include "planning/flight_plan_map.h"
 #include "planning/planning_services.h"
+#include "planning/weather_briefing.h"
 #include "ui/property_sheets.h"
 
 namespace planning {
@@ -96,6 +97,7 @@ public:
     FlightPlanDepart departurePage;
     FlightPlanDest destinationPage;
     FlightPlanMap mapPage;
+    WeatherBriefing weatherPage;
     FlightLog logPage;
 };
 

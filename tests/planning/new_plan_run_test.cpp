@@ -127,7 +127,7 @@ TEST_F(NewPlanRun, SanCarlosToFresnoIsPlannedFinishedAndSaved) {
     const testsupport::CommandResult r = Play("new_plan.simrun");
     if (const char* keep = std::getenv("ZEPHLON_KEEP_RUN")) {
         std::ofstream(std::string(keep) + "/trace.txt") << r.out;
-        for (const char* shot : {"route.bmp", "departure.bmp", "map.bmp", "log.bmp"})
+        for (const char* shot : {"route.bmp", "departure.bmp", "map.bmp", "weather.bmp", "log.bmp"})
             fs::copy_file(dir.Path(shot), fs::path(keep) / shot, fs::copy_options::overwrite_existing);
     }
     ASSERT_EQ(r.status, 0) << r.out;
@@ -219,7 +219,7 @@ TEST_F(NewPlanRun, SanCarlosToFresnoIsPlannedFinishedAndSaved) {
     EXPECT_NEAR(std::stod(Shown(r.out, 2013)), miles / gs * flow, 0.25);
 
     // The pages the user saw were written out.
-    for (const char* shot : {"route.bmp", "departure.bmp", "map.bmp", "log.bmp"})
+    for (const char* shot : {"route.bmp", "departure.bmp", "map.bmp", "weather.bmp", "log.bmp"})
         EXPECT_TRUE(fs::exists(dir.Path(shot))) << shot;
 }
 
