@@ -211,7 +211,8 @@ TEST_F(NewPlanRun, SanCarlosToFresnoIsPlannedFinishedAndSaved) {
             nearest = m;
             variation = std::stod(v[7]);
         }
-    const double correctionAngle = std::asin(std::clamp(cross / tas, -1.0, 1.0)) / rad;
+    // A wind from the right of the course turns the nose to the right.
+    const double correctionAngle = -std::asin(std::clamp(cross / tas, -1.0, 1.0)) / rad;
     const double magnetic = std::fmod(trueCourse + correctionAngle - variation + 720.0, 360.0);
     EXPECT_NEAR(std::stoi(leg[1]), magnetic, 2.5) << "true course " << trueCourse << ", variation " << variation;
     // Fuel: hours at that ground speed times the published flow.
