@@ -131,40 +131,38 @@ TEST_F(NewPlanRun, SanCarlosToFresnoIsPlannedFinishedAndSaved) {
             fs::copy_file(dir.Path(shot), fs::path(keep) / shot, fs::copy_options::overwrite_existing);
     }
     ASSERT_EQ(r.status, 0) << r.out;
-    // The route page's starting values, and the route the map page built.
+    // The route page's starting values, and the route the map page built with Panoche added.
     EXPECT_NE(r.out.find("read 1783 Edit \"5000 ft\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("read 1962 Edit \"70%\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("read 1914 ComboBox \"KSQL\""), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("read 1914 row 1: \"KFAT\""), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("plan: new KSQLtoKFAT.Pln (2 nodes)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("plan: added PXN (3 nodes)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("plan: new KSQLtoKFAT.Pln (3 nodes)"), std::string::npos) << r.out;
 
     const fs::path saved = dir.Path("FlightPlans/KSQLtoKFAT.Pln");
     ASSERT_TRUE(fs::exists(saved)) << r.out;
     Ini ini = ReadIni(saved);
-    ASSERT_EQ(ini["Settings"]["stCount"], "2");
-    std::map<std::string, std::vector<std::string>> airports;
+    ASSERT_EQ(ini["Settings"]["stCount"], "3");
+    std::map<std::string, std::vector<std::string>> airports, vors;
     for (const auto& row : navtest::ReadNavCsv("airport.csv")) airports[row[0]] = row;
-    double lat[2], lon[2];
-    std::int32_t x[2], z[2];
-    for (int i = 0; i < 2; ++i) {
+    for (const auto& row : navtest::ReadNavCsv("vor.csv")) vors.emplace(row[0], row);
+    constexpr int kNodes = 3;
+    const char* idents[kNodes] = {"KSQL", "PXN", "KFAT"};
+    double lat[kNodes], lon[kNodes];
+    std::int32_t x[kNodes], z[kNodes];
+    for (int i = 0; i < kNodes; ++i) {
         const std::string n = std::to_string(i);
-        const std::string ident = ini["Points"]["ptIdent" + n];
-        ASSERT_EQ(ident, i == 0 ? "KSQL" : "KFAT");
-        EXPECT_EQ(ini["Points"]["ptType" + n], "1");
+        ASSERT_EQ(ini["Points"]["ptIdent" + n], idents[i]);
+        const bool airport = i != 1;
+        EXPECT_EQ(ini["Points"]["ptType" + n], airport ? "1" : "2");
         x[i] = std::stoi(ini["Points"]["ptX" + n]);
         z[i] = std::stoi(ini["Points"]["ptY" + n]);
         navtest::WorldToGeographic(x[i], z[i], &lat[i], &lon[i]);
-        const auto& a = airports.at(ident);
-        EXPECT_LT(navtest::Metres(lat[i], lon[i], std::stod(a[4]), std::stod(a[5])), 2 * 1852.0) << ident;
-        EXPECT_NEAR(std::stoi(ini["Points"]["ptElev" + n]), std::stoi(a[3]), 60) << ident;
+        const auto& a = airport ? airports.at(idents[i]) : vors.find(idents[i])->second;
+        const int latAt = airport ? 4 : 2, elevAt = airport ? 3 : 4;
+        EXPECT_LT(navtest::Metres(lat[i], lon[i], std::stod(a[latAt]), std::stod(a[latAt + 1])), 2 * 1852.0) << idents[i];
+        EXPECT_NEAR(std::stoi(ini["Points"]["ptElev" + n]), std::stoi(a[elevAt]), 60) << idents[i];
     }
 
-    // The log page's one leg against the file.
-    const std::vector<std::string> leg = ListRow(r.out, 79, 0), end = ListRow(r.out, 79, 1);
-    ASSERT_EQ(leg.size(), 9u) << r.out;
-    ASSERT_EQ(end.size(), 9u) << r.out;
-    EXPECT_EQ(leg[0], "KSQL");
-    EXPECT_EQ(end[0], "KFAT");
     const int type = std::stoi(ini["Settings"]["stAirc"]);
     const int altitude = std::stoi(ini["Settings"]["stAlt"]), power = std::stoi(ini["Settings"]["stPower"]);
     EXPECT_EQ(Shown(r.out, 1989), std::to_string(altitude));
@@ -173,51 +171,65 @@ TEST_F(NewPlanRun, SanCarlosToFresnoIsPlannedFinishedAndSaved) {
     Cruise(type, altitude, power, &tas, &flow);
     EXPECT_NEAR(std::stoi(Shown(r.out, 1991)), tas, 1.0);
 
-    const double miles = std::hypot(x[1] - x[0], z[1] - z[0]) * 2.110635843197466e-6;
-    EXPECT_NEAR(std::stoi(leg[4]), miles, 0.6);
-    EXPECT_NEAR(miles, navtest::Metres(lat[0], lon[0], lat[1], lon[1]) / 1852.0, miles * 0.015);
-    EXPECT_NEAR(std::stoi(Shown(r.out, 2008)), miles, 1.0);
-
-    // The wind of the leg: the departure's station when its radius reaches the first node,
-    // else the en-route one, in the band around the cruise altitude.
+    // Each leg of the log page against the file: its distance, the wind triangle with the wind
+    // of the station whose area holds the leg's first node (the departure's within its radius of
+    // the first node, the destination's within its radius of the last, else the en-route one)
+    // in the band around the cruise altitude, the magnetic heading and the fuel.
     auto env = [&](const std::string& key) { return std::stod(ini["Environ"][key]); };
-    const std::string s = std::stoi(ini["Environ"]["enDepRad"]) > 0 ? "enDp" : "enEr";
-    const char* bands[4] = {"Ws", "W1", "W2", "W3"};
-    int band = 3;
-    for (int b = 0; b < 3; ++b)
-        if (static_cast<int>(env(s + bands[b] + "Top") * 3.2808) > altitude) {
-            band = b;
-            break;
-        }
-    const double windFrom = std::round(env(s + bands[band] + "Dir") * 360.0 / 65536.0 / 10.0) * 10.0;
-    const double windSpeed = env(s + bands[band] + "Vel");
-    // Course on the world grid (z grows northward), then the triangle.
-    const double course = std::fmod(std::atan2(x[1] - x[0], z[1] - z[0]) * 180.0 / navtest::kPi + 360.0, 360.0);
-    const double d = (course - windFrom) * navtest::kPi / 180.0;
-    const double cross = windSpeed * std::sin(d);
-    const double gs = std::sqrt(tas * tas - cross * cross) - windSpeed * std::cos(d);
-    EXPECT_NEAR(std::stoi(leg[3]), gs, 1.5);
-    EXPECT_NEAR(std::stoi(leg[2]), -windSpeed * std::cos(d), 1.0);
-    // The magnetic heading: the great-circle course from the two airports' places, turned by
-    // the wind correction angle, less the variation the public data gives the nearest VOR.
+    auto nm = [&](int a, int b) { return std::hypot(x[b] - x[a], z[b] - z[a]) * 2.110635843197466e-6; };
     const double rad = navtest::kPi / 180.0;
-    const double trueCourse = std::atan2(std::sin((lon[1] - lon[0]) * rad) * std::cos(lat[1] * rad),
-                                         std::cos(lat[0] * rad) * std::sin(lat[1] * rad) -
-                                             std::sin(lat[0] * rad) * std::cos(lat[1] * rad) * std::cos((lon[1] - lon[0]) * rad)) /
-                              rad;
-    double variation = 0, nearest = 1e12;
-    for (const auto& v : navtest::ReadNavCsv("vor.csv"))
-        if (const double m = navtest::Metres(lat[0], lon[0], std::stod(v[2]), std::stod(v[3])); m < nearest) {
-            nearest = m;
-            variation = std::stod(v[7]);
-        }
-    // A wind from the right of the course turns the nose to the right.
-    const double correctionAngle = -std::asin(std::clamp(cross / tas, -1.0, 1.0)) / rad;
-    const double magnetic = std::fmod(trueCourse + correctionAngle - variation + 720.0, 360.0);
-    EXPECT_NEAR(std::stoi(leg[1]), magnetic, 2.5) << "true course " << trueCourse << ", variation " << variation;
-    // Fuel: hours at that ground speed times the published flow.
-    EXPECT_NEAR(std::stod(leg[7]), miles / gs * flow, 0.25);
-    EXPECT_NEAR(std::stod(Shown(r.out, 2013)), miles / gs * flow, 0.25);
+    double total = 0, fuel = 0;
+    for (int i = 0; i + 1 < kNodes; ++i) {
+        SCOPED_TRACE(idents[i]);
+        const std::vector<std::string> leg = ListRow(r.out, 79, i);
+        ASSERT_EQ(leg.size(), 9u) << r.out;
+        EXPECT_EQ(leg[0], idents[i]);
+        const double miles = nm(i, i + 1);
+        total += miles;
+        EXPECT_NEAR(std::stoi(leg[4]), miles, 0.6);
+        EXPECT_NEAR(miles, navtest::Metres(lat[i], lon[i], lat[i + 1], lon[i + 1]) / 1852.0, miles * 0.015);
+
+        const std::string s = env("enDepRad") > nm(0, i) ? "enDp" : env("enDestRad") > nm(i, kNodes - 1) ? "enDs" : "enEr";
+        const char* bands[4] = {"Ws", "W1", "W2", "W3"};
+        int band = 3;
+        for (int b = 0; b < 3; ++b)
+            if (static_cast<int>(env(s + bands[b] + "Top") * 3.2808) > altitude) {
+                band = b;
+                break;
+            }
+        const double windFrom = std::round(env(s + bands[band] + "Dir") * 360.0 / 65536.0 / 10.0) * 10.0;
+        const double windSpeed = env(s + bands[band] + "Vel");
+        // Course on the world grid (z grows northward), then the triangle.
+        const double course = std::fmod(std::atan2(x[i + 1] - x[i], z[i + 1] - z[i]) / rad + 360.0, 360.0);
+        const double d = (course - windFrom) * rad;
+        const double cross = windSpeed * std::sin(d);
+        const double gs = std::sqrt(tas * tas - cross * cross) - windSpeed * std::cos(d);
+        EXPECT_NEAR(std::stoi(leg[3]), gs, 1.5);
+        EXPECT_NEAR(std::stoi(leg[2]), -windSpeed * std::cos(d), 1.5);  // the log rounds x + 0.5 toward 0
+        // The magnetic heading: the great-circle course between the two places, turned by the
+        // wind correction angle (a wind from the right turns the nose right), less the
+        // variation the public data gives the VOR nearest the leg's start.
+        const double trueCourse =
+            std::atan2(std::sin((lon[i + 1] - lon[i]) * rad) * std::cos(lat[i + 1] * rad),
+                       std::cos(lat[i] * rad) * std::sin(lat[i + 1] * rad) -
+                           std::sin(lat[i] * rad) * std::cos(lat[i + 1] * rad) * std::cos((lon[i + 1] - lon[i]) * rad)) /
+            rad;
+        double variation = 0, nearest = 1e12;
+        for (const auto& [ident, v] : vors)
+            if (const double m = navtest::Metres(lat[i], lon[i], std::stod(v[2]), std::stod(v[3])); m < nearest) {
+                nearest = m;
+                variation = std::stod(v[7]);
+            }
+        const double correctionAngle = -std::asin(std::clamp(cross / tas, -1.0, 1.0)) / rad;
+        const double magnetic = std::fmod(trueCourse + correctionAngle - variation + 720.0, 360.0);
+        EXPECT_NEAR(std::stoi(leg[1]), magnetic, 2.5) << "true course " << trueCourse << ", variation " << variation;
+        // Fuel: hours at that ground speed times the published flow.
+        EXPECT_NEAR(std::stod(leg[7]), miles / gs * flow, 0.25);
+        fuel += miles / gs * flow;
+    }
+    EXPECT_EQ(ListRow(r.out, 79, kNodes - 1).at(0), "KFAT");
+    EXPECT_NEAR(std::stoi(Shown(r.out, 2008)), total, 1.0);
+    EXPECT_NEAR(std::stod(Shown(r.out, 2013)), fuel, 0.3);
 
     // The pages the user saw were written out.
     for (const char* shot : {"route.bmp", "departure.bmp", "map.bmp", "weather.bmp", "log.bmp"})
