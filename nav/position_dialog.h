@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "nav/map_view.h"
 #include "ui/dialog.h"
 
 namespace nav {
@@ -24,6 +25,12 @@ private:
     win::HWND toolbar;
     std::intptr_t savedToolbarBrush = 0;
 };
+
+// The map's layer switch behind a layer button (5001 to 5007); null for any other command.
+std::uint32_t MapView::*MapLayerOf(int command);
+// A map toolbar's tip (TTN_NEEDTEXT): the resource library's string of the button's id, at most
+// 30 characters; other notifications are left alone.
+void AnswerMapToolTip(win::NMHDR* header);
 
 // The toolbar's strip of 19 images (bitmap 546 of the resource library, else the map's own
 // drawing of it) and its 20 buttons, as the positioning dialog makes it.

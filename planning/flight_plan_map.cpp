@@ -42,28 +42,6 @@ constexpr nav::MapToolButton kButtons[19] = {
     {17, kDeleteStationButton, win::TBSTYLE_CHECK},
 };
 
-// The layer switch behind a layer button.
-std::uint32_t nav::MapView::*LayerOf(int command) {
-    switch (command) {
-        case nav::kAirportsButton:
-            return &nav::MapView::showAirports;
-        case nav::kVorsButton:
-            return &nav::MapView::showVors;
-        case nav::kNdbsButton:
-            return &nav::MapView::showNdbs;
-        case nav::kLocalizersButton:
-            return &nav::MapView::showLocalizers;
-        case nav::kWaypointsButton:
-            return &nav::MapView::showWaypoints;
-        case nav::kAirwaysButton:
-            return &nav::MapView::showAirways;
-        case nav::kObstaclesButton:
-            return &nav::MapView::showObstacles;
-        default:
-            return nullptr;
-    }
-}
-
 // The four exclusive tools: the two zoom tools (flags in the map) and the two station tools.
 std::uint32_t theAddTool = 0;
 std::uint32_t theDeleteTool = 0;
@@ -88,9 +66,6 @@ std::vector<nav::MapRouteNode> RouteOf(const FlightPlan& plan) {
     return route;
 }
 
-win::HINSTANCE ResourceLibrary() {
-    return ui::theDialogHost.resourceLibrary ? ui::theDialogHost.resourceLibrary() : win::HINSTANCE{};
-}
 
 // The airport of a row of the sheet's directory, as the route's first or last node.
 void InsertAirport(FlightPlan& plan, win::HWND combo, int row) {
@@ -302,7 +277,7 @@ int FlightPlanMap::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND 
         default:
             break;
     }
-    if (std::uint32_t nav::MapView::*layer = LayerOf(id)) {
+    if (std::uint32_t nav::MapView::*layer = nav::MapLayerOf(id)) {
         map.*layer = map.*layer ? 0 : 1;
         map.Refresh();
         map.SyncLayerButtons();
@@ -374,12 +349,7 @@ win::LResult FlightPlanMap::OnCtlColorStatic(win::HWND dialog, win::HDC dc, win:
 }
 
 win::LResult FlightPlanMap::OnNotify(int, win::NMHDR* header) {
-    if (header != nullptr && header->code == win::TTN_NEEDTEXT) {
-        auto* tip = reinterpret_cast<win::TOOLTIPTEXT*>(header);
-        std::string text;
-        win::LoadString(ResourceLibrary(), static_cast<std::uint32_t>(header->idFrom), &text);
-        tip->text = text.substr(0, 30);
-    }
+    nav::AnswerMapToolTip(header);
     return 0;
 }
 
@@ -460,14 +430,7 @@ void FlightLog::OnPageActivate(win::HWND, int) {
 }
 
 int FlightLog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
-    switch (win::LOWORD(wParam)) {
-        case win::IDOK:
-        case win::IDCANCEL:
-        case kCancelButton:
-            return 1;
-        default:
-            return FakePropertyPage::OnCommand(notifyCode, wParam, control);
-    }
+    return ClosesPage(win::LOWORD(wParam)) ? 1 : FakePropertyPage::OnCommand(notifyCode, wParam, control);
 }
 
 win::LResult FlightLog::OnNotify(int controlId, win::NMHDR* header) {

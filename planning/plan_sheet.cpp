@@ -34,7 +34,6 @@ constexpr int kVisualRadio = 1906;
 constexpr int kInstrumentRadio = 1907;
 constexpr int kAircraftCombo = 1908;
 constexpr int kSearchEdit = 1479;
-constexpr int kCancelButton = 1817;
 constexpr std::size_t kSearchLength = 50;
 constexpr int kAircraftTypes = 5;
 
@@ -184,12 +183,8 @@ int RouteSelection::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND
             WriteRouteSettings();
             return 1;
         }
-        case win::IDOK:
-        case win::IDCANCEL:
-        case kCancelButton:
-            return 1;
         default:
-            return FakePropertyPage::OnCommand(notifyCode, wParam, control);
+            return ClosesPage(win::LOWORD(wParam)) ? 1 : FakePropertyPage::OnCommand(notifyCode, wParam, control);
     }
 }
 
@@ -272,12 +267,8 @@ int AirportChoicePage::OnCommand(unsigned notifyCode, win::WParam wParam, win::H
             Choose(found, false);
             return 1;
         }
-        case win::IDOK:
-        case win::IDCANCEL:
-        case kCancelButton:
-            return 1;
         default:
-            return FakePropertyPage::OnCommand(notifyCode, wParam, control);
+            return ClosesPage(win::LOWORD(wParam)) ? 1 : FakePropertyPage::OnCommand(notifyCode, wParam, control);
     }
 }
 

@@ -103,6 +103,8 @@ public:
 
 // The record's flight rules, aircraft, cruise altitude, power, radii and environment into a plan.
 void TakePlanningRecord(FlightPlan& plan, const PlanningRecord& record);
+// OK, Cancel and the sheet's Cancel button close a page (the pages keep nothing more).
+[[nodiscard]] inline bool ClosesPage(int id) { return id == 1 || id == 2 || id == 1817; }
 // Adds every row of the sheet's airport list to a page's list; the number of rows.
 int CopyAirportList(win::HWND from, win::HWND to);
 // Frees whatever a sheet left open (record, directory, log and its list, working plan).

@@ -17,26 +17,15 @@
 
 #include "flight/published_performance.h"
 #include "nav/independent_projection.h"
+#include "plain_ini.h"
 #include "support/starter_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Ini = std::map<std::string, std::map<std::string, std::string>>;
+using plantest::Ini;
 
-Ini ReadIni(const fs::path& path) {
-    Ini out;
-    std::ifstream in(path);
-    std::string line, section;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.size() > 2 && line.front() == '[' && line.back() == ']')
-            section = line.substr(1, line.size() - 2);
-        else if (const auto eq = line.find('='); eq != std::string::npos)
-            out[section][line.substr(0, eq)] = line.substr(eq + 1);
-    }
-    return out;
-}
+using plantest::ReadIni;
 
 // The cells of a list row the runner read ("read 79 row 0: \"KSQL | 118 | ...\"").
 std::vector<std::string> ListRow(const std::string& out, int list, int row) {
