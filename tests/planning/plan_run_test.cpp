@@ -7,31 +7,13 @@
 #include <string>
 
 #include "core/ini_file.h"
-#include "support/starter_run.h"
+#include "planning_run.h"
 
 namespace {
 
-class PlanRun : public ::testing::Test {
+class PlanRun : public planningtest::ScriptRun {
 protected:
-    void SetUp() override {
-        if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "simrun or the installation is not built";
-    }
-    testsupport::CommandResult Play(const char* script) {
-        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/planning/" + script);
-        EXPECT_TRUE(in) << script;
-        std::string text;
-        for (std::string line; std::getline(in, line);) {
-            if (line.rfind("save ", 0) == 0) line = "save " + dir.Path(line.substr(5));
-            text += line + "\n";
-        }
-        return run.Play(text);
-    }
-    std::int32_t Key(const char* file, const char* section, const char* key) {
-        core::IniFile f(dir.Path(file).c_str());
-        return f.GetInt(section, key, -99);
-    }
-    testsupport::StarterRun run{"zephlon-planrun"};
-    const testsupport::TempFolder& dir = run.Dir();
+    PlanRun() : ScriptRun("zephlon-planrun") {}
 };
 
 TEST_F(PlanRun, AnOpenedPlanIsSequencedKeptInASavedFlightAndResumed) {
