@@ -20,17 +20,8 @@ TEST_F(PlanRun, AnOpenedPlanIsSequencedKeptInASavedFlightAndResumed) {
     // The route runs east through the aircraft's parking place: the first station lies 40,000
     // units behind it, the next one far ahead.
     const std::int32_t x = Key("Flights/Startup.Flt", "Aircraft", "fmPosX");
-    const std::int32_t z = Key("Flights/Startup.Flt", "Aircraft", "fmPosZ");
-    dir.MakeFolders("FlightPlans");
-    std::string plan = "[Settings]\nstCount=4\nstAirc=0\nstAlt=5500\nstPower=65\n[Points]\n";
-    const char* idents[4] = {"KSQL", "OSI", "PYE", "KFAT"};
     const std::int32_t dx[4] = {-200000, -40000, 600000, 1200000};
-    for (int i = 0; i < 4; ++i)
-        plan += "ptIdent" + std::to_string(i) + "=" + idents[i] + "\nptType" + std::to_string(i) +
-                "=" + (i == 0 || i == 3 ? "1" : "2") + "\nptX" + std::to_string(i) + "=" +
-                std::to_string(x + dx[i]) + "\nptY" + std::to_string(i) + "=" +
-                std::to_string(z) + "\n";
-    dir.Write("FlightPlans/Hop.Pln", plan);
+    WriteLinePlan("Hop.Pln", dx);
 
     const testsupport::CommandResult r = Play("plan_resume.simrun");
     ASSERT_EQ(r.status, 0) << r.out;

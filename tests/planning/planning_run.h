@@ -33,6 +33,21 @@ protected:
         core::IniFile f(dir.Path(file).c_str());
         return f.GetInt(section, key, -99);
     }
+    // "FlightPlans/<name>": four stations KSQL, OSI, PYE, KFAT along the line z of the start
+    // flight, at x + dx[i], followed by `more` (other sections).
+    void WriteLinePlan(const char* name, const std::int32_t (&dx)[4], const std::string& more = {}) {
+        const std::int32_t x = Key("Flights/Startup.Flt", "Aircraft", "fmPosX");
+        const std::int32_t z = Key("Flights/Startup.Flt", "Aircraft", "fmPosZ");
+        dir.MakeFolders("FlightPlans");
+        std::string plan = "[Settings]\nstCount=4\nstAirc=0\nstAlt=5500\nstPower=65\n[Points]\n";
+        const char* idents[4] = {"KSQL", "OSI", "PYE", "KFAT"};
+        for (int i = 0; i < 4; ++i) {
+            const std::string n = std::to_string(i);
+            plan += "ptIdent" + n + "=" + idents[i] + "\nptType" + n + "=" + (i == 0 || i == 3 ? "1" : "2") +
+                    "\nptX" + n + "=" + std::to_string(x + dx[i]) + "\nptY" + n + "=" + std::to_string(z) + "\n";
+        }
+        dir.Write(std::string("FlightPlans/") + name, plan + more);
+    }
     testsupport::StarterRun run;
     const testsupport::TempFolder& dir = run.Dir();
 };

@@ -74,27 +74,17 @@ TEST_F(WeatherRun, WindsAloftSetOnTheChosenRows) {
 }
 
 TEST_F(WeatherRun, APlanMovingIntoTheEnRouteAreaBringsItsWeather) {
-    const std::int32_t x = Key("Flights/Startup.Flt", "Aircraft", "fmPosX");
-    const std::int32_t z = Key("Flights/Startup.Flt", "Aircraft", "fmPosZ");
     // The route runs east with its first two stations 6 and 2 nm behind the aircraft, wherever
     // on the field the wind puts it: with 1-nm radii the second lies in the en-route area.
-    dir.MakeFolders("FlightPlans");
-    std::string plan = "[Settings]\nstCount=4\nstAirc=0\nstAlt=5500\nstPower=65\n[Points]\n";
-    const char* idents[4] = {"KSQL", "OSI", "PYE", "KFAT"};
     const std::int32_t dx[4] = {-3000000, -1000000, 5000000, 10000000};
-    for (int i = 0; i < 4; ++i)
-        plan += "ptIdent" + std::to_string(i) + "=" + idents[i] + "\nptType" + std::to_string(i) + "=" +
-                (i == 0 || i == 3 ? "1" : "2") + "\nptX" + std::to_string(i) + "=" + std::to_string(x + dx[i]) +
-                "\nptY" + std::to_string(i) + "=" + std::to_string(z) + "\n";
     // Departure: light easterly, a few clouds; en route: a strong westerly under a deck from
     // 5,000 to 22,000 ft.
-    plan +=
+    WriteLinePlan("Wx.Pln", dx,
         "[Environ]\nenDepRad=1\nenDestRad=1\n"
         "enDpWsDir=16384\nenDpWsVel=4\nenDpC1Base=3000\nenDpC1Top=3500\nenDpC1Cover=2\n"
         "enErWsDir=49152\nenErWsVel=18\nenErWsTop=914\nenErW1Top=3000\nenErW1Dir=49152\nenErW1Vel=35\n"
         "enErW2Top=6000\nenErW2Dir=45000\nenErW2Vel=50\nenErW3Dir=45000\nenErW3Vel=60\n"
-        "enErC1Base=5000\nenErC1Top=22000\nenErC1Cover=6\n";
-    dir.Write("FlightPlans/Wx.Pln", plan);
+        "enErC1Base=5000\nenErC1Top=22000\nenErC1Cover=6\n");
 
     const testsupport::CommandResult r = Play("plan_weather.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
