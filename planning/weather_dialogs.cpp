@@ -75,8 +75,18 @@ void ShowNumber(win::HWND dialog, int id, int value, const char* format = "%d") 
     win::SetDlgItemText(dialog, id, text);
 }
 
-void EndDialogWith(win::HWND dialog, int code) {
-    win::EndDialog(dialog, code);
+// The direction of an up-down's step (+1, -1 or 0); the up-down itself stays where it was.
+int TakeSpinStep(win::NMHDR* header) {
+    auto* step = reinterpret_cast<win::NMUPDOWN*>(header);
+    const int direction = step->iDelta > 0 ? 1 : step->iDelta < 0 ? -1 : 0;
+    step->iDelta = 0;
+    return direction;
+}
+
+// Checks `id`, one of the two radios, and clears the other.
+void CheckOneOf(win::HWND dialog, int first, int second, int id) {
+    od::SetCheck(dialog, first, id == first ? 1 : 0);
+    od::SetCheck(dialog, second, id == second ? 1 : 0);
 }
 
 }  // namespace
@@ -123,7 +133,7 @@ std::string FormatWindsAloftRow(const WindsAloftRows& rows, int i) {
 // ---- surface conditions ------------------------------------------------------------------------
 
 namespace {
-constexpr int kInches = 1545, kHundredths = 1548, kPressureSpin = 1773;
+constexpr int kInches = 1545, kHundredths = 1548, kPressureSpin = 1773, kPressureFrame = 1402;
 constexpr int kTemperature = 1406, kTemperatureSpin = 1772, kCelsius = 1407;
 constexpr int kDirection = 1768, kDirectionSpin = 1543, kSpeed = 1769, kSpeedSpin = 1770, kGust = 1538;
 constexpr int kSteady = 1764, kGusting = 1765, kSetAltimeter = 1567;
@@ -195,8 +205,7 @@ int SurfaceConditionsDialog::OnInitDialog(win::HWND dialog) {
     Show(kSpeed, weather != nullptr ? weather->GetSurfaceWindSpeed() : 0);
     Show(kGust, ClampGust(weather != nullptr ? weather->GetSurfaceWindGustSpeed() : 0, Field(kSpeed)));
     const bool gusting = weather != nullptr && weather->GetSurfaceWindCharacter() == 1;
-    od::SetCheck(dialog, kSteady, gusting ? 0 : 1);
-    od::SetCheck(dialog, kGusting, gusting ? 1 : 0);
+    CheckOneOf(dialog, kSteady, kGusting, gusting ? kGusting : kSteady);
     od::SetCheck(dialog, kSetAltimeter, 1);
     EnableGust();
     FocusPressure(kInches);
@@ -211,6 +220,18 @@ int SurfaceConditionsDialog::OnCommand(unsigned notifyCode, win::WParam wParam, 
             if (notifyCode == win::EN_SETFOCUS) FocusPressure(id);
             if (notifyCode == win::EN_KILLFOCUS) ClampField(id);
             return 1;
+        case kPressureFrame: {
+            // A click on the left half of the frame serves the inches, on the right the hundredths.
+            if (notifyCode != win::STN_CLICKED) return 1;
+            const std::uint32_t at = win::GetMessagePos();
+            win::RECT frame;
+            win::GetWindowRect(control, &frame);
+            const int x = win::GET_X_LPARAM(static_cast<win::LParam>(at));
+            const int field = x < (frame.left + frame.right) / 2 ? kInches : kHundredths;
+            win::SetFocus(win::GetDlgItem(window, field));
+            FocusPressure(field);
+            return 1;
+        }
         case kTemperature:
         case kDirection:
         case kSpeed:
@@ -219,19 +240,11 @@ int SurfaceConditionsDialog::OnCommand(unsigned notifyCode, win::WParam wParam, 
             return 1;
         case kSteady:
         case kGusting:
-            od::SetCheck(window, kSteady, id == kSteady ? 1 : 0);
-            od::SetCheck(window, kGusting, id == kGusting ? 1 : 0);
+            CheckOneOf(window, kSteady, kGusting, id);
             EnableGust();
             return 1;
-        case win::IDOK:
-            Apply();
-            EndDialogWith(window, 1);
-            return 1;
-        case win::IDCANCEL:
-        case ui::kCancelButtonId:
-            EndDialogWith(window, 0);
-            return 1;
         default:
+            if (od::EndButtons(*this, wParam, [this] { Apply(); }) != 0) return 1;
             return ui::Dialog::OnCommand(notifyCode, wParam, control);
     }
 }
@@ -244,10 +257,8 @@ win::LResult SurfaceConditionsDialog::OnNotify(int controlId, win::NMHDR* header
                       : controlId == kSpeedSpin       ? kSpeed
                                                       : 0;
     if (field == 0) return 0;
-    auto* step = reinterpret_cast<win::NMUPDOWN*>(header);
-    Show(field, Field(field) + (step->iDelta > 0 ? 1 : step->iDelta < 0 ? -1 : 0));
+    Show(field, Field(field) + TakeSpinStep(header));
     ClampField(field);
-    step->iDelta = 0;
     return 0;
 }
 
@@ -346,8 +357,7 @@ void WindsAloftDialog::ShowRow(int row) {
     ShowNumber(window, kAloftDirection, r.direction);
     ShowNumber(window, kAloftSpeed, r.speed);
     ShowNumber(window, kAloftGust, std::max(r.gust, r.speed));
-    od::SetCheck(window, kAloftSteady, r.character == 1 ? 0 : 1);
-    od::SetCheck(window, kAloftGusting, r.character == 1 ? 1 : 0);
+    CheckOneOf(window, kAloftSteady, kAloftGusting, r.character == 1 ? kAloftGusting : kAloftSteady);
     win::EnableWindow(win::GetDlgItem(window, kAloftGust), r.character == 1);
     win::SendDlgItemMessage(window, kTurbulenceCombo, win::CB_SETCURSEL, static_cast<win::WParam>(r.turbulence), 0);
     win::SendDlgItemMessage(window, kDurationCombo, win::CB_SETCURSEL, static_cast<win::WParam>(r.duration), 0);
@@ -384,8 +394,7 @@ int WindsAloftDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HW
             return 1;
         case kAloftSteady:
         case kAloftGusting:
-            od::SetCheck(window, kAloftSteady, id == kAloftSteady ? 1 : 0);
-            od::SetCheck(window, kAloftGusting, id == kAloftGusting ? 1 : 0);
+            CheckOneOf(window, kAloftSteady, kAloftGusting, id);
             win::EnableWindow(win::GetDlgItem(window, kAloftGust), id == kAloftGusting);
             return 1;
         case kTurbulenceCombo:
@@ -394,15 +403,8 @@ int WindsAloftDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HW
         case kCopyButton:
             CopyToSelected();
             return 1;
-        case win::IDOK:
-            Apply();
-            EndDialogWith(window, 1);
-            return 1;
-        case win::IDCANCEL:
-        case ui::kCancelButtonId:
-            EndDialogWith(window, 0);
-            return 1;
         default:
+            if (od::EndButtons(*this, wParam, [this] { Apply(); }) != 0) return 1;
             return ui::Dialog::OnCommand(notifyCode, wParam, control);
     }
 }
@@ -416,11 +418,9 @@ win::LResult WindsAloftDialog::OnNotify(int controlId, win::NMHDR* header) {
     }
     if (header->code != win::UDN_DELTAPOS || (controlId != kAloftDirectionSpin && controlId != kAloftSpeedSpin))
         return 0;
-    auto* step = reinterpret_cast<win::NMUPDOWN*>(header);
     const int field = controlId == kAloftDirectionSpin ? kAloftDirection : kAloftSpeed;
-    ShowNumber(window, field, ParseField(window, field, nullptr) + (step->iDelta > 0 ? 1 : step->iDelta < 0 ? -1 : 0));
+    ShowNumber(window, field, ParseField(window, field, nullptr) + TakeSpinStep(header));
     ClampFields();
-    step->iDelta = 0;
     return 0;
 }
 
@@ -495,18 +495,8 @@ int CloudsAndVisibilityDialog::OnCommand(unsigned notifyCode, win::WParam wParam
         if (notifyCode == win::EN_KILLFOCUS) ClampLayer(layer);
         return 1;
     }
-    switch (id) {
-        case win::IDOK:
-            Apply();
-            EndDialogWith(window, 1);
-            return 1;
-        case win::IDCANCEL:
-        case ui::kCancelButtonId:
-            EndDialogWith(window, 0);
-            return 1;
-        default:
-            return ui::Dialog::OnCommand(notifyCode, wParam, control);
-    }
+    if (od::EndButtons(*this, wParam, [this] { Apply(); }) != 0) return 1;
+    return ui::Dialog::OnCommand(notifyCode, wParam, control);
 }
 
 win::LResult CloudsAndVisibilityDialog::OnNotify(int controlId, win::NMHDR* header) {
@@ -516,12 +506,9 @@ win::LResult CloudsAndVisibilityDialog::OnNotify(int controlId, win::NMHDR* head
     const int layer = std::max(baseLayer, IndexIn(kThicknessSpins, controlId));
     if (layer < 0) return 0;
     const int field = baseLayer >= 0 ? kBaseFields[layer] : kThicknessFields[layer];
-    auto* step = reinterpret_cast<win::NMUPDOWN*>(header);
-    const int by = step->iDelta > 0 ? 100 : step->iDelta < 0 ? -100 : 0;
-    ShowNumber(window, field, ParseField(window, field, nullptr) + by);
+    ShowNumber(window, field, ParseField(window, field, nullptr) + 100 * TakeSpinStep(header));
     ClampLayer(layer);
     win::SendDlgItemMessage(window, controlId, win::UDM_SETPOS, 0, win::MAKELPARAM(kSpinCentre, 0));
-    step->iDelta = 0;
     return 0;
 }
 
@@ -567,17 +554,8 @@ int WxBriefingDialog::OnInitDialog(win::HWND dialog) {
 }
 
 int WxBriefingDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
-    switch (win::LOWORD(wParam)) {
-        case win::IDOK:
-            EndDialogWith(window, 1);
-            return 1;
-        case win::IDCANCEL:
-        case ui::kCancelButtonId:
-            EndDialogWith(window, 0);
-            return 1;
-        default:
-            return ui::Dialog::OnCommand(notifyCode, wParam, control);
-    }
+    if (od::EndButtons(*this, wParam, nullptr) != 0) return 1;
+    return ui::Dialog::OnCommand(notifyCode, wParam, control);
 }
 
 }  // namespace planning

@@ -154,6 +154,22 @@ TEST(RouteWeatherDraw, ValuesStayInTheirRangesOverManySeeds) {
     }
 }
 
+TEST(RouteWeatherDraw, OnlyVisualSurfaceWindsAreSometimesCalm) {
+    int calm[2] = {0, 0};
+    for (std::uint32_t seed = 1; seed <= 500; ++seed)
+        for (int ifr : {0, 1}) {
+            core::srand(seed);
+            planning::RouteWeatherRequest q = Route(150.0, 0);
+            q.ifr = ifr;
+            const planning::RouteEnvironment e = planning::GenerateRouteWeather(q).environment;
+            for (const RouteWeatherStation* s : {&e.departure, &e.enRoute, &e.destination})
+                calm[ifr] += s->WsVel == 0 ? 1 : 0;
+        }
+    EXPECT_EQ(calm[1], 0);
+    EXPECT_GT(calm[0], 1500 / 10);  // about one in five of 1,500 stations
+    EXPECT_LT(calm[0], 1500 * 3 / 10);
+}
+
 TEST(RouteWeatherDraw, CruiseAltitudesRoundAndCap) {
     const struct {
         int aircraft, altitude, want;

@@ -3,34 +3,16 @@
 // flights keep and the sky shows.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
-#include "core/ini_file.h"
-#include "support/starter_run.h"
+#include "planning_run.h"
 
 namespace {
 
-class WeatherRun : public ::testing::Test {
+class WeatherRun : public planningtest::ScriptRun {
 protected:
-    void SetUp() override {
-        if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "simrun or the installation is not built";
-    }
-    testsupport::CommandResult Play(const char* script) {
-        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/planning/" + script);
-        EXPECT_TRUE(in) << script;
-        std::string text;
-        for (std::string line; std::getline(in, line);) {
-            for (const char* verb : {"save ", "screenshot "})
-                if (line.rfind(verb, 0) == 0) line = verb + dir.Path(line.substr(std::string(verb).size()));
-            text += line + "\n";
-        }
-        return run.Play(text);
-    }
-    std::int32_t Weather(const char* file, const char* key) {
-        core::IniFile f(dir.Path(file).c_str());
-        return f.GetInt("Weather", key, -9999);
-    }
+    WeatherRun() : ScriptRun("zephlon-weatherrun") {}
+    std::int32_t Weather(const char* file, const char* key) { return Key(file, "Weather", key); }
     // The share of bytes that differ between two screenshots in their top 40 rows (the sky
     // above the horizon).
     double SkyChange(const char* a, const char* b) {
@@ -50,8 +32,6 @@ protected:
         for (std::size_t i = start; i < x.size(); ++i) differ += x[i] != y[i] ? 1 : 0;
         return static_cast<double>(differ) / static_cast<double>(x.size() - start);
     }
-    testsupport::StarterRun run{"zephlon-weatherrun"};
-    const testsupport::TempFolder& dir = run.Dir();
 };
 
 TEST_F(WeatherRun, SurfaceConditionsAreHeldToTheirRangesAndKept) {
@@ -60,7 +40,7 @@ TEST_F(WeatherRun, SurfaceConditionsAreHeldToTheirRangesAndKept) {
     EXPECT_NE(r.out.find("(48 \xB0" "C)"), std::string::npos) << r.out;
     for (const char* flight : {"surface.flt", "cancelled.flt"}) {
         SCOPED_TRACE(flight);
-        EXPECT_EQ(Weather(flight, "baromPressure"), 2815);
+        EXPECT_EQ(Weather(flight, "baromPressure"), 2817);
         EXPECT_EQ(Weather(flight, "surfTemp"), 120);
         EXPECT_EQ(Weather(flight, "swDir"), 270);
         EXPECT_EQ(Weather(flight, "swSpd"), 25);
@@ -94,33 +74,17 @@ TEST_F(WeatherRun, WindsAloftSetOnTheChosenRows) {
 }
 
 TEST_F(WeatherRun, APlanMovingIntoTheEnRouteAreaBringsItsWeather) {
-    const std::int32_t x = [&] {
-        core::IniFile f(dir.Path("Flights/Startup.Flt").c_str());
-        return f.GetInt("Aircraft", "fmPosX", 0);
-    }();
-    const std::int32_t z = [&] {
-        core::IniFile f(dir.Path("Flights/Startup.Flt").c_str());
-        return f.GetInt("Aircraft", "fmPosZ", 0);
-    }();
     // The route runs east with its first two stations 6 and 2 nm behind the aircraft, wherever
     // on the field the wind puts it: with 1-nm radii the second lies in the en-route area.
-    dir.MakeFolders("FlightPlans");
-    std::string plan = "[Settings]\nstCount=4\nstAirc=0\nstAlt=5500\nstPower=65\n[Points]\n";
-    const char* idents[4] = {"KSQL", "OSI", "PYE", "KFAT"};
     const std::int32_t dx[4] = {-3000000, -1000000, 5000000, 10000000};
-    for (int i = 0; i < 4; ++i)
-        plan += "ptIdent" + std::to_string(i) + "=" + idents[i] + "\nptType" + std::to_string(i) + "=" +
-                (i == 0 || i == 3 ? "1" : "2") + "\nptX" + std::to_string(i) + "=" + std::to_string(x + dx[i]) +
-                "\nptY" + std::to_string(i) + "=" + std::to_string(z) + "\n";
     // Departure: light easterly, a few clouds; en route: a strong westerly under a deck from
     // 5,000 to 22,000 ft.
-    plan +=
+    WriteLinePlan("Wx.Pln", dx,
         "[Environ]\nenDepRad=1\nenDestRad=1\n"
         "enDpWsDir=16384\nenDpWsVel=4\nenDpC1Base=3000\nenDpC1Top=3500\nenDpC1Cover=2\n"
         "enErWsDir=49152\nenErWsVel=18\nenErWsTop=914\nenErW1Top=3000\nenErW1Dir=49152\nenErW1Vel=35\n"
         "enErW2Top=6000\nenErW2Dir=45000\nenErW2Vel=50\nenErW3Dir=45000\nenErW3Vel=60\n"
-        "enErC1Base=5000\nenErC1Top=22000\nenErC1Cover=6\n";
-    dir.Write("FlightPlans/Wx.Pln", plan);
+        "enErC1Base=5000\nenErC1Top=22000\nenErC1Cover=6\n");
 
     const testsupport::CommandResult r = Play("plan_weather.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
