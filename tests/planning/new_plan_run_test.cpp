@@ -17,8 +17,10 @@
 
 #include "flight/published_performance.h"
 #include "nav/independent_projection.h"
+#include "nav/map_palette.h"
 #include "plain_ini.h"
-#include "support/starter_run.h"
+#include "support/bmp_pixels.h"
+#include "planning_run.h"
 
 namespace {
 
@@ -89,25 +91,9 @@ void Cruise(int type, double altitude, double power, double* tas, double* flow) 
     }
 }
 
-class NewPlanRun : public ::testing::Test {
+class NewPlanRun : public planningtest::ScriptRun {
 protected:
-    void SetUp() override {
-        if (!testsupport::StarterRun::Built() ||
-            !fs::exists(testsupport::StarterRun::Install() / "Data" / "Sms" / "flp.sms"))
-            GTEST_SKIP() << "simrun or the starter installation is not built";
-    }
-    testsupport::CommandResult Play(const char* script) {
-        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/planning/" + script);
-        EXPECT_TRUE(in) << script;
-        std::string text;
-        for (std::string line; std::getline(in, line);) {
-            if (line.rfind("screenshot ", 0) == 0) line = "screenshot " + dir.Path(line.substr(11));
-            text += line + "\n";
-        }
-        return run.Play(text);
-    }
-    testsupport::StarterRun run{"zephlon-newplan"};
-    const testsupport::TempFolder& dir = run.Dir();
+    NewPlanRun() : ScriptRun("zephlon-newplan") {}
 };
 
 TEST_F(NewPlanRun, SanCarlosToFresnoIsPlannedFinishedAndSaved) {
@@ -116,8 +102,9 @@ TEST_F(NewPlanRun, SanCarlosToFresnoIsPlannedFinishedAndSaved) {
     const testsupport::CommandResult r = Play("new_plan.simrun");
     if (const char* keep = std::getenv("ZEPHLON_KEEP_RUN")) {
         std::ofstream(std::string(keep) + "/trace.txt") << r.out;
+        std::error_code kept;
         for (const char* shot : {"route.bmp", "departure.bmp", "map.bmp", "weather.bmp", "log.bmp"})
-            fs::copy_file(dir.Path(shot), fs::path(keep) / shot, fs::copy_options::overwrite_existing);
+            fs::copy_file(dir.Path(shot), fs::path(keep) / shot, fs::copy_options::overwrite_existing, kept);
     }
     ASSERT_EQ(r.status, 0) << r.out;
     // The route page's starting values, and the route the map page built with Panoche added.
@@ -125,7 +112,19 @@ TEST_F(NewPlanRun, SanCarlosToFresnoIsPlannedFinishedAndSaved) {
     EXPECT_NE(r.out.find("read 1962 Edit \"70%\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("read 1914 ComboBox \"KSQL\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("plan: added PXN (3 nodes)"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("plan: new KSQLtoKFAT.Pln (3 nodes)"), std::string::npos) << r.out;
+    // Finish made it the active, unsaved plan: the aircraft's flight was loaded again.
+    const std::size_t finished = r.out.find("plan: new KSQLtoKFAT.Pln (3 nodes)");
+    ASSERT_NE(finished, std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("flight: loaded", finished), std::string::npos) << r.out;
+
+    // The map shows the route: its two legs drawn in the route colour between the stations.
+    std::ifstream shot(dir.Path("map.bmp"), std::ios::binary);
+    const std::string bmp((std::istreambuf_iterator<char>(shot)), std::istreambuf_iterator<char>());
+    const std::uint32_t routeColour = nav::MapPaletteColours()[nav::kMapRouteColour] & 0xFFFFFF;
+    int routePixels = 0;
+    for (int y = 60; y < 350; ++y)
+        for (int x = 55; x < 545; ++x) routePixels += testsupport::PixelAt(bmp, x, y) == routeColour ? 1 : 0;
+    EXPECT_GT(routePixels, 150);
 
     const fs::path saved = dir.Path("FlightPlans/KSQLtoKFAT.Pln");
     ASSERT_TRUE(fs::exists(saved)) << r.out;
