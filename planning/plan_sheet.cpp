@@ -349,15 +349,18 @@ int NewFlightPlan::Finish() {
     mapPage.RestoreToolbarBrush();
     win::TraceLine("plan: new " + DefaultPlanFileName(*plan) + " (" + std::to_string(plan->nodeCount) +
                    " nodes)");
+    // The pages close first: a field losing the focus may still write into the record.
+    const int r = FakePropertySheet::Finish();
     FreePlanningSheet();
     Cursor(win::IDC_ARROW);
-    return FakePropertySheet::Finish();
+    return r;
 }
 
 int NewFlightPlan::Cancel() {
     mapPage.RestoreToolbarBrush();
+    const int r = FakePropertySheet::Cancel();
     FreePlanningSheet();
-    return FakePropertySheet::Cancel();
+    return r;
 }
 
 void RunNewFlightPlan(win::HWND parent) {

@@ -225,3 +225,25 @@ TEST_F(PlanSheetTest, StationToolsFillThePlanToSixtyFourAndTheRouteFollowsNewAir
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PlanSheetTest, CancelWhileARadiusIsBeingTypedFreesEverything) {
+    Play({[&] { Next(); },
+          [&] { Next(); },
+          [&] { Next(); },
+          [&] { Next(); },
+          [&] {
+              // The departure radius has the focus, typed into, when the user cancels.
+              const win::HWND radius = win::GetDlgItem(Page(), 1965);
+              win::SetFocus(radius);
+              win::SetWindowText(radius, "75");
+              win::PostMessage(sheet->window, win::WM_COMMAND, ui::kCancelButtonId, 0);
+          }});
+    sheet->DoModal(parent);
+    EXPECT_FALSE(planning::thePlanningRecord);
+    EXPECT_FALSE(planning::theWorkingFlightPlan);
+    EXPECT_FALSE(planning::theNavLog);
+}
+
+}  // namespace
