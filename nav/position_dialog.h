@@ -28,6 +28,10 @@ private:
 
 // The map's layer switch behind a layer button (5001 to 5007); null for any other command.
 std::uint32_t MapView::*MapLayerOf(int command);
+// The pointer's latitude and longitude (theMapView's cursor) in the readouts under the map.
+void ShowMapPointer(win::HWND dialog);
+// The end of a map dialog's mouse handling over the map: the arrow, the message taken (1).
+int TakeMapMouse(win::HWND dialog);
 // A map toolbar's tip (TTN_NEEDTEXT): the resource library's string of the button's id, at most
 // 30 characters; other notifications are left alone.
 void AnswerMapToolTip(win::NMHDR* header);

@@ -211,13 +211,17 @@ void FlightPlanMap::OnPageActivate(win::HWND, int) {
     UpdateStationButtons();
 }
 
+// The one station of a shown layer at the map control's point (none without a working plan).
+std::unique_ptr<nav::MapHitItem> FlightPlanMap::StationAt(int x, int y) {
+    if (!theWorkingFlightPlan) return nullptr;
+    nav::theMapView.cursorX = x;
+    nav::theMapView.cursorY = y;
+    return nav::theMapView.CollectItemsAt();
+}
+
 int FlightPlanMap::AddStationAt(int x, int y) {
-    nav::MapView& map = nav::theMapView;
     FlightPlan* plan = theWorkingFlightPlan.get();
-    if (plan == nullptr) return 0;
-    map.cursorX = x;
-    map.cursorY = y;
-    const std::unique_ptr<nav::MapHitItem> item = map.CollectItemsAt();
+    const std::unique_ptr<nav::MapHitItem> item = StationAt(x, y);
     if (!item || plan->InsertNode(item->kind, item->ident, plan->currentNode + 1) == 0) return 0;
     Redraw();
     EndStationTool(kAddStationButton);
@@ -228,12 +232,8 @@ int FlightPlanMap::AddStationAt(int x, int y) {
 }
 
 int FlightPlanMap::DeleteStationAt(int x, int y) {
-    nav::MapView& map = nav::theMapView;
     FlightPlan* plan = theWorkingFlightPlan.get();
-    if (plan == nullptr) return 0;
-    map.cursorX = x;
-    map.cursorY = y;
-    const std::unique_ptr<nav::MapHitItem> item = map.CollectItemsAt();
+    const std::unique_ptr<nav::MapHitItem> item = StationAt(x, y);
     if (!item) return 0;
     FlightPlanNode wanted;
     wanted.ident = item->ident.substr(0, 7);
@@ -331,16 +331,12 @@ int FlightPlanMap::OnSetCursor(win::HWND dialog, win::WParam wParam, win::LParam
             if (map.dragging) map.EndDrag();
             break;
         case win::WM_MOUSEMOVE:
-            map.ShowCursorPosition(p.x, p.y);
-            win::InvalidateRect(win::GetDlgItem(dialog, nav::kLatitudeReadoutId), nullptr, true);
-            win::InvalidateRect(win::GetDlgItem(dialog, nav::kLongitudeReadoutId), nullptr, true);
+            nav::ShowMapPointer(dialog);
             break;
         default:
             break;
     }
-    win::SetCursor(win::LoadCursor(win::HINSTANCE{}, win::IDC_ARROW));
-    win::SetWindowLong(dialog, win::DWL_MSGRESULT, 1);
-    return 1;
+    return nav::TakeMapMouse(dialog);
 }
 
 win::LResult FlightPlanMap::OnCtlColorStatic(win::HWND dialog, win::HDC dc, win::HWND control) {

@@ -10,6 +10,10 @@
 #include "ui/owner_draw_list_view.h"
 #include "ui/property_sheets.h"
 
+namespace nav {
+struct MapHitItem;
+}
+
 namespace planning {
 
 class FlightPlan;
@@ -51,6 +55,7 @@ public:
     win::HWND toolbar;
 
 private:
+    std::unique_ptr<nav::MapHitItem> StationAt(int x, int y);
     void DrawRoute();
     void Redraw();
     void SetButton(int id, bool enabled);
