@@ -36,15 +36,10 @@ struct Canvas {
 }  // namespace
 
 void GpsDisplay::DrawPage() {
-    page.assign(static_cast<std::size_t>(width) * height, colors[kBgnFill]);
+    DrawFrame(true);
     Canvas canvas{page, width, height};
-    // The frame: the bezel's borders, or a one-pixel outline without one.
-    const std::uint8_t frame = colors[kInfText];
     const int bl = std::max(1, borderLeft), br = std::max(1, borderRight);
     const int bt = std::max(1, borderTop), bb = std::max(1, borderBottom);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            if (x < bl || x >= width - br || y < bt || y >= height - bb) canvas.Put(x, y, frame);
 
     const flight::FlightModelState& s = flight::theFlightModelState;
     const double heading = s.fmHead * 2.0 * M_PI / 65536.0;
@@ -83,7 +78,7 @@ void GpsDisplay::Update(gfx::GFXSurface* target, const std::array<GpsRgb, 256>* 
         page.size() != static_cast<std::size_t>(width) * height) {
         redrawNow = false;
         nextRedraw = nowMs + 500;
-        DrawPage();
+        Redraw();
     }
     if (target == nullptr || target->AcquireLock() == 0) return;
     const int right = std::min(x + width, target->width);
