@@ -408,7 +408,9 @@ void GpsDisplay::DrawMenuPage() {
     const int lineHeight = std::max(7, font != nullptr ? font->cellHeight : 0) + 3;
     const int left = bezel.left + 3, right = width - bezel.right - 3;
     int py = bezel.top + 2;
-    const char* title = kMenuTitles[std::clamp(mode, 0, 2)];
+    const char* title = mode == 1 && !(planActive && leg != 0)
+                            ? "Navigation Info."
+                            : kMenuTitles[std::clamp(mode, 0, 2)];
     MenuText((width - MenuTextWidth(title)) / 2, py, title, ink);
     py += lineHeight;
     for (int px = left; px <= right; ++px)
