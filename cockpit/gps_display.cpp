@@ -82,6 +82,7 @@ void GpsDisplay::Load(int aircraftType) {
         shown = false;
         return;
     }
+    LoadArt();
     if (!shown) {
         core::IniFile& ini = core::theIniFile;
         const int h = ini.GetInt("GPS", "DisplayH", height);
