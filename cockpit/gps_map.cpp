@@ -144,17 +144,27 @@ void GpsDisplay::SetPageState(int newMode, int newPage, int newCategory, int new
 
 int GpsDisplay::NearestItem(int cat) {
     const flight::FlightModelState& s = flight::theFlightModelState;
-    const int count = CountOf(cat);
-    int best = -1;
-    double bestDistance = 0.0;
-    for (int i = 0; i < count; ++i) {
-        const double dx = static_cast<double>(PositionOf(cat, i, true)) - s.fmPosX;
-        const double dz = static_cast<double>(PositionOf(cat, i, false)) - s.fmPosZ;
-        const double d = dx * dx + dz * dz;
-        // A later item wins only when strictly nearer.
-        if (best < 0 || d < bestDistance) best = i, bestDistance = d;
+    const auto scan = [&](const auto& table) {
+        int best = -1, i = 0;
+        double bestDistance = 0;
+        for (const auto& row : table) {
+            const double dx = static_cast<double>(std::int64_t{row.x} - s.fmPosX);
+            const double dz = static_cast<double>(std::int64_t{row.z} - s.fmPosZ);
+            const double d = dx * dx + dz * dz;
+            // A later item wins only when strictly nearer.
+            if (best < 0 || d < bestDistance) best = i, bestDistance = d;
+            ++i;
+        }
+        return best;
+    };
+    const nav::NavDatabase& db = nav::theNavDatabase;
+    switch (cat) {
+        case 0: return scan(db.airports);
+        case 1: return scan(db.vors);
+        case 2: return scan(db.ndbs);
+        case 3: return scan(db.waypoints);
+        default: return -1;
     }
-    return best;
 }
 
 const GpsAirport& GpsDisplay::Airport(int index) {

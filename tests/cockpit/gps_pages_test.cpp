@@ -19,6 +19,8 @@
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "support/golden_image.h"
+#include "world/airport_objects.h"
+#include "world/airport_records.h"
 #include "installed_art.h"
 
 namespace {
@@ -334,6 +336,27 @@ TEST_F(GpsGolden, HeadingUpInTheNearestMode) {
     EXPECT_GT(Count(image, cockpit::kPlnIcon), 8);
     ASSERT_EQ(gps.BoxLines().size(), 1u);
     EXPECT_EQ(gps.BoxLines()[0].substr(0, 7), "300 TRK");
+}
+
+TEST_F(GpsGolden, ObstaclesNearTheCentreWhenTheirLayerIsOn) {
+    // Two masts near the field and one far away; only the near ones are drawn, and only with the
+    // obstacle layer on.
+    static world::AirportObjectDatabase objects;
+    const auto mast = [](double milesEast) {
+        world::ObstacleRecord o;
+        o.x = world::kWorldOriginX + static_cast<std::int32_t>(milesEast * kUnitsPerMile * 0.009941939075797343);
+        o.z = world::kWorldOriginZ;
+        return o;
+    };
+    objects.SetRecords({}, {}, {mast(0.5), mast(-0.8), mast(60.0)});
+    theGpsSources.airportObjects = [] { return static_cast<const world::AirportObjectDatabase*>(&objects); };
+    gps.SetScale(4.0);
+    gps.SetPageState(2, 8, 0, -1, 0x100);
+    const int without = Count(Picture(), cockpit::kObsIcon);
+    gps.SetPageState(2, 8, 0, -1, 0x500);
+    const int with = Count(Picture(), cockpit::kObsIcon);
+    EXPECT_GE(with - without, 2 * 8);
+    EXPECT_LE(with - without, 2 * 20);
 }
 
 }  // namespace
