@@ -92,13 +92,6 @@ GpsBezel CutGpsBezel(const std::uint8_t* pixels, int width, int height, int stri
 
 GpsDisplay::~GpsDisplay() = default;
 
-void GpsDisplay::LoadArt() {
-    core::ResourceVolume& volume = core::thePanelVolume;
-    if (!smallFont) smallFont = volume.LoadFont("gps5.pft");
-    if (!largeFont) largeFont = volume.LoadFont("gps7.pft");
-    if (!symbolFont) symbolFont = volume.LoadFont("gpsSymbl.pft");
-}
-
 void GpsDisplay::LoadBezel(int aircraftType) {
     core::ResourceVolume& volume = core::thePanelVolume;
     const int t = aircraftType >= 0 && aircraftType < 5 ? aircraftType : 0;

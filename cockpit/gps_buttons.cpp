@@ -11,6 +11,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/font.h"
 #include "nav/nav_database.h"
+#include "planning/planning_services.h"
 
 namespace cockpit {
 
@@ -86,31 +87,11 @@ int GpsDisplay::ItemCount(int cat) {
     }
 }
 
-int GpsDisplay::NearestItem(int cat) {
-    const nav::NavDatabase& db = nav::theNavDatabase;
-    const flight::FlightModelState& s = flight::theFlightModelState;
-    int best = -1;
-    double bestD = 0;
-    auto consider = [&](int i, std::int32_t ix, std::int32_t iz) {
-        const double dx = static_cast<double>(ix) - s.fmPosX;
-        const double dz = static_cast<double>(iz) - s.fmPosZ;
-        const double d = dx * dx + dz * dz;
-        if (best < 0 || d < bestD) best = i, bestD = d;
-    };
-    const int n = ItemCount(cat);
-    for (int i = 0; i < n; ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        if (cat == 0) consider(i, db.airports[k].x, db.airports[k].z);
-        if (cat == 1) consider(i, db.vors[k].x, db.vors[k].z);
-        if (cat == 2) consider(i, db.ndbs[k].x, db.ndbs[k].z);
-        if (cat == 3) consider(i, db.waypoints[k].x, db.waypoints[k].z);
-    }
-    return best;
-}
-
-void GpsDisplay::SetFlightPlan(bool active, int waypointCount) {
-    planActive = active;
-    planWaypoints = std::max(0, waypointCount);
+int GpsDisplay::PlanWaypoints() {
+    const planning::FlightPlan* plan = theGpsSources.flightPlan();
+    return plan != nullptr && plan->active != 0 && plan->nodeCount > 0
+               ? std::min(plan->nodeCount, planning::kMaxPlanNodes)
+               : 0;
 }
 
 void GpsDisplay::SelectItem(int index) {
@@ -124,14 +105,14 @@ void GpsDisplay::PressButton(int id) {
     redrawNow = true;
     switch (id) {
         case kGpsWaypoint:
-            leg = -1;
+            legSelection = -1;
             WaypointMode(id);
             break;
         case kGpsNavigation:
             NavigationMode(id);
             break;
         case kGpsNearest:
-            leg = -1;
+            legSelection = -1;
             NearestMode(id);
             break;
         case kGpsZoomOut:
@@ -142,10 +123,10 @@ void GpsDisplay::PressButton(int id) {
             break;
         default:
             if (id == kGpsMenu) {
-                if (!menuOpen || leg != 0)
+                if (!menuOpen || legSelection != 0)
                     menuOpen = !menuOpen;
                 else
-                    leg = -1;  // the navigation menu shows its default leg
+                    legSelection = -1;  // the navigation menu shows its default leg
             }
             if (mode == 0) WaypointMode(id);
             if (mode == 1) NavigationMode(id);
@@ -217,26 +198,26 @@ void GpsDisplay::NavigationMode(int id) {
         case kGpsNavigation:
             if (mode == 1) return;
             menuLine = 0;
-            leg = 0;
+            legSelection = 0;
             SwitchMode(1);
             return;
         case kGpsMenu:
-            if (!menuOpen || (leg != 0 && !planActive)) {
-                leg = 0;
+            if (!menuOpen || (legSelection != 0 && PlanWaypoints() == 0)) {
+                legSelection = 0;
                 menuOpen = false;
             }
             return;
         case kGpsUp:
         case kGpsDown:
-            if (leg == 0) menuLine = Wrap(menuLine + step, 6);
+            if (legSelection == 0) menuLine = Wrap(menuLine + step, 6);
             return;
         case kGpsLeft:
         case kGpsRight:
-            if (leg == 0) {
+            if (legSelection == 0) {
                 ToggleLayer(kNavigationMenu[menuLine].flag, &navLayers);
                 layers = navLayers | 0x100;
-            } else if (planActive) {
-                leg = std::clamp(leg + step, 1, planWaypoints + 1);
+            } else if (PlanWaypoints() > 0) {
+                legSelection = std::clamp(legSelection + step, 1, PlanWaypoints() + 1);
             }
             return;
         default:
@@ -280,7 +261,7 @@ void GpsDisplay::SwitchMode(int newMode) {
     identCursor = -1;
     if (newMode == 1) {
         mode = 1;
-        ApplyPage(!planActive || planWaypoints == 0 ? 4 : 5);
+        ApplyPage(PlanWaypoints() > 0 ? 5 : 4);
         return;
     }
     if (pageNumber > 3) pageNumber = category;
@@ -298,7 +279,8 @@ void GpsDisplay::ApplyPage(int newPage) {
         if (newPage != selectedCategory) selected = -1;
         selectedCategory = category = newPage;
         if (selected < 0) selected = NearestItem(newPage);
-        if (mode == 0) SetScale(4.0);
+        // Mode 0 frames an airport (a range of 0 without its record leaves the range).
+        if (mode == 0) SetScale(newPage == 0 ? AirportFrameRange(selected) : 4.0);
         if (mode == 2) pageNumber = 8;
     } else if (newPage >= 4 && newPage <= 7) {
         if (mode != 1) return;
@@ -408,7 +390,7 @@ void GpsDisplay::DrawMenuPage() {
     const int lineHeight = std::max(7, font != nullptr ? font->cellHeight : 0) + 3;
     const int left = bezel.left + 3, right = width - bezel.right - 3;
     int py = bezel.top + 2;
-    const char* title = mode == 1 && !(planActive && leg != 0)
+    const char* title = mode == 1 && !(PlanWaypoints() > 0 && legSelection != 0)
                             ? "Navigation Info."
                             : kMenuTitles[std::clamp(mode, 0, 2)];
     MenuText((width - MenuTextWidth(title)) / 2, py, title, ink);
@@ -449,14 +431,35 @@ void GpsDisplay::DrawMenuPage() {
     };
     const Menu& menu = kMenus[std::clamp(mode, 0, 2)];
     if (mode == 1) {
-        line("Flight Plan Active", planActive ? "YES" : "NO", false, -1);
-        if (leg != 0 && planActive) {
-            char text[16];
-            std::snprintf(text, sizeof text, "%d", std::max(leg, 1));
-            line("Leg:", text, true, -1);
+        const int count = PlanWaypoints();
+        line("Flight Plan Active", count > 0 ? "YES" : "NO", false, -1);
+        const planning::FlightPlan* plan = theGpsSources.flightPlan();
+        if (legSelection != 0 && count > 0 && plan != nullptr) {
+            // An invalid leg: the first on the departure page, the last on the arrival page,
+            // else the one after the current.
+            if (legSelection < 0 || legSelection > count + 1)
+                legSelection = pageNumber == 5   ? 1
+                               : pageNumber == 7 ? count + 1
+                                                 : plan->currentNode + 2;
+            legSelection = std::clamp(legSelection, 1, count + 1);
+            const auto ident = [&](int i) {
+                return plan->nodes[static_cast<std::size_t>(std::clamp(i, 0, count - 1))].ident;
+            };
+            std::string text;
+            if (legSelection == 1)
+                text = "Departure " + ident(0);
+            else if (legSelection >= count)
+                text = "Arrival " + ident(count - 1);
+            else
+                text = ident(legSelection - 2) + " -> " + ident(legSelection - 1);
+            char number[16];
+            std::snprintf(number, sizeof number, "%d", legSelection);
+            line("Leg:", number, true, -1);
+            line(text.c_str(), "", false, -1);
+            line("ID:", ident(std::min(legSelection - 1, count - 1)), false, -1);
             return;
         }
-        if (leg != 0) leg = 0;
+        legSelection = 0;
     }
     for (int i = 0; i < menu.count; ++i) {
         const MenuEntry& l = menu.lines[i];

@@ -97,10 +97,7 @@ void GpsDisplay::Load(int aircraftType) {
     shown = true;
     SetScale(range);
     // The mode's page again, so that the layout follows the new size.
-    if (mode == 1)
-        ApplyPage(pageNumber);
-    else
-        ApplyPage(pageNumber > 3 ? category : pageNumber);
+    ApplyPage(pageNumber);
     LayoutButtons();
 }
 

@@ -8,6 +8,7 @@
 #include "cockpit/gps_display.h"
 #include "flight/flight_model_state.h"
 #include "nav/nav_database.h"
+#include "planning/planning_services.h"
 
 namespace {
 
@@ -132,10 +133,19 @@ TEST(GpsBezel, StripPressesButtonsAndShowsThemOnce) {
     g.SaveGpsWindowRect();
 }
 
-// The world: VORs round the aircraft.
+planning::FlightPlan thePlan;
+bool thePlanActive = false;
+
+// The world: VORs and airports round the aircraft, and a flight plan when asked.
 class GpsButtons : public ::testing::Test {
 protected:
     void SetUp() override {
+        saved = cockpit::theGpsSources;
+        cockpit::theGpsSources.flightPlan = [] {
+            return thePlanActive ? &thePlan : static_cast<const planning::FlightPlan*>(nullptr);
+        };
+        cockpit::theGpsSources.readSms = [](std::uint32_t, std::uint8_t*, int) { return 0; };
+        thePlanActive = false;
         nav::theNavDatabase.Clear();
         const char* vors[] = {"ABC", "ABD", "ABA", "ACX", "AB", "ABCE", "ABCD", "ZZZ", "ABB"};
         int i = 0;
@@ -154,7 +164,10 @@ protected:
         flight::theFlightModelState.fmPosX = 0;
         flight::theFlightModelState.fmPosZ = 0;
     }
-    void TearDown() override { nav::theNavDatabase.Clear(); }
+    void TearDown() override {
+        nav::theNavDatabase.Clear();
+        cockpit::theGpsSources = saved;
+    }
     static int Find(const char* ident) {
         for (int i = 0; i < GpsDisplay::ItemCount(1); ++i)
             if (GpsDisplay::Ident(1, i) == ident) return i;
@@ -165,6 +178,7 @@ protected:
             g.PressButton(id);
     }
     GpsDisplay g;
+    cockpit::GpsSources saved{};
 };
 
 using namespace cockpit;
@@ -274,7 +288,9 @@ TEST_F(GpsButtons, NavigationLegsNeedAFlightPlan) {
     Press({kGpsMenu});  // the default leg, but no plan: the menu closes
     EXPECT_FALSE(g.MenuOpen());
     EXPECT_EQ(g.Leg(), 0);
-    g.SetFlightPlan(true, 3);
+    thePlan.active = 1;
+    thePlan.nodeCount = 3;
+    thePlanActive = true;
     Press({kGpsMenu, kGpsMenu});
     EXPECT_TRUE(g.MenuOpen());
     EXPECT_EQ(g.Leg(), -1);

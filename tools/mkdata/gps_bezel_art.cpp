@@ -30,7 +30,7 @@ constexpr GpsBezelGeometry Geometry(int l, int r, int t, int b, int bw, int bh) 
 }
 
 const Style kStyles[5] = {
-    {Geometry(10, 10, 16, 26, 20, 14), Ink::Grey, Ink::GreyLight, Ink::GreyDark, Ink::FaceLight,
+    {Geometry(10, 10, 16, 26, 20, 14), Ink::GreyLight, Ink::White, Ink::Grey, Ink::FaceLight,
      Ink::Face, Ink::GreyDark, Ink::Black, Ink::White},
     {Geometry(9, 9, 14, 26, 20, 14), Ink::GreyDark, Ink::Grey, Ink::Face, Ink::Black, Ink::Face,
      Ink::FaceLight, Ink::Black, Ink::White},
@@ -100,9 +100,11 @@ std::unique_ptr<gfx::GFXBitmap> DrawGpsBezel(int type) {
     const int il = g.left, it = g.top, ir = g.width - 1 - g.right, ib = g.height - 1 - g.bottom;
     c.Fill(il - 1, it - 1, ir + 1, ib + 1, k(s.dark));
     c.Fill(il, it, ir, ib, 0);
-    // Screws in the top corners.
-    c.Disc(g.left / 2.0, g.top / 2.0, 2.2, k(s.dark));
-    c.Disc(g.width - g.right / 2.0, g.top / 2.0, 2.2, k(s.dark));
+    // Slotted screws in the top corners.
+    for (const double cx : {g.left / 2.0, g.width - g.right / 2.0}) {
+        c.Disc(cx, g.top / 2.0, 3.0, k(s.dark));
+        c.Line(cx - 2, g.top / 2.0 + 1, cx + 2, g.top / 2.0 - 1, 1, k(s.light));
+    }
     // The pairs, row by row.
     int y = it + 1;
     for (int piece = 0; piece < 3; ++piece) {

@@ -105,6 +105,7 @@ int MakeGroundSchoolInto(const std::string& dataDir,
                          const std::function<void(const std::string&, Bytes)>& put, bool slidesOnly,
                          std::string* error);
 int MakePlans(Installation& installation, std::string* error);
+int MakeGpsArt(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
@@ -136,6 +137,7 @@ inline constexpr Module kModules[] = {
     {"plans", MakePlans},
     {"pilots", MakePilots},
     {"lessons", MakeLessons},
+    {"gps art", MakeGpsArt},
 };
 
 // Small helpers shared by the modules.
