@@ -109,6 +109,7 @@ void GpsDisplay::SaveGpsWindowRect() {
     smallFont.reset();
     largeFont.reset();
     symbolFont.reset();
+    gpsPalette.reset();
     bezel = GpsBezel{};
     bezelType = -1;
     if (!wasShown) return;

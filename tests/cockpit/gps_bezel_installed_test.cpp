@@ -60,6 +60,26 @@ TEST(GpsBezelInstalled, EachBezelMeasuresToItsDrawing) {
     }
 }
 
+// Type 5 has no bezel of its own and shows the C172's; a panel folder without bezels gives
+// borders 0.
+TEST(GpsBezelInstalled, TypeFiveAndMissingBezels) {
+    if (!std::filesystem::exists(Install() + "/Art/Panel.Vol"))
+        GTEST_SKIP() << "no starter installation";
+    core::thePanelVolume.SetNames((Install() + "/Art/Panel.Vol").c_str(),
+                                  (Install() + "/Art/Panel").c_str(), 0);
+    GpsDisplay g;
+    g.LoadBezel(5);
+    EXPECT_EQ(g.Bezel().left, 10);
+    EXPECT_EQ(g.Bezel().bottom, 26);
+    g.LoadBezel(2);
+    EXPECT_EQ(g.Bezel().top, 18);
+    core::thePanelVolume.SetNames(nullptr, (Install() + "/NoSuchFolder").c_str(), 0);
+    g.LoadBezel(4);
+    EXPECT_EQ(g.Bezel().left, 0);
+    EXPECT_EQ(g.Bezel().images[6].w, 0);
+    core::thePanelVolume.SetNames("Art\\Panel.Vol", "Art\\Panel", 0);
+}
+
 TEST(GpsBezelInstalled, C172FrameAndButtonsGolden) {
     if (!std::filesystem::exists(Install() + "/Art/Panel.Vol"))
         GTEST_SKIP() << "no starter installation";

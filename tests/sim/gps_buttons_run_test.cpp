@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/ini_file.h"
+#include "support/bmp_pixels.h"
 #include "support/starter_run.h"
 
 namespace {
@@ -17,25 +18,7 @@ using testsupport::StarterRun;
 
 struct Shot {
     std::string bmp;
-    // The screenshot's pixel as 0xRRGGBB (8-bit with its palette, or 24/32-bit).
-    std::uint32_t At(int x, int y) const {
-        auto u32 = [&](std::size_t at) {
-            std::uint32_t v = 0;
-            for (int i = 3; i >= 0; --i)
-                v = v << 8 | static_cast<std::uint8_t>(bmp[at + i]);
-            return v;
-        };
-        auto byte = [&](std::size_t at) {
-            return std::uint32_t{static_cast<std::uint8_t>(bmp[at])};
-        };
-        const std::uint32_t offset = u32(10), width = u32(18), height = u32(22);
-        const std::uint32_t bits = u32(28) & 0xFFFF;
-        const std::size_t stride = (width * bits / 8 + 3) & ~3u;
-        std::size_t at = offset + (height - 1 - static_cast<std::size_t>(y)) * stride +
-                         static_cast<std::size_t>(x) * bits / 8;
-        if (bits == 8) at = 54 + 4 * static_cast<std::size_t>(byte(at));
-        return byte(at + 2) << 16 | byte(at + 1) << 8 | byte(at);
-    }
+    [[nodiscard]] std::uint32_t At(int x, int y) const { return testsupport::PixelAt(bmp, x, y); }
     // Pixels of a box whose colour is green (a pressed button's label).
     int Green(int left, int top, int right, int bottom) const {
         int n = 0;
