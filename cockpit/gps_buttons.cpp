@@ -128,9 +128,12 @@ void GpsDisplay::PressButton(int id) {
                 else
                     legSelection = -1;  // the navigation menu shows its default leg
             }
-            if (mode == 0) WaypointMode(id);
-            if (mode == 1) NavigationMode(id);
-            if (mode == 2) NearestMode(id);
+            if (mode == 0)
+                WaypointMode(id);
+            else if (mode == 1)
+                NavigationMode(id);
+            else
+                NearestMode(id);
             break;
     }
     if (id > 5) highlight = id;

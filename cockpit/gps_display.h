@@ -228,7 +228,7 @@ public:
     void PressButton(int id);
     void SwitchMode(int newMode);
     void ApplyPage(int newPage);
-    // The category's item with the given identifier start, for the identifier entry.
+    // Selects an item of the current category (the identifier entry's choice).
     void SelectItem(int index);
     // ---- the pages ----
     // Loads the fonts "gps5.pft", "gps7.pft", "gpsSymbl.pft" and the palette "gps.pal" from the
