@@ -15,30 +15,8 @@ namespace {
 
 using testsupport::StarterRun;
 
-struct Rgb {
-    int r, g, b;
-};
-
-// A screenshot's pixel (8-bit with its colour table, or 24/32-bit).
-Rgb Pixel(const std::string& bmp, int x, int y) {
-    auto u32 = [&](std::size_t at) {
-        std::uint32_t v = 0;
-        for (int i = 3; i >= 0; --i)
-            v = v << 8 | static_cast<std::uint8_t>(bmp[at + static_cast<std::size_t>(i)]);
-        return v;
-    };
-    auto byte = [&](std::size_t at) { return static_cast<int>(static_cast<std::uint8_t>(bmp[at])); };
-    const std::uint32_t offset = u32(10), width = u32(18), height = u32(22);
-    const int bits = static_cast<int>(u32(28) & 0xFFFF);
-    const std::size_t stride = (width * static_cast<std::uint32_t>(bits) / 8 + 3) & ~3u;
-    const std::size_t at = offset + (height - 1 - static_cast<std::size_t>(y)) * stride +
-                           static_cast<std::size_t>(x * bits / 8);
-    if (bits == 8) {
-        const std::size_t entry = 54 + 4 * static_cast<std::size_t>(byte(at));
-        return {byte(entry + 2), byte(entry + 1), byte(entry)};
-    }
-    return {byte(at + 2), byte(at + 1), byte(at)};
-}
+using Rgb = testsupport::ScreenRgb;
+constexpr auto Pixel = testsupport::ScreenshotPixel;
 
 template <class Test>
 int CountIn(const std::string& bmp, int x0, int y0, int x1, int y1, Test&& test) {

@@ -17,30 +17,8 @@ namespace {
 using testsupport::SavedValue;
 using testsupport::StarterRun;
 
-struct Rgb {
-    int r, g, b;
-};
-// The colour of a screenshot's pixel (8-bit with its palette, or 24/32-bit).
-Rgb Pixel(const std::string& bmp, int x, int y) {
-    auto u32 = [&](std::size_t at) {
-        std::uint32_t v = 0;
-        for (int i = 3; i >= 0; --i)
-            v = v << 8 | static_cast<std::uint8_t>(bmp[at + i]);
-        return v;
-    };
-    auto byte = [&](std::size_t at) {
-        return static_cast<int>(static_cast<std::uint8_t>(bmp[at]));
-    };
-    const std::uint32_t offset = u32(10), width = u32(18), height = u32(22);
-    const int bits = static_cast<int>(u32(28) & 0xFFFF);
-    const std::size_t stride = (width * bits / 8 + 3) & ~3u;
-    const std::size_t at = offset + (height - 1 - y) * stride + x * bits / 8;
-    if (bits == 8) {
-        const std::size_t entry = 54 + 4 * static_cast<std::size_t>(byte(at));
-        return {byte(entry + 2), byte(entry + 1), byte(entry)};
-    }
-    return {byte(at + 2), byte(at + 1), byte(at)};
-}
+using Rgb = testsupport::ScreenRgb;
+constexpr auto Pixel = testsupport::ScreenshotPixel;
 
 // A NavAids value as a number ("118.15" or 11815 alike).
 double Frequency(const std::string& flight, const std::string& key) {
