@@ -101,6 +101,7 @@ void GpsDisplay::SaveGpsWindowRect() {
     shown = false;
     loadedType = -1;
     moving = resizing = false;
+    ReleaseArt();
     if (!wasShown) return;
     core::IniFile& ini = core::theIniFile;
     ini.PutInt("GPS", "DisplayX", x);

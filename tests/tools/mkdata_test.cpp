@@ -229,7 +229,7 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                     EXPECT_LE(b->width, 256) << n;
                 }
                 volume.CloseFile();
-            } else if (n == "world.pal") {
+            } else if (n == "world.pal" || n == "gps.pal") {
                 EXPECT_NE(volume.LoadPalette(n, 0), nullptr);
             } else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".pal") == 0) {
                 // A text palette: three header lines and ten static colours, then the 64 panel
