@@ -220,7 +220,7 @@ private:
     int pageNumber = 8;
     int category = 0;
     int selected = -1;
-    std::uint32_t layers = 0x10F;
+    std::uint32_t layers = 0x101;
     std::int32_t centreX = 0;
     std::int32_t centreZ = 0;
     GpsWaypointSlot fromSlot;
