@@ -106,10 +106,7 @@ void GpsDisplay::SaveGpsWindowRect() {
     shown = false;
     loadedType = -1;
     moving = resizing = false;
-    smallFont.reset();
-    largeFont.reset();
-    symbolFont.reset();
-    gpsPalette.reset();
+    ReleaseArt();
     bezel = GpsBezel{};
     bezelType = -1;
     if (!wasShown) return;

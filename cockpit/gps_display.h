@@ -235,6 +235,9 @@ public:
     // panel volume, each only while missing; a font that does not load leaves its texts
     // undrawn, and without the symbols each item is a small cross.
     void LoadArt();
+    // Frees the fonts, the palette and the kept airport records (when the display is hidden
+    // and at exit, before the bitmaps' store goes).
+    void ReleaseArt();
     void SetFonts(std::unique_ptr<gfx::GFXFont> small, std::unique_ptr<gfx::GFXFont> large,
                   std::unique_ptr<gfx::GFXFont> symbols);
     // Mode 0 waypoint, 1 navigation, 2 nearest; page 0..3 a category (airports, VORs, NDBs,
@@ -325,7 +328,7 @@ private:
     int pageNumber = 8;
     int category = 0;
     int selected = -1;
-    std::uint32_t layers = 0x10F;
+    std::uint32_t layers = 0x101;
     std::int32_t centreX = 0;
     std::int32_t centreZ = 0;
     GpsWaypointSlot fromSlot;

@@ -124,6 +124,14 @@ void GpsDisplay::LoadArt() {
     if (!gpsPalette) gpsPalette = volume.LoadPalette("gps.pal", 0);
 }
 
+void GpsDisplay::ReleaseArt() {
+    smallFont.reset();
+    largeFont.reset();
+    symbolFont.reset();
+    gpsPalette.reset();
+    airportCache.clear();
+}
+
 void GpsDisplay::SetFonts(std::unique_ptr<gfx::GFXFont> small, std::unique_ptr<gfx::GFXFont> large,
                           std::unique_ptr<gfx::GFXFont> symbols) {
     smallFont = std::move(small);

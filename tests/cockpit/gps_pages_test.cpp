@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cockpit/gps_display.h"
+#include "core/ini_file.h"
 #include "core/resource_volume.h"
 #include "flight/flight_model_state.h"
 #include "gfx/font.h"
@@ -271,6 +272,8 @@ protected:
         gps.SetFonts(std::move(small), std::move(large), std::move(symbols));
         gps.SetWindowRect(0, 0, 256, 256);
         gps.SetBorders(12, 12, 16, 24);
+        // The default colours, whatever an earlier test left in the settings.
+        core::theIniFile.DeleteSection("GPSColors");
         gps.LoadColors(1, &colours);
     }
 

@@ -1,7 +1,7 @@
 // The GPS window in the running program, driven by the committed script beside this test over
 // the starter flight at San Carlos: the user's own colours for runways and texts are kept and
 // used, the field's runway shows in its colour once zoomed in, the box below the map is written,
-// and the intersections round the field are on the map.
+// and the airports round the field are on the map.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -15,30 +15,8 @@ namespace {
 
 using testsupport::StarterRun;
 
-struct Rgb {
-    int r, g, b;
-};
-
-// A screenshot's pixel (8-bit with its colour table, or 24/32-bit).
-Rgb Pixel(const std::string& bmp, int x, int y) {
-    auto u32 = [&](std::size_t at) {
-        std::uint32_t v = 0;
-        for (int i = 3; i >= 0; --i)
-            v = v << 8 | static_cast<std::uint8_t>(bmp[at + static_cast<std::size_t>(i)]);
-        return v;
-    };
-    auto byte = [&](std::size_t at) { return static_cast<int>(static_cast<std::uint8_t>(bmp[at])); };
-    const std::uint32_t offset = u32(10), width = u32(18), height = u32(22);
-    const int bits = static_cast<int>(u32(28) & 0xFFFF);
-    const std::size_t stride = (width * static_cast<std::uint32_t>(bits) / 8 + 3) & ~3u;
-    const std::size_t at = offset + (height - 1 - static_cast<std::size_t>(y)) * stride +
-                           static_cast<std::size_t>(x * bits / 8);
-    if (bits == 8) {
-        const std::size_t entry = 54 + 4 * static_cast<std::size_t>(byte(at));
-        return {byte(entry + 2), byte(entry + 1), byte(entry)};
-    }
-    return {byte(at + 2), byte(at + 1), byte(at)};
-}
+using Rgb = testsupport::ScreenRgb;
+constexpr auto Pixel = testsupport::ScreenshotPixel;
 
 template <class Test>
 int CountIn(const std::string& bmp, int x0, int y0, int x1, int y1, Test&& test) {
@@ -53,7 +31,8 @@ TEST(GpsRun, TheMapOfSanCarlosInTheUsersColours) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     StarterRun run("zephlon-gps");
     run.Dir().Write("Zephlon.ini",
-                    "[GPSColors]\r\nColorSet=3\r\nRwyLine=255,0,255\r\nBrgText=255,255,0\r\n");
+                    "[GPSColors]\r\nColorSet=3\r\nRwyLine=255,0,255\r\nBrgText=255,255,0\r\n"
+                    "AptIcon=0,255,255\r\n");
     std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/cockpit/scripts/gps.simrun");
     ASSERT_TRUE(in);
     std::stringstream text;
@@ -68,9 +47,9 @@ TEST(GpsRun, TheMapOfSanCarlosInTheUsersColours) {
     // bottom border (26 rows, the buttons).
     const auto magenta = [](Rgb p) { return p.r > 200 && p.g < 80 && p.b > 200; };
     const auto yellow = [](Rgb p) { return p.r > 200 && p.g > 200 && p.b < 80; };
-    const auto red = [](Rgb p) { return p.r > 200 && p.g < 60 && p.b < 60; };
+    const auto cyan = [](Rgb p) { return p.r < 80 && p.g > 200 && p.b > 200; };
     const std::string wide = run.Dir().Read("gps25.bmp");
-    const std::string close = run.Dir().Read("gps8.bmp");
+    const std::string close = run.Dir().Read("gps4.bmp");
     ASSERT_GT(wide.size(), 640u * 480u);
     ASSERT_GT(close.size(), 640u * 480u);
     // The field's runway in the middle, longer once zoomed in.
@@ -78,7 +57,8 @@ TEST(GpsRun, TheMapOfSanCarlosInTheUsersColours) {
     EXPECT_GE(runway, 5);
     EXPECT_LT(CountIn(wide, 140, 140, 180, 180, magenta), runway);
     EXPECT_GT(CountIn(close, 33, 248, 287, 262, yellow), 40);
-    EXPECT_GT(CountIn(close, 33, 33, 287, 270, red), 60);
+    // The airports round the field (San Francisco, Hayward, Palo Alto, Oakland ...) at 25 NM.
+    EXPECT_GT(CountIn(wide, 33, 33, 287, 270, cyan), 5 * 12);
     EXPECT_EQ(CountIn(close, 300, 33, 639, 287, magenta), 0);
 
     core::IniFile settings(run.Dir().Path("Zephlon.ini").c_str());
