@@ -254,6 +254,45 @@ TEST_F(GpsPages, TheFlightPlanChoosesTheNavigationPage) {
     EXPECT_FALSE(GpsDisplay::FindWaypoint(4, "TST", &x, &z));  // kinds 4 and 5 are not looked up
 }
 
+TEST_F(GpsPages, TheEnRouteBoxTellsWhichWayTheNextWaypointLies) {
+    // A leg due north from SOUTH to NORTH, 10 NM long.
+    nav::NavDatabase& db = nav::theNavDatabase;
+    db.waypoints = {{"SOUTH", 0, 0}, {"NORTH", 0, static_cast<std::int32_t>(10 * kUnitsPerMile)}};
+    const char* idents[] = {"KTST", "SOUTH", "NORTH", "KFAR"};
+    const int kinds[] = {1, 6, 6, 1};
+    for (int i = 0; i < 4; ++i) {
+        thePlan.nodes[static_cast<std::size_t>(i)].ident = idents[i];
+        thePlan.nodes[static_cast<std::size_t>(i)].kind = kinds[i];
+    }
+    thePlan.active = 1;
+    thePlan.nodeCount = 4;
+    thePlan.currentNode = 1;
+    thePlanActive = true;
+    const struct {
+        double east, north;
+        const char* bearing;
+        const char* offCourse;
+    } cases[] = {
+        {0.0, 5.0, "360 deg BRG  5.0 NM", "R0 DEG"},
+        {1.0, 0.0, "354 deg BRG  10.1 NM", "L5 DEG"},
+        {-1.0, 0.0, "6 deg BRG  10.1 NM", "R5 DEG"},
+        {0.0, 12.0, "180 deg BRG  2.0 NM", "R180 DEG"},
+    };
+    GpsDisplay g;
+    g.SetPageState(1, 4, 0, -1, 0x10F);
+    for (const auto& c : cases) {
+        flight::theFlightModelState.fmPosX = static_cast<std::int32_t>(c.east * kUnitsPerMile);
+        flight::theFlightModelState.fmPosZ = static_cast<std::int32_t>(c.north * kUnitsPerMile);
+        g.UpdateFlightPlanProgress();
+        g.DrawPage();
+        ASSERT_EQ(g.CurrentPage(), 6);
+        ASSERT_EQ(g.BoxLines().size(), 5u);
+        EXPECT_EQ(g.BoxLines()[0], "SOUTH --> NORTH");
+        EXPECT_EQ(g.BoxLines()[1], c.bearing);
+        EXPECT_EQ(g.BoxLines()[4], c.offCourse);
+    }
+}
+
 class GpsGolden : public GpsPages {
 protected:
     void SetUp() override {
