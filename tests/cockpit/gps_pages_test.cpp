@@ -293,6 +293,70 @@ TEST_F(GpsPages, TheEnRouteBoxTellsWhichWayTheNextWaypointLies) {
     }
 }
 
+TEST_F(GpsPages, TheInstalledAirportsAgreeWithThePublicData) {
+    // The starter installation's airport table: the nearest airport to a point equals a
+    // brute-force nearest, and distances and bearings between real airports match a great-circle
+    // computation from their reference points in the public data.
+    const std::string install = cockpittest::Install();
+    if (!std::filesystem::exists(install + "/Data/Data.Vol")) GTEST_SKIP() << "no installation";
+    core::ResourceVolume data((install + "/Data/Data.Vol").c_str(), (install + "/Data/Nav").c_str(), 0);
+    const std::string bytes = cockpittest::MemberBytes(data, "na.apt");
+    ASSERT_GT(bytes.size(), 4u);
+    nav::NavDatabase& db = nav::theNavDatabase;
+    db.airports.clear();
+    const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    for (std::size_t at = 4; at + nav::kAirportRowBytes <= bytes.size(); at += nav::kAirportRowBytes)
+        db.airports.push_back(nav::DecodeAirportRow(raw + at));
+    ASSERT_GT(db.airports.size(), 1000u);
+    const auto find = [&](const char* ident) -> const nav::AirportIndexRecord* {
+        for (const auto& a : db.airports)
+            if (a.ident == ident) return &a;
+        return nullptr;
+    };
+    // The public data's reference points (data/navdata-us/airport.csv), degrees north and east.
+    const struct {
+        const char* ident;
+        double lat, lon;
+    } places[] = {{"KSQL", 37.511735, -122.249386}, {"KSFO", 37.621121, -122.375295},
+                  {"KOAK", 37.710325, -122.227480}, {"KSJC", 37.362360, -121.929527},
+                  {"KSMF", 38.695322, -121.580262}};
+    const double rad = M_PI / 180.0;
+    for (const auto& to : places) {
+        const auto* a = find(places[0].ident);
+        const auto* b = find(to.ident);
+        ASSERT_TRUE(a != nullptr && b != nullptr) << to.ident;
+        flight::theFlightModelState.fmPosX = a->x + 3000;
+        flight::theFlightModelState.fmPosZ = b->z - 2000;
+        int brute = 0;
+        for (std::size_t i = 1; i < db.airports.size(); ++i) {
+            const auto d = [&](std::size_t k) {
+                return std::hypot(double(db.airports[k].x) - flight::theFlightModelState.fmPosX,
+                                  double(db.airports[k].z) - flight::theFlightModelState.fmPosZ);
+            };
+            if (d(i) < d(static_cast<std::size_t>(brute))) brute = static_cast<int>(i);
+        }
+        EXPECT_EQ(GpsDisplay::NearestItem(0), brute) << to.ident;
+        if (b == a) continue;
+        const double lat0 = places[0].lat * rad, lat1 = to.lat * rad;
+        const double dLon = (to.lon - places[0].lon) * rad;
+        const double h = std::pow(std::sin((lat1 - lat0) / 2), 2) +
+                         std::cos(lat0) * std::cos(lat1) * std::pow(std::sin(dLon / 2), 2);
+        const double miles = 2 * 3440.065 * std::asin(std::sqrt(h));
+        const double bearing = std::fmod(
+            std::atan2(std::sin(dLon) * std::cos(lat1),
+                       std::cos(lat0) * std::sin(lat1) - std::sin(lat0) * std::cos(lat1) * std::cos(dLon)) /
+                    rad + 360.0,
+            360.0);
+        const double dx = double(b->x) - a->x, dz = double(b->z) - a->z;
+        EXPECT_NEAR(cockpit::GpsTenthsOfMile(dx, dz) / 10.0, miles, std::max(0.1, miles * 0.01)) << to.ident;
+        const double convergence = nav::MeridianConvergence(-(places[0].lon + to.lon) / 2);
+        const int shown = cockpit::GpsBearing(
+            dx, dz, static_cast<std::int16_t>(std::lround(convergence / 360.0 * 65536.0)));
+        const double diff = std::fabs(std::remainder(shown - bearing, 360.0));
+        EXPECT_LE(diff, 2.0) << to.ident << ": " << shown << " against " << bearing;
+    }
+}
+
 class GpsGolden : public GpsPages {
 protected:
     void SetUp() override {
