@@ -16,6 +16,7 @@
 #include "flight/flight_model_state.h"
 #include "gfx/font.h"
 #include "gfx/palette.h"
+#include "nav/independent_projection.h"
 #include "nav/lat_lon.h"
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
@@ -134,27 +135,16 @@ TEST_F(GpsPages, DistancesAndBearingsMatchAGreatCircle) {
         // The world's longitudes count west.
         nav::LatLonToWorld(&x0, &z0, c.lat0, -c.lon0);
         nav::LatLonToWorld(&x1, &z1, c.lat1, -c.lon1);
-        const double rad = M_PI / 180.0;
-        const double dLat = (c.lat1 - c.lat0) * rad, dLon = (c.lon1 - c.lon0) * rad;
-        const double h = std::sin(dLat / 2) * std::sin(dLat / 2) +
-                         std::cos(c.lat0 * rad) * std::cos(c.lat1 * rad) * std::sin(dLon / 2) *
-                             std::sin(dLon / 2);
-        const double miles = 2 * 3440.065 * std::asin(std::sqrt(h));
-        const double trueBearing = std::fmod(
-            std::atan2(std::sin(dLon) * std::cos(c.lat1 * rad),
-                       std::cos(c.lat0 * rad) * std::sin(c.lat1 * rad) -
-                           std::sin(c.lat0 * rad) * std::cos(c.lat1 * rad) * std::cos(dLon)) /
-                    rad + 360.0,
-            360.0);
+        const double miles = navtest::Metres(c.lat0, c.lon0, c.lat1, c.lon1) / 1852.0;
+        const double trueBearing = navtest::GcBearing(c.lat0, c.lon0, c.lat1, c.lon1);
         const double dx = static_cast<double>(x1) - x0, dz = static_cast<double>(z1) - z0;
         const double shown = cockpit::GpsTenthsOfMile(dx, dz) / 10.0;
         EXPECT_NEAR(shown, miles, std::max(0.1, miles * 0.01)) << c.lat1 << "," << c.lon1;
         const double convergence = nav::MeridianConvergence(-(c.lon0 + c.lon1) / 2);
         const int bearing = cockpit::GpsBearing(
             dx, dz, static_cast<std::int16_t>(std::lround(convergence / 360.0 * 65536.0)));
-        double diff = std::fabs(bearing - trueBearing);
-        diff = std::min(diff, 360.0 - diff);
-        EXPECT_LE(diff, 2.0) << bearing << " against " << trueBearing;
+        EXPECT_LE(std::fabs(std::remainder(bearing - trueBearing, 360.0)), 2.0)
+            << bearing << " against " << trueBearing;
     }
     // North shows as 360, never 0.
     EXPECT_EQ(cockpit::GpsBearing(0, 1000, 0), 360);
@@ -313,17 +303,20 @@ TEST_F(GpsPages, TheInstalledAirportsAgreeWithThePublicData) {
             if (a.ident == ident) return &a;
         return nullptr;
     };
-    // The public data's reference points (data/navdata-us/airport.csv), degrees north and east.
-    const struct {
-        const char* ident;
-        double lat, lon;
-    } places[] = {{"KSQL", 37.511735, -122.249386}, {"KSFO", 37.621121, -122.375295},
-                  {"KOAK", 37.710325, -122.227480}, {"KSJC", 37.362360, -121.929527},
-                  {"KSMF", 38.695322, -121.580262}};
-    const double rad = M_PI / 180.0;
+    // The public data's reference points, degrees north and east.
+    struct Place {
+        std::string ident;
+        double lat = 0, lon = 0;
+    };
+    std::vector<Place> places;
+    const auto rows = navtest::ReadNavCsv("airport.csv");
+    for (const char* ident : {"KSQL", "KSFO", "KOAK", "KSJC", "KSMF", "KBOS", "KDEN"})
+        for (const auto& row : rows)
+            if (row.size() > 5 && row[0] == ident) places.push_back({ident, std::stod(row[4]), std::stod(row[5])});
+    ASSERT_EQ(places.size(), 7u);
     for (const auto& to : places) {
-        const auto* a = find(places[0].ident);
-        const auto* b = find(to.ident);
+        const auto* a = find(places[0].ident.c_str());
+        const auto* b = find(to.ident.c_str());
         ASSERT_TRUE(a != nullptr && b != nullptr) << to.ident;
         flight::theFlightModelState.fmPosX = a->x + 3000;
         flight::theFlightModelState.fmPosZ = b->z - 2000;
@@ -337,19 +330,14 @@ TEST_F(GpsPages, TheInstalledAirportsAgreeWithThePublicData) {
         }
         EXPECT_EQ(GpsDisplay::NearestItem(0), brute) << to.ident;
         if (b == a) continue;
-        const double lat0 = places[0].lat * rad, lat1 = to.lat * rad;
-        const double dLon = (to.lon - places[0].lon) * rad;
-        const double h = std::pow(std::sin((lat1 - lat0) / 2), 2) +
-                         std::cos(lat0) * std::cos(lat1) * std::pow(std::sin(dLon / 2), 2);
-        const double miles = 2 * 3440.065 * std::asin(std::sqrt(h));
-        const double bearing = std::fmod(
-            std::atan2(std::sin(dLon) * std::cos(lat1),
-                       std::cos(lat0) * std::sin(lat1) - std::sin(lat0) * std::cos(lat1) * std::cos(dLon)) /
-                    rad + 360.0,
-            360.0);
+        const double miles = navtest::Metres(places[0].lat, places[0].lon, to.lat, to.lon) / 1852.0;
+        const double bearing = navtest::GcBearing(places[0].lat, places[0].lon, to.lat, to.lon);
         const double dx = double(b->x) - a->x, dz = double(b->z) - a->z;
         EXPECT_NEAR(cockpit::GpsTenthsOfMile(dx, dz) / 10.0, miles, std::max(0.1, miles * 0.01)) << to.ident;
-        const double convergence = nav::MeridianConvergence(-(places[0].lon + to.lon) / 2);
+        // A straight line on the plane leaves the great circle over long distances: bearings
+        // are compared within 200 NM, with the plane's convergence at the start.
+        if (miles > 200.0) continue;
+        const double convergence = nav::MeridianConvergence(-places[0].lon);
         const int shown = cockpit::GpsBearing(
             dx, dz, static_cast<std::int16_t>(std::lround(convergence / 360.0 * 65536.0)));
         const double diff = std::fabs(std::remainder(shown - bearing, 360.0));
