@@ -432,6 +432,26 @@ TEST_F(GpsGolden, HeadingUpInTheNearestMode) {
     EXPECT_EQ(gps.BoxLines()[0].substr(0, 7), "300 TRK");
 }
 
+TEST_F(GpsGolden, TheRangeShowsOnlyWhenTheWindowIsWideEnoughForThePage) {
+    const struct {
+        int mode, page, width;
+        bool shown;
+    } cases[] = {
+        {0, 0, 199, false}, {0, 0, 200, true},  {1, 6, 255, false}, {1, 6, 256, true},
+        {2, 8, 159, false}, {2, 8, 160, true},  {0, 1, 128, true},
+    };
+    for (const auto& c : cases) {
+        gps.SetWindowRect(0, 0, c.width, 200);
+        gps.SetPageState(c.mode, c.page, 0, -1, 0);
+        gps.DrawPage();
+        int ink = 0;
+        for (int y = 1; y < 15; ++y)
+            for (int x = 12; x < c.width - 12; ++x)
+                ink += gps.Page()[static_cast<std::size_t>(y * c.width + x)] == gps.Color(cockpit::kInfText);
+        EXPECT_EQ(ink > 0, c.shown) << c.page << " " << c.width;
+    }
+}
+
 TEST_F(GpsGolden, ObstaclesNearTheCentreWhenTheirLayerIsOn) {
     // Two masts near the field and one far away; only the near ones are drawn, and only with the
     // obstacle layer on.
