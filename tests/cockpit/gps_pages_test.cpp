@@ -16,6 +16,7 @@
 #include "flight/flight_model_state.h"
 #include "gfx/font.h"
 #include "gfx/palette.h"
+#include "nav/independent_projection.h"
 #include "nav/lat_lon.h"
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
@@ -134,27 +135,16 @@ TEST_F(GpsPages, DistancesAndBearingsMatchAGreatCircle) {
         // The world's longitudes count west.
         nav::LatLonToWorld(&x0, &z0, c.lat0, -c.lon0);
         nav::LatLonToWorld(&x1, &z1, c.lat1, -c.lon1);
-        const double rad = M_PI / 180.0;
-        const double dLat = (c.lat1 - c.lat0) * rad, dLon = (c.lon1 - c.lon0) * rad;
-        const double h = std::sin(dLat / 2) * std::sin(dLat / 2) +
-                         std::cos(c.lat0 * rad) * std::cos(c.lat1 * rad) * std::sin(dLon / 2) *
-                             std::sin(dLon / 2);
-        const double miles = 2 * 3440.065 * std::asin(std::sqrt(h));
-        const double trueBearing = std::fmod(
-            std::atan2(std::sin(dLon) * std::cos(c.lat1 * rad),
-                       std::cos(c.lat0 * rad) * std::sin(c.lat1 * rad) -
-                           std::sin(c.lat0 * rad) * std::cos(c.lat1 * rad) * std::cos(dLon)) /
-                    rad + 360.0,
-            360.0);
+        const double miles = navtest::Metres(c.lat0, c.lon0, c.lat1, c.lon1) / 1852.0;
+        const double trueBearing = navtest::GcBearing(c.lat0, c.lon0, c.lat1, c.lon1);
         const double dx = static_cast<double>(x1) - x0, dz = static_cast<double>(z1) - z0;
         const double shown = cockpit::GpsTenthsOfMile(dx, dz) / 10.0;
         EXPECT_NEAR(shown, miles, std::max(0.1, miles * 0.01)) << c.lat1 << "," << c.lon1;
         const double convergence = nav::MeridianConvergence(-(c.lon0 + c.lon1) / 2);
         const int bearing = cockpit::GpsBearing(
             dx, dz, static_cast<std::int16_t>(std::lround(convergence / 360.0 * 65536.0)));
-        double diff = std::fabs(bearing - trueBearing);
-        diff = std::min(diff, 360.0 - diff);
-        EXPECT_LE(diff, 2.0) << bearing << " against " << trueBearing;
+        EXPECT_LE(std::fabs(std::remainder(bearing - trueBearing, 360.0)), 2.0)
+            << bearing << " against " << trueBearing;
     }
     // North shows as 360, never 0.
     EXPECT_EQ(cockpit::GpsBearing(0, 1000, 0), 360);
@@ -254,6 +244,107 @@ TEST_F(GpsPages, TheFlightPlanChoosesTheNavigationPage) {
     EXPECT_FALSE(GpsDisplay::FindWaypoint(4, "TST", &x, &z));  // kinds 4 and 5 are not looked up
 }
 
+TEST_F(GpsPages, TheEnRouteBoxTellsWhichWayTheNextWaypointLies) {
+    // A leg due north from SOUTH to NORTH, 10 NM long.
+    nav::NavDatabase& db = nav::theNavDatabase;
+    db.waypoints = {{"SOUTH", 0, 0}, {"NORTH", 0, static_cast<std::int32_t>(10 * kUnitsPerMile)}};
+    const char* idents[] = {"KTST", "SOUTH", "NORTH", "KFAR"};
+    const int kinds[] = {1, 6, 6, 1};
+    for (int i = 0; i < 4; ++i) {
+        thePlan.nodes[static_cast<std::size_t>(i)].ident = idents[i];
+        thePlan.nodes[static_cast<std::size_t>(i)].kind = kinds[i];
+    }
+    thePlan.active = 1;
+    thePlan.nodeCount = 4;
+    thePlan.currentNode = 1;
+    thePlanActive = true;
+    const struct {
+        double east, north;
+        const char* bearing;
+        const char* offCourse;
+    } cases[] = {
+        {0.0, 5.0, "360 deg BRG  5.0 NM", "R0 DEG"},
+        {1.0, 0.0, "354 deg BRG  10.1 NM", "L5 DEG"},
+        {-1.0, 0.0, "6 deg BRG  10.1 NM", "R5 DEG"},
+        {0.0, 12.0, "180 deg BRG  2.0 NM", "R180 DEG"},
+    };
+    GpsDisplay g;
+    g.SetPageState(1, 4, 0, -1, 0x10F);
+    for (const auto& c : cases) {
+        flight::theFlightModelState.fmPosX = static_cast<std::int32_t>(c.east * kUnitsPerMile);
+        flight::theFlightModelState.fmPosZ = static_cast<std::int32_t>(c.north * kUnitsPerMile);
+        g.UpdateFlightPlanProgress();
+        g.DrawPage();
+        ASSERT_EQ(g.CurrentPage(), 6);
+        ASSERT_EQ(g.BoxLines().size(), 5u);
+        EXPECT_EQ(g.BoxLines()[0], "SOUTH --> NORTH");
+        EXPECT_EQ(g.BoxLines()[1], c.bearing);
+        EXPECT_EQ(g.BoxLines()[4], c.offCourse);
+    }
+}
+
+TEST_F(GpsPages, TheInstalledAirportsAgreeWithThePublicData) {
+    // The starter installation's airport table: the nearest airport to a point equals a
+    // brute-force nearest, and distances and bearings between real airports match a great-circle
+    // computation from their reference points in the public data.
+    const std::string install = cockpittest::Install();
+    if (!std::filesystem::exists(install + "/Data/Data.Vol")) GTEST_SKIP() << "no installation";
+    core::ResourceVolume data((install + "/Data/Data.Vol").c_str(), (install + "/Data/Nav").c_str(), 0);
+    const std::string bytes = cockpittest::MemberBytes(data, "na.apt");
+    ASSERT_GT(bytes.size(), 4u);
+    nav::NavDatabase& db = nav::theNavDatabase;
+    db.airports.clear();
+    const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    for (std::size_t at = 4; at + nav::kAirportRowBytes <= bytes.size(); at += nav::kAirportRowBytes)
+        db.airports.push_back(nav::DecodeAirportRow(raw + at));
+    ASSERT_GT(db.airports.size(), 1000u);
+    const auto find = [&](const char* ident) -> const nav::AirportIndexRecord* {
+        for (const auto& a : db.airports)
+            if (a.ident == ident) return &a;
+        return nullptr;
+    };
+    // The public data's reference points, degrees north and east.
+    struct Place {
+        std::string ident;
+        double lat = 0, lon = 0;
+    };
+    std::vector<Place> places;
+    const auto rows = navtest::ReadNavCsv("airport.csv");
+    for (const char* ident : {"KSQL", "KSFO", "KOAK", "KSJC", "KSMF", "KBOS", "KDEN"})
+        for (const auto& row : rows)
+            if (row.size() > 5 && row[0] == ident) places.push_back({ident, std::stod(row[4]), std::stod(row[5])});
+    ASSERT_EQ(places.size(), 7u);
+    for (const auto& to : places) {
+        const auto* a = find(places[0].ident.c_str());
+        const auto* b = find(to.ident.c_str());
+        ASSERT_TRUE(a != nullptr && b != nullptr) << to.ident;
+        flight::theFlightModelState.fmPosX = a->x + 3000;
+        flight::theFlightModelState.fmPosZ = b->z - 2000;
+        int brute = 0;
+        for (std::size_t i = 1; i < db.airports.size(); ++i) {
+            const auto d = [&](std::size_t k) {
+                return std::hypot(double(db.airports[k].x) - flight::theFlightModelState.fmPosX,
+                                  double(db.airports[k].z) - flight::theFlightModelState.fmPosZ);
+            };
+            if (d(i) < d(static_cast<std::size_t>(brute))) brute = static_cast<int>(i);
+        }
+        EXPECT_EQ(GpsDisplay::NearestItem(0), brute) << to.ident;
+        if (b == a) continue;
+        const double miles = navtest::Metres(places[0].lat, places[0].lon, to.lat, to.lon) / 1852.0;
+        const double bearing = navtest::GcBearing(places[0].lat, places[0].lon, to.lat, to.lon);
+        const double dx = double(b->x) - a->x, dz = double(b->z) - a->z;
+        EXPECT_NEAR(cockpit::GpsTenthsOfMile(dx, dz) / 10.0, miles, std::max(0.1, miles * 0.01)) << to.ident;
+        // A straight line on the plane leaves the great circle over long distances: bearings
+        // are compared within 200 NM, with the plane's convergence at the start.
+        if (miles > 200.0) continue;
+        const double convergence = nav::MeridianConvergence(-places[0].lon);
+        const int shown = cockpit::GpsBearing(
+            dx, dz, static_cast<std::int16_t>(std::lround(convergence / 360.0 * 65536.0)));
+        const double diff = std::fabs(std::remainder(shown - bearing, 360.0));
+        EXPECT_LE(diff, 2.0) << to.ident << ": " << shown << " against " << bearing;
+    }
+}
+
 class GpsGolden : public GpsPages {
 protected:
     void SetUp() override {
@@ -339,6 +430,26 @@ TEST_F(GpsGolden, HeadingUpInTheNearestMode) {
     EXPECT_GT(Count(image, cockpit::kPlnIcon), 8);
     ASSERT_EQ(gps.BoxLines().size(), 1u);
     EXPECT_EQ(gps.BoxLines()[0].substr(0, 7), "300 TRK");
+}
+
+TEST_F(GpsGolden, TheRangeShowsOnlyWhenTheWindowIsWideEnoughForThePage) {
+    const struct {
+        int mode, page, width;
+        bool shown;
+    } cases[] = {
+        {0, 0, 199, false}, {0, 0, 200, true},  {1, 6, 255, false}, {1, 6, 256, true},
+        {2, 8, 159, false}, {2, 8, 160, true},  {0, 1, 128, true},
+    };
+    for (const auto& c : cases) {
+        gps.SetWindowRect(0, 0, c.width, 200);
+        gps.SetPageState(c.mode, c.page, 0, -1, 0);
+        gps.DrawPage();
+        int ink = 0;
+        for (int y = 1; y < 15; ++y)
+            for (int x = 12; x < c.width - 12; ++x)
+                ink += gps.Page()[static_cast<std::size_t>(y * c.width + x)] == gps.Color(cockpit::kInfText);
+        EXPECT_EQ(ink > 0, c.shown) << c.page << " " << c.width;
+    }
 }
 
 TEST_F(GpsGolden, ObstaclesNearTheCentreWhenTheirLayerIsOn) {
