@@ -1,5 +1,6 @@
 #include "nav/position_dialog.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -89,7 +90,8 @@ std::uint32_t MapView::*LayerOf(int command) {
 
 }  // namespace
 
-win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height) {
+win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height,
+                           int buttonCount) {
     const win::HWND toolbar = win::CreateWindowEx(
         win::WS_EX_TRANSPARENT, win::TOOLBARCLASSNAME, "",
         win::WS_CHILD | win::WS_CLIPSIBLINGS | win::TBSTYLE_TOOLTIPS | kCcsNoDivider |
@@ -111,7 +113,9 @@ win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, in
         buttons[i].fsState = win::TBSTATE_ENABLED;
         buttons[i].fsStyle = kButtons[i].style;
     }
-    win::SendMessage(toolbar, win::TB_ADDBUTTONS, 20, reinterpret_cast<win::LParam>(buttons));
+    win::SendMessage(toolbar, win::TB_ADDBUTTONS,
+                     static_cast<win::WParam>(std::clamp(buttonCount, 0, 20)),
+                     reinterpret_cast<win::LParam>(buttons));
     return toolbar;
 }
 

@@ -26,7 +26,9 @@ private:
 };
 
 // The toolbar's strip of 19 images (bitmap 546 of the resource library, else the map's own
-// drawing of it) and its 20 buttons, as the positioning dialog and the planning pages make it.
-win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height);
+// drawing of it) and its 20 buttons, as the positioning dialog and the planning pages make it;
+// the cross-country map keeps the first 16 (layers, zoom and scrolling).
+win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height,
+                           int buttonCount = 20);
 
 }  // namespace nav
