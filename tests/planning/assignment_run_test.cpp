@@ -3,6 +3,7 @@
 // makes its plan active in cross-country mode, and a flight saved then keeps the plan.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -97,6 +98,31 @@ TEST_F(AssignmentRun, TheFirstAssignmentIsListedByItsGreatCirclesAndFlown) {
     EXPECT_EQ(saved.GetInt("flightPlan", "active", 0), 1);
     EXPECT_STREQ(saved.GetString("flightPlan", "planname", ""), "FlightPlans\\Assign\\xc01.Pln");
     EXPECT_EQ(saved.GetInt("flightPlan", "currentnode", -1), 0);
+}
+
+TEST_F(AssignmentRun, ADamagedAssignmentIsEmptyAndFinishingOnItActivatesNothing) {
+    dir.Write("FlightPlans/Assign/xc01.Pln", std::string("\x00\x01[Points]\nptIdent0=\xff\xfe\n[[[\n", 22));
+    std::filesystem::remove(dir.Path("FlightPlans/Assign/xc02.Pln"));
+    const std::string script =
+        "frame-interval 20\nwait 300\nmenu 106\ndialog ASSIGNMENTBKGND\nread 1865\nclick 1867\n"
+        "read 1865\nclick 1867\nread 1865\nclick 1867\nclick 1867\nclick 1867\nclick 1867\n"
+        "click 1867\nclick 1867\nclick 1867\nclick 1867\nclick 1867\nclick 1867\nclick 1867\n"
+        "click 1867\nclick 1867\nclick 1867\nclick 1867\nclick 1867\nclick 1867\nclick 1867\n"
+        "click 1717\nwait 100\nclick 1717\nwait 300\nclick 1717\nwait 100\nread 2018\nread 76\n"
+        "click 1717\nwait 300\nreport flight_mode\nsave " + dir.Path("after.flt") + "\nquit\n";
+    const testsupport::CommandResult r = run.Play(script);
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::vector<std::string> briefings = Reads(r.out, "1865");
+    ASSERT_EQ(briefings.size(), 3u) << r.out;
+    EXPECT_NE(briefings[0].find("Edit \"\""), std::string::npos) << briefings[0];
+    EXPECT_NE(briefings[1].find("Edit \"\""), std::string::npos) << briefings[1];
+    EXPECT_NE(briefings[2].find("Key West to Miami"), std::string::npos) << briefings[2];
+    EXPECT_NE(r.out.find("read 2018 Static \"No Flight Plan\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("rows=0"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("dialog ASSIGNMENTBKGND ended 0"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("report flight_mode=0"), std::string::npos) << r.out;
+    core::IniFile saved(dir.Path("after.flt").c_str());
+    EXPECT_EQ(saved.GetInt("flightPlan", "active", 0), 0);
 }
 
 }  // namespace
