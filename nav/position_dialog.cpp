@@ -67,7 +67,9 @@ constexpr Tool kTools[5] = {{kZoomInButton, &MapView::zoomInTool},
                             {kVorInfoButton, &MapView::vorInfoTool},
                             {kApproachInfoButton, &MapView::approachInfoTool}};
 
-std::uint32_t MapView::*LayerOf(int command) {
+}  // namespace
+
+std::uint32_t MapView::*MapLayerOf(int command) {
     switch (command) {
         case kAirportsButton:
             return &MapView::showAirports;
@@ -88,7 +90,13 @@ std::uint32_t MapView::*LayerOf(int command) {
     }
 }
 
-}  // namespace
+void FillMapToolTip(win::NMHDR* header) {
+    if (header == nullptr || header->code != win::TTN_NEEDTEXT) return;
+    auto* tip = reinterpret_cast<win::TOOLTIPTEXT*>(header);
+    std::string text;
+    win::LoadString(ResourceLibrary(), static_cast<std::uint32_t>(header->idFrom), &text);
+    tip->text = text.substr(0, 30);
+}
 
 win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height,
                            int buttonCount) {
@@ -175,7 +183,7 @@ int PositionAircraftDialog::OnCommand(unsigned notifyCode, win::WParam wParam, w
         default:
             break;
     }
-    if (std::uint32_t MapView::*layer = LayerOf(id)) {
+    if (std::uint32_t MapView::*layer = MapLayerOf(id)) {
         map.*layer = map.*layer ? 0 : 1;
         map.Refresh();
         return 1;
@@ -259,12 +267,7 @@ win::LResult PositionAircraftDialog::OnCtlColorStatic(win::HWND dialog, win::HDC
 }
 
 win::LResult PositionAircraftDialog::OnNotify(int, win::NMHDR* header) {
-    if (header != nullptr && header->code == win::TTN_NEEDTEXT) {
-        auto* tip = reinterpret_cast<win::TOOLTIPTEXT*>(header);
-        std::string text;
-        win::LoadString(ResourceLibrary(), static_cast<std::uint32_t>(header->idFrom), &text);
-        tip->text = text.substr(0, 30);
-    }
+    FillMapToolTip(header);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "nav/map_view.h"
 #include "ui/dialog.h"
 
 namespace nav {
@@ -30,5 +31,10 @@ private:
 // the cross-country map keeps the first 16 (layers, zoom and scrolling).
 win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height,
                            int buttonCount = 20);
+// The map's layer switch a toolbar command toggles (5001 to 5007), else null.
+std::uint32_t MapView::*MapLayerOf(int command);
+// The toolbar's tooltip: the resource library's string of the button's command, up to 30
+// characters.
+void FillMapToolTip(win::NMHDR* header);
 
 }  // namespace nav

@@ -77,24 +77,6 @@ void SetText(win::HWND dialog, int id, const char* format, auto... values) {
     win::SetDlgItemText(dialog, id, text);
 }
 
-std::uint32_t MapLayerCommandFlag(int command, std::uint32_t nav::MapView::** flag) {
-    using nav::MapView;
-    static constexpr std::pair<int, std::uint32_t MapView::*> kLayers[] = {
-        {nav::kAirportsButton, &MapView::showAirports},
-        {nav::kVorsButton, &MapView::showVors},
-        {nav::kNdbsButton, &MapView::showNdbs},
-        {nav::kLocalizersButton, &MapView::showLocalizers},
-        {nav::kWaypointsButton, &MapView::showWaypoints},
-        {nav::kAirwaysButton, &MapView::showAirways},
-        {nav::kObstaclesButton, &MapView::showObstacles}};
-    for (const auto& [id, member] : kLayers)
-        if (id == command) {
-            *flag = member;
-            return 1;
-        }
-    return 0;
-}
-
 }  // namespace
 
 // ---- The assignments -------------------------------------------------------------------------
@@ -280,12 +262,11 @@ void CrossPlanningMap::Release() {
 int CrossPlanningMap::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
     nav::MapView& map = nav::theMapView;
     const int id = win::LOWORD(wParam);
-    std::uint32_t nav::MapView::*layer = nullptr;
     if (id == win::IDOK || id == win::IDCANCEL || id == ui::kCancelButtonId) {
         Release();
         return 1;
     }
-    if (MapLayerCommandFlag(id, &layer)) {
+    if (std::uint32_t nav::MapView::*layer = nav::MapLayerOf(id)) {
         map.*layer = map.*layer ? 0 : 1;
     } else if (id == nav::kFrequenciesButton) {
         map.showFrequencies = win::SendMessage(toolbar, win::TB_ISBUTTONCHECKED, id, 0) != 0;
@@ -345,14 +326,7 @@ win::LResult CrossPlanningMap::OnCtlColorStatic(win::HWND dialog, win::HDC dc, w
 }
 
 win::LResult CrossPlanningMap::OnNotify(int, win::NMHDR* header) {
-    if (header != nullptr && header->code == win::TTN_NEEDTEXT) {
-        auto* tip = reinterpret_cast<win::TOOLTIPTEXT*>(header);
-        std::string text;
-        const win::HINSTANCE library =
-            ui::theDialogHost.resourceLibrary ? ui::theDialogHost.resourceLibrary() : win::HINSTANCE{};
-        win::LoadString(library, static_cast<std::uint32_t>(header->idFrom), &text);
-        tip->text = text.substr(0, 30);
-    }
+    nav::FillMapToolTip(header);
     return 0;
 }
 
