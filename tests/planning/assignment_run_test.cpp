@@ -3,6 +3,7 @@
 // makes its plan active in cross-country mode, and a flight saved then keeps the plan.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -13,6 +14,7 @@
 
 #include "core/ini_file.h"
 #include "nav/independent_projection.h"
+#include "support/screenshot.h"
 #include "support/starter_run.h"
 
 namespace {
@@ -92,6 +94,18 @@ TEST_F(AssignmentRun, TheFirstAssignmentIsListedByItsGreatCirclesAndFlown) {
     std::smatch m;
     ASSERT_TRUE(std::regex_search(r.out, m, distance)) << r.out;
     EXPECT_NEAR(std::stod(m[1]), total, total * 0.015 + 1.0);
+
+    // The route is drawn on the map page: a yellow line of some 200 pixels from Boston to Albany.
+    const auto yellow = [&](const char* shot) {
+        std::ifstream in(dir.Path(shot), std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        const std::vector<std::uint32_t> pixels = testsupport::ReadScreenshot(bytes.str(), 640, 480);
+        EXPECT_FALSE(pixels.empty()) << shot;
+        return std::count(pixels.begin(), pixels.end(), 0xFFFF00u);
+    };
+    EXPECT_EQ(yellow("briefing.bmp"), 0);
+    EXPECT_GT(yellow("map.bmp"), 150);
 
     // The saved flight resumes the assignment at its first leg.
     core::IniFile saved(dir.Path("assigned.flt").c_str());
