@@ -90,6 +90,18 @@ std::uint32_t MapView::*MapLayerOf(int command) {
     }
 }
 
+void ShowMapPointerPosition(win::HWND dialog) {
+    theMapView.ShowCursorPosition(theMapView.cursorX, theMapView.cursorY);
+    win::InvalidateRect(win::GetDlgItem(dialog, kLatitudeReadoutId), nullptr, true);
+    win::InvalidateRect(win::GetDlgItem(dialog, kLongitudeReadoutId), nullptr, true);
+}
+
+int EndMapPointerMessage(win::HWND dialog) {
+    win::SetCursor(win::LoadCursor(win::HINSTANCE{}, win::IDC_ARROW));
+    win::SetWindowLong(dialog, win::DWL_MSGRESULT, 1);
+    return 1;
+}
+
 void FillMapToolTip(win::NMHDR* header) {
     if (header == nullptr || header->code != win::TTN_NEEDTEXT) return;
     auto* tip = reinterpret_cast<win::TOOLTIPTEXT*>(header);
@@ -249,16 +261,12 @@ int PositionAircraftDialog::OnSetCursor(win::HWND dialog, win::WParam wParam, wi
             break;
         case win::WM_MOUSEMOVE:
             if (map.dragging) map.DragTo();
-            map.ShowCursorPosition(map.cursorX, map.cursorY);
-            win::InvalidateRect(win::GetDlgItem(dialog, kLatitudeReadoutId), nullptr, true);
-            win::InvalidateRect(win::GetDlgItem(dialog, kLongitudeReadoutId), nullptr, true);
+            ShowMapPointerPosition(dialog);
             break;
         default:
             break;
     }
-    win::SetCursor(win::LoadCursor(win::HINSTANCE{}, win::IDC_ARROW));
-    win::SetWindowLong(dialog, win::DWL_MSGRESULT, 1);
-    return 1;
+    return EndMapPointerMessage(dialog);
 }
 
 win::LResult PositionAircraftDialog::OnCtlColorStatic(win::HWND dialog, win::HDC dc, win::HWND control) {

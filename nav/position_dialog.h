@@ -33,6 +33,10 @@ win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, in
                            int buttonCount = 20);
 // The map's layer switch a toolbar command toggles (5001 to 5007), else null.
 std::uint32_t MapView::*MapLayerOf(int command);
+// The pointer moved over a dialog's map: the latitude and longitude readouts follow it.
+void ShowMapPointerPosition(win::HWND dialog);
+// A mouse message over the map is handled: the arrow cursor, and 1 for the dialog manager.
+int EndMapPointerMessage(win::HWND dialog);
 // The toolbar's tooltip: the resource library's string of the button's command, up to 30
 // characters.
 void FillMapToolTip(win::NMHDR* header);

@@ -308,16 +308,12 @@ int CrossPlanningMap::OnSetCursor(win::HWND dialog, win::WParam wParam, win::LPa
             if (map.dragging) map.EndDrag();
             break;
         case win::WM_MOUSEMOVE:
-            map.ShowCursorPosition(map.cursorX, map.cursorY);
-            win::InvalidateRect(win::GetDlgItem(dialog, nav::kLatitudeReadoutId), nullptr, true);
-            win::InvalidateRect(win::GetDlgItem(dialog, nav::kLongitudeReadoutId), nullptr, true);
+            nav::ShowMapPointerPosition(dialog);
             break;
         default:
             break;
     }
-    win::SetCursor(win::LoadCursor(win::HINSTANCE{}, win::IDC_ARROW));
-    win::SetWindowLong(dialog, win::DWL_MSGRESULT, 1);
-    return 1;
+    return nav::EndMapPointerMessage(dialog);
 }
 
 win::LResult CrossPlanningMap::OnCtlColorStatic(win::HWND dialog, win::HDC dc, win::HWND control) {

@@ -14,26 +14,14 @@
 
 #include "core/ini_file.h"
 #include "nav/independent_projection.h"
+#include "planning_run.h"
 #include "support/screenshot.h"
-#include "support/starter_run.h"
 
 namespace {
 
-class AssignmentRun : public ::testing::Test {
+class AssignmentRun : public planningtest::ScriptRun {
 protected:
-    void SetUp() override {
-        if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "simrun or the installation is not built";
-    }
-    testsupport::CommandResult Play(const char* name) {
-        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/planning/scripts/" + name);
-        EXPECT_TRUE(in) << name;
-        std::stringstream text;
-        text << in.rdbuf();
-        std::string script = text.str();
-        for (std::size_t at; (at = script.find("@dir")) != std::string::npos;)
-            script.replace(at, 4, dir.Root());
-        return run.Play(script);
-    }
+    AssignmentRun() : ScriptRun("zephlon-assignrun") {}
     // The trace lines "[time] read ID ..." of one control, in order.
     static std::vector<std::string> Reads(const std::string& out, const std::string& id) {
         std::vector<std::string> lines;
@@ -42,12 +30,10 @@ protected:
             if (line.find("] read " + id + " ") != std::string::npos) lines.push_back(line);
         return lines;
     }
-    testsupport::StarterRun run{"zephlon-assignrun"};
-    const testsupport::TempFolder& dir = run.Dir();
 };
 
 TEST_F(AssignmentRun, TheFirstAssignmentIsListedByItsGreatCirclesAndFlown) {
-    const testsupport::CommandResult r = Play("assignment.simrun");
+    const testsupport::CommandResult r = Play("scripts/assignment.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("report flight_mode=0"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("report flight_mode=2"), std::string::npos) << r.out;
