@@ -86,19 +86,19 @@ std::uint32_t MapView::*MapLayerOf(int command) {
     }
 }
 
-void ShowMapPointer(win::HWND dialog) {
+void ShowMapPointerPosition(win::HWND dialog) {
     theMapView.ShowCursorPosition(theMapView.cursorX, theMapView.cursorY);
     win::InvalidateRect(win::GetDlgItem(dialog, kLatitudeReadoutId), nullptr, true);
     win::InvalidateRect(win::GetDlgItem(dialog, kLongitudeReadoutId), nullptr, true);
 }
 
-int TakeMapMouse(win::HWND dialog) {
+int EndMapPointerMessage(win::HWND dialog) {
     win::SetCursor(win::LoadCursor(win::HINSTANCE{}, win::IDC_ARROW));
     win::SetWindowLong(dialog, win::DWL_MSGRESULT, 1);
     return 1;
 }
 
-void AnswerMapToolTip(win::NMHDR* header) {
+void FillMapToolTip(win::NMHDR* header) {
     if (header == nullptr || header->code != win::TTN_NEEDTEXT) return;
     auto* tip = reinterpret_cast<win::TOOLTIPTEXT*>(header);
     std::string text;
@@ -106,8 +106,9 @@ void AnswerMapToolTip(win::NMHDR* header) {
     tip->text = text.substr(0, 30);
 }
 
-win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height) {
-    return CreateMapToolbar(parent, id, x, y, width, height, kButtons, 20);
+win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height,
+                           int buttonCount) {
+    return CreateMapToolbar(parent, id, x, y, width, height, kButtons, std::clamp(buttonCount, 0, 20));
 }
 
 win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height,
@@ -260,12 +261,12 @@ int PositionAircraftDialog::OnSetCursor(win::HWND dialog, win::WParam wParam, wi
             break;
         case win::WM_MOUSEMOVE:
             if (map.dragging) map.DragTo();
-            ShowMapPointer(dialog);
+            ShowMapPointerPosition(dialog);
             break;
         default:
             break;
     }
-    return TakeMapMouse(dialog);
+    return EndMapPointerMessage(dialog);
 }
 
 win::LResult PositionAircraftDialog::OnCtlColorStatic(win::HWND dialog, win::HDC dc, win::HWND control) {
@@ -274,7 +275,7 @@ win::LResult PositionAircraftDialog::OnCtlColorStatic(win::HWND dialog, win::HDC
 }
 
 win::LResult PositionAircraftDialog::OnNotify(int, win::NMHDR* header) {
-    AnswerMapToolTip(header);
+    FillMapToolTip(header);
     return 0;
 }
 

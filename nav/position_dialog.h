@@ -26,20 +26,12 @@ private:
     std::intptr_t savedToolbarBrush = 0;
 };
 
-// The map's layer switch behind a layer button (5001 to 5007); null for any other command.
-std::uint32_t MapView::*MapLayerOf(int command);
-// The pointer's latitude and longitude (theMapView's cursor) in the readouts under the map.
-void ShowMapPointer(win::HWND dialog);
-// The end of a map dialog's mouse handling over the map: the arrow, the message taken (1).
-int TakeMapMouse(win::HWND dialog);
-// A map toolbar's tip (TTN_NEEDTEXT): the resource library's string of the button's id, at most
-// 30 characters; other notifications are left alone.
-void AnswerMapToolTip(win::NMHDR* header);
-
 // The toolbar's strip of 19 images (bitmap 546 of the resource library, else the map's own
-// drawing of it) and its 20 buttons, as the positioning dialog makes it.
-win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height);
-// The same strip with the caller's buttons (the planning pages').
+// drawing of it) and its 20 buttons, as the positioning dialog and the planning pages make it;
+// the cross-country map keeps the first 16 (layers, zoom and scrolling).
+win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height,
+                           int buttonCount = 20);
+// The same strip with the caller's own buttons (the new-plan map page's station tools).
 struct MapToolButton {
     int image;
     int command;
@@ -47,5 +39,14 @@ struct MapToolButton {
 };
 win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height,
                            const MapToolButton* buttons, int count);
+// The map's layer switch a toolbar command toggles (5001 to 5007), else null.
+std::uint32_t MapView::*MapLayerOf(int command);
+// The pointer moved over a dialog's map: the latitude and longitude readouts follow it.
+void ShowMapPointerPosition(win::HWND dialog);
+// A mouse message over the map is handled: the arrow cursor, and 1 for the dialog manager.
+int EndMapPointerMessage(win::HWND dialog);
+// The toolbar's tooltip: the resource library's string of the button's command, up to 30
+// characters.
+void FillMapToolTip(win::NMHDR* header);
 
 }  // namespace nav

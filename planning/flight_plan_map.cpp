@@ -331,12 +331,12 @@ int FlightPlanMap::OnSetCursor(win::HWND dialog, win::WParam wParam, win::LParam
             if (map.dragging) map.EndDrag();
             break;
         case win::WM_MOUSEMOVE:
-            nav::ShowMapPointer(dialog);
+            nav::ShowMapPointerPosition(dialog);
             break;
         default:
             break;
     }
-    return nav::TakeMapMouse(dialog);
+    return nav::EndMapPointerMessage(dialog);
 }
 
 win::LResult FlightPlanMap::OnCtlColorStatic(win::HWND dialog, win::HDC dc, win::HWND control) {
@@ -345,7 +345,7 @@ win::LResult FlightPlanMap::OnCtlColorStatic(win::HWND dialog, win::HDC dc, win:
 }
 
 win::LResult FlightPlanMap::OnNotify(int, win::NMHDR* header) {
-    nav::AnswerMapToolTip(header);
+    nav::FillMapToolTip(header);
     return 0;
 }
 
