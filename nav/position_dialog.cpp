@@ -92,6 +92,15 @@ void ShowMapPointerPosition(win::HWND dialog) {
     win::InvalidateRect(win::GetDlgItem(dialog, kLongitudeReadoutId), nullptr, true);
 }
 
+void ReadMapPointer() {
+    MapView& map = theMapView;
+    win::POINT p{};
+    win::GetCursorPos(&p);
+    win::ScreenToClient(map.mapControl, &p);
+    map.cursorX = p.x;
+    map.cursorY = p.y;
+}
+
 int EndMapPointerMessage(win::HWND dialog) {
     win::SetCursor(win::LoadCursor(win::HINSTANCE{}, win::IDC_ARROW));
     win::SetWindowLong(dialog, win::DWL_MSGRESULT, 1);
@@ -232,11 +241,7 @@ int PositionAircraftDialog::OnSetCursor(win::HWND dialog, win::WParam wParam, wi
         }
         return 0;
     }
-    win::POINT p{};
-    win::GetCursorPos(&p);
-    win::ScreenToClient(map.mapControl, &p);
-    map.cursorX = p.x;
-    map.cursorY = p.y;
+    ReadMapPointer();
     switch (message) {
         case win::WM_LBUTTONDOWN: {
             int chosen = 0;

@@ -43,6 +43,8 @@ win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, in
 std::uint32_t MapView::*MapLayerOf(int command);
 // The pointer moved over a dialog's map: the latitude and longitude readouts follow it.
 void ShowMapPointerPosition(win::HWND dialog);
+// The pointer's place in the map control becomes theMapView's cursor.
+void ReadMapPointer();
 // A mouse message over the map is handled: the arrow cursor, and 1 for the dialog manager.
 int EndMapPointerMessage(win::HWND dialog);
 // The toolbar's tooltip: the resource library's string of the button's command, up to 30

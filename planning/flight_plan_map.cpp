@@ -311,17 +311,13 @@ int FlightPlanMap::OnSetCursor(win::HWND dialog, win::WParam wParam, win::LParam
     const win::HWND under{static_cast<std::uint32_t>(wParam)};
     if (!map.mapControl || under != map.mapControl) return 0;
     const std::uint32_t message = win::HIWORD(static_cast<std::uintptr_t>(lParam));
-    win::POINT p{};
-    win::GetCursorPos(&p);
-    win::ScreenToClient(map.mapControl, &p);
-    map.cursorX = p.x;
-    map.cursorY = p.y;
+    nav::ReadMapPointer();
     switch (message) {
         case win::WM_LBUTTONDOWN:
             if (theAddTool) {
-                AddStationAt(p.x, p.y);
+                AddStationAt(map.cursorX, map.cursorY);
             } else if (theDeleteTool) {
-                DeleteStationAt(p.x, p.y);
+                DeleteStationAt(map.cursorX, map.cursorY);
             } else {
                 map.StepZoom();
                 DrawRoute();
