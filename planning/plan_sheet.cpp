@@ -1,7 +1,6 @@
 #include "planning/plan_sheet.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -37,10 +36,9 @@ constexpr int kSearchEdit = 1479;
 constexpr std::size_t kSearchLength = 50;
 constexpr int kAircraftTypes = 5;
 
-// The leading number of a typed value ("5500 ft" is 5500); none, or one too large for an int,
-// is held at the int's ends by the clamp that follows.
+// The leading number of a typed value ("5500 ft" is 5500, "abc" 0); one too large for an int is
+// held at the int's ends, and the page's limits follow.
 std::int32_t LeadingNumber(const std::string& text) {
-    errno = 0;
     const long long v = std::strtoll(text.c_str(), nullptr, 10);
     return static_cast<std::int32_t>(std::clamp<long long>(v, INT_MIN, INT_MAX));
 }

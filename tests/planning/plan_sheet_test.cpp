@@ -113,6 +113,11 @@ TEST_F(PlanSheetTest, RoutePageHoldsTheAircraftsLimitsAndStepsWithTheSpins) {
               spin(1965, -1);  // up
               spin(1965, -1);  // up, held at the ceiling
               text(1783);
+              win::SetDlgItemText(Page(), 1783, "-99999999999 ft");
+              Notify(Page(), 1783, win::EN_KILLFOCUS);
+              text(1783);
+              win::SetDlgItemText(Page(), 1783, "15000");
+              Notify(Page(), 1783, win::EN_KILLFOCUS);
               win::SetDlgItemText(Page(), 1962, "abc");
               Notify(Page(), 1962, win::EN_KILLFOCUS);
               text(1962);
@@ -123,9 +128,9 @@ TEST_F(PlanSheetTest, RoutePageHoldsTheAircraftsLimitsAndStepsWithTheSpins) {
           },
           [&] { win::PostMessage(sheet->window, win::WM_COMMAND, ui::kCancelButtonId, 0); }});
     sheet->DoModal(parent);
-    EXPECT_EQ(texts, (std::vector<std::string>{"5000 ft", "70%", "16000 ft", "16000 ft", "45%", "50%"}));
+    EXPECT_EQ(texts, (std::vector<std::string>{"5000 ft", "70%", "16000 ft", "16000 ft", "2000 ft", "45%", "50%"}));
     EXPECT_EQ(seen.aircraft, 1);
-    EXPECT_EQ(seen.requestedAltitude, 16000);
+    EXPECT_EQ(seen.requestedAltitude, 15000);
     EXPECT_EQ(seen.power, 50);
     EXPECT_EQ(seen.ifr, 1);
     EXPECT_EQ(seen.cruiseAltitude, 0);
