@@ -235,6 +235,7 @@ TEST(PanelHotspots, EdgesViewsAndTypes) {
         int x;
         int y;
         int id;
+        int swapPanel = 0;
     } cases[] = {
         {0, 0, 418, 478, 10026},
         {0, 0, 387, 439, 10026},
@@ -247,18 +248,24 @@ TEST(PanelHotspots, EdgesViewsAndTypes) {
         {0, 2, 418, 478, 0},
         {5, 0, 418, 478, 0},
         {0, 0, -1, -1, 0},
-        // The other panels' hotspots are their controls' click areas.
         {1, 0, 420, 450, 10025},
         {1, 1, 420, 492, 10025},
         {1, 0, 75, 450, 10032},
-        {3, 0, 300, 420, 10043},
+        {3, 0, 300, 420, 10044},
         {4, 0, 10, 360, 10049},
-        {2, 0, 122, 460, 10031},
+        {2, 0, 122, 460, 10074},
         {2, 0, 205, 460, 0},
+        // The Baron's stack: its radios, or with the panel swapped the engine gauges there.
+        {2, 0, 520, 340, 10108},
+        {2, 0, 520, 340, 10066, 1},
+        {2, 0, 478, 326, 10108},
+        {2, 0, 477, 326, 0},
+        {2, 0, 520, 479, 10107},
+        {2, 0, 520, 479, 0, 1},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(cockpit::FindHotspot(c.type, c.variant, c.x, c.y, 0), c.id)
-            << c.type << " " << c.variant << " " << c.x << "," << c.y;
+        EXPECT_EQ(cockpit::FindHotspot(c.type, c.variant, c.x, c.y, c.swapPanel), c.id)
+            << c.type << " " << c.variant << " " << c.x << "," << c.y << " " << c.swapPanel;
 }
 
 TEST(PanelHotspots, EveryIdInRangeAndRowsEnded) {
