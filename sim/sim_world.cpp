@@ -26,6 +26,7 @@
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "sim/detail_presets.h"
+#include "sim/device_host.h"
 #include "sim/input/flight_controls.h"
 #include "sim/main_window.h"
 #include "sim/panel_host.h"
@@ -179,6 +180,7 @@ void SimWorld::Init(win::HWND w) {
     Step("SceneryGraphicsSettings");
     reliability = flight::SystemReliability::Create(1);
     Step("SystemReliability");
+    InstallDeviceHost();
     joystick = std::make_unique<devices::Joystick>();
     joystick->Detect(window);
     devices::OpenJoystickControlPanel(window);
