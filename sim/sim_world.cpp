@@ -29,6 +29,7 @@
 #include "sim/device_host.h"
 #include "sim/input/flight_controls.h"
 #include "sim/main_window.h"
+#include "sim/nav_host.h"
 #include "sim/panel_host.h"
 #include "sim/saved_flight.h"
 #include "sim/slew.h"
@@ -181,6 +182,7 @@ void SimWorld::Init(win::HWND w) {
     reliability = flight::SystemReliability::Create(1);
     Step("SystemReliability");
     InstallDeviceHost();
+    InstallNavHost();
     joystick = std::make_unique<devices::Joystick>();
     joystick->Detect(window);
     devices::OpenJoystickControlPanel(window);
