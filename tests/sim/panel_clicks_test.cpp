@@ -268,20 +268,32 @@ TEST(PanelHotspots, EdgesViewsAndTypes) {
             << c.type << " " << c.variant << " " << c.x << "," << c.y << " " << c.swapPanel;
 }
 
-TEST(PanelHotspots, EveryIdInRangeAndRowsEnded) {
-    for (int type = 0; type < 5; ++type) {
+// Each table keeps to its panel's own run of popup ids, and is ended.
+TEST(PanelHotspots, EveryIdInItsPanelsRangeAndRowsEnded) {
+    const struct {
+        const cockpit::PanelHelpHotspot* table;
+        std::int32_t first, last;
+    } tables[] = {
+        {cockpit::HotspotTable(0), 10000, 10046},
+        {cockpit::HotspotTable(1), 10022, 10140},
+        {cockpit::HotspotTable(2), 10023, 10143},
+        {cockpit::BaronRadioHotspots(false), 10024, 10274},
+        {cockpit::BaronRadioHotspots(true), 10024, 10274},
+        {cockpit::HotspotTable(3), 10024, 10274},
+        {cockpit::HotspotTable(4), 10025, 10217},
+    };
+    for (const auto& t : tables) {
         int rows = 0;
-        for (const cockpit::PanelHelpHotspot* r = cockpit::HotspotTable(type); r->popupId != -1;
-             ++r, ++rows) {
-            EXPECT_GE(r->popupId, cockpit::kFirstPanelPopup);
-            EXPECT_LE(r->popupId, cockpit::kLastPanelPopup);
+        for (const cockpit::PanelHelpHotspot* r = t.table; r->popupId != -1; ++r, ++rows) {
+            EXPECT_GE(r->popupId, t.first);
+            EXPECT_LE(r->popupId, t.last);
             EXPECT_LE(r->left, r->right);
             EXPECT_LE(r->top, r->bottom);
         }
-        if (type == 0) {
-            EXPECT_GT(rows, 20);
-        }
+        EXPECT_GT(rows, 5) << t.first;
     }
+    // The normal radio layout is its own rows, then the swapped layout's.
+    EXPECT_EQ(cockpit::BaronRadioHotspots(false) + 9, cockpit::BaronRadioHotspots(true));
 }
 
 }  // namespace
