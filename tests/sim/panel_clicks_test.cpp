@@ -297,3 +297,20 @@ TEST(PanelHotspots, EveryIdInItsPanelsRangeAndRowsEnded) {
 }
 
 }  // namespace
+
+// Looking to a side shows no panel: a right click finds no help; the swapped Baron panel finds
+// the engine gauge where the radios stood.
+TEST(PanelHotspots, LookingSidewaysFindsNothing) {
+    const struct {
+        int look;
+        int swapPanel;
+        std::int32_t id;
+    } cases[] = {{0, 0, 10108}, {2, 0, 0}, {6, 0, 0}, {0, 1, 10066}};
+    for (const auto& c : cases) {
+        sim::theViewController.SetLookDirection(c.look);
+        cockpit::theSwapPanel = c.swapPanel;
+        EXPECT_EQ(sim::FindPanelPopup(2, 0, 520, 340), c.id) << c.look << " " << c.swapPanel;
+    }
+    sim::theViewController.SetLookDirection(0);
+    cockpit::theSwapPanel = 0;
+}
