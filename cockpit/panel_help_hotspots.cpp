@@ -40,7 +40,7 @@ constexpr PanelHelpHotspot kC172[] = {
     {1, 10041, 295, 433, 340, 480},  // throttle
     {1, 10042, 341, 433, 386, 480},  // mixture
     {1, 10009, 11, 204, 109, 302},   // airspeed
-    {1, 10010, 120, 180, 238, 298},  // attitude indicator
+    {1, 10010, 124, 180, 236, 290},  // attitude indicator
     {1, 10011, 11, 322, 109, 420},   // turn coordinator
     {1, 10016, 249, 322, 347, 420},  // vertical speed
     {1, 10017, 490, 352, 564, 426},  // tachometer
@@ -91,7 +91,7 @@ constexpr PanelHelpHotspot kBonanza[] = {
     {1, 10070, 590, 452, 627, 476},  // oil pressure
     {1, 10051, 16, 217, 114, 315},  // airspeed
     {1, 10054, 16, 331, 114, 429},  // turn coordinator
-    {1, 10052, 128, 175, 243, 289},  // attitude indicator
+    {1, 10052, 133, 213, 242, 322},  // attitude indicator
     {1, 10045, 139, 333, 235, 429},  // heading indicator
     {1, 10045, 134, 403, 238, 419},  // heading indicator knobs
     {1, 10055, 263, 216, 361, 314},  // altimeter
