@@ -7,10 +7,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/audio.h"
 #include "support/run_command.h"
 #include "support/temp_folder.h"
 
@@ -43,6 +45,52 @@ std::vector<Entry> ReadLogbook(const std::string& bytes) {
     return entries;
 }
 
+// The keys of one section of a saved flight, read as plain text.
+std::map<std::string, std::string> Section(const std::string& file, const std::string& name) {
+    std::map<std::string, std::string> keys;
+    std::istringstream lines(file);
+    std::string line;
+    bool inside = false;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line[0] == '[') {
+            inside = line == "[" + name + "]";
+        } else if (inside && line.find('=') != std::string::npos) {
+            keys[line.substr(0, line.find('='))] = line.substr(line.find('=') + 1);
+        }
+    }
+    return keys;
+}
+
+// An 8-bit BMP's colour index at a point of the screen (-1 outside it).
+int PixelIndex(const std::string& bmp, int x, int y) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bmp.data());
+    if (bmp.size() < 54 || b[0] != 'B' || b[28] != 8) return -1;
+    const unsigned offset = b[10] | (b[11] << 8) | (b[12] << 16);
+    const int width = b[18] | (b[19] << 8), height = b[22] | (b[23] << 8);
+    const std::size_t row = (static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
+    const std::size_t at = offset + row * static_cast<std::size_t>(height - 1 - y) + static_cast<std::size_t>(x);
+    return x < 0 || y < 0 || x >= width || y >= height || at >= bmp.size() ? -1 : b[at];
+}
+
+// How many pixels of a square around a point differ between two pictures.
+int Differences(const std::string& a, const std::string& b, int cx, int cy, int half) {
+    int n = 0;
+    for (int y = cy - half; y <= cy + half; ++y)
+        for (int x = cx - half; x <= cx + half; ++x)
+            n += PixelIndex(a, x, y) != PixelIndex(b, x, y) ? 1 : 0;
+    return n;
+}
+
+// The level of the left channel of a captured WAV between two times (seconds).
+double Level(const std::string& wav, double from, double to) {
+    const testsupport::WavFile w = testsupport::ReadWav16(wav);
+    if (w.rate == 0 || w.channels != 2) return -1;
+    const auto first = static_cast<std::size_t>(from * w.rate);
+    const auto count = static_cast<std::size_t>((to - from) * w.rate);
+    return testsupport::Rms(testsupport::Channel(w.samples, 0, first, count));
+}
+
 class RecordScripts : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -65,7 +113,9 @@ protected:
         EXPECT_TRUE(in) << name;
         std::stringstream text;
         text << in.rdbuf();
-        dir.Write(name, text.str());
+        std::string script = text.str();
+        for (std::size_t at; (at = script.find("@dir")) != std::string::npos;) script.replace(at, 4, dir.Root());
+        dir.Write(name, script);
         return testsupport::RunCommand(bin + " --dir " + dir.Root() + " " + dir.Path(name) + " 2>&1");
     }
 
@@ -159,6 +209,78 @@ TEST_F(RecordScripts, AManoeuvreRunsItsScriptToTheEnd) {
         EXPECT_NEAR(now - before, w.steps * 18 / 0.0182, 260.0) << w.line;
         before = now;
     }
+}
+
+// The instructor is heard: with the engine and effect sounds muted the cockpit is quiet, and
+// the manoeuvre's first line sounds a lesson step (18 ticks, about a second) after its start.
+TEST_F(RecordScripts, TheInstructorIsHeardWhenALineIsDue) {
+    const testsupport::CommandResult r = Run("lesson-speech.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("lesson: sound 21000"), std::string::npos) << r.out;
+    const std::string quiet = dir.Read("quiet.wav");
+    const std::string said = dir.Read("said.wav");
+    EXPECT_LT(Level(quiet, 2.0, 3.0), 20.0);  // muted, and nothing said yet
+    EXPECT_LT(Level(said, 0.0, 0.8), 20.0);   // the lesson's flight loaded, its first step to come
+    EXPECT_GT(Level(said, 1.2, 2.5), 500.0);  // spoken
+    EXPECT_GT(Level(said, 2.5, 4.5), 500.0);  // a whole sentence, not a click
+}
+
+// Partial-panel practice: the 172's attitude and heading indicators covered from the menu show
+// covered (the other instruments as they were), and a flight saved then keeps the covers.
+TEST_F(RecordScripts, CoveredInstrumentsShowCoveredAndAreKept) {
+    const testsupport::CommandResult r = Run("partial-panel.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    const std::string before = dir.Read("uncovered.bmp");
+    const std::string after = dir.Read("covered.bmp");
+    const struct {
+        const char* instrument;
+        int x, y;
+        bool covered;
+    } faces[] = {{"attitude", 180, 234, true},   {"heading", 180, 370, true},
+                 {"airspeed", 60, 252, false},   {"turn coordinator", 60, 370, false},
+                 {"altimeter", 298, 252, false}, {"vertical speed", 298, 370, false}};
+    for (const auto& f : faces) {
+        const int changed = Differences(before, after, f.x, f.y, 30);
+        if (f.covered)
+            EXPECT_GT(changed, 900) << f.instrument;
+        else
+            EXPECT_LT(changed, 60) << f.instrument;  // a needle may move a little
+    }
+    // Both covers are the same plate.
+    EXPECT_EQ(PixelIndex(after, 160, 234), PixelIndex(after, 160, 370));
+    const auto covers = Section(dir.Read("covered.Flt"), "PartialPanel");
+    const std::map<std::string, std::string> expected = {{"altHide", "0"}, {"asHide", "0"}, {"attHide", "1"},
+                                                         {"headHide", "1"}, {"tcHide", "0"}, {"vsiHide", "0"}};
+    EXPECT_EQ(covers, expected);
+}
+
+// The reliability chosen from the menu is what a saved flight keeps.
+TEST_F(RecordScripts, ReliabilityChosenIsKeptWithTheFlight) {
+    const testsupport::CommandResult r = Run("reliability.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    auto keys = Section(dir.Read("rates.Flt"), "Reliability");
+    EXPECT_EQ(keys["vacPct"], "40");
+    EXPECT_EQ(keys["attMayFail"], "1");
+    EXPECT_EQ(keys["headMayFail"], "1");
+    for (const char* stays : {"elecPct", "pitotPct", "powerPct"})
+        EXPECT_EQ(keys[stays], "100") << stays;
+    for (const char* stays : {"asMayFail", "altMayFail", "vsMayFail", "tcMayFail", "adfMayFail", "leftMayFail"})
+        EXPECT_EQ(keys[stays], "0") << stays;
+}
+
+// Leaving: No keeps the program running (time goes on, the menu still answers); Yes ends it, and
+// the command given after that is never run.
+TEST_F(RecordScripts, TheExitQuestionDecidesWhetherTheProgramEnds) {
+    const testsupport::CommandResult r = Run("exit.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::size_t at = 0;
+    for (const char* line : {"dialog Exit ended 0", "[    3000] report ac_z", "dialog Exit ended 1", "exit=0"}) {
+        at = r.out.find(line, at);
+        ASSERT_NE(at, std::string::npos) << "missing or out of order: " << line << "\n" << r.out;
+    }
+    EXPECT_EQ(r.out.find("[    5000] menu 168"), std::string::npos) << r.out;
 }
 
 }  // namespace

@@ -295,6 +295,44 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
     }
 }
 
+// Every phrase a shipped lesson says is a clip the speech queue can play: each SAY line's number
+// and, where the copilot takes the aircraft, "my aircraft" and "your aircraft".
+TEST_F(MkdataTest, EveryPhraseALessonSaysIsAClip) {
+    core::ResourceVolume lessons("Lessons\\Lessons.Vol", "Lessons", 0);
+    core::ResourceVolume speech("Snd\\TowerATC.Vol", "Snd\\TowerATC", 0);
+    ASSERT_EQ(lessons.IsOpen(), 1);
+    ASSERT_EQ(speech.IsOpen(), 1);
+    std::set<int> said;
+    int scripts = 0;
+    for (const core::VolumeEntry& e : lessons.GetStream()->Entries()) {
+        if (e.name.rfind("zq", 0) != 0) continue;
+        ++scripts;
+        static planning::LessonScript script;
+        ASSERT_EQ(lessons.OpenFile(e.name), 1) << e.name;
+        ASSERT_EQ(planning::LoadLessonScript(
+                      script, [&lessons](char* b, int size) { return lessons.ReadLine(b, size); }),
+                  1)
+            << e.name;
+        lessons.CloseFile();
+        for (int i = 0; i < script.count; ++i) {
+            const planning::LessonStatement& s = script.rows[static_cast<std::size_t>(i)];
+            // A TIMER line is a SAY of no phrase: a wait.
+            if (s.type == planning::kLessonSay && s.operand[0] > 0) said.insert(s.operand[0]);
+            if (s.type == planning::kLessonExec && s.operand[0] == planning::kPhraseMyAircraft) {
+                said.insert(planning::kPhraseMyAircraft);
+                said.insert(planning::kPhraseYourAircraft);
+            }
+        }
+    }
+    EXPECT_GE(scripts, 11);
+    EXPECT_GE(said.size(), 20u);
+    for (int id : said) {
+        const std::unique_ptr<devices::CWave> clip = speech.LoadWave(id);
+        ASSERT_NE(clip, nullptr) << "no clip " << id << ".wav";
+        EXPECT_GT(clip->GetDataSize(), 5000u) << id;  // spoken words, not a click
+    }
+}
+
 TEST_F(MkdataTest, PalettesTheProgramAsksFor) {
     core::ResourceVolume volume("Art\\Palettes.Vol", "Art\\Palettes", 0);
     std::vector<std::string> names;

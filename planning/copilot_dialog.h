@@ -1,0 +1,21 @@
+// The copilot's help: the master switch and six kinds of help (take-off calls, radios,
+// navigation, advice, altitude, heading), kept in the copilot's settings and saved with the
+// flight. Only the 172 gets advice, altitude and heading help: for the other types those three
+// are switched off as soon as the dialog opens.
+#pragma once
+
+#include "ui/dialog.h"
+
+namespace planning {
+
+class CopilotAssitanceDialog : public ui::Dialog {
+public:
+    explicit CopilotAssitanceDialog(int aircraftType) : ui::Dialog("CopilotBox", 0), type(aircraftType) {}
+    int OnInitDialog(win::HWND dialog) override;
+    int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
+
+private:
+    int type;
+};
+
+}  // namespace planning

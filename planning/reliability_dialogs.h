@@ -1,0 +1,39 @@
+// The aircraft's reliability, the partial panel and the question before leaving: how often each
+// system fails and which instruments may fail with it, which of the six flight instruments are
+// covered for practice (the 172 only), and whether the user really wants to quit.
+#pragma once
+
+#include "ui/dialog.h"
+
+namespace planning {
+
+// Four reliability percentages (0..100) and the thirteen may-fail boxes. OK writes them all and
+// resets every system, so failures in progress end and the new rates count from now.
+class SystemReliabilityDialog : public ui::Dialog {
+public:
+    SystemReliabilityDialog() : ui::Dialog("SystemReliability", 0) {}
+    int OnInitDialog(win::HWND dialog) override;
+    int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
+};
+
+// The six covers of the flight instruments. Only the 172's panel has them: for the other types
+// the boxes are disabled and empty, so OK uncovers everything.
+class PartialPanelDialog : public ui::Dialog {
+public:
+    explicit PartialPanelDialog(int aircraftType) : ui::Dialog("PartialPanel", 0), type(aircraftType) {}
+    int OnInitDialog(win::HWND dialog) override;
+    int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
+
+private:
+    int type;
+};
+
+// Yes ends with 1; No, Cancel and the help row's Cancel with 0.
+class ExitDialog : public ui::Dialog {
+public:
+    ExitDialog() : ui::Dialog("Exit", 0) {}
+    int OnInitDialog(win::HWND dialog) override;
+    int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
+};
+
+}  // namespace planning
