@@ -283,4 +283,30 @@ TEST_F(RecordScripts, TheExitQuestionDecidesWhetherTheProgramEnds) {
     EXPECT_EQ(r.out.find("[    5000] menu 168"), std::string::npos) << r.out;
 }
 
+// The pilot's status lists every manoeuvre of the Lessons volume; the copilot's help chosen in
+// the 172 is kept with a saved flight.
+TEST_F(RecordScripts, CopilotHelpIsKeptAndTheStatusListsTheManoeuvres) {
+    const testsupport::CommandResult r = Run("copilot-status.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("read 1624 ListBox \"\" enabled=1 focus=1 selected=-1 rows=6"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("row 5: \"Power-off Stall Recovery\""), std::string::npos) << r.out;
+    const std::map<std::string, std::string> expected = {
+        {"CoPilot", "1"}, {"Takeoff", "0"}, {"Radios", "1"},  {"Navigation", "0"},
+        {"Advice", "1"},  {"Altitude", "0"}, {"Heading", "0"}};
+    EXPECT_EQ(Section(dir.Read("copilot.Flt"), "CoPilot"), expected);
+}
+
+// The flight log shows the opened plan's legs; its reset is undone by Cancel, and kept by OK,
+// after which a saved flight carries no active plan.
+TEST_F(RecordScripts, TheFlightLogShowsThePlanAndItsResetEndsIt) {
+    const testsupport::CommandResult r = Run("flight-log.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    for (const char* leg : {"row 0: \"KSQL | ", "row 1: \"SJC | ", "row 2: \"SNS | ", "row 3: \"KMRY | "})
+        EXPECT_NE(r.out.find(leg), std::string::npos) << leg << "\n" << r.out;
+    EXPECT_EQ(Section(dir.Read("kept.Flt"), "flightPlan")["active"], "1");
+    EXPECT_NE(Section(dir.Read("ended.Flt"), "flightPlan")["active"], "1");
+}
+
 }  // namespace
