@@ -183,7 +183,7 @@ TEST_F(RecordScripts, AManoeuvreRunsItsScriptToTheEnd) {
     const testsupport::CommandResult r = Run("maneuver.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
     std::size_t at = 0;
-    for (const char* line : {"dialog FlightManeuver", "Lesson.Flt", "lesson: loaded zqMan0.txt",
+    for (const char* line : {"dialog FlightManeuver", "Cruise.Flt", "lesson: loaded zqMan0.txt",
                              "lesson: sound 21000", "lesson: sound 21001", "lesson: sound 21002",
                              "lesson: sound 21003", "lesson: sound 19995", "lesson: sound 21004",
                              "lesson: ended"}) {
@@ -192,6 +192,15 @@ TEST_F(RecordScripts, AManoeuvreRunsItsScriptToTheEnd) {
     }
     EXPECT_EQ(r.out.find("copilot takes control"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    // Trimmed cruise: about 3,000 ft (scene units of 1.2890625 ft), held within 50 ft for half a
+    // minute with nobody at the controls.
+    const std::size_t first = r.out.find("report ac_z=");
+    const std::size_t last = r.out.rfind("report ac_z=");
+    ASSERT_NE(first, last) << r.out;
+    const double start = std::stod(r.out.substr(first + 12)) * 1.2890625;
+    const double end = std::stod(r.out.substr(last + 12)) * 1.2890625;
+    EXPECT_NEAR(start, 3000.0, 100.0);
+    EXPECT_NEAR(end, start, 50.0);
     // Each line's simulated time: the waits between them, in steps of 18 ticks (18 / 18.2 s),
     // seen at the 250 ms frames the script asks for.
     auto when = [&](const char* line) {

@@ -47,7 +47,7 @@ struct Script {
 constexpr Script kScripts[] = {
     {"zqMan0.txt",
      "TITLE Straight and Level Flight\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "// Hold the references; the copilot steps in when the wings drop.\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
@@ -60,7 +60,7 @@ constexpr Script kScripts[] = {
      "ENDPROC\r\n" ZQ_WATCH},
     {"zqMan1.txt",
      "TITLE Climbs\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "EXEC MIXTURE_FULL_RICH\r\n"
@@ -72,7 +72,7 @@ constexpr Script kScripts[] = {
      "ENDPROC\r\n" ZQ_WATCH},
     {"zqMan2.txt",
      "TITLE Descents\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "EXEC CARB_ON\r\n"
@@ -84,7 +84,7 @@ constexpr Script kScripts[] = {
      "ENDPROC\r\n" ZQ_WATCH},
     {"zqMan3.txt",
      "TITLE Standard Rate Turns\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "SAY 21030 WAIT_5_SEC\r\n"
@@ -101,7 +101,7 @@ constexpr Script kScripts[] = {
      "SEQ_END\r\n"},
     {"zqMan4.txt",
      "TITLE Slow Flight\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "EXEC CARB_ON\r\n"
@@ -115,7 +115,7 @@ constexpr Script kScripts[] = {
      "ENDPROC\r\n" ZQ_WATCH},
     {"zqMan5.txt",
      "TITLE Power-off Stall Recovery\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "EXEC CARB_ON\r\n"
@@ -130,7 +130,7 @@ constexpr Script kScripts[] = {
      "ENDPROC\r\n" ZQ_WATCH},
     {"zqLess1.txt",
      "TITLE Effects of the Controls\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "SAY 21060 WAIT_5_SEC\r\n"
@@ -148,7 +148,7 @@ constexpr Script kScripts[] = {
      "SEQ_END\r\n"},
     {"zqLess2.txt",
      "TITLE Straight and Level\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "SAY 21000 WAIT_3_SEC\r\n"
@@ -159,7 +159,7 @@ constexpr Script kScripts[] = {
      "ENDPROC\r\n" ZQ_WATCH},
     {"zqLess3.txt",
      "TITLE Climbs and Descents\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "CONTINUOUS Watch\r\n"
@@ -172,7 +172,7 @@ constexpr Script kScripts[] = {
      "ENDPROC\r\n" ZQ_WATCH},
     {"zqLess4.txt",
      "TITLE Turns\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "SAY 21030 WAIT_5_SEC\r\n"
@@ -183,7 +183,7 @@ constexpr Script kScripts[] = {
      "ENDPROC\r\n"},
     {"zqLess5.txt",
      "TITLE Slow Flight and Stalls\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "EXEC CARB_ON\r\n"
