@@ -33,6 +33,8 @@ int PilotStatusDialog::OnInitDialog(win::HWND dialog) {
         ui::theDialogHost.resourceLibrary ? ui::theDialogHost.resourceLibrary() : win::HINSTANCE{};
     for (int i = 0; i < 4; ++i)
         marks[static_cast<std::size_t>(i)] = win::LoadBitmap(library, kMarkNames[i]);
+    // Rows as tall as a mark, with a pixel above and below it.
+    win::SendDlgItemMessage(dialog, kList, win::LB_SETITEMHEIGHT, 0, kMarkSize + 2);
     for (int n = 0; n < kManeuverLimit; ++n) {
         const std::optional<std::string> title = LoadManeuverLesson(n);
         if (!title) break;
@@ -81,6 +83,7 @@ int PilotStatusDialog::OnDrawItem(int controlId, win::DRAWITEMSTRUCT* item) {
     title.resize(title.find('\0'));
     win::SIZE text;
     win::GetTextExtentPoint32(item->hDC, title, &text);
+    win::SetBkMode(item->hDC, win::OPAQUE);  // the title on the list's (or selection's) colour
     win::TextOut(item->hDC, item->rcItem.left + kTextX,
                  (item->rcItem.bottom - text.cy + item->rcItem.top) / 2, title);
     if (selected) {
