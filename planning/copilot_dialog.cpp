@@ -25,14 +25,6 @@ constexpr HelpBox kHelpBoxes[6] = {
     {1252, &nav::CopilotSettings::altitude, false}, {1247, &nav::CopilotSettings::heading, false},
 };
 
-bool Checked(win::HWND dialog, int id) {
-    return win::IsDlgButtonChecked(dialog, id) == win::BST_CHECKED;
-}
-
-void Check(win::HWND dialog, int id, bool on) {
-    win::CheckDlgButton(dialog, id, on ? win::BST_CHECKED : win::BST_UNCHECKED);
-}
-
 }  // namespace
 
 int CopilotAssitanceDialog::OnInitDialog(win::HWND dialog) {
@@ -62,24 +54,19 @@ int CopilotAssitanceDialog::OnCommand(unsigned notifyCode, win::WParam wParam, w
         if (!any) Check(window, kMaster, false);
         return 1;
     }
-    if (id == win::IDOK) {
-        nav::CopilotSettings& c = nav::theCopilotSettings;
-        for (const HelpBox& b : kHelpBoxes)
-            c.*b.flag = Checked(window, b.id) ? 1 : 0;
-        c.master = Checked(window, kMaster) ? 1 : 0;
-        // The copilot working the radios makes the controllers wait for its readbacks.
-        nav::theAtcState.copilotRadios = c.radios;
-        nav::theCopilotRadioHelp = static_cast<std::uint32_t>(c.radios);
-        nav::theAtcReplyDelay = c.radios != 0 ? 200 : 0;
-        sim::theSimWorld.SetFlightMode(c.master != 0 ? 5 : 0);
-        win::EndDialog(window, 1);
-        return 1;
-    }
-    if (id == win::IDCANCEL || id == ui::kCancelButtonId) {
-        win::EndDialog(window, 0);
-        return 1;
-    }
-    return ui::Dialog::OnCommand(notifyCode, wParam, control);
+    return SettingsDialog::OnCommand(notifyCode, wParam, control);
+}
+
+void CopilotAssitanceDialog::Apply() {
+    nav::CopilotSettings& c = nav::theCopilotSettings;
+    for (const HelpBox& b : kHelpBoxes)
+        c.*b.flag = Checked(window, b.id) ? 1 : 0;
+    c.master = Checked(window, kMaster) ? 1 : 0;
+    // The copilot working the radios makes the controllers wait for its readbacks.
+    nav::theAtcState.copilotRadios = c.radios;
+    nav::theCopilotRadioHelp = static_cast<std::uint32_t>(c.radios);
+    nav::theAtcReplyDelay = c.radios != 0 ? 200 : 0;
+    sim::theSimWorld.SetFlightMode(c.master != 0 ? 5 : 0);
 }
 
 }  // namespace planning

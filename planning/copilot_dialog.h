@@ -4,15 +4,18 @@
 // are switched off as soon as the dialog opens.
 #pragma once
 
-#include "ui/dialog.h"
+#include "planning/settings_dialog.h"
 
 namespace planning {
 
-class CopilotAssitanceDialog : public ui::Dialog {
+class CopilotAssitanceDialog : public SettingsDialog {
 public:
-    explicit CopilotAssitanceDialog(int aircraftType) : ui::Dialog("CopilotBox", 0), type(aircraftType) {}
+    explicit CopilotAssitanceDialog(int aircraftType) : SettingsDialog("CopilotBox", 0), type(aircraftType) {}
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
+
+protected:
+    void Apply() override;
 
 private:
     int type;

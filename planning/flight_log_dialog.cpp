@@ -59,7 +59,7 @@ std::array<std::string, 14> FlightLogCells(const NavLogRow& r) {
                                       : Format("%3.1f", static_cast<double>(r.actualFuelRemaining))};
 }
 
-FlightLogDialog::FlightLogDialog(const FlightPlan* worldPlan) : ui::Dialog("FLIGHTLOG", 0) {
+FlightLogDialog::FlightLogDialog(const FlightPlan* worldPlan) : SettingsDialog("FLIGHTLOG", 0) {
     if (worldPlan != nullptr) {
         plan = *worldPlan;
         hasPlan = true;
@@ -110,24 +110,16 @@ void FlightLogDialog::ShowLog() {
 }
 
 int FlightLogDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
-    switch (win::LOWORD(wParam)) {
-        case kResetLog:
-            // The plan is no longer flown: the controllers let go of it too.
-            if (nav::IsAtcActive()) nav::AtcReset();
-            plan.active = 0;
-            ShowLog();
-            return 1;
-        case win::IDOK:
-            if (hasPlan) sim::theSimWorld.SetFlightPlan(&plan);
-            win::EndDialog(window, 1);
-            return 1;
-        case win::IDCANCEL:
-        case ui::kCancelButtonId:
-            win::EndDialog(window, 0);
-            return 1;
-        default:
-            return ui::Dialog::OnCommand(notifyCode, wParam, control);
-    }
+    if (win::LOWORD(wParam) != kResetLog) return SettingsDialog::OnCommand(notifyCode, wParam, control);
+    // The plan is no longer flown: the controllers let go of it too.
+    if (nav::IsAtcActive()) nav::AtcReset();
+    plan.active = 0;
+    ShowLog();
+    return 1;
+}
+
+void FlightLogDialog::Apply() {
+    if (hasPlan) sim::theSimWorld.SetFlightPlan(&plan);
 }
 
 win::LResult FlightLogDialog::OnNotify(int controlId, win::NMHDR* header) {

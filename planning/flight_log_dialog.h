@@ -8,7 +8,7 @@
 #include <string>
 
 #include "planning/planning_services.h"
-#include "ui/dialog.h"
+#include "planning/settings_dialog.h"
 #include "ui/owner_draw_list_view.h"
 
 namespace planning {
@@ -18,7 +18,7 @@ struct NavLogRow;
 // The fourteen cells of a log row as the list shows them; an unknown value is an empty cell.
 [[nodiscard]] std::array<std::string, 14> FlightLogCells(const NavLogRow& row);
 
-class FlightLogDialog : public ui::Dialog {
+class FlightLogDialog : public SettingsDialog {
 public:
     // Shows the log of a copy of `plan` (the world's plan, or none).
     explicit FlightLogDialog(const FlightPlan* plan);
@@ -30,6 +30,9 @@ public:
 
     FlightPlan plan;  // what OK makes the world's plan
     bool hasPlan = false;
+
+protected:
+    void Apply() override;
 
 private:
     void ShowLog();

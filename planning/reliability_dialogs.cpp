@@ -57,18 +57,6 @@ const CoverBox* CoverBoxes() {
     return boxes;
 }
 
-bool Checked(win::HWND dialog, int id) {
-    return win::IsDlgButtonChecked(dialog, id) == win::BST_CHECKED;
-}
-
-void Check(win::HWND dialog, int id, bool on) {
-    win::CheckDlgButton(dialog, id, on ? win::BST_CHECKED : win::BST_UNCHECKED);
-}
-
-bool IsCancel(int id) {
-    return id == win::IDCANCEL || id == ui::kCancelButtonId;
-}
-
 }  // namespace
 
 int SystemReliabilityDialog::OnInitDialog(win::HWND dialog) {
@@ -83,23 +71,13 @@ int SystemReliabilityDialog::OnInitDialog(win::HWND dialog) {
     return r;
 }
 
-int SystemReliabilityDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
-    const int id = win::LOWORD(wParam);
-    if (id == win::IDOK) {
-        for (const RateBar& b : kRateBars)
-            b.set(static_cast<int>(win::SendDlgItemMessage(window, b.id, win::TBM_GETPOS, 0, 0)));
-        for (const MayFailBox& b : kMayFailBoxes)
-            SystemReliability::SetMayFail(b.instrument, Checked(window, b.id) ? 1 : 0);
-        // The new rates count from now, and whatever had failed works again.
-        SystemReliability::ResetAll();
-        win::EndDialog(window, 1);
-        return 1;
-    }
-    if (IsCancel(id)) {
-        win::EndDialog(window, 0);
-        return 1;
-    }
-    return ui::Dialog::OnCommand(notifyCode, wParam, control);
+void SystemReliabilityDialog::Apply() {
+    for (const RateBar& b : kRateBars)
+        b.set(static_cast<int>(win::SendDlgItemMessage(window, b.id, win::TBM_GETPOS, 0, 0)));
+    for (const MayFailBox& b : kMayFailBoxes)
+        SystemReliability::SetMayFail(b.instrument, Checked(window, b.id) ? 1 : 0);
+    // The new rates count from now, and whatever had failed works again.
+    SystemReliability::ResetAll();
 }
 
 int PartialPanelDialog::OnInitDialog(win::HWND dialog) {
@@ -113,23 +91,13 @@ int PartialPanelDialog::OnInitDialog(win::HWND dialog) {
     return r;
 }
 
-int PartialPanelDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
-    const int id = win::LOWORD(wParam);
-    if (id == win::IDOK) {
-        for (int i = 0; i < 6; ++i) {
-            const CoverBox& b = CoverBoxes()[i];
-            *b.hidden = Checked(window, b.id) ? 1 : 0;
-            *b.dirty = 1;
-        }
-        sim::theViewController.ApplyView();
-        win::EndDialog(window, 1);
-        return 1;
+void PartialPanelDialog::Apply() {
+    for (int i = 0; i < 6; ++i) {
+        const CoverBox& b = CoverBoxes()[i];
+        *b.hidden = Checked(window, b.id) ? 1 : 0;
+        *b.dirty = 1;
     }
-    if (IsCancel(id)) {
-        win::EndDialog(window, 0);
-        return 1;
-    }
-    return ui::Dialog::OnCommand(notifyCode, wParam, control);
+    sim::theViewController.ApplyView();
 }
 
 int ExitDialog::OnInitDialog(win::HWND dialog) {
@@ -145,7 +113,7 @@ int ExitDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND con
         win::EndDialog(window, 1);
         return 1;
     }
-    if (id == win::IDNO || IsCancel(id)) {
+    if (id == win::IDNO || id == win::IDCANCEL || id == ui::kCancelButtonId) {
         win::EndDialog(window, 0);
         return 1;
     }

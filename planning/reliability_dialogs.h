@@ -3,26 +3,30 @@
 // covered for practice (the 172 only), and whether the user really wants to quit.
 #pragma once
 
-#include "ui/dialog.h"
+#include "planning/settings_dialog.h"
 
 namespace planning {
 
 // Four reliability percentages (0..100) and the thirteen may-fail boxes. OK writes them all and
 // resets every system, so failures in progress end and the new rates count from now.
-class SystemReliabilityDialog : public ui::Dialog {
+class SystemReliabilityDialog : public SettingsDialog {
 public:
-    SystemReliabilityDialog() : ui::Dialog("SystemReliability", 0) {}
+    SystemReliabilityDialog() : SettingsDialog("SystemReliability", 0) {}
     int OnInitDialog(win::HWND dialog) override;
-    int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
+
+protected:
+    void Apply() override;
 };
 
 // The six covers of the flight instruments. Only the 172's panel has them: for the other types
 // the boxes are disabled and empty, so OK uncovers everything.
-class PartialPanelDialog : public ui::Dialog {
+class PartialPanelDialog : public SettingsDialog {
 public:
-    explicit PartialPanelDialog(int aircraftType) : ui::Dialog("PartialPanel", 0), type(aircraftType) {}
+    explicit PartialPanelDialog(int aircraftType) : SettingsDialog("PartialPanel", 0), type(aircraftType) {}
     int OnInitDialog(win::HWND dialog) override;
-    int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
+
+protected:
+    void Apply() override;
 
 private:
     int type;
