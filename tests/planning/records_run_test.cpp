@@ -279,13 +279,14 @@ TEST_F(RecordScripts, ReliabilityChosenIsKeptWithTheFlight) {
         EXPECT_EQ(keys[stays], "0") << stays;
 }
 
-// Leaving: No keeps the program running (time goes on, the menu still answers); Yes ends it, and
-// the command given after that is never run.
+// Leaving: Cancel (Escape) and No keep the program running (time goes on, the menu still
+// answers); Yes ends it, and the command given after that is never run.
 TEST_F(RecordScripts, TheExitQuestionDecidesWhetherTheProgramEnds) {
     const testsupport::CommandResult r = Run("exit.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
     std::size_t at = 0;
-    for (const char* line : {"dialog Exit ended 0", "[    3000] report ac_z", "dialog Exit ended 1", "exit=0"}) {
+    for (const char* line : {"dialog Exit ended 0", "[    1500] menu 168", "dialog Exit ended 0",
+                             "[    3000] report ac_z", "dialog Exit ended 1", "exit=0"}) {
         at = r.out.find(line, at);
         ASSERT_NE(at, std::string::npos) << "missing or out of order: " << line << "\n" << r.out;
     }
