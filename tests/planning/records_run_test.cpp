@@ -3,6 +3,7 @@
 // reader of its own; a new pilot chosen after a refused name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -301,6 +302,22 @@ TEST_F(RecordScripts, CopilotHelpIsKeptAndTheStatusListsTheManoeuvres) {
     EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("read 1624 ListBox \"\" enabled=1 focus=1 selected=-1 rows=6"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("row 5: \"Power-off Stall Recovery\""), std::string::npos) << r.out;
+    // Each row shows its mark, an empty grey box (nothing flown yet), in one column at the left.
+    const std::string shot = dir.Read("status.bmp");
+    const auto* b = reinterpret_cast<const unsigned char*>(shot.data());
+    ASSERT_TRUE(shot.size() > 54 && b[28] == 24);
+    const unsigned offset = b[10] | (b[11] << 8) | (b[12] << 16);
+    int marks = 0, left = 640, right = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const unsigned char* c = b + offset + static_cast<std::size_t>(479 - y) * 1920 + 3 * x;
+            if (c[0] != 150 || c[1] != 150 || c[2] != 150) continue;  // the marks' frame grey
+            ++marks;
+            left = std::min(left, x);
+            right = std::max(right, x);
+        }
+    EXPECT_GE(marks, 6 * 25);
+    EXPECT_LT(right - left, 16);
     const std::map<std::string, std::string> expected = {
         {"CoPilot", "1"}, {"Takeoff", "0"}, {"Radios", "1"},  {"Navigation", "0"},
         {"Advice", "1"},  {"Altitude", "0"}, {"Heading", "0"}};
