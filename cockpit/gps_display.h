@@ -16,6 +16,7 @@
 
 namespace gfx {
 class GFXSurface;
+class GFXFont;
 }
 namespace planning {
 class FlightPlan;
@@ -60,6 +61,61 @@ struct GpsRgb {
     bool operator==(const GpsRgb&) const = default;
 };
 
+// The bezel bitmap of each aircraft type in the panel volume (type 5 shows type 0's).
+inline constexpr const char* kGpsBezelFiles[5] = {"172gps.bmp", "bongps.bmp", "bargps.bmp",
+                                                  "knggps.BMP", "citgps.bmp"};
+
+// A piece cut from a bezel bitmap: its pixels row by row, 0 where nothing is drawn.
+struct GpsImage {
+    int w = 0;
+    int h = 0;
+    std::vector<std::uint8_t> pixels;
+};
+
+// What a bezel bitmap gives: its border widths, the four corners (top-left, top-right,
+// bottom-left, bottom-right), the four edge strips, and thirteen image pairs at the even ids
+// 0..24 (normal at the id, pressed at id + 1); ids 6..24 are the push buttons.
+struct GpsBezel {
+    int left = 0;
+    int right = 0;
+    int top = 0;
+    int bottom = 0;
+    std::array<GpsImage, 4> corners;
+    GpsImage leftStrip;
+    GpsImage rightStrip;
+    GpsImage topStrip;
+    GpsImage bottomStrip;
+    std::array<GpsImage, 26> images;
+};
+
+// Measures a bezel (8-bit rows) and cuts its pieces. A missing or empty bitmap gives borders 0
+// and no pieces; a row that is not there leaves its images empty.
+[[nodiscard]] GpsBezel CutGpsBezel(const std::uint8_t* pixels, int width, int height, int stride);
+
+// The push buttons.
+enum GpsButton : int {
+    kGpsWaypoint = 6,
+    kGpsNavigation = 8,
+    kGpsNearest = 10,
+    kGpsMenu = 12,
+    kGpsUp = 14,
+    kGpsDown = 16,
+    kGpsLeft = 18,
+    kGpsRight = 20,
+    kGpsZoomOut = 22,
+    kGpsZoomIn = 24
+};
+
+struct GpsRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;  // excluded
+    int bottom = 0;
+    [[nodiscard]] bool Holds(int px, int py) const {
+        return left <= px && px < right && top <= py && py < bottom;
+    }
+};
+
 // What the pages read beyond the navigation tables, replaceable by tests: the world's active
 // flight plan (null for none), its airport objects (null for none), bytes of "flp.sms" at an
 // offset (the number read) and the magnetic variation (a binary angle, true = magnetic + it).
@@ -100,6 +156,9 @@ struct GpsWaypointSlot {
 class GpsDisplay {
 public:
     GpsDisplay();
+    ~GpsDisplay();
+    GpsDisplay(const GpsDisplay&) = delete;
+    GpsDisplay& operator=(const GpsDisplay&) = delete;
 
     // -1 hides the display and saves its rectangle; 0..5 shows it for that aircraft type; any
     // other value is stored and hides it.
@@ -146,6 +205,31 @@ public:
     // The bezel's border widths (left, right, top, bottom); 0 without a bezel.
     void SetBorders(int left, int right, int top, int bottom);
 
+    // ---- bezel, buttons and menus ----
+    // Loads the bezel of an aircraft type from the panel volume (type 5 takes type 0's) and
+    // measures it; a missing bezel gives borders 0.
+    void LoadBezel(int aircraftType);
+    void SetBezel(GpsBezel b);
+    [[nodiscard]] const GpsBezel& Bezel() const { return bezel; }
+    // The whole redraw: the frame and the map page (which draws the frame first), or the frame
+    // and the menu page; then the button bar.
+    void Redraw();
+    // Fills the picture with the background (when asked), tiles the edge strips and draws the
+    // corners.
+    void DrawFrame(bool fill);
+    // Lays out the ten buttons centred on the bottom border and draws them; a highlighted
+    // button shows pressed for this one redraw.
+    void DrawButtonBar();
+    void DrawMenuPage();
+    // The button under a point of the window (window coordinates), 0 for none.
+    [[nodiscard]] int ButtonAt(std::int32_t lx, std::int32_t ly) const;
+    [[nodiscard]] const GpsRect& ButtonBar() const { return buttonBar; }
+    [[nodiscard]] const GpsRect& ButtonRect(int id) const { return buttonRects[(id - 6) / 2]; }
+    void PressButton(int id);
+    void SwitchMode(int newMode);
+    void ApplyPage(int newPage);
+    // Selects an item of the current category (the identifier entry's choice).
+    void SelectItem(int index);
     // ---- the pages ----
     // Loads the fonts "gps5.pft", "gps7.pft", "gpsSymbl.pft" and the palette "gps.pal" from the
     // panel volume, each only while missing; a font that does not load leaves its texts
@@ -163,6 +247,17 @@ public:
     [[nodiscard]] int Category() const { return category; }
     [[nodiscard]] int SelectedItem() const { return selected; }
     [[nodiscard]] std::uint32_t Layers() const { return layers; }
+    [[nodiscard]] bool MenuOpen() const { return menuOpen; }
+    [[nodiscard]] int MenuLine() const { return menuLine; }
+    // The identifier entry's cursor, -1 when no identifier is being entered.
+    [[nodiscard]] int IdentCursor() const { return identCursor; }
+    [[nodiscard]] int Leg() const { return legSelection; }
+    [[nodiscard]] int Highlight() const { return highlight; }
+    // The identifier of an item of a category (0 airports, 1 VORs, 2 NDBs, 3 intersections).
+    [[nodiscard]] static std::string Ident(int category, int index);
+    [[nodiscard]] static int ItemCount(int category);
+    // The active flight plan's waypoints, 0 without an active plan.
+    [[nodiscard]] static int PlanWaypoints();
     void SetPageState(int newMode, int newPage, int newCategory, int newSelected,
                       std::uint32_t newLayers);
     // The item of a category (0..3) nearest the aircraft; -1 for an empty table.
@@ -188,6 +283,19 @@ public:
     [[nodiscard]] const std::vector<std::string>& BoxLines() const { return boxLines; }
 
 private:
+    void WaypointMode(int id);
+    void NavigationMode(int id);
+    void NearestMode(int id);
+    void ToggleLayer(std::uint32_t flag, std::uint32_t* flags);
+    void StepCategory(int d);
+    void IdentStep(int d);
+    void IdentCursorStep(int d);
+    void UseCategoryList();
+    void LayoutButtons();
+    void PutImage(const GpsImage& img, int px, int py, int sx, int sy, int w, int h);
+    int MenuText(int px, int py, const char* text, std::uint8_t colour);
+    [[nodiscard]] int MenuTextWidth(const char* text) const;
+
     int EdgeFlags(std::int32_t lx, std::int32_t ly) const;
     // The page's box of texts at the bottom of the map (after the layers).
     void DrawInformationBox();
@@ -235,6 +343,19 @@ private:
     std::uint32_t nextRedraw = 0;
     bool redrawNow = true;
     bool paletteKept = false;
+
+    GpsBezel bezel;
+    int bezelType = -1;
+    GpsRect buttonBar;
+    std::array<GpsRect, 10> buttonRects{};
+    int selectedCategory = -1;
+    std::uint32_t navLayers = 0x10F;
+    bool menuOpen = false;
+    int menuLine = 0;
+    int identCursor = -1;
+    int legSelection = -1;  // the navigation menu's leg (0 none, -1 the default leg)
+    int highlight = 0;
+    int zoomKey = 0;
 };
 
 extern GpsDisplay theGpsDisplay;

@@ -162,13 +162,13 @@ std::string TrackAndSpeed() {
 }  // namespace
 
 void GpsDisplay::DrawPage() {
-    page.assign(static_cast<std::size_t>(width) * height, colors[kBgnFill]);
+    DrawFrame(true);
     Canvas canvas{page, width, height, 0, 0, width, height};
-    // The frame: the bezel's borders outlined on both sides (one pixel without a bezel).
+    // Without a bezel, the borders outlined on both sides (one pixel without borders).
     const std::uint8_t frame = colors[kInfText];
     const int bl = std::max(1, borderLeft), br = std::max(1, borderRight);
     const int bt = std::max(1, borderTop), bb = std::max(1, borderBottom);
-    for (int y = 0; y < height; ++y)
+    for (int y = 0; y < height && bezel.corners[0].w == 0; ++y)
         for (int x = 0; x < width; ++x)
             if (x == 0 || y == 0 || x == width - 1 || y == height - 1 ||
                 ((x == bl - 1 || x == width - br) && y >= bt - 1 && y <= height - bb) ||
@@ -555,7 +555,7 @@ void GpsDisplay::Update(gfx::GFXSurface* target, const std::array<GpsRgb, 256>* 
         page.size() != static_cast<std::size_t>(width) * height) {
         redrawNow = false;
         nextRedraw = nowMs + 500;
-        DrawPage();
+        Redraw();
     }
     if (target == nullptr || target->AcquireLock() == 0) return;
     const int right = std::min(x + width, target->width);

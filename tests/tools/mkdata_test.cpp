@@ -250,7 +250,9 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                 EXPECT_EQ(e.size, 32768u) << n;  // one grid of 128 x 128 angles
             } else if (n == "terrain.dml") {
                 EXPECT_GT(e.size, 8u);
-            } else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".bmp") == 0) {
+            } else if (n.size() > 4 && (n.compare(n.size() - 4, 4, ".bmp") == 0 ||
+                                        n.compare(n.size() - 4, 4, ".BMP") == 0)) {
+                // ("knggps.BMP", the King Air's GPS bezel, is named in capitals.)
                 auto b = volume.LoadBitmap(n, 0);
                 ASSERT_NE(b, nullptr) << n;
                 EXPECT_EQ(b->bitsPerPixel, 8) << n;

@@ -88,6 +88,7 @@ int MakeRunwayArt(Installation& installation, std::string* error);
 int MakeSkyArt(Installation& installation, std::string* error);
 int MakeOutlines(Installation& installation, std::string* error);
 int MakePanelArt(Installation& installation, std::string* error);
+int MakeGpsBezels(Installation& installation, std::string* error);
 int MakeTerrain(Installation& installation, std::string* error);
 int MakeGroundTextures(Installation& installation, std::string* error);
 int MakeMagneticGrids(Installation& installation, std::string* error);
@@ -125,6 +126,7 @@ inline constexpr Module kModules[] = {
     {"runway art", MakeRunwayArt},
     {"sky art", MakeSkyArt},
     {"panel art", MakePanelArt},
+    {"gps bezels", MakeGpsBezels},
     {"effects", MakeEffects},
     {"shapes", MakeShapes},
     {"help", MakeHelp},
