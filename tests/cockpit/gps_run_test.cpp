@@ -1,7 +1,7 @@
 // The GPS window in the running program, driven by the committed script beside this test over
 // the starter flight at San Carlos: the user's own colours for runways and texts are kept and
 // used, the field's runway shows in its colour once zoomed in, the box below the map is written,
-// and the airports round the field are on the map.
+// the airports round the field are on the map, and the waypoint page shows the field's details.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -32,7 +32,7 @@ TEST(GpsRun, TheMapOfSanCarlosInTheUsersColours) {
     StarterRun run("zephlon-gps");
     run.Dir().Write("Zephlon.ini",
                     "[GPSColors]\r\nColorSet=3\r\nRwyLine=255,0,255\r\nBrgText=255,255,0\r\n"
-                    "AptIcon=0,255,255\r\n");
+                    "AptIcon=0,255,255\r\nInfText=255,128,0\r\n");
     std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/cockpit/scripts/gps.simrun");
     ASSERT_TRUE(in);
     std::stringstream text;
@@ -60,6 +60,14 @@ TEST(GpsRun, TheMapOfSanCarlosInTheUsersColours) {
     // The airports round the field (San Francisco, Hayward, Palo Alto, Oakland ...) at 25 NM.
     EXPECT_GT(CountIn(wide, 33, 33, 287, 270, cyan), 5 * 12);
     EXPECT_EQ(CountIn(close, 300, 33, 639, 287, magenta), 0);
+
+    // WPT: San Carlos's waypoint page, its runway long across the map and its details in the box
+    // in the user's text colour.
+    const std::string waypoint = run.Dir().Read("wpt.bmp");
+    ASSERT_GT(waypoint.size(), 640u * 480u);
+    const auto orange = [](Rgb p) { return p.r > 200 && p.g > 90 && p.g < 170 && p.b < 60; };
+    EXPECT_GT(CountIn(waypoint, 43, 49, 277, 200, magenta), 2 * CountIn(close, 43, 49, 277, 200, magenta));
+    EXPECT_GT(CountIn(waypoint, 43, 205, 277, 262, orange), 300);
 
     core::IniFile settings(run.Dir().Path("Zephlon.ini").c_str());
     EXPECT_EQ(std::string(settings.GetString("GPSColors", "RwyLine", "")), "255,0,255");
