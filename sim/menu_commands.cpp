@@ -16,6 +16,7 @@
 #include "nav/position_dialog.h"
 #include "nav/sms_database.h"
 #include "nav/speakers.h"
+#include "planning/cross_country.h"
 #include "planning/logbook_dialog.h"
 #include "planning/pilot_dialogs.h"
 #include "planning/planning_services.h"
@@ -304,7 +305,7 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             RunManeuverCommand(window);
             return;
         case CMD_CROSS_COUNTRY:
-            if (RunDialogOver(window, "ASSIGNMENTBKGND") == 1) theSimWorld.SetFlightMode(2);
+            if (planning::RunCrossCountryAssignment(window) == 1) theSimWorld.SetFlightMode(2);
             return;
         case CMD_SAVE_FLIGHT: {
             int go = ConfirmSaveFlightPlan(window);
