@@ -1,7 +1,8 @@
 // The GPS window in the running program, driven by the committed script beside this test over
 // the starter flight at San Carlos: the user's own colours for runways and texts are kept and
 // used, the field's runway shows in its colour once zoomed in, the box below the map is written,
-// the airports round the field are on the map, and the waypoint page shows the field's details.
+// the airports round the field are on the map, the waypoint page shows the field's details, and
+// the victor airways and obstacles its menu turns on are drawn.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -32,7 +33,8 @@ TEST(GpsRun, TheMapOfSanCarlosInTheUsersColours) {
     StarterRun run("zephlon-gps");
     run.Dir().Write("Zephlon.ini",
                     "[GPSColors]\r\nColorSet=3\r\nRwyLine=255,0,255\r\nBrgText=255,255,0\r\n"
-                    "AptIcon=0,255,255\r\nInfText=255,128,0\r\n");
+                    "AptIcon=0,255,255\r\nInfText=255,128,0\r\nObsIcon=255,255,255\r\n"
+                    "VicLine=0,0,255\r\nVicText=0,0,255\r\n");
     std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/cockpit/scripts/gps.simrun");
     ASSERT_TRUE(in);
     std::stringstream text;
@@ -68,6 +70,15 @@ TEST(GpsRun, TheMapOfSanCarlosInTheUsersColours) {
     const auto orange = [](Rgb p) { return p.r > 200 && p.g > 90 && p.g < 170 && p.b < 60; };
     EXPECT_GT(CountIn(waypoint, 43, 49, 277, 200, magenta), 2 * CountIn(close, 43, 49, 277, 200, magenta));
     EXPECT_GT(CountIn(waypoint, 43, 205, 277, 262, orange), 300);
+
+    // The menu's layers: the masts round the field in white and an airway with its label in blue.
+    const std::string layers = run.Dir().Read("layers.bmp");
+    ASSERT_GT(layers.size(), 640u * 480u);
+    const auto white = [](Rgb p) { return p.r > 240 && p.g > 240 && p.b > 240; };
+    const auto blue = [](Rgb p) { return p.r < 80 && p.g < 80 && p.b > 200; };
+    EXPECT_EQ(CountIn(waypoint, 43, 49, 277, 200, white), 0);
+    EXPECT_GE(CountIn(layers, 43, 49, 277, 200, white), 2 * 8);
+    EXPECT_GT(CountIn(layers, 43, 49, 277, 262, blue), 20);
 
     core::IniFile settings(run.Dir().Path("Zephlon.ini").c_str());
     EXPECT_EQ(std::string(settings.GetString("GPSColors", "RwyLine", "")), "255,0,255");
