@@ -28,21 +28,28 @@ int CountIn(const std::string& bmp, int x0, int y0, int x1, int y1, Test&& test)
     return n;
 }
 
-TEST(GpsRun, TheMapOfSanCarlosInTheUsersColours) {
-    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
-    StarterRun run("zephlon-gps");
-    run.Dir().Write("Zephlon.ini",
-                    "[GPSColors]\r\nColorSet=3\r\nRwyLine=255,0,255\r\nBrgText=255,255,0\r\n"
-                    "AptIcon=0,255,255\r\nInfText=255,128,0\r\nObsIcon=255,255,255\r\n"
-                    "VicLine=0,0,255\r\nVicText=0,0,255\r\n");
-    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/cockpit/scripts/gps.simrun");
-    ASSERT_TRUE(in);
+// Plays a committed script of scripts/ with "@dir" standing for the run's folder, after the
+// settings file was written with the user's GPS colours.
+testsupport::CommandResult PlayScript(const StarterRun& run, const char* name, const char* colours) {
+    run.Dir().Write("Zephlon.ini", std::string("[GPSColors]\r\nColorSet=3\r\n") + colours);
+    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/cockpit/scripts/" + name);
+    EXPECT_TRUE(in) << name;
     std::stringstream text;
     text << in.rdbuf();
     std::string script = text.str();
     for (std::size_t at; (at = script.find("@dir")) != std::string::npos;)
         script.replace(at, 4, run.Dir().Root());
-    const testsupport::CommandResult r = run.Play(script);
+    return run.Play(script);
+}
+
+TEST(GpsRun, TheMapOfSanCarlosInTheUsersColours) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    StarterRun run("zephlon-gps");
+    const testsupport::CommandResult r =
+        PlayScript(run, "gps.simrun",
+                   "RwyLine=255,0,255\r\nBrgText=255,255,0\r\nAptIcon=0,255,255\r\n"
+                   "InfText=255,128,0\r\nObsIcon=255,255,255\r\nVicLine=0,0,255\r\n"
+                   "VicText=0,0,255\r\n");
     ASSERT_EQ(r.status, 0) << r.out;
 
     // The window lies at (32, 32), 256 x 256; its box is the last rows above the bezel's
@@ -82,6 +89,25 @@ TEST(GpsRun, TheMapOfSanCarlosInTheUsersColours) {
 
     core::IniFile settings(run.Dir().Path("Zephlon.ini").c_str());
     EXPECT_EQ(std::string(settings.GetString("GPSColors", "RwyLine", "")), "255,0,255");
+}
+
+TEST(GpsRun, TheNavigationPageFollowsTheLoadedPlan) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    StarterRun run("zephlon-gpsplan");
+    const testsupport::CommandResult r =
+        PlayScript(run, "gps-plan.simrun", "CdiLine=255,0,255\r\nBrgText=255,255,0\r\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::string shot = run.Dir().Read("nav.bmp");
+    ASSERT_GT(shot.size(), 640u * 480u);
+    const auto magenta = [](Rgb p) { return p.r > 200 && p.g < 80 && p.b > 200; };
+    const auto yellow = [](Rgb p) { return p.r > 200 && p.g > 200 && p.b < 80; };
+    // The course line from San Carlos (the middle of the map) towards San Jose, east-south-east
+    // on the north-up page: in the right half of the map, none in the left.
+    EXPECT_GT(CountIn(shot, 165, 49, 277, 200, magenta), 60);
+    EXPECT_EQ(CountIn(shot, 43, 49, 150, 200, magenta), 0);
+    // The box: five lines of text, then the deviation scale's ticks.
+    EXPECT_GT(CountIn(shot, 43, 205, 277, 250, yellow), 300);
+    EXPECT_GT(CountIn(shot, 43, 250, 277, 265, magenta), 20);
 }
 
 }  // namespace
