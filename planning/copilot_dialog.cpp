@@ -5,7 +5,7 @@
 #include "nav/atc_services.h"
 #include "nav/copilot.h"
 #include "nav/copilot_state.h"
-#include "sim/sim_world.h"
+#include "planning/planning_host.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 
@@ -66,7 +66,7 @@ void CopilotAssitanceDialog::Apply() {
     nav::theAtcState.copilotRadios = c.radios;
     nav::theCopilotRadioHelp = static_cast<std::uint32_t>(c.radios);
     nav::theAtcReplyDelay = c.radios != 0 ? 200 : 0;
-    sim::theSimWorld.SetFlightMode(c.master != 0 ? 5 : 0);
+    thePlanningHost.setFlightMode(c.master != 0 ? 5 : 0);
 }
 
 }  // namespace planning

@@ -10,9 +10,7 @@
 #include "nav/map_view.h"
 #include "nav/position_dialog.h"
 #include "planning/route_weather.h"
-#include "sim/main_window.h"
-#include "sim/saved_flight.h"
-#include "sim/sim_world.h"
+#include "planning/planning_host.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/file_api.h"
@@ -90,7 +88,7 @@ std::string AssignmentPath(int index, const char* extension) {
 int LoadAssignment(int index, FlightPlan* plan) {
     *plan = FlightPlan{};
     const std::string path = AssignmentPath(index, "Pln");
-    if (!sim::IsReadableFile(path)) return 0;
+    if (!thePlanningHost.isReadableFile(path)) return 0;
     core::IniFile file(path.c_str());
     // A station without a name is no route to fly.
     const auto unnamed = [&] {
@@ -203,7 +201,7 @@ int CrossWxBrief::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND c
 CrossPlanningMap::CrossPlanningMap() : FakePropertyPage("ASSIGNPLANMAP", "Flight Plan") {}
 
 int CrossPlanningMap::OnInitDialog(win::HWND dialog) {
-    sim::LoadAndSetCursor(win::IDC_WAIT);
+    thePlanningHost.setCursor(win::IDC_WAIT);
     FakePropertyPage::OnInitDialog(dialog);
     SetHelpContext(kMapHelp);
     win::RECT r;
@@ -225,7 +223,7 @@ int CrossPlanningMap::OnInitDialog(win::HWND dialog) {
     map.InitForCrossPlanningMap();
     win::SetWindowPos(toolbar, {}, 10, 356, 392, 26, win::SWP_NOZORDER | win::SWP_NOACTIVATE);
     win::ShowWindow(toolbar, win::SW_SHOW);
-    sim::LoadAndSetCursor(win::IDC_ARROW);
+    thePlanningHost.setCursor(win::IDC_ARROW);
     return 1;
 }
 
@@ -294,11 +292,7 @@ int CrossPlanningMap::OnSetCursor(win::HWND dialog, win::WParam wParam, win::LPa
     nav::MapView& map = nav::theMapView;
     const win::HWND under{static_cast<std::uint32_t>(wParam)};
     if (!map.mapControl || under != map.mapControl) return 0;
-    win::POINT p{};
-    win::GetCursorPos(&p);
-    win::ScreenToClient(map.mapControl, &p);
-    map.cursorX = p.x;
-    map.cursorY = p.y;
+    nav::ReadMapPointer();
     switch (win::HIWORD(static_cast<std::uintptr_t>(lParam))) {
         case win::WM_LBUTTONDOWN:
             map.StepZoom();
@@ -413,7 +407,7 @@ int XCountry::Finish() {
     int result = 0;
     if (chosen.nodeCount >= 2) {
         chosen.active = 1;
-        sim::theSimWorld.SetFlightPlan(&chosen);
+        thePlanningHost.setWorldPlan(&chosen);
         result = 1;
         win::TraceLine("assignment: " + chosen.name + " active (" + std::to_string(chosen.nodeCount) +
                        " nodes)");
@@ -438,7 +432,7 @@ namespace {
 // The runner's `report` field of the flight mode the assignment sets (2, cross-country).
 const bool kReportFields = [] {
     core::RegisterReportField("flight_mode",
-                              [] { return std::to_string(sim::theSimWorld.GetFlightMode()); });
+                              [] { return std::to_string(thePlanningHost.flightMode()); });
     return true;
 }();
 

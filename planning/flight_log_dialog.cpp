@@ -5,7 +5,7 @@
 #include "nav/atc_services.h"
 #include "nav/speakers.h"
 #include "planning/nav_log.h"
-#include "sim/sim_world.h"
+#include "planning/planning_host.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 
@@ -119,7 +119,7 @@ int FlightLogDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWN
 }
 
 void FlightLogDialog::Apply() {
-    if (hasPlan) sim::theSimWorld.SetFlightPlan(&plan);
+    if (hasPlan) thePlanningHost.setWorldPlan(&plan);
 }
 
 win::LResult FlightLogDialog::OnNotify(int controlId, win::NMHDR* header) {

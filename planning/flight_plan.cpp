@@ -11,9 +11,9 @@
 #include "nav/lat_lon.h"
 #include "nav/map_view.h"
 #include "nav/nav_database.h"
+#include "planning/planning_host.h"
 #include "planning/planning_services.h"
 #include "planning/route_weather.h"
-#include "sim/sim_world.h"
 
 namespace planning {
 
@@ -376,12 +376,7 @@ int FlightPlan::WriteSections(core::IniFile& file) {
 }
 
 std::int32_t SimulatedMinutesOfDay() {
-    sim::CalendarTime t;
-    if (sim::theSimWorld.Time().GetZoneMode() != 0)
-        sim::theSimWorld.Time().GetLocalTime(&t);
-    else
-        sim::theSimWorld.Time().GetZuluTime(&t);
-    return t.hour * 60 + t.min;
+    return thePlanningHost.minutesOfDay();
 }
 
 }  // namespace planning

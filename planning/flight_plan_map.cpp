@@ -10,10 +10,11 @@
 #include "planning/nav_log.h"
 #include "planning/plan_sheet.h"
 #include "planning/weather_briefing.h"
-#include "sim/main_window.h"
+#include "planning/planning_host.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/input.h"
+#include "win/program_entry.h"
 #include "win/resource.h"
 
 namespace planning {
@@ -150,7 +151,7 @@ void FlightPlanMap::RestoreToolbarBrush() {
 }
 
 int FlightPlanMap::OnInitDialog(win::HWND dialog) {
-    sim::LoadAndSetCursor(win::IDC_WAIT);
+    thePlanningHost.setCursor(win::IDC_WAIT);
     FakePropertyPage::OnInitDialog(dialog);
     SetHelpContext(20034);
     helpButtonId = ui::kHelpButtonId;
@@ -177,7 +178,7 @@ int FlightPlanMap::OnInitDialog(win::HWND dialog) {
     const win::HWND sheet = win::GetParent(dialog);
     win::ShowWindow(win::GetDlgItem(sheet, kMapPageFrame), win::SW_SHOW);
     win::ShowWindow(win::GetDlgItem(sheet, kRoutePageFrame), win::SW_HIDE);
-    sim::LoadAndSetCursor(win::IDC_ARROW);
+    thePlanningHost.setCursor(win::IDC_ARROW);
     return 1;
 }
 
@@ -402,13 +403,13 @@ void FillNavLogPage(win::HWND page) {
 }
 
 int FlightLog::OnInitDialog(win::HWND dialog) {
-    sim::LoadAndSetCursor(win::IDC_WAIT);
+    thePlanningHost.setCursor(win::IDC_WAIT);
     ifrSeen = thePlanningRecord ? thePlanningRecord->ifr : 0;
     CreateNavLogList(dialog);
     FakePropertyPage::OnInitDialog(dialog);
     SetHelpContext(20033);
     helpButtonId = ui::kHelpButtonId;
-    sim::LoadAndSetCursor(win::IDC_ARROW);
+    thePlanningHost.setCursor(win::IDC_ARROW);
     return 1;
 }
 

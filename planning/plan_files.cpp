@@ -2,16 +2,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "cockpit/panel_redraw.h"
-#include "cockpit/panel_services.h"
 #include "core/ini_file.h"
-#include "flight/aircraft.h"
 #include "planning/flight_plan.h"
 #include "planning/planning_services.h"
-#include "sim/main_window_services.h"
-#include "sim/menu_commands.h"
-#include "sim/saved_flight.h"
-#include "sim/sim_world.h"
+#include "planning/planning_host.h"
 #include "ui/dialog_services.h"
 #include "ui/file_dialogs.h"
 #include "win/file_api.h"
@@ -47,7 +41,7 @@ int RunPlanDialog(ui::FileDialogRequest& r, std::string* path) {
     r.defaultExtension = "Pln";
     r.bufferSize = 256;
     const std::string folder = win::GetCurrentDirectory();
-    const int chosen = r.save ? sim::ShowSaveFileDialog(r) : sim::ShowOpenFileDialog(r);
+    const int chosen = thePlanningHost.showFileDialog(r);
     win::SetCurrentDirectory(folder);
     if (chosen == 0) return 0;
     *path = r.file;
@@ -64,7 +58,7 @@ std::string DefaultPlanFileName(const FlightPlan& plan) {
 }
 
 int WriteFlightPlanFile(const std::string& path) {
-    FlightPlan* plan = sim::theSimWorld.GetFlightPlan();
+    FlightPlan* plan = thePlanningHost.worldPlan();
     if (plan == nullptr || path.empty()) return 0;
     const std::string target = FromWorkingFolder(path);
     const std::string temporary = target + ".tmp";
@@ -74,7 +68,7 @@ int WriteFlightPlanFile(const std::string& path) {
     {
         win::ProfileWriteBatch batch;
         core::IniFile file(temporary.c_str());
-        result = sim::theSimWorld.SaveFlightPlan(file);
+        result = thePlanningHost.saveWorldPlan(file);
         if (!batch.Flush()) result = 0;
     }
     if (result == 0 || !win::MoveFileEx(temporary, target, win::MOVEFILE_REPLACE_EXISTING)) {
@@ -86,21 +80,16 @@ int WriteFlightPlanFile(const std::string& path) {
 }
 
 int ReadFlightPlanFile(const std::string& path) {
-    if (sim::theSimWorld.GetFlightPlan() == nullptr || !sim::IsReadableFile(FromWorkingFolder(path)))
+    if (thePlanningHost.worldPlan() == nullptr || !thePlanningHost.isReadableFile(FromWorkingFolder(path)))
         return 0;
     core::IniFile file(FromWorkingFolder(path).c_str());
-    return sim::theSimWorld.LoadFlightPlan(file) != 0 ? 1 : 0;
+    return thePlanningHost.loadWorldPlan(file) != 0 ? 1 : 0;
 }
 
 void ApplyPlanAircraft(const FlightPlan& plan) {
     const int type = std::clamp(static_cast<int>(plan.aircraft), 0, 5);
-    if (static_cast<std::uint32_t>(type) == sim::theCurrentAircraftType) return;
-    sim::theCurrentAircraftType = static_cast<std::uint32_t>(type);
-    cockpit::theCockpitFullRedraw |= cockpit::kRedrawReloadFlags;
-    cockpit::ResetPanelGauges();
-    if (flight::Aircraft* a = sim::theSimWorld.GetAircraft()) a->SelectByType(type);
-    sim::theSimWorld.SetViewMode(0);
-    sim::theSimWorld.SetLookDirection(0);
+    if (static_cast<std::uint32_t>(type) == thePlanningHost.aircraftType()) return;
+    thePlanningHost.selectAircraftType(type);
 }
 
 int ShowPlanFileDialog(std::string* result, win::HWND owner, int save) {
@@ -118,7 +107,7 @@ int ShowPlanFileDialog(std::string* result, win::HWND owner, int save) {
 }
 
 int PromptSaveFlightPlan(win::HWND window) {
-    FlightPlan* plan = sim::theSimWorld.GetFlightPlan();
+    FlightPlan* plan = thePlanningHost.worldPlan();
     if (plan == nullptr) return 0;
     win::CreateDirectory(kPlansFolder);
     ui::FileDialogRequest r;
@@ -142,7 +131,7 @@ int PromptSaveFlightPlan(win::HWND window) {
 }
 
 int PromptLoadFlightPlan(win::HWND window, int) {
-    FlightPlan* plan = sim::theSimWorld.GetFlightPlan();
+    FlightPlan* plan = thePlanningHost.worldPlan();
     if (plan == nullptr) return 0;
     if (plan->active != 0 && plan->saved == 0) {
         const int answer = ui::ShowMessageBox(

@@ -10,12 +10,11 @@
 #include "planning/flight_plan.h"
 #include "planning/nav_log.h"
 #include "planning/pilot_file.h"
-#include "sim/main_window.h"
-#include "sim/menu_commands.h"
-#include "sim/sim_world.h"
+#include "planning/planning_host.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/input.h"
+#include "win/program_entry.h"
 
 namespace planning {
 
@@ -49,7 +48,7 @@ std::string Format(const char* format, std::int32_t value) {
     return text;
 }
 
-void Cursor(std::uint32_t id) { sim::LoadAndSetCursor(id); }
+void Cursor(std::uint32_t id) { thePlanningHost.setCursor(id); }
 
 }  // namespace
 
@@ -130,7 +129,7 @@ int RouteSelection::OnInitDialog(win::HWND dialog) {
     for (int i = 0; i < kAircraftTypes; ++i)
         win::SendDlgItemMessage(dialog, kAircraftCombo, win::CB_ADDSTRING, 0,
                                 reinterpret_cast<win::LParam>(GetAircraftName(i)));
-    aircraft = std::clamp(static_cast<int>(sim::theCurrentAircraftType), 0, kAircraftTypes - 1);
+    aircraft = std::clamp(static_cast<int>(thePlanningHost.aircraftType()), 0, kAircraftTypes - 1);
     win::SendDlgItemMessage(dialog, kAircraftCombo, win::CB_SETCURSEL, static_cast<win::WParam>(aircraft), 0);
     ifr = 0;
     win::CheckDlgButton(dialog, kVisualRadio, win::BST_CHECKED);
@@ -342,8 +341,8 @@ int NewFlightPlan::Finish() {
     plan->saved = 0;
     plan->currentNode = 0;
     plan->UpdateLegWeather();
-    sim::theSimWorld.SetFlightPlan(plan);
-    if (const FlightPlan* world = sim::theSimWorld.GetFlightPlan()) ApplyPlanAircraft(*world);
+    thePlanningHost.setWorldPlan(plan);
+    if (const FlightPlan* world = thePlanningHost.worldPlan()) ApplyPlanAircraft(*world);
     mapPage.RestoreToolbarBrush();
     win::TraceLine("plan: new " + DefaultPlanFileName(*plan) + " (" + std::to_string(plan->nodeCount) +
                    " nodes)");

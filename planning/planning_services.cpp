@@ -6,7 +6,7 @@
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
 #include "planning/reliability_dialogs.h"
-#include "sim/sim_world.h"
+#include "planning/planning_host.h"
 #include "ui/dialog_services.h"
 #include "ui/general_dialogs.h"
 #include "win/program_entry.h"
@@ -24,12 +24,7 @@ std::string Lower(std::string s) {
 }  // namespace
 
 void FlightPlan::MarkDeparture() {
-    sim::CalendarTime t;
-    if (sim::theSimWorld.Time().GetZoneMode() != 0)
-        sim::theSimWorld.Time().GetLocalTime(&t);
-    else
-        sim::theSimWorld.Time().GetZuluTime(&t);
-    departureTime = static_cast<std::int16_t>(t.hour * 60 + t.min);
+    departureTime = static_cast<std::int16_t>(thePlanningHost.minutesOfDay());
     nodes[0].arrivalTime = static_cast<std::uint16_t>(departureTime);
 }
 

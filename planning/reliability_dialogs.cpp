@@ -2,7 +2,7 @@
 
 #include "cockpit/gauges.h"
 #include "flight/system_failures.h"
-#include "sim/view_controller.h"
+#include "planning/planning_host.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 
@@ -97,7 +97,7 @@ void PartialPanelDialog::Apply() {
         *b.hidden = Checked(window, b.id) ? 1 : 0;
         *b.dirty = 1;
     }
-    sim::theViewController.ApplyView();
+    thePlanningHost.applyView();
 }
 
 int ExitDialog::OnInitDialog(win::HWND dialog) {

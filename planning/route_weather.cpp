@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "planning/planning_services.h"
-#include "sim/sim_world.h"
+#include "planning/planning_host.h"
 #include "win/program_entry.h"
 
 namespace planning {
@@ -105,18 +105,18 @@ void FlightPlan::UpdateLegWeather() {
     if (c > 0 && PickLegWeatherArea(*this, c - 1) == area) return;
     static const char* const kAreas[3] = {"departure", "en route", "destination"};
     win::TraceLine(std::string("plan: weather ") + kAreas[area]);
-    if (world::WeatherState* weather = sim::theSimWorld.Weather()) {
+    if (world::WeatherState* weather = thePlanningHost.weather()) {
         ApplyStationWinds(RouteStation(*this, area), *weather);
         ApplyStationClouds(RouteStation(*this, area), *weather);
     }
-    sim::theSimWorld.UpdateCloudLayers();
+    thePlanningHost.updateCloudLayers();
 }
 
 void FlightPlan::ApplyRouteWeather() {
     ApplyStationWinds(environment.departure, theDepartureWeather);
     ApplyStationWinds(environment.enRoute, theEnrouteWeather);
     ApplyStationWinds(environment.destination, theDestinationWeather);
-    if (FlightPlan* world = sim::theSimWorld.GetFlightPlan()) world->UpdateLegWeather();
+    if (FlightPlan* world = thePlanningHost.worldPlan()) world->UpdateLegWeather();
 }
 
 }  // namespace planning

@@ -8,7 +8,7 @@
 #include "planning/planning_services.h"
 #include "planning/route_weather.h"
 #include "planning/weather_briefing.h"
-#include "sim/sim_world.h"
+#include "planning/planning_host.h"
 #include "ui/option_dialogs_internal.h"
 #include "win/controls.h"
 #include "win/dialog.h"
@@ -195,7 +195,7 @@ void SurfaceConditionsDialog::EnableGust() {
 int SurfaceConditionsDialog::OnInitDialog(win::HWND dialog) {
     window = dialog;
     const int r = ui::Dialog::OnInitDialog(dialog);
-    const world::WeatherState* weather = sim::theSimWorld.Weather();
+    const world::WeatherState* weather = thePlanningHost.weather();
     const int pressure = world::WeatherState::GetSurfaceBaroPressure();
     Show(kInches, ClampInches(pressure / 100));
     Show(kHundredths, ClampHundredths(pressure % 100));
@@ -267,7 +267,7 @@ void SurfaceConditionsDialog::Apply() {
     const int pressure = Field(kInches) * 100 + Field(kHundredths);
     world::WeatherState::SetSurfaceBaroPressure(pressure);
     world::WeatherState::SetSurfaceTemperatureF(Field(kTemperature));
-    if (world::WeatherState* weather = sim::theSimWorld.Weather()) {
+    if (world::WeatherState* weather = thePlanningHost.weather()) {
         weather->SetSurfaceWindDirection(Field(kDirection));
         weather->SetSurfaceWindSpeed(Field(kSpeed));
         weather->SetSurfaceWindGustSpeed(Field(kGust));
@@ -299,7 +299,7 @@ std::vector<int> SelectedRows(win::HWND list) {
 int WindsAloftDialog::OnInitDialog(win::HWND dialog) {
     window = dialog;
     const int r = ui::Dialog::OnInitDialog(dialog);
-    if (const world::WeatherState* weather = sim::theSimWorld.Weather())
+    if (const world::WeatherState* weather = thePlanningHost.weather())
         for (int i = 0; i < world::kWindLayers; ++i) {
             const world::WindLayer& layer = *weather->GetWindLayer(i);
             rows[static_cast<std::size_t>(i)] = {layer.GetDirection(),  layer.GetSpeed(),
@@ -425,7 +425,7 @@ win::LResult WindsAloftDialog::OnNotify(int controlId, win::NMHDR* header) {
 }
 
 void WindsAloftDialog::Apply() {
-    world::WeatherState* weather = sim::theSimWorld.Weather();
+    world::WeatherState* weather = thePlanningHost.weather();
     if (weather == nullptr) return;
     for (int i = 0; i < world::kWindLayers; ++i) {
         const WindsAloftRow& r = rows[static_cast<std::size_t>(i)];
@@ -461,7 +461,7 @@ int IndexIn(const int (&ids)[world::kCloudLayers], int id) {
 int CloudsAndVisibilityDialog::OnInitDialog(win::HWND dialog) {
     window = dialog;
     const int r = ui::Dialog::OnInitDialog(dialog);
-    const world::WeatherState* weather = sim::theSimWorld.Weather();
+    const world::WeatherState* weather = thePlanningHost.weather();
     for (int i = 0; i < world::kCloudLayers; ++i) {
         const int covers = i == 2 ? 6 : 9;  // the high layer stops at 5/8
         for (int c = 0; c < covers; ++c)
@@ -513,7 +513,7 @@ win::LResult CloudsAndVisibilityDialog::OnNotify(int controlId, win::NMHDR* head
 }
 
 void CloudsAndVisibilityDialog::Apply() {
-    world::WeatherState* weather = sim::theSimWorld.Weather();
+    world::WeatherState* weather = thePlanningHost.weather();
     if (weather == nullptr) return;
     for (int i = 0; i < world::kCloudLayers; ++i) {
         ClampLayer(i);
@@ -541,8 +541,8 @@ void ComposeWeatherBriefing(win::HWND dialog, int listId, const std::string& sta
 int WxBriefingDialog::OnInitDialog(win::HWND dialog) {
     window = dialog;
     const int r = ui::Dialog::OnInitDialog(dialog);
-    const FlightPlan* plan = sim::theSimWorld.GetFlightPlan();
-    if (plan != nullptr && sim::theSimWorld.HasFlightPlan()) {
+    const FlightPlan* plan = thePlanningHost.worldPlan();
+    if (plan != nullptr && thePlanningHost.hasWorldPlan()) {
         const int count = std::clamp(plan->nodeCount, 0, kMaxPlanNodes);
         const FlightPlanNode* first = count > 0 ? &plan->nodes[0] : nullptr;
         const FlightPlanNode* last = count > 0 ? &plan->nodes[static_cast<std::size_t>(count - 1)] : nullptr;

@@ -31,6 +31,7 @@
 #include "sim/main_window.h"
 #include "sim/nav_host.h"
 #include "sim/panel_host.h"
+#include "sim/planning_host.h"
 #include "sim/saved_flight.h"
 #include "sim/slew.h"
 #include "sim/view_controller.h"
@@ -156,6 +157,8 @@ SimWorld::SimWorld() {
     // Simulated time stands still until Init has finished.
     time.Pause(1);
     ts::InstallShapeClasses();
+    // The planning code reaches the world through its host from the first plan on.
+    InstallPlanningHost();
 }
 
 SimWorld::~SimWorld() {

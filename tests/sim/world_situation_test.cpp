@@ -17,6 +17,7 @@
 #include "gfx/surface.h"
 #include "nav/copilot_state.h"
 #include "nav/lat_lon.h"
+#include "planning/planning_services.h"
 #include "sim/input/key_commands.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
@@ -24,6 +25,7 @@
 #include "support/temp_folder.h"
 #include "ts/light_set.h"
 #include "ts/perspective_camera.h"
+#include "win/profile.h"
 #include "win/program_entry.h"
 
 namespace {
@@ -178,6 +180,56 @@ TEST_F(WorldTest, PartialLoadKeepsThePlaceAndClearsMissingKeys) {
     EXPECT_TRUE(w.IsAutoCoordination());               // survives the load
     w.LoadSituation(f, 1);
     EXPECT_EQ(flight::theFlightModelState.fmPosX, 0);
+}
+
+// A saved flight brings its plan back only from a readable plan file it names, at the node it
+// was saved at when the stamps hold, else at the plan's start.
+TEST_F(WorldTest, ASavedFlightsPlanComesBackOnlyFromAReadablePlanFile) {
+    sim::theSimWorld.Init(win::HWND{});
+    {
+        planning::FlightPlan hop;
+        const char* idents[3] = {"KSQL", "PXN", "KFAT"};
+        for (int i = 0; i < 3; ++i) {
+            hop.nodes[static_cast<std::size_t>(i)].ident = idents[i];
+            hop.nodes[static_cast<std::size_t>(i)].kind = i == 1 ? 2 : 1;
+            hop.nodes[static_cast<std::size_t>(i)].x = 1000 * i;
+        }
+        hop.nodeCount = 3;
+        win::ProfileWriteBatch batch;
+        core::IniFile file(dir.Path("hop.Pln").c_str());
+        ASSERT_EQ(hop.WriteSections(file), 1);
+        ASSERT_TRUE(batch.Flush());
+    }
+    const std::string hop = "planname=" + dir.Path("hop.Pln") + "\n";
+    const std::string stamps = "node00ATA=600\nnode01ATA=610\n";
+    struct Case {
+        std::string flightPlan;
+        bool hasPlan;
+        int node;
+    };
+    const Case cases[] = {
+        {"active=1\n", false, 0},
+        {"active=1\nplanname=BAD\n", false, 0},
+        {"active=1\nplanname=" + dir.Path("gone.Pln") + "\n", false, 0},
+        {"active=0\n" + hop + "currentnode=1\n" + stamps, false, 0},
+        {"active=1\n" + hop + "currentnode=1\n" + stamps, true, 1},
+        {"active=1\n" + hop + "currentnode=3\n" + stamps, true, 0},
+        {"active=1\n" + hop + "currentnode=1\nnode00ATA=600\nnode01ATA=-5\n", true, 0},
+        {"active=1\n" + hop + "currentnode=x\n" + stamps, true, 0},
+    };
+    for (const Case& c : cases) {
+        const planning::FlightPlan none;
+        sim::theSimWorld.SetFlightPlan(&none);
+        dir.Write("s.flt", "[Aircraft]\ntype=0\n[flightPlan]\n" + c.flightPlan);
+        core::IniFile file(dir.Path("s.flt").c_str());
+        sim::theSimWorld.LoadSituation(file, 1);
+        EXPECT_EQ(sim::theSimWorld.HasFlightPlan(), c.hasPlan) << c.flightPlan;
+        if (!c.hasPlan) continue;
+        const planning::FlightPlan* plan = sim::theSimWorld.GetFlightPlan();
+        EXPECT_EQ(plan->nodeCount, 3) << c.flightPlan;
+        EXPECT_EQ(plan->currentNode, c.node) << c.flightPlan;
+        EXPECT_EQ(plan->nodes[1].ident, "PXN") << c.flightPlan;
+    }
 }
 
 TEST_F(WorldTest, SlowTasksBlinkWhilePausedAndHoldAPressedButton) {
