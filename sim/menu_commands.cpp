@@ -16,6 +16,9 @@
 #include "nav/position_dialog.h"
 #include "nav/sms_database.h"
 #include "nav/speakers.h"
+#include "planning/aircraft_selection.h"
+#include "planning/checklist.h"
+#include "planning/loading.h"
 #include "planning/logbook_dialog.h"
 #include "planning/pilot_dialogs.h"
 #include "planning/planning_services.h"
@@ -54,8 +57,8 @@ struct DialogCommand {
     const char* templateName;
 };
 constexpr DialogCommand kDialogCommands[] = {
-    {119, "SystemReliability"}, {124, "Loading"},          {129, "PartialPanel"},
-    {339, "WindAloft"}, {342, "SurfaceConditions"}, {565, "Checklists"},
+    {119, "SystemReliability"}, {129, "PartialPanel"},
+    {339, "WindAloft"}, {342, "SurfaceConditions"},
     {679, "PilotStatus"},       {688, "WxBrief"},          {693, "FLIGHTLOG"}};
 
 constexpr unsigned long kHelpTopics[11] = {10460, 10463, 10676, 10691, 10678, 10694,
@@ -97,11 +100,8 @@ void Restart(win::HWND window) {
 // brings the full panel looking forward; the dialog's copy of the start flight's name is kept.
 void SelectAircraft(win::HWND window) {
     cockpit::theCockpitFullRedraw |= cockpit::kRedrawReloadFlags;
-    std::string name = theStartFlightName;
-    SetDialogMode(1);
-    const int type = planning::RunAircraftSelectionDialog(
-        window, static_cast<int>(theCurrentAircraftType), &name);
-    SetDialogMode(0);
+    planning::AircraftSelectionDialog dialog(static_cast<int>(theCurrentAircraftType), theStartFlightName);
+    const int type = static_cast<int>(dialog.DoModal(window));
     if (type != static_cast<int>(theCurrentAircraftType) && ConfirmCloseFlightPlan(window) != 0) {
         Wait();
         theCurrentAircraftType = static_cast<std::uint32_t>(type);
@@ -112,7 +112,7 @@ void SelectAircraft(win::HWND window) {
         theSimWorld.SetLookDirection(0);
         Arrow();
     }
-    theStartFlightName = name;
+    theStartFlightName = dialog.startFlight;
 }
 
 // The positioning dialog, then its result applied: a runway threshold reloads the parked
@@ -149,6 +149,11 @@ void StartAtChosenAirport(win::HWND window) {
     Arrow();
 }
 
+int CurrentAircraftType() {
+    const flight::Aircraft* a = theSimWorld.GetAircraft();
+    return a != nullptr ? a->GetType() : 0;
+}
+
 // The option dialogs and About: built here, run over the main window, results applied.
 bool RunOptionDialog(win::HWND window, unsigned id) {
     switch (id) {
@@ -174,6 +179,16 @@ bool RunOptionDialog(win::HWND window, unsigned id) {
         }
         case CMD_AIR_TRAFFIC: {
             nav::AirTrafficDialog d;
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_LOADING: {
+            planning::FuelAndCabinLoadingDialog d(CurrentAircraftType());
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_CHECKLISTS: {
+            planning::ChecklistDialog d(CurrentAircraftType());
             d.DoModal(window);
             return true;
         }

@@ -104,11 +104,16 @@ int MakeGroundSchoolInto(const std::string& dataDir,
                          const std::function<void(const std::string&, Bytes)>& put, bool slidesOnly,
                          std::string* error);
 int MakePlans(Installation& installation, std::string* error);
+// The aircraft selection's performance texts "P<type>.Txt" in "Data\Perform.Vol".
+int MakePerformanceTexts(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
 // Also drawn then: the map's background and toolbar strip (map_art.cpp).
 int MakeMapArt(const std::string& outDir, std::string* error);
+// And the aircraft dialogs' pictures, name cards, checklist titles and the logbook's marks
+// (aircraft_dialog_art.cpp, named by "aircraft_art.rc").
+int MakeAircraftDialogArt(const std::string& outDir, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
 // modules that read data/ come first, so bad data is reported before the long work starts.
@@ -134,6 +139,7 @@ inline constexpr Module kModules[] = {
     {"plans", MakePlans},
     {"pilots", MakePilots},
     {"lessons", MakeLessons},
+    {"performance", MakePerformanceTexts},
 };
 
 // Small helpers shared by the modules.
