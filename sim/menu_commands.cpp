@@ -96,13 +96,24 @@ void Restart(win::HWND window) {
     Arrow();
 }
 
+// The type of the aircraft flown (a loaded flight may have changed it since the last selection).
+int CurrentAircraftType() {
+    const flight::Aircraft* a = theSimWorld.GetAircraft();
+    return a != nullptr ? a->GetType() : static_cast<int>(theCurrentAircraftType);
+}
+
 // The aircraft selection: a new type changes the aircraft (when the flight plan may go) and
 // brings the full panel looking forward; the dialog's copy of the start flight's name is kept.
 void SelectAircraft(win::HWND window) {
     cockpit::theCockpitFullRedraw |= cockpit::kRedrawReloadFlags;
-    planning::AircraftSelectionDialog dialog(static_cast<int>(theCurrentAircraftType), theStartFlightName);
-    const int type = static_cast<int>(dialog.DoModal(window));
-    if (type != static_cast<int>(theCurrentAircraftType) && ConfirmCloseFlightPlan(window) != 0) {
+    // The dialog opens on the aircraft flown, and a change is measured against it, so a flight
+    // loaded in another aircraft can be changed back.
+    const int flown = CurrentAircraftType();
+    planning::AircraftSelectionDialog dialog(flown, theStartFlightName);
+    const std::intptr_t result = dialog.DoModal(window);
+    // A dialog that could not open chose nothing.
+    const int type = result >= 0 && result <= 5 ? static_cast<int>(result) : flown;
+    if (type != flown && ConfirmCloseFlightPlan(window) != 0) {
         Wait();
         theCurrentAircraftType = static_cast<std::uint32_t>(type);
         theSimWorld.SetMag(1);
@@ -147,11 +158,6 @@ void StartAtChosenAirport(win::HWND window) {
     if (ConfirmCloseFlightPlan(window) != 0) ReloadAircraftFlight(window, 0, 1);
     theStartFlightName = kept;
     Arrow();
-}
-
-int CurrentAircraftType() {
-    const flight::Aircraft* a = theSimWorld.GetAircraft();
-    return a != nullptr ? a->GetType() : 0;
 }
 
 // The option dialogs and About: built here, run over the main window, results applied.

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <cstdint>
 #include <string>
 
 #include "support/screenshot.h"
@@ -44,10 +45,21 @@ TEST(AircraftDialogs, TheBonanzaChosenFromItsPictureIsFlown) {
     EXPECT_NE(r.out.find("row 0: \"Beechcraft V35 Bonanza\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"Service ceiling: 17,858 ft\""), std::string::npos) << r.out;
     EXPECT_EQ(SavedValue(run.Dir().Read("bonanza.flt"), "type"), 1);
-    // The dialog shows a picture (sky and aircraft, not a flat field); the Bonanza's panel
-    // follows it on the screen.
+    EXPECT_EQ(SavedValue(run.Dir().Read("back.flt"), "type"), 1);
+    // The dialog shows the Bonanza's picture: a sky (blue, lighter towards the horizon) with the
+    // white aircraft in it; the Bonanza's panel follows it on the screen.
     const auto dialog = testsupport::ReadScreenshot(run.Dir().Read("selection.bmp"), 640, 480);
     ASSERT_FALSE(dialog.empty());
+    int sky = 0, white = 0;
+    for (std::size_t y = 300; y < 440; ++y)
+        for (std::size_t x = 180; x < 620; ++x) {
+            const std::uint32_t p = dialog[y * 640 + x];
+            const int r = static_cast<int>(p >> 16), g = static_cast<int>((p >> 8) & 0xFF), b = static_cast<int>(p & 0xFF);
+            sky += b > 190 && b > r + 40 && g > r;
+            white += r > 200 && g > 200 && b > 200 && b - r < 40;
+        }
+    EXPECT_GT(sky, 20000) << "no sky in the picture";
+    EXPECT_GT(white, 2000) << "no aircraft in the picture";
     const auto panel = testsupport::ReadScreenshot(run.Dir().Read("bonanza.bmp"), 640, 480);
     ASSERT_FALSE(panel.empty());
     EXPECT_GT(Busy(panel, 0, 200, 640, 480), 0.5);
