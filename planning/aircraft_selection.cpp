@@ -66,7 +66,7 @@ void ShowBitmap(win::HWND dialog, int id, win::HBITMAP* held, win::HBITMAP next)
 
 void PerformanceText::Assign(std::string_view bytes) {
     size = static_cast<int>(std::min<std::size_t>(bytes.size(), kSize));
-    std::memcpy(buffer.data(), bytes.data(), static_cast<std::size_t>(size));
+    if (size > 0) std::memcpy(buffer.data(), bytes.data(), static_cast<std::size_t>(size));
     buffer[static_cast<std::size_t>(size)] = '\0';
     cursor = 0;
 }
