@@ -122,6 +122,8 @@ void SelectAircraft(win::HWND window) {
         theSimWorld.SetViewMode(0);
         theSimWorld.SetLookDirection(0);
         Arrow();
+    } else if (type == flown) {
+        theCurrentAircraftType = static_cast<std::uint32_t>(flown);
     }
     theStartFlightName = dialog.startFlight;
 }

@@ -87,7 +87,7 @@ std::string PerformanceText(int type) {
     std::vector<std::string> lines;
     lines.emplace_back(t.name);
     lines.emplace_back("");
-    lines.push_back(std::string("Engines: ") + t.engines);
+    lines.push_back(std::string("Power plant: ") + t.engines);
     if (*t.propeller != '\0') lines.push_back(std::string("Propeller: ") + t.propeller);
     lines.push_back("Seats: " + std::to_string(t.seats));
     lines.push_back("Maximum takeoff weight: " + Thousands(t.maxWeightLb) + " lb");
