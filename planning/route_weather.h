@@ -29,6 +29,14 @@ inline constexpr double kNauticalMilesPerUnit = 2.110635843197466e-6;
 [[nodiscard]] int PickLegWeatherArea(const FlightPlan& plan, int point);
 [[nodiscard]] const RouteWeatherStation& RouteStation(const FlightPlan& plan, int area);
 
+// A station's winds into the nine wind layers: the surface wind into layer 0, aloft layers
+// below the station's surface band calm, the others the band their middle lies in.
+void ApplyStationWinds(const RouteWeatherStation& station, world::WeatherState& weather);
+// A station's first cloud deck into the three cloud layers: one deck spanning several of the
+// fixed base ranges becomes up to three stacked layers with one cover (at most 5 above
+// 20,000 ft).
+void ApplyStationClouds(const RouteWeatherStation& station, world::WeatherState& weather);
+
 extern world::WeatherState theDepartureWeather;
 extern world::WeatherState theEnrouteWeather;
 extern world::WeatherState theDestinationWeather;

@@ -22,6 +22,7 @@
 #include "planning/logbook_dialog.h"
 #include "planning/pilot_dialogs.h"
 #include "planning/planning_services.h"
+#include "planning/weather_dialogs.h"
 #include "resources/main_menu_ids.h"
 #include "sim/flight_file.h"
 #include "sim/input/cockpit_commands.h"
@@ -58,8 +59,7 @@ struct DialogCommand {
 };
 constexpr DialogCommand kDialogCommands[] = {
     {119, "SystemReliability"}, {129, "PartialPanel"},
-    {339, "WindAloft"}, {342, "SurfaceConditions"},
-    {679, "PilotStatus"},       {688, "WxBrief"},          {693, "FLIGHTLOG"}};
+    {679, "PilotStatus"},       {693, "FLIGHTLOG"}};
 
 constexpr unsigned long kHelpTopics[11] = {10460, 10463, 10676, 10691, 10678, 10694,
                                            10680, 10696, 10688, 10699, 10701};
@@ -385,9 +385,26 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             if (nav::theSmsDatabase.IsStepped())
                 if (flight::Aircraft* a = theSimWorld.GetAircraft()) a->Step();
             return;
-        case CMD_CLOUDS:
-            if (RunDialogOver(window, "CLOUDS") == 1) theSimWorld.UpdateCloudLayers();
+        case CMD_CLOUDS: {
+            planning::CloudsAndVisibilityDialog clouds;
+            if (clouds.DoModal(window) == 1) theSimWorld.UpdateCloudLayers();
             return;
+        }
+        case CMD_WINDS_ALOFT: {
+            planning::WindsAloftDialog winds;
+            winds.DoModal(window);
+            return;
+        }
+        case CMD_SURFACE: {
+            planning::SurfaceConditionsDialog surface;
+            surface.DoModal(window);
+            return;
+        }
+        case CMD_WX_BRIEFING: {
+            planning::WxBriefingDialog briefing;
+            briefing.DoModal(window);
+            return;
+        }
         case CMD_SLEW:
             theSlewControl.SetActive(theSlewControl.IsActive() ? 0 : 1);
             return;

@@ -7,48 +7,21 @@
 #include <string>
 
 #include "core/ini_file.h"
-#include "support/starter_run.h"
+#include "planning_run.h"
 
 namespace {
 
-class PlanRun : public ::testing::Test {
+class PlanRun : public planningtest::ScriptRun {
 protected:
-    void SetUp() override {
-        if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "simrun or the installation is not built";
-    }
-    testsupport::CommandResult Play(const char* script) {
-        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/planning/" + script);
-        EXPECT_TRUE(in) << script;
-        std::string text;
-        for (std::string line; std::getline(in, line);) {
-            if (line.rfind("save ", 0) == 0) line = "save " + dir.Path(line.substr(5));
-            text += line + "\n";
-        }
-        return run.Play(text);
-    }
-    std::int32_t Key(const char* file, const char* section, const char* key) {
-        core::IniFile f(dir.Path(file).c_str());
-        return f.GetInt(section, key, -99);
-    }
-    testsupport::StarterRun run{"zephlon-planrun"};
-    const testsupport::TempFolder& dir = run.Dir();
+    PlanRun() : ScriptRun("zephlon-planrun") {}
 };
 
 TEST_F(PlanRun, AnOpenedPlanIsSequencedKeptInASavedFlightAndResumed) {
     // The route runs east through the aircraft's parking place: the first station lies 40,000
     // units behind it, the next one far ahead.
     const std::int32_t x = Key("Flights/Startup.Flt", "Aircraft", "fmPosX");
-    const std::int32_t z = Key("Flights/Startup.Flt", "Aircraft", "fmPosZ");
-    dir.MakeFolders("FlightPlans");
-    std::string plan = "[Settings]\nstCount=4\nstAirc=0\nstAlt=5500\nstPower=65\n[Points]\n";
-    const char* idents[4] = {"KSQL", "OSI", "PYE", "KFAT"};
     const std::int32_t dx[4] = {-200000, -40000, 600000, 1200000};
-    for (int i = 0; i < 4; ++i)
-        plan += "ptIdent" + std::to_string(i) + "=" + idents[i] + "\nptType" + std::to_string(i) +
-                "=" + (i == 0 || i == 3 ? "1" : "2") + "\nptX" + std::to_string(i) + "=" +
-                std::to_string(x + dx[i]) + "\nptY" + std::to_string(i) + "=" +
-                std::to_string(z) + "\n";
-    dir.Write("FlightPlans/Hop.Pln", plan);
+    WriteLinePlan("Hop.Pln", dx);
 
     const testsupport::CommandResult r = Play("plan_resume.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
