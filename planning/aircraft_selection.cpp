@@ -33,8 +33,8 @@ constexpr TypeButton kButtons[5] = {
     {1746, {36, 288, 128, 62}, "KINGIMAGE", "KINGTEXT"},
     {1745, {36, 372, 128, 62}, "CITATIONIMAGE", "CITATIONTEXT"},
 };
-// The dialog's own pieces, in pixels: the whole client, the list of the performance text and
-// the buttons.
+// The other controls, in pixels: the picture and the name card where they belong, the
+// performance text between them, the buttons at the right, the frame over the whole client.
 constexpr Box kClient{0, 0, 640, 448};
 struct Placed {
     int id;
