@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 
+#include "ui/option_dialogs_internal.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/resource.h"
@@ -314,17 +315,8 @@ int ChecklistDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWN
         }
         return 1;
     }
-    switch (id) {
-        case win::IDOK:
-            win::EndDialog(window, 1);
-            return 1;
-        case win::IDCANCEL:
-        case ui::kCancelButtonId:
-            win::EndDialog(window, 0);
-            return 1;
-        default:
-            return ui::Dialog::OnCommand(notifyCode, wParam, control);
-    }
+    if (ui::optiondialogs::EndButtons(*this, wParam, nullptr) != 0) return 1;
+    return ui::Dialog::OnCommand(notifyCode, wParam, control);
 }
 
 int ChecklistDialog::OnDestroy() {

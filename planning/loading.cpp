@@ -1,13 +1,12 @@
 #include "planning/loading.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <optional>
 
+#include "core/numeric.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "ui/option_dialogs_internal.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 
@@ -36,33 +35,20 @@ std::string Weight(const char* format, int pounds) {
     return text;
 }
 
-// A typed whole number (blanks around it allowed); nothing for any other text. Values past
-// what a tank or cabin could hold are kept large, never wrapped.
-std::optional<std::int64_t> ParseWhole(const std::string& text) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const long long v = std::strtoll(begin, &end, 10);
-    if (end == begin) return std::nullopt;
-    while (*end == ' ' || *end == '\t') ++end;
-    if (*end != '\0') return std::nullopt;
-    if (errno == ERANGE) return v < 0 ? -1'000'000'000LL : 1'000'000'000LL;
-    return std::clamp<long long>(v, -1'000'000'000LL, 1'000'000'000LL);
-}
-
 }  // namespace
 
+// Typed amounts may be as large as a billion: the results saturate instead of wrapping.
 int KilogramsToPounds(double kilograms) {
-    return static_cast<int>(kilograms * kPoundsPerKilogram);
+    return core::ClampToInt32(kilograms * kPoundsPerKilogram);
 }
 int KilogramsToGallons(double kilograms) {
-    return static_cast<int>(kilograms * kPoundsPerKilogram / kPoundsPerGallon);
+    return core::ClampToInt32(kilograms * kPoundsPerKilogram / kPoundsPerGallon);
 }
 int PoundsToKilograms(double pounds) {
-    return static_cast<int>(pounds * kKilogramsPerPound + 0.99);
+    return core::ClampToInt32(pounds * kKilogramsPerPound + 0.99);
 }
 int GallonsToKilograms(double gallons) {
-    return static_cast<int>(gallons * kPoundsPerGallon * kKilogramsPerPound + 0.99);
+    return core::ClampToInt32(gallons * kPoundsPerGallon * kKilogramsPerPound + 0.99);
 }
 
 void LoadingModel::FillFromFlightModel(int aircraftType) {
@@ -172,19 +158,19 @@ void FuelAndCabinLoadingDialog::ShowTotal() {
 
 // Text that is no number puts the cabin load back as it was.
 void FuelAndCabinLoadingDialog::ReadCabin() {
-    if (const auto pounds = ParseWhole(win::GetDlgItemText(window, kCabin)))
-        theLoadingModel.SetCabinLoad(PoundsToKilograms(static_cast<double>(*pounds)));
+    bool number = false;
+    const int pounds = ui::optiondialogs::ParseNumber(win::GetDlgItemText(window, kCabin), &number);
+    if (number) theLoadingModel.SetCabinLoad(PoundsToKilograms(pounds));
     ShowCabin();
     ShowTotal();
 }
 
 // In gallons an untouched field leaves the tank alone, so showing it never rounds it.
 void FuelAndCabinLoadingDialog::ReadTank(int tank) {
-    const auto typed = ParseWhole(win::GetDlgItemText(window, tank == 0 ? kLeftTank : kRightTank));
-    if (typed && (theLoadingModel.fuelInPounds || *typed != theLoadingModel.TankFigure(tank))) {
-        const double amount = static_cast<double>(*typed);
-        theLoadingModel.SetTank(tank, theLoadingModel.fuelInPounds ? PoundsToKilograms(amount) : GallonsToKilograms(amount));
-    }
+    bool number = false;
+    const int typed = ui::optiondialogs::ParseNumber(win::GetDlgItemText(window, tank == 0 ? kLeftTank : kRightTank), &number);
+    if (number && (theLoadingModel.fuelInPounds || typed != theLoadingModel.TankFigure(tank)))
+        theLoadingModel.SetTank(tank, theLoadingModel.fuelInPounds ? PoundsToKilograms(typed) : GallonsToKilograms(typed));
     ShowTank(tank);
     ShowTotal();
 }
@@ -197,28 +183,22 @@ int FuelAndCabinLoadingDialog::OnCommand(unsigned notifyCode, win::WParam wParam
         if (id == kRightTank) ReadTank(1);
         return 1;
     }
-    switch (id) {
-        case kFill:
-            theLoadingModel.FillTanks();
-            ShowTank(0);
-            ShowTank(1);
-            ShowTotal();
-            return 1;
-        case win::IDOK:
-            // A field still being edited counts as left.
-            ReadCabin();
-            ReadTank(0);
-            ReadTank(1);
-            theLoadingModel.WriteToFlightModel();
-            win::EndDialog(window, 1);
-            return 1;
-        case win::IDCANCEL:
-        case ui::kCancelButtonId:
-            win::EndDialog(window, 0);
-            return 1;
-        default:
-            return ui::Dialog::OnCommand(notifyCode, wParam, control);
+    if (id == kFill) {
+        theLoadingModel.FillTanks();
+        ShowTank(0);
+        ShowTank(1);
+        ShowTotal();
+        return 1;
     }
+    const auto apply = [this] {
+        // A field still being edited counts as left.
+        ReadCabin();
+        ReadTank(0);
+        ReadTank(1);
+        theLoadingModel.WriteToFlightModel();
+    };
+    if (ui::optiondialogs::EndButtons(*this, wParam, apply) != 0) return 1;
+    return ui::Dialog::OnCommand(notifyCode, wParam, control);
 }
 
 }  // namespace planning

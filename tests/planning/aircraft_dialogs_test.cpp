@@ -77,6 +77,9 @@ TEST(Loading, ConversionsCountAStartedKilogram) {
     EXPECT_EQ(planning::GallonsToKilograms(40), 109);
     EXPECT_EQ(planning::KilogramsToPounds(1111), 2449);
     EXPECT_EQ(planning::KilogramsToGallons(109), 40);
+    // Typed amounts up to a billion saturate.
+    EXPECT_EQ(planning::GallonsToKilograms(1e9), 2147483647);
+    EXPECT_EQ(planning::PoundsToKilograms(-1e10), -2147483647 - 1);
 }
 
 planning::LoadingModel Model(int maxTakeoff, int empty, int maxFuelPerTank, int cabin, int leftKg, int rightKg,
