@@ -18,6 +18,7 @@
 #include "nav/speakers.h"
 #include "planning/aircraft_selection.h"
 #include "planning/checklist.h"
+#include "planning/cross_country.h"
 #include "planning/loading.h"
 #include "planning/logbook_dialog.h"
 #include "planning/pilot_dialogs.h"
@@ -326,7 +327,7 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             RunManeuverCommand(window);
             return;
         case CMD_CROSS_COUNTRY:
-            if (RunDialogOver(window, "ASSIGNMENTBKGND") == 1) theSimWorld.SetFlightMode(2);
+            if (planning::RunCrossCountryAssignment(window) == 1) theSimWorld.SetFlightMode(2);
             return;
         case CMD_SAVE_FLIGHT: {
             int go = ConfirmSaveFlightPlan(window);

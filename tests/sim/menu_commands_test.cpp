@@ -81,6 +81,8 @@ TEST_F(MenuTest, TheMenuBarCarriesEveryCommand) {
     EXPECT_TRUE(win::LoadAccelerators(pack, "CORVEXACCEL"));
     EXPECT_TRUE(win::LoadCursor(pack, CURSOR_ARROW));
     EXPECT_TRUE(win::LoadCursor(pack, CURSOR_WAIT));
+    for (std::uint32_t id : {CURSOR_SIZE_NWSE, CURSOR_SIZE_NESW, CURSOR_SIZE_NS, CURSOR_SIZE_WE})
+        EXPECT_TRUE(win::LoadCursor(pack, id)) << id;
 
     sim::theSimWorld.SetCrashDetect(1);
     sim::theSimWorld.SetAutoComplex(1);

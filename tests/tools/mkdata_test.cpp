@@ -230,7 +230,7 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                     EXPECT_LE(b->width, 256) << n;
                 }
                 volume.CloseFile();
-            } else if (n == "world.pal") {
+            } else if (n == "world.pal" || n == "gps.pal") {
                 EXPECT_NE(volume.LoadPalette(n, 0), nullptr);
             } else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".pal") == 0) {
                 // A text palette: three header lines and ten static colours, then the 64 panel
@@ -251,7 +251,9 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                 EXPECT_EQ(e.size, 32768u) << n;  // one grid of 128 x 128 angles
             } else if (n == "terrain.dml") {
                 EXPECT_GT(e.size, 8u);
-            } else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".bmp") == 0) {
+            } else if (n.size() > 4 && (n.compare(n.size() - 4, 4, ".bmp") == 0 ||
+                                        n.compare(n.size() - 4, 4, ".BMP") == 0)) {
+                // ("knggps.BMP", the King Air's GPS bezel, is named in capitals.)
                 auto b = volume.LoadBitmap(n, 0);
                 ASSERT_NE(b, nullptr) << n;
                 EXPECT_EQ(b->bitsPerPixel, 8) << n;

@@ -88,6 +88,7 @@ int MakeRunwayArt(Installation& installation, std::string* error);
 int MakeSkyArt(Installation& installation, std::string* error);
 int MakeOutlines(Installation& installation, std::string* error);
 int MakePanelArt(Installation& installation, std::string* error);
+int MakeGpsBezels(Installation& installation, std::string* error);
 int MakeTerrain(Installation& installation, std::string* error);
 int MakeGroundTextures(Installation& installation, std::string* error);
 int MakeMagneticGrids(Installation& installation, std::string* error);
@@ -104,6 +105,7 @@ int MakeGroundSchoolInto(const std::string& dataDir,
                          const std::function<void(const std::string&, Bytes)>& put, bool slidesOnly,
                          std::string* error);
 int MakePlans(Installation& installation, std::string* error);
+int MakeGpsArt(Installation& installation, std::string* error);
 // The aircraft selection's performance texts "P<type>.Txt" in "Data\Perform.Vol".
 int MakePerformanceTexts(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
@@ -129,6 +131,7 @@ inline constexpr Module kModules[] = {
     {"runway art", MakeRunwayArt},
     {"sky art", MakeSkyArt},
     {"panel art", MakePanelArt},
+    {"gps bezels", MakeGpsBezels},
     {"effects", MakeEffects},
     {"shapes", MakeShapes},
     {"help", MakeHelp},
@@ -139,6 +142,7 @@ inline constexpr Module kModules[] = {
     {"plans", MakePlans},
     {"pilots", MakePilots},
     {"lessons", MakeLessons},
+    {"gps art", MakeGpsArt},
     {"performance", MakePerformanceTexts},
 };
 
