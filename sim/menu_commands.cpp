@@ -18,11 +18,15 @@
 #include "nav/speakers.h"
 #include "planning/aircraft_selection.h"
 #include "planning/checklist.h"
+#include "planning/copilot_dialog.h"
 #include "planning/cross_country.h"
+#include "planning/flight_log_dialog.h"
 #include "planning/loading.h"
 #include "planning/logbook_dialog.h"
 #include "planning/pilot_dialogs.h"
+#include "planning/pilot_status_dialog.h"
 #include "planning/planning_services.h"
+#include "planning/reliability_dialogs.h"
 #include "planning/weather_dialogs.h"
 #include "resources/main_menu_ids.h"
 #include "sim/flight_file.h"
@@ -54,13 +58,6 @@ namespace {
 constexpr unsigned kHelpContext = ui::kHelpCommandContext;
 constexpr unsigned kHelpKey = ui::kHelpCommandKey;
 
-struct DialogCommand {
-    unsigned id;
-    const char* templateName;
-};
-constexpr DialogCommand kDialogCommands[] = {
-    {119, "SystemReliability"}, {129, "PartialPanel"},
-    {679, "PilotStatus"},       {693, "FLIGHTLOG"}};
 
 constexpr unsigned long kHelpTopics[11] = {10460, 10463, 10676, 10691, 10678, 10694,
                                            10680, 10696, 10688, 10699, 10701};
@@ -70,6 +67,11 @@ void Wait() {
 }
 void Arrow() {
     LoadAndSetCursor(win::IDC_ARROW);
+}
+
+int FlownAircraftType() {
+    const flight::Aircraft* a = theSimWorld.GetAircraft();
+    return a != nullptr ? a->GetType() : 0;
 }
 
 void SavePilotFlightMode() {
@@ -211,6 +213,26 @@ bool RunOptionDialog(win::HWND window, unsigned id) {
             d.DoModal(window);
             return true;
         }
+        case CMD_RELIABILITY: {
+            planning::SystemReliabilityDialog d;
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_PARTIAL_PANEL: {
+            planning::PartialPanelDialog d(FlownAircraftType());
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_PILOT_STATUS: {
+            planning::PilotStatusDialog d;
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_FLIGHT_LOG: {
+            planning::FlightLogDialog d(theSimWorld.GetFlightPlan());
+            d.DoModal(window);
+            return true;
+        }
         case CMD_SOUND: {
             ui::SoundDialog d;
             d.DoModal(window);
@@ -277,11 +299,6 @@ int ConfirmSaveFlightPlan(win::HWND window) {
 
 void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigned) {
     if (RunOptionDialog(window, id)) return;
-    for (const DialogCommand& d : kDialogCommands)
-        if (d.id == id) {
-            RunDialogOver(window, d.templateName);
-            return;
-        }
     if (id >= CMD_HELP_FIRST && id <= CMD_HELP_LAST) {
         ui::OpenPopupHelpTopic(kHelpContext, kHelpTopics[id - CMD_HELP_FIRST]);
         return;
@@ -426,10 +443,12 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             logbook.DoModal(window);
             return;
         }
-        case CMD_COPILOT:
-            RunDialogOver(window, "CopilotBox");
+        case CMD_COPILOT: {
+            planning::CopilotAssitanceDialog copilot(FlownAircraftType());
+            copilot.DoModal(window);
             SavePilotFlightMode();
             return;
+        }
         case CMD_FULL_SCREEN:
             if (IsFullScreen())
                 LeaveFullScreen();
@@ -530,8 +549,7 @@ void UpdateMainMenuState(win::HMENU menu) {
     check(CMD_SLEW, theSlewControl.IsActive());
     check(CMD_PAUSE, theSimWorld.IsPauseRequested());
     check(CMD_AUTO_COMPLEX, theSimWorld.IsAutoComplex());
-    const flight::Aircraft* a = theSimWorld.GetAircraft();
-    const int type = a != nullptr ? a->GetType() : 0;
+    const int type = FlownAircraftType();
     enable(CMD_PARTIAL_PANEL, type == 0);
     const bool plan = theSimWorld.HasFlightPlan();
     enable(CMD_WX_BRIEFING, plan);

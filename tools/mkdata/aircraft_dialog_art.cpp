@@ -2,8 +2,7 @@
 // text "P<type>.Txt" in "Data\Perform.Vol" (module "performance"). In the resource pack (drawn
 // by `mkdata --skin`): each type's picture (its own 3D shape drawn by the shape engine in a
 // three-quarter view from the front left over a clear sky, 466 x 189), its name and figures
-// (263 x 69), its checklist title (240 x 30), and the logbook's marks "REDX", "GREENCHECK",
-// "GRAYCHECK" and "NOCHECK" (16 x 16), named by "aircraft_art.rc". Every figure comes from the
+// (263 x 69) and its checklist title (240 x 30), named by "aircraft_art.rc". Every figure comes from the
 // flight model's published performance and the handbooks named in flight/aircraft_data.cpp.
 #include <algorithm>
 #include <cmath>
@@ -311,35 +310,6 @@ Image ChecklistTitle(int type) {
     return title;
 }
 
-// The logbook's marks on white: a red cross, a green or grey tick, or an empty box.
-Image Mark(int kind) {
-    Image m(16, 16, 0xFFFFFF);
-    auto dot = [&](double x, double y, std::uint32_t c) {
-        for (int dy = 0; dy < 2; ++dy)
-            for (int dx = 0; dx < 2; ++dx) {
-                const int px = static_cast<int>(x) + dx, py = static_cast<int>(y) + dy;
-                if (px >= 0 && py >= 0 && px < 16 && py < 16) m.px[std::size_t(py) * 16 + px] = c;
-            }
-    };
-    auto line = [&](double x0, double y0, double x1, double y1, std::uint32_t c) {
-        for (int s = 0; s <= 40; ++s) dot(x0 + (x1 - x0) * s / 40, y0 + (y1 - y0) * s / 40, c);
-    };
-    const std::uint32_t box = 0x8A93A0;
-    for (int i = 1; i < 15; ++i) {
-        m.px[std::size_t(1) * 16 + i] = m.px[std::size_t(14) * 16 + i] = box;
-        m.px[std::size_t(i) * 16 + 1] = m.px[std::size_t(i) * 16 + 14] = box;
-    }
-    if (kind == 0) {
-        line(3.5, 3.5, 11.5, 11.5, 0xC8281E);
-        line(11.5, 3.5, 3.5, 11.5, 0xC8281E);
-    } else if (kind == 1 || kind == 2) {
-        const std::uint32_t c = kind == 1 ? 0x1E9632 : 0x9AA0A8;
-        line(3, 8, 6, 11, c);
-        line(6, 11, 12, 3.5, c);
-    }
-    return m;
-}
-
 bool WriteFile(const std::filesystem::path& path, const Bytes& bytes, std::string* error) {
     std::ofstream f(path, std::ios::binary);
     f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -369,7 +339,7 @@ int MakeAircraftDialogArt(const std::string& outDir, std::string* error) {
     ts::InstallShapeClasses();
     gfx::GFXPalette palette;
     FillWorldPalette(palette, 0);
-    std::string rc = "// Made by mkdata --skin: the aircraft dialogs' pictures, name cards, checklist titles and marks.\n";
+    std::string rc = "// Made by mkdata --skin: the aircraft dialogs' pictures, name cards and checklist titles.\n";
     bool ok = true;
     for (int type = 0; type < 5 && ok; ++type) {
         const ShapeFiles files = MakeAircraftShape(type);
@@ -398,12 +368,6 @@ int MakeAircraftDialogArt(const std::string& outDir, std::string* error) {
     ts::TSTextureManager::Shutdown();
     ts::SetShapeSearchPath("");
     fs::remove_all(shapes);
-    const char* const kMarks[4] = {"REDX", "GREENCHECK", "GRAYCHECK", "NOCHECK"};
-    for (int kind = 0; kind < 4 && ok; ++kind) {
-        const std::string file = std::string("mark_") + kMarks[kind] + ".bmp";
-        ok = WriteFile(out / file, Bmp24(Mark(kind)), error);
-        rc += std::string(kMarks[kind]) + " BITMAP \"" + file + "\"\n";
-    }
     if (!ok) return 0;
     return WriteFile(out / "aircraft_art.rc", Bytes(rc.begin(), rc.end()), error) ? 1 : 0;
 }

@@ -113,7 +113,9 @@ int MakePerformanceTexts(Installation& installation, std::string* error);
 int MakeSkinResources(const std::string& outDir, std::string* error);
 // Also drawn then: the map's background and toolbar strip (map_art.cpp).
 int MakeMapArt(const std::string& outDir, std::string* error);
-// And the aircraft dialogs' pictures, name cards, checklist titles and the logbook's marks
+// The pilot status list's four marks ("greencheck.bmp" ...) beside the skin.
+int MakeStatusMarks(const std::string& outDir, std::string* error);
+// And the aircraft dialogs' pictures, name cards and checklist titles
 // (aircraft_dialog_art.cpp, named by "aircraft_art.rc").
 int MakeAircraftDialogArt(const std::string& outDir, std::string* error);
 
