@@ -2,6 +2,7 @@
 // and resumed from it, and saved again, in the starter installation.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -62,6 +63,30 @@ TEST_F(PlanRun, AFileThatHoldsNoPlanIsRefusedAndSaid) {
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("not loaded"), std::string::npos) << r.out;
     EXPECT_EQ(Key("after.flt", "flightPlan", "active"), -99);
+}
+
+// A plan that cannot be written is said, and the file of that name keeps what it held: the
+// write goes to a side file, here blocked by a folder of its name.
+TEST_F(PlanRun, AFailedSaveIsSaidAndKeepsTheFileItWouldReplace) {
+    const std::int32_t dx[4] = {-200000, -40000, 600000, 1200000};
+    WriteLinePlan("Hop.Pln", dx);
+    const std::string kept = "[Settings]\nstCount=2\n; kept\n";
+    dir.Write("FlightPlans/Kept.Pln", kept);
+    dir.MakeFolders("FlightPlans/Kept.Pln.tmp/blocked");
+    const std::string script =
+        "frame-interval 20\nwait 300\nmenu 159\ndialog \"Load Flight Plan\"\nset 1120 Hop.Pln\n"
+        "click 1\nwait 300\nmenu 713\ndialog \"Save Flight Plan\"\nset 1152 Kept\nclick 1\n"
+        "dialog GENERIC\nread 2023\nclick 6\nwait 300\ndialog GENERIC\nread 2023\nkey Return press\n"
+        "wait 300\nquit\n";
+    const testsupport::CommandResult r = run.Play(script);
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::size_t asked = r.out.find("already exists.");
+    const std::size_t said = r.out.find("could not be saved.");
+    ASSERT_NE(asked, std::string::npos) << r.out;
+    ASSERT_NE(said, std::string::npos) << r.out;
+    EXPECT_LT(asked, said);
+    EXPECT_NE(r.out.find("Kept.Pln not saved"), std::string::npos) << r.out;
+    EXPECT_EQ(dir.Read("FlightPlans/Kept.Pln"), kept);
 }
 
 TEST_F(PlanRun, AnInstalledPlanForAnotherAircraftMakesItCurrent) {
