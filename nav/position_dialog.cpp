@@ -107,6 +107,12 @@ int EndMapPointerMessage(win::HWND dialog) {
     return 1;
 }
 
+int EndRouteMapPointerMessage(win::HWND dialog, std::uint32_t message) {
+    if (message == win::WM_LBUTTONUP && theMapView.dragging) theMapView.EndDrag();
+    if (message == win::WM_MOUSEMOVE) ShowMapPointerPosition(dialog);
+    return EndMapPointerMessage(dialog);
+}
+
 void FillMapToolTip(win::NMHDR* header) {
     if (header == nullptr || header->code != win::TTN_NEEDTEXT) return;
     auto* tip = reinterpret_cast<win::TOOLTIPTEXT*>(header);

@@ -47,6 +47,9 @@ void ShowMapPointerPosition(win::HWND dialog);
 void ReadMapPointer();
 // A mouse message over the map is handled: the arrow cursor, and 1 for the dialog manager.
 int EndMapPointerMessage(win::HWND dialog);
+// A route map's other pointer messages: a let-go button ends a drag, a move makes the
+// readouts follow; then as EndMapPointerMessage.
+int EndRouteMapPointerMessage(win::HWND dialog, std::uint32_t message);
 // The toolbar's tooltip: the resource library's string of the button's command, up to 30
 // characters.
 void FillMapToolTip(win::NMHDR* header);

@@ -293,21 +293,12 @@ int CrossPlanningMap::OnSetCursor(win::HWND dialog, win::WParam wParam, win::LPa
     const win::HWND under{static_cast<std::uint32_t>(wParam)};
     if (!map.mapControl || under != map.mapControl) return 0;
     nav::ReadMapPointer();
-    switch (win::HIWORD(static_cast<std::uintptr_t>(lParam))) {
-        case win::WM_LBUTTONDOWN:
-            map.StepZoom();
-            DrawRoute();
-            break;
-        case win::WM_LBUTTONUP:
-            if (map.dragging) map.EndDrag();
-            break;
-        case win::WM_MOUSEMOVE:
-            nav::ShowMapPointerPosition(dialog);
-            break;
-        default:
-            break;
+    const std::uint32_t message = win::HIWORD(static_cast<std::uintptr_t>(lParam));
+    if (message == win::WM_LBUTTONDOWN) {
+        map.StepZoom();
+        DrawRoute();
     }
-    return nav::EndMapPointerMessage(dialog);
+    return nav::EndRouteMapPointerMessage(dialog, message);
 }
 
 win::LResult CrossPlanningMap::OnCtlColorStatic(win::HWND dialog, win::HDC dc, win::HWND control) {

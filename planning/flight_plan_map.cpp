@@ -313,27 +313,17 @@ int FlightPlanMap::OnSetCursor(win::HWND dialog, win::WParam wParam, win::LParam
     if (!map.mapControl || under != map.mapControl) return 0;
     const std::uint32_t message = win::HIWORD(static_cast<std::uintptr_t>(lParam));
     nav::ReadMapPointer();
-    switch (message) {
-        case win::WM_LBUTTONDOWN:
-            if (theAddTool) {
-                AddStationAt(map.cursorX, map.cursorY);
-            } else if (theDeleteTool) {
-                DeleteStationAt(map.cursorX, map.cursorY);
-            } else {
-                map.StepZoom();
-                DrawRoute();
-            }
-            break;
-        case win::WM_LBUTTONUP:
-            if (map.dragging) map.EndDrag();
-            break;
-        case win::WM_MOUSEMOVE:
-            nav::ShowMapPointerPosition(dialog);
-            break;
-        default:
-            break;
+    if (message == win::WM_LBUTTONDOWN) {
+        if (theAddTool) {
+            AddStationAt(map.cursorX, map.cursorY);
+        } else if (theDeleteTool) {
+            DeleteStationAt(map.cursorX, map.cursorY);
+        } else {
+            map.StepZoom();
+            DrawRoute();
+        }
     }
-    return nav::EndMapPointerMessage(dialog);
+    return nav::EndRouteMapPointerMessage(dialog, message);
 }
 
 win::LResult FlightPlanMap::OnCtlColorStatic(win::HWND dialog, win::HDC dc, win::HWND control) {
