@@ -241,6 +241,7 @@ int MainWindow::Create() {
             win::PostMessage(theMainWindow.window, win::WM_COMMAND, nav::kAirspaceWrapCommand, 1);
     };
     theGeneralCommandServices.togglePageFlipping = [] { TogglePageFlipping(); };
+    InstallUiServices();
     // The program's look for every dialog: the library palette first, then the library.
     ui::wplSetPaletteMode(0);
     ui::WplOptions options;

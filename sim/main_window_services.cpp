@@ -143,6 +143,7 @@ void SetDialogMode(int enter) {
         if (theDialogDepth++ == 0) {
             ShowCursorTimed();
             FreezeView(1);
+            if (!StaticColoursCopied()) CopyStaticColours();
             if (theMenuBarShown) UpdateCursorAndMenuBar(1);
         }
     } else {
@@ -261,6 +262,7 @@ void EnterFullScreen() {
         theSimWorld.RebuildDrawTarget();
         cockpit::SetPanelBufferCount(thePageFlipping ? 3 : 1);
         PresentFrozenView();
+        CopyStaticColours();
         ui::wplReloadResources();
         ShowCursorTimed();
         theSimWorld.ResumeTime();
@@ -288,6 +290,7 @@ void LeaveFullScreen() {
         gfx::SetDisplayMode(gfx::kDisplayWindow, 1);
         theSimWorld.RebuildDrawTarget();
         cockpit::SetPanelBufferCount(1);
+        CopyStaticColours();
         ui::wplReloadResources();
         theSimWorld.ResumeTime();
         win::TraceLine("window: windowed");
@@ -451,6 +454,7 @@ void OnMainSysCommand(win::HWND window, win::WParam command, win::LParam positio
 }
 
 void OnMainDisplayChange(win::HWND window) {
+    CopyStaticColours();
     ui::wplReloadResources();
     // A window on a screen no larger than the picture fills it again after the change.
     if (theFullScreen || theMinimised || !window || !CurrentScreenMetrics().Small()) return;

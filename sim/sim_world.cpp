@@ -28,6 +28,7 @@
 #include "sim/detail_presets.h"
 #include "sim/input/flight_controls.h"
 #include "sim/main_window.h"
+#include "sim/main_window_services.h"
 #include "sim/panel_host.h"
 #include "sim/saved_flight.h"
 #include "sim/slew.h"
@@ -265,6 +266,7 @@ void SimWorld::Init(win::HWND w) {
     InstallPanelHost();
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
     InstallSlewServices();
+    InstallUiServices();
     LoadSettings();
     Step("Settings");
     flight::ReadCrashLimits();

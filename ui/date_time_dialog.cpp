@@ -4,7 +4,7 @@
 #include <ctime>
 
 #include "sim/date_time.h"
-#include "sim/sim_world.h"
+#include "ui/ui_services.h"
 #include "ui/option_dialogs.h"
 #include "ui/option_dialogs_internal.h"
 #include "win/controls.h"
@@ -242,7 +242,7 @@ void DateAndTimeDialog::Apply() {
     } else {
         time.SetZuluTime(t);
     }
-    sim::theSimWorld.SyncSky();
+    if (theUiServices.syncSky) theUiServices.syncSky();
 }
 
 int DateAndTimeDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
