@@ -13,6 +13,7 @@
 #include "ui/owner_draw_library.h"
 #include "win/input.h"
 #include "win/menu.h"
+#include "win/profile.h"
 #include "win/program_entry.h"
 #include "win/timing.h"
 
@@ -123,13 +124,17 @@ Placement CurrentPlacement() {
 }
 
 void SaveWindowPlacement() {
-    core::IniFile& ini = core::theIniFile;
-    ini.PutInt("Settings", "MainX", thePlacement.x);
-    ini.PutInt("Settings", "MainY", thePlacement.y);
-    ini.PutInt("Settings", "MainW", thePlacement.width);
-    ini.PutInt("Settings", "MainH", thePlacement.height);
-    ini.PutInt("Settings", "MainDD", (thePageFlipping ? 0 : 2) | (theFullScreenWanted ? 1 : 0));
-    ini.PutString("Settings", "MainDDCheck", nullptr);
+    {
+        win::ProfileWriteBatch once;
+        core::IniFile& ini = core::theIniFile;
+        ini.PutInt("Settings", "MainX", thePlacement.x);
+        ini.PutInt("Settings", "MainY", thePlacement.y);
+        ini.PutInt("Settings", "MainW", thePlacement.width);
+        ini.PutInt("Settings", "MainH", thePlacement.height);
+        ini.PutInt("Settings", "MainDD",
+                   (thePageFlipping ? 0 : 2) | (theFullScreenWanted ? 1 : 0));
+        ini.PutString("Settings", "MainDDCheck", nullptr);
+    }
     theFullScreenCheckArmed = false;
     PresentFrozenView();
     ShowTaskbar(true);
