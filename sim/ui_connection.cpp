@@ -39,4 +39,10 @@ void InstallUiServices() {
     s.syncSky = [] { theSimWorld.SyncSky(); };
 }
 
+namespace {
+// Filled as the program loads, so that windows made before the main window (and the runners'
+// and tests' own windows) already reach the program.
+const bool theUiServicesInstalled = (InstallUiServices(), true);
+}  // namespace
+
 }  // namespace sim
