@@ -111,6 +111,8 @@ int MakeGpsArt(Installation& installation, std::string* error);
 int MakeSkinResources(const std::string& outDir, std::string* error);
 // Also drawn then: the map's background and toolbar strip (map_art.cpp).
 int MakeMapArt(const std::string& outDir, std::string* error);
+// The pilot status list's four marks ("greencheck.bmp" ...) beside the skin.
+int MakeStatusMarks(const std::string& outDir, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
 // modules that read data/ come first, so bad data is reported before the long work starts.
