@@ -29,11 +29,11 @@
 #include "sim/device_host.h"
 #include "sim/input/flight_controls.h"
 #include "sim/main_window.h"
-#include "sim/main_window_services.h"
 #include "sim/nav_host.h"
 #include "sim/panel_host.h"
 #include "sim/saved_flight.h"
 #include "sim/slew.h"
+#include "sim/ui_host.h"
 #include "sim/view_controller.h"
 #include "ts/class_item.h"
 #include "ts/light_set.h"
@@ -270,7 +270,7 @@ void SimWorld::Init(win::HWND w) {
     InstallPanelHost();
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
     InstallSlewServices();
-    InstallUiServices();
+    InstallUiHost();
     LoadSettings();
     Step("Settings");
     flight::ReadCrashLimits();

@@ -1,4 +1,5 @@
-// The dialogs, help windows and video windows reach the program through these hooks.
+#include "sim/ui_host.h"
+
 #include "sim/main_window.h"
 #include "sim/main_window_services.h"
 #include "sim/sim_world.h"
@@ -8,7 +9,7 @@
 
 namespace sim {
 
-void InstallUiServices() {
+void InstallUiHost() {
     ui::theDialogHost.resourceLibrary = [] { return theMainWindow.resourceLibrary; };
     ui::theDialogHost.setDialogMode = &SetDialogMode;
     ui::theDialogHost.addModeless = [](win::HWND h) { theMainWindow.AddModelessDialog(h); };
@@ -42,7 +43,7 @@ void InstallUiServices() {
 namespace {
 // Filled as the program loads, so that windows made before the main window (and the runners'
 // and tests' own windows) already reach the program.
-const bool theUiServicesInstalled = (InstallUiServices(), true);
+const bool theUiHostInstalled = (InstallUiHost(), true);
 }  // namespace
 
 }  // namespace sim
