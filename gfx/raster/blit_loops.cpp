@@ -53,36 +53,90 @@ struct Translucent {
     }
 };
 
-// Eight keyed pixels at once: a byte of the mask is 0xFF where the source byte is not 0.
-inline void KeyEight(std::uint8_t* d, const std::uint8_t* s) {
-    std::uint64_t sv, dv;
-    std::memcpy(&sv, s, 8);
-    if (sv == 0) return;
-    std::memcpy(&dv, d, 8);
-    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-    std::uint64_t t = ((sv & kLow7) + kLow7) | sv;
-    t &= ~kLow7;                              // top bit of each non-zero byte
-    const std::uint64_t m = (t >> 7) * 0xFF;  // widen each top bit to its whole byte
-    dv = (dv & ~m) | (sv & m);
-    std::memcpy(d, &dv, 8);
+// Keyed groups of pixels: a source byte of 0 keeps the destination byte. The groups never
+// branch on their contents (mixed groups would mispredict); a keyed write is idempotent, so a
+// row's last group may overlap the one before it.
+template <typename W>
+inline void KeyWord(std::uint8_t* d, const std::uint8_t* s) {
+    constexpr W kLow7 = static_cast<W>(0x7F7F7F7F7F7F7F7Full);
+    W sv, dv;
+    std::memcpy(&sv, s, sizeof(W));
+    std::memcpy(&dv, d, sizeof(W));
+    W t = ((sv & kLow7) + kLow7) | sv;
+    t &= static_cast<W>(~kLow7);                // top bit of each non-zero byte
+    const W m = static_cast<W>((t >> 7) * 0xFF);  // widen each top bit to its whole byte
+    dv = (dv & static_cast<W>(~m)) | (sv & m);
+    std::memcpy(d, &dv, sizeof(W));
 }
 
 #if defined(__SSE2__)
-// Sixteen keyed pixels at once; runs wholly opaque or wholly keyed skip the blend.
 inline void KeySixteen(std::uint8_t* d, const std::uint8_t* s) {
     const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
     const __m128i keyed = _mm_cmpeq_epi8(sv, _mm_setzero_si128());
-    const int mask = _mm_movemask_epi8(keyed);
-    if (mask == 0xFFFF) return;
-    if (mask != 0) {
-        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
-                         _mm_or_si128(_mm_and_si128(keyed, dv), _mm_andnot_si128(keyed, sv)));
-        return;
-    }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), sv);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
+                     _mm_or_si128(_mm_and_si128(keyed, dv), _mm_andnot_si128(keyed, sv)));
+}
+#else
+inline void KeySixteen(std::uint8_t* d, const std::uint8_t* s) {
+    KeyWord<std::uint64_t>(d, s);
+    KeyWord<std::uint64_t>(d + 8, s + 8);
 }
 #endif
+
+// One keyed row of w pixels.
+inline void KeyRow(std::uint8_t* d, const std::uint8_t* s, std::int32_t w) {
+    if (w >= 16) {
+        std::int32_t x = 0;
+        for (; x + 16 <= w; x += 16)
+            KeySixteen(d + x, s + x);
+        if (x < w) KeySixteen(d + w - 16, s + w - 16);
+    } else if (w >= 8) {
+        KeyWord<std::uint64_t>(d, s);
+        KeyWord<std::uint64_t>(d + w - 8, s + w - 8);
+    } else if (w >= 4) {
+        KeyWord<std::uint32_t>(d, s);
+        KeyWord<std::uint32_t>(d + w - 4, s + w - 4);
+    } else {
+        for (std::int32_t x = 0; x < w; ++x)
+            if (s[x] != 0) d[x] = s[x];
+    }
+}
+
+// One copied row of at most 32 pixels without a library call: two moves of the largest size
+// that fits, overlapping in the middle (both read before either is written).
+inline void CopyShortRow(std::uint8_t* d, const std::uint8_t* s, std::int32_t w) {
+#if defined(__SSE2__)
+    if (w >= 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + w - 16));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), a);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + w - 16), b);
+        return;
+    }
+#else
+    if (w >= 16) {
+        std::memcpy(d, s, static_cast<std::size_t>(w));
+        return;
+    }
+#endif
+    if (w >= 8) {
+        std::uint64_t a, b;
+        std::memcpy(&a, s, 8);
+        std::memcpy(&b, s + w - 8, 8);
+        std::memcpy(d, &a, 8);
+        std::memcpy(d + w - 8, &b, 8);
+    } else if (w >= 4) {
+        std::uint32_t a, b;
+        std::memcpy(&a, s, 4);
+        std::memcpy(&b, s + w - 4, 4);
+        std::memcpy(d, &a, 4);
+        std::memcpy(d + w - 4, &b, 4);
+    } else {
+        for (std::int32_t x = 0; x < w; ++x)
+            d[x] = s[x];
+    }
+}
 
 template <int kBytes, typename T>
 void RectLoop(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::int32_t h,
@@ -213,6 +267,14 @@ void BlitCopy(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::i
     }
     // The plain copy is a row-wise block move: the library's move already does the
     // head/aligned-middle/tail split the hardware likes.
+    if (w <= 32) {
+        for (std::int32_t y = 0; y < h; ++y) {
+            CopyShortRow(dst, src, w);
+            src += w + srcAdv;
+            dst += w + dstAdv;
+        }
+        return;
+    }
     for (std::int32_t y = 0; y < h; ++y) {
         std::memcpy(dst, src, static_cast<std::size_t>(w));
         src += w + srcAdv;
@@ -228,15 +290,7 @@ void BlitKey(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::in
         return;
     }
     for (std::int32_t y = 0; y < h; ++y) {
-        std::int32_t x = 0;
-#if defined(__SSE2__)
-        for (; x + 16 <= w; x += 16)
-            KeySixteen(dst + x, src + x);
-#endif
-        for (; x + 8 <= w; x += 8)
-            KeyEight(dst + x, src + x);
-        for (; x < w; ++x)
-            Key::Put(dst + x, src[x]);
+        KeyRow(dst, src, w);
         src += w + srcAdv;
         dst += w + dstAdv;
     }
