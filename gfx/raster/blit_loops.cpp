@@ -7,6 +7,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "gfx/raster/short_runs.h"
+
 namespace gfx {
 
 namespace {
@@ -54,87 +56,76 @@ struct Translucent {
 };
 
 // Keyed groups of pixels: a source byte of 0 keeps the destination byte. The groups never
-// branch on their contents (mixed groups would mispredict); a keyed write is idempotent, so a
-// row's last group may overlap the one before it.
+// branch on their contents (mixed groups would mispredict). A keyed write is idempotent, so a
+// row's last group may overlap the one before it; it is worked out from the row's bytes before
+// anything is stored, so no read waits on an overlapping store.
 template <typename W>
-inline void KeyWord(std::uint8_t* d, const std::uint8_t* s) {
+inline W KeyedWord(W sv, W dv) {
     constexpr W kLow7 = static_cast<W>(0x7F7F7F7F7F7F7F7Full);
-    W sv, dv;
-    std::memcpy(&sv, s, sizeof(W));
-    std::memcpy(&dv, d, sizeof(W));
     W t = ((sv & kLow7) + kLow7) | sv;
-    t &= static_cast<W>(~kLow7);                // top bit of each non-zero byte
+    t &= static_cast<W>(~kLow7);                  // top bit of each non-zero byte
     const W m = static_cast<W>((t >> 7) * 0xFF);  // widen each top bit to its whole byte
-    dv = (dv & static_cast<W>(~m)) | (sv & m);
-    std::memcpy(d, &dv, sizeof(W));
+    return (dv & static_cast<W>(~m)) | (sv & m);
+}
+
+template <typename W>
+inline W Load(const std::uint8_t* p) {
+    W v;
+    std::memcpy(&v, p, sizeof(W));
+    return v;
+}
+
+template <typename W>
+inline void Store(std::uint8_t* p, W v) {
+    std::memcpy(p, &v, sizeof(W));
+}
+
+// Two keyed words covering 4 to 16 pixels: both read before either is written.
+template <typename W>
+inline void KeyTwoWords(std::uint8_t* d, const std::uint8_t* s, std::int32_t w) {
+    constexpr std::int32_t k = sizeof(W);
+    const W a = KeyedWord<W>(Load<W>(s), Load<W>(d));
+    const W b = KeyedWord<W>(Load<W>(s + w - k), Load<W>(d + w - k));
+    Store<W>(d, a);
+    Store<W>(d + w - k, b);
 }
 
 #if defined(__SSE2__)
-inline void KeySixteen(std::uint8_t* d, const std::uint8_t* s) {
+inline __m128i KeyedSixteen(const std::uint8_t* d, const std::uint8_t* s) {
     const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
     const __m128i keyed = _mm_cmpeq_epi8(sv, _mm_setzero_si128());
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
-                     _mm_or_si128(_mm_and_si128(keyed, dv), _mm_andnot_si128(keyed, sv)));
-}
-#else
-inline void KeySixteen(std::uint8_t* d, const std::uint8_t* s) {
-    KeyWord<std::uint64_t>(d, s);
-    KeyWord<std::uint64_t>(d + 8, s + 8);
+    return _mm_or_si128(_mm_and_si128(keyed, dv), _mm_andnot_si128(keyed, sv));
 }
 #endif
 
 // One keyed row of w pixels.
 inline void KeyRow(std::uint8_t* d, const std::uint8_t* s, std::int32_t w) {
-    if (w >= 16) {
-        std::int32_t x = 0;
-        for (; x + 16 <= w; x += 16)
-            KeySixteen(d + x, s + x);
-        if (x < w) KeySixteen(d + w - 16, s + w - 16);
-    } else if (w >= 8) {
-        KeyWord<std::uint64_t>(d, s);
-        KeyWord<std::uint64_t>(d + w - 8, s + w - 8);
-    } else if (w >= 4) {
-        KeyWord<std::uint32_t>(d, s);
-        KeyWord<std::uint32_t>(d + w - 4, s + w - 4);
-    } else {
-        for (std::int32_t x = 0; x < w; ++x)
-            if (s[x] != 0) d[x] = s[x];
-    }
-}
-
-// One copied row of at most 32 pixels without a library call: two moves of the largest size
-// that fits, overlapping in the middle (both read before either is written).
-inline void CopyShortRow(std::uint8_t* d, const std::uint8_t* s, std::int32_t w) {
 #if defined(__SSE2__)
     if (w >= 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + w - 16));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), a);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + w - 16), b);
+        const __m128i last = KeyedSixteen(d + w - 16, s + w - 16);
+        for (std::int32_t x = 0; x + 16 <= w; x += 16)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), KeyedSixteen(d + x, s + x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + w - 16), last);
         return;
     }
 #else
     if (w >= 16) {
-        std::memcpy(d, s, static_cast<std::size_t>(w));
+        const std::uint64_t last = KeyedWord(Load<std::uint64_t>(s + w - 8),
+                                             Load<std::uint64_t>(d + w - 8));
+        for (std::int32_t x = 0; x + 8 <= w; x += 8)
+            Store(d + x, KeyedWord(Load<std::uint64_t>(s + x), Load<std::uint64_t>(d + x)));
+        Store(d + w - 8, last);
         return;
     }
 #endif
     if (w >= 8) {
-        std::uint64_t a, b;
-        std::memcpy(&a, s, 8);
-        std::memcpy(&b, s + w - 8, 8);
-        std::memcpy(d, &a, 8);
-        std::memcpy(d + w - 8, &b, 8);
+        KeyTwoWords<std::uint64_t>(d, s, w);
     } else if (w >= 4) {
-        std::uint32_t a, b;
-        std::memcpy(&a, s, 4);
-        std::memcpy(&b, s + w - 4, 4);
-        std::memcpy(d, &a, 4);
-        std::memcpy(d + w - 4, &b, 4);
+        KeyTwoWords<std::uint32_t>(d, s, w);
     } else {
         for (std::int32_t x = 0; x < w; ++x)
-            d[x] = s[x];
+            if (s[x] != 0) d[x] = s[x];
     }
 }
 
@@ -267,16 +258,8 @@ void BlitCopy(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::i
     }
     // The plain copy is a row-wise block move: the library's move already does the
     // head/aligned-middle/tail split the hardware likes.
-    if (w <= 32) {
-        for (std::int32_t y = 0; y < h; ++y) {
-            CopyShortRow(dst, src, w);
-            src += w + srcAdv;
-            dst += w + dstAdv;
-        }
-        return;
-    }
     for (std::int32_t y = 0; y < h; ++y) {
-        std::memcpy(dst, src, static_cast<std::size_t>(w));
+        CopyRun(dst, src, w);
         src += w + srcAdv;
         dst += w + dstAdv;
     }

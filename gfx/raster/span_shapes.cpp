@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "gfx/raster/coverage_list.h"
+#include "gfx/raster/short_runs.h"
 
 namespace gfx {
 
@@ -348,7 +349,7 @@ void WalkSpans(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shap
 void DrawSpansFill(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape) {
     const auto c = static_cast<std::uint8_t>(shape.color);
     WalkSpans(base, stride, shape, 1,
-              [c](std::uint8_t* d, int n) { std::memset(d, c, static_cast<std::size_t>(n)); });
+              [c](std::uint8_t* d, int n) { FillRun(d, c, n); });
 }
 
 void DrawSpansFill16(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape,

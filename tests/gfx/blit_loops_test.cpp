@@ -10,6 +10,7 @@
 #include "gfx/bitmap_draw.h"
 #include "gfx/draw_table.h"
 #include "gfx/mem_surface.h"
+#include "gfx/raster/span_fillers.h"
 #include "gfxbase_support.h"
 
 namespace {
@@ -115,6 +116,17 @@ TEST(BlitLoops, KeyAndCopyMatchThePixelRuleAtEveryWidth) {
                                     << " offset " << offset;
             }
         }
+    }
+}
+
+TEST(BlitLoops, RectFillsWriteExactlyTheirWidthAtEveryWidth) {
+    constexpr int kRows = 2, kPitch = 50;
+    for (int w = 0; w <= 40; ++w) {
+        Buffer dst(kRows * kPitch, 0xEE), ref = dst;
+        for (int y = 0; y < kRows; ++y)
+            std::fill_n(ref.begin() + y * kPitch + 5, w, std::uint8_t{0x42});
+        gfx::FillRect8(dst.data() + 5, kRows, w, kPitch, 0x42);
+        ASSERT_EQ(dst, ref) << "width " << w;
     }
 }
 
