@@ -133,7 +133,8 @@ struct RangeSteps {
     std::int32_t uStep, vStep, shadeStep, lightStep;
 };
 
-RangeSteps StepsFor(const TexConstants& c, std::int32_t x0, std::int32_t x1) {
+[[gnu::always_inline]] inline RangeSteps StepsFor(const TexConstants& c, std::int32_t x0,
+                                                  std::int32_t x1) {
     SpanRasterState& s = theSpanState;
     const int first = x0 >> 16;
     const int n = (x1 >> 16) - first;
