@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/ini_file.h"
+#include "gfx/font.h"
 
 namespace cockpit {
 
@@ -82,6 +83,8 @@ void GpsDisplay::Load(int aircraftType) {
         shown = false;
         return;
     }
+    LoadArt();
+    LoadBezel(aircraftType);
     if (!shown) {
         core::IniFile& ini = core::theIniFile;
         const int h = ini.GetInt("GPS", "DisplayH", height);
@@ -93,6 +96,9 @@ void GpsDisplay::Load(int aircraftType) {
     loadedType = aircraftType;
     shown = true;
     SetScale(range);
+    // The mode's page again, so that the layout follows the new size.
+    ApplyPage(pageNumber);
+    LayoutButtons();
 }
 
 void GpsDisplay::SaveGpsWindowRect() {
@@ -100,6 +106,9 @@ void GpsDisplay::SaveGpsWindowRect() {
     shown = false;
     loadedType = -1;
     moving = resizing = false;
+    ReleaseArt();
+    bezel = GpsBezel{};
+    bezelType = -1;
     if (!wasShown) return;
     core::IniFile& ini = core::theIniFile;
     ini.PutInt("GPS", "DisplayX", x);
@@ -119,6 +128,7 @@ void GpsDisplay::SetWindowRect(std::int32_t nx, std::int32_t ny, std::int32_t w,
     y = std::clamp(ny, 0, 480 - height);
     redrawNow = true;
     SetScale(range);
+    LayoutButtons();
 }
 
 void GpsDisplay::SetBorders(int left, int right, int top, int bottom) {
@@ -141,9 +151,15 @@ void GpsDisplay::SetScale(double r) {
 
 void GpsDisplay::ZoomIn() {
     SetScale(range * 0.8);
+    zoomKey = 2;
+    redrawNow = true;
+    highlight = kGpsZoomIn;
 }
 void GpsDisplay::ZoomOut() {
     SetScale(range * 1.25);
+    zoomKey = 1;
+    redrawNow = true;
+    highlight = kGpsZoomOut;
 }
 
 int GpsDisplay::LoadColors(int force, const std::array<GpsRgb, 256>* palette) {
@@ -185,6 +201,11 @@ int GpsDisplay::EdgeFlags(std::int32_t lx, std::int32_t ly) const {
 
 int GpsDisplay::OnMouseDown(std::int32_t px, std::int32_t py) {
     if (!ContainsPoint(px, py)) return 0;
+    // The button strip first: a press on it never starts a drag.
+    if (buttonBar.Holds(px - x, py - y)) {
+        if (const int id = ButtonAt(px - x, py - y); id != 0) PressButton(id);
+        return 1;
+    }
     pressX = px - x;
     pressY = py - y;
     dragEdges = EdgeFlags(pressX, pressY);
@@ -239,7 +260,8 @@ int GpsDisplay::OnMouseUp(std::int32_t px, std::int32_t py) {
 
 int GpsDisplay::CursorAt(std::int32_t px, std::int32_t py) const {
     if (!shown) return 0;
-    if (moving) return kMoveCursor;
+    if (moving || (!resizing && ContainsPoint(px, py) && buttonBar.Holds(px - x, py - y)))
+        return kMoveCursor;
     const int f = resizing ? dragEdges : (ContainsPoint(px, py) ? EdgeFlags(px - x, py - y) : 0);
     switch (f) {
         case 1:

@@ -31,7 +31,8 @@ inline constexpr std::int32_t kLastPanelPopup = 10274;
 [[nodiscard]] std::int32_t FindHotspot(int aircraftType, int panelVariant, std::int32_t x,
                                        std::int32_t y, std::int32_t swapPanel);
 
-// The tables by aircraft type (0..4; the Baron's main one for 2), and the Baron's radio layouts.
+// The tables by aircraft type (0..4, null for others; the Baron's main one for 2), and the
+// Baron's radio layouts.
 [[nodiscard]] const PanelHelpHotspot* HotspotTable(int aircraftType);
 [[nodiscard]] const PanelHelpHotspot* BaronRadioHotspots(bool swapped);
 

@@ -5,13 +5,12 @@
 #include <numbers>
 
 #include "core/numeric.h"
+#include "devices/device_host.h"
 #include "devices/force_feedback.h"
 #include "devices/force_stick.h"
 #include "devices/library_stick.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
-#include "sim/input/flight_controls.h"
-#include "sim/slew.h"
 
 namespace devices {
 
@@ -77,7 +76,8 @@ void StartVibration(StandardEffect which, float first, float second, float frequ
         if (hz == 0)
             x ? lib->XVibrationClear() : lib->YVibrationClear();
         else
-            x ? lib->XVibration(Percent(a), Percent(b), hz) : lib->YVibration(Percent(a), Percent(b), hz);
+            x ? lib->XVibration(Percent(a), Percent(b), hz)
+              : lib->YVibration(Percent(a), Percent(b), hz);
         return;
     }
     FFPeriodicEffect* e = InDirectInputMode() ? Periodic(which) : nullptr;
@@ -269,12 +269,13 @@ void UpdateStickForces() {
     if (fm.fmOTG != 0) base /= 3.0;
     // The stick centres on the trimmed controls; the offset grows with the deflection from trim.
     constexpr double kLimit = 1.4922565104551517;  // 85.5 degrees
-    const double a = std::clamp(
-        (std::int32_t{fm.fmAil} - std::int32_t{sim::theAileronTrim}) * std::numbers::pi / 14000,
-        -kLimit, kLimit);
+    const double a =
+        std::clamp((std::int32_t{fm.fmAil} - std::int32_t{theDeviceHost.aileronTrim()}) *
+                       std::numbers::pi / 14000,
+                   -kLimit, kLimit);
     const double e = std::clamp(
-        (std::int32_t{fm.fmElv} - std::int32_t{fm.fmApElvTrim}) * std::numbers::pi / 8000,
-        -kLimit, kLimit);
+        (std::int32_t{fm.fmElv} - std::int32_t{fm.fmApElvTrim}) * std::numbers::pi / 8000, -kLimit,
+        kLimit);
     const double ox = -0.25 * std::sin(a) / std::sqrt(std::cos(a));
     const double oy = -0.25 * std::sin(e) / std::sqrt(std::cos(e));
     const double sx = (std::fabs(ox) + 1) * base;
@@ -296,7 +297,7 @@ void UpdateStickForces() {
     constexpr float kBuffetStep = 1.0f / 1456.0f;
     constexpr float kBuffetRate = 10.0f / 1456.0f;
     const int d = std::int32_t{fm.fmAlpha} - 2184;
-    if (d > 0 && !sim::theSlewControl.IsActive()) {
+    if (d > 0 && theDeviceHost.slewing() == 0) {
         const float low = 0.5f - static_cast<float>(d) * kBuffetStep;
         const float high = 0.5f + static_cast<float>(d) * kBuffetStep;
         const float frequency = 3.0f + static_cast<float>(d) * kBuffetRate;

@@ -7,12 +7,9 @@
 
 #include "cockpit/panel_controls.h"
 #include "core/numeric.h"
+#include "devices/device_host.h"
 #include "devices/force_feedback.h"
 #include "flight/flight_model_state.h"
-#include "sim/input/flight_controls.h"
-#include "sim/input/key_commands.h"
-#include "sim/input/keyboard_input.h"
-#include "sim/slew.h"
 #include "win/process.h"
 
 namespace devices {
@@ -93,9 +90,9 @@ void Joystick::LoadSensitivity() {
     if (found == 0 || win::joyGetDevCaps(deviceId, &caps, win::kJoyCapsSize) != win::JOYERR_NOERROR)
         return;
     const char* name = GetJoystickOEMName(deviceId);
-    sim::theJoystickBindings.LoadKeyBindings(theJoystickIniFile.Path().c_str(), name);
-    sim::theJoystickBindings.LoadKeyBindings(core::theIniFile.Path().c_str(), name);
-    sim::theJoystickBindings.SaveKeyBindings(core::theIniFile.Path().c_str(), name);
+    theDeviceHost.loadStickBindings(theJoystickIniFile.Path().c_str(), name);
+    theDeviceHost.loadStickBindings(core::theIniFile.Path().c_str(), name);
+    theDeviceHost.saveStickBindings(core::theIniFile.Path().c_str(), name);
 
     auto axis = [](std::uint32_t min, std::uint32_t max, std::int32_t* centre,
                    std::int32_t* range) {
@@ -160,32 +157,32 @@ void Joystick::Poll() {
         return;
     }
     flight::FlightModelState& fm = flight::theFlightModelState;
-    sim::SlewControl& slew = sim::theSlewControl;
-    const bool slewing = slew.IsActive();
-    const bool alt = slew.altJoystick != 0;
+    const DeviceHostServices& host = theDeviceHost;
+    const bool slewing = host.slewing() != 0;
+    const bool alt = host.slewAlternateAxes() != 0;
 
     const AxisReading x =
         ReadAxis(info.dwXpos, xCentre, xRange, GetAileronSensitivity(), kAileronGain);
     if (!slewing) {
         fm.fmAil = x.output;
     } else if (alt) {
-        slew.SetBankRate(static_cast<std::int32_t>(std::trunc((x.d / -31) * x.frac)));
+        host.setSlewRate(SlewRate::kBank,
+                         static_cast<std::int32_t>(std::trunc((x.d / -31) * x.frac)));
     } else {
-        slew.SetSideRate(static_cast<std::int32_t>(std::trunc(x.d * x.frac)));
-        slew.SetBankRate(0);
+        host.setSlewRate(SlewRate::kSide, static_cast<std::int32_t>(std::trunc(x.d * x.frac)));
+        host.setSlewRate(SlewRate::kBank, 0);
     }
 
     const AxisReading y =
         ReadAxis(info.dwYpos, yCentre, yRange, GetElevatorSensitivity(), kElevatorGain);
     if (!slewing) {
-        sim::theElevatorInput = static_cast<std::int16_t>(
-            sim::theElevatorInput + ((y.output - sim::theElevatorInput) >> 2));
-        sim::UpdateElevatorPosition();
+        host.easeElevator(y.output);
     } else if (alt) {
-        slew.SetPitchRate(static_cast<std::int32_t>(std::trunc((y.d / -31) * y.frac)));
+        host.setSlewRate(SlewRate::kPitch,
+                         static_cast<std::int32_t>(std::trunc((y.d / -31) * y.frac)));
     } else {
-        slew.SetForwardRate(static_cast<std::int32_t>(std::trunc(-y.d * y.frac)));
-        slew.SetPitchRate(0);
+        host.setSlewRate(SlewRate::kForward, static_cast<std::int32_t>(std::trunc(-y.d * y.frac)));
+        host.setSlewRate(SlewRate::kPitch, 0);
     }
 
     if (!slewing && fm.fmAutoCoordination != 0) {
@@ -194,7 +191,8 @@ void Joystick::Poll() {
         const AxisReading r =
             ReadAxis(info.dwRpos, rCentre, rRange, GetRudderSensitivity(), kRudderGain);
         if (slewing)
-            slew.SetYawRate(static_cast<std::int32_t>(std::trunc((r.d / 15) * r.frac)));
+            host.setSlewRate(SlewRate::kYaw,
+                             static_cast<std::int32_t>(std::trunc((r.d / 15) * r.frac)));
         else
             fm.fmRud = r.output;
     }
@@ -215,7 +213,7 @@ void Joystick::Poll() {
     }
 
     UpdateForces();
-    slew.altJoystick = 0;
+    host.clearSlewAlternateAxes();
     DispatchButtons(info.dwButtons);
     if (caps.wCaps & win::JOYCAPS_HASPOV) DispatchHat(info.dwPOV);
 }
@@ -226,9 +224,9 @@ void Joystick::DispatchButtons(std::uint32_t buttons) {
     for (int b = 1; b <= 32; ++b) {
         const std::uint32_t bit = 1u << (b - 1);
         if ((pressed & bit) == 0) continue;
-        sim::DispatchKeyCode(0x100u + static_cast<std::uint32_t>(b));
+        theDeviceHost.dispatchKey(0x100u + static_cast<std::uint32_t>(b));
         // A command that repeats fires again at the next poll while the button is held.
-        if (sim::theKeyRepeatFlag != 0) lastButtons &= ~bit;
+        if (theDeviceHost.keyRepeats() != 0) lastButtons &= ~bit;
     }
 }
 
@@ -241,7 +239,7 @@ void Joystick::DispatchHat(std::uint32_t pov) {
     } kDirections[8] = {{0, 0x201},     {4500, 0x202},  {9000, 0x204},  {13500, 0x207},
                         {18000, 0x206}, {22500, 0x205}, {27000, 0x203}, {31500, 0x200}};
     for (const auto& d : kDirections)
-        if (d.pov == pov) sim::DispatchKeyCode(d.code);
+        if (d.pov == pov) theDeviceHost.dispatchKey(d.code);
 }
 
 void Joystick::UpdateForces() {

@@ -17,10 +17,10 @@ int theFlightModelType = 0;
 
 namespace {
 
-constexpr std::int32_t kHighAlphaLimitUp = 0x1200;
-constexpr std::int32_t kHighAlphaLimitDown = -0x0C00;
-constexpr std::int32_t kFlapAlphaLimitUp = 0x1400;
-constexpr std::int32_t kFlapAlphaLimitDown = -0x0A00;
+// The stall warning's vane: it needs air flowing past it (about 20 knots, in 16.16 m/s) and
+// sounds from an angle of attack of 12 degrees, a few degrees before the wing stalls.
+constexpr std::int32_t kStallVaneAirflow = 10 << 16;
+constexpr std::int32_t kStallWarningAlpha = 0x888;
 
 std::int16_t To16(std::int64_t v) {
     return core::ClampToInt16(v);
@@ -28,6 +28,12 @@ std::int16_t To16(std::int64_t v) {
 
 bool AutopilotOn() {
     return (theFlightModelState.fmAutopilotModes & 1) != 0;
+}
+
+// Whether the stall warning sounds: a high angle of attack with air flowing over the wing (an
+// aircraft standing still, whatever its angle, has none).
+bool StallWarning(const FlightModelState& s) {
+    return s.fmTAVel >= kStallVaneAirflow && s.fmAlpha >= kStallWarningAlpha;
 }
 
 // Moves value towards target by at most step.
@@ -156,26 +162,11 @@ void IntegrateMotion() {
         s.fmRudEff = To16(-static_cast<std::int32_t>(s.fmRudEff));
     }
 
-    // 5. Angle of attack and the stall warning of the twins' model codes.
+    // 5. Angle of attack, and the stall warning of the twins' model codes.
     s.fmAlpha = theAeroLookup.alphaWord;
     s.fmElvAlpha = To16(e);
-    if ((ap.apModelCode == 1 || ap.apModelCode == 3) && st.running) {
-        s.fmStallWarning = 0;
-        std::int32_t a = s.fmAlpha;
-        const std::int32_t up = s.fmFlapAlpha ? kFlapAlphaLimitUp : kHighAlphaLimitUp;
-        const std::int32_t down = s.fmFlapAlpha ? kFlapAlphaLimitDown : kHighAlphaLimitDown;
-        if (a > up) {
-            // The 16-bit subtraction borrows when a passes twice the limit.
-            const std::uint32_t ua = static_cast<std::uint16_t>(a);
-            const std::uint32_t twice = static_cast<std::uint16_t>(2 * up);
-            a = (ua > twice) ? 0 : 2 * up - a;
-        } else if (a < down) {
-            const std::uint32_t ua = static_cast<std::uint16_t>(a);
-            const std::uint32_t twice = static_cast<std::uint16_t>(2 * down);
-            a = (ua > twice) ? 2 * down - a : 0;
-        }
-        if (a < 0x200) s.fmStallWarning = 1;
-    }
+    if ((ap.apModelCode == 1 || ap.apModelCode == 3) && st.running)
+        s.fmStallWarning = StallWarning(s) ? 1 : 0;
 
     // 6. Sines and cosines.
     const SinCos pitch = FixedSinCos(s.fmPitch);
@@ -447,7 +438,7 @@ void SettleOnGround() {
         s.fmOTG = 1;
     }
     const std::uint16_t code = theAircraftParameters.apModelCode;
-    if (code != 1 && code != 3) s.fmStallWarning = s.fmAlpha >= 0x888 ? 1 : 0;
+    if (code != 1 && code != 3) s.fmStallWarning = StallWarning(s) ? 1 : 0;
 }
 
 namespace {

@@ -5,8 +5,8 @@
 #include "nav/atc_services.h"
 #include "nav/dialog_controls.h"
 #include "nav/map_pickers.h"
+#include "nav/nav_host.h"
 #include "nav/navaid_directory.h"
-#include "sim/main_window.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/input.h"
@@ -144,12 +144,12 @@ void RunwaysPage::OnPageActivate(win::HWND, int) {
 }
 
 void RunwaysPage::Finish() {
-    sim::LoadAndSetCursor(win::IDC_WAIT);
+    theNavHost.setCursor(win::IDC_WAIT);
     const int chosen = static_cast<int>(win::SendDlgItemMessage(window, kRunwayList, win::LB_GETCURSEL, 0, 0));
     const std::vector<RunwayListEntry>& runways = directory->RunwayList();
     // An airport without runways starts nothing: the wizard ends as if cancelled.
     if (chosen < 0 || static_cast<std::size_t>(chosen) >= runways.size()) {
-        sim::LoadAndSetCursor(win::IDC_ARROW);
+        theNavHost.setCursor(win::IDC_ARROW);
         return;
     }
     const RunwayListEntry& r = runways[static_cast<std::size_t>(chosen)];
@@ -168,7 +168,7 @@ void RunwaysPage::Finish() {
         theAtcState.enabledATC = 0;
     }
     if (theSmsDatabase.IsStepped()) theSmsDatabase.LoadAirportRunways(chosen);
-    sim::LoadAndSetCursor(win::IDC_ARROW);
+    theNavHost.setCursor(win::IDC_ARROW);
 }
 
 int RunwaysPage::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {

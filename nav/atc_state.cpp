@@ -14,7 +14,6 @@
 #include "nav/atc_traffic.h"
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
-#include "sim/sim_world.h"
 #include "win/profile.h"
 #include "world/weather_services.h"
 #include "world/weather_state.h"
@@ -27,51 +26,27 @@ FlightEvaluation theFlightEvaluation;
 
 namespace {
 
-// ---- the host of the simulation's world ----
+// ---- the host's defaults: no world yet (the world installs its own) ----
 
-std::uint32_t WorldNow() {
-    return sim::theSimWorld.GetSimTimeMs();
+std::uint32_t NoTime() {
+    return 0;
 }
-planning::FlightPlan* WorldPlan() {
-    return sim::theSimWorld.HasFlightPlan() ? sim::theSimWorld.GetFlightPlan() : nullptr;
+planning::FlightPlan* NoPlan() {
+    return nullptr;
 }
-void WorldZulu(int* hour, int* minute) {
-    sim::CalendarTime t;
-    sim::theSimWorld.GetZuluDateTime(&t);
-    *hour = t.hour;
-    *minute = t.min;
+void Midnight(int* hour, int* minute) {
+    *hour = 0;
+    *minute = 0;
 }
-void WorldFlightMode(int mode) {
-    sim::theSimWorld.SetFlightMode(mode);
+void NoFlightMode(int) {}
+int CalmWindDirection() {
+    return 360;
 }
-// The world's weather as the controllers report it: a calm wind is "from 360".
-int WeatherWindDirection() {
-    const world::WeatherState* w = sim::theSimWorld.Weather();
-    if (w == nullptr || w->GetSurfaceWindSpeed() <= 0) return 360;
-    return static_cast<int>(w->GetSurfaceWindDirection());
+int ClearSky() {
+    return 0;
 }
 int WeatherWindSpeed() {
     return world::theWeatherServices.surfaceWindSpeed();
-}
-// The lowest layer that covers any of the sky; none reads as 0 (clear).
-const world::CloudLayer* LowestCloud() {
-    const world::WeatherState* w = sim::theSimWorld.Weather();
-    if (w == nullptr) return nullptr;
-    const world::CloudLayer* lowest = nullptr;
-    for (int i = 0; i < world::kCloudLayers; ++i) {
-        const world::CloudLayer* c = w->GetCloudLayer(i);
-        if (c != nullptr && c->GetCoverage() > 0 && (lowest == nullptr || c->GetBase() < lowest->GetBase()))
-            lowest = c;
-    }
-    return lowest;
-}
-int WeatherCloudBase() {
-    const world::CloudLayer* c = LowestCloud();
-    return c == nullptr ? 0 : static_cast<int>(c->GetBase());
-}
-int WeatherCloudCoverage() {
-    const world::CloudLayer* c = LowestCloud();
-    return c == nullptr ? 0 : static_cast<int>(c->GetCoverage());
 }
 int WeatherTemperatureF() {
     return static_cast<int>(world::WeatherState::GetSurfaceTemperatureF());
@@ -91,14 +66,14 @@ void NoShapes() {}
 
 AtcHost DefaultAtcHost() {
     AtcHost h{};
-    h.now = &WorldNow;
-    h.flightPlan = &WorldPlan;
-    h.zuluTime = &WorldZulu;
-    h.setFlightMode = &WorldFlightMode;
-    h.surfaceWindDirection = &WeatherWindDirection;
+    h.now = &NoTime;
+    h.flightPlan = &NoPlan;
+    h.zuluTime = &Midnight;
+    h.setFlightMode = &NoFlightMode;
+    h.surfaceWindDirection = &CalmWindDirection;
     h.surfaceWindSpeed = &WeatherWindSpeed;
-    h.cloudBase = &WeatherCloudBase;
-    h.cloudCoverage = &WeatherCloudCoverage;
+    h.cloudBase = &ClearSky;
+    h.cloudCoverage = &ClearSky;
     h.temperatureF = &WeatherTemperatureF;
     h.pressure = &WeatherPressure;
     h.groundAt = &FlatGround;

@@ -29,7 +29,7 @@ void DebugAdvanceAlphabet() {
     TakeDirectoryPosition(theSmsDatabase.DebugNextLetter());
 }
 
-constexpr sim::KeyCommand kDebugKeyRows[kDebugKeyCommandCount] = {
+constexpr DebugKeyCommand kDebugKeyRows[kDebugKeyCommandCount] = {
     {0x400C0, nullptr, "DebugToggleDisplay"},
     {0x400DC, nullptr, "DebugReReadOptions"},
     {0x40044, nullptr, "DebugCycleLevel"},
@@ -41,12 +41,11 @@ constexpr sim::KeyCommand kDebugKeyRows[kDebugKeyCommandCount] = {
 }  // namespace
 
 // Off until the settings file says otherwise, as with "KBEnable" absent.
-sim::KeyCommand theDebugKeyCommands[kDebugKeyCommandCount] = {
+DebugKeyCommand theDebugKeyCommands[kDebugKeyCommandCount] = {
     {0x400C0, nullptr, "DebugToggleDisplay"}, {0x400DC, nullptr, "DebugReReadOptions"},
     {0x40044, nullptr, "DebugCycleLevel"},    {0x77, nullptr, "DebugAdvanceRunway"},
     {0x78, nullptr, "DebugAdvanceAirport"},   {0x79, nullptr, "DebugAdvanceAlphabet"},
 };
-sim::KeyCommandNode theDebugKeyNode;
 
 void DisableDebugKeyCommands() {
     const bool enabled = core::theIniFile.GetInt("Debug", "KBEnable", 0) != 0;

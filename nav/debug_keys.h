@@ -4,22 +4,28 @@
 // settings file's "Debug" "KBEnable" is not 0.
 #pragma once
 
-#include "sim/input/key_commands.h"
+#include <cstdint>
 
 namespace nav {
+
+// A key command row as the program's key registry takes it (the spine copies the rows in).
+struct DebugKeyCommand {
+    std::uint32_t code;
+    void (*function)();  // null: the key is left to the other tables
+    const char* name;
+};
 
 // Six rows: Alt+` "DebugToggleDisplay", Alt+\ "DebugReReadOptions" and Alt+D "DebugCycleLevel"
 // do nothing (their handlers are empty, so their keys reach the other tables), then F8
 // "DebugAdvanceRunway", F9 "DebugAdvanceAirport" and F10 "DebugAdvanceAlphabet".
 inline constexpr int kDebugKeyCommandCount = 6;
-extern sim::KeyCommand theDebugKeyCommands[kDebugKeyCommandCount];
-extern sim::KeyCommandNode theDebugKeyNode;
+extern DebugKeyCommand theDebugKeyCommands[kDebugKeyCommandCount];
 // The registry's priority of the table.
 inline constexpr int kDebugKeyPriority = 5;
 
 // Called while the main window is created (the rows start cleared): with "KBEnable" 0 (or absent,
 // or not a number) the handlers of all six rows are cleared; otherwise the three advance commands
-// are active.
+// are active. The spine copies the rows into its registry afterwards.
 void DisableDebugKeyCommands();
 
 }  // namespace nav

@@ -13,10 +13,9 @@
 #include "nav/dialog_controls.h"
 #include "nav/map_view.h"
 #include "nav/nav_database.h"
+#include "nav/nav_host.h"
 #include "nav/position_placement.h"
 #include "nav/sms_database.h"
-#include "sim/menu_commands.h"
-#include "sim/sim_world.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/modal.h"
@@ -63,14 +62,15 @@ constexpr int kCancelButton = 1817;
 // ---- Shared steps ------------------------------------------------------------------------------
 
 int CurrentAircraftType() {
-    const flight::Aircraft* a = sim::theSimWorld.GetAircraft();
+    const flight::Aircraft* a = theNavHost.aircraft();
     return a != nullptr ? a->GetType() : 0;
 }
 
 void ReloadAirborneStart() {
-    const std::string kept = sim::theStartFlightName;
-    if (flight::Aircraft* a = sim::theSimWorld.GetAircraft()) a->LoadAirborneFlight();
-    sim::theStartFlightName = kept;
+    std::string* name = theNavHost.startFlightName();
+    const std::string kept = *name;
+    if (flight::Aircraft* a = theNavHost.aircraft()) a->LoadAirborneFlight();
+    *name = kept;
 }
 
 void TuneNavRadios(NavRadioWords words, bool nav1, bool nav2) {

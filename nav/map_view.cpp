@@ -11,7 +11,7 @@
 #include "nav/map_palette.h"
 #include "nav/map_pictures.h"
 #include "nav/nav_database.h"
-#include "sim/main_window.h"
+#include "nav/nav_host.h"
 #include "ui/dialog.h"
 #include "win/controls.h"
 #include "win/dialog.h"
@@ -687,9 +687,9 @@ void MapView::DrawOutlines(win::HDC dc) {
 
 void MapView::DrawWater(win::HDC dc) {
     if (!waterLoaded) {
-        sim::LoadAndSetCursor(win::IDC_WAIT);
+        theNavHost.setCursor(win::IDC_WAIT);
         LoadWater();
-        sim::LoadAndSetCursor(win::IDC_ARROW);
+        theNavHost.setCursor(win::IDC_ARROW);
     }
     const win::HPEN pen = win::CreatePen(win::PS_SOLID, 1, Index(kMapWaterColour));
     const win::HPEN old = win::SelectObject(dc, pen);

@@ -7,10 +7,9 @@
 #include "nav/dialog_controls.h"
 #include "nav/map_pickers.h"
 #include "nav/nav_database.h"
+#include "nav/nav_host.h"
 #include "nav/position_placement.h"
 #include "nav/station_setup.h"
-#include "sim/main_window.h"
-#include "sim/sim_world.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/input.h"
@@ -96,7 +95,7 @@ void NavAidPage::ShowRow(int row) {
 }
 
 int NavAidPage::OnInitDialog(win::HWND dialog) {
-    sim::LoadAndSetCursor(win::IDC_WAIT);
+    theNavHost.setCursor(win::IDC_WAIT);
     window = dialog;
     // The first page opens the directory; each fills the list of its own kind.
     if (page.kind == kSmsVor) directory->Open(dialog);
@@ -111,7 +110,7 @@ int NavAidPage::OnInitDialog(win::HWND dialog) {
     const int boxes[2] = {page.tune1, page.tune2};
     for (int k = 0; k < 2; ++k)
         if (boxes[k] != 0) win::CheckDlgButton(dialog, boxes[k], *options[k] ? win::BST_CHECKED : 0);
-    sim::LoadAndSetCursor(win::IDC_ARROW);
+    theNavHost.setCursor(win::IDC_ARROW);
     return 1;
 }
 
@@ -208,7 +207,7 @@ int NavAidPage::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND con
         if (RunSetup() == 0) return 1;
         if (placed != 0) {
             // The aircraft moved: its terrain and what its radios hear follow.
-            sim::theSimWorld.RefreshTerrain();
+            theNavHost.refreshTerrain();
             CheckNavReception();
             directory->stationChosen = 1;
             directory->positionX = flight::theFlightModelState.fmPosX;

@@ -1,5 +1,6 @@
 #include "nav/position_dialog.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -66,7 +67,9 @@ constexpr Tool kTools[5] = {{kZoomInButton, &MapView::zoomInTool},
                             {kVorInfoButton, &MapView::vorInfoTool},
                             {kApproachInfoButton, &MapView::approachInfoTool}};
 
-std::uint32_t MapView::*LayerOf(int command) {
+}  // namespace
+
+std::uint32_t MapView::*MapLayerOf(int command) {
     switch (command) {
         case kAirportsButton:
             return &MapView::showAirports;
@@ -87,9 +90,28 @@ std::uint32_t MapView::*LayerOf(int command) {
     }
 }
 
-}  // namespace
+void ShowMapPointerPosition(win::HWND dialog) {
+    theMapView.ShowCursorPosition(theMapView.cursorX, theMapView.cursorY);
+    win::InvalidateRect(win::GetDlgItem(dialog, kLatitudeReadoutId), nullptr, true);
+    win::InvalidateRect(win::GetDlgItem(dialog, kLongitudeReadoutId), nullptr, true);
+}
 
-win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height) {
+int EndMapPointerMessage(win::HWND dialog) {
+    win::SetCursor(win::LoadCursor(win::HINSTANCE{}, win::IDC_ARROW));
+    win::SetWindowLong(dialog, win::DWL_MSGRESULT, 1);
+    return 1;
+}
+
+void FillMapToolTip(win::NMHDR* header) {
+    if (header == nullptr || header->code != win::TTN_NEEDTEXT) return;
+    auto* tip = reinterpret_cast<win::TOOLTIPTEXT*>(header);
+    std::string text;
+    win::LoadString(ResourceLibrary(), static_cast<std::uint32_t>(header->idFrom), &text);
+    tip->text = text.substr(0, 30);
+}
+
+win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height,
+                           int buttonCount) {
     const win::HWND toolbar = win::CreateWindowEx(
         win::WS_EX_TRANSPARENT, win::TOOLBARCLASSNAME, "",
         win::WS_CHILD | win::WS_CLIPSIBLINGS | win::TBSTYLE_TOOLTIPS | kCcsNoDivider |
@@ -111,7 +133,9 @@ win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, in
         buttons[i].fsState = win::TBSTATE_ENABLED;
         buttons[i].fsStyle = kButtons[i].style;
     }
-    win::SendMessage(toolbar, win::TB_ADDBUTTONS, 20, reinterpret_cast<win::LParam>(buttons));
+    win::SendMessage(toolbar, win::TB_ADDBUTTONS,
+                     static_cast<win::WParam>(std::clamp(buttonCount, 0, 20)),
+                     reinterpret_cast<win::LParam>(buttons));
     return toolbar;
 }
 
@@ -171,7 +195,7 @@ int PositionAircraftDialog::OnCommand(unsigned notifyCode, win::WParam wParam, w
         default:
             break;
     }
-    if (std::uint32_t MapView::*layer = LayerOf(id)) {
+    if (std::uint32_t MapView::*layer = MapLayerOf(id)) {
         map.*layer = map.*layer ? 0 : 1;
         map.Refresh();
         return 1;
@@ -237,16 +261,12 @@ int PositionAircraftDialog::OnSetCursor(win::HWND dialog, win::WParam wParam, wi
             break;
         case win::WM_MOUSEMOVE:
             if (map.dragging) map.DragTo();
-            map.ShowCursorPosition(map.cursorX, map.cursorY);
-            win::InvalidateRect(win::GetDlgItem(dialog, kLatitudeReadoutId), nullptr, true);
-            win::InvalidateRect(win::GetDlgItem(dialog, kLongitudeReadoutId), nullptr, true);
+            ShowMapPointerPosition(dialog);
             break;
         default:
             break;
     }
-    win::SetCursor(win::LoadCursor(win::HINSTANCE{}, win::IDC_ARROW));
-    win::SetWindowLong(dialog, win::DWL_MSGRESULT, 1);
-    return 1;
+    return EndMapPointerMessage(dialog);
 }
 
 win::LResult PositionAircraftDialog::OnCtlColorStatic(win::HWND dialog, win::HDC dc, win::HWND control) {
@@ -255,12 +275,7 @@ win::LResult PositionAircraftDialog::OnCtlColorStatic(win::HWND dialog, win::HDC
 }
 
 win::LResult PositionAircraftDialog::OnNotify(int, win::NMHDR* header) {
-    if (header != nullptr && header->code == win::TTN_NEEDTEXT) {
-        auto* tip = reinterpret_cast<win::TOOLTIPTEXT*>(header);
-        std::string text;
-        win::LoadString(ResourceLibrary(), static_cast<std::uint32_t>(header->idFrom), &text);
-        tip->text = text.substr(0, 30);
-    }
+    FillMapToolTip(header);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "nav/map_view.h"
 #include "ui/dialog.h"
 
 namespace nav {
@@ -26,7 +27,18 @@ private:
 };
 
 // The toolbar's strip of 19 images (bitmap 546 of the resource library, else the map's own
-// drawing of it) and its 20 buttons, as the positioning dialog and the planning pages make it.
-win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height);
+// drawing of it) and its 20 buttons, as the positioning dialog and the planning pages make it;
+// the cross-country map keeps the first 16 (layers, zoom and scrolling).
+win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height,
+                           int buttonCount = 20);
+// The map's layer switch a toolbar command toggles (5001 to 5007), else null.
+std::uint32_t MapView::*MapLayerOf(int command);
+// The pointer moved over a dialog's map: the latitude and longitude readouts follow it.
+void ShowMapPointerPosition(win::HWND dialog);
+// A mouse message over the map is handled: the arrow cursor, and 1 for the dialog manager.
+int EndMapPointerMessage(win::HWND dialog);
+// The toolbar's tooltip: the resource library's string of the button's command, up to 30
+// characters.
+void FillMapToolTip(win::NMHDR* header);
 
 }  // namespace nav

@@ -10,7 +10,7 @@
 #include "nav/dialog_controls.h"
 #include "nav/lat_lon.h"
 #include "nav/nav_database.h"
-#include "sim/sim_world.h"
+#include "nav/nav_host.h"
 #include "ui/dialog_services.h"
 
 namespace nav {
@@ -409,7 +409,7 @@ void SmsDatabase::PlaceOnRunway(int runway) {
     positionHeading = r.heading;
     flight::theFlightModelState.fmPosY = 6;
     theNavReceptionFlags = 0;
-    sim::theSimWorld.RefreshTerrain();
+    theNavHost.refreshTerrain();
 }
 
 std::string SmsDatabase::RunwayReadoutText() const {
@@ -422,7 +422,7 @@ std::string SmsDatabase::RunwayReadoutText() const {
 
 void SmsDatabase::DrawRunwayReadout(std::uint32_t colour) {
     const std::string line = RunwayReadoutText();
-    if (!line.empty()) sim::theSimWorld.DrawReadoutText(2, 20, line, colour);
+    if (!line.empty()) theNavHost.drawReadoutText(2, 20, line, colour);
 }
 
 void SmsDatabase::ResetStepping() {

@@ -7,10 +7,8 @@
 #include "flight/aircraft.h"
 #include "flight/flight_model_state.h"
 #include "nav/nav_database.h"
+#include "nav/nav_host.h"
 #include "nav/position_placement.h"
-#include "sim/main_window.h"
-#include "sim/menu_commands.h"
-#include "sim/sim_world.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/input.h"
@@ -42,17 +40,17 @@ StationSetupDialog::StationSetupDialog(const char* templateName, std::uint32_t h
 void StationSetupDialog::OnOk() {
     TakeFields();
     // A flight plan the user keeps active stays as it is, and so does the aircraft.
-    if (sim::ConfirmCloseFlightPlan(window) == 0) {
+    if (theNavHost.confirmCloseFlightPlan(window) == 0) {
         if (placed != nullptr) *placed = 0;
         win::EndDialog(window, 1);
         return;
     }
-    sim::LoadAndSetCursor(win::IDC_WAIT);
+    theNavHost.setCursor(win::IDC_WAIT);
     ReloadAirborneStart();
     Place();
     cockpit::UpdateObsCourses();
     if (placed != nullptr) *placed = 1;
-    sim::LoadAndSetCursor(win::IDC_ARROW);
+    theNavHost.setCursor(win::IDC_ARROW);
     win::EndDialog(window, 1);
 }
 
@@ -189,7 +187,7 @@ void ILSSetupDialog::Place() {
     // Out along the course's reciprocal, so the aircraft flies the course in.
     PutAircraft(ox, oz, AngleToDegrees(static_cast<std::uint16_t>(DegreesToAngle(radial) + g + 32768)),
                 static_cast<std::uint16_t>(DegreesToAngle(heading) + g));
-    if (flight::Aircraft* a = sim::theSimWorld.GetAircraft()) {
+    if (flight::Aircraft* a = theNavHost.aircraft()) {
         a->SetPropellerRunning(0);
         a->SetPropellerRunning(1);
     }

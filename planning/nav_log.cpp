@@ -2,6 +2,7 @@
 #include "planning/nav_log.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -38,6 +39,33 @@ void AxisPlace(const std::vector<int>& axis, int value, std::size_t* low, std::s
         }
     }
     *low = *high = axis.size() - 1;
+}
+
+// Sines and cosines of whole degrees from -720 to 720, each computed as the formulas would compute
+// it: the log's angles are whole degrees, so a leg needs no trigonometry of its own.
+struct WholeDegreeTrig {
+    static constexpr int kLimit = 720;
+    std::array<double, 2 * kLimit + 1> sine{}, cosine{};
+    WholeDegreeTrig() {
+        for (int d = -kLimit; d <= kLimit; ++d) {
+            const double a = d * kRadiansPerDegree;
+            sine[static_cast<std::size_t>(d + kLimit)] = std::sin(a);
+            cosine[static_cast<std::size_t>(d + kLimit)] = std::cos(a);
+        }
+    }
+};
+const WholeDegreeTrig kTrig;
+
+double SinDegrees(int degrees) {
+    if (degrees < -WholeDegreeTrig::kLimit || degrees > WholeDegreeTrig::kLimit)
+        return std::sin(degrees * kRadiansPerDegree);
+    return kTrig.sine[static_cast<std::size_t>(degrees + WholeDegreeTrig::kLimit)];
+}
+
+double CosDegrees(int degrees) {
+    if (degrees < -WholeDegreeTrig::kLimit || degrees > WholeDegreeTrig::kLimit)
+        return std::cos(degrees * kRadiansPerDegree);
+    return kTrig.cosine[static_cast<std::size_t>(degrees + WholeDegreeTrig::kLimit)];
 }
 
 double LegMiles(const FlightPlanNode& a, const FlightPlanNode& b) {
@@ -103,8 +131,7 @@ int LegCourse(const FlightPlanNode& from, const FlightPlanNode& to) {
 }
 
 int WindCorrectedGroundSpeed(int course, int windDirection, int windSpeed, int trueAirspeed) {
-    const double d = (course - windDirection) * kRadiansPerDegree;
-    const double w = windSpeed, c = std::cos(d);
+    const double w = windSpeed, c = CosDegrees(course - windDirection);
     const double square = static_cast<double>(trueAirspeed) * trueAirspeed - w * w + w * w * c * c;
     if (!(square >= 0.0)) return 0;
     const double gs = std::sqrt(square) - w * c;
@@ -112,9 +139,8 @@ int WindCorrectedGroundSpeed(int course, int windDirection, int windSpeed, int t
 }
 
 double WindCorrectedHeading(int course, int windDirection, int windSpeed, int groundSpeed) {
-    const double c = course * kRadiansPerDegree, w = windDirection * kRadiansPerDegree;
-    const double y = groundSpeed * std::sin(c) + windSpeed * std::sin(w);
-    const double x = groundSpeed * std::cos(c) + windSpeed * std::cos(w);
+    const double y = groundSpeed * SinDegrees(course) + windSpeed * SinDegrees(windDirection);
+    const double x = groundSpeed * CosDegrees(course) + windSpeed * CosDegrees(windDirection);
     if (x == 0.0) return y < 0.0 ? 270.0 : 90.0;
     const double h = std::atan(y / x) / kRadiansPerDegree;
     if (x < 0.0) return h + 180.0;
@@ -152,9 +178,13 @@ void FlightPlan::BuildNavLog() const {
     log.startingFuel = aircraft >= 0 && aircraft <= 4 ? kStartingFuel[aircraft] : 0;
     log.departure = first.ident;
 
+    std::array<double, kMaxPlanNodes> legMiles{};
     double total = 0.0;
-    for (int i = 0; i + 1 < count; ++i)
-        total += LegMiles(nodes[static_cast<std::size_t>(i)], nodes[static_cast<std::size_t>(i + 1)]);
+    for (int i = 0; i + 1 < count; ++i) {
+        legMiles[static_cast<std::size_t>(i)] =
+            LegMiles(nodes[static_cast<std::size_t>(i)], nodes[static_cast<std::size_t>(i + 1)]);
+        total += legMiles[static_cast<std::size_t>(i)];
+    }
     log.totalDistance = static_cast<std::int32_t>(total);
     const bool departed = departureTime >= 0;
     if (departed) {
@@ -179,8 +209,8 @@ void FlightPlan::BuildNavLog() const {
         const int gs = WindCorrectedGroundSpeed(course, windDirection, windSpeed, log.trueAirspeed);
         row.groundSpeed = static_cast<std::int16_t>(gs);
         const double trueHeading = WindCorrectedHeading(course, windDirection, windSpeed, gs);
-        const double delta = (course - windDirection) * kRadiansPerDegree;
-        row.windComponent = static_cast<std::int16_t>(-static_cast<int>(windSpeed * std::cos(delta) + 0.5));
+        row.windComponent = static_cast<std::int16_t>(
+            -static_cast<int>(windSpeed * CosDegrees(course - windDirection) + 0.5));
         const nav::GridValues grid = nav::theMapView.LookupGridValues(from.x, from.y);
         int heading = static_cast<int>(trueHeading - (grid.variation * kDegreesPerBinaryUnit +
                                                       grid.north * kDegreesPerBinaryUnit + 0.5)) %
@@ -188,7 +218,7 @@ void FlightPlan::BuildNavLog() const {
                       1;
         if (heading < 1) heading += 360;
         row.magneticHeading = static_cast<std::int16_t>(heading);
-        const double d = LegMiles(from, to);
+        const double d = legMiles[static_cast<std::size_t>(i)];
         remaining = std::max(remaining - d, 0.0);
         row.distance = static_cast<std::int32_t>(d + 0.5);
         row.remaining = static_cast<std::int32_t>(remaining);

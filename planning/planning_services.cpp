@@ -5,6 +5,7 @@
 
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
+#include "planning/reliability_dialogs.h"
 #include "sim/sim_world.h"
 #include "ui/dialog_services.h"
 #include "ui/general_dialogs.h"
@@ -44,9 +45,8 @@ std::string FlightPlan::ReadPlanName(core::IniFile& file) {
 int RunExitDialog(win::HWND parent) {
     win::TraceLine("dialog Exit");
     if (theExitAnswerer) return theExitAnswerer();
-    return ui::ShowMessageBox(parent, "Do you really want to quit?", ui::MB_YESNO) == win::IDYES
-               ? 1
-               : 0;
+    ExitDialog dialog;
+    return dialog.DoModal(parent) == 1 ? 1 : 0;
 }
 
 void SetExitDialogAnswerer(std::function<int()> answerer) {

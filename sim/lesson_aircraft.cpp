@@ -8,6 +8,7 @@
 #include "cockpit/panel_controls.h"
 #include "core/ini_file.h"
 #include "core/resource_volume.h"
+#include "devices/sound_device.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
@@ -106,9 +107,16 @@ void LiveLessonAircraft::Speak(int phrase) {
     std::snprintf(clip, sizeof clip, "%d.wav", phrase);
     if (core::theTowerAtcVolume.OpenFile(clip) == 0) return;
     core::theTowerAtcVolume.CloseFile();
-    nav::theAtcSpeech.QueuePhrase(0, 0, 0);
-    nav::theAtcSpeech.AppendWord(static_cast<std::uint16_t>(phrase));
-    nav::theAtcSpeech.speaking = 1;
+    // The speech buffer opens on the first phrase (its opening starts a fresh utterance, so the
+    // phrase is queued after it); a phrase said while the radio talks waits its turn.
+    nav::AtcSpeech& q = nav::theAtcSpeech;
+    if (q.bufferOpen == 0 || q.buffer == nullptr) {
+        if (q.Reload(devices::theSoundDevice.owner) == 0) return;
+    } else if (q.speaking == 0) {
+        q.QueuePhrase(0, q.volume, 0);
+    }
+    q.AppendWord(static_cast<std::uint16_t>(phrase));
+    q.speaking = 1;
 }
 
 bool LiveLessonAircraft::DumpWanted() {

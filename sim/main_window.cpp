@@ -103,6 +103,15 @@ void OnMainLeftUp(win::HWND w, win::LParam l) {
 }
 
 win::LResult OnMainSetCursor(win::HWND w, win::WParam wParam, int hit, int mouseMessage) {
+    // Over the GPS window: its sizing shapes at the edges, the arrow over its buttons.
+    win::POINT at{};
+    if (theViewController.GetViewMode() < 4 && win::GetCursorPos(&at) &&
+        win::ScreenToClient(w, &at)) {
+        if (const int cursor = cockpit::theGpsDisplay.CursorAt(at.x, at.y); cursor != 0) {
+            LoadAndSetCursor(static_cast<std::uint32_t>(cursor));
+            return 1;
+        }
+    }
     switch (hit) {
         case 1:
         case 2:

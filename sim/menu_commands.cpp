@@ -16,9 +16,14 @@
 #include "nav/position_dialog.h"
 #include "nav/sms_database.h"
 #include "nav/speakers.h"
+#include "planning/copilot_dialog.h"
+#include "planning/cross_country.h"
+#include "planning/flight_log_dialog.h"
 #include "planning/logbook_dialog.h"
 #include "planning/pilot_dialogs.h"
+#include "planning/pilot_status_dialog.h"
 #include "planning/planning_services.h"
+#include "planning/reliability_dialogs.h"
 #include "planning/weather_dialogs.h"
 #include "resources/main_menu_ids.h"
 #include "sim/flight_file.h"
@@ -55,9 +60,7 @@ struct DialogCommand {
     const char* templateName;
 };
 constexpr DialogCommand kDialogCommands[] = {
-    {119, "SystemReliability"}, {124, "Loading"},          {129, "PartialPanel"},
-    {565, "Checklists"},
-    {679, "PilotStatus"},       {693, "FLIGHTLOG"}};
+    {124, "Loading"}, {565, "Checklists"}};
 
 constexpr unsigned long kHelpTopics[11] = {10460, 10463, 10676, 10691, 10678, 10694,
                                            10680, 10696, 10688, 10699, 10701};
@@ -67,6 +70,11 @@ void Wait() {
 }
 void Arrow() {
     LoadAndSetCursor(win::IDC_ARROW);
+}
+
+int FlownAircraftType() {
+    const flight::Aircraft* a = theSimWorld.GetAircraft();
+    return a != nullptr ? a->GetType() : 0;
 }
 
 void SavePilotFlightMode() {
@@ -188,6 +196,26 @@ bool RunOptionDialog(win::HWND window, unsigned id) {
             d.DoModal(window);
             return true;
         }
+        case CMD_RELIABILITY: {
+            planning::SystemReliabilityDialog d;
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_PARTIAL_PANEL: {
+            planning::PartialPanelDialog d(FlownAircraftType());
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_PILOT_STATUS: {
+            planning::PilotStatusDialog d;
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_FLIGHT_LOG: {
+            planning::FlightLogDialog d(theSimWorld.GetFlightPlan());
+            d.DoModal(window);
+            return true;
+        }
         case CMD_SOUND: {
             ui::SoundDialog d;
             d.DoModal(window);
@@ -304,7 +332,7 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             RunManeuverCommand(window);
             return;
         case CMD_CROSS_COUNTRY:
-            if (RunDialogOver(window, "ASSIGNMENTBKGND") == 1) theSimWorld.SetFlightMode(2);
+            if (planning::RunCrossCountryAssignment(window) == 1) theSimWorld.SetFlightMode(2);
             return;
         case CMD_SAVE_FLIGHT: {
             int go = ConfirmSaveFlightPlan(window);
@@ -403,10 +431,12 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             logbook.DoModal(window);
             return;
         }
-        case CMD_COPILOT:
-            RunDialogOver(window, "CopilotBox");
+        case CMD_COPILOT: {
+            planning::CopilotAssitanceDialog copilot(FlownAircraftType());
+            copilot.DoModal(window);
             SavePilotFlightMode();
             return;
+        }
         case CMD_FULL_SCREEN:
             if (IsFullScreen())
                 LeaveFullScreen();
@@ -507,8 +537,7 @@ void UpdateMainMenuState(win::HMENU menu) {
     check(CMD_SLEW, theSlewControl.IsActive());
     check(CMD_PAUSE, theSimWorld.IsPauseRequested());
     check(CMD_AUTO_COMPLEX, theSimWorld.IsAutoComplex());
-    const flight::Aircraft* a = theSimWorld.GetAircraft();
-    const int type = a != nullptr ? a->GetType() : 0;
+    const int type = FlownAircraftType();
     enable(CMD_PARTIAL_PANEL, type == 0);
     const bool plan = theSimWorld.HasFlightPlan();
     enable(CMD_WX_BRIEFING, plan);

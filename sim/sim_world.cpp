@@ -26,8 +26,10 @@
 #include "nav/nav_database.h"
 #include "planning/planning_services.h"
 #include "sim/detail_presets.h"
+#include "sim/device_host.h"
 #include "sim/input/flight_controls.h"
 #include "sim/main_window.h"
+#include "sim/nav_host.h"
 #include "sim/panel_host.h"
 #include "sim/saved_flight.h"
 #include "sim/slew.h"
@@ -179,6 +181,8 @@ void SimWorld::Init(win::HWND w) {
     Step("SceneryGraphicsSettings");
     reliability = flight::SystemReliability::Create(1);
     Step("SystemReliability");
+    InstallDeviceHost();
+    InstallNavHost();
     joystick = std::make_unique<devices::Joystick>();
     joystick->Detect(window);
     devices::OpenJoystickControlPanel(window);

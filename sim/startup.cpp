@@ -121,7 +121,7 @@ int InitDisplayAndPools(win::HWND window) {
                        win::GetSystemMetrics(win::SM_CYCAPTION);
     win::SetWindowPos(window, {}, 20, 40, width, height, win::SWP_NOZORDER);
     thePoolSizes = ReadPoolSizes();
-    nav::DisableDebugKeyCommands();
+    SetUpDebugKeyCommands();
     if (thePoolSizes.bitmaps > 0) gfx::GFXBitmap::ResetBitmapPool(thePoolSizes.bitmaps);
     world::ArtifactShapeCache::SetPoolCapacity(thePoolSizes.artifactEntries);
     ts::SetEnginePoolCapacity(ts::EnginePool::kShape, thePoolSizes.shapes);

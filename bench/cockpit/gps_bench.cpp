@@ -10,6 +10,7 @@
 
 #include "cockpit/gps_display.h"
 #include "core/ini_file.h"
+#include "core/resource_volume.h"
 #include "flight/flight_model_state.h"
 #include "nav/nav_database.h"
 
@@ -33,6 +34,23 @@ void FillDatabase() {
         db.ndbs.push_back({"N", 300, x(random), z(random)});
     for (int i = 0; i < 30000; ++i)
         db.waypoints.push_back({"W", x(random), z(random)});
+    // Victor airways of ten points, each leg some 30 NM.
+    std::uniform_int_distribution<std::int32_t> leg(static_cast<std::int32_t>(-30 * mile),
+                                                    static_cast<std::int32_t>(30 * mile));
+    for (std::uint32_t a = 0; a < 800; ++a) {
+        nav::AirwayRecord airway{a, {}};
+        std::int32_t px = x(random), pz = z(random);
+        for (int i = 0; i < 10; ++i, px += leg(random), pz += leg(random))
+            airway.points.push_back({"P", px, pz});
+        db.airways.push_back(airway);
+    }
+}
+
+// The installation's GPS fonts, when it is built, so that the labels are drawn too.
+void UseInstalledFonts(cockpit::GpsDisplay& gps) {
+    const std::string install = std::string(ZEPHLON_BINARY_DIR) + "/install";
+    core::ResourceVolume panel((install + "/Art/Panel.Vol").c_str(), (install + "/Art/Panel").c_str(), 0);
+    gps.SetFonts(panel.LoadFont("gps5.pft"), panel.LoadFont("gps7.pft"), panel.LoadFont("gpsSymbl.pft"));
 }
 
 void BM_GpsPageRedraw(benchmark::State& state) {
@@ -47,6 +65,8 @@ void BM_GpsPageRedraw(benchmark::State& state) {
         palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
                       static_cast<std::uint8_t>(i / 2)};
     cockpit::GpsDisplay gps;
+    UseInstalledFonts(gps);
+    gps.SetPageState(2, 8, 0, -1, 0x30F);
     gps.LoadColors(1, &palette);
     core::theIniFile = saved;
     std::remove("/tmp/zephlon-gps-bench.ini");
@@ -83,5 +103,40 @@ void BM_GpsPageRedraw(benchmark::State& state) {
     state.counters["goal_ms"] = 4;
 }
 BENCHMARK(BM_GpsPageRedraw)->Arg(4)->Arg(25)->Arg(100);
+
+// The nearest intersection to the aircraft against a plain loop over the same records. Goal:
+// within 2 times.
+void BM_GpsNearestItem(benchmark::State& state) {
+    FillDatabase();
+    using Clock = std::chrono::steady_clock;
+    double scan = 0, plain = 0;
+    long found = 0;
+    std::int32_t step = 0;
+    for (auto _ : state) {
+        flight::theFlightModelState.fmPosX = step += 4741;
+        const auto t0 = Clock::now();
+        const int nearest = cockpit::GpsDisplay::NearestItem(3);
+        const auto t1 = Clock::now();
+        std::int64_t best = -1, bestIndex = -1, i = 0;
+        for (const auto& w : nav::theNavDatabase.waypoints) {
+            const std::int64_t dx = w.x - flight::theFlightModelState.fmPosX;
+            const std::int64_t dz = w.z - flight::theFlightModelState.fmPosZ;
+            const std::int64_t d = dx * dx + dz * dz;
+            if (best < 0 || d < best) best = d, bestIndex = i;
+            ++i;
+        }
+        const auto t2 = Clock::now();
+        benchmark::DoNotOptimize(bestIndex);
+        found += nearest >= 0 && nearest == bestIndex;
+        scan += std::chrono::duration<double>(t1 - t0).count();
+        plain += std::chrono::duration<double>(t2 - t1).count();
+    }
+    nav::theNavDatabase.Clear();
+    flight::theFlightModelState.fmPosX = 0;
+    if (found != state.iterations()) state.SkipWithError("the scan disagreed with the plain loop");
+    state.counters["ratio_to_plain_loop"] = plain > 0 ? scan / plain : 0;
+    state.counters["goal_ratio"] = 2;
+}
+BENCHMARK(BM_GpsNearestItem);
 
 }  // namespace

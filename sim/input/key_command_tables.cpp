@@ -87,8 +87,26 @@ KeyCommandNode theViewNode;
 KeyCommandNode theFlightControlNode;
 KeyCommandNode theRadioNode;
 KeyCommandNode theCommNode;
+KeyCommandNode theDebugNode;
+KeyCommand theDebugRows[nav::kDebugKeyCommandCount];
+
+void CopyDebugKeyCommands() {
+    for (int i = 0; i < nav::kDebugKeyCommandCount; ++i) {
+        const nav::DebugKeyCommand& row = nav::theDebugKeyCommands[i];
+        theDebugRows[i] = KeyCommand{row.code, row.function, row.name};
+    }
+}
 
 }  // namespace
+
+void SetUpDebugKeyCommands() {
+    nav::DisableDebugKeyCommands();
+    CopyDebugKeyCommands();
+}
+
+KeyCommandTable DebugKeyCommands() {
+    return theDebugRows;
+}
 
 KeyCommandTable JoystickButtonCommands() {
     return kJoystickButtonRows;
@@ -100,8 +118,8 @@ void RegisterKeyCommandTables() {
     // and autopilot (0), communication and ATC (0).
     RegisterKeyCommands(&theGpsNode, GpsZoomCommands(), 0);
     RegisterKeyCommands(&theJoystickButtonNode, JoystickButtonCommands(), 8);
-    RegisterKeyCommands(&nav::theDebugKeyNode, nav::theDebugKeyCommands,
-                        nav::kDebugKeyCommandCount, nav::kDebugKeyPriority);
+    CopyDebugKeyCommands();
+    RegisterKeyCommands(&theDebugNode, DebugKeyCommands(), nav::kDebugKeyPriority);
     RegisterKeyCommands(&theCockpitNode, CockpitCommands(), 0);
     RegisterKeyCommands(&theSlewNode, SlewCommands(), 10);
     RegisterKeyCommands(&theGeneralNode, GeneralCommands(), 0);
@@ -119,7 +137,7 @@ void UnregisterKeyCommandTables() {
     UnregisterKeyCommands(&theGeneralNode);
     UnregisterKeyCommands(&theSlewNode);
     UnregisterKeyCommands(&theCockpitNode);
-    UnregisterKeyCommands(&nav::theDebugKeyNode);
+    UnregisterKeyCommands(&theDebugNode);
     UnregisterKeyCommands(&theJoystickButtonNode);
     UnregisterKeyCommands(&theGpsNode);
 }

@@ -64,6 +64,11 @@ int RunKeyCommandByCode(std::uint32_t code);
 void RegisterKeyCommandTables();
 void UnregisterKeyCommandTables();
 
+// The navigation database's debug keys (priority 5): set up from the settings file and copied
+// into the registry's rows, and those rows.
+void SetUpDebugKeyCommands();
+[[nodiscard]] KeyCommandTable DebugKeyCommands();
+
 // The joystick buttons' and hat directions' default commands (priority 8).
 [[nodiscard]] KeyCommandTable JoystickButtonCommands();
 

@@ -84,9 +84,9 @@ double Find(const std::vector<double>& signal, std::vector<double> clip, std::si
     return best;
 }
 
-// With the masters on and the aircraft standing still the stall warning sounds: a looping clip,
-// so the capture repeats exactly with the loop's length wherever nothing else plays. That loop,
-// measured in a stretch without speech from `quiet` on, is taken out of the whole capture.
+// A looping clip under the speech (a warning horn) repeats exactly with the loop's length
+// wherever nothing else plays. That loop, measured in a stretch without speech from `quiet` on,
+// is taken out of the whole capture; with none the capture stays as it is.
 std::vector<double> WithoutLoop(std::vector<double> x, std::size_t quiet) {
     const std::size_t window = 2000;
     std::size_t loop = 0;
@@ -128,7 +128,7 @@ protected:
         core::IniFile flight(dir.Path(file).c_str());
         return flight.GetString("ATCComm", key, "");
     }
-    // The capture's left channel without the stall warning.
+    // The capture's left channel without any looping clip.
     std::vector<double> Heard(const std::string& file) {
         std::vector<double> x =
             testsupport::Channel(testsupport::ReadWav16(dir.Read(file)).samples, 0);

@@ -145,13 +145,13 @@ TEST(GpsDisplay, RedrawsEvery500MsAcrossTheClocksWrap) {
     for (int i = 0; i < 256; ++i)
         palette[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i * 7),
                       static_cast<std::uint8_t>(i * 13)};
-    nav::theNavDatabase.vors.push_back({"SFO", 11580, 20 * 474112, 0});
+    nav::theNavDatabase.airports.push_back({"KSFO", 20 * 474112, 0, 0, 0});
     flight::theFlightModelState.fmPosX = 0;
     GpsDisplay g;
     g.Load(0);
     g.Update(nullptr, &palette, 0xFFFFFE00u);
     const std::vector<std::uint8_t> first = g.Page();
-    // The aircraft moves towards the VOR; the page waits for its 500 ms, then follows, also
+    // The aircraft moves towards the airport; the page waits for its 500 ms, then follows, also
     // when the millisecond clock wrapped past zero in between.
     flight::theFlightModelState.fmPosX = 10 * 474112;
     g.Update(nullptr, &palette, 0xFFFFFF00u);

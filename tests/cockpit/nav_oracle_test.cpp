@@ -42,13 +42,7 @@ double Wrap180(double d) {
     return std::remainder(d, 360.0);
 }
 
-double GcBearing(double lat1, double lon1, double lat2, double lon2) {
-    const double r = kPi / 180.0;
-    const double y = std::sin((lon2 - lon1) * r) * std::cos(lat2 * r);
-    const double x = std::cos(lat1 * r) * std::sin(lat2 * r) -
-                     std::sin(lat1 * r) * std::cos(lat2 * r) * std::cos((lon2 - lon1) * r);
-    return std::fmod(std::atan2(y, x) / r + 360.0, 360.0);
-}
+using navtest::GcBearing;
 
 // The point `metres` from a place along a true bearing, on the sphere.
 void Destination(double lat, double lon, double bearing, double metres, double* outLat,

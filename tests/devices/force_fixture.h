@@ -15,6 +15,7 @@
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "platform/headless/headless_backend.h"
+#include "sim/device_host.h"
 #include "sim/input/flight_controls.h"
 #include "sim/slew.h"
 #include "win/dinput.h"
@@ -53,6 +54,7 @@ protected:
         flight::theFlightStep.stickBumpX = flight::theFlightStep.stickBumpY = 0;
         sim::theAileronTrim = 0;
         sim::theSlewControl.SetActive(0);
+        sim::InstallDeviceHost();
     }
     void Plug(bool haptic, const char* name = "Force Stick") {
         platform::JoystickInfo info;

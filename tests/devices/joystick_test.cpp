@@ -11,6 +11,7 @@
 #include "core/ini_file.h"
 #include "flight/flight_model_state.h"
 #include "platform/headless/headless_backend.h"
+#include "sim/device_host.h"
 #include "sim/input/flight_controls.h"
 #include "sim/input/key_commands.h"
 #include "sim/input/key_names.h"
@@ -57,6 +58,7 @@ protected:
         theDispatched.clear();
         fm = flight::FlightModelState{};
         sim::theElevatorInput = 0;
+        sim::InstallDeviceHost();
         cockpit::ResetPanelControls();
     }
     void TearDown() override {

@@ -35,6 +35,15 @@ inline double Metres(double lat1, double lon1, double lat2, double lon2) {
     return 2 * 6371008.8 * std::asin(std::sqrt(a));
 }
 
+// The initial true bearing from one place to another on the sphere, 0..360 degrees.
+inline double GcBearing(double lat1, double lon1, double lat2, double lon2) {
+    const double r = kPi / 180.0;
+    const double y = std::sin((lon2 - lon1) * r) * std::cos(lat2 * r);
+    const double x = std::cos(lat1 * r) * std::sin(lat2 * r) -
+                     std::sin(lat1 * r) * std::cos(lat2 * r) * std::cos((lon2 - lon1) * r);
+    return std::fmod(std::atan2(y, x) / r + 360.0, 360.0);
+}
+
 // The rows of one of data/navdata-us's tables, split at commas, without the header.
 inline std::vector<std::vector<std::string>> ReadNavCsv(const std::string& name) {
     std::vector<std::vector<std::string>> rows;

@@ -390,8 +390,7 @@ TEST_F(DebugStepsTest, StepsThroughRunwaysAndAirports) {
 
 TEST_F(DebugStepsTest, TheKeysMoveTheAircraftOnlyWhenTheSettingsEnableThem) {
     sim::KeyCommandNode node;
-    sim::RegisterKeyCommands(&node, nav::theDebugKeyCommands, nav::kDebugKeyCommandCount,
-                             nav::kDebugKeyPriority);
+    sim::RegisterKeyCommands(&node, sim::DebugKeyCommands(), nav::kDebugKeyPriority);
     const struct {
         const char* value;  // null: no key
         bool enabled;
@@ -399,7 +398,7 @@ TEST_F(DebugStepsTest, TheKeysMoveTheAircraftOnlyWhenTheSettingsEnableThem) {
                  {"1", true},      {"99999999999", true}, {"-4", true}};
     for (const auto& c : cases) {
         core::theIniFile.PutString("Debug", "KBEnable", c.value);
-        nav::DisableDebugKeyCommands();
+        sim::SetUpDebugKeyCommands();
         nav::theSmsDatabase.ResetStepping();
         flight::theFlightModelState.fmPosX = -7;
         flight::theFlightModelState.fmPosY = 1234;

@@ -3,14 +3,17 @@
 // reader of its own; a new pilot chosen after a refused name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/audio.h"
 #include "support/run_command.h"
 #include "support/temp_folder.h"
 
@@ -43,6 +46,52 @@ std::vector<Entry> ReadLogbook(const std::string& bytes) {
     return entries;
 }
 
+// The keys of one section of a saved flight, read as plain text.
+std::map<std::string, std::string> Section(const std::string& file, const std::string& name) {
+    std::map<std::string, std::string> keys;
+    std::istringstream lines(file);
+    std::string line;
+    bool inside = false;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line[0] == '[') {
+            inside = line == "[" + name + "]";
+        } else if (inside && line.find('=') != std::string::npos) {
+            keys[line.substr(0, line.find('='))] = line.substr(line.find('=') + 1);
+        }
+    }
+    return keys;
+}
+
+// An 8-bit BMP's colour index at a point of the screen (-1 outside it).
+int PixelIndex(const std::string& bmp, int x, int y) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bmp.data());
+    if (bmp.size() < 54 || b[0] != 'B' || b[28] != 8) return -1;
+    const unsigned offset = b[10] | (b[11] << 8) | (b[12] << 16);
+    const int width = b[18] | (b[19] << 8), height = b[22] | (b[23] << 8);
+    const std::size_t row = (static_cast<std::size_t>(width) + 3) & ~std::size_t{3};
+    const std::size_t at = offset + row * static_cast<std::size_t>(height - 1 - y) + static_cast<std::size_t>(x);
+    return x < 0 || y < 0 || x >= width || y >= height || at >= bmp.size() ? -1 : b[at];
+}
+
+// How many pixels of a square around a point differ between two pictures.
+int Differences(const std::string& a, const std::string& b, int cx, int cy, int half) {
+    int n = 0;
+    for (int y = cy - half; y <= cy + half; ++y)
+        for (int x = cx - half; x <= cx + half; ++x)
+            n += PixelIndex(a, x, y) != PixelIndex(b, x, y) ? 1 : 0;
+    return n;
+}
+
+// The level of the left channel of a captured WAV between two times (seconds).
+double Level(const std::string& wav, double from, double to) {
+    const testsupport::WavFile w = testsupport::ReadWav16(wav);
+    if (w.rate == 0 || w.channels != 2) return -1;
+    const auto first = static_cast<std::size_t>(from * w.rate);
+    const auto count = static_cast<std::size_t>((to - from) * w.rate);
+    return testsupport::Rms(testsupport::Channel(w.samples, 0, first, count));
+}
+
 class RecordScripts : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -65,7 +114,9 @@ protected:
         EXPECT_TRUE(in) << name;
         std::stringstream text;
         text << in.rdbuf();
-        dir.Write(name, text.str());
+        std::string script = text.str();
+        for (std::size_t at; (at = script.find("@dir")) != std::string::npos;) script.replace(at, 4, dir.Root());
+        dir.Write(name, script);
         return testsupport::RunCommand(bin + " --dir " + dir.Root() + " " + dir.Path(name) + " 2>&1");
     }
 
@@ -133,7 +184,7 @@ TEST_F(RecordScripts, AManoeuvreRunsItsScriptToTheEnd) {
     const testsupport::CommandResult r = Run("maneuver.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
     std::size_t at = 0;
-    for (const char* line : {"dialog FlightManeuver", "Lesson.Flt", "lesson: loaded zqMan0.txt",
+    for (const char* line : {"dialog FlightManeuver", "Cruise.Flt", "lesson: loaded zqMan0.txt",
                              "lesson: sound 21000", "lesson: sound 21001", "lesson: sound 21002",
                              "lesson: sound 21003", "lesson: sound 19995", "lesson: sound 21004",
                              "lesson: ended"}) {
@@ -142,6 +193,15 @@ TEST_F(RecordScripts, AManoeuvreRunsItsScriptToTheEnd) {
     }
     EXPECT_EQ(r.out.find("copilot takes control"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    // Trimmed cruise: about 3,000 ft (scene units of 1.2890625 ft), held within 50 ft for half a
+    // minute with nobody at the controls.
+    const std::size_t first = r.out.find("report ac_z=");
+    const std::size_t last = r.out.rfind("report ac_z=");
+    ASSERT_NE(first, last) << r.out;
+    const double start = std::stod(r.out.substr(first + 12)) * 1.2890625;
+    const double end = std::stod(r.out.substr(last + 12)) * 1.2890625;
+    EXPECT_NEAR(start, 3000.0, 100.0);
+    EXPECT_NEAR(end, start, 50.0);
     // Each line's simulated time: the waits between them, in steps of 18 ticks (18 / 18.2 s),
     // seen at the 250 ms frames the script asks for.
     auto when = [&](const char* line) {
@@ -159,6 +219,121 @@ TEST_F(RecordScripts, AManoeuvreRunsItsScriptToTheEnd) {
         EXPECT_NEAR(now - before, w.steps * 18 / 0.0182, 260.0) << w.line;
         before = now;
     }
+}
+
+// The instructor is heard: with the engine and effect sounds muted the cockpit is quiet, and
+// the manoeuvre's first line sounds a lesson step (18 ticks, about a second) after its start.
+TEST_F(RecordScripts, TheInstructorIsHeardWhenALineIsDue) {
+    const testsupport::CommandResult r = Run("lesson-speech.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("lesson: sound 21000"), std::string::npos) << r.out;
+    const std::string quiet = dir.Read("quiet.wav");
+    const std::string said = dir.Read("said.wav");
+    EXPECT_LT(Level(quiet, 2.0, 3.0), 20.0);  // muted, and nothing said yet
+    EXPECT_LT(Level(said, 0.0, 0.8), 20.0);   // the lesson's flight loaded, its first step to come
+    EXPECT_GT(Level(said, 1.2, 2.5), 500.0);  // spoken
+    EXPECT_GT(Level(said, 2.5, 4.5), 500.0);  // a whole sentence, not a click
+}
+
+// Partial-panel practice: the 172's attitude and heading indicators covered from the menu show
+// covered (the other instruments as they were), and a flight saved then keeps the covers.
+TEST_F(RecordScripts, CoveredInstrumentsShowCoveredAndAreKept) {
+    const testsupport::CommandResult r = Run("partial-panel.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    const std::string before = dir.Read("uncovered.bmp");
+    const std::string after = dir.Read("covered.bmp");
+    const struct {
+        const char* instrument;
+        int x, y;
+        bool covered;
+    } faces[] = {{"attitude", 180, 234, true},   {"heading", 180, 370, true},
+                 {"airspeed", 60, 252, false},   {"turn coordinator", 60, 370, false},
+                 {"altimeter", 298, 252, false}, {"vertical speed", 298, 370, false}};
+    for (const auto& f : faces) {
+        const int changed = Differences(before, after, f.x, f.y, 30);
+        if (f.covered)
+            EXPECT_GT(changed, 900) << f.instrument;
+        else
+            EXPECT_LT(changed, 60) << f.instrument;  // a needle may move a little
+    }
+    // Both covers are the same plate.
+    EXPECT_EQ(PixelIndex(after, 160, 234), PixelIndex(after, 160, 370));
+    const auto covers = Section(dir.Read("covered.Flt"), "PartialPanel");
+    const std::map<std::string, std::string> expected = {{"altHide", "0"}, {"asHide", "0"}, {"attHide", "1"},
+                                                         {"headHide", "1"}, {"tcHide", "0"}, {"vsiHide", "0"}};
+    EXPECT_EQ(covers, expected);
+}
+
+// The reliability chosen from the menu is what a saved flight keeps.
+TEST_F(RecordScripts, ReliabilityChosenIsKeptWithTheFlight) {
+    const testsupport::CommandResult r = Run("reliability.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    auto keys = Section(dir.Read("rates.Flt"), "Reliability");
+    EXPECT_EQ(keys["vacPct"], "40");
+    EXPECT_EQ(keys["attMayFail"], "1");
+    EXPECT_EQ(keys["headMayFail"], "1");
+    for (const char* stays : {"elecPct", "pitotPct", "powerPct"})
+        EXPECT_EQ(keys[stays], "100") << stays;
+    for (const char* stays : {"asMayFail", "altMayFail", "vsMayFail", "tcMayFail", "adfMayFail", "leftMayFail"})
+        EXPECT_EQ(keys[stays], "0") << stays;
+}
+
+// Leaving: Cancel (Escape) and No keep the program running (time goes on, the menu still
+// answers); Yes ends it, and the command given after that is never run.
+TEST_F(RecordScripts, TheExitQuestionDecidesWhetherTheProgramEnds) {
+    const testsupport::CommandResult r = Run("exit.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::size_t at = 0;
+    for (const char* line : {"dialog Exit ended 0", "[    1500] menu 168", "dialog Exit ended 0",
+                             "[    3000] report ac_z", "dialog Exit ended 1", "exit=0"}) {
+        at = r.out.find(line, at);
+        ASSERT_NE(at, std::string::npos) << "missing or out of order: " << line << "\n" << r.out;
+    }
+    EXPECT_EQ(r.out.find("[    5000] menu 168"), std::string::npos) << r.out;
+}
+
+// The pilot's status lists every manoeuvre of the Lessons volume; the copilot's help chosen in
+// the 172 is kept with a saved flight.
+TEST_F(RecordScripts, CopilotHelpIsKeptAndTheStatusListsTheManoeuvres) {
+    const testsupport::CommandResult r = Run("copilot-status.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("read 1624 ListBox \"\" enabled=1 focus=1 selected=-1 rows=6"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("row 5: \"Power-off Stall Recovery\""), std::string::npos) << r.out;
+    // Each row shows its mark, an empty grey box (nothing flown yet), in one column at the left.
+    const std::string shot = dir.Read("status.bmp");
+    const auto* b = reinterpret_cast<const unsigned char*>(shot.data());
+    ASSERT_TRUE(shot.size() > 54 && b[28] == 24);
+    const unsigned offset = b[10] | (b[11] << 8) | (b[12] << 16);
+    int marks = 0, left = 640, right = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const unsigned char* c = b + offset + static_cast<std::size_t>(479 - y) * 1920 + 3 * x;
+            if (c[0] != 150 || c[1] != 150 || c[2] != 150) continue;  // the marks' frame grey
+            ++marks;
+            left = std::min(left, x);
+            right = std::max(right, x);
+        }
+    EXPECT_GE(marks, 6 * 25);
+    EXPECT_LT(right - left, 16);
+    const std::map<std::string, std::string> expected = {
+        {"CoPilot", "1"}, {"Takeoff", "0"}, {"Radios", "1"},  {"Navigation", "0"},
+        {"Advice", "1"},  {"Altitude", "0"}, {"Heading", "0"}};
+    EXPECT_EQ(Section(dir.Read("copilot.Flt"), "CoPilot"), expected);
+}
+
+// The flight log shows the opened plan's legs; its reset is undone by Cancel, and kept by OK,
+// after which a saved flight carries no active plan.
+TEST_F(RecordScripts, TheFlightLogShowsThePlanAndItsResetEndsIt) {
+    const testsupport::CommandResult r = Run("flight-log.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    for (const char* leg : {"row 0: \"KSQL | ", "row 1: \"SJC | ", "row 2: \"SNS | ", "row 3: \"KMRY | "})
+        EXPECT_NE(r.out.find(leg), std::string::npos) << leg << "\n" << r.out;
+    EXPECT_EQ(Section(dir.Read("kept.Flt"), "flightPlan")["active"], "1");
+    EXPECT_NE(Section(dir.Read("ended.Flt"), "flightPlan")["active"], "1");
 }
 
 }  // namespace

@@ -81,6 +81,8 @@ TEST_F(MenuTest, TheMenuBarCarriesEveryCommand) {
     EXPECT_TRUE(win::LoadAccelerators(pack, "CORVEXACCEL"));
     EXPECT_TRUE(win::LoadCursor(pack, CURSOR_ARROW));
     EXPECT_TRUE(win::LoadCursor(pack, CURSOR_WAIT));
+    for (std::uint32_t id : {CURSOR_SIZE_NWSE, CURSOR_SIZE_NESW, CURSOR_SIZE_NS, CURSOR_SIZE_WE})
+        EXPECT_TRUE(win::LoadCursor(pack, id)) << id;
 
     sim::theSimWorld.SetCrashDetect(1);
     sim::theSimWorld.SetAutoComplex(1);
@@ -212,7 +214,7 @@ TEST_F(MenuTest, DialogCommandsRunTheirTemplates) {
         unsigned id;
         const char* templateName;
     };
-    for (const Case c : {Case{119, "SystemReliability"}, Case{693, "FLIGHTLOG"}}) {
+    for (const Case c : {Case{124, "Loading"}, Case{565, "Checklists"}}) {
         ui::theDialogsRun.clear();
         sim::HandleMenuCommand({}, c.id, {}, 0);
         ASSERT_EQ(ui::theDialogsRun.size(), 1u) << c.id;
@@ -225,7 +227,9 @@ TEST_F(MenuTest, DialogCommandsRunTheirTemplates) {
                          Case{455, "SoundVolume"}, Case{509, "SETUPCAMS"}, Case{532, "GRAPHICS"},
                          Case{545, "ABOUTBOX"}, Case{692, "Brightness"}, Case{673, "SelectPilot"},
                          Case{163, "LOGBOOKS"}, Case{339, "WindAloft"}, Case{340, "CLOUDS"},
-                         Case{342, "SurfaceConditions"}, Case{688, "WxBrief"}}) {
+                         Case{342, "SurfaceConditions"}, Case{688, "WxBrief"}, Case{119, "SystemReliability"},
+                         Case{129, "PartialPanel"}, Case{679, "PilotStatus"}, Case{693, "FLIGHTLOG"},
+                         Case{675, "CopilotBox"}}) {
         trace.clear();
         sim::HandleMenuCommand({}, c.id, {}, 0);
         EXPECT_TRUE(Traced(std::string("dialog ") + c.templateName + " ended -1")) << c.id;

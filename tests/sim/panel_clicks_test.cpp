@@ -235,6 +235,7 @@ TEST(PanelHotspots, EdgesViewsAndTypes) {
         int x;
         int y;
         int id;
+        int swapPanel = 0;
     } cases[] = {
         {0, 0, 418, 478, 10026},
         {0, 0, 387, 439, 10026},
@@ -247,34 +248,69 @@ TEST(PanelHotspots, EdgesViewsAndTypes) {
         {0, 2, 418, 478, 0},
         {5, 0, 418, 478, 0},
         {0, 0, -1, -1, 0},
-        // The other panels' hotspots are their controls' click areas.
         {1, 0, 420, 450, 10025},
         {1, 1, 420, 492, 10025},
         {1, 0, 75, 450, 10032},
-        {3, 0, 300, 420, 10043},
+        {3, 0, 300, 420, 10044},
         {4, 0, 10, 360, 10049},
-        {2, 0, 122, 460, 10031},
+        {2, 0, 122, 460, 10074},
         {2, 0, 205, 460, 0},
+        // The Baron's stack: its radios, or with the panel swapped the engine gauges there.
+        {2, 0, 520, 340, 10108},
+        {2, 0, 520, 340, 10066, 1},
+        {2, 0, 478, 326, 10108},
+        {2, 0, 477, 326, 0},
+        {2, 0, 520, 479, 10107},
+        {2, 0, 520, 479, 0, 1},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(cockpit::FindHotspot(c.type, c.variant, c.x, c.y, 0), c.id)
-            << c.type << " " << c.variant << " " << c.x << "," << c.y;
+        EXPECT_EQ(cockpit::FindHotspot(c.type, c.variant, c.x, c.y, c.swapPanel), c.id)
+            << c.type << " " << c.variant << " " << c.x << "," << c.y << " " << c.swapPanel;
 }
 
-TEST(PanelHotspots, EveryIdInRangeAndRowsEnded) {
-    for (int type = 0; type < 5; ++type) {
+// Each table keeps to its panel's own run of popup ids, and is ended.
+TEST(PanelHotspots, EveryIdInItsPanelsRangeAndRowsEnded) {
+    const struct {
+        const cockpit::PanelHelpHotspot* table;
+        std::int32_t first, last;
+    } tables[] = {
+        {cockpit::HotspotTable(0), 10000, 10046},
+        {cockpit::HotspotTable(1), 10022, 10140},
+        {cockpit::HotspotTable(2), 10023, 10143},
+        {cockpit::BaronRadioHotspots(false), 10024, 10274},
+        {cockpit::BaronRadioHotspots(true), 10024, 10274},
+        {cockpit::HotspotTable(3), 10024, 10274},
+        {cockpit::HotspotTable(4), 10025, 10217},
+    };
+    for (const auto& t : tables) {
         int rows = 0;
-        for (const cockpit::PanelHelpHotspot* r = cockpit::HotspotTable(type); r->popupId != -1;
-             ++r, ++rows) {
-            EXPECT_GE(r->popupId, cockpit::kFirstPanelPopup);
-            EXPECT_LE(r->popupId, cockpit::kLastPanelPopup);
+        for (const cockpit::PanelHelpHotspot* r = t.table; r->popupId != -1; ++r, ++rows) {
+            EXPECT_GE(r->popupId, t.first);
+            EXPECT_LE(r->popupId, t.last);
             EXPECT_LE(r->left, r->right);
             EXPECT_LE(r->top, r->bottom);
         }
-        if (type == 0) {
-            EXPECT_GT(rows, 20);
-        }
+        EXPECT_GT(rows, 5) << t.first;
     }
+    // The normal radio layout is its own rows, then the swapped layout's.
+    EXPECT_EQ(cockpit::BaronRadioHotspots(false) + 9, cockpit::BaronRadioHotspots(true));
 }
 
 }  // namespace
+
+// Looking to a side shows no panel: a right click finds no help; the swapped Baron panel finds
+// the engine gauge where the radios stood.
+TEST(PanelHotspots, LookingSidewaysFindsNothing) {
+    const struct {
+        int look;
+        int swapPanel;
+        std::int32_t id;
+    } cases[] = {{0, 0, 10108}, {2, 0, 0}, {6, 0, 0}, {0, 1, 10066}};
+    for (const auto& c : cases) {
+        sim::theViewController.SetLookDirection(c.look);
+        cockpit::theSwapPanel = c.swapPanel;
+        EXPECT_EQ(sim::FindPanelPopup(2, 0, 520, 340), c.id) << c.look << " " << c.swapPanel;
+    }
+    sim::theViewController.SetLookDirection(0);
+    cockpit::theSwapPanel = 0;
+}

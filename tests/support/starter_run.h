@@ -4,6 +4,7 @@
 // settings file) lands in that folder too.
 #pragma once
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -50,6 +51,30 @@ inline std::optional<long long> SavedValue(const std::string& text, const std::s
     const std::size_t at = ("\n" + text).find(wanted);
     if (at == std::string::npos) return std::nullopt;
     return std::strtoll(text.c_str() + at + wanted.size() - 1, nullptr, 10);
+}
+
+// The colour of a screenshot's pixel (8-bit with its palette, or 24/32-bit).
+struct ScreenRgb {
+    int r, g, b;
+};
+inline ScreenRgb ScreenshotPixel(const std::string& bmp, int x, int y) {
+    auto u32 = [&](std::size_t at) {
+        std::uint32_t v = 0;
+        for (int i = 3; i >= 0; --i)
+            v = v << 8 | static_cast<std::uint8_t>(bmp[at + static_cast<std::size_t>(i)]);
+        return v;
+    };
+    auto byte = [&](std::size_t at) { return static_cast<int>(static_cast<std::uint8_t>(bmp[at])); };
+    const std::uint32_t offset = u32(10), width = u32(18), height = u32(22);
+    const int bits = static_cast<int>(u32(28) & 0xFFFF);
+    const std::size_t stride = (width * static_cast<std::uint32_t>(bits) / 8 + 3) & ~3u;
+    const std::size_t at = offset + (height - 1 - static_cast<std::size_t>(y)) * stride +
+                           static_cast<std::size_t>(x * bits / 8);
+    if (bits == 8) {
+        const std::size_t entry = 54 + 4 * static_cast<std::size_t>(byte(at));
+        return {byte(entry + 2), byte(entry + 1), byte(entry)};
+    }
+    return {byte(at + 2), byte(at + 1), byte(at)};
 }
 
 // A figure of the runner's last line ("ticks=NNN").

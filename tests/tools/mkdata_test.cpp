@@ -229,7 +229,7 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                     EXPECT_LE(b->width, 256) << n;
                 }
                 volume.CloseFile();
-            } else if (n == "world.pal") {
+            } else if (n == "world.pal" || n == "gps.pal") {
                 EXPECT_NE(volume.LoadPalette(n, 0), nullptr);
             } else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".pal") == 0) {
                 // A text palette: three header lines and ten static colours, then the 64 panel
@@ -250,7 +250,9 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                 EXPECT_EQ(e.size, 32768u) << n;  // one grid of 128 x 128 angles
             } else if (n == "terrain.dml") {
                 EXPECT_GT(e.size, 8u);
-            } else if (n.size() > 4 && n.compare(n.size() - 4, 4, ".bmp") == 0) {
+            } else if (n.size() > 4 && (n.compare(n.size() - 4, 4, ".bmp") == 0 ||
+                                        n.compare(n.size() - 4, 4, ".BMP") == 0)) {
+                // ("knggps.BMP", the King Air's GPS bezel, is named in capitals.)
                 auto b = volume.LoadBitmap(n, 0);
                 ASSERT_NE(b, nullptr) << n;
                 EXPECT_EQ(b->bitsPerPixel, 8) << n;
@@ -292,6 +294,44 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                 ADD_FAILURE() << "unexpected member " << n << " in " << v.volume;
             }
         }
+    }
+}
+
+// Every phrase a shipped lesson says is a clip the speech queue can play: each SAY line's number
+// and, where the copilot takes the aircraft, "my aircraft" and "your aircraft".
+TEST_F(MkdataTest, EveryPhraseALessonSaysIsAClip) {
+    core::ResourceVolume lessons("Lessons\\Lessons.Vol", "Lessons", 0);
+    core::ResourceVolume speech("Snd\\TowerATC.Vol", "Snd\\TowerATC", 0);
+    ASSERT_EQ(lessons.IsOpen(), 1);
+    ASSERT_EQ(speech.IsOpen(), 1);
+    std::set<int> said;
+    int scripts = 0;
+    for (const core::VolumeEntry& e : lessons.GetStream()->Entries()) {
+        if (e.name.rfind("zq", 0) != 0) continue;
+        ++scripts;
+        static planning::LessonScript script;
+        ASSERT_EQ(lessons.OpenFile(e.name), 1) << e.name;
+        ASSERT_EQ(planning::LoadLessonScript(
+                      script, [&lessons](char* b, int size) { return lessons.ReadLine(b, size); }),
+                  1)
+            << e.name;
+        lessons.CloseFile();
+        for (int i = 0; i < script.count; ++i) {
+            const planning::LessonStatement& s = script.rows[static_cast<std::size_t>(i)];
+            // A TIMER line is a SAY of no phrase: a wait.
+            if (s.type == planning::kLessonSay && s.operand[0] > 0) said.insert(s.operand[0]);
+            if (s.type == planning::kLessonExec && s.operand[0] == planning::kPhraseMyAircraft) {
+                said.insert(planning::kPhraseMyAircraft);
+                said.insert(planning::kPhraseYourAircraft);
+            }
+        }
+    }
+    EXPECT_GE(scripts, 11);
+    EXPECT_GE(said.size(), 20u);
+    for (int id : said) {
+        const std::unique_ptr<devices::CWave> clip = speech.LoadWave(id);
+        ASSERT_NE(clip, nullptr) << "no clip " << id << ".wav";
+        EXPECT_GT(clip->GetDataSize(), 5000u) << id;  // spoken words, not a click
     }
 }
 
@@ -524,6 +564,27 @@ TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
 // Bad command lines and bad data end with a message and a failure code, never a crash.
 // The sound effects: every clip the program plays, in the format the speech ring copies raw,
 // with the tones, lengths and seamless loops the sound code relies on.
+// The lessons' start: the 172 in the air over KSQL, level at 3,000 ft with the cruise power, the
+// brakes off and the autopilot let go (the lesson runs show it holding its height).
+TEST_F(MkdataTest, TheLessonsStartInLevelCruise) {
+    core::IniFile ini((install / "Flights" / "Cruise.Flt").string().c_str());
+    EXPECT_EQ(ini.GetInt("Aircraft", "type", -1), 0);
+    EXPECT_EQ(ini.GetInt("Aircraft", "fmOTG", -1), 0);
+    EXPECT_EQ(ini.GetInt("Aircraft", "fmEngines", -1), 1);
+    EXPECT_EQ(ini.GetInt("Aircraft", "fmLBrake", -1), 0);
+    EXPECT_NEAR(ini.GetInt("Aircraft", "fmPosY", 0) / 256.0 / 0.3048, 3000.0, 1.0);
+    const double knots = ini.GetInt("Aircraft", "fmHVel", 0) / 65536.0 / 0.514444;
+    EXPECT_GT(knots, 100.0);
+    EXPECT_LT(knots, 130.0);
+    EXPECT_LT(std::abs(ini.GetInt("Aircraft", "fmVVel", 99) / 65536.0), 0.1);
+    EXPECT_EQ(ini.GetInt("Aircraft", "fmThrot", 0), 22 * 1057);  // where the lever puts it
+    // Near the field: within 3 nm of the aircraft on KSQL's runway.
+    core::IniFile field((install / "Flights" / "Lesson.Flt").string().c_str());
+    const double dx = ini.GetInt("Aircraft", "fmPosX", 0) - static_cast<double>(field.GetInt("Aircraft", "fmPosX", 0));
+    const double dz = ini.GetInt("Aircraft", "fmPosZ", 0) - static_cast<double>(field.GetInt("Aircraft", "fmPosZ", 0));
+    EXPECT_LT(std::hypot(dx, dz) / 474112.0, 3.0);
+}
+
 TEST_F(MkdataTest, EffectClipsSoundAsTheyShould) {
     core::ResourceVolume volume("Snd\\SndFx.Vol", "Snd\\SndFx", 0);
     auto samples = [&](int id) {

@@ -5,8 +5,9 @@
 // public data: NAV1 on the VOR nearest the airport, NAV2 on the runway's ILS (else the next
 // VOR), each with the other's station on standby, the ADF on the nearest NDB, COM1 on the tower
 // (else the common traffic frequency), COM2 on the ATIS, the transponder on 1200, and the courses
-// and heading bug on the runway's magnetic heading. "Lesson.Flt" is where the flight lessons
-// start.
+// and heading bug on the runway's magnetic heading. "Cruise.Flt" is where the flight lessons
+// start: the 172 trimmed in level cruise 3,000 ft above KSQL, flown there by the flight model
+// itself with the autopilot holding the altitude, then handed over with the autopilot off.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -21,10 +22,16 @@
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
 #include "flight/aircraft_parameters.h"
+#include "flight/flight_model.h"
+#include "flight/flight_probe.h"
+#include "flight/flight_world_services.h"
 #include "flight/flight_model_state.h"
 #include "nav/lat_lon.h"
 #include "tools/mkdata/geodesy.h"
 #include "tools/mkdata/installation.h"
+#include "world/terrain_services.h"
+#include "world/weather_services.h"
+#include "devices/sound_services.h"
 
 namespace mkdata {
 
@@ -35,7 +42,12 @@ constexpr double kPastThreshold = 40.0;
 // Noon on the west coast on midsummer day 2026 (19:00 UTC), seconds since 1970.
 constexpr std::int32_t kStartTime = 1782068400;
 
-enum class Start { kParked, kReady };
+enum class Start { kParked, kReady, kCruise };
+
+// The lessons' cruise: 3,000 ft above the ground, throttle lever 22 of 31 (about 70 % power).
+constexpr double kCruiseFeet = 3000.0;
+constexpr std::int16_t kCruiseLever = 22;
+constexpr double kCruiseSettleSeconds = 240.0;
 
 struct DefaultFlight {
     const char* file;
@@ -58,6 +70,7 @@ constexpr DefaultFlight kFlights[] = {
     {"JetStop.Flt", 4, Start::kParked, "KOAK", "29"},
     {"JetFly.Flt", 4, Start::kReady, "KOAK", "29"},
     {"Lesson.Flt", 0, Start::kReady, "KSQL", "30"},
+    {"Cruise.Flt", 0, Start::kCruise, "KSQL", "30"},
 };
 
 struct RunwayEnd {
@@ -256,7 +269,8 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& e
         cockpit::theIgnitionSwitch.lever = static_cast<std::int16_t>(ready ? 3 : 0);
         cockpit::theIgnitionSwitch2.lever = static_cast<std::int16_t>(f.type == 2 && ready ? 3 : 0);
     }
-    cockpit::theThrottleLever.lever = cockpit::theThrottleLever2.lever = 0;
+    cockpit::theThrottleLever.lever = cockpit::theThrottleLever2.lever =
+        f.start == Start::kCruise ? kCruiseLever : 0;
     cockpit::theGearUp = 0;
     cockpit::theGearLever.knob = 0;
     int ok = cockpit::WritePanelState(file);
@@ -266,6 +280,39 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& e
     cockpit::ResetCockpitServices();
     flight::theAircraftServices = saved;
     return ok;
+}
+
+// Level cruise found by flying: placed at the cruise height near the trim for 110 knots with
+// the cruise throttle, the autopilot holds the height while the speed settles where thrust meets
+// drag; its elevator is then the trimmed one and the autopilot is let go. The experiment runs on
+// flat, calm ground, and the world's services it replaces are put back.
+void FlyToCruiseTrim(int type, std::uint16_t heading) {
+    const world::WeatherServices weather = world::theWeatherServices;
+    const devices::SoundServices sound = devices::theSoundServices;
+    const flight::FlightWorldServices worldServices = flight::theFlightWorldServices;
+    const flight::CrashLimits limits = flight::theCrashLimits;
+    const std::uint32_t crashDetect = flight::theCrashDetectEnabled;
+    const std::int32_t datum = world::theTerrainDatum, ground = world::theTerrainHeight;
+    const std::int16_t temperature = world::theSeaLevelTemp, variation = world::theMagneticVariation;
+    flight::ProbeSelectAircraft(type);
+    flight::ProbePlaceInFlight(kCruiseFeet, 110.0, heading);
+    flight::FlightModelState& s = flight::theFlightModelState;
+    s.fmThrot = static_cast<std::int16_t>(kCruiseLever * 1057);  // as the lever sets it
+    flight::ProbeEngageAltitudeHold();
+    flight::ProbeRunSeconds(kCruiseSettleSeconds);
+    s.fmAutopilotModes = 0;
+    s.fmAutopilotState = 0;
+    s.fmPosY = static_cast<std::int32_t>(std::lround(kCruiseFeet * 0.3048 * 256.0));
+    s.fmVVel = 0;
+    world::theWeatherServices = weather;
+    devices::theSoundServices = sound;
+    flight::theFlightWorldServices = worldServices;
+    flight::theCrashLimits = limits;
+    flight::theCrashDetectEnabled = crashDetect;
+    world::theTerrainDatum = datum;
+    world::theTerrainHeight = ground;
+    world::theSeaLevelTemp = temperature;
+    world::theMagneticVariation = variation;
 }
 
 int WriteFlight(Installation& installation, const DefaultFlight& f, const RunwayEnd& end,
@@ -294,14 +341,22 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
     const double worldHeading = Degrees(
         std::atan2(static_cast<double>(farX) - s.fmPosX, static_cast<double>(farZ) - s.fmPosZ));
     s.fmHead = static_cast<std::uint16_t>(std::lround(worldHeading * 65536.0 / 360.0) & 0xFFFF);
-    s.fmOTG = 1;
-    s.fmGear = 1;
-    s.fmFlaps = 0;
-    s.fmThrot = 0;
-    // Every flight starts with the brakes set (255); a ready flight with its engines running.
-    s.fmLBrake = -1;
-    s.fmRBrake = -1;
-    s.fmEngines = f.start == Start::kParked ? 0 : static_cast<std::int8_t>(f.type >= 2 ? 3 : 1);
+    if (f.start == Start::kCruise) {
+        const std::int32_t x = s.fmPosX, z = s.fmPosZ;
+        FlyToCruiseTrim(f.type, s.fmHead);
+        s.fmPosX = x;
+        s.fmPosZ = z;
+    } else {
+        s.fmOTG = 1;
+        s.fmGear = 1;
+        s.fmFlaps = 0;
+        s.fmThrot = 0;
+        // Every flight on the ground starts with the brakes set (255); a ready flight with its
+        // engines running.
+        s.fmLBrake = -1;
+        s.fmRBrake = -1;
+        s.fmEngines = f.start == Start::kParked ? 0 : static_cast<std::int8_t>(f.type >= 2 ? 3 : 1);
+    }
 
     const std::string path = installation.PrepareFile(std::string("Flights\\") + f.file);
     core::IniFile file(path.c_str());

@@ -17,6 +17,7 @@
 #include <map>
 #include <sstream>
 
+#include "cockpit/panel_help_hotspots.h"
 #include "tools/mkdata/installation.h"
 #include "ui/help_popup.h"
 #include "ui/help_window.h"
@@ -208,6 +209,17 @@ int MakeHelp(Installation& installation, std::string* error) {
                      " of the remap table";
             return 0;
         }
+    // A right click on any control of a panel finds its text.
+    std::vector<const cockpit::PanelHelpHotspot*> tables = {cockpit::BaronRadioHotspots(false)};
+    for (int type = 0; type < 5; ++type)
+        tables.push_back(cockpit::HotspotTable(type));
+    for (const cockpit::PanelHelpHotspot* row : tables)
+        for (; row->popupId != -1; ++row)
+            if (reader.rows.count(static_cast<std::uint32_t>(row->popupId)) == 0) {
+                *error = "data/help/panel.txt: no text for the panel's popup " +
+                         std::to_string(row->popupId);
+                return 0;
+            }
     // Rows in the order of their ids, so two runs write the same bytes.
     std::vector<ui::HelpIndexRow> rows;
     rows.reserve(reader.rows.size());

@@ -88,6 +88,7 @@ int MakeRunwayArt(Installation& installation, std::string* error);
 int MakeSkyArt(Installation& installation, std::string* error);
 int MakeOutlines(Installation& installation, std::string* error);
 int MakePanelArt(Installation& installation, std::string* error);
+int MakeGpsBezels(Installation& installation, std::string* error);
 int MakeTerrain(Installation& installation, std::string* error);
 int MakeGroundTextures(Installation& installation, std::string* error);
 int MakeMagneticGrids(Installation& installation, std::string* error);
@@ -104,11 +105,14 @@ int MakeGroundSchoolInto(const std::string& dataDir,
                          const std::function<void(const std::string&, Bytes)>& put, bool slidesOnly,
                          std::string* error);
 int MakePlans(Installation& installation, std::string* error);
+int MakeGpsArt(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
 // Also drawn then: the map's background and toolbar strip (map_art.cpp).
 int MakeMapArt(const std::string& outDir, std::string* error);
+// The pilot status list's four marks ("greencheck.bmp" ...) beside the skin.
+int MakeStatusMarks(const std::string& outDir, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
 // modules that read data/ come first, so bad data is reported before the long work starts.
@@ -124,6 +128,7 @@ inline constexpr Module kModules[] = {
     {"runway art", MakeRunwayArt},
     {"sky art", MakeSkyArt},
     {"panel art", MakePanelArt},
+    {"gps bezels", MakeGpsBezels},
     {"effects", MakeEffects},
     {"shapes", MakeShapes},
     {"help", MakeHelp},
@@ -134,6 +139,7 @@ inline constexpr Module kModules[] = {
     {"plans", MakePlans},
     {"pilots", MakePilots},
     {"lessons", MakeLessons},
+    {"gps art", MakeGpsArt},
 };
 
 // Small helpers shared by the modules.

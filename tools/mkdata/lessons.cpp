@@ -5,49 +5,14 @@
 // stops the build of the installation.
 //
 // What the instructor says is a phrase number: 19990..19999 are the short feedback phrases, and
-// ours start at 21000 (kLessonPhrases lists their words for the speech maker).
+// ours start at 21000; their words are in the speech table (data/speech/phrases.txt), whose
+// clips the speech module makes.
 #include <string>
 
 #include "planning/lesson_script.h"
 #include "tools/mkdata/installation.h"
 
 namespace mkdata {
-
-// The instructor's phrases of the scripts below, by number.
-struct LessonPhrase {
-    int id;
-    const char* words;
-};
-extern const LessonPhrase kLessonPhrases[];
-const LessonPhrase kLessonPhrases[] = {
-    {21000, "Let's fly straight and level. Pick a point on the horizon and keep the nose on it."},
-    {21001, "Keep the wings level with the horizon and hold your altitude."},
-    {21002, "Small corrections. Trim off the pressure so the airplane flies itself."},
-    {21003, "Check the altimeter and the heading indicator now and then, and go back outside."},
-    {21004, "That's straight and level. Let's stop here."},
-    {21010, "Now a climb. Raise the nose to the climb attitude and add full power."},
-    {21011, "Hold the climb speed with pitch. Right rudder keeps the ball centred."},
-    {21012, "To level off, lower the nose to the cruise attitude, let the speed build, then reduce power."},
-    {21020, "Now a descent. Reduce power and hold the nose at the descent attitude."},
-    {21021, "Let the airspeed settle and trim for it."},
-    {21022, "To level off, add power as you raise the nose back to the cruise attitude."},
-    {21030, "A standard rate turn: bank until the turn coordinator's wing is on the mark."},
-    {21031, "Add a little back pressure to hold the altitude in the turn."},
-    {21032, "Roll out with the ailerons and rudder together, and relax the back pressure."},
-    {21040, "Slow flight: reduce power and raise the nose to keep your altitude as the speed falls."},
-    {21041, "Add power to hold the altitude. The controls feel soft now. Keep the ball centred."},
-    {21042, "To recover, add full power, lower the nose and let the airplane accelerate."},
-    {21050, "A power-off stall. Close the throttle and hold the altitude with back pressure."},
-    {21051, "Keep raising the nose until the stall breaks."},
-    {21052, "Recover: lower the nose, add full power and level the wings."},
-    {21060, "These are the primary controls. The yoke moves the elevator and the ailerons."},
-    {21061, "Pull back gently. The nose rises. Now let it come back."},
-    {21062, "Turn the yoke to the left. The airplane banks and turns. Now level the wings."},
-    {21063, "The rudder pedals yaw the nose and keep the turns coordinated."},
-    {21064, "The throttle sets the power. More power, and the airplane climbs."},
-};
-extern const int kLessonPhraseCount;
-const int kLessonPhraseCount = static_cast<int>(sizeof kLessonPhrases / sizeof kLessonPhrases[0]);
 
 namespace {
 
@@ -82,7 +47,7 @@ struct Script {
 constexpr Script kScripts[] = {
     {"zqMan0.txt",
      "TITLE Straight and Level Flight\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "// Hold the references; the copilot steps in when the wings drop.\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
@@ -95,7 +60,7 @@ constexpr Script kScripts[] = {
      "ENDPROC\r\n" ZQ_WATCH},
     {"zqMan1.txt",
      "TITLE Climbs\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "EXEC MIXTURE_FULL_RICH\r\n"
@@ -107,7 +72,7 @@ constexpr Script kScripts[] = {
      "ENDPROC\r\n" ZQ_WATCH},
     {"zqMan2.txt",
      "TITLE Descents\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "EXEC CARB_ON\r\n"
@@ -119,7 +84,7 @@ constexpr Script kScripts[] = {
      "ENDPROC\r\n" ZQ_WATCH},
     {"zqMan3.txt",
      "TITLE Standard Rate Turns\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "SAY 21030 WAIT_5_SEC\r\n"
@@ -136,7 +101,7 @@ constexpr Script kScripts[] = {
      "SEQ_END\r\n"},
     {"zqMan4.txt",
      "TITLE Slow Flight\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "EXEC CARB_ON\r\n"
@@ -150,7 +115,7 @@ constexpr Script kScripts[] = {
      "ENDPROC\r\n" ZQ_WATCH},
     {"zqMan5.txt",
      "TITLE Power-off Stall Recovery\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "EXEC CARB_ON\r\n"
@@ -165,7 +130,7 @@ constexpr Script kScripts[] = {
      "ENDPROC\r\n" ZQ_WATCH},
     {"zqLess1.txt",
      "TITLE Effects of the Controls\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "SAY 21060 WAIT_5_SEC\r\n"
@@ -183,7 +148,7 @@ constexpr Script kScripts[] = {
      "SEQ_END\r\n"},
     {"zqLess2.txt",
      "TITLE Straight and Level\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "SAY 21000 WAIT_3_SEC\r\n"
@@ -194,7 +159,7 @@ constexpr Script kScripts[] = {
      "ENDPROC\r\n" ZQ_WATCH},
     {"zqLess3.txt",
      "TITLE Climbs and Descents\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "CONTINUOUS Watch\r\n"
@@ -207,7 +172,7 @@ constexpr Script kScripts[] = {
      "ENDPROC\r\n" ZQ_WATCH},
     {"zqLess4.txt",
      "TITLE Turns\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "SAY 21030 WAIT_5_SEC\r\n"
@@ -218,7 +183,7 @@ constexpr Script kScripts[] = {
      "ENDPROC\r\n"},
     {"zqLess5.txt",
      "TITLE Slow Flight and Stalls\r\n"
-     "FLTFILE Lesson.Flt\r\n"
+     "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "EXEC CARB_ON\r\n"

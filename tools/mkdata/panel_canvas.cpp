@@ -70,6 +70,16 @@ const Glyph* Find(char c) {
 
 }  // namespace
 
+const std::uint8_t* MakerFontDots(char c) {
+    const Glyph* g = Find(c);
+    return g != nullptr ? g->rows : nullptr;
+}
+
+const std::uint8_t* TinyFontDots(char c) {
+    const TinyGlyph* g = FindTiny(c);
+    return g != nullptr ? g->rows : nullptr;
+}
+
 void Polar(double cx, double cy, double radius, double degrees, double* x, double* y) {
     const double a = degrees * kPi / 180.0;
     *x = cx + radius * std::sin(a);

@@ -42,6 +42,11 @@ private:
     gfx::GFXBitmap& b;
 };
 
+// The dots of a character of the makers' 5 x 7 font (7 rows, bit 4 the leftmost dot) and of the
+// small 3 x 5 font (5 rows, bit 2 the leftmost); null for a character the font lacks.
+[[nodiscard]] const std::uint8_t* MakerFontDots(char c);
+[[nodiscard]] const std::uint8_t* TinyFontDots(char c);
+
 // A point at `radius` along compass angle `degrees` from (cx, cy).
 void Polar(double cx, double cy, double radius, double degrees, double* x, double* y);
 
