@@ -116,9 +116,10 @@ struct GpsRect {
     }
 };
 
-// What the pages read beyond the navigation tables, replaceable by tests: the world's active
-// flight plan (null for none), its airport objects (null for none), bytes of "flp.sms" at an
-// offset (the number read) and the magnetic variation (a binary angle, true = magnetic + it).
+// What the pages read beyond the navigation tables: the world's active flight plan (null for
+// none) and its airport objects (null for none), which the spine installs; bytes of "flp.sms" at
+// an offset (the number read) and the magnetic variation (a binary angle, true = magnetic + it).
+// Tests replace any of them.
 struct GpsSources {
     const planning::FlightPlan* (*flightPlan)();
     const world::AirportObjectDatabase* (*airportObjects)();

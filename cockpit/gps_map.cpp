@@ -14,7 +14,6 @@
 #include "nav/nav_database.h"
 #include "nav/sms_database.h"
 #include "planning/planning_services.h"
-#include "sim/sim_world.h"
 #include "world/airport_objects.h"
 #include "world/terrain_services.h"
 
@@ -26,11 +25,11 @@ constexpr double kTwoPi = 6.283185307179586;
 // The airports' cache is emptied when it grows past this many records.
 constexpr std::size_t kAirportCacheLimit = 2048;
 
-const planning::FlightPlan* WorldPlan() {
-    return sim::theSimWorld.HasFlightPlan() ? sim::theSimWorld.GetFlightPlan() : nullptr;
+const planning::FlightPlan* NoPlan() {
+    return nullptr;
 }
-const world::AirportObjectDatabase* WorldObjects() {
-    return sim::theSimWorld.AirportObjects();
+const world::AirportObjectDatabase* NoObjects() {
+    return nullptr;
 }
 int ReadSmsFile(std::uint32_t offset, std::uint8_t* buffer, int size) {
     core::ResourceVolume& file = nav::theSmsFile;
@@ -71,7 +70,7 @@ int CountOf(int category) {
 }  // namespace
 
 GpsSources DefaultGpsSources() {
-    return {&WorldPlan, &WorldObjects, &ReadSmsFile, &WorldVariation};
+    return {&NoPlan, &NoObjects, &ReadSmsFile, &WorldVariation};
 }
 GpsSources theGpsSources = DefaultGpsSources();
 

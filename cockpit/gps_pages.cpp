@@ -204,7 +204,8 @@ void GpsDisplay::DrawPage() {
             canvas.Fill(px, py - 1, px + 1, py + 2, c);
         }
     };
-    // Bearing and whole miles below every item of the nearest page.
+    // Bearing and whole miles below every item of the nearest page, ending under the symbol so
+    // that the item's own texts to its right stay clear.
     auto nearestLabel = [&](std::int32_t x, std::int32_t z, int px, int py) {
         if (mode != 2 || range >= 100.0) return;
         const double dx = static_cast<double>(x) - s.fmPosX;
@@ -212,7 +213,7 @@ void GpsDisplay::DrawPage() {
         char text[32];
         std::snprintf(text, sizeof text, "%d/%d", GpsBearing(dx, dz, variation),
                       (GpsTenthsOfMile(dx, dz) + 5) / 10);
-        canvas.Text(smallFont.get(), px - TextWidth(smallFont.get(), text) / 2, py + 6, text,
+        canvas.Text(smallFont.get(), px + 4 - TextWidth(smallFont.get(), text), py + 6, text,
                     colors[kBrgText]);
     };
     // An item's identifier right of its symbol and a second text under it.

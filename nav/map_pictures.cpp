@@ -212,6 +212,21 @@ std::vector<std::uint8_t> MapToolbarPixels() {
         Feather(c, 5.0, 1.0, 1.0);
         c.InfoMark(252);
     }
+    {  // 16, 17: add a station to a route and delete one (a leg with its station, and a plus
+       // or a minus)
+        for (int image : {16, 17}) {
+            Cell c(strip, image);
+            c.Line(1, 14, 9, 6, kMapBlack);
+            c.Line(2, 14, 10, 6, kMapBlack);
+            c.Disc(5.5, 10, 2.2, kMapBlack);
+            c.Line(9, 4, 15, 4, image == 16 ? kMapWaypointColour : kMapObstacleColour);
+            c.Line(9, 3, 15, 3, image == 16 ? kMapWaypointColour : kMapObstacleColour);
+            if (image == 16) {
+                c.Line(12, 0, 12, 7, kMapWaypointColour);
+                c.Line(11, 0, 11, 7, kMapWaypointColour);
+            }
+        }
+    }
     {  // 18: frequencies
         Cell c(strip, 18);
         c.Digit(1, 5, 1, kMapFeatherRight);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cockpit/gauges.h"
 #include "cockpit/nav_course.h"
@@ -33,12 +34,7 @@ constexpr int kCancelButton = 1817;
 constexpr std::uint32_t kHelpContext = 20016;
 constexpr std::uint32_t kToolStripBitmap = 546;
 
-struct Button {
-    int image;
-    int command;
-    std::uint8_t style;
-};
-constexpr Button kButtons[20] = {
+constexpr MapToolButton kButtons[20] = {
     {0, kAirportsButton, win::TBSTYLE_CHECK},     {1, kVorsButton, win::TBSTYLE_CHECK},
     {2, kNdbsButton, win::TBSTYLE_CHECK},         {3, kLocalizersButton, win::TBSTYLE_CHECK},
     {4, kWaypointsButton, win::TBSTYLE_CHECK},    {5, kAirwaysButton, win::TBSTYLE_CHECK},
@@ -96,6 +92,15 @@ void ShowMapPointerPosition(win::HWND dialog) {
     win::InvalidateRect(win::GetDlgItem(dialog, kLongitudeReadoutId), nullptr, true);
 }
 
+void ReadMapPointer() {
+    MapView& map = theMapView;
+    win::POINT p{};
+    win::GetCursorPos(&p);
+    win::ScreenToClient(map.mapControl, &p);
+    map.cursorX = p.x;
+    map.cursorY = p.y;
+}
+
 int EndMapPointerMessage(win::HWND dialog) {
     win::SetCursor(win::LoadCursor(win::HINSTANCE{}, win::IDC_ARROW));
     win::SetWindowLong(dialog, win::DWL_MSGRESULT, 1);
@@ -112,6 +117,11 @@ void FillMapToolTip(win::NMHDR* header) {
 
 win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height,
                            int buttonCount) {
+    return CreateMapToolbar(parent, id, x, y, width, height, kButtons, std::clamp(buttonCount, 0, 20));
+}
+
+win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height,
+                           const MapToolButton* buttons, int count) {
     const win::HWND toolbar = win::CreateWindowEx(
         win::WS_EX_TRANSPARENT, win::TOOLBARCLASSNAME, "",
         win::WS_CHILD | win::WS_CLIPSIBLINGS | win::TBSTYLE_TOOLTIPS | kCcsNoDivider |
@@ -126,16 +136,15 @@ win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, in
     add.imageWidth = kMapToolImageSize;
     win::SendMessage(toolbar, win::TB_ADDBITMAP, kMapToolImages,
                      reinterpret_cast<win::LParam>(&add));
-    win::TBBUTTON buttons[20];
-    for (int i = 0; i < 20; ++i) {
-        buttons[i].iBitmap = kButtons[i].image;
-        buttons[i].idCommand = kButtons[i].command;
-        buttons[i].fsState = win::TBSTATE_ENABLED;
-        buttons[i].fsStyle = kButtons[i].style;
+    std::vector<win::TBBUTTON> made(static_cast<std::size_t>(std::max(count, 0)));
+    for (std::size_t i = 0; i < made.size(); ++i) {
+        made[i].iBitmap = buttons[i].image;
+        made[i].idCommand = buttons[i].command;
+        made[i].fsState = win::TBSTATE_ENABLED;
+        made[i].fsStyle = buttons[i].style;
     }
-    win::SendMessage(toolbar, win::TB_ADDBUTTONS,
-                     static_cast<win::WParam>(std::clamp(buttonCount, 0, 20)),
-                     reinterpret_cast<win::LParam>(buttons));
+    win::SendMessage(toolbar, win::TB_ADDBUTTONS, static_cast<win::WParam>(made.size()),
+                     reinterpret_cast<win::LParam>(made.data()));
     return toolbar;
 }
 
@@ -232,11 +241,7 @@ int PositionAircraftDialog::OnSetCursor(win::HWND dialog, win::WParam wParam, wi
         }
         return 0;
     }
-    win::POINT p{};
-    win::GetCursorPos(&p);
-    win::ScreenToClient(map.mapControl, &p);
-    map.cursorX = p.x;
-    map.cursorY = p.y;
+    ReadMapPointer();
     switch (message) {
         case win::WM_LBUTTONDOWN: {
             int chosen = 0;

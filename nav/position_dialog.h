@@ -31,10 +31,20 @@ private:
 // the cross-country map keeps the first 16 (layers, zoom and scrolling).
 win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height,
                            int buttonCount = 20);
+// The same strip with the caller's own buttons (the new-plan map page's station tools).
+struct MapToolButton {
+    int image;
+    int command;
+    std::uint8_t style;
+};
+win::HWND CreateMapToolbar(win::HWND parent, int id, int x, int y, int width, int height,
+                           const MapToolButton* buttons, int count);
 // The map's layer switch a toolbar command toggles (5001 to 5007), else null.
 std::uint32_t MapView::*MapLayerOf(int command);
 // The pointer moved over a dialog's map: the latitude and longitude readouts follow it.
 void ShowMapPointerPosition(win::HWND dialog);
+// The pointer's place in the map control becomes theMapView's cursor.
+void ReadMapPointer();
 // A mouse message over the map is handled: the arrow cursor, and 1 for the dialog manager.
 int EndMapPointerMessage(win::HWND dialog);
 // The toolbar's tooltip: the resource library's string of the button's command, up to 30

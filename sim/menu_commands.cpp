@@ -22,6 +22,7 @@
 #include "planning/logbook_dialog.h"
 #include "planning/pilot_dialogs.h"
 #include "planning/pilot_status_dialog.h"
+#include "planning/plan_sheet.h"
 #include "planning/planning_services.h"
 #include "planning/reliability_dialogs.h"
 #include "planning/weather_dialogs.h"
@@ -367,7 +368,7 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             return;
         case CMD_NEW_PLAN:
             if (ConfirmCloseFlightPlan(window) == 0) return;
-            RunDialogOver(window, "FLIGHTPLANBKGNDSHEET");
+            planning::RunNewFlightPlan(window);
             if (theSimWorld.HasFlightPlan() && theSimWorld.GetFlightPlan()->saved == 0) {
                 Wait();
                 ReloadAircraftFlight(window, 1, 1);

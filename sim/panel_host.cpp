@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cockpit/cockpit_systems.h"
+#include "cockpit/gps_display.h"
 #include "cockpit/radio_commands.h"
 #include "flight/flight_model_state.h"
 #include "planning/planning_services.h"
@@ -57,6 +58,13 @@ int FlightPlanDirection() {
     return plan != nullptr && plan->ifr != 0 ? 1 : 0;
 }
 
+const planning::FlightPlan* ActiveFlightPlan() {
+    return theSimWorld.HasFlightPlan() ? theSimWorld.GetFlightPlan() : nullptr;
+}
+const world::AirportObjectDatabase* AirportObjects() {
+    return theSimWorld.AirportObjects();
+}
+
 }  // namespace
 
 void InstallPanelHost() {
@@ -64,6 +72,8 @@ void InstallPanelHost() {
         &CompassShown, &SimulationHeld, &ControlWord, &SimTimeMs, &ClockText, &StopwatchSeconds};
     cockpit::theRadioCommandHost =
         cockpit::RadioCommandHost{&HasFlightPlan, &FlightPlanDirection, &PostMenuCommand};
+    cockpit::theGpsSources.flightPlan = &ActiveFlightPlan;
+    cockpit::theGpsSources.airportObjects = &AirportObjects;
 }
 
 }  // namespace sim

@@ -48,6 +48,8 @@ int IndexOfCommand(const ToolbarState& s, int id) {
     return -1;
 }
 
+constexpr std::uintptr_t kTipTimer = 0x7017;
+
 void ShowTip(HWND h, ToolbarState& s, int index) {
     if (!(StyleOf(h) & TBSTYLE_TOOLTIPS)) return;
     if (s.tip) {
@@ -68,6 +70,8 @@ void ShowTip(HWND h, ToolbarState& s, int index) {
     s.tip = CreateWindowEx(WS_EX_TOPMOST, TOOLTIPS_CLASS, tt.text, WS_POPUP | WS_BORDER, p.x, p.y,
                            static_cast<int>(tt.text.size()) * 7 + 8, 18, h, {}, {}, 0);
     if (s.tip) ShowWindow(s.tip, SW_SHOWNA);
+    // The tip goes when the pointer leaves the toolbar (checked a few times a second).
+    if (s.tip) SetTimer(h, kTipTimer, 200, nullptr);
 }
 
 // ---- Tab control and tree view ----------------------------------------------------------------
@@ -140,9 +144,11 @@ LResult ToolbarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             InvalidateRect(h, nullptr, true);
             return 1;
         }
-        case TB_ISBUTTONCHECKED: {
+        case TB_ISBUTTONCHECKED:
+        case TB_ISBUTTONENABLED: {
             const int i = IndexOfCommand(*s, static_cast<int>(w));
-            return i >= 0 && (s->buttons[i].fsState & TBSTATE_CHECKED) ? 1 : 0;
+            const std::uint8_t bit = m == TB_ISBUTTONCHECKED ? TBSTATE_CHECKED : TBSTATE_ENABLED;
+            return i >= 0 && (s->buttons[i].fsState & bit) ? 1 : 0;
         }
         case TB_GETITEMRECT: {
             const int i = static_cast<int>(w);
@@ -176,6 +182,19 @@ LResult ToolbarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
         }
         case WM_ERASEBKGND:
             return 1;
+        case WM_TIMER: {
+            if (w != kTipTimer) return 0;
+            POINT p{};
+            RECT r;
+            GetCursorPos(&p);
+            GetWindowRect(h, &r);
+            if (p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom) return 0;
+            KillTimer(h, kTipTimer);
+            s->hot = -1;
+            ShowTip(h, *s, -1);
+            InvalidateRect(h, nullptr, true);
+            return 0;
+        }
         case WM_MOUSEMOVE: {
             const int i = ButtonAt(*s, POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)});
             if (i != s->hot) {

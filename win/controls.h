@@ -450,6 +450,7 @@ using PFNLVCOMPARE = int (*)(LParam, LParam, LParam);
 inline constexpr std::uint32_t TB_ADDBUTTONS = WM_USER + 20;
 inline constexpr std::uint32_t TB_ADDBITMAP = WM_USER + 19;
 inline constexpr std::uint32_t TB_CHECKBUTTON = WM_USER + 2;
+inline constexpr std::uint32_t TB_ISBUTTONENABLED = WM_USER + 9;
 inline constexpr std::uint32_t TB_ISBUTTONCHECKED = WM_USER + 10;
 inline constexpr std::uint32_t TB_ENABLEBUTTON = WM_USER + 1;
 inline constexpr std::uint32_t TB_BUTTONCOUNT = WM_USER + 24;

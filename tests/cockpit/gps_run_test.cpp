@@ -1,7 +1,8 @@
 // The GPS window in the running program, driven by the committed script beside this test over
 // the starter flight at San Carlos: the user's own colours for runways and texts are kept and
 // used, the field's runway shows in its colour once zoomed in, the box below the map is written,
-// and the airports round the field are on the map.
+// the airports round the field are on the map, the waypoint page shows the field's details, and
+// the victor airways and obstacles its menu turns on are drawn.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -27,20 +28,28 @@ int CountIn(const std::string& bmp, int x0, int y0, int x1, int y1, Test&& test)
     return n;
 }
 
-TEST(GpsRun, TheMapOfSanCarlosInTheUsersColours) {
-    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
-    StarterRun run("zephlon-gps");
-    run.Dir().Write("Zephlon.ini",
-                    "[GPSColors]\r\nColorSet=3\r\nRwyLine=255,0,255\r\nBrgText=255,255,0\r\n"
-                    "AptIcon=0,255,255\r\n");
-    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/cockpit/scripts/gps.simrun");
-    ASSERT_TRUE(in);
+// Plays a committed script of scripts/ with "@dir" standing for the run's folder, after the
+// settings file was written with the user's GPS colours.
+testsupport::CommandResult PlayScript(const StarterRun& run, const char* name, const char* colours) {
+    run.Dir().Write("Zephlon.ini", std::string("[GPSColors]\r\nColorSet=3\r\n") + colours);
+    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/cockpit/scripts/" + name);
+    EXPECT_TRUE(in) << name;
     std::stringstream text;
     text << in.rdbuf();
     std::string script = text.str();
     for (std::size_t at; (at = script.find("@dir")) != std::string::npos;)
         script.replace(at, 4, run.Dir().Root());
-    const testsupport::CommandResult r = run.Play(script);
+    return run.Play(script);
+}
+
+TEST(GpsRun, TheMapOfSanCarlosInTheUsersColours) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    StarterRun run("zephlon-gps");
+    const testsupport::CommandResult r =
+        PlayScript(run, "gps.simrun",
+                   "RwyLine=255,0,255\r\nBrgText=255,255,0\r\nAptIcon=0,255,255\r\n"
+                   "InfText=255,128,0\r\nObsIcon=255,255,255\r\nVicLine=0,0,255\r\n"
+                   "VicText=0,0,255\r\n");
     ASSERT_EQ(r.status, 0) << r.out;
 
     // The window lies at (32, 32), 256 x 256; its box is the last rows above the bezel's
@@ -61,8 +70,44 @@ TEST(GpsRun, TheMapOfSanCarlosInTheUsersColours) {
     EXPECT_GT(CountIn(wide, 33, 33, 287, 270, cyan), 5 * 12);
     EXPECT_EQ(CountIn(close, 300, 33, 639, 287, magenta), 0);
 
+    // WPT: San Carlos's waypoint page, its runway long across the map and its details in the box
+    // in the user's text colour.
+    const std::string waypoint = run.Dir().Read("wpt.bmp");
+    ASSERT_GT(waypoint.size(), 640u * 480u);
+    const auto orange = [](Rgb p) { return p.r > 200 && p.g > 90 && p.g < 170 && p.b < 60; };
+    EXPECT_GT(CountIn(waypoint, 43, 49, 277, 200, magenta), 2 * CountIn(close, 43, 49, 277, 200, magenta));
+    EXPECT_GT(CountIn(waypoint, 43, 205, 277, 262, orange), 300);
+
+    // The menu's layers: the masts round the field in white and an airway with its label in blue.
+    const std::string layers = run.Dir().Read("layers.bmp");
+    ASSERT_GT(layers.size(), 640u * 480u);
+    const auto white = [](Rgb p) { return p.r > 240 && p.g > 240 && p.b > 240; };
+    const auto blue = [](Rgb p) { return p.r < 80 && p.g < 80 && p.b > 200; };
+    EXPECT_EQ(CountIn(waypoint, 43, 49, 277, 200, white), 0);
+    EXPECT_GE(CountIn(layers, 43, 49, 277, 200, white), 2 * 8);
+    EXPECT_GT(CountIn(layers, 43, 49, 277, 262, blue), 20);
+
     core::IniFile settings(run.Dir().Path("Zephlon.ini").c_str());
     EXPECT_EQ(std::string(settings.GetString("GPSColors", "RwyLine", "")), "255,0,255");
+}
+
+TEST(GpsRun, TheNavigationPageFollowsTheLoadedPlan) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    StarterRun run("zephlon-gpsplan");
+    const testsupport::CommandResult r =
+        PlayScript(run, "gps-plan.simrun", "CdiLine=255,0,255\r\nBrgText=255,255,0\r\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::string shot = run.Dir().Read("nav.bmp");
+    ASSERT_GT(shot.size(), 640u * 480u);
+    const auto magenta = [](Rgb p) { return p.r > 200 && p.g < 80 && p.b > 200; };
+    const auto yellow = [](Rgb p) { return p.r > 200 && p.g > 200 && p.b < 80; };
+    // The course line from San Carlos (the middle of the map) towards San Jose, east-south-east
+    // on the north-up page: in the right half of the map, none in the left.
+    EXPECT_GT(CountIn(shot, 165, 49, 277, 200, magenta), 60);
+    EXPECT_EQ(CountIn(shot, 43, 49, 150, 200, magenta), 0);
+    // The box: five lines of text, then the deviation scale's ticks.
+    EXPECT_GT(CountIn(shot, 43, 205, 277, 250, yellow), 300);
+    EXPECT_GT(CountIn(shot, 43, 250, 277, 265, magenta), 20);
 }
 
 }  // namespace

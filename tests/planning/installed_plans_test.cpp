@@ -10,6 +10,7 @@
 #include "core/ini_file.h"
 #include "nav/independent_projection.h"
 #include "planning/planning_services.h"
+#include "plain_ini.h"
 #include "support/starter_run.h"
 
 namespace {
@@ -17,19 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // section -> key -> value, keys as written.
-std::map<std::string, std::map<std::string, std::string>> ReadIni(const fs::path& path) {
-    std::map<std::string, std::map<std::string, std::string>> out;
-    std::ifstream in(path);
-    std::string line, section;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.size() > 2 && line.front() == '[' && line.back() == ']')
-            section = line.substr(1, line.size() - 2);
-        else if (const auto eq = line.find('='); eq != std::string::npos)
-            out[section][line.substr(0, eq)] = line.substr(eq + 1);
-    }
-    return out;
-}
+using plantest::ReadIni;
 
 TEST(InstalledPlans, StationsLieWhereThePublicDataPutsThem) {
     const fs::path folder = testsupport::StarterRun::Install() / "FlightPlans";
