@@ -12,6 +12,7 @@
 #include "gfx/draw_table.h"
 #include "gfx/mem_surface.h"
 #include "gfx/surface.h"
+#include "ts/class_item.h"
 #include "ts/material.h"
 #include "ts/mesh.h"
 #include "ts/shape.h"
@@ -34,6 +35,8 @@ int theTerrainLoaded = 1;
 class Objects : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The meshes draw through the shape classes' face routines.
+        ts::InstallShapeClasses();
         world::SceneryServices s = world::DefaultSceneryServices();
         s.groundHeight = [](double, double) { return 7.0; };
         s.isTerrainLoadedAt = [](const double*) { return theTerrainLoaded; };
