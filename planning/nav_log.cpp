@@ -76,6 +76,44 @@ double LegMiles(const FlightPlanNode& a, const FlightPlanNode& b) {
 
 constexpr std::int16_t kStartingFuel[5] = {40, 74, 194, 3212, 3212};
 
+// The log keeps whole degrees only. An arctangent by a polynomial good to about 2e-8 rad decides
+// the whole degree whenever a margin far wider than that error stays inside it; otherwise (rarely)
+// the library's arctangent does, so the log is the same as from the library alone.
+constexpr double kRoughMargin = 1e-6;  // radians
+
+double RoughAtan(double t) {  // |t| <= 1
+    // The polynomial in t^2 in pairs, so its terms are worked out side by side.
+    const double u = t * t, u2 = u * u, u4 = u2 * u2;
+    const double low = (1.0 - 0.3333314528 * u) + u2 * (0.1999355085 - 0.1420889944 * u);
+    const double high = (0.1065626393 - 0.0752896400 * u) + u2 * (0.0429096138 - 0.0161657367 * u);
+    return t * (low + u4 * (high + u4 * 0.0028662257));
+}
+
+// The arctangent of y / x for any x other than 0.
+double RoughAtanOf(double y, double x) {
+    const double q = y / x;
+    if (std::fabs(q) <= 1.0) return RoughAtan(q);
+    return std::copysign(std::numbers::pi / 2, q) - RoughAtan(1.0 / q);
+}
+
+int CourseOfAngle(double radians) {
+    const int whole = static_cast<int>(std::floor(radians / kRadiansPerDegree + 0.5));
+    return whole > 90 ? 450 - whole : 90 - whole;
+}
+
+// The log's magnetic heading from a true heading and the grid's offset.
+int MagneticHeading(double trueHeading, double offset) {
+    int heading = static_cast<int>(trueHeading - offset) % 360 + 1;
+    if (heading < 1) heading += 360;
+    return heading;
+}
+
+double HeadingOfAngle(double radians, double x, double y) {
+    const double h = radians / kRadiansPerDegree;
+    if (x < 0.0) return h + 180.0;
+    return y < 0.0 ? h + 360.0 : h;
+}
+
 }  // namespace
 
 double InterpolateLinear(double x0, double x1, double y0, double y1, double x) {
@@ -123,11 +161,20 @@ void LookupCruisePerformance(int type, std::int32_t altitudeFeet, int powerPerce
 int LegCourse(const FlightPlanNode& from, const FlightPlanNode& to) {
     // Four-quadrant and rounded to the nearest degree on both sides of east, so a leg due south
     // reads 180.
-    const double a = std::atan2(static_cast<double>(to.y) - from.y,
-                                static_cast<double>(to.x) - from.x) /
-                     kRadiansPerDegree;
-    const int whole = static_cast<int>(std::floor(a + 0.5));
-    return whole > 90 ? 450 - whole : 90 - whole;
+    const double dy = static_cast<double>(to.y) - from.y;
+    const double dx = static_cast<double>(to.x) - from.x;
+    if (dx != 0.0 && dy != 0.0) {
+        double a = 0.0;
+        if (std::fabs(dy) <= std::fabs(dx)) {
+            a = RoughAtan(dy / dx);
+            if (dx < 0.0) a += dy > 0.0 ? std::numbers::pi : -std::numbers::pi;
+        } else {
+            a = (dy > 0.0 ? std::numbers::pi / 2 : -std::numbers::pi / 2) - RoughAtan(dx / dy);
+        }
+        const int low = CourseOfAngle(a - kRoughMargin);
+        if (low == CourseOfAngle(a + kRoughMargin)) return low;
+    }
+    return CourseOfAngle(std::atan2(dy, dx));
 }
 
 int WindCorrectedGroundSpeed(int course, int windDirection, int windSpeed, int trueAirspeed) {
@@ -142,9 +189,19 @@ double WindCorrectedHeading(int course, int windDirection, int windSpeed, int gr
     const double y = groundSpeed * SinDegrees(course) + windSpeed * SinDegrees(windDirection);
     const double x = groundSpeed * CosDegrees(course) + windSpeed * CosDegrees(windDirection);
     if (x == 0.0) return y < 0.0 ? 270.0 : 90.0;
-    const double h = std::atan(y / x) / kRadiansPerDegree;
-    if (x < 0.0) return h + 180.0;
-    return y < 0.0 ? h + 360.0 : h;
+    return HeadingOfAngle(std::atan(y / x), x, y);
+}
+
+int WindCorrectedMagneticHeading(int course, int windDirection, int windSpeed, int groundSpeed,
+                                 double offset) {
+    const double y = groundSpeed * SinDegrees(course) + windSpeed * SinDegrees(windDirection);
+    const double x = groundSpeed * CosDegrees(course) + windSpeed * CosDegrees(windDirection);
+    if (x != 0.0) {
+        const double a = RoughAtanOf(y, x);
+        const int low = MagneticHeading(HeadingOfAngle(a - kRoughMargin, x, y), offset);
+        if (low == MagneticHeading(HeadingOfAngle(a + kRoughMargin, x, y), offset)) return low;
+    }
+    return MagneticHeading(WindCorrectedHeading(course, windDirection, windSpeed, groundSpeed), offset);
 }
 
 void PickCruiseWindBand(const RouteWeatherStation& s, std::int32_t altitudeFeet,
@@ -208,16 +265,13 @@ void FlightPlan::BuildNavLog() const {
         if (windDirection == 0) windDirection = 360;
         const int gs = WindCorrectedGroundSpeed(course, windDirection, windSpeed, log.trueAirspeed);
         row.groundSpeed = static_cast<std::int16_t>(gs);
-        const double trueHeading = WindCorrectedHeading(course, windDirection, windSpeed, gs);
         row.windComponent = static_cast<std::int16_t>(
             -static_cast<int>(windSpeed * CosDegrees(course - windDirection) + 0.5));
         const nav::GridValues grid = nav::theMapView.LookupGridValues(from.x, from.y);
-        int heading = static_cast<int>(trueHeading - (grid.variation * kDegreesPerBinaryUnit +
-                                                      grid.north * kDegreesPerBinaryUnit + 0.5)) %
-                          360 +
-                      1;
-        if (heading < 1) heading += 360;
-        row.magneticHeading = static_cast<std::int16_t>(heading);
+        const double offset =
+            grid.variation * kDegreesPerBinaryUnit + grid.north * kDegreesPerBinaryUnit + 0.5;
+        row.magneticHeading = static_cast<std::int16_t>(
+            WindCorrectedMagneticHeading(course, windDirection, windSpeed, gs, offset));
         const double d = legMiles[static_cast<std::size_t>(i)];
         remaining = std::max(remaining - d, 0.0);
         row.distance = static_cast<std::int32_t>(d + 0.5);

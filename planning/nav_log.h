@@ -64,6 +64,10 @@ void LookupCruisePerformance(int type, std::int32_t altitudeFeet, int powerPerce
                                            int trueAirspeed);
 [[nodiscard]] double WindCorrectedHeading(int course, int windDirection, int windSpeed,
                                           int groundSpeed);
+// The log's magnetic heading 1..360: the wind-corrected heading less `offset` (the grid's
+// variation and north in degrees, plus 0.5), cut to a whole degree.
+[[nodiscard]] int WindCorrectedMagneticHeading(int course, int windDirection, int windSpeed,
+                                               int groundSpeed, double offset);
 // The wind band (direction as a binary angle, speed in knots) of a station at an altitude.
 void PickCruiseWindBand(const RouteWeatherStation& station, std::int32_t altitudeFeet,
                         std::int32_t* direction, std::int32_t* speed);

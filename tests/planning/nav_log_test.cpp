@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "planning/nav_log.h"
 #include "planning/planning_services.h"
@@ -59,6 +60,34 @@ TEST(LegCourse, FourQuadrantsWithDueNorthAndDueSouth) {
         const int course = planning::LegCourse(a, b);
         EXPECT_EQ(course % 360, c.course) << c.dx << "," << c.dy;
     }
+}
+
+// The log's whole degrees come out as the library's arctangents give them, also where a leg or
+// a heading lies a hair either side of a half or whole degree.
+TEST(LegCourse, WholeDegreesAgreeWithTheLibrarysArctangents) {
+    constexpr double kDegree = std::numbers::pi / 180.0;
+    planning::FlightPlanNode a, b;
+    int courses = 0, headings = 0;
+    for (int scale : {1, 977, 200003})
+        for (int dy = -120; dy <= 120; ++dy)
+            for (int dx = -120; dx <= 120; ++dx) {
+                b.x = dx * scale;
+                b.y = dy * scale;
+                const int whole = static_cast<int>(std::floor(std::atan2(b.y, b.x) / kDegree + 0.5));
+                courses += planning::LegCourse(a, b) != (whole > 90 ? 450 - whole : 90 - whole);
+            }
+    for (int course = 0; course <= 360; ++course)
+        for (int wind = 10; wind <= 360; wind += 10)
+            for (int speed : {0, 7, 20, 45, 90})
+                for (double offset : {0.5, 0.5 + 1.0 / 3.0, -13.73, 17.25}) {
+                    const int gs = planning::WindCorrectedGroundSpeed(course, wind, speed, 120);
+                    int want = static_cast<int>(planning::WindCorrectedHeading(course, wind, speed, gs) -
+                                                offset) % 360 + 1;
+                    if (want < 1) want += 360;
+                    headings += planning::WindCorrectedMagneticHeading(course, wind, speed, gs, offset) != want;
+                }
+    EXPECT_EQ(courses, 0);
+    EXPECT_EQ(headings, 0);
 }
 
 FlightPlan EastboundPlan() {
