@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cockpit/aircraft_kind.h"
 #include "cockpit/gps_display.h"
 #include "flight/flight_model_state.h"
 #include "gfx/font.h"
@@ -560,6 +561,11 @@ void GpsDisplay::Update(gfx::GFXSurface* target, const std::array<GpsRgb, 256>* 
                         std::uint32_t nowMs) {
     if (!shown) return;
     if (LoadColors(0, palette) != 0) redrawNow = true;
+    // Another aircraft: its bezel.
+    if (const int type = AircraftType(); type >= 0 && type <= 5 && type != loadedType) {
+        Load(type);
+        LoadColors(1, palette);
+    }
     UpdateFlightPlanProgress();
     if (redrawNow || static_cast<std::int32_t>(nowMs - nextRedraw) >= 0 ||
         page.size() != static_cast<std::size_t>(width) * height) {
