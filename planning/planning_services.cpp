@@ -1,26 +1,16 @@
 #include "planning/planning_services.h"
 
-#include <cctype>
-#include <optional>
-
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
 #include "planning/reliability_dialogs.h"
 #include "sim/sim_world.h"
 #include "ui/dialog_services.h"
-#include "ui/general_dialogs.h"
 #include "win/program_entry.h"
 
 namespace planning {
 
 namespace {
 std::function<int()> theExitAnswerer;
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 }  // namespace
 
 void FlightPlan::MarkDeparture() {
@@ -51,19 +41,6 @@ int RunExitDialog(win::HWND parent) {
 
 void SetExitDialogAnswerer(std::function<int()> answerer) {
     theExitAnswerer = std::move(answerer);
-}
-
-int RunAircraftSelectionDialog(win::HWND parent, int currentType, std::string*) {
-    // Until the dialog exists its choice is an answer: a type number or (part of) a name.
-    const std::optional<std::string> choice = ui::RunTemplateDialogForChoice(parent, "FlightModel");
-    if (!choice) return currentType;
-    const std::string wanted = Lower(*choice);
-    if (wanted.size() == 1 && wanted[0] >= '0' && wanted[0] <= '5') return wanted[0] - '0';
-    for (int type = 0; type <= 4; ++type)
-        if (!wanted.empty() && Lower(flight::theAircraftTable[type].fullName).find(wanted) !=
-                                   std::string::npos)
-            return type;
-    return currentType;
 }
 
 }  // namespace planning

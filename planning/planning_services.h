@@ -123,10 +123,6 @@ int RunExitDialog(win::HWND parent);
 // Replaces the Exit dialog's answerer (tests, headless runs); an empty function restores it.
 void SetExitDialogAnswerer(std::function<int()> answerer);
 
-// The aircraft selection ("FlightModel"): the chosen aircraft type 0..5, the current one when
-// the user cancels. `startFlight` is the dialog's copy of the start flight's name.
-int RunAircraftSelectionDialog(win::HWND parent, int currentType, std::string* startFlight);
-
 // The open and save commands of plan files ("FlightPlans\\*.Pln"): 1 loaded or saved, 0 not.
 int PromptLoadFlightPlan(win::HWND window, int flags);
 int PromptSaveFlightPlan(win::HWND window);

@@ -16,9 +16,12 @@
 #include "nav/position_dialog.h"
 #include "nav/sms_database.h"
 #include "nav/speakers.h"
+#include "planning/aircraft_selection.h"
+#include "planning/checklist.h"
 #include "planning/copilot_dialog.h"
 #include "planning/cross_country.h"
 #include "planning/flight_log_dialog.h"
+#include "planning/loading.h"
 #include "planning/logbook_dialog.h"
 #include "planning/pilot_dialogs.h"
 #include "planning/pilot_status_dialog.h"
@@ -56,12 +59,6 @@ namespace {
 constexpr unsigned kHelpContext = ui::kHelpCommandContext;
 constexpr unsigned kHelpKey = ui::kHelpCommandKey;
 
-struct DialogCommand {
-    unsigned id;
-    const char* templateName;
-};
-constexpr DialogCommand kDialogCommands[] = {
-    {124, "Loading"}, {565, "Checklists"}};
 
 constexpr unsigned long kHelpTopics[11] = {10460, 10463, 10676, 10691, 10678, 10694,
                                            10680, 10696, 10688, 10699, 10701};
@@ -103,16 +100,24 @@ void Restart(win::HWND window) {
     Arrow();
 }
 
+// The type of the aircraft flown (a loaded flight may have changed it since the last selection).
+int CurrentAircraftType() {
+    const flight::Aircraft* a = theSimWorld.GetAircraft();
+    return a != nullptr ? a->GetType() : static_cast<int>(theCurrentAircraftType);
+}
+
 // The aircraft selection: a new type changes the aircraft (when the flight plan may go) and
 // brings the full panel looking forward; the dialog's copy of the start flight's name is kept.
 void SelectAircraft(win::HWND window) {
     cockpit::theCockpitFullRedraw |= cockpit::kRedrawReloadFlags;
-    std::string name = theStartFlightName;
-    SetDialogMode(1);
-    const int type = planning::RunAircraftSelectionDialog(
-        window, static_cast<int>(theCurrentAircraftType), &name);
-    SetDialogMode(0);
-    if (type != static_cast<int>(theCurrentAircraftType) && ConfirmCloseFlightPlan(window) != 0) {
+    // The dialog opens on the aircraft flown, and a change is measured against it, so a flight
+    // loaded in another aircraft can be changed back.
+    const int flown = CurrentAircraftType();
+    planning::AircraftSelectionDialog dialog(flown, theStartFlightName);
+    const std::intptr_t result = dialog.DoModal(window);
+    // A dialog that could not open chose nothing.
+    const int type = result >= 0 && result <= 5 ? static_cast<int>(result) : flown;
+    if (type != flown && ConfirmCloseFlightPlan(window) != 0) {
         Wait();
         theCurrentAircraftType = static_cast<std::uint32_t>(type);
         theSimWorld.SetMag(1);
@@ -121,8 +126,10 @@ void SelectAircraft(win::HWND window) {
         theSimWorld.SetViewMode(0);
         theSimWorld.SetLookDirection(0);
         Arrow();
+    } else if (type == flown) {
+        theCurrentAircraftType = static_cast<std::uint32_t>(flown);
     }
-    theStartFlightName = name;
+    theStartFlightName = dialog.startFlight;
 }
 
 // The positioning dialog, then its result applied: a runway threshold reloads the parked
@@ -184,6 +191,16 @@ bool RunOptionDialog(win::HWND window, unsigned id) {
         }
         case CMD_AIR_TRAFFIC: {
             nav::AirTrafficDialog d;
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_LOADING: {
+            planning::FuelAndCabinLoadingDialog d(CurrentAircraftType());
+            d.DoModal(window);
+            return true;
+        }
+        case CMD_CHECKLISTS: {
+            planning::ChecklistDialog d(CurrentAircraftType());
             d.DoModal(window);
             return true;
         }
@@ -283,11 +300,6 @@ int ConfirmSaveFlightPlan(win::HWND window) {
 
 void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigned) {
     if (RunOptionDialog(window, id)) return;
-    for (const DialogCommand& d : kDialogCommands)
-        if (d.id == id) {
-            RunDialogOver(window, d.templateName);
-            return;
-        }
     if (id >= CMD_HELP_FIRST && id <= CMD_HELP_LAST) {
         ui::OpenPopupHelpTopic(kHelpContext, kHelpTopics[id - CMD_HELP_FIRST]);
         return;

@@ -8,7 +8,8 @@
 //                          edit takes a value no row holds as typed text), moves a
 //                          trackbar by keys, presses an up-down +N or -N times
 //   click ID [right|double]  a mouse click in the middle of the control
-//   read ID                the control's class, text, state and rows, into the trace
+//   read ID                the control's class, text, state and rows (a list box's first row
+//                          shown too), into the trace
 //   expect ID VALUE        stops the run unless the control shows VALUE
 #include <algorithm>
 #include <cctype>
@@ -290,6 +291,8 @@ bool Driver::RunDialogCommand(const Command& c) {
             int sel = -1;
             rows = Rows(h, &sel);
             line += " selected=" + std::to_string(sel) + " rows=" + std::to_string(rows.size());
+            if (GetClassName(h) == WC_LISTBOX)
+                line += " top=" + std::to_string(SendMessage(h, LB_GETTOPINDEX, 0, 0));
         }
         TraceLine(line);
         for (std::size_t i = 0; i < rows.size(); ++i)

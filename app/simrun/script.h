@@ -85,7 +85,7 @@ public:
     // A modal dialog has started: answer it from the script or stop the run.
     void OnModal(win::HWND dialog);
     // A dialog that is still a least body asks for its choice: the answer given for its
-    // template ("answer FlightModel Baron"), taken once; none leaves it cancelled.
+    // template ("answer WindAloft OK"), taken once; none leaves it cancelled.
     std::optional<std::string> AnswerTemplateDialog(std::string_view templateName);
     [[nodiscard]] bool Failed() const { return failed_; }
     [[nodiscard]] const std::string& Failure() const { return failure_; }

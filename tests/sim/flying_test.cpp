@@ -130,15 +130,15 @@ TEST(Flying, ReverseThrustAgainstTheParkingBrakeStaysPut) {
     EXPECT_LT(std::hypot(dx, dz) / 256.0, 1.0) << "metres moved";
 }
 
-// The aircraft selection with its choice answered: the flight goes on in the chosen aircraft
-// (its saved flight says so), and choosing it again changes nothing.
+// The aircraft selection: the flight goes on in the chosen aircraft (its saved flight says so),
+// and choosing it again, or choosing another and cancelling, changes nothing.
 TEST(Flying, TheAircraftSelectionChangesTheAircraft) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     StarterRun run("zephlon-select");
-    const auto r = run.Play("wait 500\nanswer FlightModel \"58 Baron\"\nmenu 130\nwait 500\nsave " +
+    const auto r = run.Play("wait 500\nmenu 130\ndialog FlightModel\nclick 1742\nclick 1\nwait 500\nsave " +
                             run.Dir().Path("baron.flt") +
-                            "\nanswer FlightModel 2\nmenu 130\nwait 200\nanswer FlightModel "
-                            "Cancel\nmenu 130\nwait 200\nsave " +
+                            "\nmenu 130\ndialog FlightModel\nclick 1742\nclick 1\nwait 200\nmenu 130\n"
+                            "dialog FlightModel\nclick 1745\nclick 2\nwait 200\nsave " +
                             run.Dir().Path("still.flt") + "\nquit\n");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(Value(run, "baron.flt", "type"), 2);

@@ -29,6 +29,7 @@
 #include "gfx/palette.h"
 #include "nav/lat_lon.h"
 #include "nav/map_outline.h"
+#include "planning/aircraft_selection.h"
 #include "planning/lesson_script.h"
 #include "platform/file_system.h"
 #include "support/audio.h"
@@ -181,7 +182,7 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
         {"Data\\Data.Vol", "Data\\Nav", 6},
         {"Art\\USA.Vol", "Art\\Terrain\\USA\\DML", 1},
         {"Lessons\\Lessons.Vol", "Lessons", 16},
-        {"Data\\Perform.Vol", "Data\\Perform", 0},
+        {"Data\\Perform.Vol", "Data\\Perform", 5},
     };
     for (const auto& v : volumes) {
         core::ResourceVolume volume(v.volume, v.folder, 0);
@@ -290,6 +291,18 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                     EXPECT_GT(std::strlen(line), 10u) << n;
                 }
                 volume.CloseFile();
+            } else if (std::string(v.volume) == "Data\\Perform.Vol" && n.size() == 6 && n[0] == 'P' && n.substr(2) == ".Txt") {
+                // The aircraft selection's texts fit its buffer and list the figures line by line.
+                EXPECT_LE(e.size, static_cast<std::uint32_t>(planning::PerformanceText::kSize)) << n;
+                ASSERT_EQ(volume.OpenFile(n), 1);
+                auto text = std::make_unique<planning::PerformanceText>();
+                std::string bytes(e.size, '\0');
+                ASSERT_EQ(volume.ReadRecords(bytes.data(), 1, static_cast<int>(e.size)), static_cast<int>(e.size)) << n;
+                volume.CloseFile();
+                text->Assign(bytes);
+                int lines = 0;
+                while (text->NextLine() != nullptr) ++lines;
+                EXPECT_GE(lines, 15) << n;
             } else {
                 ADD_FAILURE() << "unexpected member " << n << " in " << v.volume;
             }

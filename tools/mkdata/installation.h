@@ -106,6 +106,8 @@ int MakeGroundSchoolInto(const std::string& dataDir,
                          std::string* error);
 int MakePlans(Installation& installation, std::string* error);
 int MakeGpsArt(Installation& installation, std::string* error);
+// The aircraft selection's performance texts "P<type>.Txt" in "Data\Perform.Vol".
+int MakePerformanceTexts(Installation& installation, std::string* error);
 // Not a module of the installation: the skin's inputs of the resource pack (`mkdata --skin DIR`,
 // run before the resource compiler, which reads them with -I DIR).
 int MakeSkinResources(const std::string& outDir, std::string* error);
@@ -113,6 +115,9 @@ int MakeSkinResources(const std::string& outDir, std::string* error);
 int MakeMapArt(const std::string& outDir, std::string* error);
 // The pilot status list's four marks ("greencheck.bmp" ...) beside the skin.
 int MakeStatusMarks(const std::string& outDir, std::string* error);
+// And the aircraft dialogs' pictures, name cards and checklist titles
+// (aircraft_dialog_art.cpp, named by "aircraft_art.rc").
+int MakeAircraftDialogArt(const std::string& outDir, std::string* error);
 
 // In the order they run. Later modules may add members to the volumes the first declares;
 // modules that read data/ come first, so bad data is reported before the long work starts.
@@ -140,6 +145,7 @@ inline constexpr Module kModules[] = {
     {"pilots", MakePilots},
     {"lessons", MakeLessons},
     {"gps art", MakeGpsArt},
+    {"performance", MakePerformanceTexts},
 };
 
 // Small helpers shared by the modules.

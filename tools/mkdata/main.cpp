@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--skin") {
         std::string error;
         if (!mkdata::MakeSkinResources(argv[2], &error) || !mkdata::MakeMapArt(argv[2], &error) ||
-            !mkdata::MakeStatusMarks(argv[2], &error)) {
+            !mkdata::MakeStatusMarks(argv[2], &error) ||
+            !mkdata::MakeAircraftDialogArt(argv[2], &error)) {
             std::fprintf(stderr, "mkdata: skin: %s\n", error.c_str());
             return 1;
         }

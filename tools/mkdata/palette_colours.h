@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+namespace gfx {
+class GFXPalette;
+}
+
 namespace mkdata {
 
 struct Rgb {
@@ -33,6 +37,9 @@ inline constexpr int kLastFreeEntry = 245;
 // (10..73) and the world's ramps (74..245) round the entries of fixed meaning (outlines 77, 81,
 // 86 and 156, ground 88, stars 230, sky 244 and 245).
 [[nodiscard]] std::vector<Rgb> WorldColours(int level);
+// The world palette of a light level with its shade rows and translucency table, as the
+// palette volume stores it.
+void FillWorldPalette(gfx::GFXPalette& palette, int level);
 // The 64 panel colours of a panel paint at a coarse time of day (0 day .. 11 night).
 [[nodiscard]] std::vector<Rgb> PanelColours(Rgb paint, int timeIndex);
 // The world's ramp entry (74..245) nearest to a colour, by luminance-weighted distance.

@@ -108,12 +108,12 @@ void BuildTranslucentTable(gfx::GFXPalette& p) {
 
 Bytes WorldPaletteFile(int level, bool withTables) {
     gfx::GFXPalette p;
-    const std::vector<Rgb> colours = WorldColours(level);
-    for (int i = 0; i < 256; ++i)
-        p.entries[i] = gfx::GFXPaletteEntry{colours[i].r, colours[i].g, colours[i].b, 0};
     if (withTables) {
-        BuildShadeTable(p, level);
-        BuildTranslucentTable(p);
+        FillWorldPalette(p, level);
+    } else {
+        const std::vector<Rgb> colours = WorldColours(level);
+        for (int i = 0; i < 256; ++i)
+            p.entries[i] = gfx::GFXPaletteEntry{colours[i].r, colours[i].g, colours[i].b, 0};
     }
     return CollectBytes([&](core::StreamIO& s) { return p.Write(s) != 0; });
 }
@@ -142,6 +142,14 @@ constexpr AircraftPalettes kAircraft[] = {
 constexpr const char* kViews[] = {"f", "fl", "l", "bl", "b", "br", "r", "fr"};
 
 }  // namespace
+
+void FillWorldPalette(gfx::GFXPalette& p, int level) {
+    const std::vector<Rgb> colours = WorldColours(level);
+    for (int i = 0; i < 256; ++i)
+        p.entries[i] = gfx::GFXPaletteEntry{colours[i].r, colours[i].g, colours[i].b, 0};
+    BuildShadeTable(p, level);
+    BuildTranslucentTable(p);
+}
 
 int MakePalettes(Installation& installation, std::string* error) {
     // The four variants of a light level (exterior or cockpit view, either graphics setting)

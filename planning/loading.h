@@ -1,0 +1,72 @@
+// Fuel and cabin loading: the aircraft's weights from the flight model, the tanks and the cabin
+// load as the loading dialog edits them, and the dialog itself. Fuel has priority: when the
+// total passes the maximum take-off weight the cabin load gives way, down to nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "ui/dialog.h"
+
+namespace planning {
+
+// Unit conversions of the loading figures, each truncated to a whole number. Going to kilograms
+// a started kilogram counts whole (1 lb gives 1 kg).
+[[nodiscard]] int KilogramsToPounds(double kilograms);
+[[nodiscard]] int KilogramsToGallons(double kilograms);
+[[nodiscard]] int PoundsToKilograms(double pounds);
+[[nodiscard]] int GallonsToKilograms(double gallons);
+
+struct LoadingModel {
+    std::int32_t maxTakeoffWeight = 0;  // kg
+    std::int32_t emptyWeight = 0;       // kg
+    std::int32_t maxFuelPerTank = 0;    // kg
+    int fuelInPounds = 0;               // the tanks are edited in pounds, not gallons
+    std::int32_t leftTank = 0;          // kg x 256
+    std::int32_t rightTank = 0;         // kg x 256
+    std::int32_t cabinLoad = 0;         // kg
+
+    // From the flight model's state, for an aircraft type.
+    void FillFromFlightModel(int aircraftType);
+    // Into the flight model's tanks, payload and the engines' fuel counters.
+    void WriteToFlightModel() const;
+
+    [[nodiscard]] std::int32_t TotalWeight() const;
+    // A tank (0 left, 1 right) set to kilograms, held to 0..the tank's maximum.
+    void SetTank(int tank, std::int64_t kilograms);
+    void FillTanks();
+    void SetCabinLoad(std::int64_t kilograms);
+    // After any change: a total above the maximum take-off weight takes the excess from the
+    // cabin load, which never goes below 0.
+    void LimitCabinLoad();
+
+    // The dialog's texts.
+    [[nodiscard]] std::string MaxTakeoffText() const;
+    [[nodiscard]] std::string MaxFuelText() const;
+    [[nodiscard]] std::string TotalText() const;
+    // A tank's figure in the unit it is edited in, and its companion "(nnn lbs)" or "(nnn Gals)".
+    [[nodiscard]] int TankFigure(int tank) const;
+    [[nodiscard]] std::string TankCompanionText(int tank) const;
+};
+extern LoadingModel theLoadingModel;
+
+class FuelAndCabinLoadingDialog : public ui::Dialog {
+public:
+    explicit FuelAndCabinLoadingDialog(int aircraftType) : ui::Dialog("Loading", 0), type(aircraftType) {
+        SetHelpContext(20016);
+        helpButtonId = ui::kHelpButtonId;
+    }
+    int OnInitDialog(win::HWND dialog) override;
+    int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
+
+    int type = 0;
+
+private:
+    void ShowCabin();
+    void ShowTank(int tank);
+    void ShowTotal();
+    void ReadCabin();
+    void ReadTank(int tank);
+};
+
+}  // namespace planning
