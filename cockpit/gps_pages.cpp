@@ -23,7 +23,6 @@ namespace {
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kUnitsPerFoot = 0.3048 * 256.0;
 constexpr double kUnitsPerMile = 1852.0 * 256.0;
-// Localisers are drawn within this distance of the map's centre.
 // Airports and their localisers are looked for at least this far round the map's centre (about
 // 4.35 NM), so that on a small map a field just beyond its edge still shows the runways and the
 // localiser wedges that reach into it.
