@@ -97,6 +97,9 @@ std::unique_ptr<GFXBitmap> GFXBitmap::Create(std::int32_t w, std::int32_t h, std
     b->stride = StrideFor(w, bpp);
     b->size = b->stride * h;
     if (!b->AllocPixels(static_cast<std::size_t>(b->size))) return nullptr;
+    // A new bitmap starts at colour 0, its rows' padding included, so what is written of it
+    // never carries stale memory.
+    std::memset(b->pixels, 0, static_cast<std::size_t>(b->size));
     b->detailCount = 1;
     b->SetDetailPointers();
     return b;

@@ -154,6 +154,17 @@ TEST(Bitmap, PbmpWithoutDetailChunkKeepsOneLevel) {
     EXPECT_EQ(std::memcmp(c->pixels, b->pixels, 24), 0);
 }
 
+// A new bitmap is colour 0 through its rows' padding, so two writes of the same drawing give
+// the same file bytes.
+TEST(Bitmap, ANewBitmapIsClearedPaddingIncluded) {
+    for (int w : {1, 3, 11, 13, 18}) {
+        auto b = GFXBitmap::Create(w, 5, 8);
+        ASSERT_TRUE(b);
+        const auto* p = static_cast<const std::uint8_t*>(b->Row(0));
+        EXPECT_TRUE(std::all_of(p, p + b->size, [](std::uint8_t v) { return v == 0; })) << w;
+    }
+}
+
 TEST(Bitmap, BmpRoundTripAndTopDownFiles) {
     auto b = MakePattern(13, 7, 1);
     b->palette = std::make_unique<gfx::GFXPalette>();

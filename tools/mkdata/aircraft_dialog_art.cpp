@@ -23,6 +23,7 @@
 #include "tools/mkdata/aircraft_shapes.h"
 #include "tools/mkdata/installation.h"
 #include "tools/mkdata/palette_colours.h"
+#include "tools/mkdata/text_surface.h"
 #include "ts/class_item.h"
 #include "ts/light.h"
 #include "ts/light_set.h"
@@ -234,50 +235,27 @@ bool DrawAircraft(int type, gfx::GFXPalette& palette, Image* out, std::string* e
 // Text drawn through the program's own font engine onto an image.
 class Lettering {
 public:
-    explicit Lettering(Image& image) : image_(image) {
-        dc_ = win::CreateCompatibleDC({});
-        win::BITMAPINFO bi;
-        bi.bmiHeader.biWidth = image.w;
-        bi.bmiHeader.biHeight = -image.h;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        bitmap_ = win::CreateDIBSection(dc_, &bi, win::DIB_RGB_COLORS, &bits, nullptr, 0);
-        bits_ = static_cast<std::uint32_t*>(bits);
-        if (bitmap_) win::SelectObject(dc_, bitmap_);
-        win::SetBkMode(dc_, win::TRANSPARENT);
-        if (bits_) std::copy(image.px.begin(), image.px.end(), bits_);
+    explicit Lettering(Image& image) : image_(image), surface_(image.w, image.h) {
+        if (surface_.Bits()) std::copy(image.px.begin(), image.px.end(), surface_.Bits());
     }
     ~Lettering() {
-        if (bits_) std::copy(bits_, bits_ + image_.px.size(), image_.px.begin());
-        for (win::HFONT f : fonts_) win::DeleteObject(f);
-        if (bitmap_) win::DeleteObject(bitmap_);
-        if (dc_) win::DeleteDC(dc_);
+        if (surface_.Bits()) std::copy(surface_.Bits(), surface_.Bits() + image_.px.size(), image_.px.begin());
     }
     Lettering(const Lettering&) = delete;
     Lettering& operator=(const Lettering&) = delete;
     // Top-left at (x, y); centred on x when `centred`.
     void Text(int x, int y, const std::string& text, int size, bool bold, std::uint32_t colour, bool centred = false) {
-        const win::HFONT f = win::CreateFont(-size, 0, 0, 0, bold ? win::FW_BOLD : win::FW_NORMAL, 0, 0, 0, 0, 0, 0,
-                                             win::ANTIALIASED_QUALITY, 0, "Liberation Sans");
-        fonts_.push_back(f);
-        win::SelectObject(dc_, f);
-        win::SetTextColor(dc_, win::RGB(static_cast<std::uint8_t>(colour >> 16), static_cast<std::uint8_t>(colour >> 8),
-                                        static_cast<std::uint8_t>(colour)));
-        if (centred) {
-            win::SIZE s{};
-            win::GetTextExtentPoint32(dc_, text, &s);
-            x -= s.cx / 2;
-        }
-        win::TextOut(dc_, x, y, text);
+        if (centred) x -= surface_.Width(text, size, bold) / 2;
+        surface_.UseFont(size, bold);
+        win::SetTextColor(surface_.Dc(), win::RGB(static_cast<std::uint8_t>(colour >> 16),
+                                                  static_cast<std::uint8_t>(colour >> 8),
+                                                  static_cast<std::uint8_t>(colour)));
+        win::TextOut(surface_.Dc(), x, y, text);
     }
 
 private:
     Image& image_;
-    win::HDC dc_;
-    win::HBITMAP bitmap_;
-    std::uint32_t* bits_ = nullptr;
-    std::vector<win::HFONT> fonts_;
+    TextSurface surface_;
 };
 
 constexpr std::uint32_t kCard = 0xF4F1E6;   // the name cards' paper

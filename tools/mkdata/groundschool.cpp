@@ -28,6 +28,7 @@
 #include "tools/mkdata/installation.h"
 #include "tools/mkdata/panel_canvas.h"
 #include "tools/mkdata/panel_roles.h"
+#include "tools/mkdata/text_surface.h"
 #include "win/avi_file.h"
 #include "win/font.h"
 #include "win/gdi.h"
@@ -184,63 +185,26 @@ std::vector<Rgb> VideoPalette() {
 // Draws text with smooth edges on a ground of one colour: coverage picks a step of `ramp`.
 class TextPainter {
 public:
-    TextPainter() {
-        dc_ = win::CreateCompatibleDC({});
-        win::BITMAPINFO bi;
-        bi.bmiHeader.biWidth = kW;
-        bi.bmiHeader.biHeight = -64;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        bitmap_ = win::CreateDIBSection(dc_, &bi, win::DIB_RGB_COLORS, &bits, nullptr, 0);
-        bits_ = static_cast<std::uint32_t*>(bits);
-        if (bitmap_) win::SelectObject(dc_, bitmap_);
-        win::SetBkMode(dc_, win::TRANSPARENT);
-        win::SetTextColor(dc_, win::RGB(255, 255, 255));
-    }
-    ~TextPainter() {
-        for (auto& f : fonts_) win::DeleteObject(f.second);
-        if (bitmap_) win::DeleteObject(bitmap_);
-        if (dc_) win::DeleteDC(dc_);
-    }
-    int Width(std::string_view text, int size, bool bold) {
-        Use(size, bold);
-        win::SIZE s{};
-        win::GetTextExtentPoint32(dc_, text, &s);
-        return s.cx;
-    }
+    TextPainter() : surface_(kW, 64) { win::SetTextColor(surface_.Dc(), win::RGB(255, 255, 255)); }
+    int Width(std::string_view text, int size, bool bold) { return surface_.Width(text, size, bold); }
     // Top-left at (x, y).
     void Draw(Canvas& c, int x, int y, std::string_view text, int size, bool bold, std::uint8_t ramp) {
-        if (bits_ == nullptr) return;
-        Use(size, bold);
-        std::fill(bits_, bits_ + kW * 64, 0u);
-        win::TextOut(dc_, 0, 0, text);
+        std::uint32_t* bits = surface_.Bits();
+        if (bits == nullptr) return;
+        surface_.UseFont(size, bold);
+        std::fill(bits, bits + kW * 64, 0u);
+        win::TextOut(surface_.Dc(), 0, 0, text);
         const int w = std::min(kW, Width(text, size, bold) + 2);
         for (int row = 0; row < std::min(64, size * 2); ++row)
             for (int col = 0; col < w; ++col) {
-                const std::uint32_t v = (bits_[row * kW + col] >> 8) & 0xFF;
+                const std::uint32_t v = (bits[row * kW + col] >> 8) & 0xFF;
                 const int step = static_cast<int>((v * 8 + 127) / 255);
                 if (step > 0) c.Set(x + col, y + row, static_cast<std::uint8_t>(ramp + std::min(step, 8) - 1));
             }
     }
 
 private:
-    void Use(int size, bool bold) {
-        const int key = size * 2 + (bold ? 1 : 0);
-        for (auto& f : fonts_)
-            if (f.first == key) {
-                win::SelectObject(dc_, f.second);
-                return;
-            }
-        const win::HFONT f = win::CreateFont(-size, 0, 0, 0, bold ? win::FW_BOLD : win::FW_NORMAL, 0, 0, 0, 0, 0, 0,
-                                             win::ANTIALIASED_QUALITY, 0, "Liberation Sans");
-        fonts_.emplace_back(key, f);
-        win::SelectObject(dc_, f);
-    }
-    win::HDC dc_;
-    win::HBITMAP bitmap_;
-    std::uint32_t* bits_ = nullptr;
-    std::vector<std::pair<int, win::HFONT>> fonts_;
+    TextSurface surface_;
 };
 
 // Words to lines no wider than `width`.
