@@ -302,7 +302,8 @@ TEST_F(RecordScripts, CopilotHelpIsKeptAndTheStatusListsTheManoeuvres) {
     EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("read 1624 ListBox \"\" enabled=1 focus=1 selected=-1 rows=6"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("row 5: \"Power-off Stall Recovery\""), std::string::npos) << r.out;
-    // Each row shows its mark, an empty grey box (nothing flown yet), in one column at the left.
+    // Each row shows its mark, an empty grey box (nothing flown yet), in one column at the left,
+    // the whole of every box's frame (four lines of 14 pixels) inside the list's sunken edge.
     const std::string shot = dir.Read("status.bmp");
     const auto* b = reinterpret_cast<const unsigned char*>(shot.data());
     ASSERT_TRUE(shot.size() > 54 && b[28] == 24);
@@ -316,7 +317,7 @@ TEST_F(RecordScripts, CopilotHelpIsKeptAndTheStatusListsTheManoeuvres) {
             left = std::min(left, x);
             right = std::max(right, x);
         }
-    EXPECT_GE(marks, 6 * 25);
+    EXPECT_EQ(marks, 6 * 52);
     EXPECT_LT(right - left, 16);
     const std::map<std::string, std::string> expected = {
         {"CoPilot", "1"}, {"Takeoff", "0"}, {"Radios", "1"},  {"Navigation", "0"},
