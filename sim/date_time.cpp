@@ -165,6 +165,29 @@ void DateAndTime::SetManualZone(int hours) {
     manualZone = hours < -12 ? -12 : (hours > 14 ? 14 : hours);
 }
 
+ui::ClockReading DateAndTime::ReadClock(bool zulu) {
+    CalendarTime t;
+    if (zulu)
+        GetZuluTime(&t);
+    else
+        GetLocalTime(&t);
+    return ui::ClockReading{t.hour, t.min, t.sec, t.mon, t.mday, t.year};
+}
+
+void DateAndTime::SetClock(const ui::ClockReading& time, bool zulu) {
+    CalendarTime t;
+    t.hour = time.hour;
+    t.min = time.min;
+    t.sec = time.sec;
+    t.mon = time.mon;
+    t.mday = time.mday;
+    t.year = time.year;
+    if (zulu)
+        SetZuluTime(t);
+    else
+        SetLocalTime(t);
+}
+
 void DateAndTime::ApplyZoneMode() {
     if (zoneMode == 1) zone = manualZone;
     if (zoneMode == 2) zone = autoZone;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "ui/option_models.h"
+
 namespace core {
 class IniFile;
 }
@@ -32,7 +34,7 @@ struct CalendarTime {
 // The UTC calendar record of seconds since the epoch (floor division for times before it).
 [[nodiscard]] CalendarTime SecondsToCalendar(std::int64_t seconds);
 
-class DateAndTime {
+class DateAndTime final : public ui::DialogClock {
 public:
     using TimeSource = std::uint32_t (*)();
 
@@ -61,14 +63,17 @@ public:
     // Calendar time in seconds since the epoch (UTC).
     std::int64_t GetCalendarSeconds();
 
-    void SetZoneMode(int mode);
-    [[nodiscard]] int GetZoneMode() const { return zoneMode; }
-    void SetManualZone(int hours);
-    [[nodiscard]] int GetManualZone() const { return manualZone; }
-    [[nodiscard]] int GetAutoZone() const { return autoZone; }
+    void SetZoneMode(int mode) override;
+    [[nodiscard]] int GetZoneMode() const override { return zoneMode; }
+    void SetManualZone(int hours) override;
+    [[nodiscard]] int GetManualZone() const override { return manualZone; }
+    [[nodiscard]] int GetAutoZone() const override { return autoZone; }
     [[nodiscard]] int GetZone() const { return zone; }
     [[nodiscard]] int GetZoneSeconds() const { return zoneSeconds; }
-    void ApplyZoneMode();
+    void ApplyZoneMode() override;
+    // The date-and-time dialog's reading and setting of the clock (UTC or local).
+    [[nodiscard]] ui::ClockReading ReadClock(bool zulu) override;
+    void SetClock(const ui::ClockReading& time, bool zulu) override;
     void UpdateZoneSeconds() { zoneSeconds = zone * 3600; }
     void SetAutoZoneFromLongitude(std::int32_t posX);
 

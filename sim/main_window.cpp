@@ -28,6 +28,7 @@
 #include "sim/menu_commands.h"
 #include "sim/sim_world.h"
 #include "sim/startup.h"
+#include "sim/ui_host.h"
 #include "sim/view_controller.h"
 #include "ui/owner_draw_library.h"
 #include "ui/video_windows.h"
@@ -241,6 +242,7 @@ int MainWindow::Create() {
             win::PostMessage(theMainWindow.window, win::WM_COMMAND, nav::kAirspaceWrapCommand, 1);
     };
     theGeneralCommandServices.togglePageFlipping = [] { TogglePageFlipping(); };
+    InstallUiHost();
     // The program's look for every dialog: the library palette first, then the library.
     ui::wplSetPaletteMode(0);
     ui::WplOptions options;

@@ -7,10 +7,32 @@
 #include "sim/main_window_services.h"
 #include "sim/sim_world.h"
 #include "ui/file_dialogs.h"
+#include "ui/owner_draw_library.h"
 #include "win/gdi.h"
 #include "win/window.h"
 
 namespace sim {
+
+namespace {
+bool theStaticColoursCopied = false;
+}  // namespace
+
+void CopyStaticColours() {
+    gfx::GFXSurface* display = gfx::GetDisplaySurface();
+    const gfx::GFXPalette* palette = display != nullptr ? display->palette : nullptr;
+    if (palette == nullptr) return;
+    win::PALETTEENTRY entries[256];
+    for (int i = 0; i < 256; ++i) {
+        const gfx::GFXPaletteEntry& e = palette->entries[i];
+        entries[i] = win::PALETTEENTRY{e.red, e.green, e.blue, 0};
+    }
+    ui::wplSetReservedEntries(entries);
+    theStaticColoursCopied = true;
+}
+
+bool StaticColoursCopied() {
+    return theStaticColoursCopied;
+}
 
 void RefreshChildWindows(int flags) {
     if ((flags & 2) == 0) return;

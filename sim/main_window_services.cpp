@@ -13,6 +13,7 @@
 #include "ui/owner_draw_library.h"
 #include "win/input.h"
 #include "win/menu.h"
+#include "win/profile.h"
 #include "win/program_entry.h"
 #include "win/timing.h"
 
@@ -123,13 +124,17 @@ Placement CurrentPlacement() {
 }
 
 void SaveWindowPlacement() {
-    core::IniFile& ini = core::theIniFile;
-    ini.PutInt("Settings", "MainX", thePlacement.x);
-    ini.PutInt("Settings", "MainY", thePlacement.y);
-    ini.PutInt("Settings", "MainW", thePlacement.width);
-    ini.PutInt("Settings", "MainH", thePlacement.height);
-    ini.PutInt("Settings", "MainDD", (thePageFlipping ? 0 : 2) | (theFullScreenWanted ? 1 : 0));
-    ini.PutString("Settings", "MainDDCheck", nullptr);
+    {
+        win::ProfileWriteBatch once;
+        core::IniFile& ini = core::theIniFile;
+        ini.PutInt("Settings", "MainX", thePlacement.x);
+        ini.PutInt("Settings", "MainY", thePlacement.y);
+        ini.PutInt("Settings", "MainW", thePlacement.width);
+        ini.PutInt("Settings", "MainH", thePlacement.height);
+        ini.PutInt("Settings", "MainDD",
+                   (thePageFlipping ? 0 : 2) | (theFullScreenWanted ? 1 : 0));
+        ini.PutString("Settings", "MainDDCheck", nullptr);
+    }
     theFullScreenCheckArmed = false;
     PresentFrozenView();
     ShowTaskbar(true);
@@ -143,6 +148,7 @@ void SetDialogMode(int enter) {
         if (theDialogDepth++ == 0) {
             ShowCursorTimed();
             FreezeView(1);
+            if (!StaticColoursCopied()) CopyStaticColours();
             if (theMenuBarShown) UpdateCursorAndMenuBar(1);
         }
     } else {
@@ -261,6 +267,7 @@ void EnterFullScreen() {
         theSimWorld.RebuildDrawTarget();
         cockpit::SetPanelBufferCount(thePageFlipping ? 3 : 1);
         PresentFrozenView();
+        CopyStaticColours();
         ui::wplReloadResources();
         ShowCursorTimed();
         theSimWorld.ResumeTime();
@@ -288,6 +295,7 @@ void LeaveFullScreen() {
         gfx::SetDisplayMode(gfx::kDisplayWindow, 1);
         theSimWorld.RebuildDrawTarget();
         cockpit::SetPanelBufferCount(1);
+        CopyStaticColours();
         ui::wplReloadResources();
         theSimWorld.ResumeTime();
         win::TraceLine("window: windowed");
@@ -451,6 +459,7 @@ void OnMainSysCommand(win::HWND window, win::WParam command, win::LParam positio
 }
 
 void OnMainDisplayChange(win::HWND window) {
+    CopyStaticColours();
     ui::wplReloadResources();
     // A window on a screen no larger than the picture fills it again after the change.
     if (theFullScreen || theMinimised || !window || !CurrentScreenMetrics().Small()) return;

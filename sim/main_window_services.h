@@ -88,6 +88,10 @@ void OnMainDisplayChange(win::HWND window);
 // windows in it (flags: 1 fill black, 2 select and realise, 4 redraw, 8 update colours; the
 // ones other than 2 matter only on a 256-colour display, which this desktop is not).
 void RefreshChildWindows(int flags);
+// The dialogs' palette takes the reserved entries (0 to 9, 246 to 255) of the palette the view
+// shows now, so that dialogs drawn over the view share its fixed colours.
+void CopyStaticColours();
+[[nodiscard]] bool StaticColoursCopied();
 win::LResult OnMainQueryNewPalette(win::HWND window);
 void OnMainPaletteChanged(win::HWND window, win::HWND changer);
 

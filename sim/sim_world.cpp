@@ -33,6 +33,7 @@
 #include "sim/panel_host.h"
 #include "sim/saved_flight.h"
 #include "sim/slew.h"
+#include "sim/ui_host.h"
 #include "sim/view_controller.h"
 #include "ts/class_item.h"
 #include "ts/light_set.h"
@@ -269,6 +270,7 @@ void SimWorld::Init(win::HWND w) {
     InstallPanelHost();
     // While slew mode is on the flight step moves the aircraft by the slew rates instead.
     InstallSlewServices();
+    InstallUiHost();
     LoadSettings();
     Step("Settings");
     flight::ReadCrashLimits();

@@ -388,6 +388,10 @@ int ViewController::LoadViewSettings(core::IniFile& file) {
     return 1;
 }
 
+void ViewController::StoreCameraSettings() {
+    SaveViewSettings(core::theIniFile);
+}
+
 int ViewController::SaveViewSettings(core::IniFile& file) const {
     int ok = 1;
     ok &= file.PutInt(kSection, "cur", viewMode);

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "ts/perspective_camera.h"
+#include "ui/option_models.h"
 
 namespace core {
 class IniFile;
@@ -53,7 +54,7 @@ extern std::uint32_t theViewRedrawRequests;
 // The panel's first-frame flag, cleared when a panel view is applied.
 extern std::uint32_t thePanelFirstFrame;
 
-class ViewController {
+class ViewController final : public ui::DialogCameras {
 public:
     static constexpr int kPresets = 4;
 
@@ -72,14 +73,14 @@ public:
         return viewMode == kViewSkyCam || viewMode == kViewTowerCam;
     }
     void CycleCockpitView();
-    void EnterSkyCam(int preset);
+    void EnterSkyCam(int preset) override;
     void NextSkyCamPreset();
-    void EnterTowerCam();
+    void EnterTowerCam() override;
     void LeaveCamera();
     void SetSkyCamPreset(int index);
-    [[nodiscard]] int GetSkyCamPreset() const { return presetIndex; }
-    void SetPanCamera(int on) { panCamera = on != 0 ? 1 : 0; }
-    [[nodiscard]] int GetPanCamera() const { return static_cast<int>(panCamera); }
+    [[nodiscard]] int GetSkyCamPreset() const override { return presetIndex; }
+    void SetPanCamera(int on) override { panCamera = on != 0 ? 1 : 0; }
+    [[nodiscard]] int GetPanCamera() const override { return static_cast<int>(panCamera); }
 
     void ApplyView();
     void RebuildCamera();
@@ -98,6 +99,21 @@ public:
 
     [[nodiscard]] const SkyCamPreset& Preset(int i) const { return presets[i & 3]; }
     void SetPreset(int i, const SkyCamPreset& p) { presets[i & 3] = p; }
+
+    // The camera set-up dialog's view of the cameras.
+    [[nodiscard]] bool InTowerCam() const override { return viewMode == kViewTowerCam; }
+    [[nodiscard]] ui::CameraPlace ReadCamera(int index) const override {
+        const SkyCamPreset& p = Preset(index);
+        return ui::CameraPlace{p.heading, p.distance, p.altitude};
+    }
+    void PlaceCamera(int index, const ui::CameraPlace& place) override {
+        SkyCamPreset p;
+        p.heading = place.heading;
+        p.distance = place.distance;
+        p.altitude = place.altitude;
+        SetPreset(index, p);
+    }
+    void StoreCameraSettings() override;
     [[nodiscard]] const SkyCamPreset& Current() const { return current; }
     [[nodiscard]] const SkyCamPreset& Target() const { return target; }
     [[nodiscard]] float GetPitchOffset() const { return pitchOffset; }

@@ -3,8 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "sim/date_time.h"
-#include "sim/sim_world.h"
+#include "ui/ui_services.h"
 #include "ui/option_dialogs.h"
 #include "ui/option_dialogs_internal.h"
 #include "win/controls.h"
@@ -47,7 +46,7 @@ bool IsTimeField(int f) {
 
 }  // namespace
 
-DateAndTimeDialog::DateAndTimeDialog(sim::DateAndTime& t) : Dialog("TimeDate", 550), time(t) {}
+DateAndTimeDialog::DateAndTimeDialog(DialogClock& t) : Dialog("TimeDate", 550), time(t) {}
 
 int DateAndTimeDialog::Clamped(Field f, int v) const {
     switch (f) {
@@ -151,11 +150,7 @@ int DateAndTimeDialog::OnInitDialog(win::HWND dialog) {
                "Pacific Standard Time"},
               std::clamp(time.GetManualZone() - 4, 0, 3));
     win::EnableWindow(win::GetDlgItem(dialog, kZoneCombo), mode == 1);
-    sim::CalendarTime t;
-    if (mode == 0)
-        time.GetZuluTime(&t);
-    else
-        time.GetLocalTime(&t);
+    const ClockReading t = time.ReadClock(mode == 0);
     offsetInUse = ZoneOffset();
     fields = {t.hour, t.min, t.sec, t.mon + 1, t.mday, ClampTwoDigitYear(t.year % 100)};
     for (int f = 0; f < kFieldCount; ++f) {
@@ -229,20 +224,16 @@ void DateAndTimeDialog::Apply() {
     const int mode = std::clamp(ComboSelection(window, kModeCombo), 0, 2);
     time.SetZoneMode(mode);
     if (mode == 1) time.SetManualZone(std::clamp(ComboSelection(window, kZoneCombo), 0, 3) + 4);
-    sim::CalendarTime t;
+    ClockReading t;
     t.hour = fields[kHour];
     t.min = fields[kMinute];
     t.sec = fields[kSecond];
     t.mon = fields[kMonth] - 1;
     t.mday = fields[kDay];
     t.year = fields[kYear] < 70 ? fields[kYear] + 100 : fields[kYear];
-    if (mode != 0) {
-        time.ApplyZoneMode();
-        time.SetLocalTime(t);
-    } else {
-        time.SetZuluTime(t);
-    }
-    sim::theSimWorld.SyncSky();
+    if (mode != 0) time.ApplyZoneMode();
+    time.SetClock(t, mode == 0);
+    if (theUiServices.syncSky) theUiServices.syncSky();
 }
 
 int DateAndTimeDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {

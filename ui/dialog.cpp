@@ -3,30 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
-#include "sim/main_window.h"
 #include "ui/help_popup.h"
 #include "ui/owner_draw_library.h"
-#include "sim/main_window_services.h"
+#include "ui/ui_services.h"
 #include "win/program_entry.h"
 
 namespace ui {
 namespace {
 
-win::HINSTANCE HostLibrary() {
-    return sim::theMainWindow.resourceLibrary;
-}
-void HostDialogMode(int enter) {
-    sim::SetDialogMode(enter);
-}
-void HostAdd(win::HWND h) {
-    sim::theMainWindow.AddModelessDialog(h);
-}
-void HostRemove(win::HWND h) {
-    sim::theMainWindow.RemoveModelessDialog(h);
-}
-int HostDepth() {
-    return sim::DialogDepth();
-}
 void HostHelp(win::HWND item, std::uint32_t context) {
     theHelpPopup.Show(item, context);
 }
@@ -171,7 +155,8 @@ std::intptr_t CommonProc(win::HWND h, std::uint32_t m, win::WParam w, win::LPara
 
 }  // namespace
 
-DialogHost theDialogHost{HostLibrary, HostDialogMode, HostAdd, HostRemove, HostDepth, HostHelp};
+DialogHost theDialogHost{nullptr, nullptr, nullptr, nullptr, nullptr, HostHelp};
+UiServices theUiServices;
 
 Dialog::Dialog(const char* name, std::uint32_t palette)
     : templateName(name != nullptr ? name : ""), paletteResourceId(palette) {

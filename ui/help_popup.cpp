@@ -6,9 +6,6 @@
 #include <cstring>
 
 #include "core/resource_volume.h"
-#include "sim/main_window.h"
-#include "sim/main_window_services.h"
-#include "sim/sim_world.h"
 #include "ui/general_dialogs.h"
 #include "ui/owner_draw_library.h"
 #include "win/dialog.h"
@@ -34,25 +31,6 @@ std::uint32_t U32(const std::uint8_t* p) {
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-void HostPause(int pause) {
-    if (pause)
-        sim::theSimWorld.PauseTime(1);
-    else
-        sim::theSimWorld.ResumeTime();
-}
-void HostFreeze(int enter) {
-    sim::FreezeView(enter);
-}
-void HostSuppress() {
-    sim::theLeftUpSuppressed = 1;
-}
-int HostDialogDepth() {
-    return sim::DialogDepth();
-}
-void HostCursor(std::uint32_t id) {
-    sim::LoadAndSetCursor(id);
-}
-
 std::string Hex(std::uint32_t v) {
     char b[16];
     std::snprintf(b, sizeof b, "0x%08X", v);
@@ -61,8 +39,7 @@ std::string Hex(std::uint32_t v) {
 
 }  // namespace
 
-HelpPopupHost theHelpPopupHost{HostPause,       HostFreeze, HostSuppress,
-                               HostDialogDepth, HostCursor, false};
+HelpPopupHost theHelpPopupHost;
 HelpPopup theHelpPopup;
 
 std::uint32_t RemapHelpId(std::uint32_t helpId) {

@@ -52,8 +52,8 @@ struct HelpIndexRow {
 // "<source folder>Corvex\<file name>".
 void ResolveSourcePath(std::string& path, std::string_view fileName);
 
-// What the popup needs of the program around it; the defaults reach the simulator (its clock,
-// its frozen view, its main window's click handling and cursors). Tests install their own.
+// What the popup needs of the program around it (its clock, its frozen view, its main window's
+// click handling and cursors); the simulator fills these at start-up, tests install their own.
 struct HelpPopupHost {
     void (*pauseTime)(int pause) = nullptr;  // 1 pauses, 0 resumes (nested)
     void (*freezeView)(int enter) = nullptr;

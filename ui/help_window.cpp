@@ -4,8 +4,7 @@
 #include <cctype>
 #include <charconv>
 
-#include "sim/main_window.h"
-#include "sim/main_window_services.h"
+#include "ui/ui_services.h"
 #include "ui/general_dialogs.h"
 #include "ui/help_popup.h"
 #include "ui/owner_draw_library.h"
@@ -175,7 +174,7 @@ bool HelpWindow::Open() {
               sh = win::GetSystemMetrics(win::SM_CYSCREEN);
     window = win::CreateWindowEx(
         0, kClassName, kCaption, win::WS_POPUP | win::WS_CAPTION | win::WS_SYSMENU,
-        (sw - kWidth) / 2, (sh - kHeight) / 2, kWidth, kHeight, sim::theMainWindow.window, {}, {},
+        (sw - kWidth) / 2, (sh - kHeight) / 2, kWidth, kHeight, UiMainWindow(), {}, {},
         reinterpret_cast<win::LParam>(this));
     if (!window) return false;
     win::RECT c;
@@ -371,8 +370,8 @@ win::LResult HelpWindow::WindowProc(win::HWND h, std::uint32_t m, win::WParam w,
             for (const Row& r : self.rows)
                 over |= r.kind == Row::kLink && x >= r.rect.left && x < r.rect.right &&
                         y >= r.rect.top && y < r.rect.bottom;
-            if (over)
-                sim::LoadAndSetCursor(747);
+            if (over && theUiServices.setProgramCursor != nullptr)
+                theUiServices.setProgramCursor(747);
             else
                 SetCursor(LoadCursor({}, IDC_ARROW));
             return 0;
@@ -454,7 +453,9 @@ win::LResult HelpWindow::WindowProc(win::HWND h, std::uint32_t m, win::WParam w,
 
 void OpenPopupHelpTopic(unsigned command, unsigned long data) {
     // The help window cannot show over an exclusive full screen.
-    if (sim::IsFullScreen()) sim::LeaveFullScreen();
+    if (theUiServices.isFullScreen != nullptr && theUiServices.isFullScreen() &&
+        theUiServices.leaveFullScreen != nullptr)
+        theUiServices.leaveFullScreen();
     if (command == kHelpCommandContext)
         theHelpWindow.ShowTopic(static_cast<std::uint32_t>(data));
     else if (command == kHelpCommandKey)

@@ -9,7 +9,7 @@
 #include "flight/flight_model.h"
 #include "nav/atc_services.h"
 #include "nav/speakers.h"
-#include "sim/sim_world.h"
+#include "ui/ui_services.h"
 #include "ui/option_dialogs_internal.h"
 #include "win/controls.h"
 
@@ -194,10 +194,8 @@ int ControlSensitivityDialog::OnCommand(unsigned notifyCode, win::WParam wParam,
             stick->SetDeadZone(TrackPosition(window, kDeadZone));
             const int use = CheckState(window, kUseStick);
             if (use != (stick->IsInUse() ? 1 : 0)) {
-                if (use)
-                    sim::theSimWorld.UseJoystick();
-                else
-                    sim::theSimWorld.UseKeyboard();
+                void (*choose)() = use ? theUiServices.useJoystick : theUiServices.useKeyboard;
+                if (choose != nullptr) choose();
             }
         }))
         return 1;
@@ -321,7 +319,7 @@ int GraphicsDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND
 int BrightnessDialog::OnInitDialog(win::HWND dialog) {
     const int r = Dialog::OnInitDialog(dialog);
     BeginOptionDialog(*this, 20000);
-    const int gamma = sim::theSimWorld.GetGammaLevel();
+    const int gamma = theUiServices.gammaLevel ? theUiServices.gammaLevel() : 0;
     SetupTrackbar(win::GetDlgItem(dialog, kTrackbar), gamma, 0, 100, 10);
     ShowValue(gamma);
     return r;
@@ -345,7 +343,10 @@ int BrightnessDialog::OnHScroll(win::WParam, unsigned position, win::HWND) {
 
 int BrightnessDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
     if (EndButtons(*this, wParam,
-                   [this] { sim::theSimWorld.SetGammaLevel(TrackPosition(window, kTrackbar)); }))
+                   [this] {
+                       if (theUiServices.setGammaLevel)
+                           theUiServices.setGammaLevel(TrackPosition(window, kTrackbar));
+                   }))
         return 1;
     return Dialog::OnCommand(notifyCode, wParam, control);
 }

@@ -9,15 +9,12 @@
 #include <string>
 
 #include "ui/dialog.h"
+#include "ui/option_models.h"
 #include "world/scenery_settings.h"
 
 namespace devices {
 class Joystick;
 }
-namespace sim {
-class DateAndTime;
-class ViewController;
-}  // namespace sim
 
 namespace ui {
 
@@ -64,7 +61,7 @@ public:
     static constexpr int kDateDisplay = 1641;
     static constexpr int kNowButton = 1642;
 
-    explicit DateAndTimeDialog(sim::DateAndTime& time);
+    explicit DateAndTimeDialog(DialogClock& time);
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
     win::LResult OnNotify(int controlId, win::NMHDR* header) override;
@@ -88,7 +85,7 @@ private:
     void OnModeChanged();
     void Apply();
 
-    sim::DateAndTime& time;
+    DialogClock& time;
     std::array<int, kFieldCount> fields{};
     int focused = kHour;
     int offsetInUse = 0;
@@ -120,7 +117,7 @@ public:
     static constexpr int kDistanceUpDowns[4] = {1946, 1947, 1948, 1949};
     static constexpr int kHeightUpDowns[4] = {1950, 1951, 1952, 1953};
 
-    SetupCamsDialog(sim::ViewController& views, int magnetic);
+    SetupCamsDialog(DialogCameras& views, int magnetic);
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
     win::LResult OnNotify(int controlId, win::NMHDR* header) override;
@@ -135,7 +132,7 @@ private:
     void ClampEdit(int id);
     void Apply();
 
-    sim::ViewController& views;
+    DialogCameras& views;
     int mag;
 };
 

@@ -148,6 +148,9 @@ void wplReleasePalette();
 // past 245 is cut. The number of entries set.
 int wplSetPaletteEntries(int start, int count, const win::COLORREF* colours);
 int wplSetPaletteEntry(int index, win::COLORREF colour);
+// The reserved entries 0 to 9 and 246 to 255 from `entries` (all 256 of a palette); the free
+// entries stay as they are.
+void wplSetReservedEntries(const win::PALETTEENTRY* entries);
 win::COLORREF wplGetPaletteEntry(int index);
 int wplGetPaletteEntries(int start, int count, win::COLORREF* out);
 // A RIFF "PAL " block: 256 four-byte colours from offset 24; sets start .. start + count − 1

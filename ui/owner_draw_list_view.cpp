@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "sim/main_window.h"
+#include "ui/dialog.h"
 
 namespace ui {
 
@@ -61,7 +61,7 @@ OwnerDrawListView::~OwnerDrawListView() {
 
 HWND OwnerDrawListView::Create() {
     list = CreateWindowEx(WS_EX_CLIENTEDGE, "SysListView32", "", style, x, y, width, height, parent,
-                          HMENU{static_cast<std::uint32_t>(controlId)}, sim::theMainWindow.resourceLibrary, 0);
+                          HMENU{static_cast<std::uint32_t>(controlId)}, theDialogHost.resourceLibrary ? theDialogHost.resourceLibrary() : HINSTANCE{}, 0);
     return list;
 }
 

@@ -128,6 +128,19 @@ int wplSetPaletteEntry(int index, COLORREF colour) {
     return wplSetPaletteEntries(index, 1, &colour);
 }
 
+void wplSetReservedEntries(const PALETTEENTRY* entries) {
+    if (entries == nullptr) return;
+    for (int i = 0; i < 256; ++i) {
+        if (i >= kFirstFree && i <= kLastFree) continue;
+        const PALETTEENTRY& e = entries[i];
+        theColours[static_cast<std::size_t>(i)] = RGB(e.peRed, e.peGreen, e.peBlue);
+        if (thePalette) {
+            const PALETTEENTRY kept{e.peRed, e.peGreen, e.peBlue, 0};
+            SetPaletteEntries(thePalette, static_cast<unsigned>(i), 1, &kept);
+        }
+    }
+}
+
 COLORREF wplGetPaletteEntry(int index) {
     return index >= 0 && index < 256 ? theColours[static_cast<std::size_t>(index)] : 0;
 }

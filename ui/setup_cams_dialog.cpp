@@ -4,7 +4,6 @@
 #include <numbers>
 
 #include "core/ini_file.h"
-#include "sim/view_controller.h"
 #include "ui/option_dialogs.h"
 #include "ui/option_dialogs_internal.h"
 #include "win/controls.h"
@@ -46,19 +45,19 @@ int SetupCamsDialog::StepToFifty(int value, int delta, int minimum, int maximum)
     return std::clamp(next, minimum, maximum);
 }
 
-SetupCamsDialog::SetupCamsDialog(sim::ViewController& v, int magnetic)
+SetupCamsDialog::SetupCamsDialog(DialogCameras& v, int magnetic)
     : Dialog("SETUPCAMS", 725), views(v), mag(magnetic) {}
 
 int SetupCamsDialog::OnInitDialog(win::HWND dialog) {
     const int r = Dialog::OnInitDialog(dialog);
     BeginOptionDialog(*this, 20047);
     const int choice =
-        views.GetViewMode() == sim::kViewTowerCam ? kTowerChoice : views.GetSkyCamPreset();
+        views.InTowerCam() ? kTowerChoice : views.GetSkyCamPreset();
     FillCombo(dialog, kPresetCombo, {"Sky-Cam 1", "Sky-Cam 2", "Sky-Cam 3", "Sky-Cam 4", "Tower"},
               choice);
     SetCheck(dialog, kPanCheck, views.GetPanCamera());
     for (int i = 0; i < 4; ++i) {
-        const sim::SkyCamPreset& p = views.Preset(i);
+        const CameraPlace p = views.ReadCamera(i);
         win::SetDlgItemText(dialog, kDistanceEdits[i],
                             std::to_string(static_cast<int>(p.distance)));
         win::SetDlgItemText(dialog, kHeightEdits[i], std::to_string(static_cast<int>(p.altitude)));
@@ -128,14 +127,14 @@ void SetupCamsDialog::Apply() {
         ClampEdit(kDistanceEdits[i]);
         ClampEdit(kHeightEdits[i]);
         bool ok = false;
-        sim::SkyCamPreset p;
+        CameraPlace p;
         const int direction = ComboSelection(window, kDirectionCombos[i]);
         p.heading = HeadingOfClockIndex(direction >= 0 ? direction : 6);
         p.distance = static_cast<float>(
             ParseNumber(win::GetWindowText(win::GetDlgItem(window, kDistanceEdits[i])), &ok));
         p.altitude = static_cast<float>(
             ParseNumber(win::GetWindowText(win::GetDlgItem(window, kHeightEdits[i])), &ok));
-        views.SetPreset(i, p);
+        views.PlaceCamera(i, p);
     }
     const int choice = ComboSelection(window, kPresetCombo);
     if (choice == kTowerChoice)
@@ -143,7 +142,7 @@ void SetupCamsDialog::Apply() {
     else
         views.EnterSkyCam(std::clamp(choice, 0, 3));
     views.SetPanCamera(CheckState(window, kPanCheck));
-    views.SaveViewSettings(core::theIniFile);
+    views.StoreCameraSettings();
     core::theIniFile.PutInt("Views", "mag", mag);
 }
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "devices/sound_device.h"
-#include "sim/sim_world.h"
+#include "ui/ui_services.h"
 #include "ui/dialog_services.h"
 #include "ui/owner_draw_library.h"
 #include "win/compositor.h"
@@ -51,7 +51,8 @@ void ReleaseSound() {
 
 // One flag for both holders: no frames are drawn while either shows a video.
 void UpdateVideoFlag() {
-    sim::theSimWorld.SetVideoPlaying(theMainVideoWindow.window || theVideoPlayer.window ? 1 : 0);
+    if (theUiServices.setVideoPlaying)
+        theUiServices.setVideoPlaying(theMainVideoWindow.window || theVideoPlayer.window ? 1 : 0);
 }
 
 // The windows of the program over which the video's palette changed: repainted.

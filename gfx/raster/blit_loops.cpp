@@ -7,6 +7,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "gfx/raster/short_runs.h"
+
 namespace gfx {
 
 namespace {
@@ -53,36 +55,79 @@ struct Translucent {
     }
 };
 
-// Eight keyed pixels at once: a byte of the mask is 0xFF where the source byte is not 0.
-inline void KeyEight(std::uint8_t* d, const std::uint8_t* s) {
-    std::uint64_t sv, dv;
-    std::memcpy(&sv, s, 8);
-    if (sv == 0) return;
-    std::memcpy(&dv, d, 8);
-    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-    std::uint64_t t = ((sv & kLow7) + kLow7) | sv;
-    t &= ~kLow7;                              // top bit of each non-zero byte
-    const std::uint64_t m = (t >> 7) * 0xFF;  // widen each top bit to its whole byte
-    dv = (dv & ~m) | (sv & m);
-    std::memcpy(d, &dv, 8);
+// Keyed groups of pixels: a source byte of 0 keeps the destination byte. The groups never
+// branch on their contents (mixed groups would mispredict). A keyed write is idempotent, so a
+// row's last group may overlap the one before it; it is worked out from the row's bytes before
+// anything is stored, so no read waits on an overlapping store.
+template <typename W>
+inline W KeyedWord(W sv, W dv) {
+    constexpr W kLow7 = static_cast<W>(0x7F7F7F7F7F7F7F7Full);
+    W t = ((sv & kLow7) + kLow7) | sv;
+    t &= static_cast<W>(~kLow7);                  // top bit of each non-zero byte
+    const W m = static_cast<W>((t >> 7) * 0xFF);  // widen each top bit to its whole byte
+    return (dv & static_cast<W>(~m)) | (sv & m);
+}
+
+template <typename W>
+inline W Load(const std::uint8_t* p) {
+    W v;
+    std::memcpy(&v, p, sizeof(W));
+    return v;
+}
+
+template <typename W>
+inline void Store(std::uint8_t* p, W v) {
+    std::memcpy(p, &v, sizeof(W));
+}
+
+// Two keyed words covering 4 to 16 pixels: both read before either is written.
+template <typename W>
+inline void KeyTwoWords(std::uint8_t* d, const std::uint8_t* s, std::int32_t w) {
+    constexpr std::int32_t k = sizeof(W);
+    const W a = KeyedWord<W>(Load<W>(s), Load<W>(d));
+    const W b = KeyedWord<W>(Load<W>(s + w - k), Load<W>(d + w - k));
+    Store<W>(d, a);
+    Store<W>(d + w - k, b);
 }
 
 #if defined(__SSE2__)
-// Sixteen keyed pixels at once; runs wholly opaque or wholly keyed skip the blend.
-inline void KeySixteen(std::uint8_t* d, const std::uint8_t* s) {
+inline __m128i KeyedSixteen(const std::uint8_t* d, const std::uint8_t* s) {
     const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
     const __m128i keyed = _mm_cmpeq_epi8(sv, _mm_setzero_si128());
-    const int mask = _mm_movemask_epi8(keyed);
-    if (mask == 0xFFFF) return;
-    if (mask != 0) {
-        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d),
-                         _mm_or_si128(_mm_and_si128(keyed, dv), _mm_andnot_si128(keyed, sv)));
-        return;
-    }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), sv);
+    return _mm_or_si128(_mm_and_si128(keyed, dv), _mm_andnot_si128(keyed, sv));
 }
 #endif
+
+// One keyed row of w pixels.
+inline void KeyRow(std::uint8_t* d, const std::uint8_t* s, std::int32_t w) {
+#if defined(__SSE2__)
+    if (w >= 16) {
+        const __m128i last = KeyedSixteen(d + w - 16, s + w - 16);
+        for (std::int32_t x = 0; x + 16 <= w; x += 16)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), KeyedSixteen(d + x, s + x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + w - 16), last);
+        return;
+    }
+#else
+    if (w >= 16) {
+        const std::uint64_t last = KeyedWord(Load<std::uint64_t>(s + w - 8),
+                                             Load<std::uint64_t>(d + w - 8));
+        for (std::int32_t x = 0; x + 8 <= w; x += 8)
+            Store(d + x, KeyedWord(Load<std::uint64_t>(s + x), Load<std::uint64_t>(d + x)));
+        Store(d + w - 8, last);
+        return;
+    }
+#endif
+    if (w >= 8) {
+        KeyTwoWords<std::uint64_t>(d, s, w);
+    } else if (w >= 4) {
+        KeyTwoWords<std::uint32_t>(d, s, w);
+    } else {
+        for (std::int32_t x = 0; x < w; ++x)
+            if (s[x] != 0) d[x] = s[x];
+    }
+}
 
 template <int kBytes, typename T>
 void RectLoop(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::int32_t h,
@@ -214,7 +259,7 @@ void BlitCopy(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::i
     // The plain copy is a row-wise block move: the library's move already does the
     // head/aligned-middle/tail split the hardware likes.
     for (std::int32_t y = 0; y < h; ++y) {
-        std::memcpy(dst, src, static_cast<std::size_t>(w));
+        CopyRun(dst, src, w);
         src += w + srcAdv;
         dst += w + dstAdv;
     }
@@ -228,15 +273,7 @@ void BlitKey(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::in
         return;
     }
     for (std::int32_t y = 0; y < h; ++y) {
-        std::int32_t x = 0;
-#if defined(__SSE2__)
-        for (; x + 16 <= w; x += 16)
-            KeySixteen(dst + x, src + x);
-#endif
-        for (; x + 8 <= w; x += 8)
-            KeyEight(dst + x, src + x);
-        for (; x < w; ++x)
-            Key::Put(dst + x, src[x]);
+        KeyRow(dst, src, w);
         src += w + srcAdv;
         dst += w + dstAdv;
     }

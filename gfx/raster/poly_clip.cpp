@@ -104,6 +104,23 @@ const GFXPolyRequest& ClipStageRun(ClipStage& st, const GFXPolyRequest& in, std:
     // polygon cut at both sides); the stage gives up only when its own storage would overflow.
     const int n = in.count;
     if (n < 3 || n > kStageCapacity || a >= b) return st.result;
+    // Every corner strictly inside: each edge keeps its first corner, so the result is the
+    // input turned by one place (the walk below gives the same list, corner by corner).
+    bool inside = true;
+    for (int i = 0; i < n && inside; ++i) {
+        const std::int32_t c = Coord<kAxisX>(*in.points[i]);
+        inside = c > a && c < b;
+    }
+    if (inside) {
+        for (int cur = 0; cur < n; ++cur) {
+            const Corner k = Keep(in, cur == 0 ? n - 1 : cur - 1);
+            st.points[cur] = k.point;
+            st.texCoords[cur] = k.tex;
+            st.vertices[cur] = k.vertex;
+        }
+        st.result.count = n;
+        return st.result;
+    }
     int out = 0;
     for (int cur = 0; cur < n; ++cur) {
         // An edge emits at most two corners and makes at most two new ones.

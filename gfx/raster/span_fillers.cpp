@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/numeric.h"
+#include "gfx/raster/short_runs.h"
 #include "gfx/raster/span_state.h"
 
 namespace gfx {
@@ -54,7 +55,7 @@ void FillSolidSpan(std::int32_t x0, std::int32_t x1) {
     const int first = x0 >> 16;
     const int n = (x1 >> 16) - first;
     s.pixelsWritten += static_cast<std::uint64_t>(n);
-    std::memset(s.rowPtr + first, flat8.colour, static_cast<std::size_t>(n));
+    FillRun(s.rowPtr + first, flat8.colour, n);
 }
 
 void FillShadeSpan(std::int32_t x0, std::int32_t x1) {
@@ -353,7 +354,7 @@ void FillTexturedBlend16(int isTriangle) {
 void FillRect8(std::uint8_t* destination, int rows, int width, int pitch, std::uint8_t colour) {
     if (width <= 0) return;
     for (int y = 0; y < rows; ++y) {
-        std::memset(destination, colour, static_cast<std::size_t>(width));
+        FillRun(destination, colour, width);
         destination += pitch;
     }
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "gfx/raster/coverage_list.h"
+#include "gfx/raster/short_runs.h"
 
 namespace gfx {
 
@@ -46,6 +47,28 @@ bool EllipseRectOk(const GFXRect& r) {
 
 }  // namespace
 
+namespace {
+// The quotients floor((start + i * step) / d) for i = 0, 1, 2, ... (start, step >= 0, d > 0),
+// stepped with the remainder instead of a division per row.
+class SteppedQuotient {
+public:
+    SteppedQuotient(std::int64_t start, std::int64_t step, std::int64_t d)
+        : q_(start / d), r_(start % d), dq_(step / d), dr_(step % d), d_(d) {}
+    [[nodiscard]] std::int64_t Value() const { return q_; }
+    void Next() {
+        q_ += dq_;
+        r_ += dr_;
+        if (r_ >= d_) {
+            ++q_;
+            r_ -= d_;
+        }
+    }
+
+private:
+    std::int64_t q_, r_, dq_, dr_, d_;
+};
+}  // namespace
+
 int BuildLineSpans(GFXSpanRecord* records, GFXPoint a, GFXPoint b) {
     if (b.y < a.y) std::swap(a, b);
     const std::int64_t rows = static_cast<std::int64_t>(b.y) - a.y + 1;
@@ -55,23 +78,24 @@ int BuildLineSpans(GFXSpanRecord* records, GFXPoint a, GFXPoint b) {
     Chain(records, static_cast<int>(rows));
     if (total >= rows) {
         // Shallow: the pixels are shared out over the rows in runs of q or q + 1, the run
-        // boundaries rounded to the nearest pixel.
+        // boundaries rounded to the nearest pixel: row i ends before pixel
+        // ((i + 1) * total * 2 + rows) / (2 * rows).
         std::int64_t prev = 0;
-        for (std::int64_t i = 0; i < rows; ++i) {
-            const std::int64_t next = ((i + 1) * total * 2 + rows) / (2 * rows);
-            const std::int64_t len = next - prev;
+        SteppedQuotient next(2 * total + rows, 2 * total, 2 * rows);
+        for (std::int64_t i = 0; i < rows; ++i, next.Next()) {
+            const std::int64_t len = next.Value() - prev;
             GFXSpanRecord& r = records[i];
             const std::int64_t first = a.x + dir * prev;
             r.x = static_cast<std::int32_t>(dir > 0 ? first : first - (len - 1));
             r.lastOffset = static_cast<std::int32_t>(len - 1);
-            prev = next;
+            prev = next.Value();
         }
     } else {
-        // Steep: one pixel per row, moving sideways where the rounded position changes.
-        for (std::int64_t i = 0; i < rows; ++i) {
-            const std::int64_t off =
-                rows > 1 ? (i * (total - 1) * 2 + (rows - 1)) / (2 * (rows - 1)) : 0;
-            records[i].x = static_cast<std::int32_t>(a.x + dir * off);
+        // Steep: one pixel per row, moving sideways where the rounded position changes: row i
+        // lies (i * (total - 1) * 2 + (rows - 1)) / (2 * (rows - 1)) pixels along (rows > 1 here).
+        SteppedQuotient off(rows - 1, 2 * (total - 1), 2 * (rows - 1));
+        for (std::int64_t i = 0; i < rows; ++i, off.Next()) {
+            records[i].x = static_cast<std::int32_t>(a.x + dir * off.Value());
             records[i].lastOffset = 0;
         }
     }
@@ -348,7 +372,7 @@ void WalkSpans(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shap
 void DrawSpansFill(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape) {
     const auto c = static_cast<std::uint8_t>(shape.color);
     WalkSpans(base, stride, shape, 1,
-              [c](std::uint8_t* d, int n) { std::memset(d, c, static_cast<std::size_t>(n)); });
+              [c](std::uint8_t* d, int n) { FillRun(d, c, n); });
 }
 
 void DrawSpansFill16(std::uint8_t* base, std::int32_t stride, const GFXSpanShape& shape,

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "core/numeric.h"
+
 namespace gfx {
 
 struct CoverageList;
@@ -103,12 +105,20 @@ extern SpanRasterState theSpanState;
 
 // Attribute edge set-up: step = trunc(scale * (a1 - a0)), start = a0 + trunc(prestep * scale *
 // (a1 - a0)). Computed in double; results outside the 32-bit range saturate.
-void EdgeSetupInt(double scale, double prestep, std::int32_t a0, std::int32_t a1,
-                  std::int32_t& step, std::int32_t& start);
+inline void EdgeSetupInt(double scale, double prestep, std::int32_t a0, std::int32_t a1,
+                         std::int32_t& step, std::int32_t& start) {
+    const double slope = scale * (static_cast<double>(a1) - static_cast<double>(a0));
+    step = core::SaturateToInt32(slope);
+    const std::int64_t s = static_cast<std::int64_t>(a0) + core::SaturateToInt32(prestep * slope);
+    start = s > INT32_MAX ? INT32_MAX : (s < INT32_MIN ? INT32_MIN : static_cast<std::int32_t>(s));
+}
 // The same on floating values without rounding: step = (a1 - a0) * scale, start = a0 + step *
 // prestep.
-void EdgeSetupFloat(double scale, double prestep, double a0, double a1, double& step,
-                    double& start);
+inline void EdgeSetupFloat(double scale, double prestep, double a0, double a1, double& step,
+                           double& start) {
+    step = (a1 - a0) * scale;
+    start = a0 + step * prestep;
+}
 
 // The plain clip stage: rounds both span ends up to whole pixels and fills what lies between.
 void SelectPlainSpans();

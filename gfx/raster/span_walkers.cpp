@@ -13,20 +13,6 @@ namespace gfx {
 
 SpanRasterState theSpanState;
 
-void EdgeSetupInt(double scale, double prestep, std::int32_t a0, std::int32_t a1,
-                  std::int32_t& step, std::int32_t& start) {
-    const double slope = scale * (static_cast<double>(a1) - static_cast<double>(a0));
-    step = core::SaturateToInt32(slope);
-    const std::int64_t s = static_cast<std::int64_t>(a0) + core::SaturateToInt32(prestep * slope);
-    start = s > INT32_MAX ? INT32_MAX : (s < INT32_MIN ? INT32_MIN : static_cast<std::int32_t>(s));
-}
-
-void EdgeSetupFloat(double scale, double prestep, double a0, double a1, double& step,
-                    double& start) {
-    step = (a1 - a0) * scale;
-    start = a0 + step * prestep;
-}
-
 namespace {
 
 // Integer attributes step with wrap-around: a level that runs past its range wraps as the

@@ -5,6 +5,10 @@
 // wrap modulo its size, so no read ever leaves the bitmap.
 #include <array>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/numeric.h"
 #include "gfx/raster/span_fillers.h"
 #include "gfx/raster/span_state.h"
@@ -129,7 +133,8 @@ struct RangeSteps {
     std::int32_t uStep, vStep, shadeStep, lightStep;
 };
 
-RangeSteps StepsFor(const TexConstants& c, std::int32_t x0, std::int32_t x1) {
+[[gnu::always_inline]] inline RangeSteps StepsFor(const TexConstants& c, std::int32_t x0,
+                                                  std::int32_t x1) {
     SpanRasterState& s = theSpanState;
     const int first = x0 >> 16;
     const int n = (x1 >> 16) - first;
@@ -181,6 +186,31 @@ void BuildReciprocals() {
     reciprocalsBuilt = true;
 }
 
+// Float to int32 with truncation; out of range and NaN give INT32_MIN, exactly as
+// core::SaturateToInt32 does for the same value, but in one conversion instruction.
+inline std::int32_t TruncateToInt32(float v) {
+#if defined(__SSE2__)
+    return _mm_cvttss_si32(_mm_set_ss(v));
+#else
+    return core::SaturateToInt32(v);
+#endif
+}
+
+// The perspective divisions of a run's ends, issued together: {u0, v0} / w0 and {u1, v1} / w1.
+// Each lane is the same IEEE single division the scalar form makes, so the quotients are equal.
+struct RunEnds {
+    float u0, v0, u1, v1;
+};
+inline RunEnds DivideEnds(float u0, float v0, float w0, float u1, float v1, float w1) {
+#if defined(__SSE2__)
+    alignas(16) float q[4];
+    _mm_store_ps(q, _mm_div_ps(_mm_setr_ps(u0, v0, u1, v1), _mm_setr_ps(w0, w0, w1, w1)));
+    return {q[0], q[1], q[2], q[3]};
+#else
+    return {u0 / w0, v0 / w0, u1 / w1, v1 / w1};
+#endif
+}
+
 template <Tex8 M, bool k256>
 void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
     SpanRasterState& s = theSpanState;
@@ -193,8 +223,8 @@ void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
     float ua = s.spanU + p * dudx;
     float va = s.spanV + p * dvdx;
     float wa = s.spanW + p * dwdx;
-    float uA = ua / wa;
-    float vA = va / wa;
+    float uA = 0.0f, vA = 0.0f;  // the quotients at the run's start (from the first division on)
+    bool firstRun = true;
 
     std::uint32_t shade = 0;
     std::int32_t shadeStep = 0;
@@ -228,12 +258,20 @@ void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
         const float wb = wa + len * dwdx;
         const float ub = ua + len * dudx;
         const float vb = va + len * dvdx;
-        const float uB = ub / wb;
-        const float vB = vb / wb;
-        auto u = static_cast<std::uint32_t>(core::SaturateToInt32(uA));
-        auto v = static_cast<std::uint32_t>(core::SaturateToInt32(vA));
-        const std::int32_t du = core::SaturateToInt32((uB - uA) * inv);
-        const std::int32_t dv = core::SaturateToInt32((vB - vA) * inv);
+        // The first run divides both of its ends at once; later runs reuse the last end.
+        const RunEnds q = firstRun ? DivideEnds(ua, va, wa, ub, vb, wb)
+                                   : DivideEnds(ub, vb, wb, ub, vb, wb);
+        if (firstRun) {
+            uA = q.u0;
+            vA = q.v0;
+            firstRun = false;
+        }
+        const float uB = q.u1;
+        const float vB = q.v1;
+        auto u = static_cast<std::uint32_t>(TruncateToInt32(uA));
+        auto v = static_cast<std::uint32_t>(TruncateToInt32(vA));
+        const std::int32_t du = TruncateToInt32((uB - uA) * inv);
+        const std::int32_t dv = TruncateToInt32((vB - vA) * inv);
         for (int i = 0; i < run; ++i, ++d) {
             const std::uint32_t t = fetch(u, v);
             if constexpr (M == Tex8::kLit) {

@@ -11,6 +11,7 @@
 #include "core/ini_file.h"
 #include "platform/file_system.h"
 #include "sim/input/key_names.h"
+#include "win/profile.h"
 
 namespace sim {
 
@@ -221,8 +222,10 @@ void KeyBindingTable::LoadKeyBindings(const char* path, const char* section) {
 int KeyBindingTable::SaveKeyBindings(const char* path, const char* section) const {
     if (path == nullptr || section == nullptr) return 0;
     core::IniFile file(path);
+    // The whole table goes into the file in one store, not one store per key.
+    win::ProfileWriteBatch batch;
     int ok = file.DeleteSection(section);
-    if (words.empty()) return ok;
+    if (words.empty()) return batch.Flush() ? ok : 0;
 
     std::vector<std::uint32_t> written;
     std::size_t at = 0;
@@ -252,7 +255,7 @@ int KeyBindingTable::SaveKeyBindings(const char* path, const char* section) cons
         }
         if (file.PutString(section, key.c_str(), value.c_str()) == 0) ok = 0;
     }
-    return ok;
+    return batch.Flush() ? ok : 0;
 }
 
 int KeyBindingTable::Dispatch(std::uint32_t code) const {

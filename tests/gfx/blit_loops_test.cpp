@@ -10,6 +10,7 @@
 #include "gfx/bitmap_draw.h"
 #include "gfx/draw_table.h"
 #include "gfx/mem_surface.h"
+#include "gfx/raster/span_fillers.h"
 #include "gfxbase_support.h"
 
 namespace {
@@ -82,6 +83,51 @@ TEST(BlitLoops, KeyLeavesEveryZeroUntouchedInsideWideGroups) {
             if (s != 0) ref[y * 41 + 1 + x] = s;
         }
     EXPECT_EQ(dst, ref);
+}
+
+// Rows of every width from 1 to 70 pixels (the short-row and group-tail paths), keyed and
+// copied, at two source offsets: each must equal the pixel-by-pixel result and leave the bytes
+// beside the rectangle alone.
+TEST(BlitLoops, KeyAndCopyMatchThePixelRuleAtEveryWidth) {
+    core::CrtRandom rnd(11);
+    constexpr int kRows = 3, kSrcStride = 80, kDstStride = 90;
+    Buffer src(kRows * kSrcStride);
+    for (auto& p : src)
+        p = (rnd.Next() & 1) ? static_cast<std::uint8_t>(rnd.Next() | 1) : 0;
+    for (int keyed = 0; keyed < 2; ++keyed) {
+        for (int offset = 0; offset < 2; ++offset) {
+            for (int w = 1; w <= 70; ++w) {
+                Buffer dst(kRows * kDstStride);
+                for (auto& p : dst)
+                    p = static_cast<std::uint8_t>(rnd.Next());
+                Buffer ref = dst;
+                const std::uint8_t* from = src.data() + offset;
+                for (int y = 0; y < kRows; ++y)
+                    for (int x = 0; x < w; ++x) {
+                        const std::uint8_t s = from[y * kSrcStride + x];
+                        if (keyed == 0 || s != 0) ref[y * kDstStride + 3 + x] = s;
+                    }
+                if (keyed != 0) {
+                    gfx::BlitKey(dst.data() + 3, from, w, kRows, kSrcStride - w, kDstStride - w, 0);
+                } else {
+                    gfx::BlitCopy(dst.data() + 3, from, w, kRows, kSrcStride - w, kDstStride - w, 0);
+                }
+                ASSERT_EQ(dst, ref) << (keyed != 0 ? "key" : "copy") << " width " << w
+                                    << " offset " << offset;
+            }
+        }
+    }
+}
+
+TEST(BlitLoops, RectFillsWriteExactlyTheirWidthAtEveryWidth) {
+    constexpr int kRows = 2, kPitch = 50;
+    for (int w = 0; w <= 40; ++w) {
+        Buffer dst(kRows * kPitch, 0xEE), ref = dst;
+        for (int y = 0; y < kRows; ++y)
+            std::fill_n(ref.begin() + y * kPitch + 5, w, std::uint8_t{0x42});
+        gfx::FillRect8(dst.data() + 5, kRows, w, kPitch, 0x42);
+        ASSERT_EQ(dst, ref) << "width " << w;
+    }
 }
 
 TEST(BlitLoops, StretchRepeatsOrSkipsSourcePixels) {

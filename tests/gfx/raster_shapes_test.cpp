@@ -2,6 +2,7 @@
 // picture, ellipse symmetry, span fix-ups, and the software cursor.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -85,6 +86,42 @@ TEST(RasterShapes, LinesCoverOneRecordPerRowInBothDirections) {
             total += down[static_cast<std::size_t>(i)].lastOffset + 1;
         }
         EXPECT_EQ(total, std::max(std::abs(b.x - a.x) + 1, n));
+    }
+}
+
+// Every slope in both directions: a shallow line's row runs end at the pixel nearest to the
+// ideal line's crossing (halves rounded up) and cover each column once; a steep line's pixel
+// sits nearest to the ideal line in every row.
+TEST(RasterShapes, LinePixelsLieNearestTheIdealLineAtEverySlope) {
+    const GFXPoint a{100, 10};
+    for (int dy = 0; dy <= 60; ++dy) {
+        for (int dx = -70; dx <= 70; ++dx) {
+            const GFXPoint b{a.x + dx, a.y + dy};
+            const int rows = BuildLineSpans(records.data(), a, b);
+            ASSERT_EQ(rows, dy + 1);
+            const int total = std::abs(dx) + 1;
+            const int dir = dx < 0 ? -1 : 1;
+            int covered = 0;
+            for (int i = 0; i < rows; ++i) {
+                const GFXSpanRecord& r = records[static_cast<std::size_t>(i)];
+                if (total >= rows) {
+                    const auto end = static_cast<int>(
+                        std::floor(static_cast<double>(i + 1) * total / rows + 0.5));
+                    const int first = dir > 0 ? r.x - a.x : a.x - (r.x + r.lastOffset);
+                    ASSERT_EQ(first, covered) << dx << "," << dy << " row " << i;
+                    covered += r.lastOffset + 1;
+                    ASSERT_EQ(covered, end) << dx << "," << dy << " row " << i;
+                } else {
+                    const auto off = static_cast<int>(std::floor(
+                        static_cast<double>(i) * (total - 1) / (rows - 1) + 0.5));
+                    ASSERT_EQ(r.x, a.x + dir * off) << dx << "," << dy << " row " << i;
+                    ASSERT_EQ(r.lastOffset, 0);
+                }
+            }
+            if (total >= rows) {
+                ASSERT_EQ(covered, total) << dx << "," << dy;
+            }
+        }
     }
 }
 

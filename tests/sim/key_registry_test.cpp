@@ -344,6 +344,15 @@ TEST_F(KeyBindings, WriterCutsLongListsAtANameBoundary) {
     EXPECT_EQ(back.GetCommandCount(0x78), 146);
 }
 
+TEST_F(KeyBindings, AFileThatCannotBeStoredIsReported) {
+    const std::string source = Write("bind_unstored.txt", "[K]\nF9=gamma\n");
+    KeyBindingTable t;
+    t.LoadKeyBindings(source.c_str(), "K");
+    const std::string ini = std::string(ZEPHLON_BINARY_DIR) + "/no_such_folder/bind.ini";
+    EXPECT_EQ(t.SaveKeyBindings(ini.c_str(), "K"), 0);
+    EXPECT_FALSE(std::ifstream(ini).good());
+}
+
 TEST_F(KeyBindings, MissingArgumentsDoNothing) {
     KeyBindingTable t;
     t.LoadKeyBindings(nullptr, "Keyboard");

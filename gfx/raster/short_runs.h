@@ -1,0 +1,69 @@
+// Runs of 8-bit pixels filled or copied without a library call when they are short (a line's
+// span, a glyph's row): two stores of the largest size that fits, overlapping in the middle.
+// Long runs go to memset and memcpy. Source and destination never overlap.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace gfx {
+
+inline void FillRun(std::uint8_t* d, std::uint8_t c, std::int32_t n) {
+    if (n > 16) {
+        std::memset(d, c, static_cast<std::size_t>(n));
+    } else if (n >= 8) {
+        const std::uint64_t v = c * 0x0101010101010101ull;
+        std::memcpy(d, &v, 8);
+        std::memcpy(d + n - 8, &v, 8);
+    } else if (n >= 4) {
+        const std::uint32_t v = c * 0x01010101u;
+        std::memcpy(d, &v, 4);
+        std::memcpy(d + n - 4, &v, 4);
+    } else {
+        for (std::int32_t i = 0; i < n; ++i)
+            d[i] = c;
+    }
+}
+
+inline void CopyRun(std::uint8_t* d, const std::uint8_t* s, std::int32_t n) {
+    if (n > 32) {
+        std::memcpy(d, s, static_cast<std::size_t>(n));
+        return;
+    }
+#if defined(__SSE2__)
+    if (n >= 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 16));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), a);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 16), b);
+        return;
+    }
+#else
+    if (n >= 16) {
+        std::memcpy(d, s, static_cast<std::size_t>(n));
+        return;
+    }
+#endif
+    if (n >= 8) {
+        std::uint64_t a, b;
+        std::memcpy(&a, s, 8);
+        std::memcpy(&b, s + n - 8, 8);
+        std::memcpy(d, &a, 8);
+        std::memcpy(d + n - 8, &b, 8);
+    } else if (n >= 4) {
+        std::uint32_t a, b;
+        std::memcpy(&a, s, 4);
+        std::memcpy(&b, s + n - 4, 4);
+        std::memcpy(d, &a, 4);
+        std::memcpy(d + n - 4, &b, 4);
+    } else {
+        for (std::int32_t i = 0; i < n; ++i)
+            d[i] = s[i];
+    }
+}
+
+}  // namespace gfx
