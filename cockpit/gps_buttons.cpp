@@ -387,6 +387,17 @@ int GpsDisplay::MenuTextWidth(const char* text) const {
     return font != nullptr ? font->GetStringWidth(text) : 0;
 }
 
+std::string GpsDisplay::LegText(const planning::FlightPlan& plan, int count, int leg) {
+    const auto ident = [&](int i) {
+        return plan.nodes[static_cast<std::size_t>(std::clamp(i, 0, count - 1))].ident;
+    };
+    if (leg <= 1) return "Departure " + ident(0);
+    if (leg >= count) return "Arrival " + ident(count - 1);
+    // The leg the aircraft flies.
+    if (leg == plan.currentNode + 2) return "Enroute to " + ident(leg - 1);
+    return ident(leg - 2) + " -> " + ident(leg - 1);
+}
+
 void GpsDisplay::DrawMenuPage() {
     const std::uint8_t ink = colors[kInfText], paper = colors[kBgnFill];
     const gfx::GFXFont* font = largeFont ? largeFont.get() : smallFont.get();
@@ -445,21 +456,23 @@ void GpsDisplay::DrawMenuPage() {
                                : pageNumber == 7 ? count + 1
                                                  : plan->currentNode + 2;
             legSelection = std::clamp(legSelection, 1, count + 1);
-            const auto ident = [&](int i) {
-                return plan->nodes[static_cast<std::size_t>(std::clamp(i, 0, count - 1))].ident;
-            };
-            std::string text;
-            if (legSelection == 1)
-                text = "Departure " + ident(0);
-            else if (legSelection >= count)
-                text = "Arrival " + ident(count - 1);
-            else
-                text = ident(legSelection - 2) + " -> " + ident(legSelection - 1);
+            const std::string text = LegText(*plan, count, legSelection);
             char number[16];
             std::snprintf(number, sizeof number, "%d", legSelection);
             line("Leg:", number, true, -1);
             line(text.c_str(), "", false, -1);
-            line("ID:", ident(std::min(legSelection - 1, count - 1)), false, -1);
+            // The leg's waypoint with its details, an airport's frequencies at the right.
+            const planning::FlightPlanNode& node =
+                plan->nodes[static_cast<std::size_t>(std::min(legSelection - 1, count - 1))];
+            int cat = 0;
+            const int index = FindWaypointIndex(node.kind, node.ident, &cat);
+            std::vector<std::string> right;
+            boxLines.clear();
+            ItemDetails(cat, index, &boxLines, &right);
+            if (index < 0) boxLines.push_back("ID: " + node.ident);
+            for (std::size_t i = 0; i < std::max(boxLines.size(), right.size()); ++i)
+                line(i < boxLines.size() ? boxLines[i].c_str() : "",
+                     i < right.size() ? right[i] : "", false, -1);
             return;
         }
         legSelection = 0;

@@ -224,7 +224,8 @@ int GpsDisplay::OnMouseMove(std::int32_t px, std::int32_t py) {
         return 1;
     }
     int nx = x, ny = y, w = width, h = height;
-    const int minW = 128;
+    // Never narrower than the button bar between the borders.
+    const int minW = std::max(128, buttonBar.right - buttonBar.left + borderLeft + borderRight);
     const int minH = 144;
     if ((dragEdges & 1) != 0) {
         const int d = std::min(dx, w - minW);

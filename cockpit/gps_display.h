@@ -222,6 +222,8 @@ public:
     // button shows pressed for this one redraw.
     void DrawButtonBar();
     void DrawMenuPage();
+    // The navigation menu's text for leg 1..count + 1 of a plan of count waypoints.
+    [[nodiscard]] static std::string LegText(const planning::FlightPlan& plan, int count, int leg);
     // The button under a point of the window (window coordinates), 0 for none.
     [[nodiscard]] int ButtonAt(std::int32_t lx, std::int32_t ly) const;
     [[nodiscard]] const GpsRect& ButtonBar() const { return buttonBar; }
@@ -280,6 +282,9 @@ public:
     // identifier, the first match; false for other kinds or no match.
     [[nodiscard]] static bool FindWaypoint(int kind, const std::string& ident, std::int32_t* x,
                                            std::int32_t* z);
+    // The same waypoint's category (0 airports, 1 VORs, 2 NDBs, 3 intersections) and index in
+    // its table, -1 when not found.
+    [[nodiscard]] static int FindWaypointIndex(int kind, const std::string& ident, int* category);
     // The texts of the information box drawn last, one a line.
     [[nodiscard]] const std::vector<std::string>& BoxLines() const { return boxLines; }
 
@@ -300,6 +305,9 @@ private:
     int EdgeFlags(std::int32_t lx, std::int32_t ly) const;
     // The page's box of texts at the bottom of the map (after the layers).
     void DrawInformationBox();
+    // An item's details, one a line, and an airport's frequencies for the right-hand column.
+    void ItemDetails(int cat, int index, std::vector<std::string>* left,
+                     std::vector<std::string>* right);
 
     bool shown = false;
     int loadedType = -1;

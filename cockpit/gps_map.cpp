@@ -231,25 +231,40 @@ void GpsDisplay::WorldToMap(double wx, double wz, int* px, int* py) const {
     if (pageNumber == 6) *py += static_cast<int>((height - 5 - borderBottom - height / 2 - 15) * 0.75);
 }
 
+int GpsDisplay::FindWaypointIndex(int kind, const std::string& ident, int* category) {
+    const nav::NavDatabase& db = nav::theNavDatabase;
+    auto find = [&](int cat, const auto& table, auto name) {
+        for (std::size_t i = 0; i < table.size(); ++i)
+            if (name(table[i]) == ident) {
+                *category = cat;
+                return static_cast<int>(i);
+            }
+        return -1;
+    };
+    switch (kind) {
+        case 1: return find(0, db.airports, [](const auto& r) { return r.ident; });
+        case 2: return find(1, db.vors, [](const auto& r) { return r.ident; });
+        case 3: return find(2, db.ndbs, [](const auto& r) { return r.ident; });
+        case 6: return find(3, db.waypoints, [](const auto& r) { return r.name; });
+        default: return -1;
+    }
+}
+
 bool GpsDisplay::FindWaypoint(int kind, const std::string& ident, std::int32_t* x,
                               std::int32_t* z) {
     const nav::NavDatabase& db = nav::theNavDatabase;
-    auto find = [&](const auto& table, auto name) {
-        for (const auto& row : table)
-            if (name(row) == ident) {
-                *x = row.x;
-                *z = row.z;
-                return true;
-            }
-        return false;
+    int cat = 0;
+    const int i = FindWaypointIndex(kind, ident, &cat);
+    if (i < 0) return false;
+    const auto at = [&](const auto& table) {
+        *x = table[static_cast<std::size_t>(i)].x;
+        *z = table[static_cast<std::size_t>(i)].z;
     };
-    switch (kind) {
-        case 1: return find(db.airports, [](const auto& r) { return r.ident; });
-        case 2: return find(db.vors, [](const auto& r) { return r.ident; });
-        case 3: return find(db.ndbs, [](const auto& r) { return r.ident; });
-        case 6: return find(db.waypoints, [](const auto& r) { return r.name; });
-        default: return false;
-    }
+    if (cat == 0) at(db.airports);
+    else if (cat == 1) at(db.vors);
+    else if (cat == 2) at(db.ndbs);
+    else at(db.waypoints);
+    return true;
 }
 
 void GpsDisplay::UpdateFlightPlanProgress() {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cockpit/aircraft_kind.h"
 #include "cockpit/gps_display.h"
 #include "flight/flight_model_state.h"
 #include "gfx/font.h"
@@ -22,8 +23,10 @@ namespace {
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kUnitsPerFoot = 0.3048 * 256.0;
 constexpr double kUnitsPerMile = 1852.0 * 256.0;
-// Localisers are drawn within this distance of the map's centre.
-constexpr double kLocaliserReach = 0x1F6EB8;
+// Airports and their localisers are looked for at least this far round the map's centre (about
+// 4.35 NM), so that on a small map a field just beyond its edge still shows the runways and the
+// localiser wedges that reach into it.
+constexpr double kAirportReach = 0x1F6EB8;
 // Symbol glyphs.
 constexpr int kAirportSymbol = 0;
 constexpr int kVorSymbol = 1;
@@ -184,10 +187,12 @@ void GpsDisplay::DrawPage() {
     const double halfZ = std::trunc(height / std::max(pixelsPerUnit, 1e-12)) / 2.0;
     double radius = std::max(halfX, pageNumber == 6 ? std::max(2 * halfZ, halfX) : halfZ);
     radius = std::min(radius, 3.0 * std::min(halfX, halfZ));
-    auto near = [&](std::int32_t x, std::int32_t z) {
-        return std::fabs(static_cast<double>(x) - centreX) <= radius &&
-               std::fabs(static_cast<double>(z) - centreZ) <= radius;
+    auto within = [&](std::int32_t x, std::int32_t z, double reach) {
+        return std::fabs(static_cast<double>(x) - centreX) <= reach &&
+               std::fabs(static_cast<double>(z) - centreZ) <= reach;
     };
+    auto near = [&](std::int32_t x, std::int32_t z) { return within(x, z, radius); };
+    const double airportReach = std::max(radius, kAirportReach);
     auto at = [&](double x, double z) {
         int px = 0, py = 0;
         WorldToMap(x, z, &px, &py);
@@ -230,7 +235,7 @@ void GpsDisplay::DrawPage() {
     if ((layers & 0x1) != 0) {
         for (int i = 0; i < db.AirportCount(); ++i) {
             const nav::AirportIndexRecord& a = db.airports[static_cast<std::size_t>(i)];
-            if (!near(a.x, a.z)) continue;
+            if (!within(a.x, a.z, airportReach)) continue;
             const auto [px, py] = at(a.x, a.z);
             if (range < 40.0) {
                 const GpsAirport& record = Airport(i);
@@ -277,9 +282,7 @@ void GpsDisplay::DrawPage() {
         }
         if (range < 16.0) {
             for (const nav::IlsRecord& l : db.ils) {
-                if (std::hypot(static_cast<double>(l.x) - centreX,
-                               static_cast<double>(l.z) - centreZ) > kLocaliserReach)
-                    continue;
+                if (!within(l.x, l.z, airportReach)) continue;
                 // The wedge opens from the antenna against the course, 3 degrees each side.
                 const double back = l.course * kTwoPi / 65536.0 + kTwoPi / 2;
                 const double reach = std::min(5.0, range * 0.4) * kUnitsPerMile;
@@ -412,6 +415,68 @@ void GpsDisplay::DrawPage() {
     }
 }
 
+void GpsDisplay::ItemDetails(int cat, int index, std::vector<std::string>* left,
+                             std::vector<std::string>* right) {
+    const flight::FlightModelState& s = flight::theFlightModelState;
+    const std::int16_t variation = theGpsSources.variation();
+    char text[96];
+    const nav::NavDatabase& db = nav::theNavDatabase;
+    const int count = cat == 0   ? db.AirportCount()
+                      : cat == 1 ? db.VorCount()
+                      : cat == 2 ? db.NdbCount()
+                                 : db.WaypointCount();
+    if (index < 0 || index >= count) return;
+    const auto i = static_cast<std::size_t>(index);
+    std::string ident, type, frequency;
+    std::int32_t x = 0, z = 0;
+    int elevationFeet = 0;
+    bool hasElevation = true;
+    if (cat == 0) {
+        ident = db.airports[i].ident, type = "Airport";
+        x = db.airports[i].x, z = db.airports[i].z;
+        elevationFeet = db.airports[i].elevation;
+        const GpsAirport& a = Airport(index);
+        if (a.valid) {
+            elevationFeet = a.header.elevation;
+            const std::uint16_t kinds[] = {a.header.atis,      a.header.clearance,
+                                           a.header.ground,    a.header.tower,
+                                           a.header.departure, a.header.approach};
+            right->push_back("Freqs:");
+            for (std::uint16_t f : kinds)
+                if (f != 0) right->push_back(Bcd(f));
+            if (right->size() == 1) right->clear();
+        }
+    } else if (cat == 1) {
+        const nav::VorRecord& v = db.vors[i];
+        ident = v.ident, x = v.x, z = v.z, frequency = Megahertz(v.frequency);
+        type = "VOR";
+        type += (v.flags & nav::kVortacFlag) != 0 ? " VORTAC"
+                : (v.flags & nav::kDmeFlag) != 0  ? " VOR/DME"
+                                                  : " VOR";
+        elevationFeet = static_cast<int>(std::lround(v.elevation / 0.3048));
+    } else if (cat == 2) {
+        const nav::NdbRecord& n = db.ndbs[i];
+        ident = n.ident, x = n.x, z = n.z, frequency = std::to_string(n.frequency);
+        type = "NDB", elevationFeet = static_cast<int>(std::lround(n.elevation / 0.3048));
+    } else {
+        const nav::WaypointRecord& w = db.waypoints[i];
+        ident = w.name, x = w.x, z = w.z, type = "Inter", hasElevation = false;
+    }
+    left->push_back("ID: " + ident);
+    left->push_back("Type: " + type);
+    if (!frequency.empty()) left->push_back("Freq: " + frequency);
+    double lat = 0, lon = 0;  // longitude west
+    nav::WorldToLatLon(&lat, &lon, x, z);
+    left->push_back("Lat: " + LatLonText(lat, 'N', 'S'));
+    left->push_back("Lon: " + LatLonText(lon, 'W', 'E'));
+    if (hasElevation) left->push_back(Tenths(elevationFeet * 10, " FT"));
+    const double dx = static_cast<double>(x) - s.fmPosX;
+    const double dz = static_cast<double>(z) - s.fmPosZ;
+    std::snprintf(text, sizeof text, "%d deg BRG  %s", GpsBearing(dx, dz, variation),
+                  Tenths(GpsTenthsOfMile(dx, dz), " NM").c_str());
+    left->push_back(text);
+}
+
 void GpsDisplay::DrawInformationBox() {
     boxLines.clear();
     std::vector<std::string> right;
@@ -419,62 +484,7 @@ void GpsDisplay::DrawInformationBox() {
     const std::int16_t variation = theGpsSources.variation();
     char text[96];
     if (pageNumber <= 4) {
-        const nav::NavDatabase& db = nav::theNavDatabase;
-        const int count = category == 0   ? db.AirportCount()
-                          : category == 1 ? db.VorCount()
-                          : category == 2 ? db.NdbCount()
-                                          : db.WaypointCount();
-        if (selected >= 0 && selected < count) {
-            const auto i = static_cast<std::size_t>(selected);
-            std::string ident, type, frequency;
-            std::int32_t x = 0, z = 0;
-            int elevationFeet = 0;
-            bool hasElevation = true;
-            if (category == 0) {
-                ident = db.airports[i].ident, type = "Airport";
-                x = db.airports[i].x, z = db.airports[i].z;
-                elevationFeet = db.airports[i].elevation;
-                const GpsAirport& a = Airport(selected);
-                if (a.valid) {
-                    elevationFeet = a.header.elevation;
-                    const std::uint16_t kinds[] = {a.header.atis,      a.header.clearance,
-                                                   a.header.ground,    a.header.tower,
-                                                   a.header.departure, a.header.approach};
-                    right.push_back("Freqs:");
-                    for (std::uint16_t f : kinds)
-                        if (f != 0) right.push_back(Bcd(f));
-                    if (right.size() == 1) right.clear();
-                }
-            } else if (category == 1) {
-                const nav::VorRecord& v = db.vors[i];
-                ident = v.ident, x = v.x, z = v.z, frequency = Megahertz(v.frequency);
-                type = "VOR";
-                type += (v.flags & nav::kVortacFlag) != 0 ? " VORTAC"
-                        : (v.flags & nav::kDmeFlag) != 0  ? " VOR/DME"
-                                                          : " VOR";
-                elevationFeet = static_cast<int>(std::lround(v.elevation / 0.3048));
-            } else if (category == 2) {
-                const nav::NdbRecord& n = db.ndbs[i];
-                ident = n.ident, x = n.x, z = n.z, frequency = std::to_string(n.frequency);
-                type = "NDB", elevationFeet = static_cast<int>(std::lround(n.elevation / 0.3048));
-            } else {
-                const nav::WaypointRecord& w = db.waypoints[i];
-                ident = w.name, x = w.x, z = w.z, type = "Inter", hasElevation = false;
-            }
-            boxLines.push_back("ID: " + ident);
-            boxLines.push_back("Type: " + type);
-            if (!frequency.empty()) boxLines.push_back("Freq: " + frequency);
-            double lat = 0, lon = 0;  // longitude west
-            nav::WorldToLatLon(&lat, &lon, x, z);
-            boxLines.push_back("Lat: " + LatLonText(lat, 'N', 'S'));
-            boxLines.push_back("Lon: " + LatLonText(lon, 'W', 'E'));
-            if (hasElevation) boxLines.push_back(Tenths(elevationFeet * 10, " FT"));
-            const double dx = static_cast<double>(x) - s.fmPosX;
-            const double dz = static_cast<double>(z) - s.fmPosZ;
-            std::snprintf(text, sizeof text, "%d deg BRG  %s", GpsBearing(dx, dz, variation),
-                          Tenths(GpsTenthsOfMile(dx, dz), " NM").c_str());
-            boxLines.push_back(text);
-        }
+        ItemDetails(category, selected, &boxLines, &right);
         if (pageNumber == 4) boxLines.push_back(TrackAndSpeed());
     } else if (pageNumber <= 7) {
         if (toSlot.valid) {
@@ -550,6 +560,11 @@ void GpsDisplay::Update(gfx::GFXSurface* target, const std::array<GpsRgb, 256>* 
                         std::uint32_t nowMs) {
     if (!shown) return;
     if (LoadColors(0, palette) != 0) redrawNow = true;
+    // Another aircraft: its bezel.
+    if (const int type = AircraftType(); type >= 0 && type <= 5 && type != loadedType) {
+        Load(type);
+        LoadColors(1, palette);
+    }
     UpdateFlightPlanProgress();
     if (redrawNow || static_cast<std::int32_t>(nowMs - nextRedraw) >= 0 ||
         page.size() != static_cast<std::size_t>(width) * height) {

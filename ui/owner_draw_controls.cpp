@@ -34,6 +34,11 @@ bool IsRadioType(std::uint32_t t) {
 bool IsPushType(std::uint32_t t) {
     return t == BS_PUSHBUTTON || t == BS_DEFPUSHBUTTON;
 }
+// Push-like check boxes and radio buttons look like push buttons, held down while checked.
+bool LooksPushed(std::uint32_t style) {
+    const std::uint32_t t = style & BS_TYPEMASK;
+    return IsPushType(t) || ((style & BS_PUSHLIKE) && (IsCheckType(t) || IsRadioType(t)));
+}
 
 int ButtonFrames() {
     return (theOptions.flags & WPL_SIX_FRAMES) ? 6 : 5;
@@ -211,10 +216,13 @@ int wplButtonDraw(HWND, DRAWITEMSTRUCT* item) {
     const std::uint32_t image = static_cast<std::uint32_t>(GetProp(h, "IMAGE"));
     const std::uint32_t type = image & BS_TYPEMASK;
     const RECT r = item->rcItem;
-    const int frame = wplButtonFrame(item->itemState);
+    const bool pushLook = LooksPushed(image);
+    const bool held = pushLook && !IsPushType(type) && (GetProp(h, "CHECK") & 3) != BST_UNCHECKED;
+    const unsigned state = item->itemState | (held ? ODS_SELECTED : 0u);
+    const int frame = wplButtonFrame(state);
     ClearWindowSurfaceTransparent(h);
     RECT textArea = r;
-    if (IsPushType(type)) {
+    if (pushLook) {
         HBITMAP b = wplGetBitmap(kSkinPushButton);
         const int rows = (theOptions.flags & WPL_TWO_ROWS) ? 2 : 1;
         const SIZE f = FrameSize(b, ButtonFrames(), rows);
@@ -228,9 +236,9 @@ int wplButtonDraw(HWND, DRAWITEMSTRUCT* item) {
             // No skin bitmap: the plain look.
             RECT e = r;
             FillRect(dc, &e, GetSysColorBrush(COLOR_BTNFACE));
-            DrawEdge(dc, &e, (item->itemState & ODS_SELECTED) ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+            DrawEdge(dc, &e, (state & ODS_SELECTED) ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
         }
-        if (item->itemState & ODS_SELECTED) OffsetRect(&textArea, 1, 1);
+        if (state & ODS_SELECTED) OffsetRect(&textArea, 1, 1);
     } else {
         const bool radio = IsRadioType(type);
         HBITMAP b = wplGetBitmap(radio ? kSkinRadioButton : kSkinCheckBox);
@@ -268,7 +276,7 @@ int wplButtonDraw(HWND, DRAWITEMSTRUCT* item) {
         const std::uint32_t h3 = image & BS_CENTER;
         if (h3 == BS_LEFT) format |= DT_LEFT;
         else if (h3 == BS_RIGHT) format |= DT_RIGHT;
-        else format |= IsPushType(type) ? DT_CENTER : DT_LEFT;
+        else format |= pushLook ? DT_CENTER : DT_LEFT;
         const std::uint32_t v3 = image & BS_VCENTER;
         format |= v3 == BS_TOP ? DT_TOP : v3 == BS_BOTTOM ? DT_BOTTOM : DT_VCENTER;
         DrawText(dc, text, &textArea, format);

@@ -35,9 +35,19 @@ int RowHeight(HWND, ListState& s) {
     return LineHeight(s.font) + 1;
 }
 
-int VisibleRows(HWND h, ListState& s) {
+// The rows lie inside the sunken edge (a drop-down's one-pixel frame is drawn over them).
+constexpr int kEdge = 2;
+
+RECT RowArea(HWND h, const ListState& s) {
     RECT c;
     GetClientRect(h, &c);
+    if (s.combo) return c;
+    return RECT{c.left + kEdge, c.top + kEdge, std::max(c.left + kEdge, c.right - kEdge),
+                std::max(c.top + kEdge, c.bottom - kEdge)};
+}
+
+int VisibleRows(HWND h, ListState& s) {
+    const RECT c = RowArea(h, s);
     return std::max(1, (c.bottom - c.top) / RowHeight(h, s));
 }
 
@@ -90,7 +100,8 @@ void Paint(HWND h, ListState& s) {
     GetClientRect(h, &c);
     ControlColours(h, dc, WM_CTLCOLORLISTBOX, COLOR_WINDOW);
     HGDIOBJ old = SelectObject(dc, AsGdiObject(FontOr(s.font)));
-    PaintListRows(h, dc, c, s.model, RowHeight(h, s), s.focused || s.combo, OwnerDraw(h),
+    const RECT rows = RowArea(h, s);
+    PaintListRows(h, dc, rows, s.model, RowHeight(h, s), s.focused || s.combo, OwnerDraw(h),
                   s.combo ? ODT_COMBOBOX : ODT_LISTBOX, s.tabs);
     if (!s.combo) DrawEdge(dc, &c, EDGE_SUNKEN, BF_RECT);
     else FrameRect(dc, &c, GetSysColorBrush(COLOR_WINDOWFRAME));
@@ -99,7 +110,7 @@ void Paint(HWND h, ListState& s) {
 }
 
 int RowAt(HWND h, ListState& s, int y) {
-    const int i = s.model.top + y / RowHeight(h, s);
+    const int i = s.model.top + std::max(0, y - RowArea(h, s).top) / RowHeight(h, s);
     return i < static_cast<int>(s.model.items.size()) ? i : -1;
 }
 
@@ -269,9 +280,8 @@ LResult ListProc(HWND h, std::uint32_t m, WParam w, LParam l) {
         case LB_GETITEMRECT: {
             const int i = static_cast<int>(w);
             if (i < 0 || i >= n || l == 0) return LB_ERR;
-            RECT c;
-            GetClientRect(h, &c);
-            const int y = (i - md.top) * RowHeight(h, *s);
+            const RECT c = RowArea(h, *s);
+            const int y = c.top + (i - md.top) * RowHeight(h, *s);
             *reinterpret_cast<RECT*>(l) = RECT{c.left, y, c.right, y + RowHeight(h, *s)};
             return 1;
         }

@@ -302,4 +302,49 @@ TEST_F(GpsButtons, NavigationLegsNeedAFlightPlan) {
     EXPECT_EQ(g.Leg(), 0);
 }
 
+TEST_F(GpsButtons, NavigationMenuShowsTheLegsWaypointWithItsDetails) {
+    // San Carlos, the ABC VOR, an unknown fix, Oakland; the aircraft flies the second leg.
+    thePlan = {};
+    thePlan.active = 1;
+    thePlan.nodeCount = 4;
+    thePlan.currentNode = 1;
+    const std::pair<const char*, int> nodes[] = {{"KSQL", 1}, {"ABC", 2}, {"NOPE", 6}, {"KOAK", 1}};
+    for (int i = 0; i < 4; ++i)
+        thePlan.nodes[static_cast<std::size_t>(i)].ident = nodes[i].first,
+        thePlan.nodes[static_cast<std::size_t>(i)].kind = nodes[i].second;
+    thePlanActive = true;
+    const struct {
+        int leg;
+        const char* text;
+        const char* id;
+        const char* type;
+    } cases[] = {
+        {1, "Departure KSQL", "ID: KSQL", "Type: Airport"},
+        {2, "KSQL -> ABC", "ID: ABC", "Type: VOR VOR"},
+        {3, "Enroute to NOPE", "ID: NOPE", nullptr},  // not in the database: its name alone
+        {4, "Arrival KOAK", "ID: KOAK", "Type: Airport"},
+        {5, "Arrival KOAK", "ID: KOAK", "Type: Airport"},
+    };
+    Press({kGpsNavigation, kGpsMenu, kGpsMenu});
+    ASSERT_EQ(g.Leg(), -1);
+    g.Redraw();  // the default leg on the departure page: the first
+    for (const auto& c : cases) {
+        g.Redraw();
+        ASSERT_EQ(g.Leg(), c.leg);
+        EXPECT_EQ(GpsDisplay::LegText(thePlan, 4, c.leg), c.text);
+        const std::vector<std::string>& box = g.BoxLines();
+        ASSERT_FALSE(box.empty()) << c.leg;
+        EXPECT_EQ(box[0], c.id);
+        if (c.type != nullptr) {
+            ASSERT_GE(box.size(), 6u) << c.leg;
+            EXPECT_EQ(box[1], c.type);
+            EXPECT_NE(box.back().find("deg BRG"), std::string::npos) << box.back();
+        } else {
+            EXPECT_EQ(box.size(), 1u);
+        }
+        g.PressButton(kGpsRight);
+    }
+    thePlanActive = false;
+}
+
 }  // namespace

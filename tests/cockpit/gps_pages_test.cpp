@@ -452,6 +452,34 @@ TEST_F(GpsGolden, TheRangeShowsOnlyWhenTheWindowIsWideEnoughForThePage) {
     }
 }
 
+TEST_F(GpsGolden, FieldsJustOffTheMapStillShowWhatReachesIntoIt) {
+    // The field's centre lies off the map, but within about 4.35 NM of its centre: its runway
+    // (1 NM range) or its localiser wedge (15 NM) still reaches in; farther fields are not drawn.
+    const struct {
+        double range, milesEast;
+        cockpit::GpsColor colour;
+        bool drawn;
+    } cases[] = {
+        {1.0, 0.75, cockpit::kRwyLine, true},   // the field 0.75 NM west, the map 0.55 NM wide
+        {1.0, 6.0, cockpit::kRwyLine, false},
+        {15.0, 6.0, cockpit::kIlsLeft, true},   // the map reaches 8 NM, the localiser 6 NM west
+        {15.0, 12.0, cockpit::kIlsLeft, false},
+    };
+    for (const auto& c : cases) {
+        gps.SetPageState(2, 8, 0, -1, 0x101);
+        gps.SetScale(c.range);
+        flight::theFlightModelState.fmPosX = static_cast<std::int32_t>(c.milesEast * kUnitsPerMile);
+        flight::theFlightModelState.fmHead = 0;
+        // Inside the map only: the range label and the box share the runways' grey.
+        const testsupport::IndexedImage image = Picture();
+        int ink = 0;
+        for (int y = 16; y < 215; ++y)
+            for (int x = 12; x < 244; ++x)
+                ink += image.pixels[static_cast<std::size_t>(y * image.width + x)] == gps.Color(c.colour);
+        EXPECT_EQ(ink > 0, c.drawn) << c.range << " " << c.milesEast;
+    }
+}
+
 TEST_F(GpsGolden, ObstaclesNearTheCentreWhenTheirLayerIsOn) {
     // Two masts near the field and one far away; only the near ones are drawn, and only with the
     // obstacle layer on.

@@ -2,7 +2,9 @@
 // the starter flight at San Carlos: the user's own colours for runways and texts are kept and
 // used, the field's runway shows in its colour once zoomed in, the box below the map is written,
 // the airports round the field are on the map, the waypoint page shows the field's details, and
-// the victor airways and obstacles its menu turns on are drawn.
+// the victor airways and obstacles its menu turns on are drawn; with a plan loaded, the
+// navigation menu shows each leg's waypoint with its details; a resize keeps the buttons' room
+// and another aircraft brings its own bezel.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -95,7 +97,7 @@ TEST(GpsRun, TheNavigationPageFollowsTheLoadedPlan) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     StarterRun run("zephlon-gpsplan");
     const testsupport::CommandResult r =
-        PlayScript(run, "gps-plan.simrun", "CdiLine=255,0,255\r\nBrgText=255,255,0\r\n");
+        PlayScript(run, "gps-plan.simrun", "CdiLine=255,0,255\r\nBrgText=255,255,0\r\nInfText=255,128,0\r\n");
     ASSERT_EQ(r.status, 0) << r.out;
     const std::string shot = run.Dir().Read("nav.bmp");
     ASSERT_GT(shot.size(), 640u * 480u);
@@ -108,6 +110,38 @@ TEST(GpsRun, TheNavigationPageFollowsTheLoadedPlan) {
     // The box: five lines of text, then the deviation scale's ticks.
     EXPECT_GT(CountIn(shot, 43, 205, 277, 250, yellow), 300);
     EXPECT_GT(CountIn(shot, 43, 250, 277, 265, magenta), 20);
+
+    // MENU twice: the plan's first leg, "Departure KSQL", with San Carlos's details in the
+    // user's text colour, its frequencies in a column at the right; right: the leg being flown,
+    // to the San Jose VOR, whose details have no such column.
+    const std::string leg1 = run.Dir().Read("leg1.bmp"), leg2 = run.Dir().Read("leg2.bmp");
+    ASSERT_GT(leg1.size(), 640u * 480u);
+    ASSERT_GT(leg2.size(), 640u * 480u);
+    const auto orange = [](Rgb p) { return p.r > 200 && p.g > 90 && p.g < 170 && p.b < 80; };
+    // Six lines of details (ID, type, latitude, longitude, elevation, bearing and distance),
+    // seven with the VOR's frequency.
+    EXPECT_GT(CountIn(leg1, 43, 93, 200, 158, orange), 600);
+    EXPECT_GT(CountIn(leg2, 43, 93, 200, 158, orange), 700);
+    EXPECT_GT(CountIn(leg1, 235, 93, 280, 140, orange), 200);
+    EXPECT_EQ(CountIn(leg2, 235, 93, 280, 140, orange), 0);
+}
+
+TEST(GpsRun, TheButtonsKeepTheirRoomAndAnotherAircraftBringsItsBezel) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    StarterRun run("zephlon-gps-bezels");
+    const testsupport::CommandResult r = PlayScript(run, "gps-bezels.simrun", "");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::string narrow = run.Dir().Read("narrow.bmp"), baron = run.Dir().Read("baron.bmp");
+    ASSERT_GT(narrow.size(), 640u * 480u);
+    ASSERT_GT(baron.size(), 640u * 480u);
+    // The C172's bar: ten 20-pixel buttons, four 6-pixel gaps and 4 pixels at each end, between
+    // borders of 10.
+    core::IniFile settings(run.Dir().Path("Zephlon.ini").c_str());
+    EXPECT_EQ(settings.GetInt("GPS", "DisplayW", -1), 10 * 20 + 24 + 8 + 10 + 10);
+    // The left border's middle: the C172's light grey, then the Baron's dark face.
+    const Rgb c172 = Pixel(narrow, 36, 220), other = Pixel(baron, 36, 220);
+    EXPECT_TRUE(c172.r > 150 && c172.g > 150 && c172.b > 150) << c172.r;
+    EXPECT_TRUE(other.r < 60 && other.g < 60 && other.b < 60) << other.r;
 }
 
 }  // namespace

@@ -60,6 +60,18 @@ TEST(AircraftDialogs, TheBonanzaChosenFromItsPictureIsFlown) {
         }
     EXPECT_GT(sky, 20000) << "no sky in the picture";
     EXPECT_GT(white, 2000) << "no aircraft in the picture";
+    // The five type buttons are push buttons, the chosen one held down: each is framed across
+    // its whole width (a radio button shows a small round mark instead); the four not chosen
+    // share one face, the Bonanza's (second) is the pressed face.
+    auto at = [&](int x, int y) { return dialog[static_cast<std::size_t>(y) * 640 + x]; };
+    const std::uint32_t raised = at(60, 61 + 20);
+    for (int i = 0; i < 5; ++i) {
+        const int top = 61 + 84 * i;
+        for (int x = 40; x < 160; x += 4) EXPECT_EQ(at(x, top), at(40, top)) << "button " << i << " x " << x;
+        EXPECT_NE(at(40, top), at(40, top - 4)) << "button " << i << " has no frame";
+        if (i == 1) EXPECT_NE(at(60, top + 20), raised) << "the chosen type is not held down";
+        else EXPECT_EQ(at(60, top + 20), raised) << "button " << i;
+    }
     const auto panel = testsupport::ReadScreenshot(run.Dir().Read("bonanza.bmp"), 640, 480);
     ASSERT_FALSE(panel.empty());
     EXPECT_GT(Busy(panel, 0, 200, 640, 480), 0.5);

@@ -178,6 +178,27 @@ TEST_F(RecordScripts, TheLessonPreflightKeepsTheNextLessonInThePilotFile) {
     EXPECT_EQ(r.out.find("zqLess1.txt"), std::string::npos) << r.out;  // the first was not started
 }
 
+// With the dump asked for, the statements read are written to "Less.out": every instructor line
+// heard is one of its sounds, the first heard its first. Without it no dump is written.
+TEST_F(RecordScripts, TheLessonDumpIsWrittenWhenAsked) {
+    EXPECT_EQ(Run("maneuver.simrun").status, 0);
+    EXPECT_FALSE(fs::exists(dir.Path("Less.out")));
+    dir.Write("Zephlon.ini", "[Debug]\nDumpLess=1\n");
+    const testsupport::CommandResult r = Run("lesson-dump.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    ASSERT_TRUE(fs::exists(dir.Path("Less.out"))) << r.out;
+    const std::string dump = dir.Read("Less.out");
+    const std::size_t heard = r.out.find("lesson: sound ");
+    ASSERT_NE(heard, std::string::npos) << r.out;
+    for (std::size_t at = heard; at != std::string::npos; at = r.out.find("lesson: sound ", at + 1)) {
+        const std::string id = r.out.substr(at + 14, r.out.find('\n', at) - at - 14);
+        EXPECT_NE(dump.find("[SOUND] [id: " + id + "]"), std::string::npos) << id << "\n" << dump;
+    }
+    const std::string first = r.out.substr(heard + 14, r.out.find('\n', heard) - heard - 14);
+    EXPECT_EQ(dump.find("[SOUND] [id: " + first + "]"), dump.find("[SOUND]")) << dump;
+    EXPECT_NE(dump.find("[ENDPROC] [EPr]"), std::string::npos) << dump;
+}
+
 // The instructor's lines come in the script's order, a wait of n steps being n lesson steps of
 // 18 ticks each: between the first and the last phrase the script waits 3 + 5 + 5 + 5 + 2 steps.
 TEST_F(RecordScripts, AManoeuvreRunsItsScriptToTheEnd) {
@@ -302,7 +323,8 @@ TEST_F(RecordScripts, CopilotHelpIsKeptAndTheStatusListsTheManoeuvres) {
     EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("read 1624 ListBox \"\" enabled=1 focus=1 selected=-1 rows=6"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("row 5: \"Power-off Stall Recovery\""), std::string::npos) << r.out;
-    // Each row shows its mark, an empty grey box (nothing flown yet), in one column at the left.
+    // Each row shows its mark, an empty grey box (nothing flown yet), in one column at the left,
+    // the whole of every box's frame (four lines of 14 pixels) inside the list's sunken edge.
     const std::string shot = dir.Read("status.bmp");
     const auto* b = reinterpret_cast<const unsigned char*>(shot.data());
     ASSERT_TRUE(shot.size() > 54 && b[28] == 24);
@@ -316,7 +338,7 @@ TEST_F(RecordScripts, CopilotHelpIsKeptAndTheStatusListsTheManoeuvres) {
             left = std::min(left, x);
             right = std::max(right, x);
         }
-    EXPECT_GE(marks, 6 * 25);
+    EXPECT_EQ(marks, 6 * 52);
     EXPECT_LT(right - left, 16);
     const std::map<std::string, std::string> expected = {
         {"CoPilot", "1"}, {"Takeoff", "0"}, {"Radios", "1"},  {"Navigation", "0"},

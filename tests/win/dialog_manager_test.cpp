@@ -221,3 +221,34 @@ TEST_F(DialogManagerTest, AHookMayReplaceTheDialogsProcedureAndHearsInitFirst) {
 }
 
 }  // namespace
+
+// A list box's rows lie inside its sunken edge: the first row starts below and right of the
+// edge's two pixels, and a click finds the row drawn under it.
+TEST_F(DialogManagerTest, ListRowsLieInsideTheSunkenEdge) {
+    HWND owner = MakeWindow(true);
+    HWND list = CreateWindowEx(0, WC_LISTBOX, "", WS_CHILD | WS_VISIBLE | LBS_NOTIFY, 10, 10, 120, 100,
+                               owner, HMENU{7}, {}, 0);
+    ASSERT_TRUE(list);
+    SendMessage(list, LB_SETITEMHEIGHT, 0, 20);
+    for (const char* row : {"one", "two", "three", "four", "five", "six"})
+        SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LParam>(row));
+    RECT first{};
+    ASSERT_EQ(SendMessage(list, LB_GETITEMRECT, 0, reinterpret_cast<LParam>(&first)), 1);
+    EXPECT_EQ(first.left, 2);
+    EXPECT_EQ(first.top, 2);
+    EXPECT_EQ(first.right, 118);
+    EXPECT_EQ(first.bottom, 22);
+    // Four whole rows fit in the 96 pixels inside the edge; the page keys move by that many.
+    SendMessage(list, LB_SETCURSEL, 0, 0);
+    SendMessage(list, WM_KEYDOWN, VK_NEXT, 0);
+    EXPECT_EQ(SendMessage(list, LB_GETCURSEL, 0, 0), 3);
+    SendMessage(list, LB_SETTOPINDEX, 0, 0);
+    const struct {
+        int y, row;
+    } clicks[] = {{0, 0}, {2, 0}, {21, 0}, {22, 1}, {41, 1}, {42, 2}, {97, 4}};
+    for (const auto& c : clicks) {
+        SendMessage(list, WM_LBUTTONDOWN, 0, MAKELPARAM(20, static_cast<std::uint16_t>(c.y)));
+        SendMessage(list, WM_LBUTTONUP, 0, MAKELPARAM(20, static_cast<std::uint16_t>(c.y)));
+        EXPECT_EQ(SendMessage(list, LB_GETCURSEL, 0, 0), c.row) << "y " << c.y;
+    }
+}
