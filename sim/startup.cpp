@@ -44,6 +44,12 @@ namespace sim {
 
 std::uint32_t theReloadQuiet = 0;
 std::vector<std::string> theShutdownLog;
+
+namespace {
+// Set once the user has confirmed leaving: a start-up still waiting in its pilot dialog then
+// goes no further, so nothing is built again after the world has gone down.
+bool theProgramClosed = false;
+}  // namespace
 PoolSizes thePoolSizes;
 
 namespace {
@@ -152,6 +158,7 @@ void RunStartup() {
     theSimWorld.SetLoadingScreen(1);
     planning::PilotFile pilot;
     if (pilot.LoadCurrent() == 0) planning::RunSelectPilotDialog(w);
+    if (theProgramClosed) return;
     LoadAndSetCursor(win::IDC_WAIT);
     theSimWorld.SetLoadingScreen(1);
     theSimWorld.SetRestoreArrow(1);
@@ -184,6 +191,7 @@ void OnMainClose(win::HWND window) {
     const int quit = planning::RunExitDialog(window);
     SetDialogMode(0);
     if (quit == 0) return;
+    theProgramClosed = true;
     theShutdownLog.clear();
     SaveWindowPlacement();
     theShutdownLog.emplace_back("WindowPlacement");

@@ -128,6 +128,22 @@ TEST(SpineStartup, ReadoutsMatchTheirGoldenPictures) {
     }
 }
 
+// Leaving from the menu while the first start's pilot dialog waits ends the program there:
+// the start-up goes no further once the world has gone down, and the exit is clean.
+TEST(SpineStartup, LeavingWhileThePilotIsChosenEndsTheStartUp) {
+    if (!std::filesystem::exists(std::string(ZEPHLON_BINARY_DIR) + "/bin/Zephlon.pack"))
+        GTEST_SKIP() << "simrun or the resource pack is not built";
+    testsupport::TempFolder dir("zephlon-spine");
+    dir.Write("script.txt", "wait 100\nmenu 168\nwait 100\n");
+    const std::string exe = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
+    const testsupport::CommandResult run =
+        testsupport::RunCommand(exe + " --dir " + dir.Root() + " " + dir.Path("script.txt") + " 2>&1");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("dialog Exit ended 1"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("start-up done"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("exit=0"), std::string::npos) << run.out;
+}
+
 // A second copy in the same installation activates the first and ends with -1 at once. The first
 // copy keeps running (and answering the second) until the test lets it go, however fast or slow
 // the machine is.
