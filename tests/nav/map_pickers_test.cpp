@@ -20,6 +20,7 @@
 #include "sim/main_window.h"
 #include "win/controls.h"
 #include "win/dialog.h"
+#include "support/step_player.h"
 
 namespace {
 
@@ -63,16 +64,9 @@ protected:
     }
     // Plays one step each time a modal dialog's loop waits for input.
     void Play(std::deque<std::function<void()>> steps) {
-        steps_ = std::move(steps);
-        machine.Input().SetQueueEmptyHandler([this] {
-            if (steps_.empty()) return false;
-            auto step = std::move(steps_.front());
-            steps_.pop_front();
-            step();
-            return true;
-        });
+        player_.Play(machine, std::move(steps));
     }
-    std::deque<std::function<void()>> steps_;
+    testsupport::StepPlayer player_;
     win::HINSTANCE pack;
     win::HWND parent;
 };

@@ -13,6 +13,7 @@
 #include "sim/main_window.h"
 #include "win/controls.h"
 #include "win/dialog.h"
+#include "support/step_player.h"
 
 namespace {
 
@@ -35,14 +36,7 @@ protected:
     }
     // Plays one step each time the sheet's loop waits for input.
     void Play(std::deque<std::function<void()>> steps) {
-        steps_ = std::move(steps);
-        machine.Input().SetQueueEmptyHandler([this] {
-            if (steps_.empty()) return false;
-            auto step = std::move(steps_.front());
-            steps_.pop_front();
-            step();
-            return true;
-        });
+        player_.Play(machine, std::move(steps));
     }
     win::HWND Page() const {
         const ui::FakePropertyPage* pages[] = {&sheet->routePage, &sheet->departurePage, &sheet->destinationPage,
@@ -79,7 +73,7 @@ protected:
     }
     static planning::FlightPlan& Plan() { return *planning::theWorkingFlightPlan; }
 
-    std::deque<std::function<void()>> steps_;
+    testsupport::StepPlayer player_;
     win::HINSTANCE pack;
     win::HWND parent;
     std::unique_ptr<planning::NewFlightPlan> sheet = [] {

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/headless/headless_backend.h"
+#include "support/step_player.h"
 #include "ui/dialog.h"
 #include "win/resource.h"
 #include "win/resource_script.h"
@@ -91,16 +92,9 @@ protected:
     // Plays the steps one at a time whenever the program waits for input; each step may look
     // at what is open. Returns false (ending the feed) when the steps are used up.
     void Play(std::deque<std::function<void()>> steps) {
-        steps_ = std::move(steps);
-        machine.Input().SetQueueEmptyHandler([this] {
-            if (steps_.empty()) return false;
-            auto step = std::move(steps_.front());
-            steps_.pop_front();
-            step();
-            return true;
-        });
+        player_.Play(machine, std::move(steps));
     }
-    [[nodiscard]] std::size_t StepsLeft() const { return steps_.size(); }
+    [[nodiscard]] std::size_t StepsLeft() const { return player_.StepsLeft(); }
 
     // The latest open dialog whose caption is `caption`.
     static win::HWND Dialog(const char* caption) { return win::FindWindow("#32770", caption); }
@@ -112,7 +106,7 @@ protected:
 
 private:
     ui::DialogHost savedHost_;
-    std::deque<std::function<void()>> steps_;
+    testsupport::StepPlayer player_;
 };
 
 }  // namespace uitest
