@@ -34,14 +34,7 @@ int CountIn(const std::string& bmp, int x0, int y0, int x1, int y1, Test&& test)
 // settings file was written with the user's GPS colours.
 testsupport::CommandResult PlayScript(const StarterRun& run, const char* name, const char* colours) {
     run.Dir().Write("Zephlon.ini", std::string("[GPSColors]\r\nColorSet=3\r\n") + colours);
-    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/cockpit/scripts/" + name);
-    EXPECT_TRUE(in) << name;
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string script = text.str();
-    for (std::size_t at; (at = script.find("@dir")) != std::string::npos;)
-        script.replace(at, 4, run.Dir().Root());
-    return run.Play(script);
+    return run.Play(testsupport::CommittedScript(std::string("cockpit/scripts/") + name, run.Dir().Root()));
 }
 
 TEST(GpsRun, TheMapOfSanCarlosInTheUsersColours) {

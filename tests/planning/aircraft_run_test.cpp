@@ -16,13 +16,7 @@ using testsupport::SavedValue;
 using testsupport::StarterRun;
 
 testsupport::CommandResult PlayScript(const StarterRun& run, const char* name) {
-    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/planning/scripts/" + name);
-    EXPECT_TRUE(in) << name;
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string script = text.str();
-    for (std::size_t at; (at = script.find("@dir")) != std::string::npos;) script.replace(at, 4, run.Dir().Root());
-    return run.Play(script);
+    return run.Play(testsupport::CommittedScript(std::string("planning/scripts/") + name, run.Dir().Root()));
 }
 
 // The share of a screen rectangle whose pixels differ from its first pixel.

@@ -15,6 +15,7 @@
 
 #include "support/audio.h"
 #include "support/run_command.h"
+#include "support/starter_run.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -100,23 +101,11 @@ protected:
         if (!fs::exists(bin) || !fs::exists(install / "PILOT"))
             GTEST_SKIP() << "simrun or the starter installation is not built";
         // The pilots and flights are copied, since the scripts write them; the rest is linked.
-        for (const fs::directory_entry& e : fs::directory_iterator(install)) {
-            if (!e.is_directory()) continue;
-            const fs::path to = fs::path(dir.Root()) / e.path().filename();
-            const std::string name = e.path().filename().string();
-            if (name == "PILOT" || name == "Flights") fs::copy(e.path(), to, fs::copy_options::recursive);
-            else fs::create_symlink(e.path(), to);
-        }
+        testsupport::LinkStarterFolders(dir, {"PILOT", "Flights"});
     }
 
     testsupport::CommandResult Run(const char* name) {
-        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/planning/scripts/" + name);
-        EXPECT_TRUE(in) << name;
-        std::stringstream text;
-        text << in.rdbuf();
-        std::string script = text.str();
-        for (std::size_t at; (at = script.find("@dir")) != std::string::npos;) script.replace(at, 4, dir.Root());
-        dir.Write(name, script);
+        dir.Write(name, testsupport::CommittedScript(std::string("planning/scripts/") + name, dir.Root()));
         return testsupport::RunCommand(bin + " --dir " + dir.Root() + " " + dir.Path(name) + " 2>&1");
     }
 

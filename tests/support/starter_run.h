@@ -7,14 +7,47 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <initializer_list>
 #include <optional>
+#include <sstream>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "support/run_command.h"
 #include "support/starter_flight.h"
 #include "support/temp_folder.h"
 
 namespace testsupport {
+
+// A committed script (`path` below tests/) with "@dir" standing for `folder`.
+inline std::string CommittedScript(const std::string& path, const std::string& folder) {
+    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/" + path);
+    EXPECT_TRUE(in) << path;
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string script = text.str();
+    for (std::size_t at; (at = script.find("@dir")) != std::string::npos;) script.replace(at, 4, folder);
+    return script;
+}
+
+// The starter installation's folders in `dir`: those named in `copied` copied whole (a run
+// writes them), every other linked.
+inline void LinkStarterFolders(const TempFolder& dir, std::initializer_list<const char*> copied) {
+    namespace fs = std::filesystem;
+    const fs::path install = fs::path(ZEPHLON_BINARY_DIR) / "install";
+    for (const fs::directory_entry& e : fs::directory_iterator(install)) {
+        if (!e.is_directory()) continue;
+        const fs::path to = fs::path(dir.Root()) / e.path().filename();
+        bool copy = false;
+        for (const char* name : copied) copy = copy || e.path().filename() == name;
+        if (copy)
+            fs::copy(e.path(), to, fs::copy_options::recursive);
+        else
+            fs::create_symlink(e.path(), to);
+    }
+}
 
 class StarterRun {
 public:

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "support/run_command.h"
+#include "support/starter_run.h"
 #include "support/temp_folder.h"
 #include "ui/help_popup.h"
 #include "win/avi_file.h"
@@ -58,23 +59,12 @@ protected:
         if (!fs::exists(bin) || !fs::exists(install / "Flights"))
             GTEST_SKIP() << "simrun or the starter installation is not built";
         // The data folders are linked; the flights are copied, since the scripts save flights.
-        for (const fs::directory_entry& e : fs::directory_iterator(install)) {
-            if (!e.is_directory()) continue;
-            const fs::path to = fs::path(dir.Root()) / e.path().filename();
-            if (e.path().filename() == "Flights") fs::copy(e.path(), to, fs::copy_options::recursive);
-            else fs::create_symlink(e.path(), to);
-        }
+        testsupport::LinkStarterFolders(dir, {"Flights"});
     }
 
     // Runs a committed script with "@dir" standing for the test's folder.
     testsupport::CommandResult Run(const char* name) {
-        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/tests/ui/scripts/" + name);
-        EXPECT_TRUE(in) << name;
-        std::stringstream text;
-        text << in.rdbuf();
-        std::string script = text.str();
-        for (std::size_t at; (at = script.find("@dir")) != std::string::npos;) script.replace(at, 4, dir.Root());
-        dir.Write(name, script);
+        dir.Write(name, testsupport::CommittedScript(std::string("ui/scripts/") + name, dir.Root()));
         return testsupport::RunCommand(bin + " --dir " + dir.Root() + " " + dir.Path(name) + " 2>&1");
     }
 
