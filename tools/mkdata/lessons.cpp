@@ -44,6 +44,18 @@ struct Script {
     "SAY NEEDS_WORK WAIT_2_SEC\r\n"        \
     "}\r\n"
 
+// The power-off stall and its recovery, the manoeuvre's and the stall lesson's close alike.
+#define ZQ_POWER_OFF_STALL               \
+    "SAY 21050 WAIT_3_SEC\r\n"            \
+    "EXEC THROTTLE_IDLE\r\n"              \
+    "SAY 21051 WAIT_8_SEC\r\n"            \
+    "SAY 21052 WAIT_2_SEC\r\n"            \
+    "EXEC THROTTLE_FULL\r\n"              \
+    "EXEC CARB_OFF\r\n"                   \
+    "CONTINUOUS Watch\r\n"                \
+    "TIMER WAIT_5_SEC\r\n" ZQ_DEBRIEF     \
+    "ENDPROC\r\n" ZQ_WATCH
+
 constexpr Script kScripts[] = {
     {"zqMan0.txt",
      "TITLE Straight and Level Flight\r\n"
@@ -119,15 +131,7 @@ constexpr Script kScripts[] = {
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
      "EXEC CARB_ON\r\n"
-     "SAY 21050 WAIT_3_SEC\r\n"
-     "EXEC THROTTLE_IDLE\r\n"
-     "SAY 21051 WAIT_8_SEC\r\n"
-     "SAY 21052 WAIT_2_SEC\r\n"
-     "EXEC THROTTLE_FULL\r\n"
-     "EXEC CARB_OFF\r\n"
-     "CONTINUOUS Watch\r\n"
-     "TIMER WAIT_5_SEC\r\n" ZQ_DEBRIEF
-     "ENDPROC\r\n" ZQ_WATCH},
+     ZQ_POWER_OFF_STALL},
     {"zqLess1.txt",
      "TITLE Effects of the Controls\r\n"
      "FLTFILE Cruise.Flt\r\n"
@@ -190,15 +194,7 @@ constexpr Script kScripts[] = {
      "SAY 21040 WAIT_6_SEC\r\n"
      "SAY 21041 WAIT_8_SEC\r\n"
      "SAY 21042 WAIT_4_SEC\r\n"
-     "SAY 21050 WAIT_3_SEC\r\n"
-     "EXEC THROTTLE_IDLE\r\n"
-     "SAY 21051 WAIT_8_SEC\r\n"
-     "SAY 21052 WAIT_2_SEC\r\n"
-     "EXEC THROTTLE_FULL\r\n"
-     "EXEC CARB_OFF\r\n"
-     "CONTINUOUS Watch\r\n"
-     "TIMER WAIT_5_SEC\r\n" ZQ_DEBRIEF
-     "ENDPROC\r\n" ZQ_WATCH},
+     ZQ_POWER_OFF_STALL},
     {"lDesc1.txt", "Lesson 1: the effects of the controls - yoke, rudder and throttle, and what each does.\r\n"},
     {"lDesc2.txt", "Lesson 2: straight and level flight by the horizon, with the instruments as a cross-check.\r\n"},
     {"lDesc3.txt", "Lesson 3: climbs and descents at constant airspeed, and levelling off from them.\r\n"},
