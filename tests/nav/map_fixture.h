@@ -5,9 +5,12 @@
 #pragma once
 
 #include <cmath>
+#include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "core/resource_pack.h"
 #include "nav/lat_lon.h"
 #include "nav/map_outline.h"
 #include "nav/map_palette.h"
@@ -16,7 +19,10 @@
 #include "nav/sms_records.h"
 #include "nav_fixture.h"
 #include "platform/headless/headless_backend.h"
+#include "sim/main_window.h"
 #include "support/golden_image.h"
+#include "support/step_player.h"
+#include "win/controls.h"
 #include "win/font.h"
 #include "win/window_internal.h"
 
@@ -282,6 +288,31 @@ protected:
     }
 
     platform::HeadlessBackend machine;
+};
+
+// The map's world with the program's resource pack and a parent window, for the dialogs that
+// show the map; `Play` feeds steps to their loops.
+class MapDialogFixture : public MapFixture {
+protected:
+    void SetUp() override {
+        MapFixture::SetUp();
+        std::string error;
+        pack = core::OpenResourcePack(std::string(ZEPHLON_BINARY_DIR) + "/bin/Zephlon.pack", &error);
+        if (!pack) GTEST_SKIP() << "resource pack not built: " << error;
+        sim::theMainWindow.resourceLibrary = pack;
+        parent = win::CreateWindowEx(0, win::WC_STATIC, "", win::WS_VISIBLE, 0, 0, 640, 480, {}, {}, {}, 0);
+    }
+    void TearDown() override {
+        sim::theMainWindow.resourceLibrary = win::HINSTANCE{};
+        if (pack) win::FreeResourceLibrary(pack);
+        MapFixture::TearDown();
+    }
+    // Plays one step each time a modal loop waits for input.
+    void Play(std::deque<std::function<void()>> steps) { player_.Play(machine, std::move(steps)); }
+
+    testsupport::StepPlayer player_;
+    win::HINSTANCE pack;
+    win::HWND parent;
 };
 
 }  // namespace navtest

@@ -26,24 +26,14 @@ namespace {
 
 using navtest::LatLon;
 
-class MapPickersTest : public navtest::MapFixture {
+class MapPickersTest : public navtest::MapDialogFixture {
 protected:
     void SetUp() override {
-        MapFixture::SetUp();
-        std::string error;
-        pack = core::OpenResourcePack(std::string(ZEPHLON_BINARY_DIR) + "/bin/Zephlon.pack", &error);
-        if (!pack) GTEST_SKIP() << "resource pack not built: " << error;
-        sim::theMainWindow.resourceLibrary = pack;
-        parent = win::CreateWindowEx(0, win::WC_STATIC, "", win::WS_VISIBLE, 0, 0, 640, 480, {}, {},
-                                     {}, 0);
+        MapDialogFixture::SetUp();
+        if (IsSkipped()) return;
         nav::theTuneNav1Option = nav::theTuneNav2Option = nav::theTuneAdfOption = 0;
         cockpit::ResetNavCourses();
         nav::theAtcState.startPos = nav::theAtcState.enabledATC = 0;
-    }
-    void TearDown() override {
-        sim::theMainWindow.resourceLibrary = win::HINSTANCE{};
-        if (pack) win::FreeResourceLibrary(pack);
-        MapFixture::TearDown();
     }
     // The picker's window, made modeless so the test can work it.
     win::HWND Open(ui::Dialog& d) {
@@ -62,13 +52,6 @@ protected:
     static void Command(win::HWND d, int id) {
         win::SendMessage(d, win::WM_COMMAND, static_cast<win::WParam>(id), 0);
     }
-    // Plays one step each time a modal dialog's loop waits for input.
-    void Play(std::deque<std::function<void()>> steps) {
-        player_.Play(machine, std::move(steps));
-    }
-    testsupport::StepPlayer player_;
-    win::HINSTANCE pack;
-    win::HWND parent;
 };
 
 TEST_F(MapPickersTest, EnrouteFromAVorTunesSetsTheCourseAndPlacesOnTheRadial) {

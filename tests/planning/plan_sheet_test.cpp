@@ -19,25 +19,8 @@ namespace {
 
 using navtest::LatLon;
 
-class PlanSheetTest : public navtest::MapFixture {
+class PlanSheetTest : public navtest::MapDialogFixture {
 protected:
-    void SetUp() override {
-        MapFixture::SetUp();
-        std::string error;
-        pack = core::OpenResourcePack(std::string(ZEPHLON_BINARY_DIR) + "/bin/Zephlon.pack", &error);
-        if (!pack) GTEST_SKIP() << "resource pack not built: " << error;
-        sim::theMainWindow.resourceLibrary = pack;
-        parent = win::CreateWindowEx(0, win::WC_STATIC, "", win::WS_VISIBLE, 0, 0, 640, 480, {}, {}, {}, 0);
-    }
-    void TearDown() override {
-        sim::theMainWindow.resourceLibrary = win::HINSTANCE{};
-        if (pack) win::FreeResourceLibrary(pack);
-        MapFixture::TearDown();
-    }
-    // Plays one step each time the sheet's loop waits for input.
-    void Play(std::deque<std::function<void()>> steps) {
-        player_.Play(machine, std::move(steps));
-    }
     win::HWND Page() const {
         const ui::FakePropertyPage* pages[] = {&sheet->routePage, &sheet->departurePage, &sheet->destinationPage,
                                                &sheet->mapPage, &sheet->weatherPage, &sheet->logPage};
@@ -73,9 +56,6 @@ protected:
     }
     static planning::FlightPlan& Plan() { return *planning::theWorkingFlightPlan; }
 
-    testsupport::StepPlayer player_;
-    win::HINSTANCE pack;
-    win::HWND parent;
     std::unique_ptr<planning::NewFlightPlan> sheet = [] {
         auto made = std::make_unique<planning::NewFlightPlan>();
         made->weatherPage.seed = 29;  // the route weather drawn the same way every run
