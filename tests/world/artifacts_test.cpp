@@ -40,7 +40,7 @@ protected:
         world::SceneryServices s = world::DefaultSceneryServices();
         s.groundHeight = [](double, double) { return 7.0; };
         s.isTerrainLoadedAt = [](const double*) { return theTerrainLoaded; };
-        s.addTerrainRenderItem = [](const float*, ts::TSRenderItem* item) {
+        s.addTerrainRenderItem = [](const float*, float, int, ts::TSRenderItem* item) {
             theFiled.push_back(item);
             return 1;
         };
