@@ -60,6 +60,12 @@ Rgb RampColour(Rgb base, int k, int n) {
 
 }  // namespace
 
+bool IsFixedEntry(int index) {
+    for (const FixedEntry& f : kFixedEntries)
+        if (f.index == index) return true;
+    return false;
+}
+
 Rgb StaticColour(int index) {
     if (index < 10) return kStaticLow[std::max(index, 0)];
     return kStaticHigh[std::min(index - 246, 9)];
@@ -112,16 +118,11 @@ std::vector<Rgb> WorldColours(int level) {
     int at = kFirstPanelEntry;
     for (const Rgb& p : panel)
         c[static_cast<std::size_t>(at++)] = TintForLevel(p, level);
-    auto fixed = [](int index) {
-        for (const FixedEntry& f : kFixedEntries)
-            if (f.index == index) return true;
-        return false;
-    };
     for (const FixedEntry& f : kFixedEntries)
         c[static_cast<std::size_t>(f.index)] = f.tinted ? TintForLevel(f.colour, level) : f.colour;
     for (const Ramp& r : kWorldRamps) {
         for (int k = 0; k < r.count; ++k) {
-            while (fixed(at))
+            while (IsFixedEntry(at))
                 ++at;
             c[static_cast<std::size_t>(at++)] = TintForLevel(RampColour(r.base, k, r.count), level);
         }

@@ -33,6 +33,9 @@ inline constexpr int kStarEntry = 230;
 }
 [[nodiscard]] Rgb StaticColour(int index);
 
+// Whether an entry has a fixed meaning (outlines, ground, stars, sky): never a paint.
+[[nodiscard]] bool IsFixedEntry(int index);
+
 // A daylight colour as seen at a light level: darker and bluer toward night.
 [[nodiscard]] Rgb TintForLevel(Rgb day, int level);
 
