@@ -1,0 +1,285 @@
+// The world at the airports of the installation, in the running program: forty airports from sea
+// level to nearly 10,000 ft, each started ready on its first runway by the airports wizard and
+// photographed from the cockpit. The runway's public corners (data/navdata-us), carried onto the
+// world plane by a second projection and through the test's own camera from the saved flight,
+// must fall on pavement in the picture; the buildings the installation's object files place in
+// view must change the picture where they stand.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/ini_file.h"
+#include "core/resource_volume.h"
+#include "core/stream_io.h"
+#include "nav/independent_projection.h"
+#include "platform/file_system.h"
+#include "support/starter_run.h"
+#include "world/airport_records.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::StarterRun;
+using Rgb = testsupport::ScreenRgb;
+
+// The sample: the named fields, then four towered fields of each elevation band (sea level,
+// 100, 500, 1,000, 2,000, 3,000, 4,500 and 6,000 ft) and one above 7,000 ft.
+const char* const kAirports[] = {
+    "KAPA", "KASE", "KDEN", "KLXV", "KSQL", "KOAK", "KTEB", "KHOU", "KMCF", "KSLI",
+    "KMHR", "KBKT", "KLWM", "KMHT", "KPSC", "KFNT", "KGTB", "KHUA", "KGFK", "KDBQ",
+    "KPIT", "KCHD", "KABI", "KBOI", "KGPI", "KGEG", "KTUS", "KCVS", "KGTF", "KHOB",
+    "KNFL", "KBJC", "KTNX", "KGJT", "KEKO", "KSAF", "KCOS", "KGCN", "KTVL", "KFLG"};
+
+constexpr double kMetresPerUnit = 0.392906;  // a scene unit (1.2890625 ft)
+constexpr double kFocal = 1024.0;            // pixels: 640 across a window of +-40 at 128
+
+// The fields of the report lines of a trace, in order.
+std::vector<std::map<std::string, std::string>> Reports(const std::string& out) {
+    std::vector<std::map<std::string, std::string>> all;
+    for (std::size_t at = out.find(" report "); at != std::string::npos;
+         at = out.find(" report ", at + 1)) {
+        const std::size_t end = out.find('\n', at);
+        std::stringstream line(out.substr(at + 8, end - at - 8));
+        std::map<std::string, std::string> fields;
+        for (std::string word; line >> word;) {
+            const std::size_t eq = word.find('=');
+            if (eq != std::string::npos) fields[word.substr(0, eq)] = word.substr(eq + 1);
+        }
+        all.push_back(std::move(fields));
+    }
+    return all;
+}
+
+// The camera of a picture, from the saved flight: the eye at the aircraft's place (world metres
+// east and north), its height above the ground under it, the heading (clockwise from the world
+// plane's north) and the view's pitch.
+struct Camera {
+    double east = 0, north = 0, height = 0;
+    double heading = 0, pitch = 0;  // radians
+    double fwd[3], right[3], up[3];
+
+    void Aim() {
+        const double sh = std::sin(heading), ch = std::cos(heading);
+        const double sp = std::sin(pitch), cp = std::cos(pitch);
+        const double f[3] = {sh * cp, ch * cp, sp}, r[3] = {ch, -sh, 0.0}, u[3] = {-sh * sp, -ch * sp, cp};
+        std::memcpy(fwd, f, sizeof f);
+        std::memcpy(right, r, sizeof r);
+        std::memcpy(up, u, sizeof u);
+    }
+    // Where the ray through a pixel meets the ground (metres from the eye's foot), or false
+    // above the horizon.
+    bool Ground(double sx, double sy, double* e, double* n, double* range) const {
+        const double a = (sx - 319.5) / kFocal, b = (239.5 - sy) / kFocal;
+        double d[3];
+        for (int i = 0; i < 3; ++i)
+            d[i] = fwd[i] + a * right[i] + b * up[i];
+        if (d[2] > -1e-6) return false;
+        const double t = height / -d[2];
+        *e = d[0] * t;
+        *n = d[1] * t;
+        *range = t * std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+        return true;
+    }
+    // The pixel of a point (metres from the eye's foot, height above its ground); false behind.
+    bool Pixel(double e, double n, double z, double* sx, double* sy) const {
+        const double p[3] = {e, n, z - height};
+        const double depth = p[0] * fwd[0] + p[1] * fwd[1] + p[2] * fwd[2];
+        if (depth < 1.0) return false;
+        *sx = 319.5 + kFocal * (p[0] * right[0] + p[1] * right[1] + p[2] * right[2]) / depth;
+        *sy = 239.5 - kFocal * (p[0] * up[0] + p[1] * up[1] + p[2] * up[2]) / depth;
+        return true;
+    }
+};
+
+Camera CameraOf(const std::string& flight, double pitchDegrees) {
+    core::IniFile f(flight.c_str());
+    Camera c;
+    c.east = f.GetInt("Aircraft", "fmPosX", 0) / 256.0;
+    c.north = f.GetInt("Aircraft", "fmPosZ", 0) / 256.0;
+    c.height = f.GetInt("Aircraft", "fmPosY", 0) / 256.0;
+    c.heading = (f.GetInt("Aircraft", "fmHead", 0) & 0xFFFF) * 2.0 * navtest::kPi / 65536.0;
+    c.pitch = pitchDegrees * navtest::kPi / 180.0;
+    c.Aim();
+    return c;
+}
+
+// World metres (east, north) of a public place.
+void Metres(double lat, double lon, double* east, double* north) {
+    double x = 0, z = 0;
+    navtest::GeographicToWorld(lat, lon, &x, &z);
+    *east = x / 256.0;
+    *north = z / 256.0;
+}
+
+// Paved: grey to white, where grass, earth, water and sky are coloured.
+bool Paved(Rgb p) {
+    const int hi = std::max({p.r, p.g, p.b}), lo = std::min({p.r, p.g, p.b});
+    return hi - lo <= 40 && hi >= 40;
+}
+
+// The installation's building records, read as the program reads them.
+std::vector<world::BuildingRecord> InstalledBuildings() {
+    const fs::path previous = fs::current_path();
+    fs::current_path(StarterRun::Install());
+    platform::ForgetFolderListings();
+    std::vector<std::uint8_t> bytes;
+    {
+        core::ResourceVolume volume("Data\\Data.Vol", "Data\\Buildings", 0);
+        if (volume.OpenFile("buildings.bin") != 0) {
+            const std::int64_t size = volume.GetStream()->GetEntrySize("buildings.bin");
+            if (size > 0) {
+                bytes.resize(static_cast<std::size_t>(size));
+                if (core::ReadAll(*volume.GetStream(), static_cast<std::uint32_t>(size), bytes.data()) == 0)
+                    bytes.clear();
+            }
+            volume.CloseFile();
+        }
+    }
+    fs::current_path(previous);
+    platform::ForgetFolderListings();
+    return world::ReadBuildingRecords(bytes);
+}
+
+// The script of the whole sample: the Spot view, then each airport.
+std::string SampleScript(const StarterRun& run) {
+    const std::string view = testsupport::CommittedScript("world/scripts/airport-view.simrun", run.Dir().Root());
+    std::string script = "frame-interval 20\nwait 300\n";
+    for (const char* icao : kAirports) {
+        std::string block = view;
+        for (std::size_t at; (at = block.find("@icao")) != std::string::npos;)
+            block.replace(at, 5, icao);
+        script += block;
+    }
+    return script + "quit\n";
+}
+
+// The runway row of a field and end id: the two ends and the width, metres on the world plane.
+struct Runway {
+    double e0 = 0, n0 = 0, e1 = 0, n1 = 0, width = 0;
+    bool paved = false;
+};
+// The wizard's list writes "1" for the data's "01".
+std::string Unpadded(const std::string& id) {
+    return id.size() > 1 && id[0] == '0' ? id.substr(1) : id;
+}
+bool FindRunway(const std::string& icao, const std::string& id, Runway* out) {
+    for (const auto& row : navtest::ReadNavCsv("runway.csv")) {
+        if (row.size() < 11 || row[0] != icao) continue;
+        if (Unpadded(row[3]) != Unpadded(id) && Unpadded(row[7]) != Unpadded(id)) continue;
+        const bool first = Unpadded(row[3]) == Unpadded(id);
+        Metres(std::stod(row[first ? 4 : 8]), std::stod(row[first ? 5 : 9]), &out->e0, &out->n0);
+        Metres(std::stod(row[first ? 8 : 4]), std::stod(row[first ? 9 : 5]), &out->e1, &out->n1);
+        out->width = std::stod(row[1]);
+        out->paved = row[2] == "1" || row[2] == "2";
+        return true;
+    }
+    return false;
+}
+
+TEST(WorldRun, FortyAirportsShowTheirRunwayWherePublicCornersPutItAndTheirBuildings) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    // Every building (density 0), then none but the towers (density 4): where the two pictures
+    // differ, a building was drawn.
+    StarterRun all("zephlon-airports"), none("zephlon-airports-bare");
+    all.Dir().Write("Zephlon.ini", "[Main Scenery Graphics]\r\nBuildingDensity=0\r\n");
+    none.Dir().Write("Zephlon.ini", "[Main Scenery Graphics]\r\nBuildingDensity=4\r\n");
+    const testsupport::CommandResult ra = all.Play(SampleScript(all));
+    ASSERT_EQ(ra.status, 0) << ra.out;
+    const testsupport::CommandResult rb = none.Play(SampleScript(none));
+    ASSERT_EQ(rb.status, 0) << rb.out;
+    const auto reports = Reports(ra.out);
+    ASSERT_EQ(reports.size(), std::size(kAirports)) << ra.out;
+    const std::vector<world::BuildingRecord> buildings = InstalledBuildings();
+    ASSERT_FALSE(buildings.empty());
+
+    int measured = 0, withBuildingsInView = 0, buildingsSeen = 0;
+    std::size_t from = 0;
+    for (std::size_t k = 0; k < std::size(kAirports); ++k) {
+        const std::string icao = kAirports[k];
+        SCOPED_TRACE(icao);
+        // The runway the wizard chose: the first row of its list.
+        const std::size_t row = ra.out.find("read 1059 row 0: \"", from);
+        ASSERT_NE(row, std::string::npos);
+        from = row + 1;
+        const std::string id = ra.out.substr(row + 18, ra.out.find_first_of("\t\" ", row + 18) - row - 18);
+        Runway rw;
+        ASSERT_TRUE(FindRunway(icao, id, &rw)) << "[" << id << "]";
+        const std::string picture = all.Dir().Read(icao + ".bmp");
+        const std::string bare = none.Dir().Read(icao + ".bmp");
+        ASSERT_GT(picture.size(), 640u * 480u);
+        ASSERT_GT(bare.size(), 640u * 480u);
+        ASSERT_EQ(reports[k].at("view"), "3");
+        Camera cam = CameraOf(all.Dir().Path(icao + ".flt"), std::stod(reports[k].at("cam_pitch")));
+        // The saved heading is the camera's (the report counts it the other way round).
+        EXPECT_LT(std::fabs(std::remainder(cam.heading * 180.0 / navtest::kPi +
+                                               std::stod(reports[k].at("cam_heading")), 360.0)),
+                  0.1);
+
+        // The runway: every ground pixel whose ray meets the runway's middle 80 % across, from
+        // 40 m ahead to 2 km, must show pavement (soft runways are not paved).
+        if (rw.paved) {
+            const double le = rw.e1 - rw.e0, ln = rw.n1 - rw.n0, length = std::hypot(le, ln);
+            const double ue = le / length, un = ln / length;
+            int inside = 0, paved = 0, beside = 0, pavedBeside = 0;
+            for (int y = 0; y < 455; ++y)
+                for (int x = 0; x < 640; ++x) {
+                    double e, n, range;
+                    if (!cam.Ground(x, y, &e, &n, &range) || range < 40.0 || range > 2000.0) continue;
+                    const double pe = cam.east + e - rw.e0, pn = cam.north + n - rw.n0;
+                    const double along = pe * ue + pn * un, across = -pe * un + pn * ue;
+                    if (along < 0.0 || along > length) continue;
+                    const bool p = Paved(testsupport::ScreenshotPixel(picture, x, y));
+                    if (std::fabs(across) <= 0.4 * rw.width) {
+                        ++inside;
+                        paved += p ? 1 : 0;
+                    } else if (std::fabs(across) >= 0.75 * rw.width && std::fabs(across) <= 1.5 * rw.width) {
+                        // The strips beside it: grass, for the most part.
+                        ++beside;
+                        pavedBeside += p ? 1 : 0;
+                    }
+                }
+            ASSERT_GT(inside, 500) << "the runway is not ahead";
+            EXPECT_GE(paved, inside * 8 / 10) << paved << " of " << inside;
+            EXPECT_LT(pavedBeside, beside / 2) << pavedBeside << " of " << beside << " beside it";
+            ++measured;
+        }
+
+        // The buildings in view within 1.5 km: where one stands the two pictures differ.
+        int inView = 0, seen = 0;
+        for (const world::BuildingRecord& b : buildings) {
+            if (b.cls == world::kTowerClass) continue;
+            const double be = (b.x - 9437184.0) * 100.584 / 256.0 - cam.east;
+            const double bn = (b.z - 5242880.0) * 100.584 / 256.0 - cam.north;
+            if (std::hypot(be, bn) > 1500.0) continue;
+            double sx, sy;
+            if (!cam.Pixel(be, bn, 3.0, &sx, &sy) || sx < 4 || sx > 635 || sy < 4 || sy > 450) continue;
+            ++inView;
+            int differs = 0;
+            for (int dy = -3; dy <= 3; ++dy)
+                for (int dx = -3; dx <= 3; ++dx) {
+                    const Rgb p = testsupport::ScreenshotPixel(picture, int(sx) + dx, int(sy) + dy);
+                    const Rgb q = testsupport::ScreenshotPixel(bare, int(sx) + dx, int(sy) + dy);
+                    differs += (p.r != q.r || p.g != q.g || p.b != q.b) ? 1 : 0;
+                }
+            seen += differs > 0 ? 1 : 0;
+        }
+        if (inView > 0) {
+            ++withBuildingsInView;
+            EXPECT_GT(seen, 0) << inView << " buildings in view, none drawn";
+        }
+        buildingsSeen += seen;
+    }
+    EXPECT_GE(measured, 36);
+    EXPECT_GE(withBuildingsInView, 20);
+    EXPECT_GT(buildingsSeen, withBuildingsInView);
+}
+
+}  // namespace
