@@ -283,3 +283,55 @@ TEST(WorldRun, FortyAirportsShowTheirRunwayWherePublicCornersPutItAndTheirBuildi
 }
 
 }  // namespace
+
+namespace {
+
+int PixelsThatDiffer(const std::string& a, const std::string& b) {
+    int n = 0;
+    for (int y = 0; y < 480; y += 2)
+        for (int x = 0; x < 640; x += 2) {
+            const Rgb p = testsupport::ScreenshotPixel(a, x, y), q = testsupport::ScreenshotPixel(b, x, y);
+            n += (p.r != q.r || p.g != q.g || p.b != q.b) ? 1 : 0;
+        }
+    return n;
+}
+
+TEST(WorldRun, TheGraphicsSettingsAndF9ChangeTheNextFramesWithoutANewStart) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    StarterRun run("zephlon-graphics");
+    // The user's own settings, not the processor's presets (which keep the dialog shut).
+    run.Dir().Write("Zephlon.ini", "[Aircraft]\r\nAutoComplex=0\r\n");
+    const testsupport::CommandResult r =
+        run.Play(testsupport::CommittedScript("world/scripts/graphics-settings.simrun", run.Dir().Root()));
+    ASSERT_EQ(r.status, 0) << r.out;
+    const auto reports = Reports(r.out);
+    ASSERT_EQ(reports.size(), 3u) << r.out;
+    const auto& main = reports[0];
+    const auto& changed = reports[1];
+    const auto& alternate = reports[2];
+    // The same tile throughout: nothing was started again.
+    EXPECT_EQ(changed.at("tile"), main.at("tile"));
+    EXPECT_EQ(alternate.at("tile"), main.at("tile"));
+    // The least range draws fewer cells, the towers alone fewer objects; the alternate profile
+    // (the fresh installation's values, as the main one was) draws what the first frame drew.
+    EXPECT_LT(std::stoi(changed.at("cells")), std::stoi(main.at("cells")) * 3 / 4);
+    EXPECT_LT(std::stoi(changed.at("objects")), std::stoi(main.at("objects")));
+    EXPECT_EQ(alternate.at("cells"), main.at("cells"));
+    EXPECT_EQ(alternate.at("objects"), main.at("objects"));
+    const std::string before = run.Dir().Read("main.bmp");
+    const std::string after = run.Dir().Read("changed.bmp");
+    const std::string back = run.Dir().Read("alternate.bmp");
+    ASSERT_GT(before.size(), 640u * 480u);
+    ASSERT_GT(after.size(), 640u * 480u);
+    ASSERT_GT(back.size(), 640u * 480u);
+    EXPECT_GT(PixelsThatDiffer(before, after), 320 * 240 / 5);
+    EXPECT_GT(PixelsThatDiffer(after, back), 320 * 240 / 5);
+    EXPECT_LT(PixelsThatDiffer(before, back), 320 * 240 / 50);
+    // What the user chose is kept.
+    core::IniFile ini(run.Dir().Path("Zephlon.ini").c_str());
+    EXPECT_EQ(ini.GetInt("Main Scenery Graphics", "TerrainRange", -1), 0);
+    EXPECT_EQ(ini.GetInt("Main Scenery Graphics", "TerrainTexture", -1), 0);
+    EXPECT_EQ(ini.GetInt("Main Scenery Graphics", "BuildingDensity", -1), 4);
+}
+
+}  // namespace
