@@ -125,6 +125,10 @@ bool Paved(Rgb p) {
     return hi - lo <= 40 && hi >= 40;
 }
 
+int Level(Rgb p) {
+    return (p.r + p.g + p.b) / 3;
+}
+
 // The installation's building records, read as the program reads them.
 std::vector<world::BuildingRecord> InstalledBuildings() {
     const fs::path previous = fs::current_path();
@@ -332,6 +336,148 @@ TEST(WorldRun, TheGraphicsSettingsAndF9ChangeTheNextFramesWithoutANewStart) {
     EXPECT_EQ(ini.GetInt("Main Scenery Graphics", "TerrainRange", -1), 0);
     EXPECT_EQ(ini.GetInt("Main Scenery Graphics", "TerrainTexture", -1), 0);
     EXPECT_EQ(ini.GetInt("Main Scenery Graphics", "BuildingDensity", -1), 4);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WorldRun, ByMoonlightTheMoonShinesAndTheAircraftIsNoBrighterThanTheRunwayLights) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    StarterRun run("zephlon-night");
+    // The first flight, moved to 05:00 UTC on 30 June 2026 (the full moon of 29 June rising).
+    std::string text = run.Dir().Read("Flights/Startup.Flt");
+    const std::size_t at = text.find("cur=");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, text.find_first_of("\r\n", at) - at, "cur=1782795600");
+    run.Dir().Write("Flights/Startup.Flt", text);
+    const testsupport::CommandResult r =
+        run.Play(testsupport::CommittedScript("world/scripts/night-sky.simrun", run.Dir().Root()));
+    ASSERT_EQ(r.status, 0) << r.out;
+    const auto reports = Reports(r.out);
+    ASSERT_EQ(reports.size(), 3u) << r.out;
+    ASSERT_EQ(reports[0].at("period"), "3");
+    ASSERT_EQ(reports[1].at("period"), "3");
+    ASSERT_EQ(reports[2].at("period"), "1");
+    ASSERT_GT(std::stod(reports[0].at("moon_el")), 3.0);
+
+    // The moon: a disc at least 60 levels brighter than the sky round it (the sky's most common
+    // level), one compact cluster, not a few stars.
+    const std::string moon = run.Dir().Read("moon.bmp");
+    ASSERT_GT(moon.size(), 640u * 480u);
+    std::map<int, int> levels;
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 640; ++x)
+            ++levels[Level(testsupport::ScreenshotPixel(moon, x, y))];
+    int sky = 0, most = 0;
+    for (const auto& [level, count] : levels)
+        if (count > most) {
+            most = count;
+            sky = level;
+        }
+    int lit = 0, left = 640, right = 0, top = 480, bottom = 0;
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 640; ++x)
+            if (Level(testsupport::ScreenshotPixel(moon, x, y)) >= sky + 60) {
+                ++lit;
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    EXPECT_GE(lit, 150);
+    EXPECT_LE(right - left, 40);
+    EXPECT_LE(bottom - top, 40);
+
+    // The aircraft: where the day's picture shows its white paint (and the threshold's stripes
+    // under it), the night's is darker than the brightest runway light by half, and darker than
+    // by day.
+    const std::string night = run.Dir().Read("night.bmp");
+    const std::string day = run.Dir().Read("day.bmp");
+    ASSERT_GT(night.size(), 640u * 480u);
+    ASSERT_GT(day.size(), 640u * 480u);
+    int painted = 0, brightestAircraft = 0, brightestLight = 0;
+    for (int y = 180; y < 320; ++y)
+        for (int x = 120; x < 520; ++x) {
+            const Rgb d = testsupport::ScreenshotPixel(day, x, y);
+            const Rgb n = testsupport::ScreenshotPixel(night, x, y);
+            if (d.r >= 200 && d.g >= 200 && d.b >= 200) {
+                ++painted;
+                brightestAircraft = std::max(brightestAircraft, Level(n));
+            }
+        }
+    for (int y = 160; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            brightestLight = std::max(brightestLight, Level(testsupport::ScreenshotPixel(night, x, y)));
+    ASSERT_GT(painted, 200);
+    EXPECT_GE(brightestLight, 200);
+    EXPECT_LE(brightestAircraft * 2, brightestLight);
+}
+
+}  // namespace
+
+namespace {
+
+// A key's line of a flight's text set to a value.
+void SetKey(std::string* text, const std::string& key, const std::string& value) {
+    const std::size_t at = ("\n" + *text).find("\n" + key + "=");
+    ASSERT_NE(at, std::string::npos) << key;
+    const std::size_t end = text->find_first_of("\r\n", at);
+    text->replace(at, end - at, key + "=" + value);
+}
+
+TEST(WorldRun, ByNightOnAOneMileFinalToOakland29TheApproachLightsRunTheirWholeLength) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    StarterRun run("zephlon-final");
+    testsupport::CommandResult r =
+        run.Play(testsupport::CommittedScript("world/scripts/final-approach-start.simrun", run.Dir().Root()));
+    ASSERT_EQ(r.status, 0) << r.out;
+    // The threshold of 29 and the runway's direction from the public data, on the world plane.
+    Runway rw;
+    ASSERT_TRUE(FindRunway("KOAK", "29", &rw));
+    const double length = std::hypot(rw.e1 - rw.e0, rw.n1 - rw.n0);
+    const double ue = (rw.e1 - rw.e0) / length, un = (rw.n1 - rw.n0) / length;
+    // The wizard's final, moved in along the extended centre line to one nautical mile at
+    // 320 ft (three degrees), by night.
+    std::string text = run.Dir().Read("Flights/Startup.Flt");
+    ASSERT_FALSE(text.empty());
+    const double east = rw.e0 - ue * 1852.0, north = rw.n0 - un * 1852.0;
+    SetKey(&text, "fmPosX", std::to_string(static_cast<long long>(east * 256.0)));
+    SetKey(&text, "fmPosZ", std::to_string(static_cast<long long>(north * 256.0)));
+    SetKey(&text, "fmPosY", std::to_string(static_cast<long long>(320.0 * 0.3048 * 256.0)));
+    SetKey(&text, "cur", "1782108000");  // 06:00 UTC on 22 June 2026, 23:00 at Oakland
+    run.Dir().Write("Flights/Startup.Flt", text);
+    r = run.Play(testsupport::CommittedScript("world/scripts/final-approach.simrun", run.Dir().Root()));
+    ASSERT_EQ(r.status, 0) << r.out;
+    const auto reports = Reports(r.out);
+    ASSERT_EQ(reports.size(), 1u) << r.out;
+    ASSERT_EQ(reports[0].at("view"), "3");
+    ASSERT_EQ(reports[0].at("period"), "3");
+    Camera cam = CameraOf(run.Dir().Path("seen.flt"), std::stod(reports[0].at("cam_pitch")));
+    const std::string picture = run.Dir().Read("final.bmp");
+    ASSERT_GT(picture.size(), 640u * 480u);
+
+    // The approach lights stand every 100 ft out to 2,400 ft ahead of the threshold. Each
+    // quarter of that length shows light points on the centre line where the test's camera
+    // puts it.
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        SCOPED_TRACE("from " + std::to_string(quarter * 600) + " ft");
+        // Rows nearer the threshold lie higher in the picture than those nearer the aircraft.
+        double innerX, innerY, outerX, outerY;
+        const double d0 = (quarter * 6 + 1) * 30.48, d1 = (quarter * 6 + 6) * 30.48;
+        ASSERT_TRUE(cam.Pixel(rw.e0 - ue * d0 - cam.east, rw.n0 - un * d0 - cam.north, 0.0, &innerX, &innerY));
+        ASSERT_TRUE(cam.Pixel(rw.e0 - ue * d1 - cam.east, rw.n0 - un * d1 - cam.north, 0.0, &outerX, &outerY));
+        ASSERT_GT(outerY, innerY);
+        int lights = 0;
+        for (int y = static_cast<int>(innerY) - 1; y <= static_cast<int>(outerY) + 1; ++y) {
+            const double t = (y - innerY) / (outerY - innerY);
+            const int cx = static_cast<int>(innerX + t * (outerX - innerX));
+            for (int x = cx - 4; x <= cx + 4; ++x)
+                if (x >= 0 && x < 640 && y >= 0 && y < 480)
+                    lights += Level(testsupport::ScreenshotPixel(picture, x, y)) >= 150 ? 1 : 0;
+        }
+        EXPECT_GE(lights, 2) << "rows " << innerY << " to " << outerY << " about x " << innerX;
+    }
 }
 
 }  // namespace
