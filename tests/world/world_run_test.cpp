@@ -481,3 +481,89 @@ TEST(WorldRun, ByNightOnAOneMileFinalToOakland29TheApproachLightsRunTheirWholeLe
 }
 
 }  // namespace
+
+namespace {
+
+// The installation's obstacle records, read as the program reads them.
+std::vector<world::ObstacleRecord> InstalledObstacles() {
+    const fs::path previous = fs::current_path();
+    fs::current_path(StarterRun::Install());
+    platform::ForgetFolderListings();
+    std::vector<std::uint8_t> bytes;
+    {
+        core::ResourceVolume volume("Data\\Data.Vol", "Data\\Obstacle", 0);
+        if (volume.OpenFile("obstacle.bin") != 0) {
+            const std::int64_t size = volume.GetStream()->GetEntrySize("obstacle.bin");
+            if (size > 0) {
+                bytes.resize(static_cast<std::size_t>(size));
+                if (core::ReadAll(*volume.GetStream(), static_cast<std::uint32_t>(size), bytes.data()) == 0)
+                    bytes.clear();
+            }
+            volume.CloseFile();
+        }
+    }
+    fs::current_path(previous);
+    platform::ForgetFolderListings();
+    return world::ReadObstacleRecords(bytes);
+}
+
+TEST(WorldRun, TheMapAt16NmRoundSanCarlosShowsTheInstallationsObstacles) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    StarterRun run("zephlon-mapobstacles");
+    const std::string script =
+        testsupport::CommittedScript("world/scripts/map-obstacles.simrun", run.Dir().Root());
+    const testsupport::CommandResult r = run.Play(script);
+    ASSERT_EQ(r.status, 0) << r.out;
+    ASSERT_NE(r.out.find("read 1819 Static \"16 nm\""), std::string::npos) << r.out;
+    // The view the zoom clicks make: the whole country (55 N to 20 N, 125 W to 65 W over 552 x
+    // 322 pixels from (64, 31)), each click centring the next level on the clicked place.
+    const double spans[7][2] = {{35.0, 60.0}, {14.583, 25.0}, {7.583, 13.0}, {3.5, 6.0},
+                                {1.167, 2.0}, {0.292, 0.5},   {0.1167, 0.2}};
+    double top = 55.0, left = 125.0;
+    int level = 0;
+    std::stringstream lines(script);
+    bool zoomTool = false;
+    for (std::string line; std::getline(lines, line);) {
+        int x = 0, y = 0;
+        if (std::sscanf(line.c_str(), "mouse %d %d left-click", &x, &y) != 2) continue;
+        if (y > 440) {
+            zoomTool = zoomTool || x == 221;
+            continue;
+        }
+        ASSERT_TRUE(zoomTool);
+        const double lat = top - (y - 31) * spans[level][0] / 322.0;
+        const double lon = left - (x - 64) * spans[level][1] / 552.0;
+        ++level;
+        top = lat + spans[level][0] / 2.0;
+        left = lon + spans[level][1] / 2.0;
+    }
+    ASSERT_EQ(level, 6);
+    const std::string picture = run.Dir().Read("map.bmp");
+    ASSERT_GT(picture.size(), 640u * 480u);
+    auto mark = [](Rgb p) { return p.r == 128 && p.g == 0 && p.b == 128; };
+    int inView = 0, drawn = 0, markPixels = 0;
+    for (int y = 31; y < 353; ++y)
+        for (int x = 64; x < 616; ++x)
+            markPixels += mark(testsupport::ScreenshotPixel(picture, x, y)) ? 1 : 0;
+    for (const world::ObstacleRecord& o : InstalledObstacles()) {
+        double lat = 0, lon = 0;
+        navtest::WorldToGeographic(static_cast<std::int32_t>((o.x - 9437184.0) * 100.584),
+                                   static_cast<std::int32_t>((o.z - 5242880.0) * 100.584), &lat, &lon);
+        const double px = 64 + (left + lon) * 552.0 / spans[6][1];
+        const double py = 31 + (top - lat) * 322.0 / spans[6][0];
+        if (px < 72 || px > 608 || py < 41 || py > 345) continue;
+        ++inView;
+        // The mark: a caret eight pixels high standing on the obstacle's place.
+        int found = 0;
+        for (int dy = -10; dy <= 2; ++dy)
+            for (int dx = -6; dx <= 6; ++dx)
+                found += mark(testsupport::ScreenshotPixel(picture, int(px) + dx, int(py) + dy)) ? 1 : 0;
+        drawn += found >= 8 ? 1 : 0;
+    }
+    EXPECT_GE(inView, 3);
+    EXPECT_EQ(drawn, inView);
+    // Nothing else is drawn in the obstacles' colour.
+    EXPECT_LE(markPixels, inView * 20);
+}
+
+}  // namespace
