@@ -1,9 +1,12 @@
-// The world at the airports of the installation, in the running program: forty airports from sea
+// The world in the running program, driven by the scripts in scripts/. Forty airports from sea
 // level to nearly 10,000 ft, each started ready on its first runway by the airports wizard and
-// photographed from the cockpit. The runway's public corners (data/navdata-us), carried onto the
+// photographed from the cockpit: the runway's public corners (data/navdata-us), carried onto the
 // world plane by a second projection and through the test's own camera from the saved flight,
-// must fall on pavement in the picture; the buildings the installation's object files place in
-// view must change the picture where they stand.
+// fall on pavement with grass beside it, and the buildings the installation's object files
+// place in view change the picture where they stand. The Graphics dialog and F9 change the next
+// frames; by moonlight the moon stands out and the aircraft stays darker than the runway lights;
+// on a one-mile final by night the approach lights run their whole length; the positioning map
+// shows the installation's obstacles.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -129,16 +132,16 @@ int Level(Rgb p) {
     return (p.r + p.g + p.b) / 3;
 }
 
-// The installation's building records, read as the program reads them.
-std::vector<world::BuildingRecord> InstalledBuildings() {
+// A member of the installation's data volume, read as the program reads it.
+std::vector<std::uint8_t> InstalledMember(const char* folder, const char* name) {
     const fs::path previous = fs::current_path();
     fs::current_path(StarterRun::Install());
     platform::ForgetFolderListings();
     std::vector<std::uint8_t> bytes;
     {
-        core::ResourceVolume volume("Data\\Data.Vol", "Data\\Buildings", 0);
-        if (volume.OpenFile("buildings.bin") != 0) {
-            const std::int64_t size = volume.GetStream()->GetEntrySize("buildings.bin");
+        core::ResourceVolume volume("Data\\Data.Vol", folder, 0);
+        if (volume.OpenFile(name) != 0) {
+            const std::int64_t size = volume.GetStream()->GetEntrySize(name);
             if (size > 0) {
                 bytes.resize(static_cast<std::size_t>(size));
                 if (core::ReadAll(*volume.GetStream(), static_cast<std::uint32_t>(size), bytes.data()) == 0)
@@ -149,7 +152,7 @@ std::vector<world::BuildingRecord> InstalledBuildings() {
     }
     fs::current_path(previous);
     platform::ForgetFolderListings();
-    return world::ReadBuildingRecords(bytes);
+    return bytes;
 }
 
 // The script of the whole sample: the Spot view, then each airport.
@@ -201,7 +204,8 @@ TEST(WorldRun, FortyAirportsShowTheirRunwayWherePublicCornersPutItAndTheirBuildi
     ASSERT_EQ(rb.status, 0) << rb.out;
     const auto reports = Reports(ra.out);
     ASSERT_EQ(reports.size(), std::size(kAirports)) << ra.out;
-    const std::vector<world::BuildingRecord> buildings = InstalledBuildings();
+    const std::vector<world::BuildingRecord> buildings =
+        world::ReadBuildingRecords(InstalledMember("Data\\Buildings", "buildings.bin"));
     ASSERT_FALSE(buildings.empty());
 
     int measured = 0, withBuildingsInView = 0, buildingsSeen = 0;
@@ -484,29 +488,6 @@ TEST(WorldRun, ByNightOnAOneMileFinalToOakland29TheApproachLightsRunTheirWholeLe
 
 namespace {
 
-// The installation's obstacle records, read as the program reads them.
-std::vector<world::ObstacleRecord> InstalledObstacles() {
-    const fs::path previous = fs::current_path();
-    fs::current_path(StarterRun::Install());
-    platform::ForgetFolderListings();
-    std::vector<std::uint8_t> bytes;
-    {
-        core::ResourceVolume volume("Data\\Data.Vol", "Data\\Obstacle", 0);
-        if (volume.OpenFile("obstacle.bin") != 0) {
-            const std::int64_t size = volume.GetStream()->GetEntrySize("obstacle.bin");
-            if (size > 0) {
-                bytes.resize(static_cast<std::size_t>(size));
-                if (core::ReadAll(*volume.GetStream(), static_cast<std::uint32_t>(size), bytes.data()) == 0)
-                    bytes.clear();
-            }
-            volume.CloseFile();
-        }
-    }
-    fs::current_path(previous);
-    platform::ForgetFolderListings();
-    return world::ReadObstacleRecords(bytes);
-}
-
 TEST(WorldRun, TheMapAt16NmRoundSanCarlosShowsTheInstallationsObstacles) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     StarterRun run("zephlon-mapobstacles");
@@ -545,7 +526,8 @@ TEST(WorldRun, TheMapAt16NmRoundSanCarlosShowsTheInstallationsObstacles) {
     for (int y = 31; y < 353; ++y)
         for (int x = 64; x < 616; ++x)
             markPixels += mark(testsupport::ScreenshotPixel(picture, x, y)) ? 1 : 0;
-    for (const world::ObstacleRecord& o : InstalledObstacles()) {
+    for (const world::ObstacleRecord& o :
+         world::ReadObstacleRecords(InstalledMember("Data\\Obstacle", "obstacle.bin"))) {
         double lat = 0, lon = 0;
         navtest::WorldToGeographic(static_cast<std::int32_t>((o.x - 9437184.0) * 100.584),
                                    static_cast<std::int32_t>((o.z - 5242880.0) * 100.584), &lat, &lon);
