@@ -4,7 +4,8 @@
 // world plane by a second projection and through the test's own camera from the saved flight,
 // fall on pavement with grass beside it, and the buildings the installation's object files
 // place in view change the picture where they stand. The Graphics dialog and F9 change the next
-// frames; by moonlight the moon stands out and the aircraft stays darker than the runway lights;
+// frames; along San Carlos's row of hangars the nearer cover the farther; by moonlight the moon
+// stands out and the aircraft stays darker than the runway lights;
 // on a one-mile final by night the approach lights run their whole length; the positioning map
 // shows the installation's obstacles.
 #include <gtest/gtest.h>
@@ -130,6 +131,14 @@ bool Paved(Rgb p) {
 
 int Level(Rgb p) {
     return (p.r + p.g + p.b) / 3;
+}
+
+// A key's line of a flight's text set to a value.
+void SetKey(std::string* text, const std::string& key, const std::string& value) {
+    const std::size_t at = ("\n" + *text).find("\n" + key + "=");
+    ASSERT_NE(at, std::string::npos) << key;
+    const std::size_t end = text->find_first_of("\r\n", at);
+    text->replace(at, end - at, key + "=" + value);
 }
 
 // A member of the installation's data volume, read as the program reads it.
@@ -422,14 +431,6 @@ TEST(WorldRun, ByMoonlightTheMoonShinesAndTheAircraftIsNoBrighterThanTheRunwayLi
 
 namespace {
 
-// A key's line of a flight's text set to a value.
-void SetKey(std::string* text, const std::string& key, const std::string& value) {
-    const std::size_t at = ("\n" + *text).find("\n" + key + "=");
-    ASSERT_NE(at, std::string::npos) << key;
-    const std::size_t end = text->find_first_of("\r\n", at);
-    text->replace(at, end - at, key + "=" + value);
-}
-
 TEST(WorldRun, ByNightOnAOneMileFinalToOakland29TheApproachLightsRunTheirWholeLength) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     StarterRun run("zephlon-final");
@@ -546,6 +547,82 @@ TEST(WorldRun, TheMapAt16NmRoundSanCarlosShowsTheInstallationsObstacles) {
     EXPECT_EQ(drawn, inView);
     // Nothing else is drawn in the obstacles' colour.
     EXPECT_LE(markPixels, inView * 20);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WorldRun, AtSanCarlosTheNearerHangarsCoverTheTHangarsBehindThem) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    // The row of buildings west of the runway: two hangars (class 2) and, farther north, two
+    // T-hangars (class 1).
+    double ke, kn;
+    Metres(37.511855, -122.249522, &ke, &kn);
+    double he = 0, hn = 0, te = 0, tn = 0;
+    int hangars = 0, tHangars = 0;
+    for (const auto& b : world::ReadBuildingRecords(InstalledMember("Data\\Buildings", "buildings.bin"))) {
+        const double e = (b.x - 9437184.0) * 100.584 / 256.0, n = (b.z - 5242880.0) * 100.584 / 256.0;
+        if (std::hypot(e - ke, n - kn) > 1000.0) continue;
+        if (b.name == "hangar" && b.cls == 2) {
+            he += e;
+            hn += n;
+            ++hangars;
+        } else if (b.name == "thangar" && b.cls == 1) {
+            te += e;
+            tn += n;
+            ++tHangars;
+        }
+    }
+    ASSERT_GT(hangars, 0);
+    ASSERT_GT(tHangars, 0);
+    he /= hangars, hn /= hangars, te /= tHangars, tn /= tHangars;
+    // The eye 300 m short of the hangars on the line from them to the T-hangars, 60 m up.
+    const double d = std::hypot(te - he, tn - hn), ue = (te - he) / d, un = (tn - hn) / d;
+    const double heading = std::atan2(ue, un) * 180.0 / navtest::kPi;
+    // Every building, the hangars' class and up, none but towers: the same view three times.
+    std::map<int, std::string> pictures;
+    for (const int density : {0, 2, 4}) {
+        StarterRun run("zephlon-hangars");
+        // Untextured walls: the texture sheets' packing, which follows what else is loaded,
+        // leaves the colours alone.
+        run.Dir().Write("Zephlon.ini", "[Main Scenery Graphics]\r\nBuildingTexture=0\r\nBuildingDensity=" +
+                                           std::to_string(density) + "\r\n");
+        std::string text = run.Dir().Read("Flights/Startup.Flt");
+        SetKey(&text, "fmPosX", std::to_string(static_cast<long long>((he - 300.0 * ue) * 256.0)));
+        SetKey(&text, "fmPosZ", std::to_string(static_cast<long long>((hn - 300.0 * un) * 256.0)));
+        // A little above the roofs, so that the T-hangars show over the hangars' ridges.
+        SetKey(&text, "fmPosY", std::to_string(static_cast<long long>(60.0 * 256.0)));
+        SetKey(&text, "fmHead", std::to_string(static_cast<long long>(std::fmod(heading + 360.0, 360.0) * 65536.0 / 360.0)));
+        run.Dir().Write("Flights/Startup.Flt", text);
+        const testsupport::CommandResult r =
+            run.Play(testsupport::CommittedScript("world/scripts/hangar-row.simrun", run.Dir().Root()));
+        ASSERT_EQ(r.status, 0) << r.out;
+        pictures[density] = run.Dir().Read("row.bmp");
+        ASSERT_GT(pictures[density].size(), 640u * 480u);
+    }
+    auto same = [](Rgb p, Rgb q) { return p.r == q.r && p.g == q.g && p.b == q.b; };
+    // The hangars' pixels: where they alone change the bare picture. Adding the T-hangars
+    // behind them must leave those pixels alone, while it does change the picture round them.
+    int hangarPixels = 0, covered = 0, left = 640, right = 0, top = 480, bottom = 0;
+    for (int y = 0; y < 455; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const Rgb bare = testsupport::ScreenshotPixel(pictures[4], x, y);
+            const Rgb alone = testsupport::ScreenshotPixel(pictures[2], x, y);
+            if (same(bare, alone)) continue;
+            ++hangarPixels;
+            covered += same(alone, testsupport::ScreenshotPixel(pictures[0], x, y)) ? 1 : 0;
+            left = std::min(left, x), right = std::max(right, x);
+            top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    int behind = 0;
+    for (int y = std::max(0, top - 20); y <= bottom; ++y)
+        for (int x = left; x <= right; ++x)
+            behind += same(testsupport::ScreenshotPixel(pictures[2], x, y),
+                           testsupport::ScreenshotPixel(pictures[0], x, y)) ? 0 : 1;
+    ASSERT_GT(hangarPixels, 200);
+    EXPECT_GT(behind, 50) << "the T-hangars stand behind the hangars in the picture";
+    EXPECT_GE(covered, hangarPixels * 98 / 100) << covered << " of " << hangarPixels;
 }
 
 }  // namespace
