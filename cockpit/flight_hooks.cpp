@@ -31,10 +31,16 @@ void ShowMessage(std::string_view text) {
 }  // namespace cockpit
 
 const flight::FlightHooks flight::theFlightHooks{
-    &cockpit::SetupGaugesForAircraft, &cockpit::InvalidateAllGauges,
-    &cockpit::CenterNavIndicators,    &cockpit::ResetCockpitServices,
-    &cockpit::ReleasePanelArt,        &cockpit::LoadPanelArtForType,
-    &cockpit::DrawPanelForType,       &cockpit::Switches,
-    &cockpit::SwapPanel,              &cockpit::CrashShown,
-    &cockpit::PitotHeatOn,            &cockpit::ShowMessage,
+    &cockpit::SetupGaugesForAircraft,
+    &cockpit::InvalidateAllGauges,
+    &cockpit::CenterNavIndicators,
+    &cockpit::ResetCockpitServices,
+    &cockpit::ReleasePanelArt,
+    &cockpit::LoadPanelArtForType,
+    &cockpit::DrawPanelForType,
+    &cockpit::Switches,
+    &cockpit::SwapPanel,
+    &cockpit::CrashShown,
+    &cockpit::PitotHeatOn,
+    &cockpit::ShowMessage,
 };

@@ -55,8 +55,7 @@ void WingLeveller() {
 
 std::int32_t AltitudeError() {
     const FlightModelState& s = theFlightModelState;
-    const std::int32_t altitude =
-        static_cast<std::uint16_t>(s.fmPosY >> 8) + TerrainDatumMetres();
+    const std::int32_t altitude = static_cast<std::uint16_t>(s.fmPosY >> 8) + TerrainDatumMetres();
     return static_cast<std::int32_t>(s.fmApTargetAlt) - altitude;
 }
 
@@ -146,8 +145,7 @@ void AltitudeHold() {
     FlightModelState& s = theFlightModelState;
     AutopilotWork& w = theAutopilotWork;
     const std::int32_t error = AltitudeError();
-    const std::int32_t altitude =
-        static_cast<std::uint16_t>(s.fmPosY >> 8) + TerrainDatumMetres();
+    const std::int32_t altitude = static_cast<std::uint16_t>(s.fmPosY >> 8) + TerrainDatumMetres();
     const std::int32_t ahead = altitude + 6 * (s.fmVVel >> 16);
     switch (s.fmApAltSubMode) {
         case 1:  // climb capture
@@ -268,8 +266,7 @@ void RunAutopilot() {
             Steer(0, 0);
         } else {
             std::uint16_t target = s.fmApCourse;
-            if (!toBearing)
-                target = static_cast<std::uint16_t>(target + theMagneticVariation);
+            if (!toBearing) target = static_cast<std::uint16_t>(target + theMagneticVariation);
             Turn(static_cast<std::int16_t>(static_cast<std::uint16_t>(target - s.fmHead)));
         }
     } else if (!radio && (s.fmAutopilotModes & kApModeHeading)) {

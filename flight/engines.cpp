@@ -30,8 +30,7 @@ std::uint16_t ThrottlePosition(std::int32_t throttle) {
 
 // Altitude as a table position in quarter metres (1/256 m >> 6), held at the ends.
 std::uint16_t QuarterMetrePosition() {
-    std::int64_t x =
-        (static_cast<std::int64_t>(theFlightModelState.fmPosY) + theTerrainDatum) >> 6;
+    std::int64_t x = (static_cast<std::int64_t>(theFlightModelState.fmPosY) + theTerrainDatum) >> 6;
     if (x < 0) x = 0;
     if (x > 0xFFFF) x = 0xFFFF;
     return static_cast<std::uint16_t>(x);
@@ -257,8 +256,7 @@ void StepEngines() {
     // full power does; a fixed floor would keep half the sea-level power at any height.
     if (ap.apModelCode == 4) {
         const std::int64_t full = ap.apMaxPower / 2 + ap.apIdlePower;
-        const std::int16_t levers[2] = {theLeftMixtureLever,
-                                        theRightConditionLever};
+        const std::int16_t levers[2] = {theLeftMixtureLever, theRightConditionLever};
         for (int i = 0; i < 2; ++i) {
             if ((s.fmEngines & (1 << i)) == 0) continue;
             std::int16_t floor = 0;
@@ -282,9 +280,8 @@ void StepEngines() {
 
     // 5. The Cessna 172's magneto check drops the engine speed.
     if (ap.apModelCode == 5) {
-        r[0].speed =
-            core::ClampToInt16(static_cast<std::int64_t>(r[0].speed) -
-                               theEngineSpeedDrop[0] - theEngineSpeedDrop[1]);
+        r[0].speed = core::ClampToInt16(static_cast<std::int64_t>(r[0].speed) -
+                                        theEngineSpeedDrop[0] - theEngineSpeedDrop[1]);
     }
 
     // 6. Mixture: too rich costs up to an eighth, too lean up to a sixth.

@@ -155,12 +155,12 @@ struct FlightHooks {
     void (*centerNavIndicators)();     // course and glide-slope needles centred
     void (*resetCockpit)();            // every cockpit value above back to its start value
     void (*releasePanelArt)();
-    void (*loadPanelArt)(int type);  // the panel art of type 0..4
+    void (*loadPanelArt)(int type);  // the panel art of type 0..4, the 172's for another
     void (*drawPanel)(int type, int viewMode);
     PanelSwitches& (*panelSwitches)();
-    int (*swapPanel)();         // the Baron's second panel is shown
-    int (*crashShown)();        // the crash picture is up
-    int (*pitotHeatOn)();       // the pitot-heat switch
+    int (*swapPanel)();                          // the Baron's second panel is shown
+    int (*crashShown)();                         // the crash picture is up
+    int (*pitotHeatOn)();                        // the pitot-heat switch
     void (*showMessage)(std::string_view text);  // the program's message box with OK
 };
 extern const FlightHooks theFlightHooks;

@@ -458,8 +458,8 @@ void StepFlightModelCore() {
     const AircraftParameters& ap = theAircraftParameters;
     EngineThrust();
 
-    const std::int64_t metres = (s.fmPosY >> 8) + TerrainDatumMetres() +
-                                static_cast<std::int64_t>(s.fmDensityAltOffset);
+    const std::int64_t metres =
+        (s.fmPosY >> 8) + TerrainDatumMetres() + static_cast<std::int64_t>(s.fmDensityAltOffset);
     const std::uint16_t pos = AltitudePosition(metres);
     s.fmIASFactor = Interpolate16U(ap.apIASFactor, pos);
     s.fmFullControlSpeed =

@@ -54,9 +54,9 @@ void SettleWeight() {
 // and speed: the engines' efficiency by power reads it.
 void SettleIndicatedAirspeed() {
     FlightModelState& s = theFlightModelState;
-    std::int64_t pos = (static_cast<std::int64_t>(s.fmPosY >> 8) + TerrainDatumMetres() +
-                        s.fmDensityAltOffset) *
-                       2;
+    std::int64_t pos =
+        (static_cast<std::int64_t>(s.fmPosY >> 8) + TerrainDatumMetres() + s.fmDensityAltOffset) *
+        2;
     if (pos < 0) pos = 0;
     if (pos > 0xFFFF) pos = 0xFFFF;
     s.fmIASFactor =
