@@ -8,28 +8,6 @@
 #include "cockpit/panel_layouts.h"
 #include "ui/dialog_services.h"
 
-namespace cockpit {
-namespace {
-
-PanelSwitches& Switches() {
-    return thePanelSwitches;
-}
-int SwapPanel() {
-    return theSwapPanel;
-}
-int CrashShown() {
-    return theCrashShown != 0;
-}
-int PitotHeatOn() {
-    return thePitotHeatOn;
-}
-void ShowMessage(std::string_view text) {
-    ui::ShowMessageBox(win::HWND{}, text, ui::MB_OK);
-}
-
-}  // namespace
-}  // namespace cockpit
-
 const flight::FlightHooks flight::theFlightHooks{
     &cockpit::SetupGaugesForAircraft,
     &cockpit::InvalidateAllGauges,
@@ -38,9 +16,9 @@ const flight::FlightHooks flight::theFlightHooks{
     &cockpit::ReleasePanelArt,
     &cockpit::LoadPanelArtForType,
     &cockpit::DrawPanelForType,
-    &cockpit::Switches,
-    &cockpit::SwapPanel,
-    &cockpit::CrashShown,
-    &cockpit::PitotHeatOn,
-    &cockpit::ShowMessage,
+    []() -> flight::PanelSwitches& { return cockpit::thePanelSwitches; },
+    [] { return static_cast<int>(cockpit::theSwapPanel); },
+    [] { return cockpit::theCrashShown != 0 ? 1 : 0; },
+    [] { return static_cast<int>(cockpit::thePitotHeatOn); },
+    [](std::string_view text) { ui::ShowMessageBox(win::HWND{}, text, ui::MB_OK); },
 };

@@ -11,9 +11,6 @@ namespace devices {
 // The sound channels a command of the keyboard or the panel plays an effect on.
 enum class EffectChannel { PanelClick, Avionics, Flap };
 
-using flight::PlayCrashSound;
-using flight::PlayCrashSoundOnce;
-using flight::PlayImpactSound;
 using flight::SetSoundSuspended;
 using flight::SilentSoundServices;
 using flight::SoundServices;

@@ -9,7 +9,6 @@
 
 namespace world {
 
-using flight::TerrainDatumMetres;
 using flight::theMagneticVariation;
 using flight::theSeaLevelTemp;
 using flight::theTerrainDatum;
