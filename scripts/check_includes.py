@@ -10,8 +10,10 @@ devices, nav, ui, planning), sim, app. The rules:
   public-face         a subsystem includes only the public headers of another subsystem
 
 A subsystem names its public headers in its README, on a line that starts with "Public face:"
-(the names in backquotes up to the next blank line). Includes of tools/, tests/, bench/ and
-resources/ (the menu ids shared with the resource script) are not checked.
+(the names in backquotes up to the next blank line). The files of tools/, tests/ and bench/ are
+not read, and resources/ (the menu ids shared with the resource script) may be included anywhere.
+An include is read with quotes or angle brackets, and a path with ".." is taken from the folder
+of the file that holds it.
 
 Usage: check_includes.py [SOURCE_DIR]   (the tree this script lies in by default; the exceptions
 below hold for that tree only)
@@ -34,7 +36,7 @@ SOURCE_SUFFIXES = (".h", ".hpp", ".c", ".cc", ".cpp")
 EXCEPTIONS = {
 }
 
-INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
+INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]')
 
 
 def public_headers(root, folder):
@@ -91,10 +93,15 @@ def check(root, exceptions):
                         match = INCLUDE.match(line)
                         if not match:
                             continue
-                        broken = rule_broken(folder, match.group(1), public)
+                        header = match.group(1)
+                        if header.startswith("../"):
+                            header = os.path.relpath(os.path.normpath(
+                                os.path.join(os.path.dirname(path), header)), root)
+                            header = header.replace(os.sep, "/")
+                        broken = rule_broken(folder, header, public)
                         if not broken:
                             continue
-                        key = (relative, match.group(1))
+                        key = (relative, header)
                         if key in exceptions:
                             used.add(key)
                             continue

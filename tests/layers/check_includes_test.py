@@ -38,6 +38,8 @@ PLANTED = [
     ("cockpit/radio.cpp", '#include "world/terrain_services.h"\n#include "world/sky.h"\n', 2,
      "public-face"),
     ("nav/map.cpp", '#include "ui/dialog.h"\n', 1, "public-face"),
+    ("world/sky/stars.cpp", '#include "../../sim/sim_world.h"\n', 1, "below-sim"),
+    ("win/gdi.cpp", '#include <vector>\n#include <gfx/font.h>\n', 2, "lower-layer"),
 ]
 
 
