@@ -12,6 +12,7 @@
 #include "devices/sound_device.h"
 #include "devices/sound_services.h"
 #include "flight/aircraft.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "nav/speakers.h"
@@ -34,7 +35,7 @@ int AircraftType() {
 
 // Whole knots of indicated airspeed.
 int Knots() {
-    return Fm().fmIAS >> 16;
+    return flight::IndicatedAirspeedWholeKnots();
 }
 
 bool Twin(int type) {
