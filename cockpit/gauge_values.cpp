@@ -154,8 +154,12 @@ std::int32_t TurnBall(std::int32_t slip) {
 }
 
 std::int32_t IndicatedAltitude(double altitude, std::int32_t setting, std::int16_t pressureWord) {
+    // The pressure word counts hundredths above 28.00 inHg (x 800 / 65536). Each hundredth the
+    // setting lies above the air's pressure raises the reading by about 9.8 ft, as a real
+    // altimeter's does (about 1,000 ft per inch).
     const std::int32_t p = (static_cast<std::int32_t>(pressureWord) * 800) >> 16;
-    const double f = std::trunc(altitude * 1.2890625 + 0.5) + std::trunc(3.0 * (3200 - setting) * 3.2808) -
+    const double f = std::trunc(altitude * 1.2890625 + 0.5) -
+                     std::trunc(3.0 * (3200 - setting) * 3.2808) +
                      std::trunc(3.0 * (400 - p) * 3.2808);
     return core::ClampToInt32(f);
 }

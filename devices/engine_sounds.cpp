@@ -222,8 +222,12 @@ void RestartEngineSounds() {
     }
     const int type = AircraftType();
     for (int engine = 0; engine < 2; ++engine) {
-        if ((Fm().fmEngines & (1 << engine)) == 0) continue;
-        if (engine == 1 && !Twin(type)) continue;
+        // An engine that does not run is silent, whatever it played before.
+        if ((Fm().fmEngines & (1 << engine)) == 0 || (engine == 1 && !Twin(type))) {
+            EngineChannel(engine).Release();
+            StarterChannel(engine).Release();
+            continue;
+        }
         EngineChannel(engine).running = StarterChannel(engine).running = 1;
         if (PlayRunningSound(engine, type)) {
             EngineChannel(engine).snapToTarget = 1;

@@ -463,6 +463,9 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     // The loaded engine bits say which engines run; the levers then agree with the flight.
     cockpit::SyncEnginesWithFlightModel();
     cockpit::ApplyEngineLevers();
+    // A saved flight keeps no altimeter setting: it is set to the air's pressure, so the
+    // altimeter reads the true altitude.
+    cockpit::SetAltimeterToSurfacePressure();
     if (full != 0) {
         const std::int32_t altitude = fm.fmPosY;
         RefreshTerrain();

@@ -9,6 +9,7 @@
 #include "cockpit/panel_services.h"
 #include "core/ini_file.h"
 #include "core/resource_volume.h"
+#include "devices/sound_services.h"
 #include "devices/sound_system.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
@@ -169,8 +170,10 @@ void RunStartup() {
     cockpit::theCockpitFullRedraw |= cockpit::kRedrawStartupFlags;
     LoadFlightFile("Startup.Flt", 1);
     theFlightTape.SetReaderEmpty(true);
+    // The first flight starts with its engines stopped, and silent.
     flight::theFlightModelState.fmEngines = 0;
     cockpit::SyncEnginesWithFlightModel();
+    devices::StartEngineSounds();
     nav::LoadNavVors();
     nav::LoadNavNdbs();
     nav::LoadNavIls();
