@@ -44,6 +44,8 @@ enum class Start { kParked, kReady, kCruise };
 // The lessons' cruise: 3,000 ft above the ground, throttle lever 22 of 31 (about 70 % power).
 constexpr double kCruiseFeet = 3000.0;
 constexpr std::int16_t kCruiseLever = 22;
+// The condition lever's low idle.
+constexpr std::int16_t kLowIdle = 15;
 
 struct DefaultFlight {
     const char* file;
@@ -238,8 +240,9 @@ void SetRadios(int type, const DefaultFlight& f, const RunwayEnd& end, const Rad
 }
 
 // The cockpit as the flight leaves it, written by the cockpit's own writers: a ready flight with
-// battery and avionics on, fuel on both tanks (own side on the twins), mixtures rich, magnetos
-// on both (igniters on the turbines), throttles closed; a parked one cold with the masters off.
+// battery and avionics on, fuel on both tanks (own side on the twins), mixtures rich (the King
+// Air's condition levers at low idle), magnetos on both (igniters on the turbines), throttles
+// closed; a parked one cold with the masters off.
 int theFlightType = 0;
 int FlightType() {
     return theFlightType;
@@ -267,6 +270,9 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& e
     }
     cockpit::theThrottleLever.lever = cockpit::theThrottleLever2.lever =
         f.start == Start::kCruise ? kCruiseLever : 0;
+    // The King Air's condition levers (its mixture levers) at low idle, where its handbook runs
+    // them and its cruise figures hold.
+    if (f.type == 3) cockpit::theMixtureLever.lever = cockpit::theMixtureLever2.lever = kLowIdle;
     // The gear as the flight flies; its elevator is the elevator trim, from which the keys and
     // the stick move it.
     const bool gearUp = flight::theFlightModelState.fmGear == 0;
