@@ -213,6 +213,46 @@ void EngineCaught(int engine) {
     theEngineStateWord = 0;
 }
 
+// A warm running engine's oil, pressure and turbine gauges, shown at once (a flight loaded with
+// its engines running).
+void ShowRunningEngineGauges(int engine) {
+    const int t = Type();
+    PanelGauge& oilTemp = engine == 0 ? theOilTempGauge : theOilTempGauge2;
+    PanelGauge& oilPressure = engine == 0 ? theOilPressureGauge : theOilPressureGauge2;
+    PanelGauge& exhaust = engine == 0 ? theExhaustTempGauge : theExhaustTempGauge2;
+    const int warm = WarmOilTemperature(t);
+    if (t == 3) {
+        oilTemp.value = std::max(oilTemp.value, warm);
+        oilTemp.value2 = 30;
+    } else if (t == 4) {
+        RaiseTo(oilTemp, static_cast<std::int16_t>(warm));
+        oilPressure.needle = 32;
+        exhaust.needle = 20;
+    } else if (Battery()) {
+        // Without the battery the piston panels' oil gauges read nothing.
+        RaiseTo(oilTemp, static_cast<std::int16_t>(warm));
+        oilPressure.needle = RunningOilPressure(t);
+    }
+    oilTemp.dirty = oilPressure.dirty = exhaust.dirty = 1;
+}
+
+// A stopped engine's pressure gauges (the oil keeps its temperature and cools in the slow step).
+void ShowStoppedEngineGauges(int engine) {
+    const int t = Type();
+    PanelGauge& oilTemp = engine == 0 ? theOilTempGauge : theOilTempGauge2;
+    PanelGauge& oilPressure = engine == 0 ? theOilPressureGauge : theOilPressureGauge2;
+    PanelGauge& exhaust = engine == 0 ? theExhaustTempGauge : theExhaustTempGauge2;
+    if (t == 3) {
+        oilTemp.value2 = 8;
+    } else if (t == 4) {
+        oilPressure.needle = 2;
+        exhaust.needle = 2;
+    } else {
+        oilPressure.needle = 0;
+    }
+    oilTemp.dirty = oilPressure.dirty = exhaust.dirty = 1;
+}
+
 void BeginStop(int engine, int spinDown) {
     EngineSequence& e = theEngineSequences[engine];
     e.phase = EnginePhase::SpinningDown;
@@ -294,18 +334,7 @@ void StopTwin(int engine) {
     const EnginePhase p = theEngineSequences[engine].phase;
     // Only a running engine (caught, or running by the flight model's bit) is stopped.
     if (p != EnginePhase::Running && p != EnginePhase::Catching && !wasRunning) return;
-    PanelGauge& oilTemp = engine == 0 ? theOilTempGauge : theOilTempGauge2;
-    PanelGauge& oilPressure = engine == 0 ? theOilPressureGauge : theOilPressureGauge2;
-    PanelGauge& exhaust = engine == 0 ? theExhaustTempGauge : theExhaustTempGauge2;
-    if (t == 2) {
-        oilPressure.needle = 0;
-    } else if (t == 3) {
-        oilTemp.value2 = 8;
-    } else {
-        oilPressure.needle = 2;
-        exhaust.needle = 2;
-    }
-    oilTemp.dirty = oilPressure.dirty = exhaust.dirty = 1;
+    ShowStoppedEngineGauges(engine);
     BeginStop(engine, TimingFor(t).spinDown);
 }
 }  // namespace
@@ -366,50 +395,6 @@ void StepEngineSequences() {
         }
     }
 }
-
-namespace {
-
-// A warm running engine's oil, pressure and turbine gauges, shown at once (a flight loaded with
-// its engines running).
-void ShowRunningEngineGauges(int engine) {
-    const int t = Type();
-    PanelGauge& oilTemp = engine == 0 ? theOilTempGauge : theOilTempGauge2;
-    PanelGauge& oilPressure = engine == 0 ? theOilPressureGauge : theOilPressureGauge2;
-    PanelGauge& exhaust = engine == 0 ? theExhaustTempGauge : theExhaustTempGauge2;
-    const int warm = WarmOilTemperature(t);
-    if (t == 3) {
-        oilTemp.value = std::max(oilTemp.value, warm);
-        oilTemp.value2 = 30;
-    } else if (t == 4) {
-        RaiseTo(oilTemp, static_cast<std::int16_t>(warm));
-        oilPressure.needle = 32;
-        exhaust.needle = 20;
-    } else if (Battery()) {
-        // Without the battery the piston panels' oil gauges read nothing.
-        RaiseTo(oilTemp, static_cast<std::int16_t>(warm));
-        oilPressure.needle = RunningOilPressure(t);
-    }
-    oilTemp.dirty = oilPressure.dirty = exhaust.dirty = 1;
-}
-
-// A stopped engine's pressure gauges (the oil keeps its temperature and cools in the slow step).
-void ShowStoppedEngineGauges(int engine) {
-    const int t = Type();
-    PanelGauge& oilTemp = engine == 0 ? theOilTempGauge : theOilTempGauge2;
-    PanelGauge& oilPressure = engine == 0 ? theOilPressureGauge : theOilPressureGauge2;
-    PanelGauge& exhaust = engine == 0 ? theExhaustTempGauge : theExhaustTempGauge2;
-    if (t == 3) {
-        oilTemp.value2 = 8;
-    } else if (t == 4) {
-        oilPressure.needle = 2;
-        exhaust.needle = 2;
-    } else {
-        oilPressure.needle = 0;
-    }
-    oilTemp.dirty = oilPressure.dirty = exhaust.dirty = 1;
-}
-
-}  // namespace
 
 void SyncEnginesWithFlightModel() {
     const int engines = SingleType(Type()) ? 1 : 2;
