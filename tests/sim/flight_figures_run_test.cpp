@@ -206,7 +206,7 @@ protected:
     // The flight from the restart (the ready-to-fly flight loaded with its engines running) to
     // the brakes' release at full power; a screenshot of the dial at rest.
     std::string TakeOffStart() const {
-        return "frame-interval 100\nwait 1000\nmenu 687\nwait 2000\nscreenshot " +
+        return "frame-interval 250\nwait 1000\nmenu 687\nwait 2000\nscreenshot " +
                run.Dir().Path("rest.bmp") + "\nreport alt_ft\nkey End down\nwait " +
                std::to_string(GetParam().takeoffTrimMs) +
                "\nkey End up\nkey Backspace press\nkey B press\n";
@@ -216,7 +216,7 @@ protected:
     std::string Climb(int liftOffMs) const {
         return "wait " + std::to_string(liftOffMs + 2000) +
                "\nkey Shift+C press\nkey Shift+X press\nwait 2000\nkey G press\n"
-               "frame-interval 1000\n";
+               "frame-interval 5000\n";
     }
     testsupport::CommandResult Play(const std::string& script) const {
         auto r = run.Play(script + "quit\n");
@@ -271,7 +271,7 @@ TEST_P(FlightFigures, TakeOffClimbAndCruiseAgreeWithTheMotionAndThePublishedFigu
     // the dial photographed and a minute of cruise between two saved flights.
     const int lever = CruiseLever(p.type, p.cruiseFeet);
     script = TakeOffStart() + Climb(liftOffMs) + "wait " + std::to_string(levelMs) +
-             "\nkey Shift+Z press\n";
+             "\nframe-interval 1000\nkey Shift+Z press\n";
     for (int i = lever; i < 31; ++i) script += "key - press\n";
     script += "wait 240000\nscreenshot " + run.Dir().Path("cruise.bmp") +
               "\nreport readout_ias alt_ft\nsave " + run.Dir().Path("cruise1.flt") +
