@@ -13,7 +13,6 @@
 #include "flight/flight_model_state.h"
 #include "flight/flight_probe.h"
 #include "flight/flight_world_services.h"
-#include "flight/published_performance.h"
 #include "world/terrain_services.h"
 #include "world/weather_services.h"
 
