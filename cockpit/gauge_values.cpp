@@ -101,7 +101,7 @@ std::int32_t AirspeedFrame(int type, std::int32_t a) {
         else
             frame = Trunc(k - 90 + 84.5);
     } else {
-        // The twins' and the turbines' dials count whole half-knots.
+        // The twins' and the turbines' dials step every two knots.
         const std::int32_t n = flight::AirspeedWordWholeKnots(a) / 2;
         if (type == 1)
             frame = (n <= 20 ? n * 2 / 5 : n * 2 - 32) + 1;
