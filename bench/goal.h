@@ -1,0 +1,129 @@
+// Goals stated as ratios to a reference measured in the same run, and the line a benchmark
+// prints for them: every goal shows its measured ratio, the goal and whether it is met, so a
+// missed goal is seen in the output rather than worked out by hand from two rows.
+//
+// Times are the thread's processor time (a loaded machine's other work does not count) and the
+// reference is the median of many short runs, taken in the same process just before or after the
+// measurement it is compared with.
+#pragma once
+
+#include <benchmark/benchmark.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace benchsupport {
+
+// The processor time this thread has used, in seconds.
+inline double ThreadSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// The median of a list of times (the list is reordered).
+inline double Median(std::vector<double> times) {
+    if (times.empty()) return 0.0;
+    const auto mid = times.begin() + static_cast<std::ptrdiff_t>(times.size() / 2);
+    std::nth_element(times.begin(), mid, times.end());
+    return *mid;
+}
+
+// The median processor time of `runs` calls of `work`, in seconds.
+template <class Work>
+double MedianSeconds(Work&& work, int runs = 101) {
+    std::vector<double> times;
+    times.reserve(static_cast<std::size_t>(runs));
+    for (int i = 0; i < runs; ++i) {
+        const double t0 = ThreadSeconds();
+        work();
+        times.push_back(ThreadSeconds() - t0);
+    }
+    return Median(std::move(times));
+}
+
+// The reference of the frame goals: one memcpy of a 640 x 480 frame of 32-bit pixels.
+inline double MemcpyFrame32Seconds() {
+    std::vector<std::uint32_t> from(640 * 480, 0x123456), to(640 * 480);
+    return MedianSeconds([&] {
+        std::memcpy(to.data(), from.data(), from.size() * 4);
+        benchmark::ClobberMemory();
+    });
+}
+
+// The same for the 8-bit frame.
+inline double MemcpyFrame8Seconds() {
+    std::vector<std::uint8_t> from(640 * 480, 7), to(640 * 480);
+    return MedianSeconds([&] {
+        std::memcpy(to.data(), from.data(), from.size());
+        benchmark::ClobberMemory();
+    });
+}
+
+// Collects the goals of one benchmark and prints them in its label:
+// "frame_ms 1.21 (goal <= 1.5: met)". Each measured value is also a counter of that name, for
+// the JSON output.
+class Goals {
+public:
+    explicit Goals(benchmark::State& state) : state_(state) {}
+    Goals(const Goals&) = delete;
+    Goals& operator=(const Goals&) = delete;
+    ~Goals() { Publish(); }
+
+    // A value that meets its goal when at most `goal` (a time ratio, a count, ...).
+    bool AtMost(std::string_view name, double value, double goal) {
+        return Add(name, value, goal, value <= goal, "<=");
+    }
+    // A value that meets its goal when at least `goal` (an occupancy, a speed-up, ...).
+    bool AtLeast(std::string_view name, double value, double goal) {
+        return Add(name, value, goal, value >= goal, ">=");
+    }
+    // A plain figure shown beside the goals.
+    void Note(std::string_view name, double value) {
+        state_.counters[std::string(name)] = value;
+        Append(std::string(name) + " " + Format(value));
+    }
+    // A text shown beside the goals (a digest of the picture, say).
+    void Text(std::string_view name, std::string_view text) {
+        Append(std::string(name) + " " + std::string(text));
+    }
+    [[nodiscard]] bool AllMet() const { return allMet_; }
+
+    void Publish() {
+        if (published_) return;
+        published_ = true;
+        if (!label_.empty()) state_.SetLabel(label_);
+    }
+
+private:
+    bool Add(std::string_view name, double value, double goal, bool met, const char* relation) {
+        const std::string key(name);
+        state_.counters[key] = value;
+        Append(key + " " + Format(value) + " (goal " + relation + " " + Format(goal) + ": " +
+               (met ? "met" : "MISSED") + ")");
+        allMet_ = allMet_ && met;
+        return met;
+    }
+    void Append(const std::string& text) {
+        if (!label_.empty()) label_ += "; ";
+        label_ += text;
+    }
+    static std::string Format(double v) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.3g", v);
+        return text;
+    }
+
+    benchmark::State& state_;
+    std::string label_;
+    bool allMet_ = true;
+    bool published_ = false;
+};
+
+}  // namespace benchsupport
