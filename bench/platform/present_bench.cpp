@@ -50,7 +50,7 @@ void BM_ConvertFrame8To32(benchmark::State& state) {
     PaletteLut lut;
     lut.Update(TestPalette());
     for (auto _ : state) {
-        ConvertIndexed(src.data(), kFrameWidth, lut.Table(), dst.data(), kFrameWidth, kFrameWidth,
+        ConvertIndexed(src.data(), kFrameWidth, lut, dst.data(), kFrameWidth, kFrameWidth,
                        kFrameHeight);
         benchmark::DoNotOptimize(dst.data());
         benchmark::ClobberMemory();
