@@ -67,6 +67,9 @@ VolumeMemberCode CodeVolumeMember(std::span<const std::uint8_t> bytes) {
     if (!rle.empty() && rle.size() * 10 <= bytes.size() * 9) {
         m.compression = kVolumeRunLength;
         m.code = std::move(rle);
+        // Run-length code of a quarter of the bytes or less is kept: LZH could save at most that
+        // quarter, and would cost its decoding at every read.
+        if (m.code.size() * 4 <= bytes.size()) return m;
     }
     std::vector<std::uint8_t> lzh = Code<LZHWStream>(bytes);
     if (!lzh.empty() && lzh.size() * 5 <= m.code.size() * 4) {

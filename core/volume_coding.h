@@ -20,7 +20,8 @@ struct VolumeMemberCode {
 };
 
 // The code a member is stored with. Run-length when it saves a tenth or more (it decodes at
-// about the speed of a copy); LZH when it saves a fifth or more over the better of the two
+// about the speed of a copy), and always when it makes the member a quarter of its size or
+// less; otherwise LZH when that saves a fifth or more over the better of stored and run-length
 // (it decodes at tens of megabytes a second, so it must pay for that); otherwise stored.
 // Members under 64 bytes are stored.
 [[nodiscard]] VolumeMemberCode CodeVolumeMember(std::span<const std::uint8_t> bytes);

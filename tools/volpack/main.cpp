@@ -24,9 +24,9 @@ constexpr char kUsage[] =
     "\n"
     "ENTRY is FILE (the member is named after the file), NAME=FILE or #N=FILE (member number N,\n"
     "decimal or 0x hex). --coding applies to the entries after it; auto codes a member as the\n"
-    "installation's volumes are: run-length when that saves a tenth, LZH when that saves a fifth\n"
-    "more, stored otherwise. MEMBER is a name\n"
-    "(without regard to case) or #N. OUT defaults to standard output.\n";
+    "installation's volumes are (core/volume_coding.h): run-length when that saves a tenth, LZH\n"
+    "when that saves a fifth more, stored otherwise. MEMBER is a name (without regard to case)\n"
+    "or #N. OUT defaults to standard output.\n";
 
 enum class Coding { kStored, kRle, kLzh, kAuto };
 
