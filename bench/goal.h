@@ -36,7 +36,8 @@ inline double Median(std::vector<double> times) {
     return *mid;
 }
 
-// The median processor time of `runs` calls of `work`, in seconds.
+// The median processor time of `runs` calls of `work`, in seconds. Each call must take well
+// above the clock's resolution (a microsecond or more): shorter work repeats itself inside.
 template <class Work>
 double MedianSeconds(Work&& work, int runs = 101) {
     std::vector<double> times;
@@ -62,15 +63,20 @@ struct AlignedBuffer {
     std::size_t size;
 };
 
-// The median processor time of one memcpy of `n` bytes between aligned buffers.
+// The median processor time of one memcpy of `n` bytes between aligned buffers (small copies
+// are timed a few hundred kilobytes' worth at a time).
 inline double MemcpySeconds(std::size_t n) {
     AlignedBuffer from(n), to(n);
     std::memset(from.bytes, 7, n);
     std::memset(to.bytes, 0, n);
+    const std::size_t repeats = std::max<std::size_t>(1, (256 * 1024) / std::max<std::size_t>(n, 1));
     return MedianSeconds([&] {
-        std::memcpy(to.bytes, from.bytes, n);
-        benchmark::ClobberMemory();
-    });
+               for (std::size_t i = 0; i < repeats; ++i) {
+                   std::memcpy(to.bytes, from.bytes, n);
+                   benchmark::ClobberMemory();
+               }
+           }) /
+           static_cast<double>(repeats);
 }
 
 // The reference of the frame goals: one memcpy of a 640 x 480 frame of 32-bit pixels.
