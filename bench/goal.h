@@ -63,6 +63,19 @@ struct AlignedBuffer {
     std::size_t size;
 };
 
+// A benchmark loop of memcpy of `n` bytes between aligned buffers, for reading beside the
+// benchmarks that take it as their reference.
+inline void MemcpyLoop(benchmark::State& state, std::size_t n) {
+    AlignedBuffer from(n), to(n);
+    std::memset(from.bytes, 7, n);
+    for (auto _ : state) {
+        std::memcpy(to.bytes, from.bytes, n);
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(n));
+}
+
 // The median processor time of one memcpy of `n` bytes between aligned buffers (small copies
 // are timed a few hundred kilobytes' worth at a time).
 inline double MemcpySeconds(std::size_t n) {

@@ -112,13 +112,7 @@ bool EdgeLineDrawn() {
 }
 
 void Memcpy(benchmark::State& state, std::size_t bytes) {
-    std::vector<std::uint8_t> src(bytes, 7), dst(bytes);
-    for (auto _ : state) {
-        std::memcpy(dst.data(), src.data(), bytes);
-        benchmark::DoNotOptimize(dst.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+    benchsupport::MemcpyLoop(state, bytes);
 }
 
 void BM_MemcpyPanel(benchmark::State& state) {

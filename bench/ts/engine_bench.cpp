@@ -14,6 +14,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/goal.h"
 #include "core/mem_stream.h"
 #include "ts/class_item.h"
 #include "ts/frustum.h"
@@ -51,44 +52,54 @@ ts::TSPerspectiveCamera& Camera() {
     return camera;
 }
 
+// The peer: the same 3 x 4 transform and one division, rounded with a plain conversion.
+void BareTransformAndDivide(const std::vector<Vector3F>& points, std::vector<ts::ScreenPoint>& out) {
+    const ts::Transform3F& m = Camera().GetModelToScreen();
+    const float* e = m.matrix.m;
+    const float cx = Camera().GetCentreX(), cy = Camera().GetCentreY();
+    for (int i = 0; i < kPoints; ++i) {
+        const Vector3F& p = points[static_cast<std::size_t>(i)];
+        const float X = e[0] * p.x + e[2] * p.y + e[6] * p.z + m.t.x;
+        const float Y = e[1] * p.x + e[3] * p.y + e[7] * p.z + m.t.y;
+        const float Z = e[4] * p.x + e[5] * p.y + e[8] * p.z + m.t.z;
+        const float w = 1.0f / Y;
+        out[static_cast<std::size_t>(i)].x = static_cast<std::int32_t>(X * w + cx);
+        out[static_cast<std::size_t>(i)].y = static_cast<std::int32_t>(cy - Z * w);
+        out[static_cast<std::size_t>(i)].z = static_cast<std::int32_t>(Y);
+        out[static_cast<std::size_t>(i)].w = w;
+    }
+    benchmark::ClobberMemory();
+}
+
 void BM_WorldToScreenPoints(benchmark::State& state) {
     const std::vector<Vector3F> points = Points();
     std::vector<ts::ScreenPoint> out(kPoints);
     ts::TSPerspectiveCamera& camera = Camera();
     std::int64_t sum = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         camera.WorldToScreenPoints(kPoints, points.data(), nullptr, out.data(), sizeof(Vector3F), 0,
                                    sizeof(ts::ScreenPoint), nullptr, nullptr);
         sum += out[kPoints / 2].x;
         benchmark::ClobberMemory();
     }
+    const double pass = clock.PerIteration(state);
     if (out[7].z == 0 && out[9].z == 0) state.SkipWithError("no points projected");
     benchmark::DoNotOptimize(sum);
     state.SetItemsProcessed(state.iterations() * kPoints);
+    std::vector<ts::ScreenPoint> bare(kPoints);
+    const double peer = benchsupport::MedianSeconds([&] { BareTransformAndDivide(points, bare); }, 51);
+    // At least half the peer's speed: at most twice its time.
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_bare_transform", pass / peer, 2.0);
 }
 BENCHMARK(BM_WorldToScreenPoints);
 
-// The peer: the same 3 x 4 transform and one division, rounded with a plain conversion.
 void BM_BareTransformAndDivide(benchmark::State& state) {
     const std::vector<Vector3F> points = Points();
     std::vector<ts::ScreenPoint> out(kPoints);
-    const ts::Transform3F& m = Camera().GetModelToScreen();
-    const float* e = m.matrix.m;
-    const float cx = Camera().GetCentreX(), cy = Camera().GetCentreY();
-    for (auto _ : state) {
-        for (int i = 0; i < kPoints; ++i) {
-            const Vector3F& p = points[static_cast<std::size_t>(i)];
-            const float X = e[0] * p.x + e[2] * p.y + e[6] * p.z + m.t.x;
-            const float Y = e[1] * p.x + e[3] * p.y + e[7] * p.z + m.t.y;
-            const float Z = e[4] * p.x + e[5] * p.y + e[8] * p.z + m.t.z;
-            const float w = 1.0f / Y;
-            out[static_cast<std::size_t>(i)].x = static_cast<std::int32_t>(X * w + cx);
-            out[static_cast<std::size_t>(i)].y = static_cast<std::int32_t>(cy - Z * w);
-            out[static_cast<std::size_t>(i)].z = static_cast<std::int32_t>(Y);
-            out[static_cast<std::size_t>(i)].w = w;
-        }
-        benchmark::ClobberMemory();
-    }
+    for (auto _ : state)
+        BareTransformAndDivide(points, out);
     if (out[7].z == 0) state.SkipWithError("no points projected");
     state.SetItemsProcessed(state.iterations() * kPoints);
 }

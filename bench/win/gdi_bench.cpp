@@ -102,12 +102,7 @@ void BM_BitBlt8To32(benchmark::State& state) {
 BENCHMARK(BM_BitBlt8To32);
 
 void BM_MemcpyFrame(benchmark::State& state) {
-    std::vector<std::uint8_t> a(640 * 480, 1), b(640 * 480);
-    for (auto _ : state) {
-        std::memcpy(b.data(), a.data(), a.size());
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 640 * 480);
+    benchsupport::MemcpyLoop(state, 640 * 480);
 }
 BENCHMARK(BM_MemcpyFrame);
 
@@ -163,12 +158,7 @@ void BM_PresentFrame(benchmark::State& state) {
 BENCHMARK(BM_PresentFrame);
 
 void BM_MemcpyFrame32(benchmark::State& state) {
-    std::vector<std::uint32_t> a(640 * 480, 0x123456), b(640 * 480);
-    for (auto _ : state) {
-        std::memcpy(b.data(), a.data(), a.size() * 4);
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 640 * 480 * 4);
+    benchsupport::MemcpyLoop(state, 640 * 480 * 4);
 }
 BENCHMARK(BM_MemcpyFrame32);
 
