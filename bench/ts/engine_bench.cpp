@@ -2,8 +2,9 @@
 // - WorldToScreenPoints over 100,000 points against a plain 3 x 4 transform-and-divide loop
 //   (goal: at least half the peer's speed), and TestSphere per second;
 // - SplitPolygon of an 8-vertex polygon against six planes (ns per polygon);
-// - LightPoints with one directional light against a bare dot-product loop;
-// - loadObject plus storeObject of a 1 MB part tree against memcpy of the same bytes.
+// - LightPoints with one directional light against a bare dot-product loop (the ratio printed);
+// - loadObject plus storeObject of a 1 MB part tree against memcpy of the same bytes (the ratio
+//   printed).
 // Each benchmark counts what it produced and fails when that is nothing.
 #include <benchmark/benchmark.h>
 
@@ -163,6 +164,17 @@ std::vector<ts::LightPoint> Normals() {
     return v;
 }
 
+// The peer: one dot product, clamp and scale per normal; the sum of the intensities.
+std::int64_t BareDotProducts(const std::vector<ts::LightPoint>& points) {
+    const Vector3F d{0.1f, 0.6f, -0.8f};
+    std::int64_t lit = 0;
+    for (const ts::LightPoint& p : points) {
+        const float i = -ts::Dot(d, p.normal);
+        if (i >= 0) lit += static_cast<std::int32_t>(0.8f * i * 65535.0f);
+    }
+    return lit;
+}
+
 void BM_LightPointsOneSun(benchmark::State& state) {
     const std::vector<ts::LightPoint> points = Normals();
     ts::TSLight sun;
@@ -173,27 +185,29 @@ void BM_LightPointsOneSun(benchmark::State& state) {
     set.PrepareForObject(Vector3F{}, 1);
     gfx::GFXColourTriple out{};
     std::int64_t lit = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state)
         for (const ts::LightPoint& p : points) {
             set.LightPoints(p, &out);
             lit += out.r;
         }
+    const double pass = clock.PerIteration(state);
     set.Deactivate();
     if (lit == 0) state.SkipWithError("nothing lit");
     state.SetItemsProcessed(state.iterations() * kPoints);
+    std::int64_t bare = 0;
+    const double peer = benchsupport::MedianSeconds([&] { bare += BareDotProducts(points); }, 51);
+    benchmark::DoNotOptimize(bare);
+    benchsupport::Goals goals(state);
+    goals.Note("per_bare_dot_product", pass / peer);
 }
 BENCHMARK(BM_LightPointsOneSun);
 
-// The peer: one dot product, clamp and scale per normal.
 void BM_BareDotProduct(benchmark::State& state) {
     const std::vector<ts::LightPoint> points = Normals();
-    const Vector3F d{0.1f, 0.6f, -0.8f};
     std::int64_t lit = 0;
     for (auto _ : state)
-        for (const ts::LightPoint& p : points) {
-            const float i = -ts::Dot(d, p.normal);
-            if (i >= 0) lit += static_cast<std::int32_t>(0.8f * i * 65535.0f);
-        }
+        lit += BareDotProducts(points);
     benchmark::DoNotOptimize(lit);
     if (lit == 0) state.SkipWithError("nothing lit");
     state.SetItemsProcessed(state.iterations() * kPoints);
@@ -219,6 +233,7 @@ std::vector<std::uint8_t> StoredTree() {
 void BM_LoadAndStorePartTree(benchmark::State& state) {
     std::vector<std::uint8_t> bytes = StoredTree();
     std::vector<std::uint8_t> again(bytes.size());
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         core::MemRWStream in(static_cast<std::uint32_t>(bytes.size()),
                              static_cast<const void*>(bytes.data()));
@@ -230,8 +245,11 @@ void BM_LoadAndStorePartTree(benchmark::State& state) {
         core::MemRWStream out(static_cast<std::uint32_t>(again.size()), again.data());
         ts::ClassItem::storeObject(tree.get(), out, 1);
     }
+    const double pass = clock.PerIteration(state);
     if (again != bytes) state.SkipWithError("the stored tree differs");
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+    benchsupport::Goals goals(state);
+    goals.Note("per_memcpy", pass / benchsupport::MemcpySeconds(bytes.size()));
 }
 BENCHMARK(BM_LoadAndStorePartTree)->Unit(benchmark::kMillisecond);
 

@@ -98,6 +98,24 @@ std::vector<std::uint32_t> ReadScreenshot(const std::string& bmp) {
     return testsupport::ReadScreenshot(bmp, 640, 480);
 }
 
+// The unpainted pixels and the distinct colours of the screenshot's rows [first, end).
+struct Rows {
+    int unpainted = 0;
+    std::size_t shades = 0;
+};
+Rows ScanRows(const std::vector<std::uint32_t>& picture, std::uint32_t first, std::uint32_t end) {
+    std::set<std::uint32_t> shades;
+    Rows r;
+    for (std::uint32_t y = first; y < end; ++y)
+        for (std::uint32_t x = 0; x < 640; ++x) {
+            const std::uint32_t c = picture[y * 640 + x];
+            r.unpainted += c == 0 ? 1 : 0;
+            shades.insert(c);
+        }
+    r.shades = shades.size();
+    return r;
+}
+
 int Brightness(std::uint32_t c) {
     return static_cast<int>((c >> 16) & 255) + static_cast<int>((c >> 8) & 255) +
            static_cast<int>(c & 255);
@@ -111,17 +129,9 @@ TEST_F(TerrainFlight, ThePictureShowsTexturedGroundBelowTheHorizon) {
     // The lower half of the screen (below the horizon in the plain forward view, above the
     // readouts) is all ground, and ground of many shades: a texture, lit and hazed, not one flat
     // colour.
-    std::set<std::uint32_t> shades;
-    int undrawn = 0;
-    for (std::uint32_t y = 480 / 2; y < 480 - 24; ++y) {
-        for (std::uint32_t x = 0; x < 640; ++x) {
-            const std::uint32_t c = picture[y * 640 + x];
-            undrawn += c == 0 ? 1 : 0;
-            shades.insert(c);
-        }
-    }
-    EXPECT_EQ(undrawn, 0);
-    EXPECT_GE(shades.size(), 6u);
+    const Rows ground = ScanRows(picture, 480 / 2, 480 - 24);
+    EXPECT_EQ(ground.unpainted, 0);
+    EXPECT_GE(ground.shades, 6u);
 }
 
 // The committed script over the Rockies: the lessons' cruise moved to 15,000 ft over Leadville,
@@ -163,16 +173,9 @@ TEST_F(TerrainFlight, FifteenThousandFeetOverTheRockiesFromCodedBlocks) {
         bluish += (c & 255) > ((c >> 16) & 255) ? 1 : 0;
     }
     EXPECT_GT(bluish, 600);
-    std::set<std::uint32_t> shades;
-    int unpainted = 0;
-    for (std::uint32_t y = 480 * 2 / 3; y < 480; ++y)
-        for (std::uint32_t x = 0; x < 640; ++x) {
-            const std::uint32_t c = picture[y * 640 + x];
-            unpainted += c == 0 ? 1 : 0;
-            shades.insert(c);
-        }
-    EXPECT_EQ(unpainted, 0);
-    EXPECT_GE(shades.size(), 8u);
+    const Rows ground = ScanRows(picture, 480 * 2 / 3, 480);
+    EXPECT_EQ(ground.unpainted, 0);
+    EXPECT_GE(ground.shades, 8u);
 }
 
 TEST_F(TerrainFlight, TheAircraftCastsItsShadowWhileShadowsAreOn) {
