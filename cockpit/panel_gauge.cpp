@@ -204,8 +204,22 @@ bool PanelGauge::DrawFrame(const gfx::GFXFont* font, std::int32_t frame, IntPoin
     gfx::GFXSurface* s = PanelSurface();
     const gfx::GFXDrawTable* t = TableOf(s);
     if (t == nullptr || t->DrawText == nullptr) return false;
-    const char text[2] = {static_cast<char>(static_cast<unsigned char>(frame)), 0};
-    t->DrawText(s, font, {point.x - anchor.x, point.y + h - anchor.y}, text);
+    const gfx::GFXPoint at{point.x - anchor.x, point.y + h - anchor.y};
+    constexpr std::int32_t kUnscaled = 0x10000;  // 1.0 in 16.16
+    if (t->DrawText == static_cast<decltype(t->DrawText)>(&gfx::GFXFont::DrawString) &&
+        t->DrawBitmap != nullptr &&
+        font->scaleX == kUnscaled && font->scaleY == kUnscaled) {
+        // The one-character string's glyph is the frame's bitmap, drawn where the font draws
+        // it (its top at the baseline less its height, moved by the glyph's vertical offset,
+        // the first word of its record), without looking it up again.
+        const std::uint8_t* record = font->UserRecord(font->IndexOf(frame));
+        std::int32_t offset = 0;
+        if (record != nullptr && font->userStride >= 4) std::memcpy(&offset, record, 4);
+        t->DrawBitmap(s, b, {at.x, at.y + font->baseline - b->height + offset}, 0);
+    } else {
+        const char text[2] = {static_cast<char>(static_cast<unsigned char>(frame)), 0};
+        t->DrawText(s, font, at, text);
+    }
     if (painted != nullptr)
         *painted = IntRect{point.x - anchor.x, point.y - anchor.y, b->width, h};
     return true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 #include "core/mem_stream.h"
@@ -259,7 +260,8 @@ unsigned LzhCoder::DecodePosition() {
 // run past the end without wrapping) and the binary search trees over its strings: one tree
 // per first byte, roots at kNil + 1 + byte.
 struct LZHWStream::Search {
-    std::uint8_t ring[kRingBytes];
+    // Eight spare bytes after the ring: comparisons read whole 8-byte words.
+    std::uint8_t ring[kRingBytes + 8];
     std::int16_t left[kLzhRingSize + 1];
     std::int16_t right[kLzhRingSize + 257];
     std::int16_t up[kLzhRingSize + 1];
@@ -270,7 +272,7 @@ struct LZHWStream::Search {
 
     void Reset() {
         std::memset(ring, ' ', kStart);
-        std::memset(ring + kStart, 0, kRingBytes - kStart);
+        std::memset(ring + kStart, 0, sizeof ring - kStart);
         for (int i = kLzhRingSize + 1; i <= kLzhRingSize + 256; ++i)
             right[i] = kNil;
         for (int i = 0; i < kLzhRingSize; ++i)
@@ -307,11 +309,21 @@ struct LZHWStream::Search {
                     return;
                 }
             }
+            // The first byte that differs, eight bytes a step: i ends at it (cmp its
+            // difference), or at the look-ahead's end with cmp 0 when all 60 bytes are equal.
             int i = 1;
-            for (; i < kLzhLookAhead; ++i) {
-                cmp = key[i] - ring[p + i];
-                if (cmp != 0) break;
+            cmp = 0;
+            for (; i < kLzhLookAhead; i += 8) {
+                std::uint64_t a, b;
+                std::memcpy(&a, key + i, 8);
+                std::memcpy(&b, &ring[p + i], 8);
+                if (a != b) {
+                    i += std::countr_zero(a ^ b) / 8;
+                    if (i < kLzhLookAhead) cmp = key[i] - ring[p + i];
+                    break;
+                }
             }
+            if (i > kLzhLookAhead) i = kLzhLookAhead;
             if (i > kLzhThreshold) {
                 const int distance = static_cast<int>((pos - p) & kRingMask) - 1;
                 if (i > matchLength) {

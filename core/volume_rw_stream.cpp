@@ -185,21 +185,44 @@ int VolumeRWStream::OpenVolume(std::string_view path) {
     return 1;
 }
 
-int VolumeRWStream::AddEntry(std::string_view name, std::uint8_t compression, std::uint32_t size) {
+namespace {
+
+VolumeEntry NamedKey(std::string_view name) {
     VolumeEntry key;
     key.named = true;
     key.name.assign(name);
     key.id = 0;
-    return AddMember(std::move(key), compression, size);
+    return key;
+}
+
+VolumeEntry NumberedKey(std::uint32_t id) {
+    VolumeEntry key;
+    key.id = id;
+    return key;
+}
+
+}  // namespace
+
+int VolumeRWStream::AddEntry(std::string_view name, std::uint8_t compression, std::uint32_t size) {
+    return AddMember(NamedKey(name), compression, size, false);
 }
 
 int VolumeRWStream::AddEntryById(std::uint32_t id, std::uint8_t compression, std::uint32_t size) {
-    VolumeEntry key;
-    key.id = id;
-    return AddMember(std::move(key), compression, size);
+    return AddMember(NumberedKey(id), compression, size, false);
 }
 
-int VolumeRWStream::AddMember(VolumeEntry key, std::uint8_t compression, std::uint32_t size) {
+int VolumeRWStream::AddCodedEntry(std::string_view name, std::uint8_t compression,
+                                  std::uint32_t size) {
+    return AddMember(NamedKey(name), compression, size, true);
+}
+
+int VolumeRWStream::AddCodedEntryById(std::uint32_t id, std::uint8_t compression,
+                                      std::uint32_t size) {
+    return AddMember(NumberedKey(id), compression, size, true);
+}
+
+int VolumeRWStream::AddMember(VolumeEntry key, std::uint8_t compression, std::uint32_t size,
+                              bool precoded) {
     if (!volumeOpen) return 0;
     if (writer) FinishMember();
     CloseMember();
@@ -216,6 +239,8 @@ int VolumeRWStream::AddMember(VolumeEntry key, std::uint8_t compression, std::ui
     const VolumeEntry* old = key.named ? FindNamedEntry(key.name) : FindEntry(key.id);
 
     // A stored member of unchanged size is rewritten inside its old block.
+    if (compression == kVolumeStored) precoded = false;
+    pendingPrecoded = precoded;
     if (old && compression == kVolumeStored && old->compression == kVolumeStored &&
         old->size == size && size != 0) {
         if (!file.SetPosition(static_cast<std::int32_t>(old->offset)) ||
@@ -250,6 +275,7 @@ int VolumeRWStream::AddMember(VolumeEntry key, std::uint8_t compression, std::ui
     pendingInPlace = false;
     pendingWritten = 0;
     writer = &writeBlock;
+    if (precoded) return 1;
     if (compression == kVolumeRunLength) {
         rleWriter.Open(&writeBlock);
         writer = &rleWriter;
@@ -297,12 +323,12 @@ int VolumeRWStream::FinishMember() {
     writer = nullptr;
     bool ok = w->GetStatus() == kStreamOk;
     const bool stored = pending.compression == kVolumeStored;
-    if (!stored) {
+    if (!stored && !pendingPrecoded) {
         // Finishing the code pushes out the pending run or bits; the writer then forgets the block.
         ok = w->Flush() != 0 && ok;
         w->Close();
         ok = ok && writeBlock.GetStatus() == kStreamOk;
-    } else if (pending.size != 0 && pendingWritten < pending.size) {
+    } else if (stored && pending.size != 0 && pendingWritten < pending.size) {
         // A stored member shorter than declared is filled with zeros, so its block lies whole
         // inside the file.
         static const std::uint8_t zeros[256] = {};
@@ -340,7 +366,9 @@ int VolumeRWStream::FinishMember() {
             }
         }
         fileEnd = bodyStart + padded;
-        if (pending.compression != kVolumeStored || pending.size == 0)
+        // A coded member learns its uncoded size from the bytes written through the coder; a
+        // member that came coded was given it.
+        if (!pendingPrecoded && (pending.compression != kVolumeStored || pending.size == 0))
             pending.size = pendingWritten;
         // Kept in index order as members come: after the last one it follows, so members added
         // in order cost no reordering.

@@ -196,6 +196,11 @@ public:
     // give it). Fails when no slot is free or the name does not fit in the name table.
     int AddEntry(std::string_view name, std::uint8_t compression, std::uint32_t size);
     int AddEntryById(std::uint32_t id, std::uint8_t compression, std::uint32_t size);
+    // Start a member whose bytes are already in the code of `compression` (made by the coders
+    // of this library); `size` is its uncoded size. What is written goes into the block as it
+    // stands.
+    int AddCodedEntry(std::string_view name, std::uint8_t compression, std::uint32_t size);
+    int AddCodedEntryById(std::uint32_t id, std::uint8_t compression, std::uint32_t size);
 
     int Write(std::uint32_t count, const void* src) override;
     std::uint32_t GetCapability(std::uint32_t kind) override;
@@ -214,7 +219,7 @@ public:
     [[nodiscard]] std::uint32_t NameBytesUsed() const;
 
 private:
-    int AddMember(VolumeEntry key, std::uint8_t compression, std::uint32_t size);
+    int AddMember(VolumeEntry key, std::uint8_t compression, std::uint32_t size, bool precoded);
     int FinishMember();
     void DropVolume();
 
@@ -226,6 +231,7 @@ private:
     VolumeEntry pending;         // the member being written
     std::uint32_t pendingWritten = 0;
     bool pendingInPlace = false;
+    bool pendingPrecoded = false;  // the member's bytes arrive coded
     int writeFailed = 0;
 
     std::uint32_t slotCount = 0;

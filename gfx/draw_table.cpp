@@ -48,29 +48,11 @@ const std::uint8_t* OpaqueBlend() {
     return t.data();
 }
 
-// A window of `span` bytes of the palette's shade table from `offset`. When the window runs
-// past the table's end the rows beyond it repeat the last row, from a private copy, so that no
-// lookup can leave the table.
-const std::uint8_t* ShadeWindow(const GFXPalette* pal, std::uint64_t offset, std::uint64_t span) {
+// The palette's shade rows from `offset`: the fillers read up to 256 rows from there (or the
+// whole table for per-vertex light), and rows past the table's end read as its last row.
+const std::uint8_t* ShadeWindow(const GFXPalette* pal, std::uint64_t offset) {
     if (pal == nullptr || pal->shadeTable == nullptr) return IdentityShade();
-    const std::uint64_t size = pal->ShadeTableSize();
-    if (offset + span <= size) return pal->shadeTable + offset;
-    static std::vector<std::uint8_t> copy;
-    static const std::uint8_t* keyTable = nullptr;
-    static std::uint64_t keyOffset = 0, keySpan = 0, keySize = 0;
-    if (keyTable != pal->shadeTable || keyOffset != offset || keySpan != span || keySize != size) {
-        copy.resize(span);
-        const std::uint64_t lastRow = size / 256 - 1;
-        for (std::uint64_t i = 0; i < span; ++i) {
-            const std::uint64_t row = std::min((offset + i) >> 8, lastRow);
-            copy[i] = pal->shadeTable[(row << 8) | (i & 255)];
-        }
-        keyTable = pal->shadeTable;
-        keyOffset = offset;
-        keySpan = span;
-        keySize = size;
-    }
-    return copy.data();
+    return pal->ShadeRowsFrom(offset);
 }
 
 // The 256 x 256 translucency block of level `level`, or the opaque table when the palette has
@@ -545,7 +527,6 @@ void PolygonImpl(GFXSurface* s, GFXPolyRequest* q, bool region) {
         }
     } else {
         std::uint64_t offset = 0;
-        std::uint64_t span = 256;
         if ((mode & kPolyFaceShade) != 0 && (mode & kPolySmooth) == 0 && v0 != nullptr &&
             pal != nullptr) {
             const std::int64_t intensity = v0->r / 4 + v0->g / 2 + v0->b / 4;
@@ -556,11 +537,7 @@ void PolygonImpl(GFXSurface* s, GFXPolyRequest* q, bool region) {
         } else if ((mode & (kPolySmooth | kPolyLit)) != 0 && pal != nullptr) {
             offset = static_cast<std::uint64_t>(pal->shadeLevel) << (pal->shadeShift + 8);
         }
-        if ((mode & kPolySmooth) != 0 || (index & 1) != 0) span = 65536;
-        if ((mode & (kPolyLit | kPolyPixelLight)) != 0) {
-            span = std::max<std::uint64_t>(span, static_cast<std::uint64_t>(st.shadeMask) + 256);
-        }
-        st.shadeTable = ShadeWindow(pal, offset, span);
+        st.shadeTable = ShadeWindow(pal, offset);
         st.blendTable = OpaqueBlend();
         if ((index & 0x20) != 0)
             st.blendTable = TranslucentBlock(pal, v0 != nullptr ? v0->blendLevel : 0);

@@ -82,12 +82,23 @@ std::uint32_t GFXPalette::ShadeTableSize() const {
     return 1u << (shadeBits + shadeShift + 8);
 }
 
+namespace {
+
+// The bytes a shade lookup may reach past the table: a filler indexes up to 256 rows from the
+// row its haze level starts at (or the whole table, for per-vertex light), so that many bytes
+// follow the table, each row a copy of the last one.
+std::size_t ShadePadding(std::size_t size) {
+    return std::max<std::size_t>(65536, size) - 256;
+}
+
+}  // namespace
+
 int GFXPalette::SetShadeTable(std::int32_t shift, std::int32_t bits, const std::uint8_t* table) {
     // Shift and bits are stored as bytes and the table must stay addressable by 16-bit rows.
     if (shift < 0 || bits < 0 || shift + bits > 16) return 0;
     const std::size_t align = std::size_t{256} << shift;
     const std::size_t size = std::size_t{1} << (bits + shift + 8);
-    AlignedBytes block = AllocAligned(size, align);
+    AlignedBytes block = AllocAligned(size + ShadePadding(size), align);
     if (!block) return 0;
     if (table != nullptr)
         std::memcpy(block.get(), table, size);
@@ -97,7 +108,22 @@ int GFXPalette::SetShadeTable(std::int32_t shift, std::int32_t bits, const std::
     shadeTable = shadeAlloc.get();
     shadeShift = shift;
     shadeBits = bits;
+    PadShadeTable();
     return 1;
+}
+
+void GFXPalette::PadShadeTable() {
+    if (shadeTable == nullptr) return;
+    const std::size_t size = ShadeTableSize();
+    const std::uint8_t* last = shadeTable + size - 256;
+    for (std::size_t at = size; at < size + ShadePadding(size); at += 256)
+        std::memcpy(shadeTable + at, last, 256);
+}
+
+const std::uint8_t* GFXPalette::ShadeRowsFrom(std::uint64_t offset) const {
+    if (shadeTable == nullptr) return nullptr;
+    const std::uint64_t lastRow = ShadeTableSize() - 256;
+    return shadeTable + std::min(offset & ~std::uint64_t{255}, lastRow);
 }
 
 int GFXPalette::SetTranslucentTable(std::int32_t first, std::int32_t levels, std::int32_t last,
@@ -192,6 +218,7 @@ int GFXPalette::Read(core::StreamIO& s, std::uint32_t /*flags*/) {
             if (size - 2 != (1u << (shift + bits + 8))) return 0;
             if (!SetShadeTable(shift, bits, nullptr)) return 0;
             if (!ReadBytes(s, shadeTable, size - 2)) return 0;
+            PadShadeTable();
         } else if (tag == kTagPtpl) {
             std::uint8_t tb[3];
             if (size < 3 || size - 3 > kMaxChunkBody || !ReadBytes(s, tb, 3)) return 0;

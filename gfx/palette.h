@@ -92,6 +92,12 @@ public:
 
     [[nodiscard]] std::uint32_t TranslucentTableSize() const { return translucentSize; }
     [[nodiscard]] std::uint32_t ShadeTableSize() const;
+    // The shade rows from the row at `offset` bytes (a multiple of 256) into the table: at least
+    // 65536 bytes, and at least the table's size, may be read from the result. Rows past the
+    // table's end read as its last row (an offset past the end starts there), so a filler
+    // addressing a whole haze level's 256 rows, or every level, never leaves the block. Null
+    // without a table.
+    [[nodiscard]] const std::uint8_t* ShadeRowsFrom(std::uint64_t offset) const;
 
     // The logical palette.
     std::uint16_t version = 0x300;
@@ -105,7 +111,9 @@ public:
     std::int32_t translucentLevels = 0;
     std::int32_t translucentLevel = 0;
     std::int32_t translucentLast = 0;
-    std::uint8_t* shadeTable = nullptr;  // aligned to 256 << shadeShift inside shadeAlloc
+    // Aligned to 256 << shadeShift inside shadeAlloc, and followed by copies of its last row;
+    // installed through SetShadeTable or the reader, which keep those copies.
+    std::uint8_t* shadeTable = nullptr;
     std::uint8_t* translucentTable = nullptr;
     std::unique_ptr<GFXPixelFormat> format16;  // the format colors16 was built for
     std::uint32_t* colors16 = nullptr;         // 256 words, 1024-byte aligned
@@ -121,6 +129,9 @@ public:
 
 private:
     int ReadRiff(core::StreamIO& stream);
+    // Writes the copies of the last shade row that follow the table (see ShadeRowsFrom); every
+    // change of the table's bytes is followed by it.
+    void PadShadeTable();
 
     AlignedBytes shadeAlloc;
     AlignedBytes translucentAlloc;

@@ -65,12 +65,12 @@ public:
     virtual bool Open(const VideoOptions& options) = 0;
     virtual void Close() = 0;
     [[nodiscard]] virtual bool IsOpen() const = 0;
-    // Shows a 640×480 frame of palette indices. The colour table is turned into a 256-entry
-    // lookup table that is rebuilt only when it differs from the last one.
+    // Shows a 640×480 frame of palette indices, converted in one pass from `indices` into the
+    // screen's 32-bit pixels (nothing of the frame is kept: a new colour table for the same
+    // picture is a new present of it). The colour table is turned into lookup tables that are
+    // rebuilt only when it differs from the last one.
     virtual bool Present8(const std::uint8_t* indices, int pitch, const Palette& palette) = 0;
     virtual bool Present32(const std::uint32_t* pixels, int pitchPixels) = 0;
-    // Recolours the last 8-bit frame with a new colour table, without a new frame.
-    virtual bool SetPalette(const Palette& palette) = 0;
     virtual void SetFullScreen(bool on) = 0;
     virtual void SetTitle(std::string_view title) = 0;
     // Bring the window to the front (and out of the minimised state).

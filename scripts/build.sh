@@ -1,13 +1,27 @@
 #!/usr/bin/env bash
-# Configures and builds one build tree: scripts/build.sh [normal|sanitize]
+# Configures and builds one build tree: scripts/build.sh [normal|program|tests|sanitize]
+#   normal    build/: everything, the benchmarks too, with full debug information
+#   program   build/: only what running needs (zephlon, simrun, the data maker and the
+#             installation); an existing tree keeps its settings
+#   tests     build/: the program and every test, no benchmarks, light debug information
+#   sanitize  build/asan/: the program and every test under AddressSanitizer and
+#             UndefinedBehaviorSanitizer, light debug information
 set -euo pipefail
 cd "$(dirname "$0")/.."
 kind=${1:-normal}
-jobs=$(nproc)
+jobs=${ZEPHLON_JOBS:-$(nproc)}
+targets=()
 case "$kind" in
-  normal)   dir=build;      flags=() ;;
-  sanitize) dir=build/asan; flags=(-DZEPHLON_SANITIZE=ON -DZEPHLON_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug) ;;
-  *) echo "usage: scripts/build.sh [normal|sanitize]" >&2; exit 2 ;;
+  normal)   dir=build;      flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHLON_BENCH=ON -DZEPHLON_LIGHT_DEBUG_INFO=OFF) ;;
+  program)  dir=build;      flags=(); targets=(--target installation simrun) ;;
+  tests)    dir=build;      flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHLON_BENCH=OFF -DZEPHLON_LIGHT_DEBUG_INFO=ON) ;;
+  sanitize) dir=build/asan; flags=(-DCMAKE_BUILD_TYPE=Debug -DZEPHLON_SANITIZE=ON -DZEPHLON_BENCH=OFF -DZEPHLON_LIGHT_DEBUG_INFO=ON) ;;
+  *) echo "usage: scripts/build.sh [normal|program|tests|sanitize]" >&2; exit 2 ;;
 esac
-cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${flags[@]}" > /dev/null
-cmake --build "$dir" -j "$jobs"
+if [ "$kind" = program ] && [ -f "$dir/CMakeCache.txt" ]; then
+  : # a configured tree keeps its settings: running the program must not rebuild it all
+elif [ "$kind" = program ]; then
+  flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHLON_LIGHT_DEBUG_INFO=ON)
+fi
+cmake -S . -B "$dir" "${flags[@]}" > /dev/null
+cmake --build "$dir" -j "$jobs" "${targets[@]}"

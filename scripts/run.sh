@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs what the build needs, builds everything (with the starter installation in
-# build/install) and starts the simulator there. Without a display, flies the first flight
-# headless with simrun instead and says where its picture is.
+# Installs what the build needs, builds what running needs (the program, the headless runner,
+# the data maker and the starter installation in build/install; no tests, no benchmarks) and
+# starts the simulator there. Without a display, flies the first flight headless with simrun
+# instead and says where its picture is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-scripts/build.sh normal
+scripts/build.sh program
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   cd build/install
   exec ./zephlon

@@ -304,13 +304,11 @@ bool PresentNow() {
     const std::uint64_t sig = Signature();
     const WindowData* indexed = IndexedOnly();
     if (!theDirty && sig == theLastSignature) {
-        // Only the colours may have changed: recolour the frame already shown.
-        if (indexed != nullptr && theLastIndexed &&
-            indexed->surface.paletteSerial != theLastPaletteSerial) {
-            theLastPaletteSerial = indexed->surface.paletteSerial;
-            return video.SetPalette(indexed->surface.palette);
-        }
-        return false;
+        // Nothing was drawn; only the colours may have changed, and then the same picture goes
+        // out again in its new colours.
+        if (indexed == nullptr || !theLastIndexed ||
+            indexed->surface.paletteSerial == theLastPaletteSerial)
+            return false;
     }
     theDirty = false;
     theLastSignature = sig;

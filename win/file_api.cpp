@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace win {
@@ -296,16 +297,50 @@ std::string GetModuleFileName() {
 }
 
 bool FileMapping::Map(FileHandle file) {
+    view_.reset();
     platform::File* f = Lookup(file);
-    if (f == nullptr) {
-        view_.Unmap();
-        return false;
-    }
-    return Succeeded(view_.Map(*f));
+    if (f == nullptr) return false;
+    auto view = std::make_shared<platform::MappedFile>();
+    if (!Succeeded(view->Map(*f))) return false;
+    view_ = std::move(view);
+    return true;
 }
 
+namespace {
+
+// A file as mapped: which file, and what it held then.
+struct MappedKey {
+    std::string path;  // as resolved
+    std::uint64_t identity = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+    auto operator<=>(const MappedKey&) const = default;
+};
+
+// The live views of files mapped by path. Never destroyed: views may outlive other statics.
+std::map<MappedKey, std::weak_ptr<const platform::MappedFile>>& TheSharedViews() {
+    static auto& views = *new std::map<MappedKey, std::weak_ptr<const platform::MappedFile>>;
+    return views;
+}
+
+}  // namespace
+
 bool FileMapping::Map(std::string_view path) {
-    return Succeeded(view_.MapPath(path));
+    view_.reset();
+    platform::FileInfo info;
+    if (!Succeeded(platform::GetFileInfo(path, &info))) return false;
+    auto& views = TheSharedViews();
+    std::erase_if(views, [](const auto& v) { return v.second.expired(); });
+    const MappedKey key{platform::ResolvePath(path).path, info.identity, info.size, info.modified};
+    if (auto it = views.find(key); it != views.end()) {
+        view_ = it->second.lock();
+        return Succeeded(ERROR_SUCCESS);
+    }
+    auto view = std::make_shared<platform::MappedFile>();
+    if (!Succeeded(view->MapPath(path))) return false;
+    views[key] = view;
+    view_ = std::move(view);
+    return true;
 }
 
 bool ReplaceFileAtomically(std::string_view path, std::span<const std::uint8_t> bytes) {

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -190,7 +191,9 @@ std::uint32_t GetModuleFileName(char* buffer, std::uint32_t size);
 // Whole files
 
 // A read-only view of a whole file, unmapped by the destructor. An empty file cannot be mapped
-// (ERROR_FILE_INVALID).
+// (ERROR_FILE_INVALID). Views of a file opened by path are shared: every FileMapping of the same
+// file (the same file, size and modification time) reads the one mapping, which goes when the
+// last of them lets go.
 class FileMapping {
 public:
     FileMapping() = default;
@@ -199,16 +202,14 @@ public:
     // afterwards). Returns false and sets the last error on failure.
     bool Map(FileHandle file);
     bool Map(std::string_view path);
-    void Unmap() { view_.Unmap(); }
-    [[nodiscard]] bool IsMapped() const { return view_.IsMapped(); }
-    [[nodiscard]] const std::uint8_t* Data() const { return view_.Data(); }
-    [[nodiscard]] std::size_t Size() const { return view_.Size(); }
-    [[nodiscard]] std::span<const std::uint8_t> Bytes() const {
-        return {view_.Data(), view_.Size()};
-    }
+    void Unmap() { view_.reset(); }
+    [[nodiscard]] bool IsMapped() const { return view_ != nullptr && view_->IsMapped(); }
+    [[nodiscard]] const std::uint8_t* Data() const { return view_ ? view_->Data() : nullptr; }
+    [[nodiscard]] std::size_t Size() const { return view_ ? view_->Size() : 0; }
+    [[nodiscard]] std::span<const std::uint8_t> Bytes() const { return {Data(), Size()}; }
 
 private:
-    platform::MappedFile view_;
+    std::shared_ptr<const platform::MappedFile> view_;
 };
 
 // Replaces (or creates) a file so that it holds exactly `bytes`, never half: the bytes go to a

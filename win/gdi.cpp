@@ -1172,18 +1172,25 @@ bool CopyWholePictureIndexed(const DeviceContext& ddc, const Target& st, int x, 
         return false;
     WindowSurface* ws = GetWindowSurface(ddc.window);
     if (!ws || w != ws->width || h != ws->height) return false;
+    bool changed = false;
     if (ws->format == SurfaceFormat::Rgb32) {
         SetWindowSurfaceFormat(ddc.window, SurfaceFormat::Indexed8);
         ws = GetWindowSurface(ddc.window);
         ws->pictureIndexed = true;
+        changed = true;
     } else if (!ws->pictureIndexed) {
         return false;  // an 8-bit window of its own keeps the system palette's rules
     }
-    for (int row = 0; row < h; ++row)
-        std::memcpy(&ws->indices[static_cast<std::size_t>(row) * w], st.Row(row),
-                    static_cast<std::size_t>(w));
+    // Only rows that differ are copied, and a picture that did not change leaves the window
+    // undrawn, so the screen is not presented again for the same frame.
+    for (int row = 0; row < h; ++row) {
+        std::uint8_t* to = &ws->indices[static_cast<std::size_t>(row) * w];
+        if (std::memcmp(to, st.Row(row), static_cast<std::size_t>(w)) == 0) continue;
+        std::memcpy(to, st.Row(row), static_cast<std::size_t>(w));
+        changed = true;
+    }
     SetWindowSurfacePalette(ddc.window, *st.table);
-    MarkWindowSurfaceDrawn(ddc.window);
+    if (changed) MarkWindowSurfaceDrawn(ddc.window);
     return true;
 }
 

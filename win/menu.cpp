@@ -19,6 +19,10 @@ struct MenuItem {
     std::uint32_t id = 0;
     HMENU submenu;
     std::string text;
+    // The width of `text` on the bar, kept with the text it was measured for: the band's height
+    // is asked for at every present, and measuring TrueType text each time cost a layout.
+    mutable std::string measuredText;
+    mutable int measuredWidth = -1;
 };
 
 struct MenuData {
@@ -143,28 +147,44 @@ constexpr int kCheckColumn = 18;
 constexpr int kArrowColumn = 18;
 constexpr int kSeparatorHeight = 8;
 
-// Bar items laid out left to right in rows of `width`; rectangles relative to the band.
-std::vector<RECT> LayoutBar(const MenuData& menu, int width) {
-    std::vector<RECT> rects;
+int BarItemWidth(const MenuItem& item) {
+    if (item.flags & MF_SEPARATOR) return 2 * kBarPad;
+    if (item.measuredWidth < 0 || item.measuredText != item.text) {
+        item.measuredWidth = TextWidth(item.text);
+        item.measuredText = item.text;
+    }
+    return item.measuredWidth + 2 * kBarPad;
+}
+
+// Lays bar items out left to right in rows of `width`, calling place(item index, rectangle
+// relative to the band) for each.
+template <class Place>
+void ForEachBarItem(const MenuData& menu, int width, Place&& place) {
     int x = 0, y = 0;
     const int h = RowHeight();
-    for (const MenuItem& item : menu.items) {
-        const int w =
-            (item.flags & MF_SEPARATOR) ? 2 * kBarPad : TextWidth(item.text) + 2 * kBarPad;
+    for (std::size_t i = 0; i < menu.items.size(); ++i) {
+        const MenuItem& item = menu.items[i];
+        const int w = BarItemWidth(item);
         if ((x > 0 && x + w > width) ||
             ((item.flags & (MF_MENUBREAK | MF_MENUBARBREAK)) && x > 0)) {
             x = 0;
             y += h;
         }
-        rects.push_back(RECT{x, y, x + w, y + h});
+        place(i, RECT{x, y, x + w, y + h});
         x += w;
     }
+}
+
+std::vector<RECT> LayoutBar(const MenuData& menu, int width) {
+    std::vector<RECT> rects;
+    ForEachBarItem(menu, width, [&](std::size_t, const RECT& r) { rects.push_back(r); });
     return rects;
 }
 
 int BarRows(const MenuData& menu, int width) {
-    const auto rects = LayoutBar(menu, width);
-    return rects.empty() ? 1 : rects.back().bottom / RowHeight();
+    int bottom = 0;
+    ForEachBarItem(menu, width, [&](std::size_t, const RECT& r) { bottom = r.bottom; });
+    return bottom == 0 ? 1 : bottom / RowHeight();
 }
 
 struct PopupLayout {

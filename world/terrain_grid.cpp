@@ -268,18 +268,18 @@ int TerrainGrid::MapBlockData(TerrainCellPyramid& b) {
     const std::uint32_t id = b.id | kTerrainDataEntryFlag;
     const std::uint8_t* data = nullptr;
     std::uint64_t size = 0;
-    if (volume.HasLooseMember(id)) {
-        if (!ReadEntry(volume, id, std::int64_t{1} << 30, &b.ownedData)) return 0;
-        data = b.ownedData.data();
-        size = b.ownedData.size();
-    } else {
-        // Squares are used in place, so the member must be stored plain in the mapping.
-        const core::VolumeEntry* e = volume.FindEntry(id);
-        if (e == nullptr || e->compression != core::kVolumeStored) return 0;
+    const core::VolumeEntry* e = volume.HasLooseMember(id) ? nullptr : volume.FindEntry(id);
+    if (e != nullptr && e->compression == core::kVolumeStored) {
+        // A stored member's squares are used in place in the mapping.
         data = volume.GetEntryData(id);
         if (data == nullptr || volume.GetStoredSize(*e) < e->size) return 0;
         size = e->size;
         b.mappedData = data;
+    } else {
+        // A loose file, or a coded member, is read (decoded) into the block's own memory.
+        if (!ReadEntry(volume, id, std::int64_t{1} << 30, &b.ownedData)) return 0;
+        data = b.ownedData.data();
+        size = b.ownedData.size();
     }
     const std::uint64_t headers = 4 + std::uint64_t{b.levelCount} * kTerrainLevelHeaderBytes;
     if (size < headers) return 0;

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "core/endian.h"
+#include "core/volume_coding.h"
 #include "gfx/bitmap.h"
 
 namespace world {
@@ -39,11 +42,6 @@ Range TableRange(const TerrainBlockModel& b) {
     return r;
 }
 
-int AddMember(core::VolumeRWStream& v, std::uint32_t id, const std::vector<std::uint8_t>& bytes) {
-    const auto size = static_cast<std::uint32_t>(bytes.size());
-    return v.AddEntryById(id, core::kVolumeStored, size) &&
-           (size == 0 || v.Write(size, bytes.data())) && v.CloseEntry();
-}
 
 }  // namespace
 
@@ -95,7 +93,9 @@ int WriteTerrainTile(std::string_view path, const TerrainTileModel& tile, std::s
         *error = "cannot create " + std::string(path);
         return 0;
     }
-    bool ok = true;
+    // The members in the order of their numbers: the header, the block list, every block's
+    // header, then every block's squares.
+    std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> members;
     {
         std::vector<std::uint8_t> h;
         PutU32(h, kTerrainGridVersion);
@@ -115,7 +115,7 @@ int WriteTerrainTile(std::string_view path, const TerrainTileModel& tile, std::s
         PutI32(h, topLevel);
         PutI32(h, heights.lo);
         PutI32(h, heights.hi);
-        ok = ok && AddMember(v, kTerrainHeaderEntry, h);
+        members.emplace_back(kTerrainHeaderEntry, std::move(h));
     }
     {
         std::vector<std::uint8_t> list;
@@ -141,11 +141,9 @@ int WriteTerrainTile(std::string_view path, const TerrainTileModel& tile, std::s
             if (!b.name.empty()) PutString(list, b.name);
             if (!b.materialFile.empty()) PutString(list, b.materialFile);
         }
-        ok = ok && AddMember(v, kTerrainBlockListEntry, list);
+        members.emplace_back(kTerrainBlockListEntry, std::move(list));
     }
-    // Members go in the order of their numbers: every header, then every block's squares.
     for (const TerrainBlockModel& b : tile.blocks) {
-        if (!ok) break;
         const Range r = TableRange(b);
         std::vector<std::uint8_t> h;
         PutU32(h, 0);
@@ -163,10 +161,9 @@ int WriteTerrainTile(std::string_view path, const TerrainTileModel& tile, std::s
         }
         PutU32(h, b.inheritMaterial ? 1 : 0);
         PutU32(h, static_cast<std::uint32_t>(b.levels.size()));
-        ok = AddMember(v, b.id, h);
+        members.emplace_back(b.id, std::move(h));
     }
     for (const TerrainBlockModel& b : tile.blocks) {
-        if (!ok) break;
         std::size_t bytes = 4 + b.levels.size() * kTerrainLevelHeaderBytes;
         for (const TerrainLevelModel& l : b.levels)
             bytes += l.squares.size();
@@ -183,8 +180,16 @@ int WriteTerrainTile(std::string_view path, const TerrainTileModel& tile, std::s
         }
         for (const TerrainLevelModel& l : b.levels)
             data.insert(data.end(), l.squares.begin(), l.squares.end());
-        ok = AddMember(v, b.id | kTerrainDataEntryFlag, data);
+        members.emplace_back(b.id | kTerrainDataEntryFlag, std::move(data));
     }
+    // Every member is coded as pays for it; the squares come to the grid decoded when coded.
+    std::vector<core::VolumeMemberBytes> coded(members.size());
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        coded[i].named = false;
+        coded[i].id = members[i].first;
+        coded[i].bytes = members[i].second;
+    }
+    bool ok = core::AddCodedMembers(v, coded) != 0;
     ok = v.CloseVolume() && ok;
     if (!ok) *error = "cannot write " + std::string(path);
     return ok ? 1 : 0;

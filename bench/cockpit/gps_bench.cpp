@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <random>
 
+#include "bench/goal.h"
 #include "cockpit/gps_display.h"
 #include "core/ini_file.h"
 #include "core/resource_volume.h"
@@ -98,9 +99,9 @@ void BM_GpsPageRedraw(benchmark::State& state) {
     if (drawn == 0) state.SkipWithError("the page drew nothing");
     state.counters["pixels_drawn"] =
         benchmark::Counter(static_cast<double>(drawn), benchmark::Counter::kAvgIterations);
-    state.counters["ms_per_redraw"] = 1000.0 * page / static_cast<double>(state.iterations());
-    state.counters["ratio_to_plain_loop"] = plain > 0 ? page / plain : 0;
-    state.counters["goal_ms"] = 4;
+    benchsupport::Goals goals(state);
+    goals.AtMost("ms", 1000.0 * page / static_cast<double>(state.iterations()), 4.0);
+    goals.Note("per_plain_loop", plain > 0 ? page / plain : 0);
 }
 BENCHMARK(BM_GpsPageRedraw)->Arg(4)->Arg(25)->Arg(100);
 
@@ -134,8 +135,8 @@ void BM_GpsNearestItem(benchmark::State& state) {
     nav::theNavDatabase.Clear();
     flight::theFlightModelState.fmPosX = 0;
     if (found != state.iterations()) state.SkipWithError("the scan disagreed with the plain loop");
-    state.counters["ratio_to_plain_loop"] = plain > 0 ? scan / plain : 0;
-    state.counters["goal_ratio"] = 2;
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_plain_loop", plain > 0 ? scan / plain : 0, 2.0);
 }
 BENCHMARK(BM_GpsNearestItem);
 

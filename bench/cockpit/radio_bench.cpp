@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "bench/goal.h"
 #include "cockpit/audio_panel.h"
 #include "cockpit/cockpit_services.h"
 #include "cockpit/gauges.h"
@@ -61,10 +62,13 @@ void Move(int i) {
     s.fmPosY = 2000 * 78;
 }
 
+double PlainBearingsAndRanges(int i);
+
 void BM_UpdateNavRadios(benchmark::State& state) {
     TuneStations();
     std::int64_t usable = 0;
     int i = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         Move(++i);
         world::theFlightStepCounter += 3;
@@ -72,8 +76,14 @@ void BM_UpdateNavRadios(benchmark::State& state) {
         usable += cockpit::theNavReceiverWords.vor1_dir_flag != 0;
         usable += cockpit::theNavReceiverWords.vor2_dir_flag != 0;
     }
+    const double update = clock.PerIteration(state);
     if (usable == 0) state.SkipWithError("no receiver heard its station");
-    state.counters["usable"] = static_cast<double>(usable);
+    double sum = 0;
+    const double plain = benchsupport::MedianSeconds([&] {
+        for (int k = 0; k < 1000; ++k) sum += PlainBearingsAndRanges(++i);
+    }) / 1000.0;
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_plain_loop", update / plain, 3.0);
     cockpit::ResetCockpitServices();
     nav::ResetNavReception();
 }
@@ -81,28 +91,33 @@ BENCHMARK(BM_UpdateNavRadios);
 
 // The plain peer: per update the three stations' bearings and horizontal ranges, the glide
 // slope's elevation angle and the slant range.
-void BM_PlainBearingsAndRanges(benchmark::State& state) {
-    TuneStations();
+double PlainBearingsAndRanges(int i) {
     const nav::TunedNavStation* stations[3] = {&nav::theNav1Station, &nav::theNav2Station,
                                                &cockpit::theDmeHoldStation};
     double sum = 0;
-    int i = 0;
-    for (auto _ : state) {
-        Move(++i);
-        const flight::FlightModelState& s = flight::theFlightModelState;
-        for (const nav::TunedNavStation* st : stations) {
-            const double dx = static_cast<double>(s.fmPosX) - st->x;
-            const double dz = static_cast<double>(s.fmPosZ) - st->z;
-            sum += std::atan2(dx, dz);
-            sum += std::sqrt(dx * dx + dz * dz);
-        }
-        const double gx = static_cast<double>(s.fmPosX) - nav::theNav2Station.x2;
-        const double gz = static_cast<double>(s.fmPosZ) - nav::theNav2Station.z2;
-        const double r = std::sqrt(gx * gx + gz * gz);
-        sum += std::atan2(static_cast<double>(s.fmPosY), r);
-        sum += std::sqrt(r * r + static_cast<double>(s.fmPosY) * s.fmPosY);
-        benchmark::DoNotOptimize(sum);
+    Move(i);
+    const flight::FlightModelState& s = flight::theFlightModelState;
+    for (const nav::TunedNavStation* st : stations) {
+        const double dx = static_cast<double>(s.fmPosX) - st->x;
+        const double dz = static_cast<double>(s.fmPosZ) - st->z;
+        sum += std::atan2(dx, dz);
+        sum += std::sqrt(dx * dx + dz * dz);
     }
+    const double gx = static_cast<double>(s.fmPosX) - nav::theNav2Station.x2;
+    const double gz = static_cast<double>(s.fmPosZ) - nav::theNav2Station.z2;
+    const double r = std::sqrt(gx * gx + gz * gz);
+    sum += std::atan2(static_cast<double>(s.fmPosY), r);
+    sum += std::sqrt(r * r + static_cast<double>(s.fmPosY) * s.fmPosY);
+    benchmark::DoNotOptimize(sum);
+    return sum;
+}
+
+void BM_PlainBearingsAndRanges(benchmark::State& state) {
+    TuneStations();
+    double sum = 0;
+    int i = 0;
+    for (auto _ : state)
+        sum += PlainBearingsAndRanges(++i);
     if (sum == 0) state.SkipWithError("nothing computed");
     cockpit::ResetCockpitServices();
     nav::ResetNavReception();
@@ -114,13 +129,22 @@ void BM_CommandThroughRegistry(benchmark::State& state) {
     sim::RegisterKeyCommandTables();
     cockpit::Nav1();
     std::int64_t steps = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         const std::uint16_t before = cockpit::theNav1Radio.standbyMHz;
         sim::RunKeyCommandByCode(0x100BB);  // Shift+= "NavMHzUp"
         steps += cockpit::theNav1Radio.standbyMHz != before;
     }
+    const double routed = clock.PerIteration(state);
     if (steps == 0) state.SkipWithError("the key tuned nothing");
-    state.counters["steps"] = static_cast<double>(steps);
+    const double direct = benchsupport::MedianSeconds([] {
+        for (int k = 0; k < 10000; ++k) {
+            cockpit::NavMHzUp();
+            benchmark::ClobberMemory();
+        }
+    }) / 10000.0;
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_direct_call", routed / direct, 20.0);
     sim::UnregisterKeyCommandTables();
     cockpit::ResetCockpitServices();
 }

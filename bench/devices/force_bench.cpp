@@ -15,6 +15,7 @@
 #include <new>
 #include <numbers>
 
+#include "bench/goal.h"
 #include "devices/force_feedback.h"
 #include "devices/force_stick.h"
 #include "devices/force_triggers.h"
@@ -93,6 +94,45 @@ void Apply(const Inputs& in) {
     flight::theFlightStep.stickBumpY = in.bumpY;
 }
 
+// The peer: the update's arithmetic and comparisons without a stick to tell.
+struct PlainForce {
+    std::vector<Inputs> table;
+    int last[9] = {};
+    std::int64_t steps = 0, changes = 0;
+    PlainForce() {
+        for (int i = 0; i < 256; ++i)
+            table.push_back(Changing(i));
+    }
+    void Step() {
+        const Inputs& in = table[static_cast<std::size_t>(steps & 255)];
+        const double base = static_cast<double>(in.ias >> 16) / 75.0;
+        const double a = std::clamp(in.ail * std::numbers::pi / 14000, -1.4922565104551517,
+                                    1.4922565104551517);
+        const double e = std::clamp(in.elv * std::numbers::pi / 8000, -1.4922565104551517,
+                                    1.4922565104551517);
+        const double ox = -0.25 * std::sin(a) / std::sqrt(std::cos(a));
+        const double oy = -0.25 * std::sin(e) / std::sqrt(std::cos(e));
+        const int d = in.alpha - 2184;
+        const double keys[9] = {(std::fabs(ox) + 1) * base, ox, (std::fabs(oy) + 1) * base, oy,
+                                0.5 - d / 1456.0, 0.5 + d / 1456.0, 3 + d * 10 / 1456.0,
+                                in.bumpX, in.bumpY};
+        for (int k = 0; k < 9; ++k) {
+            const int key = static_cast<int>(keys[k] * 100);
+            changes += key != last[k];
+            last[k] = key;
+        }
+        benchmark::DoNotOptimize(changes);
+        ++steps;
+    }
+    // The median time of one step.
+    double StepSeconds() {
+        return benchsupport::MedianSeconds([&] {
+                   for (int i = 0; i < 1000; ++i) Step();
+               }) /
+               1000.0;
+    }
+};
+
 void ForceUpdateSteady(benchmark::State& state) {
     ForceBench bench;
     if (!bench.ready) return state.SkipWithError("no force-feedback stick");
@@ -101,14 +141,19 @@ void ForceUpdateSteady(benchmark::State& state) {
     const std::uint64_t calls = bench.machine.Forces().Calls();
     const std::uint64_t before = theAllocations;
     std::int64_t steps = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         devices::UpdateStickForces();
         ++steps;
     }
+    const double step = clock.PerIteration(state);
     if (steps == 0) state.SkipWithError("no steps");
     if (bench.machine.Forces().Calls() != calls) state.SkipWithError("steady flight sent forces");
-    state.counters["allocs_per_step"] =
-        static_cast<double>(theAllocations - before) / static_cast<double>(steps);
+    const double allocations = static_cast<double>(theAllocations - before) / static_cast<double>(steps);
+    PlainForce plain;
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_plain_arithmetic", step / plain.StepSeconds(), 2.0);
+    goals.AtMost("allocations_per_step", allocations, 0);
     state.SetItemsProcessed(steps);
 }
 BENCHMARK(ForceUpdateSteady);
@@ -136,36 +181,12 @@ void ForceUpdateChanging(benchmark::State& state) {
 }
 BENCHMARK(ForceUpdateChanging);
 
-// The peer: the update's arithmetic and comparisons without a stick to tell.
 void PlainForceArithmetic(benchmark::State& state) {
-    std::vector<Inputs> table;
-    for (int i = 0; i < 256; ++i)
-        table.push_back(Changing(i));
-    int last[9] = {};
-    std::int64_t steps = 0, changes = 0;
-    for (auto _ : state) {
-        const Inputs& in = table[static_cast<std::size_t>(steps & 255)];
-        const double base = static_cast<double>(in.ias >> 16) / 75.0;
-        const double a = std::clamp(in.ail * std::numbers::pi / 14000, -1.4922565104551517,
-                                    1.4922565104551517);
-        const double e = std::clamp(in.elv * std::numbers::pi / 8000, -1.4922565104551517,
-                                    1.4922565104551517);
-        const double ox = -0.25 * std::sin(a) / std::sqrt(std::cos(a));
-        const double oy = -0.25 * std::sin(e) / std::sqrt(std::cos(e));
-        const int d = in.alpha - 2184;
-        const double keys[9] = {(std::fabs(ox) + 1) * base, ox, (std::fabs(oy) + 1) * base, oy,
-                                0.5 - d / 1456.0, 0.5 + d / 1456.0, 3 + d * 10 / 1456.0,
-                                in.bumpX, in.bumpY};
-        for (int k = 0; k < 9; ++k) {
-            const int key = static_cast<int>(keys[k] * 100);
-            changes += key != last[k];
-            last[k] = key;
-        }
-        benchmark::DoNotOptimize(changes);
-        ++steps;
-    }
-    if (steps == 0) state.SkipWithError("no steps");
-    state.SetItemsProcessed(steps);
+    PlainForce plain;
+    for (auto _ : state)
+        plain.Step();
+    if (plain.steps == 0) state.SkipWithError("no steps");
+    state.SetItemsProcessed(plain.steps);
 }
 BENCHMARK(PlainForceArithmetic);
 
@@ -203,7 +224,8 @@ void HapticCallsPerMinute(benchmark::State& state, bool stall) {
     }
     sim::theElevatorInput = 0;
     if (ran == 0) state.SkipWithError("no steps");
-    state.counters["haptic_calls_per_s"] = perSecond;
+    benchsupport::Goals goals(state);
+    goals.AtMost("haptic_calls_per_s", perSecond, stall ? 50.0 : 0.0);
     state.SetItemsProcessed(ran);
 }
 BENCHMARK_CAPTURE(HapticCallsPerMinute, steady_cruise, false)

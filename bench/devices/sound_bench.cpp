@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/goal.h"
 #include "core/ini_file.h"
 #include "core/resource_volume.h"
 #include "core/volume_stream.h"
@@ -108,6 +109,7 @@ void BM_MixElevenResampledBuffers(benchmark::State& state) {
         buffers.push_back(b);
     }
     std::size_t frames = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         bench.machine.Time().Advance(kTurnMs);
         win::MixDirectSound();
@@ -115,12 +117,14 @@ void BM_MixElevenResampledBuffers(benchmark::State& state) {
         if (bench.machine.Sound().QueuedSamples() > (1u << 22))
             bench.machine.Sound().ClearCaptured();
     }
+    const double turn = clock.PerIteration(state);
     for (win::DirectSoundBuffer* b : buffers)
         b->Release();
     if (frames == 0) state.SkipWithError("nothing mixed");
     // Seconds of sound mixed per second: how many times faster than real time.
-    state.counters["x_realtime"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * kTurnMs / 1000.0, benchmark::Counter::kIsRate);
+    benchsupport::Goals goals(state);
+    goals.AtLeast("x_real_time", kTurnMs / 1000.0 / turn, 50.0);
+    goals.Note("per_memcpy_of_the_output", turn / benchsupport::MemcpySeconds(4 * kOutputRate * kTurnMs / 1000));
     state.SetBytesProcessed(static_cast<std::int64_t>(frames) * 4);
 }
 BENCHMARK(BM_MixElevenResampledBuffers);
@@ -137,30 +141,45 @@ void BM_MemcpyOfTheMixedOutput(benchmark::State& state) {
 }
 BENCHMARK(BM_MemcpyOfTheMixedOutput);
 
+// Reads clip 12's member whole; its size, 0 when it cannot be read.
+std::uint32_t ReadClipMember(std::vector<std::uint8_t>& into) {
+    core::ResourceVolume& v = core::theSoundEffectsVolume;
+    if (!v.OpenFile("12.wav")) return 0;
+    const auto n = static_cast<std::uint32_t>(v.GetStream()->GetEntrySize("12.wav"));
+    const bool read = n <= into.size() && core::ReadAll(*v.GetStream(), n, into.data());
+    v.CloseFile();
+    return read ? n : 0;
+}
+
 void BM_PlayAClip(benchmark::State& state) {
     SoundBench bench;
     if (!bench.ready) return state.SkipWithError("no sound");
     std::int64_t bytes = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         if (devices::theEffectSound.Play(12, 0, 0, 0, 0, 0) != 1)
             return state.SkipWithError("play");
         bytes += devices::theEffectSound.bufferBytes;
     }
+    const double play = clock.PerIteration(state);
     state.SetBytesProcessed(bytes);
+    std::vector<std::uint8_t> into(64 * 1024);
+    const double read = benchsupport::MedianSeconds([&] {
+        for (int i = 0; i < 20; ++i) ReadClipMember(into);
+    }) / 20.0;
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_member_read", play / read, 2.0);
 }
 BENCHMARK(BM_PlayAClip);
 
 void BM_ReadTheClipsMember(benchmark::State& state) {
     SoundBench bench;
     if (!bench.ready) return state.SkipWithError("no sound");
-    core::ResourceVolume& v = core::theSoundEffectsVolume;
     std::vector<std::uint8_t> into(64 * 1024);
     std::int64_t bytes = 0;
     for (auto _ : state) {
-        if (!v.OpenFile("12.wav")) return state.SkipWithError("member");
-        const std::uint32_t n = static_cast<std::uint32_t>(v.GetStream()->GetEntrySize("12.wav"));
-        if (!core::ReadAll(*v.GetStream(), n, into.data())) return state.SkipWithError("read");
-        v.CloseFile();
+        const std::uint32_t n = ReadClipMember(into);
+        if (n == 0) return state.SkipWithError("member");
         bytes += n;
     }
     state.SetBytesProcessed(bytes);
@@ -175,13 +194,17 @@ void BM_SpeechStepOfOneWord(benchmark::State& state) {
     std::int64_t words = 0;
     // The buffer stands at 0; each turn writes the word there again.
     q.QueuePhrase(0, 0, 0);
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         q.writePos = 0;
         q.AppendWord(7);
         words += q.PutWordsFromQueueIntoBuffer(win::HWND{}, 1);
     }
+    const double step = clock.PerIteration(state);
     if (words == 0) state.SkipWithError("no word copied");
     state.SetBytesProcessed(words * 5512);
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_memcpy_of_the_word", step / benchsupport::MemcpySeconds(5512), 3.0);
 }
 BENCHMARK(BM_SpeechStepOfOneWord);
 
@@ -213,19 +236,20 @@ void BM_JoystickPoll(benchmark::State& state) {
         return state.SkipWithError("no stick");
     std::int64_t polls = 0;
     std::int16_t x = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         machine.Sticks().SetAxis(0, 0, x += 97);
         stick.Poll();
         ++polls;
     }
+    const double poll = clock.PerIteration(state);
     platform::SetCurrentBackend(nullptr);
     std::error_code ignored;
     fs::remove_all(dir, ignored);
     if (polls == 0) state.SkipWithError("no poll");
-    // The share of a tick (1/18.2 s) the 16 polls of a tick at speed-up 4 take, in percent.
-    state.counters["tick_percent"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) / (16.0 * 18.2 * 100.0),
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    // The share of a tick (1/18.2 s) the 16 polls of a tick at speed-up 4 take.
+    benchsupport::Goals goals(state);
+    goals.AtMost("of_tick", 16.0 * poll * 18.2, 0.01);
 }
 BENCHMARK(BM_JoystickPoll);
 

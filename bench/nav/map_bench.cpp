@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/goal.h"
 #include "core/resource_volume.h"
 #include "core/stream_io.h"
 #include "flight/flight_model_state.h"
@@ -91,22 +92,6 @@ std::size_t PixelsDrawn() {
     return all - *std::max_element(count.begin(), count.end());
 }
 
-void MapRedraw(benchmark::State& state) {
-    if (!Ready(state)) return;
-    const int zoom = static_cast<int>(state.range(0));
-    ShowZoom(zoom);
-    nav::MapView& m = nav::theMapView;
-    const int readsBefore = m.AirportRecordReads();
-    for (auto _ : state)
-        m.Redraw();
-    const std::size_t pixels = PixelsDrawn();
-    if (pixels == 0) state.SkipWithError("nothing was drawn");
-    state.counters["pixels"] = static_cast<double>(pixels);
-    state.counters["items"] = static_cast<double>(Drawn());
-    state.counters["opens_per_redraw"] =
-        static_cast<double>(m.AirportRecordReads() - readsBefore) / static_cast<double>(state.iterations());
-}
-BENCHMARK(MapRedraw)->Arg(0)->Arg(4)->Arg(5)->Arg(7)->Unit(benchmark::kMillisecond);
 
 // The same picture's elements, found once, then drawn with no layer logic: the background, the
 // outline and airway segments as clipped, a symbol and a label per station the map listed (or
@@ -176,47 +161,75 @@ Reference Collect() {
     return r;
 }
 
-void MapReference(benchmark::State& state) {
-    if (!Ready(state)) return;
-    ShowZoom(static_cast<int>(state.range(0)));
+// Draws the reference picture once; the items drawn.
+std::size_t DrawReference(const Reference& r) {
     nav::MapView& m = nav::theMapView;
-    const Reference r = Collect();
     const win::HDC dc = m.memoryDc;
     const win::HDC back = win::CreateCompatibleDC(win::HDC{});
     const win::HPEN pen = win::CreatePen(win::PS_SOLID, 1, win::PALETTEINDEX(nav::kMapWaterColour));
-    std::size_t items = 0;
-    for (auto _ : state) {
-        const win::HBITMAP old = win::SelectObject(dc, m.drawingBitmap);
-        const win::HBITMAP oldBack = win::SelectObject(back, m.templateBitmap);
-        win::BitBlt(dc, 0, 0, m.width, m.height, back, 0, 0, win::SRCCOPY);
-        win::SelectObject(back, oldBack);
-        const win::HPEN oldPen = win::SelectObject(dc, pen);
-        const win::HFONT oldFont = win::SelectObject(dc, m.labelFont);
-        for (std::size_t i = 0; i + 1 < r.segments.size(); i += 2) {
-            win::MoveToEx(dc, r.segments[i].x, r.segments[i].y, nullptr);
-            win::LineTo(dc, r.segments[i + 1].x, r.segments[i + 1].y);
-        }
-        for (const win::POINT& p : r.points)
-            win::SetPixel(dc, p.x, p.y, win::PALETTEINDEX(6));
-        for (const nav::MapPointHit& s : r.symbols) {
-            win::Ellipse(dc, s.x - 4, s.y - 4, s.x + 5, s.y + 5);
-            win::TextOut(dc, s.x - 10, s.y + 5, s.ident);
-        }
-        for (const nav::MapBoxHit& b : r.boxes) {
-            win::MoveToEx(dc, b.left, b.top, nullptr);
-            win::LineTo(dc, b.right, b.top);
-            win::TextOut(dc, b.left, b.top + 5, b.ident);
-        }
-        win::SelectObject(dc, oldFont);
-        win::SelectObject(dc, oldPen);
-        win::SelectObject(dc, old);
-        items += r.segments.size() / 2 + r.points.size() + r.symbols.size() + r.boxes.size();
+    const win::HBITMAP old = win::SelectObject(dc, m.drawingBitmap);
+    const win::HBITMAP oldBack = win::SelectObject(back, m.templateBitmap);
+    win::BitBlt(dc, 0, 0, m.width, m.height, back, 0, 0, win::SRCCOPY);
+    win::SelectObject(back, oldBack);
+    const win::HPEN oldPen = win::SelectObject(dc, pen);
+    const win::HFONT oldFont = win::SelectObject(dc, m.labelFont);
+    for (std::size_t i = 0; i + 1 < r.segments.size(); i += 2) {
+        win::MoveToEx(dc, r.segments[i].x, r.segments[i].y, nullptr);
+        win::LineTo(dc, r.segments[i + 1].x, r.segments[i + 1].y);
     }
+    for (const win::POINT& p : r.points)
+        win::SetPixel(dc, p.x, p.y, win::PALETTEINDEX(6));
+    for (const nav::MapPointHit& s : r.symbols) {
+        win::Ellipse(dc, s.x - 4, s.y - 4, s.x + 5, s.y + 5);
+        win::TextOut(dc, s.x - 10, s.y + 5, s.ident);
+    }
+    for (const nav::MapBoxHit& b : r.boxes) {
+        win::MoveToEx(dc, b.left, b.top, nullptr);
+        win::LineTo(dc, b.right, b.top);
+        win::TextOut(dc, b.left, b.top + 5, b.ident);
+    }
+    win::SelectObject(dc, oldFont);
+    win::SelectObject(dc, oldPen);
+    win::SelectObject(dc, old);
     win::DeleteObject(pen);
     win::DeleteDC(back);
+    return r.segments.size() / 2 + r.points.size() + r.symbols.size() + r.boxes.size();
+}
+
+void MapRedraw(benchmark::State& state) {
+    if (!Ready(state)) return;
+    const int zoom = static_cast<int>(state.range(0));
+    ShowZoom(zoom);
+    nav::MapView& m = nav::theMapView;
+    const int readsBefore = m.AirportRecordReads();
+    const benchsupport::LoopClock clock;
+    for (auto _ : state)
+        m.Redraw();
+    const double redraw = clock.PerIteration(state);
+    const std::size_t pixels = PixelsDrawn();
+    if (pixels == 0) state.SkipWithError("nothing was drawn");
+    state.counters["items"] = static_cast<double>(Drawn());
+    state.counters["opens_per_redraw"] =
+        static_cast<double>(m.AirportRecordReads() - readsBefore) / static_cast<double>(state.iterations());
+    const Reference r = Collect();
+    const double reference = benchsupport::MedianSeconds([&] { DrawReference(r); }, 21);
+    m.Redraw();  // the map's own picture again
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_reference", redraw / reference, 2.0);
+    if (zoom == 5) goals.AtMost("ms", redraw * 1e3, 20.0);
+    goals.Note("pixels", static_cast<double>(pixels));
+}
+BENCHMARK(MapRedraw)->Arg(0)->Arg(4)->Arg(5)->Arg(7)->Unit(benchmark::kMillisecond);
+
+void MapReference(benchmark::State& state) {
+    if (!Ready(state)) return;
+    ShowZoom(static_cast<int>(state.range(0)));
+    const Reference r = Collect();
+    std::size_t items = 0;
+    for (auto _ : state)
+        items += DrawReference(r);
     if (items == 0) state.SkipWithError("nothing was drawn");
-    state.counters["items"] = static_cast<double>(r.segments.size() / 2 + r.points.size() +
-                                                  r.symbols.size() + r.boxes.size());
+    state.counters["items"] = static_cast<double>(items) / static_cast<double>(state.iterations());
 }
 BENCHMARK(MapReference)->Arg(0)->Arg(4)->Arg(5)->Arg(7)->Unit(benchmark::kMillisecond);
 
@@ -228,13 +241,18 @@ void MapDragStep(benchmark::State& state) {
     m.cursorY = m.symbolY;
     m.BeginDrag();
     int step = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         m.cursorX = m.symbolX + ((step++ & 1) ? 3 : -3);
         m.DragTo();
     }
+    const double drag = clock.PerIteration(state);
     m.CancelDrag();
     if (step == 0 || !m.symbolShown) state.SkipWithError("the symbol was not drawn");
     state.SetBytesProcessed(static_cast<std::int64_t>(step) * m.width * m.height);
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_memcpy_of_the_picture",
+                 drag / benchsupport::MemcpySeconds(static_cast<std::size_t>(m.width) * m.height), 2.0);
 }
 BENCHMARK(MapDragStep);
 

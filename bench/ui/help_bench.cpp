@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/goal.h"
 #include "core/resource_pack.h"
 #include "platform/backend.h"
 #include "platform/headless/headless_backend.h"
@@ -62,6 +63,7 @@ void BM_HelpIndexLoadAndPopup(benchmark::State& state) {
     ui::theHelpPopupHost = ui::HelpPopupHost{};
     ui::theHelpPopupHost.closeWhenShown = true;
     std::int64_t shown = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         ui::HelpPopup popup;
         popup.LoadIndexBytes(bytes);
@@ -69,9 +71,13 @@ void BM_HelpIndexLoadAndPopup(benchmark::State& state) {
         shown += popup.Text().size() > 100 ? 1 : 0;
         popup.Release();
     }
+    const double once = clock.PerIteration(state);
     ui::theHelpPopupHost = saved;
     if (shown == 0) state.SkipWithError("no popup shown");
     state.SetItemsProcessed(shown);
+    benchsupport::Goals goals(state);
+    goals.AtMost("ms", once * 1e3, 1.0);
+    goals.Note("per_copy_of_the_index", once / benchsupport::MemcpySeconds(bytes.size()));
 }
 BENCHMARK(BM_HelpIndexLoadAndPopup)->Unit(benchmark::kMicrosecond);
 
@@ -114,6 +120,7 @@ void BM_OptionDialogToFirstFrame(benchmark::State& state) {
     ui::theDialogHost = ui::DialogHost{};
     ui::theDialogHost.resourceLibrary = [] { return theTemplates; };
     std::uint64_t lit = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         ui::SoundDialog d;
         if (d.CreateModeless({}) != 1) break;
@@ -121,11 +128,18 @@ void BM_OptionDialogToFirstFrame(benchmark::State& state) {
         lit += Lit(f);
         d.DestroyModeless();
     }
+    const double once = clock.PerIteration(state);
     ui::theDialogHost = saved;
     FreeResourceLibrary(theTemplates);
     if (lit == 0) state.SkipWithError("no dialog composed");
-    state.counters["lit"] =
-        benchmark::Counter(static_cast<double>(lit), benchmark::Counter::kAvgIterations);
+    const double empty = benchsupport::MedianSeconds([] {
+        const ComposedFrame f = ComposeFrame();
+        benchmark::DoNotOptimize(f.pixels.data());
+    }, 21);
+    benchsupport::Goals goals(state);
+    goals.AtMost("ms", once * 1e3, 5.0);
+    goals.Note("per_empty_frame", once / empty);
+    goals.Note("pixels", static_cast<double>(lit) / static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1)));
 }
 BENCHMARK(BM_OptionDialogToFirstFrame)->Unit(benchmark::kMicrosecond);
 

@@ -18,6 +18,7 @@
 
 #define ZEPHLON_ALLOCATION_COUNTER_HERE
 #include "bench/allocation_counter.h"
+#include "bench/goal.h"
 #include "core/numeric.h"
 #include "gfx/bitmap.h"
 #include "gfx/draw_table.h"
@@ -197,8 +198,12 @@ void BM_SceneryFrameAllocations(benchmark::State& state) {
     }
     benchsupport::theCounting = false;
     if (!sky.HasStars()) state.SkipWithError("no night sky drawn");
-    state.counters["allocations/frame"] =
-        frames > 1 ? static_cast<double>(benchsupport::theAllocations.load()) / static_cast<double>(frames - 1) : 0.0;
+    benchsupport::Goals goals(state);
+    goals.AtMost("allocations_per_frame",
+                 frames > 1 ? static_cast<double>(benchsupport::theAllocations.load()) /
+                                  static_cast<double>(frames - 1)
+                            : 0.0,
+                 0);
     world::theSceneryServices = world::DefaultSceneryServices();
 }
 BENCHMARK(BM_SceneryFrameAllocations)->Unit(benchmark::kMicrosecond);

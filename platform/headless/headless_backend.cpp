@@ -15,18 +15,11 @@ bool HeadlessVideo::Open(const VideoOptions& options) {
 
 bool HeadlessVideo::Present8(const std::uint8_t* indices, int pitch, const Palette& palette) {
     if (indices == nullptr || pitch < kFrameWidth) return false;
-    indices_.resize(static_cast<std::size_t>(kFrameWidth) * kFrameHeight);
     palette_ = palette;
     lut_.Update(palette);
-    pixels_.resize(indices_.size());
-    // One pass over the frame: each row is kept and converted while it is in the cache.
-    for (int y = 0; y < kFrameHeight; ++y) {
-        const std::uint8_t* row = indices + static_cast<std::ptrdiff_t>(y) * pitch;
-        std::memcpy(&indices_[static_cast<std::size_t>(y) * kFrameWidth], row, kFrameWidth);
-        ConvertIndexed(row, pitch, lut_.Table(),
-                       &pixels_[static_cast<std::size_t>(y) * kFrameWidth], kFrameWidth,
-                       kFrameWidth, 1);
-    }
+    pixels_.resize(static_cast<std::size_t>(kFrameWidth) * kFrameHeight);
+    // One pass: the indices become the screen's pixels.
+    ConvertIndexed(indices, pitch, lut_, pixels_.data(), kFrameWidth, kFrameWidth, kFrameHeight);
     lastIndexed_ = true;
     ++frames_;
     return true;
@@ -41,15 +34,6 @@ bool HeadlessVideo::Present32(const std::uint32_t* pixels, int pitchPixels) {
                 0xFF000000u | pixels[static_cast<std::ptrdiff_t>(y) * pitchPixels + x];
     lastIndexed_ = false;
     ++frames_;
-    return true;
-}
-
-bool HeadlessVideo::SetPalette(const Palette& palette) {
-    palette_ = palette;
-    if (!lastIndexed_) return true;
-    if (lut_.Update(palette))
-        ConvertIndexed(indices_.data(), kFrameWidth, lut_.Table(), pixels_.data(), kFrameWidth,
-                       kFrameWidth, kFrameHeight);
     return true;
 }
 

@@ -24,7 +24,6 @@ public:
     [[nodiscard]] bool IsOpen() const override { return open_; }
     bool Present8(const std::uint8_t* indices, int pitch, const Palette& palette) override;
     bool Present32(const std::uint32_t* pixels, int pitchPixels) override;
-    bool SetPalette(const Palette& palette) override;
     void SetFullScreen(bool on) override { fullScreen_ = on; }
     void SetTitle(std::string_view title) override { title_ = title; }
     void Raise() override { ++raises_; }
@@ -42,7 +41,6 @@ public:
     [[nodiscard]] const std::vector<std::uint32_t>& LastPixels() const { return pixels_; }
     // True when the last frame was presented as palette indices.
     [[nodiscard]] bool LastWasIndexed() const { return lastIndexed_; }
-    [[nodiscard]] const std::vector<std::uint8_t>& LastIndices() const { return indices_; }
     [[nodiscard]] const Palette& LastPalette() const { return palette_; }
     [[nodiscard]] std::uint64_t Frames() const { return frames_; }
     [[nodiscard]] std::uint32_t LutRebuilds() const { return lut_.Rebuilds(); }
@@ -65,7 +63,6 @@ private:
     ScreenSize screen_{kFrameWidth, kFrameHeight};
     PaletteLut lut_;
     Palette palette_{};
-    std::vector<std::uint8_t> indices_;
     std::vector<std::uint32_t> pixels_;
 };
 

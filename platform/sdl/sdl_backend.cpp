@@ -36,7 +36,10 @@ public:
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
                                      SDL_TEXTUREACCESS_STREAMING, kFrameWidth, kFrameHeight);
         if (texture_ == nullptr) return Fail();
-        indices_.assign(static_cast<std::size_t>(kFrameWidth) * kFrameHeight, 0);
+        SDL_RendererInfo info;
+        software_ = SDL_GetRendererInfo(renderer_, &info) == 0 &&
+                    (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+        clearPending_ = true;
         if (options.fullScreen) SetFullScreen(true);
         return true;
     }
@@ -62,12 +65,15 @@ public:
 
     bool Present8(const std::uint8_t* indices, int pitch, const Palette& palette) override {
         if (texture_ == nullptr || indices == nullptr || pitch < kFrameWidth) return false;
-        for (int y = 0; y < kFrameHeight; ++y)
-            std::memcpy(&indices_[static_cast<std::size_t>(y) * kFrameWidth],
-                        indices + static_cast<std::ptrdiff_t>(y) * pitch, kFrameWidth);
         lut_.Update(palette);
-        lastIndexed_ = true;
-        return UploadIndexed();
+        // One pass, straight into the streaming texture.
+        void* dst = nullptr;
+        int dstPitch = 0;
+        if (SDL_LockTexture(texture_, nullptr, &dst, &dstPitch) != 0) return false;
+        ConvertIndexed(indices, pitch, lut_, static_cast<std::uint32_t*>(dst), dstPitch / 4,
+                       kFrameWidth, kFrameHeight);
+        SDL_UnlockTexture(texture_);
+        return Show();
     }
 
     bool Present32(const std::uint32_t* pixels, int pitchPixels) override {
@@ -79,13 +85,7 @@ public:
             std::memcpy(static_cast<std::uint8_t*>(dst) + static_cast<std::ptrdiff_t>(y) * dstPitch,
                         pixels + static_cast<std::ptrdiff_t>(y) * pitchPixels, kFrameWidth * 4);
         SDL_UnlockTexture(texture_);
-        lastIndexed_ = false;
         return Show();
-    }
-
-    bool SetPalette(const Palette& palette) override {
-        if (!lut_.Update(palette) || !lastIndexed_) return true;
-        return UploadIndexed();
     }
 
     // Full screen is a borderless window over the whole display, and leaving it gives the window
@@ -178,26 +178,29 @@ private:
         return false;
     }
 
-    bool UploadIndexed() {
-        void* dst = nullptr;
-        int dstPitch = 0;
-        if (SDL_LockTexture(texture_, nullptr, &dst, &dstPitch) != 0) return false;
-        ConvertIndexed(indices_.data(), kFrameWidth, lut_.Table(), static_cast<std::uint32_t*>(dst),
-                       dstPitch / 4, kFrameWidth, kFrameHeight);
-        SDL_UnlockTexture(texture_);
-        return Show();
-    }
-
     bool Show() {
-        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-        SDL_RenderClear(renderer_);
+        // The frame covers the logical area; only the bars beside it need the clear. A
+        // hardware renderer's back buffer holds nothing worth keeping, so it is cleared every
+        // time (a cheap fill there); the software renderer's keeps the last picture, so it is
+        // cleared only when the output's size changed (a whole pass over the window).
+        int w = 0, h = 0;
+        SDL_GetRendererOutputSize(renderer_, &w, &h);
+        if (!software_ || clearPending_ || w != outputW_ || h != outputH_) {
+            SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+            SDL_RenderClear(renderer_);
+            clearPending_ = false;
+            outputW_ = w;
+            outputH_ = h;
+        }
         SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
         SDL_RenderPresent(renderer_);
         return true;
     }
 
     bool videoInit_ = false;
-    bool lastIndexed_ = false;
+    bool software_ = false;
+    bool clearPending_ = true;
+    int outputW_ = 0, outputH_ = 0;
     bool fullScreen_ = false;
     int windowedX_ = 0, windowedY_ = 0;
     int windowedW_ = kFrameWidth, windowedH_ = kFrameHeight;
@@ -207,7 +210,6 @@ private:
     std::vector<SDL_Cursor*> cursors_;
     SDL_Cursor* imageCursor_ = nullptr;
     PaletteLut lut_;
-    std::vector<std::uint8_t> indices_;
 };
 
 std::uint16_t TranslateMods(Uint16 m) {

@@ -265,6 +265,29 @@ TEST_F(ResourceVolumeTest, GlobalVolumesOpenAtStartUpWithoutThePromptAndCloseBef
     EXPECT_NE(core::thePalettesVolume.GetStream()->GetStatus(), core::kStreamOk);
 }
 
+// The seven global readers of Data.Vol (one per loose-file folder) read one mapping of it, and
+// each still finds its own loose files first.
+TEST_F(ResourceVolumeTest, TheGlobalReadersOfOneVolumeShareOneMapping) {
+    ASSERT_TRUE(BuildVolume("Data/Data.Vol", {{true, "na.vor", 0, core::kVolumeLzh, "vors"},
+                                             {true, "flp.sms", 0, core::kVolumeStored, "sms"}}));
+    WriteFile("Data/Sms/flp.sms", "loose sms");
+    core::OpenGlobalVolumes();
+    core::ResourceVolume* readers[] = {
+        &core::theSmsDataVolume,      &core::theNorDataVolume,    &core::theMagDataVolume,
+        &core::theBuildingDataVolume, &core::theRunwayDataVolume, &core::theObstacleDataVolume,
+        &core::theNavDataVolume};
+    const std::uint8_t* mapped = core::theNavDataVolume.GetStream()->MappedData();
+    ASSERT_NE(mapped, nullptr);
+    for (core::ResourceVolume* v : readers)
+        EXPECT_EQ(v->GetStream()->MappedData(), mapped) << v->GetDirectory();
+    char text[16];
+    ASSERT_EQ(core::theSmsDataVolume.OpenFile("flp.sms"), 1);
+    EXPECT_STREQ(core::theSmsDataVolume.ReadLine(text, sizeof text), "loose sms");
+    ASSERT_EQ(core::theNavDataVolume.OpenFile("flp.sms"), 1);
+    EXPECT_STREQ(core::theNavDataVolume.ReadLine(text, sizeof text), "sms");
+    core::CloseGlobalVolumes();
+}
+
 TEST_F(ResourceVolumeTest, SetNamesSwitchesToAnotherVolume) {
     ASSERT_TRUE(BuildVolume("One.Vol", {{true, "a", 0, core::kVolumeStored, "one"}}));
     ASSERT_TRUE(BuildVolume("Two.Vol", {{true, "a", 0, core::kVolumeStored, "two"}}));

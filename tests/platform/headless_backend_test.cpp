@@ -117,17 +117,53 @@ TEST(PaletteLut, RebuildsOnlyWhenTheColoursChange) {
     p[7] = 0x123456;
     EXPECT_TRUE(lut.Update(p));
     EXPECT_EQ(lut.Table()[7], 0xFF123456u);
+    EXPECT_EQ(lut.Pairs()[7 | (255 << 8)], 0xFFFFFFFFFF123456ull);  // the first pixel low
 
     const std::uint8_t src[2][3] = {{0, 7, 255}, {1, 2, 3}};
     std::uint32_t dst[2][4] = {};
-    ConvertIndexed(&src[0][0], 3, lut.Table(), &dst[0][0], 4, 3, 2);
+    ConvertIndexed(&src[0][0], 3, lut, &dst[0][0], 4, 3, 2);
     EXPECT_EQ(dst[0][1], 0xFF123456u);
     EXPECT_EQ(dst[0][2], 0xFFFFFFFFu);
     EXPECT_EQ(dst[1][2], 0xFF030303u);
     EXPECT_EQ(dst[0][3], 0u);  // past the row's width: untouched
 }
 
-TEST(HeadlessVideo, PaletteChangeRecoloursTheLastFrame) {
+// Eight indices a load, two pixels a lookup: every width, offset and row step gives what a
+// lookup per pixel gives, and nothing past a row's width is written.
+TEST(PaletteLut, ConvertsAnyWidthAndPitchLikeOneLookupAPixel) {
+    PaletteLut lut;
+    Palette p{};
+    std::uint32_t seed = 5;
+    auto next = [&] {
+        seed = seed * 214013u + 2531011u;
+        return seed >> 8;
+    };
+    for (std::uint32_t& c : p)
+        c = next() & 0xFFFFFF;
+    lut.Update(p);
+    for (const int width : {1, 7, 8, 9, 15, 16, 17, 640}) {
+        for (const int offset : {0, 1, 3}) {
+            const int height = 3, pitch = width + 5, dstPitch = width + 2;
+            std::vector<std::uint8_t> src(static_cast<std::size_t>(pitch) * height + offset);
+            for (std::uint8_t& b : src)
+                b = static_cast<std::uint8_t>(next());
+            std::vector<std::uint32_t> dst(static_cast<std::size_t>(dstPitch) * height + offset,
+                                           0xDEADBEEFu);
+            ConvertIndexed(src.data() + offset, pitch, lut, dst.data() + offset, dstPitch, width,
+                           height);
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < dstPitch; ++x) {
+                    const std::uint32_t got = dst[offset + y * dstPitch + x];
+                    const std::uint32_t want =
+                        x < width ? 0xFF000000u | p[src[offset + y * pitch + x]] : 0xDEADBEEFu;
+                    ASSERT_EQ(got, want) << "width " << width << " offset " << offset << " at "
+                                         << x << "," << y;
+                }
+        }
+    }
+}
+
+TEST(HeadlessVideo, PresentsTheIndicesInTheColoursGivenWithThem) {
     HeadlessVideo video;
     ASSERT_TRUE(video.Open(VideoOptions{}));
     std::vector<std::uint8_t> frame(kFrameWidth * kFrameHeight);
@@ -142,10 +178,12 @@ TEST(HeadlessVideo, PaletteChangeRecoloursTheLastFrame) {
     EXPECT_EQ(video.LastPixels()[300] & 0xFFFFFF, 0x646464u);  // index 100
     Palette red = grey;
     red[100] = 0xFF0000;
-    ASSERT_TRUE(video.SetPalette(red));
-    EXPECT_EQ(video.Frames(), 1u);  // no new frame
+    ASSERT_TRUE(video.Present8(frame.data(), kFrameWidth, red));
+    EXPECT_EQ(video.Frames(), 2u);
     EXPECT_EQ(video.LastPixels()[300] & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(video.LutRebuilds(), 2u);
+    ASSERT_TRUE(video.Present8(frame.data(), kFrameWidth, red));
+    EXPECT_EQ(video.LutRebuilds(), 2u);  // the same colours: the tables stay
     EXPECT_FALSE(video.Present8(frame.data(), 100, grey));  // pitch shorter than a row
 }
 

@@ -1,6 +1,7 @@
 // The SDL machine on a real X server: the test starts Xvfb on a free display, shows a palette
-// ramp, photographs the X screen with xwd and checks colours at fixed points; a palette change
-// alone must recolour the same frame. Skipped when Xvfb, xwd or convert is missing.
+// ramp, photographs the X screen with xwd and checks colours at fixed points; the same frame
+// presented with a new colour table comes out recoloured. Skipped when Xvfb, xwd or convert is
+// missing.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -53,7 +54,7 @@ void ShowRampAndRecolour(const std::string& display, const std::string& convert)
 
         Palette blue = ramp;
         blue[128] = 0x0000FF;
-        ASSERT_TRUE(video.SetPalette(blue));
+        ASSERT_TRUE(video.Present8(frame.data(), kFrameWidth, blue));
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         shot = Photograph(display, convert);
         ASSERT_EQ(shot.size(), 640u * 480u * 3u);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/ini_file.h"
+#include "nav/lat_lon.h"
 #include "support/navdata_csv.h"
 #include "support/screenshot.h"
 #include "support/starter_run.h"
@@ -96,6 +98,24 @@ std::vector<std::uint32_t> ReadScreenshot(const std::string& bmp) {
     return testsupport::ReadScreenshot(bmp, 640, 480);
 }
 
+// The unpainted pixels and the distinct colours of the screenshot's rows [first, end).
+struct Rows {
+    int unpainted = 0;
+    std::size_t shades = 0;
+};
+Rows ScanRows(const std::vector<std::uint32_t>& picture, std::uint32_t first, std::uint32_t end) {
+    std::set<std::uint32_t> shades;
+    Rows r;
+    for (std::uint32_t y = first; y < end; ++y)
+        for (std::uint32_t x = 0; x < 640; ++x) {
+            const std::uint32_t c = picture[y * 640 + x];
+            r.unpainted += c == 0 ? 1 : 0;
+            shades.insert(c);
+        }
+    r.shades = shades.size();
+    return r;
+}
+
 int Brightness(std::uint32_t c) {
     return static_cast<int>((c >> 16) & 255) + static_cast<int>((c >> 8) & 255) +
            static_cast<int>(c & 255);
@@ -109,17 +129,53 @@ TEST_F(TerrainFlight, ThePictureShowsTexturedGroundBelowTheHorizon) {
     // The lower half of the screen (below the horizon in the plain forward view, above the
     // readouts) is all ground, and ground of many shades: a texture, lit and hazed, not one flat
     // colour.
-    std::set<std::uint32_t> shades;
-    int undrawn = 0;
-    for (std::uint32_t y = 480 / 2; y < 480 - 24; ++y) {
-        for (std::uint32_t x = 0; x < 640; ++x) {
-            const std::uint32_t c = picture[y * 640 + x];
-            undrawn += c == 0 ? 1 : 0;
-            shades.insert(c);
-        }
+    const Rows ground = ScanRows(picture, 480 / 2, 480 - 24);
+    EXPECT_EQ(ground.unpainted, 0);
+    EXPECT_GE(ground.shades, 6u);
+}
+
+// The committed script over the Rockies: the lessons' cruise moved to 15,000 ft over Leadville,
+// flown in the plain world view. The ground under the aircraft comes from a block the
+// installation stores LZH coded, decoded as it pages in: it stands at the airport's published
+// elevation, and the picture has sky above and many shades of ground below.
+TEST_F(TerrainFlight, FifteenThousandFeetOverTheRockiesFromCodedBlocks) {
+    const double published = PublishedElevation("KLXV");
+    ASSERT_TRUE(std::isfinite(published));
+    fs::copy_file(testsupport::StarterRun::Install() / "Flights" / "Cruise.Flt",
+                  run.Dir().Path("Flights/Startup.Flt"), fs::copy_options::overwrite_existing);
+    {
+        core::IniFile flight(run.Dir().Path("Flights/Startup.Flt").c_str());
+        std::int32_t x = 0, z = 0;
+        nav::LatLonToWorld(&x, &z, 39.219466, 106.316444);
+        flight.PutInt("Aircraft", "fmPosX", x);
+        flight.PutInt("Aircraft", "fmPosZ", z);
+        // The saved height counts from the ground: 15,000 ft above the sea.
+        flight.PutInt("Aircraft", "fmPosY",
+                      static_cast<std::int32_t>((15000.0 - published) * 0.3048 * 256));
     }
-    EXPECT_EQ(undrawn, 0);
-    EXPECT_GE(shades.size(), 6u);
+    run.Dir().Write("Zephlon.ini", "[Views]\ncur=3\n");
+    const testsupport::CommandResult r = run.Play(
+        testsupport::CommittedScript("sim/scripts/rockies.simrun", run.Dir().Root()));
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    EXPECT_NEAR(Field(r.out, "alt_ft"), 15000.0, 100.0) << r.out;
+    EXPECT_NEAR(Field(r.out, "ground_ft"), published, 5.0) << r.out;
+    EXPECT_EQ(TextField(r.out, "tile").rfind("NA_", 0), 0u) << r.out;
+    EXPECT_EQ(Field(r.out, "view"), 3.0) << r.out;
+    EXPECT_GT(Field(r.out, "cells"), 100.0) << r.out;
+    const std::vector<std::uint32_t> picture = ReadScreenshot(run.Dir().Read("rockies.bmp"));
+    ASSERT_EQ(picture.size(), 640u * 480u) << r.out;
+    // Sky at the top: blue over red. Ground below the middle: no unpainted pixel and many
+    // shades (textures, light and haze).
+    int bluish = 0;
+    for (std::uint32_t x = 0; x < 640; ++x) {
+        const std::uint32_t c = picture[10 * 640 + x];
+        bluish += (c & 255) > ((c >> 16) & 255) ? 1 : 0;
+    }
+    EXPECT_GT(bluish, 600);
+    const Rows ground = ScanRows(picture, 480 * 2 / 3, 480);
+    EXPECT_EQ(ground.unpainted, 0);
+    EXPECT_GE(ground.shades, 8u);
 }
 
 TEST_F(TerrainFlight, TheAircraftCastsItsShadowWhileShadowsAreOn) {

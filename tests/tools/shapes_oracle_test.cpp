@@ -1,11 +1,16 @@
 // An outside look at the installation's aircraft: a reader of its own for the volume and the
-// shape files (it shares no code with the program's readers) measures the five shapes against
+// shape files (it shares no code with the program's readers; the system's archiver decodes the
+// volume's LZH members) measures the five shapes against
 // the types' published spans and lengths, and finds a flip-book part for every entry of the
 // part-animation table with the entry's frame count.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -32,7 +37,56 @@ float F32(const std::string& b, std::size_t at) {
     return f;
 }
 
-// The members of a volume stored plain: name to bytes.
+// A run-length member's bytes: a control byte with bit 7 set repeats the next byte (its low
+// seven bits) times; otherwise that many literal bytes follow.
+std::string RunLengthDecoded(const std::string& code, std::size_t size) {
+    std::string out;
+    for (std::size_t at = 0; at < code.size() && out.size() < size;) {
+        const auto c = static_cast<std::uint8_t>(code[at++]);
+        if ((c & 0x80) != 0) {
+            if (at < code.size()) out.append(c & 0x7F, code[at++]);
+        } else {
+            out.append(code, at, c);
+            at += c;
+        }
+    }
+    out.resize(std::min(out.size(), size));
+    return out;
+}
+
+// An LZH member's bytes, decoded by the system's archiver: the code is the "-lh1-" method, so
+// a level-0 archive header in front of it is all the archiver needs (the checksum is left 0;
+// the archiver prints the member all the same). Empty when the archiver is not installed.
+std::string ArchiverDecoded(const std::string& code, std::size_t size) {
+    if (!fs::exists("/usr/bin/lha")) return {};
+    std::string h = std::string(2, '\0') + "-lh1-";
+    auto u32 = [&h](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            h.push_back(static_cast<char>(v >> (8 * i)));
+    };
+    u32(static_cast<std::uint32_t>(code.size()));
+    u32(static_cast<std::uint32_t>(size));
+    u32(0x00210000);  // 1 January 1980
+    h += std::string("\x20\x00\x05m.bin\0\0", 10);
+    h[0] = static_cast<char>(h.size() - 2);
+    std::uint8_t sum = 0;
+    for (std::size_t i = 2; i < h.size(); ++i)
+        sum = static_cast<std::uint8_t>(sum + static_cast<std::uint8_t>(h[i]));
+    h[1] = static_cast<char>(sum);
+    const fs::path archive = fs::temp_directory_path() / ("shapes_oracle_" + std::to_string(::getpid()) + ".lzh");
+    std::ofstream(archive, std::ios::binary) << h << code << '\0';
+    FILE* pipe = popen(("/usr/bin/lha -pq '" + archive.string() + "' 2>/dev/null").c_str(), "r");
+    std::string out;
+    char buf[65536];
+    for (std::size_t n; pipe != nullptr && (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
+        out.append(buf, n);
+    if (pipe != nullptr) pclose(pipe);
+    fs::remove(archive);
+    return out.size() == size ? out : std::string();
+}
+
+// The members of a volume: name to bytes (run-length members decoded here, LZH members by the
+// system's archiver).
 std::map<std::string, std::string> ReadVolume(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
     std::stringstream s;
@@ -64,9 +118,12 @@ std::map<std::string, std::string> ReadVolume(const std::string& file) {
     for (std::size_t e = 0; e + 14 <= indexSize; e += 14) {
         const std::uint32_t id = U32(v, index + e), offset = U32(v, index + e + 4), size = U32(v, index + e + 8);
         const auto coding = static_cast<std::uint8_t>(v[index + e + 12]);
-        if (id == 0xFFFFFFFFu || coding != 0 || id >= names.size()) continue;
+        if (id == 0xFFFFFFFFu || id >= names.size() || offset + 8 > v.size()) continue;
         const std::string name = names.c_str() + id;
-        out[name] = v.substr(offset + 8, size);
+        const std::string body = v.substr(offset + 8, U32(v, offset + 4) & 0x7FFFFFFFu);
+        if (coding == 0) out[name] = body.substr(0, size);
+        if (coding == 1) out[name] = RunLengthDecoded(body, size);
+        if (coding == 3) out[name] = ArchiverDecoded(body, size);
     }
     return out;
 }

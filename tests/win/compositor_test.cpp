@@ -47,12 +47,16 @@ TEST_F(CompositorTest, PictureAloneGoesOutAsIndicesAndRecoloursWithoutARedraw) {
     const std::uint64_t frames = screen.Frames();
     EXPECT_EQ(screen.LastPixels()[300] & 0xFFFFFF, 0x646464u);
     EXPECT_FALSE(PresentNow());  // nothing changed
+    EXPECT_EQ(screen.Frames(), frames);
+    const std::uint32_t drawn = GetWindowSurface(main)->contentSerial;
     std::array<std::uint32_t, 256> p = GetWindowSurface(main)->palette;
     p[100] = 0x00FF00;
     SetWindowSurfacePalette(main, p);
-    EXPECT_TRUE(PresentNow());
-    EXPECT_EQ(screen.Frames(), frames);  // recoloured, not presented again
+    EXPECT_TRUE(PresentNow());  // the same picture out again in its new colours
+    EXPECT_EQ(screen.Frames(), frames + 1);
+    EXPECT_EQ(GetWindowSurface(main)->contentSerial, drawn);  // nobody drew
     EXPECT_EQ(screen.LastPixels()[300] & 0xFFFFFF, 0x00FF00u);
+    EXPECT_FALSE(PresentNow());
 }
 
 // A whole 8-bit picture copied onto a true-colour window keeps its indices and colour table, so
@@ -78,6 +82,16 @@ TEST_F(CompositorTest, AWholePictureCopiedOntoTheWindowGoesOutAsIndices) {
     PresentNow();
     EXPECT_TRUE(machine.Screen().LastWasIndexed());
     EXPECT_EQ(machine.Screen().LastPixels()[300] & 0xFFFFFF, 0x006400u);
+    // The same picture copied again is not a new frame; a changed one is.
+    const std::uint64_t frames = machine.Screen().Frames();
+    ASSERT_TRUE(BitBlt(window, 0, 0, 640, 480, memory, 0, 0, SRCCOPY));
+    EXPECT_FALSE(PresentNow());
+    EXPECT_EQ(machine.Screen().Frames(), frames);
+    static_cast<std::uint8_t*>(bits)[479 * 640 + 639] = 200;
+    ASSERT_TRUE(BitBlt(window, 0, 0, 640, 480, memory, 0, 0, SRCCOPY));
+    EXPECT_TRUE(PresentNow());
+    EXPECT_EQ(machine.Screen().Frames(), frames + 1);
+    EXPECT_EQ(machine.Screen().LastPixels()[479 * 640 + 639] & 0xFFFFFF, 0x00C800u);
 
     const RECT box{10, 10, 20, 20};
     FillRect(window, &box, HBRUSH{GetStockObject(WHITE_BRUSH).id});

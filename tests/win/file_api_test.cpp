@@ -281,6 +281,28 @@ TEST_F(FileApiTest, CurrentFolderAndModuleName) {
     EXPECT_EQ(fs::path(GetModuleFileName()).filename(), "win_tests");
 }
 
+// Views of a file mapped by path share one mapping while the file is what it was; a file
+// written since gets a mapping of its own, and the old view keeps what it saw.
+TEST_F(FileApiTest, MappingsOfOneFileShareOneView) {
+    Make("Data.Vol", "VOL first");
+    FileMapping a, b;
+    ASSERT_TRUE(a.Map(Win("data.vol")));
+    ASSERT_TRUE(b.Map(Win("DATA.VOL")));
+    EXPECT_EQ(a.Data(), b.Data());
+    a.Unmap();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.Data()), b.Size()), "VOL first");
+    ASSERT_TRUE(ReplaceFileAtomically(Win("Data.Vol"), std::string_view("VOL second, longer")));
+    FileMapping c;
+    ASSERT_TRUE(c.Map(Win("data.vol")));
+    EXPECT_NE(c.Data(), b.Data());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(c.Data()), c.Size()), "VOL second, longer");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.Data()), b.Size()), "VOL first");
+    FileMapping missing;
+    EXPECT_FALSE(missing.Map(Win("absent.vol")));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(missing.IsMapped());
+}
+
 TEST_F(FileApiTest, MappingAndAtomicReplace) {
     Make("Palettes.Vol", "VOL body");
     FileHandle h = CreateFile(Win("palettes.vol"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);

@@ -252,11 +252,11 @@ Members ReadMembers(const std::string& path) {
     return m;
 }
 
-void WriteMembers(const std::string& path, const Members& m, std::uint32_t codedId = 0) {
+void WriteMembers(const std::string& path, const Members& m,
+                  std::uint8_t coding = core::kVolumeStored) {
     core::VolumeRWStream v;
     ASSERT_TRUE(v.CreateVolume(path, 0, static_cast<std::uint32_t>(m.size())));
     for (const auto& [id, bytes] : m) {
-        const auto coding = id == codedId ? core::kVolumeLzh : core::kVolumeStored;
         const auto n = static_cast<std::uint32_t>(bytes.size());
         ASSERT_TRUE(v.AddEntryById(id, coding, n));
         if (n != 0) {
@@ -276,36 +276,55 @@ TEST(TerrainGrid, DamagedTilesOpenAsNoTerrain) {
     struct Case {
         const char* what;
         std::function<void(Members&)> damage;
-        std::uint32_t coded;
     } cases[] = {
-        {"another version", [](Members& m) { core::WriteU32(m[100].data(), 101); }, 0},
-        {"no header", [](Members& m) { m.erase(100); }, 0},
-        {"no block list", [](Members& m) { m.erase(200); }, 0},
-        {"short header", [](Members& m) { m[100].resize(20); }, 0},
-        {"count past the list", [](Members& m) { core::WriteU32(m[200].data() + 4, 9); }, 0},
-        {"huge count", [](Members& m) { core::WriteU32(m[200].data() + 4, 0xFFFFFFF0u); }, 0},
-        {"no root header", [](Members& m) { m.erase(300); }, 0},
-        {"no root data", [=](Members& m) { m.erase(rootData); }, 0},
-        {"coded square data", [](Members&) {}, rootData},
-        {"short square data", [=](Members& m) { m[rootData].resize(m[rootData].size() - 1); }, 0},
+        {"another version", [](Members& m) { core::WriteU32(m[100].data(), 101); }},
+        {"no header", [](Members& m) { m.erase(100); }},
+        {"no block list", [](Members& m) { m.erase(200); }},
+        {"short header", [](Members& m) { m[100].resize(20); }},
+        {"count past the list", [](Members& m) { core::WriteU32(m[200].data() + 4, 9); }},
+        {"huge count", [](Members& m) { core::WriteU32(m[200].data() + 4, 0xFFFFFFF0u); }},
+        {"no root header", [](Members& m) { m.erase(300); }},
+        {"no root data", [=](Members& m) { m.erase(rootData); }},
+        {"short square data", [=](Members& m) { m[rootData].resize(m[rootData].size() - 1); }},
         {"huge square count",
-         [=](Members& m) { core::WriteU32(m[rootData].data() + 8, 0x10000000u); }, 0},
-        {"level count against the levels", [](Members& m) { core::WriteU32(&m[300].back() - 3, 3); },
-         0},
-        {"start level outside", [](Members& m) { core::WriteU32(m[300].data() + 8, 4); }, 0},
+         [=](Members& m) { core::WriteU32(m[rootData].data() + 8, 0x10000000u); }},
+        {"level count against the levels", [](Members& m) { core::WriteU32(&m[300].back() - 3, 3); }},
+        {"start level outside", [](Members& m) { core::WriteU32(m[300].data() + 8, 4); }},
         {"string past the list",
          [](Members& m) {
              core::WriteU32(m[200].data() + 8, 1);  // the root now claims a name
-         },
-         0},
+         }},
     };
-    for (const Case& c : cases) {
-        Members m = good;
-        c.damage(m);
-        WriteMembers(dir.Path("bad.ted"), m, c.coded);
-        TerrainGrid grid;
-        EXPECT_EQ(grid.Open(dir.Path("bad.ted")), 0) << c.what;
-        EXPECT_EQ(grid.GetHeightAt(100, 100).height, 0.0f) << c.what;
+    for (const std::uint8_t coding : {core::kVolumeStored, core::kVolumeLzh}) {
+        for (const Case& c : cases) {
+            Members m = good;
+            c.damage(m);
+            WriteMembers(dir.Path("bad.ted"), m, coding);
+            TerrainGrid grid;
+            EXPECT_EQ(grid.Open(dir.Path("bad.ted")), 0) << c.what << " coding " << int{coding};
+            EXPECT_EQ(grid.GetHeightAt(100, 100).height, 0.0f) << c.what;
+        }
+    }
+}
+
+// Coded members (the installation codes them where that pays) read as their stored twins: the
+// squares of a coded block are decoded into the block's own memory.
+TEST(TerrainGrid, CodedMembersReadAsTheirStoredTwins) {
+    testsupport::TempFolder dir;
+    terraintest::WriteTile(dir.Path("good.ted"), LinkedTile());
+    const Members good = ReadMembers(dir.Path("good.ted"));
+    TerrainGrid stored;
+    WriteMembers(dir.Path("stored.ted"), good, core::kVolumeStored);
+    ASSERT_EQ(stored.Open(dir.Path("stored.ted")), 1);
+    for (const std::uint8_t coding : {core::kVolumeRunLength, core::kVolumeLzh}) {
+        WriteMembers(dir.Path("coded.ted"), good, coding);
+        TerrainGrid coded;
+        ASSERT_EQ(coded.Open(dir.Path("coded.ted")), 1) << int{coding};
+        for (std::int32_t y = 0; y < 2048; y += 37)
+            for (std::int32_t x = 0; x < 2048; x += 41) {
+                const float want = stored.GetHeightAt(x, y).height;
+                ASSERT_EQ(coded.GetHeightAt(x, y).height, want) << x << "," << y;
+            }
     }
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/volume_coding.h"
 #include "core/volume_stream.h"
 #include "platform/file_system.h"
 
@@ -28,17 +29,15 @@ void Installation::DeclareVolume(std::string_view volumeFile) {
     volumes.try_emplace(std::string(volumeFile));
 }
 
-void Installation::AddMember(std::string_view volumeFile, std::string_view name, Bytes bytes,
-                             std::uint8_t coding) {
+void Installation::AddMember(std::string_view volumeFile, std::string_view name, Bytes bytes) {
     std::vector<Member>& members = volumes[std::string(volumeFile)];
     for (Member& m : members) {
         if (m.name == name) {
             m.bytes = std::move(bytes);
-            m.coding = coding;
             return;
         }
     }
-    members.push_back(Member{std::string(name), std::move(bytes), coding});
+    members.push_back(Member{std::string(name), std::move(bytes)});
 }
 
 void Installation::AddFile(std::string_view relativePath, Bytes bytes) {
@@ -75,15 +74,18 @@ int WriteVolume(const std::string& path, const std::vector<Member>& unsorted, st
         *error = "cannot create " + path;
         return 0;
     }
+    // Every member is coded as pays for it.
+    std::vector<core::VolumeMemberBytes> coded;
     for (const Member* m : members) {
-        const auto size = static_cast<std::uint32_t>(m->bytes.size());
-        const bool ok = volume.AddEntry(m->name, m->coding, size) &&
-                        (size == 0 || volume.Write(size, m->bytes.data())) && volume.CloseEntry();
-        if (!ok) {
-            volume.CloseVolume();
-            *error = "cannot add " + m->name + " to " + path;
-            return 0;
-        }
+        core::VolumeMemberBytes b;
+        b.name = m->name;
+        b.bytes = m->bytes;
+        coded.push_back(std::move(b));
+    }
+    if (!core::AddCodedMembers(volume, coded)) {
+        volume.CloseVolume();
+        *error = "cannot add the members to " + path;
+        return 0;
     }
     if (!volume.CloseVolume()) {
         *error = "cannot finish " + path;

@@ -15,10 +15,10 @@ namespace mkdata {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// A member of a volume; the volume writer codes it as pays for it (core::CodeVolumeMember).
 struct Member {
     std::string name;
     Bytes bytes;
-    std::uint8_t coding = 0;  // core::VolumeCoding
 };
 
 class Installation {
@@ -37,8 +37,7 @@ public:
     // when no member was added, so every volume the program opens is there and valid.
     void DeclareVolume(std::string_view volumeFile);
     // Adds a member to a volume (declaring it); a member of the same name is replaced.
-    void AddMember(std::string_view volumeFile, std::string_view name, Bytes bytes,
-                   std::uint8_t coding = 0);
+    void AddMember(std::string_view volumeFile, std::string_view name, Bytes bytes);
     // A loose file of the installation, by its path relative to the root ("Art\Intro\x.bmp").
     void AddFile(std::string_view relativePath, Bytes bytes);
     // A file that a module writes itself (through the program's INI writer, say): the folders

@@ -10,8 +10,10 @@
 //
 // espeak-ng speaks the same text the same way on every run, so two runs write the same bytes.
 // With a cache folder the clips are kept there under a key of everything they are made from (the
-// table, the voices, the processing and espeak-ng's version) and taken from there while that
-// key is unchanged: a build that changes neither the table nor this module does not speak again.
+// table, the voices, espeak-ng's version, and a line spoken and shaped in every voice by this
+// run, which changes with espeak-ng's speech and with this module's shaping) and taken from
+// there while that key is unchanged: a build that changes neither the table nor this module does
+// not speak again, and a cold run writes the same clips as a cached one.
 #include <espeak-ng/speak_lib.h>
 #include <unistd.h>
 
@@ -44,7 +46,7 @@ constexpr const char* kTable = "/speech/phrases.txt";
 // A clip must fit the speech buffer with its second of lead.
 constexpr std::size_t kMaxClipBytes = 139000;
 // Raise when the making of the clips changes in a way the key below does not see.
-constexpr const char* kModuleVersion = "speech clips 1";
+constexpr const char* kModuleVersion = "speech clips 2";
 
 struct Voice {
     const char* espeak;  // voice and variant
@@ -195,11 +197,12 @@ struct Fnv {
     }
 };
 
-std::string Key(const std::string& table, const char* espeakVersion) {
+std::string Key(const std::string& table, const char* espeakVersion, const std::string& probe) {
     Fnv f;
     f.Add(kModuleVersion);
     f.Add(espeakVersion != nullptr ? espeakVersion : "");
     f.Add(table);
+    f.Add(probe);
     for (const Voice& v : kVoices)
         f.Add(std::string(v.espeak) + " " + std::to_string(v.wordsPerMinute) + " " +
               std::to_string(v.pitch) + " " + std::to_string(v.range) + (v.radio ? " r" : ""));
@@ -422,18 +425,25 @@ int Capture(short* samples, int count, espeak_EVENT*) {
     return 0;  // go on
 }
 
-int Speak(const std::vector<Job>& jobs, int rate, Clips* clips, std::string* error) {
-    espeak_SetSynthCallback(&Capture);
-    int current = -1;
-    std::vector<std::int16_t> pcm;
-    theCapture = &pcm;
-    for (const Job& job : jobs) {
-        const Voice& voice = kVoices[job.voice];
-        if (job.text == "-") {
-            (*clips)[job.id] = EightBitClip(Silence(0.1), kRate);
-            continue;
+// A speaker of clips: one line in one voice at a time, the voice set only when it changes.
+class Speaker {
+public:
+    explicit Speaker(int rate) : rate_(rate) {
+        espeak_SetSynthCallback(&Capture);
+        theCapture = &pcm_;
+    }
+    ~Speaker() { theCapture = nullptr; }
+    Speaker(const Speaker&) = delete;
+    Speaker& operator=(const Speaker&) = delete;
+
+    // The clip of `text` ("-" is a short silence) in voice `v`; 0 when espeak-ng fails.
+    int Speak(int v, const std::string& text, Bytes* clip, std::string* error) {
+        const Voice& voice = kVoices[v];
+        if (text == "-") {
+            *clip = EightBitClip(Silence(0.1), kRate);
+            return 1;
         }
-        if (job.voice != current) {
+        if (v != current_) {
             if (espeak_SetVoiceByName(voice.espeak) != EE_OK) {
                 *error = std::string("espeak-ng has no voice ") + voice.espeak;
                 return 0;
@@ -441,18 +451,46 @@ int Speak(const std::vector<Job>& jobs, int rate, Clips* clips, std::string* err
             espeak_SetParameter(espeakRATE, voice.wordsPerMinute, 0);
             espeak_SetParameter(espeakPITCH, voice.pitch, 0);
             espeak_SetParameter(espeakRANGE, voice.range, 0);
-            current = job.voice;
+            current_ = v;
         }
-        pcm.clear();
-        if (espeak_Synth(job.text.c_str(), job.text.size() + 1, 0, POS_CHARACTER, 0,
-                         espeakCHARS_UTF8, nullptr, nullptr) != EE_OK ||
+        pcm_.clear();
+        if (espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8,
+                         nullptr, nullptr) != EE_OK ||
             espeak_Synchronize() != EE_OK) {
-            *error = "espeak-ng could not speak \"" + job.text + "\"";
+            *error = "espeak-ng could not speak \"" + text + "\"";
             return 0;
         }
-        (*clips)[job.id] = EightBitClip(ShapeSpeech(pcm, rate, voice), kRate);
+        *clip = EightBitClip(ShapeSpeech(pcm_, rate_, voice), kRate);
+        return 1;
     }
-    theCapture = nullptr;
+
+private:
+    int rate_;
+    int current_ = -1;
+    std::vector<std::int16_t> pcm_;
+};
+
+int Speak(const std::vector<Job>& jobs, int rate, Clips* clips, std::string* error) {
+    Speaker speaker(rate);
+    for (const Job& job : jobs)
+        if (!speaker.Speak(job.voice, job.text, &(*clips)[job.id], error)) return 0;
+    return 1;
+}
+
+// What this module makes of a line in every voice, with espeak-ng and the shaping as they are
+// now: part of the cache's key, so that clips kept by a maker that spoke or shaped differently
+// (an earlier version of this file, another espeak-ng) are never taken for this one's.
+int Probe(int rate, std::string* probe, std::string* error) {
+    Speaker speaker(rate);
+    for (int v = 0; v < static_cast<int>(std::size(kVoices)); ++v) {
+        Bytes clip;
+        if (!speaker.Speak(v, "Runway three one left, cleared to land.", &clip, error)) return 0;
+        probe->append(clip.begin(), clip.end());
+    }
+    for (const Signal& s : {Click(), SquelchTail()}) {
+        const Bytes clip = EightBitClip(s, kRate);
+        probe->append(clip.begin(), clip.end());
+    }
     return 1;
 }
 
@@ -470,10 +508,17 @@ int MakeSpeech(Installation& installation, std::string* error) {
         return 0;
     }
     const char* version = espeak_Info(nullptr);
+    // Spoken on every run, cached or cold: espeak-ng's speech depends a little on what it said
+    // before, so every run says the same things in the same order.
+    std::string probe;
+    if (!Probe(rate, &probe, error)) {
+        espeak_Terminate();
+        return 0;
+    }
     const fs::path cached = installation.CacheDir().empty()
                                 ? fs::path()
                                 : fs::path(installation.CacheDir()) /
-                                      ("speech-" + Key(table, version) + ".clips");
+                                      ("speech-" + Key(table, version, probe) + ".clips");
     Clips clips;
     const bool fromCache = !cached.empty() && ReadCache(cached, &clips) &&
                            clips.size() == jobs.size() + 3;

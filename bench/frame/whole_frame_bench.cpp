@@ -1,0 +1,330 @@
+// Whole frames of the real program: zephlon itself on the headless machine, in a folder made
+// like the starter installation, each frame exactly what its message loop does when idle (the
+// world with its terrain, scenery, aircraft and clouds, the panel, the GPS and the readouts,
+// presented to the screen, then the clock's ticks). Three places: parked at San Carlos (KSQL)
+// on the first flight with the panel, the lessons' cruise 3,000 ft over KSQL with the panel,
+// and 15,000 ft over Leadville (KLXV) in the Rockies in the full-screen world view.
+//
+// Each place runs in a child process of its own (the program's globals start fresh, and the
+// benchmarks do not depend on their order). The child flies 90 frames to page in what lies
+// round the aircraft, then times 300 frames on its thread's processor clock (other work on a
+// loaded machine does not count) with a 16 ms virtual clock between them, and counts the heap
+// allocations and the pixels the rasterizer wrote in each. The goals are milliseconds a frame
+// on one core; the ratio to a memcpy of the 32-bit frame, measured in the same child, is shown
+// beside them. A digest of the last frame's presented pixels lets a faster frame be checked for
+// the same picture.
+//
+// The present on its own: the child keeps 16 of the frames it drew and then copies them, one
+// after the other, onto the main window from a DIB section and presents the screen, as the
+// program's frame ends; the goal is at most twice a memcpy of the 32-bit frame. Needs the
+// installation the build makes (build/install).
+#define ZEPHLON_ALLOCATION_COUNTER_HERE
+#include <benchmark/benchmark.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bench/allocation_counter.h"
+#include "bench/goal.h"
+#include "core/ini_file.h"
+#include "devices/joystick.h"
+#include "gfx/raster/span_state.h"
+#include "nav/lat_lon.h"
+#include "platform/headless/headless_backend.h"
+#include "sim/main_window.h"
+#include "win/compositor.h"
+#include "win/gdi.h"
+#include "win/input.h"
+#include "win/modal.h"
+#include "win/window.h"
+#include "win/window_surface.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kWarmUpFrames = 90;
+constexpr int kMeasuredFrames = 300;
+constexpr std::uint32_t kFrameIntervalMs = 16;
+constexpr std::size_t kKeptFrames = 16;
+constexpr int kPresents = 301;
+
+struct Place {
+    const char* flight;  // the installation's flight it starts from
+    int view;            // the view mode it is flown in (0 the panel, 3 the plain world)
+    bool leadville;      // moved to 15,000 ft over Leadville
+    double goalMs;
+};
+
+// What a child reports.
+struct Measurement {
+    std::vector<double> seconds;  // processor time of each measured frame
+    std::uint64_t allocations = 0;
+    std::uint64_t pixels = 0;
+    std::uint32_t digest = 0;
+    double memcpy32 = 0;
+    double present = 0;  // median processor time of one copy onto the window and present
+    std::string error;
+};
+
+fs::path Installation() {
+    char exe[4096] = {};
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    return fs::path(std::string(exe, n > 0 ? static_cast<std::size_t>(n) : 0))
+               .parent_path()
+               .parent_path() /
+           "install";
+}
+
+// A folder like the installation, its data folders linked and its flights copied, with the
+// place's flight as the first flight.
+bool MakeFolder(const fs::path& folder, const Place& place, std::string* error) {
+    const fs::path install = Installation();
+    if (!fs::exists(install / "Flights" / place.flight)) {
+        *error = "no starter installation (build the installation target)";
+        return false;
+    }
+    fs::remove_all(folder);
+    fs::create_directories(folder / "Flights");
+    for (const fs::directory_entry& e : fs::directory_iterator(install))
+        if (e.is_directory() && e.path().filename() != "Flights")
+            fs::create_symlink(e.path(), folder / e.path().filename());
+    for (const fs::directory_entry& e : fs::directory_iterator(install / "Flights"))
+        fs::copy_file(e.path(), folder / "Flights" / e.path().filename());
+    const fs::path first = folder / "Flights" / "Startup.Flt";
+    fs::copy_file(install / "Flights" / place.flight, first, fs::copy_options::overwrite_existing);
+    // The view is a setting of the program, not of the flight.
+    core::IniFile settings((folder / "Zephlon.ini").string().c_str());
+    settings.PutInt("Views", "cur", place.view);
+    core::IniFile flight(first.string().c_str());
+    if (place.leadville) {
+        // Lake County airport: 39.219466 N, 106.316444 W, 9,927 ft; the aircraft 5,073 ft
+        // above its pad (the saved height counts from the ground), so 15,000 ft above the sea.
+        std::int32_t x = 0, z = 0;
+        nav::LatLonToWorld(&x, &z, 39.219466, 106.316444);
+        flight.PutInt("Aircraft", "fmPosX", x);
+        flight.PutInt("Aircraft", "fmPosZ", z);
+        flight.PutInt("Aircraft", "fmPosY", static_cast<std::int32_t>(5073 * 0.3048 * 256));
+    }
+    return true;
+}
+
+// A frame the program drew, as its main window held it.
+struct KeptFrame {
+    std::vector<std::uint8_t> indices;
+    std::array<std::uint32_t, 256> palette{};
+};
+
+// The median time of copying kept frames onto the main window and presenting the screen.
+double TimePresents(const std::vector<KeptFrame>& kept) {
+    const win::HWND main = win::GetDisplayWindow();
+    const win::HDC screen = win::GetDC(main);
+    std::vector<win::HDC> dcs;
+    std::vector<win::HBITMAP> bitmaps;
+    for (const KeptFrame& f : kept) {
+        win::BITMAPINFO info;
+        info.bmiHeader.biWidth = platform::kFrameWidth;
+        info.bmiHeader.biHeight = -platform::kFrameHeight;
+        info.bmiHeader.biBitCount = 8;
+        for (int i = 0; i < 256; ++i)
+            info.bmiColors[i] = win::RGBQUAD{static_cast<std::uint8_t>(f.palette[i]),
+                                             static_cast<std::uint8_t>(f.palette[i] >> 8),
+                                             static_cast<std::uint8_t>(f.palette[i] >> 16), 0};
+        const win::HDC dc = win::CreateCompatibleDC(win::HDC{});
+        void* bits = nullptr;
+        const win::HBITMAP bitmap =
+            win::CreateDIBSection(dc, &info, win::DIB_RGB_COLORS, &bits, nullptr, 0);
+        std::copy(f.indices.begin(), f.indices.end(), static_cast<std::uint8_t*>(bits));
+        win::SelectObject(dc, bitmap);
+        dcs.push_back(dc);
+        bitmaps.push_back(bitmap);
+    }
+    std::size_t next = 0;
+    const double median = benchsupport::MedianSeconds(
+        [&] {
+            win::BitBlt(screen, 0, 0, platform::kFrameWidth, platform::kFrameHeight,
+                        dcs[next++ % dcs.size()], 0, 0, win::SRCCOPY);
+            win::PresentNow();
+        },
+        kPresents);
+    win::ReleaseDC(main, screen);
+    return median;
+}
+
+// The child: runs the program and writes what it measured to `out`, then ends at once (the
+// measurement is all it is for; the program is not shut down).
+[[noreturn]] void RunChild(const fs::path& folder, FILE* out) {
+    auto fail = [out](const std::string& why) {
+        std::fprintf(out, "error %s\n", why.c_str());
+        std::fclose(out);
+        _exit(1);
+    };
+    if (chdir(folder.c_str()) != 0) fail("cannot enter " + folder.string());
+    platform::HeadlessBackend machine;
+    platform::SetCurrentBackend(&machine);
+    machine.Screen().Open(platform::VideoOptions{});
+    win::SetVirtualScreenSize(platform::kFrameWidth, platform::kFrameHeight);
+    win::SetCursorPos(platform::kFrameWidth / 2, platform::kFrameHeight / 2);
+    core::theIniFile = core::IniFile("./Zephlon.ini");
+    devices::theJoystickIniFile = core::IniFile("./joystick.ini");
+    win::SetModalObserver([&](win::HWND dialog) {
+        fail("a dialog opened: \"" + win::GetWindowText(dialog) + "\"");
+    });
+    const win::ProgramEntry program = sim::ZephlonProgram();
+
+    std::vector<double> seconds;
+    seconds.reserve(kMeasuredFrames);
+    std::uint64_t lastFrames = 0, pixels = 0, allocations = 0;
+    double lastTime = 0;
+    std::uint64_t lastPixels = 0, lastAllocations = 0;
+    // Frames that differ from the one before (a frame between two ticks may show the same
+    // picture, which the screen is not given again).
+    std::vector<KeptFrame> kept;
+    std::uint32_t keptSerial = 0;
+    machine.Input().SetQueueEmptyHandler([&] {
+        const double now = benchsupport::ThreadSeconds();
+        const std::uint64_t frames = program.frames();
+        const std::uint64_t written = gfx::theSpanState.pixelsWritten;
+        const std::uint64_t allocated = benchsupport::theAllocations.load();
+        if (frames == lastFrames + 1 && frames > kWarmUpFrames) {
+            seconds.push_back(now - lastTime);
+            pixels += written - lastPixels;
+            allocations += allocated - lastAllocations;
+        }
+        if (static_cast<int>(seconds.size()) == kMeasuredFrames) {
+            benchsupport::theCounting = false;
+            std::uint32_t digest = 2166136261u;
+            for (std::uint32_t p : machine.Screen().LastPixels())
+                digest = (digest ^ (p & 0xFFFFFF)) * 16777619u;
+            if (kept.size() < 2) fail("fewer than two different frames were drawn");
+            const double present = TimePresents(kept);
+            std::fprintf(out, "memcpy32 %.9g\npresent %.9g\n",
+                         benchsupport::MemcpyFrame32Seconds(), present);
+            for (double s : seconds)
+                std::fprintf(out, "frame %.9g\n", s);
+            std::fprintf(out, "allocations %llu\npixels %llu\ndigest %u\n",
+                         static_cast<unsigned long long>(allocations),
+                         static_cast<unsigned long long>(pixels), digest);
+            std::fclose(out);
+            _exit(0);
+        }
+        const win::WindowSurface* shown = win::GetWindowSurface(win::GetDisplayWindow());
+        if (frames > kWarmUpFrames && kept.size() < kKeptFrames && shown != nullptr &&
+            shown->contentSerial != keptSerial) {
+            if (shown->format != win::SurfaceFormat::Indexed8)
+                fail("the main window does not hold the 8-bit picture");
+            benchsupport::theCounting = false;
+            kept.push_back(KeptFrame{shown->indices, shown->palette});
+            keptSerial = shown->contentSerial;
+        }
+        // The headless sound card keeps what it is fed; only the program's own work counts.
+        machine.Sound().ClearCaptured();
+        machine.Time().Advance(kFrameIntervalMs);
+        lastFrames = frames;
+        lastPixels = written;
+        lastAllocations = benchsupport::theAllocations.load();
+        benchsupport::theCounting = frames >= kWarmUpFrames;
+        lastTime = benchsupport::ThreadSeconds();
+        return true;
+    });
+    program.winMain("");
+    fail("the program ended after " + std::to_string(program.frames()) + " frames");
+    _exit(1);
+}
+
+Measurement Measure(const Place& place) {
+    Measurement m;
+    const fs::path folder =
+        fs::temp_directory_path() / ("zephlon-frame-bench-" + std::to_string(getpid()));
+    if (!MakeFolder(folder, place, &m.error)) return m;
+    int fds[2];
+    if (pipe(fds) != 0) {
+        m.error = "no pipe";
+        return m;
+    }
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        RunChild(folder, fdopen(fds[1], "w"));
+    }
+    close(fds[1]);
+    FILE* in = fdopen(fds[0], "r");
+    char line[512];
+    while (in != nullptr && std::fgets(line, sizeof line, in) != nullptr) {
+        std::string text(line);
+        if (!text.empty() && text.back() == '\n') text.pop_back();
+        const std::size_t space = text.find(' ');
+        const std::string key = text.substr(0, space);
+        const std::string value = space == std::string::npos ? "" : text.substr(space + 1);
+        if (key == "frame") m.seconds.push_back(std::strtod(value.c_str(), nullptr));
+        if (key == "memcpy32") m.memcpy32 = std::strtod(value.c_str(), nullptr);
+        if (key == "present") m.present = std::strtod(value.c_str(), nullptr);
+        if (key == "allocations") m.allocations = std::strtoull(value.c_str(), nullptr, 10);
+        if (key == "pixels") m.pixels = std::strtoull(value.c_str(), nullptr, 10);
+        if (key == "digest") m.digest = static_cast<std::uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
+        if (key == "error") m.error = value;
+    }
+    if (in != nullptr) std::fclose(in);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (m.error.empty() && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
+        m.error = "the program's process failed";
+    if (m.error.empty() && static_cast<int>(m.seconds.size()) != kMeasuredFrames)
+        m.error = "too few frames measured";
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+    return m;
+}
+
+void BM_WholeFrame(benchmark::State& state, Place place) {
+    const Measurement m = Measure(place);
+    if (!m.error.empty()) {
+        state.SkipWithError(m.error.c_str());
+        for (auto _ : state) {
+        }
+        return;
+    }
+    if (m.pixels == 0) {
+        state.SkipWithError("the frames drew no pixels");
+        for (auto _ : state) {
+        }
+        return;
+    }
+    std::size_t i = 0;
+    for (auto _ : state)
+        state.SetIterationTime(m.seconds[i++ % m.seconds.size()]);
+    const double median = benchsupport::Median(m.seconds);
+    benchsupport::Goals goals(state);
+    goals.AtMost("frame_ms", median * 1e3, place.goalMs);
+    goals.Note("frame_per_memcpy32", median / m.memcpy32);
+    goals.AtMost("present_per_memcpy32", m.present / m.memcpy32, 2.0);
+    goals.AtMost("allocations_per_frame", static_cast<double>(m.allocations) / kMeasuredFrames, 0);
+    goals.Note("pixels_per_frame", static_cast<double>(m.pixels) / kMeasuredFrames);
+    char digest[16];
+    std::snprintf(digest, sizeof digest, "%08x", m.digest);
+    goals.Text("digest", digest);
+}
+
+BENCHMARK_CAPTURE(BM_WholeFrame, ParkedAtKsqlWithThePanel, Place{"Startup.Flt", 0, false, 1.5})
+    ->Iterations(kMeasuredFrames)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WholeFrame, CruiseOverKsqlWithThePanel, Place{"Cruise.Flt", 0, false, 2.0})
+    ->Iterations(kMeasuredFrames)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WholeFrame, RockiesAt15000FtFullScreenWorld, Place{"Cruise.Flt", 3, true, 2.5})
+    ->Iterations(kMeasuredFrames)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
