@@ -297,8 +297,19 @@ void DrawHsiTurbine(HsiGauge& h, const GFXFont* art, const GFXFont* digits, std:
         bool point = false;
         FormatDmeFields(true, h.dmeValid != 0, h.dmeDistance, h.dmeSpeed, h.dmeTime, fields[0],
                         fields[1], fields[2], &point);
-        for (int i = 0; i < 3; ++i)
+        // Below 100 miles the distance shows its tenths after a point: "132" is 13.2.
+        if (point) {
+            const std::size_t n = std::char_traits<char>::length(fields[0]);
+            if (n >= 2 && n + 1 < sizeof fields[0]) {
+                fields[0][n + 1] = '\0';
+                fields[0][n] = fields[0][n - 1];
+                fields[0][n - 1] = '.';
+            }
+        }
+        for (int i = 0; i < 3; ++i) {
             d.Text(digits, Add(centre, kHsiDmeDigits[i]), fields[i]);
+            d.Frame(digits, kHsiDmeUnitFrame + i, Add(centre, kHsiDmeUnits[i]));
+        }
     }
     MarkDrawnArea(h, 0, d.area);
 }

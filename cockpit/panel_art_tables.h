@@ -293,9 +293,15 @@ struct HsiStyle {
     std::int32_t headingFlag;
 };
 [[nodiscard]] const HsiStyle& HsiStyleOf(int variant);
-// The turbine HSI's digit fields from the centre: heading, course (NAV1's course), DME distance,
-// ground speed and time to station.
+// The turbine HSI's digit fields from the centre (text points: the digits fill the rows above):
+// the heading in a box at the top of the card, and outside the bezel the DME's distance (with its
+// decimal point, four cells), ground speed and time to station, each with its unit (frames 5, 6
+// and 7 of the digit set: NM, KT, MIN) beneath it.
 inline constexpr IntPoint kHsiHeadingDigits{-8, -35};
-inline constexpr IntPoint kHsiDmeDigits[3] = {{-42, -34}, {26, -34}, {26, 40}};
+inline constexpr IntPoint kHsiDmeDigits[3] = {{-52, -38}, {34, -38}, {34, 44}};
+inline constexpr IntPoint kHsiDmeUnits[3] = {{-52, -37}, {34, -37}, {34, 45}};
+inline constexpr int kHsiDmeUnitFrame = 5;
+// The widest a DME field is drawn: "99.9" or "999".
+inline constexpr int kHsiDmeCells[3] = {4, 3, 2};
 
 }  // namespace cockpit

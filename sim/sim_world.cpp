@@ -574,7 +574,8 @@ void SimWorld::TickEvery18() {
             if (!flight::SystemReliability::IsRightEngineWorking()) cockpit::StopRightEngine();
         }
         if (aircraft != nullptr) aircraft->TickHobbsMeters();
-        if (stopwatchRunning || cockpit::theClock.buttons[1] != 0) ++stopwatchSeconds;
+        // The stopwatch runs while the clock's running flag is set (its command starts it).
+        if (cockpit::theCockpitSwitches.timerRunning != 0) ++stopwatchSeconds;
     }
     // The autopilot's trim light goes out within a second of the last trim command.
     std::int16_t& trim = cockpit::theAutopilotTrimButton;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "cockpit/aircraft_kind.h"
 #include "cockpit/audio_panel.h"
 #include "cockpit/autopilot_panel.h"
 #include "cockpit/cockpit_switches.h"
@@ -322,6 +323,16 @@ void ClickHeadingCoursePair(int x1, int y1, int s1, int x2, int y2, int s2) {
         step = -1;
     else if (In(x1 + s1 / 2, y1, x1 + s1, y1 + s1))
         step = 1;
+    if (step != 0 && !cockpit::C172Kind(AircraftType())) {
+        // The HSI's course knob is NAV1's: it selects NAV1, as the other course knobs select
+        // their radio, and turns NAV1's course.
+        cockpit::Nav1();
+        if (step < 0)
+            cockpit::OBSDown();
+        else
+            cockpit::OBSUp();
+        return;
+    }
     if (step != 0) {
         std::int16_t& course = cockpit::theHsiGauge.course;
         int c = course + step;

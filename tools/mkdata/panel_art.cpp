@@ -55,7 +55,7 @@ Bytes SlotMember(const std::string& slot, int type) {
         return turbine ? NeedleSetBytes(type, NeedleShape::Pointer, 36, 2.2)
                        : NeedleSetBytes(type, NeedleShape::Hand, 27, 3.5, 2);
     if (slot == "theHeadingCardFont") return HeadingCardBytes(type, turbine ? 42 : 44);
-    if (slot == "theHsiTextFont") return SmallDigitBytes(type, false, true);
+    if (slot == "theHsiTextFont") return SmallDigitBytes(type, true, true);
     if (slot == "theNavCardFont") return NavCardBytes(type, turbine ? 40 : 44);
     if (slot == "theTurnFont") return TurnSetBytes(type, !turbine);
     if (slot == "theAttitudeRingFont") return AttitudeRingBytes(type, 44);
