@@ -13,6 +13,13 @@ namespace cockpit {
 
 inline constexpr int kAircraftTypes = 5;
 
+// The panel offset of each type's full-panel view: a row of the layout tables stands at screen
+// row y + offset (the click tables are written in those screen rows).
+inline constexpr std::int32_t kFullViewOffset[kAircraftTypes] = {14, 36, 0, 0, 34};
+// The clock window's text point (layout rows); its two buttons stand under the window.
+inline constexpr IntPoint kClockPoint[kAircraftTypes] = {
+    {582, 342}, {347, 295}, {339, 296}, {41, 398}, {293, 365}};
+
 // ---- palette roles each type's drawing names ---------------------------------------------------
 struct PanelColours {
     std::int16_t edge;        // the panel's top edge line
@@ -252,6 +259,9 @@ inline constexpr QuadrantPiece kQuadrantTop[2][6] = {
     {{55, 152, 2}, {55, 126, 2}, {54, 102, 2}, {54, 78, 2}, {50, 39, 0}, {50, 0, 0}},
     {{55, 124, 2}, {55, 98, 2}, {54, 73, 2}, {54, 49, 2}, {50, 24, 0}, {50, 0, 0}}};
 inline constexpr IntRect kQuadrantClip[2] = {{204, 410, 380, 479}, {232, 410, 380, 479}};
+// The screen row of a quadrant handle's top at knob position 0: every position 0..45 of the
+// handle lies inside the slot (rows 410 or 412 to 479).
+inline constexpr std::int16_t kQuadrantIdleRow = 466;
 inline constexpr QuadrantPiece kJetShaft[2] = {{52, 44, 42}, {51, 5, 42}};
 inline constexpr QuadrantPiece kJetKnob[2] = {{53, 41, 42}, {53, 32, 42}};
 inline constexpr QuadrantPiece kJetTop[2] = {{50, 39, 0}, {50, 0, 0}};

@@ -408,8 +408,10 @@ Bytes MiscSetBytes(int type, double coverRadius) {
         // shafts (51, 52, 56, 57) and the knob layer (53), drawn from their top-left corners.
         frames[50] = MakeBox(type == 3 ? 23 : 36, 40, 0, true, [&](Canvas& c) {
             const int w = type == 3 ? 23 : 36;
-            c.Fill(2, 0, w - 3, 9, k(Ink::Knob));
-            c.Fill(3, 1, w - 4, 2, k(Ink::KnobLight));
+            // Lighter than the slot behind it, so an idle throttle still shows.
+            c.Fill(2, 0, w - 3, 9, k(Ink::GreyDark));
+            c.Fill(3, 1, w - 4, 2, k(Ink::GreyLight));
+            c.Fill(2, 9, w - 3, 9, k(Ink::Knob));
             c.Fill(w / 2 - 2, 10, w / 2 + 1, 39, k(Ink::MetalDark));
         });
         frames[54] = MakeBox(22, 40, 0, true, [&](Canvas& c) {
