@@ -18,7 +18,7 @@ inline constexpr int kAircraftTypes = 5;
 inline constexpr std::int32_t kFullViewOffset[kAircraftTypes] = {14, 36, 0, 0, 34};
 // The clock window's text point (layout rows); its two buttons stand under the window.
 inline constexpr IntPoint kClockPoint[kAircraftTypes] = {
-    {582, 342}, {347, 295}, {339, 296}, {41, 398}, {293, 365}};
+    {582, 342}, {347, 295}, {339, 296}, {41, 392}, {293, 365}};
 
 // ---- palette roles each type's drawing names ---------------------------------------------------
 struct PanelColours {
@@ -217,7 +217,7 @@ inline constexpr IntPoint kAudioLamps[7] = {{529, 276}, {540, 276}, {558, 276}, 
 inline constexpr IntPoint kJetAudioKnobs[7] = {{8, 396},  {20, 396}, {36, 396}, {48, 396},
                                                {64, 396}, {80, 396}, {96, 396}};
 // The jet's audio knobs stand this far above their places (their frames' anchors say so).
-inline constexpr int kJetAudioKnobRise = 70;
+inline constexpr int kJetAudioKnobRise = 85;
 inline constexpr IntPoint kMarkerLamps[3] = {{493, 276}, {503, 276}, {513, 276}};
 inline constexpr IntPoint kJetMarkerLamps[3] = {{263, 314}, {271, 314}, {279, 314}};
 inline constexpr IntRect kMarkerLit[3] = {{7, 0, 13, 9}, {7, 10, 13, 19}, {7, 20, 13, 29}};

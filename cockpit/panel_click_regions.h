@@ -150,7 +150,7 @@ inline constexpr PanelButton kCitationAdfGroup[] = {
 };
 inline constexpr PanelButton kCitationTransponderGroup[] = {
     {{493, 437, 515, 452}, kOnClick, "ToggleIdent", nullptr, "IDENT"},
-    {{527, 450, 547, 456}, kOnClick, "ToggleVFR", nullptr, "VFR"},
+    {{527, 450, 547, 458}, kOnClick, "ToggleVFR", nullptr, "VFR"},
     {{568, 437, 579, 443}, kOnClick | kOnHold, "CommMHzUp"},
     {{580, 437, 592, 443}, kOnClick | kOnHold, "CommKHzUp"},
     {{568, 444, 579, 448}, kOnClick | kOnHold, "CommMHzDown"},
@@ -160,6 +160,18 @@ inline constexpr PanelButton kCitationDmeGroup[] = {
     {{582, 317, 599, 333}, kOnClick, "DmeModeN1", nullptr, "N1"},
     {{600, 317, 616, 333}, kOnClick, "DmeModeHLD", nullptr, "HLD"},
     {{617, 317, 634, 333}, kOnClick, "DmeModeN2", nullptr, "N2"},
+};
+// Its autopilot stands at the bottom edge, the screen's last rows.
+inline constexpr PanelButton kCitationAutopilotGroup[] = {
+    {{484, 459, 496, 468}, kOnPress, "AutoPilotTrimDown"},
+    {{484, 469, 496, 479}, kOnPress, "AutoPilotTrimUp"},
+    {{497, 459, 516, 479}, kOnClick, "AutoPilotAltHold"},
+    {{517, 459, 539, 479}, kOnClick, "AutopilotHeadingMode"},
+    {{540, 459, 564, 479}, kOnClick, "AutopilotNavMode"},
+    {{565, 459, 582, 479}, kOnClick, "AutopilotApproachMode"},
+    {{583, 459, 607, 479}, kOnClick, "AutopilotBackCourseMode"},
+    {{608, 459, 633, 479}, kOnClick, "AutoPilotMaster"},
+    {{484, 459, 496, 479}, kOnClick, "AutopilotTrimRelease"},
 };
 // Its audio switches are knobs at the left edge, one button round each.
 inline constexpr PanelButton kCitationAudioGroup[] = {
@@ -491,13 +503,13 @@ inline constexpr PanelButton kCitationLowerSwitches[] = {
 };
 inline constexpr PanelClickRegion kCitationRegions[] = {
     Group({0, 384, 107, 405}, PanelArea::AudioGroup, 0, 0, kCitationAudioGroup),
-    Stack({478, 457, 639, 479}, PanelArea::AutopilotGroup, -1, 84),
+    Group({478, 459, 639, 479}, PanelArea::AutopilotGroup, 0, 0, kCitationAutopilotGroup),
     Group({478, 337, 639, 356}, PanelArea::Com1Group, 0, 0, kCitationComGroup),
     Group({478, 357, 639, 376}, PanelArea::Com2Group, 0, 20, kCitationComGroup),
     Group({478, 417, 639, 436}, PanelArea::AdfGroup, 0, 0, kCitationAdfGroup),
     Group({478, 377, 639, 396}, PanelArea::Nav1Group, 0, 0, kCitationNavGroup),
     Group({478, 397, 639, 416}, PanelArea::Nav2Group, 0, 20, kCitationNavGroup),
-    Group({478, 437, 639, 456}, PanelArea::TransponderGroup, 0, 0, kCitationTransponderGroup),
+    Group({478, 437, 639, 458}, PanelArea::TransponderGroup, 0, 0, kCitationTransponderGroup),
     Group({478, 317, 639, 336}, PanelArea::DmeGroup, 0, 0, kCitationDmeGroup),
     ClockRegion(4),
     {{267, 250, 283, 267}, PanelArea::AltimeterKnob, 267, 250, 16},

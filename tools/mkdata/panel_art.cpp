@@ -153,9 +153,10 @@ int MakePanelArt(Installation& installation, std::string* error) {
     };
     for (int type = 0; type < 5; ++type) {
         const TypeFiles& f = kFiles[type];
-        auto panel = PanelBackground(type);
+        std::string fault;
+        auto panel = PanelBackground(type, &fault);
         if (!panel) {
-            *error = "cannot make the panel of type " + std::to_string(type);
+            *error = "cannot make the panel of type " + std::to_string(type) + ": " + fault;
             return 0;
         }
         if (f.low != nullptr) {
@@ -164,7 +165,11 @@ int MakePanelArt(Installation& installation, std::string* error) {
         }
         if (!add(kPanelVolume, f.panel, PanelBmpBytes(*panel, type))) return 0;
         if (f.second != nullptr) {
-            auto second = type == 2 ? BaronSwapPanel() : GpsStackPanel(type);
+            auto second = type == 2 ? BaronSwapPanel(&fault) : GpsStackPanel(type);
+            if (!second) {
+                *error = "cannot make the swapped gauges of type " + std::to_string(type) + ": " + fault;
+                return 0;
+            }
             if (!add(kPanelVolume, f.second, PanelBmpBytes(*second, type))) return 0;
         }
         if (!add(kPanelVolume, f.crash, CrashPicture(type))) return 0;
@@ -185,7 +190,7 @@ int MakePanelArt(Installation& installation, std::string* error) {
 
 std::unique_ptr<gfx::GFXBitmap> DrawC172PanelPicture(int height, std::vector<Rgb>* palette) {
     if (palette != nullptr) *palette = PanelRolePalette(0, 0);
-    auto panel = PanelBackground(0);
+    auto panel = PanelBackground(0, nullptr);
     if (!panel || height >= std::abs(panel->height)) return panel;
     return TopRows(*panel, std::max(height, 1));
 }

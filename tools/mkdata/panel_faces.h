@@ -4,17 +4,38 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "gfx/bitmap.h"
 
 namespace mkdata {
 
-// The whole panel of a type in its full-panel view (640 x (480 - viewport bottom)).
-[[nodiscard]] std::unique_ptr<gfx::GFXBitmap> PanelBackground(int type);
+// What a panel's art puts where, on the screen of its full-panel view: every text (the gauges'
+// names and units outside their faces, the buttons' labels) and every face (dials, windows, bars,
+// slots, lamps, switches, knobs, buttons, and the places the program draws needles, digits and
+// lamps). The maker places each text at the first of its places clear of every other text and
+// of every other gauge's face, and refuses a layout where that fails (the fault says which).
+struct PanelLayoutBox {
+    std::string what;  // the text, or what the face is
+    int left, top, right, bottom;  // edges inside
+};
+struct PanelArtLayout {
+    std::vector<PanelLayoutBox> texts;
+    std::vector<PanelLayoutBox> faces;
+    std::string fault;  // empty when the layout is sound
+};
+// A type's panel, or with `swapped` the Baron's engine gauges that take its stack's place.
+[[nodiscard]] PanelArtLayout PanelLayoutOf(int type, bool swapped);
+
+// The whole panel of a type in its full-panel view (640 x (480 - viewport bottom)); null with
+// the fault when its layout is refused.
+[[nodiscard]] std::unique_ptr<gfx::GFXBitmap> PanelBackground(int type, std::string* fault);
 // The top rows of a full panel (the low-panel view shows the panel lower on the screen).
 [[nodiscard]] std::unique_ptr<gfx::GFXBitmap> TopRows(const gfx::GFXBitmap& panel, int rows);
-// The Baron's swapped engine gauges (157 x 151, at (483, 179) of its panel).
-[[nodiscard]] std::unique_ptr<gfx::GFXBitmap> BaronSwapPanel();
+// The Baron's swapped engine gauges (157 x 151, at (483, 179) of its panel); null with the fault
+// when their layout is refused.
+[[nodiscard]] std::unique_ptr<gfx::GFXBitmap> BaronSwapPanel(std::string* fault);
 // The turbines' stack area as the GPS covers it.
 [[nodiscard]] std::unique_ptr<gfx::GFXBitmap> GpsStackPanel(int type);
 
