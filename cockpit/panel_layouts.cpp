@@ -315,7 +315,7 @@ const PanelRow kCitationJetRows[] = {
     TOGGLE_FRAME(thePitotHeatSwitch, 53, 397, 1),
     TOGGLE_FRAME(theIgnitionSwitch, 0, 429, 10),
     TOGGLE_FRAME(theIgnitionSwitch2, 26, 429, 10),
-    TOGGLE_FRAME(theIgnitionLight, 2, 419, 84),
+    TOGGLE_FRAME(theIgnitionLight, 14, 419, 84),
     TOGGLE_FRAME(theIgnitionLight2, 41, 419, 84),
     TOGGLE_FRAME(theStrobeSwitch, 63, 435, 3),
     TOGGLE_FRAME(theBeaconSwitch, 86, 435, 3),

@@ -436,8 +436,10 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     fm.fmMultiEngineSynch = 0;
     fm.fmAutoCoordination = autoCoordination;
     if (aircraft != nullptr) result = aircraft->LoadType(file);
-    // The type may have changed, and with it the panel's colours.
+    // The type may have changed, and with it the panel's colours and height: the 3D view's rows
+    // end where the new panel begins, and the panel is painted afresh.
     MarkPaletteDirty();
+    theViewController.ApplyView();
     result &= flight::ReadAircraftState(file);
     if (full == 0) {
         fm.fmPosX = keptX;

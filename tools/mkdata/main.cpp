@@ -55,10 +55,22 @@ int main(int argc, char** argv) {
             const int type = panel < 5 ? panel : 2;
             const mkdata::PanelArtLayout l = mkdata::PanelLayoutOf(type, panel == 5);
             std::printf("panel %d%s\n", type, panel == 5 ? " swapped" : "");
+            // Text, mark (a dial's own numbers and words) and face lines give the owner and the
+            // edges (inside); a disc line the owner, the centre and the radius.
             for (const mkdata::PanelLayoutBox& t : l.texts)
-                std::printf("text %d %d %d %d %s\n", t.left, t.top, t.right, t.bottom, t.what.c_str());
-            for (const mkdata::PanelLayoutBox& f : l.faces)
-                std::printf("face %d %d %d %d %s\n", f.left, f.top, f.right, f.bottom, f.what.c_str());
+                std::printf("text %d %d %d %d %d %s\n", t.owner, t.left, t.top, t.right, t.bottom,
+                            t.what.c_str());
+            for (const mkdata::PanelLayoutBox& m : l.marks)
+                std::printf("mark %d %d %d %d %d %s\n", m.owner, m.left, m.top, m.right, m.bottom,
+                            m.what.c_str());
+            for (const mkdata::PanelLayoutBox& f : l.faces) {
+                if (f.radius > 0)
+                    std::printf("disc %d %.2f %.2f %.2f %s\n", f.owner, f.cx, f.cy, f.radius,
+                                f.what.c_str());
+                else
+                    std::printf("face %d %d %d %d %d %s\n", f.owner, f.left, f.top, f.right,
+                                f.bottom, f.what.c_str());
+            }
             if (!l.fault.empty()) {
                 std::printf("fault %s\n", l.fault.c_str());
                 status = 1;

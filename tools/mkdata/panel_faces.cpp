@@ -121,6 +121,17 @@ public:
         faces.push_back(std::move(f));
     }
     void Queue(Pending p) { pending.push_back(std::move(p)); }
+    // A number or word printed on a gauge's own face (a dial's scale and names).
+    void AddMark(const std::string& text, const Box& box, int owner) {
+        marks.push_back({text, box, owner});
+    }
+    // Whether a mark may stand in the box: a pixel apart from every mark already there.
+    [[nodiscard]] bool MarkClear(const Box& box) const {
+        const Box spaced{box.l - 1, box.t - 1, box.r + 1, box.b + 1};
+        for (const Text& m : marks)
+            if (Overlap(m.box, spaced)) return false;
+        return true;
+    }
 
     // Places every queued label in order, each at its first clear way, and draws them. A label
     // that finds none is moved to the front and the placing starts again, so a label with fewer
@@ -175,6 +186,8 @@ public:
         const Box spaced{box.l - kTextGap, box.t - kTextGap, box.r + kTextGap, box.b + kTextGap};
         for (const Text& t : texts)
             if (Overlap(t.box, spaced)) return false;
+        for (const Text& m : marks)
+            if (Overlap(m.box, box)) return false;
         for (const Face& f : faces) {
             if (f.owner == owner && !f.container) continue;
             if (f.container && OwnerInside(owner, f.box)) continue;
@@ -199,6 +212,7 @@ public:
     bool barsAllFirst = true;  // every bar gauge's label stands the first way it offers
     std::vector<Face> faces;
     std::vector<Text> texts;
+    std::vector<Text> marks;
     std::vector<Pending> pending;
     std::string fault;
 
@@ -252,11 +266,17 @@ void Tick(Board& b, double cx, double cy, double r, double a, double len, double
     b.c.Line(x0, y0, x1, y1, w, b.k(ink));
 }
 
+// A scale's number at its angle; a number that would touch one already on the dial (two scales
+// sharing a face) is left out, so every number stays readable.
 void Numeral(Board& b, double cx, double cy, double r, double a, const std::string& text,
              Ink ink = Ink::White) {
     double x, y;
     Polar(cx, cy, r, a, &x, &y);
-    b.c.TinyCentred(x, y, text, b.k(ink));
+    const auto [l, t] = Centred(x, y, text);
+    const Box box{l, t, l + Canvas::TinyWidth(text) - 1, t + 4};
+    if (!b.layout.MarkClear(box)) return;
+    b.c.Tiny(l, t, text, b.k(ink));
+    b.layout.AddMark(text, box, b.owner);
 }
 
 // An arc band between two values of a scale, whichever way the scale turns.
@@ -296,8 +316,22 @@ void Window(Board& b, int l, int t, int r, int btm) {
     b.c.Fill(l, t, r, btm, b.k(Ink::Window));
 }
 
+// A word on a dial's face, at its place or, where the scale's numbers stand there, a few pixels
+// off it.
 void LabelAt(Board& b, double cx, double cy, const char* text, Ink ink = Ink::GreyLight) {
-    b.c.TinyCentred(cx, cy, text, b.k(ink));
+    static constexpr int kMoves[][2] = {{0, 0}, {0, 3}, {0, -3}, {0, 5}, {0, -5}, {3, 0},
+                                        {-3, 0}, {0, 7}, {0, -7}, {5, 3}, {-5, 3}, {5, -3}, {-5, -3}};
+    const auto [l0, t0] = Centred(cx, cy, text);
+    const int w = Canvas::TinyWidth(text);
+    Box box{l0, t0, l0 + w - 1, t0 + 4};
+    for (const auto& m : kMoves) {
+        const Box at{l0 + m[0], t0 + m[1], l0 + m[0] + w - 1, t0 + m[1] + 4};
+        if (!b.layout.MarkClear(at)) continue;
+        box = at;
+        break;
+    }
+    b.c.Tiny(box.l, box.t, text, b.k(ink));
+    b.layout.AddMark(text, box, b.owner);
 }
 
 // ---- dials -------------------------------------------------------------------------------------
@@ -356,10 +390,13 @@ void AltimeterFace(Board& b, double cx, double cy, double r) {
     Bezel(b, cx, cy, r);
     for (int i = 0; i < 50; ++i)
         Tick(b, cx, cy, r, i * 7.2, i % 5 == 0 ? 5 : 3, i % 5 == 0 ? 1.3 : 1.0);
-    for (int d = 0; d < 10; ++d)
-        b.c.TextCentred(cx + (r - 13) * std::sin(d * 36 * 3.14159265 / 180),
-                        cy - (r - 13) * std::cos(d * 36 * 3.14159265 / 180), Int(d),
-                        b.k(Ink::White));
+    for (int d = 0; d < 10; ++d) {
+        const double x = cx + (r - 13) * std::sin(d * 36 * 3.14159265 / 180);
+        const double y = cy - (r - 13) * std::cos(d * 36 * 3.14159265 / 180);
+        b.c.TextCentred(x, y, Int(d), b.k(Ink::White));
+        const int l = static_cast<int>(std::lround(x - 2.5)), t = static_cast<int>(std::lround(y - 3.5));
+        b.layout.AddMark(Int(d), {l, t, l + 4, t + 6}, b.owner);
+    }
     LabelAt(b, cx, cy - r * 0.42, "ALT");
 }
 
@@ -1185,6 +1222,14 @@ std::unique_ptr<gfx::GFXBitmap> DrawPanelBoard(int type, Layout& layout) {
 // The layout's own faults: two texts that overlap, or a text over another gauge's face.
 std::string LayoutFault(const Layout& l) {
     if (!l.fault.empty()) return l.fault;
+    for (std::size_t i = 0; i < l.marks.size(); ++i) {
+        for (std::size_t j = i + 1; j < l.marks.size(); ++j)
+            if (Overlap(l.marks[i].box, l.marks[j].box))
+                return "\"" + l.marks[i].text + "\" and \"" + l.marks[j].text + "\" overlap on a face";
+        for (const Text& t : l.texts)
+            if (Overlap(l.marks[i].box, t.box))
+                return "the label \"" + t.text + "\" lies over \"" + l.marks[i].text + "\"";
+    }
     for (std::size_t i = 0; i < l.texts.size(); ++i) {
         const Text& a = l.texts[i];
         for (std::size_t j = i + 1; j < l.texts.size(); ++j)
@@ -1204,10 +1249,22 @@ PanelArtLayout ToScreen(const Layout& l, int firstRow, int fromRow) {
     out.fault = LayoutFault(l);
     for (const Text& t : l.texts)
         if (t.box.t >= fromRow && t.text.find_first_not_of(' ') != std::string::npos)
-            out.texts.push_back({t.text, t.box.l, t.box.t + firstRow, t.box.r, t.box.b + firstRow});
-    for (const Face& f : l.faces)
-        if (f.box.t >= fromRow && !f.container)
-            out.faces.push_back({f.what, f.box.l, f.box.t + firstRow, f.box.r, f.box.b + firstRow});
+            out.texts.push_back(
+                {t.text, t.box.l, t.box.t + firstRow, t.box.r, t.box.b + firstRow, t.owner});
+    for (const Text& m : l.marks)
+        if (m.box.t >= fromRow)
+            out.marks.push_back(
+                {m.text, m.box.l, m.box.t + firstRow, m.box.r, m.box.b + firstRow, m.owner});
+    for (const Face& f : l.faces) {
+        if (f.box.t < fromRow || f.container) continue;
+        PanelLayoutBox b{f.what, f.box.l, f.box.t + firstRow, f.box.r, f.box.b + firstRow, f.owner};
+        if (f.round) {
+            b.radius = f.radius;
+            b.cx = f.cx;
+            b.cy = f.cy + firstRow;
+        }
+        out.faces.push_back(b);
+    }
     return out;
 }
 

@@ -19,9 +19,15 @@ namespace mkdata {
 struct PanelLayoutBox {
     std::string what;  // the text, or what the face is
     int left, top, right, bottom;  // edges inside
+    int owner;  // the gauge (a text stands on its own gauge's faces only)
+    double radius = 0;  // a round face: the disc of this radius round the box's middle
+    double cx = 0, cy = 0;
 };
 struct PanelArtLayout {
     std::vector<PanelLayoutBox> texts;
+    // The numbers and words printed on the gauges' own faces (dial scales, names): apart from
+    // each other and from the texts, though needles sweep over them.
+    std::vector<PanelLayoutBox> marks;
     std::vector<PanelLayoutBox> faces;
     std::string fault;  // empty when the layout is sound
 };
