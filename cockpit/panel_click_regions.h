@@ -440,7 +440,7 @@ inline constexpr PanelButton kKingAirLeftSwitches[] = {
     {{19, 410, 38, 444}, kOnClick, "ToggleAvionicPower"},
     {{39, 410, 58, 444}, kOnClick, "TogglePitotHeat"},
     {{59, 410, 81, 444}, kOnClick, "CycleFuelSwitch"},
-    {{82, 410, 103, 444}, kOnClick, "CycleFuelSwitchRight", "CycleFuelSwitchLeft"},
+    {{82, 410, 107, 444}, kOnClick, "CycleFuelSwitchRight", "CycleFuelSwitchLeft"},
 };
 inline constexpr PanelButton kKingAirLowerSwitches[] = {
     {{0, 445, 20, 479}, kOnClick, "SetIgnitionStart"},
@@ -473,7 +473,7 @@ inline constexpr PanelClickRegion kKingAirRegions[] = {
     {{382, 390, 416, 437}, PanelArea::ElevatorTrim, 383, 399, 11, 38},
     {{384, 439, 416, 457}, PanelArea::RudderTrim, 384, 439, 32, 18},
     {{384, 458, 416, 479}, PanelArea::AileronTrim, 384, 458, 32, 21},
-    Row({0, 410, 103, 444}, kKingAirLeftSwitches),
+    Row({0, 410, 107, 444}, kKingAirLeftSwitches),
     Row({0, 445, 218, 479}, kKingAirLowerSwitches),
     {{232, 410, 380, 479}, PanelArea::LeverQuadrant, 255, 279, 304, 329, 355, 381},
 };
@@ -487,7 +487,7 @@ inline constexpr PanelButton kCitationLeftSwitches[] = {
     {{18, 421, 37, 446}, kOnClick, "ToggleAvionicPower"},
     {{38, 421, 57, 446}, kOnClick, "TogglePitotHeat"},
     {{58, 421, 81, 446}, kOnClick, "CycleFuelSwitch"},
-    {{82, 421, 103, 446}, kOnClick, "CycleFuelSwitchRight", "CycleFuelSwitchLeft"},
+    {{82, 421, 107, 446}, kOnClick, "CycleFuelSwitchRight", "CycleFuelSwitchLeft"},
 };
 inline constexpr PanelButton kCitationLowerSwitches[] = {
     {{0, 447, 19, 479}, kOnClick, "SetIgnitionStart"},
@@ -521,7 +521,7 @@ inline constexpr PanelClickRegion kCitationRegions[] = {
     {{341, 395, 376, 439}, PanelArea::ElevatorTrim, 341, 395, 35, 44},
     {{341, 440, 376, 458}, PanelArea::RudderTrim, 341, 440, 35, 18},
     {{341, 459, 376, 479}, PanelArea::AileronTrim, 341, 459, 35, 20},
-    Row({0, 421, 103, 446}, kCitationLeftSwitches),
+    Row({0, 421, 107, 446}, kCitationLeftSwitches),
     Row({0, 447, 248, 479}, kCitationLowerSwitches),
     {{256, 412, 340, 479}, PanelArea::LeverQuadrant, 300, 340, 0, 0, 0, 0},
 };

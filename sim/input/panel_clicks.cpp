@@ -205,7 +205,7 @@ void LeverQuadrant(const PanelClickRegion& r) {
 }
 
 // Tries the regions in order; the first that holds the point acts (or declines) and ends the
-// search, except the C172's NAV2 course knob while its gauge shows the ADF card.
+// search.
 void RunRegions(const PanelClickRegion* regions, int count) {
     const IntPoint p = Point();
     for (int i = 0; i < count; ++i) {
@@ -222,7 +222,13 @@ void RunRegions(const PanelClickRegion* regions, int count) {
                 ClickCourseKnob(r.a, r.b, r.c);
                 return;
             case PanelArea::Nav2CourseKnobIfCard:
-                if (cockpit::theCockpitSwitches.nav2ShowsAdf == 0) continue;
+                // The C172's lower right instrument shows NAV2's course card or the ADF's card;
+                // its knob turns the one shown.
+                if (cockpit::theCockpitSwitches.nav2ShowsAdf == 0) {
+                    cockpit::ADF();
+                    ClickCourseKnob(r.a, r.b, r.c);
+                    return;
+                }
                 [[fallthrough]];
             case PanelArea::Nav2CourseKnob:
                 cockpit::Nav2();

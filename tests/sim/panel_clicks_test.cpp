@@ -151,15 +151,20 @@ TEST_F(PanelClicks, ElevatorTrimMiddleRowActsOnce) {
     EXPECT_EQ(steps[2], -steps[0]);
 }
 
-TEST_F(PanelClicks, Nav2KnobNeedsTheCourseCardAndTheFirstRegionWins) {
+// The C172's lower right knob turns the card its instrument shows: the ADF's, or NAV2's.
+TEST_F(PanelClicks, TheC172LowerRightKnobTurnsTheCardShown) {
     auto& shows = cockpit::theCockpitSwitches.nav2ShowsAdf;
     const int course = cockpit::theNav2Indicator.courseDegrees;
+    const int card = cockpit::theAdfIndicator.cardFrame;
     shows = 0;
     Mouse(2, 370, 410);
     EXPECT_EQ(cockpit::theNav2Indicator.courseDegrees, course);
+    EXPECT_NE(cockpit::theAdfIndicator.cardFrame, card);
+    EXPECT_NE(cockpit::theAdfRadio.selected, 0);
     shows = 1;
     Mouse(2, 370, 410);
     EXPECT_NE(cockpit::theNav2Indicator.courseDegrees, course);
+    EXPECT_NE(cockpit::theNav2Radio.selected, 0);
 }
 
 TEST_F(PanelClicks, NothingForType5OutsideViewsOrInsideTheGps) {
