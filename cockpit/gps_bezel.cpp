@@ -182,28 +182,23 @@ int GpsDisplay::ButtonAt(std::int32_t lx, std::int32_t ly) const {
     return 0;
 }
 
-// The bezel's three pieces along its top border: the name plate in the middle, the knob at the
-// left end and the lamp at the right end, each only where it fits clear of the plate.
+// The bezel's three pieces along its top border, whose middle third holds the map's range: the
+// name plate at the left end, the knob after it, the lamp at the right end, each only where it
+// fits clear of that middle and of the others.
 void GpsDisplay::DrawBezelPieces() {
     const GpsImage& plate = bezel.images[0];
     const GpsImage& knob = bezel.images[2];
     const GpsImage& lamp = bezel.images[4];
-    int plateLeft = width / 2, plateRight = width / 2;
-    if (plate.w > 0 && plate.h <= bezel.top && plate.w < width - bezel.left - bezel.right) {
-        plateLeft = (width - plate.w) / 2;
-        plateRight = plateLeft + plate.w;
-        PutImage(plate, plateLeft, (bezel.top - plate.h) / 2, 0, 0, plate.w, plate.h);
+    const int middleLeft = width / 3, middleRight = width - width / 3;
+    int px = bezel.left + 2;
+    for (const GpsImage* piece : {&plate, &knob}) {
+        if (piece->w <= 0 || piece->h > bezel.top || px + piece->w > middleLeft) continue;
+        PutImage(*piece, px, (bezel.top - piece->h) / 2, 0, 0, piece->w, piece->h);
+        px += piece->w + 4;
     }
-    if (knob.w > 0 && knob.h <= bezel.top) {
-        const int px = bezel.left + 2;
-        if (px + knob.w + 2 < plateLeft)
-            PutImage(knob, px, (bezel.top - knob.h) / 2, 0, 0, knob.w, knob.h);
-    }
-    if (lamp.w > 0 && lamp.h <= bezel.top) {
-        const int px = width - bezel.right - lamp.w - 2;
-        if (px > plateRight + 2)
-            PutImage(lamp, px, (bezel.top - lamp.h) / 2, 0, 0, lamp.w, lamp.h);
-    }
+    const int lampX = width - bezel.right - lamp.w - 2;
+    if (lamp.w > 0 && lamp.h <= bezel.top && lampX >= middleRight)
+        PutImage(lamp, lampX, (bezel.top - lamp.h) / 2, 0, 0, lamp.w, lamp.h);
 }
 
 void GpsDisplay::DrawButtonBar() {
