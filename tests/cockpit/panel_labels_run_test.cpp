@@ -44,9 +44,9 @@ TEST_P(PanelLabels, EveryTextShowsAsTheArtDrewIt) {
     if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
     int status = -1;
     const std::vector<testsupport::PanelLayout> layouts = testsupport::ReadPanelLayouts(&status);
-    ASSERT_EQ(layouts.size(), 6u);
+    ASSERT_EQ(layouts.size(), 8u);
     const testsupport::PanelLayout& layout =
-        layouts[v.swapped ? 5 : static_cast<std::size_t>(v.type)];
+        layouts[v.swapped ? 5 : v.view == 1 ? 6 + static_cast<std::size_t>(v.type) : static_cast<std::size_t>(v.type)];
 
     testsupport::StarterRun run("zephlon-labels", v.flight);
     std::string script = "frame-interval 20\nwait 1500\n";

@@ -28,15 +28,16 @@ struct LayoutBox {
 
 struct PanelLayout {
     int type = 0;
-    bool swapped = false;
+    bool swapped = false;  // the Baron's engine gauges in its stack's place
+    bool lower = false;    // the lower view's picture (on the full view's rows)
     std::vector<LayoutBox> texts;
     std::vector<LayoutBox> marks;  // the numbers and words on the gauges' own faces
     std::vector<LayoutBox> faces;
     std::string fault;
 };
 
-// The layouts mkdata prints, in its order (types 0 to 4, then the Baron swapped); empty when
-// the maker cannot run. `status` gets its exit status.
+// The layouts mkdata prints, in its order (types 0 to 4, the Baron swapped, the C172's and the
+// Bonanza's lower views); empty when the maker cannot run. `status` gets its exit status.
 inline std::vector<PanelLayout> ReadPanelLayouts(int* status) {
     const CommandResult r =
         RunCommand(std::string("'") + ZEPHLON_BINARY_DIR + "/bin/mkdata' --panel-layout");
@@ -54,6 +55,7 @@ inline std::vector<PanelLayout> ReadPanelLayouts(int* status) {
             std::string rest;
             f >> rest;
             out.back().swapped = rest == "swapped";
+            out.back().lower = rest == "lower";
             continue;
         }
         if (out.empty()) continue;

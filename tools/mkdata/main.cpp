@@ -51,10 +51,18 @@ int main(int argc, char** argv) {
         // the tests that compare it with the running program; exit status 1 when a layout is
         // refused.
         int status = 0;
-        for (int panel = 0; panel < 6; ++panel) {
-            const int type = panel < 5 ? panel : 2;
-            const mkdata::PanelArtLayout l = mkdata::PanelLayoutOf(type, panel == 5);
-            std::printf("panel %d%s\n", type, panel == 5 ? " swapped" : "");
+        using mkdata::PanelView;
+        const struct {
+            int type;
+            PanelView view;
+            const char* name;
+        } panels[] = {{0, PanelView::Full, ""},     {1, PanelView::Full, ""},
+                      {2, PanelView::Full, ""},     {3, PanelView::Full, ""},
+                      {4, PanelView::Full, ""},     {2, PanelView::Swapped, " swapped"},
+                      {0, PanelView::Lower, " lower"}, {1, PanelView::Lower, " lower"}};
+        for (const auto& panel : panels) {
+            const mkdata::PanelArtLayout l = mkdata::PanelLayoutOf(panel.type, panel.view);
+            std::printf("panel %d%s\n", panel.type, panel.name);
             // Text, mark (a dial's own numbers and words) and face lines give the owner and the
             // edges (inside); a disc line the owner, the centre and the radius.
             for (const mkdata::PanelLayoutBox& t : l.texts)

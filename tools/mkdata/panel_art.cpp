@@ -154,13 +154,19 @@ int MakePanelArt(Installation& installation, std::string* error) {
     for (int type = 0; type < 5; ++type) {
         const TypeFiles& f = kFiles[type];
         std::string fault;
-        auto panel = PanelBackground(type, &fault);
+        auto panel = PanelBackground(type, PanelView::Full, &fault);
         if (!panel) {
             *error = "cannot make the panel of type " + std::to_string(type) + ": " + fault;
             return 0;
         }
         if (f.low != nullptr) {
-            auto low = TopRows(*panel, f.lowRows);
+            // The lower view shows the panel's top rows, without the controls it leaves out.
+            auto lower = PanelBackground(type, PanelView::Lower, &fault);
+            if (!lower) {
+                *error = "cannot make the lower panel of type " + std::to_string(type) + ": " + fault;
+                return 0;
+            }
+            auto low = TopRows(*lower, f.lowRows);
             if (!add(kPanelVolume, f.low, PanelBmpBytes(*low, type))) return 0;
         }
         if (!add(kPanelVolume, f.panel, PanelBmpBytes(*panel, type))) return 0;
@@ -190,7 +196,7 @@ int MakePanelArt(Installation& installation, std::string* error) {
 
 std::unique_ptr<gfx::GFXBitmap> DrawC172PanelPicture(int height, std::vector<Rgb>* palette) {
     if (palette != nullptr) *palette = PanelRolePalette(0, 0);
-    auto panel = PanelBackground(0, nullptr);
+    auto panel = PanelBackground(0, PanelView::Full, nullptr);
     if (!panel || height >= std::abs(panel->height)) return panel;
     return TopRows(*panel, std::max(height, 1));
 }

@@ -1071,11 +1071,12 @@ void NameSwitches(Board& b, const cockpit::RegionButtons& g) {
     }
 }
 
-void DrawClickTableArt(Board& b) {
+void DrawClickTableArt(Board& b, bool lower) {
     using cockpit::PanelArea;
     const cockpit::PanelClickTable& table = cockpit::kPanelClickTables[b.type];
     for (int i = 0; i < table.count; ++i) {
         const cockpit::PanelClickRegion& r = table.regions[i];
+        if (lower && r.shown == cockpit::RegionShown::FullView) continue;
         switch (r.area) {
             case PanelArea::HeadingCoursePair:
                 DrawKnob(b, r.a, r.b, r.c, "CRS");
@@ -1165,7 +1166,9 @@ int FirstScreenRow(int type) {
 
 // Draws a type's panel (or the Baron's swapped gauges) on a board and lays it out; the fault
 // names the first label that found no clear place or two texts that overlap.
-void DrawPanel(Board& b, bool swappedGauges) {
+void DrawPanel(Board& b, PanelView view) {
+    const bool swappedGauges = view == PanelView::Swapped;
+    const bool lower = view == PanelView::Lower;
     int count = 0;
     const cockpit::PanelRow* rows = cockpit::PanelRowsOf(b.type, &count);
     if (!swappedGauges) TypeDecorations(b, b.c.Height());
@@ -1173,11 +1176,12 @@ void DrawPanel(Board& b, bool swappedGauges) {
         const cockpit::PanelSection s = rows[i].section;
         if ((s == cockpit::PanelSection::StackSwapped) != swappedGauges) continue;
         if (s == cockpit::PanelSection::Nav2Face) continue;
+        if (lower && s == cockpit::PanelSection::FullView) continue;
         b.owner = b.layout.NewOwner();
         DrawRowBackground(b, rows[i]);
     }
     if (!swappedGauges) {
-        DrawClickTableArt(b);
+        DrawClickTableArt(b, lower);
         AttitudeWindow(b);
     }
     b.layout.width = b.c.Width();
@@ -1201,20 +1205,20 @@ std::unique_ptr<gfx::GFXBitmap> DrawBaronSwapBoard(Layout& layout) {
         auto whole = NewPanelBitmap(640, 330, k(Ink::PaintShadow));
         Canvas c(*whole);
         Board b{c, k, 2, cockpit::PanelRowShift(2), l, compact};
-        DrawPanel(b, true);
+        DrawPanel(b, PanelView::Swapped);
         return whole;
     });
 }
 
-std::unique_ptr<gfx::GFXBitmap> DrawPanelBoard(int type, Layout& layout) {
-    return DrawBoard(layout, [type](Layout& l, bool compact) {
+std::unique_ptr<gfx::GFXBitmap> DrawPanelBoard(int type, PanelView view, Layout& layout) {
+    return DrawBoard(layout, [type, view](Layout& l, bool compact) {
         const int height = kHeights[type];
         const Inks k{type};
         auto panel = NewPanelBitmap(640, height, k(Ink::Paint));
         Canvas c(*panel);
         Board b{c, k, type, cockpit::PanelRowShift(type), l, compact};
         for (int y = 4; y < height; y += 3) c.Fill(0, y, 639, y, k(Ink::PaintShadow));
-        DrawPanel(b, false);
+        DrawPanel(b, view);
         return panel;
     });
 }
@@ -1270,21 +1274,21 @@ PanelArtLayout ToScreen(const Layout& l, int firstRow, int fromRow) {
 
 }  // namespace
 
-PanelArtLayout PanelLayoutOf(int type, bool swapped) {
+PanelArtLayout PanelLayoutOf(int type, PanelView view) {
     type = std::clamp(type, 0, 4);
     Layout layout;
-    if (type == 2 && swapped) {
+    if (view == PanelView::Swapped) {
         DrawBaronSwapBoard(layout);
         return ToScreen(layout, FirstScreenRow(2), 0);
     }
-    DrawPanelBoard(type, layout);
+    DrawPanelBoard(type, view, layout);
     return ToScreen(layout, FirstScreenRow(type), 0);
 }
 
-std::unique_ptr<gfx::GFXBitmap> PanelBackground(int type, std::string* fault) {
+std::unique_ptr<gfx::GFXBitmap> PanelBackground(int type, PanelView view, std::string* fault) {
     type = std::clamp(type, 0, 4);
     Layout layout;
-    auto panel = DrawPanelBoard(type, layout);
+    auto panel = DrawPanelBoard(type, view, layout);
     const std::string why = LayoutFault(layout);
     if (!why.empty()) {
         if (fault != nullptr) *fault = why;

@@ -31,12 +31,18 @@ struct PanelArtLayout {
     std::vector<PanelLayoutBox> faces;
     std::string fault;  // empty when the layout is sound
 };
-// A type's panel, or with `swapped` the Baron's engine gauges that take its stack's place.
-[[nodiscard]] PanelArtLayout PanelLayoutOf(int type, bool swapped);
+// Which picture of a panel: the full view's, the lower view's (the C172's and the Bonanza's,
+// without the controls that view leaves out), or the Baron's engine gauges that take its stack's
+// place.
+enum class PanelView { Full, Lower, Swapped };
+// A type's panel in a view; the lower view's layout is on the full view's screen rows too.
+[[nodiscard]] PanelArtLayout PanelLayoutOf(int type, PanelView view);
 
-// The whole panel of a type in its full-panel view (640 x (480 - viewport bottom)); null with
-// the fault when its layout is refused.
-[[nodiscard]] std::unique_ptr<gfx::GFXBitmap> PanelBackground(int type, std::string* fault);
+// The whole panel of a type (640 x (480 - viewport bottom of its full view)), for the full view
+// or, without the controls it leaves out, for the lower view; null with the fault when its
+// layout is refused.
+[[nodiscard]] std::unique_ptr<gfx::GFXBitmap> PanelBackground(int type, PanelView view,
+                                                              std::string* fault);
 // The top rows of a full panel (the low-panel view shows the panel lower on the screen).
 [[nodiscard]] std::unique_ptr<gfx::GFXBitmap> TopRows(const gfx::GFXBitmap& panel, int rows);
 // The Baron's swapped engine gauges (157 x 151, at (483, 179) of its panel); null with the fault
