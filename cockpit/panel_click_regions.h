@@ -576,6 +576,26 @@ constexpr RegionButtons ButtonsOf(const PanelClickRegion& r) {
     }
 }
 
+// The squares of a region's knobs (the heading-and-course pair has two, course then heading),
+// edges inside; the count, 0 for a region without knobs.
+constexpr int KnobSquares(const PanelClickRegion& r, ClickRect out[2]) {
+    switch (r.area) {
+        case PanelArea::HeadingCoursePair:
+            out[1] = {r.d, r.e, r.d + r.f, r.e + r.f};
+            out[0] = {r.a, r.b, r.a + r.c, r.b + r.c};
+            return 2;
+        case PanelArea::Nav1CourseKnob:
+        case PanelArea::AltimeterKnob:
+        case PanelArea::Nav2CourseKnob:
+        case PanelArea::Nav2CourseKnobIfCard:
+        case PanelArea::AdfCourseKnob:
+            out[0] = {r.a, r.b, r.a + r.c, r.b + r.c};
+            return 1;
+        default:
+            return 0;
+    }
+}
+
 // A button's rectangle on the screen of the full-panel view.
 constexpr ClickRect ButtonRect(const RegionButtons& g, int i) {
     const ClickRect& r = g.buttons[i].rect;

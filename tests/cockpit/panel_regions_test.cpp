@@ -143,27 +143,11 @@ TEST(PanelRegions, NoTwoRectanglesOfAPanelOverlapAndAllLieOnTheScreen) {
             }
             // The knobs' squares and the trims' and flap levers' boxes.
             using cockpit::PanelArea;
-            std::vector<cockpit::ClickRect> parts;
-            switch (r.area) {
-                case PanelArea::HeadingCoursePair:
-                    parts.push_back({r.d, r.e, r.d + r.f, r.e + r.f});
-                    [[fallthrough]];
-                case PanelArea::Nav1CourseKnob:
-                case PanelArea::AltimeterKnob:
-                case PanelArea::Nav2CourseKnob:
-                case PanelArea::Nav2CourseKnobIfCard:
-                case PanelArea::AdfCourseKnob:
-                    parts.push_back({r.a, r.b, r.a + r.c, r.b + r.c});
-                    break;
-                case PanelArea::ElevatorTrim:
-                case PanelArea::RudderTrim:
-                case PanelArea::AileronTrim:
-                case PanelArea::FlapLever:
-                    parts.push_back({r.a, r.b, r.a + r.c, r.b + r.d});
-                    break;
-                default:
-                    break;
-            }
+            cockpit::ClickRect squares[2];
+            std::vector<cockpit::ClickRect> parts(squares, squares + cockpit::KnobSquares(r, squares));
+            if (r.area == PanelArea::ElevatorTrim || r.area == PanelArea::RudderTrim ||
+                r.area == PanelArea::AileronTrim || r.area == PanelArea::FlapLever)
+                parts.push_back({r.a, r.b, r.a + r.c, r.b + r.d});
             for (const cockpit::ClickRect& p : parts) EXPECT_TRUE(Within(p, r.rect)) << where << " " << Text(p);
         }
     }

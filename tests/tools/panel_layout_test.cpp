@@ -92,22 +92,10 @@ TEST_F(PanelLayouts, LabelledButtonsAndKnobsAreDrawnWhereTheyAreClicked) {
                 EXPECT_TRUE(found) << "type " << type << " " << g.buttons[k].command << " " << label;
                 ++buttons;
             }
-            std::vector<cockpit::ClickRect> squares;
-            switch (r.area) {
-                case cockpit::PanelArea::HeadingCoursePair:
-                    squares.push_back({r.d, r.e, r.d + r.f, r.e + r.f});
-                    [[fallthrough]];
-                case cockpit::PanelArea::Nav1CourseKnob:
-                case cockpit::PanelArea::AltimeterKnob:
-                case cockpit::PanelArea::Nav2CourseKnob:
-                case cockpit::PanelArea::Nav2CourseKnobIfCard:
-                case cockpit::PanelArea::AdfCourseKnob:
-                    squares.push_back({r.a, r.b, r.a + r.c, r.b + r.c});
-                    break;
-                default:
-                    break;
-            }
-            for (const cockpit::ClickRect& s : squares) {
+            cockpit::ClickRect squares[2];
+            const int n = cockpit::KnobSquares(r, squares);
+            for (int q = 0; q < n; ++q) {
+                const cockpit::ClickRect& s = squares[q];
                 bool found = false;
                 for (const LayoutBox& f : p.faces)
                     found = found || (f.what == "knob" && f.radius > 0 && f.cx > s.left &&

@@ -1077,28 +1077,21 @@ void DrawClickTableArt(Board& b, bool lower) {
     for (int i = 0; i < table.count; ++i) {
         const cockpit::PanelClickRegion& r = table.regions[i];
         if (lower && r.shown == cockpit::RegionShown::FullView) continue;
+        // The knobs' names; the C172's lower right instrument is NAV2's course card or the ADF's
+        // card, so its knob has none.
+        const char* names[2] = {nullptr, "HDG"};
         switch (r.area) {
-            case PanelArea::HeadingCoursePair:
-                DrawKnob(b, r.a, r.b, r.c, "CRS");
-                DrawKnob(b, r.d, r.e, r.f, "HDG");
-                break;
+            case PanelArea::HeadingCoursePair: names[0] = "CRS"; break;
             case PanelArea::Nav1CourseKnob:
-            case PanelArea::Nav2CourseKnob:
-                DrawKnob(b, r.a, r.b, r.c, "OBS");
-                break;
-            case PanelArea::Nav2CourseKnobIfCard:
-                // The C172's lower right instrument is NAV2's course card or the ADF's card.
-                DrawKnob(b, r.a, r.b, r.c, nullptr);
-                break;
-            case PanelArea::AdfCourseKnob:
-                DrawKnob(b, r.a, r.b, r.c, "CARD");
-                break;
-            case PanelArea::AltimeterKnob:
-                DrawKnob(b, r.a, r.b, r.c, "BARO");
-                break;
-            default:
-                break;
+            case PanelArea::Nav2CourseKnob: names[0] = "OBS"; break;
+            case PanelArea::AdfCourseKnob: names[0] = "CARD"; break;
+            case PanelArea::AltimeterKnob: names[0] = "BARO"; break;
+            default: break;
         }
+        cockpit::ClickRect squares[2];
+        const int knobs = cockpit::KnobSquares(r, squares);
+        for (int k = 0; k < knobs; ++k)
+            DrawKnob(b, squares[k].left, squares[k].top, squares[k].right - squares[k].left, names[k]);
         const cockpit::RegionButtons g = cockpit::ButtonsOf(r);
         for (int k = 0; k < g.count; ++k)
             if (g.buttons[k].label != nullptr) DrawButtonFace(b, cockpit::ButtonRect(g, k), g.buttons[k].label);
