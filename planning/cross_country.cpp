@@ -9,6 +9,7 @@
 #include "core/run_report.h"
 #include "nav/map_view.h"
 #include "nav/position_dialog.h"
+#include "planning/flight_plan.h"
 #include "planning/route_weather.h"
 #include "planning/planning_host.h"
 #include "win/controls.h"
@@ -159,7 +160,7 @@ void CrossPreflight::ShowBriefing() {
 
 int CrossPreflight::OnInitDialog(win::HWND dialog) {
     FakePropertyPage::OnInitDialog(dialog);
-    SetHelpContext(kPreflightHelp);
+    SetHelpId(kPreflightHelp);
     ShowBriefing();
     return 1;
 }
@@ -186,7 +187,7 @@ CrossWxBrief::CrossWxBrief() : FakePropertyPage("ASSIGNMENTWXBRIEF", "Weather Br
 
 int CrossWxBrief::OnInitDialog(win::HWND dialog) {
     FakePropertyPage::OnInitDialog(dialog);
-    SetHelpContext(kWeatherHelp);
+    SetHelpId(kWeatherHelp);
     return 1;
 }
 
@@ -203,7 +204,7 @@ CrossPlanningMap::CrossPlanningMap() : FakePropertyPage("ASSIGNPLANMAP", "Flight
 int CrossPlanningMap::OnInitDialog(win::HWND dialog) {
     thePlanningHost.setCursor(win::IDC_WAIT);
     FakePropertyPage::OnInitDialog(dialog);
-    SetHelpContext(kMapHelp);
+    SetHelpId(kMapHelp);
     win::RECT r;
     win::GetWindowRect(dialog, &r);
     win::MapWindowPoints({}, win::GetParent(dialog), &r);
@@ -380,8 +381,7 @@ int CrossFlightLog::OnMeasureItem(int controlId, win::MEASUREITEMSTRUCT* item) {
 // ---- The sheet ------------------------------------------------------------------------------
 
 XCountry::XCountry() : FakePropertySheet("ASSIGNMENTBKGND", 0) {
-    SetHelpContext(kSheetHelp);
-    helpButtonId = ui::kHelpButtonId;
+    SetHelpId(kSheetHelp);
     AddPage(&preflight);
     AddPage(&weather);
     AddPage(&map);
@@ -397,8 +397,12 @@ int XCountry::Finish() {
     FlightPlan& chosen = CurrentAssignment();
     int result = 0;
     if (chosen.nodeCount >= 2) {
+        // As a new plan: flown from its departure, in its weather, by its aircraft.
         chosen.active = 1;
+        chosen.currentNode = 0;
+        chosen.UpdateLegWeather();
         thePlanningHost.setWorldPlan(&chosen);
+        if (const FlightPlan* world = thePlanningHost.worldPlan()) ApplyPlanAircraft(*world);
         result = 1;
         win::TraceLine("assignment: " + chosen.name + " active (" + std::to_string(chosen.nodeCount) +
                        " nodes)");

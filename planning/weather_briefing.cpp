@@ -411,8 +411,7 @@ WeatherBriefing::WeatherBriefing() : ui::FakePropertyPage("FLIGHTPLANWEATHERPG",
 int WeatherBriefing::OnInitDialog(win::HWND dialog) {
     window = dialog;
     const int r = ui::FakePropertyPage::OnInitDialog(dialog);
-    win::SetWindowLong(dialog, win::DWL_USER, 20035);
-    helpButtonId = ui::kHelpButtonId;
+    SetHelpId(20035);
     core::srand(seed != 0 ? seed : static_cast<std::uint32_t>(std::time(nullptr)));
     return r;
 }

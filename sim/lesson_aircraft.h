@@ -23,6 +23,8 @@ public:
     int LoadFlight(const std::string& name) override;
     void Speak(int phrase) override;
     [[nodiscard]] bool DumpWanted() override;
+    // A manoeuvre's result into the current pilot's file.
+    void RecordResult(const std::string& scriptMember, int result) override;
 };
 extern LiveLessonAircraft theLiveLessonAircraft;
 

@@ -74,6 +74,24 @@ struct ListModel {
     int SelectedCount() const;
 };
 
+// A list's own scroll bars: two child "ScrollBar" windows, made hidden with the list and shown
+// while its rows or columns do not fit. A right click on one asks for the list's help.
+struct ListScrollBars {
+    HWND vertical, horizontal;
+    void Create(HWND list);
+    // Shows the bar with range 0..count - 1, a page of `page` and the position, or hides it.
+    static void Set(HWND bar, bool shown, int count, int page, int pos);
+    // Moves a bar, only when it is not there already (lists lay out their bars often).
+    static void Place(HWND bar, int x, int y, int width, int height);
+    [[nodiscard]] bool Owns(HWND h) const { return h && (h == vertical || h == horizontal); }
+    [[nodiscard]] bool VerticalShown() const;
+    [[nodiscard]] bool HorizontalShown() const;
+};
+// The width of a vertical scroll bar (and height of a horizontal one).
+[[nodiscard]] int ScrollBarThickness();
+// The position a WM_VSCROLL or WM_HSCROLL code asks for, from `pos`, held to 0..last.
+[[nodiscard]] int ScrolledPosition(unsigned code, HWND bar, int pos, int line, int page, int last);
+
 // Paints a list of rows into `client` of `control` (shared by list box and drop-down).
 void PaintListRows(HWND control, HDC dc, const RECT& client, const ListModel& model, int rowHeight,
                    bool focused, bool ownerDraw, unsigned ctlType, const std::vector<int>& tabs);

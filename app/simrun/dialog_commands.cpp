@@ -8,6 +8,8 @@
 //                          edit takes a value no row holds as typed text), moves a
 //                          trackbar by keys, presses an up-down +N or -N times
 //   click ID [right|double]  a mouse click in the middle of the control
+//   click all right        a right click on every visible, enabled control of the dialog and
+//                          of its shown pages, one at a time, in the order they lie
 //   read ID                the control's class, text, state and rows (a list box's first row
 //                          shown too), into the trace
 //   expect ID VALUE        stops the run unless the control shows VALUE
@@ -154,6 +156,13 @@ bool ParseDialogCommand(const std::string& verb, const std::string& restIn, Comm
         if (c->text.empty()) *why = "expected a dialog name";
     } else {
         const std::string id = Word(rest);
+        if (verb == "click" && id == "all") {
+            c->text = id;
+            c->button = Word(rest);
+            if (c->button != "right") *why = "only right clicks go to every control";
+            if (why->empty() && !Word(rest).empty()) *why = "unexpected words at the end";
+            return true;
+        }
         if (id.empty() || !std::all_of(id.begin(), id.end(), [](char ch) { return std::isdigit(static_cast<unsigned char>(ch)); }) ||
             id.size() > 5 || std::stoul(id) > 0xFFFF) {
             *why = "expected a control id";
@@ -240,6 +249,38 @@ win::HWND Driver::FindControl(const Command& c, bool mustBeUsable) {
     return control;
 }
 
+bool Driver::SweepRightClicks(const Command& c) {
+    using namespace win;
+    if (!sweeping_) {
+        const HWND dialog = CurrentDialog();
+        if (!dialog) Fail("line " + std::to_string(c.line) + ": no dialog is open");
+        sweep_.clear();
+        std::vector<HWND> parents{dialog};
+        for (std::size_t i = 0; i < parents.size(); ++i)
+            for (HWND w = GetWindow(parents[i], GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+                if (!IsWindowVisible(w) || !IsWindowEnabled(w)) continue;
+                if (GetClassName(w) == WC_DIALOG)
+                    parents.push_back(w);  // a sheet's shown page
+                else
+                    sweep_.push_back(w);
+            }
+        std::reverse(sweep_.begin(), sweep_.end());
+        sweeping_ = true;
+        TraceLine("click all right: " + std::to_string(sweep_.size()) + " controls");
+    }
+    // One click a step: each opens (and closes) its popup before the next.
+    while (!sweep_.empty()) {
+        const HWND h = sweep_.back();
+        sweep_.pop_back();
+        if (!IsWindow(h) || !IsWindowVisible(h)) continue;
+        TraceLine("click " + std::to_string(GetDlgCtrlID(h)) + " right");
+        ClickAt(h, "right");
+        return false;
+    }
+    sweeping_ = false;
+    return true;
+}
+
 void Driver::ClickAt(win::HWND control, const std::string& how) {
     win::RECT r;
     win::GetWindowRect(control, &r);
@@ -307,6 +348,7 @@ bool Driver::RunDialogCommand(const Command& c) {
         TraceLine("expect " + std::to_string(c.id) + " \"" + c.button + "\"");
         return true;
     }
+    if (c.action == "click" && c.text == "all") return SweepRightClicks(c);
     if (c.action == "click" && CurrentDialog() && !GetDlgItem(CurrentDialog(), static_cast<int>(c.id))) {
         // A toolbar button is clicked by its command id.
         for (HWND t = GetWindow(CurrentDialog(), GW_CHILD); t; t = GetWindow(t, GW_HWNDNEXT)) {
