@@ -31,6 +31,7 @@ constexpr std::uint32_t kSheetHelp = 20046;
 constexpr std::uint32_t kPreflightHelp = 20049;
 constexpr std::uint32_t kWeatherHelp = 20050;
 constexpr std::uint32_t kMapHelp = 20051;
+constexpr std::uint32_t kLogHelp = 20052;
 constexpr int kBriefingText = 1865;
 constexpr int kNextAssignment = 1867;
 constexpr int kSheetMapFrame = 1718;
@@ -314,7 +315,7 @@ win::LResult CrossPlanningMap::OnNotify(int, win::NMHDR* header) {
 
 // ---- The log --------------------------------------------------------------------------------
 
-CrossFlightLog::CrossFlightLog() : FakePropertyPage("ASSIGNFLIGHTLOG", "Flight Log") {}
+CrossFlightLog::CrossFlightLog() : FakePropertyPage("ASSIGNFLIGHTLOG", "Flight Log") { SetHelpId(kLogHelp); }
 CrossFlightLog::~CrossFlightLog() = default;
 
 int CrossFlightLog::OnInitDialog(win::HWND dialog) {

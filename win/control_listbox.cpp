@@ -236,9 +236,7 @@ LResult ListProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             Changed(h);
             return 0;
         }
-        case WM_CONTEXTMENU:
-            // A right click on a scroll bar is one on the list.
-            return DefWindowProc(h, m, s->bars.Owns(HWND{static_cast<std::uint32_t>(w)}) ? static_cast<WParam>(h.id) : w, l);
+
         case WM_GETFONT:
             return static_cast<LResult>(s->font.id);
         case WM_GETDLGCODE:

@@ -591,9 +591,7 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             Changed(h, *s);
             return 0;
         }
-        case WM_CONTEXTMENU:
-            // A right click on a scroll bar is one on the list.
-            return DefWindowProc(h, m, s->bars.Owns(HWND{static_cast<std::uint32_t>(w)}) ? static_cast<WParam>(h.id) : w, l);
+
         case WM_NOTIFY: {
             // The header's notifications: follow a new width, then tell the list's parent.
             auto* hdr = reinterpret_cast<NMHDR*>(l);

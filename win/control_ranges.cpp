@@ -186,19 +186,6 @@ ScrollParts PartsOf(HWND h, const ScrollState& s, int position) {
     return p;
 }
 
-// A small filled triangle pointing along the bar, backwards or forwards.
-void DrawScrollArrow(HDC dc, const RECT& r, bool vertical, bool forward, bool usable) {
-    const int size = std::max(2, std::min(r.right - r.left, r.bottom - r.top) / 4);
-    const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
-    const HBRUSH ink = GetSysColorBrush(usable ? COLOR_BTNTEXT : COLOR_GRAYTEXT);
-    for (int i = 0; i < size; ++i) {
-        const int tip = forward ? size - 1 - i : i;  // rows from the point outwards
-        RECT row = vertical ? RECT{cx - tip, cy - size / 2 + i, cx + tip + 1, cy - size / 2 + i + 1}
-                            : RECT{cx - size / 2 + i, cy - tip, cx - size / 2 + i + 1, cy + tip + 1};
-        FillRect(dc, &row, ink);
-    }
-}
-
 // 1 first arrow, 2 page before the thumb, 3 thumb, 4 page after, 5 last arrow.
 int PartAt(const ScrollParts& p, int along) {
     if (along < p.arrow) return 1;
@@ -528,7 +515,10 @@ LResult ScrollBarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             HDC dc = BeginPaint(h, &ps);
             RECT c;
             GetClientRect(h, &c);
-            FillRect(dc, &c, GetSysColorBrush(COLOR_SCROLLBAR));
+            // The trough a shade lighter than the buttons, as the bars of the window system are.
+            const HBRUSH trough = CreateSolidBrush(RGB(224, 224, 224));
+            FillRect(dc, &c, trough);
+            DeleteObject(AsGdiObject(trough));
             const ScrollParts p = PartsOf(h, *s, s->pressed == 3 ? s->trackPos : s->pos);
             auto span = [&](int from, int to) {
                 return vert ? RECT{c.left, c.top + from, c.right, c.top + to}
@@ -537,9 +527,10 @@ LResult ScrollBarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             const bool usable = LastPosition(*s) > s->min && IsWindowEnabled(h);
             for (int part : {1, 5}) {
                 RECT a = part == 1 ? span(0, p.arrow) : span(p.length - p.arrow, p.length);
-                FillRect(dc, &a, GetSysColorBrush(COLOR_BTNFACE));
-                DrawEdge(dc, &a, s->pressed == part ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-                DrawScrollArrow(dc, a, vert, part == 5, usable);
+                const unsigned direction = vert ? (part == 1 ? DFCS_SCROLLUP : DFCS_SCROLLDOWN)
+                                                : (part == 1 ? DFCS_SCROLLLEFT : DFCS_SCROLLRIGHT);
+                DrawFrameControl(dc, &a, DFC_SCROLL,
+                                 direction | (s->pressed == part ? DFCS_PUSHED : 0u) | (usable ? 0u : DFCS_INACTIVE));
             }
             if (usable) {
                 RECT t = span(p.thumbStart, p.thumbStart + p.thumbLength);
