@@ -12,6 +12,7 @@
 #include "planning/route_weather.h"
 #include "win/controls.h"
 #include "win/dialog.h"
+#include "win/timing.h"
 #include "win/window.h"
 
 namespace planning {
@@ -412,7 +413,7 @@ int WeatherBriefing::OnInitDialog(win::HWND dialog) {
     window = dialog;
     const int r = ui::FakePropertyPage::OnInitDialog(dialog);
     SetHelpId(20035);
-    core::srand(seed != 0 ? seed : static_cast<std::uint32_t>(std::time(nullptr)));
+    core::srand(seed != 0 ? seed : static_cast<std::uint32_t>(win::CalendarTime()));
     return r;
 }
 

@@ -7,6 +7,7 @@
 #include "ui/option_dialogs.h"
 #include "ui/option_dialogs_internal.h"
 #include "win/controls.h"
+#include "win/timing.h"
 
 namespace ui {
 
@@ -279,7 +280,7 @@ int DateAndTimeDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::H
         return 1;
     }
     if (id == kNowButton && notifyCode == win::BN_CLICKED) {
-        const std::time_t now = std::time(nullptr);
+        const auto now = static_cast<std::time_t>(win::CalendarTime());
         std::tm local{};
         localtime_r(&now, &local);
         fields = {local.tm_hour,    local.tm_min,  std::min(local.tm_sec, 59),
