@@ -393,3 +393,34 @@ TEST_F(DialogScripts, EveryControlOfEveryDialogShowsItsHelpText) {
                         "click 1816", ("): " + hours).c_str(), "dialog LOGBOOKS ended 0", "dialog Loading",
                         "click 1816", ("): " + leftTank).c_str(), "dialog Loading ended 0"});
 }
+
+// A user who flew with a stick, now without one: the Controls dialog shows the kept settings,
+// OK keeps every stick key as it was, and a slider moved writes that one setting alone.
+TEST_F(DialogScripts, TheControlsDialogWithoutAStickKeepsTheStickSettings) {
+    const std::string stick =
+        "[Joysticks]\r\nAilSens=2500\r\nElvSens=7000\r\nRudSend=3000\r\nDZone=4096\r\n"
+        "AilSensMin=0\r\nAilSensMax=16000\r\nElvSensMin=0\r\nElvSensMax=14000\r\n";
+    dir.Write("Zephlon.ini", stick);
+    const auto opened = Run("controls-no-stick.simrun");
+    ASSERT_EQ(opened.status, 0) << opened.out;
+    // The percentages of the kept settings (2.0 of 0..16 is 12 %, 7 of 0..14 is 50 %, 3 of 0..12
+    // is 25 %, 4096 of 0..16384 is 25 %), not the zeros of an absent stick.
+    InOrder(opened.out, {"read 1618 ", "position=12\n", "read 1619 ", "position=50\n", "read 1621 ",
+                         "position=25\n", "read 1623 ", "position=25\n", "dialog YokeSensitivityBox ended 1"});
+    std::string ini = dir.Read("Zephlon.ini");
+    for (const char* key : {"AilSens", "ElvSens", "RudSend", "DZone", "AilSensMax", "ElvSensMax"}) {
+        const std::string line = std::string("\n") + key + "=";
+        const std::size_t was = stick.find(line), is = ini.find(line);
+        ASSERT_NE(is, std::string::npos) << key << "\n" << ini;
+        EXPECT_EQ(ini.substr(is, ini.find('\n', is + 1) - is), stick.substr(was, stick.find('\n', was + 1) - was)) << key;
+    }
+
+    const auto moved = Run("controls-one-slider.simrun");
+    ASSERT_EQ(moved.status, 0) << moved.out;
+    ini = dir.Read("Zephlon.ini");
+    EXPECT_EQ(IniValue(ini, "Joysticks", "AilSens"), "8000") << "the middle of 0..16000";
+    EXPECT_EQ(IniValue(ini, "Joysticks", "ElvSens"), "7000");
+    EXPECT_EQ(IniValue(ini, "Joysticks", "RudSend"), "3000");
+    EXPECT_EQ(IniValue(ini, "Joysticks", "DZone"), "4096");
+}
+
