@@ -384,12 +384,18 @@ void LessonController::TakeControl(int manoeuvre) {
         const int d = aircraft->Read().altitude - referenceAltitude;
         aircraft->SetAutopilotPitchReference(static_cast<std::int16_t>(d > 100 ? 360 : d < -100 ? -360 : 0));
     }
+    // Taking the controls, the copilot first lets go of the student's deflection: the wing
+    // leveller moves the ailerons a little at a time and could not undo a full one in time.
+    aircraft->CentreControls();
     aircraft->SetAutopilotMaster(true);
 }
 
 bool LessonController::IsReadyToReturn() {
     const LessonAircraft::Reading r = aircraft->Read();
     if (copilotManoeuvre >= 1 && copilotManoeuvre <= 6) return true;
+    // The aircraft comes back with its wings level as the autopilot holds them (its ailerons
+    // then neutral), or the watch that called the copilot would call it again.
+    if (std::abs(r.bank) > kAutopilotWingsLevel) return false;
     if (copilotManoeuvre == 0) {
         if (aircraft->AutopilotPitchReference() != 0 && std::abs(r.altitude - referenceAltitude) >= 50) return false;
         aircraft->SetAutopilotPitchReference(0);
@@ -404,6 +410,7 @@ bool LessonController::IsReadyToReturn() {
 void LessonController::ReturnControl() {
     copilotHasControl = 0;
     aircraft->SetAutopilotMaster(false);
+    aircraft->CentreControls();
     sequencer.wait = std::max(sequencer.wait, 4);
     if (copilotManoeuvre == 0) TakeReferences();
     Trace("lesson: copilot returns control");

@@ -42,6 +42,8 @@ public:
     virtual void SetLookDirection(int) {}
     virtual void ThrottleFull() {}
     virtual void ThrottleIdle() {}
+    // The copilot's hands on the yoke and pedals: ailerons and rudder back to neutral.
+    virtual void CentreControls() {}
     virtual void SetAutopilotMaster(bool on) = 0;
     [[nodiscard]] virtual std::int16_t AutopilotPitchReference() = 0;
     virtual void SetAutopilotPitchReference(std::int16_t reference) = 0;
@@ -64,6 +66,8 @@ inline constexpr int kLessonCallDepthLimit = 64;
 // "AIRCRAFT_LEVEL_TEST": the wings are level while the bank stays inside the 8 degrees (binary
 // angle 1456) the lessons call a gentle bank, so a watch on it catches a wing dropping either way.
 inline constexpr int kWingsLevelBank = 1456;
+// The autopilot's wing leveller counts the wings level (and centres the ailerons) inside this.
+inline constexpr int kAutopilotWingsLevel = 0x100;
 inline constexpr int kLessonStatementsPerStep = 19;
 
 class LessonController;

@@ -93,6 +93,11 @@ void LiveLessonAircraft::ThrottleIdle() {
     RunFlightCommand("ThrottleMin");
 }
 
+void LiveLessonAircraft::CentreControls() {
+    RunFlightCommand("AileronCenter");
+    RunFlightCommand("RudderCenter");
+}
+
 void LiveLessonAircraft::SetAutopilotMaster(bool on) {
     std::uint16_t& modes = flight::theFlightModelState.fmAutopilotModes;
     modes = static_cast<std::uint16_t>(on ? (modes | 1u) : (modes & ~1u));

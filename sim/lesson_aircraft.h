@@ -17,6 +17,7 @@ public:
     void SetLookDirection(int direction) override;
     void ThrottleFull() override;
     void ThrottleIdle() override;
+    void CentreControls() override;
     void SetAutopilotMaster(bool on) override;
     [[nodiscard]] std::int16_t AutopilotPitchReference() override;
     void SetAutopilotPitchReference(std::int16_t reference) override;

@@ -503,3 +503,99 @@ TEST_F(RecordScripts, TheLogbookScrollsToItsLastColumns) {
         {"5/20/0", "B-58", "KMRY", "KSQL", "hood work", "Single", "Instrument", "Cross Country", "0.8"}};
     for (int i = 0; i < 3; ++i) EXPECT_EQ(book.rows.at(i), want[static_cast<std::size_t>(i)]) << i;
 }
+
+namespace {
+
+// The simulated time of a trace line ("[  12345] ...").
+double TraceTime(const std::string& out, std::size_t at) {
+    const std::size_t open = out.rfind('[', at);
+    return std::stod(out.substr(open + 1));
+}
+
+// The part of a run from one line to the next "lesson: ended" after it.
+std::string LessonPart(const std::string& out, const std::string& loaded) {
+    const std::size_t from = out.find(loaded);
+    if (from == std::string::npos) return {};
+    const std::size_t end = out.find("lesson: ended", from);
+    return out.substr(from, end == std::string::npos ? std::string::npos : end + 13 - from);
+}
+
+}  // namespace
+
+// The instructor judges the flight: a wing dropped brings the copilot at once and the wings come
+// back level; the mixture goes full rich before the climb's full power; a crash ends the lesson
+// without praise; and the pilot's status keeps each manoeuvre's result.
+TEST_F(RecordScripts, LessonsJudgeTheFlightAndThePilotStatusKeepsIt) {
+    const testsupport::CommandResult r = Run("lesson-judged.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+
+    // Straight and level: the bank over time, and when the copilot took the controls.
+    const std::string level = LessonPart(r.out, "lesson: loaded zqMan0.txt");
+    ASSERT_FALSE(level.empty()) << r.out;
+    double past8 = -1, past30 = -1, worst = 0;
+    const std::size_t took = r.out.find("lesson: copilot takes control");
+    ASSERT_NE(took, std::string::npos) << r.out;
+    const double takeover = TraceTime(r.out, took);
+    for (std::size_t at = r.out.find("report cam_bank="); at != std::string::npos && at < took + 4000;
+         at = r.out.find("report cam_bank=", at + 1)) {
+        const double bank = std::fabs(std::stod(r.out.substr(at + 16)));
+        const double t = TraceTime(r.out, at);
+        worst = std::max(worst, bank);
+        if (bank >= 8 && past8 < 0) past8 = t;
+        if (bank >= 30 && past30 < 0) past30 = t;
+    }
+    ASSERT_GE(past8, 0) << "the wing never dropped\n" << r.out;
+    EXPECT_LE(takeover, past8 + 1250) << "the watch runs every lesson step, about a second";
+    if (past30 >= 0) {
+        EXPECT_LE(takeover, past30 + 2000);
+    }
+    // The wings come back level before the controls are handed back, and stay level.
+    const std::size_t back = r.out.find("lesson: copilot returns control");
+    ASSERT_NE(back, std::string::npos) << r.out;
+    const std::size_t after = r.out.find("report cam_bank=", back);
+    ASSERT_NE(after, std::string::npos);
+    EXPECT_LT(std::fabs(std::stod(r.out.substr(after + 16))), 2.0);
+    EXPECT_LT(TraceTime(r.out, back) - takeover, 20000);
+    EXPECT_EQ(level.find("copilot takes control", level.find("copilot takes control") + 1), std::string::npos)
+        << "taken once, handed back once";
+    EXPECT_NE(level.find("lesson: sound 19994"), std::string::npos) << "the copilot's help needs work";
+    EXPECT_EQ(level.find("lesson: sound 19995"), std::string::npos);
+
+    // Climbs: leaned by the student, full rich from the instructor before full power.
+    EXPECT_EQ(Section(dir.Read("leaned.Flt"), "Panel")["mixture"], "28");
+    EXPECT_EQ(Section(dir.Read("climbing.Flt"), "Panel")["mixture"], "31");
+    EXPECT_NE(LessonPart(r.out, "lesson: loaded zqMan1.txt").find("lesson: sound 19995"), std::string::npos)
+        << r.out;
+
+    // Descents: the dive ends on the ground, and so does the lesson, without praise.
+    const std::string dive = LessonPart(r.out, "lesson: loaded zqMan2.txt");
+    const std::size_t crashed = dive.find("lesson: the aircraft crashed");
+    ASSERT_NE(crashed, std::string::npos) << r.out;
+    EXPECT_NE(dive.find("lesson: feedback 19994", crashed), std::string::npos);
+    EXPECT_EQ(dive.find("lesson: sound 19995"), std::string::npos) << dive;
+    EXPECT_EQ(dive.find("lesson: sound", crashed), std::string::npos) << "nothing more after the crash";
+
+    // The pilot file keeps a byte per manoeuvre: practised, mastered, not passed, the rest unflown.
+    const std::string plt = dir.Read("PILOT/Student.PLT");
+    ASSERT_GE(plt.size(), 106u);
+    EXPECT_EQ(std::vector<int>(plt.begin(), plt.begin() + 6), (std::vector<int>{2, 1, 3, 0, 0, 0}));
+    // And the status list shows them: a grey check, a green check, a red cross, three empty boxes.
+    const std::string shot = dir.Read("status.bmp");
+    const auto* b = reinterpret_cast<const unsigned char*>(shot.data());
+    ASSERT_TRUE(shot.size() > 54 && b[28] == 24);
+    const unsigned offset = b[10] | (b[11] << 8) | (b[12] << 16);
+    std::map<int, int> rowOf;  // colour -> the first row (y) it shows in
+    std::map<int, int> count;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const unsigned char* c = b + offset + static_cast<std::size_t>(479 - y) * 1920 + 3 * x;
+            const int rgb = c[2] << 16 | c[1] << 8 | c[0];
+            if (rgb != 0x149628 && rgb != 0xD21E1E && rgb != 0x828282) continue;
+            ++count[rgb];
+            if (rowOf.count(rgb) == 0) rowOf[rgb] = y;
+        }
+    ASSERT_EQ(count.size(), 3u) << "green, red and grey marks";
+    EXPECT_LT(rowOf[0x828282], rowOf[0x149628]) << "grey first, then green";
+    EXPECT_LT(rowOf[0x149628], rowOf[0xD21E1E]) << "then red";
+}
