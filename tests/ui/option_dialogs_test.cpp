@@ -145,15 +145,20 @@ std::uint32_t FixedClock() {
     return 1000;
 }
 
+// The clock at a UTC moment (years since 1900, months from 0).
+void SetZulu(sim::DateAndTime& time, int year, int month, int day, int hour, int minute) {
+    sim::CalendarTime t;
+    t.year = year;
+    t.mon = month;
+    t.mday = day;
+    t.hour = hour;
+    t.min = minute;
+    time.SetZuluTime(t);
+}
+
 TEST_F(OptionDialogTest, DateAndTimeStepsWrapsMovesZonesAndWritesOnOk) {
     sim::DateAndTime time(&FixedClock);
-    sim::CalendarTime t;
-    t.year = 100;  // 2000
-    t.mon = 1;
-    t.mday = 28;
-    t.hour = 2;
-    t.min = 59;
-    time.SetZuluTime(t);
+    SetZulu(time, 100, 1, 28, 2, 59);  // 28 February 2000, 02:59
     const std::int64_t before = time.GetCalendarSeconds();
     ui::DateAndTimeDialog d(time);
     Play({[&] {
@@ -234,13 +239,7 @@ TEST_F(OptionDialogTest, DateAndTimeStepsWrapsMovesZonesAndWritesOnOk) {
 // OK without typing leaves the clock where it was.
 TEST_F(OptionDialogTest, AnotherZoneShowsTheSameMoment) {
     sim::DateAndTime time(&FixedClock);
-    sim::CalendarTime t;
-    t.year = 100;  // 1 January 2000, 03:15 UTC
-    t.mon = 0;
-    t.mday = 1;
-    t.hour = 3;
-    t.min = 15;
-    time.SetZuluTime(t);
+    SetZulu(time, 100, 0, 1, 3, 15);  // 1 January 2000, 03:15 UTC
     const std::int64_t before = time.GetCalendarSeconds();
     ui::DateAndTimeDialog d(time);
     struct Shown {
