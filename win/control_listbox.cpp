@@ -66,13 +66,12 @@ int RowsWidth(HWND h, const ListState& s) {
     HDC dc = GetDC(h);
     HGDIOBJ old = SelectObject(dc, AsGdiObject(FontOr(s.font)));
     for (const ListModel::Item& item : s.model.items) {
+        // The last piece starts at the stop of the tab before it, as the rows are painted.
         const std::size_t tab = item.text.rfind('\t');
-        int x = 0;
-        if (tab != std::string::npos) {
-            const auto stops = static_cast<std::size_t>(std::count(item.text.begin(), item.text.end(), '\t'));
-            x = stops <= s.tabs.size() ? s.tabs[stops - 1] : static_cast<int>(stops) * 32;
-        }
-        widest = std::max(widest, x + TextWidth(dc, std::string_view(item.text).substr(tab == std::string::npos ? 0 : tab + 1)) + 4);
+        const auto tabs = static_cast<std::size_t>(std::count(item.text.begin(), item.text.end(), '\t'));
+        const int x = tabs == 0 ? 0 : tabs <= s.tabs.size() ? s.tabs[tabs - 1] : static_cast<int>(tabs) * 32;
+        const std::string_view last = std::string_view(item.text).substr(tab == std::string::npos ? 0 : tab + 1);
+        widest = std::max(widest, x + TextWidth(dc, last) + 4);
     }
     SelectObject(dc, old);
     ReleaseDC(h, dc);
@@ -207,8 +206,8 @@ LResult ListProc(HWND h, std::uint32_t m, WParam w, LParam l) {
     switch (m) {
         case WM_SETFONT:
             s->font = HFONT{static_cast<std::uint32_t>(w)};
-            Layout(h, *s);
             if (l != 0) Changed(h);
+            else Layout(h, *s);
             return 0;
         case WM_SIZE:
             Changed(h);
@@ -236,7 +235,6 @@ LResult ListProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             Changed(h);
             return 0;
         }
-
         case WM_GETFONT:
             return static_cast<LResult>(s->font.id);
         case WM_GETDLGCODE:

@@ -591,7 +591,6 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             Changed(h, *s);
             return 0;
         }
-
         case WM_NOTIFY: {
             // The header's notifications: follow a new width, then tell the list's parent.
             auto* hdr = reinterpret_cast<NMHDR*>(l);
