@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "win/controls.h"
+#include "win/dialog.h"
 #include "win/input.h"
 #include "win_test_support.h"
 
@@ -65,9 +66,9 @@ TEST_F(ScrollBars, PartsTellTheParentAndTheThumbIsThePage) {
         unsigned code;
     };
     for (const Case& c : {Case{2, SB_LINEUP}, Case{213, SB_LINEDOWN}, Case{20, SB_PAGEUP}, Case{190, SB_PAGEDOWN}}) {
-        Log().clear();
+        wintest::Log().clear();
         Press(bar, c.y);
-        const auto heard = Scrolls(Log());
+        const auto heard = Scrolls(wintest::Log());
         ASSERT_EQ(heard.size(), 2u) << c.y;
         EXPECT_EQ(heard[0].first, c.code) << c.y;
         EXPECT_EQ(heard[1].first, SB_ENDSCROLL);
@@ -78,14 +79,19 @@ TEST_F(ScrollBars, HeldArrowsRepeatAndTheThumbDrags) {
     HWND owner = MakeWindow();
     HWND bar = MakeBar(owner);
     Pump();
-    Press(bar, 213, false);  // held on the lower arrow
+    POINT arrow{8, 213};
+    ClientToScreen(bar, &arrow);
+    SetCursorPos(arrow.x, arrow.y);  // the pointer stays on the arrow
+    Press(bar, 213, false);          // held on the lower arrow
     machine.Time().Advance(390);
     EXPECT_EQ(Scrolls(Pump()).size(), 0u) << "not before the repeat delay";
     machine.Time().Advance(20);
-    Pump();
-    machine.Time().Advance(200);
-    const auto repeats = Scrolls(Pump());
-    EXPECT_GE(repeats.size(), 3u);
+    std::vector<std::pair<unsigned, int>> repeats = Scrolls(Pump());
+    for (int i = 0; i < 4; ++i) {  // then every 50 ms
+        machine.Time().Advance(50);
+        for (const auto& r : Scrolls(Pump())) repeats.push_back(r);
+    }
+    EXPECT_EQ(repeats.size(), 5u);
     for (const auto& r : repeats) EXPECT_EQ(r.first, SB_LINEDOWN);
     SendMessage(bar, WM_LBUTTONUP, 0, MAKELPARAM(8, 213));
     machine.Time().Advance(500);
@@ -94,7 +100,7 @@ TEST_F(ScrollBars, HeldArrowsRepeatAndTheThumbDrags) {
     // The thumb (at position 0, pixels 16..62) dragged down by half the free trough reads half
     // of the 75 positions, to the parent while it moves and once more as it is let go.
     SendMessage(bar, SBM_SETPOS, 0, 0);
-    Log().clear();
+    wintest::Log().clear();
     SendMessage(bar, WM_LBUTTONDOWN, 0, MAKELPARAM(8, 20));
     SendMessage(bar, WM_MOUSEMOVE, 0, MAKELPARAM(8, 20 + 69));
     SCROLLINFO track;
@@ -102,7 +108,7 @@ TEST_F(ScrollBars, HeldArrowsRepeatAndTheThumbDrags) {
     SendMessage(bar, SBM_GETSCROLLINFO, 0, reinterpret_cast<LParam>(&track));
     EXPECT_EQ(track.nTrackPos, 38);
     SendMessage(bar, WM_LBUTTONUP, 0, MAKELPARAM(8, 20 + 69));
-    const auto heard = Scrolls(Log());
+    const auto heard = Scrolls(wintest::Log());
     ASSERT_EQ(heard.size(), 3u);
     EXPECT_EQ(heard[0], (std::pair<unsigned, int>{SB_THUMBTRACK, 38}));
     EXPECT_EQ(heard[1], (std::pair<unsigned, int>{SB_THUMBPOSITION, 38}));
