@@ -27,6 +27,7 @@ struct ListState {
     ListScrollBars bars;
     int left = 0;    // pixels scrolled sideways
     int extent = 0;  // LB_SETHORIZONTALEXTENT's width
+    bool layoutDue = false;
 };
 StateTable<ListState> theLists;
 
@@ -105,8 +106,10 @@ void Layout(HWND h, ListState& s) {
     ListScrollBars::Set(s.bars.horizontal, needH, width, areaW, s.left);
 }
 
+// The bars follow at the next message that is not one more row: a list filled with thousands
+// of rows lays them out once.
 void Changed(HWND h) {
-    if (ListState* s = theLists.Get(h)) Layout(h, *s);
+    if (ListState* s = theLists.Get(h)) s->layoutDue = true;
     InvalidateRect(h, nullptr, true);
 }
 
@@ -200,6 +203,10 @@ LResult ListProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             break;
     }
     if (s == nullptr) return DefWindowProc(h, m, w, l);
+    if (s->layoutDue && m != LB_ADDSTRING && m != LB_INSERTSTRING && m != LB_SETITEMDATA) {
+        s->layoutDue = false;
+        Layout(h, *s);
+    }
     ListModel& md = s->model;
     const int n = static_cast<int>(md.items.size());
     auto text = [&](LParam p) { return p != 0 ? std::string(reinterpret_cast<const char*>(p)) : std::string(); };

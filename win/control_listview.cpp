@@ -56,6 +56,7 @@ struct ListViewState {
     int rowHeight = 0;
     bool focused = false;
     ListScrollBars bars;
+    bool layoutDue = false;
 };
 StateTable<ListViewState> theListViews;
 
@@ -128,9 +129,10 @@ void Layout(HWND h, ListViewState& s) {
     if (s.header) MoveWindow(s.header, -s.left, 0, areaW + s.left, HeaderHeight(s), true);
 }
 
-// Something the rows show changed: the bars follow, and the rows are drawn again.
+// Something the rows show changed: the rows are drawn again, and the bars follow at the next
+// message that does not fill in more rows (a long list lays them out once).
 void Changed(HWND h, ListViewState& s) {
-    Layout(h, s);
+    s.layoutDue = true;
     InvalidateRect(h, nullptr, true);
 }
 
@@ -399,6 +401,10 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             break;
     }
     if (s == nullptr) return DefWindowProc(h, m, w, l);
+    if (s->layoutDue && m != LVM_INSERTITEM && m != LVM_SETITEMTEXT && m != LVM_SETITEM) {
+        s->layoutDue = false;
+        Layout(h, *s);
+    }
     const int n = static_cast<int>(s->rows.size());
     auto item = [&]() { return reinterpret_cast<LVITEM*>(l); };
     switch (m) {

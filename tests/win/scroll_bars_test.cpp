@@ -129,6 +129,7 @@ TEST_F(ScrollBars, AListViewScrollsItsRowsAndColumns) {
         SendMessage(list, LVM_INSERTCOLUMN, static_cast<WParam>(c), reinterpret_cast<LParam>(&col));
     }
     auto bars = [&] {
+        UpdateWindow(list);  // as the user sees it: the list has painted
         std::vector<HWND> shown;
         for (HWND c = GetWindow(list, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
             if (GetClassName(c) == WC_SCROLLBAR && IsWindowVisible(c)) shown.push_back(c);
@@ -203,6 +204,7 @@ TEST_F(ScrollBars, AListBoxShowsTheBarsItsStyleAsksFor) {
             SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LParam>(text.c_str()));
         }
         bool vertical = false, horizontal = false;
+        UpdateWindow(list);
         for (HWND b = GetWindow(list, GW_CHILD); b; b = GetWindow(b, GW_HWNDNEXT))
             if (IsWindowVisible(b)) (GetWindowLong(b, GWL_STYLE) & SBS_VERT ? vertical : horizontal) = true;
         EXPECT_EQ(vertical, c.vertical) << c.style << " " << c.rows;
