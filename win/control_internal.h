@@ -92,6 +92,9 @@ struct ListScrollBars {
 // The position a WM_VSCROLL or WM_HSCROLL code asks for, from `pos`, held to 0..last.
 [[nodiscard]] int ScrolledPosition(unsigned code, HWND bar, int pos, int line, int page, int last);
 
+// Where a tab moves the pen of a row (both in pixels from the row's text origin): the first of
+// the list's tab stops past it, else the next multiple of 32.
+int NextTabStop(const std::vector<int>& tabs, int pen);
 // Paints a list of rows into `client` of `control` (shared by list box and drop-down).
 void PaintListRows(HWND control, HDC dc, const RECT& client, const ListModel& model, int rowHeight,
                    bool focused, bool ownerDraw, unsigned ctlType, const std::vector<int>& tabs);
