@@ -70,7 +70,7 @@ VorSetupDialog::VorSetupDialog(SetupStation s, int* p) : StationSetupDialog("Vor
 
 int VorSetupDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
-    SetHelpContext(help);
+    SetHelpId(help);
     const bool tuned = theTuneNav1Option != 0 || theTuneNav2Option != 0;
     Check(kSetCourse, tuned);
     Enable(kSetCourse, tuned);
@@ -108,7 +108,7 @@ NDBSetupDialog::NDBSetupDialog(SetupStation s, int* p) : StationSetupDialog("NDB
 
 int NDBSetupDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
-    SetHelpContext(help);
+    SetHelpId(help);
     OpenBearingFields();
     radial = heading;
     for (const Field& f : fields)
@@ -157,7 +157,7 @@ ILSSetupDialog::ILSSetupDialog(SetupStation s, const IlsRecord& row, int* p)
 
 int ILSSetupDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
-    SetHelpContext(help);
+    SetHelpId(help);
     OpenBearingFields();
     radial = WrapDegrees(AngleToDegrees(static_cast<std::uint16_t>(ils.course - GridSum(ils.x, ils.z))));
     heading = radial;
@@ -201,7 +201,7 @@ WPTSetupDialog::WPTSetupDialog(SetupStation s, int* p) : StationSetupDialog("WPT
 
 int WPTSetupDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
-    SetHelpContext(help);
+    SetHelpId(help);
     OpenBearingFields();
     for (const Field& f : fields)
         ShowField(f.id);

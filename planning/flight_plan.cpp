@@ -188,6 +188,9 @@ void FlightPlan::SequenceLeg() {
     const int n = std::min(nodeCount, kMaxPlanNodes);
     const int c = currentNode;
     if (n <= 1 || c < 0 || c >= n - 1) return;
+    // Leaving the ground at the departure stamps the departure, whether or not ATC cleared it
+    // (its clearance stamps it first when it runs).
+    if (c == 0 && departureTime < 0 && flight::theFlightModelState.fmOTG == 0) MarkDeparture();
     const FlightPlanNode& from = nodes[static_cast<std::size_t>(c)];
     const FlightPlanNode& to = nodes[static_cast<std::size_t>(c + 1)];
     const double leg = Bearing(static_cast<double>(to.y) - from.y, static_cast<double>(to.x) - from.x);

@@ -40,6 +40,7 @@ enum LessonStatementType : std::uint32_t {
 inline constexpr int kKeywordTitle = 257, kKeywordExec2 = 258, kKeywordFltFile = 259,
                      kKeywordGroupBegin = 260, kKeywordGroupEnd = 261, kKeywordSeqBegin = 262,
                      kKeywordSeqEnd = 263, kKeywordTimer = 264;
+inline constexpr int kPhraseNeedsWork = 19994;
 inline constexpr int kPhraseMyAircraft = 19998;
 inline constexpr int kPhraseYourAircraft = 19999;
 

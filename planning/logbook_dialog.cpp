@@ -10,6 +10,7 @@
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/program_entry.h"
+#include "win/timing.h"
 
 namespace planning {
 namespace {
@@ -100,7 +101,7 @@ int LogbooksDialog::OnInitDialog(win::HWND dialog) {
     FillCombo(dialog, kCategory, &GetCategoryName, 2);
     FillCombo(dialog, kConditions, &GetConditionsName, 3);
     FillCombo(dialog, kPilotingTime, &GetPilotingTimeName, 3);
-    const std::time_t now = std::time(nullptr);
+    const auto now = static_cast<std::time_t>(win::CalendarTime());
     std::tm today{};
     localtime_r(&now, &today);
     month = today.tm_mon + 1;

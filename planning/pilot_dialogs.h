@@ -11,7 +11,7 @@ namespace planning {
 
 class SelectPilotDialog : public ui::Dialog {
 public:
-    SelectPilotDialog() : ui::Dialog("SelectPilot", 680) { SetHelpContext(20008); }
+    SelectPilotDialog() : ui::Dialog("SelectPilot", 680) { SetHelpId(20008); }
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
 

@@ -162,6 +162,20 @@ void PilotFile::SetLessonNumber(int lesson) {
     Put16(header.data() + kLessonNumberOffset, lesson);
 }
 
+int PilotFile::ManeuverResult(int maneuver) const {
+    if (maneuver < 0 || maneuver >= kManeuverResultSlots) return -1;
+    const int stored = header[static_cast<std::size_t>(kManeuverResultOffset + maneuver)];
+    return stored >= 1 && stored <= 3 ? stored - 1 : -1;
+}
+
+void PilotFile::RecordManeuverResult(int maneuver, int result) {
+    if (maneuver < 0 || maneuver >= kManeuverResultSlots || result < 0 || result > 2) return;
+    const int kept = ManeuverResult(maneuver);
+    // The best result stays: a manoeuvre once mastered is not taken back by a later try.
+    if (kept >= 0 && kept <= result) return;
+    header[static_cast<std::size_t>(kManeuverResultOffset + maneuver)] = static_cast<std::uint8_t>(result + 1);
+}
+
 std::vector<std::uint8_t> PilotFile::Encode() const {
     std::vector<std::uint8_t> bytes(kPilotEntriesOffset + entries.size() * kLogbookEntrySize);
     std::memcpy(bytes.data(), header.data(), kPilotHeaderSize);

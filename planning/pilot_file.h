@@ -1,8 +1,9 @@
 // Pilot files: one binary file per pilot under "PILOT" in the start-up folder, holding a small
 // header (the pilot's lesson number) and the logbook; "PILOT\CURRENT" names the current pilot.
 //
-// Layout, little-endian, no magic: the 104-byte header (u16 lesson number at 94, a u32 setting
-// held as 5 at 96), an i16 entry count at 104, then the entries of 536 bytes each from 106.
+// Layout, little-endian, no magic: the 104-byte header (a byte per manoeuvre's result from 0,
+// u16 lesson number at 94, a u32 setting held as 5 at 96), an i16 entry count at 104, then the
+// entries of 536 bytes each from 106.
 // A file is trusted only as far as it is whole: a negative count, or entries that would pass the
 // end of the file, fail the load; texts keep at most 127 characters and their terminator.
 #pragma once
@@ -22,6 +23,10 @@ inline constexpr int kPilotEntriesOffset = 106;
 inline constexpr int kLogbookEntrySize = 536;
 inline constexpr int kLessonNumberOffset = 94;
 inline constexpr int kPilotSettingOffset = 96;
+// How each manoeuvre went, one byte per manoeuvre from the header's start (bytes a new pilot
+// holds as zero): 0 not flown yet, 1 mastered, 2 practised, 3 not passed.
+inline constexpr int kManeuverResultOffset = 0;
+inline constexpr int kManeuverResultSlots = 64;
 inline constexpr std::size_t kLogbookTextSize = 128;
 inline constexpr std::size_t kPilotNameLimit = 64;
 inline constexpr std::size_t kCurrentFileLimit = 512;
@@ -71,6 +76,11 @@ public:
 
     [[nodiscard]] int LessonNumber() const;
     void SetLessonNumber(int lesson);
+    // Manoeuvre n's best result (LessonResult: 0 mastered, 1 practised, 2 not passed), -1 when
+    // it was not flown (or n is past the 64 kept).
+    [[nodiscard]] int ManeuverResult(int maneuver) const;
+    // Keeps a result unless a better one is kept already.
+    void RecordManeuverResult(int maneuver, int result);
 
     // The file's bytes for what is held now.
     [[nodiscard]] std::vector<std::uint8_t> Encode() const;

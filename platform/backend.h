@@ -139,6 +139,8 @@ public:
     virtual std::uint64_t Counter() = 0;
     virtual std::uint64_t CounterFrequency() = 0;
     virtual void Sleep(std::uint32_t ms) = 0;
+    // The calendar time: seconds since 1970-01-01 UTC.
+    virtual std::int64_t CalendarSeconds();
 };
 
 struct AudioFormat {

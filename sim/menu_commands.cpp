@@ -345,7 +345,14 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             RunManeuverCommand(window);
             return;
         case CMD_CROSS_COUNTRY:
-            if (planning::RunCrossCountryAssignment(window) == 1) theSimWorld.SetFlightMode(2);
+            // The assignment replaces the active plan and starts, as a new plan does, ready on
+            // its departure runway.
+            if (ConfirmCloseFlightPlan(window) == 0) return;
+            if (planning::RunCrossCountryAssignment(window) == 1) {
+                theSimWorld.SetFlightMode(2);
+                Wait();
+                ReloadAircraftFlight(window, 1, 1);
+            }
             return;
         case CMD_SAVE_FLIGHT: {
             int go = ConfirmSaveFlightPlan(window);

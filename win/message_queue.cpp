@@ -692,8 +692,15 @@ LResult DefWindowProc(HWND hwnd, std::uint32_t message, WParam wParam, LParam lP
         }
         case WM_CONTEXTMENU:
         case WM_HELP:
-            // A control without its own answer leaves the request to its dialog.
-            if ((w->style & WS_CHILD) && w->parent) return SendMessage(w->parent, message, wParam, lParam);
+            // A control without its own answer leaves the request to its dialog. A part of a
+            // control (a combo box's edit, a list's scroll bar or header) asks as its control.
+            if ((w->style & WS_CHILD) && w->parent) {
+                const WindowData* parent = Find(w->parent);
+                const bool partOfControl = message == WM_CONTEXTMENU && parent != nullptr &&
+                                           (parent->style & WS_CHILD) && GetClassName(w->parent) != WC_DIALOG;
+                return SendMessage(w->parent, message, partOfControl ? static_cast<WParam>(w->parent.id) : wParam,
+                                   lParam);
+            }
             return 0;
         case WM_SYSCOMMAND:
             switch (wParam & 0xFFF0) {

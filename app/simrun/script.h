@@ -110,6 +110,8 @@ private:
     win::HWND CurrentDialog();
     win::HWND FindControl(const Command& c, bool mustBeUsable);
     void ClickAt(win::HWND control, const std::string& how);
+    // `click all right`: false while controls are left to click.
+    bool SweepRightClicks(const Command& c);
 
     platform::HeadlessBackend& machine_;
     std::vector<Command> commands_;
@@ -129,6 +131,8 @@ private:
     std::vector<win::HWND> dialogs_;  // modal dialogs seen, oldest first
     win::HWND current_;               // the dialog the dialog commands act on
     std::uint32_t dialogWaited_ = 0;
+    std::vector<win::HWND> sweep_;  // the controls `click all right` has still to click
+    bool sweeping_ = false;
     // Keys held down by the script, which repeat while held.
     static constexpr std::uint32_t kRepeatDelayMs = 500;
     static constexpr std::uint32_t kRepeatPeriodMs = 33;

@@ -97,6 +97,10 @@ public:
     std::uint64_t Counter() override { return micros_; }
     std::uint64_t CounterFrequency() override { return 1000000; }
     void Sleep(std::uint32_t ms) override { Advance(ms); }
+    // A fixed calendar start (1 January 2000, 00:00 UTC) moved on by the virtual time, so runs
+    // that read the date or seed from it are the same every time.
+    std::int64_t CalendarSeconds() override { return kCalendarStart + static_cast<std::int64_t>(Elapsed() / 1000); }
+    static constexpr std::int64_t kCalendarStart = 946684800;
 
     void Advance(std::uint32_t ms) { micros_ += static_cast<std::uint64_t>(ms) * 1000; }
     // Sets the millisecond reading (e.g. just below the 32-bit wrap).

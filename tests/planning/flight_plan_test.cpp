@@ -252,6 +252,7 @@ TEST(FlightPlanSequence, AdvancesOnlyOncePastAbeamAndStampsTheNode) {
     flight::FlightModelState& fm = flight::theFlightModelState;
     fm.fmFuel1 = 1000;
     fm.fmFuel2 = 2000;
+    fm.fmOTG = 1;  // rolling along the ground: not departed
     struct Case {
         std::int32_t x, z;
         int node;
@@ -270,6 +271,43 @@ TEST(FlightPlanSequence, AdvancesOnlyOncePastAbeamAndStampsTheNode) {
     EXPECT_EQ(time, planning::SimulatedMinutesOfDay());
     EXPECT_EQ(p.GetNodeActuals(0, &time, &fuel), 0) << "not departed yet";
     EXPECT_EQ(p.GetNodeActuals(3, &time, &fuel), 0);
+    fm.fmOTG = 0;
+}
+
+// The departure is stamped when the aircraft leaves the ground at the departure, with or without
+// ATC; a stamp ATC made first stays, and a plan past its departure is not stamped again.
+TEST(FlightPlanSequence, LeavingTheGroundStampsTheDeparture) {
+    flight::FlightModelState& fm = flight::theFlightModelState;
+    struct Case {
+        std::int8_t onGround;
+        std::int32_t current;
+        std::int16_t stampedBefore;
+        std::int16_t departure;
+    };
+    const std::int16_t now = static_cast<std::int16_t>(planning::SimulatedMinutesOfDay());
+    for (const Case& c : {Case{1, 0, -1, -1}, Case{0, 0, -1, now}, Case{0, 0, 600, 600},
+                          Case{0, 1, -1, -1}}) {
+        FlightPlan p;
+        p.nodeCount = 3;
+        p.nodes[1].x = 100000;
+        p.nodes[2].x = 200000;
+        p.currentNode = c.current;
+        if (c.stampedBefore >= 0) {
+            p.departureTime = c.stampedBefore;
+            p.nodes[0].arrivalTime = static_cast<std::uint16_t>(c.stampedBefore);
+        }
+        fm.fmOTG = c.onGround;
+        fm.fmPosX = 10;  // just off the departure, short of abeam the next node
+        fm.fmPosZ = 0;
+        p.SequenceLeg();
+        EXPECT_EQ(p.departureTime, c.departure) << int{c.onGround} << " " << c.current;
+        std::int32_t time = 0;
+        EXPECT_EQ(p.GetNodeActuals(0, &time, nullptr), c.departure >= 0 ? 1 : 0);
+        if (c.departure >= 0) {
+            EXPECT_EQ(time, c.departure);
+        }
+    }
+    fm.fmOTG = 0;
 }
 
 // ---- progress in a saved flight ----------------------------------------------------------------

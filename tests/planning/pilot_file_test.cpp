@@ -95,6 +95,34 @@ TEST_F(PilotFiles, ReplacingTheLogbookKeepsTheStoredLessonAndTruncatesTexts) {
     EXPECT_FLOAT_EQ(back.TotalHours(2), 3.0F);
 }
 
+// A manoeuvre's best result is kept in its header byte, through a save and a logbook rewrite; a
+// byte no result writes reads as not flown.
+TEST_F(PilotFiles, ManoeuvreResultsKeepTheBestOne) {
+    PilotFile pilot;
+    ASSERT_EQ(pilot.SelectPilot("Student"), 1);
+    struct Step {
+        int maneuver, result, kept;
+    };
+    for (const Step& s : {Step{0, 2, 2}, Step{0, 1, 1}, Step{0, 2, 1}, Step{0, 0, 0}, Step{0, 1, 0},
+                          Step{5, 2, 2}, Step{63, 1, 1}, Step{64, 0, -1}, Step{-1, 0, -1}, Step{3, 7, -1}}) {
+        pilot.RecordManeuverResult(s.maneuver, s.result);
+        EXPECT_EQ(pilot.ManeuverResult(s.maneuver), s.kept) << s.maneuver << " " << s.result;
+    }
+    ASSERT_EQ(pilot.Save(), 1);
+    ASSERT_EQ(pilot.ReplaceLogbook({Flight(1, 2, 98, 1.5F, 2)}), 1);
+    const std::string bytes = Plt("Student");
+    EXPECT_EQ(bytes[0], 1);  // mastered
+    EXPECT_EQ(bytes[5], 3);  // not passed
+    EXPECT_EQ(U16(bytes, 94), 1);
+    PilotFile back;
+    ASSERT_EQ(back.LoadCurrent(), 1);
+    EXPECT_EQ(back.ManeuverResult(0), 0);
+    EXPECT_EQ(back.ManeuverResult(1), -1);
+    EXPECT_EQ(back.ManeuverResult(63), 1);
+    back.header[2] = 9;  // no result writes this
+    EXPECT_EQ(back.ManeuverResult(2), -1);
+}
+
 TEST(PilotTables, ParsersAndKeys) {
     struct DateCase {
         const char* text;
