@@ -224,6 +224,27 @@ int ShowMessageBox(win::HWND parent, std::string_view text, std::uint32_t type) 
     return static_cast<int>(r);
 }
 
+std::string FileMessageText(std::string_view sentence, std::string_view path,
+                            std::uint32_t error) {
+    std::string reason = win::DescribeFileError(error);
+    if (!path.empty() && sentence.find(path) == std::string_view::npos) {
+        reason = std::string(path) + ": " + reason;
+    } else if (!reason.empty() && reason[0] >= 'a' && reason[0] <= 'z') {
+        reason[0] = static_cast<char>(reason[0] - 'a' + 'A');
+    }
+    return std::string(sentence) + "\n\n" + reason + ".";
+}
+
+int ShowFileMessage(win::HWND parent, std::string_view sentence, std::string_view path,
+                    std::uint32_t error) {
+    const std::string text = FileMessageText(sentence, path, error);
+    std::string line = text;
+    for (std::size_t at; (at = line.find("\n\n")) != std::string::npos;) line.replace(at, 2, " ");
+    std::fprintf(stderr, "zephlon: %s\n", line.c_str());
+    ShowMessageBox(parent, text, MB_ICONEXCLAMATION);
+    return win::IDOK;
+}
+
 int PromptForDisc(win::HWND parent, int disc, std::string_view path, std::uint32_t buttons) {
     if (path.empty()) return 0;
     const std::string file(path);
