@@ -205,7 +205,8 @@ bool PanelGauge::DrawFrame(const gfx::GFXFont* font, std::int32_t frame, IntPoin
     const gfx::GFXDrawTable* t = TableOf(s);
     if (t == nullptr || t->DrawText == nullptr) return false;
     const char text[2] = {static_cast<char>(static_cast<unsigned char>(frame)), 0};
-    t->DrawText(s, font, {point.x - anchor.x, point.y + h - anchor.y}, text);
+    t->DrawText(s, font, {point.x - anchor.x, point.y + h - anchor.y},
+                gfx::GFXFontText(font, text).c_str());
     if (painted != nullptr)
         *painted = IntRect{point.x - anchor.x, point.y - anchor.y, b->width, h};
     return true;
