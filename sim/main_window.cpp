@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -21,6 +22,7 @@
 #include "gfx/sheet_cache.h"
 #include "gfx/surface.h"
 #include "nav/lat_lon.h"
+#include "platform/backend.h"
 #include "sim/input/general_commands.h"
 #include "sim/input/key_commands.h"
 #include "sim/input/keyboard_input.h"
@@ -212,7 +214,12 @@ int MainWindow::RegisterOrActivate(win::HINSTANCE inst, const std::string& line,
     std::string error;
     resourceLibrary = core::OpenResourcePack(ResourcePackPath(), &error);
     if (!resourceLibrary) {
+        // Without the pack there are no dialogs of the program's own to say so.
         win::TraceLine("start: " + error);
+        std::fprintf(stderr, "zephlon: cannot start: %s\n", error.c_str());
+        platform::CurrentBackend().GetVideo().ShowErrorMessage(
+            kTitle, "Zephlon cannot start: " + error +
+                        ".\n\nInstalling the program again restores the resource pack.");
         return 0;
     }
     win::WNDCLASS wc;
@@ -295,6 +302,8 @@ int MainWindow::RunMessageLoop() {
     std::uint32_t lastIdle = win::timeGetTime();
     win::MSG msg;
     for (;;) {
+        // Settings that could not be stored are told once, whatever stored them.
+        TellFailedSettingsStores(!IsProgramClosed());
         if (!win::PeekMessage(&msg, {}, 0, 0, win::PM_REMOVE)) {
             IdleStep();
             lastIdle = win::timeGetTime();
@@ -459,6 +468,11 @@ win::LResult MainWndProc(win::HWND w, std::uint32_t m, win::WParam wp, win::LPar
             return 0;
         case win::WM_CLOSE:
             OnMainClose(w);
+            return 0;
+        case win::WM_QUERYENDSESSION:
+            return 1;
+        case win::WM_ENDSESSION:
+            if (wp != 0) OnMainEndSession(w);
             return 0;
         case win::WM_ACTIVATEAPP:
             OnMainActivateApp(w, wp != 0, static_cast<std::uint32_t>(lp));
