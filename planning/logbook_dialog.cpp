@@ -256,7 +256,8 @@ void LogbooksDialog::Save() {
     if (pilot.ReplaceLogbook(entries) == 0) {
         const std::uint32_t error = win::GetLastError();
         win::TraceLine("logbook: not saved for " + pilot.name + ": " + win::DescribeFileError(error));
-        ui::ShowFileMessage(window, "The logbook could not be saved.", PilotPath(pilot.name), error);
+        ui::ShowFileMessage(window, "The logbook could not be saved.",
+                            ShownPilotPath(PilotPath(pilot.name)), error);
         // The dialog stays with the rows as they are, so nothing typed is lost: OK tries again,
         // Cancel leaves the file as it was.
         return;

@@ -126,18 +126,19 @@ int SelectPilotDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::H
 
 void TellPilotFailure(win::HWND owner, const PilotFile& pilot, const char* sentence) {
     char text[700];
+    const std::string file = ShownPilotPath(pilot.failedFile);
     if (pilot.damagedFile) {
-        win::TraceLine("pilot: " + pilot.failedFile + " is damaged");
+        win::TraceLine("pilot: " + file + " is damaged");
         std::snprintf(text, sizeof text,
                       "The pilot file %s is damaged and cannot be read; it is kept as it is. "
                       "Choose another pilot, or type a new name to make a new one.",
-                      pilot.failedFile.c_str());
+                      file.c_str());
         ui::ShowMessageBox(owner, text, kStopIcon);
         return;
     }
-    win::TraceLine("pilot: " + pilot.failedFile + ": " + win::DescribeFileError(pilot.failedError));
-    std::snprintf(text, sizeof text, sentence, pilot.failedFile.c_str());
-    ui::ShowFileMessage(owner, text, pilot.failedFile, pilot.failedError);
+    win::TraceLine("pilot: " + file + ": " + win::DescribeFileError(pilot.failedError));
+    std::snprintf(text, sizeof text, sentence, file.c_str());
+    ui::ShowFileMessage(owner, text, file, pilot.failedError);
 }
 
 int RunSelectPilotDialog(win::HWND parent) {

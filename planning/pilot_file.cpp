@@ -158,6 +158,14 @@ std::string CurrentPilotPath() {
     return PilotFolder() + "\\CURRENT";
 }
 
+std::string ShownPilotPath(const std::string& path) {
+    const std::string& start = core::theSetupInfo.startFolder;
+    if (!start.empty() && path.size() > start.size() + 1 && path.compare(0, start.size(), start) == 0 &&
+        path[start.size()] == '\\')
+        return path.substr(start.size() + 1);
+    return path;
+}
+
 bool IsValidPilotName(std::string_view name) {
     if (name.empty() || name.size() > kPilotNameLimit) return false;
     for (const char c : name)
