@@ -330,7 +330,10 @@ std::vector<UnreadableVolume> UnreadableGlobalVolumes() {
     std::vector<UnreadableVolume> unreadable;
     for (ResourceVolume* volume : GlobalVolumes()) {
         const std::string& file = volume->GetVolumeName();
-        if (file.empty() || volume->GetStream()->IsVolumeOpen()) continue;
+        if (file.empty()) continue;
+        const VolumeRStream* stream = volume->GetStream();
+        const std::uint32_t lost = stream->IsVolumeOpen() ? stream->DroppedEntryCount() : 0;
+        if (stream->IsVolumeOpen() && lost == 0) continue;
         // A loose folder holds the members of a volume that is not there.
         const std::uint32_t folder = win::GetFileAttributes(volume->GetDirectory());
         const bool looseFolder =
@@ -338,7 +341,7 @@ std::vector<UnreadableVolume> UnreadableGlobalVolumes() {
         if (looseFolder && !FileExists(file)) continue;
         bool listed = false;
         for (const UnreadableVolume& u : unreadable) listed = listed || u.file == file;
-        if (!listed) unreadable.push_back(UnreadableVolume{file, FileExists(file)});
+        if (!listed) unreadable.push_back(UnreadableVolume{file, FileExists(file), lost});
     }
     return unreadable;
 }

@@ -151,14 +151,17 @@ private:
 // InitInstallationSource). A volume missing then is looked for on the disc when first used.
 void OpenGlobalVolumes();
 
-// A volume file of the installation that start-up could not open and whose loose folder does
-// not stand in for it: the file as the installation names it, and whether it is there at all
-// (then it is damaged: no volume, or cut short).
+// A volume file of the installation that start-up could not open, whose loose folder does not
+// stand in for it, or that opened without some of its members: the file as the installation
+// names it, whether it is there at all (then it is damaged: no volume, or cut short), and how
+// many members its index names that were left out as damaged.
 struct UnreadableVolume {
     std::string file;
     bool present = false;
+    std::uint32_t lostMembers = 0;
 };
-// The global volumes not open now, each file once, in the order of the global volumes.
+// The global volumes not open now or open with members lost, each file once, in the order of
+// the global volumes.
 [[nodiscard]] std::vector<UnreadableVolume> UnreadableGlobalVolumes();
 // Closes the open members and frees the indexes of every global volume. Shut-down calls it while
 // the file layer still runs, so no file is closed by a static destructor at exit.

@@ -162,10 +162,12 @@ void TellUnreadableInstallation(win::HWND window) {
     std::string text =
         "Zephlon cannot read these files of its installation and runs without what they hold:\n";
     for (const core::UnreadableVolume& v : unreadable) {
-        const char* why = v.present ? "it is damaged" : "it is missing";
+        std::string why = v.present ? "it is damaged" : "it is missing";
+        if (v.lostMembers > 0)
+            why += " (" + std::to_string(v.lostMembers) + " of its members are lost)";
         win::TraceLine("installation: " + v.file + " " + (v.present ? "damaged" : "missing"));
         std::fprintf(stderr, "zephlon: the installation file %s cannot be read: %s.\n",
-                     v.file.c_str(), why);
+                     v.file.c_str(), why.c_str());
         text += "\n" + v.file + ": " + why + ".";
     }
     text += "\n\nInstalling the program again restores them.";
