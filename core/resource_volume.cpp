@@ -315,15 +315,18 @@ void OpenGlobalVolumes() {
         volume->Open(0);
 }
 
-void ResourceVolume::ReportDamagedMember(std::string_view name) const {
+void ReportDamagedFile(const std::string& what) {
     // Never destroyed: a static object may still load from a volume while the program exits.
     static auto& told = *new std::set<std::string>;
-    const std::string what = std::string(name) + " of " + directory +
-                             (volumeName.empty() ? std::string() : " (" + volumeName + ")");
     if (!told.insert(what).second) return;
     win::TraceLine("installation: " + what + " is damaged");
     std::fprintf(stderr, "zephlon: the installation file %s is damaged and was not used.\n",
                  what.c_str());
+}
+
+void ResourceVolume::ReportDamagedMember(std::string_view name) const {
+    ReportDamagedFile(std::string(name) + " of " + directory +
+                      (volumeName.empty() ? std::string() : " (" + volumeName + ")"));
 }
 
 std::vector<UnreadableVolume> UnreadableGlobalVolumes() {

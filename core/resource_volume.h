@@ -125,8 +125,8 @@ public:
     std::unique_ptr<devices::CWave> LoadWave(int number);
 
     // Says that a member that opened could not be read as what it should hold: once per member
-    // of this volume, in the trace and on the error output. The loaders call it; so does any
-    // reader that refuses a member.
+    // of this volume, in the trace and on the error output (ReportDamagedFile). The loaders call
+    // it; so does any reader that refuses a member.
     void ReportDamagedMember(std::string_view name) const;
 
     // Shows the disc prompt until `path` exists; 1 then. When the user gives up, the program
@@ -150,6 +150,10 @@ private:
 // Opens every global volume from the installation, without the disc prompt (start-up, after
 // InitInstallationSource). A volume missing then is looked for on the disc when first used.
 void OpenGlobalVolumes();
+
+// Says once, in the trace ("installation: WHAT is damaged") and on the error output, that a file
+// of the installation (or a member, named with its folder) could not be read and was not used.
+void ReportDamagedFile(const std::string& what);
 
 // A volume file of the installation that start-up could not open, whose loose folder does not
 // stand in for it, or that opened without some of its members: the file as the installation
