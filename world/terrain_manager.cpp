@@ -139,6 +139,7 @@ void TerrainManager::MapGridText() {
     if (size < 4 || n == 0 || n > kMaxGroundTextures ||
         4 + std::uint64_t{n} * (kTextureNameBytes + kTextureBytes) > size) {
         gridText.Unmap();
+        core::ReportDamagedFile(path);
         return;
     }
     groundTextures.reserve(n);

@@ -251,7 +251,8 @@ TEST_P(HostileFormats, TheTourEndsNormallyNamesWhatItCouldNotReadAndKeepsTheSave
           "installation: whtlght.pft of Art\\3DShapes\\Runways (Art\\3DShapes.Vol) is damaged",
           "installation: 2.wav of Snd\\SndFx (Snd\\SndFx.Vol) is damaged",
           "installation: 172.dts is damaged", "installation: runway.dml is damaged",
-          "NA_05X01.TED is damaged",
+          "GridText.bin is damaged", "installation: terrain.dml of Art\\Terrain\\USA\\DML",
+          "installation: 05X01.mag of Data\\Mag (Data\\Data.Vol) is damaged",
           "nav: load na.vor: ", "nav: load states.bin: ", "lesson: rejected zqLess1.txt",
           "plan: FlightPlans\\KSQLtoKFAT.Pln not loaded"})
         EXPECT_NE(r.out.find(said), std::string::npos) << said;
