@@ -200,14 +200,14 @@ void RunStartup() {
         // it starts from its type's parked flight instead, and the user learns why.
         const flight::Aircraft* a = theSimWorld.GetAircraft();
         const std::string parked = DefaultFlightName(a != nullptr ? a->GetType() : 0, true);
-        std::fprintf(stderr, "zephlon: the flight %s could not be loaded.\n",
-                     FlightPath("Startup.Flt").c_str());
-        ui::ShowMessageBox(w,
-                           "The flight " + FlightPath("Startup.Flt") +
-                               " is missing or damaged; the aircraft starts from " +
-                               FlightPath(parked) + " instead.",
-                           ui::MB_ICONEXCLAMATION);
-        LoadFlightFile(parked, 1);
+        const bool fallback = !parked.empty() && LoadFlightFile(parked, 1) != 0;
+        const std::string text =
+            "The flight " + FlightPath("Startup.Flt") + " is missing or damaged" +
+            (fallback ? "; the aircraft starts from " + FlightPath(parked) + " instead."
+                      : ", and so is " + FlightPath(parked) +
+                            ": the aircraft has no place to start from.");
+        std::fprintf(stderr, "zephlon: %s\n", text.c_str());
+        ui::ShowMessageBox(w, text, ui::MB_ICONEXCLAMATION);
     }
     theFlightTape.SetReaderEmpty(true);
     flight::theFlightModelState.fmEngines = 0;

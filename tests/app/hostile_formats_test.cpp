@@ -234,8 +234,15 @@ TEST_P(HostileFormats, TheTourEndsNormallyNamesWhatItCouldNotReadAndKeepsTheSave
     ExpectToured(r);
     EXPECT_EQ(Saved(install.dir), before);
     if (GetParam() == Damage::kWideFonts) {
-        // Fonts of 16-bit codes are good fonts: nothing is refused.
+        // Fonts of 16-bit codes are good fonts: nothing is refused, and the panel, whose gauges
+        // and readouts draw their text and frames with them, looks as it does with 8-bit codes.
         EXPECT_EQ(r.out.find("is damaged"), std::string::npos) << r.out;
+        DamagedInstallation plain(std::nullopt);
+        const CommandResult p = Tour(plain.dir);
+        ExpectToured(p);
+        const std::string wide = install.dir.Read("panel.bmp"), narrow = plain.dir.Read("panel.bmp");
+        ASSERT_GT(narrow.size(), 640u * 480u);
+        EXPECT_TRUE(wide == narrow) << "the panel drawn with 16-bit fonts differs";
         return;
     }
     if (GetParam() != Damage::kCut) return;
