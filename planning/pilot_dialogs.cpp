@@ -137,8 +137,7 @@ void TellPilotFailure(win::HWND owner, const PilotFile& pilot, const char* sente
         return;
     }
     win::TraceLine("pilot: " + file + ": " + win::DescribeFileError(pilot.failedError));
-    std::snprintf(text, sizeof text, sentence, file.c_str());
-    ui::ShowFileMessage(owner, text, file, pilot.failedError);
+    ui::ShowFileMessage(owner, sentence, file, pilot.failedError);
 }
 
 int RunSelectPilotDialog(win::HWND parent) {

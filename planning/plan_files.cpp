@@ -133,9 +133,7 @@ int PromptSaveFlightPlan(win::HWND window) {
     if (WriteFlightPlanFile(path) == 0) {
         const std::uint32_t error = win::GetLastError();
         win::TraceLine("plan: " + path + " not saved: " + win::DescribeFileError(error));
-        char text[600];
-        std::snprintf(text, sizeof text, "The flight plan %s could not be saved.", path.c_str());
-        ui::ShowFileMessage(window, text, path, error);
+        ui::ShowFileMessage(window, "The flight plan %s could not be saved.", path, error);
         return 0;
     }
     plan->name = path.substr(0, 260);

@@ -197,9 +197,7 @@ int SaveFlightAs(win::HWND owner) {
     }
     const std::uint32_t error = win::GetLastError();
     win::TraceLine("flight: " + path + " not saved: " + win::DescribeFileError(error));
-    char text[512];
-    std::snprintf(text, sizeof text, "The flight %s could not be saved.", path.c_str());
-    ui::ShowFileMessage(owner, text, path, error);
+    ui::ShowFileMessage(owner, "The flight %s could not be saved.", path, error);
     return 0;
 }
 

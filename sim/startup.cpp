@@ -235,13 +235,13 @@ void TellFailedSettingsStores(bool mayShowBox) {
     for (const core::IniFile* file : {&core::theIniFile, &devices::theJoystickIniFile}) {
         const std::uint32_t error = win::TakeProfileStoreFailure(file->Path());
         if (error == win::ERROR_SUCCESS) continue;
-        const std::string sentence = "The settings could not be saved in " + file->Path() + ".";
+        const char* sentence = "The settings could not be saved in %s.";
         win::TraceLine("settings: " + file->Path() + " not saved: " + win::DescribeFileError(error));
         if (mayShowBox && theMainWindow.window) {
             ui::ShowFileMessage(theMainWindow.window, sentence, file->Path(), error);
         } else {
-            std::fprintf(stderr, "zephlon: %s %s.\n", sentence.c_str(),
-                         win::DescribeFileError(error).c_str());
+            std::fprintf(stderr, "zephlon: the settings could not be saved in %s: %s.\n",
+                         file->Path().c_str(), win::DescribeFileError(error).c_str());
         }
     }
 }

@@ -224,15 +224,17 @@ int ShowMessageBox(win::HWND parent, std::string_view text, std::uint32_t type) 
     return static_cast<int>(r);
 }
 
-std::string FileMessageText(std::string_view sentence, std::string_view path,
-                            std::uint32_t error) {
+std::string FileMessageText(std::string_view format, std::string_view path, std::uint32_t error) {
+    std::string sentence(format);
+    if (const std::size_t at = sentence.find("%s"); at != std::string::npos)
+        sentence.replace(at, 2, path);
     std::string reason = win::DescribeFileError(error);
-    if (!path.empty() && sentence.find(path) == std::string_view::npos) {
+    if (!path.empty() && sentence.find(path) == std::string::npos) {
         reason = std::string(path) + ": " + reason;
     } else if (!reason.empty() && reason[0] >= 'a' && reason[0] <= 'z') {
         reason[0] = static_cast<char>(reason[0] - 'a' + 'A');
     }
-    return std::string(sentence) + "\n\n" + reason + ".";
+    return sentence + "\n\n" + reason + ".";
 }
 
 int ShowFileMessage(win::HWND parent, std::string_view sentence, std::string_view path,

@@ -264,8 +264,9 @@ TEST(HostileInput, AnswersReachTheExitQuestion) {
     ExpectNoSanitizerReport(r);
 }
 
-// A damaged resource pack: the program refuses to start, says why, and the run reports the
-// failure in its exit status.
+// A damaged resource pack: the program refuses to start, says why (in the trace, on the error
+// output and in the desktop's message box, which a headless run has none of), and the run
+// reports the failure in its exit status.
 TEST(HostileInput, DamagedResourcePack) {
     if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
     StarterRun run("zephlon-hostile-pack");
@@ -289,6 +290,9 @@ TEST(HostileInput, DamagedResourcePack) {
         if (refused) {
             EXPECT_NE(r.status, 0) << r.out;
             EXPECT_NE(r.out.find("start: "), std::string::npos) << r.out;
+            // Said where a user who started it from a terminal looks, naming the pack.
+            EXPECT_NE(r.out.find("zephlon: cannot start: the resource pack"), std::string::npos)
+                << r.out;
         }
         ExpectNoSanitizerReport(r);
     }

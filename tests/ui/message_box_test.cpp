@@ -152,6 +152,8 @@ TEST(FileMessage, NamesTheFileAndTheReason) {
         {"The logbook could not be saved.", "PILOT\\Jo.PLT", win::ERROR_ACCESS_DENIED,
          "The logbook could not be saved.\n\nPILOT\\Jo.PLT: access is denied (the folder or the "
          "file may be read-only)."},
+        {"The flight plan %s could not be saved.", "FlightPlans\\B.Pln", win::ERROR_DISK_FULL,
+         "The flight plan FlightPlans\\B.Pln could not be saved.\n\nThe disk is full."},
         {"The settings could not be saved in x.ini.", "x.ini", 9999,
          "The settings could not be saved in x.ini.\n\nError 9999."},
     };
