@@ -41,12 +41,11 @@ std::int32_t Held(core::IniFile& file, const char* section, const char* key, std
     return std::clamp(file.GetInt(section, key, missing), lowest, highest);
 }
 
-// The highest power the route page offers, and the lowest by aircraft (a type without its
-// own takes the widest of the others).
+// The highest power the route page offers, and the lowest by aircraft (type 5 is a 172).
 constexpr std::int32_t kHighestPower = 75;
 std::int32_t LowestPower(int aircraft) {
-    constexpr std::int32_t kLowest[5] = {50, 45, 55, 50, 50};
-    return aircraft >= 0 && aircraft < 5 ? kLowest[aircraft] : 45;
+    constexpr std::int32_t kLowest[6] = {50, 45, 55, 50, 50, 50};
+    return kLowest[std::clamp(aircraft, 0, 5)];
 }
 
 // Physical ranges of a route weather station's fields, in the station's units.
@@ -295,8 +294,9 @@ int FlightPlan::ReadSettings(core::IniFile& file) {
     pointsLeftOut = std::max(count - kMaxPlanNodes, 0);
     ifr = file.GetInt("Settings", "stIFR", 0) != 0 ? 1 : 0;
     aircraft = static_cast<std::int16_t>(Held(file, "Settings", "stAirc", 0, 0, 5));
-    // The altitudes and powers the route page offers the plan's aircraft.
-    cruiseAltitude = Held(file, "Settings", "stAlt", 0, 0, CapCruiseAltitude(aircraft, 45000));
+    // The altitudes and powers the route page offers the plan's aircraft (type 5 is a 172).
+    cruiseAltitude =
+        Held(file, "Settings", "stAlt", 0, 0, CapCruiseAltitude(aircraft == 5 ? 0 : aircraft, 45000));
     power = static_cast<std::int16_t>(
         Held(file, "Settings", "stPower", 0, LowestPower(aircraft), kHighestPower));
     return 1;

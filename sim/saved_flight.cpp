@@ -131,8 +131,11 @@ int SaveFlight(const char* path) {
         // Nothing was written: an empty file is still a saved flight.
         win::FileHandle f = win::CreateFile(temporary, win::GENERIC_WRITE, 0, win::CREATE_ALWAYS);
         result = f.IsValid() ? 1 : 0;
-        if (f.IsValid()) win::CloseHandle(f);
-        else error = win::GetLastError();
+        if (f.IsValid()) {
+            win::CloseHandle(f);
+        } else {
+            error = win::GetLastError();
+        }
     }
     if (result != 0 && !win::MoveFileEx(temporary, target, win::MOVEFILE_REPLACE_EXISTING)) {
         result = 0;
