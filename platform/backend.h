@@ -73,13 +73,6 @@ public:
     virtual bool SetPalette(const Palette& palette) = 0;
     virtual void SetFullScreen(bool on) = 0;
     virtual void SetTitle(std::string_view title) = 0;
-    // Tells the user of a failure that leaves the program without its own dialogs (no resource
-    // pack): the desktop's own message box, shown until the user closes it. A machine without a
-    // desktop shows nothing; its caller writes the text to the error output as well.
-    virtual void ShowErrorMessage(std::string_view title, std::string_view text) {
-        (void)title;
-        (void)text;
-    }
     // Bring the window to the front (and out of the minimised state).
     virtual void Raise() = 0;
     virtual void SetCursorShape(CursorShape shape) = 0;

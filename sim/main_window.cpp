@@ -22,7 +22,6 @@
 #include "gfx/sheet_cache.h"
 #include "gfx/surface.h"
 #include "nav/lat_lon.h"
-#include "platform/backend.h"
 #include "sim/input/general_commands.h"
 #include "sim/input/key_commands.h"
 #include "sim/input/keyboard_input.h"
@@ -32,6 +31,7 @@
 #include "sim/startup.h"
 #include "sim/ui_host.h"
 #include "sim/view_controller.h"
+#include "ui/dialog_services.h"
 #include "ui/owner_draw_library.h"
 #include "ui/video_windows.h"
 #include "win/compositor.h"
@@ -214,12 +214,12 @@ int MainWindow::RegisterOrActivate(win::HINSTANCE inst, const std::string& line,
     std::string error;
     resourceLibrary = core::OpenResourcePack(ResourcePackPath(), &error);
     if (!resourceLibrary) {
-        // Without the pack there are no dialogs of the program's own to say so.
+        // The message box makes its own layout when the pack cannot give it.
         win::TraceLine("start: " + error);
         std::fprintf(stderr, "zephlon: cannot start: %s\n", error.c_str());
-        platform::CurrentBackend().GetVideo().ShowErrorMessage(
-            kTitle, "Zephlon cannot start: " + error +
-                        ".\n\nInstalling the program again restores the resource pack.");
+        ui::ShowMessageBox({}, "Zephlon cannot start: " + error +
+                                   ".\n\nInstalling the program again restores the resource pack.",
+                           ui::MB_ICONEXCLAMATION);
         return 0;
     }
     win::WNDCLASS wc;

@@ -7,13 +7,37 @@
 
 #include "core/ini_file.h"
 #include "ui/generic_dialog.h"
+#include "win/controls.h"
+#include "win/dialog.h"
 #include "win/file_api.h"
+#include "win/resource.h"
 
 namespace ui {
 namespace {
 
 bool FileExists(const std::string& path) {
     return win::GetFileAttributes(path) != win::INVALID_FILE_ATTRIBUTES;
+}
+
+// The message box's layout when the resource pack cannot give it (missing, damaged, or without
+// the template): the same controls under the same ids, so the box still tells its text.
+const win::DialogTemplate& BuiltInGenericTemplate() {
+    static const win::DialogTemplate form = [] {
+        win::DialogTemplate d;
+        d.style = win::DS_MODALFRAME | win::DS_SETFONT | win::WS_POPUP | win::WS_CAPTION |
+                  win::WS_SYSMENU;
+        d.cx = 160;
+        d.cy = 62;
+        d.caption = "Zephlon";
+        d.fontSize = 8;
+        d.fontFace = "MS Sans Serif";
+        win::AddDialogItem(d, "Static", "", GenericDialog::kTextId, win::SS_LEFT, 8, 8, 144, 20);
+        win::AddDialogItem(d, "Button", "&OK", win::IDYES, win::BS_PUSHBUTTON, 8, 40, 44, 14);
+        win::AddDialogItem(d, "Button", "No", win::IDNO, win::BS_PUSHBUTTON, 58, 40, 44, 14);
+        win::AddDialogItem(d, "Button", "Cancel", win::IDCANCEL, win::BS_PUSHBUTTON, 108, 40, 44, 14);
+        return d;
+    }();
+    return form;
 }
 
 }  // namespace
@@ -179,6 +203,9 @@ int InsertCDDialog::OnDeviceChange(unsigned, win::DEV_BROADCAST_HDR* header) {
 int ShowMessageBox(win::HWND parent, std::string_view text, std::uint32_t type) {
     GenericDialog box;
     box.text = std::string(text);
+    const win::HINSTANCE library =
+        theDialogHost.resourceLibrary ? theDialogHost.resourceLibrary() : win::HINSTANCE{};
+    if (!win::LoadDialogTemplate(library, "GENERIC")) box.builtTemplate = &BuiltInGenericTemplate();
     switch (type & 7) {
         case MB_OK:
             break;

@@ -121,10 +121,6 @@ public:
     void SetTitle(std::string_view title) override {
         if (window_ != nullptr) SDL_SetWindowTitle(window_, std::string(title).c_str());
     }
-    void ShowErrorMessage(std::string_view title, std::string_view text) override {
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, std::string(title).c_str(),
-                                 std::string(text).c_str(), window_);
-    }
     void Raise() override {
         if (window_ == nullptr) return;
         if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(window_);
