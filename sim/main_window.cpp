@@ -217,9 +217,10 @@ int MainWindow::RegisterOrActivate(win::HINSTANCE inst, const std::string& line,
         // The message box makes its own layout when the pack cannot give it.
         win::TraceLine("start: " + error);
         std::fprintf(stderr, "zephlon: cannot start: %s\n", error.c_str());
-        ui::ShowMessageBox({}, "Zephlon cannot start: " + error +
-                                   ".\n\nInstalling the program again restores the resource pack.",
-                           ui::MB_ICONEXCLAMATION);
+        ui::ShowMessageBoxWithoutResources(
+            "Zephlon cannot start: " + error +
+                ".\n\nInstalling the program again restores the resource pack.",
+            ui::MB_ICONEXCLAMATION);
         return 0;
     }
     win::WNDCLASS wc;

@@ -200,12 +200,12 @@ int InsertCDDialog::OnDeviceChange(unsigned, win::DEV_BROADCAST_HDR* header) {
 
 // ---- The services -----------------------------------------------------------------------------
 
-int ShowMessageBox(win::HWND parent, std::string_view text, std::uint32_t type) {
+namespace {
+
+int ShowBox(win::HWND parent, std::string_view text, std::uint32_t type, bool builtIn) {
     GenericDialog box;
     box.text = std::string(text);
-    const win::HINSTANCE library =
-        theDialogHost.resourceLibrary ? theDialogHost.resourceLibrary() : win::HINSTANCE{};
-    if (!win::LoadDialogTemplate(library, "GENERIC")) box.builtTemplate = &BuiltInGenericTemplate();
+    if (builtIn) box.builtTemplate = &BuiltInGenericTemplate();
     switch (type & 7) {
         case MB_OK:
             break;
@@ -249,6 +249,20 @@ int ShowMessageBox(win::HWND parent, std::string_view text, std::uint32_t type) 
     if (r == win::IDYES && ((type & 7) == MB_OK || (type & 7) == MB_OKCANCEL)) return win::IDOK;
     if (r == win::IDYES && (type & 7) == MB_RETRYCANCEL) return win::IDRETRY;
     return static_cast<int>(r);
+}
+
+}  // namespace
+
+int ShowMessageBox(win::HWND parent, std::string_view text, std::uint32_t type) {
+    // A pack that lost its template still gets the box. Without any pack (a part of the program
+    // run on its own) the text goes to the log, as ShowBox does when no template is found.
+    const win::HINSTANCE library =
+        theDialogHost.resourceLibrary ? theDialogHost.resourceLibrary() : win::HINSTANCE{};
+    return ShowBox(parent, text, type, library && !win::LoadDialogTemplate(library, "GENERIC"));
+}
+
+int ShowMessageBoxWithoutResources(std::string_view text, std::uint32_t type) {
+    return ShowBox({}, text, type, true);
 }
 
 std::string FileMessageText(std::string_view format, std::string_view path, std::uint32_t error) {

@@ -23,6 +23,9 @@ inline constexpr std::uint32_t MB_ICONINFORMATION = 64;
 
 // Shows `text` with the button set of `type`; the id of the pressed button.
 int ShowMessageBox(win::HWND parent, std::string_view text, std::uint32_t type);
+// The same box in a layout made in code, for the start of a program whose resource pack cannot
+// be read: the program's windows work, its templates are missing.
+int ShowMessageBoxWithoutResources(std::string_view text, std::uint32_t type);
 
 // Tells the user that something failed with a file: `sentence` (the program's own text, where
 // "%s" stands for `path`), then on a line of its own why, from the file error `error`, prefixed
