@@ -13,6 +13,7 @@
 #include "cockpit/gauges.h"
 #include "core/numeric.h"
 #include "flight/aircraft.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
 #include "nav/nav_database.h"
@@ -630,8 +631,7 @@ void AtcCopilotSetCourse() {
 namespace {
 
 int Knots() {
-    // The indicated airspeed in whole knots (the flight model keeps 16 fraction bits).
-    return flight::theFlightModelState.fmIAS >> 16;
+    return flight::IndicatedAirspeedWholeKnots();
 }
 
 }  // namespace

@@ -7,7 +7,8 @@
 // (else the common traffic frequency), COM2 on the ATIS, the transponder on 1200, and the courses
 // and heading bug on the runway's magnetic heading. "Cruise.Flt" is where the flight lessons
 // start: the 172 trimmed in level cruise 3,000 ft above KSQL, flown there by the flight model
-// itself with the autopilot holding the altitude, then handed over with the autopilot off.
+// itself with the autopilot holding the altitude, then handed over with the autopilot off and
+// its elevator (the flight's elevator trim) refined until it holds its height hands off.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -23,15 +24,11 @@
 #include "flight/aircraft.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/flight_model.h"
-#include "flight/flight_probe.h"
-#include "flight/flight_world_services.h"
 #include "flight/flight_model_state.h"
+#include "flight/level_flight_trim.h"
 #include "nav/lat_lon.h"
 #include "tools/mkdata/geodesy.h"
 #include "tools/mkdata/installation.h"
-#include "world/terrain_services.h"
-#include "world/weather_services.h"
-#include "devices/sound_services.h"
 
 namespace mkdata {
 
@@ -47,7 +44,8 @@ enum class Start { kParked, kReady, kCruise };
 // The lessons' cruise: 3,000 ft above the ground, throttle lever 22 of 31 (about 70 % power).
 constexpr double kCruiseFeet = 3000.0;
 constexpr std::int16_t kCruiseLever = 22;
-constexpr double kCruiseSettleSeconds = 240.0;
+// The condition lever's low idle.
+constexpr std::int16_t kLowIdle = 15;
 
 struct DefaultFlight {
     const char* file;
@@ -242,8 +240,9 @@ void SetRadios(int type, const DefaultFlight& f, const RunwayEnd& end, const Rad
 }
 
 // The cockpit as the flight leaves it, written by the cockpit's own writers: a ready flight with
-// battery and avionics on, fuel on both tanks (own side on the twins), mixtures rich, magnetos
-// on both (igniters on the turbines), throttles closed; a parked one cold with the masters off.
+// battery and avionics on, fuel on both tanks (own side on the twins), mixtures rich (the King
+// Air's condition levers at low idle), magnetos on both (igniters on the turbines), throttles
+// closed; a parked one cold with the masters off.
 int theFlightType = 0;
 int FlightType() {
     return theFlightType;
@@ -271,48 +270,24 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& e
     }
     cockpit::theThrottleLever.lever = cockpit::theThrottleLever2.lever =
         f.start == Start::kCruise ? kCruiseLever : 0;
-    cockpit::theGearUp = 0;
-    cockpit::theGearLever.knob = 0;
+    // The King Air's condition levers (its mixture levers) at low idle, where its handbook runs
+    // them and its cruise figures hold.
+    if (f.type == 3) cockpit::theMixtureLever.lever = cockpit::theMixtureLever2.lever = kLowIdle;
+    // The gear as the flight flies; its elevator is the elevator trim, from which the keys and
+    // the stick move it.
+    const bool gearUp = flight::theFlightModelState.fmGear == 0;
+    cockpit::theGearUp = gearUp ? 1 : 0;
+    cockpit::theGearLever.knob = static_cast<std::int16_t>(gearUp ? 15 : 0);
+    *cockpit::thePanelHost.controlWord(0) = flight::theFlightModelState.fmElv;
+    *cockpit::thePanelHost.controlWord(3) = 0;
     int ok = cockpit::WritePanelState(file);
+    *cockpit::thePanelHost.controlWord(0) = 0;
     ok &= cockpit::SavePartialPanelSettings(file);
     SetRadios(f.type, f, end, facts);
     ok &= cockpit::WriteNavRadios(file);
     cockpit::ResetCockpitServices();
     flight::theAircraftServices = saved;
     return ok;
-}
-
-// Level cruise found by flying: placed at the cruise height near the trim for 110 knots with
-// the cruise throttle, the autopilot holds the height while the speed settles where thrust meets
-// drag; its elevator is then the trimmed one and the autopilot is let go. The experiment runs on
-// flat, calm ground, and the world's services it replaces are put back.
-void FlyToCruiseTrim(int type, std::uint16_t heading) {
-    const world::WeatherServices weather = world::theWeatherServices;
-    const devices::SoundServices sound = devices::theSoundServices;
-    const flight::FlightWorldServices worldServices = flight::theFlightWorldServices;
-    const flight::CrashLimits limits = flight::theCrashLimits;
-    const std::uint32_t crashDetect = flight::theCrashDetectEnabled;
-    const std::int32_t datum = world::theTerrainDatum, ground = world::theTerrainHeight;
-    const std::int16_t temperature = world::theSeaLevelTemp, variation = world::theMagneticVariation;
-    flight::ProbeSelectAircraft(type);
-    flight::ProbePlaceInFlight(kCruiseFeet, 110.0, heading);
-    flight::FlightModelState& s = flight::theFlightModelState;
-    s.fmThrot = static_cast<std::int16_t>(kCruiseLever * 1057);  // as the lever sets it
-    flight::ProbeEngageAltitudeHold();
-    flight::ProbeRunSeconds(kCruiseSettleSeconds);
-    s.fmAutopilotModes = 0;
-    s.fmAutopilotState = 0;
-    s.fmPosY = static_cast<std::int32_t>(std::lround(kCruiseFeet * 0.3048 * 256.0));
-    s.fmVVel = 0;
-    world::theWeatherServices = weather;
-    devices::theSoundServices = sound;
-    flight::theFlightWorldServices = worldServices;
-    flight::theCrashLimits = limits;
-    flight::theCrashDetectEnabled = crashDetect;
-    world::theTerrainDatum = datum;
-    world::theTerrainHeight = ground;
-    world::theSeaLevelTemp = temperature;
-    world::theMagneticVariation = variation;
 }
 
 int WriteFlight(Installation& installation, const DefaultFlight& f, const RunwayEnd& end,
@@ -343,7 +318,16 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
     s.fmHead = static_cast<std::uint16_t>(std::lround(worldHeading * 65536.0 / 360.0) & 0xFFFF);
     if (f.start == Start::kCruise) {
         const std::int32_t x = s.fmPosX, z = s.fmPosZ;
-        FlyToCruiseTrim(f.type, s.fmHead);
+        flight::LevelFlightRequest cruise;
+        cruise.type = f.type;
+        cruise.altitudeFeet = kCruiseFeet;
+        cruise.throttle = static_cast<std::int16_t>(kCruiseLever * 1057);  // as the lever sets it
+        cruise.heading = s.fmHead;
+        const flight::LevelFlightTrim trim = flight::TrimForLevelFlight(cruise);
+        if (!trim.trimmed) {
+            *error = std::string(f.file) + ": no level flight found";
+            return 0;
+        }
         s.fmPosX = x;
         s.fmPosZ = z;
     } else {
