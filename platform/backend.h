@@ -96,6 +96,9 @@ enum class EventKind {
     Minimized,
     Restored,
     CloseRequested,
+    // The program is asked to end from outside (platform/termination.h): it closes at once,
+    // saving what it keeps, without the questions a user's close would ask.
+    TerminateRequested,
     Exposed,
     JoystickAdded,
     JoystickRemoved,

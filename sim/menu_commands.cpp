@@ -79,7 +79,9 @@ void SavePilotFlightMode() {
     planning::PilotFile pilot;
     if (pilot.LoadCurrent() != 0) {
         pilot.flightMode = theSimWorld.GetFlightMode();
-        pilot.Save();
+        if (pilot.Save() == 0)
+            planning::TellPilotFailure(theMainWindow.window, pilot,
+                                       "The pilot file %s could not be saved.");
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/termination.h"
 #include "win/dialog.h"
 #include "win/dsound.h"
 #include "win/window_internal.h"
@@ -165,6 +166,14 @@ void HandleEvent(const platform::Event& e) {
         case platform::EventKind::CloseRequested:
             if (display) PostMessage(display, WM_SYSCOMMAND, SC_CLOSE, 0);
             break;
+        // The session that runs the program ends: the program saves what it keeps and closes
+        // without asking. Without a window there is nothing to save and the loop just ends.
+        case platform::EventKind::TerminateRequested:
+            if (display)
+                PostMessage(display, WM_ENDSESSION, 1, 0);
+            else
+                PostQuitMessage(0);
+            break;
         case platform::EventKind::Exposed:
             RequestPresent();
             break;
@@ -186,6 +195,10 @@ void PumpPlatform() {
     MixDirectSound();
     platform::Events& events = platform::CurrentBackend().GetEvents();
     platform::Event e;
+    if (platform::TakeTerminationRequest()) {
+        e.kind = platform::EventKind::TerminateRequested;
+        HandleEvent(e);
+    }
     while (events.Poll(&e))
         HandleEvent(e);
 }

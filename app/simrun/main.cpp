@@ -15,6 +15,7 @@
 #include "devices/joystick.h"
 #include "platform/file_system.h"
 #include "platform/headless/headless_backend.h"
+#include "platform/termination.h"
 #include "script.h"
 #include "sdl_screen.h"
 #include "sim/flight_file.h"
@@ -90,11 +91,14 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // SIGTERM and SIGINT close the program in order, as they close zephlon.
+    platform::InstallTerminationSignals();
     platform::HeadlessBackend machine;
     if (!simrun::SetUpScriptedSticks(*commands, machine, &error)) {
         std::fprintf(stderr, "simrun: %s: %s\n", scriptPath.c_str(), error.c_str());
         return 2;
     }
+    simrun::SetUpSoundCapture(machine);
     std::unique_ptr<platform::Backend> screen;
     if (sdlScreen) {
         screen = simrun::CreateSdlScreenBackend(machine);

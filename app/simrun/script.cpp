@@ -147,7 +147,10 @@ std::optional<std::vector<Command>> ParseScript(const std::string& source, std::
             c.kind = Command::Kind::Answer;
             c.text = Word(rest);
             c.button = Word(rest);
-            if (c.text.empty() || c.button.empty()) return bad("expected TEXT BUTTON");
+            const std::string when = Lower(Word(rest));
+            c.always = when == "always";
+            if (c.text.empty() || c.button.empty() || (!when.empty() && !c.always))
+                return bad("expected TEXT BUTTON [always]");
         } else if (verb == "screenshot") {
             c.kind = Command::Kind::Screenshot;
             c.text = Word(rest);
@@ -288,7 +291,7 @@ bool Driver::Step() {
                 return true;
             }
             case Command::Kind::Answer:
-                answers_.push_back(Answer{c.text, c.button});
+                answers_.push_back(Answer{c.text, c.button, c.always});
                 break;
             case Command::Kind::Screenshot:
                 if (!win::WriteScreenshotBmp(c.text))
@@ -371,7 +374,8 @@ void Driver::OnModal(win::HWND dialog) {
                    "\": " + text);
     // Answers written right after the command that opens the dialog count as given before it.
     while (next_ < commands_.size() && commands_[next_].kind == Command::Kind::Answer) {
-        answers_.push_back(Answer{commands_[next_].text, commands_[next_].button});
+        answers_.push_back(
+            Answer{commands_[next_].text, commands_[next_].button, commands_[next_].always});
         ++next_;
     }
     for (auto it = answers_.begin(); it != answers_.end(); ++it) {
@@ -396,7 +400,7 @@ void Driver::OnModal(win::HWND dialog) {
         win::PostMessage(dialog, win::WM_COMMAND,
                          win::MAKEWPARAM(static_cast<std::uint16_t>(id), win::BN_CLICKED),
                          static_cast<win::LParam>(button.id));
-        answers_.erase(it);
+        if (!it->always) answers_.erase(it);
         return;
     }
     if (quitting_) {
@@ -414,7 +418,8 @@ void Driver::OnModal(win::HWND dialog) {
 
 std::optional<std::string> Driver::AnswerTemplateDialog(std::string_view templateName) {
     while (next_ < commands_.size() && commands_[next_].kind == Command::Kind::Answer) {
-        answers_.push_back(Answer{commands_[next_].text, commands_[next_].button});
+        answers_.push_back(
+            Answer{commands_[next_].text, commands_[next_].button, commands_[next_].always});
         ++next_;
     }
     const std::string templ = Lower(std::string(templateName));
@@ -422,7 +427,7 @@ std::optional<std::string> Driver::AnswerTemplateDialog(std::string_view templat
         if (templ.find(Lower(it->text)) == std::string::npos) continue;
         std::string choice = it->button;
         win::TraceLine("answered " + choice);
-        answers_.erase(it);
+        if (!it->always) answers_.erase(it);
         return choice;
     }
     return std::nullopt;

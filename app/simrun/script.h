@@ -54,6 +54,7 @@ struct Command {
     // answer / screenshot
     std::string text;
     std::string button;
+    bool always = false;  // answer ... always: every matching dialog, not only the next
     // a registered command and the words after its verb
     const ScriptCommand* registered = nullptr;
     std::vector<std::string> words;
@@ -126,6 +127,7 @@ private:
     struct Answer {
         std::string text;
         std::string button;
+        bool always = false;
     };
     std::vector<Answer> answers_;
     std::vector<win::HWND> dialogs_;  // modal dialogs seen, oldest first

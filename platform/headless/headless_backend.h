@@ -136,6 +136,12 @@ public:
         dropped_ += captured_.size();
         captured_.clear();
     }
+    // Whether fed samples are kept (the default). A runner whose script will ask for no more
+    // sound turns keeping off: the samples are then only counted, so a long run holds none.
+    void KeepCapture(bool keep) {
+        keep_ = keep;
+        if (!keep) ClearCaptured();
+    }
     // The time the device follows; without one no time passes for it.
     void SetClock(class HeadlessClock* clock) { clock_ = clock; }
 
@@ -148,7 +154,8 @@ private:
     bool started_ = false;
     AudioFormat format_;
     std::vector<std::int16_t> captured_;
-    std::uint64_t dropped_ = 0;  // samples fed before the last ClearCaptured
+    std::uint64_t dropped_ = 0;  // samples fed before the last ClearCaptured, or not kept
+    bool keep_ = true;
     class HeadlessClock* clock_ = nullptr;
     std::uint64_t originMicros_ = 0;
 };

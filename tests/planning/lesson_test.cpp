@@ -65,6 +65,12 @@ TEST(LessonReader, StatementsBuiltFromLines) {
     ASSERT_EQ(s.count, 1);
     EXPECT_EQ(LessonNameText(s.rows[0].name), "TwentyCharacterN");
     EXPECT_EQ(s.flightFile, "C172Fly.Flt");
+    // Paths below the installation folder are a lesson's to name.
+    for (const char* inside : {"Flights\\Lesson.Flt", "Flights/Sub/x.Flt", "..x.Flt", "a..b.Flt"}) {
+        LessonScript t;
+        EXPECT_EQ(Load(t, std::string("FLTFILE ") + inside + "\r\nTEST CARB_TEST\r\n"), 1) << inside;
+        EXPECT_EQ(t.flightFile, inside);
+    }
     EXPECT_EQ(ReadLessonTitle(ReadLessonLinesFrom("SAY 1 1\r\nTITLE  A title\r\n")), std::string(" A title"));
     EXPECT_FALSE(ReadLessonTitle(ReadLessonLinesFrom("SAY 1 1\r\n")).has_value());
 }
@@ -84,6 +90,13 @@ TEST(LessonReader, BadScriptsAreRefusedAndLeaveNothingBehind) {
         "CALLPROC Missing\r\nENDPROC",
         "CONTINUOUS Missing\r\nENDPROC",
         "FLTFILE " + std::string(32, 'f'),
+        // Flights outside the installation folder.
+        "FLTFILE /etc/passwd",
+        "FLTFILE \\\\server\\x.Flt",
+        "FLTFILE C:\\x.Flt",
+        "FLTFILE ..\\..\\x.Flt",
+        "FLTFILE Flights/../../x.Flt",
+        "FLTFILE ..",
         many,
         sequences,
         std::string("\x01SAY 1 1"),
