@@ -143,7 +143,7 @@ protected:
 TEST_F(AtcRun, TheAtisStartsASessionAndTheTowerClearsTheBaronForTakeOff) {
     // Part one: the ATIS, then ground, then the flight saved at the ramp.
     testsupport::CommandResult r =
-        Play("ramp", "frame-interval 500\nwait 1000\nradio COM1 132.02\nwait 20000\naudio " +
+        Play("ramp", "frame-interval 500\nwait 1000\nradio COM1 132.00\nwait 20000\naudio " +
                          dir.Path("atis.wav") + "\nradio COM1 121.90\nwait 30000\n"
                          // The readbacks heard, a left-hand pattern, the traffic's calls heard.
                          "menu 400\ndialog RadioComm\nexpect 1538 2500\nset 1567 1\n"
@@ -154,7 +154,7 @@ TEST_F(AtcRun, TheAtisStartsASessionAndTheTowerClearsTheBaronForTakeOff) {
     EXPECT_NE(r.out.find("atc: session KTEB runway "), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("atc: state 0 message 501"), std::string::npos) << r.out;
     EXPECT_EQ(Atc("ramp.flt", "atcOn"), "1");
-    EXPECT_EQ(Atc("ramp.flt", "atisFreq"), "132.02");
+    EXPECT_EQ(Atc("ramp.flt", "atisFreq"), "132.00");
     EXPECT_EQ(Atc("ramp.flt", "towerFreq"), "125.10");
     EXPECT_EQ(Atc("ramp.flt", "listen"), "1");
     EXPECT_EQ(Atc("ramp.flt", "lHand"), "1");
@@ -224,7 +224,7 @@ TEST_F(AtcRun, TheRunwayFollowsTheFlightsSurfaceWind) {
             flight.PutInt("Weather", "swSpd", 12);
         }
         testsupport::CommandResult r = Play(
-            "wind", "frame-interval 500\nwait 1000\nradio COM1 132.02\nwait 3000\nquit\n");
+            "wind", "frame-interval 500\nwait 1000\nradio COM1 132.00\nwait 3000\nquit\n");
         ASSERT_EQ(r.status, 0) << r.out;
         EXPECT_NE(r.out.find(c.runway), std::string::npos) << c.from << "\n" << r.out;
     }

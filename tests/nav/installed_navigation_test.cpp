@@ -239,8 +239,9 @@ TEST_F(InstalledNavigation, OaklandsRadiosAndAirportPage) {
     ASSERT_EQ(nav::theSmsDatabase.ShowAirportInfo({}, oakland), 0);
     EXPECT_EQ(nav::AirspaceText(nav::theSmsDatabase.CurrentAirport().airspace), "Class C");
     EXPECT_EQ(nav::FacilitiesText(nav::theSmsDatabase.CurrentAirport().airspace), "Yes/Yes");
+    // The ATIS's 25 kHz channel, 133.775 MHz (the data's "13377"), on the radio's 133.75.
     EXPECT_EQ(nav::AirportFrequencyLines(nav::theSmsDatabase.CurrentAirport()).first.substr(0, 12),
-              "ATIS: 133.77");
+              "ATIS: 133.75");
     RecordingList runways;
     ASSERT_EQ(nav::theSmsDatabase.FillRunwayList(runways, oakland), 0);
     const std::vector<std::string> starts = {"11 \t", "29 \t", "9R\t",  "27L\t",
