@@ -11,11 +11,13 @@
 #include <vector>
 
 #include "cockpit/gauges.h"
+#include "cockpit/radio_commands.h"
 #include "core/numeric.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
 #include "nav/nav_database.h"
+#include "nav/position_placement.h"
 #include "nav/sms_database.h"
 #include "planning/planning_services.h"
 #include "world/terrain_services.h"
@@ -409,15 +411,41 @@ void AtcSetAircraftLimits() {
 
 namespace {
 
+std::uint16_t HeadingAngle(double headingDegrees) {
+    return static_cast<std::uint16_t>(std::lround(Wrap360(headingDegrees) * 65536.0 / 360.0));
+}
+
 void PlaceAt(double mapX, double mapY, std::int32_t height, double headingDegrees) {
     flight::FlightModelState& f = flight::theFlightModelState;
     f.fmPosX = WorldX(mapX);
     f.fmPosZ = WorldZ(mapY);
     f.fmPosY = height;
-    f.fmHead = static_cast<std::uint16_t>(std::lround(Wrap360(headingDegrees) * 65536.0 / 360.0));
+    f.fmHead = HeadingAngle(headingDegrees);
+}
+
+// In the air, `height` (flight-model units) above the airport's published elevation: the pattern
+// altitude as the altimeter shows it.
+void PlaceAloft(double mapX, double mapY, std::int32_t height, double headingDegrees) {
+    const std::int32_t altitude = FeetToWorldAltitude(theAtcState.elev) + height;
+    PlaceInTheAir(WorldX(mapX), WorldZ(mapY), altitude, HeadingAngle(headingDegrees));
 }
 
 }  // namespace
+
+bool AtcStartsInTheAir(int startPos) {
+    return startPos != 0 && startPos != 3;
+}
+
+flight::AirborneLeg AtcStartLeg(int startPos) {
+    switch (startPos) {
+        case 9:
+            return flight::AirborneLeg::Final;
+        case 25:
+            return flight::AirborneLeg::Cruise;
+        default:
+            return flight::AirborneLeg::Pattern;
+    }
+}
 
 void AtcTaxiToRunway() {
     flight::FlightModelState& f = flight::theFlightModelState;
@@ -448,24 +476,24 @@ void AtcPlaceAircraftAtStartPos() {
             }
             break;
         case 6:
-            PlaceAt(p[6].x, p[6].y, 80000, h + 180.0);
+            PlaceAloft(p[6].x, p[6].y, 80000, h + 180.0);
             break;
         case 8:
-            PlaceAt(p[8].x, p[8].y, 80000, a.lHand != 0 ? h + 90.0 : h - 90.0);
+            PlaceAloft(p[8].x, p[8].y, 80000, a.lHand != 0 ? h + 90.0 : h - 90.0);
             break;
         case 9:
-            PlaceAt(p[9].x, p[9].y, 46829, h);
+            PlaceAloft(p[9].x, p[9].y, 46829, h);
             break;
         case 25: {
             double x, y;
             ProjectPoint(&x, &y, p[0].x, p[0].y, h, 82000);
-            PlaceAt(x, y, 320000, h + 180.0);
+            PlaceAloft(x, y, 320000, h + 180.0);
             break;
         }
         case 0:
             break;
         default:
-            PlaceAt(p[0].x, p[0].y, 80000, h);
+            PlaceAloft(p[0].x, p[0].y, 80000, h);
             break;
     }
 }

@@ -8,6 +8,10 @@
 // and heading bug on the runway's magnetic heading. "Cruise.Flt" is where the flight lessons
 // start: the 172 trimmed in level cruise 3,000 ft above KSQL, flown there by the flight model
 // itself with the autopilot holding the altitude, then handed over with the autopilot off.
+// Each type's three in-air starts ("C172Air.Flt", "C172Pattern.Flt", "C172Final.Flt" and the
+// others'), which the placements in the air load, are found the same way: level and trimmed in
+// cruise at a published cruise speed, at pattern speed with the first flaps and the gear down,
+// and at approach speed with landing flaps, the throttle lever chosen by flying each one.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -25,8 +29,10 @@
 #include "flight/flight_model.h"
 #include "flight/flight_probe.h"
 #include "flight/flight_world_services.h"
+#include "flight/published_performance.h"
 #include "flight/flight_model_state.h"
 #include "nav/lat_lon.h"
+#include "tools/mkdata/com_channels.h"
 #include "tools/mkdata/geodesy.h"
 #include "tools/mkdata/installation.h"
 #include "world/terrain_services.h"
@@ -42,7 +48,7 @@ constexpr double kPastThreshold = 40.0;
 // Noon on the west coast on midsummer day 2026 (19:00 UTC), seconds since 1970.
 constexpr std::int32_t kStartTime = 1782068400;
 
-enum class Start { kParked, kReady, kCruise };
+enum class Start { kParked, kReady, kCruise, kInAir };
 
 // The lessons' cruise: 3,000 ft above the ground, throttle lever 22 of 31 (about 70 % power).
 constexpr double kCruiseFeet = 3000.0;
@@ -55,6 +61,7 @@ struct DefaultFlight {
     Start start;
     const char* airport;
     const char* runway;  // the end the aircraft takes off from
+    flight::AirborneLeg leg = flight::AirborneLeg::Cruise;  // an in-air start's
 };
 
 constexpr DefaultFlight kFlights[] = {
@@ -126,7 +133,7 @@ struct Station {
 struct RadioFacts {
     std::vector<Station> vors, ndbs;
     std::map<std::string, int> ilsByRunway;                  // "KOAK 29" -> 10870
-    std::map<std::string, std::map<std::string, int>> coms;  // airport -> kind -> first frequency
+    AirportComChannels coms;  // airport -> kind -> first channel, dialable
 };
 
 int LoadRadioFacts(const std::string& dataDir, RadioFacts* facts, std::string* error) {
@@ -161,11 +168,14 @@ int LoadRadioFacts(const std::string& dataDir, RadioFacts* facts, std::string* e
     }
     rows.clear();
     if (!ReadCsv(dataDir + "/navdata-us/frequency.csv", &rows, error)) return 0;
+    std::vector<SourceFrequency> channels;
     for (const auto& r : rows) {
         double f = 0;
         if (r.size() >= 3 && ParseNumber(r[2], &f))
-            facts->coms[r[0]].emplace(r[1], static_cast<int>(f));
+            channels.push_back(SourceFrequency{r[0], r[1], static_cast<int>(f)});
     }
+    // The channels the station directory holds, which ATC listens on.
+    facts->coms = DialableComChannels(channels);
     return 1;
 }
 
@@ -248,8 +258,15 @@ int theFlightType = 0;
 int FlightType() {
     return theFlightType;
 }
+// How an in-air start leaves its controls: the throttle levers, the elevator trim, the gear.
+struct InAirControls {
+    std::int16_t lever = 0;
+    std::int16_t elevatorTrim = 0;
+    bool gearUp = false;
+};
+
 int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& end,
-                 const RadioFacts& facts) {
+                 const RadioFacts& facts, const InAirControls& inAir) {
     const flight::AircraftServices saved = flight::theAircraftServices;
     flight::theAircraftServices.aircraftType = &FlightType;
     theFlightType = f.type;
@@ -270,9 +287,18 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& e
         cockpit::theIgnitionSwitch2.lever = static_cast<std::int16_t>(f.type == 2 && ready ? 3 : 0);
     }
     cockpit::theThrottleLever.lever = cockpit::theThrottleLever2.lever =
-        f.start == Start::kCruise ? kCruiseLever : 0;
-    cockpit::theGearUp = 0;
-    cockpit::theGearLever.knob = 0;
+        f.start == Start::kCruise ? kCruiseLever : (f.start == Start::kInAir ? inAir.lever : 0);
+    cockpit::theGearUp = inAir.gearUp ? 1 : 0;
+    cockpit::theGearLever.knob = static_cast<std::int16_t>(inAir.gearUp ? 15 : 0);
+    if (f.start == Start::kInAir) {
+        // Trimmed hands off: the trim holds the elevator, the stick is centred; the gear lamps
+        // show the gear as it is.
+        *cockpit::thePanelHost.controlWord(0) = inAir.elevatorTrim;
+        *cockpit::thePanelHost.controlWord(3) = 0;
+        const std::int32_t down = inAir.gearUp ? 0 : 1;
+        cockpit::theNoseGearLight.switchState = cockpit::theLeftGearLight.switchState =
+            cockpit::theRightGearLight.switchState = down;
+    }
     int ok = cockpit::WritePanelState(file);
     ok &= cockpit::SavePartialPanelSettings(file);
     SetRadios(f.type, f, end, facts);
@@ -282,37 +308,183 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& e
     return ok;
 }
 
-// Level cruise found by flying: placed at the cruise height near the trim for 110 knots with
-// the cruise throttle, the autopilot holds the height while the speed settles where thrust meets
-// drag; its elevator is then the trimmed one and the autopilot is let go. The experiment runs on
-// flat, calm ground, and the world's services it replaces are put back.
-void FlyToCruiseTrim(int type, std::uint16_t heading) {
-    const world::WeatherServices weather = world::theWeatherServices;
-    const devices::SoundServices sound = devices::theSoundServices;
-    const flight::FlightWorldServices worldServices = flight::theFlightWorldServices;
-    const flight::CrashLimits limits = flight::theCrashLimits;
-    const std::uint32_t crashDetect = flight::theCrashDetectEnabled;
-    const std::int32_t datum = world::theTerrainDatum, ground = world::theTerrainHeight;
-    const std::int16_t temperature = world::theSeaLevelTemp, variation = world::theMagneticVariation;
+// The world's services a flying experiment replaces (calm air, flat ground at sea level, no
+// sound), put back when it ends.
+class ExperimentWorld {
+public:
+    ExperimentWorld()
+        : weather(world::theWeatherServices),
+          sound(devices::theSoundServices),
+          worldServices(flight::theFlightWorldServices),
+          limits(flight::theCrashLimits),
+          crashDetect(flight::theCrashDetectEnabled),
+          datum(world::theTerrainDatum),
+          ground(world::theTerrainHeight),
+          temperature(world::theSeaLevelTemp),
+          variation(world::theMagneticVariation) {}
+    ~ExperimentWorld() {
+        world::theWeatherServices = weather;
+        devices::theSoundServices = sound;
+        flight::theFlightWorldServices = worldServices;
+        flight::theCrashLimits = limits;
+        flight::theCrashDetectEnabled = crashDetect;
+        world::theTerrainDatum = datum;
+        world::theTerrainHeight = ground;
+        world::theSeaLevelTemp = temperature;
+        world::theMagneticVariation = variation;
+    }
+    ExperimentWorld(const ExperimentWorld&) = delete;
+    ExperimentWorld& operator=(const ExperimentWorld&) = delete;
+
+private:
+    const world::WeatherServices weather;
+    const devices::SoundServices sound;
+    const flight::FlightWorldServices worldServices;
+    const flight::CrashLimits limits;
+    const std::uint32_t crashDetect;
+    const std::int32_t datum, ground;
+    const std::int16_t temperature, variation;
+};
+
+// One flight at a throttle lever: placed level at the height near the trim for the speed, with
+// the flaps and gear given, the autopilot holds the height while the speed settles where thrust
+// meets drag; the autopilot is then let go. Its elevator is the trimmed one.
+struct LevelSetting {
+    double feet;
+    double knots;  // true airspeed to start from
+    std::int16_t lever;
+    std::int8_t flaps;
+    bool gearDown;
+};
+void FlyLevel(int type, std::uint16_t heading, const LevelSetting& l, double seconds) {
     flight::ProbeSelectAircraft(type);
-    flight::ProbePlaceInFlight(kCruiseFeet, 110.0, heading);
+    flight::ProbePlaceInFlight(l.feet, l.knots, heading);
     flight::FlightModelState& s = flight::theFlightModelState;
-    s.fmThrot = static_cast<std::int16_t>(kCruiseLever * 1057);  // as the lever sets it
+    s.fmFlaps = l.flaps;
+    s.fmGear = l.gearDown ? 1 : 0;
+    s.fmThrot = static_cast<std::int16_t>(l.lever * 1057);  // as the lever sets it
+    if (type >= 2) s.fmThrotRight = s.fmThrot;
     flight::ProbeEngageAltitudeHold();
-    flight::ProbeRunSeconds(kCruiseSettleSeconds);
+    flight::ProbeRunSeconds(seconds);
     s.fmAutopilotModes = 0;
     s.fmAutopilotState = 0;
+}
+
+// Holding the height the autopilot hunts round the trim: the trimmed flight is the mean of its
+// elevator, speed and pitch over a minute more of it, level at the height, and the elevator
+// trim holds that elevator hands off.
+void TakeMeanOfHold(int type, std::uint16_t heading, const LevelSetting& l) {
+    FlyLevel(type, heading, l, kCruiseSettleSeconds - 60.0);
+    flight::FlightModelState& s = flight::theFlightModelState;
+    flight::ProbeEngageAltitudeHold();
+    double elevator = 0, forward = 0, air = 0, pitch = 0;
+    constexpr int kSamples = 600;
+    for (int i = 0; i < kSamples; ++i) {
+        flight::ProbeRunSeconds(0.1);
+        elevator += s.fmElv;
+        forward += s.fmHVel;
+        air += s.fmTAVel;
+        pitch += static_cast<std::int16_t>(s.fmPitch);
+    }
+    s.fmAutopilotModes = 0;
+    s.fmAutopilotState = 0;
+    s.fmElv = s.fmElvCur = static_cast<std::int16_t>(std::lround(elevator / kSamples));
+    s.fmApElvTrim = s.fmElv;
+    s.fmHVel = static_cast<std::int32_t>(std::lround(forward / kSamples));
+    s.fmTAVel = static_cast<std::int32_t>(std::lround(air / kSamples));
+    const std::uint64_t tas = static_cast<std::uint32_t>(s.fmTAVel);
+    s.fmTASq = static_cast<std::int32_t>((tas * tas) >> 32);
+    s.fmPitch = static_cast<std::uint16_t>(std::lround(pitch / kSamples));
+    s.fmVVel = 0;
+    s.fmPosY = static_cast<std::int32_t>(std::lround(l.feet * 0.3048 * 256.0));
+}
+
+// Level cruise found by flying: 110 knots to start from with the cruise throttle.
+void FlyToCruiseTrim(int type, std::uint16_t heading) {
+    const ExperimentWorld experiment;
+    FlyLevel(type, heading, LevelSetting{kCruiseFeet, 110.0, kCruiseLever, 0, type == 0},
+             kCruiseSettleSeconds);
+    flight::FlightModelState& s = flight::theFlightModelState;
     s.fmPosY = static_cast<std::int32_t>(std::lround(kCruiseFeet * 0.3048 * 256.0));
     s.fmVVel = 0;
-    world::theWeatherServices = weather;
-    devices::theSoundServices = sound;
-    flight::theFlightWorldServices = worldServices;
-    flight::theCrashLimits = limits;
-    flight::theCrashDetectEnabled = crashDetect;
-    world::theTerrainDatum = datum;
-    world::theTerrainHeight = ground;
-    world::theSeaLevelTemp = temperature;
-    world::theMagneticVariation = variation;
+}
+
+// ---- the in-air starts ----
+
+double TrueKnots() {
+    return flight::theFlightModelState.fmTAVel / 65536.0 / 0.514444;
+}
+double AltitudeFeet() {
+    return flight::theFlightModelState.fmPosY / 256.0 / 0.3048;
+}
+
+// Where and how each leg is flown. Cruise: a row of the type's published cruise table (altitude,
+// power), its true airspeed the speed aimed at. The pattern and the final: the speeds the types'
+// handbooks fly them at (about 1.6 and 1.3 times the stall speed), a thousand feet up.
+struct LegTrim {
+    double feet;
+    double knots;
+    std::int8_t flaps;
+    bool gearDown;
+};
+LegTrim TrimOfLeg(int type, flight::AirborneLeg leg) {
+    struct Row {
+        int cruiseFeet, cruisePower;
+        double patternKnots;
+        std::int8_t patternFlaps;
+        double finalKnots;
+        std::int8_t finalFlaps;
+    };
+    static constexpr Row kRows[5] = {
+        {4000, 75, 80, 1, 65, 3},     // Cessna 172: 10 degrees of flaps, then 30
+        {6000, 75, 100, 1, 80, 2},    // Bonanza: approach, then full flaps
+        {8000, 65, 115, 1, 95, 2},    // Baron
+        {12000, 75, 140, 1, 110, 2},  // King Air
+        {17000, 65, 150, 1, 115, 3},  // CitationJet: 15 degrees, then full
+    };
+    const Row& r = kRows[type >= 0 && type <= 4 ? type : 0];
+    const bool fixedGear = type == 0;
+    switch (leg) {
+        case flight::AirborneLeg::Pattern:
+            return LegTrim{1000.0, r.patternKnots, r.patternFlaps, true};
+        case flight::AirborneLeg::Final:
+            return LegTrim{1000.0, r.finalKnots, r.finalFlaps, true};
+        default:
+            break;
+    }
+    double knots = 0;
+    for (const flight::CruisePoint& p : flight::PublishedPerformanceForType(type).cruise)
+        if (p.altitudeFeet == r.cruiseFeet && p.powerPercent == r.cruisePower)
+            knots = p.trueAirspeedKnots;
+    return LegTrim{static_cast<double>(r.cruiseFeet), knots, 0, fixedGear};
+}
+
+// The lever whose trimmed speed lies nearest the leg's, preferring those whose trimmed flight
+// holds its height within 50 ft for a minute hands off; the flight is left trimmed at it.
+std::int16_t FlyToLegTrim(int type, std::uint16_t heading, flight::AirborneLeg leg) {
+    const ExperimentWorld experiment;
+    const LegTrim t = TrimOfLeg(type, leg);
+    std::int16_t best = 31;
+    double bestCost = 1e300;
+    for (std::int16_t lever = 0; lever <= 31; ++lever) {
+        TakeMeanOfHold(type, heading, LevelSetting{t.feet, t.knots, lever, t.flaps, t.gearDown});
+        if (flight::theCrashed != 0) continue;
+        const double knots = TrueKnots();
+        const double start = AltitudeFeet();
+        double drift = 0;
+        for (int second = 0; second < 60 && flight::theCrashed == 0; ++second) {
+            flight::ProbeRunSeconds(1.0);
+            drift = std::max(drift, std::fabs(AltitudeFeet() - start));
+        }
+        if (flight::theCrashed != 0) continue;
+        const double cost = std::fabs(knots - t.knots) + drift / 10.0 + (drift > 50.0 ? 1000.0 : 0.0);
+        if (cost < bestCost) {
+            bestCost = cost;
+            best = lever;
+        }
+    }
+    TakeMeanOfHold(type, heading, LevelSetting{t.feet, t.knots, best, t.flaps, t.gearDown});
+    return best;
 }
 
 int WriteFlight(Installation& installation, const DefaultFlight& f, const RunwayEnd& end,
@@ -341,9 +513,19 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
     const double worldHeading = Degrees(
         std::atan2(static_cast<double>(farX) - s.fmPosX, static_cast<double>(farZ) - s.fmPosZ));
     s.fmHead = static_cast<std::uint16_t>(std::lround(worldHeading * 65536.0 / 360.0) & 0xFFFF);
+    InAirControls inAir;
     if (f.start == Start::kCruise) {
         const std::int32_t x = s.fmPosX, z = s.fmPosZ;
         FlyToCruiseTrim(f.type, s.fmHead);
+        s.fmPosX = x;
+        s.fmPosZ = z;
+    } else if (f.start == Start::kInAir) {
+        // Over the airport; the placements put it where the pilot asks. Its height is the
+        // altitude it was trimmed at, over flat ground at sea level.
+        const std::int32_t x = s.fmPosX, z = s.fmPosZ;
+        inAir.lever = FlyToLegTrim(f.type, s.fmHead, f.leg);
+        inAir.elevatorTrim = s.fmApElvTrim;
+        inAir.gearUp = s.fmGear == 0;
         s.fmPosX = x;
         s.fmPosZ = z;
     } else {
@@ -362,7 +544,7 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
     core::IniFile file(path.c_str());
     int ok = file.PutInt("Aircraft", "type", f.type);
     ok &= flight::WriteAircraftState(file);
-    ok &= WriteCockpit(file, f, end, facts);
+    ok &= WriteCockpit(file, f, end, facts, inAir);
     ok &= file.PutInt("Time", "cur", kStartTime);
     ok &= file.PutInt("Time", "tZone", 7);
     ok &= file.PutInt("Time", "tZoneDiff", 7 * 3600);
@@ -382,7 +564,18 @@ int MakeFlights(Installation& installation, std::string* error) {
     if (!LoadAirports(installation.DataDir(), &airports, error)) return 0;
     RadioFacts facts;
     if (!LoadRadioFacts(installation.DataDir(), &facts, error)) return 0;
+    // Each type's in-air starts, over the airport of its ready-to-fly flight.
+    std::vector<DefaultFlight> flights(std::begin(kFlights), std::end(kFlights));
     for (const DefaultFlight& f : kFlights) {
+        const std::string name = f.file;
+        if (f.start != Start::kReady || name.size() < 7 || name.substr(name.size() - 7) != "Fly.Flt")
+            continue;
+        for (const flight::AirborneLeg leg :
+             {flight::AirborneLeg::Cruise, flight::AirborneLeg::Pattern, flight::AirborneLeg::Final})
+            flights.push_back(DefaultFlight{flight::AirborneFlightName(f.type, leg), f.type,
+                                            Start::kInAir, f.airport, f.runway, leg});
+    }
+    for (const DefaultFlight& f : flights) {
         const auto a = airports.find(f.airport);
         if (a == airports.end()) {
             *error = std::string("no airport ") + f.airport + " in the data";
