@@ -508,7 +508,10 @@ void AtcSetLegTarget(int state) {
         e.spDist = 512;
         return;
     }
-    const int row = state == 19 ? 12 : state;
+    // After the take-off clearance (state 3) the aircraft flies on to the next point of the
+    // sequence, out along the runway (row 4), where the departure hand-off or the closed-traffic
+    // turn comes; the threshold itself lies behind it by then.
+    const int row = state == 19 ? 12 : (state == 3 ? 4 : state);
     if (row < 0 || row >= kAtcPatternRows) return;
     const AtcPatternPoint& p = a.pattern[static_cast<std::size_t>(row)];
     e.spDestX = static_cast<std::int32_t>(p.x);
@@ -641,17 +644,19 @@ void AtcCopilotSetCourse() {
     if (p == nullptr || node < 0 || node >= std::min(p->nodeCount, planning::kMaxPlanNodes)) return;
     const int kind = p->nodes[static_cast<std::size_t>(node)].kind;
     const FlightEvaluation& e = theFlightEvaluation;
+    // The copilot works the panel as the pilot would: the radio selected, then its course knob
+    // (the 172's course card, the HSI's course, the ADF's card).
     if (kind == 2 || kind == 4) {
         const int course = static_cast<int>(static_cast<std::uint16_t>(e.spR2D + 32768) *
                                                 kBinaryToDegrees +
                                             0.5);
-        cockpit::theNav1Indicator.courseDegrees = static_cast<std::int16_t>(course % 360);
-        cockpit::theNav1Indicator.dirty = 1;
+        cockpit::Nav1();
+        cockpit::SetSelectedRadioCourse(course);
     } else if (kind == 3 || kind == 5) {
         const int course = static_cast<int>(
             static_cast<std::uint16_t>(MagneticHeading() + e.spHOff) * kBinaryToDegrees + 0.5);
-        cockpit::theAdfIndicator.courseDegrees = static_cast<std::int16_t>(course % 360);
-        cockpit::theAdfIndicator.dirty = 1;
+        cockpit::ADF();
+        cockpit::SetSelectedRadioCourse(course);
     }
 }
 

@@ -124,8 +124,15 @@ int LoadCopilotSettings(core::IniFile& file) {
     // The radio help the ATC and the flight mode's reply delay both follow.
     theAtcState.copilotRadios = c.radios != 0 ? 1 : 0;
     theCopilotRadioHelp = static_cast<std::uint32_t>(theAtcState.copilotRadios);
+    ApplyCopilotPresets(c);
     theAtcHost.setFlightMode(5);
     return 1;
+}
+
+void ApplyCopilotPresets(const CopilotSettings& c) {
+    // Turned on by the help, never off by it: a preset waiting in a standby window does no harm.
+    if (c.radios != 0) theAtcState.atcAutoFreq = 1;
+    if (c.navigation != 0) theAtcState.atcAutoNav = 1;
 }
 
 int SaveCopilotSettings(core::IniFile& file) {
