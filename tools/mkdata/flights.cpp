@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "cockpit/audio_panel.h"
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/nav_receivers.h"
@@ -298,6 +299,8 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& e
         const std::int32_t down = inAir.gearUp ? 0 : 1;
         cockpit::theNoseGearLight.switchState = cockpit::theLeftGearLight.switchState =
             cockpit::theRightGearLight.switchState = down;
+        // In the air the pilot listens to both COM radios.
+        cockpit::theAudioPanelButtons.audioMixCom1 = cockpit::theAudioPanelButtons.audioMixCom2 = 1;
     }
     int ok = cockpit::WritePanelState(file);
     ok &= cockpit::SavePartialPanelSettings(file);
