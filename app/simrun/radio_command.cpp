@@ -105,29 +105,13 @@ bool StepTo(const Word& word, int wanted, void (*step)()) {
 // The panel's way to the frequency: select, step the standby (the code in place), swap.
 bool Dial(const Tuning& t) {
     using namespace cockpit;
-    if (t.radio == Radio::Transponder) {
-        Transponder();
+    // The selection commands, in the order of the radios.
+    static void (*const kSelect[])() = {&Nav1, &Nav2, &ADF, &Comm1, &Comm2, &Transponder};
+    kSelect[static_cast<int>(t.radio)]();
+    if (t.radio == Radio::Transponder)
         return StepTo(theTransponder.activeMHz, t.whole, &CommMHzUp) &&
                StepTo(theTransponder.activeKHz, t.fraction, &CommKHzUp);
-    }
     const bool com = t.radio == Radio::Com1 || t.radio == Radio::Com2;
-    switch (t.radio) {
-        case Radio::Nav1:
-            Nav1();
-            break;
-        case Radio::Nav2:
-            Nav2();
-            break;
-        case Radio::Adf:
-            ADF();
-            break;
-        case Radio::Com1:
-            Comm1();
-            break;
-        default:
-            Comm2();
-            break;
-    }
     PanelGauge& radio = RadioWords(t.radio);
     void (*mhzUp)() = com ? &CommMHzUp : &NavMHzUp;
     void (*khzUp)() = com ? &CommKHzUp : &NavKHzUp;

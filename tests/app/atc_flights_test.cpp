@@ -73,6 +73,20 @@ long long TracedAt(const std::string& out, const std::string& text, std::size_t 
     return std::stoll(out.substr(open + 1));
 }
 
+// The lines are traced in this order, each at or after the one before it.
+::testing::AssertionResult TracedInOrder(const std::string& out,
+                                         std::initializer_list<const char*> lines) {
+    std::size_t at = 0;
+    long long last = 0;
+    for (const char* line : lines) {
+        const long long t = TracedAt(out, line, at, &at);
+        if (t < last)
+            return ::testing::AssertionFailure() << "\"" << line << "\" not traced after the lines before it";
+        last = t;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 // Runs of sound in a capture (a 50 ms envelope above `level`, gaps under `gap` seconds bridged):
 // start and end in seconds.
 std::vector<std::pair<double, double>> SoundRuns(const std::vector<double>& x, int rate,
@@ -233,14 +247,9 @@ TEST_P(AtcDeparture, TheAtisTwiceThenGroundTowerAndTheHandOffToDeparture) {
                                     {"@tower", ch.at("tower")},
                                     {"@depart", ch.at("departure")}});
     ASSERT_EQ(r.status, 0) << r.out;
-    std::size_t at = 0;
-    long long last = -1;
-    for (const char* line : {"message 502", "message 503", "message 505", "message 507",
-                             "message 508", "message 509", "atc: reset"}) {
-        const long long t = TracedAt(r.out, line, at, &at);
-        ASSERT_GE(t, last) << line << "\n" << r.out;
-        last = t;
-    }
+    EXPECT_TRUE(TracedInOrder(r.out, {"message 502", "message 503", "message 505", "message 507",
+                                      "message 508", "message 509", "atc: reset"}))
+        << r.out;
     // Departure takes the aircraft within three minutes of the take-off clearance.
     EXPECT_LE(TracedAt(r.out, "message 508") - TracedAt(r.out, "message 507"), 180000);
     EXPECT_EQ(Saved("departed.flt", "Aircraft", "fmOTG"), "0");
@@ -259,15 +268,10 @@ TEST_F(AtcFlights, ClosedTrafficAtSanCarlosRunsToTheLandingClearance) {
     const testsupport::CommandResult r = Play("atc-closed-traffic.simrun", {{"@tower", ch.at("tower")}});
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("atc: session KSQL runway 30"), std::string::npos) << r.out;
-    std::size_t at = 0;
-    long long last = -1;
     // Take-off, closed traffic, the downwind, the base, the landing clearance.
-    for (const char* line : {"message 507", "message 528", "message 519", "message 522",
-                             "message 511", "state 9 message 499", "message 512"}) {
-        const long long t = TracedAt(r.out, line, at, &at);
-        ASSERT_GE(t, last) << line << "\n" << r.out;
-        last = t;
-    }
+    EXPECT_TRUE(TracedInOrder(r.out, {"message 507", "message 528", "message 519", "message 522",
+                                      "message 511", "state 9 message 499", "message 512"}))
+        << r.out;
     EXPECT_EQ(Saved("cleared.flt", "Aircraft", "fmOTG"), "0");
 }
 
@@ -278,13 +282,8 @@ TEST_F(AtcFlights, AnArrivalIsAskedDownAndHandedToTheTower) {
     const testsupport::CommandResult r = Play("atc-arrival.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("atc: session KOAK runway 29"), std::string::npos) << r.out;
-    std::size_t at = 0;
-    long long last = -1;
-    for (const char* line : {"message 523", "atc: altitude 531", "message 502", "message 503"}) {
-        const long long t = TracedAt(r.out, line, at, &at);
-        ASSERT_GE(t, last) << line << "\n" << r.out;
-        last = t;
-    }
+    EXPECT_TRUE(TracedInOrder(r.out, {"message 523", "atc: altitude 531", "message 502", "message 503"}))
+        << r.out;
     // The copilot dialled the squawk and the tower, whose channel is the public data's.
     const std::map<std::string, std::string> ch = Channels("KOAK");
     EXPECT_EQ(Saved("handed.flt", "NavAids", "xpndr"), Saved("handed.flt", "ATCComm", "squawk"));
