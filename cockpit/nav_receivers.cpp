@@ -1,5 +1,6 @@
 #include "cockpit/nav_receivers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -142,10 +143,11 @@ std::int32_t HeightAboveStation(const nav::TunedNavStation& station) {
 // The three marker beacons of an ILS, each lit while the aircraft is inside its fan: an ellipse
 // about the beacon, narrow along the localizer course and long across it, that grows with the
 // height above the antenna (a marker's published pattern is about 2,400 ft along the course by
-// 4,200 ft across at 1,000 ft), taken no smaller than at 100 ft.
+// 4,200 ft across at 1,000 ft), taken no smaller than at 100 ft and, as the low-powered beacon
+// fades with the height, no larger than at 2,000 ft.
 void UpdateMarkers(const nav::TunedNavStation& station) {
     constexpr double kFeetPerWorldUnit = 1.0 / 256.0 / 0.3048;
-    const double height = std::max(100.0, static_cast<double>(HeightAboveStation(station)));
+    const double height = std::clamp(static_cast<double>(HeightAboveStation(station)), 100.0, 2000.0);
     const double halfAlong = 1.2 * height, halfAcross = 2.1 * height;
     const double course = station.localizerCourse * (2.0 * 3.14159265358979323846 / 65536.0);
     const double ux = std::sin(course), uz = std::cos(course);  // x east, z north

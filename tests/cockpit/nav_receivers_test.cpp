@@ -282,8 +282,8 @@ TEST_F(NavReceivers, LocalizerGlideSlopeAndMarkers) {
 }
 
 // A marker's fan is about 2,400 ft along the course by 4,200 ft across at 1,000 ft above the
-// antenna, and grows with the height: flying the localizer a little off the centre line still
-// passes through it, flying well beside it does not.
+// antenna, and grows with the height up to 2,000 ft: flying the localizer a little off the centre
+// line still passes through it, flying well beside it does not.
 TEST_F(NavReceivers, MarkerFansFollowThePublishedPattern) {
     nav::TunedNavStation& s = nav::theNav1Station;
     s = nav::TunedNavStation{};
@@ -302,8 +302,10 @@ TEST_F(NavReceivers, MarkerFansFollowThePublishedPattern) {
         {1000, 1500, 1000, 0},
         // 110 m beside the beacon at an approach height of 1,600 ft: heard.
         {0, 361, 1600, 1},   {2000, 0, 2000, 1},  {2000, 0, 1500, 0},
-        // Low over the field the fan is small, never below its size at 100 ft.
-        {100, 0, 30, 1},     {150, 0, 30, 0},
+        // Low over the field the fan is small, never below its size at 100 ft; high above it, no
+        // larger than at 2,000 ft.
+        {100, 0, 30, 1},     {150, 0, 30, 0},     {2300, 0, 30000, 1}, {2500, 0, 30000, 0},
+        {0, 4000, 30000, 1}, {0, 4400, 30000, 0},
     };
     for (const auto& c : cases) {
         flight::theFlightModelState.fmPosX = static_cast<std::int32_t>(c.alongFt * kFoot);
