@@ -405,8 +405,8 @@ void PaintView(win::HWND w) {
     theSimWorld.PrepareScene(eye, angles);
     flight::theAircraft.UpdateViewBitmaps(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
     // The aircraft and its shadow, then the scenery objects near the eye (the pan cameras'
-    // modes 4 and 5 say so), all filed with the terrain's draw lists; a cell draws what was
-    // filed at it last first, so a runway goes down before the aircraft standing on it.
+    // modes 4 and 5 say so), all filed with the terrain's draw lists; a cell draws what lies
+    // on the ground first, so a runway goes down before the aircraft standing on it.
     theSimWorld.FileAircraft();
     theSimWorld.QueueAircraftShadow();
     const int view = theSimWorld.GetViewMode();

@@ -12,6 +12,7 @@
 #include "ts/shape.h"
 #include "ts/shape_resource.h"
 #include "world/artifact_shape_cache.h"
+#include "world/terrain_renderer.h"
 
 namespace sim {
 
@@ -71,10 +72,7 @@ void SimWorld::FileAircraft() {
     flight::GetAircraftAttitude(a);
     instance->SetPosition(ts::Vector3F{p[0], p[1], p[2]});
     instance->SetRotation(ts::Vector3F{a[0], a[1], a[2]});
-    // On a runway it goes where the runway is filed, to be drawn after the pavement.
-    float at[3];
-    if (RunwayFilingPoint(p, at) == 0) std::copy(p, p + 3, at);
-    AddRenderItemGrid(at, instance->GetShape()->fRadius, instance);
+    FileSceneItem(p, instance->GetShape()->fRadius, instance, world::TerrainItemLayer::kStanding);
 }
 
 void RegisterShapeReportFields() {

@@ -10,6 +10,7 @@
 #include "core/run_report.h"
 #include "flight/aircraft.h"
 #include "flight/flight_world_services.h"
+#include "nav/map_view.h"
 #include "sim/sim_world.h"
 #include "sim/view_controller.h"
 #include "world/airport_objects.h"
@@ -19,6 +20,7 @@
 #include "world/scenery_services.h"
 #include "world/scenery_state.h"
 #include "world/terrain_manager.h"
+#include "world/terrain_renderer.h"
 #include "world/traffic_aircraft.h"
 
 namespace sim {
@@ -91,6 +93,10 @@ int TerrainLoadedAt(const double world[3]) {
     world::TerrainManager* t = theLinkedWorld->Terrain();
     return t != nullptr && t->GetTileAt(world) != nullptr ? 1 : 0;
 }
+world::TerrainGrid* GridAt(const double world[3]) {
+    world::TerrainManager* t = theLinkedWorld->Terrain();
+    return t != nullptr ? t->GetTileAt(world) : nullptr;
+}
 int FileItem(const double world[3], float radius, ts::TSRenderItem* item) {
     return theLinkedWorld->AddRenderItem(world, radius, item);
 }
@@ -102,11 +108,16 @@ void NearestToEye(const float rect[4], float out[2]) {
     out[0] = std::clamp(eye.x, std::min(rect[0], rect[2]), std::max(rect[0], rect[2]));
     out[1] = std::clamp(eye.y, std::min(rect[1], rect[3]), std::max(rect[1], rect[3]));
 }
-int FileItemInRect(const float rect[4], ts::TSRenderItem* item) {
+// Its bounding sphere stands on its base in the middle of its rectangle.
+int FileItemInRect(const float rect[4], float base, int flat, ts::TSRenderItem* item) {
     world::TerrainRenderItem r;
     r.item = item;
-    NearestToEye(rect, r.position);
+    NearestToEye(rect, r.at);
+    r.position[0] = 0.5f * (rect[0] + rect[2]);
+    r.position[1] = 0.5f * (rect[1] + rect[3]);
+    r.position[2] = base;
     r.radius = 0.5f * std::hypot(rect[2] - rect[0], rect[3] - rect[1]);
+    r.layer = flat != 0 ? world::TerrainItemLayer::kGround : world::TerrainItemLayer::kStanding;
     return theLinkedWorld->AddTerrainRenderItem(r);
 }
 ts::TSShape* AcquireSceneryShape(const char* name, core::ResourceVolume* folder, int buildingTile) {
@@ -146,6 +157,16 @@ void PlaceTrafficShape(world::Artifact* a, const double position[3], const float
     if (a != nullptr) a->Place(position, rotation);
 }
 
+// The map's obstacle layer: the obstacles the object files place in a terrain tile, as offsets
+// inside it.
+void MapObstacles(int column, int row, std::vector<nav::MapObstacle>* out) {
+    const world::AirportObjectDatabase* db = theLinkedWorld->AirportObjects();
+    if (db == nullptr || column < 0 || column > 15 || row < 0 || row > 15) return;
+    const std::int32_t x = column * world::kTileUnits, z = row * world::kTileUnits;
+    for (const world::ObstaclePoint& p : db->CollectObstaclesInTile(x, z))
+        out->push_back(nav::MapObstacle{p.x, p.z});
+}
+
 }  // namespace
 
 void SimWorld::InstallSceneryServices() {
@@ -166,6 +187,7 @@ void SimWorld::InstallSceneryServices() {
     s.renderTerrain = &TerrainPass;
     s.groundHeight = &GroundHeight;
     s.isTerrainLoadedAt = &TerrainLoadedAt;
+    s.terrainGridAt = &GridAt;
     s.addRenderItem = &FileItem;
     s.addTerrainRenderItem = &FileItemInRect;
     s.acquireShape = &AcquireSceneryShape;
@@ -209,10 +231,12 @@ void SimWorld::MakeAirportObjects() {
     objects->SetShapeFolders(&core::theBuildingShapesVolume, &core::theObstacleShapesVolume,
                              &core::thePlaneShapesVolume);
     world::theTileObjectHooks = world::TerrainTileObjectHooks{&BuildTileObjectsHook, &FreeTileObjectsHook};
+    nav::theMapObstacleSource = &MapObstacles;
 }
 
 void SimWorld::DestroyAirportObjects() {
     world::theTileObjectHooks = world::NoTileObjects();
+    nav::theMapObstacleSource = nullptr;
     objectTiles.clear();
     if (objects) objects->WriteBeaconReport();
     objects.reset();
@@ -289,7 +313,7 @@ int SimWorld::RunwayFilingPoint(const float scene[3], float out[3]) const {
             const auto* runway = static_cast<const world::ArtifactTrans*>(a);
             if (runway->IsNear(at) == 0) continue;
             float rect[4], p[2];
-            runway->GroundRect(offset, rect);
+            runway->GroundRect(offset, rect, true);
             NearestToEye(rect, p);
             const float d = std::hypot(p[0] - eye.x, p[1] - eye.y);
             if (found == 0 || d < best) {

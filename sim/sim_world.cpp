@@ -759,9 +759,12 @@ void SimWorld::SetGraphicsSettings(const world::SceneryGraphicsSettings& setting
 }
 
 void SimWorld::ApplyGraphicsSettings() {
+    // Materials and tiles may be read again: the wait cursor until the frame ends.
+    TerrainWaitCursor(1);
     world::FreeRunwayMaterials();
     MakeRunwayMaterials();
     if (sky) sky->ApplyGraphicsSettings();
+    if (terrain) terrain->ApplyGraphicsSettings();
     if (palette) palette->MarkReapply();
 }
 

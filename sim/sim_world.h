@@ -30,6 +30,7 @@ class ObjShadow;
 class TerrainManager;
 class TerrainTile;
 struct TerrainRenderItem;
+enum class TerrainItemLayer : std::uint8_t;
 class ArtifactShapeCache;
 }  // namespace world
 namespace planning {
@@ -198,10 +199,18 @@ public:
     void RenderTerrain();
     // Files a drawable for this frame with the terrain's draw lists, at the cell holding its
     // place: a world position, or a scene (terrain grid) position, with the radius of its
-    // bounding sphere; 1 when filed. Within a cell the item filed last is drawn first.
+    // bounding sphere; 1 when filed. A cell draws what lies on the ground first (pavement,
+    // then shadows), then what stands, the farthest first.
     int AddRenderItem(const double worldPosition[3], float radius, ts::TSRenderItem* item);
     int AddRenderItemGrid(const float position[3], float radius, ts::TSRenderItem* item);
     int AddTerrainRenderItem(const world::TerrainRenderItem& record);
+    // Files a drawable of the scene (the aircraft, its shadow) with the bounding sphere at its
+    // scene position: at its own cell, or, standing on a runway, at the runway's cell, so that
+    // it is drawn after the pavement.
+    int FileSceneItem(const float position[3], float radius, ts::TSRenderItem* item,
+                      world::TerrainItemLayer layer);
+    // Whether the terrain tile holding a world position has its file (not a stub).
+    int HasTerrainAt(const double worldPosition[3]);
     // Once before the first picture: pages in the ground, objects and textures all round.
     void WarmUp();
     // The frame's magnetic variation at the aircraft, for the compass and the radios.
@@ -265,9 +274,8 @@ public:
     void BuildTileObjects(world::TerrainTile* tile);
     void FreeTileObjects(world::TerrainTile* tile);
     // Where a drawable standing on a runway is filed so that it is drawn after the runway: the
-    // runway's filing point (its ground rectangle's point nearest the eye), when the scene
-    // position lies on a built runway; 0 elsewhere. Filed before the scenery objects, it is drawn
-    // after the runway filed at the same cell.
+    // runway's filing point (the point of the ground its pavement and lights cover nearest the
+    // eye), when the scene position lies on a built runway; 0 elsewhere.
     int RunwayFilingPoint(const float scene[3], float out[3]) const;
     // Scenery objects drawn near the viewer in the last frame.
     [[nodiscard]] int NearObjectCount() const { return nearObjects; }

@@ -19,6 +19,7 @@
 #include "world/obj_shadow.h"
 #include "world/scenery_settings.h"
 #include "world/terrain_manager.h"
+#include "world/terrain_renderer.h"
 #include "world/terrain_services.h"
 
 namespace sim {
@@ -40,6 +41,24 @@ int SimWorld::AddRenderItemGrid(const float position[3], float radius, ts::TSRen
 
 int SimWorld::AddTerrainRenderItem(const world::TerrainRenderItem& record) {
     return terrain ? terrain->AddTerrainRenderItem(record) : 0;
+}
+
+int SimWorld::FileSceneItem(const float position[3], float radius, ts::TSRenderItem* item,
+                            world::TerrainItemLayer layer) {
+    world::TerrainRenderItem r;
+    r.item = item;
+    std::copy(position, position + 3, r.position);
+    r.radius = radius;
+    r.layer = layer;
+    float at[3];
+    if (RunwayFilingPoint(position, at) == 0) std::copy(position, position + 3, at);
+    r.at[0] = at[0];
+    r.at[1] = at[1];
+    return AddTerrainRenderItem(r);
+}
+
+int SimWorld::HasTerrainAt(const double worldPosition[3]) {
+    return terrain ? terrain->HasTerrainAt(worldPosition) : 0;
 }
 
 void SimWorld::StoreMagneticVariation() {
@@ -86,10 +105,8 @@ void SimWorld::QueueAircraftShadow() {
     GetLightDirection(light);
     aircraftShadow->Update(terrain->CentreTile(), position, angles, light);
     if (!aircraftShadow->IsVisible()) return;
-    // Filed at the aircraft's cell after the aircraft, so it is drawn just before it.
-    float at[3];
-    if (RunwayFilingPoint(position, at) == 0) std::copy(position, position + 3, at);
-    AddRenderItemGrid(at, half, aircraftShadow.get());
+    // Filed with the aircraft: its cell draws shadows before what stands.
+    FileSceneItem(position, half, aircraftShadow.get(), world::TerrainItemLayer::kShadow);
 }
 
 void SimWorld::WarmUp() {

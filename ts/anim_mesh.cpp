@@ -126,7 +126,7 @@ void TSAnimMesh::Render(int cullCode) {
     for (int k = 0; k < visible; ++k) {
         const Face& f = faces[static_cast<std::size_t>(st.visible[static_cast<std::size_t>(k)])];
         const TSMaterial& m = *list->Lookup(f.material);
-        const std::uint32_t kind = m.drawKind;
+        const std::uint32_t kind = EffectiveDrawKind(m.drawKind);
         if (kind == 0 || kind >= kDrawKinds) continue;
         const bool textured = IsTextureKind(kind);
         const bool smooth = IsSmoothKind(kind);

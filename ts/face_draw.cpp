@@ -13,6 +13,7 @@ namespace ts {
 FaceRoutine theMeshFaceDrawTable[kDrawKinds][4] = {};
 FaceRoutine theAnimMeshFaceDrawTable[kDrawKinds][3] = {};
 std::int32_t theOutlineThreshold = 20;
+bool theUntexturedFaces = false;
 std::uint32_t theOutlineColour = 156;
 
 namespace {

@@ -80,6 +80,14 @@ void BuildFaceDrawTables();
 extern std::int32_t theOutlineThreshold;
 extern std::uint32_t theOutlineColour;
 
+// While set, texture materials draw as their palette colour with their own shading (buildings
+// while the scenery's building textures are off).
+extern bool theUntexturedFaces;
+// The kind a material's faces are drawn with now.
+[[nodiscard]] inline std::uint32_t EffectiveDrawKind(std::uint32_t kind) {
+    return theUntexturedFaces && IsTextureKind(kind) && kind < kDrawKinds ? (kind - 4) % 3 + 1 : kind;
+}
+
 // Faces handed to the polygon routines since the count was last reset (each piece of a clipped
 // face counts).
 [[nodiscard]] std::uint32_t FacesSubmitted();

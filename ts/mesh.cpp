@@ -73,7 +73,7 @@ gfx::GFXTexCoord TexOf(const TSMesh& mesh, const TSMaterial& m, std::int32_t t) 
 }
 
 void DrawPlain(const TSMesh& mesh, const TSMesh::Face& f, const TSMaterial& m) {
-    const std::uint32_t kind = m.drawKind;
+    const std::uint32_t kind = EffectiveDrawKind(m.drawKind);
     if (kind == 0 || kind >= kDrawKinds) return;
     const int n = f.IsTriangle() ? 3 : 4;
     CornerSet s;
@@ -92,7 +92,7 @@ void DrawPlain(const TSMesh& mesh, const TSMesh::Face& f, const TSMaterial& m) {
 }
 
 void DrawClipped(const TSMesh& mesh, const TSMesh::Face& f, const TSMaterial& m, TSCamera& camera) {
-    const std::uint32_t kind = m.drawKind;
+    const std::uint32_t kind = EffectiveDrawKind(m.drawKind);
     if (kind == 0 || kind >= kDrawKinds) return;
     const int n = f.IsTriangle() ? 3 : 4;
     int behind = 0;

@@ -344,7 +344,9 @@ void AirportObjectDatabase::QueueVisibleObjects(int /*panCamera*/) {
         if (a->GetKind() == Artifact::Kind::kTrans) {
             auto* t = static_cast<ArtifactTrans*>(a);
             if (t->stale) t->RefreshTransform();
-            t->GroundRect(offset, rect);
+            // Filed by the ground its lights reach too: the approach lights out in front of
+            // the pavement are drawn with it, after the ground they stand on.
+            t->GroundRect(offset, rect, true);
         } else {
             const float x = static_cast<float>(a->position[0] - offset[0]);
             const float y = static_cast<float>(a->position[1] - offset[1]);
@@ -354,7 +356,9 @@ void AirportObjectDatabase::QueueVisibleObjects(int /*panCamera*/) {
             rect[2] = x + r;
             rect[3] = y + r;
         }
-        if (theSceneryServices.addTerrainRenderItem(rect, a) == 0)
+        const int flat = a->GetKind() == Artifact::Kind::kTrans ? 1 : 0;
+        if (theSceneryServices.addTerrainRenderItem(rect, static_cast<float>(a->position[2]), flat,
+                                                    a) == 0)
             theSceneryServices.addRenderItem(a->position, a->Radius(), a);
     }
     for (Artifact* a : created) {
@@ -371,6 +375,8 @@ Artifact* AirportObjectDatabase::CreateArtifact(const char* shapeName) {
     if (s == nullptr) return nullptr;
     auto* a = new Artifact();
     a->AttachShape(s);
+    // Traffic casts the light aircraft's shadow, the size of its own shape.
+    a->AttachShadow(0);
     created.push_back(a);
     return a;
 }

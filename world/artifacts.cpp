@@ -9,7 +9,9 @@
 #include "ts/face_draw.h"
 #include "ts/perspective_camera.h"
 #include "ts/shape.h"
+#include "world/obj_shadow.h"
 #include "world/runway_shape.h"
+#include "world/scenery_settings.h"
 #include "world/scenery_services.h"
 
 namespace world {
@@ -95,6 +97,23 @@ void Artifact::AttachShape(ts::TSShape* s) {
     instance = s != nullptr ? std::make_unique<ts::TSShapeInstance>(s) : nullptr;
 }
 
+void Artifact::AttachShadow(int shadowNumber) {
+    shadow = std::make_unique<ObjShadow>(Radius(), shadowNumber);
+}
+
+void Artifact::RenderShadow() {
+    if (!shadow || theSceneryServices.graphicsSetting(kAircraftShadows) == 0) return;
+    ts::Vector3F at;
+    ScenePosition(position, &at);
+    const float p[3] = {at.x, at.y, at.z};
+    float light[3];
+    theSceneryServices.lightDirection(light);
+    shadow->Update(theSceneryServices.terrainGridAt(position), p, rotation, light);
+    if (!shadow->IsVisible()) return;
+    shadow->Render(ts::kCullUntested);
+    if (ts::theCurrentCamera != nullptr) ts::theCurrentCamera->SetTransform(ts::Transform3F{});
+}
+
 float Artifact::Radius() const {
     return shape != nullptr ? shape->fRadius : 0.0f;
 }
@@ -116,13 +135,20 @@ void Artifact::RenderInstance(int cullCode) {
 }
 
 void Artifact::Render(int cullCode) {
+    RenderShadow();
     // Far plain objects (traffic) keep an outline so that they do not vanish.
     const FarOutline outline(static_cast<float>(distance) > kFarObjectDistance);
     RenderInstance(cullCode);
 }
 
 void ArtifactBuilding::Render(int cullCode) {
+    RenderShadow();
+    // Without building (or terrain) textures the walls show their plain colours.
+    const bool saved = ts::theUntexturedFaces;
+    ts::theUntexturedFaces = theSceneryServices.graphicsSetting(kBuildingTexture) == 0 ||
+                             theSceneryServices.graphicsSetting(kTerrainTexture) == 0;
     RenderInstance(cullCode);
+    ts::theUntexturedFaces = saved;
 }
 
 // ---- ArtifactAnim ---------------------------------------------------------------------------
@@ -197,8 +223,8 @@ int ArtifactTrans::IsNear(const double p[3]) const {
                : 0;
 }
 
-void ArtifactTrans::GroundRect(const double sceneOffset[2], float rect[4]) const {
-    const ts::TSBox box = runway ? runway->Box() : ts::TSBox{};
+void ArtifactTrans::GroundRect(const double sceneOffset[2], float rect[4], bool lights) const {
+    const ts::TSBox box = !runway ? ts::TSBox{} : (lights ? runway->LitBox() : runway->Box());
     const float cx = static_cast<float>(position[0] - sceneOffset[0]);
     const float cy = static_cast<float>(position[1] - sceneOffset[1]);
     rect[0] = rect[1] = 1e30f;

@@ -24,6 +24,7 @@ class TSShapeInstance;
 
 namespace world {
 
+class ObjShadow;
 class RunwayShape;
 
 // Objects farther than this (4,000 ft in shape units) keep their outline.
@@ -51,6 +52,10 @@ public:
 
     // Makes the shape's instance (the shape stays the cache's; its owner releases it).
     void AttachShape(ts::TSShape* shape);
+    // Gives the object a ground shadow of the shape's radius (picture "shad<number>.bmp"),
+    // drawn before it while "AircraftShadows" is on.
+    void AttachShadow(int shadowNumber);
+    [[nodiscard]] ObjShadow* Shadow() const { return shadow.get(); }
     [[nodiscard]] ts::TSShape* Shape() const { return shape; }
     [[nodiscard]] ts::TSShapeInstance* Instance() const { return instance.get(); }
     [[nodiscard]] virtual float Radius() const;
@@ -64,9 +69,12 @@ public:
 protected:
     // The shape instance placed in the scene frame and drawn.
     void RenderInstance(int cullCode);
+    // The shadow cast along the scene's light onto the terrain under the object.
+    void RenderShadow();
 
     ts::TSShape* shape = nullptr;
     std::unique_ptr<ts::TSShapeInstance> instance;
+    std::unique_ptr<ObjShadow> shadow;
 };
 
 class ArtifactBuilding final : public Artifact {
@@ -112,8 +120,9 @@ public:
     // Whether a world position, taken into the object's own frame, lies within 300 units of
     // its bounding box in both ground axes.
     [[nodiscard]] int IsNear(const double worldPosition[3]) const;
-    // The ground rectangle (scene units) its box covers, through its transform.
-    void GroundRect(const double sceneOffset[2], float rect[4]) const;
+    // The ground rectangle (scene units) its box covers, through its transform: the pavement's,
+    // or with `lights` the pavement's and its lights'.
+    void GroundRect(const double sceneOffset[2], float rect[4], bool lights = false) const;
 
     bool stale = true;
 

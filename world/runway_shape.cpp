@@ -75,6 +75,10 @@ RunwayShape::RunwayShape(const RunwayRecord& record, int markingSetting, int lig
     for (const ts::TSMesh::Vertex& v : m.vertices)
         r = std::max(r, ts::VectorLength(v.p - m.fCenter));
     m.fRadius = r;
+    litBox = m.box;
+    for (const auto* list : {&geometry.bothWays, &geometry.towardEnd1, &geometry.towardEnd2})
+        for (const RunwayLight& l : *list)
+            ts::GrowBox(litBox, ts::Vector3F{l.x, l.y, l.z});
 }
 
 RunwayShape::~RunwayShape() = default;

@@ -50,11 +50,15 @@ public:
     [[nodiscard]] const RunwayGeometry& Geometry() const { return geometry; }
     [[nodiscard]] const ts::TSMesh* Pavement() const { return pavement.get(); }
     [[nodiscard]] float Radius() const;
+    // The pavement's box (object frame, shape units), and the box over the pavement and every
+    // light (the approach lights reach far beyond the pavement).
     [[nodiscard]] ts::TSBox Box() const;
+    [[nodiscard]] const ts::TSBox& LitBox() const { return litBox; }
 
 private:
     RunwayGeometry geometry;
     std::unique_ptr<ts::TSMesh> pavement;
+    ts::TSBox litBox;
     bool hard;
 };
 

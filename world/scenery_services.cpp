@@ -44,10 +44,13 @@ double SeaLevel(double, double) {
 int Loaded(const double*) {
     return 1;
 }
+TerrainGrid* NoGrid(const double*) {
+    return nullptr;
+}
 int NotFiled(const double*, float, ts::TSRenderItem*) {
     return 0;
 }
-int NotFiledInRect(const float*, ts::TSRenderItem*) {
+int NotFiledInRect(const float*, float, int, ts::TSRenderItem*) {
     return 0;
 }
 ts::TSShape* NoShape(const char*, core::ResourceVolume*, int) {
@@ -61,7 +64,7 @@ SceneryServices DefaultSceneryServices() {
     return SceneryServices{&DefaultSetting, &DefaultZulu,  &Zero,      &Zero,
                            &IgnoreDirection, &DownLight, &Day,       &FullDaylight,
                            &NoPalette,       &FullScreen, &Zero,      &NoOffset,
-                           &NoTerrain,       &SeaLevel,   &Loaded,    &NotFiled,
+                           &NoTerrain,       &SeaLevel,   &Loaded,    &NoGrid,    &NotFiled,
                            &NotFiledInRect,  &NoShape,    &NoRelease};
 }
 

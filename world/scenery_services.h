@@ -22,6 +22,8 @@ class TSShape;
 
 namespace world {
 
+class TerrainGrid;
+
 // A zulu calendar time as the world's clock gives it.
 struct ZuluDateTime {
     int year = 100;  // years since 1900
@@ -52,11 +54,15 @@ struct SceneryServices {
     // terrain holding a world position is loaded.
     double (*groundHeight)(double worldX, double worldZ);
     int (*isTerrainLoadedAt)(const double world[3]);
+    // The loaded terrain tile holding a world position (its grid takes scene positions), or
+    // null.
+    TerrainGrid* (*terrainGridAt)(const double world[3]);
     // Files a render item at a world position with its radius (with a cloud deck, else the
     // ground's lists); files one with its ground rectangle in scene units (min x, min y, max x,
-    // max y) in the ground's lists. 1 when filed.
+    // max y), the height of its base (world units) and whether it lies flat on the ground (a
+    // runway) in the ground's lists. 1 when filed.
     int (*addRenderItem)(const double world[3], float radius, ts::TSRenderItem* item);
-    int (*addTerrainRenderItem)(const float rect[4], ts::TSRenderItem* item);
+    int (*addTerrainRenderItem)(const float rect[4], float base, int flat, ts::TSRenderItem* item);
     // A shared shape from the world's cache, loaded from `folder` on first use (null when
     // missing; `buildingTile` while a tile's buildings are built), and its release.
     ts::TSShape* (*acquireShape)(const char* name, core::ResourceVolume* folder, int buildingTile);

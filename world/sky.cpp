@@ -127,11 +127,13 @@ void Sky::UpdateLighting(bool force) {
     const float light = sun->GetLight();
     if (light == sunLight && !force) return;
     sunLight = light;
-    moon->SetNight(!stars.empty());
     if (sun->IsBelowHorizon() && theSceneryServices.graphicsSetting(kEnableStars) != 0)
         CreateStars();
     else
         RemoveStars();
+    // The moon's night picture goes with the stars it is now drawn among: set before them, the
+    // flag would lag one light change behind, and at night the light stops changing.
+    moon->SetNight(!stars.empty());
     theSceneryServices.setSunDirection(sun->GetLightDirection());
 }
 
@@ -144,6 +146,7 @@ void Sky::ApplyGraphicsSettings() {
         CreateStars();
     else
         RemoveStars();
+    moon->SetNight(!stars.empty());
     sun->enabled = theSceneryServices.graphicsSetting(kEnableSun) != 0;
     moon->enabled = theSceneryServices.graphicsSetting(kEnableMoon) != 0;
 }

@@ -719,7 +719,17 @@ int TerrainManager::IsOnRunway(const double position[3]) {
 
 void TerrainManager::ApplyGraphicsSettings() {
     SetTerrainRange(theTerrainServices.graphicsSetting(kTerrainRange));
-    SetTerrainTexture(theTerrainServices.graphicsSetting(kTerrainTexture) != 0 ? 1 : 0);
+    // A new texture choice reloads every tile with its objects; otherwise the objects are built
+    // again, for the building density and the runways' markings and lights.
+    if (SetTerrainTexture(theTerrainServices.graphicsSetting(kTerrainTexture) != 0 ? 1 : 0) == 0)
+        RebuildTileObjects();
+}
+
+void TerrainManager::RebuildTileObjects() {
+    for (const std::unique_ptr<TerrainTile>& t : tiles)
+        if (t && t->objectsBuilt) theTileObjectHooks.free(t.get());
+    for (const std::unique_ptr<TerrainTile>& t : tiles)
+        if (t && t->objectsBuilt) theTileObjectHooks.build(t.get());
 }
 
 int TerrainManager::SetTerrainTexture(std::uint32_t choice) {
@@ -734,6 +744,7 @@ int TerrainManager::SetTerrainTexture(std::uint32_t choice) {
 
 void TerrainManager::SetTerrainRange(std::int32_t setting) {
     baseRange = static_cast<float>(setting * 600 + 40000);
+    ApplyRange();
 }
 
 }  // namespace world

@@ -152,7 +152,10 @@ public:
     [[nodiscard]] const TerrainRenderItemSorter& Sorter() const { return sorter; }
     [[nodiscard]] int CellsDrawn() const { return renderer.CellsDrawn(); }
 
+    // TerrainRange, then TerrainTexture; when the texture stays, every tile's objects are
+    // built again from the settings.
     void ApplyGraphicsSettings();
+    void RebuildTileObjects();
     int SetTerrainTexture(std::uint32_t choice);
     void SetTerrainRange(std::int32_t setting);
     [[nodiscard]] float BaseRange() const { return baseRange; }

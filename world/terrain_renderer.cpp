@@ -196,6 +196,7 @@ std::int32_t TerrainRenderItemSorter::FindCell(std::int32_t level, std::int32_t 
 
 TerrainRenderer::TerrainRenderer() {
     cells.reserve(8192);
+    ordered.reserve(64);
     polygon.reserve(64);
     edge.reserve(64);
 }
@@ -378,34 +379,44 @@ void TerrainRenderer::FinishVertices() {
 // ---- render items ----------------------------------------------------------------------------
 
 int TerrainRenderer::AddRenderItemGrid(const float position[3], float radius,
-                                       ts::TSRenderItem* item) {
+                                       ts::TSRenderItem* item, TerrainItemLayer layer) {
     TerrainRenderItem r;
     r.item = item;
     for (int i = 0; i < 3; ++i)
         r.position[i] = position[i];
+    r.at[0] = position[0];
+    r.at[1] = position[1];
     r.radius = radius;
+    r.layer = layer;
     return AddTerrainRenderItem(r);
 }
 
 int TerrainRenderer::AddTerrainRenderItem(const TerrainRenderItem& record) {
     if (area == nullptr || sorter == nullptr || record.item == nullptr) return 0;
-    if (!std::isfinite(record.position[0]) || !std::isfinite(record.position[1]) ||
-        std::fabs(record.position[0]) > 2e9f || std::fabs(record.position[1]) > 2e9f) {
+    if (!std::isfinite(record.at[0]) || !std::isfinite(record.at[1]) ||
+        std::fabs(record.at[0]) > 2e9f || std::fabs(record.at[1]) > 2e9f) {
         return 0;
     }
-    const auto x = static_cast<std::int32_t>(std::floor(record.position[0]));
-    const auto y = static_cast<std::int32_t>(std::floor(record.position[1]));
-    // The finest recorded cell holding the item's place.
+    const auto x = static_cast<std::int32_t>(std::floor(record.at[0]));
+    const auto y = static_cast<std::int32_t>(std::floor(record.at[1]));
+    // The finest recorded cell holding the item's place; the cell keeps its items in the order
+    // they were filed.
     for (int level = 0; level < kTerrainViewLevels; ++level) {
         const std::uint32_t sh = area->scaleShift + static_cast<std::uint32_t>(level);
         const std::int32_t found = sorter->FindCell(level, x >> sh, y >> sh);
         if (found < 0) continue;
         const auto cell = static_cast<std::size_t>(found);
         if (cell >= cells.size()) return 0;
+        const auto index = static_cast<std::int32_t>(sorter->items.size());
         TerrainRenderItem r = record;
-        r.next = cells[cell].items;
-        cells[cell].items = static_cast<std::int32_t>(sorter->items.size());
+        r.next = -1;
         sorter->items.push_back(r);
+        TerrainCellRecord& c = cells[cell];
+        if (c.lastItem >= 0)
+            sorter->items[static_cast<std::size_t>(c.lastItem)].next = index;
+        else
+            c.items = index;
+        c.lastItem = index;
         return 1;
     }
     return 0;
@@ -421,11 +432,34 @@ void TerrainRenderer::DrawItems(const TerrainCellRecord& r) {
     if (callback != nullptr) {
         callback(sorter->items.data(), r.items);
     } else {
-        // From the last filed to the first. Each item is tested in world coordinates, so the
-        // transform the item before it left on the camera goes first.
-        bool moved = false;
+        // The cell's items by layer (pavement, shadows, what stands), each layer the farthest
+        // first; equal ones in the order they were filed.
+        ordered.clear();
         for (std::int32_t i = r.items; i >= 0; i = sorter->items[static_cast<std::size_t>(i)].next) {
-            TerrainRenderItem& item = sorter->items[static_cast<std::size_t>(i)];
+            const TerrainRenderItem& item = sorter->items[static_cast<std::size_t>(i)];
+            const float dx = item.position[0] - area->eye[0];
+            const float dy = item.position[1] - area->eye[1];
+            const float dz = item.position[2] - area->eye[2];
+            ordered.push_back(OrderedItem{dx * dx + dy * dy + dz * dz, i, item.layer});
+        }
+        // A cell holds a few items: an insertion sort keeps equal ones in filing order and
+        // allocates nothing.
+        auto before = [](const OrderedItem& a, const OrderedItem& b) {
+            if (a.layer != b.layer) return a.layer < b.layer;
+            return a.distance > b.distance;
+        };
+        for (std::size_t k = 1; k < ordered.size(); ++k) {
+            const OrderedItem o = ordered[k];
+            std::size_t j = k;
+            for (; j > 0 && before(o, ordered[j - 1]); --j)
+                ordered[j] = ordered[j - 1];
+            ordered[j] = o;
+        }
+        // Each item is tested in world coordinates, so the transform the item before it left on
+        // the camera goes first.
+        bool moved = false;
+        for (const OrderedItem& o : ordered) {
+            TerrainRenderItem& item = sorter->items[static_cast<std::size_t>(o.index)];
             int cull = ts::kCullUntested;
             if (camera != nullptr) {
                 if (moved) camera->SetTransform(ts::Transform3F{});

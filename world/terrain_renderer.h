@@ -75,12 +75,21 @@ public:
     std::int32_t words[3] = {3, 0, 100000};
 };
 
-// A drawable filed at a cell, with its grid position and bounding square.
+// What an item is, for the order of the items of one cell: pavement lies on the ground and
+// goes down first, shadows lie on the pavement, and whatever stands goes last, the farthest
+// first.
+enum class TerrainItemLayer : std::uint8_t { kGround = 0, kShadow = 1, kStanding = 2 };
+
+// A drawable filed at a cell: the sphere that bounds it (grid position, radius), the place whose
+// cell it is filed at (an object that covers many cells is filed at the one nearest the eye, so
+// that the ground between it and the eye does not paint over it) and its layer.
 struct TerrainRenderItem {
     ts::TSRenderItem* item = nullptr;
     float position[3] = {0, 0, 0};
     float radius = 0.0f;
-    std::int32_t next = -1;  // the item filed before it at the same cell
+    float at[2] = {0, 0};
+    TerrainItemLayer layer = TerrainItemLayer::kStanding;
+    std::int32_t next = -1;  // the item filed after it at the same cell
 };
 
 // One cell to draw, in drawing order.
@@ -91,7 +100,8 @@ struct TerrainCellRecord {
     std::int32_t cellY = 0;
     std::int32_t level = 0;
     const TerrainMaterial* material = nullptr;  // the cell's own or the one in force above it
-    std::int32_t items = -1;                    // the last item filed here
+    std::int32_t items = -1;                    // the first item filed here
+    std::int32_t lastItem = -1;                 // and the last
     std::int32_t corners[4] = {-1, -1, -1, -1};  // vertex indices h0..h3
 };
 
@@ -154,7 +164,7 @@ private:
     TerrainKeyTable cellTable;
 };
 
-using TerrainRenderCallback = void (*)(TerrainRenderItem* items, std::int32_t last);
+using TerrainRenderCallback = void (*)(TerrainRenderItem* items, std::int32_t first);
 
 class TerrainRenderer {
 public:
@@ -169,7 +179,10 @@ public:
     // Draws the recorded cells and their items; the number of cells drawn.
     int Draw();
 
-    int AddRenderItemGrid(const float position[3], float radius, ts::TSRenderItem* item);
+    // Files an item at the cell of its own position.
+    int AddRenderItemGrid(const float position[3], float radius, ts::TSRenderItem* item,
+                          TerrainItemLayer layer = TerrainItemLayer::kStanding);
+    // Files an item at the cell of record.at; 0 when no recorded cell holds that place.
     int AddTerrainRenderItem(const TerrainRenderItem& record);
     void SetRenderCallback(TerrainRenderCallback callback);
     void SetTexturesOn(bool on) { texturesOn = on; }
@@ -208,6 +221,12 @@ private:
     std::array<gfx::GFXTexCoord, 24> clipTex{};
     std::array<gfx::GFXColourTriple, 24> clipColour{};
     std::array<gfx::GFXScreenPoint, 24> clipScreen{};
+    struct OrderedItem {
+        float distance;
+        std::int32_t index;
+        TerrainItemLayer layer;
+    };
+    std::vector<OrderedItem> ordered;
 };
 
 }  // namespace world

@@ -26,6 +26,16 @@ inline void WorldToGeographic(std::int32_t x, std::int32_t z, double* lat, doubl
     *lon = -(89.5 - theta / 0.63049996 * 180.0 / kPi);
 }
 
+// The world position (1/256 m) of a latitude and east-positive longitude: the same cone the
+// other way round.
+inline void GeographicToWorld(double lat, double lon, double* x, double* z) {
+    const double chi = std::atan(std::tan(lat * kPi / 180.0) * 0.9932314);
+    const double rho = 12452654.312 * std::pow(std::tan((kPi / 2 - chi) / 2), 0.63049996);
+    const double theta = (lon + 89.5) * 0.63049996 * kPi / 180.0;
+    *x = (rho * std::sin(theta) - 90160.64) * 256.0;
+    *z = (7829278.0 - rho * std::cos(theta) - 113022.1056) * 256.0;
+}
+
 // Metres between two places on a sphere of the Earth's mean radius.
 inline double Metres(double lat1, double lon1, double lat2, double lon2) {
     const double r = kPi / 180.0;

@@ -9,6 +9,7 @@
 #include "recording_table.h"
 #include "shape_stage.h"
 #include "test_shapes.h"
+#include "ts/face_draw.h"
 #include "ts/material.h"
 #include "ts/texture_manager.h"
 
@@ -127,6 +128,43 @@ TEST_F(Materials, AMissingTextureDrawsThePaletteColour) {
     EXPECT_EQ(tstest::Recorded()[0].colour, 99u);
     EXPECT_EQ(tstest::Recorded()[0].flags & gfx::kPolyTextured, 0u);
     EXPECT_NE(tstest::Recorded()[0].flags & gfx::kPolyFaceShade, 0u) << "flat: lit as a face";
+}
+
+// While textures are switched off (buildings without their textures), a textured material
+// draws its palette colour with its own shading; switched back on, its texture again.
+TEST_F(Materials, WithTexturesOffATexturedMaterialDrawsItsPaletteColour) {
+    gfx::GFXPalette palette;
+    ASSERT_NE(ts::TSTextureManager::Acquire("walls.bmp", gfx::GFXBitmap::Create(64, 64, 8)), nullptr);
+    auto list = std::make_unique<ts::TSMaterialList>();
+    auto m = std::make_unique<TSMaterial>();
+    m->type = TSMaterial::kTexture;
+    m->shading = TSMaterial::kFlat;
+    m->textureName = "walls.bmp";
+    m->paletteIndex = 77;
+    list->Add(std::move(m));
+    list->AcquireAll(nullptr);
+    ASSERT_TRUE(list->At(0)->IsTextured());
+    auto box = tstest::BoxMesh({-1, -1, -1}, {1, 1, 1});
+    for (auto& f : box->faces) f.material = 0;
+    for (const bool off : {true, false}) {
+        tstest::RecordingTable recording;
+        tstest::Stage stage(64, 64, &palette);
+        stage.LookAt({0, -6, 0}, {0, 0, 0});
+        ts::theUntexturedFaces = off;
+        stage.Begin();
+        stage.target.materialList = list.get();
+        box->Render(ts::kCullUntested);
+        stage.End();
+        ts::theUntexturedFaces = false;
+        ASSERT_EQ(tstest::Recorded().size(), 1u) << off;
+        EXPECT_EQ((tstest::Recorded()[0].flags & gfx::kPolyTextured) != 0, !off);
+        EXPECT_NE(tstest::Recorded()[0].flags & gfx::kPolyFaceShade, 0u) << "flat either way";
+        if (off) {
+            EXPECT_EQ(tstest::Recorded()[0].colour, 77u);
+        }
+    }
+    list->ReleaseAll();
+    ts::TSTextureManager::Release("walls.bmp");
 }
 
 TEST_F(Materials, StoredFormRoundTripsAndRefusesDamage) {

@@ -19,6 +19,7 @@
 #include "ts/perspective_camera.h"
 #include "world/airport_objects.h"
 #include "world/artifacts.h"
+#include "world/obj_shadow.h"
 #include "world/runway_shape.h"
 #include "world/scenery_services.h"
 
@@ -40,7 +41,7 @@ protected:
         world::SceneryServices s = world::DefaultSceneryServices();
         s.groundHeight = [](double, double) { return 7.0; };
         s.isTerrainLoadedAt = [](const double*) { return theTerrainLoaded; };
-        s.addTerrainRenderItem = [](const float*, ts::TSRenderItem* item) {
+        s.addTerrainRenderItem = [](const float*, float, int, ts::TSRenderItem* item) {
             theFiled.push_back(item);
             return 1;
         };
@@ -160,6 +161,11 @@ TEST_F(Objects, ShapesComeFromTheCacheAndGoBackWithTheirTile) {
         world::Artifact* near = db.CreateArtifact("c182_1");
         world::Artifact* far = db.CreateArtifact("lear_1");
         ASSERT_NE(near, nullptr);
+        // Traffic casts a ground shadow the size of its shape; buildings and masts have none.
+        ASSERT_NE(near->Shadow(), nullptr);
+        EXPECT_EQ(near->Shadow()->HalfSize(), theShape->fRadius);
+        EXPECT_EQ(buildings->Items()[0]->Shadow(), nullptr);
+        EXPECT_EQ(obstacles->Items()[0]->Shadow(), nullptr);
         const double a[3] = {1000, 1000, 0}, b[3] = {20000, 1000, 0};
         const float level[3] = {0, 0, 0};
         near->Place(a, level);

@@ -12,6 +12,7 @@
 #include "gfx/draw_table.h"
 #include "gfx/mem_surface.h"
 #include "gfx/surface.h"
+#include "core/numeric.h"
 #include "core/resource_volume.h"
 #include "support/temp_folder.h"
 #include "ts/maths.h"
@@ -148,7 +149,9 @@ TEST_F(Scene, TheSunWhereItStandsAndStarsAndTheHorizonBandByNight) {
     EXPECT_EQ(Count(40), 0);
     EXPECT_GT(Count(50, 200, 239), 640 * 10);
     EXPECT_EQ(Count(50, 0, 100), 0);
-    // At night the stars show above the horizon only.
+    // At night the stars show above the horizon only. Where they stand comes from the
+    // program's generator: seeded here, whatever the tests before this one drew from it.
+    core::srand(1);
     theZulu.hour = 8;
     sky.PlaceForObserver(origin);
     Clear(1);

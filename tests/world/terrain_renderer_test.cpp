@@ -260,10 +260,14 @@ TEST_F(TerrainScene, ItemsAreDrawnRightAfterTheirCellAndOnlyWhereTheGroundIsInVi
     const float height = 300.0f / 0.392906f;
     Frame(0.0f, height, -0.3f);
     // File between preparing and drawing, as the frame does: one ahead, one behind the eye, and
-    // a second one at the first's place, drawn before it (the last filed first).
-    Marker ahead, behind, besides;
+    // in the first one's cell, whatever the order of filing: what lies on the ground (pavement,
+    // then shadows) first, then what stands, the farther before the nearer, equals in the order
+    // they were filed.
+    Marker ahead, behind, besides, nearer, farther, pavement, shadow;
     const float a[3] = {0.0f, 3000.0f, 0.0f};
     const float b[3] = {0.0f, -900000.0f, 0.0f};
+    const float near[3] = {0.0f, 2990.0f, 0.0f};
+    const float far[3] = {0.0f, 3010.0f, 0.0f};
     ts::Transform3F eye;
     ts::Matrix3F::SetEulerAngles(ts::Vector3F{-0.3f, 0.0f, 0.0f}, &eye.matrix);
     eye.t = ts::Vector3F{0.0f, 0.0f, height};
@@ -276,17 +280,35 @@ TEST_F(TerrainScene, ItemsAreDrawnRightAfterTheirCellAndOnlyWhereTheGroundIsInVi
     const float at[3] = {0.0f, 0.0f, height};
     const float angles[3] = {-0.3f, 0.0f, 0.0f};
     manager->PrepareView(at, angles);
-    EXPECT_EQ(manager->Renderer().AddRenderItemGrid(a, 10.0f, &ahead), 1);
-    EXPECT_EQ(manager->Renderer().AddRenderItemGrid(b, 10.0f, &behind), 0);
-    EXPECT_EQ(manager->Renderer().AddRenderItemGrid(a, 10.0f, &besides), 1);
+    world::TerrainRenderer& r = manager->Renderer();
+    using Layer = world::TerrainItemLayer;
+    EXPECT_EQ(r.AddRenderItemGrid(near, 10.0f, &nearer), 1);
+    EXPECT_EQ(r.AddRenderItemGrid(a, 10.0f, &ahead), 1);
+    EXPECT_EQ(r.AddRenderItemGrid(b, 10.0f, &behind), 0);
+    EXPECT_EQ(r.AddRenderItemGrid(a, 10.0f, &besides), 1);
+    EXPECT_EQ(r.AddRenderItemGrid(a, 10.0f, &shadow, Layer::kShadow), 1);
+    EXPECT_EQ(r.AddRenderItemGrid(far, 10.0f, &farther), 1);
+    // A runway's sphere stands at its middle; it is filed at the cell of its point nearest the
+    // eye.
+    world::TerrainRenderItem runway;
+    runway.item = &pavement;
+    runway.position[1] = 60000.0f;
+    runway.radius = 57000.0f;
+    runway.at[1] = 3000.0f;
+    runway.layer = Layer::kGround;
+    EXPECT_EQ(r.AddTerrainRenderItem(runway), 1);
     manager->Render();
     lights.Deactivate();
     target->End();
     EXPECT_FALSE(behind.drawn);
-    // The frame the first item left on the camera does not hide the next.
-    ASSERT_TRUE(ahead.drawn);
-    ASSERT_TRUE(besides.drawn);
-    EXPECT_EQ(ahead.order, besides.order + 1);
+    // The frame the item before left on the camera does not hide the next.
+    for (const Marker* m : {&ahead, &besides, &nearer, &farther, &pavement, &shadow})
+        ASSERT_TRUE(m->drawn);
+    EXPECT_EQ(shadow.order, pavement.order + 1);
+    EXPECT_EQ(farther.order, shadow.order + 1);
+    EXPECT_EQ(ahead.order, farther.order + 1);
+    EXPECT_EQ(besides.order, ahead.order + 1);
+    EXPECT_EQ(nearer.order, besides.order + 1);
 }
 
 TEST_F(TerrainScene, RangeAndBandsFollowTheSettingAndTheHeight) {

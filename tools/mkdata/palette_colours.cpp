@@ -44,7 +44,7 @@ struct FixedEntry {
 };
 constexpr FixedEntry kFixedEntries[] = {
     {77, {112, 112, 108}, true},  {81, {92, 92, 90}, true},     {86, {118, 112, 76}, true},
-    {88, {98, 124, 66}, true},    {156, {128, 128, 124}, true}, {230, {250, 250, 255}, false},
+    {88, {98, 124, 66}, true},    {156, {128, 128, 124}, true}, {kStarEntry, {250, 250, 255}, false},
     {244, {170, 198, 232}, true}, {245, {120, 168, 228}, true},
 };
 
@@ -59,6 +59,12 @@ Rgb RampColour(Rgb base, int k, int n) {
 }
 
 }  // namespace
+
+bool IsFixedEntry(int index) {
+    for (const FixedEntry& f : kFixedEntries)
+        if (f.index == index) return true;
+    return false;
+}
 
 Rgb StaticColour(int index) {
     if (index < 10) return kStaticLow[std::max(index, 0)];
@@ -112,16 +118,11 @@ std::vector<Rgb> WorldColours(int level) {
     int at = kFirstPanelEntry;
     for (const Rgb& p : panel)
         c[static_cast<std::size_t>(at++)] = TintForLevel(p, level);
-    auto fixed = [](int index) {
-        for (const FixedEntry& f : kFixedEntries)
-            if (f.index == index) return true;
-        return false;
-    };
     for (const FixedEntry& f : kFixedEntries)
         c[static_cast<std::size_t>(f.index)] = f.tinted ? TintForLevel(f.colour, level) : f.colour;
     for (const Ramp& r : kWorldRamps) {
         for (int k = 0; k < r.count; ++k) {
-            while (fixed(at))
+            while (IsFixedEntry(at))
                 ++at;
             c[static_cast<std::size_t>(at++)] = TintForLevel(RampColour(r.base, k, r.count), level);
         }

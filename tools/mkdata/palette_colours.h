@@ -24,11 +24,17 @@ inline constexpr int kPanelEntries = 64;
 inline constexpr int kFirstWorldEntry = kFirstPanelEntry + kPanelEntries;  // 74
 inline constexpr int kLastFreeEntry = 245;
 
+// The stars' entry: a white the night palettes keep at full brightness.
+inline constexpr int kStarEntry = 230;
+
 // Entries 0..9 and 246..255 belong to the window system.
 [[nodiscard]] inline bool IsStaticEntry(int index) {
     return index < kFirstPanelEntry || index > kLastFreeEntry;
 }
 [[nodiscard]] Rgb StaticColour(int index);
+
+// Whether an entry has a fixed meaning (outlines, ground, stars, sky): never a paint.
+[[nodiscard]] bool IsFixedEntry(int index);
 
 // A daylight colour as seen at a light level: darker and bluer toward night.
 [[nodiscard]] Rgb TintForLevel(Rgb day, int level);

@@ -555,8 +555,11 @@ std::uint8_t PaletteIndex(Rgb colour) {
     static const std::vector<Rgb> day = WorldColours(0);
     int best = kFirstWorldEntry;
     long bestDistance = -1;
-    // Only the world's entries: the cockpit views put the panel's own colours into 10..73.
+    // Only the world's paints: the cockpit views put the panel's own colours into 10..73, and
+    // the entries of fixed meaning keep their own light (the stars' white stays bright at
+    // night, where a white paint must darken with the rest).
     for (int i = kFirstWorldEntry; i < kLastFreeEntry; ++i) {
+        if (IsFixedEntry(i)) continue;
         const Rgb& c = day[static_cast<std::size_t>(i)];
         const long dr = c.r - colour.r, dg = c.g - colour.g, db = c.b - colour.b;
         const long d = dr * dr + dg * dg + db * db;

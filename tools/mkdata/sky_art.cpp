@@ -161,7 +161,9 @@ int MakeSkyArt(Installation& installation, std::string* error) {
     });
     if (!sun || !AddArt(installation, kShapesVolume, "Sun.bmp", *sun, paint, error)) return 0;
 
-    const std::uint8_t litNight = paint.Nearest({236, 234, 220});
+    // By night the lit part takes the stars' entry: the night palettes darken every ramp, and
+    // a moon painted from them would hardly stand out from the night sky.
+    const std::uint8_t litNight = kStarEntry;
     const std::uint8_t darkNight = paint.Nearest({40, 44, 60});
     const std::uint8_t litDay = paint.Nearest({226, 232, 244});
     for (int phase = 0; phase < 8; ++phase) {

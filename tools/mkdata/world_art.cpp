@@ -20,8 +20,7 @@ std::uint8_t WorldPaint::Nearest(Rgb c) const {
     int best = kFirstWorldEntry;
     long bestDistance = -1;
     for (int i = kFirstWorldEntry; i <= kLastFreeEntry; ++i) {
-        if (i == 77 || i == 81 || i == 86 || i == 88 || i == 156 || i == 230 || i == 244 || i == 245)
-            continue;
+        if (IsFixedEntry(i)) continue;
         const gfx::GFXPaletteEntry& e = palette->entries[i];
         const long dr = long{e.red} - c.r, dg = long{e.green} - c.g, db = long{e.blue} - c.b;
         const long d = dr * dr + dg * dg + db * db;
