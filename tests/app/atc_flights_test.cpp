@@ -75,10 +75,10 @@ long long TracedAt(const std::string& out, const std::string& text, std::size_t 
 
 // The lines are traced in this order, each at or after the one before it.
 ::testing::AssertionResult TracedInOrder(const std::string& out,
-                                         std::initializer_list<const char*> lines) {
+                                         const std::vector<std::string>& lines) {
     std::size_t at = 0;
     long long last = 0;
-    for (const char* line : lines) {
+    for (const std::string& line : lines) {
         const long long t = TracedAt(out, line, at, &at);
         if (t < last)
             return ::testing::AssertionFailure() << "\"" << line << "\" not traced after the lines before it";
@@ -306,6 +306,35 @@ TEST_F(AtcFlights, AnArrivalIsAskedDownAndHandedToTheTower) {
     EXPECT_GT(voice, 0.6);
     EXPECT_GT(voice, others + 0.2);
 }
+
+// The copilot's radio help asked for after the start: en route, where the controllers wait for
+// the first call, the copilot still tunes the ATIS, approach and the tower; on the downwind leg,
+// where the tower works the aircraft from the start, it tunes the tower, who is heard.
+struct LateHelp {
+    const char* start;
+    std::vector<std::string> heard;  // in this order, the last one ending the run
+};
+
+class RadioHelpAskedLate : public AtcFlights, public ::testing::WithParamInterface<LateHelp> {};
+
+TEST_P(RadioHelpAskedLate, StillReachesTheTower) {
+    const LateHelp& h = GetParam();
+    const testsupport::CommandResult r = Play(
+        "atc-arrival-help-late.simrun", {{"@start", h.start}, {"@until", h.heard.back()}});
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::vector<std::string> order{"set 1249 1"};
+    order.insert(order.end(), h.heard.begin(), h.heard.end());
+    EXPECT_TRUE(TracedInOrder(r.out, order)) << r.out;
+    const std::string com1 = Saved("handed.flt", "NavAids", "com1");
+    ASSERT_EQ(com1.size(), 4u);
+    EXPECT_EQ("1" + com1.substr(0, 2) + "." + com1.substr(2), Channels("KOAK").at("tower"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Oakland, RadioHelpAskedLate,
+    ::testing::Values(LateHelp{"En route, inbound", {"message 523", "message 502", "message 503"}},
+                      LateHelp{"On the downwind leg", {"message 522", "message 511"}}),
+    [](const auto& info) { return info.index == 0 ? std::string("EnRoute") : std::string("Downwind"); });
 
 // Oakland 29's localizer flown in from 8 nm at 1,600 ft with the marker audio on: the outer
 // marker's 400 Hz tone and then the middle marker's 1,300 Hz are heard, and their lamps light.
