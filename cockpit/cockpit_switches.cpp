@@ -1,5 +1,7 @@
 #include "cockpit/cockpit_switches.h"
 
+#include <algorithm>
+
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/nav_receivers.h"
@@ -41,6 +43,13 @@ void TickPitotHeat() {
     if (c.pitotHeatCountdown < 0) return;
     if (c.pitotHeatCountdown == 0) flight::SystemReliability::ResetPitotStatic();
     --c.pitotHeatCountdown;
+}
+
+void SetAltimeterToSurfacePressure() {
+    const std::int32_t hundredths = 2800 + ((std::int32_t{theBarometricPressureWord} * 800) >> 16);
+    theCockpitSwitches.altimeterSetting =
+        static_cast<std::uint16_t>(std::clamp(hundredths, 2810, 3100));
+    theAltimeter.dirty = 1;
 }
 
 void ResetCockpitSwitches() {

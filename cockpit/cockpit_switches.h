@@ -65,4 +65,8 @@ void TickPitotHeat();
 // Puts every value above back to its start value.
 void ResetCockpitSwitches();
 
+// Sets the altimeter to the air's surface pressure (the weather's pressure word), within the
+// knob's 28.10 .. 31.00: a flight loaded reads its true altitude until the pilot turns the knob.
+void SetAltimeterToSurfacePressure();
+
 }  // namespace cockpit

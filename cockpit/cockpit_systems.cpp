@@ -160,20 +160,97 @@ void RaiseTo(PanelGauge& g, std::int16_t floor) {
     g.dirty = 1;
 }
 
-// The running engine's gauge values once it caught (the twins' start values, the ignition at
-// BOTH on the piston types).
+bool PistonType(int t) {
+    return t <= 2 || t == 5;
+}
+
+// The oil pressure of a running piston engine: the middle of its gauge's normal (green) band.
+// The starter's 5 lies below it, so the pressure rises once the engine catches.
+std::int16_t RunningOilPressure(int t) {
+    return C172Type(t) ? 16 : 17;
+}
+
+// The oil temperature a warm running engine settles at (the slow step's high target).
+int WarmOilTemperature(int t) {
+    switch (t) {
+        case 1: {
+            int high = theTemperatureGauge.value > 80 ? 29 : 25;
+            // The Bonanza's cowl flaps are open at knob frame 0.
+            if (theCowlFlapSwitch.knob == 0) high -= 5;
+            return high;
+        }
+        case 2: {
+            int high = theTemperatureGauge.value > 80 ? 42 : 32;
+            if (theCowlFlapSwitch.switchState != 0) high -= 5;
+            return high;
+        }
+        case 3:
+            return 135;
+        case 4:
+            return 57;
+        default:
+            // Warm oil sits inside the gauge's green band (7 .. 24).
+            return 20;
+    }
+}
+
+// The running engine's gauge values once it caught (the oil pressure up to its running value,
+// the ignition at BOTH on the piston types).
 void EngineCaught(int engine) {
     const int t = Type();
     PanelGauge& ignition = engine == 0 ? theIgnitionSwitch : theIgnitionSwitch2;
-    if (t <= 2 || t == 5) {
+    if (PistonType(t)) {
         if (ignition.lever == 4) {
             ignition.lever = 3;
             ignition.dirty = 1;
         }
+        PanelGauge& oilPressure = engine == 0 ? theOilPressureGauge : theOilPressureGauge2;
+        if (Battery()) oilPressure.needle = RunningOilPressure(t);
+        oilPressure.dirty = 1;
     }
     if (engine == 0)
         theEngineRunning = 1;
     theEngineStateWord = 0;
+}
+
+// A warm running engine's oil, pressure and turbine gauges, shown at once (a flight loaded with
+// its engines running).
+void ShowRunningEngineGauges(int engine) {
+    const int t = Type();
+    PanelGauge& oilTemp = engine == 0 ? theOilTempGauge : theOilTempGauge2;
+    PanelGauge& oilPressure = engine == 0 ? theOilPressureGauge : theOilPressureGauge2;
+    PanelGauge& exhaust = engine == 0 ? theExhaustTempGauge : theExhaustTempGauge2;
+    const int warm = WarmOilTemperature(t);
+    if (t == 3) {
+        oilTemp.value = std::max(oilTemp.value, warm);
+        oilTemp.value2 = 30;
+    } else if (t == 4) {
+        RaiseTo(oilTemp, static_cast<std::int16_t>(warm));
+        oilPressure.needle = 32;
+        exhaust.needle = 20;
+    } else if (Battery()) {
+        // Without the battery the piston panels' oil gauges read nothing.
+        RaiseTo(oilTemp, static_cast<std::int16_t>(warm));
+        oilPressure.needle = RunningOilPressure(t);
+    }
+    oilTemp.dirty = oilPressure.dirty = exhaust.dirty = 1;
+}
+
+// A stopped engine's pressure gauges (the oil keeps its temperature and cools in the slow step).
+void ShowStoppedEngineGauges(int engine) {
+    const int t = Type();
+    PanelGauge& oilTemp = engine == 0 ? theOilTempGauge : theOilTempGauge2;
+    PanelGauge& oilPressure = engine == 0 ? theOilPressureGauge : theOilPressureGauge2;
+    PanelGauge& exhaust = engine == 0 ? theExhaustTempGauge : theExhaustTempGauge2;
+    if (t == 3) {
+        oilTemp.value2 = 8;
+    } else if (t == 4) {
+        oilPressure.needle = 2;
+        exhaust.needle = 2;
+    } else {
+        oilPressure.needle = 0;
+    }
+    oilTemp.dirty = oilPressure.dirty = exhaust.dirty = 1;
 }
 
 void BeginStop(int engine, int spinDown) {
@@ -257,18 +334,7 @@ void StopTwin(int engine) {
     const EnginePhase p = theEngineSequences[engine].phase;
     // Only a running engine (caught, or running by the flight model's bit) is stopped.
     if (p != EnginePhase::Running && p != EnginePhase::Catching && !wasRunning) return;
-    PanelGauge& oilTemp = engine == 0 ? theOilTempGauge : theOilTempGauge2;
-    PanelGauge& oilPressure = engine == 0 ? theOilPressureGauge : theOilPressureGauge2;
-    PanelGauge& exhaust = engine == 0 ? theExhaustTempGauge : theExhaustTempGauge2;
-    if (t == 2) {
-        oilPressure.needle = 0;
-    } else if (t == 3) {
-        oilTemp.value2 = 8;
-    } else {
-        oilPressure.needle = 2;
-        exhaust.needle = 2;
-    }
-    oilTemp.dirty = oilPressure.dirty = exhaust.dirty = 1;
+    ShowStoppedEngineGauges(engine);
     BeginStop(engine, TimingFor(t).spinDown);
 }
 }  // namespace
@@ -342,11 +408,13 @@ void SyncEnginesWithFlightModel() {
                 SetOn(engine, true);
                 if (engine == 0) theEngineRunning = 1;
             }
+            ShowRunningEngineGauges(engine);
         } else if (e.phase == EnginePhase::Running || e.phase == EnginePhase::Catching ||
                    engine >= engines) {
             e = EngineSequence{};
             SetOn(engine, false);
             if (engine == 0) theEngineRunning = 0;
+            if (engine < engines) ShowStoppedEngineGauges(engine);
         }
     }
 }
@@ -636,7 +704,6 @@ void StepNeedle(PanelGauge& g, bool running, int high, int low) {
 void StepOilTemperatures() {
     const int t = Type();
     const std::int8_t engines = State().fmEngines;
-    const bool hot = theTemperatureGauge.value > 80;
     if (t == 3) {
         for (int e = 0; e < 2; ++e) {
             PanelGauge& g = e == 0 ? theOilTempGauge : theOilTempGauge2;
@@ -648,17 +715,7 @@ void StepOilTemperatures() {
         return;
     }
     if (!Battery()) return;
-    int high = 28, low = 6;
-    if (t == 1) {
-        high = hot ? 29 : 25;
-        // The Bonanza's cowl flaps are open at knob frame 0.
-        if (theCowlFlapSwitch.knob == 0) high -= 5;
-    } else if (t == 2) {
-        high = hot ? 42 : 32;
-        if (theCowlFlapSwitch.switchState != 0) high -= 5;
-    } else if (t == 4) {
-        high = 57;
-    }
+    const int high = WarmOilTemperature(t), low = 6;
     StepNeedle(theOilTempGauge, (engines & 1) != 0, high, low);
     if (!SingleType(t)) StepNeedle(theOilTempGauge2, (engines & 2) != 0, high, low);
 }

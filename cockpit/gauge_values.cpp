@@ -17,6 +17,7 @@
 #include "core/run_report.h"
 #include "devices/sound_device.h"
 #include "flight/aircraft.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/system_failures.h"
@@ -62,13 +63,11 @@ void FollowSound(int engine, std::int32_t value, int type) {
     channel.UpdateEngineFrequency(Word(value), type, engine);
 }
 
-constexpr double kKnotsWord = 32768.0;
-
 // The instruments' words for the runner's report: what the panel shows.
 struct ReportFields {
     ReportFields() {
         core::RegisterReportField("ias_knots", [] {
-            return core::ReportNumber(State().fmIAS / kKnotsWord, 1);
+            return core::ReportNumber(flight::AirspeedWordKnots(State().fmIAS), 1);
         });
         core::RegisterReportField("gauge_airspeed",
                                   [] { return std::to_string(theAirspeedIndicator.value); });
@@ -90,7 +89,7 @@ struct ReportFields {
 std::int32_t AirspeedFrame(int type, std::int32_t a) {
     std::int32_t frame = 1;
     if (type == 0 || type == 5 || type < 0 || type > 5) {
-        const std::int32_t k = a >> 15;
+        const std::int32_t k = flight::AirspeedWordWholeKnots(a);
         if (k <= 30)
             frame = Trunc(k * 0.4666667 + 0.5);
         else if (k <= 40)
@@ -102,7 +101,8 @@ std::int32_t AirspeedFrame(int type, std::int32_t a) {
         else
             frame = Trunc(k - 90 + 84.5);
     } else {
-        const std::int32_t n = a >> 16;
+        // The twins' and the turbines' dials step every two knots.
+        const std::int32_t n = flight::AirspeedWordWholeKnots(a) / 2;
         if (type == 1)
             frame = (n <= 20 ? n * 2 / 5 : n * 2 - 32) + 1;
         else if (type == 2)
@@ -154,8 +154,12 @@ std::int32_t TurnBall(std::int32_t slip) {
 }
 
 std::int32_t IndicatedAltitude(double altitude, std::int32_t setting, std::int16_t pressureWord) {
+    // The pressure word counts hundredths above 28.00 inHg (x 800 / 65536). Each hundredth the
+    // setting lies above the air's pressure raises the reading by about 9.8 ft, as a real
+    // altimeter's does (about 1,000 ft per inch).
     const std::int32_t p = (static_cast<std::int32_t>(pressureWord) * 800) >> 16;
-    const double f = std::trunc(altitude * 1.2890625 + 0.5) + std::trunc(3.0 * (3200 - setting) * 3.2808) -
+    const double f = std::trunc(altitude * 1.2890625 + 0.5) -
+                     std::trunc(3.0 * (3200 - setting) * 3.2808) +
                      std::trunc(3.0 * (400 - p) * 3.2808);
     return core::ClampToInt32(f);
 }

@@ -280,6 +280,10 @@ void TrimAutopilot(std::int16_t frame, int pitchStep) {
 
 }  // namespace
 
+void SteerAutopilotToHeadingBug() {
+    SetHeadingBug(theHsiGauge.headingBug);
+}
+
 RadioCommandHost DefaultRadioCommandHost() {
     return RadioCommandHost{&NoFlightPlan, &NoFlightPlan, &RememberMenuCommand};
 }

@@ -21,6 +21,9 @@ extern RadioCommandHost theRadioCommandHost;
 // The last menu command the default host was asked to post.
 extern std::uint32_t theLastPostedMenuCommand;
 
+// The autopilot's selected heading set to the heading bug's (a loaded flight keeps only the bug).
+void SteerAutopilotToHeadingBug();
+
 // ---- the radio and autopilot table (28 rows) ----
 void AutoPilotMaster();
 void AutoPilotTrimUp();

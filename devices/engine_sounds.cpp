@@ -12,6 +12,7 @@
 #include "devices/sound_device.h"
 #include "devices/sound_services.h"
 #include "flight/aircraft.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "nav/speakers.h"
@@ -34,7 +35,7 @@ int AircraftType() {
 
 // Whole knots of indicated airspeed.
 int Knots() {
-    return Fm().fmIAS >> 16;
+    return flight::IndicatedAirspeedWholeKnots();
 }
 
 bool Twin(int type) {
@@ -221,8 +222,12 @@ void RestartEngineSounds() {
     }
     const int type = AircraftType();
     for (int engine = 0; engine < 2; ++engine) {
-        if ((Fm().fmEngines & (1 << engine)) == 0) continue;
-        if (engine == 1 && !Twin(type)) continue;
+        // An engine that does not run is silent, whatever it played before.
+        if ((Fm().fmEngines & (1 << engine)) == 0 || (engine == 1 && !Twin(type))) {
+            EngineChannel(engine).Release();
+            StarterChannel(engine).Release();
+            continue;
+        }
         EngineChannel(engine).running = StarterChannel(engine).running = 1;
         if (PlayRunningSound(engine, type)) {
             EngineChannel(engine).snapToTarget = 1;

@@ -9,6 +9,7 @@
 #include "devices/force_feedback.h"
 #include "devices/force_stick.h"
 #include "devices/library_stick.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 
@@ -261,11 +262,10 @@ void UpdateStickForces() {
     ForceUpdateMemory& m = theForceUpdateMemory;
     const bool refresh = theForceRefresh != 0;
 
-    // The spring stiffens with airspeed and is softer on the ground. The airspeed word is knots
-    // x 32768, half the flight model's 16.16 knots: its integer part over 75 is knots / 150, so
-    // the spring is at full strength from 150 kt.
-    const std::int32_t airspeedWord = fm.fmIAS >> 1;
-    double base = static_cast<double>(airspeedWord >> 16) / 75.0;
+    // The spring stiffens with airspeed and is softer on the ground: the airspeed word's integer
+    // part (whole half-knots) over 75 is knots / 150, so the spring is at full strength from
+    // 150 kt.
+    double base = std::floor(flight::AirspeedWordKnots(fm.fmIAS) / 2.0) / 75.0;
     if (fm.fmOTG != 0) base /= 3.0;
     // The stick centres on the trimmed controls; the offset grows with the deflection from trim.
     constexpr double kLimit = 1.4922565104551517;  // 85.5 degrees

@@ -47,11 +47,12 @@ std::int16_t ToI16(double v) {
     return static_cast<std::int16_t>(std::lround(v));
 }
 
-// IAS over TAS (sqrt of the density ratio) in knots per m/s, Q15, every 2048 m.
+// IAS over TAS (sqrt of the density ratio) in half-knots per m/s, Q15, every 2048 m: applied to
+// the 16.16 true airspeed it leaves the indicated airspeed in knots x 32768.
 void FillIASFactor(AircraftParameters& ap) {
     for (int i = 0; i < 17; ++i) {
-        ap.apIASFactor[i] =
-            ToU16(kKnotsPerMetrePerSecond * std::sqrt(DensityRatioAtMetres(i * 2048.0)) * 32768.0);
+        ap.apIASFactor[i] = ToU16(kKnotsPerMetrePerSecond / 2.0 *
+                                  std::sqrt(DensityRatioAtMetres(i * 2048.0)) * 32768.0);
     }
 }
 

@@ -53,7 +53,7 @@ struct AircraftParameters {
     std::int16_t apFlapLiftRate;
     std::int16_t apFlapDragRate;
     // altitude tables over 0..32768 m (position = metres x 2)
-    std::uint16_t apIASFactor[17];    // knots per m/s x sqrt(density ratio), Q15
+    std::uint16_t apIASFactor[17];    // knots per m/s / 2 x sqrt(density ratio), Q15
     std::int32_t apControlSpeed[17];  // Q15 of the full-control-speed scale
     // turbulence
     float apTurbulenceFactor;

@@ -77,7 +77,10 @@ void LevelOff(std::int32_t error) {
     FlightModelState& s = theFlightModelState;
     AutopilotWork& w = theAutopilotWork;
     s.fmApAltSubMode = 4;
-    const bool closing = w.climbing ? error >= 0 : error <= 0;
+    // Closing means still moving towards the target: a level-off that stopped short of it (the
+    // climb's lead overestimated) hands over to the hold, which flies the rest of the way, instead
+    // of lowering the nose for ever.
+    const bool closing = w.climbing ? error >= 0 && s.fmVVel > 0 : error <= 0 && s.fmVVel < 0;
     if (!closing) {
         StartHold();
         return;

@@ -5,6 +5,7 @@
 
 #include "cockpit/cockpit_services.h"
 #include "devices/sound_services.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 
@@ -100,7 +101,8 @@ void CheckCrash() {
         return;
     }
     if (s.fmOGV == 3) {
-        if (s.fmIAS < 1048576) {
+        // At rest below 16 knots of indicated airspeed.
+        if (AirspeedWordKnots(s.fmIAS) < 16.0) {
             for (int i = 0; i < 4; ++i)
                 ClearTurbulenceChannel(i);
             s.fmRVel = 0;

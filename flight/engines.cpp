@@ -4,6 +4,7 @@
 #include "cockpit/cockpit_services.h"
 #include "core/numeric.h"
 #include "flight/aircraft_parameters.h"
+#include "flight/airspeed.h"
 #include "flight/fixed_point.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
@@ -363,7 +364,8 @@ void EngineThrust() {
             const std::int64_t x =
                 sum > 0 ? std::min<std::int64_t>((p << 16) / sum, 0xFFFF) : 0xFFFF;
             divisor = Interpolate16(ap.apReferenceSpeed, static_cast<std::uint16_t>(x));
-            speed = static_cast<std::uint32_t>(s.fmIAS);
+            // The reference speeds are whole knots: the ratio is 16.16 knots over them.
+            speed = std::max<std::int64_t>(AirspeedWordKnots16(s.fmIAS), 0);
         } else {
             divisor = ap.apFixedReferenceSpeed;
             speed = s.fmTAVel < 0 ? 0 : s.fmTAVel;

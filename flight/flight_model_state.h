@@ -98,8 +98,8 @@ struct FlightModelState {
     std::int16_t fmThrotRight = 0;       // right engine throttle
     std::int8_t fmMultiEngineSynch = 1;  // saved beside the head
     // air data
-    std::int32_t fmIAS = 0;        // indicated airspeed, knots 16.16
-    std::int32_t fmIASFactor = 0;  // IAS over TAS, Q15 scaled by knots per m/s
+    std::int32_t fmIAS = 0;        // indicated airspeed, knots x 32768 (flight/airspeed.h)
+    std::int32_t fmIASFactor = 0;  // IAS over TAS, Q15 scaled by knots per m/s over two
     std::int16_t fmOAT = 0;        // 1/256 degree Celsius
     std::int16_t fmTAT = 0;
     std::int16_t fmMach100 = 0;

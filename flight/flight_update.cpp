@@ -6,6 +6,7 @@
 
 #include "core/numeric.h"
 #include "flight/aircraft_parameters.h"
+#include "flight/airspeed.h"
 #include "flight/fixed_point.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
@@ -240,7 +241,8 @@ void StartTurbulenceEvent(int channel) {
     if (level < 0) level = 0;
     if (level > 4) level = 4;
     const float sign = 2.0f * static_cast<float>(core::rand()) / 32767.0f - 1.0f;
-    ch.strength = static_cast<float>(theFlightModelState.fmIAS) *
+    // The jolt grows with the airspeed as 16.16 knots x 2^-20, that is knots / 16.
+    ch.strength = static_cast<float>(AirspeedWordKnots16(theFlightModelState.fmIAS)) *
                   theAircraftParameters.apTurbulenceFactor * 9.5367431640625e-07f * sign *
                   kTurbulenceGains[level];
     ch.stepsLeft = static_cast<std::int16_t>((core::rand() * st.turbulenceIntensity * 18) / 32767);

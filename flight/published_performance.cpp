@@ -7,7 +7,9 @@ namespace {
 
 // Cruise tables of the navigation log (true airspeed in knots, fuel flow) and handbook
 // figures; the stall speeds are calibrated airspeeds with power off at the test weight
-// (0 where no figure is published).
+// (0 where no figure is published); the rotation speeds are the handbooks' normal take-off
+// speeds at maximum weight, flaps up (C172N: lift the nose wheel at 55 KIAS; V35B: rotate at
+// 70; Baron 58: 85; B200: 95; 525: VR about 100).
 const PublishedPerformance kPublished[5] = {
     {0,
      {{2000, 50, 91, 5.8},   {2000, 55, 97, 6.3},   {2000, 60, 101, 6.7},  {2000, 65, 106, 7.2},
@@ -33,7 +35,8 @@ const PublishedPerformance kPublished[5] = {
      50,
      41,
      770,
-     14200},
+     14200,
+     55},
     {1,
      {{2000, 45, 131, 9.6},   {2000, 55, 145, 11.5},  {2000, 65, 156, 13.3},
       {2000, 75, 166, 15.2},  {3000, 45, 132, 9.6},   {3000, 55, 146, 11.5},
@@ -56,7 +59,8 @@ const PublishedPerformance kPublished[5] = {
      63,
      53,
      1136,
-     17858},
+     17858,
+     70},
     {2,
      {{2000, 55, 152, 9.4},   {2000, 65, 174, 12.4},  {2000, 75, 193, 15.7},
       {4000, 55, 158, 9.8},   {4000, 65, 180, 13},    {4000, 75, 199, 16.4},
@@ -72,7 +76,8 @@ const PublishedPerformance kPublished[5] = {
      84,
      74,
      1700,
-     20688},
+     20688,
+     85},
     {3,
      {{2000, 65, 245, 918},  {2000, 75, 250, 956},  {4000, 65, 250, 892},  {4000, 75, 255, 926},
       {6000, 65, 254, 866},  {6000, 75, 260, 900},  {8000, 65, 259, 842},  {8000, 75, 265, 878},
@@ -89,7 +94,8 @@ const PublishedPerformance kPublished[5] = {
      99,
      75,
      2450,
-     35000},
+     35000,
+     95},
     {4,
      {{5000, 65, 190, 645},  {5000, 75, 279, 1108},  {10000, 65, 203, 620}, {10000, 75, 300, 1088},
       {15000, 65, 216, 594}, {15000, 75, 323, 1080}, {17000, 65, 224, 592}, {17000, 75, 333, 1081},
@@ -105,7 +111,8 @@ const PublishedPerformance kPublished[5] = {
      0,
      82,
      3311,
-     41000},
+     41000,
+     100},
 };
 
 }  // namespace

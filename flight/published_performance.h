@@ -24,6 +24,7 @@ struct PublishedPerformance {
     double stallFlapsKnots;     // full flaps
     double climbFeetPerMinute;  // best rate at sea level, maximum weight
     double ceilingFeet;         // service ceiling
+    double rotationKnots;       // indicated airspeed at which the take-off rotation begins
 };
 
 const PublishedPerformance& PublishedPerformanceForType(int type);

@@ -14,6 +14,7 @@
 #include "cockpit/radio_commands.h"
 #include "core/numeric.h"
 #include "flight/aircraft.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
 #include "nav/nav_database.h"
@@ -663,8 +664,7 @@ void AtcCopilotSetCourse() {
 namespace {
 
 int Knots() {
-    // The indicated airspeed in whole knots (the flight model keeps 16 fraction bits).
-    return flight::theFlightModelState.fmIAS >> 16;
+    return flight::IndicatedAirspeedWholeKnots();
 }
 
 }  // namespace

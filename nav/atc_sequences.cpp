@@ -10,6 +10,7 @@
 #include "cockpit/radio_commands.h"
 #include "cockpit/radio_words.h"
 #include "flight/aircraft.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
 #include "planning/planning_services.h"
@@ -232,7 +233,7 @@ void Departure3() {
         }
         return;
     }
-    if (Busy(9) && flight::theFlightModelState.fmIAS == 0)
+    if (Busy(9) && flight::IndicatedAirspeedKnots() == 0.0)
         AtcIssue(1, 532, 15000);
     else if (Busy(8) && e.spCom != 533)
         AtcIssue(3, 533, 10000);

@@ -9,6 +9,7 @@
 #include "cockpit/audio_panel.h"
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
 #include "nav/atc_traffic.h"
@@ -754,7 +755,7 @@ void AtcFrameStep(win::HWND) {
                 AtcDepartureStep();
             break;
         case kSeqArrival:
-            if (flight::theFlightModelState.fmIAS / 2 > 0) AtcArrivalStep();
+            if (flight::IndicatedAirspeedKnots() > 0.0) AtcArrivalStep();
             break;
         case kSeqEnRoute:
             AtcEnRouteStep();

@@ -827,8 +827,15 @@ void MapView::DragTo() {
     CopyBitmap(backgroundBitmap, drawingBitmap);
     const int x = dragSymbolX + cursorX - dragCursorX;
     const int y = dragSymbolY + cursorY - dragCursorY;
-    aircraftLat = PixelToLatitude(y);
-    aircraftLon = PixelToLongitude(x);
+    if (cursorX == dragCursorX && cursorY == dragCursorY) {
+        // Back where it was grabbed (a click on the symbol is a drag of no distance), the
+        // aircraft keeps its own position: its pixel would move it by up to a pixel's miles.
+        aircraftLat = dragStartLat;
+        aircraftLon = dragStartLon;
+    } else {
+        aircraftLat = PixelToLatitude(y);
+        aircraftLon = PixelToLongitude(x);
+    }
     // The symbol goes where the pointer took it, not where its rounded position projects.
     if (InsideView(aircraftLat, aircraftLon) && memoryDc) {
         const win::HBITMAP old = win::SelectObject(memoryDc, drawingBitmap);

@@ -9,6 +9,7 @@
 #include "core/ini_file.h"
 #include "core/resource_volume.h"
 #include "devices/sound_device.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
@@ -49,7 +50,7 @@ planning::LessonAircraft::Reading LiveLessonAircraft::Read() {
     r.bank = static_cast<std::int16_t>(s.fmBank);
     r.heading = s.fmHead;
     r.allowWA = s.fmAllowWA;
-    r.airspeed = s.fmIAS >> 16;
+    r.airspeed = flight::IndicatedAirspeedWholeKnots();
     r.rpm = s.fmEngineSpeed[0];
     r.altitude = static_cast<std::int16_t>(static_cast<int>(flight::AircraftAltitudeFeet()));
     r.trim = s.fmApElvTrim;

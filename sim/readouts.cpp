@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "flight/aircraft.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "gfx/bitmap.h"
@@ -110,7 +111,7 @@ int SimWorld::GetReadoutAltitude() const {
 }
 
 int SimWorld::GetReadoutAirspeed() const {
-    return static_cast<int>(flight::theFlightModelState.fmIAS * 3.0517578e-5);
+    return static_cast<int>(flight::IndicatedAirspeedKnots());
 }
 
 int SimWorld::GetReadoutVerticalSpeed() const {

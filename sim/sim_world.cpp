@@ -9,6 +9,7 @@
 #include "cockpit/cockpit_switches.h"
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
+#include "cockpit/radio_commands.h"
 #include "core/ini_file.h"
 #include "devices/sound_services.h"
 #include "devices/sound_system.h"
@@ -463,6 +464,11 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     // The loaded engine bits say which engines run; the levers then agree with the flight.
     cockpit::SyncEnginesWithFlightModel();
     cockpit::ApplyEngineLevers();
+    // A saved flight keeps no altimeter setting: it is set to the air's pressure, so the
+    // altimeter reads the true altitude. Nor does it keep the autopilot's selected heading: the
+    // autopilot steers to the heading bug the panel shows.
+    cockpit::SetAltimeterToSurfacePressure();
+    cockpit::SteerAutopilotToHeadingBug();
     if (full != 0) {
         const std::int32_t altitude = fm.fmPosY;
         RefreshTerrain();

@@ -9,6 +9,7 @@
 #include "cockpit/panel_services.h"
 #include "core/ini_file.h"
 #include "core/resource_volume.h"
+#include "devices/sound_services.h"
 #include "devices/sound_system.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
@@ -169,8 +170,18 @@ void RunStartup() {
     cockpit::theCockpitFullRedraw |= cockpit::kRedrawStartupFlags;
     LoadFlightFile("Startup.Flt", 1);
     theFlightTape.SetReaderEmpty(true);
+    // The first flight starts with its engines stopped, and silent; a turbine's ignition goes
+    // off with them, so that the starter command (ignition on, then the start) starts them.
     flight::theFlightModelState.fmEngines = 0;
     cockpit::SyncEnginesWithFlightModel();
+    devices::StartEngineSounds();
+    if (const flight::Aircraft* a = theSimWorld.GetAircraft(); a != nullptr && a->GetType() >= 3 &&
+                                                               a->GetType() <= 4) {
+        cockpit::PanelSwitches& sw = cockpit::thePanelSwitches;
+        sw.turbineIgnitionLeft = sw.turbineIgnitionRight = 0;
+        sw.igniterLeft = sw.igniterRight = 0;
+        sw.ignitionLeftRedraw = sw.ignitionRightRedraw = 1;
+    }
     nav::LoadNavVors();
     nav::LoadNavNdbs();
     nav::LoadNavIls();

@@ -157,6 +157,9 @@ void RegisterTerrainReportFields() {
     });
     RegisterReportField("mag_heading",
                         [] { return ReportNumber(theSimWorld.GetMagneticHeadingDegrees()); });
+    // The status line's indicated airspeed (what its "IAS: %3d Kts" shows in the outside views).
+    RegisterReportField("readout_ias",
+                        [] { return std::to_string(theSimWorld.GetReadoutAirspeed()); });
     RegisterReportField("cells", [] {
         world::TerrainManager* t = theSimWorld.Terrain();
         return std::to_string(t != nullptr ? t->CellsDrawn() : 0);

@@ -240,6 +240,11 @@ POINT OutputToScreen(int x, int y) {
     return p;
 }
 
+int MenuBandDrop(HWND hwnd) {
+    if (!Windowed() || hwnd != GetDisplayWindow()) return 0;
+    return detail::MenuBandHeight(hwnd);
+}
+
 void RequestPresent() {
     theDirty = true;
 }

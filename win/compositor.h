@@ -54,5 +54,9 @@ bool WriteScreenshotBmp(const std::string& path);
 POINT OutputOrigin();
 // A point of the output (logical 640×480) in screen coordinates.
 POINT OutputToScreen(int x, int y);
+// How far below its place in screen coordinates a window's menu band is shown: on a larger
+// screen the display window's band is laid over its client's top rows, so a menu dropping from
+// the band must open that much lower to appear under it (and to take the clicks that land on it).
+int MenuBandDrop(HWND hwnd);
 
 }  // namespace win

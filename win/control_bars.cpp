@@ -48,6 +48,21 @@ int IndexOfCommand(const ToolbarState& s, int id) {
     return -1;
 }
 
+// A disabled button's image: its shape, key colour left out, in the face's shadow over a
+// highlight one pixel down and right, the look of a command that does nothing now.
+void DrawDisabledImage(HDC dc, int x, int y, HDC strip, int sx, int size) {
+    const COLORREF key = RGB(255, 0, 255);
+    const struct {
+        int offset;
+        COLORREF colour;
+    } passes[] = {{1, GetSysColor(COLOR_BTNHIGHLIGHT)}, {0, GetSysColor(COLOR_BTNSHADOW)}};
+    for (const auto& pass : passes)
+        for (int j = 0; j < size; ++j)
+            for (int i = 0; i < size; ++i)
+                if (GetPixel(strip, sx + i, j) != key)
+                    SetPixel(dc, x + i + pass.offset, y + j + pass.offset, pass.colour);
+}
+
 constexpr std::uintptr_t kTipTimer = 0x7017;
 
 void ShowTip(HWND h, ToolbarState& s, int index) {
@@ -168,12 +183,16 @@ LResult ToolbarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
                 const TBBUTTON& b = s->buttons[i];
                 if (b.fsStyle & TBSTYLE_SEP) continue;
                 RECT r = ButtonRect(*s, i);
+                const bool enabled = (b.fsState & TBSTATE_ENABLED) != 0;
                 const bool down = i == s->pressed || (b.fsState & TBSTATE_CHECKED);
-                if (down || i == s->hot) DrawEdge(dc, &r, down ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-                if (s->strip)
-                    TransparentBlt(dc, r.left + 3 + (down ? 1 : 0), r.top + 3 + (down ? 1 : 0), s->imageWidth,
-                                   s->imageWidth, mem, b.iBitmap * s->imageWidth, 0, s->imageWidth,
-                                   s->imageWidth, RGB(255, 0, 255));
+                if (down || (i == s->hot && enabled))
+                    DrawEdge(dc, &r, down ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+                const int x = r.left + 3 + (down ? 1 : 0), y = r.top + 3 + (down ? 1 : 0);
+                if (s->strip && enabled)
+                    TransparentBlt(dc, x, y, s->imageWidth, s->imageWidth, mem, b.iBitmap * s->imageWidth, 0,
+                                   s->imageWidth, s->imageWidth, RGB(255, 0, 255));
+                else if (s->strip)
+                    DrawDisabledImage(dc, x, y, mem, b.iBitmap * s->imageWidth, s->imageWidth);
             }
             if (s->strip) SelectObject(mem, old);
             DeleteDC(mem);
@@ -217,7 +236,8 @@ LResult ToolbarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             s->pressed = -1;
             if (GetCapture() == h) ReleaseCapture();
             InvalidateRect(h, nullptr, true);
-            if (was >= 0 && ButtonAt(*s, POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)}) == was) {
+            if (was >= 0 && (s->buttons[was].fsState & TBSTATE_ENABLED) &&
+                ButtonAt(*s, POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)}) == was) {
                 TBBUTTON& b = s->buttons[was];
                 if (b.fsStyle & TBSTYLE_CHECK) b.fsState ^= TBSTATE_CHECKED;
                 if (HWND parent = GetParent(h))

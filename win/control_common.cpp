@@ -209,6 +209,13 @@ int ListModel::SelectedCount() const {
     return n;
 }
 
+int NextTabStop(const std::vector<int>& tabs, int pen) {
+    for (const int stop : tabs)
+        if (stop > pen) return stop;
+    // Past the last stop (or with none set) the stops go on every 32 pixels.
+    return (std::max(pen, 0) / 32 + 1) * 32;
+}
+
 void PaintListRows(HWND control, HDC dc, const RECT& client, const ListModel& model, int rowHeight,
                    bool focused, bool ownerDraw, unsigned ctlType, const std::vector<int>& tabs) {
     HBRUSH window = GetSysColorBrush(COLOR_WINDOW);
@@ -244,19 +251,22 @@ void PaintListRows(HWND control, HDC dc, const RECT& client, const ListModel& mo
         } else {
             SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
         }
-        // Tab stops (list boxes with LBS_USETABSTOPS): each tab moves to the next stop.
-        int x = row.left + 2;
+        // Tab stops (list boxes with LBS_USETABSTOPS): a tab moves to the first stop past the
+        // text drawn so far, so a cell wider than its column pushes the rest of the row on
+        // instead of being drawn over.
+        const int origin = row.left + 2;
+        int x = origin;
         std::string_view text = item.text;
-        std::size_t tabIndex = 0;
         for (;;) {
             const std::size_t cut = text.find('\t');
+            const std::string_view cellText = text.substr(0, cut);
             RECT cell{x, row.top, row.right, row.bottom};
-            DrawText(dc, text.substr(0, cut), &cell, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+            DrawText(dc, cellText, &cell, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
             if (cut == std::string_view::npos) break;
             text = text.substr(cut + 1);
-            const int stop = tabIndex < tabs.size() ? tabs[tabIndex] : (static_cast<int>(tabIndex) + 1) * 32;
-            ++tabIndex;
-            x = row.left + 2 + stop;
+            SIZE extent{};
+            GetTextExtentPoint32(dc, cellText, &extent);
+            x = origin + NextTabStop(tabs, x - origin + extent.cx);
         }
         if (caret) DrawFocusRect(dc, &row);
     }

@@ -74,6 +74,9 @@ struct ListModel {
     int SelectedCount() const;
 };
 
+// Where a tab moves the pen of a row (both in pixels from the row's text origin): the first of
+// the list's tab stops past it, else the next multiple of 32.
+int NextTabStop(const std::vector<int>& tabs, int pen);
 // Paints a list of rows into `client` of `control` (shared by list box and drop-down).
 void PaintListRows(HWND control, HDC dc, const RECT& client, const ListModel& model, int rowHeight,
                    bool focused, bool ownerDraw, unsigned ctlType, const std::vector<int>& tabs);

@@ -307,6 +307,7 @@ struct Tracking {
     HMENU bar;         // null for a popup tracked alone
     RECT barScreen{};  // the band in screen coordinates
     HWND overlay;      // the overlay window showing the bar, when that is the band
+    int barDrop = 0;   // how much lower than its place the band is shown (MenuBandDrop)
     int barSelected = -1;
     struct Level {
         HMENU menu;
@@ -512,8 +513,9 @@ void SelectBar(Tracking& t, int index, bool open) {
     SendMenuSelect(t, t.bar, index);
     const MenuItem& item = data->items[static_cast<std::size_t>(index)];
     if (open && (item.flags & MF_POPUP) && !(item.flags & (MF_GRAYED | MF_DISABLED))) {
+        // The popup opens under the band as it is shown; its items then take the clicks there.
         const RECT r = BarItemScreen(t, index);
-        OpenPopup(t, item.submenu, r.left, r.bottom, index, r.right);
+        OpenPopup(t, item.submenu, r.left, r.bottom + t.barDrop, index, r.right);
     }
 }
 
@@ -759,6 +761,7 @@ void TrackBar(HWND owner, RECT barScreen, HWND overlay, int openIndex, bool keyb
     t.bar = bar;
     t.barScreen = barScreen;
     t.overlay = overlay;
+    t.barDrop = overlay ? 0 : MenuBandDrop(owner);
     t.buttonDownSeen = !keyboard;
     SendMessage(owner, WM_ENTERMENULOOP, 0, 0);
     SendMessage(owner, WM_INITMENU, static_cast<WParam>(bar.id), 0);
@@ -1143,8 +1146,11 @@ void InstallMenuSupport() {
                     index = static_cast<int>(i);
             if (index < 0) return;
         }
-        TrackBar(hwnd, IsMenuOverlayShown(hwnd) ? RECT{} : BandScreen(hwnd),
-                 IsMenuOverlayShown(hwnd) ? TheMenus().overlays[hwnd.id] : HWND{}, index, key == 0);
+        // Over a full-screen picture the bar is the overlay's, where the mouse finds it too.
+        const HWND overlay = IsMenuOverlayShown(hwnd) ? TheMenus().overlays[hwnd.id] : HWND{};
+        RECT band = BandScreen(hwnd);
+        if (overlay) GetWindowRect(overlay, &band);
+        TrackBar(hwnd, band, overlay, index, key == 0);
     };
     SetMenuBarHooks(hooks);
     SetNonClientPainter(PaintNonClient);

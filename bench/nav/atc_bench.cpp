@@ -19,6 +19,7 @@
 #include "core/ini_file.h"
 #include "devices/sound_device.h"
 #include "flight/aircraft.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
 #include "nav/atc_traffic.h"
@@ -58,7 +59,7 @@ void SetUpSession() {
     nav::theFlightEvaluation.spActive = 1;
     nav::theFlightEvaluation.spPos = 6;
     nav::AtcSetLegTarget(6);
-    flight::theFlightModelState.fmIAS = 90 << 16;
+    flight::theFlightModelState.fmIAS = flight::AirspeedWordFromKnots(90);
     flight::theFlightModelState.fmPosY = 80000;
 }
 

@@ -705,8 +705,13 @@ TEST(InstrumentValues, FormulasOfTheExamples) {
     EXPECT_EQ(cockpit::SmoothToward(0, 12), 2);
     EXPECT_EQ(cockpit::SmoothToward(10, 12), 11);
     EXPECT_EQ(cockpit::SmoothToward(12, 0), 10);
-    // A setting equal to the weather's pressure reads the altitude itself.
+    // A setting equal to the weather's pressure reads the altitude itself; a higher setting
+    // reads higher, about 1,000 ft per inch of mercury, and a lower one lower.
     EXPECT_EQ(cockpit::IndicatedAltitude(1000 / 1.2890625, 2992, 15729), 1000);
+    EXPECT_EQ(cockpit::IndicatedAltitude(1000 / 1.2890625, 3042, 15729), 1000 + 492);
+    EXPECT_EQ(cockpit::IndicatedAltitude(1000 / 1.2890625, 2892, 15729), 1000 - 984);
+    // 30.42 in the air with the setting at 30.42 reads the altitude too.
+    EXPECT_EQ(cockpit::IndicatedAltitude(1000 / 1.2890625, 3042, 19825), 1000);
 }
 
 class InstrumentUpdate : public ::testing::Test {

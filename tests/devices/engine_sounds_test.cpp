@@ -6,6 +6,7 @@
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_switches.h"
 #include "flight/aircraft.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "sound_fixture.h"
@@ -44,7 +45,7 @@ protected:
         flight::theAircraft.SelectByType(type);
         ASSERT_EQ(flight::theAircraft.GetType(), type);
     }
-    void Knots(int knots) { fm.fmIAS = knots * 65536; }
+    void Knots(int knots) { fm.fmIAS = flight::AirspeedWordFromKnots(knots); }
     flight::FlightModelState& fm = flight::theFlightModelState;
 };
 

@@ -10,6 +10,7 @@
 #include "cockpit/panel_controls.h"
 #include "core/ini_file.h"
 #include "devices/joystick.h"
+#include "flight/airspeed.h"
 #include "force_fixture.h"
 #include "support/temp_folder.h"
 
@@ -39,7 +40,7 @@ protected:
 
 TEST_F(ForceUpdate, TheSpringStiffensWithAirspeedAndIsSofterOnTheGround) {
     const struct {
-        int knots;  // twice the airspeed word's integer part
+        int knots;
         bool ground;
         std::int16_t coefficient;
     } cases[] = {
@@ -50,7 +51,7 @@ TEST_F(ForceUpdate, TheSpringStiffensWithAirspeedAndIsSofterOnTheGround) {
         {1, false, 0},        // the stick is free
     };
     for (const auto& c : cases) {
-        fm.fmIAS = c.knots << 16;
+        fm.fmIAS = flight::AirspeedWordFromKnots(c.knots);
         fm.fmOTG = c.ground ? 1 : 0;
         theForceRefresh = 1;
         UpdateStickForces();
@@ -61,7 +62,7 @@ TEST_F(ForceUpdate, TheSpringStiffensWithAirspeedAndIsSofterOnTheGround) {
 }
 
 TEST_F(ForceUpdate, TheStickCentresOnTheTrimmedControls) {
-    fm.fmIAS = 60 << 16;  // 0.4
+    fm.fmIAS = flight::AirspeedWordFromKnots(60);  // 0.4
     fm.fmAil = 1200;
     sim::theAileronTrim = 1200;
     fm.fmElv = -3000;
@@ -90,7 +91,7 @@ TEST_F(ForceUpdate, TheStickCentresOnTheTrimmedControls) {
 }
 
 TEST_F(ForceUpdate, TheStickShakesPastTheStallAngle) {
-    fm.fmIAS = 50 << 16;
+    fm.fmIAS = flight::AirspeedWordFromKnots(50);
     fm.fmAlpha = 2185;  // low 0.49931, high 0.50069, 3.0069 Hz
     UpdateStickForces();
     EXPECT_TRUE(Playing(kYWave));
@@ -121,7 +122,7 @@ TEST_F(ForceUpdate, TheStickShakesPastTheStallAngle) {
 }
 
 TEST_F(ForceUpdate, SteadyFlightSendsNothingAfterTheFirstUpdate) {
-    fm.fmIAS = 110 << 16;
+    fm.fmIAS = flight::AirspeedWordFromKnots(110);
     fm.fmAil = 300;
     fm.fmAlpha = 2500;
     flight::theFlightStep.stickBumpX = 0.25f;
@@ -236,7 +237,7 @@ TEST_F(ForceUpdate, FocusLostAndRegainedReleasesEverythingAndSendsEverythingAgai
     ReleaseForceFeedback(true);
     Lines();
     theJoystickFound = 1;
-    fm.fmIAS = 90 << 16;
+    fm.fmIAS = flight::AirspeedWordFromKnots(90);
     fm.fmAlpha = 2600;
     StartForceFeedback(win::HWND{1});
     ASSERT_EQ(theForceFeedbackActive, 1u);
@@ -286,7 +287,7 @@ TEST_F(ForceUpdate, AStickUnpluggedWithEffectsRunningTakesItsForcesAlong) {
     stick.Detect(win::HWND{1});
     ASSERT_EQ(theForceFeedbackActive, 1u);
     stick.SetInUse(true);
-    fm.fmIAS = 120 << 16;
+    fm.fmIAS = flight::AirspeedWordFromKnots(120);
     fm.fmAlpha = 3000;
     stick.Poll();
     EXPECT_TRUE(Playing(kYWave));

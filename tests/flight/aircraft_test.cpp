@@ -11,6 +11,7 @@
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
 #include "flight/aircraft_parameters.h"
+#include "flight/airspeed.h"
 #include "flight/flight_harness.h"
 #include "flight/flight_model_state.h"
 
@@ -219,7 +220,7 @@ TEST(Aircraft, BrakesToggleAndRestartTheBump) {
     Aircraft a;
     a.SelectByType(0);
     theFlightModelState.fmOTG = 1;
-    theFlightModelState.fmIAS = 5 << 16;
+    theFlightModelState.fmIAS = flight::AirspeedWordFromKnots(5);
     a.ToggleBrakes();
     EXPECT_EQ(static_cast<std::uint8_t>(theFlightModelState.fmRBrake), 255);
     EXPECT_EQ(static_cast<std::uint8_t>(theFlightModelState.fmLBrake), 255);

@@ -3,6 +3,7 @@
 
 #include "core/ini_file.h"
 #include "flight/aircraft_parameters.h"
+#include "flight/airspeed.h"
 #include "flight/flight_harness.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
@@ -124,11 +125,11 @@ TEST(FlightCrash, CrashSlidesToRestOnceSlowAndPlaysItsSoundOnce) {
     flight::FlightModelState& s = theFlightModelState;
     for (int i = 0; i < 5; ++i) {
         s.fmOTG = 1;
-        s.fmIAS = 1048576;  // 16.0: still moving
+        s.fmIAS = flight::AirspeedWordFromKnots(16.0);  // still moving
         flight::CheckCrash();
         EXPECT_EQ(s.fmOGV, 3);
     }
-    s.fmIAS = 1048575;
+    s.fmIAS = flight::AirspeedWordFromKnots(16.0) - 1;
     s.fmDeltaX = 100;
     flight::CheckCrash();
     EXPECT_EQ(s.fmOGV, 1);

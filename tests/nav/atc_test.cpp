@@ -23,6 +23,7 @@
 #include "devices/sound_device.h"
 #include "devices/wave.h"
 #include "flight/aircraft.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_dialogs.h"
 #include "nav/atc_services.h"
@@ -396,7 +397,7 @@ TEST_F(Atc, AnArrivalIsVectoredRoundTheGatesIntoThePatternAndToTheRamp) {
     cockpit::theTransponder.activeMHz = 45;
     cockpit::theTransponder.activeKHz = 23;
     nav::AtcPlaceAircraftAtStartPos();
-    flight::theFlightModelState.fmIAS = 100 << 16;
+    flight::theFlightModelState.fmIAS = flight::AirspeedWordFromKnots(100);
     for (int s = 0; s < 1200 && a.atcOn != 0; ++s) {
         theNow += 1000;
         nav::AtcFrameStep(win::HWND{});
@@ -595,7 +596,7 @@ TEST_F(Speakers, EveryClipABuilderCanQueueIsInTheInstalledVolume) {
         nav::theCopilotSettings.ResetCallouts();
         for (int knots = 0; knots <= 130; knots += 5) {
             flight::theFlightModelState.fmOTG = 1;
-            flight::theFlightModelState.fmIAS = knots << 16;
+            flight::theFlightModelState.fmIAS = flight::AirspeedWordFromKnots(knots);
             flight::theFlightModelState.fmEngineSpeed[0] = 2000;
             cockpit::theAirspeedIndicator.needle = static_cast<std::int16_t>(knots);
             flight::theFlightModelState.fmVVel = 1;
@@ -712,7 +713,7 @@ TEST_F(Speakers, TheCopilotCallsTheSkyhawksSpeedsOnceEach) {
     c.master = 1;
     std::vector<int> heard;
     for (int knots : {30, 41, 45, 51, 55, 56}) {
-        flight::theFlightModelState.fmIAS = knots << 16;
+        flight::theFlightModelState.fmIAS = flight::AirspeedWordFromKnots(knots);
         c.TickCallouts();
         for (int id : Take(nav::theAtcSpeech))
             heard.push_back(id);
@@ -720,7 +721,7 @@ TEST_F(Speakers, TheCopilotCallsTheSkyhawksSpeedsOnceEach) {
     EXPECT_EQ(heard, (std::vector<int>{5319, 5306, 5320, 5306, 5316}));
     c.master = 0;
     c.ResetCallouts();
-    flight::theFlightModelState.fmIAS = 90 << 16;
+    flight::theFlightModelState.fmIAS = flight::AirspeedWordFromKnots(90);
     c.TickCallouts();
     EXPECT_TRUE(Take(nav::theAtcSpeech).empty());
 }

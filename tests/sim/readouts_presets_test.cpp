@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/ini_file.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "sim/detail_presets.h"
@@ -51,11 +52,11 @@ TEST(Readouts, HeadingShowsOneTo360) {
 }
 
 TEST(Readouts, AirspeedAndStatusLineText) {
-    // The readout's factor lies a hair under 1/32768, so whole values need a little more.
-    flight::theFlightModelState.fmIAS = (120 << 16) + 2;
-    EXPECT_EQ(sim::theSimWorld.GetReadoutAirspeed(), 240);
-    flight::theFlightModelState.fmIAS = 120 << 16;
-    EXPECT_EQ(sim::theSimWorld.GetReadoutAirspeed(), 239);
+    // Whole knots, truncated.
+    flight::theFlightModelState.fmIAS = flight::AirspeedWordFromKnots(120.0);
+    EXPECT_EQ(sim::theSimWorld.GetReadoutAirspeed(), 120);
+    flight::theFlightModelState.fmIAS = flight::AirspeedWordFromKnots(120.0) - 1;
+    EXPECT_EQ(sim::theSimWorld.GetReadoutAirspeed(), 119);
     flight::theFlightModelState.fmIAS = 0;
     const std::string line = sim::theSimWorld.StatusLineText();
     EXPECT_EQ(line.rfind("Hdg: 360 ", 0), 0u);

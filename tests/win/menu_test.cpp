@@ -279,6 +279,78 @@ TEST_F(MenuTest, TheOverlayShowsTheBarOverAFullScreenPictureAndTakesClicks) {
     EXPECT_EQ(CountColour(ComposeFrame(), RECT{0, 0, 640, 16}, 0xC0C0C0), 0);
 }
 
+// On a screen larger than the picture the band is laid over the client's top rows. A popup
+// dropping from it opens under the band as it is shown, so the first item, which lies just
+// under it, takes the click there (the band's own rows still belong to the bar).
+TEST_F(MenuTest, OnALargerScreenThePopupOpensUnderTheShownBandAndItsFirstItemTakesTheClick) {
+    RECT client;
+    GetClientRect(main, &client);
+    const int band = 480 - client.bottom;
+    SetVirtualScreenSize(1024, 768);
+    SetDisplayWindow(main);
+    MoveWindow(main, 100, 100, 640, 480 + band, true);
+    Pump();
+    const POINT origin = OutputOrigin();
+    ASSERT_EQ(origin, (POINT{100, 100 + band}));
+    const int row = std::max(GetSystemMetrics(SM_CYMENU), 16);
+    struct Case {
+        int barX;  // the bar's item, in the picture
+        std::uint32_t first;
+    };
+    for (const Case c : {Case{12, kOpen}, Case{60, kDawn}}) {
+        SCOPED_TRACE(c.first);
+        int shownTop = -1;
+        Steps({[&] {
+            const RECT p = PopupRect();
+            shownTop = p.top - origin.y;
+            Click(p.left - origin.x + 30, shownTop + 3 + row / 2);
+        }});
+        Click(c.barX, band / 2);
+        const auto seen = Pump();
+        EXPECT_EQ(shownTop, band);
+        const auto command = std::find_if(seen.begin(), seen.end(),
+                                          [](const Seen& s) { return s.message == WM_COMMAND; });
+        ASSERT_NE(command, seen.end());
+        EXPECT_EQ(command->wParam, c.first);
+    }
+}
+
+// The bar entered from the keyboard while it is shown over a full-screen picture drops its
+// popups from the overlay too, and a click on the bar still reaches it.
+TEST_F(MenuTest, TheKeyboardOpensTheOverlayBarsPopupsUnderIt) {
+    RECT r{0, 0, 640, 480};
+    AdjustWindowRect(&r, WS_POPUP, true);
+    MoveWindow(main, r.left, r.top, r.right - r.left, r.bottom - r.top, false);
+    ASSERT_TRUE(ShowMenuOverlay(main, true));
+    HWND overlay = FindWindow("ZephlonMenuOverlay", "");
+    ASSERT_TRUE(overlay);
+    RECT bar;
+    GetWindowRect(overlay, &bar);
+    RECT file{}, time{};
+    Steps({[&] {
+               Key(platform::Scancode::Down, true);
+               Key(platform::Scancode::Down, false);
+           },
+           [&] {
+               file = PopupRect();
+               Click(60, bar.bottom / 2);  // "Time" on the bar
+           },
+           [&] {
+               time = PopupRect();
+               Key(platform::Scancode::Escape, true);
+               Key(platform::Scancode::Escape, false);
+               Key(platform::Scancode::Escape, true);
+               Key(platform::Scancode::Escape, false);
+           }});
+    Key(platform::Scancode::LeftAlt, true);
+    Key(platform::Scancode::LeftAlt, false);
+    Pump();
+    EXPECT_EQ(file.left, 0);
+    EXPECT_EQ(file.top, bar.bottom);
+    EXPECT_GT(time.left, file.left);
+    EXPECT_EQ(time.top, bar.bottom);
+}
+
 TEST_F(MenuTest, APopupTrackedAloneReturnsItsChoice) {
     const HMENU time = GetSubMenu(menu, 1);
     Steps({[&] {

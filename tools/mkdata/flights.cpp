@@ -7,11 +7,13 @@
 // (else the common traffic frequency), COM2 on the ATIS, the transponder on 1200, and the courses
 // and heading bug on the runway's magnetic heading. "Cruise.Flt" is where the flight lessons
 // start: the 172 trimmed in level cruise 3,000 ft above KSQL, flown there by the flight model
-// itself with the autopilot holding the altitude, then handed over with the autopilot off.
+// itself with the autopilot holding the altitude, then handed over with the autopilot off and
+// its elevator (the flight's elevator trim) refined until it holds its height hands off.
 // Each type's three in-air starts ("C172Air.Flt", "C172Pattern.Flt", "C172Final.Flt" and the
 // others'), which the placements in the air load, are found the same way: level and trimmed in
 // cruise at a published cruise speed, at pattern speed with the first flaps and the gear down,
-// and at approach speed with landing flaps, the throttle lever chosen by flying each one.
+// and at approach speed with landing flaps, the throttle lever chosen by flying each one; they
+// fly over KSQL with the lessons' cruise.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -27,18 +29,15 @@
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
 #include "flight/aircraft_parameters.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model.h"
-#include "flight/flight_probe.h"
-#include "flight/flight_world_services.h"
-#include "flight/published_performance.h"
 #include "flight/flight_model_state.h"
+#include "flight/level_flight_trim.h"
+#include "flight/published_performance.h"
 #include "nav/lat_lon.h"
 #include "tools/mkdata/com_channels.h"
 #include "tools/mkdata/geodesy.h"
 #include "tools/mkdata/installation.h"
-#include "world/terrain_services.h"
-#include "world/weather_services.h"
-#include "devices/sound_services.h"
 
 namespace mkdata {
 
@@ -54,7 +53,8 @@ enum class Start { kParked, kReady, kCruise, kInAir };
 // The lessons' cruise: 3,000 ft above the ground, throttle lever 22 of 31 (about 70 % power).
 constexpr double kCruiseFeet = 3000.0;
 constexpr std::int16_t kCruiseLever = 22;
-constexpr double kCruiseSettleSeconds = 240.0;
+// The condition lever's low idle.
+constexpr std::int16_t kLowIdle = 15;
 
 struct DefaultFlight {
     const char* file;
@@ -253,21 +253,17 @@ void SetRadios(int type, const DefaultFlight& f, const RunwayEnd& end, const Rad
 }
 
 // The cockpit as the flight leaves it, written by the cockpit's own writers: a ready flight with
-// battery and avionics on, fuel on both tanks (own side on the twins), mixtures rich, magnetos
-// on both (igniters on the turbines), throttles closed; a parked one cold with the masters off.
+// battery and avionics on, fuel on both tanks (own side on the twins), mixtures rich (the King
+// Air's condition levers at low idle), magnetos on both (igniters on the turbines), throttles
+// closed; a parked one cold with the masters off.
 int theFlightType = 0;
 int FlightType() {
     return theFlightType;
 }
-// How an in-air start leaves its controls: the throttle levers, the elevator trim, the gear.
-struct InAirControls {
-    std::int16_t lever = 0;
-    std::int16_t elevatorTrim = 0;
-    bool gearUp = false;
-};
 
+// `inAirLever`: an in-air start's throttle levers.
 int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& end,
-                 const RadioFacts& facts, const InAirControls& inAir) {
+                 const RadioFacts& facts, std::int16_t inAirLever) {
     const flight::AircraftServices saved = flight::theAircraftServices;
     flight::theAircraftServices.aircraftType = &FlightType;
     theFlightType = f.type;
@@ -288,21 +284,26 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& e
         cockpit::theIgnitionSwitch2.lever = static_cast<std::int16_t>(f.type == 2 && ready ? 3 : 0);
     }
     cockpit::theThrottleLever.lever = cockpit::theThrottleLever2.lever =
-        f.start == Start::kCruise ? kCruiseLever : (f.start == Start::kInAir ? inAir.lever : 0);
-    cockpit::theGearUp = inAir.gearUp ? 1 : 0;
-    cockpit::theGearLever.knob = static_cast<std::int16_t>(inAir.gearUp ? 15 : 0);
+        f.start == Start::kCruise ? kCruiseLever : (f.start == Start::kInAir ? inAirLever : 0);
+    // The King Air's condition levers (its mixture levers) at low idle, where its handbook runs
+    // them and its cruise figures hold.
+    if (f.type == 3) cockpit::theMixtureLever.lever = cockpit::theMixtureLever2.lever = kLowIdle;
+    // The gear as the flight flies; its elevator is the elevator trim, from which the keys and
+    // the stick move it.
+    const bool gearUp = flight::theFlightModelState.fmGear == 0;
+    cockpit::theGearUp = gearUp ? 1 : 0;
+    cockpit::theGearLever.knob = static_cast<std::int16_t>(gearUp ? 15 : 0);
+    *cockpit::thePanelHost.controlWord(0) = flight::theFlightModelState.fmElv;
+    *cockpit::thePanelHost.controlWord(3) = 0;
     if (f.start == Start::kInAir) {
-        // Trimmed hands off: the trim holds the elevator, the stick is centred; the gear lamps
-        // show the gear as it is.
-        *cockpit::thePanelHost.controlWord(0) = inAir.elevatorTrim;
-        *cockpit::thePanelHost.controlWord(3) = 0;
-        const std::int32_t down = inAir.gearUp ? 0 : 1;
+        // The gear lamps show the gear as it is; in the air the pilot listens to both COM radios.
+        const std::int32_t down = gearUp ? 0 : 1;
         cockpit::theNoseGearLight.switchState = cockpit::theLeftGearLight.switchState =
             cockpit::theRightGearLight.switchState = down;
-        // In the air the pilot listens to both COM radios.
         cockpit::theAudioPanelButtons.audioMixCom1 = cockpit::theAudioPanelButtons.audioMixCom2 = 1;
     }
     int ok = cockpit::WritePanelState(file);
+    *cockpit::thePanelHost.controlWord(0) = 0;
     ok &= cockpit::SavePartialPanelSettings(file);
     SetRadios(f.type, f, end, facts);
     ok &= cockpit::WriteNavRadios(file);
@@ -311,122 +312,21 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& e
     return ok;
 }
 
-// The world's services a flying experiment replaces (calm air, flat ground at sea level, no
-// sound), put back when it ends.
-class ExperimentWorld {
-public:
-    ExperimentWorld()
-        : weather(world::theWeatherServices),
-          sound(devices::theSoundServices),
-          worldServices(flight::theFlightWorldServices),
-          limits(flight::theCrashLimits),
-          crashDetect(flight::theCrashDetectEnabled),
-          datum(world::theTerrainDatum),
-          ground(world::theTerrainHeight),
-          temperature(world::theSeaLevelTemp),
-          variation(world::theMagneticVariation) {}
-    ~ExperimentWorld() {
-        world::theWeatherServices = weather;
-        devices::theSoundServices = sound;
-        flight::theFlightWorldServices = worldServices;
-        flight::theCrashLimits = limits;
-        flight::theCrashDetectEnabled = crashDetect;
-        world::theTerrainDatum = datum;
-        world::theTerrainHeight = ground;
-        world::theSeaLevelTemp = temperature;
-        world::theMagneticVariation = variation;
-    }
-    ExperimentWorld(const ExperimentWorld&) = delete;
-    ExperimentWorld& operator=(const ExperimentWorld&) = delete;
-
-private:
-    const world::WeatherServices weather;
-    const devices::SoundServices sound;
-    const flight::FlightWorldServices worldServices;
-    const flight::CrashLimits limits;
-    const std::uint32_t crashDetect;
-    const std::int32_t datum, ground;
-    const std::int16_t temperature, variation;
-};
-
-// One flight at a throttle lever: placed level at the height near the trim for the speed, with
-// the flaps and gear given, the autopilot holds the height while the speed settles where thrust
-// meets drag; the autopilot is then let go. Its elevator is the trimmed one.
-struct LevelSetting {
-    double feet;
-    double knots;  // true airspeed to start from
-    std::int16_t lever;
-    std::int8_t flaps;
-    bool gearDown;
-};
-void FlyLevel(int type, std::uint16_t heading, const LevelSetting& l, double seconds) {
-    flight::ProbeSelectAircraft(type);
-    flight::ProbePlaceInFlight(l.feet, l.knots, heading);
-    flight::FlightModelState& s = flight::theFlightModelState;
-    s.fmFlaps = l.flaps;
-    s.fmGear = l.gearDown ? 1 : 0;
-    s.fmThrot = static_cast<std::int16_t>(l.lever * 1057);  // as the lever sets it
-    if (type >= 2) s.fmThrotRight = s.fmThrot;
-    flight::ProbeEngageAltitudeHold();
-    flight::ProbeRunSeconds(seconds);
-    s.fmAutopilotModes = 0;
-    s.fmAutopilotState = 0;
-}
-
-// Holding the height the autopilot hunts round the trim: the trimmed flight is the mean of its
-// elevator, speed and pitch over a minute more of it, level at the height, and the elevator
-// trim holds that elevator hands off.
-void TakeMeanOfHold(int type, std::uint16_t heading, const LevelSetting& l) {
-    FlyLevel(type, heading, l, kCruiseSettleSeconds - 60.0);
-    flight::FlightModelState& s = flight::theFlightModelState;
-    flight::ProbeEngageAltitudeHold();
-    double elevator = 0, forward = 0, air = 0, pitch = 0;
-    constexpr int kSamples = 600;
-    for (int i = 0; i < kSamples; ++i) {
-        flight::ProbeRunSeconds(0.1);
-        elevator += s.fmElv;
-        forward += s.fmHVel;
-        air += s.fmTAVel;
-        pitch += static_cast<std::int16_t>(s.fmPitch);
-    }
-    s.fmAutopilotModes = 0;
-    s.fmAutopilotState = 0;
-    s.fmElv = s.fmElvCur = static_cast<std::int16_t>(std::lround(elevator / kSamples));
-    s.fmApElvTrim = s.fmElv;
-    s.fmHVel = static_cast<std::int32_t>(std::lround(forward / kSamples));
-    s.fmTAVel = static_cast<std::int32_t>(std::lround(air / kSamples));
-    const std::uint64_t tas = static_cast<std::uint32_t>(s.fmTAVel);
-    s.fmTASq = static_cast<std::int32_t>((tas * tas) >> 32);
-    s.fmPitch = static_cast<std::uint16_t>(std::lround(pitch / kSamples));
-    s.fmVVel = 0;
-    s.fmPosY = static_cast<std::int32_t>(std::lround(l.feet * 0.3048 * 256.0));
-}
-
-// Level cruise found by flying: 110 knots to start from with the cruise throttle.
-void FlyToCruiseTrim(int type, std::uint16_t heading) {
-    const ExperimentWorld experiment;
-    FlyLevel(type, heading, LevelSetting{kCruiseFeet, 110.0, kCruiseLever, 0, type == 0},
-             kCruiseSettleSeconds);
-    flight::FlightModelState& s = flight::theFlightModelState;
-    s.fmPosY = static_cast<std::int32_t>(std::lround(kCruiseFeet * 0.3048 * 256.0));
-    s.fmVVel = 0;
-}
-
 // ---- the in-air starts ----
 
-double TrueKnots() {
-    return flight::theFlightModelState.fmTAVel / 65536.0 / 0.514444;
-}
-double AltitudeFeet() {
-    return flight::theFlightModelState.fmPosY / 256.0 / 0.3048;
-}
-
 // Where and how each leg is flown. Cruise: a row of the type's published cruise table (altitude,
-// power), its true airspeed the speed aimed at. The pattern and the final: the speeds the types'
-// handbooks fly them at (about 1.6 and 1.3 times the stall speed), a thousand feet up.
+// power), its true airspeed the speed aimed at. The pattern and the final: the indicated speeds
+// the types' handbooks fly them at (about 1.6 and 1.3 times the stall speed), the pattern 1,500 ft
+// up and the final 600 ft up. Neither at 1,000 ft: a piston engine's power steps by its idle
+// power where the air thins to that of 1,000 ft, and a flight trimmed on one side of the step
+// climbs or sinks on the other. The airports wizard's downwind and base legs fly above it, its
+// final below.
+constexpr double kPatternFeet = 1500.0;
+constexpr double kFinalFeet = 600.0;
 struct LegTrim {
     double feet;
     double knots;
+    bool indicated;  // the knots are indicated (else true) airspeed
     std::int8_t flaps;
     bool gearDown;
 };
@@ -449,9 +349,9 @@ LegTrim TrimOfLeg(int type, flight::AirborneLeg leg) {
     const bool fixedGear = type == 0;
     switch (leg) {
         case flight::AirborneLeg::Pattern:
-            return LegTrim{1000.0, r.patternKnots, r.patternFlaps, true};
+            return LegTrim{kPatternFeet, r.patternKnots, true, r.patternFlaps, true};
         case flight::AirborneLeg::Final:
-            return LegTrim{1000.0, r.finalKnots, r.finalFlaps, true};
+            return LegTrim{kFinalFeet, r.finalKnots, true, r.finalFlaps, true};
         default:
             break;
     }
@@ -459,35 +359,35 @@ LegTrim TrimOfLeg(int type, flight::AirborneLeg leg) {
     for (const flight::CruisePoint& p : flight::PublishedPerformanceForType(type).cruise)
         if (p.altitudeFeet == r.cruiseFeet && p.powerPercent == r.cruisePower)
             knots = p.trueAirspeedKnots;
-    return LegTrim{static_cast<double>(r.cruiseFeet), knots, 0, fixedGear};
+    return LegTrim{static_cast<double>(r.cruiseFeet), knots, false, 0, fixedGear};
 }
 
-// The lever whose trimmed speed lies nearest the leg's, preferring those whose trimmed flight
-// holds its height within 50 ft for a minute hands off; the flight is left trimmed at it.
+// The throttle lever whose level flight comes nearest the leg's airspeed among those that hold
+// their height hands off; the flight is left trimmed at it. 0 when no lever holds it.
 std::int16_t FlyToLegTrim(int type, std::uint16_t heading, flight::AirborneLeg leg) {
-    const ExperimentWorld experiment;
     const LegTrim t = TrimOfLeg(type, leg);
-    std::int16_t best = 31;
-    double bestCost = 1e300;
-    for (std::int16_t lever = 0; lever <= 31; ++lever) {
-        TakeMeanOfHold(type, heading, LevelSetting{t.feet, t.knots, lever, t.flaps, t.gearDown});
-        if (flight::theCrashed != 0) continue;
-        const double knots = TrueKnots();
-        const double start = AltitudeFeet();
-        double drift = 0;
-        for (int second = 0; second < 60 && flight::theCrashed == 0; ++second) {
-            flight::ProbeRunSeconds(1.0);
-            drift = std::max(drift, std::fabs(AltitudeFeet() - start));
-        }
-        if (flight::theCrashed != 0) continue;
-        const double cost = std::fabs(knots - t.knots) + drift / 10.0 + (drift > 50.0 ? 1000.0 : 0.0);
-        if (cost < bestCost) {
-            bestCost = cost;
+    flight::LevelFlightRequest request;
+    request.type = type;
+    request.altitudeFeet = t.feet;
+    request.mixtureLever = type == 3 ? kLowIdle : 31;
+    request.flaps = t.flaps;
+    request.gearDown = t.gearDown;
+    request.heading = heading;
+    std::int16_t best = 0;
+    double bestMiss = 1e300;
+    for (std::int16_t lever = 1; lever <= 31; ++lever) {
+        request.throttle = static_cast<std::int16_t>(lever * 1057);  // as the lever sets it
+        if (!flight::TrimForLevelFlight(request).trimmed) continue;
+        const double knots = t.indicated ? flight::IndicatedAirspeedKnots()
+                                         : flight::theFlightModelState.fmTAVel / 65536.0 / 0.514444;
+        if (std::fabs(knots - t.knots) < bestMiss) {
+            bestMiss = std::fabs(knots - t.knots);
             best = lever;
         }
     }
-    TakeMeanOfHold(type, heading, LevelSetting{t.feet, t.knots, best, t.flaps, t.gearDown});
-    return best;
+    if (best == 0) return 0;
+    request.throttle = static_cast<std::int16_t>(best * 1057);
+    return flight::TrimForLevelFlight(request).trimmed ? best : 0;
 }
 
 int WriteFlight(Installation& installation, const DefaultFlight& f, const RunwayEnd& end,
@@ -516,19 +416,30 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
     const double worldHeading = Degrees(
         std::atan2(static_cast<double>(farX) - s.fmPosX, static_cast<double>(farZ) - s.fmPosZ));
     s.fmHead = static_cast<std::uint16_t>(std::lround(worldHeading * 65536.0 / 360.0) & 0xFFFF);
-    InAirControls inAir;
+    std::int16_t inAirLever = 0;
     if (f.start == Start::kCruise) {
         const std::int32_t x = s.fmPosX, z = s.fmPosZ;
-        FlyToCruiseTrim(f.type, s.fmHead);
+        flight::LevelFlightRequest cruise;
+        cruise.type = f.type;
+        cruise.altitudeFeet = kCruiseFeet;
+        cruise.throttle = static_cast<std::int16_t>(kCruiseLever * 1057);  // as the lever sets it
+        cruise.heading = s.fmHead;
+        const flight::LevelFlightTrim trim = flight::TrimForLevelFlight(cruise);
+        if (!trim.trimmed) {
+            *error = std::string(f.file) + ": no level flight found";
+            return 0;
+        }
         s.fmPosX = x;
         s.fmPosZ = z;
     } else if (f.start == Start::kInAir) {
         // Over the airport; the placements put it where the pilot asks. Its height is the
         // altitude it was trimmed at, over flat ground at sea level.
         const std::int32_t x = s.fmPosX, z = s.fmPosZ;
-        inAir.lever = FlyToLegTrim(f.type, s.fmHead, f.leg);
-        inAir.elevatorTrim = s.fmApElvTrim;
-        inAir.gearUp = s.fmGear == 0;
+        inAirLever = FlyToLegTrim(f.type, s.fmHead, f.leg);
+        if (inAirLever == 0) {
+            *error = std::string(f.file) + ": no level flight found";
+            return 0;
+        }
         s.fmPosX = x;
         s.fmPosZ = z;
     } else {
@@ -547,7 +458,7 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
     core::IniFile file(path.c_str());
     int ok = file.PutInt("Aircraft", "type", f.type);
     ok &= flight::WriteAircraftState(file);
-    ok &= WriteCockpit(file, f, end, facts, inAir);
+    ok &= WriteCockpit(file, f, end, facts, inAirLever);
     ok &= file.PutInt("Time", "cur", kStartTime);
     ok &= file.PutInt("Time", "tZone", 7);
     ok &= file.PutInt("Time", "tZoneDiff", 7 * 3600);
@@ -567,17 +478,16 @@ int MakeFlights(Installation& installation, std::string* error) {
     if (!LoadAirports(installation.DataDir(), &airports, error)) return 0;
     RadioFacts facts;
     if (!LoadRadioFacts(installation.DataDir(), &facts, error)) return 0;
-    // Each type's in-air starts, over the airport of its ready-to-fly flight.
+    // Each type's in-air starts fly where the lessons' cruise does, over San Carlos: a saved
+    // height counts from the ground under the aircraft, and over ground at sea level it is the
+    // altitude the flight was trimmed at, as the placements take it. Over the King Air's home
+    // field, a mile up, the flight would load into air thinner than it was trimmed in, and sink.
     std::vector<DefaultFlight> flights(std::begin(kFlights), std::end(kFlights));
-    for (const DefaultFlight& f : kFlights) {
-        const std::string name = f.file;
-        if (f.start != Start::kReady || name.size() < 7 || name.substr(name.size() - 7) != "Fly.Flt")
-            continue;
+    for (int type = 0; type <= 4; ++type)
         for (const flight::AirborneLeg leg :
              {flight::AirborneLeg::Cruise, flight::AirborneLeg::Pattern, flight::AirborneLeg::Final})
-            flights.push_back(DefaultFlight{flight::AirborneFlightName(f.type, leg), f.type,
-                                            Start::kInAir, f.airport, f.runway, leg});
-    }
+            flights.push_back(DefaultFlight{flight::AirborneFlightName(type, leg), type,
+                                            Start::kInAir, "KSQL", "30", leg});
     for (const DefaultFlight& f : flights) {
         const auto a = airports.find(f.airport);
         if (a == airports.end()) {

@@ -1,0 +1,311 @@
+// Level flight found by flying the flight model (see the header).
+#include "flight/level_flight_trim.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+#include "cockpit/cockpit_services.h"
+#include "devices/sound_services.h"
+#include "flight/aircraft_parameters.h"
+#include "flight/airspeed.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
+#include "flight/flight_probe.h"
+#include "flight/flight_world_services.h"
+#include "world/terrain_services.h"
+#include "world/weather_services.h"
+
+namespace flight {
+
+namespace {
+
+constexpr double kMetresPerFoot = 0.3048;
+constexpr double kStepSeconds = 1800.0 / 32768.0;
+// The altitude hold's flight at a throttle, long enough for the speed to settle.
+constexpr double kSettleSeconds = 240.0;
+
+// The world's services and settings the experiment replaces, put back when it ends.
+class BorrowedWorld {
+public:
+    BorrowedWorld()
+        : weather_(world::theWeatherServices),
+          sound_(devices::theSoundServices),
+          services_(theFlightWorldServices),
+          limits_(theCrashLimits),
+          crashDetect_(theCrashDetectEnabled),
+          datum_(world::theTerrainDatum),
+          ground_(world::theTerrainHeight),
+          temperature_(world::theSeaLevelTemp),
+          variation_(world::theMagneticVariation),
+          windX_(world::theWindAtAircraftX),
+          windZ_(world::theWindAtAircraftZ) {}
+    ~BorrowedWorld() {
+        world::theWeatherServices = weather_;
+        devices::theSoundServices = sound_;
+        theFlightWorldServices = services_;
+        theCrashLimits = limits_;
+        theCrashDetectEnabled = crashDetect_;
+        world::theTerrainDatum = datum_;
+        world::theTerrainHeight = ground_;
+        world::theSeaLevelTemp = temperature_;
+        world::theMagneticVariation = variation_;
+        world::theWindAtAircraftX = windX_;
+        world::theWindAtAircraftZ = windZ_;
+    }
+    BorrowedWorld(const BorrowedWorld&) = delete;
+    BorrowedWorld& operator=(const BorrowedWorld&) = delete;
+
+private:
+    world::WeatherServices weather_;
+    devices::SoundServices sound_;
+    FlightWorldServices services_;
+    CrashLimits limits_;
+    std::uint32_t crashDetect_;
+    std::int32_t datum_, ground_;
+    std::int16_t temperature_, variation_;
+    std::int16_t windX_, windZ_;
+};
+
+// The flight as it stands, to fly an experiment from and come back to.
+struct FlightSnapshot {
+    FlightModelState state = theFlightModelState;
+    FlightStepState step = theFlightStep;
+    EngineState engines = theEngines;
+    std::uint32_t crashed = theCrashed;
+    void Restore() const {
+        theFlightModelState = state;
+        theFlightStep = step;
+        theEngines = engines;
+        theCrashed = crashed;
+    }
+};
+
+double AltitudeFeet() {
+    return (theFlightModelState.fmPosY + static_cast<double>(world::theTerrainDatum)) /
+           256.0 / kMetresPerFoot;
+}
+
+struct HandsOff {
+    double meanFeet;   // mean departure from the starting height
+    double worstFeet;  // largest departure either way
+};
+
+// Flies hands off for the time and puts the flight back as it was.
+HandsOff FlyHandsOff(double seconds) {
+    const FlightSnapshot start;
+    const double h0 = AltitudeFeet();
+    const int steps = static_cast<int>(seconds / kStepSeconds + 0.5);
+    HandsOff r{0.0, 0.0};
+    for (int i = 0; i < steps; ++i) {
+        UpdateFlight();
+        const double d = AltitudeFeet() - h0;
+        r.meanFeet += d / steps;
+        r.worstFeet = std::max(r.worstFeet, std::abs(d));
+        if (theCrashed != 0) {
+            r.worstFeet = 1e9;
+            break;
+        }
+    }
+    start.Restore();
+    return r;
+}
+
+void SetElevator(double e) {
+    FlightModelState& s = theFlightModelState;
+    const auto word = static_cast<std::int16_t>(std::clamp(std::lround(e), -32767L, 32767L));
+    s.fmElv = word;
+    s.fmElvCur = word;
+}
+
+// The configuration asked for, its flap words at the notch's values (the slow step would bring
+// them there), and the mixture levers.
+void SetConfiguration(const LevelFlightRequest& r) {
+    FlightModelState& s = theFlightModelState;
+    const AircraftParameters& ap = theAircraftParameters;
+    const int notch = std::clamp(r.flaps, 0, static_cast<int>(ap.apMaxFlaps));
+    s.fmFlaps = static_cast<std::int8_t>(notch);
+    s.fmFlapAlpha = ap.apFlapAlpha[notch];
+    s.fmFlapLift = ap.apFlapLift[notch];
+    s.fmFlapDrag = ap.apFlapDrag[notch];
+    cockpit::theLeftMixtureLever = r.mixtureLever;
+    cockpit::theRightConditionLever = r.mixtureLever;
+}
+
+void SetThrottles(double throttle) {
+    const auto word = static_cast<std::int16_t>(std::clamp(throttle, 0.0, 32767.0));
+    theFlightModelState.fmThrot = word;
+    theFlightModelState.fmThrotRight = word;
+}
+
+// Placed level at the true airspeed and throttle, the wing at the angle that carries the weight:
+// thrust minus drag there (kgf), or nothing when the wing cannot carry it.
+std::optional<double> PlaceLevel(const LevelFlightRequest& r, double trueKnots, double throttle) {
+    FlightModelState& s = theFlightModelState;
+    SetConfiguration(r);
+    SetThrottles(throttle);
+    s.fmElv = s.fmElvCur = s.fmElvAlpha = 0;
+    ProbePlaceInFlight(r.altitudeFeet, trueKnots, r.heading);
+    s.fmGear = r.gearDown ? 1 : 0;
+    ComputeAeroForces();
+    // Placing leaves the elevator at 0 when no angle below the stall carries the weight.
+    if (s.fmLift < 0.99 * s.fmGravityLoad) return std::nullopt;
+    return static_cast<double>(s.fmNetThrust) - s.fmDrag;
+}
+
+// The true airspeed that shows the indicated one at the request's height.
+double TrueForIndicated(const LevelFlightRequest& r, double indicatedKnots) {
+    PlaceLevel(r, indicatedKnots, 0);
+    const double ias = IndicatedAirspeedKnots();
+    return ias > 0 ? indicatedKnots * indicatedKnots / ias : indicatedKnots;
+}
+
+// The throttle at which thrust meets drag in level flight at the true airspeed (bisection; the
+// closed or the full throttle when neither meets it).
+double StaticThrottleFor(const LevelFlightRequest& r, double trueKnots) {
+    double lo = 0, hi = 32767;
+    const std::optional<double> atIdle = PlaceLevel(r, trueKnots, lo);
+    const std::optional<double> atFull = PlaceLevel(r, trueKnots, hi);
+    if (!atIdle || !atFull) return hi;
+    if (*atIdle >= 0) return lo;
+    if (*atFull <= 0) return hi;
+    while (hi - lo > 16) {
+        const double mid = 0.5 * (lo + hi);
+        if (PlaceLevel(r, trueKnots, mid).value_or(-1) < 0)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    return 0.5 * (lo + hi);
+}
+
+// The fastest true airspeed at which the throttle's thrust meets drag in level flight (where a
+// little more speed leaves less thrust than drag, the speed is stable), or nothing.
+std::optional<double> StaticSpeedFor(const LevelFlightRequest& r, double throttle) {
+    std::optional<double> found;
+    double previousKnots = 0;
+    std::optional<double> previous;
+    for (double knots = 30; knots <= 600; knots += 2) {
+        const std::optional<double> excess = PlaceLevel(r, knots, throttle);
+        if (previous && excess && *previous >= 0 && *excess < 0) {
+            double lo = previousKnots, hi = knots;
+            while (hi - lo > 0.05) {
+                const double mid = 0.5 * (lo + hi);
+                if (PlaceLevel(r, mid, throttle).value_or(-1) >= 0)
+                    lo = mid;
+                else
+                    hi = mid;
+            }
+            found = 0.5 * (lo + hi);
+        }
+        previous = excess;
+        previousKnots = knots;
+    }
+    return found;
+}
+
+// Flies from the start with the altitude hold at the throttle until the speed settles, and leaves
+// the flight there; the indicated airspeed it settled at, or nothing when the hold lost the
+// height (too slow for it) or the aircraft crashed.
+std::optional<double> SettleAtThrottle(const FlightSnapshot& start, const LevelFlightRequest& r,
+                                       double throttle) {
+    start.Restore();
+    SetThrottles(throttle);
+    ProbeEngageAltitudeHold();
+    ProbeRunSeconds(kSettleSeconds);
+    if (theCrashed != 0 || std::abs(AltitudeFeet() - r.altitudeFeet) > 150.0) return std::nullopt;
+    return IndicatedAirspeedKnots();
+}
+
+}  // namespace
+
+LevelFlightTrim TrimForLevelFlight(const LevelFlightRequest& request) {
+    const BorrowedWorld borrowed;
+    FlightModelState& s = theFlightModelState;
+    ProbeSelectAircraft(request.type);
+    LevelFlightTrim result;
+
+    // Thrust meets drag with the wing carrying the weight: at the speed asked for, the throttle
+    // that holds it; at the throttle asked for, the speed it holds.
+    double trueKnots = 0, throttle = request.throttle;
+    if (request.indicatedKnots > 0) {
+        trueKnots = TrueForIndicated(request, request.indicatedKnots);
+        throttle = StaticThrottleFor(request, trueKnots);
+    } else {
+        const std::optional<double> v = StaticSpeedFor(request, throttle);
+        if (!v) return result;
+        trueKnots = *v;
+    }
+    if (!PlaceLevel(request, trueKnots, throttle)) return result;
+
+    // The model flies it there with the altitude hold until the speed settles; a speed asked for
+    // is then met by the secant on the throttle, each try flown from the same start.
+    const FlightSnapshot placed;
+    std::optional<double> settled = SettleAtThrottle(placed, request, throttle);
+    if (request.indicatedKnots > 0) {
+        double bestThrottle = throttle;
+        double bestError = settled ? std::abs(*settled - request.indicatedKnots) : 1e9;
+        // The last throttle that held the height, and its speed error.
+        double t0 = throttle, e0 = settled ? *settled - request.indicatedKnots : 0;
+        bool haveGood = settled.has_value();
+        double t1 = std::clamp(throttle + (settled && e0 > 0 ? -300.0 : 300.0), 0.0, 32767.0);
+        for (int i = 0; i < 10 && bestError > 0.3; ++i) {
+            const std::optional<double> v = SettleAtThrottle(placed, request, t1);
+            if (!v) {
+                // Too slow to hold the height: more throttle, or half way back to one that held.
+                t1 = haveGood ? 0.5 * (t0 + t1) : std::min(t1 + 1000.0, 32767.0);
+                continue;
+            }
+            const double e1 = *v - request.indicatedKnots;
+            if (std::abs(e1) < bestError) {
+                bestError = std::abs(e1);
+                bestThrottle = t1;
+            }
+            double next = t1 + (e1 > 0 ? -300.0 : 300.0);
+            if (haveGood && e1 != e0) next = t1 - e1 * (t1 - t0) / (e1 - e0);
+            t0 = t1;
+            e0 = e1;
+            haveGood = true;
+            t1 = std::clamp(std::clamp(next, t0 - 3000.0, t0 + 3000.0), 0.0, 32767.0);
+        }
+        settled = SettleAtThrottle(placed, request, bestThrottle);
+    }
+    if (!settled) return result;
+    s.fmAutopilotModes = 0;
+    s.fmAutopilotState = 0;
+    s.fmApElvTrim = 0;
+    s.fmPosY = static_cast<std::int32_t>(
+        std::lround(request.altitudeFeet * kMetresPerFoot * 256.0 - world::theTerrainDatum));
+    s.fmVVel = 0;
+
+    // The elevator the hold left is close; the secant on the mean height change of a hands-off
+    // flight finds the one that holds it, and the best one tried is kept.
+    double e0 = s.fmElv;
+    HandsOff f0 = FlyHandsOff(kTrimCheckSeconds);
+    double bestElevator = e0;
+    HandsOff best = f0;
+    double e1 = e0 + 16.0;
+    for (int i = 0; i < 12 && best.worstFeet > kTrimToleranceFeet / 3.0; ++i) {
+        SetElevator(e1);
+        const HandsOff f1 = FlyHandsOff(kTrimCheckSeconds);
+        if (f1.worstFeet < best.worstFeet) {
+            best = f1;
+            bestElevator = e1;
+        }
+        if (f1.meanFeet == f0.meanFeet) break;
+        const double next = e1 - f1.meanFeet * (e1 - e0) / (f1.meanFeet - f0.meanFeet);
+        e0 = e1;
+        f0 = f1;
+        e1 = std::clamp(next, e0 - 256.0, e0 + 256.0);
+    }
+    SetElevator(bestElevator);
+
+    result.worstDeviationFeet = best.worstFeet;
+    result.trimmed = best.worstFeet <= kTrimToleranceFeet;
+    result.indicatedKnots = IndicatedAirspeedKnots();
+    result.throttle = s.fmThrot;
+    result.elevator = s.fmElv;
+    return result;
+}
+
+}  // namespace flight

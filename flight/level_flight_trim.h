@@ -1,0 +1,45 @@
+// Level flight found by flying the flight model: the in-air flights the installation ships start
+// from it, so that an aircraft loaded in the air flies on level, hands off, at the speed its power
+// gives.
+#pragma once
+
+#include <cstdint>
+
+namespace flight {
+
+struct LevelFlightRequest {
+    int type = 0;                 // aircraft type 0..4
+    double altitudeFeet = 3000;   // above the ground under the aircraft
+    double indicatedKnots = 0;    // a speed to hold with the throttle; 0 flies the throttle below
+    std::int16_t throttle = 0;    // throttle word of every engine when no speed is asked for
+    std::int16_t mixtureLever = 31;  // mixture (the King Air's condition) levers, 0..31
+    int flaps = 0;                // flap notch
+    bool gearDown = true;
+    std::uint16_t heading = 0;    // true heading, binary angle
+};
+
+struct LevelFlightTrim {
+    bool trimmed = false;          // holds its altitude within kTrimToleranceFeet hands off
+    double worstDeviationFeet = 0;  // over the hands-off check
+    double indicatedKnots = 0;
+    std::int16_t throttle = 0;
+    std::int16_t elevator = 0;     // the trimmed elevator, the flight's elevator trim
+};
+
+// How far a trimmed aircraft may stray from its height in the hands-off check.
+inline constexpr double kTrimToleranceFeet = 50.0;
+// The hands-off check's length.
+inline constexpr double kTrimCheckSeconds = 60.0;
+
+// Leaves `flight::theFlightModelState` in trimmed level flight at the request's height, engines
+// running, autopilot off, and the cockpit's mixture levers as asked. Thrust is first balanced
+// against drag on the model's own forces (the throttle for the asked speed, or the speed for the
+// asked throttle); the altitude hold then flies the aircraft until its speed settles (the throttle
+// corrected until the asked speed holds), and the elevator is refined, flying hands off, until the
+// height holds. The experiment runs over flat calm ground at sea level; the world's services it
+// borrows are put back, the cockpit's are left reset (with the mixture levers asked for).
+// Without a level flight (a wing that cannot carry the weight, a throttle too weak to hold the
+// height) the result says it is not trimmed.
+LevelFlightTrim TrimForLevelFlight(const LevelFlightRequest& request);
+
+}  // namespace flight

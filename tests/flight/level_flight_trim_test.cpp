@@ -1,0 +1,78 @@
+// Level flight found by flying the model: for every type, at a cruise power or at an asked speed
+// with flaps and gear, the trimmed aircraft flies on hands off for a minute, and at the speed
+// asked for.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "flight/airspeed.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
+#include "flight/level_flight_trim.h"
+#include "world/terrain_services.h"
+
+namespace {
+
+double AltitudeFeet() {
+    return (flight::theFlightModelState.fmPosY + static_cast<double>(world::theTerrainDatum)) /
+           256.0 / 0.3048;
+}
+
+// The largest departure from the starting height over a minute hands off.
+double WorstDepartureFeet() {
+    const double start = AltitudeFeet();
+    double worst = 0;
+    for (int i = 0; i < static_cast<int>(60.0 * 32768.0 / 1800.0); ++i) {
+        flight::UpdateFlight();
+        worst = std::max(worst, std::abs(AltitudeFeet() - start));
+    }
+    return worst;
+}
+
+TEST(LevelFlightTrim, EveryTypeHoldsItsHeightHandsOff) {
+    const struct {
+        int type;
+        double feet;
+        double knots;          // 0: the throttle below
+        std::int16_t throttle;
+        int flaps;
+        bool gearDown;
+        std::int16_t mixture;
+    } cases[] = {
+        {0, 3000, 0, 22 * 1057, 0, true, 31},    // the lessons' cruise
+        {0, 8000, 0, 30000, 0, true, 31},
+        {0, 1500, 70, 0, 1, true, 31},           // slow, with flaps
+        {1, 6000, 0, 24000, 0, false, 31},
+        {1, 2000, 100, 0, 1, true, 31},
+        {2, 8000, 0, 24000, 0, false, 31},
+        {2, 2500, 120, 0, 1, true, 31},
+        {3, 16000, 0, 26000, 0, false, 15},
+        {3, 3000, 140, 0, 1, true, 15},
+        {4, 25000, 0, 19400, 0, false, 31},  // 75 % power
+        {4, 3000, 160, 0, 1, true, 31},
+    };
+    for (const auto& c : cases) {
+        flight::LevelFlightRequest r;
+        r.type = c.type;
+        r.altitudeFeet = c.feet;
+        r.indicatedKnots = c.knots;
+        r.throttle = c.throttle;
+        r.flaps = c.flaps;
+        r.gearDown = c.gearDown;
+        r.mixtureLever = c.mixture;
+        const flight::LevelFlightTrim trim = flight::TrimForLevelFlight(r);
+        const std::string what = "type " + std::to_string(c.type) + " at " +
+                                 std::to_string(static_cast<int>(c.feet)) + " ft";
+        EXPECT_TRUE(trim.trimmed) << what << ": " << trim.worstDeviationFeet << " ft";
+        EXPECT_NEAR(AltitudeFeet(), c.feet, 1.0) << what;
+        EXPECT_EQ(flight::theFlightModelState.fmAutopilotModes, 0) << what;
+        EXPECT_EQ(flight::theFlightModelState.fmFlaps, c.flaps) << what;
+        if (c.knots > 0) {
+            EXPECT_NEAR(flight::IndicatedAirspeedKnots(), c.knots, 2.0) << what;
+        }
+        EXPECT_LE(WorstDepartureFeet(), flight::kTrimToleranceFeet) << what;
+    }
+}
+
+}  // namespace
