@@ -56,10 +56,9 @@ void StationSetupDialog::OnOk() {
 
 void StationSetupDialog::PutAircraft(std::int32_t x, std::int32_t z, int bearing,
                                      std::uint16_t headingAngle) {
-    flight::FlightModelState& s = flight::theFlightModelState;
-    PointAtBearing(x, z, bearing, NmToWorld(distance), &s.fmPosX, &s.fmPosZ);
-    s.fmPosY = FeetToWorldAltitude(altitude);
-    s.fmHead = headingAngle;
+    std::int32_t px = 0, pz = 0;
+    PointAtBearing(x, z, bearing, NmToWorld(distance), &px, &pz);
+    PlaceInTheAir(px, pz, FeetToWorldAltitude(altitude), headingAngle);
 }
 
 // ---- VOR --------------------------------------------------------------------------------------------

@@ -325,9 +325,15 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
     if (!quiet && parked != 0) nav::theAtcState.startPos = 3;
     const bool slewing = theSlewControl.IsActive();
     const std::uint16_t heading = flight::theFlightModelState.fmHead;
+    // A start in the air (the pattern, final, en route) flies the type's in-air flight of that
+    // leg, which the ATC's placement puts at its place; the others stand on the ground.
+    const int startPos = nav::theAtcState.startPos;
+    const bool inAir = !quiet && nav::AtcStartsInTheAir(startPos);
     if (!quiet) {
         const int type = theSimWorld.GetAircraft() ? theSimWorld.GetAircraft()->GetType() : 0;
-        const std::string name = DefaultFlightName(type, nav::theAtcState.startPos == 3);
+        const std::string name =
+            inAir ? std::string(flight::AirborneFlightName(type, nav::AtcStartLeg(startPos)))
+                  : DefaultFlightName(type, startPos == 3);
         if (!name.empty()) LoadFlightFile(name, 0);
         if (takeHeading == 0) flight::theFlightModelState.fmHead = heading;
     }
@@ -350,8 +356,9 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
             nav::AtcPlaceAircraftAtStartPos();
         }
     }
-    // A flight loaded afresh starts with the gear down (it stays as it is on the ground).
-    if (!quiet) cockpit::LowerGear();
+    // A flight loaded afresh on the ground starts with the gear down; one in the air keeps the
+    // gear its leg flies with.
+    if (!quiet && !inAir) cockpit::LowerGear();
     if (quiet) nav::AtcResetTraffic();
     theSimWorld.SetCrashDetect(crash ? 1 : 0);
     nav::CheckNavReception();

@@ -116,14 +116,15 @@ int main(int argc, char** argv) {
     // The pointer starts over the middle of the picture, where a user's hand leaves it; at the
     // top edge it would bring the menu bar over the picture and hold the frames.
     win::SetCursorPos(platform::kFrameWidth / 2, platform::kFrameHeight / 2);
+    simrun::Driver driver(machine, std::move(*commands));
     win::SetTraceSink([&](std::string_view line) {
         std::printf("[%8llu] %.*s\n", static_cast<unsigned long long>(machine.Time().Elapsed()),
                     static_cast<int>(line.size()), line.data());
+        driver.Traced(line);
     });
     // What the program asks of a scripted stick's force feedback goes to the trace too.
     machine.Forces().SetLineSink([](std::string_view line) { win::TraceLine(line); });
 
-    simrun::Driver driver(machine, std::move(*commands));
     machine.Input().SetQueueEmptyHandler([&] { return driver.Step(); });
     win::SetModalObserver([&](win::HWND dialog) { driver.OnModal(dialog); });
     ui::SetTemplateDialogAnswerer(
@@ -145,6 +146,8 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(program.ticks ? program.ticks() : 0),
                 static_cast<unsigned long long>(program.frames ? program.frames() : 0));
     ui::SetTemplateDialogAnswerer(nullptr);
+    // The sink reads the runner's clock and tells its driver: neither outlives this function.
+    win::SetTraceSink(nullptr);
     platform::SetCurrentBackend(nullptr);
     // A program that did not start, or ended with an error, fails the run.
     return code == 0 ? 0 : 1;

@@ -117,7 +117,14 @@ std::optional<std::vector<Command>> ParseScript(const std::string& source, std::
         if (verb.empty() || verb[0] == '#') continue;
         Command c;
         c.line = lineNo;
-        if (verb == "wait" || verb == "frame-interval") {
+        if (verb == "wait-for") {
+            // A line the program traces, waited for as a pilot waits for the controller's
+            // call; the run fails when it does not come within the time given.
+            c.kind = Command::Kind::WaitFor;
+            c.text = Word(rest);
+            if (c.text.empty() || !ParseNumber(Word(rest), &c.ms))
+                return bad("expected \"TEXT\" MILLISECONDS");
+        } else if (verb == "wait" || verb == "frame-interval") {
             c.kind = verb == "wait" ? Command::Kind::Wait : Command::Kind::FrameInterval;
             if (!ParseNumber(Word(rest), &c.ms) ||
                 (c.kind == Command::Kind::FrameInterval && c.ms == 0))
@@ -260,12 +267,34 @@ void Driver::InjectMouse(const Command& c) {
         send(platform::EventKind::MouseUp, b);
 }
 
+void Driver::Traced(std::string_view line) {
+    if (watching_ != nullptr) traced_.emplace_back(line);
+}
+
 bool Driver::Step() {
     if (waitLeft_ > 0) {
         const std::uint32_t d = std::min(frameInterval_, waitLeft_);
         Advance(d);
         waitLeft_ -= d;
         return true;
+    }
+    if (watching_ != nullptr) {
+        const Command& c = *watching_;
+        for (; watchFrom_ < traced_.size(); ++watchFrom_)
+            if (traced_[watchFrom_].find(c.text) != std::string::npos) {
+                watching_ = nullptr;
+                traced_.clear();
+                break;
+            }
+        if (watching_ != nullptr) {
+            if (watchLeft_ == 0)
+                Fail("line " + std::to_string(c.line) + ": \"" + c.text + "\" not traced within " +
+                     std::to_string(c.ms) + " ms");
+            const std::uint32_t d = std::min(frameInterval_, watchLeft_);
+            Advance(d);
+            watchLeft_ -= d;
+            return true;
+        }
     }
     while (next_ < commands_.size()) {
         const Command& c = commands_[next_++];
@@ -274,6 +303,12 @@ bool Driver::Step() {
                 waitLeft_ = c.ms;
                 if (waitLeft_ > 0) return Step();
                 break;
+            case Command::Kind::WaitFor:
+                watching_ = &c;
+                watchFrom_ = 0;
+                watchLeft_ = c.ms;
+                traced_.clear();
+                return Step();
             case Command::Kind::FrameInterval:
                 frameInterval_ = c.ms;
                 break;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/headless/headless_backend.h"
@@ -27,6 +28,7 @@ void RegisterScriptCommand(const ScriptCommand& command);
 struct Command {
     enum class Kind {
         Wait,
+        WaitFor,
         FrameInterval,
         Key,
         Mouse,
@@ -96,6 +98,8 @@ public:
     // Closes the program down before a failed run ends the process (as its own close would, so
     // that nothing is left to static destruction).
     std::function<void()> closer;
+    // Every line the program traces (the `wait-for` command watches them).
+    void Traced(std::string_view line);
 
 private:
     void Advance(std::uint32_t ms);
@@ -121,6 +125,11 @@ private:
     std::uint32_t waitLeft_ = 0;
     std::uint64_t simulatedMs_ = 0;
     bool quitting_ = false;
+    // The `wait-for` under way: the lines traced since it began, and its time left.
+    std::vector<std::string> traced_;
+    std::size_t watchFrom_ = 0;
+    std::uint32_t watchLeft_ = 0;
+    const Command* watching_ = nullptr;
     std::uint32_t graceLeft_ = 10000;
     bool failed_ = false;
     std::string failure_;
