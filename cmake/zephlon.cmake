@@ -91,7 +91,7 @@ function(zephlon_tests)
     gtest_discover_tests(${name}_tests
       WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
       DISCOVERY_TIMEOUT 60
-      PROPERTIES LABELS ${name} TIMEOUT 300)
+      PROPERTIES LABELS ${name} TIMEOUT ${ZEPHLON_TEST_TIMEOUT})
   endforeach()
 endfunction()
 

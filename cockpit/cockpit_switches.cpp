@@ -23,6 +23,7 @@ CockpitSwitches theCockpitSwitches{
     theCowlFlapSwitch.switchState,
     theAltimeter.baroSetting,
     theClock.buttons[0],
+    theClock.buttons[1],
     theClock.dirty,
     theSwapPanel,
     theTemperatureGauge.buttons,

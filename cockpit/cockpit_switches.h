@@ -21,6 +21,7 @@ struct CockpitSwitches {
     std::int32_t& baronCowlSwitch;  // 1 open
     std::uint16_t& altimeterSetting;  // hundredths of an inch of mercury
     std::int32_t& elapsedTimeMode;    // the clock shows the timer
+    std::int32_t& timerRunning;       // the stopwatch counts (the world adds a second a second)
     std::int32_t& clockRedraw;
     std::int32_t& engineMeterSwap;  // the Baron's swapped panel ("swapPanel")
     std::int32_t* temperatureFlags;  // the temperature readout's two display flags

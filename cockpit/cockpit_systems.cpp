@@ -623,11 +623,10 @@ void UpdateElectricalPower(int reset) {
     } else {
         ap[6] = ap[7] = 0;
     }
-    if (t == 3) {
+    if (t == 3 || t == 4) {
+        // Both attitude directors cover their face without power, so both repaint on a change.
         theAttitudeIndicator.dirty = 1;
         theHsiGauge.dirty = 1;
-    }
-    if (t == 3 || t == 4) {
         for (PanelGauge* g :
              {&theTachometer1, &theTachometer2, &theEnginePowerGauge, &theEnginePowerGauge2,
               &theOilTempGauge, &theOilTempGauge2, &theOilPressureGauge, &theOilPressureGauge2,

@@ -355,13 +355,15 @@ void DrawAttitudeDirector(PanelGauge& g, const GFXFont* sprites, std::int32_t co
         g.drawnValue4[g.slot] = 0;
     }
     if (!StackPowered()) {
-        // Without power the face is covered: two triangles split along the diagonal.
+        // Without power the face is covered: two triangles split along the diagonal, both wound
+        // the same way round (the rasterizer draws one winding only).
         auto& t = g.needlePolygon;
         t.vertices[0] = {l.c, l.d};
         t.vertices[1] = {l.e, l.d};
         t.vertices[2] = {l.e, l.f};
         t.Fill(ColoursOf(3).shadow);
-        t.vertices[1] = {l.c, l.f};
+        t.vertices[1] = {l.e, l.f};
+        t.vertices[2] = {l.c, l.f};
         t.Fill(ColoursOf(3).shadow);
     }
     g.dirty = 0;

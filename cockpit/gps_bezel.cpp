@@ -182,8 +182,28 @@ int GpsDisplay::ButtonAt(std::int32_t lx, std::int32_t ly) const {
     return 0;
 }
 
+// The bezel's three pieces along its top border, whose middle third holds the map's range: the
+// name plate at the left end, the knob after it, the lamp at the right end, each only where it
+// fits clear of that middle and of the others.
+void GpsDisplay::DrawBezelPieces() {
+    const GpsImage& plate = bezel.images[0];
+    const GpsImage& knob = bezel.images[2];
+    const GpsImage& lamp = bezel.images[4];
+    const int middleLeft = width / 3, middleRight = width - width / 3;
+    int px = bezel.left + 2;
+    for (const GpsImage* piece : {&plate, &knob}) {
+        if (piece->w <= 0 || piece->h > bezel.top || px + piece->w > middleLeft) continue;
+        PutImage(*piece, px, (bezel.top - piece->h) / 2, 0, 0, piece->w, piece->h);
+        px += piece->w + 4;
+    }
+    const int lampX = width - bezel.right - lamp.w - 2;
+    if (lamp.w > 0 && lamp.h <= bezel.top && lampX >= middleRight)
+        PutImage(lamp, lampX, (bezel.top - lamp.h) / 2, 0, 0, lamp.w, lamp.h);
+}
+
 void GpsDisplay::DrawButtonBar() {
     LayoutButtons();
+    DrawBezelPieces();
     bool showedHighlight = false;
     for (int id = 6; id <= 24; id += 2) {
         const bool pressed = id == 6 + 2 * mode || (id >= kGpsMenu && id == highlight);

@@ -384,7 +384,7 @@ int GpsDisplay::MenuText(int px, int py, const char* text, std::uint8_t colour) 
 
 int GpsDisplay::MenuTextWidth(const char* text) const {
     const gfx::GFXFont* font = largeFont ? largeFont.get() : smallFont.get();
-    return font != nullptr ? font->GetStringWidth(text) : 0;
+    return font != nullptr ? font->GetStringWidth(gfx::GFXFontText(font, text).c_str()) : 0;
 }
 
 std::string GpsDisplay::LegText(const planning::FlightPlan& plan, int count, int leg) {

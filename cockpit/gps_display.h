@@ -221,6 +221,7 @@ public:
     // Lays out the ten buttons centred on the bottom border and draws them; a highlighted
     // button shows pressed for this one redraw.
     void DrawButtonBar();
+    void DrawBezelPieces();
     void DrawMenuPage();
     // The navigation menu's text for leg 1..count + 1 of a plan of count waypoints.
     [[nodiscard]] static std::string LegText(const planning::FlightPlan& plan, int count, int leg);
@@ -358,7 +359,9 @@ private:
     GpsRect buttonBar;
     std::array<GpsRect, 10> buttonRects{};
     int selectedCategory = -1;
-    std::uint32_t navLayers = 0x10F;
+    // The navigation mode shows airports, VORs and NDBs; its intersections (hundreds within its
+    // 55 miles) come on from the menu.
+    std::uint32_t navLayers = 0x107;
     bool menuOpen = false;
     int menuLine = 0;
     int identCursor = -1;

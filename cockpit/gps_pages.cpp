@@ -102,7 +102,9 @@ struct Canvas {
 };
 
 int TextWidth(const gfx::GFXFont* font, const char* text) {
-    return font != nullptr && *text != '\0' ? font->GetStringWidth(text) : 0;
+    return font != nullptr && *text != '\0'
+               ? font->GetStringWidth(gfx::GFXFontText(font, text).c_str())
+               : 0;
 }
 
 int TextHeight(const gfx::GFXFont* font) {

@@ -277,6 +277,17 @@ void DrawHsiTwin(HsiGauge& h, const GFXFont* art, std::int32_t x, std::int32_t y
     MarkDrawnArea(h, 0, d.area);
 }
 
+void AlignHsiField(const char* field, int cells, char* out, std::size_t size) {
+    if (size == 0) return;
+    // Leading zeros go, but not the one before a point or the last digit.
+    std::size_t from = 0;
+    const std::size_t n = std::char_traits<char>::length(field);
+    while (from + 1 < n && field[from] == '0' && field[from + 1] != '.') ++from;
+    const int width = static_cast<int>(n - from);
+    const int pad = std::max(cells - width, 0);
+    std::snprintf(out, size, "%*s%s", pad, "", field + from);
+}
+
 void DrawHsiTurbine(HsiGauge& h, const GFXFont* art, const GFXFont* digits, std::int32_t x,
                     std::int32_t y, std::int32_t variant) {
     variant = std::clamp(variant, 3, 4);
@@ -297,8 +308,22 @@ void DrawHsiTurbine(HsiGauge& h, const GFXFont* art, const GFXFont* digits, std:
         bool point = false;
         FormatDmeFields(true, h.dmeValid != 0, h.dmeDistance, h.dmeSpeed, h.dmeTime, fields[0],
                         fields[1], fields[2], &point);
-        for (int i = 0; i < 3; ++i)
-            d.Text(digits, Add(centre, kHsiDmeDigits[i]), fields[i]);
+        // Below 100 miles the distance shows its tenths after a point ("132" is 13.2); the
+        // numbers stand without leading zeros, right-aligned in their fields.
+        if (point) {
+            const std::size_t n = std::char_traits<char>::length(fields[0]);
+            if (n >= 2 && n + 1 < sizeof fields[0]) {
+                fields[0][n + 1] = '\0';
+                fields[0][n] = fields[0][n - 1];
+                fields[0][n - 1] = '.';
+            }
+        }
+        for (int i = 0; i < 3; ++i) {
+            char shown[8];
+            AlignHsiField(fields[i], kHsiDmeCells[i], shown, sizeof shown);
+            d.Text(digits, Add(centre, kHsiDmeDigits[i]), shown);
+            d.Frame(digits, kHsiDmeUnitFrame + i, Add(centre, kHsiDmeUnits[i]));
+        }
     }
     MarkDrawnArea(h, 0, d.area);
 }

@@ -75,7 +75,7 @@ void DrawPanelText(const gfx::GFXFont* font, IntPoint at, const char* text) {
     gfx::GFXSurface* s = nullptr;
     const gfx::GFXDrawTable* t = Table(&s);
     if (t == nullptr || t->DrawText == nullptr) return;
-    t->DrawText(s, font, {at.x, at.y}, text);
+    t->DrawText(s, font, {at.x, at.y}, gfx::GFXFontText(font, text).c_str());
 }
 
 void DrawFrameString(const gfx::GFXFont* font, std::int32_t frame, IntPoint at) {

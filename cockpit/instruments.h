@@ -6,6 +6,7 @@
 // piece of art draws nothing of that piece.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "cockpit/cockpit_systems.h"
@@ -172,5 +173,8 @@ void DrawHsiTwin(HsiGauge& h, const GFXFont* art, std::int32_t x, std::int32_t y
                  std::int32_t variant);
 void DrawHsiTurbine(HsiGauge& h, const GFXFont* art, const GFXFont* digits, std::int32_t x,
                     std::int32_t y, std::int32_t variant);
+// A DME field of the turbine HSI as it shows: without leading zeros (but the digit before a
+// point), right-aligned in `cells`.
+void AlignHsiField(const char* field, int cells, char* out, std::size_t size);
 
 }  // namespace cockpit

@@ -1,5 +1,6 @@
 #include "cockpit/nav_receivers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -123,18 +124,6 @@ bool GlideSlopeFlagRaised(int receiver) {
     return g.navFlag1 != 0;
 }
 
-// The three marker beacons of an ILS: lit while the aircraft is within the marker's radius, which
-// widens with the course deviation so that a beacon is not missed off the centre line.
-void UpdateMarkers(const nav::TunedNavStation& station, std::int32_t deviation) {
-    const double radius = std::abs(deviation) * 196.0 + 25000.0;
-    static constexpr std::uint16_t kBits[3] = {kStationOuterMarker, kStationMiddleMarker,
-                                               kStationInnerMarker};
-    for (int m = 2; m >= 0; --m) {
-        if ((station.flags & kBits[m]) == 0) continue;
-        if (RangeTo(station.pointX[m], station.pointZ[m]) < radius) theMarkersLit[m] = true;
-    }
-}
-
 void PublishMarkers() {
     std::int32_t* lamps[3] = {&theMarkerReceiver.outer, &theMarkerReceiver.middle,
                               &theMarkerReceiver.inner};
@@ -149,6 +138,31 @@ std::int32_t HeightAboveStation(const nav::TunedNavStation& station) {
     const std::int32_t a =
         altitude - static_cast<std::int32_t>(std::trunc(station.elevation * kFeetPerMetre));
     return a < 0 ? 0 : a;
+}
+
+// The three marker beacons of an ILS, each lit while the aircraft is inside its fan: an ellipse
+// about the beacon, narrow along the localizer course and long across it, that grows with the
+// height above the antenna (a marker's published pattern is about 2,400 ft along the course by
+// 4,200 ft across at 1,000 ft), taken no smaller than at 100 ft and, as the low-powered beacon
+// fades with the height, no larger than at 2,000 ft.
+void UpdateMarkers(const nav::TunedNavStation& station) {
+    constexpr double kFeetPerWorldUnit = 1.0 / 256.0 / 0.3048;
+    const double height = std::clamp(static_cast<double>(HeightAboveStation(station)), 100.0, 2000.0);
+    const double halfAlong = 1.2 * height, halfAcross = 2.1 * height;
+    const double course = station.localizerCourse * (2.0 * 3.14159265358979323846 / 65536.0);
+    const double ux = std::sin(course), uz = std::cos(course);  // x east, z north
+    static constexpr std::uint16_t kBits[3] = {kStationOuterMarker, kStationMiddleMarker,
+                                               kStationInnerMarker};
+    for (int m = 2; m >= 0; --m) {
+        if ((station.flags & kBits[m]) == 0) continue;
+        const double dx = (static_cast<double>(flight::theFlightModelState.fmPosX) -
+                           station.pointX[m]) * kFeetPerWorldUnit;
+        const double dz = (static_cast<double>(flight::theFlightModelState.fmPosZ) -
+                           station.pointZ[m]) * kFeetPerWorldUnit;
+        const double along = (dx * ux + dz * uz) / halfAlong;
+        const double across = (dx * uz - dz * ux) / halfAcross;
+        if (along * along + across * across < 1.0) theMarkersLit[m] = true;
+    }
 }
 
 // The aircraft's height above sea level in world units.
@@ -508,7 +522,7 @@ void UpdateNavReceiver(const nav::TunedNavStation& station, NavReceiverOutput& o
         c = CompareCourse(courseInput, station.localizerCourse, true);
         if (classFlags & kStationGlideSlope) {
             if (classFlags & (kStationOuterMarker | kStationMiddleMarker | kStationInnerMarker))
-                UpdateMarkers(station, c.deviation);
+                UpdateMarkers(station);
             RaiseGlideSlopeFlag(receiver);
             // The elevation angle of the aircraft seen from the glide-slope antenna.
             const double height = AircraftHeightWorld() - station.elevation * 256.0;

@@ -13,6 +13,13 @@ namespace cockpit {
 
 inline constexpr int kAircraftTypes = 5;
 
+// The panel offset of each type's full-panel view: a row of the layout tables stands at screen
+// row y + offset (the click tables are written in those screen rows).
+inline constexpr std::int32_t kFullViewOffset[kAircraftTypes] = {14, 36, 0, 0, 34};
+// The clock window's text point (layout rows); its two buttons stand under the window.
+inline constexpr IntPoint kClockPoint[kAircraftTypes] = {
+    {582, 342}, {347, 295}, {339, 296}, {41, 392}, {293, 365}};
+
 // ---- palette roles each type's drawing names ---------------------------------------------------
 struct PanelColours {
     std::int16_t edge;        // the panel's top edge line
@@ -210,7 +217,7 @@ inline constexpr IntPoint kAudioLamps[7] = {{529, 276}, {540, 276}, {558, 276}, 
 inline constexpr IntPoint kJetAudioKnobs[7] = {{8, 396},  {20, 396}, {36, 396}, {48, 396},
                                                {64, 396}, {80, 396}, {96, 396}};
 // The jet's audio knobs stand this far above their places (their frames' anchors say so).
-inline constexpr int kJetAudioKnobRise = 70;
+inline constexpr int kJetAudioKnobRise = 85;
 inline constexpr IntPoint kMarkerLamps[3] = {{493, 276}, {503, 276}, {513, 276}};
 inline constexpr IntPoint kJetMarkerLamps[3] = {{263, 314}, {271, 314}, {279, 314}};
 inline constexpr IntRect kMarkerLit[3] = {{7, 0, 13, 9}, {7, 10, 13, 19}, {7, 20, 13, 29}};
@@ -252,6 +259,9 @@ inline constexpr QuadrantPiece kQuadrantTop[2][6] = {
     {{55, 152, 2}, {55, 126, 2}, {54, 102, 2}, {54, 78, 2}, {50, 39, 0}, {50, 0, 0}},
     {{55, 124, 2}, {55, 98, 2}, {54, 73, 2}, {54, 49, 2}, {50, 24, 0}, {50, 0, 0}}};
 inline constexpr IntRect kQuadrantClip[2] = {{204, 410, 380, 479}, {232, 410, 380, 479}};
+// The screen row of a quadrant handle's top at knob position 0: every position 0..45 of the
+// handle lies inside the slot (rows 410 or 412 to 479).
+inline constexpr std::int16_t kQuadrantIdleRow = 466;
 inline constexpr QuadrantPiece kJetShaft[2] = {{52, 44, 42}, {51, 5, 42}};
 inline constexpr QuadrantPiece kJetKnob[2] = {{53, 41, 42}, {53, 32, 42}};
 inline constexpr QuadrantPiece kJetTop[2] = {{50, 39, 0}, {50, 0, 0}};
@@ -293,9 +303,15 @@ struct HsiStyle {
     std::int32_t headingFlag;
 };
 [[nodiscard]] const HsiStyle& HsiStyleOf(int variant);
-// The turbine HSI's digit fields from the centre: heading, course (NAV1's course), DME distance,
-// ground speed and time to station.
+// The turbine HSI's digit fields from the centre (text points: the digits fill the rows above):
+// the heading in a box at the top of the card, and outside the bezel the DME's distance (with its
+// decimal point, four cells), ground speed and time to station, each with its unit (frames 5, 6
+// and 7 of the digit set: NM, KT, MIN) beneath it.
 inline constexpr IntPoint kHsiHeadingDigits{-8, -35};
-inline constexpr IntPoint kHsiDmeDigits[3] = {{-42, -34}, {26, -34}, {26, 40}};
+inline constexpr IntPoint kHsiDmeDigits[3] = {{-52, -38}, {34, -38}, {34, 44}};
+inline constexpr IntPoint kHsiDmeUnits[3] = {{-52, -37}, {34, -37}, {34, 45}};
+inline constexpr int kHsiDmeUnitFrame = 5;
+// The widest a DME field is drawn: "99.9" or "999".
+inline constexpr int kHsiDmeCells[3] = {4, 3, 2};
 
 }  // namespace cockpit

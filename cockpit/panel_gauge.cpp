@@ -218,7 +218,7 @@ bool PanelGauge::DrawFrame(const gfx::GFXFont* font, std::int32_t frame, IntPoin
         t->DrawBitmap(s, b, {at.x, at.y + font->baseline - b->height + offset}, 0);
     } else {
         const char text[2] = {static_cast<char>(static_cast<unsigned char>(frame)), 0};
-        t->DrawText(s, font, at, text);
+        t->DrawText(s, font, at, gfx::GFXFontText(font, text).c_str());
     }
     if (painted != nullptr)
         *painted = IntRect{point.x - anchor.x, point.y - anchor.y, b->width, h};

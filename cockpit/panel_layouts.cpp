@@ -63,9 +63,10 @@ const PanelRow kC172Rows[] = {
     {S::Always, O::TachometerHourMeter, &theTachometer1, 527, 375, {A::SmallNeedle, A::HourMeter}, {}},
     {S::Always, O::AudioPanel, &theAudioPanel, 0, -74, {A::AudioPanel, A::Misc}, {0}},
     {S::Always, O::AutopilotPanel, &theAutopilotPanel, 0, -74, {A::Autopilot}, {0}},
-    {S::Always, O::Clock, &theClock, 582, 342, {A::PanelFont}, {}},
-    BAR(S::Always, theLeftFuelGauge, 586, 355, 2, 6, 7, 24, 0),
-    BAR(S::Always, theRightFuelGauge, 586, 384, 2, 6, 7, 24, 0),
+    {S::Always, O::Clock, &theClock, kClockPoint[0].x, kClockPoint[0].y, {A::PanelFont}, {}},
+    // The fuel gauges stand clear of the clock's buttons and of each other's names.
+    BAR(S::Always, theLeftFuelGauge, 586, 362, 2, 6, 7, 24, 0),
+    BAR(S::Always, theRightFuelGauge, 586, 388, 2, 6, 7, 24, 0),
     DME(S::Always, 586, 183, 603, 183, 620, 183, 0, 59, 33),
     NAV_RADIO(S::Always, theNav1Radio, 568, 235, 602, 235, 603, 239, 621, 239, 585, 239, 1, 0, 4, 59, 33),
     NAV_RADIO(S::Always, theNav2Radio, 568, 262, 602, 262, 603, 266, 621, 266, 585, 266, 2, 0, 8, 59, 33),
@@ -105,7 +106,7 @@ const PanelRow kBonanzaRows[] = {
     {S::Always, O::CourseIndicator, &theNav2Indicator, 425, 343, {A::NavCard}, {1}},
     {S::Always, O::TachometerHourMeter, &theTachometer1, 600, 214, {A::SmallNeedle, A::HourMeter}, {}},
     {S::Always, O::TwinNeedle, &theEnginePowerGauge, 525, 214, {A::SmallNeedle}, {}},
-    {S::Always, O::Clock, &theClock, 347, 295, {A::PanelFont}, {}},
+    {S::Always, O::Clock, &theClock, kClockPoint[1].x, kClockPoint[1].y, {A::PanelFont}, {}},
     {S::Always, O::AudioPanel, &theAudioPanel, 0, 0, {A::AudioPanel, A::Misc}, {1}},
     {S::Always, O::AutopilotPanel, &theAutopilotPanel, 0, 0, {A::Autopilot}, {1}},
     NAV_RADIO(S::Always, theNav1Radio, 568, 309, 602, 309, 603, 313, 621, 313, 585, 313, 1, 1, 4, 47, 24),
@@ -116,12 +117,13 @@ const PanelRow kBonanzaRows[] = {
     ADF_RADIO(S::Always, 497, 363, 531, 363, 538, 367, 520, 367, 47, 24),
     DME(S::Always, 587, 257, 603, 257, 619, 257, 1, 47, 24),
     {S::Always, O::DmeSelectorLamps, &theDmeSelector, 0, 0, {A::PanelFont}, {1}},
-    BAR(S::FullView, theLeftFuelGauge, 490, 408, 2, 5, 7, 27, 1),
-    BAR(S::FullView, theRightFuelGauge, 490, 423, 2, 5, 7, 27, 1),
-    BAR(S::FullView, theExhaustTempGauge, 544, 408, 1, 4, 7, 27, 1),
-    BAR(S::FullView, theAmmeter, 547, 425, 1, 5, 7, 27, 1),
-    BAR(S::FullView, theOilTempGauge, 593, 408, 1, 4, 7, 27, 1),
-    BAR(S::FullView, theOilPressureGauge, 593, 426, 1, 4, 7, 27, 1),
+    // Two rows of bar gauges under the autopilot, each with its name above it.
+    BAR(S::FullView, theLeftFuelGauge, 490, 411, 2, 5, 7, 27, 1),
+    BAR(S::FullView, theRightFuelGauge, 490, 429, 2, 5, 7, 27, 1),
+    BAR(S::FullView, theExhaustTempGauge, 544, 411, 1, 4, 7, 27, 1),
+    BAR(S::FullView, theAmmeter, 544, 429, 1, 5, 7, 27, 1),
+    BAR(S::FullView, theOilTempGauge, 593, 411, 1, 4, 7, 27, 1),
+    BAR(S::FullView, theOilPressureGauge, 593, 429, 1, 4, 7, 27, 1),
     LAMP(S::FullView, theGearTransitLight, 424, 414, 82),
     LAMP(S::FullView, theNoseGearLight, 424, 425, 80),
     LAMP(S::FullView, theRightGearLight, 428, 433, 80),
@@ -130,14 +132,15 @@ const PanelRow kBonanzaRows[] = {
     {S::FullView, O::BonanzaQuadrant, &theMixtureLever, 241, 407, {A::LeverKnob}, {}},
     {S::FullView, O::TrimWheel, &theElevatorTrimIndicator, 373, 403, {}, {48}},
     {S::FullView, O::Flaps, &theFlapsLever, 456, 412, {A::Flaps}, {1}},
-    {S::FullView, O::ToggleBonanza, &theMasterSwitch, 69, 421, {A::Switch}, {1}},
-    {S::FullView, O::ToggleBonanza, &theAvionicsSwitch, 90, 421, {A::Switch}, {1}},
-    {S::FullView, O::ToggleBonanza, &thePitotHeatSwitch, 112, 421, {A::Switch}, {1}},
-    {S::FullView, O::ToggleBonanza, &theStrobeSwitch, 133, 421, {A::Switch}, {1}},
-    {S::FullView, O::ToggleBonanza, &theBeaconSwitch, 154, 421, {A::Switch}, {1}},
-    {S::FullView, O::ToggleBonanza, &theNavLightSwitch, 175, 421, {A::Switch}, {1}},
-    {S::FullView, O::ToggleBonanza, &theTaxiLightSwitch, 196, 421, {A::Switch}, {1}},
-    {S::FullView, O::ToggleBonanza, &theLandingLightSwitch, 217, 421, {A::Switch}, {1}},
+    // The switches' full height stands above the screen's last row.
+    {S::FullView, O::ToggleBonanza, &theMasterSwitch, 69, 416, {A::Switch}, {1}},
+    {S::FullView, O::ToggleBonanza, &theAvionicsSwitch, 90, 416, {A::Switch}, {1}},
+    {S::FullView, O::ToggleBonanza, &thePitotHeatSwitch, 112, 416, {A::Switch}, {1}},
+    {S::FullView, O::ToggleBonanza, &theStrobeSwitch, 133, 416, {A::Switch}, {1}},
+    {S::FullView, O::ToggleBonanza, &theBeaconSwitch, 154, 416, {A::Switch}, {1}},
+    {S::FullView, O::ToggleBonanza, &theNavLightSwitch, 175, 416, {A::Switch}, {1}},
+    {S::FullView, O::ToggleBonanza, &theTaxiLightSwitch, 196, 416, {A::Switch}, {1}},
+    {S::FullView, O::ToggleBonanza, &theLandingLightSwitch, 217, 416, {A::Switch}, {1}},
     {S::FullView, O::RotarySelector, &theFuelSelector, 6, 420, {A::Switch}, {7, 1}},
     {S::FullView, O::RotarySelector, &theIgnitionSwitch, 33, 416, {A::IgnitionKey}, {2, 1}},
 };
@@ -156,7 +159,7 @@ const PanelRow kBaronRows[] = {
     {S::Always, O::TwinNeedle, &theEnginePowerGauge2, 598, 210, {A::SmallNeedle}, {}},
     {S::Always, O::TwinTachometer, &theTachometer1, 518, 289, {A::SmallNeedle}, {}},
     {S::Always, O::TwinTachometer, &theTachometer2, 598, 289, {A::SmallNeedle}, {}},
-    {S::Always, O::Clock, &theClock, 339, 296, {A::PanelFont}, {}},
+    {S::Always, O::Clock, &theClock, kClockPoint[2].x, kClockPoint[2].y, {A::PanelFont}, {}},
     TOGGLE_FRAME(theMasterSwitch, 15, 427, 1),
     TOGGLE_FRAME(theAvionicsSwitch, 37, 427, 1),
     TOGGLE_FRAME(thePitotHeatSwitch, 59, 427, 1),
@@ -182,7 +185,9 @@ const PanelRow kBaronRows[] = {
     {S::Always, O::RotarySelector, &theFuelSelector2, 32, 460, {A::Switch}, {7, 2}},
     {S::Always, O::RotarySelector, &theIgnitionSwitch, 55, 453, {A::IgnitionKey}, {2, 2}},
     {S::Always, O::RotarySelector, &theIgnitionSwitch2, 96, 453, {A::IgnitionKey}, {2, 2}},
-    {S::Always, O::TwinQuadrant, &theMixtureLever, 204, 483, {A::Misc}, {2}},
+    // The quadrants stand so that a lever at its lowest step (idle, feather, cut-off) still shows
+    // its handle above the slot's bottom and at its highest below the slot's top.
+    {S::Always, O::TwinQuadrant, &theMixtureLever, 204, kQuadrantIdleRow, {A::Misc}, {2}},
     {S::Always, O::DmeSelectorLamps, &theDmeSelector, 0, 0, {A::PanelFont}, {2}},
     {S::StackShown, O::AudioPanel, &theAudioPanel, -1, 77, {A::AudioPanel, A::Misc}, {2}},
     {S::StackShown, O::AutopilotPanel, &theAutopilotPanel, -1, 77, {A::Autopilot}, {2}},
@@ -221,7 +226,7 @@ const PanelRow kKingAirRows[] = {
     {S::Always, O::TwinNeedleSlewFirst, &theOilTempGauge2, 604, 288, {A::SmallNeedle}, {}},
     {S::Always, O::SingleNeedle, &theExhaustTempGauge, 379, 210, {A::SmallNeedle}, {}},
     {S::Always, O::SingleNeedle, &theExhaustTempGauge2, 454, 210, {A::SmallNeedle}, {}},
-    {S::Always, O::Clock, &theClock, 41, 398, {A::PanelFont}, {}},
+    {S::Always, O::Clock, &theClock, kClockPoint[3].x, kClockPoint[3].y, {A::PanelFont}, {}},
     TOGGLE_FRAME(theMasterSwitch, 11, 425, 1),
     TOGGLE_FRAME(theAvionicsSwitch, 31, 425, 1),
     TOGGLE_FRAME(thePitotHeatSwitch, 51, 425, 1),
@@ -247,7 +252,7 @@ const PanelRow kKingAirRows[] = {
     {S::Always, O::LeverFrame, &theSynchroscope, 416, 249, {A::Synchroscope}, {1, 0}},
     {S::Always, O::LeverFrame, &theFuelSelector, 71, 425, {A::Misc}, {5, 1}},
     {S::Always, O::LeverFrame, &theFuelSelector2, 94, 425, {A::Misc}, {5, 1}},
-    {S::Always, O::TwinQuadrant, &theMixtureLever, 232, 484, {A::Misc}, {3}},
+    {S::Always, O::TwinQuadrant, &theMixtureLever, 232, kQuadrantIdleRow, {A::Misc}, {3}},
     BAR(S::Always, theLeftFuelGauge, 349, 336, 2, 7, 9, 45, 3),
     BAR(S::Always, theRightFuelGauge, 419, 336, 2, 7, 9, 45, 3),
     BAR(S::Always, theAmmeter, 350, 365, 2, 7, 9, 45, 3),
@@ -304,14 +309,14 @@ const PanelRow kCitationJetRows[] = {
     {S::Always, O::TapeGauge, &theOilPressureGauge, 493, 257, {}, {21}},
     {S::Always, O::TapeGauge, &theOilPressureGauge2, 523, 257, {}, {21}},
     {S::Always, O::ThreeDigitReadout, &theAngleOfAttackIndicator, 451, 382, {A::PanelFont}, {}},
-    {S::Always, O::Clock, &theClock, 293, 365, {A::PanelFont}, {}},
+    {S::Always, O::Clock, &theClock, kClockPoint[4].x, kClockPoint[4].y, {A::PanelFont}, {}},
     TOGGLE_FRAME(theMasterSwitch, 13, 397, 1),
     TOGGLE_FRAME(theAvionicsSwitch, 33, 397, 1),
     TOGGLE_FRAME(thePitotHeatSwitch, 53, 397, 1),
     TOGGLE_FRAME(theIgnitionSwitch, 0, 429, 10),
     TOGGLE_FRAME(theIgnitionSwitch2, 26, 429, 10),
-    TOGGLE_FRAME(theIgnitionLight, 2, 422, 84),
-    TOGGLE_FRAME(theIgnitionLight2, 41, 422, 84),
+    TOGGLE_FRAME(theIgnitionLight, 14, 419, 84),
+    TOGGLE_FRAME(theIgnitionLight2, 41, 419, 84),
     TOGGLE_FRAME(theStrobeSwitch, 63, 435, 3),
     TOGGLE_FRAME(theBeaconSwitch, 86, 435, 3),
     TOGGLE_FRAME(theNavLightSwitch, 109, 435, 3),
@@ -332,7 +337,7 @@ const PanelRow kCitationJetRows[] = {
     {S::Always, O::SideTrim, &theAileronTrimIndicator, 344, 432, {}, {45}},
     {S::Always, O::LeverFrame, &theFuelSelector, 73, 397, {A::Misc}, {5, 1}},
     {S::Always, O::LeverFrame, &theFuelSelector2, 96, 397, {A::Misc}, {5, 1}},
-    {S::Always, O::JetThrottles, &theMixtureLever, 262, 450, {A::Misc}, {}},
+    {S::Always, O::JetThrottles, &theMixtureLever, 262, kQuadrantIdleRow - 34, {A::Misc}, {}},
     BAR(S::Always, theAmmeter, 383, 323, 2, 9, 2, 26, 4),
     BAR(S::Always, theAmmeter2, 439, 323, 2, 9, 2, 26, 4),
     {S::Always, O::DmeSelectorLamps, &theDmeSelector, 0, 0, {A::PanelFont}, {4}},
@@ -677,21 +682,7 @@ int PanelRowShift(int type) {
 }
 
 int PanelOffsetFor(int type, int viewMode) {
-    if (viewMode == 0) {
-        switch (type) {
-            case 0:
-                return 14;
-            case 1:
-                return 36;
-            case 2:
-            case 3:
-                return 0;
-            case 4:
-                return 34;
-            default:
-                return -1;
-        }
-    }
+    if (viewMode == 0) return type >= 0 && type < kAircraftTypes ? kFullViewOffset[type] : -1;
     if (viewMode == 1) {
         if (type == 0) return 58;
         if (type == 1) return 78;

@@ -87,19 +87,20 @@ IntRect FlapsRect(int type, int setting, bool swapped) {
             const int s = std::min(setting, 2);
             return {29 * s, 0, 29 * s + 27, 31};
         }
+        // The twins' and the jet's are narrow enough to leave the gauges beside them free.
         case 2: {
             const int s = std::min(setting, 2);
             const int top = swapped ? 54 : 0;
-            return {34 * s, top, 34 * s + 32, top + 52};
+            return {34 * s, top, 34 * s + 23, top + 52};
         }
         case 3: {
             const int s = std::min(setting, 2);
             const int top = swapped ? 64 : 0;
-            return {32 * s, top, 32 * s + 30, top + 62};
+            return {32 * s, top, 32 * s + 23, top + 62};
         }
         case 4: {
             const int s = std::min(setting, 3);
-            return {40 * s, 0, 40 * s + 38, 61};
+            return {40 * s, 0, 40 * s + 23, 61};
         }
         default:
             return kNoRect;

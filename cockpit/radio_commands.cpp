@@ -129,16 +129,11 @@ void Knob(int step) {
     const int t = AircraftType();
     NavReceiverWords& w = theNavReceiverWords;
     if (theNav1Radio.selected != 0) {
-        if (C172Kind(t)) {
-            theNav1Indicator.courseDegrees = StepHeading(theNav1Indicator.courseDegrees, -step);
-            theNav1Indicator.cardFrame = CardFrame(theNav1Indicator.courseDegrees);
-            theNav1Indicator.dirty = 1;
-        } else {
-            theHsiGauge.course = StepHeading(theHsiGauge.course, step);
-            theHsiGauge.dirty = 1;
-        }
-        UpdateObsCourses();
-        theNav1Radio.dirty = 1;
+        // NAV1's course moves a degree a step: the C172's card turns the other way (it shows
+        // 360 - course at its index), the other types' HSI course arrow with the knob.
+        const std::int32_t course = C172Kind(t) ? CourseFromCard(theNav1Indicator.courseDegrees)
+                                                : theHsiGauge.course;
+        SetSelectedRadioCourse(StepHeading(static_cast<std::int16_t>(course), step));
     } else if (theNav2Radio.selected != 0) {
         PanelGauge& card = theNav2Indicator;
         card.courseDegrees = StepHeading(card.courseDegrees, -step);
@@ -442,9 +437,8 @@ void SetSelectedRadioCourse(int degrees) {
     if (degrees < 1 || degrees > 360) degrees = 360;
     if (theNav1Radio.selected != 0) {
         if (C172Kind(t)) {
-            const std::int32_t heading = 360 - degrees;
-            theNav1Indicator.courseDegrees =
-                static_cast<std::int16_t>(heading == 0 ? 360 : heading);
+            const std::int32_t heading = 360 - degrees == 0 ? 360 : 360 - degrees;
+            theNav1Indicator.courseDegrees = static_cast<std::int16_t>(heading);
             theNav1Indicator.cardFrame = CardFrame(heading);
             theNav1Indicator.dirty = 1;
         } else {

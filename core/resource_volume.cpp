@@ -2,9 +2,12 @@
 #include "core/resource_volume.h"
 
 #include <array>
+#include <cstdio>
+#include <set>
 
 #include "win/file_api.h"
 #include "win/profile.h"
+#include "win/program_entry.h"
 
 namespace core {
 
@@ -310,6 +313,40 @@ std::array<ResourceVolume*, 19> GlobalVolumes() {
 void OpenGlobalVolumes() {
     for (ResourceVolume* volume : GlobalVolumes())
         volume->Open(0);
+}
+
+void ReportDamagedFile(const std::string& what) {
+    // Never destroyed: a static object may still load from a volume while the program exits.
+    static auto& told = *new std::set<std::string>;
+    if (!told.insert(what).second) return;
+    win::TraceLine("installation: " + what + " is damaged");
+    std::fprintf(stderr, "zephlon: the installation file %s is damaged and was not used.\n",
+                 what.c_str());
+}
+
+void ResourceVolume::ReportDamagedMember(std::string_view name) const {
+    ReportDamagedFile(std::string(name) + " of " + directory +
+                      (volumeName.empty() ? std::string() : " (" + volumeName + ")"));
+}
+
+std::vector<UnreadableVolume> UnreadableGlobalVolumes() {
+    std::vector<UnreadableVolume> unreadable;
+    for (ResourceVolume* volume : GlobalVolumes()) {
+        const std::string& file = volume->GetVolumeName();
+        if (file.empty()) continue;
+        const VolumeRStream* stream = volume->GetStream();
+        const std::uint32_t lost = stream->IsVolumeOpen() ? stream->DroppedEntryCount() : 0;
+        if (stream->IsVolumeOpen() && lost == 0) continue;
+        // A loose folder holds the members of a volume that is not there.
+        const std::uint32_t folder = win::GetFileAttributes(volume->GetDirectory());
+        const bool looseFolder =
+            folder != win::INVALID_FILE_ATTRIBUTES && (folder & win::FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (looseFolder && !FileExists(file)) continue;
+        bool listed = false;
+        for (const UnreadableVolume& u : unreadable) listed = listed || u.file == file;
+        if (!listed) unreadable.push_back(UnreadableVolume{file, FileExists(file), lost});
+    }
+    return unreadable;
 }
 
 void CloseGlobalVolumes() {

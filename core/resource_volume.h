@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/volume_stream.h"
 
@@ -123,6 +124,11 @@ public:
     std::unique_ptr<gfx::GFXPalette> LoadPalette(std::string_view name, std::uint32_t flags);
     std::unique_ptr<devices::CWave> LoadWave(int number);
 
+    // Says that a member that opened could not be read as what it should hold: once per member
+    // of this volume, in the trace and on the error output (ReportDamagedFile). The loaders call
+    // it; so does any reader that refuses a member.
+    void ReportDamagedMember(std::string_view name) const;
+
     // Shows the disc prompt until `path` exists; 1 then. When the user gives up, the program
     // ends; 0 only when the emergency exit returns (no program around it).
     static int AskForDisc(std::string_view path);
@@ -144,6 +150,23 @@ private:
 // Opens every global volume from the installation, without the disc prompt (start-up, after
 // InitInstallationSource). A volume missing then is looked for on the disc when first used.
 void OpenGlobalVolumes();
+
+// Says once, in the trace ("installation: WHAT is damaged") and on the error output, that a file
+// of the installation (or a member, named with its folder) could not be read and was not used.
+void ReportDamagedFile(const std::string& what);
+
+// A volume file of the installation that start-up could not open, whose loose folder does not
+// stand in for it, or that opened without some of its members: the file as the installation
+// names it, whether it is there at all (then it is damaged: no volume, or cut short), and how
+// many members its index names that were left out as damaged.
+struct UnreadableVolume {
+    std::string file;
+    bool present = false;
+    std::uint32_t lostMembers = 0;
+};
+// The global volumes not open now or open with members lost, each file once, in the order of
+// the global volumes.
+[[nodiscard]] std::vector<UnreadableVolume> UnreadableGlobalVolumes();
 // Closes the open members and frees the indexes of every global volume. Shut-down calls it while
 // the file layer still runs, so no file is closed by a static destructor at exit.
 void CloseGlobalVolumes();

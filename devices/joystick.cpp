@@ -77,7 +77,11 @@ int Joystick::Detect(win::HWND window) {
                 if (answers(id)) tried = id;
         }
     }
-    if (tried < 0) return core::theIniFile.PutInt(kSection, "Device", -1);
+    if (tried < 0) {
+        // Without a stick the dialog still shows (and keeps) the user's settings.
+        LoadSettings();
+        return core::theIniFile.PutInt(kSection, "Device", -1);
+    }
     deviceId = static_cast<std::uint32_t>(tried);
     found = 1;
     theJoystickFound = 1;
@@ -103,7 +107,12 @@ void Joystick::LoadSensitivity() {
     axis(caps.wYmin, caps.wYmax, &yCentre, &yRange);
     axis(caps.wZmin, caps.wZmax, &zCentre, &zRange);
     axis(caps.wRmin, caps.wRmax, &rCentre, &rRange);
+    LoadSettings();
+    // Below half the x travel, or nothing outside the dead zone would be left.
+    deadZone = std::min(deadZone, std::max(xRange / 2 - 1, 0));
+}
 
+void Joystick::LoadSettings() {
     aileronMin = Limit("AilSensMin", 0);
     aileronMax = std::max(aileronMin, Limit("AilSensMax", 16000));
     elevatorMin = Limit("ElvSensMin", 0);
@@ -121,8 +130,6 @@ void Joystick::LoadSensitivity() {
     sensitivity("ElvSens", elevatorMin, elevatorMax, &elevatorSensitivity);
     sensitivity("RudSend", rudderMin, rudderMax, &rudderSensitivity);
     deadZone = std::clamp<std::int32_t>(GetKey("DZone", 8192), deadZoneMin, deadZoneMax);
-    // Below half the x travel, or nothing outside the dead zone would be left.
-    deadZone = std::min(deadZone, std::max(xRange / 2 - 1, 0));
 }
 
 Joystick::AxisReading Joystick::ReadAxis(std::uint32_t position, std::int32_t centre,

@@ -28,6 +28,8 @@ public:
     int Detect(win::HWND window);
     // Capabilities, bindings, axis centres and ranges, and the "Joysticks" keys.
     void LoadSensitivity();
+    // The "Joysticks" keys alone: the sensitivity and dead-zone ranges and values.
+    void LoadSettings();
     // Once per flight step while found and in use.
     void Poll();
     void UpdateForces();

@@ -374,11 +374,13 @@ int SpeechQueue::ProcessStopMarkerInATCqueue(win::HWND owner, int useFxVolume) {
     if (wrapped != 0) {
         if (endPos < kLeadBytes) AttemptToInsertSilence(owner, 1, useFxVolume);
     } else if (endPos <= play) {
-        // The cursor has passed the end of the last word.
+        // The cursor has passed the end of the last word: the utterance has been heard, and
+        // the speaker may start the next (the ATIS its next broadcast, the ATC its next call).
         buffer->Stop();
         buffer->SetCurrentPosition(0);
         endPos = writePos = lastPlayPos = 0;
         ring[playIndex] = kFreeSlot;
+        speaking = 0;
         return 1;
     } else if (N - endPos < kLeadBytes) {
         AttemptToInsertSilence(owner, 1, useFxVolume);

@@ -2,7 +2,8 @@
 // one looping 8-bit mono 11025 Hz buffer. Callers start an utterance (QueuePhrase), append words
 // and set `speaking`; the sound update runs the streaming step every third tick, which copies
 // whole clips ahead of the play cursor, keeps about a second of silence ahead of it, and stops
-// the buffer at offset 0 once the cursor has passed the end of the last word.
+// the buffer at offset 0 (clearing `speaking`) once the cursor has passed the end of the last
+// word.
 //
 // Word ids: digits 1..9 are 1..9 and "0" is 10, letters a..z 11..36, "." 37, the runway suffixes
 // left, right and centre 38..40, "thousand" 41, "hundred" 42; clip 195 is silence. Clips are the

@@ -213,7 +213,10 @@ std::unique_ptr<devices::CWave> ResourceVolume::LoadWave(int number) {
                                                    held, devices::CWave::kMaxImageBytes));
     const int loaded = wave->LoadFromStream(*GetStream(), available);
     CloseFile();
-    if (loaded == 0) return nullptr;
+    if (loaded == 0) {
+        ReportDamagedMember(name);
+        return nullptr;
+    }
     cache.Keep(*this, number, wave->SharedImage());
     return wave;
 }

@@ -383,19 +383,18 @@ std::string Aircraft::GetPaletteName(int timeOfDay, int viewMode, int lookDirect
     return name;
 }
 
+const char* AirborneFlightName(int type, AirborneLeg leg) {
+    static const char* const kNames[5][3] = {
+        {"C172Air.Flt", "C172Pattern.Flt", "C172Final.Flt"},
+        {"BonAir.Flt", "BonPattern.Flt", "BonFinal.Flt"},
+        {"BarAir.Flt", "BarPattern.Flt", "BarFinal.Flt"},
+        {"KingAir.Flt", "KingPattern.Flt", "KingFinal.Flt"},
+        {"JetAir.Flt", "JetPattern.Flt", "JetFinal.Flt"}};
+    return kNames[type >= 1 && type <= 4 ? type : 0][static_cast<int>(leg)];
+}
+
 const char* Aircraft::GetAirborneFlightName() const {
-    switch (type) {
-        case 1:
-            return "BonFly.Flt";
-        case 2:
-            return "BarFly.Flt";
-        case 3:
-            return "KingFly.Flt";
-        case 4:
-            return "JetFly.Flt";
-        default:
-            return "C172Fly.Flt";
-    }
+    return AirborneFlightName(type, AirborneLeg::Cruise);
 }
 
 int Aircraft::LoadAirborneFlight() {

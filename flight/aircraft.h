@@ -93,7 +93,7 @@ public:
     // The palette file for the time-of-day index in the view mode and look direction; empty
     // when the view draws no cockpit art (outside views looking forward).
     [[nodiscard]] std::string GetPaletteName(int timeOfDay, int viewMode, int lookDirection) const;
-    // The type's in-flight start flight ("C172Fly.Flt" and the others).
+    // The type's in-flight start flight: level cruise ("C172Air.Flt" and the others).
     [[nodiscard]] const char* GetAirborneFlightName() const;
     // Loads it (flag 0) and centres the navigation indicators; the flight's result.
     int LoadAirborneFlight();
@@ -201,6 +201,13 @@ private:
 
 // The exterior shape's short name of an aircraft type (type 5 and any other: the 172's).
 [[nodiscard]] const char* ShapeNameForType(int type);
+
+// The in-air start flights of each type, flying straight and level and trimmed, engines running:
+// in cruise, gear and flaps up ("C172Air.Flt"); at pattern speed with the first flaps and the
+// gear down ("C172Pattern.Flt"); at approach speed with landing flaps and the gear down
+// ("C172Final.Flt"). Type 5 and any other: the 172's.
+enum class AirborneLeg { Cruise, Pattern, Final };
+[[nodiscard]] const char* AirborneFlightName(int type, AirborneLeg leg);
 
 // The current aircraft (the world owns it when it exists).
 extern Aircraft theAircraft;

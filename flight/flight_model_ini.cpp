@@ -1,8 +1,10 @@
 // The flight model's INI sections: the "Aircraft" section of a situation (the saved head of
 // the state) and the crash limits of section "Feq".
+#include <algorithm>
 #include <cstdint>
 
 #include "core/ini_file.h"
+#include "flight/aircraft_parameters.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 
@@ -95,6 +97,13 @@ int ReadAircraftState(core::IniFile& file) {
     s.fmInvert = s.fmInvert ? 1 : 0;
     s.fmGear = s.fmGear ? 1 : 0;
     s.fmEngines = static_cast<std::int8_t>(s.fmEngines & 3);
+    // Flaps saved out are out: their angle, lift and drag are the notch's at once, not run out
+    // again from retracted while the aircraft, trimmed for them, sinks.
+    const AircraftParameters& ap = theAircraftParameters;
+    const int notch = std::clamp<int>(s.fmFlaps, 0, std::clamp<int>(ap.apMaxFlaps, 0, 4));
+    s.fmFlapAlpha = ap.apFlapAlpha[notch];
+    s.fmFlapLift = ap.apFlapLift[notch];
+    s.fmFlapDrag = ap.apFlapDrag[notch];
     return 1;
 }
 

@@ -213,6 +213,21 @@ int GFXFont::DrawStringInRect(GFXSurface* surface, const GFXFont* font, const GF
                       text, scale);
 }
 
+GFXFontText::GFXFontText(const GFXFont* font, std::string_view text) {
+    const bool wide = font != nullptr && (font->fontFlags & kFont16BitCodes) != 0;
+    if (!wide) {
+        bytes_.assign(text.substr(0, text.find('\0')));
+        return;
+    }
+    for (const char c : text) {
+        if (c == '\0') break;
+        bytes_ += c;
+        bytes_ += '\0';
+    }
+    // The string's own terminator makes the second byte of the 16-bit zero.
+    bytes_ += '\0';
+}
+
 // ---------------------------------------------------------------------------------------------
 // Colours
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "core/stream_io.h"
@@ -97,6 +98,19 @@ private:
     [[nodiscard]] const GFXBitmap* Placeholder() const;
 
     mutable std::unique_ptr<GFXBitmap> placeholder;
+};
+
+// A text in the code width its font declares: every byte of `text` one character code, kept as
+// 8-bit codes or, for a font of 16-bit codes, as 16-bit little-endian ones, ended by a zero of
+// that width. Every caller that hands text to a font builds it so: the font's header alone
+// decides how the text is read, and a reader never runs past the end of what was built.
+class GFXFontText {
+public:
+    GFXFontText(const GFXFont* font, std::string_view text);
+    [[nodiscard]] const char* c_str() const { return bytes_.c_str(); }
+
+private:
+    std::string bytes_;
 };
 
 // Pixel rewrites over a bitmap's `size` bytes. RecolorBitmap: with mode bit 4 a pixel equal to

@@ -74,7 +74,7 @@ int AirportsPage::OnInitDialog(win::HWND dialog) {
     directory->Open(dialog);
     directory->FillStationList(dialog, kSmsAirport);
     FakePropertyPage::OnInitDialog(dialog);
-    SetHelpContext(20020);
+    SetHelpId(20020);
     win::SendDlgItemMessage(dialog, kAirportTypeAhead, win::EM_LIMITTEXT, kTypeAheadLength, 0);
     const int row = static_cast<int>(win::SendDlgItemMessage(dialog, kAirportList, win::LB_GETCURSEL, 0, 0));
     if (row >= 0) ShowRow(row, true);
@@ -122,7 +122,7 @@ RunwaysPage::RunwaysPage(SmsDatabase* dir) : FakePropertyPage("RUNWAY_PAGE", "Ru
 
 int RunwaysPage::OnInitDialog(win::HWND dialog) {
     FakePropertyPage::OnInitDialog(dialog);
-    SetHelpContext(20032);
+    SetHelpId(20032);
     if (directory != nullptr) {
         for (std::uint32_t id = kFirstSituationString; id < kFirstSituationString + 5; ++id) {
             std::string text;
@@ -194,7 +194,7 @@ AirportsWizard::AirportsWizard(SmsDatabase* directory)
     : FakePropertySheet("AIRPORTS_WIZBKGND", kPositionPaletteId),
       airportsPage(directory),
       runwaysPage(directory) {
-    SetHelpContext(kWizardHelp);
+    SetHelpId(kWizardHelp);
     helpButtonId = ui::kHelpButtonId;
     OpenSmsFileHandle();
     AddPage(&airportsPage);

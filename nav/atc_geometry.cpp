@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "cockpit/gauges.h"
+#include "cockpit/radio_commands.h"
 #include "core/numeric.h"
 #include "flight/aircraft.h"
 #include "flight/airspeed.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
 #include "nav/nav_database.h"
+#include "nav/position_placement.h"
 #include "nav/sms_database.h"
 #include "planning/planning_services.h"
 #include "world/terrain_services.h"
@@ -410,15 +412,41 @@ void AtcSetAircraftLimits() {
 
 namespace {
 
+std::uint16_t HeadingAngle(double headingDegrees) {
+    return static_cast<std::uint16_t>(std::lround(Wrap360(headingDegrees) * 65536.0 / 360.0));
+}
+
 void PlaceAt(double mapX, double mapY, std::int32_t height, double headingDegrees) {
     flight::FlightModelState& f = flight::theFlightModelState;
     f.fmPosX = WorldX(mapX);
     f.fmPosZ = WorldZ(mapY);
     f.fmPosY = height;
-    f.fmHead = static_cast<std::uint16_t>(std::lround(Wrap360(headingDegrees) * 65536.0 / 360.0));
+    f.fmHead = HeadingAngle(headingDegrees);
+}
+
+// In the air, `height` (flight-model units) above the airport's published elevation: the pattern
+// altitude as the altimeter shows it.
+void PlaceAloft(double mapX, double mapY, std::int32_t height, double headingDegrees) {
+    const std::int32_t altitude = FeetToWorldAltitude(theAtcState.elev) + height;
+    PlaceInTheAir(WorldX(mapX), WorldZ(mapY), altitude, HeadingAngle(headingDegrees));
 }
 
 }  // namespace
+
+bool AtcStartsInTheAir(int startPos) {
+    return startPos != 0 && startPos != 3;
+}
+
+flight::AirborneLeg AtcStartLeg(int startPos) {
+    switch (startPos) {
+        case 9:
+            return flight::AirborneLeg::Final;
+        case 25:
+            return flight::AirborneLeg::Cruise;
+        default:
+            return flight::AirborneLeg::Pattern;
+    }
+}
 
 void AtcTaxiToRunway() {
     flight::FlightModelState& f = flight::theFlightModelState;
@@ -449,24 +477,24 @@ void AtcPlaceAircraftAtStartPos() {
             }
             break;
         case 6:
-            PlaceAt(p[6].x, p[6].y, 80000, h + 180.0);
+            PlaceAloft(p[6].x, p[6].y, 80000, h + 180.0);
             break;
         case 8:
-            PlaceAt(p[8].x, p[8].y, 80000, a.lHand != 0 ? h + 90.0 : h - 90.0);
+            PlaceAloft(p[8].x, p[8].y, 80000, a.lHand != 0 ? h + 90.0 : h - 90.0);
             break;
         case 9:
-            PlaceAt(p[9].x, p[9].y, 46829, h);
+            PlaceAloft(p[9].x, p[9].y, 46829, h);
             break;
         case 25: {
             double x, y;
             ProjectPoint(&x, &y, p[0].x, p[0].y, h, 82000);
-            PlaceAt(x, y, 320000, h + 180.0);
+            PlaceAloft(x, y, 320000, h + 180.0);
             break;
         }
         case 0:
             break;
         default:
-            PlaceAt(p[0].x, p[0].y, 80000, h);
+            PlaceAloft(p[0].x, p[0].y, 80000, h);
             break;
     }
 }
@@ -481,7 +509,10 @@ void AtcSetLegTarget(int state) {
         e.spDist = 512;
         return;
     }
-    const int row = state == 19 ? 12 : state;
+    // After the take-off clearance (state 3) the aircraft flies on to the next point of the
+    // sequence, out along the runway (row 4), where the departure hand-off or the closed-traffic
+    // turn comes; the threshold itself lies behind it by then.
+    const int row = state == 19 ? 12 : (state == 3 ? 4 : state);
     if (row < 0 || row >= kAtcPatternRows) return;
     const AtcPatternPoint& p = a.pattern[static_cast<std::size_t>(row)];
     e.spDestX = static_cast<std::int32_t>(p.x);
@@ -614,17 +645,19 @@ void AtcCopilotSetCourse() {
     if (p == nullptr || node < 0 || node >= std::min(p->nodeCount, planning::kMaxPlanNodes)) return;
     const int kind = p->nodes[static_cast<std::size_t>(node)].kind;
     const FlightEvaluation& e = theFlightEvaluation;
+    // The copilot works the panel as the pilot would: the radio selected, then its course knob
+    // (the 172's course card, the HSI's course, the ADF's card).
     if (kind == 2 || kind == 4) {
         const int course = static_cast<int>(static_cast<std::uint16_t>(e.spR2D + 32768) *
                                                 kBinaryToDegrees +
                                             0.5);
-        cockpit::theNav1Indicator.courseDegrees = static_cast<std::int16_t>(course % 360);
-        cockpit::theNav1Indicator.dirty = 1;
+        cockpit::Nav1();
+        cockpit::SetSelectedRadioCourse(course);
     } else if (kind == 3 || kind == 5) {
         const int course = static_cast<int>(
             static_cast<std::uint16_t>(MagneticHeading() + e.spHOff) * kBinaryToDegrees + 0.5);
-        cockpit::theAdfIndicator.courseDegrees = static_cast<std::int16_t>(course % 360);
-        cockpit::theAdfIndicator.dirty = 1;
+        cockpit::ADF();
+        cockpit::SetSelectedRadioCourse(course);
     }
 }
 

@@ -81,7 +81,9 @@ void TakeoffRollAdvice() {
 void FlapsAdvice() {
     FlightEvaluation& e = theFlightEvaluation;
     if (!CopilotOn()) return;
-    if (cockpit::theFlapsLever.lever != 0 && AtcKnots() > 90 && (e.spEval & kEvalFlapsFast) == 0) {
+    // The flaps as they stand (the lever's drawing follows them).
+    if (flight::theFlightModelState.fmFlaps != 0 && AtcKnots() > 90 &&
+        (e.spEval & kEvalFlapsFast) == 0) {
         e.spEval |= kEvalFlapsFast;
         theAtcSpeech.SayCallout(41, 10000);
     }
@@ -570,22 +572,29 @@ void AtcNextPlanNode() {
     e.spDestX = static_cast<std::int32_t>(AtcMapX(n.x) + 0.5);
     e.spDestY = static_cast<std::int32_t>(AtcMapY(n.y) + 0.5);
     if (a.atcAutoNav != 0) {
+        // The next node's station waits in the standby window; the copilot, when it navigates,
+        // turns the course and swaps it into use with the panel's own commands.
+        const bool copilot = theCopilotSettings.navigation != 0 && CopilotOn();
         if (n.kind == 2 || n.kind == 4) {
             cockpit::theNav1Radio.standbyMHz = static_cast<std::uint16_t>(n.frequency / 100 - 100);
             cockpit::theNav1Radio.standbyKHz = static_cast<std::uint16_t>(n.frequency % 100);
-            if (theCopilotSettings.navigation != 0 && CopilotOn()) {
+            cockpit::theNav1Radio.dirty = 1;
+            if (copilot) {
                 AtcCopilotSetCourse();
-                cockpit::SetActiveFrequency(cockpit::Radio::Nav1,
-                                            static_cast<std::int16_t>(n.frequency / 100 - 100),
-                                            static_cast<std::int16_t>(n.frequency % 100));
+                cockpit::Nav1();
+                cockpit::NavFlipStandby();
             }
         } else if (n.kind == 3 || n.kind == 5) {
-            cockpit::theAdfRadio.standbyMHz = static_cast<std::uint16_t>(n.frequency / 100);
-            cockpit::theAdfRadio.standbyKHz = static_cast<std::uint16_t>(n.frequency % 100);
-            if (theCopilotSettings.navigation != 0 && CopilotOn())
-                cockpit::SetActiveFrequency(cockpit::Radio::Adf,
-                                            static_cast<std::int16_t>(n.frequency / 100),
-                                            static_cast<std::int16_t>(n.frequency % 100));
+            cockpit::PanelGauge& adf = cockpit::theAdfRadio;
+            const bool tuned = adf.activeMHz == static_cast<std::uint16_t>(n.frequency / 100) &&
+                               adf.activeKHz == static_cast<std::uint16_t>(n.frequency % 100);
+            adf.standbyMHz = static_cast<std::uint16_t>(n.frequency / 100);
+            adf.standbyKHz = static_cast<std::uint16_t>(n.frequency % 100);
+            adf.dirty = 1;
+            if (copilot && !(IsSkyhawk(AtcAircraftType()) && tuned)) {
+                cockpit::ADF();
+                cockpit::NavFlipStandby();
+            }
         }
     }
     e.spVFlag = 1;

@@ -21,6 +21,9 @@
 namespace core {
 class IniFile;
 }
+namespace flight {
+enum class AirborneLeg;
+}
 namespace planning {
 class FlightPlan;
 }
@@ -272,7 +275,13 @@ void AtcSetInitialAltitude();
 void AtcProposeAltitude();
 [[nodiscard]] int AtcCapAltitude(int feet);
 void AtcSetAircraftLimits();
+// Puts the aircraft at its starting place: on the ground (hold-short line, threshold) or in the
+// air above the airport's elevation, the in-air start flight of the place's leg loaded before.
 void AtcPlaceAircraftAtStartPos();
+// Whether a starting place (`startPos`) is in the air, and the leg whose in-air start flight
+// it flies (final on 9, cruise en route on 25, the pattern's otherwise).
+[[nodiscard]] bool AtcStartsInTheAir(int startPos);
+[[nodiscard]] flight::AirborneLeg AtcStartLeg(int startPos);
 void AtcTaxiToHoldShort();
 void AtcTaxiToRunway();
 void AtcSetLegTarget(int state);

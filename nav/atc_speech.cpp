@@ -14,6 +14,7 @@
 #include "nav/atc_services.h"
 #include "nav/atc_traffic.h"
 #include "planning/planning_services.h"
+#include "win/program_entry.h"
 
 namespace nav {
 
@@ -591,6 +592,10 @@ void AtcSpeech::SayVector(int id) {
     const AtcState& a = A();
     const FlightEvaluation& e = theFlightEvaluation;
     const int p = P(), f = FacilityVoice();
+    // What the controller asks for, in the trace as every message is.
+    win::TraceLine(id == 530 || id == 531
+                       ? "atc: altitude " + std::to_string(id) + " " + std::to_string(e.spPropAlt)
+                       : "atc: vector " + std::to_string(id) + " heading " + e.spPropHead);
     if (!Begin()) {
         speaking = 1;
         return;

@@ -1,11 +1,15 @@
 // The copilot's settings ("CoPilot" of a situation) and its take-off calls.
 #include "nav/copilot.h"
 
+#include <cstdlib>
+#include <string>
+
 #include "cockpit/gauges.h"
 #include "core/ini_file.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
 #include "nav/copilot_state.h"
+#include "nav/speakers.h"
 
 namespace nav {
 
@@ -21,6 +25,29 @@ struct Speeds {
 };
 // The last speed called when the calls are armed, and the rotate speed, by aircraft type.
 constexpr Speeds kSpeeds[] = {{30, 55}, {40, 70}, {40, 85}, {60, 95}};
+
+// The frequency ("118.30") of the controller working the aircraft.
+const std::string& FacilityFrequency(const AtcState& a) {
+    switch (a.fac) {
+        case kFacGround:
+            return a.groundFreq;
+        case kFacDeparture:
+            return a.departFreq;
+        case kFacCenter:
+            return a.centerFreq;
+        case kFacApproach:
+            return a.approachFreq;
+        default:
+            return a.towerFreq;
+    }
+}
+
+// Whether COM1 is in use on a frequency ("118.30").
+bool ComOneIsOn(const std::string& f) {
+    const cockpit::PanelGauge& com = cockpit::theCom1Radio;
+    return f.size() >= 6 && com.activeMHz == std::atoi(f.substr(1, 2).c_str()) &&
+           com.activeKHz == std::atoi(f.substr(4, 2).c_str());
+}
 
 }  // namespace
 
@@ -124,8 +151,33 @@ int LoadCopilotSettings(core::IniFile& file) {
     // The radio help the ATC and the flight mode's reply delay both follow.
     theAtcState.copilotRadios = c.radios != 0 ? 1 : 0;
     theCopilotRadioHelp = static_cast<std::uint32_t>(theAtcState.copilotRadios);
+    ApplyCopilotPresets(c);
     theAtcHost.setFlightMode(5);
     return 1;
+}
+
+void ApplyCopilotPresets(const CopilotSettings& c) {
+    AtcState& a = theAtcState;
+    // Turned on by the help, never off by it: a preset waiting in a standby window does no harm.
+    if (c.radios != 0 && a.atcAutoFreq == 0) {
+        a.atcAutoFreq = 1;
+        // Asked for help while the controllers wait for the first call: the frequency they wait
+        // on (the ATIS's, or the first controller's) goes into the standby window, as it would
+        // have at the start, for the copilot to swap into use.
+        if (a.atcOn != 0 && theAtisSpeech.atcContact == 0) {
+            if (a.spSeq == kSeqDeparture)
+                AtcGroundContact();
+            else
+                AtcArrivalContact();
+        } else if (a.atcOn != 0) {
+            // Already in contact: the controller working the aircraft, swapped into use unless
+            // the pilot has it there.
+            const std::string& f = FacilityFrequency(a);
+            AtcPresetComFrequency(f);
+            if (FrequencySet(f) && !ComOneIsOn(f)) AtcCopilotTuneRadio();
+        }
+    }
+    if (c.navigation != 0) a.atcAutoNav = 1;
 }
 
 int SaveCopilotSettings(core::IniFile& file) {

@@ -58,6 +58,11 @@ struct CopilotSettings {
 
 extern CopilotSettings theCopilotSettings;
 
+// The copilot's radio and navigation help switches on the controllers' presets: the next
+// facility's frequency in COM1's standby window ("Radios"), the next plan node's station in
+// NAV1's or the ADF's ("Navigation"), for the copilot (or the pilot) to swap into use.
+void ApplyCopilotPresets(const CopilotSettings& c);
+
 int LoadCopilotSettings(core::IniFile& file);
 int SaveCopilotSettings(core::IniFile& file);
 

@@ -276,7 +276,7 @@ MapRunwayDialog::MapRunwayDialog(int airportRow)
 
 int MapRunwayDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
-    SetHelpContext(help);
+    SetHelpId(help);
     theMapView.FillRunwayList(dialog, airport);
     return 1;
 }
@@ -357,7 +357,7 @@ MapEnrouteDialog::MapEnrouteDialog(int vorRow)
 
 int MapEnrouteDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
-    SetHelpContext(help);
+    SetHelpId(help);
     if (station < 0 || static_cast<std::size_t>(station) >= theNavDatabase.vors.size()) {
         win::EndDialog(dialog, 0);
         return 1;
@@ -420,7 +420,7 @@ MapApproachDialog::MapApproachDialog(int ilsRow)
 
 int MapApproachDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
-    SetHelpContext(help);
+    SetHelpId(help);
     if (station < 0 || static_cast<std::size_t>(station) >= theNavDatabase.ils.size()) {
         win::EndDialog(dialog, 0);
         return 1;

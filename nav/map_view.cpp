@@ -369,20 +369,23 @@ bool MapView::ClipSegment(int* x1, int* y1, int* x2, int* y2) const {
         if ((ca & cb) != 0) return false;
         const bool first = ca != 0;
         const int c = first ? ca : cb;
-        const double slope = (by - ay) / (bx - ax);
+        // The end outside an edge and the other end are on opposite sides of it (they share no
+        // outside bit), so the run across that edge is never zero: a vertical segment meets the
+        // top and bottom edges, a horizontal one the sides, without a division by zero.
+        const double dx = bx - ax, dy = by - ay;
         double x, y;
         if (c & 1) {
             y = ymax;
-            x = ax + (ymax - ay) / slope;
+            x = ax + (ymax - ay) * dx / dy;
         } else if (c & 2) {
             y = ymin;
-            x = ax + (ymin - ay) / slope;
+            x = ax + (ymin - ay) * dx / dy;
         } else if (c & 4) {
             x = xmax;
-            y = ay + slope * (xmax - ax);
+            y = ay + (xmax - ax) * dy / dx;
         } else {
             x = xmin;
-            y = ay + slope * (xmin - ax);
+            y = ay + (xmin - ax) * dy / dx;
         }
         x = std::trunc(x);
         y = std::trunc(y);

@@ -101,7 +101,7 @@ int NavAidPage::OnInitDialog(win::HWND dialog) {
     if (page.kind == kSmsVor) directory->Open(dialog);
     directory->FillStationList(dialog, page.kind);
     FakeTabPropertyPage::OnInitDialog(dialog);
-    SetHelpContext(page.help);
+    SetHelpId(page.help);
     win::SendDlgItemMessage(dialog, page.typeAhead, win::EM_LIMITTEXT, kTypeAheadLength, 0);
     const int row = CurrentRow();
     if (row >= 0) ShowRow(row);
@@ -239,7 +239,7 @@ NavAidTabDialog::NavAidTabDialog(SmsDatabase* directory)
       ndbPage(kNdbPage, directory),
       ilsPage(kIlsPage, directory),
       waypointPage(kWaypointPage, directory) {
-    SetHelpContext(kSheetHelp);
+    SetHelpId(kSheetHelp);
     helpButtonId = ui::kHelpButtonId;
     OpenSmsFileHandle();
     AddPage(&vorPage);

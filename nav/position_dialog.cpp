@@ -160,7 +160,7 @@ PositionAircraftDialog::PositionAircraftDialog() : ui::Dialog("PositionAircraft"
 
 int PositionAircraftDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
-    SetHelpContext(kHelpContext);
+    SetHelpId(kHelpContext);
     MapView& map = theMapView;
     map.dialog = dialog;
     map.mapControl = win::GetDlgItem(dialog, kMapControlId);

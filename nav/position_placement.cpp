@@ -8,6 +8,7 @@
 
 #include "core/numeric.h"
 #include "flight/flight_model_state.h"
+#include "nav/nav_host.h"
 #include "world/terrain_services.h"
 
 namespace nav {
@@ -99,7 +100,41 @@ std::string_view FormatMhz(int hundredths, char (&buffer)[16]) {
 }
 
 int CurrentAltitudeFeet() {
-    return WorldAltitudeToFeet(flight::theFlightModelState.fmPosY);
+    // Above sea level: the height over the ground datum plus the datum.
+    return WorldAltitudeToFeet(core::ClampToInt32(
+        static_cast<std::int64_t>(flight::theFlightModelState.fmPosY) + world::theTerrainDatum));
+}
+
+namespace {
+
+// The standard atmosphere's density over sea level's at a height (feet), never below a tenth.
+double DensityRatio(double feet) {
+    return std::max(0.1, std::pow(1.0 - 6.87559e-6 * feet, 4.25588));
+}
+
+std::int32_t Scaled(std::int32_t v, double k) {
+    return core::ClampToInt32(std::llround(static_cast<double>(v) * k));
+}
+
+}  // namespace
+
+void PlaceInTheAir(std::int32_t x, std::int32_t z, std::int32_t altitude, std::uint16_t heading) {
+    flight::FlightModelState& s = flight::theFlightModelState;
+    // The in-air flight was saved over flat ground at sea level: its height is the altitude
+    // it was trimmed at.
+    const double trimFeet = s.fmPosY / kFeetToWorld;
+    s.fmPosX = x;
+    s.fmPosZ = z;
+    s.fmHead = heading;
+    // The ground there decides the datum heights count from: the terrain first, then the height.
+    theNavHost.refreshTerrain();
+    s.fmPosY = core::ClampToInt32(static_cast<std::int64_t>(altitude) - world::theTerrainDatum);
+    // The same indicated airspeed at the new altitude, so the trim holds: thinner air, a higher
+    // true airspeed.
+    const double k = std::sqrt(DensityRatio(trimFeet) / DensityRatio(altitude / kFeetToWorld));
+    s.fmHVel = Scaled(s.fmHVel, k);
+    s.fmTAVel = Scaled(s.fmTAVel, k);
+    s.fmTASq = Scaled(s.fmTASq, k * k);
 }
 
 int CurrentHeadingDegrees() {

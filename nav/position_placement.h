@@ -46,9 +46,15 @@ struct NavRadioWords {
 // "117.30", "108.05", "117.00" from MHz x 100.
 [[nodiscard]] std::string_view FormatMhz(int hundredths, char (&buffer)[16]);
 
-// The aircraft's altitude in feet and heading in degrees (1..360, magnetic) as the dialogs show
-// them at opening.
+// The aircraft's altitude in feet above sea level and heading in degrees (1..360, magnetic) as
+// the dialogs show them at opening.
 [[nodiscard]] int CurrentAltitudeFeet();
 [[nodiscard]] int CurrentHeadingDegrees();
+
+// Puts the in-air start flight just loaded at a place in the air: world x and z, the altitude
+// above sea level (flight-model units, 1/256 m) and the heading (binary angle). The terrain round
+// the place is paged in first, so the height over the ground datum comes out right, and the
+// speeds are scaled to keep the flight's indicated airspeed, and so its trim, at the new altitude.
+void PlaceInTheAir(std::int32_t x, std::int32_t z, std::int32_t altitude, std::uint16_t heading);
 
 }  // namespace nav

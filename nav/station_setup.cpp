@@ -56,10 +56,9 @@ void StationSetupDialog::OnOk() {
 
 void StationSetupDialog::PutAircraft(std::int32_t x, std::int32_t z, int bearing,
                                      std::uint16_t headingAngle) {
-    flight::FlightModelState& s = flight::theFlightModelState;
-    PointAtBearing(x, z, bearing, NmToWorld(distance), &s.fmPosX, &s.fmPosZ);
-    s.fmPosY = FeetToWorldAltitude(altitude);
-    s.fmHead = headingAngle;
+    std::int32_t px = 0, pz = 0;
+    PointAtBearing(x, z, bearing, NmToWorld(distance), &px, &pz);
+    PlaceInTheAir(px, pz, FeetToWorldAltitude(altitude), headingAngle);
 }
 
 // ---- VOR --------------------------------------------------------------------------------------------
@@ -70,7 +69,7 @@ VorSetupDialog::VorSetupDialog(SetupStation s, int* p) : StationSetupDialog("Vor
 
 int VorSetupDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
-    SetHelpContext(help);
+    SetHelpId(help);
     const bool tuned = theTuneNav1Option != 0 || theTuneNav2Option != 0;
     Check(kSetCourse, tuned);
     Enable(kSetCourse, tuned);
@@ -108,7 +107,7 @@ NDBSetupDialog::NDBSetupDialog(SetupStation s, int* p) : StationSetupDialog("NDB
 
 int NDBSetupDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
-    SetHelpContext(help);
+    SetHelpId(help);
     OpenBearingFields();
     radial = heading;
     for (const Field& f : fields)
@@ -157,7 +156,7 @@ ILSSetupDialog::ILSSetupDialog(SetupStation s, const IlsRecord& row, int* p)
 
 int ILSSetupDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
-    SetHelpContext(help);
+    SetHelpId(help);
     OpenBearingFields();
     radial = WrapDegrees(AngleToDegrees(static_cast<std::uint16_t>(ils.course - GridSum(ils.x, ils.z))));
     heading = radial;
@@ -201,7 +200,7 @@ WPTSetupDialog::WPTSetupDialog(SetupStation s, int* p) : StationSetupDialog("WPT
 
 int WPTSetupDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
-    SetHelpContext(help);
+    SetHelpId(help);
     OpenBearingFields();
     for (const Field& f : fields)
         ShowField(f.id);

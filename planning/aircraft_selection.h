@@ -36,8 +36,7 @@ class AircraftSelectionDialog : public ui::Dialog {
 public:
     AircraftSelectionDialog(int currentType, std::string startFlightName)
         : ui::Dialog("FlightModel", 0), opened(currentType), chosen(currentType), startFlight(std::move(startFlightName)) {
-        SetHelpContext(20014);
-        helpButtonId = ui::kHelpButtonId;
+        SetHelpId(20004);
     }
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;

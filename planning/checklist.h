@@ -29,8 +29,7 @@ struct Checklist {
 class ChecklistDialog : public ui::Dialog {
 public:
     explicit ChecklistDialog(int aircraftType) : ui::Dialog("Checklists", 0), type(aircraftType) {
-        SetHelpContext(20015);
-        helpButtonId = ui::kHelpButtonId;
+        SetHelpId(20040);
     }
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;

@@ -66,6 +66,7 @@ void CopilotAssitanceDialog::Apply() {
     nav::theAtcState.copilotRadios = c.radios;
     nav::theCopilotRadioHelp = static_cast<std::uint32_t>(c.radios);
     nav::theAtcReplyDelay = c.radios != 0 ? 200 : 0;
+    nav::ApplyCopilotPresets(c);
     thePlanningHost.setFlightMode(c.master != 0 ? 5 : 0);
 }
 

@@ -10,7 +10,9 @@ namespace planning {
 
 class CopilotAssitanceDialog : public SettingsDialog {
 public:
-    explicit CopilotAssitanceDialog(int aircraftType) : SettingsDialog("CopilotBox", 0), type(aircraftType) {}
+    explicit CopilotAssitanceDialog(int aircraftType) : SettingsDialog("CopilotBox", 0), type(aircraftType) {
+        SetHelpId(20007);
+    }
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
 

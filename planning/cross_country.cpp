@@ -9,6 +9,7 @@
 #include "core/run_report.h"
 #include "nav/map_view.h"
 #include "nav/position_dialog.h"
+#include "planning/flight_plan.h"
 #include "planning/route_weather.h"
 #include "planning/planning_host.h"
 #include "win/controls.h"
@@ -30,6 +31,7 @@ constexpr std::uint32_t kSheetHelp = 20046;
 constexpr std::uint32_t kPreflightHelp = 20049;
 constexpr std::uint32_t kWeatherHelp = 20050;
 constexpr std::uint32_t kMapHelp = 20051;
+constexpr std::uint32_t kLogHelp = 20052;
 constexpr int kBriefingText = 1865;
 constexpr int kNextAssignment = 1867;
 constexpr int kSheetMapFrame = 1718;
@@ -159,7 +161,7 @@ void CrossPreflight::ShowBriefing() {
 
 int CrossPreflight::OnInitDialog(win::HWND dialog) {
     FakePropertyPage::OnInitDialog(dialog);
-    SetHelpContext(kPreflightHelp);
+    SetHelpId(kPreflightHelp);
     ShowBriefing();
     return 1;
 }
@@ -186,7 +188,7 @@ CrossWxBrief::CrossWxBrief() : FakePropertyPage("ASSIGNMENTWXBRIEF", "Weather Br
 
 int CrossWxBrief::OnInitDialog(win::HWND dialog) {
     FakePropertyPage::OnInitDialog(dialog);
-    SetHelpContext(kWeatherHelp);
+    SetHelpId(kWeatherHelp);
     return 1;
 }
 
@@ -203,7 +205,7 @@ CrossPlanningMap::CrossPlanningMap() : FakePropertyPage("ASSIGNPLANMAP", "Flight
 int CrossPlanningMap::OnInitDialog(win::HWND dialog) {
     thePlanningHost.setCursor(win::IDC_WAIT);
     FakePropertyPage::OnInitDialog(dialog);
-    SetHelpContext(kMapHelp);
+    SetHelpId(kMapHelp);
     win::RECT r;
     win::GetWindowRect(dialog, &r);
     win::MapWindowPoints({}, win::GetParent(dialog), &r);
@@ -313,7 +315,7 @@ win::LResult CrossPlanningMap::OnNotify(int, win::NMHDR* header) {
 
 // ---- The log --------------------------------------------------------------------------------
 
-CrossFlightLog::CrossFlightLog() : FakePropertyPage("ASSIGNFLIGHTLOG", "Flight Log") {}
+CrossFlightLog::CrossFlightLog() : FakePropertyPage("ASSIGNFLIGHTLOG", "Flight Log") { SetHelpId(kLogHelp); }
 CrossFlightLog::~CrossFlightLog() = default;
 
 int CrossFlightLog::OnInitDialog(win::HWND dialog) {
@@ -380,8 +382,7 @@ int CrossFlightLog::OnMeasureItem(int controlId, win::MEASUREITEMSTRUCT* item) {
 // ---- The sheet ------------------------------------------------------------------------------
 
 XCountry::XCountry() : FakePropertySheet("ASSIGNMENTBKGND", 0) {
-    SetHelpContext(kSheetHelp);
-    helpButtonId = ui::kHelpButtonId;
+    SetHelpId(kSheetHelp);
     AddPage(&preflight);
     AddPage(&weather);
     AddPage(&map);
@@ -397,8 +398,12 @@ int XCountry::Finish() {
     FlightPlan& chosen = CurrentAssignment();
     int result = 0;
     if (chosen.nodeCount >= 2) {
+        // As a new plan: flown from its departure, in its weather, by its aircraft.
         chosen.active = 1;
+        chosen.currentNode = 0;
+        chosen.UpdateLegWeather();
         thePlanningHost.setWorldPlan(&chosen);
+        if (const FlightPlan* world = thePlanningHost.worldPlan()) ApplyPlanAircraft(*world);
         result = 1;
         win::TraceLine("assignment: " + chosen.name + " active (" + std::to_string(chosen.nodeCount) +
                        " nodes)");

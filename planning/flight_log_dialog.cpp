@@ -60,6 +60,7 @@ std::array<std::string, 14> FlightLogCells(const NavLogRow& r) {
 }
 
 FlightLogDialog::FlightLogDialog(const FlightPlan* worldPlan) : SettingsDialog("FLIGHTLOG", 0) {
+    SetHelpId(20012);
     if (worldPlan != nullptr) {
         plan = *worldPlan;
         hasPlan = true;

@@ -14,6 +14,7 @@
 #include "planning/planning_host.h"
 #include "planning/planning_services.h"
 #include "planning/route_weather.h"
+#include "planning/weather_briefing.h"
 
 namespace planning {
 
@@ -32,6 +33,39 @@ std::string Key(const char* name, int index) {
     std::snprintf(key, sizeof key, "%s%d", name, index);
     return key;
 }
+
+// A number of a plan file held to the range its field can mean: a damaged or hand-made file
+// never reaches the arithmetic with a value it could not hold.
+std::int32_t Held(core::IniFile& file, const char* section, const char* key, std::int32_t missing,
+                  std::int32_t lowest, std::int32_t highest) {
+    return std::clamp(file.GetInt(section, key, missing), lowest, highest);
+}
+
+// The highest power the route page offers, and the lowest by aircraft (type 5 is a 172).
+constexpr std::int32_t kHighestPower = 75;
+std::int32_t LowestPower(int aircraft) {
+    constexpr std::int32_t kLowest[6] = {50, 45, 55, 50, 50, 50};
+    return kLowest[std::clamp(aircraft, 0, 5)];
+}
+
+// Physical ranges of a route weather station's fields, in the station's units.
+struct FieldRange {
+    std::int32_t lowest, highest;
+};
+constexpr FieldRange kCloudHeightFeet{0, 60000};
+constexpr FieldRange kCloudCover{0, 8};
+constexpr FieldRange kWindHeightMetres{0, 20000};
+constexpr FieldRange kDirection{0, 65535};
+constexpr FieldRange kWindKnots{0, 300};
+// In the order of the station's fields: P, T (1/256 degrees Celsius, -100 to +60), the two cloud
+// decks, then the four wind bands.
+constexpr FieldRange kStationRanges[24] = {
+    {0, 65535},         {-25600, 15360},   kCloudHeightFeet,  kCloudHeightFeet,
+    kCloudCover,        kCloudHeightFeet,  kCloudHeightFeet,  kCloudCover,
+    kWindHeightMetres,  kWindHeightMetres, kDirection,        kWindKnots,
+    kWindHeightMetres,  kWindHeightMetres, kDirection,        kWindKnots,
+    kWindHeightMetres,  kWindHeightMetres, kDirection,        kWindKnots,
+    kWindHeightMetres,  kWindHeightMetres, kDirection,        kWindKnots};
 
 // The radio stations' tables keep metres; a plan's elevations are feet, as the airports'.
 std::int32_t FeetOfMetres(std::int32_t metres) {
@@ -188,6 +222,9 @@ void FlightPlan::SequenceLeg() {
     const int n = std::min(nodeCount, kMaxPlanNodes);
     const int c = currentNode;
     if (n <= 1 || c < 0 || c >= n - 1) return;
+    // Leaving the ground at the departure stamps the departure, whether or not ATC cleared it
+    // (its clearance stamps it first when it runs).
+    if (c == 0 && departureTime < 0 && flight::theFlightModelState.fmOTG == 0) MarkDeparture();
     const FlightPlanNode& from = nodes[static_cast<std::size_t>(c)];
     const FlightPlanNode& to = nodes[static_cast<std::size_t>(c + 1)];
     const double leg = Bearing(static_cast<double>(to.y) - from.y, static_cast<double>(to.x) - from.x);
@@ -252,14 +289,19 @@ int FlightPlan::WriteEnvironment(core::IniFile& file) const {
 }
 
 int FlightPlan::ReadSettings(core::IniFile& file) {
-    // The count is a 16-bit field; anything outside the plan's 64 slots is no count at all.
+    // The count is a 16-bit field; a negative one is no count at all, and points past the
+    // plan's 64 slots are left out (and counted, so the loader can say so).
     const std::int32_t count =
         static_cast<std::int16_t>(file.GetInt("Settings", "stCount", 0) & 0xFFFF);
     nodeCount = count < 0 ? 0 : std::min(count, kMaxPlanNodes);
-    ifr = static_cast<std::int16_t>(file.GetInt("Settings", "stIFR", 0));
-    aircraft = static_cast<std::int16_t>(file.GetInt("Settings", "stAirc", 0));
-    cruiseAltitude = file.GetInt("Settings", "stAlt", 0);
-    power = static_cast<std::int16_t>(file.GetInt("Settings", "stPower", 0));
+    pointsLeftOut = std::max(count - kMaxPlanNodes, 0);
+    ifr = file.GetInt("Settings", "stIFR", 0) != 0 ? 1 : 0;
+    aircraft = static_cast<std::int16_t>(Held(file, "Settings", "stAirc", 0, 0, 5));
+    // The altitudes and powers the route page offers the plan's aircraft (type 5 is a 172).
+    cruiseAltitude =
+        Held(file, "Settings", "stAlt", 0, 0, CapCruiseAltitude(aircraft == 5 ? 0 : aircraft, 45000));
+    power = static_cast<std::int16_t>(
+        Held(file, "Settings", "stPower", 0, LowestPower(aircraft), kHighestPower));
     return 1;
 }
 
@@ -276,30 +318,33 @@ int FlightPlan::ReadPoints(core::IniFile& file) {
         n.frequency = file.GetInt("Points", Key("ptFreq", i).c_str(), 0);
         n.x = file.GetInt("Points", Key("ptX", i).c_str(), 0);
         n.y = file.GetInt("Points", Key("ptY", i).c_str(), 0);
-        n.elevation = file.GetInt("Points", Key("ptElev", i).c_str(), 0);
+        // Feet, from below the lowest dry land to above the highest summit.
+        n.elevation = Held(file, "Points", Key("ptElev", i).c_str(), 0, -2000, 30000);
     }
     return 1;
 }
 
 int FlightPlan::ReadEnvironment(core::IniFile& file) {
     RouteEnvironment& e = environment;
-    departureRadius = file.GetInt("Environ", "enDepRad", 10);
-    destinationRadius = file.GetInt("Environ", "enDestRad", 10);
-    e.hour = static_cast<std::int8_t>(file.GetInt("Environ", "enHour", -1));
-    e.minute = static_cast<std::int8_t>(file.GetInt("Environ", "enMinute", -1));
-    e.day = static_cast<std::int8_t>(file.GetInt("Environ", "enDay", 0));
-    e.month = static_cast<std::int8_t>(file.GetInt("Environ", "enMonth", 0));
+    // Nautical miles: no radius is wider than the country.
+    departureRadius = Held(file, "Environ", "enDepRad", 10, 0, 5000);
+    destinationRadius = Held(file, "Environ", "enDestRad", 10, 0, 5000);
+    e.hour = static_cast<std::int8_t>(Held(file, "Environ", "enHour", -1, -1, 23));
+    e.minute = static_cast<std::int8_t>(Held(file, "Environ", "enMinute", -1, -1, 59));
+    e.day = static_cast<std::int8_t>(Held(file, "Environ", "enDay", 0, 0, 31));
+    e.month = static_cast<std::int8_t>(Held(file, "Environ", "enMonth", 0, 0, 12));
     e.enRouteX = file.GetInt("Environ", "enErX", 0);
     e.enRouteZ = file.GetInt("Environ", "enErZ", 0);
     e.destinationX = file.GetInt("Environ", "enDsX", 0);
     e.destinationZ = file.GetInt("Environ", "enDsZ", 0);
-    e.course = file.GetInt("Environ", "enCourse", -1);
+    e.course = Held(file, "Environ", "enCourse", -1, -1, 65535);
     const std::pair<const char*, RouteWeatherStation*> stations[3] = {
         {"enDp", &e.departure}, {"enEr", &e.enRoute}, {"enDs", &e.destination}};
     for (const auto& [prefix, station] : stations)
         for (int i = 0; i < 24; ++i)
             *StationField(*station, i) =
-                file.GetInt("Environ", (std::string(prefix) + kStationFields[i]).c_str(), 0);
+                Held(file, "Environ", (std::string(prefix) + kStationFields[i]).c_str(), 0,
+                     kStationRanges[i].lowest, kStationRanges[i].highest);
     return 1;
 }
 

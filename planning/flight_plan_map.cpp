@@ -153,8 +153,7 @@ void FlightPlanMap::RestoreToolbarBrush() {
 int FlightPlanMap::OnInitDialog(win::HWND dialog) {
     thePlanningHost.setCursor(win::IDC_WAIT);
     FakePropertyPage::OnInitDialog(dialog);
-    SetHelpContext(20034);
-    helpButtonId = ui::kHelpButtonId;
+    SetHelpId(20034);
     win::RECT r;
     win::GetWindowRect(dialog, &r);
     win::MapWindowPoints({}, win::GetParent(dialog), &r);
@@ -397,8 +396,7 @@ int FlightLog::OnInitDialog(win::HWND dialog) {
     ifrSeen = thePlanningRecord ? thePlanningRecord->ifr : 0;
     CreateNavLogList(dialog);
     FakePropertyPage::OnInitDialog(dialog);
-    SetHelpContext(20033);
-    helpButtonId = ui::kHelpButtonId;
+    SetHelpId(20033);
     thePlanningHost.setCursor(win::IDC_ARROW);
     return 1;
 }

@@ -23,7 +23,7 @@ std::string MakeFullPath(std::string_view base, std::string_view name);
 
 class GroundLessonDialog : public ui::Dialog {
 public:
-    GroundLessonDialog() : ui::Dialog("GroundInstruction", 0) {}
+    GroundLessonDialog() : ui::Dialog("GroundInstruction", 0) { SetHelpId(20010); }
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
     int OnMciNotify(win::WParam wParam, win::LParam lParam) override;

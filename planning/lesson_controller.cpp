@@ -244,14 +244,30 @@ void LessonController::End() {
     watchSequencer.Clear();
 }
 
+void LessonController::EndWithCrash() {
+    Trace("lesson: the aircraft crashed");
+    Trace("lesson: feedback %d", kPhraseNeedsWork);
+    aircraft->Speak(kPhraseNeedsWork);
+    aircraft->RecordResult(scriptMember, kLessonNotPassed);
+    End();
+}
+
 int LessonController::Step() {
     if (!running || aircraft == nullptr || aircraft->Paused()) return 0;
+    // A crash ends the lesson before anything else of it runs: no praise, no copilot.
+    if (aircraft->Read().crashed) {
+        EndWithCrash();
+        return 0;
+    }
     if (copilotHasControl != 0) {
         if (!IsReadyToReturn()) return 0;
         ReturnControl();
     }
     const int result = sequencer.Tick(*this);
-    if (running && (sequencer.current == nullptr || sequencer.current->current == nullptr)) End();
+    if (running && (sequencer.current == nullptr || sequencer.current->current == nullptr)) {
+        aircraft->RecordResult(scriptMember, faultCounter == 0 ? kLessonMastered : kLessonPractised);
+        End();
+    }
     return result;
 }
 
@@ -283,7 +299,8 @@ int LessonController::RunTest(const LessonStatement& s) {
         return std::abs(static_cast<int>(static_cast<std::int16_t>(r.heading - referenceHeading)));
     };
     switch (s.operand[0]) {
-        case 0: return std::abs(r.allowWA) < 546;
+        // The wings within the lessons' gentle bank (8 degrees) of level.
+        case 0: return std::abs(r.bank) < kWingsLevelBank;
         case 2: return std::abs(r.aileron - r.rudder) < 1500;
         case 3: return trimReference <= r.trim;
         case 4: return r.carbHeatKnob == 0;
@@ -367,12 +384,18 @@ void LessonController::TakeControl(int manoeuvre) {
         const int d = aircraft->Read().altitude - referenceAltitude;
         aircraft->SetAutopilotPitchReference(static_cast<std::int16_t>(d > 100 ? 360 : d < -100 ? -360 : 0));
     }
+    // Taking the controls, the copilot first lets go of the student's deflection: the wing
+    // leveller moves the ailerons a little at a time and could not undo a full one in time.
+    aircraft->CentreControls();
     aircraft->SetAutopilotMaster(true);
 }
 
 bool LessonController::IsReadyToReturn() {
     const LessonAircraft::Reading r = aircraft->Read();
     if (copilotManoeuvre >= 1 && copilotManoeuvre <= 6) return true;
+    // The aircraft comes back with its wings level as the autopilot holds them (its ailerons
+    // then neutral), or the watch that called the copilot would call it again.
+    if (std::abs(r.bank) > kAutopilotWingsLevel) return false;
     if (copilotManoeuvre == 0) {
         if (aircraft->AutopilotPitchReference() != 0 && std::abs(r.altitude - referenceAltitude) >= 50) return false;
         aircraft->SetAutopilotPitchReference(0);
@@ -387,6 +410,7 @@ bool LessonController::IsReadyToReturn() {
 void LessonController::ReturnControl() {
     copilotHasControl = 0;
     aircraft->SetAutopilotMaster(false);
+    aircraft->CentreControls();
     sequencer.wait = std::max(sequencer.wait, 4);
     if (copilotManoeuvre == 0) TakeReferences();
     Trace("lesson: copilot returns control");

@@ -31,6 +31,7 @@ public:
         int carbHeatKnob = 15;  // 0 heat on, 15 off
         int mixture = 31;       // 0..31
         int lookDirection = 0;
+        bool crashed = false;
     };
     virtual ~LessonAircraft() = default;
     [[nodiscard]] virtual Reading Read() = 0;
@@ -41,6 +42,8 @@ public:
     virtual void SetLookDirection(int) {}
     virtual void ThrottleFull() {}
     virtual void ThrottleIdle() {}
+    // The copilot's hands on the yoke and pedals: ailerons and rudder back to neutral.
+    virtual void CentreControls() {}
     virtual void SetAutopilotMaster(bool on) = 0;
     [[nodiscard]] virtual std::int16_t AutopilotPitchReference() = 0;
     virtual void SetAutopilotPitchReference(std::int16_t reference) = 0;
@@ -50,9 +53,21 @@ public:
     virtual void Speak(int) {}
     // Whether the debug dump of a loaded script is wanted.
     [[nodiscard]] virtual bool DumpWanted() { return false; }
+    // How a lesson that ran to its end, or crashed, went (LessonResult): the program keeps a
+    // manoeuvre's in the pilot file.
+    virtual void RecordResult(const std::string& /*scriptMember*/, int /*result*/) {}
 };
 
+// How a lesson went: flown without the copilot's help, flown with it, or crashed. The values
+// are the pilot-status marks' (green check, grey check, red cross).
+enum LessonResult { kLessonMastered = 0, kLessonPractised = 1, kLessonNotPassed = 2 };
+
 inline constexpr int kLessonCallDepthLimit = 64;
+// "AIRCRAFT_LEVEL_TEST": the wings are level while the bank stays inside the 8 degrees (binary
+// angle 1456) the lessons call a gentle bank, so a watch on it catches a wing dropping either way.
+inline constexpr int kWingsLevelBank = 1456;
+// The autopilot's wing leveller counts the wings level (and centres the ailerons) inside this.
+inline constexpr int kAutopilotWingsLevel = 0x100;
 inline constexpr int kLessonStatementsPerStep = 19;
 
 class LessonController;
@@ -91,6 +106,8 @@ public:
     int Step();
     // Ends the lesson: nothing runs any more, the copilot lets go.
     void End();
+    // The aircraft crashed: the instructor's "needs work", the result kept, the lesson ended.
+    void EndWithCrash();
 
     int EvaluateStatement(const LessonStatement& statement, int* wait);
     int RunTest(const LessonStatement& statement);

@@ -4,6 +4,7 @@
 
 #include "planning/lesson_controller.h"
 #include "planning/lesson_script.h"
+#include "planning/pilot_dialogs.h"
 #include "planning/pilot_file.h"
 #include "win/controls.h"
 #include "win/dialog.h"
@@ -53,7 +54,8 @@ int FltLessonPreflight::OnCommand(unsigned notifyCode, win::WParam wParam, win::
             PilotFile pilot;
             if (lesson != 0 && pilot.LoadCurrent() != 0) {
                 pilot.SetLessonNumber(lesson);
-                pilot.Save();
+                if (pilot.Save() == 0)
+                    TellPilotFailure(window, pilot, "The pilot file %s could not be saved.");
             }
             startNow = win::IsDlgButtonChecked(window, kStartNow) == win::BST_CHECKED ? 1 : 0;
             win::EndDialog(window, 1);

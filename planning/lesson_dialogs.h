@@ -8,7 +8,7 @@ namespace planning {
 
 class FltLessonPreflight : public ui::Dialog {
 public:
-    FltLessonPreflight() : ui::Dialog("LESSONPREFLIGHT", 0) {}
+    FltLessonPreflight() : ui::Dialog("LESSONPREFLIGHT", 0) { SetHelpId(20048); }
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
 
@@ -21,7 +21,7 @@ private:
 
 class FlightManeuverDialog : public ui::Dialog {
 public:
-    FlightManeuverDialog() : ui::Dialog("FlightManeuver", 0) {}
+    FlightManeuverDialog() : ui::Dialog("FlightManeuver", 0) { SetHelpId(20006); }
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
 

@@ -77,6 +77,21 @@ bool IsNamed(std::uint32_t type) {
     }
 }
 
+// A flight a lesson may name: a file of "Flights", or a path inside the installation folder;
+// never an absolute path, a drive, or a step up out of a folder, which could reach any file.
+bool IsInstallationPath(std::string_view name) {
+    if (name.empty() || name[0] == '\\' || name[0] == '/' || name.find(':') != std::string_view::npos)
+        return false;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find_first_of("\\/", start);
+        if (end == std::string_view::npos) end = name.size();
+        if (name.substr(start, end - start) == "..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 // Builds the statement of one line; 0 when the line cannot build one.
 int ParseLessonStatement(LessonScript& script, int value, const std::vector<std::string_view>& t) {
     auto operand = [&](std::size_t i, bool allowNumber, std::int16_t* out) {
@@ -86,7 +101,7 @@ int ParseLessonStatement(LessonScript& script, int value, const std::vector<std:
     };
     if (value == kKeywordTitle || value == kKeywordSeqEnd) return 1;
     if (value == kKeywordFltFile) {
-        if (t.size() < 2 || t[1].size() > 31) return 0;
+        if (t.size() < 2 || t[1].size() > 31 || !IsInstallationPath(t[1])) return 0;
         script.flightFile = std::string(t[1]);
         return 1;
     }

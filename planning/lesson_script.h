@@ -40,6 +40,7 @@ enum LessonStatementType : std::uint32_t {
 inline constexpr int kKeywordTitle = 257, kKeywordExec2 = 258, kKeywordFltFile = 259,
                      kKeywordGroupBegin = 260, kKeywordGroupEnd = 261, kKeywordSeqBegin = 262,
                      kKeywordSeqEnd = 263, kKeywordTimer = 264;
+inline constexpr int kPhraseNeedsWork = 19994;
 inline constexpr int kPhraseMyAircraft = 19998;
 inline constexpr int kPhraseYourAircraft = 19999;
 
@@ -97,7 +98,8 @@ using LessonLineReader = std::function<char*(char* buffer, int size)>;
 // Reads a whole script: 1 when every line built its statement and every call was resolved. A
 // script is refused (0) for an unknown first keyword, a statement value that is no statement, a
 // missing operand, more than 1024 statements or 8 sequences, an unresolved CALLPROC or
-// CONTINUOUS name, or a FLTFILE name of more than 31 characters.
+// CONTINUOUS name, or a FLTFILE name of more than 31 characters or outside the installation
+// folder (absolute, with a drive, or stepping up with "..").
 int LoadLessonScript(LessonScript& script, const LessonLineReader& lines);
 // The rows as the debug dump shows them ("Less.out").
 [[nodiscard]] std::string DumpLessonStatements(const LessonScript& script);

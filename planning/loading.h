@@ -53,8 +53,7 @@ extern LoadingModel theLoadingModel;
 class FuelAndCabinLoadingDialog : public ui::Dialog {
 public:
     explicit FuelAndCabinLoadingDialog(int aircraftType) : ui::Dialog("Loading", 0), type(aircraftType) {
-        SetHelpContext(20016);
-        helpButtonId = ui::kHelpButtonId;
+        SetHelpId(20041);
     }
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;

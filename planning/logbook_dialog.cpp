@@ -8,8 +8,10 @@
 
 #include "ui/dialog_services.h"
 #include "win/controls.h"
+#include "win/file_api.h"
 #include "win/dialog.h"
 #include "win/program_entry.h"
+#include "win/timing.h"
 
 namespace planning {
 namespace {
@@ -100,7 +102,7 @@ int LogbooksDialog::OnInitDialog(win::HWND dialog) {
     FillCombo(dialog, kCategory, &GetCategoryName, 2);
     FillCombo(dialog, kConditions, &GetConditionsName, 3);
     FillCombo(dialog, kPilotingTime, &GetPilotingTimeName, 3);
-    const std::time_t now = std::time(nullptr);
+    const auto now = static_cast<std::time_t>(win::CalendarTime());
     std::tm today{};
     localtime_r(&now, &today);
     month = today.tm_mon + 1;
@@ -166,7 +168,7 @@ void LogbooksDialog::ShowTotals() {
     double totals[3] = {0, 0, 0};  // night, instrument, day
     for (int row = 0; row < list->GetItemCount(); ++row) {
         const int c = ParseConditions(Cell(row, 6));
-        if (c < 3) totals[c] += std::atof(Cell(row, 8).c_str());
+        if (c < 3) totals[c] += ParseLogbookHours(Cell(row, 8));
     }
     const struct {
         int id;
@@ -184,6 +186,11 @@ void LogbooksDialog::ShowTotals() {
 
 void LogbooksDialog::AddFromFields() {
     ReadDate();
+    // The duration as it will be kept: a number of hours no flight passes, never below 0.
+    char hours[32];
+    std::snprintf(hours, sizeof hours, "%1.1f",
+                  static_cast<double>(ParseLogbookHours(Text(window, kDuration))));
+    win::SetDlgItemText(window, kDuration, hours);
     const int row = list->GetItemCount();
     char date[40];
     std::snprintf(date, sizeof date, "%d/%d/%d", month, day, year);
@@ -244,12 +251,16 @@ void LogbooksDialog::Save() {
         e.category = static_cast<std::int16_t>(ParseCategory(Cell(row, 5)));
         e.conditions = static_cast<std::int16_t>(ParseConditions(Cell(row, 6)));
         e.pilotingTime = static_cast<std::int16_t>(ParsePilotingTime(Cell(row, 7)));
-        e.duration = static_cast<float>(std::atof(Cell(row, 8).c_str()));
+        e.duration = ParseLogbookHours(Cell(row, 8));
         entries.push_back(e);
     }
     if (pilot.ReplaceLogbook(entries) == 0) {
-        ui::ShowMessageBox(window, "The logbook could not be saved.", ui::MB_ICONEXCLAMATION);
-        win::EndDialog(window, 0);
+        const std::uint32_t error = win::GetLastError();
+        win::TraceLine("logbook: not saved for " + pilot.name + ": " + win::DescribeFileError(error));
+        ui::ShowFileMessage(window, "The logbook could not be saved.",
+                            ShownPilotPath(PilotPath(pilot.name)), error);
+        // The dialog stays with the rows as they are, so nothing typed is lost: OK tries again,
+        // Cancel leaves the file as it was.
         return;
     }
     win::TraceLine("logbook: saved " + std::to_string(entries.size()) + " entries for " + pilot.name);

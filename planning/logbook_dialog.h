@@ -19,7 +19,7 @@ namespace planning {
 
 class LogbooksDialog : public ui::Dialog {
 public:
-    LogbooksDialog() : ui::Dialog("LOGBOOKS", 0) {}
+    LogbooksDialog() : ui::Dialog("LOGBOOKS", 0) { SetHelpId(20011); }
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
     win::LResult OnNotify(int controlId, win::NMHDR* header) override;

@@ -1,5 +1,7 @@
 #include "planning/pilot_dialogs.h"
 
+#include <cstdio>
+
 #include "planning/pilot_file.h"
 #include "ui/dialog_services.h"
 #include "win/controls.h"
@@ -80,7 +82,7 @@ void SelectPilotDialog::Choose() {
     }
     PilotFile chosen;
     if (chosen.SelectPilot(pilot) == 0) {
-        ui::ShowMessageBox(window, "You Must Select a Pilot.", kStopIcon);
+        TellPilotFailure(window, chosen, "The pilot file %s could not be made.");
         return;
     }
     win::TraceLine("pilot: " + pilot);
@@ -120,6 +122,22 @@ int SelectPilotDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::H
         return 1;
     }
     return ui::Dialog::OnCommand(notifyCode, wParam, control);
+}
+
+void TellPilotFailure(win::HWND owner, const PilotFile& pilot, const char* sentence) {
+    char text[700];
+    const std::string file = ShownPilotPath(pilot.failedFile);
+    if (pilot.damagedFile) {
+        win::TraceLine("pilot: " + file + " is damaged");
+        std::snprintf(text, sizeof text,
+                      "The pilot file %s is damaged and cannot be read; it is kept as it is. "
+                      "Choose another pilot, or type a new name to make a new one.",
+                      file.c_str());
+        ui::ShowMessageBox(owner, text, kStopIcon);
+        return;
+    }
+    win::TraceLine("pilot: " + file + ": " + win::DescribeFileError(pilot.failedError));
+    ui::ShowFileMessage(owner, sentence, file, pilot.failedError);
 }
 
 int RunSelectPilotDialog(win::HWND parent) {

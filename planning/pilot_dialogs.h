@@ -11,7 +11,7 @@ namespace planning {
 
 class SelectPilotDialog : public ui::Dialog {
 public:
-    SelectPilotDialog() : ui::Dialog("SelectPilot", 680) { SetHelpContext(20008); }
+    SelectPilotDialog() : ui::Dialog("SelectPilot", 680) { SetHelpId(20008); }
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
 
@@ -26,5 +26,12 @@ private:
 
 // Runs the pilot selection over `parent`: 1 when a pilot was chosen, 0 when cancelled.
 int RunSelectPilotDialog(win::HWND parent);
+
+class PilotFile;
+// Tells the user why an operation of `pilot` failed: a damaged pilot file is named as damaged,
+// with the way on (another pilot, or a new one); any other failure with its file and reason.
+// `sentence` is the program's text for the failed operation ("The pilot file %s could not be
+// saved."), formatted with the failed file.
+void TellPilotFailure(win::HWND owner, const PilotFile& pilot, const char* sentence);
 
 }  // namespace planning

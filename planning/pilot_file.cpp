@@ -1,5 +1,6 @@
 #include "planning/pilot_file.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +8,7 @@
 
 #include "core/resource_volume.h"
 #include "win/file_api.h"
+#include "win/program_entry.h"
 
 namespace planning {
 namespace {
@@ -64,7 +66,10 @@ int WithFile(const std::string& path, std::uint32_t access, std::uint32_t dispos
     const win::FileHandle f = win::CreateFile(path, access, 0, disposition);
     if (!f.IsValid()) return 0;
     const int r = body(f);
+    // The reason a failed body gives outlives the close.
+    const std::uint32_t error = win::GetLastError();
     win::CloseHandle(f);
+    if (r == 0) win::SetLastError(error);
     return r;
 }
 bool WriteAll(win::FileHandle f, const void* data, std::size_t size) {
@@ -93,6 +98,15 @@ int ParseDatePart(std::string_view text, int part) {
 }
 
 }  // namespace
+
+float HeldLogbookHours(double hours) {
+    if (!(hours > 0.0)) return 0.0F;  // negative, zero, or not a number
+    return static_cast<float>(std::min(hours, kLongestLogbookHours));
+}
+
+float ParseLogbookHours(const std::string& text) {
+    return HeldLogbookHours(std::strtod(text.c_str(), nullptr));
+}
 
 void EncodeLogbookEntry(const LogbookEntry& e, std::uint8_t* out) {
     std::memset(out, 0, kLogbookEntrySize);
@@ -126,7 +140,9 @@ LogbookEntry DecodeLogbookEntry(const std::uint8_t* in) {
     e.conditions = Get16(in + 526);
     e.pilotingTime = Get16(in + 528);
     const std::uint32_t bits = Get32(in + 532);
-    std::memcpy(&e.duration, &bits, 4);
+    float stored = 0.0F;
+    std::memcpy(&stored, &bits, 4);
+    e.duration = HeldLogbookHours(stored);
     return e;
 }
 
@@ -140,6 +156,14 @@ std::string PilotPath(std::string_view pilot) {
 }
 std::string CurrentPilotPath() {
     return PilotFolder() + "\\CURRENT";
+}
+
+std::string ShownPilotPath(const std::string& path) {
+    const std::string& start = core::theSetupInfo.startFolder;
+    if (!start.empty() && path.size() > start.size() + 1 && path.compare(0, start.size(), start) == 0 &&
+        path[start.size()] == '\\')
+        return path.substr(start.size() + 1);
+    return path;
 }
 
 bool IsValidPilotName(std::string_view name) {
@@ -162,6 +186,20 @@ void PilotFile::SetLessonNumber(int lesson) {
     Put16(header.data() + kLessonNumberOffset, lesson);
 }
 
+int PilotFile::ManeuverResult(int maneuver) const {
+    if (maneuver < 0 || maneuver >= kManeuverResultSlots) return -1;
+    const int stored = header[static_cast<std::size_t>(kManeuverResultOffset + maneuver)];
+    return stored >= 1 && stored <= 3 ? stored - 1 : -1;
+}
+
+void PilotFile::RecordManeuverResult(int maneuver, int result) {
+    if (maneuver < 0 || maneuver >= kManeuverResultSlots || result < 0 || result > 2) return;
+    const int kept = ManeuverResult(maneuver);
+    // The best result stays: a manoeuvre once mastered is not taken back by a later try.
+    if (kept >= 0 && kept <= result) return;
+    header[static_cast<std::size_t>(kManeuverResultOffset + maneuver)] = static_cast<std::uint8_t>(result + 1);
+}
+
 std::vector<std::uint8_t> PilotFile::Encode() const {
     std::vector<std::uint8_t> bytes(kPilotEntriesOffset + entries.size() * kLogbookEntrySize);
     std::memcpy(bytes.data(), header.data(), kPilotHeaderSize);
@@ -171,20 +209,40 @@ std::vector<std::uint8_t> PilotFile::Encode() const {
     return bytes;
 }
 
+int PilotFile::Fail(const std::string& path, std::uint32_t error, bool damaged) {
+    failedFile = path;
+    failedError = error != win::ERROR_SUCCESS ? error : win::ERROR_WRITE_FAULT;
+    damagedFile = damaged;
+    win::SetLastError(failedError);
+    return 0;
+}
+
 // The whole file is read first, so a count that promises more entries than the file holds (or a
-// negative one) is seen before anything is believed.
+// negative one) is seen before anything is believed. Such a count is damage to the count only:
+// the whole entries the file holds are kept. A file too short for its header is no pilot file.
 int PilotFile::ReadFile(const std::string& path) {
     std::string bytes;
-    if (!win::ReadWholeFile(path, &bytes) || bytes.size() < kPilotEntriesOffset) return 0;
+    if (!win::ReadWholeFile(path, &bytes)) {
+        const std::uint32_t error = win::GetLastError();
+        // A file that is there but cannot be read as bytes (a folder, a device) is damaged too.
+        return Fail(path, error, error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND &&
+                                     error != win::ERROR_ACCESS_DENIED && error != win::ERROR_SHARING_VIOLATION);
+    }
+    if (bytes.size() < kPilotEntriesOffset) return Fail(path, win::ERROR_FILE_INVALID, true);
     const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const int count = Get16(b + kPilotCountOffset);
-    if (count < 0 ||
-        static_cast<std::size_t>(count) * kLogbookEntrySize > bytes.size() - kPilotEntriesOffset)
-        return 0;
+    const std::size_t whole = (bytes.size() - kPilotEntriesOffset) / kLogbookEntrySize;
+    std::size_t kept = whole;
+    if (count >= 0 && static_cast<std::size_t>(count) <= whole) {
+        kept = static_cast<std::size_t>(count);
+    } else {
+        win::TraceLine("pilot: " + path + " counts " + std::to_string(count) + " entries and holds " +
+                       std::to_string(whole) + " whole ones; those are kept");
+    }
     std::memcpy(header.data(), b, kPilotHeaderSize);
     entries.clear();
-    for (int i = 0; i < count; ++i)
-        entries.push_back(DecodeLogbookEntry(b + kPilotEntriesOffset + static_cast<std::size_t>(i) * kLogbookEntrySize));
+    for (std::size_t i = 0; i < kept; ++i)
+        entries.push_back(DecodeLogbookEntry(b + kPilotEntriesOffset + i * kLogbookEntrySize));
     editIndex = 0;
     if (Get32(header.data() + kPilotSettingOffset) != 0) Put32(header.data() + kPilotSettingOffset, 5);
     return 1;
@@ -192,10 +250,10 @@ int PilotFile::ReadFile(const std::string& path) {
 
 int PilotFile::LoadCurrent() {
     std::string bytes;
-    if (!win::ReadWholeFile(CurrentPilotPath(), &bytes)) return 0;
-    if (bytes.size() > kCurrentFileLimit) return 0;
+    if (!win::ReadWholeFile(CurrentPilotPath(), &bytes)) return Fail(CurrentPilotPath(), win::GetLastError(), false);
+    if (bytes.size() > kCurrentFileLimit) return Fail(CurrentPilotPath(), win::ERROR_FILE_INVALID, false);
     const std::string read = bytes.substr(0, bytes.find('\0'));
-    if (!IsValidPilotName(read)) return 0;
+    if (!IsValidPilotName(read)) return Fail(CurrentPilotPath(), win::ERROR_FILE_INVALID, false);
     name = read;
     const std::string path = PilotPath(name);
     if (win::GetFileAttributes(path) == win::INVALID_FILE_ATTRIBUTES) return SelectPilot(read);
@@ -208,28 +266,50 @@ int PilotFile::LoadCurrent() {
 }
 
 int PilotFile::SelectPilot(std::string_view pilot) {
-    if (!IsValidPilotName(pilot)) return 0;
+    if (!IsValidPilotName(pilot)) return Fail(PilotPath(pilot), win::ERROR_INVALID_PARAMETER, false);
     name = std::string(pilot);
     win::CreateDirectory(PilotFolder());  // the folder is made when a pilot is first written
-    const std::string current(name.c_str(), name.size() + 1);  // with its terminating zero
-    const int wrote = WithFile(CurrentPilotPath(), win::GENERIC_WRITE, win::CREATE_ALWAYS,
-                               [&](win::FileHandle f) { return WriteAll(f, current.data(), current.size()) ? 1 : 0; });
-    if (wrote == 0) return 0;
     const std::string path = PilotPath(name);
     if (win::GetFileAttributes(path) == win::INVALID_FILE_ATTRIBUTES) {
         const std::vector<std::uint8_t> bytes = Encode();
         const int made = WithFile(path, win::GENERIC_WRITE, win::CREATE_NEW,
                                   [&](win::FileHandle f) { return WriteAll(f, bytes.data(), bytes.size()) ? 1 : 0; });
-        if (made == 0) return 0;
+        if (made == 0) {
+            const std::uint32_t error = win::GetLastError();
+            win::DeleteFile(path);  // a file begun and not finished is no pilot
+            name.clear();
+            return Fail(path, error, false);
+        }
+    } else {
+        // A pilot file that cannot be read is not made current: the pilot named in "CURRENT"
+        // until now stays the current one, and the damaged file stays as it is.
+        PilotFile check;
+        if (check.ReadFile(path) == 0) {
+            name.clear();
+            return Fail(check.failedFile, check.failedError, check.damagedFile);
+        }
+    }
+    // The name with its terminating zero, replacing the old "CURRENT" only once it is whole.
+    const std::string current(name.c_str(), name.size() + 1);
+    if (!win::ReplaceFileAtomically(CurrentPilotPath(), std::string_view(current))) {
+        const std::uint32_t error = win::GetLastError();
+        name.clear();
+        return Fail(CurrentPilotPath(), error, false);
     }
     return LoadCurrent();
 }
 
+// The header, count and entries written over the start of the file, whose later bytes stay, in
+// one replacement: a failed save leaves the file as it was.
 int PilotFile::Save() {
-    if (name.empty()) return 0;
-    const std::vector<std::uint8_t> bytes = Encode();
-    return WithFile(PilotPath(name), win::GENERIC_WRITE, win::OPEN_ALWAYS,
-                    [&](win::FileHandle f) { return WriteAll(f, bytes.data(), bytes.size()) ? 1 : 0; });
+    if (name.empty()) return Fail(std::string(), win::ERROR_INVALID_PARAMETER, false);
+    const std::string path = PilotPath(name);
+    const std::vector<std::uint8_t> fresh = Encode();
+    std::string bytes(reinterpret_cast<const char*>(fresh.data()), fresh.size());
+    std::string old;
+    if (win::ReadWholeFile(path, &old) && old.size() > bytes.size()) bytes += old.substr(bytes.size());
+    if (!win::ReplaceFileAtomically(path, std::string_view(bytes))) return Fail(path, win::GetLastError(), false);
+    return 1;
 }
 
 int PilotFile::ClearLogbook() {
@@ -271,14 +351,16 @@ int PilotFile::ReplaceLogbook(const std::vector<LogbookEntry>& newEntries) {
     const std::string path = PilotPath(name);
     // The header as the file holds it now, so the lesson the preflight stored is kept.
     std::string old;
-    if (!win::ReadWholeFile(path, &old) || old.size() < kPilotEntriesOffset) return 0;
+    if (!win::ReadWholeFile(path, &old)) return Fail(path, win::GetLastError(), false);
+    if (old.size() < kPilotEntriesOffset) return Fail(path, win::ERROR_FILE_INVALID, true);
     std::memcpy(header.data(), old.data(), kPilotHeaderSize);
     std::vector<LogbookEntry> kept = std::move(entries);
     entries = newEntries;
     const std::vector<std::uint8_t> bytes = Encode();
     if (!win::ReplaceFileAtomically(path, std::span<const std::uint8_t>(bytes))) {
+        const std::uint32_t error = win::GetLastError();
         entries = std::move(kept);
-        return 0;
+        return Fail(path, error, false);
     }
     return 1;
 }

@@ -1,10 +1,13 @@
 // Pilot files: one binary file per pilot under "PILOT" in the start-up folder, holding a small
 // header (the pilot's lesson number) and the logbook; "PILOT\CURRENT" names the current pilot.
 //
-// Layout, little-endian, no magic: the 104-byte header (u16 lesson number at 94, a u32 setting
-// held as 5 at 96), an i16 entry count at 104, then the entries of 536 bytes each from 106.
-// A file is trusted only as far as it is whole: a negative count, or entries that would pass the
-// end of the file, fail the load; texts keep at most 127 characters and their terminator.
+// Layout, little-endian, no magic: the 104-byte header (a byte per manoeuvre's result from 0,
+// u16 lesson number at 94, a u32 setting held as 5 at 96), an i16 entry count at 104, then the
+// entries of 536 bytes each from 106.
+// A file is trusted only as far as it is whole: a file too short for its header is damaged and
+// fails the load; a negative count, or one that promises more entries than the file holds,
+// keeps the whole entries the file holds; texts keep at most 127 characters and their terminator.
+// Every write replaces the file whole, so a failed one leaves it as it was.
 #pragma once
 
 #include <array>
@@ -22,6 +25,10 @@ inline constexpr int kPilotEntriesOffset = 106;
 inline constexpr int kLogbookEntrySize = 536;
 inline constexpr int kLessonNumberOffset = 94;
 inline constexpr int kPilotSettingOffset = 96;
+// How each manoeuvre went, one byte per manoeuvre from the header's start (bytes a new pilot
+// holds as zero): 0 not flown yet, 1 mastered, 2 practised, 3 not passed.
+inline constexpr int kManeuverResultOffset = 0;
+inline constexpr int kManeuverResultSlots = 64;
 inline constexpr std::size_t kLogbookTextSize = 128;
 inline constexpr std::size_t kPilotNameLimit = 64;
 inline constexpr std::size_t kCurrentFileLimit = 512;
@@ -40,6 +47,13 @@ struct LogbookEntry {
     float duration = 0.0F;          // hours
 };
 
+// The longest flight one logbook entry records, in hours. A duration typed or read from a file
+// is held to 0..this; text that is no number, and a stored value that is none, count as 0.
+inline constexpr double kLongestLogbookHours = 999.9;
+[[nodiscard]] float HeldLogbookHours(double hours);
+// The hours of a duration text, read as atof reads it, then held.
+[[nodiscard]] float ParseLogbookHours(const std::string& text);
+
 // The 536 bytes of an entry, and back (texts cut at their terminator or at 127 characters).
 void EncodeLogbookEntry(const LogbookEntry& entry, std::uint8_t* out);
 LogbookEntry DecodeLogbookEntry(const std::uint8_t* in);
@@ -51,9 +65,10 @@ public:
 
     // Reads the pilot "CURRENT" names; a missing pilot file is made. 1 when read, else 0.
     int LoadCurrent();
-    // Makes `name` the current pilot (its file made when new) and loads it: 1, else 0.
+    // Makes `name` the current pilot (its file made when new) and loads it: 1, else 0. A pilot
+    // whose file cannot be read is not made current: "CURRENT" keeps naming the pilot before.
     int SelectPilot(std::string_view name);
-    // Rewrites the pilot file (header, count, every entry) in place: 1, else 0.
+    // Rewrites the pilot file (header, count, every entry; later bytes stay): 1, else 0.
     int Save();
     // The header and a count of 0 written into the existing file (old entry bytes stay).
     int ClearLogbook();
@@ -71,6 +86,11 @@ public:
 
     [[nodiscard]] int LessonNumber() const;
     void SetLessonNumber(int lesson);
+    // Manoeuvre n's best result (LessonResult: 0 mastered, 1 practised, 2 not passed), -1 when
+    // it was not flown (or n is past the 64 kept).
+    [[nodiscard]] int ManeuverResult(int maneuver) const;
+    // Keeps a result unless a better one is kept already.
+    void RecordManeuverResult(int maneuver, int result);
 
     // The file's bytes for what is held now.
     [[nodiscard]] std::vector<std::uint8_t> Encode() const;
@@ -81,14 +101,25 @@ public:
     std::vector<LogbookEntry> entries;
     int flightMode = 0;  // the world's flight mode the menu keeps with the pilot (not stored)
 
+    // Why the last operation that returned 0 failed, for the caller to tell the user: the file
+    // it concerned, the file error, and whether that file is there but holds no pilot (too short
+    // for its header, or no plain file).
+    std::string failedFile;
+    std::uint32_t failedError = 0;
+    bool damagedFile = false;
+
 private:
     int ReadFile(const std::string& path);
+    // Records a failure (an error of 0 counts as a write fault) and returns 0.
+    int Fail(const std::string& path, std::uint32_t error, bool damaged);
 };
 
 // The pilot folder under the start-up folder, and a pilot's file or "CURRENT" in it.
 [[nodiscard]] std::string PilotFolder();
 [[nodiscard]] std::string PilotPath(std::string_view pilot);
 [[nodiscard]] std::string CurrentPilotPath();
+// A pilot path as the user knows the file: from the start-up folder ("PILOT\Student.PLT").
+[[nodiscard]] std::string ShownPilotPath(const std::string& path);
 // Letters, digits, "-", "_" and blanks, 1 to 64 of them.
 [[nodiscard]] bool IsValidPilotName(std::string_view name);
 

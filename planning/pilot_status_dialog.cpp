@@ -1,6 +1,7 @@
 #include "planning/pilot_status_dialog.h"
 
 #include "planning/lesson_script.h"
+#include "planning/pilot_file.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/resource.h"
@@ -12,8 +13,6 @@ constexpr int kList = 1624;
 constexpr const char* kMarkNames[4] = {"GREENCHECK", "GRAYCHECK", "REDX", "NOCHECK"};
 // More manoeuvres than this are not looked for.
 constexpr int kManeuverLimit = 100;
-// How a manoeuvre went is not recorded: every one shows "not yet flown".
-constexpr int kStatusUnknown = -1;
 constexpr int kTextX = 22;
 constexpr int kMarkSize = 16;
 
@@ -35,12 +34,16 @@ int PilotStatusDialog::OnInitDialog(win::HWND dialog) {
         marks[static_cast<std::size_t>(i)] = win::LoadBitmap(library, kMarkNames[i]);
     // Rows as tall as a mark, with a pixel above and below it.
     win::SendDlgItemMessage(dialog, kList, win::LB_SETITEMHEIGHT, 0, kMarkSize + 2);
+    // Each manoeuvre's result as the current pilot's file keeps it; no pilot, none flown.
+    PilotFile pilot;
+    const bool hasPilot = pilot.LoadCurrent() != 0;
     for (int n = 0; n < kManeuverLimit; ++n) {
         const std::optional<std::string> title = LoadManeuverLesson(n);
         if (!title) break;
         const auto row = win::SendDlgItemMessage(dialog, kList, win::LB_ADDSTRING, 0,
                                                  reinterpret_cast<win::LParam>(title->c_str()));
-        const win::HBITMAP mark = marks[static_cast<std::size_t>(MarkIndex(kStatusUnknown))];
+        const int result = hasPilot ? pilot.ManeuverResult(n) : -1;
+        const win::HBITMAP mark = marks[static_cast<std::size_t>(MarkIndex(result))];
         win::SendDlgItemMessage(dialog, kList, win::LB_SETITEMDATA, static_cast<win::WParam>(row),
                                 static_cast<win::LParam>(mark.id));
     }

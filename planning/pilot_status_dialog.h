@@ -1,6 +1,6 @@
 // The pilot's progress through the manoeuvres: every manoeuvre of the Lessons volume by its
-// title, with a mark for how it went (flown well, flown, needs work, not yet flown). No record of
-// how a manoeuvre went is kept yet, so every one shows the empty mark.
+// title, with a mark for how it went as the pilot file keeps it (mastered, practised, not passed,
+// not yet flown).
 #pragma once
 
 #include <array>
@@ -15,7 +15,7 @@ namespace planning {
 
 class PilotStatusDialog : public ui::Dialog {
 public:
-    PilotStatusDialog() : ui::Dialog("PilotStatus", 0) {}
+    PilotStatusDialog() : ui::Dialog("PilotStatus", 726) { SetHelpId(20009); }
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
     int OnDrawItem(int controlId, win::DRAWITEMSTRUCT* item) override;

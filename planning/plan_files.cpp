@@ -65,15 +65,25 @@ int WriteFlightPlanFile(const std::string& path) {
     win::DeleteFile(temporary);
     const int keepSaved = plan->saved;
     int result = 0;
+    std::uint32_t error = win::ERROR_SUCCESS;
     {
         win::ProfileWriteBatch batch;
         core::IniFile file(temporary.c_str());
         result = thePlanningHost.saveWorldPlan(file);
-        if (!batch.Flush()) result = 0;
+        if (result == 0) error = win::GetLastError();
+        if (!batch.Flush()) {
+            result = 0;
+            error = win::GetLastError();
+        }
     }
-    if (result == 0 || !win::MoveFileEx(temporary, target, win::MOVEFILE_REPLACE_EXISTING)) {
+    if (result != 0 && !win::MoveFileEx(temporary, target, win::MOVEFILE_REPLACE_EXISTING)) {
+        result = 0;
+        error = win::GetLastError();
+    }
+    if (result == 0) {
         win::DeleteFile(temporary);
         plan->saved = keepSaved;
+        win::SetLastError(error != win::ERROR_SUCCESS ? error : win::ERROR_WRITE_FAULT);
         return 0;
     }
     return 1;
@@ -121,8 +131,9 @@ int PromptSaveFlightPlan(win::HWND window) {
     std::string path;
     if (RunPlanDialog(r, &path) == 0) return 0;
     if (WriteFlightPlanFile(path) == 0) {
-        win::TraceLine("plan: " + path + " not saved");
-        ShowPlanMessage(window, "The flight plan %s could not be saved.", path);
+        const std::uint32_t error = win::GetLastError();
+        win::TraceLine("plan: " + path + " not saved: " + win::DescribeFileError(error));
+        ui::ShowFileMessage(window, "The flight plan %s could not be saved.", path, error);
         return 0;
     }
     plan->name = path.substr(0, 260);
@@ -157,6 +168,19 @@ int PromptLoadFlightPlan(win::HWND window, int) {
     plan->ApplyRouteWeather();
     ApplyPlanAircraft(*plan);
     win::TraceLine("plan: loaded " + path + " (" + std::to_string(plan->nodeCount) + " nodes)");
+    if (plan->pointsLeftOut > 0) {
+        // A plan holds 64 points; the user learns that the route was cut, and where.
+        const std::string count = std::to_string(plan->nodeCount + plan->pointsLeftOut);
+        win::TraceLine("plan: " + path + " cut from " + count + " points to " +
+                       std::to_string(plan->nodeCount));
+        char text[700];
+        std::snprintf(text, sizeof text,
+                      "The flight plan %s has %s points; a plan holds at most %d, so the points "
+                      "after %s were left out.",
+                      path.c_str(), count.c_str(), kMaxPlanNodes,
+                      plan->nodes[static_cast<std::size_t>(plan->nodeCount - 1)].ident.c_str());
+        ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);
+    }
     return 1;
 }
 

@@ -116,8 +116,7 @@ void RouteSelection::ClampPower() {
 int RouteSelection::OnInitDialog(win::HWND dialog) {
     Cursor(win::IDC_WAIT);
     FakePropertyPage::OnInitDialog(dialog);
-    SetHelpContext(20036);
-    helpButtonId = ui::kHelpButtonId;
+    SetHelpId(20036);
     maximumAltitude = 12000;
     minimumAltitude = 2000;
     maximumPower = 75;
@@ -230,8 +229,7 @@ int AirportChoicePage::OnInitDialog(win::HWND dialog) {
     if (!theSheetDirectory || !thePlanningRecord) return 0;
     Cursor(win::IDC_WAIT);
     FakePropertyPage::OnInitDialog(dialog);
-    SetHelpContext(help);
-    helpButtonId = ui::kHelpButtonId;
+    SetHelpId(help);
     win::SendDlgItemMessage(dialog, kSearchEdit, win::EM_LIMITTEXT, kSearchLength, 0);
     const win::HWND list = win::GetDlgItem(dialog, listId);
     CopyAirportList(win::GetDlgItem(win::GetParent(dialog), kSheetAirportList), list);
@@ -317,8 +315,7 @@ NewFlightPlan::~NewFlightPlan() {
 
 int NewFlightPlan::OnInitDialog(win::HWND dialog) {
     const int r = FakePropertySheet::OnInitDialog(dialog);
-    SetHelpContext(20039);
-    helpButtonId = ui::kHelpButtonId;
+    SetHelpId(20039);
     weatherPage.links.airportList =
         win::CreateWindowEx(0, "LISTBOX", "", win::WS_CHILD, 0, 0, 10, 10, dialog,
                             win::HMENU{static_cast<std::uint32_t>(kSheetAirportList)}, win::HINSTANCE{}, 0);

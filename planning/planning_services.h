@@ -74,6 +74,8 @@ public:
     std::int32_t destinationRadius = 10;  // and the destination's
     // The plan's own words (an assignment's briefing); kept in memory, never in plan files.
     std::string description;
+    // How many points the last file read named beyond the 64 a plan holds (they were left out).
+    std::int32_t pointsLeftOut = 0;
 
     // Empties the route (the slots keep their contents).
     void Reset();

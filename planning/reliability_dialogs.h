@@ -11,7 +11,7 @@ namespace planning {
 // resets every system, so failures in progress end and the new rates count from now.
 class SystemReliabilityDialog : public SettingsDialog {
 public:
-    SystemReliabilityDialog() : SettingsDialog("SystemReliability", 0) {}
+    SystemReliabilityDialog() : SettingsDialog("SystemReliability", 0) { SetHelpId(20043); }
     int OnInitDialog(win::HWND dialog) override;
 
 protected:
@@ -22,7 +22,9 @@ protected:
 // the boxes are disabled and empty, so OK uncovers everything.
 class PartialPanelDialog : public SettingsDialog {
 public:
-    explicit PartialPanelDialog(int aircraftType) : SettingsDialog("PartialPanel", 0), type(aircraftType) {}
+    explicit PartialPanelDialog(int aircraftType) : SettingsDialog("PartialPanel", 0), type(aircraftType) {
+        SetHelpId(20044);
+    }
     int OnInitDialog(win::HWND dialog) override;
 
 protected:
@@ -35,7 +37,7 @@ private:
 // Yes ends with 1; No, Cancel and the help row's Cancel with 0.
 class ExitDialog : public ui::Dialog {
 public:
-    ExitDialog() : ui::Dialog("Exit", 0) {}
+    ExitDialog() : ui::Dialog("Exit", 0) { SetHelpId(20045); }
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
 };

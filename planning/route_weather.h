@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "core/numeric.h"
 #include "world/weather_state.h"
 
 namespace planning {
@@ -16,8 +17,10 @@ struct RouteWeatherStation;
 // Nautical miles per world unit, as the plans measure distances.
 inline constexpr double kNauticalMilesPerUnit = 2.110635843197466e-6;
 
+// Truncating, and held to the 32-bit range (plan files hold their heights to a physical range;
+// this keeps any other caller's conversion defined).
 [[nodiscard]] inline std::int32_t MetresToFeet(std::int32_t m) {
-    return static_cast<std::int32_t>(m * 3.2808);
+    return core::ClampToInt32(m * 3.2808);
 }
 [[nodiscard]] inline std::int32_t FeetToMetres(std::int32_t ft) {
     return static_cast<std::int32_t>(ft * 0.3048);

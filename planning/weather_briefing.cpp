@@ -12,6 +12,7 @@
 #include "planning/route_weather.h"
 #include "win/controls.h"
 #include "win/dialog.h"
+#include "win/timing.h"
 #include "win/window.h"
 
 namespace planning {
@@ -411,9 +412,8 @@ WeatherBriefing::WeatherBriefing() : ui::FakePropertyPage("FLIGHTPLANWEATHERPG",
 int WeatherBriefing::OnInitDialog(win::HWND dialog) {
     window = dialog;
     const int r = ui::FakePropertyPage::OnInitDialog(dialog);
-    win::SetWindowLong(dialog, win::DWL_USER, 20035);
-    helpButtonId = ui::kHelpButtonId;
-    core::srand(seed != 0 ? seed : static_cast<std::uint32_t>(std::time(nullptr)));
+    SetHelpId(20035);
+    core::srand(seed != 0 ? seed : static_cast<std::uint32_t>(win::CalendarTime()));
     return r;
 }
 

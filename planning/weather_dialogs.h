@@ -38,7 +38,7 @@ using WindsAloftRows = std::array<WindsAloftRow, world::kWindLayers>;
 
 class SurfaceConditionsDialog : public ui::Dialog {
 public:
-    SurfaceConditionsDialog() : ui::Dialog("SurfaceConditions", 0) {}
+    SurfaceConditionsDialog() : ui::Dialog("SurfaceConditions", 0) { SetHelpId(20014); }
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
     win::LResult OnNotify(int controlId, win::NMHDR* header) override;
@@ -56,7 +56,7 @@ private:
 
 class WindsAloftDialog : public ui::Dialog {
 public:
-    WindsAloftDialog() : ui::Dialog("WindAloft", 0) {}
+    WindsAloftDialog() : ui::Dialog("WindAloft", 0) { SetHelpId(20013); }
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
     win::LResult OnNotify(int controlId, win::NMHDR* header) override;
@@ -73,7 +73,7 @@ private:
 
 class CloudsAndVisibilityDialog : public ui::Dialog {
 public:
-    CloudsAndVisibilityDialog() : ui::Dialog("CLOUDS", 0) {}
+    CloudsAndVisibilityDialog() : ui::Dialog("CLOUDS", 0) { SetHelpId(20015); }
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
     win::LResult OnNotify(int controlId, win::NMHDR* header) override;
@@ -85,7 +85,7 @@ private:
 
 class WxBriefingDialog : public ui::Dialog {
 public:
-    WxBriefingDialog() : ui::Dialog("WxBrief", 0) {}
+    WxBriefingDialog() : ui::Dialog("WxBrief", 0) { SetHelpId(20031); }
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
 };

@@ -1,5 +1,7 @@
 #include "platform/backend.h"
 
+#include <ctime>
+
 #include "platform/headless/headless_backend.h"
 
 namespace platform {
@@ -14,6 +16,10 @@ Backend& CurrentBackend() {
         theBackend = &theBuiltInHeadless;
     }
     return *theBackend;
+}
+
+std::int64_t Clock::CalendarSeconds() {
+    return static_cast<std::int64_t>(std::time(nullptr));
 }
 
 void SetCurrentBackend(Backend* backend) {

@@ -96,6 +96,9 @@ enum class EventKind {
     Minimized,
     Restored,
     CloseRequested,
+    // The program is asked to end from outside (platform/termination.h): it closes at once,
+    // saving what it keeps, without the questions a user's close would ask.
+    TerminateRequested,
     Exposed,
     JoystickAdded,
     JoystickRemoved,
@@ -139,6 +142,8 @@ public:
     virtual std::uint64_t Counter() = 0;
     virtual std::uint64_t CounterFrequency() = 0;
     virtual void Sleep(std::uint32_t ms) = 0;
+    // The calendar time: seconds since 1970-01-01 UTC.
+    virtual std::int64_t CalendarSeconds();
 };
 
 struct AudioFormat {

@@ -14,12 +14,14 @@
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
 #include "planning/lesson_dialogs.h"
+#include "planning/pilot_file.h"
 #include "sim/flight_file.h"
 #include "sim/input/cockpit_commands.h"
 #include "sim/input/flight_controls.h"
 #include "sim/menu_commands.h"
 #include "sim/sim_world.h"
 #include "sim/view_controller.h"
+#include "win/program_entry.h"
 
 namespace sim {
 
@@ -55,7 +57,9 @@ planning::LessonAircraft::Reading LiveLessonAircraft::Read() {
     r.altitude = static_cast<std::int16_t>(static_cast<int>(flight::AircraftAltitudeFeet()));
     r.trim = s.fmApElvTrim;
     r.carbHeatKnob = cockpit::theCockpitSwitches.carbHeatKnob;
+    r.mixture = cockpit::theMixtureLever.lever;
     r.lookDirection = theSimWorld.GetLookDirection();
+    r.crashed = flight::theCrashed != 0;
     return r;
 }
 
@@ -67,7 +71,12 @@ void LiveLessonAircraft::SetCarbHeat(bool on) {
     if ((cockpit::theCockpitSwitches.carbHeatKnob == 0) != on) CmdToggleCarbHeat();
 }
 
-void LiveLessonAircraft::MixtureFullRich() {}
+// The (left) mixture lever all the way in, as a click on the panel's lever moves it.
+void LiveLessonAircraft::MixtureFullRich() {
+    cockpit::theMixtureLever.lever = 31;
+    cockpit::theMixtureLever.dirty = 1;
+    cockpit::UpdateMixtureLever();
+}
 
 void LiveLessonAircraft::SetViewMode(int mode) {
     theSimWorld.SetViewMode(mode);
@@ -83,6 +92,11 @@ void LiveLessonAircraft::ThrottleFull() {
 
 void LiveLessonAircraft::ThrottleIdle() {
     RunFlightCommand("ThrottleMin");
+}
+
+void LiveLessonAircraft::CentreControls() {
+    RunFlightCommand("AileronCenter");
+    RunFlightCommand("RudderCenter");
 }
 
 void LiveLessonAircraft::SetAutopilotMaster(bool on) {
@@ -122,6 +136,15 @@ void LiveLessonAircraft::Speak(int phrase) {
 
 bool LiveLessonAircraft::DumpWanted() {
     return core::theIniFile.GetInt("Debug", "DumpLess", 0) != 0;
+}
+
+void LiveLessonAircraft::RecordResult(const std::string& scriptMember, int result) {
+    int manoeuvre = -1;
+    if (std::sscanf(scriptMember.c_str(), "zqMan%d.txt", &manoeuvre) != 1 || manoeuvre < 0) return;
+    planning::PilotFile pilot;
+    if (pilot.LoadCurrent() == 0) return;
+    pilot.RecordManeuverResult(manoeuvre, result);
+    if (pilot.Save() == 0) win::TraceLine("lesson: the pilot file could not keep the result");
 }
 
 void RunFlightLessonCommand(win::HWND window) {

@@ -17,12 +17,15 @@ public:
     void SetLookDirection(int direction) override;
     void ThrottleFull() override;
     void ThrottleIdle() override;
+    void CentreControls() override;
     void SetAutopilotMaster(bool on) override;
     [[nodiscard]] std::int16_t AutopilotPitchReference() override;
     void SetAutopilotPitchReference(std::int16_t reference) override;
     int LoadFlight(const std::string& name) override;
     void Speak(int phrase) override;
     [[nodiscard]] bool DumpWanted() override;
+    // A manoeuvre's result into the current pilot's file.
+    void RecordResult(const std::string& scriptMember, int result) override;
 };
 extern LiveLessonAircraft theLiveLessonAircraft;
 

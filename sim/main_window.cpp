@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -30,6 +31,7 @@
 #include "sim/startup.h"
 #include "sim/ui_host.h"
 #include "sim/view_controller.h"
+#include "ui/dialog_services.h"
 #include "ui/owner_draw_library.h"
 #include "ui/video_windows.h"
 #include "win/compositor.h"
@@ -212,7 +214,13 @@ int MainWindow::RegisterOrActivate(win::HINSTANCE inst, const std::string& line,
     std::string error;
     resourceLibrary = core::OpenResourcePack(ResourcePackPath(), &error);
     if (!resourceLibrary) {
+        // The message box makes its own layout when the pack cannot give it.
         win::TraceLine("start: " + error);
+        std::fprintf(stderr, "zephlon: cannot start: %s\n", error.c_str());
+        ui::ShowMessageBoxWithoutResources(
+            "Zephlon cannot start: " + error +
+                ".\n\nInstalling the program again restores the resource pack.",
+            ui::MB_ICONEXCLAMATION);
         return 0;
     }
     win::WNDCLASS wc;
@@ -295,6 +303,8 @@ int MainWindow::RunMessageLoop() {
     std::uint32_t lastIdle = win::timeGetTime();
     win::MSG msg;
     for (;;) {
+        // Settings that could not be stored are told once, whatever stored them.
+        TellFailedSettingsStores(!IsProgramClosed());
         if (!win::PeekMessage(&msg, {}, 0, 0, win::PM_REMOVE)) {
             IdleStep();
             lastIdle = win::timeGetTime();
@@ -459,6 +469,11 @@ win::LResult MainWndProc(win::HWND w, std::uint32_t m, win::WParam wp, win::LPar
             return 0;
         case win::WM_CLOSE:
             OnMainClose(w);
+            return 0;
+        case win::WM_QUERYENDSESSION:
+            return 1;
+        case win::WM_ENDSESSION:
+            if (wp != 0) OnMainEndSession(w);
             return 0;
         case win::WM_ACTIVATEAPP:
             OnMainActivateApp(w, wp != 0, static_cast<std::uint32_t>(lp));

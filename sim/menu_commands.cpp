@@ -14,6 +14,7 @@
 #include "nav/map_view.h"
 #include "nav/nav_database.h"
 #include "nav/position_dialog.h"
+#include "nav/position_placement.h"
 #include "nav/sms_database.h"
 #include "nav/speakers.h"
 #include "planning/aircraft_selection.h"
@@ -79,7 +80,9 @@ void SavePilotFlightMode() {
     planning::PilotFile pilot;
     if (pilot.LoadCurrent() != 0) {
         pilot.flightMode = theSimWorld.GetFlightMode();
-        pilot.Save();
+        if (pilot.Save() == 0)
+            planning::TellPilotFailure(theMainWindow.window, pilot,
+                                       "The pilot file %s could not be saved.");
     }
 }
 
@@ -133,7 +136,8 @@ void SelectAircraft(win::HWND window) {
 }
 
 // The positioning dialog, then its result applied: a runway threshold reloads the parked
-// start flight there; a point in the air keeps the flight and pages in the terrain around it.
+// start flight there; a radial or an approach course puts the in-air flight the picker loaded
+// at its altitude above sea level; a drag keeps the flight and its height over the ground.
 void PositionAircraft(win::HWND window) {
     nav::PositionAircraftDialog dialog;
     if (dialog.DoModal(window) != 1) return;
@@ -146,9 +150,12 @@ void PositionAircraft(win::HWND window) {
     s.fmHead = static_cast<std::uint16_t>(map.resultHeading);
     if (map.positionResult == nav::kPlacedOnRunway) {
         ReloadAircraftFlight(window, 1, 0);
-    } else {
+    } else if (map.positionResult == nav::kPlacedByDrag) {
         s.fmPosY = map.resultAltitude;
         theSimWorld.RefreshTerrain();
+    } else {
+        nav::PlaceInTheAir(map.resultX, map.resultZ, map.resultAltitude,
+                           static_cast<std::uint16_t>(map.resultHeading));
     }
     nav::CheckNavReception();
     Arrow();
@@ -345,7 +352,14 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             RunManeuverCommand(window);
             return;
         case CMD_CROSS_COUNTRY:
-            if (planning::RunCrossCountryAssignment(window) == 1) theSimWorld.SetFlightMode(2);
+            // The assignment replaces the active plan and starts, as a new plan does, ready on
+            // its departure runway.
+            if (ConfirmCloseFlightPlan(window) == 0) return;
+            if (planning::RunCrossCountryAssignment(window) == 1) {
+                theSimWorld.SetFlightMode(2);
+                Wait();
+                ReloadAircraftFlight(window, 1, 1);
+            }
             return;
         case CMD_SAVE_FLIGHT: {
             int go = ConfirmSaveFlightPlan(window);

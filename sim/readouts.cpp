@@ -1,11 +1,13 @@
 // Readouts drawn over the finished picture, the frame-rate meter, and the loading screen.
 #include "sim/readouts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 #include <utility>
 
+#include "cockpit/gps_display.h"
 #include "flight/aircraft.h"
 #include "flight/airspeed.h"
 #include "flight/flight_model.h"
@@ -71,6 +73,17 @@ void DrawShadowedText(int x, int y, const std::string& text, std::uint32_t colou
 }
 
 }  // namespace
+
+int BrakesReadoutX(int y) {
+    // The word stands at the left edge unless the GPS window covers that place; then it stands
+    // just right of the window, so it is never drawn over the bezel.
+    const cockpit::GpsDisplay& gps = cockpit::theGpsDisplay;
+    constexpr int kLeft = 2;
+    if (!gps.Shown()) return kLeft;
+    const bool across = y + kBrakesReadoutHeight > gps.Y() && y < gps.Y() + gps.Height();
+    if (!across || kLeft + kBrakesReadoutWidth <= gps.X()) return kLeft;
+    return std::min(gps.X() + gps.Width() + 4, 640 - kBrakesReadoutWidth);
+}
 
 ReadoutColours ReadoutColoursFor(std::uint32_t colour, int dayPeriod) {
     std::uint32_t r = colour & 0xFF, g = (colour >> 8) & 0xFF, b = (colour >> 16) & 0xFF;
@@ -167,7 +180,7 @@ void SimWorld::DrawReadouts() {
         const int bottom = aircraft != nullptr
                                ? aircraft->GetViewportBottom(GetViewMode(), GetLookDirection())
                                : 480;
-        DrawShadowedText(2, bottom - 18, "Brakes", 255, period);
+        DrawShadowedText(BrakesReadoutX(bottom - 18), bottom - 18, "Brakes", 255, period);
     }
     if (frameRateShown != 0) DrawShadowedText(568, 0, FrameRateText(), 0, period);
     // While the debug keys step from runway to runway, the runway the aircraft stands on.

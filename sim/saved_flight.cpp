@@ -109,25 +109,41 @@ int SaveFlight(const char* path) {
     const std::string temporary = target + ".tmp";
     if (!MayReplace(target) || !MayReplace(temporary)) {
         win::TraceLine("flight: " + target + " is not a file a flight can be saved in");
+        win::SetLastError(win::ERROR_BAD_FILE_TYPE);
         return 0;
     }
     win::DeleteFile(temporary);
     int result = 0;
+    // Why the save failed, for the caller to tell (the clean-up below must not overwrite it).
+    std::uint32_t error = win::ERROR_SUCCESS;
     {
         // Every section's keys are gathered and the temporary file written once.
         win::ProfileWriteBatch batch;
         core::IniFile file(temporary.c_str());
         result = theSituationServices.saveSituation(file);
-        if (!batch.Flush()) result = 0;
+        if (result == 0) error = win::GetLastError();
+        if (!batch.Flush()) {
+            result = 0;
+            error = win::GetLastError();
+        }
     }
     if (result != 0 && win::GetFileAttributes(temporary) == win::INVALID_FILE_ATTRIBUTES) {
         // Nothing was written: an empty file is still a saved flight.
         win::FileHandle f = win::CreateFile(temporary, win::GENERIC_WRITE, 0, win::CREATE_ALWAYS);
         result = f.IsValid() ? 1 : 0;
-        if (f.IsValid()) win::CloseHandle(f);
+        if (f.IsValid()) {
+            win::CloseHandle(f);
+        } else {
+            error = win::GetLastError();
+        }
     }
-    if (result == 0 || !win::MoveFileEx(temporary, target, win::MOVEFILE_REPLACE_EXISTING)) {
+    if (result != 0 && !win::MoveFileEx(temporary, target, win::MOVEFILE_REPLACE_EXISTING)) {
+        result = 0;
+        error = win::GetLastError();
+    }
+    if (result == 0) {
         win::DeleteFile(temporary);
+        win::SetLastError(error != win::ERROR_SUCCESS ? error : win::ERROR_WRITE_FAULT);
         return 0;
     }
     theCurrentFlightName = path;
@@ -178,7 +194,14 @@ int ResumeFlight(win::HWND owner, int flag) {
 int SaveFlightAs(win::HWND owner) {
     std::string path;
     if (ResumeFlightDialog(&path, owner, 1) == 0) return 0;
-    return SaveFlight(path.c_str());
+    if (SaveFlight(path.c_str()) != 0) {
+        win::TraceLine("flight: saved " + path);
+        return 1;
+    }
+    const std::uint32_t error = win::GetLastError();
+    win::TraceLine("flight: " + path + " not saved: " + win::DescribeFileError(error));
+    ui::ShowFileMessage(owner, "The flight %s could not be saved.", path, error);
+    return 0;
 }
 
 }  // namespace sim

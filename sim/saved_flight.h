@@ -41,12 +41,14 @@ public:
 // and changes nothing.
 int LoadFlight(const char* path, int flag);
 // Saves the situation into a fresh file beside the target and renames it over the target, so a
-// failed save leaves the previous flight as it was. 1 on success.
+// failed save leaves the previous flight as it was. 1 on success; on failure 0 with the reason
+// in win::GetLastError.
 int SaveFlight(const char* path);
 // The open dialog, then LoadFlight; 0 when cancelled. A chosen flight that cannot be read is
 // reported to the user.
 int ResumeFlight(win::HWND owner, int flag);
-// The save dialog, then SaveFlight; 0 when cancelled.
+// The save dialog, then SaveFlight; 0 when cancelled or failed. A failed save is told to the
+// user with the file and the reason.
 int SaveFlightAs(win::HWND owner);
 // The common file dialog for flights: 1 with the chosen path, 0 when cancelled.
 int ResumeFlightDialog(std::string* path, win::HWND owner, int save);

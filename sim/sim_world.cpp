@@ -437,8 +437,10 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     fm.fmMultiEngineSynch = 0;
     fm.fmAutoCoordination = autoCoordination;
     if (aircraft != nullptr) result = aircraft->LoadType(file);
-    // The type may have changed, and with it the panel's colours.
+    // The type may have changed, and with it the panel's colours and height: the 3D view's rows
+    // end where the new panel begins, and the panel is painted afresh.
     MarkPaletteDirty();
+    theViewController.ApplyView();
     result &= flight::ReadAircraftState(file);
     if (full == 0) {
         fm.fmPosX = keptX;
@@ -580,7 +582,8 @@ void SimWorld::TickEvery18() {
             if (!flight::SystemReliability::IsRightEngineWorking()) cockpit::StopRightEngine();
         }
         if (aircraft != nullptr) aircraft->TickHobbsMeters();
-        if (stopwatchRunning || cockpit::theClock.buttons[1] != 0) ++stopwatchSeconds;
+        // The stopwatch runs while the clock's running flag is set (its command starts it).
+        if (cockpit::theCockpitSwitches.timerRunning != 0) ++stopwatchSeconds;
     }
     // The autopilot's trim light goes out within a second of the last trim command.
     std::int16_t& trim = cockpit::theAutopilotTrimButton;

@@ -145,7 +145,6 @@ public:
     // The frame's palette step: the sky's light sets the time-of-day palette.
     void UpdatePalette();
     [[nodiscard]] std::uint32_t GetStopwatchSeconds() const { return stopwatchSeconds; }
-    void SetStopwatchRunning(int on) { stopwatchRunning = on != 0; }
 
     // ---- graphics profiles and the processor-speed preset ----
     [[nodiscard]] int GetGraphicsSetting(int index) const;
@@ -353,7 +352,6 @@ private:
     std::uint32_t autoComplex = 0;
     std::uint32_t flightMode = 0;
     std::uint32_t stopwatchSeconds = 0;
-    bool stopwatchRunning = false;
     float lightDirection[3] = {0.0f, 0.0f, -1.0f};
     float lightColour = 0.8f;
     bool loadingSituation = false;

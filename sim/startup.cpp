@@ -1,5 +1,6 @@
 #include "sim/startup.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "cockpit/cockpit_services.h"
@@ -9,6 +10,7 @@
 #include "cockpit/panel_services.h"
 #include "core/ini_file.h"
 #include "core/resource_volume.h"
+#include "devices/joystick.h"
 #include "devices/sound_services.h"
 #include "devices/sound_system.h"
 #include "flight/aircraft.h"
@@ -34,6 +36,7 @@
 #include "ts/engine_pools.h"
 #include "ui/dialog_services.h"
 #include "ui/general_dialogs.h"
+#include "win/file_api.h"
 #include "win/input.h"
 #include "win/profile.h"
 #include "win/program_entry.h"
@@ -144,6 +147,8 @@ int InitDisplayAndPools(win::HWND window) {
 }
 
 int StartFrameTimer(win::HWND window) {
+    // A new main window: nothing of it is closed yet.
+    theProgramClosed = false;
     if (InitDisplayAndPools(window) == 0) return 0;
     if (win::SetTimer(window, kFrameTimer, 250, nullptr) != 1) {
         ui::ShowMessageBox(window, "Could not start timer.", ui::MB_ICONEXCLAMATION);
@@ -152,13 +157,36 @@ int StartFrameTimer(win::HWND window) {
     return 1;
 }
 
+void TellUnreadableInstallation(win::HWND window) {
+    const std::vector<core::UnreadableVolume> unreadable = core::UnreadableGlobalVolumes();
+    if (unreadable.empty()) return;
+    std::string text =
+        "Zephlon cannot read these files of its installation and runs without what they hold:\n";
+    for (const core::UnreadableVolume& v : unreadable) {
+        std::string why = v.present ? "it is damaged" : "it is missing";
+        if (v.lostMembers > 0)
+            why += " (" + std::to_string(v.lostMembers) + " of its members are lost)";
+        win::TraceLine("installation: " + v.file + " " + (v.present ? "damaged" : "missing"));
+        std::fprintf(stderr, "zephlon: the installation file %s cannot be read: %s.\n",
+                     v.file.c_str(), why.c_str());
+        text += "\n" + v.file + ": " + why + ".";
+    }
+    text += "\n\nInstalling the program again restores them.";
+    ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);
+}
+
 void RunStartup() {
     const win::HWND w = theMainWindow.window;
+    TellUnreadableInstallation(w);
     // The settings start-up writes are stored once, at its end.
     win::ProfileWriteBatch settingsWrites;
     theSimWorld.SetLoadingScreen(1);
     planning::PilotFile pilot;
-    if (pilot.LoadCurrent() == 0) planning::RunSelectPilotDialog(w);
+    if (pilot.LoadCurrent() == 0) {
+        // A damaged pilot file is named before the choice, and kept as it is.
+        if (pilot.damagedFile) planning::TellPilotFailure(w, pilot, "");
+        planning::RunSelectPilotDialog(w);
+    }
     if (theProgramClosed) return;
     LoadAndSetCursor(win::IDC_WAIT);
     theSimWorld.SetLoadingScreen(1);
@@ -168,7 +196,20 @@ void RunStartup() {
     InstallWorldCommandServices();
     cockpit::ResetPanelGauges();
     cockpit::theCockpitFullRedraw |= cockpit::kRedrawStartupFlags;
-    LoadFlightFile("Startup.Flt", 1);
+    if (LoadFlightFile("Startup.Flt", 1) == 0) {
+        // Without its first flight the aircraft would stand at the world's origin at night:
+        // it starts from its type's parked flight instead, and the user learns why.
+        const flight::Aircraft* a = theSimWorld.GetAircraft();
+        const std::string parked = DefaultFlightName(a != nullptr ? a->GetType() : 0, true);
+        const bool fallback = !parked.empty() && LoadFlightFile(parked, 1) != 0;
+        const std::string text =
+            "The flight " + FlightPath("Startup.Flt") + " is missing or damaged" +
+            (fallback ? "; the aircraft starts from " + FlightPath(parked) + " instead."
+                      : ", and so is " + FlightPath(parked) +
+                            ": the aircraft has no place to start from.");
+        std::fprintf(stderr, "zephlon: %s\n", text.c_str());
+        ui::ShowMessageBox(w, text, ui::MB_ICONEXCLAMATION);
+    }
     theFlightTape.SetReaderEmpty(true);
     // The first flight starts with its engines stopped, and silent; a turbine's ignition goes
     // off with them, so that the starter command (ignition on, then the start) starts them.
@@ -197,11 +238,47 @@ void OnMainTimer() {
     if (theSimWorld.IsPaused() && !devices::IsSoundSuspended()) devices::SuspendSound();
 }
 
+void TellFailedSettingsStores(bool mayShowBox) {
+    static std::uint64_t seen = 0;
+    const std::uint64_t recorded = win::ProfileStoreFailureCount();
+    if (recorded == seen) return;
+    seen = recorded;
+    for (const core::IniFile* file : {&core::theIniFile, &devices::theJoystickIniFile}) {
+        const std::uint32_t error = win::TakeProfileStoreFailure(file->Path());
+        if (error == win::ERROR_SUCCESS) continue;
+        const char* sentence = "The settings could not be saved in %s.";
+        win::TraceLine("settings: " + file->Path() + " not saved: " + win::DescribeFileError(error));
+        if (mayShowBox && theMainWindow.window) {
+            ui::ShowFileMessage(theMainWindow.window, sentence, file->Path(), error);
+        } else {
+            std::fprintf(stderr, "zephlon: the settings could not be saved in %s: %s.\n",
+                         file->Path().c_str(), win::DescribeFileError(error).c_str());
+        }
+    }
+}
+
+bool IsProgramClosed() {
+    return theProgramClosed;
+}
+
 void OnMainClose(win::HWND window) {
+    if (theProgramClosed) return;
     SetDialogMode(1);
     const int quit = planning::RunExitDialog(window);
     SetDialogMode(0);
     if (quit == 0) return;
+    CloseProgram(window, true);
+}
+
+void OnMainEndSession(win::HWND window) {
+    win::TraceLine("end of session: closing without questions");
+    CloseProgram(window, false);
+}
+
+void CloseProgram(win::HWND window, bool mayAsk) {
+    // A close that reaches the window while another is under way (the end of the session while
+    // the exit question is open) finds the first one done.
+    if (theProgramClosed) return;
     theProgramClosed = true;
     theShutdownLog.clear();
     SaveWindowPlacement();
@@ -214,6 +291,8 @@ void OnMainClose(win::HWND window) {
     theSimWorld.Shutdown();
     UnregisterKeyCommandTables();
     theShutdownLog.emplace_back("World");
+    // The settings the world just wrote: a failure is said while the window still stands.
+    TellFailedSettingsStores(mayAsk);
     cockpit::ReleasePanelArt();
     flight::theAircraft.ReleasePanelBitmaps();
     flight::theAircraft.ReleaseSideViewBitmap();
@@ -246,9 +325,15 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
     if (!quiet && parked != 0) nav::theAtcState.startPos = 3;
     const bool slewing = theSlewControl.IsActive();
     const std::uint16_t heading = flight::theFlightModelState.fmHead;
+    // A start in the air (the pattern, final, en route) flies the type's in-air flight of that
+    // leg, which the ATC's placement puts at its place; the others stand on the ground.
+    const int startPos = nav::theAtcState.startPos;
+    const bool inAir = !quiet && nav::AtcStartsInTheAir(startPos);
     if (!quiet) {
         const int type = theSimWorld.GetAircraft() ? theSimWorld.GetAircraft()->GetType() : 0;
-        const std::string name = DefaultFlightName(type, nav::theAtcState.startPos == 3);
+        const std::string name =
+            inAir ? std::string(flight::AirborneFlightName(type, nav::AtcStartLeg(startPos)))
+                  : DefaultFlightName(type, startPos == 3);
         if (!name.empty()) LoadFlightFile(name, 0);
         if (takeHeading == 0) flight::theFlightModelState.fmHead = heading;
     }
@@ -271,8 +356,9 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
             nav::AtcPlaceAircraftAtStartPos();
         }
     }
-    // A flight loaded afresh starts with the gear down (it stays as it is on the ground).
-    if (!quiet) cockpit::LowerGear();
+    // A flight loaded afresh on the ground starts with the gear down; one in the air keeps the
+    // gear its leg flies with.
+    if (!quiet && !inAir) cockpit::LowerGear();
     if (quiet) nav::AtcResetTraffic();
     theSimWorld.SetCrashDetect(crash ? 1 : 0);
     nav::CheckNavReception();

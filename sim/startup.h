@@ -49,8 +49,24 @@ extern PoolSizes thePoolSizes;
 int StartFrameTimer(win::HWND window);
 int InitDisplayAndPools(win::HWND window);
 void RunStartup();
+// Names, in a message box, on the error output and in the trace, the installation's volume
+// files that start-up could not open (missing or damaged); the program runs on without them.
+void TellUnreadableInstallation(win::HWND window);
 void OnMainTimer();
+// The user closes the window: the exit question, then CloseProgram.
 void OnMainClose(win::HWND window);
+// The session that runs the program ends (SIGTERM, SIGINT): CloseProgram without questions.
+void OnMainEndSession(win::HWND window);
+// Whether the orderly close has begun (until the next main window is made).
+[[nodiscard]] bool IsProgramClosed();
+// The orderly close: window placement, Hobbs meter, timer, the world's settings and objects,
+// art and display, then the window. A failed settings store is told in a message box when
+// `mayAsk` (else on the error output). A second call does nothing.
+void CloseProgram(win::HWND window, bool mayAsk);
+// Tells settings stores that failed since the last call (the settings file, the joystick file),
+// once each: in a message box when `mayShowBox` and the main window stands, else on the error
+// output.
+void TellFailedSettingsStores(bool mayShowBox);
 void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading);
 void ReloadAircraftFlightQuiet(win::HWND window);
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/pool_alloc.h"
+#include "core/resource_volume.h"
 #include "gfx/bitmap.h"
 #include "gfx/palette.h"
 #include "gfx/surface.h"
@@ -235,6 +236,7 @@ TSMaterialList* TSMaterialList::Load(std::string_view name, const gfx::GFXPalett
     if (stream == nullptr) return nullptr;
     std::unique_ptr<TSMaterialList> list = ClassItem::load<TSMaterialList>(*stream, 0);
     CloseShapeResource(stream);
+    if (!list) core::ReportDamagedFile(std::string(guard.FileName()));
     if (list && acquire != 0) list->AcquireAll(palette);
     return list.release();
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/pool_alloc.h"
+#include "core/resource_volume.h"
 #include "gfx/surface.h"
 #include "ts/engine_pools.h"
 #include "ts/material.h"
@@ -69,7 +70,10 @@ TSShape* TSShape::Load(std::string_view name, const gfx::GFXPalette* palette) {
     if (stream == nullptr) return nullptr;
     std::unique_ptr<TSShape> shape = ClassItem::load<TSShape>(*stream, 0);
     CloseShapeResource(stream);
-    if (!shape) return nullptr;
+    if (!shape) {
+        core::ReportDamagedFile(file);
+        return nullptr;
+    }
     shape->ComputeBounds();
     if (TSMaterialList* list = TSMaterialList::Load(ReplaceExtension(file, ".dml"), palette, 1))
         shape->SetMaterials(list, true);

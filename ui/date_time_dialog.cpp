@@ -7,6 +7,7 @@
 #include "ui/option_dialogs.h"
 #include "ui/dialog_helpers.h"
 #include "win/controls.h"
+#include "win/timing.h"
 
 namespace ui {
 
@@ -209,12 +210,39 @@ win::LResult DateAndTimeDialog::OnNotify(int controlId, win::NMHDR* header) {
     return 0;
 }
 
-void DateAndTimeDialog::OnModeChanged() {
+void DateAndTimeDialog::StepDay(int days) {
+    int day = fields[kDay] + days, month = fields[kMonth], year = fields[kYear];
+    if (day < 1) {
+        if (--month < 1) {
+            month = 12;
+            year = year == 0 ? 99 : year - 1;
+        }
+        day = MonthLength(month, year);
+    } else if (day > MonthLength(month, year)) {
+        day = 1;
+        if (++month > 12) {
+            month = 1;
+            year = year == 99 ? 0 : year + 1;
+        }
+    }
+    // The first and last days the two-digit year can hold keep their date.
+    if (ClampTwoDigitYear(year) != year) return;
+    fields[kYear] = year;
+    fields[kMonth] = month;
+    fields[kDay] = day;
+    for (Field f : {kMonth, kDay, kYear}) ShowField(f);
+}
+
+void DateAndTimeDialog::OnZoneChanged() {
     const int mode = ComboSelection(window, kModeCombo);
     win::EnableWindow(win::GetDlgItem(window, kZoneCombo), mode == 1);
     const int offset = ZoneOffset();
-    // The hour moves to the new zone; the date stays.
-    SetField(kHour, ((fields[kHour] + offsetInUse - offset) % 24 + 24) % 24);
+    // The fields show the same moment in the new zone: the hour moves, and the date with it
+    // when the hour passes midnight (so OK leaves the clock where it was).
+    const int hour = fields[kHour] + offsetInUse - offset;
+    SetField(kHour, (hour % 24 + 24) % 24);
+    if (hour < 0) StepDay(-1);
+    if (hour > 23) StepDay(1);
     offsetInUse = offset;
 }
 
@@ -247,12 +275,12 @@ int DateAndTimeDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::H
             ReadField(static_cast<Field>(f));
         return 1;
     }
-    if (id == kModeCombo) {
-        OnModeChanged();
+    if (id == kModeCombo || (id == kZoneCombo && notifyCode == win::CBN_SELCHANGE)) {
+        OnZoneChanged();
         return 1;
     }
     if (id == kNowButton && notifyCode == win::BN_CLICKED) {
-        const std::time_t now = std::time(nullptr);
+        const auto now = static_cast<std::time_t>(win::CalendarTime());
         std::tm local{};
         localtime_r(&now, &local);
         fields = {local.tm_hour,    local.tm_min,  std::min(local.tm_sec, 59),

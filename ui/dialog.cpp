@@ -172,9 +172,16 @@ Dialog::~Dialog() {
 int Dialog::OnInitDialog(win::HWND dialog) {
     window = dialog;
     dragWindow = dialog;
+    if (helpId != 0) win::SetWindowLong(dialog, win::DWL_USER, static_cast<win::LParam>(helpId));
     ScaleToFrame(kFrameControlId);
     PositionWindow();
     return 1;
+}
+
+void Dialog::SetHelpId(std::uint32_t id) {
+    helpId = id;
+    helpButtonId = kHelpButtonId;
+    if (window) win::SetWindowLong(window, win::DWL_USER, static_cast<win::LParam>(id));
 }
 
 int Dialog::OnCommand(unsigned, win::WParam wParam, win::HWND) {

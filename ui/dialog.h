@@ -69,11 +69,16 @@ public:
     void RedrawControlArea(int id);
     int CancelParent();
     void SetHelpContext(std::uint32_t context) { helpContext = context; }
+    // The dialog's help id: its DWL_USER value, which the help popup puts before a control's id
+    // to find that control's text; the "?" button becomes 1816. May be set before the window
+    // exists (the base init then stores it).
+    void SetHelpId(std::uint32_t id);
     void SetHelpFile(const std::string& file) { helpFile = file; }
 
     win::HWND window;
     int helpButtonId = 0;
     std::uint32_t helpContext = 0;
+    std::uint32_t helpId = 0;
     std::string helpFile = "..\\help\\CORVEX.HLP";
     std::string templateName;
     std::uint32_t paletteResourceId = 0;

@@ -7,13 +7,37 @@
 
 #include "core/ini_file.h"
 #include "ui/generic_dialog.h"
+#include "win/controls.h"
+#include "win/dialog.h"
 #include "win/file_api.h"
+#include "win/resource.h"
 
 namespace ui {
 namespace {
 
 bool FileExists(const std::string& path) {
     return win::GetFileAttributes(path) != win::INVALID_FILE_ATTRIBUTES;
+}
+
+// The message box's layout when the resource pack cannot give it (missing, damaged, or without
+// the template): the same controls under the same ids, so the box still tells its text.
+const win::DialogTemplate& BuiltInGenericTemplate() {
+    static const win::DialogTemplate form = [] {
+        win::DialogTemplate d;
+        d.style = win::DS_MODALFRAME | win::DS_SETFONT | win::WS_POPUP | win::WS_CAPTION |
+                  win::WS_SYSMENU;
+        d.cx = 160;
+        d.cy = 62;
+        d.caption = "Zephlon";
+        d.fontSize = 8;
+        d.fontFace = "MS Sans Serif";
+        win::AddDialogItem(d, "Static", "", GenericDialog::kTextId, win::SS_LEFT, 8, 8, 144, 20);
+        win::AddDialogItem(d, "Button", "&OK", win::IDYES, win::BS_PUSHBUTTON, 8, 40, 44, 14);
+        win::AddDialogItem(d, "Button", "No", win::IDNO, win::BS_PUSHBUTTON, 58, 40, 44, 14);
+        win::AddDialogItem(d, "Button", "Cancel", win::IDCANCEL, win::BS_PUSHBUTTON, 108, 40, 44, 14);
+        return d;
+    }();
+    return form;
 }
 
 }  // namespace
@@ -176,9 +200,12 @@ int InsertCDDialog::OnDeviceChange(unsigned, win::DEV_BROADCAST_HDR* header) {
 
 // ---- The services -----------------------------------------------------------------------------
 
-int ShowMessageBox(win::HWND parent, std::string_view text, std::uint32_t type) {
+namespace {
+
+int ShowBox(win::HWND parent, std::string_view text, std::uint32_t type, bool builtIn) {
     GenericDialog box;
     box.text = std::string(text);
+    if (builtIn) box.builtTemplate = &BuiltInGenericTemplate();
     switch (type & 7) {
         case MB_OK:
             break;
@@ -222,6 +249,43 @@ int ShowMessageBox(win::HWND parent, std::string_view text, std::uint32_t type) 
     if (r == win::IDYES && ((type & 7) == MB_OK || (type & 7) == MB_OKCANCEL)) return win::IDOK;
     if (r == win::IDYES && (type & 7) == MB_RETRYCANCEL) return win::IDRETRY;
     return static_cast<int>(r);
+}
+
+}  // namespace
+
+int ShowMessageBox(win::HWND parent, std::string_view text, std::uint32_t type) {
+    // A pack that lost its template still gets the box. Without any pack (a part of the program
+    // run on its own) the text goes to the log, as ShowBox does when no template is found.
+    const win::HINSTANCE library =
+        theDialogHost.resourceLibrary ? theDialogHost.resourceLibrary() : win::HINSTANCE{};
+    return ShowBox(parent, text, type, library && !win::LoadDialogTemplate(library, "GENERIC"));
+}
+
+int ShowMessageBoxWithoutResources(std::string_view text, std::uint32_t type) {
+    return ShowBox({}, text, type, true);
+}
+
+std::string FileMessageText(std::string_view format, std::string_view path, std::uint32_t error) {
+    std::string sentence(format);
+    if (const std::size_t at = sentence.find("%s"); at != std::string::npos)
+        sentence.replace(at, 2, path);
+    std::string reason = win::DescribeFileError(error);
+    if (!path.empty() && sentence.find(path) == std::string::npos) {
+        reason = std::string(path) + ": " + reason;
+    } else if (!reason.empty() && reason[0] >= 'a' && reason[0] <= 'z') {
+        reason[0] = static_cast<char>(reason[0] - 'a' + 'A');
+    }
+    return sentence + "\n\n" + reason + ".";
+}
+
+int ShowFileMessage(win::HWND parent, std::string_view sentence, std::string_view path,
+                    std::uint32_t error) {
+    const std::string text = FileMessageText(sentence, path, error);
+    std::string line = text;
+    for (std::size_t at; (at = line.find("\n\n")) != std::string::npos;) line.replace(at, 2, " ");
+    std::fprintf(stderr, "zephlon: %s\n", line.c_str());
+    ShowMessageBox(parent, text, MB_ICONEXCLAMATION);
+    return win::IDOK;
 }
 
 int PromptForDisc(win::HWND parent, int disc, std::string_view path, std::uint32_t buttons) {

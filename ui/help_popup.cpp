@@ -8,6 +8,7 @@
 #include "core/resource_volume.h"
 #include "ui/general_dialogs.h"
 #include "ui/owner_draw_library.h"
+#include "win/compositor.h"
 #include "win/dialog.h"
 #include "win/file_api.h"
 #include "win/input.h"
@@ -23,6 +24,9 @@ constexpr win::COLORREF kBackground = win::RGB(255, 255, 238);
 constexpr win::COLORREF kLinkColour = win::RGB(0, 128, 0);
 constexpr int kWrapWidth = 320;
 constexpr int kScreenMargin = 32;
+// The program's picture, where the popup must stay whole.
+constexpr int kPictureWidth = 640;
+constexpr int kPictureHeight = 480;
 // Every text then ends inside the buffer, even the last one of a file without its zero byte.
 constexpr std::size_t kZeroTail = 12;
 
@@ -172,21 +176,24 @@ void HelpPopup::Layout(win::POINT anchor) {
         const long long area = static_cast<long long>(r.right - r.left) * (r.bottom - r.top);
         int width = static_cast<int>(std::sqrt(static_cast<double>(area) * 8 / 5 * 0.25) * 4);
         // A very long text would wrap wider than the screen: it keeps the screen's margins.
-        width = std::min(width, win::GetSystemMetrics(win::SM_CXSCREEN) - 2 * kScreenMargin);
+        width = std::min(width, kPictureWidth - 2 * kScreenMargin);
         r = win::RECT{0, 0, width, 0};
         win::DrawText(dc, text, &r, win::DT_CALCRECT | win::DT_NOPREFIX | win::DT_WORDBREAK);
     }
     win::SelectObject(dc, old);
     win::ReleaseDC({}, dc);
     const int width = r.right - r.left, height = r.bottom - r.top;
-    const int screenW = win::GetSystemMetrics(win::SM_CXSCREEN);
-    const int screenH = win::GetSystemMetrics(win::SM_CYSCREEN);
+    // The popup stays on the picture: on a desktop larger than the picture (a window), the
+    // screen reaches beyond it and a popup there would be cut off at the picture's edge.
+    const win::POINT origin = win::OutputOrigin();
+    const int left = origin.x, top = origin.y;
+    const int right = left + kPictureWidth, bottom = top + kPictureHeight;
     int x = anchor.x - width / 2;
     int y = anchor.y + 24;
-    if (x + width > screenW - kScreenMargin) x = screenW - width - kScreenMargin;
-    if (y + height > screenH - kScreenMargin) y -= height + 48;
-    if (x < kScreenMargin) x = kScreenMargin;
-    if (y < kScreenMargin) y = kScreenMargin;
+    if (x + width > right - kScreenMargin) x = right - width - kScreenMargin;
+    if (y + height > bottom - kScreenMargin) y -= height + 48;
+    if (x < left + kScreenMargin) x = left + kScreenMargin;
+    if (y < top + kScreenMargin) y = top + kScreenMargin;
     // In the window's own coordinates, once it stands at (x - 8, y - 8).
     textRect = win::RECT{8, 6, 8 + width, 6 + height};
     windowRect = win::RECT{x - 8, y - 8, x + width + 8, y + height + 8};

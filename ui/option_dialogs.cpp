@@ -18,8 +18,7 @@ namespace ui {
 using namespace optiondialogs;
 
 void optiondialogs::BeginOptionDialog(Dialog& d, std::uint32_t helpId) {
-    win::SetWindowLong(d.window, win::DWL_USER, static_cast<win::LParam>(helpId));
-    d.helpButtonId = kHelpButtonId;
+    d.SetHelpId(helpId);
 }
 
 int optiondialogs::EndButtons(Dialog& d, win::WParam wParam,
@@ -174,12 +173,13 @@ ControlSensitivityDialog::ControlSensitivityDialog(devices::Joystick* joystick)
 int ControlSensitivityDialog::OnInitDialog(win::HWND dialog) {
     const int r = Dialog::OnInitDialog(dialog);
     BeginOptionDialog(*this, 20002);
-    const int values[4] = {
-        stick ? stick->GetAileronSensitivity() : 50, stick ? stick->GetElevatorSensitivity() : 50,
-        stick ? stick->GetRudderSensitivity() : 50, stick ? stick->GetDeadZone() : 0};
+    shown = {stick ? stick->GetAileronSensitivity() : 50, stick ? stick->GetElevatorSensitivity() : 50,
+             stick ? stick->GetRudderSensitivity() : 50, stick ? stick->GetDeadZone() : 0};
     const int ids[4] = {kAileron, kElevator, kRudder, kDeadZone};
-    for (int i = 0; i < 4; ++i)
-        SetupTrackbar(win::GetDlgItem(dialog, ids[i]), values[i], 0, 100, 10);
+    for (int i = 0; i < 4; ++i) {
+        shown[static_cast<std::size_t>(i)] = std::clamp(shown[static_cast<std::size_t>(i)], 0, 100);
+        SetupTrackbar(win::GetDlgItem(dialog, ids[i]), shown[static_cast<std::size_t>(i)], 0, 100, 10);
+    }
     SetCheck(dialog, kUseStick, stick != nullptr && stick->IsInUse() ? 1 : 0);
     return r;
 }
@@ -188,10 +188,14 @@ int ControlSensitivityDialog::OnCommand(unsigned notifyCode, win::WParam wParam,
                                         win::HWND control) {
     if (EndButtons(*this, wParam, [this] {
             if (stick == nullptr) return;
-            stick->SetAileronSensitivity(TrackPosition(window, kAileron));
-            stick->SetElevatorSensitivity(TrackPosition(window, kElevator));
-            stick->SetRudderSensitivity(TrackPosition(window, kRudder));
-            stick->SetDeadZone(TrackPosition(window, kDeadZone));
+            const auto moved = [this](int id, int index) {
+                const int p = TrackPosition(window, id);
+                return p != shown[static_cast<std::size_t>(index)] ? p : -1;
+            };
+            if (const int p = moved(kAileron, 0); p >= 0) stick->SetAileronSensitivity(p);
+            if (const int p = moved(kElevator, 1); p >= 0) stick->SetElevatorSensitivity(p);
+            if (const int p = moved(kRudder, 2); p >= 0) stick->SetRudderSensitivity(p);
+            if (const int p = moved(kDeadZone, 3); p >= 0) stick->SetDeadZone(p);
             const int use = CheckState(window, kUseStick);
             if (use != (stick->IsInUse() ? 1 : 0)) {
                 void (*choose)() = use ? theUiServices.useJoystick : theUiServices.useKeyboard;

@@ -41,6 +41,9 @@ public:
 
 private:
     devices::Joystick* stick;
+    // The positions the four trackbars opened with: OK stores only those the user moved, since
+    // a stored percentage is coarser than the setting it came from.
+    std::array<int, 4> shown{};
 };
 
 // The two-digit year covers 1970 to 2035: 0..35 are 2000..2035, 70..99 are 1970..1999; 36..53
@@ -82,7 +85,9 @@ private:
     void FocusField(Field f);
     void ReadField(Field f);
     [[nodiscard]] int ZoneOffset() const;
-    void OnModeChanged();
+    // The zone mode or the manual zone changed: the fields move to the new zone.
+    void OnZoneChanged();
+    void StepDay(int days);
     void Apply();
 
     DialogClock& time;

@@ -497,6 +497,84 @@ LResult wplTrackbarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
     }
 }
 
+// ---- Scroll bars ----------------------------------------------------------------------------------
+
+namespace {
+
+// One frame of the push-button skin laid over `dest`: its corners and edges kept at their size,
+// its middle stretched, so a small square still shows the bevel and the rounding.
+void DrawButtonFrame(HDC dc, const RECT& dest, int frame) {
+    const HBITMAP b = wplGetBitmap(kSkinPushButton);
+    const SIZE f = FrameSize(b, ButtonFrames(), (theOptions.flags & WPL_TWO_ROWS) ? 2 : 1);
+    if (f.cx <= 0 || f.cy <= 0) {
+        RECT e = dest;
+        FillRect(dc, &e, GetSysColorBrush(COLOR_BTNFACE));
+        DrawEdge(dc, &e, frame >= 3 ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+        return;
+    }
+    const int w = dest.right - dest.left, h = dest.bottom - dest.top;
+    const int ex = std::min({3, w / 2, f.cx / 2}), ey = std::min({3, h / 2, f.cy / 2});
+    const int sx[3] = {frame * f.cx, frame * f.cx + ex, frame * f.cx + f.cx - ex};
+    const int sw[3] = {ex, f.cx - 2 * ex, ex};
+    const int sy[3] = {0, ey, f.cy - ey}, sh[3] = {ey, f.cy - 2 * ey, ey};
+    const int dx[4] = {dest.left, dest.left + ex, dest.right - ex, dest.right};
+    const int dy[4] = {dest.top, dest.top + ey, dest.bottom - ey, dest.bottom};
+    for (int j = 0; j < 3; ++j)
+        for (int i = 0; i < 3; ++i)
+            if (dx[i + 1] > dx[i] && dy[j + 1] > dy[j])
+                wplStretchBitmap(dc, b, RECT{dx[i], dy[j], dx[i + 1], dy[j + 1]}, sx[i], sy[j], sw[i], sh[j], true);
+}
+
+}  // namespace
+
+int wplScrollBarFilter(HWND h, std::uint32_t, std::uint32_t) {
+    return h && static_cast<bool>(wplGetBitmap(kSkinPushButton)) ? 1 : 0;
+}
+
+LResult wplScrollBarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
+    switch (m) {
+        case WM_PAINT: {
+            SCROLLBARINFO info;
+            wplCallPrevious("WPL", h, SBM_GETSCROLLBARINFO, 0, reinterpret_cast<LParam>(&info), false);
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(h, &ps);
+            RECT c;
+            GetClientRect(h, &c);
+            const bool vertical = (StyleOf(h) & SBS_VERT) != 0;
+            const int length = vertical ? c.bottom - c.top : c.right - c.left;
+            auto span = [&](int from, int to) {
+                return vertical ? RECT{c.left, c.top + from, c.right, c.top + to}
+                                : RECT{c.left + from, c.top, c.left + to, c.bottom};
+            };
+            // The trough in the face of a pressed button, the buttons and thumb over it.
+            const HBITMAP b = wplGetBitmap(kSkinPushButton);
+            const SIZE f = FrameSize(b, ButtonFrames(), (theOptions.flags & WPL_TWO_ROWS) ? 2 : 1);
+            if (f.cx > 0 && f.cy > 0) wplStretchBitmap(dc, b, c, 3 * f.cx + f.cx / 2, f.cy / 2, 1, 1, false);
+            else FillRect(dc, &c, GetSysColorBrush(COLOR_SCROLLBAR));
+            const bool usable = (info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) == 0;
+            for (const int part : {1, 5}) {
+                RECT a = part == 1 ? span(0, info.dxyLineButton) : span(length - info.dxyLineButton, length);
+                const bool pressed = (info.rgstate[part] & STATE_SYSTEM_PRESSED) != 0;
+                DrawButtonFrame(dc, a, pressed ? 3 : usable ? 0 : 1);
+                const unsigned direction = vertical ? (part == 1 ? DFCS_SCROLLUP : DFCS_SCROLLDOWN)
+                                                    : (part == 1 ? DFCS_SCROLLLEFT : DFCS_SCROLLRIGHT);
+                DrawFrameControl(dc, &a, DFC_SCROLL,
+                                 direction | DFCS_TRANSPARENT | (pressed ? DFCS_PUSHED : 0u) |
+                                     (usable ? 0u : DFCS_INACTIVE));
+            }
+            if (usable) DrawButtonFrame(dc, span(info.xyThumbTop, info.xyThumbBottom), 0);
+            EndPaint(h, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_NCDESTROY:
+            return EndSubclass("WPL", h, m, w, l);
+        default:
+            return wplCallPrevious("WPL", h, m, w, l, false);
+    }
+}
+
 // ---- Tabs -----------------------------------------------------------------------------------------
 
 int wplTabFrame(unsigned state) {

@@ -77,6 +77,7 @@ const std::vector<WplControlClass> theClasses = {
     {0xFFFF, "SysTabControl32", &wplTabFilter, &wplTabInit, &wplTabProc},
     {0xFFFF, "SysTreeView32", &wplTreeFilter, &wplTreeInit, &wplTreeProc},
     {0xFFFF, "msctls_trackbar32", &wplTrackbarFilter, &wplTrackbarInit, &wplTrackbarProc},
+    {0xFFFF, "ScrollBar", &wplScrollBarFilter, nullptr, &wplScrollBarProc},
     {0x04, "edit", nullptr, nullptr, nullptr},
     {0xFFFF, "ComboBox", nullptr, nullptr, nullptr},
     {0xFFFF, "ListBox", nullptr, nullptr, nullptr},
@@ -306,6 +307,18 @@ void wplSubclassChildren(HWND dialog) {
 
 // ---- The hook ----------------------------------------------------------------------------------
 
+namespace {
+
+// Whether a window lies in a dialog the library skins (a list's own scroll bars are made after
+// the dialog's children were skinned).
+bool SkinnedDialogAbove(HWND parent) {
+    for (HWND w = parent; w; w = GetParent(w))
+        if (Lower(GetClassName(w)) == Lower(WC_DIALOG)) return GetProp(w, "WPL") != 0;
+    return false;
+}
+
+}  // namespace
+
 LResult wplCreateHookProc(int code, WParam wParam, LParam lParam) {
     if (code == HCBT_CREATEWND && theEnabled && lParam != 0) {
         const HWND h{static_cast<std::uint32_t>(wParam)};
@@ -319,6 +332,7 @@ LResult wplCreateHookProc(int code, WParam wParam, LParam lParam) {
                 SendMessage(h, WM_WPL_SKINDIALOG, 0, reinterpret_cast<LParam>(&flag));
                 if (flag == 1) wplSubclassWindow(h, &wplDialogSubclassProc, "WPL");
             }
+            if (cls == "scrollbar" && SkinnedDialogAbove(cs->parent)) wplSubclassControl(h, 0xFFFF);
             const bool plainClass = cls == "combobox" || cls == "combolbox" || cls == "progman";
             if (!plainClass && (dialog || (cs->style & (WS_BORDER | WS_THICKFRAME)))) {
                 std::int32_t flag = (theOptions.flags & WPL_FRAMES_ON_REQUEST) ? 0 : 1;

@@ -238,6 +238,9 @@ int wplButtonMeasure(win::MEASUREITEMSTRUCT* item);
 int wplStaticFilter(win::HWND, std::uint32_t, std::uint32_t);
 void wplStaticInit(win::HWND);
 win::LResult wplStaticProc(win::HWND, std::uint32_t, win::WParam, win::LParam);
+// Scroll bars (a list's own included) wear the skin's button for their arrows and thumb.
+int wplScrollBarFilter(win::HWND, std::uint32_t, std::uint32_t);
+win::LResult wplScrollBarProc(win::HWND, std::uint32_t, win::WParam, win::LParam);
 int wplTrackbarFilter(win::HWND, std::uint32_t, std::uint32_t);
 void wplTrackbarInit(win::HWND);
 win::LResult wplTrackbarProc(win::HWND, std::uint32_t, win::WParam, win::LParam);

@@ -33,6 +33,7 @@ FakePropertyPage::FakePropertyPage(const char* templateName, const char* pageTit
 
 int FakePropertyPage::OnInitDialog(HWND dialog) {
     PlacePage(*this, dialog, 0, 0);
+    if (helpId != 0) SetWindowLong(dialog, DWL_USER, static_cast<LParam>(helpId));
     return 1;
 }
 

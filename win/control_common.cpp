@@ -209,6 +209,70 @@ int ListModel::SelectedCount() const {
     return n;
 }
 
+void ListScrollBars::Create(HWND list) {
+    for (HWND* bar : {&vertical, &horizontal}) {
+        const std::uint32_t style = WS_CHILD | (bar == &vertical ? SBS_VERT : SBS_HORZ);
+        *bar = CreateWindowEx(0, WC_SCROLLBAR, "", style, 0, 0, 1, 1, list, {}, {}, 0);
+    }
+}
+
+void ListScrollBars::Set(HWND bar, bool shown, int count, int page, int pos) {
+    if (!bar) return;
+    if (shown) {
+        SCROLLINFO info;
+        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        info.nMin = 0;
+        info.nMax = std::max(0, count - 1);
+        info.nPage = static_cast<unsigned>(std::max(1, page));
+        info.nPos = pos;
+        SendMessage(bar, SBM_SETSCROLLINFO, 1, reinterpret_cast<LParam>(&info));
+    }
+    if (IsWindowVisible(bar) != shown) ShowWindow(bar, shown ? SW_SHOW : SW_HIDE);
+}
+
+void ListScrollBars::Place(HWND bar, int x, int y, int width, int height) {
+    if (!bar) return;
+    RECT r;
+    GetWindowRect(bar, &r);
+    MapWindowPoints({}, GetParent(bar), &r);
+    if (r.left != x || r.top != y || r.right - r.left != width || r.bottom - r.top != height)
+        MoveWindow(bar, x, y, width, height, true);
+}
+
+bool ListScrollBars::VerticalShown() const {
+    return vertical && IsWindowVisible(vertical);
+}
+
+bool ListScrollBars::HorizontalShown() const {
+    return horizontal && IsWindowVisible(horizontal);
+}
+
+int ScrollBarThickness() {
+    const int t = GetSystemMetrics(SM_CXVSCROLL);
+    return t > 0 ? t : 16;
+}
+
+int ScrolledPosition(unsigned code, HWND bar, int pos, int line, int page, int last) {
+    switch (code) {
+        case SB_LINEUP: pos -= line; break;
+        case SB_LINEDOWN: pos += line; break;
+        case SB_PAGEUP: pos -= page; break;
+        case SB_PAGEDOWN: pos += page; break;
+        case SB_TOP: pos = 0; break;
+        case SB_BOTTOM: pos = last; break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: {
+            // The whole track position, not the 16 bits the message carries.
+            SCROLLINFO info;
+            info.fMask = SIF_TRACKPOS;
+            if (SendMessage(bar, SBM_GETSCROLLINFO, 0, reinterpret_cast<LParam>(&info)) != 0) pos = info.nTrackPos;
+            break;
+        }
+        default: break;
+    }
+    return std::clamp(pos, 0, std::max(0, last));
+}
+
 int NextTabStop(const std::vector<int>& tabs, int pen) {
     for (const int stop : tabs)
         if (stop > pen) return stop;

@@ -74,6 +74,24 @@ struct ListModel {
     int SelectedCount() const;
 };
 
+// A list's own scroll bars: two child "ScrollBar" windows, made hidden with the list and shown
+// while its rows or columns do not fit. A right click on one asks for the list's help.
+struct ListScrollBars {
+    HWND vertical, horizontal;
+    void Create(HWND list);
+    // Shows the bar with range 0..count - 1, a page of `page` and the position, or hides it.
+    static void Set(HWND bar, bool shown, int count, int page, int pos);
+    // Moves a bar, only when it is not there already (lists lay out their bars often).
+    static void Place(HWND bar, int x, int y, int width, int height);
+    [[nodiscard]] bool Owns(HWND h) const { return h && (h == vertical || h == horizontal); }
+    [[nodiscard]] bool VerticalShown() const;
+    [[nodiscard]] bool HorizontalShown() const;
+};
+// The width of a vertical scroll bar (and height of a horizontal one).
+[[nodiscard]] int ScrollBarThickness();
+// The position a WM_VSCROLL or WM_HSCROLL code asks for, from `pos`, held to 0..last.
+[[nodiscard]] int ScrolledPosition(unsigned code, HWND bar, int pos, int line, int page, int last);
+
 // Where a tab moves the pen of a row (both in pixels from the row's text origin): the first of
 // the list's tab stops past it, else the next multiple of 32.
 int NextTabStop(const std::vector<int>& tabs, int pen);

@@ -1,6 +1,7 @@
 // "ListBox" (and "ComboLBox", the drop-down list of a combo box): rows of text, sorted or in
 // the order added, one or several selected, owner-drawn rows of a fixed height, tab stops,
-// prefix search, type-ahead, the keys and the wheel. The parent hears LBN_SELCHANGE and
+// prefix search, type-ahead, the keys and the wheel, and (with WS_VSCROLL and WS_HSCROLL) scroll
+// bars while the rows or the widest row do not fit. The parent hears LBN_SELCHANGE and
 // LBN_DBLCLK when LBS_NOTIFY is set.
 #include <algorithm>
 
@@ -23,6 +24,10 @@ struct ListState {
     bool focused = false;
     bool tracking = false;
     HWND combo;  // the owning combo box of a drop-down
+    ListScrollBars bars;
+    int left = 0;    // pixels scrolled sideways
+    int extent = 0;  // LB_SETHORIZONTALEXTENT's width
+    bool layoutDue = false;
 };
 StateTable<ListState> theLists;
 
@@ -38,12 +43,16 @@ int RowHeight(HWND, ListState& s) {
 // The rows lie inside the sunken edge (a drop-down's one-pixel frame is drawn over them).
 constexpr int kEdge = 2;
 
+// Inside the edge, without the room of the shown scroll bars.
 RECT RowArea(HWND h, const ListState& s) {
     RECT c;
     GetClientRect(h, &c);
     if (s.combo) return c;
-    return RECT{c.left + kEdge, c.top + kEdge, std::max(c.left + kEdge, c.right - kEdge),
-                std::max(c.top + kEdge, c.bottom - kEdge)};
+    RECT r{c.left + kEdge, c.top + kEdge, std::max(c.left + kEdge, c.right - kEdge),
+           std::max(c.top + kEdge, c.bottom - kEdge)};
+    if (s.bars.VerticalShown()) r.right = std::max(r.left, r.right - ScrollBarThickness());
+    if (s.bars.HorizontalShown()) r.bottom = std::max(r.top, r.bottom - ScrollBarThickness());
+    return r;
 }
 
 int VisibleRows(HWND h, ListState& s) {
@@ -51,7 +60,56 @@ int VisibleRows(HWND h, ListState& s) {
     return std::max(1, (c.bottom - c.top) / RowHeight(h, s));
 }
 
+// How wide the rows are: the extent the owner set, or the widest text (and its tab stops).
+int RowsWidth(HWND h, const ListState& s) {
+    int widest = s.extent;
+    if (!(StyleOf(h) & WS_HSCROLL)) return widest;
+    HDC dc = GetDC(h);
+    HGDIOBJ old = SelectObject(dc, AsGdiObject(FontOr(s.font)));
+    for (const ListModel::Item& item : s.model.items) {
+        // The last piece starts at the stop of the tab before it, as the rows are painted.
+        const std::size_t tab = item.text.rfind('\t');
+        const auto tabs = static_cast<std::size_t>(std::count(item.text.begin(), item.text.end(), '\t'));
+        const int x = tabs == 0 ? 0 : tabs <= s.tabs.size() ? s.tabs[tabs - 1] : static_cast<int>(tabs) * 32;
+        const std::string_view last = std::string_view(item.text).substr(tab == std::string::npos ? 0 : tab + 1);
+        widest = std::max(widest, x + TextWidth(dc, last) + 4);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(h, dc);
+    return widest;
+}
+
+// The scroll bars the style asks for, shown while the rows (or the widest row) do not fit, and
+// the top row and sideways offset held inside what can be scrolled.
+void Layout(HWND h, ListState& s) {
+    if (s.combo || !s.bars.vertical) return;
+    RECT c;
+    GetClientRect(h, &c);
+    const std::uint32_t style = StyleOf(h);
+    const int thick = ScrollBarThickness(), rh = RowHeight(h, s);
+    const int innerW = std::max(0, c.right - c.left - 2 * kEdge), innerH = std::max(0, c.bottom - c.top - 2 * kEdge);
+    const int count = static_cast<int>(s.model.items.size());
+    const int width = (style & WS_HSCROLL) ? RowsWidth(h, s) : 0;
+    bool needV = false, needH = false;
+    for (int pass = 0; pass < 3; ++pass) {
+        needH = (style & WS_HSCROLL) && width > innerW - (needV ? thick : 0);
+        needV = (style & WS_VSCROLL) && static_cast<long long>(count) * rh > innerH - (needH ? thick : 0);
+    }
+    const int areaW = std::max(0, innerW - (needV ? thick : 0));
+    const int areaH = std::max(0, innerH - (needH ? thick : 0));
+    const int page = std::max(1, areaH / rh);
+    s.model.top = std::clamp(s.model.top, 0, std::max(0, count - page));
+    s.left = needH ? std::clamp(s.left, 0, std::max(0, width - areaW)) : 0;
+    ListScrollBars::Place(s.bars.vertical, c.right - kEdge - thick, c.top + kEdge, thick, areaH);
+    ListScrollBars::Place(s.bars.horizontal, c.left + kEdge, c.bottom - kEdge - thick, areaW, thick);
+    ListScrollBars::Set(s.bars.vertical, needV, count, page, s.model.top);
+    ListScrollBars::Set(s.bars.horizontal, needH, width, areaW, s.left);
+}
+
+// The bars follow at the next message that is not one more row: a list filled with thousands
+// of rows lays them out once.
 void Changed(HWND h) {
+    if (ListState* s = theLists.Get(h)) s->layoutDue = true;
     InvalidateRect(h, nullptr, true);
 }
 
@@ -100,7 +158,8 @@ void Paint(HWND h, ListState& s) {
     GetClientRect(h, &c);
     ControlColours(h, dc, WM_CTLCOLORLISTBOX, COLOR_WINDOW);
     HGDIOBJ old = SelectObject(dc, AsGdiObject(FontOr(s.font)));
-    const RECT rows = RowArea(h, s);
+    RECT rows = RowArea(h, s);
+    rows.left -= s.left;  // scrolled sideways: the edge drawn next covers what passes it
     PaintListRows(h, dc, rows, s.model, RowHeight(h, s), s.focused || s.combo, OwnerDraw(h),
                   s.combo ? ODT_COMBOBOX : ODT_LISTBOX, s.tabs);
     if (!s.combo) DrawEdge(dc, &c, EDGE_SUNKEN, BF_RECT);
@@ -110,7 +169,9 @@ void Paint(HWND h, ListState& s) {
 }
 
 int RowAt(HWND h, ListState& s, int y) {
-    const int i = s.model.top + std::max(0, y - RowArea(h, s).top) / RowHeight(h, s);
+    const RECT area = RowArea(h, s);
+    if (y >= area.bottom && !s.tracking) return -1;
+    const int i = s.model.top + std::max(0, y - area.top) / RowHeight(h, s);
     return i < static_cast<int>(s.model.items.size()) ? i : -1;
 }
 
@@ -133,6 +194,7 @@ LResult ListProc(HWND h, std::uint32_t m, WParam w, LParam l) {
                 SendMessage(GetParent(h), WM_MEASUREITEM, mi.CtlID, reinterpret_cast<LParam>(&mi));
                 s->rowHeight = static_cast<int>(mi.itemHeight);
             }
+            if (s != nullptr && (StyleOf(h) & (WS_VSCROLL | WS_HSCROLL))) s->bars.Create(h);
             return 0;
         case WM_NCDESTROY:
             theLists.Drop(h);
@@ -141,6 +203,10 @@ LResult ListProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             break;
     }
     if (s == nullptr) return DefWindowProc(h, m, w, l);
+    if (s->layoutDue && m != LB_ADDSTRING && m != LB_INSERTSTRING && m != LB_SETITEMDATA) {
+        s->layoutDue = false;
+        Layout(h, *s);
+    }
     ListModel& md = s->model;
     const int n = static_cast<int>(md.items.size());
     auto text = [&](LParam p) { return p != 0 ? std::string(reinterpret_cast<const char*>(p)) : std::string(); };
@@ -148,7 +214,34 @@ LResult ListProc(HWND h, std::uint32_t m, WParam w, LParam l) {
         case WM_SETFONT:
             s->font = HFONT{static_cast<std::uint32_t>(w)};
             if (l != 0) Changed(h);
+            else Layout(h, *s);
             return 0;
+        case WM_SIZE:
+            Changed(h);
+            return 0;
+        case LB_SETHORIZONTALEXTENT:
+            s->extent = std::max(0, static_cast<int>(w));
+            Changed(h);
+            return 0;
+        case LB_GETHORIZONTALEXTENT:
+            return s->extent;
+        case WM_VSCROLL:
+        case WM_HSCROLL: {
+            const HWND bar{static_cast<std::uint32_t>(l)};
+            if (!s->bars.Owns(bar)) return 0;
+            const unsigned code = LOWORD(static_cast<std::uintptr_t>(w));
+            if (m == WM_VSCROLL) {
+                const int page = VisibleRows(h, *s);
+                s->model.top = ScrolledPosition(code, bar, s->model.top, 1, page,
+                                                static_cast<int>(s->model.items.size()) - page);
+            } else {
+                const RECT area = RowArea(h, *s);
+                const int view = area.right - area.left;
+                s->left = ScrolledPosition(code, bar, s->left, 8, view, RowsWidth(h, *s) - view);
+            }
+            Changed(h);
+            return 0;
+        }
         case WM_GETFONT:
             return static_cast<LResult>(s->font.id);
         case WM_GETDLGCODE:

@@ -1,7 +1,8 @@
 // "SysListView32" in report mode with its "SysHeader32": columns, rows of cells, one or many
 // selected, owner-drawn rows (only the visible ones are drawn), sorting by a compare function,
-// and header dividers dragged to new widths with the HDN_ notifications, which the list passes
-// on to its parent.
+// header dividers dragged to new widths with the HDN_ notifications, which the list passes on to
+// its parent, and scroll bars that appear when the rows or the columns do not fit (the header
+// scrolls sideways with the rows).
 #include <algorithm>
 
 #include "win/control_internal.h"
@@ -51,13 +52,25 @@ struct ListViewState {
     std::vector<LVCOLUMN> columns;
     std::vector<Row> rows;
     int top = 0;
+    int left = 0;  // pixels scrolled sideways
     int rowHeight = 0;
     bool focused = false;
+    ListScrollBars bars;
+    bool layoutDue = false;
 };
 StateTable<ListViewState> theListViews;
 
+constexpr int kSidewaysLine = 16;
+
 int HeaderHeight(const ListViewState& s) {
     return s.header ? LineHeight(s.font) + 6 : 0;
+}
+
+int ColumnsWidth(const ListViewState& s) {
+    int width = 0;
+    for (const LVCOLUMN& col : s.columns)
+        width += col.cx;
+    return width;
 }
 
 int RowH(HWND h, ListViewState& s) {
@@ -74,10 +87,53 @@ int RowH(HWND h, ListViewState& s) {
     return LineHeight(s.font) + 2;
 }
 
-int VisibleRows(HWND h, ListViewState& s) {
+// Where rows are drawn: the client area under the header, beside the shown scroll bars.
+RECT RowArea(HWND h, const ListViewState& s) {
     RECT c;
     GetClientRect(h, &c);
-    return std::max(1, (c.bottom - c.top - HeaderHeight(s)) / RowH(h, s));
+    if (s.bars.VerticalShown()) c.right = std::max(c.left, c.right - ScrollBarThickness());
+    if (s.bars.HorizontalShown()) c.bottom = std::max(c.top, c.bottom - ScrollBarThickness());
+    c.top = std::min(c.bottom, c.top + HeaderHeight(s));
+    return c;
+}
+
+int VisibleRows(HWND h, ListViewState& s) {
+    const RECT a = RowArea(h, s);
+    return std::max(1, (a.bottom - a.top) / RowH(h, s));
+}
+
+// The scroll bars shown for what does not fit (a horizontal bar takes height from the rows, a
+// vertical one width from the columns, so each may bring the other), the top row and the
+// sideways offset held inside what can be scrolled, and the header moved with the columns.
+void Layout(HWND h, ListViewState& s) {
+    RECT c;
+    GetClientRect(h, &c);
+    const int clientW = c.right - c.left, clientH = c.bottom - c.top;
+    const int thick = ScrollBarThickness();
+    const int width = ColumnsWidth(s), count = static_cast<int>(s.rows.size()), rh = RowH(h, s);
+    const bool scrolls = (StyleOf(h) & LVS_NOSCROLL) == 0;
+    bool needV = false, needH = false;
+    for (int pass = 0; pass < 3 && scrolls; ++pass) {
+        needH = width > clientW - (needV ? thick : 0);
+        needV = static_cast<long long>(count) * rh > clientH - HeaderHeight(s) - (needH ? thick : 0);
+    }
+    const int areaW = std::max(0, clientW - (needV ? thick : 0));
+    const int areaH = std::max(0, clientH - HeaderHeight(s) - (needH ? thick : 0));
+    const int page = std::max(1, areaH / rh);
+    s.top = std::clamp(s.top, 0, std::max(0, count - page));
+    s.left = std::clamp(s.left, 0, std::max(0, width - areaW));
+    ListScrollBars::Place(s.bars.vertical, clientW - thick, 0, thick, clientH - (needH ? thick : 0));
+    ListScrollBars::Place(s.bars.horizontal, 0, clientH - thick, areaW, thick);
+    ListScrollBars::Set(s.bars.vertical, needV, count, page, s.top);
+    ListScrollBars::Set(s.bars.horizontal, needH, width, areaW, s.left);
+    if (s.header) MoveWindow(s.header, -s.left, 0, areaW + s.left, HeaderHeight(s), true);
+}
+
+// Something the rows show changed: the rows are drawn again, and the bars follow at the next
+// message that does not fill in more rows (a long list lays them out once).
+void Changed(HWND h, ListViewState& s) {
+    s.layoutDue = true;
+    InvalidateRect(h, nullptr, true);
 }
 
 void ItemChanged(HWND h, int item, std::uint32_t oldState, std::uint32_t newState, LParam param) {
@@ -112,6 +168,7 @@ void EnsureVisible(HWND h, ListViewState& s, int i) {
     if (i < s.top) s.top = i;
     if (i >= s.top + rows) s.top = i - rows + 1;
     s.top = std::max(0, s.top);
+    Changed(h, s);
 }
 
 void UserSelect(HWND h, ListViewState& s, int i, bool toggle) {
@@ -138,13 +195,13 @@ void Paint(HWND h, ListViewState& s) {
     SetBkMode(dc, TRANSPARENT);
     const int rh = RowH(h, s);
     const bool ownerDraw = (StyleOf(h) & LVS_OWNERDRAWFIXED) != 0;
-    int width = 0;
-    for (const LVCOLUMN& col : s.columns)
-        width += col.cx;
-    for (int i = s.top, y = c.top + HeaderHeight(s); i < static_cast<int>(s.rows.size()) && y < c.bottom;
-         ++i, y += rh) {
+    const int width = ColumnsWidth(s);
+    const RECT area = RowArea(h, s);
+    // Rows start left of the area by what is scrolled sideways; the bars lie over the rest.
+    const int x0 = area.left - s.left;
+    for (int i = s.top, y = area.top; i < static_cast<int>(s.rows.size()) && y < area.bottom; ++i, y += rh) {
         const Row& r = s.rows[i];
-        RECT item{c.left, y, std::max<int>(c.right, width), y + rh};
+        RECT item{x0, y, x0 + std::max<int>(area.right - area.left + s.left, width), y + rh};
         const bool sel = (r.state & LVIS_SELECTED) && (s.focused || (StyleOf(h) & LVS_SHOWSELALWAYS));
         if (ownerDraw) {
             DRAWITEMSTRUCT d;
@@ -163,7 +220,7 @@ void Paint(HWND h, ListViewState& s) {
         }
         if (sel) FillRect(dc, &item, GetSysColorBrush(COLOR_HIGHLIGHT));
         SetTextColor(dc, GetSysColor(sel ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        int x = c.left;
+        int x = x0;
         for (std::size_t k = 0; k < s.columns.size(); ++k) {
             RECT cell{x + 2, y, x + s.columns[k].cx - 2, y + rh};
             if (k < r.cells.size())
@@ -178,9 +235,9 @@ void Paint(HWND h, ListViewState& s) {
 }
 
 int RowAtPoint(HWND h, ListViewState& s, int y) {
-    const int rel = y - HeaderHeight(s);
-    if (rel < 0) return -1;
-    const int i = s.top + rel / RowH(h, s);
+    const RECT area = RowArea(h, s);
+    if (y < area.top || y >= area.bottom) return -1;
+    const int i = s.top + (y - area.top) / RowH(h, s);
     return i < static_cast<int>(s.rows.size()) ? i : -1;
 }
 
@@ -334,6 +391,7 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
                 // HeaderHeight asks for the header: size it now that it exists.
                 if (s->header) MoveWindow(s->header, 0, 0, c.right, HeaderHeight(*s), false);
             }
+            if (!(StyleOf(h) & LVS_NOSCROLL)) s->bars.Create(h);
             return 0;
         }
         case WM_NCDESTROY:
@@ -343,19 +401,21 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             break;
     }
     if (s == nullptr) return DefWindowProc(h, m, w, l);
+    if (s->layoutDue && m != LVM_INSERTITEM && m != LVM_SETITEMTEXT && m != LVM_SETITEM) {
+        s->layoutDue = false;
+        Layout(h, *s);
+    }
     const int n = static_cast<int>(s->rows.size());
     auto item = [&]() { return reinterpret_cast<LVITEM*>(l); };
     switch (m) {
         case WM_SETFONT:
             s->font = HFONT{static_cast<std::uint32_t>(w)};
             s->rowHeight = 0;
-            if (s->header) {
-                SendMessage(s->header, WM_SETFONT, w, 0);
-                RECT c;
-                GetClientRect(h, &c);
-                MoveWindow(s->header, 0, 0, c.right, HeaderHeight(*s), true);
-            }
-            InvalidateRect(h, nullptr, true);
+            if (s->header) SendMessage(s->header, WM_SETFONT, w, 0);
+            Changed(h, *s);
+            return 0;
+        case WM_SIZE:
+            Changed(h, *s);
             return 0;
         case WM_GETFONT:
             return static_cast<LResult>(s->font.id);
@@ -378,7 +438,7 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
                 hd.fmt = col.fmt;
                 SendMessage(s->header, HDM_INSERTITEM, static_cast<WParam>(at), reinterpret_cast<LParam>(&hd));
             }
-            InvalidateRect(h, nullptr, true);
+            Changed(h, *s);
             return at;
         }
         case LVM_GETCOLUMN: {
@@ -401,7 +461,7 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
                 hd.cxy = s->columns[i].cx;
                 SendMessage(s->header, HDM_SETITEM, w, reinterpret_cast<LParam>(&hd));
             }
-            InvalidateRect(h, nullptr, true);
+            Changed(h, *s);
             return 1;
         }
         case LVM_INSERTITEM: {
@@ -414,7 +474,7 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             if (it.mask & LVIF_STATE) r.state = it.state & it.stateMask;
             const int at = std::clamp(it.iItem, 0, n);
             s->rows.insert(s->rows.begin() + at, std::move(r));
-            InvalidateRect(h, nullptr, true);
+            Changed(h, *s);
             return at;
         }
         case LVM_SETITEM:
@@ -489,13 +549,13 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             if (i < 0 || i >= n) return 0;
             s->rows.erase(s->rows.begin() + i);
             s->top = std::min(s->top, std::max(0, n - 2));
-            InvalidateRect(h, nullptr, true);
+            Changed(h, *s);
             return 1;
         }
         case LVM_DELETEALLITEMS:
             s->rows.clear();
             s->top = 0;
-            InvalidateRect(h, nullptr, true);
+            Changed(h, *s);
             return 1;
         case LVM_SORTITEMS: {
             auto compare = reinterpret_cast<PFNLVCOMPARE>(l);
@@ -516,11 +576,26 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
         case LVM_GETITEMRECT: {
             const int i = static_cast<int>(w);
             if (i < 0 || i >= n || l == 0) return 0;
-            RECT c;
-            GetClientRect(h, &c);
-            const int y = HeaderHeight(*s) + (i - s->top) * RowH(h, *s);
-            *reinterpret_cast<RECT*>(l) = RECT{c.left, y, c.right, y + RowH(h, *s)};
+            const RECT area = RowArea(h, *s);
+            const int y = area.top + (i - s->top) * RowH(h, *s);
+            *reinterpret_cast<RECT*>(l) = RECT{area.left - s->left, y, area.right, y + RowH(h, *s)};
             return 1;
+        }
+        case WM_VSCROLL:
+        case WM_HSCROLL: {
+            const HWND bar{static_cast<std::uint32_t>(l)};
+            if (!s->bars.Owns(bar)) return 0;
+            const RECT area = RowArea(h, *s);
+            const unsigned code = LOWORD(static_cast<std::uintptr_t>(w));
+            if (m == WM_VSCROLL) {
+                const int page = VisibleRows(h, *s);
+                s->top = ScrolledPosition(code, bar, s->top, 1, page, n - page);
+            } else {
+                const int view = area.right - area.left;
+                s->left = ScrolledPosition(code, bar, s->left, kSidewaysLine, view, ColumnsWidth(*s) - view);
+            }
+            Changed(h, *s);
+            return 0;
         }
         case WM_NOTIFY: {
             // The header's notifications: follow a new width, then tell the list's parent.
@@ -531,7 +606,7 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
                     (nm->pitem->mask & HDI_WIDTH) && nm->iItem >= 0 &&
                     nm->iItem < static_cast<int>(s->columns.size())) {
                     s->columns[nm->iItem].cx = nm->pitem->cxy;
-                    InvalidateRect(h, nullptr, true);
+                    Changed(h, *s);
                 }
                 if (hdr->code == HDN_ITEMCLICK) {
                     NMLISTVIEW lv;
@@ -572,7 +647,7 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
         case WM_MOUSEWHEEL: {
             const int delta = static_cast<std::int16_t>(HIWORD(w));
             s->top = std::clamp(s->top - delta / 40, 0, std::max(0, n - VisibleRows(h, *s)));
-            InvalidateRect(h, nullptr, true);
+            Changed(h, *s);
             return 0;
         }
         case WM_KEYDOWN: {

@@ -141,8 +141,59 @@ void Step(HWND h, UpDownState& s, int direction) {
 
 struct ScrollState {
     int min = 0, max = 100, pos = 0;
+    int page = 0;       // 0: a square thumb, and the last position is max
+    int trackPos = 0;   // where the dragged thumb stands
+    int pressed = 0;    // the part held down (1..5 as in SCROLLBARINFO), 0 none
+    int grab = 0;       // the pointer's offset into the thumb while it is dragged
+    bool repeating = false;
 };
 StateTable<ScrollState> theScrolls;
+
+constexpr std::uintptr_t kScrollRepeatTimer = 0x5342;
+constexpr std::uint32_t kScrollRepeatDelayMs = 400;
+constexpr std::uint32_t kScrollRepeatMs = 50;
+constexpr int kMinimumThumb = 8;
+
+int LastPosition(const ScrollState& s) {
+    return s.page > 0 ? std::max(s.min, s.max - s.page + 1) : std::max(s.min, s.max);
+}
+
+// The parts along the bar: arrows at both ends, the thumb between them.
+struct ScrollParts {
+    bool vertical = true;
+    int length = 0, thickness = 0, arrow = 0, thumbStart = 0, thumbLength = 0;
+};
+
+ScrollParts PartsOf(HWND h, const ScrollState& s, int position) {
+    ScrollParts p;
+    RECT c;
+    GetClientRect(h, &c);
+    p.vertical = (StyleOf(h) & SBS_VERT) != 0;
+    p.length = p.vertical ? c.bottom - c.top : c.right - c.left;
+    p.thickness = p.vertical ? c.right - c.left : c.bottom - c.top;
+    p.arrow = std::min(p.thickness, p.length / 2);
+    const int free = std::max(0, p.length - 2 * p.arrow);
+    const long long span = static_cast<long long>(s.max) - s.min + 1;
+    p.thumbLength = s.page > 0 && span > 0 ? static_cast<int>(free * std::min<long long>(s.page, span) / span)
+                                           : p.thickness;
+    p.thumbLength = std::min(free, std::max(p.thumbLength, kMinimumThumb));
+    const int last = LastPosition(s);
+    const int room = free - p.thumbLength;
+    p.thumbStart = p.arrow + (last > s.min ? static_cast<int>(static_cast<long long>(room) *
+                                                              (std::clamp(position, s.min, last) - s.min) /
+                                                              (last - s.min))
+                                           : 0);
+    return p;
+}
+
+// 1 first arrow, 2 page before the thumb, 3 thumb, 4 page after, 5 last arrow.
+int PartAt(const ScrollParts& p, int along) {
+    if (along < p.arrow) return 1;
+    if (along >= p.length - p.arrow) return 5;
+    if (along < p.thumbStart) return 2;
+    if (along < p.thumbStart + p.thumbLength) return 3;
+    return 4;
+}
 
 }  // namespace
 
@@ -382,6 +433,7 @@ LResult ScrollBarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             theScrolls.Make(h);
             return DefWindowProc(h, m, w, l);
         case WM_NCDESTROY:
+            KillTimer(h, kScrollRepeatTimer);
             theScrolls.Drop(h);
             return DefWindowProc(h, m, w, l);
         default:
@@ -389,16 +441,22 @@ LResult ScrollBarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
     }
     if (s == nullptr) return DefWindowProc(h, m, w, l);
     const bool vert = (StyleOf(h) & SBS_VERT) != 0;
-    auto notify = [&](unsigned code) {
+    auto notify = [&](unsigned code, int pos) {
         if (HWND parent = GetParent(h))
             SendMessage(parent, vert ? WM_VSCROLL : WM_HSCROLL,
-                        MAKEWPARAM(static_cast<std::uint16_t>(code), static_cast<std::uint16_t>(s->pos)),
+                        MAKEWPARAM(static_cast<std::uint16_t>(code), static_cast<std::uint16_t>(pos)),
                         static_cast<LParam>(h.id));
     };
+    // What pressing a part asks of the parent.
+    auto press = [&](int part) {
+        static constexpr unsigned kCodes[6] = {0, SB_LINEUP, SB_PAGEUP, 0, SB_PAGEDOWN, SB_LINEDOWN};
+        if (part != 3 && part >= 1 && part <= 5) notify(kCodes[part], s->pos);
+    };
+    auto along = [&](LParam at) { return vert ? GET_Y_LPARAM(at) : GET_X_LPARAM(at); };
     switch (m) {
         case SBM_SETPOS: {
             const int old = s->pos;
-            s->pos = std::clamp(static_cast<int>(w), s->min, std::max(s->min, s->max));
+            s->pos = std::clamp(static_cast<int>(w), s->min, LastPosition(*s));
             if (l != 0) InvalidateRect(h, nullptr, true);
             return old;
         }
@@ -407,29 +465,77 @@ LResult ScrollBarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
         case SBM_SETRANGE:
             s->min = static_cast<int>(w);
             s->max = static_cast<int>(l);
-            s->pos = std::clamp(s->pos, s->min, std::max(s->min, s->max));
+            s->pos = std::clamp(s->pos, s->min, LastPosition(*s));
             InvalidateRect(h, nullptr, true);
             return 0;
         case SBM_GETRANGE:
             if (w != 0) *reinterpret_cast<int*>(w) = s->min;
             if (l != 0) *reinterpret_cast<int*>(l) = s->max;
             return 0;
+        case SBM_SETSCROLLINFO: {
+            const auto* in = reinterpret_cast<const SCROLLINFO*>(l);
+            if (in == nullptr) return s->pos;
+            if (in->fMask & SIF_RANGE) {
+                s->min = in->nMin;
+                s->max = std::max(in->nMin, in->nMax);
+            }
+            if (in->fMask & SIF_PAGE) s->page = static_cast<int>(std::min<unsigned>(in->nPage, 1u << 30));
+            if (in->fMask & SIF_POS) s->pos = in->nPos;
+            s->pos = std::clamp(s->pos, s->min, LastPosition(*s));
+            if (w != 0) InvalidateRect(h, nullptr, true);
+            return s->pos;
+        }
+        case SBM_GETSCROLLINFO: {
+            auto* out = reinterpret_cast<SCROLLINFO*>(l);
+            if (out == nullptr) return 0;
+            if (out->fMask & SIF_RANGE) {
+                out->nMin = s->min;
+                out->nMax = s->max;
+            }
+            if (out->fMask & SIF_PAGE) out->nPage = static_cast<unsigned>(s->page);
+            if (out->fMask & SIF_POS) out->nPos = s->pos;
+            if (out->fMask & SIF_TRACKPOS) out->nTrackPos = s->pressed == 3 ? s->trackPos : s->pos;
+            return 1;
+        }
+        case SBM_GETSCROLLBARINFO: {
+            auto* out = reinterpret_cast<SCROLLBARINFO*>(l);
+            if (out == nullptr) return 0;
+            const ScrollParts p = PartsOf(h, *s, s->pressed == 3 ? s->trackPos : s->pos);
+            GetWindowRect(h, &out->rcScrollBar);
+            out->dxyLineButton = p.arrow;
+            out->xyThumbTop = p.thumbStart;
+            out->xyThumbBottom = p.thumbStart + p.thumbLength;
+            const bool usable = LastPosition(*s) > s->min && IsWindowEnabled(h);
+            for (int i = 0; i < 6; ++i)
+                out->rgstate[i] = (usable ? 0u : STATE_SYSTEM_UNAVAILABLE) | (s->pressed == i && i > 0 ? STATE_SYSTEM_PRESSED : 0u);
+            return 1;
+        }
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(h, &ps);
             RECT c;
             GetClientRect(h, &c);
-            FillRect(dc, &c, GetSysColorBrush(COLOR_SCROLLBAR));
-            const int len = vert ? c.bottom - c.top : c.right - c.left;
-            const int thick = vert ? c.right - c.left : c.bottom - c.top;
-            const int free = std::max(1, len - 3 * thick);
-            const int off = thick + (s->max > s->min ? free * (s->pos - s->min) / (s->max - s->min) : 0);
-            RECT a = vert ? RECT{c.left, c.top, c.right, c.top + thick} : RECT{c.left, c.top, c.left + thick, c.bottom};
-            RECT b = vert ? RECT{c.left, c.bottom - thick, c.right, c.bottom} : RECT{c.right - thick, c.top, c.right, c.bottom};
-            RECT t = vert ? RECT{c.left, c.top + off, c.right, c.top + off + thick} : RECT{c.left + off, c.top, c.left + off + thick, c.bottom};
-            for (RECT* r : {&a, &b, &t}) {
-                FillRect(dc, r, GetSysColorBrush(COLOR_BTNFACE));
-                DrawEdge(dc, r, EDGE_RAISED, BF_RECT);
+            // The trough a shade lighter than the buttons, as the bars of the window system are.
+            const HBRUSH trough = CreateSolidBrush(RGB(224, 224, 224));
+            FillRect(dc, &c, trough);
+            DeleteObject(AsGdiObject(trough));
+            const ScrollParts p = PartsOf(h, *s, s->pressed == 3 ? s->trackPos : s->pos);
+            auto span = [&](int from, int to) {
+                return vert ? RECT{c.left, c.top + from, c.right, c.top + to}
+                            : RECT{c.left + from, c.top, c.left + to, c.bottom};
+            };
+            const bool usable = LastPosition(*s) > s->min && IsWindowEnabled(h);
+            for (int part : {1, 5}) {
+                RECT a = part == 1 ? span(0, p.arrow) : span(p.length - p.arrow, p.length);
+                const unsigned direction = vert ? (part == 1 ? DFCS_SCROLLUP : DFCS_SCROLLDOWN)
+                                                : (part == 1 ? DFCS_SCROLLLEFT : DFCS_SCROLLRIGHT);
+                DrawFrameControl(dc, &a, DFC_SCROLL,
+                                 direction | (s->pressed == part ? DFCS_PUSHED : 0u) | (usable ? 0u : DFCS_INACTIVE));
+            }
+            if (usable) {
+                RECT t = span(p.thumbStart, p.thumbStart + p.thumbLength);
+                FillRect(dc, &t, GetSysColorBrush(COLOR_BTNFACE));
+                DrawEdge(dc, &t, EDGE_RAISED, BF_RECT);
             }
             EndPaint(h, &ps);
             return 0;
@@ -437,18 +543,67 @@ LResult ScrollBarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
         case WM_ERASEBKGND:
             return 1;
         case WM_LBUTTONDOWN: {
-            RECT c;
-            GetClientRect(h, &c);
-            const int len = vert ? c.bottom - c.top : c.right - c.left;
-            const int thick = vert ? c.right - c.left : c.bottom - c.top;
-            const int at = vert ? GET_Y_LPARAM(l) : GET_X_LPARAM(l);
-            const int free = std::max(1, len - 3 * thick);
-            const int off = thick + (s->max > s->min ? free * (s->pos - s->min) / (s->max - s->min) : 0);
-            if (at < thick) notify(SB_LINEUP);
-            else if (at >= len - thick) notify(SB_LINEDOWN);
-            else if (at < off) notify(SB_PAGEUP);
-            else if (at >= off + thick) notify(SB_PAGEDOWN);
-            notify(SB_ENDSCROLL);
+            if (LastPosition(*s) <= s->min) return 0;
+            const ScrollParts p = PartsOf(h, *s, s->pos);
+            const int at = along(l);
+            s->pressed = PartAt(p, at);
+            s->trackPos = s->pos;
+            SetCapture(h);
+            if (s->pressed == 3) {
+                s->grab = at - p.thumbStart;
+            } else {
+                press(s->pressed);
+                // Held down, the arrow or the page keeps going, as on any scroll bar.
+                SetTimer(h, kScrollRepeatTimer, kScrollRepeatDelayMs, nullptr);
+                s->repeating = false;
+            }
+            InvalidateRect(h, nullptr, true);
+            return 0;
+        }
+        case WM_TIMER: {
+            if (w != kScrollRepeatTimer) break;
+            if (s->pressed == 0 || s->pressed == 3 || GetCapture() != h) {
+                KillTimer(h, kScrollRepeatTimer);
+                return 0;
+            }
+            if (!s->repeating) {
+                s->repeating = true;
+                SetTimer(h, kScrollRepeatTimer, kScrollRepeatMs, nullptr);
+            }
+            // Paging stops once the thumb has come to the pointer.
+            POINT cursor;
+            GetCursorPos(&cursor);
+            ScreenToClient(h, &cursor);
+            const int part = PartAt(PartsOf(h, *s, s->pos), vert ? cursor.y : cursor.x);
+            if (part == s->pressed) press(s->pressed);
+            return 0;
+        }
+        case WM_MOUSEMOVE: {
+            if (s->pressed != 3 || GetCapture() != h) return 0;
+            const ScrollParts p = PartsOf(h, *s, s->pos);
+            const int free = p.length - 2 * p.arrow - p.thumbLength;
+            const int last = LastPosition(*s);
+            const int offset = std::clamp(along(l) - s->grab - p.arrow, 0, std::max(free, 0));
+            const int pos = free > 0 ? s->min + static_cast<int>((static_cast<long long>(offset) * (last - s->min) +
+                                                                   free / 2) / free)
+                                     : s->min;
+            if (pos != s->trackPos) {
+                s->trackPos = pos;
+                notify(SB_THUMBTRACK, pos);
+                InvalidateRect(h, nullptr, true);
+            }
+            return 0;
+        }
+        case WM_LBUTTONUP:
+        case WM_CANCELMODE: {
+            if (s->pressed == 0) return 0;
+            KillTimer(h, kScrollRepeatTimer);
+            if (GetCapture() == h) ReleaseCapture();
+            // The parent reads the track position while the thumb still counts as held.
+            if (s->pressed == 3) notify(SB_THUMBPOSITION, s->trackPos);
+            s->pressed = 0;
+            notify(SB_ENDSCROLL, s->pos);
+            InvalidateRect(h, nullptr, true);
             return 0;
         }
         default:

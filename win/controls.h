@@ -213,6 +213,8 @@ inline constexpr std::uint32_t LB_FINDSTRING = 0x018F;
 inline constexpr std::uint32_t LB_GETSELCOUNT = 0x0190;
 inline constexpr std::uint32_t LB_GETSELITEMS = 0x0191;
 inline constexpr std::uint32_t LB_SETTABSTOPS = 0x0192;
+inline constexpr std::uint32_t LB_GETHORIZONTALEXTENT = 0x0193;
+inline constexpr std::uint32_t LB_SETHORIZONTALEXTENT = 0x0194;
 inline constexpr std::uint32_t LB_SETTOPINDEX = 0x0197;
 inline constexpr std::uint32_t LB_GETITEMRECT = 0x0198;
 inline constexpr std::uint32_t LB_GETITEMDATA = 0x0199;
@@ -284,6 +286,34 @@ inline constexpr unsigned SB_THUMBTRACK = 5;
 inline constexpr unsigned SB_TOP = 6;
 inline constexpr unsigned SB_BOTTOM = 7;
 inline constexpr unsigned SB_ENDSCROLL = 8;
+inline constexpr std::uint32_t SBM_SETSCROLLINFO = 0x00E9;
+inline constexpr std::uint32_t SBM_GETSCROLLINFO = 0x00EA;
+inline constexpr std::uint32_t SBM_GETSCROLLBARINFO = 0x00EB;
+inline constexpr std::uint32_t SIF_RANGE = 0x1;
+inline constexpr std::uint32_t SIF_PAGE = 0x2;
+inline constexpr std::uint32_t SIF_POS = 0x4;
+inline constexpr std::uint32_t SIF_TRACKPOS = 0x10;
+inline constexpr std::uint32_t SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+// A scroll bar's range, page and position. With a page the thumb is as long as the page is of
+// the range, and the last position is nMax - nPage + 1.
+struct SCROLLINFO {
+    std::uint32_t fMask = 0;
+    int nMin = 0, nMax = 0;
+    unsigned nPage = 0;
+    int nPos = 0;
+    int nTrackPos = 0;
+};
+// Where a scroll bar's parts lie along it (pixels from its start) and which one is pressed:
+// rgstate[0] the bar, 1 the first arrow, 2 the page before the thumb, 3 the thumb, 4 the page
+// after it, 5 the last arrow.
+inline constexpr std::uint32_t STATE_SYSTEM_UNAVAILABLE = 0x1;
+inline constexpr std::uint32_t STATE_SYSTEM_PRESSED = 0x8;
+struct SCROLLBARINFO {
+    RECT rcScrollBar{};
+    int dxyLineButton = 0;
+    int xyThumbTop = 0, xyThumbBottom = 0;
+    std::uint32_t rgstate[6] = {};
+};
 
 // ---- Trackbars --------------------------------------------------------------------------------
 inline constexpr std::uint32_t TBS_HORZ = 0x0;
@@ -369,6 +399,7 @@ inline constexpr std::uint32_t LVS_REPORT = 0x1;
 inline constexpr std::uint32_t LVS_SINGLESEL = 0x4;
 inline constexpr std::uint32_t LVS_SHOWSELALWAYS = 0x8;
 inline constexpr std::uint32_t LVS_OWNERDRAWFIXED = 0x400;
+inline constexpr std::uint32_t LVS_NOSCROLL = 0x2000;
 inline constexpr std::uint32_t LVS_NOCOLUMNHEADER = 0x4000;
 inline constexpr std::uint32_t LVS_NOSORTHEADER = 0x8000;
 inline constexpr std::uint32_t WS_EX_CLIENTEDGE = 0x200;

@@ -69,6 +69,44 @@ void Fill(const platform::DirEntry& entry, FindData* data) {
 std::uint32_t GetLastError() {
     return theLastError;
 }
+std::string DescribeFileError(std::uint32_t error) {
+    switch (error) {
+        case ERROR_SUCCESS:
+            return "no error was reported";
+        case ERROR_FILE_NOT_FOUND:
+            return "the file does not exist";
+        case ERROR_PATH_NOT_FOUND:
+            return "its folder does not exist";
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return "too many files are open";
+        case ERROR_ACCESS_DENIED:
+            return "access is denied (the folder or the file may be read-only)";
+        case ERROR_NOT_ENOUGH_MEMORY:
+            return "there is not enough memory";
+        case ERROR_WRITE_FAULT:
+            return "the disk could not be written";
+        case ERROR_READ_FAULT:
+            return "the disk could not be read";
+        case ERROR_SHARING_VIOLATION:
+            return "the file is in use";
+        case ERROR_HANDLE_DISK_FULL:
+        case ERROR_DISK_FULL:
+            return "the disk is full";
+        case ERROR_FILENAME_EXCED_RANGE:
+            return "the name is too long";
+        case ERROR_BAD_FILE_TYPE:
+            return "it is not a plain file (a folder, a device or a pipe has that name)";
+        case ERROR_FILE_TOO_LARGE:
+            return "the file is too large";
+        case ERROR_DIRECTORY:
+            return "a folder has that name";
+        case ERROR_FILE_INVALID:
+            return "the file is empty or damaged";
+        default:
+            return "error " + std::to_string(error);
+    }
+}
+
 void SetLastError(std::uint32_t error) {
     theLastError = error;
 }

@@ -76,6 +76,8 @@ inline constexpr std::uint32_t ERROR_NEGATIVE_SEEK = 131;
 inline constexpr std::uint32_t ERROR_DIR_NOT_EMPTY = 145;
 inline constexpr std::uint32_t ERROR_ALREADY_EXISTS = 183;
 inline constexpr std::uint32_t ERROR_FILENAME_EXCED_RANGE = 206;
+inline constexpr std::uint32_t ERROR_BAD_FILE_TYPE = 222;
+inline constexpr std::uint32_t ERROR_FILE_TOO_LARGE = 223;
 inline constexpr std::uint32_t ERROR_DIRECTORY = 267;
 inline constexpr std::uint32_t ERROR_FILE_INVALID = 1006;
 
@@ -110,6 +112,10 @@ struct FindHandle {
 
 [[nodiscard]] std::uint32_t GetLastError();
 void SetLastError(std::uint32_t error);
+
+// Why a file operation failed, in words a user understands ("the disk is full"): lower case and
+// without a full stop, so that it can follow a file name.
+[[nodiscard]] std::string DescribeFileError(std::uint32_t error);
 
 // ---------------------------------------------------------------------------------------------
 // Open files

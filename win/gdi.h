@@ -389,6 +389,18 @@ inline constexpr unsigned BF_ADJUST = 0x2000;
 bool DrawEdge(HDC hdc, RECT* rect, unsigned edge, unsigned flags);
 // A dotted rectangle drawn by inverting every other pixel: drawing it twice removes it.
 bool DrawFocusRect(HDC hdc, const RECT* rect);
+// A scroll bar's arrow button (DFC_SCROLL with DFCS_SCROLLUP, DOWN, LEFT or RIGHT): a raised
+// (DFCS_PUSHED: sunken) button with its triangle, greyed with DFCS_INACTIVE; DFCS_TRANSPARENT
+// draws the triangle alone over what is there.
+inline constexpr unsigned DFC_SCROLL = 3;
+inline constexpr unsigned DFCS_SCROLLUP = 0x0;
+inline constexpr unsigned DFCS_SCROLLDOWN = 0x1;
+inline constexpr unsigned DFCS_SCROLLLEFT = 0x2;
+inline constexpr unsigned DFCS_SCROLLRIGHT = 0x3;
+inline constexpr unsigned DFCS_TRANSPARENT = 0x800;
+inline constexpr unsigned DFCS_INACTIVE = 0x100;
+inline constexpr unsigned DFCS_PUSHED = 0x200;
+bool DrawFrameControl(HDC hdc, RECT* rect, unsigned type, unsigned state);
 // Copies the source except its pixels of the key colour. A key with the palette-relative flag
 // (0x02RRGGBB) matches the source's pixels of that colour as the source's palette shows them.
 bool TransparentBlt(HDC dest, int x, int y, int width, int height, HDC source, int sx, int sy,

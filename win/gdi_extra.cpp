@@ -83,6 +83,31 @@ bool DrawFocusRect(HDC hdc, const RECT* rect) {
     return true;
 }
 
+bool DrawFrameControl(HDC hdc, RECT* rect, unsigned type, unsigned state) {
+    if (rect == nullptr || type != DFC_SCROLL) return false;
+    const RECT r = *rect;
+    if (!(state & DFCS_TRANSPARENT)) {
+        FillRect(hdc, &r, GetSysColorBrush(COLOR_BTNFACE));
+        RECT e = r;
+        DrawEdge(hdc, &e, (state & DFCS_PUSHED) ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    }
+    // The triangle: rows widening from its point, a third of the button across.
+    const unsigned direction = state & 0x3;
+    const bool vertical = direction == DFCS_SCROLLUP || direction == DFCS_SCROLLDOWN;
+    const bool forward = direction == DFCS_SCROLLDOWN || direction == DFCS_SCROLLRIGHT;
+    const int size = std::max(2, (std::min(r.right - r.left, r.bottom - r.top) + 1) / 3);
+    const int shift = (state & DFCS_PUSHED) ? 1 : 0;
+    const int cx = (r.left + r.right) / 2 + shift, cy = (r.top + r.bottom) / 2 + shift;
+    const HBRUSH ink = GetSysColorBrush((state & DFCS_INACTIVE) ? COLOR_GRAYTEXT : COLOR_BTNTEXT);
+    for (int i = 0; i < size; ++i) {
+        const int half = forward ? size - 1 - i : i;
+        const int at = (vertical ? cy : cx) - size / 2 + i;
+        RECT row = vertical ? RECT{cx - half, at, cx + half + 1, at + 1} : RECT{at, cy - half, at + 1, cy + half + 1};
+        FillRect(hdc, &row, ink);
+    }
+    return true;
+}
+
 bool TransparentBlt(HDC dest, int x, int y, int width, int height, HDC source, int sx, int sy,
                     int sw, int sh, COLORREF key) {
     if (width <= 0 || height <= 0 || sw <= 0 || sh <= 0) return false;

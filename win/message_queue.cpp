@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/termination.h"
 #include "win/dialog.h"
 #include "win/dsound.h"
 #include "win/window_internal.h"
@@ -165,6 +166,14 @@ void HandleEvent(const platform::Event& e) {
         case platform::EventKind::CloseRequested:
             if (display) PostMessage(display, WM_SYSCOMMAND, SC_CLOSE, 0);
             break;
+        // The session that runs the program ends: the program saves what it keeps and closes
+        // without asking. Without a window there is nothing to save and the loop just ends.
+        case platform::EventKind::TerminateRequested:
+            if (display)
+                PostMessage(display, WM_ENDSESSION, 1, 0);
+            else
+                PostQuitMessage(0);
+            break;
         case platform::EventKind::Exposed:
             RequestPresent();
             break;
@@ -186,6 +195,10 @@ void PumpPlatform() {
     MixDirectSound();
     platform::Events& events = platform::CurrentBackend().GetEvents();
     platform::Event e;
+    if (platform::TakeTerminationRequest()) {
+        e.kind = platform::EventKind::TerminateRequested;
+        HandleEvent(e);
+    }
     while (events.Poll(&e))
         HandleEvent(e);
 }
@@ -692,8 +705,15 @@ LResult DefWindowProc(HWND hwnd, std::uint32_t message, WParam wParam, LParam lP
         }
         case WM_CONTEXTMENU:
         case WM_HELP:
-            // A control without its own answer leaves the request to its dialog.
-            if ((w->style & WS_CHILD) && w->parent) return SendMessage(w->parent, message, wParam, lParam);
+            // A control without its own answer leaves the request to its dialog. A part of a
+            // control (a combo box's edit, a list's scroll bar or header) asks as its control.
+            if ((w->style & WS_CHILD) && w->parent) {
+                const WindowData* parent = Find(w->parent);
+                const bool partOfControl = message == WM_CONTEXTMENU && parent != nullptr &&
+                                           (parent->style & WS_CHILD) && GetClassName(w->parent) != WC_DIALOG;
+                return SendMessage(w->parent, message, partOfControl ? static_cast<WParam>(w->parent.id) : wParam,
+                                   lParam);
+            }
             return 0;
         case WM_SYSCOMMAND:
             switch (wParam & 0xFFF0) {

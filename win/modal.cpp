@@ -203,6 +203,9 @@ bool IsDialogMessage(HWND dialog, MSG* msg) {
             case VK_F1: {
                 HELPINFO info;
                 HWND item = focus && IsChild(dialog, focus) ? focus : dialog;
+                // The focus in a part of a control (a combo box's edit): the control is asked about.
+                while (item != dialog && GetParent(item) && GetClassName(GetParent(item)) != WC_DIALOG)
+                    item = GetParent(item);
                 info.iCtrlId = item == dialog ? 0 : GetDlgCtrlID(item);
                 info.hItemHandle = item;
                 GetCursorPos(&info.MousePos);

@@ -251,10 +251,41 @@ LoadedText LoadText(std::string_view fileName) {
     return loaded;
 }
 
+// What became of the stores of each file, so that a failed one is told to the user once: the
+// error of the latest failure, whether it was given out, and a count of failures recorded.
+struct StoreFailure {
+    std::uint32_t error = 0;
+    bool taken = false;
+};
+struct StoreFailures {
+    std::map<std::string, StoreFailure> byFile;
+    std::uint64_t recorded = 0;
+};
+StoreFailures& TheStoreFailures() {
+    // Never destroyed: static objects may still write settings while the program exits.
+    static auto& failures = *new StoreFailures;
+    return failures;
+}
+
+void RecordStore(const std::string& key, std::uint32_t error) {
+    StoreFailures& f = TheStoreFailures();
+    if (error == platform::kFileOk) {
+        f.byFile.erase(key);
+        return;
+    }
+    // The same failure again (waiting to be told, or told) is recorded once until a store of
+    // the file has succeeded.
+    const auto it = f.byFile.find(key);
+    if (it != f.byFile.end() && it->second.error == error) return;
+    f.byFile[key] = StoreFailure{error, false};
+    ++f.recorded;
+}
+
 bool StoreText(std::string_view fileName, const std::string& key, std::string text) {
     // A file the program would refuse to read back is not written.
     if (text.size() > platform::kMaxTextFileBytes) {
         SetLastError(platform::kFileTooLarge);
+        RecordStore(key, platform::kFileTooLarge);
         return false;
     }
     Batch& batch = TheBatch();
@@ -267,6 +298,7 @@ bool StoreText(std::string_view fileName, const std::string& key, std::string te
     const std::uint32_t error =
         platform::ReplaceFileAtomically(fileName, std::string_view(text), false);
     SetLastError(error);
+    RecordStore(key, error);
     if (error != platform::kFileOk) {
         TheCache().erase(key);
         return false;
@@ -549,6 +581,7 @@ bool ProfileWriteBatch::Flush() {
     Batch& batch = TheBatch();
     if (!outermost) return true;
     bool stored = true;
+    std::uint32_t firstError = ERROR_SUCCESS;
     const std::map<std::string, std::string> pending = std::move(batch.pending);
     batch.pending.clear();
     const int depth = batch.depth;
@@ -557,10 +590,27 @@ bool ProfileWriteBatch::Flush() {
         const auto it = TheCache().find(key);
         if (it == TheCache().end()) continue;
         const std::shared_ptr<const Profile> profile = it->second.profile;
-        stored = StoreText(fileName, key, profile->Text()) && stored;
+        if (!StoreText(fileName, key, profile->Text())) {
+            if (stored) firstError = GetLastError();
+            stored = false;
+        }
     }
     batch.depth = depth;
+    // The reason the caller reads is the first failure's.
+    SetLastError(stored ? ERROR_SUCCESS : firstError);
     return stored;
+}
+
+std::uint64_t ProfileStoreFailureCount() {
+    return TheStoreFailures().recorded;
+}
+
+std::uint32_t TakeProfileStoreFailure(std::string_view fileName) {
+    StoreFailures& f = TheStoreFailures();
+    const auto it = f.byFile.find(platform::ResolvePath(fileName).path);
+    if (it == f.byFile.end() || it->second.taken) return ERROR_SUCCESS;
+    it->second.taken = true;
+    return it->second.error;
 }
 
 std::vector<std::string> GetPrivateProfileSectionNames(std::string_view fileName) {

@@ -77,6 +77,13 @@ private:
     bool outermost;
 };
 
+// Stores that failed, so a failed settings write is told to the user rather than lost: the count
+// of failures recorded so far (cheap to watch), and the error of the last failed store of a file
+// not yet taken (0 when none). Each failure is given out once; the same failure again is not
+// recorded until a store of that file has succeeded.
+[[nodiscard]] std::uint64_t ProfileStoreFailureCount();
+[[nodiscard]] std::uint32_t TakeProfileStoreFailure(std::string_view fileName);
+
 [[nodiscard]] std::vector<std::string> GetPrivateProfileSectionNames(std::string_view fileName);
 [[nodiscard]] std::vector<std::string> GetPrivateProfileKeyNames(std::string_view section,
                                                                  std::string_view fileName);

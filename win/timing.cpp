@@ -4,6 +4,10 @@
 
 namespace win {
 
+std::int64_t CalendarTime() {
+    return platform::CurrentBackend().GetClock().CalendarSeconds();
+}
+
 std::uint32_t timeGetTime() {
     return platform::CurrentBackend().GetClock().Milliseconds();
 }

@@ -35,7 +35,10 @@ int Load(core::ResourceVolume& volume, const std::string& name,
     const bool whole = volume.ReadRecords(bytes.data(), kMagneticGridBytes, 1) == 1 &&
                        volume.ReadRecords(&more, 1, 1) == 0;
     volume.CloseFile();
-    if (!whole) return 0;
+    if (!whole) {
+        volume.ReportDamagedMember(name);
+        return 0;
+    }
     for (std::size_t i = 0; i < grid.size(); ++i)
         grid[i] = core::ReadI16(bytes.data() + 2 * i);
     return 1;

@@ -7,6 +7,7 @@
 
 #include "core/endian.h"
 #include "core/ini_file.h"
+#include "core/resource_volume.h"
 #include "gfx/bitmap.h"
 #include "platform/file_system.h"
 #include "ts/frustum.h"
@@ -138,6 +139,7 @@ void TerrainManager::MapGridText() {
     if (size < 4 || n == 0 || n > kMaxGroundTextures ||
         4 + std::uint64_t{n} * (kTextureNameBytes + kTextureBytes) > size) {
         gridText.Unmap();
+        core::ReportDamagedFile(path);
         return;
     }
     groundTextures.reserve(n);
@@ -188,7 +190,10 @@ TerrainMaterialList* TerrainManager::AcquireMaterialList(const std::string& name
     std::unique_ptr<TerrainMaterialList> list =
         TerrainMaterialList::Read(*textureVolume->GetStream());
     textureVolume->CloseFile();
-    if (!list) return nullptr;
+    if (!list) {
+        textureVolume->ReportDamagedMember(name);
+        return nullptr;
+    }
     for (TerrainMaterial& m : list->materials) {
         // Terrain colours are lit per cell corner; a smooth palette colour is drawn flat.
         if (m.type == kMaterialPalette && m.shading == kShadingSmooth) m.shading = kShadingFlat;
@@ -226,7 +231,11 @@ TerrainTile* TerrainManager::LoadTerrainTile(std::int32_t dx, std::int32_t dz) {
         open = diskCache.Fetch(folder + "\\" + kStubFile);
     }
     if (lowTerrain) tile->state = 1;
-    if (open.empty() || !tile->Open(open)) return nullptr;
+    if (open.empty()) return nullptr;
+    if (!tile->Open(open)) {
+        core::ReportDamagedFile(open);
+        return nullptr;
+    }
     tile->fileName = open;
     std::int32_t heights[256];
     for (int i = 0; i < 256; ++i)

@@ -16,8 +16,9 @@ namespace {
 
 constexpr std::uint32_t kPressMs = 100;
 
-// How much of the headless card's capture earlier audio lines took.
-std::size_t theAudioTaken = 0;
+// How many audio lines of the script are still to come: the card keeps its capture only while
+// one is, and only what the next one will write.
+std::size_t theAudioLinesLeft = 0;
 // The folder the script was read from: audio files named relative to it stay there after the
 // runner enters the installation's folder.
 std::filesystem::path theCallerFolder;
@@ -188,6 +189,7 @@ bool CheckAudio(const std::vector<std::string>& words, std::string* error) {
     }
     // The script is read in the caller's folder, before the run enters the installation's.
     if (theCallerFolder.empty()) theCallerFolder = std::filesystem::current_path();
+    ++theAudioLinesLeft;
     return true;
 }
 
@@ -205,15 +207,18 @@ bool RunAudio(const std::vector<std::string>& words, std::string* error) {
     const std::vector<std::int16_t>& all = card.Captured();
     const int rate = card.EverOpened() ? card.Format().rate : 11025;
     const int channels = card.EverOpened() ? card.Format().channels : 2;
-    if (theAudioTaken > all.size()) theAudioTaken = 0;  // a new capture began
     std::vector<std::uint8_t> bytes;
-    bytes.reserve((all.size() - theAudioTaken) * 2);
-    for (std::size_t i = theAudioTaken; i < all.size(); ++i) {
-        const auto v = static_cast<std::uint16_t>(all[i]);
+    bytes.reserve(all.size() * 2);
+    for (const std::int16_t sample : all) {
+        const auto v = static_cast<std::uint16_t>(sample);
         bytes.push_back(static_cast<std::uint8_t>(v & 0xFF));
         bytes.push_back(static_cast<std::uint8_t>(v >> 8));
     }
-    theAudioTaken = all.size();
+    // What this line wrote is asked for by no other: the card lets it go, and keeps nothing
+    // more once no audio line is left.
+    card.ClearCaptured();
+    if (theAudioLinesLeft > 0) --theAudioLinesLeft;
+    card.KeepCapture(theAudioLinesLeft > 0);
     const std::vector<std::uint8_t> image =
         devices::MakeWaveImage(rate, channels, 16, bytes.data(), bytes.size());
     std::ofstream out(path, std::ios::binary);
@@ -234,6 +239,10 @@ const bool theDeviceCommands = [] {
 }();
 
 }  // namespace
+
+void SetUpSoundCapture(platform::HeadlessBackend& machine) {
+    machine.Sound().KeepCapture(theAudioLinesLeft > 0);
+}
 
 bool SetUpScriptedSticks(std::vector<Command>& commands, platform::HeadlessBackend& machine,
                          std::string* error) {

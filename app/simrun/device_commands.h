@@ -7,7 +7,8 @@
 //   joystick button N down|up|press (1..32; a press is let go 100 ms later)
 //   joystick hat N centre|up|up-right|right|down-right|down|down-left|left|up-left
 //   audio FILE                      (a 16-bit PCM WAV at the card's rate of what was played
-//                                    since the previous audio line, or since sound first opened)
+//                                    since the previous audio line, or since sound first opened;
+//                                    the card keeps only that, and nothing after the last line)
 // The stick lines act on the stick plugged last. Joystick lines at the head of a script set the
 // sticks up before the program starts; later plugs and unplugs arrive as hot-plug events.
 #pragma once
@@ -24,5 +25,7 @@ namespace simrun {
 // with a reason when one cannot run.
 bool SetUpScriptedSticks(std::vector<Command>& commands, platform::HeadlessBackend& machine,
                          std::string* error);
+// The card keeps its capture only when the script has an audio line to write it.
+void SetUpSoundCapture(platform::HeadlessBackend& machine);
 
 }  // namespace simrun

@@ -8,8 +8,13 @@
 //                          edit takes a value no row holds as typed text), moves a
 //                          trackbar by keys, presses an up-down +N or -N times
 //   click ID [right|double]  a mouse click in the middle of the control
+//   click all right        a right click on every visible, enabled control of the dialog and
+//                          of its shown pages, one at a time, in the order they lie
 //   read ID                the control's class, text, state and rows (a list box's first row
-//                          shown too), into the trace
+//                          shown too; a list's scroll bars and the columns it shows whole), into
+//                          the trace
+//   scroll ID DIRECTION [page]  a click on the list's own scroll bar: its arrow towards left,
+//                          right, up or down, or with `page` the trough beside the thumb
 //   expect ID VALUE        stops the run unless the control shows VALUE
 #include <algorithm>
 #include <cctype>
@@ -84,6 +89,54 @@ std::vector<std::string> Rows(win::HWND h, int* selected) {
     return rows;
 }
 
+// A list's own scroll bar, when it shows one.
+win::HWND ListScrollBar(win::HWND list, bool vertical) {
+    for (win::HWND c = win::GetWindow(list, win::GW_CHILD); c; c = win::GetWindow(c, win::GW_HWNDNEXT))
+        if (win::GetClassName(c) == win::WC_SCROLLBAR && win::IsWindowVisible(c) &&
+            ((win::GetWindowLong(c, win::GWL_STYLE) & win::SBS_VERT) != 0) == vertical)
+            return c;
+    return {};
+}
+
+// "hscroll=POS/LAST" and "vscroll=POS/LAST" of the bars a list shows, and for a list view the
+// columns the user sees whole, as the header stands over the rows.
+std::string ScrollState(win::HWND list) {
+    using namespace win;
+    std::string text;
+    for (const bool vertical : {false, true}) {
+        const HWND bar = ListScrollBar(list, vertical);
+        if (!bar) continue;
+        SCROLLINFO info;
+        info.fMask = SIF_ALL;
+        SendMessage(bar, SBM_GETSCROLLINFO, 0, reinterpret_cast<LParam>(&info));
+        const int last = std::max(info.nMin, info.nMax - static_cast<int>(std::max(1u, info.nPage)) + 1);
+        text += std::string(vertical ? " vscroll=" : " hscroll=") + std::to_string(info.nPos) + "/" + std::to_string(last);
+    }
+    const HWND header{static_cast<std::uint32_t>(SendMessage(list, LVM_GETHEADER, 0, 0))};
+    if (GetClassName(list) != WC_LISTVIEW || !header) return text;
+    RECT client, at;
+    GetClientRect(list, &client);
+    GetWindowRect(header, &at);
+    MapWindowPoints({}, list, &at);
+    int view = client.right - client.left;
+    if (const HWND v = ListScrollBar(list, true)) {
+        RECT r;
+        GetWindowRect(v, &r);
+        view -= r.right - r.left;
+    }
+    std::string shown;
+    int x = at.left;
+    const int n = static_cast<int>(SendMessage(header, HDM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        HDITEM item;
+        item.mask = HDI_WIDTH | HDI_TEXT;
+        SendMessage(header, HDM_GETITEM, static_cast<WParam>(i), reinterpret_cast<LParam>(&item));
+        if (x >= 0 && x + item.cxy <= view) shown += (shown.empty() ? "" : "|") + item.text;
+        x += item.cxy;
+    }
+    return text + " columns=\"" + shown + "\"";
+}
+
 bool IsListLike(win::HWND h) {
     const std::string cls = win::GetClassName(h);
     return cls == win::WC_LISTBOX || cls == win::WC_COMBOBOX || cls == win::WC_LISTVIEW;
@@ -144,7 +197,8 @@ Command ClickIn(const win::RECT& r, const std::string& how) {
 
 bool ParseDialogCommand(const std::string& verb, const std::string& restIn, Command* c,
                         std::string* why) {
-    if (verb != "dialog" && verb != "set" && verb != "click" && verb != "read" && verb != "expect")
+    if (verb != "dialog" && verb != "set" && verb != "click" && verb != "read" && verb != "expect" &&
+        verb != "scroll")
         return false;
     std::string rest = restIn;
     c->kind = Command::Kind::Dialog;
@@ -154,6 +208,13 @@ bool ParseDialogCommand(const std::string& verb, const std::string& restIn, Comm
         if (c->text.empty()) *why = "expected a dialog name";
     } else {
         const std::string id = Word(rest);
+        if (verb == "click" && id == "all") {
+            c->text = id;
+            c->button = Word(rest);
+            if (c->button != "right") *why = "only right clicks go to every control";
+            if (why->empty() && !Word(rest).empty()) *why = "unexpected words at the end";
+            return true;
+        }
         if (id.empty() || !std::all_of(id.begin(), id.end(), [](char ch) { return std::isdigit(static_cast<unsigned char>(ch)); }) ||
             id.size() > 5 || std::stoul(id) > 0xFFFF) {
             *why = "expected a control id";
@@ -167,6 +228,12 @@ bool ParseDialogCommand(const std::string& verb, const std::string& restIn, Comm
         if (verb == "click" && !c->button.empty() && c->button != "right" && c->button != "double")
             *why = "expected right or double";
         if (verb == "read" && !c->button.empty()) *why = "unexpected words at the end";
+        if (verb == "scroll") {
+            if (c->button != "left" && c->button != "right" && c->button != "up" && c->button != "down")
+                *why = "expected left, right, up or down";
+            c->text = Word(rest);
+            if (!c->text.empty() && c->text != "page") *why = "expected page or nothing after the direction";
+        }
     }
     if (why->empty() && !Word(rest).empty()) *why = "unexpected words at the end";
     return true;
@@ -240,6 +307,39 @@ win::HWND Driver::FindControl(const Command& c, bool mustBeUsable) {
     return control;
 }
 
+bool Driver::SweepRightClicks(const Command& c) {
+    using namespace win;
+    if (!sweeping_) {
+        const HWND dialog = CurrentDialog();
+        if (!dialog) Fail("line " + std::to_string(c.line) + ": no dialog is open");
+        sweep_.clear();
+        std::vector<HWND> parents{dialog};
+        for (std::size_t i = 0; i < parents.size(); ++i)
+            for (HWND w = GetWindow(parents[i], GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+                if (!IsWindowVisible(w) || !IsWindowEnabled(w)) continue;
+                if (GetClassName(w) == WC_DIALOG)
+                    parents.push_back(w);  // a sheet's shown page
+                else
+                    sweep_.push_back(w);
+            }
+        std::reverse(sweep_.begin(), sweep_.end());
+        sweeping_ = true;
+        TraceLine("click all right: " + std::to_string(sweep_.size()) + " controls");
+    }
+    // One click a step: each opens (and closes) its popup before the next.
+    while (!sweep_.empty()) {
+        const HWND h = sweep_.back();
+        sweep_.pop_back();
+        if (!IsWindow(h) || !IsWindowVisible(h)) continue;
+        // With the template the control belongs to (a sheet's page is a dialog of its own).
+        TraceLine("click " + std::to_string(GetDlgCtrlID(h)) + " right in " + GetWindowTemplateName(GetParent(h)));
+        ClickAt(h, "right");
+        return false;
+    }
+    sweeping_ = false;
+    return true;
+}
+
 void Driver::ClickAt(win::HWND control, const std::string& how) {
     win::RECT r;
     win::GetWindowRect(control, &r);
@@ -293,6 +393,7 @@ bool Driver::RunDialogCommand(const Command& c) {
             line += " selected=" + std::to_string(sel) + " rows=" + std::to_string(rows.size());
             if (GetClassName(h) == WC_LISTBOX)
                 line += " top=" + std::to_string(SendMessage(h, LB_GETTOPINDEX, 0, 0));
+            line += ScrollState(h);
         }
         TraceLine(line);
         for (std::size_t i = 0; i < rows.size(); ++i)
@@ -307,6 +408,7 @@ bool Driver::RunDialogCommand(const Command& c) {
         TraceLine("expect " + std::to_string(c.id) + " \"" + c.button + "\"");
         return true;
     }
+    if (c.action == "click" && c.text == "all") return SweepRightClicks(c);
     if (c.action == "click" && CurrentDialog() && !GetDlgItem(CurrentDialog(), static_cast<int>(c.id))) {
         // A toolbar button is clicked by its command id.
         for (HWND t = GetWindow(CurrentDialog(), GW_CHILD); t; t = GetWindow(t, GW_HWNDNEXT)) {
@@ -324,7 +426,27 @@ bool Driver::RunDialogCommand(const Command& c) {
         }
     }
     HWND h = FindControl(c, true);
-    TraceLine(c.action + " " + std::to_string(c.id) + (c.button.empty() ? "" : " " + c.button));
+    TraceLine(c.action + " " + std::to_string(c.id) + (c.button.empty() ? "" : " " + c.button) +
+              (c.action == "scroll" && !c.text.empty() ? " " + c.text : ""));
+    if (c.action == "scroll") {
+        const bool vertical = c.button == "up" || c.button == "down";
+        const HWND bar = ListScrollBar(h, vertical);
+        if (!bar) Fail(where + "control " + std::to_string(c.id) + " shows no " + (vertical ? "vertical" : "horizontal") + " scroll bar");
+        SCROLLBARINFO info;
+        SendMessage(bar, SBM_GETSCROLLBARINFO, 0, reinterpret_cast<LParam>(&info));
+        const RECT r = info.rcScrollBar;
+        const int length = vertical ? r.bottom - r.top : r.right - r.left;
+        const bool forward = c.button == "right" || c.button == "down";
+        // Half an arrow in from the end, or halfway between the thumb and the arrow.
+        const int along = c.text == "page"
+                              ? (forward ? (info.xyThumbBottom + length - info.dxyLineButton) / 2
+                                         : (info.dxyLineButton + info.xyThumbTop) / 2)
+                              : (forward ? length - info.dxyLineButton / 2 : info.dxyLineButton / 2);
+        const RECT spot = vertical ? RECT{r.left, r.top + along, r.right, r.top + along + 1}
+                                   : RECT{r.left + along, r.top, r.left + along + 1, r.bottom};
+        InjectMouse(ClickIn(spot, "left"));
+        return true;
+    }
     if (c.action == "click") {
         ClickAt(h, c.button);
         return true;

@@ -15,6 +15,7 @@
 #include "devices/joystick.h"
 #include "platform/file_system.h"
 #include "platform/headless/headless_backend.h"
+#include "platform/termination.h"
 #include "script.h"
 #include "sdl_screen.h"
 #include "sim/flight_file.h"
@@ -90,11 +91,14 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // SIGTERM and SIGINT close the program in order, as they close zephlon.
+    platform::InstallTerminationSignals();
     platform::HeadlessBackend machine;
     if (!simrun::SetUpScriptedSticks(*commands, machine, &error)) {
         std::fprintf(stderr, "simrun: %s: %s\n", scriptPath.c_str(), error.c_str());
         return 2;
     }
+    simrun::SetUpSoundCapture(machine);
     std::unique_ptr<platform::Backend> screen;
     if (sdlScreen) {
         screen = simrun::CreateSdlScreenBackend(machine);
@@ -112,14 +116,15 @@ int main(int argc, char** argv) {
     // The pointer starts over the middle of the picture, where a user's hand leaves it; at the
     // top edge it would bring the menu bar over the picture and hold the frames.
     win::SetCursorPos(platform::kFrameWidth / 2, platform::kFrameHeight / 2);
+    simrun::Driver driver(machine, std::move(*commands));
     win::SetTraceSink([&](std::string_view line) {
         std::printf("[%8llu] %.*s\n", static_cast<unsigned long long>(machine.Time().Elapsed()),
                     static_cast<int>(line.size()), line.data());
+        driver.Traced(line);
     });
     // What the program asks of a scripted stick's force feedback goes to the trace too.
     machine.Forces().SetLineSink([](std::string_view line) { win::TraceLine(line); });
 
-    simrun::Driver driver(machine, std::move(*commands));
     machine.Input().SetQueueEmptyHandler([&] { return driver.Step(); });
     win::SetModalObserver([&](win::HWND dialog) { driver.OnModal(dialog); });
     ui::SetTemplateDialogAnswerer(
@@ -141,6 +146,8 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(program.ticks ? program.ticks() : 0),
                 static_cast<unsigned long long>(program.frames ? program.frames() : 0));
     ui::SetTemplateDialogAnswerer(nullptr);
+    // The sink reads the runner's clock and tells its driver: neither outlives this function.
+    win::SetTraceSink(nullptr);
     platform::SetCurrentBackend(nullptr);
     // A program that did not start, or ended with an error, fails the run.
     return code == 0 ? 0 : 1;

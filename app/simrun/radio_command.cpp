@@ -1,9 +1,15 @@
-// The runner's `radio` command: `radio NAV1|NAV2|ADF|COM1|COM2|XPDR VALUE` sets a radio's active
-// frequency as tuning does ("113.90", "362", "4523") and runs what a change of that radio runs.
+// The runner's `radio` command: `radio NAV1|NAV2|ADF|COM1|COM2|XPDR VALUE` tunes a radio as a
+// pilot does on the panel ("113.90", "362", "4523"): the radio selected, its standby frequency
+// stepped with the tuning keys' commands, swapped into use and the standby dialled back (the
+// transponder's code stepped in place), so that what the change of a radio sets off runs as it
+// does for the pilot. A frequency the panel cannot dial (off the radio's band or its 50 kHz
+// steps) is refused.
 #include <cctype>
 #include <string>
 #include <vector>
 
+#include "cockpit/gauges.h"
+#include "cockpit/radio_commands.h"
 #include "cockpit/radio_words.h"
 #include "script.h"
 #include "win/program_entry.h"
@@ -19,8 +25,8 @@ bool Digits(const std::string& s) {
     return true;
 }
 
-// "113.90" (NAV 108.00 to 117.95) or "121.80" (COM 118.00 to 136.97): whole megahertz minus 100
-// and the hundredths.
+// "113.90" (NAV 108.00 to 117.95) or "121.80" (COM 118.00 to 135.95), in the radios' 50 kHz
+// steps: whole megahertz minus 100 and the hundredths.
 bool ParseMegahertz(const std::string& text, int low, int high, std::int16_t* whole,
                     std::int16_t* hundredths) {
     const std::size_t dot = text.find('.');
@@ -28,9 +34,10 @@ bool ParseMegahertz(const std::string& text, int low, int high, std::int16_t* wh
     const std::string mhz = text.substr(0, 3), fraction = text.substr(4);
     if (!Digits(mhz) || !Digits(fraction)) return false;
     const int m = std::stoi(mhz);
-    if (m < low || m > high) return false;
+    const int f = std::stoi(fraction);
+    if (m < low || m > high || f % 5 != 0) return false;
     *whole = static_cast<std::int16_t>(m - 100);
-    *hundredths = static_cast<std::int16_t>(std::stoi(fraction));
+    *hundredths = static_cast<std::int16_t>(f);
     return true;
 }
 
@@ -55,7 +62,7 @@ bool Parse(const std::vector<std::string>& words, Tuning* t, std::string* why) {
         ok = ParseMegahertz(value, 108, 117, &t->whole, &t->fraction);
     } else if (name == "COM1" || name == "COM2") {
         t->radio = name == "COM1" ? cockpit::Radio::Com1 : cockpit::Radio::Com2;
-        ok = ParseMegahertz(value, 118, 136, &t->whole, &t->fraction);
+        ok = ParseMegahertz(value, 118, 135, &t->whole, &t->fraction);
     } else if (name == "ADF") {
         // Kilohertz: the hundreds and the rest.
         t->radio = cockpit::Radio::Adf;
@@ -86,11 +93,52 @@ bool CheckRadio(const std::vector<std::string>& words, std::string* why) {
     return Parse(words, &t, why);
 }
 
+// Presses `step` until `word` shows `wanted` (a radio's words wrap round their range, so a
+// value in it is reached within one turn); false when it never does.
+template <typename Word>
+bool StepTo(const Word& word, int wanted, void (*step)()) {
+    for (int i = 0; i < 100 && static_cast<int>(word) != wanted; ++i)
+        step();
+    return static_cast<int>(word) == wanted;
+}
+
+// The panel's way to the frequency: select, step the standby (the code in place), swap.
+bool Dial(const Tuning& t) {
+    using namespace cockpit;
+    // The selection commands, in the order of the radios.
+    static void (*const kSelect[])() = {&Nav1, &Nav2, &ADF, &Comm1, &Comm2, &Transponder};
+    kSelect[static_cast<int>(t.radio)]();
+    if (t.radio == Radio::Transponder)
+        return StepTo(theTransponder.activeMHz, t.whole, &CommMHzUp) &&
+               StepTo(theTransponder.activeKHz, t.fraction, &CommKHzUp);
+    const bool com = t.radio == Radio::Com1 || t.radio == Radio::Com2;
+    PanelGauge& radio = RadioWords(t.radio);
+    void (*mhzUp)() = com ? &CommMHzUp : &NavMHzUp;
+    void (*khzUp)() = com ? &CommKHzUp : &NavKHzUp;
+    const int standbyMHz = radio.standbyMHz, standbyKHz = radio.standbyKHz;
+    if (!StepTo(radio.standbyMHz, t.whole, mhzUp) || !StepTo(radio.standbyKHz, t.fraction, khzUp))
+        return false;
+    if (com)
+        CommFlipStandby();
+    else
+        NavFlipStandby();
+    // The standby window dialled back to what it showed: the command changes the active
+    // frequency only.
+    StepTo(radio.standbyMHz, standbyMHz, mhzUp);
+    StepTo(radio.standbyKHz, standbyKHz, khzUp);
+    return radio.activeMHz == static_cast<std::uint16_t>(t.whole) &&
+           radio.activeKHz == static_cast<std::uint16_t>(t.fraction);
+}
+
 bool RunRadio(const std::vector<std::string>& words, std::string* why) {
     Tuning t;
     if (!Parse(words, &t, why)) return false;
     win::TraceLine("radio " + words[0] + " " + words[1]);
-    cockpit::SetActiveFrequency(t.radio, t.whole, t.fraction);
+    if (!Dial(t)) {
+        // A NAV radio showing its bearing takes no tuning keys.
+        *why = "radio: the panel does not tune " + words[0] + " to " + words[1] + " now";
+        return false;
+    }
     return true;
 }
 

@@ -117,7 +117,14 @@ std::optional<std::vector<Command>> ParseScript(const std::string& source, std::
         if (verb.empty() || verb[0] == '#') continue;
         Command c;
         c.line = lineNo;
-        if (verb == "wait" || verb == "frame-interval") {
+        if (verb == "wait-for") {
+            // A line the program traces, waited for as a pilot waits for the controller's
+            // call; the run fails when it does not come within the time given.
+            c.kind = Command::Kind::WaitFor;
+            c.text = Word(rest);
+            if (c.text.empty() || !ParseNumber(Word(rest), &c.ms))
+                return bad("expected \"TEXT\" MILLISECONDS");
+        } else if (verb == "wait" || verb == "frame-interval") {
             c.kind = verb == "wait" ? Command::Kind::Wait : Command::Kind::FrameInterval;
             if (!ParseNumber(Word(rest), &c.ms) ||
                 (c.kind == Command::Kind::FrameInterval && c.ms == 0))
@@ -147,7 +154,10 @@ std::optional<std::vector<Command>> ParseScript(const std::string& source, std::
             c.kind = Command::Kind::Answer;
             c.text = Word(rest);
             c.button = Word(rest);
-            if (c.text.empty() || c.button.empty()) return bad("expected TEXT BUTTON");
+            const std::string when = Lower(Word(rest));
+            c.always = when == "always";
+            if (c.text.empty() || c.button.empty() || (!when.empty() && !c.always))
+                return bad("expected TEXT BUTTON [always]");
         } else if (verb == "screenshot") {
             c.kind = Command::Kind::Screenshot;
             c.text = Word(rest);
@@ -257,12 +267,34 @@ void Driver::InjectMouse(const Command& c) {
         send(platform::EventKind::MouseUp, b);
 }
 
+void Driver::Traced(std::string_view line) {
+    if (watching_ != nullptr) traced_.emplace_back(line);
+}
+
 bool Driver::Step() {
     if (waitLeft_ > 0) {
         const std::uint32_t d = std::min(frameInterval_, waitLeft_);
         Advance(d);
         waitLeft_ -= d;
         return true;
+    }
+    if (watching_ != nullptr) {
+        const Command& c = *watching_;
+        for (; watchFrom_ < traced_.size(); ++watchFrom_)
+            if (traced_[watchFrom_].find(c.text) != std::string::npos) {
+                watching_ = nullptr;
+                traced_.clear();
+                break;
+            }
+        if (watching_ != nullptr) {
+            if (watchLeft_ == 0)
+                Fail("line " + std::to_string(c.line) + ": \"" + c.text + "\" not traced within " +
+                     std::to_string(c.ms) + " ms");
+            const std::uint32_t d = std::min(frameInterval_, watchLeft_);
+            Advance(d);
+            watchLeft_ -= d;
+            return true;
+        }
     }
     while (next_ < commands_.size()) {
         const Command& c = commands_[next_++];
@@ -271,6 +303,12 @@ bool Driver::Step() {
                 waitLeft_ = c.ms;
                 if (waitLeft_ > 0) return Step();
                 break;
+            case Command::Kind::WaitFor:
+                watching_ = &c;
+                watchFrom_ = 0;
+                watchLeft_ = c.ms;
+                traced_.clear();
+                return Step();
             case Command::Kind::FrameInterval:
                 frameInterval_ = c.ms;
                 break;
@@ -288,7 +326,7 @@ bool Driver::Step() {
                 return true;
             }
             case Command::Kind::Answer:
-                answers_.push_back(Answer{c.text, c.button});
+                answers_.push_back(Answer{c.text, c.button, c.always});
                 break;
             case Command::Kind::Screenshot:
                 if (!win::WriteScreenshotBmp(c.text))
@@ -371,7 +409,8 @@ void Driver::OnModal(win::HWND dialog) {
                    "\": " + text);
     // Answers written right after the command that opens the dialog count as given before it.
     while (next_ < commands_.size() && commands_[next_].kind == Command::Kind::Answer) {
-        answers_.push_back(Answer{commands_[next_].text, commands_[next_].button});
+        answers_.push_back(
+            Answer{commands_[next_].text, commands_[next_].button, commands_[next_].always});
         ++next_;
     }
     for (auto it = answers_.begin(); it != answers_.end(); ++it) {
@@ -396,7 +435,7 @@ void Driver::OnModal(win::HWND dialog) {
         win::PostMessage(dialog, win::WM_COMMAND,
                          win::MAKEWPARAM(static_cast<std::uint16_t>(id), win::BN_CLICKED),
                          static_cast<win::LParam>(button.id));
-        answers_.erase(it);
+        if (!it->always) answers_.erase(it);
         return;
     }
     if (quitting_) {
@@ -414,7 +453,8 @@ void Driver::OnModal(win::HWND dialog) {
 
 std::optional<std::string> Driver::AnswerTemplateDialog(std::string_view templateName) {
     while (next_ < commands_.size() && commands_[next_].kind == Command::Kind::Answer) {
-        answers_.push_back(Answer{commands_[next_].text, commands_[next_].button});
+        answers_.push_back(
+            Answer{commands_[next_].text, commands_[next_].button, commands_[next_].always});
         ++next_;
     }
     const std::string templ = Lower(std::string(templateName));
@@ -422,7 +462,7 @@ std::optional<std::string> Driver::AnswerTemplateDialog(std::string_view templat
         if (templ.find(Lower(it->text)) == std::string::npos) continue;
         std::string choice = it->button;
         win::TraceLine("answered " + choice);
-        answers_.erase(it);
+        if (!it->always) answers_.erase(it);
         return choice;
     }
     return std::nullopt;

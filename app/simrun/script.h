@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/headless/headless_backend.h"
@@ -27,6 +28,7 @@ void RegisterScriptCommand(const ScriptCommand& command);
 struct Command {
     enum class Kind {
         Wait,
+        WaitFor,
         FrameInterval,
         Key,
         Mouse,
@@ -54,6 +56,7 @@ struct Command {
     // answer / screenshot
     std::string text;
     std::string button;
+    bool always = false;  // answer ... always: every matching dialog, not only the next
     // a registered command and the words after its verb
     const ScriptCommand* registered = nullptr;
     std::vector<std::string> words;
@@ -95,6 +98,8 @@ public:
     // Closes the program down before a failed run ends the process (as its own close would, so
     // that nothing is left to static destruction).
     std::function<void()> closer;
+    // Every line the program traces (the `wait-for` command watches them).
+    void Traced(std::string_view line);
 
 private:
     void Advance(std::uint32_t ms);
@@ -110,6 +115,8 @@ private:
     win::HWND CurrentDialog();
     win::HWND FindControl(const Command& c, bool mustBeUsable);
     void ClickAt(win::HWND control, const std::string& how);
+    // `click all right`: false while controls are left to click.
+    bool SweepRightClicks(const Command& c);
 
     platform::HeadlessBackend& machine_;
     std::vector<Command> commands_;
@@ -118,17 +125,25 @@ private:
     std::uint32_t waitLeft_ = 0;
     std::uint64_t simulatedMs_ = 0;
     bool quitting_ = false;
+    // The `wait-for` under way: the lines traced since it began, and its time left.
+    std::vector<std::string> traced_;
+    std::size_t watchFrom_ = 0;
+    std::uint32_t watchLeft_ = 0;
+    const Command* watching_ = nullptr;
     std::uint32_t graceLeft_ = 10000;
     bool failed_ = false;
     std::string failure_;
     struct Answer {
         std::string text;
         std::string button;
+        bool always = false;
     };
     std::vector<Answer> answers_;
     std::vector<win::HWND> dialogs_;  // modal dialogs seen, oldest first
     win::HWND current_;               // the dialog the dialog commands act on
     std::uint32_t dialogWaited_ = 0;
+    std::vector<win::HWND> sweep_;  // the controls `click all right` has still to click
+    bool sweeping_ = false;
     // Keys held down by the script, which repeat while held.
     static constexpr std::uint32_t kRepeatDelayMs = 500;
     static constexpr std::uint32_t kRepeatPeriodMs = 33;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/termination.h"
 #include "sim/main_window.h"
 
 int main(int argc, char** argv) {
@@ -26,6 +27,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zephlon: cannot enter folder %s\n", folder.c_str());
         return 2;
     }
+    // The end of the desktop session (SIGTERM) or Ctrl+C (SIGINT) closes the program in order,
+    // saving its settings, without asking.
+    platform::InstallTerminationSignals();
     std::unique_ptr<platform::Backend> machine = platform::CreateSdlBackend();
     if (!machine) {
         std::fprintf(stderr, "zephlon: no display\n");

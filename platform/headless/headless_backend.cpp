@@ -84,7 +84,10 @@ void HeadlessAudio::Close() {
 
 bool HeadlessAudio::Feed(const std::int16_t* samples, std::size_t count) {
     if (!open_ || (samples == nullptr && count != 0)) return false;
-    captured_.insert(captured_.end(), samples, samples + count);
+    if (keep_)
+        captured_.insert(captured_.end(), samples, samples + count);
+    else
+        dropped_ += count;
     return true;
 }
 
@@ -96,8 +99,11 @@ std::uint64_t HeadlessAudio::FramesByNow() const {
 
 void HeadlessAudio::PadToNow() {
     const std::uint64_t want = FramesByNow() * static_cast<std::uint64_t>(format_.channels);
-    if (want > dropped_ + captured_.size())
+    if (want <= dropped_ + captured_.size()) return;
+    if (keep_)
         captured_.resize(static_cast<std::size_t>(want - dropped_), 0);
+    else
+        dropped_ = want - captured_.size();
 }
 
 std::size_t HeadlessAudio::FramesDue() {

@@ -97,6 +97,10 @@ public:
     std::uint64_t Counter() override { return micros_; }
     std::uint64_t CounterFrequency() override { return 1000000; }
     void Sleep(std::uint32_t ms) override { Advance(ms); }
+    // A fixed calendar start (1 January 2000, 00:00 UTC) moved on by the virtual time, so runs
+    // that read the date or seed from it are the same every time.
+    std::int64_t CalendarSeconds() override { return kCalendarStart + static_cast<std::int64_t>(Elapsed() / 1000); }
+    static constexpr std::int64_t kCalendarStart = 946684800;
 
     void Advance(std::uint32_t ms) { micros_ += static_cast<std::uint64_t>(ms) * 1000; }
     // Sets the millisecond reading (e.g. just below the 32-bit wrap).
@@ -132,6 +136,12 @@ public:
         dropped_ += captured_.size();
         captured_.clear();
     }
+    // Whether fed samples are kept (the default). A runner whose script will ask for no more
+    // sound turns keeping off: the samples are then only counted, so a long run holds none.
+    void KeepCapture(bool keep) {
+        keep_ = keep;
+        if (!keep) ClearCaptured();
+    }
     // The time the device follows; without one no time passes for it.
     void SetClock(class HeadlessClock* clock) { clock_ = clock; }
 
@@ -144,7 +154,8 @@ private:
     bool started_ = false;
     AudioFormat format_;
     std::vector<std::int16_t> captured_;
-    std::uint64_t dropped_ = 0;  // samples fed before the last ClearCaptured
+    std::uint64_t dropped_ = 0;  // samples fed before the last ClearCaptured, or not kept
+    bool keep_ = true;
     class HeadlessClock* clock_ = nullptr;
     std::uint64_t originMicros_ = 0;
 };

@@ -9,9 +9,13 @@
 #include "platform/backend.h"
 #include "platform/palette_lut.h"
 #include "platform/sdl/sdl_haptics.h"
+#include "platform/termination.h"
 
 namespace platform {
 namespace {
+
+// The longest a wait for events goes without looking for a request to end the program.
+constexpr int kTerminationSliceMs = 100;
 
 class SdlVideo final : public Video {
 public:
@@ -252,14 +256,16 @@ public:
         SDL_Event e;
         const Uint32 start = SDL_GetTicks();
         for (;;) {
-            int left = -1;
+            // A request to end the program from outside wakes no wait by itself: the wait goes
+            // in short slices and ends when one is pending.
+            if (TerminationPending()) return false;
+            int left = kTerminationSliceMs;
             if (timeoutMs != kWaitForever) {
                 Uint32 spent = SDL_GetTicks() - start;
                 if (spent >= timeoutMs) return false;
-                left = static_cast<int>(timeoutMs - spent);
+                left = std::min(left, static_cast<int>(timeoutMs - spent));
             }
-            int got = left < 0 ? SDL_WaitEvent(&e) : SDL_WaitEventTimeout(&e, left);
-            if (got == 0) return false;
+            if (SDL_WaitEventTimeout(&e, left) == 0) continue;
             if (Translate(e, event)) return true;
         }
     }
@@ -557,6 +563,9 @@ private:
 }  // namespace
 
 std::unique_ptr<Backend> CreateSdlBackend() {
+    // SIGTERM and SIGINT are the program's own (platform/termination.h): SDL would turn them into
+    // a window close, which asks the user before it ends.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) return nullptr;
     // A machine without joystick support still runs; it simply has no sticks. Game controllers
     // bring their own standard layout; sticks that push back need the haptic subsystem.

@@ -301,15 +301,18 @@ void CmdAltimeterUp() {
     if (theCockpitSwitches.altimeterSetting < 3100) ++theCockpitSwitches.altimeterSetting;
 }
 
+// The stopwatch's start and stop: it works only while the clock shows the timer; a start counts
+// from zero again.
 void CmdCycleElapseTime() {
-    if (theCockpitSwitches.clockPresent == 0) return;
-    if (theCockpitSwitches.elapsedTimeMode != 0) {
-        theCockpitSwitches.elapsedTimeMode = 0;
+    cockpit::CockpitSwitches& c = theCockpitSwitches;
+    if (c.clockPresent == 0 || c.elapsedTimeMode == 0) return;
+    if (c.timerRunning != 0) {
+        c.timerRunning = 0;
     } else {
         theResetElapsedTime();
-        theCockpitSwitches.elapsedTimeMode = 1;
+        c.timerRunning = 1;
     }
-    theCockpitSwitches.clockRedraw = 1;
+    c.clockRedraw = 1;
 }
 
 void CmdSwapEngineMeters() {

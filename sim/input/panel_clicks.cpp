@@ -3,6 +3,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "cockpit/aircraft_kind.h"
 #include "cockpit/audio_panel.h"
 #include "cockpit/autopilot_panel.h"
 #include "cockpit/cockpit_switches.h"
@@ -119,53 +120,53 @@ KeyCommandFunction FindFunction(const char* name) {
     return nullptr;
 }
 
-// ---- the Cessna 172 ----
+// ---- the groups ----
 
-template <std::size_t N>
-void Group(const PanelButton (&buttons)[N], int dx, int dy) {
-    ClickButtons(buttons, static_cast<int>(N), dx, dy);
-}
-
-// The group's buttons: the region's own, or the shared table.
-template <std::size_t N>
-void Group(const PanelClickRegion& r, const PanelButton (&shared)[N]) {
-    if (r.buttons != nullptr)
-        ClickButtons(r.buttons, r.buttonCount, r.a, r.b);
-    else
-        ClickButtons(shared, static_cast<int>(N), r.a, r.b);
-}
-
-// The radio groups act on the radio their selection command picks first.
+// The radio groups act on the radio their selection command picks first; then the group's
+// buttons (its own, or the shared table of its kind) are tried.
 void RadioGroup(const PanelClickRegion& r) {
     switch (r.area) {
-        case PanelArea::AudioGroup:
-            return Group(r, cockpit::kAudioGroup);
-        case PanelArea::AutopilotGroup:
-            return Group(r, cockpit::kAutopilotGroup);
         case PanelArea::DmeGroup:
             cockpit::DME();
-            return Group(r, cockpit::kDmeModeGroup);
+            break;
         case PanelArea::Com1Group:
             cockpit::Comm1();
-            return Group(r, cockpit::kComGroup);
+            break;
         case PanelArea::Com2Group:
             cockpit::Comm2();
-            return Group(r, cockpit::kComGroup);
+            break;
         case PanelArea::AdfGroup:
             cockpit::ADF();
-            return Group(r, cockpit::kAdfGroup);
+            break;
         case PanelArea::Nav1Group:
             cockpit::Nav1();
-            return Group(r, cockpit::kNavGroup);
+            break;
         case PanelArea::Nav2Group:
             cockpit::Nav2();
-            return Group(r, cockpit::kNavGroup);
+            break;
         case PanelArea::TransponderGroup:
             cockpit::Transponder();
-            return Group(r, cockpit::kTransponderGroup);
+            break;
         default:
-            return;
+            break;
     }
+    const cockpit::RegionButtons g = cockpit::ButtonsOf(r);
+    if (g.buttons != nullptr) ClickButtons(g.buttons, g.count, g.dx, g.dy);
+}
+
+// Whether a region takes clicks in the view and with the stack as it is: the rows the lower
+// view leaves out take none there, and the radio stack none while something else stands in its
+// place.
+bool RegionActive(const PanelClickRegion& r) {
+    switch (r.shown) {
+        case cockpit::RegionShown::FullView:
+            return theViewController.GetViewMode() == 0;
+        case cockpit::RegionShown::Stack:
+            return cockpit::theSwapPanel == 0;
+        case cockpit::RegionShown::Always:
+            break;
+    }
+    return true;
 }
 
 // The twins' and the jet's levers: columns of throttle, propeller and mixture, left then
@@ -204,12 +205,13 @@ void LeverQuadrant(const PanelClickRegion& r) {
 }
 
 // Tries the regions in order; the first that holds the point acts (or declines) and ends the
-// search, except the C172's NAV2 course knob while its gauge shows the ADF card.
+// search.
 void RunRegions(const PanelClickRegion* regions, int count) {
     const IntPoint p = Point();
     for (int i = 0; i < count; ++i) {
         const PanelClickRegion& r = regions[i];
-        if (!p.IsInRect(r.rect.left, r.rect.top + Off(), r.rect.right, r.rect.bottom + Off()))
+        if (!p.IsInRect(r.rect.left, r.rect.top + Off(), r.rect.right, r.rect.bottom + Off()) ||
+            !RegionActive(r))
             continue;
         switch (r.area) {
             case PanelArea::HeadingCoursePair:
@@ -220,7 +222,13 @@ void RunRegions(const PanelClickRegion* regions, int count) {
                 ClickCourseKnob(r.a, r.b, r.c);
                 return;
             case PanelArea::Nav2CourseKnobIfCard:
-                if (cockpit::theCockpitSwitches.nav2ShowsAdf == 0) continue;
+                // The C172's lower right instrument shows NAV2's course card or the ADF's card;
+                // its knob turns the one shown.
+                if (cockpit::theCockpitSwitches.nav2ShowsAdf == 0) {
+                    cockpit::ADF();
+                    ClickCourseKnob(r.a, r.b, r.c);
+                    return;
+                }
                 [[fallthrough]];
             case PanelArea::Nav2CourseKnob:
                 cockpit::Nav2();
@@ -322,6 +330,16 @@ void ClickHeadingCoursePair(int x1, int y1, int s1, int x2, int y2, int s2) {
         step = -1;
     else if (In(x1 + s1 / 2, y1, x1 + s1, y1 + s1))
         step = 1;
+    if (step != 0 && !cockpit::C172Kind(AircraftType())) {
+        // The HSI's course knob is NAV1's: it selects NAV1, as the other course knobs select
+        // their radio, and turns NAV1's course.
+        cockpit::Nav1();
+        if (step < 0)
+            cockpit::OBSDown();
+        else
+            cockpit::OBSUp();
+        return;
+    }
     if (step != 0) {
         std::int16_t& course = cockpit::theHsiGauge.course;
         int c = course + step;

@@ -264,8 +264,8 @@ TEST(HostileInput, AnswersReachTheExitQuestion) {
     ExpectNoSanitizerReport(r);
 }
 
-// A damaged resource pack: the program refuses to start, says why, and the run reports the
-// failure in its exit status.
+// A damaged resource pack: the program refuses to start, says why (in a message box and on the
+// error output), and the run reports the failure in its exit status.
 TEST(HostileInput, DamagedResourcePack) {
     if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
     StarterRun run("zephlon-hostile-pack");
@@ -282,13 +282,20 @@ TEST(HostileInput, DamagedResourcePack) {
                                                     {pack.substr(0, pack.size() / 2), false}};
     for (const auto& [bytes, refused] : damaged) {
         run.Dir().Write("Zephlon.pack", bytes);
-        run.Dir().Write("script.txt", "wait 300\nquit\n");
+        run.Dir().Write("script.txt", "answer \"cannot start\" OK\nwait 300\nquit\n");
         const CommandResult r = testsupport::RunCommand(run.Dir().Path("simrun") + " --dir " +
                                                         run.Dir().Root() + " " +
                                                         run.Dir().Path("script.txt") + " 2>&1");
         if (refused) {
             EXPECT_NE(r.status, 0) << r.out;
             EXPECT_NE(r.out.find("start: "), std::string::npos) << r.out;
+            // Said in a message box of the program's own making (the pack holds none) and where a
+            // user who started it from a terminal looks, naming the pack.
+            EXPECT_NE(r.out.find("dialog - \"Zephlon\": Zephlon cannot start: the resource pack"),
+                      std::string::npos)
+                << r.out;
+            EXPECT_NE(r.out.find("zephlon: cannot start: the resource pack"), std::string::npos)
+                << r.out;
         }
         ExpectNoSanitizerReport(r);
     }

@@ -144,6 +144,11 @@ TEST_F(SimrunTest, BadScriptsAndUnansweredDialogsStopTheRun) {
         {"focus sideways\n", "expected lost or gained"},
         {"menu 999\nwait 100\n", "unanswered dialog \"Zephlon\": Not yet implemented!"},
         {"answer Open Maybe\nkey Ctrl+O press\n", "has no button 'Maybe'"},
+        // The COM radios dial 118.00 to 135.95 in 50 kHz steps, as the panel does.
+        {"radio COM1 133.77\n", "not a frequency of COM1: '133.77'"},
+        {"radio COM2 136.50\n", "not a frequency of COM2: '136.50'"},
+        {"wait 10\nwait-for \"never traced\" 300\n",
+         "line 2: \"never traced\" not traced within 300 ms"},
     };
     for (const Case& c : cases) {
         Outcome r = Play(c.script);

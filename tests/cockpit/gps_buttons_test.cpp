@@ -229,9 +229,14 @@ TEST_F(GpsButtons, LayersFollowTheMenus) {
     Press({kGpsMenu});
     EXPECT_EQ(g.Layers() & 0xFu, 0x4u);
     EXPECT_EQ(g.CurrentPage(), 8);
-    // Navigation: the mode's own flags, each line its layer.
-    Press({kGpsNavigation, kGpsMenu, kGpsRight});
-    EXPECT_EQ(g.Layers() & 0xFu, 0xDu);  // VORs off
+    // Navigation: the mode's own flags (airports, VORs and NDBs; the intersections, hundreds
+    // within its range, only on request), each line its layer.
+    Press({kGpsNavigation});
+    EXPECT_EQ(g.Layers() & 0x10Fu, 0x107u);
+    Press({kGpsMenu, kGpsRight});
+    EXPECT_EQ(g.Layers() & 0xFu, 0x5u);  // VORs off
+    Press({kGpsDown, kGpsDown, kGpsRight});
+    EXPECT_EQ(g.Layers() & 0xFu, 0xDu);  // intersections on
 }
 
 TEST_F(GpsButtons, NearestItemIsSelected) {

@@ -281,6 +281,42 @@ TEST_F(NavReceivers, LocalizerGlideSlopeAndMarkers) {
     EXPECT_EQ(in.flags & 0x10, 0);
 }
 
+// A marker's fan is about 2,400 ft along the course by 4,200 ft across at 1,000 ft above the
+// antenna, and grows with the height up to 2,000 ft: flying the localizer a little off the centre
+// line still passes through it, flying well beside it does not.
+TEST_F(NavReceivers, MarkerFansFollowThePublishedPattern) {
+    nav::TunedNavStation& s = nav::theNav1Station;
+    s = nav::TunedNavStation{};
+    s.frequency = 10870;
+    s.flags = 0x0010 | 0x2000;
+    s.localizerCourse = Angle(90);  // the course runs east; the outer marker at the origin
+    s.z2 = 0;
+    s.x2 = static_cast<std::int32_t>(4.0 * kNm);
+    nav::theNavReceptionFlags = nav::kNav1Reception;
+    const struct {
+        double alongFt, acrossFt, heightFt;
+        int lit;
+    } cases[] = {
+        {0, 0, 1000, 1},     {1100, 0, 1000, 1},  {-1100, 0, 1000, 1}, {1300, 0, 1000, 0},
+        {0, 2000, 1000, 1},  {0, -2000, 1000, 1}, {0, 2300, 1000, 0},  {800, 1500, 1000, 1},
+        {1000, 1500, 1000, 0},
+        // 110 m beside the beacon at an approach height of 1,600 ft: heard.
+        {0, 361, 1600, 1},   {2000, 0, 2000, 1},  {2000, 0, 1500, 0},
+        // Low over the field the fan is small, never below its size at 100 ft; high above it, no
+        // larger than at 2,000 ft.
+        {100, 0, 30, 1},     {150, 0, 30, 0},     {2300, 0, 30000, 1}, {2500, 0, 30000, 0},
+        {0, 4000, 30000, 1}, {0, 4400, 30000, 0},
+    };
+    for (const auto& c : cases) {
+        flight::theFlightModelState.fmPosX = static_cast<std::int32_t>(c.alongFt * kFoot);
+        flight::theFlightModelState.fmPosZ = static_cast<std::int32_t>(-c.acrossFt * kFoot);
+        flight::theFlightModelState.fmPosY = static_cast<std::int32_t>(c.heightFt * kFoot);
+        Update();
+        EXPECT_EQ(cockpit::theMarkerReceiver.outer, c.lit)
+            << c.alongFt << " along, " << c.acrossFt << " across, " << c.heightFt << " ft";
+    }
+}
+
 TEST_F(NavReceivers, AdfNeedleAndItsRange) {
     nav::TunedNavStation& s = nav::theAdfStation;
     s = nav::TunedNavStation{};

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cockpit/gauges.h"
 #include "cockpit/instruments.h"
@@ -98,6 +99,57 @@ TEST(PanelRegions, EveryControlIsClickableAndEveryRowHasHelp) {
             EXPECT_NE(cockpit::FindHotspot(type, 0, x, y, swapped), 0) << where;
         }
         EXPECT_GT(controls, 10) << type;
+    }
+}
+
+bool Overlap(const cockpit::ClickRect& a, const cockpit::ClickRect& b) {
+    return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+bool Within(const cockpit::ClickRect& in, const cockpit::ClickRect& out) {
+    return in.left >= out.left && in.right <= out.right && in.top >= out.top &&
+           in.bottom <= out.bottom;
+}
+std::string Text(const cockpit::ClickRect& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "-" + std::to_string(r.right) +
+           "," + std::to_string(r.bottom);
+}
+
+// A click acts on one control only: the regions of a panel stand apart, each button lies inside
+// its region (where the routing finds it), the buttons of a region stand apart unless they take
+// different kinds of event (a trim rocker's press and its release), a knob's square, a trim's or
+// a flap lever's box lies in its region, and all of it lies on the screen below the panel's top.
+TEST(PanelRegions, NoTwoRectanglesOfAPanelOverlapAndAllLieOnTheScreen) {
+    for (int type = 0; type < 5; ++type) {
+        const cockpit::PanelClickTable& t = cockpit::kPanelClickTables[type];
+        const int top = cockpit::kPanelThresholds[type].top[0] + 1;
+        const cockpit::ClickRect screen{0, top, 639, 479};
+        for (int i = 0; i < t.count; ++i) {
+            const cockpit::PanelClickRegion& r = t.regions[i];
+            const std::string where = "type " + std::to_string(type) + " region " +
+                                      std::to_string(i) + " " + Text(r.rect);
+            EXPECT_TRUE(Within(r.rect, screen)) << where;
+            for (int j = i + 1; j < t.count; ++j)
+                EXPECT_FALSE(Overlap(r.rect, t.regions[j].rect))
+                    << where << " and region " << j << " " << Text(t.regions[j].rect);
+            const cockpit::RegionButtons g = cockpit::ButtonsOf(r);
+            for (int k = 0; k < g.count; ++k) {
+                const cockpit::ClickRect a = cockpit::ButtonRect(g, k);
+                EXPECT_TRUE(Within(a, r.rect)) << where << " " << g.buttons[k].command << " " << Text(a);
+                for (int m = k + 1; m < g.count; ++m) {
+                    if ((g.buttons[k].kinds & g.buttons[m].kinds) == 0) continue;
+                    EXPECT_FALSE(Overlap(a, cockpit::ButtonRect(g, m)))
+                        << where << " " << g.buttons[k].command << " and " << g.buttons[m].command;
+                }
+            }
+            // The knobs' squares and the trims' and flap levers' boxes.
+            using cockpit::PanelArea;
+            cockpit::ClickRect squares[2];
+            std::vector<cockpit::ClickRect> parts(squares, squares + cockpit::KnobSquares(r, squares));
+            if (r.area == PanelArea::ElevatorTrim || r.area == PanelArea::RudderTrim ||
+                r.area == PanelArea::AileronTrim || r.area == PanelArea::FlapLever)
+                parts.push_back({r.a, r.b, r.a + r.c, r.b + r.d});
+            for (const cockpit::ClickRect& p : parts) EXPECT_TRUE(Within(p, r.rect)) << where << " " << Text(p);
+        }
     }
 }
 

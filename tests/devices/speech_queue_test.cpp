@@ -74,6 +74,8 @@ TEST_F(Speech, FrequenciesAndNumbersAreSpokenWordByWordThenTheBufferStopsAtZero)
     EXPECT_EQ(play, 0u);
     EXPECT_EQ(queue.writePos, 0u);
     EXPECT_EQ(queue.endPos, 0u);
+    // Heard to its end: the speaker is silent again, ready for its next utterance.
+    EXPECT_EQ(queue.speaking, 0u);
     // An empty ring: the step has nothing to do.
     EXPECT_EQ(queue.ProcessTheATCqueue(win::HWND{}, 0), 1);
     EXPECT_EQ(queue.busy, 0u);

@@ -276,9 +276,11 @@ TEST(Aircraft, PaletteNamesByViewAndLook) {
             << c.type << " " << c.mode << " " << c.look;
     }
     a.SelectByType(5);
-    EXPECT_STREQ(a.GetAirborneFlightName(), "C172Fly.Flt");
+    EXPECT_STREQ(a.GetAirborneFlightName(), "C172Air.Flt");
     a.SelectByType(3);
-    EXPECT_STREQ(a.GetAirborneFlightName(), "KingFly.Flt");
+    EXPECT_STREQ(a.GetAirborneFlightName(), "KingAir.Flt");
+    EXPECT_STREQ(flight::AirborneFlightName(2, flight::AirborneLeg::Final), "BarFinal.Flt");
+    EXPECT_STREQ(flight::AirborneFlightName(9, flight::AirborneLeg::Pattern), "C172Pattern.Flt");
 }
 
 TEST(Aircraft, PositionConversions) {

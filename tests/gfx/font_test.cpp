@@ -280,6 +280,37 @@ TEST_F(FontDraw, SixteenBitCodes) {
     EXPECT_EQ(At(4, 0), 2);
 }
 
+// Text built for a font has the width the font declares, so one byte of text per character
+// draws the same glyphs from an 8-bit and a 16-bit font, and nothing is read past the text's end
+// (a short buffer read as 16-bit codes would be).
+TEST_F(FontDraw, TextBuiltForTheFontsCodeWidth) {
+    struct Case {
+        const char* text;
+        std::string narrow, wide;
+    } cases[] = {{"AB", "AB", std::string("A\0B\0\0", 5)},
+                 {"", "", std::string("\0", 1)},
+                 {"\xff", "\xff", std::string("\xff\0\0", 3)}};
+    auto f = MakeFont();
+    for (const Case& c : cases) {
+        f->fontFlags &= ~gfx::kFont16BitCodes;
+        const gfx::GFXFontText narrow(f.get(), c.text);
+        EXPECT_EQ(std::string(narrow.c_str()), c.narrow);
+        f->fontFlags |= gfx::kFont16BitCodes;
+        const gfx::GFXFontText wide(f.get(), c.text);
+        // The terminating zero of the 16-bit text is its last two bytes.
+        EXPECT_EQ(std::string(wide.c_str(), c.wide.size() + 1), c.wide + '\0') << c.text;
+    }
+    for (const std::uint32_t flags : {0u, gfx::kFont16BitCodes}) {
+        f->fontFlags = flags;
+        Clear();
+        const auto text = std::make_unique<gfx::GFXFontText>(f.get(), "AB");
+        EXPECT_EQ(f->DrawString(surface.get(), {10, 2}, text->c_str()), 16) << flags;
+        EXPECT_EQ(At(10, 2), 1);
+        EXPECT_EQ(At(16, 6), 2);
+        EXPECT_EQ(f->GetStringWidth(text->c_str()), 7);
+    }
+}
+
 TEST(Font, PfntRoundTripAndDamage) {
     auto f = MakeFont();
     f->palette = std::make_unique<gfx::GFXPalette>();

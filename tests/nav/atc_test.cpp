@@ -349,10 +349,14 @@ TEST_F(Atc, ADepartureWithoutAPlanRunsFromTheTaxiCallToTheHandOffAndEnds) {
     cockpit::theTransponder.activeMHz = 45;
     cockpit::theTransponder.activeKHz = 23;
     flight::theFlightModelState.fmOTG = 1;
-    // Holding short, then on the runway once cleared, then airborne past the runway's end.
+    // Holding short, then on the runway once cleared, then airborne past the runway's end: the
+    // hand-off comes out there, 8,000 ft north of the threshold of the 5,000 ft runway 36.
     Step([] { return theFlightEvaluation.spCom == 507; });
     flight::theFlightModelState.fmOTG = 0;
     flight::theFlightModelState.fmPosY = 50000;
+    Step([] { return false; }, 30);
+    EXPECT_EQ(theFlightEvaluation.spPos, 3) << "no hand-off while over the runway";
+    flight::theFlightModelState.fmPosZ = static_cast<std::int32_t>(8000 * 0.3048 * 256);
     Step([] { return theAtcState.atcOn == 0; });
     const std::vector<std::string> expected = {
         "atc: state 0 message 501", "atc: state 1 message 502", "atc: state 1 message 503",

@@ -74,6 +74,51 @@ protected:
     std::unique_ptr<testsupport::ScopedCurrentFolder> here;
 };
 
+// Every COM channel the directory holds is one the radios can dial (118.00 to 135.95 MHz in 50 kHz
+// steps), within 25 kHz of the first channel of its kind the public data lists (a 25 kHz channel
+// the data wrote with two decimals lies on one of its two 50 kHz neighbours), and channels the
+// data keeps apart stay apart.
+TEST_F(InstalledNavigation, EveryComChannelIsOneTheRadiosCanDial) {
+    std::map<std::string, std::map<std::string, int>> listed;
+    for (const auto& r : navtest::ReadNavCsv("frequency.csv"))
+        if (r.size() >= 3) listed[r[0]].emplace(r[1], std::stoi(r[2]));
+    const auto& airports = nav::theNavDatabase.airports;
+    int checked = 0, moved = 0;
+    for (std::size_t i = 0; i < airports.size(); ++i) {
+        const auto data = listed.find(airports[i].ident);
+        if (data == listed.end()) continue;
+        nav::SmsEntryCopy entry;
+        nav::SmsAirportHeader h;
+        std::vector<nav::SmsRunwayRecord> rows;
+        ASSERT_EQ(nav::theSmsDatabase.ReadAirportRecord(static_cast<int>(i), &entry, &h, &rows), 1);
+        const std::pair<const char*, std::uint16_t> kinds[] = {
+            {"atis", h.atis},   {"clearance", h.clearance}, {"ground", h.ground},
+            {"tower", h.tower}, {"departure", h.departure}, {"approach", h.approach}};
+        std::map<int, int> writtenFor;  // written channel -> the data's
+        for (const auto& [kind, bcd] : kinds) {
+            const auto it = data->second.find(kind);
+            const std::string text = nav::theSmsDatabase.FormatFrequency(bcd);
+            if (it == data->second.end() || it->second < 11800 || it->second > 13597) {
+                EXPECT_TRUE(text.empty()) << airports[i].ident << " " << kind;
+                continue;
+            }
+            ASSERT_EQ(text.size(), 6u) << airports[i].ident << " " << kind;
+            const int written = std::stoi(text.substr(0, 3)) * 100 + std::stoi(text.substr(4));
+            EXPECT_EQ(written % 5, 0) << airports[i].ident << " " << kind << " " << text;
+            EXPECT_GE(written, 11800);
+            EXPECT_LE(written, 13595);
+            EXPECT_LE(std::abs(written - it->second), 5) << airports[i].ident << " " << kind;
+            const auto [other, added] = writtenFor.emplace(written, it->second);
+            EXPECT_TRUE(added || other->second == it->second)
+                << airports[i].ident << " " << kind << " " << text;
+            ++checked;
+            moved += written != it->second;
+        }
+    }
+    EXPECT_GT(checked, 5000);
+    EXPECT_GT(moved, 500);  // the 25 kHz channels, about a third of the ATIS
+}
+
 TEST_F(InstalledNavigation, EveryTableReadsBackAsWrittenWithEveryStationOfTheData) {
     const nav::NavDatabase& db = nav::theNavDatabase;
     Bytes b;
@@ -239,8 +284,9 @@ TEST_F(InstalledNavigation, OaklandsRadiosAndAirportPage) {
     ASSERT_EQ(nav::theSmsDatabase.ShowAirportInfo({}, oakland), 0);
     EXPECT_EQ(nav::AirspaceText(nav::theSmsDatabase.CurrentAirport().airspace), "Class C");
     EXPECT_EQ(nav::FacilitiesText(nav::theSmsDatabase.CurrentAirport().airspace), "Yes/Yes");
+    // The ATIS's 25 kHz channel, 133.775 MHz (the data's "13377"), on the radio's 133.75.
     EXPECT_EQ(nav::AirportFrequencyLines(nav::theSmsDatabase.CurrentAirport()).first.substr(0, 12),
-              "ATIS: 133.77");
+              "ATIS: 133.75");
     RecordingList runways;
     ASSERT_EQ(nav::theSmsDatabase.FillRunwayList(runways, oakland), 0);
     const std::vector<std::string> starts = {"11 \t", "29 \t", "9R\t",  "27L\t",

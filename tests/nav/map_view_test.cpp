@@ -180,6 +180,35 @@ TEST_F(MapViewTest, ClippingAgreesWithAWalkAlongTheLine) {
     EXPECT_GT(rejected, 500);
 }
 
+// Vertical and horizontal outline segments (state borders run along meridians and parallels)
+// are cut at the edges they cross, with no division by their zero run.
+TEST_F(MapViewTest, VerticalAndHorizontalSegmentsAreCutAtTheEdges) {
+    OpenMap();
+    const nav::MapView& m = theMapView;
+    struct Case {
+        int x1, y1, x2, y2;
+        bool kept;
+        int cx1, cy1, cx2, cy2;
+    } cases[] = {
+        {100, -50, 100, 900, true, 100, 2, 100, 323},    // down through the top and the bottom
+        {100, 900, 100, 100, true, 100, 323, 100, 100},  // up from below
+        {-50, 40, 900, 40, true, 2, 40, 553, 40},        // across both sides
+        {900, 40, 300, 40, true, 553, 40, 300, 40},      // in from the right
+        {-50, -50, -50, 900, false, 0, 0, 0, 0},         // left of the view
+        {10, -90, 500, -90, false, 0, 0, 0, 0},          // above it
+        {100, 100, 100, 100, true, 100, 100, 100, 100},  // a point inside
+    };
+    for (const Case& c : cases) {
+        int a = c.x1, b = c.y1, x = c.x2, y = c.y2;
+        ASSERT_EQ(m.ClipSegment(&a, &b, &x, &y), c.kept) << c.x1 << "," << c.y1;
+        if (!c.kept) continue;
+        EXPECT_EQ(a, c.cx1);
+        EXPECT_EQ(b, c.cy1);
+        EXPECT_EQ(x, c.cx2);
+        EXPECT_EQ(y, c.cy2);
+    }
+}
+
 TEST_F(MapViewTest, TheSymbolPointsToTheOctantOfTheHeading) {
     struct Case {
         double heading;

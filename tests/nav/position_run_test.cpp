@@ -138,7 +138,8 @@ TEST_F(PositionRun, TheVorToolPutsTheAircraftOnTheRadial) {
         if (row[0] == "OSI") osi = row;
     ASSERT_EQ(osi.size(), 9u);
     const Saved after = Read("after.flt");
-    EXPECT_EQ(after.y, static_cast<std::int32_t>(3000 * 0.3048780487804878 * 256));
+    // The altitude typed is above sea level, whatever the ground below.
+    EXPECT_NEAR(Reported(r.out, "alt_ft"), 3000.0, 2.0) << r.out;
     // 10 nm from the station: the second projection's great circle.
     const double nm = navtest::Metres(std::stod(osi[2]), std::stod(osi[3]), after.lat, after.lon) / 1852.0;
     EXPECT_NEAR(nm, 10.0, 0.2);
@@ -213,7 +214,7 @@ TEST_F(PositionRun, TheDirectorysVorSetUpStartsTheAircraftOnTheRadial) {
     ASSERT_EQ(osi.size(), 9u);
     const Saved after = Read("after.flt");
     EXPECT_NEAR(navtest::Metres(std::stod(osi[2]), std::stod(osi[3]), after.lat, after.lon) / 1852.0, 10.0, 0.2);
-    EXPECT_NEAR(after.y / (0.3048780487804878 * 256), 3000.0, 50.0);
+    EXPECT_NEAR(Reported(r.out, "alt_ft"), 3000.0, 2.0) << r.out;
     if (!GridsInstalled()) {
         EXPECT_NEAR(after.heading, 270.0, 0.5);
     }
@@ -280,7 +281,7 @@ TEST_F(PositionRun, TheDirectorysNdbSetUpTunesTheAdfAndStartsOnTheBearing) {
     const Place cc = PlaceOf("ndb.csv", "CC", 2);
     const Saved after = Read("after.flt");
     EXPECT_NEAR(navtest::Metres(cc.lat, cc.lon, after.lat, after.lon) / 1852.0, 10.0, 0.2);
-    EXPECT_NEAR(after.y / (0.3048780487804878 * 256), 3000.0, 50.0);
+    EXPECT_NEAR(Reported(r.out, "alt_ft"), 3000.0, 2.0) << r.out;
     // Flying 090 to the station puts the aircraft west of it (on the plane until the magnetic
     // grids are installed).
     if (!GridsInstalled()) {
@@ -299,7 +300,7 @@ TEST_F(PositionRun, TheDirectorysIlsSetUpStartsOnTheApproach) {
     EXPECT_NE(r.out.find("report nav1=108.70"), std::string::npos) << r.out;
     const Saved after = Read("after.flt");
     ExpectOnOakland29Approach(after, 5.0);
-    EXPECT_NEAR(after.y / (0.3048780487804878 * 256), 1600.0, 50.0);
+    EXPECT_NEAR(Reported(r.out, "alt_ft"), 1600.0, 2.0) << r.out;
 }
 
 // The map's approach tool: the localizer's picker starts the aircraft 5 nm out on the extended
@@ -312,7 +313,7 @@ TEST_F(PositionRun, TheApproachToolStartsOnTheLocalizer) {
         EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
     const Saved after = Read("after.flt");
     ExpectOnOakland29Approach(after, 5.0);
-    EXPECT_EQ(after.y, static_cast<std::int32_t>(1600 * 0.3048780487804878 * 256));
+    EXPECT_NEAR(Reported(r.out, "alt_ft"), 1600.0, 2.0) << r.out;
 }
 
 // The waypoint page: the aircraft 20 nm short of the waypoint, flying toward it.
@@ -323,7 +324,7 @@ TEST_F(PositionRun, TheDirectorysWaypointSetUpStartsFlyingTowardIt) {
     const Place acman = PlaceOf("fix.csv", "ACMAN", 1);
     const Saved after = Read("after.flt");
     EXPECT_NEAR(navtest::Metres(acman.lat, acman.lon, after.lat, after.lon) / 1852.0, 20.0, 0.2);
-    EXPECT_NEAR(after.y / (0.3048780487804878 * 256), 4500.0, 50.0);
+    EXPECT_NEAR(Reported(r.out, "alt_ft"), 4500.0, 2.0) << r.out;
     EXPECT_LT(AngleBetween(after.heading, PlaneBearing(acman, after) + 180.0), 0.5);
     if (!GridsInstalled()) {
         EXPECT_LT(AngleBetween(after.heading, 180.0), 0.1);
@@ -351,12 +352,17 @@ TEST_F(PositionRun, TheAirportsWizardStartsOnTheChosenRunway) {
     EXPECT_NE(r.out.find("read 1567 Button \"Air traffic control\" enabled=1"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("report atc_start=9 atc_enabled=1"), std::string::npos) << r.out;
     // The tower's session starts there, the aircraft on final: 12,300 map units (4,833 m) short
-    // of the threshold at 600 ft, heading along the runway.
+    // of the threshold at 600 ft above the airport's published elevation, heading along the
+    // runway.
     EXPECT_NE(r.out.find("atc: session KOAK runway 29"), std::string::npos) << r.out;
     const RunwayEnd oak29 = EndOf("KOAK", "29");
     Saved after = Read("after.flt");
     EXPECT_NEAR(navtest::Metres(after.lat, after.lon, oak29.lat, oak29.lon), 4833.0, 30.0);
-    EXPECT_NEAR(after.y / (0.3048780487804878 * 256), 600.0, 5.0);
+    double elevation = -1;
+    for (const auto& row : navtest::ReadNavCsv("airport.csv"))
+        if (row[0] == "KOAK") elevation = std::stod(row[3]);
+    ASSERT_GE(elevation, 0);
+    EXPECT_NEAR(Reported(r.out, "alt_ft"), elevation + 600.0, 5.0) << r.out;
     EXPECT_LT(std::fabs(std::remainder(after.heading - oak29.heading, 360.0)), 0.5);
 
     // Half Moon Bay has none: the box is off, and the untouched situation starts on the runway.

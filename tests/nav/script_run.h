@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -52,6 +53,17 @@ protected:
         s.heading = (file.GetInt("Aircraft", "fmHead", 0) & 0xFFFF) * 360.0 / 65536.0;
         WorldToGeographic(s.x, s.z, &s.lat, &s.lon);
         return s;
+    }
+    // The value of `key` in the first `report` line of a run's output that gives it (NaN when
+    // none does).
+    static double Reported(const std::string& out, const std::string& key) {
+        for (std::size_t at = out.find("report "); at != std::string::npos;
+             at = out.find("report ", at + 1)) {
+            const std::string line = out.substr(at, out.find('\n', at) - at);
+            const std::size_t k = line.find(" " + key + "=");
+            if (k != std::string::npos) return std::stod(line.substr(k + key.size() + 2));
+        }
+        return std::nan("");
     }
     testsupport::StarterRun run{"zephlon-navrun"};
     const testsupport::TempFolder& dir = run.Dir();

@@ -98,6 +98,29 @@ TEST_F(AssignmentRun, TheFirstAssignmentIsListedByItsGreatCirclesAndFlown) {
     EXPECT_EQ(saved.GetInt("flightPlan", "active", 0), 1);
     EXPECT_STREQ(saved.GetString("flightPlan", "planname", ""), "FlightPlans\\Assign\\xc01.Pln");
     EXPECT_EQ(saved.GetInt("flightPlan", "currentnode", -1), 0);
+
+    // The aircraft waits at Boston, ready at the end of a runway: within 200 m of a threshold of
+    // Logan's runways as the public data places them (the runway's end, or its displaced
+    // threshold), on the ground.
+    double lat = 0, lon = 0;
+    navtest::WorldToGeographic(saved.GetInt("Aircraft", "fmPosX", 0), saved.GetInt("Aircraft", "fmPosZ", 0), &lat, &lon);
+    double nearest = 1e9;
+    for (const auto& row : navtest::ReadNavCsv("runway.csv")) {
+        if (row[0] != "KBOS") continue;
+        for (int end = 0; end < 2; ++end) {
+            const double la = std::stod(row[4 + 4 * end]), lo = std::stod(row[5 + 4 * end]);
+            const double otherLa = std::stod(row[8 - 4 * end]), otherLo = std::stod(row[9 - 4 * end]);
+            const double length = navtest::Metres(la, lo, otherLa, otherLo);
+            const double displaced = std::stod(row[6 + 4 * end]);
+            nearest = std::min(nearest, navtest::Metres(lat, lon, la, lo));
+            if (displaced > 0 && length > 0) {
+                const double f = displaced / length;
+                nearest = std::min(nearest, navtest::Metres(lat, lon, la + (otherLa - la) * f, lo + (otherLo - lo) * f));
+            }
+        }
+    }
+    EXPECT_LT(nearest, 200.0) << lat << ", " << lon;
+    EXPECT_EQ(saved.GetInt("Aircraft", "fmOTG", 0), 1);
 }
 
 TEST_F(AssignmentRun, ADamagedAssignmentIsEmptyAndFinishingOnItActivatesNothing) {

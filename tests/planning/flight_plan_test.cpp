@@ -13,6 +13,7 @@
 #include "nav/nav_database.h"
 #include "planning/flight_plan.h"
 #include "planning/planning_services.h"
+#include "planning/route_weather.h"
 #include "sim/sim_world.h"
 #include "support/temp_folder.h"
 #include "win/profile.h"
@@ -50,14 +51,22 @@ FlightPlan FivePointPlan() {
     e.destinationX = -500000;
     e.destinationZ = 20000;
     e.course = 40000;
-    std::int32_t v = 1;
-    for (planning::RouteWeatherStation* s : {&e.departure, &e.enRoute, &e.destination})
+    // A station's weather in its units (pressure code, 1/256 degrees, feet and eighths for the
+    // clouds, metres, binary angles and knots for the winds), each station a little different.
+    const std::int32_t weather[24] = {15000, 4608, 9000,  5000,  6,     25000, 21000, 3,
+                                      914,   12,   40000, 12,    2743,  914,   41000, 25,
+                                      4572,  2743, 42000, 40,    13716, 4572,  43000, 55};
+    std::int32_t k = 0;
+    for (planning::RouteWeatherStation* s : {&e.departure, &e.enRoute, &e.destination}) {
+        std::size_t i = 0;
         for (std::int32_t* f : {&s->P, &s->T, &s->C1Top, &s->C1Base, &s->C1Cover, &s->C2Top,
                                 &s->C2Base, &s->C2Cover, &s->WsTop, &s->WsBase, &s->WsDir,
                                 &s->WsVel, &s->W1Top, &s->W1Base, &s->W1Dir, &s->W1Vel, &s->W2Top,
                                 &s->W2Base, &s->W2Dir, &s->W2Vel, &s->W3Top, &s->W3Base,
                                 &s->W3Dir, &s->W3Vel})
-            *f = v++ * 37 - 400;
+            *f = weather[i++] - k;
+        ++k;
+    }
     return p;
 }
 
@@ -185,6 +194,56 @@ TEST_F(FlightPlanFile, CountsAndIdentsAreHeldToThePlansSlots) {
     ExpectSameRoute(full, back);
 }
 
+// Values no plan can hold, from a damaged or hand-made file, read held to what their fields
+// mean before any arithmetic sees them; points past the plan's 64 are counted as left out.
+TEST_F(FlightPlanFile, ValuesOutOfRangeAreHeldAndACutPlanIsCounted) {
+    std::string text = "[Settings]\nstCount=65\nstAirc=0\nstAlt=2147483647\nstPower=-1\n"
+                       "stIFR=7\n[Environ]\nenDpWsBase=700000000\nenDpWsTop=-5\nenDpC1Cover=99\n"
+                       "enDpWsVel=100000\nenDpT=-99999999\nenErW3Dir=70000\nenHour=300\n"
+                       "enMinute=-7\nenDepRad=-5\nenDestRad=2147483647\nenCourse=-2\n[Points]\n";
+    for (int i = 0; i < 65; ++i)
+        text += "ptIdent" + std::to_string(i) + "=P" + std::to_string(i) + "\nptType" +
+                std::to_string(i) + "=6\nptElev" + std::to_string(i) + "=" +
+                (i == 3 ? "99999999" : "-99999999") + "\n";
+    FlightPlan p;
+    ASSERT_EQ(Read(p, text), 1);
+    EXPECT_EQ(p.nodeCount, 64);
+    EXPECT_EQ(p.pointsLeftOut, 1);
+    EXPECT_EQ(p.nodes[63].ident, "P63");
+    EXPECT_EQ(p.nodes[3].elevation, 30000);
+    EXPECT_EQ(p.nodes[4].elevation, -2000);
+    EXPECT_EQ(p.ifr, 1);
+    EXPECT_EQ(p.cruiseAltitude, 12000);  // the 172's highest
+    EXPECT_EQ(p.power, 50);              // its lowest power
+    const planning::RouteWeatherStation& d = p.environment.departure;
+    EXPECT_EQ(d.WsBase, 20000);
+    EXPECT_EQ(d.WsTop, 0);
+    EXPECT_EQ(d.C1Cover, 8);
+    EXPECT_EQ(d.WsVel, 300);
+    EXPECT_EQ(d.T, -25600);
+    EXPECT_EQ(p.environment.enRoute.W3Dir, 65535);
+    EXPECT_EQ(p.environment.hour, 23);
+    EXPECT_EQ(p.environment.minute, -1);
+    EXPECT_EQ(p.departureRadius, 0);
+    EXPECT_EQ(p.destinationRadius, 5000);
+    EXPECT_EQ(p.environment.course, -1);
+    // The Baron's plan keeps its own limits; an aircraft no row names is held to the table.
+    FlightPlan baron;
+    ASSERT_EQ(Read(baron, "[Settings]\nstCount=2\nstAirc=2\nstAlt=20000\nstPower=99\n"
+                          "[Points]\nptIdent0=A\nptIdent1=B\n"),
+              1);
+    EXPECT_EQ(baron.cruiseAltitude, 16000);
+    EXPECT_EQ(baron.power, 75);
+    EXPECT_EQ(baron.pointsLeftOut, 0);
+    FlightPlan odd;
+    ASSERT_EQ(Read(odd, "[Settings]\nstCount=2\nstAirc=-40\n[Points]\nptIdent0=A\nptIdent1=B\n"), 1);
+    EXPECT_EQ(odd.aircraft, 0);
+    // Any other caller's conversion of a height stays defined.
+    EXPECT_EQ(planning::MetresToFeet(700000000), 2147483647);
+    EXPECT_EQ(planning::MetresToFeet(-700000000), -2147483647 - 1);
+    EXPECT_EQ(planning::MetresToFeet(914), 2998);
+}
+
 // ---- stations in and out ----------------------------------------------------------------------
 
 class FlightPlanRoute : public ::testing::Test {
@@ -252,6 +311,7 @@ TEST(FlightPlanSequence, AdvancesOnlyOncePastAbeamAndStampsTheNode) {
     flight::FlightModelState& fm = flight::theFlightModelState;
     fm.fmFuel1 = 1000;
     fm.fmFuel2 = 2000;
+    fm.fmOTG = 1;  // rolling along the ground: not departed
     struct Case {
         std::int32_t x, z;
         int node;
@@ -270,6 +330,43 @@ TEST(FlightPlanSequence, AdvancesOnlyOncePastAbeamAndStampsTheNode) {
     EXPECT_EQ(time, planning::SimulatedMinutesOfDay());
     EXPECT_EQ(p.GetNodeActuals(0, &time, &fuel), 0) << "not departed yet";
     EXPECT_EQ(p.GetNodeActuals(3, &time, &fuel), 0);
+    fm.fmOTG = 0;
+}
+
+// The departure is stamped when the aircraft leaves the ground at the departure, with or without
+// ATC; a stamp ATC made first stays, and a plan past its departure is not stamped again.
+TEST(FlightPlanSequence, LeavingTheGroundStampsTheDeparture) {
+    flight::FlightModelState& fm = flight::theFlightModelState;
+    struct Case {
+        std::int8_t onGround;
+        std::int32_t current;
+        std::int16_t stampedBefore;
+        std::int16_t departure;
+    };
+    const std::int16_t now = static_cast<std::int16_t>(planning::SimulatedMinutesOfDay());
+    for (const Case& c : {Case{1, 0, -1, -1}, Case{0, 0, -1, now}, Case{0, 0, 600, 600},
+                          Case{0, 1, -1, -1}}) {
+        FlightPlan p;
+        p.nodeCount = 3;
+        p.nodes[1].x = 100000;
+        p.nodes[2].x = 200000;
+        p.currentNode = c.current;
+        if (c.stampedBefore >= 0) {
+            p.departureTime = c.stampedBefore;
+            p.nodes[0].arrivalTime = static_cast<std::uint16_t>(c.stampedBefore);
+        }
+        fm.fmOTG = c.onGround;
+        fm.fmPosX = 10;  // just off the departure, short of abeam the next node
+        fm.fmPosZ = 0;
+        p.SequenceLeg();
+        EXPECT_EQ(p.departureTime, c.departure) << int{c.onGround} << " " << c.current;
+        std::int32_t time = 0;
+        EXPECT_EQ(p.GetNodeActuals(0, &time, nullptr), c.departure >= 0 ? 1 : 0);
+        if (c.departure >= 0) {
+            EXPECT_EQ(time, c.departure);
+        }
+    }
+    fm.fmOTG = 0;
 }
 
 // ---- progress in a saved flight ----------------------------------------------------------------

@@ -65,6 +65,12 @@ TEST(LessonReader, StatementsBuiltFromLines) {
     ASSERT_EQ(s.count, 1);
     EXPECT_EQ(LessonNameText(s.rows[0].name), "TwentyCharacterN");
     EXPECT_EQ(s.flightFile, "C172Fly.Flt");
+    // Paths below the installation folder are a lesson's to name.
+    for (const char* inside : {"Flights\\Lesson.Flt", "Flights/Sub/x.Flt", "..x.Flt", "a..b.Flt"}) {
+        LessonScript t;
+        EXPECT_EQ(Load(t, std::string("FLTFILE ") + inside + "\r\nTEST CARB_TEST\r\n"), 1) << inside;
+        EXPECT_EQ(t.flightFile, inside);
+    }
     EXPECT_EQ(ReadLessonTitle(ReadLessonLinesFrom("SAY 1 1\r\nTITLE  A title\r\n")), std::string(" A title"));
     EXPECT_FALSE(ReadLessonTitle(ReadLessonLinesFrom("SAY 1 1\r\n")).has_value());
 }
@@ -84,6 +90,13 @@ TEST(LessonReader, BadScriptsAreRefusedAndLeaveNothingBehind) {
         "CALLPROC Missing\r\nENDPROC",
         "CONTINUOUS Missing\r\nENDPROC",
         "FLTFILE " + std::string(32, 'f'),
+        // Flights outside the installation folder.
+        "FLTFILE /etc/passwd",
+        "FLTFILE \\\\server\\x.Flt",
+        "FLTFILE C:\\x.Flt",
+        "FLTFILE ..\\..\\x.Flt",
+        "FLTFILE Flights/../../x.Flt",
+        "FLTFILE ..",
         many,
         sequences,
         std::string("\x01SAY 1 1"),
@@ -140,13 +153,23 @@ public:
     std::int16_t AutopilotPitchReference() override { return pitchReference; }
     void SetAutopilotPitchReference(std::int16_t p) override { pitchReference = p; }
     void ThrottleIdle() override { r.throttle = 0; }
+    void MixtureFullRich() override { r.mixture = 31; }
+    void CentreControls() override {
+        r.aileron = r.rudder = 0;
+        ++centred;
+    }
+    void RecordResult(const std::string& member, int result) override { results.emplace_back(member, result); }
+    // The autopilot also takes a third of the bank off each step.
     void Fly() {
         if (master && pitchReference != 0) r.altitude += pitchReference > 0 ? -40 : 40;
         if (master && pitchReference == 0) r.allowWA = static_cast<std::int16_t>(r.allowWA / 2);
+        if (master) r.bank = static_cast<std::int16_t>(r.bank * 2 / 3);
     }
     Reading r;
     bool master = false;
     std::int16_t pitchReference = 0;
+    int centred = 0;
+    std::vector<std::pair<std::string, int>> results;
 };
 
 class LessonRun : public ::testing::Test {
@@ -237,6 +260,78 @@ TEST_F(LessonRun, TheCopilotTakesTheAircraftBackToTheReferences) {
     EXPECT_LT(std::abs(plane.r.allowWA), 200);
     EXPECT_EQ(StepUntil("lesson: sound 2"), 3);  // four steps with the one that gave control back
     EXPECT_EQ(StepUntil("lesson: ended"), 1);
+}
+
+// The wings-level test catches a wing dropped either way past a gentle bank (8 degrees), whatever
+// the flight path; the mixture test reads the lever, which the action puts full rich.
+TEST_F(LessonRun, LevelAndMixtureTestsReadTheAircraft) {
+    struct Case {
+        std::int16_t bank, path;
+        int level;
+    };
+    LessonStatement level{};
+    level.type = kLessonTest;
+    level.operand[0] = 0;
+    for (const Case& c : {Case{0, 0, 1}, Case{1455, 0, 1}, Case{-1455, 0, 1}, Case{1456, 0, 0},
+                          Case{-1456, 0, 0}, Case{5461, 0, 0}, Case{0, 2000, 1}, Case{-5461, -3000, 0}}) {
+        plane.r.bank = c.bank;
+        plane.r.allowWA = c.path;
+        EXPECT_EQ(lesson.RunTest(level), c.level) << c.bank << " " << c.path;
+    }
+    LessonStatement mixture{};
+    mixture.type = kLessonTest;
+    mixture.operand[0] = 13;
+    plane.r.mixture = 27;
+    EXPECT_EQ(lesson.RunTest(mixture), 0);
+    LessonStatement rich{};
+    rich.type = kLessonExec;
+    rich.operand[0] = 5;
+    EXPECT_EQ(lesson.DoAction(rich), 1);
+    EXPECT_EQ(lesson.RunTest(mixture), 1);
+}
+
+// The copilot lets go of the student's deflection as it takes the controls, keeps them until the
+// autopilot has the wings level, and hands them back centred.
+TEST_F(LessonRun, TheCopilotHandsBackWithTheWingsLevel) {
+    Begin("EXEC STRAIGHT_LEVEL_INIT\r\nCONTINUOUS Watch\r\nTIMER 3\r\nTIMER 3\r\nTIMER 3\r\nTIMER 3\r\n"
+          "ENDPROC\r\nSEQ_BEGIN\r\nPROC Watch\r\nTESTNOT AIRCRAFT_LEVEL_TEST\r\n{\r\n"
+          "EXEC2 MY_AIRCRAFT AP_STRAIGHT_AND_LEVEL\r\n}\r\nENDPROC\r\nSEQ_END\r\n");
+    plane.r.bank = 5461;  // 30 degrees
+    plane.r.aileron = -12000;
+    ASSERT_EQ(StepUntil("lesson: copilot takes control"), 2);  // the watch starts in the second step
+    EXPECT_EQ(plane.r.aileron, 0);
+    EXPECT_EQ(plane.centred, 1);
+    ASSERT_GT(StepUntil("lesson: copilot returns control"), 0);
+    EXPECT_LE(std::abs(plane.r.bank), kAutopilotWingsLevel);
+    EXPECT_EQ(plane.centred, 2);
+    EXPECT_EQ(StepUntil("lesson: copilot takes control", 30), -1) << "level: the watch keeps quiet";
+}
+
+// How a lesson went is kept when it ends: without the copilot's help, with it, or crashed; a
+// crash ends it before anything else runs.
+TEST_F(LessonRun, AnEndedLessonKeepsItsResultAndACrashEndsIt) {
+    lesson.scriptMember = "zqMan3.txt";
+    Begin("SAY 1 1\r\nSAY 2 1\r\nENDPROC\r\n");
+    EXPECT_GT(StepUntil("lesson: ended"), 0);
+    Begin("EXEC2 MY_AIRCRAFT AP_YOKE_BACK\r\nSAY 3 1\r\nENDPROC\r\n");
+    EXPECT_GT(StepUntil("lesson: ended"), 0);
+    EXPECT_EQ(plane.results, (std::vector<std::pair<std::string, int>>{{"zqMan3.txt", kLessonMastered},
+                                                                        {"zqMan3.txt", kLessonPractised}}));
+
+    plane.results.clear();
+    Begin("SAY 1 1\r\nSAY 2 5\r\nTEST GOOD_JOB_TEST\r\nSAY GOOD_JOB 1\r\nENDPROC\r\n");
+    EXPECT_EQ(StepUntil("lesson: sound 2"), 2);
+    plane.r.crashed = true;
+    std::vector<std::string> after;
+    for (int i = 0; i < 10; ++i) {
+        trace.clear();
+        lesson.Step();
+        after.insert(after.end(), trace.begin(), trace.end());
+    }
+    EXPECT_EQ(after, (std::vector<std::string>{"lesson: the aircraft crashed", "lesson: feedback 19994",
+                                                "lesson: ended"}));
+    EXPECT_EQ(plane.results, (std::vector<std::pair<std::string, int>>{{"zqMan3.txt", kLessonNotPassed}}));
+    EXPECT_FALSE(lesson.running);
 }
 
 }  // namespace

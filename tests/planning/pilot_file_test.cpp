@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/resource_volume.h"
 #include "planning/logbook_dialog.h"
 #include "planning/pilot_file.h"
+#include "platform/file_system.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -95,6 +97,34 @@ TEST_F(PilotFiles, ReplacingTheLogbookKeepsTheStoredLessonAndTruncatesTexts) {
     EXPECT_FLOAT_EQ(back.TotalHours(2), 3.0F);
 }
 
+// A manoeuvre's best result is kept in its header byte, through a save and a logbook rewrite; a
+// byte no result writes reads as not flown.
+TEST_F(PilotFiles, ManoeuvreResultsKeepTheBestOne) {
+    PilotFile pilot;
+    ASSERT_EQ(pilot.SelectPilot("Student"), 1);
+    struct Step {
+        int maneuver, result, kept;
+    };
+    for (const Step& s : {Step{0, 2, 2}, Step{0, 1, 1}, Step{0, 2, 1}, Step{0, 0, 0}, Step{0, 1, 0},
+                          Step{5, 2, 2}, Step{63, 1, 1}, Step{64, 0, -1}, Step{-1, 0, -1}, Step{3, 7, -1}}) {
+        pilot.RecordManeuverResult(s.maneuver, s.result);
+        EXPECT_EQ(pilot.ManeuverResult(s.maneuver), s.kept) << s.maneuver << " " << s.result;
+    }
+    ASSERT_EQ(pilot.Save(), 1);
+    ASSERT_EQ(pilot.ReplaceLogbook({Flight(1, 2, 98, 1.5F, 2)}), 1);
+    const std::string bytes = Plt("Student");
+    EXPECT_EQ(bytes[0], 1);  // mastered
+    EXPECT_EQ(bytes[5], 3);  // not passed
+    EXPECT_EQ(U16(bytes, 94), 1);
+    PilotFile back;
+    ASSERT_EQ(back.LoadCurrent(), 1);
+    EXPECT_EQ(back.ManeuverResult(0), 0);
+    EXPECT_EQ(back.ManeuverResult(1), -1);
+    EXPECT_EQ(back.ManeuverResult(63), 1);
+    back.header[2] = 9;  // no result writes this
+    EXPECT_EQ(back.ManeuverResult(2), -1);
+}
+
 TEST(PilotTables, ParsersAndKeys) {
     struct DateCase {
         const char* text;
@@ -135,29 +165,67 @@ TEST(LogbookDates, TypedAndSteppedFields) {
     }
 }
 
-// Damaged files: each is refused (load 0), never crashes, and leaves the file as it was.
-TEST_F(PilotFiles, DamagedPilotFilesAreRefusedAndKept) {
+// Damaged files: one too short for its header is refused as damaged and never written; one
+// whose count is off (negative, or more entries than the file holds) keeps the whole entries it
+// holds. No load writes the file.
+TEST_F(PilotFiles, DamagedPilotFilesAreNamedAndCountsThatAreOffKeepWholeEntries) {
     PilotFile pilot;
     ASSERT_EQ(pilot.SelectPilot("Student"), 1);
     ASSERT_EQ(pilot.AppendEntry(Flight(1, 2, 98, 1.5F, 2)), 1);
+    ASSERT_EQ(pilot.AppendEntry(Flight(3, 4, 98, 0.5F, 0)), 1);
     const std::string good = Plt("Student");
-    auto withCount = [&](int count) {
-        std::string b = good;
+    auto withCount = [&](const std::string& bytes, int count) {
+        std::string b = bytes;
         b[104] = static_cast<char>(count & 0xFF);
         b[105] = static_cast<char>((count >> 8) & 0xFF);
         return b;
     };
-    const std::vector<std::string> corpus = {
-        "", good.substr(0, 50), good.substr(0, 105), good.substr(0, 106 + 300), withCount(-1),
-        withCount(0x7FFF), withCount(2)};
-    for (std::size_t i = 0; i < corpus.size(); ++i) {
-        dir.Write("PILOT/Student.PLT", corpus[i]);
-        PilotFile damaged;
-        EXPECT_EQ(damaged.LoadCurrent(), 0) << "case " << i;
-        EXPECT_EQ(damaged.Save(), 0) << "case " << i;
-        EXPECT_EQ(damaged.ReplaceLogbook({}), 0) << "case " << i;
-        EXPECT_EQ(Plt("Student"), corpus[i]) << "case " << i;
+    struct Case {
+        std::string bytes;
+        int loads;
+        std::size_t entries;  // kept when it loads
+    };
+    const Case cases[] = {
+        {"", 0, 0},
+        {good.substr(0, 50), 0, 0},
+        {good.substr(0, 105), 0, 0},
+        {good.substr(0, 106 + 536 + 300), 1, 1},  // the second entry cut short
+        {withCount(good, -1), 1, 2},
+        {withCount(good, 0x7FFF), 1, 2},
+        {withCount(good, 3), 1, 2},               // one too many
+        {withCount(good, 1), 1, 1},               // fewer: the count decides
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.bytes.size() << " bytes");
+        dir.Write("PILOT/Student.PLT", c.bytes);
+        PilotFile read;
+        ASSERT_EQ(read.LoadCurrent(), c.loads);
+        if (c.loads == 0) {
+            EXPECT_TRUE(read.damagedFile);
+            EXPECT_NE(read.failedFile.find("Student.PLT"), std::string::npos);
+            EXPECT_EQ(read.Save(), 0);
+            EXPECT_EQ(read.ReplaceLogbook({}), 0);
+        } else {
+            EXPECT_EQ(read.entries.size(), c.entries);
+            EXPECT_EQ(read.entries[0].to, "KOAK");
+        }
+        EXPECT_EQ(Plt("Student"), c.bytes);
     }
+    // Choosing the damaged pilot keeps "CURRENT" naming the pilot before it.
+    ASSERT_EQ(pilot.SelectPilot("Other"), 1);
+    dir.Write("PILOT/Student.PLT", "");
+    PilotFile chosen;
+    EXPECT_EQ(chosen.SelectPilot("Student"), 0);
+    EXPECT_TRUE(chosen.damagedFile);
+    EXPECT_EQ(dir.Read("PILOT/CURRENT"), std::string("Other", 6));
+    EXPECT_EQ(Plt("Student"), "");
+}
+
+TEST_F(PilotFiles, TextsWithoutTerminatorAndDurationsOutOfRange) {
+    PilotFile pilot;
+    ASSERT_EQ(pilot.SelectPilot("Student"), 1);
+    ASSERT_EQ(pilot.AppendEntry(Flight(1, 2, 98, 1.5F, 2)), 1);
+    const std::string good = Plt("Student");
     // Texts without a terminator are cut at 127 characters.
     std::string open = good;
     std::memset(open.data() + 106 + 12, 'x', 128 * 3);
@@ -166,6 +234,68 @@ TEST_F(PilotFiles, DamagedPilotFilesAreRefusedAndKept) {
     ASSERT_EQ(unterminated.LoadCurrent(), 1);
     EXPECT_EQ(unterminated.entries[0].from, std::string(127, 'x'));
     EXPECT_EQ(unterminated.entries[0].remarks, std::string(127, 'x'));
+
+    // A stored duration no flight lasts reads held: never negative, never past 999.9 hours,
+    // and a value that is no number reads 0.
+    const struct {
+        std::uint32_t bits;
+        float hours;
+    } durations[] = {{0xBF800000u, 0.0F},   // -1
+                     {0x7F800000u, 999.9F},  // infinity
+                     {0x7FC00000u, 0.0F},    // not a number
+                     {0x501502F9u, 999.9F},  // 1e10
+                     {0x3FC00000u, 1.5F}};
+    for (const auto& d : durations) {
+        std::string b = good;
+        for (int i = 0; i < 4; ++i) b[106 + 532 + i] = static_cast<char>(d.bits >> (8 * i));
+        dir.Write("PILOT/Student.PLT", b);
+        PilotFile read;
+        ASSERT_EQ(read.LoadCurrent(), 1);
+        EXPECT_FLOAT_EQ(read.entries[0].duration, d.hours) << std::hex << d.bits;
+    }
+}
+
+TEST(LogbookHours, TypedDurationsAreHeldToAFlightsLength) {
+    const std::pair<const char*, float> typed[] = {
+        {"1.5", 1.5F},      {"-1", 0.0F},          {"1e308", 999.9F}, {"99999999999", 999.9F},
+        {"nan", 0.0F},      {"hood work", 0.0F},   {"12abc", 12.0F},  {"", 0.0F},
+        {"999.9", 999.9F},  {"-0", 0.0F}};
+    for (const auto& [text, hours] : typed)
+        EXPECT_FLOAT_EQ(planning::ParseLogbookHours(text), hours) << text;
+}
+
+// A save that fails on a full disk leaves the pilot file as it was and says which file failed.
+TEST_F(PilotFiles, SavesThatFailKeepTheFileWhole) {
+    PilotFile pilot;
+    ASSERT_EQ(pilot.SelectPilot("Student"), 1);
+    ASSERT_EQ(pilot.AppendEntry(Flight(1, 2, 98, 1.5F, 2)), 1);
+    const std::string before = Plt("Student");
+    {
+        platform::ScopedFileFaults faults;
+        platform::SimulateDiskFull(0);
+        PilotFile p;
+        ASSERT_EQ(p.LoadCurrent(), 1);
+        p.SetLessonNumber(7);
+        EXPECT_EQ(p.Save(), 0);
+        EXPECT_EQ(p.failedError, platform::kDiskFull);
+        EXPECT_NE(p.failedFile.find("Student.PLT"), std::string::npos);
+        EXPECT_FALSE(p.damagedFile);
+        EXPECT_EQ(p.ReplaceLogbook({Flight(5, 6, 99, 2.0F, 1)}), 0);
+        EXPECT_EQ(p.entries.size(), 1u);  // the held logbook stays as it was
+        PilotFile fresh;
+        EXPECT_EQ(fresh.SelectPilot("Newcomer"), 0);
+        EXPECT_EQ(fresh.failedError, platform::kDiskFull);
+    }
+    EXPECT_EQ(Plt("Student"), before);
+    EXPECT_EQ(dir.Read("PILOT/CURRENT"), std::string("Student", 8));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("PILOT/Newcomer.PLT")));
+    // Saved again with room, the lesson goes in and the entry's bytes stay.
+    PilotFile p;
+    ASSERT_EQ(p.LoadCurrent(), 1);
+    p.SetLessonNumber(7);
+    ASSERT_EQ(p.Save(), 1);
+    EXPECT_EQ(U16(Plt("Student"), 94), 7);
+    EXPECT_EQ(Plt("Student").substr(104), before.substr(104));
 }
 
 TEST_F(PilotFiles, CurrentFileVariants) {

@@ -4,15 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "nav/independent_projection.h"
 #include "support/audio.h"
 #include "support/run_command.h"
 #include "support/starter_run.h"
@@ -348,3 +351,251 @@ TEST_F(RecordScripts, TheFlightLogShowsThePlanAndItsResetEndsIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// The "columns=..." of each read of a list, and the cells of its rows (the last read's).
+struct ListReads {
+    std::vector<std::vector<std::string>> shown;  // the columns seen whole, read by read
+    std::vector<std::string> positions;          // "hscroll=POS/LAST", read by read
+    std::map<int, std::vector<std::string>> rows;
+};
+
+std::vector<std::string> Split(const std::string& text, const std::string& by) {
+    std::vector<std::string> parts;
+    std::size_t at = 0;
+    for (std::size_t next; (next = text.find(by, at)) != std::string::npos; at = next + by.size())
+        parts.push_back(text.substr(at, next - at));
+    parts.push_back(text.substr(at));
+    return parts;
+}
+
+ListReads ReadList(const std::string& out, int id) {
+    ListReads r;
+    const std::string head = "] read " + std::to_string(id) + " SysListView32";
+    const std::string row = "] read " + std::to_string(id) + " row ";
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) {
+        if (line.find(head) != std::string::npos) {
+            const std::size_t h = line.find("hscroll="), c = line.find("columns=\"");
+            r.positions.push_back(h == std::string::npos ? "" : line.substr(h, line.find(' ', h) - h));
+            if (c != std::string::npos)
+                r.shown.push_back(Split(line.substr(c + 9, line.rfind('"') - c - 9), "|"));
+        } else if (const std::size_t at = line.find(row); at != std::string::npos) {
+            const int n = std::atoi(line.c_str() + at + row.size());
+            const std::size_t q = line.find('"', at);
+            r.rows[n] = Split(line.substr(q + 1, line.rfind('"') - q - 1), " | ");
+        }
+    }
+    return r;
+}
+
+std::set<std::string> SeenColumns(const ListReads& r) {
+    std::set<std::string> seen;
+    for (const auto& read : r.shown) seen.insert(read.begin(), read.end());
+    return seen;
+}
+
+// The world position (1/256 m) of a latitude and east longitude, found by stepping the
+// independent inverse projection until it lands there.
+void WorldAt(double lat, double lon, std::int32_t* x, std::int32_t* z) {
+    double wx = 0, wz = 0;
+    for (int i = 0; i < 40; ++i) {
+        double la = 0, lo = 0, lax = 0, lox = 0, laz = 0, loz = 0;
+        const double step = 25600;
+        navtest::WorldToGeographic(static_cast<std::int32_t>(wx), static_cast<std::int32_t>(wz), &la, &lo);
+        navtest::WorldToGeographic(static_cast<std::int32_t>(wx + step), static_cast<std::int32_t>(wz), &lax, &lox);
+        navtest::WorldToGeographic(static_cast<std::int32_t>(wx), static_cast<std::int32_t>(wz + step), &laz, &loz);
+        const double a = (lax - la) / step, b = (laz - la) / step, c = (lox - lo) / step, d = (loz - lo) / step;
+        const double det = a * d - b * c;
+        wx += (d * (lat - la) - b * (lon - lo)) / det;
+        wz += (a * (lon - lo) - c * (lat - la)) / det;
+    }
+    *x = static_cast<std::int32_t>(std::lround(wx));
+    *z = static_cast<std::int32_t>(std::lround(wz));
+}
+
+int Minutes(const std::string& hhmm) {
+    return std::atoi(hhmm.c_str()) * 60 + std::atoi(hhmm.c_str() + hhmm.find(':') + 1);
+}
+
+}  // namespace
+
+// A plan flown without ATC's clearance keeps its departure and the leg as flown: the flight log
+// shows the actual time, ground speed, arrival and fuel, and its scroll bar brings each of the
+// fourteen columns into view.
+TEST_F(RecordScripts, AFlownPlanShowsItsActualsAndEveryColumnScrollsIntoView) {
+    // The pilot's plan: San Carlos to Hayward, placed where the public data puts the two fields,
+    // in calm air (no weather section).
+    std::map<std::string, std::pair<double, double>> at;
+    for (const auto& row : navtest::ReadNavCsv("airport.csv"))
+        if (row[0] == "KSQL" || row[0] == "KHWD") at[row[0]] = {std::stod(row[4]), std::stod(row[5])};
+    if (at.size() != 2) GTEST_SKIP() << "the public airport table is not there";
+    std::string plan = "[Settings]\nstCount=2\nstIFR=0\nstAirc=0\nstAlt=3500\nstPower=65\n[Points]\n";
+    const char* idents[2] = {"KSQL", "KHWD"};
+    for (int i = 0; i < 2; ++i) {
+        std::int32_t x = 0, z = 0;
+        WorldAt(at[idents[i]].first, at[idents[i]].second, &x, &z);
+        const std::string n = std::to_string(i);
+        plan += "ptIdent" + n + "=" + idents[i] + "\nptType" + n + "=1\nptX" + n + "=" + std::to_string(x) +
+                "\nptY" + n + "=" + std::to_string(z) + "\n";
+    }
+    dir.MakeFolders("FlightPlans");
+    dir.Write("FlightPlans/KSQLtoKHWD.Pln", plan);
+    const double miles = navtest::Metres(at["KSQL"].first, at["KSQL"].second, at["KHWD"].first, at["KHWD"].second) / 1852.0;
+
+    const testsupport::CommandResult r = Run("flown-log.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("read 2010 Static \"00:00\""), std::string::npos) << "departed before the start";
+    const ListReads log = ReadList(r.out, 78);
+    ASSERT_EQ(log.shown.size(), 3u) << r.out;
+    EXPECT_EQ(log.positions.front(), "hscroll=0/275") << "703 pixels of columns in a 428-pixel list";
+    EXPECT_EQ(log.positions.back(), "hscroll=275/275");
+    const std::set<std::string> seen = SeenColumns(log);
+    for (const char* title : {"Fix", "Hdg", "Winds(-HW)", "Est GS", "Dist", "Dist Rem", "ETE", "ATE", "Act GS", "ETA",
+                              "ATA", "Est Fuel", "Fuel Rem", "Act Rem"})
+        EXPECT_EQ(seen.count(title), 1u) << title << " never came into view";
+
+    ASSERT_EQ(log.rows.count(0), 1u);
+    const std::vector<std::string>& leg = log.rows.at(0);
+    ASSERT_EQ(leg.size(), 14u);
+    EXPECT_EQ(leg[0], "KSQL");
+    // About 10.7 nm flown straight at full power: about six minutes at a C172's 100 to 120
+    // knots, started half a minute after the take-off roll began.
+    const std::size_t departed = r.out.rfind("read 2010 Static \"");
+    ASSERT_NE(departed, std::string::npos);
+    const int departure = Minutes(r.out.substr(departed + 18, 5));
+    const int ate = Minutes(leg[7]), ata = Minutes(leg[10]);
+    EXPECT_GE(ate, 4) << r.out;
+    EXPECT_LE(ate, 8);
+    EXPECT_EQ((ata - departure + 1440) % 1440, ate) << "arrival less departure is the time flown";
+    const int groundSpeed = std::atoi(leg[8].c_str());
+    EXPECT_GE(groundSpeed, miles * 60 / (ate + 1) - 1);
+    EXPECT_LE(groundSpeed, miles * 60 / std::max(1, ate - 1) + 1);
+    // Full power burns about 8 to 11 gallons an hour: some 0.5 to 2 gallons of the 40 by Hayward.
+    const double left = std::atof(leg[13].c_str());
+    EXPECT_GT(40.0 - left, 0.5);
+    EXPECT_LT(40.0 - left, 2.0);
+    EXPECT_EQ(log.rows.at(1)[10], "") << "the destination is the last station";
+}
+
+// Three flights logged: the logbook's nine columns are wider than its list, and its scroll bar
+// brings the conditions, piloting time and hours into view with the values typed.
+TEST_F(RecordScripts, TheLogbookScrollsToItsLastColumns) {
+    const testsupport::CommandResult r = Run("logbook-columns.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    const ListReads book = ReadList(r.out, 77);
+    ASSERT_EQ(book.shown.size(), 4u) << r.out;
+    EXPECT_EQ(book.positions[0], "hscroll=0/143") << "650 pixels of columns in a 507-pixel list";
+    EXPECT_EQ(book.positions[1], "hscroll=143/143");
+    EXPECT_EQ(book.positions[3], "hscroll=0/143") << "and back";
+    EXPECT_EQ(book.shown[0].back(), "Conditions");
+    EXPECT_EQ(book.shown[1].back(), "Duration");
+    const std::set<std::string> seen = SeenColumns(book);
+    for (const char* title : {"Date", "Aircraft", "From", "To", "Remarks", "Category", "Conditions",
+                              "Piloting Time", "Duration"})
+        EXPECT_EQ(seen.count(title), 1u) << title << " never came into view";
+    const std::vector<std::vector<std::string>> want = {
+        {"3/14/99", "C-172", "KSQL", "KHWD", "first solo cross country", "Single", "Day", "Pilot-In-Command", "1.2"},
+        {"4/2/99", "B-V35", "KHWD", "KMRY", "night currency", "Single", "Night", "Dual", "2.5"},
+        {"5/20/0", "B-58", "KMRY", "KSQL", "hood work", "Single", "Instrument", "Cross Country", "0.8"}};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(book.rows.at(i), want[static_cast<std::size_t>(i)]) << i;
+}
+
+namespace {
+
+// The simulated time of a trace line ("[  12345] ...").
+double TraceTime(const std::string& out, std::size_t at) {
+    const std::size_t open = out.rfind('[', at);
+    return std::stod(out.substr(open + 1));
+}
+
+// The part of a run from one line to the next "lesson: ended" after it.
+std::string LessonPart(const std::string& out, const std::string& loaded) {
+    const std::size_t from = out.find(loaded);
+    if (from == std::string::npos) return {};
+    const std::size_t end = out.find("lesson: ended", from);
+    return out.substr(from, end == std::string::npos ? std::string::npos : end + 13 - from);
+}
+
+}  // namespace
+
+// The instructor judges the flight: a wing dropped brings the copilot at once and the wings come
+// back level; the mixture goes full rich before the climb's full power; a crash ends the lesson
+// without praise; and the pilot's status keeps each manoeuvre's result.
+TEST_F(RecordScripts, LessonsJudgeTheFlightAndThePilotStatusKeepsIt) {
+    const testsupport::CommandResult r = Run("lesson-judged.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+
+    // Straight and level: the bank over time, and when the copilot took the controls.
+    const std::string level = LessonPart(r.out, "lesson: loaded zqMan0.txt");
+    ASSERT_FALSE(level.empty()) << r.out;
+    double past8 = -1, past30 = -1, worst = 0;
+    const std::size_t took = r.out.find("lesson: copilot takes control");
+    ASSERT_NE(took, std::string::npos) << r.out;
+    const double takeover = TraceTime(r.out, took);
+    for (std::size_t at = r.out.find("report cam_bank="); at != std::string::npos && at < took + 4000;
+         at = r.out.find("report cam_bank=", at + 1)) {
+        const double bank = std::fabs(std::stod(r.out.substr(at + 16)));
+        const double t = TraceTime(r.out, at);
+        worst = std::max(worst, bank);
+        if (bank >= 8 && past8 < 0) past8 = t;
+        if (bank >= 30 && past30 < 0) past30 = t;
+    }
+    ASSERT_GE(past8, 0) << "the wing never dropped\n" << r.out;
+    EXPECT_LE(takeover, past8 + 1250) << "the watch runs every lesson step, about a second";
+    if (past30 >= 0) {
+        EXPECT_LE(takeover, past30 + 2000);
+    }
+    // The wings come back level before the controls are handed back, and stay level.
+    const std::size_t back = r.out.find("lesson: copilot returns control");
+    ASSERT_NE(back, std::string::npos) << r.out;
+    const std::size_t after = r.out.find("report cam_bank=", back);
+    ASSERT_NE(after, std::string::npos);
+    EXPECT_LT(std::fabs(std::stod(r.out.substr(after + 16))), 2.0);
+    EXPECT_LT(TraceTime(r.out, back) - takeover, 20000);
+    EXPECT_EQ(level.find("copilot takes control", level.find("copilot takes control") + 1), std::string::npos)
+        << "taken once, handed back once";
+    EXPECT_NE(level.find("lesson: sound 19994"), std::string::npos) << "the copilot's help needs work";
+    EXPECT_EQ(level.find("lesson: sound 19995"), std::string::npos);
+
+    // Climbs: leaned by the student, full rich from the instructor before full power.
+    EXPECT_EQ(Section(dir.Read("leaned.Flt"), "Panel")["mixture"], "28");
+    EXPECT_EQ(Section(dir.Read("climbing.Flt"), "Panel")["mixture"], "31");
+    EXPECT_NE(LessonPart(r.out, "lesson: loaded zqMan1.txt").find("lesson: sound 19995"), std::string::npos)
+        << r.out;
+
+    // Descents: the dive ends on the ground, and so does the lesson, without praise.
+    const std::string dive = LessonPart(r.out, "lesson: loaded zqMan2.txt");
+    const std::size_t crashed = dive.find("lesson: the aircraft crashed");
+    ASSERT_NE(crashed, std::string::npos) << r.out;
+    EXPECT_NE(dive.find("lesson: feedback 19994", crashed), std::string::npos);
+    EXPECT_EQ(dive.find("lesson: sound 19995"), std::string::npos) << dive;
+    EXPECT_EQ(dive.find("lesson: sound", crashed), std::string::npos) << "nothing more after the crash";
+
+    // The pilot file keeps a byte per manoeuvre: practised, mastered, not passed, the rest unflown.
+    const std::string plt = dir.Read("PILOT/Student.PLT");
+    ASSERT_GE(plt.size(), 106u);
+    EXPECT_EQ(std::vector<int>(plt.begin(), plt.begin() + 6), (std::vector<int>{2, 1, 3, 0, 0, 0}));
+    // And the status list shows them: a grey check, a green check, a red cross, three empty boxes.
+    const std::string shot = dir.Read("status.bmp");
+    const auto* b = reinterpret_cast<const unsigned char*>(shot.data());
+    ASSERT_TRUE(shot.size() > 54 && b[28] == 24);
+    const unsigned offset = b[10] | (b[11] << 8) | (b[12] << 16);
+    std::map<int, int> rowOf;  // colour -> the first row (y) it shows in
+    std::map<int, int> count;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const unsigned char* c = b + offset + static_cast<std::size_t>(479 - y) * 1920 + 3 * x;
+            const int rgb = c[2] << 16 | c[1] << 8 | c[0];
+            if (rgb != 0x149628 && rgb != 0xD21E1E && rgb != 0x828282) continue;
+            ++count[rgb];
+            if (rowOf.count(rgb) == 0) rowOf[rgb] = y;
+        }
+    ASSERT_EQ(count.size(), 3u) << "green, red and grey marks";
+    EXPECT_LT(rowOf[0x828282], rowOf[0x149628]) << "grey first, then green";
+    EXPECT_LT(rowOf[0x149628], rowOf[0xD21E1E]) << "then red";
+}

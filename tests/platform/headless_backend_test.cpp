@@ -63,6 +63,31 @@ TEST(HeadlessAudio, FollowsTheVirtualClockAndRecordsSilenceWhileClosed) {
     EXPECT_TRUE(card.Captured().empty());
 }
 
+// A card told to keep nothing holds no samples however long it plays, yet keeps time: the
+// sound it asks for and the silence of a pause follow the clock as before.
+TEST(HeadlessAudio, WithoutKeepingItHoldsNothingAndKeepsTime) {
+    HeadlessBackend machine;
+    HeadlessAudio& card = machine.Sound();
+    ASSERT_TRUE(card.Open(AudioFormat{11025, 2}));
+    card.KeepCapture(false);
+    for (int second = 0; second < 60; ++second) {
+        machine.Time().Advance(1000);
+        const std::vector<std::int16_t> played(2 * card.FramesDue(), 700);
+        ASSERT_TRUE(card.Feed(played.data(), played.size()));
+        EXPECT_EQ(card.FramesDue(), 0u);
+    }
+    card.Close();
+    machine.Time().Advance(1000);
+    EXPECT_TRUE(card.Captured().empty());
+    ASSERT_TRUE(card.Open(AudioFormat{11025, 2}));
+    machine.Time().Advance(100);
+    EXPECT_EQ(card.FramesDue(), 1102u);  // 61.1 s after the first open: 673627 frames in all
+    card.KeepCapture(true);
+    const std::vector<std::int16_t> kept(2 * 1102, 5);
+    ASSERT_TRUE(card.Feed(kept.data(), kept.size()));
+    EXPECT_EQ(card.Captured(), kept);
+}
+
 TEST(HeadlessJoysticks, ScriptedSticksKeepTheirParts) {
     HeadlessJoysticks sticks;
     JoystickInfo info;

@@ -66,25 +66,33 @@ protected:
 };
 
 TEST_F(PanelClicks, ThresholdsAndViewOffsetOfTheC172) {
-    // The battery switch's column; the switch row starts 435 rows down (479 in the lower view).
+    // The battery switch's column; the switch row starts 435 rows down. The lower view does not
+    // draw the switch row, so there it takes no click.
     const struct {
         int view;
         int y;
         bool toggles;
-    } cases[] = {{0, 435, true},  {0, 434, false}, {0, 480, true},
-                 {1, 478, false}, {1, 479, true},  {1, 480, true}};
+    } cases[] = {{0, 435, true},  {0, 434, false}, {0, 479, true},
+                 {1, 478, false}, {1, 479, false}, {1, 480, false}};
     for (const auto& c : cases) {
         sim::theViewController.SetViewMode(c.view);
         const int before = cockpit::theBatteryPower;
         Mouse(2, 85, c.y);
         EXPECT_EQ(cockpit::theBatteryPower != before, c.toggles) << c.view << " " << c.y;
     }
+    // The radio stack is drawn in both views: 44 rows lower in the lower one.
+    for (int view : {0, 1}) {
+        sim::theViewController.SetViewMode(view);
+        cockpit::theCom1Radio.standbyMHz = 20;
+        Mouse(2, 535, 240 + 44 * view);
+        EXPECT_EQ(cockpit::theCom1Radio.standbyMHz, 21) << view;
+    }
 }
 
 TEST_F(PanelClicks, AltimeterKnobEdgesKindsAndLimits) {
     auto& setting = cockpit::theCockpitSwitches.altimeterSetting;
-    // The knob's square is (240, 285) to (262, 307) but its area ends at row 306; the middle
-    // column 251 turns down.
+    // The knob's square is (240, 285) to (262, 307) inside its area, which ends at row 308; the
+    // middle column 251 turns down.
     const struct {
         int kind;
         int x;
@@ -97,7 +105,8 @@ TEST_F(PanelClicks, AltimeterKnobEdgesKindsAndLimits) {
         {2, 240, 285, 2992, 0, 2991, -3},      {2, 251, 306, 2992, 0, 2991, -3},
         {2, 252, 285, 2992, 0, 2993, 3},       {2, 262, 306, 2992, 0, 2993, 3},
         {3, 262, 300, 2992, 0, 2993, 3},       {1, 262, 300, 2992, 0, 2992, 0},
-        {2, 263, 300, 2992, 0, 2992, 0},       {2, 262, 307, 2992, 0, 2992, 0},
+        {2, 263, 300, 2992, 0, 2992, 0},       {2, 262, 307, 2992, 0, 2993, 3},
+        {2, 262, 308, 2992, 0, 2992, 0},
         {2, 240, 290, 2810, 0, 2810, 0},       {2, 260, 290, 3100, 0, 3100, 0},
         {2, 240, 290, 2992, -576, 2991, -576}, {2, 260, 290, 2992, 624, 2993, 624},
         {2, 260, 290, 2992, 622, 2993, 625},
@@ -142,15 +151,20 @@ TEST_F(PanelClicks, ElevatorTrimMiddleRowActsOnce) {
     EXPECT_EQ(steps[2], -steps[0]);
 }
 
-TEST_F(PanelClicks, Nav2KnobNeedsTheCourseCardAndTheFirstRegionWins) {
+// The C172's lower right knob turns the card its instrument shows: the ADF's, or NAV2's.
+TEST_F(PanelClicks, TheC172LowerRightKnobTurnsTheCardShown) {
     auto& shows = cockpit::theCockpitSwitches.nav2ShowsAdf;
     const int course = cockpit::theNav2Indicator.courseDegrees;
+    const int card = cockpit::theAdfIndicator.cardFrame;
     shows = 0;
     Mouse(2, 370, 410);
     EXPECT_EQ(cockpit::theNav2Indicator.courseDegrees, course);
+    EXPECT_NE(cockpit::theAdfIndicator.cardFrame, card);
+    EXPECT_NE(cockpit::theAdfRadio.selected, 0);
     shows = 1;
     Mouse(2, 370, 410);
     EXPECT_NE(cockpit::theNav2Indicator.courseDegrees, course);
+    EXPECT_NE(cockpit::theNav2Radio.selected, 0);
 }
 
 TEST_F(PanelClicks, NothingForType5OutsideViewsOrInsideTheGps) {

@@ -30,7 +30,8 @@ bool Built() {
 Outcome Play(const testsupport::TempFolder& dir, const std::string& script) {
     Outcome r;
     testsupport::WriteStarterPilot(dir);
-    dir.Write("script.txt", script);
+    // A test installation has no volumes: the start-up says so first.
+    dir.Write("script.txt", "answer \"files of its installation\" OK\n" + script);
     const std::string cmd = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun --dir " + dir.Root() +
                             " " + dir.Path("script.txt") + " 2>&1";
     const testsupport::CommandResult run = testsupport::RunCommand(cmd);

@@ -22,6 +22,9 @@
 
 namespace {
 
+// The answer to the start-up's word about an installation without its volumes.
+constexpr const char* kNoVolumesAnswer = "answer \"files of its installation\" OK\n";
+
 struct Outcome {
     std::string out;
     int status = -1;
@@ -32,7 +35,8 @@ Outcome PlayScript(const testsupport::TempFolder& dir, const std::string& script
     const std::string exe = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
     if (!std::filesystem::exists(exe)) return r;
     testsupport::WriteStarterPilot(dir);
-    dir.Write("script.txt", script);
+    // A test installation has no volumes: the start-up says so first.
+    dir.Write("script.txt", std::string(kNoVolumesAnswer) + script);
     const std::string cmd = exe + " --dir " + dir.Root() + " " + dir.Path("script.txt") + " 2>&1";
     const testsupport::CommandResult run = testsupport::RunCommand(cmd);
     r.out = run.out;
@@ -86,6 +90,7 @@ TEST(SpineStartup, MissingStartFlightAndNavigationFilesStillStart) {
               "[MemControl]\nNumBmp=-5\nNumSheet=999999999999\n"
               "[Aircraft]\nAutoComplex=banana\ncrashdetect=7\n");
     const Outcome r = PlayScript(dir,
+                                 "answer \"is missing or damaged\" OK\n"
                                  "frame-interval 33\nwait 1000\nmenu 537\nmenu 541\nwait 500\n"
                                  "menu 168\nwait 100\n");
     ASSERT_EQ(r.status, 0) << r.out;
@@ -134,7 +139,7 @@ TEST(SpineStartup, LeavingWhileThePilotIsChosenEndsTheStartUp) {
     if (!std::filesystem::exists(std::string(ZEPHLON_BINARY_DIR) + "/bin/Zephlon.pack"))
         GTEST_SKIP() << "simrun or the resource pack is not built";
     testsupport::TempFolder dir("zephlon-spine");
-    dir.Write("script.txt", "wait 100\nmenu 168\nwait 100\n");
+    dir.Write("script.txt", std::string(kNoVolumesAnswer) + "wait 100\nmenu 168\nwait 100\n");
     const std::string exe = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
     const testsupport::CommandResult run =
         testsupport::RunCommand(exe + " --dir " + dir.Root() + " " + dir.Path("script.txt") + " 2>&1");

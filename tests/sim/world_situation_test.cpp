@@ -113,7 +113,7 @@ TEST_F(WorldTest, StepsForTheNeighbours) {
     sim::UnregisterKeyCommandTables();
 
     dir.MakeFolders("Flights");
-    dir.Write("Flights/BonFly.Flt", "[Aircraft]\ntype=1\nfmPosY=300000\n");
+    dir.Write("Flights/BonAir.Flt", "[Aircraft]\ntype=1\nfmPosY=300000\n");
     {
         testsupport::ScopedCurrentFolder here(dir.Root());
         EXPECT_EQ(w.GetAircraft()->LoadAirborneFlight(), 1);

@@ -51,8 +51,11 @@ inline void LinkStarterFolders(const TempFolder& dir, std::initializer_list<cons
 
 class StarterRun {
 public:
-    explicit StarterRun(const char* prefix = "zephlon-run") : dir_(prefix) {
-        if (Built()) UseStarterInstallation(dir_, "Startup.Flt");
+    // `firstFlight` is the installation's flight the program starts with.
+    explicit StarterRun(const char* prefix = "zephlon-run",
+                        const std::string& firstFlight = "Startup.Flt")
+        : dir_(prefix) {
+        if (Built()) UseStarterInstallation(dir_, firstFlight);
     }
 
     static std::filesystem::path Install() {

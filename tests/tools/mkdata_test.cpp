@@ -24,6 +24,7 @@
 #include "core/stream_io.h"
 #include "devices/wave.h"
 #include "flight/aircraft_parameters.h"
+#include "flight/published_performance.h"
 #include "gfx/bitmap.h"
 #include "gfx/font.h"
 #include "gfx/palette.h"
@@ -611,6 +612,50 @@ TEST_F(MkdataTest, TheLessonsStartInLevelCruise) {
     const double dx = ini.GetInt("Aircraft", "fmPosX", 0) - static_cast<double>(field.GetInt("Aircraft", "fmPosX", 0));
     const double dz = ini.GetInt("Aircraft", "fmPosZ", 0) - static_cast<double>(field.GetInt("Aircraft", "fmPosZ", 0));
     EXPECT_LT(std::hypot(dx, dz) / 474112.0, 3.0);
+}
+
+// The in-air starts of each type, which the placements in the air load: in the air with the
+// engines running and the brakes off, trimmed hands off (the trim holds the elevator, the stick
+// centred); in cruise clean at one of the published cruise speeds of its altitude; in the pattern
+// with the first flaps and the gear down; on final with the landing flaps and the gear down;
+// neither slower than the published stall speed with full flaps.
+TEST_F(MkdataTest, EachTypeHasItsInAirStarts) {
+    const char* const prefix[5] = {"C172", "Bon", "Bar", "King", "Jet"};
+    const int landingFlaps[5] = {3, 2, 2, 2, 3};
+    for (int type = 0; type < 5; ++type) {
+        const flight::PublishedPerformance& published = flight::PublishedPerformanceForType(type);
+        for (const char* leg : {"Air", "Pattern", "Final"}) {
+            const std::string file = std::string(prefix[type]) + leg + ".Flt";
+            const fs::path path = install / "Flights" / file;
+            ASSERT_TRUE(fs::exists(path)) << file;
+            core::IniFile ini(path.string().c_str());
+            EXPECT_EQ(ini.GetInt("Aircraft", "type", -1), type) << file;
+            EXPECT_EQ(ini.GetInt("Aircraft", "fmOTG", -1), 0) << file;
+            EXPECT_EQ(ini.GetInt("Aircraft", "fmEngines", -1), type >= 2 ? 3 : 1) << file;
+            EXPECT_EQ(ini.GetInt("Aircraft", "fmLBrake", -1), 0) << file;
+            EXPECT_EQ(ini.GetInt("Panel", "elevatorTrim", 1), ini.GetInt("Aircraft", "fmElv", 0)) << file;
+            EXPECT_EQ(ini.GetInt("Panel", "kbElevator", 1), 0) << file;
+            EXPECT_EQ(ini.GetInt("Panel", "audioMixCom1", 0), 1) << file;
+            const int flaps = ini.GetInt("Aircraft", "fmFlaps", -1);
+            const int gearDown = ini.GetInt("Aircraft", "fmGear", -1);
+            const double feet = ini.GetInt("Aircraft", "fmPosY", 0) / 256.0 / 0.3048;
+            const double knots = ini.GetInt("Aircraft", "fmTAVel", 0) / 65536.0 / 0.514444;
+            EXPECT_GT(knots, published.stallFlapsKnots) << file;
+            EXPECT_EQ(ini.GetInt("Panel", "gear", -1), gearDown != 0 ? 0 : 1) << file;
+            if (std::string(leg) == "Air") {
+                EXPECT_EQ(flaps, 0) << file;
+                EXPECT_EQ(gearDown, type == 0 ? 1 : 0) << file;  // the 172's gear is fixed
+                double nearest = 1e9;
+                for (const flight::CruisePoint& c : published.cruise)
+                    if (std::fabs(c.altitudeFeet - feet) < 1.0)
+                        nearest = std::min(nearest, std::fabs(c.trueAirspeedKnots - knots) / c.trueAirspeedKnots);
+                EXPECT_LT(nearest, 0.05) << file << " at " << feet << " ft, " << knots << " kt";
+            } else {
+                EXPECT_EQ(flaps, std::string(leg) == "Final" ? landingFlaps[type] : 1) << file;
+                EXPECT_EQ(gearDown, 1) << file;
+            }
+        }
+    }
 }
 
 TEST_F(MkdataTest, EffectClipsSoundAsTheyShould) {

@@ -8,9 +8,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -279,3 +283,144 @@ TEST_F(DialogScripts, GroundSchoolPlaysTheChosenLessonWithItsSound) {
     ASSERT_GT(heard.size(), static_cast<std::size_t>(clip.soundRate) * 2);
     EXPECT_GT(BestCorrelation(heard, narration, static_cast<std::size_t>(clip.soundRate) / 2), 0.6);
 }
+
+namespace {
+
+// The help ids of the dialog templates, as the help texts' source names them ("[20041 Loading]").
+std::map<std::string, std::uint32_t> HelpIdsOfTemplates() {
+    std::map<std::string, std::uint32_t> ids;
+    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/help/popups.txt");
+    std::string line;
+    while (std::getline(in, line)) {
+        unsigned id = 0;
+        char name[64] = {};
+        if (std::sscanf(line.c_str(), "[%u %63[^]]]", &id, name) == 2) ids[name] = id;
+    }
+    return ids;
+}
+
+struct HelpAsked {
+    int control;
+    std::string templateName;
+    std::uint32_t key;
+    std::string text;
+};
+
+// Each "click ID right in TEMPLATE" of a sweep with the popup that answered it.
+std::vector<HelpAsked> SweptPopups(const std::string& out) {
+    std::vector<HelpAsked> asked;
+    std::istringstream in(out);
+    std::optional<HelpAsked> pending;
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t click = line.find("] click ");
+        const std::size_t within = line.find(" right in ");
+        if (click != std::string::npos && within != std::string::npos) {
+            pending = HelpAsked{std::atoi(line.c_str() + click + 8), line.substr(within + 10), 0, {}};
+            continue;
+        }
+        const std::size_t popup = line.find("] help popup 0x");
+        if (popup == std::string::npos || !pending) continue;
+        pending->key = static_cast<std::uint32_t>(std::stoul(line.substr(popup + 13, 10), nullptr, 16));
+        pending->text = line.substr(line.find("): ", popup) + 3);
+        asked.push_back(*pending);
+        pending.reset();
+    }
+    return asked;
+}
+
+}  // namespace
+
+// Every control of every dialog a menu reaches answers a right click with the installed help's
+// text for it: under the dialog's own help id (a sheet's page has its own), never the fallback.
+TEST_F(DialogScripts, EveryControlOfEveryDialogShowsItsHelpText) {
+    const auto sweep = Run("help-everywhere.simrun");
+    ASSERT_EQ(sweep.status, 0) << sweep.out;
+    const auto approach = Run("help-approach.simrun");
+    ASSERT_EQ(approach.status, 0) << approach.out;
+    ui::HelpPopup index;
+    ASSERT_EQ(index.LoadIndexBytes(dir.Read("help/popups.bin")), 1);
+    const std::map<std::string, std::uint32_t> ids = HelpIdsOfTemplates();
+    ASSERT_GT(ids.size(), 50u);
+
+    std::vector<HelpAsked> asked = SweptPopups(sweep.out);
+    for (const HelpAsked& a : SweptPopups(approach.out))
+        asked.push_back(a);
+    std::set<std::string> templates;
+    for (const HelpAsked& a : asked) {
+        SCOPED_TRACE(a.templateName + " control " + std::to_string(a.control));
+        templates.insert(a.templateName);
+        EXPECT_NE(a.text, ui::kNoHelpText);
+        const auto id = ids.find(a.templateName);
+        ASSERT_NE(id, ids.end()) << "the help texts name no help id for this dialog";
+        const std::uint32_t own = id->second << 16 | static_cast<std::uint32_t>(a.control);
+        std::int32_t topic = 0;
+        const std::string_view wanted = index.FindText(ui::RemapHelpId(own), &topic);
+        if (a.key >> 16 == ui::kSharedButtonsHelpId) continue;  // OK, Cancel and "?" everywhere
+        if ((a.key & 0xFFFF) == static_cast<std::uint32_t>(a.control)) {
+            // The control answered: under its own dialog's help id, with that text.
+            EXPECT_EQ(a.key, own);
+            EXPECT_EQ(a.text, wanted);
+        } else if ((a.key & 0xFFFF) == 0) {
+            // A label: the click reached the dialog (or the page beneath a sheet's frame), so the
+            // control must have no text of its own.
+            EXPECT_EQ(wanted, ui::kNoHelpText) << "a text the user cannot reach";
+        }
+        // Any other key: the middle of the control lies under another one (a frame around its
+        // fields), which answered for itself and is checked where it is clicked.
+    }
+    // Every dialog of the menus (and the sheets' pages) was asked.
+    for (const char* t : {"SelectPilot", "PilotStatus", "LOGBOOKS", "Exit", "CopilotBox",
+                          "ASSIGNMENTBKGND", "ASSIGNMENTPREFLIGHT", "ASSIGNMENTWXBRIEF", "ASSIGNPLANMAP",
+                          "ASSIGNFLIGHTLOG", "LESSONPREFLIGHT", "GroundInstruction", "FlightManeuver",
+                          "Checklists", "FlightModel", "Loading", "SystemReliability", "PartialPanel",
+                          "AIRPORTS_WIZBKGND", "AIRPORTS_PAGE", "RUNWAY_PAGE", "TimeDate", "CLOUDS",
+                          "WindAloft", "SurfaceConditions", "WxBrief", "Virtual_Airspace",
+                          "FLIGHTPLANBKGNDSHEET", "FLIGHTPLANROUTEPG", "FLIGHTPLANDEPARTPG",
+                          "FLIGHTPLANDESTPG", "FLIGHTPLANMAPPG", "FLIGHTPLANWEATHERPG", "FLIGHTPLANLOGPG",
+                          "FLIGHTLOG", "NAVAIDSTABSHEET", "NAVAIDSVORFAKE", "NAVAIDSNDBFAKE",
+                          "NAVAIDSILSFAKE", "NAVAIDSWPTFAKE", "VorSetup", "NDBSetup", "ILSSetup", "WPTSetup",
+                          "RadioComm", "SETUPCAMS", "SoundVolume", "YokeSensitivityBox", "GRAPHICS",
+                          "Brightness", "PositionAircraft", "MapRunway", "MapEnroute", "MapApproach"})
+        EXPECT_EQ(templates.count(t), 1u) << t << " was not asked";
+    EXPECT_GT(asked.size(), 700u);
+
+    // F1 in the logbook's From field and the "?" button then a click, in the logbook and the
+    // loading dialog, answer as the right click does; the dialogs stay open.
+    const std::string from(index.FindText(ui::RemapHelpId(20011u << 16 | 1539), nullptr));
+    const std::string hours(index.FindText(ui::RemapHelpId(20011u << 16 | 1964), nullptr));
+    const std::string leftTank(index.FindText(ui::RemapHelpId(20041u << 16 | 1178), nullptr));
+    InOrder(sweep.out, {"click 1539\n", ("help popup 0x4E2B0603 (" + std::to_string(ui::RemapHelpId(0x4E2B0603)) + "): " + from).c_str(),
+                        "click 1816", ("): " + hours).c_str(), "dialog LOGBOOKS ended 0", "dialog Loading",
+                        "click 1816", ("): " + leftTank).c_str(), "dialog Loading ended 0"});
+}
+
+// A user who flew with a stick, now without one: the Controls dialog shows the kept settings,
+// OK keeps every stick key as it was, and a slider moved writes that one setting alone.
+TEST_F(DialogScripts, TheControlsDialogWithoutAStickKeepsTheStickSettings) {
+    const std::string stick =
+        "[Joysticks]\r\nAilSens=2500\r\nElvSens=7000\r\nRudSend=3000\r\nDZone=4096\r\n"
+        "AilSensMin=0\r\nAilSensMax=16000\r\nElvSensMin=0\r\nElvSensMax=14000\r\n";
+    dir.Write("Zephlon.ini", stick);
+    const auto opened = Run("controls-no-stick.simrun");
+    ASSERT_EQ(opened.status, 0) << opened.out;
+    // The percentages of the kept settings (2.0 of 0..16 is 12 %, 7 of 0..14 is 50 %, 3 of 0..12
+    // is 25 %, 4096 of 0..16384 is 25 %), not the zeros of an absent stick.
+    InOrder(opened.out, {"read 1618 ", "position=12\n", "read 1619 ", "position=50\n", "read 1621 ",
+                         "position=25\n", "read 1623 ", "position=25\n", "dialog YokeSensitivityBox ended 1"});
+    std::string ini = dir.Read("Zephlon.ini");
+    for (const char* key : {"AilSens", "ElvSens", "RudSend", "DZone", "AilSensMax", "ElvSensMax"}) {
+        const std::string line = std::string("\n") + key + "=";
+        const std::size_t was = stick.find(line), is = ini.find(line);
+        ASSERT_NE(is, std::string::npos) << key << "\n" << ini;
+        EXPECT_EQ(ini.substr(is, ini.find('\n', is + 1) - is), stick.substr(was, stick.find('\n', was + 1) - was)) << key;
+    }
+
+    const auto moved = Run("controls-one-slider.simrun");
+    ASSERT_EQ(moved.status, 0) << moved.out;
+    ini = dir.Read("Zephlon.ini");
+    EXPECT_EQ(IniValue(ini, "Joysticks", "AilSens"), "8000") << "the middle of 0..16000";
+    EXPECT_EQ(IniValue(ini, "Joysticks", "ElvSens"), "7000");
+    EXPECT_EQ(IniValue(ini, "Joysticks", "RudSend"), "3000");
+    EXPECT_EQ(IniValue(ini, "Joysticks", "DZone"), "4096");
+}
+

@@ -297,6 +297,40 @@ TEST_F(HelpPopupTest, LongTextsWrapAndPopupsStayInsideTheScreen) {
     }
 }
 
+// In a window on a larger desktop the picture stands in the desktop's middle: a popup asked for
+// near its edges stays on the picture, not merely on the desktop.
+TEST_F(HelpPopupTest, OnALargerDesktopPopupsStayOnThePicture) {
+    machine.Screen().SetScreenSize({1024, 768});
+    detail::ResetWindowSystem();
+    WNDCLASS wc;
+    wc.wndProc = &DefWindowProc;
+    wc.className = "PictureWindow";
+    RegisterClass(wc);
+    const HWND picture = CreateWindowEx(0, "PictureWindow", "", WS_OVERLAPPED | WS_VISIBLE, 192, 144, 640, 480,
+                                        {}, {}, {}, 0);
+    ASSERT_TRUE(picture);
+    SetDisplayWindow(picture);
+    const POINT o = OutputOrigin();
+    ASSERT_GT(o.x, 100) << "the picture stands away from the desktop's corner";
+    ui::theHelpPopup.LoadIndexBytes(Bytes({{101, "Shows the next assignment."}}));
+    for (const POINT cursor : {POINT{o.x + 2, o.y + 2}, POINT{o.x + 638, o.y + 470}, POINT{o.x + 10, o.y + 300}}) {
+        SCOPED_TRACE(std::to_string(cursor.x) + "," + std::to_string(cursor.y));
+        SetCursorPos(cursor.x, cursor.y);
+        RECT text{}, window{};
+        Play({[&] {
+            text = ui::theHelpPopup.TextRect();
+            GetWindowRect(ui::theHelpPopup.Window(), &window);
+            PressKey();
+        }});
+        ui::theHelpPopup.Show(HWND{}, 101);
+        EXPECT_GE(window.left + 8, o.x + 32);
+        EXPECT_GE(window.top + 8, o.y + 32);
+        EXPECT_LE(window.left + 8 + (text.right - text.left), o.x + 640 - 32);
+        EXPECT_LE(window.top + 8 + (text.bottom - text.top), o.y + 480 - 32);
+    }
+    DestroyWindow(picture);
+}
+
 TEST_F(HelpPopupTest, ALinkedTextOpensItsTopicAndTheClosingClickStaysWithThePopup) {
     testsupport::TempFolder dir("zephlon-help");
     dir.MakeFolders("Corvex/help");

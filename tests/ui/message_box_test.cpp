@@ -7,6 +7,7 @@
 #include "ui/dialog_services.h"
 #include "ui_test_support.h"
 #include "win/dialog.h"
+#include "win/file_api.h"
 
 namespace {
 
@@ -132,6 +133,31 @@ TEST_F(MessageBoxTest, DiscPromptWaitsForItsFile) {
     EXPECT_EQ(ui::PromptForDisc({}, 3, folder.Path("none.dat"), 5), 0);
     EXPECT_EQ(text, "Please insert Zephlon's CD #3 into the drive.");
     EXPECT_EQ(theDialogModeDepth, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A file failure names the file once and says why in a user's words.
+TEST(FileMessage, NamesTheFileAndTheReason) {
+    struct Case {
+        const char* sentence;
+        const char* path;
+        std::uint32_t error;
+        const char* text;
+    } cases[] = {
+        {"The flight Flights\\A.Flt could not be saved.", "Flights\\A.Flt", win::ERROR_DISK_FULL,
+         "The flight Flights\\A.Flt could not be saved.\n\nThe disk is full."},
+        {"The logbook could not be saved.", "PILOT\\Jo.PLT", win::ERROR_ACCESS_DENIED,
+         "The logbook could not be saved.\n\nPILOT\\Jo.PLT: access is denied (the folder or the "
+         "file may be read-only)."},
+        {"The flight plan %s could not be saved.", "FlightPlans\\B.Pln", win::ERROR_DISK_FULL,
+         "The flight plan FlightPlans\\B.Pln could not be saved.\n\nThe disk is full."},
+        {"The settings could not be saved in x.ini.", "x.ini", 9999,
+         "The settings could not be saved in x.ini.\n\nError 9999."},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ui::FileMessageText(c.sentence, c.path, c.error), c.text);
 }
 
 }  // namespace

@@ -145,15 +145,20 @@ std::uint32_t FixedClock() {
     return 1000;
 }
 
+// The clock at a UTC moment (years since 1900, months from 0).
+void SetZulu(sim::DateAndTime& time, int year, int month, int day, int hour, int minute) {
+    sim::CalendarTime t;
+    t.year = year;
+    t.mon = month;
+    t.mday = day;
+    t.hour = hour;
+    t.min = minute;
+    time.SetZuluTime(t);
+}
+
 TEST_F(OptionDialogTest, DateAndTimeStepsWrapsMovesZonesAndWritesOnOk) {
     sim::DateAndTime time(&FixedClock);
-    sim::CalendarTime t;
-    t.year = 100;  // 2000
-    t.mon = 1;
-    t.mday = 28;
-    t.hour = 2;
-    t.min = 59;
-    time.SetZuluTime(t);
+    SetZulu(time, 100, 1, 28, 2, 59);  // 28 February 2000, 02:59
     const std::int64_t before = time.GetCalendarSeconds();
     ui::DateAndTimeDialog d(time);
     Play({[&] {
@@ -171,14 +176,16 @@ TEST_F(OptionDialogTest, DateAndTimeStepsWrapsMovesZonesAndWritesOnOk) {
               Step(d, 1529, 1);
               EXPECT_EQ(d.FieldValue(F::kMinute), 0);
               EXPECT_EQ(d.FieldValue(F::kHour), 2);
-              // UTC to manual Eastern: the hour 4 lower, wrapped, the date unchanged.
+              // UTC to manual Eastern: the hour 4 lower, and past midnight the day before.
               Select(d, 1957, 0);
               Select(d, 1956, 1);
               EXPECT_TRUE(IsWindowEnabled(Item(d, 1957)));
               EXPECT_EQ(d.FieldValue(F::kHour), 22);
               Select(d, 1956, 1);  // the same mode again moves nothing
               EXPECT_EQ(d.FieldValue(F::kHour), 22);
-              EXPECT_EQ(d.FieldValue(F::kDay), 1);
+              EXPECT_EQ(d.FieldValue(F::kDay), 31);
+              EXPECT_EQ(d.FieldValue(F::kMonth), 1);
+              EXPECT_EQ(GetWindowText(Item(d, 1636)), "31");
               // Years: down from 70 stays 70, up from 35 stays 35.
               Type(d, 1638, "70");
               SetFocus(Item(d, 1638));
@@ -226,6 +233,37 @@ TEST_F(OptionDialogTest, DateAndTimeStepsWrapsMovesZonesAndWritesOnOk) {
     EXPECT_EQ(z.mday, 15);
     EXPECT_EQ(z.mon, 5);
     EXPECT_EQ(z.year, 99);
+}
+
+// Choosing another zone shows the same moment in it, across midnight and the year's end, so
+// OK without typing leaves the clock where it was.
+TEST_F(OptionDialogTest, AnotherZoneShowsTheSameMoment) {
+    sim::DateAndTime time(&FixedClock);
+    SetZulu(time, 100, 0, 1, 3, 15);  // 1 January 2000, 03:15 UTC
+    const std::int64_t before = time.GetCalendarSeconds();
+    ui::DateAndTimeDialog d(time);
+    struct Shown {
+        int mode, zone, hour, day, month, year;
+    };
+    Play({[&] {
+              for (const Shown& s : {Shown{1, 0, 23, 31, 12, 99},  // Eastern (4 behind)
+                                     Shown{1, 3, 20, 31, 12, 99},  // Pacific (7 behind)
+                                     Shown{1, 1, 22, 31, 12, 99},  // Central (5 behind)
+                                     Shown{0, 1, 3, 1, 1, 0}}) {   // UTC again
+                  Select(d, 1956, s.mode);
+                  Select(d, 1957, s.zone);
+                  EXPECT_EQ(d.FieldValue(F::kHour), s.hour) << s.mode << " " << s.zone;
+                  EXPECT_EQ(d.FieldValue(F::kDay), s.day);
+                  EXPECT_EQ(d.FieldValue(F::kMonth), s.month);
+                  EXPECT_EQ(d.FieldValue(F::kYear), s.year);
+              }
+              Select(d, 1956, 1);
+              Select(d, 1957, 3);
+          },
+          [&] { Press(d.window, IDOK); }});
+    EXPECT_EQ(d.DoModal({}), 1);
+    EXPECT_EQ(time.GetManualZone(), 7);
+    EXPECT_EQ(time.GetCalendarSeconds(), before);
 }
 
 // Every value of both profiles and which one is in use.

@@ -285,6 +285,40 @@ TEST_F(ProfileTest, FailedWritesLeaveTheFileAlone) {
     EXPECT_EQ(GetPrivateProfileString("S", "k", "d", root_ + "/folder.ini"), "d");
 }
 
+// A failed store is given out once, with its reason, so the program can tell it; the same
+// failure again is not given out twice, and a store that succeeds forgets it. A batch that fails
+// reports the first failure's reason.
+TEST_F(ProfileTest, FailedStoresAreGivenOutOnce) {
+    Put("[S]\nk=1\n");
+    EXPECT_EQ(TakeProfileStoreFailure(path_), ERROR_SUCCESS);
+    const std::uint64_t before = ProfileStoreFailureCount();
+    {
+        platform::ScopedFileFaults faults;
+        platform::SimulateDiskFull(0);
+        EXPECT_FALSE(Write("S", "k", "2"));
+        EXPECT_FALSE(Write("S", "k", "3"));
+        EXPECT_EQ(ProfileStoreFailureCount(), before + 1);
+        EXPECT_EQ(TakeProfileStoreFailure(path_), ERROR_DISK_FULL);
+        EXPECT_EQ(TakeProfileStoreFailure(path_), ERROR_SUCCESS);
+        EXPECT_FALSE(Write("S", "k", "4"));  // the same failure, already told
+        EXPECT_EQ(TakeProfileStoreFailure(path_), ERROR_SUCCESS);
+        {
+            ProfileWriteBatch batch;
+            EXPECT_TRUE(Write("S", "k", "5"));
+            EXPECT_FALSE(batch.Flush());
+            EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+        }
+    }
+    EXPECT_TRUE(Write("S", "k", "6"));
+    {
+        platform::ScopedFileFaults faults;
+        platform::SimulateDiskFull(0);
+        EXPECT_FALSE(Write("S", "k", "7"));  // after a success the failure is told again
+        EXPECT_EQ(TakeProfileStoreFailure(path_), ERROR_DISK_FULL);
+    }
+    EXPECT_EQ(Get("S", "k"), "6");
+}
+
 // Random writes and deletes, checked after every step against a plain map of what the file
 // should hold.
 TEST_F(ProfileTest, AgreesWithASimpleModelOverRandomEdits) {

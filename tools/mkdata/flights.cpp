@@ -9,12 +9,18 @@
 // start: the 172 trimmed in level cruise 3,000 ft above KSQL, flown there by the flight model
 // itself with the autopilot holding the altitude, then handed over with the autopilot off and
 // its elevator (the flight's elevator trim) refined until it holds its height hands off.
+// Each type's three in-air starts ("C172Air.Flt", "C172Pattern.Flt", "C172Final.Flt" and the
+// others'), which the placements in the air load, are found the same way: level and trimmed in
+// cruise at a published cruise speed, at pattern speed with the first flaps and the gear down,
+// and at approach speed with landing flaps, the throttle lever chosen by flying each one; they
+// fly over KSQL with the lessons' cruise.
 #include <algorithm>
 #include <cmath>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "cockpit/audio_panel.h"
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/nav_receivers.h"
@@ -23,10 +29,13 @@
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
 #include "flight/aircraft_parameters.h"
+#include "flight/airspeed.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/level_flight_trim.h"
+#include "flight/published_performance.h"
 #include "nav/lat_lon.h"
+#include "tools/mkdata/com_channels.h"
 #include "tools/mkdata/geodesy.h"
 #include "tools/mkdata/installation.h"
 
@@ -39,7 +48,7 @@ constexpr double kPastThreshold = 40.0;
 // Noon on the west coast on midsummer day 2026 (19:00 UTC), seconds since 1970.
 constexpr std::int32_t kStartTime = 1782068400;
 
-enum class Start { kParked, kReady, kCruise };
+enum class Start { kParked, kReady, kCruise, kInAir };
 
 // The lessons' cruise: 3,000 ft above the ground, throttle lever 22 of 31 (about 70 % power).
 constexpr double kCruiseFeet = 3000.0;
@@ -53,6 +62,7 @@ struct DefaultFlight {
     Start start;
     const char* airport;
     const char* runway;  // the end the aircraft takes off from
+    flight::AirborneLeg leg = flight::AirborneLeg::Cruise;  // an in-air start's
 };
 
 constexpr DefaultFlight kFlights[] = {
@@ -124,7 +134,7 @@ struct Station {
 struct RadioFacts {
     std::vector<Station> vors, ndbs;
     std::map<std::string, int> ilsByRunway;                  // "KOAK 29" -> 10870
-    std::map<std::string, std::map<std::string, int>> coms;  // airport -> kind -> first frequency
+    AirportComChannels coms;  // airport -> kind -> first channel, dialable
 };
 
 int LoadRadioFacts(const std::string& dataDir, RadioFacts* facts, std::string* error) {
@@ -159,11 +169,14 @@ int LoadRadioFacts(const std::string& dataDir, RadioFacts* facts, std::string* e
     }
     rows.clear();
     if (!ReadCsv(dataDir + "/navdata-us/frequency.csv", &rows, error)) return 0;
+    std::vector<SourceFrequency> channels;
     for (const auto& r : rows) {
         double f = 0;
         if (r.size() >= 3 && ParseNumber(r[2], &f))
-            facts->coms[r[0]].emplace(r[1], static_cast<int>(f));
+            channels.push_back(SourceFrequency{r[0], r[1], static_cast<int>(f)});
     }
+    // The channels the station directory holds, which ATC listens on.
+    facts->coms = DialableComChannels(channels);
     return 1;
 }
 
@@ -247,8 +260,10 @@ int theFlightType = 0;
 int FlightType() {
     return theFlightType;
 }
+
+// `inAirLever`: an in-air start's throttle levers.
 int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& end,
-                 const RadioFacts& facts) {
+                 const RadioFacts& facts, std::int16_t inAirLever) {
     const flight::AircraftServices saved = flight::theAircraftServices;
     flight::theAircraftServices.aircraftType = &FlightType;
     theFlightType = f.type;
@@ -269,7 +284,7 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& e
         cockpit::theIgnitionSwitch2.lever = static_cast<std::int16_t>(f.type == 2 && ready ? 3 : 0);
     }
     cockpit::theThrottleLever.lever = cockpit::theThrottleLever2.lever =
-        f.start == Start::kCruise ? kCruiseLever : 0;
+        f.start == Start::kCruise ? kCruiseLever : (f.start == Start::kInAir ? inAirLever : 0);
     // The King Air's condition levers (its mixture levers) at low idle, where its handbook runs
     // them and its cruise figures hold.
     if (f.type == 3) cockpit::theMixtureLever.lever = cockpit::theMixtureLever2.lever = kLowIdle;
@@ -280,6 +295,13 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& e
     cockpit::theGearLever.knob = static_cast<std::int16_t>(gearUp ? 15 : 0);
     *cockpit::thePanelHost.controlWord(0) = flight::theFlightModelState.fmElv;
     *cockpit::thePanelHost.controlWord(3) = 0;
+    if (f.start == Start::kInAir) {
+        // The gear lamps show the gear as it is; in the air the pilot listens to both COM radios.
+        const std::int32_t down = gearUp ? 0 : 1;
+        cockpit::theNoseGearLight.switchState = cockpit::theLeftGearLight.switchState =
+            cockpit::theRightGearLight.switchState = down;
+        cockpit::theAudioPanelButtons.audioMixCom1 = cockpit::theAudioPanelButtons.audioMixCom2 = 1;
+    }
     int ok = cockpit::WritePanelState(file);
     *cockpit::thePanelHost.controlWord(0) = 0;
     ok &= cockpit::SavePartialPanelSettings(file);
@@ -288,6 +310,84 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& e
     cockpit::ResetCockpitServices();
     flight::theAircraftServices = saved;
     return ok;
+}
+
+// ---- the in-air starts ----
+
+// Where and how each leg is flown. Cruise: a row of the type's published cruise table (altitude,
+// power), its true airspeed the speed aimed at. The pattern and the final: the indicated speeds
+// the types' handbooks fly them at (about 1.6 and 1.3 times the stall speed), the pattern 1,500 ft
+// up and the final 600 ft up. Neither at 1,000 ft: a piston engine's power steps by its idle
+// power where the air thins to that of 1,000 ft, and a flight trimmed on one side of the step
+// climbs or sinks on the other. The airports wizard's downwind and base legs fly above it, its
+// final below.
+constexpr double kPatternFeet = 1500.0;
+constexpr double kFinalFeet = 600.0;
+struct LegTrim {
+    double feet;
+    double knots;
+    bool indicated;  // the knots are indicated (else true) airspeed
+    std::int8_t flaps;
+    bool gearDown;
+};
+LegTrim TrimOfLeg(int type, flight::AirborneLeg leg) {
+    struct Row {
+        int cruiseFeet, cruisePower;
+        double patternKnots;
+        std::int8_t patternFlaps;
+        double finalKnots;
+        std::int8_t finalFlaps;
+    };
+    static constexpr Row kRows[5] = {
+        {4000, 75, 80, 1, 65, 3},     // Cessna 172: 10 degrees of flaps, then 30
+        {6000, 75, 100, 1, 80, 2},    // Bonanza: approach, then full flaps
+        {8000, 65, 115, 1, 95, 2},    // Baron
+        {12000, 75, 140, 1, 110, 2},  // King Air
+        {17000, 65, 150, 1, 115, 3},  // CitationJet: 15 degrees, then full
+    };
+    const Row& r = kRows[type >= 0 && type <= 4 ? type : 0];
+    const bool fixedGear = type == 0;
+    switch (leg) {
+        case flight::AirborneLeg::Pattern:
+            return LegTrim{kPatternFeet, r.patternKnots, true, r.patternFlaps, true};
+        case flight::AirborneLeg::Final:
+            return LegTrim{kFinalFeet, r.finalKnots, true, r.finalFlaps, true};
+        default:
+            break;
+    }
+    double knots = 0;
+    for (const flight::CruisePoint& p : flight::PublishedPerformanceForType(type).cruise)
+        if (p.altitudeFeet == r.cruiseFeet && p.powerPercent == r.cruisePower)
+            knots = p.trueAirspeedKnots;
+    return LegTrim{static_cast<double>(r.cruiseFeet), knots, false, 0, fixedGear};
+}
+
+// The throttle lever whose level flight comes nearest the leg's airspeed among those that hold
+// their height hands off; the flight is left trimmed at it. 0 when no lever holds it.
+std::int16_t FlyToLegTrim(int type, std::uint16_t heading, flight::AirborneLeg leg) {
+    const LegTrim t = TrimOfLeg(type, leg);
+    flight::LevelFlightRequest request;
+    request.type = type;
+    request.altitudeFeet = t.feet;
+    request.mixtureLever = type == 3 ? kLowIdle : 31;
+    request.flaps = t.flaps;
+    request.gearDown = t.gearDown;
+    request.heading = heading;
+    std::int16_t best = 0;
+    double bestMiss = 1e300;
+    for (std::int16_t lever = 1; lever <= 31; ++lever) {
+        request.throttle = static_cast<std::int16_t>(lever * 1057);  // as the lever sets it
+        if (!flight::TrimForLevelFlight(request).trimmed) continue;
+        const double knots = t.indicated ? flight::IndicatedAirspeedKnots()
+                                         : flight::theFlightModelState.fmTAVel / 65536.0 / 0.514444;
+        if (std::fabs(knots - t.knots) < bestMiss) {
+            bestMiss = std::fabs(knots - t.knots);
+            best = lever;
+        }
+    }
+    if (best == 0) return 0;
+    request.throttle = static_cast<std::int16_t>(best * 1057);
+    return flight::TrimForLevelFlight(request).trimmed ? best : 0;
 }
 
 int WriteFlight(Installation& installation, const DefaultFlight& f, const RunwayEnd& end,
@@ -316,6 +416,7 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
     const double worldHeading = Degrees(
         std::atan2(static_cast<double>(farX) - s.fmPosX, static_cast<double>(farZ) - s.fmPosZ));
     s.fmHead = static_cast<std::uint16_t>(std::lround(worldHeading * 65536.0 / 360.0) & 0xFFFF);
+    std::int16_t inAirLever = 0;
     if (f.start == Start::kCruise) {
         const std::int32_t x = s.fmPosX, z = s.fmPosZ;
         flight::LevelFlightRequest cruise;
@@ -325,6 +426,17 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
         cruise.heading = s.fmHead;
         const flight::LevelFlightTrim trim = flight::TrimForLevelFlight(cruise);
         if (!trim.trimmed) {
+            *error = std::string(f.file) + ": no level flight found";
+            return 0;
+        }
+        s.fmPosX = x;
+        s.fmPosZ = z;
+    } else if (f.start == Start::kInAir) {
+        // Over the airport; the placements put it where the pilot asks. Its height is the
+        // altitude it was trimmed at, over flat ground at sea level.
+        const std::int32_t x = s.fmPosX, z = s.fmPosZ;
+        inAirLever = FlyToLegTrim(f.type, s.fmHead, f.leg);
+        if (inAirLever == 0) {
             *error = std::string(f.file) + ": no level flight found";
             return 0;
         }
@@ -346,7 +458,7 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
     core::IniFile file(path.c_str());
     int ok = file.PutInt("Aircraft", "type", f.type);
     ok &= flight::WriteAircraftState(file);
-    ok &= WriteCockpit(file, f, end, facts);
+    ok &= WriteCockpit(file, f, end, facts, inAirLever);
     ok &= file.PutInt("Time", "cur", kStartTime);
     ok &= file.PutInt("Time", "tZone", 7);
     ok &= file.PutInt("Time", "tZoneDiff", 7 * 3600);
@@ -366,7 +478,17 @@ int MakeFlights(Installation& installation, std::string* error) {
     if (!LoadAirports(installation.DataDir(), &airports, error)) return 0;
     RadioFacts facts;
     if (!LoadRadioFacts(installation.DataDir(), &facts, error)) return 0;
-    for (const DefaultFlight& f : kFlights) {
+    // Each type's in-air starts fly where the lessons' cruise does, over San Carlos: a saved
+    // height counts from the ground under the aircraft, and over ground at sea level it is the
+    // altitude the flight was trimmed at, as the placements take it. Over the King Air's home
+    // field, a mile up, the flight would load into air thinner than it was trimmed in, and sink.
+    std::vector<DefaultFlight> flights(std::begin(kFlights), std::end(kFlights));
+    for (int type = 0; type <= 4; ++type)
+        for (const flight::AirborneLeg leg :
+             {flight::AirborneLeg::Cruise, flight::AirborneLeg::Pattern, flight::AirborneLeg::Final})
+            flights.push_back(DefaultFlight{flight::AirborneFlightName(type, leg), type,
+                                            Start::kInAir, "KSQL", "30", leg});
+    for (const DefaultFlight& f : flights) {
         const auto a = airports.find(f.airport);
         if (a == airports.end()) {
             *error = std::string("no airport ") + f.airport + " in the data";

@@ -21,7 +21,8 @@ struct Script {
     const char* text;
 };
 
-// The copilot's watch every script shares: wings far from level, and the copilot takes over.
+// The copilot's watch every script shares: a wing dropped past a gentle bank, either way, and the
+// copilot takes over until the wings are level again.
 #define ZQ_WATCH                                 \
     "SEQ_BEGIN\r\n"                              \
     "PROC Watch\r\n"                             \
@@ -75,8 +76,9 @@ constexpr Script kScripts[] = {
      "FLTFILE Cruise.Flt\r\n"
      "EXEC STRAIGHT_LEVEL_INIT\r\n"
      "EXEC PERFORMANCE_INIT\r\n"
-     "EXEC MIXTURE_FULL_RICH\r\n"
      "SAY 21010 WAIT_4_SEC\r\n"
+     "// Full power for the climb: the mixture goes full rich first.\r\n"
+     "EXEC MIXTURE_FULL_RICH\r\n"
      "EXEC THROTTLE_FULL\r\n"
      "CONTINUOUS Watch\r\n"
      "SAY 21011 WAIT_8_SEC\r\n"

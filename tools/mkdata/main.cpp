@@ -4,7 +4,8 @@
 // its magnetic grids to the tiles a box of degrees touches (tests make small worlds with it).
 // With a cache folder, slow modules keep what they made there and take it from there while
 // their inputs are unchanged. mkdata --skin OUT_DIR: draws the skin and the map's pictures the
-// resource pack takes in.
+// resource pack takes in. mkdata --panel-layout: prints where each panel's art puts its texts
+// and faces.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -16,6 +17,7 @@
 
 #include "core/volume_coding.h"
 #include "tools/mkdata/installation.h"
+#include "tools/mkdata/panel_faces.h"
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--skin") {
@@ -46,6 +48,46 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+    if (argc == 2 && std::string(argv[1]) == "--panel-layout") {
+        // What each panel's art puts where (texts and faces on the screen of its full view), for
+        // the tests that compare it with the running program; exit status 1 when a layout is
+        // refused.
+        int status = 0;
+        using mkdata::PanelView;
+        const struct {
+            int type;
+            PanelView view;
+            const char* name;
+        } panels[] = {{0, PanelView::Full, ""},     {1, PanelView::Full, ""},
+                      {2, PanelView::Full, ""},     {3, PanelView::Full, ""},
+                      {4, PanelView::Full, ""},     {2, PanelView::Swapped, " swapped"},
+                      {0, PanelView::Lower, " lower"}, {1, PanelView::Lower, " lower"}};
+        for (const auto& panel : panels) {
+            const mkdata::PanelArtLayout l = mkdata::PanelLayoutOf(panel.type, panel.view);
+            std::printf("panel %d%s\n", panel.type, panel.name);
+            // Text, mark (a dial's own numbers and words) and face lines give the owner and the
+            // edges (inside); a disc line the owner, the centre and the radius.
+            for (const mkdata::PanelLayoutBox& t : l.texts)
+                std::printf("text %d %d %d %d %d %s\n", t.owner, t.left, t.top, t.right, t.bottom,
+                            t.what.c_str());
+            for (const mkdata::PanelLayoutBox& m : l.marks)
+                std::printf("mark %d %d %d %d %d %s\n", m.owner, m.left, m.top, m.right, m.bottom,
+                            m.what.c_str());
+            for (const mkdata::PanelLayoutBox& f : l.faces) {
+                if (f.radius > 0)
+                    std::printf("disc %d %.2f %.2f %.2f %s\n", f.owner, f.cx, f.cy, f.radius,
+                                f.what.c_str());
+                else
+                    std::printf("face %d %d %d %d %d %s\n", f.owner, f.left, f.top, f.right,
+                                f.bottom, f.what.c_str());
+            }
+            if (!l.fault.empty()) {
+                std::printf("fault %s\n", l.fault.c_str());
+                status = 1;
+            }
+        }
+        return status;
+    }
     std::vector<std::string> positional;
     std::vector<std::pair<std::string, std::string>> options;
     for (int i = 1; i < argc; ++i) {
@@ -65,7 +107,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: mkdata [--terrain-box=WEST,SOUTH,EAST,NORTH] [--cache=DIR] DATA_DIR OUT_DIR\n"
                      "       mkdata --skin OUT_DIR\n"
-                     "       mkdata --slides DATA_DIR OUT_DIR\n");
+                     "       mkdata --slides DATA_DIR OUT_DIR\n"
+                     "       mkdata --panel-layout\n");
         return 2;
     }
     const auto started = std::chrono::steady_clock::now();

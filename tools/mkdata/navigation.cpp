@@ -16,6 +16,7 @@
 #include "nav/lat_lon.h"
 #include "nav/nav_records.h"
 #include "nav/sms_records.h"
+#include "tools/mkdata/com_channels.h"
 #include "tools/mkdata/geodesy.h"
 #include "tools/mkdata/installation.h"
 #include "tools/mkdata/navigation_sources.h"
@@ -463,7 +464,7 @@ void SortByName(std::vector<ListedStation>* list) {
 
 struct AirportFacts {
     std::vector<const SourceRunway*> runways;
-    std::map<std::string, int> firstFrequency;  // by kind, the first row of the data
+    std::map<std::string, int> firstFrequency;  // by kind, the first row's channel, dialable
     bool hasIls = false;
     std::map<std::string, std::string> ilsByRunway;  // runway end -> "I-XXX"
 };
@@ -547,9 +548,9 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
         if (it != facts.end() && it->second.runways.size() < static_cast<std::size_t>(kMaxRunways))
             it->second.runways.push_back(&r);
     }
-    for (const SourceFrequency& q : s.frequencies) {
-        const auto it = facts.find(q.icao);
-        if (it != facts.end()) it->second.firstFrequency.try_emplace(q.kind, q.frequency);
+    for (auto& [icao, kinds] : DialableComChannels(s.frequencies)) {
+        const auto it = facts.find(icao);
+        if (it != facts.end()) it->second.firstFrequency = std::move(kinds);
     }
     std::vector<ListedStation> airportList, vorList, ndbList, ilsList, waypointList;
 

@@ -55,7 +55,7 @@ Bytes SlotMember(const std::string& slot, int type) {
         return turbine ? NeedleSetBytes(type, NeedleShape::Pointer, 36, 2.2)
                        : NeedleSetBytes(type, NeedleShape::Hand, 27, 3.5, 2);
     if (slot == "theHeadingCardFont") return HeadingCardBytes(type, turbine ? 42 : 44);
-    if (slot == "theHsiTextFont") return SmallDigitBytes(type, false, true);
+    if (slot == "theHsiTextFont") return SmallDigitBytes(type, true, true);
     if (slot == "theNavCardFont") return NavCardBytes(type, turbine ? 40 : 44);
     if (slot == "theTurnFont") return TurnSetBytes(type, !turbine);
     if (slot == "theAttitudeRingFont") return AttitudeRingBytes(type, 44);
@@ -154,18 +154,29 @@ int MakePanelArt(Installation& installation, std::string* error) {
     };
     for (int type = 0; type < 5; ++type) {
         const TypeFiles& f = kFiles[type];
-        auto panel = PanelBackground(type);
+        std::string fault;
+        auto panel = PanelBackground(type, PanelView::Full, &fault);
         if (!panel) {
-            *error = "cannot make the panel of type " + std::to_string(type);
+            *error = "cannot make the panel of type " + std::to_string(type) + ": " + fault;
             return 0;
         }
         if (f.low != nullptr) {
-            auto low = TopRows(*panel, f.lowRows);
+            // The lower view shows the panel's top rows, without the controls it leaves out.
+            auto lower = PanelBackground(type, PanelView::Lower, &fault);
+            if (!lower) {
+                *error = "cannot make the lower panel of type " + std::to_string(type) + ": " + fault;
+                return 0;
+            }
+            auto low = TopRows(*lower, f.lowRows);
             if (!add(kPanelVolume, f.low, PanelBmpBytes(*low, type))) return 0;
         }
         if (!add(kPanelVolume, f.panel, PanelBmpBytes(*panel, type))) return 0;
         if (f.second != nullptr) {
-            auto second = type == 2 ? BaronSwapPanel() : GpsStackPanel(type);
+            auto second = type == 2 ? BaronSwapPanel(&fault) : GpsStackPanel(type);
+            if (!second) {
+                *error = "cannot make the swapped gauges of type " + std::to_string(type) + ": " + fault;
+                return 0;
+            }
             if (!add(kPanelVolume, f.second, PanelBmpBytes(*second, type))) return 0;
         }
         if (!add(kPanelVolume, f.crash, CrashPicture(type))) return 0;
@@ -186,7 +197,7 @@ int MakePanelArt(Installation& installation, std::string* error) {
 
 std::unique_ptr<gfx::GFXBitmap> DrawC172PanelPicture(int height, std::vector<Rgb>* palette) {
     if (palette != nullptr) *palette = PanelRolePalette(0, 0);
-    auto panel = PanelBackground(0);
+    auto panel = PanelBackground(0, PanelView::Full, nullptr);
     if (!panel || height >= std::abs(panel->height)) return panel;
     return TopRows(*panel, std::max(height, 1));
 }

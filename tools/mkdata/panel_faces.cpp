@@ -13,12 +13,15 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/gauge_values.h"
 #include "cockpit/gauges.h"
 #include "cockpit/instruments.h"
 #include "cockpit/panel_art_tables.h"
+#include "cockpit/panel_click_regions.h"
 #include "cockpit/panel_layouts.h"
 #include "tools/mkdata/panel_kit.h"
 
@@ -36,16 +39,221 @@ using AngleOf = std::function<double(double)>;
 
 constexpr int kHeights[5] = {309, 287, 330, 330, 337};
 
+// ---- the layout: faces and texts -----------------------------------------------------------------
+
+// A box of the panel bitmap, edges inside.
+struct Box {
+    int l, t, r, b;
+};
+bool Overlap(const Box& a, const Box& b) {
+    return a.l <= b.r && b.l <= a.r && a.t <= b.b && b.t <= a.b;
+}
+bool Inside(const Box& in, const Box& out) {
+    return in.l >= out.l && in.r <= out.r && in.t >= out.t && in.b <= out.b;
+}
+
+// What a gauge covers: its face, window, slot or lamp, or the pixels the program draws there
+// (needles, digits, switches); a round face is its disc. A container (the radio stack's housing)
+// holds other gauges, whose texts may stand on it.
+struct Face {
+    Box box;
+    int owner;
+    std::string what;
+    bool round = false;
+    double cx = 0, cy = 0, radius = 0;
+    bool container = false;
+};
+bool Overlap(const Face& f, const Box& b) {
+    if (!Overlap(f.box, b)) return false;
+    if (!f.round) return true;
+    // The disc against the box: the box's point nearest the centre.
+    const double nx = std::clamp(f.cx, b.l + 0.0, b.r + 1.0);
+    const double ny = std::clamp(f.cy, b.t + 0.0, b.b + 1.0);
+    return std::hypot(nx - f.cx, ny - f.cy) < f.radius;
+}
+
+struct Text {
+    std::string text;
+    Box box;
+    int owner;
+};
+
+// A text piece at its top-left corner.
+struct Piece {
+    int x, y;
+    std::string text;
+    [[nodiscard]] Box Bounds() const { return {x, y, x + Canvas::TinyWidth(text) - 1, y + 4}; }
+};
+
+// A label still to be placed: the first of its ways to stand whose pieces all lie clear of every
+// other text and of every face but its owner's (and the containers its owner stands in) is
+// taken; texts keep a gap of two pixels between them, so words stay apart.
+struct Pending {
+    std::string text;
+    std::vector<std::vector<Piece>> ways;
+    Ink ink;
+    int owner;
+    bool optional;  // dropped when no way is clear (the others refuse the layout)
+    bool bar = false;  // a bar gauge's name and letters
+};
+
+inline constexpr int kTextGap = 2;
+
+class Layout {
+public:
+    int NewOwner() { return nextOwner++; }
+    void AddFace(const Box& box, int owner, std::string what) {
+        faces.push_back({box, owner, std::move(what)});
+    }
+    void AddDisc(double cx, double cy, double radius, int owner, std::string what) {
+        Face f{{static_cast<int>(std::floor(cx - radius)), static_cast<int>(std::floor(cy - radius)),
+                static_cast<int>(std::ceil(cx + radius)), static_cast<int>(std::ceil(cy + radius))},
+               owner, std::move(what)};
+        f.round = true;
+        f.cx = cx;
+        f.cy = cy;
+        f.radius = radius;
+        faces.push_back(std::move(f));
+    }
+    void AddContainer(const Box& box, std::string what) {
+        Face f{box, -1, std::move(what)};
+        f.container = true;
+        faces.push_back(std::move(f));
+    }
+    void Queue(Pending p) { pending.push_back(std::move(p)); }
+    // A number or word printed on a gauge's own face (a dial's scale and names).
+    void AddMark(const std::string& text, const Box& box, int owner) {
+        marks.push_back({text, box, owner});
+    }
+    // Whether a mark may stand in the box: a pixel apart from every mark already there.
+    [[nodiscard]] bool MarkClear(const Box& box) const {
+        const Box spaced{box.l - 1, box.t - 1, box.r + 1, box.b + 1};
+        for (const Text& m : marks)
+            if (Overlap(m.box, spaced)) return false;
+        return true;
+    }
+
+    // Places every queued label in order, each at its first clear way, and draws them. A label
+    // that finds none is moved to the front and the placing starts again, so a label with fewer
+    // ways goes before the ones that would take its room (each can move forward once).
+    void Place(Canvas& c, const Inks& k) {
+        std::vector<Pending> order = std::move(pending);
+        pending.clear();
+        const std::vector<Text> fixed = texts;
+        std::vector<int> chosen;
+        for (std::size_t attempt = 0; attempt <= order.size(); ++attempt) {
+            texts = fixed;
+            chosen.assign(order.size(), -1);
+            std::size_t failed = order.size();
+            for (std::size_t i = 0; i < order.size() && failed == order.size(); ++i) {
+                const Pending& p = order[i];
+                for (std::size_t w = 0; w < p.ways.size() && chosen[i] < 0; ++w) {
+                    bool clear = true;
+                    for (const Piece& piece : p.ways[w]) clear = clear && Clear(piece.Bounds(), p.owner);
+                    if (!clear) continue;
+                    chosen[i] = static_cast<int>(w);
+                    for (const Piece& piece : p.ways[w])
+                        if (!piece.text.empty()) texts.push_back({piece.text, piece.Bounds(), p.owner});
+                }
+                if (chosen[i] < 0 && !p.optional) failed = i;
+            }
+            if (failed == order.size()) break;
+            if (failed == 0 || attempt == order.size()) {
+                const Pending& p = order[failed];
+                const Piece* first = p.ways.empty() || p.ways[0].empty() ? nullptr : &p.ways[0][0];
+                if (fault.empty())
+                    fault = "no clear place for the label \"" + p.text + "\" near (" +
+                            std::to_string(first != nullptr ? first->x : 0) + ", " +
+                            std::to_string(first != nullptr ? first->y : 0) + ")";
+                break;
+            }
+            Pending moved = std::move(order[failed]);
+            order.erase(order.begin() + static_cast<std::ptrdiff_t>(failed));
+            order.insert(order.begin(), std::move(moved));
+        }
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            if (order[i].bar && chosen[i] != 0) barsAllFirst = false;
+            if (chosen[i] < 0) continue;
+            for (const Piece& piece : order[i].ways[static_cast<std::size_t>(chosen[i])])
+                if (!piece.text.empty()) c.Tiny(piece.x, piece.y, piece.text, k(order[i].ink));
+        }
+    }
+
+    // Whether a text may stand in the box: on the bitmap, apart from every other text and over no
+    // face but its owner's or a container its owner stands in.
+    [[nodiscard]] bool Clear(const Box& box, int owner) const {
+        if (box.l < 0 || box.t < 0 || box.r >= width || box.b >= height) return false;
+        const Box spaced{box.l - kTextGap, box.t - kTextGap, box.r + kTextGap, box.b + kTextGap};
+        for (const Text& t : texts)
+            if (Overlap(t.box, spaced)) return false;
+        for (const Text& m : marks)
+            if (Overlap(m.box, box)) return false;
+        for (const Face& f : faces) {
+            if (f.owner == owner && !f.container) continue;
+            if (f.container && OwnerInside(owner, f.box)) continue;
+            if (Overlap(f, box)) return false;
+        }
+        return true;
+    }
+
+    // Every face of an owner lies inside the box.
+    [[nodiscard]] bool OwnerInside(int owner, const Box& box) const {
+        bool any = false;
+        for (const Face& f : faces) {
+            if (f.owner != owner || f.container) continue;
+            if (!Inside(f.box, box)) return false;
+            any = true;
+        }
+        return any;
+    }
+
+    int width = 640;
+    int height = 480;
+    bool barsAllFirst = true;  // every bar gauge's label stands the first way it offers
+    std::vector<Face> faces;
+    std::vector<Text> texts;
+    std::vector<Text> marks;
+    std::vector<Pending> pending;
+    std::string fault;
+
+private:
+    int nextOwner = 0;
+};
+
 struct Board {
     Canvas& c;
     Inks k;
     int type;
     int shift;  // a layout y's panel row is y + shift
+    Layout& layout;
+    bool compactBars = false;  // the bar gauges' letters stand beside their names
+    int owner = -1;  // the gauge being drawn
     double X(double x) const { return x + 0.5; }
     double Y(double y) const { return y + shift + 0.5; }
+    // The current gauge covers a box, or a disc.
+    void Face(int l, int t, int r, int btm, const char* what) {
+        layout.AddFace({l, t, r, btm}, owner, what);
+    }
+    void Disc(double cx, double cy, double radius, const char* what) {
+        layout.AddDisc(cx, cy, radius, owner, what);
+    }
+    // A label of the current gauge at the first clear place of those given (top-left corners).
+    void Label(const std::string& text, std::initializer_list<std::pair<int, int>> places,
+               Ink ink = Ink::GreyLight, bool optional = false) {
+        Pending p{text, {}, ink, owner, optional};
+        for (const auto& [x, y] : places) p.ways.push_back({{x, y, text}});
+        layout.Queue(std::move(p));
+    }
 };
 
+// The top-left corner of a label centred on a point.
+std::pair<int, int> Centred(double cx, double cy, const std::string& text) {
+    return {static_cast<int>(std::lround(cx - Canvas::TinyWidth(text) / 2.0)),
+            static_cast<int>(std::lround(cy - 2.5))};
+}
+
 void Bezel(Board& b, double cx, double cy, double r) {
+    b.Disc(cx, cy, r + 3.5, "dial");
     b.c.Ring(cx, cy, r, r + 2.5, b.k(Ink::MetalDark));
     b.c.Ring(cx, cy, r + 2.5, r + 3.5, b.k(Ink::Metal));
     b.c.Disc(cx, cy, r, b.k(Ink::Face));
@@ -58,11 +266,17 @@ void Tick(Board& b, double cx, double cy, double r, double a, double len, double
     b.c.Line(x0, y0, x1, y1, w, b.k(ink));
 }
 
+// A scale's number at its angle; a number that would touch one already on the dial (two scales
+// sharing a face) is left out, so every number stays readable.
 void Numeral(Board& b, double cx, double cy, double r, double a, const std::string& text,
              Ink ink = Ink::White) {
     double x, y;
     Polar(cx, cy, r, a, &x, &y);
-    b.c.TinyCentred(x, y, text, b.k(ink));
+    const auto [l, t] = Centred(x, y, text);
+    const Box box{l, t, l + Canvas::TinyWidth(text) - 1, t + 4};
+    if (!b.layout.MarkClear(box)) return;
+    b.c.Tiny(l, t, text, b.k(ink));
+    b.layout.AddMark(text, box, b.owner);
 }
 
 // An arc band between two values of a scale, whichever way the scale turns.
@@ -97,12 +311,27 @@ std::string Int(double v) {
 }
 
 void Window(Board& b, int l, int t, int r, int btm) {
+    b.Face(l - 1, t - 1, r + 1, btm + 1, "window");
     b.c.Fill(l - 1, t - 1, r + 1, btm + 1, b.k(Ink::GreyDark));
     b.c.Fill(l, t, r, btm, b.k(Ink::Window));
 }
 
+// A word on a dial's face, at its place or, where the scale's numbers stand there, a few pixels
+// off it.
 void LabelAt(Board& b, double cx, double cy, const char* text, Ink ink = Ink::GreyLight) {
-    b.c.TinyCentred(cx, cy, text, b.k(ink));
+    static constexpr int kMoves[][2] = {{0, 0}, {0, 3}, {0, -3}, {0, 5}, {0, -5}, {3, 0},
+                                        {-3, 0}, {0, 7}, {0, -7}, {5, 3}, {-5, 3}, {5, -3}, {-5, -3}};
+    const auto [l0, t0] = Centred(cx, cy, text);
+    const int w = Canvas::TinyWidth(text);
+    Box box{l0, t0, l0 + w - 1, t0 + 4};
+    for (const auto& m : kMoves) {
+        const Box at{l0 + m[0], t0 + m[1], l0 + m[0] + w - 1, t0 + m[1] + 4};
+        if (!b.layout.MarkClear(at)) continue;
+        box = at;
+        break;
+    }
+    b.c.Tiny(box.l, box.t, text, b.k(ink));
+    b.layout.AddMark(text, box, b.owner);
 }
 
 // ---- dials -------------------------------------------------------------------------------------
@@ -161,10 +390,13 @@ void AltimeterFace(Board& b, double cx, double cy, double r) {
     Bezel(b, cx, cy, r);
     for (int i = 0; i < 50; ++i)
         Tick(b, cx, cy, r, i * 7.2, i % 5 == 0 ? 5 : 3, i % 5 == 0 ? 1.3 : 1.0);
-    for (int d = 0; d < 10; ++d)
-        b.c.TextCentred(cx + (r - 13) * std::sin(d * 36 * 3.14159265 / 180),
-                        cy - (r - 13) * std::cos(d * 36 * 3.14159265 / 180), Int(d),
-                        b.k(Ink::White));
+    for (int d = 0; d < 10; ++d) {
+        const double x = cx + (r - 13) * std::sin(d * 36 * 3.14159265 / 180);
+        const double y = cy - (r - 13) * std::cos(d * 36 * 3.14159265 / 180);
+        b.c.TextCentred(x, y, Int(d), b.k(Ink::White));
+        const int l = static_cast<int>(std::lround(x - 2.5)), t = static_cast<int>(std::lround(y - 3.5));
+        b.layout.AddMark(Int(d), {l, t, l + 4, t + 6}, b.owner);
+    }
     LabelAt(b, cx, cy - r * 0.42, "ALT");
 }
 
@@ -185,6 +417,8 @@ void TurnFace(Board& b, double cx, double cy, double r, bool symbol, double x, d
         LabelAt(b, cx, cy + r * 0.78, "2 MIN");
     }
     // The inclinometer's tube, where the ball runs.
+    b.Face(static_cast<int>(x) - 31, static_cast<int>(y) + 2, static_cast<int>(x) + 33,
+           static_cast<int>(y) + 25, "inclinometer");
     b.c.Fill(static_cast<int>(x) - 31, static_cast<int>(y) + 7, static_cast<int>(x) + 33,
              static_cast<int>(y) + 25, b.k(Ink::Black));
     for (int i = 0; i < 65; ++i) {
@@ -201,8 +435,6 @@ void CourseFace(Board& b, double cx, double cy, double r) {
     for (int d = -5; d <= 5; ++d)
         if (d != 0) b.c.Disc(cx + d * 4.6, cy, 1.2, b.k(Ink::White));
     b.c.Ring(cx, cy, 5, 6, b.k(Ink::White));
-    b.c.Disc(cx - r * 0.78, cy + r * 0.78, 6, b.k(Ink::Knob));
-    LabelAt(b, cx - r * 0.78, cy + r * 0.78, "OBS", Ink::White);
 }
 
 void AdfFace(Board& b, double cx, double cy, double r, const char* name) {
@@ -210,7 +442,6 @@ void AdfFace(Board& b, double cx, double cy, double r, const char* name) {
     b.c.Line(cx, cy - 10, cx, cy + 10, 2.0, b.k(Ink::Grey));
     b.c.Line(cx - 9, cy - 2, cx + 9, cy - 2, 2.0, b.k(Ink::Grey));
     LabelAt(b, cx, cy + r * 0.42, name);
-    b.c.Disc(cx - r * 0.78, cy + r * 0.78, 6, b.k(Ink::Knob));
 }
 
 // A tachometer of a formula: frame of a speed.
@@ -303,17 +534,37 @@ void CounterAltimeterFace(Board& b, double x, double y, double r) {
 
 // ---- bars, tapes, windows -----------------------------------------------------------------------
 
+// A bar pointer's scale: a dark box round the pointer's travel with a tick every quarter, and one
+// row above it the name with the ends' letters (E and F, C and H ...) at the ends.
 void BarScale(Board& b, int x, int y, int height, int full, const char* left, const char* right,
               const char* name) {
-    b.c.Fill(x - 3, y - 3, x + full + 4, y + height + 3, b.k(Ink::Face));
-    b.c.Fill(x - 3, y - 3, x + full + 4, y - 3, b.k(Ink::GreyDark));
+    b.Face(x - 2, y - 2, x + full + 3, y + height + 2, "bar");
+    b.c.Fill(x - 2, y - 2, x + full + 3, y + height + 2, b.k(Ink::Face));
+    b.c.Fill(x - 2, y - 2, x + full + 3, y - 2, b.k(Ink::GreyDark));
     for (int i = 0; i <= 4; ++i) {
         const int tx = x + full * i / 4;
-        b.c.Fill(tx, y + height + 1, tx, y + height + 2, b.k(Ink::White));
+        b.c.Fill(tx, y + height + 1, tx, y + height + 1, b.k(Ink::White));
     }
-    b.c.Tiny(x - 2, y + height + 4, left, b.k(Ink::White));
-    b.c.Tiny(x + full + 2 - Canvas::TinyWidth(right), y + height + 4, right, b.k(Ink::White));
-    b.c.TinyCentred(x + full / 2.0, y - 7, name, b.k(Ink::GreyLight));
+    // The name centred above with the ends' letters below the ends; or, where that has no room,
+    // the letters beside the name on one row above (or below) the bar.
+    const int nameWidth = Canvas::TinyWidth(name);
+    const int width = full + 6;
+    const int nameX = x - 2 + (width - nameWidth) / 2;
+    const int rightX = x + full + 4 - Canvas::TinyWidth(right);
+    Pending p{std::string(left) + " " + name + " " + right, {}, Ink::White, b.owner, false};
+    p.bar = true;
+    if (!b.compactBars) {
+        // Below, the row between the letters is kept free too: no other name runs into them.
+        const int between = (rightX - 3) - (x + Canvas::TinyWidth(left) + 1);
+        const std::string reserve(static_cast<std::size_t>(std::max(between + 1, 0) / 4), ' ');
+        p.ways.push_back({{nameX, y - 7, name},
+                          {x - 2, y + height + 4, left},
+                          {x + Canvas::TinyWidth(left) + 1, y + height + 4, reserve},
+                          {rightX, y + height + 4, right}});
+    }
+    for (const int top : {y - 7, y + height + 4})
+        p.ways.push_back({{x - 2, top, left}, {nameX, top, name}, {rightX, top, right}});
+    b.layout.Queue(std::move(p));
 }
 
 struct BarInfo {
@@ -337,10 +588,24 @@ BarInfo BarOf(const cockpit::PanelGauge* g, int type) {
     return {type == 4 ? 26 : 32, "-", "+", "AMPS"};
 }
 
-void Tape(Board& b, int x, int base, int height, const char* name) {
+// A tape of the jet's engine gauges; the two engines' tapes of a quantity share one name, centred
+// under the pair (`partner` is the other tape's x, or the tape's own for a single one).
+void Tape(Board& b, int x, int base, int height, const char* name, int partner) {
+    b.Face(x - 2, base - cockpit::kTapeHeight - 1, x + 4, base + 1, "tape");
     b.c.Fill(x - 2, base - height - 1, x + 3, base + 1, b.k(Ink::Black));
     for (int v = 0; v <= height; v += 10) b.c.Set(x + 4, base - v, b.k(Ink::White));
-    b.c.TinyCentred(x + 1, base + 5, name, b.k(Ink::GreyLight));
+    if (name == nullptr) return;
+    const double middle = (x + partner) / 2.0 + 1;
+    b.Label(name, {Centred(middle, base + 5, name), Centred(middle, base + 10, name)});
+}
+
+// The x of the row drawing a gauge with an operation; -1 when none does.
+int RowX(int type, const cockpit::PanelGauge* g, PanelOp op) {
+    int count = 0;
+    const cockpit::PanelRow* rows = cockpit::PanelRowsOf(type, &count);
+    for (int i = 0; i < count; ++i)
+        if (rows[i].gauge == g && rows[i].op == op) return rows[i].x;
+    return -1;
 }
 
 // ---- the panel -----------------------------------------------------------------------------------
@@ -351,6 +616,43 @@ void Housing(Board& b, int l, int t, int r, int btm) {
 
 int DialRadius(int type) {
     return type >= 3 ? 42 : 46;
+}
+
+// A lamp line the program draws (a radio's transfer, ident or bearing lamp, the DME's source
+// lamps), one row high.
+void LampFace(Board& b, int x, int y, int length) {
+    b.Face(x, y, x + length - 1, y, "lamp");
+}
+
+// The places the program draws the radio stack's dots and lit labels (the DME's units).
+void StackMarks(Board& b) {
+    const int offset = cockpit::kFullViewOffset[b.type];
+    const int rows = b.shift - offset;  // screen row to panel row
+    for (int i = 0; i < cockpit::StackDotCount(b.type); ++i) {
+        const cockpit::IntPoint p = cockpit::StackDot(b.type, i, offset);
+        b.Face(p.x, p.y + rows, p.x, p.y + rows, "dot");
+    }
+    static const char* const kUnits[4] = {"", "NM", "KT", "MIN"};
+    for (int i = 0; i < 4; ++i) {
+        const cockpit::IntPoint p = cockpit::StackLabel(b.type, i, offset);
+        const int w = i == 0 ? 5 : Canvas::TinyWidth(kUnits[i]) + 1;
+        const int h = i == 0 ? 3 : 6;
+        b.Face(p.x, p.y + rows - h, p.x + w - 1, p.y + rows - 1, "stack label");
+    }
+    for (int which = 0; which < 2; ++which) {
+        const cockpit::IntPoint p = cockpit::DmeSourceLamp(b.type, which, offset);
+        b.Face(p.x, p.y + rows - 3, p.x + 2, p.y + rows - 1, "source lamp");
+    }
+}
+
+const char* RadioName(const cockpit::PanelGauge* g) {
+    using namespace cockpit;
+    return g == &theNav1Radio   ? "NAV1"
+           : g == &theNav2Radio ? "NAV2"
+           : g == &theCom1Radio ? "COM1"
+           : g == &theCom2Radio ? "COM2"
+           : g == &theAdfRadio  ? "ADF"
+                                : "XPDR";
 }
 
 void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
@@ -387,9 +689,19 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
             break;
         case PanelOp::HsiC172:
         case PanelOp::HsiTwin:
-        case PanelOp::HsiTurbine:
-            Bezel(b, x, y, t >= 3 ? 43 : 45);
+            Bezel(b, x, y, 45);
             break;
+        case PanelOp::HsiTurbine: {
+            Bezel(b, x, y, 43);
+            // The DME's fields and units the instrument draws outside its bezel.
+            for (int i = 0; i < 3; ++i) {
+                const IntPoint d = kHsiDmeDigits[i], u = kHsiDmeUnits[i];
+                b.Face(ix + d.x, iy + d.y - kSmallDigitHeight,
+                       ix + d.x + kHsiDmeCells[i] * kSmallDigitPitch - 1, iy + d.y - 1, "DME digits");
+                b.Face(ix + u.x, iy + u.y, ix + u.x + 12, iy + u.y + 5, "DME unit");
+            }
+            break;
+        }
         case PanelOp::CourseIndicator:
             CourseFace(b, x, y, R - 2);
             break;
@@ -400,12 +712,10 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
             AdfFace(b, x, y, R - 2, "RMI");
             break;
         case PanelOp::TachometerHourMeter: {
-            const int tt = t;
-            const AngleOf a = [tt](double rpm) {
+            const AngleOf a = [](double rpm) {
                 return FrameAngle(SingleTachometerFrame(PistonTachometerTarget(static_cast<int>(rpm))));
             };
             TachFace(b, x, y, t == 0 ? 34 : 33, a, 3500, 2200, 2700, 2700, true);
-            (void)tt;
             break;
         }
         case PanelOp::TwinTachometer: {
@@ -425,10 +735,12 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
             TurbineDial(b, g, x, y, 33);
             break;
         case PanelOp::LeverKnob:
+            b.Face(ix - 1, iy - 24, ix + 16, iy + row.arg[0] + 14, "lever");
             b.c.Fill(ix + 4, iy - 22, ix + 11, iy + row.arg[0] + 14, b.k(Ink::PaintDeep));
             break;
         case PanelOp::BonanzaQuadrant: {
             const IntRect& q = kBonanzaQuadrantClip;
+            b.Face(q.left, q.top + b.shift - 36, q.right, q.bottom + b.shift, "quadrant");
             b.c.Fill(q.left, q.top + b.shift - 36, q.right, q.bottom + b.shift, b.k(Ink::PaintDeep));
             break;
         }
@@ -437,53 +749,68 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
             const IntRect& q = row.op == PanelOp::JetThrottles ? kJetThrottleClip
                                                               : kQuadrantClip[row.arg[0] == 3 ? 1 : 0];
             // The clip is on the screen; the panel starts at the viewport bottom.
-            const int top = q.top - (row.op == PanelOp::JetThrottles ? 143 : 150);
-            const int bottom = q.bottom - (row.op == PanelOp::JetThrottles ? 143 : 150);
-            b.c.Fill(q.left, top, q.right, bottom, b.k(Ink::PaintDeep));
-            b.c.Fill(q.left + 2, top + 2, q.right - 2, top + 3, b.k(Ink::Black));
+            const int rows = b.shift - kFullViewOffset[t];
+            b.Face(q.left, q.top + rows, q.right, q.bottom + rows, "quadrant");
+            b.c.Fill(q.left, q.top + rows, q.right, q.bottom + rows, b.k(Ink::PaintDeep));
+            b.c.Fill(q.left + 2, q.top + rows + 2, q.right - 2, q.top + rows + 3, b.k(Ink::Black));
             break;
         }
         case PanelOp::GearLever: {
             const IntRect s = GearKnobSource(t);
+            b.Face(ix, iy - 18, ix + s.right + 1, iy + row.arg[0] + s.bottom, "gear lever");
             b.c.Fill(ix + 2, iy - 18, ix + s.right - 2, iy + row.arg[0] + s.bottom, b.k(Ink::PaintDeep));
-            b.c.Tiny(ix + s.right + 3, iy - 14, "UP", b.k(Ink::White));
-            b.c.Tiny(ix + s.right + 3, iy + 14, "DN", b.k(Ink::White));
+            const int right = ix + s.right + 3;
+            b.Label("UP", {{right, iy - 14}, {right, iy - 20}, {ix - 9, iy - 14}, {right + 4, iy - 14}},
+                    Ink::White);
+            b.Label("DN", {{right, iy + 14}, {right, iy + 8}, {ix - 9, iy + 14}, {ix - 9, iy + 8}},
+                    Ink::White);
             break;
         }
         case PanelOp::AutopilotPanel: {
             Housing(b, 484, iy + 378, 639, iy + 400);
+            for (int i = 0; i < 6; ++i)
+                LampFace(b, ix + kAutopilotLamps[i].x, iy + kAutopilotLamps[i].y, kAutopilotLampLength);
             for (int i = 0; i < 8; ++i) {
                 const IntRect& u = kAutopilotUnlit[i];
                 const int lx = ix + kAutopilotLabels[i].x, ly = iy + kAutopilotLabels[i].y;
+                b.Face(lx - 1, ly - 1, lx + u.right - u.left + 1, ly + u.bottom - u.top + 1, "autopilot label");
                 b.c.Fill(lx - 1, ly - 1, lx + u.right - u.left + 1, ly + u.bottom - u.top + 1,
                          b.k(Ink::Black));
             }
+            b.Face(ix + kAutopilotRocker.x, iy + kAutopilotRocker.y, ix + kAutopilotRocker.x + 8,
+                   iy + kAutopilotRocker.y + 17, "trim rocker");
             break;
         }
         case PanelOp::AudioPanel: {
             static const char* const kNames[7] = {"C1", "C2", "N1", "N2", "D", "M", "A"};
+            const IntPoint* markers = t == 4 ? kJetMarkerLamps : kMarkerLamps;
+            for (int i = 0; i < 3; ++i)
+                b.Face(ix + markers[i].x, iy + markers[i].y, ix + markers[i].x + 6,
+                       iy + markers[i].y + 9, "marker lamp");
             if (t != 4) {
                 Housing(b, 484, iy + 270, 639, iy + 290);
                 for (int i = 0; i < 7; ++i) {
                     const IntPoint& p = kAudioLamps[i];
+                    b.Face(ix + p.x - 1, iy + p.y - 1, ix + p.x + kAudioLampLength, iy + p.y + 1, "audio lamp");
                     b.c.Fill(ix + p.x - 1, iy + p.y - 1, ix + p.x + kAudioLampLength, iy + p.y + 1, b.k(Ink::Black));
-                    b.c.Tiny(ix + p.x, iy + p.y + 3, kNames[i], b.k(Ink::GreyLight));
+                    b.Label(kNames[i], {{ix + p.x, iy + p.y + 3}});
                 }
             } else {
                 // The jet's audio knobs with their names beneath.
                 for (int i = 0; i < 7; ++i) {
                     const IntPoint& p = kJetAudioKnobs[i];
                     const int kx = ix + p.x, ky = iy + p.y - kJetAudioKnobRise;
+                    b.Face(kx, ky, kx + 9, ky + 9, "audio knob");
                     b.c.Fill(kx, ky, kx + 9, ky + 9, b.k(Ink::PaintDeep));
-                    b.c.TinyCentred(kx + 5, ky + 15, kNames[i], b.k(Ink::GreyLight));
+                    b.Label(kNames[i], {Centred(kx + 5, ky + 14, kNames[i])});
                 }
-                b.c.Tiny(ix + 263, iy + 314 + 11, "MKR", b.k(Ink::GreyLight));
+                const IntPoint& m = kJetMarkerLamps[0];
+                b.Label("MKR", {{ix + m.x, iy + m.y + 11}, {ix + m.x - 14, iy + m.y + 2}});
             }
             break;
         }
         case PanelOp::Clock:
             Window(b, ix - 2, iy - kDigitHeight - 2, ix + 8 * kDigitPitch + 1, iy + 1);
-            LabelAt(b, ix + 24, iy + 6, "CLOCK");
             break;
         case PanelOp::BarPointer: {
             const BarInfo info = BarOf(g, t);
@@ -491,14 +818,25 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
             break;
         }
         case PanelOp::TapeGauge: {
-            static const char* kNames[] = {"N1", "ITT", "FUEL", "OIL T", "OIL P"};
-            const char* name = kNames[0];
-            int height = kTapeHeight;
-            if (g == &theExhaustTempGauge || g == &theExhaustTempGauge2) name = kNames[1];
-            if (g == &theLeftFuelGauge || g == &theRightFuelGauge) name = kNames[2], height = 66;
-            if (g == &theOilTempGauge || g == &theOilTempGauge2) name = kNames[3], height = 57;
-            if (g == &theOilPressureGauge || g == &theOilPressureGauge2) name = kNames[4], height = 40;
-            Tape(b, ix, iy, height, name);
+            // Each quantity's left (first) tape carries the pair's name.
+            struct Pair {
+                const PanelGauge* first;
+                const PanelGauge* second;
+                const char* name;
+                int height;
+            };
+            static const Pair kPairs[] = {
+                {&theTachometer1, &theTachometer2, "N1", kTapeHeight},
+                {&theExhaustTempGauge, &theExhaustTempGauge2, "ITT", kTapeHeight},
+                {&theLeftFuelGauge, &theRightFuelGauge, "FUEL", 66},
+                {&theOilTempGauge, &theOilTempGauge2, "OIL T", 57},
+                {&theOilPressureGauge, &theOilPressureGauge2, "OIL P", 40},
+            };
+            for (const Pair& p : kPairs) {
+                if (g != p.first && g != p.second) continue;
+                const int partner = g == p.first ? RowX(t, p.second, PanelOp::TapeGauge) : -1;
+                Tape(b, ix, iy, p.height, g == p.first ? p.name : nullptr, partner < 0 ? ix : partner);
+            }
             break;
         }
         case PanelOp::EngineReadout:
@@ -506,29 +844,44 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
             break;
         case PanelOp::ThreeDigitReadout:
             Window(b, ix - 1, iy - kDigitHeight - 1, ix + 3 * kDigitPitch, iy);
-            LabelAt(b, ix + 9, iy + 5, "AOA");
+            b.Label("AOA", {Centred(ix + 9, iy + 5, "AOA"), Centred(ix + 9, iy - 12, "AOA")});
             break;
         case PanelOp::OutsideAirTemperature:
             Window(b, ix - 1, iy - kDigitHeight - 1, ix + 4 * kDigitPitch + 1, iy);
-            LabelAt(b, ix + 12, iy + 5, "OAT");
+            b.Label("OAT", {Centred(ix + 12, iy - 12, "OAT"), {ix + 4 * kDigitPitch + 4, iy - 6}});
             break;
         case PanelOp::RadioActive:
         case PanelOp::RadioStandby: {
             Window(b, ix - 1, iy - kDigitHeight - 1, ix + row.arg[0] + 2 * kDigitPitch, iy);
             if (row.op == PanelOp::RadioActive) {
-                const char* name = g == &theNav1Radio   ? "NAV1"
-                                   : g == &theNav2Radio ? "NAV2"
-                                   : g == &theCom1Radio ? "COM1"
-                                   : g == &theCom2Radio ? "COM2"
-                                   : g == &theAdfRadio  ? "ADF"
-                                                        : "XPDR";
+                const char* name = RadioName(g);
+                const int w = Canvas::TinyWidth(name);
                 if (t == 4)
-                    b.c.Tiny(ix - 21, iy - 6, name, b.k(Ink::GreyLight));
+                    b.Label(name, {{ix - w - 4, iy - 6}, {ix, iy - 14}});
                 else
-                    b.c.Tiny(ix, iy - 14, name, b.k(Ink::GreyLight));
+                    b.Label(name, {{ix, iy - 14}, {ix, iy - 13}, {ix - w - 4, iy - 6}});
             }
             break;
         }
+        case PanelOp::TransferLamp:
+            LampFace(b, ix, iy, row.arg[0]);
+            break;
+        case PanelOp::SingleLamp:
+        case PanelOp::SecondLamp:
+            LampFace(b, ix, iy, row.arg[0]);
+            break;
+        case PanelOp::LampPair:
+            LampFace(b, ix, iy, row.arg[2]);
+            LampFace(b, row.arg[0], row.arg[1] + b.shift, row.arg[2]);
+            break;
+        case PanelOp::LampTriple:
+            LampFace(b, ix, iy, row.arg[4]);
+            LampFace(b, row.arg[0], row.arg[1] + b.shift, row.arg[4]);
+            LampFace(b, row.arg[2], row.arg[3] + b.shift, row.arg[4]);
+            break;
+        case PanelOp::RadioButtonLamp:
+            b.Face(ix, iy, ix + 8, iy + 5, "radio button lamp");
+            break;
         case PanelOp::TransponderAltitude:
             Window(b, ix - 1, iy - kDigitHeight - 1, ix + 3 * kDigitPitch, iy);
             break;
@@ -538,25 +891,58 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
             Window(b, d.x - 1, dy - kDigitHeight - 1, d.x + kDmeFieldX[2] + 2 * kDigitPitch, dy);
             break;
         }
-        case PanelOp::ToggleC172:
-        case PanelOp::ToggleBonanza:
-        case PanelOp::ToggleFrame:
+        case PanelOp::DmeSelectorLamps:
+            StackMarks(b);
+            break;
+        case PanelOp::ToggleC172: {
+            const IntRect& s = kToggleC172[0][0];
+            b.Face(ix, iy - 2, ix + s.right - s.left, iy + s.bottom - s.top, "switch");
             b.c.Fill(ix + 2, iy - 2, ix + 8, iy - 1, b.k(Ink::PaintDeep));
             break;
+        }
+        case PanelOp::ToggleBonanza: {
+            const IntRect& s = kToggleBonanza[1];
+            b.Face(ix, iy - 2, ix + s.right - s.left, iy + s.bottom - s.top, "switch");
+            b.c.Fill(ix + 2, iy - 2, ix + 8, iy - 1, b.k(Ink::PaintDeep));
+            break;
+        }
+        case PanelOp::ToggleFrame:
+            if (row.arg[0] >= 80)
+                b.Face(ix, iy, ix + 6, iy + 5, "lamp");
+            else if (row.arg[0] == 10)
+                b.Face(ix, iy - 3, ix + 10, iy + 16, "switch");
+            else
+                b.Face(ix - 5, iy - 10, ix + 5, iy + 9, "switch");
+            break;
         case PanelOp::PoweredLamp:
+            b.Face(ix, iy - 1, ix + 7, iy + 6, "lamp");
             b.c.Fill(ix, iy - 1, ix + 7, iy + 6, b.k(Ink::Black));
             break;
-        case PanelOp::Flaps:
-            b.c.Tiny(ix, iy - 7, "FLAPS", b.k(Ink::White));
+        case PanelOp::RotarySelector: {
+            const RotaryTable* r = RotaryRects(row.arg[1], row.arg[0]);
+            if (r != nullptr) {
+                const IntRect& s = r->rects[0];
+                b.Face(ix, iy, ix + s.right - s.left, iy + s.bottom - s.top, "selector");
+            }
             break;
+        }
+        case PanelOp::Flaps: {
+            const IntRect s = FlapsRect(t, 0, false);
+            b.Face(ix, iy, ix + s.right - s.left, iy + s.bottom - s.top, "flaps");
+            b.Label("FLAPS", {{ix, iy - 7}, {ix, iy + s.bottom - s.top + 2}}, Ink::White);
+            break;
+        }
         case PanelOp::TrimWheel:
+            b.Face(ix - 2, iy - 2, ix + 18, iy + 37, "trim wheel");
             b.c.Fill(ix - 2, iy - 2, ix + 13, iy + 37, b.k(Ink::PaintDeep));
-            b.c.Tiny(ix - 2, iy - 9, "TRIM", b.k(Ink::White));
+            b.Label("TRIM", {{ix - 2, iy - 9}, {ix + 20, iy}, {ix - 18, iy}}, Ink::White);
             break;
         case PanelOp::SideTrim:
+            b.Face(ix - 2, iy - 7, ix + 33, iy + 11, "side trim");
             b.c.Fill(ix - 2, iy - 7, ix + 33, iy + 11, b.k(Ink::PaintDeep));
             break;
         case PanelOp::LeverFrame:
+            b.Disc(x, y, 10.5, "selector");
             b.c.Disc(x, y, 10.5, b.k(Ink::PaintDeep));
             break;
         default:
@@ -564,11 +950,162 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
     }
 }
 
+// ---- what the click tables put on the panel ------------------------------------------------------
+
+// A labelled button of the click tables: a raised face filling its rectangle, its label in the
+// rows its lamps leave free.
+void DrawButtonFace(Board& b, const cockpit::ClickRect& r, const char* label) {
+    const int rows = b.shift - cockpit::kFullViewOffset[b.type];
+    const int l = r.left, t = r.top + rows, rr = r.right, btm = r.bottom + rows;
+    b.owner = b.layout.NewOwner();
+    b.Face(l, t, rr, btm, "button");
+    b.c.Bevel(l, t, rr, btm, b.k(Ink::GreyLight), b.k(Ink::Black), b.k(Ink::Face));
+    const std::string text = label;
+    const int w = Canvas::TinyWidth(text);
+    Pending p{text, {}, Ink::White, b.owner, false};
+    // Lowest rows first, centred, then against the right edge.
+    for (int y = btm - 5; y >= t + 1; --y) p.ways.push_back({{l + (rr - l + 1 - w) / 2, y, text}});
+    for (int y = btm - 5; y >= t + 1; --y) p.ways.push_back({{rr - 1 - w, y, text}});
+    b.layout.Queue(std::move(p));
+}
+
+// A knob of the click tables in its square, its name beside it.
+void DrawKnob(Board& b, int x, int y, int size, const char* name) {
+    const int rows = b.shift - cockpit::kFullViewOffset[b.type];
+    const double cx = x + size / 2.0 + 0.5, cy = y + rows + size / 2.0 + 0.5;
+    const double r = size / 2.0 - 1.5;
+    b.owner = b.layout.NewOwner();
+    b.Disc(cx, cy, r + 1, "knob");
+    b.c.Disc(cx, cy, r + 1, b.k(Ink::Black));
+    b.c.Disc(cx, cy, r, b.k(Ink::Knob));
+    // Its grip: a ring of notches, and the index on top.
+    for (int i = 0; i < 12; ++i) {
+        double px, py;
+        Polar(cx, cy, r - 0.8, i * 30.0, &px, &py);
+        b.c.Set(static_cast<int>(px), static_cast<int>(py), b.k(Ink::KnobLight));
+    }
+    b.c.Line(cx, cy - r + 1, cx, cy - r / 3, 1.2, b.k(Ink::White));
+    if (name == nullptr) return;
+    const std::string text = name;
+    const int w = Canvas::TinyWidth(text);
+    const int top = y + rows, bottom = y + rows + size;
+    b.Label(text, {Centred(cx, bottom + 4, text), Centred(cx, top - 4, text),
+                   {x + size + 3, static_cast<int>(cy) - 2}, {x - w - 2, static_cast<int>(cy) - 2}},
+            Ink::White);
+}
+
+// The name a switch row's button shows above (or below) the switch it works; the piston types'
+// ignition positions share one name over their key, so only one of them carries it.
+const char* SwitchName(const char* command, int type) {
+    struct Name {
+        const char* command;
+        const char* name;
+    };
+    static constexpr Name kNames[] = {
+        {"ToggleBatteryPower", "BAT"},     {"ToggleAvionicPower", "AVN"},
+        {"TogglePitotHeat", "PITOT"},      {"ToggleStrobeLight", "STRB"},
+        {"ToggleBeaconLight", "BCN"},      {"ToggleNavLight", "NAV"},
+        {"ToggleTaxiLight", "TAXI"},       {"ToggleLandingLight", "LDG"},
+        {"ToggleLeftBoost", "BST"},        {"ToggleRightBoost", "BST"},
+        {"ToggleCowlFlaps", "COWL"},       {"CycleFuelSwitch", "FUEL"},
+        {"CycleFuelSwitchRight", "FUEL"},  {"SetIgnitionStartRight", "IGN"},
+        {"SetIgnitionLeftMag", "MAG"},     {"SetIgnitionLeftMagRight", "MAG"},
+    };
+    // The twins' pairs (fuel, magnetos, igniters, boost pumps) stand left and right of each other.
+    const std::string c = command;
+    if (c == "ToggleSpeedBrake") return type == 4 ? "SPD BRK" : "SYNC";
+    if (c == "SetIgnitionStart") return type >= 3 ? "IGN" : nullptr;
+    for (const Name& n : kNames)
+        if (c == n.command) return n.name;
+    return nullptr;
+}
+
+// The buttons of a switch row that work the same control as a button: the ignition key's
+// positions (on the same engine), or the button alone.
+Box ControlBox(const cockpit::RegionButtons& g, int i, int rows) {
+    const std::string c = g.buttons[i].command;
+    const bool ignition = c.rfind("SetIgnition", 0) == 0;
+    const bool right = c.size() > 5 && c.compare(c.size() - 5, 5, "Right") == 0;
+    cockpit::ClickRect r = cockpit::ButtonRect(g, i);
+    if (ignition)
+        for (int k = 0; k < g.count; ++k) {
+            const std::string o = g.buttons[k].command;
+            const bool oRight = o.size() > 5 && o.compare(o.size() - 5, 5, "Right") == 0;
+            if (o.rfind("SetIgnition", 0) != 0 || oRight != right) continue;
+            const cockpit::ClickRect q = cockpit::ButtonRect(g, k);
+            r = {std::min(r.left, q.left), std::min(r.top, q.top), std::max(r.right, q.right),
+                 std::max(r.bottom, q.bottom)};
+        }
+    return {r.left, r.top + rows, r.right, r.bottom + rows};
+}
+
+// A switch's name: centred over the face the program draws the switch on under its button (else
+// under it), where it fits; names that find no clear place are left out.
+void NameSwitches(Board& b, const cockpit::RegionButtons& g) {
+    const int rows = b.shift - cockpit::kFullViewOffset[b.type];
+    for (int i = 0; i < g.count; ++i) {
+        const char* name = SwitchName(g.buttons[i].command, b.type);
+        if (name == nullptr) continue;
+        const Box control = ControlBox(g, i, rows);
+        // The switch: the gauge face that covers most of the control's box.
+        const Face* best = nullptr;
+        long bestArea = 0;
+        for (const Face& f : b.layout.faces) {
+            if (f.container || f.what == "button" || f.what == "knob") continue;
+            const long w = std::min(f.box.r, control.r) - std::max(f.box.l, control.l) + 1;
+            const long h = std::min(f.box.b, control.b) - std::max(f.box.t, control.t) + 1;
+            if (w > 0 && h > 0 && w * h > bestArea) {
+                bestArea = w * h;
+                best = &f;
+            }
+        }
+        if (best == nullptr) continue;
+        const std::string text = name;
+        const double cx = (best->box.l + best->box.r + 1) / 2.0;
+        b.owner = b.layout.NewOwner();
+        const int w = Canvas::TinyWidth(text);
+        b.Label(text, {Centred(cx, best->box.t - 4.5, text), Centred(cx, best->box.t - 5.5, text),
+                       {best->box.l, best->box.t - 7}, {best->box.r + 1 - w, best->box.t - 7},
+                       Centred(cx, best->box.b + 4.5, text)},
+                Ink::GreyLight, true);
+    }
+}
+
+void DrawClickTableArt(Board& b, bool lower) {
+    using cockpit::PanelArea;
+    const cockpit::PanelClickTable& table = cockpit::kPanelClickTables[b.type];
+    for (int i = 0; i < table.count; ++i) {
+        const cockpit::PanelClickRegion& r = table.regions[i];
+        if (lower && r.shown == cockpit::RegionShown::FullView) continue;
+        // The knobs' names; the C172's lower right instrument is NAV2's course card or the ADF's
+        // card, so its knob has none.
+        const char* names[2] = {nullptr, "HDG"};
+        switch (r.area) {
+            case PanelArea::HeadingCoursePair: names[0] = "CRS"; break;
+            case PanelArea::Nav1CourseKnob:
+            case PanelArea::Nav2CourseKnob: names[0] = "OBS"; break;
+            case PanelArea::AdfCourseKnob: names[0] = "CARD"; break;
+            case PanelArea::AltimeterKnob: names[0] = "BARO"; break;
+            default: break;
+        }
+        cockpit::ClickRect squares[2];
+        const int knobs = cockpit::KnobSquares(r, squares);
+        for (int k = 0; k < knobs; ++k)
+            DrawKnob(b, squares[k].left, squares[k].top, squares[k].right - squares[k].left, names[k]);
+        const cockpit::RegionButtons g = cockpit::ButtonsOf(r);
+        for (int k = 0; k < g.count; ++k)
+            if (g.buttons[k].label != nullptr) DrawButtonFace(b, cockpit::ButtonRect(g, k), g.buttons[k].label);
+        if (r.area == PanelArea::Buttons) NameSwitches(b, g);
+    }
+}
+
 // The attitude window: transparent inside, framed by the case.
 void AttitudeWindow(Board& b) {
     const cockpit::AttitudeLayout l = cockpit::AttitudeLayoutForType(b.type);
+    b.owner = b.layout.NewOwner();
     if (b.type <= 2) {
         const double cx = l.a + 0.5, cy = (l.d + l.f) / 2.0 + 0.5;
+        b.Disc(cx, cy, 52, "attitude");
         b.c.Disc(cx, cy, 52, b.k(Ink::MetalDark));
         b.c.Ring(cx, cy, 50, 52, b.k(Ink::Metal));
         b.c.Disc(cx, cy, 45, 0);
@@ -584,6 +1121,7 @@ void AttitudeWindow(Board& b) {
     }
     const int vb = b.type == 3 ? 150 : 143;
     const int c0 = l.c, d0 = l.d - vb, e0 = l.e, f0 = l.f - vb;
+    b.Face(c0, d0, e0, f0, "attitude");
     b.c.Bevel(c0, d0, e0, f0, b.k(Ink::Metal), b.k(Ink::MetalDark), b.k(Ink::Black));
     b.c.Fill(c0 + 13, d0 + 13, e0 - 13, f0 - 13, 0);
     const int cx = l.a + 43, cy = l.b + 43 - vb;
@@ -598,39 +1136,157 @@ void TypeDecorations(Board& b, int height) {
     b.c.Fill(0, 0, 639, 2, b.k(Ink::PaintDeep));
     static const char* const kNames[5] = {"CESSNA 172", "BONANZA V35", "BARON 58", "KING AIR B200",
                                           "CITATIONJET"};
-    b.c.Tiny(4, 6, kNames[t], b.k(Ink::PaintHighlight));
+    b.owner = b.layout.NewOwner();
+    b.Label(kNames[t], {{4, 6}}, Ink::PaintHighlight);
     // The radio stack's housing.
     int top = 0, bottom = 0, left = 478;
     switch (t) {
-        case 0: top = 24; bottom = 174; break;
+        case 0: top = 18; bottom = 174; break;
         case 1: top = 60; bottom = 242; break;
         case 2: top = 174; bottom = 324; break;
         case 3: top = 175; bottom = 326; break;
-        default: top = 134; bottom = 334; left = 478; break;
+        default: top = 157; bottom = 336; left = 478; break;
     }
-    Housing(b, left, top, 639, std::min(bottom, height - 1));
+    bottom = std::min(bottom, height - 1);
+    b.layout.AddContainer({left, top, 639, bottom}, "radio stack");
+    Housing(b, left, top, 639, bottom);
+}
+
+// The viewport bottom of a type's full-panel view: the screen row of the panel bitmap's first.
+int FirstScreenRow(int type) {
+    return cockpit::kFullViewOffset[type] - cockpit::PanelRowShift(type);
+}
+
+// Draws a type's panel (or the Baron's swapped gauges) on a board and lays it out; the fault
+// names the first label that found no clear place or two texts that overlap.
+void DrawPanel(Board& b, PanelView view) {
+    const bool swappedGauges = view == PanelView::Swapped;
+    const bool lower = view == PanelView::Lower;
+    int count = 0;
+    const cockpit::PanelRow* rows = cockpit::PanelRowsOf(b.type, &count);
+    if (!swappedGauges) TypeDecorations(b, b.c.Height());
+    for (int i = 0; i < count; ++i) {
+        const cockpit::PanelSection s = rows[i].section;
+        if ((s == cockpit::PanelSection::StackSwapped) != swappedGauges) continue;
+        if (s == cockpit::PanelSection::Nav2Face) continue;
+        if (lower && s == cockpit::PanelSection::FullView) continue;
+        b.owner = b.layout.NewOwner();
+        DrawRowBackground(b, rows[i]);
+    }
+    if (!swappedGauges) {
+        DrawClickTableArt(b, lower);
+        AttitudeWindow(b);
+    }
+    b.layout.width = b.c.Width();
+    b.layout.height = b.c.Height();
+    b.layout.Place(b.c, b.k);
+}
+
+// A board drawn once with the bars' names above and their letters below; when any bar could not
+// stand so, again with every bar's letters beside its name, so a panel's bars read alike.
+template <class Draw>
+std::unique_ptr<gfx::GFXBitmap> DrawBoard(Layout& layout, Draw&& draw) {
+    auto board = draw(layout, false);
+    if (layout.barsAllFirst) return board;
+    layout = Layout{};
+    return draw(layout, true);
+}
+
+std::unique_ptr<gfx::GFXBitmap> DrawBaronSwapBoard(Layout& layout) {
+    return DrawBoard(layout, [](Layout& l, bool compact) {
+        const Inks k{2};
+        auto whole = NewPanelBitmap(640, 330, k(Ink::PaintShadow));
+        Canvas c(*whole);
+        Board b{c, k, 2, cockpit::PanelRowShift(2), l, compact};
+        DrawPanel(b, PanelView::Swapped);
+        return whole;
+    });
+}
+
+std::unique_ptr<gfx::GFXBitmap> DrawPanelBoard(int type, PanelView view, Layout& layout) {
+    return DrawBoard(layout, [type, view](Layout& l, bool compact) {
+        const int height = kHeights[type];
+        const Inks k{type};
+        auto panel = NewPanelBitmap(640, height, k(Ink::Paint));
+        Canvas c(*panel);
+        Board b{c, k, type, cockpit::PanelRowShift(type), l, compact};
+        for (int y = 4; y < height; y += 3) c.Fill(0, y, 639, y, k(Ink::PaintShadow));
+        DrawPanel(b, view);
+        return panel;
+    });
+}
+
+// The layout's own faults: two texts that overlap, or a text over another gauge's face.
+std::string LayoutFault(const Layout& l) {
+    if (!l.fault.empty()) return l.fault;
+    for (std::size_t i = 0; i < l.marks.size(); ++i) {
+        for (std::size_t j = i + 1; j < l.marks.size(); ++j)
+            if (Overlap(l.marks[i].box, l.marks[j].box))
+                return "\"" + l.marks[i].text + "\" and \"" + l.marks[j].text + "\" overlap on a face";
+        for (const Text& t : l.texts)
+            if (Overlap(l.marks[i].box, t.box))
+                return "the label \"" + t.text + "\" lies over \"" + l.marks[i].text + "\"";
+    }
+    for (std::size_t i = 0; i < l.texts.size(); ++i) {
+        const Text& a = l.texts[i];
+        for (std::size_t j = i + 1; j < l.texts.size(); ++j)
+            if (Overlap(a.box, l.texts[j].box))
+                return "the labels \"" + a.text + "\" and \"" + l.texts[j].text + "\" overlap";
+        for (const Face& f : l.faces) {
+            if (f.owner == a.owner && !f.container) continue;
+            if (f.container && l.OwnerInside(a.owner, f.box)) continue;
+            if (Overlap(f, a.box)) return "the label \"" + a.text + "\" lies over a " + f.what;
+        }
+    }
+    return {};
+}
+
+PanelArtLayout ToScreen(const Layout& l, int firstRow, int fromRow) {
+    PanelArtLayout out;
+    out.fault = LayoutFault(l);
+    for (const Text& t : l.texts)
+        if (t.box.t >= fromRow && t.text.find_first_not_of(' ') != std::string::npos)
+            out.texts.push_back(
+                {t.text, t.box.l, t.box.t + firstRow, t.box.r, t.box.b + firstRow, t.owner});
+    for (const Text& m : l.marks)
+        if (m.box.t >= fromRow)
+            out.marks.push_back(
+                {m.text, m.box.l, m.box.t + firstRow, m.box.r, m.box.b + firstRow, m.owner});
+    for (const Face& f : l.faces) {
+        if (f.box.t < fromRow || f.container) continue;
+        PanelLayoutBox b{f.what, f.box.l, f.box.t + firstRow, f.box.r, f.box.b + firstRow, f.owner};
+        if (f.round) {
+            b.radius = f.radius;
+            b.cx = f.cx;
+            b.cy = f.cy + firstRow;
+        }
+        out.faces.push_back(b);
+    }
+    return out;
 }
 
 }  // namespace
 
-std::unique_ptr<gfx::GFXBitmap> PanelBackground(int type) {
+PanelArtLayout PanelLayoutOf(int type, PanelView view) {
     type = std::clamp(type, 0, 4);
-    const int height = kHeights[type];
-    const Inks k{type};
-    auto panel = NewPanelBitmap(640, height, k(Ink::Paint));
-    Canvas c(*panel);
-    Board b{c, k, type, cockpit::PanelRowShift(type)};
-    for (int y = 4; y < height; y += 3) c.Fill(0, y, 639, y, k(Ink::PaintShadow));
-    TypeDecorations(b, height);
-    int count = 0;
-    const cockpit::PanelRow* rows = cockpit::PanelRowsOf(type, &count);
-    for (int i = 0; i < count; ++i) {
-        // The Baron's swapped gauges have their own bitmap.
-        if (rows[i].section == cockpit::PanelSection::StackSwapped) continue;
-        if (rows[i].section == cockpit::PanelSection::Nav2Face) continue;
-        DrawRowBackground(b, rows[i]);
+    Layout layout;
+    if (view == PanelView::Swapped) {
+        DrawBaronSwapBoard(layout);
+        return ToScreen(layout, FirstScreenRow(2), 0);
     }
-    AttitudeWindow(b);
+    DrawPanelBoard(type, view, layout);
+    return ToScreen(layout, FirstScreenRow(type), 0);
+}
+
+std::unique_ptr<gfx::GFXBitmap> PanelBackground(int type, PanelView view, std::string* fault) {
+    type = std::clamp(type, 0, 4);
+    Layout layout;
+    auto panel = DrawPanelBoard(type, view, layout);
+    const std::string why = LayoutFault(layout);
+    if (!why.empty()) {
+        if (fault != nullptr) *fault = why;
+        return nullptr;
+    }
     return panel;
 }
 
@@ -641,16 +1297,14 @@ std::unique_ptr<gfx::GFXBitmap> TopRows(const gfx::GFXBitmap& panel, int rows) {
     return low;
 }
 
-std::unique_ptr<gfx::GFXBitmap> BaronSwapPanel() {
-    const Inks k{2};
-    // Drawn on a panel-sized board, then cut out at (483, 179).
-    auto whole = NewPanelBitmap(640, 330, k(Ink::PaintShadow));
-    Canvas c(*whole);
-    Board b{c, k, 2, cockpit::PanelRowShift(2)};
-    int count = 0;
-    const cockpit::PanelRow* rows = cockpit::PanelRowsOf(2, &count);
-    for (int i = 0; i < count; ++i)
-        if (rows[i].section == cockpit::PanelSection::StackSwapped) DrawRowBackground(b, rows[i]);
+std::unique_ptr<gfx::GFXBitmap> BaronSwapPanel(std::string* fault) {
+    Layout layout;
+    auto whole = DrawBaronSwapBoard(layout);
+    const std::string why = LayoutFault(layout);
+    if (!why.empty()) {
+        if (fault != nullptr) *fault = why;
+        return nullptr;
+    }
     auto swap = NewPanelBitmap(157, 151, 0);
     for (int y = 0; y < 151; ++y)
         std::memcpy(swap->Row(y), whole->Row(179 + y) + 483, 157);

@@ -332,7 +332,10 @@ Bytes TurnSetBytes(int type, bool withSymbol) {
 
 namespace {
 
-Frame ToggleFrame(const Inks& k, bool up, bool guarded) {
+// A toggle switch, placed by its anchor: the generic frames by their pivot's column and the middle
+// of their height (the panels give the switches' middles), the jet's ignition switches by their
+// top-left corner less three rows.
+Frame ToggleFrame(const Inks& k, bool up, bool guarded, int ox = 5, int oy = 10) {
     return MakeBox(11, 20, 0, true, [&](Canvas& c) {
         c.Disc(5.5, 10, 4.5, k(Ink::MetalDark));
         if (guarded) c.Fill(0, 0, 10, 2, k(Ink::Red));
@@ -341,7 +344,7 @@ Frame ToggleFrame(const Inks& k, bool up, bool guarded) {
         else
             c.Line(5.5, 10, 5.5, 17.5, 3.0, k(Ink::MetalLight));
         c.Disc(5.5, 10, 2, k(Ink::Metal));
-    });
+    }, ox, oy);
 }
 
 // A lamp from its top-left corner, its first column clear (the gear lever's slot ends there).
@@ -395,8 +398,8 @@ Bytes MiscSetBytes(int type, double coverRadius) {
         for (int p = 0; p < 3; ++p)
             frames[static_cast<std::size_t>(5 + p)] = FuelKnob(k, p);
         if (type == 4) {
-            frames[10] = ToggleFrame(k, false, true);
-            frames[11] = ToggleFrame(k, true, true);
+            frames[10] = ToggleFrame(k, false, true, 0, 3);
+            frames[11] = ToggleFrame(k, true, true, 0, 3);
             // The audio knobs sit above their row's places (which the switches below take).
             for (int f : {cockpit::kAudioKnobOff, cockpit::kAudioKnobOn})
                 frames[static_cast<std::size_t>(f)] = MakeBox(10, 10, k(Ink::PaintDeep), false, [&](Canvas& c) {
@@ -408,8 +411,10 @@ Bytes MiscSetBytes(int type, double coverRadius) {
         // shafts (51, 52, 56, 57) and the knob layer (53), drawn from their top-left corners.
         frames[50] = MakeBox(type == 3 ? 23 : 36, 40, 0, true, [&](Canvas& c) {
             const int w = type == 3 ? 23 : 36;
-            c.Fill(2, 0, w - 3, 9, k(Ink::Knob));
-            c.Fill(3, 1, w - 4, 2, k(Ink::KnobLight));
+            // Lighter than the slot behind it, so an idle throttle still shows.
+            c.Fill(2, 0, w - 3, 9, k(Ink::GreyDark));
+            c.Fill(3, 1, w - 4, 2, k(Ink::GreyLight));
+            c.Fill(2, 9, w - 3, 9, k(Ink::Knob));
             c.Fill(w / 2 - 2, 10, w / 2 + 1, 39, k(Ink::MetalDark));
         });
         frames[54] = MakeBox(22, 40, 0, true, [&](Canvas& c) {

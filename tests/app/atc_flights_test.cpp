@@ -1,0 +1,382 @@
+// Flying with the controllers in the running program on the starter installation, from the
+// committed scripts of tests/app/scripts: departures from Oakland and Teterboro (the ATIS heard
+// twice with its five seconds of silence between, ground's taxi clearance with a squawk, the
+// tower's take-off clearance, the hand-off to departure past the runway's end), a closed-traffic
+// circuit at San Carlos to the landing clearance, an arrival into Oakland with the copilot on the
+// radios (the altitude approach asks for, heard, and the hand-off to the tower), and Oakland 29's
+// marker beacons heard and lit. Frequencies are checked against the public data, the messages by
+// their ids, the speech in the captured sound.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/ini_file.h"
+#include "speech_match.h"
+#include "support/audio.h"
+#include "support/navdata_csv.h"
+#include "support/run_command.h"
+#include "support/starter_flight.h"
+#include "support/starter_run.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The first channel of each kind an airport lists in the public data, as the COM radios dial it
+// (MHz x 100): a 25 kHz channel whose third decimal the data dropped goes to its lower 50 kHz
+// neighbour, or to the upper when the airport already uses the lower.
+std::map<std::string, std::string> Channels(const std::string& airport) {
+    std::vector<int> taken;
+    std::vector<std::pair<std::string, int>> rows;
+    for (const auto& r : testsupport::ReadNavdataCsv("frequency.csv"))
+        if (r.size() >= 3 && r[0] == airport) {
+            rows.emplace_back(r[1], std::stoi(r[2]));
+            if (rows.back().second % 5 == 0) taken.push_back(rows.back().second);
+        }
+    std::map<std::string, std::string> out;
+    for (const auto& [kind, listed] : rows) {
+        if (out.count(kind) != 0) continue;
+        int f = listed;
+        if (f % 5 != 0) {
+            // The 25 kHz channel (kHz) the two decimals stand for.
+            const int khz = static_cast<int>(std::lround(listed * 10 / 25.0)) * 25;
+            if (khz % 50 == 0) {
+                f = khz / 10;
+            } else {
+                const int lower = (khz - 25) / 10, upper = (khz + 25) / 10;
+                const auto used = [&](int c) { return std::count(taken.begin(), taken.end(), c) != 0; };
+                f = used(lower) && !used(upper) ? upper : lower;
+            }
+            taken.push_back(f);
+        }
+        char text[16];
+        std::snprintf(text, sizeof text, "%d.%02d", f / 100, f % 100);
+        out[kind] = text;
+    }
+    return out;
+}
+
+// The simulated time of the first trace line at or after `from` holding `text`, or -1.
+long long TracedAt(const std::string& out, const std::string& text, std::size_t from = 0,
+                   std::size_t* where = nullptr) {
+    const std::size_t at = out.find(text, from);
+    if (at == std::string::npos) return -1;
+    if (where != nullptr) *where = at;
+    const std::size_t open = out.rfind('[', at);
+    return std::stoll(out.substr(open + 1));
+}
+
+// The lines are traced in this order, each at or after the one before it.
+::testing::AssertionResult TracedInOrder(const std::string& out,
+                                         const std::vector<std::string>& lines) {
+    std::size_t at = 0;
+    long long last = 0;
+    for (const std::string& line : lines) {
+        const long long t = TracedAt(out, line, at, &at);
+        if (t < last)
+            return ::testing::AssertionFailure() << "\"" << line << "\" not traced after the lines before it";
+        last = t;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Runs of sound in a capture (a 50 ms envelope above `level`, gaps under `gap` seconds bridged):
+// start and end in seconds.
+std::vector<std::pair<double, double>> SoundRuns(const std::vector<double>& x, int rate,
+                                                 double level, double gap) {
+    std::vector<std::pair<double, double>> runs;
+    const std::size_t window = static_cast<std::size_t>(rate) / 20;
+    for (std::size_t i = 0; i + window <= x.size(); i += window) {
+        double peak = 0;
+        for (std::size_t k = i; k < i + window; ++k)
+            peak = std::max(peak, std::abs(x[k]));
+        if (peak < level) continue;
+        const double t = static_cast<double>(i) / rate;
+        if (runs.empty() || t - runs.back().second > gap)
+            runs.emplace_back(t, t + 0.05);
+        else
+            runs.back().second = t + 0.05;
+    }
+    return runs;
+}
+
+// The best normalised correlation of a clip's spoken part with a capture, for starts between
+// two times (seconds).
+double BestMatch(const std::vector<double>& x, std::vector<double> clip, double from, double to) {
+    const auto loud = [](double v) { return std::abs(v) > 0.02; };
+    const auto first = std::find_if(clip.begin(), clip.end(), loud);
+    const auto last = std::find_if(clip.rbegin(), clip.rend(), loud).base();
+    if (first >= last) return 0;
+    clip = std::vector<double>(first, last);
+    double best = 0;
+    const auto begin = static_cast<std::size_t>(std::max(0.0, from) * 11025);
+    const auto end = static_cast<std::size_t>(std::max(0.0, to) * 11025);
+    for (std::size_t at = begin; at < end && at + clip.size() <= x.size(); ++at)
+        best = std::max(best, apptest::Correlation(x, clip, at, clip.size()));
+    return best;
+}
+
+// The power of one frequency in a stretch of samples (Goertzel).
+double TonePower(const std::vector<double>& x, std::size_t from, std::size_t n, double hz,
+                 int rate) {
+    const double k = 2 * std::cos(2 * 3.14159265358979323846 * hz / rate);
+    double s1 = 0, s2 = 0;
+    for (std::size_t i = from; i < from + n && i < x.size(); ++i) {
+        const double s0 = x[i] + k * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    return (s1 * s1 + s2 * s2 - k * s1 * s2) / (static_cast<double>(n) * n);
+}
+
+// Seconds of a capture during which a tone is heard (half-second windows far above the rest of
+// the capture's power at that frequency), and the first such second.
+double ToneSeconds(const std::vector<double>& x, int rate, double hz, double* first) {
+    const std::size_t n = static_cast<std::size_t>(rate) / 2;
+    std::vector<double> p;
+    for (std::size_t i = 0; i + n <= x.size(); i += n)
+        p.push_back(TonePower(x, i, n, hz, rate));
+    std::vector<double> sorted = p;
+    std::sort(sorted.begin(), sorted.end());
+    const double floor = sorted.empty() ? 0 : sorted[sorted.size() / 2];
+    double seconds = 0;
+    *first = -1;
+    for (std::size_t i = 0; i < p.size(); ++i)
+        if (p[i] > 100 * floor + 1e-6) {
+            seconds += 0.5;
+            if (*first < 0) *first = 0.5 * static_cast<double>(i);
+        }
+    return seconds;
+}
+
+class AtcFlights : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!testsupport::StarterRun::Built() ||
+            !fs::exists(testsupport::StarterRun::Install() / "Snd" / "TowerATC.Vol"))
+            GTEST_SKIP() << "simrun or the starter installation is not built";
+        // The first flight: the 172 ready on San Carlos 30, its heading bug on the runway.
+        ASSERT_TRUE(testsupport::UseStarterInstallation(dir, "Startup.Flt"));
+    }
+    // A committed script with its words filled in (@dir and the others given).
+    testsupport::CommandResult Play(const std::string& script,
+                                    const std::map<std::string, std::string>& words = {}) {
+        std::string text = testsupport::CommittedScript("app/scripts/" + script, dir.Root());
+        for (const auto& [key, value] : words)
+            for (std::size_t at; (at = text.find(key)) != std::string::npos;)
+                text.replace(at, key.size(), value);
+        dir.Write("script.txt", text);
+        return testsupport::RunCommand(testsupport::StarterRun::Simrun() + " --dir " + dir.Root() +
+                                       " " + dir.Path("script.txt") + " 2>&1");
+    }
+    std::string Saved(const std::string& file, const char* section, const char* key) {
+        core::IniFile f(dir.Path(file).c_str());
+        return f.GetString(section, key, "");
+    }
+    // The first flight stands where another of the installation's flights stands, its engine
+    // not yet started, with the surface wind given.
+    void StartAt(const char* flight, int windFrom) {
+        core::IniFile other((testsupport::StarterRun::Install() / "Flights" / flight).c_str());
+        core::IniFile start(dir.Path("Flights/Startup.Flt").c_str());
+        for (const char* key : {"fmPosX", "fmPosZ", "fmHead"})
+            start.PutString("Aircraft", key, std::string(other.GetString("Aircraft", key, "0")).c_str());
+        start.PutInt("Aircraft", "fmEngines", 0);
+        start.PutInt("Weather", "swDir", windFrom);
+        start.PutInt("Weather", "swSpd", 10);
+    }
+    std::vector<double> Heard(const std::string& file) {
+        return testsupport::Channel(testsupport::ReadWav16(dir.Read(file)).samples, 0);
+    }
+
+    testsupport::TempFolder dir{"zephlon-atc-flights"};
+};
+
+struct Departure {
+    const char* airport;
+    const char* standing;  // the installation's flight standing at the runway's threshold
+    int windFrom;
+    const char* runway;
+};
+
+class AtcDeparture : public AtcFlights, public ::testing::WithParamInterface<Departure> {};
+
+TEST_P(AtcDeparture, TheAtisTwiceThenGroundTowerAndTheHandOffToDeparture) {
+    const Departure& d = GetParam();
+    StartAt(d.standing, d.windFrom);
+    const std::map<std::string, std::string> ch = Channels(d.airport);
+    for (const char* kind : {"atis", "ground", "tower", "departure"})
+        ASSERT_EQ(ch.count(kind), 1u) << d.airport << " " << kind;
+
+    // At the ramp: the ATIS, then ground's taxi clearance.
+    testsupport::CommandResult r =
+        Play("atc-ramp.simrun", {{"@atis", ch.at("atis")}, {"@ground", ch.at("ground")}});
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find(std::string("atc: session ") + d.airport + " runway " + d.runway),
+              std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("atc: state 0 message 501"), std::string::npos) << r.out;
+    // The controllers listen on the channels of the public data the radios can dial.
+    EXPECT_EQ(Saved("ramp.flt", "ATCComm", "atisFreq"), ch.at("atis"));
+    EXPECT_EQ(Saved("ramp.flt", "ATCComm", "groundFreq"), ch.at("ground"));
+    EXPECT_EQ(Saved("ramp.flt", "ATCComm", "towerFreq"), ch.at("tower"));
+    EXPECT_EQ(Saved("ramp.flt", "ATCComm", "departFreq"), ch.at("departure"));
+    // The broadcast heard again and again: two whole broadcasts of the same length, about five
+    // seconds of silence between them.
+    std::vector<std::pair<double, double>> runs = SoundRuns(Heard("atis.wav"), 11025, 0.01, 1.5);
+    // The panel's clicks are no broadcast.
+    std::erase_if(runs, [](const auto& run) { return run.second - run.first < 5.0; });
+    ASSERT_GE(runs.size(), 2u) << d.airport;
+    const double first = runs[0].second - runs[0].first, second = runs[1].second - runs[1].first;
+    EXPECT_GT(first, 15.0);
+    EXPECT_NEAR(second, first, 1.0);
+    EXPECT_GT(runs[1].first - runs[0].second, 4.0);
+    EXPECT_LT(runs[1].first - runs[0].second, 7.5);
+
+    // Ready at the runway with the squawk: the tower, the take-off, departure.
+    const std::string squawk = Saved("ramp.flt", "ATCComm", "squawk");
+    ASSERT_EQ(squawk.size(), 4u);
+    fs::copy_file(dir.Path("ramp.flt"), dir.Path("Flights/Startup.Flt"),
+                  fs::copy_options::overwrite_existing);
+    r = Play("atc-takeoff.simrun", {{"@squawk", squawk},
+                                    {"@tower", ch.at("tower")},
+                                    {"@depart", ch.at("departure")}});
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(TracedInOrder(r.out, {"message 502", "message 503", "message 505", "message 507",
+                                      "message 508", "message 509", "atc: reset"}))
+        << r.out;
+    // Departure takes the aircraft within three minutes of the take-off clearance.
+    EXPECT_LE(TracedAt(r.out, "message 508") - TracedAt(r.out, "message 507"), 180000);
+    EXPECT_EQ(Saved("departed.flt", "Aircraft", "fmOTG"), "0");
+}
+
+INSTANTIATE_TEST_SUITE_P(Towered, AtcDeparture,
+                         ::testing::Values(Departure{"KOAK", "JetFly.Flt", 295, "29"},
+                                           Departure{"KTEB", "BarFly.Flt", 190, "19"}),
+                         [](const auto& info) { return std::string(info.param.airport); });
+
+// San Carlos's tower (no ATIS there) through the airports wizard: closed traffic from the
+// take-off to the landing clearance, each call where the pattern puts it.
+TEST_F(AtcFlights, ClosedTrafficAtSanCarlosRunsToTheLandingClearance) {
+    const std::map<std::string, std::string> ch = Channels("KSQL");
+    ASSERT_EQ(ch.count("tower"), 1u);
+    const testsupport::CommandResult r = Play("atc-closed-traffic.simrun", {{"@tower", ch.at("tower")}});
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("atc: session KSQL runway 30"), std::string::npos) << r.out;
+    // Take-off, closed traffic, the downwind, the base, the landing clearance.
+    EXPECT_TRUE(TracedInOrder(r.out, {"message 507", "message 528", "message 519", "message 522",
+                                      "message 511", "state 9 message 499", "message 512"}))
+        << r.out;
+    EXPECT_EQ(Saved("cleared.flt", "Aircraft", "fmOTG"), "0");
+}
+
+// Inbound to Oakland 17 nm out with the copilot on the radios: approach asks the aircraft down
+// to the arrival gates' altitude, heard in the approach controller's voice, and hands it to the
+// tower.
+TEST_F(AtcFlights, AnArrivalIsAskedDownAndHandedToTheTower) {
+    const testsupport::CommandResult r = Play("atc-arrival.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("atc: session KOAK runway 29"), std::string::npos) << r.out;
+    EXPECT_TRUE(TracedInOrder(r.out, {"message 523", "atc: altitude 531", "message 502", "message 503"}))
+        << r.out;
+    // The copilot dialled the squawk and the tower, whose channel is the public data's.
+    const std::map<std::string, std::string> ch = Channels("KOAK");
+    EXPECT_EQ(Saved("handed.flt", "NavAids", "xpndr"), Saved("handed.flt", "ATCComm", "squawk"));
+    const std::string com1 = Saved("handed.flt", "NavAids", "com1");
+    ASSERT_EQ(com1.size(), 4u);
+    EXPECT_EQ("1" + com1.substr(0, 2) + "." + com1.substr(2), ch.at("tower"));
+    // "Descend" in the approach controller's voice, heard when the trace says it was asked for
+    // (the capture began when the wizard closed), above the engine; no other controller's voice.
+    const int approach = std::stoi(Saved("handed.flt", "ATCComm", "approachNum"));
+    const double asked =
+        static_cast<double>(TracedAt(r.out, "atc: altitude 531") - TracedAt(r.out, "dialog AIRPORTS_WIZBKGND ended")) /
+        1000.0;
+    const std::vector<double> heard = Heard("approach.wav");
+    double voice = 0, others = 0;
+    for (int v : {0, 100, 200, 300}) {
+        const double match = BestMatch(
+            heard, apptest::Clip(testsupport::StarterRun::Install(), v + 4583), asked, asked + 5.0);
+        (v == approach ? voice : others) = std::max(v == approach ? voice : others, match);
+    }
+    EXPECT_GT(voice, 0.6);
+    EXPECT_GT(voice, others + 0.2);
+}
+
+// The copilot's radio help asked for after the start: en route, where the controllers wait for
+// the first call, the copilot still tunes the ATIS, approach and the tower; on the downwind leg,
+// where the tower works the aircraft from the start, it tunes the tower, who is heard.
+struct LateHelp {
+    const char* start;
+    std::vector<std::string> heard;  // in this order, the last one ending the run
+};
+
+class RadioHelpAskedLate : public AtcFlights, public ::testing::WithParamInterface<LateHelp> {};
+
+TEST_P(RadioHelpAskedLate, StillReachesTheTower) {
+    const LateHelp& h = GetParam();
+    const testsupport::CommandResult r = Play(
+        "atc-arrival-help-late.simrun", {{"@start", h.start}, {"@until", h.heard.back()}});
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::vector<std::string> order{"set 1249 1"};
+    order.insert(order.end(), h.heard.begin(), h.heard.end());
+    EXPECT_TRUE(TracedInOrder(r.out, order)) << r.out;
+    const std::string com1 = Saved("handed.flt", "NavAids", "com1");
+    ASSERT_EQ(com1.size(), 4u);
+    EXPECT_EQ("1" + com1.substr(0, 2) + "." + com1.substr(2), Channels("KOAK").at("tower"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Oakland, RadioHelpAskedLate,
+    ::testing::Values(LateHelp{"En route, inbound", {"message 523", "message 502", "message 503"}},
+                      LateHelp{"On the downwind leg", {"message 522", "message 511"}}),
+    [](const auto& info) { return info.index == 0 ? std::string("EnRoute") : std::string("Downwind"); });
+
+// Oakland 29's localizer flown in from 8 nm at 1,600 ft with the marker audio on: the outer
+// marker's 400 Hz tone and then the middle marker's 1,300 Hz are heard, and their lamps light.
+TEST_F(AtcFlights, OaklandsMarkersAreHeardAndLit) {
+    const testsupport::CommandResult r = Play("ils-markers.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::vector<double> heard = Heard("markers.wav");
+    double outerAt = 0, middleAt = 0;
+    const double outer = ToneSeconds(heard, 11025, 400, &outerAt);
+    const double middle = ToneSeconds(heard, 11025, 1300, &middleAt);
+    // The fans at 1,600 ft are some 3,800 ft long along the course: many seconds of each tone.
+    EXPECT_GT(outer, 8.0);
+    EXPECT_GT(middle, 5.0);
+    EXPECT_LT(outerAt, middleAt);
+    // The lamps of the 172's audio panel, outer then middle, against the panel before.
+    const std::string unlit = dir.Read("unlit.bmp");
+    auto lit = [&](const std::string& shot, int lamp) {
+        const std::string bmp = dir.Read(shot);
+        int changed = 0;
+        for (int y = 217; y <= 223; ++y)
+            for (int x = 494 + 10 * lamp; x <= 498 + 10 * lamp; ++x) {
+                const testsupport::ScreenRgb a = testsupport::ScreenshotPixel(unlit, x, y);
+                const testsupport::ScreenRgb b = testsupport::ScreenshotPixel(bmp, x, y);
+                changed += std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b) > 60;
+            }
+        return changed > 20;
+    };
+    int outerLit = 0, middleLit = 0, middleDuringOuter = 0;
+    for (int k = 0; k < 36; ++k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "outer%02d.bmp", k);
+        outerLit += lit(name, 0);
+        middleDuringOuter += lit(name, 1);
+    }
+    for (int k = 0; k < 36; ++k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "middle%02d.bmp", k);
+        middleLit += lit(name, 1);
+    }
+    EXPECT_GT(outerLit, 2);
+    EXPECT_GT(middleLit, 2);
+    EXPECT_EQ(middleDuringOuter, 0);
+}
+
+}  // namespace

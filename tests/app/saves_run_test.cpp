@@ -1,0 +1,327 @@
+// What a user keeps when things go wrong, driven by the committed scripts beside this test in
+// the starter installation: saves of a flight, a plan, the logbook, a new pilot and the settings
+// refused on a full disk (the file layer's own fault, and a real small file system where one can
+// be mounted) and in a read-only folder, each said in a message box with the file and the reason
+// while the file saved before stays byte for byte; a damaged pilot file named and kept; a plan
+// held to what its fields mean; the start-up naming installation files it cannot read; and the
+// end of a session closing the program without a question.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <tuple>
+
+#include "support/run_command.h"
+#include "support/starter_run.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::CommandResult;
+
+void ExpectNoSanitizerReport(const CommandResult& r) {
+    for (const char* report : {"AddressSanitizer", "runtime error:", "LeakSanitizer"})
+        EXPECT_EQ(r.out.find(report), std::string::npos) << report << "\n" << r.out;
+}
+
+// A run that ended normally and showed the user a message box beginning with `said`; where in
+// the trace the box was read.
+std::size_t ExpectRanAndSaid(const CommandResult& r, const std::string& said) {
+    EXPECT_EQ(r.status, 0) << r.out;
+    ExpectNoSanitizerReport(r);
+    const std::size_t box = r.out.find("read 2023 Static \"" + said);
+    EXPECT_NE(box, std::string::npos) << said << "\n" << r.out;
+    return box;
+}
+
+// The script without its lines that fill the disk from inside (for a folder that is full or
+// read-only by itself).
+std::string WithoutDiskLines(const std::string& script) {
+    std::istringstream in(script);
+    std::string line, out;
+    while (std::getline(in, line))
+        if (line.rfind("disk ", 0) != 0) out += line + "\n";
+    return out;
+}
+
+// A folder of the run on a file system of its own (a small tmpfs, which needs the right to
+// mount): full, or read-only. What the folder held is copied onto it first. Unmounted at the end.
+class OwnFileSystem {
+public:
+    OwnFileSystem(const testsupport::TempFolder& dir, const std::string& folder, bool readOnly)
+        : path_(dir.Path(folder)) {
+        const std::string kept = path_ + ".kept";
+        fs::rename(path_, kept);
+        fs::create_directory(path_);
+        mounted_ = testsupport::RunCommand("mount -t tmpfs -o size=256k zephlon-test " + path_ +
+                                           " 2>&1").status == 0;
+        if (mounted_) {
+            fs::copy(kept, path_, fs::copy_options::recursive);
+            if (readOnly) {
+                mounted_ = testsupport::RunCommand("mount -o remount,ro " + path_ + " 2>&1").status == 0;
+            } else {
+                // The rest of the room taken, a page at a time, until the file system says full.
+                testsupport::RunCommand("dd if=/dev/zero of=" + path_ + "/filler bs=4k 2>/dev/null");
+            }
+        }
+        if (!mounted_) {
+            testsupport::RunCommand("umount " + path_ + " 2>/dev/null");
+            fs::remove_all(path_);
+            fs::rename(kept, path_);
+        } else {
+            fs::remove_all(kept);
+        }
+    }
+    ~OwnFileSystem() {
+        if (mounted_) testsupport::RunCommand("umount -l " + path_ + " 2>&1");
+    }
+    OwnFileSystem(const OwnFileSystem&) = delete;
+    OwnFileSystem& operator=(const OwnFileSystem&) = delete;
+    [[nodiscard]] bool Mounted() const { return mounted_; }
+
+private:
+    std::string path_;
+    bool mounted_ = false;
+};
+
+// The ways a folder refuses a save: full by the file layer's fault (everywhere), a full file
+// system of its own and a read-only one (where mounting is allowed), or a folder without write
+// permission (where the user is not root, who writes anyway).
+enum class Refusal { kFaultFull, kOwnFull, kOwnReadOnly, kNoPermission };
+
+struct SaveCase {
+    const char* script;
+    const char* folder;     // the folder the save writes into
+    const char* kept;       // the file there that must stay as it was (relative to the run)
+    const char* copyFrom;   // what that file is made from, in the run
+    const char* said;       // the message box's sentence
+};
+
+const SaveCase kSaves[] = {
+    {"save-flight-full-disk.simrun", "Flights", "Flights/Kept.Flt", "Flights/C172Fly.Flt",
+     "The flight Flights\\Kept.Flt could not be saved."},
+    {"save-plan-full-disk.simrun", "FlightPlans", "FlightPlans/Kept.Pln",
+     "FlightPlans/KSQLtoKFAT.Pln", "The flight plan FlightPlans\\Kept.Pln could not be saved."},
+    {"logbook-full-disk.simrun", "PILOT", "PILOT/Student.PLT", nullptr,
+     "The logbook could not be saved."},
+    {"pilot-full-disk.simrun", "PILOT", "PILOT/CURRENT", nullptr,
+     "The pilot file PILOT\\Newbie.PLT could not be made."},
+};
+
+// The starter installation with the folders a run writes copied: flights, plans, pilots.
+class SavesRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+        testsupport::LinkStarterFolders(dir, {"Flights", "FlightPlans", "PILOT"});
+        fs::copy_file(testsupport::StarterRun::Install() / "Flights" / "Startup.Flt",
+                      dir.Path("Flights/Startup.Flt"), fs::copy_options::overwrite_existing);
+    }
+
+    std::string Script(const char* name) const {
+        return testsupport::CommittedScript(std::string("app/scripts/") + name, dir.Root());
+    }
+    CommandResult Play(const std::string& script) const {
+        dir.Write("script.txt", script);
+        return testsupport::RunCommand(testsupport::StarterRun::Simrun() + " --dir " + dir.Root() +
+                                       " " + dir.Path("script.txt") + " 2>&1");
+    }
+    // Every file below a folder of the run, by its path there.
+    std::map<std::string, std::string> Files(const std::string& folder) const {
+        std::map<std::string, std::string> files;
+        for (const auto& e : fs::recursive_directory_iterator(dir.Path(folder)))
+            if (e.is_regular_file()) files[e.path().string()] = dir.Read(fs::relative(e.path(), dir.Root()).string());
+        return files;
+    }
+
+    // Plays a save that the folder refuses (see Refusal) and checks what the user saw and kept.
+    void RunRefusedSave(const SaveCase& c, Refusal refusal, const std::string& script);
+
+    testsupport::TempFolder dir{"zephlon-saves"};
+};
+
+void SavesRun::RunRefusedSave(const SaveCase& c, Refusal refusal, const std::string& script) {
+    if (c.copyFrom != nullptr) fs::copy_file(dir.Path(c.copyFrom), dir.Path(c.kept));
+    std::unique_ptr<OwnFileSystem> own;
+    if (refusal == Refusal::kOwnFull || refusal == Refusal::kOwnReadOnly) {
+        own = std::make_unique<OwnFileSystem>(dir, c.folder, refusal == Refusal::kOwnReadOnly);
+        if (!own->Mounted()) GTEST_SKIP() << "no file system of its own can be mounted here";
+    }
+    if (refusal == Refusal::kNoPermission) {
+        if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+        fs::permissions(dir.Path(c.folder), fs::perms::owner_write | fs::perms::group_write |
+                                                fs::perms::others_write,
+                        fs::perm_options::remove);
+    }
+    const std::string before = dir.Read(c.kept);
+    ASSERT_FALSE(before.empty());
+    const auto folderBefore = Files(c.folder);
+    const CommandResult r = Play(script);
+    if (refusal == Refusal::kNoPermission)
+        fs::permissions(dir.Path(c.folder), fs::perms::owner_write, fs::perm_options::add);
+    // The box the user read: the sentence, then the reason.
+    const std::string reason = refusal == Refusal::kOwnReadOnly || refusal == Refusal::kNoPermission
+                                   ? "ccess is denied"
+                                   : "he disk is full.";
+    const std::size_t box = ExpectRanAndSaid(r, c.said);
+    if (box != std::string::npos) {
+        EXPECT_NE(r.out.find(reason, box), std::string::npos) << r.out;
+    }
+    EXPECT_EQ(dir.Read(c.kept), before);
+    // Nothing else appeared or changed in the folder (no half-written side file is left).
+    EXPECT_EQ(Files(c.folder), folderBefore);
+}
+
+TEST_F(SavesRun, SavesOnAFullDiskAreSaidAndKeepTheOldFile) {
+    for (const SaveCase& c : kSaves) {
+        SCOPED_TRACE(c.script);
+        RunRefusedSave(c, Refusal::kFaultFull, Script(c.script));
+        if (c.copyFrom != nullptr) fs::remove(dir.Path(c.kept));
+    }
+}
+
+// Each case in a run folder of its own, since the folder is remounted or its rights changed.
+class SavesRunOnRealFolders : public SavesRun,
+                              public ::testing::WithParamInterface<std::tuple<int, Refusal>> {};
+
+TEST_P(SavesRunOnRealFolders, AreSaidAndKeepTheOldFile) {
+    const SaveCase& c = kSaves[std::get<0>(GetParam())];
+    RunRefusedSave(c, std::get<1>(GetParam()), WithoutDiskLines(Script(c.script)));
+}
+
+std::string RealFolderName(const ::testing::TestParamInfo<std::tuple<int, Refusal>>& info) {
+    static const char* const kSavesNamed[] = {"Flight", "Plan", "Logbook", "NewPilot"};
+    static const char* const kRefusalsNamed[] = {"", "OnAFullFileSystem", "OnAReadOnlyFileSystem",
+                                                 "InAFolderWithoutWriting"};
+    return std::string(kSavesNamed[std::get<0>(info.param)]) +
+           kRefusalsNamed[static_cast<int>(std::get<1>(info.param))];
+}
+
+INSTANTIATE_TEST_SUITE_P(FullAndReadOnly, SavesRunOnRealFolders,
+                         ::testing::Combine(::testing::Values(0, 1, 2, 3),
+                                            ::testing::Values(Refusal::kOwnFull,
+                                                              Refusal::kOwnReadOnly,
+                                                              Refusal::kNoPermission)),
+                         RealFolderName);
+
+TEST_F(SavesRun, SettingsThatCannotBeStoredAreSaidAtTheClose) {
+    const CommandResult first = Play("wait 300\nquit\n");
+    ASSERT_EQ(first.status, 0) << first.out;
+    const std::string before = dir.Read("Zephlon.ini");
+    ASSERT_FALSE(before.empty());
+    const CommandResult r = Play(Script("settings-full-disk.simrun"));
+    EXPECT_EQ(r.status, 0) << r.out;
+    ExpectNoSanitizerReport(r);
+    // Answered by the script as it came (at the close there is no later line to read it).
+    EXPECT_NE(r.out.find("The settings could not be saved in ./Zephlon.ini.\n\nThe disk is full."),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(dir.Read("Zephlon.ini"), before);
+}
+
+// A pilot file too short for its header: named as damaged before the pilot dialog and again when
+// chosen; the user makes a new pilot and flies; the damaged file stays as it was.
+TEST_F(SavesRun, ADamagedPilotFileIsNamedAndKept) {
+    dir.Write("PILOT/Student.PLT", std::string(40, '\x7f'));
+    const CommandResult r = Play(Script("pilot-damaged.simrun"));
+    const std::string said = "The pilot file PILOT\\Student.PLT is damaged and cannot be read";
+    const std::size_t first = ExpectRanAndSaid(r, said);
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(r.out.find("read 2023 Static \"" + said, first + 1), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("start-up done"), std::string::npos) << r.out;
+    EXPECT_EQ(dir.Read("PILOT/Student.PLT"), std::string(40, '\x7f'));
+    EXPECT_EQ(dir.Read("PILOT/CURRENT"), std::string("Pat", 4));
+    EXPECT_EQ(dir.Read("PILOT/Pat.PLT").size(), 106u);
+}
+
+// A plan of 65 points whose values no plan can hold loads cut and held, says it was cut, and is
+// saved again with the values held.
+TEST_F(SavesRun, APlanOutOfRangeIsHeldAndACutOneSaysSo) {
+    std::string plan = "[Settings]\nstCount=65\nstAirc=0\nstAlt=2147483647\nstPower=-1\n"
+                       "[Environ]\nenDpWsBase=700000000\nenDpWsTop=700000000\nenDpWsVel=90000\n"
+                       "enDpC1Cover=99\nenHour=99\n[Points]\n";
+    for (int i = 0; i < 65; ++i) {
+        const std::string n = std::to_string(i);
+        plan += "ptIdent" + n + "=P" + n + "\nptType" + n + "=6\nptX" + n + "=" +
+                std::to_string(9437184 + i * 2000) + "\nptY" + n + "=" +
+                std::to_string(5242880 + i * 1000) + "\nptElev" + n + "=100\n";
+    }
+    dir.Write("FlightPlans/Wild.Pln", plan);
+    const CommandResult r = Play(Script("plan-held.simrun"));
+    ExpectRanAndSaid(r, "The flight plan FlightPlans\\Wild.Pln has 65 points; a plan holds at most "
+                        "64, so the points after P63 were left out.");
+    const std::string held = dir.Read("FlightPlans/Held.Pln");
+    for (const auto& [key, value] : std::map<std::string, long long>{{"stCount", 64},
+                                                                     {"stAlt", 12000},
+                                                                     {"stPower", 50},
+                                                                     {"enDpWsBase", 20000},
+                                                                     {"enDpWsTop", 20000},
+                                                                     {"enDpWsVel", 300},
+                                                                     {"enDpC1Cover", 8},
+                                                                     {"enHour", 23}})
+        EXPECT_EQ(testsupport::SavedValue(held, key), value) << key << "\n" << held;
+    EXPECT_EQ(dir.Read("FlightPlans/Wild.Pln"), plan);
+}
+
+// An installation folder whose entries are the starter installation's, linked one by one, so a
+// test may take some away or put damaged ones in their place.
+void ShadowFolder(const testsupport::TempFolder& dir, const std::string& folder) {
+    fs::remove(dir.Path(folder));
+    fs::create_directory(dir.Path(folder));
+    for (const auto& e : fs::directory_iterator(testsupport::StarterRun::Install() / folder))
+        fs::create_symlink(e.path(), dir.Path(folder + "/" + e.path().filename().string()));
+}
+
+TEST_F(SavesRun, TheStartNamesInstallationFilesItCannotRead) {
+    ShadowFolder(dir, "Art");
+    ShadowFolder(dir, "Data");
+    fs::remove(dir.Path("Art/Palettes.Vol"));
+    fs::remove(dir.Path("Data/Data.Vol"));
+    dir.Write("Data/Data.Vol", "VOL junk that is no volume");
+    const CommandResult r = Play(Script("start-without-volumes.simrun"));
+    const std::size_t box = ExpectRanAndSaid(r, "Zephlon cannot read these files");
+    ASSERT_NE(box, std::string::npos);
+    EXPECT_NE(r.out.find("Art\\Palettes.Vol: it is missing.", box), std::string::npos);
+    EXPECT_NE(r.out.find("Data\\Data.Vol: it is damaged.", box), std::string::npos);
+    EXPECT_NE(r.out.find("zephlon: the installation file Art\\Palettes.Vol cannot be read"),
+              std::string::npos);
+    EXPECT_NE(r.out.find("start-up done"), std::string::npos) << r.out;
+}
+
+// Without its first flight the aircraft starts where its parked flight puts it, not at the
+// world's origin.
+TEST_F(SavesRun, ADamagedFirstFlightStartsFromTheParkedOne) {
+    dir.Write("Flights/Startup.Flt", "");
+    const CommandResult r = Play(Script("start-flight-damaged.simrun"));
+    ExpectRanAndSaid(r, "The flight Flights\\Startup.Flt is missing or damaged; the aircraft starts "
+                        "from Flights\\C172Stop.Flt instead.");
+    const std::string parked = dir.Read("Flights/C172Stop.Flt");
+    const std::string after = dir.Read("after.Flt");
+    for (const char* key : {"fmPosX", "fmPosZ"}) {
+        ASSERT_TRUE(testsupport::SavedValue(parked, key).has_value()) << key;
+        EXPECT_NE(testsupport::SavedValue(parked, key), 0) << key;
+        EXPECT_EQ(testsupport::SavedValue(after, key), testsupport::SavedValue(parked, key)) << key;
+    }
+    EXPECT_EQ(dir.Read("Flights/Startup.Flt"), "");
+}
+
+// The end of the session: no exit question, and the settings written on the way out.
+TEST_F(SavesRun, TheEndOfTheSessionClosesWithoutAQuestionAndKeepsTheSettings) {
+    const CommandResult r = Play(Script("terminate.simrun"));
+    EXPECT_EQ(r.status, 0) << r.out;
+    ExpectNoSanitizerReport(r);
+    EXPECT_NE(r.out.find("end of session: closing without questions"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("dialog Exit"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("exit=0"), std::string::npos) << r.out;
+    const std::string ini = dir.Read("Zephlon.ini");
+    EXPECT_NE(ini.find("[Settings]"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("MainW=640"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("[Views]"), std::string::npos) << ini;
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+#include "tools/mkdata/com_channels.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace mkdata {
+
+namespace {
+
+// The radio's band and step, MHz x 100.
+constexpr int kLowest = 11800;
+constexpr int kHighest = 13595;
+constexpr int kStep = 5;
+
+bool InBand(int f) {
+    return f >= kLowest && f <= kHighest;
+}
+
+bool Taken(const std::vector<int>& taken, int f) {
+    return std::find(taken.begin(), taken.end(), f) != taken.end();
+}
+
+}  // namespace
+
+int DialableComFrequency(int listed, const std::vector<int>& taken) {
+    int f = listed;
+    if (listed % kStep != 0) {
+        // The 25 kHz channel the two decimals stand for (kHz), then its neighbours on the
+        // radio's 50 kHz grid.
+        const int khz = (listed * 10 + 12) / 25 * 25;
+        if (khz % 50 == 0) {
+            f = khz / 10;
+        } else {
+            const int lower = (khz - 25) / 10, upper = (khz + 25) / 10;
+            f = Taken(taken, lower) && !Taken(taken, upper) ? upper : lower;
+        }
+    }
+    return InBand(f) ? f : 0;
+}
+
+AirportComChannels DialableComChannels(const std::vector<SourceFrequency>& rows) {
+    // Each airport's rows in the order of the data.
+    std::map<std::string, std::vector<const SourceFrequency*>> byAirport;
+    for (const SourceFrequency& r : rows)
+        byAirport[r.icao].push_back(&r);
+    AirportComChannels out;
+    for (const auto& [icao, list] : byAirport) {
+        // Every channel the airport lists that the radio can dial as it stands is in use.
+        std::vector<int> taken;
+        for (const SourceFrequency* r : list)
+            if (r->frequency % kStep == 0 && InBand(r->frequency)) taken.push_back(r->frequency);
+        std::map<std::string, int>& kinds = out[icao];
+        for (const SourceFrequency* r : list) {
+            if (kinds.count(r->kind) != 0) continue;
+            const int f = DialableComFrequency(r->frequency, taken);
+            kinds[r->kind] = f;
+            if (f != 0) taken.push_back(f);
+        }
+        // A kind whose first channel the radio cannot reach is absent.
+        for (auto it = kinds.begin(); it != kinds.end();)
+            it = it->second == 0 ? kinds.erase(it) : std::next(it);
+    }
+    return out;
+}
+
+}  // namespace mkdata

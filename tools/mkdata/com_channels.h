@@ -1,0 +1,26 @@
+// The COM channels of the airports as the installation writes them: every one a frequency the
+// cockpit's COM radios can dial (118.00 to 135.95 MHz in steps of 50 kHz). The public data lists
+// 25 kHz channels with their third decimal cut or rounded away (133.775 MHz as "13377"); such a
+// channel is written on one of its two 50 kHz neighbours, the lower unless another channel of
+// the same airport is already there, so an airport's channels stay apart. A channel outside the
+// radio's band is left out (the service reads as absent).
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tools/mkdata/navigation_sources.h"
+
+namespace mkdata {
+
+// By airport ident, by kind ("atis", "clearance", "ground", "tower", "departure", "approach",
+// "unicom"): the first channel the data lists for that kind, dialable (MHz x 100).
+using AirportComChannels = std::map<std::string, std::map<std::string, int>>;
+[[nodiscard]] AirportComChannels DialableComChannels(const std::vector<SourceFrequency>& rows);
+
+// One channel (MHz x 100 as the data gives it) on the radio's grid, avoiding `taken` when its
+// other neighbour is free; 0 when it lies outside the radio's band.
+[[nodiscard]] int DialableComFrequency(int listed, const std::vector<int>& taken);
+
+}  // namespace mkdata
