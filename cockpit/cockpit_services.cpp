@@ -5,14 +5,6 @@
 
 namespace cockpit {
 
-std::uint8_t theFuelTankSelector = 2;
-std::uint8_t theLeftEngineTankSelector = 1;
-std::uint8_t theRightEngineTankSelector = 1;
-std::int16_t theLeftMixtureLever = 31;
-std::int16_t theRightConditionLever = 31;
-std::int16_t theEngineSpeedDrop[2] = {0, 0};
-std::uint32_t theEngineStarted = 0;
-std::uint32_t theEngineRunning = 0;
 std::uint32_t theRightEngineStarted = 0;
 
 std::int32_t& theBatteryPower = theMasterSwitch.switchState;
@@ -33,7 +25,11 @@ EngineStopServices PlainEngineStopServices() {
     return EngineStopServices{&StopSingleEngineNow, &StopLeftEngineNow, &StopRightEngineNow};
 }
 
-EngineStopServices theEngineStopServices = PlainEngineStopServices();
+}  // namespace cockpit
+
+flight::EngineStopServices flight::theEngineStopServices = cockpit::PlainEngineStopServices();
+
+namespace cockpit {
 
 void ResetCockpitServices() {
     theFuelTankSelector = 2;

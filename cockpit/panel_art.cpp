@@ -138,22 +138,6 @@ void LoadPanelArtForType(int type) {
     }
 }
 
-void LoadPanelArtC172() {
-    LoadPanelArtForType(0);
-}
-void LoadPanelArtBonanza() {
-    LoadPanelArtForType(1);
-}
-void LoadPanelArtBaron() {
-    LoadPanelArtForType(2);
-}
-void LoadPanelArtKingAir() {
-    LoadPanelArtForType(3);
-}
-void LoadPanelArtCitationJet() {
-    LoadPanelArtForType(4);
-}
-
 void ReleasePanelArt() {
     for (gfx::GFXBitmap** slot : kBitmapSlotPointers)
         FreeBitmap(*slot);

@@ -56,12 +56,7 @@ struct PanelArtSlot {
 };
 extern const PanelArtSlot thePanelArtSlots[kBitmapSlots + kFontSlots];
 
-void LoadPanelArtC172();
-void LoadPanelArtBonanza();
-void LoadPanelArtBaron();
-void LoadPanelArtKingAir();
-void LoadPanelArtCitationJet();
-// Loads the slots of aircraft type 0..4 (the loaders above).
+// Loads the slots of aircraft type 0..4 (another type loads the 172's).
 void LoadPanelArtForType(int type);
 // Empties all 28 slots.
 void ReleasePanelArt();

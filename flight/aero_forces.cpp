@@ -4,9 +4,9 @@
 
 #include "core/numeric.h"
 #include "flight/aircraft_parameters.h"
+#include "flight/flight_hooks.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
-#include "world/terrain_services.h"
 
 namespace flight {
 
@@ -62,7 +62,7 @@ double TrueAirspeedFps() {
 }  // namespace
 
 double AircraftAltitudeFeet() {
-    return (static_cast<double>(theFlightModelState.fmPosY) + world::theTerrainDatum) * 0.012815625;
+    return (static_cast<double>(theFlightModelState.fmPosY) + theTerrainDatum) * 0.012815625;
 }
 
 double AirDensityAt(double altitudeFt) {
@@ -81,7 +81,7 @@ void StandardAtmosphere(double speedFps, double altitudeFt, double& mach, double
 void UpdateAtmosphere() {
     FlightModelState& s = theFlightModelState;
     const double h = AircraftAltitudeFeet();
-    s.fmOAT = core::ClampToInt16(static_cast<std::int64_t>(world::theSeaLevelTemp) -
+    s.fmOAT = core::ClampToInt16(static_cast<std::int64_t>(theSeaLevelTemp) -
                                  core::ClampToInt32(0.50688 * h + 0.5));
     double mach = 0.0;
     double q = 0.0;
@@ -168,7 +168,7 @@ void ComputeAeroForces() {
 void UpdateAirData() {
     FlightModelState& s = theFlightModelState;
     s.fmHeightAGL = HeightSaturate(static_cast<std::int64_t>(s.fmPosY) -
-                                   theAircraftParameters.apGearHeight - world::theTerrainHeight);
+                                   theAircraftParameters.apGearHeight - theTerrainHeight);
     const std::int64_t ias = (static_cast<std::int64_t>(s.fmIASFactor) * s.fmTAVel) >> 15;
     s.fmIAS = static_cast<std::int32_t>(static_cast<std::uint32_t>(ias & 0xFFFFFFFF));
 }

@@ -8,33 +8,24 @@
 #include <cstdlib>
 #include <string>
 
-#include "cockpit/cockpit_services.h"
-#include "cockpit/panel_art.h"
 #include "core/ini_file.h"
-#include "devices/sound_services.h"
 #include "flight/aircraft_parameters.h"
+#include "flight/flight_hooks.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/flight_world_services.h"
 #include "gfx/bitmap.h"
 #include "ts/shape.h"
-#include "world/terrain_services.h"
 
 namespace flight {
 
 const AircraftInfo theAircraftTable[6] = {
-    {0, "Cessna 172 Skyhawk", "art\\Palettes\\cess.ppl", "art\\Panel\\172_gps.bmp",
-     &cockpit::LoadPanelArtC172},
-    {1, "Beechcraft V35 Bonanza", "art\\Palettes\\bon.ppl", "art\\Panel\\bon_gps.bmp",
-     &cockpit::LoadPanelArtBonanza},
-    {2, "Beechcraft 58 Baron", "art\\Palettes\\bon.ppl", "art\\Panel\\bon_gps.bmp",
-     &cockpit::LoadPanelArtBaron},
-    {3, "Beechcraft B200 Super King", "art\\Palettes\\bon.ppl", "art\\Panel\\bon_gps.bmp",
-     &cockpit::LoadPanelArtKingAir},
-    {4, "Cessna 525 CitationJet", "art\\Palettes\\jet.ppl", "art\\Panel\\bon_gps.bmp",
-     &cockpit::LoadPanelArtCitationJet},
-    {5, "Cessna 172 Skyhawk", "art\\Palettes\\cess.ppl", "art\\Panel\\172_gps.bmp",
-     &cockpit::LoadPanelArtC172},
+    {0, "Cessna 172 Skyhawk", "art\\Palettes\\cess.ppl", "art\\Panel\\172_gps.bmp"},
+    {1, "Beechcraft V35 Bonanza", "art\\Palettes\\bon.ppl", "art\\Panel\\bon_gps.bmp"},
+    {2, "Beechcraft 58 Baron", "art\\Palettes\\bon.ppl", "art\\Panel\\bon_gps.bmp"},
+    {3, "Beechcraft B200 Super King", "art\\Palettes\\bon.ppl", "art\\Panel\\bon_gps.bmp"},
+    {4, "Cessna 525 CitationJet", "art\\Palettes\\jet.ppl", "art\\Panel\\bon_gps.bmp"},
+    {5, "Cessna 172 Skyhawk", "art\\Palettes\\cess.ppl", "art\\Panel\\172_gps.bmp"},
 };
 
 Aircraft theAircraft;
@@ -159,8 +150,8 @@ void Aircraft::Select(int row) {
     const bool hadAircraft = selected != 0 && previous >= 0;
     if (hadAircraft) SaveHobbsMeter();
     if (hadAircraft) {
-        devices::SetSoundSuspended(1);
-        devices::StopEngineSounds();
+        SetSoundSuspended(1);
+        StopEngineSounds();
     }
 
     const AircraftInfo& info = theAircraftTable[row];
@@ -194,21 +185,21 @@ void Aircraft::Select(int row) {
     selected = 1;
     selecting = 0;
     type = -1;
-    cockpit::ReleasePanelArt();
-    info.loadPanelArt();
+    theFlightHooks.releasePanelArt();
+    theFlightHooks.loadPanelArt(static_cast<int>(info.type));
     type = static_cast<int>(info.type);
 
     LoadHobbsMeter();
-    cockpit::SetupGaugesForAircraft();
+    theFlightHooks.setupGaugesForAircraft();
     ReleasePanelBitmaps();
     ReleaseSideViewBitmap();
     ReleaseArt();
     UpdatePanelBitmaps(theFlightWorldServices.viewMode());
     LoadArt();
-    devices::SetSoundSuspended(0);
+    SetSoundSuspended(0);
 
     CarryEngineState();
-    cockpit::InvalidateAllGauges();
+    theFlightHooks.invalidateAllGauges();
 }
 
 void Aircraft::CarryFuelSelection(int previous) {
@@ -217,14 +208,14 @@ void Aircraft::CarryFuelSelection(int previous) {
     const bool prevTwin = previous == 2 || previous == 3 || previous == 4;
     // With no aircraft before there is nothing to carry over.
     if (prevSingle && (k == 1 || k == 3 || k == 4)) {
-        const std::uint8_t v = cockpit::theFuelTankSelector != 0 ? 1 : 0;
-        cockpit::theLeftEngineTankSelector = v;
-        cockpit::theRightEngineTankSelector = v;
+        const std::uint8_t v = theFuelTankSelector != 0 ? 1 : 0;
+        theLeftEngineTankSelector = v;
+        theRightEngineTankSelector = v;
     } else if (prevTwin && (k == 2 || k == 5)) {
-        if (cockpit::theLeftEngineTankSelector == 0) cockpit::theFuelTankSelector = 0;
-        if (cockpit::theLeftEngineTankSelector == 1) cockpit::theFuelTankSelector = 2;
+        if (theLeftEngineTankSelector == 0) theFuelTankSelector = 0;
+        if (theLeftEngineTankSelector == 1) theFuelTankSelector = 2;
     }
-    cockpit::PanelSwitches& sw = cockpit::thePanelSwitches;
+    PanelSwitches& sw = theFlightHooks.panelSwitches();
     const int now = static_cast<int>(theAircraftTable[theFlightModelType].type);
     if ((previous == 0 || previous == 5) && now == 1) {
         // The Bonanza's selector has one position less.
@@ -233,11 +224,11 @@ void Aircraft::CarryFuelSelection(int previous) {
             sw.fuelSelectorLeftRedraw = 1;
         }
     } else if (prevSingle && now >= 2 && now <= 4) {
-        sw.fuelSelectorSwitchLeft = cockpit::theLeftEngineTankSelector;
-        sw.fuelSelectorSwitchRight = cockpit::theLeftEngineTankSelector;
+        sw.fuelSelectorSwitchLeft = theLeftEngineTankSelector;
+        sw.fuelSelectorSwitchRight = theLeftEngineTankSelector;
         sw.fuelSelectorLeftRedraw = sw.fuelSelectorRightRedraw = 1;
     } else if (prevTwin && (now == 0 || now == 1)) {
-        const std::uint16_t v = cockpit::theFuelTankSelector != 0 ? 2 : 0;
+        const std::uint16_t v = theFuelTankSelector != 0 ? 2 : 0;
         sw.fuelSelectorSwitchLeft = v;
         sw.fuelSelectorSwitchRight = v;
         sw.fuelSelectorLeftRedraw = sw.fuelSelectorRightRedraw = 1;
@@ -246,7 +237,7 @@ void Aircraft::CarryFuelSelection(int previous) {
 
 void Aircraft::CarryEngineState() {
     FlightModelState& s = theFlightModelState;
-    cockpit::PanelSwitches& sw = cockpit::thePanelSwitches;
+    PanelSwitches& sw = theFlightHooks.panelSwitches();
     const int k = theAircraftParameters.apModelCode;
     if (s.fmEngines != 0) {
         sw.turbineIgnitionLeft = 1;
@@ -263,7 +254,7 @@ void Aircraft::CarryEngineState() {
             s.fmEngines = static_cast<std::int8_t>(s.fmEngines & 1);
         }
         theFlightWorldServices.throttleDown();
-        devices::StartEngineSounds();
+        StartEngineSounds();
     } else {
         bumpFinished = 1;
         vibrationPhase = 0;
@@ -314,8 +305,8 @@ void Aircraft::AddHobbsTime(int counter, std::uint32_t amount) {
 }
 
 void Aircraft::TickHobbsMeters() {
-    if (cockpit::theEngineStarted) hobbs[0] += 1;
-    if (cockpit::theEngineRunning) hobbs[1] += 1;
+    if (theEngineStarted) hobbs[0] += 1;
+    if (theEngineRunning) hobbs[1] += 1;
 }
 
 int Aircraft::GetViewportBottom() const {
@@ -408,7 +399,7 @@ const char* Aircraft::GetAirborneFlightName() const {
 
 int Aircraft::LoadAirborneFlight() {
     const int result = theFlightWorldServices.loadFlight(GetAirborneFlightName(), 0);
-    cockpit::CenterNavIndicators();
+    theFlightHooks.centerNavIndicators();
     return result;
 }
 
@@ -487,7 +478,7 @@ void Aircraft::ApplyPartStates() {
         SetPropellerRunning(0);
         if (type >= 2 && type <= 4) SetPropellerRunning(1);
     }
-    const cockpit::PanelSwitches& sw = cockpit::thePanelSwitches;
+    const PanelSwitches& sw = theFlightHooks.panelSwitches();
     ShowNavLights(static_cast<int>(sw.navLights));
     ShowStrobeLights(static_cast<int>(sw.strobe));
     ShowBeaconLight(static_cast<int>(sw.beacon));
@@ -603,7 +594,7 @@ float Aircraft::GetGroundBump() {
 }
 
 float Aircraft::GetEngineVibration() {
-    if (!theFlightModelState.fmOTG || !cockpit::theEngineStarted || type == 4) return 0.0f;
+    if (!theFlightModelState.fmOTG || !theEngineStarted || type == 4) return 0.0f;
     const int rpm = theFlightModelState.fmEngineSpeed[0];
     int band = 15;
     if (rpm < 1200) {
@@ -689,7 +680,7 @@ const char* ShapeNameForType(int type) {
 
 double GetAircraftAltitude() {
     const std::uint32_t sum = static_cast<std::uint32_t>(theFlightModelState.fmPosY) +
-                              static_cast<std::uint32_t>(world::theTerrainDatum);
+                              static_cast<std::uint32_t>(theTerrainDatum);
     return sum * kWorldPerUnit;
 }
 

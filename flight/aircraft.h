@@ -30,7 +30,6 @@ struct AircraftInfo {
     const char* fullName;
     const char* paletteFile;
     const char* gpsBitmap;
-    void (*loadPanelArt)();
 };
 
 extern const AircraftInfo theAircraftTable[6];

@@ -5,11 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "cockpit/cockpit_services.h"
-#include "cockpit/cockpit_switches.h"
-#include "cockpit/panel_layouts.h"
 #include "core/resource_volume.h"
 #include "flight/aircraft.h"
+#include "flight/flight_hooks.h"
 #include "flight/flight_world_services.h"
 #include "gfx/bitmap.h"
 #include "gfx/bitmap_part.h"
@@ -80,7 +78,7 @@ void Aircraft::UpdatePanelBitmaps(int viewMode) {
     if (viewMode == 2) panelBitmap = LoadArtBitmap(core::theCockpitVolume, a.forward);
     crashBitmap = LoadArtBitmap(core::thePanelVolume, a.crash);
     crackedBitmap = LoadArtBitmap(core::thePanelVolume, "cracked.bmp");
-    cockpit::InvalidateAllGauges();
+    theFlightHooks.invalidateAllGauges();
 }
 
 void Aircraft::ReleasePanelBitmaps() {
@@ -126,7 +124,7 @@ void Aircraft::DrawPanelBackground(gfx::GFXSurface* surface) const {
     if (panelMode != 0 && panelMode != 1) return;
     const int bottom = GetViewportBottom(panelMode, 0);
     DrawWhole(surface, b, {0, bottom});
-    if (type == 2 && panelMode == 0 && cockpit::theSwapPanel != 0)
+    if (type == 2 && panelMode == 0 && theFlightHooks.swapPanel() != 0)
         DrawWhole(surface, altPanelBitmap.get(), {483, bottom + 179});
 }
 
@@ -158,14 +156,14 @@ void Aircraft::DrawViewBitmaps(gfx::GFXSurface* surface) const {
 void Aircraft::DrawPanel(gfx::GFXSurface* surface) const {
     const int mode = theFlightWorldServices.viewMode();
     if ((mode != 0 && mode != 1) || theFlightWorldServices.lookDirection() != 0) return;
-    if (cockpit::theCrashShown != 0) {
+    if (theFlightHooks.crashShown() != 0) {
         const gfx::GFXBitmap* crash = crashBitmap.get();
         if (crash != nullptr)
             DrawWhole(surface, crash, {(640 - crash->width) / 2, (480 - std::abs(crash->height)) / 2});
         if (crackedBitmap) DrawWhole(surface, crackedBitmap.get(), {0, 0});
         return;
     }
-    cockpit::DrawPanelForType(type, mode);
+    theFlightHooks.drawPanel(type, mode);
 }
 
 }  // namespace flight

@@ -3,10 +3,9 @@
 #include <cstdlib>
 
 #include "core/numeric.h"
+#include "flight/flight_hooks.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
-#include "nav/nav_services.h"
-#include "world/terrain_services.h"
 
 namespace flight {
 
@@ -56,8 +55,7 @@ void WingLeveller() {
 
 std::int32_t AltitudeError() {
     const FlightModelState& s = theFlightModelState;
-    const std::int32_t altitude =
-        static_cast<std::uint16_t>(s.fmPosY >> 8) + world::TerrainDatumMetres();
+    const std::int32_t altitude = static_cast<std::uint16_t>(s.fmPosY >> 8) + TerrainDatumMetres();
     return static_cast<std::int32_t>(s.fmApTargetAlt) - altitude;
 }
 
@@ -150,8 +148,7 @@ void AltitudeHold() {
     FlightModelState& s = theFlightModelState;
     AutopilotWork& w = theAutopilotWork;
     const std::int32_t error = AltitudeError();
-    const std::int32_t altitude =
-        static_cast<std::uint16_t>(s.fmPosY >> 8) + world::TerrainDatumMetres();
+    const std::int32_t altitude = static_cast<std::uint16_t>(s.fmPosY >> 8) + TerrainDatumMetres();
     const std::int32_t ahead = altitude + 6 * (s.fmVVel >> 16);
     switch (s.fmApAltSubMode) {
         case 1:  // climb capture
@@ -243,7 +240,7 @@ void RunAutopilot() {
     }
     if ((s.fmAutopilotModes & kApModeApproach) == 0) s.fmAutopilotState |= kApStatePitchHold;
 
-    const nav::AutopilotNavInput& in = nav::theAutopilotNavInput;
+    const AutopilotNavInput& in = theAutopilotNavInput;
     const bool radio = (s.fmAutopilotModes & (kApModeNav | kApModeApproach)) != 0;
     const bool backCourse = !radio && (s.fmAutopilotModes & kApModeHeading) == 0 &&
                             (s.fmAutopilotModes & kApModeBackCourse) != 0;
@@ -272,13 +269,12 @@ void RunAutopilot() {
             Steer(0, 0);
         } else {
             std::uint16_t target = s.fmApCourse;
-            if (!toBearing)
-                target = static_cast<std::uint16_t>(target + world::theMagneticVariation);
+            if (!toBearing) target = static_cast<std::uint16_t>(target + theMagneticVariation);
             Turn(static_cast<std::int16_t>(static_cast<std::uint16_t>(target - s.fmHead)));
         }
     } else if (!radio && (s.fmAutopilotModes & kApModeHeading)) {
         const std::uint16_t target =
-            static_cast<std::uint16_t>(s.fmApHeadingSel + world::theMagneticVariation);
+            static_cast<std::uint16_t>(s.fmApHeadingSel + theMagneticVariation);
         Turn(static_cast<std::int16_t>(static_cast<std::uint16_t>(target - s.fmHead)));
     }
 

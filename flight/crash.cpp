@@ -3,9 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "cockpit/cockpit_services.h"
-#include "devices/sound_services.h"
 #include "flight/airspeed.h"
+#include "flight/flight_hooks.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 
@@ -29,7 +28,7 @@ void SetCrashMotion() {
     s.fmHVel = 0;
     s.fmOGV = 3;
     if (!theCrashSoundStarted) {
-        devices::PlayCrashSoundOnce();
+        PlayCrashSoundOnce();
         theCrashSoundStarted = true;
     }
 }
@@ -62,11 +61,11 @@ void CheckCrash() {
                     theShowCrashReport(text, "Going To Crash!");
                 }
                 theCrashed = 1;
-                cockpit::StopSingleEngine();
-                cockpit::StopLeftEngine();
-                cockpit::StopRightEngine();
+                StopSingleEngine();
+                StopLeftEngine();
+                StopRightEngine();
                 s.fmThrot = 0;
-                devices::StopEngineSounds();
+                StopEngineSounds();
                 theCrashSoundStarted = false;
                 SetCrashMotion();
                 return;
@@ -74,7 +73,7 @@ void CheckCrash() {
         }
         if (s.fmVVel >= -static_cast<std::int64_t>(lim.maxBounceVSpeed)) {
             s.fmOGV = 1;
-            devices::PlayImpactSound();
+            PlayImpactSound();
             return;
         }
         if (!theCrashDetectEnabled && s.fmInvert) {
@@ -84,7 +83,7 @@ void CheckCrash() {
             s.fmRVel = 0;
             s.fmOTG = 0;
             s.fmInvert = 0;
-            devices::PlayImpactSound();
+            PlayImpactSound();
             return;
         }
         // A bounce returns a share of the sink speed upwards.
@@ -97,7 +96,7 @@ void CheckCrash() {
         s.fmOTG = 0;
         s.fmBank = 0;
         s.fmRVel = static_cast<std::int16_t>(-s.fmRVel);
-        devices::PlayImpactSound();
+        PlayImpactSound();
         return;
     }
     if (s.fmOGV == 3) {

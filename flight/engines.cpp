@@ -1,15 +1,14 @@
 // Engine power, fuel burn, engine speed and thrust, driven by the current parameter record.
 #include <algorithm>
 
-#include "cockpit/cockpit_services.h"
 #include "core/numeric.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/airspeed.h"
 #include "flight/fixed_point.h"
+#include "flight/flight_hooks.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/flight_world_services.h"
-#include "world/terrain_services.h"
 
 namespace flight {
 
@@ -32,15 +31,14 @@ std::uint16_t ThrottlePosition(std::int32_t throttle) {
 
 // Altitude as a table position in quarter metres (1/256 m >> 6), held at the ends.
 std::uint16_t QuarterMetrePosition() {
-    std::int64_t x =
-        (static_cast<std::int64_t>(theFlightModelState.fmPosY) + world::theTerrainDatum) >> 6;
+    std::int64_t x = (static_cast<std::int64_t>(theFlightModelState.fmPosY) + theTerrainDatum) >> 6;
     if (x < 0) x = 0;
     if (x > 0xFFFF) x = 0xFFFF;
     return static_cast<std::uint16_t>(x);
 }
 
 std::int32_t AltitudeMetres() {
-    return (theFlightModelState.fmPosY >> 8) + world::TerrainDatumMetres();
+    return (theFlightModelState.fmPosY >> 8) + TerrainDatumMetres();
 }
 
 std::int32_t BandValue(const std::int16_t* table) {
@@ -95,7 +93,7 @@ std::uint16_t ComputeEnginePower(std::int16_t throttle, int engineBit, std::uint
     theEngines.powerRatio = p ? static_cast<double>(corrected) / static_cast<double>(p) : 1.0;
 
     if (ap.apBoostGain != 0 && static_cast<std::int32_t>(p) >= ap.apBoostThreshold &&
-        static_cast<std::int64_t>(s.fmPosY) + world::theTerrainDatum <= kBoostCeiling) {
+        static_cast<std::int64_t>(s.fmPosY) + theTerrainDatum <= kBoostCeiling) {
         p += (p * ap.apBoostGain) >> 16;
     }
     if (p > 0xFFFF) p = 0xFFFF;
@@ -108,7 +106,7 @@ std::uint16_t ComputeEnginePower(std::int16_t throttle, int engineBit, std::uint
             static_cast<double>(product >> 16) + static_cast<double>(product & 0xFFFF) / 65536.0;
         if (!IsTurbineCode(ap.apModelCode)) b *= 0.1;
         if (ap.apEngineCount == 1) {
-            switch (cockpit::theFuelTankSelector) {
+            switch (theFuelTankSelector) {
                 case 1:
                     BurnFromTank(0, 2 * b);
                     break;
@@ -124,8 +122,8 @@ std::uint16_t ComputeEnginePower(std::int16_t throttle, int engineBit, std::uint
             }
         } else {
             // Each call burns from the tank of each of the two engine selectors.
-            const std::uint8_t left = cockpit::theLeftEngineTankSelector;
-            const std::uint8_t right = cockpit::theRightEngineTankSelector;
+            const std::uint8_t left = theLeftEngineTankSelector;
+            const std::uint8_t right = theRightEngineTankSelector;
             if (left == 1) BurnFromTank(0, b);
             if (left == 2) BurnFromTank(1, b);
             if (right == 1) BurnFromTank(1, b);
@@ -218,7 +216,7 @@ void StepEngines() {
 
     // 1. Density-altitude band above 304 m.
     const std::int32_t a =
-        (s.fmPosY >> 8) + world::TerrainDatumMetres() + s.fmDensityAltOffset - kBandMetres;
+        (s.fmPosY >> 8) + TerrainDatumMetres() + s.fmDensityAltOffset - kBandMetres;
     if (a > 0) {
         en.altitudeFlag = 1;
         std::int32_t band = a / kBandMetres;
@@ -259,8 +257,7 @@ void StepEngines() {
     // full power does; a fixed floor would keep half the sea-level power at any height.
     if (ap.apModelCode == 4) {
         const std::int64_t full = ap.apMaxPower / 2 + ap.apIdlePower;
-        const std::int16_t levers[2] = {cockpit::theLeftMixtureLever,
-                                        cockpit::theRightConditionLever};
+        const std::int16_t levers[2] = {theLeftMixtureLever, theRightConditionLever};
         for (int i = 0; i < 2; ++i) {
             if ((s.fmEngines & (1 << i)) == 0) continue;
             std::int16_t floor = 0;
@@ -284,9 +281,8 @@ void StepEngines() {
 
     // 5. The Cessna 172's magneto check drops the engine speed.
     if (ap.apModelCode == 5) {
-        r[0].speed =
-            core::ClampToInt16(static_cast<std::int64_t>(r[0].speed) -
-                               cockpit::theEngineSpeedDrop[0] - cockpit::theEngineSpeedDrop[1]);
+        r[0].speed = core::ClampToInt16(static_cast<std::int64_t>(r[0].speed) -
+                                        theEngineSpeedDrop[0] - theEngineSpeedDrop[1]);
     }
 
     // 6. Mixture: too rich costs up to an eighth, too lean up to a sixth.
@@ -294,7 +290,7 @@ void StepEngines() {
     const double thrust = s.fmThrust;
     if (FlightModelBaseType() != 4) {
         const int n = static_cast<int>(en.powerRatio * 31.0);
-        const int m = cockpit::theLeftMixtureLever;
+        const int m = theLeftMixtureLever;
         if (n < m) {
             s.fmAdjustedTach = core::ClampToInt16(
                 core::ClampToInt32(speed - (1.0 - en.powerRatio) * speed * 0.125));

@@ -6,9 +6,9 @@
 #include "core/numeric.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/fixed_point.h"
+#include "flight/flight_hooks.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
-#include "world/terrain_services.h"
 
 namespace flight {
 
@@ -431,10 +431,10 @@ void SettleOnGround() {
     if (wheels <= 0) {
         s.fmPosY = g;
         s.fmOTG = 1;
-    } else if (wheels > world::theTerrainHeight) {
+    } else if (wheels > theTerrainHeight) {
         s.fmOTG = 0;
     } else {
-        s.fmPosY = Saturate32(static_cast<std::int64_t>(world::theTerrainHeight) + g);
+        s.fmPosY = Saturate32(static_cast<std::int64_t>(theTerrainHeight) + g);
         s.fmOTG = 1;
     }
     const std::uint16_t code = theAircraftParameters.apModelCode;
@@ -458,8 +458,8 @@ void StepFlightModelCore() {
     const AircraftParameters& ap = theAircraftParameters;
     EngineThrust();
 
-    const std::int64_t metres = (s.fmPosY >> 8) + world::TerrainDatumMetres() +
-                                static_cast<std::int64_t>(s.fmDensityAltOffset);
+    const std::int64_t metres =
+        (s.fmPosY >> 8) + TerrainDatumMetres() + static_cast<std::int64_t>(s.fmDensityAltOffset);
     const std::uint16_t pos = AltitudePosition(metres);
     s.fmIASFactor = Interpolate16U(ap.apIASFactor, pos);
     s.fmFullControlSpeed =

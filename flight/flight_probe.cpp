@@ -3,16 +3,13 @@
 
 #include <cmath>
 
-#include "cockpit/cockpit_services.h"
 #include "core/numeric.h"
-#include "devices/sound_services.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/fixed_point.h"
+#include "flight/flight_hooks.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/flight_world_services.h"
-#include "world/terrain_services.h"
-#include "world/weather_services.h"
 
 namespace flight {
 
@@ -28,7 +25,7 @@ double TankTotal() {
 }
 
 double AltitudeFeet() {
-    return (theFlightModelState.fmPosY / 256.0 + world::theTerrainDatum / 256.0) / kMetresPerFoot;
+    return (theFlightModelState.fmPosY / 256.0 + theTerrainDatum / 256.0) / kMetresPerFoot;
 }
 
 // Sets the engines' derived values (power, net thrust) for the current throttles without
@@ -57,9 +54,9 @@ void SettleWeight() {
 // and speed: the engines' efficiency by power reads it.
 void SettleIndicatedAirspeed() {
     FlightModelState& s = theFlightModelState;
-    std::int64_t pos = (static_cast<std::int64_t>(s.fmPosY >> 8) + world::TerrainDatumMetres() +
-                        s.fmDensityAltOffset) *
-                       2;
+    std::int64_t pos =
+        (static_cast<std::int64_t>(s.fmPosY >> 8) + TerrainDatumMetres() + s.fmDensityAltOffset) *
+        2;
     if (pos < 0) pos = 0;
     if (pos > 0xFFFF) pos = 0xFFFF;
     s.fmIASFactor =
@@ -141,15 +138,15 @@ double ExcessThrust(double altitudeFeet, double knots) {
 
 void ProbeSelectAircraft(int type, std::uint32_t seed) {
     ResetFlightModel();
-    cockpit::ResetCockpitServices();
-    world::theTerrainDatum = 0;
-    world::theTerrainHeight = 0;
-    world::theSeaLevelTemp = 3840;
-    world::theMagneticVariation = 0;
-    world::theWindAtAircraftX = 0;
-    world::theWindAtAircraftZ = 0;
-    world::theWeatherServices = world::CalmWeatherServices();
-    devices::theSoundServices = devices::SilentSoundServices();
+    theFlightHooks.resetCockpit();
+    theTerrainDatum = 0;
+    theTerrainHeight = 0;
+    theSeaLevelTemp = 3840;
+    theMagneticVariation = 0;
+    theWindAtAircraftX = 0;
+    theWindAtAircraftZ = 0;
+    theWeatherServices = CalmWeatherServices();
+    theSoundServices = SilentSoundServices();
     theFlightWorldServices = DefaultFlightWorldServices();
     theCrashLimits = CrashLimits{};
     theCrashDetectEnabled = 1;
@@ -179,8 +176,8 @@ void ProbePlaceInFlight(double altitudeFeet, double trueAirspeedKnots, std::uint
     s.fmGear =
         theAircraftParameters.apModelCode == 5 || theAircraftParameters.apModelCode == 4 ? 1 : 0;
     s.fmEngines = theAircraftParameters.apEngineCount == 2 ? 3 : 1;
-    cockpit::theEngineStarted = 1;
-    cockpit::theEngineRunning = 1;
+    theEngineStarted = 1;
+    theEngineRunning = 1;
     SetSpeed(trueAirspeedKnots);
     SettleWeight();
     const int alpha = TrimAlphaWord();
@@ -203,7 +200,7 @@ std::int16_t ProbeThrottleForFuelFlow(double kilogramsPerHourPerEngine) {
     const AircraftParameters& ap = theAircraftParameters;
     const bool turbine = ap.apModelCode == 1 || ap.apModelCode == 4;
     const double power = kilogramsPerHourPerEngine * (turbine ? 1.0 : 10.0);
-    const double metres = theFlightModelState.fmPosY / 256.0 + world::theTerrainDatum / 256.0;
+    const double metres = theFlightModelState.fmPosY / 256.0 + theTerrainDatum / 256.0;
     const double base = (metres - 304.0 > 0.0 || turbine) ? power - ap.apIdlePower : power;
     double throttle = std::ceil(base * 65536.0 / ap.apMaxPower);
     if (throttle < 0.0) throttle = 0.0;
@@ -215,8 +212,8 @@ void ProbeEngageAltitudeHold() {
     FlightModelState& s = theFlightModelState;
     s.fmAutopilotModes = 0x1 | 0x8 | 0x10;
     s.fmAutopilotState = 0x4;
-    s.fmApHeadingSel = static_cast<std::uint16_t>(s.fmHead - world::theMagneticVariation);
-    s.fmApTargetAlt = static_cast<std::uint16_t>((s.fmPosY >> 8) + world::TerrainDatumMetres());
+    s.fmApHeadingSel = static_cast<std::uint16_t>(s.fmHead - theMagneticVariation);
+    s.fmApTargetAlt = static_cast<std::uint16_t>((s.fmPosY >> 8) + TerrainDatumMetres());
     s.fmApPitchTarget = static_cast<std::int16_t>(s.fmPitch);
     s.fmApAltSubMode = 0;
 }
@@ -236,8 +233,8 @@ LevelFlightResult ProbeLevelFlight(int type, double altitudeFeet, double fuelFlo
     s.fmThrot = ProbeThrottleForFuelFlow(fuelFlowKgPerHourPerEngine);
     s.fmThrotRight = s.fmThrot;
     // Full rich; the King Air cruises with its condition levers at low idle.
-    cockpit::theLeftMixtureLever = theAircraftParameters.apModelCode == 4 ? 15 : 31;
-    cockpit::theRightConditionLever = cockpit::theLeftMixtureLever;
+    theLeftMixtureLever = theAircraftParameters.apModelCode == 4 ? 15 : 31;
+    theRightConditionLever = theLeftMixtureLever;
     SettleEngines();
     ProbeEngageAltitudeHold();
     ProbeRunSeconds(240.0);
@@ -289,8 +286,8 @@ double ProbeBestClimb(int type, double altitudeFeet, double weightKg, double* be
     FlightModelState& s = theFlightModelState;
     s.fmOTG = 0;
     s.fmEngines = theAircraftParameters.apEngineCount == 2 ? 3 : 1;
-    cockpit::theLeftMixtureLever = theAircraftParameters.apModelCode == 4 ? 15 : 31;
-    cockpit::theRightConditionLever = cockpit::theLeftMixtureLever;
+    theLeftMixtureLever = theAircraftParameters.apModelCode == 4 ? 15 : 31;
+    theRightConditionLever = theLeftMixtureLever;
     double best = -1e9;
     double bestSpeed = 0.0;
     for (double knots = 40.0; knots <= 400.0; knots += 1.0) {

@@ -8,11 +8,10 @@
 #include "flight/aircraft_parameters.h"
 #include "flight/airspeed.h"
 #include "flight/fixed_point.h"
+#include "flight/flight_hooks.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/flight_world_services.h"
-#include "world/terrain_services.h"
-#include "world/weather_services.h"
 
 namespace flight {
 
@@ -103,8 +102,8 @@ void UpdateFlight() {
     UpdateAirData();
 
     if (!s.fmOTG) {
-        s.fmDeltaX = Saturate32(static_cast<std::int64_t>(s.fmDeltaX) + world::theWindAtAircraftX);
-        s.fmDeltaZ = Saturate32(static_cast<std::int64_t>(s.fmDeltaZ) + world::theWindAtAircraftZ);
+        s.fmDeltaX = Saturate32(static_cast<std::int64_t>(s.fmDeltaX) + theWindAtAircraftX);
+        s.fmDeltaZ = Saturate32(static_cast<std::int64_t>(s.fmDeltaZ) + theWindAtAircraftZ);
     }
 
     s.fmPosX =
@@ -204,19 +203,19 @@ void StepEngineAndCore() {
 void SelectTurbulenceLevel() {
     FlightStepState& st = theFlightStep;
     const double altitudeWorld = static_cast<double>(static_cast<std::uint32_t>(
-                                     theFlightModelState.fmPosY + world::theTerrainDatum)) *
+                                     theFlightModelState.fmPosY + theTerrainDatum)) *
                                  0.009941939075797343;
     const double feet = altitudeWorld * 1.2890625 + 0.5;
     if (feet <= 1500.0) {
-        const bool gusty = world::theWeatherServices.surfaceWindCharacter() != 0 &&
-                           world::theWeatherServices.surfaceWindSpeed() != 0;
+        const bool gusty = theWeatherServices.surfaceWindCharacter() != 0 &&
+                           theWeatherServices.surfaceWindSpeed() != 0;
         st.turbulenceLevel = gusty ? 1 : 0;
         st.turbulenceIntensity = gusty ? 1 : 0;
     } else {
         // The containing layer is the highest one whose bottom lies at or below the aircraft.
         int layer = -1;
         for (int i = 0; i < 9; ++i) {
-            const double bottom = world::theWeatherServices.windLayerBottomFeet(i);
+            const double bottom = theWeatherServices.windLayerBottomFeet(i);
             if (bottom >= 0.0 && bottom <= feet) layer = i;
         }
         if (layer >= 0) {

@@ -5,16 +5,13 @@
 #include <cmath>
 #include <optional>
 
-#include "cockpit/cockpit_services.h"
-#include "devices/sound_services.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/airspeed.h"
+#include "flight/flight_hooks.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/flight_probe.h"
 #include "flight/flight_world_services.h"
-#include "world/terrain_services.h"
-#include "world/weather_services.h"
 
 namespace flight {
 
@@ -29,36 +26,36 @@ constexpr double kSettleSeconds = 240.0;
 class BorrowedWorld {
 public:
     BorrowedWorld()
-        : weather_(world::theWeatherServices),
-          sound_(devices::theSoundServices),
+        : weather_(theWeatherServices),
+          sound_(theSoundServices),
           services_(theFlightWorldServices),
           limits_(theCrashLimits),
           crashDetect_(theCrashDetectEnabled),
-          datum_(world::theTerrainDatum),
-          ground_(world::theTerrainHeight),
-          temperature_(world::theSeaLevelTemp),
-          variation_(world::theMagneticVariation),
-          windX_(world::theWindAtAircraftX),
-          windZ_(world::theWindAtAircraftZ) {}
+          datum_(theTerrainDatum),
+          ground_(theTerrainHeight),
+          temperature_(theSeaLevelTemp),
+          variation_(theMagneticVariation),
+          windX_(theWindAtAircraftX),
+          windZ_(theWindAtAircraftZ) {}
     ~BorrowedWorld() {
-        world::theWeatherServices = weather_;
-        devices::theSoundServices = sound_;
+        theWeatherServices = weather_;
+        theSoundServices = sound_;
         theFlightWorldServices = services_;
         theCrashLimits = limits_;
         theCrashDetectEnabled = crashDetect_;
-        world::theTerrainDatum = datum_;
-        world::theTerrainHeight = ground_;
-        world::theSeaLevelTemp = temperature_;
-        world::theMagneticVariation = variation_;
-        world::theWindAtAircraftX = windX_;
-        world::theWindAtAircraftZ = windZ_;
+        theTerrainDatum = datum_;
+        theTerrainHeight = ground_;
+        theSeaLevelTemp = temperature_;
+        theMagneticVariation = variation_;
+        theWindAtAircraftX = windX_;
+        theWindAtAircraftZ = windZ_;
     }
     BorrowedWorld(const BorrowedWorld&) = delete;
     BorrowedWorld& operator=(const BorrowedWorld&) = delete;
 
 private:
-    world::WeatherServices weather_;
-    devices::SoundServices sound_;
+    WeatherServices weather_;
+    SoundServices sound_;
     FlightWorldServices services_;
     CrashLimits limits_;
     std::uint32_t crashDetect_;
@@ -82,8 +79,8 @@ struct FlightSnapshot {
 };
 
 double AltitudeFeet() {
-    return (theFlightModelState.fmPosY + static_cast<double>(world::theTerrainDatum)) /
-           256.0 / kMetresPerFoot;
+    return (theFlightModelState.fmPosY + static_cast<double>(theTerrainDatum)) / 256.0 /
+           kMetresPerFoot;
 }
 
 struct HandsOff {
@@ -128,8 +125,8 @@ void SetConfiguration(const LevelFlightRequest& r) {
     s.fmFlapAlpha = ap.apFlapAlpha[notch];
     s.fmFlapLift = ap.apFlapLift[notch];
     s.fmFlapDrag = ap.apFlapDrag[notch];
-    cockpit::theLeftMixtureLever = r.mixtureLever;
-    cockpit::theRightConditionLever = r.mixtureLever;
+    theLeftMixtureLever = r.mixtureLever;
+    theRightConditionLever = r.mixtureLever;
 }
 
 void SetThrottles(double throttle) {
@@ -275,7 +272,7 @@ LevelFlightTrim TrimForLevelFlight(const LevelFlightRequest& request) {
     s.fmAutopilotState = 0;
     s.fmApElvTrim = 0;
     s.fmPosY = static_cast<std::int32_t>(
-        std::lround(request.altitudeFeet * kMetresPerFoot * 256.0 - world::theTerrainDatum));
+        std::lround(request.altitudeFeet * kMetresPerFoot * 256.0 - theTerrainDatum));
     s.fmVVel = 0;
 
     // The elevator the hold left is close; the secant on the mean height change of a hands-off

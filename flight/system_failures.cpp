@@ -4,11 +4,10 @@
 #include <new>
 #include <string>
 
-#include "cockpit/panel_controls.h"
 #include "core/ini_file.h"
 #include "core/numeric.h"
 #include "core/pool_alloc.h"
-#include "ui/dialog_services.h"
+#include "flight/flight_hooks.h"
 
 namespace flight {
 
@@ -20,7 +19,7 @@ SysRelVacuum theVacuumSystem;
 namespace {
 
 void ShowWithMessageBox(const char* text) {
-    ui::ShowMessageBox(win::HWND{}, text, ui::MB_OK);
+    theFlightHooks.showMessage(text);
 }
 
 core::PoolAlloc& SysRelPool() {
@@ -167,7 +166,7 @@ int SysRelVacuum::Update() {
 
 void SystemReliability::Update() {
     theElectricalSystem.Update();
-    if (cockpit::thePitotHeatOn == 0) thePitotStaticSystem.Update();
+    if (theFlightHooks.pitotHeatOn() == 0) thePitotStaticSystem.Update();
     thePowerSystem.Update();
     theVacuumSystem.Update();
 }

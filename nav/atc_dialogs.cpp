@@ -4,7 +4,7 @@
 
 #include "nav/atc_services.h"
 #include "planning/planning_services.h"
-#include "ui/option_dialogs_internal.h"
+#include "ui/dialog_helpers.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/window.h"

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "nav/position_dialog.h"
 #include "nav/position_placement.h"
 #include "ui/dialog.h"
 
@@ -22,8 +23,6 @@ namespace nav {
 extern int theTuneNav1Option;
 extern int theTuneNav2Option;
 extern int theTuneAdfOption;
-
-inline constexpr std::uint32_t kPositionPaletteId = 724;
 
 // A dialog that places the aircraft from number fields: the fields are checked when they lose
 // the focus (letters and empty fields read as 0, every value held to its range and written

@@ -11,6 +11,9 @@
 
 namespace nav {
 
+// The palette of the positioning dialogs, their pickers and the planning sheets.
+inline constexpr std::uint32_t kPositionPaletteId = 724;
+
 class PositionAircraftDialog : public ui::Dialog {
 public:
     PositionAircraftDialog();

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdio>
 
-#include "ui/option_dialogs_internal.h"
+#include "ui/dialog_helpers.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/resource.h"

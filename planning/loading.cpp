@@ -6,7 +6,7 @@
 #include "core/numeric.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
-#include "ui/option_dialogs_internal.h"
+#include "ui/dialog_helpers.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "nav/dialog_controls.h"
-#include "nav/map_pickers.h"
+#include "nav/position_dialog.h"
 #include "planning/flight_plan.h"
 #include "planning/nav_log.h"
 #include "planning/pilot_file.h"

@@ -9,7 +9,7 @@
 #include "planning/route_weather.h"
 #include "planning/weather_briefing.h"
 #include "planning/planning_host.h"
-#include "ui/option_dialogs_internal.h"
+#include "ui/dialog_helpers.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/window.h"

@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(build-essential cmake pkg-config libgtest-dev libgmock-dev googletest libbenchmark-dev
       libsdl2-dev libfreetype-dev fonts-liberation fonts-dejavu-core
-      xvfb x11-apps xdotool imagemagick lhasa espeak-ng libespeak-ng-dev ffmpeg)
+      xvfb x11-apps xdotool imagemagick lhasa espeak-ng libespeak-ng-dev ffmpeg python3)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -5,7 +5,7 @@
 
 #include "ui/ui_services.h"
 #include "ui/option_dialogs.h"
-#include "ui/option_dialogs_internal.h"
+#include "ui/dialog_helpers.h"
 #include "win/controls.h"
 #include "win/timing.h"
 

@@ -10,7 +10,7 @@
 #include "nav/atc_services.h"
 #include "nav/speakers.h"
 #include "ui/ui_services.h"
-#include "ui/option_dialogs_internal.h"
+#include "ui/dialog_helpers.h"
 #include "win/controls.h"
 
 namespace ui {

@@ -5,7 +5,7 @@
 
 #include "core/ini_file.h"
 #include "ui/option_dialogs.h"
-#include "ui/option_dialogs_internal.h"
+#include "ui/dialog_helpers.h"
 #include "win/controls.h"
 
 namespace ui {

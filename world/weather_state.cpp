@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "cockpit/panel_gauge.h"
+#include "cockpit/gauges.h"
 #include "core/ini_file.h"
 #include "core/numeric.h"
 #include "flight/aircraft.h"

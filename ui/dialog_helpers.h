@@ -1,5 +1,5 @@
-// What the option dialogs share: their common init, their OK and Cancel buttons, and small
-// control helpers.
+// What the small settings dialogs share (ui's option dialogs and those of nav/ and planning/):
+// their common init, their OK and Cancel buttons, and small control helpers.
 #pragma once
 
 #include <algorithm>

@@ -1,7 +1,0 @@
-#include "nav/nav_services.h"
-
-namespace nav {
-
-AutopilotNavInput theAutopilotNavInput;
-
-}  // namespace nav
