@@ -319,19 +319,10 @@ void PaintListRows(HWND control, HDC dc, const RECT& client, const ListModel& mo
         // text drawn so far, so a cell wider than its column pushes the rest of the row on
         // instead of being drawn over.
         const int origin = row.left + 2;
-        int x = origin;
-        std::string_view text = item.text;
-        for (;;) {
-            const std::size_t cut = text.find('\t');
-            const std::string_view cellText = text.substr(0, cut);
-            RECT cell{x, row.top, row.right, row.bottom};
+        ForEachTabbedCell(dc, item.text, tabs, [&](int x, std::string_view cellText) {
+            RECT cell{origin + x, row.top, row.right, row.bottom};
             DrawText(dc, cellText, &cell, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-            if (cut == std::string_view::npos) break;
-            text = text.substr(cut + 1);
-            SIZE extent{};
-            GetTextExtentPoint32(dc, cellText, &extent);
-            x = origin + NextTabStop(tabs, x - origin + extent.cx);
-        }
+        });
         if (caret) DrawFocusRect(dc, &row);
     }
 }

@@ -95,6 +95,21 @@ struct ListScrollBars {
 // Where a tab moves the pen of a row (both in pixels from the row's text origin): the first of
 // the list's tab stops past it, else the next multiple of 32.
 int NextTabStop(const std::vector<int>& tabs, int pen);
+// Walks a row's tab-separated cells as they are painted: calls `cell(x, text)` with each cell's
+// pen (pixels from the row's text origin) and returns where the pen stands after the last cell.
+template <typename Cell>
+int ForEachTabbedCell(HDC dc, std::string_view text, const std::vector<int>& tabs, Cell&& cell) {
+    int x = 0;
+    for (;;) {
+        const std::size_t cut = text.find('\t');
+        const std::string_view cellText = text.substr(0, cut);
+        cell(x, cellText);
+        x += TextWidth(dc, cellText);
+        if (cut == std::string_view::npos) return x;
+        text = text.substr(cut + 1);
+        x = NextTabStop(tabs, x);
+    }
+}
 // Paints a list of rows into `client` of `control` (shared by list box and drop-down).
 void PaintListRows(HWND control, HDC dc, const RECT& client, const ListModel& model, int rowHeight,
                    bool focused, bool ownerDraw, unsigned ctlType, const std::vector<int>& tabs);

@@ -66,14 +66,8 @@ int RowsWidth(HWND h, const ListState& s) {
     if (!(StyleOf(h) & WS_HSCROLL)) return widest;
     HDC dc = GetDC(h);
     HGDIOBJ old = SelectObject(dc, AsGdiObject(FontOr(s.font)));
-    for (const ListModel::Item& item : s.model.items) {
-        // The last piece starts at the stop of the tab before it, as the rows are painted.
-        const std::size_t tab = item.text.rfind('\t');
-        const auto tabs = static_cast<std::size_t>(std::count(item.text.begin(), item.text.end(), '\t'));
-        const int x = tabs == 0 ? 0 : tabs <= s.tabs.size() ? s.tabs[tabs - 1] : static_cast<int>(tabs) * 32;
-        const std::string_view last = std::string_view(item.text).substr(tab == std::string::npos ? 0 : tab + 1);
-        widest = std::max(widest, x + TextWidth(dc, last) + 4);
-    }
+    for (const ListModel::Item& item : s.model.items)
+        widest = std::max(widest, ForEachTabbedCell(dc, item.text, s.tabs, [](int, std::string_view) {}) + 4);
     SelectObject(dc, old);
     ReleaseDC(h, dc);
     return widest;
