@@ -129,12 +129,6 @@ void PanelGauge::BindSlots(std::int32_t count) {
     ResetDrawnState();
 }
 
-void PanelGauge::AdvanceSlot() {
-    if (alwaysDraw != 0 || slotCount <= 0 || advancedInFrame == thePanelPaintCount) return;
-    advancedInFrame = thePanelPaintCount;
-    slot = (slot + 1) % slotCount;
-}
-
 void PanelGauge::EraseSlot() {
     if (alwaysDraw != 0 || slot < 0 || slot >= kGaugeSlots || eraseNeeded[slot] == 0) return;
     if (drawnRect[slot].right > drawnRect[slot].left)
