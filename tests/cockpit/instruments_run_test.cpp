@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,14 @@ IndexedPicture Shot(const StarterRun& run, const std::string& name) {
     return testsupport::ScreenIndices(run.Dir().Read(name));
 }
 
+// Plays a committed script of this folder's in a C172 run; the C172 panel's digit set to read the
+// screenshots with, null when the run failed (said as a test failure).
+std::unique_ptr<gfx::GFXFont> PlayedInC172(const StarterRun& run, const std::string& script) {
+    const auto r = run.Play(testsupport::CommittedScript("cockpit/scripts/" + script, run.Dir().Root()));
+    EXPECT_EQ(r.status, 0) << r.out;
+    return r.status == 0 ? testsupport::InstalledPanelFont("panel172.pft") : nullptr;
+}
+
 // Seconds of a clock text "hh:mm:ss"; -1 when it is not one.
 int Seconds(const std::string& t) {
     if (t.size() != 8 || t[2] != ':' || t[5] != ':') return -1;
@@ -45,9 +54,7 @@ TEST(InstrumentsRun, TheStopwatchCountsStopsAndStartsAgainByKeyAndByButton) {
     EXPECT_TRUE(593 >= b[0].rect.left && 593 <= b[0].rect.right && 361 >= b[0].rect.top && 361 <= b[0].rect.bottom);
 
     StarterRun run("zephlon-stopwatch", "C172Fly.Flt");
-    const auto r = run.Play(testsupport::CommittedScript("cockpit/scripts/stopwatch.simrun", run.Dir().Root()));
-    ASSERT_EQ(r.status, 0) << r.out;
-    auto font = testsupport::InstalledPanelFont("panel172.pft");
+    const auto font = PlayedInC172(run, "stopwatch.simrun");
     ASSERT_TRUE(font);
     const cockpit::IntPoint at{cockpit::kClockPoint[0].x, cockpit::kClockPoint[0].y + cockpit::kFullViewOffset[0]};
     auto read = [&](const char* name) {
@@ -70,9 +77,7 @@ TEST(InstrumentsRun, TheStopwatchCountsStopsAndStartsAgainByKeyAndByButton) {
 TEST(InstrumentsRun, TheDmeWindowGoesDarkWithTheAvionicsAndShowsItsFiguresAgain) {
     if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
     StarterRun run("zephlon-dme-power", "C172Fly.Flt");
-    const auto r = run.Play(testsupport::CommittedScript("cockpit/scripts/dme-power.simrun", run.Dir().Root()));
-    ASSERT_EQ(r.status, 0) << r.out;
-    auto font = testsupport::InstalledPanelFont("panel172.pft");
+    const auto font = PlayedInC172(run, "dme-power.simrun");
     ASSERT_TRUE(font);
     const cockpit::IntPoint at{cockpit::kDmeReadout[0].x, cockpit::kDmeReadout[0].y + cockpit::kFullViewOffset[0]};
     // Distance, speed and time, as their fields show them.
