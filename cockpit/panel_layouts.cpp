@@ -576,44 +576,54 @@ namespace {
 
 // Every panel pass looks up three pieces of art a row: by table, not by a switch's jump, which
 // the rows' changing kinds kept mispredicting. The tables hold the places the art is loaded
-// into, in the order of PanelArt; a font's place is null among the bitmaps and the other way
-// round.
+// into, by PanelArt; a font's place is null among the bitmaps and the other way round.
 constexpr std::size_t kArtCount = static_cast<std::size_t>(A::Synchroscope) + 1;
 
-constexpr std::array<GFXFont* const*, kArtCount> kFontPlaces = {
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    nullptr, nullptr,
-    &thePanelFont,            // PanelFont
-    &theJetReadoutFont,       // JetReadout
-    &theBaroFont,             // Baro
-    &theLongNeedleFont,       // LongNeedle
-    &theSmallNeedleFont,      // SmallNeedle
-    &theTenThousandNeedleFont,  // TenThousandNeedle
-    &theFatNeedleFont,        // FatNeedle
-    &theHeadingCardFont,      // HeadingCard
-    &theHsiTextFont,          // HsiText
-    &theNavCardFont,          // NavCard
-    &theTurnFont,             // Turn
-    &theAttitudeRingFont,     // AttitudeRing
-    &theAttitudeCardFont,     // AttitudeCard
-    &theMiscSpriteFont,       // Misc
-    &theSynchroscopeFont,     // Synchroscope
-};
+template <class T>
+using ArtPlaces = std::array<T* const*, kArtCount>;
 
-constexpr std::array<GFXBitmap* const*, kArtCount> kBitmapPlaces = {
-    nullptr,
-    &theAltimeterStripArt,    // AltimeterStrip
-    &theAltimeterLowFlagArt,  // AltimeterLowFlag
-    &theAltimeterCounterArt,  // AltimeterCounter
-    &theGearKnobArt,          // GearKnob
-    &theLeverKnobArt,         // LeverKnob
-    &theFlapsArt,             // Flaps
-    &theSwitchArt,            // Switch
-    &theIgnitionKeyArt,       // IgnitionKey
-    &theHourMeterArt,         // HourMeter
-    &theAutopilotArt,         // Autopilot
-    &theAudioPanelArt,        // AudioPanel
-};
+constexpr std::size_t ArtIndex(PanelArt art) {
+    return static_cast<std::size_t>(art);
+}
+
+constexpr ArtPlaces<GFXFont> FontPlaces() {
+    ArtPlaces<GFXFont> t{};
+    t[ArtIndex(A::PanelFont)] = &thePanelFont;
+    t[ArtIndex(A::JetReadout)] = &theJetReadoutFont;
+    t[ArtIndex(A::Baro)] = &theBaroFont;
+    t[ArtIndex(A::LongNeedle)] = &theLongNeedleFont;
+    t[ArtIndex(A::SmallNeedle)] = &theSmallNeedleFont;
+    t[ArtIndex(A::TenThousandNeedle)] = &theTenThousandNeedleFont;
+    t[ArtIndex(A::FatNeedle)] = &theFatNeedleFont;
+    t[ArtIndex(A::HeadingCard)] = &theHeadingCardFont;
+    t[ArtIndex(A::HsiText)] = &theHsiTextFont;
+    t[ArtIndex(A::NavCard)] = &theNavCardFont;
+    t[ArtIndex(A::Turn)] = &theTurnFont;
+    t[ArtIndex(A::AttitudeRing)] = &theAttitudeRingFont;
+    t[ArtIndex(A::AttitudeCard)] = &theAttitudeCardFont;
+    t[ArtIndex(A::Misc)] = &theMiscSpriteFont;
+    t[ArtIndex(A::Synchroscope)] = &theSynchroscopeFont;
+    return t;
+}
+
+constexpr ArtPlaces<GFXBitmap> BitmapPlaces() {
+    ArtPlaces<GFXBitmap> t{};
+    t[ArtIndex(A::AltimeterStrip)] = &theAltimeterStripArt;
+    t[ArtIndex(A::AltimeterLowFlag)] = &theAltimeterLowFlagArt;
+    t[ArtIndex(A::AltimeterCounter)] = &theAltimeterCounterArt;
+    t[ArtIndex(A::GearKnob)] = &theGearKnobArt;
+    t[ArtIndex(A::LeverKnob)] = &theLeverKnobArt;
+    t[ArtIndex(A::Flaps)] = &theFlapsArt;
+    t[ArtIndex(A::Switch)] = &theSwitchArt;
+    t[ArtIndex(A::IgnitionKey)] = &theIgnitionKeyArt;
+    t[ArtIndex(A::HourMeter)] = &theHourMeterArt;
+    t[ArtIndex(A::Autopilot)] = &theAutopilotArt;
+    t[ArtIndex(A::AudioPanel)] = &theAudioPanelArt;
+    return t;
+}
+
+constexpr ArtPlaces<GFXFont> kFontPlaces = FontPlaces();
+constexpr ArtPlaces<GFXBitmap> kBitmapPlaces = BitmapPlaces();
 
 }  // namespace
 
