@@ -10,8 +10,9 @@
 //   against memcpy of its panel's 640 x 330 bytes (goal: 5 times or less, and under 1 ms);
 // - UpdateGauges against a plain loop over the 72 gauges' words (goal: within 10 times).
 // Each benchmark checks what it drew and fails when it drew nothing, and measures its peer
-// (memcpy of aligned buffers, or the plain loop) in the same run; the ratio is printed beside
-// its goal. The peers also run on their own (BM_Memcpy...), for reading.
+// (memcpy of aligned buffers, the glyph's rows, or the plain loop) in the same run; the ratio is
+// printed beside its goal. The peers also run on their own (BM_Memcpy..., BM_CopyNeedleGlyphRows),
+// for reading.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
