@@ -520,8 +520,10 @@ void BM_PageDensestTile(benchmark::State& state) {
                                                   benchmark::Counter::kAvgIterations);
     state.counters["bytes"] = static_cast<double>(fs::file_size(path));
     state.SetItemsProcessed(blocks);
+    // A figure, not a goal: the program never pages a whole tile at once (blocks load as lookups
+    // reach them), so a frame's budget belongs to BM_FlyIntoDensestTile's worst frame.
     benchsupport::Goals goals(state);
-    goals.AtMost("ms", page * 1e3, 16.0);
+    goals.Note("ms", page * 1e3);
 }
 BENCHMARK(BM_PageDensestTile)->Unit(benchmark::kMillisecond);
 
