@@ -83,6 +83,9 @@ void GradientStage(std::int32_t x0, std::int32_t x1) {
 template <unsigned F>
 void Walk() {
     SpanRasterState& s = theSpanState;
+    // The plain stage, the one of every polygon drawn without a coverage list, is called
+    // directly: one indirect call less per row.
+    const bool plain = s.clipFn == PlainClipStage;
     while (s.curY < s.endY) {
         s.spanY = s.curY;
         s.spanX = s.leftX;
@@ -111,9 +114,13 @@ void Walk() {
         } else if constexpr ((F & kLightRow) != 0) {
             s.spanLightRow = s.shadeTable + (MeanLight(s.leftLight, s.rightLight) & s.shadeMask);
         }
-        if (visit && s.clipFn() == 0) {
-            s.abortFn();
-            return;
+        if (visit) {
+            if (plain) {
+                PlainClipStage();
+            } else if (s.clipFn() == 0) {
+                s.abortFn();
+                return;
+            }
         }
         ++s.curY;
         WrapAdd(s.leftX, s.leftDX);
