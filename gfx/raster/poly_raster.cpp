@@ -320,6 +320,14 @@ int PolygonCoverageTest(const GFXPolyRequest& request, CoverageList& coverage) {
 }
 
 namespace {
+bool StrictlyInside(const GFXPolyRequest& q, const GFXClipBounds& b) {
+    for (int i = 0; i < q.count; ++i) {
+        const GFXScreenPoint& p = *q.points[i];
+        if (p.x <= b.left || p.x >= b.right || p.y <= b.top || p.y >= b.bottom) return false;
+    }
+    return true;
+}
+
 // Twice the area the points enclose, positive when they run clockwise with y downwards.
 std::int64_t TwiceSignedArea(const GFXPolyRequest& q) {
     std::int64_t sum = 0;
@@ -360,8 +368,11 @@ int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
     s.isTriangle = isTriangle;
     if (isTriangle && (f & 0x307) != 0) ComputeTriangleGradients(request);
 
-    const GFXPolyRequest& cx = ClipPolygonX(request, bounds);
-    const GFXPolyRequest& clipped = ClipPolygonY(cx, bounds);
+    // A triangle wholly inside the bounds is drawn as given: the clip stages would only pass it
+    // on turned by a place, which does not change which corner a triangle's walk starts from.
+    const GFXPolyRequest& clipped = isTriangle && StrictlyInside(request, bounds)
+                                        ? request
+                                        : ClipPolygonY(ClipPolygonX(request, bounds), bounds);
     if (clipped.count < 3) return 0;
 
     if ((f & kPolyCoverageTest) != 0 && s.coverage != nullptr &&
