@@ -21,7 +21,7 @@ inline void WrapAdd(std::int32_t& v, std::int32_t d) {
     v = static_cast<std::int32_t>(static_cast<std::uint32_t>(v) + static_cast<std::uint32_t>(d));
 }
 
-int PlainClipStage() {
+[[gnu::always_inline]] inline int PlainClipStage() {
     SpanRasterState& s = theSpanState;
     // Both ends rounded up to whole pixels (pixel centres lie at integer x). Computed in 64 bits
     // so that an edge near the top of the 16.16 range cannot wrap.
