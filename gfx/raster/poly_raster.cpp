@@ -333,7 +333,7 @@ std::int64_t TwiceSignedArea(const GFXPolyRequest& q) {
     std::int64_t sum = 0;
     for (int i = 0; i < q.count; ++i) {
         const GFXScreenPoint* a = q.points[i];
-        const GFXScreenPoint* b = q.points[(i + 1) % q.count];
+        const GFXScreenPoint* b = q.points[i + 1 == q.count ? 0 : i + 1];
         if (a == nullptr || b == nullptr) return 0;
         sum += static_cast<std::int64_t>(a->x) * b->y - static_cast<std::int64_t>(b->x) * a->y;
     }
