@@ -53,22 +53,22 @@ void GradientStage(std::int32_t x0, std::int32_t x1) {
     const double r = s.rowRecip;
     if constexpr ((F & kShade) != 0) {
         s.spanShadeDX =
-            core::SaturateToInt32((static_cast<double>(s.rightShade) - s.leftShade) * r);
+            TruncateSaturate((static_cast<double>(s.rightShade) - s.leftShade) * r);
     }
     if constexpr ((F & kRGB) != 0) {
-        s.spanRDX = core::SaturateToInt32((static_cast<double>(s.rightR) - s.leftR) * r);
-        s.spanGDX = core::SaturateToInt32((static_cast<double>(s.rightG) - s.leftG) * r);
-        s.spanBDX = core::SaturateToInt32((static_cast<double>(s.rightB) - s.leftB) * r);
+        s.spanRDX = TruncateSaturate((static_cast<double>(s.rightR) - s.leftR) * r);
+        s.spanGDX = TruncateSaturate((static_cast<double>(s.rightG) - s.leftG) * r);
+        s.spanBDX = TruncateSaturate((static_cast<double>(s.rightB) - s.leftB) * r);
     }
     if constexpr ((F & kLight) != 0) {
         s.spanLightDX =
-            core::SaturateToInt32((static_cast<double>(s.rightLight) - s.leftLight) * r);
+            TruncateSaturate((static_cast<double>(s.rightLight) - s.leftLight) * r);
     }
     if constexpr ((F & kUV) != 0) {
         s.spanDUDX = static_cast<float>((s.rightU - s.leftU) * r);
         s.spanDVDX = static_cast<float>((s.rightV - s.leftV) * r);
-        s.spanUStep = core::SaturateToInt32(s.spanDUDX);
-        s.spanVStep = core::SaturateToInt32(s.spanDVDX);
+        s.spanUStep = TruncateSaturate(s.spanDUDX);
+        s.spanVStep = TruncateSaturate(s.spanDVDX);
     }
     if constexpr ((F & kW) != 0) {
         s.spanDWDX = static_cast<float>((s.rightW - s.leftW) * r);
