@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -107,11 +108,18 @@ struct SpanRasterState {
 
 extern SpanRasterState theSpanState;
 
-// core::SaturateToInt32 in one conversion instruction where the processor's own conversion
-// gives the same answer (truncation, and INT32_MIN for NaN and values out of range).
-inline std::int32_t TruncateSaturate(double v) {
+// core::SaturateToInt32 of a float or a double in one conversion instruction where the
+// processor's own conversion gives the same answer (truncation, and INT32_MIN for NaN and
+// values out of range).
+template <typename Real>
+inline std::int32_t TruncateSaturate(Real v) {
+    static_assert(std::is_same_v<Real, float> || std::is_same_v<Real, double>);
 #if defined(__SSE2__)
-    return _mm_cvttsd_si32(_mm_set_sd(v));
+    if constexpr (std::is_same_v<Real, float>) {
+        return _mm_cvttss_si32(_mm_set_ss(v));
+    } else {
+        return _mm_cvttsd_si32(_mm_set_sd(v));
+    }
 #else
     return core::SaturateToInt32(v);
 #endif

@@ -197,16 +197,6 @@ void BuildReciprocals() {
     reciprocalsBuilt = true;
 }
 
-// Float to int32 with truncation; out of range and NaN give INT32_MIN, exactly as
-// core::SaturateToInt32 does for the same value, but in one conversion instruction.
-inline std::int32_t TruncateToInt32(float v) {
-#if defined(__SSE2__)
-    return _mm_cvttss_si32(_mm_set_ss(v));
-#else
-    return core::SaturateToInt32(v);
-#endif
-}
-
 // The perspective divisions of a run's ends, issued together: {u0, v0} / w0 and {u1, v1} / w1.
 // Each lane is the same IEEE single division the scalar form makes, so the quotients are equal.
 struct RunEnds {
@@ -279,10 +269,10 @@ void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
         }
         const float uB = q.u1;
         const float vB = q.v1;
-        auto u = static_cast<std::uint32_t>(TruncateToInt32(uA));
-        auto v = static_cast<std::uint32_t>(TruncateToInt32(vA));
-        const std::int32_t du = TruncateToInt32((uB - uA) * inv);
-        const std::int32_t dv = TruncateToInt32((vB - vA) * inv);
+        auto u = static_cast<std::uint32_t>(TruncateSaturate(uA));
+        auto v = static_cast<std::uint32_t>(TruncateSaturate(vA));
+        const std::int32_t du = TruncateSaturate((uB - uA) * inv);
+        const std::int32_t dv = TruncateSaturate((vB - vA) * inv);
         for (int i = 0; i < run; ++i, ++d) {
             const std::uint32_t t = fetch(u, v);
             if constexpr (M == Tex8::kLit) {
