@@ -320,6 +320,7 @@ int PolygonCoverageTest(const GFXPolyRequest& request, CoverageList& coverage) {
 }
 
 namespace {
+// Every corner strictly inside the bounds, where the clip stages would cut nothing.
 bool StrictlyInside(const GFXPolyRequest& q, const GFXClipBounds& b) {
     for (int i = 0; i < q.count; ++i) {
         const GFXScreenPoint& p = *q.points[i];

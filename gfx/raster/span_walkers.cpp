@@ -52,8 +52,7 @@ void GradientStage(std::int32_t x0, std::int32_t x1) {
     SpanRasterState& s = theSpanState;
     const double r = s.rowRecip;
     if constexpr ((F & kShade) != 0) {
-        s.spanShadeDX =
-            TruncateSaturate((static_cast<double>(s.rightShade) - s.leftShade) * r);
+        s.spanShadeDX = TruncateSaturate((static_cast<double>(s.rightShade) - s.leftShade) * r);
     }
     if constexpr ((F & kRGB) != 0) {
         s.spanRDX = TruncateSaturate((static_cast<double>(s.rightR) - s.leftR) * r);
@@ -61,8 +60,7 @@ void GradientStage(std::int32_t x0, std::int32_t x1) {
         s.spanBDX = TruncateSaturate((static_cast<double>(s.rightB) - s.leftB) * r);
     }
     if constexpr ((F & kLight) != 0) {
-        s.spanLightDX =
-            TruncateSaturate((static_cast<double>(s.rightLight) - s.leftLight) * r);
+        s.spanLightDX = TruncateSaturate((static_cast<double>(s.rightLight) - s.leftLight) * r);
     }
     if constexpr ((F & kUV) != 0) {
         s.spanDUDX = static_cast<float>((s.rightU - s.leftU) * r);

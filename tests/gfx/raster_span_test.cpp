@@ -124,10 +124,10 @@ TEST(RasterSpan, EdgePrestepFromQuarterRow) {
 
 TEST(RasterSpan, OneInstructionConversionsAgreeWithTheSaturatingOne) {
     const double big = 2147483648.0;
-    const double cases[] = {0.0,       -0.0,       0.999,          -0.999,        65535.5,
-                            -65535.5,  big - 1.0,  big - 0.5,      big,           -big,
-                            -big - 0.5, -big - 1.0, 1e300,         -1e300,        INFINITY,
-                            -INFINITY, NAN,        1.5e9,          -2.5e9};
+    const double cases[] = {0.0,        -0.0,       0.999,     -0.999, 65535.5,
+                            -65535.5,   big - 1.0,  big - 0.5, big,    -big,
+                            -big - 0.5, -big - 1.0, 1e300,     -1e300, INFINITY,
+                            -INFINITY,  NAN,        1.5e9,     -2.5e9};
     for (double v : cases) {
         EXPECT_EQ(TruncateSaturate(v), core::SaturateToInt32(v)) << v;
         if (std::isfinite(v) && !(std::abs(v) < 1e38)) continue;  // no float holds it
