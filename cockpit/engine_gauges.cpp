@@ -86,22 +86,28 @@ std::int32_t TwinTachometerFrame(std::int32_t value) {
     return std::clamp(f, 1, 180);
 }
 
+namespace {
+// The tenths of an hour the five drums show. A negative counter (a broken settings value) shows
+// no time at all.
+std::int32_t HourMeterTenths(std::int64_t hobbsSeconds) {
+    return hobbsSeconds < 0 ? 0 : static_cast<std::int32_t>((hobbsSeconds / 360) % 100000);
+}
+}  // namespace
+
 void FormatHourMeter(std::int64_t hobbsSeconds, char out[8]) {
-    // A negative counter (a broken settings value) shows no time at all.
-    const std::int64_t tenths = hobbsSeconds < 0 ? 0 : (hobbsSeconds / 360) % 100000;
-    std::snprintf(out, 8, "%05d", static_cast<int>(tenths));
+    std::snprintf(out, 8, "%05d", static_cast<int>(HourMeterTenths(hobbsSeconds)));
 }
 
 void DrawTachometerWithHourMeter(PanelGauge& g, const GFXFont* sprites, const GFXBitmap* digits,
                                  IntPoint position) {
     g.AdvanceSlot();
     const auto hobbs = static_cast<std::int32_t>(flight::theAircraft.GetHobbs(0));
-    char meter[8];
-    FormatHourMeter(hobbs, meter);
-    const std::int32_t tenths = std::atoi(meter);
+    const std::int32_t tenths = HourMeterTenths(hobbs);
     if (g.alwaysDraw == 0 && g.drawnValue1[g.slot] == g.value &&
         g.drawnValue2[g.slot] == tenths && g.dirty == 0)
         return;
+    char meter[8];
+    FormatHourMeter(hobbs, meter);
     g.EraseSlot();
     const IntPoint at{position.x + kHourMeterOffset.x, position.y + kHourMeterOffset.y};
     for (int i = 0; i < 5; ++i) {

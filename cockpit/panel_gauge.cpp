@@ -129,12 +129,6 @@ void PanelGauge::BindSlots(std::int32_t count) {
     ResetDrawnState();
 }
 
-void PanelGauge::AdvanceSlot() {
-    if (alwaysDraw != 0 || slotCount <= 0 || advancedInFrame == thePanelPaintCount) return;
-    advancedInFrame = thePanelPaintCount;
-    slot = (slot + 1) % slotCount;
-}
-
 void PanelGauge::EraseSlot() {
     if (alwaysDraw != 0 || slot < 0 || slot >= kGaugeSlots || eraseNeeded[slot] == 0) return;
     if (drawnRect[slot].right > drawnRect[slot].left)
@@ -173,11 +167,19 @@ void PanelGauge::DrawLine(IntPoint from, IntPoint to, std::int16_t colour) const
     t->DrawSegment(s, {from.x, from.y}, {to.x, to.y}, static_cast<std::uint32_t>(colour) & 0xFF);
 }
 
-const gfx::GFXBitmap* FrameBitmap(const gfx::GFXBitmapArray* art, std::int32_t id) {
-    if (art == nullptr) return nullptr;
-    const gfx::GFXBitmap* b = art->GetBitmapById(id);
+namespace {
+// The drawable bitmap at `index` of an array (an index IndexOf answered), or null.
+const gfx::GFXBitmap* BitmapAt(const gfx::GFXBitmapArray& art, std::int32_t index) {
+    if (index < 0 || index >= art.count || static_cast<std::size_t>(index) >= art.bitmaps.size())
+        return nullptr;
+    const gfx::GFXBitmap* b = art.bitmaps[static_cast<std::size_t>(index)].get();
     if (b == nullptr || b->pixels == nullptr || b->width <= 0 || b->height == 0) return nullptr;
     return b;
+}
+}  // namespace
+
+const gfx::GFXBitmap* FrameBitmap(const gfx::GFXBitmapArray* art, std::int32_t id) {
+    return art != nullptr ? BitmapAt(*art, art->IndexOf(id)) : nullptr;
 }
 
 bool FrameAnchor(const gfx::GFXFont* font, std::int32_t id, IntPoint* anchor) {
@@ -195,11 +197,17 @@ bool FrameAnchor(const gfx::GFXFont* font, std::int32_t id, IntPoint* anchor) {
 bool PanelGauge::DrawFrame(const gfx::GFXFont* font, std::int32_t frame, IntPoint point,
                            IntRect* painted) {
     // Frame 0 is empty by convention and cannot be a one-character string.
-    if (frame <= 0 || frame > 255) return false;
-    const gfx::GFXBitmap* b = FrameBitmap(font, frame);
+    if (frame <= 0 || frame > 255 || font == nullptr) return false;
+    // One look-up of the frame serves its bitmap, its anchor and its glyph offset.
+    const std::int32_t index = font->IndexOf(frame);
+    const gfx::GFXBitmap* b = BitmapAt(*font, index);
     if (b == nullptr) return false;
+    const std::uint8_t* record = font->UserRecord(index);
     IntPoint anchor;
-    FrameAnchor(font, frame, &anchor);
+    if (record != nullptr && font->userStride >= 12) {
+        std::memcpy(&anchor.x, record + 4, 4);
+        std::memcpy(&anchor.y, record + 8, 4);
+    }
     const std::int32_t h = std::abs(b->height);
     gfx::GFXSurface* s = PanelSurface();
     const gfx::GFXDrawTable* t = TableOf(s);
@@ -212,7 +220,6 @@ bool PanelGauge::DrawFrame(const gfx::GFXFont* font, std::int32_t frame, IntPoin
         // The one-character string's glyph is the frame's bitmap, drawn where the font draws
         // it (its top at the baseline less its height, moved by the glyph's vertical offset,
         // the first word of its record), without looking it up again.
-        const std::uint8_t* record = font->UserRecord(font->IndexOf(frame));
         std::int32_t offset = 0;
         if (record != nullptr && font->userStride >= 4) std::memcpy(&offset, record, 4);
         t->DrawBitmap(s, b, {at.x, at.y + font->baseline - b->height + offset}, 0);

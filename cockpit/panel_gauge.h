@@ -98,8 +98,13 @@ public:
     void BindSlots(std::int32_t count);
 
     // The drawing protocol's pieces.
-    // Advances `slot` unless the gauge draws always or was advanced in this frame already.
-    void AdvanceSlot();
+    // Advances `slot` unless the gauge draws always or was advanced in this frame already
+    // (every gauge asks once or more a panel pass: kept inline).
+    void AdvanceSlot() {
+        if (alwaysDraw != 0 || slotCount <= 0 || advancedInFrame == thePanelPaintCount) return;
+        advancedInFrame = thePanelPaintCount;
+        slot = slot >= 0 && slot + 1 < slotCount ? slot + 1 : 0;
+    }
     // Erases the slot's last image (first and second drawn areas) when it holds one.
     void EraseSlot();
     // Records a drawn area of `source`'s size at `at`: the common last step of every draw.

@@ -1,5 +1,7 @@
 #include "cockpit/panel_layouts.h"
 
+#include <array>
+
 #include "cockpit/cockpit_switches.h"
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/gauges.h"
@@ -570,70 +572,69 @@ void DrawPanelRows(int type, std::int16_t offset) {
 
 }  // namespace
 
+namespace {
+
+// Every panel pass looks up three pieces of art a row: by table, not by a switch's jump, which
+// the rows' changing kinds kept mispredicting. The tables hold the places the art is loaded
+// into, by PanelArt; a font's place is null among the bitmaps and the other way round.
+constexpr std::size_t kArtCount = static_cast<std::size_t>(A::Synchroscope) + 1;
+
+template <class T>
+using ArtPlaces = std::array<T* const*, kArtCount>;
+
+constexpr std::size_t ArtIndex(PanelArt art) {
+    return static_cast<std::size_t>(art);
+}
+
+constexpr ArtPlaces<GFXFont> FontPlaces() {
+    ArtPlaces<GFXFont> t{};
+    t[ArtIndex(A::PanelFont)] = &thePanelFont;
+    t[ArtIndex(A::JetReadout)] = &theJetReadoutFont;
+    t[ArtIndex(A::Baro)] = &theBaroFont;
+    t[ArtIndex(A::LongNeedle)] = &theLongNeedleFont;
+    t[ArtIndex(A::SmallNeedle)] = &theSmallNeedleFont;
+    t[ArtIndex(A::TenThousandNeedle)] = &theTenThousandNeedleFont;
+    t[ArtIndex(A::FatNeedle)] = &theFatNeedleFont;
+    t[ArtIndex(A::HeadingCard)] = &theHeadingCardFont;
+    t[ArtIndex(A::HsiText)] = &theHsiTextFont;
+    t[ArtIndex(A::NavCard)] = &theNavCardFont;
+    t[ArtIndex(A::Turn)] = &theTurnFont;
+    t[ArtIndex(A::AttitudeRing)] = &theAttitudeRingFont;
+    t[ArtIndex(A::AttitudeCard)] = &theAttitudeCardFont;
+    t[ArtIndex(A::Misc)] = &theMiscSpriteFont;
+    t[ArtIndex(A::Synchroscope)] = &theSynchroscopeFont;
+    return t;
+}
+
+constexpr ArtPlaces<GFXBitmap> BitmapPlaces() {
+    ArtPlaces<GFXBitmap> t{};
+    t[ArtIndex(A::AltimeterStrip)] = &theAltimeterStripArt;
+    t[ArtIndex(A::AltimeterLowFlag)] = &theAltimeterLowFlagArt;
+    t[ArtIndex(A::AltimeterCounter)] = &theAltimeterCounterArt;
+    t[ArtIndex(A::GearKnob)] = &theGearKnobArt;
+    t[ArtIndex(A::LeverKnob)] = &theLeverKnobArt;
+    t[ArtIndex(A::Flaps)] = &theFlapsArt;
+    t[ArtIndex(A::Switch)] = &theSwitchArt;
+    t[ArtIndex(A::IgnitionKey)] = &theIgnitionKeyArt;
+    t[ArtIndex(A::HourMeter)] = &theHourMeterArt;
+    t[ArtIndex(A::Autopilot)] = &theAutopilotArt;
+    t[ArtIndex(A::AudioPanel)] = &theAudioPanelArt;
+    return t;
+}
+
+constexpr ArtPlaces<GFXFont> kFontPlaces = FontPlaces();
+constexpr ArtPlaces<GFXBitmap> kBitmapPlaces = BitmapPlaces();
+
+}  // namespace
+
 const GFXFont* PanelArtFont(PanelArt art) {
-    switch (art) {
-        case A::PanelFont:
-            return thePanelFont;
-        case A::JetReadout:
-            return theJetReadoutFont;
-        case A::Baro:
-            return theBaroFont;
-        case A::LongNeedle:
-            return theLongNeedleFont;
-        case A::SmallNeedle:
-            return theSmallNeedleFont;
-        case A::TenThousandNeedle:
-            return theTenThousandNeedleFont;
-        case A::FatNeedle:
-            return theFatNeedleFont;
-        case A::HeadingCard:
-            return theHeadingCardFont;
-        case A::HsiText:
-            return theHsiTextFont;
-        case A::NavCard:
-            return theNavCardFont;
-        case A::Turn:
-            return theTurnFont;
-        case A::AttitudeRing:
-            return theAttitudeRingFont;
-        case A::AttitudeCard:
-            return theAttitudeCardFont;
-        case A::Misc:
-            return theMiscSpriteFont;
-        case A::Synchroscope:
-            return theSynchroscopeFont;
-        default:
-            return nullptr;
-    }
+    const auto i = static_cast<std::size_t>(art);
+    return i < kFontPlaces.size() && kFontPlaces[i] != nullptr ? *kFontPlaces[i] : nullptr;
 }
 
 const GFXBitmap* PanelArtBitmap(PanelArt art) {
-    switch (art) {
-        case A::AltimeterStrip:
-            return theAltimeterStripArt;
-        case A::AltimeterLowFlag:
-            return theAltimeterLowFlagArt;
-        case A::AltimeterCounter:
-            return theAltimeterCounterArt;
-        case A::GearKnob:
-            return theGearKnobArt;
-        case A::LeverKnob:
-            return theLeverKnobArt;
-        case A::Flaps:
-            return theFlapsArt;
-        case A::Switch:
-            return theSwitchArt;
-        case A::IgnitionKey:
-            return theIgnitionKeyArt;
-        case A::HourMeter:
-            return theHourMeterArt;
-        case A::Autopilot:
-            return theAutopilotArt;
-        case A::AudioPanel:
-            return theAudioPanelArt;
-        default:
-            return nullptr;
-    }
+    const auto i = static_cast<std::size_t>(art);
+    return i < kBitmapPlaces.size() && kBitmapPlaces[i] != nullptr ? *kBitmapPlaces[i] : nullptr;
 }
 
 const PanelRow* PanelRowsOf(int type, int* count) {
@@ -660,6 +661,9 @@ const PanelRow* PanelRowsOf(int type, int* count) {
 }
 
 bool SectionShown(PanelSection section, int viewMode) {
+    // Most rows are drawn always or in the full view: tested before the others' jump.
+    if (section == S::Always) return true;
+    if (section == S::FullView) return viewMode == 0;
     switch (section) {
         case S::Always:
             return true;

@@ -280,8 +280,12 @@ void DrawDmeReadout(PanelGauge& g, const GFXFont* font, std::int32_t panelOffset
         for (std::int32_t& f : g.drawnValue4)
             f = 1;
     const std::int16_t* d = g.dmeDigits;
-    if (g.alwaysDraw == 0 && powered && g.drawnValue1[g.slot] == d[0] &&
-        g.drawnValue2[g.slot] == d[1] && g.drawnValue3[g.slot] == d[2] && g.drawnValue4[g.slot] == 0)
+    // The fourth record says how the slot was drawn: 0 lit, 2 dark (blank, whatever the
+    // digits), 1 to be drawn again.
+    const std::int32_t drawnAs = powered ? 0 : 2;
+    if (g.alwaysDraw == 0 && g.drawnValue4[g.slot] == drawnAs &&
+        (!powered || (g.drawnValue1[g.slot] == d[0] && g.drawnValue2[g.slot] == d[1] &&
+                      g.drawnValue3[g.slot] == d[2])))
         return;
     char distance[8], speed[8], time[8];
     bool point = false;
@@ -299,7 +303,7 @@ void DrawDmeReadout(PanelGauge& g, const GFXFont* font, std::int32_t panelOffset
         g.drawnValue1[g.slot] = d[0];
         g.drawnValue2[g.slot] = d[1];
         g.drawnValue3[g.slot] = d[2];
-        g.drawnValue4[g.slot] = 0;
+        g.drawnValue4[g.slot] = drawnAs;
     }
 }
 

@@ -4,13 +4,15 @@
 //   the panel's 640 x 309 bytes (goal: 0.05 of it or less);
 // - a priming frame (background, reset, invalidation) against memcpy of 640 x 480 (goal: 3 times
 //   or less);
-// - DrawFrame of a needle glyph against memcpy of the glyph's bytes (goal: 4 times or less);
+// - DrawFrame of a needle glyph against copying the glyph's rows, one memcpy a row, from its
+//   bitmap into a 640-byte-wide picture (goal: 4 times or less);
 // - a King Air frame in which every gauge changes (needles slewing, radios and drums moving)
 //   against memcpy of its panel's 640 x 330 bytes (goal: 5 times or less, and under 1 ms);
 // - UpdateGauges against a plain loop over the 72 gauges' words (goal: within 10 times).
 // Each benchmark checks what it drew and fails when it drew nothing, and measures its peer
-// (memcpy of aligned buffers, or the plain loop) in the same run; the ratio is printed beside
-// its goal. The peers also run on their own (BM_Memcpy...), for reading.
+// (memcpy of aligned buffers, the glyph's rows, or the plain loop) in the same run; the ratio is
+// printed beside its goal. The peers also run on their own (BM_Memcpy..., BM_CopyNeedleGlyphRows),
+// for reading.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -174,29 +176,67 @@ BENCHMARK(BM_PrimingFrame);
 // Frame 46 points east: a long needle lying across its glyph.
 constexpr int kNeedleFrame = 46;
 
-std::size_t NeedleBytes() {
-    const gfx::GFXBitmap* b = cockpit::FrameBitmap(cockpit::theLongNeedleFont, kNeedleFrame);
-    return b != nullptr ? static_cast<std::size_t>(b->width) * std::abs(b->height) : 0;
+const gfx::GFXBitmap* NeedleGlyph() {
+    return cockpit::FrameBitmap(cockpit::theLongNeedleFont, kNeedleFrame);
 }
 
-void BM_MemcpyNeedleGlyph(benchmark::State& state) {
+// The glyph's rows copied one by one, as any drawing of it onto the screen must: a memcpy of
+// the glyph's bytes in one piece is not the same work (a 50 x 7 glyph is seven copies of 50
+// bytes between rows of different strides, not one of 350).
+struct GlyphRows {
+    explicit GlyphRows(const gfx::GFXBitmap& b)
+        : width(static_cast<std::size_t>(b.width)),
+          height(std::abs(b.height)),
+          stride(static_cast<std::size_t>(b.stride)),
+          from(stride * static_cast<std::size_t>(height)),
+          to(640 * static_cast<std::size_t>(height)) {
+        std::memset(from.bytes, 7, from.size);
+        std::memset(to.bytes, 0, to.size);
+    }
+    void Copy() {
+        for (int y = 0; y < height; ++y)
+            std::memcpy(to.bytes + static_cast<std::size_t>(y) * 640,
+                        from.bytes + static_cast<std::size_t>(y) * stride, width);
+        benchmark::ClobberMemory();
+    }
+    // The median time of one copy (timed a few hundred at a time).
+    double Seconds() {
+        constexpr int kRepeats = 500;
+        return benchsupport::MedianSeconds([&] {
+                   for (int i = 0; i < kRepeats; ++i) Copy();
+               }) /
+               kRepeats;
+    }
+    std::size_t width;
+    int height;
+    std::size_t stride;
+    benchsupport::AlignedBuffer from, to;
+};
+
+void BM_CopyNeedleGlyphRows(benchmark::State& state) {
     Cockpit& c = The();
-    const std::size_t bytes = c.ready ? NeedleBytes() : 0;
-    if (bytes == 0) {
+    const gfx::GFXBitmap* glyph = c.ready ? NeedleGlyph() : nullptr;
+    if (glyph == nullptr) {
         state.SkipWithError("no needle glyph");
         return;
     }
-    Memcpy(state, bytes);
+    GlyphRows rows(*glyph);
+    for (auto _ : state)
+        rows.Copy();
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(rows.width * rows.height));
 }
-BENCHMARK(BM_MemcpyNeedleGlyph);
+BENCHMARK(BM_CopyNeedleGlyphRows);
 
 void BM_DrawNeedleFrame(benchmark::State& state) {
     Cockpit& c = The();
-    const std::size_t bytes = c.ready ? NeedleBytes() : 0;
-    if (bytes == 0) {
+    const gfx::GFXBitmap* glyph = c.ready ? NeedleGlyph() : nullptr;
+    if (glyph == nullptr) {
         state.SkipWithError("no needle glyph");
         return;
     }
+    GlyphRows rows(*glyph);
+    const std::size_t bytes = rows.width * static_cast<std::size_t>(rows.height);
     std::int64_t drawn = 0;
     const benchsupport::LoopClock clock;
     for (auto _ : state) {
@@ -209,7 +249,8 @@ void BM_DrawNeedleFrame(benchmark::State& state) {
     const double draw = clock.PerIteration(state);
     if (drawn != static_cast<std::int64_t>(state.iterations())) state.SkipWithError("not drawn");
     benchsupport::Goals goals(state);
-    goals.AtMost("per_memcpy_glyph", draw / benchsupport::MemcpySeconds(bytes), 4.0);
+    goals.AtMost("per_glyph_rows", draw / rows.Seconds(), 4.0);
+    goals.Note("per_memcpy_glyph", draw / benchsupport::MemcpySeconds(bytes));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 BENCHMARK(BM_DrawNeedleFrame);

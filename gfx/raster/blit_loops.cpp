@@ -104,7 +104,32 @@ inline void KeyRow(std::uint8_t* d, const std::uint8_t* s, std::int32_t w) {
 #if defined(__SSE2__)
     if (w >= 16) {
         const __m128i last = KeyedSixteen(d + w - 16, s + w - 16);
-        for (std::int32_t x = 0; x + 16 <= w; x += 16)
+        std::int32_t x = 0;
+        // Wide rows (a panel, a background) are mostly solid: 64 source bytes without a key
+        // byte go out as they are, without reading the destination; the branch is taken once a
+        // block, and only blocks that hold both kinds fall back to the keyed groups.
+        for (; x + 64 <= w; x += 64) {
+            const __m128i* from = reinterpret_cast<const __m128i*>(s + x);
+            const __m128i a = _mm_loadu_si128(from);
+            const __m128i b = _mm_loadu_si128(from + 1);
+            const __m128i c = _mm_loadu_si128(from + 2);
+            const __m128i e = _mm_loadu_si128(from + 3);
+            const __m128i zero = _mm_setzero_si128();
+            const __m128i keys = _mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi8(a, zero), _mm_cmpeq_epi8(b, zero)),
+                _mm_or_si128(_mm_cmpeq_epi8(c, zero), _mm_cmpeq_epi8(e, zero)));
+            __m128i* to = reinterpret_cast<__m128i*>(d + x);
+            if (_mm_movemask_epi8(keys) == 0) {
+                _mm_storeu_si128(to, a);
+                _mm_storeu_si128(to + 1, b);
+                _mm_storeu_si128(to + 2, c);
+                _mm_storeu_si128(to + 3, e);
+            } else {
+                for (int k = 0; k < 4; ++k)
+                    _mm_storeu_si128(to + k, KeyedSixteen(d + x + 16 * k, s + x + 16 * k));
+            }
+        }
+        for (; x + 16 <= w; x += 16)
             _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), KeyedSixteen(d + x, s + x));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d + w - 16), last);
         return;

@@ -1,6 +1,6 @@
 // Runs of 8-bit pixels filled or copied without a library call when they are short (a line's
-// span, a glyph's row): two stores of the largest size that fits, overlapping in the middle.
-// Long runs go to memset and memcpy. Source and destination never overlap.
+// span, a glyph's row): stores of the largest size that fits, the last ones overlapping those
+// before them. Long runs go to memset and memcpy. Source and destination never overlap.
 #pragma once
 
 #include <cstdint>
@@ -30,11 +30,25 @@ inline void FillRun(std::uint8_t* d, std::uint8_t c, std::int32_t n) {
 }
 
 inline void CopyRun(std::uint8_t* d, const std::uint8_t* s, std::int32_t n) {
-    if (n > 32) {
+#if defined(__SSE2__)
+    if (n > 64) {
         std::memcpy(d, s, static_cast<std::size_t>(n));
         return;
     }
-#if defined(__SSE2__)
+    if (n > 32) {
+        // A compass strip's or a wide glyph's row: the first and the last 32 bytes.
+        const auto* from = reinterpret_cast<const __m128i*>(s);
+        const auto* tail = reinterpret_cast<const __m128i*>(s + n - 32);
+        const __m128i a = _mm_loadu_si128(from);
+        const __m128i b = _mm_loadu_si128(from + 1);
+        const __m128i c = _mm_loadu_si128(tail);
+        const __m128i e = _mm_loadu_si128(tail + 1);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), a);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d) + 1, b);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 32), c);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 32) + 1, e);
+        return;
+    }
     if (n >= 16) {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 16));

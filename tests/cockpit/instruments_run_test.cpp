@@ -1,13 +1,15 @@
 // Instruments as a pilot reads them in the running program, each photographed and read back with
 // the installation's own digit sets: the stopwatch started by its key and by its button counts
 // the simulated seconds, stops and starts again from zero; a turbine's attitude director shows no
-// horizon without power; the jet's HSI shows its DME distance with a point, as far from the VOR
-// as the station's public coordinates put it; every position of every lever of the quadrants
-// shows its handle where the lever's scale puts it.
+// horizon without power; the C172's DME window goes dark with the avionics switch and shows its
+// figures again when it comes back on; the jet's HSI shows its DME distance with a point, as far
+// from the VOR as the station's public coordinates put it; every position of every lever of the
+// quadrants shows its handle where the lever's scale puts it.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,14 @@ IndexedPicture Shot(const StarterRun& run, const std::string& name) {
     return testsupport::ScreenIndices(run.Dir().Read(name));
 }
 
+// Plays a committed script of this folder's in a C172 run; the C172 panel's digit set to read the
+// screenshots with, null when the run failed (said as a test failure).
+std::unique_ptr<gfx::GFXFont> PlayedInC172(const StarterRun& run, const std::string& script) {
+    const auto r = run.Play(testsupport::CommittedScript("cockpit/scripts/" + script, run.Dir().Root()));
+    EXPECT_EQ(r.status, 0) << r.out;
+    return r.status == 0 ? testsupport::InstalledPanelFont("panel172.pft") : nullptr;
+}
+
 // Seconds of a clock text "hh:mm:ss"; -1 when it is not one.
 int Seconds(const std::string& t) {
     if (t.size() != 8 || t[2] != ':' || t[5] != ':') return -1;
@@ -44,9 +54,7 @@ TEST(InstrumentsRun, TheStopwatchCountsStopsAndStartsAgainByKeyAndByButton) {
     EXPECT_TRUE(593 >= b[0].rect.left && 593 <= b[0].rect.right && 361 >= b[0].rect.top && 361 <= b[0].rect.bottom);
 
     StarterRun run("zephlon-stopwatch", "C172Fly.Flt");
-    const auto r = run.Play(testsupport::CommittedScript("cockpit/scripts/stopwatch.simrun", run.Dir().Root()));
-    ASSERT_EQ(r.status, 0) << r.out;
-    auto font = testsupport::InstalledPanelFont("panel172.pft");
+    const auto font = PlayedInC172(run, "stopwatch.simrun");
     ASSERT_TRUE(font);
     const cockpit::IntPoint at{cockpit::kClockPoint[0].x, cockpit::kClockPoint[0].y + cockpit::kFullViewOffset[0]};
     auto read = [&](const char* name) {
@@ -64,6 +72,28 @@ TEST(InstrumentsRun, TheStopwatchCountsStopsAndStartsAgainByKeyAndByButton) {
     EXPECT_LE(restarted, 6) << read("restarted.bmp");
     // The time of day again: the starter flight's evening, not a few seconds.
     EXPECT_GT(Seconds(read("clock.bmp")), 3600) << read("clock.bmp");
+}
+
+TEST(InstrumentsRun, TheDmeWindowGoesDarkWithTheAvionicsAndShowsItsFiguresAgain) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    StarterRun run("zephlon-dme-power", "C172Fly.Flt");
+    const auto font = PlayedInC172(run, "dme-power.simrun");
+    ASSERT_TRUE(font);
+    const cockpit::IntPoint at{cockpit::kDmeReadout[0].x, cockpit::kDmeReadout[0].y + cockpit::kFullViewOffset[0]};
+    // Distance, speed and time, as their fields show them.
+    auto read = [&](const char* name) {
+        const IndexedPicture p = Shot(run, name);
+        std::string fields;
+        for (int f = 0; f < 3; ++f)
+            fields += testsupport::ReadPanelText(p, *font, at.x + cockpit::kDmeFieldX[f], at.y, f == 2 ? 2 : 3,
+                                                 cockpit::kDigitPitch, "0123456789- ") + "|";
+        return fields;
+    };
+    const std::string lit = read("lit.bmp");
+    EXPECT_EQ(lit.find(' '), std::string::npos) << lit;
+    EXPECT_EQ(read("dark.bmp"), "   |   |  |");
+    EXPECT_EQ(read("still-dark.bmp"), "   |   |  |");
+    EXPECT_EQ(read("lit-again.bmp"), lit);
 }
 
 // The attitude director's window (its art's frame included) in a screenshot: how many pixels

@@ -485,6 +485,27 @@ TEST_F(Instruments, DmeFieldsAndTheSelector) {
     cockpit::BeginPanelFrame();
     cockpit::DrawDmeReadout(cockpit::theDmeRadio, cockpit::thePanelFont, 14, 0);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"---", "---", "--"}));
+
+    // The window is drawn when its power or its digits change, never again for the same picture:
+    // dark once when the power goes, the same digits again when it comes back.
+    cockpit::theNavReceiverOutputs[0].flags = cockpit::kStatusDme;
+    const std::vector<std::string> none, dark{"   ", "   ", "  "};
+    const struct {
+        bool powered;
+        std::int16_t tenths;
+        std::vector<std::string> texts;
+    } passes[] = {{true, 123, shown},  {true, 123, none}, {false, 123, dark}, {false, 123, none},
+                  {false, 150, none},  {true, 123, shown}, {true, 123, none}, {true, 124,
+                  {"124", "140", "05"}}};
+    for (const auto& p : passes) {
+        Power(p.powered);
+        cockpit::theDmeRadio.dmeDigits[0] = p.tenths;
+        theCalls.clear();
+        cockpit::BeginPanelFrame();
+        cockpit::DrawDmeReadout(cockpit::theDmeRadio, cockpit::thePanelFont, 14, 0);
+        cockpit::theDmeRadio.dirty = 0;  // as the radio's last row of the panel does
+        EXPECT_EQ(Texts(), p.texts) << "powered " << p.powered << ", tenths " << p.tenths;
+    }
 }
 
 // A course the positioning dialogs set turns the drawn cards: the C172's NAV1 and the Bonanza's
