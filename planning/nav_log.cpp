@@ -234,10 +234,10 @@ int WindCorrectedMagneticHeading(int course, int windDirection, int windSpeed, i
     if (x != 0.0) {
         // Both ends of the margin on the same whole degree give the same heading.
         const double a = RoughAtanOf(y, x);
-        const int low =
-            static_cast<int>(HeadingOfDegrees((a - kRoughMargin) * kDegreesPerRadian, x, y) - offset);
-        const int high =
-            static_cast<int>(HeadingOfDegrees((a + kRoughMargin) * kDegreesPerRadian, x, y) - offset);
+        const int low = static_cast<int>(
+            HeadingOfDegrees((a - kRoughMargin) * kDegreesPerRadian, x, y) - offset);
+        const int high = static_cast<int>(
+            HeadingOfDegrees((a + kRoughMargin) * kDegreesPerRadian, x, y) - offset);
         if (low == high) return MagneticHeadingOfWhole(low);
     }
     return MagneticHeading(WindCorrectedHeading(course, windDirection, windSpeed, groundSpeed), offset);

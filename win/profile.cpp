@@ -418,8 +418,9 @@ bool BadSectionName(std::string_view trimmed) {
 }
 
 bool BadKeyName(std::string_view trimmed) {
-    return trimmed.empty() || HasLineBreak(trimmed) || trimmed.find('=') != std::string_view::npos ||
-           trimmed.front() == '[' || trimmed.front() == ';';
+    return trimmed.empty() || HasLineBreak(trimmed) ||
+           trimmed.find('=') != std::string_view::npos || trimmed.front() == '[' ||
+           trimmed.front() == ';';
 }
 
 // Hashing and comparing of names without regard to the case of their letters.
