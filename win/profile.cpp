@@ -520,6 +520,12 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
+    if (key != nullptr && value != nullptr) {
+        // One key set: the case of one entry of several.
+        const ProfileEntry entry{keyName, value};
+        return WritePrivateProfileStrings(section, std::span<const ProfileEntry>(&entry, 1),
+                                          fileName);
+    }
 
     const LoadedText loaded = LoadText(fileName);
     if (!loaded.readable) return false;
@@ -549,50 +555,20 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
         return StoreText(fileName, cacheKey, std::move(result));
     }
 
+    // Delete the key's lines in the first section of that name, and nothing else.
     const std::size_t header = profile.FindSection(sectionName);
-    if (value == nullptr) {
-        // Delete the key's lines in the first section of that name, and nothing else.
-        if (header == Profile::npos) return NothingToChange();
-        const std::size_t end = profile.SectionEnd(header);
-        std::size_t kept = 0;
-        bool changed = false;
-        for (std::size_t i = header + 1; i < end; ++i) {
-            if (!EqualIgnoringCase(profile.Name(i), keyName)) continue;
-            result.append(text, kept, lines[i].start - kept);
-            kept = lines[i].next;
-            changed = true;
-        }
-        if (!changed) return NothingToChange();
-        result.append(text, kept, std::string::npos);
-        return StoreText(fileName, cacheKey, std::move(result));
-    }
-
-    const std::string entry = std::string(keyName) + "=" + EncodeValue(value);
-    if (header == Profile::npos) {
-        result = text;
-        if (!result.empty() && result.back() != '\n' && result.back() != '\r') result += "\r\n";
-        result += "[" + std::string(sectionName) + "]\r\n" + entry + "\r\n";
-        return StoreText(fileName, cacheKey, std::move(result));
-    }
+    if (header == Profile::npos) return NothingToChange();
     const std::size_t end = profile.SectionEnd(header);
+    std::size_t kept = 0;
+    bool changed = false;
     for (std::size_t i = header + 1; i < end; ++i) {
         if (!EqualIgnoringCase(profile.Name(i), keyName)) continue;
-        // A line that already reads so stays, and the file is not stored again.
-        if (std::string_view(text).substr(lines[i].start, lines[i].end - lines[i].start) == entry)
-            return NothingToChange();
-        // Replace the line's text in place; its line end stays.
-        result.assign(text, 0, lines[i].start);
-        result += entry;
-        result.append(text, lines[i].end, std::string::npos);
-        return StoreText(fileName, cacheKey, std::move(result));
+        result.append(text, kept, lines[i].start - kept);
+        kept = lines[i].next;
+        changed = true;
     }
-    // A new key follows the section's last entry (or its header), so blank lines and comments
-    // that lead into the next section stay where they are.
-    const ParsedLine& after = lines[end - 1];
-    result.assign(text, 0, after.next);
-    if (after.next == after.end) result += "\r\n";  // the last line had no line end
-    result += entry + "\r\n";
-    result.append(text, after.next, std::string::npos);
+    if (!changed) return NothingToChange();
+    result.append(text, kept, std::string::npos);
     return StoreText(fileName, cacheKey, std::move(result));
 }
 
@@ -612,15 +588,33 @@ bool WritePrivateProfileStrings(const char* section, std::span<const ProfileEntr
     const std::size_t header = profile.FindSection(sectionName);
     const std::size_t end = header == Profile::npos ? header : profile.SectionEnd(header);
 
-    // Where each key's line is, by its name in lower case: a line of the section (its index in
-    // `lines`) or a line the section gains (lines.size() and up). The first line of a name is
-    // the one a write replaces.
+    // Where each key's line is, by its name without regard to case: a line of the section (its
+    // index in `lines`) or a line the section gains (lines.size() and up); npos for none yet. The
+    // first line of a name is the one a write replaces. Many keys look their lines up in a hash
+    // table, a few in the section itself.
+    const bool hashed = entries.size() > 8;
     std::unordered_map<std::string_view, std::size_t, FoldedHash, FoldedEqual> slots;
-    slots.reserve(entries.size() + (header == Profile::npos ? 0 : end - header));
-    if (header != Profile::npos) {
-        for (std::size_t i = header + 1; i < end; ++i)
-            slots.emplace(profile.Name(i), i);
+    if (hashed) {
+        slots.reserve(entries.size() + (header == Profile::npos ? 0 : end - header));
+        if (header != Profile::npos) {
+            for (std::size_t i = header + 1; i < end; ++i)
+                slots.emplace(profile.Name(i), i);
+        }
     }
+    std::vector<std::string_view> addedNames;
+    const auto slotOf = [&](std::string_view name) {
+        if (hashed) {
+            const auto it = slots.find(name);
+            return it == slots.end() ? Profile::npos : it->second;
+        }
+        if (header != Profile::npos) {
+            for (std::size_t i = header + 1; i < end; ++i)
+                if (EqualIgnoringCase(profile.Name(i), name)) return i;
+        }
+        for (std::size_t j = 0; j < addedNames.size(); ++j)
+            if (EqualIgnoringCase(addedNames[j], name)) return lines.size() + j;
+        return Profile::npos;
+    };
     std::map<std::size_t, std::string> replaced;  // line index -> its new text
     std::vector<std::string> added;
     bool refused = false;
@@ -631,13 +625,15 @@ bool WritePrivateProfileStrings(const char* section, std::span<const ProfileEntr
             continue;
         }
         std::string line = std::string(keyName) + "=" + EncodeValue(e.value);
-        const auto [slot, isNew] = slots.emplace(keyName, lines.size() + added.size());
-        if (isNew) {
+        const std::size_t slot = slotOf(keyName);
+        if (slot == Profile::npos) {
+            if (hashed) slots.emplace(keyName, lines.size() + added.size());
+            addedNames.push_back(keyName);
             added.push_back(std::move(line));
-        } else if (slot->second >= lines.size()) {
-            added[slot->second - lines.size()] = std::move(line);
+        } else if (slot >= lines.size()) {
+            added[slot - lines.size()] = std::move(line);
         } else {
-            replaced[slot->second] = std::move(line);
+            replaced[slot] = std::move(line);
         }
     }
     // Lines that already read so stay.
@@ -666,11 +662,12 @@ bool WritePrivateProfileStrings(const char* section, std::span<const ProfileEntr
             result += line;
             kept = lines[i].end;
         }
-        // New keys follow the section's last entry (or its header).
+        // New keys follow the section's last entry (or its header), so blank lines and comments
+        // that lead into the next section stay where they are.
         const ParsedLine& after = lines[end - 1];
         result.append(text, kept, after.next - kept);
         kept = after.next;
-        if (!added.empty() && after.next == after.end) result += "\r\n";
+        if (!added.empty() && after.next == after.end) result += "\r\n";  // no line end
         for (const std::string& line : added)
             result += line + "\r\n";
         result.append(text, kept, std::string::npos);
@@ -678,8 +675,9 @@ bool WritePrivateProfileStrings(const char* section, std::span<const ProfileEntr
     }
     for (const std::string& line : added)
         result += line + "\r\n";
-    if (result.size() > platform::kMaxTextFileBytes) {
-        // Too large for one store: key by key, each write as far as the size allows.
+    if (entries.size() > 1 && result.size() > platform::kMaxTextFileBytes) {
+        // Too large for one store: key by key, each write as far as the size allows (one key
+        // alone is refused by the store).
         bool all = true;
         for (const ProfileEntry& e : entries) {
             const std::string key(e.key), value(e.value);
