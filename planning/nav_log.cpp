@@ -303,23 +303,11 @@ void FlightPlan::BuildNavLog() const {
         std::int32_t speed = 0;
     };
     std::array<AreaWind, 3> areaWinds{};
-    // The legs' courses and the grid's offsets first, each in a loop of its own: a leg's figures
-    // do not depend on the leg before, and short loops let the processor work on several at once.
-    std::array<int, kMaxPlanNodes> courses{};
-    std::array<double, kMaxPlanNodes> offsets{};
-    for (int i = 0; i + 1 < count; ++i)
-        courses[static_cast<std::size_t>(i)] =
-            LegCourse(nodes[static_cast<std::size_t>(i)], nodes[static_cast<std::size_t>(i + 1)]);
     for (int i = 0; i + 1 < count; ++i) {
         const FlightPlanNode& from = nodes[static_cast<std::size_t>(i)];
-        const nav::GridValues grid = nav::theMapView.LookupGridValues(from.x, from.y);
-        offsets[static_cast<std::size_t>(i)] =
-            grid.variation * kDegreesPerBinaryUnit + grid.north * kDegreesPerBinaryUnit + 0.5;
-    }
-    for (int i = 0; i + 1 < count; ++i) {
-        const FlightPlanNode& from = nodes[static_cast<std::size_t>(i)];
+        const FlightPlanNode& to = nodes[static_cast<std::size_t>(i + 1)];
         NavLogRow& row = log.rows[static_cast<std::size_t>(i)];
-        const int course = courses[static_cast<std::size_t>(i)];
+        const int course = LegCourse(from, to);
         const int area = PickLegWeatherArea(*this, i);
         AreaWind& wind = areaWinds[static_cast<std::size_t>(std::clamp(area, 0, 2))];
         if (!wind.known) {
@@ -336,8 +324,11 @@ void FlightPlan::BuildNavLog() const {
         row.groundSpeed = static_cast<std::int16_t>(gs);
         row.windComponent = static_cast<std::int16_t>(
             -static_cast<int>(windSpeed * CosDegrees(course - windDirection) + 0.5));
-        row.magneticHeading = static_cast<std::int16_t>(WindCorrectedMagneticHeading(
-            course, windDirection, windSpeed, gs, offsets[static_cast<std::size_t>(i)]));
+        const nav::GridValues grid = nav::theMapView.LookupGridValues(from.x, from.y);
+        const double offset =
+            grid.variation * kDegreesPerBinaryUnit + grid.north * kDegreesPerBinaryUnit + 0.5;
+        row.magneticHeading = static_cast<std::int16_t>(
+            WindCorrectedMagneticHeading(course, windDirection, windSpeed, gs, offset));
         const double d = legMiles[static_cast<std::size_t>(i)];
         remaining = std::max(remaining - d, 0.0);
         row.distance = static_cast<std::int32_t>(d + 0.5);
