@@ -4,6 +4,11 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <iterator>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/mem_stream.h"
 
@@ -50,6 +55,28 @@ constexpr PositionCode kPositionCode = MakePositionCode();
 static_assert(kPositionCode.code[4] == 0x50 && kPositionCode.code[12] == 0x90 &&
               kPositionCode.code[24] == 0xC0 && kPositionCode.code[63] == 0xFF);
 
+// The first index from `from` on whose count is at least k (the counts ascend and the sentinels
+// end them). Most runs end at once; the long ones (rare symbols share a count) are read eight
+// counts at a time.
+inline unsigned FirstCountNotBelow(const std::uint16_t* freq, unsigned from, unsigned k) {
+    if (freq[from] >= k) return from;
+#if defined(__SSE2__)
+    // Unsigned 16-bit order through the signed comparison: both sides moved by 0x8000.
+    const __m128i bias = _mm_set1_epi16(static_cast<short>(0x8000));
+    const __m128i key = _mm_set1_epi16(static_cast<short>(k ^ 0x8000u));
+    for (++from;; from += 8) {
+        const __m128i counts =
+            _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(freq + from)), bias);
+        const auto below = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmplt_epi16(counts, key)));
+        if (below != 0xFFFFu) return from + static_cast<unsigned>(std::countr_one(below)) / 2;
+    }
+#else
+    while (freq[++from] < k) {
+    }
+    return from;
+#endif
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -67,10 +94,11 @@ void LzhCoder::Reset(StreamIO* stream) {
         child[j] = static_cast<std::uint16_t>(i);
         parent[i] = parent[i + 1] = static_cast<std::uint16_t>(j);
     }
-    freq[kTableSize] = 0xFFFF;
+    std::fill(std::begin(freq) + kTableSize, std::end(freq), std::uint16_t{0xFFFF});
     parent[kRoot] = 0;
     getBuf = 0;
     getLen = 0;
+    padLen = 0;
     putBuf = 0;
     putLen = 0;
     inputFailed = false;
@@ -121,9 +149,7 @@ void LzhCoder::Update(unsigned c) {
         // Keep the counts in ascending order: swap the node with the last one it now exceeds.
         unsigned l = node + 1;
         if (k > freq[l]) {
-            while (k > freq[++l]) {
-            }
-            --l;
+            l = FirstCountNotBelow(freq, l + 1, k) - 1;
             freq[node] = freq[l];
             freq[l] = static_cast<std::uint16_t>(k);
 
@@ -208,49 +234,46 @@ int LzhCoder::EncodeEnd() {
 }
 
 void LzhCoder::FillBits() {
-    while (getLen <= 8) {
+    padLen = std::min(padLen, getLen);  // zeros already taken are gone
+    while (getLen <= 56) {
         std::uint8_t b = 0;
-        if (!input.Get(b)) {
-            b = 0;
-            inputFailed = true;
-        }
-        getBuf = static_cast<std::uint16_t>(getBuf | (b << (8 - getLen)));
-        getLen = static_cast<std::uint8_t>(getLen + 8);
+        if (!input.Get(b)) padLen += 8;
+        getBuf |= static_cast<std::uint64_t>(b) << (56 - getLen);
+        getLen += 8;
     }
 }
 
-unsigned LzhCoder::GetBit() {
-    FillBits();
-    const unsigned bit = getBuf >> 15;
-    getBuf = static_cast<std::uint16_t>(getBuf << 1);
-    --getLen;
-    return bit;
-}
-
-unsigned LzhCoder::GetByte() {
-    FillBits();
-    const unsigned byte = getBuf >> 8;
-    getBuf = static_cast<std::uint16_t>(getBuf << 8);
-    getLen = static_cast<std::uint8_t>(getLen - 8);
-    return byte;
+void LzhCoder::CheckEnd() {
+    if (getLen - padLen > 7) return;
+    if (padLen == 0) FillBits();  // whether the code goes on
+    if (padLen != 0 && getLen - padLen <= 7) inputFailed = true;
 }
 
 unsigned LzhCoder::DecodeChar() {
+    if (getLen < 32) FillBits();
     unsigned c = child[kRoot];
-    while (c < kTableSize)
-        c = child[c + GetBit()];
+    while (c < kTableSize) {
+        if (getLen == 0) FillBits();  // a code longer than the bits at hand
+        c = child[c + static_cast<unsigned>(getBuf >> 63)];
+        getBuf <<= 1;
+        --getLen;
+    }
+    CheckEnd();
     c -= kTableSize;
     Update(c);
     return c;
 }
 
 unsigned LzhCoder::DecodePosition() {
-    unsigned i = GetByte();
-    const unsigned upper = static_cast<unsigned>(kPositionCode.upper[i]) << 6;
-    // The leading byte held the prefix and the first of the 6 plain bits; fetch the rest.
-    for (int j = kPositionCode.bits[i] - 2; j > 0; --j)
-        i = (i << 1) + GetBit();
-    return upper | (i & 0x3F);
+    // The leading byte holds the prefix and the first of the 6 plain bits; the rest follow.
+    if (getLen < 16) FillBits();
+    unsigned i = static_cast<unsigned>(getBuf >> 56);
+    const int more = kPositionCode.bits[i] - 2;
+    i = static_cast<unsigned>(getBuf >> (56 - more));
+    getBuf <<= 8 + more;
+    getLen -= 8 + more;
+    CheckEnd();
+    return (static_cast<unsigned>(kPositionCode.upper[i >> more]) << 6) | (i & 0x3F);
 }
 
 // ---------------------------------------------------------------------------------------------

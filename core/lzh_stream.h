@@ -52,16 +52,22 @@ private:
     void Rebuild();
     void PutCode(int length, unsigned code);
     void PutByte(std::uint8_t b);
+    // Tops the bit buffer up to more than 56 bits (zeros past the end of the code).
     void FillBits();
-    [[nodiscard]] unsigned GetBit();
-    [[nodiscard]] unsigned GetByte();
+    // After a symbol: the code ran out when 8 or fewer of its bits were left before the symbol's
+    // last bit was taken (the coder reads a byte ahead, and the writer's closing zero byte is
+    // that byte).
+    void CheckEnd();
 
     StreamIO* inner = nullptr;
-    std::uint16_t freq[kTableSize + 1] = {};  // the last is a sentinel
+    // The counts, ascending; the sentinel after them (and its copies, so that the search for
+    // the end of a run may read eight counts at a time) stands above every count.
+    std::uint16_t freq[kTableSize + 8] = {};
     std::uint16_t parent[kTableSize + kChars] = {};
     std::uint16_t child[kTableSize] = {};
-    std::uint16_t getBuf = 0;
-    std::uint8_t getLen = 0;
+    std::uint64_t getBuf = 0;  // the next bits of the code, first bit highest
+    int getLen = 0;            // bits in getBuf
+    int padLen = 0;            // of those, zeros given past the end of the code
     std::uint16_t putBuf = 0;
     std::uint8_t putLen = 0;
     bool inputFailed = false;

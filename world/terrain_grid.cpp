@@ -1,6 +1,7 @@
 #include "world/terrain_grid.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cmath>
 
@@ -76,7 +77,7 @@ std::int32_t ConvertHeightToTerrain(std::int32_t fileHeight) {
 
 const TerrainLevel* TerrainCellPyramid::Level(std::int32_t levelNumber) const {
     const std::int64_t i = static_cast<std::int64_t>(levelNumber) - firstLevel;
-    if (i < 0 || i >= static_cast<std::int64_t>(levels.size())) return nullptr;
+    if (i < 0 || i >= static_cast<std::int64_t>(levelCount)) return nullptr;
     return &levels[static_cast<std::size_t>(i)];
 }
 
@@ -92,6 +93,7 @@ int TerrainGrid::Open(std::string_view fileName) {
     Close();
     blocks.clear();
     blockIndex.clear();
+    loadedById.clear();
     const std::size_t slash = fileName.find_last_of("\\/");
     looseFolder = slash == std::string_view::npos ? std::string(".")
                                                   : std::string(fileName.substr(0, slash));
@@ -139,6 +141,7 @@ void TerrainGrid::FreeBlocks(std::size_t keep) {
                      });
     for (std::size_t i = keep; i < order.size(); ++i) {
         if (order[i]->block.get() == root) root = nullptr;
+        if (order[i]->id < loadedById.size()) loadedById[order[i]->id] = nullptr;
         order[i]->block.reset();
     }
 }
@@ -209,6 +212,7 @@ int TerrainGrid::ReadBlockList() {
     for (const TerrainBlockRecord& b : blocks)
         if (b.id < kTerrainDataEntryFlag) largest = std::max(largest, b.id);
     blockIndex.assign(std::size_t{largest} + 1, -1);
+    loadedById.assign(std::size_t{largest} + 1, nullptr);
     for (std::uint32_t i = count; i-- > 0;)
         if (blocks[i].id < kTerrainDataEntryFlag) blockIndex[blocks[i].id] = static_cast<std::int32_t>(i);
     return 1;
@@ -284,7 +288,6 @@ int TerrainGrid::MapBlockData(TerrainCellPyramid& b) {
     const std::uint64_t headers = 4 + std::uint64_t{b.levelCount} * kTerrainLevelHeaderBytes;
     if (size < headers) return 0;
     std::uint64_t squaresAt = headers;
-    b.levels.resize(b.levelCount);
     for (std::uint32_t i = 0; i < b.levelCount; ++i) {
         const std::uint8_t* lh = data + 4 + std::size_t{i} * kTerrainLevelHeaderBytes;
         TerrainLevel& level = b.levels[i];
@@ -304,35 +307,40 @@ int TerrainGrid::MapBlockData(TerrainCellPyramid& b) {
     return 1;
 }
 
+TerrainCellPyramid* TerrainGrid::LoadRecordBlock(TerrainBlockRecord& rec) {
+    std::unique_ptr<TerrainCellPyramid> b = LoadBlock(rec.id);
+    if (!b) return nullptr;
+    b->materials = rec.materials;
+    if (b->materials != nullptr) b->inheritMaterial = 0;
+    rec.block = std::move(b);
+    loadedById[rec.id] = rec.block.get();
+    return rec.block.get();
+}
+
 TerrainCellPyramid* TerrainGrid::GetBlock(TerrainCellPyramid* from, std::uint32_t id) {
-    TerrainBlockRecord* rec =
-        id < blockIndex.size() && blockIndex[id] >= 0 ? &blocks[static_cast<std::size_t>(blockIndex[id])] : nullptr;
-    if (rec == nullptr) return nullptr;
-    if (!rec->block) {
-        std::unique_ptr<TerrainCellPyramid> b = LoadBlock(id);
-        if (!b) return nullptr;
-        b->materials = rec->materials;
-        if (b->materials != nullptr) b->inheritMaterial = 0;
-        rec->block = std::move(b);
-    }
-    TerrainCellPyramid* b = rec->block.get();
+    if (id >= blockIndex.size() || blockIndex[id] < 0) return nullptr;
+    TerrainBlockRecord& rec = blocks[static_cast<std::size_t>(blockIndex[id])];
+    TerrainCellPyramid* b = loadedById[id];
+    if (b == nullptr && (b = LoadRecordBlock(rec)) == nullptr) return nullptr;
     if (from != nullptr) {
         if (b->sharedHeights != 0 && b->heights == nullptr) b->heights = from->heights;
         if (b->materials == nullptr && b->inheritMaterial != 0) b->materials = from->materials;
     }
-    if (rec->stamp != kPinnedStamp) rec->stamp = ++accessCounter;
+    // Only the root's record is pinned (while the tile is open); the stamp is only written, so
+    // a lookup does not wait for the record.
+    if (b != root) rec.stamp = ++accessCounter;
     return b;
 }
 
 void TerrainGrid::SetOrigin(std::int32_t x, std::int32_t y) {
     originX = x;
     originY = y;
-    if (root == nullptr || root->levels.empty()) {
+    if (root == nullptr || root->levelCount == 0) {
         bounds[0] = bounds[2] = x;
         bounds[1] = bounds[3] = y;
         return;
     }
-    const TerrainLevel& top = root->levels.back();
+    const TerrainLevel& top = root->levels[root->levelCount - 1];
     const std::int64_t t = std::int64_t{scaleShift} + root->topLevel;
     auto clamp = [](std::int64_t v) {
         return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
@@ -363,11 +371,27 @@ inline TerrainCellView DenseCell(const TerrainCellPyramid& b, std::int32_t level
             static_cast<std::size_t>(((cy & 1) * 2 + (cx & 1)) * kTerrainCellBytes)};
 }
 
+// The material indices a block's list holds, [lo, hi), or every index when it has no list.
+struct MaterialRange {
+    std::int64_t lo = INT64_MIN;
+    std::int64_t hi = INT64_MAX;
+    explicit MaterialRange(const TerrainMaterialList* list) {
+        if (list == nullptr) return;
+        lo = -static_cast<std::int64_t>(list->baseIndex);
+        hi = lo + list->Count();
+    }
+    // A material index past the list is a damaged cell (255: no material).
+    [[nodiscard]] bool Damaged(std::uint8_t m) const { return m != kNoMaterial && (m < lo || m >= hi); }
+};
+
 }  // namespace
 
-int TerrainGrid::Descend(std::int32_t x, std::int32_t y, TerrainCellLookup* out,
-                         std::int32_t minLevel, std::vector<TerrainPathStep>* path) {
-    if (loaded == 0 || root == nullptr) return 0;
+// Inlined into its three callers, so that the plain lookups carry no path code.
+[[gnu::always_inline]] inline int TerrainGrid::Descend(std::int32_t x, std::int32_t y,
+                                                       TerrainCellLookup* out,
+                                                       std::int32_t minLevel,
+                                                       std::vector<TerrainPathStep>* path) {
+    if (loaded == 0 || root == nullptr || root->heights == nullptr) return 0;
     if (x < bounds[0] || x >= bounds[2] || y < bounds[1] || y >= bounds[3]) return 0;
     const std::uint32_t s = scaleShift;
     TerrainCellPyramid* block = root;
@@ -379,8 +403,10 @@ int TerrainGrid::Descend(std::int32_t x, std::int32_t y, TerrainCellLookup* out,
     TerrainCellView parent;
     const std::int32_t* parentHeights = nullptr;
     if (cell.IsNull()) return 0;
+    // The block's materials, checked against every cell passed (each block entered has a table).
+    MaterialRange materials(block->materials);
     for (int step = 0;; ++step) {
-        if (step > kMaxDescentSteps || block->heights == nullptr) return 0;
+        if (step > kMaxDescentSteps) return 0;
         const std::uint32_t cellShift = s + static_cast<std::uint32_t>(level);
         if (path != nullptr) {
             path->push_back(TerrainPathStep{block, static_cast<std::int32_t>(x - lx),
@@ -389,10 +415,7 @@ int TerrainGrid::Descend(std::int32_t x, std::int32_t y, TerrainCellLookup* out,
                                             static_cast<std::int32_t>(ly >> cellShift), level});
         }
         // A material index past the block's list is a damaged cell: no terrain here.
-        if (cell.Material() != kNoMaterial && block->materials != nullptr &&
-            block->materials->At(cell.Material()) == nullptr) {
-            return 0;
-        }
+        if (materials.Damaged(cell.Material())) return 0;
         const std::uint16_t link = cell.Link();
         const std::uint16_t value = link & kLinkValueMask;
         const std::uint16_t kind = link & kLinkKindMask;
@@ -425,6 +448,7 @@ int TerrainGrid::Descend(std::int32_t x, std::int32_t y, TerrainCellLookup* out,
         parent = cell;
         parentHeights = block->heights;
         block = next;
+        materials = MaterialRange(block->materials);
         level = nextLevel;
         cell = DenseCell(*block, level, s, lx, ly);
         if (cell.IsNull()) return 0;
@@ -489,8 +513,8 @@ void TerrainGrid::EvaluateCell(const TerrainCorners& c, std::int32_t shiftLevel,
                                std::int32_t v, TerrainHeightResult* out) {
     const std::int64_t h0 = c.h[0], h1 = c.h[1], h2 = c.h[2], h3 = c.h[3];
     const std::int64_t size = std::int64_t{1} << shiftLevel;
-    // 2^-shiftLevel (cells are at most 2^30 units across).
-    const float k = 1.0f / static_cast<float>(size);
+    // 2^-shiftLevel exactly, made from its exponent (cells are at most 2^30 units across).
+    const float k = std::bit_cast<float>(static_cast<std::uint32_t>(127 - shiftLevel) << 23);
     const std::int64_t d = h2 - h3 - h1 + h0;
     // Products in 64 bits: a cell may span more heights than 32-bit products can hold.
     std::int64_t base = 0;
@@ -533,7 +557,7 @@ void TerrainGrid::EvaluateCell(const TerrainCorners& c, std::int32_t shiftLevel,
 const TerrainHeightResult& TerrainGrid::GetHeightAt(std::int32_t x, std::int32_t y) {
     TerrainHeightResult& r = theHeightResult;
     TerrainCellLookup at;
-    if (!FindCell(x, y, &at, 0)) {
+    if (!Descend(x, y, &at, 0, nullptr)) {
         r = TerrainHeightResult{};
         return r;
     }

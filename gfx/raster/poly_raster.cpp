@@ -248,8 +248,8 @@ void ComputeTriangleGradients(const GFXPolyRequest& q) {
         const GFXTexCoord& t2 = *q.texCoords[2];
         s.spanDUDX = static_cast<float>(grad(t0.u, t1.u, t2.u));
         s.spanDVDX = static_cast<float>(grad(t0.v, t1.v, t2.v));
-        s.spanUStep = core::SaturateToInt32(s.spanDUDX);
-        s.spanVStep = core::SaturateToInt32(s.spanDVDX);
+        s.spanUStep = TruncateSaturate(s.spanDUDX);
+        s.spanVStep = TruncateSaturate(s.spanDVDX);
         if ((f & kPolyPerspective) != 0) s.spanDWDX = static_cast<float>(grad(p0.w, p1.w, p2.w));
     }
     const GFXPolyVertex& v0 = *q.vertices[0];
@@ -257,18 +257,18 @@ void ComputeTriangleGradients(const GFXPolyRequest& q) {
     const GFXPolyVertex& v2 = *q.vertices[2];
     if ((f & kPolySmooth) != 0) {
         if ((f & kPoly16Bit) == 0) {
-            s.spanShadeDX = core::SaturateToInt32(grad(v0.shade, v1.shade, v2.shade));
+            s.spanShadeDX = TruncateSaturate(grad(v0.shade, v1.shade, v2.shade));
         } else {
-            s.spanRDX = core::SaturateToInt32(grad(v0.r, v1.r, v2.r));
-            s.spanGDX = core::SaturateToInt32(grad(v0.g, v1.g, v2.g));
-            s.spanBDX = core::SaturateToInt32(grad(v0.b, v1.b, v2.b));
+            s.spanRDX = TruncateSaturate(grad(v0.r, v1.r, v2.r));
+            s.spanGDX = TruncateSaturate(grad(v0.g, v1.g, v2.g));
+            s.spanBDX = TruncateSaturate(grad(v0.b, v1.b, v2.b));
         }
     }
     if ((f & kPolyPixelLight) != 0) {
-        s.spanLightDX = core::SaturateToInt32(grad(v0.light, v1.light, v2.light));
+        s.spanLightDX = TruncateSaturate(grad(v0.light, v1.light, v2.light));
     }
     if ((f & kPolyDepth) != 0) {
-        s.spanZDX = core::SaturateToInt32(grad(p0.z * unit, p1.z * unit, p2.z * unit) * 65536.0);
+        s.spanZDX = TruncateSaturate(grad(p0.z * unit, p1.z * unit, p2.z * unit) * 65536.0);
     }
 }
 
@@ -320,12 +320,21 @@ int PolygonCoverageTest(const GFXPolyRequest& request, CoverageList& coverage) {
 }
 
 namespace {
+// Every corner strictly inside the bounds, where the clip stages would cut nothing.
+bool StrictlyInside(const GFXPolyRequest& q, const GFXClipBounds& b) {
+    for (int i = 0; i < q.count; ++i) {
+        const GFXScreenPoint& p = *q.points[i];
+        if (p.x <= b.left || p.x >= b.right || p.y <= b.top || p.y >= b.bottom) return false;
+    }
+    return true;
+}
+
 // Twice the area the points enclose, positive when they run clockwise with y downwards.
 std::int64_t TwiceSignedArea(const GFXPolyRequest& q) {
     std::int64_t sum = 0;
     for (int i = 0; i < q.count; ++i) {
         const GFXScreenPoint* a = q.points[i];
-        const GFXScreenPoint* b = q.points[(i + 1) % q.count];
+        const GFXScreenPoint* b = q.points[i + 1 == q.count ? 0 : i + 1];
         if (a == nullptr || b == nullptr) return 0;
         sum += static_cast<std::int64_t>(a->x) * b->y - static_cast<std::int64_t>(b->x) * a->y;
     }
@@ -360,8 +369,11 @@ int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
     s.isTriangle = isTriangle;
     if (isTriangle && (f & 0x307) != 0) ComputeTriangleGradients(request);
 
-    const GFXPolyRequest& cx = ClipPolygonX(request, bounds);
-    const GFXPolyRequest& clipped = ClipPolygonY(cx, bounds);
+    // A triangle wholly inside the bounds is drawn as given: the clip stages would only pass it
+    // on turned by a place, which does not change which corner a triangle's walk starts from.
+    const GFXPolyRequest& clipped = isTriangle && StrictlyInside(request, bounds)
+                                        ? request
+                                        : ClipPolygonY(ClipPolygonX(request, bounds), bounds);
     if (clipped.count < 3) return 0;
 
     if ((f & kPolyCoverageTest) != 0 && s.coverage != nullptr &&

@@ -6,6 +6,11 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/numeric.h"
 
@@ -103,13 +108,30 @@ struct SpanRasterState {
 
 extern SpanRasterState theSpanState;
 
+// core::SaturateToInt32 of a float or a double in one conversion instruction where the
+// processor's own conversion gives the same answer (truncation, and INT32_MIN for NaN and
+// values out of range).
+template <typename Real>
+inline std::int32_t TruncateSaturate(Real v) {
+    static_assert(std::is_same_v<Real, float> || std::is_same_v<Real, double>);
+#if defined(__SSE2__)
+    if constexpr (std::is_same_v<Real, float>) {
+        return _mm_cvttss_si32(_mm_set_ss(v));
+    } else {
+        return _mm_cvttsd_si32(_mm_set_sd(v));
+    }
+#else
+    return core::SaturateToInt32(v);
+#endif
+}
+
 // Attribute edge set-up: step = trunc(scale * (a1 - a0)), start = a0 + trunc(prestep * scale *
 // (a1 - a0)). Computed in double; results outside the 32-bit range saturate.
 inline void EdgeSetupInt(double scale, double prestep, std::int32_t a0, std::int32_t a1,
                          std::int32_t& step, std::int32_t& start) {
     const double slope = scale * (static_cast<double>(a1) - static_cast<double>(a0));
-    step = core::SaturateToInt32(slope);
-    const std::int64_t s = static_cast<std::int64_t>(a0) + core::SaturateToInt32(prestep * slope);
+    step = TruncateSaturate(slope);
+    const std::int64_t s = static_cast<std::int64_t>(a0) + TruncateSaturate(prestep * slope);
     start = s > INT32_MAX ? INT32_MAX : (s < INT32_MIN ? INT32_MIN : static_cast<std::int32_t>(s));
 }
 // The same on floating values without rounding: step = (a1 - a0) * scale, start = a0 + step *

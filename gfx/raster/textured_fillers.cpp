@@ -146,6 +146,17 @@ struct RangeSteps {
             s.spanUStep, s.spanVStep, s.spanShadeDX, s.spanLightDX};
 }
 
+// A value the walker stored for this span on its own. The compiler would merge the loads of
+// neighbouring span fields into one wide load, which the processor cannot serve from the
+// separate narrow stores still in flight and stalls on; the empty asm keeps the load alone.
+inline float LoadAlone(const float& field) {
+    float v = field;
+#if defined(__SSE2__)
+    asm("" : "+x"(v));
+#endif
+    return v;
+}
+
 template <Tex8 M, bool k256>
 void AffineSpan(std::int32_t x0, std::int32_t x1) {
     SpanRasterState& s = theSpanState;
@@ -155,8 +166,8 @@ void AffineSpan(std::int32_t x0, std::int32_t x1) {
     const float dudx = r.dudx, dvdx = r.dvdx;
     const std::int32_t us = r.uStep, vs = r.vStep, ss = r.shadeStep;
     const float p = static_cast<float>(static_cast<std::int64_t>(x0) - s.spanX) * s.pixelScale;
-    auto u = static_cast<std::uint32_t>(core::SaturateToInt32(s.spanU + p * dudx));
-    auto v = static_cast<std::uint32_t>(core::SaturateToInt32(s.spanV + p * dvdx));
+    auto u = static_cast<std::uint32_t>(core::SaturateToInt32(LoadAlone(s.spanU) + p * dudx));
+    auto v = static_cast<std::uint32_t>(core::SaturateToInt32(LoadAlone(s.spanV) + p * dvdx));
     std::uint32_t shade = 0;
     if constexpr (Shaded(M)) {
         const std::int64_t distance = static_cast<std::int64_t>(x0) - s.spanX;
@@ -186,16 +197,6 @@ void BuildReciprocals() {
     reciprocalsBuilt = true;
 }
 
-// Float to int32 with truncation; out of range and NaN give INT32_MIN, exactly as
-// core::SaturateToInt32 does for the same value, but in one conversion instruction.
-inline std::int32_t TruncateToInt32(float v) {
-#if defined(__SSE2__)
-    return _mm_cvttss_si32(_mm_set_ss(v));
-#else
-    return core::SaturateToInt32(v);
-#endif
-}
-
 // The perspective divisions of a run's ends, issued together: {u0, v0} / w0 and {u1, v1} / w1.
 // Each lane is the same IEEE single division the scalar form makes, so the quotients are equal.
 struct RunEnds {
@@ -220,9 +221,9 @@ void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
     const float dudx = r.dudx, dvdx = r.dvdx, dwdx = r.dwdx;
     const std::int64_t distance = static_cast<std::int64_t>(x0) - s.spanX;
     const float p = static_cast<float>(distance) * s.pixelScale;
-    float ua = s.spanU + p * dudx;
-    float va = s.spanV + p * dvdx;
-    float wa = s.spanW + p * dwdx;
+    float ua = LoadAlone(s.spanU) + p * dudx;
+    float va = LoadAlone(s.spanV) + p * dvdx;
+    float wa = LoadAlone(s.spanW) + p * dwdx;
     float uA = 0.0f, vA = 0.0f;  // the quotients at the run's start (from the first division on)
     bool firstRun = true;
 
@@ -268,10 +269,10 @@ void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
         }
         const float uB = q.u1;
         const float vB = q.v1;
-        auto u = static_cast<std::uint32_t>(TruncateToInt32(uA));
-        auto v = static_cast<std::uint32_t>(TruncateToInt32(vA));
-        const std::int32_t du = TruncateToInt32((uB - uA) * inv);
-        const std::int32_t dv = TruncateToInt32((vB - vA) * inv);
+        auto u = static_cast<std::uint32_t>(TruncateSaturate(uA));
+        auto v = static_cast<std::uint32_t>(TruncateSaturate(vA));
+        const std::int32_t du = TruncateSaturate((uB - uA) * inv);
+        const std::int32_t dv = TruncateSaturate((vB - vA) * inv);
         for (int i = 0; i < run; ++i, ++d) {
             const std::uint32_t t = fetch(u, v);
             if constexpr (M == Tex8::kLit) {

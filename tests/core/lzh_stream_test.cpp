@@ -269,6 +269,39 @@ TEST(LzhDecode, WholeBuffersAndCutCodes) {
     EXPECT_EQ(LzhDecode(LzhEncode({}), none), 1);
 }
 
+// The decoder reads a byte ahead of the bits it takes, and the code's closing zero byte is that
+// byte: the whole code decodes its length exactly, and every shorter cut runs out before the end,
+// whatever the symbols (rare ones with long codes, long matches, plain text).
+TEST(LzhDecode, EveryCutRunsOutAndTheWholeCodeDoesNot) {
+    std::mt19937 random(5);
+    Bytes noise(700);
+    for (auto& b : noise)
+        b = static_cast<std::uint8_t>(random());
+    const struct {
+        const char* name;
+        Bytes data;
+    } kCases[] = {
+        {"one byte", Text("x")},
+        {"text", Text("a short member of a volume, read exactly to its end")},
+        {"a run", Bytes(5000, 0x41)},
+        {"noise", noise},
+        {"mixed", Mixed(4000, 3)},
+    };
+    for (const auto& c : kCases) {
+        const Bytes code = LzhEncode(c.data);
+        Bytes out(c.data.size());
+        ASSERT_EQ(LzhDecode(code, out), 1) << c.name;
+        EXPECT_EQ(out, c.data) << c.name;
+        for (std::size_t cut = 0; cut < code.size(); ++cut) {
+            const Bytes part(code.begin(), code.begin() + static_cast<std::ptrdiff_t>(cut));
+            ASSERT_EQ(LzhDecode(part, out), 0) << c.name << " cut at " << cut;
+        }
+        // In pieces of any size the same bytes come out.
+        for (std::uint32_t piece : {1u, 7u, 64u, 4096u})
+            EXPECT_EQ(Decode(code, c.data.size(), piece), c.data) << c.name << " in " << piece;
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 // An outside decoder: our code is the "-lh1-" method of the classic LZH archives, so wrapping it
 // in a minimal level-0 archive lets the system's archiver check it independently.

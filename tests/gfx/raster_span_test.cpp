@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "core/numeric.h"
 #include "gfx/raster/coverage_list.h"
 #include "gfx/raster/poly_clip.h"
 #include "gfx/raster/poly_raster.h"
@@ -119,6 +120,20 @@ TEST(RasterSpan, EdgePrestepFromQuarterRow) {
     ASSERT_FALSE(recorded.empty());
     EXPECT_EQ(recorded.front().y, 11);
     EXPECT_EQ(recorded.front().spanX, (10 << 16) - 32768);
+}
+
+TEST(RasterSpan, OneInstructionConversionsAgreeWithTheSaturatingOne) {
+    const double big = 2147483648.0;
+    const double cases[] = {0.0,        -0.0,       0.999,     -0.999, 65535.5,
+                            -65535.5,   big - 1.0,  big - 0.5, big,    -big,
+                            -big - 0.5, -big - 1.0, 1e300,     -1e300, INFINITY,
+                            -INFINITY,  NAN,        1.5e9,     -2.5e9};
+    for (double v : cases) {
+        EXPECT_EQ(TruncateSaturate(v), core::SaturateToInt32(v)) << v;
+        if (std::isfinite(v) && !(std::abs(v) < 1e38)) continue;  // no float holds it
+        const auto f = static_cast<float>(v);
+        EXPECT_EQ(TruncateSaturate(f), core::SaturateToInt32(f)) << f;
+    }
 }
 
 TEST(RasterSpan, FlatTopAndFlatBottomTriangles) {

@@ -178,6 +178,51 @@ TEST_F(TerrainFlight, FifteenThousandFeetOverTheRockiesFromCodedBlocks) {
     EXPECT_GE(ground.shades, 8u);
 }
 
+// The n-th value of a field in the runner's output (0 the first), or NaN.
+double NthField(const std::string& out, const std::string& name, int n) {
+    std::size_t at = 0;
+    for (int i = 0; i <= n; ++i) {
+        at = out.find(" " + name + "=", i == 0 ? 0 : at + 1);
+        if (at == std::string::npos) return std::nan("");
+    }
+    return std::stod(out.substr(at + name.size() + 2));
+}
+
+// The committed script across a tile edge: north from row 4 into row 5 of column 11 (the
+// installation's largest tile file), in cruise 3,000 ft above the ground. The window follows
+// the aircraft into the new tile without a jump in its height above the ground, and the picture
+// after the crossing has ground everywhere below the horizon.
+TEST_F(TerrainFlight, CruiseCrossesIntoTheNextTileWithoutAJump) {
+    fs::copy_file(testsupport::StarterRun::Install() / "Flights" / "Cruise.Flt",
+                  run.Dir().Path("Flights/Startup.Flt"), fs::copy_options::overwrite_existing);
+    {
+        // Tile column 11 starts 2 tiles east of the flight model's origin, row 5 at it.
+        constexpr double kTileFlightUnits = 1048576.0 * 100.584;
+        core::IniFile flight(run.Dir().Path("Flights/Startup.Flt").c_str());
+        flight.PutInt("Aircraft", "fmPosX", static_cast<std::int32_t>(2.5 * kTileFlightUnits));
+        flight.PutInt("Aircraft", "fmPosZ", -60000);  // 234 m south of the edge
+    }
+    run.Dir().Write("Zephlon.ini", "[Views]\ncur=3\n");
+    const testsupport::CommandResult r = run.Play(
+        testsupport::CommittedScript("sim/scripts/tile-edge.simrun", run.Dir().Root()));
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    const std::size_t second = r.out.find(" tile=", r.out.find(" tile=") + 1);
+    ASSERT_NE(second, std::string::npos) << r.out;
+    EXPECT_EQ(TextField(r.out, "tile"), "NA_04X11.TED") << r.out;
+    EXPECT_EQ(TextField(r.out.substr(second - 1), "tile"), "NA_05X11.TED") << r.out;
+    for (int n : {0, 1}) {
+        const double above = NthField(r.out, "alt_ft", n) - NthField(r.out, "ground_ft", n);
+        EXPECT_NEAR(above, 3000.0, 100.0) << n << "\n" << r.out;
+        EXPECT_GT(NthField(r.out, "cells", n), 100.0) << n << "\n" << r.out;
+    }
+    const std::vector<std::uint32_t> picture = ReadScreenshot(run.Dir().Read("tile-edge.bmp"));
+    ASSERT_EQ(picture.size(), 640u * 480u) << r.out;
+    const Rows ground = ScanRows(picture, 480 * 2 / 3, 480);
+    EXPECT_EQ(ground.unpainted, 0);
+    EXPECT_GE(ground.shades, 8u);
+}
+
 TEST_F(TerrainFlight, TheAircraftCastsItsShadowWhileShadowsAreOn) {
     // The first SkyCam, behind the aircraft standing on its field; once with the settings as
     // they come, once with the shadows switched off.
