@@ -74,19 +74,19 @@ std::string SettingsPathFor(const std::string& executablePath) {
 }
 
 IniFile::IniFile(const char* fileName) {
-    path = SettingsPathFor(win::GetModuleFileName());
-    if (fileName == nullptr) return;  // the profile calls create the file on its first write
-
-    const std::string name = fileName;
-    if (LastSeparator(name) != std::string::npos) {
+    // The profile calls create the file on its first write.
+    const std::string name = fileName != nullptr ? fileName : "";
+    if (fileName != nullptr && LastSeparator(name) != std::string::npos) {
         path = name;
     } else {
+        path = SettingsPathFor(win::GetModuleFileName());
+        if (fileName == nullptr) return;
         const std::size_t separator = LastSeparator(path);
         path =
             (separator == std::string::npos ? std::string() : path.substr(0, separator + 1)) + name;
     }
     if (Opens(path)) return;
-    if (Opens(name)) path = name;
+    if (name != path && Opens(name)) path = name;
 }
 
 const char* IniFile::GetString(const char* section, const char* key, const char* defaultValue) {
@@ -119,6 +119,10 @@ int IniFile::PutInt(const char* section, const char* key, std::int32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
     return PutString(section, key, text);
+}
+
+int IniFile::PutStrings(const char* section, std::span<const win::ProfileEntry> entries) {
+    return win::WritePrivateProfileStrings(SectionOrDefault(section), entries, path) ? 1 : 0;
 }
 
 int IniFile::DeleteSection(const char* section) {

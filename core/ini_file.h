@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
+
+#include "win/profile.h"
 
 namespace core {
 
@@ -32,6 +35,9 @@ public:
     // 1 when written, 0 when not (a null key writes nothing). A null value deletes the key.
     int PutString(const char* section, const char* key, const char* value);
     int PutInt(const char* section, const char* key, std::int32_t value);
+    // Several keys of one section, written as PutString of each in turn would write them but
+    // with one rewrite of the file; 1 when every key was written.
+    int PutStrings(const char* section, std::span<const win::ProfileEntry> entries);
     // Removes a whole section; 1 when the file is as asked afterwards.
     int DeleteSection(const char* section);
 

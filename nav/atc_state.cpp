@@ -280,42 +280,42 @@ constexpr std::int32_t kLongestWait = 600000;
 }  // namespace
 
 int SaveAtcState(core::IniFile& file) {
-    // One rewrite of the file for the whole section, not one per key.
-    win::ProfileWriteBatch batch;
-    int result = 1;
-    for (const Key& k : AtcKeys()) {
-        const char* name = k.name.c_str();
+    // The section's texts first, then one write of them all: one rewrite of the file.
+    const std::vector<Key> keys = AtcKeys();
+    std::vector<std::string> texts(keys.size());
+    std::vector<win::ProfileEntry> entries(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const Key& k = keys[i];
+        std::int64_t number = 0;
         switch (k.kind) {
             case KeyKind::I32:
-                result &= file.PutInt(kSection, name, *static_cast<std::int32_t*>(k.field));
+                number = *static_cast<std::int32_t*>(k.field);
                 break;
             case KeyKind::I16:
-                result &= file.PutInt(kSection, name, *static_cast<std::int16_t*>(k.field));
+                number = *static_cast<std::int16_t*>(k.field);
                 break;
             case KeyKind::U16:
-                result &= file.PutInt(kSection, name, *static_cast<std::uint16_t*>(k.field));
+                number = *static_cast<std::uint16_t*>(k.field);
                 break;
             case KeyKind::U8:
-                result &= file.PutInt(kSection, name, *static_cast<std::uint8_t*>(k.field));
+                number = *static_cast<std::uint8_t*>(k.field);
                 break;
-            case KeyKind::U32: {
+            case KeyKind::U32:
                 // The full 32-bit value: the INI text is its decimal, unsigned.
-                char text[16];
-                std::snprintf(text, sizeof text, "%u", *static_cast<std::uint32_t*>(k.field));
-                result &= file.PutString(kSection, name, text);
+                number = *static_cast<std::uint32_t*>(k.field);
                 break;
-            }
             case KeyKind::Text:
-                result &= file.PutString(kSection, name,
-                                         static_cast<std::string*>(k.field)->c_str());
+                // Up to a NUL, as the text's C string reads.
+                texts[i] = static_cast<std::string*>(k.field)->c_str();
                 break;
             case KeyKind::Real:
-                result &= file.PutInt(kSection, name, RealKey(*static_cast<double*>(k.field)));
+                number = RealKey(*static_cast<double*>(k.field));
                 break;
         }
+        if (k.kind != KeyKind::Text) texts[i] = std::to_string(number);
+        entries[i] = win::ProfileEntry{k.name, texts[i]};
     }
-    if (!batch.Flush()) result = 0;
-    return result;
+    return file.PutStrings(kSection, entries);
 }
 
 int LoadAtcState(core::IniFile& file) {

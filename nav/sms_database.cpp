@@ -32,19 +32,23 @@ constexpr char kErrorReading[] = "Error reading file %s.";
 constexpr char kCouldNotSeek[] = "Could not seek in file %s.";
 
 // Zeros after the name list in memory: the last name ends there even when the file cut it, and
-// the name scan below may read sixteen bytes from the last byte before a terminator.
-constexpr std::size_t kGuardBytes = 16;
+// the name scan below may read thirty-two bytes from the last byte before a terminator.
+constexpr std::size_t kGuardBytes = 32;
 
-// The length of the NUL-terminated name at `p`: sixteen bytes compared with zero at a time, or
+// The length of the NUL-terminated name at `p`: 32 bytes compared with zero at a time, or
 // without SSE2 eight bytes at a time until a word holds a zero byte ((w - 0x01..01) & ~w &
 // 0x80..80 is not zero), then byte by byte.
-std::size_t NameLength(const std::uint8_t* p) {
+[[gnu::always_inline]] inline std::size_t NameLength(const std::uint8_t* p) {
 #if defined(__SSE2__)
-    // Sixteen bytes a step: most names take two.
+    // Thirty-two bytes a step, so that nearly every name takes one step and its length decides
+    // no branch.
     const __m128i zero = _mm_setzero_si128();
-    for (std::size_t n = 0;; n += 16) {
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n));
-        const unsigned nul = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, zero)));
+    for (std::size_t n = 0;; n += 32) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n + 16));
+        const unsigned nul =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, zero))) |
+            (static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, zero))) << 16);
         if (nul != 0) return n + static_cast<std::size_t>(std::countr_zero(nul));
     }
 #else
@@ -59,6 +63,17 @@ std::size_t NameLength(const std::uint8_t* p) {
         ++n;
     return n;
 #endif
+}
+
+// Stores the name list's entry at `at`; the first byte of the entry after it. Inlined into the
+// walks, which take one step after another.
+template <class Entries>
+[[gnu::always_inline]] inline std::uint32_t StoreEntry(const std::uint8_t* data, std::uint32_t at,
+                                                       Entries& out) {
+    const std::size_t nameAt = std::size_t{at} + kSmsEntryHeadBytes;
+    const std::size_t nameLength = NameLength(data + nameAt);
+    out.push_back({static_cast<std::uint32_t>(nameAt), static_cast<std::uint32_t>(nameLength)});
+    return static_cast<std::uint32_t>(nameAt + nameLength + 1);
 }
 
 // The record size of a station kind (1 VOR to 4 waypoint).
@@ -125,20 +140,79 @@ int SmsDatabase::OpenSmsDatabase(const char* name, win::HWND parent) {
     theSmsFile.CloseFile();
     if (!whole) return fail(kErrorReading);
 
-    // Entries while the walk is before the end; the one that crosses it still counts when its
-    // kind, offset and first name byte lie inside what was read. An entry takes at least six
-    // bytes, which bounds the count.
-    const std::uint8_t* data = fileBuffer.data();
-    entries.reserve((end - kSmsHeaderBytes) / 6 + 1);
-    for (std::uint32_t at = kSmsHeaderBytes; at < end && std::size_t{at} + 6 <= length;) {
-        const std::size_t nameAt = std::size_t{at} + kSmsEntryHeadBytes;
-        const std::size_t nameLength = NameLength(data + nameAt);
-        entries.push_back(StoredEntry{core::ReadU32(data + at + 1),
-                                      static_cast<std::uint32_t>(nameAt),
-                                      static_cast<std::uint32_t>(nameLength), data[at]});
-        at += static_cast<std::uint32_t>(kSmsEntryHeadBytes + nameLength + 1);
-    }
+    IndexNames(end, length);
     return 1;
+}
+
+void SmsDatabase::IndexNames(std::uint32_t end, std::uint32_t length) {
+    const std::uint8_t* data = fileBuffer.data();
+    // Entries while the walk is before the end; the one that crosses it still counts when its
+    // kind, offset and first name byte lie inside what was read.
+    const auto inside = [end, length](std::uint32_t at) {
+        return at < end && std::size_t{at} + 6 <= length;
+    };
+    // An entry takes at least six bytes, which bounds the count.
+    entries.reserve((end - kSmsHeaderBytes) / 6 + 1);
+    constexpr std::uint32_t kWalks = 4;
+    if (end - kSmsHeaderBytes < kWalks * 65536) {
+        for (std::uint32_t at = kSmsHeaderBytes; inside(at);)
+            at = StoreEntry(data, at, entries);
+        return;
+    }
+
+    // A long list is walked from four places at once: each entry's length depends on the one
+    // before, so one walk waits on every step, and four independent ones keep the processor
+    // busy. All but the first start at a guessed byte, perhaps inside an entry; such a walk falls
+    // into step with the true one within an entry or two (every walk goes on from the end of a
+    // name), so the walk before it goes on past that guess until the two meet, and the guessed
+    // walk's entries count from there. When they do not meet soon (a list of empty names, say),
+    // the true walk goes on alone.
+    std::array<std::uint32_t, kWalks + 1> starts{};
+    const std::uint32_t share = (end - kSmsHeaderBytes) / kWalks;
+    for (std::uint32_t k = 0; k < kWalks; ++k)
+        starts[k] = kSmsHeaderBytes + k * share;
+    starts[kWalks] = end;
+    std::array<std::vector<StoredEntry>*, kWalks> out{&entries};
+    for (std::uint32_t k = 1; k < kWalks; ++k) {
+        out[k] = &walkScratch[k - 1];
+        out[k]->clear();
+    }
+    std::array<std::uint32_t, kWalks> at{starts[0], starts[1], starts[2], starts[3]};
+    while (at[0] < starts[1] && at[1] < starts[2] && at[2] < starts[3] && inside(at[3])) {
+        at[0] = StoreEntry(data, at[0], entries);
+        at[1] = StoreEntry(data, at[1], *out[1]);
+        at[2] = StoreEntry(data, at[2], *out[2]);
+        at[3] = StoreEntry(data, at[3], *out[3]);
+    }
+    for (std::uint32_t k = 0; k + 1 < kWalks; ++k) {
+        while (at[k] < starts[k + 1])
+            at[k] = StoreEntry(data, at[k], *out[k]);
+    }
+    while (inside(at[kWalks - 1]))
+        at[kWalks - 1] = StoreEntry(data, at[kWalks - 1], *out[kWalks - 1]);
+
+    for (std::uint32_t k = 1; k < kWalks; ++k) {
+        // The true walk goes on from where it stopped until it meets an entry of the guessed
+        // walk (which may have stepped over an entry or two before falling into step); the
+        // guessed walk's entries count from there.
+        std::uint32_t met = at[k - 1];
+        const std::vector<StoredEntry>& guessed = *out[k];
+        const std::size_t look = std::min<std::size_t>(guessed.size(), 16);
+        std::size_t from = 0;
+        for (;;) {
+            while (from < look && guessed[from].nameOffset - kSmsEntryHeadBytes < met)
+                ++from;
+            if (from == look) {
+                for (std::uint32_t a = met; inside(a);)
+                    a = StoreEntry(data, a, entries);
+                return;
+            }
+            if (guessed[from].nameOffset - kSmsEntryHeadBytes == met) break;
+            met = StoreEntry(data, met, entries);
+        }
+        entries.insert(entries.end(), guessed.begin() + static_cast<std::ptrdiff_t>(from),
+                       guessed.end());
+    }
 }
 
 void SmsDatabase::Close() {
@@ -147,6 +221,8 @@ void SmsDatabase::Close() {
     entries = {};
     for (std::vector<std::uint32_t>& map : rowMaps)
         map = {};
+    for (std::vector<StoredEntry>& walk : walkScratch)
+        walk = {};
     rowCounts.fill(0);
     if (fileHandle.IsValid()) win::CloseHandle(fileHandle);
     fileHandle = win::FileHandle{};
@@ -168,7 +244,8 @@ int SmsDatabase::FillStationList(ListTarget& list, int kind) {
     list.Reset();
     int added = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (NavKindOfCode(entries[i].code) != kind) continue;
+        const std::uint8_t code = fileBuffer[entries[i].nameOffset - kSmsEntryHeadBytes];
+        if (NavKindOfCode(code) != kind) continue;
         const int row = list.Add(Entry(static_cast<int>(i)).name);
         if (row < 0 || static_cast<std::size_t>(row) >= map.size()) continue;
         map[static_cast<std::size_t>(row)] = static_cast<std::uint32_t>(i);

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/endian.h"
 #include "nav/sms_records.h"
 #include "win/file_api.h"
 #include "win/handles.h"
@@ -71,8 +72,10 @@ public:
     [[nodiscard]] int EntryCount() const { return static_cast<int>(entries.size()); }
     [[nodiscard]] SmsListEntry Entry(int index) const {
         const StoredEntry& e = entries[static_cast<std::size_t>(index)];
+        // The entry's kind and record offset stand in the five bytes before its name.
+        const std::uint8_t* head = fileBuffer.data() + e.nameOffset - kSmsEntryHeadBytes;
         return SmsListEntry{
-            e.code, e.recordOffset,
+            head[0], core::ReadU32(head + 1),
             std::string_view(reinterpret_cast<const char*>(fileBuffer.data()) + e.nameOffset,
                              e.nameLength)};
     }
@@ -192,19 +195,23 @@ private:
     // A message over `parent` with the file's name (or `name`) in it.
     void ShowError(win::HWND parent, const char* format, const char* name = nullptr) const;
     void KeepShown(std::int32_t x, std::int32_t z);
+    // Fills the entry table from the name list in the file buffer: `end` is where the list ends,
+    // `length` how much of the file was read.
+    void IndexNames(std::uint32_t end, std::uint32_t length);
     int LoadDebugAirport(int index);
     int PlaceOnCurrentRunway();
 
     std::string fileName = kSmsFileName;
     std::vector<std::uint8_t> fileBuffer;  // the header, the name list and a guard zero
-    // An entry as the table keeps it: its name is found in the file buffer.
+    // An entry as the table keeps it: its name, and its head before the name, are found in the
+    // file buffer.
     struct StoredEntry {
-        std::uint32_t recordOffset;
         std::uint32_t nameOffset;
         std::uint32_t nameLength;
-        std::uint8_t code;
     };
     std::vector<StoredEntry> entries;
+    // The entries of the walks of a long name list that start inside it.
+    std::array<std::vector<StoredEntry>, 3> walkScratch;
     std::array<std::vector<std::uint32_t>, kSmsListKinds> rowMaps;
     std::array<int, kSmsListKinds> rowCounts{};
     std::array<int, kSmsListKinds> selectedRows{};

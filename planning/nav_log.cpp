@@ -19,6 +19,7 @@ namespace {
 
 constexpr double kDegreesPerBinaryUnit = 0.005493298176225006;
 constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
+constexpr double kDegreesPerRadian = 180.0 / std::numbers::pi;
 
 // Where a value falls on an ascending axis: the two entries around it (equal for an exact hit
 // or a value beyond either end, which takes the nearest entry).
@@ -89,29 +90,40 @@ double RoughAtan(double t) {  // |t| <= 1
     return t * (low + u4 * (high + u4 * 0.0028662257));
 }
 
-// The arctangent of y / x for any x other than 0.
+// The arctangent of y / x for any x other than 0, by one division.
 double RoughAtanOf(double y, double x) {
-    const double q = y / x;
-    if (std::fabs(q) <= 1.0) return RoughAtan(q);
-    return std::copysign(std::numbers::pi / 2, q) - RoughAtan(1.0 / q);
+    if (std::fabs(y) <= std::fabs(x)) return RoughAtan(y / x);
+    const double r = x / y;  // the same sign as y / x
+    return std::copysign(std::numbers::pi / 2, r) - RoughAtan(r);
 }
 
-int CourseOfAngle(double radians) {
-    const int whole = static_cast<int>(std::floor(radians / kRadiansPerDegree + 0.5));
+int CourseOfDegrees(double degrees) {
+    const int whole = static_cast<int>(std::floor(degrees + 0.5));
     return whole > 90 ? 450 - whole : 90 - whole;
 }
 
+int CourseOfAngle(double radians) {
+    return CourseOfDegrees(radians / kRadiansPerDegree);
+}
+
 // The log's magnetic heading from a true heading and the grid's offset.
-int MagneticHeading(double trueHeading, double offset) {
-    int heading = static_cast<int>(trueHeading - offset) % 360 + 1;
+int MagneticHeadingOfWhole(int whole) {
+    int heading = whole % 360 + 1;
     if (heading < 1) heading += 360;
     return heading;
 }
 
-double HeadingOfAngle(double radians, double x, double y) {
-    const double h = radians / kRadiansPerDegree;
+int MagneticHeading(double trueHeading, double offset) {
+    return MagneticHeadingOfWhole(static_cast<int>(trueHeading - offset));
+}
+
+double HeadingOfDegrees(double h, double x, double y) {
     if (x < 0.0) return h + 180.0;
     return y < 0.0 ? h + 360.0 : h;
+}
+
+double HeadingOfAngle(double radians, double x, double y) {
+    return HeadingOfDegrees(radians / kRadiansPerDegree, x, y);
 }
 
 }  // namespace
@@ -120,6 +132,33 @@ double InterpolateLinear(double x0, double x1, double y0, double y1, double x) {
     return y1 - (y1 - y0) / (x1 - x0) * (x1 - x);
 }
 
+namespace {
+
+// The axes of a type's cruise table: its altitudes in table order, its powers ascending.
+struct CruiseAxes {
+    std::vector<int> altitudes, powers;
+};
+
+const CruiseAxes& CruiseAxesOf(int type) {
+    static const std::array<CruiseAxes, 5> axes = [] {
+        std::array<CruiseAxes, 5> all;
+        for (int t = 0; t < 5; ++t) {
+            CruiseAxes& a = all[static_cast<std::size_t>(t)];
+            for (const flight::CruisePoint& p : flight::PublishedPerformanceForType(t).cruise) {
+                if (a.altitudes.empty() || a.altitudes.back() != p.altitudeFeet)
+                    a.altitudes.push_back(p.altitudeFeet);
+                if (std::find(a.powers.begin(), a.powers.end(), p.powerPercent) == a.powers.end())
+                    a.powers.push_back(p.powerPercent);
+            }
+            std::sort(a.powers.begin(), a.powers.end());
+        }
+        return all;
+    }();
+    return axes[static_cast<std::size_t>(type)];
+}
+
+}  // namespace
+
 void LookupCruisePerformance(int type, std::int32_t altitudeFeet, int powerPercent,
                              std::uint16_t* trueAirspeed, float* fuelFlow) {
     *trueAirspeed = 0;
@@ -127,14 +166,9 @@ void LookupCruisePerformance(int type, std::int32_t altitudeFeet, int powerPerce
     if (type < 0 || type > 4) return;
     const std::vector<flight::CruisePoint>& table =
         flight::PublishedPerformanceForType(type).cruise;
-    std::vector<int> altitudes, powers;
-    for (const flight::CruisePoint& p : table) {
-        if (altitudes.empty() || altitudes.back() != p.altitudeFeet)
-            altitudes.push_back(p.altitudeFeet);
-        if (std::find(powers.begin(), powers.end(), p.powerPercent) == powers.end())
-            powers.push_back(p.powerPercent);
-    }
-    std::sort(powers.begin(), powers.end());
+    const std::vector<int>& altitudes = CruiseAxesOf(type).altitudes;
+    const std::vector<int>& powers = CruiseAxesOf(type).powers;
+    if (altitudes.empty() || powers.empty()) return;
     std::size_t a0 = 0, a1 = 0, p0 = 0, p1 = 0;
     AxisPlace(altitudes, altitudeFeet, &a0, &a1);
     AxisPlace(powers, powerPercent, &p0, &p1);
@@ -171,8 +205,9 @@ int LegCourse(const FlightPlanNode& from, const FlightPlanNode& to) {
         } else {
             a = (dy > 0.0 ? std::numbers::pi / 2 : -std::numbers::pi / 2) - RoughAtan(dx / dy);
         }
-        const int low = CourseOfAngle(a - kRoughMargin);
-        if (low == CourseOfAngle(a + kRoughMargin)) return low;
+        // A product in place of the exact path's quotient: an ulp apart, far inside the margin.
+        const int low = CourseOfDegrees((a - kRoughMargin) * kDegreesPerRadian);
+        if (low == CourseOfDegrees((a + kRoughMargin) * kDegreesPerRadian)) return low;
     }
     return CourseOfAngle(std::atan2(dy, dx));
 }
@@ -197,9 +232,13 @@ int WindCorrectedMagneticHeading(int course, int windDirection, int windSpeed, i
     const double y = groundSpeed * SinDegrees(course) + windSpeed * SinDegrees(windDirection);
     const double x = groundSpeed * CosDegrees(course) + windSpeed * CosDegrees(windDirection);
     if (x != 0.0) {
+        // Both ends of the margin on the same whole degree give the same heading.
         const double a = RoughAtanOf(y, x);
-        const int low = MagneticHeading(HeadingOfAngle(a - kRoughMargin, x, y), offset);
-        if (low == MagneticHeading(HeadingOfAngle(a + kRoughMargin, x, y), offset)) return low;
+        const int low = static_cast<int>(
+            HeadingOfDegrees((a - kRoughMargin) * kDegreesPerRadian, x, y) - offset);
+        const int high = static_cast<int>(
+            HeadingOfDegrees((a + kRoughMargin) * kDegreesPerRadian, x, y) - offset);
+        if (low == high) return MagneticHeadingOfWhole(low);
     }
     return MagneticHeading(WindCorrectedHeading(course, windDirection, windSpeed, groundSpeed), offset);
 }
@@ -222,8 +261,13 @@ void PickCruiseWindBand(const RouteWeatherStation& s, std::int32_t altitudeFeet,
 }
 
 void FlightPlan::BuildNavLog() const {
-    theNavLog = std::make_unique<NavLog>();
+    // A log built again reuses the memory of the one before.
+    if (!theNavLog) theNavLog = std::make_unique<NavLog>();
     NavLog& log = *theNavLog;
+    std::vector<NavLogRow> rows = std::move(log.rows);
+    rows.clear();
+    log = NavLog{};
+    log.rows = std::move(rows);
     const int count = std::min(nodeCount, kMaxPlanNodes);
     if (active == 0 || count <= 0) return;
     const FlightPlanNode& first = nodes[0];
@@ -252,17 +296,30 @@ void FlightPlan::BuildNavLog() const {
     log.rows.resize(static_cast<std::size_t>(count));
     double remaining = total, hoursSum = 0.0;
     int minutesSum = 0;
+    // The cruise wind of each weather area (departure, en route, destination), worked out once.
+    struct AreaWind {
+        bool known = false;
+        int direction = 0;
+        std::int32_t speed = 0;
+    };
+    std::array<AreaWind, 3> areaWinds{};
     for (int i = 0; i + 1 < count; ++i) {
         const FlightPlanNode& from = nodes[static_cast<std::size_t>(i)];
         const FlightPlanNode& to = nodes[static_cast<std::size_t>(i + 1)];
         NavLogRow& row = log.rows[static_cast<std::size_t>(i)];
         const int course = LegCourse(from, to);
-        std::int32_t band = 0, windSpeed = 0;
-        PickCruiseWindBand(RouteStation(*this, PickLegWeatherArea(*this, i)), cruiseAltitude,
-                           &band, &windSpeed);
-        int windDirection = static_cast<int>(band * kDegreesPerBinaryUnit);
-        windDirection = (windDirection + 5) / 10 * 10;
-        if (windDirection == 0) windDirection = 360;
+        const int area = PickLegWeatherArea(*this, i);
+        AreaWind& wind = areaWinds[static_cast<std::size_t>(std::clamp(area, 0, 2))];
+        if (!wind.known) {
+            std::int32_t band = 0;
+            PickCruiseWindBand(RouteStation(*this, area), cruiseAltitude, &band, &wind.speed);
+            wind.direction = static_cast<int>(band * kDegreesPerBinaryUnit);
+            wind.direction = (wind.direction + 5) / 10 * 10;
+            if (wind.direction == 0) wind.direction = 360;
+            wind.known = true;
+        }
+        const int windDirection = wind.direction;
+        const std::int32_t windSpeed = wind.speed;
         const int gs = WindCorrectedGroundSpeed(course, windDirection, windSpeed, log.trueAirspeed);
         row.groundSpeed = static_cast<std::int16_t>(gs);
         row.windComponent = static_cast<std::int16_t>(

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/file_system.h"
@@ -211,14 +212,17 @@ void ReportRefused(const std::string& key, std::uint32_t error) {
 
 LoadedText LoadText(std::string_view fileName) {
     LoadedText loaded;
-    loaded.key = platform::ResolvePath(fileName).path;
+    const platform::ResolvedPath resolved = platform::ResolvePath(fileName);
+    loaded.key = resolved.path;
     platform::FileInfo info;
     auto& cache = TheCache();
     if (TheBatch().pending.count(loaded.key) != 0) {
         loaded.profile = cache[loaded.key].profile;
         return loaded;
     }
-    if (platform::GetFileInfo(fileName, &info) != platform::kFileOk) {
+    // A path found missing is not looked for a second time.
+    if (resolved.path.empty() || resolved.missingComponents > 0 ||
+        platform::GetFileInfo(fileName, &info) != platform::kFileOk) {
         cache.erase(loaded.key);
         return loaded;  // no file: no settings
     }
@@ -406,8 +410,34 @@ bool NothingToChange() {
 }
 
 bool HasLineBreak(std::string_view s) {
-    return s.find_first_of("\r\n") != std::string_view::npos;
+    return std::any_of(s.begin(), s.end(), [](char c) { return c == '\r' || c == '\n'; });
 }
+
+bool BadSectionName(std::string_view trimmed) {
+    return trimmed.empty() || HasLineBreak(trimmed) || trimmed.find(']') != std::string_view::npos;
+}
+
+bool BadKeyName(std::string_view trimmed) {
+    return trimmed.empty() || HasLineBreak(trimmed) ||
+           trimmed.find('=') != std::string_view::npos || trimmed.front() == '[' ||
+           trimmed.front() == ';';
+}
+
+// Hashing and comparing of names without regard to the case of their letters.
+struct FoldedHash {
+    std::size_t operator()(std::string_view name) const {
+        std::size_t h = 14695981039346656037ull;
+        for (char c : name)
+            h = (h ^ static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c)) *
+                1099511628211ull;
+        return h;
+    }
+};
+struct FoldedEqual {
+    bool operator()(std::string_view a, std::string_view b) const {
+        return EqualIgnoringCase(a, b);
+    }
+};
 
 // A value with blanks at an end, or one that is quoted itself, would not read back unchanged.
 std::string EncodeValue(std::string_view value) {
@@ -485,14 +515,16 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
     }
     const std::string_view sectionName = Trim(section);
     const std::string_view keyName = key == nullptr ? std::string_view() : Trim(key);
-    const bool badSection = sectionName.empty() || HasLineBreak(sectionName) ||
-                            sectionName.find(']') != std::string_view::npos;
-    const bool badKey = key != nullptr && (keyName.empty() || HasLineBreak(keyName) ||
-                                           keyName.find('=') != std::string_view::npos ||
-                                           keyName.front() == '[' || keyName.front() == ';');
-    if (badSection || badKey || (value != nullptr && HasLineBreak(value))) {
+    if (BadSectionName(sectionName) || (key != nullptr && BadKeyName(keyName)) ||
+        (value != nullptr && HasLineBreak(value))) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
+    }
+    if (key != nullptr && value != nullptr) {
+        // One key set: the case of one entry of several.
+        const ProfileEntry entry{keyName, value};
+        return WritePrivateProfileStrings(section, std::span<const ProfileEntry>(&entry, 1),
+                                          fileName);
     }
 
     const LoadedText loaded = LoadText(fileName);
@@ -523,51 +555,137 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
         return StoreText(fileName, cacheKey, std::move(result));
     }
 
+    // Delete the key's lines in the first section of that name, and nothing else.
     const std::size_t header = profile.FindSection(sectionName);
-    if (value == nullptr) {
-        // Delete the key's lines in the first section of that name, and nothing else.
-        if (header == Profile::npos) return NothingToChange();
-        const std::size_t end = profile.SectionEnd(header);
-        std::size_t kept = 0;
-        bool changed = false;
-        for (std::size_t i = header + 1; i < end; ++i) {
-            if (!EqualIgnoringCase(profile.Name(i), keyName)) continue;
-            result.append(text, kept, lines[i].start - kept);
-            kept = lines[i].next;
-            changed = true;
-        }
-        if (!changed) return NothingToChange();
-        result.append(text, kept, std::string::npos);
-        return StoreText(fileName, cacheKey, std::move(result));
+    if (header == Profile::npos) return NothingToChange();
+    const std::size_t end = profile.SectionEnd(header);
+    std::size_t kept = 0;
+    bool changed = false;
+    for (std::size_t i = header + 1; i < end; ++i) {
+        if (!EqualIgnoringCase(profile.Name(i), keyName)) continue;
+        result.append(text, kept, lines[i].start - kept);
+        kept = lines[i].next;
+        changed = true;
     }
+    if (!changed) return NothingToChange();
+    result.append(text, kept, std::string::npos);
+    return StoreText(fileName, cacheKey, std::move(result));
+}
 
-    const std::string entry = std::string(keyName) + "=" + EncodeValue(value);
+bool WritePrivateProfileStrings(const char* section, std::span<const ProfileEntry> entries,
+                                std::string_view fileName) {
+    if (entries.empty()) return NothingToChange();
+    const std::string_view sectionName = section == nullptr ? std::string_view() : Trim(section);
+    if (section == nullptr || BadSectionName(sectionName)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    const LoadedText loaded = LoadText(fileName);
+    if (!loaded.readable) return false;
+    const Profile& profile = *loaded.profile;
+    const std::string& text = profile.Text();
+    const auto& lines = profile.Lines();
+    const std::size_t header = profile.FindSection(sectionName);
+    const std::size_t end = header == Profile::npos ? header : profile.SectionEnd(header);
+
+    // Where each key's line is, by its name without regard to case: a line of the section (its
+    // index in `lines`) or a line the section gains (lines.size() and up); npos for none yet. The
+    // first line of a name is the one a write replaces. Many keys look their lines up in a hash
+    // table, a few in the section itself.
+    const bool hashed = entries.size() > 8;
+    std::unordered_map<std::string_view, std::size_t, FoldedHash, FoldedEqual> slots;
+    if (hashed) {
+        slots.reserve(entries.size() + (header == Profile::npos ? 0 : end - header));
+        if (header != Profile::npos) {
+            for (std::size_t i = header + 1; i < end; ++i)
+                slots.emplace(profile.Name(i), i);
+        }
+    }
+    std::vector<std::string_view> addedNames;
+    const auto slotOf = [&](std::string_view name) {
+        if (hashed) {
+            const auto it = slots.find(name);
+            return it == slots.end() ? Profile::npos : it->second;
+        }
+        if (header != Profile::npos) {
+            for (std::size_t i = header + 1; i < end; ++i)
+                if (EqualIgnoringCase(profile.Name(i), name)) return i;
+        }
+        for (std::size_t j = 0; j < addedNames.size(); ++j)
+            if (EqualIgnoringCase(addedNames[j], name)) return lines.size() + j;
+        return Profile::npos;
+    };
+    std::map<std::size_t, std::string> replaced;  // line index -> its new text
+    std::vector<std::string> added;
+    bool refused = false;
+    for (const ProfileEntry& e : entries) {
+        const std::string_view keyName = Trim(e.key);
+        if (BadKeyName(keyName) || HasLineBreak(e.value)) {
+            refused = true;
+            continue;
+        }
+        std::string line = std::string(keyName) + "=" + EncodeValue(e.value);
+        const std::size_t slot = slotOf(keyName);
+        if (slot == Profile::npos) {
+            if (hashed) slots.emplace(keyName, lines.size() + added.size());
+            addedNames.push_back(keyName);
+            added.push_back(std::move(line));
+        } else if (slot >= lines.size()) {
+            added[slot - lines.size()] = std::move(line);
+        } else {
+            replaced[slot] = std::move(line);
+        }
+    }
+    // Lines that already read so stay.
+    for (auto it = replaced.begin(); it != replaced.end();) {
+        const ParsedLine& l = lines[it->first];
+        it = std::string_view(text).substr(l.start, l.end - l.start) == it->second
+                 ? replaced.erase(it)
+                 : std::next(it);
+    }
+    const auto finish = [&](bool stored) {
+        if (stored && refused) SetLastError(ERROR_INVALID_PARAMETER);
+        return stored && !refused;
+    };
+    if (replaced.empty() && added.empty()) return finish(NothingToChange());
+
+    std::string result;
     if (header == Profile::npos) {
         result = text;
         if (!result.empty() && result.back() != '\n' && result.back() != '\r') result += "\r\n";
-        result += "[" + std::string(sectionName) + "]\r\n" + entry + "\r\n";
-        return StoreText(fileName, cacheKey, std::move(result));
+        result += "[" + std::string(sectionName) + "]\r\n";
+    } else {
+        std::size_t kept = 0;
+        for (const auto& [i, line] : replaced) {
+            // The line's text is replaced in place; its line end stays.
+            result.append(text, kept, lines[i].start - kept);
+            result += line;
+            kept = lines[i].end;
+        }
+        // New keys follow the section's last entry (or its header), so blank lines and comments
+        // that lead into the next section stay where they are.
+        const ParsedLine& after = lines[end - 1];
+        result.append(text, kept, after.next - kept);
+        kept = after.next;
+        if (!added.empty() && after.next == after.end) result += "\r\n";  // no line end
+        for (const std::string& line : added)
+            result += line + "\r\n";
+        result.append(text, kept, std::string::npos);
+        added.clear();
     }
-    const std::size_t end = profile.SectionEnd(header);
-    for (std::size_t i = header + 1; i < end; ++i) {
-        if (!EqualIgnoringCase(profile.Name(i), keyName)) continue;
-        // A line that already reads so stays, and the file is not stored again.
-        if (std::string_view(text).substr(lines[i].start, lines[i].end - lines[i].start) == entry)
-            return NothingToChange();
-        // Replace the line's text in place; its line end stays.
-        result.assign(text, 0, lines[i].start);
-        result += entry;
-        result.append(text, lines[i].end, std::string::npos);
-        return StoreText(fileName, cacheKey, std::move(result));
+    for (const std::string& line : added)
+        result += line + "\r\n";
+    if (entries.size() > 1 && result.size() > platform::kMaxTextFileBytes) {
+        // Too large for one store: key by key, each write as far as the size allows (one key
+        // alone is refused by the store).
+        bool all = true;
+        for (const ProfileEntry& e : entries) {
+            const std::string key(e.key), value(e.value);
+            all = WritePrivateProfileString(section, key.c_str(), value.c_str(), fileName) && all;
+        }
+        return all;
     }
-    // A new key follows the section's last entry (or its header), so blank lines and comments
-    // that lead into the next section stay where they are.
-    const ParsedLine& after = lines[end - 1];
-    result.assign(text, 0, after.next);
-    if (after.next == after.end) result += "\r\n";  // the last line had no line end
-    result += entry + "\r\n";
-    result.append(text, after.next, std::string::npos);
-    return StoreText(fileName, cacheKey, std::move(result));
+    return finish(StoreText(fileName, loaded.key, std::move(result)));
 }
 
 ProfileWriteBatch::ProfileWriteBatch() : outermost(TheBatch().depth++ == 0) {}

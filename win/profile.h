@@ -21,6 +21,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,7 +60,19 @@ std::uint32_t GetPrivateProfileString(const char* section, const char* key,
 bool WritePrivateProfileString(const char* section, const char* key, const char* value,
                                std::string_view fileName);
 
-// Convenience: the names of the file's sections, or of one section's keys, in file order.
+// One key and its value for WritePrivateProfileStrings.
+struct ProfileEntry {
+    std::string_view key;
+    std::string_view value;
+};
+
+// Sets several keys of one section with one rewrite of the file: the file afterwards is byte for
+// byte what WritePrivateProfileString of each entry in turn would leave (a later entry of a key
+// replaces an earlier one). True when every key was written; a key or value the single write
+// refuses is refused alone (ERROR_INVALID_PARAMETER) and the others are written.
+bool WritePrivateProfileStrings(const char* section, std::span<const ProfileEntry> entries,
+                                std::string_view fileName);
+
 // While one of these lives (they nest), the profile writes of every file are gathered in memory
 // and each changed file is stored once, still by an atomic replacement, when the outermost one
 // ends or is flushed: saving a situation of hundreds of keys writes its file once. Reads in
@@ -84,6 +97,7 @@ private:
 [[nodiscard]] std::uint64_t ProfileStoreFailureCount();
 [[nodiscard]] std::uint32_t TakeProfileStoreFailure(std::string_view fileName);
 
+// Convenience: the names of the file's sections, or of one section's keys, in file order.
 [[nodiscard]] std::vector<std::string> GetPrivateProfileSectionNames(std::string_view fileName);
 [[nodiscard]] std::vector<std::string> GetPrivateProfileKeyNames(std::string_view section,
                                                                  std::string_view fileName);

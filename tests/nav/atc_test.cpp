@@ -32,6 +32,7 @@
 #include "platform/headless/headless_backend.h"
 #include "support/temp_folder.h"
 #include "win/dsound.h"
+#include "win/profile.h"
 #include "win/program_entry.h"
 
 namespace {
@@ -261,6 +262,46 @@ TEST_F(Atc, TheSectionMatchesItsGoldenFileAndReadsBack) {
     EXPECT_EQ(theAtcState.atcOn, 1) << "a whole session goes on";
     EXPECT_EQ(theAtcState.pattern[4].x, four.x);
     EXPECT_EQ(theAtcState.pattern[4].arrive, 750);
+}
+
+// Saving over a flight that already has the section (hand-edited, in other cases, with keys of
+// its own) and sections around it leaves the bytes that writing its keys one by one leaves, alone
+// or inside a write batch as the flight's save makes it.
+TEST_F(Atc, SavingOverAnOldSectionEqualsWritingItsKeysOneByOne) {
+    testsupport::TempFolder dir{"zephlon-atc"};
+    theAtcState.lndRwy = "27L";
+    theAtcState.squawk = " 1200 ";  // blanks at the ends are kept by quotes
+    theAtcState.atcOn = 1;
+    theFlightEvaluation.spEval = 0xFFFFFFFFu;
+    Runway(270, 4000);
+    const std::string old =
+        "[Aircraft]\r\nType=2\r\n[atccomm]\r\n; kept\r\nLNDRWY = 09\r\nmine=1\r\n\r\n"
+        "[Time]\nhour=7";
+    // The section's keys and texts as a save into an empty file writes them.
+    const std::string fresh = dir.Path("fresh.flt");
+    {
+        core::IniFile file(fresh.c_str());
+        ASSERT_EQ(nav::SaveAtcState(file), 1);
+    }
+    std::vector<std::pair<std::string, std::string>> keys;
+    for (const std::string& key : win::GetPrivateProfileKeyNames("ATCComm", fresh))
+        keys.emplace_back(key, win::GetPrivateProfileString("ATCComm", key, "", fresh));
+    ASSERT_GT(keys.size(), 200u);
+
+    dir.Write("one_by_one.flt", old);
+    for (const auto& [key, value] : keys)
+        ASSERT_TRUE(win::WritePrivateProfileString("ATCComm", key.c_str(), value.c_str(),
+                                                   dir.Path("one_by_one.flt")));
+    for (const bool batched : {false, true}) {
+        dir.Write("saved.flt", old);
+        {
+            std::unique_ptr<win::ProfileWriteBatch> batch;
+            if (batched) batch = std::make_unique<win::ProfileWriteBatch>();
+            core::IniFile file(dir.Path("saved.flt").c_str());
+            EXPECT_EQ(nav::SaveAtcState(file), 1);
+        }
+        EXPECT_EQ(dir.Read("saved.flt"), dir.Read("one_by_one.flt")) << "batched " << batched;
+    }
 }
 
 TEST_F(Atc, ADamagedSectionEndsTheSessionAndKeepsItsFieldsInBounds) {

@@ -3,6 +3,7 @@
 // stepping from airport to airport with the debug keys.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,92 @@ TEST_F(SmsDatabaseTest, TheEntryCrossingTheListEndStillCounts) {
 }
 
 // Damaged directories: the message of the failure, the lists as far as they got, no crash.
+// Long name lists are indexed from several places at once; every entry must still come out as
+// a plain walk from the first entry finds it, whatever the bytes: names of every length, heads
+// full of zeros, empty names one after another, and a list end inside an entry.
+TEST_F(SmsDatabaseTest, LongListsIndexAsAPlainWalkDoes) {
+    struct Expected {
+        std::uint8_t code;
+        std::uint32_t offset;
+        std::string name;
+    };
+    // The plain walk over the file's bytes, as the directory is defined.
+    const auto walk = [](const Bytes& file) {
+        const std::uint32_t end = core::ReadU32(file.data() + nav::kSmsListEndField);
+        const std::size_t length = std::min<std::size_t>(std::size_t{end} + 1, file.size());
+        std::vector<Expected> out;
+        for (std::size_t at = nav::kSmsHeaderBytes; at < end && at + 6 <= length;) {
+            std::size_t n = 0;
+            while (at + 5 + n < length && file[at + 5 + n] != 0)
+                ++n;
+            out.push_back({file[at], core::ReadU32(file.data() + at + 1),
+                           std::string(reinterpret_cast<const char*>(file.data()) + at + 5, n)});
+            at += 5 + n + 1;
+        }
+        return out;
+    };
+    std::uint32_t state = 5;
+    const auto pick = [&state](std::uint32_t n) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 8) % n;
+    };
+    // A real directory of 30,000 stations with names of 1 to 60 characters.
+    nav::SmsFileBuilder builder;
+    for (int i = 0; i < 30000; ++i) {
+        std::string name(1 + pick(60), 'a');
+        for (char& c : name)
+            c = static_cast<char>('A' + pick(26));
+        builder.Add(static_cast<std::uint8_t>(pick(5)), name, nav::EncodeWaypointRecord({i, -i}));
+    }
+    std::vector<std::uint32_t> entries, records;
+    const Bytes built = builder.Build(&entries, &records);
+    // The same header over a list of other bytes, ending where asked.
+    const auto over = [&built](std::size_t listBytes, std::uint32_t zeroEvery, std::uint32_t seed,
+                               int endBack) {
+        Bytes file(built.begin(), built.begin() + nav::kSmsHeaderBytes);
+        std::uint32_t r = seed;
+        for (std::size_t i = 0; i < listBytes; ++i) {
+            r = r * 1103515245u + 12345u;
+            const std::uint32_t v = r >> 16;
+            file.push_back(zeroEvery == 0 || v % zeroEvery == 0 ? 0 : static_cast<std::uint8_t>(v));
+        }
+        file.resize(file.size() + 64, 0x55);
+        core::WriteU32(file.data() + nav::kSmsListEndField,
+                       static_cast<std::uint32_t>(nav::kSmsHeaderBytes + listBytes - endBack));
+        return file;
+    };
+    const struct {
+        const char* label;
+        Bytes file;
+    } cases[] = {
+        {"built", built},
+        {"random bytes, many zeros", over(400000, 6, 1, 0)},
+        {"random bytes, few zeros", over(400000, 40, 2, 0)},
+        {"every byte zero", over(400000, 1, 3, 0)},
+        {"the end inside an entry", over(300000, 9, 4, 3)},
+    };
+    for (const auto& c : cases) {
+        WriteDirectory(c.file);
+        int opened = 0;
+        OpenAndFill(&opened);
+        ASSERT_EQ(opened, 1) << c.label;
+        const std::vector<Expected> want = walk(c.file);
+        ASSERT_EQ(nav::theSmsDatabase.EntryCount(), static_cast<int>(want.size())) << c.label;
+        int wrong = 0;
+        for (std::size_t i = 0; i < want.size(); ++i) {
+            const nav::SmsListEntry e = nav::theSmsDatabase.Entry(static_cast<int>(i));
+            wrong += e.code != want[i].code || e.recordOffset != want[i].offset ||
+                     e.name != want[i].name;
+        }
+        EXPECT_EQ(wrong, 0) << c.label;
+    }
+    // The built directory also reads back what was written into it.
+    WriteDirectory(built);
+    OpenAndFill();
+    ASSERT_EQ(nav::theSmsDatabase.EntryCount(), 30000);
+    EXPECT_EQ(nav::theSmsDatabase.Entry(29999).recordOffset, records.back());
+}
+
 TEST_F(SmsDatabaseTest, DamagedDirectoriesShowTheirMessage) {
     const Directory d = MakeDirectory();
     auto withEnd = [&](std::uint32_t end) {

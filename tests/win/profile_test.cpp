@@ -11,6 +11,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "support/temp_folder.h"
 #include "win/file_api.h"
@@ -367,6 +368,121 @@ TEST_F(ProfileTest, AgreesWithASimpleModelOverRandomEdits) {
             }
         }
     }
+}
+
+// Several keys written at once leave the file byte for byte as the same keys written one by
+// one, and report the same success, whatever the file held before.
+class ProfileKeysTest : public ProfileTest {
+protected:
+    struct Outcome {
+        bool ok = false;
+        std::string bytes;
+        bool exists = false;
+    };
+    // Writes the pairs into a file that started as `start` (none when null), one by one or all
+    // at once.
+    Outcome Run(const char* start, const char* section,
+                const std::vector<std::pair<std::string, std::string>>& pairs, bool together) {
+        const std::string name = together ? "together.ini" : "one_by_one.ini";
+        const std::string path = folder_.Path(name);
+        std::filesystem::remove(path);
+        if (start != nullptr) folder_.Write(name, start);
+        Outcome o;
+        if (together) {
+            std::vector<ProfileEntry> entries;
+            for (const auto& [k, v] : pairs)
+                entries.push_back(ProfileEntry{k, v});
+            o.ok = WritePrivateProfileStrings(section, entries, path);
+        } else {
+            o.ok = true;
+            for (const auto& [k, v] : pairs)
+                o.ok = WritePrivateProfileString(section, k.c_str(), v.c_str(), path) && o.ok;
+        }
+        o.exists = std::filesystem::exists(path);
+        if (o.exists) o.bytes = folder_.Read(name);
+        return o;
+    }
+    void ExpectSame(const char* start, const char* section,
+                    const std::vector<std::pair<std::string, std::string>>& pairs,
+                    const std::string& label) {
+        const Outcome one = Run(start, section, pairs, false);
+        const Outcome all = Run(start, section, pairs, true);
+        EXPECT_EQ(all.ok, one.ok) << label;
+        EXPECT_EQ(all.exists, one.exists) << label;
+        EXPECT_EQ(all.bytes, one.bytes) << label;
+    }
+};
+
+TEST_F(ProfileKeysTest, SameBytesAsOneByOne) {
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    const Pairs mixed = {{"zoom", "3"},  {"New", "a"},     {"ZOOM", "4"}, {"pan", "  padded "},
+                         {"NEW", "b"},   {"quoted", "'q'"}, {"empty", ""}, {" spaced ", "x"}};
+    const struct {
+        const char* label;
+        const char* start;  // null: no file
+        const char* section;
+        Pairs pairs;
+    } cases[] = {
+        {"no file", nullptr, "ATCComm", mixed},
+        {"empty file", "", "ATCComm", mixed},
+        {"no line end at the end", "[Other]\r\na=1", "ATCComm", mixed},
+        {"section replaced and extended",
+         "; top\r\n[Views]\r\nZoom = 1\r\npan=2\r\n\r\n; lead-in\r\n[Sound]\nv=1\n", "views",
+         mixed},
+        {"header last without line end", "[Views]", "Views", mixed},
+        {"last entry without line end", "[Views]\nzoom=1", "Views", mixed},
+        {"only the last entry replaced", "[Views]\nzoom=1\npan=2", "Views", {{"PAN", "5"}}},
+        {"first of duplicate sections and keys",
+         "[Views]\nzoom=1\nzoom=2\n[views]\nzoom=3\n", "VIEWS", {{"zoom", "9"}, {"x", "1"}}},
+        {"nothing changes", "[Views]\nzoom=3\n", "Views", {{"zoom", "3"}}},
+        {"hand-spaced line rewritten", "[Views]\n  zoom = 3 \n", "Views", {{"zoom", "3"}}},
+        {"refused keys alone",
+         "[Views]\nzoom=1\n", "Views",
+         {{"a=b", "1"}, {"[x", "1"}, {";c", "1"}, {"", "1"}, {"ok", "line\nbreak"}, {"good", "2"}}},
+        {"everything refused", "[Views]\n", "Views", {{"a=b", "1"}}},
+        {"bad section", "[Views]\n", "Vi]ews", {{"zoom", "1"}}},
+        {"blank section", "[Views]\n", "  ", {{"zoom", "1"}}},
+        {"no keys", "[Views]\n", "Views", {}},
+        {"comments and stray text kept",
+         "junk\n[Views]\n; c\nstray\nzoom=1\n; tail\n\n[Next]\n", "Views",
+         {{"new", "1"}, {"zoom", "2"}}},
+    };
+    for (const auto& c : cases)
+        ExpectSame(c.start, c.section, c.pairs, c.label);
+}
+
+TEST_F(ProfileKeysTest, AgreesWithOneByOneOverRandomFilesAndKeys) {
+    const char* lines[] = {"[Views]", "[views]", "[Sound]", "zoom=1", "Zoom = 2", "pan='p'",
+                           "; note", "", "stray", "x=", "[ Views ]"};
+    const char* keys[] = {"zoom", "ZOOM", "pan", "x", "New", "new", "y"};
+    const char* values[] = {"1", "2", "", "  padded ", "\"q\"", "a = b"};
+    const char* ends[] = {"\n", "\r\n", "\r"};
+    std::uint32_t state = 11;
+    auto pick = [&state](std::uint32_t n) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) % n;
+    };
+    for (int round = 0; round < 200; ++round) {
+        std::string start;
+        const std::uint32_t n = pick(8);
+        for (std::uint32_t i = 0; i < n; ++i) {
+            start += lines[pick(11)];
+            if (i + 1 < n || pick(2) == 0) start += ends[pick(3)];
+        }
+        std::vector<std::pair<std::string, std::string>> pairs;
+        for (std::uint32_t i = pick(6); i > 0; --i)
+            pairs.emplace_back(keys[pick(7)], values[pick(6)]);
+        ExpectSame(start.c_str(), pick(2) == 0 ? "Views" : "VIEWS", pairs,
+                   "round " + std::to_string(round) + ": " + start);
+    }
+}
+
+TEST_F(ProfileKeysTest, FileNearItsSizeLimitTakesWhatFits) {
+    // One key still fits, the next would pass the limit: both ways stop at the same byte.
+    std::string start = "[A]\r\nfill=";
+    start.append(platform::kMaxTextFileBytes - start.size() - 2 - 10, 'x');
+    start += "\r\n";
+    ExpectSame(start.c_str(), "A", {{"k", "1"}, {"long", "123456789"}, {"m", "2"}}, "limit");
 }
 
 TEST_F(ProfileTest, GarbageAndHugeLinesDoNotCrash) {
