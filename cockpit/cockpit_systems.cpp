@@ -10,6 +10,7 @@
 #include "cockpit/nav_receivers.h"
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_redraw.h"
+#include "cockpit/panel_services.h"
 #include "cockpit/radio_commands.h"
 #include "core/numeric.h"
 #include "devices/engine_sounds.h"
@@ -417,6 +418,9 @@ void SyncEnginesWithFlightModel() {
             if (engine < engines) ShowStoppedEngineGauges(engine);
         }
     }
+    // The words follow the flight at once: a forced draw of words left from before (zero on the
+    // first frame) would be slewed from, a frame a pass, for half a minute.
+    UpdateGauges();
 }
 
 void ResetEngineSequences() {

@@ -66,7 +66,8 @@ void StopRightEngineNow();
 // One 2-tick step of every engine's start or stop sequence (the world's 2nd-tick task).
 void StepEngineSequences();
 // Makes the sequences agree with the flight model's engine bits (after a load or a selection):
-// a set bit is a running engine, a cleared one a stopped engine.
+// a set bit is a running engine, a cleared one a stopped engine; every gauge's words are then
+// brought up to the flight model.
 void SyncEnginesWithFlightModel();
 void ResetEngineSequences();
 // The trace's words for engine state changes ("engine 1 running").
