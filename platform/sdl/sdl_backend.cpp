@@ -1,5 +1,7 @@
 // The SDL2 machine. SDL headers appear only in this folder.
 #include <SDL.h>
+#include <dlfcn.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -17,6 +19,32 @@ namespace {
 // The longest a wait for events goes without looking for a request to end the program.
 constexpr int kTerminationSliceMs = 100;
 
+// The X display's library ends the process through exit() when its connection is lost (the
+// server killed, the session gone), from inside whatever call noticed it. The program's objects
+// are then still alive while the static ones are torn down under them, which corrupts the heap.
+// The program ends at once instead, and says why; what it saved before stays as it was.
+int EndOnLostDisplay(void*) {
+    static const char kLine[] =
+        "zephlon: the connection to the display was lost; the program ends without saving its "
+        "settings.\n";
+    [[maybe_unused]] const ssize_t written = write(2, kLine, sizeof kLine - 1);
+    _exit(1);
+}
+
+// Puts EndOnLostDisplay in place when the window is on X (the library is the one SDL loaded; no
+// link to it is needed).
+void HandleLostXDisplay() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || std::strcmp(driver, "x11") != 0) return;
+    void* x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+    if (x11 == nullptr) return;
+    using Handler = int (*)(void*);
+    using SetHandler = Handler (*)(Handler);
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(x11, "XSetIOErrorHandler")); set != nullptr)
+        set(&EndOnLostDisplay);
+    dlclose(x11);
+}
+
 class SdlVideo final : public Video {
 public:
     ~SdlVideo() override { Close(); }
@@ -33,6 +61,7 @@ public:
             SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                              kFrameWidth * scale, kFrameHeight * scale, flags);
         if (window_ == nullptr) return Fail();
+        HandleLostXDisplay();
         renderer_ = SDL_CreateRenderer(window_, -1, 0);
         if (renderer_ == nullptr) return Fail();
         SDL_RenderSetLogicalSize(renderer_, kFrameWidth, kFrameHeight);
