@@ -64,6 +64,24 @@ int WaitFor(pid_t child, std::chrono::milliseconds limit, Clock::duration* took)
     }
 }
 
+// Waits until the start-up has stored its settings (it does once it is done; the program then
+// flies) and a moment more; false, with the child killed, when it never got there.
+bool WaitForStart(pid_t child, const std::string& ini) {
+    bool started = false;
+    for (int i = 0; i < 1200 && !started; ++i) {
+        started = fs::exists(ini);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (!started) {
+        Clock::duration took{};
+        kill(child, SIGKILL);
+        WaitFor(child, std::chrono::seconds(10), &took);
+        return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    return true;
+}
+
 TEST(SessionEndOnXvfb, SigtermAndSigintCloseWithoutAskingAndKeepTheSettings) {
     if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
     xvfb::Server server(320, 380);
@@ -74,19 +92,8 @@ TEST(SessionEndOnXvfb, SigtermAndSigintCloseWithoutAskingAndKeepTheSettings) {
         const std::string ini = run.Dir().Path("zephlon.ini");
         const pid_t child = StartZephlon(run.Dir(), server.Display());
         ASSERT_GT(child, 0);
-        // The start-up stores its settings once it is done; the program then flies.
-        bool started = false;
-        for (int i = 0; i < 1200 && !started; ++i) {
-            started = fs::exists(ini);
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        if (!WaitForStart(child, ini)) FAIL() << "the program did not start";
         Clock::duration took{};
-        if (!started) {
-            kill(child, SIGKILL);
-            WaitFor(child, std::chrono::seconds(10), &took);
-            FAIL() << "the program did not start";
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
         // Only the close can write it again.
         fs::remove(ini);
         kill(child, signal);
@@ -119,18 +126,8 @@ TEST(SessionEndOnXvfb, ALostDisplayEndsTheProgramAndSaysWhy) {
     const std::string errors = run.Dir().Path("stderr.txt");
     const pid_t child = StartZephlon(run.Dir(), server->Display(), errors);
     ASSERT_GT(child, 0);
-    bool started = false;
-    for (int i = 0; i < 1200 && !started; ++i) {
-        started = fs::exists(run.Dir().Path("zephlon.ini"));
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    if (!WaitForStart(child, run.Dir().Path("zephlon.ini"))) FAIL() << "the program did not start";
     Clock::duration took{};
-    if (!started) {
-        kill(child, SIGKILL);
-        WaitFor(child, std::chrono::seconds(10), &took);
-        FAIL() << "the program did not start";
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     server.reset();
     const int status = WaitFor(child, std::chrono::seconds(30), &took);
     if (status == -1) {
