@@ -570,10 +570,6 @@ void DrawPanelRows(int type, std::int16_t offset) {
         if (SectionShown(rows[i].section, viewMode)) DrawRow(rows[i], offset, type);
 }
 
-}  // namespace
-
-namespace {
-
 // Every panel pass looks up three pieces of art a row: by table, not by a switch's jump, which
 // the rows' changing kinds kept mispredicting. The tables hold the places the art is loaded
 // into, by PanelArt; a font's place is null among the bitmaps and the other way round.
@@ -625,16 +621,21 @@ constexpr ArtPlaces<GFXBitmap> BitmapPlaces() {
 constexpr ArtPlaces<GFXFont> kFontPlaces = FontPlaces();
 constexpr ArtPlaces<GFXBitmap> kBitmapPlaces = BitmapPlaces();
 
+// The art loaded into the place the table holds for `art`, or null.
+template <class T>
+const T* ArtAt(const ArtPlaces<T>& places, PanelArt art) {
+    const std::size_t i = ArtIndex(art);
+    return i < places.size() && places[i] != nullptr ? *places[i] : nullptr;
+}
+
 }  // namespace
 
 const GFXFont* PanelArtFont(PanelArt art) {
-    const auto i = static_cast<std::size_t>(art);
-    return i < kFontPlaces.size() && kFontPlaces[i] != nullptr ? *kFontPlaces[i] : nullptr;
+    return ArtAt(kFontPlaces, art);
 }
 
 const GFXBitmap* PanelArtBitmap(PanelArt art) {
-    const auto i = static_cast<std::size_t>(art);
-    return i < kBitmapPlaces.size() && kBitmapPlaces[i] != nullptr ? *kBitmapPlaces[i] : nullptr;
+    return ArtAt(kBitmapPlaces, art);
 }
 
 const PanelRow* PanelRowsOf(int type, int* count) {

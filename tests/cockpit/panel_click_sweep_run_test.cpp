@@ -127,21 +127,22 @@ void Expect(const std::string& c, int type, Target* t) {
         t->mayIdle = c != "ToggleCowlFlaps";
     } else if (StartsWith(c, "CycleFuelSwitch")) {
         keys({"fuelSel"});
-    } else if (StartsWith(c, "SetIgnition")) {
-        keys({"ignition"});
-        t->mayIdle = true;
-    } else if (StartsWith(c, "SetCarbHeat")) {
-        keys({"carbHeat"});
-        t->mayIdle = true;
-    } else if (StartsWith(c, "Throttle")) {
-        keys({"throttle", "fmThrot"});
-        t->mayIdle = true;
-    } else if (StartsWith(c, "Mixture")) {
-        keys({"mixture"});
-        t->mayIdle = true;
-    } else if (StartsWith(c, "PropPitch")) {
-        keys({"propPitch"});
-        t->mayIdle = true;
+    } else {
+        // Levers and switches that may already stand where a click puts them.
+        static const struct {
+            const char* prefix;
+            std::vector<const char*> keys;
+        } kMayIdle[] = {{"SetIgnition", {"ignition"}},
+                        {"SetCarbHeat", {"carbHeat"}},
+                        {"Throttle", {"throttle", "fmThrot"}},
+                        {"Mixture", {"mixture"}},
+                        {"PropPitch", {"propPitch"}}};
+        for (const auto& m : kMayIdle)
+            if (StartsWith(c, m.prefix)) {
+                t->keys.assign(m.keys.begin(), m.keys.end());
+                t->mayIdle = true;
+                break;
+            }
     }
     // The order within a region: tuning up, the flip (so it swaps two different frequencies),
     // tuning down, the rest; the masters and the starters last of all.
