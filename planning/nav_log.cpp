@@ -166,8 +166,9 @@ void LookupCruisePerformance(int type, std::int32_t altitudeFeet, int powerPerce
     if (type < 0 || type > 4) return;
     const std::vector<flight::CruisePoint>& table =
         flight::PublishedPerformanceForType(type).cruise;
-    const std::vector<int>& altitudes = CruiseAxesOf(type).altitudes;
-    const std::vector<int>& powers = CruiseAxesOf(type).powers;
+    const CruiseAxes& axes = CruiseAxesOf(type);
+    const std::vector<int>& altitudes = axes.altitudes;
+    const std::vector<int>& powers = axes.powers;
     if (altitudes.empty() || powers.empty()) return;
     std::size_t a0 = 0, a1 = 0, p0 = 0, p1 = 0;
     AxisPlace(altitudes, altitudeFeet, &a0, &a1);
