@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the benchmarks need.
 set -euo pipefail
-pkgs=(build-essential cmake pkg-config libgtest-dev libgmock-dev googletest libbenchmark-dev
+pkgs=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev googletest libbenchmark-dev
       libsdl2-dev libfreetype-dev fonts-liberation fonts-dejavu-core
       xvfb x11-apps xdotool imagemagick lhasa espeak-ng libespeak-ng-dev ffmpeg python3)
 missing=()

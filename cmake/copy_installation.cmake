@@ -1,0 +1,30 @@
+# cmake -DFROM=DIR -DTO=DIR -P copy_installation.cmake: copies what the data maker made in
+# another tree's starter installation (every file not newer than its .stamp, so nothing a test
+# or the program wrote there since) into this tree's, leaving this tree's program and resource
+# pack. What is there from an earlier copy goes first.
+if(NOT EXISTS "${FROM}/.stamp")
+  message(FATAL_ERROR "${FROM} holds no starter installation: build that tree's installation first")
+endif()
+set(own zephlon Zephlon.pack .stamp)
+file(GLOB old RELATIVE "${TO}" "${TO}/*")
+foreach(entry IN LISTS old)
+  if(NOT entry IN_LIST own)
+    file(REMOVE_RECURSE "${TO}/${entry}")
+  endif()
+endforeach()
+file(GLOB_RECURSE made LIST_DIRECTORIES false RELATIVE "${FROM}" "${FROM}/*")
+set(count 0)
+foreach(file IN LISTS made)
+  get_filename_component(top "${file}" NAME)
+  if(file IN_LIST own OR file MATCHES "\\.ini$")
+    continue()
+  endif()
+  # IS_NEWER_THAN holds for equal times too: the stamp is touched after the maker's last file.
+  if("${FROM}/.stamp" IS_NEWER_THAN "${FROM}/${file}")
+    get_filename_component(dir "${TO}/${file}" DIRECTORY)
+    file(MAKE_DIRECTORY "${dir}")
+    file(COPY_FILE "${FROM}/${file}" "${TO}/${file}")
+    math(EXPR count "${count} + 1")
+  endif()
+endforeach()
+message(STATUS "Copied ${count} files of the starter installation from ${FROM}")

@@ -1,0 +1,72 @@
+# Read by ctest after the discovered tests (the tree's TEST_INCLUDE_FILES): labels the
+# whole-program tests, those of a test file that runs the program itself (simrun or zephlon in
+# an installation), `program` beside their folder's label. It reads the test files as they are
+# now, so a new file or test is labelled without a new configure.
+#   In: ZEPHLON_TEST_ROOT (tests/), ZEPHLON_TREE_SANITIZE, ZEPHLON_TEST_FOLDERS (folder names), ZEPHLON_TEST_SOURCES_<folder> (its files),
+#       <folder>_tests_TESTS (the names the discovery found).
+cmake_policy(VERSION 3.25)
+set(program_pattern "StarterRun|bin/simrun|Simrun\\(\\)|bin/zephlon|install/zephlon")
+# Whole-program tests that check what only the optimised program shows (figures of its flight
+# model flown as shipped) also run in the optimised tree: label `program-optimised`. The others
+# are labelled `program`, and the optimised tree leaves them to the sanitizer tree, which runs
+# every test (scripts/test.sh).
+set(optimised_suites FlightFigures)
+# Measured seconds of the slowest tests in this kind of tree (cmake/test_costs.cmake).
+if(EXISTS "${CMAKE_CURRENT_LIST_DIR}/test_costs.cmake")
+  include("${CMAKE_CURRENT_LIST_DIR}/test_costs.cmake")
+endif()
+# Helpers of one folder that run the program make their includers whole-program tests too.
+set(program_headers "")
+file(GLOB helpers "${ZEPHLON_TEST_ROOT}/*/*.h")
+foreach(header IN LISTS helpers)
+  file(STRINGS "${header}" hits REGEX "${program_pattern}" LIMIT_COUNT 1)
+  if(hits)
+    get_filename_component(name "${header}" NAME)
+    list(APPEND program_headers "${name}")
+  endif()
+endforeach()
+list(JOIN program_headers "|" headers_pattern)
+string(REPLACE "." "\\." headers_pattern "${headers_pattern}")
+foreach(folder IN LISTS ZEPHLON_TEST_FOLDERS)
+  set(suites "")
+  foreach(file IN LISTS ZEPHLON_TEST_SOURCES_${folder})
+    if(NOT EXISTS "${file}")
+      continue()
+    endif()
+    file(READ "${file}" text)
+    if(NOT text MATCHES "${program_pattern}" AND NOT text MATCHES "#include \"[^\"]*(${headers_pattern})\"")
+      continue()
+    endif()
+    string(REGEX MATCHALL "(TEST|TEST_F|TEST_P|TYPED_TEST|TYPED_TEST_P)\\([ \n]*[A-Za-z0-9_]+" heads "${text}")
+    foreach(head IN LISTS heads)
+      string(REGEX REPLACE ".*\\([ \n]*" "" suite "${head}")
+      list(APPEND suites "${suite}")
+    endforeach()
+  endforeach()
+  if(NOT suites)
+    continue()
+  endif()
+  list(REMOVE_DUPLICATES suites)
+  foreach(test IN LISTS ${folder}_tests_TESTS)
+    # Suite.Case, Instance/Suite.Case/Param (value-parameterised), Suite/Type.Case (typed)
+    string(REGEX REPLACE "\\..*$" "" head "${test}")
+    string(REGEX REPLACE "^.*/" "" after "${head}")
+    string(REGEX REPLACE "/.*$" "" before "${head}")
+    if(after IN_LIST suites OR before IN_LIST suites)
+      if(after IN_LIST optimised_suites OR before IN_LIST optimised_suites)
+        set(label program-optimised)
+      else()
+        set(label program)
+      endif()
+      # The slowest start first so that the last minutes keep every core busy (a tree's own
+      # CTestCostData.txt, once it has run, takes over).
+      set(cost 10)
+      if(DEFINED "zephlon_cost_${test}")
+        set(cost "${zephlon_cost_${test}}")
+      endif()
+      set_tests_properties("${test}" PROPERTIES LABELS "${folder};${label}" COST ${cost})
+    elseif(DEFINED "zephlon_cost_${test}")
+      set_tests_properties("${test}" PROPERTIES COST "${zephlon_cost_${test}}")
+    endif()
+  endforeach()
+endforeach()
