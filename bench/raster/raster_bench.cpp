@@ -3,6 +3,7 @@
 // its picture covers and refuses to run when there are none (faces given the wrong way round
 // draw nothing, and would time nothing but their rejection).
 #include <benchmark/benchmark.h>
+#include <emmintrin.h>
 
 #include <cmath>
 #include <cstdio>
@@ -75,12 +76,21 @@ int WrittenPixels(SpanBench& b, SpanFillFn fill) {
     return n;
 }
 
-// A memset of the row, the fillers' peer: the median of many.
+// The row filled with one colour by 16-byte stores written in line: the fastest plain way to
+// write the row, the fillers' peer (a call of the library's memset for 640 bytes costs more than
+// the flat filler, and flattered every ratio).
+void StoreRow(std::uint8_t* row, std::uint8_t colour) {
+    const __m128i v = _mm_set1_epi8(static_cast<char>(colour));
+    for (int x = 0; x < kRow; x += 16)
+        _mm_store_si128(reinterpret_cast<__m128i*>(row + x), v);
+}
+
+// That fill of the row: the median of many.
 double MemsetRowSeconds() {
     alignas(16) static std::uint8_t row[kRow];
     return benchsupport::MedianSeconds([] {
                for (int i = 0; i < 1000; ++i) {
-                   std::memset(row, 17, kRow);
+                   StoreRow(row, 17);
                    benchmark::ClobberMemory();
                }
            }) /
@@ -111,7 +121,7 @@ void RunFiller(benchmark::State& state, FillSetupFn setup) {
 void BM_Memset(benchmark::State& state) {
     alignas(16) static std::uint8_t row[kRow];
     for (auto _ : state) {
-        std::memset(row, 17, kRow);
+        StoreRow(row, 17);
         benchmark::DoNotOptimize(row);
         benchmark::ClobberMemory();
     }
