@@ -2,7 +2,8 @@
 // - WorldToScreenPoints over 100,000 points against a plain 3 x 4 transform-and-divide loop
 //   (goal: at least half the peer's speed), and TestSphere per second;
 // - SplitPolygon of an 8-vertex polygon against six planes (ns per polygon);
-// - LightPoints with one directional light against a bare dot-product loop (the ratio printed);
+// - LightPoints with one directional light against a bare dot-product loop (goal: within 3.8
+//   times; the loop reads its normals anew each call, so it is never computed once);
 // - loadObject plus storeObject of a 1 MB part tree against memcpy of the same bytes (the ratio
 //   printed).
 // Each benchmark counts what it produced and fails when that is nothing.
@@ -30,7 +31,7 @@ using ts::Vector3F;
 
 constexpr int kPoints = 100000;
 // Lighting a point against its bare dot product, clamp and scale: at most this many times.
-constexpr double kLightGoal = 0.0;
+constexpr double kLightGoal = 3.8;
 
 std::vector<Vector3F> Points() {
     std::mt19937 rng(3);

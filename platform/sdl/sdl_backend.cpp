@@ -58,8 +58,11 @@ public:
         // SDL's own software renderer: a 640×480 picture converted once a frame is no work for
         // a graphics card, and on a machine without one the OpenGL renderer loads a software
         // OpenGL library (tens of megabytes and a pool of threads) for the same cost a frame.
-        // SDL_RENDER_DRIVER in the environment still chooses another.
+        // SDL_RENDER_DRIVER in the environment still chooses another. Its window surface is
+        // X11's shared memory, not a texture: finding out whether OpenGL could serve as one
+        // would load the OpenGL library all the same.
         SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         int scale = options.windowScale < 1 ? 1 : options.windowScale;
         const Uint32 flags = SDL_WINDOW_RESIZABLE;
         window_ =
