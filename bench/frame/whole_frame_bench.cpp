@@ -225,8 +225,8 @@ std::uint32_t ScreenDigest(platform::HeadlessBackend& machine) {
             const std::uint32_t digest = ScreenDigest(machine);
             if (kept.size() < 2) fail("fewer than two different frames were drawn");
             const double present = TimePresents(kept);
-            std::fprintf(out, "memcpy32 %.9g\npresent %.9g\n",
-                         benchsupport::MemcpyFrame32Seconds(), present);
+            std::fprintf(out, "memcpy32 %.9g\npresent %.9g\n", benchsupport::MemcpyFrame32Seconds(),
+                         present);
             for (double s : seconds)
                 std::fprintf(out, "frame %.9g\n", s);
             std::fprintf(out, "allocations %llu\npixels %llu\ndigest %u\n",
@@ -379,7 +379,8 @@ Load MeasureLoad(const Place& place, bool turn) {
         l.error = RunInChild([&](FILE* out) { RunLoadChild(folder, turn, everyTurn, out); },
                              [&](const std::string& key, const std::string& value) {
                                  if (key == "load") load = std::strtod(value.c_str(), nullptr);
-                                 if (key == "startup") startup = std::strtod(value.c_str(), nullptr);
+                                 if (key == "startup")
+                                     startup = std::strtod(value.c_str(), nullptr);
                                  if (key == "frames")
                                      frames = std::strtoull(value.c_str(), nullptr, 10);
                              });
@@ -423,19 +424,17 @@ Measurement Measure(const Place& place) {
     const fs::path folder =
         fs::temp_directory_path() / ("zephlon-frame-bench-" + std::to_string(getpid()));
     if (!MakeFolder(folder, place, &m.error)) return m;
-    m.error = RunInChild([&](FILE* out) { RunChild(folder, out); },
-                         [&](const std::string& key, const std::string& value) {
-                             if (key == "frame")
-                                 m.seconds.push_back(std::strtod(value.c_str(), nullptr));
-                             if (key == "memcpy32") m.memcpy32 = std::strtod(value.c_str(), nullptr);
-                             if (key == "present") m.present = std::strtod(value.c_str(), nullptr);
-                             if (key == "allocations")
-                                 m.allocations = std::strtoull(value.c_str(), nullptr, 10);
-                             if (key == "pixels") m.pixels = std::strtoull(value.c_str(), nullptr, 10);
-                             if (key == "digest")
-                                 m.digest = static_cast<std::uint32_t>(
-                                     std::strtoul(value.c_str(), nullptr, 10));
-                         });
+    m.error = RunInChild(
+        [&](FILE* out) { RunChild(folder, out); },
+        [&](const std::string& key, const std::string& value) {
+            if (key == "frame") m.seconds.push_back(std::strtod(value.c_str(), nullptr));
+            if (key == "memcpy32") m.memcpy32 = std::strtod(value.c_str(), nullptr);
+            if (key == "present") m.present = std::strtod(value.c_str(), nullptr);
+            if (key == "allocations") m.allocations = std::strtoull(value.c_str(), nullptr, 10);
+            if (key == "pixels") m.pixels = std::strtoull(value.c_str(), nullptr, 10);
+            if (key == "digest")
+                m.digest = static_cast<std::uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
+        });
     if (m.error.empty() && static_cast<int>(m.seconds.size()) != kMeasuredFrames)
         m.error = "too few frames measured";
     std::error_code ignored;

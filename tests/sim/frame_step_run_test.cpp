@@ -34,7 +34,8 @@ std::string Script() {
 class FrameStep : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "simrun or the installation is missing";
+        if (!testsupport::StarterRun::Built())
+            GTEST_SKIP() << "simrun or the installation is missing";
     }
     // The screenshots of one run, as their pixels.
     std::vector<std::vector<std::uint32_t>> Run(bool drawEveryTurn) {
