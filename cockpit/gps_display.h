@@ -196,6 +196,10 @@ public:
     [[nodiscard]] int CursorAt(std::int32_t x, std::int32_t y) const;
 
     [[nodiscard]] bool Shown() const { return shown; }
+    // True while shown with a redraw of the page asked for or due at `nowMs`.
+    [[nodiscard]] bool RedrawDue(std::uint32_t nowMs) const {
+        return shown && (redrawNow || static_cast<std::int32_t>(nowMs - nextRedraw) >= 0);
+    }
     [[nodiscard]] int X() const { return x; }
     [[nodiscard]] int Y() const { return y; }
     [[nodiscard]] int Width() const { return width; }

@@ -348,6 +348,8 @@ int VolumeRStream::OpenVolume(std::string_view path) {
         FreeIndex();
         return 0;
     }
+    // Checking the index touched every member's header: only the members read stay in memory.
+    mapping.ReleasePages();
     memory.OpenReadOnly(viewSize, view);
     volumeOpen = true;
     return 1;

@@ -161,7 +161,7 @@ int GFXBitmap::Read(core::StreamIO& s, std::uint32_t rflags) {
     width = height = stride = bitsPerPixel = size = 0;
     detailCount = 1;
     std::uint32_t counter = kNoHead;
-    bool first = true;
+    bool first = (rflags & kReadInContainer) == 0;
     bool haveHead = false;
     while (counter != 0) {
         const std::uint32_t start = s.GetPosition();

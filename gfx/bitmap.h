@@ -28,6 +28,9 @@ inline constexpr std::uint32_t kBitmapOwnsPixels = 0x08;
 // writes the palette into "PBMP"; kBitmapWriteBmp writes a Windows BMP instead.
 inline constexpr std::uint32_t kBitmapKeepPalette = 0x01;
 inline constexpr std::uint32_t kBitmapWriteBmp = 0x80000000u;
+// Read flag: the stream stands just past the container's header, which the reader of an
+// enclosing chunk has already read; the chunks are read on from there, never seeking back.
+inline constexpr std::uint32_t kReadInContainer = 0x40000000u;
 
 inline constexpr int kMaxDetailLevels = 9;
 

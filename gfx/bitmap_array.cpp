@@ -120,14 +120,13 @@ int GFXBitmapArray::read(core::StreamIO& s, std::uint32_t flags) {
     using namespace chunkio;
     Clear();
     std::uint32_t counter = kNoHead;
-    bool sawContainer = false;
+    bool sawContainer = (flags & kReadInContainer) != 0;
     std::int32_t next = 0;
     auto fail = [this] {
         Clear();
         return 0;
     };
     while (counter != 0) {
-        const std::uint32_t start = s.GetPosition();
         std::uint32_t tag = 0, size = 0;
         if (!ReadHeader(s, &tag, &size)) return fail();
         if (counter == kNoHead) {
@@ -147,10 +146,10 @@ int GFXBitmapArray::read(core::StreamIO& s, std::uint32_t flags) {
         if (tag == kTagPBMP) {
             if (next >= count) return fail();
             // The container's size word is not the length of what follows, so a bitmap is read
-            // by its own chunks, from the container on; one that does not read leaves no way to
-            // find the next, and the array fails.
-            if (!s.SetPosition(static_cast<std::int32_t>(start))) return fail();
-            bitmaps[next] = GFXBitmap::ReadNew(s, flags & ~kArrayExpand);
+            // by its own chunks, on from its container's header; one that does not read leaves
+            // no way to find the next, and the array fails. Never seeking back keeps a packed
+            // stream decoding forward once.
+            bitmaps[next] = GFXBitmap::ReadNew(s, (flags & ~kArrayExpand) | kReadInContainer);
             if (!bitmaps[next++]) return fail();
         } else if (tag == kTagRmap) {
             if (!ids.empty() || size != static_cast<std::uint64_t>(count) * 4) return fail();

@@ -334,8 +334,9 @@ int GFXFont::Read(core::StreamIO& s) {
             palette = GFXPalette::ReadNew(s, 0);
             if (!palette || s.GetPosition() != end) return 0;
         } else if (tag == kTagPBMA) {
-            // The glyph array reads itself by its own chunks; its size word is not trusted.
-            if (!s.SetPosition(static_cast<std::int32_t>(start)) || !read(s, 0)) return 0;
+            // The glyph array reads itself by its own chunks, on from its container's header;
+            // its size word is not trusted.
+            if (!read(s, kReadInContainer)) return 0;
         } else if (!Skip(s, size)) {
             return 0;
         }

@@ -132,6 +132,10 @@ public:
     virtual void OnQueueEmpty() {}
     // False when no event can ever come again (a headless machine whose driver is done).
     virtual bool MayDeliverLater() { return true; }
+    // Gives the processor away for up to timeoutMs, ending early when an event arrives; the
+    // event stays to be polled. The headless machine's driver decides how time passes, so
+    // there it returns at once.
+    virtual void Rest(std::uint32_t timeoutMs) { (void)timeoutMs; }
 };
 
 class Clock {

@@ -569,6 +569,10 @@ std::uint32_t MappedFile::MapPath(std::string_view windowsPath) {
     return Map(file);  // the view outlives the descriptor
 }
 
+void MappedFile::ReleasePages() const {
+    if (data_ != nullptr) madvise(const_cast<std::uint8_t*>(data_), size_, MADV_DONTNEED);
+}
+
 void MappedFile::Unmap() {
     if (data_ != nullptr) munmap(const_cast<std::uint8_t*>(data_), size_);
     data_ = nullptr;

@@ -142,6 +142,9 @@ public:
     [[nodiscard]] std::uint32_t Map(const File& file);
     [[nodiscard]] std::uint32_t MapPath(std::string_view windowsPath);
     void Unmap();
+    // Gives back the pages read so far: they come in again, a few at a time, as they are read
+    // (a volume's members one by one, rather than the whole file its index check touched).
+    void ReleasePages() const;
     [[nodiscard]] bool IsMapped() const { return data_ != nullptr; }
     [[nodiscard]] const std::uint8_t* Data() const { return data_; }
     [[nodiscard]] std::size_t Size() const { return size_; }

@@ -9,11 +9,13 @@
 #include <filesystem>
 
 #include "cockpit/gps_display.h"
+#include "cockpit/panel_redraw.h"
 #include "cockpit/panel_services.h"
 #include "core/resource_pack.h"
 #include "core/resource_volume.h"
 #include "devices/sound_system.h"
 #include "flight/aircraft.h"
+#include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "gfx/d3d_draw_table.h"
 #include "gfx/dd_surface.h"
@@ -46,6 +48,7 @@
 namespace sim {
 
 MainWindow theMainWindow;
+bool theDrawEveryTurn = false;
 std::uint32_t theLeftUpSuppressed = 0;
 
 namespace {
@@ -61,6 +64,65 @@ constexpr win::LParam kVideoModeStopped = 525;
 
 std::uint64_t theFramesDrawn = 0;
 bool theWarmUpDone = false;
+
+// What a frame is drawn from that can change between two turns of the loop without a message:
+// the clock's ticks (the flight, the gauges, the weather, the beacons), the simulated second
+// (the sky's sun and stars), the view, the panel's redraw requests, the GPS page's half-second
+// redraw. A turn whose sources equal those the last frame left behind would draw the same
+// picture again, and draws nothing.
+struct FrameSources {
+    std::uint64_t ticks = 0;
+    std::uint32_t messages = 0;
+    std::uint32_t simSecond = 0;
+    int viewMode = 0;
+    int lookDirection = 0;
+    std::uint32_t fullRedraw = 0;
+    bool panelPriming = false;
+    bool gpsDue = false;
+    bool frozen = false;
+    bool operator==(const FrameSources&) const = default;
+};
+
+FrameSources theLastFrameSources;
+bool theLastFrameValid = false;
+std::uint32_t theLastFrameTime = 0;
+// A picture at least this often whatever the sources say (wall milliseconds).
+constexpr std::uint32_t kLongestFrameGapMs = 1000;
+// The processor is given away this long in a turn that drew nothing.
+constexpr std::uint32_t kIdleRestMs = 1;
+
+FrameSources CurrentFrameSources() {
+    FrameSources f;
+    f.ticks = theSimWorld.TicksRun();
+    f.messages = win::MessageSerial();
+    f.simSecond = theSimWorld.GetSimTimeMs() / 1000;
+    f.viewMode = theSimWorld.GetViewMode();
+    f.lookDirection = theSimWorld.GetLookDirection();
+    f.fullRedraw = cockpit::theCockpitFullRedraw;
+    // The panel views looking forward paint the panel's background into every buffer first.
+    f.panelPriming = (f.viewMode == 0 || f.viewMode == 1) && f.lookDirection == 0 &&
+                     (cockpit::thePanelPrimed == 0 ||
+                      cockpit::thePanelPrimeCount < cockpit::thePanelBufferCount);
+    f.gpsDue = cockpit::theGpsDisplay.RedrawDue(win::timeGetTime());
+    f.frozen = flight::theFlightFreezeFrames != 0;
+    return f;
+}
+
+// True when this turn must draw: something the picture comes from changed since the last frame
+// (a due GPS page or a frozen flight always draws), or the last picture is old.
+bool FrameWanted() {
+    if (theDrawEveryTurn || !theLastFrameValid) return true;
+    const FrameSources now = CurrentFrameSources();
+    if (now.gpsDue || now.frozen || now.panelPriming) return true;
+    return !(now == theLastFrameSources) ||
+           win::timeGetTime() - theLastFrameTime >= kLongestFrameGapMs;
+}
+
+void FrameDrawn() {
+    theLastFrameSources = CurrentFrameSources();
+    theLastFrameValid = true;
+    theLastFrameTime = win::timeGetTime();
+}
 bool theCursorShown = true;
 std::uint32_t theCursorShownTime = 1;
 
@@ -306,8 +368,12 @@ int MainWindow::RunMessageLoop() {
         // Settings that could not be stored are told once, whatever stored them.
         TellFailedSettingsStores(!IsProgramClosed());
         if (!win::PeekMessage(&msg, {}, 0, 0, win::PM_REMOVE)) {
+            const std::uint64_t drawn = theFramesDrawn;
             IdleStep();
             lastIdle = win::timeGetTime();
+            // A turn that drew nothing had nothing to do: the processor rests until input
+            // comes or a moment passes, and the loop polls again.
+            if (theFramesDrawn == drawn) win::RestUntilInput(kIdleRestMs);
             continue;
         }
         bool taken = false;
@@ -338,6 +404,7 @@ int MainWindow::RunMessageLoop() {
 int ZephlonMain(const std::string& commandLine) {
     theFramesDrawn = 0;
     theWarmUpDone = false;
+    theLastFrameValid = false;
     win::InstallMenuSupport();
     win::InstallWindowDcProvider();
     // The installation's volumes, before anything reads art, palettes or data from them.
@@ -407,6 +474,17 @@ void PaintView(win::HWND w) {
     if (!theSimWorld.IsRunning() || !theSimWorld.IsInitialised() || theSimWorld.IsVideoPlaying())
         return;
     win::ValidateRect(w, nullptr);
+    if (FrameWanted()) DrawFrame();
+    if (theSimWorld.IsPauseRequested()) {
+        ShowPausedDialogFor(w);
+        theSimWorld.RequestPause(0);
+        return;
+    }
+    theSimWorld.AdvanceClock();
+}
+
+// One picture: the world, the panel, the GPS and the readouts, shown on the screen.
+void DrawFrame() {
     theSimWorld.MeasureFrameRate();
     // The camera of the current view mode, placed for this frame's eye, with the scene's lights.
     float eye[3], angles[3];
@@ -436,12 +514,7 @@ void PaintView(win::HWND w) {
     // The texture sheets asked for in this frame; written to "sheets.act" only on request.
     gfx::dumpActiveSheets();
     cockpit::theCockpitFullRedraw &= ~cockpit::kRedrawReloadFlags;
-    if (theSimWorld.IsPauseRequested()) {
-        ShowPausedDialogFor(w);
-        theSimWorld.RequestPause(0);
-        return;
-    }
-    theSimWorld.AdvanceClock();
+    FrameDrawn();
 }
 
 // ---- the window procedure -------------------------------------------------------------------

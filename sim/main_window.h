@@ -47,6 +47,11 @@ win::ProgramEntry ZephlonProgram();
 
 void IdleStep();
 void PaintView(win::HWND window);
+// The picture of one turn of the loop (PaintView draws it only when it can have changed).
+void DrawFrame();
+// Every turn of the loop draws a picture, changed or not (the reference the benchmarks compare
+// the program's own frame step with).
+extern bool theDrawEveryTurn;
 win::LResult MainWndProc(win::HWND window, std::uint32_t message, win::WParam wParam,
                          win::LParam lParam);
 // Frames drawn since start (those that ran the scene step).

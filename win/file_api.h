@@ -209,6 +209,10 @@ public:
     bool Map(FileHandle file);
     bool Map(std::string_view path);
     void Unmap() { view_.reset(); }
+    // Gives back the pages read so far (they come in again as they are read).
+    void ReleasePages() const {
+        if (view_) view_->ReleasePages();
+    }
     [[nodiscard]] bool IsMapped() const { return view_ != nullptr && view_->IsMapped(); }
     [[nodiscard]] const std::uint8_t* Data() const { return view_ ? view_->Data() : nullptr; }
     [[nodiscard]] std::size_t Size() const { return view_ ? view_->Size() : 0; }

@@ -14,6 +14,7 @@ namespace {
 
 std::uint32_t theJoystickChanges = 0;
 std::uint32_t theJoystickArrivals = 0;
+std::uint32_t theMessageSerial = 0;
 
 struct ClickMemory {
     HWND hwnd;
@@ -229,6 +230,7 @@ bool PeekInternal(MSG* msg, HWND filter, std::uint32_t lo, std::uint32_t hi, std
     State& st = S();
     PumpPlatform();
     auto take = [&](const MSG& m) {
+        if (flags & PM_REMOVE) ++theMessageSerial;
         if (msg != nullptr) *msg = m;
         st.lastMessageTime = m.time;
         st.lastMessagePos = m.pt;
@@ -372,6 +374,7 @@ std::uint32_t JoystickArrivalCount() {
 using namespace detail;
 
 LResult SendMessage(HWND hwnd, std::uint32_t message, WParam wParam, LParam lParam) {
+    ++theMessageSerial;
     WindowData* w = Find(hwnd);
     if (w == nullptr || w->proc == nullptr) return 0;
     return w->proc(hwnd, message, wParam, lParam);
@@ -408,6 +411,21 @@ int GetMessage(MSG* msg, HWND hwnd, std::uint32_t filterMin, std::uint32_t filte
         platform::Event e;
         if (events.Wait(&e, timeout)) HandleEvent(e);
     }
+}
+
+void RestUntilInput(std::uint32_t ms) {
+    if (PeekInternal(nullptr, {}, 0, 0, PM_NOREMOVE, false)) return;
+    const std::uint32_t timer = TimeToNextTimer();
+    if (timer == 0) return;
+    platform::CurrentBackend().GetEvents().Rest(std::min(ms, timer));
+}
+
+std::uint32_t MessageSerial() {
+    return theMessageSerial;
+}
+
+void NoteOutsideChange() {
+    ++theMessageSerial;
 }
 
 bool WaitMessage() {

@@ -454,6 +454,13 @@ bool PeekMessage(MSG* msg, HWND hwnd, std::uint32_t filterMin, std::uint32_t fil
 // Blocks until a message comes; 0 for WM_QUIT, else 1.
 int GetMessage(MSG* msg, HWND hwnd, std::uint32_t filterMin, std::uint32_t filterMax);
 bool WaitMessage();
+// Gives the processor away for up to `ms`, or until input arrives; returns at once while a
+// message waits or a timer is due.
+void RestUntilInput(std::uint32_t ms);
+// Counts every message taken from the queue or sent, and every change made from outside the
+// program (NoteOutsideChange): a loop can tell from it whether anything may have changed.
+std::uint32_t MessageSerial();
+void NoteOutsideChange();
 bool TranslateMessage(const MSG* msg);
 LResult DispatchMessage(const MSG* msg);
 LResult DefWindowProc(HWND hwnd, std::uint32_t message, WParam wParam, LParam lParam);

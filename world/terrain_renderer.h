@@ -119,10 +119,12 @@ struct TerrainVertex {
     std::uint32_t outcode = 0;  // off-screen sides: 1 left, 2 right, 4 above, 8 below
 };
 
-// An open-addressed table of keys for one frame: emptied by a new stamp, never reallocated.
+// An open-addressed table of keys for one frame: emptied by a new stamp. It starts small, so
+// that a frame's lookups stay in the processor's cache, and doubles when half full, up to
+// 2^maxBits slots; at that size a half-full table takes no more keys.
 class TerrainKeyTable {
 public:
-    void Resize(std::size_t bits);
+    void Resize(std::size_t maxBits);
     void Clear();
     [[nodiscard]] std::int32_t Get(std::uint64_t key) const;
     // Adds a key; false when it was there (its value in *existing) or the table is full.
@@ -135,7 +137,12 @@ private:
         std::int32_t value = -1;
     };
     [[nodiscard]] std::size_t Find(std::uint64_t key) const;
+    void SetBits(std::size_t bits);
+    // Twice the slots, with this frame's keys moved over.
+    void Grow();
     std::vector<Slot> slots;
+    std::size_t bits = 0;
+    std::size_t maxBits = 0;
     std::uint32_t shift = 64;
     std::uint32_t stamp = 1;
     std::size_t used = 0;

@@ -1,6 +1,8 @@
-// simrun [--dir FOLDER] [--screen sdl] SCRIPT: runs the program on the headless machine with
-// FOLDER as its working folder, driven by SCRIPT, and prints a trace and the run's figures. With
-// "--screen sdl" the picture also goes to an SDL window on the display the environment names.
+// simrun [--dir FOLDER] [--screen sdl] [--draw-every-turn] SCRIPT: runs the program on the
+// headless machine with FOLDER as its working folder, driven by SCRIPT, and prints a trace and
+// the run's figures. With "--screen sdl" the picture also goes to an SDL window on the display the
+// environment names. With "--draw-every-turn" every turn of the program's loop draws a picture,
+// whether anything it shows changed or not (the pictures must be the same as without it).
 #include <unistd.h>
 
 #include <cstdio>
@@ -30,7 +32,8 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: simrun [--demo] [--dir FOLDER] [--screen sdl] SCRIPT\n");
+    std::fprintf(stderr,
+                 "usage: simrun [--demo] [--dir FOLDER] [--screen sdl] [--draw-every-turn] SCRIPT\n");
     return 2;
 }
 
@@ -49,6 +52,8 @@ int main(int argc, char** argv) {
             demo = true;
         else if (a == "--screen" && i + 1 < argc && std::string(argv[i + 1]) == "sdl" && ++i)
             sdlScreen = true;
+        else if (a == "--draw-every-turn")
+            sim::theDrawEveryTurn = true;
         else if (!a.empty() && a[0] == '-')
             return Usage();
         else if (scriptPath.empty())

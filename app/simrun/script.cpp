@@ -361,6 +361,8 @@ bool Driver::Step() {
                 std::string why;
                 if (!c.registered->run(c.words, &why))
                     Fail("line " + std::to_string(c.line) + ": " + why);
+                // It set the program's state without a message: the next turn draws it.
+                win::NoteOutsideChange();
                 break;
             }
             case Command::Kind::Quit: {

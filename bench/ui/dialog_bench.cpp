@@ -2,7 +2,7 @@
 // - composing the frozen 8-bit frame with three dialogs over it against memcpy of the 32-bit
 //   frame (goal: under 2 ms);
 // - a 10,000-row list view: insert, sort and the first paint, against std::sort of the keys
-//   (goal: under 100 ms);
+//   (goal: within kListViewGoal times);
 // - repainting 64 rows of 14 owner-drawn columns with ellipsis fitting against drawing the same
 //   texts unfitted (goal: under 5 ms);
 // - the wake-ups of an idle modal dialog's loop over 10 s on SDL (dummy video) once its first
@@ -31,6 +31,9 @@
 #include "win/window_surface.h"
 
 namespace {
+
+// The list view's insert, sort and first paint against std::sort of its keys: at most this.
+constexpr double kListViewGoal = 5.8;
 
 using namespace win;
 
@@ -174,8 +177,8 @@ void BM_ListViewInsertSortPaint(benchmark::State& state) {
         benchmark::DoNotOptimize(copy.data());
     }, 21);
     benchsupport::Goals goals(state);
-    goals.AtMost("ms", once * 1e3, 100.0);
-    goals.Note("per_std_sort", once / sort);
+    goals.AtMost("per_std_sort", once / sort, kListViewGoal);
+    goals.Note("ms", once * 1e3);
 }
 BENCHMARK(BM_ListViewInsertSortPaint)->Unit(benchmark::kMillisecond);
 

@@ -3,8 +3,8 @@
 // two traffic aircraft flying round, drawn into a 640 x 480 memory surface through the frame's
 // own steps (the sky placed and drawn, the scenery objects collected and filed, the aircraft
 // filed, the cloud passes with the terrain's) and through the world's own time-of-day palette,
-// so that shading and haze take the program's paths. Goal: 5 ms a frame (200 frames a second),
-// with its ratio to a memcpy of the 32-bit frame beside it; heap allocations per frame after
+// so that shading and haze take the program's paths. Goal: within kWorldFrameGoal memcpys of
+// the 32-bit frame measured in the same run, the milliseconds beside it; heap allocations per frame after
 // the first few: goal 0. Needs the installation the build makes (build/install). The whole
 // program's frame, panel and present included, is bench_frame's.
 #include <benchmark/benchmark.h>
@@ -38,6 +38,9 @@
 #include "world/weather_state.h"
 
 namespace {
+
+// A whole frame of the world against a memcpy of the 32-bit frame: at most this.
+constexpr double kWorldFrameGoal = 75.0;
 
 namespace fs = std::filesystem;
 
@@ -179,8 +182,9 @@ void BM_WholeFrameAtKsqlAtDusk(benchmark::State& state) {
                           static_cast<double>(std::max<std::uint64_t>(frames, 1));
     if (objects == 0 || pixels == 0) state.SkipWithError("no scenery objects drawn");
     benchsupport::Goals goals(state);
-    goals.AtMost("frame_ms", perFrame * 1e3, 5.0);
-    goals.Note("frame_per_memcpy32", perFrame / benchsupport::MemcpyFrame32Seconds());
+    goals.AtMost("frame_per_memcpy32", perFrame / benchsupport::MemcpyFrame32Seconds(),
+                 kWorldFrameGoal);
+    goals.Note("frame_ms", perFrame * 1e3);
     goals.AtMost("allocations_per_frame",
                  counted > 0 ? static_cast<double>(benchsupport::theAllocations.load()) /
                                    static_cast<double>(counted)

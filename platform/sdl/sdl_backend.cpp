@@ -55,6 +55,14 @@ public:
         videoInit_ = true;
         // Nearest scaling keeps the 640×480 pixels sharp at any window size.
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+        // SDL's own software renderer: a 640×480 picture converted once a frame is no work for
+        // a graphics card, and on a machine without one the OpenGL renderer loads a software
+        // OpenGL library (tens of megabytes and a pool of threads) for the same cost a frame.
+        // SDL_RENDER_DRIVER in the environment still chooses another. Its window surface is
+        // X11's shared memory, not a texture: finding out whether OpenGL could serve as one
+        // would load the OpenGL library all the same.
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         int scale = options.windowScale < 1 ? 1 : options.windowScale;
         const Uint32 flags = SDL_WINDOW_RESIZABLE;
         window_ =
@@ -297,6 +305,12 @@ public:
             if (SDL_WaitEventTimeout(&e, left) == 0) continue;
             if (Translate(e, event)) return true;
         }
+    }
+
+    void Rest(std::uint32_t timeoutMs) override {
+        if (TerminationPending()) return;
+        SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<std::uint32_t>(
+                                          timeoutMs, static_cast<std::uint32_t>(kTerminationSliceMs))));
     }
 
 private:

@@ -66,6 +66,21 @@ TEST(BitmapArray, RoundTripWithUserRecordsAndIdTable) {
     }
 }
 
+// A stream that only reads forward, like a packed member whose backward seek decodes again
+// from its first byte: arrays and fonts must read in one pass.
+class ForwardOnlyStream : public core::MemRWStream {
+public:
+    using MemRWStream::MemRWStream;
+    int SetPosition(std::int32_t pos) override {
+        if (pos >= 0 && static_cast<std::uint32_t>(pos) < GetPosition()) {
+            ++backwardSeeks;
+            return 0;
+        }
+        return MemRWStream::SetPosition(pos);
+    }
+    int backwardSeeks = 0;
+};
+
 TEST(BitmapArray, IndexOfAndExpansion) {
     auto a = MakeSparseArray();
     EXPECT_EQ(a->IndexOf(3), 0);
@@ -309,6 +324,32 @@ TEST_F(FontDraw, TextBuiltForTheFontsCodeWidth) {
         EXPECT_EQ(At(16, 6), 2);
         EXPECT_EQ(f->GetStringWidth(text->c_str()), 7);
     }
+}
+
+TEST(Font, ArraysAndFontsReadInOnePassForward) {
+    auto a = MakeSparseArray();
+    const Bytes arrayFile = WriteBytes([&](core::StreamIO& s) { return a->Write(s, 0); });
+    ForwardOnlyStream arrayStream(static_cast<std::uint32_t>(arrayFile.size()),
+                                  static_cast<const void*>(arrayFile.data()));
+    auto b = GFXBitmapArray::ReadNew(arrayStream, 0);
+    ASSERT_TRUE(b);
+    EXPECT_EQ(arrayStream.backwardSeeks, 0);
+    EXPECT_EQ(arrayStream.GetPosition(), arrayFile.size());
+    EXPECT_EQ(b->ids, a->ids);
+    ASSERT_TRUE(b->bitmaps[2]);
+    EXPECT_EQ(b->bitmaps[2]->pixels[0], 3);
+
+    auto f = MakeFont();
+    const Bytes fontFile = WriteBytes([&](core::StreamIO& s) { return f->Write(s); });
+    ForwardOnlyStream fontStream(static_cast<std::uint32_t>(fontFile.size()),
+                                 static_cast<const void*>(fontFile.data()));
+    auto g = GFXFont::ReadNew(fontStream);
+    ASSERT_TRUE(g);
+    EXPECT_EQ(fontStream.backwardSeeks, 0);
+    EXPECT_EQ(g->count, f->count);
+    EXPECT_EQ(g->ids, f->ids);
+    const Bytes again = WriteBytes([&](core::StreamIO& s) { return g->Write(s); });
+    EXPECT_EQ(again, fontFile);
 }
 
 TEST(Font, PfntRoundTripAndDamage) {
