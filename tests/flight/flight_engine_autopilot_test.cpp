@@ -186,6 +186,19 @@ TEST(FlightEngines, ThrustNeverFallsAsTheThrottleRises) {
     }
 }
 
+// The Skyhawk's tachometer at the cruise table's 75 % power, flown level at its fuel flow: about
+// 2,400 rpm at 113 to 120 kt true, as its handbook's cruise table gives for that power.
+TEST(FlightEngines, SkyhawkTurnsItsHandbooksRpmAtCruisePower) {
+    const flight::PublishedPerformance& pub = flight::PublishedPerformanceForType(0);
+    for (const flight::CruisePoint& p : pub.cruise) {
+        if (p.powerPercent != 75 || p.altitudeFeet > 8000) continue;
+        flight::ProbeLevelFlight(0, p.altitudeFeet,
+                                 flight::ProbeTableFuelToKgPerHourPerEngine(0, p.fuelFlow),
+                                 p.trueAirspeedKnots, pub.testWeightKg);
+        EXPECT_NEAR(theFlightModelState.fmAdjustedTach, 2400, 100) << p.altitudeFeet << " ft";
+    }
+}
+
 TEST(FlightEngines, EfficiencyByPowerReadsTheIndicatedSpeedOverThePowersReferenceSpeed) {
     // The Bonanza and the Baron read their efficiency by power: a faster indicated speed or a
     // lower reference speed (a richer, fuller power setting) both give less thrust per word.
