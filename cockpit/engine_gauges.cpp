@@ -12,6 +12,7 @@
 #include "cockpit/panel_art_tables.h"
 #include "cockpit/panel_layouts.h"
 #include "flight/aircraft.h"
+#include "flight/flight_model_state.h"
 #include "gfx/bitmap.h"
 #include "gfx/surface.h"
 #include "world/terrain_services.h"
@@ -189,8 +190,8 @@ std::int32_t FahrenheitFromSurfaceWord(std::int16_t word) {
 void DrawOutsideAirTemperature(PanelGauge& g, const GFXFont* font, IntPoint number, IntPoint unit) {
     g.AdvanceSlot();
     const bool celsius = g.buttons[0] != 0;
-    // The weather's surface temperature, in Fahrenheit.
-    g.value = FahrenheitFromSurfaceWord(world::theSeaLevelTemp);
+    // The air's temperature at the aircraft's height, in Fahrenheit.
+    g.value = FahrenheitFromSurfaceWord(flight::theFlightModelState.fmOAT);
     const std::int32_t f = g.value;
     if (g.alwaysDraw == 0 && g.dirty == 0 && g.drawnValue1[g.slot] == f &&
         g.drawnValue2[g.slot] == g.buttons[0] && g.drawnValue3[g.slot] == g.buttons[1])

@@ -191,12 +191,20 @@ void FillCommonTables(AircraftParameters& ap) {
     ap.apTurbineGovernor = 3277;
 }
 
+// The Skyhawk's fixed-pitch propeller: 700 rpm at idle and 2,300 static at full throttle (the
+// handbook's static range is 2,280 to 2,380); the airflow windmills it faster with speed, most
+// at small throttle (about 1,150 rpm gliding at 65 kt). Between, the handbook's cruise: about
+// 2,200 rpm at 55 % power and 97 kt, 2,400 at 75 % and 116 kt true (the throttle positions the
+// cruise table's fuel flows take).
 void FillFixedPitchSpeed(AircraftParameters& ap) {
-    // Static engine speed rises from idle to the full-throttle static figure; the airflow
-    // windmills the propeller faster with speed.
+    constexpr double kNode[4] = {0.0, 5.3, 8.5, 16.0};
+    constexpr double kStatic[4] = {700.0, 1870.0, 2025.0, 2300.0};
     for (int i = 0; i < 17; ++i) {
-        ap.apStaticRpm[i] = ToI16(700.0 + 1650.0 * i / 16.0);
-        ap.apWindmillRpm[i] = ToI16(800.0 + 600.0 * i / 16.0);
+        int k = 0;
+        while (k < 2 && i > kNode[k + 1]) ++k;
+        const double f = (i - kNode[k]) / (kNode[k + 1] - kNode[k]);
+        ap.apStaticRpm[i] = ToI16(kStatic[k] + f * (kStatic[k + 1] - kStatic[k]));
+        ap.apWindmillRpm[i] = ToI16(3448.0 + (1400.0 - 3448.0) * i / 16.0);
     }
 }
 

@@ -8,53 +8,32 @@
 namespace flight {
 
 // Propeller (or fan) efficiency by true airspeed over the record's reference speed, Q16.
-inline constexpr std::int32_t kEfficiency172[17] = {20573, 20573, 20573, 20573, 20573, 20573,
-                                                    18166, 21595, 19623, 18743, 18219, 16324,
-                                                    13020, 12018, 11160, 10416, 9765};
-inline constexpr std::int32_t kEfficiencyKingAir[17] = {78643, 78643, 78643, 78643, 78643, 78643,
-                                                        78643, 74898, 65536, 85733, 87801, 87244,
-                                                        43691, 40330, 37449, 34953, 32768};
-inline constexpr std::int32_t kEfficiencyCitationJet[17] = {
-    78643, 78643, 78643, 78643, 78643, 78643, 68745, 64800, 63733,
-    65543, 61559, 63667, 59645, 38717, 35951, 33554, 31457};
+inline constexpr std::int32_t kEfficiency172[17] = {20573, 20573, 20573, 20573, 20573, 20573, 18166, 21286, 19349, 18447, 17718, 17929, 13020, 12018, 11160, 10416, 9765};
+inline constexpr std::int32_t kEfficiencyKingAir[17] = {78643, 78643, 78643, 78643, 78643, 78643, 78643, 74898, 65536, 78160, 79821, 77831, 43691, 40330, 37449, 34953, 32768};
+inline constexpr std::int32_t kEfficiencyCitationJet[17] = {78643, 78643, 78643, 78643, 78643, 78643, 67502, 65423, 64748, 65957, 62223, 63277, 60586, 38717, 35951, 33554, 31457};
 
 // Reference speed (knots indicated) by power position of the records whose efficiency goes by
 // power.
-inline constexpr std::int16_t kReferenceSpeedBonanza[17] = {
-    70, 70, 70, 268, 226, 258, 276, 200, 144, 144, 144, 144, 144, 144, 144, 144, 144};
-inline constexpr std::int16_t kReferenceSpeedBaron[17] = {
-    70, 70, 316, 319, 332, 152, 152, 152, 152, 152, 152, 152, 152, 152, 152, 152, 152};
+inline constexpr std::int16_t kReferenceSpeedBonanza[17] = {70, 70, 70, 262, 226, 257, 273, 251, 233, 218, 205, 194, 185, 177, 170, 164, 158};
+inline constexpr std::int16_t kReferenceSpeedBaron[17] = {70, 70, 315, 319, 331, 290, 259, 235, 216, 200, 187, 176, 166, 158, 151, 145, 139};
 
 // Efficiency by power {A, r0, n}: A / r^n above the ratio r0, A / r0^n below it.
-inline constexpr double kPowerEfficiency[5][3] = {
-    {0, 0, 0}, {0.16, 0.45, 1.3}, {0.16, 0.4, 1.15}, {0, 0, 0}, {0, 0, 0}};
+inline constexpr double kPowerEfficiency[5][3] = {{0, 0, 0}, {0.16, 0.45, 1.3}, {0.16, 0.4, 1.15}, {0, 0, 0}, {0, 0, 0}};
 
 // Altitude lapse of the constant-speed piston engines' thrust, Q16, every 1024 m.
-inline constexpr std::uint16_t kLapseBonanza[17] = {65535, 65535, 58922, 54352, 49827, 50525,
-                                                    47764, 45083, 42482, 39962, 37520, 35159,
-                                                    32876, 30673, 28548, 26502, 24535};
-inline constexpr std::uint16_t kLapseBaron[17] = {65535, 65448, 59127, 56446, 51773, 50031,
-                                                  47764, 45083, 42482, 39962, 37520, 35159,
-                                                  32876, 30673, 28548, 26502, 24535};
+inline constexpr std::uint16_t kLapseBonanza[17] = {65535, 65535, 59287, 54616, 50226, 50525, 47764, 45083, 42482, 39962, 37520, 35159, 32876, 30673, 28548, 26502, 24535};
+inline constexpr std::uint16_t kLapseBaron[17] = {65535, 65535, 59529, 56959, 51969, 50161, 47764, 45083, 42482, 39962, 37520, 35159, 32876, 30673, 28548, 26502, 24535};
 
 // Thrust by throttle position of the turbines, Q15.
-inline constexpr std::int16_t kThrottleCurveKingAir[17] = {32767, 32767, 32767, 32767, 29782, 29198,
-                                                           28903, 28623, 28156, 27619, 27609, 27825,
-                                                           27701, 27484, 27063, 25147, 29055};
-inline constexpr std::int16_t kThrottleCurveCitationJet[17] = {
-    32767, 32767, 32767, 24059, 24239, 22969, 26394, 28320, 30770,
-    32767, 32706, 32767, 32767, 32767, 32767, 19313, 19313};
+inline constexpr std::int16_t kThrottleCurveKingAir[17] = {32767, 32767, 32767, 32767, 32634, 32502, 32098, 31935, 31247, 30879, 30800, 30906, 30478, 30173, 29617, 29617, 29617};
+inline constexpr std::int16_t kThrottleCurveCitationJet[17] = {32767, 32767, 32767, 27463, 23637, 23756, 26155, 28566, 30563, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767};
 
 // Power-limit fall-off above the cruise tables {start in metres, rate per metre}; it sets the
 // service ceiling.
-inline constexpr double kCeilingFalloff[5][2] = {{3658, 0.000578656793},
-                                                 {3658, 0.000291696787},
-                                                 {4877, 0.000650653839},
-                                                 {10668, 0.00097863555},
-                                                 {9500, 2.7692318e-06}};
+inline constexpr double kCeilingFalloff[5][2] = {{3658, 0.000557422042}, {3658, 0.000291696787}, {4877, 0.000650653839}, {10668, 0.00127924502}, {11900, 0.00157757938}};
 
 // Altitude factor of the altitude-compensated engines {share at sea level, loss per metre};
 // {0, 0} takes the density ratio.
-inline constexpr double kCompensation[5][2] = {{1, 0.0004}, {0, 0}, {0, 0}, {0, 0}, {0, 0}};
+inline constexpr double kCompensation[5][2] = {{1, 0.00025}, {0, 0}, {0, 0}, {0, 0}, {0, 0}};
 
 }  // namespace flight

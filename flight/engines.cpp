@@ -89,6 +89,11 @@ std::uint16_t ComputeEnginePower(std::int16_t throttle, int engineBit, std::uint
     } else if (IsTurbineCode(ap.apModelCode) || p == 0) {
         p += static_cast<std::uint32_t>(ap.apIdlePower);
         corrected = p;
+    } else if (p < static_cast<std::uint32_t>(ap.apIdlePower)) {
+        // An open throttle never gives less than a closed one: a piston's first lever steps
+        // run at its idle power.
+        p = static_cast<std::uint32_t>(ap.apIdlePower);
+        corrected = p;
     }
     theEngines.powerRatio = p ? static_cast<double>(corrected) / static_cast<double>(p) : 1.0;
 
@@ -317,35 +322,47 @@ void StepEngines() {
     }
 }
 
+// The throttle word whose power this is, had neither a power limit nor an idle floor held it:
+// the turbines' throttle curve and high-altitude limiter read it, so that where the power stands
+// still (held by the altitude's power limit or the condition levers' idle) the thrust does too.
+namespace {
+std::int64_t ThrottleOfPower(std::int64_t power) {
+    const AircraftParameters& ap = theAircraftParameters;
+    if (ap.apMaxPower <= 0) return 0;
+    return std::clamp<std::int64_t>(((power - ap.apIdlePower) << 16) / ap.apMaxPower, 0, 32767);
+}
+}  // namespace
+
 void EngineThrust() {
     FlightModelState& s = theFlightModelState;
     const AircraftParameters& ap = theAircraftParameters;
     const int engines = ap.apEngineCount == 2 ? 2 : 1;
-    const std::int16_t throttles[2] = {s.fmThrot, s.fmThrotRight};
     std::int64_t thrust = 0;
     for (int i = 0; i < engines; ++i) {
         const std::int64_t p = static_cast<std::uint16_t>(s.fmEnginePower[i]);
         const std::int64_t f =
-            ap.apThrottleCurveOn ? Interpolate16(ap.apThrottleCurve, ThrottlePosition(throttles[i]))
-                                 : 32767;
+            ap.apThrottleCurveOn
+                ? Interpolate16(ap.apThrottleCurve,
+                                ThrottlePosition(static_cast<std::int32_t>(ThrottleOfPower(p))))
+                : 32767;
         thrust += ((p * (ap.apDoubleThrust ? 2 : 1) + ((p * ap.apThrustFactor) >> 16)) * f) >> 15;
     }
     if (ap.apLapseOn)
         thrust = (thrust * Interpolate16U(ap.apLapse, QuarterMetrePosition())) / 65536;
 
-    const std::int32_t throttle = s.fmThrot < 0 ? 0 : s.fmThrot;
+    // High up the limiter takes a share g (growing with the height) of the thrust the left
+    // engine's power gains above the threshold throttle's, so more throttle never gives less.
+    const std::int64_t power = static_cast<std::uint16_t>(s.fmEnginePower[0]);
+    const std::int64_t threshold = (static_cast<std::int64_t>(ap.apLimiterThrottle) * ap.apMaxPower >> 16) +
+                                   ap.apIdlePower;
     const std::int32_t altitudeWord = AltitudeMetres();
-    if (ap.apHighAltLimiter && throttle >= ap.apLimiterThrottle &&
-        altitudeWord >= ap.apLimiterAltitude) {
+    if (ap.apHighAltLimiter && power > threshold && altitudeWord >= ap.apLimiterAltitude &&
+        ap.apLimiterSpan > 0) {
         const std::int64_t d =
             std::min<std::int64_t>(altitudeWord - ap.apLimiterAltitude, ap.apLimiterSpan - 1);
         const std::int64_t g = (((d << 16) / ap.apLimiterSpan) * ap.apLimiterDepth) >> 16;
-        const std::int64_t h =
-            ((((static_cast<std::int64_t>(throttle) - ap.apLimiterThrottle) << 16) /
-              (32768 - ap.apLimiterThrottle)) *
-             g) >>
-            17;
-        thrust = (thrust * (32767 - h)) >> 15;
+        const std::int64_t gained = thrust - thrust * threshold / power;
+        thrust -= (gained * g) >> 15;
     }
 
     if (ap.apEfficiencyMode != EfficiencyMode::None) {

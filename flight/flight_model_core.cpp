@@ -114,7 +114,6 @@ void IntegrateMotion() {
     FlightModelState& s = theFlightModelState;
     const AircraftParameters& ap = theAircraftParameters;
     FlightStepState& st = theFlightStep;
-    const int k = st.timeAcceleration;
     const bool onGround = s.fmOTG != 0;
     const bool assisted = s.fmAutoCoordination != 0 || AutopilotOn();
 
@@ -127,8 +126,10 @@ void IntegrateMotion() {
     // 2. Control terms.
     const std::int32_t c = s.fmElvCur >> 2;
     std::int32_t e = c - (c >> 3);
-    s.fmRudEff = static_cast<std::int16_t>(s.fmRud >> k);
-    s.fmAilEff = static_cast<std::int16_t>(s.fmAil >> k);
+    // Every step is 1/18 s of simulated time at any time acceleration (the clock hands out the
+    // steps faster), so nothing of the step depends on the speed-up.
+    s.fmRudEff = s.fmRud;
+    s.fmAilEff = s.fmAil;
     if (ap.apHighAlphaYaw && !assisted) {
         const std::int32_t term =
             ((theAeroLookup.alphaWord - ap.apHighAlphaThreshold) >> 3) * ap.apHighAlphaGain;
@@ -240,7 +241,7 @@ void IntegrateMotion() {
         const std::int64_t up = static_cast<std::int64_t>(s.fmForceUp) - s.fmForceDown;
         s.fmAccelUp = Saturate32((up * 65536) / s.fmMass);
         std::int64_t vv =
-            s.fmVVel + ((static_cast<std::int64_t>(s.fmAccelUp) * (s.fmStepTime >> k)) >> 15);
+            s.fmVVel + ((static_cast<std::int64_t>(s.fmAccelUp) * s.fmStepTime) >> 15);
         if (onGround && vv < 0) vv = 0;
         s.fmVVel = Saturate32(vv);
 
@@ -477,8 +478,7 @@ void StepFlightModelCore() {
 
     const std::int32_t bank = static_cast<std::int16_t>(s.fmBank);
     if (bank != 0) {
-        const std::int32_t decay = 8 >> (theFlightStep.timeAcceleration / 2);
-        s.fmBank = static_cast<std::uint16_t>(Approach(bank, 0, decay));
+        s.fmBank = static_cast<std::uint16_t>(Approach(bank, 0, 8));
     }
 
     // Without an empty weight there is no aircraft to weigh; the weight and mass stay.

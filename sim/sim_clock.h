@@ -1,6 +1,7 @@
 // The tick scheduler: turns elapsed simulated milliseconds into ticks of 1/18.2 second and runs,
-// per tick, the flight step 2^k times (k the speed-up exponent) and the slower tasks of every
-// 2nd, 3rd, 6th and 18th tick, in that order.
+// per tick, the flight step once and the slower tasks of every 2nd, 3rd, 6th and 18th tick, in
+// that order. Time acceleration speeds the simulated clock, so at N times the ticks (and with
+// them the flight and every slower task) come N times as often a real second.
 //
 // The clock keeps the fraction of a tick it has not run yet, so the simulation runs at 18.2
 // ticks a second whatever the frame rate: a frame of 33 ms is 0.6 of a tick, and dropping the
@@ -16,7 +17,6 @@ class TickTarget {
 public:
     virtual ~TickTarget() = default;
     virtual std::uint32_t GetSimTimeMs() = 0;
-    virtual int GetSpeedUp() = 0;  // exponent k, clamped to 0..4 by the clock
     virtual void FlightTick() = 0;
     virtual void TickEvery2() = 0;
     virtual void TickEvery3() = 0;

@@ -88,7 +88,7 @@ public:
     void MarkClock();
     void AdvanceClock();
     std::uint32_t GetSimTimeMs() override { return time.GetMilliseconds(); }
-    int GetSpeedUp() override { return static_cast<int>(speedUp); }
+    int GetSpeedUp() const { return static_cast<int>(speedUp); }
     void FlightTick() override;
     void TickEvery2() override;
     void TickEvery3() override;

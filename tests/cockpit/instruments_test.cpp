@@ -29,6 +29,8 @@
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "flight/flight_probe.h"
+#include "flight/published_performance.h"
 #include "flight/flight_world_services.h"
 #include "flight/system_failures.h"
 #include "gfx/bitmap.h"
@@ -577,7 +579,7 @@ TEST_F(Instruments, ClockHourMeterTachometersAndTemperature) {
     Select(4);
     Power(true);
     cockpit::PanelGauge& oat = cockpit::theTemperatureGauge;
-    world::theSeaLevelTemp = 15 * 256;
+    flight::theFlightModelState.fmOAT = 15 * 256;
     for (int celsius : {0, 1}) {
         oat.buttons[0] = celsius;
         oat.dirty = 1;
@@ -586,14 +588,14 @@ TEST_F(Instruments, ClockHourMeterTachometersAndTemperature) {
         cockpit::DrawOutsideAirTemperature(oat, cockpit::thePanelFont, {448, 456}, {467, 456});
         EXPECT_EQ(Texts(cockpit::thePanelFont)[0], celsius != 0 ? "015" : "059");
     }
-    world::theSeaLevelTemp = -20 * 256;  // below zero Fahrenheit: the sign takes a place
+    flight::theFlightModelState.fmOAT = -20 * 256;  // below zero Fahrenheit: the sign takes a place
     oat.buttons[0] = 0;
     oat.dirty = 1;
     theCalls.clear();
     cockpit::BeginPanelFrame();
     cockpit::DrawOutsideAirTemperature(oat, cockpit::thePanelFont, {448, 456}, {467, 456});
     EXPECT_EQ(Texts(cockpit::thePanelFont)[0], "-03");
-    world::theSeaLevelTemp = 15 * 256;
+    flight::theFlightModelState.fmOAT = 15 * 256;
 }
 
 TEST_F(Instruments, NeedlesSlewAndLeversTravel) {
@@ -783,6 +785,35 @@ TEST_F(InstrumentUpdate, ExhaustTemperatureWithoutFuelFlowIsZero) {
     cockpit::UpdateGauges();
     EXPECT_GT(cockpit::theExhaustTempGauge.needle, 0);
     EXPECT_LE(cockpit::theExhaustTempGauge.needle, 32);
+}
+
+// The CitationJet's air-data readouts: the outside air temperature falls at the standard lapse
+// (about 3.57 F a thousand feet from 59 F on a standard day), and the angle-of-attack readout is
+// low in cruise, near 0.6 at 1.3 times the stall speed and near 1.0 at the stall.
+TEST_F(InstrumentUpdate, TheJetsAirDataReadoutsFollowHeightAndTheWing) {
+    auto fly = [](double feet, double knots, double seconds) {
+        flight::ProbeSelectAircraft(4);
+        flight::ProbePlaceInFlight(feet, knots);
+        flight::ProbeRunSeconds(seconds);
+        flight::theAircraftServices.aircraftType = &TypeOf;
+        theType = 4;
+        cockpit::theMasterSwitch.switchState = 1;
+        cockpit::UpdateGauges();
+    };
+    for (double feet : {0.0, 17000.0, 35000.0}) {
+        fly(feet, 250, 4);  // the air data are renewed every 48 steps
+        EXPECT_NEAR(cockpit::theTemperatureGauge.value, 59 - 3.566 * feet / 1000, 1.5) << feet;
+    }
+    // Placed level (the wing carrying the weight) well clear of the ground's effect, at true
+    // airspeeds for the calibrated stall speed (1.0778 times it at 5,000 ft).
+    const double stall =
+        1.0778 * flight::ProbeStallSpeed(4, 0, flight::PublishedPerformanceForType(4).testWeightKg);
+    fly(5000, 250, 0.2);
+    EXPECT_LT(cockpit::theAngleOfAttackIndicator.value, 35) << "cruise";
+    fly(5000, 1.3 * stall, 0.2);
+    EXPECT_NEAR(cockpit::theAngleOfAttackIndicator.value, 60, 8) << "1.3 x stall";
+    fly(5000, 1.03 * stall, 0.2);
+    EXPECT_GT(cockpit::theAngleOfAttackIndicator.value, 85) << "near the stall";
 }
 
 TEST_F(InstrumentUpdate, EnginesAndTanksMoveTheirGauges) {

@@ -1,6 +1,7 @@
 // Engines (power, fuel, the three speed models, mixture) and the autopilot.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "cockpit/cockpit_services.h"
@@ -27,9 +28,12 @@ void Engines(int type, double feet, std::int16_t throttle) {
 }
 
 TEST(FlightEngines, PowerWordFollowsThrottleIdleAndLimit) {
-    // Below 304 m pistons add idle only at zero throttle; turbines always add it.
+    // Below 304 m pistons add idle only at zero throttle, turbines always; an open throttle
+    // never gives a piston less than its idle power.
     Engines(0, 0, 16384);
     EXPECT_EQ(theFlightModelState.fmEnginePower[0], (16384 * 580) >> 16);
+    Engines(0, 0, 1057);
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], 75);
     Engines(0, 0, 0);
     EXPECT_EQ(theFlightModelState.fmEnginePower[0], 75);
     Engines(3, 0, 16384);
@@ -149,6 +153,49 @@ TEST(FlightEngines, KingAirConditionLeversHoldIdle) {
         ASSERT_LT(limit, full) << feet;
         EXPECT_NEAR(theFlightModelState.fmEnginePower[0], 122 * limit / full, 1.0) << feet;
         EXPECT_LE(theFlightModelState.fmEnginePower[0], limit) << feet;
+    }
+}
+
+// The thrust the equations of motion get (after the mixture correction) at a throttle word.
+double NetThrust(int type, double feet, double knots, std::int16_t throttle) {
+    flight::ProbeSelectAircraft(type);
+    flight::ProbePlaceInFlight(feet, knots);
+    theFlightModelState.fmThrot = theFlightModelState.fmThrotRight = throttle;
+    flight::StepEngines();
+    flight::EngineThrust();
+    flight::StepEngines();
+    return theFlightModelState.fmNetThrust;
+}
+
+// More throttle is never less thrust, for every type at every height and speed it meets: each
+// lever step (1057) from closed to full gives at least the thrust of the step before.
+TEST(FlightEngines, ThrustNeverFallsAsTheThrottleRises) {
+    for (int type = 0; type < 5; ++type) {
+        for (double feet = 0; feet <= 40000; feet += 2000) {
+            for (double knots : {50.0, 80.0, 110.0, 140.0, 170.0, 200.0, 250.0, 300.0, 350.0}) {
+                double last = -1;
+                for (int lever = 0; lever <= 31; ++lever) {
+                    const double t = NetThrust(
+                        type, feet, knots, static_cast<std::int16_t>(std::min(lever * 1057, 32767)));
+                    ASSERT_GE(t, last - 1.0) << "type " << type << " at " << feet << " ft, "
+                                             << knots << " kt, lever " << lever;
+                    last = t;
+                }
+            }
+        }
+    }
+}
+
+// The Skyhawk's tachometer at the cruise table's 75 % power, flown level at its fuel flow: about
+// 2,400 rpm at 113 to 120 kt true, as its handbook's cruise table gives for that power.
+TEST(FlightEngines, SkyhawkTurnsItsHandbooksRpmAtCruisePower) {
+    const flight::PublishedPerformance& pub = flight::PublishedPerformanceForType(0);
+    for (const flight::CruisePoint& p : pub.cruise) {
+        if (p.powerPercent != 75 || p.altitudeFeet > 8000) continue;
+        flight::ProbeLevelFlight(0, p.altitudeFeet,
+                                 flight::ProbeTableFuelToKgPerHourPerEngine(0, p.fuelFlow),
+                                 p.trueAirspeedKnots, pub.testWeightKg);
+        EXPECT_NEAR(theFlightModelState.fmAdjustedTach, 2400, 100) << p.altitudeFeet << " ft";
     }
 }
 

@@ -46,7 +46,7 @@ TEST(LevelFlightTrim, EveryTypeHoldsItsHeightHandsOff) {
         {1, 6000, 0, 24000, 0, false, 31},
         {1, 2000, 100, 0, 1, true, 31},
         {2, 8000, 0, 24000, 0, false, 31},
-        {2, 2500, 120, 0, 1, true, 31},
+        {2, 2500, 125, 0, 1, true, 31},
         {3, 16000, 0, 26000, 0, false, 15},
         {3, 3000, 140, 0, 1, true, 15},
         {4, 25000, 0, 19400, 0, false, 31},  // 75 % power

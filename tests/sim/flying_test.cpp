@@ -110,6 +110,47 @@ TEST(Flying, SpeedUpKeysAccelerateTimeLikeTheMenu) {
     EXPECT_NEAR(static_cast<double>(ticks[1]), static_cast<double>(ticks[2]), 4.0);
 }
 
+// The lessons' cruise on the autopilot's altitude and heading hold, settled at 1x, then flown for
+// a stretch of the script's (real) time at each time acceleration: the distance between the
+// saved positions and the calendar time the saved flights keep both grow N times a real second,
+// so the aircraft covers the same distance a second of the panel clock at any speed-up.
+TEST(Flying, TimeAccelerationSpeedsFlightAndClockAlike) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    double metresPerSecond[5] = {}, clockPerSecond[5] = {}, metresPerClock[5] = {};
+    for (int k = 0; k < 5; ++k) {
+        const int seconds = k == 0 ? 60 : 20;  // the clock keeps whole seconds
+        StarterRun run("zephlon-accel", "Cruise.Flt");
+        std::string script = "frame-interval 200\nwait 1000\nmenu 687\nwait 1000\nkey Shift+C press\n"
+                             "key Shift+X press\nkey Shift+Z press\nwait 20000\n";
+        for (int i = 0; i < k; ++i) script += "key Alt+Numpad+ press\n";
+        script += "wait 200\nsave " + run.Dir().Path("a.flt") + "\nwait " +
+                  std::to_string(seconds * 1000) + "\nsave " + run.Dir().Path("b.flt") + "\nquit\n";
+        const auto r = run.Play(script);
+        ASSERT_EQ(r.status, 0) << r.out;
+        const std::string a = run.Dir().Read("a.flt"), b = run.Dir().Read("b.flt");
+        auto moved = [&](const char* key) {
+            return static_cast<double>(SavedValue(b, key).value_or(0) - SavedValue(a, key).value_or(0)) /
+                   256.0;
+        };
+        const double metres = std::hypot(moved("fmPosX"), moved("fmPosZ"));
+        const double clock =
+            static_cast<double>(SavedValue(b, "cur").value_or(0) - SavedValue(a, "cur").value_or(0));
+        metresPerSecond[k] = metres / seconds;
+        clockPerSecond[k] = clock / seconds;
+        metresPerClock[k] = clock > 0 ? metres / clock : 0;
+    }
+    ASSERT_GT(metresPerSecond[0], 40.0) << "the cruise did not fly at 1x";
+    EXPECT_NEAR(clockPerSecond[0], 1.0, 0.02);
+    for (int k = 1; k < 5; ++k) {
+        const double n = 1 << k;
+        EXPECT_NEAR(metresPerSecond[k] / metresPerSecond[0], n, 0.05 * n)
+            << n << "x: metres flown a real second";
+        EXPECT_NEAR(clockPerSecond[k], n, 0.05 * n) << n << "x: clock seconds a real second";
+        EXPECT_NEAR(metresPerClock[k] / metresPerClock[0], 1.0, 0.05)
+            << n << "x: metres flown a second of the panel clock";
+    }
+}
+
 // The engine started, full throttle, reverse thrust, parking brake set: ten seconds later the
 // aircraft stands where it stood.
 TEST(Flying, ReverseThrustAgainstTheParkingBrakeStaysPut) {

@@ -141,6 +141,43 @@ struct NodeCorrections {
     [[nodiscard]] double Factor(int i) const { return std::exp(num[i] / den[i]); }
 };
 
+// More throttle is never less thrust. Where the efficiency goes by power, the thrust above the
+// static speed ratio is the power P times A (v / IAS)^n, v the reference speed of P read linearly
+// between the nodes: P v^n must not fall anywhere between two nodes, which holds when each node's
+// v is at least n (i + 1) / (1 + n (i + 1)) of the node's below it (node i at power i / 16).
+void KeepThrustRisingByPower(int type) {
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
+    if (ap.apEfficiencyMode != flight::EfficiencyMode::ByPower) return;
+    // The efficiency table is linear between its nodes, so it falls a little faster than r^-n
+    // in places: the rule takes n a fifth steeper.
+    const double n = kPowerEfficiencyShape[type][2] * 1.2;
+    for (int i = 1; i < 17; ++i) {
+        const double least = std::ceil(ap.apReferenceSpeed[i - 1] * n * i / (1.0 + n * i));
+        if (ap.apReferenceSpeed[i] < least) ap.apReferenceSpeed[i] = static_cast<std::int16_t>(least);
+    }
+}
+
+// The turbines' thrust is the power P times the throttle curve c read at the power's throttle,
+// both linear between two nodes a and b: P c does not fall anywhere between them when
+// c_b >= c_a P_b / (2 P_b - P_a) (a node's power: its throttle word times the maximum power, plus
+// the idle power the turbines always add). From the
+// node below the high-altitude limiter's threshold on, where the limiter takes a share of what
+// the power gains, the curve does not fall at all.
+void KeepThrottleCurveRising(AircraftParameters& ap, const double (&curve)[17]) {
+    auto power = [&ap](int i) { return (i * 2048.0 * ap.apMaxPower) / 65536.0 + ap.apIdlePower; };
+    const int flatFrom = ap.apHighAltLimiter ? ap.apLimiterThrottle / 2048 : 17;
+    double last = 0.0;
+    for (int i = 0; i < 17; ++i) {
+        double v = std::min(curve[i], 32767.0);
+        if (i > 0)
+            v = std::max(v, i > flatFrom ? last
+                                         : std::ceil(last * power(i) /
+                                                     (2.0 * power(i) - power(i - 1))));
+        ap.apThrottleCurve[i] = static_cast<std::int16_t>(std::min(v, 32767.0));
+        last = ap.apThrottleCurve[i];
+    }
+}
+
 // The table that carries the speed dependence: efficiency by TAS / reference speed.
 // Each cruise point asks its two neighbouring nodes for a correction in proportion to the
 // thrust it needs (drag grows about as the square of the speed, so the needed thrust scales as
@@ -230,17 +267,16 @@ void TuneThrottleCurve(int type, const std::vector<PointResult>& results, double
         const double x = throttle * 2.0 / 4096.0;
         nodes.Add(x, correction);
     }
-    for (int i = 0; i < 17; ++i) {
-        if (nodes.den[i] > 0.0) {
-            const double v = ap.apThrottleCurve[i] * nodes.Factor(i);
-            ap.apThrottleCurve[i] = static_cast<std::int16_t>(v > 32767.0 ? 32767.0 : v);
-        }
-    }
+    double curve[17];
+    for (int i = 0; i < 17; ++i)
+        curve[i] = ap.apThrottleCurve[i] * (nodes.den[i] > 0.0 ? nodes.Factor(i) : 1.0);
+    KeepThrottleCurveRising(ap, curve);
 }
 
 // Best climb at sea level: the thrust at full throttle near the best-climb speed follows the
-// published rate. Pistons without a lapse table take it in the efficiency nodes below the
-// cruise speeds, the others at sea level in the lapse, the turbines at full throttle.
+// published rate. The records whose efficiency goes by power take it in the reference speeds of
+// the powers above the cruise settings, the turbines at full throttle (each as far as more
+// throttle may not give less thrust), the others in the efficiency nodes below the cruise speeds.
 void TuneClimb(int type, double gain) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
     AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
@@ -262,17 +298,19 @@ void TuneClimb(int type, double gain) {
             ap.apReferenceSpeed[i] = static_cast<std::int16_t>(std::clamp(v, 1.0, 32767.0));
         }
     } else if (ap.apThrottleCurveOn) {
-        for (int i = 15; i <= 16; ++i) {
-            const double v = ap.apThrottleCurve[i] * factor;
-            ap.apThrottleCurve[i] = static_cast<std::int16_t>(v > 32767.0 ? 32767.0 : v);
-        }
+        double curve[17];
+        for (int i = 0; i < 17; ++i)
+            curve[i] = ap.apThrottleCurve[i] * (i >= 15 ? factor : 1.0);
+        KeepThrottleCurveRising(ap, curve);
     } else {
         double lowest = 1e9;
         for (const flight::CruisePoint& p : pub.cruise)
             lowest = std::min(lowest, p.trueAirspeedKnots);
         const int firstCruiseNode =
             static_cast<int>(lowest * kMetresPerSecondPerKnot / ap.apFixedReferenceSpeed * 16.0);
-        for (int i = 0; i < firstCruiseNode; ++i)
+        // Only a best-climb speed below the cruise speeds is these nodes' to set.
+        const double climbNode = knots * kMetresPerSecondPerKnot / ap.apFixedReferenceSpeed * 16.0;
+        for (int i = 0; i < firstCruiseNode && climbNode < firstCruiseNode; ++i)
             ap.apEfficiency[i] = static_cast<std::int32_t>(ap.apEfficiency[i] * factor);
     }
 }
@@ -290,6 +328,11 @@ void TuneCeiling(int type) {
         std::min(std::max(pub.ceilingFeet * 0.98, top + 1500.0), pub.ceilingFeet * 1.08);
     double lo = 0.0;
     double hi = 0.01;
+    // A ceiling the engines reach by themselves within 8 % keeps the power the cruise table
+    // needs up there.
+    ap.apFalloffPerMetre = 0.0;
+    flight::RebuildAltitudeBands(ap);
+    if (flight::ProbeServiceCeiling(type, pub.testWeightKg) <= pub.ceilingFeet * 1.08) return;
     // Some ceilings are not the power limit's to set (the King Air's condition levers hold a
     // floor of power at any altitude): then the limit is left alone.
     ap.apFalloffPerMetre = hi;
@@ -368,7 +411,7 @@ bool WriteTables(const char* path) {
         "// tunes the tables until trimmed level flight meets the published cruise tables (run\n"
         "// \"fmfit --fit --write flight/aircraft_data.h\" from the source folder to "
         "regenerate).\n"
-        "#pragma once\n\n#include <cstdint>\n\nnamespace sim {\n\n"
+        "#pragma once\n\n#include <cstdint>\n\nnamespace flight {\n\n"
         "// Propeller (or fan) efficiency by true airspeed over the record's reference speed, "
         "Q16.\n";
     for (int t = 0; t < 5; ++t) {
@@ -424,7 +467,7 @@ bool WriteTables(const char* path) {
                       ap.apCompensationPerMetre, t < 4 ? ", " : "};\n");
         text += buf;
     }
-    text += "\n}  // namespace sim\n";
+    text += "\n}  // namespace flight\n";
     std::FILE* f = std::fopen(path, "wb");
     if (!f) return false;
     const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
@@ -506,6 +549,7 @@ int main(int argc, char** argv) {
                 results = FlyCruiseTable(type);
                 TuneEfficiency(type, results, 0.8);
                 TuneClimb(type, 0.7);
+                KeepThrustRisingByPower(type);
                 if (round >= rounds / 2) TuneCeiling(type);
             }
             if (bestScore < 1e9) ap = best;
