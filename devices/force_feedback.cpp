@@ -32,4 +32,9 @@ void ShutdownForceFeedback() {
     theForceFeedbackActive = 0;
 }
 
+void RestartForceFeedback(win::HWND window) {
+    ShutdownForceFeedback();
+    StartForceFeedback(window);
+}
+
 }  // namespace devices

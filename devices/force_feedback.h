@@ -22,6 +22,8 @@ extern bool theForceStickWorked;
 
 void StartForceFeedback(win::HWND window);
 void ShutdownForceFeedback();
+// Stops the forces of the stick held and starts them again (a stick plugged back).
+void RestartForceFeedback(win::HWND window);
 // The centring spring, the stall buffet and the turbulence bumps of one poll.
 void UpdateStickForces();
 

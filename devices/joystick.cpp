@@ -302,10 +302,16 @@ void Joystick::CheckArrival(win::HWND window) {
     arrivalsSeen = arrivals;
     if (wanted == 0) return;
     if (found != 0) {
-        // The stick held still answers: the new one is not taken over it.
+        // The stick held still answers: the new one is not taken over it. It may be the same
+        // stick plugged back, whose forces went with it: they start afresh.
         win::JOYINFOEX probe;
-        if (win::joyGetPosEx(deviceId, &probe) == win::JOYERR_NOERROR) return;
+        if (win::joyGetPosEx(deviceId, &probe) == win::JOYERR_NOERROR) {
+            RestartForceFeedback(window);
+            return;
+        }
     }
+    // A stick found again starts its forces afresh too.
+    ShutdownForceFeedback();
     Detect(window);
     inUse = found;
 }

@@ -47,6 +47,8 @@ public:
     // The world's view: a stick was found; joystick input is on.
     [[nodiscard]] bool IsPresent() const { return found != 0; }
     [[nodiscard]] bool IsInUse() const { return inUse != 0; }
+    // The user's choice of flying with the stick, kept while no stick answers.
+    [[nodiscard]] bool IsWanted() const { return wanted != 0; }
     // Joystick input on or off. On is kept as the user's wish even without a stick, so that a
     // stick plugged in later is taken at once.
     void SetInUse(bool on);

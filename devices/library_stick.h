@@ -1,8 +1,8 @@
 // The library stick: a force-feedback stick served by a vendor library bound at run time by the
 // names of its entry points (all arguments 32-bit integers, the caller removing them). Only the
 // calls below are made; of the results only the stick's start and its status are read. The
-// library is looked for among the modules registered in the program, so on this platform it binds
-// only where a test registered one; everywhere else the program simply has no such stick.
+// library is the shared library "libiforce.so" wherever the dynamic linker finds it (a module
+// registered in the program answers first); without it the program simply has no such stick.
 #pragma once
 
 #include <array>

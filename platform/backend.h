@@ -63,6 +63,8 @@ class Video {
 public:
     virtual ~Video() = default;
     virtual bool Open(const VideoOptions& options) = 0;
+    // Why the last Open failed, in the display library's words; empty when it did not.
+    [[nodiscard]] virtual std::string OpenError() const { return {}; }
     virtual void Close() = 0;
     [[nodiscard]] virtual bool IsOpen() const = 0;
     // Shows a 640×480 frame of palette indices, converted in one pass from `indices` into the

@@ -11,8 +11,10 @@
 #include "cockpit/gps_display.h"
 #include "cockpit/panel_redraw.h"
 #include "cockpit/panel_services.h"
+#include "core/ini_file.h"
 #include "core/resource_pack.h"
 #include "core/resource_volume.h"
+#include "devices/joystick.h"
 #include "devices/sound_system.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
@@ -37,6 +39,7 @@
 #include "ui/owner_draw_library.h"
 #include "ui/video_windows.h"
 #include "win/compositor.h"
+#include "win/file_api.h"
 #include "win/gdi.h"
 #include "win/input.h"
 #include "win/menu.h"
@@ -632,6 +635,13 @@ win::LResult MainWndProc(win::HWND w, std::uint32_t m, win::WParam wp, win::LPar
         default:
             return win::DefWindowProc(w, m, wp, lp);
     }
+}
+
+void UseInstallationSettings() {
+    const std::string folder = win::GetCurrentDirectory();
+    const std::string prefix = folder.empty() ? std::string("./") : folder + "/";
+    core::theIniFile = core::IniFile((prefix + "Zephlon.ini").c_str());
+    devices::theJoystickIniFile = core::IniFile((prefix + "joystick.ini").c_str());
 }
 
 std::string DefaultInstallationFolder() {

@@ -39,6 +39,11 @@ extern MainWindow theMainWindow;
 // The starter installation beside the build's bin folder (bin/../install) when it exists,
 // else the current folder: where the program and its runners work by default.
 [[nodiscard]] std::string DefaultInstallationFolder();
+// The settings file "Zephlon.ini" and the joystick file "joystick.ini" of the installation the
+// program works in (the current folder), whatever folder the executable lies in: two
+// installations started from one build keep their own settings. An existing file whose name
+// differs only in case is the same file.
+void UseInstallationSettings();
 
 // The program's entry: -1 when another copy runs or nothing could start, else the loop's code.
 int ZephlonMain(const std::string& commandLine);

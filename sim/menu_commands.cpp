@@ -369,7 +369,8 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
         }
         case CMD_RESUME_FLIGHT:
             if (ConfirmCloseFlightPlan(window) == 0) return;
-            ResumeFlight(window, 1);
+            // The flight resumed is the one a restart goes back to.
+            if (ResumeFlight(window, 1) != 0) theStartFlightName = theCurrentFlightName;
             flight::theFlightFreezeFrames = 10;
             return;
         case CMD_MAG:

@@ -17,14 +17,15 @@
 #include "gfx/cds_surface.h"
 #include "gfx/dd_surface.h"
 #include "gfx/display.h"
-#include "gfx/tod_palette.h"
 #include "gfx/palette.h"
 #include "gfx/surface.h"
+#include "gfx/tod_palette.h"
 #include "nav/lat_lon.h"
 #include "nav/sms_database.h"
 #include "sim/sim_world.h"
 #include "sim/slew.h"
 #include "ts/light_set.h"
+#include "win/compositor.h"
 #include "win/gdi.h"
 #include "win/input.h"
 #include "world/terrain_services.h"
@@ -172,17 +173,20 @@ void SimWorld::MeasureFrameRate() {
 
 void SimWorld::DrawReadouts() {
     const int period = GetDayPeriod();
+    // In a window on a larger screen the menu band lies over the picture's top rows: the lines
+    // at the top go just below it.
+    const int top = win::MenuBandDrop(window);
     if (theSlewControl.IsActive())
-        DrawShadowedText(2, 0, SlewReadoutText(), 0, period);
+        DrawShadowedText(2, top, SlewReadoutText(), 0, period);
     else if (statusLine != 0 && GetViewMode() >= 2 && GetViewMode() <= 5)
-        DrawShadowedText(2, 0, StatusLineText(), 0, period);
+        DrawShadowedText(2, top, StatusLineText(), 0, period);
     if (pauseRequested == 0 && AreBrakesOn()) {
         const int bottom = aircraft != nullptr
                                ? aircraft->GetViewportBottom(GetViewMode(), GetLookDirection())
                                : 480;
         DrawShadowedText(BrakesReadoutX(bottom - 18), bottom - 18, "Brakes", 255, period);
     }
-    if (frameRateShown != 0) DrawShadowedText(568, 0, FrameRateText(), 0, period);
+    if (frameRateShown != 0) DrawShadowedText(568, top, FrameRateText(), 0, period);
     // While the debug keys step from runway to runway, the runway the aircraft stands on.
     if (nav::theSmsDatabase.IsStepped()) nav::theSmsDatabase.DrawRunwayReadout(0);
 }

@@ -416,7 +416,8 @@ void SimWorld::SaveSettings() {
     ini.PutInt("Aircraft", "AutoComplex", static_cast<std::int32_t>(autoComplex));
     if (graphics) graphics->SaveIni(ini);
     ini.PutInt("Joysticks", "AutoCoordination", IsAutoCoordination() ? 1 : 0);
-    if (joystick) ini.PutInt("Joysticks", "Active", joystick->IsInUse() ? 1 : 0);
+    // The user's choice, not whether a stick answered this time.
+    if (joystick) ini.PutInt("Joysticks", "Active", joystick->IsWanted() ? 1 : 0);
 }
 
 // ---- situations -----------------------------------------------------------------------------

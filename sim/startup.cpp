@@ -191,8 +191,9 @@ void RunStartup() {
     LoadAndSetCursor(win::IDC_WAIT);
     theSimWorld.SetLoadingScreen(1);
     theSimWorld.SetRestoreArrow(1);
-    theSimWorld.Init(w);
+    // The command names stand before the world reads the stick's bindings, which name them.
     RegisterKeyCommandTables();
+    theSimWorld.Init(w);
     InstallWorldCommandServices();
     cockpit::ResetPanelGauges();
     cockpit::theCockpitFullRedraw |= cockpit::kRedrawStartupFlags;

@@ -1,5 +1,7 @@
 #include "win/module.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cctype>
 #include <map>
@@ -13,6 +15,9 @@ constexpr std::uint32_t kProgramModule = 1;
 
 struct Module {
     std::vector<ModuleExport> exports;
+    // The shared library loaded for the name, whose symbols are its exports; null for a module
+    // registered in-process.
+    void* library = nullptr;
     std::uint32_t handle = 0;
     std::int32_t loads = 0;
 };
@@ -59,14 +64,30 @@ HMODULE LoadLibrary(const char* name) {
     if (name == nullptr) return HMODULE{};
     auto& modules = TheRegistry().modules;
     auto it = modules.find(Key(name));
-    if (it == modules.end()) return HMODULE{};
+    if (it == modules.end()) {
+        // Only a bare name is looked up by the dynamic linker, never a path.
+        if (std::string_view(name).find_first_of("/\\") != std::string_view::npos) return HMODULE{};
+        // Never unloaded: entry points handed out stay callable.
+        void* library = dlopen(SharedLibraryName(name).c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr) return HMODULE{};
+        RegisterModule(name, {});
+        it = modules.find(Key(name));
+        it->second.library = library;
+    }
     ++it->second.loads;
     return HMODULE{it->second.handle};
+}
+
+std::string SharedLibraryName(std::string_view name) {
+    std::string base = Key(name);
+    if (base.size() > 4 && base.ends_with(".dll")) base.erase(base.size() - 4);
+    return "lib" + base + ".so";
 }
 
 FARPROC GetProcAddress(HMODULE module, const char* name) {
     const Module* m = ByHandle(module);
     if (m == nullptr || name == nullptr) return nullptr;
+    if (m->library != nullptr) return reinterpret_cast<FARPROC>(dlsym(m->library, name));
     for (const ModuleExport& e : m->exports)
         if (e.name == name) return e.proc;
     return nullptr;

@@ -11,10 +11,8 @@
 #include <memory>
 #include <sstream>
 
-#include "core/ini_file.h"
 #include "demo_program.h"
 #include "device_commands.h"
-#include "devices/joystick.h"
 #include "platform/file_system.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/termination.h"
@@ -138,12 +136,9 @@ int main(int argc, char** argv) {
     win::ProgramEntry program = demo ? simrun::DemoProgram() : sim::ZephlonProgram();
     if (!demo) driver.saver = [](const std::string& path) { return sim::SaveFlightFile(path); };
     if (!demo) driver.closer = [] { sim::CloseForExit(); };
-    // A headless run keeps its settings in its own folder, so one run never inherits the
-    // switches another left behind.
-    if (!demo) {
-        core::theIniFile = core::IniFile("./Zephlon.ini");
-        devices::theJoystickIniFile = core::IniFile("./joystick.ini");
-    }
+    // A run keeps its settings in its installation, so one run never inherits the switches
+    // another left behind.
+    if (!demo) sim::UseInstallationSettings();
     const int code = program.winMain("");
     std::printf("exit=%d\n", code);
     std::printf("simulated_ms=%llu ticks=%llu frames=%llu\n",

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "platform/backend.h"
@@ -35,8 +36,22 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zephlon: no display\n");
         return 2;
     }
+    // Without a window there is nothing to fly in: say why and stop.
+    if (!machine->GetVideo().Open(platform::VideoOptions{})) {
+        const char* display = std::getenv("DISPLAY");
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        const std::string why = machine->GetVideo().OpenError();
+        if ((display == nullptr || *display == '\0') && (wayland == nullptr || *wayland == '\0'))
+            std::fprintf(stderr,
+                         "zephlon: no display to open the window on (DISPLAY is not set)\n");
+        else
+            std::fprintf(stderr, "zephlon: the window could not be opened: %s\n",
+                         why.empty() ? "the display refused it" : why.c_str());
+        return 2;
+    }
     platform::SetCurrentBackend(machine.get());
-    machine->GetVideo().Open(platform::VideoOptions{});
+    // The settings are the installation's, not kept beside the executable.
+    sim::UseInstallationSettings();
     const int code = sim::ZephlonMain(commandLine);
     platform::SetCurrentBackend(nullptr);
     return code;

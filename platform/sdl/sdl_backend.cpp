@@ -51,7 +51,22 @@ public:
 
     bool Open(const VideoOptions& options) override {
         if (window_ != nullptr) return true;
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+        openError_.clear();
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            openError_ = SDL_GetError();
+            return false;
+        }
+        // Without a display SDL falls back on a driver that shows nothing; a window no one sees
+        // is taken only when that driver was asked for by name.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+        if (driver != nullptr &&
+            (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0) &&
+            (asked == nullptr || SDL_strcasecmp(asked, driver) != 0)) {
+            openError_ = "no display: only SDL's invisible video driver started";
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            return false;
+        }
         videoInit_ = true;
         // Nearest scaling keeps the 640×480 pixels sharp at any window size.
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
@@ -84,6 +99,8 @@ public:
         if (options.fullScreen) SetFullScreen(true);
         return true;
     }
+
+    [[nodiscard]] std::string OpenError() const override { return openError_; }
 
     void Close() override {
         for (SDL_Cursor* c : cursors_)
@@ -215,6 +232,7 @@ public:
 
 private:
     bool Fail() {
+        openError_ = SDL_GetError();
         Close();
         return false;
     }
@@ -239,6 +257,7 @@ private:
     }
 
     bool videoInit_ = false;
+    std::string openError_;
     bool software_ = false;
     bool clearPending_ = true;
     int outputW_ = 0, outputH_ = 0;

@@ -5,6 +5,7 @@
 // regaining it makes them again; a stick that cannot push back flies the same flight silently.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <regex>
@@ -31,7 +32,7 @@ protected:
     }
     // The stick in use, the brakes off, the engine started at idle, then full throttle for
     // 25 s; the flight is saved, and the program loses and regains the focus.
-    std::string Fly(const std::string& name, bool haptic) {
+    std::string Fly(const std::string& name, bool haptic, const std::string& environment = {}) {
         core::IniFile start(dir.Path("Flights/Startup.Flt").c_str());
         const bool braked = start.GetInt("Aircraft", "fmLBrake", 0) != 0;
         const std::string script =
@@ -44,7 +45,7 @@ protected:
             "\nfocus lost\nwait 500\nfocus gained\nwait 500\nquit\n";
         dir.Write(name + ".txt", script);
         const testsupport::CommandResult r = testsupport::RunCommand(
-            bin + " --dir " + dir.Root() + " " + dir.Path(name + ".txt") + " 2>&1");
+            environment + bin + " --dir " + dir.Root() + " " + dir.Path(name + ".txt") + " 2>&1");
         EXPECT_EQ(r.status, 0) << r.out;
         EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
         return r.out;
@@ -130,6 +131,78 @@ TEST_F(ForceFeedbackRun, AStickWithoutForceFeedbackFliesTheSameWithoutAHapticLin
     EXPECT_NE(force.find("haptic: "), std::string::npos);
     EXPECT_EQ(plain.find("haptic"), std::string::npos) << plain;
     EXPECT_EQ(dir.Read("plain.flt"), dir.Read("force.flt"));
+}
+
+// The stick that pushes back, pulled out in flight and plugged back: its forces start again on it
+// (the centring spring is made afresh and then follows the speed).
+TEST_F(ForceFeedbackRun, AStickPluggedBackGetsItsForcesAgain) {
+    const std::string plug = "joystick plug \"Force Stick\" axes 4 buttons 8 hats 1 haptic\n";
+    dir.Write("replug.txt", plug +
+                                "frame-interval 20\nwait 500\nkey alt+j press\nwait 1000\n"
+                                "joystick unplug\nwait 1000\n" +
+                                plug + "wait 2000\nquit\n");
+    const testsupport::CommandResult r = testsupport::RunCommand(
+        bin + " --dir " + dir.Root() + " " + dir.Path("replug.txt") + " 2>&1");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::vector<std::string> lines = Lines(r.out);
+    const std::size_t unplugged = Find(lines, "joystick unplug");
+    const std::size_t back = Find(lines, "joystick plug Force Stick", unplugged);
+    ASSERT_LT(back, lines.size());
+    ASSERT_LT(Find(lines, kSpringAtHalf), unplugged) << "the forces ran before";
+    const std::size_t spring = Find(lines, kSpringAtHalf, back);
+    ASSERT_LT(spring, lines.size()) << r.out;
+    EXPECT_EQ(lines[spring + 1], "haptic: run 0");
+    EXPECT_LT(Find(lines, "haptic: update 0 spring", spring), lines.size());
+}
+
+// A stick without force feedback of its own, beside the vendor force stick's library: the library
+// is bound by the names of its entry points and driven in its order: the port, the stick's start
+// on it, both centring springs at rest, the forces on; the springs then follow the speed; at the
+// end the forces go off and are cleared, and the springs rest again.
+TEST_F(ForceFeedbackRun, TheVendorStickLibraryIsBoundAndDrivenInItsOrder) {
+    const std::string library =
+        "LD_LIBRARY_PATH=" + std::string(ZEPHLON_BINARY_DIR) + "/test-libs/complete ";
+    const std::vector<std::string> lines = Lines(Fly("library", false, library));
+    std::vector<std::string> calls;
+    for (const std::string& l : lines)
+        if (l.rfind("stick library: ", 0) == 0) calls.push_back(l.substr(15));
+    ASSERT_GE(calls.size(), 9u);
+    const std::vector<std::string> start(calls.begin(), calls.begin() + 5);
+    EXPECT_EQ(start,
+              (std::vector<std::string>{"_SetJoystickPort(1)", "_InitStick(buffer)",
+                                        "_XSpring(0,0,0)", "_YSpring(0,0,0)", "_EnableForces()"}));
+    // The springs at speed: the coefficient (half the stiffness percent) passed twice, rising.
+    const std::regex spring(R"(_XSpring\((-?\d+),(\d+),(\d+)\))");
+    int highest = 0;
+    for (const std::string& c : calls) {
+        std::smatch m;
+        if (!std::regex_match(c, m, spring)) continue;
+        EXPECT_EQ(m[2], m[3]) << c;
+        highest = std::max(highest, std::stoi(m[2]));
+    }
+    // On the ground: (|offset| + 1) x knots / 150 / 3 percent of stiffness at the saved speed.
+    core::IniFile flight(dir.Path("library.flt").c_str());
+    const double knots = flight.GetInt("Aircraft", "fmHVel", 0) / 65536.0 * 1.9438445;
+    ASSERT_GT(knots, 30) << "the throttle opened";
+    EXPECT_GE(highest, static_cast<int>(knots / 150 / 3 * 100 / 2) - 2);
+    // The last calls: forces off, cleared, the springs at rest.
+    const std::vector<std::string> end(calls.end() - 4, calls.end());
+    EXPECT_EQ(end, (std::vector<std::string>{"_DisableForces()", "_ClearForces()",
+                                             "_XSpring(0,0,0)", "_YSpring(0,0,0)"}));
+    for (const std::string& c : calls)
+        for (const char* never : {"_Echo", "_GetStickError", "PositionReporting",
+                                  "_GetStickPosition", "SpringClear", "_CloseStick"})
+            EXPECT_EQ(c.find(never), std::string::npos) << c;
+}
+
+// The library without one of its entry points is not used at all: nothing of it is called and
+// the flight flies as without it.
+TEST_F(ForceFeedbackRun, AVendorLibraryMissingAnEntryPointLeavesTheStickAlone) {
+    const std::string library =
+        "LD_LIBRARY_PATH=" + std::string(ZEPHLON_BINARY_DIR) + "/test-libs/partial ";
+    const std::string out = Fly("partial", false, library);
+    EXPECT_EQ(out.find("stick library:"), std::string::npos) << out;
+    EXPECT_NE(out.find("exit=0"), std::string::npos) << out;
 }
 
 }  // namespace

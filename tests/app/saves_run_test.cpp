@@ -218,7 +218,8 @@ TEST_F(SavesRun, SettingsThatCannotBeStoredAreSaidAtTheClose) {
     EXPECT_EQ(r.status, 0) << r.out;
     ExpectNoSanitizerReport(r);
     // Answered by the script as it came (at the close there is no later line to read it).
-    EXPECT_NE(r.out.find("The settings could not be saved in ./Zephlon.ini.\n\nThe disk is full."),
+    EXPECT_NE(r.out.find("The settings could not be saved in " + dir.Path("Zephlon.ini") +
+                         ".\n\nThe disk is full."),
               std::string::npos)
         << r.out;
     EXPECT_EQ(dir.Read("Zephlon.ini"), before);

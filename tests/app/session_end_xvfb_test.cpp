@@ -7,11 +7,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "support/starter_run.h"
 #include "support/xvfb.h"
@@ -21,20 +25,22 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-// Starts zephlon in the run's folder on the display; its settings file is the executable's path
-// with ".ini", so the executable and its resource pack are linked into the folder.
+// Starts the program (build/bin/zephlon unless `program` names another copy) on the installation
+// in `dir`, on the display (none at all when it is empty); its errors go to the file `errors`.
 pid_t StartZephlon(const testsupport::TempFolder& dir, const std::string& display,
-                   const std::string& errors = {}) {
-    const fs::path bin = fs::path(ZEPHLON_BINARY_DIR) / "bin";
-    std::error_code ec;
-    fs::create_hard_link(bin / "zephlon", dir.Path("zephlon"), ec);
-    if (ec) fs::copy_file(bin / "zephlon", dir.Path("zephlon"), ec);
-    fs::create_hard_link(bin / "Zephlon.pack", dir.Path("Zephlon.pack"), ec);
-    if (ec) fs::copy_file(bin / "Zephlon.pack", dir.Path("Zephlon.pack"), ec);
+                   const std::string& errors = {}, const std::string& program = {}) {
+    const std::string exe =
+        program.empty() ? (fs::path(ZEPHLON_BINARY_DIR) / "bin" / "zephlon").string() : program;
     const pid_t child = fork();
     if (child == 0) {
-        setenv("DISPLAY", display.c_str(), 1);
-        setenv("SDL_VIDEODRIVER", "x11", 1);
+        if (display.empty()) {
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            unsetenv("SDL_VIDEODRIVER");
+        } else {
+            setenv("DISPLAY", display.c_str(), 1);
+            setenv("SDL_VIDEODRIVER", "x11", 1);
+        }
         setenv("SDL_RENDER_DRIVER", "software", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         // The display's own libraries keep memory to the end; their leaks are not the program's.
@@ -43,7 +49,6 @@ pid_t StartZephlon(const testsupport::TempFolder& dir, const std::string& displa
             const int fd = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             if (fd >= 0) dup2(fd, 2);
         }
-        const std::string exe = dir.Path("zephlon");
         execl(exe.c_str(), exe.c_str(), "--dir", dir.Root().c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -64,12 +69,15 @@ int WaitFor(pid_t child, std::chrono::milliseconds limit, Clock::duration* took)
     }
 }
 
-// Waits until the start-up has stored its settings (it does once it is done; the program then
-// flies) and a moment more; false, with the child killed, when it never got there.
+// Waits until the start-up has stored its settings in the file (it does once it is done; the
+// program then flies) and a moment more; false, with the child killed, when it never got there.
 bool WaitForStart(pid_t child, const std::string& ini) {
     bool started = false;
     for (int i = 0; i < 1200 && !started; ++i) {
-        started = fs::exists(ini);
+        std::ifstream in(ini);
+        std::stringstream text;
+        text << in.rdbuf();
+        started = text.str().find("[Joysticks]") != std::string::npos;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     if (!started) {
@@ -82,6 +90,18 @@ bool WaitForStart(pid_t child, const std::string& ini) {
     return true;
 }
 
+// Ends the program as the desktop does (SIGTERM); its exit status, or -1 when it did not end.
+int Close(pid_t child) {
+    Clock::duration took{};
+    kill(child, SIGTERM);
+    const int status = WaitFor(child, std::chrono::seconds(30), &took);
+    if (status == -1) {
+        kill(child, SIGKILL);
+        WaitFor(child, std::chrono::seconds(10), &took);
+    }
+    return status;
+}
+
 TEST(SessionEndOnXvfb, SigtermAndSigintCloseWithoutAskingAndKeepTheSettings) {
     if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
     xvfb::Server server(320, 380);
@@ -89,7 +109,7 @@ TEST(SessionEndOnXvfb, SigtermAndSigintCloseWithoutAskingAndKeepTheSettings) {
     for (const int signal : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(signal == SIGTERM ? "SIGTERM" : "SIGINT");
         testsupport::StarterRun run("zephlon-session-end");
-        const std::string ini = run.Dir().Path("zephlon.ini");
+        const std::string ini = run.Dir().Path("Zephlon.ini");
         const pid_t child = StartZephlon(run.Dir(), server.Display());
         ASSERT_GT(child, 0);
         if (!WaitForStart(child, ini)) FAIL() << "the program did not start";
@@ -109,7 +129,7 @@ TEST(SessionEndOnXvfb, SigtermAndSigintCloseWithoutAskingAndKeepTheSettings) {
         RecordProperty(signal == SIGTERM ? "sigterm_close_ms" : "sigint_close_ms",
                        static_cast<int>(closeMs));
         EXPECT_LT(closeMs, 2000);
-        const std::string settings = run.Dir().Read("zephlon.ini");
+        const std::string settings = run.Dir().Read("Zephlon.ini");
         EXPECT_NE(settings.find("[Settings]"), std::string::npos) << settings;
         EXPECT_NE(settings.find("[Views]"), std::string::npos) << settings;
     }
@@ -126,7 +146,7 @@ TEST(SessionEndOnXvfb, ALostDisplayEndsTheProgramAndSaysWhy) {
     const std::string errors = run.Dir().Path("stderr.txt");
     const pid_t child = StartZephlon(run.Dir(), server->Display(), errors);
     ASSERT_GT(child, 0);
-    if (!WaitForStart(child, run.Dir().Path("zephlon.ini"))) FAIL() << "the program did not start";
+    if (!WaitForStart(child, run.Dir().Path("Zephlon.ini"))) FAIL() << "the program did not start";
     Clock::duration took{};
     server.reset();
     const int status = WaitFor(child, std::chrono::seconds(30), &took);
@@ -141,6 +161,84 @@ TEST(SessionEndOnXvfb, ALostDisplayEndsTheProgramAndSaysWhy) {
     EXPECT_NE(said.find("the connection to the display was lost"), std::string::npos) << said;
     EXPECT_EQ(said.find("Sanitizer"), std::string::npos) << said;
     EXPECT_EQ(said.find("runtime error"), std::string::npos) << said;
+}
+
+// Started where there is no display at all, the program says why on its error output and ends at
+// once with an error status, instead of running on without a window.
+TEST(SessionEndOnXvfb, WithoutADisplayTheProgramSaysWhyAndEnds) {
+    if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    testsupport::StarterRun run("zephlon-no-display");
+    const std::string errors = run.Dir().Path("stderr.txt");
+    const pid_t child = StartZephlon(run.Dir(), "", errors);
+    ASSERT_GT(child, 0);
+    Clock::duration took{};
+    const int status = WaitFor(child, std::chrono::seconds(10), &took);
+    if (status == -1) {
+        kill(child, SIGKILL);
+        WaitFor(child, std::chrono::seconds(10), &took);
+        FAIL() << "the program ran on without a display";
+    }
+    const std::string said = run.Dir().Read("stderr.txt");
+    EXPECT_TRUE(WIFEXITED(status)) << status << "\n" << said;
+    EXPECT_NE(WEXITSTATUS(status), 0) << said;
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(took).count(), 2000);
+    EXPECT_NE(said.find("no display"), std::string::npos) << said;
+    EXPECT_NE(said.find("DISPLAY"), std::string::npos) << said;
+}
+
+// Two installations started from one copy of the program each read their own settings file at
+// start and write it back at the end; the program's own folder, read-only here, gets nothing and
+// costs no setting. A file of the older lower-case name is the installation's file.
+TEST(SessionEndOnXvfb, EachInstallationKeepsItsOwnSettings) {
+    if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    xvfb::Server server(320, 380);
+    if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
+    testsupport::TempFolder program("zephlon-program");
+    const fs::path bin = fs::path(ZEPHLON_BINARY_DIR) / "bin";
+    for (const char* name : {"zephlon", "Zephlon.pack"}) {
+        std::error_code ec;
+        fs::create_hard_link(bin / name, program.Path(name), ec);
+        if (ec) fs::copy_file(bin / name, program.Path(name));
+    }
+    fs::permissions(program.Root(),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    testsupport::StarterRun a("zephlon-install-a");
+    testsupport::StarterRun b("zephlon-install-b");
+    a.Dir().Write("Zephlon.ini", "[Aircraft]\ncrashdetect=0\n[Mark]\nA=1\n");
+    b.Dir().Write("zephlon.ini", "[Mark]\nB=1\n");
+    const struct {
+        const testsupport::StarterRun& run;
+        const char* file;
+    } runs[] = {{a, "Zephlon.ini"}, {b, "zephlon.ini"}};
+    for (const auto& r : runs) {
+        SCOPED_TRACE(r.run.Dir().Root());
+        const pid_t child =
+            StartZephlon(r.run.Dir(), server.Display(), {}, program.Path("zephlon"));
+        ASSERT_GT(child, 0);
+        if (!WaitForStart(child, r.run.Dir().Path(r.file))) {
+            ADD_FAILURE() << "the installation's settings were not written";
+            continue;
+        }
+        const int status = Close(child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    const std::string first = a.Dir().Read("Zephlon.ini");
+    const std::string second = b.Dir().Read("zephlon.ini");
+    EXPECT_EQ(testsupport::SavedValue(first, "crashdetect"), 0) << first;
+    EXPECT_EQ(testsupport::SavedValue(second, "crashdetect"), 1) << second;
+    EXPECT_NE(first.find("[Views]"), std::string::npos) << first;
+    EXPECT_NE(second.find("[Views]"), std::string::npos) << second;
+    EXPECT_EQ(testsupport::SavedValue(first, "A"), 1);
+    EXPECT_EQ(testsupport::SavedValue(first, "B"), std::nullopt);
+    EXPECT_EQ(testsupport::SavedValue(second, "B"), 1);
+    EXPECT_FALSE(fs::exists(b.Dir().Path("Zephlon.ini")));
+    std::vector<std::string> beside;
+    for (const fs::directory_entry& e : fs::directory_iterator(program.Root()))
+        beside.push_back(e.path().filename().string());
+    std::sort(beside.begin(), beside.end());
+    EXPECT_EQ(beside, (std::vector<std::string>{"Zephlon.pack", "zephlon"}));
+    fs::permissions(program.Root(), fs::perms::owner_write, fs::perm_options::add);
 }
 
 }  // namespace

@@ -126,4 +126,39 @@ TEST_F(SoundAndStick, BadDeviceLinesStopTheRunBeforeItStarts) {
     }
 }
 
+// A button bound in the stick's own section of the settings does its command at every start,
+// and the binding is still there after each: five starts with the stick plugged in.
+TEST_F(SoundAndStick, AStickButtonBindingSurvivesEveryStart) {
+    dir.Write("Zephlon.ini", "[Joysticks]\r\nActive=1\r\n[Test Stick]\r\nButton2=FlapsDown\r\n");
+    for (int start = 1; start <= 5; ++start) {
+        SCOPED_TRACE(start);
+        const std::string flight = "start" + std::to_string(start) + ".flt";
+        const testsupport::CommandResult r =
+            Play("start",
+                 "joystick plug \"Test Stick\" axes 4 buttons 8 hats 1\n"
+                 "frame-interval 20\nwait 500\njoystick button 2 press\nwait 1500\nsave " +
+                     dir.Path(flight) + "\nquit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        // The first flight's flaps are up; the bound button lowers them a notch.
+        EXPECT_GT(std::stoi(Key(flight, "fmFlaps")), 0) << r.out;
+        core::IniFile settings(dir.Path("Zephlon.ini").c_str());
+        EXPECT_STREQ(settings.GetString("Test Stick", "Button2", ""), "FlapsDown");
+    }
+}
+
+// "Fly with the joystick" is the user's choice: a run without the stick keeps it, and the next
+// run with the stick flies with it at once.
+TEST_F(SoundAndStick, FlyingWithTheStickIsKeptThroughARunWithoutIt) {
+    const std::string stick = "joystick plug \"Test Stick\" axes 4 buttons 8 hats 1\n";
+    ASSERT_EQ(Play("choose", stick + "wait 500\nkey alt+j press\nwait 300\nquit\n").status, 0);
+    ASSERT_EQ(Play("without", "wait 800\nquit\n").status, 0);
+    core::IniFile settings(dir.Path("Zephlon.ini").c_str());
+    EXPECT_EQ(settings.GetInt("Joysticks", "Active", 0), 1);
+    const testsupport::CommandResult r =
+        Play("with", stick + "frame-interval 20\nwait 500\njoystick axis 0 20478\nwait 500\nsave " +
+                         dir.Path("with.flt") + "\nquit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(Key("with.flt", "fmAil"), "1745") << "the stick's aileron";
+}
+
 }  // namespace

@@ -385,4 +385,14 @@ TEST(Modules, OnlyRegisteredModulesLoadAndOnlyTheirExportsAreFound) {
     EXPECT_FALSE(LoadLibrary("test.dll"));
 }
 
+// Not registered, a library is the platform's shared library of its name; only a bare name is
+// looked up, never a path.
+TEST(Modules, AnUnregisteredLibraryIsTheSharedLibraryOfItsPlatformName) {
+    EXPECT_EQ(SharedLibraryName("IForce.DLL"), "libiforce.so");
+    EXPECT_EQ(SharedLibraryName("vendor"), "libvendor.so");
+    for (const char* path : {"../c.dll", "lib/c.dll", "C:\\lib\\c.dll"})
+        EXPECT_FALSE(LoadLibrary(path)) << path;
+    EXPECT_FALSE(LoadLibrary("no-such-library-at-all.dll"));
+}
+
 }  // namespace
