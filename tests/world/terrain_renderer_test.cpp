@@ -72,49 +72,11 @@ using worldtest::theSteering;
 
 constexpr std::uint8_t kGroundColour = 100;
 
-// A flat tile whose cells get finer toward its middle: level 9 at the edges down to level 0
-// within a few kilometres, so cells of many levels meet.
-world::TerrainTileModel NestedFlatTile() {
-    world::TerrainTileModel tile;
-    world::TerrainBlockModel b;
-    b.firstLevel = 0;
-    b.topLevel = 9;
-    b.startLevelIndex = 9;
-    b.levels.resize(10);
-    b.levels[9].widthExp = b.levels[9].heightExp = 1;
-    for (int i = 0; i < 4; ++i)
-        b.levels[9].AddSquare();
-    b.materialFile = "Art\\Terrain\\USA\\DML\\terrain.dml";
-    // A cell is split while it lies within eight of its own sizes of the tile's middle.
-    std::function<void(int, std::uint32_t, int, int, int)> fill = [&](int level,
-                                                                        std::uint32_t square,
-                                                                        int which, int cx, int cy) {
-        const double size = std::ldexp(1.0, 9 + level);
-        const double mx = (cx + 0.5) * size - 524288.0, my = (cy + 0.5) * size - 524288.0;
-        const bool split = level > 0 && std::hypot(mx, my) < 8 * size;
-        std::uint8_t* cell = b.levels[static_cast<std::size_t>(level)].Cell(square, which);
-        if (!split) {
-            world::SetTerrainCell(cell, world::kLinkLeaf, 0, 0, 0, 0, 0);
-            return;
-        }
-        const std::uint32_t sq = b.levels[static_cast<std::size_t>(level - 1)].AddSquare();
-        world::SetTerrainCell(cell, static_cast<std::uint16_t>(world::kLinkSubdivided | sq), 0,
-                              0, 0, 0, 0);
-        for (int k = 0; k < 4; ++k)
-            fill(level - 1, sq, k, 2 * cx + (k & 1), 2 * cy + (k >> 1));
-    };
-    for (int cy = 0; cy < 4; ++cy)
-        for (int cx = 0; cx < 4; ++cx)
-            fill(9, static_cast<std::uint32_t>((cy >> 1) * 2 + (cx >> 1)), (cy & 1) * 2 + (cx & 1),
-                 cx, cy);
-    tile.blocks.push_back(std::move(b));
-    return tile;
-}
-
-// Hills about 240 m high in cells that get finer toward the tile's middle, but unevenly: a cell
-// near the middle may stay whole beside neighbours split two or three levels further, so cells
-// of levels far apart share borders. Every grid point has one height at every level.
-world::TerrainTileModel NestedHillyTile() {
+// A tile of nested cells, level 9 at the edges: a cell (level, column and row at its level,
+// and its middle's distance from the tile's middle) is split when `split` says so, and each
+// grid point (units from the tile's corner) has the height index `height` gives at every level.
+world::TerrainTileModel NestedTile(const std::function<bool(int, int, int, double)>& split,
+                                   const std::function<std::uint8_t(double, double)>& height) {
     world::TerrainTileModel tile;
     world::TerrainBlockModel b;
     b.firstLevel = 0;
@@ -126,29 +88,17 @@ world::TerrainTileModel NestedHillyTile() {
         b.levels[9].AddSquare();
     b.materialFile = "Art\\Terrain\\USA\\DML\\terrain.dml";
     for (int i = 0; i < 255; ++i)
-        b.heights[static_cast<std::size_t>(i)] = i * 4;  // about 3 units a step, 610 units in all
-    // The height index at a grid point (in units from the tile's corner).
-    auto heightAt = [](double x, double y) {
-        const double u = (x - 524288.0) / 5000.0, v = (y - 524288.0) / 3700.0;
-        // Rough ground: each grid point a little above or below the smooth hills.
-        const unsigned bump = (static_cast<unsigned>(x) * 2654435761u) ^ (static_cast<unsigned>(y) * 40503u);
-        return static_cast<std::uint8_t>(
-            std::lround(127.0 + 90.0 * std::sin(u) * std::cos(v) + static_cast<double>((bump >> 11) % 61) - 30.0));
-    };
+        b.heights[static_cast<std::size_t>(i)] = i * 4;  // about 3 units a step
     std::function<void(int, std::uint32_t, int, int, int)> fill = [&](int level,
                                                                         std::uint32_t square,
                                                                         int which, int cx, int cy) {
         const double size = std::ldexp(1.0, 9 + level);
         const double mx = (cx + 0.5) * size - 524288.0, my = (cy + 0.5) * size - 524288.0;
-        const unsigned mix = static_cast<unsigned>(cx * 73856093) ^ static_cast<unsigned>(cy * 19349663) ^
-                             static_cast<unsigned>(level * 83492791);
-        const double d = std::hypot(mx, my);
-        const bool split = level > 0 && (d < 6 * size || (d < 24 * size && (mix >> 7) % 3 != 0));
         std::uint8_t* cell = b.levels[static_cast<std::size_t>(level)].Cell(square, which);
         const double x0 = cx * size, y0 = cy * size;
-        const std::uint8_t h0 = heightAt(x0, y0), h1 = heightAt(x0, y0 + size);
-        const std::uint8_t h2 = heightAt(x0 + size, y0 + size), h3 = heightAt(x0 + size, y0);
-        if (!split) {
+        const std::uint8_t h0 = height(x0, y0), h1 = height(x0, y0 + size);
+        const std::uint8_t h2 = height(x0 + size, y0 + size), h3 = height(x0 + size, y0);
+        if (level == 0 || !split(level, cx, cy, std::hypot(mx, my))) {
             world::SetTerrainCell(cell, world::kLinkLeaf, h0, h1, h2, h3, 0);
             return;
         }
@@ -164,6 +114,34 @@ world::TerrainTileModel NestedHillyTile() {
                  cx, cy);
     tile.blocks.push_back(std::move(b));
     return tile;
+}
+
+// A flat tile whose cells get finer toward its middle: level 9 at the edges down to level 0
+// within a few kilometres, so cells of many levels meet. A cell is split while it lies within
+// eight of its own sizes of the tile's middle.
+world::TerrainTileModel NestedFlatTile() {
+    return NestedTile([](int level, int, int, double d) { return d < 8 * std::ldexp(1.0, 9 + level); },
+                      [](double, double) { return std::uint8_t{0}; });
+}
+
+// Rough hills about 240 m high in cells that get finer toward the tile's middle, but unevenly:
+// a cell may stay whole beside neighbours split two or three levels further, so cells of levels
+// far apart share borders.
+world::TerrainTileModel NestedHillyTile() {
+    auto split = [](int level, int cx, int cy, double d) {
+        const double size = std::ldexp(1.0, 9 + level);
+        const unsigned mix = static_cast<unsigned>(cx * 73856093) ^ static_cast<unsigned>(cy * 19349663) ^
+                             static_cast<unsigned>(level * 83492791);
+        return d < 6 * size || (d < 24 * size && (mix >> 7) % 3 != 0);
+    };
+    auto height = [](double x, double y) {
+        const double u = (x - 524288.0) / 5000.0, v = (y - 524288.0) / 3700.0;
+        // Each grid point a little above or below the smooth hills.
+        const unsigned bump = (static_cast<unsigned>(x) * 2654435761u) ^ (static_cast<unsigned>(y) * 40503u);
+        return static_cast<std::uint8_t>(std::lround(127.0 + 90.0 * std::sin(u) * std::cos(v) +
+                                                     static_cast<double>((bump >> 11) % 61) - 30.0));
+    };
+    return NestedTile(split, height);
 }
 
 class TerrainScene : public worldtest::WorldFixture {
