@@ -97,8 +97,14 @@ world::TerrainGrid* GridAt(const double world[3]) {
     world::TerrainManager* t = theLinkedWorld->Terrain();
     return t != nullptr ? t->GetTileAt(world) : nullptr;
 }
+// What moves (traffic, which draws its shadow with itself) is filed like the aircraft: over a
+// runway at the runway's cell nearest the eye, so the pavement is drawn before it.
 int FileItem(const double world[3], float radius, ts::TSRenderItem* item) {
-    return theLinkedWorld->AddRenderItem(world, radius, item);
+    double offset[2];
+    world::theSceneryServices.sceneOffset(offset);
+    const float scene[3] = {static_cast<float>(world[0] - offset[0]),
+                            static_cast<float>(world[1] - offset[1]), static_cast<float>(world[2])};
+    return theLinkedWorld->FileSceneItem(scene, radius, item, world::TerrainItemLayer::kStanding);
 }
 // An object filed by its ground rectangle (scene units) goes to the cell of its rectangle
 // nearest the eye: the terrain draws far cells first, so a runway filed at its centre would

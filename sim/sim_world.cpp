@@ -635,22 +635,33 @@ void SimWorld::SetDayPeriod(int period) {
         float low, high;
     } kBands[4] = {{3, 0.3f, 0.4f}, {12, 0.9f, 1.0f}, {15, 0.7f, 0.8f}, {0, 0.0f, 0.1f}};
     if (period < 0 || period > 3) return;
+    // The local day is the aircraft's own: a zone that follows the aircraft is brought up to
+    // where it is now (it may have been moved across the country a moment ago).
+    time.SetAutoZoneFromLongitude(flight::theFlightModelState.fmPosX);
     CalendarTime start;
     time.GetLocalTime(&start);
     CalendarTime t = start;
     t.hour = kBands[period].hour;
-    // One simulated day of 2-minute steps at most; a day without the wanted light keeps the
-    // time it started with.
+    // One simulated day of 2-minute steps at most. A day that never shows the period's light
+    // (the moon lights the night above its band) takes the time whose light came nearest it.
     static const float kOrigin[3] = {0.0f, 0.0f, 0.0f};
+    CalendarTime nearest = start;
+    float nearestMiss = -1.0f;
     for (int step = 0; step < 720; ++step) {
         time.SetLocalTime(t);
         if (!sky) return;
         sky->PlaceForObserver(kOrigin);
         const float light = sky->GetAmbientLight();
         if (light >= kBands[period].low && light <= kBands[period].high) return;
+        const float miss = light < kBands[period].low ? kBands[period].low - light
+                                                      : light - kBands[period].high;
+        if (nearestMiss < 0.0f || miss < nearestMiss) {
+            nearestMiss = miss;
+            nearest = t;
+        }
         t.min += 2;
     }
-    time.SetLocalTime(start);
+    time.SetLocalTime(nearest);
     SyncSky();
 }
 

@@ -42,6 +42,7 @@
 #include "win/program_entry.h"
 #include "win/window.h"
 #include "world/artifact_shape_cache.h"
+#include "world/artifacts.h"
 #include "world/terrain_services.h"
 
 namespace sim {
@@ -125,6 +126,19 @@ PoolSizes ReadPoolSizes() {
     return p;
 }
 
+void ApplyPoolSizes(const PoolSizes& sizes) {
+    if (sizes.bitmaps > 0) gfx::GFXBitmap::ResetBitmapPool(sizes.bitmaps);
+    world::Artifact::ReservePool(sizes.artifacts);
+    world::ArtifactAnim::ReservePool(sizes.artifactAnims);
+    world::ArtifactShapeCache::SetPoolCapacity(sizes.artifactEntries);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kShape, sizes.shapes);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kMesh, sizes.meshes);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kMaterial, sizes.materials);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kSequenceState, sizes.cells);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kTextureEntry, sizes.mapDefs);
+    ts::SetEnginePoolCapacity(ts::EnginePool::kSheet, sizes.sheets);
+}
+
 int InitDisplayAndPools(win::HWND window) {
     const int width = 640 + 2 * win::GetSystemMetrics(win::SM_CXBORDER);
     const int height = 480 + 2 * win::GetSystemMetrics(win::SM_CYBORDER) +
@@ -132,14 +146,7 @@ int InitDisplayAndPools(win::HWND window) {
     win::SetWindowPos(window, {}, 20, 40, width, height, win::SWP_NOZORDER);
     thePoolSizes = ReadPoolSizes();
     SetUpDebugKeyCommands();
-    if (thePoolSizes.bitmaps > 0) gfx::GFXBitmap::ResetBitmapPool(thePoolSizes.bitmaps);
-    world::ArtifactShapeCache::SetPoolCapacity(thePoolSizes.artifactEntries);
-    ts::SetEnginePoolCapacity(ts::EnginePool::kShape, thePoolSizes.shapes);
-    ts::SetEnginePoolCapacity(ts::EnginePool::kMesh, thePoolSizes.meshes);
-    ts::SetEnginePoolCapacity(ts::EnginePool::kMaterial, thePoolSizes.materials);
-    ts::SetEnginePoolCapacity(ts::EnginePool::kSequenceState, thePoolSizes.cells);
-    ts::SetEnginePoolCapacity(ts::EnginePool::kTextureEntry, thePoolSizes.mapDefs);
-    ts::SetEnginePoolCapacity(ts::EnginePool::kSheet, thePoolSizes.sheets);
+    ApplyPoolSizes(thePoolSizes);
     gfx::GFXSurface::InitSpanPool(3000);
     gfx::SetDisplayOptions(window, {}, 2);
     gfx::InitDisplay(640, 480, 8);

@@ -45,6 +45,8 @@ struct PoolSizes {
 // Reads the section; missing, zero, negative and absurd values give 0.
 [[nodiscard]] PoolSizes ReadPoolSizes();
 extern PoolSizes thePoolSizes;
+// Sizes every pool the sizes name (a size of 0 leaves a pool as it is).
+void ApplyPoolSizes(const PoolSizes& sizes);
 
 int StartFrameTimer(win::HWND window);
 int InitDisplayAndPools(win::HWND window);

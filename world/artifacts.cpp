@@ -88,6 +88,10 @@ void Artifact::ReservePool(std::int32_t count) {
     if (count > 0) ArtifactPool().Reset(static_cast<std::uint16_t>(std::min(count, 65535)));
 }
 
+std::uint16_t Artifact::PoolCapacity() {
+    return ArtifactPool().Capacity();
+}
+
 Artifact::Artifact() = default;
 
 Artifact::~Artifact() = default;
@@ -163,6 +167,10 @@ void ArtifactAnim::operator delete(void* block, std::size_t size) {
 
 void ArtifactAnim::ReservePool(std::int32_t count) {
     if (count > 0) AnimPool().Reset(static_cast<std::uint16_t>(std::min(count, 65535)));
+}
+
+std::uint16_t ArtifactAnim::PoolCapacity() {
+    return AnimPool().Capacity();
 }
 
 void ArtifactAnim::AttachLights(ts::TSShape* s, std::uint8_t lightKind, const std::string& name,

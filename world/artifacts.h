@@ -40,6 +40,7 @@ public:
     // Pool capacities from "MemControl" ("NumArt", "NumArtAnim"): a count of 0 or less keeps
     // the default (2000 and 20000).
     static void ReservePool(std::int32_t count);
+    [[nodiscard]] static std::uint16_t PoolCapacity();
 
     Artifact();
     ~Artifact() override;
@@ -88,6 +89,7 @@ public:
     static void* operator new(std::size_t size);
     static void operator delete(void* block, std::size_t size);
     static void ReservePool(std::int32_t count);
+    [[nodiscard]] static std::uint16_t PoolCapacity();
 
     [[nodiscard]] Kind GetKind() const override { return Kind::kAnim; }
     // Attaches the shape and sets up its lights for the light kind.

@@ -190,11 +190,16 @@ void Sky::RenderBodies() {
                                     gfx::GFXPoint{x - size.w / 2, y - size.h / 2}, size,
                                     0);
         } else if (body->sizeClass > 0 && body->refCount < 1) {
-            // A star: a dot of its size class.
+            // A star: a dot of its size class, one to three pixels on a side. A filled
+            // rectangle is empty when it is one pixel wide, so the faintest are single pixels.
             const std::int32_t r = body->sizeClass - 1;
-            table->FillRectangle(surface, gfx::GFXRect{x - r / 2, y - r / 2, x + (r + 1) / 2,
-                                                       y + (r + 1) / 2},
-                                 body->colour);
+            if (r == 0) {
+                table->DrawPixel(surface, gfx::GFXPoint{x, y}, body->colour);
+            } else {
+                table->FillRectangle(surface, gfx::GFXRect{x - r / 2, y - r / 2, x + (r + 1) / 2,
+                                                           y + (r + 1) / 2},
+                                     body->colour);
+            }
         }
     }
 }

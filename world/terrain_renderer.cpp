@@ -528,7 +528,11 @@ void TerrainRenderer::EdgePoints(int level, std::int32_t ax, std::int32_t ay, st
                                  std::int32_t by, std::vector<std::int32_t>* out) const {
     if (level <= 0) return;
     const std::int32_t mx = ax + (bx - ax) / 2, my = ay + (by - ay) / 2;
-    const std::int32_t mid = sorter->FindVertex(level - 1, mx, my);
+    // The neighbour across the edge may be several levels finer than the next one: its point
+    // at the edge's middle is then filed at its own level.
+    std::int32_t mid = -1;
+    for (int finer = level - 1; finer >= 0 && mid < 0; --finer)
+        mid = sorter->FindVertex(finer, mx, my);
     if (mid < 0) return;
     EdgePoints(level - 1, ax, ay, mx, my, out);
     out->push_back(mid);
@@ -546,8 +550,20 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
         allOut &= v->outcode;
         anyOut |= v->outcode;
     }
-    // All four corners off the same side of the screen: nothing of the cell shows.
-    if (!anyBehind && allOut != 0) return;
+    // All four corners off the same side of the screen: nothing of the cell shows, unless a
+    // point finer neighbours put on its sides reaches into the screen.
+    if (!anyBehind && allOut != 0) {
+        for (int k = 0; k < 4 && allOut != 0; ++k) {
+            edge.clear();
+            EdgePoints(r.level, c[k]->gx, c[k]->gy, c[(k + 1) % 4]->gx, c[(k + 1) % 4]->gy, &edge);
+            for (std::int32_t i : edge) {
+                const TerrainVertex& v = sorter->vertices[static_cast<std::size_t>(i)];
+                if (v.behind != 0) allOut = 0;
+                allOut &= v.outcode;
+            }
+        }
+        if (allOut != 0) return;
+    }
     const float d = 0.25f * (c[0]->distance + c[1]->distance + c[2]->distance + c[3]->distance);
     gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
     if (palette != nullptr) {
@@ -580,60 +596,88 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
     }
     bool drew = false;
     const bool threeD = anyBehind || anyOut != 0;
-    for (const auto& t : tris) {
-        const TerrainVertex& a = *c[t[0]];
-        const TerrainVertex& b = *c[t[1]];
-        const TerrainVertex& e = *c[t[2]];
-        bool front = false;
-        if (threeD) {
-            // Against the triangle's plane, in whole units as the engine's test takes them.
-            const ts::Vector3F u{static_cast<float>(b.gx - a.gx), static_cast<float>(b.gy - a.gy),
-                                 b.height - a.height};
-            const ts::Vector3F w{static_cast<float>(e.gx - a.gx), static_cast<float>(e.gy - a.gy),
-                                 e.height - a.height};
-            // The normal is scaled to a fixed length first: a coarse cell's cross product
-            // would not fit the test's 32-bit components.
-            const double nx = static_cast<double>(u.y) * w.z - static_cast<double>(u.z) * w.y;
-            const double ny = static_cast<double>(u.z) * w.x - static_cast<double>(u.x) * w.z;
-            const double nz = static_cast<double>(u.x) * w.y - static_cast<double>(u.y) * w.x;
-            const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
-            if (len <= 0.0) continue;
-            const double k = 65536.0 / len;
-            const ts::Point3I n{static_cast<std::int32_t>(nx * k), static_cast<std::int32_t>(ny * k),
-                                static_cast<std::int32_t>(nz * k)};
-            front = ts::IsPointInFront(ts::Point3I{a.gx, a.gy, static_cast<std::int32_t>(a.height)},
-                                       ts::Point3I{static_cast<std::int32_t>(area->eye[0]),
-                                                   static_cast<std::int32_t>(area->eye[1]),
-                                                   static_cast<std::int32_t>(area->eye[2])},
-                                       n) != 0;
-        } else {
-            // Counter-clockwise round the ground seen from above is counter-clockwise on the
-            // screen too when it faces the eye: a negative cross product of two screen edges.
+    // Whether a triangle faces the eye: against its plane in 3-D when a corner is off screen (or
+    // the cell's is), in whole units as the engine's test takes them; otherwise by its screen
+    // winding, counter-clockwise round the ground seen from above being counter-clockwise on the
+    // screen too when it faces the eye (a negative cross product of two screen edges).
+    auto faces = [&](const TerrainVertex& a, const TerrainVertex& b, const TerrainVertex& e) {
+        const bool off = threeD || a.behind != 0 || b.behind != 0 || e.behind != 0 ||
+                         (a.outcode | b.outcode | e.outcode) != 0;
+        if (!off) {
             const double cross =
                 static_cast<double>(b.screen.x - a.screen.x) * (e.screen.y - a.screen.y) -
                 static_cast<double>(b.screen.y - a.screen.y) * (e.screen.x - a.screen.x);
-            front = cross < 0.0;
+            return cross < 0.0;
         }
-        if (!front) continue;
-        // The triangle's outline with the points finer neighbours put on the cell's edges.
-        polygon.clear();
-        for (int k = 0; k < 3; ++k) {
-            const int from = t[k], to = t[(k + 1) % 3];
-            polygon.push_back(r.corners[from]);
-            // Edges of the square (corners next to each other round it) take the neighbours'
-            // points; the diagonal does not.
-            const bool outer = (from + to) % 2 == 1;
-            if (!outer) continue;
-            edge.clear();
-            const TerrainVertex& p = *c[from];
-            const TerrainVertex& q = *c[to];
-            EdgePoints(r.level, p.gx, p.gy, q.gx, q.gy, &edge);
-            polygon.insert(polygon.end(), edge.begin(), edge.end());
+        const ts::Vector3F u{static_cast<float>(b.gx - a.gx), static_cast<float>(b.gy - a.gy),
+                             b.height - a.height};
+        const ts::Vector3F w{static_cast<float>(e.gx - a.gx), static_cast<float>(e.gy - a.gy),
+                             e.height - a.height};
+        // The normal is scaled to a fixed length first: a coarse cell's cross product would not
+        // fit the test's 32-bit components.
+        const double nx = static_cast<double>(u.y) * w.z - static_cast<double>(u.z) * w.y;
+        const double ny = static_cast<double>(u.z) * w.x - static_cast<double>(u.x) * w.z;
+        const double nz = static_cast<double>(u.x) * w.y - static_cast<double>(u.y) * w.x;
+        const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
+        if (len <= 0.0) return false;
+        const double k = 65536.0 / len;
+        const ts::Point3I n{static_cast<std::int32_t>(nx * k), static_cast<std::int32_t>(ny * k),
+                            static_cast<std::int32_t>(nz * k)};
+        return ts::IsPointInFront(ts::Point3I{a.gx, a.gy, static_cast<std::int32_t>(a.height)},
+                                  ts::Point3I{static_cast<std::int32_t>(area->eye[0]),
+                                              static_cast<std::int32_t>(area->eye[1]),
+                                              static_cast<std::int32_t>(area->eye[2])},
+                                  n) != 0;
+    };
+    // A triangle drawn when it faces the eye; the rasterizer takes its corners clockwise on the
+    // screen, the outline reversed.
+    auto triangle = [&](std::int32_t a, std::int32_t b, std::int32_t e) {
+        const auto& vs = sorter->vertices;
+        if (!faces(vs[static_cast<std::size_t>(a)], vs[static_cast<std::size_t>(b)],
+                   vs[static_cast<std::size_t>(e)])) {
+            return;
         }
-        // The rasterizer takes its corners clockwise on the screen.
-        std::reverse(polygon.begin(), polygon.end());
-        DrawPolygon(polygon.data(), static_cast<int>(polygon.size()), r.material, texSize, x0, y0);
+        const std::int32_t corners[3] = {e, b, a};
+        DrawPolygon(corners, 3, r.material, texSize, x0, y0);
         drew = true;
+    };
+    for (const auto& t : tris) {
+        // The points finer neighbours put on the triangle's two edges along the square's sides
+        // (corners next to each other round it); the diagonal has none. The diagonal runs from
+        // p to q, the sides from q to the corner v and from v back to p.
+        int diagonal = 0;
+        for (int k = 0; k < 3; ++k)
+            if ((t[k] + t[(k + 1) % 3]) % 2 == 0) diagonal = k;
+        const int p = t[diagonal], q = t[(diagonal + 1) % 3], v = t[(diagonal + 2) % 3];
+        polygon.clear();  // the side from q to v
+        EdgePoints(r.level, c[q]->gx, c[q]->gy, c[v]->gx, c[v]->gy, &polygon);
+        edge.clear();  // the side from v to p
+        EdgePoints(r.level, c[v]->gx, c[v]->gy, c[p]->gx, c[p]->gy, &edge);
+        const std::int32_t cp = r.corners[p], cq = r.corners[q], cv = r.corners[v];
+        if (polygon.empty() && edge.empty()) {
+            triangle(r.corners[t[0]], r.corners[t[1]], r.corners[t[2]]);
+            continue;
+        }
+        // Whole triangles only, each with the points as its own corners and facing the eye or
+        // not on its own, so that no outline bends inward on the screen and every finer
+        // neighbour's edge is met exactly: a fan from p over the first side, then a fan from the
+        // first fan's last point over the second.
+        std::int32_t from = cq;
+        const std::size_t fromP = edge.empty() ? polygon.size() + 1 : polygon.size();
+        for (std::size_t i = 0; i < fromP; ++i) {
+            const std::int32_t to = i < polygon.size() ? polygon[i] : cv;
+            triangle(cp, from, to);
+            from = to;
+        }
+        if (!edge.empty()) {
+            const std::int32_t hub = from;
+            std::int32_t at = cv;
+            for (std::size_t i = 0; i <= edge.size(); ++i) {
+                const std::int32_t to = i < edge.size() ? edge[i] : cp;
+                triangle(hub, at, to);
+                at = to;
+            }
+        }
     }
     if (drew) ++cellsDrawn;
 }

@@ -23,6 +23,7 @@ constexpr std::int32_t kWindBands[kWindLayers + 1] = {0,     1500,  4500,  7500,
 constexpr std::int32_t kCloudRanges[kCloudLayers][2] = {{100, 6499}, {6500, 19999}, {20000, 44999}};
 
 constexpr float kOneThirtieth = 0.033333335f;
+constexpr float kCalmKnots = 1.0f;  // below this the wind has no direction of its own
 
 // Half away from zero, which keeps negative values symmetrical with positive ones (a plain
 // "+ 0.5 and truncate" moves -10 F to -9 F on every save).
@@ -102,9 +103,18 @@ int WindLayer::GetWindAtAltitude(float altitude, float* speedOut, float* directi
 }
 
 void WindLayer::Retarget() {
-    // The goal direction wanders -5..+4 degrees round the set one and is not folded.
-    targetDirection = static_cast<float>(GetDirection() + (core::rand() % 10 - 5));
-    directionStep = (targetDirection - currentDirection) * kOneThirtieth;
+    // The goal direction wanders -5..+4 degrees round the set one. The wind turns toward it by
+    // the shorter way (from 350 to 10 through north); a calm wind has no direction to turn
+    // from and starts from the goal's.
+    const float goal = static_cast<float>(GetDirection() + (core::rand() % 10 - 5));
+    if (currentSpeed < kCalmKnots) currentDirection = goal;
+    currentDirection = std::fmod(currentDirection, 360.0f);
+    if (currentDirection < 0.0f) currentDirection += 360.0f;
+    float turn = std::fmod(goal - currentDirection, 360.0f);
+    if (turn > 180.0f) turn -= 360.0f;
+    if (turn <= -180.0f) turn += 360.0f;
+    targetDirection = currentDirection + turn;
+    directionStep = turn * kOneThirtieth;
     if (character == 1 && gustSpeed - speed > 0)
         targetSpeed = static_cast<float>(speed + core::rand() % (gustSpeed - speed));
     else

@@ -260,6 +260,18 @@ INSTANTIATE_TEST_SUITE_P(Towered, AtcDeparture,
                                            Departure{"KTEB", "BarFly.Flt", 190, "19"}),
                          [](const auto& info) { return std::string(info.param.airport); });
 
+// Palo Alto, whose runway the public data gives with one end unnamed: the wizard lists the
+// runway both ways (13 and 31) and a session with the tower starts on 31.
+TEST_F(AtcFlights, PaloAltoListsItsRunwayAndStartsASessionThere) {
+    const testsupport::CommandResult r = Play("atc-palo-alto.simrun", {});
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("read 1059 row 0: \""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("read 1059 row 1: \""), std::string::npos) << r.out;
+    for (const char* number : {": \"13", ": \"31"})
+        EXPECT_NE(r.out.find(number), std::string::npos) << number << "\n" << r.out;
+    EXPECT_NE(r.out.find("atc: session KPAO runway 31"), std::string::npos) << r.out;
+}
+
 // San Carlos's tower (no ATIS there) through the airports wizard: closed traffic from the
 // take-off to the landing clearance, each call where the pattern puts it.
 TEST_F(AtcFlights, ClosedTrafficAtSanCarlosRunsToTheLandingClearance) {

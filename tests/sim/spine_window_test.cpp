@@ -7,6 +7,7 @@
 #include "sim/main_window_services.h"
 #include "sim/startup.h"
 #include "support/temp_folder.h"
+#include "world/artifacts.h"
 
 namespace {
 
@@ -66,6 +67,22 @@ TEST(SpineWindow, PoolSizesIgnoreMissingNegativeAndAbsurdValues) {
     EXPECT_EQ(p.meshes, 0);
     EXPECT_EQ(p.shapes, 0);
     EXPECT_EQ(p.mapDefs, 0);
+    core::theIniFile = saved;
+}
+
+TEST(SpineWindow, TheScenerysPoolsTakeTheirSizesFromTheSettings) {
+    testsupport::TempFolder dir;
+    const core::IniFile saved = core::theIniFile;
+    core::theIniFile = core::IniFile(dir.Path("zephlon.ini").c_str());
+    dir.Write("zephlon.ini", "[MemControl]\nNumArt=3100\nNumArtAnim=450\n");
+    sim::ApplyPoolSizes(sim::ReadPoolSizes());
+    EXPECT_EQ(world::Artifact::PoolCapacity(), 3100);
+    EXPECT_EQ(world::ArtifactAnim::PoolCapacity(), 450);
+    // A size the settings leave out keeps the pool as it was.
+    dir.Write("zephlon.ini", "[MemControl]\nNumArt=-5\n");
+    sim::ApplyPoolSizes(sim::ReadPoolSizes());
+    EXPECT_EQ(world::Artifact::PoolCapacity(), 3100);
+    EXPECT_EQ(world::ArtifactAnim::PoolCapacity(), 450);
     core::theIniFile = saved;
 }
 

@@ -279,4 +279,39 @@ TEST_F(TerrainFlight, TheRangeAndTextureSettingsChangeWhatIsDrawn) {
     EXPECT_LT(plainShades.size() * 2, texturedShades.size());
 }
 
+
+// The airports wizard's start on final approach, flown hands off for 30 s, at airports where
+// the real ground under the final lies low (the bay's shore at San Carlos, San Jose and
+// Hayward, the coast plain at Los Angeles) and in a mountain valley (Aspen): the aircraft stays
+// more than 300 ft above the ground all the way.
+TEST_F(TerrainFlight, OnFinalApproachTheGroundStaysWellBelowForHalfAMinuteHandsOff) {
+    const struct {
+        const char* airport;
+        const char* runway;
+    } finals[] = {{"KSQL", "30"}, {"KSJC", "30L"}, {"KASE", "15"}, {"KLAX", "24R"}, {"KHWD", "28L"}};
+    for (const auto& f : finals) {
+        SCOPED_TRACE(std::string(f.airport) + " " + f.runway);
+        std::string script = "frame-interval 20\nwait 300\nmenu 320\ndialog AIRPORTS_PAGE\n"
+                             "set 1045 \"(" + std::string(f.airport) + ")\"\n"
+                             "dialog AIRPORTS_WIZBKGND\nclick 1717\ndialog RUNWAY_PAGE\n"
+                             "set 1059 \"" + f.runway + "\"\nset 1958 \"On final approach\"\n"
+                             "dialog AIRPORTS_WIZBKGND\nclick 1717\nwait 100\n";
+        for (int i = 0; i <= 6; ++i)
+            script += std::string(i == 0 ? "" : "wait 5000\n") + "report alt_ft ground_ft\n";
+        script += "quit\n";
+        const std::string out = RunFrom("Startup.Flt", script);
+        double lowest = 1e9;
+        int reports = 0;
+        for (; reports < 7; ++reports) {
+            const double above = NthField(out, "alt_ft", reports) - NthField(out, "ground_ft", reports);
+            if (!std::isfinite(above)) break;
+            lowest = std::min(lowest, above);
+        }
+        EXPECT_EQ(reports, 7) << out;
+        EXPECT_GT(lowest, 300.0) << out;
+        // In the air on final: a few hundred feet above the field, not on the ground.
+        EXPECT_LT(lowest, 1200.0) << out;
+    }
+}
+
 }  // namespace

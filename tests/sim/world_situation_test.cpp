@@ -316,11 +316,9 @@ TEST_F(WorldTest, GraphicsProfilesAndSettings) {
     EXPECT_EQ(w.GetGammaLevel(), 0);
 }
 
-TEST_F(WorldTest, DayPeriodsLandInTheirLightBands) {
-    sim::SimWorld w;
-    w.Init(win::HWND{});
-    // San Carlos on midsummer day 2026, on the west coast's summer time (UTC - 7); the moon is
-    // a young crescent that sets before two in the morning.
+// The aircraft at San Carlos at noon on a day of 2026 (month 0 January), on the west coast's
+// summer time (UTC - 7).
+void NoonAtSanCarlos(sim::SimWorld& w, int month, int day) {
     nav::LatLonToWorld(&flight::theFlightModelState.fmPosX, &flight::theFlightModelState.fmPosZ,
                        37.5119, 122.2495);
     w.Time().SetManualZone(7);
@@ -328,10 +326,18 @@ TEST_F(WorldTest, DayPeriodsLandInTheirLightBands) {
     w.Time().ApplyZoneMode();
     sim::CalendarTime noon;
     noon.year = 126;
-    noon.mon = 5;
-    noon.mday = 21;
+    noon.mon = month;
+    noon.mday = day;
     noon.hour = 19;
     w.SetZuluDateTime(noon);
+}
+
+TEST_F(WorldTest, DayPeriodsLandInTheirLightBands) {
+    sim::SimWorld w;
+    w.Init(win::HWND{});
+    // San Carlos on midsummer day 2026; the moon is a young crescent that sets before two in
+    // the morning.
+    NoonAtSanCarlos(w, 5, 21);
     struct Case {
         int period;
         float low, high;
@@ -349,6 +355,46 @@ TEST_F(WorldTest, DayPeriodsLandInTheirLightBands) {
         EXPECT_LE(local.hour, c.latest) << c.period;
         EXPECT_EQ(local.mday, 21) << c.period;
     }
+}
+
+// With a full moon high all the long night (2 January 2026) the night's band of light is never
+// reached: the night command still takes the darkest time it found, darker than day. And at
+// Boston in winter,
+// with the zone following the aircraft (as the shipped flights have it) just after it was moved
+// there from the west coast, dusk is Boston's afternoon, not the next morning.
+TEST_F(WorldTest, NightWithTheMoonUpIsDarkAndDuskFollowsTheAircraftsZone) {
+    sim::SimWorld w;
+    w.Init(win::HWND{});
+    NoonAtSanCarlos(w, 0, 2);
+    w.SetDayPeriod(1);
+    const float day = w.GetAmbientLight();
+    w.SetDayPeriod(3);
+    EXPECT_LT(w.GetAmbientLight(), 0.3f);
+    EXPECT_LT(w.GetAmbientLight(), day);
+    EXPECT_EQ(w.GetDayPeriod(), 3);
+    // The clock shows a time of the night: on this clock (UTC - 7) the sun sets at about 18:00
+    // and rises at about 8:25 in January.
+    sim::CalendarTime night;
+    w.Time().GetLocalTime(&night);
+    EXPECT_TRUE(night.hour < 8 || night.hour >= 18) << night.hour << ":" << night.min;
+
+    // Boston Logan, 21 December 2026 at noon local time; sunset there is at about 21:12 UTC.
+    w.Time().SetZoneMode(2);
+    sim::CalendarTime winter;
+    winter.year = 126;
+    winter.mon = 11;
+    winter.mday = 21;
+    winter.hour = 17;
+    w.SetZuluDateTime(winter);
+    nav::LatLonToWorld(&flight::theFlightModelState.fmPosX, &flight::theFlightModelState.fmPosZ,
+                       42.3656, 71.0096);
+    w.SetDayPeriod(2);
+    EXPECT_EQ(w.GetDayPeriod(), 2);
+    sim::CalendarTime zulu;
+    w.Time().GetZuluTime(&zulu);
+    EXPECT_EQ(zulu.mday, 21);
+    EXPECT_GE(zulu.hour, 18);  // the afternoon's last light, not the next morning's first
+    EXPECT_LE(zulu.hour, 22);
 }
 
 TEST_F(WorldTest, SettingsSurviveAndGarbageFallsBack) {

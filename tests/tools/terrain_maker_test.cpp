@@ -1,8 +1,8 @@
 // The country's terrain in the build's starter installation, checked against public facts by a
 // reader of the tile and grid files written here, independently of the program's own: every
 // land airport stands at its published elevation, land and sea lie on the right sides of the
-// coast outline, and the magnetic grids turn every ILS localizer's true course into its runway
-// number.
+// coast outline, the approaches of the busiest airports are clear of the ground, and the
+// magnetic grids turn every ILS localizer's true course into its runway number.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -381,6 +381,71 @@ TEST_F(CountryTerrain, MagneticGridsTurnEveryLocalizerCourseIntoItsRunwayNumber)
     std::sort(errors.begin(), errors.end());
     EXPECT_LE(errors[errors.size() / 2], 3.0) << "median error over " << errors.size();
     EXPECT_LE(errors[errors.size() * 9 / 10], 8.0);
+}
+
+
+// The 40 busiest airports of the 48 states by passenger boardings (FAA, Passenger Boarding Data,
+// calendar year 2022, the largest 41 less Honolulu, which lies outside the terrain).
+constexpr const char* kBusiestAirports[] = {
+    "KATL", "KDFW", "KDEN", "KORD", "KLAX", "KJFK", "KLAS", "KMCO", "KMIA", "KCLT",
+    "KSEA", "KPHX", "KEWR", "KSFO", "KIAH", "KBOS", "KFLL", "KMSP", "KLGA", "KDTW",
+    "KPHL", "KSLC", "KBWI", "KDCA", "KSAN", "KIAD", "KTPA", "KBNA", "KAUS", "KMDW",
+    "KDAL", "KPDX", "KSTL", "KRDU", "KHOU", "KSMF", "KMSY", "KSJC", "KSNA", "KSAT",
+};
+
+// Every runway end of those airports: the ground under its 3 degree approach surface (the
+// extended centre line and a band either side that widens outward, as an approach's protected
+// area does) lies below the surface, from the threshold out to five nautical miles. The same
+// path is the departure path of the other end.
+TEST_F(CountryTerrain, TheApproachesOfTheBusiestAirportsAreClearToFiveMiles) {
+    if (!CountryMade()) GTEST_SKIP() << "a small world: the airports' tiles are not all made";
+    const double kMetresPerUnit = 0.392906, kTan3 = std::tan(3.0 * 3.14159265358979 / 180.0);
+    std::map<std::string, int> runways;
+    int ends = 0, samples = 0;
+    for (const auto& r : ReadNavdataCsv("runway.csv")) {
+        if (r.size() < 11 ||
+            std::find(std::begin(kBusiestAirports), std::end(kBusiestAirports), r[0]) ==
+                std::end(kBusiestAirports)) {
+            continue;
+        }
+        ++runways[r[0]];
+        double ax = 0, ay = 0, bx = 0, by = 0;
+        World(std::stod(r[4]), std::stod(r[5]), &ax, &ay);
+        World(std::stod(r[8]), std::stod(r[9]), &bx, &by);
+        for (int end = 0; end < 2; ++end, ++ends) {
+            // Outward from this end, away from the other.
+            const double tx = end == 0 ? ax : bx, ty = end == 0 ? ay : by;
+            const double len = std::hypot(bx - ax, by - ay);
+            const double ux = (end == 0 ? ax - bx : bx - ax) / len, uy = (end == 0 ? ay - by : by - ay) / len;
+            double lx = 0, ly = 0, threshold = 0;
+            int material = 0;
+            Tile* t = TileAt(tx, ty, &lx, &ly);
+            ASSERT_NE(t, nullptr) << r[0];
+            ASSERT_TRUE(t->At(lx, ly, &threshold, &material)) << r[0];
+            double worst = -1e9, worstAt = 0;
+            for (double metres = 300.0; metres <= 9260.0; metres += 100.0) {
+                const double d = metres / kMetresPerUnit;
+                const double surface = threshold + metres / 0.3048 * kTan3;
+                const double half = (75.0 + 0.1 * metres) / kMetresPerUnit;
+                for (const double side : {-half, 0.0, half}) {
+                    const double x = tx + ux * d - uy * side, y = ty + uy * d + ux * side;
+                    double feet = 0;
+                    Tile* u = TileAt(x, y, &lx, &ly);
+                    if (u == nullptr || !u->At(lx, ly, &feet, &material)) continue;
+                    ++samples;
+                    if (feet - surface > worst) {
+                        worst = feet - surface;
+                        worstAt = metres;
+                    }
+                }
+            }
+            EXPECT_LE(worst, 0.0) << r[0] << " " << (end == 0 ? r[3] : r[7]) << ": the ground stands "
+                                  << worst << " ft above the surface " << worstAt << " m out";
+        }
+    }
+    EXPECT_EQ(runways.size(), std::size(kBusiestAirports));
+    EXPECT_GT(ends, 200);
+    EXPECT_GT(samples, ends * 250);
 }
 
 }  // namespace

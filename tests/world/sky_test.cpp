@@ -7,9 +7,16 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <numbers>
 #include <random>
+#include <vector>
 
+#include "gfx/draw_table.h"
+#include "gfx/mem_surface.h"
+#include "gfx/palette.h"
+#include "gfx/surface.h"
+#include "ts/perspective_camera.h"
 #include "world/almanac_oracle.h"
 #include "world/calendar.h"
 #include "world/celestial.h"
@@ -116,6 +123,7 @@ world::ZuluDateTime theZulu;
 float theSunDirection[3];
 int theSunDirectionCalls = 0;
 std::int32_t theStars = 1;
+std::int32_t theSkyTexture = 1;
 
 class SkyObject : public ::testing::Test {
 protected:
@@ -130,6 +138,7 @@ protected:
             ++theSunDirectionCalls;
         };
         s.graphicsSetting = [](int index) {
+            if (index == world::kSkyTexture) return theSkyTexture;
             return index == world::kEnableStars ? theStars : std::int32_t{1};
         };
         world::theSceneryServices = s;
@@ -139,6 +148,7 @@ protected:
         theZulu.day = 21;
         theSunDirectionCalls = 0;
         theStars = 1;
+        theSkyTexture = 1;
     }
     void TearDown() override { world::theSceneryServices = world::DefaultSceneryServices(); }
 };
@@ -196,6 +206,98 @@ TEST_F(SkyObject, StarsAreDrawnFromTheGeneratorWithinTheirRanges) {
     }
     EXPECT_EQ(sizes[1] + sizes[2] + sizes[3], world::kStarCount);
     EXPECT_GT(sizes[1], sizes[3]);  // faint stars outnumber bright ones
+}
+
+
+// On a night with the sun and the moon out of the way, every star the camera sees is a dot on
+// the screen, the faintest (one pixel) as much as the brightest: the dots counted in the picture
+// (touching dots count once) against the stars whose places lie on the screen.
+TEST_F(SkyObject, EveryStarInViewIsDrawnAsADot) {
+    world::Sky sky(nullptr, nullptr);
+    theZulu.hour = 8;
+    const float eye[3] = {0, 0, 0};
+    sky.PlaceForObserver(eye);
+    sky.UpdateLighting(true);
+    ASSERT_TRUE(sky.HasStars());
+    sky.GetSun().enabled = false;
+    sky.GetMoon().enabled = false;
+    theSkyTexture = 0;  // the sky's colour alone behind the stars
+    const gfx::GFXDrawTable* previous = gfx::GFXMemSurface::SetDrawTable(&gfx::theSoftwareDrawTable);
+    auto surface = gfx::GFXMemSurface::Create(640, 480, 8);
+    ASSERT_NE(surface, nullptr);
+    gfx::GFXPaletteEntry grey[256];
+    for (int i = 0; i < 256; ++i)
+        grey[i] = gfx::GFXPaletteEntry{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i),
+                                       static_cast<std::uint8_t>(i), 0};
+    auto palette = gfx::GFXPalette::CreateFromEntries(grey);
+    surface->palette = palette.get();
+    gfx::GFXDrawTarget target(surface.get());
+    ts::TSPerspectiveCamera camera(ts::CameraRect{0, 0, 639, 479}, ts::CameraWindow{-40, 30, 40, -30},
+                                   8.0f, 128.0f);
+    int expected = 0, drawn = 0;
+    for (int h = 0; h < 48; ++h) {
+        // Looking 20, 45 and 70 degrees up, round the compass.
+        ts::Transform3F look;
+        ts::Matrix3F::SetEulerAngles(
+            ts::Vector3F{0.35f + 0.436f * static_cast<float>(h % 3), 0.0f, static_cast<float>(h / 3) * 0.3927f},
+            &look.matrix);
+        ts::Transform3F worldToEye;
+        ts::Transform3F::InvertRigid(look, &worldToEye);
+        camera.SetEyeTransform(worldToEye);
+        target.Begin();
+        camera.Activate();
+        std::vector<std::uint8_t> pixels(640 * 480, 0);
+        {
+            gfx::GFXSurfaceLock lock(*surface);
+            for (int y = 0; y < 480; ++y)
+                std::memset(surface->pixels + static_cast<std::ptrdiff_t>(y) * surface->stride, 0, 640);
+        }
+        sky.Render(false);
+        target.End();
+        {
+            gfx::GFXSurfaceLock lock(*surface);
+            for (int y = 0; y < 480; ++y)
+                std::memcpy(&pixels[static_cast<std::size_t>(y) * 640],
+                            surface->pixels + static_cast<std::ptrdiff_t>(y) * surface->stride, 640);
+        }
+        for (const world::CelestialObject* o : world::CelestialObjects()) {
+            if (o->refCount >= 1 || !o->enabled) continue;
+            const float* d = o->DrawPosition();
+            ts::Vector3F e;
+            ts::Transform3F::RotatePoint(ts::Vector3F{d[0], d[1], d[2]}, worldToEye, &e);
+            if (e.y <= 0.0f) continue;
+            // The window spans 80 by 60 at the projection distance 128 over 640 by 480 pixels.
+            const double x = 319.5 + e.x / e.y * 128.0 * 639.0 / 80.0;
+            const double y = 239.5 - e.z / e.y * 128.0 * 479.0 / 60.0;
+            expected += x >= 2 && x < 638 && y >= 2 && y < 478 ? 1 : 0;
+        }
+        // Dots: 8-connected runs of the stars' colour away from the edges.
+        std::vector<int> stack;
+        for (int y = 2; y < 478; ++y)
+            for (int x = 2; x < 638; ++x) {
+                if (pixels[static_cast<std::size_t>(y) * 640 + x] != world::kStarColour) continue;
+                ++drawn;
+                stack.assign(1, y * 640 + x);
+                pixels[static_cast<std::size_t>(y) * 640 + x] = 0;
+                while (!stack.empty()) {
+                    const int at = stack.back();
+                    stack.pop_back();
+                    for (int dy = -1; dy <= 1; ++dy)
+                        for (int dx = -1; dx <= 1; ++dx) {
+                            const int nx = at % 640 + dx, ny = at / 640 + dy;
+                            if (nx < 2 || nx >= 638 || ny < 2 || ny >= 478) continue;
+                            std::uint8_t& p = pixels[static_cast<std::size_t>(ny) * 640 + nx];
+                            if (p != world::kStarColour) continue;
+                            p = 0;
+                            stack.push_back(ny * 640 + nx);
+                        }
+                }
+            }
+    }
+    gfx::GFXMemSurface::SetDrawTable(previous);
+    ASSERT_GT(expected, 40);
+    EXPECT_GE(drawn, expected * 9 / 10) << drawn << " dots for " << expected << " stars";
+    EXPECT_LE(drawn, expected + expected / 10);
 }
 
 }  // namespace

@@ -204,6 +204,53 @@ TEST(WeatherWinds, RampReachesATargetNearTheSetWind) {
     EXPECT_EQ(highest, 29);
 }
 
+// How far a direction lies outside the arc from `from` to `to` by the shorter way (0 inside).
+float OutsideShorterArc(float d, float from, float to) {
+    auto fold = [](float a) {
+        a = std::fmod(a, 360.0f);
+        return a < 0.0f ? a + 360.0f : a;
+    };
+    float span = fold(to - from), at = fold(d - from);
+    if (span > 180.0f) {  // the shorter way runs the other way round
+        span = 360.0f - span;
+        at = fold(from - d);
+    }
+    return at <= span ? 0.0f : std::min(at - span, 360.0f - at);
+}
+
+TEST(WeatherWinds, ANewWindTurnsTheShorterWayAndACalmOneStartsFromItsDirection) {
+    const struct {
+        int from, fromKnots, to;
+    } cases[] = {
+        {350, 20, 10}, {10, 20, 350}, {20, 15, 300}, {300, 15, 20}, {90, 10, 260},
+        {360, 0, 270},  // calm before: the new wind blows from the west from its first step
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.from) + " to " + std::to_string(c.to));
+        core::srand(11);
+        WeatherState w;
+        WindLayer* layer = w.GetWindLayer(0);
+        layer->SetDirection(c.from);
+        layer->SetSpeed(c.fromKnots);
+        for (int cycle = 0; cycle < 3; ++cycle)  // settled on the old wind
+            for (int i = 0; i <= world::kWindSteps; ++i)
+                w.UpdateWinds();
+        layer->SetDirection(c.to);
+        layer->SetSpeed(30);
+        // The goal wanders 5 degrees round the set direction.
+        const float from = c.fromKnots == 0 ? static_cast<float>(c.to) : layer->CurrentDirection();
+        for (int step = 0; step <= 2 * world::kWindSteps + 1; ++step) {
+            w.UpdateWinds();
+            if (layer->CurrentSpeed() < 1.0f) continue;  // still calm: no direction yet
+            // Until the next retarget the old wind may finish its own wander.
+            EXPECT_LE(OutsideShorterArc(layer->CurrentDirection(), from, static_cast<float>(c.to)), 10.0f)
+                << "step " << step << " at " << layer->CurrentDirection();
+        }
+        EXPECT_LE(OutsideShorterArc(layer->CurrentDirection(), static_cast<float>(c.to),
+                                    static_cast<float>(c.to)), 5.0f);
+    }
+}
+
 class WindAtAircraft : public ::testing::Test {
 protected:
     void SetUp() override { flight::ProbeSelectAircraft(0); }

@@ -223,12 +223,12 @@ Materials MakeMaterials(const Design& d) {
                            ts::TSMaterial::kTransparent | ts::TSMaterial::kTranslucent, {120, 120, 120});
     const std::uint32_t u = ts::TSMaterial::kUnlit;
     m.redDim = m.set.Colour({110, 30, 30}, u);
-    m.redLit = m.set.Colour({255, 40, 30}, u);
+    m.redLit = m.set.Light({255, 40, 30});
     m.greenDim = m.set.Colour({30, 90, 40}, u);
-    m.greenLit = m.set.Colour({60, 235, 70}, u);
+    m.greenLit = m.set.Light({60, 235, 70});
     m.whiteDim = m.set.Colour({140, 140, 140}, u);
-    m.whiteLit = m.set.Colour({255, 255, 255}, u);
-    m.lampLit = m.set.Colour({255, 245, 200}, u);
+    m.whiteLit = m.set.Light({255, 255, 255});
+    m.lampLit = m.set.Light({255, 245, 200});
     return m;
 }
 

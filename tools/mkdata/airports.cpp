@@ -120,7 +120,7 @@ int LoadAirports(const std::string& dataDir, std::vector<Airport>* out,
         out->push_back(std::move(a));
     }
     rows.clear();
-    if (!ReadCsv(dataDir + "/navdata-us/runway.csv", &rows, error)) return 0;
+    if (!ReadRunwayCsv(dataDir + "/navdata-us/runway.csv", &rows, error)) return 0;
     for (const auto& r : rows) {
         if (r.size() < 11) continue;
         const auto a = byIdent.find(r[0]);

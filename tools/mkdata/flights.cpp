@@ -103,7 +103,7 @@ int LoadAirports(const std::string& dataDir, std::map<std::string, Airport>* air
         if (r.size() >= 7 && wanted.count(r[0]) != 0 && r[2] == "land") (*airports)[r[0]];
     }
     rows.clear();
-    if (!ReadCsv(dataDir + "/navdata-us/runway.csv", &rows, error)) return 0;
+    if (!ReadRunwayCsv(dataDir + "/navdata-us/runway.csv", &rows, error)) return 0;
     for (const auto& r : rows) {
         if (r.size() < 11 || airports->count(r[0]) == 0) continue;
         RunwayEnd one, two;
@@ -462,7 +462,7 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
     ok &= file.PutInt("Time", "cur", kStartTime);
     ok &= file.PutInt("Time", "tZone", 7);
     ok &= file.PutInt("Time", "tZoneDiff", 7 * 3600);
-    ok &= file.PutInt("Time", "tZoneMode", 0);
+    ok &= file.PutInt("Time", "tZoneMode", 2);  // the zone follows the aircraft
     ok &= file.PutInt("Time", "tZoneManual", 7);
     if (!ok) {
         *error = std::string("cannot write ") + path;

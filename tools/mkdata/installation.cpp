@@ -150,6 +150,45 @@ int ReadCsv(const std::string& path, std::vector<std::vector<std::string>>* rows
     return 1;
 }
 
+namespace {
+
+// The number (1 to 36) a designator starts with, its side letter after it; 0 for no number.
+int RunwayNumber(const std::string& id, char* side) {
+    std::size_t digits = 0;
+    while (digits < id.size() && digits < 2 && id[digits] >= '0' && id[digits] <= '9')
+        ++digits;
+    if (digits == 0) return 0;
+    const int number = std::stoi(id.substr(0, digits));
+    *side = digits < id.size() ? id[digits] : '\0';
+    return number >= 1 && number <= 36 ? number : 0;
+}
+
+std::string Reciprocal(int number, char side) {
+    const int other = (number + 17) % 36 + 1;
+    std::string id = (other < 10 ? "0" : "") + std::to_string(other);
+    if (side == 'L') id += 'R';
+    else if (side == 'R') id += 'L';
+    else if (side == 'C') id += 'C';
+    return id;
+}
+
+}  // namespace
+
+void MendRunwayEnds(std::string* id1, std::string* id2) {
+    char side1 = 0, side2 = 0;
+    const int one = RunwayNumber(*id1, &side1), two = RunwayNumber(*id2, &side2);
+    if (one == 0 && two != 0) *id1 = Reciprocal(two, side2);
+    if (two == 0 && one != 0) *id2 = Reciprocal(one, side1);
+}
+
+int ReadRunwayCsv(const std::string& path, std::vector<std::vector<std::string>>* rows,
+                  std::string* error) {
+    if (!ReadCsv(path, rows, error)) return 0;
+    for (auto& r : *rows)
+        if (r.size() >= 8) MendRunwayEnds(&r[3], &r[7]);
+    return 1;
+}
+
 bool ParseNumber(const std::string& text, double* value) {
     if (text.empty()) return false;
     char* end = nullptr;

@@ -154,6 +154,13 @@ Bytes CollectBytes(WriteFn&& write);
 // Text lines from a comma-separated file with a header line, split at commas.
 int ReadCsv(const std::string& path, std::vector<std::vector<std::string>>* rows,
             std::string* error);
+// Runway ends named by something that is no runway number ("xxx") take the reciprocal of the
+// other end's number (31 gives 13, 28L gives 10R, 9C gives 27C), so that the runway is kept.
+void MendRunwayEnds(std::string* id1, std::string* id2);
+// runway.csv's rows, read as ReadCsv reads them, with the ends' designators (fields 3 and 7)
+// mended.
+int ReadRunwayCsv(const std::string& path, std::vector<std::vector<std::string>>* rows,
+                  std::string* error);
 // A whole field read as a finite decimal number; false (and `value` untouched) otherwise.
 bool ParseNumber(const std::string& text, double* value);
 

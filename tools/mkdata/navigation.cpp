@@ -645,7 +645,13 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
         listed.position = Project(a.lat, a.lon);
         listed.code = nav::kSmsAirport;
         listed.airport = a.icao;
-        if (!nav::EncodeAirportRecord(AirportHeader(a, f, s.airspaceClass), RunwayRows(f, refusals),
+        const std::vector<nav::SmsRunwayRecord> runways = RunwayRows(f, refusals);
+        if (a.towered && a.kind == "land" && runways.empty() && !f.runways.empty()) {
+            // A tower with none of its runways readable: a pilot could not start or land there.
+            *error = "the towered airport " + a.icao + " has no runway that reads";
+            return 0;
+        }
+        if (!nav::EncodeAirportRecord(AirportHeader(a, f, s.airspaceClass), runways,
                                       &listed.record)) {
             *error = "cannot write the directory record of " + a.icao;
             return 0;

@@ -138,6 +138,7 @@ int LoadNavSources(const std::string& dataDir, NavSources* s, std::string* error
                       r->icao = f.Text(0);
                       r->id1 = f.Text(3);
                       r->id2 = f.Text(7);
+                      MendRunwayEnds(&r->id1, &r->id2);
                       return f.Real(1, &r->widthM) && f.Whole(2, &r->surface) &&
                              f.Real(4, &r->lat1) && f.Real(5, &r->lon1) &&
                              f.Real(6, &r->displaced1) && f.Real(8, &r->lat2) &&

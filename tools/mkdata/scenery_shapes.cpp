@@ -32,9 +32,9 @@ struct Paints {
         green = set.Colour({60, 110, 50});
         const std::uint32_t u = ts::TSMaterial::kUnlit;
         redDim = set.Colour({100, 30, 30}, u);
-        redLit = set.Colour({255, 40, 30}, u);
-        whiteLit = set.Colour({255, 255, 255}, u);
-        lampGreen = set.Colour({60, 235, 70}, u);
+        redLit = set.Light({255, 40, 30});
+        whiteLit = set.Light({255, 255, 255});
+        lampGreen = set.Light({60, 235, 70});
     }
 };
 

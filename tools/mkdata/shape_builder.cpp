@@ -574,7 +574,27 @@ std::uint8_t PaletteIndex(Rgb colour) {
 // ---- materials and files --------------------------------------------------------------------
 
 int MaterialSet::Colour(Rgb colour, std::uint32_t shading) {
-    const Entry e{ts::TSMaterial::kPalette, shading, PaletteIndex(colour), 0, {}};
+    return Add(shading, PaletteIndex(colour));
+}
+
+int MaterialSet::Light(Rgb colour) {
+    // The window system's full colours and the stars' white: no palette darkens them.
+    int best = kStarEntry;
+    long bestDistance = -1;
+    for (int i : {kStarEntry, 246, 249, 250, 251, 255}) {
+        const Rgb c = i == kStarEntry ? WorldColours(0)[kStarEntry] : StaticColour(i);
+        const long dr = c.r - colour.r, dg = c.g - colour.g, db = c.b - colour.b;
+        const long d = dr * dr + dg * dg + db * db;
+        if (bestDistance < 0 || d < bestDistance) {
+            bestDistance = d;
+            best = i;
+        }
+    }
+    return Add(ts::TSMaterial::kUnlit, static_cast<std::uint8_t>(best));
+}
+
+int MaterialSet::Add(std::uint32_t shading, std::uint8_t index) {
+    const Entry e{ts::TSMaterial::kPalette, shading, index, 0, {}};
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const Entry& x = entries[i];
         if (x.type == e.type && x.shading == e.shading && x.index == e.index) return static_cast<int>(i);

@@ -186,10 +186,15 @@ public:
     int Colour(Rgb colour, std::uint32_t shading = ts::TSMaterial::kFlat);
     int Texture(const std::string& name, std::uint32_t shading = ts::TSMaterial::kFlat,
                 std::uint32_t flags = 0, Rgb fallback = {128, 128, 128});
+    // A lamp that is lit (obstacle, beacon and position lights), unlit, in the palette entry
+    // nearest its colour among those every time of day keeps at full brightness, so that it
+    // shines as brightly at night as by day.
+    int Light(Rgb colour);
     [[nodiscard]] std::unique_ptr<ts::TSMaterialList> Build() const;
     [[nodiscard]] int Count() const { return static_cast<int>(entries.size()); }
 
 private:
+    int Add(std::uint32_t shading, std::uint8_t index);
     struct Entry {
         std::uint32_t type;
         std::uint32_t shading;

@@ -147,6 +147,39 @@ private:
     std::vector<std::vector<int>> grid;  // pads per bucket
 };
 
+// ---- approach and departure paths, coast plains ---------------------------------------------
+
+// The ground the airports keep clear. Every runway: from each end outward a surface rising 1 in
+// 70 (well under a 3 degree approach) for 6 nautical miles, 150 m either side of the runway
+// widening by 15 in 100; beside the runway the ground rises from its elevation. Every airport
+// published within 100 ft of sea level stands on a plain (a coast or a river's): within 6 km the
+// ground rises 1 in 100 at most. Beyond each, sides rise 1 in 7 and then ever steeper, so that
+// hills round an approach or a plain become valley sides rather than walls.
+class AirportSurfaces {
+public:
+    AirportSurfaces(const std::vector<Airport>& airports, double x0, double y0, double x1,
+                    double y1);
+    // The ground at a point (feet) brought down under every surface.
+    [[nodiscard]] double Clear(double x, double y, double feet) const;
+
+private:
+    struct End {
+        Vec2 at;            // the runway's end, or the plain's centre
+        Vec2 out;           // unit vector away from the runway (none for a plain)
+        double length = 0;  // the runway's length, units (0 for a plain)
+        double halfWidth = 0;
+        double feet = 0;
+        bool plain = false;
+    };
+    [[nodiscard]] static double CeilingOf(const End& e, double x, double y);
+    void File(int index, double x0, double y0, double x1, double y1);
+    std::vector<End> ends;
+    double gx0 = 0, gy0 = 0;
+    int gnx = 0, gny = 0;
+    std::vector<std::vector<int>> grid;  // surfaces per bucket
+    std::vector<double> lowest;          // the lowest surface elevation per bucket
+};
+
 // ---- water ----------------------------------------------------------------------------------
 
 struct Outlines {

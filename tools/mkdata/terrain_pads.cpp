@@ -1,9 +1,12 @@
 // Airport pads: every land airport lies on level ground at its published elevation, covering its
 // runways with a margin and a disc round its reference point; beyond the pad the ground blends
 // back into the surrounding terrain over 1.2 km. Where pads overlap, the airport with the longest
-// runway (then a tower, then the ident) keeps its elevation.
+// runway (then a tower, then the ident) keeps its elevation. Round the pads, the surfaces the
+// airports keep clear (approach and departure paths, the plains of low airports) bring the
+// ground down under them.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "tools/mkdata/terrain_maker.h"
 
@@ -194,6 +197,122 @@ bool PadSet::CrossesEdge(int pad, double x0, double y0, double x1, double y1) co
     const double mx = 0.5 * (x0 + x1), my = 0.5 * (y0 + y1);
     return !(Contains(pad, x0, y0) && Contains(pad, x1, y0) && Contains(pad, x0, y1) &&
              Contains(pad, x1, y1) && Contains(pad, mx, my));
+}
+
+}  // namespace mkdata::terrain
+
+namespace mkdata::terrain {
+
+namespace {
+
+constexpr double kUnitsPerNm = 1852.0 / kMetresPerUnit;
+constexpr double kSurfaceLength = 6.0 * kUnitsPerNm;
+constexpr double kSurfaceSlope = 1.0 / 70.0;
+constexpr double kSurfaceHalfWidth = 150.0 / kMetresPerUnit;
+constexpr double kSurfaceSplay = 0.15;
+constexpr double kPlainFeet = 100.0;  // airports this low stand on a plain
+constexpr double kPlainRadius = 6000.0 / kMetresPerUnit;
+constexpr double kPlainSlope = 1.0 / 100.0;
+constexpr double kSideSlope = 1.0 / 7.0;
+constexpr double kSideCurve = 40000.0;  // feet: the sides steepen by (excess / this) per foot
+constexpr double kSideReach = 5000.0 / kMetresPerUnit;  // beyond this the sides stand above all
+constexpr double kSurfaceBucket = 16384.0;
+
+}  // namespace
+
+AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports, double x0, double y0,
+                                 double x1, double y1) {
+    const double reach = kSurfaceLength + kSideReach + kSurfaceHalfWidth +
+                         kSurfaceSplay * kSurfaceLength;
+    for (const Airport& a : airports) {
+        if (a.at.x < x0 - reach || a.at.x > x1 + reach || a.at.y < y0 - reach ||
+            a.at.y > y1 + reach) {
+            continue;
+        }
+        if (a.feet < kPlainFeet) ends.push_back(End{a.at, Vec2{}, 0.0, kDiscRadius, a.feet, true});
+        for (const Runway& r : a.runways) {
+            const double len = Length(r);
+            // As for the pads: a runway far from its airport or of no length is in error.
+            if (len < 1e-6 || len > 6000.0 / kMetresPerUnit ||
+                std::hypot(r.end1.x - a.at.x, r.end1.y - a.at.y) > 8000.0 / kMetresPerUnit) {
+                continue;
+            }
+            const Vec2 u{(r.end2.x - r.end1.x) / len, (r.end2.y - r.end1.y) / len};
+            const double half = r.widthUnits / 2 + kSurfaceHalfWidth;
+            ends.push_back(End{r.end1, Vec2{-u.x, -u.y}, len, half, a.feet, false});
+            ends.push_back(End{r.end2, u, len, half, a.feet, false});
+        }
+    }
+    gx0 = x0 - reach;
+    gy0 = y0 - reach;
+    gnx = static_cast<int>((x1 - x0 + 2 * reach) / kSurfaceBucket) + 1;
+    gny = static_cast<int>((y1 - y0 + 2 * reach) / kSurfaceBucket) + 1;
+    grid.resize(static_cast<std::size_t>(gnx) * gny);
+    lowest.assign(grid.size(), 1e300);
+    for (int k = 0; k < static_cast<int>(ends.size()); ++k) {
+        const End& e = ends[static_cast<std::size_t>(k)];
+        if (e.plain) {
+            const double r = kPlainRadius + kSideReach;
+            File(k, e.at.x - r, e.at.y - r, e.at.x + r, e.at.y + r);
+            continue;
+        }
+        // The box round the surface, the runway behind it and the sides' reach.
+        const double side = e.halfWidth + kSurfaceSplay * kSurfaceLength + kSideReach;
+        const Vec2 far{e.at.x + e.out.x * (kSurfaceLength + kSideReach),
+                       e.at.y + e.out.y * (kSurfaceLength + kSideReach)};
+        const Vec2 back{e.at.x - e.out.x * (e.length + kSideReach),
+                        e.at.y - e.out.y * (e.length + kSideReach)};
+        File(k, std::min(far.x, back.x) - side, std::min(far.y, back.y) - side,
+             std::max(far.x, back.x) + side, std::max(far.y, back.y) + side);
+    }
+}
+
+void AirportSurfaces::File(int index, double bx0, double by0, double bx1, double by1) {
+    const int i0 = std::max(0, static_cast<int>((bx0 - gx0) / kSurfaceBucket));
+    const int i1 = std::min(gnx - 1, static_cast<int>((bx1 - gx0) / kSurfaceBucket));
+    const int j0 = std::max(0, static_cast<int>((by0 - gy0) / kSurfaceBucket));
+    const int j1 = std::min(gny - 1, static_cast<int>((by1 - gy0) / kSurfaceBucket));
+    for (int j = j0; j <= j1; ++j)
+        for (int i = i0; i <= i1; ++i) {
+            const std::size_t b = static_cast<std::size_t>(j) * gnx + i;
+            grid[b].push_back(index);
+            lowest[b] = std::min(lowest[b], ends[static_cast<std::size_t>(index)].feet);
+        }
+}
+
+double AirportSurfaces::CeilingOf(const End& e, double x, double y) {
+    const double px = x - e.at.x, py = y - e.at.y;
+    double rise = 0.0, excess = 0.0;
+    if (e.plain) {
+        const double d = std::hypot(px, py);
+        rise = std::clamp(d - e.halfWidth, 0.0, kPlainRadius) * kPlainSlope;
+        excess = std::max(0.0, d - kPlainRadius);
+    } else {
+        const double t = px * e.out.x + py * e.out.y;  // outward from the end
+        const double s = std::fabs(-px * e.out.y + py * e.out.x);
+        const double along = std::clamp(t, 0.0, kSurfaceLength);
+        const double half = e.halfWidth + kSurfaceSplay * along;
+        const double lateral = std::max(0.0, s - half);
+        const double beyond =
+            t > kSurfaceLength ? t - kSurfaceLength : (t < -e.length ? -e.length - t : 0.0);
+        rise = along * kSurfaceSlope;
+        excess = std::hypot(lateral, beyond);
+    }
+    if (excess > kSideReach) return std::numeric_limits<double>::infinity();
+    const double excessFeet = excess * kFeetPerUnit;
+    return e.feet + rise * kFeetPerUnit + excessFeet * kSideSlope +
+           excessFeet * excessFeet / kSideCurve;
+}
+
+double AirportSurfaces::Clear(double x, double y, double feet) const {
+    const int i = static_cast<int>(std::floor((x - gx0) / kSurfaceBucket));
+    const int j = static_cast<int>(std::floor((y - gy0) / kSurfaceBucket));
+    if (i < 0 || i >= gnx || j < 0 || j >= gny) return feet;
+    const std::size_t b = static_cast<std::size_t>(j) * gnx + i;
+    if (feet <= lowest[b]) return feet;  // no surface lies lower than its airport
+    for (int k : grid[b])
+        feet = std::min(feet, CeilingOf(ends[static_cast<std::size_t>(k)], x, y));
+    return feet;
 }
 
 }  // namespace mkdata::terrain

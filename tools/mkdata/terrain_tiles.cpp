@@ -103,9 +103,9 @@ struct BlockBuild {
 
 class TileBuilder {
 public:
-    TileBuilder(const ElevationField& field, const PadSet& pads, const TileWater& water, int column,
-                int row)
-        : field(field), pads(pads), water(water), column(column), row(row) {
+    TileBuilder(const ElevationField& field, const PadSet& pads, const AirportSurfaces& surfaces,
+                const TileWater& water, int column, int row)
+        : field(field), pads(pads), surfaces(surfaces), water(water), column(column), row(row) {
         // Latitude and longitude on a coarse grid, read back bilinearly for land cover.
         for (int j = 0; j <= 64; ++j)
             for (int i = 0; i <= 64; ++i) {
@@ -131,6 +131,7 @@ private:
 
     const ElevationField& field;
     const PadSet& pads;
+    const AirportSurfaces& surfaces;
     const TileWater& water;
     int column, row;
     std::array<std::pair<double, double>, 65 * 65> geo{};
@@ -184,6 +185,7 @@ Sample TileBuilder::Height(double x, double y) const {
     } else if (h != before) {
         s.exact = false;  // blended toward a pad: no longer the water's own level
     }
+    if (pad < 0 && s.water == kLand) h = surfaces.Clear(x, y, h);
     s.feet = h;
     return s;
 }
@@ -471,11 +473,13 @@ int MakeTerrain(Installation& installation, std::string* error) {
     }
     const PadSet pads(data.landAirports, c0 * kTileUnits, r0 * kTileUnits, (c1 + 1) * kTileUnits,
                       (r1 + 1) * kTileUnits);
+    const AirportSurfaces surfaces(data.landAirports, c0 * kTileUnits, r0 * kTileUnits,
+                                   (c1 + 1) * kTileUnits, (r1 + 1) * kTileUnits);
     std::uint64_t bytes = 0, samples = 0;
     std::vector<std::string> conflicts;
     for (const TileId& t : tiles) {
         const TileWater water(outlines, t.column, t.row);
-        TileBuilder builder(field, pads, water, t.column, t.row);
+        TileBuilder builder(field, pads, surfaces, water, t.column, t.row);
         const world::TerrainTileModel model = builder.Build(&samples);
         const std::string path = installation.PrepareFile(TileFile(t));
         if (!world::WriteTerrainTile(path, model, error)) return 0;
