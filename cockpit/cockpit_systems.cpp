@@ -620,12 +620,11 @@ void UpdateElectricalPower(int reset) {
     EmptyStationIdents();
     StopMarkerTone();
     std::int32_t* ap = theAutopilotPanel.buttons;  // APalt APhdg APnav APapr APbc APap APgs APtrim
-    if (!Battery()) {
+    // The trim lamp shows the autopilot trimming: engaged with power, not the avionics alone.
+    if (!Battery() || !Avionics()) {
         ap[6] = ap[7] = 0;
-    } else if (Avionics()) {
-        ap[7] = 1;
     } else {
-        ap[6] = ap[7] = 0;
+        ap[7] = ap[5] != 0 ? 1 : 0;
     }
     if (t == 3 || t == 4) {
         // Both attitude directors cover their face without power, so both repaint on a change.
@@ -734,14 +733,17 @@ void CockpitSlowTick() {
         if (theAudioPanel.buttons[m] != 0) theAudioPanel.dirty = 1;
     CheckFuelStarvation();
     TickPitotHeat();
+    // The glide-slope lamp lights with the approach mode armed once the glide slope is
+    // received (or the flight model holds it); the trim lamp while the engaged autopilot trims.
     std::int32_t* ap = theAutopilotPanel.buttons;
-    if (ap[5] == 1 && ap[3] == 1) {
-        const bool captured = (State().fmAutopilotState & 0x8) != 0;
-        if (captured != (ap[6] != 0)) {
-            ap[6] = captured ? 1 : 0;
-            theAutopilotPanel.dirty = 1;
-        }
-    }
+    auto lamp = [](std::int32_t& word, bool on) {
+        if (on == (word != 0)) return;
+        word = on ? 1 : 0;
+        theAutopilotPanel.dirty = 1;
+    };
+    if (ap[5] == 1 && ap[3] == 1)
+        lamp(ap[6], (State().fmAutopilotState & 0x8) != 0 || Nav1GlideSlopeReceived());
+    lamp(ap[7], ap[5] == 1 && Battery() && Avionics());
     if (++theSlowTicks >= 30) {
         theSlowTicks = 0;
         StepOilTemperatures();
