@@ -263,16 +263,18 @@ Bytes BonanzaQuadrantBytes(int type) {
 Bytes AutopilotArtBytes(int type) {
     const Inks k{type};
     using cockpit::kAutopilotLit;
-    return Picture(type, 32, 52, k(Ink::Black), false, [&](Canvas& c) {
+    return Picture(type, cockpit::kAutopilotArtWidth, cockpit::kAutopilotArtHeight, k(Ink::Black),
+                   false, [&](Canvas& c) {
         static const char* const kLabels[8] = {"ALT", "HDG", "NAV", "APR", "BC", "AP", "GS", "TRIM"};
-        // Lit labels (AP is the first two letters of APR's place).
-        for (int i : {0, 1, 2, 3, 4, 6, 7}) {
-            const cockpit::IntRect& r = kAutopilotLit[i];
-            c.Fill(r.left, r.top, r.right, r.bottom, k(Ink::Black));
-            TightText(c, r.left + (i == 7 ? 1 : 0), r.top + (i == 7 ? 1 : 0), kLabels[i], k(Ink::Green));
-        }
-        // The unlit plate.
-        c.Fill(0, 38, 31, 44, k(Ink::GreyDark));
+        // Lit labels in green (AP is the first two letters of APR's place), and the same words
+        // unlit in grey.
+        for (int i : {0, 1, 2, 3, 4, 6, 7})
+            for (const bool lit : {true, false}) {
+                const cockpit::IntRect& r = lit ? kAutopilotLit[i] : cockpit::kAutopilotUnlit[i];
+                c.Fill(r.left, r.top, r.right, r.bottom, k(Ink::Black));
+                TightText(c, r.left + (i == 7 ? 1 : 0), r.top + (i == 7 ? 1 : 0), kLabels[i],
+                          k(lit ? Ink::Green : Ink::Grey));
+            }
         // The trim rocker: neutral, up, down.
         for (int p = 0; p < 3; ++p) {
             const cockpit::IntRect& r = kAutopilotLit[8 + p];
