@@ -283,7 +283,8 @@ inline constexpr IntRect kBonanzaQuadrantClip{241, 443, 369, 479};
 
 // ---- engine gauges ----------------------------------------------------------------------------------
 // The hour meter's digits: 6 x 5 each, side by side, from the tachometer's pivot.
-inline constexpr IntPoint kHourMeterOffset{-15, 12};
+// It stands low on the dial, below the numbers of its scale's ends.
+inline constexpr IntPoint kHourMeterOffset{-15, 22};
 // The jet's tapes: the longest a tape grows above its base.
 inline constexpr int kTapeHeight = 76;
 // The jet's temperature unit lamps (screen rows) and the unit glyph after the number.
