@@ -703,6 +703,9 @@ void StepNeedle(PanelGauge& g, bool running, int high, int low) {
     g.dirty = 1;
 }
 
+// Where a stopped engine's oil cools to on the piston panels' bar gauges.
+constexpr std::int16_t kColdOilNeedle = 6;
+
 void StepOilTemperatures() {
     const int t = Type();
     const std::int8_t engines = State().fmEngines;
@@ -717,12 +720,26 @@ void StepOilTemperatures() {
         return;
     }
     if (!Battery()) return;
-    const int high = WarmOilTemperature(t), low = 6;
+    const int high = WarmOilTemperature(t), low = kColdOilNeedle;
     StepNeedle(theOilTempGauge, (engines & 1) != 0, high, low);
     if (!SingleType(t)) StepNeedle(theOilTempGauge2, (engines & 2) != 0, high, low);
 }
 
 }  // namespace
+
+void SetOilTemperaturesCold() {
+    const int t = Type();
+    if (t == 3) {
+        theOilTempGauge.value = theOilTempGauge2.value = 99;
+    } else if (t == 4) {
+        theOilTempGauge.needle = theOilTempGauge2.needle = 2;
+    } else {
+        // Without the battery the piston panels' oil gauges read nothing.
+        const std::int16_t cold = Battery() ? kColdOilNeedle : 0;
+        theOilTempGauge.needle = theOilTempGauge2.needle = cold;
+    }
+    theOilTempGauge.dirty = theOilTempGauge2.dirty = 1;
+}
 
 void CockpitSlowTick() {
     const int t = Type();
