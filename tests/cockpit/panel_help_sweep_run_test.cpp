@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cockpit/panel_click_regions.h"
+#include "support/panel_views.h"
 #include "support/starter_run.h"
 
 namespace {
@@ -111,6 +112,28 @@ std::vector<Target> Targets(int type, int view) {
         }
         const int midX = (r.rect.left + r.rect.right) / 2, midY = (r.rect.top + r.rect.bottom) / 2;
         const bool turbine = type >= 3;
+        // The knobs (a square at a, b of side c) and the boxes (a, b, c wide and d high).
+        static const struct {
+            PanelArea area;
+            bool box;
+            const char* what;
+            std::vector<std::string> titles;
+        } kParts[] = {
+            {PanelArea::Nav1CourseKnob, false, "NAV1 course knob", {"NAV1 course indicator"}},
+            {PanelArea::Nav2CourseKnob, false, "NAV2 course knob",
+             {"NAV2 course indicator", "Second course indicator"}},
+            {PanelArea::Nav2CourseKnobIfCard, false, "NAV2 course knob",
+             {"NAV2 course indicator", "Second course indicator"}},
+            {PanelArea::AdfCourseKnob, false, "ADF card knob", {"ADF indicator"}},
+            {PanelArea::AltimeterKnob, false, "altimeter knob", {"Altimeter"}},
+            {PanelArea::ElevatorTrim, true, "elevator trim", {"Elevator trim"}},
+            {PanelArea::RudderTrim, true, "rudder trim", {"Rudder trim"}},
+            {PanelArea::AileronTrim, true, "aileron trim", {"Aileron trim"}},
+            {PanelArea::FlapLever, true, "flap lever", {"Flap lever"}},
+        };
+        for (const auto& part : kParts)
+            if (part.area == r.area)
+                add(r.a + r.c / 2, r.b + (part.box ? r.d : r.c) / 2, part.what, part.titles);
         switch (r.area) {
             case PanelArea::HeadingCoursePair:
                 for (const auto& [x, y, s] : {std::tuple{r.a, r.b, r.c}, std::tuple{r.d, r.e, r.f}})
@@ -119,32 +142,6 @@ std::vector<Target> Targets(int type, int view) {
                          : turbine ? "Course and heading knobs"
                                    : "Horizontal situation indicator",
                          "Heading indicator", "Course and heading knobs"});
-                break;
-            case PanelArea::Nav1CourseKnob:
-                add(r.a + r.c / 2, r.b + r.c / 2, "NAV1 course knob", {"NAV1 course indicator"});
-                break;
-            case PanelArea::Nav2CourseKnob:
-            case PanelArea::Nav2CourseKnobIfCard:
-                add(r.a + r.c / 2, r.b + r.c / 2, "NAV2 course knob",
-                    {"NAV2 course indicator", "Second course indicator"});
-                break;
-            case PanelArea::AdfCourseKnob:
-                add(r.a + r.c / 2, r.b + r.c / 2, "ADF card knob", {"ADF indicator"});
-                break;
-            case PanelArea::AltimeterKnob:
-                add(r.a + r.c / 2, r.b + r.c / 2, "altimeter knob", {"Altimeter"});
-                break;
-            case PanelArea::ElevatorTrim:
-                add(r.a + r.c / 2, r.b + r.d / 2, "elevator trim", {"Elevator trim"});
-                break;
-            case PanelArea::RudderTrim:
-                add(r.a + r.c / 2, r.b + r.d / 2, "rudder trim", {"Rudder trim"});
-                break;
-            case PanelArea::AileronTrim:
-                add(r.a + r.c / 2, r.b + r.d / 2, "aileron trim", {"Aileron trim"});
-                break;
-            case PanelArea::FlapLever:
-                add(r.a + r.c / 2, r.b + r.d / 2, "flap lever", {"Flap lever"});
                 break;
             case PanelArea::GearLever:
                 add(midX, midY, "gear lever", {"Landing gear lever"});
@@ -189,18 +186,7 @@ std::vector<std::string> PopupsPerClick(const std::string& trace) {
     return out;
 }
 
-struct Panel {
-    int type;
-    int view;
-    const char* flight;
-    const char* name;
-};
-constexpr Panel kPanels[] = {
-    {0, 0, "C172Stop.Flt", "C172"},       {0, 1, "C172Stop.Flt", "C172Lower"},
-    {1, 0, "BonStop.Flt", "Bonanza"},     {1, 1, "BonStop.Flt", "BonanzaLower"},
-    {2, 0, "BarStop.Flt", "Baron"},       {3, 0, "KingStop.Flt", "KingAir"},
-    {4, 0, "JetStop.Flt", "CitationJet"},
-};
+using Panel = testsupport::PanelView;
 
 class PanelHelpSweep : public ::testing::TestWithParam<Panel> {};
 
@@ -234,7 +220,7 @@ TEST_P(PanelHelpSweep, EachRightClickShowsTheHelpOfTheControlUnderIt) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Panels, PanelHelpSweep, ::testing::ValuesIn(kPanels),
+INSTANTIATE_TEST_SUITE_P(Panels, PanelHelpSweep, ::testing::ValuesIn(testsupport::kPanelViews),
                          [](const ::testing::TestParamInfo<Panel>& i) { return std::string(i.param.name); });
 
 }  // namespace
