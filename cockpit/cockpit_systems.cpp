@@ -620,12 +620,11 @@ void UpdateElectricalPower(int reset) {
     EmptyStationIdents();
     StopMarkerTone();
     std::int32_t* ap = theAutopilotPanel.buttons;  // APalt APhdg APnav APapr APbc APap APgs APtrim
-    if (!Battery()) {
+    // The trim lamp shows the autopilot trimming: engaged with power, not the avionics alone.
+    if (!Battery() || !Avionics()) {
         ap[6] = ap[7] = 0;
-    } else if (Avionics()) {
-        ap[7] = 1;
     } else {
-        ap[6] = ap[7] = 0;
+        ap[7] = ap[5] != 0 ? 1 : 0;
     }
     if (t == 3 || t == 4) {
         // Both attitude directors cover their face without power, so both repaint on a change.
@@ -704,6 +703,9 @@ void StepNeedle(PanelGauge& g, bool running, int high, int low) {
     g.dirty = 1;
 }
 
+// Where a stopped engine's oil cools to on the piston panels' bar gauges.
+constexpr std::int16_t kColdOilNeedle = 6;
+
 void StepOilTemperatures() {
     const int t = Type();
     const std::int8_t engines = State().fmEngines;
@@ -718,12 +720,26 @@ void StepOilTemperatures() {
         return;
     }
     if (!Battery()) return;
-    const int high = WarmOilTemperature(t), low = 6;
+    const int high = WarmOilTemperature(t), low = kColdOilNeedle;
     StepNeedle(theOilTempGauge, (engines & 1) != 0, high, low);
     if (!SingleType(t)) StepNeedle(theOilTempGauge2, (engines & 2) != 0, high, low);
 }
 
 }  // namespace
+
+void SetOilTemperaturesCold() {
+    const int t = Type();
+    if (t == 3) {
+        theOilTempGauge.value = theOilTempGauge2.value = 99;
+    } else if (t == 4) {
+        theOilTempGauge.needle = theOilTempGauge2.needle = 2;
+    } else {
+        // Without the battery the piston panels' oil gauges read nothing.
+        const std::int16_t cold = Battery() ? kColdOilNeedle : 0;
+        theOilTempGauge.needle = theOilTempGauge2.needle = cold;
+    }
+    theOilTempGauge.dirty = theOilTempGauge2.dirty = 1;
+}
 
 void CockpitSlowTick() {
     const int t = Type();
@@ -734,14 +750,17 @@ void CockpitSlowTick() {
         if (theAudioPanel.buttons[m] != 0) theAudioPanel.dirty = 1;
     CheckFuelStarvation();
     TickPitotHeat();
+    // The glide-slope lamp lights with the approach mode armed once the glide slope is
+    // received (or the flight model holds it); the trim lamp while the engaged autopilot trims.
     std::int32_t* ap = theAutopilotPanel.buttons;
-    if (ap[5] == 1 && ap[3] == 1) {
-        const bool captured = (State().fmAutopilotState & 0x8) != 0;
-        if (captured != (ap[6] != 0)) {
-            ap[6] = captured ? 1 : 0;
-            theAutopilotPanel.dirty = 1;
-        }
-    }
+    auto lamp = [](std::int32_t& word, bool on) {
+        if (on == (word != 0)) return;
+        word = on ? 1 : 0;
+        theAutopilotPanel.dirty = 1;
+    };
+    if (ap[5] == 1 && ap[3] == 1)
+        lamp(ap[6], (State().fmAutopilotState & 0x8) != 0 || Nav1GlideSlopeReceived());
+    lamp(ap[7], ap[5] == 1 && Battery() && Avionics());
     if (++theSlowTicks >= 30) {
         theSlowTicks = 0;
         StepOilTemperatures();

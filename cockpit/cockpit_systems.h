@@ -69,6 +69,8 @@ void StepEngineSequences();
 // a set bit is a running engine, a cleared one a stopped engine; every gauge's words are then
 // brought up to the flight model.
 void SyncEnginesWithFlightModel();
+// The oil temperature gauges of engines that have not run: at the cold end.
+void SetOilTemperaturesCold();
 void ResetEngineSequences();
 // The trace's words for engine state changes ("engine 1 running").
 extern void (*theEngineTrace)(const char* line);

@@ -224,20 +224,20 @@ CounterDrums CounterAltimeterDrums(std::int32_t a) {
     // Negative altitudes would reach above the strip's digits: their rows stay at the first.
     const std::int32_t lastTop = kDrumHeight - 11;
     d.hundreds = std::clamp(static_cast<std::int32_t>(r * 0.121) + 9, 9, kDrumHeight - 19);
-    const std::int32_t th = (a % 10000) / 1000;
-    std::int32_t u = static_cast<std::int32_t>(th * 1000 * 0.0121) - 12;
-    if (u < 0) u = 121;
-    const std::int32_t m = std::min<std::int32_t>(r, 12);
-    const std::int32_t top = u < 121 ? u + m + 13 : u + m;
-    d.thousands = std::clamp(top, 13, lastTop);
+    // A drum window (11 rows) shows digit n when its top row stands n pitches below the first
+    // digit's; it rolls on to the next digit over the last hundred feet below the next step, as
+    // the hundreds drum carries into it (the strip's 10 shows 0 again after 9).
+    auto drumTop = [](std::int32_t digit, std::int32_t past, std::int32_t step) {
+        const double roll = std::max(0, past - (step - 100)) / 100.0;
+        const double centre = DrumDigitCentre(0) + kDrumPitch * (digit + roll);
+        return static_cast<std::int32_t>(std::lround(centre - 5.0));
+    };
+    const std::int32_t thousandsPart = a % 10000;
+    d.thousands = std::clamp(drumTop(thousandsPart / 1000, r, 1000), 13, lastTop);
     d.tenThousands = -1;
     if (a < 100000) {
         std::int32_t t2 = kDrumBlankRow;
-        if (a >= 10000) {
-            std::int32_t u2 = static_cast<std::int32_t>((a / 10000) * 10000 * 0.00121) - 12;
-            if (u2 < 0) u2 = kDrumBlankRow;
-            t2 = u2 < kDrumBlankRow ? u2 + 25 : u2;
-        }
+        if (a >= 10000) t2 = drumTop(a / 10000, thousandsPart, 10000);
         d.tenThousands = std::clamp(t2, 13, lastTop);
     }
     return d;

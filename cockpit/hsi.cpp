@@ -21,8 +21,8 @@ namespace {
 constexpr double kPi = 3.14159265359;
 
 constexpr HsiStyle kHsiStyles[5] = {
-    // C172: the bug only.
-    {44, 0, 0, 0, 0, 0, 0, 0, 0, 0, 36, 8, kHsiNavFlag, kHsiHeadingFlag},
+    // C172: the course pointer and the bug.
+    {44, 30, 8, 4, 0, 0, 0, 0, 0, 0, 36, 8, kHsiNavFlag, kHsiHeadingFlag},
     {44, 38, 10, 5, 4, 5, 12, 37, 11, 9, 31, 8, kHsiNavFlag, kHsiHeadingFlag},
     {44, 38, 10, 5, 4, 5, 12, 37, 11, 9, 31, 8, kHsiNavFlag, kHsiHeadingFlag},
     {42, 36, 9, 4, 9, 2, 12, 35, 9, 6, 38, 7, kHsiTurbineNavFlag, kHsiTurbineHeadingFlag},
@@ -146,15 +146,30 @@ bool HsiDue(HsiGauge& h, std::int32_t x, std::int32_t y, std::int32_t variant) {
     return true;
 }
 
-void DrawCourseParts(HsiGauge& h, Drawing& d, IntPoint centre, const HsiStyle& s,
-                     std::int32_t colour) {
+// The course arrow's head at the rim along the course on the card; the direction it points.
+double DrawCourseHead(HsiGauge& h, Drawing& d, IntPoint centre, const HsiStyle& s,
+                      std::int32_t colour) {
     const double c = h.course + std::trunc(h.cardRotation * 2.5);
-    // Course arrow: head at the rim, shaft back to half the radius on the far side.
     const IntPoint tip = At(centre, c, s.arrowRadius);
     const IntPoint headBase = At(centre, c, s.arrowRadius - s.arrowHead);
     const IntPoint n = CompassPoint(c + 90, s.arrowHalfWidth);
     d.Triangle(h, tip, {headBase.x + n.x, headBase.y - n.y}, {headBase.x - n.x, headBase.y + n.y},
                colour);
+    return c;
+}
+
+// The directional gyro's course pointer: the arrow's head and a line across the card to its tail.
+void DrawCoursePointer(HsiGauge& h, Drawing& d, IntPoint centre, const HsiStyle& s,
+                       std::int32_t colour) {
+    const double c = DrawCourseHead(h, d, centre, s, colour);
+    d.Line(At(centre, c, s.arrowRadius - s.arrowHead), At(centre, c + 180, s.arrowRadius), colour);
+}
+
+void DrawCourseParts(HsiGauge& h, Drawing& d, IntPoint centre, const HsiStyle& s,
+                     std::int32_t colour) {
+    // Course arrow: head at the rim, shaft back to half the radius on the far side.
+    const double c = DrawCourseHead(h, d, centre, s, colour);
+    const IntPoint headBase = At(centre, c, s.arrowRadius - s.arrowHead);
     d.Line(headBase, At(centre, c, s.barHalf + 3), colour);
     d.Line(At(centre, c + 180, s.barHalf + 3), At(centre, c + 180, s.arrowRadius / 2 + 4), colour);
     // Deviation dots across the course and the bar moved by the deviation.
@@ -262,6 +277,7 @@ void DrawHsiC172(HsiGauge& h, const GFXFont* art, std::int32_t x, std::int32_t y
     const IntPoint centre{x, y};
     Drawing d;
     d.Frame(art, h.cardRotation + 1, centre);
+    DrawCoursePointer(h, d, centre, s, ColoursOf(0).hsi);
     DrawBug(h, d, centre, s, ColoursOf(0).bug);
     d.Frame(art, kHsiLubber, {x, y - 42});
     MarkDrawnArea(h, 0, d.area);

@@ -33,6 +33,8 @@ namespace {
 // receivers count them.
 constexpr double kFeetPerWorldUnit = 0.012815625;
 constexpr double kFeetPerMetre = 3.2808;
+// Farther than any aircraft flies between two computations of the receivers.
+constexpr double kDmeJumpNm = 1.0;
 constexpr double kNmPerWorldUnit = (1.0 / 256.0) * 3.2808 * (1.0 / 5280.0) * (1.0 / 1.15);
 // Flight steps between two DME readings at normal speed: every 12th computation, every 3rd tick.
 constexpr std::uint32_t kStepsPerDmeReading = 36;
@@ -185,7 +187,31 @@ double GroundNm(std::int32_t x1, std::int32_t z1, std::int32_t x2, std::int32_t 
     return 2.0 * 6371008.8 * std::asin(std::sqrt(std::fmin(1.0, a))) / 1852.0;
 }
 
+// Whether the DME has a new station, or the aircraft was put somewhere else (a jump no aircraft
+// flies between two computations): its figures then belong to another place and are read anew
+// at once, the speed and time from the next reading on.
+bool DmeStartsAfresh(const nav::TunedNavStation& station, NavReceiverOutput& output) {
+    const flight::FlightModelState& s = flight::theFlightModelState;
+    const bool moved = GroundNm(s.fmPosX, s.fmPosZ, output.dmeFromX, output.dmeFromZ) > kDmeJumpNm;
+    const bool retuned = station.x != output.dmeStationX || station.z != output.dmeStationZ;
+    output.dmeFromX = s.fmPosX;
+    output.dmeFromZ = s.fmPosZ;
+    output.dmeStationX = station.x;
+    output.dmeStationZ = station.z;
+    return moved || retuned;
+}
+
 void ReadDme(const nav::TunedNavStation& station, NavReceiverOutput& output, int receiver) {
+    if (DmeStartsAfresh(station, output)) {
+        output.previousSlant = -1.0;
+        output.dmeCountdown = 1;
+        SetWord(theDmeRadio.dmeDigits[1], 0, theDmeRadio.dirty);
+        SetWord(theDmeRadio.dmeDigits[2], 0, theDmeRadio.dirty);
+        if (TurbineKind(AircraftType())) {
+            SetWord(theHsiGauge.dmeSpeed, 0, theHsiGauge.dirty);
+            SetWord(theHsiGauge.dmeTime, 0, theHsiGauge.dirty);
+        }
+    }
     if (--output.dmeCountdown != 0) return;
     output.dmeCountdown = 12;
     if (receiver != 3) theDmeHold.lastReader = receiver;
@@ -400,6 +426,10 @@ void NotHeard(NavReceiverOutput& output, int receiver) {
 
 }  // namespace
 
+bool Nav1GlideSlopeReceived() {
+    return GlideSlopeFlagRaised(1);
+}
+
 int ReceptionRangeNm(std::uint16_t classFlags, std::int32_t a) {
     if ((classFlags & kStationVor) == 0) return 28;
     if (classFlags & kStationHighAltitude) {
@@ -520,7 +550,11 @@ void UpdateNavReceiver(const nav::TunedNavStation& station, NavReceiverOutput& o
         ResetGlideSlopeFlags(receiver);
     } else {
         c = CompareCourse(courseInput, station.localizerCourse, true);
-        if (classFlags & kStationGlideSlope) {
+        // A glide slope is received within its coverage, about ten miles from its antenna.
+        const double glideSlopeNm = RangeTo(station.x2, station.z2) * kNmPerWorldUnit;
+        if ((classFlags & kStationGlideSlope) && glideSlopeNm > kGlideSlopeCoverageNm) {
+            ResetGlideSlopeFlags(receiver);
+        } else if (classFlags & kStationGlideSlope) {
             if (classFlags & (kStationOuterMarker | kStationMiddleMarker | kStationInnerMarker))
                 UpdateMarkers(station);
             RaiseGlideSlopeFlag(receiver);

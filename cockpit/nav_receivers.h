@@ -40,6 +40,10 @@ struct NavReceiverOutput {
     std::uint16_t dmeDistance = 0;   // tenths of a nautical mile
     double previousSlant = -1.0;     // nautical miles; -1 before the first reading
     std::uint32_t previousStep = 0;  // the flight-step counter at that reading
+    std::int32_t dmeStationX = 0;    // the station the distance was read from
+    std::int32_t dmeStationZ = 0;
+    std::int32_t dmeFromX = 0;       // the aircraft at the receiver's last DME computation
+    std::int32_t dmeFromZ = 0;
     std::int8_t deviation = 0;       // -127..127
     std::uint16_t direction = 0;     // 0 unusable, 1 TO, 2 FROM, 3 localizer
     std::uint32_t range = 0;         // horizontal, world units
@@ -87,6 +91,10 @@ extern NavReceiverWords theNavReceiverWords;
 void UpdateNavReceiver(const nav::TunedNavStation& station, NavReceiverOutput& output,
                        int receiver);
 void UpdateAdfReceiver(const nav::TunedNavStation& station);
+
+// A glide slope's coverage from its antenna, in nautical miles; whether NAV1 receives one.
+inline constexpr double kGlideSlopeCoverageNm = 10.0;
+[[nodiscard]] bool Nav1GlideSlopeReceived();
 
 // The reception range in nautical miles of a station for a height above it in feet.
 [[nodiscard]] int ReceptionRangeNm(std::uint16_t classFlags, std::int32_t heightAboveFeet);

@@ -204,14 +204,23 @@ inline constexpr IntPoint kAutopilotLamps[6] = {{502, 391}, {520, 391}, {550, 39
 inline constexpr IntPoint kAutopilotLabels[8] = {{504, 382}, {521, 382}, {551, 382}, {570, 382},
                                                  {590, 382}, {624, 382}, {538, 382}, {602, 381}};
 inline constexpr IntPoint kAutopilotRocker{487, 381};
-// Rectangles of the autopilot art: lit labels 0..7 and the rocker positions 0, 1, 2; unlit labels.
+// Rectangles of the autopilot art: lit labels 0..7 and the rocker positions 0, 1, 2; unlit labels,
+// the same words in grey in the same places of the art's lower half, so that an unlit button
+// still says what it is.
 inline constexpr IntRect kAutopilotLit[11] = {
     {8, 0, 17, 4},   {0, 28, 10, 32},  {5, 5, 16, 9},    {0, 33, 10, 37},
     {12, 28, 18, 32}, {0, 33, 6, 37},  {0, 0, 6, 4},     {0, 45, 16, 51},
     {11, 10, 19, 27}, {21, 10, 29, 27}, {1, 10, 9, 27}};
+inline constexpr int kAutopilotArtWidth = 32;
+inline constexpr int kAutopilotUnlitRow = 53;
+inline constexpr int kAutopilotArtHeight = 2 * kAutopilotUnlitRow - 1;
+inline constexpr IntRect Unlit(IntRect lit) {
+    return {lit.left, lit.top + kAutopilotUnlitRow, lit.right, lit.bottom + kAutopilotUnlitRow};
+}
 inline constexpr IntRect kAutopilotUnlit[8] = {
-    {0, 38, 9, 42}, {0, 38, 10, 42}, {0, 38, 11, 42}, {0, 38, 11, 42},
-    {0, 38, 6, 42}, {0, 38, 6, 42},  {0, 38, 6, 42},  {0, 38, 16, 44}};
+    Unlit(kAutopilotLit[0]), Unlit(kAutopilotLit[1]), Unlit(kAutopilotLit[2]),
+    Unlit(kAutopilotLit[3]), Unlit(kAutopilotLit[4]), Unlit(kAutopilotLit[5]),
+    Unlit(kAutopilotLit[6]), Unlit(kAutopilotLit[7])};
 inline constexpr IntPoint kAudioLamps[7] = {{529, 276}, {540, 276}, {558, 276}, {569, 276},
                                             {587, 276}, {605, 276}, {623, 276}};
 inline constexpr IntPoint kJetAudioKnobs[7] = {{8, 396},  {20, 396}, {36, 396}, {48, 396},
@@ -274,7 +283,8 @@ inline constexpr IntRect kBonanzaQuadrantClip{241, 443, 369, 479};
 
 // ---- engine gauges ----------------------------------------------------------------------------------
 // The hour meter's digits: 6 x 5 each, side by side, from the tachometer's pivot.
-inline constexpr IntPoint kHourMeterOffset{-15, 12};
+// It stands low on the dial, below the numbers of its scale's ends.
+inline constexpr IntPoint kHourMeterOffset{-15, 22};
 // The jet's tapes: the longest a tape grows above its base.
 inline constexpr int kTapeHeight = 76;
 // The jet's temperature unit lamps (screen rows) and the unit glyph after the number.

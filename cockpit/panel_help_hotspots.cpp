@@ -13,17 +13,17 @@ constexpr PanelHelpHotspot kC172[] = {
     {1, 10001, 486, 265, 560, 291},  // COM2
     {1, 10002, 563, 238, 638, 261},  // NAV1
     {1, 10003, 563, 265, 638, 290},  // NAV2
-    {1, 10004, 484, 191, 637, 210},  // audio panel
+    {1, 10008, 484, 191, 637, 210},  // DME
     {1, 10005, 484, 291, 561, 318},  // ADF receiver
     {1, 10006, 562, 291, 631, 318},  // transponder
     {1, 10007, 485, 318, 639, 343},  // autopilot
-    {1, 10008, 485, 213, 635, 233},  // DME
-    {1, 10012, 247, 202, 352, 283},  // altimeter (two rows)
-    {1, 10012, 265, 281, 352, 308},
+    {1, 10004, 485, 213, 635, 233},  // audio panel
+    {1, 10012, 247, 202, 352, 283},  // altimeter, with its knob at the lower left (two rows)
+    {1, 10012, 240, 281, 352, 308},
     {1, 10013, 362, 202, 468, 307},  // NAV1 course indicator
     {1, 10014, 365, 322, 466, 426},  // NAV2 course indicator or ADF
-    {1, 10045, 127, 319, 232, 404},  // heading indicator (two rows)
-    {1, 10045, 142, 398, 210, 429},
+    {1, 10045, 127, 319, 232, 404},  // heading indicator, with its two knobs below (two rows)
+    {1, 10045, 117, 398, 237, 430},
     {1, 10026, 387, 439, 418, 478},  // elevator trim
     {1, 10027, 423, 431, 473, 479},  // flaps, with the position indicator above the lever
     {1, 10030, 0, 435, 33, 480},     // fuel selector
@@ -282,8 +282,8 @@ constexpr PanelHelpHotspot kCitationJet[] = {
     {1, 10048, 168, 449, 196, 479},  // speed brake
     {1, 10047, 197, 449, 220, 479},  // left boost pump
     {1, 10047, 221, 449, 248, 479},  // right boost pump
-    {1, 10041, 256, 399, 299, 479},  // throttle
-    {1, 10077, 300, 399, 339, 479},  // right throttle
+    {1, 10041, 256, 408, 299, 479},  // throttle (the clock's buttons stand above)
+    {1, 10077, 300, 408, 339, 479},  // right throttle
     {1, 10094, 585, 194, 603, 203},  // left fuel flow
     {1, 10094, 606, 194, 624, 203},  // right fuel flow
     {1, 10095, 495, 185, 524, 198},  // left ITT readout

@@ -655,6 +655,8 @@ void AutoPilotMaster() {
         if (APalt != 0) SetAltitudeHold(true);
         if (!AltitudeOrGlideSlopeActive()) s.fmApPitchTarget = static_cast<std::int16_t>(s.fmPitch);
     }
+    // The trim lamp shows the engaged autopilot trimming.
+    theAutopilotPanel.buttons[7] = APap != 0 && Powered() ? 1 : 0;
     theAutopilotPanel.dirty = 1;
     theAttitudeIndicator.dirty = 1;
     ApplyLateralMode();

@@ -136,7 +136,7 @@ int SimWorld::GetReadoutVerticalSpeed() const {
 
 std::string SimWorld::StatusLineText() const {
     char buf[128];
-    std::snprintf(buf, sizeof buf, "Hdg: %3d \xb0M   Alt: +%5d MSL   IAS: %3d Kts   VSI: %3d fpm",
+    std::snprintf(buf, sizeof buf, "Hdg: %3d \xb0M   Alt: %d MSL   IAS: %3d Kts   VSI: %3d fpm",
                   GetMagneticHeading(), GetReadoutAltitude(), GetReadoutAirspeed(),
                   GetReadoutVerticalSpeed());
     return buf;
@@ -147,7 +147,7 @@ std::string SimWorld::SlewReadoutText() const {
     nav::FormatLatLon(&lat, &lon, flight::theFlightModelState.fmPosX,
                       flight::theFlightModelState.fmPosZ);
     char buf[128];
-    std::snprintf(buf, sizeof buf, "%s   %s    +%5d MSL", lat.c_str(), lon.c_str(),
+    std::snprintf(buf, sizeof buf, "%s   %s    %d MSL", lat.c_str(), lon.c_str(),
                   GetReadoutAltitude());
     return buf;
 }

@@ -223,6 +223,7 @@ void RunStartup() {
     // off with them, so that the starter command (ignition on, then the start) starts them.
     flight::theFlightModelState.fmEngines = 0;
     cockpit::SyncEnginesWithFlightModel();
+    cockpit::SetOilTemperaturesCold();
     devices::StartEngineSounds();
     if (const flight::Aircraft* a = theSimWorld.GetAircraft(); a != nullptr && a->GetType() >= 3 &&
                                                                a->GetType() <= 4) {

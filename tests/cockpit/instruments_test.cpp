@@ -178,11 +178,18 @@ TEST_F(Instruments, CounterAltimeterDrumsAndPointer) {
         int feet;
         int hundreds, thousands, tenThousands, pointer;
     } cases[] = {
-        {9999, 129, 12 * 9 - 12 + 25, 154, 179},  // 9 showing; the ten-thousands window blank
-        {12000, 9, 13 + 12, 25, 0},               // the thousands drum rolling from 1 to 2
-        {0, 9, 121, 154, 0},
-        {-250, 9, 13, 154, 0},                    // below the field: the strips' first rows
-        {150000, 9, 121, 154, 0},
+        // Digit n of a drum shows with the window's top at 13 + 12.1 n; the thousands and
+        // ten-thousands roll on over the last hundred feet below the next step.
+        {9999, 129, 134, 154, 179},  // 9 almost rolled to 0; the ten-thousands window blank
+        {11990, 128, 36, 25, 178},   // 1 nine tenths of the way to 2
+        {12000, 9, 37, 25, 0},       // 2 from the thousand on
+        {12010, 10, 37, 25, 1},
+        {12899, 117, 37, 25, 161},
+        {17004, 9, 98, 25, 0},
+        {19950, 123, 128, 31, 171},  // both rolling: 19,9 on its way to 20,0
+        {0, 9, 13, 154, 0},
+        {-250, 9, 13, 154, 0},       // below the field: the strips' first rows
+        {150000, 9, 13, 154, 0},
     };
     for (const auto& c : cases) {
         const cockpit::CounterDrums d = cockpit::CounterAltimeterDrums(c.feet);

@@ -21,6 +21,7 @@
 #include "cockpit/panel_click_regions.h"
 #include "cockpit/panel_layouts.h"
 #include "support/panel_art.h"
+#include "support/panel_views.h"
 #include "support/starter_run.h"
 
 namespace {
@@ -331,18 +332,7 @@ bool Within(int x, int y, const ClickRect& r) {
     return x >= r.left && x <= r.right && y >= r.top && y <= r.bottom;
 }
 
-struct Panel {
-    int type;
-    int view;
-    const char* flight;
-    const char* name;
-};
-constexpr Panel kPanels[] = {
-    {0, 0, "C172Stop.Flt", "C172"},       {0, 1, "C172Stop.Flt", "C172Lower"},
-    {1, 0, "BonStop.Flt", "Bonanza"},     {1, 1, "BonStop.Flt", "BonanzaLower"},
-    {2, 0, "BarStop.Flt", "Baron"},       {3, 0, "KingStop.Flt", "KingAir"},
-    {4, 0, "JetStop.Flt", "CitationJet"},
-};
+using Panel = testsupport::PanelView;
 
 class PanelClickSweep : public ::testing::TestWithParam<Panel> {};
 
@@ -436,7 +426,7 @@ TEST_P(PanelClickSweep, EachClickChangesOnlyWhatItsControlWorks) {
     EXPECT_GT(acted, static_cast<int>(targets.size()) / 2) << p.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Panels, PanelClickSweep, ::testing::ValuesIn(kPanels),
+INSTANTIATE_TEST_SUITE_P(Panels, PanelClickSweep, ::testing::ValuesIn(testsupport::kPanelViews),
                          [](const ::testing::TestParamInfo<Panel>& i) { return std::string(i.param.name); });
 
 }  // namespace

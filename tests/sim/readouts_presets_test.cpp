@@ -61,6 +61,13 @@ TEST(Readouts, AirspeedAndStatusLineText) {
     const std::string line = sim::theSimWorld.StatusLineText();
     EXPECT_EQ(line.rfind("Hdg: 360 ", 0), 0u);
     EXPECT_NE(line.find("IAS:   0 Kts"), std::string::npos);
+    // The altitude as a pilot reads it: no sign, no blanks before the figure.
+    flight::theFlightModelState.fmPosY = 3970 * 256 * 3 / 10;
+    const std::string high = sim::theSimWorld.StatusLineText();
+    const int alt = sim::theSimWorld.GetReadoutAltitude();
+    EXPECT_GT(alt, 1000);
+    EXPECT_NE(high.find("   Alt: " + std::to_string(alt) + " MSL   "), std::string::npos) << high;
+    flight::theFlightModelState.fmPosY = 0;
 }
 
 TEST(Presets, SnapToNominalRates) {

@@ -73,6 +73,19 @@ TEST_F(PanelLayouts, NoNumberOrWordOnAFaceTouchesAnother) {
     }
 }
 
+// A window cut into a dial (an hour meter, a drum, a setting) leaves the dial's numbers readable.
+TEST_F(PanelLayouts, NoWindowCoversANumberOfItsDial) {
+    int windows = 0;
+    for (const PanelLayout& p : layouts)
+        for (const LayoutBox& f : p.faces) {
+            if (f.what != "window") continue;
+            ++windows;
+            for (const LayoutBox& m : p.marks)
+                EXPECT_FALSE(testsupport::Covers(f, m)) << Where(p, m) << " under " << Where(p, f);
+        }
+    EXPECT_GT(windows, 10);
+}
+
 // The screen rows of the full view are the click tables' rows: what is clicked is drawn there.
 TEST_F(PanelLayouts, LabelledButtonsAndKnobsAreDrawnWhereTheyAreClicked) {
     ASSERT_GE(layouts.size(), 5u);

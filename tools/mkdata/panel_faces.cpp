@@ -336,7 +336,7 @@ void LabelAt(Board& b, double cx, double cy, const char* text, Ink ink = Ink::Gr
 
 // ---- dials -------------------------------------------------------------------------------------
 
-void AirspeedFace(Board& b, double cx, double cy, double r) {
+void AirspeedFace(Board& b, double cx, double cy, double r, bool machWindow = false) {
     Bezel(b, cx, cy, r);
     const int t = b.type;
     const AngleOf a = [t](double kt) {
@@ -368,7 +368,8 @@ void AirspeedFace(Board& b, double cx, double cy, double r) {
     }
     Scale(b, cx, cy, r, a, m.first - m.label / 2 >= 40 ? m.first - m.label / 2 : 40, m.top, 10,
           m.label, m.label, Int, r - 15);
-    LabelAt(b, cx, cy + r * 0.35, "KNOTS");
+    // The jet shows its Mach number in a window below the hub: the unit goes above it.
+    LabelAt(b, cx, cy + (machWindow ? -0.35 : 0.35) * r, "KNOTS");
 }
 
 void VsiFace(Board& b, double cx, double cy, double r) {
@@ -391,8 +392,10 @@ void AltimeterFace(Board& b, double cx, double cy, double r) {
     for (int i = 0; i < 50; ++i)
         Tick(b, cx, cy, r, i * 7.2, i % 5 == 0 ? 5 : 3, i % 5 == 0 ? 1.3 : 1.0);
     for (int d = 0; d < 10; ++d) {
-        const double x = cx + (r - 13) * std::sin(d * 36 * 3.14159265 / 180);
-        const double y = cy - (r - 13) * std::cos(d * 36 * 3.14159265 / 180);
+        // The 2 and the 3 stand a little apart, clear of the setting's window between them.
+        const double angle = d == 2 ? 66 : d == 3 ? 115 : d * 36;
+        const double x = cx + (r - 13) * std::sin(angle * 3.14159265 / 180);
+        const double y = cy - (r - 13) * std::cos(angle * 3.14159265 / 180);
         b.c.TextCentred(x, y, Int(d), b.k(Ink::White));
         const int l = static_cast<int>(std::lround(x - 2.5)), t = static_cast<int>(std::lround(y - 3.5));
         b.layout.AddMark(Int(d), {l, t, l + 4, t + 6}, b.owner);
@@ -456,7 +459,7 @@ void TachFace(Board& b, double cx, double cy, double r, const AngleOf& a, double
         const int hx = static_cast<int>(cx) + cockpit::kHourMeterOffset.x;
         const int hy = static_cast<int>(cy) + cockpit::kHourMeterOffset.y;
         Window(b, hx, hy, hx + 29, hy + 4);
-        LabelAt(b, cx, hy + 9, "HOURS");
+        LabelAt(b, cx, hy - 7, "HOURS");
     }
 }
 
@@ -669,7 +672,7 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
             else TurbineDial(b, g, x, y, 33);
             break;
         case PanelOp::MachAirspeed: {
-            AirspeedFace(b, x, y, R);
+            AirspeedFace(b, x, y, R, true);
             const int dx = row.arg[0], dy = row.arg[1] + b.shift;
             Window(b, dx, dy - kSmallDigitHeight, dx + 3 * kSmallDigitPitch - 1, dy - 1);
             break;

@@ -116,13 +116,19 @@ Bytes CompassFrameBytes(int type) {
     const int w = r.compass.right - r.compass.left + 1;
     const int h = r.compass.bottom - r.compass.top + 1;
     const int stripY = std::max(0, (h - cockpit::kCompassStripHeight) / 2);
-    return Picture(type, w, h, k(Ink::Black), true, [&](Canvas& c) {
-        c.Bevel(0, 0, w - 1, h - 1, k(Ink::MetalLight), k(Ink::MetalDark), k(Ink::Black));
+    // A tall place (the turbines', from the windscreen's top) holds a small case hung on a thin
+    // mount, the world seen beside and below it; a short one is the case itself.
+    const bool hung = h > 40;
+    const int caseTop = hung ? std::max(0, stripY - 4) : 0;
+    const int caseBottom = hung ? std::min(h - 1, stripY + cockpit::kCompassStripHeight + 9) : h - 1;
+    return Picture(type, w, h, hung ? 0 : k(Ink::Black), true, [&](Canvas& c) {
+        if (hung) c.Fill(w / 2 - 1, 0, w / 2 + 1, caseTop, k(Ink::MetalDark));
+        c.Bevel(0, caseTop, w - 1, caseBottom, k(Ink::MetalLight), k(Ink::MetalDark), k(Ink::Black));
         // The window onto the tape.
         c.Fill(1, stripY + 1, w - 2, stripY + cockpit::kCompassStripHeight - 2, 0);
         c.Fill(cockpit::kCompassLubber, stripY - 1, cockpit::kCompassLubber,
                stripY + cockpit::kCompassStripHeight, k(Ink::Red));
-        if (h > 40) c.TinyCentred(w / 2.0, h - 8, "MAG", k(Ink::White));
+        if (hung) c.TinyCentred(w / 2.0, caseBottom - 4, "MAG", k(Ink::White));
     });
 }
 
@@ -263,16 +269,18 @@ Bytes BonanzaQuadrantBytes(int type) {
 Bytes AutopilotArtBytes(int type) {
     const Inks k{type};
     using cockpit::kAutopilotLit;
-    return Picture(type, 32, 52, k(Ink::Black), false, [&](Canvas& c) {
+    return Picture(type, cockpit::kAutopilotArtWidth, cockpit::kAutopilotArtHeight, k(Ink::Black),
+                   false, [&](Canvas& c) {
         static const char* const kLabels[8] = {"ALT", "HDG", "NAV", "APR", "BC", "AP", "GS", "TRIM"};
-        // Lit labels (AP is the first two letters of APR's place).
-        for (int i : {0, 1, 2, 3, 4, 6, 7}) {
-            const cockpit::IntRect& r = kAutopilotLit[i];
-            c.Fill(r.left, r.top, r.right, r.bottom, k(Ink::Black));
-            TightText(c, r.left + (i == 7 ? 1 : 0), r.top + (i == 7 ? 1 : 0), kLabels[i], k(Ink::Green));
-        }
-        // The unlit plate.
-        c.Fill(0, 38, 31, 44, k(Ink::GreyDark));
+        // Lit labels in green (AP is the first two letters of APR's place), and the same words
+        // unlit in grey.
+        for (int i : {0, 1, 2, 3, 4, 6, 7})
+            for (const bool lit : {true, false}) {
+                const cockpit::IntRect& r = lit ? kAutopilotLit[i] : cockpit::kAutopilotUnlit[i];
+                c.Fill(r.left, r.top, r.right, r.bottom, k(Ink::Black));
+                TightText(c, r.left + (i == 7 ? 1 : 0), r.top + (i == 7 ? 1 : 0), kLabels[i],
+                          k(lit ? Ink::Green : Ink::Grey));
+            }
         // The trim rocker: neutral, up, down.
         for (int p = 0; p < 3; ++p) {
             const cockpit::IntRect& r = kAutopilotLit[8 + p];
