@@ -35,8 +35,10 @@ TEST_F(PlanRun, AnOpenedPlanIsSequencedKeptInASavedFlightAndResumed) {
         EXPECT_EQ(Key(flight, "flightPlan", "currentnode"), 1);
         EXPECT_GE(Key(flight, "flightPlan", "node01ATA"), 0);
         EXPECT_LT(Key(flight, "flightPlan", "node01ATA"), 1440);
-        EXPECT_EQ(Key(flight, "flightPlan", "node01AFR"),
-                  Key(flight, "flightPlan", "fuel1") + Key(flight, "flightPlan", "fuel2"));
+        // The fuel on board when node 1 was passed; the running engine has burnt a little since.
+        const std::int32_t left = Key(flight, "flightPlan", "fuel1") + Key(flight, "flightPlan", "fuel2");
+        EXPECT_GE(Key(flight, "flightPlan", "node01AFR"), left);
+        EXPECT_LE(Key(flight, "flightPlan", "node01AFR"), left + 20);
         EXPECT_EQ(Key(flight, "flightPlan", "node02ATA"), -99);
     }
     core::IniFile mid(dir.Path("Flights/mid.flt").c_str());
