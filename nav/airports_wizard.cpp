@@ -98,8 +98,7 @@ int AirportsPage::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND c
                 win::SendDlgItemMessage(window, kAirportTypeAhead, win::EM_GETMODIFY, 0, 0) == 0)
                 return 1;
             typed = win::GetDlgItemText(window, kAirportTypeAhead).substr(0, kTypeAheadLength);
-            const auto row = static_cast<int>(
-                win::SendMessage(list, win::LB_SELECTSTRING, 1, reinterpret_cast<win::LParam>(typed.c_str())));
+            const auto row = SelectTypedStation(list, typed);
             if (row < 0) return 1;
             win::SendMessage(list, win::LB_SETTOPINDEX, static_cast<win::WParam>(std::max(row - 1, 0)), 0);
             ShowRow(row, false);

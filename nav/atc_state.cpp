@@ -560,7 +560,8 @@ void AtcStartAtAirport() {
     AtcSetPatternAltitude();
     AtcSetInitialAltitude();
     a.nonTwrdDept = HasTower() ? 0 : 1;
-    AtcPlaceAircraftAtStartPos();
+    // The plan is flown from its departure runway: lined up on the threshold, towered or not.
+    AtcTaxiToRunway();
     if (a.nonTwrdDept == 0) AtcSpawnTraffic();
     AtcNewSquawk();
     AtcBeginSequence(0);

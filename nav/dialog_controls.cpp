@@ -1,5 +1,6 @@
 #include "nav/dialog_controls.h"
 
+#include <cctype>
 #include <string>
 
 #include "win/window.h"
@@ -16,6 +17,7 @@ constexpr std::uint32_t kLbSetTabStops = 0x0192;
 constexpr std::uint32_t kLbSetTopIndex = 0x0197;
 constexpr std::uint32_t kLbGetText = 0x0189;
 constexpr std::uint32_t kLbGetTextLen = 0x018A;
+constexpr std::uint32_t kLbGetCount = 0x018B;
 
 }  // namespace
 
@@ -55,6 +57,39 @@ std::string ListRowText(win::HWND list, int row) {
                      reinterpret_cast<win::LParam>(text.data()));
     text.resize(text.find('\0'));
     return text;
+}
+
+namespace {
+
+bool SameFolded(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+int SelectTypedStation(win::HWND list, std::string_view typed) {
+    const std::size_t first = typed.find_first_not_of(' ');
+    if (first == std::string_view::npos) return -1;
+    typed = typed.substr(first, typed.find_last_not_of(' ') - first + 1);
+    const int rows = static_cast<int>(win::SendMessage(list, kLbGetCount, 0, 0));
+    int exact = -1, any = -1, named = -1;
+    for (int row = 0; row < rows && named < 0; ++row) {
+        const std::string text = ListRowText(list, row);
+        const std::size_t open = text.rfind(" (");
+        if (open != std::string::npos && text.back() == ')' &&
+            SameFolded(std::string_view(text).substr(open + 2, text.size() - open - 3), typed))
+            named = row;
+        if (exact < 0 && text.compare(0, typed.size(), typed) == 0) exact = row;
+        if (any < 0 && text.size() >= typed.size() && SameFolded(std::string_view(text).substr(0, typed.size()), typed))
+            any = row;
+    }
+    const int row = named >= 0 ? named : (exact >= 0 ? exact : any);
+    if (row >= 0) win::SendMessage(list, kLbSetCurSel, static_cast<win::WParam>(row), 0);
+    return row;
 }
 
 void SetControlText(win::HWND dialog, int id, std::string_view text) {

@@ -42,6 +42,11 @@ private:
 // The text of a list box's row; empty for a row it does not have.
 [[nodiscard]] std::string ListRowText(win::HWND list, int row);
 
+// The row of a station list that what the user typed names, selected: the station whose code
+// (in brackets after the name) it is, whatever the case; else the first name it begins, first
+// as typed, then in any case. -1 (and the list untouched) when none does.
+int SelectTypedStation(win::HWND list, std::string_view typed);
+
 // Puts a text into the control `id` of a dialog; nothing when the dialog has no such control.
 void SetControlText(win::HWND dialog, int id, std::string_view text);
 

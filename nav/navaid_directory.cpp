@@ -189,8 +189,7 @@ int NavAidPage::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND con
             return 1;
         typed = win::GetDlgItemText(window, page.typeAhead).substr(0, kTypeAheadLength);
         const win::HWND list = win::GetDlgItem(window, page.list);
-        const auto row = static_cast<int>(
-            win::SendMessage(list, win::LB_SELECTSTRING, 1, reinterpret_cast<win::LParam>(typed.c_str())));
+        const auto row = SelectTypedStation(list, typed);
         if (row < 0) return 1;
         win::SendMessage(list, win::LB_SETTOPINDEX, static_cast<win::WParam>(std::max(row - 1, 0)), 0);
         directory->SetSelectedRow(page.kind, row);

@@ -1,6 +1,7 @@
 #include "planning/pilot_dialogs.h"
 
 #include <cstdio>
+#include <string>
 
 #include "planning/pilot_file.h"
 #include "ui/dialog_services.h"
@@ -68,6 +69,9 @@ void SelectPilotDialog::Choose() {
     const auto row = win::SendDlgItemMessage(window, kNames, win::CB_GETCURSEL, 0, 0);
     std::string pilot = row >= 0 && !typedName ? ComboText(window, static_cast<int>(row)) : win::GetDlgItemText(window, kNames);
     if (pilot.size() > 512) pilot.resize(512);
+    // Blanks around a typed name are no part of it: " Jo " is Jo, and a name of blanks is none.
+    const std::size_t first = pilot.find_first_not_of(' ');
+    pilot = first == std::string::npos ? std::string() : pilot.substr(first, pilot.find_last_not_of(' ') - first + 1);
     if (pilot.size() > kPilotNameLimit) {
         ui::ShowMessageBox(window, "Pilot names may be at most 64 characters long.", kStopIcon);
         return;

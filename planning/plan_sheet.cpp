@@ -255,8 +255,7 @@ int AirportChoicePage::OnCommand(unsigned notifyCode, win::WParam wParam, win::H
                 win::SendDlgItemMessage(window, kSearchEdit, win::EM_GETMODIFY, 0, 0) == 0)
                 return 1;
             search = win::GetDlgItemText(window, kSearchEdit).substr(0, kSearchLength);
-            const auto found = static_cast<int>(win::SendMessage(
-                list, win::LB_SELECTSTRING, 1, reinterpret_cast<win::LParam>(search.c_str())));
+            const auto found = nav::SelectTypedStation(list, search);
             if (found < 0) return 1;
             win::SendMessage(list, win::LB_SETTOPINDEX, static_cast<win::WParam>(std::max(found - 1, 0)), 0);
             Choose(found, false);

@@ -338,11 +338,13 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
     // leg, which the ATC's placement puts at its place; the others stand on the ground.
     const int startPos = nav::theAtcState.startPos;
     const bool inAir = !quiet && nav::AtcStartsInTheAir(startPos);
+    // A plan's departure starts ready to fly, on its runway with the engines running.
+    const bool planDeparture = parked != 0 && takeHeading != 0 && theSimWorld.HasFlightPlan();
     if (!quiet) {
         const int type = theSimWorld.GetAircraft() ? theSimWorld.GetAircraft()->GetType() : 0;
         const std::string name =
             inAir ? std::string(flight::AirborneFlightName(type, nav::AtcStartLeg(startPos)))
-                  : DefaultFlightName(type, startPos == 3);
+                  : DefaultFlightName(type, startPos == 3 && !planDeparture);
         if (!name.empty()) LoadFlightFile(name, 0);
         if (takeHeading == 0) flight::theFlightModelState.fmHead = heading;
     }

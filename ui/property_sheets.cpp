@@ -87,17 +87,25 @@ void FakePropertySheet::OnPageChanging() {}
 
 int FakePropertySheet::NextPage() {
     if (currentPage + 1 >= pages.count) return 1;
-    if (FakePropertyPage* page = Page(currentPage)) ShowWindow(page->window, SW_HIDE);
-    ++currentPage;
-    ShowCurrentPage();
-    return 1;
+    return TurnPage(currentPage + 1);
 }
 
 int FakePropertySheet::PrevPage() {
     if (currentPage <= 0) return 1;
-    if (FakePropertyPage* page = Page(currentPage)) ShowWindow(page->window, SW_HIDE);
-    --currentPage;
+    return TurnPage(currentPage - 1);
+}
+
+// The page `to` replaces the current one; the keyboard's focus, when it was on the page put
+// away, moves to the new page's first control.
+int FakePropertySheet::TurnPage(int to) {
+    FakePropertyPage* page = Page(currentPage);
+    const bool focusOnPage = page != nullptr && page->window && IsChild(page->window, GetFocus());
+    if (page != nullptr) ShowWindow(page->window, SW_HIDE);
+    currentPage = to;
     ShowCurrentPage();
+    if (focusOnPage)
+        if (HWND first = GetNextDlgTabItem(window, {}, false))
+            SendMessage(window, WM_NEXTDLGCTL, static_cast<WParam>(first.id), 1);
     return 1;
 }
 

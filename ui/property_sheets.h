@@ -33,6 +33,7 @@ public:
     void OnCreatePage(int index) override;
     virtual int NextPage();
     virtual int PrevPage();
+    int TurnPage(int to);
     virtual int Finish();
     virtual int Cancel();
     virtual void OnPageChanging();

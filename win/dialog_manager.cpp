@@ -93,9 +93,7 @@ void SetDefaultId(HWND dialog, DialogInfo& info, int id) {
 }
 
 HWND FirstTabStop(HWND dialog) {
-    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if (Usable(c) && (GetWindowLong(c, GWL_STYLE) & WS_TABSTOP)) return c;
-    return {};
+    return GetNextDlgTabItem(dialog, {}, false);
 }
 
 void FocusControl(HWND control) {
@@ -453,10 +451,29 @@ bool MapDialogRect(HWND dialog, RECT* rect) {
     return true;
 }
 
+namespace {
+
+bool IsControlParent(HWND h) {
+    const detail::WindowData* w = Find(h);
+    return w != nullptr && (w->style & WS_CHILD) &&
+           ((w->exStyle & WS_EX_CONTROLPARENT) || w->className == WC_DIALOG);
+}
+
+// The tab order runs through the controls of a dialog's shown child dialogs (a sheet's pages)
+// and other control parents as if they stood in the dialog itself; they come first, as a
+// sheet's page comes before the sheet's own buttons, then the dialog's other controls.
+void CollectTabOrder(HWND parent, std::vector<HWND>* kids) {
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (IsControlParent(c) && Usable(c)) CollectTabOrder(c, kids);
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (!IsControlParent(c)) kids->push_back(c);
+}
+
+}  // namespace
+
 HWND GetNextDlgTabItem(HWND dialog, HWND control, bool previous) {
     std::vector<HWND> kids;
-    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        kids.push_back(c);
+    CollectTabOrder(dialog, &kids);
     const int n = static_cast<int>(kids.size());
     if (n == 0) return {};
     int start = previous ? 0 : -1;

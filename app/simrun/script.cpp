@@ -76,6 +76,19 @@ std::string Word(std::string& rest) {
     return word;
 }
 
+namespace {
+
+std::vector<void (*)(std::uint32_t)>& FrameHooks() {
+    static std::vector<void (*)(std::uint32_t)> hooks;
+    return hooks;
+}
+
+}  // namespace
+
+void RegisterFrameHook(void (*hook)(std::uint32_t ms)) {
+    FrameHooks().push_back(hook);
+}
+
 void RegisterScriptCommand(const ScriptCommand& command) {
     RegisteredCommands().push_back(command);
 }
@@ -202,6 +215,7 @@ Driver::Driver(platform::HeadlessBackend& machine, std::vector<Command> commands
     : machine_(machine), commands_(std::move(commands)) {}
 
 void Driver::Advance(std::uint32_t ms) {
+    for (auto* hook : FrameHooks()) hook(ms);
     machine_.Time().Advance(ms);
     simulatedMs_ += ms;
     // A held key repeats as a keyboard does: after half a second, thirty times a second.

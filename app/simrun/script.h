@@ -24,6 +24,8 @@ struct ScriptCommand {
 };
 void RegisterScriptCommand(const ScriptCommand& command);
 [[nodiscard]] const ScriptCommand* FindScriptCommand(const std::string& verb);
+// Called with each stretch of simulated time before it runs (a frame's worth while waiting).
+void RegisterFrameHook(void (*hook)(std::uint32_t ms));
 
 struct Command {
     enum class Kind {

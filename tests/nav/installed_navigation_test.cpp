@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -217,8 +219,15 @@ TEST_F(InstalledNavigation, TheDirectoryNamesEveryStationAndTheIndexPointsIntoIt
     EXPECT_EQ(lists[2].rows.size(), db.ndbs.size());
     EXPECT_EQ(lists[3].rows.size(), db.ils.size());
     EXPECT_EQ(lists[4].rows.size(), db.waypoints.size());
+    // Sorted as a reader looks names up: capitals beside small letters.
+    const auto folded = [](std::string s) {
+        for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return s;
+    };
     for (const RecordingList& l : lists)
-        EXPECT_TRUE(std::is_sorted(l.rows.begin(), l.rows.end()));
+        EXPECT_TRUE(std::is_sorted(l.rows.begin(), l.rows.end(),
+                                   [&](const std::string& a, const std::string& b) { return folded(a) < folded(b); }));
+    EXPECT_EQ(std::abs(Row(lists[0], "SAN CARLOS (4AZ7)") - Row(lists[0], "San Carlos (KSQL)")), 1);
     EXPECT_GE(Row(lists[0], "San Carlos (KSQL)"), 0);
     EXPECT_GE(Row(lists[1], "WOODSIDE (OSI)"), 0);
     EXPECT_GE(Row(lists[3], "I-SFO KSFO Rwy 28L"), 0);

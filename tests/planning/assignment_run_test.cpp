@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -147,5 +148,65 @@ TEST_F(AssignmentRun, ADamagedAssignmentIsEmptyAndFinishingOnItActivatesNothing)
     core::IniFile saved(dir.Path("after.flt").c_str());
     EXPECT_EQ(saved.GetInt("flightPlan", "active", 0), 0);
 }
+
+
+// After a new plan, an opened plan and an assignment the aircraft waits ready on its departure
+// runway: on a runway of the departure airport as the public data lays it out (within its half
+// width of the centre line, between its ends), and, the brakes let go and full power, it rolls
+// along that runway, within 10 degrees of its direction, some 50 m or more in 12 seconds.
+struct Departure {
+    const char* script;
+    const char* airport;
+};
+
+class DepartureRun : public planningtest::ScriptRun, public ::testing::WithParamInterface<Departure> {
+protected:
+    DepartureRun() : ScriptRun("zephlon-departrun") {}
+    void Geographic(const char* file, double* lat, double* lon) {
+        navtest::WorldToGeographic(Key(file, "Aircraft", "fmPosX"), Key(file, "Aircraft", "fmPosZ"), lat, lon);
+    }
+};
+
+TEST_P(DepartureRun, TheAircraftWaitsReadyOnItsDepartureRunway) {
+    const testsupport::CommandResult r = Play(GetParam().script);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    double lat = 0, lon = 0, rolledLat = 0, rolledLon = 0;
+    Geographic("ready.flt", &lat, &lon);
+    Geographic("rolled.flt", &rolledLat, &rolledLon);
+    const double rolled = navtest::Metres(lat, lon, rolledLat, rolledLon);
+    EXPECT_GT(rolled, 50.0) << "the engine runs and the brakes let go";
+    const double track = navtest::GcBearing(lat, lon, rolledLat, rolledLon);
+    bool onRunway = false;
+    std::string seen;
+    for (const auto& row : navtest::ReadNavCsv("runway.csv")) {
+        if (row[0] != GetParam().airport) continue;
+        const double width = std::stod(row[1]);
+        for (int end = 0; end < 2; ++end) {
+            const double la = std::stod(row[4 + 4 * end]), lo = std::stod(row[5 + 4 * end]);
+            const double otherLa = std::stod(row[8 - 4 * end]), otherLo = std::stod(row[9 - 4 * end]);
+            const double length = navtest::Metres(la, lo, otherLa, otherLo);
+            const double along = navtest::GcBearing(la, lo, otherLa, otherLo);
+            // Where the aircraft stands from this end: across and along the centre line.
+            const double d = navtest::Metres(la, lo, lat, lon);
+            const double off = (navtest::GcBearing(la, lo, lat, lon) - along) * navtest::kPi / 180.0;
+            const double across = std::fabs(d * std::sin(off)), down = d * std::cos(off);
+            const double turn = std::fabs(std::remainder(track - along, 360.0));
+            seen += row[3 + 4 * end] + ": across " + std::to_string(across) + " m, down " + std::to_string(down) +
+                    " m, track off " + std::to_string(turn) + " deg\n";
+            if (across <= width / 2 && down >= -10 && down <= length && turn <= 10) onRunway = true;
+        }
+    }
+    EXPECT_TRUE(onRunway) << lat << ", " << lon << " rolled " << rolled << " m on " << track << "\n" << seen;
+}
+
+INSTANTIATE_TEST_SUITE_P(Plans, DepartureRun,
+                         ::testing::Values(Departure{"scripts/depart-open.simrun", "KSQL"},
+                                           Departure{"scripts/depart-new.simrun", "KSQL"},
+                                           Departure{"scripts/depart-assignment.simrun", "KBOS"}),
+                         [](const ::testing::TestParamInfo<Departure>& info) {
+                             const std::string s = info.param.script;
+                             return s.substr(s.find('-') + 1, s.find('.') - s.find('-') - 1);
+                         });
 
 }  // namespace

@@ -147,6 +147,18 @@ TEST_F(RecordScripts, ANewPilotIsMadeAfterARefusedName) {
     EXPECT_FALSE(fs::exists(dir.Path("PILOT/a.b.PLT")));
 }
 
+TEST_F(RecordScripts, BlanksAroundAPilotNameAreNoPartOfIt) {
+    const testsupport::CommandResult r = Run("pilot-blanks.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("You Must Select a Pilot."), std::string::npos) << r.out;
+    EXPECT_EQ(dir.Read("PILOT/CURRENT"), std::string("Jo", 3));
+    std::vector<std::string> pilots;
+    for (const fs::directory_entry& e : fs::directory_iterator(dir.Path("PILOT")))
+        if (e.path().extension() == ".PLT") pilots.push_back(e.path().filename().string());
+    std::sort(pilots.begin(), pilots.end());
+    EXPECT_EQ(pilots, (std::vector<std::string>{"Jo.PLT", "Student.PLT"}));
+}
+
 TEST_F(RecordScripts, AFirstStartWithoutPilotsAsksForOneThatCannotBeCancelled) {
     fs::remove_all(dir.Path("PILOT"));
     const testsupport::CommandResult r = Run("first-pilot.simrun");
@@ -192,15 +204,16 @@ TEST_F(RecordScripts, TheLessonDumpIsWrittenWhenAsked) {
 }
 
 // The instructor's lines come in the script's order, a wait of n steps being n lesson steps of
-// 18 ticks each: between the first and the last phrase the script waits 3 + 5 + 5 + 5 + 2 steps.
+// 18 ticks each: 3, 5 and 5 steps after the first three lines, 5 before asking for the slower
+// speed, and 2 between the verdict and the last line and after it.
 TEST_F(RecordScripts, AManoeuvreRunsItsScriptToTheEnd) {
     const testsupport::CommandResult r = Run("maneuver.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
     std::size_t at = 0;
     for (const char* line : {"dialog FlightManeuver", "Cruise.Flt", "lesson: loaded zqMan0.txt",
                              "lesson: sound 21000", "lesson: sound 21001", "lesson: sound 21002",
-                             "lesson: sound 21003", "lesson: sound 19995", "lesson: sound 21004",
-                             "lesson: ended"}) {
+                             "lesson: sound 21003", "lesson: sound 21005", "lesson: sound 19994",
+                             "lesson: sound 21004", "lesson: ended"}) {
         at = r.out.find(line, at);
         ASSERT_NE(at, std::string::npos) << "missing or out of order: " << line << "\n" << r.out;
     }
@@ -222,16 +235,14 @@ TEST_F(RecordScripts, AManoeuvreRunsItsScriptToTheEnd) {
         return std::stod(r.out.substr(at + 1));
     };
     const struct {
+        const char* after;
         const char* line;
-        int steps;  // after the line before
-    } waits[] = {{"lesson: sound 21001", 3}, {"lesson: sound 21002", 5}, {"lesson: sound 21003", 5},
-                 {"lesson: sound 19995", 5}, {"lesson: sound 21004", 2}, {"lesson: ended", 2}};
-    double before = when("lesson: sound 21000");
-    for (const auto& w : waits) {
-        const double now = when(w.line);
-        EXPECT_NEAR(now - before, w.steps * 18 / 0.0182, 260.0) << w.line;
-        before = now;
-    }
+        int steps;
+    } waits[] = {{"lesson: sound 21000", "lesson: sound 21001", 3}, {"lesson: sound 21001", "lesson: sound 21002", 5},
+                 {"lesson: sound 21002", "lesson: sound 21003", 5}, {"lesson: sound 21003", "lesson: sound 21005", 5},
+                 {"lesson: sound 19994", "lesson: sound 21004", 2}, {"lesson: sound 21004", "lesson: ended", 2}};
+    for (const auto& w : waits)
+        EXPECT_NEAR(when(w.line) - when(w.after), w.steps * 18 / 0.0182, 260.0) << w.line;
 }
 
 // The instructor is heard: with the engine and effect sounds muted the cockpit is quiet, and
@@ -425,14 +436,14 @@ int Minutes(const std::string& hhmm) {
 // shows the actual time, ground speed, arrival and fuel, and its scroll bar brings each of the
 // fourteen columns into view.
 TEST_F(RecordScripts, AFlownPlanShowsItsActualsAndEveryColumnScrollsIntoView) {
-    // The pilot's plan: San Carlos to Hayward, placed where the public data puts the two fields,
-    // in calm air (no weather section).
+    // The pilot's plan: San Carlos to San Francisco, straight out along runway 30, placed where
+    // the public data puts the two fields, in calm air (no weather section).
     std::map<std::string, std::pair<double, double>> at;
     for (const auto& row : navtest::ReadNavCsv("airport.csv"))
-        if (row[0] == "KSQL" || row[0] == "KHWD") at[row[0]] = {std::stod(row[4]), std::stod(row[5])};
+        if (row[0] == "KSQL" || row[0] == "KSFO") at[row[0]] = {std::stod(row[4]), std::stod(row[5])};
     if (at.size() != 2) GTEST_SKIP() << "the public airport table is not there";
     std::string plan = "[Settings]\nstCount=2\nstIFR=0\nstAirc=0\nstAlt=3500\nstPower=65\n[Points]\n";
-    const char* idents[2] = {"KSQL", "KHWD"};
+    const char* idents[2] = {"KSQL", "KSFO"};
     for (int i = 0; i < 2; ++i) {
         std::int32_t x = 0, z = 0;
         WorldAt(at[idents[i]].first, at[idents[i]].second, &x, &z);
@@ -441,8 +452,8 @@ TEST_F(RecordScripts, AFlownPlanShowsItsActualsAndEveryColumnScrollsIntoView) {
                 "\nptY" + n + "=" + std::to_string(z) + "\n";
     }
     dir.MakeFolders("FlightPlans");
-    dir.Write("FlightPlans/KSQLtoKHWD.Pln", plan);
-    const double miles = navtest::Metres(at["KSQL"].first, at["KSQL"].second, at["KHWD"].first, at["KHWD"].second) / 1852.0;
+    dir.Write("FlightPlans/KSQLtoKSFO.Pln", plan);
+    const double miles = navtest::Metres(at["KSQL"].first, at["KSQL"].second, at["KSFO"].first, at["KSFO"].second) / 1852.0;
 
     const testsupport::CommandResult r = Run("flown-log.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
@@ -461,7 +472,7 @@ TEST_F(RecordScripts, AFlownPlanShowsItsActualsAndEveryColumnScrollsIntoView) {
     const std::vector<std::string>& leg = log.rows.at(0);
     ASSERT_EQ(leg.size(), 14u);
     EXPECT_EQ(leg[0], "KSQL");
-    // About 10.7 nm flown straight at full power: about six minutes at a C172's 100 to 120
+    // About 8.8 nm flown straight at full power: about five minutes at a C172's 100 to 120
     // knots, started half a minute after the take-off roll began.
     const std::size_t departed = r.out.rfind("read 2010 Static \"");
     ASSERT_NE(departed, std::string::npos);
@@ -473,7 +484,7 @@ TEST_F(RecordScripts, AFlownPlanShowsItsActualsAndEveryColumnScrollsIntoView) {
     const int groundSpeed = std::atoi(leg[8].c_str());
     EXPECT_GE(groundSpeed, miles * 60 / (ate + 1) - 1);
     EXPECT_LE(groundSpeed, miles * 60 / std::max(1, ate - 1) + 1);
-    // Full power burns about 8 to 11 gallons an hour: some 0.5 to 2 gallons of the 40 by Hayward.
+    // Full power burns about 8 to 11 gallons an hour: some 0.5 to 2 gallons of the 40 by San Francisco.
     const double left = std::atof(leg[13].c_str());
     EXPECT_GT(40.0 - left, 0.5);
     EXPECT_LT(40.0 - left, 2.0);

@@ -7,7 +7,9 @@
 // What the instructor says is a phrase number: 19990..19999 are the short feedback phrases, and
 // ours start at 21000; their words are in the speech table (data/speech/phrases.txt), whose
 // clips the speech module makes.
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "planning/lesson_script.h"
 #include "tools/mkdata/installation.h"
@@ -16,198 +18,173 @@ namespace mkdata {
 
 namespace {
 
+// A script as its lines; each line gets the volume's line end.
+std::string Lines(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    return text;
+}
+
+// What the pilot is asked to do, and the seconds given to do it: the check is tried every lesson
+// step (a second), and the script goes on as soon as it holds; when it never does, the fault
+// counts against the lesson. `label` names the place after the check, unique in its script.
+std::string Within(const std::string& check, const std::string& label, int seconds) {
+    std::string text;
+    for (int i = 0; i < seconds; ++i) text += Lines({check, "BRANCH " + label, "TIMER WAIT_1_SEC"});
+    return text + Lines({"EXEC PERFORMANCE_BAD", "LABEL " + label});
+}
+
+// A watch sequence run every lesson step: the copilot takes the aircraft when a wing drops past
+// the gentle bank, and each step outside `band` (a check that holds when the pilot is off what
+// is asked, or nothing) counts as a fault.
+std::string Watch(const std::string& name, const std::string& band = std::string()) {
+    std::string text = Lines({"SEQ_BEGIN", "PROC " + name, "TESTNOT AIRCRAFT_LEVEL_TEST", "{",
+                              "EXEC2 MY_AIRCRAFT AP_STRAIGHT_AND_LEVEL", "}"});
+    if (!band.empty()) text += Lines({band, "EXEC PERFORMANCE_BAD"});
+    return text + Lines({"ENDPROC", "SEQ_END"});
+}
+
+// Wings still banked after a roll-out the pilot was asked for: the copilot levels them.
+std::string Level() {
+    return Lines({"SEQ_BEGIN", "PROC Level", "TESTNOT AIRCRAFT_LEVEL_TEST",
+                  "EXEC2 MY_AIRCRAFT AP_STRAIGHT_AND_LEVEL", "ENDPROC", "SEQ_END"});
+}
+
+// The start every script shares: the lessons' trimmed cruise, its references, no faults yet.
+std::string Begin(const char* title) {
+    return Lines({std::string("TITLE ") + title, "FLTFILE Cruise.Flt", "EXEC STRAIGHT_LEVEL_INIT",
+                  "EXEC PERFORMANCE_INIT"});
+}
+
+// How the instructor closes: praise when nothing counted against the pilot.
+std::string Debrief() {
+    return Lines({"STOPCONTINUOUS", "TEST GOOD_JOB_TEST", "{", "SAY GOOD_JOB WAIT_2_SEC", "}",
+                  "TESTNOT GOOD_JOB_TEST", "{", "SAY NEEDS_WORK WAIT_2_SEC", "}"});
+}
+
+// The bands the instructor judges by, in knots and engine RPM: the 172 of the lessons' cruise
+// (throttle lever 22 of 31) flies at about 118 knots and 2,100 RPM, and at 2,700 under full power.
+constexpr const char* kCruisePower = "RANGETEST RPM_RANGE_TEST 1950 2450";
+constexpr const char* kReducedPower = "RANGETEST RPM_RANGE_TEST 0 1600";
+constexpr const char* kDescentPower = "RANGETEST RPM_RANGE_TEST 0 1700";
+
+// Straight and level, and a change of speed in level flight: slowed to 100 knots the pilot holds
+// the height, heading and speed the instructor takes as the references.
+std::string StraightAndLevel(int waitSeconds) {
+    const std::string wait = "WAIT_" + std::to_string(waitSeconds) + "_SEC";
+    return Lines({"SAY 21000 WAIT_3_SEC", "CONTINUOUS Watch", "SAY 21001 " + wait, "SAY 21002 " + wait,
+                  "SAY 21003 " + wait, "SAY 21005 WAIT_4_SEC"}) +
+           Within(kReducedPower, "Reduced", 15) +
+           Within("RANGETEST AIRSPEED_RANGE_TEST 90 105", "Slow", 45) +
+           Lines({"EXEC STRAIGHT_LEVEL_INIT", "CONTINUOUS Hold", "SAY 21006 WAIT_10_SEC",
+                  "TIMER WAIT_5_SEC", "CONTINUOUS Watch", "SAY 21007 WAIT_3_SEC"}) +
+           Within(kCruisePower, "Cruise", 15);
+}
+std::string HoldWatch() {
+    return Watch("Hold", "TEST OFF_REFERENCES_TEST");
+}
+
+// The climb at 75 knots under full power (set by the instructor, mixture first full rich), held
+// for ten seconds, and the level-off back to cruise power.
+std::string Climb() {
+    return Lines({"SAY 21010 WAIT_4_SEC", "EXEC MIXTURE_FULL_RICH", "EXEC THROTTLE_FULL",
+                  "CONTINUOUS Watch", "SAY 21011 WAIT_4_SEC"}) +
+           Within("RANGETEST AIRSPEED_RANGE_TEST 65 85", "ClimbSpeed", 25) +
+           Lines({"CONTINUOUS Climbing", "TIMER WAIT_10_SEC", "CONTINUOUS Watch",
+                  "SAY 21012 WAIT_4_SEC"}) +
+           Within(kCruisePower, "LevelledOff", 20) + Within("RANGETEST AIRSPEED_RANGE_TEST 90 140", "Cruising", 20);
+}
+std::string ClimbWatch() {
+    return Watch("Climbing", "RANGETESTNOT AIRSPEED_RANGE_TEST 60 90");
+}
+
+// The descent at reduced power and 90 knots, and the level-off with power.
+std::string Descent() {
+    return Lines({"EXEC CARB_ON", "SAY 21020 WAIT_4_SEC", "CONTINUOUS Watch"}) +
+           Within(kDescentPower, "DescentPower", 15) + Lines({"SAY 21021 WAIT_2_SEC"}) +
+           Within("RANGETEST AIRSPEED_RANGE_TEST 80 100", "Settled", 25) +
+           Lines({"CONTINUOUS Descending", "TIMER WAIT_8_SEC", "CONTINUOUS Watch", "EXEC CARB_OFF",
+                  "SAY 21022 WAIT_4_SEC"}) +
+           Within(kCruisePower, "DescentLevel", 20);
+}
+std::string DescentWatch() {
+    return Watch("Descending", "RANGETESTNOT AIRSPEED_RANGE_TEST 75 105");
+}
+
+// A standard rate turn the way `phrase` asks, and the roll-out.
+std::string Turn(int phrase, const std::string& name) {
+    return Lines({"SAY " + std::to_string(phrase) + " WAIT_3_SEC"}) +
+           Within("TESTNOT AIRCRAFT_LEVEL_TEST", name + "Banked", 12) +
+           Lines({"SAY 21031 WAIT_8_SEC", "SAY 21032 WAIT_2_SEC"}) +
+           Within("TEST AIRCRAFT_LEVEL_TEST", name + "Out", 10) + Lines({"CALLPROC Level"});
+}
+
+// Slow flight: 60 knots held level (the instructor's references taken there), then the recovery.
+std::string SlowFlight() {
+    return Lines({"EXEC CARB_ON", "SAY 21040 WAIT_4_SEC", "CONTINUOUS Watch"}) +
+           Within("RANGETEST AIRSPEED_RANGE_TEST 50 65", "SlowFlight", 75) +
+           Lines({"EXEC STRAIGHT_LEVEL_INIT", "CONTINUOUS Hold", "SAY 21041 WAIT_10_SEC",
+                  "CONTINUOUS Watch", "SAY 21042 WAIT_2_SEC", "EXEC THROTTLE_FULL", "EXEC CARB_OFF"}) +
+           Within("RANGETEST AIRSPEED_RANGE_TEST 70 200", "SlowRecovered", 15);
+}
+
+// The power-off stall: the throttle closed by the instructor, the nose raised by the pilot until
+// the speed is gone, and the recovery.
+std::string PowerOffStall() {
+    return Lines({"SAY 21050 WAIT_3_SEC", "EXEC THROTTLE_IDLE", "CONTINUOUS Watch", "SAY 21051 WAIT_2_SEC"}) +
+           Within("RANGETEST AIRSPEED_RANGE_TEST 0 55", "Stalled", 30) +
+           Lines({"SAY 21052 WAIT_2_SEC", "EXEC THROTTLE_FULL", "EXEC CARB_OFF"}) +
+           Within("RANGETEST AIRSPEED_RANGE_TEST 65 200", "StallRecovered", 15);
+}
+
+// The effects of the controls: the elevator (the yoke pulled back past the cruise trim), the
+// ailerons (a bank, then the wings level again) and the throttle (power added).
+std::string EffectsOfTheControls() {
+    return Lines({"SAY 21060 WAIT_5_SEC", "SAY 21061 WAIT_1_SEC"}) +
+           Within("RANGETEST AIRSPEED_RANGE_TEST 0 110", "NoseUp", 15) +
+           Lines({"SAY 21065 WAIT_2_SEC"}) + Within("RANGETEST AIRSPEED_RANGE_TEST 114 200", "NoseBack", 20) +
+           Lines({"SAY 21062 WAIT_1_SEC"}) + Within("TESTNOT AIRCRAFT_LEVEL_TEST", "Banked", 12) +
+           Lines({"SAY 21066 WAIT_1_SEC"}) + Within("TEST AIRCRAFT_LEVEL_TEST", "Levelled", 10) +
+           Lines({"CALLPROC Level", "SAY 21063 WAIT_5_SEC", "SAY 21064 WAIT_1_SEC"}) +
+           Within("RANGETEST RPM_RANGE_TEST 2300 3000", "PowerAdded", 12);
+}
+
 struct Script {
     const char* member;
-    const char* text;
+    std::string text;
 };
 
-// The copilot's watch every script shares: a wing dropped past a gentle bank, either way, and the
-// copilot takes over until the wings are level again.
-#define ZQ_WATCH                                 \
-    "SEQ_BEGIN\r\n"                              \
-    "PROC Watch\r\n"                             \
-    "TESTNOT AIRCRAFT_LEVEL_TEST\r\n"            \
-    "{\r\n"                                      \
-    "EXEC2 MY_AIRCRAFT AP_STRAIGHT_AND_LEVEL\r\n" \
-    "}\r\n"                                      \
-    "ENDPROC\r\n"                                \
-    "SEQ_END\r\n"
-
-// How the instructor closes a manoeuvre: praise when the copilot never had to help.
-#define ZQ_DEBRIEF                         \
-    "STOPCONTINUOUS\r\n"                   \
-    "TEST GOOD_JOB_TEST\r\n"               \
-    "{\r\n"                                \
-    "SAY GOOD_JOB WAIT_2_SEC\r\n"          \
-    "}\r\n"                                \
-    "TESTNOT GOOD_JOB_TEST\r\n"            \
-    "{\r\n"                                \
-    "SAY NEEDS_WORK WAIT_2_SEC\r\n"        \
-    "}\r\n"
-
-// The power-off stall and its recovery, the manoeuvre's and the stall lesson's close alike.
-#define ZQ_POWER_OFF_STALL               \
-    "SAY 21050 WAIT_3_SEC\r\n"            \
-    "EXEC THROTTLE_IDLE\r\n"              \
-    "SAY 21051 WAIT_8_SEC\r\n"            \
-    "SAY 21052 WAIT_2_SEC\r\n"            \
-    "EXEC THROTTLE_FULL\r\n"              \
-    "EXEC CARB_OFF\r\n"                   \
-    "CONTINUOUS Watch\r\n"                \
-    "TIMER WAIT_5_SEC\r\n" ZQ_DEBRIEF     \
-    "ENDPROC\r\n" ZQ_WATCH
-
-constexpr Script kScripts[] = {
-    {"zqMan0.txt",
-     "TITLE Straight and Level Flight\r\n"
-     "FLTFILE Cruise.Flt\r\n"
-     "// Hold the references; the copilot steps in when the wings drop.\r\n"
-     "EXEC STRAIGHT_LEVEL_INIT\r\n"
-     "EXEC PERFORMANCE_INIT\r\n"
-     "SAY 21000 WAIT_3_SEC\r\n"
-     "CONTINUOUS Watch\r\n"
-     "SAY 21001 WAIT_5_SEC\r\n"
-     "SAY 21002 WAIT_5_SEC\r\n"
-     "SAY 21003 WAIT_5_SEC\r\n" ZQ_DEBRIEF
-     "SAY 21004 WAIT_2_SEC\r\n"
-     "ENDPROC\r\n" ZQ_WATCH},
-    {"zqMan1.txt",
-     "TITLE Climbs\r\n"
-     "FLTFILE Cruise.Flt\r\n"
-     "EXEC STRAIGHT_LEVEL_INIT\r\n"
-     "EXEC PERFORMANCE_INIT\r\n"
-     "SAY 21010 WAIT_4_SEC\r\n"
-     "// Full power for the climb: the mixture goes full rich first.\r\n"
-     "EXEC MIXTURE_FULL_RICH\r\n"
-     "EXEC THROTTLE_FULL\r\n"
-     "CONTINUOUS Watch\r\n"
-     "SAY 21011 WAIT_8_SEC\r\n"
-     "SAY 21012 WAIT_6_SEC\r\n" ZQ_DEBRIEF
-     "ENDPROC\r\n" ZQ_WATCH},
-    {"zqMan2.txt",
-     "TITLE Descents\r\n"
-     "FLTFILE Cruise.Flt\r\n"
-     "EXEC STRAIGHT_LEVEL_INIT\r\n"
-     "EXEC PERFORMANCE_INIT\r\n"
-     "EXEC CARB_ON\r\n"
-     "SAY 21020 WAIT_4_SEC\r\n"
-     "CONTINUOUS Watch\r\n"
-     "SAY 21021 WAIT_8_SEC\r\n"
-     "SAY 21022 WAIT_6_SEC\r\n"
-     "EXEC CARB_OFF\r\n" ZQ_DEBRIEF
-     "ENDPROC\r\n" ZQ_WATCH},
-    {"zqMan3.txt",
-     "TITLE Standard Rate Turns\r\n"
-     "FLTFILE Cruise.Flt\r\n"
-     "EXEC STRAIGHT_LEVEL_INIT\r\n"
-     "EXEC PERFORMANCE_INIT\r\n"
-     "SAY 21030 WAIT_5_SEC\r\n"
-     "SAY 21031 WAIT_8_SEC\r\n"
-     "SAY 21032 WAIT_5_SEC\r\n"
-     "CALLPROC Level\r\n" ZQ_DEBRIEF
-     "ENDPROC\r\n"
-     "SEQ_BEGIN\r\n"
-     "PROC Level\r\n"
-     "// Wings still banked after the roll-out: the copilot levels them.\r\n"
-     "TESTNOT AIRCRAFT_LEVEL_TEST\r\n"
-     "EXEC2 MY_AIRCRAFT AP_STRAIGHT_AND_LEVEL\r\n"
-     "ENDPROC\r\n"
-     "SEQ_END\r\n"},
-    {"zqMan4.txt",
-     "TITLE Slow Flight\r\n"
-     "FLTFILE Cruise.Flt\r\n"
-     "EXEC STRAIGHT_LEVEL_INIT\r\n"
-     "EXEC PERFORMANCE_INIT\r\n"
-     "EXEC CARB_ON\r\n"
-     "SAY 21040 WAIT_6_SEC\r\n"
-     "CONTINUOUS Watch\r\n"
-     "SAY 21041 WAIT_8_SEC\r\n"
-     "SAY 21042 WAIT_3_SEC\r\n"
-     "EXEC THROTTLE_FULL\r\n"
-     "EXEC CARB_OFF\r\n"
-     "TIMER WAIT_4_SEC\r\n" ZQ_DEBRIEF
-     "ENDPROC\r\n" ZQ_WATCH},
-    {"zqMan5.txt",
-     "TITLE Power-off Stall Recovery\r\n"
-     "FLTFILE Cruise.Flt\r\n"
-     "EXEC STRAIGHT_LEVEL_INIT\r\n"
-     "EXEC PERFORMANCE_INIT\r\n"
-     "EXEC CARB_ON\r\n"
-     ZQ_POWER_OFF_STALL},
-    {"zqLess1.txt",
-     "TITLE Effects of the Controls\r\n"
-     "FLTFILE Cruise.Flt\r\n"
-     "EXEC STRAIGHT_LEVEL_INIT\r\n"
-     "EXEC PERFORMANCE_INIT\r\n"
-     "SAY 21060 WAIT_5_SEC\r\n"
-     "SAY 21061 WAIT_5_SEC\r\n"
-     "SAY 21062 WAIT_5_SEC\r\n"
-     "CALLPROC Level\r\n"
-     "SAY 21063 WAIT_5_SEC\r\n"
-     "SAY 21064 WAIT_5_SEC\r\n" ZQ_DEBRIEF
-     "ENDPROC\r\n"
-     "SEQ_BEGIN\r\n"
-     "PROC Level\r\n"
-     "TESTNOT AIRCRAFT_LEVEL_TEST\r\n"
-     "EXEC2 MY_AIRCRAFT AP_STRAIGHT_AND_LEVEL\r\n"
-     "ENDPROC\r\n"
-     "SEQ_END\r\n"},
-    {"zqLess2.txt",
-     "TITLE Straight and Level\r\n"
-     "FLTFILE Cruise.Flt\r\n"
-     "EXEC STRAIGHT_LEVEL_INIT\r\n"
-     "EXEC PERFORMANCE_INIT\r\n"
-     "SAY 21000 WAIT_3_SEC\r\n"
-     "CONTINUOUS Watch\r\n"
-     "SAY 21001 WAIT_8_SEC\r\n"
-     "SAY 21002 WAIT_8_SEC\r\n"
-     "SAY 21003 WAIT_8_SEC\r\n" ZQ_DEBRIEF
-     "ENDPROC\r\n" ZQ_WATCH},
-    {"zqLess3.txt",
-     "TITLE Climbs and Descents\r\n"
-     "FLTFILE Cruise.Flt\r\n"
-     "EXEC STRAIGHT_LEVEL_INIT\r\n"
-     "EXEC PERFORMANCE_INIT\r\n"
-     "CONTINUOUS Watch\r\n"
-     "SAY 21010 WAIT_4_SEC\r\n"
-     "SAY 21011 WAIT_8_SEC\r\n"
-     "SAY 21012 WAIT_6_SEC\r\n"
-     "SAY 21020 WAIT_4_SEC\r\n"
-     "SAY 21021 WAIT_8_SEC\r\n"
-     "SAY 21022 WAIT_6_SEC\r\n" ZQ_DEBRIEF
-     "ENDPROC\r\n" ZQ_WATCH},
-    {"zqLess4.txt",
-     "TITLE Turns\r\n"
-     "FLTFILE Cruise.Flt\r\n"
-     "EXEC STRAIGHT_LEVEL_INIT\r\n"
-     "EXEC PERFORMANCE_INIT\r\n"
-     "SAY 21030 WAIT_5_SEC\r\n"
-     "SAY 21031 WAIT_8_SEC\r\n"
-     "SAY 21032 WAIT_5_SEC\r\n"
-     "SAY 21030 WAIT_5_SEC\r\n"
-     "SAY 21032 WAIT_5_SEC\r\n" ZQ_DEBRIEF
-     "ENDPROC\r\n"},
-    {"zqLess5.txt",
-     "TITLE Slow Flight and Stalls\r\n"
-     "FLTFILE Cruise.Flt\r\n"
-     "EXEC STRAIGHT_LEVEL_INIT\r\n"
-     "EXEC PERFORMANCE_INIT\r\n"
-     "EXEC CARB_ON\r\n"
-     "SAY 21040 WAIT_6_SEC\r\n"
-     "SAY 21041 WAIT_8_SEC\r\n"
-     "SAY 21042 WAIT_4_SEC\r\n"
-     ZQ_POWER_OFF_STALL},
-    {"lDesc1.txt", "Lesson 1: the effects of the controls - yoke, rudder and throttle, and what each does.\r\n"},
-    {"lDesc2.txt", "Lesson 2: straight and level flight by the horizon, with the instruments as a cross-check.\r\n"},
-    {"lDesc3.txt", "Lesson 3: climbs and descents at constant airspeed, and levelling off from them.\r\n"},
-    {"lDesc4.txt", "Lesson 4: standard rate turns, holding the altitude, and rolling out on a heading.\r\n"},
-    {"lDesc5.txt", "Lesson 5: slow flight near the stall, and the recovery from a power-off stall.\r\n"},
-};
+std::vector<Script> Scripts() {
+    const std::string end = Lines({"ENDPROC"});
+    return {
+        {"zqMan0.txt", Begin("Straight and Level Flight") + StraightAndLevel(5) + Debrief() +
+                           Lines({"SAY 21004 WAIT_2_SEC"}) + end + Watch("Watch") + HoldWatch()},
+        {"zqMan1.txt", Begin("Climbs") + Climb() + Debrief() + end + Watch("Watch") + ClimbWatch()},
+        {"zqMan2.txt", Begin("Descents") + Descent() + Debrief() + end + Watch("Watch") + DescentWatch()},
+        {"zqMan3.txt", Begin("Standard Rate Turns") + Turn(21030, "Left") + Debrief() + end + Level()},
+        {"zqMan4.txt", Begin("Slow Flight") + SlowFlight() + Debrief() + end + Watch("Watch") + HoldWatch()},
+        {"zqMan5.txt", Begin("Power-off Stall Recovery") + Lines({"EXEC CARB_ON"}) + PowerOffStall() +
+                           Debrief() + end + Watch("Watch")},
+        {"zqLess1.txt", Begin("Effects of the Controls") + EffectsOfTheControls() + Debrief() + end + Level()},
+        {"zqLess2.txt", Begin("Straight and Level") + StraightAndLevel(8) + Debrief() + end + Watch("Watch") +
+                            HoldWatch()},
+        {"zqLess3.txt", Begin("Climbs and Descents") + Climb() + Descent() + Debrief() + end + Watch("Watch") +
+                            ClimbWatch() + DescentWatch()},
+        {"zqLess4.txt", Begin("Turns") + Turn(21030, "Left") + Turn(21033, "Right") + Debrief() + end + Level()},
+        {"zqLess5.txt", Begin("Slow Flight and Stalls") + SlowFlight() + Lines({"EXEC CARB_ON"}) +
+                            PowerOffStall() + Debrief() + end + Watch("Watch") + HoldWatch()},
+        {"lDesc1.txt", "Lesson 1: the effects of the controls - yoke, rudder and throttle, and what each does.\r\n"},
+        {"lDesc2.txt", "Lesson 2: straight and level flight by the horizon, with the instruments as a cross-check.\r\n"},
+        {"lDesc3.txt", "Lesson 3: climbs and descents at constant airspeed, and levelling off from them.\r\n"},
+        {"lDesc4.txt", "Lesson 4: standard rate turns, holding the altitude, and rolling out on a heading.\r\n"},
+        {"lDesc5.txt", "Lesson 5: slow flight near the stall, and the recovery from a power-off stall.\r\n"},
+    };
+}
 
 }  // namespace
 
 int MakeLessons(Installation& installation, std::string* error) {
-    for (const Script& s : kScripts) {
+    for (const Script& s : Scripts()) {
         const std::string text = s.text;
         if (text.rfind("TITLE", 0) == 0) {
             planning::LessonScript check;

@@ -5,6 +5,7 @@
 // the victor airways are chained into polylines through their fixes and VORs. Positions are the
 // world plane's (nav/lat_lon.h); courses and runway headings are directions on that plane.
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -455,10 +456,18 @@ struct ListedStation {
     std::string airport;  // the airport ident of an airport's entry
 };
 
+// A name as a reader sorts it: capitals beside small letters ("SAN CARLOS" beside "San Carlos").
+std::string Folded(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return folded;
+}
+
 void SortByName(std::vector<ListedStation>* list) {
     std::sort(list->begin(), list->end(), [](const ListedStation& a, const ListedStation& b) {
-        return std::tie(a.name, a.position.x, a.position.z) <
-               std::tie(b.name, b.position.x, b.position.z);
+        const std::string fa = Folded(a.name), fb = Folded(b.name);
+        return std::tie(fa, a.name, a.position.x, a.position.z) <
+               std::tie(fb, b.name, b.position.x, b.position.z);
     });
 }
 
