@@ -2,6 +2,8 @@
 // the state) and the crash limits of section "Feq".
 #include <algorithm>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "core/ini_file.h"
 #include "flight/aircraft_parameters.h"
@@ -16,29 +18,76 @@ constexpr const char* kSection = "Aircraft";
 
 enum class Width { I32, U16, I16, I8 };
 
+// How a read value is held to what the world and the aircraft allow: to a range; a flag byte
+// (any non-zero value is set); a brake (set is -1, as the brake command leaves it); an angle
+// (every value is one, wrapped at its width); the engine bits; the ground-contact state (an
+// unknown state is none).
+enum class Hold { Range, Flag, Brake, Angle, EngineBits, Contact, FlapNotch, Fuel, Payload };
+
 struct SavedField {
     const char* key;
     Width width;
     void* (*address)(FlightModelState&);
+    Hold hold;
+    std::int32_t low, high;  // for Hold::Range
 };
 
-#define FIELD(name, width)                                                         \
-    SavedField {                                                                   \
-#name, Width::width, [](FlightModelState & s) -> void* { return &s.name; } \
+// The fastest any of the aircraft flies is well under 200 m/s (389 kt); a saved speed beyond it
+// is damage, and would carry the aircraft off the world within seconds.
+constexpr std::int32_t kSpeed = 200 << 16;        // m/s, 16.16
+constexpr std::int32_t kWorldSpeed = 200 * 256;   // 1/256 m per second
+// 50,000 ft above the datum, over every type's ceiling; the altitude word and the turbulence
+// layers are read from it with the datum added, which must not leave 32 bits.
+constexpr std::int32_t kHighest = 15240 * 256;
+constexpr std::int32_t kWord = 32767;
+constexpr std::int32_t kRightAngle = 16384;
+
+#define FIELD(name, width, ...)                                                             \
+    SavedField {                                                                            \
+#name, Width::width, [](FlightModelState & s) -> void* { return &s.name; }, __VA_ARGS__ \
     }
 
 // The saved head, in the order of the record.
 const SavedField kSavedFields[] = {
-    FIELD(fmPosX, I32),   FIELD(fmPosY, I32),    FIELD(fmPosZ, I32),   FIELD(fmPitch, U16),
-    FIELD(fmBank, U16),   FIELD(fmHead, U16),    FIELD(fmHVel, I32),   FIELD(fmVVel, I32),
-    FIELD(fmSVel, I32),   FIELD(fmTAVel, I32),   FIELD(fmYVel, I16),   FIELD(fmRVel, I16),
-    FIELD(fmDeltaX, I32), FIELD(fmDeltaY, I32),  FIELD(fmDeltaZ, I32), FIELD(fmElvCur, I16),
-    FIELD(fmWndANG, I16), FIELD(fmAllowWA, I16), FIELD(fmCNAdj, I16),  FIELD(fmDeltaH, I16),
-    FIELD(fmOTG, I8),     FIELD(fmInvert, I8),   FIELD(fmEngines, I8), FIELD(fmOGV, I8),
-    FIELD(fmSpoil, I16),  FIELD(fmElv, I16),     FIELD(fmAil, I16),    FIELD(fmRud, I16),
-    FIELD(fmThrot, I16),  FIELD(fmFlaps, I8),    FIELD(fmGear, I8),    FIELD(fmAfter, I8),
-    FIELD(fmRBrake, I8),  FIELD(fmLBrake, I8),   FIELD(fmRThrust, I8), FIELD(fmFuel1, I32),
-    FIELD(fmFuel2, I32),  FIELD(fmFuel3, I32),   FIELD(fmPLoad, I32),
+    FIELD(fmPosX, I32, Hold::Range, INT32_MIN, INT32_MAX),  // held to the airspace by the world
+    FIELD(fmPosY, I32, Hold::Range, 0, kHighest),
+    FIELD(fmPosZ, I32, Hold::Range, INT32_MIN, INT32_MAX),
+    FIELD(fmPitch, U16, Hold::Angle, 0, 0),
+    FIELD(fmBank, U16, Hold::Angle, 0, 0),
+    FIELD(fmHead, U16, Hold::Angle, 0, 0),
+    FIELD(fmHVel, I32, Hold::Range, -kSpeed, kSpeed),
+    FIELD(fmVVel, I32, Hold::Range, -kSpeed, kSpeed),
+    FIELD(fmSVel, I32, Hold::Range, -kSpeed, kSpeed),
+    FIELD(fmTAVel, I32, Hold::Range, 0, kSpeed),
+    FIELD(fmYVel, I16, Hold::Range, -kWord, kWord),
+    FIELD(fmRVel, I16, Hold::Range, -kWord, kWord),
+    FIELD(fmDeltaX, I32, Hold::Range, -kWorldSpeed, kWorldSpeed),
+    FIELD(fmDeltaY, I32, Hold::Range, -kWorldSpeed, kWorldSpeed),
+    FIELD(fmDeltaZ, I32, Hold::Range, -kWorldSpeed, kWorldSpeed),
+    FIELD(fmElvCur, I16, Hold::Range, -kWord, kWord),
+    FIELD(fmWndANG, I16, Hold::Range, -kRightAngle, kRightAngle),
+    FIELD(fmAllowWA, I16, Hold::Range, -kRightAngle, kRightAngle),
+    FIELD(fmCNAdj, I16, Hold::Range, 0, kWord),
+    FIELD(fmDeltaH, I16, Hold::Range, -kWord, kWord),
+    FIELD(fmOTG, I8, Hold::Flag, 0, 0),
+    FIELD(fmInvert, I8, Hold::Flag, 0, 0),
+    FIELD(fmEngines, I8, Hold::EngineBits, 0, 0),
+    FIELD(fmOGV, I8, Hold::Contact, 0, 0),
+    FIELD(fmSpoil, I16, Hold::Range, 0, kWord),
+    FIELD(fmElv, I16, Hold::Range, -kWord, kWord),
+    FIELD(fmAil, I16, Hold::Range, -kWord, kWord),
+    FIELD(fmRud, I16, Hold::Range, -kWord, kWord),
+    FIELD(fmThrot, I16, Hold::Range, 0, kWord),
+    FIELD(fmFlaps, I8, Hold::FlapNotch, 0, 0),
+    FIELD(fmGear, I8, Hold::Flag, 0, 0),
+    FIELD(fmAfter, I8, Hold::Flag, 0, 0),
+    FIELD(fmRBrake, I8, Hold::Brake, 0, 0),
+    FIELD(fmLBrake, I8, Hold::Brake, 0, 0),
+    FIELD(fmRThrust, I8, Hold::Flag, 0, 0),
+    FIELD(fmFuel1, I32, Hold::Fuel, 0, 0),
+    FIELD(fmFuel2, I32, Hold::Fuel, 0, 0),
+    FIELD(fmFuel3, I32, Hold::Fuel, 0, 0),
+    FIELD(fmPLoad, I32, Hold::Payload, 0, 0),
 };
 
 #undef FIELD
@@ -77,26 +126,56 @@ void Store(const SavedField& f, FlightModelState& s, std::int32_t v) {
     }
 }
 
+// The value as read held to what the field allows for the current aircraft.
+std::int32_t Held(const SavedField& f, std::int32_t v) {
+    const AircraftParameters& ap = theAircraftParameters;
+    switch (f.hold) {
+        case Hold::Range:
+            return std::clamp(v, f.low, f.high);
+        case Hold::Flag:
+            return v != 0 ? 1 : 0;
+        case Hold::Brake:
+            return v != 0 ? -1 : 0;
+        case Hold::Angle:
+            return v & 0xFFFF;
+        case Hold::EngineBits:
+            return std::clamp(v, 0, 3);
+        case Hold::Contact:
+            return v >= 0 && v <= 3 ? v : 0;
+        case Hold::FlapNotch:
+            return std::clamp<std::int32_t>(v, 0, std::clamp<std::int32_t>(ap.apMaxFlaps, 0, 4));
+        case Hold::Fuel: {
+            // A tank holds at most the aircraft's whole fuel (kg; the field counts 1/256 kg).
+            const std::int64_t most = std::int64_t{std::max(ap.apMaxFuel, 0)} * 256;
+            return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, 0, most));
+        }
+        case Hold::Payload:
+            return std::clamp(v, 0, std::max(ap.apMaxTakeoffWeight - ap.apEmptyWeight, 0));
+    }
+    return v;
+}
+
 }  // namespace
+
+std::vector<std::string> theHeldAircraftKeys;
 
 int ReadAircraftState(core::IniFile& file) {
     FlightModelState& s = theFlightModelState;
+    theHeldAircraftKeys.clear();
+    auto read = [&](const char* key, std::int32_t fallback, const SavedField& f) {
+        const std::int32_t v = file.GetInt(kSection, key, fallback);
+        const std::int32_t held = Held(f, v);
+        // An angle is every value wrapped; anything else held was out of its range.
+        if (held != v && f.hold != Hold::Angle) theHeldAircraftKeys.emplace_back(key);
+        return held;
+    };
     for (const SavedField& f : kSavedFields)
-        Store(f, s, file.GetInt(kSection, f.key, 0));
-    s.fmAdjustedTach =
-        static_cast<std::int16_t>(file.GetInt(kSection, "fmAdjustedTach", 0) & 0xFFFF);
+        Store(f, s, read(f.key, 0, f));
+    s.fmAdjustedTach = static_cast<std::int16_t>(
+        read("fmAdjustedTach", 0, SavedField{"", Width::I16, nullptr, Hold::Range, 0, kWord}));
     s.fmNetThrust = 0;
-    s.fmMultiEngineSynch =
-        static_cast<std::int8_t>(file.GetInt(kSection, "fmMultiEngineSynch", 1) & 0xFF);
-    // A hand-edited situation must not put the flaps or the contact state outside their ranges,
-    // nor the flag bytes outside 0 and 1.
-    if (s.fmFlaps < 0) s.fmFlaps = 0;
-    if (s.fmMaxFlaps > 0 && s.fmFlaps > s.fmMaxFlaps) s.fmFlaps = s.fmMaxFlaps;
-    if (s.fmOGV < 0 || s.fmOGV > 3) s.fmOGV = 0;
-    s.fmOTG = s.fmOTG ? 1 : 0;
-    s.fmInvert = s.fmInvert ? 1 : 0;
-    s.fmGear = s.fmGear ? 1 : 0;
-    s.fmEngines = static_cast<std::int8_t>(s.fmEngines & 3);
+    s.fmMultiEngineSynch = static_cast<std::int8_t>(
+        read("fmMultiEngineSynch", 1, SavedField{"", Width::I8, nullptr, Hold::Flag, 0, 0}));
     // Flaps saved out are out: their angle, lift and drag are the notch's at once, not run out
     // again from retracted while the aircraft, trimmed for them, sinks.
     const AircraftParameters& ap = theAircraftParameters;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace core {
 class IniFile;
@@ -151,7 +153,10 @@ const AeroCoefficientRow* AeroCoefficientTable(int aircraftType);
 void LookupAeroCoefficients();
 
 // The "Aircraft" section of a situation (fm keys, then fmAdjustedTach and fmMultiEngineSynch).
+// Each value read is held to what the world and the current aircraft allow; the keys whose
+// values had to be held are listed in theHeldAircraftKeys (empty when the section was sound).
 int ReadAircraftState(core::IniFile& file);
+extern std::vector<std::string> theHeldAircraftKeys;
 int WriteAircraftState(core::IniFile& file);
 
 }  // namespace flight

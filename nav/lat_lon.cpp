@@ -1,5 +1,6 @@
 #include "nav/lat_lon.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -123,13 +124,14 @@ void FormatLatLon(std::string* latText, std::string* lonText, std::int32_t x, st
     if (lonText != nullptr) *lonText = FormatDegrees(lon, lonLetter);
 }
 
-int WrapPositionToAirspace(std::int32_t& x, std::int32_t& z) {
-    struct Limits {
-        std::int32_t west160, west155, west30, west35;
-        std::int32_t north70, north65, north5, north10;
-    };
-    static const Limits limits = [] {
-        Limits l{};
+namespace {
+struct AirspaceLimits {
+    std::int32_t west160, west155, west30, west35;
+    std::int32_t north70, north65, north5, north10;
+};
+const AirspaceLimits& Airspace() {
+    static const AirspaceLimits limits = [] {
+        AirspaceLimits l{};
         LatLonToWorld(&l.west160, nullptr, 32.5, 160.0);
         LatLonToWorld(&l.west155, nullptr, 32.5, 155.0);
         LatLonToWorld(&l.west30, nullptr, 32.5, 30.0);
@@ -140,6 +142,12 @@ int WrapPositionToAirspace(std::int32_t& x, std::int32_t& z) {
         LatLonToWorld(nullptr, &l.north10, 10.0, 65.0);
         return l;
     }();
+    return limits;
+}
+}  // namespace
+
+int WrapPositionToAirspace(std::int32_t& x, std::int32_t& z) {
+    const AirspaceLimits& limits = Airspace();
     const std::int32_t oldX = x;
     const std::int32_t oldZ = z;
     if (x < limits.west160) x = limits.west35;
@@ -149,6 +157,15 @@ int WrapPositionToAirspace(std::int32_t& x, std::int32_t& z) {
     const int moved = (x != oldX || z != oldZ) ? 1 : 0;
     if (moved != 0 && theAirspaceWrapNotify != nullptr) theAirspaceWrapNotify();
     return moved;
+}
+
+int HoldPositionInAirspace(std::int32_t& x, std::int32_t& z) {
+    const AirspaceLimits& limits = Airspace();
+    const std::int32_t oldX = x;
+    const std::int32_t oldZ = z;
+    x = std::clamp(x, limits.west160, limits.west30);
+    z = std::clamp(z, limits.north5, limits.north70);
+    return x != oldX || z != oldZ ? 1 : 0;
 }
 
 void WorldToGridCell(std::int32_t x, std::int32_t z, std::uint16_t* cellX, std::uint16_t* cellZ,

@@ -41,6 +41,26 @@ std::int32_t Held(core::IniFile& file, const char* section, const char* key, std
     return std::clamp(file.GetInt(section, key, missing), lowest, highest);
 }
 
+// A whole decimal number as a plan writes one: an optional sign and digits, blanks around.
+bool IsWholeNumber(const std::string& text) {
+    std::size_t i = text.find_first_not_of(" \t");
+    if (i == std::string::npos) return false;
+    if (text[i] == '-' || text[i] == '+') ++i;
+    const std::size_t digits = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    if (i == digits || i - digits > 10) return false;
+    return text.find_first_not_of(" \t", i) == std::string::npos;
+}
+
+}  // namespace
+
+std::string PointName(const std::string& ident, int index) {
+    const std::string number = "point " + std::to_string(index + 1);
+    return ident.find_first_not_of(' ') == std::string::npos ? number : number + " (" + ident + ")";
+}
+
+namespace {
+
 // The highest power the route page offers, and the lowest by aircraft (type 5 is a 172).
 constexpr std::int32_t kHighestPower = 75;
 std::int32_t LowestPower(int aircraft) {
@@ -311,11 +331,21 @@ int FlightPlan::ReadPoints(core::IniFile& file) {
         n.arrivalTime = 0xFFFF;
         n.fuel = 0;
     }
+    refusal.clear();
     for (int i = 0; i < std::min(nodeCount, kMaxPlanNodes); ++i) {
         FlightPlanNode& n = nodes[static_cast<std::size_t>(i)];
         n.ident = std::string(file.GetString("Points", Key("ptIdent", i).c_str(), "")).substr(0, 7);
         n.kind = file.GetInt("Points", Key("ptType", i).c_str(), 0);
         n.frequency = file.GetInt("Points", Key("ptFreq", i).c_str(), 0);
+        // A point without its place is no point: read as 0 it would lie off the country and
+        // stretch the route by thousands of miles.
+        for (const char* key : {"ptX", "ptY"}) {
+            const std::string text = file.GetString("Points", Key(key, i).c_str(), "");
+            if (!IsWholeNumber(text)) {
+                refusal = PointName(n.ident, i) + (text.empty() ? " has no " : " has no readable ") + key;
+                return 0;
+            }
+        }
         n.x = file.GetInt("Points", Key("ptX", i).c_str(), 0);
         n.y = file.GetInt("Points", Key("ptY", i).c_str(), 0);
         // Feet, from below the lowest dry land to above the highest summit.
@@ -405,7 +435,10 @@ int FlightPlan::ReadSections(core::IniFile& file) {
     // Read into a copy: a file that is no plan leaves this one as it was.
     FlightPlan read = *this;
     read.ReadSettings(file);
-    if (read.ReadPoints(file) == 0 || read.nodeCount < 2) return 0;
+    if (read.ReadPoints(file) == 0 || read.nodeCount < 2) {
+        refusal = read.refusal;
+        return 0;
+    }
     read.ReadEnvironment(file);
     read.currentNode = 0;
     read.departureTime = -1;

@@ -22,6 +22,8 @@ int WriteFlightPlanFile(const std::string& path);
 // Reads a plan file into the world's plan, which becomes active and saved: 1, or 0 (the world's
 // plan as it was) for a missing or unreadable file or one with fewer than two nodes.
 int ReadFlightPlanFile(const std::string& path);
+// How a message names a plan's point: "point 3 (PXN)", or "point 3" when it has no name.
+[[nodiscard]] std::string PointName(const std::string& ident, int index);
 // The name the save dialog proposes: "FIRSTtoLAST.Pln", "NewPlan.Pln" for an empty plan.
 [[nodiscard]] std::string DefaultPlanFileName(const FlightPlan& plan);
 // Makes the plan's aircraft (0..5) the current aircraft when it is another one.

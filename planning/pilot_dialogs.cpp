@@ -90,6 +90,7 @@ void SelectPilotDialog::Choose() {
         return;
     }
     win::TraceLine("pilot: " + pilot);
+    TellRepairedPilot(window, chosen);
     for (const std::string& gone : deleted)
         if (gone != pilot) win::DeleteFile(PilotPath(gone));
     win::EndDialog(window, 1);
@@ -142,6 +143,23 @@ void TellPilotFailure(win::HWND owner, const PilotFile& pilot, const char* sente
     }
     win::TraceLine("pilot: " + file + ": " + win::DescribeFileError(pilot.failedError));
     ui::ShowFileMessage(owner, sentence, file, pilot.failedError);
+}
+
+void TellRepairedPilot(win::HWND owner, PilotFile& pilot) {
+    if (!pilot.repairedFile) return;
+    const std::string file = ShownPilotPath(PilotPath(pilot.name));
+    const std::size_t kept = pilot.entries.size();
+    if (pilot.Save() == 0) {
+        TellPilotFailure(owner, pilot, "The pilot file %s could not be saved.");
+        return;
+    }
+    char text[700];
+    std::snprintf(text, sizeof text,
+                  "The pilot file %s counted %d logbook entries but holds %zu; it was repaired and "
+                  "keeps all %zu.",
+                  file.c_str(), pilot.countRead, kept, kept);
+    win::TraceLine("pilot: " + file + " repaired");
+    ui::ShowMessageBox(owner, text, ui::MB_ICONEXCLAMATION);
 }
 
 int RunSelectPilotDialog(win::HWND parent) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "core/resource_volume.h"
 #include "win/file_api.h"
@@ -151,6 +152,37 @@ std::string PilotFolder() {
     const std::string& start = core::theSetupInfo.startFolder;
     return start.empty() ? std::string("PILOT") : start + "\\PILOT";
 }
+int ClearStaleTemporaries() {
+    // A save writes ".NAME.XXXXXX" beside the file and renames it over NAME; one left behind is
+    // a save that was cut off (the program killed, the machine stopped) and is never finished.
+    // Only a second copy of the program could be writing one now, and one copy runs per folder.
+    const std::string folder = PilotFolder();
+    win::FindData found;
+    win::FindHandle search = win::FindFirstFile(folder + "\\.*", &found);
+    if (!search.IsValid()) return 0;
+    std::vector<std::string> stale;
+    do {
+        const std::string& n = found.fileName;
+        const std::size_t dot = n.rfind('.');
+        if (dot == std::string::npos || dot == 0 || n.size() - dot != 7) continue;
+        const std::string target = n.substr(1, dot - 1);
+        std::string upper = target;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        const bool ours = upper == "CURRENT" || (upper.size() > 4 && upper.ends_with(".PLT"));
+        const bool suffix = std::all_of(n.begin() + static_cast<std::ptrdiff_t>(dot) + 1, n.end(),
+                                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+        if (ours && suffix && (found.fileAttributes & win::FILE_ATTRIBUTE_DIRECTORY) == 0) stale.push_back(n);
+    } while (win::FindNextFile(search, &found));
+    win::FindClose(search);
+    int cleared = 0;
+    for (const std::string& n : stale)
+        if (win::DeleteFile(folder + "\\" + n)) {
+            win::TraceLine("pilot: cleared the unfinished save " + n);
+            ++cleared;
+        }
+    return cleared;
+}
+
 std::string PilotPath(std::string_view pilot) {
     return PilotFolder() + "\\" + std::string(pilot) + ".PLT";
 }
@@ -217,9 +249,10 @@ int PilotFile::Fail(const std::string& path, std::uint32_t error, bool damaged) 
     return 0;
 }
 
-// The whole file is read first, so a count that promises more entries than the file holds (or a
-// negative one) is seen before anything is believed. Such a count is damage to the count only:
-// the whole entries the file holds are kept. A file too short for its header is no pilot file.
+// The whole file is read first, so a count that differs from the whole entries the file holds
+// (more, fewer, or negative) is seen before anything is believed. Such a count is damage to the
+// count only: every whole entry the file holds is kept, and the file is marked repaired so that
+// the next save writes the right count. A file too short for its header is no pilot file.
 int PilotFile::ReadFile(const std::string& path) {
     std::string bytes;
     if (!win::ReadWholeFile(path, &bytes)) {
@@ -232,16 +265,14 @@ int PilotFile::ReadFile(const std::string& path) {
     const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const int count = Get16(b + kPilotCountOffset);
     const std::size_t whole = (bytes.size() - kPilotEntriesOffset) / kLogbookEntrySize;
-    std::size_t kept = whole;
-    if (count >= 0 && static_cast<std::size_t>(count) <= whole) {
-        kept = static_cast<std::size_t>(count);
-    } else {
+    repairedFile = count < 0 || static_cast<std::size_t>(count) != whole;
+    countRead = count;
+    if (repairedFile)
         win::TraceLine("pilot: " + path + " counts " + std::to_string(count) + " entries and holds " +
                        std::to_string(whole) + " whole ones; those are kept");
-    }
     std::memcpy(header.data(), b, kPilotHeaderSize);
     entries.clear();
-    for (std::size_t i = 0; i < kept; ++i)
+    for (std::size_t i = 0; i < whole; ++i)
         entries.push_back(DecodeLogbookEntry(b + kPilotEntriesOffset + i * kLogbookEntrySize));
     editIndex = 0;
     if (Get32(header.data() + kPilotSettingOffset) != 0) Put32(header.data() + kPilotSettingOffset, 5);
@@ -304,24 +335,23 @@ int PilotFile::SelectPilot(std::string_view pilot) {
 int PilotFile::Save() {
     if (name.empty()) return Fail(std::string(), win::ERROR_INVALID_PARAMETER, false);
     const std::string path = PilotPath(name);
-    const std::vector<std::uint8_t> fresh = Encode();
-    std::string bytes(reinterpret_cast<const char*>(fresh.data()), fresh.size());
-    std::string old;
-    if (win::ReadWholeFile(path, &old) && old.size() > bytes.size()) bytes += old.substr(bytes.size());
-    if (!win::ReplaceFileAtomically(path, std::string_view(bytes))) return Fail(path, win::GetLastError(), false);
+    const std::vector<std::uint8_t> bytes = Encode();
+    if (!win::ReplaceFileAtomically(path, std::span<const std::uint8_t>(bytes)))
+        return Fail(path, win::GetLastError(), false);
+    repairedFile = false;
     return 1;
 }
 
 int PilotFile::ClearLogbook() {
-    if (name.empty()) return 0;
-    return WithFile(PilotPath(name), win::GENERIC_READ | win::GENERIC_WRITE, win::OPEN_EXISTING,
-                    [&](win::FileHandle f) {
-                        std::uint8_t count[2] = {0, 0};
-                        if (!WriteAll(f, header.data(), kPilotHeaderSize) || !WriteAll(f, count, 2)) return 0;
-                        entries.clear();
-                        editIndex = 0;
-                        return 1;
-                    });
+    if (name.empty() || win::GetFileAttributes(PilotPath(name)) == win::INVALID_FILE_ATTRIBUTES) return 0;
+    std::vector<LogbookEntry> kept = std::move(entries);
+    entries.clear();
+    if (Save() == 0) {
+        entries = std::move(kept);
+        return 0;
+    }
+    editIndex = 0;
+    return 1;
 }
 
 int PilotFile::AppendEntry(const LogbookEntry& entry) {

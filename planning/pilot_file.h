@@ -68,9 +68,10 @@ public:
     // Makes `name` the current pilot (its file made when new) and loads it: 1, else 0. A pilot
     // whose file cannot be read is not made current: "CURRENT" keeps naming the pilot before.
     int SelectPilot(std::string_view name);
-    // Rewrites the pilot file (header, count, every entry; later bytes stay): 1, else 0.
+    // Rewrites the pilot file (header, count, every entry, nothing after them) at once: 1, else 0.
+    // Every whole entry a file holds is read, so no old entry may stay beyond the count.
     int Save();
-    // The header and a count of 0 written into the existing file (old entry bytes stay).
+    // The existing file rewritten with the header and no entries.
     int ClearLogbook();
     // One more entry written at the end of the counted ones in the existing file.
     int AppendEntry(const LogbookEntry& entry);
@@ -107,6 +108,10 @@ public:
     std::string failedFile;
     std::uint32_t failedError = 0;
     bool damagedFile = false;
+    // The last read found a count (`countRead`) that differs from the whole entries the file
+    // holds: every whole entry was kept, and the next save writes the right count.
+    bool repairedFile = false;
+    int countRead = 0;
 
 private:
     int ReadFile(const std::string& path);
@@ -117,6 +122,9 @@ private:
 // The pilot folder under the start-up folder, and a pilot's file or "CURRENT" in it.
 [[nodiscard]] std::string PilotFolder();
 [[nodiscard]] std::string PilotPath(std::string_view pilot);
+// Deletes the temporaries of pilot saves that were cut off (".Name.PLT.XXXXXX", ".CURRENT.XXXXXX")
+// from the pilot folder; how many went.
+int ClearStaleTemporaries();
 [[nodiscard]] std::string CurrentPilotPath();
 // A pilot path as the user knows the file: from the start-up folder ("PILOT\Student.PLT").
 [[nodiscard]] std::string ShownPilotPath(const std::string& path);

@@ -33,6 +33,13 @@ void ShowPlanMessage(win::HWND owner, const char* format, const std::string& pat
     ui::ShowMessageBox(owner, text, ui::MB_OK);
 }
 
+// The last point a cut plan kept, by its name, or by its number when it has none.
+std::string LastKeptPoint(const FlightPlan& plan) {
+    const std::string& ident = plan.nodes[static_cast<std::size_t>(plan.nodeCount - 1)].ident;
+    return ident.find_first_not_of(' ') == std::string::npos ? PointName(ident, plan.nodeCount - 1)
+                                                             : ident;
+}
+
 // The plan dialogs' common request; the working folder comes back afterwards.
 int RunPlanDialog(ui::FileDialogRequest& r, std::string* path) {
     r.filterName = "Flight Plan Files (*.Pln)";
@@ -130,6 +137,9 @@ int PromptSaveFlightPlan(win::HWND window) {
               ui::OFN_NOCHANGEDIR;
     std::string path;
     if (RunPlanDialog(r, &path) == 0) return 0;
+    // The program may have closed while the dialog was open, and the plan with it.
+    plan = thePlanningHost.worldPlan();
+    if (plan == nullptr) return 0;
     if (WriteFlightPlanFile(path) == 0) {
         const std::uint32_t error = win::GetLastError();
         win::TraceLine("plan: " + path + " not saved: " + win::DescribeFileError(error));
@@ -160,8 +170,14 @@ int PromptLoadFlightPlan(win::HWND window, int) {
     std::string path;
     if (RunPlanDialog(r, &path) == 0) return 0;
     if (ReadFlightPlanFile(path) == 0) {
-        win::TraceLine("plan: " + path + " not loaded");
-        ShowPlanMessage(window, "The flight plan %s could not be loaded.", path);
+        win::TraceLine("plan: " + path + " not loaded" + (plan->refusal.empty() ? "" : ": " + plan->refusal));
+        if (plan->refusal.empty()) {
+            ShowPlanMessage(window, "The flight plan %s could not be loaded.", path);
+        } else {
+            const std::string text = "The flight plan " + path + " could not be loaded: its " +
+                                     plan->refusal + ".";
+            ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);
+        }
         return 0;
     }
     plan->name = path.substr(0, 260);
@@ -178,7 +194,7 @@ int PromptLoadFlightPlan(win::HWND window, int) {
                       "The flight plan %s has %s points; a plan holds at most %d, so the points "
                       "after %s were left out.",
                       path.c_str(), count.c_str(), kMaxPlanNodes,
-                      plan->nodes[static_cast<std::size_t>(plan->nodeCount - 1)].ident.c_str());
+                      LastKeptPoint(*plan).c_str());
         ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);
     }
     return 1;

@@ -31,7 +31,10 @@ int RunExitDialog(win::HWND parent) {
     win::TraceLine("dialog Exit");
     if (theExitAnswerer) return theExitAnswerer();
     ExitDialog dialog;
-    return dialog.DoModal(parent) == 1 ? 1 : 0;
+    const std::intptr_t r = dialog.DoModal(parent);
+    // A question that cannot be asked (its template gone from the pack) must not keep the user
+    // from leaving: the close box and File > Exit asked to end the program.
+    return r == 1 || r == -1 ? 1 : 0;
 }
 
 void SetExitDialogAnswerer(std::function<int()> answerer) {

@@ -76,6 +76,9 @@ public:
     std::string description;
     // How many points the last file read named beyond the 64 a plan holds (they were left out).
     std::int32_t pointsLeftOut = 0;
+    // Why the last file read was refused as a plan, naming the point at fault ("point 3 (PXN)
+    // has no readable ptX"); empty when it was read, or held no route at all.
+    std::string refusal;
 
     // Empties the route (the slots keep their contents).
     void Reset();

@@ -779,8 +779,9 @@ std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
     struct stat old {};
     const bool existed = resolved.missingComponents == 0 && stat(resolved.path.c_str(), &old) == 0;
     if (existed && S_ISDIR(old.st_mode)) return kAccessDenied;
-    // A device, a pipe or a socket is not replaced by a plain file.
-    if (existed && !S_ISREG(old.st_mode)) return kAccessDenied;
+    // A device, a pipe or a socket is not replaced by a plain file; the user is told it is no
+    // plain file, not that it is read-only.
+    if (existed && !S_ISREG(old.st_mode)) return kBadFileType;
     if (existed && IsOpenHere(resolved.path, true)) return kSharingViolation;
     // A symbolic link stays: the file it names is the one replaced.
     std::string target = resolved.path;

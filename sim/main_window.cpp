@@ -274,6 +274,11 @@ int MainWindow::RegisterOrActivate(win::HINSTANCE inst, const std::string& line,
             win::ShowWindow(popup, win::SW_RESTORE);
         else
             win::SetForegroundWindow(popup);
+        // Whoever started this copy (from a terminal, a script) learns why it ends at once.
+        std::fprintf(stderr,
+                     "zephlon: another copy of the program runs in this folder (%s); it was "
+                     "brought to the front, and this copy ends.\n",
+                     std::filesystem::current_path(ec).string().c_str());
         return 0;
     }
     std::string error;

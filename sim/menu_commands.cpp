@@ -285,24 +285,30 @@ void ShowPausedDialogFor(win::HWND window) {
     SetDialogMode(0);
 }
 
+// The close box or the end of the session may reach the window while one of these questions
+// (or the save dialog under them) is open: the program has then closed and the world's plan is
+// gone, so the command that asked goes no further.
 int ConfirmCloseFlightPlan(win::HWND window) {
+    if (IsProgramClosed()) return 0;
     if (!theSimWorld.HasFlightPlan()) return 1;
     const int r = ui::RunCloseFPDialog(window);
-    if (r == 0) return 0;
+    if (r == 0 || IsProgramClosed()) return 0;
     if (r == 1) {
         ConfirmSaveFlightPlan(window);
-        theSimWorld.GetFlightPlan()->active = 0;
+        if (IsProgramClosed()) return 0;
+        if (planning::FlightPlan* plan = theSimWorld.GetFlightPlan()) plan->active = 0;
     }
     return 1;
 }
 
 int ConfirmSaveFlightPlan(win::HWND window) {
+    if (IsProgramClosed()) return 0;
     planning::FlightPlan* plan = theSimWorld.GetFlightPlan();
     if (plan == nullptr || plan->active == 0 || plan->saved != 0) return 1;
     const int r = ui::RunSaveFPDialog(window);
-    if (r == 0) return 0;
+    if (r == 0 || IsProgramClosed()) return 0;
     if (r == 1) planning::PromptSaveFlightPlan(window);
-    return 1;
+    return IsProgramClosed() ? 0 : 1;
 }
 
 void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigned) {

@@ -4,6 +4,7 @@
 
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
+#include "flight/flight_model_state.h"
 #include "platform/file_system.h"
 #include "sim/main_window.h"
 #include "sim/main_window_services.h"
@@ -69,6 +70,23 @@ bool NamesAnAircraft(core::IniFile& file) {
     return i < type.size() && type[i] >= '0' && type[i] <= '9';
 }
 
+// A flight whose aircraft values had to be held to what the world and the aircraft allow is
+// said once, with the keys, while it loads.
+void TellHeldValues(const char* path) {
+    const std::vector<std::string>& keys = flight::theHeldAircraftKeys;
+    if (keys.empty()) return;
+    std::string named;
+    for (std::size_t i = 0; i < keys.size() && i < 6; ++i) named += (i == 0 ? "" : ", ") + keys[i];
+    if (keys.size() > 6) named += " and " + std::to_string(keys.size() - 6) + " more";
+    const std::string text = std::string("The flight ") + path + " holds values the aircraft cannot " +
+                             "have (" + named + "); they were held to the nearest it allows.";
+    win::TraceLine("flight: " + std::string(path) + " held " + std::to_string(keys.size()) + " values");
+    if (theMainWindow.window)
+        ui::ShowMessageBox(theMainWindow.window, text, ui::MB_ICONEXCLAMATION);
+    else
+        std::fprintf(stderr, "zephlon: %s\n", text.c_str());
+}
+
 }  // namespace
 
 SituationServices WorldSituationServices() {
@@ -93,8 +111,10 @@ int LoadFlight(const char* path, int flag) {
         win::TraceLine(std::string("flight: ") + path + " names no aircraft; nothing is changed");
         return 0;
     }
+    flight::theHeldAircraftKeys.clear();
     const int result = theSituationServices.loadSituation(file, flag) & 1;
     if (result != 0) theCurrentFlightName = path;
+    TellHeldValues(path);
     // A flight left in the low-panel view by an aircraft that has one falls back to the full
     // panel on an aircraft without.
     if (theViewController.GetViewMode() == kViewLowPanel && flight::theAircraft.GetType() >= 0 &&

@@ -40,6 +40,7 @@
 #include "win/input.h"
 #include "win/profile.h"
 #include "win/program_entry.h"
+#include "win/resource.h"
 #include "win/window.h"
 #include "world/artifact_shape_cache.h"
 #include "world/artifacts.h"
@@ -164,6 +165,27 @@ int StartFrameTimer(win::HWND window) {
     return 1;
 }
 
+void TellMissingDialogs(win::HWND window) {
+    static const char* const kTemplates[] = {
+#include "dialog_templates.inc"
+    };
+    std::string missing;
+    int count = 0;
+    for (const char* name : kTemplates) {
+        if (win::LoadDialogTemplate(theMainWindow.resourceLibrary, name)) continue;
+        missing += (count == 0 ? "" : ", ") + std::string(name);
+        ++count;
+    }
+    if (count == 0) return;
+    const std::string text = "The resource pack Zephlon.pack lacks " +
+                             std::string(count == 1 ? "the dialog " : "these dialogs: ") + missing +
+                             ". The program runs without " + (count == 1 ? "it" : "them") +
+                             "; installing the program again restores the pack.";
+    win::TraceLine("start: the resource pack lacks " + std::to_string(count) + " dialogs: " + missing);
+    std::fprintf(stderr, "zephlon: %s\n", text.c_str());
+    ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);
+}
+
 void TellUnreadableInstallation(win::HWND window) {
     const std::vector<core::UnreadableVolume> unreadable = core::UnreadableGlobalVolumes();
     if (unreadable.empty()) return;
@@ -185,14 +207,18 @@ void TellUnreadableInstallation(win::HWND window) {
 void RunStartup() {
     const win::HWND w = theMainWindow.window;
     TellUnreadableInstallation(w);
+    TellMissingDialogs(w);
     // The settings start-up writes are stored once, at its end.
     win::ProfileWriteBatch settingsWrites;
     theSimWorld.SetLoadingScreen(1);
+    planning::ClearStaleTemporaries();
     planning::PilotFile pilot;
     if (pilot.LoadCurrent() == 0) {
         // A damaged pilot file is named before the choice, and kept as it is.
         if (pilot.damagedFile) planning::TellPilotFailure(w, pilot, "");
         planning::RunSelectPilotDialog(w);
+    } else {
+        planning::TellRepairedPilot(w, pilot);
     }
     if (theProgramClosed) return;
     LoadAndSetCursor(win::IDC_WAIT);

@@ -54,6 +54,9 @@ void RunStartup();
 // Names, in a message box, on the error output and in the trace, the installation's volume
 // files that start-up could not open (missing or damaged); the program runs on without them.
 void TellUnreadableInstallation(win::HWND window);
+// Names, in a message box and on the error output, the dialog templates the resource pack lacks;
+// the program runs on, and each of those dialogs says so when it is asked for.
+void TellMissingDialogs(win::HWND window);
 void OnMainTimer();
 // The user closes the window: the exit question, then CloseProgram.
 void OnMainClose(win::HWND window);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ui/dialog_services.h"
 #include "ui/help_popup.h"
 #include "ui/owner_draw_library.h"
 #include "ui/ui_services.h"
@@ -248,6 +249,17 @@ int Dialog::CreateModeless(win::HWND parent) {
 std::intptr_t Dialog::DoModal(win::HWND parent) {
     const win::HINSTANCE lib = theDialogHost.resourceLibrary ? theDialogHost.resourceLibrary() : win::HINSTANCE{};
     if (paletteResourceId != 0 && wplIsEnabled()) wplLoadPaletteResource(lib, paletteResourceId, "Palette");
+    if (builtTemplate == nullptr && lib && !win::LoadDialogTemplate(lib, templateName)) {
+        // The pack lacks it (the start named it already): the user who asked for it learns why
+        // nothing opens.
+        win::TraceLine("dialog " + templateName + " is missing from the resource pack");
+        ShowMessageBox(parent,
+                       "The dialog " + templateName +
+                           " is missing from the resource pack Zephlon.pack, so it cannot be shown. "
+                           "Installing the program again restores it.",
+                       MB_ICONEXCLAMATION);
+        return -1;
+    }
     if (theDialogHost.setDialogMode) theDialogHost.setDialogMode(1);
     const std::intptr_t r =
         builtTemplate != nullptr

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -118,7 +120,8 @@ TEST(HostileInput, DamagedFlights) {
                               std::string(1 << 20, '9') + "\n",
          false},
     };
-    std::string script = "frame-interval 20\nwait 500\n";
+    // The flights with values past their limits say so, once each.
+    std::string script = "answer \"nearest it allows\" OK always\nframe-interval 20\nwait 500\n";
     for (const Damaged& f : flights) {
         run.Dir().Write("Flights/" + f.name, f.text);
         script += Resume(f.name, f.refused);
@@ -135,6 +138,93 @@ TEST(HostileInput, DamagedFlights) {
         EXPECT_EQ(HasLine(r.out, "flight: ", f.name + " names no aircraft"), f.refused) << f.name;
     }
     ExpectUnchanged(before, run);
+}
+
+// Every value of the first flight's aircraft at each end of its field, one key a flight, resumed
+// one after another: the aircraft flies on held to what the world and it allow (inside the
+// covered area, under 50,000 ft, slower than 400 kt), each flight that had to be held says so in
+// one message naming the key, and no sanitizer reports anything.
+TEST(HostileInput, EveryAircraftValueAtTheEndsOfItsFieldIsHeldAndSaidOnce) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    StarterRun run("zephlon-hostile-extremes");
+    const std::string good = ReadFile(StarterRun::Install() / "Flights" / "Startup.Flt");
+    const std::size_t section = good.find("[Aircraft]");
+    ASSERT_NE(section, std::string::npos);
+    const std::size_t sectionEnd = good.find("\n[", section + 1);
+    std::istringstream lines(good.substr(section, sectionEnd - section));
+    // The ends of each field as wide as the record keeps it.
+    const std::map<std::string, std::pair<long long, long long>> widths = {
+        {"i32", {-2147483648LL, 2147483647LL}}, {"u16", {0, 65535}}, {"i16", {-32768, 32767}},
+        {"i8", {-128, 127}}};
+    auto widthOf = [](const std::string& key) -> std::string {
+        static const std::vector<std::string> u16 = {"fmPitch", "fmBank", "fmHead"};
+        static const std::vector<std::string> i16 = {"fmYVel", "fmRVel", "fmElvCur", "fmWndANG",
+                                                     "fmAllowWA", "fmCNAdj", "fmDeltaH", "fmSpoil",
+                                                     "fmElv", "fmAil", "fmRud", "fmThrot",
+                                                     "fmAdjustedTach"};
+        static const std::vector<std::string> i8 = {"fmOTG", "fmInvert", "fmEngines", "fmOGV",
+                                                    "fmFlaps", "fmGear", "fmAfter", "fmRBrake",
+                                                    "fmLBrake", "fmRThrust", "fmMultiEngineSynch"};
+        auto in = [&](const std::vector<std::string>& v) {
+            return std::find(v.begin(), v.end(), key) != v.end();
+        };
+        return in(u16) ? "u16" : in(i16) ? "i16" : in(i8) ? "i8" : "i32";
+    };
+    std::string script = "frame-interval 20\nwait 300\n";
+    std::vector<std::string> names;
+    std::string line;
+    while (std::getline(lines, line)) {
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos || line.rfind("fm", 0) != 0) continue;
+        const std::string key = line.substr(0, eq);
+        const auto [low, high] = widths.at(widthOf(key));
+        for (const long long v : {low, high}) {
+            const std::string name = key + (v == low ? "Low" : "High") + ".Flt";
+            std::string text = good;
+            const std::size_t at = text.find("\n" + line + "\n", section) + 1;
+            text.replace(at, line.size(), key + "=" + std::to_string(v));
+            run.Dir().Write("Flights/" + name, text);
+            names.push_back(name);
+            script += "answer \"nearest it allows\" OK\nmenu 109\ndialog \"Resume Flight\"\nset 1120 " +
+                      name + "\nkey Return press\nwait 200\nsave @dir/" + name + ".after\n";
+        }
+    }
+    ASSERT_GE(names.size(), 80u);
+    for (std::size_t at; (at = script.find("@dir")) != std::string::npos;)
+        script.replace(at, 4, run.Dir().Root());
+    const CommandResult r = run.Play(script + "quit\n");
+    EXPECT_EQ(r.status, 0) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
+    ExpectNoSanitizerReport(r);
+    // Where the covered area ends (the program's own airspace edges, 160 W to 30 W and 5 N to 70 N,
+    // are well outside the first flight's 37 N 122 W): a position a thousand miles out is held.
+    const long long startX = *testsupport::SavedValue(good, "fmPosX");
+    const long long startZ = *testsupport::SavedValue(good, "fmPosZ");
+    std::size_t said = 0;
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const std::string after = run.Dir().Read(name + ".after");
+        ASSERT_FALSE(after.empty());
+        auto value = [&](const char* key) { return testsupport::SavedValue(after, key).value_or(0); };
+        EXPECT_GE(value("fmPosY"), 0);
+        EXPECT_LE(value("fmPosY"), 15240LL * 256);  // 50,000 ft in 1/256 m
+        for (const char* speed : {"fmHVel", "fmTAVel", "fmVVel"})
+            EXPECT_LE(std::llabs(value(speed)), 206LL << 16) << speed;  // 400 kt in m/s, 16.16
+        // The covered area spans some 130 degrees of longitude; the first flight's position plus
+        // or minus 2^30 lies off it on one side at least, so a held one moved less than that.
+        EXPECT_LT(std::llabs(value("fmPosX") - startX), 1LL << 31);
+        EXPECT_LT(std::llabs(value("fmPosZ") - startZ), 1LL << 31);
+        const std::string key = name.substr(0, name.find(name.find("Low") != std::string::npos ? "Low" : "High"));
+        const std::string box = "The flight Flights\\" + name + " holds values the aircraft cannot have (" + key;
+        if (r.out.find(box) != std::string::npos) ++said;
+    }
+    // The flights of the issue's kind are among those said: a height of 2^31 - 1.
+    EXPECT_NE(r.out.find("Flights\\fmPosYHigh.Flt holds values"), std::string::npos) << r.out.substr(0, 4000);
+    EXPECT_NE(r.out.find("Flights\\fmFuel1Low.Flt holds values"), std::string::npos);
+    // Each load says it at most once.
+    std::size_t boxes = 0;
+    for (std::size_t at = 0; (at = r.out.find("dialog GENERIC \"", at)) != std::string::npos; ++at) ++boxes;
+    EXPECT_EQ(boxes, said);
+    EXPECT_GE(said, 40u);
 }
 
 // Settings files a user may have broken: each run starts on it, flies a little and closes. The
@@ -282,7 +372,8 @@ TEST(HostileInput, DamagedResourcePack) {
                                                     {pack.substr(0, pack.size() / 2), false}};
     for (const auto& [bytes, refused] : damaged) {
         run.Dir().Write("Zephlon.pack", bytes);
-        run.Dir().Write("script.txt", "answer \"cannot start\" OK\nwait 300\nquit\n");
+        run.Dir().Write("script.txt",
+                        "answer \"cannot start\" OK\nanswer \"lacks\" OK always\nwait 300\nquit\n");
         const CommandResult r = testsupport::RunCommand(run.Dir().Path("simrun") + " --dir " +
                                                         run.Dir().Root() + " " +
                                                         run.Dir().Path("script.txt") + " 2>&1");
@@ -298,6 +389,64 @@ TEST(HostileInput, DamagedResourcePack) {
                 << r.out;
         }
         ExpectNoSanitizerReport(r);
+    }
+}
+
+// A resource pack that opens but lacks a dialog template (one of another build, or damaged on
+// the way): the start names what is missing, in a message box and on the error output; the
+// program runs, and File > Exit and the close box still end it, even without the exit question.
+TEST(HostileInput, AResourcePackWithoutSomeTemplatesIsNamedAndTheProgramStillEnds) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    const fs::path rescomp = fs::path(ZEPHLON_BINARY_DIR) / "bin" / "rescomp";
+    if (!fs::exists(rescomp)) GTEST_SKIP() << "the resource compiler is not built";
+    struct Lacking {
+        const char* templ;
+        const char* end;  // how the user ends the program
+    };
+    const Lacking cases[] = {{"Exit", "menu 168\nwait 300\n"},
+                             {"Exit", "quit\n"},
+                             {"FP_CLOSE", "menu 168\nwait 300\n"},
+                             {"GENERIC", "quit\n"},
+                             {"SelectPilot", "menu 673\nwait 300\nquit\n"}};
+    for (const Lacking& c : cases) {
+        SCOPED_TRACE(std::string(c.templ) + " " + c.end);
+        StarterRun run("zephlon-hostile-templates");
+        std::error_code ec;
+        fs::create_hard_link(StarterRun::Simrun(), run.Dir().Path("simrun"), ec);
+        if (ec) GTEST_SKIP() << "cannot link the runner: " << ec.message();
+        // The resource script without the template's block, compiled as the build compiles it.
+        const fs::path script = run.Dir().Path("res");
+        fs::copy(fs::path(ZEPHLON_SOURCE_DIR) / "resources", script, fs::copy_options::recursive);
+        bool cut = false;
+        for (const auto& e : fs::directory_iterator(script)) {
+            if (e.path().extension() != ".rc") continue;
+            std::string text = ReadFile(e.path());
+            const std::size_t at = text.find("\n" + std::string(c.templ) + " DIALOGEX");
+            if (at == std::string::npos) continue;
+            const std::size_t end = text.find("\nEND", at);
+            text.erase(at, end + 4 - at);
+            std::ofstream(e.path(), std::ios::binary) << text;
+            cut = true;
+        }
+        ASSERT_TRUE(cut);
+        const CommandResult made = testsupport::RunCommand(
+            rescomp.string() + " -I " + ZEPHLON_BINARY_DIR + "/skin " + (script / "zephlon.rc").string() +
+            " " + run.Dir().Path("Zephlon.pack") + " 2>&1");
+        ASSERT_EQ(made.status, 0) << made.out;
+        run.Dir().Write("script.txt", std::string("answer \"lacks\" OK\nanswer \"is missing\" OK always\n"
+                                                  "wait 300\n") + c.end);
+        const CommandResult r = testsupport::RunCommand(run.Dir().Path("simrun") + " --dir " +
+                                                        run.Dir().Root() + " " +
+                                                        run.Dir().Path("script.txt") + " 2>&1");
+        EXPECT_EQ(r.status, 0) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
+        EXPECT_NE(r.out.find("exit=0"), std::string::npos);
+        ExpectNoSanitizerReport(r);
+        const std::string said = "The resource pack Zephlon.pack lacks the dialog " + std::string(c.templ) + ".";
+        EXPECT_NE(r.out.find("zephlon: " + said), std::string::npos) << r.out.substr(0, 3000);
+        EXPECT_NE(r.out.find(": " + said), std::string::npos) << r.out.substr(0, 3000);
+        if (std::string(c.templ) == "SelectPilot") {
+            EXPECT_NE(r.out.find("The dialog SelectPilot is missing from the resource pack"), std::string::npos);
+        }
     }
 }
 

@@ -240,6 +240,26 @@ TEST_F(SavesRun, ADamagedPilotFileIsNamedAndKept) {
     EXPECT_EQ(dir.Read("PILOT/Pat.PLT").size(), 106u);
 }
 
+// A pilot file whose count (bytes 104-105) is lower than the whole entries it holds: the start
+// says it was repaired, and the file keeps every entry with the count that says so.
+TEST_F(SavesRun, ALowCountPilotFileKeepsEveryEntryAndSaysItWasRepaired) {
+    std::string file(106 + 3 * 536, '\0');
+    file[94] = 1;
+    file[96] = 5;
+    file[104] = 1;  // one counted of the three held
+    const char* const kTo[3] = {"KOAK", "KFAT", "KMRY"};
+    for (std::size_t i = 0; i < 3; ++i) file.replace(106 + i * 536 + 140, 4, kTo[i]);
+    dir.Write("PILOT/Student.PLT", file);
+    const CommandResult r = Play(Script("pilot-low-count.simrun"));
+    ExpectRanAndSaid(r, "The pilot file PILOT\\Student.PLT counted 1 logbook entries but holds 3; it "
+                        "was repaired and keeps all 3.");
+    const std::string kept = dir.Read("PILOT/Student.PLT");
+    ASSERT_EQ(kept.size(), file.size());
+    EXPECT_EQ(kept[104], 3);
+    EXPECT_EQ(kept[105], 0);
+    EXPECT_EQ(kept.substr(106), file.substr(106));
+}
+
 // A plan of 65 points whose values no plan can hold loads cut and held, says it was cut, and is
 // saved again with the values held.
 TEST_F(SavesRun, APlanOutOfRangeIsHeldAndACutOneSaysSo) {
@@ -267,6 +287,66 @@ TEST_F(SavesRun, APlanOutOfRangeIsHeldAndACutOneSaysSo) {
                                                                      {"enHour", 23}})
         EXPECT_EQ(testsupport::SavedValue(held, key), value) << key << "\n" << held;
     EXPECT_EQ(dir.Read("FlightPlans/Wild.Pln"), plan);
+}
+
+// A plan with a point whose place is missing or garbled, or that counts more points than it
+// holds, is refused with a message naming the point, and nothing of it is flown; a plan cut at a
+// point without a name says which point by its number.
+TEST_F(SavesRun, APlanWithAPointWithoutItsPlaceIsRefusedNamingThePoint) {
+    const std::string good = dir.Read("FlightPlans/KSQLtoKFAT.Pln");
+    ASSERT_NE(good.find("ptX2=-721208992"), std::string::npos);
+    auto edited = [&](const std::string& from, const std::string& to) {
+        std::string text = good;
+        text.replace(text.find(from), from.size(), to);
+        return text;
+    };
+    // The file without the line that sets `key` (whatever its line ending).
+    auto without = [&](const std::string& key) {
+        std::string text = good;
+        const std::size_t at = text.find("\n" + key + "=") + 1;
+        text.erase(at, text.find('\n', at) + 1 - at);
+        return text;
+    };
+    struct Refused {
+        std::string name, text, said;
+    };
+    const Refused cases[] = {
+        {"NoX.Pln", without("ptX2"), "point 3 (PXN) has no ptX"},
+        {"NoY.Pln", without("ptY0"), "point 1 (KSQL) has no ptY"},
+        {"Garbled.Pln", edited("ptY3=25057145", "ptY3=2505x7145"), "point 4 (CZQ) has no readable ptY"},
+        {"Blank.Pln", edited("ptX1=-739624869", "ptX1="), "point 2 (SJC) has no ptX"},
+        {"Counted.Pln", edited("stCount=5", "stCount=7"), "point 6 has no ptX"},
+    };
+    std::string script = "frame-interval 20\nwait 300\n";
+    for (const Refused& c : cases) {
+        dir.Write("FlightPlans/" + c.name, c.text);
+        script += "menu 159\ndialog \"Load Flight Plan\"\nset 1120 " + c.name +
+                  "\nclick 1\ndialog GENERIC\nread 2023\nkey Return press\nwait 200\n";
+    }
+    // 65 points, the 64th without a name.
+    std::string cut = "[Settings]\nstCount=65\n[Points]\n";
+    for (int i = 0; i < 65; ++i) {
+        const std::string n = std::to_string(i);
+        cut += "ptIdent" + n + "=" + (i == 63 ? "" : "P" + n) + "\nptType" + n + "=6\nptX" + n +
+               "=" + std::to_string(-744696400 + i * 2000) + "\nptY" + n + "=60457083\n";
+    }
+    dir.Write("FlightPlans/Cut.Pln", cut);
+    script += "menu 159\ndialog \"Load Flight Plan\"\nset 1120 Cut.Pln\n"
+              "click 1\ndialog GENERIC\nread 2023\nkey Return press\nwait 200\nquit\n";
+    const CommandResult r = Play(script);
+    EXPECT_EQ(r.status, 0) << r.out;
+    ExpectNoSanitizerReport(r);
+    for (const Refused& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_NE(r.out.find("read 2023 Static \"The flight plan FlightPlans\\" + c.name +
+                             " could not be loaded: its " + c.said + "."),
+                  std::string::npos)
+            << r.out;
+        EXPECT_EQ(r.out.find("plan: loaded FlightPlans\\" + c.name), std::string::npos);
+    }
+    EXPECT_NE(r.out.find("a plan holds at most 64, so the points after point 64 were left out."),
+              std::string::npos)
+        << r.out;
 }
 
 // An installation folder whose entries are the starter installation's, linked one by one, so a

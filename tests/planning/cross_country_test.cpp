@@ -98,7 +98,8 @@ TEST(Assignments, DamagedFilesGiveAnEmptyAssignment) {
         {"negative count", "[Settings]\nstCount=-4\n", "x", 0, 0, 0},
         {"count not a number", "[Settings]\nstCount=lots\n", "x", 0, 0, 0},
         {"count without points", "[Settings]\nstCount=99\n", "x", 0, 0, 0},
-        {"good, LF lines", "[Settings]\nstCount=2\n[Points]\nptIdent0=KAAA\nptIdent1=KBBB\n",
+        {"good, LF lines",
+         "[Settings]\nstCount=2\n[Points]\nptIdent0=KAAA\nptIdent1=KBBB\nptX0=1\nptY0=2\nptX1=3\nptY1=4\n",
          "Short.", 1, 2, 6},
         {"good, long briefing", good.c_str(), longBriefing, 1, 2, 255},
     };

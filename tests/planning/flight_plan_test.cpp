@@ -142,7 +142,7 @@ TEST_F(FlightPlanFile, HandWrittenFilesReadWithDefaults) {
     // LF-only lines, keys in another case, and no radius, hour or course.
     FlightPlan p;
     ASSERT_EQ(Read(p, "[settings]\nSTCOUNT=2\nstalt=4500\n[POINTS]\nptident0=KSQL\nPTTYPE0=1\n"
-                      "ptX0=77\nptIdent1=KFAT\nptType1=1\n[Environ]\nenDay=3\n"),
+                      "ptX0=77\npty0=5\nptIdent1=KFAT\nptType1=1\nPTX1=1\nPTY1=2\n[Environ]\nenDay=3\n"),
               1);
     EXPECT_EQ(p.nodeCount, 2);
     EXPECT_EQ(p.cruiseAltitude, 4500);
@@ -167,19 +167,30 @@ TEST_F(FlightPlanFile, DamagedFilesNeverReplaceThePlanHeld) {
           std::string("[Settings]\nstCount=2\n")}) {
         FlightPlan p = held;
         const int r = Read(p, text);
-        if (text == "[Settings]\nstCount=2\n") {
-            // Two nodes without keys: a plan of two nodes without positions.
-            EXPECT_EQ(r, 1);
-            EXPECT_EQ(p.nodes[1].ident, "");
-            continue;
-        }
         EXPECT_EQ(r, 0) << text;
+        ExpectSameRoute(held, p);
+    }
+    // A point without its place (missing, blank, not a number) refuses the plan, naming it.
+    const std::pair<std::string, std::string> refused[] = {
+        {"[Settings]\nstCount=2\n", "point 1 has no ptX"},
+        {"[Settings]\nstCount=2\n[Points]\nptIdent0=A\nptX0=1\nptY0=1\nptIdent1=B\nptX1=2\n",
+         "point 2 (B) has no ptY"},
+        {"[Settings]\nstCount=2\n[Points]\nptX0=1\nptY0=1e5\nptX1=2\nptY1=2\n",
+         "point 1 has no readable ptY"},
+        {"[Settings]\nstCount=2\n[Points]\nptX0= \nptY0=1\nptX1=2\nptY1=2\n", "point 1 has no ptX"},
+    };
+    for (const auto& [text, why] : refused) {
+        FlightPlan p = held;
+        EXPECT_EQ(Read(p, text), 0) << text;
+        EXPECT_EQ(p.refusal, why) << text;
         ExpectSameRoute(held, p);
     }
 }
 
 TEST_F(FlightPlanFile, CountsAndIdentsAreHeldToThePlansSlots) {
     std::string text = "[Settings]\nstCount=200\n[Points]\nptIdent0=ABCDEFGHIJ\n";
+    for (int i = 0; i < planning::kMaxPlanNodes; ++i)
+        text += "ptX" + std::to_string(i) + "=" + std::to_string(i) + "\nptY" + std::to_string(i) + "=0\n";
     FlightPlan p;
     ASSERT_EQ(Read(p, text), 1);
     EXPECT_EQ(p.nodeCount, planning::kMaxPlanNodes);
@@ -203,7 +214,8 @@ TEST_F(FlightPlanFile, ValuesOutOfRangeAreHeldAndACutPlanIsCounted) {
                        "enMinute=-7\nenDepRad=-5\nenDestRad=2147483647\nenCourse=-2\n[Points]\n";
     for (int i = 0; i < 65; ++i)
         text += "ptIdent" + std::to_string(i) + "=P" + std::to_string(i) + "\nptType" +
-                std::to_string(i) + "=6\nptElev" + std::to_string(i) + "=" +
+                std::to_string(i) + "=6\nptX" + std::to_string(i) + "=" + std::to_string(i) + "\nptY" +
+                std::to_string(i) + "=0\nptElev" + std::to_string(i) + "=" +
                 (i == 3 ? "99999999" : "-99999999") + "\n";
     FlightPlan p;
     ASSERT_EQ(Read(p, text), 1);
@@ -230,13 +242,14 @@ TEST_F(FlightPlanFile, ValuesOutOfRangeAreHeldAndACutPlanIsCounted) {
     // The Baron's plan keeps its own limits; an aircraft no row names is held to the table.
     FlightPlan baron;
     ASSERT_EQ(Read(baron, "[Settings]\nstCount=2\nstAirc=2\nstAlt=20000\nstPower=99\n"
-                          "[Points]\nptIdent0=A\nptIdent1=B\n"),
+                          "[Points]\nptIdent0=A\nptIdent1=B\nptX0=1\nptY0=1\nptX1=2\nptY1=2\n"),
               1);
     EXPECT_EQ(baron.cruiseAltitude, 16000);
     EXPECT_EQ(baron.power, 75);
     EXPECT_EQ(baron.pointsLeftOut, 0);
     FlightPlan odd;
-    ASSERT_EQ(Read(odd, "[Settings]\nstCount=2\nstAirc=-40\n[Points]\nptIdent0=A\nptIdent1=B\n"), 1);
+    ASSERT_EQ(Read(odd, "[Settings]\nstCount=2\nstAirc=-40\n[Points]\nptIdent0=A\nptIdent1=B\n"
+                        "ptX0=1\nptY0=1\nptX1=2\nptY1=2\n"), 1);
     EXPECT_EQ(odd.aircraft, 0);
     // Any other caller's conversion of a height stays defined.
     EXPECT_EQ(planning::MetresToFeet(700000000), 2147483647);

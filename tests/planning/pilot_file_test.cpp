@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -71,7 +72,7 @@ TEST_F(PilotFiles, NewPilotAppendClearAndReadBack) {
 
     ASSERT_EQ(again.ClearLogbook(), 1);
     bytes = Plt("Student");
-    EXPECT_EQ(bytes.size(), 1714u);  // the old entries' bytes stay beyond the count
+    EXPECT_EQ(bytes.size(), 106u);  // no old entry stays to be read again
     EXPECT_EQ(U16(bytes, 104), 0);
     PilotFile cleared;
     ASSERT_EQ(cleared.LoadCurrent(), 1);
@@ -166,8 +167,8 @@ TEST(LogbookDates, TypedAndSteppedFields) {
 }
 
 // Damaged files: one too short for its header is refused as damaged and never written; one
-// whose count is off (negative, or more entries than the file holds) keeps the whole entries it
-// holds. No load writes the file.
+// whose count is off (negative, more or fewer entries than the file holds) keeps every whole
+// entry it holds and is marked repaired. No load writes the file; the next save keeps them all.
 TEST_F(PilotFiles, DamagedPilotFilesAreNamedAndCountsThatAreOffKeepWholeEntries) {
     PilotFile pilot;
     ASSERT_EQ(pilot.SelectPilot("Student"), 1);
@@ -184,16 +185,19 @@ TEST_F(PilotFiles, DamagedPilotFilesAreNamedAndCountsThatAreOffKeepWholeEntries)
         std::string bytes;
         int loads;
         std::size_t entries;  // kept when it loads
+        bool repaired;
     };
     const Case cases[] = {
-        {"", 0, 0},
-        {good.substr(0, 50), 0, 0},
-        {good.substr(0, 105), 0, 0},
-        {good.substr(0, 106 + 536 + 300), 1, 1},  // the second entry cut short
-        {withCount(good, -1), 1, 2},
-        {withCount(good, 0x7FFF), 1, 2},
-        {withCount(good, 3), 1, 2},               // one too many
-        {withCount(good, 1), 1, 1},               // fewer: the count decides
+        {"", 0, 0, false},
+        {good.substr(0, 50), 0, 0, false},
+        {good.substr(0, 105), 0, 0, false},
+        {good, 1, 2, false},
+        {good.substr(0, 106 + 536 + 300), 1, 1, true},  // the second entry cut short
+        {withCount(good, -1), 1, 2, true},
+        {withCount(good, 0x7FFF), 1, 2, true},
+        {withCount(good, 3), 1, 2, true},               // one too many
+        {withCount(good, 1), 1, 2, true},               // fewer: the whole entries still count
+        {withCount(good, 0), 1, 2, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.bytes.size() << " bytes");
@@ -207,9 +211,18 @@ TEST_F(PilotFiles, DamagedPilotFilesAreNamedAndCountsThatAreOffKeepWholeEntries)
             EXPECT_EQ(read.ReplaceLogbook({}), 0);
         } else {
             EXPECT_EQ(read.entries.size(), c.entries);
+            EXPECT_EQ(read.repairedFile, c.repaired);
             EXPECT_EQ(read.entries[0].to, "KOAK");
         }
         EXPECT_EQ(Plt("Student"), c.bytes);
+        if (c.loads == 0) continue;
+        // The save writes what was kept, with its count; read again it is whole.
+        ASSERT_EQ(read.Save(), 1);
+        PilotFile again;
+        ASSERT_EQ(again.LoadCurrent(), 1);
+        EXPECT_EQ(again.entries.size(), c.entries);
+        EXPECT_FALSE(again.repairedFile);
+        EXPECT_EQ(Plt("Student").size(), 106 + 536 * c.entries);
     }
     // Choosing the damaged pilot keeps "CURRENT" naming the pilot before it.
     ASSERT_EQ(pilot.SelectPilot("Other"), 1);
@@ -329,5 +342,26 @@ TEST_F(PilotFiles, CurrentFileVariants) {
     EXPECT_EQ(none.Save(), 0);
     EXPECT_EQ(none.ClearLogbook(), 0);
 }
+
+// Saves cut off by a kill leave their temporaries (".NAME.XXXXXX") in the pilot folder; the start
+// clears those of pilot files and of "CURRENT", and nothing else.
+TEST_F(PilotFiles, UnfinishedSavesOfPilotFilesAreCleared) {
+    PilotFile pilot;
+    ASSERT_EQ(pilot.SelectPilot("Student"), 1);
+    const std::string keptPilot = Plt("Student");
+    for (const char* stale : {".Student.PLT.Ab12Cd", ".CURRENT.x9Y8z7", ".ann lee.plt.000000"})
+        dir.Write(std::string("PILOT/") + stale, "half a save");
+    const char* const kept[] = {".hidden", ".Notes.txt.abcdef", ".Student.PLT.tmp", ".Student.PLT.ab-cd!"};
+    for (const char* other : kept) dir.Write(std::string("PILOT/") + other, "not ours");
+    EXPECT_EQ(planning::ClearStaleTemporaries(), 3);
+    std::set<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path("PILOT")))
+        left.insert(e.path().filename().string());
+    std::set<std::string> expected = {"CURRENT", "Student.PLT"};
+    for (const char* other : kept) expected.insert(other);
+    EXPECT_EQ(left, expected);
+    EXPECT_EQ(Plt("Student"), keptPilot);
+}
+
 
 }  // namespace

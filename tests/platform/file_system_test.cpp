@@ -295,6 +295,20 @@ TEST_F(FileSystemTest, AtomicReplaceKeepsTheOldFileOnFailure) {
     EXPECT_EQ(fs::file_size(root_ + "/fresh.bin"), 0u);
 }
 
+// A pipe or a device where a file is to be replaced is refused as no plain file (its reason is
+// not that something is read-only), and stays what it was.
+TEST_F(FileSystemTest, AtomicReplaceRefusesAPipeAsNoPlainFile) {
+    ASSERT_EQ(mkfifo((root_ + "/CURRENT").c_str(), 0600), 0);
+    EXPECT_EQ(ReplaceFileAtomically(Win("CURRENT"), std::string_view("Student")), kBadFileType);
+    EXPECT_TRUE(fs::is_fifo(root_ + "/CURRENT"));
+    int count = 0;
+    for (const auto& e : fs::directory_iterator(root_)) {
+        (void)e;
+        ++count;
+    }
+    EXPECT_EQ(count, 1);
+}
+
 TEST_F(FileSystemTest, MapsWholeFilesReadOnly) {
     Make("vol.bin", std::string("VOL \0\1\2", 7));
     MappedFile view;
