@@ -94,7 +94,7 @@ private:
     std::uint32_t arrivalsSeen = 0;
 };
 
-// The joystick file beside the program: its sections hold each stick's button bindings.
+// The joystick file of the installation: its sections hold each stick's button bindings.
 extern core::IniFile theJoystickIniFile;
 
 // The stick's product name ("Generic" when its capabilities cannot be read, "Generic N-button"
