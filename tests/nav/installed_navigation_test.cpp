@@ -261,6 +261,33 @@ TEST_F(InstalledNavigation, TheDirectoryNamesEveryStationAndTheIndexPointsIntoIt
     }
 }
 
+// Every towered airport of the public data lists its runways on the airports wizard's page, Palo
+// Alto too, whose runway the data gives with one end unnamed ("xxx"): both its ends, 13 and 31.
+TEST_F(InstalledNavigation, EveryToweredAirportListsItsRunways) {
+    ASSERT_EQ(nav::theSmsDatabase.Open({}), 1);
+    RecordingList airports;
+    nav::theSmsDatabase.FillStationList(airports, 0);
+    std::map<std::string, int> rows;
+    for (std::size_t i = 0; i < airports.rows.size(); ++i)
+        rows.emplace(airports.rows[i], static_cast<int>(i));
+    int towered = 0;
+    for (const auto& a : navtest::ReadNavCsv("airport.csv")) {
+        if (a.size() < 7 || a[6] != "1" || a[2] != "land") continue;
+        const auto it = rows.find(a[1] + " (" + a[0] + ")");
+        if (it == rows.end()) continue;  // idents too long for the directory
+        ++towered;
+        RecordingList runways;
+        ASSERT_EQ(nav::theSmsDatabase.FillRunwayList(runways, it->second), 0) << a[0];
+        EXPECT_FALSE(runways.rows.empty()) << a[0];
+        if (a[0] == "KPAO") {
+            ASSERT_EQ(runways.rows.size(), 2u);
+            EXPECT_EQ(runways.rows[0].rfind("31", 0), 0u) << runways.rows[0];
+            EXPECT_EQ(runways.rows[1].rfind("13", 0), 0u) << runways.rows[1];
+        }
+    }
+    EXPECT_GT(towered, 900);
+}
+
 TEST_F(InstalledNavigation, OaklandsRadiosAndAirportPage) {
     cockpit::thePanelSwitches.batteryPower = 1;
     cockpit::theCockpitSwitches.avionicsMaster = 1;

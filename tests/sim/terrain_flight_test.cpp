@@ -295,7 +295,7 @@ TEST_F(TerrainFlight, OnFinalApproachTheGroundStaysWellBelowForHalfAMinuteHandsO
                              "set 1045 \"(" + std::string(f.airport) + ")\"\n"
                              "dialog AIRPORTS_WIZBKGND\nclick 1717\ndialog RUNWAY_PAGE\n"
                              "set 1059 \"" + f.runway + "\"\nset 1958 \"On final approach\"\n"
-                             "dialog AIRPORTS_WIZBKGND\nclick 1717\nwait 100\n";
+                             "dialog AIRPORTS_WIZBKGND\nclick 1717\nwait 100\nframe-interval 1000\n";
         for (int i = 0; i <= 6; ++i)
             script += std::string(i == 0 ? "" : "wait 5000\n") + "report alt_ft ground_ft\n";
         script += "quit\n";

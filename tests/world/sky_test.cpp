@@ -2,7 +2,7 @@
 // and compared with a separate, more complete almanac written here (the solar series with its
 // nutation and aberration terms, the lunar series with its twenty largest longitude and ten
 // largest latitude terms, and the sidereal time by the day-and-hour formula); the light curve,
-// the phase, the stars and the sky object's day and night.
+// the phase, the stars and the sky object's day and night, and every star in view drawn.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -151,6 +151,13 @@ protected:
         theSkyTexture = 1;
     }
     void TearDown() override { world::theSceneryServices = world::DefaultSceneryServices(); }
+    // The sky placed for 01:00 on the west coast, the stars out.
+    static void AtOneInTheMorning(world::Sky& sky) {
+        theZulu.hour = 8;
+        const float eye[3] = {0, 0, 0};
+        sky.PlaceForObserver(eye);
+        sky.UpdateLighting(true);
+    }
 };
 
 TEST_F(SkyObject, NoonIsBrightWithTheSunHighNightHasStarsAndTheMoonsNightBitmap) {
@@ -189,10 +196,7 @@ TEST_F(SkyObject, NoonIsBrightWithTheSunHighNightHasStarsAndTheMoonsNightBitmap)
 
 TEST_F(SkyObject, StarsAreDrawnFromTheGeneratorWithinTheirRanges) {
     world::Sky sky(nullptr, nullptr);
-    theZulu.hour = 8;
-    const float eye[3] = {0, 0, 0};
-    sky.PlaceForObserver(eye);
-    sky.UpdateLighting(true);
+    AtOneInTheMorning(sky);
     int sizes[4] = {0, 0, 0, 0};
     for (const world::CelestialObject* o : world::CelestialObjects()) {
         if (o->refCount >= 1) continue;
@@ -208,16 +212,12 @@ TEST_F(SkyObject, StarsAreDrawnFromTheGeneratorWithinTheirRanges) {
     EXPECT_GT(sizes[1], sizes[3]);  // faint stars outnumber bright ones
 }
 
-
 // On a night with the sun and the moon out of the way, every star the camera sees is a dot on
 // the screen, the faintest (one pixel) as much as the brightest: the dots counted in the picture
 // (touching dots count once) against the stars whose places lie on the screen.
 TEST_F(SkyObject, EveryStarInViewIsDrawnAsADot) {
     world::Sky sky(nullptr, nullptr);
-    theZulu.hour = 8;
-    const float eye[3] = {0, 0, 0};
-    sky.PlaceForObserver(eye);
-    sky.UpdateLighting(true);
+    AtOneInTheMorning(sky);
     ASSERT_TRUE(sky.HasStars());
     sky.GetSun().enabled = false;
     sky.GetMoon().enabled = false;

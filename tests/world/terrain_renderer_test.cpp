@@ -130,8 +130,8 @@ world::TerrainTileModel NestedFlatTile() {
 world::TerrainTileModel NestedHillyTile() {
     auto split = [](int level, int cx, int cy, double d) {
         const double size = std::ldexp(1.0, 9 + level);
-        const unsigned mix = static_cast<unsigned>(cx * 73856093) ^ static_cast<unsigned>(cy * 19349663) ^
-                             static_cast<unsigned>(level * 83492791);
+        const unsigned mix = static_cast<unsigned>(cx) * 73856093u ^ static_cast<unsigned>(cy) * 19349663u ^
+                             static_cast<unsigned>(level) * 83492791u;
         return d < 6 * size || (d < 24 * size && (mix >> 7) % 3 != 0);
     };
     auto height = [](double x, double y) {

@@ -355,6 +355,36 @@ TEST(WorldRun, TheGraphicsSettingsAndF9ChangeTheNextFramesWithoutANewStart) {
 
 namespace {
 
+// Lights are lights at night too: the aircraft's red position light on the left wing tip and
+// its green one on the right keep their colour (a red channel of 180 or more for the red, a green
+// one for the green), not the dark paint that night makes of their colours.
+TEST(WorldRun, ByNightTheAircraftsPositionLightsShowRedAndGreen) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    StarterRun run("zephlon-navlights");
+    std::string text = run.Dir().Read("Flights/Startup.Flt");
+    ASSERT_FALSE(text.empty());
+    SetKey(&text, "cur", "1782795600");  // 22:00 at San Carlos on 29 June 2026
+    SetKey(&text, "master", "1");
+    SetKey(&text, "navLights", "1");
+    SetKey(&text, "beacon", "1");
+    run.Dir().Write("Flights/Startup.Flt", text);
+    const testsupport::CommandResult r =
+        run.Play(testsupport::CommittedScript("world/scripts/position-lights.simrun", run.Dir().Root()));
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::string picture = run.Dir().Read("lights.bmp");
+    ASSERT_GT(picture.size(), 640u * 480u);
+    // The wings span the middle of the picture above the runway's edge lights.
+    int red = 0, green = 0;
+    for (int y = 190; y < 240; ++y)
+        for (int x = 100; x < 540; ++x) {
+            const Rgb p = testsupport::ScreenshotPixel(picture, x, y);
+            if (x < 320 && p.r >= 180 && p.g < 100 && p.b < 100) ++red;
+            if (x >= 320 && p.g >= 180 && p.r < 120 && p.b < 150) ++green;
+        }
+    EXPECT_GE(red, 3);
+    EXPECT_GE(green, 3);
+}
+
 TEST(WorldRun, ByMoonlightTheMoonShinesAndTheAircraftIsNoBrighterThanTheRunwayLights) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     StarterRun run("zephlon-night");
