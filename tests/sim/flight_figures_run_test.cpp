@@ -312,7 +312,7 @@ const Pilot kPilots[] = {{0, "C172Fly.Flt", 18000, 3000},
                          {1, "BonFly.Flt", 20000, 4000},
                          {2, "BarFly.Flt", 24000, 4000},
                          {3, "KingFly.Flt", 24000, 10000},
-                         {4, "JetFly.Flt", 20000, 10000}};
+                         {4, "JetFly.Flt", 24000, 10000}};
 
 std::string PilotName(const ::testing::TestParamInfo<Pilot>& info) {
     static const char* const kNames[5] = {"Skyhawk", "Bonanza", "Baron", "KingAir", "CitationJet"};
