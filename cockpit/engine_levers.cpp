@@ -13,7 +13,9 @@ namespace cockpit {
 namespace {
 
 std::int32_t StepToward(std::int32_t from, std::int32_t to) {
-    return from + (to > from) - (to < from);
+    const std::int32_t next = from + (to > from) - (to < from);
+    if (next != to) thePanelSliding = true;
+    return next;
 }
 
 std::int32_t InFrames(std::int32_t v) {

@@ -153,11 +153,13 @@ void PanelGauge::Record(IntPoint at, std::int32_t w, std::int32_t h, bool second
     MarkDirty(IntRect{0, 0, w - 1, h - 1}, &area, &where);
 }
 
+bool thePanelSliding = false;
+
 std::int32_t PanelGauge::Slew(std::int32_t recorded, std::int32_t target) const {
     if (force != 0 || alwaysDraw != 0 || recorded < 0) return target;
-    if (recorded > target) return recorded - 1;
-    if (recorded < target) return recorded + 1;
-    return recorded;
+    const std::int32_t next = recorded + (target > recorded) - (target < recorded);
+    if (next != target) thePanelSliding = true;
+    return next;
 }
 
 void PanelGauge::DrawLine(IntPoint from, IntPoint to, std::int16_t colour) const {

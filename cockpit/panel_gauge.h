@@ -18,6 +18,11 @@ struct GFXDrawTable;
 
 namespace cockpit {
 
+// Set when a gauge of the last cockpit frame moved a step toward its value and is not there yet
+// (levers and needles slide a step a frame): the next frame has more to show. Cleared as each
+// cockpit frame begins.
+extern bool thePanelSliding;
+
 struct IntPoint {
     std::int32_t x = 0;
     std::int32_t y = 0;

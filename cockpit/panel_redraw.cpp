@@ -59,6 +59,7 @@ int PrimePanel(int viewMode, int lookDirection) {
 }
 
 void PaintCockpit(int viewMode, int lookDirection) {
+    thePanelSliding = false;
     gfx::GFXSurface* s = PanelSurface();
     if (s == nullptr) return;
     // The cockpit draws on the whole screen, whatever the 3D view clipped to.

@@ -116,7 +116,7 @@ FrameSources CurrentFrameSources() {
 bool FrameWanted() {
     if (theDrawEveryTurn || !theLastFrameValid) return true;
     const FrameSources now = CurrentFrameSources();
-    if (now.gpsDue || now.frozen || now.panelPriming) return true;
+    if (now.gpsDue || now.frozen || now.panelPriming || cockpit::thePanelSliding) return true;
     return !(now == theLastFrameSources) ||
            win::timeGetTime() - theLastFrameTime >= kLongestFrameGapMs;
 }

@@ -68,9 +68,10 @@ TEST(FirstFlight, StartsFliesAndClosesAsTheStarterInstallationShipsIt) {
     }
     EXPECT_EQ(r.out.find("refused"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
-    // 4 s of simulated time: 18.2 ticks a second and a frame about every 16 ms.
+    // 4 s of simulated time: 18.2 ticks a second, and a picture for every tick (a turn of the
+    // loop in which nothing changed draws none).
     EXPECT_NEAR(static_cast<double>(Figure(r.out, "ticks")), 4000 * 0.0182, 2.0) << r.out;
-    EXPECT_GT(Figure(r.out, "frames"), 200u) << r.out;
+    EXPECT_GE(Figure(r.out, "frames"), Figure(r.out, "ticks")) << r.out;
 
     // In the cockpit by day with the parking brake set: "Brakes" in red over the panel's top,
     // and the menu bar off the top of the 640×480 screen, whose top rows show one colour (the

@@ -1,7 +1,8 @@
 // The program draws a picture only in a turn of its loop in which something it shows may have
 // changed: the pictures a user sees are the same as when every turn draws one. Cruise over San
 // Carlos with the panel, a bank into a turn held by the keys, a radio tuned by the runner (no
-// message reaches the program), the view changed to the plain world and back: a screenshot
+// message reaches the program), the view changed to the plain world and back, the throttle
+// pushed in (its knob slides there a step a frame): a screenshot
 // every 40 ms of simulated time, which is more often than the flight's ticks, in both runs.
 #include <gtest/gtest.h>
 
@@ -26,6 +27,7 @@ std::string Script() {
         if (i == 25) s += "radio COM1 121.50\n";
         if (i == 35) s += "menu 1666\n";  // the plain world view
         if (i == 45) s += "menu 1663\n";  // the panel again
+        if (i == 50) s += "key Back press\n";  // full throttle: the knob slides a step a frame
         s += "screenshot @dir/shot" + std::to_string(i) + ".bmp\nwait 40\n";
     }
     return s + "quit\n";
