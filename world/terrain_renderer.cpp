@@ -747,11 +747,17 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
     };
     std::array<TerrainVertex, 10> made;
     std::array<const TerrainVertex*, 10> piece{};
+    // The whole triangle first, in its middle level: its sides are its neighbours' sides, so
+    // no pixel between them shows what lies behind the terrain however the pieces' sides round.
+    palette->shadeLevel = level((g[0] + g[1] + g[2]) / 3.0f);
+    DrawPolygon(corners, 3, material, texSize, originX, originY);
+    // Then the pieces, nearer levels first, each reaching a band further than its own, which the
+    // next piece covers: a pixel the rasterizer leaves out along a border inside the triangle
+    // shows the level beside it.
     for (int n = first; n <= last; ++n) {
-        const float below = static_cast<float>(n) - 0.5f, above = static_cast<float>(n) + 0.5f;
-        auto inside = [&](float v) {
-            return (n == first || v >= below) && (n == last || v < above);
-        };
+        const bool open = n + 1 >= last;  // no far border
+        const float below = static_cast<float>(n) - 0.5f, above = static_cast<float>(n) + 1.5f;
+        auto inside = [&](float v) { return (n == first || v >= below) && (open || v < above); };
         // Round the triangle: its corners inside the level's band and, between them, the
         // points where its sides cross the band's borders, in order along each side.
         int count = 0, madeCount = 0;
@@ -761,7 +767,7 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
             float borders[2];
             int crossings = 0;
             for (const float border : {below, above}) {
-                const bool used = border == below ? n != first : n != last;
+                const bool used = border == below ? n != first : !open;
                 if (used && (g[i] - border) * (g[j] - border) < 0.0f)
                     borders[crossings++] = border;
             }
@@ -775,7 +781,7 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
             }
         }
         if (count < 3) continue;
-        if (palette != nullptr) palette->shadeLevel = n;
+        palette->shadeLevel = n;
         DrawPolygon(piece.data(), count, material, texSize, originX, originY);
     }
 }
