@@ -7,6 +7,7 @@
 #include "core/resource_volume.h"
 #include "gfx/bitmap.h"
 #include "gfx/draw_table.h"
+#include "gfx/palette.h"
 #include "gfx/raster/poly_request.h"
 #include "gfx/surface.h"
 #include "ts/perspective_camera.h"
@@ -221,19 +222,29 @@ void Sky::Render(bool alternative) {
 
     RenderBodies();
     if (theSceneryServices.graphicsSetting(kSkyTexture) != 0) {
-        // The ground plane: a disc as wide as the dome a little below the eye, so it fills the
-        // view below the horizon (its edge lies 0.03 degree down) whatever the pitch, and its
+        // The ground plane: the ground beyond the terrain's range, as far off as the haze is
+        // thick, so it takes the colour the terrain fades to at its end. A cone round the eye:
+        // its rim lies as wide as the dome a little below the eye (0.03 degree down, so it
+        // meets the horizon), its apex straight below; every part of it lies far beyond the
+        // near plane, so it fills the view below the horizon whatever the pitch, and its
         // corners still project within the screen coordinates' range.
         constexpr int kSides = 16;
         constexpr float kFar = SkyDome::kRadius;
-        ts::Vector3F disc[kSides];
+        const gfx::GFXPalette* palette = f.surface->palette;
+        const std::uint8_t* hazed =
+            palette != nullptr ? palette->ShadeRowsFrom(~std::uint64_t{0}) : nullptr;
+        const std::uint32_t ground = hazed != nullptr ? hazed[kGroundColour] : kGroundColour;
         for (int i = 0; i < kSides; ++i) {
-            const double a = i * 2.0 * std::numbers::pi / kSides;
-            // Counter-clockwise seen from above: the face looks up at the eye.
-            disc[i] = ts::Vector3F{kFar * static_cast<float>(std::cos(a)),
-                                   kFar * static_cast<float>(std::sin(a)), -25.0f};
+            const double a0 = i * 2.0 * std::numbers::pi / kSides;
+            const double a1 = (i + 1) * 2.0 * std::numbers::pi / kSides;
+            const ts::Vector3F side[3] = {
+                {kFar * static_cast<float>(std::cos(a0)), kFar * static_cast<float>(std::sin(a0)),
+                 -25.0f},
+                {kFar * static_cast<float>(std::cos(a1)), kFar * static_cast<float>(std::sin(a1)),
+                 -25.0f},
+                {0.0f, 0.0f, -kFar}};
+            DrawModelPolygon(3, side, nullptr, nullptr, ground);
         }
-        DrawModelPolygon(kSides, disc, nullptr, nullptr, kGroundColour);
         const float e[3] = {eye.x, eye.y, eye.z};
         dome.Render(e);
     }

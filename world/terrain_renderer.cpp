@@ -1,6 +1,7 @@
 #include "world/terrain_renderer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "gfx/palette.h"
@@ -566,11 +567,15 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
     }
     const float d = 0.25f * (c[0]->distance + c[1]->distance + c[2]->distance + c[3]->distance);
     gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
+    std::int32_t cellHaze = 0;
     if (palette != nullptr) {
         const std::int32_t haze = std::clamp(
             ts::FloatToInt((d - static_cast<float>(area->hazeNear)) * area->hazeScale), 0, 65535);
-        palette->shadeLevel = static_cast<std::int32_t>(
-            ((std::int64_t{1} << palette->shadeBits) - 1) * haze >> 16);
+        // Rounded to the nearest level, so that the last level (the haze colour the ground
+        // plane beyond the terrain takes) is reached at the far end of the range.
+        cellHaze = static_cast<std::int32_t>(
+            (((std::int64_t{1} << palette->shadeBits) - 1) * haze + 32767) >> 16);
+        palette->shadeLevel = cellHaze;
     }
     const int detail = d < 0.0f ? 0 : (d <= static_cast<float>(area->range)
                                            ? static_cast<int>(2.0f * d) / area->range
@@ -637,8 +642,10 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
                    vs[static_cast<std::size_t>(e)])) {
             return;
         }
-        const std::int32_t corners[3] = {e, b, a};
-        DrawPolygon(corners, 3, r.material, texSize, x0, y0);
+        const TerrainVertex* const corners[3] = {&vs[static_cast<std::size_t>(e)],
+                                                 &vs[static_cast<std::size_t>(b)],
+                                                 &vs[static_cast<std::size_t>(a)]};
+        DrawHazedTriangle(corners, r.material, texSize, x0, y0);
         drew = true;
     };
     for (const auto& t : tris) {
@@ -680,9 +687,106 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
         }
     }
     if (drew) ++cellsDrawn;
+    // The cell's render items take the cell's own haze.
+    if (palette != nullptr) palette->shadeLevel = cellHaze;
 }
 
-void TerrainRenderer::DrawPolygon(const std::int32_t* vertices, int count,
+void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
+                                        const TerrainMaterial* material, float texSize,
+                                        std::int32_t originX, std::int32_t originY) {
+    gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
+    ts::TSCamera* camera = ts::theCurrentCamera;
+    const int levels = palette != nullptr ? (1 << palette->shadeBits) - 1 : 0;
+    // The haze level as a continuous value along the distance: level n covers n - 0.5 .. n + 0.5.
+    const float perUnit = static_cast<float>(levels) * area->hazeScale / 65536.0f;
+    float g[3];
+    float lowest = 1e30f, highest = -1e30f;
+    for (int k = 0; k < 3; ++k) {
+        g[k] = (corners[k]->distance - static_cast<float>(area->hazeNear)) * perUnit;
+        lowest = std::min(lowest, g[k]);
+        highest = std::max(highest, g[k]);
+    }
+    auto level = [&](float v) {
+        return std::clamp(static_cast<int>(std::floor(v + 0.5f)), 0, levels);
+    };
+    const int first = level(lowest), last = level(highest);
+    if (levels == 0 || first == last || camera == nullptr) {
+        if (palette != nullptr && levels != 0) palette->shadeLevel = first;
+        DrawPolygon(corners, 3, material, texSize, originX, originY);
+        return;
+    }
+    // The point where an edge crosses a level's border, worked out from the edge's ends in one
+    // order whichever triangle asks, so that the neighbour across the edge cuts it at the very
+    // same point and no crack opens between them.
+    auto cut = [&](int i, int j, float border, TerrainVertex* out) {
+        const TerrainVertex* a = corners[i];
+        const TerrainVertex* b = corners[j];
+        float ga = g[i], gb = g[j];
+        if (a->gx > b->gx || (a->gx == b->gx && a->gy > b->gy)) {
+            std::swap(a, b);
+            std::swap(ga, gb);
+        }
+        const float t = (border - ga) / (gb - ga);
+        const ts::Vector3F p{static_cast<float>(a->gx) + static_cast<float>(b->gx - a->gx) * t,
+                             static_cast<float>(a->gy) + static_cast<float>(b->gy - a->gy) * t,
+                             a->height + (b->height - a->height) * t};
+        *out = *a;
+        out->gx = static_cast<std::int32_t>(std::lround(p.x));
+        out->gy = static_cast<std::int32_t>(std::lround(p.y));
+        out->height = p.z;
+        out->distance = a->distance + (b->distance - a->distance) * t;
+        out->colour = gfx::GFXColourTriple{
+            static_cast<std::int32_t>(a->colour.r + (b->colour.r - a->colour.r) * t),
+            static_cast<std::int32_t>(a->colour.g + (b->colour.g - a->colour.g) * t),
+            static_cast<std::int32_t>(a->colour.b + (b->colour.b - a->colour.b) * t)};
+        std::uint32_t flag = 0, any = 0;
+        camera->WorldToScreenPoints(1, &p, &out->eye, &out->screen, sizeof(ts::Vector3F),
+                                    sizeof(ts::Vector3F), sizeof(gfx::GFXScreenPoint), &flag,
+                                    &any);
+        out->behind = flag & 1;
+    };
+    std::array<TerrainVertex, 10> made;
+    std::array<const TerrainVertex*, 10> piece{};
+    // The whole triangle first, in its middle level: its sides are its neighbours' sides, so
+    // no pixel between them shows what lies behind the terrain however the pieces' sides round.
+    palette->shadeLevel = level((g[0] + g[1] + g[2]) / 3.0f);
+    DrawPolygon(corners, 3, material, texSize, originX, originY);
+    // Then the pieces, nearer levels first, each reaching a band further than its own, which the
+    // next piece covers: a pixel the rasterizer leaves out along a border inside the triangle
+    // shows the level beside it.
+    for (int n = first; n <= last; ++n) {
+        const bool open = n + 1 >= last;  // no far border
+        const float below = static_cast<float>(n) - 0.5f, above = static_cast<float>(n) + 1.5f;
+        auto inside = [&](float v) { return (n == first || v >= below) && (open || v < above); };
+        // Round the triangle: its corners inside the level's band and, between them, the
+        // points where its sides cross the band's borders, in order along each side.
+        int count = 0, madeCount = 0;
+        for (int i = 0; i < 3; ++i) {
+            const int j = (i + 1) % 3;
+            if (inside(g[i])) piece[static_cast<std::size_t>(count++)] = corners[i];
+            float borders[2];
+            int crossings = 0;
+            for (const float border : {below, above}) {
+                const bool used = border == below ? n != first : !open;
+                if (used && (g[i] - border) * (g[j] - border) < 0.0f)
+                    borders[crossings++] = border;
+            }
+            // Along the side from i to j: the nearer border to i first.
+            if (crossings == 2 && std::fabs(borders[1] - g[i]) < std::fabs(borders[0] - g[i]))
+                std::swap(borders[0], borders[1]);
+            for (int k = 0; k < crossings; ++k) {
+                TerrainVertex& v = made[static_cast<std::size_t>(madeCount++)];
+                cut(i, j, borders[k], &v);
+                piece[static_cast<std::size_t>(count++)] = &v;
+            }
+        }
+        if (count < 3) continue;
+        palette->shadeLevel = n;
+        DrawPolygon(piece.data(), count, material, texSize, originX, originY);
+    }
+}
+
+void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int count,
                                   const TerrainMaterial* material, float texSize,
                                   std::int32_t originX, std::int32_t originY) {
     ts::TSCamera* camera = ts::theCurrentCamera;
@@ -693,7 +797,7 @@ void TerrainRenderer::DrawPolygon(const std::int32_t* vertices, int count,
     const float oy = static_cast<float>(originY) - std::fmod(static_cast<float>(originY), texSize);
     bool behind = false;
     for (int i = 0; i < n; ++i) {
-        const TerrainVertex& v = sorter->vertices[static_cast<std::size_t>(vertices[i])];
+        const TerrainVertex& v = *vertices[i];
         clipEye[static_cast<std::size_t>(i)] = v.eye;
         clipTex[static_cast<std::size_t>(i)] =
             gfx::GFXTexCoord{(static_cast<float>(v.gx) - ox) / texSize,

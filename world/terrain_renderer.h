@@ -212,8 +212,13 @@ private:
     // Points along a cell edge from finer neighbours (between a and b, not including them).
     void EdgePoints(int level, std::int32_t ax, std::int32_t ay, std::int32_t bx, std::int32_t by,
                     std::vector<std::int32_t>* out) const;
-    void DrawPolygon(const std::int32_t* vertices, int count, const TerrainMaterial* material,
-                     float texSize, std::int32_t originX, std::int32_t originY);
+    // A triangle cut along the lines where the haze changes level, each piece drawn in its own
+    // level: the haze thickens smoothly over a large cell instead of in one step per cell.
+    void DrawHazedTriangle(const TerrainVertex* const corners[3], const TerrainMaterial* material,
+                           float texSize, std::int32_t originX, std::int32_t originY);
+    void DrawPolygon(const TerrainVertex* const* vertices, int count,
+                     const TerrainMaterial* material, float texSize, std::int32_t originX,
+                     std::int32_t originY);
 
     TerrainViewArea* area = nullptr;
     TerrainRenderItemSorter* sorter = nullptr;
