@@ -172,6 +172,18 @@ TEST_F(DialogScripts, OptionDialogsChangeWhatTheUserKeeps) {
     }
 }
 
+// Esc closes a help popup, and the next click lands where it is made: the box clicked after
+// it is checked, and the settings keep it; the box whose help was shown is left as it was.
+TEST_F(DialogScripts, AClickAfterEscClosesAHelpPopupIsAClick) {
+    const auto run = Run("help-esc.simrun");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.out.find("simrun:"), std::string::npos) << run.out;
+    InOrder(run.out, {"help popup", "read 1705 Button \"Mute\"", "dialog SoundVolume ended 1"});
+    const std::string ini = dir.Read("Zephlon.ini");
+    EXPECT_EQ(IniValue(ini, "Sound", "atcMute"), "1") << ini;
+    EXPECT_EQ(IniValue(ini, "Sound", "engMute"), "0") << ini;
+}
+
 TEST_F(DialogScripts, RightClicksShowTheIndexsTextsAndLinksOpenTopics) {
     const auto run = Run("help.simrun");
     ASSERT_EQ(run.status, 0) << run.out;
