@@ -20,7 +20,7 @@ struct Column {
     int width;
 };
 constexpr Column kColumns[14] = {
-    {"Fix", 40},  {"Hdg", 45},      {"Winds(-HW)", 50}, {"Est GS", 70}, {"Dist", 55},
+    {"Fix", 40},  {"Hdg", 45},      {"Winds(-HW)", 64}, {"Est GS", 70}, {"Dist", 55},
     {"Dist Rem", 60}, {"ETE", 40},  {"ATE", 40},        {"Act GS", 55}, {"ETA", 40},
     {"ATA", 40},  {"Est Fuel", 50}, {"Fuel Rem", 58},   {"Act Rem", 60},
 };
@@ -98,7 +98,7 @@ void FlightLogDialog::ShowLog() {
         {2006, log.departure},
         {2008, Format("%d", log.totalDistance)},
         {2012, Format("%02d:%02d", log.totalHours, log.totalMinutes)},
-        {2010, Format("%02d:%02d", log.departureHour, log.departureMinute)},
+        {2010, log.departed ? Format("%02d:%02d", log.departureHour, log.departureMinute) : std::string("--:--")},
         {2013, Format("%3.1f", static_cast<double>(log.totalFuel))},
     };
     for (const auto& f : fields) win::SetDlgItemText(window, f.id, f.text);

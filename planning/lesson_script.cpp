@@ -1,5 +1,6 @@
 #include "planning/lesson_script.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -175,8 +176,15 @@ int ParseLessonStatement(LessonScript& script, int value, const std::vector<std:
 }
 
 // Links each CALLPROC and CONTINUOUS to the first sequence whose opening is followed by a
-// statement of its name; 0 when a name has no sequence.
+// statement of its name; 0 when a name has no sequence. A script that branches to a label it
+// does not have (cut short, say) is refused too.
 int ResolveLessonLabels(LessonScript& script) {
+    const auto begin = script.rows.begin(), end = script.rows.begin() + script.count;
+    for (auto b = begin; b != end; ++b)
+        if (b->type == kLessonBranch && std::none_of(begin, end, [&](const LessonStatement& s) {
+                return s.type == kLessonLabel && s.name == b->name;
+            }))
+            return 0;
     for (int i = 0; i < script.count; ++i) {
         LessonStatement& s = script.rows[static_cast<std::size_t>(i)];
         if (s.type != kLessonCallProc && s.type != kLessonContinuous) continue;

@@ -1,6 +1,7 @@
 #include "planning/loading.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "core/numeric.h"
@@ -18,7 +19,6 @@ namespace {
 
 constexpr double kPoundsPerKilogram = 2.205;
 constexpr double kKilogramsPerPound = 0.4535147392290249;
-constexpr double kPoundsPerGallon = 6.0;
 
 constexpr int kCabin = 1169;
 constexpr int kLeftTank = 1178, kRightTank = 1626;
@@ -39,16 +39,16 @@ std::string Weight(const char* format, int pounds) {
 
 // Typed amounts may be as large as a billion: the results saturate instead of wrapping.
 int KilogramsToPounds(double kilograms) {
-    return core::ClampToInt32(kilograms * kPoundsPerKilogram);
+    return core::ClampToInt32(std::floor(kilograms * kPoundsPerKilogram + 0.5));
 }
-int KilogramsToGallons(double kilograms) {
-    return core::ClampToInt32(kilograms * kPoundsPerKilogram / kPoundsPerGallon);
+int KilogramsToGallons(double kilograms, double poundsPerGallon) {
+    return core::ClampToInt32(std::floor(kilograms * kPoundsPerKilogram / poundsPerGallon + 0.5));
 }
 int PoundsToKilograms(double pounds) {
-    return core::ClampToInt32(pounds * kKilogramsPerPound + 0.99);
+    return core::ClampToInt32(std::floor(pounds * kKilogramsPerPound + 0.5));
 }
-int GallonsToKilograms(double gallons) {
-    return core::ClampToInt32(gallons * kPoundsPerGallon * kKilogramsPerPound + 0.99);
+int GallonsToKilograms(double gallons, double poundsPerGallon) {
+    return core::ClampToInt32(std::floor(gallons * poundsPerGallon * kKilogramsPerPound + 0.5));
 }
 
 void LoadingModel::FillFromFlightModel(int aircraftType) {
@@ -57,6 +57,7 @@ void LoadingModel::FillFromFlightModel(int aircraftType) {
     emptyWeight = s.fmEmptyWeight;
     maxFuelPerTank = s.fmMaxFuel / 2;
     fuelInPounds = aircraftType == 4 ? 1 : 0;
+    poundsPerGallon = aircraftType == 3 || aircraftType == 4 ? kJetPoundsPerGallon : kAvgasPoundsPerGallon;
     leftTank = s.fmFuel1;
     rightTank = s.fmFuel2;
     cabinLoad = s.fmPLoad;
@@ -101,7 +102,7 @@ std::string LoadingModel::MaxTakeoffText() const {
 std::string LoadingModel::MaxFuelText() const {
     char text[96];
     std::snprintf(text, sizeof text, "Maximum fuel load is %2d gals or %3d lbs.",
-                  2 * KilogramsToGallons(maxFuelPerTank), 2 * KilogramsToPounds(maxFuelPerTank));
+                  2 * KilogramsToGallons(maxFuelPerTank, poundsPerGallon), 2 * KilogramsToPounds(maxFuelPerTank));
     return text;
 }
 
@@ -111,14 +112,14 @@ std::string LoadingModel::TotalText() const {
 
 int LoadingModel::TankFigure(int tank) const {
     const int kg = (tank == 0 ? leftTank : rightTank) / 256;
-    return fuelInPounds ? KilogramsToPounds(kg) : KilogramsToGallons(kg);
+    return fuelInPounds ? KilogramsToPounds(kg) : KilogramsToGallons(kg, poundsPerGallon);
 }
 
 std::string LoadingModel::TankCompanionText(int tank) const {
     const int kg = (tank == 0 ? leftTank : rightTank) / 256;
     char text[32];
     if (fuelInPounds)
-        std::snprintf(text, sizeof text, "(%3d Gals)", KilogramsToGallons(kg));
+        std::snprintf(text, sizeof text, "(%3d Gals)", KilogramsToGallons(kg, poundsPerGallon));
     else
         std::snprintf(text, sizeof text, "(%3d lbs)", KilogramsToPounds(kg));
     return text;
@@ -170,7 +171,8 @@ void FuelAndCabinLoadingDialog::ReadTank(int tank) {
     bool number = false;
     const int typed = ui::optiondialogs::ParseNumber(win::GetDlgItemText(window, tank == 0 ? kLeftTank : kRightTank), &number);
     if (number && (theLoadingModel.fuelInPounds || typed != theLoadingModel.TankFigure(tank)))
-        theLoadingModel.SetTank(tank, theLoadingModel.fuelInPounds ? PoundsToKilograms(typed) : GallonsToKilograms(typed));
+        theLoadingModel.SetTank(tank, theLoadingModel.fuelInPounds ? PoundsToKilograms(typed)
+                                                                    : GallonsToKilograms(typed, theLoadingModel.poundsPerGallon));
     ShowTank(tank);
     ShowTotal();
 }

@@ -10,18 +10,22 @@
 
 namespace planning {
 
-// Unit conversions of the loading figures, each truncated to a whole number. Going to kilograms
-// a started kilogram counts whole (1 lb gives 1 kg).
+// Pounds a gallon of the fuels: the piston aircraft's avgas and the turbines' Jet-A.
+inline constexpr double kAvgasPoundsPerGallon = 6.0, kJetPoundsPerGallon = 6.7;
+
+// Unit conversions of the loading figures, each to the nearest whole number, so a figure typed
+// comes back as typed (300 lb are 136 kg, shown as 300 lb again).
 [[nodiscard]] int KilogramsToPounds(double kilograms);
-[[nodiscard]] int KilogramsToGallons(double kilograms);
+[[nodiscard]] int KilogramsToGallons(double kilograms, double poundsPerGallon = kAvgasPoundsPerGallon);
 [[nodiscard]] int PoundsToKilograms(double pounds);
-[[nodiscard]] int GallonsToKilograms(double gallons);
+[[nodiscard]] int GallonsToKilograms(double gallons, double poundsPerGallon = kAvgasPoundsPerGallon);
 
 struct LoadingModel {
     std::int32_t maxTakeoffWeight = 0;  // kg
     std::int32_t emptyWeight = 0;       // kg
     std::int32_t maxFuelPerTank = 0;    // kg
     int fuelInPounds = 0;               // the tanks are edited in pounds, not gallons
+    double poundsPerGallon = kAvgasPoundsPerGallon;
     std::int32_t leftTank = 0;          // kg x 256
     std::int32_t rightTank = 0;         // kg x 256
     std::int32_t cabinLoad = 0;         // kg

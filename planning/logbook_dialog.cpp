@@ -186,11 +186,17 @@ void LogbooksDialog::ShowTotals() {
 
 void LogbooksDialog::AddFromFields() {
     ReadDate();
-    // The duration as it will be kept: a number of hours no flight passes, never below 0.
+    // The duration as it will be kept: a number of hours no flight passes, never below 0. A
+    // flight of no time is no flight: nothing is added, and the hours are asked for.
+    const float flown = ParseLogbookHours(Text(window, kDuration));
     char hours[32];
-    std::snprintf(hours, sizeof hours, "%1.1f",
-                  static_cast<double>(ParseLogbookHours(Text(window, kDuration))));
+    std::snprintf(hours, sizeof hours, "%1.1f", static_cast<double>(flown));
     win::SetDlgItemText(window, kDuration, hours);
+    if (!(flown >= 0.05F)) {
+        ui::ShowMessageBox(window, "Enter the hours flown (1.5 for an hour and a half).", 16);
+        win::SetFocus(win::GetDlgItem(window, kDuration));
+        return;
+    }
     const int row = list->GetItemCount();
     char date[40];
     std::snprintf(date, sizeof date, "%d/%d/%d", month, day, year);

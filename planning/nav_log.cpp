@@ -289,6 +289,7 @@ void FlightPlan::BuildNavLog() const {
     }
     log.totalDistance = static_cast<std::int32_t>(total);
     const bool departed = departureTime >= 0;
+    log.departed = departed;
     if (departed) {
         log.departureHour = static_cast<std::int16_t>(departureTime / 60);
         log.departureMinute = static_cast<std::int16_t>(departureTime - log.departureHour * 60);

@@ -44,6 +44,7 @@ struct NavLog {
     std::int32_t totalDistance = 0;
     std::int16_t totalHours = 0, totalMinutes = 0;
     std::int16_t departureHour = 0, departureMinute = 0;
+    bool departed = false;  // the departure time holds only once the aircraft has left
     float totalFuel = 0.0f;
     std::vector<NavLogRow> rows;
 };

@@ -187,6 +187,12 @@ int ResumeFlightDialog(std::string* path, win::HWND owner, int save) {
     } else {
         r.title = "Resume Flight";
         r.flags = ui::OFN_HIDEREADONLY | ui::OFN_NOCHANGEDIR | ui::OFN_FILEMUSTEXIST;
+        // The in-air starts that the airports and positioning choices place are no flights of
+        // their own: they are not offered beside the flights to resume.
+        for (int type = 0; type <= 4; ++type)
+            for (flight::AirborneLeg leg : {flight::AirborneLeg::Cruise, flight::AirborneLeg::Pattern,
+                                            flight::AirborneLeg::Final})
+                r.hiddenNames.emplace_back(flight::AirborneFlightName(type, leg));
     }
     // Whatever the dialog did, the working folder is the program's again afterwards.
     const std::string folder = win::GetCurrentDirectory();

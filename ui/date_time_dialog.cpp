@@ -147,8 +147,8 @@ int DateAndTimeDialog::OnInitDialog(win::HWND dialog) {
     const int mode = std::clamp(time.GetZoneMode(), 0, 2);
     FillCombo(dialog, kModeCombo, {"UTC Time", "Manual Local Time", "Automatic Local Time"}, mode);
     FillCombo(dialog, kZoneCombo,
-              {"Eastern Standard Time", "Central Standard Time", "Mountain Standard Time",
-               "Pacific Standard Time"},
+              {"Eastern Daylight Time", "Central Daylight Time", "Mountain Daylight Time",
+               "Pacific Daylight Time"},
               std::clamp(time.GetManualZone() - 4, 0, 3));
     win::EnableWindow(win::GetDlgItem(dialog, kZoneCombo), mode == 1);
     const ClockReading t = time.ReadClock(mode == 0);

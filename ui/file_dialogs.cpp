@@ -214,6 +214,11 @@ private:
         SetDlgItemText(window, kFileNameId, pattern_);
     }
 
+    [[nodiscard]] bool Hidden(const std::string& name) const {
+        return std::any_of(request_.hiddenNames.begin(), request_.hiddenNames.end(),
+                           [&](const std::string& h) { return Lower(h) == Lower(name); });
+    }
+
     // Lists the folder's files that match the pattern and its sub-folders ("..", then by name).
     void Refill() {
         HWND files = GetDlgItem(window, kFileListId);
@@ -226,7 +231,7 @@ private:
         if (h != INVALID_HANDLE_VALUE) {
             do {
                 if (data.fileAttributes & FILE_ATTRIBUTE_DIRECTORY) subfolders.push_back(data.fileName);
-                else if (MatchesAny(pattern_, data.fileName))
+                else if (MatchesAny(pattern_, data.fileName) && !Hidden(data.fileName))
                     SendMessage(files, LB_ADDSTRING, 0, reinterpret_cast<LParam>(data.fileName.c_str()));
             } while (FindNextFile(h, &data));
             FindClose(h);

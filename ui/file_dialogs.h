@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "win/handles.h"
 
@@ -31,6 +32,7 @@ struct FileDialogRequest {
     std::uint32_t flags = 0;
     std::size_t bufferSize = 256;  // the longest path the caller takes, its NUL included
     std::string file;              // in: the starting name; out: the chosen path
+    std::vector<std::string> hiddenNames;  // files not offered (the program's own), any case
 };
 
 // Runs the dialog: 1 with request.file holding the chosen path, 0 when cancelled. A chosen path

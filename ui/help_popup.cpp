@@ -263,6 +263,11 @@ void HelpPopup::Show(win::HWND target, std::uint32_t id) {
                 break;
             }
             if (got < 0) break;
+            // A key closes the popup, whichever window has the keyboard; the key goes no further.
+            if (m.message == win::WM_KEYDOWN || m.message == win::WM_SYSKEYDOWN) {
+                Close(made, false);
+                continue;
+            }
             win::TranslateMessage(&m);
             win::DispatchMessage(&m);
         }

@@ -83,14 +83,16 @@ int optiondialogs::ComboSelection(win::HWND dialog, int id) {
 
 // ---- sound ------------------------------------------------------------------------------------
 
+// The slider runs from quiet on the left to loud on the right: each step from the right end is
+// 0.3 dB less, and the left end is silence.
 int VolumeToPosition(std::int32_t volume) {
-    if (volume == -9500) return 100;
-    return std::clamp(volume / -30, 0, 100);
+    if (volume == -9500) return 0;
+    return 100 - std::clamp(volume / -30, 0, 100);
 }
 
 std::int32_t PositionToVolume(int position) {
     position = std::clamp(position, 0, 100);
-    return position == 100 ? -9500 : -30 * position;
+    return position == 0 ? -9500 : -30 * (100 - position);
 }
 
 namespace {

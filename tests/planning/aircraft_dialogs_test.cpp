@@ -71,12 +71,20 @@ TEST(Checklists, TheFirstSectionOfThe172) {
     EXPECT_EQ(std::vector<std::string>(list.lines.begin(), list.lines.begin() + 13), expected);
 }
 
-TEST(Loading, ConversionsCountAStartedKilogram) {
-    EXPECT_EQ(planning::PoundsToKilograms(1), 1);
+TEST(Loading, ConversionsRoundToTheNearestSoATypedFigureComesBack) {
+    EXPECT_EQ(planning::PoundsToKilograms(1), 0);
+    EXPECT_EQ(planning::PoundsToKilograms(2), 1);
     EXPECT_EQ(planning::PoundsToKilograms(0), 0);
     EXPECT_EQ(planning::GallonsToKilograms(40), 109);
-    EXPECT_EQ(planning::KilogramsToPounds(1111), 2449);
+    EXPECT_EQ(planning::KilogramsToPounds(1111), 2450);
     EXPECT_EQ(planning::KilogramsToGallons(109), 40);
+    for (int pounds : {1, 2, 5, 170, 300, 301, 641, 2300})
+        EXPECT_NEAR(planning::KilogramsToPounds(planning::PoundsToKilograms(pounds)), pounds, 1) << pounds;
+    for (int gallons : {1, 10, 19, 20, 40})
+        EXPECT_EQ(planning::KilogramsToGallons(planning::GallonsToKilograms(gallons)), gallons) << gallons;
+    // Jet-A weighs about 6.7 lb a gallon (avgas 6): 100 gallons are 304 kg, not 272.
+    EXPECT_EQ(planning::GallonsToKilograms(100, planning::kJetPoundsPerGallon), 304);
+    EXPECT_EQ(planning::KilogramsToGallons(304, planning::kJetPoundsPerGallon), 100);
     // Typed amounts up to a billion saturate.
     EXPECT_EQ(planning::GallonsToKilograms(1e9), 2147483647);
     EXPECT_EQ(planning::PoundsToKilograms(-1e10), -2147483647 - 1);
@@ -92,20 +100,26 @@ planning::LoadingModel Model(int maxTakeoff, int empty, int maxFuelPerTank, int 
     m.leftTank = leftKg * 256;
     m.rightTank = rightKg * 256;
     m.fuelInPounds = pounds;
+    if (pounds != 0) m.poundsPerGallon = planning::kJetPoundsPerGallon;
     return m;
 }
 
 TEST(Loading, TextsOfTheLimits) {
-    EXPECT_EQ(Model(1111, 600, 50, 0, 0, 0).MaxTakeoffText(), "Maximum legal takeoff weight is 2,440 lbs.");
-    EXPECT_EQ(Model(1043, 643, 54, 0, 0, 0).MaxFuelText(), "Maximum fuel load is 38 gals or 238 lbs.");
-    // 643 + 150 + 40 + 40 kg = 873 kg, 1,924 lb shown as 1,920.
+    EXPECT_EQ(Model(1111, 600, 50, 0, 0, 0).MaxTakeoffText(), "Maximum legal takeoff weight is 2,450 lbs.");
+    // The 172's 2,300 lb (1,043 kg) as the aircraft selection gives them.
+    EXPECT_EQ(Model(1043, 643, 54, 0, 0, 0).MaxTakeoffText(), "Maximum legal takeoff weight is 2,300 lbs.");
+    EXPECT_EQ(Model(1043, 643, 54, 0, 0, 0).MaxFuelText(), "Maximum fuel load is 40 gals or 238 lbs.");
+    // 643 + 150 + 40 + 40 kg = 873 kg, 1,925 lb shown as 1,920.
     EXPECT_EQ(Model(1043, 643, 54, 150, 40, 40).TotalText(), "Total or gross weight is 1,920 lbs.");
     // The jet's tanks are edited in pounds, their companions in gallons.
     const planning::LoadingModel jet = Model(4717, 2815, 732, 200, 700, 600, 1);
-    EXPECT_EQ(jet.TankFigure(0), 1543);
-    EXPECT_EQ(jet.TankCompanionText(0), "(257 Gals)");
+    EXPECT_EQ(jet.TankFigure(0), 1544);
+    EXPECT_EQ(jet.TankCompanionText(0), "(230 Gals)");
+    planning::LoadingModel kingAir = Model(5670, 3520, 794, 0, 700, 0);
+    kingAir.poundsPerGallon = planning::kJetPoundsPerGallon;
+    EXPECT_EQ(kingAir.TankFigure(0), 230);  // 1,544 lb of Jet-A
     EXPECT_EQ(Model(1043, 643, 54, 0, 40, 0).TankCompanionText(0), "( 88 lbs)");
-    EXPECT_EQ(Model(1043, 643, 54, 0, 40, 0).TankFigure(0), 14);
+    EXPECT_EQ(Model(1043, 643, 54, 0, 40, 0).TankFigure(0), 15);
 }
 
 TEST(Loading, FuelHasPriorityOverTheCabinLoad) {

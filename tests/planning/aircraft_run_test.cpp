@@ -89,12 +89,12 @@ TEST(AircraftDialogs, TheLoadingIsKeptInASavedFlight) {
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
     const std::string saved = run.Dir().Read("loaded.flt");
-    EXPECT_EQ(SavedValue(saved, "fmPLoad"), 291);
-    // Ten gallons (28 kg) on the left, a full tank (54 kg) on the right, less what the engine
-    // burned since.
+    EXPECT_EQ(SavedValue(saved, "fmPLoad"), 136);  // 300 lb
+    // Ten gallons (60 lb, 27 kg) on the left, a full tank (54 kg) on the right, less what the
+    // engine burned since.
     const long long left = SavedValue(saved, "fmFuel1").value_or(0), right = SavedValue(saved, "fmFuel2").value_or(0);
-    EXPECT_LE(left, 28 * 256);
-    EXPECT_GT(left, 27 * 256);
+    EXPECT_LE(left, 27 * 256);
+    EXPECT_GT(left, 26 * 256);
     EXPECT_LE(right, 54 * 256);
     EXPECT_GT(right, 53 * 256);
 }

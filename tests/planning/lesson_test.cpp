@@ -89,6 +89,7 @@ TEST(LessonReader, BadScriptsAreRefusedAndLeaveNothingBehind) {
         "RANGETEST AIRSPEED_RANGE_TEST 60",
         "CALLPROC Missing\r\nENDPROC",
         "CONTINUOUS Missing\r\nENDPROC",
+        "BRANCH Missing\r\nLABEL Elsewhere\r\nENDPROC",  // a script cut before its label
         "FLTFILE " + std::string(32, 'f'),
         // Flights outside the installation folder.
         "FLTFILE /etc/passwd",

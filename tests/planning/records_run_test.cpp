@@ -135,7 +135,8 @@ TEST_F(RecordScripts, FlightsTypedIntoTheLogbookAreKeptOldestFirst) {
     EXPECT_EQ(log[1].to, "KSJC");
     EXPECT_EQ(log[2].year, 35);
     EXPECT_EQ(log[2].conditions, 1);
-    EXPECT_FLOAT_EQ(log[2].hours, 0.0F);  // "hood work" is no number
+    EXPECT_FLOAT_EQ(log[2].hours, 0.8F);  // "hood work" is no number: asked again
+    EXPECT_NE(r.out.find("Enter the hours flown"), std::string::npos) << r.out;
 }
 
 TEST_F(RecordScripts, ANewPilotIsMadeAfterARefusedName) {
@@ -458,11 +459,11 @@ TEST_F(RecordScripts, AFlownPlanShowsItsActualsAndEveryColumnScrollsIntoView) {
     const testsupport::CommandResult r = Run("flown-log.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("read 2010 Static \"00:00\""), std::string::npos) << "departed before the start";
+    EXPECT_NE(r.out.find("read 2010 Static \"--:--\""), std::string::npos) << "no departure time before the start";
     const ListReads log = ReadList(r.out, 78);
     ASSERT_EQ(log.shown.size(), 3u) << r.out;
-    EXPECT_EQ(log.positions.front(), "hscroll=0/275") << "703 pixels of columns in a 428-pixel list";
-    EXPECT_EQ(log.positions.back(), "hscroll=275/275");
+    EXPECT_EQ(log.positions.front(), "hscroll=0/289") << "717 pixels of columns in a 428-pixel list";
+    EXPECT_EQ(log.positions.back(), "hscroll=289/289");
     const std::set<std::string> seen = SeenColumns(log);
     for (const char* title : {"Fix", "Hdg", "Winds(-HW)", "Est GS", "Dist", "Dist Rem", "ETE", "ATE", "Act GS", "ETA",
                               "ATA", "Est Fuel", "Fuel Rem", "Act Rem"})
@@ -607,6 +608,8 @@ TEST_F(RecordScripts, LessonsJudgeTheFlightAndThePilotStatusKeepsIt) {
             if (rowOf.count(rgb) == 0) rowOf[rgb] = y;
         }
     ASSERT_EQ(count.size(), 3u) << "green, red and grey marks";
+    // The legend says what each mark means: the instructor's "needs work" is the grey one.
+    EXPECT_NE(r.out.find("grey: flown, needs more work; a red cross: ended in a crash"), std::string::npos) << r.out;
     EXPECT_LT(rowOf[0x828282], rowOf[0x149628]) << "grey first, then green";
     EXPECT_LT(rowOf[0x149628], rowOf[0xD21E1E]) << "then red";
 }

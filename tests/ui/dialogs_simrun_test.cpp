@@ -172,6 +172,34 @@ TEST_F(DialogScripts, OptionDialogsChangeWhatTheUserKeeps) {
     }
 }
 
+// Esc closes a help popup, and the next click lands where it is made: the box clicked after
+// it is checked, and the settings keep it; the box whose help was shown is left as it was.
+TEST_F(DialogScripts, AClickAfterEscClosesAHelpPopupIsAClick) {
+    const auto run = Run("help-esc.simrun");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.out.find("simrun:"), std::string::npos) << run.out;
+    InOrder(run.out, {"help popup", "read 1705 Button \"Mute\"", "dialog SoundVolume ended 1"});
+    const std::string ini = dir.Read("Zephlon.ini");
+    EXPECT_EQ(IniValue(ini, "Sound", "atcMute"), "1") << ini;
+    EXPECT_EQ(IniValue(ini, "Sound", "engMute"), "0") << ini;
+}
+
+// Resume Flight offers the flights a user flies (the start flight, the parked and ready pairs,
+// the lessons' cruise) and none of the in-air starts kept for placing the aircraft.
+TEST_F(DialogScripts, ResumeFlightOffersNoInAirStarts) {
+    const auto run = Run("resume-list.simrun");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.out.find("simrun:"), std::string::npos) << run.out;
+    for (const char* offered : {"\"Startup.Flt\"", "\"C172Fly.Flt\"", "\"KingStop.Flt\"", "\"Cruise.Flt\""})
+        EXPECT_NE(run.out.find(offered), std::string::npos) << offered << "\n" << run.out;
+    for (const char* type : {"C172", "Bon", "Bar", "King", "Jet"})
+        for (const char* leg : {"Air", "Pattern", "Final"}) {
+            const std::string name = "\"" + std::string(type) + leg + ".Flt\"";
+            EXPECT_EQ(run.out.find(name), std::string::npos) << name;
+            EXPECT_TRUE(fs::exists(dir.Path("Flights/" + name.substr(1, name.size() - 2)))) << "still installed";
+        }
+}
+
 TEST_F(DialogScripts, RightClicksShowTheIndexsTextsAndLinksOpenTopics) {
     const auto run = Run("help.simrun");
     ASSERT_EQ(run.status, 0) << run.out;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 
 #include "core/ini_file.h"
 #include "devices/sound_device.h"
@@ -67,19 +68,21 @@ protected:
     core::IniFile savedIni;
 };
 
+// Loud on the right, where the dialog says "Louder": the right end is no attenuation, the left
+// end silence.
 TEST(SoundVolumes, PositionsShowAttenuation) {
     struct Case {
         int position;
         std::int32_t volume;
     };
     for (const Case c :
-         {Case{0, 0}, Case{1, -30}, Case{50, -1500}, Case{99, -2970}, Case{100, -9500}}) {
+         {Case{100, 0}, Case{99, -30}, Case{50, -1500}, Case{1, -2970}, Case{0, -9500}}) {
         EXPECT_EQ(ui::PositionToVolume(c.position), c.volume);
         EXPECT_EQ(ui::VolumeToPosition(c.volume), c.position);
     }
-    EXPECT_EQ(ui::VolumeToPosition(-10000), 100);
-    EXPECT_EQ(ui::VolumeToPosition(100), 0);  // the settings' default "100" is no attenuation
-    EXPECT_EQ(ui::PositionToVolume(250), -9500);
+    EXPECT_EQ(ui::VolumeToPosition(-10000), 0);
+    EXPECT_EQ(ui::VolumeToPosition(100), 100);  // the settings' default "100" is no attenuation
+    EXPECT_EQ(ui::PositionToVolume(250), 0);
 }
 
 TEST_F(OptionDialogTest, SoundStoresEveryChannelOfAGroupAndMutesOnlyWhatChanged) {
@@ -92,10 +95,20 @@ TEST_F(OptionDialogTest, SoundStoresEveryChannelOfAGroupAndMutesOnlyWhatChanged)
     nav::theAtisSpeech.muted = nav::theAtcSpeech.muted = 0;
     ui::SoundDialog d;
     Play({[&] {
-              EXPECT_EQ(Track(d, 1701), 10);
+              EXPECT_EQ(Track(d, 1701), 90);
               EXPECT_EQ(SendMessage(Item(d, 1705), BM_GETCHECK, 0, 0), 0);
-              SetTrack(d, 1701, 100);
-              SetTrack(d, 1702, 99);
+              // The label over the slider's right end says "Louder".
+              win::HWND louder{}, quieter{};
+              for (win::HWND c = GetWindow(d.window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                  if (GetWindowText(c) == "Louder") louder = c;
+                  if (GetWindowText(c) == "Quieter") quieter = c;
+              }
+              RECT l{}, q{};
+              GetWindowRect(louder, &l);
+              GetWindowRect(quieter, &q);
+              EXPECT_GT(l.left, q.left);
+              SetTrack(d, 1701, 0);
+              SetTrack(d, 1702, 1);
               SendMessage(Item(d, 1705), BM_SETCHECK, BST_CHECKED, 0);
           },
           [&] { Press(d.window, IDOK); }});
@@ -112,7 +125,7 @@ TEST_F(OptionDialogTest, SoundStoresEveryChannelOfAGroupAndMutesOnlyWhatChanged)
 
     // Cancel stores nothing.
     ui::SoundDialog again;
-    Play({[&] { SetTrack(again, 1701, 0); }, [&] { Press(again.window, IDCANCEL); }});
+    Play({[&] { SetTrack(again, 1701, 100); }, [&] { Press(again.window, IDCANCEL); }});
     EXPECT_EQ(again.DoModal({}), 0);
     EXPECT_EQ(theLeftEngineSound.categoryVolume, -9500);
     theAtcMuted = 0;
@@ -264,6 +277,31 @@ TEST_F(OptionDialogTest, AnotherZoneShowsTheSameMoment) {
     EXPECT_EQ(d.DoModal({}), 1);
     EXPECT_EQ(time.GetManualZone(), 7);
     EXPECT_EQ(time.GetCalendarSeconds(), before);
+}
+
+// Each zone the list names is the zone whose time the dialog shows: the US zones' offsets from
+// UTC, standard (winter) and daylight (summer), by their common names.
+TEST_F(OptionDialogTest, EachZoneNamedShowsThatZonesTime) {
+    const std::map<std::string, int> behind = {
+        {"Eastern Standard Time", 5}, {"Eastern Daylight Time", 4}, {"Central Standard Time", 6},
+        {"Central Daylight Time", 5}, {"Mountain Standard Time", 7}, {"Mountain Daylight Time", 6},
+        {"Pacific Standard Time", 8}, {"Pacific Daylight Time", 7}};
+    sim::DateAndTime time(&FixedClock);
+    SetZulu(time, 99, 5, 15, 12, 0);  // 15 June 1999, 12:00 UTC
+    ui::DateAndTimeDialog d(time);
+    Play({[&] {
+              Select(d, 1956, 1);
+              for (int row = 0; row < 4; ++row) {
+                  Select(d, 1957, row);
+                  char name[64] = {};
+                  win::SendDlgItemMessage(d.window, 1957, win::CB_GETLBTEXT, static_cast<win::WParam>(row),
+                                          reinterpret_cast<win::LParam>(name));
+                  ASSERT_EQ(behind.count(name), 1u) << name;
+                  EXPECT_EQ(12 - d.FieldValue(F::kHour), behind.at(name)) << name;
+              }
+          },
+          [&] { Press(d.window, IDCANCEL); }});
+    d.DoModal({});
 }
 
 // Every value of both profiles and which one is in use.

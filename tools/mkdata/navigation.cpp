@@ -675,7 +675,8 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
         waypointList.push_back(ListedStation{
             w.name, {w.x, w.z}, nav::kSmsWaypoint, nav::EncodeWaypointRecord({w.x, w.z}), {}});
 
-    // The directory: airports, VORs, NDBs, ILS and waypoints, each kind sorted by name.
+    // The directory: airports, VORs, NDBs, ILS and waypoints, each kind sorted by name, capitals
+    // beside small letters.
     nav::SmsFileBuilder builder;
     std::vector<const ListedStation*> order;
     for (std::vector<ListedStation>* list :
