@@ -33,6 +33,9 @@ normal = costs("build")
 # its own, the normal tree's order serves it.
 checked = costs("build/asan") or normal
 text = ("# The slowest tests' seconds in each kind of tree, written by scripts/test_costs.py from\n"
-        "# measured runs; read by cmake/test_labels.cmake.\n"
-        "if(ZEPHLON_TREE_SANITIZE)\n" + block(checked) + "else()\n" + block(normal) + "endif()\n")
+        "# measured runs; read by cmake/test_labels.cmake.\n")
+if checked == normal:
+    text += block(normal).replace("  set(", "set(")
+else:
+    text += "if(ZEPHLON_TREE_SANITIZE)\n" + block(checked) + "else()\n" + block(normal) + "endif()\n"
 (root / "cmake" / "test_costs.cmake").write_text(text)
