@@ -2,6 +2,7 @@
 # another tree's starter installation (every file not newer than its .stamp, so nothing a test
 # or the program wrote there since) into this tree's, leaving this tree's program and resource
 # pack. What is there from an earlier copy goes first.
+cmake_policy(VERSION 3.25)
 if(NOT EXISTS "${FROM}/.stamp")
   message(FATAL_ERROR "${FROM} holds no starter installation: build that tree's installation first")
 endif()
@@ -15,7 +16,6 @@ endforeach()
 file(GLOB_RECURSE made LIST_DIRECTORIES false RELATIVE "${FROM}" "${FROM}/*")
 set(count 0)
 foreach(file IN LISTS made)
-  get_filename_component(top "${file}" NAME)
   if(file IN_LIST own OR file MATCHES "\\.ini$")
     continue()
   endif()

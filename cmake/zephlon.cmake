@@ -1,6 +1,8 @@
 # Build helpers: every folder's sources are found by globbing, so adding a file needs no edit here.
 
 set(ZEPHLON_WARNINGS -Wall -Wextra -Werror)
+# ZEPHLON_CODE_OPTIONS (set by the top list file): options of the program's own code, the
+# libraries and the programs, not of the tests' code.
 
 # A library made of every .cpp below FOLDER (sub-folders included, platform/sdl too).
 function(zephlon_layer folder)
@@ -9,7 +11,7 @@ function(zephlon_layer folder)
   set(lib zephlon_${folder})
   if(srcs)
     add_library(${lib} STATIC ${srcs})
-    target_compile_options(${lib} PRIVATE ${ZEPHLON_WARNINGS})
+    target_compile_options(${lib} PRIVATE ${ZEPHLON_WARNINGS} ${ZEPHLON_CODE_OPTIONS})
     target_include_directories(${lib} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${lib} PUBLIC ${ARG_DEPS})
   else()
@@ -31,7 +33,7 @@ function(zephlon_system)
   endforeach()
   if(srcs)
     add_library(zephlon_system STATIC ${srcs})
-    target_compile_options(zephlon_system PRIVATE ${ZEPHLON_WARNINGS})
+    target_compile_options(zephlon_system PRIVATE ${ZEPHLON_WARNINGS} ${ZEPHLON_CODE_OPTIONS})
     target_include_directories(zephlon_system PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(zephlon_system PUBLIC ${ARG_DEPS})
   else()
@@ -50,7 +52,7 @@ function(zephlon_programs folder)
       file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
       if(srcs)
         add_executable(${name} ${srcs})
-        target_compile_options(${name} PRIVATE ${ZEPHLON_WARNINGS})
+        target_compile_options(${name} PRIVATE ${ZEPHLON_WARNINGS} ${ZEPHLON_CODE_OPTIONS})
         target_link_libraries(${name} PRIVATE zephlon_system)
         if(folder STREQUAL "tools")
           set_property(GLOBAL APPEND PROPERTY ZEPHLON_TOOL_TARGETS ${name})
