@@ -48,10 +48,11 @@ namespace fs = std::filesystem;
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Runs mkdata with arguments already quoted for the shell; its exit code.
-int RunMkdataWith(const std::string& args) {
-    const std::string command =
-        std::string("'") + ZEPHLON_BINARY_DIR + "/bin/mkdata' " + args + " >/dev/null 2>&1";
+// Runs mkdata with arguments already quoted for the shell, after `environment` (an "env ..."
+// prefix, or nothing); its exit code.
+int RunMkdataWith(const std::string& args, const std::string& environment = {}) {
+    const std::string command = environment + "'" + ZEPHLON_BINARY_DIR + "/bin/mkdata' " + args +
+                                " >/dev/null 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -69,10 +70,11 @@ std::string DataCache() {
 
 // A small world (the tiles round San Francisco Bay): the whole country is made once, by the
 // build. A cold run takes nothing from the data cache.
-int RunMkdata(const fs::path& out, bool cold = false) {
+int RunMkdata(const fs::path& out, bool cold = false, const std::string& environment = {}) {
     return RunMkdataWith((cold ? std::string() : DataCache()) +
-                         "--terrain-box=-122.6,37.3,-122.0,37.9 '" + ZEPHLON_SOURCE_DIR +
-                         "/data' '" + out.string() + "'");
+                             "--terrain-box=-122.6,37.3,-122.0,37.9 '" + ZEPHLON_SOURCE_DIR +
+                             "/data' '" + out.string() + "'",
+                         environment);
 }
 
 bool EndsWith(const std::string& s, const char* end) {
@@ -144,7 +146,18 @@ fs::path MkdataTest::install;
 TEST_F(MkdataTest, TwoRunsWriteTheSameFilesAndNoSettings) {
     const fs::path first = root / "first";
     const fs::path second = root / "second";
-    ASSERT_EQ(RunMkdata(first, true), 0);
+    // The cold run is the first on its machine, as the build's is on a fresh one: its home and
+    // temporary folder are new, so the sound server's client that espeak-ng opens as it starts
+    // makes its runtime folder there, under a name drawn from the C library's generator. The
+    // speech must not hear that.
+    const fs::path home = root / "home";
+    const fs::path temporary = root / "tmp";
+    fs::create_directories(home);
+    fs::create_directories(temporary);
+    const std::string freshMachine =
+        "env -u XDG_RUNTIME_DIR -u PULSE_RUNTIME_PATH -u PULSE_SERVER -u DISPLAY HOME='" +
+        home.string() + "' TMPDIR='" + temporary.string() + "' ";
+    ASSERT_EQ(RunMkdata(first, true, freshMachine), 0);
     ASSERT_EQ(RunMkdata(second), 0);
     std::set<std::string> made;
     for (const auto& e : fs::recursive_directory_iterator(first)) {

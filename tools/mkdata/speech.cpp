@@ -8,7 +8,9 @@
 // clip 1 (the click that ends a transmission), clip 2 (the squelch tail before it) and the
 // silence clip 195.
 //
-// espeak-ng speaks the same text the same way on every run, so two runs write the same bytes.
+// espeak-ng speaks the same text the same way on every run, so two runs write the same bytes, as
+// long as the C library's generator, from which it draws the breath of the voices that have one,
+// starts alike: the module starts it afresh before it speaks.
 // With a cache folder the clips are kept there under a key of everything they are made from (the
 // table, the voices, espeak-ng's version, and a line spoken and shaped in every voice by this
 // run, which changes with espeak-ng's speech and with this module's shaping) and taken from
@@ -21,6 +23,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -522,6 +525,12 @@ int MakeSpeech(Installation& installation, std::string* error) {
         *error = "espeak-ng could not start (is espeak-ng-data installed?)";
         return 0;
     }
+    // Starting espeak-ng opens an audio device even for synchronous output, and the sound
+    // server's client, the first time it runs on a machine (no runtime folder of its own yet),
+    // names that folder with a dozen draws from the C library's generator: a fresh machine's
+    // first run would breathe differently from every later one. Whatever was drawn before, the
+    // speech starts from the generator's first state, the one an untouched process has.
+    std::srand(1);
     const char* version = espeak_Info(nullptr);
     // Spoken on every run, cached or cold: espeak-ng's speech depends a little on what it said
     // before, so every run says the same things in the same order.
