@@ -200,24 +200,9 @@ struct Fnv {
     }
 };
 
-// How this maker was built. An instrumented or unoptimised maker speaks and shapes a few clips
-// differently from the optimised one (its libraries' state and its arithmetic's constants are
-// not the same), which the probe line may not show: the trees that share a cache (the sanitizer
-// tree inside the normal one) must never take each other's clips, whichever builds first.
-constexpr const char* kMakerBuild =
-#if defined(__SANITIZE_ADDRESS__)
-    "sanitized "
-#endif
-#if defined(__OPTIMIZE__)
-    "optimised";
-#else
-    "unoptimised";
-#endif
-
 std::string Key(const std::string& table, const char* espeakVersion, const std::string& probe) {
     Fnv f;
     f.Add(kModuleVersion);
-    f.Add(kMakerBuild);
     f.Add(espeakVersion != nullptr ? espeakVersion : "");
     f.Add(table);
     f.Add(probe);
