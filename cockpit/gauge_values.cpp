@@ -77,6 +77,10 @@ struct ReportFields {
         });
         core::RegisterReportField("gauge_vsi",
                                   [] { return std::to_string(theVerticalSpeedIndicator.value); });
+        core::RegisterReportField("gauge_aoa",
+                                  [] { return std::to_string(theAngleOfAttackIndicator.value); });
+        core::RegisterReportField("gauge_oat",
+                                  [] { return std::to_string(theTemperatureGauge.value); });
         core::RegisterReportField("gauge_card",
                                   [] { return std::to_string(theHsiGauge.compassFrame); });
     }
@@ -389,8 +393,10 @@ void UpdateFuelFlow() {
     }
 }
 
+// The readout shows the wing's lift as a share of the most it can give: 1.0 at the stall, about 0.6
+// at the approach speed (1.3 times the stall speed), low in cruise.
 void UpdateAngleOfAttack() {
-    const double a = std::clamp(flight::theAeroLookup.alphaDegrees * 0.1 + 0.6, 0.1, 1.0) * 100.0;
+    const double a = std::clamp(flight::WingLiftShare(), 0.1, 1.0) * 100.0;
     theAngleOfAttackIndicator.value = Trunc(a);
     theAttitudeIndicator.value = std::clamp(Trunc((a - 60) * 0.88), -22, 22);
 }
@@ -565,8 +571,9 @@ void UpdateGauges() {
     if (flight::SystemReliability::IsVerticalSpeedWorking()) UpdateVerticalSpeed(type);
     UpdateEngines(type);
     UpdateFuelQuantity();
-    // The outside air temperature (the oil temperatures run hotter above 80 F).
-    theTemperatureGauge.value = FahrenheitFromSurfaceWord(world::theSeaLevelTemp);
+    // The outside air temperature where the aircraft flies (the oil temperatures run hotter above
+    // 80 F).
+    theTemperatureGauge.value = FahrenheitFromTemperatureWord(State().fmOAT);
     theFlapsLever.value = State().fmFlaps;
     if (type != 0 && type != 5) UpdateGearLamps();
     switch (type) {

@@ -572,7 +572,7 @@ TEST_F(Instruments, ClockHourMeterTachometersAndTemperature) {
     EXPECT_EQ(cockpit::SingleTachometerFrame(65), 1);
     EXPECT_EQ(cockpit::TwinTachometerFrame(65), 180);
     EXPECT_EQ(cockpit::SingleTachometerFrame(0), 115);
-    EXPECT_EQ(cockpit::FahrenheitFromSurfaceWord(15 * 256), 59);
+    EXPECT_EQ(cockpit::FahrenheitFromTemperatureWord(15 * 256), 59);
 
     Select(4);
     Power(true);
