@@ -577,7 +577,9 @@ TEST_F(Instruments, ClockHourMeterTachometersAndTemperature) {
     Select(4);
     Power(true);
     cockpit::PanelGauge& oat = cockpit::theTemperatureGauge;
-    world::theSeaLevelTemp = 15 * 256;
+    // The readout shows the air where the aircraft is: 15 C here, -20 C below.
+    flight::FlightModelState& air = flight::theFlightModelState;
+    air.fmOAT = 15 * 256;
     for (int celsius : {0, 1}) {
         oat.buttons[0] = celsius;
         oat.dirty = 1;
@@ -586,14 +588,13 @@ TEST_F(Instruments, ClockHourMeterTachometersAndTemperature) {
         cockpit::DrawOutsideAirTemperature(oat, cockpit::thePanelFont, {448, 456}, {467, 456});
         EXPECT_EQ(Texts(cockpit::thePanelFont)[0], celsius != 0 ? "015" : "059");
     }
-    world::theSeaLevelTemp = -20 * 256;  // below zero Fahrenheit: the sign takes a place
+    air.fmOAT = -20 * 256;  // below zero Fahrenheit: the sign takes a place
     oat.buttons[0] = 0;
     oat.dirty = 1;
     theCalls.clear();
     cockpit::BeginPanelFrame();
     cockpit::DrawOutsideAirTemperature(oat, cockpit::thePanelFont, {448, 456}, {467, 456});
-    EXPECT_EQ(Texts(cockpit::thePanelFont)[0], "-03");
-    world::theSeaLevelTemp = 15 * 256;
+    EXPECT_EQ(Texts(cockpit::thePanelFont)[0], "-04");  // -4 F, rounded, not towards zero
 }
 
 TEST_F(Instruments, NeedlesSlewAndLeversTravel) {
