@@ -262,8 +262,14 @@ void RunAutopilot() {
 
     if (s.fmAutopilotModes & kApModeApproach) {
         const std::uint8_t gs = in.glideSlopeDeviation;
-        const bool capture = in.signalValid && deviation >= -8 && deviation <= 6 &&
-                             (gs < 0x81 || gs > 0xB1) && (in.flags & 0x10);
+        // Once captured the glide slope is kept while the localizer stays within a quarter of
+        // full scale: a small wander off the centre line must not drop the descent into the
+        // pitch hold half way down.
+        const bool captured = (s.fmAutopilotState & kApStateGlideSlope) != 0;
+        const bool onCourse = captured ? deviation >= -32 && deviation <= 32
+                                       : deviation >= -8 && deviation <= 6;
+        const bool capture = in.signalValid && onCourse && (gs < 0x81 || gs > 0xB1) &&
+                             (in.flags & 0x10);
         if (capture) {
             s.fmAutopilotState = static_cast<std::uint16_t>(
                 (s.fmAutopilotState | kApStateGlideSlope) & ~kApStatePitchHold);
