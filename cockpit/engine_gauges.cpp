@@ -15,7 +15,6 @@
 #include "flight/flight_model_state.h"
 #include "gfx/bitmap.h"
 #include "gfx/surface.h"
-#include "world/terrain_services.h"
 
 namespace cockpit {
 
@@ -183,15 +182,17 @@ void DrawThreeDigitReadout(PanelGauge& g, const GFXFont* font, IntPoint position
     g.dirty = 0;
 }
 
-std::int32_t FahrenheitFromSurfaceWord(std::int16_t word) {
-    return static_cast<std::int32_t>(word / 256.0 * 1.8 + 32.5);
+std::int32_t FahrenheitFromTemperatureWord(std::int16_t word) {
+    // Rounded to the nearest degree below freezing-point Fahrenheit too (not towards zero).
+    return static_cast<std::int32_t>(std::floor(word / 256.0 * 1.8 + 32.5));
 }
 
 void DrawOutsideAirTemperature(PanelGauge& g, const GFXFont* font, IntPoint number, IntPoint unit) {
     g.AdvanceSlot();
     const bool celsius = g.buttons[0] != 0;
-    // The air's temperature at the aircraft's height, in Fahrenheit.
-    g.value = FahrenheitFromSurfaceWord(flight::theFlightModelState.fmOAT);
+    // The air's temperature where the aircraft flies (the surface temperature less the lapse with
+    // height), in Fahrenheit.
+    g.value = FahrenheitFromTemperatureWord(flight::theFlightModelState.fmOAT);
     const std::int32_t f = g.value;
     if (g.alwaysDraw == 0 && g.dirty == 0 && g.drawnValue1[g.slot] == f &&
         g.drawnValue2[g.slot] == g.buttons[0] && g.drawnValue3[g.slot] == g.buttons[1])

@@ -77,6 +77,10 @@ struct ReportFields {
         });
         core::RegisterReportField("gauge_vsi",
                                   [] { return std::to_string(theVerticalSpeedIndicator.value); });
+        core::RegisterReportField("gauge_aoa",
+                                  [] { return std::to_string(theAngleOfAttackIndicator.value); });
+        core::RegisterReportField("gauge_oat",
+                                  [] { return std::to_string(theTemperatureGauge.value); });
         core::RegisterReportField("gauge_card",
                                   [] { return std::to_string(theHsiGauge.compassFrame); });
     }
@@ -389,38 +393,10 @@ void UpdateFuelFlow() {
     }
 }
 
-namespace {
-
-// The readout is the share of the wing's greatest lift coefficient in use: 0.6 on the approach
-// (1.3 times the stall speed asks for 1 / 1.69 of it) and 1.0 at the stall and beyond it (where
-// the coefficient falls again while the angle still grows). The display formula takes it as an
-// angle value v with v x 0.1 + 0.6.
-double LiftShareOfStall() {
-    struct Wing {
-        double greatestLift = 0.0;  // coefficient
-        double stallAngle = 0.0;    // degrees, in the table
-    };
-    static const Wing wing = [] {
-        const flight::AeroCoefficientRow* rows = flight::AeroCoefficientTable(4);
-        Wing w;
-        for (int i = flight::kAeroZeroRow; i < flight::kAeroRows; ++i) {
-            if (rows[i].cl > w.greatestLift) {
-                w.greatestLift = rows[i].cl;
-                w.stallAngle = rows[i].alpha;
-            }
-        }
-        return w;
-    }();
-    // The lookup reads the CitationJet's table 3.57 degrees below the wing's angle.
-    if (flight::theAeroLookup.alphaDegrees - 3.57 >= wing.stallAngle) return 1.0;
-    return wing.greatestLift > 0.0 ? flight::theAeroLookup.cl / wing.greatestLift : 0.0;
-}
-
-}  // namespace
-
+// The readout shows the wing's lift as a share of the most it can give: 1.0 at the stall, about 0.6
+// at the approach speed (1.3 times the stall speed), low in cruise.
 void UpdateAngleOfAttack() {
-    const double angleValue = (LiftShareOfStall() - 0.6) * 10.0;
-    const double a = std::clamp(angleValue * 0.1 + 0.6, 0.1, 1.0) * 100.0;
+    const double a = std::clamp(flight::WingLiftShare(), 0.1, 1.0) * 100.0;
     theAngleOfAttackIndicator.value = Trunc(a);
     theAttitudeIndicator.value = std::clamp(Trunc((a - 60) * 0.88), -22, 22);
 }
@@ -595,9 +571,9 @@ void UpdateGauges() {
     if (flight::SystemReliability::IsVerticalSpeedWorking()) UpdateVerticalSpeed(type);
     UpdateEngines(type);
     UpdateFuelQuantity();
-    // The outside air temperature at the aircraft's height, falling at the standard lapse (the
-    // oil temperatures run hotter above 80 F).
-    theTemperatureGauge.value = FahrenheitFromSurfaceWord(State().fmOAT);
+    // The outside air temperature where the aircraft flies (the oil temperatures run hotter above
+    // 80 F).
+    theTemperatureGauge.value = FahrenheitFromTemperatureWord(State().fmOAT);
     theFlapsLever.value = State().fmFlaps;
     if (type != 0 && type != 5) UpdateGearLamps();
     switch (type) {

@@ -160,8 +160,8 @@ void DrawTapeGauge(PanelGauge& g, std::int32_t x, std::int32_t y, std::int32_t c
 void DrawEngineReadout(PanelGauge& g, const GFXFont* font, IntPoint position, std::int32_t width);
 void DrawThreeDigitReadout(PanelGauge& g, const GFXFont* font, IntPoint position);
 void DrawOutsideAirTemperature(PanelGauge& g, const GFXFont* font, IntPoint number, IntPoint unit);
-// Fahrenheit from the weather's surface temperature word (1/256 degree Celsius).
-[[nodiscard]] std::int32_t FahrenheitFromSurfaceWord(std::int16_t word);
+// Whole degrees Fahrenheit (rounded) from a temperature word (1/256 degree Celsius).
+[[nodiscard]] std::int32_t FahrenheitFromTemperatureWord(std::int16_t word);
 
 // ---- heading indicator and HSI ---------------------------------------------------------------------
 [[nodiscard]] IntPoint RotateNeedlePoint(double angleDegrees, double radius);

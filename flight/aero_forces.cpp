@@ -1,5 +1,6 @@
 // Lift, drag and gravity load in floating point with imperial units, handed to the integer
 // core in kilograms-force; the standard atmosphere and the air data.
+#include <algorithm>
 #include <cmath>
 
 #include "core/numeric.h"
@@ -76,6 +77,24 @@ void StandardAtmosphere(double speedFps, double altitudeFt, double& mach, double
     const double sound = std::sqrt(2402.82 * temperature);
     mach = speedFps / sound;
     q = 0.5 * density * speedFps * speedFps;
+}
+
+double WingLiftShare() {
+    const FlightModelState& s = theFlightModelState;
+    const int type = FlightModelBaseType();
+    // The table's greatest lift coefficient below the deep-stall angles, found once a table.
+    static double greatest[2] = {0.0, 0.0};
+    double& most = greatest[type == 4 ? 1 : 0];
+    if (most == 0.0) {
+        const AeroCoefficientRow* table = AeroCoefficientTable(type);
+        for (int i = 0; i < 541; ++i)
+            if (std::fabs(table[i].alpha) <= 30.0) most = std::max(most, table[i].cl);
+    }
+    // The flaps add lift as force per unit of dynamic pressure; as a coefficient it is that over
+    // the wing's area in the same units.
+    const TypeAero& a = kTypeAero[type];
+    const double flaps = s.fmFlapLift / (a.wingArea * kPoundsToKgf);
+    return (theAeroLookup.cl + flaps) / (most + flaps);
 }
 
 void UpdateAtmosphere() {

@@ -1,5 +1,7 @@
 // The autopilot: wing leveller, heading hold, radio tracking with glide slope, pitch hold and
 // altitude capture and hold. It flies by writing the control positions.
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "core/numeric.h"
@@ -14,6 +16,19 @@ AutopilotWork theAutopilotWork;
 namespace {
 
 constexpr std::int16_t kPitchStep = 0x12;
+
+// The altitude hold's laws: the vertical speed wanted per metre of height error (1/s), its
+// limit (m/s, about 500 ft/min), the share of the vertical-speed error (as a flight-path angle)
+// added to the pitch target each slow step and the share of its change since the last step
+// (the damping), and the slowest airspeed (m/s) that angle is reckoned at.
+constexpr double kCloseRate = 0.1;
+constexpr double kMaxHoldRate = 2.5;
+constexpr double kHoldGain = 0.15;
+constexpr double kHoldDamping = 1.0;
+constexpr double kSlowestSpeed = 20.0;
+constexpr std::int32_t kMostNoseUp = 0xAAB;   // 15 degrees
+constexpr std::int32_t kMostNoseDown = 0x71C;  // 10 degrees
+constexpr double kUnitsPerRadian = 32768.0 / 3.14159265358979323846;
 
 std::int16_t Add16(std::int32_t a, std::int32_t b) {
     return core::ClampToInt16(static_cast<std::int64_t>(a) + b);
@@ -60,15 +75,8 @@ std::int32_t AltitudeError() {
 }
 
 void StartHold() {
-    AutopilotWork& w = theAutopilotWork;
     theFlightModelState.fmApAltSubMode = 8;
-    w.huntingCountdown = 16;
-    w.holdSubState = 0;
-    w.stepCounter = 0;
-    for (std::int32_t& v : w.ring)
-        v = 0;
-    w.ringSum = 0;
-    w.ringIndex = 0;
+    theAutopilotWork.lastGap = std::nan("");
 }
 
 void LevelOff(std::int32_t error) {
@@ -84,64 +92,38 @@ void LevelOff(std::int32_t error) {
         return;
     }
     if (error >= -10 && error <= 10) {
-        s.fmApAltSubMode = 8;
+        StartHold();
         return;
     }
     // Nose down (positive) while climbing towards the target, nose up while descending.
     s.fmApPitchTarget = Add16(s.fmApPitchTarget, w.climbing ? kPitchStep : -kPitchStep);
 }
 
-void Hold(std::int32_t error) {
+// The hold steers the vertical speed towards a rate that closes the height error (proportional,
+// up to a cruise-climb rate) and moves the pitch target by the vertical-speed error, as the
+// flight-path angle it stands for at the airspeed, and by that error's change: the pitch target
+// integrates, so a turn's lost lift or a change of power is trimmed out instead of leaving the
+// aircraft sinking. The height is read to 1/256 m: a whole-metre error and a dead band of tens of
+// metres would leave a standing sink of tens of feet a minute unseen.
+void Hold() {
     FlightModelState& s = theFlightModelState;
     AutopilotWork& w = theAutopilotWork;
-    w.ringSum -= w.ring[w.ringIndex];
-    w.ring[w.ringIndex] = s.fmVVel;
-    w.ringSum += s.fmVVel;
-    w.ringIndex = (w.ringIndex + 1) & 15;
-    if (error > 91) {
-        s.fmApPitchTarget = Add16(s.fmApPitchTarget, -2 * kPitchStep);
-        return;
-    }
-    if (error < -91) {
-        s.fmApPitchTarget = Add16(s.fmApPitchTarget, 2 * kPitchStep);
-        return;
-    }
-    switch (w.holdSubState) {
-        case 0:
-            if (error > 23 || error < -23) {
-                w.stepCounter = 0;
-                if (error >= 0) {
-                    w.holdSubState = 1;
-                    s.fmApPitchTarget = Add16(s.fmApPitchTarget, -kPitchStep);
-                } else {
-                    w.holdSubState = 2;
-                    s.fmApPitchTarget = Add16(s.fmApPitchTarget, kPitchStep);
-                }
-            } else if (--w.huntingCountdown <= 0) {
-                // Trim out the mean vertical speed (1/256 m/s after the shift).
-                const std::int32_t m = w.ringSum >> 12;
-                const std::int32_t correction = ((std::abs(m) * 0x2764) >> 16) >> 3;
-                s.fmApPitchTarget = Add16(s.fmApPitchTarget, m > 0 ? correction : -correction);
-                w.huntingCountdown = 10;
-            }
-            break;
-        case 1:
-        case 2:
-            if (error >= -3 && error <= 3) {
-                w.holdSubState = 0;
-                w.huntingCountdown = 10;
-            } else {
-                const bool wrongWay = w.holdSubState == 1 ? s.fmVVel < 0 : s.fmVVel >= 0;
-                if (wrongWay && (++w.stepCounter & 7) == 0) {
-                    s.fmApPitchTarget =
-                        Add16(s.fmApPitchTarget, w.holdSubState == 1 ? -kPitchStep : kPitchStep);
-                }
-            }
-            break;
-        default:
-            w.holdSubState = 0;
-            break;
-    }
+    const double metres =
+        (static_cast<double>(s.fmPosY) + 256.0 * TerrainDatumMetres()) / 256.0;
+    const double error = static_cast<double>(s.fmApTargetAlt) - metres;
+    const double climb = s.fmVVel / 65536.0;
+    const double wanted = std::clamp(error * kCloseRate, -kMaxHoldRate, kMaxHoldRate);
+    const double speed = std::max(std::fabs(s.fmHVel / 65536.0), kSlowestSpeed);
+    const double gap = (wanted - climb) / speed * kUnitsPerRadian;
+    if (std::isnan(w.lastGap)) w.lastGap = gap;
+    const double change = kHoldGain * gap + kHoldDamping * (gap - w.lastGap);
+    w.lastGap = gap;
+    // The target stays within the attitudes an autopilot may command, so that a stall (too
+    // little power to hold the height) does not wind it up into a zoom once the speed is back.
+    s.fmApPitchTarget = static_cast<std::int16_t>(
+        std::clamp(static_cast<std::int32_t>(s.fmApPitchTarget) -
+                       static_cast<std::int32_t>(std::lround(change)),
+                   -kMostNoseUp, kMostNoseDown));
 }
 
 void AltitudeHold() {
@@ -166,7 +148,7 @@ void AltitudeHold() {
             LevelOff(error);
             break;
         case 8:
-            Hold(error);
+            Hold();
             break;
         default:  // start
             if (error >= -10 && error <= 10) {
@@ -280,8 +262,14 @@ void RunAutopilot() {
 
     if (s.fmAutopilotModes & kApModeApproach) {
         const std::uint8_t gs = in.glideSlopeDeviation;
-        const bool capture = in.signalValid && deviation >= -8 && deviation <= 6 &&
-                             (gs < 0x81 || gs > 0xB1) && (in.flags & 0x10);
+        // Once captured the glide slope is kept while the localizer stays within a quarter of
+        // full scale: a small wander off the centre line must not drop the descent into the
+        // pitch hold half way down.
+        const bool captured = (s.fmAutopilotState & kApStateGlideSlope) != 0;
+        const bool onCourse = captured ? deviation >= -32 && deviation <= 32
+                                       : deviation >= -8 && deviation <= 6;
+        const bool capture = in.signalValid && onCourse && (gs < 0x81 || gs > 0xB1) &&
+                             (in.flags & 0x10);
         if (capture) {
             s.fmAutopilotState = static_cast<std::uint16_t>(
                 (s.fmAutopilotState | kApStateGlideSlope) & ~kApStatePitchHold);

@@ -72,6 +72,9 @@ void UpdateAirData();
 void StandardAtmosphere(double speedFps, double altitudeFt, double& mach, double& q);
 [[nodiscard]] double AirDensityAt(double altitudeFt);
 [[nodiscard]] double AircraftAltitudeFeet();
+// The wing's lift coefficient (the flaps' share included) over the most it reaches before the
+// stall at the flaps' setting: 1 at the stall.
+[[nodiscard]] double WingLiftShare();
 extern const double kBankLoadTable[46];
 extern const std::int32_t kRamRiseTable[17];
 
@@ -121,12 +124,9 @@ struct AutopilotWork {
     std::uint8_t glideSlopeMemory = 0;
     std::uint8_t glideSlopeCountdown = 0;
     std::uint8_t climbing = 0;
-    std::uint8_t holdSubState = 0;
-    std::int16_t huntingCountdown = 0;
-    std::int16_t stepCounter = 0;
-    std::int32_t ring[16] = {};
-    std::int32_t ringIndex = 0;
-    std::int32_t ringSum = 0;
+    // The hold's vertical-speed error (a flight-path angle) at its last step; not a number
+    // when the hold begins.
+    double lastGap = 0.0;
 };
 extern AutopilotWork theAutopilotWork;
 

@@ -140,6 +140,8 @@ void FixedFlight(int variant) {
     s.fmIAS = (b ? 142 : 96) * 32768;
     s.fmMach100 = static_cast<std::int16_t>(b ? 41 : 27);
     s.fmPosY = (b ? 9500 : 2400) * 78;
+    // The standard atmosphere's air at that height (1/256 degree Celsius): 50 and 25 F.
+    s.fmOAT = static_cast<std::int16_t>(b ? 3840 - 4815 : 3840 - 1217);
     s.fmHead = static_cast<std::uint16_t>(b ? 0x6000 : 0x2000);
     s.fmPitch = static_cast<std::uint16_t>(b ? -1500 : 900);
     s.fmBank = static_cast<std::uint16_t>(b ? 65536 - 182 * 20 : 182 * 12);
