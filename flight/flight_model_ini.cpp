@@ -142,8 +142,11 @@ std::int32_t Held(const SavedField& f, std::int32_t v) {
             return std::clamp(v, 0, 3);
         case Hold::Contact:
             return v >= 0 && v <= 3 ? v : 0;
-        case Hold::FlapNotch:
-            return std::clamp<std::int32_t>(v, 0, std::clamp<std::int32_t>(ap.apMaxFlaps, 0, 4));
+        case Hold::FlapNotch: {
+            // The aircraft's own notch count once it is flown, else its type's table.
+            const int most = theFlightModelState.fmMaxFlaps > 0 ? theFlightModelState.fmMaxFlaps : ap.apMaxFlaps;
+            return std::clamp<std::int32_t>(v, 0, std::clamp(most, 0, 4));
+        }
         case Hold::Fuel: {
             // A tank holds at most the aircraft's whole fuel (kg; the field counts 1/256 kg).
             const std::int64_t most = std::int64_t{std::max(ap.apMaxFuel, 0)} * 256;

@@ -169,3 +169,26 @@ std::string CaseName(const ::testing::TestParamInfo<CloseCase>& info) {
 INSTANTIATE_TEST_SUITE_P(EveryAskingCommand, ClosingRun, ::testing::ValuesIn(Cases()), CaseName);
 
 }  // namespace
+
+namespace {
+
+// A second copy started in the folder of one that runs brings the first to the front and ends;
+// whoever started it reads why on the error output.
+TEST(SecondCopy, SaysOnTheErrorOutputThatAnotherCopyRuns) {
+    if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    testsupport::StarterRun run("zephlon-second-copy");
+    const testsupport::TempFolder& dir = run.Dir();
+    // The first copy stays a few seconds of real time (the runner's clock is its own).
+    dir.Write("first.txt", "frame-interval 20\nwait 300\nshell \"sleep 4\"\nwait 300\nquit\n");
+    dir.Write("second.txt", "wait 300\nquit\n");
+    const std::string simrun = testsupport::StarterRun::Simrun() + " --dir " + dir.Root() + " ";
+    const CommandResult r = testsupport::RunCommand(
+        simrun + dir.Path("first.txt") + " > " + dir.Path("first.out") + " 2>&1 & sleep 1; " + simrun +
+        dir.Path("second.txt") + " 2>&1; echo second=$?; wait");
+    EXPECT_NE(r.out.find("zephlon: another copy of the program runs in this folder"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("second=0"), std::string::npos) << r.out;
+    EXPECT_NE(dir.Read("first.out").find("exit=0"), std::string::npos) << dir.Read("first.out");
+}
+
+}  // namespace
