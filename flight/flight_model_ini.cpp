@@ -49,7 +49,9 @@ constexpr std::int32_t kRightAngle = 16384;
 
 // The saved head, in the order of the record.
 const SavedField kSavedFields[] = {
-    FIELD(fmPosX, I32, Hold::Range, INT32_MIN, INT32_MAX),  // held to the airspace by the world
+    // A position off the covered area is the world's to move: it wraps to the other side and
+    // says so, as it does for a flight that leaves it.
+    FIELD(fmPosX, I32, Hold::Range, INT32_MIN, INT32_MAX),
     FIELD(fmPosY, I32, Hold::Range, 0, kHighest),
     FIELD(fmPosZ, I32, Hold::Range, INT32_MIN, INT32_MAX),
     FIELD(fmPitch, U16, Hold::Angle, 0, 0),
@@ -168,8 +170,10 @@ int ReadAircraftState(core::IniFile& file) {
     auto read = [&](const char* key, std::int32_t fallback, const SavedField& f) {
         const std::int32_t v = file.GetInt(kSection, key, fallback);
         const std::int32_t held = Held(f, v);
-        // An angle is every value wrapped; anything else held was out of its range.
-        if (held != v && f.hold != Hold::Angle) theHeldAircraftKeys.emplace_back(key);
+        // An angle is every value wrapped, and any non-zero flag or brake is set; anything else
+        // held was out of its range.
+        const bool quiet = f.hold == Hold::Angle || f.hold == Hold::Flag || f.hold == Hold::Brake;
+        if (held != v && !quiet) theHeldAircraftKeys.emplace_back(key);
         return held;
     };
     for (const SavedField& f : kSavedFields)

@@ -67,7 +67,8 @@ int LoadTable(const char* fileName, int width, Row (*decode)(const std::uint8_t*
     if (!ReadCount(&count)) {
         theNavVolume.CloseFile();
         TraceLoad(fileName, "no row count");
-        theNavVolume.ReportDamagedMember(fileName);
+        // An empty member is a table without rows; one of a few bytes is one cut short.
+        if (MemberSize(fileName) > 0) theNavVolume.ReportDamagedMember(fileName);
         return 1;
     }
     if (count > static_cast<std::uint32_t>(kMaxNavRows)) {

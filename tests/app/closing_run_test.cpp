@@ -183,8 +183,10 @@ TEST(SecondCopy, SaysOnTheErrorOutputThatAnotherCopyRuns) {
     dir.Write("second.txt", "wait 300\nquit\n");
     const std::string simrun = testsupport::StarterRun::Simrun() + " --dir " + dir.Root() + " ";
     const CommandResult r = testsupport::RunCommand(
-        simrun + dir.Path("first.txt") + " > " + dir.Path("first.out") + " 2>&1 & sleep 1; " + simrun +
-        dir.Path("second.txt") + " 2>&1; echo second=$?; wait");
+        simrun + dir.Path("first.txt") + " > " + dir.Path("first.out") + " 2>&1 & " +
+        // The second starts once the first has started up (a slow build takes its time).
+        "for i in $(seq 100); do grep -q 'start-up done' " + dir.Path("first.out") +
+        " && break; sleep 0.1; done; " + simrun + dir.Path("second.txt") + " 2>&1; echo second=$?; wait");
     EXPECT_NE(r.out.find("zephlon: another copy of the program runs in this folder"), std::string::npos)
         << r.out;
     EXPECT_EQ(r.out.find("second=0"), std::string::npos) << r.out;
