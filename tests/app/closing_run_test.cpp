@@ -184,9 +184,10 @@ TEST(SecondCopy, SaysOnTheErrorOutputThatAnotherCopyRuns) {
     const std::string simrun = testsupport::StarterRun::Simrun() + " --dir " + dir.Root() + " ";
     const CommandResult r = testsupport::RunCommand(
         simrun + dir.Path("first.txt") + " > " + dir.Path("first.out") + " 2>&1 & " +
-        // The second starts once the first has started up (a slow build takes its time).
-        "for i in $(seq 100); do grep -q 'start-up done' " + dir.Path("first.out") +
-        " && break; sleep 0.1; done; " + simrun + dir.Path("second.txt") + " 2>&1; echo second=$?; wait");
+        // The second starts once the first holds the folder (a slow build takes its time).
+        "for i in $(seq 100); do test -e " + dir.Path(".zephlon.lock") +
+        " && break; sleep 0.1; done; sleep 0.5; " + simrun + dir.Path("second.txt") +
+        " 2>&1; echo second=$?; wait");
     EXPECT_NE(r.out.find("zephlon: another copy of the program runs in this folder"), std::string::npos)
         << r.out;
     EXPECT_EQ(r.out.find("second=0"), std::string::npos) << r.out;
