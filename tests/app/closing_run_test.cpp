@@ -178,8 +178,8 @@ TEST(SecondCopy, SaysOnTheErrorOutputThatAnotherCopyRuns) {
     if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
     testsupport::StarterRun run("zephlon-second-copy");
     const testsupport::TempFolder& dir = run.Dir();
-    // The first copy stays a few seconds of real time (the runner's clock is its own).
-    dir.Write("first.txt", "frame-interval 20\nwait 300\nshell \"sleep 4\"\nwait 300\nquit\n");
+    // The first copy flies 40 simulated seconds, a few of real time, answering the second.
+    dir.Write("first.txt", "frame-interval 20\nwait 40000\nquit\n");
     dir.Write("second.txt", "wait 300\nquit\n");
     const std::string simrun = testsupport::StarterRun::Simrun() + " --dir " + dir.Root() + " ";
     const CommandResult r = testsupport::RunCommand(
