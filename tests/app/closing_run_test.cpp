@@ -179,14 +179,15 @@ TEST(SecondCopy, SaysOnTheErrorOutputThatAnotherCopyRuns) {
     testsupport::StarterRun run("zephlon-second-copy");
     const testsupport::TempFolder& dir = run.Dir();
     // The first copy flies 40 simulated seconds, a few of real time, answering the second.
-    dir.Write("first.txt", "frame-interval 20\nwait 40000\nquit\n");
+    dir.Write("first.txt", "frame-interval 20\nwait 300\nshell \"touch " + dir.Path("ready") +
+                               "\"\nwait 40000\nquit\n");
     dir.Write("second.txt", "wait 300\nquit\n");
     const std::string simrun = testsupport::StarterRun::Simrun() + " --dir " + dir.Root() + " ";
     const CommandResult r = testsupport::RunCommand(
         simrun + dir.Path("first.txt") + " > " + dir.Path("first.out") + " 2>&1 & " +
-        // The second starts once the first holds the folder (a slow build takes its time).
-        "for i in $(seq 100); do test -e " + dir.Path(".zephlon.lock") +
-        " && break; sleep 0.1; done; sleep 0.5; " + simrun + dir.Path("second.txt") +
+        // The second starts once the first has started up and flies (a slow build takes its time).
+        "for i in $(seq 600); do test -e " + dir.Path("ready") + " && break; sleep 0.1; done; " +
+        simrun + dir.Path("second.txt") +
         " 2>&1; echo second=$?; wait");
     EXPECT_NE(r.out.find("zephlon: another copy of the program runs in this folder"), std::string::npos)
         << r.out;
