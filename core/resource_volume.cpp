@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <set>
+#include <utility>
 
 #include "win/file_api.h"
 #include "win/profile.h"
@@ -315,10 +316,22 @@ void OpenGlobalVolumes() {
         volume->Open(0);
 }
 
+namespace {
+std::vector<std::string>& DamagedFilesToTell() {
+    static auto& files = *new std::vector<std::string>;
+    return files;
+}
+}  // namespace
+
+std::vector<std::string> TakeDamagedFilesToTell() {
+    return std::exchange(DamagedFilesToTell(), {});
+}
+
 void ReportDamagedFile(const std::string& what) {
     // Never destroyed: a static object may still load from a volume while the program exits.
     static auto& told = *new std::set<std::string>;
     if (!told.insert(what).second) return;
+    DamagedFilesToTell().push_back(what);
     win::TraceLine("installation: " + what + " is damaged");
     std::fprintf(stderr, "zephlon: the installation file %s is damaged and was not used.\n",
                  what.c_str());

@@ -154,6 +154,8 @@ void OpenGlobalVolumes();
 // Says once, in the trace ("installation: WHAT is damaged") and on the error output, that a file
 // of the installation (or a member, named with its folder) could not be read and was not used.
 void ReportDamagedFile(const std::string& what);
+// The files reported damaged since the last call, each once, for the user to be told in a box.
+[[nodiscard]] std::vector<std::string> TakeDamagedFilesToTell();
 
 // A volume file of the installation that start-up could not open, whose loose folder does not
 // stand in for it, or that opened without some of its members: the file as the installation

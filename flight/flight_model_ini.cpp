@@ -49,7 +49,9 @@ constexpr std::int32_t kRightAngle = 16384;
 
 // The saved head, in the order of the record.
 const SavedField kSavedFields[] = {
-    FIELD(fmPosX, I32, Hold::Range, INT32_MIN, INT32_MAX),  // held to the airspace by the world
+    // A position off the covered area is the world's to move: it wraps to the other side and
+    // says so, as it does for a flight that leaves it.
+    FIELD(fmPosX, I32, Hold::Range, INT32_MIN, INT32_MAX),
     FIELD(fmPosY, I32, Hold::Range, 0, kHighest),
     FIELD(fmPosZ, I32, Hold::Range, INT32_MIN, INT32_MAX),
     FIELD(fmPitch, U16, Hold::Angle, 0, 0),
@@ -142,8 +144,11 @@ std::int32_t Held(const SavedField& f, std::int32_t v) {
             return std::clamp(v, 0, 3);
         case Hold::Contact:
             return v >= 0 && v <= 3 ? v : 0;
-        case Hold::FlapNotch:
-            return std::clamp<std::int32_t>(v, 0, std::clamp<std::int32_t>(ap.apMaxFlaps, 0, 4));
+        case Hold::FlapNotch: {
+            // The aircraft's own notch count once it is flown, else its type's table.
+            const int most = theFlightModelState.fmMaxFlaps > 0 ? theFlightModelState.fmMaxFlaps : ap.apMaxFlaps;
+            return std::clamp<std::int32_t>(v, 0, std::clamp(most, 0, 4));
+        }
         case Hold::Fuel: {
             // A tank holds at most the aircraft's whole fuel (kg; the field counts 1/256 kg).
             const std::int64_t most = std::int64_t{std::max(ap.apMaxFuel, 0)} * 256;
@@ -165,8 +170,10 @@ int ReadAircraftState(core::IniFile& file) {
     auto read = [&](const char* key, std::int32_t fallback, const SavedField& f) {
         const std::int32_t v = file.GetInt(kSection, key, fallback);
         const std::int32_t held = Held(f, v);
-        // An angle is every value wrapped; anything else held was out of its range.
-        if (held != v && f.hold != Hold::Angle) theHeldAircraftKeys.emplace_back(key);
+        // An angle is every value wrapped, and any non-zero flag or brake is set; anything else
+        // held was out of its range.
+        const bool quiet = f.hold == Hold::Angle || f.hold == Hold::Flag || f.hold == Hold::Brake;
+        if (held != v && !quiet) theHeldAircraftKeys.emplace_back(key);
         return held;
     };
     for (const SavedField& f : kSavedFields)

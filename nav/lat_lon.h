@@ -36,7 +36,8 @@ void FormatLatLon(std::string* latText, std::string* lonText, std::int32_t x, st
 // east past 30 W to 155 W, south past 5 N to 65 N, north past 70 N to 10 N). 1 when it moved;
 // the move is then announced through theAirspaceWrapNotify.
 int WrapPositionToAirspace(std::int32_t& x, std::int32_t& z);
-// Holds a position (a loaded one) inside the covered area, at its nearest edge; 1 when it moved.
+// Holds a position inside the covered area, at its nearest edge; 1 when it moved (so 0 says the
+// position lies in the area).
 // Nobody is told: the caller says what it held.
 int HoldPositionInAirspace(std::int32_t& x, std::int32_t& z);
 // Called after a wrap; the window layer installs one that posts menu command 690 to the main

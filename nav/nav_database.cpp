@@ -67,11 +67,14 @@ int LoadTable(const char* fileName, int width, Row (*decode)(const std::uint8_t*
     if (!ReadCount(&count)) {
         theNavVolume.CloseFile();
         TraceLoad(fileName, "no row count");
+        // An empty member is a table without rows; one of a few bytes is one cut short.
+        if (MemberSize(fileName) > 0) theNavVolume.ReportDamagedMember(fileName);
         return 1;
     }
     if (count > static_cast<std::uint32_t>(kMaxNavRows)) {
         theNavVolume.CloseFile();
         TraceLoad(fileName, "refused, " + std::to_string(count) + " rows");
+        theNavVolume.ReportDamagedMember(fileName);
         return 1;
     }
     std::uint32_t wanted = count;
@@ -89,6 +92,11 @@ int LoadTable(const char* fileName, int width, Row (*decode)(const std::uint8_t*
         TraceLoad(fileName, std::to_string(read) + " rows");
     else
         TraceLoad(fileName, std::to_string(read) + " of " + std::to_string(count) + " rows");
+    // A table holds its count's rows and nothing after them: one cut short, with bytes lost or
+    // put in, or with its count changed, is named; its whole rows are still used.
+    if (static_cast<std::uint32_t>(read) != count ||
+        (size >= 4 && size != 4 + std::int64_t{count} * width))
+        theNavVolume.ReportDamagedMember(fileName);
     return 1;
 }
 
@@ -269,6 +277,8 @@ int LoadNavAirways(const char* fileName) {
     }
     theNavVolume.CloseFile();
     TraceLoad(fileName, std::to_string(airways.size()) + " airways");
+    // Every airway counted, read whole, and the member ends with the last one.
+    if (airways.size() != count || left > 0) theNavVolume.ReportDamagedMember(fileName);
     return 1;
 }
 

@@ -17,6 +17,8 @@
 #include "nav/nav_database.h"
 #include "nav/nav_host.h"
 #include "ui/dialog_services.h"
+#include "win/compositor.h"
+#include "win/program_entry.h"
 
 namespace nav {
 
@@ -30,6 +32,49 @@ namespace {
 constexpr char kCouldNotOpen[] = "Could not open %s.";
 constexpr char kErrorReading[] = "Error reading file %s.";
 constexpr char kCouldNotSeek[] = "Could not seek in file %s.";
+constexpr char kDamaged[] =
+    "The station directory %s is damaged: a station's record holds what no station can, so it is "
+    "not used. Installing the program again restores the directory.";
+
+// Where the covered area holds it.
+bool InsideAirspace(std::int32_t x, std::int32_t z) {
+    return HoldPositionInAirspace(x, z) == 0;
+}
+
+// Four BCD digits (or three for an NDB's kHz) within the band of the kind.
+bool IsBcdFrequency(std::uint16_t bcd, int kind) {
+    int value = 0;
+    for (int shift = 12; shift >= 0; shift -= 4) {
+        const int digit = (bcd >> shift) & 0xF;
+        if (digit > 9) return false;
+        value = value * 10 + digit;
+    }
+    if (kind == kSmsNdb) return value >= 100 && value <= 1799;
+    return value >= 800 && value <= 1795;  // 108.00 to 117.95 MHz after the implied 1
+}
+
+// A station's record as the file holds it: in the covered area, on a frequency of its band.
+bool IsSoundRecord(int kind, const std::uint8_t* bytes) {
+    if (kind == kSmsWaypoint) {
+        const SmsWaypointRecord w = DecodeWaypointRecord(bytes);
+        return InsideAirspace(w.x, w.z);
+    }
+    const SmsStationRecord r = DecodeStationRecord(bytes);
+    return InsideAirspace(r.x, r.z) && IsBcdFrequency(r.frequency, kind);
+}
+
+// An airport's runways are numbered 1 to 36 and lie in the covered area, and its frequencies are
+// radio frequencies (lengths and widths are whatever the data says: some strips are 4 ft wide).
+bool IsSoundAirport(const SmsAirportHeader& h, const std::vector<SmsRunwayRecord>& rows) {
+    for (const std::uint16_t bcd : {h.atis, h.clearance, h.ground, h.tower, h.departure, h.approach})
+        for (int shift = 0; shift < 16; shift += 4)
+            if (((bcd >> shift) & 0xF) > 9) return false;
+    for (const SmsRunwayRecord& r : rows) {
+        const int number = r.runway & 0x3F;
+        if (number < 1 || number > 36 || !InsideAirspace(r.x, r.z)) return false;
+    }
+    return true;
+}
 
 // Zeros after the name list in memory: the last name ends there even when the file cut it, and
 // the name scan below may read thirty-two bytes from the last byte before a terminator.
@@ -320,11 +365,12 @@ SmsDatabase::ReadResult SmsDatabase::ReadAirportAt(std::uint32_t offset, SmsAirp
                          : 0;
     theSmsFile.CloseFile();
     if (read != h.runwayCount) return ReadResult::Short;
-    *header = h;
-    rows->clear();
+    std::vector<SmsRunwayRecord> decoded;
     for (int i = 0; i < read; ++i)
-        rows->push_back(
-            DecodeRunwayRecord(bytes.data() + static_cast<std::size_t>(i) * kSmsRunwayBytes));
+        decoded.push_back(DecodeRunwayRecord(bytes.data() + static_cast<std::size_t>(i) * kSmsRunwayBytes));
+    if (!IsSoundAirport(h, decoded)) return ReadResult::Damaged;
+    *header = h;
+    *rows = std::move(decoded);
     return ReadResult::Ok;
 }
 
@@ -350,6 +396,12 @@ int SmsDatabase::ReportRead(win::HWND parent, ReadResult result) const {
             return 1;
         case ReadResult::Short:
             break;
+        case ReadResult::Damaged:
+            // Said once: a damaged directory would otherwise say it at every station.
+            if (!damageTold) ShowError(parent, kDamaged);
+            damageTold = true;
+            win::TraceLine("sms: " + fileName + " holds a damaged record");
+            return 1;
     }
     ShowError(parent, kErrorReading);
     return 1;
@@ -382,6 +434,7 @@ int SmsDatabase::ReadRecord(win::HWND parent, int row, int kind, win::FileHandle
                    ReportRead(parent, ReadAt(entry.recordOffset, bytes, size, nullptr))) {
         return failed;
     }
+    if (!IsSoundRecord(kind, bytes)) return ReportRead(parent, ReadResult::Damaged);
     switch (kind) {
         case kSmsVor:
             vor = DecodeStationRecord(bytes);
@@ -425,7 +478,14 @@ int SmsDatabase::ReadAirportEntry(std::uint32_t entryOffset, SmsEntryCopy* entry
         got < kSmsEntryHeadBytes)
         return 0;
     *entry = DecodeEntryCopy(bytes, got);
-    return ReadAirportAt(entry->recordOffset, header, rows) == ReadResult::Ok ? 1 : 0;
+    // The navigation index points at an airport's entry; anything else there, or a record cut
+    // short or holding what no airport can, is a damaged directory, said once.
+    const ReadResult result = NavKindOfCode(entry->code) != kSmsAirport
+                                  ? ReadResult::Damaged
+                                  : ReadAirportAt(entry->recordOffset, header, rows);
+    if (result == ReadResult::Short || result == ReadResult::Damaged)
+        ReportRead(win::GetDisplayWindow(), ReadResult::Damaged);
+    return result == ReadResult::Ok ? 1 : 0;
 }
 
 int SmsDatabase::ReadAirportRecord(int index, SmsEntryCopy* entry, SmsAirportHeader* header,

@@ -182,7 +182,9 @@ public:
     void ResetStepping();
 
 private:
-    enum class ReadResult { Ok, NotOpen, NoSeek, Short };
+    // Damaged: the record was read but holds what no station can (a file with bytes lost or
+    // changed); it is not used.
+    enum class ReadResult { Ok, NotOpen, NoSeek, Short, Damaged };
     // Opens the directory file at an offset (closed again on failure).
     ReadResult OpenAt(std::uint32_t offset) const;
     // Shows the message of a failed read; 0 for a read that worked, else 1.
@@ -202,6 +204,8 @@ private:
     int PlaceOnCurrentRunway();
 
     std::string fileName = kSmsFileName;
+    // A damaged record was said once already (ReportRead is const: the flag is not the data).
+    mutable bool damageTold = false;
     std::vector<std::uint8_t> fileBuffer;  // the header, the name list and a guard zero
     // An entry as the table keeps it: its name, and its head before the name, are found in the
     // file buffer.

@@ -5,6 +5,8 @@
 #include <cstdlib>
 
 #include "core/resource_volume.h"
+#include "ui/dialog_services.h"
+#include "win/compositor.h"
 #include "win/program_entry.h"
 
 namespace planning {
@@ -183,6 +185,16 @@ int LessonController::LoadManeuverScript(int n) {
     return LoadLessonFile(member);
 }
 
+namespace {
+// A lesson the user chose that cannot run is said, with why, rather than doing nothing.
+void TellRejectedLesson(const std::string& member, const std::string& why) {
+    const std::string text = "The lesson " + member + " cannot be started: " + why + ".";
+    std::fprintf(stderr, "zephlon: %s\n", text.c_str());
+    if (const win::HWND window = win::GetDisplayWindow())
+        ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);
+}
+}  // namespace
+
 int LessonController::LoadLessonScriptByNumber(int n) {
     char member[32];
     std::snprintf(member, sizeof member, "zqLess%d.txt", n);
@@ -206,6 +218,8 @@ int LessonController::LoadLessonFile(const std::string& member) {
     if (loaded == 0) {
         script->Reset();
         Trace("lesson: rejected %s", member.c_str());
+        TellRejectedLesson(member, "it is missing from Lessons\\Lessons.Vol or cannot be read as a lesson "
+                                   "(a damaged line, or a flight outside the installation)");
         return 0;
     }
     if (aircraft->DumpWanted()) DumpLessonFile(*script, "Less.out");
@@ -213,6 +227,7 @@ int LessonController::LoadLessonFile(const std::string& member) {
     if (aircraft->LoadFlight(flight) == 0) {
         script->Reset();
         Trace("lesson: rejected %s (no flight %s)", member.c_str(), flight.c_str());
+        TellRejectedLesson(member, "its flight " + flight + " cannot be loaded");
         return 0;
     }
     TakeReferences();

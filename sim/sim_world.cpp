@@ -446,13 +446,6 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     if (full == 0) {
         fm.fmPosX = keptX;
         fm.fmPosZ = keptZ;
-    } else {
-        // A saved position off the covered area is held at its edge.
-        const std::int32_t readX = fm.fmPosX;
-        const std::int32_t readZ = fm.fmPosZ;
-        nav::HoldPositionInAirspace(fm.fmPosX, fm.fmPosZ);
-        if (fm.fmPosX != readX) flight::theHeldAircraftKeys.emplace_back("fmPosX");
-        if (fm.fmPosZ != readZ) flight::theHeldAircraftKeys.emplace_back("fmPosZ");
     }
     if (full != 0) {
         if (reliability) flight::LoadReliabilitySettings(file, 0);

@@ -186,8 +186,39 @@ void TellMissingDialogs(win::HWND window) {
     ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);
 }
 
+void TellDamagedInstallationFiles(win::HWND window) {
+    const std::vector<std::string> damaged = core::TakeDamagedFilesToTell();
+    if (damaged.empty()) return;
+    std::string text =
+        "Zephlon cannot read these files of its installation whole and runs on what it could read "
+        "of them:\n";
+    for (const std::string& file : damaged) text += "\n" + file + ": it is damaged.";
+    text += "\n\nInstalling the program again restores them.";
+    ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);
+}
+
 void TellUnreadableInstallation(win::HWND window) {
-    const std::vector<core::UnreadableVolume> unreadable = core::UnreadableGlobalVolumes();
+    std::vector<core::UnreadableVolume> unreadable = core::UnreadableGlobalVolumes();
+    // Files of the installation read outside the global volumes, without which the ground goes
+    // plain, the directory of stations and the lessons stay empty.
+    for (const char* file : {"Art\\Terrain\\USA\\GridText.bin", "Data\\Sms\\flp.sms"}) {
+        std::uint32_t attributes = win::GetFileAttributes(file);
+        // One the installation source holds stands in for it.
+        if (attributes == win::INVALID_FILE_ATTRIBUTES) attributes = win::GetFileAttributes(core::DiscPath(file));
+        if (attributes == win::INVALID_FILE_ATTRIBUTES || (attributes & win::FILE_ATTRIBUTE_DIRECTORY) != 0)
+            unreadable.push_back(core::UnreadableVolume{file, attributes != win::INVALID_FILE_ATTRIBUTES, 0});
+    }
+    {
+        // The lessons' volume, or loose lessons in its folder standing in for it.
+        core::ResourceVolume lessons("Lessons\\Lessons.Vol", "Lessons", 0);
+        if (lessons.OpenFile("zqLess1.txt") != 0)
+            lessons.CloseFile();
+        else
+            unreadable.push_back(core::UnreadableVolume{"Lessons\\Lessons.Vol",
+                                                        win::GetFileAttributes("Lessons\\Lessons.Vol") !=
+                                                            win::INVALID_FILE_ATTRIBUTES,
+                                                        0});
+    }
     if (unreadable.empty()) return;
     std::string text =
         "Zephlon cannot read these files of its installation and runs without what they hold:\n";
@@ -207,6 +238,8 @@ void TellUnreadableInstallation(win::HWND window) {
 void RunStartup() {
     const win::HWND w = theMainWindow.window;
     TellUnreadableInstallation(w);
+    // What the volumes lost on opening was told with them.
+    (void)core::TakeDamagedFilesToTell();
     TellMissingDialogs(w);
     // The settings start-up writes are stored once, at its end.
     win::ProfileWriteBatch settingsWrites;
@@ -264,6 +297,7 @@ void RunStartup() {
     nav::LoadNavAirports();
     nav::LoadNavWaypoints();
     nav::LoadNavAirways();
+    TellDamagedInstallationFiles(w);
     theSimWorld.SetLoadingScreen(0);
     theSimWorld.SetRunning(1);
     win::TraceLine("start-up done");

@@ -54,6 +54,9 @@ void RunStartup();
 // Names, in a message box, on the error output and in the trace, the installation's volume
 // files that start-up could not open (missing or damaged); the program runs on without them.
 void TellUnreadableInstallation(win::HWND window);
+// Names, in one message box, the files of the installation that start-up found damaged and
+// used in part (tables cut short or with bytes lost, members that could not be read).
+void TellDamagedInstallationFiles(win::HWND window);
 // Names, in a message box and on the error output, the dialog templates the resource pack lacks;
 // the program runs on, and each of those dialogs says so when it is asked for.
 void TellMissingDialogs(win::HWND window);

@@ -58,10 +58,12 @@ bool ReadLine(int fd, std::string* line, int timeoutMs) {
     return false;
 }
 
+// The other copy may have gone before its answer is written (it waits only so long): a closed
+// socket must fail the write, not end this copy with SIGPIPE.
 void WriteAll(int fd, const std::string& s) {
     std::size_t done = 0;
     while (done < s.size()) {
-        ssize_t n = write(fd, s.data() + done, s.size() - done);
+        ssize_t n = send(fd, s.data() + done, s.size() - done, MSG_NOSIGNAL);
         if (n <= 0) return;
         done += static_cast<std::size_t>(n);
     }

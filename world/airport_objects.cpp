@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/endian.h"
 #include "core/ini_file.h"
 #include "core/numeric.h"
 #include "core/resource_volume.h"
@@ -21,6 +22,13 @@ char NoLetter() {
 }
 const char* NoName() {
     return "";
+}
+
+// A member that is there holds its stored count of records and nothing after them.
+bool HoldsWholeRecords(const std::vector<std::uint8_t>& bytes, int recordSize) {
+    if (bytes.empty()) return true;  // missing, which the volume says
+    return bytes.size() >= 4 &&
+           bytes.size() == 4 + std::size_t{core::ReadU32(bytes.data())} * static_cast<std::size_t>(recordSize);
 }
 
 std::vector<std::uint8_t> ReadMember(core::ResourceVolume* volume, const char* name) {
@@ -77,7 +85,10 @@ void AirportObjectDatabase::Load(core::ResourceVolume* runwayVolume,
     auto debug = [&](const char* key) {
         return settings != nullptr && settings->GetInt("Debug", key, 0) != 0;
     };
-    runways = ReadRunwayRecords(ReadMember(runwayVolume, "rwys.bin"));
+    const std::vector<std::uint8_t> runwayBytes = ReadMember(runwayVolume, "rwys.bin");
+    runways = ReadRunwayRecords(runwayBytes);
+    if (runwayVolume != nullptr && !HoldsWholeRecords(runwayBytes, RunwayRecord::kSize))
+        runwayVolume->ReportDamagedMember("rwys.bin");
     if (debug("DumpRunways")) {
         if (std::FILE* f = OpenReport(folder, "DmpRwy.out", "w")) {
             for (const RunwayRecord& r : runways)
@@ -85,7 +96,10 @@ void AirportObjectDatabase::Load(core::ResourceVolume* runwayVolume,
             std::fclose(f);
         }
     }
-    buildings = ReadBuildingRecords(ReadMember(buildingVolume, "buildings.bin"));
+    const std::vector<std::uint8_t> buildingBytes = ReadMember(buildingVolume, "buildings.bin");
+    buildings = ReadBuildingRecords(buildingBytes);
+    if (buildingVolume != nullptr && !HoldsWholeRecords(buildingBytes, BuildingRecord::kSize))
+        buildingVolume->ReportDamagedMember("buildings.bin");
     towerCheck = debug("VerifyTowers");
     if (debug("DumpBuildings")) {
         if (std::FILE* f = OpenReport(folder, "DmpBuild.out", "w")) {

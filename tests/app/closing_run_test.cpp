@@ -169,3 +169,30 @@ std::string CaseName(const ::testing::TestParamInfo<CloseCase>& info) {
 INSTANTIATE_TEST_SUITE_P(EveryAskingCommand, ClosingRun, ::testing::ValuesIn(Cases()), CaseName);
 
 }  // namespace
+
+namespace {
+
+// A second copy started in the folder of one that runs brings the first to the front and ends;
+// whoever started it reads why on the error output.
+TEST(SecondCopy, SaysOnTheErrorOutputThatAnotherCopyRuns) {
+    if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    testsupport::StarterRun run("zephlon-second-copy");
+    const testsupport::TempFolder& dir = run.Dir();
+    // The first copy flies 40 simulated seconds, a few of real time, answering the second.
+    dir.Write("first.txt", "frame-interval 20\nwait 300\nshell \"touch " + dir.Path("ready") +
+                               "\"\nwait 40000\nquit\n");
+    dir.Write("second.txt", "wait 300\nquit\n");
+    const std::string simrun = testsupport::StarterRun::Simrun() + " --dir " + dir.Root() + " ";
+    const CommandResult r = testsupport::RunCommand(
+        simrun + dir.Path("first.txt") + " > " + dir.Path("first.out") + " 2>&1 & " +
+        // The second starts once the first has started up and flies (a slow build takes its time).
+        "for i in $(seq 600); do test -e " + dir.Path("ready") + " && break; sleep 0.1; done; " +
+        simrun + dir.Path("second.txt") +
+        " 2>&1; echo second=$?; wait");
+    EXPECT_NE(r.out.find("zephlon: another copy of the program runs in this folder"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("second=0"), std::string::npos) << r.out;
+    EXPECT_NE(dir.Read("first.out").find("exit=0"), std::string::npos) << dir.Read("first.out");
+}
+
+}  // namespace

@@ -303,4 +303,82 @@ TEST(HostileVolumes, DamagedVolumesAreNamedAndTheProgramRunsWithoutThem) {
     }
 }
 
+// The station directory and the navigation tables damaged as a disk or a copy damages them: cut
+// short, with 100 bytes lost from the middle, or with bits flipped (seeded). A plan is loaded
+// and flown a moment. Either the damaged file is named in a message box, or the aircraft ends
+// where it ends with the undamaged files; never is it moved, nor does ATC call a runway 0.
+TEST(HostileTables, DamagedTablesAreNamedOrChangeNothing) {
+    if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    const std::string script =
+        "answer \"cannot read these files\" OK always\nanswer \"is damaged\" OK always\n"
+        "frame-interval 20\nwait 300\nmenu 159\ndialog \"Load Flight Plan\"\n"
+        "set 1120 KSQLtoKFAT.Pln\nclick 1\nwait 1500\nsave @dir/after.flt\nquit\n";
+    auto play = [&](const testsupport::TempFolder& dir) {
+        std::string text = script;
+        for (std::size_t at; (at = text.find("@dir")) != std::string::npos;) text.replace(at, 4, dir.Root());
+        dir.Write("script.txt", text);
+        return testsupport::RunCommand(testsupport::StarterRun::Simrun() + " --dir " + dir.Root() + " " +
+                                       dir.Path("script.txt") + " 2>&1");
+    };
+    auto position = [](const std::string& flight) {
+        return std::make_pair(testsupport::SavedValue(flight, "fmPosX").value_or(0),
+                              testsupport::SavedValue(flight, "fmPosZ").value_or(0));
+    };
+    DamagedInstallation good(std::nullopt);
+    const CommandResult first = play(good.dir);
+    ASSERT_EQ(first.status, 0) << first.out;
+    const auto home = position(good.dir.Read("after.flt"));
+    ASSERT_NE(home.first, 0);
+
+    const std::map<std::string, std::string> data = Members(Install() / "Data/Data.Vol");
+    struct Table {
+        std::string name;   // as the box names it
+        std::string where;  // where the damaged copy goes
+        std::string bytes;
+    };
+    std::vector<Table> tables = {{"flp.sms", "Data/Sms/flp.sms", ReadFile(Install() / "Data/Sms/flp.sms")}};
+    for (const char* member : {"na.apt", "na.vor", "na.ils", "na.wpt"})
+        tables.push_back({member, std::string("Data/Nav/") + member, data.at(member)});
+    tables.push_back({"rwys.bin", "Data/Runways/rwys.bin", data.at("rwys.bin")});
+    tables.push_back({"buildings.bin", "Data/Buildings/buildings.bin", data.at("buildings.bin")});
+    std::uint32_t seed = 53;
+    for (const Table& t : tables) {
+        ASSERT_GT(t.bytes.size(), 400u) << t.name;
+        std::string flipped = t.bytes;
+        for (int i = 0; i < 8; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            flipped[(seed >> 8) % flipped.size()] ^= static_cast<char>(1u << ((seed >> 4) % 8));
+        }
+        const std::string lost = t.bytes.substr(0, t.bytes.size() / 2) + t.bytes.substr(t.bytes.size() / 2 + 100);
+        const std::pair<const char*, std::string> damages[] = {
+            {"cut short", t.bytes.substr(0, t.bytes.size() * 2 / 3)}, {"100 bytes lost", lost}, {"bits flipped", flipped}};
+        for (const auto& [how, bytes] : damages) {
+            SCOPED_TRACE(t.name + " " + how);
+            DamagedInstallation run(std::nullopt);
+            Put(run.dir, t.where, bytes);
+            const CommandResult r = play(run.dir);
+            EXPECT_EQ(r.status, 0) << r.out.substr(r.out.size() > 4000 ? r.out.size() - 4000 : 0);
+            ExpectNoSanitizerReport(r);
+            EXPECT_EQ(r.out.find("runway 0 "), std::string::npos);
+            // Named in a message box the user read.
+            bool named = false;
+            for (std::size_t at = 0; (at = r.out.find("] dialog ", at)) != std::string::npos; ++at) {
+                // The box's text runs to the next line of the trace (its own lines included).
+                const std::string box = r.out.substr(at, r.out.find("\n[", at) - at);
+                named = named || ((box.rfind("] dialog GENERIC", 0) == 0 || box.rfind("] dialog - ", 0) == 0) &&
+                                  box.find(t.name) != std::string::npos);
+            }
+            const auto where = position(run.dir.Read("after.flt"));
+            // A file whose damage changed nothing the run read need not be named.
+            if (!named) {
+                EXPECT_EQ(where, home) << r.out.substr(0, 6000);
+            }
+            // A cut or a loss is always seen (the file's own counts no longer hold).
+            if (std::string(how) != "bits flipped") {
+                EXPECT_TRUE(named) << r.out.substr(0, 6000);
+            }
+        }
+    }
+}
+
 }  // namespace

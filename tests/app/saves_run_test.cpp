@@ -374,6 +374,22 @@ TEST_F(SavesRun, TheStartNamesInstallationFilesItCannotRead) {
     EXPECT_NE(r.out.find("start-up done"), std::string::npos) << r.out;
 }
 
+// The files read beside the volumes (the ground's textures, the station directory, the lessons)
+// missing: the start names each in its box.
+TEST_F(SavesRun, TheStartNamesMissingTexturesStationsAndLessons) {
+    for (const char* folder : {"Art", "Art/Terrain", "Art/Terrain/USA", "Data", "Data/Sms", "Lessons"})
+        ShadowFolder(dir, folder);
+    for (const char* file : {"Art/Terrain/USA/GridText.bin", "Data/Sms/flp.sms", "Lessons/Lessons.Vol"})
+        fs::remove(dir.Path(file));
+    const CommandResult r = Play(Script("start-without-volumes.simrun"));
+    const std::size_t box = ExpectRanAndSaid(r, "Zephlon cannot read these files");
+    ASSERT_NE(box, std::string::npos);
+    for (const char* named : {"Art\\Terrain\\USA\\GridText.bin: it is missing.",
+                              "Data\\Sms\\flp.sms: it is missing.", "Lessons\\Lessons.Vol: it is missing."})
+        EXPECT_NE(r.out.find(named, box), std::string::npos) << named << "\n" << r.out;
+    EXPECT_NE(r.out.find("start-up done"), std::string::npos) << r.out;
+}
+
 // Without its first flight the aircraft starts where its parked flight puts it, not at the
 // world's origin.
 TEST_F(SavesRun, ADamagedFirstFlightStartsFromTheParkedOne) {

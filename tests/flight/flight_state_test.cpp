@@ -23,51 +23,57 @@ std::string FreshSituation(const char* name) {
 }
 
 // Random values within each field's range (flags and the contact state in theirs).
+// A state a flight may hold: every value anywhere in what the world and the aircraft (the 172)
+// allow, so that it comes back as it went.
 void Randomise(FlightModelState& s, std::mt19937& rng) {
-    auto i32 = [&] { return static_cast<std::int32_t>(rng()); };
+    auto in = [&](std::int32_t low, std::int32_t high) {
+        return static_cast<std::int32_t>(low + static_cast<std::int64_t>(rng() % (static_cast<std::uint64_t>(high) - low + 1)));
+    };
     auto u16 = [&] { return static_cast<std::uint16_t>(rng()); };
-    auto i16 = [&] { return static_cast<std::int16_t>(rng()); };
+    auto i16 = [&] { return static_cast<std::int16_t>(in(-32767, 32767)); };
     auto flag = [&] { return static_cast<std::int8_t>(rng() & 1); };
-    s.fmPosX = i32();
-    s.fmPosY = i32();
-    s.fmPosZ = i32();
+    constexpr std::int32_t kSpeed = 200 << 16;
+    const flight::AircraftParameters& ap = flight::theAircraftParameters;
+    s.fmPosX = static_cast<std::int32_t>(rng());  // the world holds the position, not the aircraft
+    s.fmPosY = in(0, 15240 * 256);
+    s.fmPosZ = static_cast<std::int32_t>(rng());
     s.fmPitch = u16();
     s.fmBank = u16();
     s.fmHead = u16();
-    s.fmHVel = i32();
-    s.fmVVel = i32();
-    s.fmSVel = i32();
-    s.fmTAVel = i32();
+    s.fmHVel = in(-kSpeed, kSpeed);
+    s.fmVVel = in(-kSpeed, kSpeed);
+    s.fmSVel = in(-kSpeed, kSpeed);
+    s.fmTAVel = in(0, kSpeed);
     s.fmYVel = i16();
     s.fmRVel = i16();
-    s.fmDeltaX = i32();
-    s.fmDeltaY = i32();
-    s.fmDeltaZ = i32();
+    s.fmDeltaX = in(-200 * 256, 200 * 256);
+    s.fmDeltaY = in(-200 * 256, 200 * 256);
+    s.fmDeltaZ = in(-200 * 256, 200 * 256);
     s.fmElvCur = i16();
-    s.fmWndANG = i16();
-    s.fmAllowWA = i16();
-    s.fmCNAdj = i16();
+    s.fmWndANG = static_cast<std::int16_t>(in(-16384, 16384));
+    s.fmAllowWA = static_cast<std::int16_t>(in(-16384, 16384));
+    s.fmCNAdj = static_cast<std::int16_t>(in(0, 32767));
     s.fmDeltaH = i16();
     s.fmOTG = flag();
     s.fmInvert = flag();
     s.fmEngines = static_cast<std::int8_t>(rng() & 3);
     s.fmOGV = static_cast<std::int8_t>(rng() % 4);
-    s.fmSpoil = i16();
+    s.fmSpoil = static_cast<std::int16_t>(in(0, 32767));
     s.fmElv = i16();
     s.fmAil = i16();
     s.fmRud = i16();
-    s.fmThrot = i16();
+    s.fmThrot = static_cast<std::int16_t>(in(0, 32767));
     s.fmFlaps = static_cast<std::int8_t>(rng() % 4);
     s.fmGear = flag();
-    s.fmAfter = static_cast<std::int8_t>(rng());
-    s.fmRBrake = static_cast<std::int8_t>(rng());
-    s.fmLBrake = static_cast<std::int8_t>(rng());
-    s.fmRThrust = static_cast<std::int8_t>(rng());
-    s.fmFuel1 = i32();
-    s.fmFuel2 = i32();
-    s.fmFuel3 = i32();
-    s.fmPLoad = i32();
-    s.fmAdjustedTach = i16();
+    s.fmAfter = flag();
+    s.fmRBrake = static_cast<std::int8_t>(-flag());
+    s.fmLBrake = static_cast<std::int8_t>(-flag());
+    s.fmRThrust = flag();
+    s.fmFuel1 = in(0, ap.apMaxFuel * 256);
+    s.fmFuel2 = in(0, ap.apMaxFuel * 256);
+    s.fmFuel3 = in(0, ap.apMaxFuel * 256);
+    s.fmPLoad = in(0, ap.apMaxTakeoffWeight - ap.apEmptyWeight);
+    s.fmAdjustedTach = static_cast<std::int16_t>(in(0, 32767));
     s.fmMultiEngineSynch = flag();
 }
 
