@@ -29,6 +29,8 @@
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "flight/flight_probe.h"
+#include "flight/published_performance.h"
 #include "flight/flight_world_services.h"
 #include "flight/system_failures.h"
 #include "gfx/bitmap.h"
@@ -176,11 +178,18 @@ TEST_F(Instruments, CounterAltimeterDrumsAndPointer) {
         int feet;
         int hundreds, thousands, tenThousands, pointer;
     } cases[] = {
-        {9999, 129, 12 * 9 - 12 + 25, 154, 179},  // 9 showing; the ten-thousands window blank
-        {12000, 9, 13 + 12, 25, 0},               // the thousands drum rolling from 1 to 2
-        {0, 9, 121, 154, 0},
-        {-250, 9, 13, 154, 0},                    // below the field: the strips' first rows
-        {150000, 9, 121, 154, 0},
+        // Digit n of a drum shows with the window's top at 13 + 12.1 n; the thousands and
+        // ten-thousands roll on over the last hundred feet below the next step.
+        {9999, 129, 134, 154, 179},  // 9 almost rolled to 0; the ten-thousands window blank
+        {11990, 128, 36, 25, 178},   // 1 nine tenths of the way to 2
+        {12000, 9, 37, 25, 0},       // 2 from the thousand on
+        {12010, 10, 37, 25, 1},
+        {12899, 117, 37, 25, 161},
+        {17004, 9, 98, 25, 0},
+        {19950, 123, 128, 31, 171},  // both rolling: 19,9 on its way to 20,0
+        {0, 9, 13, 154, 0},
+        {-250, 9, 13, 154, 0},       // below the field: the strips' first rows
+        {150000, 9, 13, 154, 0},
     };
     for (const auto& c : cases) {
         const cockpit::CounterDrums d = cockpit::CounterAltimeterDrums(c.feet);
@@ -785,6 +794,35 @@ TEST_F(InstrumentUpdate, ExhaustTemperatureWithoutFuelFlowIsZero) {
     cockpit::UpdateGauges();
     EXPECT_GT(cockpit::theExhaustTempGauge.needle, 0);
     EXPECT_LE(cockpit::theExhaustTempGauge.needle, 32);
+}
+
+// The CitationJet's air-data readouts: the outside air temperature falls at the standard lapse
+// (about 3.57 F a thousand feet from 59 F on a standard day), and the angle-of-attack readout is
+// low in cruise, near 0.6 at 1.3 times the stall speed and near 1.0 at the stall.
+TEST_F(InstrumentUpdate, TheJetsAirDataReadoutsFollowHeightAndTheWing) {
+    auto fly = [](double feet, double knots, double seconds) {
+        flight::ProbeSelectAircraft(4);
+        flight::ProbePlaceInFlight(feet, knots);
+        flight::ProbeRunSeconds(seconds);
+        flight::theAircraftServices.aircraftType = &TypeOf;
+        theType = 4;
+        cockpit::theMasterSwitch.switchState = 1;
+        cockpit::UpdateGauges();
+    };
+    for (double feet : {0.0, 17000.0, 35000.0}) {
+        fly(feet, 250, 4);  // the air data are renewed every 48 steps
+        EXPECT_NEAR(cockpit::theTemperatureGauge.value, 59 - 3.566 * feet / 1000, 1.5) << feet;
+    }
+    // Placed level (the wing carrying the weight) well clear of the ground's effect, at true
+    // airspeeds for the calibrated stall speed (1.0778 times it at 5,000 ft).
+    const double stall =
+        1.0778 * flight::ProbeStallSpeed(4, 0, flight::PublishedPerformanceForType(4).testWeightKg);
+    fly(5000, 250, 0.2);
+    EXPECT_LT(cockpit::theAngleOfAttackIndicator.value, 35) << "cruise";
+    fly(5000, 1.3 * stall, 0.2);
+    EXPECT_NEAR(cockpit::theAngleOfAttackIndicator.value, 60, 8) << "1.3 x stall";
+    fly(5000, 1.03 * stall, 0.2);
+    EXPECT_GT(cockpit::theAngleOfAttackIndicator.value, 85) << "near the stall";
 }
 
 TEST_F(InstrumentUpdate, EnginesAndTanksMoveTheirGauges) {
