@@ -204,7 +204,6 @@ void FixedFlight(int variant) {
     theHsiGauge.dirty = 1;
     theDmeRadio.dmeDigits[0] = static_cast<std::int16_t>(b ? 1234 : 87);
     theTemperatureGauge.value = b ? 23 : 59;
-    flight::theFlightModelState.fmOAT = static_cast<std::int16_t>(b ? -5 * 256 : 15 * 256);
     for (int i = 0; i < 40; ++i) UpdateGauges();
     for (PanelGauge* g : thePanelGauges) g->dirty = 1;
     // As the master switches' commands do: every buffer gets the electrical refresh.
