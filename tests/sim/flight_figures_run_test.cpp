@@ -1,6 +1,7 @@
-// Every type flown by its pilot in the starter installation, from its ready-to-fly flight: the
-// take-off trim set, full power, the wheels leave the runway, the autopilot holds the climb
-// attitude, the altitude hold takes the cruise height and the throttle comes back to cruise power.
+// Every type flown by its pilot in the starter installation, from its ready-to-fly flight with
+// the take-off trim it ships: full power, the wheels leave the runway, the autopilot holds the
+// climb attitude, the altitude hold takes the cruise height and the throttle comes back to cruise
+// power.
 // What the pilot reads is checked against the aircraft's real motion and the published figures:
 // the lift-off speed against the handbook's rotation speed, the cruise speed against the cruise
 // table at the fuel flow burnt, and the airspeed needle in the screenshot and the status readout
@@ -23,6 +24,7 @@
 #include "flight/flight_probe.h"
 #include "flight/published_performance.h"
 #include "support/dial_reading.h"
+#include "support/flight_track.h"
 #include "support/screenshot.h"
 #include "support/starter_run.h"
 
@@ -30,18 +32,14 @@ namespace {
 
 using testsupport::StarterRun;
 
-constexpr double kKnotsPerMetrePerSecond = 1.943844;
+using testsupport::IndicatedForTrue;
+using testsupport::kKnotsPerMetrePerSecond;
+using testsupport::Reported;
+using testsupport::ReportedPlace;
+using testsupport::ScenePlace;
+using testsupport::SpeedAt;
+
 constexpr int kWidth = 640, kHeight = 480;
-
-// The standard atmosphere's density ratio below the tropopause.
-double DensityRatio(double feet) {
-    return std::pow(1.0 - 6.8756e-6 * feet, 4.2559);
-}
-
-// What an airspeed indicator shows for a true airspeed at a height (the equivalent airspeed).
-double IndicatedForTrue(double trueKnots, double feet) {
-    return trueKnots * std::sqrt(DensityRatio(feet));
-}
 
 struct SavedFlight {
     double x = 0, y = 0, z = 0;  // metres
@@ -63,57 +61,6 @@ double TrueKnotsBetween(const SavedFlight& a, const SavedFlight& b, double secon
     return std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y) +
                      (b.z - a.z) * (b.z - a.z)) /
            seconds * kKnotsPerMetrePerSecond;
-}
-
-double Reported(const std::string& out, const std::string& key, std::size_t from = 0) {
-    const std::size_t at = out.find(" " + key + "=", from);
-    if (at == std::string::npos) return std::nan("");
-    return std::atof(out.c_str() + at + key.size() + 2);
-}
-
-// The aircraft's place in a report line, scene units (1.2890625 ft).
-struct ScenePlace {
-    double x, y, z;
-    double KnotsFrom(const ScenePlace& p, double seconds) const {
-        const double feet = std::sqrt((x - p.x) * (x - p.x) + (y - p.y) * (y - p.y) +
-                                      (z - p.z) * (z - p.z)) *
-                            1.2890625;
-        return feet * 0.3048 / seconds * kKnotsPerMetrePerSecond;
-    }
-};
-ScenePlace ReportedPlace(const std::string& out, std::size_t at) {
-    return {Reported(out, "ac_x", at), Reported(out, "ac_y", at), Reported(out, "ac_z", at)};
-}
-
-// The true airspeed (knots) at place `i` of places reported every `interval` seconds: the slope
-// at `i` of the least-squares parabola through the distance flown over `span` places either side.
-double SpeedAt(const std::vector<ScenePlace>& places, std::size_t i, std::size_t span,
-               double interval) {
-    double sums[5] = {}, rhs[3] = {}, run = 0;
-    for (std::size_t k = i - span; k <= i + span; ++k) {
-        if (k > i - span) run += places[k].KnotsFrom(places[k - 1], 1.0);  // knot-seconds
-        const double t = (static_cast<double>(k) - static_cast<double>(i)) * interval;
-        double p = 1;
-        for (double& v : sums) {
-            v += p;
-            p *= t;
-        }
-        rhs[0] += run;
-        rhs[1] += run * t;
-        rhs[2] += run * t * t;
-    }
-    // The normal equations [s0 s1 s2; s1 s2 s3; s2 s3 s4] (a, b, c) = rhs, solved for b.
-    const double m[3][3] = {{sums[0], sums[1], sums[2]}, {sums[1], sums[2], sums[3]},
-                            {sums[2], sums[3], sums[4]}};
-    auto det = [](const double (&a)[3][3]) {
-        return a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
-               a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
-               a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
-    };
-    double mb[3][3];
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) mb[r][c] = c == 1 ? rhs[r] : m[r][c];
-    return det(mb) / det(m);
 }
 
 // The indicated airspeed the type's dial shows at a needle angle, by its graduation.
@@ -184,20 +131,20 @@ int CruiseLever(int type, double feet) {
         if (p.altitudeFeet == static_cast<int>(feet)) row.push_back(p);
     std::sort(row.begin(), row.end(),
               [](const auto& a, const auto& b) { return a.powerPercent < b.powerPercent; });
-    const double flow = 0.5 * (flight::ProbeTableFuelToKgPerHourPerEngine(type, row.end()[-1].fuelFlow) +
-                               flight::ProbeTableFuelToKgPerHourPerEngine(type, row.end()[-2].fuelFlow));
+    const double flow =
+        0.5 * (flight::ProbeTableFuelToKgPerHourPerEngine(type, row.end()[-1].fuelFlow) +
+               flight::ProbeTableFuelToKgPerHourPerEngine(type, row.end()[-2].fuelFlow));
     flight::ProbeSelectAircraft(type);
     flight::ProbePlaceInFlight(feet, 150);
-    return std::clamp(static_cast<int>(std::lround(flight::ProbeThrottleForFuelFlow(flow) / 1057.0)),
-                      0, 31);
+    return std::clamp(
+        static_cast<int>(std::lround(flight::ProbeThrottleForFuelFlow(flow) / 1057.0)), 0, 31);
 }
 
-// How each type's pilot flies it: the nose-up trim held before the take-off (the take-off trim),
+// Each type's ready-to-fly flight, which ships with its take-off trim set,
 // and the cruise table's height the climb ends at.
 struct Pilot {
     int type;
     const char* flight;
-    int takeoffTrimMs;
     double cruiseFeet;
 };
 
@@ -207,9 +154,7 @@ protected:
     // the brakes' release at full power; a screenshot of the dial at rest.
     std::string TakeOffStart() const {
         return "frame-interval 250\nwait 1000\nmenu 687\nwait 2000\nscreenshot " +
-               run.Dir().Path("rest.bmp") + "\nreport alt_ft\nkey End down\nwait " +
-               std::to_string(GetParam().takeoffTrimMs) +
-               "\nkey End up\nkey Backspace press\nkey B press\n";
+               run.Dir().Path("rest.bmp") + "\nreport alt_ft\nkey Backspace press\nkey B press\n";
     }
     // After the lift-off the autopilot holds the climb attitude and the runway's heading (the
     // heading bug's), and the gear comes up.
@@ -236,7 +181,8 @@ TEST_P(FlightFigures, TakeOffClimbAndCruiseAgreeWithTheMotionAndThePublishedFigu
     // above the runway is the lift-off. Positions move in whole flight steps, so its speed is the
     // slope of a parabola fitted to the distance run over the three seconds either side.
     std::string script = TakeOffStart();
-    for (int i = 1; i <= 240; ++i) script += "wait 250\nreport ac_x ac_y ac_z alt_ft\n";
+    for (int i = 1; i <= 240; ++i)
+        script += "wait 250\nreport ac_x ac_y ac_z alt_ft\n";
     auto r = Play(script);
     const double field = Reported(r.out, "alt_ft");
     std::vector<ScenePlace> places;
@@ -250,13 +196,14 @@ TEST_P(FlightFigures, TakeOffClimbAndCruiseAgreeWithTheMotionAndThePublishedFigu
     ASSERT_GT(liftOff, 12) << "never left the ground, or at once";
     ASSERT_LT(liftOff + 12, static_cast<int>(places.size()));
     const int liftOffMs = (liftOff + 1) * 250;
-    const double liftOffKnots = IndicatedForTrue(
-        SpeedAt(places, static_cast<std::size_t>(liftOff), 12, 0.25), field);
+    const double liftOffKnots =
+        IndicatedForTrue(SpeedAt(places, static_cast<std::size_t>(liftOff), 12, 0.25), field);
     EXPECT_NEAR(liftOffKnots, pub.rotationKnots, 10.0) << "lift-off, knots indicated";
 
     // The climb, its height every five seconds: the time the cruise height is reached.
     script = TakeOffStart() + Climb(liftOffMs);
-    for (int i = 1; i <= 180; ++i) script += "wait 5000\nreport alt_ft\n";
+    for (int i = 1; i <= 180; ++i)
+        script += "wait 5000\nreport alt_ft\n";
     r = Play(script);
     int levelMs = -1;
     std::size_t at = r.out.find("report alt_ft");  // the start's
@@ -272,7 +219,8 @@ TEST_P(FlightFigures, TakeOffClimbAndCruiseAgreeWithTheMotionAndThePublishedFigu
     const int lever = CruiseLever(p.type, p.cruiseFeet);
     script = TakeOffStart() + Climb(liftOffMs) + "wait " + std::to_string(levelMs) +
              "\nframe-interval 1000\nkey Shift+Z press\n";
-    for (int i = lever; i < 31; ++i) script += "key - press\n";
+    for (int i = lever; i < 31; ++i)
+        script += "key - press\n";
     script += "wait 240000\nscreenshot " + run.Dir().Path("cruise.bmp") +
               "\nreport readout_ias alt_ft\nsave " + run.Dir().Path("cruise1.flt") +
               "\nwait 60000\nsave " + run.Dir().Path("cruise2.flt") + "\nreport alt_ft\n";
@@ -308,11 +256,11 @@ TEST_P(FlightFigures, TakeOffClimbAndCruiseAgreeWithTheMotionAndThePublishedFigu
     EXPECT_NEAR(Reported(r.out, "readout_ias", cruiseReport), indicated, 3.0);
 }
 
-const Pilot kPilots[] = {{0, "C172Fly.Flt", 18000, 3000},
-                         {1, "BonFly.Flt", 20000, 4000},
-                         {2, "BarFly.Flt", 24000, 4000},
-                         {3, "KingFly.Flt", 24000, 10000},
-                         {4, "JetFly.Flt", 24000, 10000}};
+const Pilot kPilots[] = {{0, "C172Fly.Flt", 3000},
+                         {1, "BonFly.Flt", 4000},
+                         {2, "BarFly.Flt", 4000},
+                         {3, "KingFly.Flt", 10000},
+                         {4, "JetFly.Flt", 10000}};
 
 std::string PilotName(const ::testing::TestParamInfo<Pilot>& info) {
     static const char* const kNames[5] = {"Skyhawk", "Bonanza", "Baron", "KingAir", "CitationJet"};

@@ -158,6 +158,8 @@ TEST_F(ShapesInTheProgram, RaisingTheBonanzasGearTakesTheWheelsFromUnderItsWings
     set("fmHVel", "4259840");
     set("fmTAVel", "4259840");
     set("fmThrot", "24000");
+    // Flown hands off, without the take-off trim the flight ships.
+    for (const char* key : {"fmElv", "fmElvCur", "elevatorTrim"}) set(key, "0");
     testsupport::TempFolder dir("zephlon-gear");
     const std::string shots = "wait 1000\nmenu 1929\nwait 300\nscreenshot " + dir.Path("down.bmp") +
                               "\nkey ] press\nwait 3000\nscreenshot " + dir.Path("up.bmp") + "\nquit\n";

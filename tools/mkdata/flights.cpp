@@ -81,6 +81,20 @@ constexpr DefaultFlight kFlights[] = {
     {"Cruise.Flt", 0, Start::kCruise, "KSQL", "30"},
 };
 
+// The elevator trim each type's ready-to-fly flight is set to for the take-off, found by flying
+// it: with full power and no other input the wheels leave the runway 8 to 11 knots above the
+// handbook's rotation speed, so a short pull on the elevator at rotation speed lifts it off, and
+// eased back to this trim it climbs away.
+constexpr std::int16_t kTakeOffTrim[5] = {3200, 3877, 5134, 4692, 4900};
+
+// The ready-to-fly flights of the aircraft menu (not the start-up and lesson flights, which
+// keep the trim the pilot sets).
+bool ShipsTakeOffTrim(const DefaultFlight& f) {
+    const std::string name = f.file;
+    return f.start == Start::kReady && name.size() > 7 &&
+           name.compare(name.size() - 7, 7, "Fly.Flt") == 0;
+}
+
 struct RunwayEnd {
     double lat = 0, lon = 0;  // east-positive, as in data/
     double displaced = 0;     // metres
@@ -452,6 +466,7 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
         s.fmLBrake = -1;
         s.fmRBrake = -1;
         s.fmEngines = f.start == Start::kParked ? 0 : static_cast<std::int8_t>(f.type >= 2 ? 3 : 1);
+        if (ShipsTakeOffTrim(f)) s.fmElv = s.fmElvCur = kTakeOffTrim[f.type];
     }
 
     const std::string path = installation.PrepareFile(std::string("Flights\\") + f.file);

@@ -1,0 +1,126 @@
+// Every type taken off as a pilot does it from its ready-to-fly flight, with the take-off trim
+// the flight ships: full power, brakes off; with no other input the wheels stay on the runway
+// below the handbook's rotation speed; a pull on the elevator (Down held 1.5 s) at rotation
+// speed lifts the aircraft off within 10 knots above it, the pull eased back to the trim (Up
+// held as long), and the aircraft climbs away with its nose less than 20 degrees up. The speeds
+// come from the aircraft's places, the pitch from the cockpit camera.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "flight/published_performance.h"
+#include "support/flight_track.h"
+#include "support/starter_run.h"
+
+namespace {
+
+using testsupport::IndicatedForTrue;
+using testsupport::Reported;
+using testsupport::ScenePlace;
+using testsupport::StarterRun;
+
+constexpr int kIntervalMs = 250;
+constexpr std::size_t kSpan = 8;  // places either side of a speed's parabola (2 s)
+
+struct Track {
+    double field = 0;      // feet
+    double restPitch = 0;  // the camera's pitch standing on the runway, degrees
+    std::vector<ScenePlace> places;
+    std::vector<double> feet, pitch;
+    int liftOff = -1;  // the first place above the runway
+    double IndicatedKnotsAt(std::size_t i) const {
+        return IndicatedForTrue(testsupport::SpeedAt(places, i, kSpan, kIntervalMs / 1000.0),
+                                field);
+    }
+};
+
+struct TakeOff {
+    int type;
+    const char* flight;
+    const char* name;
+    int seconds;  // how long the unaided roll is watched
+};
+
+class TakeOffWithKeys : public ::testing::TestWithParam<TakeOff> {
+protected:
+    // From the restart (the ready-to-fly flight with its engines running) the brakes come off at
+    // full power; `pull` (key lines at their times, in ms after the release) is the pilot's.
+    Track Roll(int seconds, const std::vector<std::pair<int, std::string>>& pull) const {
+        std::string script =
+            "frame-interval 250\nwait 1000\nmenu 687\nwait 2000\nreport alt_ft cam_pitch\n"
+            "key Backspace press\nkey B press\n";
+        std::size_t next = 0;
+        for (int ms = kIntervalMs; ms <= seconds * 1000; ms += kIntervalMs) {
+            script += "wait 250\n";
+            for (; next < pull.size() && pull[next].first <= ms; ++next)
+                script += pull[next].second + "\n";
+            script += "report ac_x ac_y ac_z alt_ft cam_pitch\n";
+        }
+        const auto r = run.Play(script + "quit\n");
+        EXPECT_EQ(r.status, 0) << r.out;
+        Track t;
+        const std::size_t rest = r.out.find("report alt_ft");
+        t.field = Reported(r.out, "alt_ft", rest);
+        t.restPitch = Reported(r.out, "cam_pitch", rest);
+        for (std::size_t at = r.out.find("report ac_x"); at != std::string::npos;
+             at = r.out.find("report ac_x", at + 1)) {
+            t.places.push_back(testsupport::ReportedPlace(r.out, at));
+            t.feet.push_back(Reported(r.out, "alt_ft", at));
+            t.pitch.push_back(Reported(r.out, "cam_pitch", at) - t.restPitch);
+            if (t.liftOff < 0 && t.feet.back() > t.field + 0.1)
+                t.liftOff = static_cast<int>(t.places.size()) - 1;
+        }
+        return t;
+    }
+    StarterRun run{"zephlon-takeoff"};
+};
+
+TEST_P(TakeOffWithKeys, LiftsOffNearRotationSpeedAndClimbsAway) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    const TakeOff& p = GetParam();
+    const double rotation = flight::PublishedPerformanceForType(p.type).rotationKnots;
+    run.Dir().Write("Flights/Startup.Flt", run.Dir().Read(std::string("Flights/") + p.flight));
+
+    // Hands off: the roll up to rotation speed, and no lift-off below it.
+    const Track unaided = Roll(p.seconds, {});
+    std::size_t rotate = kSpan;
+    while (rotate + kSpan < unaided.places.size() && unaided.IndicatedKnotsAt(rotate) < rotation)
+        ++rotate;
+    ASSERT_LT(rotate + kSpan, unaided.places.size()) << "never reached rotation speed";
+    ASSERT_TRUE(unaided.liftOff < 0 || unaided.liftOff > static_cast<int>(rotate))
+        << "flew off by itself at " << unaided.IndicatedKnotsAt(unaided.liftOff) << " kt";
+
+    // The pull at rotation speed, eased back half a second after it.
+    const int pullMs = static_cast<int>(rotate + 1) * kIntervalMs;
+    const Track flown = Roll(pullMs / 1000 + 24, {{pullMs, "key Down down"},
+                                                  {pullMs + 1500, "key Down up"},
+                                                  {pullMs + 2000, "key Up down"},
+                                                  {pullMs + 3500, "key Up up"}});
+    ASSERT_GT(flown.liftOff, static_cast<int>(kSpan)) << "never left the ground, or at once";
+    const std::size_t off = static_cast<std::size_t>(flown.liftOff);
+    ASSERT_LT(off + 20000 / kIntervalMs, flown.places.size());
+    EXPECT_LE(static_cast<int>(off + 1) * kIntervalMs, pullMs + 3000) << "lifted off late";
+    const double liftOffKnots = flown.IndicatedKnotsAt(off);
+    EXPECT_GE(liftOffKnots, rotation - 1.0) << "lift-off, knots indicated";
+    EXPECT_LE(liftOffKnots, rotation + 10.0) << "lift-off, knots indicated";
+    const auto from = flown.pitch.begin() + static_cast<std::ptrdiff_t>(off);
+    const double maxPitch = *std::max_element(from, from + 10000 / kIntervalMs);
+    EXPECT_LT(maxPitch, 20.0) << "degrees nose up in the first 10 s";
+    const double at10 = flown.feet[off + 10000 / kIntervalMs] - flown.field;
+    const double at20 = flown.feet[off + 20000 / kIntervalMs] - flown.field;
+    EXPECT_GT(at20, 50.0) << "feet above the runway 20 s after lift-off";
+    EXPECT_GT(at20, at10 + 20.0) << "not climbing 10 to 20 s after lift-off";
+}
+
+const TakeOff kTakeOffs[] = {{0, "C172Fly.Flt", "Skyhawk", 36},
+                             {1, "BonFly.Flt", "Bonanza", 26},
+                             {2, "BarFly.Flt", "Baron", 16},
+                             {3, "KingFly.Flt", "KingAir", 38},
+                             {4, "JetFly.Flt", "CitationJet", 18}};
+
+INSTANTIATE_TEST_SUITE_P(EveryType, TakeOffWithKeys, ::testing::ValuesIn(kTakeOffs),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
