@@ -8,29 +8,29 @@
 namespace flight {
 
 // Propeller (or fan) efficiency by true airspeed over the record's reference speed, Q16.
-inline constexpr std::int32_t kEfficiency172[17] = {20573, 20573, 20573, 20573, 20573, 20573, 18166, 21286, 19349, 18447, 17718, 17929, 13020, 12018, 11160, 10416, 9765};
-inline constexpr std::int32_t kEfficiencyKingAir[17] = {78643, 78643, 78643, 78643, 78643, 78643, 78643, 74898, 65536, 78160, 79821, 77831, 43691, 40330, 37449, 34953, 32768};
-inline constexpr std::int32_t kEfficiencyCitationJet[17] = {78643, 78643, 78643, 78643, 78643, 78643, 67502, 65423, 64748, 65957, 62223, 63277, 60586, 38717, 35951, 33554, 31457};
+inline constexpr std::int32_t kEfficiency172[17] = {20573, 20573, 20573, 20573, 20573, 20573, 18166, 21067, 19117, 18362, 17674, 18088, 13020, 12018, 11160, 10416, 9765};
+inline constexpr std::int32_t kEfficiencyKingAir[17] = {78643, 78643, 78643, 78643, 78643, 78643, 78643, 74898, 65536, 77539, 79111, 77605, 43691, 40330, 37449, 34953, 32768};
+inline constexpr std::int32_t kEfficiencyCitationJet[17] = {78643, 78643, 78643, 78643, 78643, 78643, 67757, 65659, 64890, 65957, 61790, 63106, 60214, 38717, 35951, 33554, 31457};
 
 // Reference speed (knots indicated) by power position of the records whose efficiency goes by
 // power.
-inline constexpr std::int16_t kReferenceSpeedBonanza[17] = {70, 70, 70, 262, 226, 257, 273, 251, 233, 218, 205, 194, 185, 177, 170, 164, 158};
+inline constexpr std::int16_t kReferenceSpeedBonanza[17] = {70, 70, 70, 260, 225, 257, 272, 250, 232, 217, 204, 193, 184, 176, 169, 163, 157};
 inline constexpr std::int16_t kReferenceSpeedBaron[17] = {70, 70, 315, 319, 331, 290, 259, 235, 216, 200, 187, 176, 166, 158, 151, 145, 139};
 
 // Efficiency by power {A, r0, n}: A / r^n above the ratio r0, A / r0^n below it.
 inline constexpr double kPowerEfficiency[5][3] = {{0, 0, 0}, {0.16, 0.45, 1.3}, {0.16, 0.4, 1.15}, {0, 0, 0}, {0, 0, 0}};
 
 // Altitude lapse of the constant-speed piston engines' thrust, Q16, every 1024 m.
-inline constexpr std::uint16_t kLapseBonanza[17] = {65535, 65535, 59287, 54616, 50226, 50525, 47764, 45083, 42482, 39962, 37520, 35159, 32876, 30673, 28548, 26502, 24535};
+inline constexpr std::uint16_t kLapseBonanza[17] = {65535, 65535, 59222, 54305, 50007, 50525, 47764, 45083, 42482, 39962, 37520, 35159, 32876, 30673, 28548, 26502, 24535};
 inline constexpr std::uint16_t kLapseBaron[17] = {65535, 65535, 59529, 56959, 51969, 50161, 47764, 45083, 42482, 39962, 37520, 35159, 32876, 30673, 28548, 26502, 24535};
 
 // Thrust by throttle position of the turbines, Q15.
-inline constexpr std::int16_t kThrottleCurveKingAir[17] = {32767, 32767, 32767, 32767, 32634, 32502, 32098, 31935, 31247, 30879, 30800, 30906, 30478, 30173, 29617, 29617, 29617};
-inline constexpr std::int16_t kThrottleCurveCitationJet[17] = {32767, 32767, 32767, 27463, 23637, 23756, 26155, 28566, 30563, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767};
+inline constexpr std::int16_t kThrottleCurveKingAir[17] = {32767, 32767, 32767, 32767, 32213, 31333, 31209, 31217, 30790, 30599, 30561, 30775, 30395, 30070, 29565, 29565, 29565};
+inline constexpr std::int16_t kThrottleCurveCitationJet[17] = {32767, 32767, 32767, 27463, 23669, 23422, 25994, 28352, 30434, 32767, 32634, 32767, 32767, 32767, 32767, 32767, 32767};
 
 // Power-limit fall-off above the cruise tables {start in metres, rate per metre}; it sets the
 // service ceiling.
-inline constexpr double kCeilingFalloff[5][2] = {{3658, 0.000557422042}, {3658, 0.000291696787}, {4877, 0.000650653839}, {10668, 0.00127924502}, {11900, 0.00157757938}};
+inline constexpr double kCeilingFalloff[5][2] = {{3658, 0.000536453128}, {3658, 0.000291696787}, {4877, 0.000650653839}, {10668, 0.00123617232}, {11900, 0.00157757938}};
 
 // Altitude factor of the altitude-compensated engines {share at sea level, loss per metre};
 // {0, 0} takes the density ratio.
