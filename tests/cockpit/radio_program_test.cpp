@@ -131,6 +131,11 @@ TEST_F(RadioProgram, TheAutopilotTurnsAnAirborne172ToItsBug) {
     set("fmRBrake", 0);
     set("fmGear", 1);
     set("throttle", 25);
+    // The ready flight ships the take-off trim; lifted to cruise the elevator takes the cruise
+    // trim of the starter flight trimmed level in the air.
+    set("fmElv", Get("Flights/C172Air.Flt", "Aircraft", "fmElv"));
+    set("fmElvCur", Get("Flights/C172Air.Flt", "Aircraft", "fmElvCur"));
+    set("elevatorTrim", Get("Flights/C172Air.Flt", "Panel", "elevatorTrim"));
     // Resumed from the menu: the first flight starts with its engines stopped.
     dir.Write("Flights/Air.Flt", flight);
     const int head = Get("Flights/Air.Flt", "Aircraft", "fmHead");
