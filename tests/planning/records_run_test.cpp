@@ -473,8 +473,8 @@ TEST_F(RecordScripts, AFlownPlanShowsItsActualsAndEveryColumnScrollsIntoView) {
     const std::vector<std::string>& leg = log.rows.at(0);
     ASSERT_EQ(leg.size(), 14u);
     EXPECT_EQ(leg[0], "KSQL");
-    // About 8.8 nm flown straight at full power: five to seven minutes at the 85 knots of a
-    // C172's cruise climb, started half a minute after the take-off roll began.
+    // About 8.8 nm flown straight at full power: about five and a half minutes at the 100
+    // knots the pilot holds in the climb, started half a minute after the take-off roll began.
     const std::size_t departed = r.out.rfind("read 2010 Static \"");
     ASSERT_NE(departed, std::string::npos);
     const int departure = Minutes(r.out.substr(departed + 18, 5));
