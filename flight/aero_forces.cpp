@@ -87,7 +87,7 @@ double WingLiftShare() {
     double& most = greatest[type == 4 ? 1 : 0];
     if (most == 0.0) {
         const AeroCoefficientRow* table = AeroCoefficientTable(type);
-        for (int i = 0; i < 541; ++i)
+        for (int i = 0; i < kAeroRows; ++i)
             if (std::fabs(table[i].alpha) <= 30.0) most = std::max(most, table[i].cl);
     }
     // The flaps add lift as force per unit of dynamic pressure; as a coefficient it is that over

@@ -1,8 +1,8 @@
 #include "nav/dialog_controls.h"
 
-#include <cctype>
 #include <string>
 
+#include "platform/file_system.h"
 #include "win/window.h"
 
 namespace nav {
@@ -59,18 +59,6 @@ std::string ListRowText(win::HWND list, int row) {
     return text;
 }
 
-namespace {
-
-bool SameFolded(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-}  // namespace
-
 int SelectTypedStation(win::HWND list, std::string_view typed) {
     const std::size_t first = typed.find_first_not_of(' ');
     if (first == std::string_view::npos) return -1;
@@ -81,10 +69,10 @@ int SelectTypedStation(win::HWND list, std::string_view typed) {
         const std::string text = ListRowText(list, row);
         const std::size_t open = text.rfind(" (");
         if (open != std::string::npos && text.back() == ')' &&
-            SameFolded(std::string_view(text).substr(open + 2, text.size() - open - 3), typed))
+            platform::EqualIgnoringCase(std::string_view(text).substr(open + 2, text.size() - open - 3), typed))
             named = row;
         if (exact < 0 && text.compare(0, typed.size(), typed) == 0) exact = row;
-        if (any < 0 && text.size() >= typed.size() && SameFolded(std::string_view(text).substr(0, typed.size()), typed))
+        if (any < 0 && text.size() >= typed.size() && platform::EqualIgnoringCase(std::string_view(text).substr(0, typed.size()), typed))
             any = row;
     }
     const int row = named >= 0 ? named : (exact >= 0 ? exact : any);
