@@ -20,8 +20,12 @@ def costs(tree):
             break
         parts = line.rsplit(" ", 2)
         if len(parts) == 3:
-            rows.append((float(parts[2]), parts[0]))
-    return sorted(rows, reverse=True)[:count]
+            # A parameter's bytes (addresses) change with every build: keep the name before them.
+            rows.append((float(parts[2]), parts[0].split("  # GetParam() = ")[0]))
+    latest = {}
+    for seconds, name in rows:
+        latest[name] = seconds  # the last line of a name that recurs is its newest build's
+    return sorted(((s, n) for n, s in latest.items()), reverse=True)[:count]
 
 
 def block(rows):
