@@ -10,6 +10,7 @@
 #include "nav/map_view.h"
 #include "nav/position_dialog.h"
 #include "planning/flight_plan.h"
+#include "planning/nav_log.h"
 #include "planning/route_weather.h"
 #include "planning/planning_host.h"
 #include "win/controls.h"
@@ -45,7 +46,7 @@ struct Column {
     const char* title;
     int width;
 };
-constexpr Column kLogColumns[10] = {{"Fix", 40},     {"Hdg", 45},      {"Winds(-HW)", 50},
+constexpr Column kLogColumns[10] = {{"Fix", 40},     {"Hdg", 45},      {"Winds(-HW)", kWindsColumnWidth},
                                     {"Est GS", 70},  {"Dist", 55},     {"Dist Rem", 60},
                                     {"ETE", 40},     {"ETA", 40},      {"Est Fuel", 50},
                                     {"Fuel Rem", 58}};
