@@ -217,13 +217,17 @@ void TellUnreadableInstallation(win::HWND window) {
     std::size_t tilesUnnamed = 0;
     {
         world::ShippedTilesList list = world::ShippedTilesList::Read;
-        const std::vector<std::string> gone = world::MissingShippedTiles("Art\\Terrain\\USA", &list);
+        const std::vector<std::string> gone =
+            world::MissingShippedTiles("Art\\Terrain\\USA", &list);
         if (list != world::ShippedTilesList::Read)
-            unreadable.push_back(core::UnreadableVolume{std::string("Art\\Terrain\\USA\\") + world::kShippedTilesFile,
-                                                        list == world::ShippedTilesList::Damaged, 0});
+            unreadable.push_back(core::UnreadableVolume{
+                std::string("Art\\Terrain\\USA\\") + world::kShippedTilesFile,
+                list == world::ShippedTilesList::Damaged, 0});
         for (std::size_t i = 0; i < gone.size(); ++i) {
-            if (i < kTilesNamed) unreadable.push_back(core::UnreadableVolume{gone[i], false, 0});
-            else win::TraceLine("installation: " + gone[i] + " missing");
+            if (i < kTilesNamed)
+                unreadable.push_back(core::UnreadableVolume{gone[i], false, 0});
+            else
+                win::TraceLine("installation: " + gone[i] + " missing");
         }
         tilesUnnamed = gone.size() > kTilesNamed ? gone.size() - kTilesNamed : 0;
     }
@@ -251,8 +255,10 @@ void TellUnreadableInstallation(win::HWND window) {
         text += "\n" + v.file + ": " + why + ".";
     }
     if (tilesUnnamed > 0) {
-        text += "\n" + std::to_string(tilesUnnamed) + " more terrain tiles of Art\\Terrain\\USA are missing.";
-        std::fprintf(stderr, "zephlon: %zu more terrain tiles of Art\\Terrain\\USA are missing.\n", tilesUnnamed);
+        text += "\n" + std::to_string(tilesUnnamed) +
+                " more terrain tiles of Art\\Terrain\\USA are missing.";
+        std::fprintf(stderr, "zephlon: %zu more terrain tiles of Art\\Terrain\\USA are missing.\n",
+                     tilesUnnamed);
     }
     text += "\n\nInstalling the program again restores them.";
     ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);

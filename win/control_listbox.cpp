@@ -67,7 +67,8 @@ int VisibleRows(HWND h, ListState& s) {
 // change height with the font or LB_SETITEMHEIGHT, so the fit starts from that height each
 // time, never from an earlier fit). A list too low for one row keeps its height.
 void FitWholeRows(HWND h, ListState& s) {
-    if (s.combo || s.fitting || (StyleOf(h) & (LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWVARIABLE))) return;
+    if (s.combo || s.fitting || (StyleOf(h) & (LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWVARIABLE)))
+        return;
     RECT w;
     GetWindowRect(h, &w);
     const int height = w.bottom - w.top;

@@ -393,18 +393,25 @@ TEST_F(SavesRun, TheStartNamesMissingTexturesStationsAndLessons) {
 // A terrain tile the installation ships gone (its ground would read as open sea): the start
 // names that tile, and no other; the sea where no tile was ever shipped is never named.
 TEST_F(SavesRun, TheStartNamesAMissingTerrainTile) {
-    for (const char* folder : {"Art", "Art/Terrain", "Art/Terrain/USA"}) ShadowFolder(dir, folder);
+    for (const char* folder : {"Art", "Art/Terrain", "Art/Terrain/USA"})
+        ShadowFolder(dir, folder);
     ASSERT_TRUE(fs::remove(dir.Path("Art/Terrain/USA/NA_05X01.TED")));
     const CommandResult r = Play(Script("start-without-volumes.simrun"));
     const std::size_t box = ExpectRanAndSaid(r, "Zephlon cannot read these files");
     ASSERT_NE(box, std::string::npos);
-    const std::string said = r.out.substr(box, r.out.find("Installing the program again", box) - box);
-    EXPECT_NE(said.find("Art\\Terrain\\USA\\NA_05X01.TED: it is missing."), std::string::npos) << said;
+    const std::string said =
+        r.out.substr(box, r.out.find("Installing the program again", box) - box);
+    EXPECT_NE(said.find("Art\\Terrain\\USA\\NA_05X01.TED: it is missing."), std::string::npos)
+        << said;
     std::size_t named = 0;
-    for (std::size_t at = said.find(".TED:"); at != std::string::npos; at = said.find(".TED:", at + 1)) ++named;
+    for (std::size_t at = said.find(".TED:"); at != std::string::npos;
+         at = said.find(".TED:", at + 1))
+        ++named;
     EXPECT_EQ(named, 1u) << said;
     EXPECT_EQ(said.find("Tiles.lst"), std::string::npos) << said;
-    EXPECT_NE(r.out.find("installation: Art\\Terrain\\USA\\NA_05X01.TED missing"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("installation: Art\\Terrain\\USA\\NA_05X01.TED missing"),
+              std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("start-up done"), std::string::npos) << r.out;
 }
 

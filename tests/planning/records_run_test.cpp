@@ -223,24 +223,29 @@ TEST_F(RecordScripts, AManoeuvreThatCannotStartSaysWhy) {
         const char* why;
     };
     const Case cases[] = {
-        {"its flight is not there", "TITLE Straight and Level Flight\r\nFLTFILE Nowhere.Flt\r\nEXEC STRAIGHT_LEVEL_INIT\r\n",
+        {"its flight is not there",
+         "TITLE Straight and Level Flight\r\nFLTFILE Nowhere.Flt\r\nEXEC STRAIGHT_LEVEL_INIT\r\n",
          "its flight Nowhere.Flt cannot be loaded"},
         {"its flight lies outside the installation",
-         "TITLE Straight and Level Flight\r\nFLTFILE ..\\..\\Cruise.Flt\r\nEXEC STRAIGHT_LEVEL_INIT\r\n",
+         "TITLE Straight and Level Flight\r\nFLTFILE ..\\..\\Cruise.Flt\r\nEXEC "
+         "STRAIGHT_LEVEL_INIT\r\n",
          "it is missing from Lessons\\Lessons.Vol or cannot be read as a lesson"},
-        {"a line no lesson has", "TITLE Straight and Level Flight\r\nFLTFILE Cruise.Flt\r\nFLY_TO_THE_MOON 3\r\n",
+        {"a line no lesson has",
+         "TITLE Straight and Level Flight\r\nFLTFILE Cruise.Flt\r\nFLY_TO_THE_MOON 3\r\n",
          "it is missing from Lessons\\Lessons.Vol or cannot be read as a lesson"},
     };
     fs::remove(dir.Path("Lessons"));
     dir.MakeFolders("Lessons");
-    fs::create_symlink(fs::path(ZEPHLON_BINARY_DIR) / "install" / "Lessons" / "Lessons.Vol", dir.Path("Lessons/Lessons.Vol"));
+    fs::create_symlink(fs::path(ZEPHLON_BINARY_DIR) / "install" / "Lessons" / "Lessons.Vol",
+                       dir.Path("Lessons/Lessons.Vol"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         dir.Write("Lessons/zqMan0.txt", c.script);
         const testsupport::CommandResult r = Run("lesson-rejected.simrun");
         EXPECT_EQ(r.status, 0) << r.out;
         EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
-        EXPECT_NE(r.out.find("read 2023 Static \"The lesson zqMan0.txt cannot be started: " + std::string(c.why)),
+        EXPECT_NE(r.out.find("read 2023 Static \"The lesson zqMan0.txt cannot be started: " +
+                             std::string(c.why)),
                   std::string::npos)
             << r.out;
         EXPECT_EQ(r.out.find("lesson: loaded"), std::string::npos) << r.out;
@@ -413,21 +418,24 @@ TEST_F(RecordScripts, TheFlightLogShowsThePlanAndItsResetEndsIt) {
     const std::size_t h = line.find(" header="), c = line.find(" cells=");
     ASSERT_NE(h, std::string::npos) << line;
     ASSERT_NE(c, std::string::npos) << line;
-    const int top = std::atoi(line.c_str() + h + 8), bottom = std::atoi(line.c_str() + line.find('-', h) + 1);
-    const std::vector<std::string> titles = Split(line.substr(line.find("columns=\"") + 9,
-                                                              line.find('"', line.find("columns=\"") + 9) -
-                                                                  line.find("columns=\"") - 9),
-                                                  "|");
+    const int top = std::atoi(line.c_str() + h + 8),
+              bottom = std::atoi(line.c_str() + line.find('-', h) + 1);
+    const std::vector<std::string> titles =
+        Split(line.substr(line.find("columns=\"") + 9, line.find('"', line.find("columns=\"") + 9) -
+                                                           line.find("columns=\"") - 9),
+              "|");
     const std::vector<std::string> cells = Split(line.substr(c + 7), ",");
     ASSERT_GE(cells.size(), titles.size()) << line;
     ASSERT_NE(std::find(titles.begin(), titles.end(), "Winds(-HW)"), titles.end()) << line;
     for (std::size_t i = 0; i < titles.size(); ++i) {
-        const int left = std::atoi(cells[i].c_str()), right = std::atoi(cells[i].c_str() + cells[i].find('-') + 1);
+        const int left = std::atoi(cells[i].c_str()),
+                  right = std::atoi(cells[i].c_str() + cells[i].find('-') + 1);
         int lastInk = -1;
         for (int x = left + 2; x < right - 2; ++x)
             for (int y = top + 2; y < bottom - 2; ++y) {
                 const std::uint32_t p = testsupport::PixelAt(bmp, x, y);
-                if (((p >> 16) & 0xFF) < 96 && ((p >> 8) & 0xFF) < 96 && (p & 0xFF) < 96) lastInk = x;
+                if (((p >> 16) & 0xFF) < 96 && ((p >> 8) & 0xFF) < 96 && (p & 0xFF) < 96)
+                    lastInk = x;
             }
         EXPECT_GT(lastInk, left) << titles[i] << ": no text in its heading";
         EXPECT_LE(lastInk, right - 7) << titles[i] << ": its heading is cut at the cell's margin";
@@ -525,7 +533,8 @@ TEST_F(RecordScripts, AFlownPlanShowsItsActualsAndEveryColumnScrollsIntoView) {
     EXPECT_NE(r.out.find("read 2010 Static \"--:--\""), std::string::npos) << "no departure time before the start";
     const ListReads log = ReadList(r.out, 78);
     ASSERT_EQ(log.shown.size(), 3u) << r.out;
-    EXPECT_EQ(log.positions.front(), "hscroll=0/297") << "725 pixels of columns in a 428-pixel list";
+    EXPECT_EQ(log.positions.front(), "hscroll=0/297")
+        << "725 pixels of columns in a 428-pixel list";
     EXPECT_EQ(log.positions.back(), "hscroll=297/297");
     const std::set<std::string> seen = SeenColumns(log);
     for (const char* title : {"Fix", "Hdg", "Winds(-HW)", "Est GS", "Dist", "Dist Rem", "ETE", "ATE", "Act GS", "ETA",

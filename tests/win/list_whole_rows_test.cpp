@@ -28,7 +28,7 @@ bool Dark(std::uint32_t p) {
 TEST_F(ListWholeRowsTest, NoRowIsShownCut) {
     struct Case {
         const char* name;
-        int height;                 // as created
+        int height;                     // as created
         int rowHeight, laterRowHeight;  // the rows' height, and a height set afterwards (0: none)
         bool noIntegralHeight;
         int rowsShown;
@@ -47,12 +47,14 @@ TEST_F(ListWholeRowsTest, NoRowIsShownCut) {
         HWND owner = MakeWindow(true);
         const std::uint32_t style =
             WS_CHILD | WS_VISIBLE | WS_VSCROLL | (c.noIntegralHeight ? LBS_NOINTEGRALHEIGHT : 0);
-        HWND list = CreateWindowEx(0, WC_LISTBOX, "", style, 20, 20, 200, c.height, owner, HMENU{7}, {}, 0);
+        HWND list =
+            CreateWindowEx(0, WC_LISTBOX, "", style, 20, 20, 200, c.height, owner, HMENU{7}, {}, 0);
         ASSERT_TRUE(list);
         SendMessage(list, LB_SETITEMHEIGHT, 0, c.rowHeight);
         if (c.laterRowHeight > 0) SendMessage(list, LB_SETITEMHEIGHT, 0, c.laterRowHeight);
         const int rh = static_cast<int>(SendMessage(list, LB_GETITEMHEIGHT, 0, 0));
-        for (int i = 0; i < 30; ++i) SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LParam>("Wg|Wg|Wg"));
+        for (int i = 0; i < 30; ++i)
+            SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LParam>("Wg|Wg|Wg"));
         Pump();
         RECT at;
         GetWindowRect(list, &at);
@@ -65,7 +67,9 @@ TEST_F(ListWholeRowsTest, NoRowIsShownCut) {
         EXPECT_EQ(rowsBottom - rowsTop, c.rowsShown * rh);
         // Every band of the rows' area that holds text is a whole row that looks like the first.
         const ComposedFrame f = ComposeFrame();
-        const auto ink = [&](int x, int y) { return Dark(f.pixels[static_cast<std::size_t>(y) * 640 + x]); };
+        const auto ink = [&](int x, int y) {
+            return Dark(f.pixels[static_cast<std::size_t>(y) * 640 + x]);
+        };
         int inked = 0;
         for (int top = rowsTop; top < rowsBottom; top += rh) {
             bool any = false, same = true;

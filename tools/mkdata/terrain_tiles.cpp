@@ -528,8 +528,10 @@ int MakeTerrain(Installation& installation, std::string* error) {
     }
     std::sort(names.begin(), names.end());
     std::string shipped = std::string(world::kShippedTilesTitle) + "\n";
-    for (const std::string& n : names) shipped += n + "\n";
-    installation.AddFile(std::string(kFolder) + world::kShippedTilesFile, Bytes(shipped.begin(), shipped.end()));
+    for (const std::string& n : names)
+        shipped += n + "\n";
+    installation.AddFile(std::string(kFolder) + world::kShippedTilesFile,
+                         Bytes(shipped.begin(), shipped.end()));
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("mkdata: terrain: %zu tiles, %.1f MB, %llu height samples, %zu pad conflicts, "
