@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -413,6 +416,29 @@ TEST_F(SavesRun, TheStartNamesAMissingTerrainTile) {
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("start-up done"), std::string::npos) << r.out;
+}
+
+// One bit of San Carlos's field elevation changed in the station directory, where it still reads
+// as an elevation: the airport index beside it disagrees, and opening a plan from San Carlos
+// names the directory instead of using the record.
+TEST_F(SavesRun, AnAirportRecordTheIndexDisagreesWithIsNamed) {
+    for (const char* folder : {"Data", "Data/Sms"})
+        ShadowFolder(dir, folder);
+    std::ifstream in(testsupport::StarterRun::Install() / "Data/Sms/flp.sms", std::ios::binary);
+    std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The name-list entry: its record's offset in the four bytes before the name.
+    const std::size_t name = file.find(std::string("San Carlos (KSQL)") + '\0');
+    ASSERT_NE(name, std::string::npos);
+    std::uint32_t record = 0;
+    for (int k = 3; k >= 0; --k)
+        record = record << 8 | static_cast<unsigned char>(file[name - 4 + k]);
+    ASSERT_LT(record + 4u, file.size());
+    file[record + 3] = static_cast<char>(file[record + 3] ^ 1);  // the elevation's lowest bit
+    fs::remove(dir.Path("Data/Sms/flp.sms"));
+    dir.Write("Data/Sms/flp.sms", file);
+    const CommandResult r = Play(Script("plan-directory-flipped.simrun"));
+    ExpectRanAndSaid(r, "The station directory flp.sms does not agree with the navigation tables");
+    EXPECT_NE(r.out.find("sms: flp.sms holds an unlisted record"), std::string::npos) << r.out;
 }
 
 // Without its first flight the aircraft starts where its parked flight puts it, not at the
