@@ -233,8 +233,7 @@ const MapView::AirportRunways& MapView::RunwaysOf(int airportRow) {
     SmsEntryCopy entry;
     SmsAirportHeader header;
     std::vector<SmsRunwayRecord> rows;
-    const AirportIndexRecord& a = theNavDatabase.airports[static_cast<std::size_t>(airportRow)];
-    if (!theSmsDatabase.ReadAirportEntry(a.entryOffset, &entry, &header, &rows)) return *slot;
+    if (!theSmsDatabase.ReadAirportRecord(airportRow, &entry, &header, &rows)) return *slot;
     slot->ok = true;
     slot->atis = header.atis;
     for (const SmsRunwayRecord& r : rows) {

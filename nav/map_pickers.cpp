@@ -317,10 +317,7 @@ int MapView::FillRunwayList(win::HWND picker, int airportRow) {
     SmsAirportHeader header;
     std::vector<SmsRunwayRecord> rows;
     // The entry's name is ended inside its 105 bytes, whatever the file holds there.
-    if (!theSmsDatabase.ReadAirportEntry(
-            theNavDatabase.airports[static_cast<std::size_t>(airportRow)].entryOffset, &entry,
-            &header, &rows))
-        return 0;
+    if (!theSmsDatabase.ReadAirportRecord(airportRow, &entry, &header, &rows)) return 0;
     SetControlText(picker, kAirportName, entry.name);
     static constexpr int kStops[4] = {30, 45, 55, 65};
     list.SetTabStops(kStops, 4);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -32,6 +33,9 @@ namespace {
 constexpr char kCouldNotOpen[] = "Could not open %s.";
 constexpr char kErrorReading[] = "Error reading file %s.";
 constexpr char kCouldNotSeek[] = "Could not seek in file %s.";
+constexpr char kUnlisted[] =
+    "The station directory %s does not agree with the navigation tables about a station, so the "
+    "station is not used. Installing the program again restores the directory.";
 constexpr char kDamaged[] =
     "The station directory %s is damaged: a station's record holds what no station can, so it is "
     "not used. Installing the program again restores the directory.";
@@ -61,6 +65,50 @@ bool IsSoundRecord(int kind, const std::uint8_t* bytes) {
     }
     const SmsStationRecord r = DecodeStationRecord(bytes);
     return InsideAirspace(r.x, r.z) && IsBcdFrequency(r.frequency, kind);
+}
+
+// A station's record against the navigation table of its kind: the directory and the tables
+// are made from the same data, so a station's record holds the position (and the frequency) of
+// a row of its kind. A bit changed in the record moves it off every row. A table that did not
+// load judges nothing.
+bool IsListedStation(int kind, const std::uint8_t* bytes) {
+    const NavDatabase& db = theNavDatabase;
+    if (kind == kSmsWaypoint) {
+        const SmsWaypointRecord w = DecodeWaypointRecord(bytes);
+        return db.waypoints.empty() ||
+               std::any_of(db.waypoints.begin(), db.waypoints.end(),
+                           [&](const WaypointRecord& r) { return r.x == w.x && r.z == w.z; });
+    }
+    const SmsStationRecord s = DecodeStationRecord(bytes);
+    const auto listed = [&s](const auto& rows, std::uint16_t (*bcd)(int)) {
+        return rows.empty() || std::any_of(rows.begin(), rows.end(), [&](const auto& r) {
+                   return r.x == s.x && r.z == s.z && bcd(r.frequency) == s.frequency;
+               });
+    };
+    switch (kind) {
+        case kSmsVor:
+            return listed(db.vors, FrequencyToBcd);
+        case kSmsNdb:
+            return listed(db.ndbs, KhzToBcd);
+        case kSmsIls:
+            return listed(db.ils, FrequencyToBcd);
+        default:
+            return true;
+    }
+}
+
+// An airport's record against its row of the airport index: the same field elevation, and every
+// runway within ten miles of the airport's reference point (the farthest runway end of the
+// country, on the dry lake at Edwards, lies 7 nm from it).
+constexpr std::int64_t kAirportReach = 10 * 474112;  // world units: 10 nautical miles
+bool AgreesWithIndex(const AirportIndexRecord& a, const SmsAirportHeader& h,
+                     const std::vector<SmsRunwayRecord>& rows) {
+    if (h.elevation != a.elevation) return false;
+    return std::all_of(rows.begin(), rows.end(), [&a](const SmsRunwayRecord& r) {
+        const std::int64_t dx = std::int64_t{r.x} - a.x, dz = std::int64_t{r.z} - a.z;
+        if (std::abs(dx) > kAirportReach || std::abs(dz) > kAirportReach) return false;
+        return dx * dx + dz * dz <= kAirportReach * kAirportReach;
+    });
 }
 
 // An airport's runways are numbered 1 to 36 and lie in the covered area, and its frequencies are
@@ -397,10 +445,14 @@ int SmsDatabase::ReportRead(win::HWND parent, ReadResult result) const {
         case ReadResult::Short:
             break;
         case ReadResult::Damaged:
+        case ReadResult::Unlisted:
             // Said once: a damaged directory would otherwise say it at every station.
-            if (!damageTold) ShowError(parent, kDamaged);
+            if (!damageTold)
+                ShowError(parent, result == ReadResult::Damaged ? kDamaged : kUnlisted);
             damageTold = true;
-            win::TraceLine("sms: " + fileName + " holds a damaged record");
+            win::TraceLine("sms: " + fileName + " holds " +
+                           (result == ReadResult::Damaged ? "a damaged" : "an unlisted") +
+                           " record");
             return 1;
     }
     ShowError(parent, kErrorReading);
@@ -435,6 +487,7 @@ int SmsDatabase::ReadRecord(win::HWND parent, int row, int kind, win::FileHandle
         return failed;
     }
     if (!IsSoundRecord(kind, bytes)) return ReportRead(parent, ReadResult::Damaged);
+    if (!IsListedStation(kind, bytes)) return ReportRead(parent, ReadResult::Unlisted);
     switch (kind) {
         case kSmsVor:
             vor = DecodeStationRecord(bytes);
@@ -464,7 +517,7 @@ int SmsDatabase::LoadDebugAirport(int index) {
     debugRunway = 0;
     debugRunways.clear();
     std::vector<SmsRunwayRecord> rows;
-    if (!ReadAirportEntry(debugEntryOffset, &debugEntry, &debugHeader, &rows)) return 0;
+    if (!ReadAirportRecord(index, &debugEntry, &debugHeader, &rows)) return 0;
     debugRunways = std::move(rows);
     return 1;
 }
@@ -492,8 +545,12 @@ int SmsDatabase::ReadAirportRecord(int index, SmsEntryCopy* entry, SmsAirportHea
                                    std::vector<SmsRunwayRecord>* rows) const {
     const std::vector<AirportIndexRecord>& airports = theNavDatabase.airports;
     if (index < 0 || static_cast<std::size_t>(index) >= airports.size()) return 0;
-    return ReadAirportEntry(airports[static_cast<std::size_t>(index)].entryOffset, entry, header,
-                            rows);
+    const AirportIndexRecord& a = airports[static_cast<std::size_t>(index)];
+    if (ReadAirportEntry(a.entryOffset, entry, header, rows) == 0) return 0;
+    if (AgreesWithIndex(a, *header, *rows)) return 1;
+    rows->clear();
+    ReportRead(win::GetDisplayWindow(), ReadResult::Unlisted);
+    return 0;
 }
 
 int SmsDatabase::PlaceOnCurrentRunway() {

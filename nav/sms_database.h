@@ -155,12 +155,10 @@ public:
     // Makes the airport of the selected-airport text current with the given runway (the airports
     // wizard); 1 when found and read.
     int LoadAirportRunways(int runwayIndex);
-    // The name-list entry at `entryOffset` (its name ends inside the entry's 105 bytes) and the
-    // airport record it points to, as the map and the runway picker read them; 1 when both
-    // were read whole.
-    int ReadAirportEntry(std::uint32_t entryOffset, SmsEntryCopy* entry, SmsAirportHeader* header,
-                         std::vector<SmsRunwayRecord>* rows) const;
-    // The same for row `index` of the airport index; 0 for a row outside it.
+    // The name-list entry of row `index` of the airport index (its name ends inside the entry's
+    // 105 bytes) and the airport record it points to, as the map, the pickers and ATC read them;
+    // 1 when both were read whole and the record agrees with the index row (its elevation, its
+    // runways near its reference point), 0 otherwise and for a row outside the index.
     int ReadAirportRecord(int index, SmsEntryCopy* entry, SmsAirportHeader* header,
                           std::vector<SmsRunwayRecord>* rows) const;
     // Stores the runway's threshold and heading as the directory's position, puts the aircraft's
@@ -183,8 +181,9 @@ public:
 
 private:
     // Damaged: the record was read but holds what no station can (a file with bytes lost or
-    // changed); it is not used.
-    enum class ReadResult { Ok, NotOpen, NoSeek, Short, Damaged };
+    // changed); Unlisted: it holds what the navigation tables say of no such station. Neither is
+    // used.
+    enum class ReadResult { Ok, NotOpen, NoSeek, Short, Damaged, Unlisted };
     // Opens the directory file at an offset (closed again on failure).
     ReadResult OpenAt(std::uint32_t offset) const;
     // Shows the message of a failed read; 0 for a read that worked, else 1.
@@ -192,6 +191,10 @@ private:
     ReadResult ReadAt(std::uint32_t offset, std::uint8_t* buffer, int size, int* got) const;
     ReadResult ReadAirportAt(std::uint32_t offset, SmsAirportHeader* header,
                              std::vector<SmsRunwayRecord>* rows) const;
+    // The name-list entry at `entryOffset` and the airport record it points to; 1 when both were
+    // read whole.
+    int ReadAirportEntry(std::uint32_t entryOffset, SmsEntryCopy* entry, SmsAirportHeader* header,
+                         std::vector<SmsRunwayRecord>* rows) const;
     int ReadStationThroughHandle(win::FileHandle handle, std::uint32_t offset, std::uint8_t* buffer,
                                  int size) const;
     // A message over `parent` with the file's name (or `name`) in it.

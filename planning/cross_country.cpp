@@ -10,8 +10,9 @@
 #include "nav/map_view.h"
 #include "nav/position_dialog.h"
 #include "planning/flight_plan.h"
-#include "planning/route_weather.h"
+#include "planning/nav_log.h"
 #include "planning/planning_host.h"
+#include "planning/route_weather.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/file_api.h"
@@ -45,10 +46,11 @@ struct Column {
     const char* title;
     int width;
 };
-constexpr Column kLogColumns[10] = {{"Fix", 40},     {"Hdg", 45},      {"Winds(-HW)", 50},
-                                    {"Est GS", 70},  {"Dist", 55},     {"Dist Rem", 60},
-                                    {"ETE", 40},     {"ETA", 40},      {"Est Fuel", 50},
-                                    {"Fuel Rem", 58}};
+constexpr Column kLogColumns[10] = {
+    {"Fix", 40},     {"Hdg", 45},  {"Winds(-HW)", kWindsColumnWidth},
+    {"Est GS", 70},  {"Dist", 55}, {"Dist Rem", 60},
+    {"ETE", 40},     {"ETA", 40},  {"Est Fuel", 50},
+    {"Fuel Rem", 58}};
 
 // A read-only text hands the focus on: to the sheet's Next button (the page itself would give
 // it straight back to its first control).

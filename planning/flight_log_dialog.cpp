@@ -20,9 +20,11 @@ struct Column {
     int width;
 };
 constexpr Column kColumns[14] = {
-    {"Fix", 40},  {"Hdg", 45},      {"Winds(-HW)", 64}, {"Est GS", 70}, {"Dist", 55},
-    {"Dist Rem", 60}, {"ETE", 40},  {"ATE", 40},        {"Act GS", 55}, {"ETA", 40},
-    {"ATA", 40},  {"Est Fuel", 50}, {"Fuel Rem", 58},   {"Act Rem", 60},
+    {"Fix", 40},      {"Hdg", 45},     {"Winds(-HW)", kWindsColumnWidth},
+    {"Est GS", 70},   {"Dist", 55},    {"Dist Rem", 60},
+    {"ETE", 40},      {"ATE", 40},     {"Act GS", 55},
+    {"ETA", 40},      {"ATA", 40},     {"Est Fuel", 50},
+    {"Fuel Rem", 58}, {"Act Rem", 60},
 };
 
 template <typename... Args>

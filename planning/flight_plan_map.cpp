@@ -343,8 +343,9 @@ void CreateNavLogList(win::HWND page) {
     static constexpr struct {
         const char* title;
         int width;
-    } kColumns[9] = {{"Fix", 40},  {"Hdg", 45},      {"Winds(-HW)", 50}, {"Est GS", 70},   {"Dist", 55},
-                     {"Dist Rem", 60}, {"ETE", 40}, {"Est Fuel", 50},   {"Fuel Rem", 58}};
+    } kColumns[9] = {{"Fix", 40},    {"Hdg", 45},      {"Winds(-HW)", kWindsColumnWidth},
+                     {"Est GS", 70}, {"Dist", 55},     {"Dist Rem", 60},
+                     {"ETE", 40},    {"Est Fuel", 50}, {"Fuel Rem", 58}};
     theNavLogList.reset();
     theNavLogList = std::make_unique<ui::OwnerDrawListView>(
         win::WS_CHILD | win::WS_VISIBLE | win::LVS_REPORT | win::LVS_SINGLESEL | win::LVS_SHOWSELALWAYS |

@@ -15,6 +15,9 @@ struct FlightPlanNode;
 struct RouteWeatherStation;
 
 inline constexpr std::uint16_t kNotKnown = 0xFFFF;
+// The wind column of the logs' lists, wide enough for its heading "Winds(-HW)" in the dialogs'
+// font between the header's margins.
+inline constexpr int kWindsColumnWidth = 72;
 
 struct NavLogRow {
     std::string fix;                       // the leg's first node

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_systems.h"
@@ -44,6 +46,7 @@
 #include "win/window.h"
 #include "world/artifact_shape_cache.h"
 #include "world/artifacts.h"
+#include "world/terrain_disk_cache.h"
 #include "world/terrain_services.h"
 
 namespace sim {
@@ -208,6 +211,26 @@ void TellUnreadableInstallation(win::HWND window) {
         if (attributes == win::INVALID_FILE_ATTRIBUTES || (attributes & win::FILE_ATTRIBUTE_DIRECTORY) != 0)
             unreadable.push_back(core::UnreadableVolume{file, attributes != win::INVALID_FILE_ATTRIBUTES, 0});
     }
+    // The terrain tiles the installation's list says it ships: one that is gone would be read
+    // as sea. The first few are named, the rest counted.
+    constexpr std::size_t kTilesNamed = 6;
+    std::size_t tilesUnnamed = 0;
+    {
+        world::ShippedTilesList list = world::ShippedTilesList::Read;
+        const std::vector<std::string> gone =
+            world::MissingShippedTiles("Art\\Terrain\\USA", &list);
+        if (list != world::ShippedTilesList::Read)
+            unreadable.push_back(core::UnreadableVolume{
+                std::string("Art\\Terrain\\USA\\") + world::kShippedTilesFile,
+                list == world::ShippedTilesList::Damaged, 0});
+        for (std::size_t i = 0; i < gone.size(); ++i) {
+            if (i < kTilesNamed)
+                unreadable.push_back(core::UnreadableVolume{gone[i], false, 0});
+            else
+                win::TraceLine("installation: " + gone[i] + " missing");
+        }
+        tilesUnnamed = gone.size() > kTilesNamed ? gone.size() - kTilesNamed : 0;
+    }
     {
         // The lessons' volume, or loose lessons in its folder standing in for it.
         core::ResourceVolume lessons("Lessons\\Lessons.Vol", "Lessons", 0);
@@ -230,6 +253,12 @@ void TellUnreadableInstallation(win::HWND window) {
         std::fprintf(stderr, "zephlon: the installation file %s cannot be read: %s.\n",
                      v.file.c_str(), why.c_str());
         text += "\n" + v.file + ": " + why + ".";
+    }
+    if (tilesUnnamed > 0) {
+        text += "\n" + std::to_string(tilesUnnamed) +
+                " more terrain tiles of Art\\Terrain\\USA are missing.";
+        std::fprintf(stderr, "zephlon: %zu more terrain tiles of Art\\Terrain\\USA are missing.\n",
+                     tilesUnnamed);
     }
     text += "\n\nInstalling the program again restores them.";
     ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);

@@ -2,7 +2,8 @@
 // the order added, one or several selected, owner-drawn rows of a fixed height, tab stops,
 // prefix search, type-ahead, the keys and the wheel, and (with WS_VSCROLL and WS_HSCROLL) scroll
 // bars while the rows or the widest row do not fit. The parent hears LBN_SELCHANGE and
-// LBN_DBLCLK when LBS_NOTIFY is set.
+// LBN_DBLCLK when LBS_NOTIFY is set. Unless LBS_NOINTEGRALHEIGHT is set, a list is only as tall
+// as the whole rows that fit the height it was given: no row is ever shown cut.
 #include <algorithm>
 
 #include "win/control_internal.h"
@@ -28,6 +29,8 @@ struct ListState {
     int left = 0;    // pixels scrolled sideways
     int extent = 0;  // LB_SETHORIZONTALEXTENT's width
     bool layoutDue = false;
+    int askedHeight = -1;  // the window height its creator or owner last gave it
+    bool fitting = false;  // while the list sizes itself to whole rows
 };
 StateTable<ListState> theLists;
 
@@ -58,6 +61,26 @@ RECT RowArea(HWND h, const ListState& s) {
 int VisibleRows(HWND h, ListState& s) {
     const RECT c = RowArea(h, s);
     return std::max(1, (c.bottom - c.top) / RowHeight(h, s));
+}
+
+// The list's height cut down to the whole rows that fit the height it was last given (the rows
+// change height with the font or LB_SETITEMHEIGHT, so the fit starts from that height each
+// time, never from an earlier fit). A list too low for one row keeps its height.
+void FitWholeRows(HWND h, ListState& s) {
+    if (s.combo || s.fitting || (StyleOf(h) & (LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWVARIABLE)))
+        return;
+    RECT w;
+    GetWindowRect(h, &w);
+    const int height = w.bottom - w.top;
+    if (s.askedHeight < 0) s.askedHeight = height;
+    const RECT area = RowArea(h, s);
+    const int frame = height - (area.bottom - area.top);
+    const int rows = s.askedHeight - frame, rh = RowHeight(h, s);
+    const int wanted = rows < rh ? s.askedHeight : s.askedHeight - rows % rh;
+    if (wanted == height) return;
+    s.fitting = true;
+    SetWindowPos(h, {}, 0, 0, w.right - w.left, wanted, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    s.fitting = false;
 }
 
 // How wide the rows are: the extent the owner set, or the widest text (and its tab stops).
@@ -207,10 +230,17 @@ LResult ListProc(HWND h, std::uint32_t m, WParam w, LParam l) {
     switch (m) {
         case WM_SETFONT:
             s->font = HFONT{static_cast<std::uint32_t>(w)};
+            FitWholeRows(h, *s);
             if (l != 0) Changed(h);
             else Layout(h, *s);
             return 0;
         case WM_SIZE:
+            if (!s->fitting) {
+                RECT r;
+                GetWindowRect(h, &r);
+                s->askedHeight = r.bottom - r.top;
+                FitWholeRows(h, *s);
+            }
             Changed(h);
             return 0;
         case LB_SETHORIZONTALEXTENT:
@@ -362,6 +392,7 @@ LResult ListProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             return RowHeight(h, *s);
         case LB_SETITEMHEIGHT:
             s->rowHeight = std::max(1, static_cast<int>(LOWORD(static_cast<std::uintptr_t>(l))));
+            FitWholeRows(h, *s);
             Changed(h);
             return 0;
         case LB_GETITEMRECT: {

@@ -183,4 +183,50 @@ void TerrainDiskCache::SaveStamps() const {
         if (e.own) out << e.name << ' ' << e.stamp << '\n';
 }
 
+bool ParseShippedTiles(std::string_view text, std::vector<std::string>* names) {
+    names->clear();
+    std::size_t at = 0;
+    bool first = true;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (first) {
+            if (line != kShippedTilesTitle) return false;
+            first = false;
+            continue;
+        }
+        // A tile's own name, never a path or a name the program would not open.
+        const bool tile = line.size() > 4 && line.size() <= kDiskCacheNameLength &&
+                          line.find_first_of("\\/:") == std::string_view::npos &&
+                          SameName(line.substr(line.size() - 4), ".ted") && !IsStub(line);
+        if (!tile) return false;
+        names->emplace_back(line);
+    }
+    return !first;
+}
+
+std::vector<std::string> MissingShippedTiles(std::string_view folder, ShippedTilesList* list) {
+    std::vector<std::string> missing;
+    std::string path = std::string(folder) + "\\" + kShippedTilesFile;
+    std::string text;
+    if (!Exists(path) && !core::FindDataFile(path)) {
+        *list = ShippedTilesList::Missing;
+        return missing;
+    }
+    std::vector<std::string> names;
+    if (!win::ReadWholeFile(path, &text) || !ParseShippedTiles(text, &names)) {
+        *list = ShippedTilesList::Damaged;
+        return missing;
+    }
+    *list = ShippedTilesList::Read;
+    for (const std::string& name : names) {
+        std::string tile = std::string(folder) + "\\" + name;
+        if (!Exists(tile) && !core::FindDataFile(tile)) missing.push_back(tile);
+    }
+    return missing;
+}
+
 }  // namespace world

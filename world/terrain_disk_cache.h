@@ -56,4 +56,17 @@ private:
     std::uint64_t clock = 0;
 };
 
+// The installation's list of the tiles it ships, beside them: its first line is
+// kShippedTilesTitle, then one tile file name a line. Where the list names no tile the ground is
+// sea by design; a listed tile that is gone is a damaged installation.
+inline constexpr char kShippedTilesFile[] = "Tiles.lst";
+inline constexpr char kShippedTilesTitle[] = "Zephlon terrain tiles";
+
+// The tile names of a list's text; false when the text is not such a list.
+bool ParseShippedTiles(std::string_view text, std::vector<std::string>* names);
+
+enum class ShippedTilesList { Read, Missing, Damaged };
+// The tiles the list in `folder` names that neither `folder` nor the installation source holds.
+std::vector<std::string> MissingShippedTiles(std::string_view folder, ShippedTilesList* list);
+
 }  // namespace world

@@ -99,7 +99,8 @@ win::HWND ListScrollBar(win::HWND list, bool vertical) {
 }
 
 // "hscroll=POS/LAST" and "vscroll=POS/LAST" of the bars a list shows, and for a list view the
-// columns the user sees whole, as the header stands over the rows.
+// columns the user sees whole, as the header stands over the rows, and where the header's cells
+// lie on the screen ("header=TOP-BOTTOM cells=LEFT-RIGHT,..." in screenshot pixels).
 std::string ScrollState(win::HWND list) {
     using namespace win;
     std::string text;
@@ -124,7 +125,9 @@ std::string ScrollState(win::HWND list) {
         GetWindowRect(v, &r);
         view -= r.right - r.left;
     }
-    std::string shown;
+    RECT screen;
+    GetWindowRect(header, &screen);
+    std::string shown, cells;
     int x = at.left;
     const int n = static_cast<int>(SendMessage(header, HDM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < n; ++i) {
@@ -132,9 +135,12 @@ std::string ScrollState(win::HWND list) {
         item.mask = HDI_WIDTH | HDI_TEXT;
         SendMessage(header, HDM_GETITEM, static_cast<WParam>(i), reinterpret_cast<LParam>(&item));
         if (x >= 0 && x + item.cxy <= view) shown += (shown.empty() ? "" : "|") + item.text;
+        const int left = screen.left + x - at.left;
+        cells += (i == 0 ? "" : ",") + std::to_string(left) + "-" + std::to_string(left + item.cxy);
         x += item.cxy;
     }
-    return text + " columns=\"" + shown + "\"";
+    return text + " columns=\"" + shown + "\" header=" + std::to_string(screen.top) + "-" +
+           std::to_string(screen.bottom) + " cells=" + cells;
 }
 
 bool IsListLike(win::HWND h) {

@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -388,6 +391,54 @@ TEST_F(SavesRun, TheStartNamesMissingTexturesStationsAndLessons) {
                               "Data\\Sms\\flp.sms: it is missing.", "Lessons\\Lessons.Vol: it is missing."})
         EXPECT_NE(r.out.find(named, box), std::string::npos) << named << "\n" << r.out;
     EXPECT_NE(r.out.find("start-up done"), std::string::npos) << r.out;
+}
+
+// A terrain tile the installation ships gone (its ground would read as open sea): the start
+// names that tile, and no other; the sea where no tile was ever shipped is never named.
+TEST_F(SavesRun, TheStartNamesAMissingTerrainTile) {
+    for (const char* folder : {"Art", "Art/Terrain", "Art/Terrain/USA"})
+        ShadowFolder(dir, folder);
+    ASSERT_TRUE(fs::remove(dir.Path("Art/Terrain/USA/NA_05X01.TED")));
+    const CommandResult r = Play(Script("start-without-volumes.simrun"));
+    const std::size_t box = ExpectRanAndSaid(r, "Zephlon cannot read these files");
+    ASSERT_NE(box, std::string::npos);
+    const std::string said =
+        r.out.substr(box, r.out.find("Installing the program again", box) - box);
+    EXPECT_NE(said.find("Art\\Terrain\\USA\\NA_05X01.TED: it is missing."), std::string::npos)
+        << said;
+    std::size_t named = 0;
+    for (std::size_t at = said.find(".TED:"); at != std::string::npos;
+         at = said.find(".TED:", at + 1))
+        ++named;
+    EXPECT_EQ(named, 1u) << said;
+    EXPECT_EQ(said.find("Tiles.lst"), std::string::npos) << said;
+    EXPECT_NE(r.out.find("installation: Art\\Terrain\\USA\\NA_05X01.TED missing"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("start-up done"), std::string::npos) << r.out;
+}
+
+// One bit of San Carlos's field elevation changed in the station directory, where it still reads
+// as an elevation: the airport index beside it disagrees, and opening a plan from San Carlos
+// names the directory instead of using the record.
+TEST_F(SavesRun, AnAirportRecordTheIndexDisagreesWithIsNamed) {
+    for (const char* folder : {"Data", "Data/Sms"})
+        ShadowFolder(dir, folder);
+    std::ifstream in(testsupport::StarterRun::Install() / "Data/Sms/flp.sms", std::ios::binary);
+    std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The name-list entry: its record's offset in the four bytes before the name.
+    const std::size_t name = file.find(std::string("San Carlos (KSQL)") + '\0');
+    ASSERT_NE(name, std::string::npos);
+    std::uint32_t record = 0;
+    for (int k = 3; k >= 0; --k)
+        record = record << 8 | static_cast<unsigned char>(file[name - 4 + k]);
+    ASSERT_LT(record + 4u, file.size());
+    file[record + 3] = static_cast<char>(file[record + 3] ^ 1);  // the elevation's lowest bit
+    fs::remove(dir.Path("Data/Sms/flp.sms"));
+    dir.Write("Data/Sms/flp.sms", file);
+    const CommandResult r = Play(Script("plan-directory-flipped.simrun"));
+    ExpectRanAndSaid(r, "The station directory flp.sms does not agree with the navigation tables");
+    EXPECT_NE(r.out.find("sms: flp.sms holds an unlisted record"), std::string::npos) << r.out;
 }
 
 // Without its first flight the aircraft starts where its parked flight puts it, not at the

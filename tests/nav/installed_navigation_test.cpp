@@ -259,6 +259,19 @@ TEST_F(InstalledNavigation, TheDirectoryNamesEveryStationAndTheIndexPointsIntoIt
         EXPECT_EQ(nav::theSmsDatabase.VorFrequency(), nav::FrequencyToBcd(v->frequency)) << ident;
         EXPECT_NE(nav::NavAidKindName(nav::theSmsCurrentEntry.code), "Error") << ident;
     }
+    // Every record agrees with the tables beside it (a sixteenth of the waypoints, for time).
+    for (int kind = 2; kind <= 4; ++kind)
+        for (std::size_t row = 0; row < lists[kind].rows.size(); row += kind == 4 ? 16 : 1)
+            ASSERT_EQ(nav::theSmsDatabase.ReadRecord({}, static_cast<int>(row), kind), 0)
+                << lists[kind].rows[row];
+    for (std::size_t i = 0; i < db.airports.size(); ++i) {
+        nav::SmsEntryCopy entry;
+        nav::SmsAirportHeader header;
+        std::vector<nav::SmsRunwayRecord> rows;
+        ASSERT_EQ(
+            nav::theSmsDatabase.ReadAirportRecord(static_cast<int>(i), &entry, &header, &rows), 1)
+            << db.airports[i].ident;
+    }
 }
 
 // Every towered airport of the public data lists its runways on the airports wizard's page, Palo

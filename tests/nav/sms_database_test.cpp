@@ -309,6 +309,71 @@ TEST_F(SmsDatabaseTest, DamagedRecordsLeaveTheLastRecordInPlace) {
     win::CloseHandle(file);
 }
 
+// A bit changed inside a record, where the record still holds what a station can: the
+// navigation tables, made from the same data as the directory, hold no such station, and the
+// record is not taken. Tables that did not load judge nothing.
+TEST_F(SmsDatabaseTest, RecordsTheNavigationTablesDoNotHoldAreRefused) {
+    const Directory d = MakeDirectory();
+    nav::NavDatabase& db = nav::theNavDatabase;
+    db.vors = {{"OSI", 11390, -1000, 2000, 0, 0}};
+    db.ndbs = {{"PAO", 362, 5, 6, 0, 0}};
+    nav::IlsRecord ils;
+    ils.ident = "I-OAK";
+    ils.frequency = 10990;
+    ils.x = 7;
+    ils.z = 8;
+    db.ils = {ils};
+    db.waypoints = {{"MENLO", 9, 10}, {"WOODY", 11, 12}};
+    // San Carlos at its directory elevation, its runways 300 units from its reference point.
+    db.airports = {{"KSQL", 0, 0, 5, d.entries[0]}};
+    const struct {
+        const char* what;
+        int kind, row;
+        std::uint32_t at;  // the byte changed
+        std::uint8_t flip;
+    } cases[] = {
+        {"a VOR's frequency, still in its band", 1, 0, d.records[2], 0x01},
+        {"a VOR's x", 1, 0, d.records[2] + 2, 0x10},
+        {"an NDB's z", 2, 0, d.records[3] + 6, 0x01},
+        {"an ILS's x", 3, 0, d.records[4] + 2, 0x04},
+        {"a waypoint's z", 4, 1, d.records[10] + 4, 0x02},
+        {"an airport's elevation", 0, 0, d.records[0] + 3, 0x01},
+        {"a runway 70 nm away", 0, 0, d.records[0] + nav::kSmsAirportHeaderBytes + 4, 0x02},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteDirectory(d.file);
+        OpenAndFill();
+        nav::SmsEntryCopy entry;
+        nav::SmsAirportHeader header;
+        std::vector<nav::SmsRunwayRecord> rows;
+        const auto read = [&] {
+            if (c.kind != 0) {
+                Read(c.row, c.kind);
+                return result == 0;
+            }
+            return nav::theSmsDatabase.ReadAirportRecord(0, &entry, &header, &rows) == 1;
+        };
+        EXPECT_TRUE(read()) << "the record as written";
+        Bytes damaged = d.file;
+        damaged[c.at] ^= c.flip;
+        WriteDirectory(damaged);
+        OpenAndFill();
+        EXPECT_FALSE(read());
+        if (c.kind == 0) {
+            EXPECT_TRUE(rows.empty()) << "no runway of a refused record is given";
+        }
+    }
+    // Without the tables every record in its band is taken.
+    db.vors.clear();
+    Bytes damaged = d.file;
+    damaged[d.records[2] + 2] ^= 0x10;
+    WriteDirectory(damaged);
+    OpenAndFill();
+    EXPECT_EQ(Read(0, 1), "");
+    EXPECT_EQ(result, 0);
+}
+
 TEST(StationTexts, FrequenciesKindsAirspaceAndFacilities) {
     EXPECT_EQ(nav::FrequencyText(0x1180), "111.80");
     EXPECT_EQ(nav::FrequencyText(0x2180), "121.80");
@@ -421,11 +486,12 @@ protected:
         SmsDatabaseTest::SetUp();
         const Directory d = MakeDirectory();
         WriteDirectory(d.file);
-        // The index in identifier order: Kona (its entry is San Carlos's), Oakland, San Carlos.
+        // The index in identifier order: Kona (its entry is San Carlos's), Oakland, San Carlos,
+        // each at its directory record's elevation.
         Bytes b;
-        ASSERT_TRUE(nav::WriteAirportTable({{"KOA", 0, 0, 0, d.entries[0]},
-                                            {"KOAK", 0, 0, 0, d.entries[1]},
-                                            {"KSQL", 0, 0, 0, d.entries[0]}},
+        ASSERT_TRUE(nav::WriteAirportTable({{"KOA", 0, 0, 5, d.entries[0]},
+                                            {"KOAK", 0, 0, -9, d.entries[1]},
+                                            {"KSQL", 0, 0, 5, d.entries[0]}},
                                            &b));
         Write("Data/Nav/na.apt", b);
         nav::LoadNavAirports();

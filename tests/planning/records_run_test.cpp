@@ -17,6 +17,7 @@
 
 #include "nav/independent_projection.h"
 #include "support/audio.h"
+#include "support/bmp_pixels.h"
 #include "support/run_command.h"
 #include "support/starter_run.h"
 #include "support/temp_folder.h"
@@ -65,6 +66,15 @@ std::map<std::string, std::string> Section(const std::string& file, const std::s
         }
     }
     return keys;
+}
+
+std::vector<std::string> Split(const std::string& text, const std::string& by) {
+    std::vector<std::string> parts;
+    std::size_t at = 0;
+    for (std::size_t next; (next = text.find(by, at)) != std::string::npos; at = next + by.size())
+        parts.push_back(text.substr(at, next - at));
+    parts.push_back(text.substr(at));
+    return parts;
 }
 
 // An 8-bit BMP's colour index at a point of the screen (-1 outside it).
@@ -202,6 +212,44 @@ TEST_F(RecordScripts, TheLessonDumpIsWrittenWhenAsked) {
     const std::string first = r.out.substr(heard + 14, r.out.find('\n', heard) - heard - 14);
     EXPECT_EQ(dump.find("[SOUND] [id: " + first + "]"), dump.find("[SOUND]")) << dump;
     EXPECT_NE(dump.find("[ENDPROC] [EPr]"), std::string::npos) << dump;
+}
+
+// A manoeuvre the program cannot start (its script stands as a loose file beside the lessons'
+// volume, in its place) is refused with a message box that names it and says why.
+TEST_F(RecordScripts, AManoeuvreThatCannotStartSaysWhy) {
+    struct Case {
+        const char* name;
+        const char* script;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"its flight is not there",
+         "TITLE Straight and Level Flight\r\nFLTFILE Nowhere.Flt\r\nEXEC STRAIGHT_LEVEL_INIT\r\n",
+         "its flight Nowhere.Flt cannot be loaded"},
+        {"its flight lies outside the installation",
+         "TITLE Straight and Level Flight\r\nFLTFILE ..\\..\\Cruise.Flt\r\nEXEC "
+         "STRAIGHT_LEVEL_INIT\r\n",
+         "it is missing from Lessons\\Lessons.Vol or cannot be read as a lesson"},
+        {"a line no lesson has",
+         "TITLE Straight and Level Flight\r\nFLTFILE Cruise.Flt\r\nFLY_TO_THE_MOON 3\r\n",
+         "it is missing from Lessons\\Lessons.Vol or cannot be read as a lesson"},
+    };
+    fs::remove(dir.Path("Lessons"));
+    dir.MakeFolders("Lessons");
+    fs::create_symlink(fs::path(ZEPHLON_BINARY_DIR) / "install" / "Lessons" / "Lessons.Vol",
+                       dir.Path("Lessons/Lessons.Vol"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.Write("Lessons/zqMan0.txt", c.script);
+        const testsupport::CommandResult r = Run("lesson-rejected.simrun");
+        EXPECT_EQ(r.status, 0) << r.out;
+        EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("read 2023 Static \"The lesson zqMan0.txt cannot be started: " +
+                             std::string(c.why)),
+                  std::string::npos)
+            << r.out;
+        EXPECT_EQ(r.out.find("lesson: loaded"), std::string::npos) << r.out;
+    }
 }
 
 // The instructor's lines come in the script's order, a wait of n steps being n lesson steps of
@@ -360,6 +408,38 @@ TEST_F(RecordScripts, TheFlightLogShowsThePlanAndItsResetEndsIt) {
         EXPECT_NE(r.out.find(leg), std::string::npos) << leg << "\n" << r.out;
     EXPECT_EQ(Section(dir.Read("kept.Flt"), "flightPlan")["active"], "1");
     EXPECT_NE(Section(dir.Read("ended.Flt"), "flightPlan")["active"], "1");
+
+    // Every heading the picture shows is drawn whole: its text stops short of the margin where
+    // the header cuts a cell's text (four pixels inside the cell).
+    const std::string bmp = dir.Read("log.bmp");
+    const std::size_t read = r.out.find("] read 78 SysListView32");
+    ASSERT_NE(read, std::string::npos) << r.out;
+    const std::string line = r.out.substr(read, r.out.find('\n', read) - read);
+    const std::size_t h = line.find(" header="), c = line.find(" cells=");
+    ASSERT_NE(h, std::string::npos) << line;
+    ASSERT_NE(c, std::string::npos) << line;
+    const int top = std::atoi(line.c_str() + h + 8),
+              bottom = std::atoi(line.c_str() + line.find('-', h) + 1);
+    const std::vector<std::string> titles =
+        Split(line.substr(line.find("columns=\"") + 9, line.find('"', line.find("columns=\"") + 9) -
+                                                           line.find("columns=\"") - 9),
+              "|");
+    const std::vector<std::string> cells = Split(line.substr(c + 7), ",");
+    ASSERT_GE(cells.size(), titles.size()) << line;
+    ASSERT_NE(std::find(titles.begin(), titles.end(), "Winds(-HW)"), titles.end()) << line;
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        const int left = std::atoi(cells[i].c_str()),
+                  right = std::atoi(cells[i].c_str() + cells[i].find('-') + 1);
+        int lastInk = -1;
+        for (int x = left + 2; x < right - 2; ++x)
+            for (int y = top + 2; y < bottom - 2; ++y) {
+                const std::uint32_t p = testsupport::PixelAt(bmp, x, y);
+                if (((p >> 16) & 0xFF) < 96 && ((p >> 8) & 0xFF) < 96 && (p & 0xFF) < 96)
+                    lastInk = x;
+            }
+        EXPECT_GT(lastInk, left) << titles[i] << ": no text in its heading";
+        EXPECT_LE(lastInk, right - 7) << titles[i] << ": its heading is cut at the cell's margin";
+    }
 }
 
 }  // namespace
@@ -372,15 +452,6 @@ struct ListReads {
     std::vector<std::string> positions;          // "hscroll=POS/LAST", read by read
     std::map<int, std::vector<std::string>> rows;
 };
-
-std::vector<std::string> Split(const std::string& text, const std::string& by) {
-    std::vector<std::string> parts;
-    std::size_t at = 0;
-    for (std::size_t next; (next = text.find(by, at)) != std::string::npos; at = next + by.size())
-        parts.push_back(text.substr(at, next - at));
-    parts.push_back(text.substr(at));
-    return parts;
-}
 
 ListReads ReadList(const std::string& out, int id) {
     ListReads r;
@@ -462,8 +533,9 @@ TEST_F(RecordScripts, AFlownPlanShowsItsActualsAndEveryColumnScrollsIntoView) {
     EXPECT_NE(r.out.find("read 2010 Static \"--:--\""), std::string::npos) << "no departure time before the start";
     const ListReads log = ReadList(r.out, 78);
     ASSERT_EQ(log.shown.size(), 3u) << r.out;
-    EXPECT_EQ(log.positions.front(), "hscroll=0/289") << "717 pixels of columns in a 428-pixel list";
-    EXPECT_EQ(log.positions.back(), "hscroll=289/289");
+    EXPECT_EQ(log.positions.front(), "hscroll=0/297")
+        << "725 pixels of columns in a 428-pixel list";
+    EXPECT_EQ(log.positions.back(), "hscroll=297/297");
     const std::set<std::string> seen = SeenColumns(log);
     for (const char* title : {"Fix", "Hdg", "Winds(-HW)", "Est GS", "Dist", "Dist Rem", "ETE", "ATE", "Act GS", "ETA",
                               "ATA", "Est Fuel", "Fuel Rem", "Act Rem"})

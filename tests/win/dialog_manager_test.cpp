@@ -226,8 +226,10 @@ TEST_F(DialogManagerTest, AHookMayReplaceTheDialogsProcedureAndHearsInitFirst) {
 // edge's two pixels, and a click finds the row drawn under it.
 TEST_F(DialogManagerTest, ListRowsLieInsideTheSunkenEdge) {
     HWND owner = MakeWindow(true);
-    HWND list = CreateWindowEx(0, WC_LISTBOX, "", WS_CHILD | WS_VISIBLE | LBS_NOTIFY, 10, 10, 120, 100,
-                               owner, HMENU{7}, {}, 0);
+    // Kept at the height given, so the fifth row shows cut at the bottom.
+    HWND list =
+        CreateWindowEx(0, WC_LISTBOX, "", WS_CHILD | WS_VISIBLE | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                       10, 10, 120, 100, owner, HMENU{7}, {}, 0);
     ASSERT_TRUE(list);
     SendMessage(list, LB_SETITEMHEIGHT, 0, 20);
     for (const char* row : {"one", "two", "three", "four", "five", "six"})

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "core/resource_volume.h"
 #include "platform/file_system.h"
@@ -154,6 +156,58 @@ TEST_F(DiskCache, LongNamesAndForeignFilesAreLeftAlone) {
     // A tile already here is used as it is and stamped, so it is the newest.
     EXPECT_EQ(cache.Fetch(Path("NA_01X01.TED")), Path("NA_01X01.TED"));
     EXPECT_EQ(cache.Entries().front().name, "NA_01X01.TED");
+}
+
+}  // namespace
+
+namespace {
+
+// The installation's list of shipped tiles: a listed tile is missing only when neither the local
+// folder nor the installation source holds it (the cache deletes the copies it made); a list
+// that is not one names nothing.
+TEST_F(DiskCache, AShippedTileIsMissingOnlyWhenNowhere) {
+    struct Case {
+        const char* name;
+        const char* list;  // nullptr: no list
+        std::vector<std::string> missing;
+        world::ShippedTilesList read;
+    };
+    const Case cases[] = {
+        {"local, on the source only, and gone",
+         "Zephlon terrain tiles\nNA_01X01.TED\nNA_01X02.TED\nNA_01X03.TED\n",
+         {"art\\terrain\\USA\\NA_01X03.TED"},
+         world::ShippedTilesList::Read},
+        {"written on another system",
+         "Zephlon terrain tiles\r\nNA_01X03.TED\r\n",
+         {"art\\terrain\\USA\\NA_01X03.TED"},
+         world::ShippedTilesList::Read},
+        {"no list", nullptr, {}, world::ShippedTilesList::Missing},
+        {"another file's text", "NA_01X03.TED\n", {}, world::ShippedTilesList::Damaged},
+        {"a path in place of a name",
+         "Zephlon terrain tiles\n..\\..\\NA_01X03.TED\n",
+         {},
+         world::ShippedTilesList::Damaged},
+        {"a name no tile has",
+         "Zephlon terrain tiles\nNA_01X03.TED\nreadme.txt\n",
+         {},
+         world::ShippedTilesList::Damaged},
+        {"the stub listed",
+         "Zephlon terrain tiles\nstub.ted\n",
+         {},
+         world::ShippedTilesList::Damaged},
+        {"cut before its title ends", "Zephlon terr", {}, world::ShippedTilesList::Damaged},
+    };
+    Local("NA_01X01.TED", 10);
+    Source("NA_01X02.TED", 10);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(dir.Path("art/terrain/USA/Tiles.lst"));
+        if (c.list != nullptr) dir.Write("art/terrain/USA/Tiles.lst", c.list);
+        platform::ForgetFolderListings();
+        world::ShippedTilesList read = world::ShippedTilesList::Read;
+        EXPECT_EQ(world::MissingShippedTiles("art\\terrain\\USA", &read), c.missing);
+        EXPECT_EQ(read, c.read);
+    }
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 
 #include "tools/mkdata/installation.h"
 #include "tools/mkdata/terrain_maker.h"
+#include "world/terrain_disk_cache.h"
 #include "world/terrain_grid.h"
 #include "world/terrain_tile_writer.h"
 
@@ -519,6 +520,18 @@ int MakeTerrain(Installation& installation, std::string* error) {
         std::printf("mkdata: terrain: pad conflict: %s\n", c.c_str());
     }
     installation.AddFile(std::string(kFolder) + "PadConflicts.txt", Bytes(list.begin(), list.end()));
+    // The tiles shipped, so the program can tell a tile that went missing from open sea.
+    std::vector<std::string> names;
+    for (const TileId& t : tiles) {
+        const std::string file = TileFile(t);
+        names.push_back(file.substr(file.find_last_of('\\') + 1));
+    }
+    std::sort(names.begin(), names.end());
+    std::string shipped = std::string(world::kShippedTilesTitle) + "\n";
+    for (const std::string& n : names)
+        shipped += n + "\n";
+    installation.AddFile(std::string(kFolder) + world::kShippedTilesFile,
+                         Bytes(shipped.begin(), shipped.end()));
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("mkdata: terrain: %zu tiles, %.1f MB, %llu height samples, %zu pad conflicts, "
