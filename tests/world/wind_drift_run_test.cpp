@@ -2,14 +2,15 @@
 // over 1,000 ft above the bay) flown hands off twice over the same minutes, once through winds a
 // pilot sets in the Surface Conditions dialog and once with the dialog set calm. What the wind
 // does is the difference of the two runs' ground velocities, from the aircraft's places second
-// by second: it pushes at the speed set, and a change from 350 to 010 swings the drift the
-// 20 degrees through north, never the long way round.
+// by second: it pushes at the speed set, from the direction set, and a change from 350 to 010
+// swings the drift the 20 degrees through north, never the long way round.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "nav/independent_projection.h"
 #include "support/flight_track.h"
 #include "support/starter_run.h"
 
@@ -19,6 +20,9 @@ using testsupport::StarterRun;
 
 constexpr double kPi = 3.14159265358979;
 constexpr double kKnotsPerUnitPerSecond = 1.2890625 * 0.3048 * testsupport::kKnotsPerMetrePerSecond;
+// San Carlos's magnetic declination: about 13 degrees east today and 16 in the 1990s (NOAA's
+// magnetic field models); the dialog's directions are magnetic, as a tower gives them.
+constexpr double kDeclination = 15.0, kDeclinationSpread = 2.0;
 
 struct Phase {
     int direction;   // magnetic, where the wind blows from
@@ -85,9 +89,16 @@ TEST(WindDriftRun, TheAircraftDriftsWithTheSetWindAndANewOneTurnsTheShorterWay) 
     ASSERT_EQ(windy.size(), 28u);
     ASSERT_EQ(calm.size(), 28u);
 
-    // From 350 at 30 knots: a push of 30 knots.
+    // From 350 at 30 knots: a push of 30 knots toward 170 magnetic, which the world plane's
+    // cone turns by its meridian's angle at San Carlos (public coordinates, data/navdata-us).
+    double x0 = 0, z0 = 0, x1 = 0, z1 = 0;
+    navtest::GeographicToWorld(37.511735, -122.249386, &x0, &z0);
+    navtest::GeographicToWorld(37.521735, -122.249386, &x1, &z1);
+    const double trueNorth = std::atan2(x1 - x0, z1 - z0) * 180.0 / kPi;
     const Drift north = DriftAt(windy, calm, 0, 5);
     EXPECT_NEAR(north.knots, 30.0, 3.0);
+    EXPECT_NEAR(Turn(north.towardDegrees, 170.0 + kDeclination + trueNorth), 0.0, kDeclinationSpread + 6.0)
+        << north.towardDegrees;
     // To 010: every two seconds' push lies on the short arc, from the 350 wind's direction 20
     // degrees on (a few degrees of the wind's own wander either side), at its speed, and has
     // turned a good part of the way by the end (the turn takes about half a minute).
