@@ -114,6 +114,7 @@ TEST(RasterWatertight, ANeighbourReachingPastTheSideMeetsItsUncutNeighbour) {
         SpanRasterState& s = theSpanState;
         s.rowPtr = px.data();
         s.pitch = kWidth;
+        s.colour = 1;
         s.coverage = nullptr;
         s.blendTable = nullptr;
         RasterizeRequest(f.req, {0, 0, kWidth, kHeight}, {0, 0, kWidth, kHeight});
