@@ -371,9 +371,17 @@ int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
 
     // A triangle wholly inside the bounds is drawn as given: the clip stages would only pass it
     // on turned by a place, which does not change which corner a triangle's walk starts from.
+    // Across, a polygon is cut only where it reaches far beyond the bounds (a guard band of
+    // 8,192 pixels either side, within which every span's width fits the 16.16 walk): the rows'
+    // ends are clamped to the bounds instead. A cut moves an edge by the rounding of its new
+    // corner, and a neighbour drawn uncut beside it would leave a line of pixels between them.
+    const std::int32_t guard = std::int32_t{1} << (13 + ((f & kPolySubpixel) != 0 ? request.subpixelShift : 0));
+    GFXClipBounds across = bounds;
+    across.left = std::min(bounds.left, -guard);
+    across.right = std::max(bounds.right, guard);
     const GFXPolyRequest& clipped = isTriangle && StrictlyInside(request, bounds)
                                         ? request
-                                        : ClipPolygonY(ClipPolygonX(request, bounds), bounds);
+                                        : ClipPolygonY(ClipPolygonX(request, across), bounds);
     if (clipped.count < 3) return 0;
 
     if ((f & kPolyCoverageTest) != 0 && s.coverage != nullptr &&

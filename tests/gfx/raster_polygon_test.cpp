@@ -97,6 +97,43 @@ TEST(RasterWatertight, QuadSplitOnADiagonalCoversEveryPixelOnce) {
     EXPECT_GT(drawn, 3000);
 }
 
+// Three triangles of a terrain mesh at the surface's left side: a sliver between the other two,
+// turned over by its corners' rounding, is culled; its neighbours overlap across it, one of them
+// reaching past the side. Cut at the side, that one's edge moved by its rounded new corner and
+// left a dotted line of pixels between them; drawn uncut and clamped row by row, it does not.
+TEST(RasterWatertight, ANeighbourReachingPastTheSideMeetsItsUncutNeighbour) {
+    constexpr int kWidth = 160, kHeight = 100;
+    std::vector<std::uint8_t> px(kWidth * kHeight);
+    const std::int32_t corners[3][6] = {{19, 85, 4, 77, 125, 63},    // uncut
+                                        {4, 77, -10, 79, 125, 63},   // the sliver, culled
+                                        {94, 59, 125, 63, -10, 79}};  // past the side
+    for (const auto& c : corners) {
+        Face f;
+        for (int k = 0; k < 3; ++k) f.pts.push_back({c[2 * k], c[2 * k + 1], 0, 0.0f});
+        f.Finish(0, 1);
+        SpanRasterState& s = theSpanState;
+        s.rowPtr = px.data();
+        s.pitch = kWidth;
+        s.colour = 1;
+        s.coverage = nullptr;
+        s.blendTable = nullptr;
+        RasterizeRequest(f.req, {0, 0, kWidth, kHeight}, {0, 0, kWidth, kHeight});
+    }
+    // Along the stretch the two share (x 10 to 110), every row between the upper triangle's top
+    // and the lower one's bottom is drawn.
+    for (int x = 10; x <= 110; ++x) {
+        int top = -1, bottom = -1;
+        for (int y = 0; y < kHeight; ++y)
+            if (px[static_cast<std::size_t>(y * kWidth + x)] != 0) {
+                if (top < 0) top = y;
+                bottom = y;
+            }
+        ASSERT_GE(top, 0) << "column " << x;
+        for (int y = top; y <= bottom; ++y)
+            EXPECT_NE(px[static_cast<std::size_t>(y * kWidth + x)], 0) << x << ", " << y;
+    }
+}
+
 // A palette with every table the polygon entry may use.
 std::unique_ptr<GFXPalette> FullPalette() {
     auto p = std::make_unique<GFXPalette>();

@@ -385,7 +385,12 @@ TEST_F(CountryTerrain, MagneticGridsTurnEveryLocalizerCourseIntoItsRunwayNumber)
 
 
 // The 40 busiest airports of the 48 states by passenger boardings (FAA, Passenger Boarding Data,
-// calendar year 2022, the largest 41 less Honolulu, which lies outside the terrain).
+// calendar year 2022, the largest 41 less Honolulu, which lies outside the terrain; the table
+// "Enplanements at All Commercial Service Airports (by Rank)" linked from
+// https://www.faa.gov/airports/planning_capacity/passenger_allcargo_stats/passenger). The first
+// ten, in this order, with the FAA's 2022 boardings as quoted by
+// https://www.datapandas.org/ranking/busiest-airports-in-the-us (45.4 million at Atlanta down to
+// 23.1 million at Charlotte).
 constexpr const char* kBusiestAirports[] = {
     "KATL", "KDFW", "KDEN", "KORD", "KLAX", "KJFK", "KLAS", "KMCO", "KMIA", "KCLT",
     "KSEA", "KPHX", "KEWR", "KSFO", "KIAH", "KBOS", "KFLL", "KMSP", "KLGA", "KDTW",

@@ -313,6 +313,43 @@ int PixelsThatDiffer(const std::string& a, const std::string& b) {
     return n;
 }
 
+// Over the bay at 3,000 ft, looking ahead: every column's terrain, from the screen's foot up to
+// where the ground plane's haze colour takes over, shows no pixel of the sky's two colours (the
+// far water once faded through a band of sky blue before the haze), and there is water in view.
+TEST(WorldRun, FarWaterFadesIntoTheHazeWithoutABandOfSky) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    StarterRun run("zephlon-haze", "Cruise.Flt");
+    const testsupport::CommandResult r = run.Play("frame-interval 20\nwait 600\nmenu 1666\nwait 100\nscreenshot " +
+                                                  run.Dir().Path("far.bmp") + "\nquit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::string bmp = run.Dir().Read("far.bmp");
+    ASSERT_GT(bmp.size(), 1078u);
+    // The 8-bit picture's palette: the sky's entries and the ground plane's colour (the bottom
+    // of the haze band, as the screen's top row is the sky's).
+    const auto at = [&](std::size_t i) { return static_cast<int>(static_cast<std::uint8_t>(bmp[i])); };
+    const std::size_t palette = 14 + static_cast<std::size_t>(at(14));
+    const auto entry = [&](int i) {
+        const std::size_t e = palette + 4 * static_cast<std::size_t>(i);
+        return Rgb{at(e + 2), at(e + 1), at(e)};
+    };
+    const auto same = [](Rgb a, Rgb b) { return a.r == b.r && a.g == b.g && a.b == b.b; };
+    const Rgb sky[2] = {entry(244), entry(245)};
+    const Rgb haze = testsupport::ScreenshotPixel(bmp, 320, 300);
+    int terrain = 0, water = 0, skyInTerrain = 0;
+    for (int x = 0; x < 640; ++x) {
+        for (int y = 479; y > 240; --y) {
+            const Rgb p = testsupport::ScreenshotPixel(bmp, x, y);
+            if (same(p, haze)) break;
+            ++terrain;
+            water += p.b > p.r + 40 ? 1 : 0;
+            skyInTerrain += same(p, sky[0]) || same(p, sky[1]) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(terrain, 20000);
+    EXPECT_GT(water, 3000);
+    EXPECT_EQ(skyInTerrain, 0);
+}
+
 TEST(WorldRun, TheGraphicsSettingsAndF9ChangeTheNextFramesWithoutANewStart) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     StarterRun run("zephlon-graphics");

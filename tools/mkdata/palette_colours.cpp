@@ -45,7 +45,7 @@ struct FixedEntry {
 constexpr FixedEntry kFixedEntries[] = {
     {77, {112, 112, 108}, true},  {81, {92, 92, 90}, true},     {86, {118, 112, 76}, true},
     {88, {98, 124, 66}, true},    {156, {128, 128, 124}, true}, {kStarEntry, {250, 250, 255}, false},
-    {244, {170, 198, 232}, true}, {245, {120, 168, 228}, true},
+    {kAlternativeSkyEntry, {170, 198, 232}, true}, {kSkyEntry, {120, 168, 228}, true},
 };
 
 std::uint8_t Channel(double v) {

@@ -26,6 +26,9 @@ inline constexpr int kLastFreeEntry = 245;
 
 // The stars' entry: a white the night palettes keep at full brightness.
 inline constexpr int kStarEntry = 230;
+// The sky's entries, the sky and the alternative sky.
+inline constexpr int kSkyEntry = 245;
+inline constexpr int kAlternativeSkyEntry = 244;
 
 // Entries 0..9 and 246..255 belong to the window system.
 [[nodiscard]] inline bool IsStaticEntry(int index) {

@@ -35,11 +35,14 @@ std::uint32_t Pack(double r, double g, double b) {
     return c(r) | (c(g) << 8) | (c(b) << 16);
 }
 
-// The nearest of the world's entries 74..245 to a colour.
-std::uint8_t NearestWorldEntry(const gfx::GFXPalette& p, double r, double g, double b) {
+// The nearest of the world's entries 74..245 to a colour, the sky's two left out except for
+// `own` (the entry being shaded): a shaded face never takes the sky's colour, so far water
+// fades into the haze rather than through a band of sky.
+std::uint8_t NearestWorldEntry(const gfx::GFXPalette& p, double r, double g, double b, int own) {
     int best = kFirstWorldEntry;
     double bestDistance = -1;
     for (int i = kFirstWorldEntry; i <= kLastFreeEntry; ++i) {
+        if ((i == kSkyEntry || i == kAlternativeSkyEntry) && i != own) continue;
         const gfx::GFXPaletteEntry& e = p.entries[i];
         const double dr = e.red - r, dg = e.green - g, db = e.blue - b;
         const double d = dr * dr + dg * dg + db * db;
@@ -79,7 +82,7 @@ void BuildShadeTable(gfx::GFXPalette& p, int level) {
                 const double b = e.blue * light * (1 - f) + haze.b * f;
                 // World colours shade to world colours: the cockpit views replace 10..73 with
                 // the panel's, which must not appear in a lit shape.
-                row[c] = c >= kFirstWorldEntry ? NearestWorldEntry(p, r, g, b)
+                row[c] = c >= kFirstWorldEntry ? NearestWorldEntry(p, r, g, b, c)
                                                : static_cast<std::uint8_t>(p.FindNearest(Pack(r, g, b)));
             }
         }
