@@ -838,9 +838,12 @@ void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int coun
     ts::TSCamera* camera = ts::theCurrentCamera;
     gfx::GFXDrawTarget& target = *gfx::theCurrentDrawTarget;
     const int n = std::min(count, static_cast<int>(clipEye.size()) - 4);
-    // Texture coordinates from the cell's corner, taken modulo one texture so they stay small.
-    const float ox = static_cast<float>(originX) - std::fmod(static_cast<float>(originX), texSize);
-    const float oy = static_cast<float>(originY) - std::fmod(static_cast<float>(originY), texSize);
+    // Texture coordinates from the cell's corner, taken modulo one texture so they stay small:
+    // the corner less its remainder, a whole number of textures towards zero. The texture's size
+    // is a power of two, so the quotient's whole part times the size is exact (the zero added
+    // makes a negative zero plain).
+    const float ox = std::trunc(static_cast<float>(originX) / texSize) * texSize + 0.0f;
+    const float oy = std::trunc(static_cast<float>(originY) / texSize) * texSize + 0.0f;
     bool behind = false;
     for (int i = 0; i < n; ++i) {
         const TerrainVertex& v = *vertices[i];
