@@ -176,8 +176,12 @@ bool TerrainKeyTable::Put(std::uint64_t key, std::int32_t value, std::int32_t* e
 // A frame's vertices are limited to half the largest point table.
 constexpr std::size_t kMostVertices = std::size_t{1} << (kTableBits - 1);
 
+// 2^17 bits (16 KB): a frame's points set about one in ten.
+constexpr std::size_t kPointBits = 17;
+
 TerrainRenderItemSorter::TerrainRenderItemSorter() {
     pointTable.Resize(kTableBits);
+    pointBits.assign(std::size_t{1} << (kPointBits - 6), 0);
     cellTable.Resize(kTableBits - 2);
     vertices.reserve(32768);
     points.reserve(32768);
@@ -187,6 +191,7 @@ TerrainRenderItemSorter::TerrainRenderItemSorter() {
 void TerrainRenderItemSorter::Reset() {
     vertices.clear();
     points.clear();
+    std::fill(pointBits.begin(), pointBits.end(), 0);
     items.clear();
     pointTable.Clear();
     cellTable.Clear();
@@ -196,9 +201,17 @@ std::uint64_t TerrainRenderItemSorter::PointKey(std::int32_t gx, std::int32_t gy
     return VertexKey(0, gx, gy);
 }
 
+std::size_t TerrainRenderItemSorter::PointBit(std::uint64_t key) {
+    return static_cast<std::size_t>(((key ^ (key >> 31)) * 0xD6E8FEB86659FD93ull) >>
+                                    (64 - kPointBits));
+}
+
 const TerrainRenderItemSorter::PointVertices* TerrainRenderItemSorter::FindPoint(
     std::int32_t gx, std::int32_t gy) const {
-    const std::int32_t p = pointTable.Get(PointKey(gx, gy));
+    const std::uint64_t key = PointKey(gx, gy);
+    const std::size_t bit = PointBit(key);
+    if ((pointBits[bit >> 6] & (std::uint64_t{1} << (bit & 63))) == 0) return nullptr;
+    const std::int32_t p = pointTable.Get(key);
     return p >= 0 ? &points[static_cast<std::size_t>(p)] : nullptr;
 }
 
@@ -222,7 +235,10 @@ std::int32_t TerrainRenderItemSorter::Vertex(std::int32_t level, std::int32_t gx
                                              float height) {
     if (level < 0 || level >= kTerrainViewLevels) return -1;
     std::int32_t point = -1;
-    if (pointTable.Put(PointKey(gx, gy), static_cast<std::int32_t>(points.size()), &point)) {
+    const std::uint64_t key = PointKey(gx, gy);
+    if (pointTable.Put(key, static_cast<std::int32_t>(points.size()), &point)) {
+        const std::size_t bit = PointBit(key);
+        pointBits[bit >> 6] |= std::uint64_t{1} << (bit & 63);
         point = static_cast<std::int32_t>(points.size());
         PointVertices none;
         none.fill(-1);

@@ -179,7 +179,12 @@ private:
     using PointVertices = std::array<std::int32_t, kTerrainViewLevels>;
     [[nodiscard]] static std::uint64_t PointKey(std::int32_t gx, std::int32_t gy);
     [[nodiscard]] const PointVertices* FindPoint(std::int32_t gx, std::int32_t gy) const;
+    // Whether a point may be in the table: one bit per hash of its key, small enough to stay
+    // in the processor's nearest cache, so that most searches for a point the frame does not
+    // have end without reaching the table.
+    [[nodiscard]] static std::size_t PointBit(std::uint64_t key);
     TerrainKeyTable pointTable;
+    std::vector<std::uint64_t> pointBits;
     std::vector<PointVertices> points;
     TerrainKeyTable cellTable;
 };
