@@ -339,19 +339,21 @@ void TerrainRenderer::VisitCell(TerrainTile& tile, TerrainCellPyramid* block, Te
         return;
     }
     bool split = false;
+    bool cornersMade = false;
+    std::int32_t corners[4];
     const TerrainLevel* finer = block->Level(level - 1);
     if (kind == kLinkSubdivided && finer != nullptr && value < finer->squareCount) {
         if (level > area->rangeLevel) {
             split = true;
         } else if (level > area->lowestLevel) {
-            std::int32_t corners[4];
             MakeCorners(block, cell, level, cx, cy, corners);
+            cornersMade = true;
             split = MeanDistance(corners) <
                     static_cast<float>(area->levels[static_cast<std::size_t>(level)].lower);
         }
     }
     if (!split) {
-        Record(block, cell, level, cx, cy, material);
+        Record(block, cell, level, cx, cy, material, cornersMade ? corners : nullptr);
         return;
     }
     // The four sub-cells, the farthest from the eye first.
@@ -410,7 +412,8 @@ float TerrainRenderer::MeanDistance(const std::int32_t corners[4]) const {
 }
 
 void TerrainRenderer::Record(TerrainCellPyramid* block, TerrainCellView cell, int level,
-                             std::int32_t cx, std::int32_t cy, const TerrainMaterial* material) {
+                             std::int32_t cx, std::int32_t cy, const TerrainMaterial* material,
+                             const std::int32_t* corners) {
     TerrainCellRecord r;
     r.block = block;
     r.cell = cell;
@@ -418,7 +421,11 @@ void TerrainRenderer::Record(TerrainCellPyramid* block, TerrainCellView cell, in
     r.cellY = cy;
     r.level = level;
     r.material = material;
-    MakeCorners(block, cell, level, cx, cy, r.corners);
+    if (corners != nullptr) {
+        std::copy(corners, corners + 4, r.corners);
+    } else {
+        MakeCorners(block, cell, level, cx, cy, r.corners);
+    }
     for (std::int32_t k : r.corners)
         if (k < 0) return;
     // Render items find the cell holding them through its key.

@@ -220,8 +220,10 @@ private:
                    std::int32_t cx, std::int32_t cy, const TerrainMaterial* inForce);
     void VisitStartCells(TerrainTile& tile, TerrainCellPyramid* block, std::int32_t originX,
                          std::int32_t originY, const TerrainMaterial* inForce);
+    // Records a cell to draw, with its corners when the walk has made them already.
     void Record(TerrainCellPyramid* block, TerrainCellView cell, int level, std::int32_t cx,
-                std::int32_t cy, const TerrainMaterial* material);
+                std::int32_t cy, const TerrainMaterial* material,
+                const std::int32_t* corners = nullptr);
     void MakeCorners(TerrainCellPyramid* block, TerrainCellView cell, int level, std::int32_t cx,
                      std::int32_t cy, std::int32_t out[4]);
     // Files corners a and b of a cell, next to each other round it, as neighbours.
