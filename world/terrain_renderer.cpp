@@ -192,6 +192,7 @@ void TerrainRenderItemSorter::Reset() {
     vertices.clear();
     points.clear();
     std::fill(pointBits.begin(), pointBits.end(), 0);
+    recent.fill(RecentPoint{});
     items.clear();
     pointTable.Clear();
     cellTable.Clear();
@@ -236,7 +237,10 @@ std::int32_t TerrainRenderItemSorter::Vertex(std::int32_t level, std::int32_t gx
     if (level < 0 || level >= kTerrainViewLevels) return -1;
     std::int32_t point = -1;
     const std::uint64_t key = PointKey(gx, gy);
-    if (pointTable.Put(key, static_cast<std::int32_t>(points.size()), &point)) {
+    RecentPoint& seen = recent[PointBit(key) & (recent.size() - 1)];
+    if (seen.key == key) {
+        point = seen.point;
+    } else if (pointTable.Put(key, static_cast<std::int32_t>(points.size()), &point)) {
         const std::size_t bit = PointBit(key);
         pointBits[bit >> 6] |= std::uint64_t{1} << (bit & 63);
         point = static_cast<std::int32_t>(points.size());
@@ -245,6 +249,7 @@ std::int32_t TerrainRenderItemSorter::Vertex(std::int32_t level, std::int32_t gx
         points.push_back(none);
     }
     if (point < 0) return -1;
+    seen = RecentPoint{key, point};
     std::int32_t& slot = points[static_cast<std::size_t>(point)][static_cast<std::size_t>(level)];
     if (slot >= 0) return slot;
     if (vertices.size() >= kMostVertices) return -1;

@@ -185,6 +185,13 @@ private:
     [[nodiscard]] static std::size_t PointBit(std::uint64_t key);
     TerrainKeyTable pointTable;
     std::vector<std::uint64_t> pointBits;
+    // The points made or met last, by a hash of their key: neighbouring cells share corners,
+    // and most of a cell's corners were a neighbour's a moment before.
+    struct RecentPoint {
+        std::uint64_t key = ~std::uint64_t{0};  // no key is all ones
+        std::int32_t point = -1;
+    };
+    std::array<RecentPoint, 64> recent;
     std::vector<PointVertices> points;
     TerrainKeyTable cellTable;
 };
