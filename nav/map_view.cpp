@@ -645,19 +645,23 @@ const std::vector<MapView::OutlineSpan>& MapView::SpansOf(const std::vector<MapO
     return outlineIndex.back().spans;
 }
 
-bool MapView::SpanReachesView(const OutlineSpan& span) const {
-    // A segment lies inside its polyline's bounds, so a polyline whose bounds miss the view
-    // has nothing to draw. The view is widened by a few pixels, since truncation brings points
-    // just outside it onto the edge pixels. Longitudes count west: the view's left is larger.
+MapView::ViewWindow MapView::WidenedView() const {
     const double padLat = 4.0 * Row(zoom).latSpan / (height - 2.0 * margin);
     const double padLon = 4.0 * Row(zoom).lonSpan / (width - 2.0 * margin);
-    return !span.empty && span.latMax >= bottomLat - padLat && span.latMin <= topLat + padLat &&
-           span.lonMax >= rightLon - padLon && span.lonMin <= leftLon + padLon;
+    return ViewWindow{bottomLat - padLat, topLat + padLat, rightLon - padLon, leftLon + padLon};
+}
+
+bool MapView::SpanReachesView(const OutlineSpan& span, const ViewWindow& view) {
+    // A segment lies inside its polyline's bounds, so a polyline whose bounds miss the view
+    // has nothing to draw.
+    return !span.empty && span.latMax >= view.bottom && span.latMin <= view.top &&
+           span.lonMax >= view.right && span.lonMin <= view.left;
 }
 
 void MapView::DrawSegments(win::HDC dc, const std::vector<MapOutlinePoint>& points) {
+    const ViewWindow view = WidenedView();
     for (const OutlineSpan& span : SpansOf(points)) {
-        if (!SpanReachesView(span)) continue;
+        if (!SpanReachesView(span, view)) continue;
         int px = 0, py = 0;
         for (std::uint32_t i = span.begin; i < span.end; ++i) {
             const MapOutlinePoint& p = points[i];
@@ -697,13 +701,16 @@ void MapView::DrawWater(win::HDC dc) {
     const win::HPEN pen = win::CreatePen(win::PS_SOLID, 1, Index(kMapWaterColour));
     const win::HPEN old = win::SelectObject(dc, pen);
     // A ring is complete when its closing marker comes; it is drawn when any of its points lies
-    // inside the view, as a closed line through its points. A ring longer than the scratch
-    // array holds is drawn in pieces that share their end points.
-    std::vector<win::POINT> scratch;
-    scratch.reserve(kMaxWaterRingPoints + 1);
+    // inside the view, as a closed line through its points: each side from its point to the
+    // next, the last back to the first. A side with both ends beyond the same edge of the
+    // picture puts no pixel in it and is passed over (a ring near the view may run for
+    // thousands of points outside it). The pen's place is left as it was.
+    win::POINT saved;
+    win::MoveToEx(dc, 0, 0, &saved);
+    const ViewWindow view = WidenedView();
     for (const OutlineSpan& span : SpansOf(water)) {
         // Points after the last marker close no ring.
-        if (!span.closed || !SpanReachesView(span)) continue;
+        if (!span.closed || !SpanReachesView(span, view)) continue;
         const std::size_t first = span.begin, end = span.end;
         bool visible = false;
         for (std::size_t k = first; k < end && !visible; ++k)
@@ -712,16 +719,20 @@ void MapView::DrawWater(win::HDC dc) {
         auto pixel = [&](std::size_t k) {
             return win::POINT{LongitudeToPixel(water[k].lon), LatitudeToPixel(water[k].lat)};
         };
-        for (std::size_t from = first; from < end; from += kMaxWaterRingPoints) {
-            scratch.clear();
-            const std::size_t to = std::min(end, from + kMaxWaterRingPoints);
-            for (std::size_t k = from; k < to; ++k)
-                scratch.push_back(pixel(k));
-            // Each piece runs on to the next piece's first point; the last closes the ring.
-            scratch.push_back(to < end ? pixel(to) : pixel(first));
-            win::Polyline(dc, scratch.data(), static_cast<int>(scratch.size()));
+        win::POINT from = pixel(first);
+        for (std::size_t k = first; k < end; ++k) {
+            const win::POINT to = k + 1 < end ? pixel(k + 1) : pixel(first);
+            const bool outside = (from.x < 0 && to.x < 0) || (from.y < 0 && to.y < 0) ||
+                                 (from.x >= width && to.x >= width) ||
+                                 (from.y >= height && to.y >= height);
+            if (!outside) {
+                win::MoveToEx(dc, from.x, from.y, nullptr);
+                win::LineTo(dc, to.x, to.y);
+            }
+            from = to;
         }
     }
+    win::MoveToEx(dc, saved.x, saved.y, nullptr);
     DrawSegments(dc, detailCoast);
     win::SelectObject(dc, old);
     win::DeleteObject(pen);

@@ -352,7 +352,13 @@ private:
         std::vector<OutlineSpan> spans;
     };
     const std::vector<OutlineSpan>& SpansOf(const std::vector<MapOutlinePoint>& points);
-    [[nodiscard]] bool SpanReachesView(const OutlineSpan& span) const;
+    // The view widened by a few pixels, since truncation brings points just outside it onto
+    // the edge pixels; longitudes count west, so its left is the larger.
+    struct ViewWindow {
+        double bottom, top, right, left;
+    };
+    [[nodiscard]] ViewWindow WidenedView() const;
+    [[nodiscard]] static bool SpanReachesView(const OutlineSpan& span, const ViewWindow& view);
     std::vector<OutlineIndex> outlineIndex;
     struct StationPlaces;
     struct AirportRunways;

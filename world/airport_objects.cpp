@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "core/endian.h"
 #include "core/ini_file.h"
@@ -12,6 +13,7 @@
 #include "world/runway_shape.h"
 #include "world/scenery_services.h"
 #include "world/scenery_state.h"
+#include "world/terrain_manager.h"
 
 namespace world {
 
@@ -330,8 +332,21 @@ void AirportObjectDatabase::SetView(const double at[3]) {
 
 void AirportObjectDatabase::CollectNearObjects(const TileArtifacts& tile, double maxDistance) {
     const int period = theSceneryServices.dayPeriod();
+    // Whether the ground under an object is loaded is a question of the terrain tile it stands
+    // in: asked once for each run of objects in one tile (a place that is not a number is
+    // never in the tile asked before).
+    double askedColumn = std::numeric_limits<double>::quiet_NaN();
+    double askedRow = askedColumn;
+    int loaded = 0;
     for (Artifact* a : tile.Items()) {
-        if (theSceneryServices.isTerrainLoadedAt(a->position) == 0) continue;
+        const double column = std::floor(a->position[0] / kTileUnits);
+        const double row = std::floor(a->position[1] / kTileUnits);
+        if (column != askedColumn || row != askedRow) {
+            loaded = theSceneryServices.isTerrainLoadedAt(a->position);
+            askedColumn = column;
+            askedRow = row;
+        }
+        if (loaded == 0) continue;
         const double d = std::sqrt((a->position[0] - viewer[0]) * (a->position[0] - viewer[0]) +
                                    (a->position[1] - viewer[1]) * (a->position[1] - viewer[1]) +
                                    (a->position[2] - viewer[2]) * (a->position[2] - viewer[2]));

@@ -199,7 +199,8 @@ void ArtifactTrans::operator delete(void* block, std::size_t) {
     ::operator delete(block);
 }
 
-ArtifactTrans::ArtifactTrans(std::unique_ptr<RunwayShape> r) : runway(std::move(r)) {}
+ArtifactTrans::ArtifactTrans(std::unique_ptr<RunwayShape> r)
+    : runway(std::move(r)), box(runway ? runway->Box() : ts::TSBox{}) {}
 
 ArtifactTrans::~ArtifactTrans() = default;
 
@@ -223,7 +224,6 @@ int ArtifactTrans::IsNear(const double p[3]) const {
     back.matrix = inverse;
     ts::Vector3F local;
     ts::Transform3F::RotatePoint(d, back, &local);
-    const ts::TSBox box = runway->Box();
     constexpr float kMargin = 300.0f;
     return local.x >= box.min.x - kMargin && local.x <= box.max.x + kMargin &&
                    local.y >= box.min.y - kMargin && local.y <= box.max.y + kMargin

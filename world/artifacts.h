@@ -130,6 +130,9 @@ public:
 
 private:
     std::unique_ptr<RunwayShape> runway;
+    // The pavement's box, kept here: the searches for the runway under a place test every
+    // runway of the window each frame, and reach it without going through the shape.
+    ts::TSBox box;
     ts::Matrix3F matrix;   // object to world rotation
     ts::Matrix3F inverse;  // and back
 };

@@ -141,14 +141,10 @@ void TerrainKeyTable::Clear() {
 
 std::size_t TerrainKeyTable::Find(std::uint64_t key) const {
     const std::size_t mask = slots.size() - 1;
-    // Neighbouring grid points are looked up together: a 4 x 4 block of them (the low two bits
-    // of x and of y) shares one scattered run of 16 slots, four cache lines, rather than each
-    // point costing a miss of its own.
-    const std::uint64_t block = key & ~((std::uint64_t{3} << 29) | 3u);
-    const std::size_t within = static_cast<std::size_t>(((key >> 27) & 0xC) | (key & 3));
+    // Every bit of both coordinates and the level reaches the slot's index: keys on a regular
+    // grid would otherwise crowd into a few runs of slots, and the probes grow long.
     std::size_t i =
-        (static_cast<std::size_t>((block * 0x9E3779B97F4A7C15ull) >> shift) & ~std::size_t{15}) |
-        within;
+        static_cast<std::size_t>(((key ^ (key >> 29)) * 0x9E3779B97F4A7C15ull) >> shift);
     for (std::size_t probe = 0; probe < slots.size(); ++probe, i = (i + 1) & mask)
         if (slots[i].stamp != stamp || slots[i].key == key) return i;
     return slots.size();
@@ -177,32 +173,87 @@ bool TerrainKeyTable::Put(std::uint64_t key, std::int32_t value, std::int32_t* e
     return true;
 }
 
+// A frame's vertices are limited to half the largest point table.
+constexpr std::size_t kMostVertices = std::size_t{1} << (kTableBits - 1);
+
+// 2^17 bits (16 KB): a frame's points set about one in ten.
+constexpr std::size_t kPointBits = 17;
+
 TerrainRenderItemSorter::TerrainRenderItemSorter() {
-    vertexTable.Resize(kTableBits);
+    pointTable.Resize(kTableBits);
+    pointBits.assign(std::size_t{1} << (kPointBits - 6), 0);
     cellTable.Resize(kTableBits - 2);
     vertices.reserve(32768);
+    points.reserve(32768);
     items.reserve(1000);
 }
 
 void TerrainRenderItemSorter::Reset() {
     vertices.clear();
+    points.clear();
+    std::fill(pointBits.begin(), pointBits.end(), 0);
+    recent.fill(RecentPoint{});
     items.clear();
-    vertexTable.Clear();
+    pointTable.Clear();
     cellTable.Clear();
+}
+
+std::uint64_t TerrainRenderItemSorter::PointKey(std::int32_t gx, std::int32_t gy) {
+    return VertexKey(0, gx, gy);
+}
+
+std::size_t TerrainRenderItemSorter::PointBit(std::uint64_t key) {
+    return static_cast<std::size_t>(((key ^ (key >> 31)) * 0xD6E8FEB86659FD93ull) >>
+                                    (64 - kPointBits));
+}
+
+const TerrainRenderItemSorter::PointVertices* TerrainRenderItemSorter::FindPoint(
+    std::int32_t gx, std::int32_t gy) const {
+    const std::uint64_t key = PointKey(gx, gy);
+    const std::size_t bit = PointBit(key);
+    if ((pointBits[bit >> 6] & (std::uint64_t{1} << (bit & 63))) == 0) return nullptr;
+    const std::int32_t p = pointTable.Get(key);
+    return p >= 0 ? &points[static_cast<std::size_t>(p)] : nullptr;
 }
 
 std::int32_t TerrainRenderItemSorter::FindVertex(std::int32_t level, std::int32_t gx,
                                                  std::int32_t gy) const {
-    return vertexTable.Get(VertexKey(level, gx, gy));
+    if (level < 0 || level >= kTerrainViewLevels) return -1;
+    const PointVertices* p = FindPoint(gx, gy);
+    return p != nullptr ? (*p)[static_cast<std::size_t>(level)] : -1;
+}
+
+std::int32_t TerrainRenderItemSorter::FindFinerVertex(int below, std::int32_t gx,
+                                                      std::int32_t gy) const {
+    const PointVertices* p = FindPoint(gx, gy);
+    if (p == nullptr) return -1;
+    for (int level = std::min(below, kTerrainViewLevels) - 1; level >= 0; --level)
+        if ((*p)[static_cast<std::size_t>(level)] >= 0) return (*p)[static_cast<std::size_t>(level)];
+    return -1;
 }
 
 std::int32_t TerrainRenderItemSorter::Vertex(std::int32_t level, std::int32_t gx, std::int32_t gy,
                                              float height) {
-    std::int32_t existing = -1;
-    if (!vertexTable.Put(VertexKey(level, gx, gy), static_cast<std::int32_t>(vertices.size()),
-                         &existing)) {
-        return existing;
+    if (level < 0 || level >= kTerrainViewLevels) return -1;
+    std::int32_t point = -1;
+    const std::uint64_t key = PointKey(gx, gy);
+    RecentPoint& seen = recent[PointBit(key) & (recent.size() - 1)];
+    if (seen.key == key) {
+        point = seen.point;
+    } else if (pointTable.Put(key, static_cast<std::int32_t>(points.size()), &point)) {
+        const std::size_t bit = PointBit(key);
+        pointBits[bit >> 6] |= std::uint64_t{1} << (bit & 63);
+        point = static_cast<std::int32_t>(points.size());
+        PointVertices none;
+        none.fill(-1);
+        points.push_back(none);
     }
+    if (point < 0) return -1;
+    seen = RecentPoint{key, point};
+    std::int32_t& slot = points[static_cast<std::size_t>(point)][static_cast<std::size_t>(level)];
+    if (slot >= 0) return slot;
+    if (vertices.size() >= kMostVertices) return -1;
+    slot = static_cast<std::int32_t>(vertices.size());
     TerrainVertex v;
     v.gx = gx;
     v.gy = gy;
@@ -293,19 +344,21 @@ void TerrainRenderer::VisitCell(TerrainTile& tile, TerrainCellPyramid* block, Te
         return;
     }
     bool split = false;
+    bool cornersMade = false;
+    std::int32_t corners[4];
     const TerrainLevel* finer = block->Level(level - 1);
     if (kind == kLinkSubdivided && finer != nullptr && value < finer->squareCount) {
         if (level > area->rangeLevel) {
             split = true;
         } else if (level > area->lowestLevel) {
-            std::int32_t corners[4];
             MakeCorners(block, cell, level, cx, cy, corners);
+            cornersMade = true;
             split = MeanDistance(corners) <
                     static_cast<float>(area->levels[static_cast<std::size_t>(level)].lower);
         }
     }
     if (!split) {
-        Record(block, cell, level, cx, cy, material);
+        Record(block, cell, level, cx, cy, material, cornersMade ? corners : nullptr);
         return;
     }
     // The four sub-cells, the farthest from the eye first.
@@ -329,6 +382,9 @@ void TerrainRenderer::MakeCorners(TerrainCellPyramid* block, TerrainCellView cel
     const std::int32_t gy[4] = {y0, y0 + s, y0 + s, y0};
     for (int k = 0; k < 4; ++k) {
         out[k] = sorter->Vertex(level, gx[k], gy[k], CornerHeight(block, cell, k));
+        // Corners next to each other round the cell are neighbours at this level.
+        if (k > 0 && out[k] >= 0 && out[k - 1] >= 0) LinkCorners(out, k - 1, k);
+        if (k == 3 && out[3] >= 0 && out[0] >= 0) LinkCorners(out, 3, 0);
         if (out[k] < 0) continue;
         TerrainVertex& v = sorter->vertices[static_cast<std::size_t>(out[k])];
         if (v.distance < 0.0f) {
@@ -338,6 +394,17 @@ void TerrainRenderer::MakeCorners(TerrainCellPyramid* block, TerrainCellView cel
             v.distance = std::sqrt(dx * dx + dy * dy + dz * dz);
         }
     }
+}
+
+void TerrainRenderer::LinkCorners(const std::int32_t corners[4], int a, int b) {
+    // Round the cell 0 -> 1 -> 2 -> 3 -> 0 runs north, east, south, west: where b lies from a,
+    // and where a lies from b (sides 0 west, 1 east, 2 south, 3 north).
+    static constexpr int kTowards[4] = {3, 1, 2, 0};
+    static constexpr int kBack[4] = {2, 0, 3, 1};
+    TerrainVertex& va = sorter->vertices[static_cast<std::size_t>(corners[a])];
+    TerrainVertex& vb = sorter->vertices[static_cast<std::size_t>(corners[b])];
+    va.beside[kTowards[a]] = corners[b];
+    vb.beside[kBack[a]] = corners[a];
 }
 
 float TerrainRenderer::MeanDistance(const std::int32_t corners[4]) const {
@@ -350,7 +417,8 @@ float TerrainRenderer::MeanDistance(const std::int32_t corners[4]) const {
 }
 
 void TerrainRenderer::Record(TerrainCellPyramid* block, TerrainCellView cell, int level,
-                             std::int32_t cx, std::int32_t cy, const TerrainMaterial* material) {
+                             std::int32_t cx, std::int32_t cy, const TerrainMaterial* material,
+                             const std::int32_t* corners) {
     TerrainCellRecord r;
     r.block = block;
     r.cell = cell;
@@ -358,7 +426,11 @@ void TerrainRenderer::Record(TerrainCellPyramid* block, TerrainCellView cell, in
     r.cellY = cy;
     r.level = level;
     r.material = material;
-    MakeCorners(block, cell, level, cx, cy, r.corners);
+    if (corners != nullptr) {
+        std::copy(corners, corners + 4, r.corners);
+    } else {
+        MakeCorners(block, cell, level, cx, cy, r.corners);
+    }
     for (std::int32_t k : r.corners)
         if (k < 0) return;
     // Render items find the cell holding them through its key.
@@ -374,13 +446,17 @@ void TerrainRenderer::FinishVertices() {
     const float subPixel = camera != nullptr ? camera->GetSubPixelScale() : 1.0f;
     for (TerrainVertex& v : sorter->vertices) {
         const std::int32_t step = std::int32_t{1} << (area->scaleShift + static_cast<std::uint32_t>(v.level));
-        auto heightAt = [&](std::int32_t gx, std::int32_t gy) {
-            const std::int32_t i = sorter->FindVertex(v.level, gx, gy);
+        // A neighbour a shared cell has not linked is looked up.
+        auto heightAt = [&](int side, std::int32_t gx, std::int32_t gy) {
+            std::int32_t i = v.beside[side];
+            if (i < 0) i = sorter->FindVertex(v.level, gx, gy);
             return i >= 0 ? sorter->vertices[static_cast<std::size_t>(i)].height : v.height;
         };
         // Central differences over the neighbours the frame has at this level.
-        const float nx = 0.5f * (heightAt(v.gx - step, v.gy) - heightAt(v.gx + step, v.gy));
-        const float ny = 0.5f * (heightAt(v.gx, v.gy - step) - heightAt(v.gx, v.gy + step));
+        const float nx =
+            0.5f * (heightAt(0, v.gx - step, v.gy) - heightAt(1, v.gx + step, v.gy));
+        const float ny =
+            0.5f * (heightAt(2, v.gx, v.gy - step) - heightAt(3, v.gx, v.gy + step));
         const float nz = static_cast<float>(step);
         const float len = std::sqrt(nx * nx + ny * ny + nz * nz);
         v.normal = ts::Vector3F{nx / len, ny / len, nz / len};
@@ -531,9 +607,7 @@ void TerrainRenderer::EdgePoints(int level, std::int32_t ax, std::int32_t ay, st
     const std::int32_t mx = ax + (bx - ax) / 2, my = ay + (by - ay) / 2;
     // The neighbour across the edge may be several levels finer than the next one: its point
     // at the edge's middle is then filed at its own level.
-    std::int32_t mid = -1;
-    for (int finer = level - 1; finer >= 0 && mid < 0; --finer)
-        mid = sorter->FindVertex(finer, mx, my);
+    const std::int32_t mid = sorter->FindFinerVertex(level, mx, my);
     if (mid < 0) return;
     EdgePoints(level - 1, ax, ay, mx, my, out);
     out->push_back(mid);
@@ -792,9 +866,12 @@ void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int coun
     ts::TSCamera* camera = ts::theCurrentCamera;
     gfx::GFXDrawTarget& target = *gfx::theCurrentDrawTarget;
     const int n = std::min(count, static_cast<int>(clipEye.size()) - 4);
-    // Texture coordinates from the cell's corner, taken modulo one texture so they stay small.
-    const float ox = static_cast<float>(originX) - std::fmod(static_cast<float>(originX), texSize);
-    const float oy = static_cast<float>(originY) - std::fmod(static_cast<float>(originY), texSize);
+    // Texture coordinates from the cell's corner, taken modulo one texture so they stay small:
+    // the corner less its remainder, a whole number of textures towards zero. The texture's size
+    // is a power of two, so the quotient's whole part times the size is exact (the zero added
+    // makes a negative zero plain).
+    const float ox = std::trunc(static_cast<float>(originX) / texSize) * texSize + 0.0f;
+    const float oy = std::trunc(static_cast<float>(originY) / texSize) * texSize + 0.0f;
     bool behind = false;
     for (int i = 0; i < n; ++i) {
         const TerrainVertex& v = *vertices[i];

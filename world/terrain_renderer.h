@@ -117,6 +117,9 @@ struct TerrainVertex {
     gfx::GFXScreenPoint screen;
     std::uint32_t behind = 0;   // nearer than the near plane
     std::uint32_t outcode = 0;  // off-screen sides: 1 left, 2 right, 4 above, 8 below
+    // The neighbours one step west, east, south and north at the same level that a cell the
+    // two share has met; -1 when none has (the frame may still have that neighbour).
+    std::int32_t beside[4] = {-1, -1, -1, -1};
 };
 
 // An open-addressed table of keys for one frame: emptied by a new stamp. It starts small, so
@@ -148,7 +151,9 @@ private:
     std::size_t used = 0;
 };
 
-// The render-item sorter, and the frame's cache of terrain vertices.
+// The render-item sorter, and the frame's cache of terrain vertices. Vertices are filed by
+// grid point: one lookup finds a point's vertices at every level, so that the search for the
+// finer neighbours' points along an edge costs one lookup however many levels it covers.
 class TerrainRenderItemSorter {
 public:
     TerrainRenderItemSorter();
@@ -159,6 +164,9 @@ public:
     // The vertex of a grid point when the frame has one; -1 otherwise.
     [[nodiscard]] std::int32_t FindVertex(std::int32_t level, std::int32_t gx,
                                           std::int32_t gy) const;
+    // The vertex of a grid point at the coarsest level below `below` that has one; -1 when
+    // no finer level has one.
+    [[nodiscard]] std::int32_t FindFinerVertex(int below, std::int32_t gx, std::int32_t gy) const;
     // The recorded cell of a level's cell coordinates, for filing items.
     void AddCell(std::int32_t level, std::int32_t cx, std::int32_t cy, std::int32_t index);
     [[nodiscard]] std::int32_t FindCell(std::int32_t level, std::int32_t cx, std::int32_t cy) const;
@@ -167,7 +175,24 @@ public:
     std::vector<TerrainRenderItem> items;
 
 private:
-    TerrainKeyTable vertexTable;
+    // A grid point's vertex at each level, -1 where it has none.
+    using PointVertices = std::array<std::int32_t, kTerrainViewLevels>;
+    [[nodiscard]] static std::uint64_t PointKey(std::int32_t gx, std::int32_t gy);
+    [[nodiscard]] const PointVertices* FindPoint(std::int32_t gx, std::int32_t gy) const;
+    // Whether a point may be in the table: one bit per hash of its key, small enough to stay
+    // in the processor's nearest cache, so that most searches for a point the frame does not
+    // have end without reaching the table.
+    [[nodiscard]] static std::size_t PointBit(std::uint64_t key);
+    TerrainKeyTable pointTable;
+    std::vector<std::uint64_t> pointBits;
+    // The points made or met last, by a hash of their key: neighbouring cells share corners,
+    // and most of a cell's corners were a neighbour's a moment before.
+    struct RecentPoint {
+        std::uint64_t key = ~std::uint64_t{0};  // no key is all ones
+        std::int32_t point = -1;
+    };
+    std::array<RecentPoint, 64> recent;
+    std::vector<PointVertices> points;
     TerrainKeyTable cellTable;
 };
 
@@ -202,10 +227,14 @@ private:
                    std::int32_t cx, std::int32_t cy, const TerrainMaterial* inForce);
     void VisitStartCells(TerrainTile& tile, TerrainCellPyramid* block, std::int32_t originX,
                          std::int32_t originY, const TerrainMaterial* inForce);
+    // Records a cell to draw, with its corners when the walk has made them already.
     void Record(TerrainCellPyramid* block, TerrainCellView cell, int level, std::int32_t cx,
-                std::int32_t cy, const TerrainMaterial* material);
+                std::int32_t cy, const TerrainMaterial* material,
+                const std::int32_t* corners = nullptr);
     void MakeCorners(TerrainCellPyramid* block, TerrainCellView cell, int level, std::int32_t cx,
                      std::int32_t cy, std::int32_t out[4]);
+    // Files corners a and b of a cell, next to each other round it, as neighbours.
+    void LinkCorners(const std::int32_t corners[4], int a, int b);
     [[nodiscard]] float MeanDistance(const std::int32_t corners[4]) const;
     void DrawCell(const TerrainCellRecord& r);
     void DrawItems(const TerrainCellRecord& r);

@@ -121,6 +121,39 @@ TEST_F(Objects, NearObjectsAreFiledFarToNearAndOnlyOnLoadedTerrain) {
     EXPECT_EQ(db.NearCount(), 0u);
 }
 
+// Objects of one list may stand in two terrain tiles: each is collected only where its own
+// tile's ground is loaded, however the list orders them.
+TEST_F(Objects, EachObjectIsCollectedByTheGroundOfItsOwnTerrainTile) {
+    const std::int32_t edge = 10 << 20, z = (5 << 20) + 5000;
+    world::theSceneryServices.isTerrainLoadedAt = [](const double* p) {
+        return std::floor(p[0] / (1 << 20)) == 9.0 ? 1 : 0;  // only tile column 9 is loaded
+    };
+    const struct {
+        std::int32_t offsets[4];
+        std::size_t near;
+    } cases[] = {
+        {{-3000, -1000, 1000, 3000}, 2},  // west then east of the tiles' border
+        {{1000, -1000, 3000, -3000}, 2},  // alternating
+        {{1000, 3000, 5000, 7000}, 0},    // all in the unloaded tile
+    };
+    for (const auto& c : cases) {
+        std::vector<RunwayRecord> records;
+        for (const std::int32_t dx : c.offsets) {
+            records.push_back(Runway(edge + dx, z, 0.0f, 1000));
+            records.back().tileId = world::TileIdOf(edge - 1, z);  // one list for all
+        }
+        AirportObjectDatabase db;
+        db.SetRecords(records, {}, {});
+        std::unique_ptr<world::TileArtifacts> tile =
+            db.BuildRunways(world::TileIdOf(edge - 1, z), 0, 0);
+        ASSERT_EQ(tile->Size(), 4u);
+        const double viewer[3] = {static_cast<double>(edge), static_cast<double>(z), 100.0};
+        db.SetView(viewer);
+        db.CollectNearObjects(*tile, 40000.0);
+        EXPECT_EQ(db.NearCount(), c.near) << c.offsets[0] << " " << c.offsets[1];
+    }
+}
+
 int theReleases = 0;
 
 TEST_F(Objects, ShapesComeFromTheCacheAndGoBackWithTheirTile) {

@@ -20,6 +20,7 @@
 #include "ts/part_tree.h"
 #include "ts/perspective_camera.h"
 #include "world/terrain_materials.h"
+#include "world/terrain_renderer.h"
 #include "world/world_fixture.h"
 
 // Every allocation of this test program is counted, so a test can tell that a frame made none.
@@ -421,6 +422,69 @@ TEST_F(TerrainScene, RangeAndBandsFollowTheSettingAndTheHeight) {
     EXPECT_EQ(b[0], 25000);
     EXPECT_EQ(b[1], 55000);
     EXPECT_EQ(b[2], 70000);
+}
+
+// The frame's vertex cache: a grid point keeps one vertex per level, a repeated point gives the
+// vertex it has, and the search along an edge finds the coarsest finer level's vertex. Points a
+// step of the grid apart and points off the grid's step stay apart at every grid step.
+TEST(TerrainVertexCache, PointsKeepOneVertexPerLevelAndTheEdgeSearchFindsTheCoarsestFiner) {
+    for (std::uint32_t shift : {0u, 5u, 9u, 13u}) {
+        world::TerrainRenderItemSorter sorter;
+        sorter.Reset();
+        const std::int32_t s = std::int32_t{1} << shift;
+        const std::int32_t a = sorter.Vertex(3, 8 * s, -4 * s, 10.0f);
+        const std::int32_t b = sorter.Vertex(1, 8 * s, -4 * s, 11.0f);
+        const std::int32_t c = sorter.Vertex(0, 8 * s, -4 * s, 12.0f);
+        const std::int32_t d = sorter.Vertex(0, 8 * s + s, -4 * s, 13.0f);
+        const std::int32_t off = shift == 0 ? 11 : 8 * s + 1;  // off the step
+        const std::int32_t e = sorter.Vertex(0, off, -4 * s, 14.0f);
+        const std::int32_t f = sorter.Vertex(0, -(1 << 28), (1 << 28) - 1, 15.0f);
+        EXPECT_EQ(a, 0) << shift;
+        EXPECT_EQ(b, 1) << shift;
+        EXPECT_EQ(c, 2) << shift;
+        EXPECT_EQ(d, 3) << shift;
+        EXPECT_EQ(e, 4) << shift;
+        EXPECT_EQ(f, 5) << shift;
+        EXPECT_EQ(sorter.Vertex(1, 8 * s, -4 * s, 99.0f), b) << shift;  // kept, height too
+        EXPECT_EQ(sorter.vertices[static_cast<std::size_t>(b)].height, 11.0f) << shift;
+        EXPECT_EQ(sorter.vertices.size(), 6u) << shift;
+        const struct {
+            int below;
+            std::int32_t x;
+            std::int32_t want;
+        } edges[] = {
+            {9, 8 * s, a}, {4, 8 * s, a},   {3, 8 * s, b},     {2, 8 * s, b},
+            {1, 8 * s, c}, {0, 8 * s, -1}, {3, 9 * s, d},     {3, 10 * s, -1},
+            {1, off, e},
+        };
+        for (const auto& q : edges)
+            EXPECT_EQ(sorter.FindFinerVertex(q.below, q.x, -4 * s), q.want)
+                << shift << " below " << q.below << " at " << q.x;
+        EXPECT_EQ(sorter.FindVertex(2, 8 * s, -4 * s), -1) << shift;
+        EXPECT_EQ(sorter.FindVertex(3, 8 * s, -4 * s), a) << shift;
+        EXPECT_EQ(sorter.FindVertex(0, -(1 << 28), (1 << 28) - 1), f) << shift;
+        EXPECT_EQ(sorter.FindVertex(world::kTerrainViewLevels, 8 * s, -4 * s), -1) << shift;
+        // A new frame forgets every point.
+        sorter.Reset();
+        EXPECT_EQ(sorter.FindVertex(3, 8 * s, -4 * s), -1) << shift;
+        EXPECT_EQ(sorter.FindFinerVertex(9, 8 * s, -4 * s), -1) << shift;
+        EXPECT_EQ(sorter.Vertex(0, 9 * s, -4 * s, 1.0f), 0) << shift;
+    }
+}
+
+// A frame takes at most 65,536 vertices; the ones it has are still found when it is full.
+TEST(TerrainVertexCache, AFullFrameRefusesNewVerticesAndKeepsItsOwn) {
+    world::TerrainRenderItemSorter sorter;
+    sorter.Reset();
+    std::int32_t made = 0;
+    for (std::int32_t y = 0; y < 300 && made >= 0; ++y)
+        for (std::int32_t x = 0; x < 300 && made >= 0; ++x)
+            made = sorter.Vertex(0, x << 9, y << 9, 0.0f);
+    EXPECT_EQ(made, -1);
+    EXPECT_EQ(sorter.vertices.size(), 65536u);
+    EXPECT_EQ(sorter.FindVertex(0, 5 << 9, 7 << 9), 7 * 300 + 5);
+    EXPECT_EQ(sorter.Vertex(0, 5 << 9, 7 << 9, 1.0f), 7 * 300 + 5);
+    EXPECT_EQ(sorter.Vertex(1, 5 << 9, 7 << 9, 1.0f), -1);
 }
 
 }  // namespace
