@@ -144,7 +144,9 @@ void ComputeAeroForces() {
     }
 
     // Parasite drag, with the rudder's share and a slight growth with speed.
-    double parasite = qS * a.parasite * (1.0 + std::abs(static_cast<double>(s.fmRudEff)) / 32768.0);
+    const double scale = theAircraftParameters.apDragScale;
+    double parasite =
+        qS * a.parasite * scale * (1.0 + std::abs(static_cast<double>(s.fmRudEff)) / 32768.0);
     const double speed = s.fmTAVel / 32768.0;
     const double x = speed / a.highSpeed;
     if (x > 0.0) {
@@ -162,7 +164,8 @@ void ComputeAeroForces() {
         induced = 0.0;
     } else {
         const double t = (speed - a.lowSpeed) / (a.highSpeed - a.lowSpeed);
-        induced = a.highInduced * (1.0 - t) * (std::pow(1.0 - t, 1.5) * std::pow(100.0, 0.5) * 0.1);
+        induced = a.highInduced * scale * (1.0 - t) *
+                  (std::pow(1.0 - t, 1.5) * std::pow(100.0, 0.5) * 0.1);
     }
     double drag = static_cast<double>(core::ClampToInt32((induced + parasite) * kPoundsToKgf));
 

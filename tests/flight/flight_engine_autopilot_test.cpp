@@ -28,17 +28,16 @@ void Engines(int type, double feet, std::int16_t throttle) {
 }
 
 TEST(FlightEngines, PowerWordFollowsThrottleIdleAndLimit) {
-    // Below 304 m pistons add idle only at zero throttle, turbines always; an open throttle
-    // never gives a piston less than its idle power.
+    // Every engine adds its idle power to the throttle's share, at sea level as high up; an
+    // open throttle never gives less than a closed one.
     Engines(0, 0, 16384);
-    EXPECT_EQ(theFlightModelState.fmEnginePower[0], (16384 * 580) >> 16);
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], ((16384 * 580) >> 16) + 75);
     Engines(0, 0, 1057);
-    EXPECT_EQ(theFlightModelState.fmEnginePower[0], 75);
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], ((1057 * 580) >> 16) + 75);
     Engines(0, 0, 0);
     EXPECT_EQ(theFlightModelState.fmEnginePower[0], 75);
     Engines(3, 0, 16384);
     EXPECT_EQ(theFlightModelState.fmEnginePower[0], ((16384 * 390) >> 16) + 46);
-    // Above it: plus idle, at most the band's limit.
     Engines(0, 5000, 16384);
     EXPECT_EQ(theFlightModelState.fmEnginePower[0], ((16384 * 580) >> 16) + 75);
     Engines(0, 40000, 32767);
@@ -50,6 +49,26 @@ TEST(FlightEngines, PowerWordFollowsThrottleIdleAndLimit) {
     flight::StepEngines();
     EXPECT_EQ(theFlightModelState.fmEnginePower[0], 0);
     EXPECT_EQ(theFlightModelState.fmEngineSpeed[0], 0);
+}
+
+// Climbing through the first band's floor (304 m above sea level, just under 1,000 ft) the
+// pistons' full-throttle power and thrust change only as much as the air does between two
+// heights 20 ft apart: no step of the idle power or of the band's loss.
+TEST(FlightEngines, FullThrottleThrustHasNoStepWhereTheBandsBegin) {
+    for (int type : {0, 1, 2}) {
+        double thrust[2] = {};
+        int power[2] = {};
+        const double feet[2] = {985.0, 1005.0};
+        for (int i = 0; i < 2; ++i) {
+            Engines(type, feet[i], 32767);
+            flight::EngineThrust();
+            flight::StepEngines();  // the mixture's share of the thrust just computed
+            power[i] = theFlightModelState.fmEnginePower[0];
+            thrust[i] = theFlightModelState.fmNetThrust;
+        }
+        EXPECT_NEAR(power[1], power[0], 0.01 * power[0]) << "type " << type;
+        EXPECT_NEAR(thrust[1], thrust[0], 0.01 * thrust[0]) << "type " << type;
+    }
 }
 
 TEST(FlightEngines, FuelComesFromTheSelectedTanks) {

@@ -115,10 +115,10 @@ TEST_P(TakeOffWithKeys, LiftsOffNearRotationSpeedAndClimbsAway) {
 }
 
 const TakeOff kTakeOffs[] = {{0, "C172Fly.Flt", "Skyhawk", 36},
-                             {1, "BonFly.Flt", "Bonanza", 26},
-                             {2, "BarFly.Flt", "Baron", 16},
+                             {1, "BonFly.Flt", "Bonanza", 40},
+                             {2, "BarFly.Flt", "Baron", 36},
                              {3, "KingFly.Flt", "KingAir", 38},
-                             {4, "JetFly.Flt", "CitationJet", 18}};
+                             {4, "JetFly.Flt", "CitationJet", 40}};
 
 INSTANTIATE_TEST_SUITE_P(EveryType, TakeOffWithKeys, ::testing::ValuesIn(kTakeOffs),
                          [](const auto& info) { return std::string(info.param.name); });
