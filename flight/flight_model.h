@@ -72,6 +72,8 @@ void UpdateAirData();
 void StandardAtmosphere(double speedFps, double altitudeFt, double& mach, double& q);
 [[nodiscard]] double AirDensityAt(double altitudeFt);
 [[nodiscard]] double AircraftAltitudeFeet();
+// The current type's wing span, metres.
+[[nodiscard]] double WingSpanMetres();
 // The wing's lift coefficient (the flaps' share included) over the most it reaches before the
 // stall at the flaps' setting: 1 at the stall.
 [[nodiscard]] double WingLiftShare();

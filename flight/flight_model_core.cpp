@@ -237,9 +237,13 @@ void IntegrateMotion() {
         forceUp = -(forceUp / 2);
     }
 
-    // 10. Lift, with ground effect close to the ground.
+    // 10. Lift, with ground effect close to the ground. The ground shapes the flow under a wing
+    // no higher than about its span above it: fading over a greater height, the lift it adds
+    // carries an aircraft off the runway and drops it back as it climbs out of it.
     std::int64_t L = backwards ? 0 : s.fmLift;
-    const std::int64_t effectHeight = static_cast<std::int64_t>(ap.apGroundEffectHeight) * 256;
+    const std::int64_t effectHeight =
+        std::min<std::int64_t>(static_cast<std::int64_t>(ap.apGroundEffectHeight) * 256,
+                               std::llround(WingSpanMetres() * 256.0));
     if (effectHeight > 0 && s.fmHeightAGL < effectHeight) {
         const std::int64_t h = s.fmHeightAGL < 0 ? 0 : s.fmHeightAGL;
         const std::int64_t closeness = 32768 - (h * 32768) / effectHeight;  // Q15 of 1 - h / H
