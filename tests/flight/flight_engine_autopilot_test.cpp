@@ -424,6 +424,32 @@ TEST(FlightAutopilot, HoldsHeadingAndAltitudeInFlight) {
     }
 }
 
+TEST(FlightAutopilot, AltitudeHoldSettlesOnABadlyTrimmedAircraft) {
+    // Engaged with the elevator far from the trim either way, the hold winds the elevator in
+    // (at the pitch hold's limited rate), swings about the height it was engaged at and settles
+    // there; the height from the aircraft's place.
+    for (int type = 0; type < 5; ++type) {
+        for (const int mistrim : {-2000, 2000}) {
+            FlightHarness h(type);
+            const double knots =
+                flight::PublishedPerformanceForType(type).cruise.back().trueAirspeedKnots;
+            h.PlaceInFlight(5000, knots * 0.95);
+            flight::FlightModelState& s = theFlightModelState;
+            s.fmThrot = s.fmThrotRight = 26000;
+            s.fmElv = s.fmElvCur = static_cast<std::int16_t>(s.fmElv + mistrim);
+            const double engaged = flighttest::AltitudeFeet();
+            flight::ProbeEngageAltitudeHold();
+            h.RunSeconds(120);
+            double worst = 0;
+            for (int second = 0; second < 30; ++second) {
+                h.RunSeconds(1);
+                worst = std::max(worst, std::fabs(flighttest::AltitudeFeet() - engaged));
+            }
+            EXPECT_LT(worst, 50.0) << "type " << type << ", elevator " << mistrim << " off";
+        }
+    }
+}
+
 TEST(FlightAutopilot, FollowsALocalizerAndGlideSlopeFromTheReceiver) {
     FlightHarness h(0);
     h.PlaceInFlight(3000, 90, 0);
