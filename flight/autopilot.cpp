@@ -126,7 +126,8 @@ void Hold() {
     // little power to hold the height) does not wind it up into a zoom once the speed is back.
     const double lowest = -kMostNoseUp;
     const double highest = kMostNoseDown;
-    if (std::isnan(w.holdPitch)) w.holdPitch = std::clamp<double>(s.fmApPitchTarget, lowest, highest);
+    if (std::isnan(w.holdPitch))
+        w.holdPitch = std::clamp<double>(s.fmApPitchTarget, lowest, highest);
     const std::int32_t behind = std::abs(static_cast<std::int16_t>(s.fmPitch) - s.fmApPitchTarget);
     if (behind <= kCatchingUp)
         w.holdPitch = std::clamp(w.holdPitch - kHoldIntegral * gap, lowest, highest);

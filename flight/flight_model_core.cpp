@@ -66,8 +66,8 @@ struct AirPath {
 };
 
 AirPath AirPathNow(const FlightModelState& s) {
-    const SinCos path = FixedSinCos(
-        static_cast<std::uint16_t>(PathAngle(Negate32(s.fmVVel), Abs32(s.fmHVel))));
+    const SinCos path =
+        FixedSinCos(static_cast<std::uint16_t>(PathAngle(Negate32(s.fmVVel), Abs32(s.fmHVel))));
     return AirPath{path.cosine, -path.sine, s.fmHVel < 0 && s.fmOTG == 0};
 }
 
@@ -227,7 +227,8 @@ void IntegrateMotion() {
     if (air.backward) forceBack = -forceBack;
     // The lift carries the weight; the bank's load factor is already in the lift's share that
     // points up (below), so gravity is the weight, never the weight times that factor.
-    std::int64_t forceDown = s.fmWeight + ((static_cast<std::int64_t>(s.fmDrag) * air.negSine) >> 15);
+    std::int64_t forceDown =
+        s.fmWeight + ((static_cast<std::int64_t>(s.fmDrag) * air.negSine) >> 15);
 
     // 9. Thrust along the pitch attitude; reverse thrust gives half, backwards.
     std::int64_t forceFwd = (static_cast<std::int64_t>(s.fmNetThrust) * cosPitch) >> 15;
@@ -443,9 +444,8 @@ void IntegrateMotion() {
     // 26. True airspeed: the length of the velocity along the heading and up, never the
     // horizontal speed over the cosine of a lagged path angle, which overstates it while the path
     // steepens and understates it while the path flattens.
-    s.fmTAVel = Saturate32(static_cast<std::int64_t>(
-        std::sqrt(static_cast<double>(s.fmHVel) * s.fmHVel +
-                  static_cast<double>(s.fmVVel) * s.fmVVel)));
+    s.fmTAVel = Saturate32(static_cast<std::int64_t>(std::sqrt(
+        static_cast<double>(s.fmHVel) * s.fmHVel + static_cast<double>(s.fmVVel) * s.fmVVel)));
 }
 
 void SettleOnGround() {

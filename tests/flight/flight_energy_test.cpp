@@ -53,9 +53,9 @@ double SpeedAt(const std::vector<Place>& p, std::size_t i) {
 }
 
 struct Findings {
-    double worstEnergyRise = -1e9;  // J/kg per second
+    double worstEnergyRise = -1e9;          // J/kg per second
     double worstExcessAcceleration = -1e9;  // m/s^2 beyond g sin(path angle)
-    double topIndicatedKnots = 0;  // equivalent airspeed in the standard atmosphere
+    double topIndicatedKnots = 0;           // equivalent airspeed in the standard atmosphere
 };
 
 Findings Examine(const std::vector<Place>& p) {
