@@ -10,7 +10,7 @@ set(program_pattern "StarterRun|bin/simrun|Simrun\\(\\)|bin/zephlon|install/zeph
 # model flown as shipped) also run in the optimised tree: label `program-optimised`. The others
 # are labelled `program`, and the optimised tree leaves them to the sanitizer tree, which runs
 # every test (scripts/test.sh).
-set(optimised_suites FlightFigures)
+set(optimised_suites FlightFigures BookClimb BookTakeOff)
 # Measured seconds of the slowest tests in this kind of tree (cmake/test_costs.cmake).
 if(EXISTS "${CMAKE_CURRENT_LIST_DIR}/test_costs.cmake")
   include("${CMAKE_CURRENT_LIST_DIR}/test_costs.cmake")

@@ -66,6 +66,10 @@ double AircraftAltitudeFeet() {
     return (static_cast<double>(theFlightModelState.fmPosY) + theTerrainDatum) * 0.012815625;
 }
 
+double WingSpanMetres() {
+    return kTypeAero[FlightModelBaseType()].span * 0.3048;
+}
+
 double AirDensityAt(double altitudeFt) {
     return std::pow(Theta(altitudeFt), 4.14) * 0.002377;
 }
@@ -144,7 +148,9 @@ void ComputeAeroForces() {
     }
 
     // Parasite drag, with the rudder's share and a slight growth with speed.
-    double parasite = qS * a.parasite * (1.0 + std::abs(static_cast<double>(s.fmRudEff)) / 32768.0);
+    const double scale = theAircraftParameters.apDragScale;
+    double parasite =
+        qS * a.parasite * scale * (1.0 + std::abs(static_cast<double>(s.fmRudEff)) / 32768.0);
     const double speed = s.fmTAVel / 32768.0;
     const double x = speed / a.highSpeed;
     if (x > 0.0) {
@@ -161,18 +167,27 @@ void ComputeAeroForces() {
     } else if (speed > a.highSpeed) {
         induced = 0.0;
     } else {
+        // The schedule is the induced drag of level flight, where the wing lifts the weight; it
+        // grows with the square of the lift the wing makes beyond that (a pull, a turn) and
+        // falls below it, as the drag of the lift does: held at one angle of attack the whole
+        // drag then grows with the speed, which is what damps the swings of speed and height.
         const double t = (speed - a.lowSpeed) / (a.highSpeed - a.lowSpeed);
-        induced = a.highInduced * (1.0 - t) * (std::pow(1.0 - t, 1.5) * std::pow(100.0, 0.5) * 0.1);
+        induced = a.highInduced * scale * (1.0 - t) *
+                  (std::pow(1.0 - t, 1.5) * std::pow(100.0, 0.5) * 0.1);
+        if (weight > 0.0) {
+            const double load = s.fmLift / weight;
+            induced *= load * load;
+        }
     }
-    double drag = static_cast<double>(core::ClampToInt32((induced + parasite) * kPoundsToKgf));
-
-    // Beyond the reference drag the wing is stalling or skidding: drag grows with the ratio.
+    // Beyond the reference drag the wing's profile drag grows with the ratio of the table's
+    // drag at the angle of attack to the reference. The drag of the lift already follows the
+    // lift the wing makes; grown again with the angle it would bury a wing near the stall, with
+    // full power, in twice the drag it has.
     if (theAeroLookup.referenceCd > 0.0) {
         const double ratio = theAeroLookup.cd / theAeroLookup.referenceCd;
-        if (ratio > 1.0)
-            drag = static_cast<double>(
-                core::ClampToInt32(drag * ((ratio - 1.0) * a.dragRatioGain + 1.0)));
+        if (ratio > 1.0) parasite *= (ratio - 1.0) * a.dragRatioGain + 1.0;
     }
+    double drag = static_cast<double>(core::ClampToInt32((induced + parasite) * kPoundsToKgf));
     drag += core::ClampToInt32(s.fmFlapDrag * q * 0.1);
     s.fmDrag = core::ClampToInt32(drag);
 

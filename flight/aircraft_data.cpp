@@ -191,19 +191,14 @@ void FillCommonTables(AircraftParameters& ap) {
     ap.apTurbineGovernor = 3277;
 }
 
-// The Skyhawk's fixed-pitch propeller: 700 rpm at idle and 2,300 static at full throttle (the
-// handbook's static range is 2,280 to 2,380); the airflow windmills it faster with speed, most
-// at small throttle (about 1,150 rpm gliding at 65 kt). Between, the handbook's cruise: about
-// 2,200 rpm at 55 % power and 97 kt, 2,400 at 75 % and 116 kt true (the throttle positions the
-// cruise table's fuel flows take).
+// The Skyhawk's fixed-pitch propeller: 700 rpm at idle and about 2,300 static at full throttle
+// (the handbook's static range is 2,280 to 2,380); the airflow windmills it faster with speed,
+// most at small throttle (about 1,150 rpm gliding at 65 kt). The static speeds between are
+// tuned (tools/fmfit) to the handbook's cruise: about 2,200 rpm at 55 % power and 97 kt, 2,400 at
+// 75 % and 116 kt true.
 void FillFixedPitchSpeed(AircraftParameters& ap) {
-    constexpr double kNode[4] = {0.0, 5.3, 8.5, 16.0};
-    constexpr double kStatic[4] = {700.0, 1870.0, 2025.0, 2300.0};
     for (int i = 0; i < 17; ++i) {
-        int k = 0;
-        while (k < 2 && i > kNode[k + 1]) ++k;
-        const double f = (i - kNode[k]) / (kNode[k + 1] - kNode[k]);
-        ap.apStaticRpm[i] = ToI16(kStatic[k] + f * (kStatic[k + 1] - kStatic[k]));
+        ap.apStaticRpm[i] = kStaticRpm172[i];
         ap.apWindmillRpm[i] = ToI16(3448.0 + (1400.0 - 3448.0) * i / 16.0);
     }
 }
@@ -281,6 +276,7 @@ AircraftParameters Build172() {
     FillAltitudeBands(ap, 0.0, 0);
     ap.apFixedReferenceSpeed = 100;
     FillEfficiency(ap, kEfficiency172);
+    ap.apDragScale = kDragScale[0];
     FillFixedPitchSpeed(ap);
     return ap;
 }
@@ -329,6 +325,7 @@ AircraftParameters BuildBonanza() {
     for (int i = 0; i < 17; ++i)
         ap.apLapse[i] = kLapseBonanza[i];
     FillPowerEfficiency(ap, kPowerEfficiency[1], kReferenceSpeedBonanza);
+    ap.apDragScale = kDragScale[1];
     ap.apStoreSecondOutput = 1;
     FillConstantSpeed(ap);
     return ap;
@@ -376,6 +373,7 @@ AircraftParameters BuildBaron() {
     for (int i = 0; i < 17; ++i)
         ap.apLapse[i] = kLapseBaron[i];
     FillPowerEfficiency(ap, kPowerEfficiency[2], kReferenceSpeedBaron);
+    ap.apDragScale = kDragScale[2];
     ap.apStoreSecondOutput = 1;
     FillConstantSpeed(ap);
     return ap;
@@ -424,6 +422,7 @@ AircraftParameters BuildKingAir() {
     ap.apHighAltLimiter = 1;
     ap.apFixedReferenceSpeed = 220;
     FillEfficiency(ap, kEfficiencyKingAir);
+    ap.apDragScale = kDragScale[3];
     ap.apLowSpeedCutOn = 1;
     FillTurbineSpeed(ap, 620.0, 1000.0);
     return ap;
@@ -472,6 +471,7 @@ AircraftParameters BuildCitationJet() {
     ap.apHighAltLimiter = 1;
     ap.apFixedReferenceSpeed = 260;
     FillEfficiency(ap, kEfficiencyCitationJet);
+    ap.apDragScale = kDragScale[4];
     ap.apLowSpeedCutOn = 1;
     FillTurbineSpeed(ap, 520.0, 1000.0);
     return ap;

@@ -8,32 +8,40 @@
 namespace flight {
 
 // Propeller (or fan) efficiency by true airspeed over the record's reference speed, Q16.
-inline constexpr std::int32_t kEfficiency172[17] = {20573, 20573, 20573, 20573, 20573, 20573, 18166, 21067, 19117, 18362, 17674, 18088, 13020, 12018, 11160, 10416, 9765};
-inline constexpr std::int32_t kEfficiencyKingAir[17] = {78643, 78643, 78643, 78643, 78643, 78643, 78643, 74898, 65536, 77539, 79111, 77605, 43691, 40330, 37449, 34953, 32768};
-inline constexpr std::int32_t kEfficiencyCitationJet[17] = {78643, 78643, 78643, 78643, 78643, 78643, 67757, 65659, 64890, 65957, 61790, 63106, 60214, 38717, 35951, 33554, 31457};
+inline constexpr std::int32_t kEfficiency172[17] = {16493, 16493, 16493, 16493, 16493, 16493, 16493, 16158, 14789, 14293, 13704, 14084, 10187, 9402, 8732, 8149, 7641};
+inline constexpr std::int32_t kEfficiencyKingAir[17] = {75361, 75361, 75361, 75361, 75361, 75361, 75361, 73703, 73703, 73141, 75071, 74810, 41867, 38646, 35885, 33494, 31400};
+inline constexpr std::int32_t kEfficiencyCitationJet[17] = {35787, 35787, 35787, 35787, 35787, 35787, 31407, 29924, 29273, 30080, 28250, 29192, 27349, 17619, 16360, 15269, 14315};
 
 // Reference speed (knots indicated) by power position of the records whose efficiency goes by
 // power.
-inline constexpr std::int16_t kReferenceSpeedBonanza[17] = {70, 70, 70, 260, 225, 257, 272, 250, 232, 217, 204, 193, 184, 176, 169, 163, 157};
-inline constexpr std::int16_t kReferenceSpeedBaron[17] = {70, 70, 315, 319, 331, 290, 259, 235, 216, 200, 187, 176, 166, 158, 151, 145, 139};
+inline constexpr std::int16_t kReferenceSpeedBonanza[17] = {70, 70, 70, 257, 222, 256, 270, 248, 230, 215, 203, 192, 183, 175, 168, 162, 156};
+inline constexpr std::int16_t kReferenceSpeedBaron[17] = {70, 70, 298, 312, 329, 288, 259, 235, 216, 200, 187, 177, 167, 159, 152, 145, 139};
 
 // Efficiency by power {A, r0, n}: A / r^n above the ratio r0, A / r0^n below it.
-inline constexpr double kPowerEfficiency[5][3] = {{0, 0, 0}, {0.16, 0.45, 1.3}, {0.16, 0.4, 1.15}, {0, 0, 0}, {0, 0, 0}};
+inline constexpr double kPowerEfficiency[5][3] = {{0, 0, 0}, {0.0775815657, 0.45, 1.3}, {0.0629492035, 0.4, 1.15}, {0, 0, 0}, {0, 0, 0}};
 
 // Altitude lapse of the constant-speed piston engines' thrust, Q16, every 1024 m.
-inline constexpr std::uint16_t kLapseBonanza[17] = {65535, 65535, 59222, 54305, 50007, 50525, 47764, 45083, 42482, 39962, 37520, 35159, 32876, 30673, 28548, 26502, 24535};
-inline constexpr std::uint16_t kLapseBaron[17] = {65535, 65535, 59529, 56959, 51969, 50161, 47764, 45083, 42482, 39962, 37520, 35159, 32876, 30673, 28548, 26502, 24535};
+inline constexpr std::uint16_t kLapseBonanza[17] = {65535, 65535, 59242, 54315, 50005, 50525, 47764, 45083, 42482, 39962, 37520, 35159, 32876, 30673, 28548, 26502, 24535};
+inline constexpr std::uint16_t kLapseBaron[17] = {65535, 64909, 59480, 56314, 51697, 48747, 47764, 45083, 42482, 39962, 37520, 35159, 32876, 30673, 28548, 26502, 24535};
+
+// Engine speed of the fixed-pitch propeller by throttle position, standing still (rpm); the
+// airflow adds its windmilling share.
+inline constexpr std::int16_t kStaticRpm172[17] = {700, 921, 1142, 1362, 1718, 1800, 1870, 1932, 2014, 2060, 2149, 2149, 2153, 2190, 2227, 2263, 2300};
 
 // Thrust by throttle position of the turbines, Q15.
-inline constexpr std::int16_t kThrottleCurveKingAir[17] = {32767, 32767, 32767, 32767, 32213, 31333, 31209, 31217, 30790, 30599, 30561, 30775, 30395, 30070, 29565, 29565, 29565};
-inline constexpr std::int16_t kThrottleCurveCitationJet[17] = {32767, 32767, 32767, 27463, 23669, 23422, 25994, 28352, 30434, 32767, 32634, 32767, 32767, 32767, 32767, 32767, 32767};
+inline constexpr std::int16_t kThrottleCurveKingAir[17] = {32767, 32767, 32767, 32767, 32097, 31127, 30889, 30830, 30393, 30234, 30095, 30571, 30395, 30244, 29678, 30445, 30836};
+inline constexpr std::int16_t kThrottleCurveCitationJet[17] = {32767, 32767, 32767, 27463, 23637, 22799, 25817, 28227, 30386, 32767, 32022, 32767, 32767, 32767, 32767, 32767, 32767};
 
 // Power-limit fall-off above the cruise tables {start in metres, rate per metre}; it sets the
 // service ceiling.
-inline constexpr double kCeilingFalloff[5][2] = {{3658, 0.000536453128}, {3658, 0.000291696787}, {4877, 0.000650653839}, {10668, 0.00123617232}, {11900, 0.00157757938}};
+inline constexpr double kCeilingFalloff[5][2] = {{3658, 0.000485153198}, {3658, 0.000250294805}, {4877, 0.000611712337}, {10668, 0.00138069391}, {11900, 0.00146585405}};
 
 // Altitude factor of the altitude-compensated engines {share at sea level, loss per metre};
 // {0, 0} takes the density ratio.
-inline constexpr double kCompensation[5][2] = {{1, 0.00025}, {0, 0}, {0, 0}, {0, 0}, {0, 0}};
+inline constexpr double kCompensation[5][2] = {{1, 0.0002}, {0, 0}, {0, 0}, {0, 0}, {0, 0}};
+
+// Share of the type's airframe drag each record flies with (the parasite drag and the induced
+// drag between the low and high speeds).
+inline constexpr double kDragScale[5] = {0.782434, 0.484885, 0.393433, 0.958262, 0.455053};
 
 }  // namespace flight

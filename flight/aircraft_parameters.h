@@ -77,6 +77,9 @@ struct AircraftParameters {
     // altitude (Q16 share at sea level, loss per metre); 0 and 0 take the density ratio.
     double apCompensationAtSeaLevel;
     double apCompensationPerMetre;
+    // Share of the type's airframe drag (the parasite drag and the induced drag between the low
+    // and high speeds) the record flies with; the thrust tables are tuned with it.
+    double apDragScale = 1.0;
     std::uint16_t apThrustFactor;  // k, Q16
     std::uint8_t apDoubleThrust;
     std::uint8_t apThrottleCurveOn;

@@ -19,12 +19,15 @@ constexpr std::int16_t kPitchStep = 0x12;
 
 // The altitude hold's laws: the vertical speed wanted per metre of height error (1/s), its
 // limit (m/s, about 500 ft/min), the share of the vertical-speed error (as a flight-path angle)
-// added to the pitch target each slow step and the share of its change since the last step
-// (the damping), and the slowest airspeed (m/s) that angle is reckoned at.
+// put straight onto the pitch target and the share added each slow step to the pitch the hold
+// learns for level flight, the pitch error (binary angle, two thirds of a degree) beyond which the
+// pitch hold is still catching up and nothing is learned, and the slowest airspeed (m/s) the
+// angle is reckoned at.
 constexpr double kCloseRate = 0.1;
 constexpr double kMaxHoldRate = 2.5;
-constexpr double kHoldGain = 0.15;
-constexpr double kHoldDamping = 1.0;
+constexpr double kHoldProportional = 0.8;
+constexpr double kHoldIntegral = 0.15;
+constexpr std::int32_t kCatchingUp = 120;
 constexpr double kSlowestSpeed = 20.0;
 constexpr std::int32_t kMostNoseUp = 0xAAB;   // 15 degrees
 constexpr std::int32_t kMostNoseDown = 0x71C;  // 10 degrees
@@ -76,7 +79,7 @@ std::int32_t AltitudeError() {
 
 void StartHold() {
     theFlightModelState.fmApAltSubMode = 8;
-    theAutopilotWork.lastGap = std::nan("");
+    theAutopilotWork.holdPitch = std::nan("");
 }
 
 void LevelOff(std::int32_t error) {
@@ -100,11 +103,15 @@ void LevelOff(std::int32_t error) {
 }
 
 // The hold steers the vertical speed towards a rate that closes the height error (proportional,
-// up to a cruise-climb rate) and moves the pitch target by the vertical-speed error, as the
-// flight-path angle it stands for at the airspeed, and by that error's change: the pitch target
-// integrates, so a turn's lost lift or a change of power is trimmed out instead of leaving the
-// aircraft sinking. The height is read to 1/256 m: a whole-metre error and a dead band of tens of
-// metres would leave a standing sink of tens of feet a minute unseen.
+// up to a cruise-climb rate). The pitch target is the pitch the hold has learned for level flight
+// plus the vertical-speed error as the flight-path angle it stands for at the airspeed; the
+// learned pitch takes in a share of that error each step, so a turn's lost lift or a change of
+// power is trimmed out instead of leaving the aircraft sinking. It learns only while the pitch
+// hold keeps up with the target: the elevator moves at a limited rate, and learning while a
+// badly trimmed elevator is still being wound in would swing the target from one limit to the
+// other and the aircraft up and down with it. The height is read to 1/256 m: a whole-metre
+// error and a dead band of tens of metres would leave a standing sink of tens of feet a minute
+// unseen.
 void Hold() {
     FlightModelState& s = theFlightModelState;
     AutopilotWork& w = theAutopilotWork;
@@ -115,15 +122,17 @@ void Hold() {
     const double wanted = std::clamp(error * kCloseRate, -kMaxHoldRate, kMaxHoldRate);
     const double speed = std::max(std::fabs(s.fmHVel / 65536.0), kSlowestSpeed);
     const double gap = (wanted - climb) / speed * kUnitsPerRadian;
-    if (std::isnan(w.lastGap)) w.lastGap = gap;
-    const double change = kHoldGain * gap + kHoldDamping * (gap - w.lastGap);
-    w.lastGap = gap;
     // The target stays within the attitudes an autopilot may command, so that a stall (too
     // little power to hold the height) does not wind it up into a zoom once the speed is back.
+    const double lowest = -kMostNoseUp;
+    const double highest = kMostNoseDown;
+    if (std::isnan(w.holdPitch))
+        w.holdPitch = std::clamp<double>(s.fmApPitchTarget, lowest, highest);
+    const std::int32_t behind = std::abs(static_cast<std::int16_t>(s.fmPitch) - s.fmApPitchTarget);
+    if (behind <= kCatchingUp)
+        w.holdPitch = std::clamp(w.holdPitch - kHoldIntegral * gap, lowest, highest);
     s.fmApPitchTarget = static_cast<std::int16_t>(
-        std::clamp(static_cast<std::int32_t>(s.fmApPitchTarget) -
-                       static_cast<std::int32_t>(std::lround(change)),
-                   -kMostNoseUp, kMostNoseDown));
+        std::lround(std::clamp(w.holdPitch - kHoldProportional * gap, lowest, highest)));
 }
 
 void AltitudeHold() {

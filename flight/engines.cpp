@@ -240,8 +240,20 @@ void StepEngines() {
         en.altitudeFactor = blend(ap.apAltitudeFactor);
         en.powerLimit = blend(ap.apPowerLimit);
     } else {
-        en.altitudeFlag = 0;
-        en.band = en.bandFraction = en.altitudeFactor = en.powerLimit = 0;
+        // Below the first band the factors run from their sea-level values (the engine's full
+        // power, its full altitude factor) to the first band's, so that the power at a throttle
+        // neither jumps by the idle power nor by the first band's loss where the bands begin.
+        en.altitudeFlag = 1;
+        en.band = en.bandFraction = 0;
+        const std::int64_t metres = std::clamp<std::int64_t>(a + kBandMetres, 0, kBandMetres);
+        const double seaLevelFactor =
+            ap.apCompensationAtSeaLevel > 0.0 ? std::min(ap.apCompensationAtSeaLevel, 1.0) : 1.0;
+        const std::int64_t factor = static_cast<std::int64_t>(seaLevelFactor * 65535.0 + 0.5);
+        const std::int64_t limit = ap.apMaxPower / 2 + ap.apIdlePower + 1;
+        en.altitudeFactor = static_cast<std::uint16_t>(
+            factor + ((ap.apAltitudeFactor[0] - factor) * metres) / kBandMetres);
+        en.powerLimit = static_cast<std::uint16_t>(
+            limit + ((ap.apPowerLimit[0] - limit) * metres) / kBandMetres);
     }
 
     // 2. Power of each engine.

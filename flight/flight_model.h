@@ -72,6 +72,8 @@ void UpdateAirData();
 void StandardAtmosphere(double speedFps, double altitudeFt, double& mach, double& q);
 [[nodiscard]] double AirDensityAt(double altitudeFt);
 [[nodiscard]] double AircraftAltitudeFeet();
+// The current type's wing span, metres.
+[[nodiscard]] double WingSpanMetres();
 // The wing's lift coefficient (the flaps' share included) over the most it reaches before the
 // stall at the flaps' setting: 1 at the stall.
 [[nodiscard]] double WingLiftShare();
@@ -124,9 +126,9 @@ struct AutopilotWork {
     std::uint8_t glideSlopeMemory = 0;
     std::uint8_t glideSlopeCountdown = 0;
     std::uint8_t climbing = 0;
-    // The hold's vertical-speed error (a flight-path angle) at its last step; not a number
-    // when the hold begins.
-    double lastGap = 0.0;
+    // The hold's pitch attitude for a level path, learned while it flies (binary angle, nose
+    // down positive); not a number when the hold begins.
+    double holdPitch = 0.0;
 };
 extern AutopilotWork theAutopilotWork;
 

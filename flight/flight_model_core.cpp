@@ -1,6 +1,7 @@
 // The integration core: equations of motion in fixed point, the ground step, the slow core
 // step, and the set-up from the aircraft's parameter record.
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "core/numeric.h"
@@ -53,6 +54,21 @@ std::int32_t SpeedFactor(std::int64_t num, std::int64_t denWhole) {
 // Angle of |a| over |b| through the arctangent table (0 when a is 0, 0x4000 when b is 0).
 std::int32_t PathAngle(std::int32_t a, std::int32_t b) {
     return static_cast<std::int16_t>(FixedAtan2(a, b));
+}
+
+// The direction of the path flown now: the cosine and the negated sine of its angle (positive
+// descending, as Q15) and whether the aircraft flies backwards along its heading (on the ground
+// the backward roll has its own rule).
+struct AirPath {
+    std::int32_t cosine;
+    std::int32_t negSine;
+    bool backward;
+};
+
+AirPath AirPathNow(const FlightModelState& s) {
+    const SinCos path =
+        FixedSinCos(static_cast<std::uint16_t>(PathAngle(Negate32(s.fmVVel), Abs32(s.fmHVel))));
+    return AirPath{path.cosine, -path.sine, s.fmHVel < 0 && s.fmOTG == 0};
 }
 
 // Reverse thrust may back the aircraft up to 2 m/s (16.16), no faster.
@@ -172,7 +188,6 @@ void IntegrateMotion() {
     // 6. Sines and cosines.
     const SinCos pitch = FixedSinCos(s.fmPitch);
     const SinCos bank = FixedSinCos(s.fmBank);
-    const SinCos path = FixedSinCos(static_cast<std::uint16_t>(s.fmAllowWA));
     const SinCos head = FixedSinCos(s.fmHead);
     const SinCos head90 = FixedSinCos(static_cast<std::uint16_t>(s.fmHead + 0x4000));
     const std::int32_t negSinPitch = -pitch.sine;
@@ -181,8 +196,6 @@ void IntegrateMotion() {
     const std::int32_t sinBank = bank.sine;
     const std::int32_t negSinBank = -bank.sine;
     const std::int32_t absCosBank = std::abs(bank.cosine);
-    const std::int32_t negSinPath = -path.sine;
-    const std::int32_t cosPath = path.cosine;
 
     // 7. Square of the true airspeed.
     {
@@ -205,9 +218,17 @@ void IntegrateMotion() {
              2;
     }
     s.fmDrag = Saturate32(D);
-    std::int64_t forceBack = (static_cast<std::int64_t>(s.fmDrag) * cosPath) >> 15;
+    // The air's forces act along and across the path the aircraft flies now, never along the
+    // lagged path angle the attitude follows: lift across a path it no longer flies would push
+    // it along, and the dive would gain more speed than its height pays for. Drag opposes the
+    // motion whichever way along the heading it goes.
+    const AirPath air = AirPathNow(s);
+    std::int64_t forceBack = (static_cast<std::int64_t>(s.fmDrag) * air.cosine) >> 15;
+    if (air.backward) forceBack = -forceBack;
+    // The lift carries the weight; the bank's load factor is already in the lift's share that
+    // points up (below), so gravity is the weight, never the weight times that factor.
     std::int64_t forceDown =
-        s.fmGravityLoad + ((static_cast<std::int64_t>(s.fmDrag) * negSinPath) >> 15);
+        s.fmWeight + ((static_cast<std::int64_t>(s.fmDrag) * air.negSine) >> 15);
 
     // 9. Thrust along the pitch attitude; reverse thrust gives half, backwards.
     std::int64_t forceFwd = (static_cast<std::int64_t>(s.fmNetThrust) * cosPitch) >> 15;
@@ -217,9 +238,13 @@ void IntegrateMotion() {
         forceUp = -(forceUp / 2);
     }
 
-    // 10. Lift, with ground effect close to the ground.
+    // 10. Lift, with ground effect close to the ground. The ground shapes the flow under a wing
+    // no higher than about its span above it: fading over a greater height, the lift it adds
+    // carries an aircraft off the runway and drops it back as it climbs out of it.
     std::int64_t L = backwards ? 0 : s.fmLift;
-    const std::int64_t effectHeight = static_cast<std::int64_t>(ap.apGroundEffectHeight) * 256;
+    const std::int64_t effectHeight =
+        std::min<std::int64_t>(static_cast<std::int64_t>(ap.apGroundEffectHeight) * 256,
+                               std::llround(WingSpanMetres() * 256.0));
     if (effectHeight > 0 && s.fmHeightAGL < effectHeight) {
         const std::int64_t h = s.fmHeightAGL < 0 ? 0 : s.fmHeightAGL;
         const std::int64_t closeness = 32768 - (h * 32768) / effectHeight;  // Q15 of 1 - h / H
@@ -229,8 +254,8 @@ void IntegrateMotion() {
         L = s.fmLift;
     }
     const std::int64_t Lv = (L * absCosBank) >> 15;
-    forceUp += (Lv * cosPath) >> 15;
-    forceBack += (Lv * negSinPath) >> 15;
+    forceUp += ((Lv * air.cosine) >> 15) * (air.backward ? -1 : 1);
+    forceBack += (Lv * air.negSine) >> 15;
     s.fmForceUp = Saturate32(forceUp);
     s.fmForceDown = Saturate32(forceDown);
     s.fmForceFwd = Saturate32(forceFwd);
@@ -260,10 +285,12 @@ void IntegrateMotion() {
             } else {
                 s.fmHVel = Saturate32(std::max<std::int64_t>(hv, -kMaxBackwardSpeed));
             }
-        } else if (hv >= 0) {
+        } else if (hv >= 0 || s.fmHVel < 0) {
             s.fmHVel = Saturate32(hv);
         }
-        // In the air a negative sum is undone: the speed keeps its old value.
+        // In the air a sum that would turn a forward speed backwards is undone: the speed keeps
+        // its old value. Flying backwards along the heading (after going over the vertical) the
+        // speed follows the forces like any other.
     } else {
         s.fmAccelUp = 0;
         s.fmAccelFwd = 0;
@@ -414,15 +441,11 @@ void IntegrateMotion() {
         s.fmTurnRate = static_cast<std::int16_t>(headingChange < 0 ? -rate : rate);
     }
 
-    // 26. True airspeed from the speeds along and across the path.
-    if (cosPath >= 0x5B9D) {
-        const std::int64_t num = static_cast<std::int64_t>(std::llabs(s.fmHVel)) << 16;
-        s.fmTAVel = Saturate32(num / (2 * cosPath));
-    } else {
-        const std::int64_t num = static_cast<std::int64_t>(std::llabs(s.fmVVel)) << 16;
-        const std::int64_t den = 2 * static_cast<std::int64_t>(std::abs(path.sine));
-        s.fmTAVel = den ? Saturate32(num / den) : 0;
-    }
+    // 26. True airspeed: the length of the velocity along the heading and up, never the
+    // horizontal speed over the cosine of a lagged path angle, which overstates it while the path
+    // steepens and understates it while the path flattens.
+    s.fmTAVel = Saturate32(static_cast<std::int64_t>(std::sqrt(
+        static_cast<double>(s.fmHVel) * s.fmHVel + static_cast<double>(s.fmVVel) * s.fmVVel)));
 }
 
 void SettleOnGround() {

@@ -1,10 +1,12 @@
 // Headless flight experiments on the real flight step (see the header).
 #include "flight/flight_probe.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/numeric.h"
 #include "flight/aircraft_parameters.h"
+#include "flight/airspeed.h"
 #include "flight/fixed_point.h"
 #include "flight/flight_hooks.h"
 #include "flight/flight_model.h"
@@ -200,8 +202,7 @@ std::int16_t ProbeThrottleForFuelFlow(double kilogramsPerHourPerEngine) {
     const AircraftParameters& ap = theAircraftParameters;
     const bool turbine = ap.apModelCode == 1 || ap.apModelCode == 4;
     const double power = kilogramsPerHourPerEngine * (turbine ? 1.0 : 10.0);
-    const double metres = theFlightModelState.fmPosY / 256.0 + theTerrainDatum / 256.0;
-    const double base = (metres - 304.0 > 0.0 || turbine) ? power - ap.apIdlePower : power;
+    const double base = power - ap.apIdlePower;
     double throttle = std::ceil(base * 65536.0 / ap.apMaxPower);
     if (throttle < 0.0) throttle = 0.0;
     if (throttle > 32767.0) throttle = 32767.0;
@@ -302,6 +303,52 @@ double ProbeBestClimb(int type, double altitudeFeet, double weightKg, double* be
     }
     if (bestKnots) *bestKnots = bestSpeed;
     return best;
+}
+
+double ProbeFlownClimb(int type, double weightKg, double knots) {
+    ProbeSelectAircraft(type);
+    ProbeSetWeight(weightKg);
+    ProbePlaceInFlight(kFlownClimbStartFeet, knots);
+    FlightModelState& s = theFlightModelState;
+    s.fmThrot = FullThrottle();
+    s.fmThrotRight = FullThrottle();
+    theLeftMixtureLever = theAircraftParameters.apModelCode == 4 ? 15 : 31;
+    theRightConditionLever = theLeftMixtureLever;
+    SettleEngines();
+    // The pilot's hands, once a second: the nose up when too fast (the attitude found by
+    // trying), the elevator that gets the nose there, and the wings held level.
+    constexpr double kDegrees = 360.0 / 65536.0;
+    double attitude = -static_cast<std::int16_t>(s.fmPitch) * kDegrees;
+    double elevator = s.fmElv;
+    double lastPitch = attitude;
+    double lastBank = 0.0;
+    double startMetres = 0.0;
+    double startSpeed = 0.0;
+    const int settle = static_cast<int>(kFlownClimbSettleSeconds);
+    for (int second = 0; second < settle + 60; ++second) {
+        if (second == settle) {
+            startMetres = AltitudeFeet() * kMetresPerFoot;
+            startSpeed = s.fmTAVel / 65536.0;
+        }
+        const double pitch = -static_cast<std::int16_t>(s.fmPitch) * kDegrees;
+        const double bank = -static_cast<std::int16_t>(s.fmBank) * kDegrees;
+        const double error = 0.25 * (IndicatedAirspeedKnots() - knots);
+        attitude = std::clamp(attitude + 0.1 * error, -10.0, 20.0);
+        const double wanted = std::clamp(attitude + error, -8.0, 14.0);
+        elevator = std::clamp(elevator + 60.0 * (wanted - pitch), -32000.0, 32000.0);
+        s.fmElv = core::ClampToInt16(std::lround(
+            std::clamp(elevator + 150.0 * (wanted - pitch) - 300.0 * (pitch - lastPitch),
+                       -32000.0, 32000.0)));
+        s.fmAil = core::ClampToInt16(std::lround(
+            std::clamp(-100.0 * bank, -2500.0, 2500.0) - 60.0 * (bank - lastBank)));
+        lastPitch = pitch;
+        lastBank = bank;
+        ProbeRunSeconds(1.0);
+    }
+    const double speed = s.fmTAVel / 65536.0;
+    const double metres = AltitudeFeet() * kMetresPerFoot - startMetres +
+                          (speed * speed - startSpeed * startSpeed) / (2.0 * 9.80665);
+    return metres / kMetresPerFoot;
 }
 
 double ProbeServiceCeiling(int type, double weightKg) {

@@ -47,6 +47,13 @@ double ProbeStallSpeed(int type, int flapNotch, double weightKg);
 // Steady climb rate (ft/min) at full throttle at the altitude, at the best speed found.
 double ProbeBestClimb(int type, double altitudeFeet, double weightKg, double* bestKnots = nullptr);
 
+// The climb (ft/min) a pilot flies at full throttle holding the indicated airspeed with the
+// elevator and the wings level: from kFlownClimbStartFeet, after kFlownClimbSettleSeconds to
+// settle, the height gained in a minute with the kinetic energy lost or won counted in.
+inline constexpr double kFlownClimbStartFeet = 100.0;
+inline constexpr double kFlownClimbSettleSeconds = 45.0;
+double ProbeFlownClimb(int type, double weightKg, double knots);
+
 // Highest altitude (feet) at which the best climb still reaches 100 ft/min.
 double ProbeServiceCeiling(int type, double weightKg);
 

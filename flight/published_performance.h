@@ -1,6 +1,6 @@
 // Published performance of the five aircraft types, against which the model is calibrated
 // and checked: the cruise tables of the navigation log (true airspeed in knots and fuel flow
-// by altitude and power), and handbook stall, climb and ceiling figures.
+// by altitude and power), and handbook stall, climb, take-off and ceiling figures.
 #pragma once
 
 #include <vector>
@@ -25,6 +25,11 @@ struct PublishedPerformance {
     double climbFeetPerMinute;  // best rate at sea level, maximum weight
     double ceilingFeet;         // service ceiling
     double rotationKnots;       // indicated airspeed at which the take-off rotation begins
+    double bestClimbKnots;      // indicated airspeed of the best rate of climb near sea level
+    // Take-off at the test weight from a sea-level runway on a standard day, flaps up: the ground
+    // roll and the distance to 50 ft (0 where no figure is at hand).
+    double groundRollFeet;
+    double over50FeetFeet;
 };
 
 const PublishedPerformance& PublishedPerformanceForType(int type);

@@ -40,7 +40,7 @@ protected:
             (haptic ? " haptic" : "") +
             "\njoystick axis 2 32767\nframe-interval 20\nwait 500\nkey alt+j press\n" +
             (braked ? "key b press\n" : "") +
-            "key s press\nwait 6000\njoystick axis 2 -32768\nwait 25000\nsave " +
+            "key s press\nwait 6000\njoystick axis 2 -32768\nwait 16000\nsave " +
             dir.Path(name + ".flt") +
             "\nfocus lost\nwait 500\nfocus gained\nwait 500\nquit\n";
         dir.Write(name + ".txt", script);

@@ -28,17 +28,16 @@ void Engines(int type, double feet, std::int16_t throttle) {
 }
 
 TEST(FlightEngines, PowerWordFollowsThrottleIdleAndLimit) {
-    // Below 304 m pistons add idle only at zero throttle, turbines always; an open throttle
-    // never gives a piston less than its idle power.
+    // Every engine adds its idle power to the throttle's share, at sea level as high up; an
+    // open throttle never gives less than a closed one.
     Engines(0, 0, 16384);
-    EXPECT_EQ(theFlightModelState.fmEnginePower[0], (16384 * 580) >> 16);
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], ((16384 * 580) >> 16) + 75);
     Engines(0, 0, 1057);
-    EXPECT_EQ(theFlightModelState.fmEnginePower[0], 75);
+    EXPECT_EQ(theFlightModelState.fmEnginePower[0], ((1057 * 580) >> 16) + 75);
     Engines(0, 0, 0);
     EXPECT_EQ(theFlightModelState.fmEnginePower[0], 75);
     Engines(3, 0, 16384);
     EXPECT_EQ(theFlightModelState.fmEnginePower[0], ((16384 * 390) >> 16) + 46);
-    // Above it: plus idle, at most the band's limit.
     Engines(0, 5000, 16384);
     EXPECT_EQ(theFlightModelState.fmEnginePower[0], ((16384 * 580) >> 16) + 75);
     Engines(0, 40000, 32767);
@@ -50,6 +49,26 @@ TEST(FlightEngines, PowerWordFollowsThrottleIdleAndLimit) {
     flight::StepEngines();
     EXPECT_EQ(theFlightModelState.fmEnginePower[0], 0);
     EXPECT_EQ(theFlightModelState.fmEngineSpeed[0], 0);
+}
+
+// Climbing through the first band's floor (304 m above sea level, just under 1,000 ft) the
+// pistons' full-throttle power and thrust change only as much as the air does between two
+// heights 20 ft apart: no step of the idle power or of the band's loss.
+TEST(FlightEngines, FullThrottleThrustHasNoStepWhereTheBandsBegin) {
+    for (int type : {0, 1, 2}) {
+        double thrust[2] = {};
+        int power[2] = {};
+        const double feet[2] = {985.0, 1005.0};
+        for (int i = 0; i < 2; ++i) {
+            Engines(type, feet[i], 32767);
+            flight::EngineThrust();
+            flight::StepEngines();  // the mixture's share of the thrust just computed
+            power[i] = theFlightModelState.fmEnginePower[0];
+            thrust[i] = theFlightModelState.fmNetThrust;
+        }
+        EXPECT_NEAR(power[1], power[0], 0.01 * power[0]) << "type " << type;
+        EXPECT_NEAR(thrust[1], thrust[0], 0.01 * thrust[0]) << "type " << type;
+    }
 }
 
 TEST(FlightEngines, FuelComesFromTheSelectedTanks) {
@@ -186,16 +205,19 @@ TEST(FlightEngines, ThrustNeverFallsAsTheThrottleRises) {
     }
 }
 
-// The Skyhawk's tachometer at the cruise table's 75 % power, flown level at its fuel flow: about
-// 2,400 rpm at 113 to 120 kt true, as its handbook's cruise table gives for that power.
-TEST(FlightEngines, SkyhawkTurnsItsHandbooksRpmAtCruisePower) {
+// The Skyhawk's tachometer at every power of the cruise table, flown level at its fuel flow up to
+// 8,000 ft: within 100 rpm of what its handbook's cruise table turns for that power (about 2,200
+// rpm at 55 % and 2,400 at 75 %, a fixed-pitch propeller's power rising as the cube of its speed
+// between them), so that a pilot setting the book's rpm flies the book's speed.
+TEST(FlightEngines, SkyhawkTurnsItsHandbooksRpmAtEveryCruisePower) {
     const flight::PublishedPerformance& pub = flight::PublishedPerformanceForType(0);
     for (const flight::CruisePoint& p : pub.cruise) {
-        if (p.powerPercent != 75 || p.altitudeFeet > 8000) continue;
+        if (p.altitudeFeet > 8000) continue;
         flight::ProbeLevelFlight(0, p.altitudeFeet,
                                  flight::ProbeTableFuelToKgPerHourPerEngine(0, p.fuelFlow),
                                  p.trueAirspeedKnots, pub.testWeightKg);
-        EXPECT_NEAR(theFlightModelState.fmAdjustedTach, 2400, 100) << p.altitudeFeet << " ft";
+        EXPECT_NEAR(theFlightModelState.fmAdjustedTach, 2400 * std::cbrt(p.powerPercent / 75.0), 100)
+            << p.altitudeFeet << " ft, " << p.powerPercent << " %";
     }
 }
 
@@ -399,6 +421,32 @@ TEST(FlightAutopilot, HoldsHeadingAndAltitudeInFlight) {
             << type;
         EXPECT_NEAR(flighttest::AltitudeFeet(), 8000, 300) << type;
         EXPECT_EQ(flight::theCrashed, 0u);
+    }
+}
+
+TEST(FlightAutopilot, AltitudeHoldSettlesOnABadlyTrimmedAircraft) {
+    // Engaged with the elevator far from the trim either way, the hold winds the elevator in
+    // (at the pitch hold's limited rate), swings about the height it was engaged at and settles
+    // there; the height from the aircraft's place.
+    for (int type = 0; type < 5; ++type) {
+        for (const int mistrim : {-2000, 2000}) {
+            FlightHarness h(type);
+            const double knots =
+                flight::PublishedPerformanceForType(type).cruise.back().trueAirspeedKnots;
+            h.PlaceInFlight(5000, knots * 0.95);
+            flight::FlightModelState& s = theFlightModelState;
+            s.fmThrot = s.fmThrotRight = 26000;
+            s.fmElv = s.fmElvCur = static_cast<std::int16_t>(s.fmElv + mistrim);
+            const double engaged = flighttest::AltitudeFeet();
+            flight::ProbeEngageAltitudeHold();
+            h.RunSeconds(120);
+            double worst = 0;
+            for (int second = 0; second < 30; ++second) {
+                h.RunSeconds(1);
+                worst = std::max(worst, std::fabs(flighttest::AltitudeFeet() - engaged));
+            }
+            EXPECT_LT(worst, 50.0) << "type " << type << ", elevator " << mistrim << " off";
+        }
     }
 }
 

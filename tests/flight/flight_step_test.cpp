@@ -159,12 +159,15 @@ TEST(FlightUpdate, TurnFromBankUsesTheFoldedBank) {
         flight::FlightModelState& s = theFlightModelState;
         s.fmBank = Degrees(c.bank);
         if (c.knots == 0) {
-            // Standing still in the air with the engine off: nothing builds speed this step.
+            // Standing still in the air with the engine off and no mass to fall: nothing builds
+            // speed this step (the slow step, which weighs the aircraft, is not due).
             s.fmEngines = 0;
             s.fmNetThrust = 0;
             s.fmHVel = 0;
             s.fmVVel = 0;
             s.fmAllowWA = 0;
+            s.fmMass = 0;
+            s.fmCoreCountdown = 5;
         }
         const std::uint16_t before = s.fmHead;
         flight::FlightStepState& st = flight::theFlightStep;

@@ -118,13 +118,13 @@ TEST(AngleOfAttackReadout, RisesTowardsOneAsTheWingNearsTheStall) {
     StarterRun run("zephlon-aoa", "JetAir.Flt");
     const auto r = run.Play(std::string(kReady) + "key Shift+C press\nkey Shift+Z press\n" +
                             Repeat(31, "key - press\n") +
-                            Repeat(100, "wait 1000\nreport gauge_aoa alt_ft ac_x ac_y ac_z\n") +
+                            Repeat(320, "wait 1000\nreport gauge_aoa alt_ft ac_x ac_y ac_z\n") +
                             "quit\n");
     ASSERT_EQ(r.status, 0) << r.out;
     const std::vector<double> shown = Values(r.out, "gauge_aoa"), feet = Values(r.out, "alt_ft");
     const std::vector<double> x = Values(r.out, "ac_x"), y = Values(r.out, "ac_y"),
                               z = Values(r.out, "ac_z");
-    ASSERT_EQ(shown.size(), 100u) << r.out;
+    ASSERT_EQ(shown.size(), 320u) << r.out;
     EXPECT_LE(shown[0], 35) << "in cruise";
     // The speed (scene units a second) over the four seconds about each report (positions move
     // in whole flight steps, a twentieth of a second); the stall is where the height first falls

@@ -13,6 +13,7 @@
 #include "flight/aircraft_data.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/flight_probe.h"
+#include "flight/flight_model_state.h"
 #include "flight/published_performance.h"
 
 namespace {
@@ -77,6 +78,15 @@ Summary Report(int type, const std::vector<PointResult>& results, bool verbose) 
     return s;
 }
 
+// The climb a pilot flies at full power and the book's best-rate speed (where the book has none,
+// the speed of the best climb the forces allow).
+double FlownClimb(int type) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    double knots = pub.bestClimbKnots;
+    if (knots <= 0.0) flight::ProbeBestClimb(type, 0.0, pub.testWeightKg, &knots);
+    return flight::ProbeFlownClimb(type, pub.testWeightKg, knots);
+}
+
 void CheckHandbook(int type) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
     const double clean = flight::ProbeStallSpeed(type, 0, pub.testWeightKg);
@@ -84,6 +94,8 @@ void CheckHandbook(int type) {
     double bestKnots = 0.0;
     const double climb = flight::ProbeBestClimb(type, 0.0, pub.testWeightKg, &bestKnots);
     const double ceiling = flight::ProbeServiceCeiling(type, pub.testWeightKg);
+    std::printf("type %d flown climb %.0f ft/min at %.0f kt (published %.0f)\n", type,
+                FlownClimb(type), pub.bestClimbKnots, pub.climbFeetPerMinute);
     std::printf("type %d stall clean %.1f kt (published %.0f)  flaps %.1f kt (published %.0f)\n",
                 type, clean, pub.stallCleanKnots, flaps, pub.stallFlapsKnots);
     std::printf(
@@ -106,8 +118,7 @@ double PowerPosition(int type, const flight::CruisePoint& p) {
 // flow (5 %) and of the best climb (10 %) counting against it.
 double Score(int type, const Summary& s) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
-    const double climb = flight::ProbeBestClimb(type, 0.0, pub.testWeightKg);
-    const double climbError = std::fabs(climb / pub.climbFeetPerMinute - 1.0) * 100.0;
+    const double climbError = std::fabs(FlownClimb(type) / pub.climbFeetPerMinute - 1.0) * 100.0;
     return s.worstTas + std::max(0.0, s.worstFuel - 5.0) * 10.0 +
            std::max(0.0, climbError - 8.0) * 10.0;
 }
@@ -155,6 +166,22 @@ void KeepThrustRisingByPower(int type) {
         const double least = std::ceil(ap.apReferenceSpeed[i - 1] * n * i / (1.0 + n * i));
         if (ap.apReferenceSpeed[i] < least) ap.apReferenceSpeed[i] = static_cast<std::int16_t>(least);
     }
+}
+
+// Below the cruise speeds a propeller or a fan never gives less thrust for being slower: where
+// the efficiency goes by true airspeed, the nodes below the first one a cruise point reaches are
+// at least the node above them, so that the best-climb and take-off speeds keep the thrust the
+// cruise fit leaves at its slowest point.
+void KeepThrustRisingAsSpeedFalls(int type) {
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
+    if (ap.apEfficiencyMode != flight::EfficiencyMode::ByTrueAirspeed) return;
+    double lowest = 1e9;
+    for (const flight::CruisePoint& p : flight::PublishedPerformanceForType(type).cruise)
+        lowest = std::min(lowest, p.trueAirspeedKnots);
+    const int first = std::min(
+        16, static_cast<int>(lowest * kMetresPerSecondPerKnot / ap.apFixedReferenceSpeed * 16.0));
+    for (int i = first - 1; i >= 0; --i)
+        ap.apEfficiency[i] = std::max(ap.apEfficiency[i], ap.apEfficiency[i + 1]);
 }
 
 // The turbines' thrust is the power P times the throttle curve c read at the power's throttle,
@@ -273,16 +300,18 @@ void TuneThrottleCurve(int type, const std::vector<PointResult>& results, double
     KeepThrottleCurveRising(ap, curve);
 }
 
-// Best climb at sea level: the thrust at full throttle near the best-climb speed follows the
-// published rate. The records whose efficiency goes by power take it in the reference speeds of
-// the powers above the cruise settings, the turbines at full throttle (each as far as more
-// throttle may not give less thrust), the others in the efficiency nodes below the cruise speeds.
+// Best climb near sea level, flown at the book's best-rate speed: the thrust at full throttle
+// there follows the published rate once the drag's share is within reach of it. The records
+// whose efficiency goes by power take it in the reference speeds of the powers above the cruise
+// settings, the turbines at full throttle (each as far as more throttle may not give less
+// thrust), the others in the efficiency nodes below the cruise speeds.
 void TuneClimb(int type, double gain) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
     AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
-    double knots = 0.0;
-    const double climb = flight::ProbeBestClimb(type, 0.0, pub.testWeightKg, &knots);
+    double knots = pub.bestClimbKnots;
+    if (knots <= 0.0) flight::ProbeBestClimb(type, 0.0, pub.testWeightKg, &knots);
     if (knots <= 0.0) return;
+    const double climb = FlownClimb(type);
     // Excess thrust needed, relative to the weight; thrust near the climb speed is about a
     // third of the weight for these aircraft.
     const double deltaRate = (pub.climbFeetPerMinute - climb) * 0.3048 / 60.0;
@@ -313,6 +342,35 @@ void TuneClimb(int type, double gain) {
         for (int i = 0; i < firstCruiseNode && climbNode < firstCruiseNode; ++i)
             ap.apEfficiency[i] = static_cast<std::int32_t>(ap.apEfficiency[i] * factor);
     }
+}
+
+// Best climb against the airframe's drag: the cruise tables fix only how thrust and drag balance
+// at cruise speeds, so a record may fly with too much of both and climb far faster than the
+// book. Both the drag (its share of the type's airframe drag) and the thrust at every power and
+// speed then shrink together towards the ratio of the published climb to the flown one: the
+// cruise speeds stay where they were while the excess of thrust over drag, and with it the climb,
+// follows. Within 3 % of the book nothing moves.
+bool TuneDragScale(int type) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
+    const double climb = FlownClimb(type);
+    if (climb <= 0.0) return false;
+    const double miss = pub.climbFeetPerMinute / climb;
+    // A record that climbs too slowly lacks thrust at the climb speed, not drag elsewhere: the
+    // climb tuning gives it that thrust.
+    if (miss > 0.97) return false;
+    // Half the step in the logarithm: near the pilot's steepest attitude the climb answers the
+    // excess thrust more than in proportion.
+    const double ratio = std::clamp(std::sqrt(miss), 0.8, 1.25);
+    ap.apDragScale *= ratio;
+    if (ap.apEfficiencyMode == flight::EfficiencyMode::ByPower) {
+        kPowerEfficiencyShape[type][0] *= ratio;
+        flight::RebuildPowerEfficiency(ap, kPowerEfficiencyShape[type]);
+    } else {
+        for (std::int32_t& e : ap.apEfficiency)
+            e = static_cast<std::int32_t>(std::lround(e * ratio));
+    }
+    return true;
 }
 
 // Service ceiling: the power limit falls off above the cruise tables at the rate that puts the
@@ -392,6 +450,43 @@ void TuneCompensation(int type) {
     ap = best;
 }
 
+// The tachometer of the fixed-pitch propeller at the cruise powers: the handbook's cruise table
+// turns about 2,200 rpm at 55 % power and 2,400 at 75 %, a propeller's power rising as the cube
+// of its speed between them. The engine speed at a throttle position (the static speed, to which
+// the airflow adds its windmilling share) is tuned until each cruise point, flown level, reads
+// its rpm; more throttle never turns the engine slower.
+double HandbookCruiseRpm(int powerPercent) {
+    return 2400.0 * std::cbrt(powerPercent / 75.0);
+}
+
+void TuneFixedPitchSpeed(int type) {
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
+    if (ap.apEngineModel != flight::EngineSpeedModel::FixedPitch) return;
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    for (int round = 0; round < 6; ++round) {
+        NodeCorrections nodes;
+        double worst = 0.0;
+        for (const flight::CruisePoint& p : pub.cruise) {
+            flight::ProbeLevelFlight(type, p.altitudeFeet,
+                                     flight::ProbeTableFuelToKgPerHourPerEngine(type, p.fuelFlow),
+                                     p.trueAirspeedKnots, pub.testWeightKg);
+            const double rpm = flight::theFlightModelState.fmAdjustedTach;
+            const double target = HandbookCruiseRpm(p.powerPercent);
+            worst = std::max(worst, std::fabs(rpm - target));
+            if (rpm > 0.0) nodes.Add(flight::theFlightModelState.fmThrot / 2048.0, target / rpm);
+        }
+        std::printf("engine speed round %d: worst %.0f rpm from the handbook's\n", round, worst);
+        for (int i = 0; i < 17; ++i) {
+            if (nodes.den[i] <= 0.0) continue;
+            // The whole speed moves by the factor; the static part carries the change.
+            ap.apStaticRpm[i] = static_cast<std::int16_t>(
+                std::lround(ap.apStaticRpm[i] + (nodes.Factor(i) - 1.0) * 2300.0));
+        }
+        for (int i = 1; i < 17; ++i)
+            ap.apStaticRpm[i] = std::max(ap.apStaticRpm[i], ap.apStaticRpm[i - 1]);
+    }
+}
+
 template <typename T>
 std::string Row(const char* type, const char* name, const T* values) {
     std::string s = std::string("inline constexpr ") + type + " " + name + "[17] = {";
@@ -440,6 +535,10 @@ bool WriteTables(const char* path) {
         "\n// Altitude lapse of the constant-speed piston engines' thrust, Q16, every 1024 m.\n";
     text += Row("std::uint16_t", "kLapseBonanza", flight::AircraftParametersForType(1).apLapse);
     text += Row("std::uint16_t", "kLapseBaron", flight::AircraftParametersForType(2).apLapse);
+    text +=
+        "\n// Engine speed of the fixed-pitch propeller by throttle position, standing still (rpm); "
+        "the\n// airflow adds its windmilling share.\n";
+    text += Row("std::int16_t", "kStaticRpm172", flight::AircraftParametersForType(0).apStaticRpm);
     text += "\n// Thrust by throttle position of the turbines, Q15.\n";
     text += Row("std::int16_t", "kThrottleCurveKingAir",
                 flight::AircraftParametersForType(3).apThrottleCurve);
@@ -465,6 +564,15 @@ bool WriteTables(const char* path) {
         const AircraftParameters& ap = flight::AircraftParametersForType(t);
         std::snprintf(buf, sizeof buf, "{%.9g, %.9g}%s", ap.apCompensationAtSeaLevel,
                       ap.apCompensationPerMetre, t < 4 ? ", " : "};\n");
+        text += buf;
+    }
+    text +=
+        "\n// Share of the type's airframe drag each record flies with (the parasite drag and the "
+        "induced\n// drag between the low and high speeds).\ninline constexpr double kDragScale[5] = {";
+    for (int t = 0; t < 5; ++t) {
+        char buf[48];
+        std::snprintf(buf, sizeof buf, "%.6g%s", flight::AircraftParametersForType(t).apDragScale,
+                      t < 4 ? ", " : "};\n");
         text += buf;
     }
     text += "\n}  // namespace flight\n";
@@ -544,17 +652,21 @@ int main(int argc, char** argv) {
                     }
                 }
                 if (round == rounds) break;
+                const bool scaled = TuneDragScale(type);
+                results = FlyCruiseTable(type);
                 TuneLapse(type, results, 0.5);
                 TuneThrottleCurve(type, results, 0.5);
                 results = FlyCruiseTable(type);
                 TuneEfficiency(type, results, 0.8);
-                TuneClimb(type, 0.7);
+                if (!scaled) TuneClimb(type, 0.7);
                 KeepThrustRisingByPower(type);
+                KeepThrustRisingAsSpeedFalls(type);
                 if (round >= rounds / 2) TuneCeiling(type);
             }
             if (bestScore < 1e9) ap = best;
         }
         if (fit) TuneCompensation(type);
+        if (fit) TuneFixedPitchSpeed(type);
         Report(type, FlyCruiseTable(type), verbose);
         if (handbook) CheckHandbook(type);
     }

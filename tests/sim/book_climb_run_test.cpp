@@ -1,0 +1,168 @@
+// Each type flown the way its handbook's figures were flown, in the starter installation, and
+// measured from its places alone: the best-rate climb at full power near sea level against the
+// published rate, and the take-off ground roll from a sea-level runway against the published one.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "flight/published_performance.h"
+#include "support/flight_track.h"
+#include "support/starter_run.h"
+
+namespace {
+
+using testsupport::Reported;
+using testsupport::SavedValue;
+using testsupport::StarterRun;
+
+constexpr double kMetresPerFoot = 0.3048;
+constexpr double kGravity = 9.80665;
+
+// A flight with a key's value replaced.
+void Put(std::string& flight, const std::string& key, long long value) {
+    const std::size_t at = flight.find("\n" + key + "=");
+    ASSERT_NE(at, std::string::npos) << key;
+    flight.replace(at + 1, flight.find('\n', at + 1) - at - 1, key + "=" + std::to_string(value));
+}
+
+long long Get(const std::string& flight, const char* key) {
+    return SavedValue(flight, key).value_or(0);
+}
+
+// A saved place (metres) and the one a second later: the speed between them.
+struct Place {
+    double x, y, z;
+};
+Place PlaceIn(const std::string& flight) {
+    return {Get(flight, "fmPosX") / 256.0, Get(flight, "fmPosY") / 256.0,
+            Get(flight, "fmPosZ") / 256.0};
+}
+double MetresPerSecond(const Place& a, const Place& b, double seconds) {
+    return std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y) +
+                     (b.z - a.z) * (b.z - a.z)) /
+           seconds;
+}
+
+struct Climber {
+    int type;
+    const char* flight;  // the type's in-air start
+    const char* name;
+    double knots;  // indicated airspeed flown where the book publishes no best-rate speed
+};
+
+class BookClimb : public ::testing::TestWithParam<Climber> {};
+
+// The in-air start taken down to 100 ft over the water at the climb speed, full power, the pilot
+// holding the speed with wings level. After 45 s to settle, a minute of climb: the height gained
+// and the kinetic energy lost or won (from the speeds between places a second apart) give the
+// steady climb rate.
+TEST_P(BookClimb, FullPowerClimbNearSeaLevelMeetsTheBook) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    const Climber& c = GetParam();
+    const flight::PublishedPerformance& pub = flight::PublishedPerformanceForType(c.type);
+    const double knots = pub.bestClimbKnots > 0 ? pub.bestClimbKnots : c.knots;
+    StarterRun run("zephlon-climb");
+    std::string flight = run.Dir().Read(std::string("Flights/") + c.flight);
+    const double scale =
+        knots / testsupport::kKnotsPerMetrePerSecond * 65536.0 / Get(flight, "fmTAVel");
+    for (const char* key : {"fmHVel", "fmTAVel", "fmDeltaX", "fmDeltaZ"})
+        Put(flight, key, std::llround(Get(flight, key) * scale));
+    Put(flight, "fmPosY", std::llround(100 * kMetresPerFoot * 256.0));
+    run.Dir().Write("Flights/Startup.Flt", flight);
+
+    std::string script = "frame-interval 1000\nwait 1000\nmenu 687\nwait 1000\n";
+    for (long long lever = Get(flight, "throttle"); lever < 31; ++lever) script += "key = press\n";
+    script += "pilot ias " + std::to_string(knots) + "\npilot bank 0\nwait 45000\n";
+    for (const char* at : {"a", "b"}) {
+        script += std::string("save ") + run.Dir().Path(std::string(at) + "0.flt") +
+                  "\nwait 1000\nsave " + run.Dir().Path(std::string(at) + "1.flt") +
+                  "\nreport alt_ft\n" + (at[0] == 'a' ? "wait 59000\n" : "");
+    }
+    const auto r = run.Play(script + "quit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const Place a0 = PlaceIn(run.Dir().Read("a0.flt")), a1 = PlaceIn(run.Dir().Read("a1.flt"));
+    const Place b0 = PlaceIn(run.Dir().Read("b0.flt")), b1 = PlaceIn(run.Dir().Read("b1.flt"));
+    const double va = MetresPerSecond(a0, a1, 1.0), vb = MetresPerSecond(b0, b1, 1.0);
+    const double metres = (b0.y - a0.y) + (vb * vb - va * va) / (2.0 * kGravity);
+    const double feetPerMinute = metres / kMetresPerFoot;
+    // The turbines, flat-rated, climb as well at 6,000 ft as at sea level.
+    EXPECT_LT(b1.y / kMetresPerFoot, pub.type >= 3 ? 6000.0 : 3000.0) << "no longer near sea level";
+    EXPECT_NEAR(feetPerMinute, pub.climbFeetPerMinute, 0.10 * pub.climbFeetPerMinute)
+        << "steady climb at " << knots << " kt (height gained " << (b0.y - a0.y) / kMetresPerFoot
+        << " ft, true airspeed " << va * testsupport::kKnotsPerMetrePerSecond << " then "
+        << vb * testsupport::kKnotsPerMetrePerSecond << " kt)";
+}
+
+// The jet's flight manual publishes no best-rate speed: it climbs at 160 knots, near the speed of
+// its steepest climb at full thrust.
+const Climber kClimbers[] = {{0, "C172Air.Flt", "Skyhawk", 0},
+                             {1, "BonAir.Flt", "Bonanza", 0},
+                             {2, "BarAir.Flt", "Baron", 0},
+                             {3, "KingAir.Flt", "KingAir", 0},
+                             {4, "JetAir.Flt", "CitationJet", 160}};
+
+INSTANTIATE_TEST_SUITE_P(EveryType, BookClimb, ::testing::ValuesIn(kClimbers),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The Skyhawk's ready flight on its sea-level runway: full power, brakes off, the nose lifted at
+// the rotation speed (Down held a second and a half, then eased back as long): the run from the
+// brakes' release to the first place above the runway is the ground roll.
+TEST(BookTakeOff, SkyhawkGroundRollMeetsTheBook) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    const flight::PublishedPerformance& pub = flight::PublishedPerformanceForType(0);
+    StarterRun run("zephlon-roll");
+    run.Dir().Write("Flights/Startup.Flt", run.Dir().Read("Flights/C172Fly.Flt"));
+    constexpr int kStepMs = 250;
+    std::string script =
+        "frame-interval 250\nwait 1000\nmenu 687\nwait 2000\nreport alt_ft ac_x ac_y ac_z\n"
+        "key Backspace press\nkey B press\n";
+    for (int ms = kStepMs; ms <= 40000; ms += kStepMs)
+        script += "wait 250\nreport ac_x ac_y ac_z alt_ft\n";
+    auto r = run.Play(script + "quit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    // Hands off first, to find when the rotation speed comes.
+    std::vector<testsupport::ScenePlace> places;
+    for (std::size_t at = r.out.find("report ac_x"); at != std::string::npos;
+         at = r.out.find("report ac_x", at + 1))
+        places.push_back(testsupport::ReportedPlace(r.out, at));
+    const double field = Reported(r.out, "alt_ft");
+    constexpr std::size_t kSpan = 8;
+    std::size_t rotate = kSpan;
+    while (rotate + kSpan < places.size() &&
+           testsupport::IndicatedForTrue(
+               testsupport::SpeedAt(places, rotate, kSpan, kStepMs / 1000.0), field) <
+               pub.rotationKnots)
+        ++rotate;
+    ASSERT_LT(rotate + kSpan, places.size()) << "never reached rotation speed";
+
+    const int pullMs = static_cast<int>(rotate + 1) * kStepMs;
+    script = "frame-interval 250\nwait 1000\nmenu 687\nwait 2000\nreport alt_ft ac_x ac_y ac_z\n"
+             "key Backspace press\nkey B press\n";
+    for (int ms = kStepMs; ms <= pullMs + 10000; ms += kStepMs) {
+        script += "wait 250\n";
+        if (ms == pullMs) script += "key Down down\n";
+        if (ms == pullMs + 1500) script += "key Down up\nkey Up down\n";
+        if (ms == pullMs + 3000) script += "key Up up\n";
+        script += "report ac_x ac_y ac_z alt_ft\n";
+    }
+    r = run.Play(script + "quit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::size_t start = r.out.find("report alt_ft=");
+    ASSERT_NE(start, std::string::npos) << r.out;
+    const testsupport::ScenePlace released = testsupport::ReportedPlace(r.out, start);
+    double feet = -1;
+    for (std::size_t at = r.out.find("report ac_x"); at != std::string::npos;
+         at = r.out.find("report ac_x", at + 1)) {
+        if (Reported(r.out, "alt_ft", at) > field + 0.1) {
+            const testsupport::ScenePlace off = testsupport::ReportedPlace(r.out, at);
+            feet = std::hypot(off.x - released.x, off.z - released.z) * 1.2890625;
+            break;
+        }
+    }
+    ASSERT_GT(feet, 0) << "never left the runway";
+    EXPECT_NEAR(feet, pub.groundRollFeet, 0.20 * pub.groundRollFeet) << "ground roll, feet";
+}
+
+}  // namespace
