@@ -392,6 +392,16 @@ void IntegrateMotion() {
     {
         std::int32_t d = MulQ15(ePrime, absCosBank);
         if (!onGround && s.fmHVel < 0) d = -d;
+        // On its wheels a nose-wheel aircraft raises its nose only as the wing takes its weight
+        // off the nose wheel: the elevator's nose-up term counts by the wing's share of the
+        // weight to the power 1.5. Counted whole from the first knots of the roll, a take-off
+        // trim tilted every type 3 to 4 degrees nose up at 20 to 40 knots, and the runway left
+        // the forward view for the whole roll.
+        if (onGround && d > 0 && s.fmWeight > 0) {
+            const double share =
+                std::clamp(static_cast<double>(s.fmLift) / static_cast<double>(s.fmWeight), 0.0, 1.0);
+            d = static_cast<std::int32_t>(static_cast<double>(d) * share * std::sqrt(share));
+        }
         std::int32_t p = s.fmAllowWA - d;
         if (onGround && p > 0) p = 0;
         bool over = false;

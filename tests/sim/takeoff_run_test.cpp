@@ -45,13 +45,16 @@ struct TakeOff {
     // CitationJet's full-power thrust still climbs them ever steeper at the pulled angle of
     // attack, far beyond their handbooks' climb rates.
     bool pitchSettles;
+    int viewBottom;  // the forward view's lowest row above the panel, in the ready flight
 };
 
 class TakeOffWithKeys : public ::testing::TestWithParam<TakeOff> {
 protected:
     // From the restart (the ready-to-fly flight with its engines running) the brakes come off at
     // full power; `pull` (key lines at their times, in ms after the release) is the pilot's.
-    Track Roll(int seconds, const std::vector<std::pair<int, std::string>>& pull) const {
+    // With `shots`, the picture is kept every second as roll-<seconds>.bmp.
+    Track Roll(int seconds, const std::vector<std::pair<int, std::string>>& pull,
+               bool shots = false) const {
         std::string script =
             "frame-interval 250\nwait 1000\nmenu 687\nwait 2000\nreport alt_ft cam_pitch\n"
             "key Backspace press\nkey B press\n";
@@ -61,6 +64,8 @@ protected:
             for (; next < pull.size() && pull[next].first <= ms; ++next)
                 script += pull[next].second + "\n";
             script += "report ac_x ac_y ac_z alt_ft cam_pitch\n";
+            if (shots && ms % 1000 == 0)
+                script += "screenshot " + run.Dir().Path("roll-" + std::to_string(ms / 1000) + ".bmp") + "\n";
         }
         const auto r = run.Play(script + "quit\n");
         EXPECT_EQ(r.status, 0) << r.out;
@@ -80,10 +85,10 @@ protected:
     }
     // The type's ready-to-fly flight rolled hands off; `rotate` is the place where the speed
     // reaches the handbook's rotation speed (past the track's end when it never does).
-    Track RollToRotation(const TakeOff& p, std::size_t& rotate) {
+    Track RollToRotation(const TakeOff& p, std::size_t& rotate, bool shots = false) {
         const double rotation = flight::PublishedPerformanceForType(p.type).rotationKnots;
         run.Dir().Write("Flights/Startup.Flt", run.Dir().Read(std::string("Flights/") + p.flight));
-        Track unaided = Roll(p.seconds, {});
+        Track unaided = Roll(p.seconds, {}, shots);
         rotate = kSpan;
         while (rotate + kSpan < unaided.places.size() &&
                unaided.IndicatedKnotsAt(rotate) < rotation)
@@ -127,6 +132,39 @@ TEST_P(TakeOffWithKeys, LiftsOffNearRotationSpeedAndClimbsAway) {
     EXPECT_GT(at20, at10 + 20.0) << "not climbing 10 to 20 s after lift-off";
 }
 
+// On the roll, with the take-off trim and no other input, the nose wheel stays on the runway
+// until the wing carries most of the weight: up to 15 knots below the rotation speed the
+// forward view over the panel still shows the ground ahead, not only sky.
+TEST_P(TakeOffWithKeys, TheGroundStaysInViewOnTheRollUntilNearRotation) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    const TakeOff& p = GetParam();
+    const double rotation = flight::PublishedPerformanceForType(p.type).rotationKnots;
+    std::size_t rotate = 0;
+    const Track unaided = RollToRotation(p, rotate, true);
+    ASSERT_LT(rotate + kSpan, unaided.places.size()) << "never reached rotation speed";
+    int checked = 0;
+    for (std::size_t i = 4; i < unaided.places.size(); i += 4) {
+        const double knots = unaided.IndicatedKnotsAt(std::min(i, unaided.places.size() - kSpan - 1));
+        if (knots > rotation - 15.0) break;
+        if (knots < 10.0) continue;
+        const int second = static_cast<int>((i + 1) * kIntervalMs / 1000);
+        SCOPED_TRACE(std::to_string(second) + " s, " + std::to_string(static_cast<int>(knots)) + " kt");
+        const std::string shot = run.Dir().Read("roll-" + std::to_string(second) + ".bmp");
+        ASSERT_GT(shot.size(), 640u * 480u);
+        // The window's lowest rows above the panel: the sky and its haze are light (brightness
+        // 198 and more); the runway and the grass beside it close ahead are darker.
+        int ground = 0, all = 0;
+        for (int y = p.viewBottom - 15; y < p.viewBottom; ++y)
+            for (int x = 0; x < 500; ++x, ++all) {
+                const auto c = testsupport::ScreenshotPixel(shot, x, y);
+                ground += (c.r + c.g + c.b) / 3 < 170 ? 1 : 0;
+            }
+        EXPECT_GT(ground, all / 2) << ground << " of " << all << " pixels show ground";
+        ++checked;
+    }
+    EXPECT_GE(checked, 3);
+}
+
 // A keyboard pilot's take-off: Down held 1.5 s at rotation speed and let go, the elevator left
 // where the pull put it. The aircraft leaves the runway for good and climbs; the swing of speed
 // and height that follows the rotation dies down, the nose settling at a climb attitude.
@@ -167,11 +205,11 @@ TEST_P(TakeOffWithKeys, PullAndLetGoClimbsAwayAndSettles) {
     EXPECT_LE(settled, 15.0) << "degrees nose up, settled";
 }
 
-const TakeOff kTakeOffs[] = {{0, "C172Fly.Flt", "Skyhawk", 36, true},
-                             {1, "BonFly.Flt", "Bonanza", 40, true},
-                             {2, "BarFly.Flt", "Baron", 36, false},
-                             {3, "KingFly.Flt", "KingAir", 38, true},
-                             {4, "JetFly.Flt", "CitationJet", 40, false}};
+const TakeOff kTakeOffs[] = {{0, "C172Fly.Flt", "Skyhawk", 36, true, 170},
+                             {1, "BonFly.Flt", "Bonanza", 40, true, 192},
+                             {2, "BarFly.Flt", "Baron", 36, false, 148},
+                             {3, "KingFly.Flt", "KingAir", 38, true, 148},
+                             {4, "JetFly.Flt", "CitationJet", 40, false, 142}};
 
 INSTANTIATE_TEST_SUITE_P(EveryType, TakeOffWithKeys, ::testing::ValuesIn(kTakeOffs),
                          [](const auto& info) { return std::string(info.param.name); });
