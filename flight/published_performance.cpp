@@ -114,7 +114,9 @@ const PublishedPerformance kPublished[5] = {
      2450,
      35000,
      95,
-     125,  // B200 handbook airspeeds: best rate of climb about 125 KIAS at maximum weight
+     125,  // B200 best rate of climb about 125 KIAS at maximum weight: not yet checked against a
+           // public handbook page (the public pages at hand give only the one-engine blue line,
+           // 121 KIAS)
      0,
      0,
      {}},

@@ -39,7 +39,7 @@ int BaronTachometerFrame(double rpm) {
     return cockpit::TwinTachometerFrame(value);
 }
 
-cockpit::IntPoint TachometerPivot(int type = 0) {
+cockpit::IntPoint TachometerPivot(int type) {
     int count = 0;
     const cockpit::PanelRow* rows = cockpit::PanelRowsOf(type, &count);
     for (int i = 0; i < count; ++i)
@@ -59,6 +59,43 @@ int CruiseLever(int type, const flight::CruisePoint& point, double feet) {
                       0, 31);
 }
 
+struct NeedleReading {
+    double degrees = 0;
+    double rpm = 0;
+};
+
+// Starts the run's first flight (`flight`, its text), takes a screenshot at rest (before the
+// flight starts or just after), engages the altitude hold, moves the throttle from the flight's
+// lever to `target`, cruises `cruiseMs`, and reads the type's left tachometer needle in a second
+// screenshot against the first.
+void CruiseAndReadTachometer(const StarterRun& run, const std::string& flight, bool restBeforeStart,
+                             int target, int cruiseMs, int type, int (*frameOf)(double),
+                             NeedleReading* out) {
+    const std::string rest = "screenshot " + run.Dir().Path("rest.bmp") + "\n";
+    std::string script = "frame-interval 250\nwait 1000\n" + (restBeforeStart ? rest : "") +
+                         "menu 687\nwait 1000\n" + (restBeforeStart ? "" : rest) +
+                         "key Shift+C press\nkey Shift+X press\nkey Shift+Z press\n"
+                         "frame-interval 1000\n";
+    int lever = static_cast<int>(SavedValue(flight, "throttle").value_or(0));
+    for (; lever < target; ++lever) script += "key = press\n";
+    for (; lever > target; --lever) script += "key - press\n";
+    script += "wait " + std::to_string(cruiseMs) + "\nframe-interval 250\nwait 1000\nscreenshot " +
+              run.Dir().Path("cruise.bmp") + "\nquit\n";
+    const auto r = run.Play(script);
+    ASSERT_EQ(r.status, 0) << r.out;
+    const auto atRest = testsupport::ReadScreenshot(run.Dir().Read("rest.bmp"), kWidth, kHeight);
+    const auto cruise = testsupport::ReadScreenshot(run.Dir().Read("cruise.bmp"), kWidth, kHeight);
+    ASSERT_FALSE(atRest.empty());
+    ASSERT_FALSE(cruise.empty());
+    const cockpit::IntPoint pivot = TachometerPivot(type);
+    const std::optional<double> degrees =
+        testsupport::NeedleDegrees(cruise, atRest, kWidth, pivot.x, pivot.y, 6, 16);
+    ASSERT_TRUE(degrees.has_value()) << "no needle on the tachometer";
+    const std::optional<double> rpm = testsupport::DialValue(*degrees, frameOf, 0, 3500, 1);
+    ASSERT_TRUE(rpm.has_value()) << *degrees << " degrees";
+    *out = {*degrees, *rpm};
+}
+
 TEST(Tachometer, SkyhawkReadsItsHandbooksRpmAtCruisePower) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     StarterRun run("zephlon-tach", "C172Air.Flt");
@@ -73,28 +110,10 @@ TEST(Tachometer, SkyhawkReadsItsHandbooksRpmAtCruisePower) {
             point = &p;
     ASSERT_NE(point, nullptr);
     const int target = CruiseLever(0, *point, feet);
-    int lever = static_cast<int>(SavedValue(flight, "throttle").value_or(0));
-    std::string script = "frame-interval 250\nwait 1000\nscreenshot " + run.Dir().Path("rest.bmp") +
-                         "\nmenu 687\nwait 1000\nkey Shift+C press\nkey Shift+X press\n"
-                         "key Shift+Z press\nframe-interval 1000\n";
-    for (; lever < target; ++lever) script += "key = press\n";
-    for (; lever > target; --lever) script += "key - press\n";
-    script += "wait 120000\nframe-interval 250\nwait 1000\nscreenshot " + run.Dir().Path("cruise.bmp") +
-              "\nquit\n";
-    const auto r = run.Play(script);
-    ASSERT_EQ(r.status, 0) << r.out;
-
-    const auto rest = testsupport::ReadScreenshot(run.Dir().Read("rest.bmp"), kWidth, kHeight);
-    const auto cruise = testsupport::ReadScreenshot(run.Dir().Read("cruise.bmp"), kWidth, kHeight);
-    ASSERT_FALSE(rest.empty());
-    ASSERT_FALSE(cruise.empty());
-    const cockpit::IntPoint pivot = TachometerPivot();
-    const std::optional<double> degrees =
-        testsupport::NeedleDegrees(cruise, rest, kWidth, pivot.x, pivot.y, 6, 16);
-    ASSERT_TRUE(degrees.has_value()) << "no needle on the tachometer";
-    const std::optional<double> rpm = testsupport::DialValue(*degrees, &TachometerFrame, 0, 3500, 1);
-    ASSERT_TRUE(rpm.has_value()) << *degrees << " degrees";
-    EXPECT_NEAR(*rpm, 2400, 100) << "needle at " << *degrees << " degrees, lever " << target;
+    NeedleReading needle;
+    ASSERT_NO_FATAL_FAILURE(
+        CruiseAndReadTachometer(run, flight, true, target, 120000, 0, &TachometerFrame, &needle));
+    EXPECT_NEAR(needle.rpm, 2400, 100) << "needle at " << needle.degrees << " degrees, lever " << target;
 }
 
 // A flight with a key's value replaced.
@@ -136,29 +155,10 @@ TEST_P(BaronTachometer, ReadsItsHandbooksRpmAtCruisePower) {
     Put(flight, "fmPosY", std::llround(point->altitudeFeet * 0.3048 * 256.0));
     run.Dir().Write("Flights/Startup.Flt", flight);
 
-    int lever = static_cast<int>(SavedValue(flight, "throttle").value_or(0));
-    std::string script = "frame-interval 250\nwait 1000\nmenu 687\nwait 500\nscreenshot " +
-                         run.Dir().Path("rest.bmp") +
-                         "\nkey Shift+C press\nkey Shift+X press\nkey Shift+Z press\n"
-                         "frame-interval 1000\n";
-    for (; lever < target; ++lever) script += "key = press\n";
-    for (; lever > target; --lever) script += "key - press\n";
-    script += "wait 20000\nframe-interval 250\nwait 1000\nscreenshot " + run.Dir().Path("cruise.bmp") +
-              "\nquit\n";
-    const auto r = run.Play(script);
-    ASSERT_EQ(r.status, 0) << r.out;
-
-    const auto rest = testsupport::ReadScreenshot(run.Dir().Read("rest.bmp"), kWidth, kHeight);
-    const auto cruise = testsupport::ReadScreenshot(run.Dir().Read("cruise.bmp"), kWidth, kHeight);
-    ASSERT_FALSE(rest.empty());
-    ASSERT_FALSE(cruise.empty());
-    const cockpit::IntPoint pivot = TachometerPivot(2);
-    const std::optional<double> degrees =
-        testsupport::NeedleDegrees(cruise, rest, kWidth, pivot.x, pivot.y, 6, 16);
-    ASSERT_TRUE(degrees.has_value()) << "no needle on the tachometer";
-    const std::optional<double> rpm = testsupport::DialValue(*degrees, &BaronTachometerFrame, 0, 3500, 1);
-    ASSERT_TRUE(rpm.has_value()) << *degrees << " degrees";
-    EXPECT_NEAR(*rpm, book, 100) << "needle at " << *degrees << " degrees, lever " << target;
+    NeedleReading needle;
+    ASSERT_NO_FATAL_FAILURE(
+        CruiseAndReadTachometer(run, flight, false, target, 20000, 2, &BaronTachometerFrame, &needle));
+    EXPECT_NEAR(needle.rpm, book, 100) << "needle at " << needle.degrees << " degrees, lever " << target;
 }
 
 // Economy and maximum cruise, low and high: the governor holds the set speed at both heights.
