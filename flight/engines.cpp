@@ -1,5 +1,7 @@
 // Engine power, fuel burn, engine speed and thrust, driven by the current parameter record.
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 #include "core/numeric.h"
 #include "flight/aircraft_parameters.h"
@@ -9,6 +11,7 @@
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/flight_world_services.h"
+#include "flight/published_performance.h"
 
 namespace flight {
 
@@ -69,6 +72,88 @@ void AdoptWrittenFuel() {
     const FlightModelState& s = theFlightModelState;
     if (s.fmFuel1 != PublishedTank(0)) theEngines.tank[0] = s.fmFuel1;
     if (s.fmFuel2 != PublishedTank(1)) theEngines.tank[1] = s.fmFuel2;
+}
+
+// The book's fuel flow (per engine, US gal/h) at a cruise power at the height: its rows at that
+// power blended by the height, held at the table's ends. Nothing where the table lacks the power.
+std::optional<double> BookFuelFlow(const PublishedPerformance& pub, int percent, double feet) {
+    const CruisePoint* below = nullptr;
+    const CruisePoint* above = nullptr;
+    for (const CruisePoint& p : pub.cruise) {
+        if (p.powerPercent != percent) continue;
+        if (p.altitudeFeet <= feet && (!below || p.altitudeFeet > below->altitudeFeet)) below = &p;
+        if (p.altitudeFeet >= feet && (!above || p.altitudeFeet < above->altitudeFeet)) above = &p;
+    }
+    if (!below && !above) return std::nullopt;
+    if (!below || !above || above->altitudeFeet == below->altitudeFeet)
+        return (below ? below : above)->fuelFlow;
+    const double f = (feet - below->altitudeFeet) / (above->altitudeFeet - below->altitudeFeet);
+    return below->fuelFlow + (above->fuelFlow - below->fuelFlow) * f;
+}
+
+// The propeller speed a pilot sets on a governed propeller for the power the engine gives, as the
+// type's handbook sets it for its cruise powers: the power read from the fuel flow against the
+// cruise table at the height (its rows name the power that burns it), the speed blended between
+// the handbook's speeds for the powers around it and held at the lowest and highest. A governor
+// holds it at any height. Nothing for a type whose handbook sets no speeds.
+std::optional<double> HandbookRpm(std::uint16_t power) {
+    const PublishedPerformance& pub = PublishedPerformanceForType(FlightModelBaseType());
+    if (pub.cruiseRpm.empty() || !pub.fuelInGallons) return std::nullopt;
+    // A piston's power word is ten times its fuel flow in kg/h; the table's gallons weigh 6 lb.
+    const double gallonsPerHour = power / 10.0 * 2.20462 / 6.0;
+    const double feet = AltitudeMetres() / 0.3048;
+    const CruiseRpm* lower = nullptr;
+    const CruiseRpm* upper = nullptr;
+    double lowerFlow = 0, upperFlow = 0;
+    for (const CruiseRpm& r : pub.cruiseRpm) {
+        const std::optional<double> flow = BookFuelFlow(pub, r.powerPercent, feet);
+        if (!flow) continue;
+        if (*flow <= gallonsPerHour && (!lower || *flow > lowerFlow)) {
+            lower = &r;
+            lowerFlow = *flow;
+        }
+        if (*flow >= gallonsPerHour && (!upper || *flow < upperFlow)) {
+            upper = &r;
+            upperFlow = *flow;
+        }
+    }
+    if (!lower && !upper) return std::nullopt;
+    if (!lower || !upper || upperFlow <= lowerFlow) return (lower ? lower : upper)->rpm;
+    return lower->rpm +
+           (upper->rpm - lower->rpm) * (gallonsPerHour - lowerFlow) / (upperFlow - lowerFlow);
+}
+
+// The governor's speed: the propeller lever fully forward (2,700 rpm) at full throttle, the
+// handbook's cruise speed for the power below it; a type without handbook speeds steps by the
+// second output c.
+std::int64_t GovernedRpm(std::uint16_t power, std::int32_t throttle, std::int64_t c) {
+    const AircraftParameters& ap = theAircraftParameters;
+    if (c > ap.apGovernorLimits[0] || throttle >= 0x7FF8) return ap.apGovernorSpeeds[0];
+    if (const std::optional<double> rpm = HandbookRpm(power)) return std::llround(*rpm);
+    if (throttle > 0x7F7D || c > ap.apGovernorLimits[1]) return ap.apGovernorSpeeds[1];
+    return ap.apGovernorSpeeds[2];
+}
+
+// The advance per turn of the blades on their fine stop: 14.5 degrees at the 30-inch station
+// (Baron 58 handbook, section 1, page 1-11), 2 pi x 0.762 m x tan 14.5 degrees.
+constexpr double kFinePitchMetres = 1.24;
+
+// A governed propeller turns at the speed set unless the engine and the airflow cannot turn it so
+// fast: below the governor's throttle threshold the blades sit on their fine stop, the speed
+// following the throttle, and the airflow windmills them at about one turn per fine-pitch advance,
+// up to the set speed. (So in cruise, whatever the throttle, the governor holds the speed.)
+std::int64_t ConstantSpeedRpm(std::uint16_t power, std::int32_t throttleWord, std::int64_t tav,
+                              std::int64_t c) {
+    const AircraftParameters& ap = theAircraftParameters;
+    const std::int32_t throttle = throttleWord < 0 ? 0 : throttleWord;
+    const std::int64_t governed = GovernedRpm(power, throttle, c);
+    if (throttle >= ap.apGovernorThreshold) return governed;
+    const std::int64_t lowPos = (static_cast<std::int64_t>(throttle) * 65535) / ap.apGovernorThreshold;
+    const double metresPerSecond = std::max<std::int64_t>(tav, 0) / 65536.0;
+    const std::int64_t fineStop = ap.apPropLowRpm[0] +
+                                  ((ap.apPropLowRpm[3] - ap.apPropLowRpm[0]) * lowPos) / 65535 +
+                                  std::llround(metresPerSecond * 60.0 / kFinePitchMetres);
+    return std::min(fineStop, governed);
 }
 
 }  // namespace
@@ -160,23 +245,7 @@ EngineSpeedResult EngineSpeed(std::uint16_t power) {
             const std::int64_t t = Interpolate16U(ap.apPropThrottle, pos);
             const std::int64_t c = std::max((a * t) >> 16, b);
             r.second = core::ClampToInt16(c);
-            const std::int32_t throttle = s.fmThrot < 0 ? 0 : s.fmThrot;
-            if (throttle < ap.apGovernorThreshold) {
-                // Below the governor the propeller sits on its fine stop: the speed follows the
-                // throttle, and the airflow windmills it faster.
-                const std::int64_t lowPos =
-                    (static_cast<std::int64_t>(throttle) * 65535) / ap.apGovernorThreshold;
-                const std::int64_t low =
-                    ap.apPropLowRpm[0] +
-                    ((ap.apPropLowRpm[3] - ap.apPropLowRpm[0]) * lowPos) / 65535;
-                r.speed = core::ClampToInt16(low + ((ap.apPropLowWindmill * tav) >> 24));
-            } else if (c > ap.apGovernorLimits[0] || throttle >= 0x7FF8) {
-                r.speed = ap.apGovernorSpeeds[0];
-            } else if (throttle > 0x7F7D || c > ap.apGovernorLimits[1]) {
-                r.speed = ap.apGovernorSpeeds[1];
-            } else {
-                r.speed = ap.apGovernorSpeeds[2];
-            }
+            r.speed = core::ClampToInt16(ConstantSpeedRpm(power, s.fmThrot, tav, c));
             break;
         }
         case EngineSpeedModel::Turbine: {

@@ -41,7 +41,8 @@ const PublishedPerformance kPublished[5] = {
      55,
      73,     // C172N handbook, normal climb: best rate of climb at sea level 73 KIAS
      805,    // C172N handbook, performance specifications (2300 lb, sea level, standard day):
-     1440},  // ground roll 805 ft, total distance over a 50-ft obstacle 1440 ft
+     1440,   // ground roll 805 ft, total distance over a 50-ft obstacle 1440 ft
+     {}},
     {1,
      {{2000, 45, 131, 9.6},   {2000, 55, 145, 11.5},  {2000, 65, 156, 13.3},
       {2000, 75, 166, 15.2},  {3000, 45, 132, 9.6},   {3000, 55, 146, 11.5},
@@ -69,7 +70,8 @@ const PublishedPerformance kPublished[5] = {
      107,  // best rate of a V35B at 3400 lb near 107 KIAS, flight-tested (J. Deakin, "Climb
            // Faster", AVweb); the V35B handbook publishes no best-rate speed
      0,
-     0},
+     0,
+     {}},
     {2,
      {{2000, 55, 152, 9.4},   {2000, 65, 174, 12.4},  {2000, 75, 193, 15.7},
       {4000, 55, 158, 9.8},   {4000, 65, 180, 13},    {4000, 75, 199, 16.4},
@@ -89,7 +91,11 @@ const PublishedPerformance kPublished[5] = {
      85,
      105,  // Baron operating speeds: VY 105 knots (Beech Baron checklist, twin-engine best rate)
      0,
-     0},
+     0,
+     // Baron 58 pilot's operating handbook (serials TH-1 to TH-772, January 1983), section 1,
+     // descriptive data, page 1-11: maximum cruise power 24.5 in. Hg at 2,500 rpm (the 75 %
+     // rows); the economy cruise (55 %) is flown with the propellers at 2,100 rpm.
+     {{55, 2100}, {75, 2500}}},
     {3,
      {{2000, 65, 245, 918},  {2000, 75, 250, 956},  {4000, 65, 250, 892},  {4000, 75, 255, 926},
       {6000, 65, 254, 866},  {6000, 75, 260, 900},  {8000, 65, 259, 842},  {8000, 75, 265, 878},
@@ -108,9 +114,12 @@ const PublishedPerformance kPublished[5] = {
      2450,
      35000,
      95,
-     125,  // B200 handbook airspeeds: best rate of climb about 125 KIAS at maximum weight
+     125,  // B200 best rate of climb about 125 KIAS at maximum weight: not yet checked against a
+           // public handbook page (the public pages at hand give only the one-engine blue line,
+           // 121 KIAS)
      0,
-     0},
+     0,
+     {}},
     {4,
      {{5000, 65, 190, 645},  {5000, 75, 279, 1108},  {10000, 65, 203, 620}, {10000, 75, 300, 1088},
       {15000, 65, 216, 594}, {15000, 75, 323, 1080}, {17000, 65, 224, 592}, {17000, 75, 333, 1081},
@@ -130,7 +139,8 @@ const PublishedPerformance kPublished[5] = {
      100,
      0,  // the 525's flight manual climbs on a schedule, with no best-rate speed of its own
      0,
-     0},
+     0,
+     {}},
 };
 
 }  // namespace

@@ -14,6 +14,12 @@ struct CruisePoint {
     double fuelFlow;  // US gal/h per engine for the pistons, lb/h for the whole turbine aircraft
 };
 
+// The propeller speed a handbook sets for a cruise power.
+struct CruiseRpm {
+    int powerPercent;
+    double rpm;
+};
+
 struct PublishedPerformance {
     int type;
     std::vector<CruisePoint> cruise;
@@ -30,6 +36,9 @@ struct PublishedPerformance {
     // roll and the distance to 50 ft (0 where no figure is at hand).
     double groundRollFeet;
     double over50FeetFeet;
+    // The governed propeller's speed at the cruise powers (empty for the fixed-pitch and turbine
+    // types).
+    std::vector<CruiseRpm> cruiseRpm;
 };
 
 const PublishedPerformance& PublishedPerformanceForType(int type);
