@@ -20,13 +20,6 @@ using testsupport::StarterRun;
 constexpr double kMetresPerFoot = 0.3048;
 constexpr double kGravity = 9.80665;
 
-// A flight with a key's value replaced.
-void Put(std::string& flight, const std::string& key, long long value) {
-    const std::size_t at = flight.find("\n" + key + "=");
-    ASSERT_NE(at, std::string::npos) << key;
-    flight.replace(at + 1, flight.find('\n', at + 1) - at - 1, key + "=" + std::to_string(value));
-}
-
 long long Get(const std::string& flight, const char* key) {
     return SavedValue(flight, key).value_or(0);
 }
@@ -67,9 +60,8 @@ TEST_P(BookClimb, FullPowerClimbNearSeaLevelMeetsTheBook) {
     std::string flight = run.Dir().Read(std::string("Flights/") + c.flight);
     const double scale =
         knots / testsupport::kKnotsPerMetrePerSecond * 65536.0 / Get(flight, "fmTAVel");
-    for (const char* key : {"fmHVel", "fmTAVel", "fmDeltaX", "fmDeltaZ"})
-        Put(flight, key, std::llround(Get(flight, key) * scale));
-    Put(flight, "fmPosY", std::llround(100 * kMetresPerFoot * 256.0));
+    testsupport::ScaleSavedSpeed(flight, scale);
+    testsupport::PutSavedValue(flight, "fmPosY", std::llround(100 * kMetresPerFoot * 256.0));
     run.Dir().Write("Flights/Startup.Flt", flight);
 
     std::string script = "frame-interval 1000\nwait 1000\nmenu 687\nwait 1000\n";

@@ -4,6 +4,7 @@
 // settings file) lands in that folder too.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -87,6 +88,19 @@ inline std::optional<long long> SavedValue(const std::string& text, const std::s
     const std::size_t at = ("\n" + text).find(wanted);
     if (at == std::string::npos) return std::nullopt;
     return std::strtoll(text.c_str() + at + wanted.size() - 1, nullptr, 10);
+}
+
+// A saved flight with a key's value replaced (the key must be there).
+inline void PutSavedValue(std::string& flight, const std::string& key, long long value) {
+    const std::size_t at = flight.find("\n" + key + "=");
+    ASSERT_NE(at, std::string::npos) << key;
+    flight.replace(at + 1, flight.find('\n', at + 1) - at - 1, key + "=" + std::to_string(value));
+}
+
+// A saved in-air flight flying `factor` times as fast along the same path.
+inline void ScaleSavedSpeed(std::string& flight, double factor) {
+    for (const char* key : {"fmHVel", "fmTAVel", "fmDeltaX", "fmDeltaZ"})
+        PutSavedValue(flight, key, std::llround(SavedValue(flight, key).value_or(0) * factor));
 }
 
 // The colour of a screenshot's pixel (8-bit with its palette, or 24/32-bit).
