@@ -145,6 +145,21 @@ void BM_PerspectiveSpan(benchmark::State& s) {
 void BM_PerspectiveShadedSpan(benchmark::State& s) {
     RunFiller(s, SetupTexPerspectiveShaded, 178);
 }
+// Art with holes in no regular pattern (a dithered haze): about half of its texels are 0 and
+// let the row show through.
+void BM_PerspectiveTransparentSpan(benchmark::State& s) {
+    RunFiller(
+        s,
+        [](int isTriangle) {
+            static std::vector<std::uint8_t> holed;
+            holed.assign(theSpanState.texels, theSpanState.texels + 65536);
+            for (std::size_t i = 0; i < holed.size(); ++i)
+                if (((i * 2654435761u) >> 13) & 1) holed[i] = 0;
+            theSpanState.texels = holed.data();
+            SetupTexPerspectiveTransparent(isTriangle);
+        },
+        145);
+}
 void BM_LitTexturedSpan(benchmark::State& s) {
     RunFiller(s, SetupTexPerspectiveLit, 164);
 }
@@ -154,6 +169,7 @@ BENCHMARK(BM_GouraudSpan);
 BENCHMARK(BM_AffineSpan);
 BENCHMARK(BM_PerspectiveSpan);
 BENCHMARK(BM_PerspectiveShadedSpan);
+BENCHMARK(BM_PerspectiveTransparentSpan);
 BENCHMARK(BM_LitTexturedSpan);
 
 struct Scene {
