@@ -139,6 +139,16 @@ void BM_GouraudSpan(benchmark::State& s) {
 void BM_AffineSpan(benchmark::State& s) {
     RunFiller(s, SetupTexAffine, 95);
 }
+// The terrain's filler: each span in one shade (a face's haze), all but a few of its spans.
+void BM_AffineOneShadeSpan(benchmark::State& s) {
+    RunFiller(
+        s,
+        [](int isTriangle) {
+            theSpanState.spanShadeDX = 0;
+            SetupTexAffineShaded(isTriangle);
+        },
+        87);
+}
 void BM_PerspectiveSpan(benchmark::State& s) {
     RunFiller(s, SetupTexPerspective, 131);
 }
@@ -167,6 +177,7 @@ BENCHMARK(BM_Memset);
 BENCHMARK(BM_FlatSpan);
 BENCHMARK(BM_GouraudSpan);
 BENCHMARK(BM_AffineSpan);
+BENCHMARK(BM_AffineOneShadeSpan);
 BENCHMARK(BM_PerspectiveSpan);
 BENCHMARK(BM_PerspectiveShadedSpan);
 BENCHMARK(BM_PerspectiveTransparentSpan);
