@@ -86,6 +86,11 @@ struct FrameSources {
     bool operator==(const FrameSources&) const = default;
 };
 
+// Messages the main window took that change nothing a frame is drawn from: its quarter-second
+// timer, which only suspends the sound of a paused flight. Left out of the message count, so
+// that the timer alone draws no frame.
+std::uint32_t theQuietMessages = 0;
+
 FrameSources theLastFrameSources;
 bool theLastFrameValid = false;
 std::uint32_t theLastFrameTime = 0;
@@ -97,7 +102,7 @@ constexpr std::uint32_t kIdleRestMs = 1;
 FrameSources CurrentFrameSources() {
     FrameSources f;
     f.ticks = theSimWorld.TicksRun();
-    f.messages = win::MessageSerial();
+    f.messages = win::MessageSerial() - theQuietMessages;
     f.simSecond = theSimWorld.GetSimTimeMs() / 1000;
     f.viewMode = theSimWorld.GetViewMode();
     f.lookDirection = theSimWorld.GetLookDirection();
@@ -394,10 +399,15 @@ int MainWindow::RunMessageLoop() {
             }
         if (taken) continue;
         if (msg.message == win::WM_QUIT) break;
+        const std::uint32_t serialTaken = win::MessageSerial();
         if (!(window && accelerators && win::TranslateAccelerator(window, accelerators, &msg))) {
             win::TranslateMessage(&msg);
             win::DispatchMessage(&msg);
         }
+        // The main window's timer changed nothing a frame shows: neither its taking (one count)
+        // nor what its handling sent.
+        if (msg.message == win::WM_TIMER && msg.hwnd == window)
+            theQuietMessages += 1 + (win::MessageSerial() - serialTaken);
         // A flood of messages still draws about every 250 ms; that frame counts no ticks, and
         // the time stays owed to the next advance.
         if (win::timeGetTime() - lastIdle > 250) {

@@ -23,8 +23,15 @@
 // drawing a picture in every turn (the loop that never rests) and once with its own frame step;
 // the goal is at most a tenth of the first, and the start to the first frame under 0.3 s of
 // processor time. Needs the installation the build makes (build/install).
+//
+// A minute of cruise in the headless runner: simrun (beside this program) flies the lessons'
+// cruise for 60 s of simulated time at a 16 ms frame interval with a screenshot every 5 s, once
+// drawing a picture in every turn and once with the program's own frame step; the processor
+// time of each whole process (start and close included), the goal at most a tenth of the first,
+// and the screenshots of the two runs compared byte for byte.
 #define ZEPHLON_ALLOCATION_COUNTER_HERE
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -419,6 +426,96 @@ void BM_ProcessorPerSimulatedSecond(benchmark::State& state, Place place, bool t
     goals.AtMost("startup_s", l.startup, 0.3);
 }
 
+// ---- a minute of cruise in the headless runner -----------------------------------------------
+
+constexpr int kCruiseShots = 12;
+constexpr int kCruiseShotEveryMs = 5000;
+
+// One run of simrun in a fresh folder: its processor seconds (user and system), and the bytes of
+// its screenshots; an empty vector of shots when the run failed.
+double RunSimrun(const Place& place, bool everyTurn, const fs::path& folder,
+                 std::vector<std::string>* shots, std::string* error) {
+    if (!MakeFolder(folder, place, error)) return 0;
+    const fs::path simrun = Installation().parent_path() / "bin" / "simrun";
+    if (!fs::exists(simrun)) {
+        *error = "no simrun beside the benchmark";
+        return 0;
+    }
+    const fs::path shotDir = folder.string() + "-shots";
+    fs::remove_all(shotDir);
+    fs::create_directories(shotDir);
+    std::string script = "frame-interval 16\n";
+    for (int i = 0; i < kCruiseShots; ++i)
+        script += "wait " + std::to_string(kCruiseShotEveryMs) + "\nscreenshot " +
+                  (shotDir / ("shot" + std::to_string(i) + ".bmp")).string() + "\n";
+    script += "quit\n";
+    const fs::path scriptPath = shotDir / "script.txt";
+    std::ofstream(scriptPath, std::ios::binary) << script;
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (FILE* quiet = std::freopen("/dev/null", "w", stdout)) (void)quiet;
+        std::vector<std::string> args = {simrun.string(), "--dir", folder.string(),
+                                          scriptPath.string()};
+        if (everyTurn) args.insert(args.begin() + 1, "--draw-every-turn");
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+        *error = "simrun failed";
+        return 0;
+    }
+    shots->clear();
+    for (int i = 0; i < kCruiseShots; ++i) {
+        std::ifstream in(shotDir / ("shot" + std::to_string(i) + ".bmp"), std::ios::binary);
+        shots->emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (shots->back().empty()) *error = "a screenshot is missing";
+    }
+    fs::remove_all(shotDir);
+    fs::remove_all(folder);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Goal: a minute of cruise in the runner with the program's own frame step costs at most a
+// tenth of the processor it costs with a picture in every turn, with the same screenshots.
+void BM_HeadlessCruiseMinute(benchmark::State& state) {
+    const Place cruise{"Cruise.Flt", 0, false, 0};
+    const fs::path folder =
+        fs::temp_directory_path() / ("zephlon-cruise-bench-" + std::to_string(getpid()));
+    std::string error;
+    std::vector<std::string> everyShots, ownShots;
+    const double every = RunSimrun(cruise, true, folder, &everyShots, &error);
+    const double own = error.empty() ? RunSimrun(cruise, false, folder, &ownShots, &error) : 0;
+    int moved = 0, differing = 0;
+    for (int i = 0; error.empty() && i < kCruiseShots; ++i) {
+        if (everyShots[i] != ownShots[i]) ++differing;
+        if (i > 0 && everyShots[i] != everyShots[i - 1]) ++moved;
+    }
+    // The flight moves the picture between every two shots: a run that drew nothing fails.
+    if (error.empty() && moved < kCruiseShots - 1) error = "the screenshots did not change";
+    if (!error.empty()) {
+        state.SkipWithError(error.c_str());
+        for (auto _ : state) {
+        }
+        return;
+    }
+    for (auto _ : state)
+        state.SetIterationTime(own);
+    benchsupport::Goals goals(state);
+    goals.AtMost("own_step_per_every_turn", own / every, 0.1);
+    goals.Note("processor_s_own_step", own);
+    goals.Note("processor_s_every_turn", every);
+    goals.AtMost("screenshots_differing", differing, 0);
+}
+
 Measurement Measure(const Place& place) {
     Measurement m;
     const fs::path folder =
@@ -483,6 +580,8 @@ BENCHMARK_CAPTURE(BM_WholeFrame, RockiesAt15000FtFullScreenWorld, Place{"Cruise.
     ->Iterations(kMeasuredFrames)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+BENCHMARK(BM_HeadlessCruiseMinute)->Iterations(1)->UseManualTime();
 
 BENCHMARK_CAPTURE(BM_ProcessorPerSimulatedSecond, ParkedAtKsql, Place{"Startup.Flt", 0, false, 0},
                   false)

@@ -139,11 +139,36 @@ void BM_GouraudSpan(benchmark::State& s) {
 void BM_AffineSpan(benchmark::State& s) {
     RunFiller(s, SetupTexAffine, 95);
 }
+// The terrain's filler: each span in one shade (a face's haze), all but a few of its spans.
+void BM_AffineOneShadeSpan(benchmark::State& s) {
+    RunFiller(
+        s,
+        [](int isTriangle) {
+            theSpanState.spanShadeDX = 0;
+            SetupTexAffineShaded(isTriangle);
+        },
+        87);
+}
 void BM_PerspectiveSpan(benchmark::State& s) {
     RunFiller(s, SetupTexPerspective, 131);
 }
 void BM_PerspectiveShadedSpan(benchmark::State& s) {
     RunFiller(s, SetupTexPerspectiveShaded, 178);
+}
+// Art with holes in no regular pattern (a dithered haze): about half of its texels are 0 and
+// let the row show through.
+void BM_PerspectiveTransparentSpan(benchmark::State& s) {
+    RunFiller(
+        s,
+        [](int isTriangle) {
+            static std::vector<std::uint8_t> holed;
+            holed.assign(theSpanState.texels, theSpanState.texels + 65536);
+            for (std::size_t i = 0; i < holed.size(); ++i)
+                if (((i * 2654435761u) >> 13) & 1) holed[i] = 0;
+            theSpanState.texels = holed.data();
+            SetupTexPerspectiveTransparent(isTriangle);
+        },
+        145);
 }
 void BM_LitTexturedSpan(benchmark::State& s) {
     RunFiller(s, SetupTexPerspectiveLit, 164);
@@ -152,8 +177,10 @@ BENCHMARK(BM_Memset);
 BENCHMARK(BM_FlatSpan);
 BENCHMARK(BM_GouraudSpan);
 BENCHMARK(BM_AffineSpan);
+BENCHMARK(BM_AffineOneShadeSpan);
 BENCHMARK(BM_PerspectiveSpan);
 BENCHMARK(BM_PerspectiveShadedSpan);
+BENCHMARK(BM_PerspectiveTransparentSpan);
 BENCHMARK(BM_LitTexturedSpan);
 
 struct Scene {

@@ -166,8 +166,9 @@ void AffineSpan(std::int32_t x0, std::int32_t x1) {
     const float dudx = r.dudx, dvdx = r.dvdx;
     const std::int32_t us = r.uStep, vs = r.vStep, ss = r.shadeStep;
     const float p = static_cast<float>(static_cast<std::int64_t>(x0) - s.spanX) * s.pixelScale;
-    auto u = static_cast<std::uint32_t>(core::SaturateToInt32(LoadAlone(s.spanU) + p * dudx));
-    auto v = static_cast<std::uint32_t>(core::SaturateToInt32(LoadAlone(s.spanV) + p * dvdx));
+    // The processor's truncation: out of range and NaN give INT32_MIN, as core's saturation.
+    auto u = static_cast<std::uint32_t>(TruncateSaturate(LoadAlone(s.spanU) + p * dudx));
+    auto v = static_cast<std::uint32_t>(TruncateSaturate(LoadAlone(s.spanV) + p * dvdx));
     std::uint32_t shade = 0;
     if constexpr (Shaded(M)) {
         const std::int64_t distance = static_cast<std::int64_t>(x0) - s.spanX;
@@ -177,6 +178,18 @@ void AffineSpan(std::int32_t x0, std::int32_t x1) {
     const TexelFetch<k256> fetch{c.texels, c.texStride, c.texWidth, c.texHeight};
     const std::uint8_t* faceRow = s.spanLightRow;
     std::uint8_t* d = s.rowPtr + first;
+    if constexpr (M == Tex8::kShaded) {
+        if (ss == 0) {
+            // One shade along the whole span: one row of the shade table.
+            const std::uint8_t* row = c.shadeTable + (((shade >> 16) & 255u) << 8);
+            for (int i = 0; i < n; ++i) {
+                d[i] = row[fetch(u, v)];
+                u = Wrap(u, us);
+                v = Wrap(v, vs);
+            }
+            return;
+        }
+    }
     for (int i = 0; i < n; ++i) {
         PutTexel<M>(d + i, fetch(u, v), c.shadeTable, shade, faceRow, c.blendTable);
         u = Wrap(u, us);

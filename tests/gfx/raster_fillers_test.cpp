@@ -69,6 +69,41 @@ TEST(RasterTexturedFill, OnePixelSpansAndWrapPast255) {
     }
 }
 
+// The shaded affine filler picks each pixel's shade row from the shade's integer part, whether
+// the shade is one along the span (a hazed face) or stepped; rows past 255 wrap.
+TEST(RasterTexturedFill, ShadedAffineRowsFollowTheShade) {
+    static std::vector<std::uint8_t> shades(65536);
+    for (int i = 0; i < 65536; ++i)
+        shades[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i >> 8) * 7 + (i & 255));
+    struct Case {
+        std::uint32_t shade;
+        std::int32_t step;
+    };
+    for (const Case c : {Case{0x00230000u, 0}, Case{0x01FF8000u, 0}, Case{0x00108000u, 0x4000},
+                         Case{0x00FE0000u, 0x18000}, Case{0x00400000u, -0x9000}}) {
+        Row8 r;
+        r.px.fill(0xEE);
+        PrepareTexture(r.px.data(), 250.0f, 1.0f);
+        theSpanState.shadeTable = shades.data();
+        theSpanState.spanShade = static_cast<std::int32_t>(c.shade);
+        theSpanState.spanShadeDX = c.step;
+        SetupTexAffineShaded(1);
+        theSpanState.selectedFill(2 << 16, 40 << 16);
+        for (int x = 0; x < 64; ++x) {
+            if (x < 2 || x >= 40) {
+                EXPECT_EQ(r.px[static_cast<std::size_t>(x)], 0xEE) << x;
+                continue;
+            }
+            const std::uint32_t shade =
+                c.shade + static_cast<std::uint32_t>((static_cast<std::int64_t>(x) << 16) *
+                                                         c.step >> 16);
+            const std::uint32_t row = (shade >> 16) & 255u, texel = (250u + x) & 255u;
+            EXPECT_EQ(r.px[static_cast<std::size_t>(x)], shades[(row << 8) | texel])
+                << "shade " << std::hex << c.shade << " step " << c.step << " x " << std::dec << x;
+        }
+    }
+}
+
 TEST(RasterTexturedFill, ZeroTexelsLeaveTheDestination) {
     for (FillSetupFn setup : {SetupTexAffineTransparent, SetupTexPerspectiveTransparent,
                               SetupTexAffineBlend, SetupTexPerspectiveBlend}) {

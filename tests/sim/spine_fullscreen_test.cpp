@@ -220,9 +220,10 @@ TEST(SpineFullScreen, PointerAtTheTopBringsTheMenuBar) {
         EXPECT_EQ(LitPixels(early, 0, 12), 0) << c.name << ": shown before half a second";
         EXPECT_GT(LitPixels(bar, 0, 12), 640 * 6) << c.name << ": no menu bar";
         EXPECT_EQ(LitPixels(gone, 0, 12), 0) << c.name << ": the menu bar stayed";
-        // About 2 s of the 3 s ran no frames (150 frames without the hold).
+        // About 2 s of the 3 s ran no frames (150 frames without the hold); the second without
+        // the bar drew about one frame per tick of the flight (18.2 a second).
         EXPECT_LT(Figure(r.out, "frames"), 100u) << c.name << "\n" << r.out;
-        EXPECT_GT(Figure(r.out, "frames"), 25u) << c.name << "\n" << r.out;
+        EXPECT_GT(Figure(r.out, "frames"), 12u) << c.name << "\n" << r.out;
     }
 }
 
