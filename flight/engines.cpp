@@ -20,6 +20,11 @@ std::uint32_t theLowSpeedThrustCut = 0;
 
 namespace {
 
+// The power each engine's throttle asks for where the King Air's condition lever holds a higher
+// idle (0 elsewhere): the gas generator runs at the lever's idle, but with the power lever closed
+// the propeller gives the thrust of the closed lever.
+std::int64_t theThrottlePower[2] = {0, 0};
+
 constexpr std::int32_t kBandMetres = 304;
 constexpr std::int64_t kBoostCeiling = 0xA1F76;  // 1/256 m, about 2591 m
 
@@ -341,6 +346,7 @@ void StepEngines() {
     // 4. The King Air's condition levers hold a low or high idle. An idle is a share of what the
     // engine can give, so above the first band it shrinks with the band's power limit as the
     // full power does; a fixed floor would keep half the sea-level power at any height.
+    theThrottlePower[0] = theThrottlePower[1] = 0;
     if (ap.apModelCode == 4) {
         const std::int64_t full = ap.apMaxPower / 2 + ap.apIdlePower;
         const std::int16_t levers[2] = {theLeftMixtureLever, theRightConditionLever};
@@ -359,6 +365,7 @@ void StepEngines() {
                 floor = static_cast<std::int16_t>(
                     (floor * static_cast<std::int64_t>(en.powerLimit)) / full);
             if (floor && s.fmEnginePower[i] < floor) {
+                theThrottlePower[i] = static_cast<std::uint16_t>(s.fmEnginePower[i]);
                 s.fmEnginePower[i] = floor;
                 r[i].speed = idleSpeed;
             }
@@ -420,7 +427,8 @@ void EngineThrust() {
     const int engines = ap.apEngineCount == 2 ? 2 : 1;
     std::int64_t thrust = 0;
     for (int i = 0; i < engines; ++i) {
-        const std::int64_t p = static_cast<std::uint16_t>(s.fmEnginePower[i]);
+        const std::int64_t p = theThrottlePower[i] > 0 ? theThrottlePower[i]
+                                                      : static_cast<std::uint16_t>(s.fmEnginePower[i]);
         const std::int64_t f =
             ap.apThrottleCurveOn
                 ? Interpolate16(ap.apThrottleCurve,

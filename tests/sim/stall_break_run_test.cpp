@@ -117,6 +117,7 @@ TEST_P(StallBreak, BreaksAtTheBookSpeed) {
 const Entry kEntries[] = {{0, "C172Air.Flt", "Skyhawk", 0, 0, 47, 53},
                           {1, "BonAir.Flt", "Bonanza", 0, 0, 60, 66},
                           {2, "BarAir.Flt", "Baron", 0, 0, 81, 87},
+                          {3, "KingAir.Flt", "KingAir", 0, 0, 96, 102},
                           {4, "JetAir.Flt", "CitationJetLanding", 3, 1, 82, 86}};
 
 INSTANTIATE_TEST_SUITE_P(EveryType, StallBreak, ::testing::ValuesIn(kEntries),
