@@ -351,6 +351,33 @@ double ProbeFlownClimb(int type, double weightKg, double knots) {
     return metres / kMetresPerFoot;
 }
 
+double ProbeGroundRun(int type, double weightKg, double knots) {
+    ProbeSelectAircraft(type);
+    ProbeSetWeight(weightKg);
+    ProbePlaceInFlight(0.0, 0.0);
+    FlightModelState& s = theFlightModelState;
+    s.fmPosY = theAircraftParameters.apGearHeight;
+    s.fmOTG = 1;
+    s.fmPitch = 0;
+    s.fmElv = 0;
+    s.fmElvCur = 0;
+    s.fmElvAlpha = 0;
+    s.fmThrot = FullThrottle();
+    s.fmThrotRight = FullThrottle();
+    theLeftMixtureLever = theAircraftParameters.apModelCode == 4 ? 15 : 31;
+    theRightConditionLever = theLeftMixtureLever;
+    SettleEngines();
+    const double x0 = s.fmPosX / 256.0;
+    const double z0 = s.fmPosZ / 256.0;
+    const int steps = static_cast<int>(120.0 / kStepSeconds);
+    for (int i = 0; i < steps; ++i) {
+        UpdateFlight();
+        if (IndicatedAirspeedKnots() >= knots)
+            return std::hypot(s.fmPosX / 256.0 - x0, s.fmPosZ / 256.0 - z0) / kMetresPerFoot;
+    }
+    return -1.0;
+}
+
 double ProbeServiceCeiling(int type, double weightKg) {
     double lo = 0.0;
     double hi = 60000.0;

@@ -54,6 +54,11 @@ inline constexpr double kFlownClimbStartFeet = 100.0;
 inline constexpr double kFlownClimbSettleSeconds = 45.0;
 double ProbeFlownClimb(int type, double weightKg, double knots);
 
+// The run (feet) from brake release to the indicated airspeed, full throttle from a standstill on
+// a sea-level runway, the elevator neutral; a negative value when the speed never comes within
+// two minutes.
+double ProbeGroundRun(int type, double weightKg, double knots);
+
 // Highest altitude (feet) at which the best climb still reaches 100 ft/min.
 double ProbeServiceCeiling(int type, double weightKg);
 

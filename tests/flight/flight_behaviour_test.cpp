@@ -291,4 +291,16 @@ TEST(FlightPerformance, ClimbAndCeiling) {
     }
 }
 
+// The book's ground roll ends at the lift-off, after the run to the rotation speed: at full power
+// from a standstill that run is most of the roll, never more than all of it.
+TEST(FlightPerformance, TakeOffRunFitsInTheBooksGroundRoll) {
+    for (int type = 0; type < 5; ++type) {
+        const flight::PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+        if (pub.groundRollFeet <= 0) continue;
+        const double run = flight::ProbeGroundRun(type, pub.testWeightKg, pub.rotationKnots);
+        EXPECT_LE(run, pub.groundRollFeet) << type;
+        EXPECT_GE(run, 0.6 * pub.groundRollFeet) << type;
+    }
+}
+
 }  // namespace

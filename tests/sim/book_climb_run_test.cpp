@@ -149,7 +149,7 @@ TEST(BookTakeOff, SkyhawkGroundRollMeetsTheBook) {
          at = r.out.find("report ac_x", at + 1)) {
         if (Reported(r.out, "alt_ft", at) > field + 0.1) {
             const testsupport::ScenePlace off = testsupport::ReportedPlace(r.out, at);
-            feet = std::hypot(off.x - released.x, off.z - released.z) * 1.2890625;
+            feet = std::hypot(off.x - released.x, off.y - released.y) * 1.2890625;  // z is up
             break;
         }
     }

@@ -12,8 +12,8 @@
 
 #include "flight/aircraft_data.h"
 #include "flight/aircraft_parameters.h"
-#include "flight/flight_probe.h"
 #include "flight/flight_model_state.h"
+#include "flight/flight_probe.h"
 #include "flight/published_performance.h"
 
 namespace {
@@ -87,6 +87,18 @@ double FlownClimb(int type) {
     return flight::ProbeFlownClimb(type, pub.testWeightKg, knots);
 }
 
+// Take-off ground roll, where the book gives one: the run at full power from brake release to
+// the rotation speed, then the lift-off, which a pilot's pull takes about a second and a half at
+// that speed.
+constexpr double kLiftOffSeconds = 1.5;
+
+double FlownGroundRoll(int type) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    const double run = flight::ProbeGroundRun(type, pub.testWeightKg, pub.rotationKnots);
+    if (run < 0.0) return 1e9;
+    return run + kLiftOffSeconds * pub.rotationKnots * kMetresPerSecondPerKnot / 0.3048;
+}
+
 void CheckHandbook(int type) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
     const double clean = flight::ProbeStallSpeed(type, 0, pub.testWeightKg);
@@ -102,6 +114,9 @@ void CheckHandbook(int type) {
         "type %d best climb %.0f ft/min at %.0f kt (published %.0f)  ceiling %.0f ft (published "
         "%.0f)\n",
         type, climb, bestKnots, pub.climbFeetPerMinute, ceiling, pub.ceilingFeet);
+    if (pub.groundRollFeet > 0.0)
+        std::printf("type %d ground roll %.0f ft (published %.0f)\n", type, FlownGroundRoll(type),
+                    pub.groundRollFeet);
 }
 
 // Position (0..16) of a cruise point's power word in the reference-speed table of a record
@@ -344,6 +359,48 @@ void TuneClimb(int type, double gain) {
     }
 }
 
+// A fixed-pitch propeller pulls harder standing and slow than at the climb speed, its thrust
+// falling about as the square of the speed: the efficiency nodes below the best-climb node c take
+// the climb node's value times 1 + k (1 - (i / c)^2), still falling with speed, and k (at most
+// 0.6) is searched until the roll meets the book.
+void TuneTakeOff(int type) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
+    if (pub.groundRollFeet <= 0.0 || pub.bestClimbKnots <= 0.0 || ap.apThrottleCurveOn ||
+        ap.apEfficiencyMode != flight::EfficiencyMode::ByTrueAirspeed)
+        return;
+    const int climbNode =
+        std::min(16, static_cast<int>(pub.bestClimbKnots * kMetresPerSecondPerKnot /
+                                      ap.apFixedReferenceSpeed * 16.0));
+    if (climbNode < 1) return;
+    const double top = ap.apEfficiency[climbNode];
+    auto shape = [&](double k) {
+        for (int i = 0; i < climbNode; ++i)
+            ap.apEfficiency[i] = static_cast<std::int32_t>(std::lround(
+                top * (1.0 + k * (1.0 - std::pow(static_cast<double>(i) / climbNode, 2)))));
+    };
+    double lo = 0.0;
+    double hi = 0.6;
+    shape(hi);
+    if (FlownGroundRoll(type) > pub.groundRollFeet) {
+        std::printf("type %d take-off: the roll cannot meet the book\n", type);
+        return;
+    }
+    for (int i = 0; i < 12; ++i) {
+        const double mid = 0.5 * (lo + hi);
+        shape(mid);
+        if (FlownGroundRoll(type) > pub.groundRollFeet) {
+            lo = mid;
+        } else {
+            hi = mid;
+        }
+    }
+    shape(hi);
+    std::printf(
+        "type %d take-off: ground roll %.0f ft (published %.0f), standing %.2f of the climb's\n",
+        type, FlownGroundRoll(type), pub.groundRollFeet, 1.0 + hi);
+}
+
 // Best climb against the airframe's drag: the cruise tables fix only how thrust and drag balance
 // at cruise speeds, so a record may fly with too much of both and climb far faster than the
 // book. Both the drag (its share of the type's airframe drag) and the thrust at every power and
@@ -536,7 +593,8 @@ bool WriteTables(const char* path) {
     text += Row("std::uint16_t", "kLapseBonanza", flight::AircraftParametersForType(1).apLapse);
     text += Row("std::uint16_t", "kLapseBaron", flight::AircraftParametersForType(2).apLapse);
     text +=
-        "\n// Engine speed of the fixed-pitch propeller by throttle position, standing still (rpm); "
+        "\n// Engine speed of the fixed-pitch propeller by throttle position, standing still "
+        "(rpm); "
         "the\n// airflow adds its windmilling share.\n";
     text += Row("std::int16_t", "kStaticRpm172", flight::AircraftParametersForType(0).apStaticRpm);
     text += "\n// Thrust by throttle position of the turbines, Q15.\n";
@@ -568,7 +626,8 @@ bool WriteTables(const char* path) {
     }
     text +=
         "\n// Share of the type's airframe drag each record flies with (the parasite drag and the "
-        "induced\n// drag between the low and high speeds).\ninline constexpr double kDragScale[5] = {";
+        "induced\n// drag between the low and high speeds).\ninline constexpr double kDragScale[5] "
+        "= {";
     for (int t = 0; t < 5; ++t) {
         char buf[48];
         std::snprintf(buf, sizeof buf, "%.6g%s", flight::AircraftParametersForType(t).apDragScale,
@@ -593,6 +652,7 @@ int main(int argc, char** argv) {
     const char* writePath = nullptr;
     std::memcpy(kPowerEfficiencyShape, flight::kPowerEfficiency, sizeof kPowerEfficiencyShape);
     bool newShape = false;
+    bool takeOff = false;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--type") && i + 1 < argc) {
             only = std::atoi(argv[++i]);
@@ -611,6 +671,8 @@ int main(int argc, char** argv) {
             for (int k = 0; k < 3; ++k)
                 kPowerEfficiencyShape[only][k] = std::atof(argv[++i]);
             newShape = true;
+        } else if (!std::strcmp(argv[i], "--take-off")) {
+            takeOff = true;
         } else if (!std::strcmp(argv[i], "--verbose")) {
             verbose = true;
         } else if (!std::strcmp(argv[i], "--no-handbook")) {
@@ -618,8 +680,8 @@ int main(int argc, char** argv) {
         } else {
             std::fprintf(
                 stderr,
-                "usage: fmfit [--type N [--shape A R0 N]] [--fit [--rounds N] [--write FILE]] "
-                "[--verbose] [--no-handbook]\n");
+                "usage: fmfit [--type N [--shape A R0 N]] [--fit [--rounds N] | --take-off] "
+                "[--write FILE] [--verbose] [--no-handbook]\n");
             return 2;
         }
     }
@@ -659,6 +721,7 @@ int main(int argc, char** argv) {
                 results = FlyCruiseTable(type);
                 TuneEfficiency(type, results, 0.8);
                 if (!scaled) TuneClimb(type, 0.7);
+                TuneTakeOff(type);
                 KeepThrustRisingByPower(type);
                 KeepThrustRisingAsSpeedFalls(type);
                 if (round >= rounds / 2) TuneCeiling(type);
@@ -667,6 +730,7 @@ int main(int argc, char** argv) {
         }
         if (fit) TuneCompensation(type);
         if (fit) TuneFixedPitchSpeed(type);
+        if (takeOff && !fit) TuneTakeOff(type);
         Report(type, FlyCruiseTable(type), verbose);
         if (handbook) CheckHandbook(type);
     }
