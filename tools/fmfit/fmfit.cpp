@@ -554,6 +554,19 @@ std::string Row(const char* type, const char* name, const T* values) {
     return s + "};\n";
 }
 
+// The five records' pairs of two fields, in `format` (two numbers, then the separator).
+std::string PairRows(const char* format, double AircraftParameters::*first,
+                     double AircraftParameters::*second) {
+    std::string s;
+    for (int t = 0; t < 5; ++t) {
+        char buf[96];
+        const AircraftParameters& ap = flight::AircraftParametersForType(t);
+        std::snprintf(buf, sizeof buf, format, ap.*first, ap.*second, t < 4 ? ", " : "};\n");
+        s += buf;
+    }
+    return s;
+}
+
 bool WriteTables(const char* path) {
     const char* names[5] = {"kEfficiency172", "kEfficiencyBonanza", "kEfficiencyBaron",
                             "kEfficiencyKingAir", "kEfficiencyCitationJet"};
@@ -606,24 +619,14 @@ bool WriteTables(const char* path) {
         "\n// Power-limit fall-off above the cruise tables {start in metres, rate per metre}; it "
         "sets the\n"
         "// service ceiling.\ninline constexpr double kCeilingFalloff[5][2] = {";
-    for (int t = 0; t < 5; ++t) {
-        char buf[96];
-        const AircraftParameters& ap = flight::AircraftParametersForType(t);
-        std::snprintf(buf, sizeof buf, "{%.0f, %.9g}%s", ap.apFalloffStartMetres,
-                      ap.apFalloffPerMetre, t < 4 ? ", " : "};\n");
-        text += buf;
-    }
+    text += PairRows("{%.0f, %.9g}%s", &AircraftParameters::apFalloffStartMetres,
+                     &AircraftParameters::apFalloffPerMetre);
     text +=
         "\n// Altitude factor of the altitude-compensated engines {share at sea level, loss per "
         "metre};\n"
         "// {0, 0} takes the density ratio.\ninline constexpr double kCompensation[5][2] = {";
-    for (int t = 0; t < 5; ++t) {
-        char buf[96];
-        const AircraftParameters& ap = flight::AircraftParametersForType(t);
-        std::snprintf(buf, sizeof buf, "{%.9g, %.9g}%s", ap.apCompensationAtSeaLevel,
-                      ap.apCompensationPerMetre, t < 4 ? ", " : "};\n");
-        text += buf;
-    }
+    text += PairRows("{%.9g, %.9g}%s", &AircraftParameters::apCompensationAtSeaLevel,
+                     &AircraftParameters::apCompensationPerMetre);
     text +=
         "\n// Share of the type's airframe drag each record flies with (the parasite drag and the "
         "induced\n// drag between the low and high speeds).\ninline constexpr double kDragScale[5] "
