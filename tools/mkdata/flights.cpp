@@ -83,10 +83,11 @@ constexpr DefaultFlight kFlights[] = {
 
 // The elevator trim each type's ready-to-fly flight is set to for the take-off, found by flying
 // it: with full power and no other input the wheels leave the runway 8 to 11 knots above the
-// handbook's rotation speed (the Baron's 12: its pull, let go, leaves the nose no higher than it
-// can climb at), so a short pull on the elevator at rotation speed lifts it off, and eased back to
-// this trim it climbs away.
-constexpr std::int16_t kTakeOffTrim[5] = {3200, 3877, 4800, 4692, 4900};
+// handbook's rotation speed (the Baron's about 20: with more nose-up trim a pull let go a few
+// seconds past the rotation speed zooms it into a stall and back onto the runway), so a short
+// pull on the elevator at rotation speed lifts it off, and eased back to this trim it climbs
+// away.
+constexpr std::int16_t kTakeOffTrim[5] = {3200, 3877, 4200, 4692, 4900};
 
 // The ready-to-fly flights of the aircraft menu (not the start-up and lesson flights, which
 // keep the trim the pilot sets).
