@@ -30,6 +30,15 @@ struct Track {
     std::vector<ScenePlace> places;
     std::vector<double> feet, pitch;
     int liftOff = -1;  // the first place above the runway
+    // The lowest height above the runway (feet) once the aircraft has first climbed 20 feet
+    // after its lift-off; -1 when it never did.
+    double LowestAfterClimbOut() const {
+        std::size_t up = liftOff < 0 ? feet.size() : static_cast<std::size_t>(liftOff);
+        while (up < feet.size() && feet[up] - field < 20.0)
+            ++up;
+        if (up == feet.size()) return -1.0;
+        return *std::min_element(feet.begin() + static_cast<std::ptrdiff_t>(up), feet.end()) - field;
+    }
     double IndicatedKnotsAt(std::size_t i) const {
         return IndicatedForTrue(testsupport::SpeedAt(places, i, kSpan, kIntervalMs / 1000.0),
                                 field);
@@ -176,13 +185,8 @@ TEST_P(TakeOffWithKeys, ALatePullLetGoStillClimbsAway) {
     const Track flown =
         Roll(pullMs / 1000 + 60, {{pullMs, "key Down down"}, {pullMs + 1500, "key Down up"}});
     ASSERT_GT(flown.liftOff, 0) << "never left the ground";
-    std::size_t up = static_cast<std::size_t>(flown.liftOff);
-    while (up < flown.feet.size() && flown.feet[up] - flown.field < 20.0)
-        ++up;
-    ASSERT_LT(up, flown.feet.size()) << "never climbed 20 feet";
-    double lowest = 1e9;
-    for (std::size_t i = up; i < flown.feet.size(); ++i)
-        lowest = std::min(lowest, flown.feet[i] - flown.field);
+    const double lowest = flown.LowestAfterClimbOut();
+    ASSERT_GE(lowest, 0.0) << "never climbed 20 feet";
     EXPECT_GT(lowest, 10.0) << "feet above the runway in the minute after the pull";
 }
 
@@ -205,13 +209,8 @@ TEST_P(TakeOffWithKeys, PullAndLetGoClimbsAwayAndSettles) {
     const std::size_t end = flown.places.size();
     ASSERT_GT(end, off + 30000 / kIntervalMs);
     // Once 20 feet up it never comes back to the runway.
-    std::size_t up = off;
-    while (up < end && flown.feet[up] - flown.field < 20.0)
-        ++up;
-    ASSERT_LT(up, end) << "never climbed 20 feet";
-    double lowest = 1e9;
-    for (std::size_t i = up; i < end; ++i)
-        lowest = std::min(lowest, flown.feet[i] - flown.field);
+    const double lowest = flown.LowestAfterClimbOut();
+    ASSERT_GE(lowest, 0.0) << "never climbed 20 feet";
     EXPECT_GT(lowest, 10.0) << "feet above the runway after the climb-out";
     EXPECT_GT(flown.feet[end - 1], flown.feet[off + 10000 / kIntervalMs] + 50.0)
         << "not climbing after the first 10 s";
