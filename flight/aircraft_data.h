@@ -9,7 +9,7 @@ namespace flight {
 
 // Propeller (or fan) efficiency by true airspeed over the record's reference speed, Q16.
 inline constexpr std::int32_t kEfficiency172[17] = {24529, 24305, 23636, 22520, 20957, 18948, 16493, 16158, 14789, 14293, 13704, 14084, 10187, 9402, 8732, 8149, 7641};
-inline constexpr std::int32_t kEfficiencyKingAir[17] = {75361, 75361, 75361, 75361, 75361, 75361, 75361, 73703, 73703, 73141, 75071, 74810, 41867, 38646, 35885, 33494, 31400};
+inline constexpr std::int32_t kEfficiencyKingAir[17] = {91644, 90626, 87573, 82485, 75361, 75361, 75361, 73703, 73703, 73141, 75071, 74810, 41867, 38646, 35885, 33494, 31400};
 inline constexpr std::int32_t kEfficiencyCitationJet[17] = {35787, 35787, 35787, 35787, 35787, 35787, 31407, 29924, 29273, 30080, 28250, 29192, 27349, 17619, 16360, 15269, 14315};
 
 // Reference speed (knots indicated) by power position of the records whose efficiency goes by

@@ -89,9 +89,11 @@ const PublishedPerformance kPublished[5] = {
      1700,
      20688,
      85,
-     105,  // Baron operating speeds: VY 105 knots (Beech Baron checklist, twin-engine best rate)
-     0,
-     0,
+     105,   // Baron operating speeds: VY 105 knots (Beech Baron checklist, twin-engine best rate)
+     0,     // no ground roll at hand for the 300-hp 58
+     2300,  // Baron 58 (1996 on, two 300-hp IO-550-C, 5,500 lb): take-off distance 2,300 ft over
+            // 50 ft, sea level, standard day (Plane & Pilot, planeandpilotmag.com/article/
+            // beech-baron, "Takeoff distance 2,300'"); the book's take-off is flaps up
      // Baron 58 pilot's operating handbook (serials TH-1 to TH-772, January 1983), section 1,
      // descriptive data, page 1-11: maximum cruise power 24.5 in. Hg at 2,500 rpm (the 75 %
      // rows); the economy cruise (55 %) is flown with the propellers at 2,100 rpm.
@@ -114,10 +116,13 @@ const PublishedPerformance kPublished[5] = {
      2450,
      35000,
      95,
-     125,  // B200 best rate of climb about 125 KIAS at maximum weight: not yet checked against a
-           // public handbook page (the public pages at hand give only the one-engine blue line,
-           // 121 KIAS)
-     0,
+     125,   // B200 best rate of climb about 125 KIAS at maximum weight: not yet checked against
+            // a public handbook page (the public pages at hand give only the one-engine blue
+            // line, 121 KIAS)
+     1860,  // B200 take-off run 567 m (1,860 ft), the manufacturer's figure for the production
+            // aircraft (airport-technology.com/projects/raytheon_bk_air200, "take-off run of
+            // 567m"; maximum weight 12,500 lb, sea level, standard day, flaps up); SKYbrary's BE20
+            // page gives 570 m. No distance to 50 ft is at hand.
      0,
      {}},
     {4,

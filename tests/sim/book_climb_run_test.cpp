@@ -1,6 +1,7 @@
 // Each type flown the way its handbook's figures were flown, in the starter installation, and
 // measured from its places alone: the best-rate climb at full power near sea level against the
-// published rate, and the take-off ground roll from a sea-level runway against the published one.
+// published rate, and the take-off from a sea-level runway, its ground roll and its distance to
+// 50 feet, against the published ones.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -98,18 +99,38 @@ const Climber kClimbers[] = {{0, "C172Air.Flt", "Skyhawk", 0},
 INSTANTIATE_TEST_SUITE_P(EveryType, BookClimb, ::testing::ValuesIn(kClimbers),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The Skyhawk's ready flight on its sea-level runway: full power, brakes off, the nose lifted at
-// the rotation speed (Down held a second and a half, then eased back as long): the run from the
-// brakes' release to the first place above the runway is the ground roll.
-TEST(BookTakeOff, SkyhawkGroundRollMeetsTheBook) {
+struct Runner {
+    int type;
+    const char* flight;  // the type's ready-to-fly flight
+    const char* name;
+    // The book's figures are for a sea-level runway: a ready flight on a high field is moved to
+    // the Skyhawk's (its place and heading), its trim and power kept.
+    bool moveToSeaLevel;
+};
+
+class BookTakeOff : public ::testing::TestWithParam<Runner> {};
+
+// The ready flight on a sea-level runway: full power, brakes off, the nose lifted at the rotation
+// speed (Down held a second and a half), then the climb flown at five knots above it, wings
+// level, as the books' obstacle speeds are. The run from the brakes' release to the first place
+// above the runway is the ground roll, to the first place 50 feet above it the take-off distance.
+TEST_P(BookTakeOff, RunMeetsTheBook) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
-    const flight::PublishedPerformance& pub = flight::PublishedPerformanceForType(0);
+    const Runner& t = GetParam();
+    const flight::PublishedPerformance& pub = flight::PublishedPerformanceForType(t.type);
     StarterRun run("zephlon-roll");
-    run.Dir().Write("Flights/Startup.Flt", run.Dir().Read("Flights/C172Fly.Flt"));
+    std::string flight = run.Dir().Read(std::string("Flights/") + t.flight);
+    if (t.moveToSeaLevel) {
+        const std::string field = run.Dir().Read("Flights/C172Fly.Flt");
+        for (const char* key : {"fmPosX", "fmPosY", "fmPosZ", "fmHead"})
+            testsupport::PutSavedValue(flight, key, Get(field, key));
+    }
+    run.Dir().Write("Flights/Startup.Flt", flight);
     constexpr int kStepMs = 250;
-    std::string script =
+    const std::string start =
         "frame-interval 250\nwait 1000\nmenu 687\nwait 2000\nreport alt_ft ac_x ac_y ac_z\n"
         "key Backspace press\nkey B press\n";
+    std::string script = start;
     for (int ms = kStepMs; ms <= 40000; ms += kStepMs)
         script += "wait 250\nreport ac_x ac_y ac_z alt_ft\n";
     auto r = run.Play(script + "quit\n");
@@ -120,6 +141,7 @@ TEST(BookTakeOff, SkyhawkGroundRollMeetsTheBook) {
          at = r.out.find("report ac_x", at + 1))
         places.push_back(testsupport::ReportedPlace(r.out, at));
     const double field = Reported(r.out, "alt_ft");
+    EXPECT_LT(field, 100.0) << "the book's runway is at sea level";
     constexpr std::size_t kSpan = 8;
     std::size_t rotate = kSpan;
     while (rotate + kSpan < places.size() &&
@@ -130,31 +152,49 @@ TEST(BookTakeOff, SkyhawkGroundRollMeetsTheBook) {
     ASSERT_LT(rotate + kSpan, places.size()) << "never reached rotation speed";
 
     const int pullMs = static_cast<int>(rotate + 1) * kStepMs;
-    script = "frame-interval 250\nwait 1000\nmenu 687\nwait 2000\nreport alt_ft ac_x ac_y ac_z\n"
-             "key Backspace press\nkey B press\n";
-    for (int ms = kStepMs; ms <= pullMs + 10000; ms += kStepMs) {
+    script = start;
+    for (int ms = kStepMs; ms <= pullMs + 20000; ms += kStepMs) {
         script += "wait 250\n";
         if (ms == pullMs) script += "key Down down\n";
-        if (ms == pullMs + 1500) script += "key Down up\nkey Up down\n";
-        if (ms == pullMs + 3000) script += "key Up up\n";
+        if (ms == pullMs + 1500)
+            script += "key Down up\npilot bank 0\npilot ias " +
+                      std::to_string(pub.rotationKnots + 5) + "\n";
         script += "report ac_x ac_y ac_z alt_ft\n";
     }
     r = run.Play(script + "quit\n");
     ASSERT_EQ(r.status, 0) << r.out;
-    const std::size_t start = r.out.find("report alt_ft=");
-    ASSERT_NE(start, std::string::npos) << r.out;
-    const testsupport::ScenePlace released = testsupport::ReportedPlace(r.out, start);
-    double feet = -1;
-    for (std::size_t at = r.out.find("report ac_x"); at != std::string::npos;
-         at = r.out.find("report ac_x", at + 1)) {
-        if (Reported(r.out, "alt_ft", at) > field + 0.1) {
-            const testsupport::ScenePlace off = testsupport::ReportedPlace(r.out, at);
-            feet = std::hypot(off.x - released.x, off.y - released.y) * 1.2890625;  // z is up
-            break;
+    const std::size_t first = r.out.find("report alt_ft=");
+    ASSERT_NE(first, std::string::npos) << r.out;
+    const testsupport::ScenePlace released = testsupport::ReportedPlace(r.out, first);
+    // Feet along the ground from the release to the first place `height` feet above the runway.
+    auto runTo = [&](double height) {
+        for (std::size_t at = r.out.find("report ac_x"); at != std::string::npos;
+             at = r.out.find("report ac_x", at + 1)) {
+            if (Reported(r.out, "alt_ft", at) > field + height) {
+                const testsupport::ScenePlace off = testsupport::ReportedPlace(r.out, at);
+                return std::hypot(off.x - released.x, off.y - released.y) * 1.2890625;  // z is up
+            }
         }
+        return -1.0;
+    };
+    const double roll = runTo(0.1), over50 = runTo(50.0);
+    ASSERT_GT(roll, 0) << "never left the runway";
+    if (pub.groundRollFeet > 0) {
+        EXPECT_NEAR(roll, pub.groundRollFeet, 0.20 * pub.groundRollFeet) << "ground roll, feet";
     }
-    ASSERT_GT(feet, 0) << "never left the runway";
-    EXPECT_NEAR(feet, pub.groundRollFeet, 0.20 * pub.groundRollFeet) << "ground roll, feet";
+    if (pub.over50FeetFeet > 0) {
+        EXPECT_NEAR(over50, pub.over50FeetFeet, 0.20 * pub.over50FeetFeet)
+            << "distance to 50 feet (ground roll " << roll << " ft)";
+    }
 }
+
+// The types with a published take-off figure (none is at hand for the Bonanza; the jet's runs
+// are flown elsewhere). The King Air's ready flight stands on a field near 5,900 ft.
+const Runner kRunners[] = {{0, "C172Fly.Flt", "Skyhawk", false},
+                           {2, "BarFly.Flt", "Baron", false},
+                           {3, "KingFly.Flt", "KingAir", true}};
+
+INSTANTIATE_TEST_SUITE_P(EveryPropeller, BookTakeOff, ::testing::ValuesIn(kRunners),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

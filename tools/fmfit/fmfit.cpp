@@ -359,14 +359,15 @@ void TuneClimb(int type, double gain) {
     }
 }
 
-// A fixed-pitch propeller pulls harder standing and slow than at the climb speed, its thrust
-// falling about as the square of the speed: the efficiency nodes below the best-climb node c take
-// the climb node's value times 1 + k (1 - (i / c)^2), still falling with speed, and k (at most
-// 0.6) is searched until the roll meets the book.
+// A propeller pulls harder standing and slow than at the climb speed, its thrust falling about as
+// the square of the speed: the efficiency nodes below the best-climb node c take the climb node's
+// value times 1 + k (1 - (i / c)^2), still falling with speed, and k (at most 0.6) is searched
+// until the roll meets the book. The nodes lie below every cruise speed and the climb speed, so
+// only the take-off run and the slowest flight (the turbines' idle near the stall) feel them.
 void TuneTakeOff(int type) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
     AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
-    if (pub.groundRollFeet <= 0.0 || pub.bestClimbKnots <= 0.0 || ap.apThrottleCurveOn ||
+    if (pub.groundRollFeet <= 0.0 || pub.bestClimbKnots <= 0.0 ||
         ap.apEfficiencyMode != flight::EfficiencyMode::ByTrueAirspeed)
         return;
     const int climbNode =
