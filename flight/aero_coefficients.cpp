@@ -104,6 +104,8 @@ const std::vector<AeroCoefficientRow>& JetTable() {
 }
 
 constexpr double kDegreesPerUnit = 0.005493298176225006;  // 360 / 65536
+// The jet's table is read this many degrees below the angle of attack.
+constexpr double kJetAlphaOffset = 3.57;
 
 }  // namespace
 
@@ -146,6 +148,28 @@ int FindAeroRow(const AeroCoefficientRow* table, double x) {
     return i;
 }
 
+double PeakLiftAlphaDegrees(int aircraftType) {
+    static double peak[2] = {0.0, 0.0};
+    double& at = peak[aircraftType == 4 ? 1 : 0];
+    if (at == 0.0) {
+        const AeroCoefficientRow* table = AeroCoefficientTable(aircraftType);
+        double most = 0.0;
+        for (int i = kAeroZeroRow; i < kAeroRows && table[i].alpha <= 30.0; ++i) {
+            if (table[i].cl > most) {
+                most = table[i].cl;
+                at = table[i].alpha;
+            }
+        }
+    }
+    return at;
+}
+
+double DegreesBeyondPeakLift() {
+    const int type = FlightModelBaseType();
+    return theAeroLookup.alphaDegrees - (type == 4 ? kJetAlphaOffset : 0.0) -
+           PeakLiftAlphaDegrees(type);
+}
+
 void LookupAeroCoefficients() {
     const FlightModelState& s = theFlightModelState;
     const std::int32_t pitch = static_cast<std::int16_t>(s.fmPitch);
@@ -164,7 +188,7 @@ void LookupAeroCoefficients() {
     theAeroLookup.referenceDegrees = reference;
     const int type = FlightModelBaseType();
     const AeroCoefficientRow* table = AeroCoefficientTable(type);
-    if (type == 4) alpha -= 3.57;
+    if (type == 4) alpha -= kJetAlphaOffset;
     const AeroCoefficientRow& row = table[FindAeroRow(table, alpha)];
     theAeroLookup.cl = row.cl;
     theAeroLookup.cd = row.cd;

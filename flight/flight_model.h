@@ -39,6 +39,11 @@ struct FlightStepState {
     // A twin on one engine gets its 5.5 % once per recomputed thrust; kept here so that a
     // reset of the flight model clears it with the rest of the step.
     std::uint8_t singleEngineBoostApplied = 0;
+    // The jet's stall break: set when its wing passes the angle of its greatest lift, cleared
+    // once the angle has fallen well below it; `breakPitch` is how far (binary angle) the break
+    // has dropped the nose below where the elevator holds it.
+    std::uint8_t stallBreak = 0;
+    std::int32_t breakPitch = 0;
 };
 extern FlightStepState theFlightStep;
 inline std::int32_t& theFlightFreezeFrames = theFlightStep.freezeFrames;
@@ -77,6 +82,10 @@ void StandardAtmosphere(double speedFps, double altitudeFt, double& mach, double
 // The wing's lift coefficient (the flaps' share included) over the most it reaches before the
 // stall at the flaps' setting: 1 at the stall.
 [[nodiscard]] double WingLiftShare();
+// The angle of attack (as the type's table reads it) of the table's greatest lift, and how far
+// the angle of the last lookup lies beyond it.
+[[nodiscard]] double PeakLiftAlphaDegrees(int aircraftType);
+[[nodiscard]] double DegreesBeyondPeakLift();
 extern const double kBankLoadTable[46];
 extern const std::int32_t kRamRiseTable[17];
 
