@@ -148,26 +148,22 @@ int FindAeroRow(const AeroCoefficientRow* table, double x) {
     return i;
 }
 
-double PeakLiftAlphaDegrees(int aircraftType) {
-    static double peak[2] = {0.0, 0.0};
-    double& at = peak[aircraftType == 4 ? 1 : 0];
-    if (at == 0.0) {
-        const AeroCoefficientRow* table = AeroCoefficientTable(aircraftType);
-        double most = 0.0;
-        for (int i = kAeroZeroRow; i < kAeroRows && table[i].alpha <= 30.0; ++i) {
-            if (table[i].cl > most) {
-                most = table[i].cl;
-                at = table[i].alpha;
-            }
-        }
+const AeroCoefficientRow& PeakLiftRow(int aircraftType) {
+    static int peak[2] = {-1, -1};
+    int& row = peak[aircraftType == 4 ? 1 : 0];
+    const AeroCoefficientRow* table = AeroCoefficientTable(aircraftType);
+    if (row < 0) {
+        row = kAeroZeroRow;
+        for (int i = kAeroZeroRow; i < kAeroRows && table[i].alpha <= 30.0; ++i)
+            if (table[i].cl > table[row].cl) row = i;
     }
-    return at;
+    return table[row];
 }
 
 double DegreesBeyondPeakLift() {
     const int type = FlightModelBaseType();
     return theAeroLookup.alphaDegrees - (type == 4 ? kJetAlphaOffset : 0.0) -
-           PeakLiftAlphaDegrees(type);
+           PeakLiftRow(type).alpha;
 }
 
 void LookupAeroCoefficients() {

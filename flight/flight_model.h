@@ -82,10 +82,6 @@ void StandardAtmosphere(double speedFps, double altitudeFt, double& mach, double
 // The wing's lift coefficient (the flaps' share included) over the most it reaches before the
 // stall at the flaps' setting: 1 at the stall.
 [[nodiscard]] double WingLiftShare();
-// The angle of attack (as the type's table reads it) of the table's greatest lift, and how far
-// the angle of the last lookup lies beyond it.
-[[nodiscard]] double PeakLiftAlphaDegrees(int aircraftType);
-[[nodiscard]] double DegreesBeyondPeakLift();
 extern const double kBankLoadTable[46];
 extern const std::int32_t kRamRiseTable[17];
 

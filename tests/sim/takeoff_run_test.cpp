@@ -43,6 +43,10 @@ struct Track {
         if (up == feet.size()) return -1.0;
         return *std::min_element(feet.begin() + static_cast<std::ptrdiff_t>(up), feet.end()) - field;
     }
+    // The highest pitch (degrees) from place `i` on.
+    double HighestPitchFrom(std::size_t i) const {
+        return *std::max_element(pitch.begin() + static_cast<std::ptrdiff_t>(i), pitch.end());
+    }
     double IndicatedKnotsAt(std::size_t i) const {
         return IndicatedForTrue(testsupport::SpeedAt(places, i, kSpan, kIntervalMs / 1000.0),
                                 field);
@@ -54,8 +58,12 @@ struct TakeOff {
     const char* flight;
     const char* name;
     int seconds;  // how long the unaided roll is watched
-    // Whether the pitch settles in a climb attitude after the pull: the Baron's settles near 16
-    // degrees, and the CitationJet's still passes 20.
+    // Whether the pull let go leaves a climb attitude under 20 degrees that settles. The
+    // Baron's and the CitationJet's do not: the elevator the pull leaves holds the wing at the
+    // angle it lifted off at, the Baron at 86 KIAS (its stall is 84) climbing at 10 degrees, the
+    // jet at 97 KIAS climbing at 12 on its full thrust; the nose sits 5 degrees above that path,
+    // and the swing of speed and height that starts at the lift-off from a level path, barely
+    // damped, takes it to 20 and 24 degrees.
     bool pitchSettles;
     int viewBottom;  // the forward view's lowest row above the panel, in the ready flight
 };
@@ -137,9 +145,7 @@ TEST_P(TakeOffWithKeys, LiftsOffNearRotationSpeedAndClimbsAway) {
     const double liftOffKnots = flown.IndicatedKnotsAt(off);
     EXPECT_GE(liftOffKnots, rotation - 1.0) << "lift-off, knots indicated";
     EXPECT_LE(liftOffKnots, rotation + 10.0) << "lift-off, knots indicated";
-    const auto from = flown.pitch.begin() + static_cast<std::ptrdiff_t>(off);
-    const double maxPitch = *std::max_element(from, from + 10000 / kIntervalMs);
-    EXPECT_LT(maxPitch, 20.0) << "degrees nose up in the first 10 s";
+    EXPECT_LT(flown.HighestPitchFrom(off), 20.0) << "degrees nose up after the lift-off";
     const double at10 = flown.feet[off + 10000 / kIntervalMs] - flown.field;
     const double at20 = flown.feet[off + 20000 / kIntervalMs] - flown.field;
     EXPECT_GT(at20, 50.0) << "feet above the runway 20 s after lift-off";
@@ -234,6 +240,7 @@ TEST_P(TakeOffWithKeys, PullAndLetGoClimbsAwayAndSettles) {
     EXPECT_GT(flown.feet[end - 1], flown.feet[off + 10000 / kIntervalMs] + 50.0)
         << "not climbing after the first 10 s";
     if (!p.pitchSettles) return;
+    EXPECT_LT(flown.HighestPitchFrom(off), 20.0) << "degrees nose up after the lift-off";
     // The nose over the last 10 s.
     const std::size_t last = end - 10000 / kIntervalMs;
     double sum = 0;
