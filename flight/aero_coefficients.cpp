@@ -104,6 +104,8 @@ const std::vector<AeroCoefficientRow>& JetTable() {
 }
 
 constexpr double kDegreesPerUnit = 0.005493298176225006;  // 360 / 65536
+// The jet's table is read this many degrees below the angle of attack.
+constexpr double kJetAlphaOffset = 3.57;
 
 }  // namespace
 
@@ -146,6 +148,24 @@ int FindAeroRow(const AeroCoefficientRow* table, double x) {
     return i;
 }
 
+const AeroCoefficientRow& PeakLiftRow(int aircraftType) {
+    static int peak[2] = {-1, -1};
+    int& row = peak[aircraftType == 4 ? 1 : 0];
+    const AeroCoefficientRow* table = AeroCoefficientTable(aircraftType);
+    if (row < 0) {
+        row = kAeroZeroRow;
+        for (int i = kAeroZeroRow; i < kAeroRows && table[i].alpha <= 30.0; ++i)
+            if (table[i].cl > table[row].cl) row = i;
+    }
+    return table[row];
+}
+
+double DegreesBeyondPeakLift() {
+    const int type = FlightModelBaseType();
+    return theAeroLookup.alphaDegrees - (type == 4 ? kJetAlphaOffset : 0.0) -
+           PeakLiftRow(type).alpha;
+}
+
 void LookupAeroCoefficients() {
     const FlightModelState& s = theFlightModelState;
     const std::int32_t pitch = static_cast<std::int16_t>(s.fmPitch);
@@ -164,7 +184,7 @@ void LookupAeroCoefficients() {
     theAeroLookup.referenceDegrees = reference;
     const int type = FlightModelBaseType();
     const AeroCoefficientRow* table = AeroCoefficientTable(type);
-    if (type == 4) alpha -= 3.57;
+    if (type == 4) alpha -= kJetAlphaOffset;
     const AeroCoefficientRow& row = table[FindAeroRow(table, alpha)];
     theAeroLookup.cl = row.cl;
     theAeroLookup.cd = row.cd;

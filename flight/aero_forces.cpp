@@ -86,14 +86,7 @@ void StandardAtmosphere(double speedFps, double altitudeFt, double& mach, double
 double WingLiftShare() {
     const FlightModelState& s = theFlightModelState;
     const int type = FlightModelBaseType();
-    // The table's greatest lift coefficient below the deep-stall angles, found once a table.
-    static double greatest[2] = {0.0, 0.0};
-    double& most = greatest[type == 4 ? 1 : 0];
-    if (most == 0.0) {
-        const AeroCoefficientRow* table = AeroCoefficientTable(type);
-        for (int i = 0; i < kAeroRows; ++i)
-            if (std::fabs(table[i].alpha) <= 30.0) most = std::max(most, table[i].cl);
-    }
+    const double most = PeakLiftRow(type).cl;
     // The flaps add lift as force per unit of dynamic pressure; as a coefficient it is that over
     // the wing's area in the same units.
     const TypeAero& a = kTypeAero[type];

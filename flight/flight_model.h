@@ -39,6 +39,11 @@ struct FlightStepState {
     // A twin on one engine gets its 5.5 % once per recomputed thrust; kept here so that a
     // reset of the flight model clears it with the rest of the step.
     std::uint8_t singleEngineBoostApplied = 0;
+    // The jet's stall break: set when its wing passes the angle of its greatest lift, cleared
+    // once the angle has fallen well below it; `breakPitch` is how far (binary angle) the break
+    // has dropped the nose below where the elevator holds it.
+    std::uint8_t stallBreak = 0;
+    std::int32_t breakPitch = 0;
 };
 extern FlightStepState theFlightStep;
 inline std::int32_t& theFlightFreezeFrames = theFlightStep.freezeFrames;

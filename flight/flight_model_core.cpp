@@ -90,6 +90,31 @@ std::int64_t BackwardRollForce(std::int64_t applied, std::int64_t resistance, st
     return std::clamp(F, -weight, weight);
 }
 
+// The jet's wing past the angle of its greatest lift loses little lift at once (its table falls
+// gently there), so the path bends down slowly and the nose, following the lagged path, fell a
+// degree a second: a straight wing's pitch breaks instead. While the break lasts the elevator's
+// nose-up term `d` is taken away at kBreakRate a step (the nose falls up to about 10 degrees a
+// second, whatever the elevator holds); once the wing's angle has come down
+// kBreakRecoveryDegrees below the peak the term comes back at the same rate, and a pilot still
+// pulling stalls the wing again. Returns how much of `d` the break takes away.
+constexpr std::int32_t kBreakRate = 100;      // binary angle a step
+constexpr double kBreakRecoveryDegrees = 3.0;
+
+std::int32_t StallBreakPitch(const FlightModelState& s, bool onGround, std::int32_t d) {
+    FlightStepState& st = theFlightStep;
+    if (theAircraftParameters.apModelCode != 1 || onGround || s.fmInvert || s.fmHVel <= 0) {
+        st.stallBreak = 0;
+        st.breakPitch = 0;
+        return 0;
+    }
+    const double beyond = DegreesBeyondPeakLift();
+    if (beyond > 0.0) st.stallBreak = 1;
+    if (beyond < -kBreakRecoveryDegrees) st.stallBreak = 0;
+    const std::int32_t target = st.stallBreak && d > 0 ? d : 0;
+    st.breakPitch = Approach(st.breakPitch, target, kBreakRate);
+    return std::min(st.breakPitch, std::max(d, 0));
+}
+
 }  // namespace
 
 void LoadAircraftParameters(int type) {
@@ -402,6 +427,7 @@ void IntegrateMotion() {
                 std::clamp(static_cast<double>(s.fmLift) / static_cast<double>(s.fmWeight), 0.0, 1.0);
             d = static_cast<std::int32_t>(static_cast<double>(d) * share * std::sqrt(share));
         }
+        d -= StallBreakPitch(s, onGround, d);
         std::int32_t p = s.fmAllowWA - d;
         if (onGround && p > 0) p = 0;
         bool over = false;

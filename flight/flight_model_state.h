@@ -150,6 +150,11 @@ const AeroCoefficientRow* AeroCoefficientTable(int aircraftType);
 // Row search of the lookup: the first row at or beyond x, away from zero, kept inside the table.
 [[nodiscard]] int FindAeroRow(const AeroCoefficientRow* table, double x);
 
+// The row of the type's table with the greatest lift before the stall, and how far (degrees)
+// the angle of attack of the last lookup, as the table reads it, lies beyond that row's angle.
+[[nodiscard]] const AeroCoefficientRow& PeakLiftRow(int aircraftType);
+[[nodiscard]] double DegreesBeyondPeakLift();
+
 void LookupAeroCoefficients();
 
 // The "Aircraft" section of a situation (fm keys, then fmAdjustedTach and fmMultiEngineSynch).

@@ -142,9 +142,10 @@ const PublishedPerformance kPublished[5] = {
      3311,
      41000,
      100,
-     0,  // the 525's flight manual climbs on a schedule, with no best-rate speed of its own
-     0,
-     0,
+     0,     // the 525's flight manual climbs on a schedule, with no best-rate speed of its own
+     0,     // no ground roll at hand
+     3281,  // take-off distance 1,000 m at the 4,700 kg maximum weight (SKYbrary, aircraft type
+            // page C525, performance data)
      {}},
 };
 

@@ -2,7 +2,7 @@
 // book's weight, throttles closed, the pilot holding the height with the elevator while the
 // speed bleeds away, wings level. The stall is the break a pilot feels, found from the places and
 // the attitude over time (never from the stall-warning horn): the aircraft sinks away although
-// the stick comes back, or the nose drops.
+// the stick comes back, or the nose drops; after it the nose falls clearly.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -43,6 +43,8 @@ constexpr double kSinkFeetPerMinute = 600;
 constexpr double kNoseDropDegrees = 3;  // in a second
 constexpr double kMushFeet = 300;       // below the held height
 constexpr std::size_t kSettle = 40;     // ten seconds for the hands to take the height
+constexpr std::size_t kBreakWatch = 60;  // fifteen seconds after the break
+constexpr double kBreakDropDegrees = 4;
 
 TEST_P(StallBreak, BreaksAtTheBookSpeed) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
@@ -109,6 +111,12 @@ TEST_P(StallBreak, BreaksAtTheBookSpeed) {
     const double slowing = (knots[brk - 3 * kPerSecond] - knots[brk]) / 3;
     EXPECT_GE(knots[brk], e.low) << "slowing " << slowing << " kt/s at " << height[brk] << " ft";
     EXPECT_LE(knots[brk], e.high) << "slowing " << slowing << " kt/s at " << height[brk] << " ft";
+    // Once the wing has let go, the nose falls clearly although the hands still pull: in some
+    // second of the next kBreakWatch the nose drops by kBreakDropDegrees or more.
+    double steepest = 0;
+    for (std::size_t i = brk; i + kPerSecond < places.size() && i < brk + kBreakWatch; ++i)
+        steepest = std::max(steepest, pitch[i] - pitch[i + kPerSecond]);
+    EXPECT_GE(steepest, kBreakDropDegrees) << "degrees the nose fell in a second after the break";
 }
 
 // Calibrated airspeeds at the handbooks' weights, power off, from flight/published_performance
