@@ -31,6 +31,30 @@ private:
     bool valid_ = false;
 };
 
+// The rows a screen was last given as indices: a new frame is compared with them row by row, so
+// that only the rows that differ are converted again (in a flight the world above the panel
+// changes at every tick, the panel's rows only where a gauge moved).
+class IndexedRows {
+public:
+    // Compares the frame with the rows kept and keeps it. Returns the band of rows that differ
+    // (first > last when none does); every row differs when `all` is set or nothing is kept.
+    struct Band {
+        int first = 0;
+        int last = -1;
+    };
+    Band Take(const std::uint8_t* src, int srcPitch, int width, int height, bool all);
+    // Whether row `y` of the band Take returned differed.
+    [[nodiscard]] bool Differs(int y) const { return differs_[static_cast<std::size_t>(y)] != 0; }
+    // The screen's pixels no longer show the kept rows (a 32-bit frame went out, the screen was
+    // opened again): the next frame is converted whole.
+    void Forget() { width_ = 0; }
+
+private:
+    std::vector<std::uint8_t> kept_;
+    std::vector<std::uint8_t> differs_;
+    int width_ = 0, height_ = 0;
+};
+
 // Converts `height` rows of `width` indices into 0xFFRRGGBB pixels through the lookup tables.
 void ConvertIndexed(const std::uint8_t* src, int srcPitch, const PaletteLut& lut,
                     std::uint32_t* dst, int dstPitchPixels, int width, int height);

@@ -92,6 +92,7 @@ public:
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
                                      SDL_TEXTUREACCESS_STREAMING, kFrameWidth, kFrameHeight);
         if (texture_ == nullptr) return Fail();
+        rows_.Forget();
         SDL_RendererInfo info;
         software_ = SDL_GetRendererInfo(renderer_, &info) == 0 &&
                     (info.flags & SDL_RENDERER_SOFTWARE) != 0;
@@ -123,14 +124,23 @@ public:
 
     bool Present8(const std::uint8_t* indices, int pitch, const Palette& palette) override {
         if (texture_ == nullptr || indices == nullptr || pitch < kFrameWidth) return false;
-        lut_.Update(palette);
-        // One pass, straight into the streaming texture.
-        void* dst = nullptr;
-        int dstPitch = 0;
-        if (SDL_LockTexture(texture_, nullptr, &dst, &dstPitch) != 0) return false;
-        ConvertIndexed(indices, pitch, lut_, static_cast<std::uint32_t*>(dst), dstPitch / 4,
-                       kFrameWidth, kFrameHeight);
-        SDL_UnlockTexture(texture_);
+        const bool recoloured = lut_.Update(palette);
+        // The band of rows that changed, straight into the streaming texture (the texture keeps
+        // the rows outside it).
+        const IndexedRows::Band band =
+            rows_.Take(indices, pitch, kFrameWidth, kFrameHeight, recoloured);
+        if (band.first <= band.last) {
+            const SDL_Rect rows{0, band.first, kFrameWidth, band.last - band.first + 1};
+            void* dst = nullptr;
+            int dstPitch = 0;
+            if (SDL_LockTexture(texture_, &rows, &dst, &dstPitch) != 0) {
+                rows_.Forget();
+                return false;
+            }
+            ConvertIndexed(indices + static_cast<std::ptrdiff_t>(band.first) * pitch, pitch, lut_,
+                           static_cast<std::uint32_t*>(dst), dstPitch / 4, kFrameWidth, rows.h);
+            SDL_UnlockTexture(texture_);
+        }
         return Show();
     }
 
@@ -138,6 +148,7 @@ public:
         if (texture_ == nullptr || pixels == nullptr) return false;
         void* dst = nullptr;
         int dstPitch = 0;
+        rows_.Forget();
         if (SDL_LockTexture(texture_, nullptr, &dst, &dstPitch) != 0) return false;
         for (int y = 0; y < kFrameHeight; ++y)
             std::memcpy(static_cast<std::uint8_t*>(dst) + static_cast<std::ptrdiff_t>(y) * dstPitch,
@@ -270,6 +281,7 @@ private:
     std::vector<SDL_Cursor*> cursors_;
     SDL_Cursor* imageCursor_ = nullptr;
     PaletteLut lut_;
+    IndexedRows rows_;
 };
 
 std::uint16_t TranslateMods(Uint16 m) {
