@@ -27,7 +27,7 @@ bool PaletteLut::Update(const Palette& palette) {
     return true;
 }
 
-IndexedRows::Band IndexedRows::Take(const std::uint8_t* src, int srcPitch, int width,
+ChangedRows::Band ChangedRows::Take(const std::uint8_t* src, int srcPitch, int width,
                                    int height, bool all) {
     if (width != width_ || height != height_) {
         width_ = width;

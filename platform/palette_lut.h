@@ -31,22 +31,23 @@ private:
     bool valid_ = false;
 };
 
-// The rows a screen was last given as indices: a new frame is compared with them row by row, so
-// that only the rows that differ are converted again (in a flight the world above the panel
-// changes at every tick, the panel's rows only where a gauge moved).
-class IndexedRows {
+// The rows of the picture a screen was last given: a new picture is compared with them row by
+// row, so that only the rows that differ are converted or copied again (in a flight the world
+// above the panel changes at every tick, the panel's rows only where a gauge moved). Rows are
+// `width` bytes: an 8-bit picture's indices or a 32-bit picture's pixels.
+class ChangedRows {
 public:
-    // Compares the frame with the rows kept and keeps it. Returns the band of rows that differ
-    // (first > last when none does); every row differs when `all` is set or nothing is kept.
     struct Band {
         int first = 0;
         int last = -1;
     };
+    // Compares the picture with the rows kept and keeps it. Returns the band of rows that differ
+    // (first > last when none does); every row differs when `all` is set or nothing is kept.
     Band Take(const std::uint8_t* src, int srcPitch, int width, int height, bool all);
     // Whether row `y` of the band Take returned differed.
     [[nodiscard]] bool Differs(int y) const { return differs_[static_cast<std::size_t>(y)] != 0; }
-    // The screen's pixels no longer show the kept rows (a 32-bit frame went out, the screen was
-    // opened again): the next frame is converted whole.
+    // What the rows were drawn onto no longer shows them (another kind of picture went out, the
+    // screen was opened again): the next picture differs in every row.
     void Forget() { width_ = 0; }
 
 private:

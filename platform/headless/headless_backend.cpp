@@ -20,7 +20,7 @@ bool HeadlessVideo::Present8(const std::uint8_t* indices, int pitch, const Palet
     const bool recoloured = lut_.Update(palette);
     pixels_.resize(static_cast<std::size_t>(kFrameWidth) * kFrameHeight);
     // The rows that changed become the screen's pixels; the others already are.
-    const IndexedRows::Band band =
+    const ChangedRows::Band band =
         rows_.Take(indices, pitch, kFrameWidth, kFrameHeight, recoloured || !lastIndexed_);
     for (int y = band.first; y <= band.last; ++y)
         if (rows_.Differs(y))

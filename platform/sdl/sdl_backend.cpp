@@ -93,6 +93,7 @@ public:
                                      SDL_TEXTUREACCESS_STREAMING, kFrameWidth, kFrameHeight);
         if (texture_ == nullptr) return Fail();
         rows_.Forget();
+        rows32_.Forget();
         SDL_RendererInfo info;
         software_ = SDL_GetRendererInfo(renderer_, &info) == 0 &&
                     (info.flags & SDL_RENDERER_SOFTWARE) != 0;
@@ -125,9 +126,10 @@ public:
     bool Present8(const std::uint8_t* indices, int pitch, const Palette& palette) override {
         if (texture_ == nullptr || indices == nullptr || pitch < kFrameWidth) return false;
         const bool recoloured = lut_.Update(palette);
+        rows32_.Forget();
         // The band of rows that changed, straight into the streaming texture (the texture keeps
         // the rows outside it).
-        const IndexedRows::Band band =
+        const ChangedRows::Band band =
             rows_.Take(indices, pitch, kFrameWidth, kFrameHeight, recoloured);
         if (band.first <= band.last) {
             const SDL_Rect rows{0, band.first, kFrameWidth, band.last - band.first + 1};
@@ -146,14 +148,25 @@ public:
 
     bool Present32(const std::uint32_t* pixels, int pitchPixels) override {
         if (texture_ == nullptr || pixels == nullptr) return false;
-        void* dst = nullptr;
-        int dstPitch = 0;
         rows_.Forget();
-        if (SDL_LockTexture(texture_, nullptr, &dst, &dstPitch) != 0) return false;
-        for (int y = 0; y < kFrameHeight; ++y)
-            std::memcpy(static_cast<std::uint8_t*>(dst) + static_cast<std::ptrdiff_t>(y) * dstPitch,
-                        pixels + static_cast<std::ptrdiff_t>(y) * pitchPixels, kFrameWidth * 4);
-        SDL_UnlockTexture(texture_);
+        // The band of rows that changed since the last 32-bit picture.
+        const ChangedRows::Band band =
+            rows32_.Take(reinterpret_cast<const std::uint8_t*>(pixels), pitchPixels * 4,
+                         kFrameWidth * 4, kFrameHeight, false);
+        if (band.first <= band.last) {
+            const SDL_Rect rows{0, band.first, kFrameWidth, band.last - band.first + 1};
+            void* dst = nullptr;
+            int dstPitch = 0;
+            if (SDL_LockTexture(texture_, &rows, &dst, &dstPitch) != 0) {
+                rows32_.Forget();
+                return false;
+            }
+            for (int y = 0; y < rows.h; ++y)
+                std::memcpy(static_cast<std::uint8_t*>(dst) + static_cast<std::ptrdiff_t>(y) * dstPitch,
+                            pixels + static_cast<std::ptrdiff_t>(band.first + y) * pitchPixels,
+                            kFrameWidth * 4);
+            SDL_UnlockTexture(texture_);
+        }
         return Show();
     }
 
@@ -281,7 +294,8 @@ private:
     std::vector<SDL_Cursor*> cursors_;
     SDL_Cursor* imageCursor_ = nullptr;
     PaletteLut lut_;
-    IndexedRows rows_;
+    ChangedRows rows_;    // of the last 8-bit picture
+    ChangedRows rows32_;  // of the last 32-bit picture
 };
 
 std::uint16_t TranslateMods(Uint16 m) {
