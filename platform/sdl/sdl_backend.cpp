@@ -127,47 +127,29 @@ public:
         if (texture_ == nullptr || indices == nullptr || pitch < kFrameWidth) return false;
         const bool recoloured = lut_.Update(palette);
         rows32_.Forget();
-        // The band of rows that changed, straight into the streaming texture (the texture keeps
-        // the rows outside it).
         const ChangedRows::Band band =
             rows_.Take(indices, pitch, kFrameWidth, kFrameHeight, recoloured);
-        if (band.first <= band.last) {
-            const SDL_Rect rows{0, band.first, kFrameWidth, band.last - band.first + 1};
-            void* dst = nullptr;
-            int dstPitch = 0;
-            if (SDL_LockTexture(texture_, &rows, &dst, &dstPitch) != 0) {
-                rows_.Forget();
-                return false;
-            }
-            ConvertIndexed(indices + static_cast<std::ptrdiff_t>(band.first) * pitch, pitch, lut_,
-                           static_cast<std::uint32_t*>(dst), dstPitch / 4, kFrameWidth, rows.h);
-            SDL_UnlockTexture(texture_);
-        }
-        return Show();
+        return WriteRows(rows_, band, [&](std::uint8_t* dst, int dstPitch, int first, int count) {
+                   ConvertIndexed(indices + static_cast<std::ptrdiff_t>(first) * pitch, pitch,
+                                  lut_, reinterpret_cast<std::uint32_t*>(dst), dstPitch / 4,
+                                  kFrameWidth, count);
+               }) &&
+               Show();
     }
 
     bool Present32(const std::uint32_t* pixels, int pitchPixels) override {
         if (texture_ == nullptr || pixels == nullptr) return false;
         rows_.Forget();
-        // The band of rows that changed since the last 32-bit picture.
         const ChangedRows::Band band =
             rows32_.Take(reinterpret_cast<const std::uint8_t*>(pixels), pitchPixels * 4,
                          kFrameWidth * 4, kFrameHeight, false);
-        if (band.first <= band.last) {
-            const SDL_Rect rows{0, band.first, kFrameWidth, band.last - band.first + 1};
-            void* dst = nullptr;
-            int dstPitch = 0;
-            if (SDL_LockTexture(texture_, &rows, &dst, &dstPitch) != 0) {
-                rows32_.Forget();
-                return false;
-            }
-            for (int y = 0; y < rows.h; ++y)
-                std::memcpy(static_cast<std::uint8_t*>(dst) + static_cast<std::ptrdiff_t>(y) * dstPitch,
-                            pixels + static_cast<std::ptrdiff_t>(band.first + y) * pitchPixels,
-                            kFrameWidth * 4);
-            SDL_UnlockTexture(texture_);
-        }
-        return Show();
+        return WriteRows(rows32_, band, [&](std::uint8_t* dst, int dstPitch, int first, int count) {
+                   for (int y = 0; y < count; ++y)
+                       std::memcpy(dst + static_cast<std::ptrdiff_t>(y) * dstPitch,
+                                   pixels + static_cast<std::ptrdiff_t>(first + y) * pitchPixels,
+                                   kFrameWidth * 4);
+               }) &&
+               Show();
     }
 
     // Full screen is a borderless window over the whole display, and leaving it gives the window
@@ -259,6 +241,24 @@ private:
         openError_ = SDL_GetError();
         Close();
         return false;
+    }
+
+    // Writes the band of rows that changed into the streaming texture (it keeps the rows outside
+    // the band): `fill(dst, dstPitch, first, count)`. False, with every row to be written next
+    // time, when the texture cannot be locked.
+    template <class Fill>
+    bool WriteRows(ChangedRows& rows, ChangedRows::Band band, Fill&& fill) {
+        if (band.first > band.last) return true;
+        const SDL_Rect rect{0, band.first, kFrameWidth, band.last - band.first + 1};
+        void* dst = nullptr;
+        int dstPitch = 0;
+        if (SDL_LockTexture(texture_, &rect, &dst, &dstPitch) != 0) {
+            rows.Forget();
+            return false;
+        }
+        fill(static_cast<std::uint8_t*>(dst), dstPitch, band.first, rect.h);
+        SDL_UnlockTexture(texture_);
+        return true;
     }
 
     bool Show() {
