@@ -1,5 +1,6 @@
 #include "platform/palette_lut.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -24,6 +25,30 @@ bool PaletteLut::Update(const Palette& palette) {
     valid_ = true;
     ++rebuilds_;
     return true;
+}
+
+ChangedRows::Band ChangedRows::Take(const std::uint8_t* src, int srcPitch, int width,
+                                   int height, bool all) {
+    if (width != width_ || height != height_) {
+        width_ = width;
+        height_ = height;
+        kept_.assign(static_cast<std::size_t>(width) * height, 0);
+        all = true;
+    }
+    differs_.assign(static_cast<std::size_t>(height), 0);
+    Band band;
+    band.first = height;
+    const auto w = static_cast<std::size_t>(width);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* s = src + static_cast<std::ptrdiff_t>(y) * srcPitch;
+        std::uint8_t* k = &kept_[static_cast<std::size_t>(y) * w];
+        if (!all && std::memcmp(k, s, w) == 0) continue;
+        std::memcpy(k, s, w);
+        differs_[static_cast<std::size_t>(y)] = 1;
+        band.first = std::min(band.first, y);
+        band.last = y;
+    }
+    return band;
 }
 
 void ConvertIndexed(const std::uint8_t* src, int srcPitch, const PaletteLut& lut,

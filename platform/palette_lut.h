@@ -31,6 +31,31 @@ private:
     bool valid_ = false;
 };
 
+// The rows of the picture a screen was last given: a new picture is compared with them row by
+// row, so that only the rows that differ are converted or copied again (in a flight the world
+// above the panel changes at every tick, the panel's rows only where a gauge moved). Rows are
+// `width` bytes: an 8-bit picture's indices or a 32-bit picture's pixels.
+class ChangedRows {
+public:
+    struct Band {
+        int first = 0;
+        int last = -1;
+    };
+    // Compares the picture with the rows kept and keeps it. Returns the band of rows that differ
+    // (first > last when none does); every row differs when `all` is set or nothing is kept.
+    Band Take(const std::uint8_t* src, int srcPitch, int width, int height, bool all);
+    // Whether row `y` of the band Take returned differed.
+    [[nodiscard]] bool Differs(int y) const { return differs_[static_cast<std::size_t>(y)] != 0; }
+    // What the rows were drawn onto no longer shows them (another kind of picture went out, the
+    // screen was opened again): the next picture differs in every row.
+    void Forget() { width_ = 0; }
+
+private:
+    std::vector<std::uint8_t> kept_;
+    std::vector<std::uint8_t> differs_;
+    int width_ = 0, height_ = 0;
+};
+
 // Converts `height` rows of `width` indices into 0xFFRRGGBB pixels through the lookup tables.
 void ConvertIndexed(const std::uint8_t* src, int srcPitch, const PaletteLut& lut,
                     std::uint32_t* dst, int dstPitchPixels, int width, int height);

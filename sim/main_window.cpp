@@ -96,8 +96,18 @@ bool theLastFrameValid = false;
 std::uint32_t theLastFrameTime = 0;
 // A picture at least this often whatever the sources say (wall milliseconds).
 constexpr std::uint32_t kLongestFrameGapMs = 1000;
-// The processor is given away this long in a turn that drew nothing.
+// The processor is given away in a turn that drew nothing until the flight's next tick is due,
+// at least this long and at most kIdleRestMaxMs (input ends a rest at once, and the sound card's
+// queue holds about 50 ms).
 constexpr std::uint32_t kIdleRestMs = 1;
+constexpr std::uint32_t kIdleRestMaxMs = 5;
+
+std::uint32_t IdleRestMs() {
+    const SimClock* clock = theSimWorld.Clock();
+    if (clock == nullptr) return kIdleRestMs;
+    const double due = std::min(clock->MsToNextTick(), static_cast<double>(kIdleRestMaxMs));
+    return std::max(kIdleRestMs, static_cast<std::uint32_t>(due));
+}
 
 FrameSources CurrentFrameSources() {
     FrameSources f;
@@ -385,8 +395,8 @@ int MainWindow::RunMessageLoop() {
             IdleStep();
             lastIdle = win::timeGetTime();
             // A turn that drew nothing had nothing to do: the processor rests until input
-            // comes or a moment passes, and the loop polls again.
-            if (theFramesDrawn == drawn) win::RestUntilInput(kIdleRestMs);
+            // comes or the next tick is near, and the loop polls again.
+            if (theFramesDrawn == drawn) win::RestUntilInput(IdleRestMs());
             continue;
         }
         bool taken = false;

@@ -1,5 +1,6 @@
 #include "sim/sim_clock.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace sim {
@@ -23,6 +24,11 @@ std::uint32_t SimClock::Advance() {
     if (ticks > 0) lastTickTime = now;
     RunTicks(ticks);
     return ticks;
+}
+
+double SimClock::MsToNextTick() const {
+    const double passed = static_cast<double>(target.GetSimTimeMs() - currentTime);
+    return std::max(0.0, (0.5 - owed) / kTicksPerMs - passed);
 }
 
 // Time acceleration is the simulated clock's alone: it already hands out N times the ticks a

@@ -40,6 +40,8 @@ public:
     [[nodiscard]] std::uint32_t LastTickTime() const { return lastTickTime; }
     [[nodiscard]] std::uint32_t CurrentTime() const { return currentTime; }
     [[nodiscard]] double Owed() const { return owed; }
+    // Simulated milliseconds until an advance would run a tick (0 when one is due already).
+    [[nodiscard]] double MsToNextTick() const;
 
 private:
     TickTarget& target;

@@ -126,7 +126,8 @@ void DrawClientTree(const ComposeTarget& t, const WindowData& w, POINT origin, R
     }
 }
 
-void DrawTopLevel(const ComposeTarget& t, const WindowData& w, POINT origin, int bandShift) {
+// Paints a top-level window's frame, caption and menu band.
+void PaintNonClient(const ComposeTarget& t, const WindowData& w, POINT origin, int bandShift) {
     RECT wr{w.rect.left - origin.x, w.rect.top - origin.y + bandShift, w.rect.right - origin.x,
             w.rect.bottom - origin.y + bandShift};
     RECT band{};
@@ -135,13 +136,19 @@ void DrawTopLevel(const ComposeTarget& t, const WindowData& w, POINT origin, int
         band = RECT{c.left - origin.x, c.top - h - origin.y + bandShift, c.right - origin.x,
                     c.top - origin.y + bandShift};
     }
-    const NonClientPainter& paint = thePainter ? thePainter : NonClientPainter(DefaultPainter);
+    if (thePainter)
+        thePainter(w.handle, t, wr, band);
+    else
+        DefaultPainter(w.handle, t, wr, band);
+}
+
+void DrawTopLevel(const ComposeTarget& t, const WindowData& w, POINT origin, int bandShift) {
     // The client first when the band lies over it (windowed display), else the frame first.
     if (bandShift != 0) {
         DrawClientTree(t, w, origin, RECT{0, 0, t.width, t.height});
-        paint(w.handle, t, wr, band);
+        PaintNonClient(t, w, origin, bandShift);
     } else {
-        paint(w.handle, t, wr, band);
+        PaintNonClient(t, w, origin, bandShift);
         DrawClientTree(t, w, origin, RECT{0, 0, t.width, t.height});
     }
 }
@@ -151,8 +158,9 @@ bool Intersects(const RECT& r, POINT origin) {
            r.top < origin.y + kH;
 }
 
-// The display window alone, 8-bit, exactly covering the output: it can go out as indices.
-const WindowData* IndexedOnly() {
+// The display window alone, 8-bit, exactly covering the output, with the menu band laid over its
+// top rows when `bandAllowed` (a windowed display), else without one.
+const WindowData* IndexedPictureAlone(bool bandAllowed) {
     const WindowData* d = Find(GetDisplayWindow());
     if (d == nullptr || !(d->style & WS_VISIBLE) || (d->style & WS_MINIMIZE)) return nullptr;
     if (d->surface.format != SurfaceFormat::Indexed8 || d->surface.width != kW ||
@@ -161,7 +169,7 @@ const WindowData* IndexedOnly() {
     const POINT origin = OutputOrigin();
     RECT c = detail::ClientRectScreen(*d);
     if (c.left != origin.x || c.top != origin.y) return nullptr;
-    if (detail::MenuBandHeight(d->handle) > 0 && Windowed()) return nullptr;
+    if (detail::MenuBandHeight(d->handle) > 0 && Windowed() != bandAllowed) return nullptr;
     for (HWND ch : d->children)
         if (WindowData* cw = Find(ch); cw != nullptr && (cw->style & WS_VISIBLE)) return nullptr;
     for (HWND h : S().topLevel) {
@@ -171,6 +179,45 @@ const WindowData* IndexedOnly() {
         if (Intersects(w->rect, origin)) return nullptr;
     }
     return d;
+}
+
+// Alone without a band: it can go out as indices.
+const WindowData* IndexedOnly() {
+    return IndexedPictureAlone(false);
+}
+
+// The last frame composed from the display window's 8-bit picture under the menu band (the
+// windowed display in a flight): the next such frame converts only the picture's rows that
+// changed, and paints the band again over them. The frame's painter draws nothing of the client
+// but the band.
+struct BandedFrame {
+    std::vector<std::uint32_t> pixels;
+    platform::ChangedRows rows;
+    std::uint32_t paletteSerial = 0;
+    bool valid = false;
+};
+BandedFrame theBandedFrame;
+
+const std::uint32_t* ComposeBanded(const WindowData& d) {
+    BandedFrame& f = theBandedFrame;
+    const WindowSurface& s = d.surface;
+    const bool all = !f.valid || f.paletteSerial != s.paletteSerial;
+    f.pixels.resize(static_cast<std::size_t>(kW) * kH);
+    f.rows.Take(s.indices.data(), kW, kW, kH, all);
+    // The band's rows hold last frame's band: they are drawn again whatever changed.
+    const int band = std::min(detail::MenuBandHeight(d.handle), kH);
+    for (int y = 0; y < kH; ++y) {
+        if (y >= band && !f.rows.Differs(y)) continue;
+        const std::uint8_t* from = &s.indices[static_cast<std::size_t>(y) * kW];
+        std::uint32_t* to = &f.pixels[static_cast<std::size_t>(y) * kW];
+        for (int x = 0; x < kW; ++x)
+            to[x] = s.palette[from[x]] & 0xFFFFFF;
+    }
+    // Of the frame only the band lies in the output (caption and borders lie outside it).
+    PaintNonClient(ComposeTarget{f.pixels.data(), kW, band, kW}, d, OutputOrigin(), band);
+    f.paletteSerial = s.paletteSerial;
+    f.valid = true;
+    return f.pixels.data();
 }
 
 std::uint64_t Signature() {
@@ -315,8 +362,12 @@ bool PresentNow() {
     theLastIndexed = indexed != nullptr;
     if (indexed != nullptr) {
         theLastPaletteSerial = indexed->surface.paletteSerial;
+        theBandedFrame.valid = false;
         return video.Present8(indexed->surface.indices.data(), kW, indexed->surface.palette);
     }
+    if (const WindowData* banded = IndexedPictureAlone(true))
+        return video.Present32(ComposeBanded(*banded), kW);
+    theBandedFrame.valid = false;
     ComposedFrame f = ComposeFrame();
     return video.Present32(f.pixels.data(), kW);
 }

@@ -140,6 +140,10 @@ namespace detail {
 
 void ServiceSingleInstance() {
     if (theListenFd < 0) return;
+    // A look for a waiting caller costs far less than a failed accept, which makes and drops a
+    // socket: the loop asks in every turn.
+    pollfd waiting{theListenFd, POLLIN, 0};
+    if (poll(&waiting, 1, 0) <= 0) return;
     for (;;) {
         int fd = accept4(theListenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) return;

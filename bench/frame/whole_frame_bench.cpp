@@ -28,7 +28,9 @@
 // cruise for 60 s of simulated time at a 16 ms frame interval with a screenshot every 5 s, once
 // drawing a picture in every turn and once with the program's own frame step; the processor
 // time of each whole process (start and close included), the goal at most a tenth of the first,
-// and the screenshots of the two runs compared byte for byte.
+// and the screenshots of the two runs compared byte for byte. With ZEPHLON_REFERENCE_SIMRUN and
+// ZEPHLON_REFERENCE_INSTALL naming an older build's simrun and its installation, that build flies
+// the same minute with its own frame step, and the goal is also at most a tenth of its time.
 #define ZEPHLON_ALLOCATION_COUNTER_HERE
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -98,8 +100,8 @@ fs::path Installation() {
 
 // A folder like the installation, its data folders linked and its flights copied, with the
 // place's flight as the first flight.
-bool MakeFolder(const fs::path& folder, const Place& place, std::string* error) {
-    const fs::path install = Installation();
+bool MakeFolder(const fs::path& folder, const Place& place, std::string* error,
+                const fs::path& install = Installation()) {
     if (!fs::exists(install / "Flights" / place.flight)) {
         *error = "no starter installation (build the installation target)";
         return false;
@@ -431,14 +433,34 @@ void BM_ProcessorPerSimulatedSecond(benchmark::State& state, Place place, bool t
 constexpr int kCruiseShots = 12;
 constexpr int kCruiseShotEveryMs = 5000;
 
+// A runner and the installation it flies in: the build's own, or another build's named by
+// ZEPHLON_REFERENCE_SIMRUN and ZEPHLON_REFERENCE_INSTALL (an older program, whose installation's
+// files may differ from this one's).
+struct Runner {
+    fs::path simrun;
+    fs::path install;
+};
+
+Runner BuildRunner() {
+    return Runner{Installation().parent_path() / "bin" / "simrun", Installation()};
+}
+
+// The reference runner when both variables name one; else none (an empty simrun).
+Runner ReferenceRunner() {
+    const char* simrun = std::getenv("ZEPHLON_REFERENCE_SIMRUN");
+    const char* install = std::getenv("ZEPHLON_REFERENCE_INSTALL");
+    if (simrun == nullptr || install == nullptr || *simrun == 0 || *install == 0) return {};
+    return Runner{simrun, install};
+}
+
 // One run of simrun in a fresh folder: its processor seconds (user and system), and the bytes of
 // its screenshots; an empty vector of shots when the run failed.
-double RunSimrun(const Place& place, bool everyTurn, const fs::path& folder,
+double RunSimrun(const Runner& runner, const Place& place, bool everyTurn, const fs::path& folder,
                  std::vector<std::string>* shots, std::string* error) {
-    if (!MakeFolder(folder, place, error)) return 0;
-    const fs::path simrun = Installation().parent_path() / "bin" / "simrun";
+    if (!MakeFolder(folder, place, error, runner.install)) return 0;
+    const fs::path& simrun = runner.simrun;
     if (!fs::exists(simrun)) {
-        *error = "no simrun beside the benchmark";
+        *error = "no simrun at " + simrun.string();
         return 0;
     }
     const fs::path shotDir = folder.string() + "-shots";
@@ -485,15 +507,24 @@ double RunSimrun(const Place& place, bool everyTurn, const fs::path& folder,
 }
 
 // Goal: a minute of cruise in the runner with the program's own frame step costs at most a
-// tenth of the processor it costs with a picture in every turn, with the same screenshots.
+// tenth of the processor it costs with a picture in every turn, with the same screenshots. With
+// a reference runner named (an older build and its installation), the same minute flown by it
+// too, and at most a tenth of its processor time (the pictures of two builds are not compared).
 void BM_HeadlessCruiseMinute(benchmark::State& state) {
     const Place cruise{"Cruise.Flt", 0, false, 0};
     const fs::path folder =
         fs::temp_directory_path() / ("zephlon-cruise-bench-" + std::to_string(getpid()));
     std::string error;
-    std::vector<std::string> everyShots, ownShots;
-    const double every = RunSimrun(cruise, true, folder, &everyShots, &error);
-    const double own = error.empty() ? RunSimrun(cruise, false, folder, &ownShots, &error) : 0;
+    std::vector<std::string> everyShots, ownShots, referenceShots;
+    const Runner build = BuildRunner(), reference = ReferenceRunner();
+    const double every = RunSimrun(build, cruise, true, folder, &everyShots, &error);
+    const double own =
+        error.empty() ? RunSimrun(build, cruise, false, folder, &ownShots, &error) : 0;
+    const double referenceOwn =
+        error.empty() && !reference.simrun.empty()
+            ? RunSimrun(reference, cruise, false, folder, &referenceShots, &error)
+            : 0;
+    if (!error.empty() && !reference.simrun.empty()) error = "reference runner: " + error;
     int moved = 0, differing = 0;
     for (int i = 0; error.empty() && i < kCruiseShots; ++i) {
         if (everyShots[i] != ownShots[i]) ++differing;
@@ -514,6 +545,10 @@ void BM_HeadlessCruiseMinute(benchmark::State& state) {
     goals.Note("processor_s_own_step", own);
     goals.Note("processor_s_every_turn", every);
     goals.AtMost("screenshots_differing", differing, 0);
+    if (referenceOwn > 0) {
+        goals.AtMost("own_step_per_reference", own / referenceOwn, 0.1);
+        goals.Note("processor_s_reference", referenceOwn);
+    }
 }
 
 Measurement Measure(const Place& place) {

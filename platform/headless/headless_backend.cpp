@@ -10,16 +10,23 @@ bool HeadlessVideo::Open(const VideoOptions& options) {
     title_ = options.title;
     fullScreen_ = options.fullScreen;
     pixels_.assign(static_cast<std::size_t>(kFrameWidth) * kFrameHeight, 0);
+    rows_.Forget();
     return true;
 }
 
 bool HeadlessVideo::Present8(const std::uint8_t* indices, int pitch, const Palette& palette) {
     if (indices == nullptr || pitch < kFrameWidth) return false;
     palette_ = palette;
-    lut_.Update(palette);
+    const bool recoloured = lut_.Update(palette);
     pixels_.resize(static_cast<std::size_t>(kFrameWidth) * kFrameHeight);
-    // One pass: the indices become the screen's pixels.
-    ConvertIndexed(indices, pitch, lut_, pixels_.data(), kFrameWidth, kFrameWidth, kFrameHeight);
+    // The rows that changed become the screen's pixels; the others already are.
+    const ChangedRows::Band band =
+        rows_.Take(indices, pitch, kFrameWidth, kFrameHeight, recoloured || !lastIndexed_);
+    for (int y = band.first; y <= band.last; ++y)
+        if (rows_.Differs(y))
+            ConvertIndexed(indices + static_cast<std::ptrdiff_t>(y) * pitch, pitch, lut_,
+                           &pixels_[static_cast<std::size_t>(y) * kFrameWidth], kFrameWidth,
+                           kFrameWidth, 1);
     lastIndexed_ = true;
     ++frames_;
     return true;
@@ -32,6 +39,7 @@ bool HeadlessVideo::Present32(const std::uint32_t* pixels, int pitchPixels) {
         for (int x = 0; x < kFrameWidth; ++x)
             pixels_[static_cast<std::size_t>(y) * kFrameWidth + x] =
                 0xFF000000u | pixels[static_cast<std::ptrdiff_t>(y) * pitchPixels + x];
+    rows_.Forget();
     lastIndexed_ = false;
     ++frames_;
     return true;

@@ -62,6 +62,7 @@ private:
     std::string title_;
     ScreenSize screen_{kFrameWidth, kFrameHeight};
     PaletteLut lut_;
+    ChangedRows rows_;
     Palette palette_{};
     std::vector<std::uint32_t> pixels_;
 };

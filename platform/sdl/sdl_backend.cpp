@@ -92,6 +92,8 @@ public:
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
                                      SDL_TEXTUREACCESS_STREAMING, kFrameWidth, kFrameHeight);
         if (texture_ == nullptr) return Fail();
+        rows_.Forget();
+        rows32_.Forget();
         SDL_RendererInfo info;
         software_ = SDL_GetRendererInfo(renderer_, &info) == 0 &&
                     (info.flags & SDL_RENDERER_SOFTWARE) != 0;
@@ -123,27 +125,31 @@ public:
 
     bool Present8(const std::uint8_t* indices, int pitch, const Palette& palette) override {
         if (texture_ == nullptr || indices == nullptr || pitch < kFrameWidth) return false;
-        lut_.Update(palette);
-        // One pass, straight into the streaming texture.
-        void* dst = nullptr;
-        int dstPitch = 0;
-        if (SDL_LockTexture(texture_, nullptr, &dst, &dstPitch) != 0) return false;
-        ConvertIndexed(indices, pitch, lut_, static_cast<std::uint32_t*>(dst), dstPitch / 4,
-                       kFrameWidth, kFrameHeight);
-        SDL_UnlockTexture(texture_);
-        return Show();
+        const bool recoloured = lut_.Update(palette);
+        rows32_.Forget();
+        const ChangedRows::Band band =
+            rows_.Take(indices, pitch, kFrameWidth, kFrameHeight, recoloured);
+        return WriteRows(rows_, band, [&](std::uint8_t* dst, int dstPitch, int first, int count) {
+                   ConvertIndexed(indices + static_cast<std::ptrdiff_t>(first) * pitch, pitch,
+                                  lut_, reinterpret_cast<std::uint32_t*>(dst), dstPitch / 4,
+                                  kFrameWidth, count);
+               }) &&
+               Show();
     }
 
     bool Present32(const std::uint32_t* pixels, int pitchPixels) override {
         if (texture_ == nullptr || pixels == nullptr) return false;
-        void* dst = nullptr;
-        int dstPitch = 0;
-        if (SDL_LockTexture(texture_, nullptr, &dst, &dstPitch) != 0) return false;
-        for (int y = 0; y < kFrameHeight; ++y)
-            std::memcpy(static_cast<std::uint8_t*>(dst) + static_cast<std::ptrdiff_t>(y) * dstPitch,
-                        pixels + static_cast<std::ptrdiff_t>(y) * pitchPixels, kFrameWidth * 4);
-        SDL_UnlockTexture(texture_);
-        return Show();
+        rows_.Forget();
+        const ChangedRows::Band band =
+            rows32_.Take(reinterpret_cast<const std::uint8_t*>(pixels), pitchPixels * 4,
+                         kFrameWidth * 4, kFrameHeight, false);
+        return WriteRows(rows32_, band, [&](std::uint8_t* dst, int dstPitch, int first, int count) {
+                   for (int y = 0; y < count; ++y)
+                       std::memcpy(dst + static_cast<std::ptrdiff_t>(y) * dstPitch,
+                                   pixels + static_cast<std::ptrdiff_t>(first + y) * pitchPixels,
+                                   kFrameWidth * 4);
+               }) &&
+               Show();
     }
 
     // Full screen is a borderless window over the whole display, and leaving it gives the window
@@ -237,6 +243,24 @@ private:
         return false;
     }
 
+    // Writes the band of rows that changed into the streaming texture (it keeps the rows outside
+    // the band): `fill(dst, dstPitch, first, count)`. False, with every row to be written next
+    // time, when the texture cannot be locked.
+    template <class Fill>
+    bool WriteRows(ChangedRows& rows, ChangedRows::Band band, Fill&& fill) {
+        if (band.first > band.last) return true;
+        const SDL_Rect rect{0, band.first, kFrameWidth, band.last - band.first + 1};
+        void* dst = nullptr;
+        int dstPitch = 0;
+        if (SDL_LockTexture(texture_, &rect, &dst, &dstPitch) != 0) {
+            rows.Forget();
+            return false;
+        }
+        fill(static_cast<std::uint8_t*>(dst), dstPitch, band.first, rect.h);
+        SDL_UnlockTexture(texture_);
+        return true;
+    }
+
     bool Show() {
         // The frame covers the logical area; only the bars beside it need the clear. A
         // hardware renderer's back buffer holds nothing worth keeping, so it is cleared every
@@ -270,6 +294,8 @@ private:
     std::vector<SDL_Cursor*> cursors_;
     SDL_Cursor* imageCursor_ = nullptr;
     PaletteLut lut_;
+    ChangedRows rows_;    // of the last 8-bit picture
+    ChangedRows rows32_;  // of the last 32-bit picture
 };
 
 std::uint16_t TranslateMods(Uint16 m) {

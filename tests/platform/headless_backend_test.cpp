@@ -212,6 +212,58 @@ TEST(HeadlessVideo, PresentsTheIndicesInTheColoursGivenWithThem) {
     EXPECT_FALSE(video.Present8(frame.data(), 100, grey));  // pitch shorter than a row
 }
 
+// The screen converts only the rows that changed since the last frame: after any sequence of
+// frames, colour changes and 32-bit frames its pixels are the last frame converted whole.
+TEST(HeadlessVideo, TheScreenShowsTheWholeLastFrameWhicheverRowsChanged) {
+    HeadlessVideo video;
+    ASSERT_TRUE(video.Open(VideoOptions{}));
+    std::vector<std::uint8_t> frame(kFrameWidth * kFrameHeight);
+    for (std::size_t i = 0; i < frame.size(); ++i)
+        frame[i] = static_cast<std::uint8_t>(i * 7 / 5);
+    Palette colours{};
+    for (int i = 0; i < 256; ++i)
+        colours[i] = static_cast<std::uint32_t>(i * 0x010203);
+    std::vector<std::uint32_t> other(kFrameWidth * kFrameHeight, 0x123456);
+    enum class Step { Same, OneRow, FirstAndLastRows, OnePixel, Recolour, Frame32, Reopen };
+    const Step steps[] = {Step::Same,     Step::OneRow,  Step::FirstAndLastRows, Step::OnePixel,
+                          Step::Recolour, Step::Frame32, Step::Same,             Step::OneRow,
+                          Step::Reopen,   Step::Same};
+    int n = 0;
+    for (const Step step : steps) {
+        ++n;
+        switch (step) {
+            case Step::Same:
+                break;
+            case Step::OneRow:
+                std::fill_n(&frame[static_cast<std::size_t>(100 + n) * kFrameWidth], kFrameWidth,
+                            static_cast<std::uint8_t>(n));
+                break;
+            case Step::FirstAndLastRows:
+                frame[5] ^= 0xFF;
+                frame[frame.size() - 1] ^= 0xFF;
+                break;
+            case Step::OnePixel:
+                frame[240 * kFrameWidth + 639] ^= 0x55;
+                break;
+            case Step::Recolour:
+                colours[frame[0]] = 0xABCDEF;
+                break;
+            case Step::Frame32:
+                ASSERT_TRUE(video.Present32(other.data(), kFrameWidth));
+                ASSERT_EQ(video.LastPixels()[1000], 0xFF123456u);
+                break;
+            case Step::Reopen:
+                video.Close();
+                ASSERT_TRUE(video.Open(VideoOptions{}));
+                break;
+        }
+        ASSERT_TRUE(video.Present8(frame.data(), kFrameWidth, colours));
+        for (std::size_t i = 0; i < frame.size(); ++i)
+            ASSERT_EQ(video.LastPixels()[i], 0xFF000000u | colours[frame[i]])
+                << "step " << n << " pixel " << i;
+    }
+}
+
 TEST(HeadlessEvents, DeliverInOrderAndLetTheDriverRunWhenDry) {
     HeadlessBackend machine;
     Event e;

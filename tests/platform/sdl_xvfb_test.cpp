@@ -61,6 +61,17 @@ void ShowRampAndRecolour(const std::string& display, const std::string& convert)
         EXPECT_EQ(At(shot, 320, 100), 0x0000FFu);
         EXPECT_EQ(At(shot, 321, 400), 0x0000FFu);  // the same column of index 128
         EXPECT_EQ(At(shot, 5, 240), 0x02FD00u);
+
+        // A band of changed rows in the middle: the rows above and below it stay as they were.
+        std::fill_n(&frame[200 * kFrameWidth], 10 * kFrameWidth, std::uint8_t{128});
+        ASSERT_TRUE(video.Present8(frame.data(), kFrameWidth, blue));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        shot = Photograph(display, convert);
+        ASSERT_EQ(shot.size(), 640u * 480u * 3u);
+        EXPECT_EQ(At(shot, 5, 205), 0x0000FFu);
+        EXPECT_EQ(At(shot, 5, 199), 0x02FD00u);
+        EXPECT_EQ(At(shot, 5, 210), 0x02FD00u);
+        EXPECT_EQ(At(shot, 636, 470), 0xFE0100u);
         video.Close();
     }
 }

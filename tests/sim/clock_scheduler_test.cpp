@@ -2,6 +2,7 @@
 // ticks after marked frames, task order and one flight step a tick at any speed-up.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,34 @@ TEST(ClockScheduler, EighteenPointTwoTicksASecondAtAnyFrameInterval) {
         }
         EXPECT_NEAR(static_cast<double>(ticks), 1092.0, 1.0) << interval << " ms frames";
         EXPECT_EQ(clock.TickCount(), ticks);
+    }
+}
+
+// The loop rests until the next tick is due: a millisecond short of the time it is told no tick
+// runs, and at that time one does (a tick is 1000 / 18.2 = 54.9 ms), whatever fraction of a tick
+// the frames before left owed.
+TEST(ClockScheduler, TheTimeToTheNextTickEndsWhereAnAdvanceRunsOne) {
+    for (std::uint32_t interval : {1u, 7u, 16u, 40u}) {
+        FakeWorld w;
+        sim::SimClock clock(w);
+        clock.Advance();
+        for (int step = 0; step < 500; ++step) {
+            w.now += interval;
+            clock.Advance();
+            const double due = clock.MsToNextTick();
+            ASSERT_GE(due, 0.0);
+            ASSERT_LE(due, 55.0);
+            const auto whole = static_cast<std::uint32_t>(std::ceil(due));
+            if (whole == 0) {
+                ASSERT_EQ(clock.Advance(), 1u) << interval << " ms, step " << step;
+                continue;
+            }
+            w.now += whole - 1;
+            ASSERT_EQ(clock.Advance(), 0u) << interval << " ms, step " << step;
+            ASSERT_NEAR(clock.MsToNextTick(), due - (whole - 1), 1e-6);
+            w.now += 1;
+            ASSERT_EQ(clock.Advance(), 1u) << interval << " ms, step " << step;
+        }
     }
 }
 

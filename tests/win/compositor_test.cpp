@@ -158,6 +158,75 @@ TEST_F(CompositorTest, MenuBandIsDrawnWhereTheWindowPutsIt) {
     SetNonClientPainter(nullptr);
 }
 
+// On a larger screen the band lies over the picture in every frame of a flight: whatever changed
+// (rows of the picture, its colours, the band, a popup laid over both and gone again), the screen
+// shows what composing the whole frame gives.
+TEST_F(CompositorTest, UnderTheBandTheScreenShowsTheWholeComposedFrame) {
+    SetVirtualScreenSize(1024, 768);
+    SetWindowMenuHandle(main, HMENU{9});
+    MoveWindow(main, 100, 100, 648, 526, true);
+    Pump();
+    std::uint32_t bandColour = 0x102030;
+    SetNonClientPainter([&](HWND h, const ComposeTarget& t, const RECT&, const RECT& b) {
+        if (h != main) return;
+        for (int y = std::max(b.top, 0); y < std::min<int>(b.bottom, t.height); ++y)
+            for (int x = std::max(b.left, 0); x < std::min<int>(b.right, t.width); x += 2)
+                t.pixels[y * t.pitch + x] = bandColour;  // every other pixel: the picture shows
+    });
+    WindowSurface* s = GetWindowSurface(main);
+    HWND popup;
+    enum class Step { Row, RowUnderTheBand, Colours, Band, PopupOn, PopupOff, Nothing };
+    int n = 0;
+    for (const Step step : {Step::Row, Step::RowUnderTheBand, Step::Colours, Step::Band, Step::Row,
+                            Step::PopupOn, Step::Row, Step::PopupOff, Step::Nothing, Step::Row}) {
+        ++n;
+        switch (step) {
+            case Step::Row:
+                std::fill_n(&s->indices[static_cast<std::size_t>(100 + n) * 640], 640,
+                            static_cast<std::uint8_t>(20 * n));
+                MarkWindowSurfaceDrawn(main);
+                break;
+            case Step::RowUnderTheBand:
+                std::fill_n(&s->indices[5 * 640], 640, std::uint8_t{77});
+                MarkWindowSurfaceDrawn(main);
+                break;
+            case Step::Colours: {
+                std::array<std::uint32_t, 256> p = s->palette;
+                p[77] = 0xFF00FF;
+                p[40] = 0x00FFFF;
+                SetWindowSurfacePalette(main, p);
+                MarkWindowSurfaceDrawn(main);
+                break;
+            }
+            case Step::Band:
+                bandColour = 0x405060;
+                RequestPresent();
+                break;
+            case Step::PopupOn:
+                popup = CreateWindowEx(0, "TestWindow", "Box", WS_POPUP | WS_VISIBLE, 300, 300, 50,
+                                       40, main, {}, {}, 0);
+                std::fill(GetWindowSurface(popup)->pixels.begin(),
+                          GetWindowSurface(popup)->pixels.end(), 0x123456u);
+                s = GetWindowSurface(main);
+                break;
+            case Step::PopupOff:
+                DestroyWindow(popup);
+                Pump();
+                s = GetWindowSurface(main);
+                break;
+            case Step::Nothing:
+                break;
+        }
+        PresentNow();
+        const ComposedFrame whole = ComposeFrame();
+        ASSERT_FALSE(whole.indexed);
+        const std::vector<std::uint32_t>& shown = machine.Screen().LastPixels();
+        for (std::size_t i = 0; i < whole.pixels.size(); ++i)
+            ASSERT_EQ(shown[i] & 0xFFFFFF, whole.pixels[i]) << "step " << n << " pixel " << i;
+    }
+    SetNonClientPainter(nullptr);
+}
+
 }  // namespace
 
 namespace {
