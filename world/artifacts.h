@@ -135,6 +135,11 @@ private:
     ts::TSBox box;
     ts::Matrix3F matrix;   // object to world rotation
     ts::Matrix3F inverse;  // and back
+    // While the rotation only turns about the vertical, the square of a ground distance beyond
+    // which no place can be near (the box's farthest corner with its margin, and room for the
+    // rounding): most runways are rejected without the rotation. Negative: no quick test.
+    double nearReachSquared = -1.0;
+    void UpdateNearReach();
 };
 
 // The artifacts of one terrain tile, owned by the tile: destroyed with it, each shape given

@@ -17,6 +17,7 @@ namespace {
 
 constexpr std::size_t kTableBits = 17;
 constexpr std::uint8_t kDefaultGround = 88;  // the world palette's ground colour
+constexpr int kMostPolygonCorners = 20;
 
 std::uint64_t VertexKey(std::int32_t level, std::int32_t gx, std::int32_t gy) {
     const auto x = static_cast<std::uint64_t>(static_cast<std::int64_t>(gx) + (1 << 28)) & 0x1FFFFFFFu;
@@ -254,14 +255,13 @@ std::int32_t TerrainRenderItemSorter::Vertex(std::int32_t level, std::int32_t gx
     if (slot >= 0) return slot;
     if (vertices.size() >= kMostVertices) return -1;
     slot = static_cast<std::int32_t>(vertices.size());
-    TerrainVertex v;
+    TerrainVertex& v = vertices.emplace_back();
     v.gx = gx;
     v.gy = gy;
     v.level = level;
     v.height = height;
     v.distance = -1.0f;
-    vertices.push_back(v);
-    return static_cast<std::int32_t>(vertices.size()) - 1;
+    return slot;
 }
 
 void TerrainRenderItemSorter::AddCell(std::int32_t level, std::int32_t cx, std::int32_t cy,
@@ -819,7 +819,7 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
                                     &any);
         out->behind = flag & 1;
     };
-    std::array<TerrainVertex, 10> made;
+    std::array<TerrainVertex, 10>& made = cutPoints;  // each one written whole before it is used
     std::array<const TerrainVertex*, 10> piece{};
     // The whole triangle first, in its middle level: its sides are its neighbours' sides, so
     // no pixel between them shows what lies behind the terrain however the pieces' sides round.
