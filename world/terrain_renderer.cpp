@@ -823,8 +823,15 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
     std::array<const TerrainVertex*, 10> piece{};
     // The whole triangle first, in its middle level: its sides are its neighbours' sides, so
     // no pixel between them shows what lies behind the terrain however the pieces' sides round.
-    palette->shadeLevel = level((g[0] + g[1] + g[2]) / 3.0f);
-    DrawPolygon(corners, 3, material, texSize, originX, originY);
+    // Over two levels the nearer level's piece has no border and is the whole triangle again,
+    // drawn over every pixel of this one: unless the face lets what lies under it show through,
+    // this one is not drawn.
+    const bool seeThrough =
+        material != nullptr && (material->flags & (kMaterialTransparent | kMaterialTranslucent)) != 0;
+    if (last - first > 1 || seeThrough) {
+        palette->shadeLevel = level((g[0] + g[1] + g[2]) / 3.0f);
+        DrawPolygon(corners, 3, material, texSize, originX, originY);
+    }
     // Then the pieces, nearer levels first, each reaching a band further than its own, which the
     // next piece covers: a pixel the rasterizer leaves out along a border inside the triangle
     // shows the level beside it.
