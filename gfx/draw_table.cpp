@@ -780,8 +780,4 @@ void RestoreUnderCursor(GFXSurface* surface) {
     }
 }
 
-bool HasSoftwarePolygons(const GFXDrawTable& table) {
-    return table.DrawPolygon == &DrawPolygon || table.DrawPolygon == &DrawPolygonRegion;
-}
-
 }  // namespace gfx

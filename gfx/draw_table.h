@@ -51,8 +51,6 @@ struct GFXDrawTable {
 
 // The clip-rectangle table of memory and window surfaces.
 extern GFXDrawTable theSoftwareDrawTable;
-// Whether the table's polygon entry is the software rasterizer's (plain or clipped to a region).
-bool HasSoftwarePolygons(const GFXDrawTable& table);
 // The full-screen surfaces' copy of it (its clear is replaced by the display code).
 extern GFXDrawTable theDrawTableDD;
 // The span-region table: the same operations, honouring the surface's span region (flags bit

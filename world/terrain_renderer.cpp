@@ -877,15 +877,17 @@ void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int coun
     // the corner less its remainder, a whole number of textures towards zero. The texture's size
     // is a power of two, so the quotient's whole part times the size is exact (the zero added
     // makes a negative zero plain).
-    const float ox = std::trunc(static_cast<float>(originX) / texSize) * texSize + 0.0f;
-    const float oy = std::trunc(static_cast<float>(originY) / texSize) * texSize + 0.0f;
+    // The texture's size is a power of two: times its reciprocal is the very quotient.
+    const float perTexture = 1.0f / texSize;
+    const float ox = std::trunc(static_cast<float>(originX) * perTexture) * texSize + 0.0f;
+    const float oy = std::trunc(static_cast<float>(originY) * perTexture) * texSize + 0.0f;
     bool behind = false;
     for (int i = 0; i < n; ++i) {
         const TerrainVertex& v = *vertices[i];
         clipEye[static_cast<std::size_t>(i)] = v.eye;
         clipTex[static_cast<std::size_t>(i)] =
-            gfx::GFXTexCoord{(static_cast<float>(v.gx) - ox) / texSize,
-                             (static_cast<float>(v.gy) - oy) / texSize};
+            gfx::GFXTexCoord{(static_cast<float>(v.gx) - ox) * perTexture,
+                             (static_cast<float>(v.gy) - oy) * perTexture};
         clipColour[static_cast<std::size_t>(i)] = v.colour;
         clipScreen[static_cast<std::size_t>(i)] = v.screen;
         behind |= v.behind != 0;

@@ -117,11 +117,6 @@ void DrawQuadPerspectiveSmooth(GFXDrawTarget& t, const GFXFaceMaterial& m, GFXPo
 void DrawPolygonPerspectiveSmooth(GFXDrawTarget& t, const GFXFaceMaterial& m, std::int32_t count,
                                   GFXPointList points, GFXColourList colours, GFXTexCoordList tex);
 
-// True when a face with these corners would draw no pixel on the target (its corners span no
-// scan line or lie beyond one side of the surface's clip box), whatever its kind: a caller may
-// then spare the face's set-up. False when in doubt.
-bool FaceDrawsNoPixel(const GFXDrawTarget& t, std::int32_t count, GFXPointList points);
-
 // A line on the current target's surface through draw-table entry 2.
 void DrawLine(GFXPoint a, GFXPoint b, std::uint32_t colour);
 

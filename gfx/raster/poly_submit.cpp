@@ -1,9 +1,7 @@
 // The face submission functions: each fills the global request for one face of a shape and
 // hands it to entry 11 of the target surface's draw table.
 #include "core/numeric.h"
-#include "gfx/bitmap_draw.h"
 #include "gfx/draw_table.h"
-#include "gfx/raster/poly_raster.h"
 #include "gfx/raster/poly_request.h"
 
 namespace gfx {
@@ -80,25 +78,6 @@ void DrawTrianglePerspectiveSmooth(GFXDrawTarget& t, const GFXFaceMaterial& m, G
 void DrawQuadPerspectiveSmooth(GFXDrawTarget& t, const GFXFaceMaterial& m, GFXPointList p, GFXColourList c, GFXTexCoordList x) { Submit(t, m, 4, p, c, x, kPersp | kPolySmooth, Colours::kAll); }
 void DrawPolygonPerspectiveSmooth(GFXDrawTarget& t, const GFXFaceMaterial& m, std::int32_t n, GFXPointList p, GFXColourList c, GFXTexCoordList x) { Submit(t, m, n, p, c, x, kPersp | kPolySmooth, Colours::kAll); }
 // clang-format on
-
-bool FaceDrawsNoPixel(const GFXDrawTarget& t, std::int32_t count, GFXPointList points) {
-    GFXSurface* s = t.surface;
-    if (s == nullptr || count < 3 || count > kPolyMaxPoints || points == nullptr) return false;
-    const GFXDrawTable* table = s->GetDrawTable();
-    if (table == nullptr || !HasSoftwarePolygons(*table)) return false;
-    GFXPolyRequest q;
-    q.count = count;
-    q.points = points;
-    // The flags the surface's entry 11 will draw with, as far as they place the points.
-    q.flags = (t.flags | s->polyForceBits) & s->polyAllowBits;
-    q.subpixelShift = t.coordinateShift & 0xFF;
-    if ((q.flags & kPolyOutline) != 0) return false;
-    const std::int32_t shift = (q.flags & kPolySubpixel) != 0 ? q.subpixelShift : 0;
-    if (shift > 16) return false;
-    GFXRect clip;
-    if (SurfaceClipBox(*s, &clip) == 0) return true;
-    return DrawsNoPixel(q, ScaledBounds(clip, shift));
-}
 
 void DrawLine(GFXPoint a, GFXPoint b, std::uint32_t colour) {
     GFXDrawTarget* t = theCurrentDrawTarget;
