@@ -338,9 +338,11 @@ void AirportObjectDatabase::CollectNearObjects(const TileArtifacts& tile, double
     double askedColumn = std::numeric_limits<double>::quiet_NaN();
     double askedRow = askedColumn;
     int loaded = 0;
+    // A tile's size is a power of two: times its reciprocal is the very quotient.
+    constexpr double kPerTile = 1.0 / kTileUnits;
     for (Artifact* a : tile.Items()) {
-        const double column = std::floor(a->position[0] / kTileUnits);
-        const double row = std::floor(a->position[1] / kTileUnits);
+        const double column = std::floor(a->position[0] * kPerTile);
+        const double row = std::floor(a->position[1] * kPerTile);
         if (column != askedColumn || row != askedRow) {
             loaded = theSceneryServices.isTerrainLoadedAt(a->position);
             askedColumn = column;
