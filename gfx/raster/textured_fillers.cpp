@@ -290,6 +290,18 @@ template <Tex8 M, bool k256>
 void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
     SpanRasterState& s = theSpanState;
     const TexConstants c = texConst;
+    if constexpr (Shaded(M)) {
+        if ((c.fixedSteps ? c.shadeStep : s.spanShadeDX) == 0) {
+            // One shade along the whole span: the face filler over that row of the shade table
+            // writes the same pixels without stepping the shade.
+            const std::uint8_t* const kept = s.spanLightRow;
+            s.spanLightRow =
+                c.shadeTable + ((static_cast<std::uint32_t>(s.spanShade) >> 16 & 255u) << 8);
+            PerspectiveSpan<M == Tex8::kShaded ? Tex8::kFace : Tex8::kTransparentFace, k256>(x0, x1);
+            s.spanLightRow = kept;
+            return;
+        }
+    }
     const RangeSteps r = StepsFor(c, x0, x1);
     const int first = r.first, n = r.n;
     const float dudx = r.dudx, dvdx = r.dvdx, dwdx = r.dwdx;
