@@ -340,6 +340,7 @@ void AirportObjectDatabase::CollectNearObjects(const TileArtifacts& tile, double
     int loaded = 0;
     // A tile's size is a power of two: times its reciprocal is the very quotient.
     constexpr double kPerTile = 1.0 / kTileUnits;
+    const double farSquared = (maxDistance * 1.000001) * (maxDistance * 1.000001);
     for (Artifact* a : tile.Items()) {
         const double column = std::floor(a->position[0] * kPerTile);
         const double row = std::floor(a->position[1] * kPerTile);
@@ -349,9 +350,12 @@ void AirportObjectDatabase::CollectNearObjects(const TileArtifacts& tile, double
             askedRow = row;
         }
         if (loaded == 0) continue;
-        const double d = std::sqrt((a->position[0] - viewer[0]) * (a->position[0] - viewer[0]) +
-                                   (a->position[1] - viewer[1]) * (a->position[1] - viewer[1]) +
-                                   (a->position[2] - viewer[2]) * (a->position[2] - viewer[2]));
+        const double squared = (a->position[0] - viewer[0]) * (a->position[0] - viewer[0]) +
+                               (a->position[1] - viewer[1]) * (a->position[1] - viewer[1]) +
+                               (a->position[2] - viewer[2]) * (a->position[2] - viewer[2]);
+        // Plainly beyond the reach: not near, and no distance is asked of an object not drawn.
+        if (squared > farSquared) continue;
+        const double d = std::sqrt(squared);
         a->distance = core::SaturateToInt32(d);
         if (!(d < maxDistance)) continue;
         if (a->GetKind() == Artifact::Kind::kAnim)

@@ -65,7 +65,7 @@ public:
     std::uint8_t tileId = kNoTile;
     double position[3] = {0.0, 0.0, 0.0};
     float rotation[3] = {0.0f, 0.0f, 0.0f};
-    std::int32_t distance = 0;  // to the viewer, last computed
+    std::int32_t distance = 0;  // to the viewer, last computed within the near objects' reach
 
 protected:
     // The shape instance placed in the scene frame and drawn.

@@ -164,6 +164,32 @@ TEST_F(Objects, NearObjectsAreFiledFarToNearAndOnlyOnLoadedTerrain) {
     EXPECT_EQ(db.NearCount(), 0u);
 }
 
+// The reach is a distance in three dimensions, its edge exact: a runway a unit inside it is
+// collected with its distance, one a unit beyond it is not, wherever the viewer stands over it.
+TEST_F(Objects, AnObjectIsNearUpToTheEdgeOfTheReach) {
+    const std::int32_t x = (9 << 20) + 50000, z = (5 << 20) + 5000;
+    AirportObjectDatabase db;
+    db.SetRecords({Runway(x, z, 0.0f, 3000)}, {}, {});
+    std::unique_ptr<world::TileArtifacts> tile = db.BuildRunways(world::TileIdOf(x, z), 0, 0);
+    ASSERT_EQ(tile->Size(), 1u);
+    const world::Artifact* runway = tile->Items()[0];
+    const struct {
+        double east, up, reach;
+        std::size_t near;
+    } cases[] = {{39999, 0, 40000, 1}, {40001, 0, 40000, 0}, {0, 14999, 15000, 1},
+                 {0, 15001, 15000, 0}, {24000, 31999, 40000, 1}, {24000, 32001, 40000, 0}};
+    for (const auto& c : cases) {
+        const double viewer[3] = {runway->position[0] - c.east, runway->position[1],
+                                  runway->position[2] + c.up};
+        db.SetView(viewer);
+        db.CollectNearObjects(*tile, c.reach);
+        EXPECT_EQ(db.NearCount(), c.near) << c.east << " east, " << c.up << " up";
+        if (c.near == 1) {
+            EXPECT_EQ(runway->distance, static_cast<std::int32_t>(std::hypot(c.east, c.up)));
+        }
+    }
+}
+
 // Objects of one list may stand in two terrain tiles: each is collected only where its own
 // tile's ground is loaded, however the list orders them.
 TEST_F(Objects, EachObjectIsCollectedByTheGroundOfItsOwnTerrainTile) {
