@@ -19,6 +19,8 @@ namespace world {
 
 namespace {
 
+constexpr std::size_t kNearObjectsReserved = 1024;
+
 char NoLetter() {
     return 0;
 }
@@ -328,6 +330,9 @@ void AirportObjectDatabase::SetView(const double at[3]) {
     for (int i = 0; i < 3; ++i)
         viewer[i] = at[i];
     nearList.clear();
+    // Room for the objects of a busy place at once: a frame that meets a few more objects than
+    // the one before allocates nothing.
+    if (nearList.capacity() < kNearObjectsReserved) nearList.reserve(kNearObjectsReserved);
 }
 
 void AirportObjectDatabase::CollectNearObjects(const TileArtifacts& tile, double maxDistance) {
