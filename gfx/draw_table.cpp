@@ -489,6 +489,10 @@ void PolygonImpl(GFXSurface* s, GFXPolyRequest* q, bool region) {
             if (q->vertices[i] == nullptr) return;
         }
     }
+    const GFXClipBounds bounds = ScaledBounds(clip, shift);
+    // A face that covers no pixel (a sliver between two scan lines, or wholly off the clip box)
+    // is passed over before its colour tables and vertices are set up.
+    if (DrawsNoPixel(*q, bounds)) return;
     SpanRasterState& st = theSpanState;
     const GFXPalette* pal = s->palette;
     const int index = FillSetupIndex(mode);
@@ -600,8 +604,6 @@ void PolygonImpl(GFXSurface* s, GFXPolyRequest* q, bool region) {
     st.colour = q->colour;
     st.coverage = (s->flags & kSurfaceClipRegion) != 0 ? s->spanRegion : nullptr;
     const GFXClipBounds pixelBounds{clip.left, clip.top, clip.right + 1, clip.bottom + 1};
-    const GFXClipBounds bounds{clip.left * (1 << shift), clip.top * (1 << shift),
-                               (clip.right + 1) * (1 << shift), (clip.bottom + 1) * (1 << shift)};
     RasterizeRequest(c.request, bounds, pixelBounds);
     st.coverage = nullptr;
 }

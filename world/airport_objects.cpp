@@ -19,6 +19,8 @@ namespace world {
 
 namespace {
 
+constexpr std::size_t kNearObjectsReserved = 1024;
+
 char NoLetter() {
     return 0;
 }
@@ -328,6 +330,9 @@ void AirportObjectDatabase::SetView(const double at[3]) {
     for (int i = 0; i < 3; ++i)
         viewer[i] = at[i];
     nearList.clear();
+    // Room for the objects of a busy place at once: a frame that meets a few more objects than
+    // the one before allocates nothing.
+    if (nearList.capacity() < kNearObjectsReserved) nearList.reserve(kNearObjectsReserved);
 }
 
 void AirportObjectDatabase::CollectNearObjects(const TileArtifacts& tile, double maxDistance) {
@@ -338,18 +343,24 @@ void AirportObjectDatabase::CollectNearObjects(const TileArtifacts& tile, double
     double askedColumn = std::numeric_limits<double>::quiet_NaN();
     double askedRow = askedColumn;
     int loaded = 0;
+    // A tile's size is a power of two: times its reciprocal is the very quotient.
+    constexpr double kPerTile = 1.0 / kTileUnits;
+    const double farSquared = (maxDistance * 1.000001) * (maxDistance * 1.000001);
     for (Artifact* a : tile.Items()) {
-        const double column = std::floor(a->position[0] / kTileUnits);
-        const double row = std::floor(a->position[1] / kTileUnits);
+        const double column = std::floor(a->position[0] * kPerTile);
+        const double row = std::floor(a->position[1] * kPerTile);
         if (column != askedColumn || row != askedRow) {
             loaded = theSceneryServices.isTerrainLoadedAt(a->position);
             askedColumn = column;
             askedRow = row;
         }
         if (loaded == 0) continue;
-        const double d = std::sqrt((a->position[0] - viewer[0]) * (a->position[0] - viewer[0]) +
-                                   (a->position[1] - viewer[1]) * (a->position[1] - viewer[1]) +
-                                   (a->position[2] - viewer[2]) * (a->position[2] - viewer[2]));
+        const double squared = (a->position[0] - viewer[0]) * (a->position[0] - viewer[0]) +
+                               (a->position[1] - viewer[1]) * (a->position[1] - viewer[1]) +
+                               (a->position[2] - viewer[2]) * (a->position[2] - viewer[2]);
+        // Plainly beyond the reach: not near, and no distance is asked of an object not drawn.
+        if (squared > farSquared) continue;
+        const double d = std::sqrt(squared);
         a->distance = core::SaturateToInt32(d);
         if (!(d < maxDistance)) continue;
         if (a->GetKind() == Artifact::Kind::kAnim)

@@ -200,7 +200,9 @@ void ArtifactTrans::operator delete(void* block, std::size_t) {
 }
 
 ArtifactTrans::ArtifactTrans(std::unique_ptr<RunwayShape> r)
-    : runway(std::move(r)), box(runway ? runway->Box() : ts::TSBox{}) {}
+    : runway(std::move(r)), box(runway ? runway->Box() : ts::TSBox{}) {
+    UpdateNearReach();
+}
 
 ArtifactTrans::~ArtifactTrans() = default;
 
@@ -213,10 +215,32 @@ void ArtifactTrans::RefreshTransform() {
     inverse = matrix;
     ts::Matrix3F::Transpose(&inverse);
     stale = false;
+    UpdateNearReach();
+}
+
+// The margin IsNear allows round the box.
+constexpr float kNearMargin = 300.0f;
+
+void ArtifactTrans::UpdateNearReach() {
+    const float* e = inverse.m;
+    nearReachSquared = -1.0;
+    // Only a turn about the vertical keeps ground distances: the two ground axes of the object
+    // then come from the ground offsets alone, by a rotation.
+    if (e[4] != 0.0f || e[5] != 0.0f || e[6] != 0.0f || e[7] != 0.0f || e[8] != 1.0f) return;
+    const double x = std::max(std::fabs(static_cast<double>(box.min.x) - kNearMargin),
+                              std::fabs(static_cast<double>(box.max.x) + kNearMargin));
+    const double y = std::max(std::fabs(static_cast<double>(box.min.y) - kNearMargin),
+                              std::fabs(static_cast<double>(box.max.y) + kNearMargin));
+    const double reach = 1.01 * std::sqrt(x * x + y * y) + 1.0;
+    if (std::isfinite(reach)) nearReachSquared = reach * reach;
 }
 
 int ArtifactTrans::IsNear(const double p[3]) const {
     if (!runway) return 0;
+    if (nearReachSquared >= 0.0) {
+        const double dx = p[0] - position[0], dy = p[1] - position[1];
+        if (dx * dx + dy * dy > nearReachSquared) return 0;
+    }
     // Into the object's frame (rotation only; the offset from its position first).
     const ts::Vector3F d{static_cast<float>(p[0] - position[0]), static_cast<float>(p[1] - position[1]),
                          static_cast<float>(p[2] - position[2])};
@@ -224,9 +248,8 @@ int ArtifactTrans::IsNear(const double p[3]) const {
     back.matrix = inverse;
     ts::Vector3F local;
     ts::Transform3F::RotatePoint(d, back, &local);
-    constexpr float kMargin = 300.0f;
-    return local.x >= box.min.x - kMargin && local.x <= box.max.x + kMargin &&
-                   local.y >= box.min.y - kMargin && local.y <= box.max.y + kMargin
+    return local.x >= box.min.x - kNearMargin && local.x <= box.max.x + kNearMargin &&
+                   local.y >= box.min.y - kNearMargin && local.y <= box.max.y + kNearMargin
                ? 1
                : 0;
 }

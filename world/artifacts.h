@@ -65,7 +65,7 @@ public:
     std::uint8_t tileId = kNoTile;
     double position[3] = {0.0, 0.0, 0.0};
     float rotation[3] = {0.0f, 0.0f, 0.0f};
-    std::int32_t distance = 0;  // to the viewer, last computed
+    std::int32_t distance = 0;  // to the viewer, last computed within the near objects' reach
 
 protected:
     // The shape instance placed in the scene frame and drawn.
@@ -135,6 +135,11 @@ private:
     ts::TSBox box;
     ts::Matrix3F matrix;   // object to world rotation
     ts::Matrix3F inverse;  // and back
+    // While the rotation only turns about the vertical, the square of a ground distance beyond
+    // which no place can be near (the box's farthest corner with its margin, and room for the
+    // rounding): most runways are rejected without the rotation. Negative: no quick test.
+    double nearReachSquared = -1.0;
+    void UpdateNearReach();
 };
 
 // The artifacts of one terrain tile, owned by the tile: destroyed with it, each shape given

@@ -17,6 +17,7 @@ namespace {
 
 constexpr std::size_t kTableBits = 17;
 constexpr std::uint8_t kDefaultGround = 88;  // the world palette's ground colour
+constexpr int kMostPolygonCorners = 20;
 
 std::uint64_t VertexKey(std::int32_t level, std::int32_t gx, std::int32_t gy) {
     const auto x = static_cast<std::uint64_t>(static_cast<std::int64_t>(gx) + (1 << 28)) & 0x1FFFFFFFu;
@@ -254,14 +255,13 @@ std::int32_t TerrainRenderItemSorter::Vertex(std::int32_t level, std::int32_t gx
     if (slot >= 0) return slot;
     if (vertices.size() >= kMostVertices) return -1;
     slot = static_cast<std::int32_t>(vertices.size());
-    TerrainVertex v;
+    TerrainVertex& v = vertices.emplace_back();
     v.gx = gx;
     v.gy = gy;
     v.level = level;
     v.height = height;
     v.distance = -1.0f;
-    vertices.push_back(v);
-    return static_cast<std::int32_t>(vertices.size()) - 1;
+    return slot;
 }
 
 void TerrainRenderItemSorter::AddCell(std::int32_t level, std::int32_t cx, std::int32_t cy,
@@ -819,12 +819,19 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
                                     &any);
         out->behind = flag & 1;
     };
-    std::array<TerrainVertex, 10> made;
+    std::array<TerrainVertex, 10>& made = cutPoints;  // each one written whole before it is used
     std::array<const TerrainVertex*, 10> piece{};
     // The whole triangle first, in its middle level: its sides are its neighbours' sides, so
     // no pixel between them shows what lies behind the terrain however the pieces' sides round.
-    palette->shadeLevel = level((g[0] + g[1] + g[2]) / 3.0f);
-    DrawPolygon(corners, 3, material, texSize, originX, originY);
+    // Over two levels the nearer level's piece has no border and is the whole triangle again,
+    // drawn over every pixel of this one: unless the face lets what lies under it show through,
+    // this one is not drawn.
+    const bool seeThrough =
+        material != nullptr && (material->flags & (kMaterialTransparent | kMaterialTranslucent)) != 0;
+    if (last - first > 1 || seeThrough) {
+        palette->shadeLevel = level((g[0] + g[1] + g[2]) / 3.0f);
+        DrawPolygon(corners, 3, material, texSize, originX, originY);
+    }
     // Then the pieces, nearer levels first, each reaching a band further than its own, which the
     // next piece covers: a pixel the rasterizer leaves out along a border inside the triangle
     // shows the level beside it.
@@ -870,15 +877,17 @@ void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int coun
     // the corner less its remainder, a whole number of textures towards zero. The texture's size
     // is a power of two, so the quotient's whole part times the size is exact (the zero added
     // makes a negative zero plain).
-    const float ox = std::trunc(static_cast<float>(originX) / texSize) * texSize + 0.0f;
-    const float oy = std::trunc(static_cast<float>(originY) / texSize) * texSize + 0.0f;
+    // The texture's size is a power of two: times its reciprocal is the very quotient.
+    const float perTexture = 1.0f / texSize;
+    const float ox = std::trunc(static_cast<float>(originX) * perTexture) * texSize + 0.0f;
+    const float oy = std::trunc(static_cast<float>(originY) * perTexture) * texSize + 0.0f;
     bool behind = false;
     for (int i = 0; i < n; ++i) {
         const TerrainVertex& v = *vertices[i];
         clipEye[static_cast<std::size_t>(i)] = v.eye;
         clipTex[static_cast<std::size_t>(i)] =
-            gfx::GFXTexCoord{(static_cast<float>(v.gx) - ox) / texSize,
-                             (static_cast<float>(v.gy) - oy) / texSize};
+            gfx::GFXTexCoord{(static_cast<float>(v.gx) - ox) * perTexture,
+                             (static_cast<float>(v.gy) - oy) * perTexture};
         clipColour[static_cast<std::size_t>(i)] = v.colour;
         clipScreen[static_cast<std::size_t>(i)] = v.screen;
         behind |= v.behind != 0;

@@ -256,6 +256,7 @@ private:
     bool texturesOn = true;
     int cellsDrawn = 0;
     // Scratch of the drawing, kept between frames.
+    std::array<TerrainVertex, 10> cutPoints{};  // where a triangle's sides cross haze borders
     std::vector<std::int32_t> polygon;
     std::vector<std::int32_t> edge;
     std::array<ts::Vector3F, 24> clipEye{};

@@ -342,6 +342,39 @@ std::int64_t TwiceSignedArea(const GFXPolyRequest& q) {
 }
 }  // namespace
 
+GFXClipBounds ScaledBounds(const GFXRect& clip, std::int32_t shift) {
+    return GFXClipBounds{clip.left * (1 << shift), clip.top * (1 << shift),
+                         (clip.right + 1) * (1 << shift), (clip.bottom + 1) * (1 << shift)};
+}
+
+bool DrawsNoPixel(const GFXPolyRequest& q, const GFXClipBounds& bounds) {
+    const int n = q.count;
+    if (n < 3 || q.points == nullptr) return true;
+    const int s = Shift(q);
+    const GFXScreenPoint* p0 = q.points[0];
+    if (p0 == nullptr) return true;
+    std::int32_t minX = p0->x, maxX = p0->x, minY = p0->y, maxY = p0->y;
+    for (int i = 1; i < n; ++i) {
+        const GFXScreenPoint* p = q.points[i];
+        if (p == nullptr) return true;
+        minX = std::min(minX, p->x);
+        maxX = std::max(maxX, p->x);
+        minY = std::min(minY, p->y);
+        maxY = std::max(maxY, p->y);
+    }
+    // The rows a walk covers run from the first row at or below the highest corner to the
+    // last row above the lowest, as the edge ring counts them.
+    auto row = [s](std::int32_t y) {
+        return static_cast<std::int32_t>((static_cast<std::int64_t>(ToFixed(y, s)) + 0xFFFF) >> 16);
+    };
+    if (row(maxY) <= row(minY)) return true;
+    if (maxY <= bounds.top || minY >= bounds.bottom) return true;
+    // Across, a pixel's margin: an edge stepped down many rows may round a little past its
+    // corners.
+    const std::int64_t pixel = std::int64_t{1} << (16 - s);
+    return maxX <= bounds.left - pixel || minX >= bounds.right + pixel;
+}
+
 int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
                      const GFXClipBounds& pixelBounds) {
     SpanRasterState& s = theSpanState;

@@ -21,6 +21,15 @@ void ComputeTriangleGradients(const GFXPolyRequest& request);
 // 1 when some row of the face has a pixel the coverage list still leaves open, else 0.
 int PolygonCoverageTest(const GFXPolyRequest& request, CoverageList& coverage);
 
+// True when the polygon can draw no pixel within `bounds` (the request's units): its corners
+// span no scan line, or all lie above, below, or (by a pixel) left or right of the bounds. A
+// cheap test before a face's set-up; the polygon's pixels are the same either way.
+bool DrawsNoPixel(const GFXPolyRequest& request, const GFXClipBounds& bounds);
+
+// A surface's clip box in the units of coordinates with `shift` fraction bits, its right and
+// bottom exclusive.
+GFXClipBounds ScaledBounds(const GFXRect& clip, std::int32_t shift);
+
 // The rasterizer half of draw-table entry 11: with rowPtr, pitch, the colour tables, colour,
 // the texture and the coverage list already in theSpanState, chooses the fill set-up by the
 // flag word, computes a triangle's gradients, clips the polygon to `bounds` (coordinates in the

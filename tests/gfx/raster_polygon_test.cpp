@@ -2,6 +2,7 @@
 // its surface.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -95,6 +96,45 @@ TEST(RasterWatertight, QuadSplitOnADiagonalCoversEveryPixelOnce) {
         ASSERT_EQ(pair, whole) << "quad " << n;
     }
     EXPECT_GT(drawn, 3000);
+}
+
+// The test that passes over a face before its set-up never passes over one that draws: random
+// triangles and quads, many of them slivers between two rows or lying beyond a side of the
+// bounds (within the guard band and far past it), each drawn into a cleared buffer.
+TEST(RasterNoPixel, AFacePassedOverWouldHaveDrawnNothing) {
+    std::mt19937 rng(54);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::vector<std::uint8_t> px(64 * 64);
+    const std::int32_t one = 1 << kShift;
+    const GFXClipBounds bounds{0, 0, 64 * one, 64 * one};
+    int passedOver = 0, drew = 0;
+    for (int n = 0; n < 20000; ++n) {
+        const double spread = n % 3 == 0 ? 20000.0 : 120.0;
+        const double cx = (unit(rng) - 0.5) * spread + 32, cy = (unit(rng) - 0.5) * spread + 32;
+        const bool sliver = n % 2 == 0;
+        Face f;
+        const int corners = 3 + static_cast<int>(rng() % 2);
+        for (int k = 0; k < corners; ++k) {
+            // Clockwise round the centre on the screen (y down).
+            const double a = (k + unit(rng) * 0.8) * 2 * M_PI / corners;
+            const double r = 1 + unit(rng) * 40;
+            const double y = cy + (sliver ? 0.4 * unit(rng) : r * std::sin(a));
+            f.pts.push_back({static_cast<std::int32_t>(std::lround((cx + r * std::cos(a)) * one)),
+                             static_cast<std::int32_t>(std::lround(y * one)), 0, 0.0f});
+        }
+        f.Finish(kPolySubpixel, 1);
+        f.req.subpixelShift = kShift;
+        std::fill(px.begin(), px.end(), 0);
+        Rasterize(px, f.req, nullptr);
+        const bool wrote = std::any_of(px.begin(), px.end(), [](std::uint8_t v) { return v != 0; });
+        if (DrawsNoPixel(f.req, bounds)) {
+            ++passedOver;
+            ASSERT_FALSE(wrote) << "face " << n;
+        }
+        drew += wrote ? 1 : 0;
+    }
+    EXPECT_GT(passedOver, 8000);
+    EXPECT_GT(drew, 1000);
 }
 
 // Three triangles of a terrain mesh at the surface's left side: a sliver between the other two,

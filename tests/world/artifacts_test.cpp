@@ -98,6 +98,49 @@ TEST_F(Objects, RunwaysStandOnTheGroundTurnedByTheirHeadingAndKnowWhatIsNearThem
     EXPECT_EQ(db.BuildRunways(0x11, 0, 0)->Size(), 0u);
 }
 
+// Near is a matter of the ground only, whichever way the runway is turned: a place far above
+// the pavement is near it, one beyond the margin round its box is not, however close or far.
+TEST_F(Objects, ARunwayIsNearWithinItsMarginOnTheGroundAtAnyHeadingAndHeight) {
+    const std::int32_t x = (9 << 20) + 5000, z = (5 << 20) + 5000;
+    const double half = 2500.0 / 1.2890625, halfWidth = 50.0 / 1.2890625;
+    struct Place {
+        double along, across, up;  // from the runway's middle, in units
+        int near;
+    };
+    const Place places[] = {
+        {0, 0, 0, 1},
+        {half + 280, 0, 0, 1},
+        {-(half + 280), 0, 0, 1},
+        {0, halfWidth + 280, 0, 1},
+        {half + 280, -(halfWidth + 280), 0, 1},
+        {0, 0, 60000, 1},  // far above the pavement
+        {half + 320, 0, 0, 0},
+        {0, -(halfWidth + 320), 0, 0},
+        {half + 320, halfWidth + 320, 0, 0},
+        {3 * half, 0, 0, 0},
+        {0, 200000, 0, 0},
+        {-150000, 150000, 0, 0},
+    };
+    for (const double degrees : {0.0, 30.0, -90.0, 135.0, 200.0}) {
+        const double heading = degrees * 3.14159265358979 / 180.0;
+        AirportObjectDatabase db;
+        db.SetRecords({Runway(x, z, static_cast<float>(heading), 5000)}, {}, {});
+        std::unique_ptr<world::TileArtifacts> tile = db.BuildRunways(world::TileIdOf(x, z), 0, 0);
+        ASSERT_EQ(tile->Size(), 1u);
+        auto* r = static_cast<world::ArtifactTrans*>(tile->Items()[0]);
+        // The long axis: east at -90 degrees, north at 0.
+        const double ax = -std::sin(heading), ay = std::cos(heading);
+        for (const Place& p : places) {
+            const double at[3] = {r->position[0] + p.along * ax + p.across * ay,
+                                  r->position[1] + p.along * ay - p.across * ax,
+                                  r->position[2] + p.up};
+            EXPECT_EQ(r->IsNear(at), p.near)
+                << degrees << " degrees, " << p.along << " along, " << p.across << " across, "
+                << p.up << " up";
+        }
+    }
+}
+
 TEST_F(Objects, NearObjectsAreFiledFarToNearAndOnlyOnLoadedTerrain) {
     const std::int32_t x = (9 << 20) + 5000, z = (5 << 20) + 5000;
     AirportObjectDatabase db;
@@ -119,6 +162,32 @@ TEST_F(Objects, NearObjectsAreFiledFarToNearAndOnlyOnLoadedTerrain) {
     db.SetView(viewer);
     db.CollectNearObjects(*tile, 40000.0);
     EXPECT_EQ(db.NearCount(), 0u);
+}
+
+// The reach is a distance in three dimensions, its edge exact: a runway a unit inside it is
+// collected with its distance, one a unit beyond it is not, wherever the viewer stands over it.
+TEST_F(Objects, AnObjectIsNearUpToTheEdgeOfTheReach) {
+    const std::int32_t x = (9 << 20) + 50000, z = (5 << 20) + 5000;
+    AirportObjectDatabase db;
+    db.SetRecords({Runway(x, z, 0.0f, 3000)}, {}, {});
+    std::unique_ptr<world::TileArtifacts> tile = db.BuildRunways(world::TileIdOf(x, z), 0, 0);
+    ASSERT_EQ(tile->Size(), 1u);
+    const world::Artifact* runway = tile->Items()[0];
+    const struct {
+        double east, up, reach;
+        std::size_t near;
+    } cases[] = {{39999, 0, 40000, 1}, {40001, 0, 40000, 0}, {0, 14999, 15000, 1},
+                 {0, 15001, 15000, 0}, {24000, 31999, 40000, 1}, {24000, 32001, 40000, 0}};
+    for (const auto& c : cases) {
+        const double viewer[3] = {runway->position[0] - c.east, runway->position[1],
+                                  runway->position[2] + c.up};
+        db.SetView(viewer);
+        db.CollectNearObjects(*tile, c.reach);
+        EXPECT_EQ(db.NearCount(), c.near) << c.east << " east, " << c.up << " up";
+        if (c.near == 1) {
+            EXPECT_EQ(runway->distance, static_cast<std::int32_t>(std::hypot(c.east, c.up)));
+        }
+    }
 }
 
 // Objects of one list may stand in two terrain tiles: each is collected only where its own

@@ -4,6 +4,7 @@
 // drawn after their cell, and the view range and bands as the settings and the height set them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -151,16 +152,6 @@ protected:
     void SetUp() override {
         WorldFixture::SetUp();
         WriteTile(worldtest::TileName(9, 5), Tile());
-        world::TerrainMaterialList list;
-        list.perSet = 1;
-        list.materials.resize(1);
-        list.materials[0].type = world::kMaterialPalette;
-        list.materials[0].shading = world::kShadingSmooth;
-        list.materials[0].paletteIndex = kGroundColour;
-        const std::vector<std::uint8_t> dml = list.Store();
-        dir.MakeFolders("Art/Terrain/USA/DML");
-        dir.Write("Art/Terrain/USA/DML/terrain.dml", std::string(dml.begin(), dml.end()));
-        platform::ForgetFolderListings();
 
         previousTable = gfx::GFXMemSurface::SetDrawTable(&gfx::theSoftwareDrawTable);
         surface = gfx::GFXMemSurface::Create(640, 480, 8);
@@ -182,7 +173,23 @@ protected:
                                                            128.0f);
         sun.worldDirection = ts::Vector3F{0.2f, 0.3f, -0.93f};
         lights.AddLight(&sun);
-
+        LoadWorld(0);
+    }
+    // The ground's one material (with the material flags given) and a terrain manager over the
+    // tile, the aircraft 300 m above its middle.
+    void LoadWorld(std::uint32_t materialFlags) {
+        manager.reset();
+        world::TerrainMaterialList list;
+        list.perSet = 1;
+        list.materials.resize(1);
+        list.materials[0].type = world::kMaterialPalette;
+        list.materials[0].shading = world::kShadingSmooth;
+        list.materials[0].paletteIndex = kGroundColour;
+        list.materials[0].flags = materialFlags;
+        const std::vector<std::uint8_t> dml = list.Store();
+        dir.MakeFolders("Art/Terrain/USA/DML");
+        dir.Write("Art/Terrain/USA/DML/terrain.dml", std::string(dml.begin(), dml.end()));
+        platform::ForgetFolderListings();
         manager = std::make_unique<world::TerrainManager>();
         manager->InitDiskCache();
         PlaceInTile(9, 5, 0.5, 0.5);
@@ -308,6 +315,35 @@ TEST_F(HillyTerrainScene, BordersBetweenLevelsOverHillsLeaveNoCracks) {
     // them at a rounded corner and open a dotted line beside an uncut neighbour.
     EXPECT_EQ(cracked, 0);
     EXPECT_EQ(crackPixels, 0);
+}
+
+// A triangle over two haze levels is drawn as its nearer level over the whole of it, then its
+// farther part: a face that lets the ground under it show is drawn whole in its middle level
+// first too. An untextured face shows nothing through it, so the two give the same pixels, with
+// every haze level and shade row in a colour of its own.
+TEST_F(HillyTerrainScene, HazeLevelsAcrossATriangleDrawTheSameWithOrWithoutTheLayerUnderThem) {
+    std::vector<std::uint8_t> shades(std::size_t{1} << (3 + 5 + 8));
+    for (std::size_t i = 0; i < shades.size(); ++i)
+        shades[i] = static_cast<std::uint8_t>((i >> 8) * 7 + (i & 255));
+    ASSERT_EQ(palette->SetShadeTable(5, 3, shades.data()), 1);
+    std::vector<std::uint8_t> pictures[2];
+    for (const std::uint32_t flags : {world::kMaterialTranslucent, 0u}) {
+        LoadWorld(flags);
+        std::vector<std::uint8_t>& out = pictures[flags == 0 ? 1 : 0];
+        for (const float metres : {700.0f, 3000.0f}) {
+            for (int h = 0; h < 6; ++h) {
+                Frame(static_cast<float>(h) * 1.047f, metres / 0.392906f, -0.1f);
+                const std::vector<std::uint8_t> p = Picture();
+                out.insert(out.end(), p.begin(), p.end());
+            }
+        }
+    }
+    EXPECT_EQ(pictures[0], pictures[1]);
+    // The haze draws the far ground in many colours.
+    std::vector<bool> seen(256);
+    for (std::uint8_t v : pictures[1])
+        seen[v] = true;
+    EXPECT_GT(std::count(seen.begin(), seen.end(), true), 20);
 }
 
 TEST_F(TerrainScene, FramesRepeatByteForByteWithoutAllocating) {
