@@ -45,7 +45,6 @@ LagRun HoldSteadyAndLag(const FlightModelState& steady, double offsetDegrees, in
     flight::ComputeAeroForces();
     flight::IntegrateMotion();
     const int path = theFlightModelState.fmWndANG;
-    flight::theFlightStep.pathLagRemainder = 0;
     int lag = path + static_cast<int>(std::lround(offsetDegrees * kUnitsPerDegree));
     int settled = -1;
     const int steps = static_cast<int>(seconds * kStepsPerSecond);
