@@ -23,6 +23,7 @@ struct FlightStepState {
     double turnIncrement = 0.0;       // heading change from the bank, read by the turn gauge
     std::int16_t yawHeadingWord = 0;  // heading change from the yaw rate, from IntegrateMotion
     std::int32_t yawAccumulator = 0;
+    std::int32_t pathLagRemainder = 0;  // the lagged path angle's move below a unit, in 1/32768
     std::int32_t vsRing[36] = {};
     std::int32_t vsIndex = 0;
     double averagedVerticalSpeed = 0.0;

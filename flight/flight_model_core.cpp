@@ -44,6 +44,22 @@ std::int16_t Approach(std::int32_t value, std::int32_t target, std::int32_t step
     return To16(value);
 }
 
+// The lagged path angle's move towards the path: diff * g / 32768 of a unit per step, the
+// fraction carried to the next step, never past the path. Shifted down instead (rounding towards
+// minus infinity) the lag crept after a path below it and froze short of one above it, and in
+// steady flight, where g is small, the attitude stuck degrees off the path.
+std::int32_t PathLagStep(std::int32_t diff, std::int32_t g, std::int32_t& remainder) {
+    if (diff == 0) {
+        remainder = 0;
+        return 0;
+    }
+    const std::int64_t total = static_cast<std::int64_t>(diff) * g + remainder;
+    std::int64_t step = total / 32768;  // towards zero: the same either way
+    remainder = static_cast<std::int32_t>(total - step * 32768);
+    step = std::clamp<std::int64_t>(step, std::min(diff, 0), std::max(diff, 0));
+    return static_cast<std::int32_t>(step);
+}
+
 // Q15 factor num / den for a 16.16 numerator over a whole-unit denominator, at most 32767.
 std::int32_t SpeedFactor(std::int64_t num, std::int64_t denWhole) {
     if (denWhole <= 0 || num <= 0) return 0;
@@ -409,7 +425,8 @@ void IntegrateMotion() {
         if (ap.apModelCode == 2 || ap.apModelCode == 5) shift = 4;
         g >>= shift;
         const std::int32_t diff = static_cast<std::int32_t>(s.fmWndANG) - s.fmAllowWA;
-        s.fmAllowWA = To16(s.fmAllowWA + ((diff * g) >> 15));
+        s.fmAllowWA = To16(s.fmAllowWA +
+                           PathLagStep(diff, static_cast<std::int32_t>(g), st.pathLagRemainder));
     }
 
     // 22. Pitch from the path angle and the elevator; over the vertical the aircraft flips.
