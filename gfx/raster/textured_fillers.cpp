@@ -197,6 +197,13 @@ inline void PutFourKeyed(std::uint8_t* d, std::uint32_t t0, std::uint32_t t1, st
     const auto word = static_cast<std::uint32_t>(_mm_cvtsi128_si32(out));
     std::memcpy(d, &word, 4);
 }
+
+// The four texels at `at`, packed low byte first.
+inline std::uint32_t PackFour(const std::uint8_t* texels, const std::uint32_t at[4]) {
+    return texels[at[0]] | (static_cast<std::uint32_t>(texels[at[1]]) << 8) |
+           (static_cast<std::uint32_t>(texels[at[2]]) << 16) |
+           (static_cast<std::uint32_t>(texels[at[3]]) << 24);
+}
 #endif
 
 template <Tex8 M, bool k256>
@@ -371,6 +378,26 @@ void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
                     q.Next(at);
                     PutFourKeyed(d, c.texels[at[0]], c.texels[at[1]], c.texels[at[2]],
                                  c.texels[at[3]]);
+                }
+                u = q.U();
+                v = q.V();
+            }
+        } else if constexpr ((M == Tex8::kCopy || M == Tex8::kFace) && k256) {
+            // Opaque art, four pixels at a time: their texel offsets worked out together.
+            if (run >= 8) {
+                FourTexels q(u, v, du, dv);
+                alignas(16) std::uint32_t at[4];
+                for (; i + 4 <= run; i += 4, d += 4) {
+                    q.Next(at);
+                    if constexpr (M == Tex8::kCopy) {
+                        const std::uint32_t four = PackFour(c.texels, at);
+                        std::memcpy(d, &four, 4);
+                    } else {
+                        d[0] = faceRow[c.texels[at[0]]];
+                        d[1] = faceRow[c.texels[at[1]]];
+                        d[2] = faceRow[c.texels[at[2]]];
+                        d[3] = faceRow[c.texels[at[3]]];
+                    }
                 }
                 u = q.U();
                 v = q.V();
