@@ -150,10 +150,20 @@ void BM_AffineOneShadeSpan(benchmark::State& s) {
         87);
 }
 void BM_PerspectiveSpan(benchmark::State& s) {
-    RunFiller(s, SetupTexPerspective, 131);
+    RunFiller(s, SetupTexPerspective, 110);
 }
 void BM_PerspectiveShadedSpan(benchmark::State& s) {
     RunFiller(s, SetupTexPerspectiveShaded, 178);
+}
+// The near terrain's filler: perspective, each span in one shade.
+void BM_PerspectiveOneShadeSpan(benchmark::State& s) {
+    RunFiller(
+        s,
+        [](int isTriangle) {
+            theSpanState.spanShadeDX = 0;
+            SetupTexPerspectiveShaded(isTriangle);
+        },
+        130);
 }
 // Art with holes in no regular pattern (a dithered haze): about half of its texels are 0 and
 // let the row show through.
@@ -180,6 +190,7 @@ BENCHMARK(BM_AffineSpan);
 BENCHMARK(BM_AffineOneShadeSpan);
 BENCHMARK(BM_PerspectiveSpan);
 BENCHMARK(BM_PerspectiveShadedSpan);
+BENCHMARK(BM_PerspectiveOneShadeSpan);
 BENCHMARK(BM_PerspectiveTransparentSpan);
 BENCHMARK(BM_LitTexturedSpan);
 
