@@ -139,15 +139,16 @@ void BM_GouraudSpan(benchmark::State& s) {
 void BM_AffineSpan(benchmark::State& s) {
     RunFiller(s, SetupTexAffine, 95);
 }
-// The terrain's filler: each span in one shade (a face's haze), all but a few of its spans.
+// A shaded filler's set-up for spans in one shade (a face's haze), as the terrain draws all but
+// a few of its spans.
+template <FillSetupFn Setup>
+void OneShade(int isTriangle) {
+    theSpanState.spanShadeDX = 0;
+    Setup(isTriangle);
+}
+// The terrain's filler.
 void BM_AffineOneShadeSpan(benchmark::State& s) {
-    RunFiller(
-        s,
-        [](int isTriangle) {
-            theSpanState.spanShadeDX = 0;
-            SetupTexAffineShaded(isTriangle);
-        },
-        87);
+    RunFiller(s, OneShade<SetupTexAffineShaded>, 87);
 }
 void BM_PerspectiveSpan(benchmark::State& s) {
     RunFiller(s, SetupTexPerspective, 110);
@@ -155,15 +156,9 @@ void BM_PerspectiveSpan(benchmark::State& s) {
 void BM_PerspectiveShadedSpan(benchmark::State& s) {
     RunFiller(s, SetupTexPerspectiveShaded, 178);
 }
-// The near terrain's filler: perspective, each span in one shade.
+// The near terrain's filler.
 void BM_PerspectiveOneShadeSpan(benchmark::State& s) {
-    RunFiller(
-        s,
-        [](int isTriangle) {
-            theSpanState.spanShadeDX = 0;
-            SetupTexPerspectiveShaded(isTriangle);
-        },
-        130);
+    RunFiller(s, OneShade<SetupTexPerspectiveShaded>, 130);
 }
 // Art with holes in no regular pattern (a dithered haze): about half of its texels are 0 and
 // let the row show through.
