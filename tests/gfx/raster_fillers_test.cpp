@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "gfx/bitmap.h"
@@ -119,6 +120,62 @@ TEST(RasterTexturedFill, ZeroTexelsLeaveTheDestination) {
         EXPECT_EQ(r.px[0], 254);
         EXPECT_EQ(r.px[2], 0xEE);
         EXPECT_EQ(r.px[3], 1);
+    }
+}
+
+// Over a face at one depth the perspective fillers step exactly as an affine one: each pixel
+// shows the texel its 16.16 coordinates reach, in every mode and wherever the span starts
+// and ends (spans long enough to be filled four pixels at a time, and short ones).
+TEST(RasterTexturedFill, PerspectiveAtOneDepthShowsTheTexelEachPixelReaches) {
+    static std::vector<std::uint8_t> texels(65536), shades(65536);
+    for (int v = 0; v < 256; ++v)
+        for (int u = 0; u < 256; ++u)
+            texels[static_cast<std::size_t>(v * 256 + u)] =
+                (u + v) % 5 == 0 ? 0 : static_cast<std::uint8_t>((u * 3 + v * 5) | 1);
+    for (int i = 0; i < 65536; ++i)
+        shades[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i >> 8) * 11 + (i & 255));
+    enum class Mode { kCopy, kOneShade, kKeyed };
+    constexpr std::uint32_t kShadeRow = 9;
+    for (const Mode mode : {Mode::kCopy, Mode::kOneShade, Mode::kKeyed}) {
+        for (const auto& [first, end] : {std::pair{0, 64}, std::pair{1, 62}, std::pair{3, 10},
+                                        std::pair{2, 33}, std::pair{5, 12}}) {
+            Row8 r;
+            r.px.fill(0xEE);
+            SpanRasterState& s = theSpanState;
+            PrepareTexture(r.px.data(), 0.0f, 0.0f);
+            s.texels = texels.data();
+            s.shadeTable = shades.data();
+            s.spanShade = static_cast<std::int32_t>(kShadeRow << 16);
+            s.spanShadeDX = 0;
+            s.spanU = 250.5f * 65536.0f;  // runs past 255 and wraps
+            s.spanV = 3.25f * 65536.0f;
+            s.spanDUDX = 1.5f * 65536.0f;
+            s.spanDVDX = -0.75f * 65536.0f;  // runs below 0 and wraps
+            switch (mode) {
+                case Mode::kCopy: SetupTexPerspective(1); break;
+                case Mode::kOneShade: SetupTexPerspectiveShaded(1); break;
+                case Mode::kKeyed: SetupTexPerspectiveTransparent(1); break;
+            }
+            s.selectedFill(first << 16, end << 16);
+            for (int x = 0; x < 64; ++x) {
+                const auto at = static_cast<std::size_t>(x);
+                if (x < first || x >= end) {
+                    EXPECT_EQ(r.px[at], 0xEE) << x;
+                    continue;
+                }
+                const auto u = static_cast<std::uint32_t>(static_cast<std::int32_t>(
+                    (250.5 + 1.5 * x) * 65536.0));
+                const auto v = static_cast<std::uint32_t>(static_cast<std::int32_t>(
+                    (3.25 - 0.75 * x) * 65536.0));
+                const std::uint8_t t = texels[((v >> 8) & 0xFF00u) | ((u >> 16) & 0xFFu)];
+                std::uint8_t want = t;
+                if (mode == Mode::kOneShade) want = shades[(kShadeRow << 8) | t];
+                if (mode == Mode::kKeyed && t == 0) want = 0xEE;
+                EXPECT_EQ(r.px[at], want)
+                    << "mode " << static_cast<int>(mode) << " span " << first << ".." << end
+                    << " x " << x;
+            }
+        }
     }
 }
 
