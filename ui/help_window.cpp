@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "core/text_lines.h"
 #include "ui/ui_services.h"
 #include "ui/general_dialogs.h"
 #include "ui/help_popup.h"
@@ -77,10 +78,8 @@ int HelpTopicFile::Parse(std::string_view text) {
         current = HelpTopic{};
         inTopic = false;
     };
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+    std::string_view line;
+    while (core::NextLine(text, &line)) {
         line = Trim(line);
         if (!line.empty() && line[0] == ';') continue;
         if (!line.empty() && line[0] == '#') {

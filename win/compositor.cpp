@@ -81,6 +81,13 @@ void HashTree(std::uint64_t& h, const WindowData& w) {
         if (WindowData* cw = Find(c); cw != nullptr && (cw->style & WS_VISIBLE)) HashTree(h, *cw);
 }
 
+// `count` indices of an 8-bit surface as the output's 0x00RRGGBB pixels.
+void IndicesToPixels(const std::array<std::uint32_t, 256>& palette, const std::uint8_t* from,
+                     std::uint32_t* to, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        to[i] = palette[from[i]] & 0xFFFFFF;
+}
+
 // Draws a window's client surface and then its visible children, clipped to `clip`.
 void DrawClientTree(const ComposeTarget& t, const WindowData& w, POINT origin, RECT clip) {
     RECT c = detail::ClientRectScreen(w);
@@ -93,8 +100,8 @@ void DrawClientTree(const ComposeTarget& t, const WindowData& w, POINT origin, R
             std::uint32_t* d = t.pixels + y * t.pitch;
             const std::size_t row = static_cast<std::size_t>(y - oy) * s.width;
             if (s.format == SurfaceFormat::Indexed8) {
-                for (int x = area.left; x < area.right; ++x)
-                    d[x] = s.palette[s.indices[row + (x - ox)]] & 0xFFFFFF;
+                IndicesToPixels(s.palette, &s.indices[row + (area.left - ox)], d + area.left,
+                                static_cast<std::size_t>(area.right - area.left));
             } else if (w.exStyle & kTransparentExStyle) {
                 // A transparent window's untouched pixels show what lies beneath.
                 for (int x = area.left; x < area.right; ++x) {
@@ -208,10 +215,8 @@ const std::uint32_t* ComposeBanded(const WindowData& d) {
     const int band = std::min(detail::MenuBandHeight(d.handle), kH);
     for (int y = 0; y < kH; ++y) {
         if (y >= band && !f.rows.Differs(y)) continue;
-        const std::uint8_t* from = &s.indices[static_cast<std::size_t>(y) * kW];
-        std::uint32_t* to = &f.pixels[static_cast<std::size_t>(y) * kW];
-        for (int x = 0; x < kW; ++x)
-            to[x] = s.palette[from[x]] & 0xFFFFFF;
+        IndicesToPixels(s.palette, &s.indices[static_cast<std::size_t>(y) * kW],
+                        &f.pixels[static_cast<std::size_t>(y) * kW], kW);
     }
     // Of the frame only the band lies in the output (caption and borders lie outside it).
     PaintNonClient(ComposeTarget{f.pixels.data(), kW, band, kW}, d, OutputOrigin(), band);
@@ -303,8 +308,7 @@ ComposedFrame ComposeFrame() {
         f.indexed = true;
         f.indices = d->surface.indices;
         f.palette = d->surface.palette;
-        for (std::size_t i = 0; i < f.indices.size(); ++i)
-            f.pixels[i] = f.palette[f.indices[i]] & 0xFFFFFF;
+        IndicesToPixels(f.palette, f.indices.data(), f.pixels.data(), f.indices.size());
         return f;
     }
     ComposeTarget t{f.pixels.data(), kW, kH, kW};

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "core/resource_volume.h"
+#include "core/text_lines.h"
 #include "platform/file_system.h"
 #include "win/file_api.h"
 #include "world/scenery_settings.h"
@@ -185,14 +186,9 @@ void TerrainDiskCache::SaveStamps() const {
 
 bool ParseShippedTiles(std::string_view text, std::vector<std::string>* names) {
     names->clear();
-    std::size_t at = 0;
     bool first = true;
-    while (at < text.size()) {
-        std::size_t end = text.find('\n', at);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(at, end - at);
-        at = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    std::string_view line;
+    while (core::NextLine(text, &line)) {
         if (first) {
             if (line != kShippedTilesTitle) return false;
             first = false;

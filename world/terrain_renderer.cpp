@@ -17,7 +17,6 @@ namespace {
 
 constexpr std::size_t kTableBits = 17;
 constexpr std::uint8_t kDefaultGround = 88;  // the world palette's ground colour
-constexpr int kMostPolygonCorners = 20;
 
 std::uint64_t VertexKey(std::int32_t level, std::int32_t gx, std::int32_t gy) {
     const auto x = static_cast<std::uint64_t>(static_cast<std::int64_t>(gx) + (1 << 28)) & 0x1FFFFFFFu;
@@ -875,9 +874,8 @@ void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int coun
     const int n = std::min(count, static_cast<int>(clipEye.size()) - 4);
     // Texture coordinates from the cell's corner, taken modulo one texture so they stay small:
     // the corner less its remainder, a whole number of textures towards zero. The texture's size
-    // is a power of two, so the quotient's whole part times the size is exact (the zero added
-    // makes a negative zero plain).
-    // The texture's size is a power of two: times its reciprocal is the very quotient.
+    // is a power of two, so times its reciprocal is the very quotient, and its whole part times
+    // the size is exact (the zero added makes a negative zero plain).
     const float perTexture = 1.0f / texSize;
     const float ox = std::trunc(static_cast<float>(originX) * perTexture) * texSize + 0.0f;
     const float oy = std::trunc(static_cast<float>(originY) * perTexture) * texSize + 0.0f;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/ini_file.h"
+#include "core/text_lines.h"
 #include "platform/file_system.h"
 #include "sim/input/key_names.h"
 #include "win/profile.h"
@@ -188,15 +189,10 @@ void KeyBindingTable::LoadKeyBindings(const char* path, const char* section) {
     std::string text;
     if (!ReadWholeFile(path, text)) return;
 
-    const std::string_view all(text);
+    std::string_view rest(text);
     bool inSection = false;
-    std::size_t start = 0;
-    while (start < all.size()) {
-        std::size_t stop = all.find('\n', start);
-        if (stop == std::string_view::npos) stop = all.size();
-        std::string_view line = all.substr(start, stop - start);
-        start = stop + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    std::string_view line;
+    while (core::NextLine(rest, &line)) {
         // An over-long line is skipped whole rather than read as pieces that would each look like
         // a line of their own.
         if (line.size() > kMaxLine) continue;

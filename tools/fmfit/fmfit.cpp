@@ -608,8 +608,7 @@ bool WriteTables(const char* path) {
     text += Row("std::uint16_t", "kLapseBaron", flight::AircraftParametersForType(2).apLapse);
     text +=
         "\n// Engine speed of the fixed-pitch propeller by throttle position, standing still "
-        "(rpm); "
-        "the\n// airflow adds its windmilling share.\n";
+        "(rpm); the\n// airflow adds its windmilling share.\n";
     text += Row("std::int16_t", "kStaticRpm172", flight::AircraftParametersForType(0).apStaticRpm);
     text += "\n// Thrust by throttle position of the turbines, Q15.\n";
     text += Row("std::int16_t", "kThrottleCurveKingAir",
@@ -630,8 +629,8 @@ bool WriteTables(const char* path) {
                      &AircraftParameters::apCompensationPerMetre);
     text +=
         "\n// Share of the type's airframe drag each record flies with (the parasite drag and the "
-        "induced\n// drag between the low and high speeds).\ninline constexpr double kDragScale[5] "
-        "= {";
+        "induced\n// drag between the low and high speeds).\n"
+        "inline constexpr double kDragScale[5] = {";
     for (int t = 0; t < 5; ++t) {
         char buf[48];
         std::snprintf(buf, sizeof buf, "%.6g%s", flight::AircraftParametersForType(t).apDragScale,
