@@ -10,6 +10,7 @@
 #include "flight/flight_model_state.h"
 #include "sim/input/command_services.h"
 #include "sim/input/key_names.h"
+#include "sim/input/keyboard_input.h"
 #include "win/input.h"
 
 namespace sim {
@@ -168,12 +169,31 @@ void MixtureDownRight() {
 
 // ---- control surfaces ----
 
+// An elevator key held down repeats about thirty times a second. The repeats of one hold move
+// the elevator at most kHeldElevatorSteps of its steps past the press, about what a second of
+// them adds: a pull held a moment past the lift-off leaves the wing short of its stall instead
+// of walking it there. Each new press moves the elevator again, so any deflection is a few
+// presses away.
+constexpr int kHeldElevatorSteps = 30;
+int theElevatorHoldSteps = 0;
+
+bool ElevatorKeyMoves() {
+    if (Crashed()) return false;
+    if (!theKeyIsRepeat) {
+        theElevatorHoldSteps = 0;
+        return true;
+    }
+    if (theElevatorHoldSteps >= kHeldElevatorSteps) return false;
+    ++theElevatorHoldSteps;
+    return true;
+}
+
 void ElevatorUp() {
-    if (!Crashed())
+    if (ElevatorKeyMoves())
         AddElevatorInput(static_cast<std::int16_t>(flight::ElevatorStepForType(Type()) + 1));
 }
 void ElevatorDown() {
-    if (!Crashed())
+    if (ElevatorKeyMoves())
         AddElevatorInput(static_cast<std::int16_t>(-flight::ElevatorStepForType(Type())));
 }
 void AileronLeft() {

@@ -10,6 +10,7 @@
 namespace sim {
 
 std::uint32_t theKeyHandled = 0;
+bool theKeyIsRepeat = false;
 
 namespace {
 
@@ -53,7 +54,10 @@ void HandleKey(win::HWND window, std::uint32_t message, unsigned virtualKey, int
         if (Held(win::VK_CONTROL)) code |= kKeyCtrl;
         if (Held(win::VK_SHIFT)) code |= kKeyShift;
         if (theFlightTape.IsRecording()) theFlightTape.WriteKeyEvent(window, code);
+        // The message's previous-state flag (bit 30 of its lParam) marks the keyboard's repeat.
+        theKeyIsRepeat = (keyFlags & 0x4000) != 0;
         DispatchKeyCode(code);
+        theKeyIsRepeat = false;
     }
     if (theKeyHandled == 0) {
         const win::LParam lParam = static_cast<win::LParam>(

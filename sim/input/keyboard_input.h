@@ -13,6 +13,9 @@ namespace sim {
 
 // 1 while a dispatch runs or after one that ran a command; 0 after one that found nothing.
 extern std::uint32_t theKeyHandled;
+// True while the command of a key the user holds down runs again for the keyboard's repeat;
+// false for a press, a joystick button and every other caller.
+extern bool theKeyIsRepeat;
 
 // WM_KEYDOWN (down 1) and WM_KEYUP (down 0); the last two arguments are the low and high halves
 // of the message's lParam. The window procedure returns 0 after it.

@@ -15,6 +15,7 @@
 #include "sim/input/flight_controls.h"
 #include "sim/input/key_commands.h"
 #include "sim/input/key_names.h"
+#include "sim/input/keyboard_input.h"
 
 namespace {
 
@@ -138,6 +139,30 @@ TEST_F(FlightControls, ElevatorStepsScaleWithTrimEffect) {
         Press("Up");
         EXPECT_EQ(sim::theElevatorInput, c.down) << c.type << " " << c.cnAdj;
         EXPECT_EQ(theFlightModelState.fmElv, c.down);
+    }
+}
+
+// A held elevator key moves the elevator on its press and on at most 30 of its repeats, in
+// either direction; the next press moves it again.
+TEST_F(FlightControls, AHeldElevatorKeyMovesItABoundedWay) {
+    const struct {
+        const char* key;
+        int step;
+    } cases[] = {{"Down", 64}, {"Up", -64}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        sim::theElevatorInput = 0;
+        Press(c.key);
+        sim::theKeyIsRepeat = true;
+        for (int i = 0; i < 100; ++i)
+            Press(c.key);
+        sim::theKeyIsRepeat = false;
+        EXPECT_EQ(sim::theElevatorInput, 31 * c.step);
+        Press(c.key);
+        sim::theKeyIsRepeat = true;
+        Press(c.key);
+        sim::theKeyIsRepeat = false;
+        EXPECT_EQ(sim::theElevatorInput, 33 * c.step);
     }
 }
 

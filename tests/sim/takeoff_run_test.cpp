@@ -198,9 +198,10 @@ TEST_P(TakeOffWithKeys, ALatePullLetGoStillClimbsAway) {
     EXPECT_GT(lowest, 10.0) << "feet above the runway in the minute after the pull";
 }
 
-// A keyboard pilot's take-off: Down held 1.5 s at rotation speed and let go, the elevator left
-// where the pull put it. The aircraft leaves the runway for good and climbs; the swing of speed
-// and height that follows the rotation dies down, the nose settling at a climb attitude.
+// A keyboard pilot's take-off: Down held 3 s from rotation speed, past the lift-off, and let go,
+// the elevator left where the pull put it. The aircraft leaves the runway for good and climbs
+// without stalling; the swing of speed and height that follows the rotation dies down, the nose
+// settling at a climb attitude.
 TEST_P(TakeOffWithKeys, PullAndLetGoClimbsAwayAndSettles) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     const TakeOff& p = GetParam();
@@ -211,11 +212,14 @@ TEST_P(TakeOffWithKeys, PullAndLetGoClimbsAwayAndSettles) {
     const int pullMs = static_cast<int>(rotate + 1) * kIntervalMs;
     constexpr int kWatchSeconds = 60;
     const Track flown = Roll(pullMs / 1000 + kWatchSeconds,
-                             {{pullMs, "key Down down"}, {pullMs + 1500, "key Down up"}});
+                             {{pullMs, "key Down down"}, {pullMs + 3000, "key Down up"}});
     ASSERT_GT(flown.liftOff, 0) << "never left the ground";
     const std::size_t off = static_cast<std::size_t>(flown.liftOff);
     const std::size_t end = flown.places.size();
     ASSERT_GT(end, off + 30000 / kIntervalMs);
+    EXPECT_LE(flown.IndicatedKnotsAt(off),
+              flight::PublishedPerformanceForType(p.type).rotationKnots + 10.0)
+        << "lift-off, knots indicated";
     // Once 20 feet up it never comes back to the runway.
     const double lowest = flown.LowestAfterClimbOut();
     ASSERT_GE(lowest, 0.0) << "never climbed 20 feet";
