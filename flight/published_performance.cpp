@@ -33,13 +33,16 @@ const PublishedPerformance kPublished[5] = {
       {12000, 70, 118, 7.7}, {12000, 75, 123, 8.2}},
      true,
      false,
-     1043,
-     50,
-     41,
-     770,
-     14200,
+     1043,   // maximum take-off weight 1043 kg (2300 lb) of the 160-hp O-320-H2AD Skyhawk
+             // (pilotfriend.com/training/flight_training/fxd_wing/c172.htm, "The Cessna 172
+             // Skyhawk", specifications)
+     50,     // The stall speeds, climb rate, ceiling and rotation speed are the C172N handbook's
+     41,     // (section 5: stall speeds, maximum rate of climb); no public page at hand quotes
+     770,    // them: aopa.org's fact sheets give other models' (172M 645 fpm and 13,100 ft, 172S
+     14200,  // 730 fpm and 14,000 ft)
      55,
-     73,     // C172N handbook, normal climb: best rate of climb at sea level 73 KIAS
+     73,     // C172N handbook, normal climb: best rate of climb at sea level 73 KIAS; the same
+             // page above: "Best Rate Of Climb 73 Kt"
      805,    // C172N handbook, performance specifications (2300 lb, sea level, standard day):
      1440,   // ground roll 805 ft, total distance over a 50-ft obstacle 1440 ft
      {}},
@@ -62,11 +65,13 @@ const PublishedPerformance kPublished[5] = {
      true,
      false,
      1542,
-     63,
-     53,
-     1136,
+     63,     // The V35B's stall speeds, climb rate and ceiling are its handbook's; no public page
+     53,     // at hand quotes them, nor its take-off distances (the handbook's take-off chart is
+     1136,   // not among the pages at hand)
      17858,
-     70,
+     70,     // a Bonanza rotates "as 70 knots rolled by" (G36 pilot report, Pilot magazine
+             // May/June 2010, issuu.com/pilotmag/docs/mayjune2010/70; the G36 is the heavier
+             // straight-tail type)
      107,  // best rate of a V35B at 3400 lb near 107 KIAS, flight-tested (J. Deakin, "Climb
            // Faster", AVweb); the V35B handbook publishes no best-rate speed
      0,
@@ -86,7 +91,11 @@ const PublishedPerformance kPublished[5] = {
      2495,
      84,
      74,
-     1700,
+     1700,   // "maximum rate of climb near a jetlike 1,700 fpm" with two 300-hp IO-550-C
+             // (Flying, "What It's Like to Fly the Beechcraft Baron G58",
+             // flyingmag.com/what-its-like-to-fly-beechcraft-baron-g58); the first, 285-hp 58
+             // climbed 1,695 fpm at 5,400 lb (King Air magazine, September 2017, p. 23,
+             // kingairmagazine.com/issue/Sep17/files/basic-html/page23.html)
      20688,
      85,
      105,   // Baron operating speeds: VY 105 knots (Beech Baron checklist, twin-engine best rate)
@@ -96,7 +105,9 @@ const PublishedPerformance kPublished[5] = {
             // beech-baron, "Takeoff distance 2,300'"); the book's take-off is flaps up
      // Baron 58 pilot's operating handbook (serials TH-1 to TH-772, January 1983), section 1,
      // descriptive data, page 1-11: maximum cruise power 24.5 in. Hg at 2,500 rpm (the 75 %
-     // rows); the economy cruise (55 %) is flown with the propellers at 2,100 rpm.
+     // rows; a copy at de.scribd.com/document/572305307/Beachcraft-Baron-B58-POH); the economy
+     // cruise (55 %) is flown with the propellers at 2,100 rpm, a setting no public page at
+     // hand quotes.
      {{55, 2100}, {75, 2500}}},
     {3,
      {{2000, 65, 245, 918},  {2000, 75, 250, 956},  {4000, 65, 250, 892},  {4000, 75, 255, 926},
@@ -110,20 +121,23 @@ const PublishedPerformance kPublished[5] = {
       {33000, 65, 269, 458}, {33000, 75, 273, 460}, {35000, 65, 260, 418}, {35000, 75, 264, 418}},
      false,
      false,
-     5670,
-     99,
+     5670,   // maximum take-off weight 5,670 kg and ceiling FL350 (SKYbrary, aircraft type page
+     99,     // BE20, skybrary.aero/index.php/Beech_200)
      75,
-     2450,
+     2450,   // no public page at hand gives the B200's own rate; the Model 200 (PT6A-41, also
+             // 850 shp, 12,500 lb) climbs 2,520 ft/min (aeropedia.com.au/?p=3218, "Beech Super
+             // King Air 200"), 3 % more
      35000,
      95,
      125,   // B200 best rate of climb about 125 KIAS at maximum weight: not yet checked against
-            // a public handbook page (the public pages at hand give only the one-engine blue
-            // line, 121 KIAS)
+            // a public handbook page (SKYbrary's BE20 page gives V2 115 kt and an initial climb
+            // at 145 KIAS, a climb schedule rather than the best-rate speed)
      1860,  // B200 take-off run 567 m (1,860 ft), the manufacturer's figure for the production
             // aircraft (airport-technology.com/projects/raytheon_bk_air200, "take-off run of
             // 567m"; maximum weight 12,500 lb, sea level, standard day, flaps up); SKYbrary's BE20
-            // page gives 570 m. No distance to 50 ft is at hand.
-     0,
+            // page gives 570 m.
+     0,     // No B200 distance to 50 ft is at hand; the Model 200's is 765 m (2,510 ft) at
+            // 12,500 lb (aeropedia.com.au/?p=3218)
      {}},
     {4,
      {{5000, 65, 190, 645},  {5000, 75, 279, 1108},  {10000, 65, 203, 620}, {10000, 75, 300, 1088},
@@ -136,11 +150,11 @@ const PublishedPerformance kPublished[5] = {
       {39000, 65, 321, 610}, {39000, 75, 343, 666}},
      false,
      false,
-     4717,
+     4717,   // 10,400 lb; SKYbrary's C525 page gives 4,700 kg
      0,
      82,
      3311,
-     41000,
+     41000,  // ceiling FL410 (SKYbrary, aircraft type page C525, skybrary.aero/index.php/C525)
      100,
      0,     // the 525's flight manual climbs on a schedule, with no best-rate speed of its own
      0,     // no ground roll at hand
