@@ -170,11 +170,11 @@ void MixtureDownRight() {
 // ---- control surfaces ----
 
 // An elevator key held down repeats about thirty times a second. The repeats of one hold move
-// the elevator at most kHeldElevatorSteps of its steps past the press, about what a second of
-// them adds: a pull held a moment past the lift-off leaves the wing short of its stall instead
+// the elevator at most kHeldElevatorSteps of its steps past the press, what the first 0.8 s of
+// them add: a pull held a moment past the lift-off leaves the wing short of its stall instead
 // of walking it there. Each new press moves the elevator again, so any deflection is a few
 // presses away.
-constexpr int kHeldElevatorSteps = 30;
+constexpr int kHeldElevatorSteps = 24;
 int theElevatorHoldSteps = 0;
 
 bool ElevatorKeyMoves() {

@@ -142,7 +142,7 @@ TEST_F(FlightControls, ElevatorStepsScaleWithTrimEffect) {
     }
 }
 
-// A held elevator key moves the elevator on its press and on at most 30 of its repeats, in
+// A held elevator key moves the elevator on its press and on at most 24 of its repeats, in
 // either direction; the next press moves it again.
 TEST_F(FlightControls, AHeldElevatorKeyMovesItABoundedWay) {
     const struct {
@@ -157,12 +157,12 @@ TEST_F(FlightControls, AHeldElevatorKeyMovesItABoundedWay) {
         for (int i = 0; i < 100; ++i)
             Press(c.key);
         sim::theKeyIsRepeat = false;
-        EXPECT_EQ(sim::theElevatorInput, 31 * c.step);
+        EXPECT_EQ(sim::theElevatorInput, 25 * c.step);
         Press(c.key);
         sim::theKeyIsRepeat = true;
         Press(c.key);
         sim::theKeyIsRepeat = false;
-        EXPECT_EQ(sim::theElevatorInput, 33 * c.step);
+        EXPECT_EQ(sim::theElevatorInput, 27 * c.step);
     }
 }
 
