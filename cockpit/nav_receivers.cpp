@@ -192,7 +192,12 @@ double GroundNm(std::int32_t x1, std::int32_t z1, std::int32_t x2, std::int32_t 
 // at once, the speed and time from the next reading on.
 bool DmeStartsAfresh(const nav::TunedNavStation& station, NavReceiverOutput& output) {
     const flight::FlightModelState& s = flight::theFlightModelState;
-    const bool moved = GroundNm(s.fmPosX, s.fmPosZ, output.dmeFromX, output.dmeFromZ) > kDmeJumpNm;
+    // A jump is told on the world plane, whose scale is the globe's within a few percent: the
+    // great-circle distance would cost two map inversions in every update.
+    const double dx = static_cast<double>(s.fmPosX) - output.dmeFromX;
+    const double dz = static_cast<double>(s.fmPosZ) - output.dmeFromZ;
+    constexpr double kJumpUnits = kDmeJumpNm / kNmPerWorldUnit;
+    const bool moved = dx * dx + dz * dz > kJumpUnits * kJumpUnits;
     const bool retuned = station.x != output.dmeStationX || station.z != output.dmeStationZ;
     output.dmeFromX = s.fmPosX;
     output.dmeFromZ = s.fmPosZ;
