@@ -171,6 +171,12 @@ void SegmentImpl(GFXSurface* s, GFXPoint p0, GFXPoint p1, std::uint32_t colour, 
                     std::max(p0.y, p1.y)};
     const std::int32_t rows = std::abs(p1.y - p0.y) + 1;
     if (!EnsureSpanPool(rows + 1)) return;
+    // A plain 8-bit line needs no records: its runs go straight into the picture.
+    if (s->bitsPerPixel == 8 && !Translucent(*s) &&
+        !(region && (s->flags & kSurfaceClipRegion) != 0 && s->spanRegion != nullptr)) {
+        DrawLineFill8(s->pixels, s->stride, p0, p1, static_cast<std::uint8_t>(colour));
+        return;
+    }
     GFXSpanShape& shape = theSpanPool;
     shape.first = shape.records;
     shape.firstRow = std::min(p0.y, p1.y);
