@@ -440,6 +440,39 @@ void NoFrame(GFXSurface*) {}
 // --------------------------------------------------------------------------------------------
 // Polygons.
 
+// A field read on its own. The submission has just stored the vertex's colours one by one; a
+// wide load over those stores (a whole-record copy) cannot be served while they are in flight,
+// and the processor stalls until they drain.
+template <class T>
+inline T FieldAlone(const T& field) {
+    T v = field;
+#if defined(__x86_64__) || defined(__i386__)
+    asm("" : "+r"(v));
+#endif
+    return v;
+}
+
+void CopyVertex(const GFXPolyVertex& from, GFXPolyVertex* to) {
+    to->shade = FieldAlone(from.shade);
+    to->light = FieldAlone(from.light);
+    to->r = FieldAlone(from.r);
+    to->g = FieldAlone(from.g);
+    to->b = FieldAlone(from.b);
+    to->blendLevel = FieldAlone(from.blendLevel);
+}
+
+// The same for a request the submission has just filled in.
+void CopyRequest(const GFXPolyRequest& from, GFXPolyRequest* to) {
+    to->points = FieldAlone(from.points);
+    to->texCoords = FieldAlone(from.texCoords);
+    to->vertices = FieldAlone(from.vertices);
+    to->count = FieldAlone(from.count);
+    to->flags = FieldAlone(from.flags);
+    to->colour = FieldAlone(from.colour);
+    to->texture = FieldAlone(from.texture);
+    to->subpixelShift = FieldAlone(from.subpixelShift);
+}
+
 struct Converted {
     GFXPolyRequest request;
     GFXPolyVertex vertices[kPolyMaxAttributedPoints];
@@ -555,11 +588,11 @@ void PolygonImpl(GFXSurface* s, GFXPolyRequest* q, bool region) {
 
     // Vertices converted for the rasterizer.
     Converted& c = converted;
-    c.request = *q;
+    CopyRequest(*q, &c.request);
     if ((mode & (kPolySmooth | kPolyLit | kPolyPixelLight)) != 0) {
         for (std::int32_t i = 0; i < n; ++i) {
             GFXPolyVertex& v = c.vertices[i];
-            v = *q->vertices[i];
+            CopyVertex(*q->vertices[i], &v);
             if ((mode & kPolySmooth) != 0) {
                 // Full intensity (1.0) lands on the last row of the ramp, not on the first row
                 // after it: the level is the intensity times (rows - 1).

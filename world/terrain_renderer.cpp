@@ -43,10 +43,13 @@ std::int32_t Shifted(std::int32_t c, std::uint32_t shift) {
 // The nearest whole level to v (halves up), held to 0 .. levels. Below 1 after the half is
 // added, not a number, or beyond any int, the level is 0, as the processor's conversion of the
 // floor (the lowest int, clamped) makes it.
+// Selections, not branches: the levels of neighbouring corners follow no pattern.
 int RoundedLevel(float v, int levels) {
-    const float x = v + 0.5f;
-    if (!(x >= 1.0f) || x >= 2147483648.0f) return 0;
-    return std::min(static_cast<int>(x), levels);  // positive: the truncation is the floor
+    float x = v + 0.5f;
+    x = x > 0.0f ? x : 0.0f;
+    x = x < 2147483648.0f ? x : 0.0f;
+    const auto top = static_cast<float>(levels);
+    return static_cast<int>(x < top ? x : top);  // not negative: the truncation is the floor
 }
 
 float CornerHeight(const TerrainCellPyramid* block, TerrainCellView cell, int corner) {
