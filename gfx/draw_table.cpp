@@ -440,37 +440,30 @@ void NoFrame(GFXSurface*) {}
 // --------------------------------------------------------------------------------------------
 // Polygons.
 
-// A field read on its own. The submission has just stored the vertex's colours one by one; a
-// wide load over those stores (a whole-record copy) cannot be served while they are in flight,
-// and the processor stalls until they drain.
-template <class T>
-inline T FieldAlone(const T& field) {
-    T v = field;
+// A record the submission has just filled in, copied field by field, each read on its own: a
+// wide load over the narrow stores still in flight (a whole-record copy) cannot be served from
+// them, and the processor stalls until they drain.
+template <auto... kFields, class Record>
+void CopyFieldsAlone(const Record& from, Record* to) {
+    auto copy = [&](auto field) {
+        auto v = from.*field;
 #if defined(__x86_64__) || defined(__i386__)
-    asm("" : "+r"(v));
+        asm("" : "+r"(v));
 #endif
-    return v;
+        to->*field = v;
+    };
+    (copy(kFields), ...);
 }
 
 void CopyVertex(const GFXPolyVertex& from, GFXPolyVertex* to) {
-    to->shade = FieldAlone(from.shade);
-    to->light = FieldAlone(from.light);
-    to->r = FieldAlone(from.r);
-    to->g = FieldAlone(from.g);
-    to->b = FieldAlone(from.b);
-    to->blendLevel = FieldAlone(from.blendLevel);
+    using V = GFXPolyVertex;
+    CopyFieldsAlone<&V::shade, &V::light, &V::r, &V::g, &V::b, &V::blendLevel>(from, to);
 }
 
-// The same for a request the submission has just filled in.
 void CopyRequest(const GFXPolyRequest& from, GFXPolyRequest* to) {
-    to->points = FieldAlone(from.points);
-    to->texCoords = FieldAlone(from.texCoords);
-    to->vertices = FieldAlone(from.vertices);
-    to->count = FieldAlone(from.count);
-    to->flags = FieldAlone(from.flags);
-    to->colour = FieldAlone(from.colour);
-    to->texture = FieldAlone(from.texture);
-    to->subpixelShift = FieldAlone(from.subpixelShift);
+    using Q = GFXPolyRequest;
+    CopyFieldsAlone<&Q::points, &Q::texCoords, &Q::vertices, &Q::count, &Q::flags, &Q::colour,
+                    &Q::texture, &Q::subpixelShift>(from, to);
 }
 
 struct Converted {
