@@ -171,6 +171,12 @@ void SegmentImpl(GFXSurface* s, GFXPoint p0, GFXPoint p1, std::uint32_t colour, 
                     std::max(p0.y, p1.y)};
     const std::int32_t rows = std::abs(p1.y - p0.y) + 1;
     if (!EnsureSpanPool(rows + 1)) return;
+    // A plain 8-bit line needs no records: its runs go straight into the picture.
+    if (s->bitsPerPixel == 8 && !Translucent(*s) &&
+        !(region && (s->flags & kSurfaceClipRegion) != 0 && s->spanRegion != nullptr)) {
+        DrawLineFill8(s->pixels, s->stride, p0, p1, static_cast<std::uint8_t>(colour));
+        return;
+    }
     GFXSpanShape& shape = theSpanPool;
     shape.first = shape.records;
     shape.firstRow = std::min(p0.y, p1.y);
@@ -434,6 +440,32 @@ void NoFrame(GFXSurface*) {}
 // --------------------------------------------------------------------------------------------
 // Polygons.
 
+// A record the submission has just filled in, copied field by field, each read on its own: a
+// wide load over the narrow stores still in flight (a whole-record copy) cannot be served from
+// them, and the processor stalls until they drain.
+template <auto... kFields, class Record>
+void CopyFieldsAlone(const Record& from, Record* to) {
+    auto copy = [&](auto field) {
+        auto v = from.*field;
+#if defined(__x86_64__) || defined(__i386__)
+        asm("" : "+r"(v));
+#endif
+        to->*field = v;
+    };
+    (copy(kFields), ...);
+}
+
+void CopyVertex(const GFXPolyVertex& from, GFXPolyVertex* to) {
+    using V = GFXPolyVertex;
+    CopyFieldsAlone<&V::shade, &V::light, &V::r, &V::g, &V::b, &V::blendLevel>(from, to);
+}
+
+void CopyRequest(const GFXPolyRequest& from, GFXPolyRequest* to) {
+    using Q = GFXPolyRequest;
+    CopyFieldsAlone<&Q::points, &Q::texCoords, &Q::vertices, &Q::count, &Q::flags, &Q::colour,
+                    &Q::texture, &Q::subpixelShift>(from, to);
+}
+
 struct Converted {
     GFXPolyRequest request;
     GFXPolyVertex vertices[kPolyMaxAttributedPoints];
@@ -549,11 +581,11 @@ void PolygonImpl(GFXSurface* s, GFXPolyRequest* q, bool region) {
 
     // Vertices converted for the rasterizer.
     Converted& c = converted;
-    c.request = *q;
+    CopyRequest(*q, &c.request);
     if ((mode & (kPolySmooth | kPolyLit | kPolyPixelLight)) != 0) {
         for (std::int32_t i = 0; i < n; ++i) {
             GFXPolyVertex& v = c.vertices[i];
-            v = *q->vertices[i];
+            CopyVertex(*q->vertices[i], &v);
             if ((mode & kPolySmooth) != 0) {
                 // Full intensity (1.0) lands on the last row of the ramp, not on the first row
                 // after it: the level is the intensity times (rows - 1).

@@ -40,6 +40,18 @@ std::int32_t Shifted(std::int32_t c, std::uint32_t shift) {
     return static_cast<std::int32_t>(static_cast<std::int64_t>(c) * (std::int64_t{1} << shift));
 }
 
+// The nearest whole level to v (halves up), held to 0 .. levels. Below 1 after the half is
+// added, not a number, or beyond any int, the level is 0, as the processor's conversion of the
+// floor (the lowest int, clamped) makes it.
+// Selections, not branches: the levels of neighbouring corners follow no pattern.
+int RoundedLevel(float v, int levels) {
+    float x = v + 0.5f;
+    x = x > 0.0f ? x : 0.0f;
+    x = x < 2147483648.0f ? x : 0.0f;
+    const auto top = static_cast<float>(levels);
+    return static_cast<int>(x < top ? x : top);  // not negative: the truncation is the floor
+}
+
 float CornerHeight(const TerrainCellPyramid* block, TerrainCellView cell, int corner) {
     std::uint8_t index = cell.Height(corner);
     if (index == kNoHeightIndex) index = cell.MaxIndex();
@@ -779,9 +791,7 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
         lowest = std::min(lowest, g[k]);
         highest = std::max(highest, g[k]);
     }
-    auto level = [&](float v) {
-        return std::clamp(static_cast<int>(std::floor(v + 0.5f)), 0, levels);
-    };
+    auto level = [&](float v) { return RoundedLevel(v, levels); };
     const int first = level(lowest), last = level(highest);
     if (levels == 0 || first == last || camera == nullptr) {
         if (palette != nullptr && levels != 0) palette->shadeLevel = first;

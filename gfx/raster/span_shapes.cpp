@@ -67,15 +67,16 @@ public:
 private:
     std::int64_t q_, r_, dq_, dr_, d_;
 };
-}  // namespace
 
-int BuildLineSpans(GFXSpanRecord* records, GFXPoint a, GFXPoint b) {
+// Calls run(i, x, n) for each row i of a line from its upper end point down: the row's first
+// pixel x and its n pixels.
+template <class Run>
+std::int64_t LineRuns(GFXPoint a, GFXPoint b, Run&& run) {
     if (b.y < a.y) std::swap(a, b);
     const std::int64_t rows = static_cast<std::int64_t>(b.y) - a.y + 1;
     const std::int64_t dx = static_cast<std::int64_t>(b.x) - a.x;
     const std::int64_t total = std::llabs(dx) + 1;
     const int dir = dx < 0 ? -1 : 1;
-    Chain(records, static_cast<int>(rows));
     if (total >= rows) {
         // Shallow: the pixels are shared out over the rows in runs of q or q + 1, the run
         // boundaries rounded to the nearest pixel: row i ends before pixel
@@ -84,22 +85,36 @@ int BuildLineSpans(GFXSpanRecord* records, GFXPoint a, GFXPoint b) {
         SteppedQuotient next(2 * total + rows, 2 * total, 2 * rows);
         for (std::int64_t i = 0; i < rows; ++i, next.Next()) {
             const std::int64_t len = next.Value() - prev;
-            GFXSpanRecord& r = records[i];
             const std::int64_t first = a.x + dir * prev;
-            r.x = static_cast<std::int32_t>(dir > 0 ? first : first - (len - 1));
-            r.lastOffset = static_cast<std::int32_t>(len - 1);
+            run(i, static_cast<std::int32_t>(dir > 0 ? first : first - (len - 1)),
+                static_cast<std::int32_t>(len));
             prev = next.Value();
         }
     } else {
         // Steep: one pixel per row, moving sideways where the rounded position changes: row i
         // lies (i * (total - 1) * 2 + (rows - 1)) / (2 * (rows - 1)) pixels along (rows > 1 here).
         SteppedQuotient off(rows - 1, 2 * (total - 1), 2 * (rows - 1));
-        for (std::int64_t i = 0; i < rows; ++i, off.Next()) {
-            records[i].x = static_cast<std::int32_t>(a.x + dir * off.Value());
-            records[i].lastOffset = 0;
-        }
+        for (std::int64_t i = 0; i < rows; ++i, off.Next())
+            run(i, static_cast<std::int32_t>(a.x + dir * off.Value()), 1);
     }
-    return static_cast<int>(rows);
+    return rows;
+}
+}  // namespace
+
+int BuildLineSpans(GFXSpanRecord* records, GFXPoint a, GFXPoint b) {
+    Chain(records, std::abs(b.y - a.y) + 1);
+    return static_cast<int>(LineRuns(a, b, [records](std::int64_t i, std::int32_t x, std::int32_t n) {
+        records[i].x = x;
+        records[i].lastOffset = n - 1;
+    }));
+}
+
+void DrawLineFill8(std::uint8_t* base, std::int32_t stride, GFXPoint a, GFXPoint b,
+                   std::uint8_t colour) {
+    std::uint8_t* top = base + static_cast<std::intptr_t>(std::min(a.y, b.y)) * stride;
+    LineRuns(a, b, [=](std::int64_t i, std::int32_t x, std::int32_t n) {
+        FillRun(top + i * stride + x, colour, n);
+    });
 }
 
 int BuildEllipseSpans(GFXSpanRecord* records, const GFXRect& r) {

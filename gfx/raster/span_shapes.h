@@ -18,6 +18,10 @@ inline constexpr std::int32_t kMaxEllipseExtent = 32768;
 // One record per row from the upper end point to the lower: the run of pixels the line covers
 // on that row, chained in row order. Answers the row count.
 int BuildLineSpans(GFXSpanRecord* records, GFXPoint a, GFXPoint b);
+// The same line's pixels written straight into an 8-bit picture in one colour (the records'
+// runs, without the records); both ends must lie inside the picture.
+void DrawLineFill8(std::uint8_t* base, std::int32_t stride, GFXPoint a, GFXPoint b,
+                   std::uint8_t colour);
 
 // The filled ellipse inscribed in the rectangle: one record per row (rows with no pixel are
 // hidden), each row's span symmetric about the rectangle's centre. Answers the row count, or 0

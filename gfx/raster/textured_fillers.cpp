@@ -198,6 +198,23 @@ inline void PutFourKeyed(std::uint8_t* d, std::uint32_t t0, std::uint32_t t1, st
     std::memcpy(d, &word, 4);
 }
 
+// Eight texels at the offsets `at` written over eight pixels, a texel 0 keeping the pixel
+// under it.
+inline void PutEightKeyed(std::uint8_t* d, const std::uint8_t* texels, const std::uint32_t at[8]) {
+    std::uint64_t texelWord = 0;
+    for (int k = 0; k < 8; ++k)
+        texelWord |= static_cast<std::uint64_t>(texels[at[k]]) << (8 * k);
+    std::uint64_t under;
+    std::memcpy(&under, d, 8);
+    const __m128i t = _mm_cvtsi64_si128(static_cast<long long>(texelWord));
+    const __m128i hole = _mm_cmpeq_epi8(t, _mm_setzero_si128());
+    const __m128i out =
+        _mm_or_si128(_mm_and_si128(hole, _mm_cvtsi64_si128(static_cast<long long>(under))),
+                     _mm_andnot_si128(hole, t));
+    const auto word = static_cast<std::uint64_t>(_mm_cvtsi128_si64(out));
+    std::memcpy(d, &word, 8);
+}
+
 // The four texels at `at`, packed low byte first.
 inline std::uint32_t PackFour(const std::uint8_t* texels, const std::uint32_t at[4]) {
     return texels[at[0]] | (static_cast<std::uint32_t>(texels[at[1]]) << 8) |
@@ -373,7 +390,12 @@ void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
             // pattern the processor could predict.
             if (run >= 8) {
                 FourTexels q(u, v, du, dv);
-                alignas(16) std::uint32_t at[4];
+                alignas(16) std::uint32_t at[8];
+                for (; i + 8 <= run; i += 8, d += 8) {
+                    q.Next(at);
+                    q.Next(at + 4);
+                    PutEightKeyed(d, c.texels, at);
+                }
                 for (; i + 4 <= run; i += 4, d += 4) {
                     q.Next(at);
                     PutFourKeyed(d, c.texels[at[0]], c.texels[at[1]], c.texels[at[2]],

@@ -2,6 +2,7 @@
 // picture, ellipse symmetry, span fix-ups, and the software cursor.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -121,6 +122,30 @@ TEST(RasterShapes, LinePixelsLieNearestTheIdealLineAtEverySlope) {
             if (total >= rows) {
                 ASSERT_EQ(covered, total) << dx << "," << dy;
             }
+        }
+    }
+}
+
+// A line written straight into the picture covers exactly the pixels of its records, whichever
+// end comes first, and nothing else.
+TEST(RasterShapes, LinesWrittenDirectlyCoverTheirRecordsPixels) {
+    constexpr int kWidth = 200, kHeight = 130;
+    const GFXPoint a{100, 65};
+    std::vector<std::uint8_t> direct(kWidth * kHeight), fromRecords(kWidth * kHeight);
+    for (int dy = -60; dy <= 60; dy += 3) {
+        for (int dx = -90; dx <= 90; dx += 7) {
+            const GFXPoint b{a.x + dx, a.y + dy};
+            std::fill(direct.begin(), direct.end(), 0);
+            std::fill(fromRecords.begin(), fromRecords.end(), 0);
+            DrawLineFill8(direct.data(), kWidth, a, b, 9);
+            const int rows = BuildLineSpans(records.data(), a, b);
+            for (int i = 0; i < rows; ++i) {
+                const GFXSpanRecord& r = records[static_cast<std::size_t>(i)];
+                for (int k = 0; k <= r.lastOffset; ++k)
+                    fromRecords[static_cast<std::size_t>((std::min(a.y, b.y) + i) * kWidth +
+                                                         r.x + k)] = 9;
+            }
+            ASSERT_EQ(direct, fromRecords) << "to " << dx << "," << dy;
         }
     }
 }
