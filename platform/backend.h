@@ -70,8 +70,12 @@ public:
     // Shows a 640×480 frame of palette indices, converted in one pass from `indices` into the
     // screen's 32-bit pixels (nothing of the frame is kept: a new colour table for the same
     // picture is a new present of it). The colour table is turned into lookup tables that are
-    // rebuilt only when it differs from the last one.
-    virtual bool Present8(const std::uint8_t* indices, int pitch, const Palette& palette) = 0;
+    // rebuilt only when it differs from the last one. `rowsChanged`, when given, holds a byte a
+    // row, 0 for a row known to be the same as in the last frame this screen showed through
+    // Present8 (the screen may then skip it); the screen ignores it when it showed anything else
+    // since or the colours changed.
+    virtual bool Present8(const std::uint8_t* indices, int pitch, const Palette& palette,
+                          const std::uint8_t* rowsChanged = nullptr) = 0;
     virtual bool Present32(const std::uint32_t* pixels, int pitchPixels) = 0;
     virtual void SetFullScreen(bool on) = 0;
     virtual void SetTitle(std::string_view title) = 0;

@@ -28,7 +28,7 @@ bool PaletteLut::Update(const Palette& palette) {
 }
 
 ChangedRows::Band ChangedRows::Take(const std::uint8_t* src, int srcPitch, int width,
-                                   int height, bool all) {
+                                   int height, bool all, const std::uint8_t* rowsChanged) {
     if (width != width_ || height != height_) {
         width_ = width;
         height_ = height;
@@ -40,6 +40,7 @@ ChangedRows::Band ChangedRows::Take(const std::uint8_t* src, int srcPitch, int w
     band.first = height;
     const auto w = static_cast<std::size_t>(width);
     for (int y = 0; y < height; ++y) {
+        if (!all && rowsChanged != nullptr && rowsChanged[y] == 0) continue;
         const std::uint8_t* s = src + static_cast<std::ptrdiff_t>(y) * srcPitch;
         std::uint8_t* k = &kept_[static_cast<std::size_t>(y) * w];
         if (!all && std::memcmp(k, s, w) == 0) continue;

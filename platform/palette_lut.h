@@ -43,7 +43,10 @@ public:
     };
     // Compares the picture with the rows kept and keeps it. Returns the band of rows that differ
     // (first > last when none does); every row differs when `all` is set or nothing is kept.
-    Band Take(const std::uint8_t* src, int srcPitch, int width, int height, bool all);
+    // A row whose byte in `rowsChanged` (when given) is 0 is the caller's word that it is the
+    // same as the row kept, and is not compared.
+    Band Take(const std::uint8_t* src, int srcPitch, int width, int height, bool all,
+              const std::uint8_t* rowsChanged = nullptr);
     // Whether row `y` of the band Take returned differed.
     [[nodiscard]] bool Differs(int y) const { return differs_[static_cast<std::size_t>(y)] != 0; }
     // What the rows were drawn onto no longer shows them (another kind of picture went out, the

@@ -25,6 +25,7 @@ NonClientPainter thePainter;
 bool theDirty = true;
 std::uint64_t theLastSignature = 0;
 bool theLastIndexed = false;
+HWND theLastIndexedWindow;
 std::uint32_t theLastPaletteSerial = 0;
 std::string theVideoTitle;
 bool theVideoFullScreen = false;
@@ -363,11 +364,22 @@ bool PresentNow() {
     }
     theDirty = false;
     theLastSignature = sig;
+    const bool sameIndexed = theLastIndexed && indexed != nullptr && indexed->handle == theLastIndexedWindow;
     theLastIndexed = indexed != nullptr;
     if (indexed != nullptr) {
         theLastPaletteSerial = indexed->surface.paletteSerial;
+        theLastIndexedWindow = indexed->handle;
         theBandedFrame.valid = false;
-        return video.Present8(indexed->surface.indices.data(), kW, indexed->surface.palette);
+        // When the screen took this picture last and only the whole-picture copy drew on it
+        // since, the rows that copy changed are all that can differ.
+        WindowSurface& s = Find(indexed->handle)->surface;
+        const bool known = sameIndexed && s.rowsSerial == s.contentSerial &&
+                           s.rowsChanged.size() == static_cast<std::size_t>(kH);
+        const bool shown =
+            video.Present8(s.indices.data(), kW, s.palette, known ? s.rowsChanged.data() : nullptr);
+        s.rowsChanged.assign(static_cast<std::size_t>(kH), 0);
+        s.rowsSerial = s.contentSerial;
+        return shown;
     }
     if (const WindowData* banded = IndexedPictureAlone(true))
         return video.Present32(ComposeBanded(*banded), kW);

@@ -1183,14 +1183,21 @@ bool CopyWholePictureIndexed(const DeviceContext& ddc, const Target& st, int x, 
     }
     // Only rows that differ are copied, and a picture that did not change leaves the window
     // undrawn, so the screen is not presented again for the same frame.
+    // The rows copied are noted for the screen, which then need not compare them again.
+    const bool tracked = ws->rowsSerial == ws->contentSerial &&
+                         ws->rowsChanged.size() == static_cast<std::size_t>(h);
     for (int row = 0; row < h; ++row) {
         std::uint8_t* to = &ws->indices[static_cast<std::size_t>(row) * w];
         if (std::memcmp(to, st.Row(row), static_cast<std::size_t>(w)) == 0) continue;
         std::memcpy(to, st.Row(row), static_cast<std::size_t>(w));
+        if (tracked) ws->rowsChanged[static_cast<std::size_t>(row)] = 1;
         changed = true;
     }
     SetWindowSurfacePalette(ddc.window, *st.table);
-    if (changed) MarkWindowSurfaceDrawn(ddc.window);
+    if (changed) {
+        MarkWindowSurfaceDrawn(ddc.window);
+        if (tracked) ws->rowsSerial = ws->contentSerial;
+    }
     return true;
 }
 

@@ -26,6 +26,11 @@ struct WindowSurface {
     // Indexed8 only because a whole 8-bit picture was copied onto this true-colour window: the
     // palette is the picture's own colour table, and other drawing turns it back to Rgb32.
     bool pictureIndexed = false;
+    // Indexed8 only: the rows the whole-picture copy changed since the screen last took this
+    // surface (1 a row). They are the whole story only while rowsSerial equals contentSerial:
+    // any other drawing raises the content serial alone and leaves every row in doubt.
+    std::vector<std::uint8_t> rowsChanged;
+    std::uint32_t rowsSerial = ~0u;
 };
 
 // Null for a window that does not exist. The pointer stays valid until the window is resized

@@ -14,14 +14,16 @@ bool HeadlessVideo::Open(const VideoOptions& options) {
     return true;
 }
 
-bool HeadlessVideo::Present8(const std::uint8_t* indices, int pitch, const Palette& palette) {
+bool HeadlessVideo::Present8(const std::uint8_t* indices, int pitch, const Palette& palette,
+                             const std::uint8_t* rowsChanged) {
     if (indices == nullptr || pitch < kFrameWidth) return false;
     palette_ = palette;
     const bool recoloured = lut_.Update(palette);
     pixels_.resize(static_cast<std::size_t>(kFrameWidth) * kFrameHeight);
     // The rows that changed become the screen's pixels; the others already are.
     const ChangedRows::Band band =
-        rows_.Take(indices, pitch, kFrameWidth, kFrameHeight, recoloured || !lastIndexed_);
+        rows_.Take(indices, pitch, kFrameWidth, kFrameHeight, recoloured || !lastIndexed_,
+                   rowsChanged);
     for (int y = band.first; y <= band.last; ++y)
         if (rows_.Differs(y))
             ConvertIndexed(indices + static_cast<std::ptrdiff_t>(y) * pitch, pitch, lut_,

@@ -22,7 +22,8 @@ public:
     bool Open(const VideoOptions& options) override;
     void Close() override { open_ = false; }
     [[nodiscard]] bool IsOpen() const override { return open_; }
-    bool Present8(const std::uint8_t* indices, int pitch, const Palette& palette) override;
+    bool Present8(const std::uint8_t* indices, int pitch, const Palette& palette,
+                  const std::uint8_t* rowsChanged = nullptr) override;
     bool Present32(const std::uint32_t* pixels, int pitchPixels) override;
     void SetFullScreen(bool on) override { fullScreen_ = on; }
     void SetTitle(std::string_view title) override { title_ = title; }

@@ -123,12 +123,13 @@ public:
 
     [[nodiscard]] bool IsOpen() const override { return window_ != nullptr; }
 
-    bool Present8(const std::uint8_t* indices, int pitch, const Palette& palette) override {
+    bool Present8(const std::uint8_t* indices, int pitch, const Palette& palette,
+                  const std::uint8_t* rowsChanged = nullptr) override {
         if (texture_ == nullptr || indices == nullptr || pitch < kFrameWidth) return false;
         const bool recoloured = lut_.Update(palette);
         rows32_.Forget();
         const ChangedRows::Band band =
-            rows_.Take(indices, pitch, kFrameWidth, kFrameHeight, recoloured);
+            rows_.Take(indices, pitch, kFrameWidth, kFrameHeight, recoloured, rowsChanged);
         return WriteRows(rows_, band, [&](std::uint8_t* dst, int dstPitch, int first, int count) {
                    ConvertIndexed(indices + static_cast<std::ptrdiff_t>(first) * pitch, pitch,
                                   lut_, reinterpret_cast<std::uint32_t*>(dst), dstPitch / 4,
