@@ -331,11 +331,9 @@ void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
     const float dudx = r.dudx, dvdx = r.dvdx, dwdx = r.dwdx;
     const std::int64_t distance = static_cast<std::int64_t>(x0) - s.spanX;
     const float p = static_cast<float>(distance) * s.pixelScale;
-    float ua = LoadAlone(s.spanU) + p * dudx;
-    float va = LoadAlone(s.spanV) + p * dvdx;
-    float wa = LoadAlone(s.spanW) + p * dwdx;
-    float uA = 0.0f, vA = 0.0f;  // the quotients at the run's start (from the first division on)
-    bool firstRun = true;
+    const float ua = LoadAlone(s.spanU) + p * dudx;
+    const float va = LoadAlone(s.spanV) + p * dvdx;
+    const float wa = LoadAlone(s.spanW) + p * dwdx;
 
     std::uint32_t shade = 0;
     std::int32_t shadeStep = 0;
@@ -357,28 +355,33 @@ void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
     const std::uint8_t* faceRow = s.spanLightRow;
     std::uint8_t* d = s.rowPtr + first;
     std::uint8_t* const end = d + n;
+    if (d >= end) return;
     // Later runs start on a 4-byte boundary.
     int run = n > kSubdivisionLength
                   ? kSubdivisionLength - static_cast<int>(reinterpret_cast<std::uintptr_t>(d) & 3)
                   : n;
     bool sharedPending = false;
     const std::uint8_t* sharedRow = nullptr;
-    while (d < end) {
-        const float len = reciprocals[2 * static_cast<std::size_t>(run)];
+    // The first run divides both of its ends at once; each later run divides its far end while
+    // the run before it is drawn, so that the division's wait overlaps the pixels.
+    float wb = wa + reciprocals[2 * static_cast<std::size_t>(run)] * dwdx;
+    float ub = ua + reciprocals[2 * static_cast<std::size_t>(run)] * dudx;
+    float vb = va + reciprocals[2 * static_cast<std::size_t>(run)] * dvdx;
+    const RunEnds firstEnds = DivideEnds(ua, va, wa, ub, vb, wb);
+    float uA = firstEnds.u0, vA = firstEnds.v0, uB = firstEnds.u1, vB = firstEnds.v1;
+    for (;;) {
         const float inv = reciprocals[2 * static_cast<std::size_t>(run) + 1];
-        const float wb = wa + len * dwdx;
-        const float ub = ua + len * dudx;
-        const float vb = va + len * dvdx;
-        // The first run divides both of its ends at once; later runs reuse the last end.
-        const RunEnds q = firstRun ? DivideEnds(ua, va, wa, ub, vb, wb)
-                                   : DivideEnds(ub, vb, wb, ub, vb, wb);
-        if (firstRun) {
-            uA = q.u0;
-            vA = q.v0;
-            firstRun = false;
+        const auto left = static_cast<int>(end - d) - run;
+        const int next = left < kSubdivisionLength ? left : kSubdivisionLength;
+        float wn = wb, un = ub, vn = vb;
+        RunEnds nextEnds{};
+        if (next > 0) {
+            const float len = reciprocals[2 * static_cast<std::size_t>(next)];
+            wn = wb + len * dwdx;
+            un = ub + len * dudx;
+            vn = vb + len * dvdx;
+            nextEnds = DivideEnds(un, vn, wn, un, vn, wn);
         }
-        const float uB = q.u1;
-        const float vB = q.v1;
         auto u = static_cast<std::uint32_t>(TruncateSaturate(uA));
         auto v = static_cast<std::uint32_t>(TruncateSaturate(vA));
         const std::int32_t du = TruncateSaturate((uB - uA) * inv);
@@ -453,13 +456,15 @@ void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
             v = Wrap(v, dv);
             if constexpr (Shaded(M)) shade = Wrap(shade, shadeStep);
         }
-        ua = ub;
-        va = vb;
-        wa = wb;
+        if (next <= 0) break;
+        wb = wn;
+        ub = un;
+        vb = vn;
         uA = uB;
         vA = vB;
-        const auto left = static_cast<int>(end - d);
-        run = left < kSubdivisionLength ? left : kSubdivisionLength;
+        uB = nextEnds.u1;
+        vB = nextEnds.v1;
+        run = next;
     }
 }
 
