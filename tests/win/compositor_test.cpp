@@ -2,6 +2,7 @@
 // recolours it), anything laid over it makes a 32-bit frame, and screenshots follow suit.
 #include <cstdio>
 #include <fstream>
+#include <functional>
 
 #include "support/temp_folder.h"
 #include "win/compositor.h"
@@ -100,6 +101,91 @@ TEST_F(CompositorTest, AWholePictureCopiedOntoTheWindowGoesOutAsIndices) {
     PresentNow();
     EXPECT_EQ(machine.Screen().LastPixels()[15 * 640 + 15] & 0xFFFFFF, 0xFFFFFFu);
     EXPECT_EQ(machine.Screen().LastPixels()[300] & 0xFFFFFF, 0x006400u);
+    ReleaseDC(main, window);
+    DeleteDC(memory);
+    DeleteObject(picture);
+}
+
+// The screen takes only the rows the whole-picture copy changed; whatever else drew on the
+// window in between (a direct write, a popup's frame, other colours) must still show. After
+// every step the screen holds the window's picture in its colours, pixel for pixel.
+TEST_F(CompositorTest, TheScreenFollowsThePictureWhateverDrewOnTheWindowBetweenCopies) {
+    SetWindowSurfaceFormat(main, SurfaceFormat::Rgb32);
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = 640;
+    info.bmiHeader.biHeight = -480;
+    info.bmiHeader.biBitCount = 8;
+    for (int i = 0; i < 256; ++i)
+        info.bmiColors[i] =
+            RGBQUAD{static_cast<std::uint8_t>(i), 0, static_cast<std::uint8_t>(255 - i), 0};
+    const HDC memory = CreateCompatibleDC(HDC{});
+    void* bits = nullptr;
+    const HBITMAP picture = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    SelectObject(memory, picture);
+    auto* art = static_cast<std::uint8_t*>(bits);
+    for (int i = 0; i < 640 * 480; ++i)
+        art[i] = static_cast<std::uint8_t>(i % 640 / 3);
+    const HDC window = GetDC(main);
+    auto copy = [&] { ASSERT_TRUE(BitBlt(window, 0, 0, 640, 480, memory, 0, 0, SRCCOPY)); };
+    HWND popup{};
+    const struct Step {
+        const char* what;
+        std::function<void()> act;
+    } steps[] = {
+        {"first copy", [&] { copy(); }},
+        {"a row changed",
+         [&] {
+             art[200 * 640 + 7] = 9;
+             copy();
+         }},
+        {"a row changed and changed back before the present",
+         [&] {
+             art[300 * 640] = 77;
+             copy();
+             art[300 * 640] = 0;
+             copy();
+         }},
+        {"written straight into the window, then the same picture copied",
+         [&] {
+             WindowSurface* s = GetWindowSurface(main);
+             s->indices[100 * 640 + 5] = 250;
+             MarkWindowSurfaceDrawn(main);
+             copy();
+         }},
+        {"written straight into the window alone",
+         [&] {
+             GetWindowSurface(main)->indices[50 * 640 + 50] = 251;
+             MarkWindowSurfaceDrawn(main);
+         }},
+        {"a popup shown and presented",
+         [&] {
+             popup = CreateWindowEx(0, "TestWindow", "Box", WS_POPUP | WS_VISIBLE, 100, 100, 50, 40,
+                                    main, {}, {}, 0);
+             PresentNow();
+             art[10 * 640 + 10] = 33;
+             copy();
+             DestroyWindow(popup);
+         }},
+        {"other colours",
+         [&] {
+             art[400 * 640 + 400] = 1;
+             info.bmiColors[1] = RGBQUAD{1, 2, 3, 0};
+             SetDIBColorTable(memory, 1, 1, &info.bmiColors[1]);
+             copy();
+         }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        PresentNow();
+        const WindowSurface* s = GetWindowSurface(main);
+        ASSERT_TRUE(machine.Screen().LastWasIndexed());
+        const std::vector<std::uint32_t>& screen = machine.Screen().LastPixels();
+        int wrong = 0;
+        for (std::size_t i = 0; i < s->indices.size(); ++i)
+            if ((screen[i] & 0xFFFFFFu) != s->palette[s->indices[i]]) ++wrong;
+        EXPECT_EQ(wrong, 0);
+    }
     ReleaseDC(main, window);
     DeleteDC(memory);
     DeleteObject(picture);
