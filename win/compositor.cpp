@@ -364,7 +364,8 @@ bool PresentNow() {
     }
     theDirty = false;
     theLastSignature = sig;
-    const bool sameIndexed = theLastIndexed && indexed != nullptr && indexed->handle == theLastIndexedWindow;
+    const bool sameIndexed =
+        theLastIndexed && indexed != nullptr && indexed->handle == theLastIndexedWindow;
     theLastIndexed = indexed != nullptr;
     if (indexed != nullptr) {
         theLastPaletteSerial = indexed->surface.paletteSerial;
