@@ -38,6 +38,31 @@ protected:
         Pump();
     }
 
+    // A 640 x 480 8-bit DIB section in a memory DC, its colours from `colour`, each row the ramp
+    // x / 3; the window is made true colour first, as the program's is.
+    struct Picture {
+        HDC memory;
+        HBITMAP bitmap;
+        std::uint8_t* bits;
+    };
+    Picture MakePicture(RGBQUAD (*colour)(int)) {
+        SetWindowSurfaceFormat(main, SurfaceFormat::Rgb32);
+        BITMAPINFO info;
+        info.bmiHeader.biWidth = 640;
+        info.bmiHeader.biHeight = -480;
+        info.bmiHeader.biBitCount = 8;
+        for (int i = 0; i < 256; ++i)
+            info.bmiColors[i] = colour(i);
+        Picture p{CreateCompatibleDC(HDC{}), {}, nullptr};
+        void* bits = nullptr;
+        p.bitmap = CreateDIBSection(p.memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        SelectObject(p.memory, p.bitmap);
+        p.bits = static_cast<std::uint8_t*>(bits);
+        for (int i = 0; i < 640 * 480; ++i)
+            p.bits[i] = static_cast<std::uint8_t>(i % 640 / 3);
+        return p;
+    }
+
     HWND main;
 };
 
@@ -64,19 +89,11 @@ TEST_F(CompositorTest, PictureAloneGoesOutAsIndicesAndRecoloursWithoutARedraw) {
 // it goes out as indices; drawing anything else on the window turns it back to true colour with
 // the picture's colours kept.
 TEST_F(CompositorTest, AWholePictureCopiedOntoTheWindowGoesOutAsIndices) {
-    SetWindowSurfaceFormat(main, SurfaceFormat::Rgb32);
-    BITMAPINFO info;
-    info.bmiHeader.biWidth = 640;
-    info.bmiHeader.biHeight = -480;
-    info.bmiHeader.biBitCount = 8;
-    for (int i = 0; i < 256; ++i)
-        info.bmiColors[i] = RGBQUAD{0, static_cast<std::uint8_t>(i), 0, 0};  // green ramp
-    const HDC memory = CreateCompatibleDC(HDC{});
-    void* bits = nullptr;
-    const HBITMAP picture = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    SelectObject(memory, picture);
-    for (int i = 0; i < 640 * 480; ++i)
-        static_cast<std::uint8_t*>(bits)[i] = static_cast<std::uint8_t>(i % 640 / 3);
+    const Picture pic = MakePicture([](int i) {
+        return RGBQUAD{0, static_cast<std::uint8_t>(i), 0, 0};  // green ramp
+    });
+    const HDC memory = pic.memory;
+    void* bits = pic.bits;
     const HDC window = GetDC(main);
     ASSERT_TRUE(BitBlt(window, 0, 0, 640, 480, memory, 0, 0, SRCCOPY));
     EXPECT_TRUE(GetWindowSurface(main)->pictureIndexed);
@@ -102,29 +119,19 @@ TEST_F(CompositorTest, AWholePictureCopiedOntoTheWindowGoesOutAsIndices) {
     EXPECT_EQ(machine.Screen().LastPixels()[15 * 640 + 15] & 0xFFFFFF, 0xFFFFFFu);
     EXPECT_EQ(machine.Screen().LastPixels()[300] & 0xFFFFFF, 0x006400u);
     ReleaseDC(main, window);
-    DeleteDC(memory);
-    DeleteObject(picture);
+    DeleteDC(pic.memory);
+    DeleteObject(pic.bitmap);
 }
 
 // The screen takes only the rows the whole-picture copy changed; whatever else drew on the
 // window in between (a direct write, a popup's frame, other colours) must still show. After
 // every step the screen holds the window's picture in its colours, pixel for pixel.
 TEST_F(CompositorTest, TheScreenFollowsThePictureWhateverDrewOnTheWindowBetweenCopies) {
-    SetWindowSurfaceFormat(main, SurfaceFormat::Rgb32);
-    BITMAPINFO info;
-    info.bmiHeader.biWidth = 640;
-    info.bmiHeader.biHeight = -480;
-    info.bmiHeader.biBitCount = 8;
-    for (int i = 0; i < 256; ++i)
-        info.bmiColors[i] =
-            RGBQUAD{static_cast<std::uint8_t>(i), 0, static_cast<std::uint8_t>(255 - i), 0};
-    const HDC memory = CreateCompatibleDC(HDC{});
-    void* bits = nullptr;
-    const HBITMAP picture = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    SelectObject(memory, picture);
-    auto* art = static_cast<std::uint8_t*>(bits);
-    for (int i = 0; i < 640 * 480; ++i)
-        art[i] = static_cast<std::uint8_t>(i % 640 / 3);
+    const Picture pic = MakePicture([](int i) {
+        return RGBQUAD{static_cast<std::uint8_t>(i), 0, static_cast<std::uint8_t>(255 - i), 0};
+    });
+    const HDC memory = pic.memory;
+    std::uint8_t* art = pic.bits;
     const HDC window = GetDC(main);
     auto copy = [&] { ASSERT_TRUE(BitBlt(window, 0, 0, 640, 480, memory, 0, 0, SRCCOPY)); };
     HWND popup{};
@@ -169,8 +176,8 @@ TEST_F(CompositorTest, TheScreenFollowsThePictureWhateverDrewOnTheWindowBetweenC
         {"other colours",
          [&] {
              art[400 * 640 + 400] = 1;
-             info.bmiColors[1] = RGBQUAD{1, 2, 3, 0};
-             SetDIBColorTable(memory, 1, 1, &info.bmiColors[1]);
+             const RGBQUAD other{1, 2, 3, 0};
+             SetDIBColorTable(memory, 1, 1, &other);
              copy();
          }},
     };
@@ -187,8 +194,8 @@ TEST_F(CompositorTest, TheScreenFollowsThePictureWhateverDrewOnTheWindowBetweenC
         EXPECT_EQ(wrong, 0);
     }
     ReleaseDC(main, window);
-    DeleteDC(memory);
-    DeleteObject(picture);
+    DeleteDC(pic.memory);
+    DeleteObject(pic.bitmap);
 }
 
 TEST_F(CompositorTest, APopupOverThePictureMakesA32BitFrameAndScreenshot) {
