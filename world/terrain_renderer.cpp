@@ -247,21 +247,31 @@ std::int32_t TerrainRenderItemSorter::FindFinerVertex(int below, std::int32_t gx
 std::int32_t TerrainRenderItemSorter::Vertex(std::int32_t level, std::int32_t gx, std::int32_t gy,
                                              float height) {
     if (level < 0 || level >= kTerrainViewLevels) return -1;
+    const std::int32_t point = Point(gx, gy);
+    if (point < 0) return -1;
+    return VertexAt(point, level, gx, gy, [height](TerrainVertex& v) { v.height = height; });
+}
+
+std::int32_t TerrainRenderItemSorter::Point(std::int32_t gx, std::int32_t gy) {
     std::int32_t point = -1;
     const std::uint64_t key = PointKey(gx, gy);
-    RecentPoint& seen = recent[PointBit(key) & (recent.size() - 1)];
-    if (seen.key == key) {
-        point = seen.point;
-    } else if (pointTable.Put(key, static_cast<std::int32_t>(points.size()), &point)) {
-        const std::size_t bit = PointBit(key);
+    const std::size_t bit = PointBit(key);
+    RecentPoint& seen = recent[bit & (recent.size() - 1)];
+    if (seen.key == key) return seen.point;
+    if (pointTable.Put(key, static_cast<std::int32_t>(points.size()), &point)) {
         pointBits[bit >> 6] |= std::uint64_t{1} << (bit & 63);
         point = static_cast<std::int32_t>(points.size());
         PointVertices none;
         none.fill(-1);
         points.push_back(none);
     }
-    if (point < 0) return -1;
-    seen = RecentPoint{key, point};
+    if (point >= 0) seen = RecentPoint{key, point};
+    return point;
+}
+
+template <class Init>
+std::int32_t TerrainRenderItemSorter::VertexAt(std::int32_t point, std::int32_t level,
+                                               std::int32_t gx, std::int32_t gy, Init init) {
     std::int32_t& slot = points[static_cast<std::size_t>(point)][static_cast<std::size_t>(level)];
     if (slot >= 0) return slot;
     if (vertices.size() >= kMostVertices) return -1;
@@ -270,8 +280,8 @@ std::int32_t TerrainRenderItemSorter::Vertex(std::int32_t level, std::int32_t gx
     v.gx = gx;
     v.gy = gy;
     v.level = level;
-    v.height = height;
     v.distance = -1.0f;
+    init(v);
     return slot;
 }
 
@@ -330,14 +340,17 @@ void TerrainRenderer::VisitStartCells(TerrainTile& tile, TerrainCellPyramid* blo
             if (square >= lv->squareCount) continue;
             const TerrainCellView cell{lv->squares + square * kTerrainSquareBytes +
                                        static_cast<std::size_t>(((j & 1) * 2 + (i & 1)) * 8)};
-            VisitCell(tile, block, cell, level, cx0 + i, cy0 + j, inForce);
+            std::int32_t points[4] = {-1, -1, -1, -1}, made[4] = {-1, -1, -1, -1};
+            const CornerSlots slots{{&points[0], &points[1], &points[2], &points[3]},
+                                    {&made[0], &made[1], &made[2], &made[3]}};
+            VisitCell(tile, block, cell, level, cx0 + i, cy0 + j, inForce, slots);
         }
     }
 }
 
 void TerrainRenderer::VisitCell(TerrainTile& tile, TerrainCellPyramid* block, TerrainCellView cell,
                                 int level, std::int32_t cx, std::int32_t cy,
-                                const TerrainMaterial* inForce) {
+                                const TerrainMaterial* inForce, const CornerSlots& slots) {
     if (!area->IsVisible(level, cx, cy)) return;
     const std::uint16_t link = cell.Link();
     const std::uint16_t kind = link & kLinkKindMask;
@@ -362,16 +375,25 @@ void TerrainRenderer::VisitCell(TerrainTile& tile, TerrainCellPyramid* block, Te
         if (level > area->rangeLevel) {
             split = true;
         } else if (level > area->lowestLevel) {
-            MakeCorners(block, cell, level, cx, cy, corners);
+            MakeCorners(block, cell, level, cx, cy, slots, corners);
             cornersMade = true;
             split = MeanDistance(corners) <
                     static_cast<float>(area->levels[static_cast<std::size_t>(level)].lower);
         }
     }
     if (!split) {
-        Record(block, cell, level, cx, cy, material, cornersMade ? corners : nullptr);
+        Record(block, cell, level, cx, cy, material, slots, cornersMade ? corners : nullptr);
         return;
     }
+    // The sub-cells' sixteen corners stand on nine points, a 3 x 3 grid (x across, y up) whose
+    // outer four are the cell's own corners' points.
+    std::int32_t points[9], made[9];
+    std::fill(std::begin(points), std::end(points), -1);
+    std::fill(std::begin(made), std::end(made), -1);
+    static constexpr int kOuter[4] = {0, 6, 8, 2};
+    static constexpr int kAcross[4] = {0, 0, 1, 1}, kUp[4] = {0, 1, 1, 0};
+    for (int k = 0; k < 4; ++k)
+        points[kOuter[k]] = *slots.point[k];
     // The four sub-cells, the farthest from the eye first.
     const TerrainLevelView& v = area->levels[static_cast<std::size_t>(level - 1)];
     const int xs[2] = {v.eyeCellX <= 2 * cx ? 1 : 0, v.eyeCellX <= 2 * cx ? 0 : 1};
@@ -380,30 +402,42 @@ void TerrainRenderer::VisitCell(TerrainTile& tile, TerrainCellPyramid* block, Te
         for (int x : xs) {
             const TerrainCellView sub{finer->squares + std::size_t{value} * kTerrainSquareBytes +
                                       static_cast<std::size_t>((y * 2 + x) * 8)};
-            VisitCell(tile, block, sub, level - 1, 2 * cx + x, 2 * cy + y, material);
+            CornerSlots inner{};
+            for (int k = 0; k < 4; ++k) {
+                const int g = (y + kUp[k]) * 3 + x + kAcross[k];
+                inner.point[k] = &points[g];
+                inner.vertex[k] = &made[g];
+            }
+            VisitCell(tile, block, sub, level - 1, 2 * cx + x, 2 * cy + y, material, inner);
         }
 }
 
 void TerrainRenderer::MakeCorners(TerrainCellPyramid* block, TerrainCellView cell, int level,
-                                  std::int32_t cx, std::int32_t cy, std::int32_t out[4]) {
+                                  std::int32_t cx, std::int32_t cy, const CornerSlots& slots,
+                                  std::int32_t out[4]) {
     const std::uint32_t sh = area->scaleShift + static_cast<std::uint32_t>(level);
     const std::int32_t x0 = Shifted(cx, sh), y0 = Shifted(cy, sh);
     const std::int32_t s = std::int32_t{1} << sh;
     const std::int32_t gx[4] = {x0, x0, x0 + s, x0 + s};
     const std::int32_t gy[4] = {y0, y0 + s, y0 + s, y0};
+    // A corner's height and distance are worked out once, when its vertex is made.
     for (int k = 0; k < 4; ++k) {
-        out[k] = sorter->Vertex(level, gx[k], gy[k], CornerHeight(block, cell, k));
+        std::int32_t& point = *slots.point[k];
+        if (point < 0) point = sorter->Point(gx[k], gy[k]);
+        std::int32_t& made = *slots.vertex[k];
+        if (made < 0 && point >= 0) {
+            made = sorter->VertexAt(point, level, gx[k], gy[k], [&](TerrainVertex& v) {
+                v.height = CornerHeight(block, cell, k);
+                const float dx = static_cast<float>(v.gx) - area->eye[0];
+                const float dy = static_cast<float>(v.gy) - area->eye[1];
+                const float dz = v.height - area->eye[2];
+                v.distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+            });
+        }
+        out[k] = point >= 0 ? made : -1;
         // Corners next to each other round the cell are neighbours at this level.
         if (k > 0 && out[k] >= 0 && out[k - 1] >= 0) LinkCorners(out, k - 1, k);
         if (k == 3 && out[3] >= 0 && out[0] >= 0) LinkCorners(out, 3, 0);
-        if (out[k] < 0) continue;
-        TerrainVertex& v = sorter->vertices[static_cast<std::size_t>(out[k])];
-        if (v.distance < 0.0f) {
-            const float dx = static_cast<float>(v.gx) - area->eye[0];
-            const float dy = static_cast<float>(v.gy) - area->eye[1];
-            const float dz = v.height - area->eye[2];
-            v.distance = std::sqrt(dx * dx + dy * dy + dz * dz);
-        }
     }
 }
 
@@ -429,7 +463,7 @@ float TerrainRenderer::MeanDistance(const std::int32_t corners[4]) const {
 
 void TerrainRenderer::Record(TerrainCellPyramid* block, TerrainCellView cell, int level,
                              std::int32_t cx, std::int32_t cy, const TerrainMaterial* material,
-                             const std::int32_t* corners) {
+                             const CornerSlots& slots, const std::int32_t* corners) {
     TerrainCellRecord r;
     r.block = block;
     r.cell = cell;
@@ -440,7 +474,7 @@ void TerrainRenderer::Record(TerrainCellPyramid* block, TerrainCellView cell, in
     if (corners != nullptr) {
         std::copy(corners, corners + 4, r.corners);
     } else {
-        MakeCorners(block, cell, level, cx, cy, r.corners);
+        MakeCorners(block, cell, level, cx, cy, slots, r.corners);
     }
     for (std::int32_t k : r.corners)
         if (k < 0) return;

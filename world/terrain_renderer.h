@@ -161,6 +161,14 @@ public:
     // The vertex of a grid point at a level, made (without its light and screen position) when
     // it is new; its index, or -1 when the frame has no room left.
     std::int32_t Vertex(std::int32_t level, std::int32_t gx, std::int32_t gy, float height);
+    // A grid point, made when it is new: its index for VertexAt, or -1 when the frame has no
+    // room left.
+    std::int32_t Point(std::int32_t gx, std::int32_t gy);
+    // The vertex of a point (gx, gy) at a level (0 .. kTerrainViewLevels - 1), made when it is
+    // new, with its height and anything else set by init(vertex); -1 when the frame has no room.
+    template <class Init>
+    std::int32_t VertexAt(std::int32_t point, std::int32_t level, std::int32_t gx, std::int32_t gy,
+                          Init init);
     // The vertex of a grid point when the frame has one; -1 otherwise.
     [[nodiscard]] std::int32_t FindVertex(std::int32_t level, std::int32_t gx,
                                           std::int32_t gy) const;
@@ -223,16 +231,24 @@ public:
     [[nodiscard]] int CellsDrawn() const { return cellsDrawn; }
 
 private:
+    // Where the walk keeps the point and the vertex of each of a cell's corners once it has
+    // them (-1 until then): the four sub-cells of a split cell share the nine points of their
+    // sixteen corners, and the outer four are the split cell's own.
+    struct CornerSlots {
+        std::int32_t* point[4];
+        std::int32_t* vertex[4];
+    };
     void VisitCell(TerrainTile& tile, TerrainCellPyramid* block, TerrainCellView cell, int level,
-                   std::int32_t cx, std::int32_t cy, const TerrainMaterial* inForce);
+                   std::int32_t cx, std::int32_t cy, const TerrainMaterial* inForce,
+                   const CornerSlots& slots);
     void VisitStartCells(TerrainTile& tile, TerrainCellPyramid* block, std::int32_t originX,
                          std::int32_t originY, const TerrainMaterial* inForce);
     // Records a cell to draw, with its corners when the walk has made them already.
     void Record(TerrainCellPyramid* block, TerrainCellView cell, int level, std::int32_t cx,
-                std::int32_t cy, const TerrainMaterial* material,
+                std::int32_t cy, const TerrainMaterial* material, const CornerSlots& slots,
                 const std::int32_t* corners = nullptr);
     void MakeCorners(TerrainCellPyramid* block, TerrainCellView cell, int level, std::int32_t cx,
-                     std::int32_t cy, std::int32_t out[4]);
+                     std::int32_t cy, const CornerSlots& slots, std::int32_t out[4]);
     // Files corners a and b of a cell, next to each other round it, as neighbours.
     void LinkCorners(const std::int32_t corners[4], int a, int b);
     [[nodiscard]] float MeanDistance(const std::int32_t corners[4]) const;
