@@ -196,13 +196,17 @@ TerrainRenderItemSorter::TerrainRenderItemSorter() {
     pointBits.assign(std::size_t{1} << (kPointBits - 6), 0);
     cellTable.Resize(kTableBits - 2);
     vertices.reserve(32768);
+    beside.reserve(32768);
     points.reserve(32768);
+    pointCells.reserve(32768);
     items.reserve(1000);
 }
 
 void TerrainRenderItemSorter::Reset() {
     vertices.clear();
+    beside.clear();
     points.clear();
+    pointCells.clear();
     std::fill(pointBits.begin(), pointBits.end(), 0);
     recent.fill(RecentPoint{});
     items.clear();
@@ -264,6 +268,7 @@ std::int32_t TerrainRenderItemSorter::Point(std::int32_t gx, std::int32_t gy) {
         PointVertices none;
         none.fill(-1);
         points.push_back(none);
+        pointCells.push_back(-1);
     }
     if (point >= 0) seen = RecentPoint{key, point};
     return point;
@@ -276,23 +281,36 @@ std::int32_t TerrainRenderItemSorter::VertexAt(std::int32_t point, std::int32_t 
     if (slot >= 0) return slot;
     if (vertices.size() >= kMostVertices) return -1;
     slot = static_cast<std::int32_t>(vertices.size());
+    beside.push_back({-1, -1, -1, -1});
     TerrainVertex& v = vertices.emplace_back();
     v.gx = gx;
     v.gy = gy;
-    v.level = level;
+    v.level = static_cast<std::uint8_t>(level);
     v.distance = -1.0f;
     init(v);
     return slot;
 }
 
 void TerrainRenderItemSorter::AddCell(std::int32_t level, std::int32_t cx, std::int32_t cy,
-                                      std::int32_t index) {
+                                      std::int32_t point, std::int32_t index) {
+    std::int32_t& first = pointCells[static_cast<std::size_t>(point)];
+    if (first < 0) {
+        first = index * kTerrainViewLevels + level;
+        return;
+    }
+    if (first % kTerrainViewLevels == level) return;  // the first cell filed there stays
     std::int32_t existing = -1;
     (void)cellTable.Put(VertexKey(level, cx, cy), index, &existing);
 }
 
 std::int32_t TerrainRenderItemSorter::FindCell(std::int32_t level, std::int32_t cx,
-                                               std::int32_t cy) const {
+                                               std::int32_t cy, std::int32_t gx,
+                                               std::int32_t gy) const {
+    const PointVertices* p = FindPoint(gx, gy);
+    if (p == nullptr) return -1;
+    const std::int32_t first = pointCells[static_cast<std::size_t>(p - points.data())];
+    if (first < 0) return -1;
+    if (first % kTerrainViewLevels == level) return first / kTerrainViewLevels;
     return cellTable.Get(VertexKey(level, cx, cy));
 }
 
@@ -446,10 +464,8 @@ void TerrainRenderer::LinkCorners(const std::int32_t corners[4], int a, int b) {
     // and where a lies from b (sides 0 west, 1 east, 2 south, 3 north).
     static constexpr int kTowards[4] = {3, 1, 2, 0};
     static constexpr int kBack[4] = {2, 0, 3, 1};
-    TerrainVertex& va = sorter->vertices[static_cast<std::size_t>(corners[a])];
-    TerrainVertex& vb = sorter->vertices[static_cast<std::size_t>(corners[b])];
-    va.beside[kTowards[a]] = corners[b];
-    vb.beside[kBack[a]] = corners[a];
+    sorter->beside[static_cast<std::size_t>(corners[a])][kTowards[a]] = corners[b];
+    sorter->beside[static_cast<std::size_t>(corners[b])][kBack[a]] = corners[a];
 }
 
 float TerrainRenderer::MeanDistance(const std::int32_t corners[4]) const {
@@ -478,8 +494,8 @@ void TerrainRenderer::Record(TerrainCellPyramid* block, TerrainCellView cell, in
     }
     for (std::int32_t k : r.corners)
         if (k < 0) return;
-    // Render items find the cell holding them through its key.
-    sorter->AddCell(level, cx, cy, static_cast<std::int32_t>(cells.size()));
+    // Render items find the cell holding them through its first corner's point.
+    sorter->AddCell(level, cx, cy, *slots.point[0], static_cast<std::int32_t>(cells.size()));
     cells.push_back(r);
 }
 
@@ -489,11 +505,13 @@ void TerrainRenderer::FinishVertices() {
     ts::TSCamera* camera = ts::theCurrentCamera;
     ts::TSLightSet* lights = ts::theActiveLightSet;
     const float subPixel = camera != nullptr ? camera->GetSubPixelScale() : 1.0f;
-    for (TerrainVertex& v : sorter->vertices) {
+    for (std::size_t n = 0; n < sorter->vertices.size(); ++n) {
+        TerrainVertex& v = sorter->vertices[n];
+        const std::array<std::int32_t, 4>& beside = sorter->beside[n];
         const std::int32_t step = std::int32_t{1} << (area->scaleShift + static_cast<std::uint32_t>(v.level));
         // A neighbour a shared cell has not linked is looked up.
         auto heightAt = [&](int side, std::int32_t gx, std::int32_t gy) {
-            std::int32_t i = v.beside[side];
+            std::int32_t i = beside[static_cast<std::size_t>(side)];
             if (i < 0) i = sorter->FindVertex(v.level, gx, gy);
             return i >= 0 ? sorter->vertices[static_cast<std::size_t>(i)].height : v.height;
         };
@@ -504,10 +522,10 @@ void TerrainRenderer::FinishVertices() {
             0.5f * (heightAt(2, v.gx, v.gy - step) - heightAt(3, v.gx, v.gy + step));
         const float nz = static_cast<float>(step);
         const float len = std::sqrt(nx * nx + ny * ny + nz * nz);
-        v.normal = ts::Vector3F{nx / len, ny / len, nz / len};
+        const ts::Vector3F normal{nx / len, ny / len, nz / len};
         const ts::Vector3F p{static_cast<float>(v.gx), static_cast<float>(v.gy), v.height};
         if (lights != nullptr) {
-            lights->LightPointsAlt(ts::LightPoint{p, v.normal}, &v.colour);
+            lights->LightPointsAlt(ts::LightPoint{p, normal}, &v.colour);
         } else {
             v.colour = gfx::GFXColourTriple{65535, 65535, 65535};
         }
@@ -515,17 +533,18 @@ void TerrainRenderer::FinishVertices() {
         std::uint32_t flag = 0, any = 0;
         camera->WorldToScreenPoints(1, &p, &v.eye, &v.screen, sizeof(ts::Vector3F),
                                     sizeof(ts::Vector3F), sizeof(gfx::GFXScreenPoint), &flag, &any);
-        v.behind = flag & 1;
-        v.outcode = 0;
+        v.behind = static_cast<std::uint8_t>(flag & 1);
+        std::uint32_t outcode = 0;
         if (v.behind == 0) {
             const ts::CameraRect& r = camera->GetScreenRect();
             const float x = static_cast<float>(v.screen.x) / subPixel;
             const float y = static_cast<float>(v.screen.y) / subPixel;
-            if (x < static_cast<float>(r.left)) v.outcode |= 1;
-            if (x > static_cast<float>(r.right + 1)) v.outcode |= 2;
-            if (y < static_cast<float>(r.top)) v.outcode |= 4;
-            if (y > static_cast<float>(r.bottom + 1)) v.outcode |= 8;
+            if (x < static_cast<float>(r.left)) outcode |= 1u;
+            if (x > static_cast<float>(r.right + 1)) outcode |= 2u;
+            if (y < static_cast<float>(r.top)) outcode |= 4u;
+            if (y > static_cast<float>(r.bottom + 1)) outcode |= 8u;
         }
+        v.outcode = static_cast<std::uint8_t>(outcode);
     }
 }
 
@@ -556,7 +575,8 @@ int TerrainRenderer::AddTerrainRenderItem(const TerrainRenderItem& record) {
     // they were filed.
     for (int level = 0; level < kTerrainViewLevels; ++level) {
         const std::uint32_t sh = area->scaleShift + static_cast<std::uint32_t>(level);
-        const std::int32_t found = sorter->FindCell(level, x >> sh, y >> sh);
+        const std::int32_t cx = x >> sh, cy = y >> sh;
+        const std::int32_t found = sorter->FindCell(level, cx, cy, Shifted(cx, sh), Shifted(cy, sh));
         if (found < 0) continue;
         const auto cell = static_cast<std::size_t>(found);
         if (cell >= cells.size()) return 0;
@@ -707,6 +727,14 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
     const float texSize =
         static_cast<float>(std::max(2048 << std::clamp(detail, 0, 2), size / 32));
     const std::int32_t x0 = Shifted(r.cellX, sh), y0 = Shifted(r.cellY, sh);
+    // Texture coordinates from the cell's corner, taken modulo one texture so they stay small:
+    // the corner less its remainder, a whole number of textures towards zero. The texture's size
+    // is a power of two, so times its reciprocal is the very quotient, and its whole part times
+    // the size is exact (the zero added makes a negative zero plain).
+    TextureOrigin texture;
+    texture.perTexture = 1.0f / texSize;
+    texture.x = std::trunc(static_cast<float>(x0) * texture.perTexture) * texSize + 0.0f;
+    texture.y = std::trunc(static_cast<float>(y0) * texture.perTexture) * texSize + 0.0f;
 
     // The diagonal: a cell that twists upward along 0-2 is split along 1-3 (and a planar one).
     const float twist = c[2]->height - c[3]->height - c[1]->height + c[0]->height;
@@ -764,7 +792,7 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
         const TerrainVertex* const corners[3] = {&vs[static_cast<std::size_t>(e)],
                                                  &vs[static_cast<std::size_t>(b)],
                                                  &vs[static_cast<std::size_t>(a)]};
-        DrawHazedTriangle(corners, r.material, texSize, x0, y0);
+        DrawHazedTriangle(corners, r.material, texture);
         drew = true;
     };
     for (const auto& t : tris) {
@@ -811,8 +839,8 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
 }
 
 void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
-                                        const TerrainMaterial* material, float texSize,
-                                        std::int32_t originX, std::int32_t originY) {
+                                        const TerrainMaterial* material,
+                                        const TextureOrigin& texture) {
     gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
     ts::TSCamera* camera = ts::theCurrentCamera;
     const int levels = palette != nullptr ? (1 << palette->shadeBits) - 1 : 0;
@@ -829,7 +857,7 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
     const int first = level(lowest), last = level(highest);
     if (levels == 0 || first == last || camera == nullptr) {
         if (palette != nullptr && levels != 0) palette->shadeLevel = first;
-        DrawPolygon(corners, 3, material, texSize, originX, originY);
+        DrawPolygon(corners, 3, material, texture);
         return;
     }
     // The point where an edge crosses a level's border, worked out from the edge's ends in one
@@ -860,7 +888,7 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
         camera->WorldToScreenPoints(1, &p, &out->eye, &out->screen, sizeof(ts::Vector3F),
                                     sizeof(ts::Vector3F), sizeof(gfx::GFXScreenPoint), &flag,
                                     &any);
-        out->behind = flag & 1;
+        out->behind = static_cast<std::uint8_t>(flag & 1);
     };
     std::array<TerrainVertex, 10>& made = cutPoints;  // each one written whole before it is used
     std::array<const TerrainVertex*, 10> piece{};
@@ -873,7 +901,7 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
         material != nullptr && (material->flags & (kMaterialTransparent | kMaterialTranslucent)) != 0;
     if (last - first > 1 || seeThrough) {
         palette->shadeLevel = level((g[0] + g[1] + g[2]) / 3.0f);
-        DrawPolygon(corners, 3, material, texSize, originX, originY);
+        DrawPolygon(corners, 3, material, texture);
     }
     // Then the pieces, nearer levels first, each reaching a band further than its own, which the
     // next piece covers: a pixel the rasterizer leaves out along a border inside the triangle
@@ -906,23 +934,16 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
         }
         if (count < 3) continue;
         palette->shadeLevel = n;
-        DrawPolygon(piece.data(), count, material, texSize, originX, originY);
+        DrawPolygon(piece.data(), count, material, texture);
     }
 }
 
 void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int count,
-                                  const TerrainMaterial* material, float texSize,
-                                  std::int32_t originX, std::int32_t originY) {
+                                  const TerrainMaterial* material, const TextureOrigin& texture) {
     ts::TSCamera* camera = ts::theCurrentCamera;
     gfx::GFXDrawTarget& target = *gfx::theCurrentDrawTarget;
     const int n = std::min(count, static_cast<int>(clipEye.size()) - 4);
-    // Texture coordinates from the cell's corner, taken modulo one texture so they stay small:
-    // the corner less its remainder, a whole number of textures towards zero. The texture's size
-    // is a power of two, so times its reciprocal is the very quotient, and its whole part times
-    // the size is exact (the zero added makes a negative zero plain).
-    const float perTexture = 1.0f / texSize;
-    const float ox = std::trunc(static_cast<float>(originX) * perTexture) * texSize + 0.0f;
-    const float oy = std::trunc(static_cast<float>(originY) * perTexture) * texSize + 0.0f;
+    const float perTexture = texture.perTexture, ox = texture.x, oy = texture.y;
     bool behind = false;
     for (int i = 0; i < n; ++i) {
         const TerrainVertex& v = *vertices[i];
