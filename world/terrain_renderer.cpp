@@ -196,13 +196,17 @@ TerrainRenderItemSorter::TerrainRenderItemSorter() {
     pointBits.assign(std::size_t{1} << (kPointBits - 6), 0);
     cellTable.Resize(kTableBits - 2);
     vertices.reserve(32768);
+    beside.reserve(32768);
     points.reserve(32768);
+    pointCells.reserve(32768);
     items.reserve(1000);
 }
 
 void TerrainRenderItemSorter::Reset() {
     vertices.clear();
+    beside.clear();
     points.clear();
+    pointCells.clear();
     std::fill(pointBits.begin(), pointBits.end(), 0);
     recent.fill(RecentPoint{});
     items.clear();
@@ -247,42 +251,66 @@ std::int32_t TerrainRenderItemSorter::FindFinerVertex(int below, std::int32_t gx
 std::int32_t TerrainRenderItemSorter::Vertex(std::int32_t level, std::int32_t gx, std::int32_t gy,
                                              float height) {
     if (level < 0 || level >= kTerrainViewLevels) return -1;
+    const std::int32_t point = Point(gx, gy);
+    if (point < 0) return -1;
+    return VertexAt(point, level, gx, gy, [height](TerrainVertex& v) { v.height = height; });
+}
+
+std::int32_t TerrainRenderItemSorter::Point(std::int32_t gx, std::int32_t gy) {
     std::int32_t point = -1;
     const std::uint64_t key = PointKey(gx, gy);
-    RecentPoint& seen = recent[PointBit(key) & (recent.size() - 1)];
-    if (seen.key == key) {
-        point = seen.point;
-    } else if (pointTable.Put(key, static_cast<std::int32_t>(points.size()), &point)) {
-        const std::size_t bit = PointBit(key);
+    const std::size_t bit = PointBit(key);
+    RecentPoint& seen = recent[bit & (recent.size() - 1)];
+    if (seen.key == key) return seen.point;
+    if (pointTable.Put(key, static_cast<std::int32_t>(points.size()), &point)) {
         pointBits[bit >> 6] |= std::uint64_t{1} << (bit & 63);
         point = static_cast<std::int32_t>(points.size());
         PointVertices none;
         none.fill(-1);
         points.push_back(none);
+        pointCells.push_back(-1);
     }
-    if (point < 0) return -1;
-    seen = RecentPoint{key, point};
+    if (point >= 0) seen = RecentPoint{key, point};
+    return point;
+}
+
+template <class Init>
+std::int32_t TerrainRenderItemSorter::VertexAt(std::int32_t point, std::int32_t level,
+                                               std::int32_t gx, std::int32_t gy, Init init) {
     std::int32_t& slot = points[static_cast<std::size_t>(point)][static_cast<std::size_t>(level)];
     if (slot >= 0) return slot;
     if (vertices.size() >= kMostVertices) return -1;
     slot = static_cast<std::int32_t>(vertices.size());
+    beside.push_back({-1, -1, -1, -1});
     TerrainVertex& v = vertices.emplace_back();
     v.gx = gx;
     v.gy = gy;
-    v.level = level;
-    v.height = height;
+    v.level = static_cast<std::uint8_t>(level);
     v.distance = -1.0f;
+    init(v);
     return slot;
 }
 
 void TerrainRenderItemSorter::AddCell(std::int32_t level, std::int32_t cx, std::int32_t cy,
-                                      std::int32_t index) {
+                                      std::int32_t point, std::int32_t index) {
+    std::int32_t& first = pointCells[static_cast<std::size_t>(point)];
+    if (first < 0) {
+        first = index * kTerrainViewLevels + level;
+        return;
+    }
+    if (first % kTerrainViewLevels == level) return;  // the first cell filed there stays
     std::int32_t existing = -1;
     (void)cellTable.Put(VertexKey(level, cx, cy), index, &existing);
 }
 
 std::int32_t TerrainRenderItemSorter::FindCell(std::int32_t level, std::int32_t cx,
-                                               std::int32_t cy) const {
+                                               std::int32_t cy, std::int32_t gx,
+                                               std::int32_t gy) const {
+    const PointVertices* p = FindPoint(gx, gy);
+    if (p == nullptr) return -1;
+    const std::int32_t first = pointCells[static_cast<std::size_t>(p - points.data())];
+    if (first < 0) return -1;
+    if (first % kTerrainViewLevels == level) return first / kTerrainViewLevels;
     return cellTable.Get(VertexKey(level, cx, cy));
 }
 
@@ -330,14 +358,17 @@ void TerrainRenderer::VisitStartCells(TerrainTile& tile, TerrainCellPyramid* blo
             if (square >= lv->squareCount) continue;
             const TerrainCellView cell{lv->squares + square * kTerrainSquareBytes +
                                        static_cast<std::size_t>(((j & 1) * 2 + (i & 1)) * 8)};
-            VisitCell(tile, block, cell, level, cx0 + i, cy0 + j, inForce);
+            std::int32_t points[4] = {-1, -1, -1, -1}, made[4] = {-1, -1, -1, -1};
+            const CornerSlots slots{{&points[0], &points[1], &points[2], &points[3]},
+                                    {&made[0], &made[1], &made[2], &made[3]}};
+            VisitCell(tile, block, cell, level, cx0 + i, cy0 + j, inForce, slots);
         }
     }
 }
 
 void TerrainRenderer::VisitCell(TerrainTile& tile, TerrainCellPyramid* block, TerrainCellView cell,
                                 int level, std::int32_t cx, std::int32_t cy,
-                                const TerrainMaterial* inForce) {
+                                const TerrainMaterial* inForce, const CornerSlots& slots) {
     if (!area->IsVisible(level, cx, cy)) return;
     const std::uint16_t link = cell.Link();
     const std::uint16_t kind = link & kLinkKindMask;
@@ -362,16 +393,25 @@ void TerrainRenderer::VisitCell(TerrainTile& tile, TerrainCellPyramid* block, Te
         if (level > area->rangeLevel) {
             split = true;
         } else if (level > area->lowestLevel) {
-            MakeCorners(block, cell, level, cx, cy, corners);
+            MakeCorners(block, cell, level, cx, cy, slots, corners);
             cornersMade = true;
             split = MeanDistance(corners) <
                     static_cast<float>(area->levels[static_cast<std::size_t>(level)].lower);
         }
     }
     if (!split) {
-        Record(block, cell, level, cx, cy, material, cornersMade ? corners : nullptr);
+        Record(block, cell, level, cx, cy, material, slots, cornersMade ? corners : nullptr);
         return;
     }
+    // The sub-cells' sixteen corners stand on nine points, a 3 x 3 grid (x across, y up) whose
+    // outer four are the cell's own corners' points.
+    std::int32_t points[9], made[9];
+    std::fill(std::begin(points), std::end(points), -1);
+    std::fill(std::begin(made), std::end(made), -1);
+    static constexpr int kOuter[4] = {0, 6, 8, 2};
+    static constexpr int kAcross[4] = {0, 0, 1, 1}, kUp[4] = {0, 1, 1, 0};
+    for (int k = 0; k < 4; ++k)
+        points[kOuter[k]] = *slots.point[k];
     // The four sub-cells, the farthest from the eye first.
     const TerrainLevelView& v = area->levels[static_cast<std::size_t>(level - 1)];
     const int xs[2] = {v.eyeCellX <= 2 * cx ? 1 : 0, v.eyeCellX <= 2 * cx ? 0 : 1};
@@ -380,30 +420,42 @@ void TerrainRenderer::VisitCell(TerrainTile& tile, TerrainCellPyramid* block, Te
         for (int x : xs) {
             const TerrainCellView sub{finer->squares + std::size_t{value} * kTerrainSquareBytes +
                                       static_cast<std::size_t>((y * 2 + x) * 8)};
-            VisitCell(tile, block, sub, level - 1, 2 * cx + x, 2 * cy + y, material);
+            CornerSlots inner{};
+            for (int k = 0; k < 4; ++k) {
+                const int g = (y + kUp[k]) * 3 + x + kAcross[k];
+                inner.point[k] = &points[g];
+                inner.vertex[k] = &made[g];
+            }
+            VisitCell(tile, block, sub, level - 1, 2 * cx + x, 2 * cy + y, material, inner);
         }
 }
 
 void TerrainRenderer::MakeCorners(TerrainCellPyramid* block, TerrainCellView cell, int level,
-                                  std::int32_t cx, std::int32_t cy, std::int32_t out[4]) {
+                                  std::int32_t cx, std::int32_t cy, const CornerSlots& slots,
+                                  std::int32_t out[4]) {
     const std::uint32_t sh = area->scaleShift + static_cast<std::uint32_t>(level);
     const std::int32_t x0 = Shifted(cx, sh), y0 = Shifted(cy, sh);
     const std::int32_t s = std::int32_t{1} << sh;
     const std::int32_t gx[4] = {x0, x0, x0 + s, x0 + s};
     const std::int32_t gy[4] = {y0, y0 + s, y0 + s, y0};
+    // A corner's height and distance are worked out once, when its vertex is made.
     for (int k = 0; k < 4; ++k) {
-        out[k] = sorter->Vertex(level, gx[k], gy[k], CornerHeight(block, cell, k));
+        std::int32_t& point = *slots.point[k];
+        if (point < 0) point = sorter->Point(gx[k], gy[k]);
+        std::int32_t& made = *slots.vertex[k];
+        if (made < 0 && point >= 0) {
+            made = sorter->VertexAt(point, level, gx[k], gy[k], [&](TerrainVertex& v) {
+                v.height = CornerHeight(block, cell, k);
+                const float dx = static_cast<float>(v.gx) - area->eye[0];
+                const float dy = static_cast<float>(v.gy) - area->eye[1];
+                const float dz = v.height - area->eye[2];
+                v.distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+            });
+        }
+        out[k] = point >= 0 ? made : -1;
         // Corners next to each other round the cell are neighbours at this level.
         if (k > 0 && out[k] >= 0 && out[k - 1] >= 0) LinkCorners(out, k - 1, k);
         if (k == 3 && out[3] >= 0 && out[0] >= 0) LinkCorners(out, 3, 0);
-        if (out[k] < 0) continue;
-        TerrainVertex& v = sorter->vertices[static_cast<std::size_t>(out[k])];
-        if (v.distance < 0.0f) {
-            const float dx = static_cast<float>(v.gx) - area->eye[0];
-            const float dy = static_cast<float>(v.gy) - area->eye[1];
-            const float dz = v.height - area->eye[2];
-            v.distance = std::sqrt(dx * dx + dy * dy + dz * dz);
-        }
     }
 }
 
@@ -412,10 +464,8 @@ void TerrainRenderer::LinkCorners(const std::int32_t corners[4], int a, int b) {
     // and where a lies from b (sides 0 west, 1 east, 2 south, 3 north).
     static constexpr int kTowards[4] = {3, 1, 2, 0};
     static constexpr int kBack[4] = {2, 0, 3, 1};
-    TerrainVertex& va = sorter->vertices[static_cast<std::size_t>(corners[a])];
-    TerrainVertex& vb = sorter->vertices[static_cast<std::size_t>(corners[b])];
-    va.beside[kTowards[a]] = corners[b];
-    vb.beside[kBack[a]] = corners[a];
+    sorter->beside[static_cast<std::size_t>(corners[a])][kTowards[a]] = corners[b];
+    sorter->beside[static_cast<std::size_t>(corners[b])][kBack[a]] = corners[a];
 }
 
 float TerrainRenderer::MeanDistance(const std::int32_t corners[4]) const {
@@ -429,7 +479,7 @@ float TerrainRenderer::MeanDistance(const std::int32_t corners[4]) const {
 
 void TerrainRenderer::Record(TerrainCellPyramid* block, TerrainCellView cell, int level,
                              std::int32_t cx, std::int32_t cy, const TerrainMaterial* material,
-                             const std::int32_t* corners) {
+                             const CornerSlots& slots, const std::int32_t* corners) {
     TerrainCellRecord r;
     r.block = block;
     r.cell = cell;
@@ -440,12 +490,12 @@ void TerrainRenderer::Record(TerrainCellPyramid* block, TerrainCellView cell, in
     if (corners != nullptr) {
         std::copy(corners, corners + 4, r.corners);
     } else {
-        MakeCorners(block, cell, level, cx, cy, r.corners);
+        MakeCorners(block, cell, level, cx, cy, slots, r.corners);
     }
     for (std::int32_t k : r.corners)
         if (k < 0) return;
-    // Render items find the cell holding them through its key.
-    sorter->AddCell(level, cx, cy, static_cast<std::int32_t>(cells.size()));
+    // Render items find the cell holding them through its first corner's point.
+    sorter->AddCell(level, cx, cy, *slots.point[0], static_cast<std::int32_t>(cells.size()));
     cells.push_back(r);
 }
 
@@ -455,11 +505,13 @@ void TerrainRenderer::FinishVertices() {
     ts::TSCamera* camera = ts::theCurrentCamera;
     ts::TSLightSet* lights = ts::theActiveLightSet;
     const float subPixel = camera != nullptr ? camera->GetSubPixelScale() : 1.0f;
-    for (TerrainVertex& v : sorter->vertices) {
+    for (std::size_t n = 0; n < sorter->vertices.size(); ++n) {
+        TerrainVertex& v = sorter->vertices[n];
+        const std::array<std::int32_t, 4>& beside = sorter->beside[n];
         const std::int32_t step = std::int32_t{1} << (area->scaleShift + static_cast<std::uint32_t>(v.level));
         // A neighbour a shared cell has not linked is looked up.
         auto heightAt = [&](int side, std::int32_t gx, std::int32_t gy) {
-            std::int32_t i = v.beside[side];
+            std::int32_t i = beside[static_cast<std::size_t>(side)];
             if (i < 0) i = sorter->FindVertex(v.level, gx, gy);
             return i >= 0 ? sorter->vertices[static_cast<std::size_t>(i)].height : v.height;
         };
@@ -470,10 +522,10 @@ void TerrainRenderer::FinishVertices() {
             0.5f * (heightAt(2, v.gx, v.gy - step) - heightAt(3, v.gx, v.gy + step));
         const float nz = static_cast<float>(step);
         const float len = std::sqrt(nx * nx + ny * ny + nz * nz);
-        v.normal = ts::Vector3F{nx / len, ny / len, nz / len};
+        const ts::Vector3F normal{nx / len, ny / len, nz / len};
         const ts::Vector3F p{static_cast<float>(v.gx), static_cast<float>(v.gy), v.height};
         if (lights != nullptr) {
-            lights->LightPointsAlt(ts::LightPoint{p, v.normal}, &v.colour);
+            lights->LightPointsAlt(ts::LightPoint{p, normal}, &v.colour);
         } else {
             v.colour = gfx::GFXColourTriple{65535, 65535, 65535};
         }
@@ -481,17 +533,18 @@ void TerrainRenderer::FinishVertices() {
         std::uint32_t flag = 0, any = 0;
         camera->WorldToScreenPoints(1, &p, &v.eye, &v.screen, sizeof(ts::Vector3F),
                                     sizeof(ts::Vector3F), sizeof(gfx::GFXScreenPoint), &flag, &any);
-        v.behind = flag & 1;
-        v.outcode = 0;
+        v.behind = static_cast<std::uint8_t>(flag & 1);
+        std::uint32_t outcode = 0;
         if (v.behind == 0) {
             const ts::CameraRect& r = camera->GetScreenRect();
             const float x = static_cast<float>(v.screen.x) / subPixel;
             const float y = static_cast<float>(v.screen.y) / subPixel;
-            if (x < static_cast<float>(r.left)) v.outcode |= 1;
-            if (x > static_cast<float>(r.right + 1)) v.outcode |= 2;
-            if (y < static_cast<float>(r.top)) v.outcode |= 4;
-            if (y > static_cast<float>(r.bottom + 1)) v.outcode |= 8;
+            if (x < static_cast<float>(r.left)) outcode |= 1u;
+            if (x > static_cast<float>(r.right + 1)) outcode |= 2u;
+            if (y < static_cast<float>(r.top)) outcode |= 4u;
+            if (y > static_cast<float>(r.bottom + 1)) outcode |= 8u;
         }
+        v.outcode = static_cast<std::uint8_t>(outcode);
     }
 }
 
@@ -522,7 +575,8 @@ int TerrainRenderer::AddTerrainRenderItem(const TerrainRenderItem& record) {
     // they were filed.
     for (int level = 0; level < kTerrainViewLevels; ++level) {
         const std::uint32_t sh = area->scaleShift + static_cast<std::uint32_t>(level);
-        const std::int32_t found = sorter->FindCell(level, x >> sh, y >> sh);
+        const std::int32_t cx = x >> sh, cy = y >> sh;
+        const std::int32_t found = sorter->FindCell(level, cx, cy, Shifted(cx, sh), Shifted(cy, sh));
         if (found < 0) continue;
         const auto cell = static_cast<std::size_t>(found);
         if (cell >= cells.size()) return 0;
@@ -673,6 +727,14 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
     const float texSize =
         static_cast<float>(std::max(2048 << std::clamp(detail, 0, 2), size / 32));
     const std::int32_t x0 = Shifted(r.cellX, sh), y0 = Shifted(r.cellY, sh);
+    // Texture coordinates from the cell's corner, taken modulo one texture so they stay small:
+    // the corner less its remainder, a whole number of textures towards zero. The texture's size
+    // is a power of two, so times its reciprocal is the very quotient, and its whole part times
+    // the size is exact (the zero added makes a negative zero plain).
+    TextureOrigin texture;
+    texture.perTexture = 1.0f / texSize;
+    texture.x = std::trunc(static_cast<float>(x0) * texture.perTexture) * texSize + 0.0f;
+    texture.y = std::trunc(static_cast<float>(y0) * texture.perTexture) * texSize + 0.0f;
 
     // The diagonal: a cell that twists upward along 0-2 is split along 1-3 (and a planar one).
     const float twist = c[2]->height - c[3]->height - c[1]->height + c[0]->height;
@@ -730,7 +792,7 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
         const TerrainVertex* const corners[3] = {&vs[static_cast<std::size_t>(e)],
                                                  &vs[static_cast<std::size_t>(b)],
                                                  &vs[static_cast<std::size_t>(a)]};
-        DrawHazedTriangle(corners, r.material, texSize, x0, y0);
+        DrawHazedTriangle(corners, r.material, texture);
         drew = true;
     };
     for (const auto& t : tris) {
@@ -777,8 +839,8 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
 }
 
 void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
-                                        const TerrainMaterial* material, float texSize,
-                                        std::int32_t originX, std::int32_t originY) {
+                                        const TerrainMaterial* material,
+                                        const TextureOrigin& texture) {
     gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
     ts::TSCamera* camera = ts::theCurrentCamera;
     const int levels = palette != nullptr ? (1 << palette->shadeBits) - 1 : 0;
@@ -795,7 +857,7 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
     const int first = level(lowest), last = level(highest);
     if (levels == 0 || first == last || camera == nullptr) {
         if (palette != nullptr && levels != 0) palette->shadeLevel = first;
-        DrawPolygon(corners, 3, material, texSize, originX, originY);
+        DrawPolygon(corners, 3, material, texture);
         return;
     }
     // The point where an edge crosses a level's border, worked out from the edge's ends in one
@@ -826,7 +888,7 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
         camera->WorldToScreenPoints(1, &p, &out->eye, &out->screen, sizeof(ts::Vector3F),
                                     sizeof(ts::Vector3F), sizeof(gfx::GFXScreenPoint), &flag,
                                     &any);
-        out->behind = flag & 1;
+        out->behind = static_cast<std::uint8_t>(flag & 1);
     };
     std::array<TerrainVertex, 10>& made = cutPoints;  // each one written whole before it is used
     std::array<const TerrainVertex*, 10> piece{};
@@ -839,7 +901,7 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
         material != nullptr && (material->flags & (kMaterialTransparent | kMaterialTranslucent)) != 0;
     if (last - first > 1 || seeThrough) {
         palette->shadeLevel = level((g[0] + g[1] + g[2]) / 3.0f);
-        DrawPolygon(corners, 3, material, texSize, originX, originY);
+        DrawPolygon(corners, 3, material, texture);
     }
     // Then the pieces, nearer levels first, each reaching a band further than its own, which the
     // next piece covers: a pixel the rasterizer leaves out along a border inside the triangle
@@ -872,23 +934,16 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
         }
         if (count < 3) continue;
         palette->shadeLevel = n;
-        DrawPolygon(piece.data(), count, material, texSize, originX, originY);
+        DrawPolygon(piece.data(), count, material, texture);
     }
 }
 
 void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int count,
-                                  const TerrainMaterial* material, float texSize,
-                                  std::int32_t originX, std::int32_t originY) {
+                                  const TerrainMaterial* material, const TextureOrigin& texture) {
     ts::TSCamera* camera = ts::theCurrentCamera;
     gfx::GFXDrawTarget& target = *gfx::theCurrentDrawTarget;
     const int n = std::min(count, static_cast<int>(clipEye.size()) - 4);
-    // Texture coordinates from the cell's corner, taken modulo one texture so they stay small:
-    // the corner less its remainder, a whole number of textures towards zero. The texture's size
-    // is a power of two, so times its reciprocal is the very quotient, and its whole part times
-    // the size is exact (the zero added makes a negative zero plain).
-    const float perTexture = 1.0f / texSize;
-    const float ox = std::trunc(static_cast<float>(originX) * perTexture) * texSize + 0.0f;
-    const float oy = std::trunc(static_cast<float>(originY) * perTexture) * texSize + 0.0f;
+    const float perTexture = texture.perTexture, ox = texture.x, oy = texture.y;
     bool behind = false;
     for (int i = 0; i < n; ++i) {
         const TerrainVertex& v = *vertices[i];

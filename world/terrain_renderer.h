@@ -105,22 +105,19 @@ struct TerrainCellRecord {
     std::int32_t corners[4] = {-1, -1, -1, -1};  // vertex indices h0..h3
 };
 
-// A grid point as the frame uses it.
-struct TerrainVertex {
+// A grid point as the frame uses it: one cache line, so that a cell's four corners cost four.
+struct alignas(64) TerrainVertex {
     std::int32_t gx = 0, gy = 0;  // grid position
-    std::int32_t level = 0;
     float height = 0.0f;
     float distance = 0.0f;
-    ts::Vector3F normal{0, 0, 1};
     gfx::GFXColourTriple colour;
     ts::Vector3F eye;
     gfx::GFXScreenPoint screen;
-    std::uint32_t behind = 0;   // nearer than the near plane
-    std::uint32_t outcode = 0;  // off-screen sides: 1 left, 2 right, 4 above, 8 below
-    // The neighbours one step west, east, south and north at the same level that a cell the
-    // two share has met; -1 when none has (the frame may still have that neighbour).
-    std::int32_t beside[4] = {-1, -1, -1, -1};
+    std::uint8_t level = 0;
+    std::uint8_t behind = 0;   // nearer than the near plane
+    std::uint8_t outcode = 0;  // off-screen sides: 1 left, 2 right, 4 above, 8 below
 };
+static_assert(sizeof(TerrainVertex) == 64);
 
 // An open-addressed table of keys for one frame: emptied by a new stamp. It starts small, so
 // that a frame's lookups stay in the processor's cache, and doubles when half full, up to
@@ -161,17 +158,32 @@ public:
     // The vertex of a grid point at a level, made (without its light and screen position) when
     // it is new; its index, or -1 when the frame has no room left.
     std::int32_t Vertex(std::int32_t level, std::int32_t gx, std::int32_t gy, float height);
+    // A grid point, made when it is new: its index for VertexAt, or -1 when the frame has no
+    // room left.
+    std::int32_t Point(std::int32_t gx, std::int32_t gy);
+    // The vertex of a point (gx, gy) at a level (0 .. kTerrainViewLevels - 1), made when it is
+    // new, with its height and anything else set by init(vertex); -1 when the frame has no room.
+    template <class Init>
+    std::int32_t VertexAt(std::int32_t point, std::int32_t level, std::int32_t gx, std::int32_t gy,
+                          Init init);
     // The vertex of a grid point when the frame has one; -1 otherwise.
     [[nodiscard]] std::int32_t FindVertex(std::int32_t level, std::int32_t gx,
                                           std::int32_t gy) const;
     // The vertex of a grid point at the coarsest level below `below` that has one; -1 when
     // no finer level has one.
     [[nodiscard]] std::int32_t FindFinerVertex(int below, std::int32_t gx, std::int32_t gy) const;
-    // The recorded cell of a level's cell coordinates, for filing items.
-    void AddCell(std::int32_t level, std::int32_t cx, std::int32_t cy, std::int32_t index);
-    [[nodiscard]] std::int32_t FindCell(std::int32_t level, std::int32_t cx, std::int32_t cy) const;
+    // The recorded cell of a level's cell coordinates (cx, cy), whose first corner (its lowest
+    // x and y) stands on `point` at (gx, gy), for filing items: the first filed there stays.
+    void AddCell(std::int32_t level, std::int32_t cx, std::int32_t cy, std::int32_t point,
+                 std::int32_t index);
+    [[nodiscard]] std::int32_t FindCell(std::int32_t level, std::int32_t cx, std::int32_t cy,
+                                        std::int32_t gx, std::int32_t gy) const;
 
     std::vector<TerrainVertex> vertices;
+    // Beside each vertex, its neighbours one step west, east, south and north at the same level
+    // that a cell the two share has met; -1 when none has (the frame may still have that
+    // neighbour).
+    std::vector<std::array<std::int32_t, 4>> beside;
     std::vector<TerrainRenderItem> items;
 
 private:
@@ -193,6 +205,10 @@ private:
     };
     std::array<RecentPoint, 64> recent;
     std::vector<PointVertices> points;
+    // The recorded cell whose first corner each point is, as index * kTerrainViewLevels +
+    // level, -1 for none; a point is that of one cell (tiles do not overlap), and any further
+    // cell is filed by its key in cellTable.
+    std::vector<std::int32_t> pointCells;
     TerrainKeyTable cellTable;
 };
 
@@ -223,16 +239,24 @@ public:
     [[nodiscard]] int CellsDrawn() const { return cellsDrawn; }
 
 private:
+    // Where the walk keeps the point and the vertex of each of a cell's corners once it has
+    // them (-1 until then): the four sub-cells of a split cell share the nine points of their
+    // sixteen corners, and the outer four are the split cell's own.
+    struct CornerSlots {
+        std::int32_t* point[4];
+        std::int32_t* vertex[4];
+    };
     void VisitCell(TerrainTile& tile, TerrainCellPyramid* block, TerrainCellView cell, int level,
-                   std::int32_t cx, std::int32_t cy, const TerrainMaterial* inForce);
+                   std::int32_t cx, std::int32_t cy, const TerrainMaterial* inForce,
+                   const CornerSlots& slots);
     void VisitStartCells(TerrainTile& tile, TerrainCellPyramid* block, std::int32_t originX,
                          std::int32_t originY, const TerrainMaterial* inForce);
     // Records a cell to draw, with its corners when the walk has made them already.
     void Record(TerrainCellPyramid* block, TerrainCellView cell, int level, std::int32_t cx,
-                std::int32_t cy, const TerrainMaterial* material,
+                std::int32_t cy, const TerrainMaterial* material, const CornerSlots& slots,
                 const std::int32_t* corners = nullptr);
     void MakeCorners(TerrainCellPyramid* block, TerrainCellView cell, int level, std::int32_t cx,
-                     std::int32_t cy, std::int32_t out[4]);
+                     std::int32_t cy, const CornerSlots& slots, std::int32_t out[4]);
     // Files corners a and b of a cell, next to each other round it, as neighbours.
     void LinkCorners(const std::int32_t corners[4], int a, int b);
     [[nodiscard]] float MeanDistance(const std::int32_t corners[4]) const;
@@ -241,13 +265,18 @@ private:
     // Points along a cell edge from finer neighbours (between a and b, not including them).
     void EdgePoints(int level, std::int32_t ax, std::int32_t ay, std::int32_t bx, std::int32_t by,
                     std::vector<std::int32_t>* out) const;
+    // Where a cell's textures start: a whole number of textures, and one texture's reciprocal.
+    struct TextureOrigin {
+        float perTexture = 1.0f;
+        float x = 0.0f;
+        float y = 0.0f;
+    };
     // A triangle cut along the lines where the haze changes level, each piece drawn in its own
     // level: the haze thickens smoothly over a large cell instead of in one step per cell.
     void DrawHazedTriangle(const TerrainVertex* const corners[3], const TerrainMaterial* material,
-                           float texSize, std::int32_t originX, std::int32_t originY);
+                           const TextureOrigin& texture);
     void DrawPolygon(const TerrainVertex* const* vertices, int count,
-                     const TerrainMaterial* material, float texSize, std::int32_t originX,
-                     std::int32_t originY);
+                     const TerrainMaterial* material, const TextureOrigin& texture);
 
     TerrainViewArea* area = nullptr;
     TerrainRenderItemSorter* sorter = nullptr;

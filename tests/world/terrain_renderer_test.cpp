@@ -10,6 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <set>
+#include <tuple>
+#include <vector>
 
 #include "gfx/bitmap.h"
 #include "gfx/draw_table.h"
@@ -460,6 +463,35 @@ TEST_F(TerrainScene, RangeAndBandsFollowTheSettingAndTheHeight) {
     EXPECT_EQ(b[2], 70000);
 }
 
+// The walk makes each grid point's vertex of a level once, however many cells (siblings of a
+// split cell, the split cell itself, neighbours) share it; every drawn cell's corners stand at
+// its own corners, at its level, and the cell is found again from its level and place.
+TEST_F(HillyTerrainScene, EachCornerIsMadeOnceAndEveryDrawnCellStandsOnItsOwnCorners) {
+    Frame(0.4f, 1200.0f / 0.392906f, -0.5f);
+    const world::TerrainRenderItemSorter& sorter = manager->Sorter();
+    const std::vector<world::TerrainCellRecord>& cells = manager->Renderer().Cells();
+    ASSERT_GT(cells.size(), 20u);
+    std::set<std::tuple<int, std::int32_t, std::int32_t>> seen;
+    for (const world::TerrainVertex& v : sorter.vertices)
+        EXPECT_TRUE(seen.insert({v.level, v.gx, v.gy}).second) << v.level << " " << v.gx << "," << v.gy;
+    std::set<int> levels;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const world::TerrainCellRecord& r = cells[i];
+        levels.insert(r.level);
+        const std::uint32_t sh = manager->ViewArea().scaleShift + static_cast<std::uint32_t>(r.level);
+        const std::int32_t x0 = r.cellX * (1 << sh), y0 = r.cellY * (1 << sh), size = 1 << sh;
+        const std::int32_t want[4][2] = {{x0, y0}, {x0, y0 + size}, {x0 + size, y0 + size}, {x0 + size, y0}};
+        for (int k = 0; k < 4; ++k) {
+            const world::TerrainVertex& v = sorter.vertices[static_cast<std::size_t>(r.corners[k])];
+            EXPECT_EQ(v.gx, want[k][0]) << i << " corner " << k;
+            EXPECT_EQ(v.gy, want[k][1]) << i << " corner " << k;
+            EXPECT_EQ(v.level, r.level) << i << " corner " << k;
+        }
+        EXPECT_EQ(sorter.FindCell(r.level, r.cellX, r.cellY, x0, y0), static_cast<std::int32_t>(i));
+    }
+    EXPECT_GT(levels.size(), 1u);  // split cells and whole ones both drawn
+}
+
 // The frame's vertex cache: a grid point keeps one vertex per level, a repeated point gives the
 // vertex it has, and the search along an edge finds the coarsest finer level's vertex. Points a
 // step of the grid apart and points off the grid's step stay apart at every grid step.
@@ -521,6 +553,36 @@ TEST(TerrainVertexCache, AFullFrameRefusesNewVerticesAndKeepsItsOwn) {
     EXPECT_EQ(sorter.FindVertex(0, 5 << 9, 7 << 9), 7 * 300 + 5);
     EXPECT_EQ(sorter.Vertex(0, 5 << 9, 7 << 9, 1.0f), 7 * 300 + 5);
     EXPECT_EQ(sorter.Vertex(1, 5 << 9, 7 << 9, 1.0f), -1);
+}
+
+// Cells are filed at the point of their first corner: a second cell of another level on the
+// same point is found as well, the first filed at a place and level stays, and a point with no
+// cell or no point at all finds none.
+TEST(TerrainVertexCache, CellsAreFoundAtTheirFirstCornerAtTheirOwnLevel) {
+    world::TerrainRenderItemSorter sorter;
+    sorter.Reset();
+    const std::int32_t s = 512;
+    const std::int32_t p = sorter.Point(4 * s, 8 * s);
+    const std::int32_t q = sorter.Point(5 * s, 8 * s);
+    ASSERT_GE(p, 0);
+    ASSERT_GE(q, 0);
+    sorter.AddCell(2, 1, 2, p, 7);
+    sorter.AddCell(1, 2, 4, p, 9);
+    sorter.AddCell(2, 1, 2, p, 11);  // already filed
+    sorter.AddCell(1, 2, 4, p, 12);
+    const struct {
+        int level;
+        std::int32_t cx, cy, gx, gy;
+        std::int32_t want;
+    } finds[] = {
+        {2, 1, 2, 4 * s, 8 * s, 7}, {1, 2, 4, 4 * s, 8 * s, 9},  {0, 4, 8, 4 * s, 8 * s, -1},
+        {3, 0, 1, 4 * s, 8 * s, -1}, {0, 5, 8, 5 * s, 8 * s, -1}, {0, 6, 8, 6 * s, 8 * s, -1},
+    };
+    for (const auto& f : finds)
+        EXPECT_EQ(sorter.FindCell(f.level, f.cx, f.cy, f.gx, f.gy), f.want)
+            << "level " << f.level << " at " << f.gx << "," << f.gy;
+    sorter.Reset();
+    EXPECT_EQ(sorter.FindCell(2, 1, 2, 4 * s, 8 * s), -1);
 }
 
 }  // namespace
