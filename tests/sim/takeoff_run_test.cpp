@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -39,9 +40,11 @@ struct Track {
         if (up == feet.size()) return -1.0;
         return *std::min_element(feet.begin() + static_cast<std::ptrdiff_t>(up), feet.end()) - field;
     }
-    // The highest pitch (degrees) from place `i` on.
-    double HighestPitchFrom(std::size_t i) const {
-        return *std::max_element(pitch.begin() + static_cast<std::ptrdiff_t>(i), pitch.end());
+    // The highest pitch (degrees) from place `i` on, or before place `end`.
+    double HighestPitchFrom(std::size_t i, std::size_t end = SIZE_MAX) const {
+        const std::size_t last = std::min(end, pitch.size());
+        return *std::max_element(pitch.begin() + static_cast<std::ptrdiff_t>(i),
+                                 pitch.begin() + static_cast<std::ptrdiff_t>(last));
     }
     double IndicatedKnotsAt(std::size_t i) const {
         return IndicatedForTrue(testsupport::SpeedAt(places, i, kSpan, kIntervalMs / 1000.0),
@@ -226,6 +229,10 @@ TEST_P(TakeOffWithKeys, PullAndLetGoClimbsAwayAndSettles) {
     EXPECT_GT(lowest, 10.0) << "feet above the runway after the climb-out";
     EXPECT_GT(flown.feet[end - 1], flown.feet[off + 10000 / kIntervalMs] + 50.0)
         << "not climbing after the first 10 s";
+    // The take-off and the first climb, 20 s past the lift-off, stay under 20 degrees on every
+    // type.
+    EXPECT_LT(flown.HighestPitchFrom(off, off + 20000 / kIntervalMs), 20.0)
+        << "degrees nose up in the 20 s after the lift-off";
     if (!p.pitchSettles) return;
     EXPECT_LT(flown.HighestPitchFrom(off), 20.0) << "degrees nose up after the lift-off";
     // The nose over the last 10 s.
