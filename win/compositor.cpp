@@ -168,8 +168,8 @@ bool Intersects(const RECT& r, POINT origin) {
 
 // The display window alone, 8-bit, exactly covering the output, with the menu band laid over its
 // top rows when `bandAllowed` (a windowed display), else without one.
-const WindowData* IndexedPictureAlone(bool bandAllowed) {
-    const WindowData* d = Find(GetDisplayWindow());
+WindowData* IndexedPictureAlone(bool bandAllowed) {
+    WindowData* d = Find(GetDisplayWindow());
     if (d == nullptr || !(d->style & WS_VISIBLE) || (d->style & WS_MINIMIZE)) return nullptr;
     if (d->surface.format != SurfaceFormat::Indexed8 || d->surface.width != kW ||
         d->surface.height != kH)
@@ -190,7 +190,7 @@ const WindowData* IndexedPictureAlone(bool bandAllowed) {
 }
 
 // Alone without a band: it can go out as indices.
-const WindowData* IndexedOnly() {
+WindowData* IndexedOnly() {
     return IndexedPictureAlone(false);
 }
 
@@ -354,7 +354,7 @@ bool PresentNow() {
         }
     }
     const std::uint64_t sig = Signature();
-    const WindowData* indexed = IndexedOnly();
+    WindowData* indexed = IndexedOnly();
     if (!theDirty && sig == theLastSignature) {
         // Nothing was drawn; only the colours may have changed, and then the same picture goes
         // out again in its new colours.
@@ -373,7 +373,7 @@ bool PresentNow() {
         theBandedFrame.valid = false;
         // When the screen took this picture last and only the whole-picture copy drew on it
         // since, the rows that copy changed are all that can differ.
-        WindowSurface& s = Find(indexed->handle)->surface;
+        WindowSurface& s = indexed->surface;
         const bool known = sameIndexed && s.rowsSerial == s.contentSerial &&
                            s.rowsChanged.size() == static_cast<std::size_t>(kH);
         const bool shown =

@@ -184,42 +184,29 @@ struct FourTexels {
     [[nodiscard]] std::uint32_t V() const { return static_cast<std::uint32_t>(_mm_cvtsi128_si32(v)); }
 };
 
-// Four texels written over four pixels, a texel 0 keeping the pixel under it.
-inline void PutFourKeyed(std::uint8_t* d, std::uint32_t t0, std::uint32_t t1, std::uint32_t t2,
-                         std::uint32_t t3) {
-    const std::uint32_t texels = t0 | (t1 << 8) | (t2 << 16) | (t3 << 24);
-    std::uint32_t under;
-    std::memcpy(&under, d, 4);
-    const __m128i t = _mm_cvtsi32_si128(static_cast<int>(texels));
-    const __m128i hole = _mm_cmpeq_epi8(t, _mm_setzero_si128());
-    const __m128i out = _mm_or_si128(_mm_and_si128(hole, _mm_cvtsi32_si128(static_cast<int>(under))),
-                                     _mm_andnot_si128(hole, t));
-    const auto word = static_cast<std::uint32_t>(_mm_cvtsi128_si32(out));
-    std::memcpy(d, &word, 4);
+// The N texels (4 or 8) at the offsets `at`, packed low byte first.
+template <int N>
+inline std::uint64_t Gather(const std::uint8_t* texels, const std::uint32_t at[N]) {
+    std::uint64_t word = 0;
+    for (int k = 0; k < N; ++k)
+        word |= static_cast<std::uint64_t>(texels[at[k]]) << (8 * k);
+    return word;
 }
 
-// Eight texels at the offsets `at` written over eight pixels, a texel 0 keeping the pixel
+// N texels (4 or 8) at the offsets `at` written over N pixels, a texel 0 keeping the pixel
 // under it.
-inline void PutEightKeyed(std::uint8_t* d, const std::uint8_t* texels, const std::uint32_t at[8]) {
-    std::uint64_t texelWord = 0;
-    for (int k = 0; k < 8; ++k)
-        texelWord |= static_cast<std::uint64_t>(texels[at[k]]) << (8 * k);
-    std::uint64_t under;
-    std::memcpy(&under, d, 8);
-    const __m128i t = _mm_cvtsi64_si128(static_cast<long long>(texelWord));
+template <int N>
+inline void PutKeyed(std::uint8_t* d, const std::uint8_t* texels, const std::uint32_t at[N]) {
+    static_assert(N == 4 || N == 8);
+    std::uint64_t under = 0;
+    std::memcpy(&under, d, N);
+    const __m128i t = _mm_cvtsi64_si128(static_cast<long long>(Gather<N>(texels, at)));
     const __m128i hole = _mm_cmpeq_epi8(t, _mm_setzero_si128());
     const __m128i out =
         _mm_or_si128(_mm_and_si128(hole, _mm_cvtsi64_si128(static_cast<long long>(under))),
                      _mm_andnot_si128(hole, t));
     const auto word = static_cast<std::uint64_t>(_mm_cvtsi128_si64(out));
-    std::memcpy(d, &word, 8);
-}
-
-// The four texels at `at`, packed low byte first.
-inline std::uint32_t PackFour(const std::uint8_t* texels, const std::uint32_t at[4]) {
-    return texels[at[0]] | (static_cast<std::uint32_t>(texels[at[1]]) << 8) |
-           (static_cast<std::uint32_t>(texels[at[2]]) << 16) |
-           (static_cast<std::uint32_t>(texels[at[3]]) << 24);
+    std::memcpy(d, &word, N);
 }
 #endif
 
@@ -397,12 +384,11 @@ void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
                 for (; i + 8 <= run; i += 8, d += 8) {
                     q.Next(at);
                     q.Next(at + 4);
-                    PutEightKeyed(d, c.texels, at);
+                    PutKeyed<8>(d, c.texels, at);
                 }
                 for (; i + 4 <= run; i += 4, d += 4) {
                     q.Next(at);
-                    PutFourKeyed(d, c.texels[at[0]], c.texels[at[1]], c.texels[at[2]],
-                                 c.texels[at[3]]);
+                    PutKeyed<4>(d, c.texels, at);
                 }
                 u = q.U();
                 v = q.V();
@@ -415,7 +401,7 @@ void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
                 for (; i + 4 <= run; i += 4, d += 4) {
                     q.Next(at);
                     if constexpr (M == Tex8::kCopy) {
-                        const std::uint32_t four = PackFour(c.texels, at);
+                        const auto four = static_cast<std::uint32_t>(Gather<4>(c.texels, at));
                         std::memcpy(d, &four, 4);
                     } else {
                         d[0] = faceRow[c.texels[at[0]]];
