@@ -1,6 +1,7 @@
 // Resource volumes, the installation source and the disc fallback.
 #include "core/resource_volume.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <set>
@@ -255,10 +256,25 @@ int ResourceVolume::ReadRecords(void* buffer, int recordSize, int count) {
         return 0;
     auto* out = static_cast<std::uint8_t*>(buffer);
     int whole = 0;
-    for (; whole < count; ++whole) {
-        // A clipped read at the member's end delivers part of a record, which does not count.
-        if (!ReadFull(out, static_cast<std::uint32_t>(recordSize))) break;
+    // A record that starts with the byte held after a lone CR is read on its own.
+    if (lookAhead >= 0) {
+        if (!ReadFull(out, static_cast<std::uint32_t>(recordSize))) return 0;
         out += recordSize;
+        ++whole;
+    }
+    // Then in pieces of whole records, about 4 KB each (a call down the stream layers costs
+    // more than moving a small record). A read that ends early (at the member's end, or failing)
+    // still says how many bytes it moved; a part of a record among them does not count.
+    const int perPiece = std::max(1, 4096 / recordSize);
+    while (whole < count && stream->GetStatus() == kStreamOk) {
+        const int records = std::min(perPiece, count - whole);
+        const auto bytes =
+            static_cast<std::uint32_t>(records) * static_cast<std::uint32_t>(recordSize);
+        const bool read = stream->Read(bytes, out) != 0;
+        const std::uint32_t got = std::min(stream->GetLastCount(), bytes);
+        whole += static_cast<int>(got / static_cast<std::uint32_t>(recordSize));
+        if (!read || got < bytes) break;
+        out += bytes;
     }
     return whole;
 }

@@ -58,10 +58,15 @@ void SetVolumeCodingThreads(unsigned threads) {
     theCodingThreads = std::max(threads, 1u);
 }
 
-VolumeMemberCode CodeVolumeMember(std::span<const std::uint8_t> bytes) {
+VolumeMemberCode PlainMember(std::span<const std::uint8_t> bytes) {
     VolumeMemberCode m;
     m.size = static_cast<std::uint32_t>(bytes.size());
     m.code.assign(bytes.begin(), bytes.end());
+    return m;
+}
+
+VolumeMemberCode CodeVolumeMember(std::span<const std::uint8_t> bytes) {
+    VolumeMemberCode m = PlainMember(bytes);
     if (bytes.size() < kSmallestCoded) return m;
     std::vector<std::uint8_t> rle = Code<RLEWStream>(bytes);
     if (!rle.empty() && rle.size() * 10 <= bytes.size() * 9) {
@@ -84,7 +89,8 @@ int AddCodedMembers(VolumeRWStream& volume, std::span<const VolumeMemberBytes> m
     std::atomic<std::size_t> next{0};
     auto work = [&] {
         for (std::size_t i = next++; i < members.size(); i = next++)
-            codes[i] = CodeVolumeMember(members[i].bytes);
+            codes[i] = members[i].plain ? PlainMember(members[i].bytes)
+                                        : CodeVolumeMember(members[i].bytes);
     };
     const unsigned threads =
         static_cast<unsigned>(std::min<std::size_t>(theCodingThreads, members.size()));

@@ -25,6 +25,8 @@ struct VolumeMemberCode {
 // (it decodes at tens of megabytes a second, so it must pay for that); otherwise stored.
 // Members under 64 bytes are stored.
 [[nodiscard]] VolumeMemberCode CodeVolumeMember(std::span<const std::uint8_t> bytes);
+// The member stored as it is.
+[[nodiscard]] VolumeMemberCode PlainMember(std::span<const std::uint8_t> bytes);
 
 // A member to add: named (`name`) or numbered (`id`).
 struct VolumeMemberBytes {
@@ -32,6 +34,9 @@ struct VolumeMemberBytes {
     std::string name;
     std::uint32_t id = 0;
     std::span<const std::uint8_t> bytes;
+    // Kept as it is, whatever a code would save: for members the program reads whole at every
+    // start, where decoding them would cost more than their size on disk is worth.
+    bool plain = false;
 };
 
 // Codes the members (see CodeVolumeMember) and adds them to a volume being built, in the order

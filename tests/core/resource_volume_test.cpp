@@ -375,6 +375,40 @@ TEST_F(ResourceVolumeTest, ReadRecordsCountsWholeRecordsOnly) {
     EXPECT_EQ(volume.ReadRecords(buffer.data(), 5, 3), 1);
 }
 
+// Long reads of small records cross the reader's internal pieces: every whole record arrives
+// in order, whatever the member's coding, from a loose file too, and the part of a record at
+// the member's end does not count.
+TEST_F(ResourceVolumeTest, LongReadsOfSmallRecordsDeliverEveryWholeRecord) {
+    std::string bytes(10007, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+    WriteFile("Loose/m.bin", bytes);
+    struct Source {
+        const char* volume;  // null: the loose file
+        std::uint8_t coding;
+    };
+    for (const Source source : {Source{"t.vol", core::kVolumeStored},
+                                Source{"t.vol", core::kVolumeRunLength},
+                                Source{"t.vol", core::kVolumeLzh}, Source{nullptr, 0}}) {
+        SCOPED_TRACE(source.volume != nullptr ? int{source.coding} : -1);
+        if (source.volume != nullptr) {
+            std::filesystem::remove(source.volume);
+            ASSERT_TRUE(BuildVolume(source.volume, {{true, "m.bin", 0, source.coding, bytes}}));
+        }
+        for (const int size : {1, 3, 4096, 5000}) {
+            SCOPED_TRACE(size);
+            ResourceVolume volume(source.volume, source.volume ? nullptr : "Loose", 0);
+            ASSERT_EQ(volume.OpenFile("m.bin"), 1);
+            std::string got(bytes.size() + 16, '#');
+            const int wanted = 20000 / size + 1;
+            EXPECT_EQ(volume.ReadRecords(got.data(), size, wanted), 10007 / size);
+            const std::size_t whole = static_cast<std::size_t>(10007 / size) * size;
+            EXPECT_EQ(got.substr(0, whole), bytes.substr(0, whole));
+            EXPECT_EQ(volume.ReadRecords(got.data(), size, 1), 0);
+        }
+    }
+}
+
 TEST_F(ResourceVolumeTest, DataFilesFallBackToTheInstallationSource) {
     WriteFile("src/Corvex/Data/na.vor", "x");
     WriteFile("Data/local.dat", "y");

@@ -429,9 +429,13 @@ int MakeAirports(Installation& installation, std::string* error) {
         *error = "a building name does not fit its record";
         return 0;
     }
-    installation.AddMember(kVolume, "rwys.bin", world::WriteRunwayRecords(runways));
-    installation.AddMember(kVolume, "buildings.bin", buildingBytes);
-    installation.AddMember(kVolume, "obstacle.bin", world::WriteObstacleRecords(obstacles));
+    // The program reads all three whole at every start and at every flight it loads: kept
+    // plain, they cost 1.5 MB more on disk and save decoding 2.5 MB each time (a third of the
+    // start).
+    constexpr bool kPlain = true;
+    installation.AddMember(kVolume, "rwys.bin", world::WriteRunwayRecords(runways), kPlain);
+    installation.AddMember(kVolume, "buildings.bin", buildingBytes, kPlain);
+    installation.AddMember(kVolume, "obstacle.bin", world::WriteObstacleRecords(obstacles), kPlain);
     return 1;
 }
 

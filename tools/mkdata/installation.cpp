@@ -29,15 +29,17 @@ void Installation::DeclareVolume(std::string_view volumeFile) {
     volumes.try_emplace(std::string(volumeFile));
 }
 
-void Installation::AddMember(std::string_view volumeFile, std::string_view name, Bytes bytes) {
+void Installation::AddMember(std::string_view volumeFile, std::string_view name, Bytes bytes,
+                             bool plain) {
     std::vector<Member>& members = volumes[std::string(volumeFile)];
     for (Member& m : members) {
         if (m.name == name) {
             m.bytes = std::move(bytes);
+            m.plain = plain;
             return;
         }
     }
-    members.push_back(Member{std::string(name), std::move(bytes)});
+    members.push_back(Member{std::string(name), std::move(bytes), plain});
 }
 
 void Installation::AddFile(std::string_view relativePath, Bytes bytes) {
@@ -80,6 +82,7 @@ int WriteVolume(const std::string& path, const std::vector<Member>& unsorted, st
         core::VolumeMemberBytes b;
         b.name = m->name;
         b.bytes = m->bytes;
+        b.plain = m->plain;
         coded.push_back(std::move(b));
     }
     if (!core::AddCodedMembers(volume, coded)) {

@@ -15,10 +15,12 @@ namespace mkdata {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A member of a volume; the volume writer codes it as pays for it (core::CodeVolumeMember).
+// A member of a volume; the volume writer codes it as pays for it (core::CodeVolumeMember)
+// unless it is to be kept plain.
 struct Member {
     std::string name;
     Bytes bytes;
+    bool plain = false;
 };
 
 class Installation {
@@ -36,8 +38,11 @@ public:
     // Declares a volume (a path such as "Art\Palettes.Vol"); declared volumes are written even
     // when no member was added, so every volume the program opens is there and valid.
     void DeclareVolume(std::string_view volumeFile);
-    // Adds a member to a volume (declaring it); a member of the same name is replaced.
-    void AddMember(std::string_view volumeFile, std::string_view name, Bytes bytes);
+    // Adds a member to a volume (declaring it); a member of the same name is replaced. A member
+    // the program reads whole at every start is best kept `plain`: its decoding would be paid
+    // at every start.
+    void AddMember(std::string_view volumeFile, std::string_view name, Bytes bytes,
+                   bool plain = false);
     // A loose file of the installation, by its path relative to the root ("Art\Intro\x.bmp").
     void AddFile(std::string_view relativePath, Bytes bytes);
     // A file that a module writes itself (through the program's INI writer, say): the folders

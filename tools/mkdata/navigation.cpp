@@ -738,7 +738,9 @@ int MakeNavigation(Installation& installation, std::string* error) {
             *error = std::string("cannot write ") + m.name;
             return 0;
         }
-        installation.AddMember(kDataVolume, m.name, std::move(m.bytes));
+        // The program reads every table whole at every start: kept plain, they cost about
+        // 200 KB more on disk and save decoding 1.2 MB each time.
+        installation.AddMember(kDataVolume, m.name, std::move(m.bytes), true);
     }
     installation.AddFile(kDirectoryFile, std::move(t.directory));
     std::printf(
