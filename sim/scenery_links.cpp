@@ -3,6 +3,7 @@
 // live weather, and the sky's place in each frame.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "core/ini_file.h"
@@ -290,6 +291,20 @@ void SimWorld::BuildTileObjects(world::TerrainTile* tile) {
             for (const world::Artifact* a : list->Items())
                 out.push_back(EntryOf(a, runway));
     };
+    if (t.runways) {
+        constexpr double kInfinity = std::numeric_limits<double>::infinity();
+        double* r = t.runwayReach;
+        r[0] = r[1] = kInfinity;
+        r[2] = r[3] = -kInfinity;
+        for (const world::Artifact* a : t.runways->Items()) {
+            // A unit more than the reach: what rounding the subtraction does stays inside.
+            const double reach = static_cast<const world::ArtifactTrans*>(a)->NearReach() + 1.0;
+            r[0] = std::min(r[0], a->position[0] - reach);
+            r[1] = std::min(r[1], a->position[1] - reach);
+            r[2] = std::max(r[2], a->position[0] + reach);
+            r[3] = std::max(r[3], a->position[1] + reach);
+        }
+    }
     enter(t.runways.get(), tile->runways, true);
     enter(t.buildings.get(), tile->buildings, false);
     enter(t.towers.get(), tile->towers, false);
@@ -315,6 +330,9 @@ int SimWorld::RunwayFilingPoint(const float scene[3], float out[3]) const {
     float best = 0.0f;
     for (const ObjectTile& t : objectTiles) {
         if (!t.runways) continue;
+        const double* reach = t.runwayReach;
+        if (!(at[0] >= reach[0] && at[0] <= reach[2] && at[1] >= reach[1] && at[1] <= reach[3]))
+            continue;
         for (const world::Artifact* a : t.runways->Items()) {
             const auto* runway = static_cast<const world::ArtifactTrans*>(a);
             if (runway->IsNear(at) == 0) continue;

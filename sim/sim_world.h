@@ -323,6 +323,9 @@ private:
     struct ObjectTile {
         world::TerrainTile* tile = nullptr;
         std::unique_ptr<world::TileArtifacts> runways, buildings, towers, obstacles;
+        // The ground rectangle (x and y low, then high) outside which no place is near any of
+        // the runways.
+        double runwayReach[4] = {0.0, 0.0, -1.0, -1.0};
     };
     std::vector<ObjectTile> objectTiles;
     int nearObjects = 0;
