@@ -323,9 +323,9 @@ private:
     struct ObjectTile {
         world::TerrainTile* tile = nullptr;
         std::unique_ptr<world::TileArtifacts> runways, buildings, towers, obstacles;
-        // The ground rectangle (x and y low, then high) outside which no place is near any of
-        // the runways.
-        double runwayReach[4] = {0.0, 0.0, -1.0, -1.0};
+        // For each run of the runways' list, the ground distance beyond its box at which no
+        // place is near any of them.
+        std::vector<double> runwayReach;
     };
     std::vector<ObjectTile> objectTiles;
     int nearObjects = 0;
