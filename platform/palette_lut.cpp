@@ -27,28 +27,37 @@ bool PaletteLut::Update(const Palette& palette) {
     return true;
 }
 
-ChangedRows::Band ChangedRows::Take(const std::uint8_t* src, int srcPitch, int width,
-                                   int height, bool all, const std::uint8_t* rowsChanged) {
+ChangedRows::Band ChangedRows::Take(const std::uint8_t* src, int srcPitch, int width, int height,
+                                    bool all, const std::uint8_t* rowsChanged) {
     if (width != width_ || height != height_) {
         width_ = width;
         height_ = height;
         kept_.assign(static_cast<std::size_t>(width) * height, 0);
         all = true;
     }
+    // On the caller's word the rows are neither compared nor kept; without it, rows kept
+    // out of date are no measure of what the screen shows.
+    const bool trusted = !all && rowsChanged != nullptr;
+    if (!trusted && stale_) all = true;
     differs_.assign(static_cast<std::size_t>(height), 0);
     Band band;
     band.first = height;
     const auto w = static_cast<std::size_t>(width);
     for (int y = 0; y < height; ++y) {
-        if (!all && rowsChanged != nullptr && rowsChanged[y] == 0) continue;
-        const std::uint8_t* s = src + static_cast<std::ptrdiff_t>(y) * srcPitch;
-        std::uint8_t* k = &kept_[static_cast<std::size_t>(y) * w];
-        if (!all && std::memcmp(k, s, w) == 0) continue;
-        std::memcpy(k, s, w);
+        if (trusted) {
+            if (rowsChanged[y] == 0) continue;
+            stale_ = true;
+        } else {
+            const std::uint8_t* s = src + static_cast<std::ptrdiff_t>(y) * srcPitch;
+            std::uint8_t* k = &kept_[static_cast<std::size_t>(y) * w];
+            if (!all && std::memcmp(k, s, w) == 0) continue;
+            std::memcpy(k, s, w);
+        }
         differs_[static_cast<std::size_t>(y)] = 1;
         band.first = std::min(band.first, y);
         band.last = y;
     }
+    if (!trusted) stale_ = false;
     return band;
 }
 

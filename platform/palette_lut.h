@@ -44,7 +44,9 @@ public:
     // Compares the picture with the rows kept and keeps it. Returns the band of rows that differ
     // (first > last when none does); every row differs when `all` is set or nothing is kept.
     // A row whose byte in `rowsChanged` (when given) is 0 is the caller's word that it is the
-    // same as the row kept, and is not compared.
+    // same as the row kept, and any other byte its word that the row differs: neither is
+    // compared, and a row said to differ is not kept either (the rows kept are then out of
+    // date, and the next picture without the caller's word differs in every row).
     Band Take(const std::uint8_t* src, int srcPitch, int width, int height, bool all,
               const std::uint8_t* rowsChanged = nullptr);
     // Whether row `y` of the band Take returned differed.
@@ -57,6 +59,7 @@ private:
     std::vector<std::uint8_t> kept_;
     std::vector<std::uint8_t> differs_;
     int width_ = 0, height_ = 0;
+    bool stale_ = false;  // a row taken on the caller's word was not kept
 };
 
 // Converts `height` rows of `width` indices into 0xFFRRGGBB pixels through the lookup tables.

@@ -290,6 +290,17 @@ void SimWorld::BuildTileObjects(world::TerrainTile* tile) {
             for (const world::Artifact* a : list->Items())
                 out.push_back(EntryOf(a, runway));
     };
+    if (t.runways) {
+        const std::vector<world::Artifact*>& items = t.runways->Items();
+        for (const world::TileArtifacts::Run& run : t.runways->Runs()) {
+            // A unit more than the farthest reach: what rounding does stays inside.
+            double reach = 0.0;
+            for (std::size_t i = run.begin; i < run.end; ++i)
+                reach = std::max(
+                    reach, static_cast<const world::ArtifactTrans*>(items[i])->NearReach());
+            t.runwayReach.push_back(reach + 1.0);
+        }
+    }
     enter(t.runways.get(), tile->runways, true);
     enter(t.buildings.get(), tile->buildings, false);
     enter(t.towers.get(), tile->towers, false);
@@ -313,22 +324,34 @@ int SimWorld::RunwayFilingPoint(const float scene[3], float out[3]) const {
     const ts::Vector3F& eye = theViewController.LastTransform().t;
     int found = 0;
     float best = 0.0f;
+    auto consider = [&](const world::ArtifactTrans* runway) {
+        if (runway->IsNear(at) == 0) return;
+        float rect[4], p[2];
+        runway->GroundRect(offset, rect, true);
+        NearestToEye(rect, p);
+        const float d = std::hypot(p[0] - eye.x, p[1] - eye.y);
+        if (found == 0 || d < best) {
+            out[0] = p[0];
+            out[1] = p[1];
+            out[2] = scene[2];
+            best = d;
+            found = 1;
+        }
+    };
     for (const ObjectTile& t : objectTiles) {
         if (!t.runways) continue;
-        for (const world::Artifact* a : t.runways->Items()) {
-            const auto* runway = static_cast<const world::ArtifactTrans*>(a);
-            if (runway->IsNear(at) == 0) continue;
-            float rect[4], p[2];
-            runway->GroundRect(offset, rect, true);
-            NearestToEye(rect, p);
-            const float d = std::hypot(p[0] - eye.x, p[1] - eye.y);
-            if (found == 0 || d < best) {
-                out[0] = p[0];
-                out[1] = p[1];
-                out[2] = scene[2];
-                best = d;
-                found = 1;
-            }
+        const std::vector<world::Artifact*>& items = t.runways->Items();
+        const std::vector<world::TileArtifacts::Run>& runs = t.runways->Runs();
+        for (std::size_t k = 0; k < runs.size(); ++k) {
+            // Runs whose runways all lie out of reach are passed over (a place that is not a
+            // number is near no runway).
+            const world::TileArtifacts::Run& run = runs[k];
+            const double reach = t.runwayReach[k];
+            if (!(at[0] >= run.low[0] - reach && at[0] <= run.high[0] + reach &&
+                  at[1] >= run.low[1] - reach && at[1] <= run.high[1] + reach))
+                continue;
+            for (std::size_t i = run.begin; i < run.end; ++i)
+                consider(static_cast<const world::ArtifactTrans*>(items[i]));
         }
     }
     return found;

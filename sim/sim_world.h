@@ -323,6 +323,9 @@ private:
     struct ObjectTile {
         world::TerrainTile* tile = nullptr;
         std::unique_ptr<world::TileArtifacts> runways, buildings, towers, obstacles;
+        // For each run of the runways' list, the ground distance beyond its box at which no
+        // place is near any of them.
+        std::vector<double> runwayReach;
     };
     std::vector<ObjectTile> objectTiles;
     int nearObjects = 0;

@@ -40,6 +40,11 @@ struct GdiObject {
     std::shared_ptr<TrueTypeFont> font;
     std::vector<PALETTEENTRY> entries;
     std::vector<std::uint8_t> systemIndex;  // logical entry -> system entry after realisation
+    // What the last realisation was made from (the entries, and the system palette by its
+    // serial just after), and what it placed: realised again from the same, it gives the same.
+    std::vector<PALETTEENTRY> realisedEntries;
+    std::uint32_t realisedSerial = 0;
+    unsigned realisedPlaced = 0;
 };
 
 struct DeviceContext {
@@ -727,6 +732,12 @@ std::string StripPrefixes(std::string_view text, std::vector<std::size_t>* under
 
 unsigned Realise(GdiObject& pal) {
     Gdi& gdi = TheGdi();
+    // The outcome depends on the entries and on the system palette's static and free slots,
+    // which a realisation leaves as they were: the same palette over the system palette it
+    // made itself gives the same mapping, and changes nothing (a frame realises every time).
+    if (pal.realisedSerial == gdi.systemPaletteSerial &&
+        pal.systemIndex.size() == pal.entries.size() && pal.realisedEntries == pal.entries)
+        return pal.realisedPlaced;
     // As the foreground palette, the logical palette owns every non-static entry.
     std::array<bool, 256> used{};
     for (int i = 0; i < 20; ++i)
@@ -774,6 +785,9 @@ unsigned Realise(GdiObject& pal) {
         gdi.systemPalette = next;
         ++gdi.systemPaletteSerial;
     }
+    pal.realisedEntries = pal.entries;
+    pal.realisedSerial = gdi.systemPaletteSerial;
+    pal.realisedPlaced = placed;
     return placed;
 }
 

@@ -346,26 +346,34 @@ void AirportObjectDatabase::CollectNearObjects(const TileArtifacts& tile, double
     // A tile's size is a power of two: times its reciprocal is the very quotient.
     constexpr double kPerTile = 1.0 / kTileUnits;
     const double farSquared = (maxDistance * 1.000001) * (maxDistance * 1.000001);
-    for (Artifact* a : tile.Items()) {
-        const double column = std::floor(a->position[0] * kPerTile);
-        const double row = std::floor(a->position[1] * kPerTile);
-        if (column != askedColumn || row != askedRow) {
-            loaded = theSceneryServices.isTerrainLoadedAt(a->position);
-            askedColumn = column;
-            askedRow = row;
+    const std::vector<Artifact*>& items = tile.Items();
+    for (const TileArtifacts::Run& run : tile.Runs()) {
+        // A run wholly beyond the reach holds no near object (and whether the ground under
+        // an object is loaded is a question without side effects).
+        if (SquaredDistanceToRun(run, viewer) > farSquared) continue;
+        for (std::size_t i = run.begin; i < run.end; ++i) {
+            Artifact* a = items[i];
+            const double column = std::floor(a->position[0] * kPerTile);
+            const double row = std::floor(a->position[1] * kPerTile);
+            if (column != askedColumn || row != askedRow) {
+                loaded = theSceneryServices.isTerrainLoadedAt(a->position);
+                askedColumn = column;
+                askedRow = row;
+            }
+            if (loaded == 0) continue;
+            const double squared = (a->position[0] - viewer[0]) * (a->position[0] - viewer[0]) +
+                                   (a->position[1] - viewer[1]) * (a->position[1] - viewer[1]) +
+                                   (a->position[2] - viewer[2]) * (a->position[2] - viewer[2]);
+            // Plainly beyond the reach: not near, and no distance is asked of an object not
+            // drawn.
+            if (squared > farSquared) continue;
+            const double d = std::sqrt(squared);
+            a->distance = core::SaturateToInt32(d);
+            if (!(d < maxDistance)) continue;
+            if (a->GetKind() == Artifact::Kind::kAnim)
+                static_cast<ArtifactAnim*>(a)->AdvanceLights(theFlightStepCounter, period);
+            nearList.push_back(a);
         }
-        if (loaded == 0) continue;
-        const double squared = (a->position[0] - viewer[0]) * (a->position[0] - viewer[0]) +
-                               (a->position[1] - viewer[1]) * (a->position[1] - viewer[1]) +
-                               (a->position[2] - viewer[2]) * (a->position[2] - viewer[2]);
-        // Plainly beyond the reach: not near, and no distance is asked of an object not drawn.
-        if (squared > farSquared) continue;
-        const double d = std::sqrt(squared);
-        a->distance = core::SaturateToInt32(d);
-        if (!(d < maxDistance)) continue;
-        if (a->GetKind() == Artifact::Kind::kAnim)
-            static_cast<ArtifactAnim*>(a)->AdvanceLights(theFlightStepCounter, period);
-        nearList.push_back(a);
     }
 }
 

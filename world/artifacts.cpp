@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/pool_alloc.h"
 #include "ts/detail_parts.h"
@@ -235,6 +236,12 @@ void ArtifactTrans::UpdateNearReach() {
     if (std::isfinite(reach)) nearReachSquared = reach * reach;
 }
 
+double ArtifactTrans::NearReach() const {
+    if (!runway) return 0.0;
+    return nearReachSquared >= 0.0 ? std::sqrt(nearReachSquared)
+                                   : std::numeric_limits<double>::infinity();
+}
+
 int ArtifactTrans::IsNear(const double p[3]) const {
     if (!runway) return 0;
     if (nearReachSquared >= 0.0) {
@@ -294,6 +301,38 @@ void DestroyArtifact(Artifact* a) {
     if (a->GetKind() != Artifact::Kind::kTrans && a->Shape() != nullptr)
         theSceneryServices.releaseShape(a->Shape());
     delete a;
+}
+
+void TileArtifacts::Add(Artifact* a) {
+    if (runs.empty() || runs.back().end - runs.back().begin == kRunLength) {
+        Run r;
+        r.begin = r.end = items.size();
+        for (int k = 0; k < 3; ++k)
+            r.low[k] = r.high[k] = a->position[k];
+        runs.push_back(r);
+    }
+    Run& r = runs.back();
+    for (int k = 0; k < 3; ++k) {
+        r.low[k] = std::min(r.low[k], a->position[k]);
+        r.high[k] = std::max(r.high[k], a->position[k]);
+    }
+    items.push_back(a);
+    r.end = items.size();
+}
+
+double SquaredDistanceToRun(const TileArtifacts::Run& run, const double p[3]) {
+    // Rounding keeps order: low - p is at most x - p for every x at or above low, so each
+    // axis's gap, and the sum of their squares, is at most an object's own.
+    double sum = 0.0;
+    for (int k = 0; k < 3; ++k) {
+        double gap = 0.0;
+        if (p[k] < run.low[k])
+            gap = run.low[k] - p[k];
+        else if (p[k] > run.high[k])
+            gap = p[k] - run.high[k];
+        sum += gap * gap;
+    }
+    return sum;
 }
 
 TileArtifacts::~TileArtifacts() {

@@ -122,6 +122,9 @@ public:
     // Whether a world position, taken into the object's own frame, lies within 300 units of
     // its bounding box in both ground axes.
     [[nodiscard]] int IsNear(const double worldPosition[3]) const;
+    // A ground distance from its position beyond which no place is near; infinite when the
+    // rotation does more than turn about the vertical.
+    [[nodiscard]] double NearReach() const;
     // The ground rectangle (scene units) its box covers, through its transform: the pavement's,
     // or with `lights` the pavement's and its lights'.
     void GroundRect(const double sceneOffset[2], float rect[4], bool lights = false) const;
@@ -143,21 +146,38 @@ private:
 };
 
 // The artifacts of one terrain tile, owned by the tile: destroyed with it, each shape given
-// back to the cache.
+// back to the cache. The objects of a tile stand where they were placed before they were
+// added; the list keeps, for every run of consecutive items, the box their positions span, so
+// a frame passes over a run that lies wholly out of reach without visiting its objects.
 class TileArtifacts {
 public:
+    static constexpr std::size_t kRunLength = 16;
+    struct Run {
+        std::size_t begin = 0;
+        std::size_t end = 0;
+        double low[3] = {0.0, 0.0, 0.0};
+        double high[3] = {0.0, 0.0, 0.0};
+    };
+
     TileArtifacts() = default;
     ~TileArtifacts();
     TileArtifacts(const TileArtifacts&) = delete;
     TileArtifacts& operator=(const TileArtifacts&) = delete;
 
-    void Add(Artifact* a) { items.push_back(a); }
+    void Add(Artifact* a);
     [[nodiscard]] const std::vector<Artifact*>& Items() const { return items; }
     [[nodiscard]] std::size_t Size() const { return items.size(); }
+    // The runs in the items' order, together covering every item once.
+    [[nodiscard]] const std::vector<Run>& Runs() const { return runs; }
 
 private:
     std::vector<Artifact*> items;
+    std::vector<Run> runs;
 };
+
+// The square of the distance from p to the nearest point of a run's box, never more than the
+// square of any of its objects' distances as computed from their positions.
+[[nodiscard]] double SquaredDistanceToRun(const TileArtifacts::Run& run, const double p[3]);
 
 // Gives the artifact's shape back to the cache (runways own theirs) and deletes it.
 void DestroyArtifact(Artifact* a);

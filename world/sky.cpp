@@ -1,6 +1,7 @@
 #include "world/sky.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -72,13 +73,23 @@ void SkyDome::Render(const float /*eye*/[3]) const {
     constexpr float kBottom = -0.1f * kTop;
     static const gfx::GFXTexCoord kQuarters[4] = {{0.0f, 0.0f}, {0.5f, 0.0f}, {0.0f, 0.5f},
                                                   {0.5f, 0.5f}};
+    // The band's corners round the eye, the same in every frame: made once.
+    struct Corner {
+        float x, y;
+    };
+    static const std::array<Corner, kSegments + 1> kCorners = [] {
+        std::array<Corner, kSegments + 1> c{};
+        for (int i = 0; i <= kSegments; ++i) {
+            // The first segment starts 22.5 degrees before the start angle.
+            const double a = (i - 1) * kStep;
+            c[static_cast<std::size_t>(i)] = Corner{kRadius * static_cast<float>(std::sin(a)),
+                                                    kRadius * static_cast<float>(std::cos(a))};
+        }
+        return c;
+    }();
     for (int s = 0; s < kSegments; ++s) {
-        // The first segment starts 22.5 degrees before the start angle.
-        const double a0 = (s - 1) * kStep, a1 = s * kStep;
-        const float x0 = kRadius * static_cast<float>(std::sin(a0));
-        const float y0 = kRadius * static_cast<float>(std::cos(a0));
-        const float x1 = kRadius * static_cast<float>(std::sin(a1));
-        const float y1 = kRadius * static_cast<float>(std::cos(a1));
+        const auto [x0, y0] = kCorners[static_cast<std::size_t>(s)];
+        const auto [x1, y1] = kCorners[static_cast<std::size_t>(s) + 1];
         const ts::Vector3F quad[4] = {{x0, y0, kTop}, {x1, y1, kTop}, {x1, y1, kBottom},
                                       {x0, y0, kBottom}};
         const gfx::GFXTexCoord q = kQuarters[s % 4];
@@ -234,15 +245,19 @@ void Sky::Render(bool alternative) {
         const std::uint8_t* hazed =
             palette != nullptr ? palette->ShadeRowsFrom(~std::uint64_t{0}) : nullptr;
         const std::uint32_t ground = hazed != nullptr ? hazed[kGroundColour] : kGroundColour;
-        for (int i = 0; i < kSides; ++i) {
-            const double a0 = i * 2.0 * std::numbers::pi / kSides;
-            const double a1 = (i + 1) * 2.0 * std::numbers::pi / kSides;
-            const ts::Vector3F side[3] = {
-                {kFar * static_cast<float>(std::cos(a0)), kFar * static_cast<float>(std::sin(a0)),
-                 -25.0f},
-                {kFar * static_cast<float>(std::cos(a1)), kFar * static_cast<float>(std::sin(a1)),
-                 -25.0f},
-                {0.0f, 0.0f, -kFar}};
+        // Its rim, the same in every frame: made once.
+        static const std::array<ts::Vector3F, kSides + 1> kRim = [] {
+            std::array<ts::Vector3F, kSides + 1> r{};
+            for (int i = 0; i <= kSides; ++i) {
+                const double a = i * 2.0 * std::numbers::pi / kSides;
+                r[static_cast<std::size_t>(i)] = ts::Vector3F{
+                    kFar * static_cast<float>(std::cos(a)), kFar * static_cast<float>(std::sin(a)),
+                    -25.0f};
+            }
+            return r;
+        }();
+        for (std::size_t i = 0; i < kSides; ++i) {
+            const ts::Vector3F side[3] = {kRim[i], kRim[i + 1], {0.0f, 0.0f, -kFar}};
             DrawModelPolygon(3, side, nullptr, nullptr, ground);
         }
         const float e[3] = {eye.x, eye.y, eye.z};

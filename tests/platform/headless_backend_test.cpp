@@ -181,8 +181,8 @@ TEST(PaletteLut, ConvertsAnyWidthAndPitchLikeOneLookupAPixel) {
                     const std::uint32_t got = dst[offset + y * dstPitch + x];
                     const std::uint32_t want =
                         x < width ? 0xFF000000u | p[src[offset + y * pitch + x]] : 0xDEADBEEFu;
-                    ASSERT_EQ(got, want) << "width " << width << " offset " << offset << " at "
-                                         << x << "," << y;
+                    ASSERT_EQ(got, want)
+                        << "width " << width << " offset " << offset << " at " << x << "," << y;
                 }
         }
     }
@@ -208,12 +208,13 @@ TEST(HeadlessVideo, PresentsTheIndicesInTheColoursGivenWithThem) {
     EXPECT_EQ(video.LastPixels()[300] & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(video.LutRebuilds(), 2u);
     ASSERT_TRUE(video.Present8(frame.data(), kFrameWidth, red));
-    EXPECT_EQ(video.LutRebuilds(), 2u);  // the same colours: the tables stay
+    EXPECT_EQ(video.LutRebuilds(), 2u);                     // the same colours: the tables stay
     EXPECT_FALSE(video.Present8(frame.data(), 100, grey));  // pitch shorter than a row
 }
 
 // The screen converts only the rows that changed since the last frame: after any sequence of
-// frames, colour changes and 32-bit frames its pixels are the last frame converted whole.
+// frames, colour changes and 32-bit frames, with or without the caller's word on which rows
+// changed, its pixels are the last frame converted whole.
 TEST(HeadlessVideo, TheScreenShowsTheWholeLastFrameWhicheverRowsChanged) {
     HeadlessVideo video;
     ASSERT_TRUE(video.Open(VideoOptions{}));
@@ -224,14 +225,46 @@ TEST(HeadlessVideo, TheScreenShowsTheWholeLastFrameWhicheverRowsChanged) {
     for (int i = 0; i < 256; ++i)
         colours[i] = static_cast<std::uint32_t>(i * 0x010203);
     std::vector<std::uint32_t> other(kFrameWidth * kFrameHeight, 0x123456);
-    enum class Step { Same, OneRow, FirstAndLastRows, OnePixel, Recolour, Frame32, Reopen };
-    const Step steps[] = {Step::Same,     Step::OneRow,  Step::FirstAndLastRows, Step::OnePixel,
-                          Step::Recolour, Step::Frame32, Step::Same,             Step::OneRow,
-                          Step::Reopen,   Step::Same};
+    const std::vector<std::uint8_t> saved(frame.begin() + 300 * kFrameWidth,
+                                          frame.begin() + 301 * kFrameWidth);
+    std::vector<std::uint8_t> said(kFrameHeight, 0);
+    // RowSaid changes row 300 and says so; RowBack puts it back without a word, so that it
+    // matches what the screen showed before RowSaid.
+    enum class Step {
+        Same,
+        OneRow,
+        FirstAndLastRows,
+        OnePixel,
+        Recolour,
+        Frame32,
+        Reopen,
+        RowSaid,
+        RowBack,
+        NothingSaid
+    };
+    const Step steps[] = {Step::Same,     Step::OneRow,      Step::FirstAndLastRows,
+                          Step::OnePixel, Step::Recolour,    Step::Frame32,
+                          Step::Same,     Step::OneRow,      Step::Reopen,
+                          Step::Same,     Step::RowSaid,     Step::RowBack,
+                          Step::RowSaid,  Step::NothingSaid, Step::RowSaid,
+                          Step::Recolour, Step::RowSaid,     Step::OneRow};
     int n = 0;
     for (const Step step : steps) {
         ++n;
+        const std::uint8_t* word = nullptr;
+        std::fill(said.begin(), said.end(), std::uint8_t{0});
         switch (step) {
+            case Step::RowSaid:
+                std::fill_n(&frame[300 * kFrameWidth], kFrameWidth, static_cast<std::uint8_t>(n));
+                said[300] = 1;
+                word = said.data();
+                break;
+            case Step::RowBack:
+                std::copy(saved.begin(), saved.end(), &frame[300 * kFrameWidth]);
+                break;
+            case Step::NothingSaid:
+                word = said.data();
+                break;
             case Step::Same:
                 break;
             case Step::OneRow:
@@ -257,7 +290,7 @@ TEST(HeadlessVideo, TheScreenShowsTheWholeLastFrameWhicheverRowsChanged) {
                 ASSERT_TRUE(video.Open(VideoOptions{}));
                 break;
         }
-        ASSERT_TRUE(video.Present8(frame.data(), kFrameWidth, colours));
+        ASSERT_TRUE(video.Present8(frame.data(), kFrameWidth, colours, word));
         for (std::size_t i = 0; i < frame.size(); ++i)
             ASSERT_EQ(video.LastPixels()[i], 0xFF000000u | colours[frame[i]])
                 << "step " << n << " pixel " << i;

@@ -256,8 +256,24 @@ TEST(GdiPalette, SystemPaletteHoldsTheStaticsAndTheRealisedEntries) {
             << i;
     // Realising the same palette again changes nothing.
     const std::uint32_t after = GetSystemPaletteSerial();
-    RealizePalette(dc);
+    EXPECT_EQ(RealizePalette(dc), 236u);
     EXPECT_EQ(GetSystemPaletteSerial(), after);
+    // New entries, or a system palette another palette changed, are realised afresh.
+    const PALETTEENTRY moved{7, 8, 9, PC_NOCOLLAPSE};
+    SetPaletteEntries(pal, 50, 1, &moved);
+    EXPECT_EQ(RealizePalette(dc), 236u);
+    GetSystemPaletteEntries(dc, 50, 1, sys);
+    EXPECT_EQ(sys[0], (PALETTEENTRY{7, 8, 9, 0}));
+    LOGPALETTE other;
+    other.palPalEntry = {PALETTEENTRY{4, 5, 6, 0}};
+    HPALETTE pal3 = CreatePalette(&other);
+    SelectPalette(dc, pal3, false);
+    EXPECT_EQ(RealizePalette(dc), 1u);
+    SelectPalette(dc, pal, false);
+    EXPECT_EQ(RealizePalette(dc), 236u);
+    GetSystemPaletteEntries(dc, 10, 1, sys);
+    EXPECT_EQ(sys[0], (PALETTEENTRY{lp.palPalEntry[10].peRed, 0, lp.palPalEntry[10].peBlue, 0}));
+    EXPECT_TRUE(DeleteObject(pal3));
 
     // Without PC_NOCOLLAPSE an entry equal to a static colour shares it.
     LOGPALETTE small;

@@ -15,8 +15,8 @@
 #include "ts/class_item.h"
 #include "ts/material.h"
 #include "ts/mesh.h"
-#include "ts/shape.h"
 #include "ts/perspective_camera.h"
+#include "ts/shape.h"
 #include "world/airport_objects.h"
 #include "world/artifacts.h"
 #include "world/obj_shadow.h"
@@ -134,9 +134,20 @@ TEST_F(Objects, ARunwayIsNearWithinItsMarginOnTheGroundAtAnyHeadingAndHeight) {
             const double at[3] = {r->position[0] + p.along * ax + p.across * ay,
                                   r->position[1] + p.along * ay - p.across * ax,
                                   r->position[2] + p.up};
-            EXPECT_EQ(r->IsNear(at), p.near)
-                << degrees << " degrees, " << p.along << " along, " << p.across << " across, "
-                << p.up << " up";
+            EXPECT_EQ(r->IsNear(at), p.near) << degrees << " degrees, " << p.along << " along, "
+                                             << p.across << " across, " << p.up << " up";
+            // Whatever is near lies within the reach the searches pass runways over by.
+            if (p.near == 1) {
+                EXPECT_LE(std::hypot(at[0] - r->position[0], at[1] - r->position[1]),
+                          r->NearReach());
+            }
+        }
+        // Just beyond the reach nothing is near, in any direction (the corners come closest).
+        for (int a = 0; a < 360; a += 5) {
+            const double d = r->NearReach() + 0.5, t = a * 3.14159265358979 / 180.0;
+            const double at[3] = {r->position[0] + d * std::cos(t),
+                                  r->position[1] + d * std::sin(t), r->position[2]};
+            EXPECT_EQ(r->IsNear(at), 0) << degrees << " degrees, toward " << a;
         }
     }
 }
@@ -176,7 +187,7 @@ TEST_F(Objects, AnObjectIsNearUpToTheEdgeOfTheReach) {
     const struct {
         double east, up, reach;
         std::size_t near;
-    } cases[] = {{39999, 0, 40000, 1}, {40001, 0, 40000, 0}, {0, 14999, 15000, 1},
+    } cases[] = {{39999, 0, 40000, 1}, {40001, 0, 40000, 0},     {0, 14999, 15000, 1},
                  {0, 15001, 15000, 0}, {24000, 31999, 40000, 1}, {24000, 32001, 40000, 0}};
     for (const auto& c : cases) {
         const double viewer[3] = {runway->position[0] - c.east, runway->position[1],
@@ -223,6 +234,48 @@ TEST_F(Objects, EachObjectIsCollectedByTheGroundOfItsOwnTerrainTile) {
     }
 }
 
+// A long list is passed over run by run where a run lies out of reach: what is collected, and
+// in which order, is what a test of every object finds, wherever the viewer stands and however
+// the list is scattered.
+TEST_F(Objects, ObjectsOutOfReachArePassedOverWithoutChangingWhatIsCollected) {
+    const std::int32_t x0 = (9 << 20) + 20000, z0 = (5 << 20) + 20000;
+    std::vector<RunwayRecord> records;
+    // 70 runways: a row along x, then a scatter by a fixed step, then a cluster round one point.
+    for (int i = 0; i < 30; ++i)
+        records.push_back(Runway(x0 + i * 4000, z0, 0.0f, 1000));
+    for (int i = 0; i < 30; ++i)
+        records.push_back(Runway(x0 + (i * 37 % 30) * 5000, z0 + (i * 11 % 30) * 5000, 0.0f, 1000));
+    for (int i = 0; i < 10; ++i)
+        records.push_back(Runway(x0 + 60000 + i * 100, z0 + 60000 - i * 100, 0.0f, 1000));
+    for (RunwayRecord& r : records)
+        r.tileId = world::TileIdOf(x0, z0);
+    AirportObjectDatabase db;
+    db.SetRecords(records, {}, {});
+    std::unique_ptr<world::TileArtifacts> tile = db.BuildRunways(world::TileIdOf(x0, z0), 0, 0);
+    ASSERT_EQ(tile->Size(), records.size());
+    const struct {
+        double east, north, up, reach;
+    } views[] = {{0, 0, 100, 40000},
+                 {60000, 60000, 0, 15000},
+                 {-45000, 0, 0, 40000},
+                 {200000, 200000, 0, 40000},
+                 {60000, 60000, 39000, 40000},
+                 {116000 + 39999.5, 0, 0, 40000},
+                 {116000 + 40000.5, 0, 0, 40000}};
+    for (const auto& v : views) {
+        const double viewer[3] = {x0 + v.east, z0 + v.north, 7.0 + v.up};
+        std::vector<const world::Artifact*> expected;
+        for (const world::Artifact* a : tile->Items())
+            if (std::hypot(a->position[0] - viewer[0], a->position[1] - viewer[1],
+                           a->position[2] - viewer[2]) < v.reach)
+                expected.push_back(a);
+        db.SetView(viewer);
+        db.CollectNearObjects(*tile, v.reach);
+        const std::vector<const world::Artifact*> near(db.Near().begin(), db.Near().end());
+        EXPECT_EQ(near, expected) << v.east << " east, " << v.north << " north";
+    }
+}
+
 int theReleases = 0;
 
 TEST_F(Objects, ShapesComeFromTheCacheAndGoBackWithTheirTile) {
@@ -231,7 +284,8 @@ TEST_F(Objects, ShapesComeFromTheCacheAndGoBackWithTheirTile) {
     auto shape = std::unique_ptr<ts::TSShape>(new ts::TSShape());
     theShape = shape.get();
     world::theSceneryServices.acquireShape = [](const char* name, core::ResourceVolume*, int) {
-        return std::strcmp(name, "hangar") == 0 || std::strcmp(name, "TWR_0050") == 0 ? theShape : nullptr;
+        return std::strcmp(name, "hangar") == 0 || std::strcmp(name, "TWR_0050") == 0 ? theShape
+                                                                                      : nullptr;
     };
     world::theSceneryServices.releaseShape = [](ts::TSShape*) { ++theReleases; };
     theReleases = 0;
@@ -303,8 +357,8 @@ TEST_F(Objects, APavementDrawsBelowTheHorizonFromACameraStandingOnIt) {
     list.AcquireAll(nullptr);
     target.materialList = &list;
     world::RunwayShape runway(Runway(0, 0, 0.0f, 6000), 2, 2);
-    ts::TSPerspectiveCamera camera(ts::CameraRect{0, 0, 639, 479}, ts::CameraWindow{-40, 30, 40, -30},
-                                   8, 128);
+    ts::TSPerspectiveCamera camera(ts::CameraRect{0, 0, 639, 479},
+                                   ts::CameraWindow{-40, 30, 40, -30}, 8, 128);
     // Standing 3 units above the pavement's middle, looking along it.
     ts::Transform3F eye;
     eye.t = ts::Vector3F{0, 0, -3};
