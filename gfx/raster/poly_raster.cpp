@@ -354,13 +354,11 @@ bool DrawsNoPixel(const GFXPolyRequest& q, const GFXClipBounds& bounds) {
     const GFXScreenPoint* p0 = q.points[0];
     if (p0 == nullptr) return true;
     std::int32_t minX = p0->x, maxX = p0->x, minY = p0->y, maxY = p0->y;
-    int onTop = 1;  // corners on the highest y
     for (int i = 1; i < n; ++i) {
         const GFXScreenPoint* p = q.points[i];
         if (p == nullptr) return true;
         minX = std::min(minX, p->x);
         maxX = std::max(maxX, p->x);
-        onTop = p->y < minY ? 1 : onTop + (p->y == minY ? 1 : 0);
         minY = std::min(minY, p->y);
         maxY = std::max(maxY, p->y);
     }
@@ -378,8 +376,13 @@ bool DrawsNoPixel(const GFXPolyRequest& q, const GFXClipBounds& bounds) {
     // A face that reaches over a single row from one corner lying exactly on that row (a small
     // face far away, its corners on whole pixels) meets the row only at that corner: both its
     // edges start there, and the row's span is empty. Only where no clip stage adds a corner.
-    return onTop == 1 && (ToFixed(minY, s) & 0xFFFF) == 0 && row(maxY) - row(minY) == 1 &&
-           minX > bounds.left && maxX < bounds.right && minY > bounds.top && maxY < bounds.bottom;
+    if ((ToFixed(minY, s) & 0xFFFF) != 0 || row(maxY) - row(minY) != 1 || minX <= bounds.left ||
+        maxX >= bounds.right || minY <= bounds.top || maxY >= bounds.bottom) {
+        return false;
+    }
+    int onTop = 0;
+    for (int i = 0; i < n; ++i) onTop += q.points[i]->y == minY ? 1 : 0;
+    return onTop == 1;
 }
 
 int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,

@@ -193,16 +193,6 @@ inline std::uint64_t Gather(const std::uint8_t* texels, const std::uint32_t at[N
     return word;
 }
 
-// The same through a colour row: row[texel] for each, packed low byte first.
-template <int N>
-inline std::uint64_t GatherThrough(const std::uint8_t* row, const std::uint8_t* texels,
-                                   const std::uint32_t at[N]) {
-    std::uint64_t word = 0;
-    for (int k = 0; k < N; ++k)
-        word |= static_cast<std::uint64_t>(row[texels[at[k]]]) << (8 * k);
-    return word;
-}
-
 // N texels (4 or 8) at the offsets `at` written over N pixels, a texel 0 keeping the pixel
 // under it.
 template <int N>
@@ -248,23 +238,16 @@ void AffineSpan(std::int32_t x0, std::int32_t x1) {
             int i = 0;
 #if defined(__SSE2__)
             if constexpr (k256) {
-                // Eight pixels at a time: their texel offsets worked out together, the shaded
-                // results packed into one store.
+                // Four pixels at a time: their texel offsets worked out together.
                 if (n >= 8) {
                     FourTexels q(u, v, us, vs);
-                    alignas(16) std::uint32_t at[8];
-                    for (; i + 8 <= n; i += 8) {
+                    alignas(16) std::uint32_t at[4];
+                    for (; i + 4 <= n; i += 4) {
                         q.Next(at);
-                        q.Next(at + 4);
-                        const std::uint64_t eight = GatherThrough<8>(row, c.texels, at);
-                        std::memcpy(d + i, &eight, 8);
-                    }
-                    if (i + 4 <= n) {
-                        q.Next(at);
-                        const auto four =
-                            static_cast<std::uint32_t>(GatherThrough<4>(row, c.texels, at));
-                        std::memcpy(d + i, &four, 4);
-                        i += 4;
+                        d[i] = row[c.texels[at[0]]];
+                        d[i + 1] = row[c.texels[at[1]]];
+                        d[i + 2] = row[c.texels[at[2]]];
+                        d[i + 3] = row[c.texels[at[3]]];
                     }
                     u = q.U();
                     v = q.V();
@@ -417,13 +400,15 @@ void PerspectiveSpan(std::int32_t x0, std::int32_t x1) {
                 alignas(16) std::uint32_t at[4];
                 for (; i + 4 <= run; i += 4, d += 4) {
                     q.Next(at);
-                    std::uint32_t four = 0;
                     if constexpr (M == Tex8::kCopy) {
-                        four = static_cast<std::uint32_t>(Gather<4>(c.texels, at));
+                        const auto four = static_cast<std::uint32_t>(Gather<4>(c.texels, at));
+                        std::memcpy(d, &four, 4);
                     } else {
-                        four = static_cast<std::uint32_t>(GatherThrough<4>(faceRow, c.texels, at));
+                        d[0] = faceRow[c.texels[at[0]]];
+                        d[1] = faceRow[c.texels[at[1]]];
+                        d[2] = faceRow[c.texels[at[2]]];
+                        d[3] = faceRow[c.texels[at[3]]];
                     }
-                    std::memcpy(d, &four, 4);
                 }
                 u = q.U();
                 v = q.V();
