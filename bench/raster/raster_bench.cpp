@@ -194,7 +194,10 @@ struct Scene {
     std::unique_ptr<GFXBitmap> texture;
     std::vector<GFXScreenPoint> points;
     std::vector<GFXTexCoord> tex;
-    Scene(int triangles, double size) {
+    GFXColourTriple grey{40000, 40000, 40000};
+    bool wholePixels = false;
+    // Corners on sixteenths of a pixel, or on whole pixels as far terrain gives them.
+    Scene(int triangles, double size, bool whole = false) : wholePixels(whole) {
         GFXSurface::InitSpanPool(3000);
         GFXMemSurface::SetDrawTable(&theSoftwareDrawTable);
         surface = GFXMemSurface::Create(640, 480, 8);
@@ -213,17 +216,19 @@ struct Scene {
             for (int k = 0; k < 3; ++k) {
                 const double ang = a + k * 2.094;  // clockwise on the screen (y downwards)
                 const auto w = static_cast<float>(0.5 + u(rng));
-                points.push_back({static_cast<std::int32_t>((cx + std::cos(ang) * size) * 16),
-                                  static_cast<std::int32_t>((cy + std::sin(ang) * size) * 16), 0,
-                                  w});
+                // Far terrain is seen at a low angle: its faces are flat on the screen.
+                const double scale = whole ? 1 : 16, flat = whole ? 0.3 : 1;
+                points.push_back(
+                    {static_cast<std::int32_t>((cx + std::cos(ang) * size) * scale),
+                     static_cast<std::int32_t>((cy + std::sin(ang) * size * flat) * scale), 0, w});
                 tex.push_back({static_cast<float>(u(rng)), static_cast<float>(u(rng))});
             }
         }
     }
     void Draw(std::uint32_t kindBits) {
         GFXDrawTarget target(surface.get());
-        target.flags = kPolySubpixel;
-        target.coordinateShift = 4;
+        target.flags = wholePixels ? 0 : kPolySubpixel;
+        target.coordinateShift = wholePixels ? 0 : 4;
         target.Begin();
         GFXFaceMaterial m{33, texture.get(), 0};
         for (std::size_t i = 0; i + 2 < points.size(); i += 3) {
@@ -233,6 +238,10 @@ struct Scene {
                 DrawTriangleSolid(target, m, pp);
             } else if (kindBits == kPolyTextured) {
                 DrawTriangleTextured(target, m, pp, tp);
+            } else if (kindBits == (kPolyTextured | kPolySmooth)) {
+                // One colour at every corner, as the near terrain draws: one shade a face.
+                const GFXColourTriple* cp[3] = {&grey, &grey, &grey};
+                DrawTriangleTexturedSmooth(target, m, pp, cp, tp);
             } else {
                 DrawTrianglePerspective(target, m, pp, tp);
             }
@@ -285,7 +294,25 @@ void BM_SmallTriangles(benchmark::State& state) {
     benchsupport::Goals goals(state);
     goals.Text("digest", Hex(digest));
 }
-BENCHMARK(BM_SmallTriangles)->Arg(0)->Arg(kPolyTextured)->Arg(kPolyTextured | kPolyPerspective);
+BENCHMARK(BM_SmallTriangles)
+    ->Arg(0)
+    ->Arg(kPolyTextured)
+    ->Arg(kPolyTextured | kPolySmooth)
+    ->Arg(kPolyTextured | kPolyPerspective);
+
+// Far terrain: triangles a few pixels across and a row or two high with their corners on whole
+// pixels, textured in one shade; many of them meet their only row at a corner and draw nothing.
+void BM_FarTriangles(benchmark::State& state) {
+    Scene scene(10000, 3.0, true);
+    std::uint32_t digest = 0;
+    if (!CountPixels(state, scene, kPolyTextured | kPolySmooth, &digest)) return;
+    for (auto _ : state)
+        scene.Draw(kPolyTextured | kPolySmooth);
+    state.SetItemsProcessed(state.iterations() * 10000);
+    benchsupport::Goals goals(state);
+    goals.Text("digest", Hex(digest));
+}
+BENCHMARK(BM_FarTriangles);
 
 // A whole frame: 20,000 textured perspective triangles covering 640 x 480 three times over.
 void BM_PerspectiveFrame(benchmark::State& state) {

@@ -372,7 +372,17 @@ bool DrawsNoPixel(const GFXPolyRequest& q, const GFXClipBounds& bounds) {
     // Across, a pixel's margin: an edge stepped down many rows may round a little past its
     // corners.
     const std::int64_t pixel = std::int64_t{1} << (16 - s);
-    return maxX <= bounds.left - pixel || minX >= bounds.right + pixel;
+    if (maxX <= bounds.left - pixel || minX >= bounds.right + pixel) return true;
+    // A face that reaches over a single row from one corner lying exactly on that row (a small
+    // face far away, its corners on whole pixels) meets the row only at that corner: both its
+    // edges start there, and the row's span is empty. Only where no clip stage adds a corner.
+    if ((ToFixed(minY, s) & 0xFFFF) != 0 || row(maxY) - row(minY) != 1 || minX <= bounds.left ||
+        maxX >= bounds.right || minY <= bounds.top || maxY >= bounds.bottom) {
+        return false;
+    }
+    int onTop = 0;
+    for (int i = 0; i < n; ++i) onTop += q.points[i]->y == minY ? 1 : 0;
+    return onTop == 1;
 }
 
 int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,

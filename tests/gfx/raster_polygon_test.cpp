@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <limits>
 #include <memory>
+#include <ostream>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "gfx/bitmap.h"
@@ -35,14 +37,15 @@ std::vector<std::uint8_t>& AddOneTable() {
 }
 
 // Draws a request straight through the rasterizer into a 64 x 64 byte buffer.
-void Rasterize(std::vector<std::uint8_t>& px, const GFXPolyRequest& q, const std::uint8_t* blend) {
+void Rasterize(std::vector<std::uint8_t>& px, const GFXPolyRequest& q, const std::uint8_t* blend,
+               int shift = kShift) {
     SpanRasterState& s = theSpanState;
     s.rowPtr = px.data();
     s.pitch = 64;
     s.colour = 1;
     s.coverage = nullptr;
     s.blendTable = blend;
-    const std::int32_t one = 1 << kShift;
+    const std::int32_t one = 1 << shift;
     RasterizeRequest(q, {0, 0, 64 * one, 64 * one}, {0, 0, 64, 64});
 }
 
@@ -99,43 +102,83 @@ TEST(RasterWatertight, QuadSplitOnADiagonalCoversEveryPixelOnce) {
 }
 
 // The test that passes over a face before its set-up never passes over one that draws: random
-// triangles and quads, many of them slivers between two rows or lying beyond a side of the
-// bounds (within the guard band and far past it), each drawn into a cleared buffer.
-TEST(RasterNoPixel, AFacePassedOverWouldHaveDrawnNothing) {
+// triangles and quads, each drawn into a cleared buffer. With sub-pixel corners, many of them
+// are slivers between two rows or lie beyond a side of the bounds (within the guard band and far
+// past it); with corners on whole pixels, as far terrain draws, they are a few pixels across and
+// most reach over one or two rows, some past a side.
+struct NoPixelCase {
+    const char* name;
+    bool wholePixels;
+    int minPassedOver;  // faces passed over
+    int minOnRows;      // of them, faces inside the bounds that reach over a row
+    int minDrew;
+};
+
+void PrintTo(const NoPixelCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RasterNoPixel : public ::testing::TestWithParam<NoPixelCase> {};
+
+TEST_P(RasterNoPixel, AFacePassedOverWouldHaveDrawnNothing) {
+    const NoPixelCase& c = GetParam();
     std::mt19937 rng(54);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     std::vector<std::uint8_t> px(64 * 64);
-    const std::int32_t one = 1 << kShift;
+    const int shift = c.wholePixels ? 0 : kShift;
+    const std::int32_t one = 1 << shift;
     const GFXClipBounds bounds{0, 0, 64 * one, 64 * one};
-    int passedOver = 0, drew = 0;
+    int passedOver = 0, onRows = 0, drew = 0;
     for (int n = 0; n < 20000; ++n) {
-        const double spread = n % 3 == 0 ? 20000.0 : 120.0;
-        const double cx = (unit(rng) - 0.5) * spread + 32, cy = (unit(rng) - 0.5) * spread + 32;
-        const bool sliver = n % 2 == 0;
         Face f;
         const int corners = 3 + static_cast<int>(rng() % 2);
-        for (int k = 0; k < corners; ++k) {
-            // Clockwise round the centre on the screen (y down).
-            const double a = (k + unit(rng) * 0.8) * 2 * M_PI / corners;
-            const double r = 1 + unit(rng) * 40;
-            const double y = cy + (sliver ? 0.4 * unit(rng) : r * std::sin(a));
-            f.pts.push_back({static_cast<std::int32_t>(std::lround((cx + r * std::cos(a)) * one)),
-                             static_cast<std::int32_t>(std::lround(y * one)), 0, 0.0f});
+        if (c.wholePixels) {
+            const int cx = static_cast<int>(rng() % 70) - 3, cy = static_cast<int>(rng() % 70) - 3;
+            for (int k = 0; k < corners; ++k) {
+                f.pts.push_back({cx + static_cast<int>(rng() % 9) - 4,
+                                 cy + static_cast<int>(rng() % 3), 0, 0.0f});
+            }
+            f.Finish(0, 1);
+        } else {
+            const double spread = n % 3 == 0 ? 20000.0 : 120.0;
+            const double cx = (unit(rng) - 0.5) * spread + 32, cy = (unit(rng) - 0.5) * spread + 32;
+            const bool sliver = n % 2 == 0;
+            for (int k = 0; k < corners; ++k) {
+                // Clockwise round the centre on the screen (y down).
+                const double a = (k + unit(rng) * 0.8) * 2 * M_PI / corners;
+                const double r = 1 + unit(rng) * 40;
+                const double y = cy + (sliver ? 0.4 * unit(rng) : r * std::sin(a));
+                f.pts.push_back(
+                    {static_cast<std::int32_t>(std::lround((cx + r * std::cos(a)) * one)),
+                     static_cast<std::int32_t>(std::lround(y * one)), 0, 0.0f});
+            }
+            f.Finish(kPolySubpixel, 1);
+            f.req.subpixelShift = kShift;
         }
-        f.Finish(kPolySubpixel, 1);
-        f.req.subpixelShift = kShift;
         std::fill(px.begin(), px.end(), 0);
-        Rasterize(px, f.req, nullptr);
+        Rasterize(px, f.req, nullptr, shift);
         const bool wrote = std::any_of(px.begin(), px.end(), [](std::uint8_t v) { return v != 0; });
         if (DrawsNoPixel(f.req, bounds)) {
             ++passedOver;
-            ASSERT_FALSE(wrote) << "face " << n;
+            ASSERT_FALSE(wrote) << c.name << " face " << n;
+            const auto [low, high] = std::minmax_element(
+                f.pts.begin(), f.pts.end(), [](const auto& a, const auto& b) { return a.y < b.y; });
+            const bool inside = std::all_of(f.pts.begin(), f.pts.end(), [&](const auto& p) {
+                return p.x > 0 && p.x < 64 * one && p.y > 0 && p.y < 64 * one;
+            });
+            onRows += inside && high->y - low->y >= one ? 1 : 0;
         }
         drew += wrote ? 1 : 0;
     }
-    EXPECT_GT(passedOver, 8000);
-    EXPECT_GT(drew, 1000);
+    EXPECT_GT(passedOver, c.minPassedOver) << c.name;
+    EXPECT_GT(onRows, c.minOnRows) << c.name;
+    EXPECT_GT(drew, c.minDrew) << c.name;
 }
+
+INSTANTIATE_TEST_SUITE_P(Faces, RasterNoPixel,
+                         ::testing::Values(NoPixelCase{"sub-pixel", false, 8000, -1, 1000},
+                                           NoPixelCase{"whole pixels", true, 3000, 1000, 3000}),
+                         [](const auto& info) { return std::string(info.param.wholePixels ? "WholePixels" : "SubPixel"); });
 
 // Three triangles of a terrain mesh at the surface's left side: a sliver between the other two,
 // turned over by its corners' rounding, is culled; its neighbours overlap across it, one of them
