@@ -63,6 +63,8 @@ void PaintCockpit(int viewMode, int lookDirection) {
     gfx::GFXSurface* s = PanelSurface();
     if (s == nullptr) return;
     // The cockpit draws on the whole screen, whatever the 3D view clipped to.
+    // One lock over the whole pass: each draw's own bracket then only counts.
+    gfx::GFXSurfaceLock lock(*s);
     const gfx::GFXRect saved = s->clipRect;
     s->clipRect = {0, 0, std::min(639, s->width - 1), std::min(479, s->height - 1)};
     PrimePanel(viewMode, lookDirection);
