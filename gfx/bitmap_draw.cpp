@@ -142,9 +142,12 @@ void SoftDrawBitmap(GFXSurface* s, const GFXBitmap* b, GFXPoint at, std::uint32_
 void SoftDrawBitmapPart(GFXSurface* s, const GFXBitmap* b, const GFXRect& source, GFXPoint at,
                         std::uint32_t mirror) {
     if (s == nullptr || b == nullptr || b->pixels == nullptr || b->bitsPerPixel != 8) return;
+    // The source's edges are read one by one into registers: callers have just written them
+    // so, and a read of the whole rectangle at once would wait for those writes.
+    std::int32_t sl = source.left, st = source.top, sr = source.right, sb = source.bottom;
     // The rectangle is computed wide so that wild arguments are refused, not wrapped.
-    const std::int64_t right = static_cast<std::int64_t>(at.x) + source.right - source.left;
-    const std::int64_t bottom = static_cast<std::int64_t>(at.y) + source.bottom - source.top;
+    const std::int64_t right = static_cast<std::int64_t>(at.x) + sr - sl;
+    const std::int64_t bottom = static_cast<std::int64_t>(at.y) + sb - st;
     if (right > INT32_MAX || bottom > INT32_MAX || right < INT32_MIN || bottom < INT32_MIN) return;
     GFXRect dst{at.x, at.y, static_cast<std::int32_t>(right), static_cast<std::int32_t>(bottom)};
     s->drawnRect = dst;
@@ -152,14 +155,17 @@ void SoftDrawBitmapPart(GFXSurface* s, const GFXBitmap* b, const GFXRect& source
     if (!lock.Ok() || s->pixels == nullptr) return;
     GFXRect clip;
     if (!SurfaceClipBox(*s, &clip)) return;
-    GFXRect src = source;
     const std::int32_t bh = std::abs(b->height);
     // Most parts lie inside both the bitmap and the clip box, and need no clipping.
-    const bool inside = src.left >= 0 && src.top >= 0 && src.right < b->width && src.bottom < bh &&
-                        dst.left >= clip.left && dst.top >= clip.top && dst.right <= clip.right &&
-                        dst.bottom <= clip.bottom;
-    if (!inside && !ClipBlitToBitmap(&src, {0, 0, b->width - 1, bh - 1}, &dst, clip)) return;
+    const bool inside = sl >= 0 && st >= 0 && sr < b->width && sb < bh && dst.left >= clip.left &&
+                        dst.top >= clip.top && dst.right <= clip.right && dst.bottom <= clip.bottom;
+    if (!inside) {
+        GFXRect cut = source;
+        if (!ClipBlitToBitmap(&cut, {0, 0, b->width - 1, bh - 1}, &dst, clip)) return;
+        sl = cut.left, st = cut.top, sr = cut.right, sb = cut.bottom;
+    }
     if (dst.left > dst.right || dst.top > dst.bottom) return;
+    const GFXRect src{sl, st, sr, sb};
 
     const std::int32_t w = src.right - src.left + 1;
     const std::int32_t h = src.bottom - src.top + 1;
