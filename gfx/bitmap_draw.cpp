@@ -49,11 +49,12 @@ std::int64_t DdaPosition(std::int64_t k, std::int32_t s, std::int32_t d) {
 }
 
 #if defined(GFX_MASKED_KEY)
-// A keyed rectangle through byte-masked stores: each group of 32 source bytes goes out in one
-// store that leaves the destination's bytes under key bytes untouched, so the destination is
-// never read and a solid group costs what a plain copy does. A row's last group loads and stores
-// only its own bytes.
-__attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void KeyRectMasked(
+// A rectangle through wide registers and byte-masked stores. Keyed, each group of 32 source
+// bytes goes out in one store that leaves the destination's bytes under key bytes untouched, so
+// the destination is never read and a solid group costs what a plain copy does; plain, the
+// groups are stored whole. A row's last group loads and stores only its own bytes.
+template <bool kKeyed>
+__attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void RectMasked(
     std::uint8_t* dp, const std::uint8_t* sp, std::int32_t w, std::int32_t h,
     std::ptrdiff_t srcStride, std::ptrdiff_t dstStride) {
     const std::int32_t whole = w & ~31;
@@ -61,27 +62,16 @@ __attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void KeyRectMaske
     for (std::int32_t y = 0; y < h; ++y, sp += srcStride, dp += dstStride) {
         for (std::int32_t x = 0; x < whole; x += 32) {
             const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + x));
-            _mm256_mask_storeu_epi8(dp + x, _mm256_test_epi8_mask(v, v), v);
+            if constexpr (kKeyed)
+                _mm256_mask_storeu_epi8(dp + x, _mm256_test_epi8_mask(v, v), v);
+            else
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(dp + x), v);
         }
         if (tail != 0) {
+            // Bytes beyond the row load as 0, so a keyed row's test leaves them out too.
             const __m256i v = _mm256_maskz_loadu_epi8(tail, sp + whole);
-            _mm256_mask_storeu_epi8(dp + whole, _mm256_test_epi8_mask(v, v), v);
+            _mm256_mask_storeu_epi8(dp + whole, kKeyed ? _mm256_test_epi8_mask(v, v) : tail, v);
         }
-    }
-}
-
-// The same rectangle copied whole: plain stores, and a masked pair for each row's last bytes.
-__attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void CopyRectMasked(
-    std::uint8_t* dp, const std::uint8_t* sp, std::int32_t w, std::int32_t h,
-    std::ptrdiff_t srcStride, std::ptrdiff_t dstStride) {
-    const std::int32_t whole = w & ~31;
-    const __mmask32 tail = _bzhi_u32(~0u, static_cast<std::uint32_t>(w - whole));
-    for (std::int32_t y = 0; y < h; ++y, sp += srcStride, dp += dstStride) {
-        for (std::int32_t x = 0; x < whole; x += 32)
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(dp + x),
-                                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + x)));
-        if (tail != 0)
-            _mm256_mask_storeu_epi8(dp + whole, tail, _mm256_maskz_loadu_epi8(tail, sp + whole));
     }
 }
 
@@ -100,7 +90,7 @@ void KeyRect(std::uint8_t* dp, const std::uint8_t* sp, std::int32_t w, std::int3
     if (w <= 0 || h <= 0) return;
 #if defined(GFX_MASKED_KEY)
     if (HasMaskedStores()) {
-        KeyRectMasked(dp, sp, w, h, static_cast<std::ptrdiff_t>(w) + srcAdv,
+        RectMasked<true>(dp, sp, w, h, static_cast<std::ptrdiff_t>(w) + srcAdv,
                       static_cast<std::ptrdiff_t>(w) + dstAdv);
         return;
     }
@@ -114,7 +104,7 @@ void CopyRect(std::uint8_t* dp, const std::uint8_t* sp, std::int32_t w, std::int
 #if defined(GFX_MASKED_KEY)
     // Wide rows go to the library's block move, which is at its best there.
     if (w < 256 && HasMaskedStores()) {
-        CopyRectMasked(dp, sp, w, h, static_cast<std::ptrdiff_t>(w) + srcAdv,
+        RectMasked<false>(dp, sp, w, h, static_cast<std::ptrdiff_t>(w) + srcAdv,
                        static_cast<std::ptrdiff_t>(w) + dstAdv);
         return;
     }
