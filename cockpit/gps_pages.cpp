@@ -173,12 +173,26 @@ void GpsDisplay::DrawPage() {
     const std::uint8_t frame = colors[kInfText];
     const int bl = std::max(1, borderLeft), br = std::max(1, borderRight);
     const int bt = std::max(1, borderTop), bb = std::max(1, borderBottom);
-    for (int y = 0; y < height && bezel.corners[0].w == 0; ++y)
-        for (int x = 0; x < width; ++x)
-            if (x == 0 || y == 0 || x == width - 1 || y == height - 1 ||
-                ((x == bl - 1 || x == width - br) && y >= bt - 1 && y <= height - bb) ||
-                ((y == bt - 1 || y == height - bb) && x >= bl - 1 && x <= width - br))
-                canvas.Put(x, y, frame);
+    if (bezel.corners[0].w == 0) {
+        // The page's edge, then the two inner columns and rows between their corners (Put
+        // keeps every line inside the page).
+        for (int x = 0; x < width; ++x) {
+            canvas.Put(x, 0, frame);
+            canvas.Put(x, height - 1, frame);
+        }
+        for (int y = 0; y < height; ++y) {
+            canvas.Put(0, y, frame);
+            canvas.Put(width - 1, y, frame);
+        }
+        for (int y = std::max(0, bt - 1); y <= std::min(height - 1, height - bb); ++y) {
+            canvas.Put(bl - 1, y, frame);
+            canvas.Put(width - br, y, frame);
+        }
+        for (int x = std::max(0, bl - 1); x <= std::min(width - 1, width - br); ++x) {
+            canvas.Put(x, bt - 1, frame);
+            canvas.Put(x, height - bb, frame);
+        }
+    }
 
     UpdateCentre();
     canvas.left = bl, canvas.top = bt, canvas.right = width - br, canvas.bottom = height - bb;

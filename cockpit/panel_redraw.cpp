@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_systems.h"
@@ -63,6 +64,10 @@ void PaintCockpit(int viewMode, int lookDirection) {
     gfx::GFXSurface* s = PanelSurface();
     if (s == nullptr) return;
     // The cockpit draws on the whole screen, whatever the 3D view clipped to.
+    // One lock over the whole pass: each draw's own bracket then only counts. A lock that fails
+    // is let go at once, so that each draw still finds the surface without pixels.
+    std::optional<gfx::GFXSurfaceLock> lock(std::in_place, *s);
+    if (!lock->Ok()) lock.reset();
     const gfx::GFXRect saved = s->clipRect;
     s->clipRect = {0, 0, std::min(639, s->width - 1), std::min(479, s->height - 1)};
     PrimePanel(viewMode, lookDirection);

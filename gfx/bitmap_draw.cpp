@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define GFX_MASKED_KEY 1
+#endif
+
 #include "gfx/draw_table.h"
 #include "gfx/palette.h"
 #include "gfx/raster/blit_loops.h"
@@ -43,7 +48,69 @@ std::int64_t DdaPosition(std::int64_t k, std::int32_t s, std::int32_t d) {
     return k * whole + static_cast<std::int64_t>((static_cast<std::uint64_t>(k) * frac) >> 32);
 }
 
+#if defined(GFX_MASKED_KEY)
+// A rectangle through wide registers and byte-masked stores. Keyed, each group of 32 source
+// bytes goes out in one store that leaves the destination's bytes under key bytes untouched, so
+// the destination is never read and a solid group costs what a plain copy does; plain, the
+// groups are stored whole. A row's last group loads and stores only its own bytes.
+template <bool kKeyed>
+__attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void RectMasked(
+    std::uint8_t* dp, const std::uint8_t* sp, std::int32_t w, std::int32_t h,
+    std::ptrdiff_t srcStride, std::ptrdiff_t dstStride) {
+    const std::int32_t whole = w & ~31;
+    const __mmask32 tail = _bzhi_u32(~0u, static_cast<std::uint32_t>(w - whole));
+    for (std::int32_t y = 0; y < h; ++y, sp += srcStride, dp += dstStride) {
+        for (std::int32_t x = 0; x < whole; x += 32) {
+            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + x));
+            if constexpr (kKeyed)
+                _mm256_mask_storeu_epi8(dp + x, _mm256_test_epi8_mask(v, v), v);
+            else
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(dp + x), v);
+        }
+        if (tail != 0) {
+            // Bytes beyond the row load as 0, so a keyed row's test leaves them out too.
+            const __m256i v = _mm256_maskz_loadu_epi8(tail, sp + whole);
+            _mm256_mask_storeu_epi8(dp + whole, kKeyed ? _mm256_test_epi8_mask(v, v) : tail, v);
+        }
+    }
+}
+
+bool HasMaskedStores() {
+    static const bool has = __builtin_cpu_supports("avx512bw") != 0 &&
+                            __builtin_cpu_supports("avx512vl") != 0 &&
+                            __builtin_cpu_supports("bmi2") != 0;
+    return has;
+}
+#endif
+
 }  // namespace
+
+void KeyRect(std::uint8_t* dp, const std::uint8_t* sp, std::int32_t w, std::int32_t h,
+             std::int32_t srcAdv, std::int32_t dstAdv) {
+    if (w <= 0 || h <= 0) return;
+#if defined(GFX_MASKED_KEY)
+    if (HasMaskedStores()) {
+        RectMasked<true>(dp, sp, w, h, static_cast<std::ptrdiff_t>(w) + srcAdv,
+                      static_cast<std::ptrdiff_t>(w) + dstAdv);
+        return;
+    }
+#endif
+    BlitKey(dp, sp, w, h, srcAdv, dstAdv, 0);
+}
+
+void CopyRect(std::uint8_t* dp, const std::uint8_t* sp, std::int32_t w, std::int32_t h,
+              std::int32_t srcAdv, std::int32_t dstAdv) {
+    if (w <= 0 || h <= 0) return;
+#if defined(GFX_MASKED_KEY)
+    // Wide rows go to the library's block move, which is at its best there.
+    if (w < 256 && HasMaskedStores()) {
+        RectMasked<false>(dp, sp, w, h, static_cast<std::ptrdiff_t>(w) + srcAdv,
+                       static_cast<std::ptrdiff_t>(w) + dstAdv);
+        return;
+    }
+#endif
+    BlitCopy(dp, sp, w, h, srcAdv, dstAdv, 0);
+}
 
 int SurfaceClipBox(const GFXSurface& s, GFXRect* out) {
     GFXRect c{0, 0, s.width - 1, s.height - 1};
@@ -65,9 +132,12 @@ void SoftDrawBitmap(GFXSurface* s, const GFXBitmap* b, GFXPoint at, std::uint32_
 void SoftDrawBitmapPart(GFXSurface* s, const GFXBitmap* b, const GFXRect& source, GFXPoint at,
                         std::uint32_t mirror) {
     if (s == nullptr || b == nullptr || b->pixels == nullptr || b->bitsPerPixel != 8) return;
+    // The source's edges are read one by one into registers: callers have just written them
+    // so, and a read of the whole rectangle at once would wait for those writes.
+    std::int32_t sl = source.left, st = source.top, sr = source.right, sb = source.bottom;
     // The rectangle is computed wide so that wild arguments are refused, not wrapped.
-    const std::int64_t right = static_cast<std::int64_t>(at.x) + source.right - source.left;
-    const std::int64_t bottom = static_cast<std::int64_t>(at.y) + source.bottom - source.top;
+    const std::int64_t right = static_cast<std::int64_t>(at.x) + sr - sl;
+    const std::int64_t bottom = static_cast<std::int64_t>(at.y) + sb - st;
     if (right > INT32_MAX || bottom > INT32_MAX || right < INT32_MIN || bottom < INT32_MIN) return;
     GFXRect dst{at.x, at.y, static_cast<std::int32_t>(right), static_cast<std::int32_t>(bottom)};
     s->drawnRect = dst;
@@ -75,10 +145,17 @@ void SoftDrawBitmapPart(GFXSurface* s, const GFXBitmap* b, const GFXRect& source
     if (!lock.Ok() || s->pixels == nullptr) return;
     GFXRect clip;
     if (!SurfaceClipBox(*s, &clip)) return;
-    GFXRect src = source;
     const std::int32_t bh = std::abs(b->height);
-    if (!ClipBlitToBitmap(&src, {0, 0, b->width - 1, bh - 1}, &dst, clip)) return;
+    // Most parts lie inside both the bitmap and the clip box, and need no clipping.
+    const bool inside = sl >= 0 && st >= 0 && sr < b->width && sb < bh && dst.left >= clip.left &&
+                        dst.top >= clip.top && dst.right <= clip.right && dst.bottom <= clip.bottom;
+    if (!inside) {
+        GFXRect cut = source;
+        if (!ClipBlitToBitmap(&cut, {0, 0, b->width - 1, bh - 1}, &dst, clip)) return;
+        sl = cut.left, st = cut.top, sr = cut.right, sb = cut.bottom;
+    }
     if (dst.left > dst.right || dst.top > dst.bottom) return;
+    const GFXRect src{sl, st, sr, sb};
 
     const std::int32_t w = src.right - src.left + 1;
     const std::int32_t h = src.bottom - src.top + 1;
@@ -122,10 +199,18 @@ void SoftDrawBitmapPart(GFXSurface* s, const GFXBitmap* b, const GFXRect& source
     if (s->bitsPerPixel != 8) return;
     switch (t) {
         case Treatment::kOpaque:
-            BlitCopy(dp, sp, w, h, srcAdv, dstAdv, loopFlags);
+            if (loopFlags == 0) {
+                CopyRect(dp, sp, w, h, srcAdv, dstAdv);
+            } else {
+                BlitCopy(dp, sp, w, h, srcAdv, dstAdv, loopFlags);
+            }
             break;
         case Treatment::kKey:
-            BlitKey(dp, sp, w, h, srcAdv, dstAdv, loopFlags);
+            if (loopFlags == 0) {
+                KeyRect(dp, sp, w, h, srcAdv, dstAdv);
+            } else {
+                BlitKey(dp, sp, w, h, srcAdv, dstAdv, loopFlags);
+            }
             break;
         case Treatment::kTranslucent:
             BlitTranslucent(dp, sp, w, h, srcAdv, dstAdv, loopFlags, rows);

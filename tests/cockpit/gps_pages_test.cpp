@@ -152,6 +152,48 @@ TEST_F(GpsPages, DistancesAndBearingsMatchAGreatCircle) {
     EXPECT_EQ(cockpit::GpsBearing(0, -1000, 0), 180);
 }
 
+// Without a bezel the page is outlined, and so are the borders inside it: every pixel on those
+// lines is the frame's colour, for borders of none, one pixel, uneven widths and wider than the
+// page.
+TEST_F(GpsPages, TheFrameOutlinesThePageAndItsBordersAtEveryWidth) {
+    struct Borders {
+        int left, right, top, bottom;
+    };
+    const Borders cases[] = {{0, 0, 0, 0}, {1, 1, 1, 1}, {3, 5, 2, 7}, {12, 12, 16, 24}, {300, 2, 250, 1}};
+    for (const Borders& b : cases) {
+        SCOPED_TRACE(testing::Message() << b.left << " " << b.right << " " << b.top << " " << b.bottom);
+        GpsDisplay gps;
+        // The default colours matched to a ramp, so that the frame's differs from the page's.
+        std::array<cockpit::GpsRgb, 256> ramp{};
+        for (int i = 0; i < 256; ++i)
+            ramp[i] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
+                       static_cast<std::uint8_t>(i / 2)};
+        core::theIniFile.DeleteSection("GPSColors");
+        gps.LoadColors(1, &ramp);
+        ASSERT_NE(gps.Color(cockpit::kInfText), gps.Color(cockpit::kBgnFill));
+        gps.SetWindowRect(0, 0, 40, 30);
+        gps.SetBorders(b.left, b.right, b.top, b.bottom);
+        gps.DrawPage();
+        const int w = gps.Width(), h = gps.Height();
+        ASSERT_GT(w * h, 0);
+        const int bl = std::max(1, b.left), br = std::max(1, b.right);
+        const int bt = std::max(1, b.top), bb = std::max(1, b.bottom);
+        int lined = 0, wrong = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const bool line = x == 0 || y == 0 || x == w - 1 || y == h - 1 ||
+                                  ((x == bl - 1 || x == w - br) && y >= bt - 1 && y <= h - bb) ||
+                                  ((y == bt - 1 || y == h - bb) && x >= bl - 1 && x <= w - br);
+                if (!line) continue;
+                ++lined;
+                wrong += gps.Page()[static_cast<std::size_t>(y * w + x)] !=
+                         gps.Color(cockpit::kInfText);
+            }
+        EXPECT_GE(lined, 2 * (w + h) - 4);
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
 TEST_F(GpsPages, NearestItemIsTheFirstOfTheLeastDistance) {
     nav::NavDatabase& db = nav::theNavDatabase;
     db.waypoints = {{"A", 500, 0}, {"B", 0, 300}, {"C", -300, 0}, {"D", 0, -300}};
