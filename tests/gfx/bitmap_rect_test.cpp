@@ -36,7 +36,7 @@ std::vector<std::uint8_t> Source(std::size_t n) {
     return s;
 }
 
-TEST(BitmapRect, KeyedAndPlainRectanglesMatchAByteLoopAndStayInTheirRows) {
+TEST(BitmapRect, KeyedRectanglesMatchAByteLoopAndStayInTheirRows) {
     for (const bool keyed : {true, false}) {
         for (const Rect& c : kRects) {
             SCOPED_TRACE(testing::Message() << (keyed ? "keyed " : "plain ") << c.w << "x" << c.h
