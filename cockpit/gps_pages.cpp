@@ -174,24 +174,17 @@ void GpsDisplay::DrawPage() {
     const int bl = std::max(1, borderLeft), br = std::max(1, borderRight);
     const int bt = std::max(1, borderTop), bb = std::max(1, borderBottom);
     if (bezel.corners[0].w == 0) {
-        // The page's edge, then the two inner columns and rows between their corners (Put
-        // keeps every line inside the page).
-        for (int x = 0; x < width; ++x) {
-            canvas.Put(x, 0, frame);
-            canvas.Put(x, height - 1, frame);
-        }
-        for (int y = 0; y < height; ++y) {
-            canvas.Put(0, y, frame);
-            canvas.Put(width - 1, y, frame);
-        }
-        for (int y = std::max(0, bt - 1); y <= std::min(height - 1, height - bb); ++y) {
-            canvas.Put(bl - 1, y, frame);
-            canvas.Put(width - br, y, frame);
-        }
-        for (int x = std::max(0, bl - 1); x <= std::min(width - 1, width - br); ++x) {
-            canvas.Put(x, bt - 1, frame);
-            canvas.Put(x, height - bb, frame);
-        }
+        // The page's edge, then the two inner columns and rows between their corners, each a
+        // rectangle one pixel wide (Fill keeps every line inside the page).
+        canvas.Fill(0, 0, width, 1, frame);
+        canvas.Fill(0, height - 1, width, height, frame);
+        canvas.Fill(0, 0, 1, height, frame);
+        canvas.Fill(width - 1, 0, width, height, frame);
+        const int innerRight = width - br + 1, innerBottom = height - bb + 1;
+        canvas.Fill(bl - 1, bt - 1, bl, innerBottom, frame);
+        canvas.Fill(width - br, bt - 1, innerRight, innerBottom, frame);
+        canvas.Fill(bl - 1, bt - 1, innerRight, bt, frame);
+        canvas.Fill(bl - 1, height - bb, innerRight, innerBottom, frame);
     }
 
     UpdateCentre();

@@ -3,11 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#define GFX_MASKED_KEY 1
-#endif
-
 #include "gfx/draw_table.h"
 #include "gfx/palette.h"
 #include "gfx/raster/blit_loops.h"
@@ -48,69 +43,8 @@ std::int64_t DdaPosition(std::int64_t k, std::int32_t s, std::int32_t d) {
     return k * whole + static_cast<std::int64_t>((static_cast<std::uint64_t>(k) * frac) >> 32);
 }
 
-#if defined(GFX_MASKED_KEY)
-// A rectangle through wide registers and byte-masked stores. Keyed, each group of 32 source
-// bytes goes out in one store that leaves the destination's bytes under key bytes untouched, so
-// the destination is never read and a solid group costs what a plain copy does; plain, the
-// groups are stored whole. A row's last group loads and stores only its own bytes.
-template <bool kKeyed>
-__attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void RectMasked(
-    std::uint8_t* dp, const std::uint8_t* sp, std::int32_t w, std::int32_t h,
-    std::ptrdiff_t srcStride, std::ptrdiff_t dstStride) {
-    const std::int32_t whole = w & ~31;
-    const __mmask32 tail = _bzhi_u32(~0u, static_cast<std::uint32_t>(w - whole));
-    for (std::int32_t y = 0; y < h; ++y, sp += srcStride, dp += dstStride) {
-        for (std::int32_t x = 0; x < whole; x += 32) {
-            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(sp + x));
-            if constexpr (kKeyed)
-                _mm256_mask_storeu_epi8(dp + x, _mm256_test_epi8_mask(v, v), v);
-            else
-                _mm256_storeu_si256(reinterpret_cast<__m256i*>(dp + x), v);
-        }
-        if (tail != 0) {
-            // Bytes beyond the row load as 0, so a keyed row's test leaves them out too.
-            const __m256i v = _mm256_maskz_loadu_epi8(tail, sp + whole);
-            _mm256_mask_storeu_epi8(dp + whole, kKeyed ? _mm256_test_epi8_mask(v, v) : tail, v);
-        }
-    }
-}
-
-bool HasMaskedStores() {
-    static const bool has = __builtin_cpu_supports("avx512bw") != 0 &&
-                            __builtin_cpu_supports("avx512vl") != 0 &&
-                            __builtin_cpu_supports("bmi2") != 0;
-    return has;
-}
-#endif
 
 }  // namespace
-
-void KeyRect(std::uint8_t* dp, const std::uint8_t* sp, std::int32_t w, std::int32_t h,
-             std::int32_t srcAdv, std::int32_t dstAdv) {
-    if (w <= 0 || h <= 0) return;
-#if defined(GFX_MASKED_KEY)
-    if (HasMaskedStores()) {
-        RectMasked<true>(dp, sp, w, h, static_cast<std::ptrdiff_t>(w) + srcAdv,
-                      static_cast<std::ptrdiff_t>(w) + dstAdv);
-        return;
-    }
-#endif
-    BlitKey(dp, sp, w, h, srcAdv, dstAdv, 0);
-}
-
-void CopyRect(std::uint8_t* dp, const std::uint8_t* sp, std::int32_t w, std::int32_t h,
-              std::int32_t srcAdv, std::int32_t dstAdv) {
-    if (w <= 0 || h <= 0) return;
-#if defined(GFX_MASKED_KEY)
-    // Wide rows go to the library's block move, which is at its best there.
-    if (w < 256 && HasMaskedStores()) {
-        RectMasked<false>(dp, sp, w, h, static_cast<std::ptrdiff_t>(w) + srcAdv,
-                       static_cast<std::ptrdiff_t>(w) + dstAdv);
-        return;
-    }
-#endif
-    BlitCopy(dp, sp, w, h, srcAdv, dstAdv, 0);
-}
 
 int SurfaceClipBox(const GFXSurface& s, GFXRect* out) {
     GFXRect c{0, 0, s.width - 1, s.height - 1};
@@ -199,18 +133,10 @@ void SoftDrawBitmapPart(GFXSurface* s, const GFXBitmap* b, const GFXRect& source
     if (s->bitsPerPixel != 8) return;
     switch (t) {
         case Treatment::kOpaque:
-            if (loopFlags == 0) {
-                CopyRect(dp, sp, w, h, srcAdv, dstAdv);
-            } else {
-                BlitCopy(dp, sp, w, h, srcAdv, dstAdv, loopFlags);
-            }
+            BlitCopy(dp, sp, w, h, srcAdv, dstAdv, loopFlags);
             break;
         case Treatment::kKey:
-            if (loopFlags == 0) {
-                KeyRect(dp, sp, w, h, srcAdv, dstAdv);
-            } else {
-                BlitKey(dp, sp, w, h, srcAdv, dstAdv, loopFlags);
-            }
+            BlitKey(dp, sp, w, h, srcAdv, dstAdv, loopFlags);
             break;
         case Treatment::kTranslucent:
             BlitTranslucent(dp, sp, w, h, srcAdv, dstAdv, loopFlags, rows);

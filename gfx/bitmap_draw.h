@@ -22,16 +22,6 @@ void SoftDrawBitmapPart(GFXSurface* surface, const GFXBitmap* bitmap, const GFXR
 void SoftDrawBitmapScaled(GFXSurface* surface, const GFXBitmap* bitmap, GFXPoint at, GFXSize size,
                           std::uint32_t mirror);
 
-// Copies a rectangle of w x h bytes left to right, keeping the destination's byte wherever the
-// source's is 0; each row is followed by `srcAdv` and `dstAdv` more bytes to the next one (as
-// BlitKey's unmirrored rows).
-void KeyRect(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::int32_t h,
-             std::int32_t srcAdv, std::int32_t dstAdv);
-
-// The same rectangle copied whole.
-void CopyRect(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::int32_t h,
-              std::int32_t srcAdv, std::int32_t dstAdv);
-
 // Copies `sourceRect` of a locked `source` to `at` on `target`, every pixel (drawing mode 0) and
 // without the span region, through the target's draw table when it has the entry.
 void DrawSurfacePart(GFXSurface* target, const GFXSurface& source, const GFXRect& sourceRect,

@@ -283,16 +283,21 @@ std::string Hex(std::uint32_t v) {
     return text;
 }
 
-// Triangles of about 20 pixels, with set-up and clipping.
-void BM_SmallTriangles(benchmark::State& state) {
-    Scene scene(10000, 4.0);  // side about 7 pixels: area about 20
+// Draws the scene's 10,000 triangles of one kind a time, with the digest of their picture.
+void RunTriangles(benchmark::State& state, Scene& scene, std::uint32_t kindBits) {
     std::uint32_t digest = 0;
-    if (!CountPixels(state, scene, static_cast<std::uint32_t>(state.range(0)), &digest)) return;
+    if (!CountPixels(state, scene, kindBits, &digest)) return;
     for (auto _ : state)
-        scene.Draw(static_cast<std::uint32_t>(state.range(0)));
+        scene.Draw(kindBits);
     state.SetItemsProcessed(state.iterations() * 10000);
     benchsupport::Goals goals(state);
     goals.Text("digest", Hex(digest));
+}
+
+// Triangles of about 20 pixels, with set-up and clipping.
+void BM_SmallTriangles(benchmark::State& state) {
+    Scene scene(10000, 4.0);  // side about 7 pixels: area about 20
+    RunTriangles(state, scene, static_cast<std::uint32_t>(state.range(0)));
 }
 BENCHMARK(BM_SmallTriangles)
     ->Arg(0)
@@ -304,13 +309,7 @@ BENCHMARK(BM_SmallTriangles)
 // pixels, textured in one shade; many of them meet their only row at a corner and draw nothing.
 void BM_FarTriangles(benchmark::State& state) {
     Scene scene(10000, 3.0, true);
-    std::uint32_t digest = 0;
-    if (!CountPixels(state, scene, kPolyTextured | kPolySmooth, &digest)) return;
-    for (auto _ : state)
-        scene.Draw(kPolyTextured | kPolySmooth);
-    state.SetItemsProcessed(state.iterations() * 10000);
-    benchsupport::Goals goals(state);
-    goals.Text("digest", Hex(digest));
+    RunTriangles(state, scene, kPolyTextured | kPolySmooth);
 }
 BENCHMARK(BM_FarTriangles);
 

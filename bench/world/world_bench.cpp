@@ -193,7 +193,8 @@ void BM_CollectNearObjects(benchmark::State& state) {
     }
     world::AirportObjectDatabase db;
     db.SetRecords(records, {}, {});
-    const std::unique_ptr<world::TileArtifacts> tile = db.BuildRunways(world::TileIdOf(x0, z0), 0, 0);
+    const std::unique_ptr<world::TileArtifacts> tile =
+        db.BuildRunways(world::TileIdOf(x0, z0), 0, 0);
     std::vector<double> positions;
     for (const world::Artifact* a : tile->Items())
         positions.insert(positions.end(), a->position, a->position + 3);

@@ -159,9 +159,11 @@ TEST_F(GpsPages, TheFrameOutlinesThePageAndItsBordersAtEveryWidth) {
     struct Borders {
         int left, right, top, bottom;
     };
-    const Borders cases[] = {{0, 0, 0, 0}, {1, 1, 1, 1}, {3, 5, 2, 7}, {12, 12, 16, 24}, {300, 2, 250, 1}};
+    const Borders cases[] = {
+        {0, 0, 0, 0}, {1, 1, 1, 1}, {3, 5, 2, 7}, {12, 12, 16, 24}, {300, 2, 250, 1}};
     for (const Borders& b : cases) {
-        SCOPED_TRACE(testing::Message() << b.left << " " << b.right << " " << b.top << " " << b.bottom);
+        SCOPED_TRACE(testing::Message()
+                     << b.left << " " << b.right << " " << b.top << " " << b.bottom);
         GpsDisplay gps;
         // The default colours matched to a ramp, so that the frame's differs from the page's.
         std::array<cockpit::GpsRgb, 256> ramp{};

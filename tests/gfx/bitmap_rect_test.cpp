@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "gfx/bitmap_draw.h"
+#include "gfx/raster/blit_loops.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ std::vector<std::uint8_t> Source(std::size_t n) {
     return s;
 }
 
-TEST(BitmapRect, KeyedRectanglesMatchAByteLoopAndStayInTheirRows) {
+TEST(BitmapRect, KeyedAndPlainRectanglesMatchAByteLoopAndStayInTheirRows) {
     for (const bool keyed : {true, false}) {
         for (const Rect& c : kRects) {
             SCOPED_TRACE(testing::Message() << (keyed ? "keyed " : "plain ") << c.w << "x" << c.h
@@ -55,9 +55,9 @@ TEST(BitmapRect, KeyedRectanglesMatchAByteLoopAndStayInTheirRows) {
                         want[static_cast<std::size_t>(y * (c.w + c.dstAdv) + x)] = s;
                 }
             if (keyed)
-                gfx::KeyRect(got.data(), src.data(), c.w, c.h, c.srcAdv, c.dstAdv);
+                gfx::BlitKey(got.data(), src.data(), c.w, c.h, c.srcAdv, c.dstAdv, 0);
             else
-                gfx::CopyRect(got.data(), src.data(), c.w, c.h, c.srcAdv, c.dstAdv);
+                gfx::BlitCopy(got.data(), src.data(), c.w, c.h, c.srcAdv, c.dstAdv, 0);
             EXPECT_EQ(got, want);
         }
     }

@@ -178,7 +178,10 @@ TEST_P(RasterNoPixel, AFacePassedOverWouldHaveDrawnNothing) {
 INSTANTIATE_TEST_SUITE_P(Faces, RasterNoPixel,
                          ::testing::Values(NoPixelCase{"sub-pixel", false, 8000, -1, 1000},
                                            NoPixelCase{"whole pixels", true, 3000, 1000, 3000}),
-                         [](const auto& info) { return std::string(info.param.wholePixels ? "WholePixels" : "SubPixel"); });
+                         [](const auto& info) {
+                             return std::string(info.param.wholePixels ? "WholePixels"
+                                                                       : "SubPixel");
+                         });
 
 // Three triangles of a terrain mesh at the surface's left side: a sliver between the other two,
 // turned over by its corners' rounding, is culled; its neighbours overlap across it, one of them
