@@ -153,7 +153,8 @@ TEST(PaletteLut, RebuildsOnlyWhenTheColoursChange) {
     EXPECT_EQ(dst[0][3], 0u);  // past the row's width: untouched
 }
 
-// Eight indices a load, two pixels a lookup: every width, offset and row step gives what a
+// Groups of 64 through wide registers where the processor has them, pairs of pixels a lookup
+// for the rest: every width (round the groups of 8 and 64), offset and row step gives what a
 // lookup per pixel gives, and nothing past a row's width is written.
 TEST(PaletteLut, ConvertsAnyWidthAndPitchLikeOneLookupAPixel) {
     PaletteLut lut;
@@ -166,7 +167,7 @@ TEST(PaletteLut, ConvertsAnyWidthAndPitchLikeOneLookupAPixel) {
     for (std::uint32_t& c : p)
         c = next() & 0xFFFFFF;
     lut.Update(p);
-    for (const int width : {1, 7, 8, 9, 15, 16, 17, 640}) {
+    for (const int width : {1, 7, 8, 9, 15, 16, 17, 63, 64, 65, 128, 191, 640}) {
         for (const int offset : {0, 1, 3}) {
             const int height = 3, pitch = width + 5, dstPitch = width + 2;
             std::vector<std::uint8_t> src(static_cast<std::size_t>(pitch) * height + offset);
