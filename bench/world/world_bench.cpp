@@ -1,9 +1,10 @@
 // The world's scenery hot paths, each beside a bare peer measured in the same run:
 // - the sky's step with the sun, the moon and 280 stars placed for the observer (µs) against a
-//   plain loop of the same number of sine and cosine pairs;
+//   plain loop of the same number of sine and cosine pairs (goal kSkyStepGoal);
 // - a near cloud deck's blocks drawn into a 640 x 480 surface (ms) against filling the surface
-//   with memset;
-// - one precision runway built from its record (µs) against copying the record 1,000 times.
+//   with memset (goal kCloudDeckGoal);
+// - one precision runway built from its record (µs) against copying the record 1,000 times
+//   (goal kRunwayGoal);
 // - the near scenery objects of a frame collected from a tile of 2,000 objects standing round
 //   80 airports (µs) against a plain loop of the same objects' distances from an array of
 //   their positions (goal: at most 1.1 times it: a frame passes over what lies out of reach
@@ -13,7 +14,6 @@
 //   allocation hook below.
 // Each counts what it produced and fails when that is nothing.
 #include <benchmark/benchmark.h>
-
 
 #include <cmath>
 #include <cstring>
@@ -29,14 +29,29 @@
 #include "gfx/mem_surface.h"
 #include "gfx/surface.h"
 #include "ts/perspective_camera.h"
-#include "world/cloud_layers.h"
 #include "world/airport_objects.h"
 #include "world/artifacts.h"
+#include "world/cloud_layers.h"
 #include "world/runway_geometry.h"
 #include "world/scenery_services.h"
 #include "world/sky.h"
 
 namespace {
+
+// The goals, each a little above what the work measures against its peer, so that a third
+// more time fails.
+constexpr double kSkyStepGoal = 2.4;
+constexpr double kCloudDeckGoal = 38.0;
+constexpr double kRunwayGoal = 1.6;
+
+// The sky's peer: for each body, the pairs of sines and cosines a placement needs, no more.
+void BareSineCosinePairs(double* sum, double* a) {
+    for (int i = 0; i < 282 * 4; ++i) {
+        *sum += std::sin(*a) * std::cos(*a);
+        *a += 0.001;
+    }
+    benchmark::DoNotOptimize(*sum);
+}
 
 void BM_SkyStep282Bodies(benchmark::State& state) {
     world::ZuluDateTime night;
@@ -56,25 +71,27 @@ void BM_SkyStep282Bodies(benchmark::State& state) {
     sky.UpdateLighting(true);
     if (world::CelestialObjects().size() != 282) state.SkipWithError("not 282 bodies");
     double sum = 0.0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         sky.PlaceForObserver(eye);
         sum += sky.GetSun().Elevation();
     }
+    const double step = clock.PerIteration(state);
     benchmark::DoNotOptimize(sum);
     state.SetItemsProcessed(state.iterations() * 282);
     world::theSceneryServices = world::DefaultSceneryServices();
+    double a = 0.1;
+    const double bare = benchsupport::MedianSeconds([&] { BareSineCosinePairs(&sum, &a); });
+    benchmark::DoNotOptimize(sum);
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_bare_pairs", step / bare, kSkyStepGoal);
 }
 BENCHMARK(BM_SkyStep282Bodies)->Unit(benchmark::kMicrosecond);
 
-// The peer: for each body, the pairs of sines and cosines a placement needs, no more.
 void BM_Bare282SineCosinePairs(benchmark::State& state) {
     double sum = 0.0, a = 0.1;
-    for (auto _ : state) {
-        for (int i = 0; i < 282 * 4; ++i) {
-            sum += std::sin(a) * std::cos(a);
-            a += 0.001;
-        }
-    }
+    for (auto _ : state)
+        BareSineCosinePairs(&sum, &a);
     benchmark::DoNotOptimize(sum);
     state.SetItemsProcessed(state.iterations() * 282);
 }
@@ -99,6 +116,13 @@ struct Surface {
     ~Surface() { target->End(); }
 };
 
+// The cloud deck's peer: the surface filled row by row with memset.
+void FillWithMemset(Surface& s) {
+    for (int y = 0; y < 480; ++y)
+        std::memset(s.surface->pixels + y * s.surface->stride, 7, 640);
+    benchmark::ClobberMemory();
+}
+
 void BM_NearCloudDeck(benchmark::State& state) {
     Surface s;
     auto map = gfx::GFXBitmap::Create(256, 256, 8);
@@ -111,20 +135,22 @@ void BM_NearCloudDeck(benchmark::State& state) {
     const double offset[2] = {0.0, 0.0};
     world::UpdateCloudLightFactors();
     long faces = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state)
         faces += deck.RenderCells(viewer, offset);
+    const double render = clock.PerIteration(state);
     if (faces == 0) state.SkipWithError("no faces drawn");
     state.counters["faces"] = static_cast<double>(faces) / static_cast<double>(state.iterations());
+    const double fill = benchsupport::MedianSeconds([&] { FillWithMemset(s); });
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_memset_fill", render / fill, kCloudDeckGoal);
 }
 BENCHMARK(BM_NearCloudDeck)->Unit(benchmark::kMillisecond);
 
 void BM_FillSurfaceWithMemset(benchmark::State& state) {
     Surface s;
-    for (auto _ : state) {
-        for (int y = 0; y < 480; ++y)
-            std::memset(s.surface->pixels + y * s.surface->stride, 7, 640);
-        benchmark::ClobberMemory();
-    }
+    for (auto _ : state)
+        FillWithMemset(s);
     state.SetBytesProcessed(state.iterations() * 640 * 480);
 }
 BENCHMARK(BM_FillSurfaceWithMemset)->Unit(benchmark::kMillisecond);
@@ -142,30 +168,40 @@ world::RunwayRecord PrecisionRunway() {
     return r;
 }
 
+// The runway's peer: its record written out and read back 1,000 times.
+void CopyARunwayRecord1000Times(const world::RunwayRecord& r) {
+    std::uint8_t bytes[world::RunwayRecord::kSize];
+    world::RunwayRecord back;
+    for (int i = 0; i < 1000; ++i) {
+        r.Write(bytes);
+        back.Read(bytes);
+        benchmark::DoNotOptimize(back);
+    }
+}
+
 void BM_BuildOneRunway(benchmark::State& state) {
     const world::RunwayRecord r = PrecisionRunway();
     std::size_t pieces = 0;
+    const benchsupport::LoopClock clock;
     for (auto _ : state) {
         world::RunwayGeometry g(r, 0, 0);
         pieces += g.faces.size() + g.bothWays.size() + g.towardEnd1.size() + g.towardEnd2.size();
         benchmark::DoNotOptimize(g.faces.data());
     }
+    const double build = clock.PerIteration(state);
     if (pieces == 0) state.SkipWithError("nothing built");
-    state.counters["pieces"] = static_cast<double>(pieces) / static_cast<double>(state.iterations());
+    state.counters["pieces"] =
+        static_cast<double>(pieces) / static_cast<double>(state.iterations());
+    const double copies = benchsupport::MedianSeconds([&] { CopyARunwayRecord1000Times(r); });
+    benchsupport::Goals goals(state);
+    goals.AtMost("per_1000_record_copies", build / copies, kRunwayGoal);
 }
 BENCHMARK(BM_BuildOneRunway)->Unit(benchmark::kMicrosecond);
 
 void BM_CopyARunwayRecord1000Times(benchmark::State& state) {
     const world::RunwayRecord r = PrecisionRunway();
-    std::uint8_t bytes[world::RunwayRecord::kSize];
-    world::RunwayRecord back;
-    for (auto _ : state) {
-        for (int i = 0; i < 1000; ++i) {
-            r.Write(bytes);
-            back.Read(bytes);
-            benchmark::DoNotOptimize(back);
-        }
-    }
+    for (auto _ : state)
+        CopyARunwayRecord1000Times(r);
 }
 BENCHMARK(BM_CopyARunwayRecord1000Times)->Unit(benchmark::kMicrosecond);
 
@@ -199,17 +235,19 @@ void BM_CollectNearObjects(benchmark::State& state) {
     for (const world::Artifact* a : tile->Items())
         positions.insert(positions.end(), a->position, a->position + 3);
     const double viewer[3] = {records[0].x + 1000.0, records[0].z + 1000.0, 300.0};
-    const double seconds = benchsupport::MedianSeconds([&] {
-        for (int k = 0; k < 20; ++k) {
-            int near = 0;
-            for (std::size_t i = 0; i < positions.size(); i += 3) {
-                const double dx = positions[i] - viewer[0], dy = positions[i + 1] - viewer[1],
-                             dz = positions[i + 2] - viewer[2];
-                near += dx * dx + dy * dy + dz * dz < 40000.0 * 40000.0 ? 1 : 0;
+    const double seconds =
+        benchsupport::MedianSeconds([&] {
+            for (int k = 0; k < 20; ++k) {
+                int near = 0;
+                for (std::size_t i = 0; i < positions.size(); i += 3) {
+                    const double dx = positions[i] - viewer[0], dy = positions[i + 1] - viewer[1],
+                                 dz = positions[i + 2] - viewer[2];
+                    near += dx * dx + dy * dy + dz * dz < 40000.0 * 40000.0 ? 1 : 0;
+                }
+                benchmark::DoNotOptimize(near);
             }
-            benchmark::DoNotOptimize(near);
-        }
-    }) / 20.0;
+        }) /
+        20.0;
     std::size_t near = 0;
     benchsupport::LoopClock clock;
     for (auto _ : state) {
