@@ -235,19 +235,17 @@ void BM_CollectNearObjects(benchmark::State& state) {
     for (const world::Artifact* a : tile->Items())
         positions.insert(positions.end(), a->position, a->position + 3);
     const double viewer[3] = {records[0].x + 1000.0, records[0].z + 1000.0, 300.0};
-    const double seconds =
-        benchsupport::MedianSeconds([&] {
-            for (int k = 0; k < 20; ++k) {
-                int near = 0;
-                for (std::size_t i = 0; i < positions.size(); i += 3) {
-                    const double dx = positions[i] - viewer[0], dy = positions[i + 1] - viewer[1],
-                                 dz = positions[i + 2] - viewer[2];
-                    near += dx * dx + dy * dy + dz * dz < 40000.0 * 40000.0 ? 1 : 0;
-                }
-                benchmark::DoNotOptimize(near);
+    const double seconds = benchsupport::MedianSeconds([&] {
+        for (int k = 0; k < 20; ++k) {
+            int near = 0;
+            for (std::size_t i = 0; i < positions.size(); i += 3) {
+                const double dx = positions[i] - viewer[0], dy = positions[i + 1] - viewer[1],
+                             dz = positions[i + 2] - viewer[2];
+                near += dx * dx + dy * dy + dz * dz < 40000.0 * 40000.0 ? 1 : 0;
             }
-        }) /
-        20.0;
+            benchmark::DoNotOptimize(near);
+        }
+    }) / 20.0;
     std::size_t near = 0;
     benchsupport::LoopClock clock;
     for (auto _ : state) {
