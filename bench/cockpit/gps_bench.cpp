@@ -1,6 +1,7 @@
 // The GPS window's map page: a redraw with a database the size of the country's (the airports,
 // VORs, NDBs and intersections) at ranges 4, 25 and 100 NM, against a plain loop that only
-// reads the same records' positions. Goal: within kGpsPageGoal times the plain loop.
+// reads the same records' positions. Goal: within kGpsPageGoal times the plain loop
+// (kGpsFarPageGoal at 100 NM, where the page draws more of what the loop reads).
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -17,8 +18,12 @@
 
 namespace {
 
-// A map page's redraw against a plain loop over the database it reads: at most this.
-constexpr double kGpsPageGoal = 8.0;
+// A map page's redraw against a plain loop over the database it reads: at most this (a little
+// above what it measures, so that a third more time fails).
+constexpr double kGpsPageGoal = 5.6;
+constexpr double kGpsFarPageGoal = 6.6;
+// The nearest intersection's scan against a plain loop over the same records: at most this.
+constexpr double kGpsNearestGoal = 1.75;
 
 // About the counts of the installed database, spread over a 3000 x 1500 NM box.
 void FillDatabase() {
@@ -103,13 +108,14 @@ void BM_GpsPageRedraw(benchmark::State& state) {
     state.counters["pixels_drawn"] =
         benchmark::Counter(static_cast<double>(drawn), benchmark::Counter::kAvgIterations);
     benchsupport::Goals goals(state);
-    goals.AtMost("per_plain_loop", plain > 0 ? page / plain : 0, kGpsPageGoal);
+    goals.AtMost("per_plain_loop", plain > 0 ? page / plain : 0,
+                 state.range(0) >= 100 ? kGpsFarPageGoal : kGpsPageGoal);
     goals.Note("ms", 1000.0 * page / static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_GpsPageRedraw)->Arg(4)->Arg(25)->Arg(100);
 
 // The nearest intersection to the aircraft against a plain loop over the same records. Goal:
-// within 2 times.
+// within kGpsNearestGoal times.
 void BM_GpsNearestItem(benchmark::State& state) {
     FillDatabase();
     using Clock = std::chrono::steady_clock;
@@ -139,7 +145,7 @@ void BM_GpsNearestItem(benchmark::State& state) {
     flight::theFlightModelState.fmPosX = 0;
     if (found != state.iterations()) state.SkipWithError("the scan disagreed with the plain loop");
     benchsupport::Goals goals(state);
-    goals.AtMost("per_plain_loop", plain > 0 ? scan / plain : 0, 2.0);
+    goals.AtMost("per_plain_loop", plain > 0 ? scan / plain : 0, kGpsNearestGoal);
 }
 BENCHMARK(BM_GpsNearestItem);
 

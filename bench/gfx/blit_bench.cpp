@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kW = 640;
 constexpr int kH = 480;
-constexpr double kGoalCopy = 1.3, kGoalKey = 4.2, kGoalBlend = 40, kGoalMirrored = 41,
+constexpr double kGoalCopy = 1.3, kGoalKey = 1.3, kGoalBlend = 40, kGoalMirrored = 41,
                  kGoalStretch = 41;
 
 struct Pictures {
