@@ -131,13 +131,13 @@ void BM_Memset(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kRow);
 }
 void BM_FlatSpan(benchmark::State& s) {
-    RunFiller(s, FillSolid, 1.9);
+    RunFiller(s, FillSolid, 1.2);
 }
 void BM_GouraudSpan(benchmark::State& s) {
-    RunFiller(s, FillShade, 44);
+    RunFiller(s, FillShade, 35);
 }
 void BM_AffineSpan(benchmark::State& s) {
-    RunFiller(s, SetupTexAffine, 95);
+    RunFiller(s, SetupTexAffine, 44);
 }
 // A shaded filler's set-up for spans in one shade (a face's haze), as the terrain draws all but
 // a few of its spans.
@@ -148,17 +148,17 @@ void OneShade(int isTriangle) {
 }
 // The terrain's filler.
 void BM_AffineOneShadeSpan(benchmark::State& s) {
-    RunFiller(s, OneShade<SetupTexAffineShaded>, 87);
+    RunFiller(s, OneShade<SetupTexAffineShaded>, 33);
 }
 void BM_PerspectiveSpan(benchmark::State& s) {
-    RunFiller(s, SetupTexPerspective, 110);
+    RunFiller(s, SetupTexPerspective, 35);
 }
 void BM_PerspectiveShadedSpan(benchmark::State& s) {
-    RunFiller(s, SetupTexPerspectiveShaded, 178);
+    RunFiller(s, SetupTexPerspectiveShaded, 84);
 }
 // The near terrain's filler.
 void BM_PerspectiveOneShadeSpan(benchmark::State& s) {
-    RunFiller(s, OneShade<SetupTexPerspectiveShaded>, 130);
+    RunFiller(s, OneShade<SetupTexPerspectiveShaded>, 51);
 }
 // Art with holes in no regular pattern (a dithered haze): about half of its texels are 0 and
 // let the row show through.
@@ -173,10 +173,10 @@ void BM_PerspectiveTransparentSpan(benchmark::State& s) {
             theSpanState.texels = holed.data();
             SetupTexPerspectiveTransparent(isTriangle);
         },
-        145);
+        53);
 }
 void BM_LitTexturedSpan(benchmark::State& s) {
-    RunFiller(s, SetupTexPerspectiveLit, 164);
+    RunFiller(s, SetupTexPerspectiveLit, 73);
 }
 BENCHMARK(BM_Memset);
 BENCHMARK(BM_FlatSpan);
