@@ -16,7 +16,8 @@
 //
 // The present on its own: the child keeps 16 of the frames it drew and then copies them, one
 // after the other, onto the main window from a DIB section and presents the screen, as the
-// program's frame ends; the goal is at most twice a memcpy of the 32-bit frame.
+// program's frame ends; the goal is each place's share of a memcpy of the 32-bit frame (0.45
+// parked, 0.85 in cruise, 1.6 in the full-screen world, whose rows all change).
 //
 // The processor a flight keeps busy, parked, in cruise and in a turn: the program runs as in a
 // window, its virtual clock moved on by the processor time each turn of its loop took, once
@@ -81,6 +82,9 @@ struct Place {
     int view;            // the view mode it is flown in (0 the panel, 3 the plain world)
     bool leadville;      // moved to 15,000 ft over Leadville
     double goal;         // a frame's time in memcpys of the 32-bit frame, at most
+    // The present of its frames in memcpys of the 32-bit frame, at most (a little above what it
+    // measures: the parked frames change in few rows, the full-screen world's in all).
+    double presentGoal = 0;
 };
 
 // What a child reports.
@@ -612,7 +616,7 @@ void BM_WholeFrame(benchmark::State& state, Place place) {
     benchsupport::Goals goals(state);
     goals.AtMost("frame_per_memcpy32", median / m.memcpy32, place.goal);
     goals.Note("frame_ms", median * 1e3);
-    goals.AtMost("present_per_memcpy32", m.present / m.memcpy32, 2.0);
+    goals.AtMost("present_per_memcpy32", m.present / m.memcpy32, place.presentGoal);
     goals.AtMost("allocations_per_frame", static_cast<double>(m.allocations) / kMeasuredFrames, 0);
     goals.Note("pixels_per_frame", static_cast<double>(m.pixels) / kMeasuredFrames);
     char digest[16];
@@ -620,15 +624,15 @@ void BM_WholeFrame(benchmark::State& state, Place place) {
     goals.Text("digest", digest);
 }
 
-BENCHMARK_CAPTURE(BM_WholeFrame, ParkedAtKsqlWithThePanel, Place{"Startup.Flt", 0, false, 20})
+BENCHMARK_CAPTURE(BM_WholeFrame, ParkedAtKsqlWithThePanel, Place{"Startup.Flt", 0, false, 20, 0.45})
     ->Iterations(kMeasuredFrames)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_WholeFrame, CruiseOverKsqlWithThePanel, Place{"Cruise.Flt", 0, false, 20})
+BENCHMARK_CAPTURE(BM_WholeFrame, CruiseOverKsqlWithThePanel, Place{"Cruise.Flt", 0, false, 20, 0.85})
     ->Iterations(kMeasuredFrames)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_WholeFrame, RockiesAt15000FtFullScreenWorld, Place{"Cruise.Flt", 3, true, 35})
+BENCHMARK_CAPTURE(BM_WholeFrame, RockiesAt15000FtFullScreenWorld, Place{"Cruise.Flt", 3, true, 35, 1.6})
     ->Iterations(kMeasuredFrames)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
