@@ -714,7 +714,9 @@ const TerrainHeightResult& TerrainGrid::GetHeightAt(std::int32_t x, std::int32_t
     TerrainCorners c;
     if (h0 == kTerrainNoData || h1 == kTerrainNoData || h2 == kTerrainNoData ||
         h3 == kTerrainNoData) [[unlikely]] {
-        c = CellCorners(at);
+        // A copy, so that the lookup itself stays in registers on the common path.
+        const TerrainCellLookup found = at;
+        c = CellCorners(found);
     } else {
         c.h[0] = h0;
         c.h[1] = h1;
