@@ -341,8 +341,10 @@ void TerrainGrid::BuildJumps(TerrainCellPyramid& b) const {
     };
     for (std::size_t i = 0; i < spots.size(); ++i) {
         const Spot& sp = spots[i];
-        b.jumps[i] = TerrainJump::Of(number(sp.cell), sp.parent != nullptr ? number(sp.parent) : 0,
-                                     sp.parent != nullptr, sp.level);
+        TerrainJump& j = b.jumps[i];
+        j.bits = number(sp.cell) | (static_cast<std::uint64_t>(sp.level) << 56);
+        if (sp.parent != nullptr) j.bits |= (number(sp.parent) << 28) | TerrainJump::kHasParent;
+        std::copy(sp.cell, sp.cell + kTerrainCellBytes, j.contents);
     }
     b.jumpCells = b.jumps.data();
     b.firstSquare = base;
@@ -490,6 +492,7 @@ inline TerrainCellView SubCell(const TerrainLevel& finer, std::uint16_t square,
 // Where a descent stands inside a block.
 struct DescentSpot {
     TerrainCellView cell;
+    const std::uint8_t* contents = nullptr;  // the cell's bytes, or a copy of them
     TerrainCellView parent;
     const std::int32_t* parentHeights = nullptr;
     std::int32_t level = 0;
@@ -506,8 +509,9 @@ inline bool EnterBlock(const TerrainCellPyramid& b, const MaterialCheck& materia
         const auto jx = static_cast<std::uint64_t>(lx >> b.jumpShift);
         const auto jy = static_cast<std::uint64_t>(ly >> b.jumpShift);
         if (((jx >> b.jumpWidthExp) | (jy >> b.jumpHeightExp)) != 0) return false;
-        const TerrainJump j = b.jumpCells[(jy << b.jumpWidthExp) + jx];
+        const TerrainJump& j = b.jumpCells[(jy << b.jumpWidthExp) + jx];
         at->cell = {b.firstSquare + j.Cell() * kTerrainCellBytes};
+        at->contents = j.contents;
         at->level = j.Level();
         if (j.HasParent()) {
             at->parent = {b.firstSquare + j.Parent() * kTerrainCellBytes};
@@ -517,6 +521,7 @@ inline bool EnterBlock(const TerrainCellPyramid& b, const MaterialCheck& materia
     }
     at->level = b.StartLevel();
     at->cell = StartCell(b, s + static_cast<std::uint32_t>(at->level), lx, ly);
+    at->contents = at->cell.p;
     return !at->cell.IsNull();
 }
 
@@ -528,7 +533,8 @@ inline bool EnterBlock(const TerrainCellPyramid& b, const MaterialCheck& materia
 [[gnu::always_inline]] inline int TerrainGrid::Descend(std::int32_t x, std::int32_t y,
                                                        TerrainCellLookup* out,
                                                        std::int32_t minLevel,
-                                                       std::vector<TerrainPathStep>* path) {
+                                                       std::vector<TerrainPathStep>* path,
+                                                       const std::uint8_t** contents) {
     if (loaded == 0 || root == nullptr || root->heights == nullptr) return 0;
     if (x < bounds[0] || x >= bounds[2] || y < bounds[1] || y >= bounds[3]) return 0;
     const std::uint32_t s = scaleShift;
@@ -542,6 +548,7 @@ inline bool EnterBlock(const TerrainCellPyramid& b, const MaterialCheck& materia
     DescentSpot at;
     if (!EnterBlock(*block, materials, s, lx, ly, minLevel, path != nullptr, &at)) return 0;
     TerrainCellView cell = at.cell;
+    const std::uint8_t* bytes = at.contents;  // where the cell is read
     std::int32_t level = at.level;
     for (;;) {
         const std::uint32_t cellShift = s + static_cast<std::uint32_t>(level);
@@ -552,8 +559,9 @@ inline bool EnterBlock(const TerrainCellPyramid& b, const MaterialCheck& materia
                                             static_cast<std::int32_t>(ly >> cellShift), level});
         }
         // A material index past the block's list is a damaged cell: no terrain here.
-        if (materials.Damaged(cell.Material())) return 0;
-        const std::uint16_t link = cell.Link();
+        const TerrainCellView read{bytes};
+        if (materials.Damaged(read.Material())) return 0;
+        const std::uint16_t link = read.Link();
         const std::uint16_t value = link & kLinkValueMask;
         const std::uint16_t kind = link & kLinkKindMask;
         if (kind == kLinkSubdivided) {
@@ -564,6 +572,7 @@ inline bool EnterBlock(const TerrainCellPyramid& b, const MaterialCheck& materia
             at.parent = cell;
             at.parentHeights = block->heights;
             cell = SubCell(block->levels[static_cast<std::size_t>(finer)], value, cellShift - 1, lx, ly);
+            bytes = cell.p;
             continue;
         }
         if (kind == kLinkLeaf) break;
@@ -582,6 +591,7 @@ inline bool EnterBlock(const TerrainCellPyramid& b, const MaterialCheck& materia
         materials = MaterialCheck(block->materials);
         if (!EnterBlock(*block, materials, s, lx, ly, minLevel, path != nullptr, &at)) return 0;
         cell = at.cell;
+        bytes = at.contents;
         level = at.level;
     }
     if (out != nullptr) {
@@ -596,16 +606,17 @@ inline bool EnterBlock(const TerrainCellPyramid& b, const MaterialCheck& materia
         out->localX = static_cast<std::int32_t>(lx);
         out->localY = static_cast<std::int32_t>(ly);
     }
+    if (contents != nullptr) *contents = bytes;
     return 1;
 }
 
 int TerrainGrid::FindCell(std::int32_t x, std::int32_t y, TerrainCellLookup* out,
                           std::int32_t minLevel) {
-    return Descend(x, y, out, minLevel, nullptr);
+    return Descend(x, y, out, minLevel, nullptr, nullptr);
 }
 
 int TerrainGrid::CollectPath(std::int32_t x, std::int32_t y, std::vector<TerrainPathStep>* list) {
-    return Descend(x, y, nullptr, 0, list);
+    return Descend(x, y, nullptr, 0, list, nullptr);
 }
 
 TerrainCorners TerrainGrid::CellCorners(const TerrainCellLookup& at) {
@@ -698,7 +709,8 @@ void TerrainGrid::EvaluateCell(const TerrainCorners& c, std::int32_t shiftLevel,
 const TerrainHeightResult& TerrainGrid::GetHeightAt(std::int32_t x, std::int32_t y) {
     TerrainHeightResult& r = theHeightResult;
     TerrainCellLookup at;
-    if (!Descend(x, y, &at, 0, nullptr)) {
+    const std::uint8_t* contents = nullptr;
+    if (!Descend(x, y, &at, 0, nullptr, &contents)) {
         r = TerrainHeightResult{};
         return r;
     }
@@ -707,10 +719,11 @@ const TerrainHeightResult& TerrainGrid::GetHeightAt(std::int32_t x, std::int32_t
     // Every table holds "no data" at index 255, so the four corners are read without testing
     // their indices; a corner without data takes the long way.
     const std::int32_t* table = at.block->heights;
-    const std::int32_t h0 = table[at.cell.Height(0)];
-    const std::int32_t h1 = table[at.cell.Height(1)];
-    const std::int32_t h2 = table[at.cell.Height(2)];
-    const std::int32_t h3 = table[at.cell.Height(3)];
+    const TerrainCellView cell{contents};
+    const std::int32_t h0 = table[cell.Height(0)];
+    const std::int32_t h1 = table[cell.Height(1)];
+    const std::int32_t h2 = table[cell.Height(2)];
+    const std::int32_t h3 = table[cell.Height(3)];
     TerrainCorners c;
     if (h0 == kTerrainNoData || h1 == kTerrainNoData || h2 == kTerrainNoData ||
         h3 == kTerrainNoData) [[unlikely]] {
@@ -725,8 +738,8 @@ const TerrainHeightResult& TerrainGrid::GetHeightAt(std::int32_t x, std::int32_t
     }
     Evaluate(c, sl, at.localX & mask, at.localY & mask, &r);
     r.material = nullptr;
-    if (at.cell.Material() != kNoMaterial && at.block->materials != nullptr)
-        r.material = at.block->materials->At(at.cell.Material());
+    if (cell.Material() != kNoMaterial && at.block->materials != nullptr)
+        r.material = at.block->materials->At(cell.Material());
     return r;
 }
 

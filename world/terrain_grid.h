@@ -70,16 +70,13 @@ struct TerrainCellView {
 
 // Where a descent inside one block stands after the levels a jump skips: its cell, and the
 // cell it came from when it passed any, as 8-byte cell numbers counted from the block's first
-// square, with the cell's level.
+// square, with the cell's level; and a copy of the cell, so that a descent ending there (or
+// leaving the block there) reads one line.
 struct TerrainJump {
     std::uint64_t bits = 0;
+    std::uint8_t contents[kTerrainCellBytes] = {};
     static constexpr std::uint64_t kIndexMask = (std::uint64_t{1} << 28) - 1;
     static constexpr std::uint64_t kHasParent = std::uint64_t{1} << 63;
-    static TerrainJump Of(std::uint64_t cell, std::uint64_t parent, bool hasParent,
-                          std::int32_t level) {
-        return {cell | (parent << 28) | (static_cast<std::uint64_t>(level) << 56) |
-                (hasParent ? kHasParent : 0)};
-    }
     [[nodiscard]] std::uint64_t Cell() const { return bits & kIndexMask; }
     [[nodiscard]] std::uint64_t Parent() const { return (bits >> 28) & kIndexMask; }
     [[nodiscard]] bool HasParent() const { return (bits & kHasParent) != 0; }
@@ -256,8 +253,9 @@ private:
     TerrainBlockRecord* FindRecord(std::uint32_t id);
     void RecomputeRanges();
     // Descends to the cell; `path` gets every step when given.
+    // `contents` gets where the found cell's bytes may be read (a copy when a jump ended there).
     int Descend(std::int32_t x, std::int32_t y, TerrainCellLookup* out, std::int32_t minLevel,
-                std::vector<TerrainPathStep>* path);
+                std::vector<TerrainPathStep>* path, const std::uint8_t** contents);
     void FreeBlocks(std::size_t keep);
 
     std::uint32_t headerA = 500;
