@@ -21,8 +21,8 @@ constexpr std::uint32_t kMaxBlockRecords = 1u << 16;
 constexpr std::int64_t kMaxBlockListBytes = 16 << 20;
 // The largest scale shift that leaves room for the deepest pyramid in 31 bits.
 constexpr std::uint32_t kMaxScaleShift = 24;
-// The most cells a block's jump table may hold (8 bytes each).
-constexpr std::size_t kMaxJumps = 4096;
+// The most cells a block's jump table may hold (16 bytes each).
+constexpr std::size_t kMaxJumps = 1024;
 
 TerrainHeightResult theHeightResult;
 
