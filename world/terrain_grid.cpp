@@ -283,13 +283,16 @@ void TerrainGrid::BuildJumps(TerrainCellPyramid& b) const {
     const TerrainLevel& start = b.levels[b.startLevelIndex];
     std::uint32_t wExp = start.widthExp + 1;
     std::uint32_t hExp = start.heightExp + 1;
+    // A start level too wide for a table one level down has nothing to skip.
+    if (b.startLevelIndex == 0 || (std::size_t{4} << (wExp + hExp)) > kMaxJumps) return;
     std::int32_t level = b.StartLevel();
     std::vector<Spot> spots(std::size_t{1} << (wExp + hExp));
     for (std::uint32_t cy = 0; cy < (1u << hExp); ++cy) {
         for (std::uint32_t cx = 0; cx < (1u << wExp); ++cx) {
             const std::size_t square = (std::size_t{cy >> 1} << start.widthExp) + (cx >> 1);
             spots[(std::size_t{cy} << wExp) + cx] = {
-                start.squares + square * kTerrainSquareBytes + ((cy & 1) * 2 + (cx & 1)) * kTerrainCellBytes,
+                start.squares + square * kTerrainSquareBytes +
+                    ((cy & 1) * 2 + (cx & 1)) * kTerrainCellBytes,
                 nullptr, level};
         }
     }
@@ -297,7 +300,8 @@ void TerrainGrid::BuildJumps(TerrainCellPyramid& b) const {
     // A level is skipped while most of the descents standing on it go on down (a table of cells
     // that mostly stop would cost more to read than the levels it saves).
     auto goesOn = [](TerrainCellView c, const TerrainLevel& finer) {
-        return (c.Link() & kLinkKindMask) == kLinkSubdivided && (c.Link() & kLinkValueMask) < finer.squareCount;
+        return (c.Link() & kLinkKindMask) == kLinkSubdivided &&
+               (c.Link() & kLinkValueMask) < finer.squareCount;
     };
     for (std::uint32_t li = b.startLevelIndex; li > 0; --li) {
         const TerrainLevel& finer = b.levels[li - 1];
@@ -321,7 +325,9 @@ void TerrainGrid::BuildJumps(TerrainCellPyramid& b) const {
                 for (std::uint32_t q = 0; q < 4; ++q) {
                     Spot child = sp;
                     if (on) {
-                        child = {finer.squares + static_cast<std::size_t>(c.Link() & kLinkValueMask) * kTerrainSquareBytes +
+                        child = {finer.squares +
+                                     static_cast<std::size_t>(c.Link() & kLinkValueMask) *
+                                         kTerrainSquareBytes +
                                      q * kTerrainCellBytes,
                                  sp.cell, level - 1};
                     }
@@ -418,7 +424,8 @@ TerrainCellPyramid* TerrainGrid::GetBlock(TerrainCellPyramid* from, std::uint32_
 [[gnu::always_inline]] inline TerrainCellPyramid* TerrainGrid::Reach(TerrainCellPyramid* from,
                                                                      std::uint32_t id) {
     TerrainCellPyramid* b = id < loadedById.size() ? loadedById[id] : nullptr;
-    if (b == nullptr) [[unlikely]] return GetBlock(from, id);
+    if (b == nullptr) [[unlikely]]
+        return GetBlock(from, id);
     if (from != nullptr) {
         if (b->sharedHeights != 0 && b->heights == nullptr) b->heights = from->heights;
         if (b->materials == nullptr && b->inheritMaterial != 0) b->materials = from->materials;
@@ -456,8 +463,8 @@ namespace {
 // passes: an index past the list is a damaged cell (255: no material). Without a list every
 // index passes.
 struct MaterialCheck {
-    std::int64_t first = 0;                // the list's first index
-    std::uint64_t count = UINT64_MAX;      // how many follow it
+    std::int64_t first = 0;            // the list's first index
+    std::uint64_t count = UINT64_MAX;  // how many follow it
     explicit MaterialCheck(const TerrainMaterialList* list) {
         if (list == nullptr) return;
         first = -static_cast<std::int64_t>(list->baseIndex);
@@ -475,9 +482,10 @@ inline TerrainCellView StartCell(const TerrainCellPyramid& b, std::uint32_t cell
     const std::int64_t cx = lx >> cellShift;
     const std::int64_t cy = ly >> cellShift;
     // The start level holds every square of its extent (checked when the block loads).
-    if (cx >= (std::int64_t{2} << lv.widthExp) || cy >= (std::int64_t{2} << lv.heightExp)) return {};
-    const std::uint64_t square = (static_cast<std::uint64_t>(cy >> 1) << lv.widthExp) +
-                                 static_cast<std::uint64_t>(cx >> 1);
+    if (cx >= (std::int64_t{2} << lv.widthExp) || cy >= (std::int64_t{2} << lv.heightExp))
+        return {};
+    const std::uint64_t square =
+        (static_cast<std::uint64_t>(cy >> 1) << lv.widthExp) + static_cast<std::uint64_t>(cx >> 1);
     return {lv.squares + square * kTerrainSquareBytes +
             static_cast<std::size_t>(((cy & 1) * 2 + (cx & 1)) * kTerrainCellBytes)};
 }
@@ -485,7 +493,8 @@ inline TerrainCellView StartCell(const TerrainCellPyramid& b, std::uint32_t cell
 // The sub-cell of a subdivided cell's square holding the point; cellShift is the sub-cell's.
 inline TerrainCellView SubCell(const TerrainLevel& finer, std::uint16_t square,
                                std::uint32_t cellShift, std::int64_t lx, std::int64_t ly) {
-    const std::size_t which = static_cast<std::size_t>(((ly >> cellShift) & 1) * 2 + ((lx >> cellShift) & 1));
+    const std::size_t which =
+        static_cast<std::size_t>(((ly >> cellShift) & 1) * 2 + ((lx >> cellShift) & 1));
     return {finer.squares + std::size_t{square} * kTerrainSquareBytes + which * kTerrainCellBytes};
 }
 
@@ -567,11 +576,13 @@ inline bool EnterBlock(const TerrainCellPyramid& b, const MaterialCheck& materia
         if (kind == kLinkSubdivided) {
             if (level <= minLevel) break;
             const std::int32_t finer = level - 1 - block->firstLevel;
-            if (finer < 0 || value >= block->levels[static_cast<std::size_t>(finer)].squareCount) return 0;
+            if (finer < 0 || value >= block->levels[static_cast<std::size_t>(finer)].squareCount)
+                return 0;
             --level;
             at.parent = cell;
             at.parentHeights = block->heights;
-            cell = SubCell(block->levels[static_cast<std::size_t>(finer)], value, cellShift - 1, lx, ly);
+            cell = SubCell(block->levels[static_cast<std::size_t>(finer)], value, cellShift - 1, lx,
+                           ly);
             bytes = cell.p;
             continue;
         }

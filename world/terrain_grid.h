@@ -80,7 +80,9 @@ struct TerrainJump {
     [[nodiscard]] std::uint64_t Cell() const { return bits & kIndexMask; }
     [[nodiscard]] std::uint64_t Parent() const { return (bits >> 28) & kIndexMask; }
     [[nodiscard]] bool HasParent() const { return (bits & kHasParent) != 0; }
-    [[nodiscard]] std::int32_t Level() const { return static_cast<std::int32_t>((bits >> 56) & 31); }
+    [[nodiscard]] std::int32_t Level() const {
+        return static_cast<std::int32_t>((bits >> 56) & 31);
+    }
 };
 
 struct TerrainLevel {

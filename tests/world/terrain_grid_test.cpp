@@ -426,8 +426,10 @@ TEST(TerrainGrid, EveryLookupFindsTheCellOfAStepByStepDescent) {
         int base;       // the list's base index
         bool damaged;   // some points pass a cell naming a material outside the list
         bool found;     // some points find terrain
-    } cases[] = {{"plain.ted", 0, 0, false, true},  {"faults.ted", 0, 0, false, true},
-                 {"faults.ted", 8, 0, false, true}, {"faults.ted", 2, 0, true, true},
+    } cases[] = {{"plain.ted", 0, 0, false, true},
+                 {"faults.ted", 0, 0, false, true},
+                 {"faults.ted", 8, 0, false, true},
+                 {"faults.ted", 2, 0, true, true},
                  // Material 0 is not in the list, 1 and 7 are.
                  {"fine.ted", 8, -1, true, true}};
     for (const Case& c : cases) {
@@ -452,11 +454,13 @@ TEST(TerrainGrid, EveryLookupFindsTheCellOfAStepByStepDescent) {
                 for (std::size_t k = 0; k < path.size(); ++k) {
                     const world::TerrainPathStep& st = path[k];
                     const std::uint8_t m = st.cell.Material();
-                    if (m != world::kNoMaterial && c.materials > 0 && (m + c.base < 0 || m + c.base >= c.materials)) {
+                    if (m != world::kNoMaterial && c.materials > 0 &&
+                        (m + c.base < 0 || m + c.base >= c.materials)) {
                         ++outcomes["damaged"];
                         break;
                     }
-                    const bool subdivided = (st.cell.Link() & world::kLinkKindMask) == world::kLinkSubdivided;
+                    const bool subdivided =
+                        (st.cell.Link() & world::kLinkKindMask) == world::kLinkSubdivided;
                     if ((subdivided && st.level <= minLevel) || k + 1 == path.size()) {
                         want = &st;
                         found = (subdivided && st.level <= minLevel) || traced == 1;
@@ -464,7 +468,8 @@ TEST(TerrainGrid, EveryLookupFindsTheCellOfAStepByStepDescent) {
                     }
                 }
                 world::TerrainCellLookup at;
-                ASSERT_EQ(grid.FindCell(x, y, &at, minLevel), found ? 1 : 0) << x << "," << y << " " << minLevel;
+                ASSERT_EQ(grid.FindCell(x, y, &at, minLevel), found ? 1 : 0)
+                    << x << "," << y << " " << minLevel;
                 if (!found) continue;
                 ++outcomes[at.block == grid.Root() ? "root" : "linked"];
                 EXPECT_EQ(at.block, want->block);
