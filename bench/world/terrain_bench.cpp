@@ -433,7 +433,7 @@ private:
 
 // Heights of the centre tile at the query points, with the bilinear raster over as many points
 // (the same pattern) as the reference measured in the same run: each lookup may cost at most
-// 9 bilinear ones, about 1.3 times what it costs today.
+// 7 bilinear ones scattered and 8 along tracks, about 1.3 times what it costs today.
 void HeightQueries(benchmark::State& state, bool tracks) {
     Scene& s = TheScene();
     float eye[3];
@@ -461,23 +461,31 @@ void HeightQueries(benchmark::State& state, bool tracks) {
             sum += tile->GetHeightAt(xy[k], xy[k + 1]).height;
         heights += static_cast<std::int64_t>(xy.size() / 2);
     }
-    // Both sides as the median of many passes, so that a stretch of a loaded machine's noise in
-    // either does not decide the goal.
-    const double pass = benchsupport::MedianSeconds([&] {
-        for (std::size_t k = 0; k < xy.size(); k += 2)
-            sum += tile->GetHeightAt(xy[k], xy[k + 1]).height;
-    });
+    // The lookups and their peer in turns, each pair a ratio: the median ratio, so that a
+    // stretch of a loaded machine's noise in either side does not decide the goal.
     const BilinearRaster raster;
     const std::vector<std::int32_t> peerPoints = QueryPoints(tracks, 0, world::kTileUnits);
     double peerSum = 0.0;
-    const double peer = benchsupport::MedianSeconds([&] { peerSum += raster.Sum(peerPoints); });
+    std::vector<double> passes, ratios;
+    for (int i = 0; i < 101; ++i) {
+        const double t0 = benchsupport::ThreadSeconds();
+        for (std::size_t k = 0; k < xy.size(); k += 2)
+            sum += tile->GetHeightAt(xy[k], xy[k + 1]).height;
+        const double t1 = benchsupport::ThreadSeconds();
+        peerSum += raster.Sum(peerPoints);
+        const double t2 = benchsupport::ThreadSeconds();
+        passes.push_back(t1 - t0);
+        if (t2 > t1) ratios.push_back((t1 - t0) / (t2 - t1));
+    }
+    const double pass = benchsupport::Median(passes);
     benchmark::DoNotOptimize(sum);
     benchmark::DoNotOptimize(peerSum);
     if (heights == 0 || sum == 0.0 || peerSum == 0.0) state.SkipWithError("no heights");
     state.SetItemsProcessed(heights);
     benchsupport::Goals goals(state);
     goals.AtLeast("millions_a_second", static_cast<double>(xy.size() / 2) / pass / 1e6, 10.0);
-    goals.AtMost("per_bilinear", pass / peer, 9.0);
+    goals.AtMost("per_bilinear", ratios.empty() ? 1e9 : benchsupport::Median(ratios),
+                 tracks ? 8.0 : 7.0);
     char hex[17];
     std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(digest));
     goals.Text("digest", hex);
