@@ -21,8 +21,8 @@ constexpr std::uint32_t kMaxBlockRecords = 1u << 16;
 constexpr std::int64_t kMaxBlockListBytes = 16 << 20;
 // The largest scale shift that leaves room for the deepest pyramid in 31 bits.
 constexpr std::uint32_t kMaxScaleShift = 24;
-// A descent passes each level of each block once; more steps than this mean a cycle.
-constexpr int kMaxDescentSteps = 4 * kMaxTerrainLevels;
+// The most cells a block's jump table may hold (16 bytes each).
+constexpr std::size_t kMaxJumps = 1024;
 
 TerrainHeightResult theHeightResult;
 
@@ -265,7 +265,101 @@ std::unique_ptr<TerrainCellPyramid> TerrainGrid::LoadBlock(std::uint32_t id) {
         return nullptr;
     }
     if (!MapBlockData(*b)) return nullptr;
+    BuildJumps(*b);
     return b;
+}
+
+void TerrainGrid::BuildJumps(TerrainCellPyramid& b) const {
+    const std::uint8_t* base = b.levels[0].squares;
+    const TerrainLevel& top = b.levels[b.levelCount - 1];
+    const auto bytes = static_cast<std::uint64_t>(top.squares - base) +
+                       std::uint64_t{top.squareCount} * kTerrainSquareBytes;
+    if (bytes / kTerrainCellBytes > TerrainJump::kIndexMask) return;
+    struct Spot {
+        const std::uint8_t* cell;
+        const std::uint8_t* parent;
+        std::int32_t level;
+    };
+    const TerrainLevel& start = b.levels[b.startLevelIndex];
+    std::uint32_t wExp = start.widthExp + 1;
+    std::uint32_t hExp = start.heightExp + 1;
+    // A start level too wide for a table one level down has nothing to skip.
+    if (b.startLevelIndex == 0 || (std::size_t{4} << (wExp + hExp)) > kMaxJumps) return;
+    std::int32_t level = b.StartLevel();
+    std::vector<Spot> spots(std::size_t{1} << (wExp + hExp));
+    for (std::uint32_t cy = 0; cy < (1u << hExp); ++cy) {
+        for (std::uint32_t cx = 0; cx < (1u << wExp); ++cx) {
+            const std::size_t square = (std::size_t{cy >> 1} << start.widthExp) + (cx >> 1);
+            spots[(std::size_t{cy} << wExp) + cx] = {
+                start.squares + square * kTerrainSquareBytes +
+                    ((cy & 1) * 2 + (cx & 1)) * kTerrainCellBytes,
+                nullptr, level};
+        }
+    }
+    int low = kNoMaterial, high = -1;
+    // A level is skipped while most of the descents standing on it go on down (a table of cells
+    // that mostly stop would cost more to read than the levels it saves).
+    auto goesOn = [](TerrainCellView c, const TerrainLevel& finer) {
+        return (c.Link() & kLinkKindMask) == kLinkSubdivided &&
+               (c.Link() & kLinkValueMask) < finer.squareCount;
+    };
+    for (std::uint32_t li = b.startLevelIndex; li > 0; --li) {
+        const TerrainLevel& finer = b.levels[li - 1];
+        std::size_t standing = 0, going = 0;
+        for (const Spot& sp : spots) {
+            if (sp.level != level) continue;
+            ++standing;
+            going += goesOn(TerrainCellView{sp.cell}, finer) ? 1 : 0;
+        }
+        if (going * 4 < standing * 3 || spots.size() * 4 > kMaxJumps) break;
+        std::vector<Spot> next(spots.size() * 4);
+        for (std::uint32_t y = 0; y < (1u << hExp); ++y) {
+            for (std::uint32_t x = 0; x < (1u << wExp); ++x) {
+                const Spot& sp = spots[(std::size_t{y} << wExp) + x];
+                const TerrainCellView c{sp.cell};
+                const bool on = sp.level == level && goesOn(c, finer);
+                if (on && c.Material() != kNoMaterial) {
+                    low = std::min<int>(low, c.Material());
+                    high = std::max<int>(high, c.Material());
+                }
+                for (std::uint32_t q = 0; q < 4; ++q) {
+                    Spot child = sp;
+                    if (on) {
+                        child = {finer.squares +
+                                     static_cast<std::size_t>(c.Link() & kLinkValueMask) *
+                                         kTerrainSquareBytes +
+                                     q * kTerrainCellBytes,
+                                 sp.cell, level - 1};
+                    }
+                    next[(std::size_t{2 * y + (q >> 1)} << (wExp + 1)) + 2 * x + (q & 1)] = child;
+                }
+            }
+        }
+        spots = std::move(next);
+        ++wExp;
+        ++hExp;
+        --level;
+    }
+    if (level == b.StartLevel()) return;
+    b.jumps.resize(spots.size());
+    auto number = [&](const std::uint8_t* c) {
+        return static_cast<std::uint64_t>(c - base) / kTerrainCellBytes;
+    };
+    for (std::size_t i = 0; i < spots.size(); ++i) {
+        const Spot& sp = spots[i];
+        TerrainJump& j = b.jumps[i];
+        j.bits = number(sp.cell) | (static_cast<std::uint64_t>(sp.level) << 56);
+        if (sp.parent != nullptr) j.bits |= (number(sp.parent) << 28) | TerrainJump::kHasParent;
+        std::copy(sp.cell, sp.cell + kTerrainCellBytes, j.contents);
+    }
+    b.jumpCells = b.jumps.data();
+    b.firstSquare = base;
+    b.jumpLevel = static_cast<std::int8_t>(level);
+    b.jumpShift = static_cast<std::uint8_t>(scaleShift + static_cast<std::uint32_t>(level));
+    b.jumpWidthExp = static_cast<std::uint8_t>(wExp);
+    b.jumpHeightExp = static_cast<std::uint8_t>(hExp);
+    b.jumpMaterialLow = static_cast<std::uint8_t>(high < 0 ? kNoMaterial : low);
+    b.jumpMaterialHigh = static_cast<std::uint8_t>(high < 0 ? kNoMaterial : high);
 }
 
 int TerrainGrid::MapBlockData(TerrainCellPyramid& b) {
@@ -312,6 +406,7 @@ TerrainCellPyramid* TerrainGrid::LoadRecordBlock(TerrainBlockRecord& rec) {
     if (!b) return nullptr;
     b->materials = rec.materials;
     if (b->materials != nullptr) b->inheritMaterial = 0;
+    b->record = static_cast<std::uint32_t>(&rec - blocks.data());
     rec.block = std::move(b);
     loadedById[rec.id] = rec.block.get();
     return rec.block.get();
@@ -319,16 +414,25 @@ TerrainCellPyramid* TerrainGrid::LoadRecordBlock(TerrainBlockRecord& rec) {
 
 TerrainCellPyramid* TerrainGrid::GetBlock(TerrainCellPyramid* from, std::uint32_t id) {
     if (id >= blockIndex.size() || blockIndex[id] < 0) return nullptr;
-    TerrainBlockRecord& rec = blocks[static_cast<std::size_t>(blockIndex[id])];
-    TerrainCellPyramid* b = loadedById[id];
-    if (b == nullptr && (b = LoadRecordBlock(rec)) == nullptr) return nullptr;
+    if (loadedById[id] == nullptr &&
+        LoadRecordBlock(blocks[static_cast<std::size_t>(blockIndex[id])]) == nullptr) {
+        return nullptr;
+    }
+    return Reach(from, id);
+}
+
+[[gnu::always_inline]] inline TerrainCellPyramid* TerrainGrid::Reach(TerrainCellPyramid* from,
+                                                                     std::uint32_t id) {
+    TerrainCellPyramid* b = id < loadedById.size() ? loadedById[id] : nullptr;
+    if (b == nullptr) [[unlikely]]
+        return GetBlock(from, id);
     if (from != nullptr) {
         if (b->sharedHeights != 0 && b->heights == nullptr) b->heights = from->heights;
         if (b->materials == nullptr && b->inheritMaterial != 0) b->materials = from->materials;
     }
     // Only the root's record is pinned (while the tile is open); the stamp is only written, so
     // a lookup does not wait for the record.
-    if (b != root) rec.stamp = ++accessCounter;
+    if (b != root) blocks[b->record].stamp = ++accessCounter;
     return b;
 }
 
@@ -355,126 +459,175 @@ void TerrainGrid::SetOrigin(std::int32_t x, std::int32_t y) {
 
 namespace {
 
-// The cell at a block's dense level holding a block-local point, or none.
-inline TerrainCellView DenseCell(const TerrainCellPyramid& b, std::int32_t level,
-                                 std::uint32_t shift, std::int64_t lx, std::int64_t ly) {
-    const TerrainLevel* lv = b.Level(level);
-    if (lv == nullptr || lx < 0 || ly < 0) return {};
-    const std::int64_t cx = lx >> (shift + static_cast<std::uint32_t>(level));
-    const std::int64_t cy = ly >> (shift + static_cast<std::uint32_t>(level));
-    if (cx >= (std::int64_t{2} << lv->widthExp) || cy >= (std::int64_t{2} << lv->heightExp))
+// The material indices a block's list holds, as the byte test a descent makes on every cell it
+// passes: an index past the list is a damaged cell (255: no material). Without a list every
+// index passes.
+struct MaterialCheck {
+    std::int64_t first = 0;            // the list's first index
+    std::uint64_t count = UINT64_MAX;  // how many follow it
+    explicit MaterialCheck(const TerrainMaterialList* list) {
+        if (list == nullptr) return;
+        first = -static_cast<std::int64_t>(list->baseIndex);
+        count = static_cast<std::uint64_t>(list->Count());
+    }
+    [[nodiscard]] bool Damaged(std::uint8_t m) const {
+        return m != kNoMaterial && static_cast<std::uint64_t>(m - first) >= count;
+    }
+};
+
+// The cell at the block's start level holding a block-local point (not negative), or none.
+inline TerrainCellView StartCell(const TerrainCellPyramid& b, std::uint32_t cellShift,
+                                 std::int64_t lx, std::int64_t ly) {
+    const TerrainLevel& lv = b.levels[b.startLevelIndex];
+    const std::int64_t cx = lx >> cellShift;
+    const std::int64_t cy = ly >> cellShift;
+    // The start level holds every square of its extent (checked when the block loads).
+    if (cx >= (std::int64_t{2} << lv.widthExp) || cy >= (std::int64_t{2} << lv.heightExp))
         return {};
-    const std::uint64_t square = (static_cast<std::uint64_t>(cy >> 1) << lv->widthExp) +
-                                 static_cast<std::uint64_t>(cx >> 1);
-    if (square >= lv->squareCount) return {};
-    return {lv->squares + square * kTerrainSquareBytes +
+    const std::uint64_t square =
+        (static_cast<std::uint64_t>(cy >> 1) << lv.widthExp) + static_cast<std::uint64_t>(cx >> 1);
+    return {lv.squares + square * kTerrainSquareBytes +
             static_cast<std::size_t>(((cy & 1) * 2 + (cx & 1)) * kTerrainCellBytes)};
 }
 
-// The material indices a block's list holds, [lo, hi), or every index when it has no list.
-struct MaterialRange {
-    std::int64_t lo = INT64_MIN;
-    std::int64_t hi = INT64_MAX;
-    explicit MaterialRange(const TerrainMaterialList* list) {
-        if (list == nullptr) return;
-        lo = -static_cast<std::int64_t>(list->baseIndex);
-        hi = lo + list->Count();
-    }
-    // A material index past the list is a damaged cell (255: no material).
-    [[nodiscard]] bool Damaged(std::uint8_t m) const { return m != kNoMaterial && (m < lo || m >= hi); }
+// The sub-cell of a subdivided cell's square holding the point; cellShift is the sub-cell's.
+inline TerrainCellView SubCell(const TerrainLevel& finer, std::uint16_t square,
+                               std::uint32_t cellShift, std::int64_t lx, std::int64_t ly) {
+    const std::size_t which =
+        static_cast<std::size_t>(((ly >> cellShift) & 1) * 2 + ((lx >> cellShift) & 1));
+    return {finer.squares + std::size_t{square} * kTerrainSquareBytes + which * kTerrainCellBytes};
+}
+
+// Where a descent stands inside a block.
+struct DescentSpot {
+    TerrainCellView cell;
+    const std::uint8_t* contents = nullptr;  // the cell's bytes, or a copy of them
+    TerrainCellView parent;
+    const std::int32_t* parentHeights = nullptr;
+    std::int32_t level = 0;
 };
+
+// Enters a block at its start level, or straight at the level its jump table reaches when the
+// descent may go that far (no trace, minLevel above it) and no skipped cell is damaged. The
+// parent is kept when the entry passes no cell of the block. False: the point is outside.
+inline bool EnterBlock(const TerrainCellPyramid& b, const MaterialCheck& materials, std::uint32_t s,
+                       std::int64_t lx, std::int64_t ly, std::int32_t minLevel, bool traced,
+                       DescentSpot* at) {
+    if (b.jumpCells != nullptr && !traced && b.jumpLevel >= minLevel &&
+        !materials.Damaged(b.jumpMaterialLow) && !materials.Damaged(b.jumpMaterialHigh)) {
+        const auto jx = static_cast<std::uint64_t>(lx >> b.jumpShift);
+        const auto jy = static_cast<std::uint64_t>(ly >> b.jumpShift);
+        if (((jx >> b.jumpWidthExp) | (jy >> b.jumpHeightExp)) != 0) return false;
+        const TerrainJump& j = b.jumpCells[(jy << b.jumpWidthExp) + jx];
+        at->cell = {b.firstSquare + j.Cell() * kTerrainCellBytes};
+        at->contents = j.contents;
+        at->level = j.Level();
+        if (j.HasParent()) {
+            at->parent = {b.firstSquare + j.Parent() * kTerrainCellBytes};
+            at->parentHeights = b.heights;
+        }
+        return true;
+    }
+    at->level = b.StartLevel();
+    at->cell = StartCell(b, s + static_cast<std::uint32_t>(at->level), lx, ly);
+    at->contents = at->cell.p;
+    return !at->cell.IsNull();
+}
 
 }  // namespace
 
-// Inlined into its three callers, so that the plain lookups carry no path code.
+// Inlined into its three callers, so that the plain lookups carry no path code. Each step goes
+// at least one level down (a linked block must start below the linking cell), so a descent
+// ends within the deepest pyramid's levels.
 [[gnu::always_inline]] inline int TerrainGrid::Descend(std::int32_t x, std::int32_t y,
                                                        TerrainCellLookup* out,
                                                        std::int32_t minLevel,
-                                                       std::vector<TerrainPathStep>* path) {
+                                                       std::vector<TerrainPathStep>* path,
+                                                       const std::uint8_t** contents) {
     if (loaded == 0 || root == nullptr || root->heights == nullptr) return 0;
     if (x < bounds[0] || x >= bounds[2] || y < bounds[1] || y >= bounds[3]) return 0;
     const std::uint32_t s = scaleShift;
     TerrainCellPyramid* block = root;
-    std::int32_t level = root->StartLevel();
     const std::int64_t t = std::int64_t{s} + root->topLevel;
     std::int64_t lx = std::int64_t{x} - std::int64_t{originX} * (std::int64_t{1} << t);
     std::int64_t ly = std::int64_t{y} - std::int64_t{originY} * (std::int64_t{1} << t);
-    TerrainCellView cell = DenseCell(*block, level, s, lx, ly);
-    TerrainCellView parent;
-    const std::int32_t* parentHeights = nullptr;
-    if (cell.IsNull()) return 0;
+    if ((lx | ly) < 0) return 0;
     // The block's materials, checked against every cell passed (each block entered has a table).
-    MaterialRange materials(block->materials);
-    for (int step = 0;; ++step) {
-        if (step > kMaxDescentSteps) return 0;
+    MaterialCheck materials(block->materials);
+    DescentSpot at;
+    if (!EnterBlock(*block, materials, s, lx, ly, minLevel, path != nullptr, &at)) return 0;
+    TerrainCellView cell = at.cell;
+    const std::uint8_t* bytes = at.contents;  // where the cell is read
+    std::int32_t level = at.level;
+    for (;;) {
         const std::uint32_t cellShift = s + static_cast<std::uint32_t>(level);
         if (path != nullptr) {
             path->push_back(TerrainPathStep{block, static_cast<std::int32_t>(x - lx),
-                                            static_cast<std::int32_t>(y - ly), cell, parent,
+                                            static_cast<std::int32_t>(y - ly), cell, at.parent,
                                             static_cast<std::int32_t>(lx >> cellShift),
                                             static_cast<std::int32_t>(ly >> cellShift), level});
         }
         // A material index past the block's list is a damaged cell: no terrain here.
-        if (materials.Damaged(cell.Material())) return 0;
-        const std::uint16_t link = cell.Link();
+        const TerrainCellView read{bytes};
+        if (materials.Damaged(read.Material())) return 0;
+        const std::uint16_t link = read.Link();
         const std::uint16_t value = link & kLinkValueMask;
         const std::uint16_t kind = link & kLinkKindMask;
-        if (kind == kLinkLeaf) break;
-        if (kind == kLinkEmpty) return 0;
         if (kind == kLinkSubdivided) {
             if (level <= minLevel) break;
-            const TerrainLevel* finer = block->Level(level - 1);
-            if (finer == nullptr || value >= finer->squareCount) return 0;
+            const std::int32_t finer = level - 1 - block->firstLevel;
+            if (finer < 0 || value >= block->levels[static_cast<std::size_t>(finer)].squareCount)
+                return 0;
             --level;
-            const std::uint32_t sh = s + static_cast<std::uint32_t>(level);
-            const std::int64_t cx = lx >> sh;
-            const std::int64_t cy = ly >> sh;
-            parent = cell;
-            parentHeights = block->heights;
-            cell = TerrainCellView{finer->squares + std::size_t{value} * kTerrainSquareBytes +
-                                   static_cast<std::size_t>(((cy & 1) * 2 + (cx & 1)) *
-                                                            kTerrainCellBytes)};
+            at.parent = cell;
+            at.parentHeights = block->heights;
+            cell = SubCell(block->levels[static_cast<std::size_t>(finer)], value, cellShift - 1, lx,
+                           ly);
+            bytes = cell.p;
             continue;
         }
+        if (kind == kLinkLeaf) break;
+        if (kind == kLinkEmpty) return 0;
         // Another block covering exactly this cell: its corner is the cell's corner, and its
         // pyramid must start below this level, so every link makes progress.
-        TerrainCellPyramid* next = GetBlock(block, value);
+        TerrainCellPyramid* next = Reach(block, value);
         if (next == nullptr || next->heights == nullptr) return 0;
         const std::int64_t size = std::int64_t{1} << cellShift;
         lx &= size - 1;
         ly &= size - 1;
-        const std::int32_t nextLevel = next->StartLevel();
-        if (nextLevel >= level) return 0;
-        parent = cell;
-        parentHeights = block->heights;
+        if (next->StartLevel() >= level) return 0;
+        at.parent = cell;
+        at.parentHeights = block->heights;
         block = next;
-        materials = MaterialRange(block->materials);
-        level = nextLevel;
-        cell = DenseCell(*block, level, s, lx, ly);
-        if (cell.IsNull()) return 0;
+        materials = MaterialCheck(block->materials);
+        if (!EnterBlock(*block, materials, s, lx, ly, minLevel, path != nullptr, &at)) return 0;
+        cell = at.cell;
+        bytes = at.contents;
+        level = at.level;
     }
     if (out != nullptr) {
         const std::uint32_t sh = s + static_cast<std::uint32_t>(level);
         out->block = block;
         out->cell = cell;
-        out->parent = parent;
-        out->parentHeights = parentHeights;
+        out->parent = at.parent;
+        out->parentHeights = at.parentHeights;
         out->level = level;
         out->cellX = static_cast<std::int32_t>(lx >> sh);
         out->cellY = static_cast<std::int32_t>(ly >> sh);
         out->localX = static_cast<std::int32_t>(lx);
         out->localY = static_cast<std::int32_t>(ly);
     }
+    if (contents != nullptr) *contents = bytes;
     return 1;
 }
 
 int TerrainGrid::FindCell(std::int32_t x, std::int32_t y, TerrainCellLookup* out,
                           std::int32_t minLevel) {
-    return Descend(x, y, out, minLevel, nullptr);
+    return Descend(x, y, out, minLevel, nullptr, nullptr);
 }
 
 int TerrainGrid::CollectPath(std::int32_t x, std::int32_t y, std::vector<TerrainPathStep>* list) {
-    return Descend(x, y, nullptr, 0, list);
+    return Descend(x, y, nullptr, 0, list, nullptr);
 }
 
 TerrainCorners TerrainGrid::CellCorners(const TerrainCellLookup& at) {
@@ -509,8 +662,11 @@ TerrainCorners TerrainGrid::CellCorners(const TerrainCellLookup& at) {
     return c;
 }
 
-void TerrainGrid::EvaluateCell(const TerrainCorners& c, std::int32_t shiftLevel, std::int32_t u,
-                               std::int32_t v, TerrainHeightResult* out) {
+namespace {
+
+[[gnu::always_inline]] inline void Evaluate(const TerrainCorners& c, std::int32_t shiftLevel,
+                                            std::int32_t u, std::int32_t v,
+                                            TerrainHeightResult* out) {
     const std::int64_t h0 = c.h[0], h1 = c.h[1], h2 = c.h[2], h3 = c.h[3];
     const std::int64_t size = std::int64_t{1} << shiftLevel;
     // 2^-shiftLevel exactly, made from its exponent (cells are at most 2^30 units across).
@@ -554,19 +710,47 @@ void TerrainGrid::EvaluateCell(const TerrainCorners& c, std::int32_t shiftLevel,
     out->normal[2] = static_cast<float>(size);
 }
 
+}  // namespace
+
+void TerrainGrid::EvaluateCell(const TerrainCorners& c, std::int32_t shiftLevel, std::int32_t u,
+                               std::int32_t v, TerrainHeightResult* out) {
+    Evaluate(c, shiftLevel, u, v, out);
+}
+
 const TerrainHeightResult& TerrainGrid::GetHeightAt(std::int32_t x, std::int32_t y) {
     TerrainHeightResult& r = theHeightResult;
     TerrainCellLookup at;
-    if (!Descend(x, y, &at, 0, nullptr)) {
+    const std::uint8_t* contents = nullptr;
+    if (!Descend(x, y, &at, 0, nullptr, &contents)) {
         r = TerrainHeightResult{};
         return r;
     }
     const std::int32_t sl = static_cast<std::int32_t>(scaleShift) + at.level;
     const std::int32_t mask = (std::int32_t{1} << sl) - 1;
-    EvaluateCell(CellCorners(at), sl, at.localX & mask, at.localY & mask, &r);
+    // Every table holds "no data" at index 255, so the four corners are read without testing
+    // their indices; a corner without data takes the long way.
+    const std::int32_t* table = at.block->heights;
+    const TerrainCellView cell{contents};
+    const std::int32_t h0 = table[cell.Height(0)];
+    const std::int32_t h1 = table[cell.Height(1)];
+    const std::int32_t h2 = table[cell.Height(2)];
+    const std::int32_t h3 = table[cell.Height(3)];
+    TerrainCorners c;
+    if (h0 == kTerrainNoData || h1 == kTerrainNoData || h2 == kTerrainNoData ||
+        h3 == kTerrainNoData) [[unlikely]] {
+        // A copy, so that the lookup itself stays in registers on the common path.
+        const TerrainCellLookup found = at;
+        c = CellCorners(found);
+    } else {
+        c.h[0] = h0;
+        c.h[1] = h1;
+        c.h[2] = h2;
+        c.h[3] = h3;
+    }
+    Evaluate(c, sl, at.localX & mask, at.localY & mask, &r);
     r.material = nullptr;
-    if (at.cell.Material() != kNoMaterial && at.block->materials != nullptr)
-        r.material = at.block->materials->At(at.cell.Material());
+    if (cell.Material() != kNoMaterial && at.block->materials != nullptr)
+        r.material = at.block->materials->At(cell.Material());
     return r;
 }
 

@@ -68,6 +68,23 @@ struct TerrainCellView {
     friend bool operator==(TerrainCellView a, TerrainCellView b) { return a.p == b.p; }
 };
 
+// Where a descent inside one block stands after the levels a jump skips: its cell, and the
+// cell it came from when it passed any, as 8-byte cell numbers counted from the block's first
+// square, with the cell's level; and a copy of the cell, so that a descent ending there (or
+// leaving the block there) reads one line.
+struct TerrainJump {
+    std::uint64_t bits = 0;
+    std::uint8_t contents[kTerrainCellBytes] = {};
+    static constexpr std::uint64_t kIndexMask = (std::uint64_t{1} << 28) - 1;
+    static constexpr std::uint64_t kHasParent = std::uint64_t{1} << 63;
+    [[nodiscard]] std::uint64_t Cell() const { return bits & kIndexMask; }
+    [[nodiscard]] std::uint64_t Parent() const { return (bits >> 28) & kIndexMask; }
+    [[nodiscard]] bool HasParent() const { return (bits & kHasParent) != 0; }
+    [[nodiscard]] std::int32_t Level() const {
+        return static_cast<std::int32_t>((bits >> 56) & 31);
+    }
+};
+
 struct TerrainLevel {
     std::uint32_t squareCount = 0;
     std::uint32_t widthExp = 0;   // 2^w squares across at the dense levels
@@ -75,26 +92,42 @@ struct TerrainLevel {
     const std::uint8_t* squares = nullptr;
 };
 
-// A loaded block. What a lookup reads on entering a block (its table, its materials, its
-// levels) sits at the front and in the block itself, so that a descent into a block waits on
-// no other allocation than the squares.
-struct TerrainCellPyramid {
-    std::uint32_t id = 0;
-    std::uint32_t startLevelIndex = 0;
-    std::uint32_t reserved = 0;
-    std::uint32_t levelCount = 0;
-    std::int32_t firstLevel = 0;
-    std::int32_t topLevel = 0;
+// A loaded block. What a descent reads on entering a block (its tables, its jump table, its
+// start level) sits in the block's first cache line, so that crossing into a block waits on one
+// line besides the cells and heights it reads.
+struct alignas(64) TerrainCellPyramid {
     const std::int32_t* heights = nullptr;  // ownHeights, or the table of the block it came from
     TerrainMaterialList* materials = nullptr;
+    // A shortcut past the coarse levels: where a descent from the start level stands on
+    // reaching level jumpLevel, by the point's cell position at that level (row by row,
+    // 2^jumpWidthExp cells across; jumpShift is the level's cell shift in grid units). Null
+    // when no level is worth skipping. A jump may only be taken while the materials of the
+    // cells it passes (jumpMaterialLow..High, 255 when none) are all in the block's list, and
+    // when the descent may go down to jumpLevel.
+    const TerrainJump* jumpCells = nullptr;
+    const std::uint8_t* firstSquare = nullptr;  // the first square of the first level
+    std::uint32_t startLevelIndex = 0;
+    std::int32_t firstLevel = 0;
     std::uint32_t sharedHeights = 0;
     std::uint32_t inheritMaterial = 0;
+    std::uint32_t record = 0;  // the index of its record in the block list
+    std::int8_t jumpLevel = 0;
+    std::uint8_t jumpShift = 0;
+    std::uint8_t jumpWidthExp = 0;
+    std::uint8_t jumpHeightExp = 0;
+    std::uint8_t jumpMaterialLow = kNoMaterial;
+    std::uint8_t jumpMaterialHigh = kNoMaterial;
+    std::uint32_t id = 0;
+    std::uint32_t levelCount = 0;
+    std::int32_t topLevel = 0;
+    std::uint32_t reserved = 0;
     std::int32_t lowest = kTerrainNoData;
     std::int32_t highest = kTerrainNoHeights;
     // Level number L is entry L - firstLevel; the first levelCount entries are in use.
     std::array<TerrainLevel, kMaxTerrainLevels> levels{};
     const std::uint8_t* mappedData = nullptr;  // set when the squares live in the mapped volume
     std::vector<std::uint8_t> ownedData;       // a loose override, read into memory
+    std::vector<TerrainJump> jumps;            // the storage of jumpCells
     std::array<std::int32_t, 256> ownHeights{};
 
     [[nodiscard]] const TerrainLevel* Level(std::int32_t levelNumber) const;
@@ -213,14 +246,18 @@ private:
     int ReadHeader();
     int ReadBlockList();
     std::unique_ptr<TerrainCellPyramid> LoadBlock(std::uint32_t id);
+    void BuildJumps(TerrainCellPyramid& block) const;
+    // GetBlock for a block already loaded, kept inline for the descent.
+    TerrainCellPyramid* Reach(TerrainCellPyramid* from, std::uint32_t id);
     // Loads a record's block on its first use (kept out of line: lookups rarely need it).
     [[gnu::noinline]] TerrainCellPyramid* LoadRecordBlock(TerrainBlockRecord& rec);
     int MapBlockData(TerrainCellPyramid& block);
     TerrainBlockRecord* FindRecord(std::uint32_t id);
     void RecomputeRanges();
     // Descends to the cell; `path` gets every step when given.
+    // `contents` gets where the found cell's bytes may be read (a copy when a jump ended there).
     int Descend(std::int32_t x, std::int32_t y, TerrainCellLookup* out, std::int32_t minLevel,
-                std::vector<TerrainPathStep>* path);
+                std::vector<TerrainPathStep>* path, const std::uint8_t** contents);
     void FreeBlocks(std::size_t keep);
 
     std::uint32_t headerA = 500;

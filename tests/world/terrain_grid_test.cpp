@@ -383,6 +383,112 @@ TEST(TerrainGrid, DamagedLinksAndMaterialsReadAsEmptyCells) {
     EXPECT_EQ(looping.FindCell(1024 + 100, 100, &at, 0), 0);
 }
 
+// A 64 x 64 hill whose level-4 cell (1, 2) continues in block 301, a 16 x 16 hill with a leaf
+// among its top cells; with `faults`, a coarse leaf, a coarse link past its finer level and a
+// coarse cell naming material 7 and one naming 0 (the others name none); with `fineMaterial`,
+// the finest cells name material 1.
+TerrainTileModel LayeredTile(bool faults, bool fineMaterial) {
+    TerrainTileModel tile = terraintest::TileOf(Hills(64));
+    world::TerrainBlockModel& root = tile.blocks[0];
+    auto setLink = [](std::uint8_t* cell, std::uint16_t link) {
+        cell[0] = static_cast<std::uint8_t>(link & 0xFF);
+        cell[1] = static_cast<std::uint8_t>(link >> 8);
+    };
+    setLink(root.Level(4).DenseCell(1, 2), world::kLinkBlock | 301);
+    world::TerrainBlockModel sub = terraintest::TileOf(Hills(16)).blocks[0];
+    sub.id = 301;
+    setLink(sub.Level(3).DenseCell(1, 1), world::kLinkLeaf);
+    if (faults) {
+        setLink(root.Level(2).DenseCell(5, 9), world::kLinkLeaf);
+        setLink(root.Level(2).DenseCell(12, 3), world::kLinkSubdivided | world::kLinkValueMask);
+        root.Level(3).DenseCell(6, 1)[6] = 7;
+        root.Level(3).DenseCell(5, 6)[6] = 0;
+    }
+    if (fineMaterial) {
+        world::FillLevelMaterial(root, 0, 1);
+        world::FillLevelMaterial(sub, 0, 1);
+    }
+    tile.blocks.push_back(sub);
+    return tile;
+}
+
+TEST(TerrainGrid, EveryLookupFindsTheCellOfAStepByStepDescent) {
+    // Plain lookups may skip the coarse levels every descent passes; they must end where the
+    // traced descent (which takes every step) ends, whatever level they may stop at, and
+    // must still meet every damaged cell on the way.
+    testsupport::TempFolder dir;
+    terraintest::WriteTile(dir.Path("plain.ted"), LayeredTile(false, false));
+    terraintest::WriteTile(dir.Path("faults.ted"), LayeredTile(true, false));
+    terraintest::WriteTile(dir.Path("fine.ted"), LayeredTile(true, true));
+    struct Case {
+        const char* file;
+        int materials;  // the root's list, 0 for none
+        int base;       // the list's base index
+        bool damaged;   // some points pass a cell naming a material outside the list
+        bool found;     // some points find terrain
+    } cases[] = {{"plain.ted", 0, 0, false, true},
+                 {"faults.ted", 0, 0, false, true},
+                 {"faults.ted", 8, 0, false, true},
+                 {"faults.ted", 2, 0, true, true},
+                 // Material 0 is not in the list, 1 and 7 are.
+                 {"fine.ted", 8, -1, true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " with " + std::to_string(c.materials) + " materials");
+        TerrainGrid grid;
+        ASSERT_EQ(grid.Open(dir.Path(c.file)), 1);
+        world::TerrainMaterialList list;
+        list.materials.resize(static_cast<std::size_t>(c.materials));
+        list.baseIndex = c.base;
+        if (c.materials > 0) grid.SetRootMaterialList(&list);
+        std::mt19937 rng(5);
+        std::map<std::string, int> outcomes;
+        for (int i = 0; i < 4000; ++i) {
+            const auto x = static_cast<std::int32_t>(rng() % (66 * 512)) - 512;
+            const auto y = static_cast<std::int32_t>(rng() % (66 * 512)) - 512;
+            std::vector<world::TerrainPathStep> path;
+            const int traced = grid.CollectPath(x, y, &path);
+            for (const std::int32_t minLevel : {0, 1, 2, 4}) {
+                // Where the traced descent stops when it may not go below minLevel.
+                const world::TerrainPathStep* want = nullptr;
+                bool found = false;
+                for (std::size_t k = 0; k < path.size(); ++k) {
+                    const world::TerrainPathStep& st = path[k];
+                    const std::uint8_t m = st.cell.Material();
+                    if (m != world::kNoMaterial && c.materials > 0 &&
+                        (m + c.base < 0 || m + c.base >= c.materials)) {
+                        ++outcomes["damaged"];
+                        break;
+                    }
+                    const bool subdivided =
+                        (st.cell.Link() & world::kLinkKindMask) == world::kLinkSubdivided;
+                    if ((subdivided && st.level <= minLevel) || k + 1 == path.size()) {
+                        want = &st;
+                        found = (subdivided && st.level <= minLevel) || traced == 1;
+                        break;
+                    }
+                }
+                world::TerrainCellLookup at;
+                ASSERT_EQ(grid.FindCell(x, y, &at, minLevel), found ? 1 : 0)
+                    << x << "," << y << " " << minLevel;
+                if (!found) continue;
+                ++outcomes[at.block == grid.Root() ? "root" : "linked"];
+                EXPECT_EQ(at.block, want->block);
+                EXPECT_EQ(at.cell, want->cell) << x << "," << y << " " << minLevel;
+                EXPECT_EQ(at.parent, want->parent) << x << "," << y << " " << minLevel;
+                EXPECT_EQ(at.level, want->level);
+                EXPECT_EQ(at.cellX, want->cellX);
+                EXPECT_EQ(at.cellY, want->cellY);
+            }
+            // The height lookup agrees with the traced descent on where there is terrain.
+            const world::TerrainHeightResult& r = grid.GetHeightAt(x, y);
+            EXPECT_EQ(r.normal[2] != 1.0f, traced == 1) << x << "," << y;
+        }
+        EXPECT_EQ(outcomes["root"] > 1000, c.found);
+        EXPECT_EQ(outcomes["linked"] > 100, c.found);
+        EXPECT_EQ(outcomes["damaged"] > 0, c.damaged);
+    }
+}
+
 TEST(TerrainGrid, RandomlyDamagedTilesNeverCrash) {
     testsupport::TempFolder dir;
     const HeightField field = Hills(16);
