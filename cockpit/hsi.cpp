@@ -3,7 +3,7 @@
 // goes into one recorded area per buffer, so the next draw erases all of it.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "cockpit/dme_source.h"
@@ -300,8 +300,13 @@ void AlignHsiField(const char* field, int cells, char* out, std::size_t size) {
     const std::size_t n = std::char_traits<char>::length(field);
     while (from + 1 < n && field[from] == '0' && field[from + 1] != '.') ++from;
     const int width = static_cast<int>(n - from);
-    const int pad = std::max(cells - width, 0);
-    std::snprintf(out, size, "%*s%s", pad, "", field + from);
+    const auto pad = static_cast<std::size_t>(std::max(cells - width, 0));
+    // The blanks, then the field, as much of both as the buffer holds.
+    const std::size_t blanks = std::min(pad, size - 1);
+    std::memset(out, ' ', blanks);
+    const std::size_t rest = std::min(n - from, size - 1 - blanks);
+    std::memcpy(out + blanks, field + from, rest);
+    out[blanks + rest] = 0;
 }
 
 void DrawHsiTurbine(HsiGauge& h, const GFXFont* art, const GFXFont* digits, std::int32_t x,

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/file_stream.h"
+#include "gfx/bitmap_draw.h"
 #include "gfx/draw_table.h"
 
 namespace gfx {
@@ -126,6 +127,13 @@ int GFXFont::DrawScaled(GFXSurface* surface, const GFXFont* font, GFXPoint at, c
     const GFXDrawTable* table = surface->GetDrawTable();
     if (table == nullptr) return at.x;
     const bool unscaled = scale.x == kOne && scale.y == kOne;
+    if (unscaled && table->DrawBitmap == &SoftDrawBitmap) {
+        // The plain table's glyphs go straight to the copy loops, the surface read once.
+        GFXSurfaceLock lock(*surface);
+        BlitTarget target;
+        if (lock.Ok() && PrepareBlitTarget(*surface, &target))
+            return DrawGlyphRun(target, font, at, text);
+    }
     GFXRect covered{9999, 9999, -1, -1};
     std::int64_t x = at.x;
     CodeReader r(text, (font->fontFlags & kFont16BitCodes) != 0);
@@ -158,6 +166,39 @@ int GFXFont::DrawScaled(GFXSurface* surface, const GFXFont* font, GFXPoint at, c
         if (drawn) UnionRect(covered, surface->drawnRect, &covered);
     }
     surface->drawnRect = covered;
+    return covered.right;
+}
+
+int GFXFont::DrawGlyphRun(const BlitTarget& target, const GFXFont* font, GFXPoint at,
+                          const char* text) {
+    GFXRect covered{9999, 9999, -1, -1};
+    std::int64_t x = at.x;
+    CodeReader r(text, (font->fontFlags & kFont16BitCodes) != 0);
+    for (std::uint32_t c = r.Next(); c != 0; c = r.Next()) {
+        std::int32_t offset = 0;
+        const GFXBitmap* g = font->GetGlyph(c, &offset);
+        if (g == nullptr) continue;
+        const std::int32_t advance =
+            (font->fontFlags & kFontFixedPitch) ? font->cellWidth : g->width;
+        const std::int64_t rise = static_cast<std::int64_t>(font->baseline) - g->height + offset;
+        const std::int64_t y = at.y + rise;
+        const std::int64_t right = x + g->width - 1;
+        const std::int64_t bottom = y + std::abs(g->height) - 1;
+        // A glyph whose corners do not fit the coordinates is refused, as the table's entry
+        // refuses it, and leaves the covered area as it was.
+        if (g->pixels != nullptr && g->bitsPerPixel == 8 && right <= INT32_MAX &&
+            bottom <= INT32_MAX && right >= INT32_MIN && bottom >= INT32_MIN) {
+            const GFXRect glyph{static_cast<std::int32_t>(x), static_cast<std::int32_t>(y),
+                                static_cast<std::int32_t>(right),
+                                static_cast<std::int32_t>(bottom)};
+            BlitBitmap(target, *g, {glyph.left, glyph.top});
+            covered = {std::min(covered.left, glyph.left), std::min(covered.top, glyph.top),
+                       std::max(covered.right, glyph.right),
+                       std::max(covered.bottom, glyph.bottom)};
+        }
+        x += advance + font->spacing;
+    }
+    target.surface->drawnRect = covered;
     return covered.right;
 }
 

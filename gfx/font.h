@@ -32,6 +32,7 @@ inline constexpr std::uint32_t kJustifyScaleToFit = 0x40;
 // The colour of the block drawn for a character the font lacks.
 inline constexpr std::uint8_t kPlaceholderColour = 253;
 
+struct BlitTarget;
 struct GFXDrawTable;
 
 class GFXFont : public GFXBitmapArray {
@@ -94,6 +95,9 @@ private:
     };
     static int DrawScaled(GFXSurface* surface, const GFXFont* font, GFXPoint at, const char* text,
                           Scale scale);
+    // An unscaled text's glyphs straight onto a prepared 8-bit target.
+    static int DrawGlyphRun(const BlitTarget& target, const GFXFont* font, GFXPoint at,
+                            const char* text);
     std::int32_t WidthAt(const char* text, std::int32_t sx) const;
     [[nodiscard]] const GFXBitmap* Placeholder() const;
 

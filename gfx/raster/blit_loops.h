@@ -15,6 +15,12 @@ namespace gfx {
 // write the low 16 bits of colors[s]; BlitBlend writes blend[s * 256 + d].
 inline constexpr std::uint32_t kBlitMirror = 0x01;
 
+// The widest registers the plain and keyed rectangles use: byte-masked stores where the
+// processor has them, else 32-byte registers where it has those, else 16-byte ones. Tests step
+// the limit down to check every path on one machine; the program leaves it at the widest.
+enum class BlitPath { kNarrow, kWide, kMasked };
+void LimitBlitPath(BlitPath widest);
+
 void BlitCopy(std::uint8_t* dst, const std::uint8_t* src, std::int32_t width, std::int32_t height,
               std::int32_t srcAdvance, std::int32_t dstAdvance, std::uint32_t flags);
 void BlitKey(std::uint8_t* dst, const std::uint8_t* src, std::int32_t width, std::int32_t height,

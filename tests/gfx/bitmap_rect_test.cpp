@@ -36,31 +36,41 @@ std::vector<std::uint8_t> Source(std::size_t n) {
     return s;
 }
 
+// Each path the processor offers, from the widest down to the 16-byte one every machine has.
+const gfx::BlitPath kPaths[] = {gfx::BlitPath::kMasked, gfx::BlitPath::kWide,
+                                gfx::BlitPath::kNarrow};
+
 TEST(BitmapRect, KeyedAndPlainRectanglesMatchAByteLoopAndStayInTheirRows) {
-    for (const bool keyed : {true, false}) {
-        for (const Rect& c : kRects) {
-            SCOPED_TRACE(testing::Message() << (keyed ? "keyed " : "plain ") << c.w << "x" << c.h
-                                            << " +" << c.srcAdv << " +" << c.dstAdv);
-            const std::size_t srcBytes = static_cast<std::size_t>(c.w + c.srcAdv) * c.h;
-            const std::size_t dstBytes = static_cast<std::size_t>(c.w + c.dstAdv) * c.h + 64;
-            const std::vector<std::uint8_t> src = Source(srcBytes);
-            std::vector<std::uint8_t> got(dstBytes);
-            for (std::size_t i = 0; i < dstBytes; ++i)
-                got[i] = static_cast<std::uint8_t>(0x80 | (i * 13));
-            std::vector<std::uint8_t> want = got;
-            for (std::int32_t y = 0; y < c.h; ++y)
-                for (std::int32_t x = 0; x < c.w; ++x) {
-                    const std::uint8_t s = src[static_cast<std::size_t>(y * (c.w + c.srcAdv) + x)];
-                    if (!keyed || s != 0)
-                        want[static_cast<std::size_t>(y * (c.w + c.dstAdv) + x)] = s;
-                }
-            if (keyed)
-                gfx::BlitKey(got.data(), src.data(), c.w, c.h, c.srcAdv, c.dstAdv, 0);
-            else
-                gfx::BlitCopy(got.data(), src.data(), c.w, c.h, c.srcAdv, c.dstAdv, 0);
-            EXPECT_EQ(got, want);
+    for (const gfx::BlitPath path : kPaths) {
+        gfx::LimitBlitPath(path);
+        for (const bool keyed : {true, false}) {
+            for (const Rect& c : kRects) {
+                SCOPED_TRACE(testing::Message()
+                             << (keyed ? "keyed " : "plain ") << c.w << "x" << c.h << " +"
+                             << c.srcAdv << " +" << c.dstAdv << " path " << static_cast<int>(path));
+                const std::size_t srcBytes = static_cast<std::size_t>(c.w + c.srcAdv) * c.h;
+                const std::size_t dstBytes = static_cast<std::size_t>(c.w + c.dstAdv) * c.h + 64;
+                const std::vector<std::uint8_t> src = Source(srcBytes);
+                std::vector<std::uint8_t> got(dstBytes);
+                for (std::size_t i = 0; i < dstBytes; ++i)
+                    got[i] = static_cast<std::uint8_t>(0x80 | (i * 13));
+                std::vector<std::uint8_t> want = got;
+                for (std::int32_t y = 0; y < c.h; ++y)
+                    for (std::int32_t x = 0; x < c.w; ++x) {
+                        const std::uint8_t s =
+                            src[static_cast<std::size_t>(y * (c.w + c.srcAdv) + x)];
+                        if (!keyed || s != 0)
+                            want[static_cast<std::size_t>(y * (c.w + c.dstAdv) + x)] = s;
+                    }
+                if (keyed)
+                    gfx::BlitKey(got.data(), src.data(), c.w, c.h, c.srcAdv, c.dstAdv, 0);
+                else
+                    gfx::BlitCopy(got.data(), src.data(), c.w, c.h, c.srcAdv, c.dstAdv, 0);
+                EXPECT_EQ(got, want);
+            }
         }
     }
+    gfx::LimitBlitPath(gfx::BlitPath::kMasked);
 }
 
 }  // namespace
