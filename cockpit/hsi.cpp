@@ -57,9 +57,7 @@ struct Drawing {
         area = UnionRect(area, UnionRect(Box(a), UnionRect(Box(b), Box(c))));
     }
     void Frame(const GFXFont* art, std::int32_t frame, IntPoint point) {
-        IntRect r = kNoRect;
-        if (FrameArea(art, frame, point, &r) && PanelGauge::DrawFrame(art, frame, point))
-            area = UnionRect(area, r);
+        area = UnionRect(area, DrawFrameAnchored(art, frame, point));
     }
     void Text(const GFXFont* font, IntPoint at, const char* text) {
         if (font == nullptr) return;

@@ -80,16 +80,16 @@ void DrawPanelText(const gfx::GFXFont* font, IntPoint at, const char* text) {
 
 void DrawFrameString(const gfx::GFXFont* font, std::int32_t frame, IntPoint at) {
     // Frame 0 is empty and cannot be a one-character string; a missing frame draws nothing.
-    if (frame <= 0 || frame > 255 || FrameBitmap(font, frame) == nullptr) return;
-    const char text[2] = {static_cast<char>(static_cast<unsigned char>(frame)), 0};
-    DrawPanelText(font, at, text);
+    DrawFrameGlyph(font, frame, LookUpFrame(font, frame), at);
 }
 
 IntRect DrawFrameTopLeft(const gfx::GFXFont* font, std::int32_t frame, IntPoint topLeft) {
-    std::int32_t w = 0, h = 0;
-    if (!FrameSize(font, frame, &w, &h)) return kNoRect;
-    DrawFrameString(font, frame, {topLeft.x, topLeft.y + h});
-    return {topLeft.x, topLeft.y, topLeft.x + w - 1, topLeft.y + h - 1};
+    // The string point lies the frame's height below its top.
+    const FrameGlyph glyph = LookUpFrame(font, frame);
+    if (glyph.bitmap == nullptr) return kNoRect;
+    const std::int32_t h = std::abs(glyph.bitmap->height);
+    DrawFrameGlyph(font, frame, glyph, {topLeft.x, topLeft.y + h});
+    return {topLeft.x, topLeft.y, topLeft.x + glyph.bitmap->width - 1, topLeft.y + h - 1};
 }
 
 bool FrameSize(const gfx::GFXFont* font, std::int32_t frame, std::int32_t* w, std::int32_t* h) {

@@ -196,6 +196,32 @@ bool FrameAnchor(const gfx::GFXFont* font, std::int32_t id, IntPoint* anchor) {
     return true;
 }
 
+namespace {
+
+// Glyph `b` (record `record`) of a sprite set drawn as the one-character string of its frame at
+// the string point `at` draws it: its top at the baseline less its height, moved by the glyph's
+// vertical offset (the first word of its record). Through the plain table it goes straight to
+// the bitmap draw, without looking the glyph up again.
+bool DrawGlyphAt(const gfx::GFXFont* font, std::int32_t frame, const gfx::GFXBitmap* b,
+                 const std::uint8_t* record, gfx::GFXPoint at) {
+    gfx::GFXSurface* s = PanelSurface();
+    const gfx::GFXDrawTable* t = TableOf(s);
+    if (t == nullptr || t->DrawText == nullptr) return false;
+    constexpr std::int32_t kUnscaled = 0x10000;  // 1.0 in 16.16
+    if (t->DrawText == static_cast<decltype(t->DrawText)>(&gfx::GFXFont::DrawString) &&
+        t->DrawBitmap != nullptr && font->scaleX == kUnscaled && font->scaleY == kUnscaled) {
+        std::int32_t offset = 0;
+        if (record != nullptr && font->userStride >= 4) std::memcpy(&offset, record, 4);
+        t->DrawBitmap(s, b, {at.x, at.y + font->baseline - b->height + offset}, 0);
+    } else {
+        const char text[2] = {static_cast<char>(static_cast<unsigned char>(frame)), 0};
+        t->DrawText(s, font, at, gfx::GFXFontText(font, text).c_str());
+    }
+    return true;
+}
+
+}  // namespace
+
 bool PanelGauge::DrawFrame(const gfx::GFXFont* font, std::int32_t frame, IntPoint point,
                            IntRect* painted) {
     // Frame 0 is empty by convention and cannot be a one-character string.
@@ -211,27 +237,31 @@ bool PanelGauge::DrawFrame(const gfx::GFXFont* font, std::int32_t frame, IntPoin
         std::memcpy(&anchor.y, record + 8, 4);
     }
     const std::int32_t h = std::abs(b->height);
-    gfx::GFXSurface* s = PanelSurface();
-    const gfx::GFXDrawTable* t = TableOf(s);
-    if (t == nullptr || t->DrawText == nullptr) return false;
-    const gfx::GFXPoint at{point.x - anchor.x, point.y + h - anchor.y};
-    constexpr std::int32_t kUnscaled = 0x10000;  // 1.0 in 16.16
-    if (t->DrawText == static_cast<decltype(t->DrawText)>(&gfx::GFXFont::DrawString) &&
-        t->DrawBitmap != nullptr &&
-        font->scaleX == kUnscaled && font->scaleY == kUnscaled) {
-        // The one-character string's glyph is the frame's bitmap, drawn where the font draws
-        // it (its top at the baseline less its height, moved by the glyph's vertical offset,
-        // the first word of its record), without looking it up again.
-        std::int32_t offset = 0;
-        if (record != nullptr && font->userStride >= 4) std::memcpy(&offset, record, 4);
-        t->DrawBitmap(s, b, {at.x, at.y + font->baseline - b->height + offset}, 0);
-    } else {
-        const char text[2] = {static_cast<char>(static_cast<unsigned char>(frame)), 0};
-        t->DrawText(s, font, at, gfx::GFXFontText(font, text).c_str());
-    }
+    if (!DrawGlyphAt(font, frame, b, record, {point.x - anchor.x, point.y + h - anchor.y}))
+        return false;
     if (painted != nullptr)
         *painted = IntRect{point.x - anchor.x, point.y - anchor.y, b->width, h};
     return true;
+}
+
+IntRect DrawFrameAnchored(const gfx::GFXFont* font, std::int32_t frame, IntPoint point) {
+    IntRect painted;
+    if (!PanelGauge::DrawFrame(font, frame, point, &painted)) return IntRect{0, 0, -1, -1};
+    return {painted.left, painted.top, painted.left + painted.right - 1,
+            painted.top + painted.bottom - 1};
+}
+
+FrameGlyph LookUpFrame(const gfx::GFXFont* font, std::int32_t frame) {
+    if (frame <= 0 || frame > 255 || font == nullptr) return {};
+    const std::int32_t index = font->IndexOf(frame);
+    const gfx::GFXBitmap* b = BitmapAt(*font, index);
+    if (b == nullptr) return {};
+    return {b, font->UserRecord(index)};
+}
+
+void DrawFrameGlyph(const gfx::GFXFont* font, std::int32_t frame, const FrameGlyph& glyph,
+                    IntPoint at) {
+    if (glyph.bitmap != nullptr) DrawGlyphAt(font, frame, glyph.bitmap, glyph.record, {at.x, at.y});
 }
 
 void PanelGauge::DrawBitmapPiece(const gfx::GFXBitmap* bitmap, IntRect source, std::int32_t x,

@@ -200,6 +200,20 @@ extern std::int16_t theBarometricPressureWord;
 [[nodiscard]] const gfx::GFXBitmap* FrameBitmap(const gfx::GFXBitmapArray* art, std::int32_t id);
 // The anchor (ox, oy) of frame `id` of a sprite set; false when the frame has none.
 bool FrameAnchor(const gfx::GFXFont* font, std::int32_t id, IntPoint* anchor);
+// Frame `frame` drawn with its anchor on `point`; answers its area (left, top, right, bottom
+// inclusive), empty (right < left) when nothing was drawn.
+IntRect DrawFrameAnchored(const gfx::GFXFont* font, std::int32_t frame, IntPoint point);
+// Frame `frame` of a sprite set looked up once: its bitmap (null when the set lacks it) and its
+// record.
+struct FrameGlyph {
+    const gfx::GFXBitmap* bitmap = nullptr;
+    const std::uint8_t* record = nullptr;
+};
+[[nodiscard]] FrameGlyph LookUpFrame(const gfx::GFXFont* font, std::int32_t frame);
+// A frame looked up with LookUpFrame drawn as its one-character string at the string point `at`:
+// the top of the frame is the point's y less its height, moved by its vertical offset.
+void DrawFrameGlyph(const gfx::GFXFont* font, std::int32_t frame, const FrameGlyph& glyph,
+                    IntPoint at);
 
 // Copies `source` of the main panel bitmap to `at` on the current surface, every pixel of it (an
 // erase).

@@ -390,11 +390,9 @@ void DrawAutopilotPanel(PanelGauge& g, const GFXBitmap* art, std::int32_t x, std
 void DrawTwoStateKnob(PanelGauge& g, const GFXFont* sprites, IntPoint position,
                       std::int32_t restore, std::int32_t state) {
     if (restore != 0) g.EraseSlot();
-    IntRect area = kNoRect;
     const std::int32_t frame = state == 1 ? kAudioKnobOn : kAudioKnobOff;
-    if (FrameArea(sprites, frame, position, &area) && PanelGauge::DrawFrame(sprites, frame, position) &&
-        restore != 0)
-        RecordArea(g, area);
+    const IntRect area = DrawFrameAnchored(sprites, frame, position);
+    if (restore != 0) RecordArea(g, area);
 }
 
 void DrawAudioPanel(PanelGauge& g, const GFXBitmap* art, const GFXFont* sprites, std::int32_t x,

@@ -172,31 +172,31 @@ int GFXFont::DrawScaled(GFXSurface* surface, const GFXFont* font, GFXPoint at, c
 int GFXFont::DrawGlyphRun(const BlitTarget& target, const GFXFont* font, GFXPoint at,
                           const char* text) {
     GFXRect covered{9999, 9999, -1, -1};
+    const bool fixedPitch = (font->fontFlags & kFontFixedPitch) != 0;
+    const std::int32_t cellWidth = font->cellWidth;
+    const std::int32_t spacing = font->spacing;
+    const std::int64_t baseline = font->baseline;
     std::int64_t x = at.x;
     CodeReader r(text, (font->fontFlags & kFont16BitCodes) != 0);
     for (std::uint32_t c = r.Next(); c != 0; c = r.Next()) {
         std::int32_t offset = 0;
         const GFXBitmap* g = font->GetGlyph(c, &offset);
         if (g == nullptr) continue;
-        const std::int32_t advance =
-            (font->fontFlags & kFontFixedPitch) ? font->cellWidth : g->width;
-        const std::int64_t rise = static_cast<std::int64_t>(font->baseline) - g->height + offset;
-        const std::int64_t y = at.y + rise;
-        const std::int64_t right = x + g->width - 1;
-        const std::int64_t bottom = y + std::abs(g->height) - 1;
-        // A glyph whose corners do not fit the coordinates is refused, as the table's entry
-        // refuses it, and leaves the covered area as it was.
+        const std::int32_t width = g->width;
+        // The glyph goes where the table's entry would put it, and one whose corners do not
+        // fit the coordinates is refused as the entry refuses it, leaving the covered area.
+        const GFXPoint to{static_cast<std::int32_t>(x),
+                          static_cast<std::int32_t>(at.y + baseline - g->height + offset)};
+        const std::int64_t right = static_cast<std::int64_t>(to.x) + width - 1;
+        const std::int64_t bottom = static_cast<std::int64_t>(to.y) + std::abs(g->height) - 1;
         if (g->pixels != nullptr && g->bitsPerPixel == 8 && right <= INT32_MAX &&
             bottom <= INT32_MAX && right >= INT32_MIN && bottom >= INT32_MIN) {
-            const GFXRect glyph{static_cast<std::int32_t>(x), static_cast<std::int32_t>(y),
-                                static_cast<std::int32_t>(right),
-                                static_cast<std::int32_t>(bottom)};
-            BlitBitmap(target, *g, {glyph.left, glyph.top});
-            covered = {std::min(covered.left, glyph.left), std::min(covered.top, glyph.top),
-                       std::max(covered.right, glyph.right),
-                       std::max(covered.bottom, glyph.bottom)};
+            BlitBitmap(target, *g, to);
+            covered = {std::min(covered.left, to.x), std::min(covered.top, to.y),
+                       std::max(covered.right, static_cast<std::int32_t>(right)),
+                       std::max(covered.bottom, static_cast<std::int32_t>(bottom))};
         }
-        x += advance + font->spacing;
+        x += (fixedPitch ? cellWidth : width) + spacing;
     }
     target.surface->drawnRect = covered;
     return covered.right;

@@ -172,6 +172,11 @@ int ClipLine(GFXPoint* p0, GFXPoint* p1, const GFXRect& c) {
         return (a.y < c.top && b.y < c.top) || (a.y > c.bottom && b.y > c.bottom);
     };
     if (rejectX(*p0, *p1) || rejectY(*p0, *p1)) return 0;
+    auto inside = [&](const GFXPoint& p) {
+        return p.x >= c.left && p.x <= c.right && p.y >= c.top && p.y <= c.bottom;
+    };
+    // Most lines (a gauge's needle) lie wholly inside and stay as they are.
+    if (inside(*p0) && inside(*p1)) return 1;
 
     GFXPoint a = *p0;
     GFXPoint b = *p1;

@@ -1,5 +1,6 @@
 #include "gfx/raster/blit_loops.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -381,15 +382,19 @@ __attribute__((target("avx2"))) void RectWide(std::uint8_t* dp, const std::uint8
     }
 }
 
-BlitPath theBlitPathLimit = BlitPath::kMasked;
+// The widest path the processor has, and the one the loops take (the widest unless a test
+// limited it; a loop run before the program's start-up takes the 16-byte path).
+BlitPath Widest() {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512bw") != 0 && __builtin_cpu_supports("avx512vl") != 0 &&
+        __builtin_cpu_supports("bmi2") != 0)
+        return BlitPath::kMasked;
+    return __builtin_cpu_supports("avx2") != 0 ? BlitPath::kWide : BlitPath::kNarrow;
+}
+BlitPath theBlitPath = Widest();
 
 bool Takes(BlitPath path) {
-    static const bool masked = __builtin_cpu_supports("avx512bw") != 0 &&
-                               __builtin_cpu_supports("avx512vl") != 0 &&
-                               __builtin_cpu_supports("bmi2") != 0;
-    static const bool wide = __builtin_cpu_supports("avx2") != 0;
-    if (path > theBlitPathLimit) return false;
-    return path == BlitPath::kMasked ? masked : path == BlitPath::kWide ? wide : true;
+    return theBlitPath == path;
 }
 #endif
 
@@ -397,7 +402,7 @@ bool Takes(BlitPath path) {
 
 void LimitBlitPath(BlitPath widest) {
 #if defined(GFX_MASKED_KEY)
-    theBlitPathLimit = widest;
+    theBlitPath = std::min(widest, Widest());
 #else
     (void)widest;
 #endif

@@ -132,8 +132,9 @@ TEST(BlitLoops, KeyAndCopyMatchThePixelRuleAtEveryWidth) {
 }
 
 TEST(BlitLoops, RectFillsWriteExactlyTheirWidthAtEveryWidth) {
-    constexpr int kRows = 2, kPitch = 50;
-    for (int w = 0; w <= 40; ++w) {
+    // Up to past the 64-byte runs stored without a library call.
+    constexpr int kRows = 2, kPitch = 80;
+    for (int w = 0; w <= 70; ++w) {
         Buffer dst(kRows * kPitch, 0xEE), ref = dst;
         for (int y = 0; y < kRows; ++y)
             std::fill_n(ref.begin() + y * kPitch + 5, w, std::uint8_t{0x42});
