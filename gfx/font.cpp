@@ -6,6 +6,7 @@
 #include "core/file_stream.h"
 #include "gfx/bitmap_draw.h"
 #include "gfx/draw_table.h"
+#include "gfx/raster/blit_loops.h"
 
 namespace gfx {
 
@@ -169,8 +170,62 @@ int GFXFont::DrawScaled(GFXSurface* surface, const GFXFont* font, GFXPoint at, c
     return covered.right;
 }
 
+namespace {
+
+// An opaque glyph's mode: it is copied, key and all.
+bool CopiedWhole(const GFXBitmap& g) {
+    const std::uint32_t mode = g.DrawMode();
+    return mode != kBitmapTransparent && mode != 4 && mode != 5;
+}
+
+}  // namespace
+
+int GFXFont::DrawGlyphBand(const BlitTarget& target, const GFXFont* font, GFXPoint at,
+                           const char* text) {
+    // A short text of opaque glyphs of one height on one line, side by side and wholly inside
+    // the clip box (a number window's digits), goes out one row at a time for all its glyphs.
+    BlitPiece pieces[kMaxBandPieces];
+    int count = 0;
+    const bool fixedPitch = (font->fontFlags & kFontFixedPitch) != 0;
+    std::int64_t x = at.x;
+    std::int64_t top = 0, rows = 0, left = 0, end = 0;
+    CodeReader r(text, (font->fontFlags & kFont16BitCodes) != 0);
+    for (std::uint32_t c = r.Next(); c != 0; c = r.Next()) {
+        std::int32_t offset = 0;
+        const GFXBitmap* g = font->GetGlyph(c, &offset);
+        if (g == nullptr || count == kMaxBandPieces || g->pixels == nullptr ||
+            g->bitsPerPixel != 8 || g->width < 1 || !CopiedWhole(*g))
+            return -1;
+        const std::int64_t y = at.y + static_cast<std::int64_t>(font->baseline) - g->height + offset;
+        const std::int64_t h = std::abs(g->height);
+        if (count == 0) {
+            top = y;
+            rows = h;
+            left = x;
+        } else if (y != top || h != rows || x < end) {
+            return -1;
+        }
+        end = x + g->width;
+        if (end - left > 64) return -1;
+        pieces[count++] = {g->pixels, g->stride, static_cast<std::int32_t>(x - left), g->width};
+        x += (fixedPitch ? font->cellWidth : g->width) + font->spacing;
+    }
+    const GFXRect& clip = target.clip;
+    if (count == 0 || left < clip.left || top < clip.top || end - 1 > clip.right ||
+        top + rows - 1 > clip.bottom)
+        return -1;
+    std::uint8_t* dst = target.pixels + static_cast<std::ptrdiff_t>(top) * target.stride + left;
+    if (!BlitBand(dst, target.stride, static_cast<std::int32_t>(rows), pieces, count)) return -1;
+    target.surface->drawnRect = {static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+                                 static_cast<std::int32_t>(end - 1),
+                                 static_cast<std::int32_t>(top + rows - 1)};
+    return static_cast<std::int32_t>(end - 1);
+}
+
 int GFXFont::DrawGlyphRun(const BlitTarget& target, const GFXFont* font, GFXPoint at,
                           const char* text) {
+    const int band = DrawGlyphBand(target, font, at, text);
+    if (band >= 0) return band;
     GFXRect covered{9999, 9999, -1, -1};
     const bool fixedPitch = (font->fontFlags & kFontFixedPitch) != 0;
     const std::int32_t cellWidth = font->cellWidth;

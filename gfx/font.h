@@ -98,6 +98,10 @@ private:
     // An unscaled text's glyphs straight onto a prepared 8-bit target.
     static int DrawGlyphRun(const BlitTarget& target, const GFXFont* font, GFXPoint at,
                             const char* text);
+    // The same text drawn row by row for all its glyphs at once where that is possible; answers
+    // the covered area's right edge, or -1 when the text must be drawn glyph by glyph.
+    static int DrawGlyphBand(const BlitTarget& target, const GFXFont* font, GFXPoint at,
+                             const char* text);
     std::int32_t WidthAt(const char* text, std::int32_t sx) const;
     [[nodiscard]] const GFXBitmap* Placeholder() const;
 

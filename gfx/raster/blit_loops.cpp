@@ -382,6 +382,34 @@ __attribute__((target("avx2"))) void RectWide(std::uint8_t* dp, const std::uint8
     }
 }
 
+// One band of opaque pieces: every piece's row loaded into its place in a 64-byte register (a
+// masked load reads only the piece's own bytes), then the row stored once under the pieces'
+// mask.
+__attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void BandMasked(
+    std::uint8_t* dst, std::int32_t dstStride, std::int32_t rows, const BlitPiece* pieces,
+    int count) {
+    __mmask64 masks[kMaxBandPieces];
+    std::uintptr_t from[kMaxBandPieces];
+    __mmask64 all = 0;
+    for (int i = 0; i < count; ++i) {
+        masks[i] = _bzhi_u64(~0ull, static_cast<std::uint32_t>(pieces[i].width))
+                   << pieces[i].offset;
+        all |= masks[i];
+        // The row's address less the piece's offset: lanes below the offset are never read.
+        from[i] = reinterpret_cast<std::uintptr_t>(pieces[i].pixels) -
+                  static_cast<std::uintptr_t>(pieces[i].offset);
+    }
+    for (std::int32_t y = 0; y < rows; ++y, dst += dstStride) {
+        __m512i row = _mm512_maskz_loadu_epi8(masks[0], reinterpret_cast<const void*>(from[0]));
+        from[0] += static_cast<std::uintptr_t>(static_cast<std::intptr_t>(pieces[0].stride));
+        for (int i = 1; i < count; ++i) {
+            row = _mm512_mask_loadu_epi8(row, masks[i], reinterpret_cast<const void*>(from[i]));
+            from[i] += static_cast<std::uintptr_t>(static_cast<std::intptr_t>(pieces[i].stride));
+        }
+        _mm512_mask_storeu_epi8(dst, all, row);
+    }
+}
+
 // The widest path the processor has, and the one the loops take (the widest unless a test
 // limited it; a loop run before the program's start-up takes the 16-byte path).
 BlitPath Widest() {
@@ -405,6 +433,18 @@ void LimitBlitPath(BlitPath widest) {
     theBlitPath = std::min(widest, Widest());
 #else
     (void)widest;
+#endif
+}
+
+bool BlitBand(std::uint8_t* dst, std::int32_t dstStride, std::int32_t rows,
+              const BlitPiece* pieces, int count) {
+#if defined(GFX_MASKED_KEY)
+    if (!Takes(BlitPath::kMasked) || count < 1 || count > kMaxBandPieces) return false;
+    BandMasked(dst, dstStride, rows, pieces, count);
+    return true;
+#else
+    (void)dst, (void)dstStride, (void)rows, (void)pieces, (void)count;
+    return false;
 #endif
 }
 

@@ -21,6 +21,21 @@ inline constexpr std::uint32_t kBlitMirror = 0x01;
 enum class BlitPath { kNarrow, kWide, kMasked };
 void LimitBlitPath(BlitPath widest);
 
+// Opaque pieces lying side by side in one band of rows (a text's glyphs): piece i's rows start at
+// `pixels` (`stride` apart) and go `offset` .. `offset + width - 1` bytes from the band's left;
+// the pieces are in order and do not overlap, and the band is at most 64 bytes wide. Where the
+// processor has byte-masked stores each row of the band is one store, the bytes between pieces
+// untouched, and the answer is true; otherwise nothing is drawn and the answer is false.
+struct BlitPiece {
+    const std::uint8_t* pixels = nullptr;
+    std::int32_t stride = 0;
+    std::int32_t offset = 0;
+    std::int32_t width = 0;
+};
+inline constexpr int kMaxBandPieces = 8;
+bool BlitBand(std::uint8_t* dst, std::int32_t dstStride, std::int32_t rows,
+              const BlitPiece* pieces, int count);
+
 void BlitCopy(std::uint8_t* dst, const std::uint8_t* src, std::int32_t width, std::int32_t height,
               std::int32_t srcAdvance, std::int32_t dstAdvance, std::uint32_t flags);
 void BlitKey(std::uint8_t* dst, const std::uint8_t* src, std::int32_t width, std::int32_t height,
