@@ -7,10 +7,12 @@
 #include "flight/aircraft.h"
 #include "gfx/bitmap.h"
 #include "gfx/bitmap_array.h"
+#include "gfx/bitmap_draw.h"
 #include "gfx/bitmap_part.h"
 #include "gfx/display.h"
 #include "gfx/draw_table.h"
 #include "gfx/font.h"
+#include "gfx/raster/blit_loops.h"
 #include "gfx/raster/poly_request.h"
 #include "gfx/surface.h"
 
@@ -324,6 +326,87 @@ void RestorePanelBackground(const IntRect& source, IntPoint at) {
     if (s == nullptr || b == nullptr) return;
     gfx::DrawBitmapPartInside(s, TableOf(s), b,
                               {source.left, source.top, source.right, source.bottom}, {at.x, at.y});
+}
+
+namespace {
+
+// The slot's last image put back and frame `frame` drawn with its anchor on `point`, in one pass,
+// where the frame lies inside the single area erased, both wholly inside the panel bitmap and
+// the clip box, through the plain table: the same pixels as the erase and then the draw. False,
+// with nothing drawn, otherwise.
+bool EraseUnderFrame(PanelGauge& g, const gfx::GFXFont* font, std::int32_t frame, IntPoint point,
+                     IntRect* area) {
+    if (g.alwaysDraw != 0 || g.slot < 0 || g.slot >= kGaugeSlots || g.eraseNeeded[g.slot] == 0)
+        return false;
+    const IntRect& e = g.drawnRect[g.slot];
+    if (e.right <= e.left || g.drawnRect2[g.slot].right > g.drawnRect2[g.slot].left) return false;
+    const FrameGlyph glyph = LookUpFrame(font, frame);
+    const gfx::GFXBitmap* b = glyph.bitmap;
+    gfx::GFXSurface* s = PanelSurface();
+    const gfx::GFXDrawTable* t = TableOf(s);
+    const gfx::GFXBitmap* panel = OpaquePanel();
+    constexpr std::int32_t kUnscaled = 0x10000;
+    if (b == nullptr || t == nullptr || panel == nullptr ||
+        t->DrawText != static_cast<decltype(t->DrawText)>(&gfx::GFXFont::DrawString) ||
+        t->DrawBitmap != &gfx::SoftDrawBitmap || t->DrawBitmapPart != &gfx::SoftDrawBitmapPart ||
+        font->scaleX != kUnscaled || font->scaleY != kUnscaled || b->bitsPerPixel != 8 ||
+        panel->bitsPerPixel != 8)
+        return false;
+    const std::uint32_t mode = b->DrawMode();
+    if (mode == 4 || mode == 5) return false;
+    // The erase: the area of the panel bitmap, wholly inside it, at the recorded point.
+    const std::int32_t panelRows = std::abs(panel->height);
+    if (e.left < 0 || e.top < 0 || e.right >= panel->width || e.bottom >= panelRows) return false;
+    const IntPoint to = g.drawnAt[g.slot];
+    const std::int32_t width = e.right - e.left + 1;
+    const std::int32_t rows = e.bottom - e.top + 1;
+    if (width > 64) return false;
+    // The frame where its one-character string puts it.
+    IntPoint anchor;
+    if (glyph.record != nullptr && font->userStride >= 12) {
+        std::memcpy(&anchor.x, glyph.record + 4, 4);
+        std::memcpy(&anchor.y, glyph.record + 8, 4);
+    }
+    std::int32_t offset = 0;
+    if (glyph.record != nullptr && font->userStride >= 4) std::memcpy(&offset, glyph.record, 4);
+    const std::int32_t h = std::abs(b->height);
+    const std::int64_t x = static_cast<std::int64_t>(point.x) - anchor.x;
+    const std::int64_t y = static_cast<std::int64_t>(point.y) + h - anchor.y + font->baseline -
+                           b->height + offset;
+    if (x < to.x || y < to.y || x + b->width > static_cast<std::int64_t>(to.x) + width ||
+        y + h > static_cast<std::int64_t>(to.y) + rows)
+        return false;
+    gfx::GFXSurfaceLock lock(*s);
+    gfx::BlitTarget target;
+    if (!lock.Ok() || !gfx::PrepareBlitTarget(*s, &target)) return false;
+    const gfx::GFXRect& c = target.clip;
+    if (to.x < c.left || to.y < c.top || to.x + width - 1 > c.right || to.y + rows - 1 > c.bottom)
+        return false;
+    const gfx::BlitPiece sprite{b->pixels, b->stride, static_cast<std::int32_t>(x - to.x),
+                                b->width};
+    std::uint8_t* dst = target.pixels + static_cast<std::ptrdiff_t>(to.y) * target.stride + to.x;
+    const std::uint8_t* from =
+        panel->pixels + static_cast<std::ptrdiff_t>(e.top) * panel->stride + e.left;
+    if (!gfx::BlitOverBackground(dst, target.stride, from, panel->stride, width, rows, sprite,
+                                 static_cast<std::int32_t>(y - to.y), h,
+                                 mode == gfx::kBitmapTransparent))
+        return false;
+    const auto left = static_cast<std::int32_t>(x);
+    const auto top = static_cast<std::int32_t>(y);
+    s->drawnRect = {left, top, left + b->width - 1, top + h - 1};
+    *area = {point.x - anchor.x, point.y - anchor.y, point.x - anchor.x + b->width - 1,
+             point.y - anchor.y + h - 1};
+    return true;
+}
+
+}  // namespace
+
+IntRect PanelGauge::EraseAndDrawFrame(const gfx::GFXFont* font, std::int32_t frame,
+                                      IntPoint point) {
+    IntRect area;
+    if (EraseUnderFrame(*this, font, frame, point, &area)) return area;
+    EraseSlot();
+    return DrawFrameAnchored(font, frame, point);
 }
 
 void DrawPanelMask(const IntRect& source, IntPoint at) {

@@ -112,6 +112,10 @@ public:
     }
     // Erases the slot's last image (first and second drawn areas) when it holds one.
     void EraseSlot();
+    // EraseSlot, then frame `frame` of a sprite set drawn with its anchor on `point`, in one pass
+    // where the frame lies inside the one area erased; answers the frame's area as
+    // DrawFrameAnchored does.
+    IntRect EraseAndDrawFrame(const gfx::GFXFont* font, std::int32_t frame, IntPoint point);
     // Records a drawn area of `source`'s size at `at`: the common last step of every draw.
     void MarkDirty(IntRect source, IntRect* out, IntPoint* at);
     // Records the first (second) drawn element of the slot: w x h pixels drawn at `at`.

@@ -52,8 +52,9 @@ void DrawPiece(PanelGauge& g, const GFXBitmap* art, const IntRect& source, IntPo
 
 void DrawSpriteState(PanelGauge& g, const GFXFont* sprites, IntPoint position,
                      std::int32_t frame, std::int32_t state, bool erase) {
-    if (erase) g.EraseSlot();
-    Recorded(g, state, DrawFrameAnchored(sprites, frame, position));
+    Recorded(g, state,
+             erase ? g.EraseAndDrawFrame(sprites, frame, position)
+                   : DrawFrameAnchored(sprites, frame, position));
 }
 
 }  // namespace

@@ -410,6 +410,26 @@ __attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void BandMasked(
     }
 }
 
+__attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void OverBackgroundMasked(
+    std::uint8_t* dst, std::int32_t dstStride, const std::uint8_t* background,
+    std::int32_t backgroundStride, std::int32_t width, std::int32_t rows, const BlitPiece& sprite,
+    std::int32_t spriteTop, std::int32_t spriteRows, bool keyed) {
+    const __mmask64 whole = _bzhi_u64(~0ull, static_cast<std::uint32_t>(width));
+    const __mmask64 piece = _bzhi_u64(~0ull, static_cast<std::uint32_t>(sprite.width))
+                            << sprite.offset;
+    std::uintptr_t from = reinterpret_cast<std::uintptr_t>(sprite.pixels) -
+                          static_cast<std::uintptr_t>(sprite.offset);
+    for (std::int32_t y = 0; y < rows; ++y, dst += dstStride, background += backgroundStride) {
+        __m512i row = _mm512_maskz_loadu_epi8(whole, background);
+        if (y >= spriteTop && y < spriteTop + spriteRows) {
+            const __m512i v = _mm512_maskz_loadu_epi8(piece, reinterpret_cast<const void*>(from));
+            from += static_cast<std::uintptr_t>(static_cast<std::intptr_t>(sprite.stride));
+            row = _mm512_mask_mov_epi8(row, keyed ? _mm512_test_epi8_mask(v, v) : piece, v);
+        }
+        _mm512_mask_storeu_epi8(dst, whole, row);
+    }
+}
+
 // The widest path the processor has, and the one the loops take (the widest unless a test
 // limited it; a loop run before the program's start-up takes the 16-byte path).
 BlitPath Widest() {
@@ -444,6 +464,24 @@ bool BlitBand(std::uint8_t* dst, std::int32_t dstStride, std::int32_t rows,
     return true;
 #else
     (void)dst, (void)dstStride, (void)rows, (void)pieces, (void)count;
+    return false;
+#endif
+}
+
+bool BlitOverBackground(std::uint8_t* dst, std::int32_t dstStride, const std::uint8_t* background,
+                        std::int32_t backgroundStride, std::int32_t width, std::int32_t rows,
+                        const BlitPiece& sprite, std::int32_t spriteTop, std::int32_t spriteRows,
+                        bool keyed) {
+#if defined(GFX_MASKED_KEY)
+    if (!Takes(BlitPath::kMasked) || width < 1 || width > 64 || sprite.offset < 0 ||
+        sprite.width < 0 || sprite.offset + sprite.width > width)
+        return false;
+    OverBackgroundMasked(dst, dstStride, background, backgroundStride, width, rows, sprite,
+                         spriteTop, spriteRows, keyed);
+    return true;
+#else
+    (void)dst, (void)dstStride, (void)background, (void)backgroundStride, (void)width;
+    (void)rows, (void)sprite, (void)spriteTop, (void)spriteRows, (void)keyed;
     return false;
 #endif
 }

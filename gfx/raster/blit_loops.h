@@ -36,6 +36,16 @@ inline constexpr int kMaxBandPieces = 8;
 bool BlitBand(std::uint8_t* dst, std::int32_t dstStride, std::int32_t rows,
               const BlitPiece* pieces, int count);
 
+// A rectangle of `width` x `rows` bytes (at most 64 wide) put back from an opaque background
+// and a sprite drawn over it in the same pass: the sprite's rows are rows `spriteTop` ..
+// `spriteTop + spriteRows - 1` of the rectangle, at `sprite.offset` across; keyed, its 0 bytes
+// show the background. The same bytes as the background's copy and then the sprite's. False,
+// and nothing drawn, where the processor lacks byte-masked stores.
+bool BlitOverBackground(std::uint8_t* dst, std::int32_t dstStride, const std::uint8_t* background,
+                        std::int32_t backgroundStride, std::int32_t width, std::int32_t rows,
+                        const BlitPiece& sprite, std::int32_t spriteTop, std::int32_t spriteRows,
+                        bool keyed);
+
 void BlitCopy(std::uint8_t* dst, const std::uint8_t* src, std::int32_t width, std::int32_t height,
               std::int32_t srcAdvance, std::int32_t dstAdvance, std::uint32_t flags);
 void BlitKey(std::uint8_t* dst, const std::uint8_t* src, std::int32_t width, std::int32_t height,

@@ -73,4 +73,48 @@ TEST(BitmapRect, KeyedAndPlainRectanglesMatchAByteLoopAndStayInTheirRows) {
     gfx::LimitBlitPath(gfx::BlitPath::kMasked);
 }
 
+// A background put back with a sprite over it in one pass equals the background's copy followed
+// by the sprite's (keyed or plain), wherever the sprite lies in the rectangle, and writes nothing
+// outside the rectangle's rows.
+TEST(BitmapRect, SpriteOverItsBackgroundMatchesTheTwoCopies) {
+    struct Case {
+        std::int32_t width, rows, spriteLeft, spriteTop, spriteWidth, spriteRows;
+    };
+    const Case cases[] = {{12, 21, 0, 0, 11, 20}, {12, 21, 1, 1, 11, 20}, {64, 5, 0, 0, 64, 5},
+                          {64, 6, 60, 2, 4, 3},   {1, 1, 0, 0, 1, 1},     {33, 9, 7, 4, 0, 0},
+                          {40, 8, 39, 7, 1, 1}};
+    constexpr std::int32_t kStride = 80, kBackgroundStride = 70, kSpriteStride = 66;
+    const std::vector<std::uint8_t> background = Source(kBackgroundStride * 24);
+    std::vector<std::uint8_t> sprite = Source(kSpriteStride * 24 + 7);
+    sprite.erase(sprite.begin(), sprite.begin() + 7);  // a different pattern of keys
+    for (const bool keyed : {true, false}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message()
+                         << (keyed ? "keyed " : "plain ") << c.width << "x" << c.rows
+                         << " sprite at " << c.spriteLeft << "," << c.spriteTop);
+            std::vector<std::uint8_t> want(kStride * 26);
+            for (std::size_t i = 0; i < want.size(); ++i)
+                want[i] = static_cast<std::uint8_t>(0x80 | (i * 13));
+            std::vector<std::uint8_t> got = want;
+            std::uint8_t* at = want.data() + kStride;
+            gfx::BlitCopy(at, background.data(), c.width, c.rows, kBackgroundStride - c.width,
+                          kStride - c.width, 0);
+            std::uint8_t* spriteAt = at + c.spriteTop * kStride + c.spriteLeft;
+            const std::int32_t adv = kSpriteStride - c.spriteWidth;
+            if (keyed)
+                gfx::BlitKey(spriteAt, sprite.data(), c.spriteWidth, c.spriteRows, adv,
+                             kStride - c.spriteWidth, 0);
+            else
+                gfx::BlitCopy(spriteAt, sprite.data(), c.spriteWidth, c.spriteRows, adv,
+                              kStride - c.spriteWidth, 0);
+            const gfx::BlitPiece piece{sprite.data(), kSpriteStride, c.spriteLeft, c.spriteWidth};
+            if (!gfx::BlitOverBackground(got.data() + kStride, kStride, background.data(),
+                                         kBackgroundStride, c.width, c.rows, piece, c.spriteTop,
+                                         c.spriteRows, keyed))
+                GTEST_SKIP() << "no byte-masked stores on this processor";
+            EXPECT_EQ(got, want);
+        }
+    }
+}
+
 }  // namespace
