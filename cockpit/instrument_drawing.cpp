@@ -75,7 +75,11 @@ void DrawPanelText(const gfx::GFXFont* font, IntPoint at, const char* text) {
     gfx::GFXSurface* s = nullptr;
     const gfx::GFXDrawTable* t = Table(&s);
     if (t == nullptr || t->DrawText == nullptr) return;
-    t->DrawText(s, font, {at.x, at.y}, gfx::GFXFontText(font, text).c_str());
+    // A font of 8-bit codes reads the text as it is; one of 16-bit codes needs it widened.
+    if ((font->fontFlags & gfx::kFont16BitCodes) == 0)
+        t->DrawText(s, font, {at.x, at.y}, text);
+    else
+        t->DrawText(s, font, {at.x, at.y}, gfx::GFXFontText(font, text).c_str());
 }
 
 void DrawFrameString(const gfx::GFXFont* font, std::int32_t frame, IntPoint at) {

@@ -20,14 +20,6 @@ namespace cockpit {
 
 std::int16_t theBarometricPressureWord = 10642;
 
-std::int32_t RoundNearest(double x) {
-    const double whole = std::trunc(x);
-    const double fraction = x - whole;
-    // Only a fraction beyond one half rounds away from zero.
-    if (fraction > 0.5) return static_cast<std::int32_t>(whole) + 1;
-    if (fraction < -0.5) return static_cast<std::int32_t>(whole) - 1;
-    return static_cast<std::int32_t>(whole);
-}
 
 gfx::GFXSurface* thePanelSurfaceOverride = nullptr;
 std::uint32_t thePanelPaintCount = 1;
@@ -336,7 +328,8 @@ namespace {
 // with nothing drawn, otherwise.
 bool EraseUnderFrame(PanelGauge& g, const gfx::GFXFont* font, std::int32_t frame, IntPoint point,
                      IntRect* area) {
-    if (g.alwaysDraw != 0 || g.slot < 0 || g.slot >= kGaugeSlots || g.eraseNeeded[g.slot] == 0)
+    if (gfx::CurrentBlitPath() != gfx::BlitPath::kMasked || g.alwaysDraw != 0 || g.slot < 0 ||
+        g.slot >= kGaugeSlots || g.eraseNeeded[g.slot] == 0)
         return false;
     const IntRect& e = g.drawnRect[g.slot];
     if (e.right <= e.left || g.drawnRect2[g.slot].right > g.drawnRect2[g.slot].left) return false;

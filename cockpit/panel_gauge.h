@@ -6,6 +6,7 @@
 // surface's draw table, and draws nothing of a piece whose art is missing.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace gfx {
@@ -57,7 +58,14 @@ inline bool operator==(const IntRect& a, const IntRect& b) {
 }
 
 // The nearest integer; an exact half goes toward zero (2.5 gives 2, -2.5 gives -2).
-[[nodiscard]] std::int32_t RoundNearest(double x);
+[[nodiscard]] inline std::int32_t RoundNearest(double x) {
+    const double whole = std::trunc(x);
+    const double fraction = x - whole;
+    // Only a fraction beyond one half rounds away from zero.
+    if (fraction > 0.5) return static_cast<std::int32_t>(whole) + 1;
+    if (fraction < -0.5) return static_cast<std::int32_t>(whole) - 1;
+    return static_cast<std::int32_t>(whole);
+}
 
 // The display mode's current surface, fetched anew at every drawing call (null without one).
 [[nodiscard]] gfx::GFXSurface* PanelSurface();

@@ -66,17 +66,6 @@ const GFXBitmap* GFXFont::Placeholder() const {
     return placeholder.get();
 }
 
-const GFXBitmap* GFXFont::GetGlyph(std::uint32_t code, std::int32_t* verticalOffset) const {
-    if (verticalOffset) *verticalOffset = 0;
-    const std::int32_t index = IndexOf(static_cast<std::int32_t>(code));
-    if (index < 0 || index >= count || !bitmaps[index]) return Placeholder();
-    const std::uint8_t* record = UserRecord(index);
-    if (verticalOffset && record != nullptr && userStride >= 4) {
-        *verticalOffset = core::ReadI32(record);
-    }
-    return bitmaps[index].get();
-}
-
 std::int32_t GFXFont::WidthAt(const char* text, std::int32_t sx) const {
     CodeReader r(text, (fontFlags & kFont16BitCodes) != 0);
     std::int64_t sum = 0;
@@ -184,6 +173,7 @@ int GFXFont::DrawGlyphBand(const BlitTarget& target, const GFXFont* font, GFXPoi
                            const char* text) {
     // A short text of opaque glyphs of one height on one line, side by side and wholly inside
     // the clip box (a number window's digits), goes out one row at a time for all its glyphs.
+    if (CurrentBlitPath() != BlitPath::kMasked) return -1;
     BlitPiece pieces[kMaxBandPieces];
     int count = 0;
     const bool fixedPitch = (font->fontFlags & kFontFixedPitch) != 0;

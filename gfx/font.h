@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/endian.h"
 #include "core/stream_io.h"
 #include "gfx/bitmap_array.h"
 #include "gfx/palette.h"
@@ -107,6 +108,17 @@ private:
 
     mutable std::unique_ptr<GFXBitmap> placeholder;
 };
+
+inline const GFXBitmap* GFXFont::GetGlyph(std::uint32_t code, std::int32_t* verticalOffset) const {
+    if (verticalOffset) *verticalOffset = 0;
+    const std::int32_t index = IndexOf(static_cast<std::int32_t>(code));
+    if (index < 0 || index >= count || !bitmaps[index]) return Placeholder();
+    const std::uint8_t* record = UserRecord(index);
+    if (verticalOffset && record != nullptr && userStride >= 4) {
+        *verticalOffset = core::ReadI32(record);
+    }
+    return bitmaps[index].get();
+}
 
 // A text in the code width its font declares: every byte of `text` one character code, kept as
 // 8-bit codes or, for a font of 16-bit codes, as 16-bit little-endian ones, ended by a zero of

@@ -91,15 +91,6 @@ void GFXSurface::StorePalette(GFXPalette* newPalette, std::int32_t first, std::i
     CopyPaletteEntries(palette, newPalette, first, count);
 }
 
-int GFXSurface::AcquireLock() {
-    if (lockCount++ == 0) return Lock();
-    return 1;
-}
-
-void GFXSurface::ReleaseLock() {
-    if (lockCount <= 0) return;  // an unbalanced release must not unlock twice
-    if (--lockCount == 0) Unlock();
-}
 
 GFXSurface* GFXSurface::FindDisplayedInChain() {
     GFXSurface* s = this;

@@ -448,6 +448,14 @@ bool Takes(BlitPath path) {
 
 }  // namespace
 
+BlitPath CurrentBlitPath() {
+#if defined(GFX_MASKED_KEY)
+    return theBlitPath;
+#else
+    return BlitPath::kNarrow;
+#endif
+}
+
 void LimitBlitPath(BlitPath widest) {
 #if defined(GFX_MASKED_KEY)
     theBlitPath = std::min(widest, Widest());

@@ -20,6 +20,8 @@ inline constexpr std::uint32_t kBlitMirror = 0x01;
 // the limit down to check every path on one machine; the program leaves it at the widest.
 enum class BlitPath { kNarrow, kWide, kMasked };
 void LimitBlitPath(BlitPath widest);
+// The path the loops take now.
+[[nodiscard]] BlitPath CurrentBlitPath();
 
 // Opaque pieces lying side by side in one band of rows (a text's glyphs): piece i's rows start at
 // `pixels` (`stride` apart) and go `offset` .. `offset + width - 1` bytes from the band's left;
