@@ -47,6 +47,18 @@ std::int32_t ScaleShift(std::int64_t v, std::int32_t scale) {
     return static_cast<std::int32_t>((v * scale) >> 16);
 }
 
+// Calls each(glyph, verticalOffset) for every character of a text in turn (a code the font
+// lacks gives its placeholder) until it answers false.
+template <class Each>
+void ForEachGlyph(const GFXFont* font, const char* text, Each&& each) {
+    CodeReader r(text, (font->fontFlags & kFont16BitCodes) != 0);
+    for (std::uint32_t c = r.Next(); c != 0; c = r.Next()) {
+        std::int32_t offset = 0;
+        const GFXBitmap* g = font->GetGlyph(c, &offset);
+        if (g != nullptr && !each(*g, offset)) return;
+    }
+}
+
 }  // namespace
 
 GFXFont::GFXFont() = default;
@@ -126,11 +138,8 @@ int GFXFont::DrawScaled(GFXSurface* surface, const GFXFont* font, GFXPoint at, c
     }
     GFXRect covered{9999, 9999, -1, -1};
     std::int64_t x = at.x;
-    CodeReader r(text, (font->fontFlags & kFont16BitCodes) != 0);
-    for (std::uint32_t c = r.Next(); c != 0; c = r.Next()) {
-        std::int32_t offset = 0;
-        const GFXBitmap* g = font->GetGlyph(c, &offset);
-        if (g == nullptr) continue;
+    ForEachGlyph(font, text, [&](const GFXBitmap& glyph, std::int32_t offset) {
+        const GFXBitmap* g = &glyph;
         const std::int32_t advance =
             (font->fontFlags & kFontFixedPitch) ? font->cellWidth : g->width;
         const std::int64_t rise = static_cast<std::int64_t>(font->baseline) - g->height + offset;
@@ -154,7 +163,8 @@ int GFXFont::DrawScaled(GFXSurface* surface, const GFXFont* font, GFXPoint at, c
             x += ScaleTrunc(advance, scale.x) + font->spacing;
         }
         if (drawn) UnionRect(covered, surface->drawnRect, &covered);
-    }
+        return true;
+    });
     surface->drawnRect = covered;
     return covered.right;
 }
@@ -179,29 +189,30 @@ int GFXFont::DrawGlyphBand(const BlitTarget& target, const GFXFont* font, GFXPoi
     const bool fixedPitch = (font->fontFlags & kFontFixedPitch) != 0;
     std::int64_t x = at.x;
     std::int64_t top = 0, rows = 0, left = 0, end = 0;
-    CodeReader r(text, (font->fontFlags & kFont16BitCodes) != 0);
-    for (std::uint32_t c = r.Next(); c != 0; c = r.Next()) {
-        std::int32_t offset = 0;
-        const GFXBitmap* g = font->GetGlyph(c, &offset);
-        if (g == nullptr || count == kMaxBandPieces || g->pixels == nullptr ||
-            g->bitsPerPixel != 8 || g->width < 1 || !CopiedWhole(*g))
-            return -1;
-        const std::int64_t y = at.y + static_cast<std::int64_t>(font->baseline) - g->height + offset;
+    bool banded = true;
+    ForEachGlyph(font, text, [&](const GFXBitmap& glyph, std::int32_t offset) {
+        const GFXBitmap* g = &glyph;
+        if (count == kMaxBandPieces || g->pixels == nullptr || g->bitsPerPixel != 8 ||
+            g->width < 1 || !CopiedWhole(*g))
+            return banded = false;
+        const std::int64_t y =
+            at.y + static_cast<std::int64_t>(font->baseline) - g->height + offset;
         const std::int64_t h = std::abs(g->height);
         if (count == 0) {
             top = y;
             rows = h;
             left = x;
         } else if (y != top || h != rows || x < end) {
-            return -1;
+            return banded = false;
         }
         end = x + g->width;
-        if (end - left > 64) return -1;
+        if (end - left > 64) return banded = false;
         pieces[count++] = {g->pixels, g->stride, static_cast<std::int32_t>(x - left), g->width};
         x += (fixedPitch ? font->cellWidth : g->width) + font->spacing;
-    }
+        return true;
+    });
     const GFXRect& clip = target.clip;
-    if (count == 0 || left < clip.left || top < clip.top || end - 1 > clip.right ||
+    if (!banded || count == 0 || left < clip.left || top < clip.top || end - 1 > clip.right ||
         top + rows - 1 > clip.bottom)
         return -1;
     std::uint8_t* dst = target.pixels + static_cast<std::ptrdiff_t>(top) * target.stride + left;
@@ -222,11 +233,8 @@ int GFXFont::DrawGlyphRun(const BlitTarget& target, const GFXFont* font, GFXPoin
     const std::int32_t spacing = font->spacing;
     const std::int64_t baseline = font->baseline;
     std::int64_t x = at.x;
-    CodeReader r(text, (font->fontFlags & kFont16BitCodes) != 0);
-    for (std::uint32_t c = r.Next(); c != 0; c = r.Next()) {
-        std::int32_t offset = 0;
-        const GFXBitmap* g = font->GetGlyph(c, &offset);
-        if (g == nullptr) continue;
+    ForEachGlyph(font, text, [&](const GFXBitmap& glyph, std::int32_t offset) {
+        const GFXBitmap* g = &glyph;
         const std::int32_t width = g->width;
         // The glyph goes where the table's entry would put it, and one whose corners do not
         // fit the coordinates is refused as the entry refuses it, leaving the covered area.
@@ -242,7 +250,8 @@ int GFXFont::DrawGlyphRun(const BlitTarget& target, const GFXFont* font, GFXPoin
                        std::max(covered.bottom, static_cast<std::int32_t>(bottom))};
         }
         x += (fixedPitch ? cellWidth : width) + spacing;
-    }
+        return true;
+    });
     target.surface->drawnRect = covered;
     return covered.right;
 }
