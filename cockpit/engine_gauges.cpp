@@ -28,13 +28,6 @@ std::int32_t SlewedPixel(const PanelGauge& g, const std::int32_t* recorded) {
     return was + (target > was) - (target < was);
 }
 
-IntRect Anchored(const GFXFont* font, std::int32_t frame, IntPoint point) {
-    IntRect area = kNoRect;
-    if (FrameArea(font, frame, point, &area) && PanelGauge::DrawFrame(font, frame, point))
-        return area;
-    return kNoRect;
-}
-
 }  // namespace
 
 void DrawBarPointerGauge(PanelGauge& g, std::int32_t x, std::int32_t y, std::int32_t upper,
@@ -115,7 +108,7 @@ void DrawTachometerWithHourMeter(PanelGauge& g, const GFXFont* sprites, const GF
         const int top = i < 4 ? 0 : 5;
         DrawBitmapRect(digits, {8 + 7 * d, top, 13 + 7 * d, top + 4}, {at.x + 6 * i, at.y});
     }
-    RecordArea(g, Anchored(sprites, SingleTachometerFrame(g.value), position));
+    RecordArea(g, DrawFrameAnchored(sprites, SingleTachometerFrame(g.value), position));
     if (g.alwaysDraw == 0) {
         g.drawnValue1[g.slot] = g.value;
         g.drawnValue2[g.slot] = tenths;
@@ -127,7 +120,7 @@ void DrawTwinTachometer(PanelGauge& g, const GFXFont* sprites, IntPoint position
     g.AdvanceSlot();
     if (g.alwaysDraw == 0 && g.drawnValue1[g.slot] == g.value && g.dirty == 0) return;
     g.EraseSlot();
-    RecordArea(g, Anchored(sprites, TwinTachometerFrame(g.value), position));
+    RecordArea(g, DrawFrameAnchored(sprites, TwinTachometerFrame(g.value), position));
     if (g.alwaysDraw == 0) g.drawnValue1[g.slot] = g.value;
     g.dirty = 0;
 }

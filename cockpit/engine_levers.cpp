@@ -22,18 +22,11 @@ std::int32_t InFrames(std::int32_t v) {
     return v < 1 || v > kNeedleFrames ? 1 : v;
 }
 
-IntRect Anchored(const GFXFont* font, std::int32_t frame, IntPoint point) {
-    IntRect area = kNoRect;
-    if (FrameArea(font, frame, point, &area) && PanelGauge::DrawFrame(font, frame, point))
-        return area;
-    return kNoRect;
-}
-
 void DrawTwoNeedles(PanelGauge& g, const GFXFont* sprites, std::int32_t x, std::int32_t y,
                     std::int32_t first, std::int32_t second) {
     g.EraseSlot();
-    const IntRect a = Anchored(sprites, first, {x, y});
-    const IntRect b = Anchored(sprites, second, {x, y});
+    const IntRect a = DrawFrameAnchored(sprites, first, {x, y});
+    const IntRect b = DrawFrameAnchored(sprites, second, {x, y});
     RecordArea(g, a);
     RecordArea(g, b, true);
     if (g.alwaysDraw == 0) {

@@ -31,14 +31,6 @@ void DrawCover(PanelGauge& g, IntPoint point) {
     g.force = 0;
 }
 
-// A frame drawn with its anchor on the point; answers its area (empty when not drawn).
-IntRect DrawAnchored(const GFXFont* font, std::int32_t frame, IntPoint point) {
-    IntRect area = kNoRect;
-    if (FrameArea(font, frame, point, &area) && PanelGauge::DrawFrame(font, frame, point))
-        return area;
-    return kNoRect;
-}
-
 std::int32_t Clamp1To180(std::int32_t v) {
     return v < 1 || v > kNeedleFrames ? 1 : v;
 }
@@ -57,7 +49,7 @@ void DrawSingleNeedleGauge(PanelGauge& g, const GFXFont* sprites, std::int32_t x
     }
     g.value = Clamp1To180(g.value);
     g.EraseSlot();
-    RecordArea(g, DrawAnchored(sprites, g.value, {x, y}));
+    RecordArea(g, DrawFrameAnchored(sprites, g.value, {x, y}));
     if (g.alwaysDraw == 0) g.drawnValue1[g.slot] = g.value;
     g.dirty = 0;
     g.force = 0;
@@ -84,7 +76,7 @@ void DrawMachAirspeedIndicator(PanelGauge& g, const GFXFont* needleSprites,
     char mach[8];
     FormatZeroPadded(mach, sizeof mach, g.value2, 3);
     DrawPanelText(digitSprites, digitPoint, mach);
-    RecordArea(g, DrawAnchored(needleSprites, g.value, needlePoint));
+    RecordArea(g, DrawFrameAnchored(needleSprites, g.value, needlePoint));
     if (g.alwaysDraw == 0) {
         g.drawnValue1[g.slot] = g.value;
         g.drawnValue2[g.slot] = g.value2;
@@ -163,7 +155,7 @@ void DrawTurnCoordinator(PanelGauge& g, const GFXFont* sprites, IntPoint point,
     FrameAnchor(sprites, kTurnFace, &faceAnchor);
     DrawFrameString(sprites, kTurnFace, {x - faceAnchor.x - 8, y + faceAnchor.y + 23});
     IntRect airplane = kNoRect;
-    if (showSymbol != 0) airplane = DrawAnchored(sprites, g.value, point);
+    if (showSymbol != 0) airplane = DrawFrameAnchored(sprites, g.value, point);
     if (g.alwaysDraw == 0) {
         if (showSymbol != 0) RecordArea(g, airplane);
         RecordArea(g,
@@ -259,7 +251,7 @@ void DrawCounterAltimeter(PanelGauge& g, const GFXFont* pointerSprites, const GF
     char baro[8];
     FormatZeroPadded(baro, sizeof baro, g.baroSetting, 4);
     DrawPanelText(digitSprites, {x + 16, y + 24}, baro);
-    RecordArea(g, DrawAnchored(pointerSprites, d.pointerFrame + 1, {x + 13, y + 9}));
+    RecordArea(g, DrawFrameAnchored(pointerSprites, d.pointerFrame + 1, {x + 13, y + 9}));
     if (g.alwaysDraw == 0) {
         g.drawnValue1[g.slot] = a;
         g.drawnValue2[g.slot] = g.baroSetting;

@@ -3,7 +3,7 @@
 // goes into one recorded area per buffer, so the next draw erases all of it.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "cockpit/dme_source.h"
@@ -57,9 +57,7 @@ struct Drawing {
         area = UnionRect(area, UnionRect(Box(a), UnionRect(Box(b), Box(c))));
     }
     void Frame(const GFXFont* art, std::int32_t frame, IntPoint point) {
-        IntRect r = kNoRect;
-        if (FrameArea(art, frame, point, &r) && PanelGauge::DrawFrame(art, frame, point))
-            area = UnionRect(area, r);
+        area = UnionRect(area, DrawFrameAnchored(art, frame, point));
     }
     void Text(const GFXFont* font, IntPoint at, const char* text) {
         if (font == nullptr) return;
@@ -300,8 +298,13 @@ void AlignHsiField(const char* field, int cells, char* out, std::size_t size) {
     const std::size_t n = std::char_traits<char>::length(field);
     while (from + 1 < n && field[from] == '0' && field[from + 1] != '.') ++from;
     const int width = static_cast<int>(n - from);
-    const int pad = std::max(cells - width, 0);
-    std::snprintf(out, size, "%*s%s", pad, "", field + from);
+    const auto pad = static_cast<std::size_t>(std::max(cells - width, 0));
+    // The blanks, then the field, as much of both as the buffer holds.
+    const std::size_t blanks = std::min(pad, size - 1);
+    std::memset(out, ' ', blanks);
+    const std::size_t rest = std::min(n - from, size - 1 - blanks);
+    std::memcpy(out + blanks, field + from, rest);
+    out[blanks + rest] = 0;
 }
 
 void DrawHsiTurbine(HsiGauge& h, const GFXFont* art, const GFXFont* digits, std::int32_t x,

@@ -1,8 +1,8 @@
 #include "cockpit/instrument_drawing.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "cockpit/gauges.h"
 #include "flight/aircraft.h"
@@ -75,21 +75,25 @@ void DrawPanelText(const gfx::GFXFont* font, IntPoint at, const char* text) {
     gfx::GFXSurface* s = nullptr;
     const gfx::GFXDrawTable* t = Table(&s);
     if (t == nullptr || t->DrawText == nullptr) return;
-    t->DrawText(s, font, {at.x, at.y}, gfx::GFXFontText(font, text).c_str());
+    // A font of 8-bit codes reads the text as it is; one of 16-bit codes needs it widened.
+    if ((font->fontFlags & gfx::kFont16BitCodes) == 0)
+        t->DrawText(s, font, {at.x, at.y}, text);
+    else
+        t->DrawText(s, font, {at.x, at.y}, gfx::GFXFontText(font, text).c_str());
 }
 
 void DrawFrameString(const gfx::GFXFont* font, std::int32_t frame, IntPoint at) {
     // Frame 0 is empty and cannot be a one-character string; a missing frame draws nothing.
-    if (frame <= 0 || frame > 255 || FrameBitmap(font, frame) == nullptr) return;
-    const char text[2] = {static_cast<char>(static_cast<unsigned char>(frame)), 0};
-    DrawPanelText(font, at, text);
+    DrawFrameGlyph(font, frame, LookUpFrame(font, frame), at);
 }
 
 IntRect DrawFrameTopLeft(const gfx::GFXFont* font, std::int32_t frame, IntPoint topLeft) {
-    std::int32_t w = 0, h = 0;
-    if (!FrameSize(font, frame, &w, &h)) return kNoRect;
-    DrawFrameString(font, frame, {topLeft.x, topLeft.y + h});
-    return {topLeft.x, topLeft.y, topLeft.x + w - 1, topLeft.y + h - 1};
+    // The string point lies the frame's height below its top.
+    const FrameGlyph glyph = LookUpFrame(font, frame);
+    if (glyph.bitmap == nullptr) return kNoRect;
+    const std::int32_t h = std::abs(glyph.bitmap->height);
+    DrawFrameGlyph(font, frame, glyph, {topLeft.x, topLeft.y + h});
+    return {topLeft.x, topLeft.y, topLeft.x + glyph.bitmap->width - 1, topLeft.y + h - 1};
 }
 
 bool FrameSize(const gfx::GFXFont* font, std::int32_t frame, std::int32_t* w, std::int32_t* h) {
@@ -162,8 +166,15 @@ void FormatZeroPadded(char* out, std::size_t size, std::int32_t value, int width
     std::int32_t largest = 9;
     for (int i = 1; i < width; ++i)
         largest = largest * 10 + 9;
-    value = std::clamp(value, 0, largest);
-    std::snprintf(out, size, "%0*d", width, static_cast<int>(value));
+    // Written by hand: the windows change every frame, and the library's formatter costs as much
+    // as drawing the digits.
+    auto v = static_cast<std::uint32_t>(std::clamp(value, 0, largest));
+    char digits[9];
+    for (int i = width - 1; i >= 0; --i, v /= 10)
+        digits[i] = static_cast<char>('0' + v % 10);
+    const std::size_t n = std::min(static_cast<std::size_t>(width), size - 1);
+    std::memcpy(out, digits, n);
+    out[n] = 0;
 }
 
 void FormatRepeated(char* out, std::size_t size, char c, int count) {

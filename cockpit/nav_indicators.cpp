@@ -21,14 +21,6 @@ std::int16_t CardInRange(std::int16_t card) {
     return card < 0 || card > 143 ? 0 : card;
 }
 
-// A frame placed at a point with its anchor; answers its area.
-IntRect Anchored(const GFXFont* font, std::int32_t frame, IntPoint point) {
-    IntRect area = kNoRect;
-    if (FrameArea(font, frame, point, &area) && PanelGauge::DrawFrame(font, frame, point))
-        return area;
-    return kNoRect;
-}
-
 IntRect Around(IntPoint c, std::int32_t r) {
     return {c.x - r - 1, c.y - r - 1, c.x + r + 1, c.y + r + 1};
 }
@@ -55,13 +47,13 @@ void DrawCourseIndicator(PanelGauge& g, const GFXFont* sprites, IntPoint point,
         const std::int32_t bottom = flight::theAircraft.GetViewportBottom();
         const IntRect& f = kC172LowerRightFace;
         RestorePanelBackground(f, {f.left, bottom + f.top});
-        area = Anchored(sprites, kCourseFace, point);
+        area = DrawFrameAnchored(sprites, kCourseFace, point);
     }
-    area = UnionRect(area, Anchored(sprites, g.cardFrame + 1, point));
-    if (g.toFrom == 1) Anchored(sprites, kToFlag, {point.x + v.to.x, point.y + v.to.y});
-    if (g.toFrom == 2) Anchored(sprites, kFromFlag, {point.x + v.from.x, point.y + v.from.y});
-    if (g.navFlag2 == 0) Anchored(sprites, kNavFlag, {point.x + v.nav.x, point.y + v.nav.y});
-    if (g.navFlag1 == 0) Anchored(sprites, kGlideFlag, {point.x + v.glide.x, point.y + v.glide.y});
+    area = UnionRect(area, DrawFrameAnchored(sprites, g.cardFrame + 1, point));
+    if (g.toFrom == 1) DrawFrameAnchored(sprites, kToFlag, {point.x + v.to.x, point.y + v.to.y});
+    if (g.toFrom == 2) DrawFrameAnchored(sprites, kFromFlag, {point.x + v.from.x, point.y + v.from.y});
+    if (g.navFlag2 == 0) DrawFrameAnchored(sprites, kNavFlag, {point.x + v.nav.x, point.y + v.nav.y});
+    if (g.navFlag1 == 0) DrawFrameAnchored(sprites, kGlideFlag, {point.x + v.glide.x, point.y + v.glide.y});
     const std::int32_t c = g.courseNeedle;
     const std::int32_t half = v.halfLength - (c == 20 || c == -20 ? 1 : 0);
     DrawPanelLine({point.x + c, point.y - half}, {point.x + c, point.y + half}, v.colour);
@@ -90,11 +82,11 @@ void DrawAdfIndicator(PanelGauge& g, const GFXFont* sprites, IntPoint point, std
     if (g.needle < 0 || g.needle > 360) g.needle = 0;
     const std::int32_t type = std::clamp(variant, 0, 4);
     g.EraseSlot();
-    IntRect area = Anchored(sprites, g.cardFrame + 1, point);
+    IntRect area = DrawFrameAnchored(sprites, g.cardFrame + 1, point);
     const std::int32_t r = kBearingNeedleRadius[type];
     DrawLineNeedle(point, r, g.needle, ColoursOf(type).needle);
     area = UnionRect(area, Around(point, r + 2));
-    Anchored(sprites, kAdfHub, point);
+    DrawFrameAnchored(sprites, kAdfHub, point);
     RecordArea(g, area);
     if (g.alwaysDraw == 0) {
         g.drawnValue1[g.slot] = g.cardFrame;
@@ -117,15 +109,15 @@ void DrawRmi(PanelGauge& g, const GFXFont* sprites, IntPoint point, std::int32_t
     const std::int32_t type = std::clamp(variant, 0, 4);
     const std::int32_t r = kBearingNeedleRadius[type];
     g.EraseSlot();
-    IntRect area = Anchored(sprites, g.cardFrame + 1, point);
+    IntRect area = DrawFrameAnchored(sprites, g.cardFrame + 1, point);
     DrawDoubleNeedle(point, r, g.needle, ColoursOf(type).needle);
     DrawLineNeedle(point, r, g.needle2, ColoursOf(type).hsi);
     area = UnionRect(area, Around(point, r + 2));
     for (int s = 0; s < 2; ++s) {
         for (const RmiMark& m : kRmiMarks[2 * s + (sel[s] != 0 ? 1 : 0)])
-            area = UnionRect(area, Anchored(sprites, m.frame, {point.x + m.at.x, point.y + m.at.y}));
+            area = UnionRect(area, DrawFrameAnchored(sprites, m.frame, {point.x + m.at.x, point.y + m.at.y}));
     }
-    Anchored(sprites, kRmiHub, point);
+    DrawFrameAnchored(sprites, kRmiHub, point);
     RecordArea(g, area);
     if (g.alwaysDraw == 0) {
         g.drawnValue1[g.slot] = g.cardFrame;

@@ -7,10 +7,12 @@
 #include "flight/aircraft.h"
 #include "gfx/bitmap.h"
 #include "gfx/bitmap_array.h"
+#include "gfx/bitmap_draw.h"
 #include "gfx/bitmap_part.h"
 #include "gfx/display.h"
 #include "gfx/draw_table.h"
 #include "gfx/font.h"
+#include "gfx/raster/blit_loops.h"
 #include "gfx/raster/poly_request.h"
 #include "gfx/surface.h"
 
@@ -18,14 +20,6 @@ namespace cockpit {
 
 std::int16_t theBarometricPressureWord = 10642;
 
-std::int32_t RoundNearest(double x) {
-    const double whole = std::trunc(x);
-    const double fraction = x - whole;
-    // Only a fraction beyond one half rounds away from zero.
-    if (fraction > 0.5) return static_cast<std::int32_t>(whole) + 1;
-    if (fraction < -0.5) return static_cast<std::int32_t>(whole) - 1;
-    return static_cast<std::int32_t>(whole);
-}
 
 gfx::GFXSurface* thePanelSurfaceOverride = nullptr;
 std::uint32_t thePanelPaintCount = 1;
@@ -196,6 +190,32 @@ bool FrameAnchor(const gfx::GFXFont* font, std::int32_t id, IntPoint* anchor) {
     return true;
 }
 
+namespace {
+
+// Glyph `b` (record `record`) of a sprite set drawn as the one-character string of its frame at
+// the string point `at` draws it: its top at the baseline less its height, moved by the glyph's
+// vertical offset (the first word of its record). Through the plain table it goes straight to
+// the bitmap draw, without looking the glyph up again.
+bool DrawGlyphAt(const gfx::GFXFont* font, std::int32_t frame, const gfx::GFXBitmap* b,
+                 const std::uint8_t* record, gfx::GFXPoint at) {
+    gfx::GFXSurface* s = PanelSurface();
+    const gfx::GFXDrawTable* t = TableOf(s);
+    if (t == nullptr || t->DrawText == nullptr) return false;
+    constexpr std::int32_t kUnscaled = 0x10000;  // 1.0 in 16.16
+    if (t->DrawText == static_cast<decltype(t->DrawText)>(&gfx::GFXFont::DrawString) &&
+        t->DrawBitmap != nullptr && font->scaleX == kUnscaled && font->scaleY == kUnscaled) {
+        std::int32_t offset = 0;
+        if (record != nullptr && font->userStride >= 4) std::memcpy(&offset, record, 4);
+        t->DrawBitmap(s, b, {at.x, at.y + font->baseline - b->height + offset}, 0);
+    } else {
+        const char text[2] = {static_cast<char>(static_cast<unsigned char>(frame)), 0};
+        t->DrawText(s, font, at, gfx::GFXFontText(font, text).c_str());
+    }
+    return true;
+}
+
+}  // namespace
+
 bool PanelGauge::DrawFrame(const gfx::GFXFont* font, std::int32_t frame, IntPoint point,
                            IntRect* painted) {
     // Frame 0 is empty by convention and cannot be a one-character string.
@@ -211,27 +231,31 @@ bool PanelGauge::DrawFrame(const gfx::GFXFont* font, std::int32_t frame, IntPoin
         std::memcpy(&anchor.y, record + 8, 4);
     }
     const std::int32_t h = std::abs(b->height);
-    gfx::GFXSurface* s = PanelSurface();
-    const gfx::GFXDrawTable* t = TableOf(s);
-    if (t == nullptr || t->DrawText == nullptr) return false;
-    const gfx::GFXPoint at{point.x - anchor.x, point.y + h - anchor.y};
-    constexpr std::int32_t kUnscaled = 0x10000;  // 1.0 in 16.16
-    if (t->DrawText == static_cast<decltype(t->DrawText)>(&gfx::GFXFont::DrawString) &&
-        t->DrawBitmap != nullptr &&
-        font->scaleX == kUnscaled && font->scaleY == kUnscaled) {
-        // The one-character string's glyph is the frame's bitmap, drawn where the font draws
-        // it (its top at the baseline less its height, moved by the glyph's vertical offset,
-        // the first word of its record), without looking it up again.
-        std::int32_t offset = 0;
-        if (record != nullptr && font->userStride >= 4) std::memcpy(&offset, record, 4);
-        t->DrawBitmap(s, b, {at.x, at.y + font->baseline - b->height + offset}, 0);
-    } else {
-        const char text[2] = {static_cast<char>(static_cast<unsigned char>(frame)), 0};
-        t->DrawText(s, font, at, gfx::GFXFontText(font, text).c_str());
-    }
+    if (!DrawGlyphAt(font, frame, b, record, {point.x - anchor.x, point.y + h - anchor.y}))
+        return false;
     if (painted != nullptr)
         *painted = IntRect{point.x - anchor.x, point.y - anchor.y, b->width, h};
     return true;
+}
+
+IntRect DrawFrameAnchored(const gfx::GFXFont* font, std::int32_t frame, IntPoint point) {
+    IntRect painted;
+    if (!PanelGauge::DrawFrame(font, frame, point, &painted)) return IntRect{0, 0, -1, -1};
+    return {painted.left, painted.top, painted.left + painted.right - 1,
+            painted.top + painted.bottom - 1};
+}
+
+FrameGlyph LookUpFrame(const gfx::GFXFont* font, std::int32_t frame) {
+    if (frame <= 0 || frame > 255 || font == nullptr) return {};
+    const std::int32_t index = font->IndexOf(frame);
+    const gfx::GFXBitmap* b = BitmapAt(*font, index);
+    if (b == nullptr) return {};
+    return {b, font->UserRecord(index)};
+}
+
+void DrawFrameGlyph(const gfx::GFXFont* font, std::int32_t frame, const FrameGlyph& glyph,
+                    IntPoint at) {
+    if (glyph.bitmap != nullptr) DrawGlyphAt(font, frame, glyph.bitmap, glyph.record, {at.x, at.y});
 }
 
 void PanelGauge::DrawBitmapPiece(const gfx::GFXBitmap* bitmap, IntRect source, std::int32_t x,
@@ -294,6 +318,88 @@ void RestorePanelBackground(const IntRect& source, IntPoint at) {
     if (s == nullptr || b == nullptr) return;
     gfx::DrawBitmapPartInside(s, TableOf(s), b,
                               {source.left, source.top, source.right, source.bottom}, {at.x, at.y});
+}
+
+namespace {
+
+// The slot's last image put back and frame `frame` drawn with its anchor on `point`, in one pass,
+// where the frame lies inside the single area erased, both wholly inside the panel bitmap and
+// the clip box, through the plain table: the same pixels as the erase and then the draw. False,
+// with nothing drawn, otherwise.
+bool EraseUnderFrame(PanelGauge& g, const gfx::GFXFont* font, std::int32_t frame, IntPoint point,
+                     IntRect* area) {
+    if (gfx::CurrentBlitPath() != gfx::BlitPath::kMasked || g.alwaysDraw != 0 || g.slot < 0 ||
+        g.slot >= kGaugeSlots || g.eraseNeeded[g.slot] == 0)
+        return false;
+    const IntRect& e = g.drawnRect[g.slot];
+    if (e.right <= e.left || g.drawnRect2[g.slot].right > g.drawnRect2[g.slot].left) return false;
+    const FrameGlyph glyph = LookUpFrame(font, frame);
+    const gfx::GFXBitmap* b = glyph.bitmap;
+    gfx::GFXSurface* s = PanelSurface();
+    const gfx::GFXDrawTable* t = TableOf(s);
+    const gfx::GFXBitmap* panel = OpaquePanel();
+    constexpr std::int32_t kUnscaled = 0x10000;
+    if (b == nullptr || t == nullptr || panel == nullptr ||
+        t->DrawText != static_cast<decltype(t->DrawText)>(&gfx::GFXFont::DrawString) ||
+        t->DrawBitmap != &gfx::SoftDrawBitmap || t->DrawBitmapPart != &gfx::SoftDrawBitmapPart ||
+        font->scaleX != kUnscaled || font->scaleY != kUnscaled || b->bitsPerPixel != 8 ||
+        panel->bitsPerPixel != 8)
+        return false;
+    const std::uint32_t mode = b->DrawMode();
+    if (mode == 4 || mode == 5) return false;
+    // The erase: the area of the panel bitmap, wholly inside it, at the recorded point.
+    const std::int32_t panelRows = std::abs(panel->height);
+    if (e.left < 0 || e.top < 0 || e.right >= panel->width || e.bottom >= panelRows) return false;
+    const IntPoint to = g.drawnAt[g.slot];
+    const std::int32_t width = e.right - e.left + 1;
+    const std::int32_t rows = e.bottom - e.top + 1;
+    if (width > 64) return false;
+    // The frame where its one-character string puts it.
+    IntPoint anchor;
+    if (glyph.record != nullptr && font->userStride >= 12) {
+        std::memcpy(&anchor.x, glyph.record + 4, 4);
+        std::memcpy(&anchor.y, glyph.record + 8, 4);
+    }
+    std::int32_t offset = 0;
+    if (glyph.record != nullptr && font->userStride >= 4) std::memcpy(&offset, glyph.record, 4);
+    const std::int32_t h = std::abs(b->height);
+    const std::int64_t x = static_cast<std::int64_t>(point.x) - anchor.x;
+    const std::int64_t y = static_cast<std::int64_t>(point.y) + h - anchor.y + font->baseline -
+                           b->height + offset;
+    if (x < to.x || y < to.y || x + b->width > static_cast<std::int64_t>(to.x) + width ||
+        y + h > static_cast<std::int64_t>(to.y) + rows)
+        return false;
+    gfx::GFXSurfaceLock lock(*s);
+    gfx::BlitTarget target;
+    if (!lock.Ok() || !gfx::PrepareBlitTarget(*s, &target)) return false;
+    const gfx::GFXRect& c = target.clip;
+    if (to.x < c.left || to.y < c.top || to.x + width - 1 > c.right || to.y + rows - 1 > c.bottom)
+        return false;
+    const gfx::BlitPiece sprite{b->pixels, b->stride, static_cast<std::int32_t>(x - to.x),
+                                b->width};
+    std::uint8_t* dst = target.pixels + static_cast<std::ptrdiff_t>(to.y) * target.stride + to.x;
+    const std::uint8_t* from =
+        panel->pixels + static_cast<std::ptrdiff_t>(e.top) * panel->stride + e.left;
+    if (!gfx::BlitOverBackground(dst, target.stride, from, panel->stride, width, rows, sprite,
+                                 static_cast<std::int32_t>(y - to.y), h,
+                                 mode == gfx::kBitmapTransparent))
+        return false;
+    const auto left = static_cast<std::int32_t>(x);
+    const auto top = static_cast<std::int32_t>(y);
+    s->drawnRect = {left, top, left + b->width - 1, top + h - 1};
+    *area = {point.x - anchor.x, point.y - anchor.y, point.x - anchor.x + b->width - 1,
+             point.y - anchor.y + h - 1};
+    return true;
+}
+
+}  // namespace
+
+IntRect PanelGauge::EraseAndDrawFrame(const gfx::GFXFont* font, std::int32_t frame,
+                                      IntPoint point) {
+    IntRect area;
+    if (EraseUnderFrame(*this, font, frame, point, &area)) return area;
+    EraseSlot();
+    return DrawFrameAnchored(font, frame, point);
 }
 
 void DrawPanelMask(const IntRect& source, IntPoint at) {

@@ -6,6 +6,7 @@
 // surface's draw table, and draws nothing of a piece whose art is missing.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace gfx {
@@ -57,7 +58,14 @@ inline bool operator==(const IntRect& a, const IntRect& b) {
 }
 
 // The nearest integer; an exact half goes toward zero (2.5 gives 2, -2.5 gives -2).
-[[nodiscard]] std::int32_t RoundNearest(double x);
+[[nodiscard]] inline std::int32_t RoundNearest(double x) {
+    const double whole = std::trunc(x);
+    const double fraction = x - whole;
+    // Only a fraction beyond one half rounds away from zero.
+    if (fraction > 0.5) return static_cast<std::int32_t>(whole) + 1;
+    if (fraction < -0.5) return static_cast<std::int32_t>(whole) - 1;
+    return static_cast<std::int32_t>(whole);
+}
 
 // The display mode's current surface, fetched anew at every drawing call (null without one).
 [[nodiscard]] gfx::GFXSurface* PanelSurface();
@@ -112,6 +120,10 @@ public:
     }
     // Erases the slot's last image (first and second drawn areas) when it holds one.
     void EraseSlot();
+    // EraseSlot, then frame `frame` of a sprite set drawn with its anchor on `point`, in one pass
+    // where the frame lies inside the one area erased; answers the frame's area as
+    // DrawFrameAnchored does.
+    IntRect EraseAndDrawFrame(const gfx::GFXFont* font, std::int32_t frame, IntPoint point);
     // Records a drawn area of `source`'s size at `at`: the common last step of every draw.
     void MarkDirty(IntRect source, IntRect* out, IntPoint* at);
     // Records the first (second) drawn element of the slot: w x h pixels drawn at `at`.
@@ -200,6 +212,20 @@ extern std::int16_t theBarometricPressureWord;
 [[nodiscard]] const gfx::GFXBitmap* FrameBitmap(const gfx::GFXBitmapArray* art, std::int32_t id);
 // The anchor (ox, oy) of frame `id` of a sprite set; false when the frame has none.
 bool FrameAnchor(const gfx::GFXFont* font, std::int32_t id, IntPoint* anchor);
+// Frame `frame` drawn with its anchor on `point`; answers its area (left, top, right, bottom
+// inclusive), empty (right < left) when nothing was drawn.
+IntRect DrawFrameAnchored(const gfx::GFXFont* font, std::int32_t frame, IntPoint point);
+// Frame `frame` of a sprite set looked up once: its bitmap (null when the set lacks it) and its
+// record.
+struct FrameGlyph {
+    const gfx::GFXBitmap* bitmap = nullptr;
+    const std::uint8_t* record = nullptr;
+};
+[[nodiscard]] FrameGlyph LookUpFrame(const gfx::GFXFont* font, std::int32_t frame);
+// A frame looked up with LookUpFrame drawn as its one-character string at the string point `at`:
+// the top of the frame is the point's y less its height, moved by its vertical offset.
+void DrawFrameGlyph(const gfx::GFXFont* font, std::int32_t frame, const FrameGlyph& glyph,
+                    IntPoint at);
 
 // Copies `source` of the main panel bitmap to `at` on the current surface, every pixel of it (an
 // erase).

@@ -52,12 +52,9 @@ void DrawPiece(PanelGauge& g, const GFXBitmap* art, const IntRect& source, IntPo
 
 void DrawSpriteState(PanelGauge& g, const GFXFont* sprites, IntPoint position,
                      std::int32_t frame, std::int32_t state, bool erase) {
-    if (erase) g.EraseSlot();
-    IntRect area = kNoRect;
-    if (FrameArea(sprites, frame, position, &area) && PanelGauge::DrawFrame(sprites, frame, position))
-        Recorded(g, state, area);
-    else
-        Recorded(g, state, kNoRect);
+    Recorded(g, state,
+             erase ? g.EraseAndDrawFrame(sprites, frame, position)
+                   : DrawFrameAnchored(sprites, frame, position));
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 // window is blank unless both masters are on; each text fills its window exactly (the digit fonts
 // are opaque), so a new text covers the old one.
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "cockpit/audio_panel.h"
@@ -73,12 +72,12 @@ void FormatFrequencyFields(std::int32_t whole, std::int32_t fraction, std::int32
     if (threeDigits != 0) {
         // 8 is 108, 22 is 122; three digits stay as they are.
         whole = std::clamp(whole, 0, 999);
-        if (whole < 10)
-            std::snprintf(first, 8, "10%d", static_cast<int>(whole));
-        else if (whole < 100)
-            std::snprintf(first, 8, "1%d", static_cast<int>(whole));
-        else
-            std::snprintf(first, 8, "%d", static_cast<int>(whole));
+        if (whole < 100) {
+            first[0] = '1';
+            FormatZeroPadded(first + 1, 7, whole, 2);
+        } else {
+            FormatZeroPadded(first, 8, whole, 3);
+        }
     } else {
         FormatZeroPadded(first, 8, whole, 2);
     }
@@ -118,9 +117,11 @@ void DrawRadioStandbyWindow(PanelGauge& g, const GFXFont* font, IntPoint positio
         if (!powered)
             FormatRepeated(text, sizeof text, ' ', 5);
         else if (g.bearing < 0)
-            std::snprintf(text, sizeof text, "  ---");
-        else
-            std::snprintf(text, sizeof text, "  %03d", static_cast<int>(std::min(g.bearing, 999)));
+            std::memcpy(text, "  ---", 6);
+        else {
+            text[0] = text[1] = ' ';
+            FormatZeroPadded(text + 2, sizeof text - 2, std::min(g.bearing, 999), 3);
+        }
         DrawPanelText(font, position, text);
     } else {
         char first[8], second[8];
@@ -317,13 +318,21 @@ void FormatClockText(char out[16]) {
     if (theClock.buttons[0] == 0) {
         char text[32] = {};
         if (thePanelHost.clockText != nullptr) thePanelHost.clockText(text, sizeof text);
-        std::snprintf(out, 16, "%-8.8s", text);
+        // Eight cells, the text's first eight characters padded with blanks.
+        const std::size_t n = strnlen(text, 8);
+        std::memcpy(out, text, n);
+        std::memset(out + n, ' ', 8 - n);
+        out[8] = 0;
         return;
     }
     const std::uint32_t s =
         thePanelHost.stopwatchSeconds != nullptr ? thePanelHost.stopwatchSeconds() : 0;
     // The window holds two digits of hours; the stopwatch rolls over at 100 hours.
-    std::snprintf(out, 16, "%02u:%02u:%02u", (s / 3600) % 100, (s % 3600) / 60, s % 60);
+    const std::uint32_t fields[3] = {(s / 3600) % 100, (s % 3600) / 60, s % 60};
+    for (int i = 0; i < 3; ++i) {
+        FormatZeroPadded(out + 3 * i, 3, static_cast<std::int32_t>(fields[i]), 2);
+        if (i < 2) out[3 * i + 2] = ':';
+    }
 }
 
 void DrawClock(PanelGauge& g, const GFXFont* font, IntPoint position) {
@@ -381,11 +390,9 @@ void DrawAutopilotPanel(PanelGauge& g, const GFXBitmap* art, std::int32_t x, std
 void DrawTwoStateKnob(PanelGauge& g, const GFXFont* sprites, IntPoint position,
                       std::int32_t restore, std::int32_t state) {
     if (restore != 0) g.EraseSlot();
-    IntRect area = kNoRect;
     const std::int32_t frame = state == 1 ? kAudioKnobOn : kAudioKnobOff;
-    if (FrameArea(sprites, frame, position, &area) && PanelGauge::DrawFrame(sprites, frame, position) &&
-        restore != 0)
-        RecordArea(g, area);
+    const IntRect area = DrawFrameAnchored(sprites, frame, position);
+    if (restore != 0) RecordArea(g, area);
 }
 
 void DrawAudioPanel(PanelGauge& g, const GFXBitmap* art, const GFXFont* sprites, std::int32_t x,

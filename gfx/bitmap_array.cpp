@@ -40,22 +40,6 @@ void GFXBitmapArray::Clear() {
     userStride = 0;
 }
 
-std::int32_t GFXBitmapArray::IndexOf(std::int32_t id) const {
-    if (ids.empty()) return id;
-    // Entries appended after the table was set have no identifier: only the table is searched.
-    const std::size_t n = std::min(ids.size(), static_cast<std::size_t>(std::max(count, 0)));
-    std::int32_t low = 0, high = static_cast<std::int32_t>(n) - 1;
-    while (low <= high) {
-        const std::int32_t mid = low + (high - low) / 2;
-        if (ids[mid] == id) return mid;
-        if (id < ids[mid])
-            high = mid - 1;
-        else
-            low = mid + 1;
-    }
-    return -1;
-}
-
 void GFXBitmapArray::Append(std::unique_ptr<GFXBitmap> bitmap) {
     bitmaps.push_back(std::move(bitmap));
     count = static_cast<std::int32_t>(bitmaps.size());
@@ -84,13 +68,6 @@ const GFXBitmap* GFXBitmapArray::GetBitmapById(std::int32_t id) const {
     if (index < 0 || index >= count || static_cast<std::size_t>(index) >= bitmaps.size())
         return nullptr;
     return bitmaps[static_cast<std::size_t>(index)].get();
-}
-
-const std::uint8_t* GFXBitmapArray::UserRecord(std::int32_t index) const {
-    if (userStride <= 0 || index < 0 || index >= count) return nullptr;
-    const std::size_t at = static_cast<std::size_t>(index) * userStride;
-    if (at + userStride > userData.size()) return nullptr;
-    return userData.data() + at;
 }
 
 // ---------------------------------------------------------------------------------------------

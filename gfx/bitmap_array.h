@@ -3,6 +3,7 @@
 // of the gauges, which address bitmaps by identifier. Stored as "PBMA" chunk files.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -64,5 +65,30 @@ public:
 protected:
     void Expand();
 };
+
+// Looked up for every glyph and sprite frame drawn: defined here so that the drawing loops
+// inline them.
+inline std::int32_t GFXBitmapArray::IndexOf(std::int32_t id) const {
+    if (ids.empty()) return id;
+    // Entries appended after the table was set have no identifier: only the table is searched.
+    const std::size_t n = std::min(ids.size(), static_cast<std::size_t>(std::max(count, 0)));
+    std::int32_t low = 0, high = static_cast<std::int32_t>(n) - 1;
+    while (low <= high) {
+        const std::int32_t mid = low + (high - low) / 2;
+        if (ids[mid] == id) return mid;
+        if (id < ids[mid])
+            high = mid - 1;
+        else
+            low = mid + 1;
+    }
+    return -1;
+}
+
+inline const std::uint8_t* GFXBitmapArray::UserRecord(std::int32_t index) const {
+    if (userStride <= 0 || index < 0 || index >= count) return nullptr;
+    const std::size_t at = static_cast<std::size_t>(index) * userStride;
+    if (at + userStride > userData.size()) return nullptr;
+    return userData.data() + at;
+}
 
 }  // namespace gfx

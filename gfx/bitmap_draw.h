@@ -22,6 +22,22 @@ void SoftDrawBitmapPart(GFXSurface* surface, const GFXBitmap* bitmap, const GFXR
 void SoftDrawBitmapScaled(GFXSurface* surface, const GFXBitmap* bitmap, GFXPoint at, GFXSize size,
                           std::uint32_t mirror);
 
+// A locked 8-bit surface's pixels and clip box, read once for a run of small blits (a text's
+// glyphs, a gauge's pieces): each blit then costs its clipping and its rows, not the surface's
+// look-ups. Valid while the caller holds the lock and leaves the clip alone.
+struct BlitTarget {
+    GFXSurface* surface = nullptr;
+    std::uint8_t* pixels = nullptr;
+    std::int32_t stride = 0;
+    GFXRect clip{};
+};
+// For a surface whose lock the caller holds (and got). False when its pixels are not 8 bits or
+// nothing of it is left inside the clip box: the caller then draws through the table.
+bool PrepareBlitTarget(GFXSurface& surface, BlitTarget* out);
+// The whole of an 8-bit bitmap, unmirrored, with its top-left corner at `at`, in its drawing mode
+// (the same pixels as SoftDrawBitmap). The surface's drawnRect is left alone.
+void BlitBitmap(const BlitTarget& target, const GFXBitmap& bitmap, GFXPoint at);
+
 // Copies `sourceRect` of a locked `source` to `at` on `target`, every pixel (drawing mode 0) and
 // without the span region, through the target's draw table when it has the entry.
 void DrawSurfacePart(GFXSurface* target, const GFXSurface& source, const GFXRect& sourceRect,

@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "core/file_stream.h"
+#include "gfx/bitmap_draw.h"
 #include "gfx/draw_table.h"
+#include "gfx/raster/blit_loops.h"
 
 namespace gfx {
 
@@ -45,6 +47,18 @@ std::int32_t ScaleShift(std::int64_t v, std::int32_t scale) {
     return static_cast<std::int32_t>((v * scale) >> 16);
 }
 
+// Calls each(glyph, verticalOffset) for every character of a text in turn (a code the font
+// lacks gives its placeholder) until it answers false.
+template <class Each>
+void ForEachGlyph(const GFXFont* font, const char* text, Each&& each) {
+    CodeReader r(text, (font->fontFlags & kFont16BitCodes) != 0);
+    for (std::uint32_t c = r.Next(); c != 0; c = r.Next()) {
+        std::int32_t offset = 0;
+        const GFXBitmap* g = font->GetGlyph(c, &offset);
+        if (g != nullptr && !each(*g, offset)) return;
+    }
+}
+
 }  // namespace
 
 GFXFont::GFXFont() = default;
@@ -62,17 +76,6 @@ const GFXBitmap* GFXFont::Placeholder() const {
         if (placeholder) std::memset(placeholder->pixels, kPlaceholderColour, placeholder->size);
     }
     return placeholder.get();
-}
-
-const GFXBitmap* GFXFont::GetGlyph(std::uint32_t code, std::int32_t* verticalOffset) const {
-    if (verticalOffset) *verticalOffset = 0;
-    const std::int32_t index = IndexOf(static_cast<std::int32_t>(code));
-    if (index < 0 || index >= count || !bitmaps[index]) return Placeholder();
-    const std::uint8_t* record = UserRecord(index);
-    if (verticalOffset && record != nullptr && userStride >= 4) {
-        *verticalOffset = core::ReadI32(record);
-    }
-    return bitmaps[index].get();
 }
 
 std::int32_t GFXFont::WidthAt(const char* text, std::int32_t sx) const {
@@ -126,13 +129,17 @@ int GFXFont::DrawScaled(GFXSurface* surface, const GFXFont* font, GFXPoint at, c
     const GFXDrawTable* table = surface->GetDrawTable();
     if (table == nullptr) return at.x;
     const bool unscaled = scale.x == kOne && scale.y == kOne;
+    if (unscaled && table->DrawBitmap == &SoftDrawBitmap) {
+        // The plain table's glyphs go straight to the copy loops, the surface read once.
+        GFXSurfaceLock lock(*surface);
+        BlitTarget target;
+        if (lock.Ok() && PrepareBlitTarget(*surface, &target))
+            return DrawGlyphRun(target, font, at, text);
+    }
     GFXRect covered{9999, 9999, -1, -1};
     std::int64_t x = at.x;
-    CodeReader r(text, (font->fontFlags & kFont16BitCodes) != 0);
-    for (std::uint32_t c = r.Next(); c != 0; c = r.Next()) {
-        std::int32_t offset = 0;
-        const GFXBitmap* g = font->GetGlyph(c, &offset);
-        if (g == nullptr) continue;
+    ForEachGlyph(font, text, [&](const GFXBitmap& glyph, std::int32_t offset) {
+        const GFXBitmap* g = &glyph;
         const std::int32_t advance =
             (font->fontFlags & kFontFixedPitch) ? font->cellWidth : g->width;
         const std::int64_t rise = static_cast<std::int64_t>(font->baseline) - g->height + offset;
@@ -156,8 +163,96 @@ int GFXFont::DrawScaled(GFXSurface* surface, const GFXFont* font, GFXPoint at, c
             x += ScaleTrunc(advance, scale.x) + font->spacing;
         }
         if (drawn) UnionRect(covered, surface->drawnRect, &covered);
-    }
+        return true;
+    });
     surface->drawnRect = covered;
+    return covered.right;
+}
+
+namespace {
+
+// An opaque glyph's mode: it is copied, key and all.
+bool CopiedWhole(const GFXBitmap& g) {
+    const std::uint32_t mode = g.DrawMode();
+    return mode != kBitmapTransparent && mode != 4 && mode != 5;
+}
+
+}  // namespace
+
+int GFXFont::DrawGlyphBand(const BlitTarget& target, const GFXFont* font, GFXPoint at,
+                           const char* text) {
+    // A short text of opaque glyphs of one height on one line, side by side and wholly inside
+    // the clip box (a number window's digits), goes out one row at a time for all its glyphs.
+    if (CurrentBlitPath() != BlitPath::kMasked) return -1;
+    BlitPiece pieces[kMaxBandPieces];
+    int count = 0;
+    const bool fixedPitch = (font->fontFlags & kFontFixedPitch) != 0;
+    std::int64_t x = at.x;
+    std::int64_t top = 0, rows = 0, left = 0, end = 0;
+    bool banded = true;
+    ForEachGlyph(font, text, [&](const GFXBitmap& glyph, std::int32_t offset) {
+        const GFXBitmap* g = &glyph;
+        if (count == kMaxBandPieces || g->pixels == nullptr || g->bitsPerPixel != 8 ||
+            g->width < 1 || !CopiedWhole(*g))
+            return banded = false;
+        const std::int64_t y =
+            at.y + static_cast<std::int64_t>(font->baseline) - g->height + offset;
+        const std::int64_t h = std::abs(g->height);
+        if (count == 0) {
+            top = y;
+            rows = h;
+            left = x;
+        } else if (y != top || h != rows || x < end) {
+            return banded = false;
+        }
+        end = x + g->width;
+        if (end - left > 64) return banded = false;
+        pieces[count++] = {g->pixels, g->stride, static_cast<std::int32_t>(x - left), g->width};
+        x += (fixedPitch ? font->cellWidth : g->width) + font->spacing;
+        return true;
+    });
+    const GFXRect& clip = target.clip;
+    if (!banded || count == 0 || left < clip.left || top < clip.top || end - 1 > clip.right ||
+        top + rows - 1 > clip.bottom)
+        return -1;
+    std::uint8_t* dst = target.pixels + static_cast<std::ptrdiff_t>(top) * target.stride + left;
+    if (!BlitBand(dst, target.stride, static_cast<std::int32_t>(rows), pieces, count)) return -1;
+    target.surface->drawnRect = {static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+                                 static_cast<std::int32_t>(end - 1),
+                                 static_cast<std::int32_t>(top + rows - 1)};
+    return static_cast<std::int32_t>(end - 1);
+}
+
+int GFXFont::DrawGlyphRun(const BlitTarget& target, const GFXFont* font, GFXPoint at,
+                          const char* text) {
+    const int band = DrawGlyphBand(target, font, at, text);
+    if (band >= 0) return band;
+    GFXRect covered{9999, 9999, -1, -1};
+    const bool fixedPitch = (font->fontFlags & kFontFixedPitch) != 0;
+    const std::int32_t cellWidth = font->cellWidth;
+    const std::int32_t spacing = font->spacing;
+    const std::int64_t baseline = font->baseline;
+    std::int64_t x = at.x;
+    ForEachGlyph(font, text, [&](const GFXBitmap& glyph, std::int32_t offset) {
+        const GFXBitmap* g = &glyph;
+        const std::int32_t width = g->width;
+        // The glyph goes where the table's entry would put it, and one whose corners do not
+        // fit the coordinates is refused as the entry refuses it, leaving the covered area.
+        const GFXPoint to{static_cast<std::int32_t>(x),
+                          static_cast<std::int32_t>(at.y + baseline - g->height + offset)};
+        const std::int64_t right = static_cast<std::int64_t>(to.x) + width - 1;
+        const std::int64_t bottom = static_cast<std::int64_t>(to.y) + std::abs(g->height) - 1;
+        if (g->pixels != nullptr && g->bitsPerPixel == 8 && right <= INT32_MAX &&
+            bottom <= INT32_MAX && right >= INT32_MIN && bottom >= INT32_MIN) {
+            BlitBitmap(target, *g, to);
+            covered = {std::min(covered.left, to.x), std::min(covered.top, to.y),
+                       std::max(covered.right, static_cast<std::int32_t>(right)),
+                       std::max(covered.bottom, static_cast<std::int32_t>(bottom))};
+        }
+        x += (fixedPitch ? cellWidth : width) + spacing;
+        return true;
+    });
+    target.surface->drawnRect = covered;
     return covered.right;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/endian.h"
 #include "core/stream_io.h"
 #include "gfx/bitmap_array.h"
 #include "gfx/palette.h"
@@ -32,6 +33,7 @@ inline constexpr std::uint32_t kJustifyScaleToFit = 0x40;
 // The colour of the block drawn for a character the font lacks.
 inline constexpr std::uint8_t kPlaceholderColour = 253;
 
+struct BlitTarget;
 struct GFXDrawTable;
 
 class GFXFont : public GFXBitmapArray {
@@ -94,11 +96,29 @@ private:
     };
     static int DrawScaled(GFXSurface* surface, const GFXFont* font, GFXPoint at, const char* text,
                           Scale scale);
+    // An unscaled text's glyphs straight onto a prepared 8-bit target.
+    static int DrawGlyphRun(const BlitTarget& target, const GFXFont* font, GFXPoint at,
+                            const char* text);
+    // The same text drawn row by row for all its glyphs at once where that is possible; answers
+    // the covered area's right edge, or -1 when the text must be drawn glyph by glyph.
+    static int DrawGlyphBand(const BlitTarget& target, const GFXFont* font, GFXPoint at,
+                             const char* text);
     std::int32_t WidthAt(const char* text, std::int32_t sx) const;
     [[nodiscard]] const GFXBitmap* Placeholder() const;
 
     mutable std::unique_ptr<GFXBitmap> placeholder;
 };
+
+inline const GFXBitmap* GFXFont::GetGlyph(std::uint32_t code, std::int32_t* verticalOffset) const {
+    if (verticalOffset) *verticalOffset = 0;
+    const std::int32_t index = IndexOf(static_cast<std::int32_t>(code));
+    if (index < 0 || index >= count || !bitmaps[index]) return Placeholder();
+    const std::uint8_t* record = UserRecord(index);
+    if (verticalOffset && record != nullptr && userStride >= 4) {
+        *verticalOffset = core::ReadI32(record);
+    }
+    return bitmaps[index].get();
+}
 
 // A text in the code width its font declares: every byte of `text` one character code, kept as
 // 8-bit codes or, for a font of 16-bit codes, as 16-bit little-endian ones, ended by a zero of

@@ -91,15 +91,6 @@ void GFXSurface::StorePalette(GFXPalette* newPalette, std::int32_t first, std::i
     CopyPaletteEntries(palette, newPalette, first, count);
 }
 
-int GFXSurface::AcquireLock() {
-    if (lockCount++ == 0) return Lock();
-    return 1;
-}
-
-void GFXSurface::ReleaseLock() {
-    if (lockCount <= 0) return;  // an unbalanced release must not unlock twice
-    if (--lockCount == 0) Unlock();
-}
 
 GFXSurface* GFXSurface::FindDisplayedInChain() {
     GFXSurface* s = this;
@@ -172,6 +163,11 @@ int ClipLine(GFXPoint* p0, GFXPoint* p1, const GFXRect& c) {
         return (a.y < c.top && b.y < c.top) || (a.y > c.bottom && b.y > c.bottom);
     };
     if (rejectX(*p0, *p1) || rejectY(*p0, *p1)) return 0;
+    auto inside = [&](const GFXPoint& p) {
+        return p.x >= c.left && p.x <= c.right && p.y >= c.top && p.y <= c.bottom;
+    };
+    // Most lines (a gauge's needle) lie wholly inside and stay as they are.
+    if (inside(*p0) && inside(*p1)) return 1;
 
     GFXPoint a = *p0;
     GFXPoint b = *p1;

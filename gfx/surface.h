@@ -77,8 +77,14 @@ public:
 
     // The lock bracket: Lock runs on the 0 to 1 step, Unlock on the 1 to 0 step. AcquireLock
     // answers what Lock answered (1 when already locked).
-    int AcquireLock();
-    void ReleaseLock();
+    int AcquireLock() {
+        if (lockCount++ == 0) return Lock();
+        return 1;
+    }
+    void ReleaseLock() {
+        if (lockCount <= 0) return;  // an unbalanced release must not unlock twice
+        if (--lockCount == 0) Unlock();
+    }
 
     // Walks chainCount surfaces along chainNext and answers the first one shown on the display.
     [[nodiscard]] GFXSurface* FindDisplayedInChain();

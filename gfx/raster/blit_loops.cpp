@@ -1,5 +1,6 @@
 #include "gfx/raster/blit_loops.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -119,9 +120,9 @@ inline void KeyRow(std::uint8_t* d, const std::uint8_t* s, std::int32_t w) {
             const __m128i c = _mm_loadu_si128(from + 2);
             const __m128i e = _mm_loadu_si128(from + 3);
             const __m128i zero = _mm_setzero_si128();
-            const __m128i keys = _mm_or_si128(
-                _mm_or_si128(_mm_cmpeq_epi8(a, zero), _mm_cmpeq_epi8(b, zero)),
-                _mm_or_si128(_mm_cmpeq_epi8(c, zero), _mm_cmpeq_epi8(e, zero)));
+            const __m128i keys =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(a, zero), _mm_cmpeq_epi8(b, zero)),
+                             _mm_or_si128(_mm_cmpeq_epi8(c, zero), _mm_cmpeq_epi8(e, zero)));
             __m128i* to = reinterpret_cast<__m128i*>(d + x);
             if (_mm_movemask_epi8(keys) == 0) {
                 _mm_storeu_si128(to, a);
@@ -140,8 +141,8 @@ inline void KeyRow(std::uint8_t* d, const std::uint8_t* s, std::int32_t w) {
     }
 #else
     if (w >= 16) {
-        const std::uint64_t last = KeyedWord(Load<std::uint64_t>(s + w - 8),
-                                             Load<std::uint64_t>(d + w - 8));
+        const std::uint64_t last =
+            KeyedWord(Load<std::uint64_t>(s + w - 8), Load<std::uint64_t>(d + w - 8));
         for (std::int32_t x = 0; x + 8 <= w; x += 8)
             Store(d + x, KeyedWord(Load<std::uint64_t>(s + x), Load<std::uint64_t>(d + x)));
         Store(d + w - 8, last);
@@ -303,15 +304,195 @@ __attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void RectMasked(
     }
 }
 
-bool HasMaskedStores() {
-    static const bool has = __builtin_cpu_supports("avx512bw") != 0 &&
-                            __builtin_cpu_supports("avx512vl") != 0 &&
-                            __builtin_cpu_supports("bmi2") != 0;
-    return has;
+// Rectangles through 32-byte registers without masked stores. Every row's width class is chosen
+// once for the whole rectangle. Keyed, a group blends the source over the destination it read
+// (a group without a key byte is stored as it is), and a row's last group, which may overlap the
+// one before it, is worked out before anything of the row is stored; plain, the last group
+// simply overlaps.
+template <bool kKeyed>
+__attribute__((target("avx2"))) inline __m256i Group32(const std::uint8_t* s,
+                                                       const std::uint8_t* d) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s));
+    if constexpr (!kKeyed) {
+        return v;
+    } else {
+        const __m256i keys = _mm256_cmpeq_epi8(v, _mm256_setzero_si256());
+        if (_mm256_movemask_epi8(keys) == 0) return v;
+        return _mm256_blendv_epi8(v, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d)), keys);
+    }
+}
+
+template <bool kKeyed>
+__attribute__((target("avx2"))) inline __m128i Group16(const std::uint8_t* s,
+                                                       const std::uint8_t* d) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    if constexpr (!kKeyed) {
+        return v;
+    } else {
+        const __m128i keys = _mm_cmpeq_epi8(v, _mm_setzero_si128());
+        return _mm_blendv_epi8(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(d)), keys);
+    }
+}
+
+template <bool kKeyed>
+__attribute__((target("avx2"))) inline __m128i Group8(const std::uint8_t* s,
+                                                      const std::uint8_t* d) {
+    const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s));
+    if constexpr (!kKeyed) {
+        return v;
+    } else {
+        const __m128i keys = _mm_cmpeq_epi8(v, _mm_setzero_si128());
+        return _mm_blendv_epi8(v, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(d)), keys);
+    }
+}
+
+template <bool kKeyed>
+__attribute__((target("avx2"))) void RectWide(std::uint8_t* dp, const std::uint8_t* sp,
+                                              std::int32_t w, std::int32_t h,
+                                              std::ptrdiff_t srcStride, std::ptrdiff_t dstStride) {
+    if (w >= 32) {
+        for (std::int32_t y = 0; y < h; ++y, sp += srcStride, dp += dstStride) {
+            const __m256i last = Group32<kKeyed>(sp + w - 32, dp + w - 32);
+            for (std::int32_t x = 0; x < w - 32; x += 32)
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(dp + x),
+                                    Group32<kKeyed>(sp + x, dp + x));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(dp + w - 32), last);
+        }
+    } else if (w >= 16) {
+        for (std::int32_t y = 0; y < h; ++y, sp += srcStride, dp += dstStride) {
+            const __m128i a = Group16<kKeyed>(sp, dp);
+            const __m128i b = Group16<kKeyed>(sp + w - 16, dp + w - 16);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dp), a);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dp + w - 16), b);
+        }
+    } else if (w >= 8) {
+        for (std::int32_t y = 0; y < h; ++y, sp += srcStride, dp += dstStride) {
+            const __m128i a = Group8<kKeyed>(sp, dp);
+            const __m128i b = Group8<kKeyed>(sp + w - 8, dp + w - 8);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(dp), a);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(dp + w - 8), b);
+        }
+    } else {
+        for (std::int32_t y = 0; y < h; ++y, sp += srcStride, dp += dstStride) {
+            if constexpr (kKeyed)
+                KeyRow(dp, sp, w);
+            else
+                CopyRun(dp, sp, w);
+        }
+    }
+}
+
+// One band of opaque pieces: every piece's row loaded into its place in a 64-byte register (a
+// masked load reads only the piece's own bytes), then the row stored once under the pieces'
+// mask.
+__attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void BandMasked(
+    std::uint8_t* dst, std::int32_t dstStride, std::int32_t rows, const BlitPiece* pieces,
+    int count) {
+    __mmask64 masks[kMaxBandPieces];
+    std::uintptr_t from[kMaxBandPieces];
+    __mmask64 all = 0;
+    for (int i = 0; i < count; ++i) {
+        masks[i] = _bzhi_u64(~0ull, static_cast<std::uint32_t>(pieces[i].width))
+                   << pieces[i].offset;
+        all |= masks[i];
+        // The row's address less the piece's offset: lanes below the offset are never read.
+        from[i] = reinterpret_cast<std::uintptr_t>(pieces[i].pixels) -
+                  static_cast<std::uintptr_t>(pieces[i].offset);
+    }
+    for (std::int32_t y = 0; y < rows; ++y, dst += dstStride) {
+        __m512i row = _mm512_maskz_loadu_epi8(masks[0], reinterpret_cast<const void*>(from[0]));
+        from[0] += static_cast<std::uintptr_t>(static_cast<std::intptr_t>(pieces[0].stride));
+        for (int i = 1; i < count; ++i) {
+            row = _mm512_mask_loadu_epi8(row, masks[i], reinterpret_cast<const void*>(from[i]));
+            from[i] += static_cast<std::uintptr_t>(static_cast<std::intptr_t>(pieces[i].stride));
+        }
+        _mm512_mask_storeu_epi8(dst, all, row);
+    }
+}
+
+__attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void OverBackgroundMasked(
+    std::uint8_t* dst, std::int32_t dstStride, const std::uint8_t* background,
+    std::int32_t backgroundStride, std::int32_t width, std::int32_t rows, const BlitPiece& sprite,
+    std::int32_t spriteTop, std::int32_t spriteRows, bool keyed) {
+    const __mmask64 whole = _bzhi_u64(~0ull, static_cast<std::uint32_t>(width));
+    const __mmask64 piece = _bzhi_u64(~0ull, static_cast<std::uint32_t>(sprite.width))
+                            << sprite.offset;
+    std::uintptr_t from = reinterpret_cast<std::uintptr_t>(sprite.pixels) -
+                          static_cast<std::uintptr_t>(sprite.offset);
+    for (std::int32_t y = 0; y < rows; ++y, dst += dstStride, background += backgroundStride) {
+        __m512i row = _mm512_maskz_loadu_epi8(whole, background);
+        if (y >= spriteTop && y < spriteTop + spriteRows) {
+            const __m512i v = _mm512_maskz_loadu_epi8(piece, reinterpret_cast<const void*>(from));
+            from += static_cast<std::uintptr_t>(static_cast<std::intptr_t>(sprite.stride));
+            row = _mm512_mask_mov_epi8(row, keyed ? _mm512_test_epi8_mask(v, v) : piece, v);
+        }
+        _mm512_mask_storeu_epi8(dst, whole, row);
+    }
+}
+
+// The widest path the processor has, and the one the loops take (the widest unless a test
+// limited it; a loop run before the program's start-up takes the 16-byte path).
+BlitPath Widest() {
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512bw") != 0 && __builtin_cpu_supports("avx512vl") != 0 &&
+        __builtin_cpu_supports("bmi2") != 0)
+        return BlitPath::kMasked;
+    return __builtin_cpu_supports("avx2") != 0 ? BlitPath::kWide : BlitPath::kNarrow;
+}
+BlitPath theBlitPath = Widest();
+
+bool Takes(BlitPath path) {
+    return theBlitPath == path;
 }
 #endif
 
 }  // namespace
+
+BlitPath CurrentBlitPath() {
+#if defined(GFX_MASKED_KEY)
+    return theBlitPath;
+#else
+    return BlitPath::kNarrow;
+#endif
+}
+
+void LimitBlitPath(BlitPath widest) {
+#if defined(GFX_MASKED_KEY)
+    theBlitPath = std::min(widest, Widest());
+#else
+    (void)widest;
+#endif
+}
+
+bool BlitBand(std::uint8_t* dst, std::int32_t dstStride, std::int32_t rows,
+              const BlitPiece* pieces, int count) {
+#if defined(GFX_MASKED_KEY)
+    if (!Takes(BlitPath::kMasked) || count < 1 || count > kMaxBandPieces) return false;
+    BandMasked(dst, dstStride, rows, pieces, count);
+    return true;
+#else
+    (void)dst, (void)dstStride, (void)rows, (void)pieces, (void)count;
+    return false;
+#endif
+}
+
+bool BlitOverBackground(std::uint8_t* dst, std::int32_t dstStride, const std::uint8_t* background,
+                        std::int32_t backgroundStride, std::int32_t width, std::int32_t rows,
+                        const BlitPiece& sprite, std::int32_t spriteTop, std::int32_t spriteRows,
+                        bool keyed) {
+#if defined(GFX_MASKED_KEY)
+    if (!Takes(BlitPath::kMasked) || width < 1 || width > 64 || sprite.offset < 0 ||
+        sprite.width < 0 || sprite.offset + sprite.width > width)
+        return false;
+    OverBackgroundMasked(dst, dstStride, background, backgroundStride, width, rows, sprite,
+                         spriteTop, spriteRows, keyed);
+    return true;
+#else
+    (void)dst, (void)dstStride, (void)background, (void)backgroundStride, (void)width;
+    (void)rows, (void)sprite, (void)spriteTop, (void)spriteRows, (void)keyed;
+    return false;
+#endif
+}
 
 void BlitCopy(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::int32_t h,
               std::int32_t srcAdv, std::int32_t dstAdv, std::uint32_t flags) {
@@ -321,11 +502,16 @@ void BlitCopy(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::i
         return;
     }
 #if defined(GFX_MASKED_KEY)
-    // Narrow rows through byte-masked stores where the processor has them; wide ones to the
-    // library's block move, which is at its best there.
-    if (w < 256 && HasMaskedStores()) {
+    // Narrow rows through byte-masked stores where the processor has them, else through 32-byte
+    // registers; wide ones to the library's block move, which is at its best there.
+    if (w < 256 && Takes(BlitPath::kMasked)) {
         RectMasked<false>(dst, src, w, h, static_cast<std::ptrdiff_t>(w) + srcAdv,
                           static_cast<std::ptrdiff_t>(w) + dstAdv);
+        return;
+    }
+    if (w < 256 && Takes(BlitPath::kWide)) {
+        RectWide<false>(dst, src, w, h, static_cast<std::ptrdiff_t>(w) + srcAdv,
+                        static_cast<std::ptrdiff_t>(w) + dstAdv);
         return;
     }
 #endif
@@ -346,9 +532,14 @@ void BlitKey(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::in
         return;
     }
 #if defined(GFX_MASKED_KEY)
-    if (HasMaskedStores()) {
+    if (Takes(BlitPath::kMasked)) {
         RectMasked<true>(dst, src, w, h, static_cast<std::ptrdiff_t>(w) + srcAdv,
                          static_cast<std::ptrdiff_t>(w) + dstAdv);
+        return;
+    }
+    if (Takes(BlitPath::kWide)) {
+        RectWide<true>(dst, src, w, h, static_cast<std::ptrdiff_t>(w) + srcAdv,
+                       static_cast<std::ptrdiff_t>(w) + dstAdv);
         return;
     }
 #endif

@@ -15,6 +15,39 @@ namespace gfx {
 // write the low 16 bits of colors[s]; BlitBlend writes blend[s * 256 + d].
 inline constexpr std::uint32_t kBlitMirror = 0x01;
 
+// The widest registers the plain and keyed rectangles use: byte-masked stores where the
+// processor has them, else 32-byte registers where it has those, else 16-byte ones. Tests step
+// the limit down to check every path on one machine; the program leaves it at the widest.
+enum class BlitPath { kNarrow, kWide, kMasked };
+void LimitBlitPath(BlitPath widest);
+// The path the loops take now.
+[[nodiscard]] BlitPath CurrentBlitPath();
+
+// Opaque pieces lying side by side in one band of rows (a text's glyphs): piece i's rows start at
+// `pixels` (`stride` apart) and go `offset` .. `offset + width - 1` bytes from the band's left;
+// the pieces are in order and do not overlap, and the band is at most 64 bytes wide. Where the
+// processor has byte-masked stores each row of the band is one store, the bytes between pieces
+// untouched, and the answer is true; otherwise nothing is drawn and the answer is false.
+struct BlitPiece {
+    const std::uint8_t* pixels = nullptr;
+    std::int32_t stride = 0;
+    std::int32_t offset = 0;
+    std::int32_t width = 0;
+};
+inline constexpr int kMaxBandPieces = 8;
+bool BlitBand(std::uint8_t* dst, std::int32_t dstStride, std::int32_t rows,
+              const BlitPiece* pieces, int count);
+
+// A rectangle of `width` x `rows` bytes (at most 64 wide) put back from an opaque background
+// and a sprite drawn over it in the same pass: the sprite's rows are rows `spriteTop` ..
+// `spriteTop + spriteRows - 1` of the rectangle, at `sprite.offset` across; keyed, its 0 bytes
+// show the background. The same bytes as the background's copy and then the sprite's. False,
+// and nothing drawn, where the processor lacks byte-masked stores.
+bool BlitOverBackground(std::uint8_t* dst, std::int32_t dstStride, const std::uint8_t* background,
+                        std::int32_t backgroundStride, std::int32_t width, std::int32_t rows,
+                        const BlitPiece& sprite, std::int32_t spriteTop, std::int32_t spriteRows,
+                        bool keyed);
+
 void BlitCopy(std::uint8_t* dst, const std::uint8_t* src, std::int32_t width, std::int32_t height,
               std::int32_t srcAdvance, std::int32_t dstAdvance, std::uint32_t flags);
 void BlitKey(std::uint8_t* dst, const std::uint8_t* src, std::int32_t width, std::int32_t height,

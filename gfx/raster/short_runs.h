@@ -13,6 +13,21 @@
 namespace gfx {
 
 inline void FillRun(std::uint8_t* d, std::uint8_t c, std::int32_t n) {
+#if defined(__SSE2__)
+    if (n > 16 && n <= 64) {
+        // A needle's or a small polygon's row: the first and the last 16 or 32 bytes.
+        const __m128i v = _mm_set1_epi8(static_cast<char>(c));
+        auto* to = reinterpret_cast<__m128i*>(d);
+        auto* tail = reinterpret_cast<__m128i*>(d + n - 16);
+        _mm_storeu_si128(to, v);
+        _mm_storeu_si128(tail, v);
+        if (n > 32) {
+            _mm_storeu_si128(to + 1, v);
+            _mm_storeu_si128(tail - 1, v);
+        }
+        return;
+    }
+#endif
     if (n > 16) {
         std::memset(d, c, static_cast<std::size_t>(n));
     } else if (n >= 8) {

@@ -4,6 +4,8 @@
 // of the instrument values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -552,6 +554,74 @@ TEST_F(Instruments, CoursesFromTheDialogsTurnTheDrawnCards) {
     cockpit::DrawAdfIndicator(cockpit::theAdfIndicator, cockpit::theNavCardFont, {425, 231}, 1);
     EXPECT_NE(FramePoint(cockpit::theNavCardFont, 127).x, -1);
     cockpit::ResetNavCourses();
+}
+
+// The number windows' texts, written by hand, against the library's formatter: zero-padded
+// fields held to their width, the radios' frequency fields, the HSI's aligned fields and the
+// clock's eight cells.
+TEST_F(Instruments, NumberWindowTextsMatchTheLibraryFormatter) {
+    for (int width = 1; width <= 9; ++width) {
+        for (const std::int32_t value : {-5, 0, 7, 42, 999, 1000, 123456789, 2147483647}) {
+            for (const std::size_t size : {std::size_t{1}, std::size_t{3}, std::size_t{16}}) {
+                std::int32_t largest = 9;
+                for (int i = 1; i < width; ++i)
+                    largest = largest * 10 + 9;
+                char want[16], got[16];
+                std::snprintf(want, size, "%0*d", width, std::clamp(value, 0, largest));
+                cockpit::FormatZeroPadded(got, size, value, width);
+                EXPECT_STREQ(got, want) << value << " width " << width << " size " << size;
+            }
+        }
+    }
+    const struct {
+        std::int32_t whole, fraction, threeDigits;
+        bool shown;
+        const char *first, *second;
+    } radios[] = {
+        {8, 95, 1, true, "108", "95"},   {22, 5, 1, true, "122", "05"},
+        {17, 0, 1, true, "117", "00"},   {117, 30, 1, true, "117", "30"},
+        {1200, 100, 1, true, "999", "99"}, {-3, -1, 1, true, "100", "00"},
+        {12, 5, 0, true, "12", "05"},    {8, 95, 1, false, "   ", "  "},
+        {8, 95, 0, false, "  ", "  "},
+    };
+    for (const auto& r : radios) {
+        char first[8], second[8];
+        cockpit::FormatFrequencyFields(r.whole, r.fraction, r.threeDigits, r.shown, first, second);
+        EXPECT_STREQ(first, r.first) << r.whole;
+        EXPECT_STREQ(second, r.second) << r.fraction;
+    }
+    const struct {
+        const char* field;
+        int cells;
+    } fields[] = {{"012.5", 6}, {"000", 4}, {"0.5", 3}, {"00", 1}, {"7", 9}, {"", 2}, {"123", 2}};
+    for (const auto& f : fields) {
+        for (const std::size_t size : {std::size_t{2}, std::size_t{5}, std::size_t{16}}) {
+            std::size_t from = 0;
+            const std::size_t n = std::strlen(f.field);
+            while (from + 1 < n && f.field[from] == '0' && f.field[from + 1] != '.')
+                ++from;
+            char want[16], got[16];
+            std::snprintf(want, size, "%*s%s", std::max(f.cells - static_cast<int>(n - from), 0),
+                          "", f.field + from);
+            cockpit::AlignHsiField(f.field, f.cells, got, size);
+            EXPECT_STREQ(got, want) << f.field << " in " << f.cells << " size " << size;
+        }
+    }
+    static const char* theClockText = "";
+    struct Host {
+        static void Text(char* out, int size) { std::snprintf(out, size, "%s", theClockText); }
+    };
+    cockpit::thePanelHost.clockText = &Host::Text;
+    Power(true);
+    cockpit::theClock.buttons[0] = 0;
+    for (const char* text : {"12:34:56", "9:05", "1234567890", ""}) {
+        theClockText = text;
+        char want[16], got[16];
+        std::snprintf(want, sizeof want, "%-8.8s", text);
+        cockpit::FormatClockText(got);
+        EXPECT_STREQ(got, want) << text;
+    }
+    cockpit::thePanelHost = cockpit::DefaultPanelHostServices();
 }
 
 TEST_F(Instruments, ClockHourMeterTachometersAndTemperature) {

@@ -92,41 +92,49 @@ TEST(BlitLoops, KeyLeavesEveryZeroUntouchedInsideWideGroups) {
 TEST(BlitLoops, KeyAndCopyMatchThePixelRuleAtEveryWidth) {
     core::CrtRandom rnd(11);
     constexpr int kRows = 3, kSrcStride = 210, kDstStride = 220;
-    for (const std::uint32_t keyOneIn : {2u, 97u}) {
-        Buffer src(kRows * kSrcStride);
-        for (auto& p : src)
-            p = (rnd.Next() % keyOneIn) != 0 ? static_cast<std::uint8_t>(rnd.Next() | 1) : 0;
-        for (int keyed = 0; keyed < 2; ++keyed) {
-            for (int offset = 0; offset < 2; ++offset) {
-                for (int w = 1; w <= 200; ++w) {
-                    Buffer dst(kRows * kDstStride);
-                    for (auto& p : dst)
-                        p = static_cast<std::uint8_t>(rnd.Next());
-                    Buffer ref = dst;
-                    const std::uint8_t* from = src.data() + offset;
-                    for (int y = 0; y < kRows; ++y)
-                        for (int x = 0; x < w; ++x) {
-                            const std::uint8_t s = from[y * kSrcStride + x];
-                            if (keyed == 0 || s != 0) ref[y * kDstStride + 3 + x] = s;
+    // Every register width the loops can take on this processor.
+    for (const gfx::BlitPath path :
+         {gfx::BlitPath::kMasked, gfx::BlitPath::kWide, gfx::BlitPath::kNarrow}) {
+        gfx::LimitBlitPath(path);
+        for (const std::uint32_t keyOneIn : {2u, 97u}) {
+            Buffer src(kRows * kSrcStride);
+            for (auto& p : src)
+                p = (rnd.Next() % keyOneIn) != 0 ? static_cast<std::uint8_t>(rnd.Next() | 1) : 0;
+            for (int keyed = 0; keyed < 2; ++keyed) {
+                for (int offset = 0; offset < 2; ++offset) {
+                    for (int w = 1; w <= 200; ++w) {
+                        Buffer dst(kRows * kDstStride);
+                        for (auto& p : dst)
+                            p = static_cast<std::uint8_t>(rnd.Next());
+                        Buffer ref = dst;
+                        const std::uint8_t* from = src.data() + offset;
+                        for (int y = 0; y < kRows; ++y)
+                            for (int x = 0; x < w; ++x) {
+                                const std::uint8_t s = from[y * kSrcStride + x];
+                                if (keyed == 0 || s != 0) ref[y * kDstStride + 3 + x] = s;
+                            }
+                        if (keyed != 0) {
+                            gfx::BlitKey(dst.data() + 3, from, w, kRows, kSrcStride - w,
+                                         kDstStride - w, 0);
+                        } else {
+                            gfx::BlitCopy(dst.data() + 3, from, w, kRows, kSrcStride - w,
+                                          kDstStride - w, 0);
                         }
-                    if (keyed != 0) {
-                        gfx::BlitKey(dst.data() + 3, from, w, kRows, kSrcStride - w, kDstStride - w,
-                                     0);
-                    } else {
-                        gfx::BlitCopy(dst.data() + 3, from, w, kRows, kSrcStride - w,
-                                      kDstStride - w, 0);
+                        ASSERT_EQ(dst, ref) << (keyed != 0 ? "key" : "copy") << " width " << w
+                                            << " offset " << offset << " one in " << keyOneIn
+                                            << " path " << static_cast<int>(path);
                     }
-                    ASSERT_EQ(dst, ref) << (keyed != 0 ? "key" : "copy") << " width " << w
-                                        << " offset " << offset << " one in " << keyOneIn;
                 }
             }
         }
     }
+    gfx::LimitBlitPath(gfx::BlitPath::kMasked);
 }
 
 TEST(BlitLoops, RectFillsWriteExactlyTheirWidthAtEveryWidth) {
-    constexpr int kRows = 2, kPitch = 50;
-    for (int w = 0; w <= 40; ++w) {
+    // Up to past the 64-byte runs stored without a library call.
+    constexpr int kRows = 2, kPitch = 80;
+    for (int w = 0; w <= 70; ++w) {
         Buffer dst(kRows * kPitch, 0xEE), ref = dst;
         for (int y = 0; y < kRows; ++y)
             std::fill_n(ref.begin() + y * kPitch + 5, w, std::uint8_t{0x42});

@@ -9,6 +9,7 @@
 #include "gfx/bitmap_draw.h"
 #include "gfx/draw_table.h"
 #include "gfx/mem_surface.h"
+#include "gfx/raster/blit_loops.h"
 #include "gfxbase_support.h"
 
 namespace {
@@ -391,6 +392,84 @@ TEST(Font, PfntRoundTripAndDamage) {
 }  // namespace
 
 namespace {
+
+// Digits of 4 x 6 with patterned pixels (0 among them: an opaque glyph copies it), a narrower
+// '1', a keyed '*' and a '-' lowered by its record; ids '*', '-', '0' to '9'.
+std::unique_ptr<GFXFont> MakeDigitFont() {
+    auto f = std::make_unique<GFXFont>();
+    std::vector<std::int32_t> ids;
+    std::vector<std::uint8_t> user;
+    const char codes[] = "*-0123456789";
+    for (const char* c = codes; *c != 0; ++c) {
+        const int w = *c == '1' ? 2 : 4;
+        auto b = GFXBitmap::Create(w, 6, 8);
+        for (int i = 0; i < b->size; ++i)
+            b->pixels[i] = static_cast<std::uint8_t>((i * 7 + *c) % 5 == 0 ? 0 : 10 + *c + i);
+        if (*c == '*') b->flags |= gfx::kBitmapTransparent;
+        f->Append(std::move(b));
+        ids.push_back(*c);
+        const std::int32_t offset = *c == '-' ? 2 : 0;
+        user.resize(user.size() + 4);
+        std::memcpy(user.data() + user.size() - 4, &offset, 4);
+    }
+    f->SetUserData(user.data(), 4);
+    f->SetIds(ids.data());
+    f->cellHeight = 6;
+    f->cellWidth = 5;
+    f->baseline = 6;
+    return f;
+}
+
+// A text drawn row by row for all its glyphs (where the processor allows) leaves every pixel, the
+// drawn rectangle and the answer as drawing it glyph by glyph does: gaps between glyphs keep the
+// picture, and texts that cannot go out in one band (a keyed or lowered glyph, a text clipped
+// or wider than the band) still draw right.
+TEST_F(FontDraw, TextsDrawTheSameRowByRowAsGlyphByGlyph) {
+    auto f = MakeDigitFont();
+    struct Case {
+        const char* text;
+        gfx::GFXPoint at;
+        std::int32_t spacing;
+        bool fixedPitch;
+    };
+    const Case cases[] = {
+        {"108", {3, 4}, 0, false},        {"95", {3, 4}, 2, false},
+        {"1211", {1, 2}, 1, true},        {"0*7", {5, 5}, 0, false},
+        {"3-4", {5, 5}, 0, false},        {"12345", {37, 3}, 0, false},
+        {"12345", {-2, 3}, 0, false},     {"6789", {4, 17}, 0, false},
+        {"0123456789", {0, 8}, 0, false}, {"", {4, 4}, 0, false},
+        {"8888888", {2, 1}, 5, false},
+    };
+    for (const Case& c : cases) {
+        f->spacing = c.spacing;
+        f->fontFlags = c.fixedPitch ? gfx::kFontFixedPitch : 0;
+        std::vector<std::uint8_t> pictures[2];
+        GFXRect drawn[2];
+        int answers[2] = {};
+        for (int way = 0; way < 2; ++way) {
+            gfx::LimitBlitPath(way == 0 ? gfx::BlitPath::kMasked : gfx::BlitPath::kWide);
+            GFXBitmap* b = surface->GetBitmap();
+            for (int i = 0; i < b->size; ++i)
+                b->pixels[i] = static_cast<std::uint8_t>(200 + i % 37);
+            surface->drawnRect = {};
+            answers[way] = f->DrawString(surface.get(), c.at, c.text);
+            drawn[way] = surface->drawnRect;
+            pictures[way].assign(b->pixels, b->pixels + b->size);
+        }
+        gfx::LimitBlitPath(gfx::BlitPath::kMasked);
+        EXPECT_EQ(pictures[0], pictures[1]) << c.text;
+        EXPECT_EQ(drawn[0], drawn[1]) << c.text;
+        EXPECT_EQ(answers[0], answers[1]) << c.text;
+    }
+    // The gap a spacing leaves keeps the picture: '9' ends at 6, '5' starts at 9.
+    f->spacing = 2;
+    f->fontFlags = 0;
+    Clear();
+    f->DrawString(surface.get(), {3, 4}, "95");
+    EXPECT_EQ(At(7, 5), 0);
+    EXPECT_EQ(At(8, 5), 0);
+    EXPECT_NE(At(3, 5) | At(4, 5) | At(5, 5) | At(6, 5), 0);
+}
 
 TEST(Font, FilesOnDisk) {
     testsupport::TempFolder folder{"zephlon-font"};
