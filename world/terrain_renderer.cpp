@@ -853,13 +853,22 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
         lowest = std::min(lowest, g[k]);
         highest = std::max(highest, g[k]);
     }
-    auto level = [&](float v) { return RoundedLevel(v, levels); };
-    const int first = level(lowest), last = level(highest);
+    const int first = RoundedLevel(lowest, levels), last = RoundedLevel(highest, levels);
     if (levels == 0 || first == last || camera == nullptr) {
         if (palette != nullptr && levels != 0) palette->shadeLevel = first;
         DrawPolygon(corners, 3, material, texture);
         return;
     }
+    DrawHazeLevels(corners, g, first, last, material, texture);
+}
+
+void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], const float g[3],
+                                     int first, int last, const TerrainMaterial* material,
+                                     const TextureOrigin& texture) {
+    gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
+    ts::TSCamera* camera = ts::theCurrentCamera;
+    const int levels = (1 << palette->shadeBits) - 1;
+    auto level = [&](float v) { return RoundedLevel(v, levels); };
     // The point where an edge crosses a level's border, worked out from the edge's ends in one
     // order whichever triangle asks, so that the neighbour across the edge cuts it at the very
     // same point and no crack opens between them.
@@ -940,73 +949,112 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
 
 void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int count,
                                   const TerrainMaterial* material, const TextureOrigin& texture) {
-    ts::TSCamera* camera = ts::theCurrentCamera;
-    gfx::GFXDrawTarget& target = *gfx::theCurrentDrawTarget;
     const int n = std::min(count, static_cast<int>(clipEye.size()) - 4);
     const float perTexture = texture.perTexture, ox = texture.x, oy = texture.y;
     bool behind = false;
     for (int i = 0; i < n; ++i) {
         const TerrainVertex& v = *vertices[i];
-        clipEye[static_cast<std::size_t>(i)] = v.eye;
         clipTex[static_cast<std::size_t>(i)] =
             gfx::GFXTexCoord{(static_cast<float>(v.gx) - ox) * perTexture,
                              (static_cast<float>(v.gy) - oy) * perTexture};
-        clipColour[static_cast<std::size_t>(i)] = v.colour;
-        clipScreen[static_cast<std::size_t>(i)] = v.screen;
         behind |= v.behind != 0;
     }
-    int m = n;
     if (behind) {
-        // Cut at the near plane in eye space (y is the depth), then project the pieces.
-        const float nearY = camera->GetNear();
-        std::array<ts::Vector3F, 24> e{};
-        std::array<gfx::GFXTexCoord, 24> t{};
-        std::array<gfx::GFXColourTriple, 24> col{};
-        m = 0;
-        for (int i = 0; i < n; ++i) {
-            const int j = (i + 1) % n;
-            const auto& a = clipEye[static_cast<std::size_t>(i)];
-            const auto& b = clipEye[static_cast<std::size_t>(j)];
-            const bool ain = a.y >= nearY, bin = b.y >= nearY;
-            if (ain && m < 22) {
-                e[static_cast<std::size_t>(m)] = a;
-                t[static_cast<std::size_t>(m)] = clipTex[static_cast<std::size_t>(i)];
-                col[static_cast<std::size_t>(m)] = clipColour[static_cast<std::size_t>(i)];
-                ++m;
-            }
-            if (ain != bin && m < 22) {
-                const float s = (nearY - a.y) / (b.y - a.y);
-                e[static_cast<std::size_t>(m)] = a + (b - a) * s;
-                const auto& ta = clipTex[static_cast<std::size_t>(i)];
-                const auto& tb = clipTex[static_cast<std::size_t>(j)];
-                t[static_cast<std::size_t>(m)] = gfx::GFXTexCoord{ta.u + (tb.u - ta.u) * s,
-                                                                  ta.v + (tb.v - ta.v) * s};
-                const auto& ca = clipColour[static_cast<std::size_t>(i)];
-                const auto& cb = clipColour[static_cast<std::size_t>(j)];
-                col[static_cast<std::size_t>(m)] = gfx::GFXColourTriple{
-                    static_cast<std::int32_t>(ca.r + (cb.r - ca.r) * s),
-                    static_cast<std::int32_t>(ca.g + (cb.g - ca.g) * s),
-                    static_cast<std::int32_t>(ca.b + (cb.b - ca.b) * s)};
-                ++m;
-            }
+        DrawNearClipped(vertices, n, material);
+        return;
+    }
+    // Wholly in front of the near plane: the corners go to the rasterizer as they are.
+    std::array<const gfx::GFXScreenPoint*, 24> points;
+    std::array<const gfx::GFXColourTriple*, 24> colours;
+    std::array<const gfx::GFXTexCoord*, 24> tex;
+    float nearest = 1e30f, farthest = 0.0f;
+    for (int i = 0; i < n; ++i) {
+        const TerrainVertex& v = *vertices[i];
+        points[static_cast<std::size_t>(i)] = &v.screen;
+        colours[static_cast<std::size_t>(i)] = &v.colour;
+        tex[static_cast<std::size_t>(i)] = &clipTex[static_cast<std::size_t>(i)];
+        nearest = std::min(nearest, v.eye.y);
+        farthest = std::max(farthest, v.eye.y);
+    }
+    SubmitPolygon(n, points.data(), colours.data(), tex.data(), nearest, farthest, material);
+}
+
+void TerrainRenderer::DrawNearClipped(const TerrainVertex* const* vertices, int n,
+                                      const TerrainMaterial* material) {
+    ts::TSCamera* camera = ts::theCurrentCamera;
+    for (int i = 0; i < n; ++i) {
+        const TerrainVertex& v = *vertices[i];
+        clipEye[static_cast<std::size_t>(i)] = v.eye;
+        clipColour[static_cast<std::size_t>(i)] = v.colour;
+    }
+    // Cut at the near plane in eye space (y is the depth), then project the pieces.
+    const float nearY = camera->GetNear();
+    std::array<ts::Vector3F, 24> e{};
+    std::array<gfx::GFXTexCoord, 24> t{};
+    std::array<gfx::GFXColourTriple, 24> col{};
+    int m = 0;
+    for (int i = 0; i < n; ++i) {
+        const int j = (i + 1) % n;
+        const auto& a = clipEye[static_cast<std::size_t>(i)];
+        const auto& b = clipEye[static_cast<std::size_t>(j)];
+        const bool ain = a.y >= nearY, bin = b.y >= nearY;
+        if (ain && m < 22) {
+            e[static_cast<std::size_t>(m)] = a;
+            t[static_cast<std::size_t>(m)] = clipTex[static_cast<std::size_t>(i)];
+            col[static_cast<std::size_t>(m)] = clipColour[static_cast<std::size_t>(i)];
+            ++m;
         }
-        if (m < 3) return;
-        // The vertices' eye points are the camera's screen space (scaled across, depth as it
-        // is): the pieces only need the division.
-        const float cx = camera->GetCentreX(), cy = camera->GetCentreY();
-        for (int i = 0; i < m; ++i) {
-            const ts::Vector3F& q = e[static_cast<std::size_t>(i)];
-            clipEye[static_cast<std::size_t>(i)] = q;
-            clipTex[static_cast<std::size_t>(i)] = t[static_cast<std::size_t>(i)];
-            clipColour[static_cast<std::size_t>(i)] = col[static_cast<std::size_t>(i)];
-            gfx::GFXScreenPoint& o = clipScreen[static_cast<std::size_t>(i)];
-            const float inverse = 1.0f / q.y;
-            o.x = ts::FloatToInt(q.x * inverse + cx);
-            o.y = ts::FloatToInt(cy - q.z * inverse);
-            o.z = ts::FloatToInt(q.y);
-            o.w = inverse;
+        if (ain != bin && m < 22) {
+            const float s = (nearY - a.y) / (b.y - a.y);
+            e[static_cast<std::size_t>(m)] = a + (b - a) * s;
+            const auto& ta = clipTex[static_cast<std::size_t>(i)];
+            const auto& tb = clipTex[static_cast<std::size_t>(j)];
+            t[static_cast<std::size_t>(m)] = gfx::GFXTexCoord{ta.u + (tb.u - ta.u) * s,
+                                                              ta.v + (tb.v - ta.v) * s};
+            const auto& ca = clipColour[static_cast<std::size_t>(i)];
+            const auto& cb = clipColour[static_cast<std::size_t>(j)];
+            col[static_cast<std::size_t>(m)] = gfx::GFXColourTriple{
+                static_cast<std::int32_t>(ca.r + (cb.r - ca.r) * s),
+                static_cast<std::int32_t>(ca.g + (cb.g - ca.g) * s),
+                static_cast<std::int32_t>(ca.b + (cb.b - ca.b) * s)};
+            ++m;
         }
     }
+    if (m < 3) return;
+    // The vertices' eye points are the camera's screen space (scaled across, depth as it
+    // is): the pieces only need the division.
+    const float cx = camera->GetCentreX(), cy = camera->GetCentreY();
+    for (int i = 0; i < m; ++i) {
+        const ts::Vector3F& q = e[static_cast<std::size_t>(i)];
+        clipEye[static_cast<std::size_t>(i)] = q;
+        clipTex[static_cast<std::size_t>(i)] = t[static_cast<std::size_t>(i)];
+        clipColour[static_cast<std::size_t>(i)] = col[static_cast<std::size_t>(i)];
+        gfx::GFXScreenPoint& o = clipScreen[static_cast<std::size_t>(i)];
+        const float inverse = 1.0f / q.y;
+        o.x = ts::FloatToInt(q.x * inverse + cx);
+        o.y = ts::FloatToInt(cy - q.z * inverse);
+        o.z = ts::FloatToInt(q.y);
+        o.w = inverse;
+    }
+    std::array<const gfx::GFXScreenPoint*, 24> points;
+    std::array<const gfx::GFXColourTriple*, 24> colours;
+    std::array<const gfx::GFXTexCoord*, 24> tex;
+    float nearest = 1e30f, farthest = 0.0f;
+    for (int i = 0; i < m; ++i) {
+        points[static_cast<std::size_t>(i)] = &clipScreen[static_cast<std::size_t>(i)];
+        colours[static_cast<std::size_t>(i)] = &clipColour[static_cast<std::size_t>(i)];
+        tex[static_cast<std::size_t>(i)] = &clipTex[static_cast<std::size_t>(i)];
+        nearest = std::min(nearest, clipEye[static_cast<std::size_t>(i)].y);
+        farthest = std::max(farthest, clipEye[static_cast<std::size_t>(i)].y);
+    }
+    SubmitPolygon(m, points.data(), colours.data(), tex.data(), nearest, farthest, material);
+}
+
+void TerrainRenderer::SubmitPolygon(int m, const gfx::GFXScreenPoint* const* points,
+                                    const gfx::GFXColourTriple* const* colours,
+                                    const gfx::GFXTexCoord* const* tex, float nearest,
+                                    float farthest, const TerrainMaterial* material) const {
+    gfx::GFXDrawTarget& target = *gfx::theCurrentDrawTarget;
     gfx::GFXFaceMaterial face;
     face.colour = kDefaultGround;
     std::uint32_t type = kMaterialPalette, shading = kShadingSmooth;
@@ -1023,11 +1071,6 @@ void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int coun
     }
     if (type == kMaterialNull) return;
     // Perspective where the polygon's depth varies much: affine textures would swim.
-    float nearest = 1e30f, farthest = 0.0f;
-    for (int i = 0; i < m; ++i) {
-        nearest = std::min(nearest, clipEye[static_cast<std::size_t>(i)].y);
-        farthest = std::max(farthest, clipEye[static_cast<std::size_t>(i)].y);
-    }
     const bool perspective = farthest > 1.5f * nearest;
     // The fillers take at most 12 attributed points: longer outlines go as fans from point 0,
     // each piece sharing its last edge with the next.
@@ -1038,9 +1081,9 @@ void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int coun
         const gfx::GFXColourTriple* cl[12];
         const gfx::GFXTexCoord* tx[12];
         auto take = [&](int slot, int i) {
-            p[slot] = &clipScreen[static_cast<std::size_t>(i)];
-            cl[slot] = &clipColour[static_cast<std::size_t>(i)];
-            tx[slot] = &clipTex[static_cast<std::size_t>(i)];
+            p[slot] = points[i];
+            cl[slot] = colours[i];
+            tx[slot] = tex[i];
         };
         take(0, 0);
         for (int i = start; i <= end; ++i)

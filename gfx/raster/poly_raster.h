@@ -25,6 +25,8 @@ int PolygonCoverageTest(const GFXPolyRequest& request, CoverageList& coverage);
 // span no scan line, or all lie above, below, or (by a pixel) left or right of the bounds. A
 // cheap test before a face's set-up; the polygon's pixels are the same either way.
 bool DrawsNoPixel(const GFXPolyRequest& request, const GFXClipBounds& bounds);
+// The same for a request of three points in whole pixels (its flags without kPolySubpixel).
+bool DrawsNoPixelOfWholePixelTriangle(const GFXPolyRequest& request, const GFXClipBounds& bounds);
 
 // A surface's clip box in the units of coordinates with `shift` fraction bits, its right and
 // bottom exclusive.
@@ -39,5 +41,8 @@ GFXClipBounds ScaledBounds(const GFXRect& clip, std::int32_t shift);
 // to a rasterizer.
 int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
                      const GFXClipBounds& pixelBounds);
+// The same for a request of three points whose flags are exactly kPolyTextured | kPolySmooth.
+int RasterizeTexturedSmoothTriangle(const GFXPolyRequest& request, const GFXClipBounds& bounds,
+                                    const GFXClipBounds& pixelBounds);
 
 }  // namespace gfx
