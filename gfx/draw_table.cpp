@@ -585,7 +585,14 @@ template <std::int32_t kCount, std::uint32_t kMode>
     if ((mode & (kPolySmooth | kPolyLit | kPolyPixelLight)) != 0) {
         for (std::int32_t i = 0; i < n; ++i) {
             GFXPolyVertex& v = c.vertices[i];
-            CopyVertex(*q->vertices[i], &v);
+            if constexpr (kMode == kTexturedSmooth) {
+                // Only the colour is read: the shade is made from it, and light and blend level
+                // are not used by this kind.
+                using V = GFXPolyVertex;
+                CopyFieldsAlone<&V::r, &V::g, &V::b>(*q->vertices[i], &v);
+            } else {
+                CopyVertex(*q->vertices[i], &v);
+            }
             if ((mode & kPolySmooth) != 0) {
                 // Full intensity (1.0) lands on the last row of the ramp, not on the first row
                 // after it: the level is the intensity times (rows - 1).
@@ -638,6 +645,8 @@ template <std::int32_t kCount, std::uint32_t kMode>
     const GFXClipBounds pixelBounds{clip.left, clip.top, clip.right + 1, clip.bottom + 1};
     if constexpr (kCount == 3 && kMode == kTexturedSmooth) {
         RasterizeTexturedSmoothTriangle(c.request, bounds, pixelBounds);
+    } else if constexpr (kMode == kTexturedSmooth) {
+        RasterizeTexturedSmoothPolygon(c.request, bounds, pixelBounds);
     } else {
         RasterizeRequest(c.request, bounds, pixelBounds);
     }
@@ -658,6 +667,8 @@ void PolygonImpl(GFXSurface* s, GFXPolyRequest* q, bool region) {
     q->flags = mode;
     if (q->count == 3 && mode == kTexturedSmooth) {
         PolygonOnLocked<3, kTexturedSmooth>(s, q, region);
+    } else if (mode == kTexturedSmooth) {
+        PolygonOnLocked<0, kTexturedSmooth>(s, q, region);
     } else {
         PolygonOnLocked<0, 0>(s, q, region);
     }

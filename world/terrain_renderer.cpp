@@ -1072,6 +1072,25 @@ void TerrainRenderer::SubmitPolygon(int m, const gfx::GFXScreenPoint* const* poi
     if (type == kMaterialNull) return;
     // Perspective where the polygon's depth varies much: affine textures would swim.
     const bool perspective = farthest > 1.5f * nearest;
+    auto draw = [&](int k, const gfx::GFXScreenPoint* const* p,
+                    const gfx::GFXColourTriple* const* cl, const gfx::GFXTexCoord* const* tx) {
+        if (face.texture != nullptr) {
+            if (perspective)
+                gfx::DrawPolygonPerspectiveSmooth(target, face, k, p, cl, tx);
+            else
+                gfx::DrawPolygonTexturedSmooth(target, face, k, p, cl, tx);
+        } else if (shading == kShadingFlat) {
+            gfx::DrawPolygonFlatShaded(target, face, k, p, cl);
+        } else if (shading == kShadingSmooth) {
+            gfx::DrawPolygonSmooth(target, face, k, p, cl);
+        } else {
+            gfx::DrawPolygonSolid(target, face, k, p);
+        }
+    };
+    if (m <= 12) {
+        if (m >= 3) draw(m, points, colours, tex);
+        return;
+    }
     // The fillers take at most 12 attributed points: longer outlines go as fans from point 0,
     // each piece sharing its last edge with the next.
     for (int start = 1; start + 1 < m;) {
@@ -1088,18 +1107,7 @@ void TerrainRenderer::SubmitPolygon(int m, const gfx::GFXScreenPoint* const* poi
         take(0, 0);
         for (int i = start; i <= end; ++i)
             take(i - start + 1, i);
-        if (face.texture != nullptr) {
-            if (perspective)
-                gfx::DrawPolygonPerspectiveSmooth(target, face, k, p, cl, tx);
-            else
-                gfx::DrawPolygonTexturedSmooth(target, face, k, p, cl, tx);
-        } else if (shading == kShadingFlat) {
-            gfx::DrawPolygonFlatShaded(target, face, k, p, cl);
-        } else if (shading == kShadingSmooth) {
-            gfx::DrawPolygonSmooth(target, face, k, p, cl);
-        } else {
-            gfx::DrawPolygonSolid(target, face, k, p);
-        }
+        draw(k, p, cl, tx);
         start = end;
     }
 }

@@ -59,13 +59,17 @@ constexpr std::uint32_t kRingBits = kPolySmooth | kPolyTextured | kPolyPerspecti
             e.v = q.texCoords[i]->v;
             if ((f & kPolyPerspective) != 0) e.w = p.w;
         }
-        if ((f & (kPolySmooth | kPolyLit | kPolyPixelLight)) != 0) {
+        // Only what the edges step: the light, and the shade or the three channels.
+        if ((f & (kPolyLit | kPolyPixelLight)) != 0) e.light = q.vertices[i]->light;
+        if ((f & kPolySmooth) != 0) {
             const GFXPolyVertex& vx = *q.vertices[i];
-            e.light = vx.light;
-            e.shade = vx.shade;
-            e.r = vx.r;
-            e.g = vx.g;
-            e.b = vx.b;
+            if ((f & kPoly16Bit) == 0) {
+                e.shade = vx.shade;
+            } else {
+                e.r = vx.r;
+                e.g = vx.g;
+                e.b = vx.b;
+            }
         }
     }
     return n;
@@ -403,11 +407,6 @@ inline std::int64_t TwiceSignedArea(const GFXPolyRequest& q, int n) {
 }
 }  // namespace
 
-GFXClipBounds ScaledBounds(const GFXRect& clip, std::int32_t shift) {
-    return GFXClipBounds{clip.left * (1 << shift), clip.top * (1 << shift),
-                         (clip.right + 1) * (1 << shift), (clip.bottom + 1) * (1 << shift)};
-}
-
 namespace {
 
 // kCount, when not 0, is the request's count; kWholePixels says its flags have no kPolySubpixel.
@@ -536,6 +535,8 @@ template <int kCount, std::uint32_t kFlags>
         }
     } else if (isTriangle) {
         RasterClippedTriangle(clipped);
+    } else if constexpr (kFlags != 0) {
+        RasterRingAs(BuildRingAs(clipped, true, kFlags, clipped.count), kFlags, true);
     } else {
         RasterPolygon(clipped);
     }
@@ -553,6 +554,11 @@ int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
 int RasterizeTexturedSmoothTriangle(const GFXPolyRequest& request, const GFXClipBounds& bounds,
                                     const GFXClipBounds& pixelBounds) {
     return RasterizeAs<3, kPolyTextured | kPolySmooth>(request, bounds, pixelBounds);
+}
+
+int RasterizeTexturedSmoothPolygon(const GFXPolyRequest& request, const GFXClipBounds& bounds,
+                                   const GFXClipBounds& pixelBounds) {
+    return RasterizeAs<0, kPolyTextured | kPolySmooth>(request, bounds, pixelBounds);
 }
 
 }  // namespace gfx

@@ -30,7 +30,10 @@ bool DrawsNoPixelOfWholePixelTriangle(const GFXPolyRequest& request, const GFXCl
 
 // A surface's clip box in the units of coordinates with `shift` fraction bits, its right and
 // bottom exclusive.
-GFXClipBounds ScaledBounds(const GFXRect& clip, std::int32_t shift);
+inline GFXClipBounds ScaledBounds(const GFXRect& clip, std::int32_t shift) {
+    return GFXClipBounds{clip.left * (1 << shift), clip.top * (1 << shift),
+                         (clip.right + 1) * (1 << shift), (clip.bottom + 1) * (1 << shift)};
+}
 
 // The rasterizer half of draw-table entry 11: with rowPtr, pitch, the colour tables, colour,
 // the texture and the coverage list already in theSpanState, chooses the fill set-up by the
@@ -41,8 +44,11 @@ GFXClipBounds ScaledBounds(const GFXRect& clip, std::int32_t shift);
 // to a rasterizer.
 int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
                      const GFXClipBounds& pixelBounds);
-// The same for a request of three points whose flags are exactly kPolyTextured | kPolySmooth.
+// The same for a request whose flags are exactly kPolyTextured | kPolySmooth, of three points
+// and of any number.
 int RasterizeTexturedSmoothTriangle(const GFXPolyRequest& request, const GFXClipBounds& bounds,
                                     const GFXClipBounds& pixelBounds);
+int RasterizeTexturedSmoothPolygon(const GFXPolyRequest& request, const GFXClipBounds& bounds,
+                                   const GFXClipBounds& pixelBounds);
 
 }  // namespace gfx
