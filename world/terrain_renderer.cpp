@@ -318,6 +318,8 @@ std::int32_t TerrainRenderItemSorter::FindCell(std::int32_t level, std::int32_t 
 
 TerrainRenderer::TerrainRenderer() {
     cells.reserve(8192);
+    positions.reserve(32768);
+    behindFlags.reserve(32768);
     ordered.reserve(64);
     polygon.reserve(64);
     edge.reserve(64);
@@ -505,6 +507,8 @@ void TerrainRenderer::FinishVertices() {
     ts::TSCamera* camera = ts::theCurrentCamera;
     ts::TSLightSet* lights = ts::theActiveLightSet;
     const float subPixel = camera != nullptr ? camera->GetSubPixelScale() : 1.0f;
+    positions.resize(sorter->vertices.size());
+    behindFlags.resize(sorter->vertices.size());
     for (std::size_t n = 0; n < sorter->vertices.size(); ++n) {
         TerrainVertex& v = sorter->vertices[n];
         const std::array<std::int32_t, 4>& beside = sorter->beside[n];
@@ -529,14 +533,22 @@ void TerrainRenderer::FinishVertices() {
         } else {
             v.colour = gfx::GFXColourTriple{65535, 65535, 65535};
         }
-        if (camera == nullptr) continue;
-        std::uint32_t flag = 0, any = 0;
-        camera->WorldToScreenPoints(1, &p, &v.eye, &v.screen, sizeof(ts::Vector3F),
-                                    sizeof(ts::Vector3F), sizeof(gfx::GFXScreenPoint), &flag, &any);
-        v.behind = static_cast<std::uint8_t>(flag & 1);
+        positions[n] = p;
+    }
+    if (camera == nullptr || sorter->vertices.empty()) return;
+    // Every vertex through the camera in one pass: eye point and screen point into the vertex.
+    const int count = static_cast<int>(sorter->vertices.size());
+    std::uint32_t any = 0;
+    camera->WorldToScreenPoints(count, positions.data(), &sorter->vertices[0].eye,
+                                &sorter->vertices[0].screen, sizeof(ts::Vector3F),
+                                sizeof(TerrainVertex), sizeof(TerrainVertex), behindFlags.data(),
+                                &any);
+    const ts::CameraRect& r = camera->GetScreenRect();
+    for (std::size_t n = 0; n < sorter->vertices.size(); ++n) {
+        TerrainVertex& v = sorter->vertices[n];
+        v.behind = static_cast<std::uint8_t>(behindFlags[n] & 1);
         std::uint32_t outcode = 0;
         if (v.behind == 0) {
-            const ts::CameraRect& r = camera->GetScreenRect();
             const float x = static_cast<float>(v.screen.x) / subPixel;
             const float y = static_cast<float>(v.screen.y) / subPixel;
             if (x < static_cast<float>(r.left)) outcode |= 1u;

@@ -312,6 +312,10 @@ private:
         TerrainItemLayer layer;
     };
     std::vector<OrderedItem> ordered;
+    // The frame's vertices' grid positions and whether each lies behind the near plane, for the
+    // camera's one pass over them.
+    std::vector<ts::Vector3F> positions;
+    std::vector<std::uint32_t> behindFlags;
 };
 
 }  // namespace world

@@ -40,15 +40,19 @@ constexpr std::uint32_t kRingBits = kPolySmooth | kPolyTextured | kPolyPerspecti
 
 // Fills the ring from the request; only the fields the flags name (`f`, the request's ring
 // bits). Answers the entry count.
+// With `small`, the points are whole pixels within 32,767 of the origin, whose 16.16 form needs
+// no saturation.
 [[gnu::always_inline]] inline int BuildRingAs(const GFXPolyRequest& q, bool attributes,
-                                              std::uint32_t f, int count) {
+                                              std::uint32_t f, int count, bool small = false) {
     const int n = std::min(count, kRingCapacity);
-    const int s = Shift(q);
+    const int s = small ? 16 : Shift(q);
     for (int i = 0; i < n; ++i) {
         EdgeVertex& e = ring[i];
         const GFXScreenPoint& p = *q.points[i];
-        e.x = ToFixed(p.x, s);
-        e.y = ToFixed(p.y, s);
+        e.x = small ? static_cast<std::int32_t>(static_cast<std::uint32_t>(p.x) << 16)
+                    : ToFixed(p.x, s);
+        e.y = small ? static_cast<std::int32_t>(static_cast<std::uint32_t>(p.y) << 16)
+                    : ToFixed(p.y, s);
         e.row = static_cast<std::int32_t>((static_cast<std::int64_t>(e.y) + 0xFFFF) >> 16);
         e.prev = i == 0 ? n - 1 : i - 1;
         e.next = i == n - 1 ? 0 : i + 1;
@@ -351,9 +355,9 @@ template <std::uint32_t F>
 void TriangleGradientsFor(const GFXPolyRequest& request) {
     TriangleGradientsAs(request, F);
 }
-template <std::uint32_t F>
+template <std::uint32_t F, bool kSmall = false>
 void RasterTriangleAs(const GFXPolyRequest& request) {
-    RasterRingAs(BuildRingAs(request, true, F, 3), F, false);
+    RasterRingAs(BuildRingAs(request, true, F, 3, kSmall), F, false);
 }
 
 using TriangleFn = void (*)(const GFXPolyRequest&);
@@ -429,7 +433,10 @@ template <int kCount, bool kWholePixels>
     }
     // The rows a walk covers run from the first row at or below the highest corner to the
     // last row above the lowest, as the edge ring counts them.
-    auto row = [s](std::int32_t y) {
+    // Whole pixels within 32,767 of the origin are their own rows.
+    const bool small = kWholePixels && minY > -32768 && maxY < 32768;
+    auto row = [s, small](std::int32_t y) {
+        if (small) return y;
         return static_cast<std::int32_t>((static_cast<std::int64_t>(ToFixed(y, s)) + 0xFFFF) >> 16);
     };
     if (row(maxY) <= row(minY)) return true;
@@ -441,7 +448,8 @@ template <int kCount, bool kWholePixels>
     // A face that reaches over a single row from one corner lying exactly on that row (a small
     // face far away, its corners on whole pixels) meets the row only at that corner: both its
     // edges start there, and the row's span is empty. Only where no clip stage adds a corner.
-    if ((ToFixed(minY, s) & 0xFFFF) != 0 || row(maxY) - row(minY) != 1 || minX <= bounds.left ||
+    if ((!small && (ToFixed(minY, s) & 0xFFFF) != 0) || row(maxY) - row(minY) != 1 ||
+        minX <= bounds.left ||
         maxX >= bounds.right || minY <= bounds.top || maxY >= bounds.bottom) {
         return false;
     }
@@ -528,7 +536,16 @@ template <int kCount, std::uint32_t kFlags>
     if (index == 0) {
         RasterPolygon(clipped);
     } else if (clipped.count == 3 && isTriangle) {
-        if (kind.raster != nullptr) {
+        // In whole pixels with bounds near the origin, the clipped points are small.
+        constexpr std::int32_t kNear = 32767 - 8192;
+        if constexpr (kFlags != 0 && (kFlags & kPolySubpixel) == 0) {
+            if (-kNear <= bounds.left && bounds.right <= kNear && -kNear <= bounds.top &&
+                bounds.bottom <= kNear) {
+                RasterTriangleAs<kFlags, true>(clipped);
+            } else {
+                kind.raster(clipped);
+            }
+        } else if (kind.raster != nullptr) {
             kind.raster(clipped);
         } else {
             RasterTriangle(clipped);
