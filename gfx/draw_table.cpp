@@ -582,17 +582,22 @@ template <std::int32_t kCount, std::uint32_t kMode>
     // Vertices converted for the rasterizer.
     Converted& c = converted;
     CopyRequest(*q, &c.request);
-    if ((mode & (kPolySmooth | kPolyLit | kPolyPixelLight)) != 0) {
+    if constexpr (kMode == kTexturedSmooth) {
+        // Of this kind's vertices only the shade is read: the colour's intensity times the
+        // ramp's rows less one, as for every smooth 8-bit face.
+        const std::int64_t rows = std::int64_t{1} << (pal != nullptr ? pal->shadeShift : 0);
+        for (std::int32_t i = 0; i < n; ++i) {
+            const GFXPolyVertex& from = *q->vertices[i];
+            GFXPolyVertex& v = c.vertices[i];
+            v.shade = static_cast<std::int32_t>(
+                UnitIntensity(from.r / 4 + from.g / 2 + from.b / 4) * (rows - 1));
+            c.vertexPointers[i] = &v;
+        }
+        c.request.vertices = c.vertexPointers;
+    } else if ((mode & (kPolySmooth | kPolyLit | kPolyPixelLight)) != 0) {
         for (std::int32_t i = 0; i < n; ++i) {
             GFXPolyVertex& v = c.vertices[i];
-            if constexpr (kMode == kTexturedSmooth) {
-                // Only the colour is read: the shade is made from it, and light and blend level
-                // are not used by this kind.
-                using V = GFXPolyVertex;
-                CopyFieldsAlone<&V::r, &V::g, &V::b>(*q->vertices[i], &v);
-            } else {
-                CopyVertex(*q->vertices[i], &v);
-            }
+            CopyVertex(*q->vertices[i], &v);
             if ((mode & kPolySmooth) != 0) {
                 // Full intensity (1.0) lands on the last row of the ramp, not on the first row
                 // after it: the level is the intensity times (rows - 1).

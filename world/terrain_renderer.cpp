@@ -668,6 +668,7 @@ int TerrainRenderer::Draw() {
     if (area == nullptr || camera == nullptr || target == nullptr || target->surface == nullptr)
         return 0;
     camera->SetTransform(ts::Transform3F{});
+    faceKind.valid = false;  // materials and the texture switch may have changed since
     gfx::GFXPalette* palette = target->surface->palette;
     const std::int32_t savedHaze = palette != nullptr ? palette->shadeLevel : 0;
     for (const TerrainCellRecord& r : cells) {
@@ -1065,22 +1066,31 @@ void TerrainRenderer::DrawNearClipped(const TerrainVertex* const* vertices, int 
 void TerrainRenderer::SubmitPolygon(int m, const gfx::GFXScreenPoint* const* points,
                                     const gfx::GFXColourTriple* const* colours,
                                     const gfx::GFXTexCoord* const* tex, float nearest,
-                                    float farthest, const TerrainMaterial* material) const {
+                                    float farthest, const TerrainMaterial* material) {
     gfx::GFXDrawTarget& target = *gfx::theCurrentDrawTarget;
-    gfx::GFXFaceMaterial face;
-    face.colour = kDefaultGround;
-    std::uint32_t type = kMaterialPalette, shading = kShadingSmooth;
-    if (material != nullptr) {
-        face.colour = material->paletteIndex;
-        type = material->type;
-        shading = material->shading;
-        face.textureFlags = material->flags & (kMaterialTransparent | kMaterialTranslucent);
-        if (type == kMaterialTexture && texturesOn && material->texture != nullptr) {
-            face.texture = material->texture;
-        } else if (type == kMaterialTexture) {
-            type = kMaterialPalette;  // a texture that is not there draws in its colour
+    // The polygons of a cell share its material: its face is worked out once for them.
+    if (!faceKind.valid || faceKind.material != material) {
+        FaceKind k;
+        k.valid = true;
+        k.material = material;
+        k.face.colour = kDefaultGround;
+        k.type = kMaterialPalette;
+        k.shading = kShadingSmooth;
+        if (material != nullptr) {
+            k.face.colour = material->paletteIndex;
+            k.type = material->type;
+            k.shading = material->shading;
+            k.face.textureFlags = material->flags & (kMaterialTransparent | kMaterialTranslucent);
+            if (k.type == kMaterialTexture && texturesOn && material->texture != nullptr) {
+                k.face.texture = material->texture;
+            } else if (k.type == kMaterialTexture) {
+                k.type = kMaterialPalette;  // a texture that is not there draws in its colour
+            }
         }
+        faceKind = k;
     }
+    const gfx::GFXFaceMaterial& face = faceKind.face;
+    const std::uint32_t type = faceKind.type, shading = faceKind.shading;
     if (type == kMaterialNull) return;
     // Perspective where the polygon's depth varies much: affine textures would swim.
     const bool perspective = farthest > 1.5f * nearest;

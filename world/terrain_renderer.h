@@ -290,7 +290,7 @@ private:
     void SubmitPolygon(int count, const gfx::GFXScreenPoint* const* points,
                        const gfx::GFXColourTriple* const* colours,
                        const gfx::GFXTexCoord* const* tex, float nearest, float farthest,
-                       const TerrainMaterial* material) const;
+                       const TerrainMaterial* material);
 
     TerrainViewArea* area = nullptr;
     TerrainRenderItemSorter* sorter = nullptr;
@@ -312,6 +312,16 @@ private:
         TerrainItemLayer layer;
     };
     std::vector<OrderedItem> ordered;
+    // The face of the material drawn last, kept for the next polygon of the same material
+    // within one drawing of the frame.
+    struct FaceKind {
+        bool valid = false;
+        const TerrainMaterial* material = nullptr;
+        gfx::GFXFaceMaterial face;
+        std::uint32_t type = 0;     // a TerrainMaterialType
+        std::uint32_t shading = 0;  // a TerrainShading
+    };
+    FaceKind faceKind;
     // The frame's vertices' grid positions and whether each lies behind the near plane, for the
     // camera's one pass over them.
     std::vector<ts::Vector3F> positions;
