@@ -962,7 +962,17 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], cons
 
 void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int count,
                                   const TerrainMaterial* material, const TextureOrigin& texture) {
-    const int n = std::min(count, static_cast<int>(clipEye.size()) - 4);
+    if (count == 3) {
+        DrawCorners<3>(vertices, count, material, texture);
+    } else {
+        DrawCorners<0>(vertices, count, material, texture);
+    }
+}
+
+template <int kCount>
+void TerrainRenderer::DrawCorners(const TerrainVertex* const* vertices, int count,
+                                  const TerrainMaterial* material, const TextureOrigin& texture) {
+    const int n = kCount != 0 ? kCount : std::min(count, static_cast<int>(clipEye.size()) - 4);
     const float perTexture = texture.perTexture, ox = texture.x, oy = texture.y;
     bool behind = false;
     for (int i = 0; i < n; ++i) {

@@ -281,6 +281,10 @@ private:
                         int last, const TerrainMaterial* material, const TextureOrigin& texture);
     void DrawPolygon(const TerrainVertex* const* vertices, int count,
                      const TerrainMaterial* material, const TextureOrigin& texture);
+    // DrawPolygon for kCount corners (any number when 0).
+    template <int kCount>
+    void DrawCorners(const TerrainVertex* const* vertices, int count,
+                     const TerrainMaterial* material, const TextureOrigin& texture);
     // A polygon with a corner nearer than the near plane, cut at that plane (its texture
     // coordinates already in clipTex).
     void DrawNearClipped(const TerrainVertex* const* vertices, int count,
