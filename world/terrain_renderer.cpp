@@ -1032,14 +1032,14 @@ void TerrainRenderer::DrawNearClipped(const TerrainVertex* const* vertices, int 
             e[static_cast<std::size_t>(m)] = a + (b - a) * s;
             const auto& ta = clipTex[static_cast<std::size_t>(i)];
             const auto& tb = clipTex[static_cast<std::size_t>(j)];
-            t[static_cast<std::size_t>(m)] = gfx::GFXTexCoord{ta.u + (tb.u - ta.u) * s,
-                                                              ta.v + (tb.v - ta.v) * s};
+            t[static_cast<std::size_t>(m)] =
+                gfx::GFXTexCoord{ta.u + (tb.u - ta.u) * s, ta.v + (tb.v - ta.v) * s};
             const auto& ca = clipColour[static_cast<std::size_t>(i)];
             const auto& cb = clipColour[static_cast<std::size_t>(j)];
-            col[static_cast<std::size_t>(m)] = gfx::GFXColourTriple{
-                static_cast<std::int32_t>(ca.r + (cb.r - ca.r) * s),
-                static_cast<std::int32_t>(ca.g + (cb.g - ca.g) * s),
-                static_cast<std::int32_t>(ca.b + (cb.b - ca.b) * s)};
+            col[static_cast<std::size_t>(m)] =
+                gfx::GFXColourTriple{static_cast<std::int32_t>(ca.r + (cb.r - ca.r) * s),
+                                     static_cast<std::int32_t>(ca.g + (cb.g - ca.g) * s),
+                                     static_cast<std::int32_t>(ca.b + (cb.b - ca.b) * s)};
             ++m;
         }
     }

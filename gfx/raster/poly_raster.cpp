@@ -88,8 +88,8 @@ constexpr unsigned kEdgeLight = 1;
 constexpr unsigned kEdgeAll = 2;
 
 // Sets up the edge from a down to b on one side with the interpolants `what` asks for.
-[[gnu::always_inline]] inline void SetupEdge(bool left, const EdgeVertex& a, const EdgeVertex& b, unsigned what,
-               std::uint32_t f) {
+[[gnu::always_inline]] inline void SetupEdge(bool left, const EdgeVertex& a, const EdgeVertex& b,
+                                             unsigned what, std::uint32_t f) {
     SpanRasterState& s = theSpanState;
     const std::int64_t dy = static_cast<std::int64_t>(b.y) - a.y;
     const double scale = dy > 0 ? 65536.0 / static_cast<double>(dy) : 0.0;
@@ -449,8 +449,8 @@ template <int kCount, bool kWholePixels>
     // face far away, its corners on whole pixels) meets the row only at that corner: both its
     // edges start there, and the row's span is empty. Only where no clip stage adds a corner.
     if ((!small && (ToFixed(minY, s) & 0xFFFF) != 0) || row(maxY) - row(minY) != 1 ||
-        minX <= bounds.left ||
-        maxX >= bounds.right || minY <= bounds.top || maxY >= bounds.bottom) {
+        minX <= bounds.left || maxX >= bounds.right || minY <= bounds.top ||
+        maxY >= bounds.bottom) {
         return false;
     }
     int onTop = 0;
