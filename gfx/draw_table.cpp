@@ -475,19 +475,16 @@ struct Converted {
 };
 Converted converted;
 
-void PolygonImpl(GFXSurface* s, GFXPolyRequest* q, bool region) {
-    if (q == nullptr) return;
-    GFXSurfaceLock lock(*s);
-    if (!lock.Ok() || !PixelsReady(*s)) return;
-    std::uint32_t mode = (q->flags | s->polyForceBits) & s->polyAllowBits;
-    // The pixel size decides between the 8-bit and the 16-bit fillers, never the request.
-    if (s->bitsPerPixel == 16) {
-        mode |= kPoly16Bit;
-    } else {
-        mode &= ~kPoly16Bit;
-    }
-    q->flags = mode;
-    const std::int32_t n = q->count;
+// The kind of face the terrain draws most: a textured, smoothly shaded triangle on an 8-bit
+// surface, drawn by a copy of the polygon entry compiled for it.
+constexpr std::uint32_t kTexturedSmooth = kPolyTextured | kPolySmooth;
+
+// The polygon entry on a locked surface, with the request's flags already its mode. kCount and
+// kMode, when not 0, are the request's count and mode.
+template <std::int32_t kCount, std::uint32_t kMode>
+[[gnu::always_inline]] inline void PolygonOnLocked(GFXSurface* s, GFXPolyRequest* q, bool region) {
+    const std::uint32_t mode = kMode != 0 ? kMode : q->flags;
+    const std::int32_t n = kCount != 0 ? kCount : q->count;
     if (n < 3 || n > kPolyMaxPoints || q->points == nullptr) return;
     for (std::int32_t i = 0; i < n; ++i) {
         if (q->points[i] == nullptr) return;
@@ -524,7 +521,10 @@ void PolygonImpl(GFXSurface* s, GFXPolyRequest* q, bool region) {
     const GFXClipBounds bounds = ScaledBounds(clip, shift);
     // A face that covers no pixel (a sliver between two scan lines, or wholly off the clip box)
     // is passed over before its colour tables and vertices are set up.
-    if (DrawsNoPixel(*q, bounds)) return;
+    const bool none = kCount == 3 && kMode == kTexturedSmooth
+                          ? DrawsNoPixelOfWholePixelTriangle(*q, bounds)
+                          : DrawsNoPixel(*q, bounds);
+    if (none) return;
     SpanRasterState& st = theSpanState;
     const GFXPalette* pal = s->palette;
     const int index = FillSetupIndex(mode);
@@ -582,7 +582,19 @@ void PolygonImpl(GFXSurface* s, GFXPolyRequest* q, bool region) {
     // Vertices converted for the rasterizer.
     Converted& c = converted;
     CopyRequest(*q, &c.request);
-    if ((mode & (kPolySmooth | kPolyLit | kPolyPixelLight)) != 0) {
+    if constexpr (kMode == kTexturedSmooth) {
+        // Of this kind's vertices only the shade is read: the colour's intensity times the
+        // ramp's rows less one, as for every smooth 8-bit face.
+        const std::int64_t rows = std::int64_t{1} << (pal != nullptr ? pal->shadeShift : 0);
+        for (std::int32_t i = 0; i < n; ++i) {
+            const GFXPolyVertex& from = *q->vertices[i];
+            GFXPolyVertex& v = c.vertices[i];
+            v.shade = static_cast<std::int32_t>(
+                UnitIntensity(from.r / 4 + from.g / 2 + from.b / 4) * (rows - 1));
+            c.vertexPointers[i] = &v;
+        }
+        c.request.vertices = c.vertexPointers;
+    } else if ((mode & (kPolySmooth | kPolyLit | kPolyPixelLight)) != 0) {
         for (std::int32_t i = 0; i < n; ++i) {
             GFXPolyVertex& v = c.vertices[i];
             CopyVertex(*q->vertices[i], &v);
@@ -636,8 +648,35 @@ void PolygonImpl(GFXSurface* s, GFXPolyRequest* q, bool region) {
     st.colour = q->colour;
     st.coverage = (s->flags & kSurfaceClipRegion) != 0 ? s->spanRegion : nullptr;
     const GFXClipBounds pixelBounds{clip.left, clip.top, clip.right + 1, clip.bottom + 1};
-    RasterizeRequest(c.request, bounds, pixelBounds);
+    if constexpr (kCount == 3 && kMode == kTexturedSmooth) {
+        RasterizeTexturedSmoothTriangle(c.request, bounds, pixelBounds);
+    } else if constexpr (kMode == kTexturedSmooth) {
+        RasterizeTexturedSmoothPolygon(c.request, bounds, pixelBounds);
+    } else {
+        RasterizeRequest(c.request, bounds, pixelBounds);
+    }
     st.coverage = nullptr;
+}
+
+void PolygonImpl(GFXSurface* s, GFXPolyRequest* q, bool region) {
+    if (q == nullptr) return;
+    GFXSurfaceLock lock(*s);
+    if (!lock.Ok() || !PixelsReady(*s)) return;
+    std::uint32_t mode = (q->flags | s->polyForceBits) & s->polyAllowBits;
+    // The pixel size decides between the 8-bit and the 16-bit fillers, never the request.
+    if (s->bitsPerPixel == 16) {
+        mode |= kPoly16Bit;
+    } else {
+        mode &= ~kPoly16Bit;
+    }
+    q->flags = mode;
+    if (q->count == 3 && mode == kTexturedSmooth) {
+        PolygonOnLocked<3, kTexturedSmooth>(s, q, region);
+    } else if (mode == kTexturedSmooth) {
+        PolygonOnLocked<0, kTexturedSmooth>(s, q, region);
+    } else {
+        PolygonOnLocked<0, 0>(s, q, region);
+    }
 }
 
 void DrawPolygon(GFXSurface* s, GFXPolyRequest* q) {

@@ -318,6 +318,8 @@ std::int32_t TerrainRenderItemSorter::FindCell(std::int32_t level, std::int32_t 
 
 TerrainRenderer::TerrainRenderer() {
     cells.reserve(8192);
+    positions.reserve(32768);
+    behindFlags.reserve(32768);
     ordered.reserve(64);
     polygon.reserve(64);
     edge.reserve(64);
@@ -505,6 +507,8 @@ void TerrainRenderer::FinishVertices() {
     ts::TSCamera* camera = ts::theCurrentCamera;
     ts::TSLightSet* lights = ts::theActiveLightSet;
     const float subPixel = camera != nullptr ? camera->GetSubPixelScale() : 1.0f;
+    positions.resize(sorter->vertices.size());
+    behindFlags.resize(sorter->vertices.size());
     for (std::size_t n = 0; n < sorter->vertices.size(); ++n) {
         TerrainVertex& v = sorter->vertices[n];
         const std::array<std::int32_t, 4>& beside = sorter->beside[n];
@@ -529,14 +533,22 @@ void TerrainRenderer::FinishVertices() {
         } else {
             v.colour = gfx::GFXColourTriple{65535, 65535, 65535};
         }
-        if (camera == nullptr) continue;
-        std::uint32_t flag = 0, any = 0;
-        camera->WorldToScreenPoints(1, &p, &v.eye, &v.screen, sizeof(ts::Vector3F),
-                                    sizeof(ts::Vector3F), sizeof(gfx::GFXScreenPoint), &flag, &any);
-        v.behind = static_cast<std::uint8_t>(flag & 1);
+        positions[n] = p;
+    }
+    if (camera == nullptr || sorter->vertices.empty()) return;
+    // Every vertex through the camera in one pass: eye point and screen point into the vertex.
+    const int count = static_cast<int>(sorter->vertices.size());
+    std::uint32_t any = 0;
+    camera->WorldToScreenPoints(count, positions.data(), &sorter->vertices[0].eye,
+                                &sorter->vertices[0].screen, sizeof(ts::Vector3F),
+                                sizeof(TerrainVertex), sizeof(TerrainVertex), behindFlags.data(),
+                                &any);
+    const ts::CameraRect& r = camera->GetScreenRect();
+    for (std::size_t n = 0; n < sorter->vertices.size(); ++n) {
+        TerrainVertex& v = sorter->vertices[n];
+        v.behind = static_cast<std::uint8_t>(behindFlags[n] & 1);
         std::uint32_t outcode = 0;
         if (v.behind == 0) {
-            const ts::CameraRect& r = camera->GetScreenRect();
             const float x = static_cast<float>(v.screen.x) / subPixel;
             const float y = static_cast<float>(v.screen.y) / subPixel;
             if (x < static_cast<float>(r.left)) outcode |= 1u;
@@ -656,6 +668,7 @@ int TerrainRenderer::Draw() {
     if (area == nullptr || camera == nullptr || target == nullptr || target->surface == nullptr)
         return 0;
     camera->SetTransform(ts::Transform3F{});
+    faceKind.valid = false;  // materials and the texture switch may have changed since
     gfx::GFXPalette* palette = target->surface->palette;
     const std::int32_t savedHaze = palette != nullptr ? palette->shadeLevel : 0;
     for (const TerrainCellRecord& r : cells) {
@@ -853,13 +866,22 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
         lowest = std::min(lowest, g[k]);
         highest = std::max(highest, g[k]);
     }
-    auto level = [&](float v) { return RoundedLevel(v, levels); };
-    const int first = level(lowest), last = level(highest);
+    const int first = RoundedLevel(lowest, levels), last = RoundedLevel(highest, levels);
     if (levels == 0 || first == last || camera == nullptr) {
         if (palette != nullptr && levels != 0) palette->shadeLevel = first;
         DrawPolygon(corners, 3, material, texture);
         return;
     }
+    DrawHazeLevels(corners, g, first, last, material, texture);
+}
+
+void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], const float g[3],
+                                     int first, int last, const TerrainMaterial* material,
+                                     const TextureOrigin& texture) {
+    gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
+    ts::TSCamera* camera = ts::theCurrentCamera;
+    const int levels = (1 << palette->shadeBits) - 1;
+    auto level = [&](float v) { return RoundedLevel(v, levels); };
     // The point where an edge crosses a level's border, worked out from the edge's ends in one
     // order whichever triangle asks, so that the neighbour across the edge cuts it at the very
     // same point and no crack opens between them.
@@ -940,111 +962,150 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
 
 void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int count,
                                   const TerrainMaterial* material, const TextureOrigin& texture) {
-    ts::TSCamera* camera = ts::theCurrentCamera;
-    gfx::GFXDrawTarget& target = *gfx::theCurrentDrawTarget;
-    const int n = std::min(count, static_cast<int>(clipEye.size()) - 4);
+    if (count == 3) {
+        DrawCorners<3>(vertices, count, material, texture);
+    } else {
+        DrawCorners<0>(vertices, count, material, texture);
+    }
+}
+
+template <int kCount>
+void TerrainRenderer::DrawCorners(const TerrainVertex* const* vertices, int count,
+                                  const TerrainMaterial* material, const TextureOrigin& texture) {
+    const int n = kCount != 0 ? kCount : std::min(count, static_cast<int>(clipEye.size()) - 4);
     const float perTexture = texture.perTexture, ox = texture.x, oy = texture.y;
     bool behind = false;
     for (int i = 0; i < n; ++i) {
         const TerrainVertex& v = *vertices[i];
-        clipEye[static_cast<std::size_t>(i)] = v.eye;
         clipTex[static_cast<std::size_t>(i)] =
             gfx::GFXTexCoord{(static_cast<float>(v.gx) - ox) * perTexture,
                              (static_cast<float>(v.gy) - oy) * perTexture};
-        clipColour[static_cast<std::size_t>(i)] = v.colour;
-        clipScreen[static_cast<std::size_t>(i)] = v.screen;
         behind |= v.behind != 0;
     }
-    int m = n;
     if (behind) {
-        // Cut at the near plane in eye space (y is the depth), then project the pieces.
-        const float nearY = camera->GetNear();
-        std::array<ts::Vector3F, 24> e{};
-        std::array<gfx::GFXTexCoord, 24> t{};
-        std::array<gfx::GFXColourTriple, 24> col{};
-        m = 0;
-        for (int i = 0; i < n; ++i) {
-            const int j = (i + 1) % n;
-            const auto& a = clipEye[static_cast<std::size_t>(i)];
-            const auto& b = clipEye[static_cast<std::size_t>(j)];
-            const bool ain = a.y >= nearY, bin = b.y >= nearY;
-            if (ain && m < 22) {
-                e[static_cast<std::size_t>(m)] = a;
-                t[static_cast<std::size_t>(m)] = clipTex[static_cast<std::size_t>(i)];
-                col[static_cast<std::size_t>(m)] = clipColour[static_cast<std::size_t>(i)];
-                ++m;
-            }
-            if (ain != bin && m < 22) {
-                const float s = (nearY - a.y) / (b.y - a.y);
-                e[static_cast<std::size_t>(m)] = a + (b - a) * s;
-                const auto& ta = clipTex[static_cast<std::size_t>(i)];
-                const auto& tb = clipTex[static_cast<std::size_t>(j)];
-                t[static_cast<std::size_t>(m)] = gfx::GFXTexCoord{ta.u + (tb.u - ta.u) * s,
-                                                                  ta.v + (tb.v - ta.v) * s};
-                const auto& ca = clipColour[static_cast<std::size_t>(i)];
-                const auto& cb = clipColour[static_cast<std::size_t>(j)];
-                col[static_cast<std::size_t>(m)] = gfx::GFXColourTriple{
-                    static_cast<std::int32_t>(ca.r + (cb.r - ca.r) * s),
-                    static_cast<std::int32_t>(ca.g + (cb.g - ca.g) * s),
-                    static_cast<std::int32_t>(ca.b + (cb.b - ca.b) * s)};
-                ++m;
-            }
+        DrawNearClipped(vertices, n, material);
+        return;
+    }
+    // Wholly in front of the near plane: the corners go to the rasterizer as they are.
+    std::array<const gfx::GFXScreenPoint*, 24> points;
+    std::array<const gfx::GFXColourTriple*, 24> colours;
+    std::array<const gfx::GFXTexCoord*, 24> tex;
+    float nearest = 1e30f, farthest = 0.0f;
+    for (int i = 0; i < n; ++i) {
+        const TerrainVertex& v = *vertices[i];
+        points[static_cast<std::size_t>(i)] = &v.screen;
+        colours[static_cast<std::size_t>(i)] = &v.colour;
+        tex[static_cast<std::size_t>(i)] = &clipTex[static_cast<std::size_t>(i)];
+        nearest = std::min(nearest, v.eye.y);
+        farthest = std::max(farthest, v.eye.y);
+    }
+    SubmitPolygon(n, points.data(), colours.data(), tex.data(), nearest, farthest, material);
+}
+
+void TerrainRenderer::DrawNearClipped(const TerrainVertex* const* vertices, int n,
+                                      const TerrainMaterial* material) {
+    ts::TSCamera* camera = ts::theCurrentCamera;
+    for (int i = 0; i < n; ++i) {
+        const TerrainVertex& v = *vertices[i];
+        clipEye[static_cast<std::size_t>(i)] = v.eye;
+        clipColour[static_cast<std::size_t>(i)] = v.colour;
+    }
+    // Cut at the near plane in eye space (y is the depth), then project the pieces.
+    const float nearY = camera->GetNear();
+    std::array<ts::Vector3F, 24> e{};
+    std::array<gfx::GFXTexCoord, 24> t{};
+    std::array<gfx::GFXColourTriple, 24> col{};
+    int m = 0;
+    for (int i = 0; i < n; ++i) {
+        const int j = (i + 1) % n;
+        const auto& a = clipEye[static_cast<std::size_t>(i)];
+        const auto& b = clipEye[static_cast<std::size_t>(j)];
+        const bool ain = a.y >= nearY, bin = b.y >= nearY;
+        if (ain && m < 22) {
+            e[static_cast<std::size_t>(m)] = a;
+            t[static_cast<std::size_t>(m)] = clipTex[static_cast<std::size_t>(i)];
+            col[static_cast<std::size_t>(m)] = clipColour[static_cast<std::size_t>(i)];
+            ++m;
         }
-        if (m < 3) return;
-        // The vertices' eye points are the camera's screen space (scaled across, depth as it
-        // is): the pieces only need the division.
-        const float cx = camera->GetCentreX(), cy = camera->GetCentreY();
-        for (int i = 0; i < m; ++i) {
-            const ts::Vector3F& q = e[static_cast<std::size_t>(i)];
-            clipEye[static_cast<std::size_t>(i)] = q;
-            clipTex[static_cast<std::size_t>(i)] = t[static_cast<std::size_t>(i)];
-            clipColour[static_cast<std::size_t>(i)] = col[static_cast<std::size_t>(i)];
-            gfx::GFXScreenPoint& o = clipScreen[static_cast<std::size_t>(i)];
-            const float inverse = 1.0f / q.y;
-            o.x = ts::FloatToInt(q.x * inverse + cx);
-            o.y = ts::FloatToInt(cy - q.z * inverse);
-            o.z = ts::FloatToInt(q.y);
-            o.w = inverse;
+        if (ain != bin && m < 22) {
+            const float s = (nearY - a.y) / (b.y - a.y);
+            e[static_cast<std::size_t>(m)] = a + (b - a) * s;
+            const auto& ta = clipTex[static_cast<std::size_t>(i)];
+            const auto& tb = clipTex[static_cast<std::size_t>(j)];
+            t[static_cast<std::size_t>(m)] =
+                gfx::GFXTexCoord{ta.u + (tb.u - ta.u) * s, ta.v + (tb.v - ta.v) * s};
+            const auto& ca = clipColour[static_cast<std::size_t>(i)];
+            const auto& cb = clipColour[static_cast<std::size_t>(j)];
+            col[static_cast<std::size_t>(m)] =
+                gfx::GFXColourTriple{static_cast<std::int32_t>(ca.r + (cb.r - ca.r) * s),
+                                     static_cast<std::int32_t>(ca.g + (cb.g - ca.g) * s),
+                                     static_cast<std::int32_t>(ca.b + (cb.b - ca.b) * s)};
+            ++m;
         }
     }
-    gfx::GFXFaceMaterial face;
-    face.colour = kDefaultGround;
-    std::uint32_t type = kMaterialPalette, shading = kShadingSmooth;
-    if (material != nullptr) {
-        face.colour = material->paletteIndex;
-        type = material->type;
-        shading = material->shading;
-        face.textureFlags = material->flags & (kMaterialTransparent | kMaterialTranslucent);
-        if (type == kMaterialTexture && texturesOn && material->texture != nullptr) {
-            face.texture = material->texture;
-        } else if (type == kMaterialTexture) {
-            type = kMaterialPalette;  // a texture that is not there draws in its colour
-        }
+    if (m < 3) return;
+    // The vertices' eye points are the camera's screen space (scaled across, depth as it
+    // is): the pieces only need the division.
+    const float cx = camera->GetCentreX(), cy = camera->GetCentreY();
+    for (int i = 0; i < m; ++i) {
+        const ts::Vector3F& q = e[static_cast<std::size_t>(i)];
+        clipEye[static_cast<std::size_t>(i)] = q;
+        clipTex[static_cast<std::size_t>(i)] = t[static_cast<std::size_t>(i)];
+        clipColour[static_cast<std::size_t>(i)] = col[static_cast<std::size_t>(i)];
+        gfx::GFXScreenPoint& o = clipScreen[static_cast<std::size_t>(i)];
+        const float inverse = 1.0f / q.y;
+        o.x = ts::FloatToInt(q.x * inverse + cx);
+        o.y = ts::FloatToInt(cy - q.z * inverse);
+        o.z = ts::FloatToInt(q.y);
+        o.w = inverse;
     }
-    if (type == kMaterialNull) return;
-    // Perspective where the polygon's depth varies much: affine textures would swim.
+    std::array<const gfx::GFXScreenPoint*, 24> points;
+    std::array<const gfx::GFXColourTriple*, 24> colours;
+    std::array<const gfx::GFXTexCoord*, 24> tex;
     float nearest = 1e30f, farthest = 0.0f;
     for (int i = 0; i < m; ++i) {
+        points[static_cast<std::size_t>(i)] = &clipScreen[static_cast<std::size_t>(i)];
+        colours[static_cast<std::size_t>(i)] = &clipColour[static_cast<std::size_t>(i)];
+        tex[static_cast<std::size_t>(i)] = &clipTex[static_cast<std::size_t>(i)];
         nearest = std::min(nearest, clipEye[static_cast<std::size_t>(i)].y);
         farthest = std::max(farthest, clipEye[static_cast<std::size_t>(i)].y);
     }
+    SubmitPolygon(m, points.data(), colours.data(), tex.data(), nearest, farthest, material);
+}
+
+void TerrainRenderer::SubmitPolygon(int m, const gfx::GFXScreenPoint* const* points,
+                                    const gfx::GFXColourTriple* const* colours,
+                                    const gfx::GFXTexCoord* const* tex, float nearest,
+                                    float farthest, const TerrainMaterial* material) {
+    gfx::GFXDrawTarget& target = *gfx::theCurrentDrawTarget;
+    // The polygons of a cell share its material: its face is worked out once for them.
+    if (!faceKind.valid || faceKind.material != material) {
+        FaceKind k;
+        k.valid = true;
+        k.material = material;
+        k.face.colour = kDefaultGround;
+        k.type = kMaterialPalette;
+        k.shading = kShadingSmooth;
+        if (material != nullptr) {
+            k.face.colour = material->paletteIndex;
+            k.type = material->type;
+            k.shading = material->shading;
+            k.face.textureFlags = material->flags & (kMaterialTransparent | kMaterialTranslucent);
+            if (k.type == kMaterialTexture && texturesOn && material->texture != nullptr) {
+                k.face.texture = material->texture;
+            } else if (k.type == kMaterialTexture) {
+                k.type = kMaterialPalette;  // a texture that is not there draws in its colour
+            }
+        }
+        faceKind = k;
+    }
+    const gfx::GFXFaceMaterial& face = faceKind.face;
+    const std::uint32_t type = faceKind.type, shading = faceKind.shading;
+    if (type == kMaterialNull) return;
+    // Perspective where the polygon's depth varies much: affine textures would swim.
     const bool perspective = farthest > 1.5f * nearest;
-    // The fillers take at most 12 attributed points: longer outlines go as fans from point 0,
-    // each piece sharing its last edge with the next.
-    for (int start = 1; start + 1 < m;) {
-        const int end = std::min(m - 1, start + 10);
-        const int k = end - start + 2;
-        const gfx::GFXScreenPoint* p[12];
-        const gfx::GFXColourTriple* cl[12];
-        const gfx::GFXTexCoord* tx[12];
-        auto take = [&](int slot, int i) {
-            p[slot] = &clipScreen[static_cast<std::size_t>(i)];
-            cl[slot] = &clipColour[static_cast<std::size_t>(i)];
-            tx[slot] = &clipTex[static_cast<std::size_t>(i)];
-        };
-        take(0, 0);
-        for (int i = start; i <= end; ++i)
-            take(i - start + 1, i);
+    auto draw = [&](int k, const gfx::GFXScreenPoint* const* p,
+                    const gfx::GFXColourTriple* const* cl, const gfx::GFXTexCoord* const* tx) {
         if (face.texture != nullptr) {
             if (perspective)
                 gfx::DrawPolygonPerspectiveSmooth(target, face, k, p, cl, tx);
@@ -1057,6 +1118,28 @@ void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int coun
         } else {
             gfx::DrawPolygonSolid(target, face, k, p);
         }
+    };
+    if (m <= 12) {
+        if (m >= 3) draw(m, points, colours, tex);
+        return;
+    }
+    // The fillers take at most 12 attributed points: longer outlines go as fans from point 0,
+    // each piece sharing its last edge with the next.
+    for (int start = 1; start + 1 < m;) {
+        const int end = std::min(m - 1, start + 10);
+        const int k = end - start + 2;
+        const gfx::GFXScreenPoint* p[12];
+        const gfx::GFXColourTriple* cl[12];
+        const gfx::GFXTexCoord* tx[12];
+        auto take = [&](int slot, int i) {
+            p[slot] = points[i];
+            cl[slot] = colours[i];
+            tx[slot] = tex[i];
+        };
+        take(0, 0);
+        for (int i = start; i <= end; ++i)
+            take(i - start + 1, i);
+        draw(k, p, cl, tx);
         start = end;
     }
 }

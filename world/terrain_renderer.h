@@ -275,8 +275,26 @@ private:
     // level: the haze thickens smoothly over a large cell instead of in one step per cell.
     void DrawHazedTriangle(const TerrainVertex* const corners[3], const TerrainMaterial* material,
                            const TextureOrigin& texture);
+    // The pieces of a triangle over haze levels first to last (more than one); g holds its
+    // corners' continuous haze levels.
+    void DrawHazeLevels(const TerrainVertex* const corners[3], const float g[3], int first,
+                        int last, const TerrainMaterial* material, const TextureOrigin& texture);
     void DrawPolygon(const TerrainVertex* const* vertices, int count,
                      const TerrainMaterial* material, const TextureOrigin& texture);
+    // DrawPolygon for kCount corners (any number when 0).
+    template <int kCount>
+    void DrawCorners(const TerrainVertex* const* vertices, int count,
+                     const TerrainMaterial* material, const TextureOrigin& texture);
+    // A polygon with a corner nearer than the near plane, cut at that plane (its texture
+    // coordinates already in clipTex).
+    void DrawNearClipped(const TerrainVertex* const* vertices, int count,
+                         const TerrainMaterial* material);
+    // Hands a polygon's corners to the rasterizer in the material's kind, as fans of at most 12
+    // points; nearest and farthest are its corners' depths.
+    void SubmitPolygon(int count, const gfx::GFXScreenPoint* const* points,
+                       const gfx::GFXColourTriple* const* colours,
+                       const gfx::GFXTexCoord* const* tex, float nearest, float farthest,
+                       const TerrainMaterial* material);
 
     TerrainViewArea* area = nullptr;
     TerrainRenderItemSorter* sorter = nullptr;
@@ -298,6 +316,20 @@ private:
         TerrainItemLayer layer;
     };
     std::vector<OrderedItem> ordered;
+    // The face of the material drawn last, kept for the next polygon of the same material
+    // within one drawing of the frame.
+    struct FaceKind {
+        bool valid = false;
+        const TerrainMaterial* material = nullptr;
+        gfx::GFXFaceMaterial face;
+        std::uint32_t type = 0;     // a TerrainMaterialType
+        std::uint32_t shading = 0;  // a TerrainShading
+    };
+    FaceKind faceKind;
+    // The frame's vertices' grid positions and whether each lies behind the near plane, for the
+    // camera's one pass over them.
+    std::vector<ts::Vector3F> positions;
+    std::vector<std::uint32_t> behindFlags;
 };
 
 }  // namespace world

@@ -34,16 +34,25 @@ inline int Shift(const GFXPolyRequest& q) {
     return 16 - std::clamp(q.subpixelShift, 0, 16);
 }
 
-// Fills the ring from the request; only the fields the flags name. Answers the entry count.
-int BuildRing(const GFXPolyRequest& q, bool attributes) {
-    const int n = std::min(q.count, kRingCapacity);
-    const int s = Shift(q);
-    const std::uint32_t f = q.flags;
+// The flag bits the ring, the edges and the walker's choice read.
+constexpr std::uint32_t kRingBits = kPolySmooth | kPolyTextured | kPolyPerspective | kPolyLit |
+                                    kPolyDepth | kPolyPixelLight | kPoly16Bit;
+
+// Fills the ring from the request; only the fields the flags name (`f`, the request's ring
+// bits). Answers the entry count.
+// With `small`, the points are whole pixels within 32,767 of the origin, whose 16.16 form needs
+// no saturation.
+[[gnu::always_inline]] inline int BuildRingAs(const GFXPolyRequest& q, bool attributes,
+                                              std::uint32_t f, int count, bool small = false) {
+    const int n = std::min(count, kRingCapacity);
+    const int s = small ? 16 : Shift(q);
     for (int i = 0; i < n; ++i) {
         EdgeVertex& e = ring[i];
         const GFXScreenPoint& p = *q.points[i];
-        e.x = ToFixed(p.x, s);
-        e.y = ToFixed(p.y, s);
+        e.x = small ? static_cast<std::int32_t>(static_cast<std::uint32_t>(p.x) << 16)
+                    : ToFixed(p.x, s);
+        e.y = small ? static_cast<std::int32_t>(static_cast<std::uint32_t>(p.y) << 16)
+                    : ToFixed(p.y, s);
         e.row = static_cast<std::int32_t>((static_cast<std::int64_t>(e.y) + 0xFFFF) >> 16);
         e.prev = i == 0 ? n - 1 : i - 1;
         e.next = i == n - 1 ? 0 : i + 1;
@@ -54,16 +63,24 @@ int BuildRing(const GFXPolyRequest& q, bool attributes) {
             e.v = q.texCoords[i]->v;
             if ((f & kPolyPerspective) != 0) e.w = p.w;
         }
-        if ((f & (kPolySmooth | kPolyLit | kPolyPixelLight)) != 0) {
+        // Only what the edges step: the light, and the shade or the three channels.
+        if ((f & (kPolyLit | kPolyPixelLight)) != 0) e.light = q.vertices[i]->light;
+        if ((f & kPolySmooth) != 0) {
             const GFXPolyVertex& vx = *q.vertices[i];
-            e.light = vx.light;
-            e.shade = vx.shade;
-            e.r = vx.r;
-            e.g = vx.g;
-            e.b = vx.b;
+            if ((f & kPoly16Bit) == 0) {
+                e.shade = vx.shade;
+            } else {
+                e.r = vx.r;
+                e.g = vx.g;
+                e.b = vx.b;
+            }
         }
     }
     return n;
+}
+
+int BuildRing(const GFXPolyRequest& q, bool attributes) {
+    return BuildRingAs(q, attributes, q.flags, q.count);
 }
 
 constexpr unsigned kEdgeX = 0;
@@ -71,8 +88,8 @@ constexpr unsigned kEdgeLight = 1;
 constexpr unsigned kEdgeAll = 2;
 
 // Sets up the edge from a down to b on one side with the interpolants `what` asks for.
-void SetupEdge(bool left, const EdgeVertex& a, const EdgeVertex& b, unsigned what,
-               std::uint32_t f) {
+[[gnu::always_inline]] inline void SetupEdge(bool left, const EdgeVertex& a, const EdgeVertex& b,
+                                             unsigned what, std::uint32_t f) {
     SpanRasterState& s = theSpanState;
     const std::int64_t dy = static_cast<std::int64_t>(b.y) - a.y;
     const double scale = dy > 0 ? 65536.0 / static_cast<double>(dy) : 0.0;
@@ -136,7 +153,7 @@ struct RingStart {
     bool ok = false;
 };
 
-RingStart FindStart(int n) {
+[[gnu::always_inline]] inline RingStart FindStart(int n) {
     RingStart r;
     int top = 0;
     r.maxRow = ring[0].row;
@@ -162,7 +179,7 @@ RingStart FindStart(int n) {
 
 // When the edge a-b of one side ended at or above row y, moves that side on to the next edge
 // that reaches below y (the left side runs along prev, the right along next) and answers true.
-bool NextEdge(int& a, int& b, bool left, std::int32_t y, int n) {
+[[gnu::always_inline]] inline bool NextEdge(int& a, int& b, bool left, std::int32_t y, int n) {
     if (ring[b].row > y) return false;
     int k = 0;
     do {
@@ -174,7 +191,7 @@ bool NextEdge(int& a, int& b, bool left, std::int32_t y, int n) {
 
 // The band loop shared by the three rasterizers. Triangle walkers interpolate the left edge
 // only; general-polygon walkers both edges.
-void RasterRing(int n, std::uint32_t f, bool generalPolygon) {
+[[gnu::always_inline]] inline void RasterRingAs(int n, std::uint32_t f, bool generalPolygon) {
     SpanRasterState& s = theSpanState;
     const WalkerSetupFn setup = WalkerSetupFor(f, generalPolygon);
     if (setup == nullptr || n < 3) return;
@@ -207,6 +224,10 @@ void RasterRing(int n, std::uint32_t f, bool generalPolygon) {
     }
 }
 
+void RasterRing(int n, std::uint32_t f, bool generalPolygon) {
+    RasterRingAs(n, f, generalPolygon);
+}
+
 }  // namespace
 
 void RasterTriangle(const GFXPolyRequest& request) {
@@ -222,10 +243,11 @@ void RasterPolygon(const GFXPolyRequest& request) {
     RasterRing(BuildRing(request, true), request.flags, true);
 }
 
-void ComputeTriangleGradients(const GFXPolyRequest& q) {
+namespace {
+
+[[gnu::always_inline]] inline void TriangleGradientsAs(const GFXPolyRequest& q, std::uint32_t f) {
     SpanRasterState& s = theSpanState;
-    const std::uint32_t f = q.flags;
-    const int sh = (f & kPolySubpixel) != 0 ? std::clamp(q.subpixelShift, 0, 16) : 0;
+    const int sh = (q.flags & kPolySubpixel) != 0 ? std::clamp(q.subpixelShift, 0, 16) : 0;
     const double unit = 1.0 / static_cast<double>(1 << sh);
     const GFXScreenPoint& p0 = *q.points[0];
     const GFXScreenPoint& p1 = *q.points[1];
@@ -270,6 +292,12 @@ void ComputeTriangleGradients(const GFXPolyRequest& q) {
     if ((f & kPolyDepth) != 0) {
         s.spanZDX = TruncateSaturate(grad(p0.z * unit, p1.z * unit, p2.z * unit) * 65536.0);
     }
+}
+
+}  // namespace
+
+void ComputeTriangleGradients(const GFXPolyRequest& q) {
+    TriangleGradientsAs(q, q.flags);
 }
 
 int PolygonCoverageTest(const GFXPolyRequest& request, CoverageList& coverage) {
@@ -320,9 +348,50 @@ int PolygonCoverageTest(const GFXPolyRequest& request, CoverageList& coverage) {
 }
 
 namespace {
+
+// A triangle of one of the kinds drawn most: its gradients, ring, edges and bands compiled for
+// its flags.
+template <std::uint32_t F>
+void TriangleGradientsFor(const GFXPolyRequest& request) {
+    TriangleGradientsAs(request, F);
+}
+template <std::uint32_t F, bool kSmall = false>
+void RasterTriangleAs(const GFXPolyRequest& request) {
+    RasterRingAs(BuildRingAs(request, true, F, 3, kSmall), F, false);
+}
+
+using TriangleFn = void (*)(const GFXPolyRequest&);
+struct TriangleKind {
+    TriangleFn gradients = ComputeTriangleGradients;
+    TriangleFn raster = nullptr;  // the general one when null
+};
+
+template <std::uint32_t F>
+constexpr TriangleKind kKind{TriangleGradientsFor<F>, RasterTriangleAs<F>};
+
+// The triangle kind of a request's ring bits: one compiled for them, or the general one.
+inline TriangleKind TriangleKindFor(std::uint32_t f) {
+    switch (f & kRingBits) {
+        case 0:
+            return kKind<0>;
+        case kPolySmooth:
+            return kKind<kPolySmooth>;
+        case kPolyTextured:
+            return kKind<kPolyTextured>;
+        case kPolyTextured | kPolySmooth:
+            return kKind<kPolyTextured | kPolySmooth>;
+        case kPolyTextured | kPolyPerspective:
+            return kKind<kPolyTextured | kPolyPerspective>;
+        case kPolyTextured | kPolyPerspective | kPolySmooth:
+            return kKind<kPolyTextured | kPolyPerspective | kPolySmooth>;
+        default:
+            return TriangleKind{};
+    }
+}
+
 // Every corner strictly inside the bounds, where the clip stages would cut nothing.
-bool StrictlyInside(const GFXPolyRequest& q, const GFXClipBounds& b) {
-    for (int i = 0; i < q.count; ++i) {
+inline bool StrictlyInside(const GFXPolyRequest& q, const GFXClipBounds& b, int n) {
+    for (int i = 0; i < n; ++i) {
         const GFXScreenPoint& p = *q.points[i];
         if (p.x <= b.left || p.x >= b.right || p.y <= b.top || p.y >= b.bottom) return false;
     }
@@ -330,11 +399,11 @@ bool StrictlyInside(const GFXPolyRequest& q, const GFXClipBounds& b) {
 }
 
 // Twice the area the points enclose, positive when they run clockwise with y downwards.
-std::int64_t TwiceSignedArea(const GFXPolyRequest& q) {
+inline std::int64_t TwiceSignedArea(const GFXPolyRequest& q, int n) {
     std::int64_t sum = 0;
-    for (int i = 0; i < q.count; ++i) {
+    for (int i = 0; i < n; ++i) {
         const GFXScreenPoint* a = q.points[i];
-        const GFXScreenPoint* b = q.points[i + 1 == q.count ? 0 : i + 1];
+        const GFXScreenPoint* b = q.points[i + 1 == n ? 0 : i + 1];
         if (a == nullptr || b == nullptr) return 0;
         sum += static_cast<std::int64_t>(a->x) * b->y - static_cast<std::int64_t>(b->x) * a->y;
     }
@@ -342,15 +411,15 @@ std::int64_t TwiceSignedArea(const GFXPolyRequest& q) {
 }
 }  // namespace
 
-GFXClipBounds ScaledBounds(const GFXRect& clip, std::int32_t shift) {
-    return GFXClipBounds{clip.left * (1 << shift), clip.top * (1 << shift),
-                         (clip.right + 1) * (1 << shift), (clip.bottom + 1) * (1 << shift)};
-}
+namespace {
 
-bool DrawsNoPixel(const GFXPolyRequest& q, const GFXClipBounds& bounds) {
-    const int n = q.count;
+// kCount, when not 0, is the request's count; kWholePixels says its flags have no kPolySubpixel.
+template <int kCount, bool kWholePixels>
+[[gnu::always_inline]] inline bool DrawsNoPixelAs(const GFXPolyRequest& q,
+                                                  const GFXClipBounds& bounds) {
+    const int n = kCount != 0 ? kCount : q.count;
     if (n < 3 || q.points == nullptr) return true;
-    const int s = Shift(q);
+    const int s = kWholePixels ? 16 : Shift(q);
     const GFXScreenPoint* p0 = q.points[0];
     if (p0 == nullptr) return true;
     std::int32_t minX = p0->x, maxX = p0->x, minY = p0->y, maxY = p0->y;
@@ -364,7 +433,10 @@ bool DrawsNoPixel(const GFXPolyRequest& q, const GFXClipBounds& bounds) {
     }
     // The rows a walk covers run from the first row at or below the highest corner to the
     // last row above the lowest, as the edge ring counts them.
-    auto row = [s](std::int32_t y) {
+    // Whole pixels within 32,767 of the origin are their own rows.
+    const bool small = kWholePixels && minY > -32768 && maxY < 32768;
+    auto row = [s, small](std::int32_t y) {
+        if (small) return y;
         return static_cast<std::int32_t>((static_cast<std::int64_t>(ToFixed(y, s)) + 0xFFFF) >> 16);
     };
     if (row(maxY) <= row(minY)) return true;
@@ -376,8 +448,9 @@ bool DrawsNoPixel(const GFXPolyRequest& q, const GFXClipBounds& bounds) {
     // A face that reaches over a single row from one corner lying exactly on that row (a small
     // face far away, its corners on whole pixels) meets the row only at that corner: both its
     // edges start there, and the row's span is empty. Only where no clip stage adds a corner.
-    if ((ToFixed(minY, s) & 0xFFFF) != 0 || row(maxY) - row(minY) != 1 || minX <= bounds.left ||
-        maxX >= bounds.right || minY <= bounds.top || maxY >= bounds.bottom) {
+    if ((!small && (ToFixed(minY, s) & 0xFFFF) != 0) || row(maxY) - row(minY) != 1 ||
+        minX <= bounds.left || maxX >= bounds.right || minY <= bounds.top ||
+        maxY >= bounds.bottom) {
         return false;
     }
     int onTop = 0;
@@ -385,11 +458,26 @@ bool DrawsNoPixel(const GFXPolyRequest& q, const GFXClipBounds& bounds) {
     return onTop == 1;
 }
 
-int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
-                     const GFXClipBounds& pixelBounds) {
+}  // namespace
+
+bool DrawsNoPixel(const GFXPolyRequest& q, const GFXClipBounds& bounds) {
+    return DrawsNoPixelAs<0, false>(q, bounds);
+}
+
+bool DrawsNoPixelOfWholePixelTriangle(const GFXPolyRequest& q, const GFXClipBounds& bounds) {
+    return DrawsNoPixelAs<3, true>(q, bounds);
+}
+
+namespace {
+
+// The rasterizer half; kCount and kFlags, when not 0, are the request's count and flags.
+template <int kCount, std::uint32_t kFlags>
+[[gnu::always_inline]] inline int RasterizeAs(const GFXPolyRequest& request,
+                                              const GFXClipBounds& bounds,
+                                              const GFXClipBounds& pixelBounds) {
     SpanRasterState& s = theSpanState;
-    const std::uint32_t f = request.flags;
-    const int n = request.count;
+    const std::uint32_t f = kFlags != 0 ? kFlags : request.flags;
+    const int n = kCount != 0 ? kCount : request.count;
     if (n < 3 || n > kPolyMaxPoints || request.points == nullptr) return 0;
     const bool attributed = (f & (kPolySmooth | kPolyTextured | kPolyLit | kPolyPixelLight)) != 0;
     if (attributed && n > kPolyMaxAttributedPoints) return 0;
@@ -406,11 +494,12 @@ int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
     // Points run clockwise on the screen; a face given the other way, or without area, is seen
     // from behind and would draw nothing. It is turned away here, before gradients, clipping
     // and edge set-up are spent on it.
-    if (TwiceSignedArea(request) <= 0) return 0;
+    if (TwiceSignedArea(request, n) <= 0) return 0;
 
     const bool isTriangle = n == 3;
     s.isTriangle = isTriangle;
-    if (isTriangle && (f & 0x307) != 0) ComputeTriangleGradients(request);
+    const TriangleKind kind = isTriangle ? TriangleKindFor(f) : TriangleKind{};
+    if (isTriangle && (f & 0x307) != 0) kind.gradients(request);
 
     // A triangle wholly inside the bounds is drawn as given: the clip stages would only pass it
     // on turned by a place, which does not change which corner a triangle's walk starts from.
@@ -422,7 +511,7 @@ int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
     GFXClipBounds across = bounds;
     across.left = std::min(bounds.left, -guard);
     across.right = std::max(bounds.right, guard);
-    const GFXPolyRequest& clipped = isTriangle && StrictlyInside(request, bounds)
+    const GFXPolyRequest& clipped = isTriangle && StrictlyInside(request, bounds, n)
                                         ? request
                                         : ClipPolygonY(ClipPolygonX(request, across), bounds);
     if (clipped.count < 3) return 0;
@@ -447,14 +536,46 @@ int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
     if (index == 0) {
         RasterPolygon(clipped);
     } else if (clipped.count == 3 && isTriangle) {
-        RasterTriangle(clipped);
+        // In whole pixels with bounds near the origin, the clipped points are small.
+        constexpr std::int32_t kNear = 32767 - 8192;
+        if constexpr (kFlags != 0 && (kFlags & kPolySubpixel) == 0) {
+            if (-kNear <= bounds.left && bounds.right <= kNear && -kNear <= bounds.top &&
+                bounds.bottom <= kNear) {
+                RasterTriangleAs<kFlags, true>(clipped);
+            } else {
+                kind.raster(clipped);
+            }
+        } else if (kind.raster != nullptr) {
+            kind.raster(clipped);
+        } else {
+            RasterTriangle(clipped);
+        }
     } else if (isTriangle) {
         RasterClippedTriangle(clipped);
+    } else if constexpr (kFlags != 0) {
+        RasterRingAs(BuildRingAs(clipped, true, kFlags, clipped.count), kFlags, true);
     } else {
         RasterPolygon(clipped);
     }
     if (s.coverage != nullptr) s.coverage->freeList = s.freeNodes;
     return 1;
+}
+
+}  // namespace
+
+int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
+                     const GFXClipBounds& pixelBounds) {
+    return RasterizeAs<0, 0>(request, bounds, pixelBounds);
+}
+
+int RasterizeTexturedSmoothTriangle(const GFXPolyRequest& request, const GFXClipBounds& bounds,
+                                    const GFXClipBounds& pixelBounds) {
+    return RasterizeAs<3, kPolyTextured | kPolySmooth>(request, bounds, pixelBounds);
+}
+
+int RasterizeTexturedSmoothPolygon(const GFXPolyRequest& request, const GFXClipBounds& bounds,
+                                   const GFXClipBounds& pixelBounds) {
+    return RasterizeAs<0, kPolyTextured | kPolySmooth>(request, bounds, pixelBounds);
 }
 
 }  // namespace gfx

@@ -25,10 +25,15 @@ int PolygonCoverageTest(const GFXPolyRequest& request, CoverageList& coverage);
 // span no scan line, or all lie above, below, or (by a pixel) left or right of the bounds. A
 // cheap test before a face's set-up; the polygon's pixels are the same either way.
 bool DrawsNoPixel(const GFXPolyRequest& request, const GFXClipBounds& bounds);
+// The same for a request of three points in whole pixels (its flags without kPolySubpixel).
+bool DrawsNoPixelOfWholePixelTriangle(const GFXPolyRequest& request, const GFXClipBounds& bounds);
 
 // A surface's clip box in the units of coordinates with `shift` fraction bits, its right and
 // bottom exclusive.
-GFXClipBounds ScaledBounds(const GFXRect& clip, std::int32_t shift);
+inline GFXClipBounds ScaledBounds(const GFXRect& clip, std::int32_t shift) {
+    return GFXClipBounds{clip.left * (1 << shift), clip.top * (1 << shift),
+                         (clip.right + 1) * (1 << shift), (clip.bottom + 1) * (1 << shift)};
+}
 
 // The rasterizer half of draw-table entry 11: with rowPtr, pitch, the colour tables, colour,
 // the texture and the coverage list already in theSpanState, chooses the fill set-up by the
@@ -39,5 +44,11 @@ GFXClipBounds ScaledBounds(const GFXRect& clip, std::int32_t shift);
 // to a rasterizer.
 int RasterizeRequest(const GFXPolyRequest& request, const GFXClipBounds& bounds,
                      const GFXClipBounds& pixelBounds);
+// The same for a request whose flags are exactly kPolyTextured | kPolySmooth, of three points
+// and of any number.
+int RasterizeTexturedSmoothTriangle(const GFXPolyRequest& request, const GFXClipBounds& bounds,
+                                    const GFXClipBounds& pixelBounds);
+int RasterizeTexturedSmoothPolygon(const GFXPolyRequest& request, const GFXClipBounds& bounds,
+                                   const GFXClipBounds& pixelBounds);
 
 }  // namespace gfx

@@ -12,6 +12,19 @@ namespace {
 
 enum class Colours { kNone, kFirst, kAll };
 
+// The colours of the first n corners (at most kPolyMaxAttributedPoints) into the polygon
+// vertices, as LoadPolyVertices puts them.
+inline void LoadColours(GFXColourList colours, std::int32_t n) {
+    for (std::int32_t i = 0; i < n; ++i) {
+        const GFXColourTriple* c = colours[i];
+        if (c == nullptr) continue;
+        GFXPolyVertex* v = thePolyVertexPointers[i];
+        v->r = c->r;
+        v->g = c->g;
+        v->b = c->b;
+    }
+}
+
 void Submit(GFXDrawTarget& t, const GFXFaceMaterial& m, std::int32_t count, GFXPointList points,
             GFXColourList colours, GFXTexCoordList tex, std::uint32_t bits, Colours copy) {
     GFXPolyRequest& q = thePolyRequest;
@@ -33,10 +46,10 @@ void Submit(GFXDrawTarget& t, const GFXFaceMaterial& m, std::int32_t count, GFXP
     }
     if (count < 3 || count > kPolyMaxPoints) return;
     if (copy == Colours::kFirst && colours != nullptr) {
-        LoadPolyVertices(colours, 1);
+        LoadColours(colours, 1);
     } else if (copy == Colours::kAll && colours != nullptr) {
         if (count > kPolyMaxAttributedPoints) return;
-        LoadPolyVertices(colours, count);
+        LoadColours(colours, count);
     }
     if (t.surface == nullptr) return;
     const GFXDrawTable* table = t.surface->GetDrawTable();

@@ -359,12 +359,6 @@ void FillRect8(std::uint8_t* destination, int rows, int width, int pitch, std::u
     }
 }
 
-int FillSetupIndex(std::uint32_t flags) {
-    int index = static_cast<int>((flags & 0x3F) | ((flags & 0x400) >> 4));
-    if ((flags & 0x200) != 0) index |= 1;
-    return index;
-}
-
 namespace {
 constexpr std::array<FillSetupFn, 128> MakeFillSetupTable() {
     std::array<FillSetupFn, 128> t{};

@@ -51,7 +51,11 @@ void SetupTexPerspectiveBlend(int isTriangle);
 // 128 entries: 0..63 for 8-bit targets, 64..127 for 16-bit targets. Empty entries are null.
 extern const std::array<FillSetupFn, 128> theFillSetupTable;
 // index = (flags & 0x3F) | ((flags & 0x400) >> 4), with bit 0 also set by flag 0x200.
-[[nodiscard]] int FillSetupIndex(std::uint32_t flags);
+[[nodiscard]] constexpr int FillSetupIndex(std::uint32_t flags) {
+    int index = static_cast<int>((flags & 0x3F) | ((flags & 0x400) >> 4));
+    if ((flags & 0x200) != 0) index |= 1;
+    return index;
+}
 
 // Length of a perspective run, and the {n, 1/n} table its set-ups build on first use.
 inline constexpr int kSubdivisionLength = 24;

@@ -149,9 +149,15 @@ void SelectPlainSpans();
 // rasterizer; entry 8 * ((flags >> 8) & 7) + (flags & 7) within a half. Empty entries are null.
 using WalkerSetupFn = void (*)();
 extern const WalkerSetupFn theWalkerSetupTable[80];
-[[nodiscard]] int WalkerSetupIndex(std::uint32_t flags);
+[[nodiscard]] constexpr int WalkerSetupIndex(std::uint32_t flags) {
+    return static_cast<int>(8 * ((flags >> 8) & 7) + (flags & 7));
+}
 // The set-up for a flag word from the triangle or the general-polygon half; null when empty.
-[[nodiscard]] WalkerSetupFn WalkerSetupFor(std::uint32_t flags, bool generalPolygon);
+[[nodiscard]] inline WalkerSetupFn WalkerSetupFor(std::uint32_t flags, bool generalPolygon) {
+    const int i = WalkerSetupIndex(flags);
+    if (i >= 40) return nullptr;  // depth with per-pixel light and 16 bits: no walker
+    return theWalkerSetupTable[(generalPolygon ? 40 : 0) + i];
+}
 
 // The Rows walker: rectangles through the span machinery. The caller sets spanX and spanWidth
 // once, curY and endY, then calls walkFn.

@@ -203,16 +203,6 @@ void SetupRowsWalker() {
     s.activeFill = s.selectedFill;
 }
 
-int WalkerSetupIndex(std::uint32_t flags) {
-    return static_cast<int>(8 * ((flags >> 8) & 7) + (flags & 7));
-}
-
-WalkerSetupFn WalkerSetupFor(std::uint32_t flags, bool generalPolygon) {
-    const int i = WalkerSetupIndex(flags);
-    if (i >= 40) return nullptr;  // depth with per-pixel light and 16 bits: no walker
-    return theWalkerSetupTable[(generalPolygon ? 40 : 0) + i];
-}
-
 // Triangle half, then general-polygon half. The Flat walker is the same in both.
 const WalkerSetupFn theWalkerSetupTable[80] = {
     // 0..7: none, smooth, textured, textured smooth, -, -, perspective, perspective smooth

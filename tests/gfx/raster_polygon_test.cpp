@@ -365,5 +365,82 @@ TEST(RasterFuzz, RequestsOutsideTheLimitsDrawNothing) {
     EXPECT_TRUE(s.GuardIntact());
 }
 
+// Textured, smoothly shaded faces in whole pixels (the terrain's) take a path of their own
+// through the polygon entry; the same faces flagged as sub-pixel with no fraction bits take the
+// general one. Both must give the same picture, on a surface near the origin and on one too
+// wide for the short path's 16.16 shortcut.
+TEST(RasterKinds, TexturedSmoothFacesDrawAsTheGeneralPathDoes) {
+    auto texture = GFXBitmap::Create(256, 256, 8);
+    std::uint32_t seed = 5;
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            seed = seed * 214013u + 2531011u;
+            texture->Row(y)[x] = static_cast<std::uint8_t>(seed >> 16);
+        }
+    }
+    std::vector<std::uint8_t> rows(std::size_t{1} << (5 + 2 + 8));
+    for (std::uint8_t& b : rows) {
+        seed = seed * 214013u + 2531011u;
+        b = static_cast<std::uint8_t>(seed >> 16);
+    }
+    GFXPalette palette;
+    ASSERT_EQ(palette.SetShadeTable(5, 2, rows.data()), 1);
+    palette.shadeLevel = 1;
+    struct Shape {
+        const char* what;
+        std::vector<GFXScreenPoint> pts;
+    };
+    const Shape shapes[] = {
+        {"a general triangle", {{2, 1, 0, 1}, {60, 6, 0, 1}, {20, 44, 0, 1}}},
+        {"a flat top", {{4, 4, 0, 1}, {50, 4, 0, 1}, {30, 40, 0, 1}}},
+        {"a flat bottom", {{30, 3, 0, 1}, {55, 40, 0, 1}, {5, 40, 0, 1}}},
+        {"a sliver two rows high", {{10, 10, 0, 1}, {40, 11, 0, 1}, {20, 12, 0, 1}}},
+        {"one corner alone on its row", {{20, 20, 0, 1}, {30, 21, 0, 1}, {10, 21, 0, 1}}},
+        {"all corners on one row", {{5, 30, 0, 1}, {40, 30, 0, 1}, {20, 30, 0, 1}}},
+        {"reaching past every side", {{-30, -10, 0, 1}, {90, 20, 0, 1}, {10, 70, 0, 1}}},
+        {"wholly off to the left", {{-40, 5, 0, 1}, {-5, 10, 0, 1}, {-20, 30, 0, 1}}},
+        {"wholly below", {{5, 50, 0, 1}, {40, 60, 0, 1}, {10, 70, 0, 1}}},
+        {"a quadrilateral", {{5, 5, 0, 1}, {60, 8, 0, 1}, {58, 40, 0, 1}, {8, 44, 0, 1}}},
+        {"a pentagon",
+         {{30, 2, 0, 1}, {62, 10, 0, 1}, {55, 40, 0, 1}, {20, 46, 0, 1}, {3, 20, 0, 1}}},
+        {"a quadrilateral past both sides",
+         {{-10, 5, 0, 1}, {70, 5, 0, 1}, {70, 40, 0, 1}, {-10, 40, 0, 1}}},
+    };
+    auto draw = [&](GuardedSurface& s, const Shape& shape, bool general) {
+        Face f;
+        f.pts = shape.pts;
+        // Clockwise on the screen, as faces seen from the front run.
+        std::int64_t area = 0;
+        for (std::size_t i = 0; i < f.pts.size(); ++i) {
+            const GFXScreenPoint& a = f.pts[i];
+            const GFXScreenPoint& b = f.pts[(i + 1) % f.pts.size()];
+            area += static_cast<std::int64_t>(a.x) * b.y - static_cast<std::int64_t>(b.x) * a.y;
+        }
+        if (area < 0) std::reverse(f.pts.begin(), f.pts.end());
+        f.Finish(kPolyTextured | kPolySmooth | (general ? kPolySubpixel : 0), 0);
+        for (std::size_t i = 0; i < f.pts.size(); ++i) {
+            const auto k = static_cast<std::int32_t>(i);
+            f.verts[i].r = 9000 + 17000 * k;
+            f.verts[i].g = 60000 - 9000 * k;
+            f.verts[i].b = 30000 + 5000 * (k % 2);
+            f.tex[i] = {0.1f + 0.23f * static_cast<float>(k), 0.9f - 0.31f * static_cast<float>(k)};
+        }
+        f.req.texture = texture.get();
+        f.req.subpixelShift = 0;
+        test::Draw(s, f);
+    };
+    for (const std::int32_t width : {64, 30000}) {
+        for (const Shape& shape : shapes) {
+            GuardedSurface own(width, 48), general(width, 48);
+            own.palette = &palette;
+            general.palette = &palette;
+            draw(own, shape, false);
+            draw(general, shape, true);
+            ASSERT_TRUE(own.GuardIntact()) << shape.what;
+            ASSERT_EQ(own.Picture(), general.Picture()) << shape.what << ", width " << width;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace gfx
