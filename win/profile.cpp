@@ -210,7 +210,31 @@ void ReportRefused(const std::string& key, std::uint32_t error) {
     std::fprintf(stderr, "zephlon: %s is not read or written: %s\n", key.c_str(), why);
 }
 
+// Files read inside a read batch: the name asked for -> what it read as.
+struct ReadBatch {
+    int depth = 0;
+    std::map<std::string, LoadedText, std::less<>> loaded;
+};
+ReadBatch& TheReadBatch() {
+    static auto& batch = *new ReadBatch;
+    return batch;
+}
+
+LoadedText LoadFromFile(std::string_view fileName);
+
+// The file's text as reads see it: inside a read batch, what the batch's first read of the name
+// found. Writes look at the file itself.
 LoadedText LoadText(std::string_view fileName) {
+    ReadBatch& reads = TheReadBatch();
+    if (reads.depth == 0) return LoadFromFile(fileName);
+    const auto it = reads.loaded.find(fileName);
+    if (it != reads.loaded.end()) return it->second;
+    LoadedText loaded = LoadFromFile(fileName);
+    reads.loaded.emplace(std::string(fileName), loaded);
+    return loaded;
+}
+
+LoadedText LoadFromFile(std::string_view fileName) {
     LoadedText loaded;
     const platform::ResolvedPath resolved = platform::ResolvePath(fileName);
     loaded.key = resolved.path;
@@ -286,6 +310,7 @@ void RecordStore(const std::string& key, std::uint32_t error) {
 }
 
 bool StoreText(std::string_view fileName, const std::string& key, std::string text) {
+    TheReadBatch().loaded.clear();  // what a read batch found may have changed
     // A file the program would refuse to read back is not written.
     if (text.size() > platform::kMaxTextFileBytes) {
         SetLastError(platform::kFileTooLarge);
@@ -527,7 +552,7 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
                                           fileName);
     }
 
-    const LoadedText loaded = LoadText(fileName);
+    const LoadedText loaded = LoadFromFile(fileName);
     if (!loaded.readable) return false;
     const Profile& profile = *loaded.profile;
     const std::string& text = profile.Text();
@@ -580,7 +605,7 @@ bool WritePrivateProfileStrings(const char* section, std::span<const ProfileEntr
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    const LoadedText loaded = LoadText(fileName);
+    const LoadedText loaded = LoadFromFile(fileName);
     if (!loaded.readable) return false;
     const Profile& profile = *loaded.profile;
     const std::string& text = profile.Text();
@@ -693,6 +718,15 @@ ProfileWriteBatch::ProfileWriteBatch() : outermost(TheBatch().depth++ == 0) {}
 ProfileWriteBatch::~ProfileWriteBatch() {
     Flush();
     --TheBatch().depth;
+}
+
+ProfileReadBatch::ProfileReadBatch() {
+    ++TheReadBatch().depth;
+}
+
+ProfileReadBatch::~ProfileReadBatch() {
+    ReadBatch& reads = TheReadBatch();
+    if (--reads.depth == 0) reads.loaded.clear();
 }
 
 bool ProfileWriteBatch::Flush() {
