@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "cockpit/bearing.h"
 #include "cockpit/radio_words.h"
@@ -125,16 +126,25 @@ int TuneNearest(const std::vector<Row>& rows, std::int32_t code, TunedNavStation
     const double az = flight::theFlightModelState.fmPosZ;
     std::uint32_t best = kNoStationDistance;
     std::size_t winner = rows.size();
+    // A row whose squared distance is at least best squared cannot come nearer than the best
+    // (its truncated distance is at least best), so its square root is not taken. The square is
+    // exact while best is below 2^26; beyond that every row is measured.
+    constexpr double kExactSquares = 67108864.0;
+    double bound = std::numeric_limits<double>::infinity();
     for (std::size_t i = static_cast<std::size_t>(first);
          i < rows.size() && rows[i].frequency == code; ++i) {
         const cockpit::WorldPoint p = point(rows[i]);
         const double dx = ax - p.x, dz = az - p.z;
-        const double d = std::sqrt(dx * dx + dz * dz);
+        const double squared = dx * dx + dz * dz;
+        if (squared >= bound) continue;
+        const double d = std::sqrt(squared);
         // Truncated to an unsigned distance; a row no nearer than the best so far stays out.
         const std::uint32_t du = d >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(d);
         if (du < best) {
             best = du;
             winner = i;
+            const double b = best;
+            if (b < kExactSquares) bound = b * b;
         }
     }
     if (winner == rows.size()) return 1;

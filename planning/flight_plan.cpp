@@ -15,6 +15,7 @@
 #include "planning/planning_services.h"
 #include "planning/route_weather.h"
 #include "planning/weather_briefing.h"
+#include "win/profile.h"
 
 namespace planning {
 
@@ -432,7 +433,9 @@ int FlightPlan::WriteProgress(core::IniFile& file) {
 }
 
 int FlightPlan::ReadSections(core::IniFile& file) {
-    // Read into a copy: a file that is no plan leaves this one as it was.
+    // Read into a copy: a file that is no plan leaves this one as it was. The file is looked at
+    // once for all its keys.
+    win::ProfileReadBatch batch;
     FlightPlan read = *this;
     read.ReadSettings(file);
     if (read.ReadPoints(file) == 0 || read.nodeCount < 2) {

@@ -18,19 +18,34 @@ namespace win::ctl {
 template <class T>
 class StateTable {
 public:
+    // A control's messages come in runs (a list filled row by row), so the last state found is
+    // kept beside the table.
     T* Get(HWND h) {
+        if (h.id == lastId_ && last_ != nullptr) return last_;
         auto it = map_.find(h.id);
-        return it == map_.end() ? nullptr : it->second.get();
+        if (it == map_.end()) return nullptr;
+        lastId_ = h.id;
+        last_ = it->second.get();
+        return last_;
     }
     T& Make(HWND h) {
+        Forget(h);
         auto& p = map_[h.id];
         p = std::make_unique<T>();
         return *p;
     }
-    void Drop(HWND h) { map_.erase(h.id); }
+    void Drop(HWND h) {
+        Forget(h);
+        map_.erase(h.id);
+    }
 
 private:
+    void Forget(HWND h) {
+        if (h.id == lastId_) last_ = nullptr;
+    }
     std::unordered_map<std::uint32_t, std::unique_ptr<T>> map_;
+    std::uint32_t lastId_ = 0;
+    T* last_ = nullptr;
 };
 
 std::uint32_t StyleOf(HWND h);

@@ -4,6 +4,7 @@
 // its parent, and scroll bars that appear when the rows or the columns do not fit (the header
 // scrolls sideways with the rows).
 #include <algorithm>
+#include <deque>
 
 #include "win/control_internal.h"
 
@@ -40,17 +41,43 @@ LResult HeaderNotify(HWND h, std::int32_t code, int item, HDITEM* hd) {
 
 // ---- List view --------------------------------------------------------------------------------
 
+// A row's cells: the item's own text, then its sub-items'. The first is kept in the row itself
+// and the others are made only when there are any, so that a one-column list's rows need no
+// storage of their own and stay small to move.
 struct Row {
-    std::vector<std::string> cells;
+    std::string first;
+    std::unique_ptr<std::vector<std::string>> more;
     LParam param = 0;
     std::uint32_t state = 0;
+
+    [[nodiscard]] std::size_t CellCount() const { return 1 + (more ? more->size() : 0); }
+    std::string& Cell(std::size_t k) { return k == 0 ? first : (*more)[k - 1]; }
+    [[nodiscard]] const std::string& Cell(std::size_t k) const { return k == 0 ? first : (*more)[k - 1]; }
+    // At least n cells, the new ones empty.
+    void Grow(std::size_t n) {
+        if (n <= CellCount()) return;
+        if (!more) more = std::make_unique<std::vector<std::string>>();
+        more->resize(n - 1);
+    }
+    // A new empty cell at k (below CellCount()), those from k on moving one to the right.
+    void InsertCell(std::size_t k) {
+        Grow(CellCount() + 1);
+        auto& rest = *more;
+        std::move_backward(rest.begin() + static_cast<std::ptrdiff_t>(k == 0 ? 0 : k - 1), rest.end() - 1, rest.end());
+        if (k == 0) {
+            rest[0] = std::move(first);
+            first.clear();
+        } else {
+            rest[k - 1].clear();
+        }
+    }
 };
 
 struct ListViewState {
     HFONT font;
     HWND header;
     std::vector<LVCOLUMN> columns;
-    std::vector<Row> rows;
+    std::deque<Row> rows;  // filled at the end a row at a time: no block is moved or copied
     int top = 0;
     int left = 0;  // pixels scrolled sideways
     int rowHeight = 0;
@@ -223,8 +250,8 @@ void Paint(HWND h, ListViewState& s) {
         int x = x0;
         for (std::size_t k = 0; k < s.columns.size(); ++k) {
             RECT cell{x + 2, y, x + s.columns[k].cx - 2, y + rh};
-            if (k < r.cells.size())
-                DrawText(dc, r.cells[k], &cell, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
+            if (k < r.CellCount())
+                DrawText(dc, r.Cell(k), &cell, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
                                                      (s.columns[k].fmt == LVCFMT_RIGHT ? DT_RIGHT : 0));
             x += s.columns[k].cx;
         }
@@ -241,7 +268,11 @@ int RowAtPoint(HWND h, ListViewState& s, int y) {
     return i < static_cast<int>(s.rows.size()) ? i : -1;
 }
 
-void CopyOut(const std::string& text, LVITEM* item) {
+std::string_view CellText(const Row& r, int k) {
+    return k >= 0 && k < static_cast<int>(r.CellCount()) ? std::string_view(r.Cell(static_cast<std::size_t>(k))) : std::string_view();
+}
+
+void CopyOut(std::string_view text, LVITEM* item) {
     item->text = item->cchTextMax > 0 && static_cast<int>(text.size()) >= item->cchTextMax
                      ? text.substr(0, static_cast<std::size_t>(item->cchTextMax - 1))
                      : text;
@@ -429,7 +460,7 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             const int at = std::clamp(static_cast<int>(w), 0, static_cast<int>(s->columns.size()));
             s->columns.insert(s->columns.begin() + at, col);
             for (Row& r : s->rows)
-                if (static_cast<int>(r.cells.size()) > at) r.cells.insert(r.cells.begin() + at, std::string());
+                if (static_cast<int>(r.CellCount()) > at) r.InsertCell(static_cast<std::size_t>(at));
             if (s->header) {
                 HDITEM hd;
                 hd.mask = HDI_WIDTH | HDI_TEXT | HDI_FORMAT;
@@ -467,13 +498,12 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
         case LVM_INSERTITEM: {
             if (l == 0) return -1;
             const LVITEM& it = *item();
-            Row r;
-            r.cells.assign(std::max<std::size_t>(1, s->columns.size()), std::string());
-            if (it.mask & LVIF_TEXT) r.cells[0] = it.text;
+            const int at = std::clamp(it.iItem, 0, n);
+            Row& r = at == n ? s->rows.emplace_back() : *s->rows.emplace(s->rows.begin() + at);
+            r.Grow(s->columns.size());
+            if (it.mask & LVIF_TEXT) r.first = it.text;
             if (it.mask & LVIF_PARAM) r.param = it.lParam;
             if (it.mask & LVIF_STATE) r.state = it.state & it.stateMask;
-            const int at = std::clamp(it.iItem, 0, n);
-            s->rows.insert(s->rows.begin() + at, std::move(r));
             Changed(h, *s);
             return at;
         }
@@ -485,8 +515,8 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             if (i < 0 || i >= n || it.iSubItem < 0) return 0;
             Row& r = s->rows[i];
             if (m == LVM_SETITEMTEXT || (it.mask & LVIF_TEXT)) {
-                if (it.iSubItem >= static_cast<int>(r.cells.size())) r.cells.resize(it.iSubItem + 1);
-                r.cells[it.iSubItem] = it.text;
+                r.Grow(static_cast<std::size_t>(it.iSubItem) + 1);
+                r.Cell(static_cast<std::size_t>(it.iSubItem)) = it.text;
             }
             if (m == LVM_SETITEM && (it.mask & LVIF_PARAM)) r.param = it.lParam;
             if (m == LVM_SETITEM && (it.mask & LVIF_STATE)) SetState(h, *s, i, it.state, it.stateMask);
@@ -499,7 +529,7 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             if (it.iItem < 0 || it.iItem >= n) return 0;
             const Row& r = s->rows[it.iItem];
             if (it.mask & LVIF_TEXT)
-                CopyOut(it.iSubItem >= 0 && it.iSubItem < static_cast<int>(r.cells.size()) ? r.cells[it.iSubItem] : "", &it);
+                CopyOut(CellText(r, it.iSubItem), &it);
             if (it.mask & LVIF_PARAM) it.lParam = r.param;
             if (it.mask & LVIF_STATE) it.state = r.state & it.stateMask;
             return 1;
@@ -509,7 +539,7 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             if (l == 0 || i < 0 || i >= n) return 0;
             LVITEM& it = *item();
             const Row& r = s->rows[i];
-            CopyOut(it.iSubItem >= 0 && it.iSubItem < static_cast<int>(r.cells.size()) ? r.cells[it.iSubItem] : "", &it);
+            CopyOut(CellText(r, it.iSubItem), &it);
             return static_cast<LResult>(it.text.size());
         }
         case LVM_SETITEMSTATE: {
@@ -561,9 +591,35 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             auto compare = reinterpret_cast<PFNLVCOMPARE>(l);
             if (compare == nullptr) return 0;
             const LParam param = static_cast<LParam>(w);
-            std::stable_sort(s->rows.begin(), s->rows.end(), [&](const Row& a, const Row& b) {
+            // The rows' values are sorted with their places, and the rows then moved once each
+            // into the order found (round each cycle of the permutation): a row is far bigger
+            // than its value.
+            struct Key {
+                LParam param;
+                int row;
+            };
+            std::vector<Key> keys(s->rows.size());
+            for (std::size_t i = 0; i < keys.size(); ++i)
+                keys[i] = Key{s->rows[i].param, static_cast<int>(i)};
+            std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
                 return compare(a.param, b.param, param) < 0;
             });
+            for (int i = 0; i < n; ++i) {
+                if (keys[static_cast<std::size_t>(i)].row == i) continue;
+                Row first = std::move(s->rows[static_cast<std::size_t>(i)]);
+                int to = i;
+                for (;;) {
+                    Key& k = keys[static_cast<std::size_t>(to)];
+                    const int from = k.row;
+                    k.row = to;
+                    if (from == i) {
+                        s->rows[static_cast<std::size_t>(to)] = std::move(first);
+                        break;
+                    }
+                    s->rows[static_cast<std::size_t>(to)] = std::move(s->rows[static_cast<std::size_t>(from)]);
+                    to = from;
+                }
+            }
             InvalidateRect(h, nullptr, true);
             return 1;
         }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <unordered_map>
 #include <utility>
@@ -67,6 +68,21 @@ struct ParsedLine {
     Span value;  // the entry's value, trimmed and unquoted
 };
 
+struct FoldedHash {
+    std::size_t operator()(std::string_view name) const {
+        std::size_t h = 14695981039346656037ull;
+        for (char c : name)
+            h = (h ^ static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c)) *
+                1099511628211ull;
+        return h;
+    }
+};
+struct FoldedEqual {
+    bool operator()(std::string_view a, std::string_view b) const {
+        return EqualIgnoringCase(a, b);
+    }
+};
+
 class Profile {
 public:
     // The text is at most platform::kMaxTextFileBytes, so 32-bit offsets hold every position.
@@ -88,6 +104,23 @@ public:
             if (EqualIgnoringCase(Name(i), name)) return i;
         }
         return npos;
+    }
+
+    // The first line of the section whose header is at `header` that has the key `key`, or
+    // npos. The first look-up makes an index of every section's keys, shared by the reads that
+    // follow (a file read whole looks up many keys).
+    [[nodiscard]] std::size_t FindKey(std::size_t header, std::string_view key) const {
+        std::call_once(indexed_, [this] {
+            for (std::size_t h : sections_) {
+                auto& names = keys_[h];
+                for (std::size_t i = h + 1, end = SectionEnd(h); i < end; ++i)
+                    names.emplace(Name(i), i);  // the first line of a name stays
+            }
+        });
+        const auto section = keys_.find(header);
+        if (section == keys_.end()) return npos;
+        const auto it = section->second.find(key);
+        return it == section->second.end() ? npos : it->second;
     }
 
     // One past the last line of the section whose header is at `header`.
@@ -151,6 +184,10 @@ private:
     std::string text_;
     std::vector<ParsedLine> lines_;
     std::vector<std::size_t> sections_;  // indexes of the section headers in lines_
+    mutable std::once_flag indexed_;
+    mutable std::unordered_map<std::size_t,
+                               std::unordered_map<std::string_view, std::size_t, FoldedHash, FoldedEqual>>
+        keys_;
 };
 
 std::shared_ptr<const Profile> EmptyProfile() {
@@ -210,7 +247,31 @@ void ReportRefused(const std::string& key, std::uint32_t error) {
     std::fprintf(stderr, "zephlon: %s is not read or written: %s\n", key.c_str(), why);
 }
 
+// Files read inside a read batch: the name asked for -> what it read as.
+struct ReadBatch {
+    int depth = 0;
+    std::map<std::string, LoadedText, std::less<>> loaded;
+};
+ReadBatch& TheReadBatch() {
+    static auto& batch = *new ReadBatch;
+    return batch;
+}
+
+LoadedText LoadFromFile(std::string_view fileName);
+
+// The file's text as reads see it: inside a read batch, what the batch's first read of the name
+// found. Writes look at the file itself.
 LoadedText LoadText(std::string_view fileName) {
+    ReadBatch& reads = TheReadBatch();
+    if (reads.depth == 0) return LoadFromFile(fileName);
+    const auto it = reads.loaded.find(fileName);
+    if (it != reads.loaded.end()) return it->second;
+    LoadedText loaded = LoadFromFile(fileName);
+    reads.loaded.emplace(std::string(fileName), loaded);
+    return loaded;
+}
+
+LoadedText LoadFromFile(std::string_view fileName) {
     LoadedText loaded;
     const platform::ResolvedPath resolved = platform::ResolvePath(fileName);
     loaded.key = resolved.path;
@@ -286,6 +347,7 @@ void RecordStore(const std::string& key, std::uint32_t error) {
 }
 
 bool StoreText(std::string_view fileName, const std::string& key, std::string text) {
+    TheReadBatch().loaded.clear();  // what a read batch found may have changed
     // A file the program would refuse to read back is not written.
     if (text.size() > platform::kMaxTextFileBytes) {
         SetLastError(platform::kFileTooLarge);
@@ -321,14 +383,10 @@ bool FindValue(const Profile& profile, std::string_view section, std::string_vie
                std::string_view* value) {
     const std::size_t header = profile.FindSection(section);
     if (header == Profile::npos) return false;
-    const std::size_t end = profile.SectionEnd(header);
-    for (std::size_t i = header + 1; i < end; ++i) {
-        if (EqualIgnoringCase(profile.Name(i), key)) {
-            *value = profile.Value(i);
-            return true;
-        }
-    }
-    return false;
+    const std::size_t line = profile.FindKey(header, key);
+    if (line == Profile::npos) return false;
+    *value = profile.Value(line);
+    return true;
 }
 
 // Names in file order, each once whatever the case of its letters.
@@ -424,21 +482,6 @@ bool BadKeyName(std::string_view trimmed) {
 }
 
 // Hashing and comparing of names without regard to the case of their letters.
-struct FoldedHash {
-    std::size_t operator()(std::string_view name) const {
-        std::size_t h = 14695981039346656037ull;
-        for (char c : name)
-            h = (h ^ static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c)) *
-                1099511628211ull;
-        return h;
-    }
-};
-struct FoldedEqual {
-    bool operator()(std::string_view a, std::string_view b) const {
-        return EqualIgnoringCase(a, b);
-    }
-};
-
 // A value with blanks at an end, or one that is quoted itself, would not read back unchanged.
 std::string EncodeValue(std::string_view value) {
     const bool blanks = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
@@ -527,7 +570,7 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
                                           fileName);
     }
 
-    const LoadedText loaded = LoadText(fileName);
+    const LoadedText loaded = LoadFromFile(fileName);
     if (!loaded.readable) return false;
     const Profile& profile = *loaded.profile;
     const std::string& text = profile.Text();
@@ -580,7 +623,7 @@ bool WritePrivateProfileStrings(const char* section, std::span<const ProfileEntr
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
-    const LoadedText loaded = LoadText(fileName);
+    const LoadedText loaded = LoadFromFile(fileName);
     if (!loaded.readable) return false;
     const Profile& profile = *loaded.profile;
     const std::string& text = profile.Text();
@@ -693,6 +736,15 @@ ProfileWriteBatch::ProfileWriteBatch() : outermost(TheBatch().depth++ == 0) {}
 ProfileWriteBatch::~ProfileWriteBatch() {
     Flush();
     --TheBatch().depth;
+}
+
+ProfileReadBatch::ProfileReadBatch() {
+    ++TheReadBatch().depth;
+}
+
+ProfileReadBatch::~ProfileReadBatch() {
+    ReadBatch& reads = TheReadBatch();
+    if (--reads.depth == 0) reads.loaded.clear();
 }
 
 bool ProfileWriteBatch::Flush() {

@@ -90,6 +90,18 @@ private:
     bool outermost;
 };
 
+// While one of these lives (they nest), each settings file is looked at once: the reads after
+// the first take the text it found, without finding and examining the file again, until the
+// outermost one ends or a settings file is written. For reading many keys of a file that nothing
+// else changes meanwhile (a flight plan, a situation).
+class ProfileReadBatch {
+public:
+    ProfileReadBatch();
+    ~ProfileReadBatch();
+    ProfileReadBatch(const ProfileReadBatch&) = delete;
+    ProfileReadBatch& operator=(const ProfileReadBatch&) = delete;
+};
+
 // Stores that failed, so a failed settings write is told to the user rather than lost: the count
 // of failures recorded so far (cheap to watch), and the error of the last failed store of a file
 // not yet taken (0 when none). Each failure is given out once; the same failure again is not

@@ -174,6 +174,36 @@ void RectLoop(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::i
     }
 }
 
+// One blended row of w pixels, the source read leftwards when kMirror. Four pixels are looked up
+// before any of them is stored: the compiler cannot tell the destination from the table or the
+// source, so it would otherwise keep every lookup behind the store before it.
+template <bool kMirror>
+inline void BlendRow(std::uint8_t* d, const std::uint8_t* s, std::int32_t w,
+                     const std::uint8_t* table) {
+    constexpr std::ptrdiff_t kStep = kMirror ? -1 : 1;
+    auto at = [&](std::int32_t x) { return table[s[x * kStep] * 256u + d[x]]; };
+    std::int32_t x = 0;
+    for (; x + 4 <= w; x += 4) {
+        const std::uint8_t a = at(x), b = at(x + 1), c = at(x + 2), e = at(x + 3);
+        d[x] = a;
+        d[x + 1] = b;
+        d[x + 2] = c;
+        d[x + 3] = e;
+    }
+    for (; x < w; ++x)
+        d[x] = at(x);
+}
+
+// One row of w pixels copied from a source read leftwards (`s` is its first, rightmost pixel):
+// eight bytes at a time, loaded from the source's left end of the group and byte-reversed.
+inline void MirrorRow(std::uint8_t* d, const std::uint8_t* s, std::int32_t w) {
+    std::int32_t x = 0;
+    for (; x + 8 <= w; x += 8)
+        Store(d + x, __builtin_bswap64(Load<std::uint64_t>(s - x - 7)));
+    for (; x < w; ++x)
+        d[x] = s[-x];
+}
+
 // 32-bit digital differential analysis: whole and fraction steps of S over D.
 struct Dda {
     std::int32_t whole = 0;
@@ -498,7 +528,11 @@ void BlitCopy(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::i
               std::int32_t srcAdv, std::int32_t dstAdv, std::uint32_t flags) {
     if (w <= 0 || h <= 0) return;
     if (flags & kBlitMirror) {
-        RectLoop<1>(dst, src, w, h, srcAdv, dstAdv, true, Opaque{});
+        for (std::int32_t y = 0; y < h; ++y) {
+            MirrorRow(dst, src, w);
+            src += srcAdv - w;
+            dst += w + dstAdv;
+        }
         return;
     }
 #if defined(GFX_MASKED_KEY)
@@ -554,7 +588,15 @@ void BlitBlend(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::
                std::int32_t srcAdv, std::int32_t dstAdv, std::uint32_t flags,
                const std::uint8_t* blend) {
     if (w <= 0 || h <= 0 || blend == nullptr) return;
-    RectLoop<1>(dst, src, w, h, srcAdv, dstAdv, (flags & kBlitMirror) != 0, Blend{blend});
+    const bool mirror = (flags & kBlitMirror) != 0;
+    for (std::int32_t y = 0; y < h; ++y) {
+        if (mirror)
+            BlendRow<true>(dst, src, w, blend);
+        else
+            BlendRow<false>(dst, src, w, blend);
+        src += (mirror ? -w : w) + srcAdv;
+        dst += w + dstAdv;
+    }
 }
 
 void BlitCopy16(std::uint8_t* dst, const std::uint8_t* src, std::int32_t w, std::int32_t h,

@@ -131,6 +131,50 @@ TEST(BlitLoops, KeyAndCopyMatchThePixelRuleAtEveryWidth) {
     gfx::LimitBlitPath(gfx::BlitPath::kMasked);
 }
 
+// Blended rows (through a table whose every entry differs, so a wrong source or destination
+// byte shows) and mirrored copies and blends, at every width from 1 to 40 (the groups and the
+// pixels after them): each equals the pixel rule, rows stepping by their advances, and leaves
+// the bytes beside the rectangle alone.
+TEST(BlitLoops, BlendAndMirrorMatchThePixelRuleAtEveryWidth) {
+    core::CrtRandom rnd(5);
+    Buffer blend(256 * 256);
+    for (std::size_t i = 0; i < blend.size(); ++i)
+        blend[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 24);
+    constexpr int kRows = 3, kSrcStride = 48, kDstStride = 52;
+    Buffer src(kRows * kSrcStride);
+    for (auto& p : src)
+        p = static_cast<std::uint8_t>(rnd.Next());
+    struct Case {
+        const char* name;
+        bool mirror, blended;
+    };
+    for (const Case c : {Case{"blend", false, true}, Case{"mirror", true, false},
+                         Case{"mirrored blend", true, true}}) {
+        for (int w = 1; w <= 40; ++w) {
+            Buffer dst(kRows * kDstStride);
+            for (auto& p : dst)
+                p = static_cast<std::uint8_t>(rnd.Next());
+            Buffer ref = dst;
+            for (int y = 0; y < kRows; ++y)
+                for (int x = 0; x < w; ++x) {
+                    const std::uint8_t s = src[y * kSrcStride + 1 + (c.mirror ? w - 1 - x : x)];
+                    std::uint8_t& d = ref[y * kDstStride + 3 + x];
+                    d = c.blended ? blend[s * 256 + d] : s;
+                }
+            // Mirrored, the source is the row's last pixel and walks left, then on by its advance.
+            const std::uint8_t* from = src.data() + 1 + (c.mirror ? w - 1 : 0);
+            const std::int32_t srcAdvance = c.mirror ? kSrcStride + w : kSrcStride - w;
+            const std::uint32_t flags = c.mirror ? gfx::kBlitMirror : 0;
+            if (c.blended)
+                gfx::BlitBlend(dst.data() + 3, from, w, kRows, srcAdvance, kDstStride - w, flags,
+                               blend.data());
+            else
+                gfx::BlitCopy(dst.data() + 3, from, w, kRows, srcAdvance, kDstStride - w, flags);
+            ASSERT_EQ(dst, ref) << c.name << " width " << w;
+        }
+    }
+}
+
 TEST(BlitLoops, RectFillsWriteExactlyTheirWidthAtEveryWidth) {
     // Up to past the 64-byte runs stored without a library call.
     constexpr int kRows = 2, kPitch = 80;

@@ -232,6 +232,39 @@ TEST_F(NavDatabaseTest, TheNearerOfTwoStationsOnAFrequencyIsHeardAndTheEarlierOn
     EXPECT_EQ(nav::theNavReceptionFlags, nav::kNav1Reception | nav::kNav2Reception);
 }
 
+// The station heard is the first row of the least truncated distance, however many rows come
+// near it: rows a fraction further or nearer, and rows beyond 2^26 units.
+TEST_F(NavDatabaseTest, TheFirstRowOfTheLeastWholeDistanceIsHeard) {
+    struct Row {
+        const char* ident;
+        std::int32_t x, z;
+    };
+    struct Case {
+        std::vector<Row> rows;
+        const char* heard;
+        std::uint32_t distance;
+    };
+    const std::vector<Case> cases = {
+        {{{"FRC", 3, 400000}, {"WHL", 0, 400000}}, "FRC", 400000},
+        {{{"WHL", 0, 400000}, {"FRC", 3, 400000}}, "WHL", 400000},
+        {{{"ONE", 0, 400000}, {"TWO", 0, 399999}, {"TRE", 0, -399999}}, "TWO", 399999},
+        {{{"FAR", 0, 90000000}, {"BIG", 1, 70000000}, {"EQL", 0, 70000000}}, "BIG", 70000000},
+        {{{"BIG", 0, 70000000}, {"NER", 0, -69999999}, {"EQL", 9, 69999999}}, "NER", 69999999},
+    };
+    MastersOn();
+    Place(0, 0);
+    for (const Case& c : cases) {
+        std::vector<nav::VorRecord> rows;
+        for (const Row& r : c.rows) rows.push_back(Vor(r.ident, 11390, r.x, r.z));
+        Load("na.vor", VorTable(rows));
+        nav::LoadNavVors();
+        TuneNav1(13, 90);
+        nav::CheckNav1Reception();
+        EXPECT_EQ(nav::theNav1Station.ident, c.heard) << c.rows.front().ident;
+        EXPECT_EQ(nav::theNav1Station.distance, c.distance) << c.rows.front().ident;
+    }
+}
+
 TEST_F(NavDatabaseTest, AVorNeedsBothMastersWhileAnIlsOnItsFrequencyIsHeardWithout) {
     Load("na.vor", VorTable({Vor("VOR", 10870, 0, 100)}));
     Load("na.ils", IlsTable({Ils("I-INB", 10870, 0, 50000)}));

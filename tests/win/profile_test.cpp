@@ -260,6 +260,39 @@ TEST_F(ProfileTest, ValuesReadBackUnchanged) {
     EXPECT_EQ(Contents(), before);
 }
 
+// Inside a read batch the file is looked at once: a change made elsewhere meanwhile is not seen
+// until the batch ends, but the program's own writes are, in and out of a write batch, and a
+// file missing at the first read stays missing.
+TEST_F(ProfileTest, ReadBatchSeesItsOwnWritesAndOthersOnlyAfterItEnds) {
+    Put("[S]\r\nk=1\r\n");
+    {
+        ProfileReadBatch outer;
+        EXPECT_EQ(Get("S", "k"), "1");
+        Put("[S]\r\nk=changed elsewhere\r\nm=5\r\n");
+        {
+            ProfileReadBatch inner;
+            EXPECT_EQ(Get("S", "k"), "1");
+        }
+        EXPECT_EQ(Get("S", "k"), "1") << "the inner batch's end keeps the outer's reads";
+        ASSERT_TRUE(Write("S", "k", "2"));
+        EXPECT_EQ(Contents(), "[S]\r\nk=2\r\nm=5\r\n") << "a write looks at the file itself";
+        EXPECT_EQ(Get("S", "k"), "2");
+        {
+            ProfileWriteBatch writes;
+            ASSERT_TRUE(Write("S", "j", "3"));
+            EXPECT_EQ(Get("S", "j"), "3");
+        }
+        EXPECT_EQ(Get("S", "j"), "3");
+        const std::string other = folder_.Path("Other.ini");
+        EXPECT_EQ(GetPrivateProfileString("S", "k", "(none)", other), "(none)");
+        folder_.Write("Other.ini", "[S]\r\nk=4\r\n");
+        EXPECT_EQ(GetPrivateProfileString("S", "k", "(none)", other), "(none)");
+    }
+    Put("[S]\r\nk=changed elsewhere\r\n");
+    EXPECT_EQ(Get("S", "k"), "changed elsewhere");
+    EXPECT_EQ(GetPrivateProfileString("S", "k", "(none)", folder_.Path("Other.ini")), "4");
+}
+
 TEST_F(ProfileTest, SeesAnotherWritersChanges) {
     ASSERT_TRUE(Write("S", "k", "1"));
     EXPECT_EQ(Get("S", "k"), "1");
