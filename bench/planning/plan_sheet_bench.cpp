@@ -1,7 +1,7 @@
 // Filling the new-plan sheet's airport lists with every airport of a directory the size of the
 // installed one (14,000 airports among 51,000 stations): the sheet's hidden list filled from the
 // directory and copied into the departure and destination pages' lists, against a plain copy of
-// the same names into three vectors measured in the same run (goal: within 3.1 times the
+// the same names into three vectors measured in the same run (goal: within 3.2 times the
 // plain copy, the milliseconds beside it). Each counts the rows it made and fails when there were none.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -99,7 +99,7 @@ std::int64_t CopyAirportNames(Machine& m) {
 }
 
 // The sheet's three lists filled against the plain copy of their names: at most this.
-constexpr double kFillGoal = 3.1;
+constexpr double kFillGoal = 3.2;
 
 void BM_FillSheetAirportLists(benchmark::State& state) {
     Machine& m = TheMachine();
