@@ -352,27 +352,46 @@ __attribute__((target("avx2"))) inline __m256i Group32(const std::uint8_t* s,
     }
 }
 
-template <bool kKeyed>
-__attribute__((target("avx2"))) inline __m128i Group16(const std::uint8_t* s,
-                                                       const std::uint8_t* d) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+// The first 16 or 8 bytes at `p` (the rest of the register 0).
+template <int kBytes>
+inline __m128i LoadXmm(const std::uint8_t* p) {
+    if constexpr (kBytes == 16)
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    else
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+}
+
+// A group of 16 or 8 source bytes as it goes out: keyed, the destination's bytes under key
+// bytes.
+template <bool kKeyed, int kBytes>
+__attribute__((target("avx2"))) inline __m128i GroupXmm(const std::uint8_t* s,
+                                                        const std::uint8_t* d) {
+    const __m128i v = LoadXmm<kBytes>(s);
     if constexpr (!kKeyed) {
         return v;
     } else {
         const __m128i keys = _mm_cmpeq_epi8(v, _mm_setzero_si128());
-        return _mm_blendv_epi8(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(d)), keys);
+        return _mm_blendv_epi8(v, LoadXmm<kBytes>(d), keys);
     }
 }
 
-template <bool kKeyed>
-__attribute__((target("avx2"))) inline __m128i Group8(const std::uint8_t* s,
-                                                      const std::uint8_t* d) {
-    const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s));
-    if constexpr (!kKeyed) {
-        return v;
-    } else {
-        const __m128i keys = _mm_cmpeq_epi8(v, _mm_setzero_si128());
-        return _mm_blendv_epi8(v, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(d)), keys);
+// Rows of kBytes to 2 * kBytes bytes as two groups, the row's first and its last kBytes (they
+// overlap when the row is shorter than two groups), both taken before either is stored.
+template <bool kKeyed, int kBytes>
+__attribute__((target("avx2"))) void RowsOfTwoGroups(std::uint8_t* dp, const std::uint8_t* sp,
+                                                     std::int32_t w, std::int32_t h,
+                                                     std::ptrdiff_t srcStride,
+                                                     std::ptrdiff_t dstStride) {
+    for (std::int32_t y = 0; y < h; ++y, sp += srcStride, dp += dstStride) {
+        const __m128i a = GroupXmm<kKeyed, kBytes>(sp, dp);
+        const __m128i b = GroupXmm<kKeyed, kBytes>(sp + w - kBytes, dp + w - kBytes);
+        if constexpr (kBytes == 16) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dp), a);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dp + w - kBytes), b);
+        } else {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(dp), a);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(dp + w - kBytes), b);
+        }
     }
 }
 
@@ -389,19 +408,9 @@ __attribute__((target("avx2"))) void RectWide(std::uint8_t* dp, const std::uint8
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(dp + w - 32), last);
         }
     } else if (w >= 16) {
-        for (std::int32_t y = 0; y < h; ++y, sp += srcStride, dp += dstStride) {
-            const __m128i a = Group16<kKeyed>(sp, dp);
-            const __m128i b = Group16<kKeyed>(sp + w - 16, dp + w - 16);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(dp), a);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(dp + w - 16), b);
-        }
+        RowsOfTwoGroups<kKeyed, 16>(dp, sp, w, h, srcStride, dstStride);
     } else if (w >= 8) {
-        for (std::int32_t y = 0; y < h; ++y, sp += srcStride, dp += dstStride) {
-            const __m128i a = Group8<kKeyed>(sp, dp);
-            const __m128i b = Group8<kKeyed>(sp + w - 8, dp + w - 8);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(dp), a);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(dp + w - 8), b);
-        }
+        RowsOfTwoGroups<kKeyed, 8>(dp, sp, w, h, srcStride, dstStride);
     } else {
         for (std::int32_t y = 0; y < h; ++y, sp += srcStride, dp += dstStride) {
             if constexpr (kKeyed)
