@@ -16,8 +16,8 @@ namespace {
 
 constexpr int kW = 640;
 constexpr int kH = 480;
-constexpr double kGoalCopy = 1.3, kGoalKey = 1.3, kGoalBlend = 40, kGoalMirrored = 41,
-                 kGoalStretch = 41;
+constexpr double kGoalCopy = 2.0, kGoalKey = 1.3, kGoalBlend = 52, kGoalMirrored = 6,
+                 kGoalStretch = 58;
 
 struct Pictures {
     std::vector<std::uint8_t> src = std::vector<std::uint8_t>(kW * kH);

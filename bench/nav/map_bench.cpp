@@ -303,7 +303,7 @@ void MapReference(benchmark::State& state) {
 BENCHMARK(MapReference)->Arg(0)->Arg(4)->Arg(5)->Arg(7)->Unit(benchmark::kMillisecond);
 
 // A drag step against a memcpy of the picture: at most this.
-constexpr double kDragGoal = 2.3;
+constexpr double kDragGoal = 3.4;
 
 void MapDragStep(benchmark::State& state) {
     if (!Ready(state)) return;
