@@ -243,7 +243,33 @@ const HsiStyle& HsiStyleOf(int variant) {
     return kHsiStyles[std::clamp(variant, 0, 4)];
 }
 
+namespace {
+
+// The cosine and sine of every whole degree from 0 to 360, worked out from the same radians as
+// any other angle: the instruments' angles are whole degrees but for a few, and a look-up gives
+// the very values the library would.
+struct WholeDegrees {
+    double cosine[361];
+    double sine[361];
+    WholeDegrees() {
+        for (int d = 0; d <= 360; ++d) {
+            const double a = static_cast<double>(d) * kPi / 180.0;
+            cosine[d] = std::cos(a);
+            sine[d] = std::sin(a);
+        }
+    }
+};
+const WholeDegrees theWholeDegrees;
+
+}  // namespace
+
 IntPoint RotateNeedlePoint(double angleDegrees, double radius) {
+    if (angleDegrees >= 0.0 && angleDegrees <= 360.0) {
+        const auto d = static_cast<std::int32_t>(angleDegrees);
+        if (static_cast<double>(d) == angleDegrees)
+            return {RoundNearest(radius * theWholeDegrees.cosine[d]),
+                    RoundNearest(radius * theWholeDegrees.sine[d])};
+    }
     const double a = angleDegrees * kPi / 180.0;
     return {RoundNearest(radius * std::cos(a)), RoundNearest(radius * std::sin(a))};
 }

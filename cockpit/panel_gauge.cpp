@@ -106,13 +106,19 @@ PanelGauge::PanelGauge() {
 }
 
 void PanelGauge::ResetDrawnState() {
-    const std::int32_t n = std::clamp(slotCount, 0, kGaugeSlots);
-    for (std::int32_t i = 0; i < n; ++i) {
+    const auto forget = [this](std::int32_t i) {
         drawnValue1[i] = drawnValue2[i] = drawnValue7[i] = drawnValue8[i] = -1;
         drawnRect[i] = drawnRect2[i] = IntRect{};
         drawnAt[i] = drawnAt2[i] = IntPoint{};
         eraseNeeded[i] = 0;
-    }
+    };
+    // Every gauge is reset at every prime: the slots written out, a loop over them would be
+    // a call to the library's fill per array.
+    static_assert(kGaugeSlots == 3);
+    const std::int32_t n = std::clamp(slotCount, 0, kGaugeSlots);
+    if (n > 0) forget(0);
+    if (n > 1) forget(1);
+    if (n > 2) forget(2);
     slot = 0;
     advancedInFrame = 0;
 }

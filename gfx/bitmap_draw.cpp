@@ -46,26 +46,6 @@ std::int64_t DdaPosition(std::int64_t k, std::int32_t s, std::int32_t d) {
 
 }  // namespace
 
-int SurfaceClipBox(const GFXSurface& s, GFXRect* out) {
-    GFXRect c{0, 0, s.width - 1, s.height - 1};
-    if (s.flags & kSurfaceClipRect) {
-        c.left = std::max(c.left, s.clipRect.left);
-        c.top = std::max(c.top, s.clipRect.top);
-        c.right = std::min(c.right, s.clipRect.right);
-        c.bottom = std::min(c.bottom, s.clipRect.bottom);
-    }
-    *out = c;
-    return (c.left <= c.right && c.top <= c.bottom) ? 1 : 0;
-}
-
-bool PrepareBlitTarget(GFXSurface& s, BlitTarget* out) {
-    if (s.pixels == nullptr || s.bitsPerPixel != 8) return false;
-    out->surface = &s;
-    out->pixels = s.pixels;
-    out->stride = s.stride;
-    return SurfaceClipBox(s, &out->clip) != 0;
-}
-
 void BlitBitmap(const BlitTarget& t, const GFXBitmap& b, GFXPoint at) {
     if (b.pixels == nullptr || b.bitsPerPixel != 8) return;
     const std::uint32_t mode = b.DrawMode();

@@ -7,6 +7,7 @@
 // outside one.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "gfx/bitmap.h"
@@ -31,9 +32,7 @@ struct BlitTarget {
     std::int32_t stride = 0;
     GFXRect clip{};
 };
-// For a surface whose lock the caller holds (and got). False when its pixels are not 8 bits or
-// nothing of it is left inside the clip box: the caller then draws through the table.
-bool PrepareBlitTarget(GFXSurface& surface, BlitTarget* out);
+
 // The whole of an 8-bit bitmap, unmirrored, with its top-left corner at `at`, in its drawing mode
 // (the same pixels as SoftDrawBitmap). The surface's drawnRect is left alone.
 void BlitBitmap(const BlitTarget& target, const GFXBitmap& bitmap, GFXPoint at);
@@ -44,7 +43,28 @@ void DrawSurfacePart(GFXSurface* target, const GFXSurface& source, const GFXRect
                      GFXPoint at);
 
 // The rectangle every primitive on `surface` is held to: its own bounds, and clipRect as well
-// when the clip flag is set. Answers 0 when nothing of the surface is left.
-int SurfaceClipBox(const GFXSurface& surface, GFXRect* out);
+// when the clip flag is set. Answers 0 when nothing of the surface is left. Inline, as is
+// PrepareBlitTarget: every draw asks, and a call each cost more than the work.
+inline int SurfaceClipBox(const GFXSurface& s, GFXRect* out) {
+    GFXRect c{0, 0, s.width - 1, s.height - 1};
+    if (s.flags & kSurfaceClipRect) {
+        c.left = std::max(c.left, s.clipRect.left);
+        c.top = std::max(c.top, s.clipRect.top);
+        c.right = std::min(c.right, s.clipRect.right);
+        c.bottom = std::min(c.bottom, s.clipRect.bottom);
+    }
+    *out = c;
+    return (c.left <= c.right && c.top <= c.bottom) ? 1 : 0;
+}
+
+// For a surface whose lock the caller holds (and got). False when its pixels are not 8 bits or
+// nothing of it is left inside the clip box: the caller then draws through the table.
+inline bool PrepareBlitTarget(GFXSurface& s, BlitTarget* out) {
+    if (s.pixels == nullptr || s.bitsPerPixel != 8) return false;
+    out->surface = &s;
+    out->pixels = s.pixels;
+    out->stride = s.stride;
+    return SurfaceClipBox(s, &out->clip) != 0;
+}
 
 }  // namespace gfx

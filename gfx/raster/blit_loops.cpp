@@ -312,10 +312,49 @@ void SpanStretchLoop(const GFXSpanShape& shape, std::uint8_t* dst, std::int32_t 
 // bytes goes out in one store that leaves the destination's bytes under key bytes untouched, so
 // the destination is never read and a solid group costs what a plain copy does; plain, the
 // groups are stored whole. A row's last group loads and stores only its own bytes.
+// Rows of at least 64 bytes through 64-byte registers. Each row's first group goes up to the
+// destination's next cache line, so that every store after it lies on one line (a store across
+// two lines costs two); the last group loads and stores only the row's own bytes. Rows that
+// follow each other in both the source and the destination are one long row.
+template <bool kKeyed>
+__attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void RowsMasked64(
+    std::uint8_t* dp, const std::uint8_t* sp, std::ptrdiff_t w, std::int32_t h,
+    std::ptrdiff_t srcStride, std::ptrdiff_t dstStride) {
+    if (srcStride == w && dstStride == w) {
+        w *= h;
+        h = 1;
+    }
+    for (std::int32_t y = 0; y < h; ++y, sp += srcStride, dp += dstStride) {
+        const auto head = static_cast<std::ptrdiff_t>(-reinterpret_cast<std::uintptr_t>(dp) & 63);
+        const __mmask64 headMask = _bzhi_u64(~0ull, static_cast<std::uint32_t>(head));
+        const __m512i first = _mm512_loadu_si512(sp);
+        _mm512_mask_storeu_epi8(dp, kKeyed ? _mm512_test_epi8_mask(first, first) & headMask
+                                           : headMask,
+                                first);
+        std::ptrdiff_t x = head;
+        for (; x + 64 <= w; x += 64) {
+            const __m512i v = _mm512_loadu_si512(sp + x);
+            if constexpr (kKeyed)
+                _mm512_mask_storeu_epi8(dp + x, _mm512_test_epi8_mask(v, v), v);
+            else
+                _mm512_store_si512(dp + x, v);
+        }
+        if (x < w) {
+            const __mmask64 tail = _bzhi_u64(~0ull, static_cast<std::uint32_t>(w - x));
+            const __m512i v = _mm512_maskz_loadu_epi8(tail, sp + x);
+            _mm512_mask_storeu_epi8(dp + x, kKeyed ? _mm512_test_epi8_mask(v, v) : tail, v);
+        }
+    }
+}
+
 template <bool kKeyed>
 __attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void RectMasked(
     std::uint8_t* dp, const std::uint8_t* sp, std::int32_t w, std::int32_t h,
     std::ptrdiff_t srcStride, std::ptrdiff_t dstStride) {
+    if (w >= 64) {
+        RowsMasked64<kKeyed>(dp, sp, w, h, srcStride, dstStride);
+        return;
+    }
     const std::int32_t whole = w & ~31;
     const __mmask32 tail = _bzhi_u32(~0u, static_cast<std::uint32_t>(w - whole));
     for (std::int32_t y = 0; y < h; ++y, sp += srcStride, dp += dstStride) {

@@ -28,11 +28,13 @@ void LimitBlitPath(BlitPath widest);
 // the pieces are in order and do not overlap, and the band is at most 64 bytes wide. Where the
 // processor has byte-masked stores each row of the band is one store, the bytes between pieces
 // untouched, and the answer is true; otherwise nothing is drawn and the answer is false.
+// No default values: a text's band keeps an array of pieces filled one by one as its glyphs are
+// met, and zeroing the array first cost a string store per text.
 struct BlitPiece {
-    const std::uint8_t* pixels = nullptr;
-    std::int32_t stride = 0;
-    std::int32_t offset = 0;
-    std::int32_t width = 0;
+    const std::uint8_t* pixels;
+    std::int32_t stride;
+    std::int32_t offset;
+    std::int32_t width;
 };
 inline constexpr int kMaxBandPieces = 8;
 bool BlitBand(std::uint8_t* dst, std::int32_t dstStride, std::int32_t rows,

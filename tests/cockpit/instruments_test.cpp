@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -174,6 +175,24 @@ protected:
     const gfx::GFXDrawTable* previousTable = nullptr;
     flight::FlightWorldServices services;
 };
+
+// Needle points on whole degrees (the common case, looked up) and between them, at both ends of
+// the circle and beyond them: each the point the angle's own cosine and sine give.
+TEST(NeedlePoints, EveryAngleGivesThePointOfItsOwnCosineAndSine) {
+    constexpr double kPi = 3.14159265359;
+    const double angles[] = {0.0, -0.0, 1.0, 45.0, 90.0, 135.0, 179.0, 180.0, 270.0, 359.0,
+                             360.0, 0.5, 89.75, 359.5, 360.5, 361.0, -1.0, -90.0, 720.0};
+    for (const double radius : {1.0, 7.5, 44.0, -12.0, 1000.0}) {
+        for (const double angle : angles) {
+            const double a = angle * kPi / 180.0;
+            const IntPoint want{cockpit::RoundNearest(radius * std::cos(a)),
+                                cockpit::RoundNearest(radius * std::sin(a))};
+            const IntPoint got = cockpit::RotateNeedlePoint(angle, radius);
+            EXPECT_EQ(got.x, want.x) << "angle " << angle << " radius " << radius;
+            EXPECT_EQ(got.y, want.y) << "angle " << angle << " radius " << radius;
+        }
+    }
+}
 
 TEST_F(Instruments, CounterAltimeterDrumsAndPointer) {
     const struct {

@@ -131,6 +131,49 @@ TEST(BlitLoops, KeyAndCopyMatchThePixelRuleAtEveryWidth) {
     gfx::LimitBlitPath(gfx::BlitPath::kMasked);
 }
 
+// Wide rows at every place across a cache line, and rectangles whose rows follow each other in
+// both the source and the destination (the loops may take those as one long row): the pixel rule
+// holds and the bytes before and after the rectangle stay as they were.
+TEST(BlitLoops, WideRowsMatchThePixelRuleAtEveryLineOffset) {
+    core::CrtRandom rnd(13);
+    struct Case {
+        int width, rows, srcStride, dstStride;
+    };
+    const Case cases[] = {{64, 1, 64, 64},    {65, 3, 65, 65},    {127, 2, 130, 191},
+                          {200, 4, 200, 200}, {640, 3, 640, 640}, {640, 2, 640, 704}};
+    for (const Case& c : cases) {
+        Buffer src(static_cast<std::size_t>(c.rows) * c.srcStride);
+        for (auto& p : src)
+            p = (rnd.Next() % 5) != 0 ? static_cast<std::uint8_t>(rnd.Next() | 1) : 0;
+        for (int keyed = 0; keyed < 2; ++keyed) {
+            for (int offset = 0; offset < 64; ++offset) {
+                Buffer dst(static_cast<std::size_t>(c.rows) * c.dstStride + 192);
+                for (auto& p : dst)
+                    p = static_cast<std::uint8_t>(rnd.Next());
+                // The destination at `offset` bytes past a 64-byte boundary.
+                std::uint8_t* base = dst.data();
+                base += (64 - reinterpret_cast<std::uintptr_t>(base) % 64) % 64 + offset;
+                const auto at = static_cast<std::size_t>(base - dst.data());
+                Buffer ref = dst;
+                for (int y = 0; y < c.rows; ++y)
+                    for (int x = 0; x < c.width; ++x) {
+                        const std::uint8_t s = src[static_cast<std::size_t>(y * c.srcStride + x)];
+                        if (keyed == 0 || s != 0)
+                            ref[at + static_cast<std::size_t>(y * c.dstStride + x)] = s;
+                    }
+                if (keyed != 0)
+                    gfx::BlitKey(base, src.data(), c.width, c.rows, c.srcStride - c.width,
+                                 c.dstStride - c.width, 0);
+                else
+                    gfx::BlitCopy(base, src.data(), c.width, c.rows, c.srcStride - c.width,
+                                  c.dstStride - c.width, 0);
+                ASSERT_EQ(dst, ref) << (keyed != 0 ? "key" : "copy") << " width " << c.width
+                                    << " rows " << c.rows << " offset " << offset;
+            }
+        }
+    }
+}
+
 // Blended rows (through a table whose every entry differs, so a wrong source or destination
 // byte shows) and mirrored copies and blends, at every width from 1 to 40 (the groups and the
 // pixels after them): each equals the pixel rule, rows stepping by their advances, and leaves
