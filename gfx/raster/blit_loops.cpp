@@ -308,10 +308,6 @@ void SpanStretchLoop(const GFXSpanShape& shape, std::uint8_t* dst, std::int32_t 
 }
 
 #if defined(GFX_MASKED_KEY)
-// A rectangle through wide registers and byte-masked stores. Keyed, each group of 32 source
-// bytes goes out in one store that leaves the destination's bytes under key bytes untouched, so
-// the destination is never read and a solid group costs what a plain copy does; plain, the
-// groups are stored whole. A row's last group loads and stores only its own bytes.
 // Rows of at least 64 bytes through 64-byte registers. Each row's first group goes up to the
 // destination's next cache line, so that every store after it lies on one line (a store across
 // two lines costs two); the last group loads and stores only the row's own bytes. Rows that
@@ -347,6 +343,11 @@ __attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void RowsMasked64
     }
 }
 
+// A rectangle through wide registers and byte-masked stores. Keyed, each group of source bytes
+// goes out in one store that leaves the destination's bytes under key bytes untouched, so the
+// destination is never read and a solid group costs what a plain copy does; plain, the groups
+// are stored whole. A row's last group loads and stores only its own bytes. Rows of 64 bytes or
+// more go 64 at a time, narrower ones 32 at a time.
 template <bool kKeyed>
 __attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void RectMasked(
     std::uint8_t* dp, const std::uint8_t* sp, std::int32_t w, std::int32_t h,
