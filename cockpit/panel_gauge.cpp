@@ -184,15 +184,41 @@ const gfx::GFXBitmap* FrameBitmap(const gfx::GFXBitmapArray* art, std::int32_t i
     return art != nullptr ? BitmapAt(*art, art->IndexOf(id)) : nullptr;
 }
 
+namespace {
+
+// A frame's anchor, the second and third words of its record ((0, 0) when it has none).
+IntPoint RecordAnchor(const gfx::GFXFont& font, const std::uint8_t* record) {
+    IntPoint anchor;
+    if (record != nullptr && font.userStride >= 12) {
+        std::memcpy(&anchor.x, record + 4, 4);
+        std::memcpy(&anchor.y, record + 8, 4);
+    }
+    return anchor;
+}
+
+// A glyph's vertical offset, the first word of its record (0 when it has none).
+std::int32_t RecordOffset(const gfx::GFXFont& font, const std::uint8_t* record) {
+    std::int32_t offset = 0;
+    if (record != nullptr && font.userStride >= 4) std::memcpy(&offset, record, 4);
+    return offset;
+}
+
+// Whether a one-character string of `font` through table `t` draws exactly its glyph's bitmap
+// (the plain table's text entry, the font unscaled), so that the bitmap may be drawn instead.
+bool DrawsGlyphsAsBitmaps(const gfx::GFXFont& font, const gfx::GFXDrawTable& t) {
+    constexpr std::int32_t kUnscaled = 0x10000;  // 1.0 in 16.16
+    return t.DrawText == static_cast<decltype(t.DrawText)>(&gfx::GFXFont::DrawString) &&
+           font.scaleX == kUnscaled && font.scaleY == kUnscaled;
+}
+
+}  // namespace
+
 bool FrameAnchor(const gfx::GFXFont* font, std::int32_t id, IntPoint* anchor) {
     *anchor = IntPoint{};
     if (font == nullptr) return false;
     const std::uint8_t* r = font->UserRecord(font->IndexOf(id));
     if (r == nullptr || font->userStride < 12) return false;
-    std::int32_t ox = 0, oy = 0;
-    std::memcpy(&ox, r + 4, 4);
-    std::memcpy(&oy, r + 8, 4);
-    *anchor = {ox, oy};
+    *anchor = RecordAnchor(*font, r);
     return true;
 }
 
@@ -207,12 +233,9 @@ bool DrawGlyphAt(const gfx::GFXFont* font, std::int32_t frame, const gfx::GFXBit
     gfx::GFXSurface* s = PanelSurface();
     const gfx::GFXDrawTable* t = TableOf(s);
     if (t == nullptr || t->DrawText == nullptr) return false;
-    constexpr std::int32_t kUnscaled = 0x10000;  // 1.0 in 16.16
-    if (t->DrawText == static_cast<decltype(t->DrawText)>(&gfx::GFXFont::DrawString) &&
-        t->DrawBitmap != nullptr && font->scaleX == kUnscaled && font->scaleY == kUnscaled) {
-        std::int32_t offset = 0;
-        if (record != nullptr && font->userStride >= 4) std::memcpy(&offset, record, 4);
-        t->DrawBitmap(s, b, {at.x, at.y + font->baseline - b->height + offset}, 0);
+    if (t->DrawBitmap != nullptr && DrawsGlyphsAsBitmaps(*font, *t)) {
+        t->DrawBitmap(s, b,
+                      {at.x, at.y + font->baseline - b->height + RecordOffset(*font, record)}, 0);
     } else {
         const char text[2] = {static_cast<char>(static_cast<unsigned char>(frame)), 0};
         t->DrawText(s, font, at, gfx::GFXFontText(font, text).c_str());
@@ -224,20 +247,13 @@ bool DrawGlyphAt(const gfx::GFXFont* font, std::int32_t frame, const gfx::GFXBit
 
 bool PanelGauge::DrawFrame(const gfx::GFXFont* font, std::int32_t frame, IntPoint point,
                            IntRect* painted) {
-    // Frame 0 is empty by convention and cannot be a one-character string.
-    if (frame <= 0 || frame > 255 || font == nullptr) return false;
     // One look-up of the frame serves its bitmap, its anchor and its glyph offset.
-    const std::int32_t index = font->IndexOf(frame);
-    const gfx::GFXBitmap* b = BitmapAt(*font, index);
+    const FrameGlyph glyph = LookUpFrame(font, frame);
+    const gfx::GFXBitmap* b = glyph.bitmap;
     if (b == nullptr) return false;
-    const std::uint8_t* record = font->UserRecord(index);
-    IntPoint anchor;
-    if (record != nullptr && font->userStride >= 12) {
-        std::memcpy(&anchor.x, record + 4, 4);
-        std::memcpy(&anchor.y, record + 8, 4);
-    }
+    const IntPoint anchor = RecordAnchor(*font, glyph.record);
     const std::int32_t h = std::abs(b->height);
-    if (!DrawGlyphAt(font, frame, b, record, {point.x - anchor.x, point.y + h - anchor.y}))
+    if (!DrawGlyphAt(font, frame, b, glyph.record, {point.x - anchor.x, point.y + h - anchor.y}))
         return false;
     if (painted != nullptr)
         *painted = IntRect{point.x - anchor.x, point.y - anchor.y, b->width, h};
@@ -252,6 +268,7 @@ IntRect DrawFrameAnchored(const gfx::GFXFont* font, std::int32_t frame, IntPoint
 }
 
 FrameGlyph LookUpFrame(const gfx::GFXFont* font, std::int32_t frame) {
+    // Frame 0 is empty by convention and cannot be a one-character string.
     if (frame <= 0 || frame > 255 || font == nullptr) return {};
     const std::int32_t index = font->IndexOf(frame);
     const gfx::GFXBitmap* b = BitmapAt(*font, index);
@@ -344,12 +361,9 @@ bool EraseUnderFrame(PanelGauge& g, const gfx::GFXFont* font, std::int32_t frame
     gfx::GFXSurface* s = PanelSurface();
     const gfx::GFXDrawTable* t = TableOf(s);
     const gfx::GFXBitmap* panel = OpaquePanel();
-    constexpr std::int32_t kUnscaled = 0x10000;
-    if (b == nullptr || t == nullptr || panel == nullptr ||
-        t->DrawText != static_cast<decltype(t->DrawText)>(&gfx::GFXFont::DrawString) ||
+    if (b == nullptr || t == nullptr || panel == nullptr || !DrawsGlyphsAsBitmaps(*font, *t) ||
         t->DrawBitmap != &gfx::SoftDrawBitmap || t->DrawBitmapPart != &gfx::SoftDrawBitmapPart ||
-        font->scaleX != kUnscaled || font->scaleY != kUnscaled || b->bitsPerPixel != 8 ||
-        panel->bitsPerPixel != 8)
+        b->bitsPerPixel != 8 || panel->bitsPerPixel != 8)
         return false;
     const std::uint32_t mode = b->DrawMode();
     if (mode == 4 || mode == 5) return false;
@@ -361,17 +375,11 @@ bool EraseUnderFrame(PanelGauge& g, const gfx::GFXFont* font, std::int32_t frame
     const std::int32_t rows = e.bottom - e.top + 1;
     if (width > 64) return false;
     // The frame where its one-character string puts it.
-    IntPoint anchor;
-    if (glyph.record != nullptr && font->userStride >= 12) {
-        std::memcpy(&anchor.x, glyph.record + 4, 4);
-        std::memcpy(&anchor.y, glyph.record + 8, 4);
-    }
-    std::int32_t offset = 0;
-    if (glyph.record != nullptr && font->userStride >= 4) std::memcpy(&offset, glyph.record, 4);
+    const IntPoint anchor = RecordAnchor(*font, glyph.record);
     const std::int32_t h = std::abs(b->height);
     const std::int64_t x = static_cast<std::int64_t>(point.x) - anchor.x;
     const std::int64_t y = static_cast<std::int64_t>(point.y) + h - anchor.y + font->baseline -
-                           b->height + offset;
+                           b->height + RecordOffset(*font, glyph.record);
     if (x < to.x || y < to.y || x + b->width > static_cast<std::int64_t>(to.x) + width ||
         y + h > static_cast<std::int64_t>(to.y) + rows)
         return false;

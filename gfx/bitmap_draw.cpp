@@ -62,15 +62,7 @@ void BlitBitmap(const BlitTarget& t, const GFXBitmap& b, GFXPoint at) {
     const auto r = static_cast<std::int32_t>(std::min<std::int64_t>(right, t.clip.right));
     const auto btm = static_cast<std::int32_t>(std::min<std::int64_t>(bottom, t.clip.bottom));
     if (left > r || top > btm) return;
-    const std::int32_t w = r - left + 1;
-    const std::int32_t h = btm - top + 1;
-    const std::uint8_t* sp = b.pixels + static_cast<std::ptrdiff_t>(top - at.y) * b.stride +
-                             (left - at.x);
-    std::uint8_t* dp = t.pixels + static_cast<std::ptrdiff_t>(top) * t.stride + left;
-    if (mode == kBitmapTransparent)
-        BlitKey(dp, sp, w, h, b.stride - w, t.stride - w, 0);
-    else
-        BlitCopy(dp, sp, w, h, b.stride - w, t.stride - w, 0);
+    BlitBitmapRect(t, b, {left - at.x, top - at.y}, r - left + 1, btm - top + 1, {left, top});
 }
 
 void SoftDrawBitmap(GFXSurface* s, const GFXBitmap* b, GFXPoint at, std::uint32_t mirror) {

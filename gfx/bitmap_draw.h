@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "gfx/bitmap.h"
+#include "gfx/raster/blit_loops.h"
 #include "gfx/surface.h"
 
 namespace gfx {
@@ -36,6 +37,18 @@ struct BlitTarget {
 // The whole of an 8-bit bitmap, unmirrored, with its top-left corner at `at`, in its drawing mode
 // (the same pixels as SoftDrawBitmap). The surface's drawnRect is left alone.
 void BlitBitmap(const BlitTarget& target, const GFXBitmap& bitmap, GFXPoint at);
+
+// `w` x `h` pixels of an opaque or keyed 8-bit bitmap from `from` to `to` on the target, all of
+// them inside both, through the copy loops in the bitmap's mode.
+inline void BlitBitmapRect(const BlitTarget& t, const GFXBitmap& b, GFXPoint from, std::int32_t w,
+                           std::int32_t h, GFXPoint to) {
+    const std::uint8_t* sp = b.pixels + static_cast<std::ptrdiff_t>(from.y) * b.stride + from.x;
+    std::uint8_t* dp = t.pixels + static_cast<std::ptrdiff_t>(to.y) * t.stride + to.x;
+    if (b.DrawMode() == kBitmapTransparent)
+        BlitKey(dp, sp, w, h, b.stride - w, t.stride - w, 0);
+    else
+        BlitCopy(dp, sp, w, h, b.stride - w, t.stride - w, 0);
+}
 
 // Copies `sourceRect` of a locked `source` to `at` on `target`, every pixel (drawing mode 0) and
 // without the span region, through the target's draw table when it has the entry.

@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "gfx/bitmap_draw.h"
-#include "gfx/raster/blit_loops.h"
 
 namespace gfx {
 
@@ -27,13 +26,7 @@ bool DrawPlainPart(GFXSurface* s, const GFXBitmap* b, const GFXRect& source, GFX
         return false;
     s->drawnRect = {at.x, at.y, static_cast<std::int32_t>(right),
                     static_cast<std::int32_t>(bottom)};
-    const std::uint8_t* sp =
-        b->pixels + static_cast<std::ptrdiff_t>(source.top) * b->stride + source.left;
-    std::uint8_t* dp = t.pixels + static_cast<std::ptrdiff_t>(at.y) * t.stride + at.x;
-    if (mode == kBitmapTransparent)
-        BlitKey(dp, sp, w, h, b->stride - w, t.stride - w, 0);
-    else
-        BlitCopy(dp, sp, w, h, b->stride - w, t.stride - w, 0);
+    BlitBitmapRect(t, *b, {source.left, source.top}, w, h, at);
     return true;
 }
 

@@ -408,15 +408,4 @@ void GFXDrawTarget::End() {
     theCurrentDrawTarget = nullptr;
 }
 
-void LoadPolyVertices(const GFXColourTriple* const* triples, std::int32_t n) {
-    if (triples == nullptr) return;
-    n = std::clamp<std::int32_t>(n, 0, 20);
-    for (std::int32_t i = 0; i < n; ++i) {
-        if (triples[i] == nullptr) continue;
-        thePolyVertexPointers[i]->r = triples[i]->r;
-        thePolyVertexPointers[i]->g = triples[i]->g;
-        thePolyVertexPointers[i]->b = triples[i]->b;
-    }
-}
-
 }  // namespace gfx

@@ -257,7 +257,17 @@ extern GFXDrawTarget* theCurrentDrawTarget;
 // every GFXDrawTarget constructor points them at its own 20 records.
 extern GFXPolyVertex* thePolyVertexPointers[20];
 
-// Copies n colour triples into r, g, b of the first n vertex records (n is limited to 20).
-void LoadPolyVertices(const GFXColourTriple* const* triples, std::int32_t n);
+// Copies n colour triples into r, g, b of the first n vertex records (n is limited to 20). Inline:
+// every face with colours at its corners loads them.
+inline void LoadPolyVertices(const GFXColourTriple* const* triples, std::int32_t n) {
+    if (triples == nullptr) return;
+    n = n < 0 ? 0 : (n > 20 ? 20 : n);
+    for (std::int32_t i = 0; i < n; ++i) {
+        if (triples[i] == nullptr) continue;
+        thePolyVertexPointers[i]->r = triples[i]->r;
+        thePolyVertexPointers[i]->g = triples[i]->g;
+        thePolyVertexPointers[i]->b = triples[i]->b;
+    }
+}
 
 }  // namespace gfx

@@ -61,14 +61,12 @@ struct Row {
     }
     // A new empty cell at k (below CellCount()), those from k on moving one to the right.
     void InsertCell(std::size_t k) {
-        Grow(CellCount() + 1);
-        auto& rest = *more;
-        std::move_backward(rest.begin() + static_cast<std::ptrdiff_t>(k == 0 ? 0 : k - 1), rest.end() - 1, rest.end());
+        if (!more) more = std::make_unique<std::vector<std::string>>();
         if (k == 0) {
-            rest[0] = std::move(first);
+            more->insert(more->begin(), std::move(first));
             first.clear();
         } else {
-            rest[k - 1].clear();
+            more->insert(more->begin() + static_cast<std::ptrdiff_t>(k - 1), std::string());
         }
     }
 };
@@ -592,34 +590,21 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             if (compare == nullptr) return 0;
             const LParam param = static_cast<LParam>(w);
             // The rows' values are sorted with their places, and the rows then moved once each
-            // into the order found (round each cycle of the permutation): a row is far bigger
-            // than its value.
+            // into the order found: a row is bigger than its value.
             struct Key {
                 LParam param;
-                int row;
+                std::size_t row;
             };
             std::vector<Key> keys(s->rows.size());
             for (std::size_t i = 0; i < keys.size(); ++i)
-                keys[i] = Key{s->rows[i].param, static_cast<int>(i)};
+                keys[i] = Key{s->rows[i].param, i};
             std::stable_sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
                 return compare(a.param, b.param, param) < 0;
             });
-            for (int i = 0; i < n; ++i) {
-                if (keys[static_cast<std::size_t>(i)].row == i) continue;
-                Row first = std::move(s->rows[static_cast<std::size_t>(i)]);
-                int to = i;
-                for (;;) {
-                    Key& k = keys[static_cast<std::size_t>(to)];
-                    const int from = k.row;
-                    k.row = to;
-                    if (from == i) {
-                        s->rows[static_cast<std::size_t>(to)] = std::move(first);
-                        break;
-                    }
-                    s->rows[static_cast<std::size_t>(to)] = std::move(s->rows[static_cast<std::size_t>(from)]);
-                    to = from;
-                }
-            }
+            std::deque<Row> sorted;
+            for (const Key& k : keys)
+                sorted.push_back(std::move(s->rows[k.row]));
+            s->rows = std::move(sorted);
             InvalidateRect(h, nullptr, true);
             return 1;
         }

@@ -12,19 +12,6 @@ namespace {
 
 enum class Colours { kNone, kFirst, kAll };
 
-// The colours of the first n corners (at most kPolyMaxAttributedPoints) into the polygon
-// vertices, as LoadPolyVertices puts them.
-inline void LoadColours(GFXColourList colours, std::int32_t n) {
-    for (std::int32_t i = 0; i < n; ++i) {
-        const GFXColourTriple* c = colours[i];
-        if (c == nullptr) continue;
-        GFXPolyVertex* v = thePolyVertexPointers[i];
-        v->r = c->r;
-        v->g = c->g;
-        v->b = c->b;
-    }
-}
-
 void Submit(GFXDrawTarget& t, const GFXFaceMaterial& m, std::int32_t count, GFXPointList points,
             GFXColourList colours, GFXTexCoordList tex, std::uint32_t bits, Colours copy) {
     GFXPolyRequest& q = thePolyRequest;
@@ -46,10 +33,10 @@ void Submit(GFXDrawTarget& t, const GFXFaceMaterial& m, std::int32_t count, GFXP
     }
     if (count < 3 || count > kPolyMaxPoints) return;
     if (copy == Colours::kFirst && colours != nullptr) {
-        LoadColours(colours, 1);
+        LoadPolyVertices(colours, 1);
     } else if (copy == Colours::kAll && colours != nullptr) {
         if (count > kPolyMaxAttributedPoints) return;
-        LoadColours(colours, count);
+        LoadPolyVertices(colours, count);
     }
     if (t.surface == nullptr) return;
     const GFXDrawTable* table = t.surface->GetDrawTable();
