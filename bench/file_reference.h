@@ -41,8 +41,9 @@ public:
         std::error_code ec;
         const std::filesystem::path shm = "/dev/shm";
         const std::filesystem::path base =
-            std::filesystem::is_directory(shm, ec) && ::access(shm.c_str(), W_OK) == 0 ? shm
-                                                                                        : std::filesystem::temp_directory_path();
+            std::filesystem::is_directory(shm, ec) && ::access(shm.c_str(), W_OK) == 0
+                ? shm
+                : std::filesystem::temp_directory_path();
         path_ = base / (name + "_" + std::to_string(::getpid()));
         std::filesystem::create_directories(path_, ec);
     }

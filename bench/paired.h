@@ -44,10 +44,12 @@ double PairedRatio(Work&& work, Reference&& reference, int rounds = 21, Setup&& 
         double w = 1e30;
         double r = 1e30;
         const auto works = [&] {
-            for (int k = 0; k < tries; ++k) w = std::min(w, timed(work));
+            for (int k = 0; k < tries; ++k)
+                w = std::min(w, timed(work));
         };
         const auto references = [&] {
-            for (int k = 0; k < tries; ++k) r = std::min(r, timed(reference));
+            for (int k = 0; k < tries; ++k)
+                r = std::min(r, timed(reference));
         };
         if ((i & 1) == 0) {
             works();

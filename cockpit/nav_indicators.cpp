@@ -51,9 +51,12 @@ void DrawCourseIndicator(PanelGauge& g, const GFXFont* sprites, IntPoint point,
     }
     area = UnionRect(area, DrawFrameAnchored(sprites, g.cardFrame + 1, point));
     if (g.toFrom == 1) DrawFrameAnchored(sprites, kToFlag, {point.x + v.to.x, point.y + v.to.y});
-    if (g.toFrom == 2) DrawFrameAnchored(sprites, kFromFlag, {point.x + v.from.x, point.y + v.from.y});
-    if (g.navFlag2 == 0) DrawFrameAnchored(sprites, kNavFlag, {point.x + v.nav.x, point.y + v.nav.y});
-    if (g.navFlag1 == 0) DrawFrameAnchored(sprites, kGlideFlag, {point.x + v.glide.x, point.y + v.glide.y});
+    if (g.toFrom == 2)
+        DrawFrameAnchored(sprites, kFromFlag, {point.x + v.from.x, point.y + v.from.y});
+    if (g.navFlag2 == 0)
+        DrawFrameAnchored(sprites, kNavFlag, {point.x + v.nav.x, point.y + v.nav.y});
+    if (g.navFlag1 == 0)
+        DrawFrameAnchored(sprites, kGlideFlag, {point.x + v.glide.x, point.y + v.glide.y});
     const std::int32_t c = g.courseNeedle;
     const std::int32_t half = v.halfLength - (c == 20 || c == -20 ? 1 : 0);
     DrawPanelLine({point.x + c, point.y - half}, {point.x + c, point.y + half}, v.colour);
@@ -115,7 +118,8 @@ void DrawRmi(PanelGauge& g, const GFXFont* sprites, IntPoint point, std::int32_t
     area = UnionRect(area, Around(point, r + 2));
     for (int s = 0; s < 2; ++s) {
         for (const RmiMark& m : kRmiMarks[2 * s + (sel[s] != 0 ? 1 : 0)])
-            area = UnionRect(area, DrawFrameAnchored(sprites, m.frame, {point.x + m.at.x, point.y + m.at.y}));
+            area = UnionRect(
+                area, DrawFrameAnchored(sprites, m.frame, {point.x + m.at.x, point.y + m.at.y}));
     }
     DrawFrameAnchored(sprites, kRmiHub, point);
     RecordArea(g, area);

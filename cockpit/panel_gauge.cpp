@@ -20,7 +20,6 @@ namespace cockpit {
 
 std::int16_t theBarometricPressureWord = 10642;
 
-
 gfx::GFXSurface* thePanelSurfaceOverride = nullptr;
 std::uint32_t thePanelPaintCount = 1;
 
@@ -234,8 +233,8 @@ bool DrawGlyphAt(const gfx::GFXFont* font, std::int32_t frame, const gfx::GFXBit
     const gfx::GFXDrawTable* t = TableOf(s);
     if (t == nullptr || t->DrawText == nullptr) return false;
     if (t->DrawBitmap != nullptr && DrawsGlyphsAsBitmaps(*font, *t)) {
-        t->DrawBitmap(s, b,
-                      {at.x, at.y + font->baseline - b->height + RecordOffset(*font, record)}, 0);
+        t->DrawBitmap(s, b, {at.x, at.y + font->baseline - b->height + RecordOffset(*font, record)},
+                      0);
     } else {
         const char text[2] = {static_cast<char>(static_cast<unsigned char>(frame)), 0};
         t->DrawText(s, font, at, gfx::GFXFontText(font, text).c_str());

@@ -43,7 +43,6 @@ std::int64_t DdaPosition(std::int64_t k, std::int32_t s, std::int32_t d) {
     return k * whole + static_cast<std::int64_t>((static_cast<std::uint64_t>(k) * frac) >> 32);
 }
 
-
 }  // namespace
 
 void BlitBitmap(const BlitTarget& t, const GFXBitmap& b, GFXPoint at) {

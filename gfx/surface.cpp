@@ -91,7 +91,6 @@ void GFXSurface::StorePalette(GFXPalette* newPalette, std::int32_t first, std::i
     CopyPaletteEntries(palette, newPalette, first, count);
 }
 
-
 GFXSurface* GFXSurface::FindDisplayedInChain() {
     GFXSurface* s = this;
     for (std::int32_t i = 0; i < chainCount && s != nullptr; ++i) {

@@ -52,7 +52,9 @@ struct Row {
 
     [[nodiscard]] std::size_t CellCount() const { return 1 + (more ? more->size() : 0); }
     std::string& Cell(std::size_t k) { return k == 0 ? first : (*more)[k - 1]; }
-    [[nodiscard]] const std::string& Cell(std::size_t k) const { return k == 0 ? first : (*more)[k - 1]; }
+    [[nodiscard]] const std::string& Cell(std::size_t k) const {
+        return k == 0 ? first : (*more)[k - 1];
+    }
     // At least n cells, the new ones empty.
     void Grow(std::size_t n) {
         if (n <= CellCount()) return;
@@ -249,8 +251,9 @@ void Paint(HWND h, ListViewState& s) {
         for (std::size_t k = 0; k < s.columns.size(); ++k) {
             RECT cell{x + 2, y, x + s.columns[k].cx - 2, y + rh};
             if (k < r.CellCount())
-                DrawText(dc, r.Cell(k), &cell, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
-                                                     (s.columns[k].fmt == LVCFMT_RIGHT ? DT_RIGHT : 0));
+                DrawText(dc, r.Cell(k), &cell,
+                         DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
+                             (s.columns[k].fmt == LVCFMT_RIGHT ? DT_RIGHT : 0));
             x += s.columns[k].cx;
         }
         if ((r.state & LVIS_FOCUSED) && s.focused) DrawFocusRect(dc, &item);
@@ -267,7 +270,9 @@ int RowAtPoint(HWND h, ListViewState& s, int y) {
 }
 
 std::string_view CellText(const Row& r, int k) {
-    return k >= 0 && k < static_cast<int>(r.CellCount()) ? std::string_view(r.Cell(static_cast<std::size_t>(k))) : std::string_view();
+    return k >= 0 && k < static_cast<int>(r.CellCount())
+               ? std::string_view(r.Cell(static_cast<std::size_t>(k)))
+               : std::string_view();
 }
 
 void CopyOut(std::string_view text, LVITEM* item) {
@@ -458,7 +463,8 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             const int at = std::clamp(static_cast<int>(w), 0, static_cast<int>(s->columns.size()));
             s->columns.insert(s->columns.begin() + at, col);
             for (Row& r : s->rows)
-                if (static_cast<int>(r.CellCount()) > at) r.InsertCell(static_cast<std::size_t>(at));
+                if (static_cast<int>(r.CellCount()) > at)
+                    r.InsertCell(static_cast<std::size_t>(at));
             if (s->header) {
                 HDITEM hd;
                 hd.mask = HDI_WIDTH | HDI_TEXT | HDI_FORMAT;
@@ -526,8 +532,7 @@ LResult ListViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             LVITEM& it = *item();
             if (it.iItem < 0 || it.iItem >= n) return 0;
             const Row& r = s->rows[it.iItem];
-            if (it.mask & LVIF_TEXT)
-                CopyOut(CellText(r, it.iSubItem), &it);
+            if (it.mask & LVIF_TEXT) CopyOut(CellText(r, it.iSubItem), &it);
             if (it.mask & LVIF_PARAM) it.lParam = r.param;
             if (it.mask & LVIF_STATE) it.state = r.state & it.stateMask;
             return 1;

@@ -185,8 +185,8 @@ private:
     std::vector<ParsedLine> lines_;
     std::vector<std::size_t> sections_;  // indexes of the section headers in lines_
     mutable std::once_flag indexed_;
-    mutable std::unordered_map<std::size_t,
-                               std::unordered_map<std::string_view, std::size_t, FoldedHash, FoldedEqual>>
+    mutable std::unordered_map<
+        std::size_t, std::unordered_map<std::string_view, std::size_t, FoldedHash, FoldedEqual>>
         keys_;
 };
 

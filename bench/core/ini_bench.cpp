@@ -79,7 +79,8 @@ void BM_SaveSituation(benchmark::State& state) {
     const double cpu = benchsupport::Median(cpus);
     const benchsupport::AtomicWriteReference once(file);
     if (once.Empty()) state.SkipWithError("nothing was saved");
-    const double ratio = benchsupport::PairedRatio(save, once, batched ? 21 : 3, [&] { std::filesystem::remove(file); });
+    const double ratio = benchsupport::PairedRatio(save, once, batched ? 21 : 3,
+                                                   [&] { std::filesystem::remove(file); });
     benchsupport::Goals goals(state);
     if (batched)
         goals.AtMost("per_one_write", ratio, kSaveGoal);

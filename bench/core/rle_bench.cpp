@@ -1,7 +1,7 @@
 // Run-length decoding against a plain copy of the same number of output bytes (goal: within
-// 4.7 memcpys of the output with half of it in runs, 4.2 with nine tenths, alone and through the tagged block). The material is
-// what volumes hold in run-length members: art with long runs of one colour between stretches
-// of detail.
+// 4.7 memcpys of the output with half of it in runs, 4.2 with nine tenths, alone and through the
+// tagged block). The material is what volumes hold in run-length members: art with long runs of one
+// colour between stretches of detail.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -73,7 +73,8 @@ void BM_RleDecode(benchmark::State& state) {
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     };
-    for (auto _ : state) decode();
+    for (auto _ : state)
+        decode();
     if (!decoded) state.SkipWithError("decode");
     if (out != data) state.SkipWithError("decoded bytes differ");
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kSize);
@@ -101,7 +102,8 @@ void BM_RleDecodeInBlock(benchmark::State& state) {
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     };
-    for (auto _ : state) decode();
+    for (auto _ : state)
+        decode();
     if (!decoded) state.SkipWithError("decode");
     if (out != data) state.SkipWithError("decoded bytes differ");
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kSize);

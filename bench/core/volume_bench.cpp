@@ -235,7 +235,8 @@ void BM_VolumeLzhDecode(benchmark::State& state) {
 BENCHMARK(BM_VolumeLzhDecode)->Arg(4096)->Arg(65536)->Unit(benchmark::kMillisecond);
 
 // Reads a member of the volume whole, as one read; the bytes read.
-std::size_t ReadMemberWhole(core::ResourceVolume& volume, const char* member, std::vector<char>& into) {
+std::size_t ReadMemberWhole(core::ResourceVolume& volume, const char* member,
+                            std::vector<char>& into) {
     if (!volume.OpenFile(member)) return 0;
     const auto n = static_cast<std::uint32_t>(volume.GetStream()->GetEntrySize(member));
     const bool read = n <= into.size() && core::ReadAll(*volume.GetStream(), n, into.data());
@@ -265,14 +266,17 @@ void BM_ResourceVolumeReadLine(benchmark::State& state) {
             ++lines;
     };
     const benchsupport::LoopClock clock;
-    for (auto _ : state) readLines();
+    for (auto _ : state)
+        readLines();
     const double pass = clock.PerIteration(state);
-    const double linesPerPass = static_cast<double>(lines) / static_cast<double>(state.iterations());
+    const double linesPerPass =
+        static_cast<double>(lines) / static_cast<double>(state.iterations());
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * f.text.size()));
     if (lines == 0) state.SkipWithError("no line was read");
     std::vector<char> whole(f.text.size());
     std::size_t bytes = 0;
-    const double ratio = benchsupport::PairedRatio(readLines, [&] { bytes += ReadMemberWhole(volume, member, whole); }, 21);
+    const double ratio = benchsupport::PairedRatio(
+        readLines, [&] { bytes += ReadMemberWhole(volume, member, whole); }, 21);
     if (bytes == 0) state.SkipWithError("the member could not be read whole");
     benchsupport::Goals goals(state);
     goals.AtMost("per_whole_read", ratio, kReadLineGoal[kind]);

@@ -147,10 +147,12 @@ void ForceUpdateSteady(benchmark::State& state) {
     PlainForce plain;
     const double ratio = benchsupport::PairedRatio(
         [] {
-            for (int i = 0; i < 1000; ++i) devices::UpdateStickForces();
+            for (int i = 0; i < 1000; ++i)
+                devices::UpdateStickForces();
         },
         [&] {
-            for (int i = 0; i < 1000; ++i) plain.Step();
+            for (int i = 0; i < 1000; ++i)
+                plain.Step();
         });
     if (bench.machine.Forces().Calls() != calls) state.SkipWithError("steady flight sent forces");
     benchsupport::Goals goals(state);
@@ -177,7 +179,8 @@ void ForceUpdateChanging(benchmark::State& state) {
         devices::UpdateStickForces();
         ++steps;
     };
-    for (auto _ : state) step();
+    for (auto _ : state)
+        step();
     if (steps == 0) state.SkipWithError("no steps");
     if (bench.machine.Forces().Calls() == calls) state.SkipWithError("no force was sent");
     const std::int64_t timedSteps = steps;
@@ -186,15 +189,19 @@ void ForceUpdateChanging(benchmark::State& state) {
     PlainForce plain;
     const double ratio = benchsupport::PairedRatio(
         [&] {
-            for (int i = 0; i < 100; ++i) step();
+            for (int i = 0; i < 100; ++i)
+                step();
         },
         [&] {
-            for (int i = 0; i < 100; ++i) plain.Step();
+            for (int i = 0; i < 100; ++i)
+                plain.Step();
         });
     benchsupport::Goals goals(state);
     goals.AtMost("per_plain_arithmetic", ratio, kChangingGoal);
-    state.counters["haptic_calls_per_step"] = static_cast<double>(timedCalls) / static_cast<double>(timedSteps);
-    state.counters["allocs_per_step"] = static_cast<double>(timedAllocations) / static_cast<double>(timedSteps);
+    state.counters["haptic_calls_per_step"] =
+        static_cast<double>(timedCalls) / static_cast<double>(timedSteps);
+    state.counters["allocs_per_step"] =
+        static_cast<double>(timedAllocations) / static_cast<double>(timedSteps);
     state.SetItemsProcessed(timedSteps);
 }
 BENCHMARK(ForceUpdateChanging);

@@ -28,9 +28,9 @@
 #include "devices/sound_device.h"
 #include "devices/speech_queue.h"
 #include "devices/wave.h"
-#include "win/joystick.h"
 #include "platform/headless/headless_backend.h"
 #include "win/dsound.h"
+#include "win/joystick.h"
 
 namespace {
 
@@ -123,14 +123,17 @@ void BM_MixElevenResampledBuffers(benchmark::State& state) {
             bench.machine.Sound().ClearCaptured();
     };
     const benchsupport::LoopClock clock;
-    for (auto _ : state) mixTurn();
+    for (auto _ : state)
+        mixTurn();
     const double turn = clock.PerIteration(state);
     benchsupport::MemcpyReference output(4 * kOutputRate * kTurnMs / 1000, 100);
     const double ratio = benchsupport::PairedRatio(
-        [&] {
-            for (int i = 0; i < 10; ++i) mixTurn();
-        },
-        output) * 10.0;
+                             [&] {
+                                 for (int i = 0; i < 10; ++i)
+                                     mixTurn();
+                             },
+                             output) *
+                         10.0;
     for (win::DirectSoundBuffer* b : buffers)
         b->Release();
     if (frames == 0) state.SkipWithError("nothing mixed");
@@ -180,12 +183,15 @@ void BM_PlayAClip(benchmark::State& state) {
     std::vector<std::uint8_t> into(64 * 1024);
     std::int64_t read = 0;
     const double ratio = benchsupport::PairedRatio(
-        [&] {
-            for (int i = 0; i < 100; ++i) bytes += devices::theEffectSound.Play(12, 0, 0, 0, 0, 0);
-        },
-        [&] {
-            for (int i = 0; i < 10; ++i) read += ReadClipMember(into);
-        }) / 10.0;
+                             [&] {
+                                 for (int i = 0; i < 100; ++i)
+                                     bytes += devices::theEffectSound.Play(12, 0, 0, 0, 0, 0);
+                             },
+                             [&] {
+                                 for (int i = 0; i < 10; ++i)
+                                     read += ReadClipMember(into);
+                             }) /
+                         10.0;
     if (read == 0) state.SkipWithError("the member was not read");
     benchsupport::Goals goals(state);
     goals.AtMost("per_member_read", ratio, kPlayGoal);
@@ -222,13 +228,15 @@ void BM_SpeechStepOfOneWord(benchmark::State& state) {
         q.AppendWord(7);
         words += q.PutWordsFromQueueIntoBuffer(win::HWND{}, 1);
     };
-    for (auto _ : state) step();
+    for (auto _ : state)
+        step();
     if (words == 0) state.SkipWithError("no word copied");
     state.SetBytesProcessed(words * 5512);
     benchsupport::MemcpyReference word(5512, 100);
     const double ratio = benchsupport::PairedRatio(
         [&] {
-            for (int i = 0; i < 100; ++i) step();
+            for (int i = 0; i < 100; ++i)
+                step();
         },
         word);
     benchsupport::Goals goals(state);
@@ -273,13 +281,15 @@ void BM_JoystickPoll(benchmark::State& state) {
         ++polls;
     };
     const benchsupport::LoopClock clock;
-    for (auto _ : state) poll();
+    for (auto _ : state)
+        poll();
     const double once = clock.PerIteration(state);
     // The reference: the device read the poll starts with, on the same stick.
     std::int64_t reads = 0;
     const double ratio = benchsupport::PairedRatio(
         [&] {
-            for (int i = 0; i < 1000; ++i) poll();
+            for (int i = 0; i < 1000; ++i)
+                poll();
         },
         [&] {
             for (int i = 0; i < 1000; ++i) {

@@ -629,11 +629,13 @@ BENCHMARK_CAPTURE(BM_WholeFrame, ParkedAtKsqlWithThePanel, Place{"Startup.Flt", 
     ->Iterations(kMeasuredFrames)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_WholeFrame, CruiseOverKsqlWithThePanel, Place{"Cruise.Flt", 0, false, 20, 0.85})
+BENCHMARK_CAPTURE(BM_WholeFrame, CruiseOverKsqlWithThePanel,
+                  Place{"Cruise.Flt", 0, false, 20, 0.85})
     ->Iterations(kMeasuredFrames)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_WholeFrame, RockiesAt15000FtFullScreenWorld, Place{"Cruise.Flt", 3, true, 35, 1.6})
+BENCHMARK_CAPTURE(BM_WholeFrame, RockiesAt15000FtFullScreenWorld,
+                  Place{"Cruise.Flt", 3, true, 35, 1.6})
     ->Iterations(kMeasuredFrames)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

@@ -98,16 +98,19 @@ void BM_AtcStepWithTraffic(benchmark::State& state) {
         ++steps;
     };
     const benchsupport::LoopClock clock;
-    for (auto _ : state) step();
+    for (auto _ : state)
+        step();
     const double once = clock.PerIteration(state);
     if (steps == 0 || nav::AtcTrafficPlace(0) == 0) state.SkipWithError("nothing stepped");
     double sum = 0.0;
     const double ratio = benchsupport::PairedRatio(
         [&] {
-            for (int i = 0; i < 1000; ++i) step();
+            for (int i = 0; i < 1000; ++i)
+                step();
         },
         [&] { sum += PlainPatternArithmetic(1000); });
-    if (sum == 0.0 || nav::AtcTrafficPlace(0) == 0) state.SkipWithError("the plain loop did nothing");
+    if (sum == 0.0 || nav::AtcTrafficPlace(0) == 0)
+        state.SkipWithError("the plain loop did nothing");
     benchsupport::Goals goals(state);
     goals.AtMost("per_plain_arithmetic", ratio, kAtcStepGoal);
     // The share of a tick at speed-up 4 (18.2 x 4 ticks a second) one step takes.
@@ -150,17 +153,21 @@ void BM_ComposeClearance(benchmark::State& state) {
         for (std::uint16_t id : s.ring)
             words += id != devices::SpeechQueue::kFreeSlot ? 1 : 0;
     };
-    for (auto _ : state) compose();
+    for (auto _ : state)
+        compose();
     if (words == 0) state.SkipWithError("nothing composed");
-    const auto perClearance = static_cast<int>(words / std::max<benchmark::IterationCount>(state.iterations(), 1));
+    const auto perClearance =
+        static_cast<int>(words / std::max<benchmark::IterationCount>(state.iterations(), 1));
     std::vector<std::uint16_t> ring(devices::SpeechQueue::kRingSize);
     std::int64_t appended = 0;
     const double ratio = benchsupport::PairedRatio(
         [&] {
-            for (int i = 0; i < 100; ++i) compose();
+            for (int i = 0; i < 100; ++i)
+                compose();
         },
         [&] {
-            for (int i = 0; i < 100; ++i) appended += AppendWords(ring, perClearance);
+            for (int i = 0; i < 100; ++i)
+                appended += AppendWords(ring, perClearance);
         });
     s.Close();
     devices::ShutdownSound();
@@ -174,7 +181,8 @@ BENCHMARK(BM_ComposeClearance);
 void BM_AppendSameWordCount(benchmark::State& state) {
     std::vector<std::uint16_t> ring(devices::SpeechQueue::kRingSize);
     std::int64_t words = 0;
-    for (auto _ : state) words += AppendWords(ring, 88);
+    for (auto _ : state)
+        words += AppendWords(ring, 88);
     if (words == 0) state.SkipWithError("nothing appended");
 }
 BENCHMARK(BM_AppendSameWordCount);
@@ -224,14 +232,16 @@ void BM_SaveAtcSection(benchmark::State& state) {
         const double t0 = benchsupport::ThreadSeconds();
         const bool ok = work();
         cpu.push_back(benchsupport::ThreadSeconds() - t0);
-        wall.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - w0).count());
+        wall.push_back(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - w0).count());
         return ok;
     };
     for (auto _ : state) {
         if (!timed(save, saves, saveWalls)) state.SkipWithError("save failed");
         state.PauseTiming();
-        timed([&] { return platform::ReplaceFileAtomically(path, text, false) == platform::kFileOk; },
-              writes, writeWalls);
+        timed(
+            [&] { return platform::ReplaceFileAtomically(path, text, false) == platform::kFileOk; },
+            writes, writeWalls);
         state.ResumeTiming();
     }
     benchsupport::Goals goals(state);

@@ -4,8 +4,8 @@
 //   station symbols (each kind as the map draws it, in palette colours), labels and airway
 //   segments with no layer logic (goal: within 1.5, 1.6, 1.8 and 1.9 times at zooms 0, 4, 5
 //   and 7; the reference's pixels must come within a fifth of the map's, or the benchmark
-//   fails), the milliseconds beside it; the counter opens_per_redraw is the station-directory reads each redraw made
-//   (the records are kept after the first);
+//   fails), the milliseconds beside it; the counter opens_per_redraw is the station-directory reads
+//   each redraw made (the records are kept after the first);
 // - a drag step (background and symbol) against a memcpy of the picture (goal: within
 //   2.3 memcpys);
 // - loading the four outline files against reading their bytes through the same volume (goal:
@@ -251,10 +251,14 @@ std::size_t DrawReference(const Reference& r) {
 // The redraw against the plain drawing of the same picture, at zooms 0, 4, 5 and 7: at most this.
 double RedrawGoal(int zoom) {
     switch (zoom) {
-        case 0: return 1.5;
-        case 4: return 1.6;
-        case 5: return 1.8;
-        default: return 1.9;
+        case 0:
+            return 1.5;
+        case 4:
+            return 1.6;
+        case 5:
+            return 1.8;
+        default:
+            return 1.9;
     }
 }
 
@@ -274,7 +278,8 @@ void MapRedraw(benchmark::State& state) {
     state.counters["opens_per_redraw"] =
         static_cast<double>(m.AirportRecordReads() - readsBefore) / static_cast<double>(state.iterations());
     const Reference r = Collect();
-    const double ratio = benchsupport::PairedRatio([&] { m.Redraw(); }, [&] { DrawReference(r); }, 21);
+    const double ratio =
+        benchsupport::PairedRatio([&] { m.Redraw(); }, [&] { DrawReference(r); }, 21);
     // The reference stands for the same picture: its drawn pixels within a fifth of the map's
     // (the labels it places plainly differ a little), or the ratio says nothing.
     DrawReference(r);
@@ -317,11 +322,13 @@ void MapDragStep(benchmark::State& state) {
         m.cursorX = m.symbolX + ((step++ & 1) ? 3 : -3);
         m.DragTo();
     };
-    for (auto _ : state) dragStep();
+    for (auto _ : state)
+        dragStep();
     benchsupport::MemcpyReference picture(static_cast<std::size_t>(m.width) * m.height, 10);
     const double ratio = benchsupport::PairedRatio(
         [&] {
-            for (int i = 0; i < 10; ++i) dragStep();
+            for (int i = 0; i < 10; ++i)
+                dragStep();
         },
         picture);
     m.CancelDrag();
@@ -351,8 +358,8 @@ std::size_t ReadOutlines(std::vector<std::uint8_t>& bytes) {
         if (!nav::theNavVolume.OpenFile(name)) continue;
         const std::int64_t size = nav::theNavVolume.GetStream()->GetEntrySize(name);
         bytes.resize(static_cast<std::size_t>(std::max<std::int64_t>(size, 0)));
-        if (!bytes.empty() &&
-            core::ReadAll(*nav::theNavVolume.GetStream(), static_cast<std::uint32_t>(bytes.size()), bytes.data()))
+        if (!bytes.empty() && core::ReadAll(*nav::theNavVolume.GetStream(),
+                                            static_cast<std::uint32_t>(bytes.size()), bytes.data()))
             total += bytes.size();
         nav::theNavVolume.CloseFile();
     }
@@ -372,12 +379,14 @@ void LoadOutlineFiles(benchmark::State& state) {
         m.LoadDetailCoast();
         points += m.states.size() + m.coast.size() + m.water.size() + m.detailCoast.size();
     };
-    for (auto _ : state) load();
+    for (auto _ : state)
+        load();
     if (points == 0) state.SkipWithError("no outline was read");
     state.SetBytesProcessed(static_cast<std::int64_t>(points) * 8);
     std::vector<std::uint8_t> bytes;
     std::size_t total = 0;
-    const double ratio = benchsupport::PairedRatio(load, [&] { total += ReadOutlines(bytes); }, 21);
+    const double ratio = benchsupport::PairedRatio(
+        load, [&] { total += ReadOutlines(bytes); }, 21);
     if (total == 0) state.SkipWithError("no bytes were read");
     benchsupport::Goals goals(state);
     goals.AtMost("per_read_of_the_bytes", ratio, kOutlineGoal);
@@ -388,7 +397,8 @@ void ReadOutlineBytes(benchmark::State& state) {
     if (!Ready(state)) return;
     std::vector<std::uint8_t> bytes;
     std::size_t total = 0;
-    for (auto _ : state) total += ReadOutlines(bytes);
+    for (auto _ : state)
+        total += ReadOutlines(bytes);
     if (total == 0) state.SkipWithError("no bytes were read");
     state.SetBytesProcessed(static_cast<std::int64_t>(total));
 }

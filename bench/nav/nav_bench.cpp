@@ -223,8 +223,9 @@ void BM_FillAirportList(benchmark::State& state) {
     if (rows == 0) state.SkipWithError("no airports listed");
     state.SetItemsProcessed(rows);
     std::int64_t walked = 0;
-    const double ratio = benchsupport::PairedRatio([&] { rows += nav::theSmsDatabase.FillStationList(list, 0); },
-                                                   [&] { walked += WalkAirportEntries(); }, 41);
+    const double ratio =
+        benchsupport::PairedRatio([&] { rows += nav::theSmsDatabase.FillStationList(list, 0); },
+                                  [&] { walked += WalkAirportEntries(); }, 41);
     if (walked == 0) state.SkipWithError("no airports walked");
     benchsupport::Goals goals(state);
     goals.AtMost("per_plain_walk", ratio, kFillGoal);
@@ -245,7 +246,8 @@ BENCHMARK(BM_WalkAirportEntries)->Unit(benchmark::kMicrosecond);
 std::int64_t ReadOriginTiles(std::vector<std::uint8_t>& buffer) {
     std::int64_t bytes = 0;
     for (core::ResourceVolume* v : {&core::theMagDataVolume, &core::theNorDataVolume}) {
-        v->OpenFile(nav::MagTileName(9, 5).substr(0, 5) + (v == &core::theMagDataVolume ? ".mag" : ".nor"));
+        v->OpenFile(nav::MagTileName(9, 5).substr(0, 5) +
+                    (v == &core::theMagDataVolume ? ".mag" : ".nor"));
         bytes += v->ReadRecords(buffer.data(), nav::kGridTileBytes, 1) * nav::kGridTileBytes;
         v->CloseFile();
     }
@@ -267,13 +269,15 @@ void LookupBench(benchmark::State& state, bool cache) {
         sum += v.variation + v.north;
         ++lookups;
     };
-    for (auto _ : state) lookup();
+    for (auto _ : state)
+        lookup();
     if (sum == 0) state.SkipWithError("the tiles were not read");
     state.SetItemsProcessed(lookups);
     if (!cache) {
         std::vector<std::uint8_t> buffer(nav::kGridTileBytes);
         std::int64_t bytes = 0;
-        const double ratio = benchsupport::PairedRatio(lookup, [&] { bytes += ReadOriginTiles(buffer); });
+        const double ratio =
+            benchsupport::PairedRatio(lookup, [&] { bytes += ReadOriginTiles(buffer); });
         if (bytes == 0) state.SkipWithError("nothing read");
         benchsupport::Goals goals(state);
         goals.AtMost("per_tile_read", ratio, kLookupGoal);
@@ -293,7 +297,8 @@ void BM_Read64Kilobytes(benchmark::State& state) {
     TheFolder();
     std::vector<std::uint8_t> buffer(nav::kGridTileBytes);
     std::int64_t bytes = 0;
-    for (auto _ : state) bytes += ReadOriginTiles(buffer);
+    for (auto _ : state)
+        bytes += ReadOriginTiles(buffer);
     if (bytes == 0) state.SkipWithError("nothing read");
     state.SetBytesProcessed(bytes);
 }

@@ -79,9 +79,12 @@ void BM_BuildNavLog(benchmark::State& state) {
     }
     const double build = clock.PerIteration(state);
     if (rows == 0) state.SkipWithError("no rows built");
-    const double ratio = benchsupport::PairedRatio([&] { p.BuildNavLog(); }, [&] {
-        for (int i = 0; i < 100; ++i) PlainLegLoop(p);
-    }) * 100.0;
+    const double ratio = benchsupport::PairedRatio([&] { p.BuildNavLog(); },
+                                                   [&] {
+                                                       for (int i = 0; i < 100; ++i)
+                                                           PlainLegLoop(p);
+                                                   }) *
+                         100.0;
     benchsupport::Goals goals(state);
     // Each row works out distance, true course, the wind triangle (heading and ground speed), the
     // magnetic variation from the grid and the fuel, some four square roots, three divisions and
@@ -111,8 +114,10 @@ double PlainLegBearings(const planning::FlightPlan& p, int calls) {
         const double x = flight::theFlightModelState.fmPosX;
         const double z = flight::theFlightModelState.fmPosZ;
         benchmark::DoNotOptimize(x);
-        const double leg = std::atan2(static_cast<double>(to.y) - from.y, static_cast<double>(to.x) - from.x);
-        const double toNext = std::atan2(static_cast<double>(to.y) - z, static_cast<double>(to.x) - x);
+        const double leg =
+            std::atan2(static_cast<double>(to.y) - from.y, static_cast<double>(to.x) - from.x);
+        const double toNext =
+            std::atan2(static_cast<double>(to.y) - z, static_cast<double>(to.x) - x);
         sum += std::fabs(leg - toNext);
     }
     benchmark::DoNotOptimize(sum);
@@ -137,7 +142,8 @@ void BM_SequenceLeg(benchmark::State& state) {
     double bearings = 0.0;
     const double ratio = benchsupport::PairedRatio(
         [&] {
-            for (int i = 0; i < 1000; ++i) p.SequenceLeg();
+            for (int i = 0; i < 1000; ++i)
+                p.SequenceLeg();
         },
         [&] { bearings += PlainLegBearings(p, 1000); });
     if (bearings == 0.0 || p.currentNode != 0) state.SkipWithError("no bearing worked out");

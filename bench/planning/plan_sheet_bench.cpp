@@ -2,7 +2,8 @@
 // installed one (14,000 airports among 51,000 stations): the sheet's hidden list filled from the
 // directory and copied into the departure and destination pages' lists, against a plain copy of
 // the same names into three vectors measured in the same run (goal: within 3.2 times the
-// plain copy, the milliseconds beside it). Each counts the rows it made and fails when there were none.
+// plain copy, the milliseconds beside it). Each counts the rows it made and fails when there were
+// none.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -105,18 +106,21 @@ void BM_FillSheetAirportLists(benchmark::State& state) {
     Machine& m = TheMachine();
     std::int64_t rows = 0;
     const auto fillLists = [&] {
-        for (win::HWND h : {m.all, m.departure, m.destination}) win::SendMessage(h, win::LB_RESETCONTENT, 0, 0);
+        for (win::HWND h : {m.all, m.departure, m.destination})
+            win::SendMessage(h, win::LB_RESETCONTENT, 0, 0);
         rows += m.directory.FillStationList(m.sheet, nav::kSmsAirport);
         rows += planning::CopyAirportList(m.all, m.departure);
         rows += planning::CopyAirportList(m.all, m.destination);
     };
     const benchsupport::LoopClock clock;
-    for (auto _ : state) fillLists();
+    for (auto _ : state)
+        fillLists();
     const double fill = clock.PerIteration(state);
     if (rows == 0) state.SkipWithError("no rows filled");
     const double rowsPerFill = static_cast<double>(rows) / static_cast<double>(state.iterations());
     std::int64_t copied = 0;
-    const double ratio = benchsupport::PairedRatio(fillLists, [&] { copied += CopyAirportNames(m); }, 21);
+    const double ratio = benchsupport::PairedRatio(
+        fillLists, [&] { copied += CopyAirportNames(m); }, 21);
     if (copied == 0) state.SkipWithError("no names copied");
     benchsupport::Goals goals(state);
     goals.AtMost("per_plain_copy", ratio, kFillGoal);

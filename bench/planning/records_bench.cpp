@@ -96,17 +96,20 @@ void BM_LessonStepWithWatch(benchmark::State& state) {
     int ran = 0;
     const double ratio = benchsupport::PairedRatio(
         [&] {
-            for (int i = 0; i < 100 && lesson.running; ++i, ++ran) benchmark::DoNotOptimize(lesson.Step());
+            for (int i = 0; i < 100 && lesson.running; ++i, ++ran)
+                benchmark::DoNotOptimize(lesson.Step());
             fresh = true;
         },
         [&] {
-            for (int i = 0; i < 19 * 100; ++i) benchmark::DoNotOptimize(a->Read());
+            for (int i = 0; i < 19 * 100; ++i)
+                benchmark::DoNotOptimize(a->Read());
         },
         21,
         [&] {
             if (!fresh) return;
             lesson.Start();
-            for (int i = 0; i < 4; ++i) lesson.Step();
+            for (int i = 0; i < 4; ++i)
+                lesson.Step();
             fresh = false;
         });
     if (ran < 100 * 21 * 3) state.SkipWithError("the lesson stopped");
@@ -140,7 +143,8 @@ int SplitLines(const std::string& text) {
     const LessonLineReader read = ReadLessonLinesFrom(text);
     char buffer[256];
     int lines = 0;
-    while (read(buffer, sizeof buffer) != nullptr) ++lines;
+    while (read(buffer, sizeof buffer) != nullptr)
+        ++lines;
     return lines;
 }
 
@@ -157,8 +161,9 @@ void BM_ReadThousandStatementScript(benchmark::State& state) {
     }
     if (rows == 0) state.SkipWithError("no statement read");
     int lines = 0;
-    const double ratio = benchsupport::PairedRatio([&] { LoadLessonScript(script, ReadLessonLinesFrom(text)); },
-                                                   [&] { lines += SplitLines(text); });
+    const double ratio =
+        benchsupport::PairedRatio([&] { LoadLessonScript(script, ReadLessonLinesFrom(text)); },
+                                  [&] { lines += SplitLines(text); });
     if (lines == 0) state.SkipWithError("no line split");
     benchsupport::Goals goals(state);
     goals.AtMost("per_line_split", ratio, kScriptGoal);
@@ -168,7 +173,8 @@ BENCHMARK(BM_ReadThousandStatementScript)->Unit(benchmark::kMicrosecond);
 void BM_SplitThousandStatementLines(benchmark::State& state) {
     const std::string text = ThousandStatements();
     int lines = 0;
-    for (auto _ : state) lines += SplitLines(text);
+    for (auto _ : state)
+        lines += SplitLines(text);
     if (lines == 0) state.SkipWithError("no line read");
 }
 BENCHMARK(BM_SplitThousandStatementLines)->Unit(benchmark::kMicrosecond);
@@ -218,7 +224,8 @@ void BM_LoadPilotOf10000Entries(benchmark::State& state) {
         p.LoadCurrent();
         loaded += p.entries.size();
     };
-    for (auto _ : state) load();
+    for (auto _ : state)
+        load();
     if (loaded == 0) state.SkipWithError("no entry loaded");
     std::size_t bytes = 0;
     const double ratio = benchsupport::PairedRatio(load, [&] { bytes += ReadPilotBytes(); });
@@ -231,7 +238,8 @@ BENCHMARK(BM_LoadPilotOf10000Entries)->Unit(benchmark::kMillisecond);
 void BM_ReadPilotFileBytes(benchmark::State& state) {
     BigPilot big;
     std::size_t bytes = 0;
-    for (auto _ : state) bytes += ReadPilotBytes();
+    for (auto _ : state)
+        bytes += ReadPilotBytes();
     if (bytes == 0) state.SkipWithError("nothing read");
 }
 BENCHMARK(BM_ReadPilotFileBytes)->Unit(benchmark::kMillisecond);
@@ -248,9 +256,15 @@ void BM_SaveLogbookOf10000Entries(benchmark::State& state) {
     if (saved == 0) state.SkipWithError("nothing saved");
     const std::vector<std::uint8_t> bytes = p.Encode();
     int written = 0;
-    const double ratio = benchsupport::PairedRatio([&] { saved += p.ReplaceLogbook(big.entries); }, [&] {
-        written += win::ReplaceFileAtomically(PilotPath("Bench"), std::span<const std::uint8_t>(bytes)) ? 1 : 0;
-    }, 21);
+    const double ratio = benchsupport::PairedRatio(
+        [&] { saved += p.ReplaceLogbook(big.entries); },
+        [&] {
+            written +=
+                win::ReplaceFileAtomically(PilotPath("Bench"), std::span<const std::uint8_t>(bytes))
+                    ? 1
+                    : 0;
+        },
+        21);
     if (written == 0) state.SkipWithError("nothing written");
     benchsupport::Goals goals(state);
     goals.AtMost("per_atomic_write", ratio, kLogbookSaveGoal);

@@ -69,12 +69,16 @@ void BM_HeadlessPresent8(benchmark::State& state) {
     const std::vector<std::uint8_t> frames[2] = {TestFrame(), TestFrame(1)};
     Palette p = TestPalette();
     std::int64_t presented = 0;
-    const auto present = [&] { presented += video.Present8(frames[presented & 1].data(), kFrameWidth, p) ? 1 : 0; };
-    for (auto _ : state) present();
+    const auto present = [&] {
+        presented += video.Present8(frames[presented & 1].data(), kFrameWidth, p) ? 1 : 0;
+    };
+    for (auto _ : state)
+        present();
     benchsupport::MemcpyReference memcpy32(640 * 480 * 4);
     const double ratio = benchsupport::PairedRatio(present, memcpy32, 41);
     const auto& pixels = video.LastPixels();
-    if (presented == 0 || std::count(pixels.begin(), pixels.end(), 0u) == static_cast<long>(pixels.size()))
+    if (presented == 0 ||
+        std::count(pixels.begin(), pixels.end(), 0u) == static_cast<long>(pixels.size()))
         state.SkipWithError("nothing presented");
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kPixels));
     benchsupport::Goals goals(state);
@@ -101,7 +105,8 @@ void BM_SdlSoftwarePresent8(benchmark::State& state) {
     const auto present = [&] {
         presented += sdl->GetVideo().Present8(frames[presented & 1].data(), kFrameWidth, p) ? 1 : 0;
     };
-    for (auto _ : state) present();
+    for (auto _ : state)
+        present();
     benchsupport::MemcpyReference memcpy32(640 * 480 * 4);
     const double ratio = benchsupport::PairedRatio(present, memcpy32, 41);
     if (presented == 0) state.SkipWithError("nothing presented");

@@ -1,7 +1,8 @@
 // Fill rates of the span fillers against plain loops of their kind (the flat one against
 // memset), polygon throughput with set-up and clipping, and a whole frame of textured
-// perspective triangles. Every drawing benchmark counts the pixels its picture covers and refuses to run when there are none (faces given the wrong way round
-// draw nothing, and would time nothing but their rejection).
+// perspective triangles. Every drawing benchmark counts the pixels its picture covers and refuses
+// to run when there are none (faces given the wrong way round draw nothing, and would time nothing
+// but their rejection).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -91,8 +92,8 @@ void MemsetRow(std::uint8_t* row) {
 // texture (the textured ones). A memset of the row was the reference once; on a processor with
 // 64-byte stores it takes 3 ns for 640 pixels, mostly its call, and the fillers' ratios to it
 // swung threefold from run to run.
-[[gnu::noinline]] void PlainShadeRow(std::uint8_t* row, const std::uint8_t* shade,
-                                     std::uint32_t s, std::uint32_t ds) {
+[[gnu::noinline]] void PlainShadeRow(std::uint8_t* row, const std::uint8_t* shade, std::uint32_t s,
+                                     std::uint32_t ds) {
     for (int x = 0; x < kRow; ++x, s += ds)
         row[x] = shade[((s >> 8) & 0xFF00u) | 17u];
 }

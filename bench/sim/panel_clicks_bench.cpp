@@ -57,7 +57,8 @@ void BM_C172PressRoutedAgainstPlainLoop(benchmark::State& state) {
         RoutePresses();
         hits += PlainHits();
     }
-    const double ratio = benchsupport::PairedRatio(RoutePresses, [&] { hits += PlainHits(); }, 41);
+    const double ratio = benchsupport::PairedRatio(
+        RoutePresses, [&] { hits += PlainHits(); }, 41);
     cockpit::thePanelMouse.kind = 0;
     sim::UnregisterKeyCommandTables();
     if (hits == 0) state.SkipWithError("no point hit a region");

@@ -58,7 +58,8 @@ void BM_FrameAfterStallAtSpeedUp4(benchmark::State& state) {
     const std::uint32_t before = sim::theSimWorld.Clock()->TickCount();
     for (auto _ : state)
         sim::theSimWorld.Clock()->RunTicks(owed);
-    if (sim::theSimWorld.Clock()->TickCount() - before != owed * static_cast<std::uint32_t>(state.iterations()))
+    if (sim::theSimWorld.Clock()->TickCount() - before !=
+        owed * static_cast<std::uint32_t>(state.iterations()))
         state.SkipWithError("the owed ticks did not run");
     state.counters["ticks"] = owed;
     state.counters["flight_steps"] = owed * 16.0;
@@ -96,7 +97,8 @@ void BM_SaveFlight(benchmark::State& state) {
     const double save = benchsupport::Median(saves);
     const benchsupport::AtomicWriteReference once(path);
     int saved = 0;
-    const double ratio = benchsupport::PairedRatio([&] { saved += sim::SaveFlight(path.c_str()); }, once, 31);
+    const double ratio =
+        benchsupport::PairedRatio([&] { saved += sim::SaveFlight(path.c_str()); }, once, 31);
     if (once.Empty() || saved == 0) state.SkipWithError("the saved flight is empty");
     benchsupport::Goals goals(state);
     goals.AtMost("per_one_write", ratio, kSaveGoal);

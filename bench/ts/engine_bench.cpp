@@ -92,11 +92,13 @@ void BM_WorldToScreenPoints(benchmark::State& state) {
         sum += out[kPoints / 2].x;
         benchmark::ClobberMemory();
     };
-    for (auto _ : state) project();
+    for (auto _ : state)
+        project();
     if (out[7].z == 0 && out[9].z == 0) state.SkipWithError("no points projected");
     state.SetItemsProcessed(state.iterations() * kPoints);
     std::vector<ts::ScreenPoint> bare(kPoints);
-    const double ratio = benchsupport::PairedRatio(project, [&] { BareTransformAndDivide(points, bare); });
+    const double ratio =
+        benchsupport::PairedRatio(project, [&] { BareTransformAndDivide(points, bare); });
     benchmark::DoNotOptimize(sum);
     benchsupport::Goals goals(state);
     goals.AtMost("per_bare_transform", ratio, kTransformGoal);
@@ -203,7 +205,8 @@ void BM_LightPointsOneSun(benchmark::State& state) {
             lit += out.r;
         }
     };
-    for (auto _ : state) light();
+    for (auto _ : state)
+        light();
     if (lit == 0) state.SkipWithError("nothing lit");
     state.SetItemsProcessed(state.iterations() * kPoints);
     std::int64_t bare = 0;

@@ -201,16 +201,19 @@ void BM_MeshPipeline(benchmark::State& state) {
         mesh->Render(ts::kCullUntested);
         faces += ts::FacesSubmitted();
     };
-    for (auto _ : state) render();
+    for (auto _ : state)
+        render();
     const auto timedFaces = static_cast<std::int64_t>(faces);
     std::vector<ts::ScreenPoint> out(mesh->vertices.size());
     std::int64_t sum = 0;
     const double ratio = benchsupport::PairedRatio(
         [&] {
-            for (int i = 0; i < 20; ++i) render();
+            for (int i = 0; i < 20; ++i)
+                render();
         },
         [&] {
-            for (int i = 0; i < 20; ++i) sum += BareTransform(frame, *mesh, out);
+            for (int i = 0; i < 20; ++i)
+                sum += BareTransform(frame, *mesh, out);
         });
     benchmark::DoNotOptimize(sum);
     frame.End();
@@ -287,7 +290,8 @@ void BM_TwoHundredNearSkyhawksPerFrame(benchmark::State& state) {
         faces += ts::FacesSubmitted();
     }
     if (faces == 0 || pixels == 0) state.SkipWithError("nothing drawn");
-    const double facesPerFrame = static_cast<double>(faces) / static_cast<double>(state.iterations());
+    const double facesPerFrame =
+        static_cast<double>(faces) / static_cast<double>(state.iterations());
     benchsupport::MemcpyReference memcpy32(640 * 480 * 4);
     const double ratio = benchsupport::PairedRatio(draw, memcpy32, 21);
     benchsupport::Goals goals(state);

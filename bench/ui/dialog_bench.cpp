@@ -268,13 +268,15 @@ void BM_OwnerDrawnRepaintWithFitting(benchmark::State& state) {
     OwnerDrawn o;
     std::int64_t cells = 0;
     const benchsupport::LoopClock clock;
-    for (auto _ : state) cells += FittedRepaint(o);
+    for (auto _ : state)
+        cells += FittedRepaint(o);
     const double repaint = clock.PerIteration(state);
     if (NothingDrawn(o)) state.SkipWithError("nothing drawn");
     state.SetItemsProcessed(cells);
     std::fill(o.pixels.begin(), o.pixels.end(), 0u);
     std::int64_t plain = 0;
-    const double ratio = benchsupport::PairedRatio([&] { cells += FittedRepaint(o); }, [&] { plain += PlainRepaint(o); });
+    const double ratio = benchsupport::PairedRatio([&] { cells += FittedRepaint(o); },
+                                                   [&] { plain += PlainRepaint(o); });
     if (plain == 0 || NothingDrawn(o)) state.SkipWithError("the plain texts drew nothing");
     benchsupport::Goals goals(state);
     goals.AtMost("per_plain_texts", ratio, kFittingGoal);
@@ -285,7 +287,8 @@ BENCHMARK(BM_OwnerDrawnRepaintWithFitting)->Unit(benchmark::kMillisecond);
 void BM_PlainCellTextRepaint(benchmark::State& state) {
     OwnerDrawn o;
     std::int64_t cells = 0;
-    for (auto _ : state) cells += PlainRepaint(o);
+    for (auto _ : state)
+        cells += PlainRepaint(o);
     if (NothingDrawn(o)) state.SkipWithError("nothing drawn");
     state.SetItemsProcessed(cells);
 }

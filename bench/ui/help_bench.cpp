@@ -76,7 +76,8 @@ void BM_HelpIndexLoadAndPopup(benchmark::State& state) {
         popup.Release();
     };
     const benchsupport::LoopClock clock;
-    for (auto _ : state) loadAndShow();
+    for (auto _ : state)
+        loadAndShow();
     const double once = clock.PerIteration(state);
     benchsupport::MemcpyReference copy(bytes.size());
     const double ratio = benchsupport::PairedRatio(loadAndShow, copy);

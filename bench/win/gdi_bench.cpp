@@ -144,7 +144,8 @@ void BM_PresentFrame(benchmark::State& state) {
         BitBlt(screen, 0, 0, 640, 480, (turn++ & 1) != 0 ? b.src : a.src, 0, 0, SRCCOPY);
         PresentNow();
     };
-    for (auto _ : state) present();
+    for (auto _ : state)
+        present();
     benchsupport::MemcpyReference memcpy32(640 * 480 * 4);
     const double ratio = benchsupport::PairedRatio(present, memcpy32, 41);
     ReleaseDC(window, screen);

@@ -121,7 +121,8 @@ void BM_DecodeAndPresentAgainstTheClipsClock(benchmark::State& state) {
     state.counters["frames"] = static_cast<double>(stats.framesDecoded);
     state.counters["presents"] = static_cast<double>(presents);
     // A pass of the clip against as many memcpys of the 32-bit frame as it presents.
-    const auto presentsPerPass = static_cast<int>(presents / static_cast<std::uint64_t>(state.iterations()));
+    const auto presentsPerPass =
+        static_cast<int>(presents / static_cast<std::uint64_t>(state.iterations()));
     benchsupport::MemcpyReference memcpy32(640 * 480 * 4, std::max(presentsPerPass, 1));
     const double ratio = benchsupport::PairedRatio(play, memcpy32, 11);
     benchsupport::Goals goals(state);

@@ -324,9 +324,8 @@ __attribute__((target("avx2,avx512f,avx512bw,avx512vl,bmi2"))) void RowsMasked64
         const auto head = static_cast<std::ptrdiff_t>(-reinterpret_cast<std::uintptr_t>(dp) & 63);
         const __mmask64 headMask = _bzhi_u64(~0ull, static_cast<std::uint32_t>(head));
         const __m512i first = _mm512_loadu_si512(sp);
-        _mm512_mask_storeu_epi8(dp, kKeyed ? _mm512_test_epi8_mask(first, first) & headMask
-                                           : headMask,
-                                first);
+        _mm512_mask_storeu_epi8(
+            dp, kKeyed ? _mm512_test_epi8_mask(first, first) & headMask : headMask, first);
         std::ptrdiff_t x = head;
         for (; x + 64 <= w; x += 64) {
             const __m512i v = _mm512_loadu_si512(sp + x);
@@ -543,8 +542,8 @@ void LimitBlitPath(BlitPath widest) {
 #endif
 }
 
-bool BlitBand(std::uint8_t* dst, std::int32_t dstStride, std::int32_t rows,
-              const BlitPiece* pieces, int count) {
+bool BlitBand(std::uint8_t* dst, std::int32_t dstStride, std::int32_t rows, const BlitPiece* pieces,
+              int count) {
 #if defined(GFX_MASKED_KEY)
     if (!Takes(BlitPath::kMasked) || count < 1 || count > kMaxBandPieces) return false;
     BandMasked(dst, dstStride, rows, pieces, count);

@@ -37,8 +37,8 @@ struct BlitPiece {
     std::int32_t width;
 };
 inline constexpr int kMaxBandPieces = 8;
-bool BlitBand(std::uint8_t* dst, std::int32_t dstStride, std::int32_t rows,
-              const BlitPiece* pieces, int count);
+bool BlitBand(std::uint8_t* dst, std::int32_t dstStride, std::int32_t rows, const BlitPiece* pieces,
+              int count);
 
 // A rectangle of `width` x `rows` bytes (at most 64 wide) put back from an opaque background
 // and a sprite drawn over it in the same pass: the sprite's rows are rows `spriteTop` ..

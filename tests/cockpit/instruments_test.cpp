@@ -180,8 +180,8 @@ protected:
 // the circle and beyond them: each the point the angle's own cosine and sine give.
 TEST(NeedlePoints, EveryAngleGivesThePointOfItsOwnCosineAndSine) {
     constexpr double kPi = 3.14159265359;
-    const double angles[] = {0.0, -0.0, 1.0, 45.0, 90.0, 135.0, 179.0, 180.0, 270.0, 359.0,
-                             360.0, 0.5, 89.75, 359.5, 360.5, 361.0, -1.0, -90.0, 720.0};
+    const double angles[] = {0.0,   -0.0, 1.0,   45.0,  90.0,  135.0, 179.0, 180.0, 270.0, 359.0,
+                             360.0, 0.5,  89.75, 359.5, 360.5, 361.0, -1.0,  -90.0, 720.0};
     for (const double radius : {1.0, 7.5, 44.0, -12.0, 1000.0}) {
         for (const double angle : angles) {
             const double a = angle * kPi / 180.0;
@@ -597,10 +597,10 @@ TEST_F(Instruments, NumberWindowTextsMatchTheLibraryFormatter) {
         bool shown;
         const char *first, *second;
     } radios[] = {
-        {8, 95, 1, true, "108", "95"},   {22, 5, 1, true, "122", "05"},
-        {17, 0, 1, true, "117", "00"},   {117, 30, 1, true, "117", "30"},
+        {8, 95, 1, true, "108", "95"},     {22, 5, 1, true, "122", "05"},
+        {17, 0, 1, true, "117", "00"},     {117, 30, 1, true, "117", "30"},
         {1200, 100, 1, true, "999", "99"}, {-3, -1, 1, true, "100", "00"},
-        {12, 5, 0, true, "12", "05"},    {8, 95, 1, false, "   ", "  "},
+        {12, 5, 0, true, "12", "05"},      {8, 95, 1, false, "   ", "  "},
         {8, 95, 0, false, "  ", "  "},
     };
     for (const auto& r : radios) {

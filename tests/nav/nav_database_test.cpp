@@ -255,7 +255,8 @@ TEST_F(NavDatabaseTest, TheFirstRowOfTheLeastWholeDistanceIsHeard) {
     Place(0, 0);
     for (const Case& c : cases) {
         std::vector<nav::VorRecord> rows;
-        for (const Row& r : c.rows) rows.push_back(Vor(r.ident, 11390, r.x, r.z));
+        for (const Row& r : c.rows)
+            rows.push_back(Vor(r.ident, 11390, r.x, r.z));
         Load("na.vor", VorTable(rows));
         nav::LoadNavVors();
         TuneNav1(13, 90);

@@ -22,11 +22,13 @@ protected:
             LVCOLUMN col;
             col.cx = 60;
             col.text = "C" + std::to_string(c);
-            SendMessage(list, LVM_INSERTCOLUMN, static_cast<WParam>(c), reinterpret_cast<LParam>(&col));
+            SendMessage(list, LVM_INSERTCOLUMN, static_cast<WParam>(c),
+                        reinterpret_cast<LParam>(&col));
         }
         return list;
     }
-    static void Insert(HWND list, int at, const std::string& text, LParam param, std::uint32_t state = 0) {
+    static void Insert(HWND list, int at, const std::string& text, LParam param,
+                       std::uint32_t state = 0) {
         LVITEM it;
         it.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
         it.iItem = at;
@@ -50,7 +52,8 @@ protected:
             for (int k = 0; k < cells; ++k) {
                 LVITEM it;
                 it.iSubItem = k;
-                SendMessage(list, LVM_GETITEMTEXT, static_cast<WParam>(i), reinterpret_cast<LParam>(&it));
+                SendMessage(list, LVM_GETITEMTEXT, static_cast<WParam>(i),
+                            reinterpret_cast<LParam>(&it));
                 row += (k > 0 ? "|" : "") + it.text;
             }
             LVITEM it;
@@ -58,7 +61,8 @@ protected:
             it.iItem = i;
             it.stateMask = ~0u;
             SendMessage(list, LVM_GETITEM, 0, reinterpret_cast<LParam>(&it));
-            rows.push_back(row + " =" + std::to_string(it.lParam) + (it.state & LVIS_SELECTED ? " sel" : ""));
+            rows.push_back(row + " =" + std::to_string(it.lParam) +
+                           (it.state & LVIS_SELECTED ? " sel" : ""));
         }
         return rows;
     }
@@ -80,17 +84,24 @@ TEST_F(ListViewRows, SortingMovesWholeRowsAndKeepsEqualKeysInOrder) {
     };
     const std::vector<Case> cases = {
         {"one column", 1, ByValue, {"b =1", "d =1 sel", "a =2", "e =2", "c =3"}},
-        {"three columns", 3, ByValue,
+        {"three columns",
+         3,
+         ByValue,
          {"b|b1|b2 =1", "d|d1|d2 =1 sel", "a|a1|a2 =2", "e|e1|e2 =2", "c|c1|c2 =3"}},
-        {"descending", 3, ByValueDescending,
+        {"descending",
+         3,
+         ByValueDescending,
          {"c|c1|c2 =3", "a|a1|a2 =2", "e|e1|e2 =2", "b|b1|b2 =1", "d|d1|d2 =1 sel"}},
     };
     for (const Case& c : cases) {
         HWND list = MakeList(c.columns);
-        const std::vector<std::pair<std::string, LParam>> rows = {{"a", 2}, {"b", 1}, {"c", 3}, {"d", 1}, {"e", 2}};
+        const std::vector<std::pair<std::string, LParam>> rows = {
+            {"a", 2}, {"b", 1}, {"c", 3}, {"d", 1}, {"e", 2}};
         for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-            Insert(list, i, rows[i].first, rows[i].second, rows[i].first == "d" ? LVIS_SELECTED : 0);
-            for (int k = 1; k < c.columns; ++k) SetCell(list, i, k, rows[i].first + std::to_string(k));
+            Insert(list, i, rows[i].first, rows[i].second,
+                   rows[i].first == "d" ? LVIS_SELECTED : 0);
+            for (int k = 1; k < c.columns; ++k)
+                SetCell(list, i, k, rows[i].first + std::to_string(k));
         }
         ASSERT_EQ(SendMessage(list, LVM_SORTITEMS, 0, reinterpret_cast<LParam>(c.compare)), 1);
         EXPECT_EQ(Rows(list, c.columns), c.want) << c.name;
@@ -118,11 +129,13 @@ TEST_F(ListViewRows, NewColumnsAndCellsShiftOrGrowTheRow) {
         Insert(list, 0, "a", 0);
         Insert(list, 1, "c", 2);
         Insert(list, 1, "b", 1);
-        for (int i = 0; i < 3; ++i) SetCell(list, i, 1, std::string(1, static_cast<char>('a' + i)) + "1");
+        for (int i = 0; i < 3; ++i)
+            SetCell(list, i, 1, std::string(1, static_cast<char>('a' + i)) + "1");
         if (c.insertColumnAt >= 0) {
             LVCOLUMN col;
             col.cx = 40;
-            SendMessage(list, LVM_INSERTCOLUMN, static_cast<WParam>(c.insertColumnAt), reinterpret_cast<LParam>(&col));
+            SendMessage(list, LVM_INSERTCOLUMN, static_cast<WParam>(c.insertColumnAt),
+                        reinterpret_cast<LParam>(&col));
         }
         if (c.setCell >= 0) SetCell(list, 0, c.setCell, "x");
         std::vector<std::string> got = Rows(list, 3);
