@@ -4,8 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "support/golden_image.h"
 
 namespace testsupport {
 
@@ -30,6 +33,33 @@ inline std::vector<std::uint32_t> ReadScreenshot(const std::string& bmp, std::ui
             pixels[static_cast<std::size_t>(y) * width + x] = u32(at) & 0xFFFFFF;
         }
     return pixels;
+}
+
+// An 8-bit screenshot as its indices and colour table, to compare with a golden picture; nothing
+// when the bytes are not an 8-bit bitmap of that size.
+inline std::optional<IndexedImage> ReadIndexedScreenshot(const std::string& bmp,
+                                                         std::uint32_t width,
+                                                         std::uint32_t height) {
+    const auto* b = reinterpret_cast<const std::uint8_t*>(bmp.data());
+    auto u16 = [&](std::size_t at) { return static_cast<std::uint32_t>(b[at] | b[at + 1] << 8); };
+    auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+    if (bmp.size() < 54 || b[0] != 'B' || b[1] != 'M' || u16(28) != 8 || u32(30) != 0 ||
+        u32(18) != width || u32(22) != height)
+        return std::nullopt;
+    const std::uint32_t offset = u32(10), table = 14 + u32(14);
+    const std::size_t stride = (width + 3) / 4 * 4;
+    if (bmp.size() < offset + stride * height || bmp.size() < table + 1024) return std::nullopt;
+    IndexedImage image;
+    image.width = static_cast<int>(width);
+    image.height = static_cast<int>(height);
+    for (std::size_t i = 0; i < 256; ++i)
+        image.colours[i] = u32(table + 4 * i) & 0xFFFFFF;
+    image.pixels.resize(static_cast<std::size_t>(width) * height);
+    for (std::uint32_t y = 0; y < height; ++y)
+        for (std::uint32_t x = 0; x < width; ++x)
+            image.pixels[static_cast<std::size_t>(y) * width + x] =
+                b[offset + stride * (height - 1 - y) + x];
+    return image;
 }
 
 }  // namespace testsupport
