@@ -68,6 +68,7 @@ struct ParsedLine {
     Span value;  // the entry's value, trimmed and unquoted
 };
 
+// Hashing and comparing of names without regard to the case of their letters.
 struct FoldedHash {
     std::size_t operator()(std::string_view name) const {
         std::size_t h = 14695981039346656037ull;
@@ -481,7 +482,6 @@ bool BadKeyName(std::string_view trimmed) {
            trimmed.front() == ';';
 }
 
-// Hashing and comparing of names without regard to the case of their letters.
 // A value with blanks at an end, or one that is quoted itself, would not read back unchanged.
 std::string EncodeValue(std::string_view value) {
     const bool blanks = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
