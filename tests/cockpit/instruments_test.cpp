@@ -849,6 +849,7 @@ protected:
         flight::SystemReliability::ResetAll();
         cockpit::ResetCockpitServices();
         flight::theFlightModelState = flight::FlightModelState{};
+        flight::theAeroLookup = flight::AeroLookupResult{};
     }
     static int TypeOf() { return theType; }
     static inline int theType = 0;

@@ -129,6 +129,8 @@ void FreshCockpit(int type) {
     cockpit::ResetDmeSource();
     flight::theFlightModelState = flight::FlightModelState{};
     flight::theFlightStep = flight::FlightStepState{};
+    // The wing's lift, which the jet's angle-of-attack readout shows, as a flight step leaves it.
+    flight::theAeroLookup = flight::AeroLookupResult{};
     flight::theAircraft.SelectByType(type);
 }
 
