@@ -136,9 +136,8 @@ TEST(BitmapArray, EveryIdOfASparseSetIsFoundAndNoOther) {
         }
         ASSERT_EQ(a.SetIds(ids.data()), 1);
         for (std::int32_t id = -2; id <= 3 * size + 3; ++id) {
-            const std::int32_t expected = id >= 2 && (id - 2) % 3 == 0 && (id - 2) / 3 < size
-                                              ? (id - 2) / 3
-                                              : -1;
+            const std::int32_t expected =
+                id >= 2 && (id - 2) % 3 == 0 && (id - 2) / 3 < size ? (id - 2) / 3 : -1;
             ASSERT_EQ(a.IndexOf(id), expected) << "id " << id << " of " << size;
         }
         EXPECT_EQ(a.IndexOf(65535), -1);
