@@ -18,7 +18,7 @@ namespace {
 
 const gfx::GFXDrawTable* Table(gfx::GFXSurface** s) {
     *s = PanelSurface();
-    return *s != nullptr ? (*s)->GetDrawTable() : nullptr;
+    return PanelTable(*s);
 }
 
 std::uint32_t Colour(std::int32_t c) {

@@ -23,8 +23,36 @@ std::int16_t theBarometricPressureWord = 10642;
 gfx::GFXSurface* thePanelSurfaceOverride = nullptr;
 std::uint32_t thePanelPaintCount = 1;
 
-gfx::GFXSurface* PanelSurface() {
+namespace {
+// The pass under way: its surface (null outside a pass) and that surface's table.
+gfx::GFXSurface* thePassSurface = nullptr;
+const gfx::GFXDrawTable* thePassTable = nullptr;
+
+gfx::GFXSurface* LookUpPanelSurface() {
     return thePanelSurfaceOverride != nullptr ? thePanelSurfaceOverride : gfx::GetDrawSurface();
+}
+}  // namespace
+
+gfx::GFXSurface* PanelSurface() {
+    return thePassSurface != nullptr ? thePassSurface : LookUpPanelSurface();
+}
+
+const gfx::GFXDrawTable* PanelTable(gfx::GFXSurface* s) {
+    if (s == nullptr) return nullptr;
+    return s == thePassSurface ? thePassTable : s->GetDrawTable();
+}
+
+PanelPass::PanelPass()
+    : surface_(PanelSurface()), outerSurface_(thePassSurface), outerTable_(thePassTable) {
+    if (surface_ != nullptr && surface_ != thePassSurface) {
+        thePassTable = surface_->GetDrawTable();
+        thePassSurface = surface_;
+    }
+}
+
+PanelPass::~PanelPass() {
+    thePassSurface = outerSurface_;
+    thePassTable = outerTable_;
 }
 
 void BeginPanelFrame() {
@@ -35,7 +63,7 @@ void BeginPanelFrame() {
 namespace {
 
 const gfx::GFXDrawTable* TableOf(gfx::GFXSurface* s) {
-    return s != nullptr ? s->GetDrawTable() : nullptr;
+    return PanelTable(s);
 }
 
 template <int N>

@@ -67,10 +67,30 @@ inline bool operator==(const IntRect& a, const IntRect& b) {
     return static_cast<std::int32_t>(whole);
 }
 
-// The display mode's current surface, fetched anew at every drawing call (null without one).
+// The display mode's current surface (null without one): the panel pass's while one is under
+// way, else fetched anew at every drawing call.
 [[nodiscard]] gfx::GFXSurface* PanelSurface();
+// A surface's draw table, the pass's own for the pass's surface (null for a null surface).
+[[nodiscard]] const gfx::GFXDrawTable* PanelTable(gfx::GFXSurface* s);
 // A surface the panel draws on instead of the display's (tests and benchmarks); null for none.
 extern gfx::GFXSurface* thePanelSurfaceOverride;
+
+// The surface and its draw table looked up once for a panel pass (PaintCockpit's): every draw of
+// the pass asks for both, and neither changes inside a pass. Held while the object lives; a pass
+// begun inside another keeps the outer one's and puts it back.
+class PanelPass {
+public:
+    PanelPass();
+    ~PanelPass();
+    PanelPass(const PanelPass&) = delete;
+    PanelPass& operator=(const PanelPass&) = delete;
+    [[nodiscard]] gfx::GFXSurface* Surface() const { return surface_; }
+
+private:
+    gfx::GFXSurface* surface_;
+    gfx::GFXSurface* outerSurface_;
+    const gfx::GFXDrawTable* outerTable_;
+};
 
 // Painted panel frames so far. A gauge drawn by several routines in one frame (a radio's windows
 // and lamps, a readout and its lamp) advances its slot once per frame: the first routine does.

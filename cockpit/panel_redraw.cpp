@@ -61,7 +61,8 @@ int PrimePanel(int viewMode, int lookDirection) {
 
 void PaintCockpit(int viewMode, int lookDirection) {
     thePanelSliding = false;
-    gfx::GFXSurface* s = PanelSurface();
+    const PanelPass pass;
+    gfx::GFXSurface* s = pass.Surface();
     if (s == nullptr) return;
     // The cockpit draws on the whole screen, whatever the 3D view clipped to.
     // One lock over the whole pass: each draw's own bracket then only counts. A lock that fails
@@ -122,8 +123,7 @@ void DrawCompassTape(const gfx::GFXBitmap* strip, const gfx::GFXBitmap* overlay,
                      std::int32_t overlayX, std::int32_t overlayY, std::int32_t stripX,
                      std::int32_t stripY, std::int32_t frame, const IntRect& window) {
     gfx::GFXSurface* s = PanelSurface();
-    if (s == nullptr) return;
-    const gfx::GFXDrawTable* t = s->GetDrawTable();
+    const gfx::GFXDrawTable* t = PanelTable(s);
     if (t == nullptr || t->DrawBitmapPart == nullptr) return;
     if (frame < 0 || frame > 143) frame = 0;
     const gfx::GFXRect saved = s->clipRect;

@@ -25,8 +25,7 @@ IntPoint Along(IntPoint from, double length, double radians) {
 
 void Line(IntPoint a, IntPoint b, std::int32_t colour) {
     gfx::GFXSurface* s = PanelSurface();
-    if (s == nullptr) return;
-    const gfx::GFXDrawTable* t = s->GetDrawTable();
+    const gfx::GFXDrawTable* t = PanelTable(s);
     if (t == nullptr || t->DrawSegment == nullptr) return;
     t->DrawSegment(s, {a.x, a.y}, {b.x, b.y}, static_cast<std::uint32_t>(colour) & 0xFF);
 }

@@ -71,17 +71,18 @@ protected:
 inline std::int32_t GFXBitmapArray::IndexOf(std::int32_t id) const {
     if (ids.empty()) return id;
     // Entries appended after the table was set have no identifier: only the table is searched.
-    const std::size_t n = std::min(ids.size(), static_cast<std::size_t>(std::max(count, 0)));
-    std::int32_t low = 0, high = static_cast<std::int32_t>(n) - 1;
-    while (low <= high) {
-        const std::int32_t mid = low + (high - low) / 2;
-        if (ids[mid] == id) return mid;
-        if (id < ids[mid])
-            high = mid - 1;
-        else
-            low = mid + 1;
+    std::size_t n = std::min(ids.size(), static_cast<std::size_t>(std::max(count, 0)));
+    if (n == 0) return -1;
+    // The ids ascend strictly, so the id, when present, is the last one not above it. The
+    // halving picks each half with a conditional move: a branch per step would mispredict about
+    // every other time, and a sprite set's frames are looked up for every draw.
+    const std::int32_t* base = ids.data();
+    while (n > 1) {
+        const std::size_t half = n / 2;
+        base = base[half] <= id ? base + half : base;
+        n -= half;
     }
-    return -1;
+    return *base == id ? static_cast<std::int32_t>(base - ids.data()) : -1;
 }
 
 inline const std::uint8_t* GFXBitmapArray::UserRecord(std::int32_t index) const {

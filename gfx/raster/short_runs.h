@@ -14,8 +14,9 @@ namespace gfx {
 
 inline void FillRun(std::uint8_t* d, std::uint8_t c, std::int32_t n) {
 #if defined(__SSE2__)
-    if (n > 16 && n <= 64) {
-        // A needle's or a small polygon's row: the first and the last 16 or 32 bytes.
+    if (n > 16 && n <= 128) {
+        // A needle's or a small polygon's row: the first and the last 16, 32 or 64 bytes (an
+        // attitude window's row is about 90).
         const __m128i v = _mm_set1_epi8(static_cast<char>(c));
         auto* to = reinterpret_cast<__m128i*>(d);
         auto* tail = reinterpret_cast<__m128i*>(d + n - 16);
@@ -24,6 +25,12 @@ inline void FillRun(std::uint8_t* d, std::uint8_t c, std::int32_t n) {
         if (n > 32) {
             _mm_storeu_si128(to + 1, v);
             _mm_storeu_si128(tail - 1, v);
+        }
+        if (n > 64) {
+            _mm_storeu_si128(to + 2, v);
+            _mm_storeu_si128(to + 3, v);
+            _mm_storeu_si128(tail - 2, v);
+            _mm_storeu_si128(tail - 3, v);
         }
         return;
     }

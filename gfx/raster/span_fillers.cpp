@@ -289,6 +289,12 @@ void FillTextured16Span(std::int32_t x0, std::int32_t x1) {
 
 }  // namespace
 
+bool FillsSolid(std::uint8_t* colour) {
+    if (theSpanState.activeFill != FillSolidSpan) return false;
+    *colour = flat8.colour;
+    return true;
+}
+
 void FillSolid(int) {
     SetFlat8();
     theSpanState.selectedFill = FillSolidSpan;

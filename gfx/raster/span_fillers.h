@@ -20,6 +20,9 @@ void FillSolidFace(int isTriangle);
 void FillShade(int isTriangle);
 void FillLit(int isTriangle);
 void FillBlend(int isTriangle);
+// Whether the row filler in use (theSpanState.activeFill) is the plain solid one, which writes
+// `colour` over a range and counts it: a flat face's walk may then fill its rows itself.
+[[nodiscard]] bool FillsSolid(std::uint8_t* colour);
 // 16-bit targets.
 void FillSolid16(int isTriangle);
 void FillRGB16(int isTriangle);

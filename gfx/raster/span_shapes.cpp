@@ -112,6 +112,18 @@ int BuildLineSpans(GFXSpanRecord* records, GFXPoint a, GFXPoint b) {
 void DrawLineFill8(std::uint8_t* base, std::int32_t stride, GFXPoint a, GFXPoint b,
                    std::uint8_t colour) {
     std::uint8_t* top = base + static_cast<std::intptr_t>(std::min(a.y, b.y)) * stride;
+    // Most of a panel's lines are lamp bars, ticks and dots: one row, or one column. Their runs
+    // need none of the stepping's divisions.
+    if (a.y == b.y) {
+        FillRun(top + std::min(a.x, b.x), colour, std::abs(b.x - a.x) + 1);
+        return;
+    }
+    if (a.x == b.x) {
+        std::uint8_t* d = top + a.x;
+        for (std::int32_t n = std::abs(b.y - a.y); n >= 0; --n, d += stride)
+            *d = colour;
+        return;
+    }
     LineRuns(a, b, [=](std::int64_t i, std::int32_t x, std::int32_t n) {
         FillRun(top + i * stride + x, colour, n);
     });

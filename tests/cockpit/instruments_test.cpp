@@ -178,6 +178,31 @@ protected:
 
 // Needle points on whole degrees (the common case, looked up) and between them, at both ends of
 // the circle and beyond them: each the point the angle's own cosine and sine give.
+// A panel pass draws on the surface it began with, whatever the override says meanwhile; a pass
+// begun inside it leaves it standing, and after the pass the surface is looked up anew.
+TEST(PanelPass, HoldsItsSurfaceUntilItEnds) {
+    auto first = gfx::GFXMemSurface::Create(16, 16, 8);
+    auto second = gfx::GFXMemSurface::Create(16, 16, 8);
+    ASSERT_TRUE(first && second);
+    cockpit::thePanelSurfaceOverride = first.get();
+    {
+        const cockpit::PanelPass outer;
+        EXPECT_EQ(outer.Surface(), first.get());
+        cockpit::thePanelSurfaceOverride = second.get();
+        EXPECT_EQ(cockpit::PanelSurface(), first.get());
+        EXPECT_EQ(cockpit::PanelTable(first.get()), first->GetDrawTable());
+        EXPECT_EQ(cockpit::PanelTable(second.get()), second->GetDrawTable());
+        EXPECT_EQ(cockpit::PanelTable(nullptr), nullptr);
+        {
+            const cockpit::PanelPass inner;
+            EXPECT_EQ(inner.Surface(), first.get());
+        }
+        EXPECT_EQ(cockpit::PanelSurface(), first.get());
+    }
+    EXPECT_EQ(cockpit::PanelSurface(), second.get());
+    cockpit::thePanelSurfaceOverride = nullptr;
+}
+
 TEST(NeedlePoints, EveryAngleGivesThePointOfItsOwnCosineAndSine) {
     constexpr double kPi = 3.14159265359;
     const double angles[] = {0.0,   -0.0, 1.0,   45.0,  90.0,  135.0, 179.0, 180.0, 270.0, 359.0,

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "../support/temp_folder.h"
 #include "gfx/bitmap_draw.h"
@@ -120,6 +122,27 @@ TEST(BitmapArray, EntryAppendedAfterTheIdTable) {
     for (const auto& [id, index] : lookups)
         EXPECT_EQ(a->IndexOf(id), index) << id;
     EXPECT_TRUE(WriteBytes([&](core::StreamIO& s) { return a->Write(s, 0); }).empty());
+}
+
+// Sets of every size around the halvings' turning points: each id finds its own place, and an
+// id before the first, between two, after the last or far outside finds none.
+TEST(BitmapArray, EveryIdOfASparseSetIsFoundAndNoOther) {
+    for (const int size : {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 33, 160}) {
+        GFXBitmapArray a;
+        std::vector<std::int32_t> ids;
+        for (int i = 0; i < size; ++i) {
+            a.Append(Solid(1, 1, 1));
+            ids.push_back(3 * i + 2);  // 2, 5, 8, ...: a gap either side of each
+        }
+        ASSERT_EQ(a.SetIds(ids.data()), 1);
+        for (std::int32_t id = -2; id <= 3 * size + 3; ++id) {
+            const std::int32_t expected =
+                id >= 2 && (id - 2) % 3 == 0 && (id - 2) / 3 < size ? (id - 2) / 3 : -1;
+            ASSERT_EQ(a.IndexOf(id), expected) << "id " << id << " of " << size;
+        }
+        EXPECT_EQ(a.IndexOf(65535), -1);
+        EXPECT_EQ(a.IndexOf(INT32_MIN), -1);
+    }
 }
 
 Bytes Patch32(Bytes b, std::size_t at, std::uint32_t v) {

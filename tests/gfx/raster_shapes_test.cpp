@@ -16,6 +16,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/palette.h"
 #include "gfx/raster/coverage_list.h"
+#include "gfx/raster/short_runs.h"
 #include "gfx/raster/span_shapes.h"
 #include "raster_test_support.h"
 
@@ -147,6 +148,48 @@ TEST(RasterShapes, LinesWrittenDirectlyCoverTheirRecordsPixels) {
             }
             ASSERT_EQ(direct, fromRecords) << "to " << dx << "," << dy;
         }
+    }
+}
+
+// A run of every length up to well past the widest inline one, at every alignment of a 16-byte
+// group: exactly its own bytes take the colour.
+TEST(RasterShapes, FilledRunsCoverExactlyTheirOwnBytes) {
+    std::vector<std::uint8_t> row(200);
+    for (int offset = 0; offset < 16; ++offset) {
+        for (int n = 0; n <= 150; ++n) {
+            std::fill(row.begin(), row.end(), 1);
+            FillRun(row.data() + 20 + offset, 9, n);
+            for (int i = 0; i < static_cast<int>(row.size()); ++i) {
+                const bool inside = i >= 20 + offset && i < 20 + offset + n;
+                ASSERT_EQ(row[static_cast<std::size_t>(i)], inside ? 9 : 1)
+                    << "run of " << n << " at " << offset << ", byte " << i;
+            }
+        }
+    }
+}
+
+// Lines along a row or a column, and single points, take their own way into the picture: the
+// same pixels as their records, at the picture's edges too, whichever end comes first.
+TEST(RasterShapes, LinesAlongARowOrAColumnCoverTheirRecordsPixels) {
+    constexpr int kWidth = 160, kHeight = 40;
+    const std::pair<GFXPoint, GFXPoint> lines[] = {
+        {{3, 7}, {40, 7}},    {{40, 7}, {3, 7}},     {{0, 0}, {159, 0}},   {{159, 39}, {0, 39}},
+        {{5, 0}, {5, 39}},    {{5, 39}, {5, 0}},     {{159, 3}, {159, 4}}, {{0, 20}, {0, 20}},
+        {{80, 10}, {80, 10}}, {{10, 12}, {130, 12}}, {{17, 5}, {33, 5}},   {{2, 30}, {66, 30}},
+    };
+    std::vector<std::uint8_t> direct(kWidth * kHeight), fromRecords(kWidth * kHeight);
+    for (const auto& [a, b] : lines) {
+        std::fill(direct.begin(), direct.end(), 0);
+        std::fill(fromRecords.begin(), fromRecords.end(), 0);
+        DrawLineFill8(direct.data(), kWidth, a, b, 9);
+        const int rows = BuildLineSpans(records.data(), a, b);
+        for (int i = 0; i < rows; ++i) {
+            const GFXSpanRecord& r = records[static_cast<std::size_t>(i)];
+            for (int k = 0; k <= r.lastOffset; ++k)
+                fromRecords[static_cast<std::size_t>((std::min(a.y, b.y) + i) * kWidth + r.x + k)] =
+                    9;
+        }
+        ASSERT_EQ(direct, fromRecords) << a.x << "," << a.y << " to " << b.x << "," << b.y;
     }
 }
 

@@ -11,6 +11,7 @@
 #include "gfx/raster/poly_clip.h"
 #include "gfx/raster/poly_raster.h"
 #include "gfx/raster/span_fillers.h"
+#include "gfx/raster/span_state.h"
 #include "raster_test_support.h"
 
 namespace gfx {
@@ -389,6 +390,94 @@ TEST(RasterCoverage, PolygonOutsideTheBandDrawsNothingAndStopsAtItsEnd) {
     test::Draw(s, f);
     EXPECT_EQ(theSpanState.pixelsWritten, 0u);
     EXPECT_EQ(s.At(10, 25), 6);
+}
+
+// The flat walker fills a solid face's rows itself; the same walk through a filler that is not
+// the solid one goes row by row through the stage. Both must give the same pixels, count and end
+// state, wherever the edges lie: inside, across either clip side, crossed, one row, none, and
+// stepping past the 16.16 range.
+std::vector<std::int32_t> theRanges;
+void RecordRange(std::int32_t x0, std::int32_t x1) {
+    theRanges.push_back(x0 >> 16);
+    theRanges.push_back(x1 >> 16);
+    for (std::int32_t x = x0 >> 16; x < x1 >> 16; ++x)
+        theSpanState.rowPtr[x] = 9;
+    theSpanState.pixelsWritten += static_cast<std::uint64_t>((x1 >> 16) - (x0 >> 16));
+}
+
+TEST(RasterSpan, FlatWalkOfASolidFaceFillsTheRowsTheStageWould) {
+    struct Case {
+        const char* what;
+        double left, right, leftStep, rightStep;
+        std::int32_t rows, clipLeft, clipRight;
+    };
+    const Case cases[] = {
+        {"inside, narrowing", 10.5, 50.25, 0.75, -0.5, 20, 0, 64},
+        {"across the left clip", -8.0, 20.0, 1.25, 0.0, 12, 4, 64},
+        {"across the right clip", 30.0, 70.0, 0.0, 1.5, 12, 0, 60},
+        {"wider than the clip", -10.0, 90.0, 0.0, 0.0, 3, 2, 62},
+        {"edges crossing", 20.0, 30.0, 1.0, -1.0, 16, 0, 64},
+        {"one row", 3.0, 40.0, 5.0, 5.0, 1, 0, 64},
+        {"no row", 3.0, 40.0, 0.0, 0.0, 0, 0, 64},
+        {"zero width", 12.0, 12.0, 0.0, 0.0, 4, 0, 64},
+        {"a long row", 0.0, 200.0, 0.0, -1.0, 6, 0, 256},
+        {"wrapping steps", 32767.0, 32767.5, 0.0, 1.0, 4, 0, 64},
+    };
+    for (const Case& c : cases) {
+        struct Result {
+            std::vector<std::uint8_t> px;
+            std::uint64_t written;
+            std::int32_t curY, leftX, rightX, spanX, spanWidth, spanY;
+            std::ptrdiff_t rowOffset;
+        };
+        auto walk = [&c](bool solid) {
+            Result r;
+            r.px.assign(256 * 24, 0);
+            SpanRasterState& s = theSpanState;
+            s.rowPtr = r.px.data();
+            s.pitch = 256;
+            s.colour = 9;
+            s.clipLeft = c.clipLeft;
+            s.clipRight = c.clipRight;
+            s.leftX = static_cast<std::int32_t>(c.left * 65536);
+            s.rightX = static_cast<std::int32_t>(c.right * 65536);
+            s.leftDX = static_cast<std::int32_t>(c.leftStep * 65536);
+            s.rightDX = static_cast<std::int32_t>(c.rightStep * 65536);
+            s.curY = 2;
+            s.endY = 2 + c.rows;
+            s.pixelsWritten = 0;
+            s.spanX = s.spanWidth = s.spanY = -7;
+            FillSolid(0);
+            if (!solid) s.selectedFill = RecordRange;
+            SelectPlainSpans();
+            WalkerSetupFor(0, true)();
+            s.walkFn();
+            r.written = s.pixelsWritten;
+            r.curY = s.curY;
+            r.leftX = s.leftX;
+            r.rightX = s.rightX;
+            r.spanX = s.spanX;
+            r.spanWidth = s.spanWidth;
+            r.spanY = s.spanY;
+            r.rowOffset = s.rowPtr - r.px.data();
+            return r;
+        };
+        theRanges.clear();
+        const Result solid = walk(true);
+        EXPECT_TRUE(theRanges.empty()) << c.what;
+        const Result rows = walk(false);
+        EXPECT_EQ(solid.px, rows.px) << c.what;
+        EXPECT_EQ(solid.written, rows.written) << c.what;
+        EXPECT_EQ(solid.curY, rows.curY) << c.what;
+        EXPECT_EQ(solid.leftX, rows.leftX) << c.what;
+        EXPECT_EQ(solid.rightX, rows.rightX) << c.what;
+        EXPECT_EQ(solid.rowOffset, rows.rowOffset) << c.what;
+        if (c.rows > 0) {
+            EXPECT_EQ(solid.spanX, rows.spanX) << c.what;
+            EXPECT_EQ(solid.spanWidth, rows.spanWidth) << c.what;
+            EXPECT_EQ(solid.spanY, rows.spanY) << c.what;
+        }
+    }
 }
 
 }  // namespace
