@@ -141,7 +141,9 @@ void Walk() {
     while (s.curY < s.endY) {
         s.spanY = s.curY;
         s.spanX = s.leftX;
-        s.spanWidth = s.rightX - s.leftX;
+        // Edges that step past the 16.16 range wrap, as their steps do (WrapAdd).
+        s.spanWidth = static_cast<std::int32_t>(static_cast<std::uint32_t>(s.rightX) -
+                                                static_cast<std::uint32_t>(s.leftX));
         if constexpr ((F & kShade) != 0) s.spanShade = s.leftShade;
         if constexpr ((F & kRGB) != 0) {
             s.spanR = s.leftR;
