@@ -127,28 +127,29 @@ TEST(RasterShapes, LinePixelsLieNearestTheIdealLineAtEverySlope) {
     }
 }
 
+// Whether a line from a to b written straight into a picture of kWidth by kHeight covers exactly
+// the pixels of its records, and nothing else.
+template <int kWidth, int kHeight>
+bool DirectLineCoversItsRecordsPixels(GFXPoint a, GFXPoint b) {
+    std::vector<std::uint8_t> direct(kWidth * kHeight), fromRecords(kWidth * kHeight);
+    DrawLineFill8(direct.data(), kWidth, a, b, 9);
+    const int rows = BuildLineSpans(records.data(), a, b);
+    for (int i = 0; i < rows; ++i) {
+        const GFXSpanRecord& r = records[static_cast<std::size_t>(i)];
+        for (int k = 0; k <= r.lastOffset; ++k)
+            fromRecords[static_cast<std::size_t>((std::min(a.y, b.y) + i) * kWidth + r.x + k)] = 9;
+    }
+    return direct == fromRecords;
+}
+
 // A line written straight into the picture covers exactly the pixels of its records, whichever
 // end comes first, and nothing else.
 TEST(RasterShapes, LinesWrittenDirectlyCoverTheirRecordsPixels) {
-    constexpr int kWidth = 200, kHeight = 130;
     const GFXPoint a{100, 65};
-    std::vector<std::uint8_t> direct(kWidth * kHeight), fromRecords(kWidth * kHeight);
-    for (int dy = -60; dy <= 60; dy += 3) {
-        for (int dx = -90; dx <= 90; dx += 7) {
-            const GFXPoint b{a.x + dx, a.y + dy};
-            std::fill(direct.begin(), direct.end(), 0);
-            std::fill(fromRecords.begin(), fromRecords.end(), 0);
-            DrawLineFill8(direct.data(), kWidth, a, b, 9);
-            const int rows = BuildLineSpans(records.data(), a, b);
-            for (int i = 0; i < rows; ++i) {
-                const GFXSpanRecord& r = records[static_cast<std::size_t>(i)];
-                for (int k = 0; k <= r.lastOffset; ++k)
-                    fromRecords[static_cast<std::size_t>((std::min(a.y, b.y) + i) * kWidth +
-                                                         r.x + k)] = 9;
-            }
-            ASSERT_EQ(direct, fromRecords) << "to " << dx << "," << dy;
-        }
-    }
+    for (int dy = -60; dy <= 60; dy += 3)
+        for (int dx = -90; dx <= 90; dx += 7)
+            ASSERT_TRUE((DirectLineCoversItsRecordsPixels<200, 130>(a, {a.x + dx, a.y + dy})))
+                << "to " << dx << "," << dy;
 }
 
 // A run of every length up to well past the widest inline one, at every alignment of a 16-byte
@@ -171,26 +172,14 @@ TEST(RasterShapes, FilledRunsCoverExactlyTheirOwnBytes) {
 // Lines along a row or a column, and single points, take their own way into the picture: the
 // same pixels as their records, at the picture's edges too, whichever end comes first.
 TEST(RasterShapes, LinesAlongARowOrAColumnCoverTheirRecordsPixels) {
-    constexpr int kWidth = 160, kHeight = 40;
     const std::pair<GFXPoint, GFXPoint> lines[] = {
         {{3, 7}, {40, 7}},    {{40, 7}, {3, 7}},     {{0, 0}, {159, 0}},   {{159, 39}, {0, 39}},
         {{5, 0}, {5, 39}},    {{5, 39}, {5, 0}},     {{159, 3}, {159, 4}}, {{0, 20}, {0, 20}},
         {{80, 10}, {80, 10}}, {{10, 12}, {130, 12}}, {{17, 5}, {33, 5}},   {{2, 30}, {66, 30}},
     };
-    std::vector<std::uint8_t> direct(kWidth * kHeight), fromRecords(kWidth * kHeight);
-    for (const auto& [a, b] : lines) {
-        std::fill(direct.begin(), direct.end(), 0);
-        std::fill(fromRecords.begin(), fromRecords.end(), 0);
-        DrawLineFill8(direct.data(), kWidth, a, b, 9);
-        const int rows = BuildLineSpans(records.data(), a, b);
-        for (int i = 0; i < rows; ++i) {
-            const GFXSpanRecord& r = records[static_cast<std::size_t>(i)];
-            for (int k = 0; k <= r.lastOffset; ++k)
-                fromRecords[static_cast<std::size_t>((std::min(a.y, b.y) + i) * kWidth + r.x + k)] =
-                    9;
-        }
-        ASSERT_EQ(direct, fromRecords) << a.x << "," << a.y << " to " << b.x << "," << b.y;
-    }
+    for (const auto& [a, b] : lines)
+        ASSERT_TRUE((DirectLineCoversItsRecordsPixels<160, 40>(a, b)))
+            << a.x << "," << a.y << " to " << b.x << "," << b.y;
 }
 
 TEST(RasterShapes, SpansCutToAnEllipseMatchTheFilledEllipse) {
