@@ -176,8 +176,6 @@ protected:
     flight::FlightWorldServices services;
 };
 
-// Needle points on whole degrees (the common case, looked up) and between them, at both ends of
-// the circle and beyond them: each the point the angle's own cosine and sine give.
 // A panel pass draws on the surface it began with, whatever the override says meanwhile; a pass
 // begun inside it leaves it standing, and after the pass the surface is looked up anew.
 TEST(PanelPass, HoldsItsSurfaceUntilItEnds) {
@@ -203,6 +201,8 @@ TEST(PanelPass, HoldsItsSurfaceUntilItEnds) {
     cockpit::thePanelSurfaceOverride = nullptr;
 }
 
+// Needle points on whole degrees (the common case, looked up) and between them, at both ends of
+// the circle and beyond them: each the point the angle's own cosine and sine give.
 TEST(NeedlePoints, EveryAngleGivesThePointOfItsOwnCosineAndSine) {
     constexpr double kPi = 3.14159265359;
     const double angles[] = {0.0,   -0.0, 1.0,   45.0,  90.0,  135.0, 179.0, 180.0, 270.0, 359.0,
