@@ -62,14 +62,10 @@ void BeginPanelFrame() {
 
 namespace {
 
-const gfx::GFXDrawTable* TableOf(gfx::GFXSurface* s) {
-    return PanelTable(s);
-}
-
 template <int N>
 void FillPolygon(const IntPoint (&v)[N], std::int32_t colour) {
     gfx::GFXSurface* s = PanelSurface();
-    const gfx::GFXDrawTable* t = TableOf(s);
+    const gfx::GFXDrawTable* t = PanelTable(s);
     if (t == nullptr || t->DrawPolygon == nullptr) return;
     gfx::GFXScreenPoint points[N];
     const gfx::GFXScreenPoint* pointers[N];
@@ -101,7 +97,7 @@ void GaugePolygon::DrawHorizon(std::int16_t pitchOffset, std::int16_t bankOffset
                                std::int16_t sky, std::int16_t ground, std::int16_t line,
                                std::int32_t drawLine) {
     gfx::GFXSurface* s = PanelSurface();
-    const gfx::GFXDrawTable* t = TableOf(s);
+    const gfx::GFXDrawTable* t = PanelTable(s);
     if (t == nullptr) return;
     if (t->FillRectangle != nullptr)
         t->FillRectangle(s, {x, y, x + width, y + height}, static_cast<std::uint32_t>(sky) & 0xFF);
@@ -191,7 +187,7 @@ std::int32_t PanelGauge::Slew(std::int32_t recorded, std::int32_t target) const 
 
 void PanelGauge::DrawLine(IntPoint from, IntPoint to, std::int16_t colour) const {
     gfx::GFXSurface* s = PanelSurface();
-    const gfx::GFXDrawTable* t = TableOf(s);
+    const gfx::GFXDrawTable* t = PanelTable(s);
     if (t == nullptr || t->DrawSegment == nullptr) return;
     t->DrawSegment(s, {from.x, from.y}, {to.x, to.y}, static_cast<std::uint32_t>(colour) & 0xFF);
 }
@@ -223,13 +219,6 @@ IntPoint RecordAnchor(const gfx::GFXFont& font, const std::uint8_t* record) {
     return anchor;
 }
 
-// A glyph's vertical offset, the first word of its record (0 when it has none).
-std::int32_t RecordOffset(const gfx::GFXFont& font, const std::uint8_t* record) {
-    std::int32_t offset = 0;
-    if (record != nullptr && font.userStride >= 4) std::memcpy(&offset, record, 4);
-    return offset;
-}
-
 // Whether a one-character string of `font` through table `t` draws exactly its glyph's bitmap
 // (the plain table's text entry, the font unscaled), so that the bitmap may be drawn instead.
 bool DrawsGlyphsAsBitmaps(const gfx::GFXFont& font, const gfx::GFXDrawTable& t) {
@@ -258,11 +247,11 @@ namespace {
 bool DrawGlyphAt(const gfx::GFXFont* font, std::int32_t frame, const gfx::GFXBitmap* b,
                  const std::uint8_t* record, gfx::GFXPoint at) {
     gfx::GFXSurface* s = PanelSurface();
-    const gfx::GFXDrawTable* t = TableOf(s);
+    const gfx::GFXDrawTable* t = PanelTable(s);
     if (t == nullptr || t->DrawText == nullptr) return false;
     if (t->DrawBitmap != nullptr && DrawsGlyphsAsBitmaps(*font, *t)) {
-        t->DrawBitmap(s, b, {at.x, at.y + font->baseline - b->height + RecordOffset(*font, record)},
-                      0);
+        t->DrawBitmap(s, b,
+                      {at.x, at.y + font->baseline - b->height + font->VerticalOffset(record)}, 0);
     } else {
         const char text[2] = {static_cast<char>(static_cast<unsigned char>(frame)), 0};
         t->DrawText(s, font, at, gfx::GFXFontText(font, text).c_str());
@@ -320,7 +309,7 @@ void PanelGauge::DrawBitmapPiece(const gfx::GFXBitmap* bitmap, IntRect source, s
     source.bottom = std::min(source.bottom, std::abs(bitmap->height) - 1);
     if (source.right < source.left || source.bottom < source.top) return;
     gfx::GFXSurface* s = PanelSurface();
-    const gfx::GFXDrawTable* t = TableOf(s);
+    const gfx::GFXDrawTable* t = PanelTable(s);
     if (t == nullptr || t->DrawBitmapPart == nullptr) return;
     t->DrawBitmapPart(s, bitmap, {source.left, source.top, source.right, source.bottom}, {x, y}, 0);
     if (alwaysDraw != 0) return;
@@ -333,7 +322,7 @@ void PanelGauge::DrawBitmap(const gfx::GFXBitmap* bitmap, std::int32_t x, std::i
     AdvanceSlot();
     if (bitmap == nullptr || bitmap->pixels == nullptr) return;
     gfx::GFXSurface* s = PanelSurface();
-    const gfx::GFXDrawTable* t = TableOf(s);
+    const gfx::GFXDrawTable* t = PanelTable(s);
     if (t == nullptr || t->DrawBitmap == nullptr) return;
     t->DrawBitmap(s, bitmap, {x, y}, 0);
 }
@@ -366,7 +355,7 @@ void RestorePanelBackground(const IntRect& source, IntPoint at) {
     gfx::GFXSurface* s = PanelSurface();
     const gfx::GFXBitmap* b = OpaquePanel();
     if (s == nullptr || b == nullptr) return;
-    gfx::DrawBitmapPartInside(s, TableOf(s), b,
+    gfx::DrawBitmapPartInside(s, PanelTable(s), b,
                               {source.left, source.top, source.right, source.bottom}, {at.x, at.y});
 }
 
@@ -386,14 +375,13 @@ bool EraseUnderFrame(PanelGauge& g, const gfx::GFXFont* font, std::int32_t frame
     const FrameGlyph glyph = LookUpFrame(font, frame);
     const gfx::GFXBitmap* b = glyph.bitmap;
     gfx::GFXSurface* s = PanelSurface();
-    const gfx::GFXDrawTable* t = TableOf(s);
+    const gfx::GFXDrawTable* t = PanelTable(s);
     const gfx::GFXBitmap* panel = OpaquePanel();
     if (b == nullptr || t == nullptr || panel == nullptr || !DrawsGlyphsAsBitmaps(*font, *t) ||
         t->DrawBitmap != &gfx::SoftDrawBitmap || t->DrawBitmapPart != &gfx::SoftDrawBitmapPart ||
         b->bitsPerPixel != 8 || panel->bitsPerPixel != 8)
         return false;
-    const std::uint32_t mode = b->DrawMode();
-    if (mode == 4 || mode == 5) return false;
+    if (b->DrawsTranslucent()) return false;
     // The erase: the area of the panel bitmap, wholly inside it, at the recorded point.
     const std::int32_t panelRows = std::abs(panel->height);
     if (e.left < 0 || e.top < 0 || e.right >= panel->width || e.bottom >= panelRows) return false;
@@ -406,7 +394,7 @@ bool EraseUnderFrame(PanelGauge& g, const gfx::GFXFont* font, std::int32_t frame
     const std::int32_t h = std::abs(b->height);
     const std::int64_t x = static_cast<std::int64_t>(point.x) - anchor.x;
     const std::int64_t y = static_cast<std::int64_t>(point.y) + h - anchor.y + font->baseline -
-                           b->height + RecordOffset(*font, glyph.record);
+                           b->height + font->VerticalOffset(glyph.record);
     if (x < to.x || y < to.y || x + b->width > static_cast<std::int64_t>(to.x) + width ||
         y + h > static_cast<std::int64_t>(to.y) + rows)
         return false;
@@ -423,7 +411,7 @@ bool EraseUnderFrame(PanelGauge& g, const gfx::GFXFont* font, std::int32_t frame
         panel->pixels + static_cast<std::ptrdiff_t>(e.top) * panel->stride + e.left;
     if (!gfx::BlitOverBackground(dst, target.stride, from, panel->stride, width, rows, sprite,
                                  static_cast<std::int32_t>(y - to.y), h,
-                                 mode == gfx::kBitmapTransparent))
+                                 b->DrawMode() == gfx::kBitmapTransparent))
         return false;
     const auto left = static_cast<std::int32_t>(x);
     const auto top = static_cast<std::int32_t>(y);

@@ -80,6 +80,8 @@ public:
     [[nodiscard]] static std::int32_t StrideFor(std::int32_t width, std::int32_t bitsPerPixel);
     [[nodiscard]] std::uint8_t* Row(std::int32_t y) const { return pixels + y * stride; }
     [[nodiscard]] std::uint32_t DrawMode() const { return flags & kBitmapModeMask; }
+    // Whether the bitmap is drawn translucent (mode 4 or 5), through the palette's rows.
+    [[nodiscard]] bool DrawsTranslucent() const { return (DrawMode() & ~1u) == kBitmapTranslucent; }
 
     std::int32_t width = 0;
     std::int32_t height = 0;

@@ -47,8 +47,7 @@ std::int64_t DdaPosition(std::int64_t k, std::int32_t s, std::int32_t d) {
 
 void BlitBitmap(const BlitTarget& t, const GFXBitmap& b, GFXPoint at) {
     if (b.pixels == nullptr || b.bitsPerPixel != 8) return;
-    const std::uint32_t mode = b.DrawMode();
-    if (mode == 4 || mode == 5) {
+    if (b.DrawsTranslucent()) {
         // Translucency goes through the palette's rows.
         SoftDrawBitmapPart(t.surface, &b, {0, 0, b.width - 1, std::abs(b.height) - 1}, at, 0);
         return;

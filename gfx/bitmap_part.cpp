@@ -13,8 +13,7 @@ namespace {
 // (already held inside it) lying wholly inside the clip box: the same rectangle and pixels,
 // straight to the copy loops. False, drawing nothing, in every other case.
 bool DrawPlainPart(GFXSurface* s, const GFXBitmap* b, const GFXRect& source, GFXPoint at) {
-    const std::uint32_t mode = b->DrawMode();
-    if (b->bitsPerPixel != 8 || s->bitsPerPixel != 8 || mode == 4 || mode == 5) return false;
+    if (b->bitsPerPixel != 8 || s->bitsPerPixel != 8 || b->DrawsTranslucent()) return false;
     const std::int32_t w = source.right - source.left + 1;
     const std::int32_t h = source.bottom - source.top + 1;
     const std::int64_t right = static_cast<std::int64_t>(at.x) + w - 1;

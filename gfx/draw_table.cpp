@@ -339,17 +339,16 @@ void DrawBitmapRegion(GFXSurface* s, const GFXBitmap* b, GFXPoint at, std::uint3
     std::uint8_t* row = PixelAt(*s, 0, shape.firstRow);
     const std::int32_t srcStride = my ? -b->stride : b->stride;
     const std::uint32_t mode = b->DrawMode();
+    const bool translucent = b->DrawsTranslucent();
     const GFXPalette* pal = s->palette;
     // A palette one step short of its last level hides translucent bitmaps, whatever its level.
-    if ((mode == 4 || mode == 5) && pal != nullptr &&
-        pal->translucentLast - pal->translucentLevel == 1) {
+    if (translucent && pal != nullptr && pal->translucentLast - pal->translucentLevel == 1) {
         return;
     }
     if (mode == kBitmapTransparent ||
-        ((mode == 4 || mode == 5) && (pal == nullptr || pal->translucentLevel == 0))) {
+        (translucent && (pal == nullptr || pal->translucentLevel == 0))) {
         SpanBlitKey(shape, row, s->stride, b->pixels, srcStride);
-    } else if (mode == 4 || mode == 5) {
-        if (pal->translucentLast - pal->translucentLevel == 1) return;
+    } else if (translucent) {
         SpanBlitBlend(shape, row, s->stride, b->pixels, srcStride,
                       TranslucentBlock(pal, pal->translucentLevel));
     } else {
@@ -418,16 +417,15 @@ void DrawBitmapScaledRegion(GFXSurface* s, const GFXBitmap* b, GFXPoint at, GFXS
     a.dir = mx ? -1 : 1;
     std::uint8_t* row = PixelAt(*s, 0, shape.firstRow);
     const std::uint32_t mode = b->DrawMode();
+    const bool translucent = b->DrawsTranslucent();
     const GFXPalette* pal = s->palette;
-    if ((mode == 4 || mode == 5) && pal != nullptr &&
-        pal->translucentLast - pal->translucentLevel == 1) {
+    if (translucent && pal != nullptr && pal->translucentLast - pal->translucentLevel == 1) {
         return;
     }
     if (mode == kBitmapTransparent ||
-        ((mode == 4 || mode == 5) && (pal == nullptr || pal->translucentLevel == 0))) {
+        (translucent && (pal == nullptr || pal->translucentLevel == 0))) {
         SpanStretchKey(shape, row, s->stride, a);
-    } else if (mode == 4 || mode == 5) {
-        if (pal->translucentLast - pal->translucentLevel == 1) return;
+    } else if (translucent) {
         SpanStretchBlend(shape, row, s->stride, a, TranslucentBlock(pal, pal->translucentLevel));
     } else {
         SpanStretchCopy(shape, row, s->stride, a);

@@ -173,8 +173,7 @@ namespace {
 
 // An opaque glyph's mode: it is copied, key and all.
 bool CopiedWhole(const GFXBitmap& g) {
-    const std::uint32_t mode = g.DrawMode();
-    return mode != kBitmapTransparent && mode != 4 && mode != 5;
+    return g.DrawMode() != kBitmapTransparent && !g.DrawsTranslucent();
 }
 
 }  // namespace

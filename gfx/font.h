@@ -71,6 +71,10 @@ public:
     [[nodiscard]] std::int32_t GetStringHeight(const char* text) const;
     // The glyph of `code` and its vertical offset; the placeholder (offset 0) when missing.
     const GFXBitmap* GetGlyph(std::uint32_t code, std::int32_t* verticalOffset) const;
+    // A glyph's vertical offset: the first word of its record (0 when it has none).
+    [[nodiscard]] std::int32_t VerticalOffset(const std::uint8_t* record) const {
+        return record != nullptr && userStride >= 4 ? core::ReadI32(record) : 0;
+    }
 
     void SetColor(std::int32_t colour);
     void RemapColors(const std::uint8_t* map);
@@ -113,10 +117,7 @@ inline const GFXBitmap* GFXFont::GetGlyph(std::uint32_t code, std::int32_t* vert
     if (verticalOffset) *verticalOffset = 0;
     const std::int32_t index = IndexOf(static_cast<std::int32_t>(code));
     if (index < 0 || index >= count || !bitmaps[index]) return Placeholder();
-    const std::uint8_t* record = UserRecord(index);
-    if (verticalOffset && record != nullptr && userStride >= 4) {
-        *verticalOffset = core::ReadI32(record);
-    }
+    if (verticalOffset) *verticalOffset = VerticalOffset(UserRecord(index));
     return bitmaps[index].get();
 }
 

@@ -348,8 +348,8 @@ void TerrainGrid::BuildJumps(TerrainCellPyramid& b) const {
     for (std::size_t i = 0; i < spots.size(); ++i) {
         const Spot& sp = spots[i];
         TerrainJump& j = b.jumps[i];
-        j.bits = number(sp.cell) | (static_cast<std::uint64_t>(sp.level) << 56);
-        if (sp.parent != nullptr) j.bits |= (number(sp.parent) << 28) | TerrainJump::kHasParent;
+        j.Place(number(sp.cell), sp.parent != nullptr ? number(sp.parent) : 0, sp.parent != nullptr,
+                sp.level);
         std::copy(sp.cell, sp.cell + kTerrainCellBytes, j.contents);
     }
     b.jumpCells = b.jumps.data();

@@ -77,6 +77,11 @@ struct TerrainJump {
     std::uint8_t contents[kTerrainCellBytes] = {};
     static constexpr std::uint64_t kIndexMask = (std::uint64_t{1} << 28) - 1;
     static constexpr std::uint64_t kHasParent = std::uint64_t{1} << 63;
+    // Sets the place: the cell, the cell it came from (when it passed one) and its level.
+    void Place(std::uint64_t cell, std::uint64_t parent, bool hasParent, std::int32_t level) {
+        bits = cell | (parent << 28) | (static_cast<std::uint64_t>(level) << 56) |
+               (hasParent ? kHasParent : 0);
+    }
     [[nodiscard]] std::uint64_t Cell() const { return bits & kIndexMask; }
     [[nodiscard]] std::uint64_t Parent() const { return (bits >> 28) & kIndexMask; }
     [[nodiscard]] bool HasParent() const { return (bits & kHasParent) != 0; }
