@@ -347,8 +347,7 @@ void DrawAttitudeDirector(PanelGauge& g, const GFXFont* sprites, std::int32_t co
         g.drawnValue4[g.slot] = 0;
     }
     if (!StackPowered()) {
-        // Without power the face is covered: two triangles split along the diagonal, both wound
-        // the same way round (the rasterizer draws one winding only).
+        // Without power the face is covered: two triangles split along the diagonal.
         auto& t = g.needlePolygon;
         t.vertices[0] = {l.c, l.d};
         t.vertices[1] = {l.e, l.d};

@@ -13,6 +13,7 @@
 #include "gfx/draw_table.h"
 #include "gfx/font.h"
 #include "gfx/raster/blit_loops.h"
+#include "gfx/raster/poly_raster.h"
 #include "gfx/raster/poly_request.h"
 #include "gfx/surface.h"
 
@@ -74,6 +75,8 @@ void FillPolygon(const IntPoint (&v)[N], std::int32_t colour) {
         points[i].y = v[i].y;
         pointers[i] = &points[i];
     }
+    // A needle or bug is drawn whichever way round its corners were listed.
+    gfx::OrderClockwise(pointers, N);
     gfx::GFXPolyRequest q;
     q.points = pointers;
     q.count = N;

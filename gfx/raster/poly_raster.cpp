@@ -398,18 +398,23 @@ inline bool StrictlyInside(const GFXPolyRequest& q, const GFXClipBounds& b, int 
     return true;
 }
 
-// Twice the area the points enclose, positive when they run clockwise with y downwards.
-inline std::int64_t TwiceSignedArea(const GFXPolyRequest& q, int n) {
+}  // namespace
+
+std::int64_t TwiceSignedArea(const GFXScreenPoint* const* points, int count) {
+    if (points == nullptr) return 0;
     std::int64_t sum = 0;
-    for (int i = 0; i < n; ++i) {
-        const GFXScreenPoint* a = q.points[i];
-        const GFXScreenPoint* b = q.points[i + 1 == n ? 0 : i + 1];
+    for (int i = 0; i < count; ++i) {
+        const GFXScreenPoint* a = points[i];
+        const GFXScreenPoint* b = points[i + 1 == count ? 0 : i + 1];
         if (a == nullptr || b == nullptr) return 0;
         sum += static_cast<std::int64_t>(a->x) * b->y - static_cast<std::int64_t>(b->x) * a->y;
     }
     return sum;
 }
-}  // namespace
+
+void OrderClockwise(const GFXScreenPoint** points, int count) {
+    if (TwiceSignedArea(points, count) < 0) std::reverse(points, points + count);
+}
 
 namespace {
 
@@ -494,7 +499,7 @@ template <int kCount, std::uint32_t kFlags>
     // Points run clockwise on the screen; a face given the other way, or without area, is seen
     // from behind and would draw nothing. It is turned away here, before gradients, clipping
     // and edge set-up are spent on it.
-    if (TwiceSignedArea(request, n) <= 0) return 0;
+    if (TwiceSignedArea(request.points, n) <= 0) return 0;
 
     const bool isTriangle = n == 3;
     s.isTriangle = isTriangle;

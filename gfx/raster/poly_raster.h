@@ -15,6 +15,15 @@ void RasterTriangle(const GFXPolyRequest& request);
 void RasterClippedTriangle(const GFXPolyRequest& request);
 void RasterPolygon(const GFXPolyRequest& request);
 
+// Twice the area the corners enclose: positive when they run clockwise on the screen (y
+// downwards), the order the rasterizers fill; negative the other way round; 0 without area or
+// with a corner missing.
+[[nodiscard]] std::int64_t TwiceSignedArea(const GFXScreenPoint* const* points, int count);
+// Puts the corners of a flat shape drawn on a surface (a needle, a bug, a pointer) in the order
+// the rasterizers fill, so that it shows whichever way round it was listed. Only the 3D engine's
+// faces keep their order: given the other way they are seen from behind and draw nothing.
+void OrderClockwise(const GFXScreenPoint** points, int count);
+
 // Constant per-pixel steps of a triangle, written into the span fields of theSpanState.
 void ComputeTriangleGradients(const GFXPolyRequest& request);
 

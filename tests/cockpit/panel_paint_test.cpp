@@ -21,6 +21,7 @@
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/gauges.h"
 #include "cockpit/panel_art.h"
+#include "cockpit/panel_art_tables.h"
 #include "cockpit/panel_layouts.h"
 #include "cockpit/panel_redraw.h"
 #include "cockpit/panel_services.h"
@@ -408,6 +409,286 @@ TEST_F(PanelPaint, EveryFlippedBufferEndsWithTheCurrentValues) {
                                 << first % 640 << ", " << top + first / 640 << ")";
         }
     }
+}
+
+// ---- every needle, pointer, bug and flag ----
+
+using cockpit::PanelOp;
+using cockpit::PanelRow;
+
+// A screen box, edges inside.
+struct Box {
+    int left, top, right, bottom;
+    [[nodiscard]] bool Holds(int x, int y) const {
+        return left <= x && x <= right && top <= y && y <= bottom;
+    }
+};
+
+// The palette role a part is drawn in: its instrument's sprites, or a colour the drawing names.
+enum class Ink { Art, Needle, Hsi, Bug, Bar, CourseBar, RowColour };
+
+// A part that moves, the word it follows set to three values (a flag: its other state).
+struct MovingPart {
+    const char* name;
+    std::uint64_t ops;  // the instruments that draw it, a bit per PanelOp
+    void (*set)(const PanelRow& row, int value);
+    int values[3];
+    int count;
+    Ink ink;
+    bool (*shown)(const PanelRow& row) = nullptr;  // whether the row shows the part (all when null)
+    bool pair = false;  // a pair of pointers, one either side of the instrument's middle
+};
+constexpr std::uint64_t Op(PanelOp op) {
+    return std::uint64_t{1} << static_cast<int>(op);
+}
+constexpr std::uint64_t kHsis = Op(PanelOp::HsiC172) | Op(PanelOp::HsiTwin) | Op(PanelOp::HsiTurbine);
+constexpr std::uint64_t kFullHsis = Op(PanelOp::HsiTwin) | Op(PanelOp::HsiTurbine);
+constexpr std::uint64_t kDials = Op(PanelOp::SingleNeedle) | Op(PanelOp::MachAirspeed) |
+                                 Op(PanelOp::TachometerHourMeter) | Op(PanelOp::TwinTachometer);
+constexpr std::uint64_t kTwoNeedles = Op(PanelOp::TwinNeedle) | Op(PanelOp::TwinNeedleSlewFirst);
+std::int16_t I16(int v) {
+    return static_cast<std::int16_t>(v);
+}
+cockpit::HsiGauge& Hsi() {
+    return cockpit::theHsiGauge;
+}
+
+const MovingPart kMovingParts[] = {
+    {"needle", kDials, [](const PanelRow& r, int v) { r.gauge->value = v; }, {20, 75, 130}, 3, Ink::Art},
+    {"Mach digits", Op(PanelOp::MachAirspeed), [](const PanelRow& r, int v) { r.gauge->value2 = I16(v); },
+     {5, 48, 120}, 3, Ink::Art},
+    {"first needle", kTwoNeedles, [](const PanelRow& r, int v) { r.gauge->value = v; }, {20, 75, 140}, 3, Ink::Art},
+    {"second needle", kTwoNeedles, [](const PanelRow& r, int v) { r.gauge->value2 = I16(v); },
+     {20, 75, 140}, 3, Ink::Art},
+    {"airplane", Op(PanelOp::TurnCoordinator), [](const PanelRow& r, int v) { r.gauge->value = v; },
+     {3, 9, 20}, 3, Ink::Art, [](const PanelRow& r) { return r.arg[0] != 0; }},
+    {"ball", Op(PanelOp::TurnCoordinator), [](const PanelRow& r, int v) { r.gauge->value2 = I16(v); },
+     {4, 30, 50}, 3, Ink::Art},
+    {"ten-thousands hand", Op(PanelOp::ThreePointerAltimeter),
+     [](const PanelRow& r, int v) { r.gauge->value = v; }, {10, 40, 70}, 3, Ink::Art},
+    {"thousands hand", Op(PanelOp::ThreePointerAltimeter),
+     [](const PanelRow& r, int v) { r.gauge->value2 = I16(v); }, {40, 90, 150}, 3, Ink::Art},
+    {"hundreds hand", Op(PanelOp::ThreePointerAltimeter),
+     [](const PanelRow& r, int v) { r.gauge->value3 = I16(v); }, {40, 90, 150}, 3, Ink::Art},
+    {"pointer and drums", Op(PanelOp::CounterAltimeter), [](const PanelRow& r, int v) { r.gauge->value = v; },
+     {1250, 8880, 23400}, 3, Ink::Art},
+    {"pitch", Op(PanelOp::AttitudeIndicator) | Op(PanelOp::AttitudeDirector),
+     [](const PanelRow&, int v) { cockpit::theAttitudeLayout.pitch = I16(v); }, {-2500, 1500, 3600}, 3, Ink::Art},
+    {"bank", Op(PanelOp::AttitudeIndicator),
+     [](const PanelRow&, int v) { cockpit::theAttitudeLayout.bank = I16(v); }, {340, 20, 45}, 3, Ink::Art},
+    // The director's bank pointer is drawn in the colour its row names.
+    {"bank pointer", Op(PanelOp::AttitudeDirector),
+     [](const PanelRow&, int v) { cockpit::theAttitudeLayout.bank = I16(v); }, {340, 20, 45}, 3, Ink::RowColour},
+    {"glide-slope pointer", Op(PanelOp::AttitudeDirector),
+     [](const PanelRow& r, int v) {
+         r.gauge->navFlag1 = 1;
+         r.gauge->glideSlopeNeedle = I16(v);
+     },
+     {-18, 5, 20}, 3, Ink::Art},
+    {"course pointer", Op(PanelOp::AttitudeDirector),
+     [](const PanelRow& r, int v) {
+         r.gauge->navFlag2 = 1;
+         r.gauge->courseNeedle = I16(v);
+     },
+     {-15, 4, 17}, 3, Ink::Art},
+    {"speed pointer", Op(PanelOp::AttitudeDirector), [](const PanelRow& r, int v) { r.gauge->value = v; },
+     {-20, 9, 18}, 3, Ink::Art},
+    {"heading bug", kHsis, [](const PanelRow&, int v) { Hsi().headingBug = I16(v); }, {90, 200, 330}, 3, Ink::Bug},
+    {"course arrow", kHsis, [](const PanelRow&, int v) { Hsi().course = I16(v); }, {20, 150, 250}, 3, Ink::Hsi},
+    {"card", kHsis, [](const PanelRow&, int v) { Hsi().compassFrame = I16(v); }, {30, 70, 120}, 3, Ink::Art},
+    {"deviation bar", kFullHsis, [](const PanelRow&, int v) { Hsi().courseDeviation = I16(v); }, {-16, 6, 18},
+     3, Ink::Hsi},
+    {"glide-slope pointers", kFullHsis,
+     [](const PanelRow&, int v) {
+         Hsi().glideSlopeFlag = 1;
+         Hsi().glideSlope = I16(v);
+     },
+     {-16, 7, 18}, 3, Ink::Hsi, nullptr, true},
+    // The arrows and flags step on from what the flight shows.
+    {"TO/FROM arrow", kFullHsis, [](const PanelRow&, int v) { Hsi().toFrom = I16((Hsi().toFrom + v) % 3); },
+     {1, 2}, 2, Ink::Hsi},
+    {"NAV flag", kFullHsis, [](const PanelRow&, int) { Hsi().signalFlag = Hsi().signalFlag == 0; }, {1}, 1,
+     Ink::Art},
+    {"course needle", Op(PanelOp::CourseIndicator),
+     [](const PanelRow& r, int v) { r.gauge->courseNeedle = I16(v); }, {-16, 3, 18}, 3, Ink::CourseBar},
+    {"glide-slope needle", Op(PanelOp::CourseIndicator),
+     [](const PanelRow& r, int v) { r.gauge->glideSlopeNeedle = I16(v); }, {-20, 9, 22}, 3, Ink::CourseBar},
+    {"card", Op(PanelOp::CourseIndicator) | Op(PanelOp::AdfIndicator) | Op(PanelOp::Rmi),
+     [](const PanelRow& r, int v) { r.gauge->cardFrame = I16(v); }, {30, 70, 120}, 3, Ink::Art},
+    {"TO/FROM flag", Op(PanelOp::CourseIndicator),
+     [](const PanelRow& r, int v) { r.gauge->toFrom = I16((r.gauge->toFrom + v) % 3); }, {1, 2}, 2, Ink::Art},
+    {"NAV flag", Op(PanelOp::CourseIndicator),
+     [](const PanelRow& r, int) { r.gauge->navFlag2 = r.gauge->navFlag2 == 0; }, {1}, 1, Ink::Art},
+    {"GS flag", Op(PanelOp::CourseIndicator),
+     [](const PanelRow& r, int) { r.gauge->navFlag1 = r.gauge->navFlag1 == 0; }, {1}, 1, Ink::Art},
+    {"needle", Op(PanelOp::AdfIndicator) | Op(PanelOp::Rmi),
+     [](const PanelRow& r, int v) { r.gauge->needle = I16(v); }, {100, 170, 290}, 3, Ink::Needle},
+    {"second needle", Op(PanelOp::Rmi), [](const PanelRow& r, int v) { r.gauge->needle2 = I16(v); },
+     {100, 170, 290}, 3, Ink::Hsi},
+    // A bar's pointer steps on from where the flight puts it, within the shortest scale.
+    {"pointer", Op(PanelOp::BarPointer),
+     [](const PanelRow& r, int v) { r.gauge->needle = I16((r.gauge->needle + v) % 26); }, {5, 12, 19}, 3,
+     Ink::Bar},
+    {"tape", Op(PanelOp::TapeGauge), [](const PanelRow& r, int v) { r.gauge->needle = I16(v); }, {8, 37, 70}, 3,
+     Ink::RowColour},
+    // The trim commands turn the wheel a frame with each step of the marker.
+    {"marker", Op(PanelOp::TrimWheel) | Op(PanelOp::SideTrim),
+     [](const PanelRow& r, int v) {
+         r.gauge->value = v;
+         r.gauge->lever = I16((r.gauge->lever + 1) % 4);
+     },
+     {-30, 7, 30}, 3, Ink::RowColour},
+};
+
+// Where an instrument's parts are drawn on the screen of a view: its face about the row's point,
+// the attitude window, the bar's or tape's strip, the trim's marker.
+Box InstrumentBox(const PanelRow& r, int type, int view) {
+    const int x = r.x, y = r.y + cockpit::PanelOffsetFor(type, view);
+    switch (r.op) {
+        case PanelOp::AttitudeIndicator: {
+            const cockpit::AttitudeLayout a = cockpit::AttitudeLayoutForType(type);
+            const int v = flight::theAircraft.GetViewportBottom();
+            return {a.c, a.d + v, a.e, a.f + v};
+        }
+        case PanelOp::AttitudeDirector: {
+            const cockpit::AttitudeLayout a = cockpit::AttitudeLayoutForType(type);
+            return {a.c, a.d, a.e, a.f};
+        }
+        case PanelOp::BarPointer:
+            return {x - 2, y - 1, x + 64, y + r.arg[0] + r.arg[1] + 1};
+        case PanelOp::TapeGauge:
+            return {x - 2, y - 80, x + 4, y + 1};
+        case PanelOp::TrimWheel:
+        case PanelOp::SideTrim:
+            return {x - 30, y - 30, x + 40, y + 40};
+        case PanelOp::HsiTwin:
+        case PanelOp::HsiTurbine:
+            return {x - 62, y - 62, x + 62, y + 62};
+        default:
+            return {x - 52, y - 52, x + 52, y + 52};
+    }
+}
+
+// The palette indices of a role (a bar pointer's top is in one colour out of its band and in
+// another within); none for a part of its instrument's sprites.
+std::vector<int> InkIndices(Ink ink, const PanelRow& r, int type) {
+    const cockpit::PanelColours& c = cockpit::ColoursOf(type);
+    switch (ink) {
+        case Ink::Needle: return {c.needle};
+        case Ink::Hsi: return {c.hsi};
+        case Ink::Bug: return {c.bug};
+        case Ink::Bar: return {c.bar1, c.band1};
+        case Ink::CourseBar: return {cockpit::kCourseVariants[std::clamp(r.arg[0], 0, 2)].colour};
+        case Ink::RowColour: return {r.arg[0]};
+        case Ink::Art: break;
+    }
+    return {};
+}
+
+// The palette indices of every sprite of a row's art.
+std::vector<bool> ArtColours(const PanelRow& r) {
+    std::vector<bool> used(256, false);
+    for (cockpit::PanelArt art : r.art) {
+        const gfx::GFXFont* f = cockpit::PanelArtFont(art);
+        if (f == nullptr) continue;
+        for (const auto& b : f->bitmaps) {
+            if (!b) continue;
+            for (int y = 0; y < std::abs(b->height); ++y)
+                for (int x = 0; x < b->width; ++x) used[b->Row(y)[x]] = true;
+        }
+    }
+    return used;
+}
+
+// Each needle, pointer, bug and flag of every panel in every view, moved through three values from
+// the flight left alone, changes its own instrument's pixels and no other's; the three pictures
+// differ from one another; and what it adds is drawn in the colour of its role (the heading bug in
+// the bug's colour, a vector needle in the needles') or in its instrument's own art.
+TEST_F(PanelPaint, EveryPointerMovesItsInstrumentInItsColour) {
+    int checked = 0;
+    for (const PanelView& v : kPanelViews) {
+        // The flight painted afresh (a fresh paint recomputes the engine and fuel words and
+        // the electrical refresh centres the navigation needles), then once more with nothing
+        // changed or with the part set; the part's gauge jumps to its value.
+        auto fly = [&v](const MovingPart* part, const PanelRow* row, int value) {
+            FreshCockpit(v.type);
+            cockpit::theSwapPanel = v.swapped;
+            FixedFlight(0);
+            PaintFresh(v.view);
+            if (part != nullptr) {
+                part->set(*row, value);
+                if (row->gauge != nullptr) row->gauge->dirty = row->gauge->force = 1;
+                cockpit::theHsiGauge.dirty = 1;
+            }
+            cockpit::PaintCockpit(v.view, 0);
+        };
+        fly(nullptr, nullptr, 0);
+        const int top = flight::theAircraft.GetViewportBottom();
+        const std::vector<std::uint8_t> alone = Rows(gfx::GetDrawSurface(), top);
+        int count = 0;
+        const PanelRow* rows = cockpit::PanelRowsOf(v.type, &count);
+        for (const MovingPart& part : kMovingParts) {
+            for (int i = 0; i < count; ++i) {
+                const PanelRow& row = rows[i];
+                if ((part.ops & Op(row.op)) == 0 || !cockpit::SectionShown(row.section, v.view) ||
+                    (part.shown != nullptr && !part.shown(row)))
+                    continue;
+                const std::string what = std::string(v.golden) + " row " + std::to_string(i) + " " + part.name;
+                const Box box = InstrumentBox(row, v.type, v.view);
+                const std::vector<int> inks = InkIndices(part.ink, row, v.type);
+                auto inked = [&inks](std::uint8_t c) {
+                    return std::find(inks.begin(), inks.end(), c) != inks.end();
+                };
+                const std::vector<bool> art = ArtColours(row);
+                std::vector<bool> face(256, false);
+                for (std::size_t p = 0; p < alone.size(); ++p)
+                    if (box.Holds(static_cast<int>(p % 640), top + static_cast<int>(p / 640))) face[alone[p]] = true;
+                std::vector<std::vector<std::uint8_t>> moved;
+                for (int k = 0; k < part.count; ++k) {
+                    fly(&part, &row, part.values[k]);
+                    moved.push_back(Rows(gfx::GetDrawSurface(), top));
+                    const std::vector<std::uint8_t>& m = moved.back();
+                    // Changed pixels; and the part in its colour, where it now stands and where it
+                    // stood (a part in a role's colour is the only thing of that colour there).
+                    int inside = 0, outside = 0, foreign = 0, at = -1, shown = 0, moves = 0;
+                    int sides[2] = {0, 0};
+                    for (std::size_t p = 0; p < m.size(); ++p) {
+                        const int x = static_cast<int>(p % 640), y = top + static_cast<int>(p / 640);
+                        if (box.Holds(x, y)) {
+                            shown += inked(m[p]);
+                            moves += inked(m[p]) != inked(alone[p]);
+                            sides[2 * x < box.left + box.right ? 0 : 1] += inked(m[p]) && !inked(alone[p]);
+                        }
+                        if (m[p] == alone[p]) continue;
+                        if (!box.Holds(x, y)) {
+                            if (outside++ == 0) at = static_cast<int>(p);
+                            continue;
+                        }
+                        ++inside;
+                        foreign += inks.empty() && !art[m[p]] && !face[m[p]];
+                    }
+                    const std::string value = what + " at " + std::to_string(part.values[k]);
+                    EXPECT_GT(inside, 0) << value << " changed nothing";
+                    EXPECT_EQ(outside, 0) << value << " changed (" << at % 640 << ", " << top + at / 640 << ")";
+                    if (!inks.empty()) {
+                        EXPECT_GT(shown, 0) << value << " shows nothing in colour " << inks[0];
+                        EXPECT_GT(moves, 0) << value << " moved nothing in colour " << inks[0];
+                    }
+                    if (part.pair) {
+                        EXPECT_GT(sides[0], 0) << value << ": nothing moved on the left";
+                        EXPECT_GT(sides[1], 0) << value << ": nothing moved on the right";
+                    }
+                    EXPECT_EQ(foreign, 0) << value << " drew colours of no art of its instrument";
+                    ++checked;
+                }
+                for (std::size_t a = 0; a < moved.size(); ++a)
+                    for (std::size_t b = a + 1; b < moved.size(); ++b)
+                        EXPECT_FALSE(moved[a] == moved[b]) << what << ": values " << a << " and " << b << " look alike";
+            }
+        }
+    }
+    cockpit::theSwapPanel = 0;
+    EXPECT_GT(checked, 300);
 }
 
 // A pitch offset of 200 is -160 and a bank offset of 90 is 60.

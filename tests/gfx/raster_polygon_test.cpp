@@ -49,6 +49,37 @@ void Rasterize(std::vector<std::uint8_t>& px, const GFXPolyRequest& q, const std
     RasterizeRequest(q, {0, 0, 64 * one, 64 * one}, {0, 0, 64, 64});
 }
 
+// A flat shape of a panel (a needle's arrow, a bug, a pointer) listed either way round draws the
+// same pixels once its corners are put clockwise, while a face given anticlockwise is seen from
+// behind and draws nothing; a clockwise list is left as it was.
+TEST(RasterOrder, AFlatShapeShowsWhicheverWayRoundItWasListed) {
+    const std::vector<std::vector<GFXScreenPoint>> shapes = {
+        {{10, 5, 0, 1}, {30, 20, 0, 1}, {4, 28, 0, 1}},                   // a triangle
+        {{31, 40, 0, 1}, {36, 37, 0, 1}, {36, 43, 0, 1}},                 // a small pointer
+        {{32, 2, 0, 1}, {36, 60, 0, 1}, {28, 60, 0, 1}},                  // a long thin needle
+        {{5, 35, 0, 1}, {60, 33, 0, 1}, {63, 63, 0, 1}, {0, 63, 0, 1}},  // a horizon's ground
+    };
+    for (std::size_t n = 0; n < shapes.size(); ++n) {
+        Face clockwise, reversed;
+        clockwise.pts = shapes[n];
+        reversed.pts.assign(shapes[n].rbegin(), shapes[n].rend());
+        clockwise.Finish(0, 1);
+        reversed.Finish(0, 1);
+        ASSERT_GT(TwiceSignedArea(clockwise.req.points, clockwise.req.count), 0) << n;
+        std::vector<std::uint8_t> front(64 * 64), back(64 * 64), turned(64 * 64);
+        Rasterize(front, clockwise.req, nullptr, 0);
+        Rasterize(back, reversed.req, nullptr, 0);
+        EXPECT_TRUE(std::all_of(back.begin(), back.end(), [](std::uint8_t v) { return v == 0; })) << n;
+        const std::vector<const GFXScreenPoint*> before = clockwise.pp;
+        OrderClockwise(clockwise.pp.data(), clockwise.req.count);
+        EXPECT_EQ(clockwise.pp, before) << n;
+        OrderClockwise(reversed.pp.data(), reversed.req.count);
+        Rasterize(turned, reversed.req, nullptr, 0);
+        EXPECT_GT(std::count(front.begin(), front.end(), 1), 0) << n;
+        EXPECT_EQ(turned, front) << n;
+    }
+}
+
 TEST(RasterWatertight, QuadSplitOnADiagonalCoversEveryPixelOnce) {
     std::mt19937 rng(12345);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
