@@ -62,16 +62,18 @@ inline constexpr PanelButton kAudioGroup[] = {
     {{617, 265, 634, 285}, kOnClick, "ToggleAudioADF"},
 };
 
-// The trim rocker acts on the press; its release lets go of the trim.
+// The trim rocker acts on the press; its release lets go of the trim. The GS and TRIM words
+// between the mode buttons (kAutopilotLabels 6 and 7) only annunciate: the buttons beside them
+// stop short of them, so that a click on either word acts on nothing.
 inline constexpr PanelButton kAutopilotGroup[] = {
     {{485, 373, 497, 384}, kOnPress, "AutoPilotTrimDown"},
     {{485, 385, 497, 395}, kOnPress, "AutoPilotTrimUp"},
     {{498, 373, 517, 395}, kOnClick, "AutoPilotAltHold"},
-    {{518, 373, 540, 395}, kOnClick, "AutopilotHeadingMode"},
-    {{541, 373, 565, 395}, kOnClick, "AutopilotNavMode"},
+    {{518, 373, 536, 395}, kOnClick, "AutopilotHeadingMode"},
+    {{546, 373, 565, 395}, kOnClick, "AutopilotNavMode"},
     {{566, 373, 583, 395}, kOnClick, "AutopilotApproachMode"},
-    {{584, 373, 608, 395}, kOnClick, "AutopilotBackCourseMode"},
-    {{609, 373, 634, 395}, kOnClick, "AutoPilotMaster"},
+    {{584, 373, 600, 395}, kOnClick, "AutopilotBackCourseMode"},
+    {{620, 373, 634, 395}, kOnClick, "AutoPilotMaster"},
     {{485, 373, 497, 395}, kOnClick, "AutopilotTrimRelease"},
 };
 
@@ -82,12 +84,13 @@ inline constexpr PanelButton kDmeModeGroup[] = {
     {{618, 246, 635, 260}, kOnClick, "DmeModeN2", nullptr, "N2"},
 };
 
-// The code's digit pairs tune (upper half up, lower half down); IDENT and VFR under their lamps.
+// The code's digit pairs tune (upper half up, lower half down), below the transponder's name;
+// IDENT and VFR under their lamps.
 inline constexpr PanelButton kTransponderGroup[] = {
     {{573, 359, 611, 370}, kOnClick, "ToggleIdent", nullptr, "IDENT"},
     {{614, 359, 636, 370}, kOnClick, "ToggleVFR", nullptr, "VFR"},
-    {{607, 345, 618, 352}, kOnClick | kOnHold, "CommMHzUp"},
-    {{619, 345, 633, 352}, kOnClick | kOnHold, "CommKHzUp"},
+    {{607, 349, 618, 352}, kOnClick | kOnHold, "CommMHzUp"},
+    {{619, 349, 633, 352}, kOnClick | kOnHold, "CommKHzUp"},
     {{607, 353, 618, 358}, kOnClick | kOnHold, "CommMHzDown"},
     {{619, 353, 633, 358}, kOnClick | kOnHold, "CommKHzDown"},
 };
@@ -151,8 +154,8 @@ inline constexpr PanelButton kCitationAdfGroup[] = {
 inline constexpr PanelButton kCitationTransponderGroup[] = {
     {{493, 437, 515, 452}, kOnClick, "ToggleIdent", nullptr, "IDENT"},
     {{527, 450, 547, 458}, kOnClick, "ToggleVFR", nullptr, "VFR"},
-    {{568, 437, 579, 443}, kOnClick | kOnHold, "CommMHzUp"},
-    {{580, 437, 592, 443}, kOnClick | kOnHold, "CommKHzUp"},
+    {{568, 439, 579, 443}, kOnClick | kOnHold, "CommMHzUp"},
+    {{580, 439, 592, 443}, kOnClick | kOnHold, "CommKHzUp"},
     {{568, 444, 579, 448}, kOnClick | kOnHold, "CommMHzDown"},
     {{580, 444, 592, 448}, kOnClick | kOnHold, "CommKHzDown"},
 };
@@ -166,11 +169,11 @@ inline constexpr PanelButton kCitationAutopilotGroup[] = {
     {{484, 459, 496, 468}, kOnPress, "AutoPilotTrimDown"},
     {{484, 469, 496, 479}, kOnPress, "AutoPilotTrimUp"},
     {{497, 459, 516, 479}, kOnClick, "AutoPilotAltHold"},
-    {{517, 459, 539, 479}, kOnClick, "AutopilotHeadingMode"},
-    {{540, 459, 564, 479}, kOnClick, "AutopilotNavMode"},
+    {{517, 459, 535, 479}, kOnClick, "AutopilotHeadingMode"},
+    {{545, 459, 564, 479}, kOnClick, "AutopilotNavMode"},
     {{565, 459, 582, 479}, kOnClick, "AutopilotApproachMode"},
-    {{583, 459, 607, 479}, kOnClick, "AutopilotBackCourseMode"},
-    {{608, 459, 633, 479}, kOnClick, "AutoPilotMaster"},
+    {{583, 459, 599, 479}, kOnClick, "AutopilotBackCourseMode"},
+    {{619, 459, 633, 479}, kOnClick, "AutoPilotMaster"},
     {{484, 459, 496, 479}, kOnClick, "AutopilotTrimRelease"},
 };
 // Its audio switches are knobs at the left edge, one button round each.
@@ -370,12 +373,16 @@ inline constexpr PanelClickRegion kBonanzaRegions[] = {
     Stack({562, 387, 639, 412}, PanelArea::TransponderGroup, 0, 42),
     ClockRegion(1),
     {{130, 326, 247, 432}, PanelArea::HeadingCoursePair, 134, 403, 16, 222, 403, 16},
-    {{373, 342, 476, 430}, PanelArea::Nav2CourseKnob, 376, 411, 18},
-    {{259, 215, 365, 319}, PanelArea::AltimeterKnob, 261, 300, 18},
-    {{374, 218, 476, 322}, PanelArea::AdfCourseKnob, 379, 299, 18},
-    Full({{406, 438, 435, 479}, PanelArea::GearLever}),
+    // The course knob's area ends above the trim wheel's name, the ADF card knob's takes in its
+    // own name to its left.
+    {{373, 342, 476, 429}, PanelArea::Nav2CourseKnob, 376, 411, 18},
+    {{259, 215, 360, 319}, PanelArea::AltimeterKnob, 261, 300, 18},
+    {{361, 218, 476, 322}, PanelArea::AdfCourseKnob, 379, 299, 18},
+    // The gear lever's area reaches left over its DN word, which its lamps leave no room for on
+    // the right; the trim wheel's stops short of it.
+    Full({{397, 438, 435, 479}, PanelArea::GearLever}),
     Full({{438, 436, 482, 479}, PanelArea::FlapLever, 438, 436, 44, 43}),
-    Full({{370, 439, 403, 479}, PanelArea::ElevatorTrim, 370, 439, 33, 40}),
+    Full({{370, 439, 396, 479}, PanelArea::ElevatorTrim, 370, 439, 26, 40}),
     Row({0, 437, 236, 479}, kBonanzaSwitchRow, RegionShown::FullView),
     Row({241, 433, 369, 479}, kBonanzaEngineLevers, RegionShown::FullView),
 };

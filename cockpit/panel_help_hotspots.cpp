@@ -65,9 +65,9 @@ constexpr PanelHelpHotspot kBonanza[] = {
     {1, 10105, 484, 386, 559, 412},  // ADF receiver
     {1, 10106, 560, 386, 639, 412},  // transponder
     {1, 10107, 484, 413, 639, 437},  // autopilot
-    {1, 10025, 406, 438, 435, 479},  // gear lever
+    {1, 10025, 397, 438, 435, 479},  // gear lever
     {1, 10027, 438, 436, 482, 479},  // flap lever
-    {1, 10026, 370, 439, 403, 479},  // elevator trim
+    {1, 10026, 370, 439, 396, 479},  // elevator trim
     {1, 10030, 0, 442, 28, 479},  // fuel selector
     {1, 10031, 29, 442, 65, 479},  // ignition
     {1, 10032, 68, 442, 85, 479},  // battery master

@@ -95,6 +95,7 @@ struct Pending {
     int owner;
     bool optional;  // dropped when no way is clear (the others refuse the layout)
     bool bar = false;  // a bar gauge's name and letters
+    Box control{0, 0, -1, -1};  // the click area of the control it names, when its owner has no face there
 };
 
 inline constexpr int kTextGap = 2;
@@ -149,7 +150,8 @@ public:
                 const Pending& p = order[i];
                 for (std::size_t w = 0; w < p.ways.size() && chosen[i] < 0; ++w) {
                     bool clear = true;
-                    for (const Piece& piece : p.ways[w]) clear = clear && Clear(piece.Bounds(), p.owner);
+                    for (const Piece& piece : p.ways[w])
+                        clear = clear && Clear(piece.Bounds(), p.owner) && OnOwnControl(piece.Bounds(), p);
                     if (!clear) continue;
                     chosen[i] = static_cast<int>(w);
                     for (const Piece& piece : p.ways[w])
@@ -196,6 +198,19 @@ public:
         return true;
     }
 
+    // Whether a text in the box stands on no click area but its own control's (one that holds a
+    // face of its owner, or the control it was given): a click on a word works what it names.
+    [[nodiscard]] bool OnOwnControl(const Box& box, const Pending& p) const {
+        for (const Box& area : clickAreas) {
+            if (!Overlap(area, box) || Overlap(area, p.control)) continue;
+            bool own = false;
+            for (const Face& f : faces)
+                own = own || (f.owner == p.owner && !f.container && Overlap(f, area));
+            if (!own) return false;
+        }
+        return true;
+    }
+
     // Every face of an owner lies inside the box.
     [[nodiscard]] bool OwnerInside(int owner, const Box& box) const {
         bool any = false;
@@ -214,6 +229,7 @@ public:
     std::vector<Text> texts;
     std::vector<Text> marks;
     std::vector<Pending> pending;
+    std::vector<Box> clickAreas;  // where a click acts: each button, each region without buttons
     std::string fault;
 
 private:
@@ -763,9 +779,12 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
             b.Face(ix, iy - 18, ix + s.right + 1, iy + row.arg[0] + s.bottom, "gear lever");
             b.c.Fill(ix + 2, iy - 18, ix + s.right - 2, iy + row.arg[0] + s.bottom, b.k(Ink::PaintDeep));
             const int right = ix + s.right + 3;
-            b.Label("UP", {{right, iy - 14}, {right, iy - 20}, {ix - 9, iy - 14}, {right + 4, iy - 14}},
+            // Beside the lever on whichever side stays within the lever's click area.
+            b.Label("UP", {{right, iy - 14}, {right, iy - 20}, {ix - 7, iy - 14}, {ix - 9, iy - 14},
+                           {right + 4, iy - 14}},
                     Ink::White);
-            b.Label("DN", {{right, iy + 14}, {right, iy + 8}, {ix - 9, iy + 14}, {ix - 9, iy + 8}},
+            b.Label("DN", {{right, iy + 14}, {right, iy + 8}, {ix - 7, iy + 14}, {ix - 7, iy + 8},
+                           {ix - 9, iy + 14}, {ix - 9, iy + 8}},
                     Ink::White);
             break;
         }
@@ -1071,6 +1090,7 @@ void NameSwitches(Board& b, const cockpit::RegionButtons& g) {
                        {best->box.l, best->box.t - 7}, {best->box.r + 1 - w, best->box.t - 7},
                        Centred(cx, best->box.b + 4.5, text)},
                 Ink::GreyLight, true);
+        b.layout.pending.back().control = control;
     }
 }
 
@@ -1167,6 +1187,21 @@ void DrawPanel(Board& b, PanelView view) {
     const bool lower = view == PanelView::Lower;
     int count = 0;
     const cockpit::PanelRow* rows = cockpit::PanelRowsOf(b.type, &count);
+    // Where a click acts in this view, on the board's rows.
+    const cockpit::PanelClickTable& table = cockpit::kPanelClickTables[b.type];
+    const int clickRows = b.shift - cockpit::kFullViewOffset[b.type];
+    for (int i = 0; i < table.count; ++i) {
+        const cockpit::PanelClickRegion& r = table.regions[i];
+        if ((lower && r.shown == cockpit::RegionShown::FullView) ||
+            (swappedGauges && r.shown == cockpit::RegionShown::Stack))
+            continue;
+        const cockpit::RegionButtons g = cockpit::ButtonsOf(r);
+        auto add = [&](const cockpit::ClickRect& a) {
+            b.layout.clickAreas.push_back({a.left, a.top + clickRows, a.right, a.bottom + clickRows});
+        };
+        if (g.count == 0) add(r.rect);
+        for (int k = 0; k < g.count; ++k) add(cockpit::ButtonRect(g, k));
+    }
     if (!swappedGauges) TypeDecorations(b, b.c.Height());
     for (int i = 0; i < count; ++i) {
         const cockpit::PanelSection s = rows[i].section;

@@ -14,8 +14,9 @@ namespace mkdata {
 // What a panel's art puts where, on the screen of its full-panel view: every text (the gauges'
 // names and units outside their faces, the buttons' labels) and every face (dials, windows, bars,
 // slots, lamps, switches, knobs, buttons, and the places the program draws needles, digits and
-// lamps). The maker places each text at the first of its places clear of every other text and
-// of every other gauge's face, and refuses a layout where that fails (the fault says which).
+// lamps). The maker places each text at the first of its places clear of every other text, of
+// every other gauge's face and of every click area of another control (a click on a word works
+// what it names), and refuses a layout where that fails (the fault says which).
 struct PanelLayoutBox {
     std::string what;  // the text, or what the face is
     int left, top, right, bottom;  // edges inside
