@@ -284,12 +284,12 @@ constexpr PanelHelpHotspot kCitationJet[] = {
     {1, 10047, 221, 449, 248, 479},  // right boost pump
     {1, 10041, 256, 408, 299, 479},  // throttle (the clock's buttons stand above)
     {1, 10077, 300, 408, 339, 479},  // right throttle
-    {1, 10094, 585, 194, 603, 203},  // left fuel flow
-    {1, 10094, 606, 194, 624, 203},  // right fuel flow
-    {1, 10095, 495, 185, 524, 198},  // left ITT readout
-    {1, 10095, 529, 185, 564, 198},  // right ITT readout
-    {1, 10093, 381, 185, 399, 194},  // left turbine speed
-    {1, 10093, 403, 185, 421, 194},  // right turbine speed
+    {1, 10094, 585, 178, 603, 194},  // left fuel flow
+    {1, 10094, 606, 178, 624, 194},  // right fuel flow
+    {1, 10095, 424, 178, 449, 198},  // left ITT readout
+    {1, 10095, 453, 178, 478, 198},  // right ITT readout
+    {1, 10093, 381, 178, 399, 194},  // left turbine speed
+    {1, 10093, 403, 178, 421, 194},  // right turbine speed
     {1, 10090, 425, 207, 434, 293},  // left ITT
     {1, 10090, 459, 207, 468, 293},  // right ITT
     {1, 10066, 588, 223, 597, 299},  // left fuel

@@ -1,6 +1,6 @@
 // The panel art the starter installation ships: every member of the five types' slot columns, their
 // panels and cockpit pictures load through the program's readers, keep to the panel's palette
-// rules, and needle frames point where their number says.
+// rules, needle frames point where their number says, and the jet's engine readouts are named.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cockpit/cockpit_systems.h"
+#include "cockpit/gauges.h"
 #include "cockpit/panel_art.h"
 #include "cockpit/panel_gauge.h"
 #include "cockpit/panel_layouts.h"
@@ -22,6 +23,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/font.h"
 #include "installed_art.h"
+#include "support/panel_art.h"
 #include "support/run_command.h"
 #include "support/temp_folder.h"
 
@@ -287,6 +289,49 @@ TEST_F(ShippedArt, NeedleFramesPointWhereTheirNumberSays) {
             if (diff > 180) diff -= 360;
             EXPECT_LE(std::abs(diff), 1.5) << name << " frame " << n;
         }
+    }
+}
+
+// The jet's engine readouts stand in pairs, each pair over its own quantity's tapes and named just
+// above it: N1 over the fan speeds' tapes, ITT over the turbine temperatures', FF (fuel flow) over
+// the fuel's. None stands over another quantity's tapes unnamed.
+TEST(JetReadouts, EachPairIsNamedOverItsOwnTapes) {
+    int status = -1;
+    const std::vector<testsupport::PanelLayout> layouts = testsupport::ReadPanelLayouts(&status);
+    if (status != 0 || layouts.size() < 5) GTEST_SKIP() << "the data maker is not built";
+    using namespace cockpit;
+    struct Pair {
+        const PanelGauge* readouts[2];
+        const PanelGauge* tapes[2];
+        const char* name;
+    };
+    const Pair kPairs[] = {{{&theTachometer1, &theTachometer2}, {&theTachometer1, &theTachometer2}, "N1"},
+                           {{&thePropPitchLever, &thePropPitchLever2}, {&theExhaustTempGauge, &theExhaustTempGauge2}, "ITT"},
+                           {{&theEnginePowerGauge, &theEnginePowerGauge2}, {&theLeftFuelGauge, &theRightFuelGauge}, "FF"}};
+    int count = 0;
+    const PanelRow* rows = PanelRowsOf(4, &count);
+    auto rowOf = [&](const PanelGauge* g, PanelOp op) {
+        for (int i = 0; i < count; ++i)
+            if (rows[i].gauge == g && rows[i].op == op) return &rows[i];
+        return static_cast<const PanelRow*>(nullptr);
+    };
+    const int offset = PanelOffsetFor(4, 0);
+    for (const Pair& p : kPairs) {
+        const PanelRow* left = rowOf(p.readouts[0], PanelOp::EngineReadout);
+        const PanelRow* right = rowOf(p.readouts[1], PanelOp::EngineReadout);
+        const PanelRow* tapeLeft = rowOf(p.tapes[0], PanelOp::TapeGauge);
+        const PanelRow* tapeRight = rowOf(p.tapes[1], PanelOp::TapeGauge);
+        ASSERT_TRUE(left && right && tapeLeft && tapeRight) << p.name;
+        // Three digits of 5 pixels each, filling the 6 rows above the text point.
+        const int windowLeft = left->x, windowRight = right->x + 14, windowTop = left->y + offset - 6;
+        const double middle = (windowLeft + windowRight) / 2.0;
+        EXPECT_GT(middle, tapeLeft->x) << p.name << " readouts stand beside their tapes";
+        EXPECT_LT(middle, tapeRight->x + 1) << p.name << " readouts stand beside their tapes";
+        bool named = false;
+        for (const testsupport::LayoutBox& t : layouts[4].texts)
+            named = named || (t.what == p.name && t.bottom < windowTop && t.bottom >= windowTop - 6 &&
+                              t.left >= windowLeft && t.right <= windowRight);
+        EXPECT_TRUE(named) << "no " << p.name << " above the readouts at " << windowLeft << ".." << windowRight;
     }
 }
 

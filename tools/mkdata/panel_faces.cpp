@@ -861,9 +861,27 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
             }
             break;
         }
-        case PanelOp::EngineReadout:
-            Window(b, ix - 1, iy - kSmallDigitHeight - 1, ix + 3 * kSmallDigitPitch, iy);
+        case PanelOp::EngineReadout: {
+            const int top = iy - kSmallDigitHeight - 1;
+            Window(b, ix - 1, top, ix + 3 * kSmallDigitPitch, iy);
+            // The jet's readouts stand in pairs, the left engine's first; the pair's name stands
+            // above the two.
+            struct Pair {
+                const PanelGauge* first;
+                const PanelGauge* second;
+                const char* name;
+            };
+            static const Pair kPairs[] = {{&theTachometer1, &theTachometer2, "N1"},
+                                          {&thePropPitchLever, &thePropPitchLever2, "ITT"},
+                                          {&theEnginePowerGauge, &theEnginePowerGauge2, "FF"}};
+            for (const Pair& p : kPairs) {
+                if (g != p.first) continue;
+                const int partner = RowX(t, p.second, PanelOp::EngineReadout);
+                const double middle = (ix + (partner < 0 ? ix : partner) + 3 * kSmallDigitPitch) / 2.0;
+                b.Label(p.name, {Centred(middle, top - 5, p.name), Centred(middle, top - 8, p.name)});
+            }
             break;
+        }
         case PanelOp::ThreeDigitReadout:
             Window(b, ix - 1, iy - kDigitHeight - 1, ix + 3 * kDigitPitch, iy);
             b.Label("AOA", {Centred(ix + 9, iy + 5, "AOA"), Centred(ix + 9, iy - 12, "AOA")});
