@@ -72,11 +72,13 @@ void DrawMachAirspeedIndicator(PanelGauge& g, const GFXFont* needleSprites,
     }
     g.value = Clamp1To180(g.value);
     g.EraseSlot();
-    // The Mach number x 100 in three places (0.72 shows 072), held to the window.
+    // The Mach number x 100 in three places (0.72 shows 072), held to the window. The window
+    // stands below the hub, where the needle (or its tail) lies at some speeds: the digits are
+    // drawn over the needle, so that they can always be read; the needle's tip still shows.
     char mach[8];
     FormatZeroPadded(mach, sizeof mach, g.value2, 3);
-    DrawPanelText(digitSprites, digitPoint, mach);
     RecordArea(g, DrawFrameAnchored(needleSprites, g.value, needlePoint));
+    DrawPanelText(digitSprites, digitPoint, mach);
     if (g.alwaysDraw == 0) {
         g.drawnValue1[g.slot] = g.value;
         g.drawnValue2[g.slot] = g.value2;

@@ -461,7 +461,8 @@ void UpdateAltimeter(int type) {
         theAltimeter.value2 = Word(t.thousand);
         theAltimeter.value3 = Word(t.hundred);
     }
-    theTransponder.value = std::max(f / 100, 0);
+    // Mode C replies in hundreds of feet, the nearest hundred (11,988 ft is 120, not 119).
+    theTransponder.value = std::max((f + 50) / 100, 0);
 }
 
 void UpdateTurnCoordinator() {

@@ -88,16 +88,19 @@ void DrawRadioActiveFrequency(PanelGauge& g, const GFXFont* font, IntPoint posit
                               std::int32_t secondOffset, std::int32_t threeDigits,
                               std::int32_t kind) {
     g.AdvanceSlot();
-    if (g.alwaysDraw == 0 && g.dirty == 0 && g.drawnValue1[g.slot] == g.activeMHz &&
+    // A blank window is recorded as -1, so that a receiver failing or coming back (which marks
+    // nothing dirty) changes what the window shows at once.
+    const bool shown = StackPowered() && ReceiverWorks(kind);
+    const std::int32_t mhz = shown ? g.activeMHz : -1;
+    if (g.alwaysDraw == 0 && g.dirty == 0 && g.drawnValue1[g.slot] == mhz &&
         g.drawnValue2[g.slot] == g.activeKHz)
         return;
     char first[8], second[8];
-    FormatFrequencyFields(g.activeMHz, g.activeKHz, threeDigits,
-                          StackPowered() && ReceiverWorks(kind), first, second);
+    FormatFrequencyFields(g.activeMHz, g.activeKHz, threeDigits, shown, first, second);
     DrawPanelText(font, position, first);
     DrawPanelText(font, {position.x + secondOffset, position.y}, second);
     if (g.alwaysDraw == 0) {
-        g.drawnValue1[g.slot] = g.activeMHz;
+        g.drawnValue1[g.slot] = mhz;
         g.drawnValue2[g.slot] = g.activeKHz;
     }
 }

@@ -435,6 +435,23 @@ TEST_F(Instruments, RadioWindowsPadBlankAndFail) {
     EXPECT_EQ(com2[1], "  ");
     EXPECT_NE(com2[2], "   ");
     EXPECT_EQ(draw(cockpit::theNav1Radio, 1, 1)[0], "108");
+    // A radio failing, or working again, after its window was drawn (which marks nothing dirty)
+    // changes the window on the next paint.
+    auto redraw = [&](cockpit::PanelGauge& g, int kind) {
+        g.dirty = 0;
+        theCalls.clear();
+        cockpit::BeginPanelFrame();
+        cockpit::DrawRadioActiveFrequency(g, cockpit::thePanelFont, {568, 249}, 18, 1, kind);
+        return Texts();
+    };
+    flight::theElectricalSystem.Instrument(3).failed = 0;
+    EXPECT_EQ(draw(cockpit::theNav2Radio, 2, 1)[0], "108");
+    EXPECT_TRUE(redraw(cockpit::theNav2Radio, 2).empty());
+    flight::theElectricalSystem.Instrument(3).failed = 1;
+    EXPECT_EQ(redraw(cockpit::theNav2Radio, 2), (std::vector<std::string>{"   ", "  "}));
+    flight::theElectricalSystem.Instrument(3).failed = 0;
+    EXPECT_EQ(redraw(cockpit::theNav2Radio, 2), (std::vector<std::string>{"108", "00"}));
+    flight::theElectricalSystem.Instrument(3).failed = 1;
     // Bearing display: no station, then 5 degrees.
     cockpit::theNav1Radio.bearingMode = 1;
     cockpit::theNav1Radio.bearing = -1;
@@ -895,6 +912,31 @@ TEST_F(InstrumentUpdate, AFailedAirspeedIndicatorFreezesWhileTheOthersMove) {
     cockpit::UpdateGauges();
     EXPECT_EQ(cockpit::theAirspeedIndicator.value, airspeed);
     EXPECT_NE(cockpit::theAltimeter.value3, altimeter);
+}
+
+// The transponder reports the altitude to the nearest hundred feet, as a Mode C reply does: the
+// jet's altimeter reading 11,988 ft gives 120; 11,949 gives 119 and 11,950 120; near the ground 49
+// gives 0 and 50 gives 1.
+TEST_F(InstrumentUpdate, TheTransponderReportsTheNearestHundredFeet) {
+    theType = 4;
+    const struct {
+        int feet;
+        int reported;
+    } cases[] = {{11988, 120}, {11949, 119}, {11950, 120}, {12049, 120}, {49, 0}, {50, 1}, {150, 2}};
+    for (const auto& c : cases) {
+        // The altimeter set to the day's pressure, and the height at which it reads the case's
+        // feet (about 78 height units a foot).
+        cockpit::theAltimeter.baroSetting =
+            static_cast<std::uint16_t>(2800 + ((cockpit::theBarometricPressureWord * 800) >> 16));
+        bool found = false;
+        for (int y = (c.feet - 60) * 78; y <= (c.feet + 60) * 78 && !found; y += 8) {
+            flight::theFlightModelState.fmPosY = y;
+            cockpit::UpdateGauges();
+            found = cockpit::theAltimeter.value == c.feet;
+        }
+        ASSERT_TRUE(found) << c.feet;
+        EXPECT_EQ(cockpit::theTransponder.value, c.reported) << c.feet;
+    }
 }
 
 TEST_F(InstrumentUpdate, ExhaustTemperatureWithoutFuelFlowIsZero) {

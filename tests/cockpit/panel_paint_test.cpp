@@ -35,6 +35,7 @@
 #include "gfx/display_test_support.h"
 #include "gfx/font.h"
 #include "installed_art.h"
+#include "support/panel_art.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -689,6 +690,40 @@ TEST_F(PanelPaint, EveryPointerMovesItsInstrumentInItsColour) {
     }
     cockpit::theSwapPanel = 0;
     EXPECT_GT(checked, 300);
+}
+
+// The jet's Mach digits stand in a window below the airspeed needle's hub: they read the Mach
+// number wherever the needle (or its tail) points, across the dial.
+TEST_F(PanelPaint, TheMachDigitsReadWhereverTheNeedlePoints) {
+    FreshCockpit(4);
+    FixedFlight(0);
+    PaintFresh(0);
+    int count = 0;
+    const cockpit::PanelRow* rows = cockpit::PanelRowsOf(4, &count);
+    const cockpit::PanelRow* asi = nullptr;
+    for (int i = 0; i < count; ++i)
+        if (rows[i].op == cockpit::PanelOp::MachAirspeed) asi = &rows[i];
+    ASSERT_NE(asi, nullptr);
+    const gfx::GFXFont* digits = cockpit::PanelArtFont(asi->art[1]);
+    ASSERT_NE(digits, nullptr);
+    const int offset = cockpit::PanelOffsetFor(4, 0);
+    int glyph = 0;
+    if (const gfx::GFXBitmap* g = digits->GetGlyph('0', nullptr)) glyph = g->width;
+    ASSERT_GT(glyph, 0);
+    for (int frame = 1; frame <= 180; frame += 3) {
+        cockpit::PanelGauge& g = cockpit::theAirspeedIndicator;
+        g.value = frame;
+        g.value2 = static_cast<std::int16_t>(47 + frame % 2);
+        g.dirty = g.force = 1;
+        cockpit::PaintCockpit(0, 0);
+        testsupport::IndexedPicture screen;
+        screen.width = 640;
+        screen.height = 480;
+        screen.pixels = Rows(gfx::GetDrawSurface(), 0);
+        const std::string read = testsupport::ReadPanelText(screen, *digits, asi->arg[0], asi->arg[1] + offset, 3,
+                                                            glyph, "0123456789");
+        EXPECT_EQ(read, frame % 2 == 0 ? "047" : "048") << "needle frame " << frame;
+    }
 }
 
 // A pitch offset of 200 is -160 and a bank offset of 90 is 60.
