@@ -477,6 +477,10 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
         RefreshTerrain();
         fm.fmPosY = altitude;
     }
+    // The flight steps renew the air data (outside temperature, Mach number) only every few dozen
+    // steps, and a flight keeps none: they are worked out now, so that the panel shows them
+    // right from the first frame.
+    flight::UpdateAtmosphere();
     if (flightPlan && flightPlan->ReadActiveFlag(file) != 0) {
         const std::string planName = flightPlan->ReadPlanName(file);
         if (!planName.empty()) {
