@@ -1104,8 +1104,12 @@ void NameSwitches(Board& b, const cockpit::RegionButtons& g) {
         const double cx = (best->box.l + best->box.r + 1) / 2.0;
         b.owner = b.layout.NewOwner();
         const int w = Canvas::TinyWidth(text);
+        // Over the switch, or over the middle of its click area, where a long name fits only so;
+        // or right on top of the switch, below a row of other switches.
+        const double middle = (control.l + control.r + 1) / 2.0;
         b.Label(text, {Centred(cx, best->box.t - 4.5, text), Centred(cx, best->box.t - 5.5, text),
                        {best->box.l, best->box.t - 7}, {best->box.r + 1 - w, best->box.t - 7},
+                       Centred(middle, best->box.t - 4.5, text), Centred(cx, best->box.t - 3.5, text),
                        Centred(cx, best->box.b + 4.5, text)},
                 Ink::GreyLight, true);
         b.layout.pending.back().control = control;
