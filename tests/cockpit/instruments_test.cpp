@@ -922,7 +922,8 @@ TEST_F(InstrumentUpdate, TheTransponderReportsTheNearestHundredFeet) {
     const struct {
         int feet;
         int reported;
-    } cases[] = {{11988, 120}, {11949, 119}, {11950, 120}, {12049, 120}, {49, 0}, {50, 1}, {150, 2}};
+    } cases[] = {{11988, 120}, {11949, 119}, {11950, 120}, {12049, 120},
+                 {49, 0},      {50, 1},      {150, 2}};
     for (const auto& c : cases) {
         // The altimeter set to the day's pressure, and the height at which it reads the case's
         // feet (about 78 height units a foot).

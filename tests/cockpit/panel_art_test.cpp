@@ -305,9 +305,14 @@ TEST(JetReadouts, EachPairIsNamedOverItsOwnTapes) {
         const PanelGauge* tapes[2];
         const char* name;
     };
-    const Pair kPairs[] = {{{&theTachometer1, &theTachometer2}, {&theTachometer1, &theTachometer2}, "N1"},
-                           {{&thePropPitchLever, &thePropPitchLever2}, {&theExhaustTempGauge, &theExhaustTempGauge2}, "ITT"},
-                           {{&theEnginePowerGauge, &theEnginePowerGauge2}, {&theLeftFuelGauge, &theRightFuelGauge}, "FF"}};
+    const Pair kPairs[] = {
+        {{&theTachometer1, &theTachometer2}, {&theTachometer1, &theTachometer2}, "N1"},
+        {{&thePropPitchLever, &thePropPitchLever2},
+         {&theExhaustTempGauge, &theExhaustTempGauge2},
+         "ITT"},
+        {{&theEnginePowerGauge, &theEnginePowerGauge2},
+         {&theLeftFuelGauge, &theRightFuelGauge},
+         "FF"}};
     int count = 0;
     const PanelRow* rows = PanelRowsOf(4, &count);
     auto rowOf = [&](const PanelGauge* g, PanelOp op) {
@@ -323,15 +328,18 @@ TEST(JetReadouts, EachPairIsNamedOverItsOwnTapes) {
         const PanelRow* tapeRight = rowOf(p.tapes[1], PanelOp::TapeGauge);
         ASSERT_TRUE(left && right && tapeLeft && tapeRight) << p.name;
         // Three digits of 5 pixels each, filling the 6 rows above the text point.
-        const int windowLeft = left->x, windowRight = right->x + 14, windowTop = left->y + offset - 6;
+        const int windowLeft = left->x, windowRight = right->x + 14,
+                  windowTop = left->y + offset - 6;
         const double middle = (windowLeft + windowRight) / 2.0;
         EXPECT_GT(middle, tapeLeft->x) << p.name << " readouts stand beside their tapes";
         EXPECT_LT(middle, tapeRight->x + 1) << p.name << " readouts stand beside their tapes";
         bool named = false;
         for (const testsupport::LayoutBox& t : layouts[4].texts)
-            named = named || (t.what == p.name && t.bottom < windowTop && t.bottom >= windowTop - 6 &&
-                              t.left >= windowLeft && t.right <= windowRight);
-        EXPECT_TRUE(named) << "no " << p.name << " above the readouts at " << windowLeft << ".." << windowRight;
+            named =
+                named || (t.what == p.name && t.bottom < windowTop && t.bottom >= windowTop - 6 &&
+                          t.left >= windowLeft && t.right <= windowRight);
+        EXPECT_TRUE(named) << "no " << p.name << " above the readouts at " << windowLeft << ".."
+                           << windowRight;
     }
 }
 

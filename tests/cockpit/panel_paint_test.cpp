@@ -17,18 +17,18 @@
 
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_switches.h"
-#include "cockpit/dme_source.h"
 #include "cockpit/cockpit_systems.h"
+#include "cockpit/dme_source.h"
 #include "cockpit/gauges.h"
 #include "cockpit/panel_art.h"
 #include "cockpit/panel_art_tables.h"
 #include "cockpit/panel_layouts.h"
 #include "cockpit/panel_redraw.h"
 #include "cockpit/panel_services.h"
-#include "flight/flight_model.h"
-#include "flight/flight_model_state.h"
 #include "core/resource_volume.h"
 #include "flight/aircraft.h"
+#include "flight/flight_model.h"
+#include "flight/flight_model_state.h"
 #include "flight/flight_world_services.h"
 #include "gfx/bitmap.h"
 #include "gfx/dd_surface_modes.h"
@@ -442,7 +442,8 @@ struct MovingPart {
 constexpr std::uint64_t Op(PanelOp op) {
     return std::uint64_t{1} << static_cast<int>(op);
 }
-constexpr std::uint64_t kHsis = Op(PanelOp::HsiC172) | Op(PanelOp::HsiTwin) | Op(PanelOp::HsiTurbine);
+constexpr std::uint64_t kHsis =
+    Op(PanelOp::HsiC172) | Op(PanelOp::HsiTwin) | Op(PanelOp::HsiTurbine);
 constexpr std::uint64_t kFullHsis = Op(PanelOp::HsiTwin) | Op(PanelOp::HsiTurbine);
 constexpr std::uint64_t kDials = Op(PanelOp::SingleNeedle) | Op(PanelOp::MachAirspeed) |
                                  Op(PanelOp::TachometerHourMeter) | Op(PanelOp::TwinTachometer);
@@ -454,91 +455,140 @@ cockpit::HsiGauge& Hsi() {
     return cockpit::theHsiGauge;
 }
 
+// What the parts follow: a word of the row's gauge, the attitude, the heading instrument's.
+void SetValue(const PanelRow& r, int v) {
+    r.gauge->value = v;
+}
+void SetValue2(const PanelRow& r, int v) {
+    r.gauge->value2 = I16(v);
+}
+void SetValue3(const PanelRow& r, int v) {
+    r.gauge->value3 = I16(v);
+}
+void SetNeedle(const PanelRow& r, int v) {
+    r.gauge->needle = I16(v);
+}
+void SetNeedle2(const PanelRow& r, int v) {
+    r.gauge->needle2 = I16(v);
+}
+void SetCard(const PanelRow& r, int v) {
+    r.gauge->cardFrame = I16(v);
+}
+void SetCourseNeedle(const PanelRow& r, int v) {
+    r.gauge->courseNeedle = I16(v);
+}
+void SetGlideNeedle(const PanelRow& r, int v) {
+    r.gauge->glideSlopeNeedle = I16(v);
+}
+void SetPitch(const PanelRow&, int v) {
+    cockpit::theAttitudeLayout.pitch = I16(v);
+}
+void SetBank(const PanelRow&, int v) {
+    cockpit::theAttitudeLayout.bank = I16(v);
+}
+void SetDirectorGlide(const PanelRow& r, int v) {
+    r.gauge->navFlag1 = 1;
+    r.gauge->glideSlopeNeedle = I16(v);
+}
+void SetDirectorCourse(const PanelRow& r, int v) {
+    r.gauge->navFlag2 = 1;
+    r.gauge->courseNeedle = I16(v);
+}
+void SetBug(const PanelRow&, int v) {
+    Hsi().headingBug = I16(v);
+}
+void SetCourse(const PanelRow&, int v) {
+    Hsi().course = I16(v);
+}
+void SetHsiCard(const PanelRow&, int v) {
+    Hsi().compassFrame = I16(v);
+}
+void SetDeviation(const PanelRow&, int v) {
+    Hsi().courseDeviation = I16(v);
+}
+void SetHsiGlide(const PanelRow&, int v) {
+    Hsi().glideSlopeFlag = 1;
+    Hsi().glideSlope = I16(v);
+}
+// The arrows and flags step on from what the flight shows.
+void StepHsiToFrom(const PanelRow&, int v) {
+    Hsi().toFrom = I16((Hsi().toFrom + v) % 3);
+}
+void FlipHsiSignal(const PanelRow&, int) {
+    Hsi().signalFlag = Hsi().signalFlag == 0;
+}
+void StepToFrom(const PanelRow& r, int v) {
+    r.gauge->toFrom = I16((r.gauge->toFrom + v) % 3);
+}
+void FlipNavFlag(const PanelRow& r, int) {
+    r.gauge->navFlag2 = r.gauge->navFlag2 == 0;
+}
+void FlipGlideFlag(const PanelRow& r, int) {
+    r.gauge->navFlag1 = r.gauge->navFlag1 == 0;
+}
+// A bar's pointer steps on from where the flight puts it, within the shortest scale.
+void StepBar(const PanelRow& r, int v) {
+    r.gauge->needle = I16((r.gauge->needle + v) % 26);
+}
+// The trim commands turn the wheel a frame with each step of the marker.
+void SetTrim(const PanelRow& r, int v) {
+    r.gauge->value = v;
+    r.gauge->lever = I16((r.gauge->lever + 1) % 4);
+}
+bool ShowsAirplane(const PanelRow& r) {
+    return r.arg[0] != 0;
+}
+
+constexpr std::uint64_t kCards =
+    Op(PanelOp::CourseIndicator) | Op(PanelOp::AdfIndicator) | Op(PanelOp::Rmi);
+constexpr std::uint64_t kAttitudes = Op(PanelOp::AttitudeIndicator) | Op(PanelOp::AttitudeDirector);
+constexpr std::uint64_t kTrims = Op(PanelOp::TrimWheel) | Op(PanelOp::SideTrim);
+constexpr std::uint64_t kThreePointers = Op(PanelOp::ThreePointerAltimeter);
+constexpr std::uint64_t kCounter = Op(PanelOp::CounterAltimeter);
+constexpr std::uint64_t kDirector = Op(PanelOp::AttitudeDirector);
+constexpr std::uint64_t kCdi = Op(PanelOp::CourseIndicator);
+
 const MovingPart kMovingParts[] = {
-    {"needle", kDials, [](const PanelRow& r, int v) { r.gauge->value = v; }, {20, 75, 130}, 3, Ink::Art},
-    {"Mach digits", Op(PanelOp::MachAirspeed), [](const PanelRow& r, int v) { r.gauge->value2 = I16(v); },
-     {5, 48, 120}, 3, Ink::Art},
-    {"first needle", kTwoNeedles, [](const PanelRow& r, int v) { r.gauge->value = v; }, {20, 75, 140}, 3, Ink::Art},
-    {"second needle", kTwoNeedles, [](const PanelRow& r, int v) { r.gauge->value2 = I16(v); },
-     {20, 75, 140}, 3, Ink::Art},
-    {"airplane", Op(PanelOp::TurnCoordinator), [](const PanelRow& r, int v) { r.gauge->value = v; },
-     {3, 9, 20}, 3, Ink::Art, [](const PanelRow& r) { return r.arg[0] != 0; }},
-    {"ball", Op(PanelOp::TurnCoordinator), [](const PanelRow& r, int v) { r.gauge->value2 = I16(v); },
-     {4, 30, 50}, 3, Ink::Art},
-    {"ten-thousands hand", Op(PanelOp::ThreePointerAltimeter),
-     [](const PanelRow& r, int v) { r.gauge->value = v; }, {10, 40, 70}, 3, Ink::Art},
-    {"thousands hand", Op(PanelOp::ThreePointerAltimeter),
-     [](const PanelRow& r, int v) { r.gauge->value2 = I16(v); }, {40, 90, 150}, 3, Ink::Art},
-    {"hundreds hand", Op(PanelOp::ThreePointerAltimeter),
-     [](const PanelRow& r, int v) { r.gauge->value3 = I16(v); }, {40, 90, 150}, 3, Ink::Art},
-    {"pointer and drums", Op(PanelOp::CounterAltimeter), [](const PanelRow& r, int v) { r.gauge->value = v; },
-     {1250, 8880, 23400}, 3, Ink::Art},
-    {"pitch", Op(PanelOp::AttitudeIndicator) | Op(PanelOp::AttitudeDirector),
-     [](const PanelRow&, int v) { cockpit::theAttitudeLayout.pitch = I16(v); }, {-2500, 1500, 3600}, 3, Ink::Art},
-    {"bank", Op(PanelOp::AttitudeIndicator),
-     [](const PanelRow&, int v) { cockpit::theAttitudeLayout.bank = I16(v); }, {340, 20, 45}, 3, Ink::Art},
+    {"needle", kDials, SetValue, {20, 75, 130}, 3, Ink::Art},
+    {"Mach digits", Op(PanelOp::MachAirspeed), SetValue2, {5, 48, 120}, 3, Ink::Art},
+    {"first needle", kTwoNeedles, SetValue, {20, 75, 140}, 3, Ink::Art},
+    {"second needle", kTwoNeedles, SetValue2, {20, 75, 140}, 3, Ink::Art},
+    {"airplane", Op(PanelOp::TurnCoordinator), SetValue, {3, 9, 20}, 3, Ink::Art, ShowsAirplane},
+    {"ball", Op(PanelOp::TurnCoordinator), SetValue2, {4, 30, 50}, 3, Ink::Art},
+    {"ten-thousands hand", kThreePointers, SetValue, {10, 40, 70}, 3, Ink::Art},
+    {"thousands hand", kThreePointers, SetValue2, {40, 90, 150}, 3, Ink::Art},
+    {"hundreds hand", kThreePointers, SetValue3, {40, 90, 150}, 3, Ink::Art},
+    {"pointer and drums", kCounter, SetValue, {1250, 8880, 23400}, 3, Ink::Art},
+    {"pitch", kAttitudes, SetPitch, {-2500, 1500, 3600}, 3, Ink::Art},
+    {"bank", Op(PanelOp::AttitudeIndicator), SetBank, {340, 20, 45}, 3, Ink::Art},
     // The director's bank pointer is drawn in the colour its row names.
-    {"bank pointer", Op(PanelOp::AttitudeDirector),
-     [](const PanelRow&, int v) { cockpit::theAttitudeLayout.bank = I16(v); }, {340, 20, 45}, 3, Ink::RowColour},
-    {"glide-slope pointer", Op(PanelOp::AttitudeDirector),
-     [](const PanelRow& r, int v) {
-         r.gauge->navFlag1 = 1;
-         r.gauge->glideSlopeNeedle = I16(v);
-     },
-     {-18, 5, 20}, 3, Ink::Art},
-    {"course pointer", Op(PanelOp::AttitudeDirector),
-     [](const PanelRow& r, int v) {
-         r.gauge->navFlag2 = 1;
-         r.gauge->courseNeedle = I16(v);
-     },
-     {-15, 4, 17}, 3, Ink::Art},
-    {"speed pointer", Op(PanelOp::AttitudeDirector), [](const PanelRow& r, int v) { r.gauge->value = v; },
-     {-20, 9, 18}, 3, Ink::Art},
-    {"heading bug", kHsis, [](const PanelRow&, int v) { Hsi().headingBug = I16(v); }, {90, 200, 330}, 3, Ink::Bug},
-    {"course arrow", kHsis, [](const PanelRow&, int v) { Hsi().course = I16(v); }, {20, 150, 250}, 3, Ink::Hsi},
-    {"card", kHsis, [](const PanelRow&, int v) { Hsi().compassFrame = I16(v); }, {30, 70, 120}, 3, Ink::Art},
-    {"deviation bar", kFullHsis, [](const PanelRow&, int v) { Hsi().courseDeviation = I16(v); }, {-16, 6, 18},
-     3, Ink::Hsi},
-    {"glide-slope pointers", kFullHsis,
-     [](const PanelRow&, int v) {
-         Hsi().glideSlopeFlag = 1;
-         Hsi().glideSlope = I16(v);
-     },
-     {-16, 7, 18}, 3, Ink::Hsi, nullptr, true},
-    // The arrows and flags step on from what the flight shows.
-    {"TO/FROM arrow", kFullHsis, [](const PanelRow&, int v) { Hsi().toFrom = I16((Hsi().toFrom + v) % 3); },
-     {1, 2}, 2, Ink::Hsi},
-    {"NAV flag", kFullHsis, [](const PanelRow&, int) { Hsi().signalFlag = Hsi().signalFlag == 0; }, {1}, 1,
-     Ink::Art},
-    {"course needle", Op(PanelOp::CourseIndicator),
-     [](const PanelRow& r, int v) { r.gauge->courseNeedle = I16(v); }, {-16, 3, 18}, 3, Ink::CourseBar},
-    {"glide-slope needle", Op(PanelOp::CourseIndicator),
-     [](const PanelRow& r, int v) { r.gauge->glideSlopeNeedle = I16(v); }, {-20, 9, 22}, 3, Ink::CourseBar},
-    {"card", Op(PanelOp::CourseIndicator) | Op(PanelOp::AdfIndicator) | Op(PanelOp::Rmi),
-     [](const PanelRow& r, int v) { r.gauge->cardFrame = I16(v); }, {30, 70, 120}, 3, Ink::Art},
-    {"TO/FROM flag", Op(PanelOp::CourseIndicator),
-     [](const PanelRow& r, int v) { r.gauge->toFrom = I16((r.gauge->toFrom + v) % 3); }, {1, 2}, 2, Ink::Art},
-    {"NAV flag", Op(PanelOp::CourseIndicator),
-     [](const PanelRow& r, int) { r.gauge->navFlag2 = r.gauge->navFlag2 == 0; }, {1}, 1, Ink::Art},
-    {"GS flag", Op(PanelOp::CourseIndicator),
-     [](const PanelRow& r, int) { r.gauge->navFlag1 = r.gauge->navFlag1 == 0; }, {1}, 1, Ink::Art},
-    {"needle", Op(PanelOp::AdfIndicator) | Op(PanelOp::Rmi),
-     [](const PanelRow& r, int v) { r.gauge->needle = I16(v); }, {100, 170, 290}, 3, Ink::Needle},
-    {"second needle", Op(PanelOp::Rmi), [](const PanelRow& r, int v) { r.gauge->needle2 = I16(v); },
-     {100, 170, 290}, 3, Ink::Hsi},
-    // A bar's pointer steps on from where the flight puts it, within the shortest scale.
-    {"pointer", Op(PanelOp::BarPointer),
-     [](const PanelRow& r, int v) { r.gauge->needle = I16((r.gauge->needle + v) % 26); }, {5, 12, 19}, 3,
-     Ink::Bar},
-    {"tape", Op(PanelOp::TapeGauge), [](const PanelRow& r, int v) { r.gauge->needle = I16(v); }, {8, 37, 70}, 3,
-     Ink::RowColour},
-    // The trim commands turn the wheel a frame with each step of the marker.
-    {"marker", Op(PanelOp::TrimWheel) | Op(PanelOp::SideTrim),
-     [](const PanelRow& r, int v) {
-         r.gauge->value = v;
-         r.gauge->lever = I16((r.gauge->lever + 1) % 4);
-     },
-     {-30, 7, 30}, 3, Ink::RowColour},
+    {"bank pointer", kDirector, SetBank, {340, 20, 45}, 3, Ink::RowColour},
+    {"glide-slope pointer", kDirector, SetDirectorGlide, {-18, 5, 20}, 3, Ink::Art},
+    {"course pointer", kDirector, SetDirectorCourse, {-15, 4, 17}, 3, Ink::Art},
+    {"speed pointer", kDirector, SetValue, {-20, 9, 18}, 3, Ink::Art},
+    {"heading bug", kHsis, SetBug, {90, 200, 330}, 3, Ink::Bug},
+    {"course arrow", kHsis, SetCourse, {20, 150, 250}, 3, Ink::Hsi},
+    {"card", kHsis, SetHsiCard, {30, 70, 120}, 3, Ink::Art},
+    {"deviation bar", kFullHsis, SetDeviation, {-16, 6, 18}, 3, Ink::Hsi},
+    {"glide-slope pointers", kFullHsis, SetHsiGlide, {-16, 7, 18}, 3, Ink::Hsi, nullptr, true},
+    {"TO/FROM arrow", kFullHsis, StepHsiToFrom, {1, 2}, 2, Ink::Hsi},
+    {"NAV flag", kFullHsis, FlipHsiSignal, {1}, 1, Ink::Art},
+    {"course needle", kCdi, SetCourseNeedle, {-16, 3, 18}, 3, Ink::CourseBar},
+    {"glide-slope needle", kCdi, SetGlideNeedle, {-20, 9, 22}, 3, Ink::CourseBar},
+    {"card", kCards, SetCard, {30, 70, 120}, 3, Ink::Art},
+    {"TO/FROM flag", kCdi, StepToFrom, {1, 2}, 2, Ink::Art},
+    {"NAV flag", kCdi, FlipNavFlag, {1}, 1, Ink::Art},
+    {"GS flag", kCdi, FlipGlideFlag, {1}, 1, Ink::Art},
+    {"needle",
+     Op(PanelOp::AdfIndicator) | Op(PanelOp::Rmi),
+     SetNeedle,
+     {100, 170, 290},
+     3,
+     Ink::Needle},
+    {"second needle", Op(PanelOp::Rmi), SetNeedle2, {100, 170, 290}, 3, Ink::Hsi},
+    {"pointer", Op(PanelOp::BarPointer), StepBar, {5, 12, 19}, 3, Ink::Bar},
+    {"tape", Op(PanelOp::TapeGauge), SetNeedle, {8, 37, 70}, 3, Ink::RowColour},
+    {"marker", kTrims, SetTrim, {-30, 7, 30}, 3, Ink::RowColour},
 };
 
 // Where an instrument's parts are drawn on the screen of a view: its face about the row's point,
@@ -575,13 +625,20 @@ Box InstrumentBox(const PanelRow& r, int type, int view) {
 std::vector<int> InkIndices(Ink ink, const PanelRow& r, int type) {
     const cockpit::PanelColours& c = cockpit::ColoursOf(type);
     switch (ink) {
-        case Ink::Needle: return {c.needle};
-        case Ink::Hsi: return {c.hsi};
-        case Ink::Bug: return {c.bug};
-        case Ink::Bar: return {c.bar1, c.band1};
-        case Ink::CourseBar: return {cockpit::kCourseVariants[std::clamp(r.arg[0], 0, 2)].colour};
-        case Ink::RowColour: return {r.arg[0]};
-        case Ink::Art: break;
+        case Ink::Needle:
+            return {c.needle};
+        case Ink::Hsi:
+            return {c.hsi};
+        case Ink::Bug:
+            return {c.bug};
+        case Ink::Bar:
+            return {c.bar1, c.band1};
+        case Ink::CourseBar:
+            return {cockpit::kCourseVariants[std::clamp(r.arg[0], 0, 2)].colour};
+        case Ink::RowColour:
+            return {r.arg[0]};
+        case Ink::Art:
+            break;
     }
     return {};
 }
@@ -595,7 +652,8 @@ std::vector<bool> ArtColours(const PanelRow& r) {
         for (const auto& b : f->bitmaps) {
             if (!b) continue;
             for (int y = 0; y < std::abs(b->height); ++y)
-                for (int x = 0; x < b->width; ++x) used[b->Row(y)[x]] = true;
+                for (int x = 0; x < b->width; ++x)
+                    used[b->Row(y)[x]] = true;
         }
     }
     return used;
@@ -634,7 +692,8 @@ TEST_F(PanelPaint, EveryPointerMovesItsInstrumentInItsColour) {
                 if ((part.ops & Op(row.op)) == 0 || !cockpit::SectionShown(row.section, v.view) ||
                     (part.shown != nullptr && !part.shown(row)))
                     continue;
-                const std::string what = std::string(v.golden) + " row " + std::to_string(i) + " " + part.name;
+                const std::string what =
+                    std::string(v.golden) + " row " + std::to_string(i) + " " + part.name;
                 const Box box = InstrumentBox(row, v.type, v.view);
                 const std::vector<int> inks = InkIndices(part.ink, row, v.type);
                 auto inked = [&inks](std::uint8_t c) {
@@ -643,7 +702,8 @@ TEST_F(PanelPaint, EveryPointerMovesItsInstrumentInItsColour) {
                 const std::vector<bool> art = ArtColours(row);
                 std::vector<bool> face(256, false);
                 for (std::size_t p = 0; p < alone.size(); ++p)
-                    if (box.Holds(static_cast<int>(p % 640), top + static_cast<int>(p / 640))) face[alone[p]] = true;
+                    if (box.Holds(static_cast<int>(p % 640), top + static_cast<int>(p / 640)))
+                        face[alone[p]] = true;
                 std::vector<std::vector<std::uint8_t>> moved;
                 for (int k = 0; k < part.count; ++k) {
                     fly(&part, &row, part.values[k]);
@@ -654,11 +714,13 @@ TEST_F(PanelPaint, EveryPointerMovesItsInstrumentInItsColour) {
                     int inside = 0, outside = 0, foreign = 0, at = -1, shown = 0, moves = 0;
                     int sides[2] = {0, 0};
                     for (std::size_t p = 0; p < m.size(); ++p) {
-                        const int x = static_cast<int>(p % 640), y = top + static_cast<int>(p / 640);
+                        const int x = static_cast<int>(p % 640),
+                                  y = top + static_cast<int>(p / 640);
                         if (box.Holds(x, y)) {
                             shown += inked(m[p]);
                             moves += inked(m[p]) != inked(alone[p]);
-                            sides[2 * x < box.left + box.right ? 0 : 1] += inked(m[p]) && !inked(alone[p]);
+                            sides[2 * x < box.left + box.right ? 0 : 1] +=
+                                inked(m[p]) && !inked(alone[p]);
                         }
                         if (m[p] == alone[p]) continue;
                         if (!box.Holds(x, y)) {
@@ -670,7 +732,8 @@ TEST_F(PanelPaint, EveryPointerMovesItsInstrumentInItsColour) {
                     }
                     const std::string value = what + " at " + std::to_string(part.values[k]);
                     EXPECT_GT(inside, 0) << value << " changed nothing";
-                    EXPECT_EQ(outside, 0) << value << " changed (" << at % 640 << ", " << top + at / 640 << ")";
+                    EXPECT_EQ(outside, 0)
+                        << value << " changed (" << at % 640 << ", " << top + at / 640 << ")";
                     if (!inks.empty()) {
                         EXPECT_GT(shown, 0) << value << " shows nothing in colour " << inks[0];
                         EXPECT_GT(moves, 0) << value << " moved nothing in colour " << inks[0];
@@ -684,7 +747,8 @@ TEST_F(PanelPaint, EveryPointerMovesItsInstrumentInItsColour) {
                 }
                 for (std::size_t a = 0; a < moved.size(); ++a)
                     for (std::size_t b = a + 1; b < moved.size(); ++b)
-                        EXPECT_FALSE(moved[a] == moved[b]) << what << ": values " << a << " and " << b << " look alike";
+                        EXPECT_FALSE(moved[a] == moved[b])
+                            << what << ": values " << a << " and " << b << " look alike";
             }
         }
     }
@@ -720,8 +784,8 @@ TEST_F(PanelPaint, TheMachDigitsReadWhereverTheNeedlePoints) {
         screen.width = 640;
         screen.height = 480;
         screen.pixels = Rows(gfx::GetDrawSurface(), 0);
-        const std::string read = testsupport::ReadPanelText(screen, *digits, asi->arg[0], asi->arg[1] + offset, 3,
-                                                            glyph, "0123456789");
+        const std::string read = testsupport::ReadPanelText(
+            screen, *digits, asi->arg[0], asi->arg[1] + offset, 3, glyph, "0123456789");
         EXPECT_EQ(read, frame % 2 == 0 ? "047" : "048") << "needle frame " << frame;
     }
 }

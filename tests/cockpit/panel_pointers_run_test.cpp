@@ -83,7 +83,8 @@ TEST_P(HeadingBug, TurnsRoundTheCardAsItsKnobIsClicked) {
     const cockpit::PanelClickTable& table = cockpit::kPanelClickTables[type];
     const cockpit::PanelClickRegion* knobs = nullptr;
     for (int i = 0; i < table.count; ++i)
-        if (table.regions[i].area == cockpit::PanelArea::HeadingCoursePair) knobs = &table.regions[i];
+        if (table.regions[i].area == cockpit::PanelArea::HeadingCoursePair)
+            knobs = &table.regions[i];
     ASSERT_NE(knobs, nullptr);
     // The heading knob's square: its right half turns the bug up, its left half down.
     const int kx = knobs->d, ky = knobs->e + knobs->f / 2, size = knobs->f;
@@ -98,8 +99,9 @@ TEST_P(HeadingBug, TurnsRoundTheCardAsItsKnobIsClicked) {
         return "wait 300\nscreenshot " + run.Dir().Path(name + ".bmp") + "\nsave " +
                run.Dir().Path(name + ".flt") + "\n";
     };
-    const auto r = run.Play("frame-interval 20\nwait 600\n" + clicks(kx + size - size / 4, ky, 45) + shot("right") +
-                            clicks(kx + size / 4, ky, 90) + shot("left") + "quit\n");
+    const auto r =
+        run.Play("frame-interval 20\nwait 600\n" + clicks(kx + size - size / 4, ky, 45) +
+                 shot("right") + clicks(kx + size / 4, ky, 90) + shot("left") + "quit\n");
     ASSERT_EQ(r.status, 0) << r.out;
     const int colour = cockpit::ColoursOf(type).bug;
     // The bug's tip stands at its radius, its base a bug's size further out.
@@ -117,7 +119,8 @@ TEST_P(HeadingBug, TurnsRoundTheCardAsItsKnobIsClicked) {
     const auto bugB = testsupport::SavedValue(run.Dir().Read("left.flt"), "nav1HSIbug");
     ASSERT_TRUE(bugA && bugB);
     EXPECT_NEAR(Turn(static_cast<double>(*bugA), static_cast<double>(*bugB)), -90, 0.5);
-    EXPECT_NEAR(Turn(a.degrees, b.degrees), -90, 6) << "the bug stood at " << a.degrees << " and " << b.degrees;
+    EXPECT_NEAR(Turn(a.degrees, b.degrees), -90, 6)
+        << "the bug stood at " << a.degrees << " and " << b.degrees;
 }
 
 INSTANTIATE_TEST_SUITE_P(Panels, HeadingBug, ::testing::Range(0, 5));
@@ -141,8 +144,9 @@ TEST_P(DirectorBank, ThePointerStandsAtTheFlightsBank) {
         std::string saved = run.Dir().Read("Flights/Startup.Flt");
         testsupport::PutSavedValue(saved, "fmBank", (bankDegrees * 182 + 65536) % 65536);
         run.Dir().Write("Flights/Startup.Flt", saved);
-        const auto r = run.Play("frame-interval 20\nwait 300\nscreenshot " + run.Dir().Path("shot.bmp") +
-                                "\nsave " + run.Dir().Path("shot.flt") + "\nquit\n");
+        const auto r =
+            run.Play("frame-interval 20\nwait 300\nscreenshot " + run.Dir().Path("shot.bmp") +
+                     "\nsave " + run.Dir().Path("shot.flt") + "\nquit\n");
         EXPECT_EQ(r.status, 0) << r.out;
         const auto bank = testsupport::SavedValue(run.Dir().Read("shot.flt"), "fmBank");
         EXPECT_TRUE(bank.has_value());
@@ -160,7 +164,8 @@ TEST_P(DirectorBank, ThePointerStandsAtTheFlightsBank) {
     ASSERT_GT(turned.pixels, 5) << "no bank pointer in the bank";
     EXPECT_NEAR(top.degrees, levelBank, 5);
     EXPECT_NEAR(std::fabs(Turn(top.degrees, turned.degrees)), std::fabs(bank - levelBank), 5)
-        << "the pointer stood at " << top.degrees << " and " << turned.degrees << " for a bank of " << bank;
+        << "the pointer stood at " << top.degrees << " and " << turned.degrees << " for a bank of "
+        << bank;
 }
 
 INSTANTIATE_TEST_SUITE_P(Turbines, DirectorBank, ::testing::Values(3, 4));
@@ -178,14 +183,17 @@ TEST(OutsideAir, TheJetsReadoutIsRightFromTheFirstFrame) {
     ASSERT_TRUE(font);
     for (const int surface : {86, 41}) {
         StarterRun run("zephlon-oat", "JetFly.Flt");
-        run.Dir().Write("Flights/Startup.Flt", run.Dir().Read("Flights/Startup.Flt") +
-                                                   "[Weather]\nsurfTemp=" + std::to_string(surface) + "\n");
-        const auto r = run.Play("frame-interval 20\nwait 200\nscreenshot " + run.Dir().Path("shot.bmp") + "\nquit\n");
+        run.Dir().Write("Flights/Startup.Flt",
+                        run.Dir().Read("Flights/Startup.Flt") +
+                            "[Weather]\nsurfTemp=" + std::to_string(surface) + "\n");
+        const auto r = run.Play("frame-interval 20\nwait 200\nscreenshot " +
+                                run.Dir().Path("shot.bmp") + "\nquit\n");
         ASSERT_EQ(r.status, 0) << r.out;
         const IndexedPicture shot = testsupport::ScreenIndices(run.Dir().Read("shot.bmp"));
         ASSERT_EQ(shot.width, 640);
-        const std::string text = testsupport::ReadPanelText(shot, *font, oat->x, oat->y + cockpit::kFullViewOffset[4], 3,
-                                                            cockpit::kDigitPitch, "0123456789");
+        const std::string text =
+            testsupport::ReadPanelText(shot, *font, oat->x, oat->y + cockpit::kFullViewOffset[4], 3,
+                                       cockpit::kDigitPitch, "0123456789");
         ASSERT_EQ(text.find('?'), std::string::npos) << text;
         const int shown = std::stoi(text);
         EXPECT_LE(shown, surface) << "a surface temperature of " << surface;
@@ -210,21 +218,24 @@ TEST_P(AutopilotWords, AClickOnAnAnnunciatorWorksNoMode) {
         const cockpit::IntRect& r = cockpit::kAutopilotLit[word];
         const cockpit::IntPoint at = cockpit::kAutopilotLabels[word];
         return std::to_string(strip->x + at.x + (r.right - r.left) / 2) + " " +
-               std::to_string(strip->y + cockpit::kFullViewOffset[type] + at.y + (r.bottom - r.top) / 2);
+               std::to_string(strip->y + cockpit::kFullViewOffset[type] + at.y +
+                              (r.bottom - r.top) / 2);
     };
     StarterRun run("zephlon-apwords", kFlights[type]);
     auto save = [&](const char* name) { return "wait 300\nsave " + run.Dir().Path(name) + "\n"; };
-    const auto r = run.Play("frame-interval 20\nwait 300\nkey Z press\nkey X press\n" + save("before.flt") +
-                            "mouse " + middle(6) + " left-click\n" + save("gs.flt") + "mouse " + middle(7) +
-                            " left-click\n" + save("trim.flt") + "mouse " + middle(1) + " left-click\n" +
-                            save("hdg.flt") + "quit\n");
+    const auto r = run.Play(
+        "frame-interval 20\nwait 300\nkey Z press\nkey X press\n" + save("before.flt") + "mouse " +
+        middle(6) + " left-click\n" + save("gs.flt") + "mouse " + middle(7) + " left-click\n" +
+        save("trim.flt") + "mouse " + middle(1) + " left-click\n" + save("hdg.flt") + "quit\n");
     ASSERT_EQ(r.status, 0) << r.out;
-    static const char* const kKeys[] = {"APalt", "APhdg", "APnav", "APapr", "APbc", "APap", "APgs", "APtrim"};
+    static const char* const kKeys[] = {"APalt", "APhdg", "APnav", "APapr",
+                                        "APbc",  "APap",  "APgs",  "APtrim"};
     const std::string before = run.Dir().Read("before.flt");
     for (const char* file : {"gs.flt", "trim.flt"}) {
         const std::string after = run.Dir().Read(file);
         for (const char* key : kKeys)
-            EXPECT_EQ(testsupport::SavedValue(after, key), testsupport::SavedValue(before, key)) << file << " " << key;
+            EXPECT_EQ(testsupport::SavedValue(after, key), testsupport::SavedValue(before, key))
+                << file << " " << key;
     }
     EXPECT_EQ(testsupport::SavedValue(run.Dir().Read("hdg.flt"), "APhdg").value_or(0), 1);
 }

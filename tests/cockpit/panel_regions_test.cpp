@@ -179,7 +179,8 @@ std::vector<ClickArea> ClickAreas(int type, bool swapped) {
         if (g.count == 0) out.push_back({r.rect, "region " + std::to_string(i), "", r.area});
         for (int k = 0; k < g.count; ++k) {
             const char* label = g.buttons[k].label;
-            out.push_back({cockpit::ButtonRect(g, k), g.buttons[k].command, label != nullptr ? label : "", r.area});
+            out.push_back({cockpit::ButtonRect(g, k), g.buttons[k].command,
+                           label != nullptr ? label : "", r.area});
         }
     }
     return out;
@@ -202,9 +203,10 @@ void ExpectWordAlone(const std::vector<ClickArea>& areas, const cockpit::ClickRe
         EXPECT_FALSE(named) << where << " is in no click area of " << owner;
         return;
     }
-    EXPECT_EQ(touched.size(), 1u) << where << " is in " << touched[0]->what << " and " << touched[1]->what;
-    EXPECT_TRUE(Within(word, touched[0]->rect)) << where << " reaches out of " << touched[0]->what << " "
-                                                << Text(touched[0]->rect);
+    EXPECT_EQ(touched.size(), 1u) << where << " is in " << touched[0]->what << " and "
+                                  << touched[1]->what;
+    EXPECT_TRUE(Within(word, touched[0]->rect))
+        << where << " reaches out of " << touched[0]->what << " " << Text(touched[0]->rect);
     if (owner != nullptr) {
         EXPECT_EQ(touched[0]->what, owner) << where;
     }
@@ -213,10 +215,14 @@ void ExpectWordAlone(const std::vector<ClickArea>& areas, const cockpit::ClickRe
 // The autopilot's words (the program draws them, lit or not): each mode's inside its button, GS
 // and TRIM, which only annunciate, in none; on every panel.
 TEST(PanelRegions, EveryAutopilotWordLiesInItsOwnButtonOnly) {
-    static const char* const kOwners[8] = {"AutoPilotAltHold",        "AutopilotHeadingMode",
-                                           "AutopilotNavMode",        "AutopilotApproachMode",
-                                           "AutopilotBackCourseMode", "AutoPilotMaster",
-                                           nullptr,                   nullptr};
+    static const char* const kOwners[8] = {"AutoPilotAltHold",
+                                           "AutopilotHeadingMode",
+                                           "AutopilotNavMode",
+                                           "AutopilotApproachMode",
+                                           "AutopilotBackCourseMode",
+                                           "AutoPilotMaster",
+                                           nullptr,
+                                           nullptr};
     static const char* const kWords[8] = {"ALT", "HDG", "NAV", "APR", "BC", "AP", "GS", "TRIM"};
     for (int type = 0; type < 5; ++type) {
         int count = 0;
@@ -231,8 +237,10 @@ TEST(PanelRegions, EveryAutopilotWordLiesInItsOwnButtonOnly) {
                 const cockpit::IntPoint at = cockpit::kAutopilotLabels[w];
                 const int width = std::max(lit.right - lit.left, unlit.right - unlit.left);
                 const int height = std::max(lit.bottom - lit.top, unlit.bottom - unlit.top);
-                const cockpit::ClickRect word{x + at.x, y + at.y, x + at.x + width, y + at.y + height};
-                ExpectWordAlone(areas, word, "type " + std::to_string(type) + " " + kWords[w], kOwners[w], true);
+                const cockpit::ClickRect word{x + at.x, y + at.y, x + at.x + width,
+                                              y + at.y + height};
+                ExpectWordAlone(areas, word, "type " + std::to_string(type) + " " + kWords[w],
+                                kOwners[w], true);
             }
         }
     }
@@ -290,7 +298,8 @@ TEST(PanelRegions, EveryLabelLiesOnItsOwnControlOnly) {
         const std::vector<ClickArea> areas = ClickAreas(l.type, l.swapped);
         for (const testsupport::LayoutBox& t : l.texts) {
             const cockpit::ClickRect word{t.left, t.top, t.right, t.bottom};
-            const std::string where = "type " + std::to_string(l.type) + " \"" + t.what + "\" at " + Text(word);
+            const std::string where =
+                "type " + std::to_string(l.type) + " \"" + t.what + "\" at " + Text(word);
             const ControlName* name = nullptr;
             for (const ControlName& n : ControlNames())
                 if (t.what == n.name) name = &n;
@@ -300,15 +309,19 @@ TEST(PanelRegions, EveryLabelLiesOnItsOwnControlOnly) {
                 if (!Overlap(a.rect, word)) continue;
                 touched.push_back(&a);
                 if (a.label == t.what) {
-                    EXPECT_TRUE(Within(word, a.rect)) << where << " reaches out of its button " << Text(a.rect);
+                    EXPECT_TRUE(Within(word, a.rect))
+                        << where << " reaches out of its button " << Text(a.rect);
                 }
                 if (name == nullptr) continue;
-                bool own = std::find(name->areas.begin(), name->areas.end(), a.area) != name->areas.end();
-                for (const std::string& c : name->commands) own = own || a.what.rfind(c, 0) == 0;
+                bool own =
+                    std::find(name->areas.begin(), name->areas.end(), a.area) != name->areas.end();
+                for (const std::string& c : name->commands)
+                    own = own || a.what.rfind(c, 0) == 0;
                 EXPECT_TRUE(own) << where << " stands on " << a.what << ", another control";
             }
             if (name == nullptr && touched.size() > 1) {
-                ADD_FAILURE() << where << " stands on " << touched[0]->what << " and " << touched[1]->what;
+                ADD_FAILURE() << where << " stands on " << touched[0]->what << " and "
+                              << touched[1]->what;
             }
         }
     }

@@ -54,9 +54,9 @@ void Rasterize(std::vector<std::uint8_t>& px, const GFXPolyRequest& q, const std
 // behind and draws nothing; a clockwise list is left as it was.
 TEST(RasterOrder, AFlatShapeShowsWhicheverWayRoundItWasListed) {
     const std::vector<std::vector<GFXScreenPoint>> shapes = {
-        {{10, 5, 0, 1}, {30, 20, 0, 1}, {4, 28, 0, 1}},                   // a triangle
-        {{31, 40, 0, 1}, {36, 37, 0, 1}, {36, 43, 0, 1}},                 // a small pointer
-        {{32, 2, 0, 1}, {36, 60, 0, 1}, {28, 60, 0, 1}},                  // a long thin needle
+        {{10, 5, 0, 1}, {30, 20, 0, 1}, {4, 28, 0, 1}},                  // a triangle
+        {{31, 40, 0, 1}, {36, 37, 0, 1}, {36, 43, 0, 1}},                // a small pointer
+        {{32, 2, 0, 1}, {36, 60, 0, 1}, {28, 60, 0, 1}},                 // a long thin needle
         {{5, 35, 0, 1}, {60, 33, 0, 1}, {63, 63, 0, 1}, {0, 63, 0, 1}},  // a horizon's ground
     };
     for (std::size_t n = 0; n < shapes.size(); ++n) {
@@ -69,7 +69,8 @@ TEST(RasterOrder, AFlatShapeShowsWhicheverWayRoundItWasListed) {
         std::vector<std::uint8_t> front(64 * 64), back(64 * 64), turned(64 * 64);
         Rasterize(front, clockwise.req, nullptr, 0);
         Rasterize(back, reversed.req, nullptr, 0);
-        EXPECT_TRUE(std::all_of(back.begin(), back.end(), [](std::uint8_t v) { return v == 0; })) << n;
+        EXPECT_TRUE(std::all_of(back.begin(), back.end(), [](std::uint8_t v) { return v == 0; }))
+            << n;
         const std::vector<const GFXScreenPoint*> before = clockwise.pp;
         OrderClockwise(clockwise.pp.data(), clockwise.req.count);
         EXPECT_EQ(clockwise.pp, before) << n;

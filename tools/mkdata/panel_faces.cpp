@@ -95,7 +95,8 @@ struct Pending {
     int owner;
     bool optional;  // dropped when no way is clear (the others refuse the layout)
     bool bar = false;  // a bar gauge's name and letters
-    Box control{0, 0, -1, -1};  // the click area of the control it names, when its owner has no face there
+    // The click area of the control it names, when its owner has no face there.
+    Box control{0, 0, -1, -1};
 };
 
 inline constexpr int kTextGap = 2;
@@ -151,7 +152,8 @@ public:
                 for (std::size_t w = 0; w < p.ways.size() && chosen[i] < 0; ++w) {
                     bool clear = true;
                     for (const Piece& piece : p.ways[w])
-                        clear = clear && Clear(piece.Bounds(), p.owner) && OnOwnControl(piece.Bounds(), p);
+                        clear = clear && Clear(piece.Bounds(), p.owner) &&
+                                OnOwnControl(piece.Bounds(), p);
                     if (!clear) continue;
                     chosen[i] = static_cast<int>(w);
                     for (const Piece& piece : p.ways[w])
@@ -780,11 +782,20 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
             b.c.Fill(ix + 2, iy - 18, ix + s.right - 2, iy + row.arg[0] + s.bottom, b.k(Ink::PaintDeep));
             const int right = ix + s.right + 3;
             // Beside the lever on whichever side stays within the lever's click area.
-            b.Label("UP", {{right, iy - 14}, {right, iy - 20}, {ix - 7, iy - 14}, {ix - 9, iy - 14},
-                           {right + 4, iy - 14}},
+            b.Label("UP",
+                    {{right, iy - 14},
+                     {right, iy - 20},
+                     {ix - 7, iy - 14},
+                     {ix - 9, iy - 14},
+                     {right + 4, iy - 14}},
                     Ink::White);
-            b.Label("DN", {{right, iy + 14}, {right, iy + 8}, {ix - 7, iy + 14}, {ix - 7, iy + 8},
-                           {ix - 9, iy + 14}, {ix - 9, iy + 8}},
+            b.Label("DN",
+                    {{right, iy + 14},
+                     {right, iy + 8},
+                     {ix - 7, iy + 14},
+                     {ix - 7, iy + 8},
+                     {ix - 9, iy + 14},
+                     {ix - 9, iy + 8}},
                     Ink::White);
             break;
         }
@@ -877,8 +888,10 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
             for (const Pair& p : kPairs) {
                 if (g != p.first) continue;
                 const int partner = RowX(t, p.second, PanelOp::EngineReadout);
-                const double middle = (ix + (partner < 0 ? ix : partner) + 3 * kSmallDigitPitch) / 2.0;
-                b.Label(p.name, {Centred(middle, top - 5, p.name), Centred(middle, top - 8, p.name)});
+                const double middle =
+                    (ix + (partner < 0 ? ix : partner) + 3 * kSmallDigitPitch) / 2.0;
+                b.Label(p.name,
+                        {Centred(middle, top - 5, p.name), Centred(middle, top - 8, p.name)});
             }
             break;
         }
@@ -1107,10 +1120,14 @@ void NameSwitches(Board& b, const cockpit::RegionButtons& g) {
         // Over the switch, or over the middle of its click area, where a long name fits only so;
         // or right on top of the switch, below a row of other switches.
         const double middle = (control.l + control.r + 1) / 2.0;
-        b.Label(text, {Centred(cx, best->box.t - 4.5, text), Centred(cx, best->box.t - 5.5, text),
-                       {best->box.l, best->box.t - 7}, {best->box.r + 1 - w, best->box.t - 7},
-                       Centred(middle, best->box.t - 4.5, text), Centred(cx, best->box.t - 3.5, text),
-                       Centred(cx, best->box.b + 4.5, text)},
+        b.Label(text,
+                {Centred(cx, best->box.t - 4.5, text),
+                 Centred(cx, best->box.t - 5.5, text),
+                 {best->box.l, best->box.t - 7},
+                 {best->box.r + 1 - w, best->box.t - 7},
+                 Centred(middle, best->box.t - 4.5, text),
+                 Centred(cx, best->box.t - 3.5, text),
+                 Centred(cx, best->box.b + 4.5, text)},
                 Ink::GreyLight, true);
         b.layout.pending.back().control = control;
     }
@@ -1219,10 +1236,12 @@ void DrawPanel(Board& b, PanelView view) {
             continue;
         const cockpit::RegionButtons g = cockpit::ButtonsOf(r);
         auto add = [&](const cockpit::ClickRect& a) {
-            b.layout.clickAreas.push_back({a.left, a.top + clickRows, a.right, a.bottom + clickRows});
+            b.layout.clickAreas.push_back(
+                {a.left, a.top + clickRows, a.right, a.bottom + clickRows});
         };
         if (g.count == 0) add(r.rect);
-        for (int k = 0; k < g.count; ++k) add(cockpit::ButtonRect(g, k));
+        for (int k = 0; k < g.count; ++k)
+            add(cockpit::ButtonRect(g, k));
     }
     if (!swappedGauges) TypeDecorations(b, b.c.Height());
     for (int i = 0; i < count; ++i) {
