@@ -64,6 +64,10 @@ const cockpit::PanelRow* RowOf(int type, bool (*wanted)(cockpit::PanelOp)) {
     return nullptr;
 }
 
+// Each type parked on its runway.
+constexpr const char* kParked[5] = {"C172Stop.Flt", "BonStop.Flt", "BarStop.Flt", "KingStop.Flt",
+                                    "JetStop.Flt"};
+
 class HeadingBug : public ::testing::TestWithParam<int> {};
 
 // Clicked 45 times on the right half of the heading knob, then 90 times on its left half: both
@@ -72,8 +76,6 @@ class HeadingBug : public ::testing::TestWithParam<int> {};
 TEST_P(HeadingBug, TurnsRoundTheCardAsItsKnobIsClicked) {
     const int type = GetParam();
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
-    static const char* const kFlights[5] = {"C172Stop.Flt", "BonStop.Flt", "BarStop.Flt",
-                                            "KingStop.Flt", "JetStop.Flt"};
     const cockpit::PanelRow* hsi = RowOf(type, [](cockpit::PanelOp op) {
         return op == cockpit::PanelOp::HsiC172 || op == cockpit::PanelOp::HsiTwin ||
                op == cockpit::PanelOp::HsiTurbine;
@@ -94,7 +96,7 @@ TEST_P(HeadingBug, TurnsRoundTheCardAsItsKnobIsClicked) {
             s += "mouse " + std::to_string(x) + " " + std::to_string(y) + " left-click\nwait 20\n";
         return s;
     };
-    StarterRun run("zephlon-bug", kFlights[type]);
+    StarterRun run("zephlon-bug", kParked[type]);
     auto shot = [&](const std::string& name) {
         return "wait 300\nscreenshot " + run.Dir().Path(name + ".bmp") + "\nsave " +
                run.Dir().Path(name + ".flt") + "\n";
@@ -209,8 +211,6 @@ class AutopilotWords : public ::testing::TestWithParam<int> {};
 TEST_P(AutopilotWords, AClickOnAnAnnunciatorWorksNoMode) {
     const int type = GetParam();
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
-    static const char* const kFlights[5] = {"C172Stop.Flt", "BonStop.Flt", "BarStop.Flt",
-                                            "KingStop.Flt", "JetStop.Flt"};
     const cockpit::PanelRow* strip =
         RowOf(type, [](cockpit::PanelOp op) { return op == cockpit::PanelOp::AutopilotPanel; });
     ASSERT_NE(strip, nullptr);
@@ -221,7 +221,7 @@ TEST_P(AutopilotWords, AClickOnAnAnnunciatorWorksNoMode) {
                std::to_string(strip->y + cockpit::kFullViewOffset[type] + at.y +
                               (r.bottom - r.top) / 2);
     };
-    StarterRun run("zephlon-apwords", kFlights[type]);
+    StarterRun run("zephlon-apwords", kParked[type]);
     auto save = [&](const char* name) { return "wait 300\nsave " + run.Dir().Path(name) + "\n"; };
     const auto r = run.Play(
         "frame-interval 20\nwait 300\nkey Z press\nkey X press\n" + save("before.flt") + "mouse " +
