@@ -400,18 +400,6 @@ inline bool StrictlyInside(const GFXPolyRequest& q, const GFXClipBounds& b, int 
 
 }  // namespace
 
-std::int64_t TwiceSignedArea(const GFXScreenPoint* const* points, int count) {
-    if (points == nullptr) return 0;
-    std::int64_t sum = 0;
-    for (int i = 0; i < count; ++i) {
-        const GFXScreenPoint* a = points[i];
-        const GFXScreenPoint* b = points[i + 1 == count ? 0 : i + 1];
-        if (a == nullptr || b == nullptr) return 0;
-        sum += static_cast<std::int64_t>(a->x) * b->y - static_cast<std::int64_t>(b->x) * a->y;
-    }
-    return sum;
-}
-
 void OrderClockwise(const GFXScreenPoint** points, int count) {
     if (TwiceSignedArea(points, count) < 0) std::reverse(points, points + count);
 }

@@ -4,6 +4,8 @@
 // constant per-pixel steps (ComputeTriangleGradients) and interpolate only their left edge.
 #pragma once
 
+#include <cstdint>
+
 #include "gfx/raster/poly_clip.h"
 #include "gfx/raster/poly_request.h"
 
@@ -18,7 +20,17 @@ void RasterPolygon(const GFXPolyRequest& request);
 // Twice the area the corners enclose: positive when they run clockwise on the screen (y
 // downwards), the order the rasterizers fill; negative the other way round; 0 without area or
 // with a corner missing.
-[[nodiscard]] std::int64_t TwiceSignedArea(const GFXScreenPoint* const* points, int count);
+[[nodiscard]] inline std::int64_t TwiceSignedArea(const GFXScreenPoint* const* points, int count) {
+    if (points == nullptr) return 0;
+    std::int64_t sum = 0;
+    for (int i = 0; i < count; ++i) {
+        const GFXScreenPoint* a = points[i];
+        const GFXScreenPoint* b = points[i + 1 == count ? 0 : i + 1];
+        if (a == nullptr || b == nullptr) return 0;
+        sum += static_cast<std::int64_t>(a->x) * b->y - static_cast<std::int64_t>(b->x) * a->y;
+    }
+    return sum;
+}
 // Puts the corners of a flat shape drawn on a surface (a needle, a bug, a pointer) in the order
 // the rasterizers fill, so that it shows whichever way round it was listed. Only the 3D engine's
 // faces keep their order: given the other way they are seen from behind and draw nothing.
