@@ -313,7 +313,7 @@ void RunStartup() {
         if (pilot.damagedFile) planning::TellPilotFailure(w, pilot, "");
         planning::RunSelectPilotDialog(w);
     } else {
-        planning::TellRepairedPilot(w, pilot);
+        planning::TellPilotLoad(w, pilot);
     }
     if (theProgramClosed) return;
     LoadAndSetCursor(win::IDC_WAIT);
