@@ -27,18 +27,9 @@ using testsupport::CommandResult;
 // The box a script reads and closes at the start.
 const char* const kReadTheBox = "dialog GENERIC\nread 2023\nkey Return press\n";
 
-class HeldValues : public ::testing::Test {
+class HeldValues : public testsupport::StarterRunTest {
 protected:
-    void SetUp() override {
-        if (!testsupport::StarterRun::Built())
-            GTEST_SKIP() << "the starter installation is not built";
-        testsupport::LinkStarterFolders(dir, {"Flights", "FlightPlans", "PILOT"});
-    }
-    CommandResult Play(const std::string& script) const {
-        dir.Write("script.txt", script);
-        return testsupport::RunCommand(testsupport::StarterRun::Simrun() + " --dir " + dir.Root() +
-                                       " " + dir.Path("script.txt") + " 2>&1");
-    }
+    HeldValues() : StarterRunTest("zephlon-held") {}
     // A run that ended normally, without a sanitizer report, and read a box holding `said`.
     static void ExpectSaid(const CommandResult& r, const std::string& said) {
         EXPECT_EQ(r.status, 0) << r.out;
@@ -49,7 +40,6 @@ protected:
         ASSERT_NE(box, std::string::npos) << r.out;
         EXPECT_NE(r.out.find(said, box), std::string::npos) << said << "\n" << r.out;
     }
-    testsupport::TempFolder dir{"zephlon-held"};
 };
 
 // ---- saved flights ----------------------------------------------------------------------------

@@ -91,14 +91,16 @@ bool WaitForStart(pid_t child, const std::string& ini) {
     return true;
 }
 
-// Ends the program as the desktop does (SIGTERM); its exit status, or -1 when it did not end.
-int Close(pid_t child) {
-    Clock::duration took{};
-    kill(child, SIGTERM);
-    const int status = WaitFor(child, std::chrono::seconds(30), &took);
+// Ends the program as the desktop does (SIGTERM, or the signal given); its exit status, or -1
+// when it did not end (it is then killed). `took` is how long it took to end.
+int Close(pid_t child, int signal = SIGTERM, Clock::duration* took = nullptr) {
+    Clock::duration spent{};
+    if (took == nullptr) took = &spent;
+    kill(child, signal);
+    const int status = WaitFor(child, std::chrono::seconds(30), took);
     if (status == -1) {
         kill(child, SIGKILL);
-        WaitFor(child, std::chrono::seconds(10), &took);
+        WaitFor(child, std::chrono::seconds(10), took);
     }
     return status;
 }
@@ -121,13 +123,8 @@ TEST(SessionEndOnXvfb, SigtermSigintAndSighupCloseWithoutAskingAndKeepTheSetting
         Clock::duration took{};
         // Only the close can write it again.
         fs::remove(ini);
-        kill(child, signal);
-        const int status = WaitFor(child, std::chrono::seconds(30), &took);
-        if (status == -1) {
-            kill(child, SIGKILL);
-            WaitFor(child, std::chrono::seconds(10), &took);
-            FAIL() << "the program did not end after the signal";
-        }
+        const int status = Close(child, signal, &took);
+        if (status == -1) FAIL() << "the program did not end after the signal";
         EXPECT_TRUE(WIFEXITED(status)) << status;
         EXPECT_EQ(WEXITSTATUS(status), 0);
         const auto closeMs = std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
@@ -167,12 +164,8 @@ TEST(SessionEndOnXvfb, ASignalAtAnyMomentOfStartUpClosesInOrder) {
         const pid_t child = StartZephlon(run.Dir(), server.Display(), errors);
         ASSERT_GT(child, 0);
         std::this_thread::sleep_for(std::chrono::milliseconds(m.afterMs));
-        kill(child, m.signal);
-        Clock::duration took{};
-        const int status = WaitFor(child, std::chrono::seconds(30), &took);
+        const int status = Close(child, m.signal);
         if (status == -1) {
-            kill(child, SIGKILL);
-            WaitFor(child, std::chrono::seconds(10), &took);
             ADD_FAILURE() << "the program did not end after the signal";
             continue;
         }

@@ -45,19 +45,9 @@ struct Signal {
 const Signal kSignals[] = {{"SIGTERM", "TERM"}, {"SIGINT", "INT"}, {"SIGHUP", "HUP"}};
 
 // The starter installation with the folders a run writes copied: flights, plans, pilots.
-class SignalRun : public ::testing::Test {
+class SignalRun : public testsupport::StarterRunTest {
 protected:
-    void SetUp() override {
-        if (!testsupport::StarterRun::Built())
-            GTEST_SKIP() << "the starter installation is not built";
-        testsupport::LinkStarterFolders(dir, {"Flights", "FlightPlans", "PILOT"});
-    }
-    CommandResult Play(const std::string& script) const {
-        dir.Write("script.txt", script);
-        return testsupport::RunCommand(testsupport::StarterRun::Simrun() + " --dir " + dir.Root() +
-                                       " " + dir.Path("script.txt") + " 2>&1");
-    }
-    testsupport::TempFolder dir{"zephlon-signals"};
+    SignalRun() : StarterRunTest("zephlon-signals") {}
 };
 
 class SessionSignals : public SignalRun,
