@@ -216,10 +216,15 @@ int LessonController::LoadLessonFile(const std::string& member) {
         }
     }
     if (loaded == 0) {
+        // The script says which of its lines cannot be run, and why; a member that is not
+        // there says nothing.
+        const std::string why =
+            script->refusal.empty()
+                ? std::string("it is missing from Lessons\\Lessons.Vol or cannot be read")
+                : script->refusal;
         script->Reset();
         Trace("lesson: rejected %s", member.c_str());
-        TellRejectedLesson(member, "it is missing from Lessons\\Lessons.Vol or cannot be read as a lesson "
-                                   "(a damaged line, or a flight outside the installation)");
+        TellRejectedLesson(member, why);
         return 0;
     }
     if (aircraft->DumpWanted()) DumpLessonFile(*script, "Less.out");

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/resource_volume.h"
@@ -93,54 +95,117 @@ bool IsInstallationPath(std::string_view name) {
     return true;
 }
 
-// Builds the statement of one line; 0 when the line cannot build one.
-int ParseLessonStatement(LessonScript& script, int value, const std::vector<std::string_view>& t) {
-    auto operand = [&](std::size_t i, bool allowNumber, std::int16_t* out) {
-        if (i >= t.size()) return false;
-        *out = static_cast<std::int16_t>(LookupLessonKeyword(t[i], allowNumber));
-        return true;
+// The actions an EXEC can name (the interpreter does nothing for any other).
+bool IsLessonAction(int id) {
+    return (id >= 0 && id <= 16) || id == kPhraseMyAircraft;
+}
+constexpr int kActionSetTrapMode = 8;
+
+// A number operand: a keyword's value, or a whole decimal number (a minus sign allowed) that
+// fits 16 bits. Nothing for anything else ("nan", "1e20", "0x10", "99999999").
+std::optional<int> NumberOperand(std::string_view token) {
+    const int row = FindLessonKeyword(token);
+    if (row >= 0) return theLessonKeywords[row].value;
+    const std::string_view digits = token.substr(!token.empty() && token[0] == '-' ? 1 : 0);
+    if (digits.empty() || digits.size() > 6 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const int v = std::atoi(std::string(token).c_str());
+    if (v < INT16_MIN || v > INT16_MAX) return std::nullopt;
+    return v;
+}
+
+// Builds the statement of one line; 0, with why in `*why`, when the line cannot build one.
+int ParseLessonStatement(LessonScript& script, int value, const std::vector<std::string_view>& t,
+                         std::string* why) {
+    auto refuse = [&](const std::string& reason) {
+        *why = reason;
+        return 0;
+    };
+    // The test operand of a test statement: a test keyword.
+    auto test = [&](std::int16_t* out) {
+        if (t.size() < 2 || t[1].substr(0, 2) == "//") return refuse("it names no test");
+        const int v = LookupLessonKeyword(t[1], false);
+        if (v < 0) return refuse(std::string(t[1]) + " is no test");
+        *out = static_cast<std::int16_t>(v);
+        return 1;
+    };
+    // Operand i as a number no lower than `low`; `what` names it in the refusal.
+    auto number = [&](std::size_t i, const char* what, int low, std::int16_t* out) {
+        if (i >= t.size() || t[i].substr(0, 2) == "//")
+            return refuse(std::string("it lacks its ") + what);
+        const std::optional<int> v = NumberOperand(t[i]);
+        if (!v || *v < low)
+            return refuse(std::string("its ") + what + " " + std::string(t[i]) +
+                          " is no whole number from " + std::to_string(low) + " to 32767");
+        *out = static_cast<std::int16_t>(*v);
+        return 1;
     };
     if (value == kKeywordTitle || value == kKeywordSeqEnd) return 1;
     if (value == kKeywordFltFile) {
-        if (t.size() < 2 || t[1].size() > 31 || !IsInstallationPath(t[1])) return 0;
+        if (t.size() < 2) return refuse("it names no flight");
+        if (t[1].size() > 31 || !IsInstallationPath(t[1]))
+            return refuse(
+                "its flight " + std::string(t[1]) +
+                " lies outside the installation or has a name of more than 31 characters");
         script.flightFile = std::string(t[1]);
         return 1;
     }
-    if (script.count >= kLessonStatementLimit) return 0;
+    if (script.count >= kLessonStatementLimit)
+        return refuse("the script has more than 1024 statements");
     LessonStatement s;
     s.name = MakeLessonName("");
     switch (value) {
         case kLessonTest:
         case kLessonTestNot:
             s.type = static_cast<std::uint32_t>(value);
-            if (!operand(1, false, &s.operand[0])) return 0;
+            if (test(&s.operand[0]) == 0) return 0;
             break;
         case kLessonRangeTest:
         case kLessonRangeTestNot:
             s.type = static_cast<std::uint32_t>(value);
-            if (!operand(1, false, &s.operand[0]) || !operand(2, true, &s.operand[1]) ||
-                !operand(3, true, &s.operand[2]))
+            if (test(&s.operand[0]) == 0 || number(2, "low bound", INT16_MIN, &s.operand[1]) == 0 ||
+                number(3, "high bound", INT16_MIN, &s.operand[2]) == 0)
                 return 0;
+            // A range that runs backwards holds nothing: its test could never be passed.
+            if (s.operand[1] > s.operand[2])
+                return refuse("its range runs backwards, from " + std::to_string(s.operand[1]) +
+                              " down to " + std::to_string(s.operand[2]));
             break;
         case kLessonSay:
             s.type = kLessonSay;
-            if (!operand(1, true, &s.operand[0]) || !operand(2, true, &s.operand[1])) return 0;
+            if (number(1, "phrase", 0, &s.operand[0]) == 0 ||
+                number(2, "wait", 0, &s.operand[1]) == 0)
+                return 0;
             break;
         case kKeywordTimer:
             s.type = kLessonSay;
-            if (!operand(1, true, &s.operand[1])) return 0;
+            if (number(1, "wait", 0, &s.operand[1]) == 0) return 0;
             break;
         case kLessonExec:
-            s.type = kLessonExec;
-            if (!operand(1, true, &s.operand[0])) return 0;
-            break;
         case kKeywordExec2:
             s.type = kLessonExec;
-            if (!operand(1, true, &s.operand[0]) || !operand(2, true, &s.operand[1])) return 0;
+            if (t.size() < 2 || t[1].substr(0, 2) == "//") return refuse("it names no action");
+            if (const std::optional<int> action = NumberOperand(t[1]);
+                action && IsLessonAction(*action))
+                s.operand[0] = static_cast<std::int16_t>(*action);
+            else
+                return refuse(std::string(t[1]) + " is no action a lesson can take");
+            if (value == kKeywordExec2) {
+                if (number(2, "parameter", INT16_MIN, &s.operand[1]) == 0) return 0;
+                const int most = s.operand[0] == kActionSetTrapMode  ? 2
+                                 : s.operand[0] == kPhraseMyAircraft ? 6
+                                                                     : INT16_MAX;
+                if (s.operand[1] < 0 && most != INT16_MAX)
+                    return refuse("its parameter " + std::string(t[2]) + " is negative");
+                if (s.operand[1] > most)
+                    return refuse(std::string("its ") + (most == 2 ? "trap mode " : "manoeuvre ") +
+                                  std::string(t[2]) + " is none there is");
+            }
             break;
         case kLessonBegin: case kLessonProc: case kLessonCallProc: case kLessonLabel:
         case kLessonBranch: case kLessonContinuous:
-            if (t.size() < 2) return 0;
+            if (t.size() < 2) return refuse("it lacks its name");
             s.type = static_cast<std::uint32_t>(value);
             s.name = MakeLessonName(t[1]);
             break;
@@ -158,7 +223,8 @@ int ParseLessonStatement(LessonScript& script, int value, const std::vector<std:
             s.name = MakeLessonName("EPr");
             break;
         case kKeywordSeqBegin:
-            if (script.procedureCount >= kLessonProcedureLimit) return 0;
+            if (script.procedureCount >= kLessonProcedureLimit)
+                return refuse("the script has more than 8 sequences");
             s.type = kLessonLabel;
             s.name = MakeLessonName("Seq");
             script.procedures[static_cast<std::size_t>(script.procedureCount++)] =
@@ -169,7 +235,7 @@ int ParseLessonStatement(LessonScript& script, int value, const std::vector<std:
             s.type = kLessonStopContinuous;
             break;
         default:
-            return 0;
+            return refuse(std::string(t[0]) + " starts no statement");
     }
     script.rows[static_cast<std::size_t>(script.count++)] = s;
     return 1;
@@ -183,8 +249,10 @@ int ResolveLessonLabels(LessonScript& script) {
     for (auto b = begin; b != end; ++b)
         if (b->type == kLessonBranch && std::none_of(begin, end, [&](const LessonStatement& s) {
                 return s.type == kLessonLabel && s.name == b->name;
-            }))
+            })) {
+            script.refusal = "BRANCH " + LessonNameText(b->name) + " names no label";
             return 0;
+        }
     for (int i = 0; i < script.count; ++i) {
         LessonStatement& s = script.rows[static_cast<std::size_t>(i)];
         if (s.type != kLessonCallProc && s.type != kLessonContinuous) continue;
@@ -195,7 +263,11 @@ int ResolveLessonLabels(LessonScript& script) {
             if (next >= script.rows.data() + script.count) continue;
             if (IsNamed(next->type) && next->name == s.name) s.target = &proc;
         }
-        if (s.target == nullptr) return 0;
+        if (s.target == nullptr) {
+            script.refusal = std::string(s.type == kLessonCallProc ? "CALLPROC " : "CONTINUOUS ") +
+                             LessonNameText(s.name) + " names no sequence";
+            return 0;
+        }
     }
     return 1;
 }
@@ -260,6 +332,7 @@ void LessonScript::Reset() {
     procedures.fill(LessonProcedure{});
     procedureCount = 0;
     flightFile.clear();
+    refusal.clear();
 }
 
 LessonLineReader ReadLessonLinesFrom(std::string_view text) {
@@ -288,14 +361,27 @@ int LoadLessonScript(LessonScript& script, const LessonLineReader& lines) {
     script.Reset();
     int result = 1;
     char buffer[256];
+    int line = 0;
+    // The first refused line is the one named.
+    auto refuse = [&](const std::string& why) {
+        if (script.refusal.empty())
+            script.refusal =
+                "line " + std::to_string(line) + " (" + std::string(buffer) + "): " + why;
+        result = 0;
+    };
     while (lines(buffer, sizeof buffer) != nullptr) {
+        ++line;
         if (static_cast<unsigned char>(buffer[0]) == 26) break;
         const std::vector<std::string_view> tokens = Tokens(buffer);
         if (tokens.empty()) continue;
         const int value = LookupLessonKeyword(tokens[0], false);
         if (value == -1) continue;
-        if (value < 0) return 0;
-        if (ParseLessonStatement(script, value, tokens) == 0) result = 0;
+        if (value < 0) {
+            refuse(std::string(tokens[0]) + " is no word of the lesson language");
+            return 0;
+        }
+        std::string why;
+        if (ParseLessonStatement(script, value, tokens, &why) == 0) refuse(why);
     }
     if (result == 0) return 0;
     return ResolveLessonLabels(script);

@@ -86,6 +86,9 @@ struct LessonScript {
     std::array<LessonProcedure, kLessonProcedureLimit> procedures;
     int procedureCount = 0;
     std::string flightFile;  // from FLTFILE; empty means "Lesson.Flt"
+    // Why the last load refused the script, for the user ("line 3 (SAY 99999999 3): ..."); empty
+    // after a load that succeeded.
+    std::string refusal;
     void Reset();
 };
 extern LessonScript theLessonScript;
@@ -99,7 +102,11 @@ using LessonLineReader = std::function<char*(char* buffer, int size)>;
 // script is refused (0) for an unknown first keyword, a statement value that is no statement, a
 // missing operand, more than 1024 statements or 8 sequences, an unresolved CALLPROC or
 // CONTINUOUS name, or a FLTFILE name of more than 31 characters or outside the installation
-// folder (absolute, with a drive, or stepping up with "..").
+// folder (absolute, with a drive, or stepping up with ".."). Operands must mean something a
+// lesson can do: a test is a test keyword; a number is a keyword or a whole decimal number that
+// fits the statement's 16-bit field (a minus sign allowed); a range runs from its low bound up;
+// a phrase and a wait are not negative; an EXEC names an action there is, and the trap mode and
+// the copilot's manoeuvre of an EXEC2 are ones there are. `refusal` then says which line and why.
 int LoadLessonScript(LessonScript& script, const LessonLineReader& lines);
 // The rows as the debug dump shows them ("Less.out").
 [[nodiscard]] std::string DumpLessonStatements(const LessonScript& script);

@@ -90,6 +90,19 @@ void LoadingModel::SetCabinLoad(std::int64_t kilograms) {
     cabinLoad = static_cast<std::int32_t>(std::clamp<std::int64_t>(kilograms, 0, 1'000'000));
 }
 
+void LoadingModel::SetCabinPounds(int pounds) {
+    const int kilograms = PoundsToKilograms(pounds);
+    SetCabinLoad(kilograms);
+    // A figure the load was held from (below 0, say) is not the load's.
+    typedCabinPounds = cabinLoad == kilograms ? pounds : -1;
+    typedCabinKilograms = cabinLoad;
+}
+
+int LoadingModel::CabinPounds() const {
+    return typedCabinPounds >= 0 && cabinLoad == typedCabinKilograms ? typedCabinPounds
+                                                                     : KilogramsToPounds(cabinLoad);
+}
+
 void LoadingModel::LimitCabinLoad() {
     const std::int32_t excess = TotalWeight() - maxTakeoffWeight;
     if (excess > 0) cabinLoad = std::max(0, cabinLoad - excess);
@@ -142,7 +155,7 @@ int FuelAndCabinLoadingDialog::OnInitDialog(win::HWND dialog) {
 }
 
 void FuelAndCabinLoadingDialog::ShowCabin() {
-    win::SetDlgItemText(window, kCabin, std::to_string(KilogramsToPounds(theLoadingModel.cabinLoad)));
+    win::SetDlgItemText(window, kCabin, std::to_string(theLoadingModel.CabinPounds()));
 }
 
 void FuelAndCabinLoadingDialog::ShowTank(int tank) {
@@ -161,7 +174,7 @@ void FuelAndCabinLoadingDialog::ShowTotal() {
 void FuelAndCabinLoadingDialog::ReadCabin() {
     bool number = false;
     const int pounds = ui::optiondialogs::ParseNumber(win::GetDlgItemText(window, kCabin), &number);
-    if (number) theLoadingModel.SetCabinLoad(PoundsToKilograms(pounds));
+    if (number) theLoadingModel.SetCabinPounds(pounds);
     ShowCabin();
     ShowTotal();
 }

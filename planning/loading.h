@@ -13,8 +13,8 @@ namespace planning {
 // Pounds a gallon of the fuels: the piston aircraft's avgas and the turbines' Jet-A.
 inline constexpr double kAvgasPoundsPerGallon = 6.0, kJetPoundsPerGallon = 6.7;
 
-// Unit conversions of the loading figures, each to the nearest whole number, so a figure typed
-// comes back as typed (300 lb are 136 kg, shown as 300 lb again).
+// Unit conversions of the loading figures, each to the nearest whole number (300 lb are 136 kg,
+// shown as 300 lb again; a figure no whole kilogram gives back is kept as typed, below).
 [[nodiscard]] int KilogramsToPounds(double kilograms);
 [[nodiscard]] int KilogramsToGallons(double kilograms, double poundsPerGallon = kAvgasPoundsPerGallon);
 [[nodiscard]] int PoundsToKilograms(double pounds);
@@ -29,6 +29,11 @@ struct LoadingModel {
     std::int32_t leftTank = 0;          // kg x 256
     std::int32_t rightTank = 0;         // kg x 256
     std::int32_t cabinLoad = 0;         // kg
+    // The pounds last typed for the cabin, and the kilograms they came to: whole kilograms hold
+    // no figure of 12 lb (5 kg are 11 lb, 6 kg 13 lb), so the figure typed is shown again while
+    // the cabin load is still what it came to. Kept from one opening of the dialog to the next.
+    int typedCabinPounds = -1;
+    std::int32_t typedCabinKilograms = -1;
 
     // From the flight model's state, for an aircraft type.
     void FillFromFlightModel(int aircraftType);
@@ -40,6 +45,9 @@ struct LoadingModel {
     void SetTank(int tank, std::int64_t kilograms);
     void FillTanks();
     void SetCabinLoad(std::int64_t kilograms);
+    // The cabin load typed in pounds, and shown in pounds.
+    void SetCabinPounds(int pounds);
+    [[nodiscard]] int CabinPounds() const;
     // After any change: a total above the maximum take-off weight takes the excess from the
     // cabin load, which never goes below 0.
     void LimitCabinLoad();

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <vector>
 
 #include "ui/dialog_services.h"
@@ -186,17 +187,32 @@ void LogbooksDialog::ShowTotals() {
 
 void LogbooksDialog::AddFromFields() {
     ReadDate();
-    // The duration as it will be kept: a number of hours no flight passes, never below 0. A
-    // flight of no time is no flight: nothing is added, and the hours are asked for.
-    const float flown = ParseLogbookHours(Text(window, kDuration));
-    char hours[32];
-    std::snprintf(hours, sizeof hours, "%1.1f", static_cast<double>(flown));
-    win::SetDlgItemText(window, kDuration, hours);
-    if (!(flown >= 0.05F)) {
-        ui::ShowMessageBox(window, "Enter the hours flown (1.5 for an hour and a half).", 16);
+    // The duration as typed, in hours: a flight of no time, or more than a logbook keeps, or
+    // text that is no plain number ("inf", "0x7fffffff") is no flight: nothing is added, and
+    // the hours are asked for again, as typed.
+    const std::optional<float> flown = TypedLogbookHours(Text(window, kDuration));
+    if (!flown || !(*flown >= 0.05F)) {
+        char ask[120];
+        std::snprintf(ask, sizeof ask,
+                      "Enter the hours flown, from 0.1 to %.1f (1.5 for an hour and a half).",
+                      kLongestLogbookHours);
+        ui::ShowMessageBox(window, ask, 16);
         win::SetFocus(win::GetDlgItem(window, kDuration));
         return;
     }
+    // A logbook counts at most 32,767 flights: one more could not be saved.
+    if (list->GetItemCount() >= kMaxLogbookEntries) {
+        char full[160];
+        std::snprintf(full, sizeof full,
+                      "The logbook is full: it keeps at most %d flights. Delete a flight to add "
+                      "another.",
+                      kMaxLogbookEntries);
+        ui::ShowMessageBox(window, full, 16);
+        return;
+    }
+    char hours[32];
+    std::snprintf(hours, sizeof hours, "%1.1f", static_cast<double>(*flown));
+    win::SetDlgItemText(window, kDuration, hours);
     const int row = list->GetItemCount();
     char date[40];
     std::snprintf(date, sizeof date, "%d/%d/%d", month, day, year);

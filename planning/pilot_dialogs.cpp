@@ -90,7 +90,7 @@ void SelectPilotDialog::Choose() {
         return;
     }
     win::TraceLine("pilot: " + pilot);
-    TellRepairedPilot(window, chosen);
+    TellPilotLoad(window, chosen);
     for (const std::string& gone : deleted)
         if (gone != pilot) win::DeleteFile(PilotPath(gone));
     win::EndDialog(window, 1);
@@ -145,20 +145,31 @@ void TellPilotFailure(win::HWND owner, const PilotFile& pilot, const char* sente
     ui::ShowFileMessage(owner, sentence, file, pilot.failedError);
 }
 
-void TellRepairedPilot(win::HWND owner, PilotFile& pilot) {
-    if (!pilot.repairedFile) return;
+void TellPilotLoad(win::HWND owner, PilotFile& pilot) {
+    if (!pilot.repairedFile && pilot.uncounted.empty()) return;
     const std::string file = ShownPilotPath(PilotPath(pilot.name));
-    const std::size_t kept = pilot.entries.size();
-    if (pilot.Save() == 0) {
+    const std::size_t kept = pilot.entries.size() + pilot.UncountedEntries();
+    if (pilot.repairedFile && pilot.Save() == 0) {
         TellPilotFailure(owner, pilot, "The pilot file %s could not be saved.");
         return;
     }
     char text[700];
-    std::snprintf(text, sizeof text,
-                  "The pilot file %s counted %d logbook entries but holds %zu; it was repaired and "
-                  "keeps all %zu.",
-                  file.c_str(), pilot.countRead, kept, kept);
-    win::TraceLine("pilot: " + file + " repaired");
+    if (pilot.uncounted.empty()) {
+        std::snprintf(text, sizeof text,
+                      "The pilot file %s counted %d logbook entries but holds %zu; it was repaired "
+                      "and keeps all %zu.",
+                      file.c_str(), pilot.countRead, kept, kept);
+        win::TraceLine("pilot: " + file + " repaired");
+    } else {
+        // The count cannot say more: the user learns why the logbook shows only part of the file.
+        std::snprintf(text, sizeof text,
+                      "The pilot file %s holds %zu logbook entries, more than the %d a logbook can "
+                      "count. The logbook shows the first %d; the file keeps the other %zu as they "
+                      "are.",
+                      file.c_str(), kept, kMaxLogbookEntries, kMaxLogbookEntries,
+                      pilot.UncountedEntries());
+        win::TraceLine("pilot: " + file + " holds more entries than a logbook counts");
+    }
     ui::ShowMessageBox(owner, text, ui::MB_ICONEXCLAMATION);
 }
 

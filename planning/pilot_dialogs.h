@@ -33,8 +33,10 @@ class PilotFile;
 // `sentence` is the program's text for the failed operation ("The pilot file %s could not be
 // saved."), formatted with the failed file.
 void TellPilotFailure(win::HWND owner, const PilotFile& pilot, const char* sentence);
-// A pilot file read with a count that was off (`PilotFile::repairedFile`): saved at once with
-// every whole entry it holds, and the user told so. Nothing when the file was whole.
-void TellRepairedPilot(win::HWND owner, PilotFile& pilot);
+// What the load of a pilot file found that the user must know: a count that was off
+// (`PilotFile::repairedFile`), saved at once with every whole entry the file holds; entries
+// beyond the 32,767 a logbook counts, kept in the file but not shown. Nothing when the file was
+// whole.
+void TellPilotLoad(win::HWND owner, PilotFile& pilot);
 
 }  // namespace planning

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -107,6 +108,21 @@ float HeldLogbookHours(double hours) {
 
 float ParseLogbookHours(const std::string& text) {
     return HeldLogbookHours(std::strtod(text.c_str(), nullptr));
+}
+
+std::optional<float> TypedLogbookHours(std::string_view text) {
+    const std::size_t begin = text.find_first_not_of(" \t");
+    if (begin == std::string_view::npos) return std::nullopt;
+    text = text.substr(begin, text.find_last_not_of(" \t") + 1 - begin);
+    // Digits only, with one point: strtod alone would also take "inf", "0x7fffffff" or "1e9".
+    if (text.size() > 16 || std::count(text.begin(), text.end(), '.') > 1 ||
+        std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }) == 0 ||
+        !std::all_of(text.begin(), text.end(),
+                     [](char c) { return c == '.' || (c >= '0' && c <= '9'); }))
+        return std::nullopt;
+    const double hours = std::strtod(std::string(text).c_str(), nullptr);
+    if (std::round(hours * 10.0) > kLongestLogbookHours * 10.0) return std::nullopt;
+    return static_cast<float>(hours);
 }
 
 void EncodeLogbookEntry(const LogbookEntry& e, std::uint8_t* out) {
@@ -233,11 +249,17 @@ void PilotFile::RecordManeuverResult(int maneuver, int result) {
 }
 
 std::vector<std::uint8_t> PilotFile::Encode() const {
-    std::vector<std::uint8_t> bytes(kPilotEntriesOffset + entries.size() * kLogbookEntrySize);
+    const std::size_t held = entries.size() * kLogbookEntrySize;
+    std::vector<std::uint8_t> bytes(kPilotEntriesOffset + held + uncounted.size());
     std::memcpy(bytes.data(), header.data(), kPilotHeaderSize);
-    Put16(bytes.data() + kPilotCountOffset, static_cast<int>(entries.size()));
+    // Entries kept beyond the count come after the counted ones, and move up into the count as
+    // far as it has room (after rows were deleted).
+    const std::size_t all = entries.size() + UncountedEntries();
+    Put16(bytes.data() + kPilotCountOffset,
+          static_cast<int>(std::min<std::size_t>(all, kMaxLogbookEntries)));
     for (std::size_t i = 0; i < entries.size(); ++i)
         EncodeLogbookEntry(entries[i], bytes.data() + kPilotEntriesOffset + i * kLogbookEntrySize);
+    std::memcpy(bytes.data() + kPilotEntriesOffset + held, uncounted.data(), uncounted.size());
     return bytes;
 }
 
@@ -252,7 +274,9 @@ int PilotFile::Fail(const std::string& path, std::uint32_t error, bool damaged) 
 // The whole file is read first, so a count that differs from the whole entries the file holds
 // (more, fewer, or negative) is seen before anything is believed. Such a count is damage to the
 // count only: every whole entry the file holds is kept, and the file is marked repaired so that
-// the next save writes the right count. A file too short for its header is no pilot file.
+// the next save writes the right count. The count can count 32,767 entries: a file holding more
+// counts that many, and the rest are kept as bytes. A file too short for its header is no pilot
+// file.
 int PilotFile::ReadFile(const std::string& path) {
     std::string bytes;
     if (!win::ReadWholeFile(path, &bytes)) {
@@ -265,15 +289,22 @@ int PilotFile::ReadFile(const std::string& path) {
     const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const int count = Get16(b + kPilotCountOffset);
     const std::size_t whole = (bytes.size() - kPilotEntriesOffset) / kLogbookEntrySize;
-    repairedFile = count < 0 || static_cast<std::size_t>(count) != whole;
+    const std::size_t counted = std::min<std::size_t>(whole, kMaxLogbookEntries);
+    repairedFile = count < 0 || static_cast<std::size_t>(count) != counted;
     countRead = count;
     if (repairedFile)
         win::TraceLine("pilot: " + path + " counts " + std::to_string(count) + " entries and holds " +
                        std::to_string(whole) + " whole ones; those are kept");
+    if (whole > counted)
+        win::TraceLine("pilot: " + path + " holds " + std::to_string(whole) + " entries; " +
+                       std::to_string(counted) + " are counted and the others kept as they are");
     std::memcpy(header.data(), b, kPilotHeaderSize);
     entries.clear();
-    for (std::size_t i = 0; i < whole; ++i)
+    entries.reserve(counted);
+    for (std::size_t i = 0; i < counted; ++i)
         entries.push_back(DecodeLogbookEntry(b + kPilotEntriesOffset + i * kLogbookEntrySize));
+    uncounted.assign(bytes, kPilotEntriesOffset + counted * kLogbookEntrySize,
+                     (whole - counted) * kLogbookEntrySize);
     editIndex = 0;
     if (Get32(header.data() + kPilotSettingOffset) != 0) Put32(header.data() + kPilotSettingOffset, 5);
     return 1;
@@ -345,9 +376,12 @@ int PilotFile::Save() {
 int PilotFile::ClearLogbook() {
     if (name.empty() || win::GetFileAttributes(PilotPath(name)) == win::INVALID_FILE_ATTRIBUTES) return 0;
     std::vector<LogbookEntry> kept = std::move(entries);
+    std::string keptBeyond = std::move(uncounted);
     entries.clear();
+    uncounted.clear();
     if (Save() == 0) {
         entries = std::move(kept);
+        uncounted = std::move(keptBeyond);
         return 0;
     }
     editIndex = 0;
@@ -361,7 +395,10 @@ int PilotFile::AppendEntry(const LogbookEntry& entry) {
                         std::uint8_t head[kPilotEntriesOffset];
                         if (!ReadAll(f, head, sizeof head)) return 0;
                         const int count = Get16(head + kPilotCountOffset);
-                        if (count < 0 || count >= 0x7FFF) return 0;
+                        if (count < 0 || count >= kMaxLogbookEntries) {
+                            win::SetLastError(win::ERROR_FILE_TOO_LARGE);
+                            return 0;
+                        }
                         std::memcpy(header.data(), head, kPilotHeaderSize);
                         std::uint8_t bytes[kLogbookEntrySize];
                         EncodeLogbookEntry(entry, bytes);
@@ -377,8 +414,10 @@ int PilotFile::AppendEntry(const LogbookEntry& entry) {
 }
 
 int PilotFile::ReplaceLogbook(const std::vector<LogbookEntry>& newEntries) {
-    if (name.empty() || newEntries.size() > 0x7FFF) return 0;
+    if (name.empty()) return Fail(std::string(), win::ERROR_INVALID_PARAMETER, false);
     const std::string path = PilotPath(name);
+    if (newEntries.size() > static_cast<std::size_t>(kMaxLogbookEntries))
+        return Fail(path, win::ERROR_FILE_TOO_LARGE, false);
     // The header as the file holds it now, so the lesson the preflight stored is kept.
     std::string old;
     if (!win::ReadWholeFile(path, &old)) return Fail(path, win::GetLastError(), false);

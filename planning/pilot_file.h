@@ -7,11 +7,14 @@
 // A file is trusted only as far as it is whole: a file too short for its header is damaged and
 // fails the load; a negative count, or one that promises more entries than the file holds,
 // keeps the whole entries the file holds; texts keep at most 127 characters and their terminator.
+// The count counts at most 32,767 entries: the logbook shows that many, and entries a file holds
+// beyond them are kept as they are, written back after the counted ones.
 // Every write replaces the file whole, so a failed one leaves it as it was.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -32,6 +35,8 @@ inline constexpr int kManeuverResultSlots = 64;
 inline constexpr std::size_t kLogbookTextSize = 128;
 inline constexpr std::size_t kPilotNameLimit = 64;
 inline constexpr std::size_t kCurrentFileLimit = 512;
+// The most entries the i16 count can count.
+inline constexpr int kMaxLogbookEntries = 32767;
 
 // One flight of the logbook.
 struct LogbookEntry {
@@ -53,6 +58,11 @@ inline constexpr double kLongestLogbookHours = 999.9;
 [[nodiscard]] float HeldLogbookHours(double hours);
 // The hours of a duration text, read as atof reads it, then held.
 [[nodiscard]] float ParseLogbookHours(const std::string& text);
+// The hours a user typed: plain decimal digits with at most one point ("1.5", ".8", "12"),
+// blanks around them allowed, at most kLongestLogbookHours once rounded to the tenth a logbook
+// shows. Anything else (a sign, an exponent, hexadecimal, "inf", "nan", letters) is no flight's
+// length: nothing.
+[[nodiscard]] std::optional<float> TypedLogbookHours(std::string_view text);
 
 // The 536 bytes of an entry, and back (texts cut at their terminator or at 127 characters).
 void EncodeLogbookEntry(const LogbookEntry& entry, std::uint8_t* out);
@@ -112,6 +122,12 @@ public:
     // holds: every whole entry was kept, and the next save writes the right count.
     bool repairedFile = false;
     int countRead = 0;
+    // The bytes of the whole entries the file holds beyond the 32,767 the count counts: not in
+    // `entries`, and written back after them by every save.
+    std::string uncounted;
+    [[nodiscard]] std::size_t UncountedEntries() const {
+        return uncounted.size() / kLogbookEntrySize;
+    }
 
 private:
     int ReadFile(const std::string& path);

@@ -67,7 +67,9 @@ std::string DefaultPlanFileName(const FlightPlan& plan) {
 int WriteFlightPlanFile(const std::string& path) {
     FlightPlan* plan = thePlanningHost.worldPlan();
     if (plan == nullptr || path.empty()) return 0;
-    const std::string target = FromWorkingFolder(path);
+    // Saved over a symbolic link, the plan goes into the file the link names and the link
+    // stays, as the settings and flights do.
+    const std::string target = win::ReplacedFileOf(FromWorkingFolder(path));
     const std::string temporary = target + ".tmp";
     win::DeleteFile(temporary);
     const int keepSaved = plan->saved;

@@ -771,6 +771,23 @@ std::uint32_t ReadTextFile(std::string_view windowsPath, std::string* contents) 
     return e;
 }
 
+std::string ReplacedFileOf(std::string_view windowsPath) {
+    const ResolvedPath resolved = ResolvePath(windowsPath);
+    std::string path = resolved.path;
+    if (resolved.missingComponents != 0) return path;
+    // As many links as the system itself follows before it gives up on a loop.
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        std::string text(PATH_MAX, '\0');
+        const ssize_t n = readlink(path.c_str(), text.data(), text.size());
+        if (n <= 0) return path;
+        text.resize(static_cast<std::size_t>(n));
+        path = text.front() == '/' ? text : ParentOf(path) + "/" + text;
+    }
+    return path;
+}
+
 std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
                                     std::span<const std::uint8_t> bytes, bool forceToDisc) {
     const ResolvedPath resolved = ResolvePath(windowsPath);
@@ -783,14 +800,8 @@ std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
     // plain file, not that it is read-only.
     if (existed && !S_ISREG(old.st_mode)) return kBadFileType;
     if (existed && IsOpenHere(resolved.path, true)) return kSharingViolation;
-    // A symbolic link stays: the file it names is the one replaced.
-    std::string target = resolved.path;
-    if (existed) {
-        if (char* real = realpath(resolved.path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
+    // A symbolic link stays: the file it names is the one replaced (made, when it is not there).
+    const std::string target = ReplacedFileOf(windowsPath);
 
     std::string temporary = ParentOf(target) + "/." + LastComponent(target) + ".XXXXXX";
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);

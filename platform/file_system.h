@@ -198,10 +198,14 @@ inline constexpr std::uint64_t kMaxTextFileBytes = 16u << 20;
 // device, a pipe, a folder) is refused with kBadFileType before it is opened, and a file of
 // more than kMaxTextFileBytes with kFileTooLarge; nothing is read then.
 [[nodiscard]] std::uint32_t ReadTextFile(std::string_view windowsPath, std::string* contents);
+// The file a replacement of `windowsPath` writes: for a symbolic link the file it names,
+// followed through every link (one not there yet included), so the link stays and its file
+// changes; else the path itself.
+[[nodiscard]] std::string ReplacedFileOf(std::string_view windowsPath);
 // Writes the bytes to a temporary file in the same folder, forces them to disc and renames the
 // temporary file over the target, so readers see either the old or the new file, never half.
 // Without `forceToDisc` the file still changes all at once, but a power cut may lose it; that
-// suits files rewritten many times in a row, like settings.
+// suits files rewritten many times in a row, like settings. The target is ReplacedFileOf's.
 [[nodiscard]] std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
                                                   std::span<const std::uint8_t> bytes,
                                                   bool forceToDisc = true);

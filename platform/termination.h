@@ -1,13 +1,14 @@
 // Requests from outside the program to end it: SIGTERM (a desktop session that ends, a service
-// manager, kill) and SIGINT (Ctrl+C in the terminal that started it). The handler only notes the
-// request; the machine's event source hands it to the window layer as one TerminateRequested
-// event, and the program closes itself in order from its message loop, asking nothing.
+// manager, kill), SIGINT (Ctrl+C in the terminal that started it) and SIGHUP (that terminal
+// closed under the program). The handler only notes the request; the machine's event source hands
+// it to the window layer as one TerminateRequested event, and the program closes itself in order
+// from its message loop, asking nothing.
 #pragma once
 
 namespace platform {
 
-// Installs the handlers for SIGTERM and SIGINT (the programs' main functions call it; tests that
-// never do keep the default behaviour).
+// Installs the handlers for SIGTERM, SIGINT and SIGHUP (the programs' main functions call it; tests
+// that never do keep the default behaviour).
 void InstallTerminationSignals();
 // True once for each request noted since the last call.
 [[nodiscard]] bool TakeTerminationRequest();

@@ -26,6 +26,7 @@
 #include "gfx/sheet_cache.h"
 #include "gfx/surface.h"
 #include "nav/lat_lon.h"
+#include "platform/file_system.h"
 #include "sim/input/general_commands.h"
 #include "sim/input/key_commands.h"
 #include "sim/input/keyboard_input.h"
@@ -408,7 +409,11 @@ int MainWindow::RunMessageLoop() {
                 break;
             }
         if (taken) continue;
-        if (msg.message == win::WM_QUIT) break;
+        if (msg.message == win::WM_QUIT) {
+            // The quit that ended the dialogs open at the close: the close itself comes now.
+            if (FinishWaitingClose(window)) continue;
+            break;
+        }
         const std::uint32_t serialTaken = win::MessageSerial();
         if (!(window && accelerators && win::TranslateAccelerator(window, accelerators, &msg))) {
             win::TranslateMessage(&msg);
@@ -662,11 +667,30 @@ win::LResult MainWndProc(win::HWND w, std::uint32_t m, win::WParam wp, win::LPar
     }
 }
 
+std::vector<RefusedSettingsFile> theRefusedSettingsFiles;
+
 void UseInstallationSettings() {
     const std::string folder = win::GetCurrentDirectory();
     const std::string prefix = folder.empty() ? std::string("./") : folder + "/";
-    core::theIniFile = core::IniFile((prefix + "Zephlon.ini").c_str());
-    devices::theJoystickIniFile = core::IniFile((prefix + "joystick.ini").c_str());
+    theRefusedSettingsFiles.clear();
+    // A device, a pipe or a folder of the settings' name is never read or written, nor a file
+    // too large to be settings (which might hold anything): what the session sets is kept in
+    // the stand-in, so that neither the file nor the settings are lost.
+    auto usable = [&](const char* name, const char* standIn) {
+        platform::FileInfo info;
+        if (platform::GetFileInfo(prefix + name, &info) != platform::kFileOk) return prefix + name;
+        std::string why;
+        if (!info.isRegular)
+            why = win::DescribeFileError(win::ERROR_BAD_FILE_TYPE);
+        else if (info.size > platform::kMaxTextFileBytes)
+            why = "it is larger than " + std::to_string(platform::kMaxTextFileBytes >> 20) + " MB";
+        if (why.empty()) return prefix + name;
+        theRefusedSettingsFiles.push_back(RefusedSettingsFile{name, standIn, why});
+        return prefix + standIn;
+    };
+    core::theIniFile = core::IniFile(usable("Zephlon.ini", "Zephlon.kept.ini").c_str());
+    devices::theJoystickIniFile =
+        core::IniFile(usable("joystick.ini", "joystick.kept.ini").c_str());
 }
 
 std::string DefaultInstallationFolder() {

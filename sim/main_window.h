@@ -42,8 +42,16 @@ extern MainWindow theMainWindow;
 // The settings file "Zephlon.ini" and the joystick file "joystick.ini" of the installation the
 // program works in (the current folder), whatever folder the executable lies in: two
 // installations started from one build keep their own settings. An existing file whose name
-// differs only in case is the same file.
+// differs only in case is the same file. A file of that name the program cannot use (not a plain
+// file, or larger than 16 MB) is left as it is: its stand-in ("Zephlon.kept.ini",
+// "joystick.kept.ini") keeps the settings instead, and start-up tells the user.
 void UseInstallationSettings();
+struct RefusedSettingsFile {
+    std::string file;     // as the user knows it ("Zephlon.ini")
+    std::string standIn;  // the file that keeps the settings instead
+    std::string why;      // "it is larger than 16 MB"
+};
+extern std::vector<RefusedSettingsFile> theRefusedSettingsFiles;
 
 // The program's entry: -1 when another copy runs or nothing could start, else the loop's code.
 int ZephlonMain(const std::string& commandLine);

@@ -235,6 +235,12 @@ void SimWorld::SetLoadingScreen(int on) {
     }
 }
 
+void SimWorld::ReleaseLoadingScreen() {
+    theLoadingBitmap.reset();
+    theLoadingPalette.reset();
+    theLoadingArtTried = false;
+}
+
 void SimWorld::ShowLoadingScreen(win::HWND) {
     if (!theLoadingArtTried) {
         theLoadingArtTried = true;

@@ -18,6 +18,7 @@
 namespace sim {
 
 std::string theCurrentFlightName = "StartUp.Flt";
+std::optional<std::int32_t> theUnknownAircraftType;
 
 namespace {
 
@@ -70,17 +71,29 @@ bool NamesAnAircraft(core::IniFile& file) {
     return i < type.size() && type[i] >= '0' && type[i] <= '9';
 }
 
-// A flight whose aircraft values had to be held to what the world and the aircraft allow is
-// said once, with the keys, while it loads.
+// A flight whose aircraft values had to be held to what the world and the aircraft allow, or
+// that names an aircraft type there is none of, is said once, with the keys, while it loads.
 void TellHeldValues(const char* path) {
     const std::vector<std::string>& keys = flight::theHeldAircraftKeys;
-    if (keys.empty()) return;
-    std::string named;
-    for (std::size_t i = 0; i < keys.size() && i < 6; ++i) named += (i == 0 ? "" : ", ") + keys[i];
-    if (keys.size() > 6) named += " and " + std::to_string(keys.size() - 6) + " more";
-    const std::string text = std::string("The flight ") + path + " holds values the aircraft cannot " +
-                             "have (" + named + "); they were held to the nearest it allows.";
-    win::TraceLine("flight: " + std::string(path) + " held " + std::to_string(keys.size()) + " values");
+    if (keys.empty() && !theUnknownAircraftType) return;
+    std::string text = std::string("The flight ") + path;
+    if (theUnknownAircraftType) {
+        text += " names the aircraft type " + std::to_string(*theUnknownAircraftType) +
+                ", which no aircraft has (0 to 5); it is flown as the Cessna 172 Skyhawk";
+        win::TraceLine("flight: " + std::string(path) + " names the unknown aircraft type " +
+                       std::to_string(*theUnknownAircraftType));
+        text += keys.empty() ? "." : ", and";
+    }
+    if (!keys.empty()) {
+        std::string named;
+        for (std::size_t i = 0; i < keys.size() && i < 6; ++i)
+            named += (i == 0 ? "" : ", ") + keys[i];
+        if (keys.size() > 6) named += " and " + std::to_string(keys.size() - 6) + " more";
+        text += std::string(" holds values the aircraft cannot have (") + named +
+                "); they were held to the nearest it allows.";
+        win::TraceLine("flight: " + std::string(path) + " held " + std::to_string(keys.size()) +
+                       " values");
+    }
     if (theMainWindow.window)
         ui::ShowMessageBox(theMainWindow.window, text, ui::MB_ICONEXCLAMATION);
     else
@@ -112,6 +125,7 @@ int LoadFlight(const char* path, int flag) {
         return 0;
     }
     flight::theHeldAircraftKeys.clear();
+    theUnknownAircraftType.reset();
     const int result = theSituationServices.loadSituation(file, flag) & 1;
     if (result != 0) theCurrentFlightName = path;
     TellHeldValues(path);
@@ -125,7 +139,10 @@ int LoadFlight(const char* path, int flag) {
 
 int SaveFlight(const char* path) {
     if (path == nullptr || *path == '\0') return 0;
-    const std::string target = HasFolder(path) ? std::string(path) : std::string(".\\") + path;
+    // Saved over a symbolic link, the flight goes into the file the link names and the link
+    // stays, as the settings and plans do.
+    const std::string target =
+        win::ReplacedFileOf(HasFolder(path) ? std::string(path) : std::string(".\\") + path);
     const std::string temporary = target + ".tmp";
     if (!MayReplace(target) || !MayReplace(temporary)) {
         win::TraceLine("flight: " + target + " is not a file a flight can be saved in");

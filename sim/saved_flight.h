@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "win/handles.h"
@@ -17,6 +18,10 @@ namespace sim {
 // The current flight: "StartUp.Flt" at first, then the full path of every flight loaded or
 // saved with success.
 extern std::string theCurrentFlightName;
+
+// The aircraft type the last situation read named when no aircraft has it (the aircraft then
+// flown is the Cessna 172), or nothing; the loader tells the user.
+extern std::optional<std::int32_t> theUnknownAircraftType;
 
 // How a situation file is read and written: the world's LoadSituation and SaveSituation unless
 // something else is installed.

@@ -437,6 +437,12 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     fm = flight::FlightModelState{};
     fm.fmMultiEngineSynch = 0;
     fm.fmAutoCoordination = autoCoordination;
+    // A type no aircraft has is flown as the Cessna 172, and said so by the loader.
+    const std::int32_t type = file.GetInt("Aircraft", "type", -1);
+    if (type >= 0 && type <= 5)
+        theUnknownAircraftType.reset();
+    else
+        theUnknownAircraftType = type;
     if (aircraft != nullptr) result = aircraft->LoadType(file);
     // The type may have changed, and with it the panel's colours and height: the 3D view's rows
     // end where the new panel begins, and the panel is painted afresh.
@@ -446,6 +452,14 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     if (full == 0) {
         fm.fmPosX = keptX;
         fm.fmPosZ = keptZ;
+    } else {
+        // A place off the covered area is no place the world has (at ±2^31 it would stand at
+        // the plane's edge): it is held at the area's nearest edge, and said with the values held.
+        const std::int32_t readX = fm.fmPosX;
+        const std::int32_t readZ = fm.fmPosZ;
+        nav::HoldPositionInAirspace(fm.fmPosX, fm.fmPosZ);
+        if (fm.fmPosX != readX) flight::theHeldAircraftKeys.emplace_back("fmPosX");
+        if (fm.fmPosZ != readZ) flight::theHeldAircraftKeys.emplace_back("fmPosZ");
     }
     if (full != 0) {
         if (reliability) flight::LoadReliabilitySettings(file, 0);

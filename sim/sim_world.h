@@ -170,6 +170,9 @@ public:
     [[nodiscard]] float GetFrameRate() const { return frameRate; }
     void SetLoadingScreen(int on);
     void ShowLoadingScreen(win::HWND window);
+    // Lets the loading picture and its colours go, shown or not: the close does it while the
+    // bitmaps' pool still stands, whichever moment of start-up it came at.
+    static void ReleaseLoadingScreen();
     [[nodiscard]] bool IsLoadingScreen() const { return loadingScreen != 0; }
     void SetRestoreArrow(int on) { restoreArrow = on != 0 ? 1 : 0; }
     // The end of a frame: readouts, the arrow cursor when asked, the frame shown, and the

@@ -40,9 +40,11 @@
 #include "ui/general_dialogs.h"
 #include "win/file_api.h"
 #include "win/input.h"
+#include "win/modal.h"
 #include "win/profile.h"
 #include "win/program_entry.h"
 #include "win/resource.h"
+#include "win/single_instance.h"
 #include "win/window.h"
 #include "world/artifact_shape_cache.h"
 #include "world/artifacts.h"
@@ -58,6 +60,10 @@ namespace {
 // Set once the user has confirmed leaving: a start-up still waiting in its pilot dialog then
 // goes no further, so nothing is built again after the world has gone down.
 bool theProgramClosed = false;
+// A close asked for while dialogs were open waits until they have ended (the question it came
+// from with them) and the program's own loop is back; whether it may ask is kept for then.
+bool theCloseWaiting = false;
+bool theWaitingCloseMayAsk = false;
 }  // namespace
 PoolSizes thePoolSizes;
 
@@ -93,6 +99,7 @@ void CloseForExit() {
     cockpit::ReleasePanelArt();
     flight::theAircraft.ReleasePanelBitmaps();
     flight::theAircraft.ReleaseSideViewBitmap();
+    SimWorld::ReleaseLoadingScreen();
     // Static destructors run after this; the volumes' files are closed while files still work.
     core::CloseGlobalVolumes();
 }
@@ -160,6 +167,7 @@ int InitDisplayAndPools(win::HWND window) {
 int StartFrameTimer(win::HWND window) {
     // A new main window: nothing of it is closed yet.
     theProgramClosed = false;
+    theCloseWaiting = false;
     if (InitDisplayAndPools(window) == 0) return 0;
     if (win::SetTimer(window, kFrameTimer, 250, nullptr) != 1) {
         ui::ShowMessageBox(window, "Could not start timer.", ui::MB_ICONEXCLAMATION);
@@ -185,6 +193,27 @@ void TellMissingDialogs(win::HWND window) {
                              ". The program runs without " + (count == 1 ? "it" : "them") +
                              "; installing the program again restores the pack.";
     win::TraceLine("start: the resource pack lacks " + std::to_string(count) + " dialogs: " + missing);
+    std::fprintf(stderr, "zephlon: %s\n", text.c_str());
+    ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);
+}
+
+void TellSettingsFileProblems(win::HWND window) {
+    std::string text;
+    for (const RefusedSettingsFile& f : theRefusedSettingsFiles) {
+        win::TraceLine("settings: " + f.file + " not used: " + f.why + "; kept in " + f.standIn);
+        text += (text.empty() ? "" : "\n\n") + std::string("The settings file ") + f.file +
+                " cannot be used: " + f.why + ". It is left as it is, and the settings are read " +
+                "from and kept in " + f.standIn + " instead.";
+    }
+    // Without the lock a second copy started in this folder would run beside this one, and the
+    // two would write over each other's settings.
+    if (const std::string lock = win::SingleInstanceLockProblem(); !lock.empty()) {
+        win::TraceLine("start: the lock " + lock);
+        text += (text.empty() ? "" : "\n\n") + std::string("Zephlon cannot take its lock ") + lock +
+                ". It runs, but a second copy started in this folder would not be noticed, and "
+                "the two would write over each other's settings.";
+    }
+    if (text.empty()) return;
     std::fprintf(stderr, "zephlon: %s\n", text.c_str());
     ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);
 }
@@ -266,10 +295,14 @@ void TellUnreadableInstallation(win::HWND window) {
 
 void RunStartup() {
     const win::HWND w = theMainWindow.window;
+    // Every message box and dialog of the start-up may end with the program's close (the end of
+    // the session comes at any moment): the start-up then goes no further.
+    TellSettingsFileProblems(w);
     TellUnreadableInstallation(w);
     // What the volumes lost on opening was told with them.
     (void)core::TakeDamagedFilesToTell();
     TellMissingDialogs(w);
+    if (theProgramClosed) return;
     // The settings start-up writes are stored once, at its end.
     win::ProfileWriteBatch settingsWrites;
     theSimWorld.SetLoadingScreen(1);
@@ -280,7 +313,7 @@ void RunStartup() {
         if (pilot.damagedFile) planning::TellPilotFailure(w, pilot, "");
         planning::RunSelectPilotDialog(w);
     } else {
-        planning::TellRepairedPilot(w, pilot);
+        planning::TellPilotLoad(w, pilot);
     }
     if (theProgramClosed) return;
     LoadAndSetCursor(win::IDC_WAIT);
@@ -306,6 +339,7 @@ void RunStartup() {
         std::fprintf(stderr, "zephlon: %s\n", text.c_str());
         ui::ShowMessageBox(w, text, ui::MB_ICONEXCLAMATION);
     }
+    if (theProgramClosed) return;
     theFlightTape.SetReaderEmpty(true);
     // The first flight starts with its engines stopped, and silent; a turbine's ignition goes
     // off with them, so that the starter command (ignition on, then the start) starts them.
@@ -327,6 +361,7 @@ void RunStartup() {
     nav::LoadNavWaypoints();
     nav::LoadNavAirways();
     TellDamagedInstallationFiles(w);
+    if (theProgramClosed) return;
     theSimWorld.SetLoadingScreen(0);
     theSimWorld.SetRunning(1);
     win::TraceLine("start-up done");
@@ -373,11 +408,8 @@ void OnMainEndSession(win::HWND window) {
     CloseProgram(window, false);
 }
 
-void CloseProgram(win::HWND window, bool mayAsk) {
-    // A close that reaches the window while another is under way (the end of the session while
-    // the exit question is open) finds the first one done.
-    if (theProgramClosed) return;
-    theProgramClosed = true;
+namespace {
+void CloseInOrder(win::HWND window, bool mayAsk) {
     theShutdownLog.clear();
     SaveWindowPlacement();
     theShutdownLog.emplace_back("WindowPlacement");
@@ -396,9 +428,37 @@ void CloseProgram(win::HWND window, bool mayAsk) {
     flight::theAircraft.ReleaseSideViewBitmap();
     theShutdownLog.emplace_back("PanelArt");
     gfx::SetDisplayMode(gfx::kDisplayNone, 1);
+    // A close during start-up (in its pilot dialog, say) finds the loading picture still held.
+    SimWorld::ReleaseLoadingScreen();
     theShutdownLog.emplace_back("Display");
     win::PostMessage(window, win::WM_USER + 1, 0, 0);
     theShutdownLog.emplace_back("Window");
+}
+}  // namespace
+
+void CloseProgram(win::HWND window, bool mayAsk) {
+    // A close that reaches the window while another is under way (the end of the session while
+    // the exit question is open) finds the first one done.
+    if (theProgramClosed) return;
+    theProgramClosed = true;
+    if (win::ModalLoopDepth() > 0) {
+        // Whatever opened the dialogs (the start-up, a menu command, the frame's pause) is still
+        // running under them and would go on with a world already gone. The quit ends every
+        // open dialog; their callers return, and the program's own loop then closes in order.
+        theCloseWaiting = true;
+        theWaitingCloseMayAsk = mayAsk;
+        win::TraceLine("close: once the open dialogs have ended");
+        win::PostQuitMessage(0);
+        return;
+    }
+    CloseInOrder(window, mayAsk);
+}
+
+bool FinishWaitingClose(win::HWND window) {
+    if (!theCloseWaiting) return false;
+    theCloseWaiting = false;
+    CloseInOrder(window, theWaitingCloseMayAsk);
+    return true;
 }
 
 std::string DefaultFlightName(int type, bool parked) {
@@ -434,7 +494,15 @@ void ReloadAircraftFlight(win::HWND window, int parked, int takeHeading) {
         const std::string name =
             inAir ? std::string(flight::AirborneFlightName(type, nav::AtcStartLeg(startPos)))
                   : DefaultFlightName(type, startPos == 3 && !planDeparture);
-        if (!name.empty()) LoadFlightFile(name, 0);
+        if (!name.empty() && LoadFlightFile(name, 0) == 0) {
+            // The aircraft still goes where it was sent (a plan's departure, the runway chosen),
+            // but not as that flight would have it: the user learns why.
+            const std::string text = "The flight " + FlightPath(name) +
+                                     " is missing or damaged: the aircraft is placed without it, "
+                                     "its engines, fuel and controls as they were.";
+            std::fprintf(stderr, "zephlon: %s\n", text.c_str());
+            ui::ShowMessageBox(theMainWindow.window, text, ui::MB_ICONEXCLAMATION);
+        }
         if (takeHeading == 0) flight::theFlightModelState.fmHead = heading;
     }
     theSimWorld.RefreshTerrain();

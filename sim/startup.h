@@ -57,20 +57,27 @@ void TellUnreadableInstallation(win::HWND window);
 // Names, in one message box, the files of the installation that start-up found damaged and
 // used in part (tables cut short or with bytes lost, members that could not be read).
 void TellDamagedInstallationFiles(win::HWND window);
+// Names, in a message box and on the error output, the settings files the program cannot use
+// (kept in their stand-ins instead) and a single-copy lock it could not take: it runs on.
+void TellSettingsFileProblems(win::HWND window);
 // Names, in a message box and on the error output, the dialog templates the resource pack lacks;
 // the program runs on, and each of those dialogs says so when it is asked for.
 void TellMissingDialogs(win::HWND window);
 void OnMainTimer();
 // The user closes the window: the exit question, then CloseProgram.
 void OnMainClose(win::HWND window);
-// The session that runs the program ends (SIGTERM, SIGINT): CloseProgram without questions.
+// The session that runs the program ends (SIGTERM, SIGINT, SIGHUP): CloseProgram without questions.
 void OnMainEndSession(win::HWND window);
 // Whether the orderly close has begun (until the next main window is made).
 [[nodiscard]] bool IsProgramClosed();
 // The orderly close: window placement, Hobbs meter, timer, the world's settings and objects,
 // art and display, then the window. A failed settings store is told in a message box when
-// `mayAsk` (else on the error output). A second call does nothing.
+// `mayAsk` (else on the error output). A second call does nothing. Asked for while dialogs are
+// open, it ends them and waits for the program's own loop (FinishWaitingClose).
 void CloseProgram(win::HWND window, bool mayAsk);
+// The close that waited for the open dialogs to end, done now; false when none waits. The
+// program's loop calls it when the quit that ended the dialogs reaches it.
+bool FinishWaitingClose(win::HWND window);
 // Tells settings stores that failed since the last call (the settings file, the joystick file),
 // once each: in a message box when `mayShowBox` and the main window stands, else on the error
 // output.

@@ -389,6 +389,10 @@ bool ReplaceFileAtomically(std::string_view path, std::string_view bytes) {
     return Succeeded(platform::ReplaceFileAtomically(path, bytes));
 }
 
+std::string ReplacedFileOf(std::string_view path) {
+    return platform::ReplacedFileOf(path);
+}
+
 bool ReadWholeFile(std::string_view path, std::string* contents) {
     return Succeeded(platform::ReadWholeFile(path, contents));
 }

@@ -227,6 +227,9 @@ private:
 // target. Sets the last error on failure; the old file is then untouched.
 bool ReplaceFileAtomically(std::string_view path, std::span<const std::uint8_t> bytes);
 bool ReplaceFileAtomically(std::string_view path, std::string_view bytes);
+// The file a save to `path` replaces: the file a symbolic link names (the link stays), else the
+// path itself. Savers that write a temporary file and rename it put it beside this one.
+[[nodiscard]] std::string ReplacedFileOf(std::string_view path);
 
 // Reads a whole file into `contents` (false with the last error when it cannot).
 bool ReadWholeFile(std::string_view path, std::string* contents);

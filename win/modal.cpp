@@ -149,6 +149,10 @@ bool EndDialog(HWND dialog, std::intptr_t result) {
     return true;
 }
 
+int ModalLoopDepth() {
+    return static_cast<int>(detail::S().modal.size());
+}
+
 bool IsModalLoopRunning(HWND dialog) {
     return FrameOf(dialog) != nullptr;
 }

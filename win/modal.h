@@ -18,6 +18,8 @@ std::intptr_t RunModalLoop(HWND dialog);
 // Ends the innermost modal loop of `dialog` with `result`; false when it runs none.
 bool EndDialog(HWND dialog, std::intptr_t result);
 bool IsModalLoopRunning(HWND dialog);
+// How many modal loops run, one inside the other (0 in the program's own loop).
+[[nodiscard]] int ModalLoopDepth();
 
 // Handles keyboard navigation for a dialog (Escape = IDCANCEL, Enter = IDOK or the default
 // button, Tab moves the focus) and dispatches any other message meant for the dialog or its

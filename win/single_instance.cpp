@@ -4,9 +4,11 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +23,26 @@ int theListenFd = -1;
 bool theSecond = false;
 std::string theSocketName;
 int theFrontServed = 0;
+std::string theLockProblem;
+
+// Why the lock file could not be made or locked, in the user's words; empty for a folder that
+// cannot be written at all.
+std::string LockProblem(const std::string& path, int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return {};
+        case EISDIR:
+            return path + ": a folder has that name";
+        case ENXIO:
+        case ENODEV:
+        case ETXTBSY:
+            return path + ": it is not a plain file (a device or a pipe has that name)";
+        default:
+            return path + ": " + std::strerror(error);
+    }
+}
 
 std::string SocketNameFor(const std::string& folder) {
     char resolved[PATH_MAX];
@@ -104,11 +126,31 @@ std::string Answer(const std::string& request) {
 
 InstanceRole ClaimSingleInstance(const std::string& folder) {
     ReleaseSingleInstance();
+    theLockProblem.clear();
     std::string lockPath = folder + "/.zephlon.lock";
-    theLockFd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (theLockFd < 0) return InstanceRole::Unavailable;
+    // Never blocks on a pipe of that name, and takes no device for the lock.
+    theLockFd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+    if (theLockFd < 0) {
+        theLockProblem = LockProblem(lockPath, errno);
+        return InstanceRole::Unavailable;
+    }
+    struct stat info {};
+    if (fstat(theLockFd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(theLockFd);
+        theLockFd = -1;
+        theLockProblem = LockProblem(lockPath, ENXIO);
+        return InstanceRole::Unavailable;
+    }
     theSocketName = SocketNameFor(folder);
     if (flock(theLockFd, LOCK_EX | LOCK_NB) != 0) {
+        // Only a lock another copy holds says that one runs; a file system without locks says
+        // nothing of the kind.
+        if (errno != EWOULDBLOCK) {
+            theLockProblem = LockProblem(lockPath, errno);
+            close(theLockFd);
+            theLockFd = -1;
+            return InstanceRole::Unavailable;
+        }
         theSecond = true;
         return InstanceRole::Second;
     }
@@ -130,6 +172,10 @@ void ReleaseSingleInstance() {
     if (theLockFd >= 0) close(theLockFd);
     theListenFd = theLockFd = -1;
     theSecond = false;
+}
+
+std::string SingleInstanceLockProblem() {
+    return theLockProblem;
 }
 
 int FrontRequestsServed() {

@@ -14,6 +14,10 @@ enum class InstanceRole { First, Second, Unavailable };
 // Claims the folder. Unavailable means no lock could be made (e.g. a read-only folder); the
 // program then runs as if it were the first copy.
 InstanceRole ClaimSingleInstance(const std::string& folder);
+// After an Unavailable claim: the lock file and why it could not be taken ("a folder has that
+// name"), for the user; empty when the folder itself cannot be written (no copy can write its
+// settings there, so two copies lose nothing to each other) or the claim succeeded.
+[[nodiscard]] std::string SingleInstanceLockProblem();
 void ReleaseSingleInstance();
 // How many requests to come to the front this copy has served.
 int FrontRequestsServed();

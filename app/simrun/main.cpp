@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    // SIGTERM and SIGINT close the program in order, as they close zephlon.
+    // SIGTERM, SIGINT and SIGHUP close the program in order, as they close zephlon.
     platform::InstallTerminationSignals();
     platform::HeadlessBackend machine;
     if (!simrun::SetUpScriptedSticks(*commands, machine, &error)) {

@@ -1,7 +1,12 @@
 #include "script.h"
 
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -23,6 +28,21 @@ std::string Lower(std::string s) {
     for (char& c : s)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
+}
+
+// Runs a host command through the shell and waits for it: true when it ended with 0. Unlike
+// std::system the runner does not ignore SIGINT meanwhile, so a command may send the runner any
+// of the signals that end a session.
+bool RunHostCommand(const std::string& command) {
+    const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
+    pid_t child = 0;
+    if (posix_spawn(&child, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) !=
+        0)
+        return false;
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0)
+        if (errno != EINTR) return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 bool ParseNumber(const std::string& s, std::uint32_t* out) {
@@ -362,7 +382,7 @@ bool Driver::Step() {
             }
             case Command::Kind::Shell:
                 win::TraceLine("shell " + c.text);
-                if (std::system(c.text.c_str()) != 0)
+                if (!RunHostCommand(c.text))
                     Fail("line " + std::to_string(c.line) + ": the command failed: " + c.text);
                 break;
             case Command::Kind::Dialog:

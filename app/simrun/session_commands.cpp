@@ -1,5 +1,5 @@
 // The runner's lines for what the machine does to the program from outside:
-//   terminate           the session ends, as SIGTERM or SIGINT end it: the program closes
+//   terminate           the session ends, as SIGTERM, SIGINT or SIGHUP end it: the program closes
 //                       without asking (platform/termination.h)
 //   disk full [BYTES]   after BYTES more bytes (0 when not given) every file write fails as on
 //                       a full disk

@@ -28,8 +28,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zephlon: cannot enter folder %s\n", folder.c_str());
         return 2;
     }
-    // The end of the desktop session (SIGTERM) or Ctrl+C (SIGINT) closes the program in order,
-    // saving its settings, without asking.
+    // The end of the desktop session (SIGTERM), Ctrl+C (SIGINT) or the terminal closed under the
+    // program (SIGHUP) closes it in order, saving its settings, without asking.
     platform::InstallTerminationSignals();
     std::unique_ptr<platform::Backend> machine = platform::CreateSdlBackend();
     if (!machine) {

@@ -652,8 +652,8 @@ private:
 }  // namespace
 
 std::unique_ptr<Backend> CreateSdlBackend() {
-    // SIGTERM and SIGINT are the program's own (platform/termination.h): SDL would turn them into
-    // a window close, which asks the user before it ends.
+    // SIGTERM, SIGINT and SIGHUP are the program's own (platform/termination.h): SDL would turn
+    // them into a window close, which asks the user before it ends.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) return nullptr;
     // A machine without joystick support still runs; it simply has no sticks. Game controllers

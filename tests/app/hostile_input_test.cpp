@@ -262,7 +262,7 @@ TEST(HostileInput, DamagedSettings) {
 
 // Settings that are no settings files at all: a link to an endless device, a pipe that would
 // hold the open for ever, a file past the size a settings file may have. The program says so,
-// runs on its defaults and leaves them as they are.
+// keeps its settings beside them and leaves them as they are.
 TEST(HostileInput, SettingsThatAreNoFiles) {
     if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
     {
@@ -272,7 +272,7 @@ TEST(HostileInput, SettingsThatAreNoFiles) {
         const CommandResult r = run.Play("wait 300\nquit\n");
         EXPECT_EQ(r.status, 0) << r.out;
         ExpectNoSanitizerReport(r);
-        EXPECT_NE(r.out.find("Zephlon.ini is not read or written: it is not a plain file"),
+        EXPECT_NE(r.out.find("Zephlon.ini cannot be used: it is not a plain file"),
                   std::string::npos)
             << r.out;
         EXPECT_TRUE(fs::is_symlink(run.Dir().Path("Zephlon.ini")));
@@ -288,7 +288,9 @@ TEST(HostileInput, SettingsThatAreNoFiles) {
         const CommandResult r = run.Play("wait 300\nquit\n");
         EXPECT_EQ(r.status, 0) << r.out;
         ExpectNoSanitizerReport(r);
-        EXPECT_NE(r.out.find("is not read or written: it is larger than 16 MB"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("Zephlon.ini cannot be used: it is larger than 16 MB"),
+                  std::string::npos)
+            << r.out;
         EXPECT_EQ(run.Dir().Read("Zephlon.ini") == large, true);
     }
 }

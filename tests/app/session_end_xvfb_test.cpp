@@ -1,6 +1,7 @@
 // The real program on a real X display, ended the way a desktop session ends it: SIGTERM (and
-// Ctrl+C's SIGINT) close it at once, without the exit question, and the settings it keeps are
-// written on the way out.
+// Ctrl+C's SIGINT, and the SIGHUP of a terminal closed under it) close it at once, without the
+// exit question, and the settings it keeps are written on the way out, at whatever moment of
+// start-up or flight the signal comes.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -90,24 +91,30 @@ bool WaitForStart(pid_t child, const std::string& ini) {
     return true;
 }
 
-// Ends the program as the desktop does (SIGTERM); its exit status, or -1 when it did not end.
-int Close(pid_t child) {
-    Clock::duration took{};
-    kill(child, SIGTERM);
-    const int status = WaitFor(child, std::chrono::seconds(30), &took);
+// Ends the program as the desktop does (SIGTERM, or the signal given); its exit status, or -1
+// when it did not end (it is then killed). `took` is how long it took to end.
+int Close(pid_t child, int signal = SIGTERM, Clock::duration* took = nullptr) {
+    Clock::duration spent{};
+    if (took == nullptr) took = &spent;
+    kill(child, signal);
+    const int status = WaitFor(child, std::chrono::seconds(30), took);
     if (status == -1) {
         kill(child, SIGKILL);
-        WaitFor(child, std::chrono::seconds(10), &took);
+        WaitFor(child, std::chrono::seconds(10), took);
     }
     return status;
 }
 
-TEST(SessionEndOnXvfb, SigtermAndSigintCloseWithoutAskingAndKeepTheSettings) {
+const char* SignalName(int signal) {
+    return signal == SIGTERM ? "SIGTERM" : signal == SIGINT ? "SIGINT" : "SIGHUP";
+}
+
+TEST(SessionEndOnXvfb, SigtermSigintAndSighupCloseWithoutAskingAndKeepTheSettings) {
     if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
     xvfb::Server server(320, 380);
     if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
-    for (const int signal : {SIGTERM, SIGINT}) {
-        SCOPED_TRACE(signal == SIGTERM ? "SIGTERM" : "SIGINT");
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(SignalName(signal));
         testsupport::StarterRun run("zephlon-session-end");
         const std::string ini = run.Dir().Path("Zephlon.ini");
         const pid_t child = StartZephlon(run.Dir(), server.Display());
@@ -116,22 +123,60 @@ TEST(SessionEndOnXvfb, SigtermAndSigintCloseWithoutAskingAndKeepTheSettings) {
         Clock::duration took{};
         // Only the close can write it again.
         fs::remove(ini);
-        kill(child, signal);
-        const int status = WaitFor(child, std::chrono::seconds(30), &took);
-        if (status == -1) {
-            kill(child, SIGKILL);
-            WaitFor(child, std::chrono::seconds(10), &took);
-            FAIL() << "the program did not end after the signal";
-        }
+        const int status = Close(child, signal, &took);
+        if (status == -1) FAIL() << "the program did not end after the signal";
         EXPECT_TRUE(WIFEXITED(status)) << status;
         EXPECT_EQ(WEXITSTATUS(status), 0);
         const auto closeMs = std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
-        RecordProperty(signal == SIGTERM ? "sigterm_close_ms" : "sigint_close_ms",
-                       static_cast<int>(closeMs));
+        RecordProperty(std::string(SignalName(signal)) + "_close_ms", static_cast<int>(closeMs));
         EXPECT_LT(closeMs, 2000);
         const std::string settings = run.Dir().Read("Zephlon.ini");
         EXPECT_NE(settings.find("[Settings]"), std::string::npos) << settings;
         EXPECT_NE(settings.find("[Views]"), std::string::npos) << settings;
+    }
+}
+
+// A signal at moments of start-up (the window coming up, the world loading, the damaged pilot
+// file's message waiting for the user) closes the program in order as well: status 0, no
+// sanitizer report, the window's place written; the damaged pilot file stays as it was.
+TEST(SessionEndOnXvfb, ASignalAtAnyMomentOfStartUpClosesInOrder) {
+    if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    xvfb::Server server(320, 380);
+    if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
+    const struct {
+        int signal;
+        int afterMs;
+        bool damagedPilot;  // start-up then waits in the pilot file's message
+    } moments[] = {{SIGTERM, 300, false}, {SIGINT, 800, false}, {SIGHUP, 1500, false},
+                   {SIGTERM, 3000, true}, {SIGINT, 3000, true}, {SIGHUP, 3000, true}};
+    const std::string damaged(50, '\x07');
+    for (const auto& m : moments) {
+        SCOPED_TRACE(std::string(SignalName(m.signal)) + " after " + std::to_string(m.afterMs) +
+                     " ms" + (m.damagedPilot ? " with a damaged pilot file" : ""));
+        testsupport::StarterRun run("zephlon-start-signal");
+        if (m.damagedPilot) {
+            fs::remove(run.Dir().Path("PILOT"));  // a link to the installation's
+            run.Dir().MakeFolders("PILOT");
+            run.Dir().Write("PILOT/CURRENT", std::string("Student", 8));
+            run.Dir().Write("PILOT/Student.PLT", damaged);
+        }
+        const std::string errors = run.Dir().Path("stderr.txt");
+        const pid_t child = StartZephlon(run.Dir(), server.Display(), errors);
+        ASSERT_GT(child, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(m.afterMs));
+        const int status = Close(child, m.signal);
+        if (status == -1) {
+            ADD_FAILURE() << "the program did not end after the signal";
+            continue;
+        }
+        const std::string said = run.Dir().Read("stderr.txt");
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << "\n" << said;
+        for (const char* report : {"Sanitizer", "runtime error"})
+            EXPECT_EQ(said.find(report), std::string::npos) << said;
+        EXPECT_NE(run.Dir().Read("Zephlon.ini").find("[Settings]"), std::string::npos) << said;
+        if (m.damagedPilot) {
+            EXPECT_EQ(run.Dir().Read("PILOT/Student.PLT"), damaged);
+        }
     }
 }
 

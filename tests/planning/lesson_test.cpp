@@ -43,8 +43,12 @@ TEST(LessonReader, StatementsBuiltFromLines) {
         {"TEST CARB_TEST", kLessonTest, 4, 0, 0},
         {"tEsT carb_test", kLessonTest, 4, 0, 0},
         {"SAY 12 3", kLessonSay, 12, 3, 0},
-        {"TEST 12", kLessonTest, -2, 0, 0},
+        {"SAY 32767 0", kLessonSay, 32767, 0, 0},
         {"CARB_ON GOOD_JOB_TEST", kLessonTestNot, 10, 0, 0},
+        {"RANGETEST ELEVATOR_RANGE_TEST -500 500", kLessonRangeTest, 8, -500, 500},
+        {"RANGETEST RPM_RANGE_TEST 2300 2300", kLessonRangeTest, 15, 2300, 2300},
+        {"EXEC 5", kLessonExec, 5, 0, 0},
+        {"EXEC2 MY_AIRCRAFT AP_BANK_LEFT", kLessonExec, 19998, 3, 0},
         {"RANGETEST AIRSPEED_RANGE_TEST,60,\t80", kLessonRangeTest, 1, 60, 80},
         {"TIMER WAIT_3_SEC", kLessonSay, 0, 3, 0},
         {"EXEC2 SET_TRAP_MODE TRAP_YOKE_THROTTLE // demo", kLessonExec, 8, 2, 0},
@@ -117,6 +121,34 @@ TEST(LessonReader, BadScriptsAreRefusedAndLeaveNothingBehind) {
     ASSERT_EQ(Load(s, "SAY 7 1"), 1);
     EXPECT_EQ(s.count, 1);
     EXPECT_EQ(s.rows[1].type, kLessonUnused);
+}
+
+// Operands no lesson can mean refuse the script, and the refusal names the line and why.
+TEST(LessonReader, OperandsNoLessonCanMeanAreRefusedAndNamed) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"RANGETEST AIRSPEED_RANGE_TEST 0 nan",
+         "its high bound nan is no whole number from -32768 to 32767"},
+        {"RANGETEST AIRSPEED_RANGE_TEST 1e20 -5", "its low bound 1e20 is no whole number"},
+        {"RANGETEST AIRSPEED_RANGE_TEST 0x10 20", "its low bound 0x10 is no whole number"},
+        {"RANGETEST AIRSPEED_RANGE_TEST 60 40000", "its high bound 40000 is no whole number"},
+        {"RANGETEST ELEVATOR_RANGE_TEST 500 -500",
+         "its range runs backwards, from 500 down to -500"},
+        {"SAY 99999999 3", "its phrase 99999999 is no whole number from 0 to 32767"},
+        {"SAY 12 -1", "its wait -1 is no whole number from 0 to 32767"},
+        {"TIMER 40000", "its wait 40000 is no whole number"},
+        {"EXEC NO_SUCH_ROUTINE", "NO_SUCH_ROUTINE is no action a lesson can take"},
+        {"EXEC 17", "17 is no action a lesson can take"},
+        {"EXEC2 SET_TRAP_MODE 3", "its trap mode 3 is none there is"},
+        {"EXEC2 MY_AIRCRAFT 7", "its manoeuvre 7 is none there is"},
+        {"TEST 12", "12 is no test"},
+        {"TESTNOT // nothing", "it names no test"},
+    };
+    for (const auto& [line, why] : cases) {
+        LessonScript s;
+        EXPECT_EQ(Load(s, std::string("TITLE T\r\n") + line + "\r\nENDPROC\r\n"), 0) << line;
+        EXPECT_EQ(s.refusal.rfind(std::string("line 2 (") + line + "): " + why, 0), 0u)
+            << s.refusal;
+    }
 }
 
 TEST(LessonReader, DumpMatchesItsGoldenText) {

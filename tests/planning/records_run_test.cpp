@@ -215,7 +215,8 @@ TEST_F(RecordScripts, TheLessonDumpIsWrittenWhenAsked) {
 }
 
 // A manoeuvre the program cannot start (its script stands as a loose file beside the lessons'
-// volume, in its place) is refused with a message box that names it and says why.
+// volume, in its place) is refused with a message box that names it and says why: a line it
+// cannot read, or one whose operands mean nothing a lesson can do, by its number.
 TEST_F(RecordScripts, AManoeuvreThatCannotStartSaysWhy) {
     struct Case {
         const char* name;
@@ -229,10 +230,29 @@ TEST_F(RecordScripts, AManoeuvreThatCannotStartSaysWhy) {
         {"its flight lies outside the installation",
          "TITLE Straight and Level Flight\r\nFLTFILE ..\\..\\Cruise.Flt\r\nEXEC "
          "STRAIGHT_LEVEL_INIT\r\n",
-         "it is missing from Lessons\\Lessons.Vol or cannot be read as a lesson"},
+         "line 2 (FLTFILE ..\\..\\Cruise.Flt): its flight ..\\..\\Cruise.Flt lies outside the "
+         "installation"},
         {"a line no lesson has",
          "TITLE Straight and Level Flight\r\nFLTFILE Cruise.Flt\r\nFLY_TO_THE_MOON 3\r\n",
-         "it is missing from Lessons\\Lessons.Vol or cannot be read as a lesson"},
+         "line 3 (FLY_TO_THE_MOON 3): FLY_TO_THE_MOON is no word of the lesson language"},
+        {"a range that is no number",
+         "TITLE Straight and Level Flight\r\nFLTFILE Cruise.Flt\r\nRANGETEST AIRSPEED_RANGE_TEST 0 "
+         "nan\r\n",
+         "line 3 (RANGETEST AIRSPEED_RANGE_TEST 0 nan): its high bound nan is no whole number"},
+        {"a bound written with an exponent",
+         "TITLE Straight and Level Flight\r\nFLTFILE Cruise.Flt\r\nRANGETEST AIRSPEED_RANGE_TEST "
+         "1e20 -5\r\n",
+         "line 3 (RANGETEST AIRSPEED_RANGE_TEST 1e20 -5): its low bound 1e20 is no whole number"},
+        {"a range from high to low",
+         "TITLE Straight and Level Flight\r\nFLTFILE Cruise.Flt\r\nRANGETEST AIRSPEED_RANGE_TEST "
+         "120 -5\r\n",
+         "line 3 (RANGETEST AIRSPEED_RANGE_TEST 120 -5): its range runs backwards"},
+        {"a phrase past the field",
+         "TITLE Straight and Level Flight\r\nFLTFILE Cruise.Flt\r\nSAY 99999999 3\r\n",
+         "line 3 (SAY 99999999 3): its phrase 99999999 is no whole number from 0 to 32767"},
+        {"an action there is none of",
+         "TITLE Straight and Level Flight\r\nFLTFILE Cruise.Flt\r\nEXEC NO_SUCH_ROUTINE\r\n",
+         "line 3 (EXEC NO_SUCH_ROUTINE): NO_SUCH_ROUTINE is no action a lesson can take"},
     };
     fs::remove(dir.Path("Lessons"));
     dir.MakeFolders("Lessons");

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/endian.h"
+#include "nav/lat_lon.h"
 #include "support/run_command.h"
 #include "support/starter_pilot.h"
 #include "support/temp_folder.h"
@@ -233,10 +234,14 @@ TEST(SpineFullScreen, SlewPastTheEdgeWrapsAndTellsTheUser) {
     if (!Built()) GTEST_SKIP() << "simrun or the resource pack is not built";
     testsupport::TempFolder dir("zephlon-full");
     dir.MakeFolders("Flights");
-    dir.Write("Flights/Startup.Flt",
-              "[Aircraft]\ntype=0\nfmPosX=-2000000000\nfmPosZ=100000000\nfmPosY=500000\n");
-    const Outcome r = Play(dir, "frame-interval 20\nwait 300\nmenu 463\nwait 300\nsave " +
-                                    dir.Path("out.flt") + "\nmenu 168\nwait 100\n");
+    // Heading west, a few centimetres inside the edge (160 W where x is measured, at 32.5 N).
+    std::int32_t west = 0;
+    nav::LatLonToWorld(&west, nullptr, 32.5, 160.0);
+    dir.Write("Flights/Startup.Flt", "[Aircraft]\ntype=0\nfmPosX=" + std::to_string(west + 40) +
+                                         "\nfmPosZ=100000000\nfmPosY=500000\nfmHead=49152\n");
+    const Outcome r =
+        Play(dir, "frame-interval 20\nwait 300\nmenu 463\nkey Up press\nwait 300\nsave " +
+                      dir.Path("out.flt") + "\nmenu 168\nwait 100\n");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(Count(r.out, "You have been moved to the opposite side of Zephlon's airspace."), 1u)
         << r.out;

@@ -81,6 +81,24 @@ private:
     TempFolder dir_;
 };
 
+// A test in the starter installation whose runs may write flights, plans and pilots (those
+// folders copied, the others linked), playing its scripts there.
+class StarterRunTest : public ::testing::Test {
+protected:
+    explicit StarterRunTest(const char* prefix) : dir(prefix) {}
+    void SetUp() override {
+        if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+        LinkStarterFolders(dir, {"Flights", "FlightPlans", "PILOT"});
+    }
+    // The output holds the trace, the figures and what went to the error output.
+    CommandResult Play(const std::string& script) const {
+        dir.Write("script.txt", script);
+        return RunCommand(StarterRun::Simrun() + " --dir " + dir.Root() + " " +
+                          dir.Path("script.txt") + " 2>&1");
+    }
+    TempFolder dir;
+};
+
 // The value of a key in a saved flight or settings text ("fmOTG=0"), from the first section that
 // has it; nothing when no line sets it.
 inline std::optional<long long> SavedValue(const std::string& text, const std::string& key) {
