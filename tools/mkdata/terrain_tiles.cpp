@@ -475,9 +475,10 @@ int CheckAirports(const std::string& path, const TileId& t, const std::vector<Ai
     return 1;
 }
 
-// The threads that build tiles: the maker's option "--threads=N", else one for each core.
+// The threads that build tiles: the maker's option "--threads=N", else one for each core up to
+// eight (each holds about 35 MB while it builds).
 unsigned TileThreads(const Installation& installation, std::size_t tiles) {
-    unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
     const std::string text = installation.Option("threads");
     if (!text.empty()) threads = static_cast<unsigned>(std::strtoul(text.c_str(), nullptr, 10));
     return static_cast<unsigned>(
@@ -530,11 +531,12 @@ int MakeTerrain(Installation& installation, std::string* error) {
     const AirportSurfaces surfaces(data.landAirports, levels.basins, stationBuckets, shoreBuckets,
                                    x0, y0, x1, y1);
 
-    // Tiles are built on every thread and written here in their order as they come, so the
-    // files are the same whatever the number of threads; the builders keep at most two tiles
-    // each ahead of the writing.
+    // Tiles are built and coded on every thread and written here in their order as they come,
+    // so the files are the same whatever the number of threads; the builders keep at most two
+    // tiles each ahead of the writing.
     const unsigned threads = TileThreads(installation, tiles.size());
-    std::vector<std::optional<world::TerrainTileModel>> built(tiles.size());
+    std::vector<std::optional<world::CodedTerrainTile>> built(tiles.size());
+    std::vector<std::string> errors(tiles.size());
     std::vector<std::uint64_t> samplesOf(tiles.size(), 0);
     std::mutex lock;
     std::condition_variable changed;
@@ -543,7 +545,10 @@ int MakeTerrain(Installation& installation, std::string* error) {
     auto build = [&](std::size_t i) {
         const TileWater water(outlines, tiles[i].column, tiles[i].row);
         TileBuilder builder(field, pads, surfaces, water, tiles[i].column, tiles[i].row);
-        return builder.Build(&samplesOf[i]);
+        world::CodedTerrainTile coded;
+        if (!world::CodeTerrainTile(builder.Build(&samplesOf[i]), &coded, &errors[i]))
+            coded.members.clear();
+        return coded;
     };
     auto work = [&] {
         for (;;) {
@@ -556,9 +561,9 @@ int MakeTerrain(Installation& installation, std::string* error) {
                 if (stop || next >= tiles.size()) return;
                 i = next++;
             }
-            world::TerrainTileModel model = build(i);
+            world::CodedTerrainTile coded = build(i);
             std::lock_guard<std::mutex> hold(lock);
-            built[i] = std::move(model);
+            built[i] = std::move(coded);
             changed.notify_all();
         }
     };
@@ -570,18 +575,23 @@ int MakeTerrain(Installation& installation, std::string* error) {
     std::vector<std::string> conflicts;
     int ok = 1;
     for (std::size_t i = 0; i < tiles.size() && ok; ++i) {
-        world::TerrainTileModel model;
+        world::CodedTerrainTile coded;
         if (pool.empty()) {
-            model = build(i);
+            coded = build(i);
         } else {
             std::unique_lock<std::mutex> hold(lock);
             changed.wait(hold, [&] { return built[i].has_value(); });
-            model = std::move(*built[i]);
+            coded = std::move(*built[i]);
             built[i].reset();
         }
         const std::string path = installation.PrepareFile(TileFile(tiles[i]));
-        ok = world::WriteTerrainTile(path, model, error) &&
-             CheckAirports(path, tiles[i], data.landAirports, &conflicts, error);
+        if (coded.members.empty()) {
+            *error = errors[i];
+            ok = 0;
+        } else {
+            ok = world::WriteCodedTerrainTile(path, coded, error) &&
+                 CheckAirports(path, tiles[i], data.landAirports, &conflicts, error);
+        }
         if (ok) bytes += std::filesystem::file_size(path);
         std::lock_guard<std::mutex> hold(lock);
         written = i + 1;
