@@ -130,10 +130,10 @@ ElevationField::ElevationField(const std::vector<ElevationPoint>& points, int c0
             const double x = spread.x0 + i * kSpreadStep, y = spread.y0 + j * kSpreadStep;
             double w = 0, wv = 0, sw = 0, swv = 0, swv2 = 0;
             buckets.ForNear(x, y, 3.5 * kWideSigma, [&](const ElevationPoint& p, double d2) {
-                const double a = FastExpNeg(d2 * wideK);
+                const double a = p.weight * FastExpNeg(d2 * wideK);
                 w += a;
                 wv += a * p.feet;
-                const double b = FastExpNeg(d2 * spreadK);
+                const double b = p.weight * FastExpNeg(d2 * spreadK);
                 sw += b;
                 swv += b * p.feet;
                 swv2 += b * p.feet * p.feet;
@@ -162,7 +162,7 @@ ElevationField::ElevationField(const std::vector<ElevationPoint>& points, int c0
             const double x = base.x0 + i * kBaseStep, y = base.y0 + j * kBaseStep;
             double w = 0, wv = 0;
             buckets.ForNear(x, y, 3.5 * kNarrowSigma, [&](const ElevationPoint& p, double d2) {
-                const double a = FastExpNeg(d2 * narrowK);
+                const double a = p.weight * FastExpNeg(d2 * narrowK);
                 w += a;
                 wv += a * p.feet;
             });

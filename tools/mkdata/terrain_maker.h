@@ -60,6 +60,9 @@ int TilesToMake(const Installation& installation, std::vector<TileId>* tiles, st
 struct ElevationPoint {
     Vec2 at;
     double feet = 0.0;
+    // How much the point counts in the averages: samples along a shore stand closer together
+    // than stations do, and count for less each.
+    double weight = 1.0;
 };
 
 struct Runway {
@@ -253,7 +256,7 @@ int ReadOutlines(const std::string& dataDir, Outlines* out, std::string* error);
 int PlaceLakeLevels(const std::vector<PublishedLevel>& levels, Outlines* outlines,
                     std::string* error);
 // Points of known elevation along the water: the coast at sea level and the shores of lakes of
-// published level at their level, about every 1.5 km.
+// published level at their level, about every 1.5 km, each counting a quarter of a station.
 [[nodiscard]] std::vector<ElevationPoint> ShoreSamples(const Outlines& outlines);
 // The level of a lake of no published level: the lower quarter of the ground round its shore.
 void EstimateLakeLevels(const ElevationField& field, Outlines* outlines);

@@ -31,6 +31,8 @@ const GeoBox kBox;
 constexpr double kOutward = 10.0;  // degrees beyond the box that land edges are carried
 constexpr double kOnEdge = 1e-6;
 constexpr double kShoreSpacing = 1500.0 / kMetresPerUnit;  // between shore samples
+// A shore sample counts a tenth of a station: as much shore as one sample every 15 km.
+constexpr double kShoreWeight = 0.1;
 
 int ReadPolylines(const std::string& path, std::vector<Chain>* out, std::string* error) {
     std::ifstream in(path);
@@ -317,11 +319,11 @@ double LakeLevelAt(const Outlines& o, std::size_t lake, Vec2 p) {
 std::vector<ElevationPoint> ShoreSamples(const Outlines& o) {
     std::vector<ElevationPoint> out;
     for (const Vec2& p : o.coast)
-        out.push_back(ElevationPoint{p, 0.0});
+        out.push_back(ElevationPoint{p, 0.0, kShoreWeight});
     for (std::size_t l = 0; l < o.lakes.size(); ++l) {
         if (!o.lakePublished[l]) continue;
         AlongChain(o.lakes[l], kShoreSpacing, [&](Vec2 p) {
-            out.push_back(ElevationPoint{p, LakeLevelAt(o, l, p)});
+            out.push_back(ElevationPoint{p, LakeLevelAt(o, l, p), kShoreWeight});
         });
     }
     return out;
