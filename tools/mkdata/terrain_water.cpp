@@ -243,13 +243,17 @@ int ReadOutlines(const std::string& dataDir, Outlines* out, std::string* error) 
     }
     std::vector<Chain> chains = Join(std::move(coast));
     for (const Chain& c : chains) {
-        // The coast itself, not where the box cuts it.
-        std::vector<Vec2> real;
-        for (std::size_t k = 0; k + 1 < c.size(); ++k)
-            if (!OnBoxEdge(c[k]) || !OnBoxEdge(c[k + 1]))
-                real.push_back(ToWorld(c[k].lat, c[k].lon));
-        if (!c.empty()) real.push_back(ToWorld(c.back().lat, c.back().lon));
-        AlongChain(real, kShoreSpacing, [&](Vec2 p) { out->coast.push_back(p); });
+        // The coast itself, in pieces between the stretches where the box cuts it.
+        std::vector<Vec2> piece;
+        auto sample = [&] {
+            AlongChain(piece, kShoreSpacing, [&](Vec2 p) { out->coast.push_back(p); });
+            piece.clear();
+        };
+        for (std::size_t k = 0; k < c.size(); ++k) {
+            if (k > 0 && OnBoxEdge(c[k - 1]) && OnBoxEdge(c[k])) sample();
+            piece.push_back(ToWorld(c[k].lat, c[k].lon));
+        }
+        sample();
     }
     for (const Chain& ring : CloseRings(std::move(chains), kOutward))
         out->land.push_back(Project(ring));
