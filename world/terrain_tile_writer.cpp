@@ -68,7 +68,7 @@ void SetTerrainCell(std::uint8_t* cell, std::uint16_t link, std::uint8_t h0, std
     cell[7] = largest;
 }
 
-int WriteTerrainTile(std::string_view path, const TerrainTileModel& tile, std::string* error) {
+int CodeTerrainTile(const TerrainTileModel& tile, CodedTerrainTile* out, std::string* error) {
     if (tile.blocks.empty() || tile.blocks[0].id != kTerrainRootBlock) {
         *error = "a tile needs its root block first";
         return 0;
@@ -87,12 +87,6 @@ int WriteTerrainTile(std::string_view path, const TerrainTileModel& tile, std::s
     }
     if (heights.lo == kTerrainNoData) heights = Range{0, 0};
 
-    core::VolumeRWStream v;
-    const auto slots = static_cast<std::uint32_t>(2 + 2 * tile.blocks.size());
-    if (!v.CreateVolume(path, 0, slots)) {
-        *error = "cannot create " + std::string(path);
-        return 0;
-    }
     // The members in the order of their numbers: the header, the block list, every block's
     // header, then every block's squares.
     std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> members;
@@ -183,16 +177,33 @@ int WriteTerrainTile(std::string_view path, const TerrainTileModel& tile, std::s
         members.emplace_back(b.id | kTerrainDataEntryFlag, std::move(data));
     }
     // Every member is coded as pays for it; the squares come to the grid decoded when coded.
-    std::vector<core::VolumeMemberBytes> coded(members.size());
-    for (std::size_t i = 0; i < members.size(); ++i) {
-        coded[i].named = false;
-        coded[i].id = members[i].first;
-        coded[i].bytes = members[i].second;
+    out->members.clear();
+    for (auto& [id, bytes] : members)
+        out->members.emplace_back(id, core::CodeVolumeMember(bytes));
+    return 1;
+}
+
+int WriteCodedTerrainTile(std::string_view path, const CodedTerrainTile& tile, std::string* error) {
+    core::VolumeRWStream v;
+    if (!v.CreateVolume(path, 0, static_cast<std::uint32_t>(tile.members.size()))) {
+        *error = "cannot create " + std::string(path);
+        return 0;
     }
-    bool ok = core::AddCodedMembers(v, coded) != 0;
+    bool ok = true;
+    for (const auto& [id, m] : tile.members) {
+        const auto n = static_cast<std::uint32_t>(m.code.size());
+        ok = ok && v.AddCodedEntryById(id, m.compression, m.size) &&
+             (n == 0 || v.Write(n, m.code.data())) && v.CloseEntry();
+    }
     ok = v.CloseVolume() && ok;
     if (!ok) *error = "cannot write " + std::string(path);
     return ok ? 1 : 0;
+}
+
+int WriteTerrainTile(std::string_view path, const TerrainTileModel& tile, std::string* error) {
+    CodedTerrainTile coded;
+    return CodeTerrainTile(tile, &coded, error) && WriteCodedTerrainTile(path, coded, error) ? 1
+                                                                                             : 0;
 }
 
 TerrainTileModel BuildTileFromHeightBitmap(const gfx::GFXBitmap& bitmap, std::int32_t levelCount) {

@@ -9,7 +9,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "core/volume_coding.h"
 
 #include "world/terrain_grid.h"
 
@@ -80,7 +83,15 @@ struct TerrainTileModel {
 void SetTerrainCell(std::uint8_t* cell, std::uint16_t link, std::uint8_t h0, std::uint8_t h1,
                     std::uint8_t h2, std::uint8_t h3, std::uint8_t material);
 
-// Writes the tile; 1 when every member reached the file.
+// A tile's members (by entry number) coded as its file stores them. Coding touches no file and
+// nothing shared, so a maker may code many tiles at once and write them one by one.
+struct CodedTerrainTile {
+    std::vector<std::pair<std::uint32_t, core::VolumeMemberCode>> members;
+};
+int CodeTerrainTile(const TerrainTileModel& tile, CodedTerrainTile* out, std::string* error);
+// Writes a coded tile; 1 when every member reached the file.
+int WriteCodedTerrainTile(std::string_view path, const CodedTerrainTile& tile, std::string* error);
+// Codes and writes the tile.
 int WriteTerrainTile(std::string_view path, const TerrainTileModel& tile, std::string* error);
 
 // A one-block tile from a square 8-bit height bitmap of 2^n x 2^n pixels (pixel values are

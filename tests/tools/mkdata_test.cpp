@@ -70,10 +70,10 @@ std::string DataCache() {
 
 // A small world (the tiles round San Francisco Bay): the whole country is made once, by the
 // build. A cold run takes nothing from the data cache.
-int RunMkdata(const fs::path& out, bool cold = false, const std::string& environment = {}) {
-    return RunMkdataWith((cold ? std::string() : DataCache()) +
-                             "--terrain-box=-122.6,37.3,-122.0,37.9 '" + ZEPHLON_SOURCE_DIR +
-                             "/data' '" + out.string() + "'",
+int RunMkdata(const fs::path& out, bool cold = false, const std::string& environment = {},
+              const std::string& options = "--terrain-box=-122.6,37.3,-122.0,37.9") {
+    return RunMkdataWith((cold ? std::string() : DataCache()) + options + " '" +
+                             ZEPHLON_SOURCE_DIR + "/data' '" + out.string() + "'",
                          environment);
 }
 
@@ -142,7 +142,8 @@ fs::path MkdataTest::root;
 fs::path MkdataTest::install;
 
 // Two fresh runs (the installation the build made may hold what the program wrote since): a
-// cold one, and one that takes what it can from the build's data cache (the spoken clips).
+// cold one on one thread, and one that takes what it can from the build's data cache (the
+// spoken clips) on three, over four tiles of terrain (made on three threads at once).
 TEST_F(MkdataTest, TwoRunsWriteTheSameFilesAndNoSettings) {
     const fs::path first = root / "first";
     const fs::path second = root / "second";
@@ -157,8 +158,9 @@ TEST_F(MkdataTest, TwoRunsWriteTheSameFilesAndNoSettings) {
     const std::string freshMachine =
         "env -u XDG_RUNTIME_DIR -u PULSE_RUNTIME_PATH -u PULSE_SERVER -u DISPLAY HOME='" +
         home.string() + "' TMPDIR='" + temporary.string() + "' ";
-    ASSERT_EQ(RunMkdata(first, true, freshMachine), 0);
-    ASSERT_EQ(RunMkdata(second), 0);
+    const std::string fourTiles = "--terrain-box=-124,36,-120,40";
+    ASSERT_EQ(RunMkdata(first, true, freshMachine, fourTiles + " --threads=1"), 0);
+    ASSERT_EQ(RunMkdata(second, false, {}, fourTiles + " --threads=3"), 0);
     std::set<std::string> made;
     for (const auto& e : fs::recursive_directory_iterator(first)) {
         if (!e.is_regular_file()) continue;
@@ -178,6 +180,10 @@ TEST_F(MkdataTest, TwoRunsWriteTheSameFilesAndNoSettings) {
     }
     EXPECT_EQ(seen, made);
     EXPECT_GE(made.size(), 20u);
+    int tiles = 0;
+    for (const std::string& file : made)
+        tiles += EndsWith(file, ".TED") ? 1 : 0;
+    EXPECT_EQ(tiles, 4);
     // What does not depend on the terrain's box is what the build installed, byte for byte,
     // when the build's installation is of this maker.
     const fs::path built = ZEPHLON_BINARY_DIR "/install";
@@ -763,8 +769,32 @@ TEST(MkdataCommandLine, FailsCleanly) {
     }
     EXPECT_EQ(RunMkdataWith(""), 2);
     EXPECT_EQ(RunMkdataWith("a b c"), 2);
+    for (const char* threads : {"0", "x", "", "2000"})
+        EXPECT_EQ(RunMkdataWith(std::string("--threads=") + threads + " a b"), 2) << threads;
     std::error_code ignored;
     fs::remove_all(root, ignored);
+}
+
+// A published lake level whose point lies in no lake of the outlines stops the maker, naming it.
+TEST(MkdataCommandLine, AWaterLevelOutsideEveryLakeIsNamed) {
+    ASSERT_EQ(access(ZEPHLON_BINARY_DIR "/bin/mkdata", X_OK), 0) << "mkdata is not built";
+    testsupport::TempFolder dir{"zephlon-mkdata-levels"};
+    for (const fs::directory_entry& e :
+         fs::directory_iterator(fs::path(ZEPHLON_SOURCE_DIR) / "data"))
+        if (e.is_directory() && e.path().filename() != "water-us")
+            fs::create_symlink(e.path(), fs::path(dir.Path(e.path().filename().string())));
+    dir.MakeFolders("water-us");
+    dir.Write("water-us/levels.csv",
+              "name,kind,lat,lon,feet,radius_m,source\n"
+              "Dry Lake,lake,39.0,-117.0,5000,,nowhere\n");
+    const testsupport::CommandResult r =
+        testsupport::RunCommand(std::string("'") + ZEPHLON_BINARY_DIR + "/bin/mkdata' " +
+                                DataCache() + "--terrain-box=-122.6,37.3,-122.0,37.9 '" +
+                                dir.Root() + "' '" + dir.Path("out") + "' 2>&1");
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find("the level of Dry Lake (39.0000, -117.0000) lies in no lake"),
+              std::string::npos)
+        << r.out;
 }
 
 // A damaged phrase table stops the maker before it speaks, naming the line.

@@ -1,8 +1,9 @@
 // The country's terrain in the build's starter installation, checked against public facts by a
 // reader of the tile and grid files written here, independently of the program's own: every
 // land airport stands at its published elevation, land and sea lie on the right sides of the
-// coast outline, the approaches of the busiest airports are clear of the ground, and the
-// magnetic grids turn every ILS localizer's true course into its runway number.
+// coast outline, the approaches of the busiest airports are clear of the ground, no scenery
+// obstacle stands in water, and the magnetic grids turn every ILS localizer's true course into
+// its runway number.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/endian.h"
@@ -334,6 +336,38 @@ TEST_F(CountryTerrain, LandAndSeaLieOnTheirSidesOfTheCoast) {
     // few points of the land side.
     EXPECT_GT(land, tested * 0.95) << land << " of " << tested;
     EXPECT_GT(sea, tested * 0.97) << sea << " of " << tested;
+}
+
+// The made-up obstacles (masts at radio beacons, towers round airports) stand on land: the
+// ground under each and 200 m round it is not water.
+TEST_F(CountryTerrain, NoObstacleStandsInWater) {
+    core::VolumeRStream data;
+    ASSERT_TRUE(data.OpenVolume((Installation() / "Data" / "Data.Vol").string()));
+    const std::int64_t size = data.GetEntrySize("obstacle.bin");
+    ASSERT_GE(size, 4);
+    std::vector<std::uint8_t> b(static_cast<std::size_t>(size));
+    ASSERT_TRUE(data.OpenEntry("obstacle.bin") &&
+                core::ReadAll(data, static_cast<std::uint32_t>(size), b.data()));
+    const std::uint32_t count = core::ReadU32(b.data());
+    ASSERT_EQ(b.size(), 4u + 16u * count);
+    const double around = 200.0 / 0.392906;
+    int standing = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint8_t* o = b.data() + 4 + 16 * i;
+        const double x = core::ReadI32(o + 4), z = core::ReadI32(o + 8);
+        for (const auto& [dx, dz] :
+             {std::pair{0.0, 0.0}, {around, 0.0}, {-around, 0.0}, {0.0, around}, {0.0, -around}}) {
+            double lx = 0, ly = 0, feet = 0;
+            int material = 0;
+            Tile* t = TileAt(x + dx, z + dz, &lx, &ly);
+            if (t == nullptr || !t->At(lx, ly, &feet, &material)) continue;
+            standing += dx == 0.0 && dz == 0.0 ? 1 : 0;
+            EXPECT_NE(material, water)
+                << "obstacle " << i << " of type " << int{o[0]} << " at " << x << ", " << z
+                << " has water " << dx << ", " << dz << " units off";
+        }
+    }
+    EXPECT_GT(standing, CountryMade() ? 2000 : 0);
 }
 
 TEST_F(CountryTerrain, MagneticGridsTurnEveryLocalizerCourseIntoItsRunwayNumber) {

@@ -17,8 +17,9 @@
 // "obstacle.bin": data/ holds no obstacle records. The obstacles here are made up to show the
 // scenery's obstacle kinds and their lights in plausible places: an antenna mast at every NDB,
 // and round every towered airport four obstacles of the table's fifteen types (every type
-// appears), two to four nautical miles out and clear of the runways' approaches. They are not
-// real obstacles and must never be taken for them.
+// appears), two to four nautical miles out and clear of the runways' approaches. Each stands on
+// land, 600 m or more from the sea, the lakes and the rivers of the outlines. They are not real
+// obstacles and must never be taken for them.
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -30,6 +31,7 @@
 
 #include "nav/lat_lon.h"
 #include "tools/mkdata/installation.h"
+#include "tools/mkdata/terrain_maker.h"
 #include "world/airport_records.h"
 
 namespace mkdata {
@@ -351,6 +353,13 @@ world::ObstacleRecord MakeObstacle(Point at, int type, std::uint32_t h) {
     return o;
 }
 
+// Whether a place stands on land, clear of the water's edge and of the rivers (the terrain
+// follows the outlines in cells of about 400 m).
+bool OnLand(const terrain::WaterIndex& water, Point at) {
+    const terrain::Vec2 p{at.x, at.z};
+    return !water.InWater(p) && !water.NearWater(p, 600.0 / 0.392906);
+}
+
 // Whether a bearing from the airport (degrees) lies clear of every runway's axis.
 bool ClearOfApproaches(const Airport& a, double bearing) {
     for (const Runway& w : a.runways) {
@@ -367,12 +376,17 @@ bool ClearOfApproaches(const Airport& a, double bearing) {
 
 int MakeObstacles(const std::string& dataDir, const std::vector<Airport>& airports,
                   std::vector<world::ObstacleRecord>* out, std::string* error) {
+    terrain::Outlines outlines;
+    if (!terrain::ReadOutlines(dataDir, &outlines, error)) return 0;
+    const terrain::WaterIndex water(outlines);
     std::vector<std::vector<std::string>> rows;
     if (!ReadCsv(dataDir + "/navdata-us/ndb.csv", &rows, error)) return 0;
     for (const auto& r : rows) {
         double lat = 0, lon = 0;
         if (r.size() < 4 || !ParseNumber(r[2], &lat) || !ParseNumber(r[3], &lon)) continue;
-        const world::ObstacleRecord o = MakeObstacle(ToWorld(lat, lon), 0, Hash(r[0] + r[1]));
+        const Point at = ToWorld(lat, lon);
+        if (!OnLand(water, at)) continue;
+        const world::ObstacleRecord o = MakeObstacle(at, 0, Hash(r[0] + r[1]));
         if (o.tileId != world::kNoTile) out->push_back(o);
     }
     int next = 0;  // cycles through every type
@@ -387,6 +401,7 @@ int MakeObstacles(const std::string& dataDir, const std::vector<Airport>& airpor
             const double units = nm * 1852.0 / 0.392906;
             const Point at{a.at.x + units * std::sin(bearing * kPi / 180.0),
                            a.at.z + units * std::cos(bearing * kPi / 180.0)};
+            if (!OnLand(water, at)) continue;
             const world::ObstacleRecord o =
                 MakeObstacle(at, next % world::kObstacleTypes, (h >> 3) ^ static_cast<std::uint32_t>(k));
             ++next;

@@ -1,13 +1,16 @@
-// mkdata [--terrain-box=WEST,SOUTH,EAST,NORTH] [--cache=DIR] DATA_DIR OUT_DIR: makes the starter
-// installation in OUT_DIR from the public data in DATA_DIR and the program's own art, with the
-// program's own writers. Two runs write the same bytes. The terrain box limits the terrain and
-// its magnetic grids to the tiles a box of degrees touches (tests make small worlds with it).
+// mkdata [--terrain-box=WEST,SOUTH,EAST,NORTH] [--cache=DIR] [--threads=N] DATA_DIR OUT_DIR:
+// makes the starter installation in OUT_DIR from the public data in DATA_DIR and the program's
+// own art, with the program's own writers. Two runs write the same bytes, on any number of
+// threads (the terrain's tiles and the volumes' coding use N, by default one for each core).
+// The terrain box limits the terrain and its magnetic grids to the tiles a box of degrees
+// touches (tests make small worlds with it).
 // With a cache folder, slow modules keep what they made there and take it from there while
 // their inputs are unchanged. mkdata --skin OUT_DIR: draws the skin and the map's pictures the
 // resource pack takes in. mkdata --panel-layout: prints where each panel's art puts its texts
 // and faces.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -94,7 +97,8 @@ int main(int argc, char** argv) {
         const std::string a = argv[i];
         const std::size_t eq = a.find('=');
         const std::string name = eq != std::string::npos ? a.substr(2, eq - 2) : std::string();
-        if (a.rfind("--", 0) == 0 && (name == "terrain-box" || name == "cache")) {
+        if (a.rfind("--", 0) == 0 &&
+            (name == "terrain-box" || name == "cache" || name == "threads")) {
             options.emplace_back(a.substr(2, eq - 2), a.substr(eq + 1));
         } else if (a.rfind("--", 0) == 0) {
             std::fprintf(stderr, "mkdata: unknown option %s\n", a.c_str());
@@ -104,11 +108,13 @@ int main(int argc, char** argv) {
         }
     }
     if (positional.size() != 2) {
-        std::fprintf(stderr,
-                     "usage: mkdata [--terrain-box=WEST,SOUTH,EAST,NORTH] [--cache=DIR] DATA_DIR OUT_DIR\n"
-                     "       mkdata --skin OUT_DIR\n"
-                     "       mkdata --slides DATA_DIR OUT_DIR\n"
-                     "       mkdata --panel-layout\n");
+        std::fprintf(
+            stderr,
+            "usage: mkdata [--terrain-box=WEST,SOUTH,EAST,NORTH] [--cache=DIR] [--threads=N]\n"
+            "              DATA_DIR OUT_DIR\n"
+            "       mkdata --skin OUT_DIR\n"
+            "       mkdata --slides DATA_DIR OUT_DIR\n"
+            "       mkdata --panel-layout\n");
         return 2;
     }
     const auto started = std::chrono::steady_clock::now();
@@ -117,6 +123,16 @@ int main(int argc, char** argv) {
     core::SetVolumeCodingThreads(std::thread::hardware_concurrency());
     mkdata::Installation installation(positional[0], positional[1]);
     for (const auto& [name, value] : options) {
+        if (name == "threads") {
+            char* end = nullptr;
+            const unsigned long n = std::strtoul(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || n < 1 || n > 1024) {
+                std::fprintf(stderr, "mkdata: --threads must be a number from 1 to 1024: %s\n",
+                             value.c_str());
+                return 2;
+            }
+            core::SetVolumeCodingThreads(static_cast<unsigned>(n));
+        }
         if (name == "cache")
             installation.SetCacheDir(value);
         else

@@ -147,4 +147,27 @@ int ReadPublicData(const std::string& dataDir, PublicData* out, std::string* err
     return 1;
 }
 
+int ReadWaterLevels(const std::string& dataDir, WaterLevels* out, std::string* error) {
+    const std::string path = dataDir + "/water-us/levels.csv";
+    std::vector<std::vector<std::string>> rows;
+    if (!ReadCsv(path, &rows, error)) return 0;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const auto& r = rows[k];
+        double lat = 0, lon = 0, feet = 0, radius = 0;
+        const bool basin = r.size() >= 7 && r[1] == "basin";
+        // A level needs its source beside it; a basin its radius.
+        if (r.size() < 7 || (r[1] != "lake" && !basin) || !Number(r, 2, &lat) ||
+            !Number(r, 3, &lon) || !Number(r, 4, &feet) || r[6].empty() || std::fabs(lat) > 90.0 ||
+            std::fabs(lon) > 180.0 || feet < -1000.0 || feet > 20000.0 ||
+            (basin && (!Number(r, 5, &radius) || radius <= 0.0 || radius > 50000.0))) {
+            *error = path + " line " + std::to_string(k + 2) +
+                     " must read name,lake|basin,lat,lon,feet,radius_m (basins),source";
+            return 0;
+        }
+        PublishedLevel level{r[0], ToWorld(lat, lon), feet, radius / kMetresPerUnit};
+        (basin ? out->basins : out->lakes).push_back(std::move(level));
+    }
+    return 1;
+}
+
 }  // namespace mkdata::terrain

@@ -1,7 +1,8 @@
-// The smooth ground under the relief: public point elevations interpolated by Gaussian-weighted
-// averages, a narrow kernel where stations are dense and a wide one filling the gaps, sampled
-// on rasters and read back bicubically; and the local spread of those elevations, which sets how
-// high the procedural relief rises (flat where the stations agree, mountains where they differ).
+// The smooth ground under the relief: public point elevations (stations, airports, the coast and
+// the shores of lakes of published level) interpolated by Gaussian-weighted averages, a narrow
+// kernel where stations are dense and a wide one filling the gaps, sampled on rasters and read back
+// bicubically; and the local spread of those elevations, which sets how high the procedural relief
+// rises (flat where the stations agree, mountains where they differ).
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -42,43 +43,6 @@ double FastExpNeg(double t) {
            (e[static_cast<std::size_t>(i + 1)] - e[static_cast<std::size_t>(i)]) * (f - i);
 }
 
-// Points in square buckets, for the kernels' neighbourhood searches.
-struct Buckets {
-    double x0 = 0, y0 = 0;
-    int nx = 0, ny = 0;
-    std::vector<std::vector<ElevationPoint>> cells;
-    Buckets(const std::vector<ElevationPoint>& points, double minX, double minY, double maxX,
-            double maxY) {
-        x0 = minX;
-        y0 = minY;
-        nx = static_cast<int>((maxX - minX) / kBucket) + 1;
-        ny = static_cast<int>((maxY - minY) / kBucket) + 1;
-        cells.resize(static_cast<std::size_t>(nx) * ny);
-        for (const ElevationPoint& p : points) {
-            const int i = static_cast<int>(std::floor((p.at.x - x0) / kBucket));
-            const int j = static_cast<int>(std::floor((p.at.y - y0) / kBucket));
-            if (i >= 0 && i < nx && j >= 0 && j < ny)
-                cells[static_cast<std::size_t>(j) * nx + i].push_back(p);
-        }
-    }
-    // Calls f for every point within `radius` of (x, y).
-    template <typename F>
-    void ForNear(double x, double y, double radius, F&& f) const {
-        const int i0 = std::max(0, static_cast<int>(std::floor((x - radius - x0) / kBucket)));
-        const int i1 = std::min(nx - 1, static_cast<int>(std::floor((x + radius - x0) / kBucket)));
-        const int j0 = std::max(0, static_cast<int>(std::floor((y - radius - y0) / kBucket)));
-        const int j1 = std::min(ny - 1, static_cast<int>(std::floor((y + radius - y0) / kBucket)));
-        const double r2 = radius * radius;
-        for (int j = j0; j <= j1; ++j)
-            for (int i = i0; i <= i1; ++i)
-                for (const ElevationPoint& p : cells[static_cast<std::size_t>(j) * nx + i]) {
-                    const double dx = p.at.x - x, dy = p.at.y - y;
-                    const double d2 = dx * dx + dy * dy;
-                    if (d2 <= r2) f(p, d2);
-                }
-    }
-};
-
 std::uint32_t Hash(std::int64_t x, std::int64_t y, std::uint32_t seed) {
     std::uint64_t h = static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull ^
                       static_cast<std::uint64_t>(y) * 0xC2B2AE3D27D4EB4Full ^
@@ -90,6 +54,20 @@ std::uint32_t Hash(std::int64_t x, std::int64_t y, std::uint32_t seed) {
 }
 
 }  // namespace
+
+PointBuckets::PointBuckets(const std::vector<ElevationPoint>& points, double minX, double minY,
+                           double maxX, double maxY, double bucket)
+    : x0(minX), y0(minY), size(bucket) {
+    nx = static_cast<int>((maxX - minX) / size) + 1;
+    ny = static_cast<int>((maxY - minY) / size) + 1;
+    cells.resize(static_cast<std::size_t>(nx) * ny);
+    for (const ElevationPoint& p : points) {
+        const int i = static_cast<int>(std::floor((p.at.x - x0) / size));
+        const int j = static_cast<int>(std::floor((p.at.y - y0) / size));
+        if (i >= 0 && i < nx && j >= 0 && j < ny)
+            cells[static_cast<std::size_t>(j) * nx + i].push_back(p);
+    }
+}
 
 float ElevationField::Raster::At(int i, int j) const {
     i = std::clamp(i, 0, nx - 1);
@@ -135,7 +113,7 @@ ElevationField::ElevationField(const std::vector<ElevationPoint>& points, int c0
     const double margin = 4 * kWideSigma;
     const double minX = c0 * kTileUnits - margin, minY = r0 * kTileUnits - margin;
     const double maxX = (c1 + 1) * kTileUnits + margin, maxY = (r1 + 1) * kTileUnits + margin;
-    const Buckets buckets(points, minX, minY, maxX, maxY);
+    const PointBuckets buckets(points, minX, minY, maxX, maxY, kBucket);
 
     // The wide average and the spread, on the coarse raster.
     spread.step = kSpreadStep;
@@ -152,10 +130,10 @@ ElevationField::ElevationField(const std::vector<ElevationPoint>& points, int c0
             const double x = spread.x0 + i * kSpreadStep, y = spread.y0 + j * kSpreadStep;
             double w = 0, wv = 0, sw = 0, swv = 0, swv2 = 0;
             buckets.ForNear(x, y, 3.5 * kWideSigma, [&](const ElevationPoint& p, double d2) {
-                const double a = FastExpNeg(d2 * wideK);
+                const double a = p.weight * FastExpNeg(d2 * wideK);
                 w += a;
                 wv += a * p.feet;
-                const double b = FastExpNeg(d2 * spreadK);
+                const double b = p.weight * FastExpNeg(d2 * spreadK);
                 sw += b;
                 swv += b * p.feet;
                 swv2 += b * p.feet * p.feet;
@@ -184,7 +162,7 @@ ElevationField::ElevationField(const std::vector<ElevationPoint>& points, int c0
             const double x = base.x0 + i * kBaseStep, y = base.y0 + j * kBaseStep;
             double w = 0, wv = 0;
             buckets.ForNear(x, y, 3.5 * kNarrowSigma, [&](const ElevationPoint& p, double d2) {
-                const double a = FastExpNeg(d2 * narrowK);
+                const double a = p.weight * FastExpNeg(d2 * narrowK);
                 w += a;
                 wv += a * p.feet;
             });

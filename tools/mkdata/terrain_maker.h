@@ -1,8 +1,9 @@
 // The terrain maker's parts. No public elevation model is at hand, so the country's ground is
-// made from what data/ knows: the published elevations of airports and radio stations,
-// interpolated smoothly, with procedural relief whose height follows how much those elevations
-// vary nearby; each land airport on a level pad at its published elevation; sea, lakes and
-// rivers from the outlines; land cover from height, slope, climate and noise.
+// made from what data/ knows: the published elevations of airports, radio stations, the coast
+// and the lakes' surfaces, interpolated smoothly, with procedural relief whose height follows how
+// much those elevations vary nearby; each land airport on a level pad at its published
+// elevation, on a floor as wide as its neighbours' elevations show flat; sea, lakes at their
+// published levels, basin floors and rivers; land cover from height, slope, climate and noise.
 //
 // Coordinates are world units (the terrain unit, 1.2890625 ft), measured from the world's
 // south-west corner: x = fmPosX / 100.584 + 9 x 2^20, y = fmPosZ / 100.584 + 5 x 2^20, so tile
@@ -10,6 +11,8 @@
 // feet until they are written.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -57,6 +60,9 @@ int TilesToMake(const Installation& installation, std::vector<TileId>* tiles, st
 struct ElevationPoint {
     Vec2 at;
     double feet = 0.0;
+    // How much the point counts in the averages: samples along a shore stand closer together
+    // than stations do, and count for less each.
+    double weight = 1.0;
 };
 
 struct Runway {
@@ -73,7 +79,7 @@ struct Airport {
 };
 
 struct PublicData {
-    std::vector<ElevationPoint> points;
+    std::vector<ElevationPoint> points;  // airports and radio stations
     std::vector<Airport> landAirports;
     struct Vor {
         Vec2 at;
@@ -83,6 +89,35 @@ struct PublicData {
 };
 
 int ReadPublicData(const std::string& dataDir, PublicData* out, std::string* error);
+
+// Published surface elevations of lakes and reservoirs, each at a point in its water, and the
+// floors of dry basins, flat over a radius (data/water-us/levels.csv).
+struct PublishedLevel {
+    std::string name;
+    Vec2 at;
+    double feet = 0.0;
+    double radiusUnits = 0.0;  // a basin's floor
+};
+struct WaterLevels {
+    std::vector<PublishedLevel> lakes;
+    std::vector<PublishedLevel> basins;
+};
+int ReadWaterLevels(const std::string& dataDir, WaterLevels* out, std::string* error);
+
+// Points in square buckets, for neighbourhood searches.
+class PointBuckets {
+public:
+    PointBuckets(const std::vector<ElevationPoint>& points, double minX, double minY, double maxX,
+                 double maxY, double bucket);
+    // Calls f(point, squared distance) for every point within `radius` of (x, y).
+    template <typename F>
+    void ForNear(double x, double y, double radius, F&& f) const;
+
+private:
+    double x0 = 0, y0 = 0, size = 1;
+    int nx = 0, ny = 0;
+    std::vector<std::vector<ElevationPoint>> cells;
+};
 
 // ---- the smooth field and the relief --------------------------------------------------------
 
@@ -147,31 +182,53 @@ private:
     std::vector<std::vector<int>> grid;  // pads per bucket
 };
 
-// ---- approach and departure paths, coast plains ---------------------------------------------
+// ---- approach and departure paths, floors ---------------------------------------------------
+
+// How far an airport's (or a basin's) floor reaches from its centre, in units: as far as the
+// public elevations round it show the ground flat, the farthest station or airport, or the
+// nearest shore of water, whose elevation agrees with its own (within 30 ft and 1 in 300 of the
+// distance) before any that disagrees; at most half way to the nearest that disagrees and at
+// most 9 km. `points` holds the stations and airports, `shores` the samples of the coast and of
+// lakes of published level; a radius of 0 where nothing agrees. A floor that reaches water it
+// agrees with is that water's plain.
+struct Floor {
+    double radius = 0.0;
+    bool byWater = false;
+};
+[[nodiscard]] Floor FloorOf(const PointBuckets& points, const PointBuckets& shores, Vec2 at,
+                            double feet);
 
 // The ground the airports keep clear. Every runway: from each end outward a surface rising 1 in
 // 70 (well under a 3 degree approach) for 6 nautical miles, 150 m either side of the runway
 // widening by 15 in 100; beside the runway the ground rises from its elevation. Every airport
-// published within 100 ft of sea level stands on a plain (a coast or a river's): within 6 km the
-// ground rises 1 in 100 at most. Beyond each, sides rise 1 in 7 and then ever steeper, so that
-// hills round an approach or a plain become valley sides rather than walls.
+// stands on a floor of its own elevation as far as FloorOf reaches, rising 1 in 400 at most (a
+// valley's or a coast's plain); on the plain of a water, it rises from the water's edge, not
+// from the airport. A basin's floor is flat over its radius and then rises the same way. Beyond
+// each, sides rise 1 in 7 and then ever steeper, so that hills round an approach or a floor
+// become valley sides rather than walls.
 class AirportSurfaces {
 public:
-    AirportSurfaces(const std::vector<Airport>& airports, double x0, double y0, double x1,
-                    double y1);
-    // The ground at a point (feet) brought down under every surface.
-    [[nodiscard]] double Clear(double x, double y, double feet) const;
+    AirportSurfaces(const std::vector<Airport>& airports, const std::vector<PublishedLevel>& basins,
+                    const PointBuckets& points, const PointBuckets& shores, double x0, double y0,
+                    double x1, double y1);
+    // The ground at a point (feet) brought down under every surface; `shoreDistance` (units) and
+    // `shoreLevel` (feet) are the nearest sea's or lake's.
+    [[nodiscard]] double Clear(double x, double y, double feet, double shoreDistance,
+                               double shoreLevel) const;
 
 private:
     struct End {
-        Vec2 at;            // the runway's end, or the plain's centre
-        Vec2 out;           // unit vector away from the runway (none for a plain)
-        double length = 0;  // the runway's length, units (0 for a plain)
-        double halfWidth = 0;
+        Vec2 at;               // the runway's end, or the floor's centre
+        Vec2 out;              // unit vector away from the runway (none for a floor)
+        double length = 0;     // the runway's length, units (0 for a floor)
+        double halfWidth = 0;  // a floor's flat centre: the airport's disc, a basin's radius
         double feet = 0;
-        bool plain = false;
+        double reach = 0;  // how far a floor reaches beyond its centre
+        bool floor = false;
+        bool byWater = false;  // a floor on a water's plain
     };
-    [[nodiscard]] static double CeilingOf(const End& e, double x, double y);
+    [[nodiscard]] static double CeilingOf(const End& e, double x, double y, double shoreDistance,
+                                          double shoreLevel);
     void File(int index, double x0, double y0, double x1, double y1);
     std::vector<End> ends;
     double gx0 = 0, gy0 = 0;
@@ -185,11 +242,26 @@ private:
 struct Outlines {
     std::vector<std::vector<Vec2>> land;   // rings, land on the left
     std::vector<std::vector<Vec2>> lakes;  // rings, water on the left
-    std::vector<double> lakeFeet;          // each lake's level
+    // Each lake's levels: the published ones whose points lie in it, each holding the part of
+    // the lake nearest to it, or one estimated where none is published.
+    std::vector<std::vector<ElevationPoint>> lakeLevels;
+    std::vector<std::uint8_t> lakePublished;
     std::vector<std::vector<Vec2>> rivers;
+    std::vector<Vec2> coast;  // the sea's shore (not the box's edge), a point about every 1.5 km
 };
 
 int ReadOutlines(const std::string& dataDir, Outlines* out, std::string* error);
+// Gives each published level to the lake its point lies in; a level whose point lies in no lake
+// is an error that names it.
+int PlaceLakeLevels(const std::vector<PublishedLevel>& levels, Outlines* outlines,
+                    std::string* error);
+// Points of known elevation along the water: the coast at sea level and the shores of lakes of
+// published level at their level, about every 1.5 km, each counting a quarter of a station.
+[[nodiscard]] std::vector<ElevationPoint> ShoreSamples(const Outlines& outlines);
+// The level of a lake of no published level: the lower quarter of the ground round its shore.
+void EstimateLakeLevels(const ElevationField& field, Outlines* outlines);
+// The level of lake `lake` at a point: that of its nearest level.
+[[nodiscard]] double LakeLevelAt(const Outlines& outlines, std::size_t lake, Vec2 p);
 
 enum WaterClass : std::uint8_t { kLand = 0, kSea = 1, kLake = 2, kRiver = 3 };
 
@@ -202,21 +274,46 @@ public:
     [[nodiscard]] WaterClass ClassAt(double x, double y) const;
     // The level of the water at a point (feet), when it is water.
     [[nodiscard]] double LevelAt(double x, double y) const;
-    // Distance to the nearest water (units), its kind and its level.
-    void NearestWater(double x, double y, double* distance, WaterClass* kind, double* level) const;
+    // Distance to the nearest sea or lake (units) and its level; a distance of 1e9 where there
+    // is none.
+    void NearestShore(double x, double y, double* distance, double* level) const;
+    // Distance to the nearest river (units).
+    [[nodiscard]] double RiverDistance(double x, double y) const;
     // How a box of cells is covered: land only, water only, or both.
     [[nodiscard]] bool IsMixed(double x0, double y0, double x1, double y1) const;
 
 private:
     [[nodiscard]] int Index(double x, double y) const;
+    [[nodiscard]] double Between(const std::vector<float>& field, double x, double y) const;
     double ox = 0, oy = 0;
     int n = 0;
     std::vector<std::uint8_t> cls;
-    std::vector<std::int32_t> lake;  // lake index or -1
-    std::vector<float> dist;
-    std::vector<std::int32_t> source;  // nearest water cell
+    std::vector<std::int32_t> level;  // a lake cell's entry of `levels`, or -1
+    std::vector<double> levels;       // the levels of the lakes the tile reaches
+    std::vector<float> shoreDistance;
+    std::vector<std::int32_t> shore;  // the nearest sea or lake cell
+    std::vector<float> riverDistance;
     std::vector<std::uint32_t> waterSum;  // summed-area table of water cells
-    std::vector<double> lakeLevels;
+};
+
+// Whether points lie in open water (the sea or a lake of the outlines) or near its edge or a
+// river, for what must stand on land.
+class WaterIndex {
+public:
+    explicit WaterIndex(const Outlines& outlines);
+    [[nodiscard]] bool InWater(Vec2 p) const;
+    // Whether a shore or a river runs within `distance` (units, at most 16384) of a point.
+    [[nodiscard]] bool NearWater(Vec2 p, double distance) const;
+
+private:
+    enum Kind : std::uint8_t { kCoast, kLakeShore, kRiverBank };
+    struct Edge {
+        Vec2 a, b;
+        Kind kind = kCoast;
+    };
+    [[nodiscard]] const std::vector<Edge>* Band(double y) const;
+    double y0 = 0, band = 1;
+    std::vector<std::vector<Edge>> bands;  // the edges by the rows of world they cross
 };
 
 // ---- land cover -----------------------------------------------------------------------------
@@ -236,6 +333,22 @@ extern const char* const kMaterialNames[kMaterialCount];
 
 [[nodiscard]] Material LandCover(double lat, double lon, double feet, double slope, double x,
                                  double y);
+
+template <typename F>
+void PointBuckets::ForNear(double x, double y, double radius, F&& f) const {
+    const int i0 = std::max(0, static_cast<int>(std::floor((x - radius - x0) / size)));
+    const int i1 = std::min(nx - 1, static_cast<int>(std::floor((x + radius - x0) / size)));
+    const int j0 = std::max(0, static_cast<int>(std::floor((y - radius - y0) / size)));
+    const int j1 = std::min(ny - 1, static_cast<int>(std::floor((y + radius - y0) / size)));
+    const double r2 = radius * radius;
+    for (int j = j0; j <= j1; ++j)
+        for (int i = i0; i <= i1; ++i)
+            for (const ElevationPoint& p : cells[static_cast<std::size_t>(j) * nx + i]) {
+                const double dx = p.at.x - x, dy = p.at.y - y;
+                const double d2 = dx * dx + dy * dy;
+                if (d2 <= r2) f(p, d2);
+            }
+}
 
 }  // namespace terrain
 }  // namespace mkdata

@@ -2,8 +2,8 @@
 // runways with a margin and a disc round its reference point; beyond the pad the ground blends
 // back into the surrounding terrain over 1.2 km. Where pads overlap, the airport with the longest
 // runway (then a tower, then the ident) keeps its elevation. Round the pads, the surfaces the
-// airports keep clear (approach and departure paths, the plains of low airports) bring the
-// ground down under them.
+// airports keep clear (approach and departure paths, the floors the airports and the basins
+// stand on) bring the ground down under them.
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -210,9 +210,10 @@ constexpr double kSurfaceLength = 6.0 * kUnitsPerNm;
 constexpr double kSurfaceSlope = 1.0 / 70.0;
 constexpr double kSurfaceHalfWidth = 150.0 / kMetresPerUnit;
 constexpr double kSurfaceSplay = 0.15;
-constexpr double kPlainFeet = 100.0;  // airports this low stand on a plain
-constexpr double kPlainRadius = 6000.0 / kMetresPerUnit;
-constexpr double kPlainSlope = 1.0 / 100.0;
+constexpr double kFloorSlope = 1.0 / 400.0;
+constexpr double kFloorMost = 9000.0 / kMetresPerUnit;
+constexpr double kAgreeFeet = 30.0;          // neighbours this close in elevation agree,
+constexpr double kAgreeSlope = 1.0 / 300.0;  // and more by this much of their distance
 constexpr double kSideSlope = 1.0 / 7.0;
 constexpr double kSideCurve = 40000.0;  // feet: the sides steepen by (excess / this) per foot
 constexpr double kSideReach = 5000.0 / kMetresPerUnit;  // beyond this the sides stand above all
@@ -220,16 +221,69 @@ constexpr double kSurfaceBucket = 16384.0;
 
 }  // namespace
 
-AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports, double x0, double y0,
-                                 double x1, double y1) {
+namespace {
+
+bool Agrees(double feet, double other, double distance) {
+    return std::fabs(other - feet) <= kAgreeFeet + distance * kFeetPerUnit * kAgreeSlope;
+}
+
+}  // namespace
+
+Floor FloorOf(const PointBuckets& points, const PointBuckets& shores, Vec2 at, double feet) {
+    struct Near {
+        double d2;
+        double feet;
+        bool shore;
+        bool operator<(const Near& o) const {
+            return d2 != o.d2 ? d2 < o.d2 : (feet != o.feet ? feet < o.feet : shore < o.shore);
+        }
+    };
+    std::vector<Near> near;
+    const double search = 2.0 * kFloorMost;
+    points.ForNear(at.x, at.y, search, [&](const ElevationPoint& p, double d2) {
+        near.push_back({d2, p.feet, false});
+    });
+    shores.ForNear(at.x, at.y, search, [&](const ElevationPoint& p, double d2) {
+        near.push_back({d2, p.feet, true});
+    });
+    std::sort(near.begin(), near.end());
+    double agreeing = 0.0, water = 0.0, most = kFloorMost;
+    for (const Near& p : near) {
+        const double d = std::sqrt(p.d2);
+        if (!Agrees(feet, p.feet, d)) {
+            most = std::min(most, 0.5 * d);
+            break;
+        }
+        if (p.shore && water == 0.0) water = d;
+        if (!p.shore) agreeing = d;
+    }
+    Floor f;
+    f.radius = std::min(std::max(agreeing, water), most);
+    f.byWater = water > 0.0 && water <= f.radius;
+    return f;
+}
+
+AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
+                                 const std::vector<PublishedLevel>& basins,
+                                 const PointBuckets& points, const PointBuckets& shores, double x0,
+                                 double y0, double x1, double y1) {
     const double reach = kSurfaceLength + kSideReach + kSurfaceHalfWidth +
                          kSurfaceSplay * kSurfaceLength;
+    auto outside = [&](Vec2 p) {
+        return p.x < x0 - reach || p.x > x1 + reach || p.y < y0 - reach || p.y > y1 + reach;
+    };
+    for (const PublishedLevel& b : basins) {
+        if (outside(b.at)) continue;
+        const Floor f = FloorOf(points, shores, b.at, b.feet);
+        ends.push_back(End{b.at, Vec2{}, 0.0, b.radiusUnits, b.feet,
+                           std::max(0.0, f.radius - b.radiusUnits), true, f.byWater});
+    }
     for (const Airport& a : airports) {
-        if (a.at.x < x0 - reach || a.at.x > x1 + reach || a.at.y < y0 - reach ||
-            a.at.y > y1 + reach) {
-            continue;
-        }
-        if (a.feet < kPlainFeet) ends.push_back(End{a.at, Vec2{}, 0.0, kDiscRadius, a.feet, true});
+        if (outside(a.at)) continue;
+        const Floor f = FloorOf(points, shores, a.at, a.feet);
+        if (f.radius > kDiscRadius)
+            ends.push_back(End{a.at, Vec2{}, 0.0, kDiscRadius, a.feet, f.radius - kDiscRadius, true,
+                               f.byWater});
         for (const Runway& r : a.runways) {
             const double len = Length(r);
             // As for the pads: a runway far from its airport or of no length is in error.
@@ -239,8 +293,8 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports, double x0
             }
             const Vec2 u{(r.end2.x - r.end1.x) / len, (r.end2.y - r.end1.y) / len};
             const double half = r.widthUnits / 2 + kSurfaceHalfWidth;
-            ends.push_back(End{r.end1, Vec2{-u.x, -u.y}, len, half, a.feet, false});
-            ends.push_back(End{r.end2, u, len, half, a.feet, false});
+            ends.push_back(End{r.end1, Vec2{-u.x, -u.y}, len, half, a.feet, 0.0, false, false});
+            ends.push_back(End{r.end2, u, len, half, a.feet, 0.0, false, false});
         }
     }
     gx0 = x0 - reach;
@@ -251,8 +305,8 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports, double x0
     lowest.assign(grid.size(), 1e300);
     for (int k = 0; k < static_cast<int>(ends.size()); ++k) {
         const End& e = ends[static_cast<std::size_t>(k)];
-        if (e.plain) {
-            const double r = kPlainRadius + kSideReach;
+        if (e.floor) {
+            const double r = e.halfWidth + e.reach + kSideReach;
             File(k, e.at.x - r, e.at.y - r, e.at.x + r, e.at.y + r);
             continue;
         }
@@ -280,13 +334,14 @@ void AirportSurfaces::File(int index, double bx0, double by0, double bx1, double
         }
 }
 
-double AirportSurfaces::CeilingOf(const End& e, double x, double y) {
+double AirportSurfaces::CeilingOf(const End& e, double x, double y, double shoreDistance,
+                                  double shoreLevel) {
     const double px = x - e.at.x, py = y - e.at.y;
     double rise = 0.0, excess = 0.0;
-    if (e.plain) {
-        const double d = std::hypot(px, py);
-        rise = std::clamp(d - e.halfWidth, 0.0, kPlainRadius) * kPlainSlope;
-        excess = std::max(0.0, d - kPlainRadius);
+    if (e.floor) {
+        const double d = std::hypot(px, py) - e.halfWidth;
+        rise = std::clamp(d, 0.0, e.reach) * kFloorSlope;
+        excess = std::max(0.0, d - e.reach);
     } else {
         const double t = px * e.out.x + py * e.out.y;  // outward from the end
         const double s = std::fabs(-px * e.out.y + py * e.out.x);
@@ -300,18 +355,27 @@ double AirportSurfaces::CeilingOf(const End& e, double x, double y) {
     }
     if (excess > kSideReach) return std::numeric_limits<double>::infinity();
     const double excessFeet = excess * kFeetPerUnit;
-    return e.feet + rise * kFeetPerUnit + excessFeet * kSideSlope +
-           excessFeet * excessFeet / kSideCurve;
+    double ceiling = e.feet + rise * kFeetPerUnit + excessFeet * kSideSlope +
+                     excessFeet * excessFeet / kSideCurve;
+    if (e.byWater && excess <= 0.0 && Agrees(e.feet, shoreLevel, e.halfWidth + e.reach)) {
+        // The water's plain rises from its edge.
+        ceiling = std::min(
+            ceiling,
+            std::max(e.feet, shoreLevel + 3.0 + shoreDistance * kFeetPerUnit * kFloorSlope));
+    }
+    return ceiling;
 }
 
-double AirportSurfaces::Clear(double x, double y, double feet) const {
+double AirportSurfaces::Clear(double x, double y, double feet, double shoreDistance,
+                              double shoreLevel) const {
     const int i = static_cast<int>(std::floor((x - gx0) / kSurfaceBucket));
     const int j = static_cast<int>(std::floor((y - gy0) / kSurfaceBucket));
     if (i < 0 || i >= gnx || j < 0 || j >= gny) return feet;
     const std::size_t b = static_cast<std::size_t>(j) * gnx + i;
     if (feet <= lowest[b]) return feet;  // no surface lies lower than its airport
     for (int k : grid[b])
-        feet = std::min(feet, CeilingOf(ends[static_cast<std::size_t>(k)], x, y));
+        feet = std::min(
+            feet, CeilingOf(ends[static_cast<std::size_t>(k)], x, y, shoreDistance, shoreLevel));
     return feet;
 }
 

@@ -14,10 +14,15 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <mutex>
+#include <optional>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "tools/mkdata/installation.h"
 #include "tools/mkdata/terrain_maker.h"
@@ -159,10 +164,9 @@ Sample TileBuilder::Height(double x, double y) const {
     ++samples;
     Sample s;
     double distance = 0, level = 0;
-    WaterClass nearest = kLand;
-    water.NearestWater(x, y, &distance, &nearest, &level);
+    water.NearestShore(x, y, &distance, &level);
     // Rivers run in valleys: the relief dies down toward them.
-    const double reliefScale = nearest == kRiver ? Smooth(distance / kRiverZone) : 1.0;
+    const double reliefScale = Smooth(water.RiverDistance(x, y) / kRiverZone);
     double h = field.Base(x, y) + field.Amplitude(x, y) * Relief(x, y) * reliefScale;
     s.water = water.ClassAt(x, y);
     if (s.water == kSea) {
@@ -171,10 +175,10 @@ Sample TileBuilder::Height(double x, double y) const {
     } else if (s.water == kLake) {
         h = water.LevelAt(x, y);
         s.exact = true;
-    } else if (s.water == kLand && (nearest == kSea || nearest == kLake) && distance < kShoreZone) {
-        // Shores come down to the water, a few feet above it.
+    } else if (s.water == kLand && distance < kShoreZone) {
+        // Shores come down to the water, a few feet above it, and stand no lower.
         const double shore = level + 3.0;
-        h = shore + (h - shore) * Smooth(distance / kShoreZone);
+        h = shore + std::max(0.0, h - shore) * Smooth(distance / kShoreZone);
     }
     int pad = -1;
     const double before = h;
@@ -186,7 +190,7 @@ Sample TileBuilder::Height(double x, double y) const {
     } else if (h != before) {
         s.exact = false;  // blended toward a pad: no longer the water's own level
     }
-    if (pad < 0 && s.water == kLand) h = surfaces.Clear(x, y, h);
+    if (pad < 0 && s.water == kLand) h = surfaces.Clear(x, y, h, distance, level);
     s.feet = h;
     return s;
 }
@@ -439,6 +443,48 @@ std::string TileFile(const TileId& t) {
     return std::string(kFolder) + name;
 }
 
+// Each land airport must stand at its published elevation in the tile as the program reads it;
+// where another airport's pad holds its place, it is listed.
+int CheckAirports(const std::string& path, const TileId& t, const std::vector<Airport>& airports,
+                  std::vector<std::string>* conflicts, std::string* error) {
+    world::TerrainGrid grid;
+    if (!grid.Open(path)) {
+        *error = "the tile " + path + " does not read back";
+        return 0;
+    }
+    std::int32_t converted[256];
+    for (int i = 0; i < 256; ++i)
+        converted[i] =
+            world::ConvertHeightToTerrain(grid.Root()->ownHeights[static_cast<std::size_t>(i)]);
+    grid.ConvertHeightsToTerrain(true);
+    grid.SetRootHeights(converted);
+    for (const Airport& a : airports) {
+        const double lx = a.at.x - t.column * kTileUnits, ly = a.at.y - t.row * kTileUnits;
+        if (lx < 0 || ly < 0 || lx >= kTileUnits || ly >= kTileUnits) continue;
+        const double feet = grid.GetHeightAt(static_cast<std::int32_t>(std::floor(lx)),
+                                             static_cast<std::int32_t>(std::floor(ly)))
+                                .height *
+                            kFeetPerUnit;
+        if (std::fabs(feet - a.feet) > 4.5) {
+            char line[160];
+            std::snprintf(line, sizeof line, "%s %.0f ft: the ground there is %.0f ft",
+                          a.ident.c_str(), a.feet, feet);
+            conflicts->push_back(line);
+        }
+    }
+    return 1;
+}
+
+// The threads that build tiles: the maker's option "--threads=N", else one for each core up to
+// eight (each holds about 35 MB while it builds).
+unsigned TileThreads(const Installation& installation, std::size_t tiles) {
+    unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+    const std::string text = installation.Option("threads");
+    if (!text.empty()) threads = static_cast<unsigned>(std::strtoul(text.c_str(), nullptr, 10));
+    return static_cast<unsigned>(
+        std::clamp<std::size_t>(threads, 1, std::max<std::size_t>(tiles, 1)));
+}
+
 }  // namespace
 
 }  // namespace terrain
@@ -448,14 +494,15 @@ int MakeTerrain(Installation& installation, std::string* error) {
     const auto started = std::chrono::steady_clock::now();
     std::vector<TileId> tiles;
     if (!TilesToMake(installation, &tiles, error)) return 0;
-    if (tiles.empty()) {
-        *error = "the terrain box touches no tile of the world";
-        return 0;
-    }
     PublicData data;
     if (!ReadPublicData(installation.DataDir(), &data, error)) return 0;
     Outlines outlines;
     if (!ReadOutlines(installation.DataDir(), &outlines, error)) return 0;
+    WaterLevels levels;
+    if (!ReadWaterLevels(installation.DataDir(), &levels, error) ||
+        !PlaceLakeLevels(levels.lakes, &outlines, error)) {
+        return 0;
+    }
     int c0 = 16, r0 = 16, c1 = -1, r1 = -1;
     for (const TileId& t : tiles) {
         c0 = std::min(c0, t.column);
@@ -463,55 +510,100 @@ int MakeTerrain(Installation& installation, std::string* error) {
         r0 = std::min(r0, t.row);
         r1 = std::max(r1, t.row);
     }
-    const ElevationField field(data.points, c0, r0, c1, r1);
-    // A lake lies at the lower quarter of the ground round its shore.
-    for (std::size_t l = 0; l < outlines.lakes.size(); ++l) {
-        std::vector<double> shore;
-        for (const Vec2& p : outlines.lakes[l])
-            shore.push_back(field.Base(p.x, p.y));
-        std::sort(shore.begin(), shore.end());
-        outlines.lakeFeet[l] = shore.empty() ? 0.0 : std::round(shore[shore.size() / 4]);
-    }
-    const PadSet pads(data.landAirports, c0 * kTileUnits, r0 * kTileUnits, (c1 + 1) * kTileUnits,
-                      (r1 + 1) * kTileUnits);
-    const AirportSurfaces surfaces(data.landAirports, c0 * kTileUnits, r0 * kTileUnits,
-                                   (c1 + 1) * kTileUnits, (r1 + 1) * kTileUnits);
-    std::uint64_t bytes = 0, samples = 0;
-    std::vector<std::string> conflicts;
-    for (const TileId& t : tiles) {
-        const TileWater water(outlines, t.column, t.row);
-        TileBuilder builder(field, pads, surfaces, water, t.column, t.row);
-        const world::TerrainTileModel model = builder.Build(&samples);
-        const std::string path = installation.PrepareFile(TileFile(t));
-        if (!world::WriteTerrainTile(path, model, error)) return 0;
-        // Each land airport must stand at its published elevation in the tile as the program
-        // reads it; where another airport's pad holds its place, it is listed.
-        world::TerrainGrid grid;
-        if (!grid.Open(path)) {
-            *error = "the tile " + path + " does not read back";
-            return 0;
-        }
-        std::int32_t converted[256];
-        for (int i = 0; i < 256; ++i)
-            converted[i] = world::ConvertHeightToTerrain(grid.Root()->ownHeights[static_cast<std::size_t>(i)]);
-        grid.ConvertHeightsToTerrain(true);
-        grid.SetRootHeights(converted);
-        for (const Airport& a : data.landAirports) {
-            const double lx = a.at.x - t.column * kTileUnits, ly = a.at.y - t.row * kTileUnits;
-            if (lx < 0 || ly < 0 || lx >= kTileUnits || ly >= kTileUnits) continue;
-            const double feet = grid.GetHeightAt(static_cast<std::int32_t>(std::floor(lx)),
-                                                 static_cast<std::int32_t>(std::floor(ly)))
-                                    .height *
-                                kFeetPerUnit;
-            if (std::fabs(feet - a.feet) > 4.5) {
-                char line[160];
-                std::snprintf(line, sizeof line, "%s %.0f ft: the ground there is %.0f ft",
-                              a.ident.c_str(), a.feet, feet);
-                conflicts.push_back(line);
+    // The public elevations: stations and airports, the basins' floors, the coast and the
+    // shores of lakes of published level.
+    std::vector<ElevationPoint> stations = data.points;
+    for (const PublishedLevel& b : levels.basins)
+        stations.push_back(ElevationPoint{b.at, b.feet});
+    const std::vector<ElevationPoint> shores = ShoreSamples(outlines);
+    std::vector<ElevationPoint> all = stations;
+    all.insert(all.end(), shores.begin(), shores.end());
+    const ElevationField field(all, c0, r0, c1, r1);
+    EstimateLakeLevels(field, &outlines);
+    const double x0 = c0 * kTileUnits, y0 = r0 * kTileUnits;
+    const double x1 = (c1 + 1) * kTileUnits, y1 = (r1 + 1) * kTileUnits;
+    const double margin = 0.25 * kTileUnits;
+    const PointBuckets stationBuckets(stations, x0 - margin, y0 - margin, x1 + margin, y1 + margin,
+                                      16384.0);
+    const PointBuckets shoreBuckets(shores, x0 - margin, y0 - margin, x1 + margin, y1 + margin,
+                                    16384.0);
+    const PadSet pads(data.landAirports, x0, y0, x1, y1);
+    const AirportSurfaces surfaces(data.landAirports, levels.basins, stationBuckets, shoreBuckets,
+                                   x0, y0, x1, y1);
+
+    // Tiles are built and coded on every thread and written here in their order as they come,
+    // so the files are the same whatever the number of threads; the builders keep at most two
+    // tiles each ahead of the writing.
+    const unsigned threads = TileThreads(installation, tiles.size());
+    std::vector<std::optional<world::CodedTerrainTile>> built(tiles.size());
+    std::vector<std::string> errors(tiles.size());
+    std::vector<std::uint64_t> samplesOf(tiles.size(), 0);
+    std::mutex lock;
+    std::condition_variable changed;
+    std::size_t next = 0, written = 0;
+    bool stop = false;
+    auto build = [&](std::size_t i) {
+        const TileWater water(outlines, tiles[i].column, tiles[i].row);
+        TileBuilder builder(field, pads, surfaces, water, tiles[i].column, tiles[i].row);
+        world::CodedTerrainTile coded;
+        if (!world::CodeTerrainTile(builder.Build(&samplesOf[i]), &coded, &errors[i]))
+            coded.members.clear();
+        return coded;
+    };
+    auto work = [&] {
+        for (;;) {
+            std::size_t i = 0;
+            {
+                std::unique_lock<std::mutex> hold(lock);
+                changed.wait(hold, [&] {
+                    return stop || next >= tiles.size() || next < written + 2 * threads;
+                });
+                if (stop || next >= tiles.size()) return;
+                i = next++;
             }
+            world::CodedTerrainTile coded = build(i);
+            std::lock_guard<std::mutex> hold(lock);
+            built[i] = std::move(coded);
+            changed.notify_all();
         }
-        bytes += std::filesystem::file_size(path);
+    };
+    std::vector<std::thread> pool;
+    if (threads > 1)
+        for (unsigned t = 0; t < threads; ++t)
+            pool.emplace_back(work);
+    std::uint64_t bytes = 0;
+    std::vector<std::string> conflicts;
+    int ok = 1;
+    for (std::size_t i = 0; i < tiles.size() && ok; ++i) {
+        world::CodedTerrainTile coded;
+        if (pool.empty()) {
+            coded = build(i);
+        } else {
+            std::unique_lock<std::mutex> hold(lock);
+            changed.wait(hold, [&] { return built[i].has_value(); });
+            coded = std::move(*built[i]);
+            built[i].reset();
+        }
+        const std::string path = installation.PrepareFile(TileFile(tiles[i]));
+        if (coded.members.empty()) {
+            *error = errors[i];
+            ok = 0;
+        } else {
+            ok = world::WriteCodedTerrainTile(path, coded, error) &&
+                 CheckAirports(path, tiles[i], data.landAirports, &conflicts, error);
+        }
+        if (ok) bytes += std::filesystem::file_size(path);
+        std::lock_guard<std::mutex> hold(lock);
+        written = i + 1;
+        stop = !ok;
+        changed.notify_all();
     }
+    for (std::thread& t : pool)
+        t.join();
+    if (!ok) return 0;
+    std::uint64_t samples = 0;
+    for (const std::uint64_t n : samplesOf)
+        samples += n;
     std::string list = "Airports whose published elevation the ground does not meet (another "
                        "airport's pad holds the place):\n";
     for (const std::string& c : conflicts) {
@@ -534,10 +626,11 @@ int MakeTerrain(Installation& installation, std::string* error) {
                          Bytes(shipped.begin(), shipped.end()));
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("mkdata: terrain: %zu tiles, %.1f MB, %llu height samples, %zu pad conflicts, "
-                "%.1f s\n",
-                tiles.size(), bytes / 1048576.0, static_cast<unsigned long long>(samples),
-                conflicts.size(), seconds);
+    std::printf(
+        "mkdata: terrain: %zu tiles, %.1f MB, %llu height samples, %zu pad conflicts, "
+        "%u threads, %.1f s\n",
+        tiles.size(), bytes / 1048576.0, static_cast<unsigned long long>(samples), conflicts.size(),
+        threads, seconds);
     return 1;
 }
 

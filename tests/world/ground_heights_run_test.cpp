@@ -1,0 +1,115 @@
+// The ground of the country where the public record says where it lies, read as a pilot placed
+// there reads it: the lessons' cruise moved over each place and resumed in the running program,
+// which reports the ground under the aircraft. Lakes stand at their published surface
+// elevations (each figure's source beside it), the floor of Death Valley below the sea, the bay
+// shore between San Carlos and Palo Alto near sea level and rising gently inland, and South Lake
+// Tahoe's runway on its flat valley floor.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "nav/lat_lon.h"
+#include "support/starter_run.h"
+
+namespace {
+
+using testsupport::StarterRun;
+
+struct Place {
+    const char* name;
+    double lat, lon;  // east positive
+    double feet;      // the published elevation
+    double within;    // how far the ground may lie from it
+};
+
+// Each place's ground as the program reports it, from one run that resumes a flight at each.
+std::vector<double> GroundAt(const std::vector<Place>& places, const char* prefix) {
+    StarterRun run(prefix);
+    const std::string cruise = run.Dir().Read("Flights/Cruise.Flt");
+    std::string script = "frame-interval 100\nwait 500\n";
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        std::int32_t x = 0, z = 0;
+        nav::LatLonToWorld(&x, &z, places[i].lat, -places[i].lon);
+        std::string flight = cruise;
+        testsupport::PutSavedValue(flight, "fmPosX", x);
+        testsupport::PutSavedValue(flight, "fmPosZ", z);
+        const std::string name = "Place" + std::to_string(i) + ".Flt";
+        run.Dir().Write("Flights/" + name, flight);
+        script += "menu 109\ndialog \"Resume Flight\"\nset 1120 " + name +
+                  "\nkey Return press\nwait 600\nreport ground_ft\n";
+    }
+    script += "quit\n";
+    const testsupport::CommandResult r = run.Play(script);
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    std::vector<double> ground;
+    for (std::size_t at = 0; (at = r.out.find(" ground_ft=", at)) != std::string::npos; ++at)
+        ground.push_back(std::stod(r.out.substr(at + 11)));
+    EXPECT_EQ(ground.size(), places.size()) << r.out;
+    ground.resize(places.size(), std::nan(""));
+    return ground;
+}
+
+void ExpectGround(const std::vector<Place>& places, const char* prefix) {
+    const std::vector<double> ground = GroundAt(places, prefix);
+    for (std::size_t i = 0; i < places.size(); ++i)
+        EXPECT_NEAR(ground[i], places[i].feet, places[i].within) << places[i].name;
+}
+
+// The middle of lakes across the country and the floor of the lowest basin.
+TEST(GroundHeights, LakesLieAtTheirPublishedSurfaceElevations) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    ExpectGround(
+        {
+            // 6,225 ft: Lake Tahoe's surface (traveltill.com, Lake Tahoe; 1,895 m at
+            // laketahoe.jpl.nasa.gov).
+            {"Lake Tahoe", 39.09, -120.04, 6225, 40},
+            // 6,178 ft, the USGS benchmark (garywmcleod.com/craterlake).
+            {"Crater Lake", 42.94, -122.10, 6178, 40},
+            // 7,733 ft (scenicusa.net, Yellowstone Lake; 7,732 ft at lakesinus.com).
+            {"Yellowstone Lake", 44.467, -110.367, 7733, 40},
+            // 236 ft below the sea (226 to 238 ft quoted between 2006 and 2015).
+            {"Salton Sea", 33.25, -115.78, -236, 40},
+            // Badwater Basin's salt pan, 282 ft below the sea (scientika.blogspot.com).
+            {"Death Valley's floor", 36.24, -116.80, -282, 40},
+            // The historic average, 4,200 ft (usgs.gov, Great Salt Lake).
+            {"Great Salt Lake", 41.17, -112.58, 4200, 40},
+            // 601.1 ft and 577.5 ft (answers.com; 600 and 577 ft in Britannica).
+            {"Lake Superior", 47.7, -87.5, 601, 40},
+            {"Lake Michigan", 44.0, -87.0, 577, 40},
+            // Full pool 3,700 ft (arizonainformation.info).
+            {"Lake Powell", 37.08, -111.25, 3700, 40},
+            // 2,894 ft (Wikipedia's Flathead Lake as quoted at cryer.org.uk).
+            {"Flathead Lake", 47.90, -114.10, 2894, 40},
+            // 95.5 ft most of the summer (sites.middlebury.edu).
+            {"Lake Champlain", 44.53, -73.33, 95.5, 40},
+            // 1,029 ft (wikimili.com, Moosehead Lake).
+            {"Moosehead Lake", 45.633, -69.65, 1029, 40},
+        },
+        "zephlon-lakes");
+}
+
+// The bay's shore between San Carlos and Palo Alto lies 0 to 10 ft above the sea; Atherton,
+// three miles inland, at about 60 ft. South Lake Tahoe's runway (6,264 ft published) lies in a
+// valley whose floor is flat for a mile and a half either side.
+TEST(GroundHeights, TheBayShoreAndAValleyFloorLieWhereThePublicRecordPutsThem) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    ExpectGround(
+        {
+            {"Redwood Shores", 37.530, -122.240, 5, 15},
+            {"Bair Island", 37.515, -122.220, 5, 15},
+            {"Ravenswood", 37.480, -122.130, 5, 15},
+            {"East Palo Alto", 37.465, -122.120, 5, 15},
+            {"Palo Alto Baylands", 37.456, -122.105, 5, 15},
+            {"Atherton", 37.4613, -122.1978, 60, 40},
+            {"South Lake Tahoe, 1.5 mi east", 38.8939, -119.9677, 6264, 40},
+            {"South Lake Tahoe, 1.5 mi west", 38.8939, -120.0229, 6264, 40},
+            {"South Lake Tahoe, 1.5 mi south", 38.8723, -119.9953, 6264, 40},
+        },
+        "zephlon-shore");
+}
+
+}  // namespace
