@@ -221,7 +221,18 @@ void AtcSpeech::SayDeparture(int id) {
             EndTransmission();
             break;
         case 508:
-            if (!FrequencySet(a.departFreq)) break;
+            if (!FrequencySet(a.departFreq)) {
+                // No departure controller to hand the aircraft to: the tower lets it go.
+                SayCallSign(t + 4500, 0);
+                Word(t + 3001);
+                Word(t + 4554);
+                EndTransmission();
+                if (!listen) break;
+                SayCallSign(p + 6000, 0);
+                Word(p + 6054);
+                EndTransmission();
+                break;
+            }
             HandOff(t, 2003, a.departFreq);
             AtcPresetComFrequency(a.departFreq);
             if (!listen) break;
