@@ -255,7 +255,9 @@ int AirportChoicePage::OnCommand(unsigned notifyCode, win::WParam wParam, win::H
                 win::SendDlgItemMessage(window, kSearchEdit, win::EM_GETMODIFY, 0, 0) == 0)
                 return 1;
             search = win::GetDlgItemText(window, kSearchEdit).substr(0, kSearchLength);
-            const auto found = nav::SelectTypedStation(list, search);
+            const auto found = nav::SelectTypedStation(list, search, [](int r) {
+                return theSheetDirectory && theSheetDirectory->IsToweredAirportRow(r);
+            });
             if (found < 0) return 1;
             win::SendMessage(list, win::LB_SETTOPINDEX, static_cast<win::WParam>(std::max(found - 1, 0)), 0);
             Choose(found, false);
