@@ -3,6 +3,7 @@
 // dialogs and message box finds a row, and the topics the rows link to exist.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -130,6 +131,15 @@ TEST_F(InstalledHelp, TheHelpMenusTopicsExistAndTheIndexIsFull) {
         EXPECT_FALSE(t->paragraphs.empty()) << id;
     }
     EXPECT_GT(topics.Index().size(), 100u);
+    // A topic is listed once under a word, whatever the case of its title and index words.
+    std::map<std::string, int> seen;
+    for (const ui::HelpIndexEntry& e : topics.Index()) {
+        std::string key = e.label;
+        for (char& c : key)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_EQ(++seen[key + " " + std::to_string(e.topic)], 1) << e.label;
+    }
+    EXPECT_EQ(seen.count("altimeter 10478"), 1u);
 }
 
 }  // namespace
