@@ -194,13 +194,17 @@ protected:
     // The saved flight `file` with the place and heading of `from`, `back` feet behind it.
     void PlaceAs(core::IniFile& from, const char* file, double back = 0) {
         core::IniFile to(dir.Path(file).c_str());
-        const double heading = (from.GetInt("Aircraft", "fmHead", 0) & 0xFFFF) * 2 * 3.14159265358979 / 65536;
+        const double heading =
+            (from.GetInt("Aircraft", "fmHead", 0) & 0xFFFF) * 2 * 3.14159265358979 / 65536;
         const double units = back * 78.03;  // flight-model units of a foot
         to.PutInt("Aircraft", "fmPosX",
-                  from.GetInt("Aircraft", "fmPosX", 0) - static_cast<int>(std::lround(std::sin(heading) * units)));
+                  from.GetInt("Aircraft", "fmPosX", 0) -
+                      static_cast<int>(std::lround(std::sin(heading) * units)));
         to.PutInt("Aircraft", "fmPosZ",
-                  from.GetInt("Aircraft", "fmPosZ", 0) - static_cast<int>(std::lround(std::cos(heading) * units)));
-        to.PutString("Aircraft", "fmHead", std::string(from.GetString("Aircraft", "fmHead", "0")).c_str());
+                  from.GetInt("Aircraft", "fmPosZ", 0) -
+                      static_cast<int>(std::lround(std::cos(heading) * units)));
+        to.PutString("Aircraft", "fmHead",
+                     std::string(from.GetString("Aircraft", "fmHead", "0")).c_str());
     }
     std::vector<double> Heard(const std::string& file) {
         return testsupport::Channel(testsupport::ReadWav16(dir.Read(file)).samples, 0);
@@ -307,10 +311,12 @@ TEST_F(AtcFlights, PaloAltosTowerApprovesTheFrequencyChange) {
     const std::map<std::string, std::string> ch = Channels("KPAO");
     ASSERT_EQ(ch.count("tower"), 1u);
     ASSERT_EQ(ch.count("departure"), 0u);
-    const testsupport::CommandResult r = Play("atc-palo-alto-departure.simrun", {{"@tower", ch.at("tower")}});
+    const testsupport::CommandResult r =
+        Play("atc-palo-alto-departure.simrun", {{"@tower", ch.at("tower")}});
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("atc: session KPAO runway 31"), std::string::npos) << r.out;
-    EXPECT_TRUE(TracedInOrder(r.out, {"message 507", "state 4 message 508", "atc: reset"})) << r.out;
+    EXPECT_TRUE(TracedInOrder(r.out, {"message 507", "state 4 message 508", "atc: reset"}))
+        << r.out;
     EXPECT_EQ(r.out.find("message 509"), std::string::npos) << r.out;
     EXPECT_EQ(Saved("departed.flt", "Aircraft", "fmOTG"), "0");
     // "Frequency change approved" in the tower's voice right after its call sign for the 172
@@ -318,13 +324,16 @@ TEST_F(AtcFlights, PaloAltosTowerApprovesTheFrequencyChange) {
     // clearance), in no other controller's.
     const int tower = std::stoi(Saved("departed.flt", "ATCComm", "towerNum"));
     const fs::path install = testsupport::StarterRun::Install();
-    const double callSign = static_cast<double>(apptest::Clip(install, tower + 4549).size()) / 11025.0;
+    const double callSign =
+        static_cast<double>(apptest::Clip(install, tower + 4549).size()) / 11025.0;
     const double said =
-        static_cast<double>(TracedAt(r.out, "message 508") - TracedAt(r.out, "audio ")) / 1000.0 + callSign;
+        static_cast<double>(TracedAt(r.out, "message 508") - TracedAt(r.out, "audio ")) / 1000.0 +
+        callSign;
     const std::vector<double> heard = Heard("handoff.wav");
     double voice = 0, others = 0;
     for (int v : {0, 100, 200, 300}) {
-        const double match = BestMatch(heard, apptest::Clip(install, v + 3001), said - 0.3, said + 0.7);
+        const double match =
+            BestMatch(heard, apptest::Clip(install, v + 3001), said - 0.3, said + 0.7);
         (v == tower ? voice : others) = std::max(v == tower ? voice : others, match);
     }
     // Heard over the engine at full power.
