@@ -144,6 +144,26 @@ TEST_F(PlanRun, EachAnswerToTheSaveQuestionKeepsOrSavesThePlanAsAsked) {
     }
 }
 
+// Next pressed through the new plan's pages without choosing: departure and destination are the
+// same first airport of the list, a route that goes nowhere, which the sheet refuses past the
+// route map, saying why; a destination chosen after going back makes the plan.
+TEST_F(PlanRun, APlanPressedThroughTheWizardIsRefusedUntilItGoesSomewhere) {
+    const std::string script =
+        "frame-interval 20\nwait 300\nmenu 303\ndialog FLIGHTPLANBKGNDSHEET\n"
+        "click 1717\nclick 1717\nclick 1717\nclick 1717\ndialog GENERIC\nread 2023\n"
+        "key Return press\ndialog FLIGHTPLANBKGNDSHEET\nclick 1716\ndialog FLIGHTPLANDESTPG\n"
+        "set 1479 \"Fresno Air T\"\ndialog FLIGHTPLANBKGNDSHEET\n"
+        "click 1717\nclick 1717\nclick 1717\nclick 1717\nwait 300\nquit\n";
+    const testsupport::CommandResult r = run.Play(script);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("no station between"), std::string::npos) << r.out;
+    const std::size_t made = r.out.find("plan: new ");
+    ASSERT_NE(made, std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("plan: new ", made + 1), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("toKFAT.Pln (2 nodes)", made), std::string::npos) << r.out;
+}
+
 TEST_F(PlanRun, AnInstalledPlanForAnotherAircraftMakesItCurrent) {
     // The tour is planned for the Baron; the start flight is the 172's.
     ASSERT_EQ(Key("FlightPlans/CaliforniaTour.Pln", "Settings", "stAirc"), 2);
