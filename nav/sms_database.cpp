@@ -37,8 +37,8 @@ constexpr char kUnlisted[] =
     "The station directory %s does not agree with the navigation tables about a station, so the "
     "station is not used. Installing the program again restores the directory.";
 constexpr char kDamaged[] =
-    "The station directory %s is damaged: a station's record holds what no station can, so it is "
-    "not used. Installing the program again restores the directory.";
+    "The station directory %s is damaged: a station's record is cut short or holds what no "
+    "station can, so it is not used. Installing the program again restores the directory.";
 
 // Where the covered area holds it.
 bool InsideAirspace(std::int32_t x, std::int32_t z) {

@@ -296,8 +296,9 @@ TEST_F(SmsDatabaseTest, DamagedRecordsLeaveTheLastRecordInPlace) {
     // Records the file's end cuts short are a damaged directory, named once however many are
     // read.
     EXPECT_EQ(Read(0, 1),
-              "The station directory flp.sms is damaged: a station's record holds what no station "
-              "can, so it is not used. Installing the program again restores the directory.\n");
+              "The station directory flp.sms is damaged: a station's record is cut short or holds "
+              "what no station can, so it is not used. Installing the program again restores the "
+              "directory.\n");
     EXPECT_EQ(result, 1);
     EXPECT_EQ(nav::theSmsDatabase.VorX(), -1000);
     EXPECT_EQ(Read(0, 0), "");
