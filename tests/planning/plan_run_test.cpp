@@ -70,6 +70,27 @@ TEST_F(PlanRun, AFileThatHoldsNoPlanIsRefusedAndSaid) {
     EXPECT_EQ(Key("after.flt", "flightPlan", "active"), -99);
 }
 
+// Two plan files refused one after the other: the second is said with no word of the first's
+// reason.
+TEST_F(PlanRun, EachRefusedFileIsSaidForItsOwnReason) {
+    dir.MakeFolders("FlightPlans");
+    dir.Write("FlightPlans/NoPlace.Pln",
+              "[Settings]\nstCount=2\n[Points]\nptIdent0=KSQL\nptY0=5\n");
+    dir.Write("FlightPlans/OnePoint.Pln", "[Points]\nptIdent0=KSQL\nptX0=1\nptY0=1\n");  // no count
+    std::string script = "frame-interval 20\nwait 300\n";
+    for (const char* file : {"NoPlace.Pln", "OnePoint.Pln"})
+        script += "menu 159\ndialog \"Load Flight Plan\"\nset 1120 " + std::string(file) +
+                  "\nclick 1\nwait 300\ndialog GENERIC\nread 2023\nkey Return press\nwait 300\n";
+    const testsupport::CommandResult r = run.Play(script + "quit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("NoPlace.Pln could not be loaded: its point 1 (KSQL) has no ptX."),
+              std::string::npos)
+        << r.out;
+    const std::size_t second = r.out.find("OnePoint.Pln could not be loaded");
+    ASSERT_NE(second, std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("has no ptX", second), std::string::npos) << r.out;
+}
+
 // A plan that cannot be written is said, and the file of that name keeps what it held: the
 // write goes to a side file, here blocked by a folder of its name.
 TEST_F(PlanRun, AFailedSaveIsSaidAndKeepsTheFileItWouldReplace) {
