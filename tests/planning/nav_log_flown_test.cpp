@@ -27,20 +27,6 @@ struct Point {
     std::int32_t x = 0, z = 0;
 };
 
-// The cells of the flight log's row (the runner's "read 78 row N: "a | b | ..."").
-std::vector<std::string> LogRow(const std::string& out, int row) {
-    const std::string key = "read 78 row " + std::to_string(row) + ": \"";
-    const std::size_t at = out.find(key);
-    if (at == std::string::npos) return {};
-    const std::string text = out.substr(at + key.size(), out.find('"', at + key.size()) - at - key.size());
-    std::vector<std::string> cells;
-    std::size_t start = 0;
-    for (std::size_t bar; (bar = text.find(" | ", start)) != std::string::npos; start = bar + 3)
-        cells.push_back(text.substr(start, bar - start));
-    cells.push_back(text.substr(start));
-    return cells;
-}
-
 class FlownLeg : public planningtest::ScriptRun, public ::testing::WithParamInterface<bool> {
 protected:
     FlownLeg() : ScriptRun("zephlon-flownleg") {}
@@ -73,7 +59,8 @@ protected:
                 const std::string b = std::string(station) + band;
                 plan += b + "Base=" + std::to_string(top) + "\n";
                 top += 1500;  // metres
-                plan += b + "Top=" + std::to_string(top) + "\n" + b + "Dir=49152\n" + b + "Vel=30\n";
+                plan +=
+                    b + "Top=" + std::to_string(top) + "\n" + b + "Dir=49152\n" + b + "Vel=30\n";
             }
         }
         dir.Write("FlightPlans/Leg.Pln", plan);
@@ -86,8 +73,8 @@ protected:
         const double course = std::atan2(double(to.x) - from.x, double(to.z) - from.z);
         testsupport::PutSavedValue(flight, "fmPosX", from.x);
         testsupport::PutSavedValue(flight, "fmPosZ", from.z);
-        testsupport::PutSavedValue(
-            flight, "fmHead", std::lround(course / (2 * std::numbers::pi) * 65536.0) & 0xFFFF);
+        testsupport::PutSavedValue(flight, "fmHead",
+                                   std::lround(course / (2 * std::numbers::pi) * 65536.0) & 0xFFFF);
         *bug = static_cast<int>(SavedValue(flight, "nav1HSIbug").value_or(0));
         flight += "[Weather]\nswDir=270\nswSpd=30\nswGustSpd=30\n";
         for (int n = 1; n < 9; ++n) {
@@ -111,7 +98,7 @@ TEST_P(FlownLeg, TheLogsGroundSpeedAndTimeAreFlown) {
         "frame-interval 100\nwait 300\nmenu 159\ndialog \"Load Flight Plan\"\nset 1120 Leg.Pln\n"
         "click 1\nwait 1000\nmenu 693\ndialog FLIGHTLOG\nread 78\nclick 2\nwait 300\nquit\n");
     ASSERT_EQ(r.status, 0) << r.out;
-    const std::vector<std::string> leg = LogRow(r.out, 0);
+    const std::vector<std::string> leg = planningtest::ListRow(r.out, 78, 0);
     ASSERT_EQ(leg.size(), 14u) << r.out;
     const int heading = std::stoi(leg[1]), groundSpeed = std::stoi(leg[3]);
     const double miles = std::hypot(double(to.x) - from.x, double(to.z) - from.z) / kUnitsPerMile;
@@ -125,26 +112,35 @@ TEST_P(FlownLeg, TheLogsGroundSpeedAndTimeAreFlown) {
     WriteStart(from, to, &bug);
     const int turn = ((heading - bug) % 360 + 360) % 360;
     std::string script = "frame-interval 1000\nwait 1000\nmenu 687\nwait 1000\nkey Shift+7 press\n";
-    for (int i = 0; i < turn / 10; ++i) script += "key Shift+= press\n";
-    for (int i = 0; i < turn % 10; ++i) script += "key Shift+] press\n";
+    for (int i = 0; i < turn / 10; ++i)
+        script += "key Shift+= press\n";
+    for (int i = 0; i < turn % 10; ++i)
+        script += "key Shift+] press\n";
     script += "key Shift+C press\nkey Shift+X press\nkey Shift+Z press\nwait 60000\nsave " +
-              dir.Path("a.flt") + "\nwait " + std::to_string(static_cast<int>(kMeasureSeconds * 1000)) +
-              "\nsave " + dir.Path("b.flt") + "\nquit\n";
+              dir.Path("a.flt") + "\nwait " +
+              std::to_string(static_cast<int>(kMeasureSeconds * 1000)) + "\nsave " +
+              dir.Path("b.flt") + "\nquit\n";
     r = run.Play(script);
     ASSERT_EQ(r.status, 0) << r.out;
     const std::string a = dir.Read("a.flt"), b = dir.Read("b.flt");
     ASSERT_EQ(SavedValue(b, "nav1HSIbug"), heading) << r.out;
-    const double dx = double(SavedValue(b, "fmPosX").value_or(0) - SavedValue(a, "fmPosX").value_or(0));
-    const double dz = double(SavedValue(b, "fmPosZ").value_or(0) - SavedValue(a, "fmPosZ").value_or(0));
+    const double dx =
+        double(SavedValue(b, "fmPosX").value_or(0) - SavedValue(a, "fmPosX").value_or(0));
+    const double dz =
+        double(SavedValue(b, "fmPosZ").value_or(0) - SavedValue(a, "fmPosZ").value_or(0));
     const double flown = std::hypot(dx, dz) / kUnitsPerMile / kMeasureSeconds * 3600.0;
     // The heading makes good the course: the track within two degrees of it.
-    const double track = std::atan2(dx, dz), course = std::atan2(double(to.x) - from.x, double(to.z) - from.z);
-    EXPECT_LT(std::fabs(std::remainder(track - course, 2 * std::numbers::pi)) * 180 / std::numbers::pi, 2.0);
+    const double track = std::atan2(dx, dz),
+                 course = std::atan2(double(to.x) - from.x, double(to.z) - from.z);
+    EXPECT_LT(
+        std::fabs(std::remainder(track - course, 2 * std::numbers::pi)) * 180 / std::numbers::pi,
+        2.0);
     EXPECT_NEAR(groundSpeed, flown, 3.0);
     EXPECT_NEAR(hours * 60 + minutes, miles / flown * 60.0, 1.0);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothWays, FlownLeg, ::testing::Bool(),
-                         [](const auto& info) { return std::string(info.param ? "Northbound" : "Southbound"); });
+INSTANTIATE_TEST_SUITE_P(BothWays, FlownLeg, ::testing::Bool(), [](const auto& info) {
+    return std::string(info.param ? "Northbound" : "Southbound");
+});
 
 }  // namespace
