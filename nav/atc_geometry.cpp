@@ -235,6 +235,37 @@ int AtcSelectPlanAirport(int node) {
     return AtcSelectAirport(1, p->nodes[static_cast<std::size_t>(node)].ident);
 }
 
+int AtcTakeRunwayUnderAircraft() {
+    AtcState& a = theAtcState;
+    SmsEntryCopy entry;
+    SmsAirportHeader header;
+    std::vector<SmsRunwayRecord> rows;
+    if (theSmsDatabase.ReadAirportRecord(a.airportIndex, &entry, &header, &rows) == 0) return 0;
+    const flight::FlightModelState& f = flight::theFlightModelState;
+    constexpr double kUnitsPerFoot = 474112.0 / 6076.12;
+    constexpr double kRadiansPerUnit = std::numbers::pi / 32768.0;
+    const int count = std::min<int>(static_cast<int>(rows.size()), kAtcRunwayRows);
+    for (int i = 0; i < count; ++i) {
+        const SmsRunwayRecord& r = rows[static_cast<std::size_t>(i)];
+        // Facing along the runway (within 60 degrees), between its threshold (or a little
+        // short of it, where a take-off may start) and its far end, and within its sides.
+        const int facing =
+            static_cast<std::int16_t>(static_cast<std::uint16_t>(f.fmHead - r.heading));
+        if (std::abs(facing) > 10923) continue;
+        const double h = r.heading * kRadiansPerUnit;
+        const double dx = static_cast<double>(f.fmPosX) - r.x,
+                     dz = static_cast<double>(f.fmPosZ) - r.z;
+        const double along = (dx * std::sin(h) + dz * std::cos(h)) / kUnitsPerFoot;
+        const double across = (dx * std::cos(h) - dz * std::sin(h)) / kUnitsPerFoot;
+        const double halfWidth = std::max<double>(r.width, 75.0) / 2.0;
+        if (along < -200.0 || along > r.length || std::abs(across) > halfWidth) continue;
+        TakeRunway(r, header.elevation);
+        a.selRwy = i;
+        return 1;
+    }
+    return 0;
+}
+
 std::string AtcRunwayDesignator(int index) {
     SmsEntryCopy entry;
     SmsAirportHeader header;

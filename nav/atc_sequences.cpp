@@ -241,10 +241,38 @@ void Departure3() {
         TakeoffRollAdvice();
 }
 
+// On the plan's first leg with the centre, which takes the aircraft without a word until it
+// is called.
+void HandToCenter() {
+    AtcState& a = theAtcState;
+    FlightEvaluation& e = theFlightEvaluation;
+    AtcNextPlanNode();
+    e.spPropHead.clear();
+    a.spSeq = kSeqEnRoute;
+    e.spCom = 538;
+    e.spPos = 3;
+    a.fac = kFacCenter;
+    AtcPresetComFrequency(a.centerFreq);
+}
+
 void Departure4() {
     AtcState& a = theAtcState;
+    FlightEvaluation& e = theFlightEvaluation;
     if (!RunOut()) return;
-    if (a.departTuned == 0 && FrequencySet(a.departFreq)) {
+    if (!FrequencySet(a.departFreq)) {
+        // The tower approved the frequency change and no departure controller speaks on its
+        // frequency: with a plan the centre comes next, without one the dialogue ends as after
+        // departure's goodbye.
+        if (Plan() != nullptr) {
+            HandToCenter();
+        } else {
+            e.spPos = 6;
+            e.spWait = 30000;
+            e.spTick = Now();
+        }
+        return;
+    }
+    if (a.departTuned == 0) {
         if (RadioHelp()) Tune();
         return;
     }
@@ -371,15 +399,7 @@ void AtcNonToweredDepartureStep() {
         a.groundLatch = 0;
     }
     if (SmallSkyhawkWithCopilot()) ClimbOutAdvice();
-    if (Height() > 78000) {
-        AtcNextPlanNode();
-        e.spPropHead.clear();
-        a.spSeq = kSeqEnRoute;
-        e.spCom = 538;
-        e.spPos = 3;
-        a.fac = kFacCenter;
-        AtcPresetComFrequency(a.centerFreq);
-    }
+    if (Height() > 78000) HandToCenter();
 }
 
 int AtcWaitForHandoff(int state) {

@@ -111,6 +111,15 @@ void AtcSpeech::HandOffReadback(int facility, const std::string& frequency) {
     EndTransmission();
 }
 
+void AtcSpeech::GoodDay(int voice) {
+    Word(voice + 4554);
+    EndTransmission();
+    if (A().listen == 0) return;
+    SayCallSign(P() + 6000, 0);
+    Word(P() + 6054);
+    EndTransmission();
+}
+
 void AtcSpeech::Number(int value, int base) {
     QueueNumber(static_cast<std::int16_t>(std::clamp(value, -32768, 32767)), base);
 }
@@ -221,7 +230,13 @@ void AtcSpeech::SayDeparture(int id) {
             EndTransmission();
             break;
         case 508:
-            if (!FrequencySet(a.departFreq)) break;
+            if (!FrequencySet(a.departFreq)) {
+                // No departure controller to hand the aircraft to: the tower lets it go.
+                SayCallSign(t + 4500, 0);
+                Word(t + 3001);
+                GoodDay(t);
+                break;
+            }
             HandOff(t, 2003, a.departFreq);
             AtcPresetComFrequency(a.departFreq);
             if (!listen) break;
@@ -237,12 +252,7 @@ void AtcSpeech::SayDeparture(int id) {
             Word(d + 4586);
             Word(d + 4578);
             Spell("1200", kControllerWords, d);
-            Word(d + 4554);
-            EndTransmission();
-            if (!listen) break;
-            SayCallSign(p + 6000, 0);
-            Word(p + 6054);
-            EndTransmission();
+            GoodDay(d);
             break;
         case 524:
             SaySquawk(g, 504, 505);

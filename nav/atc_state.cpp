@@ -516,6 +516,8 @@ void AtcStartSession(int tuned) {
         const bool onGround = flight::theFlightModelState.fmOTG != 0;
         a.startPos = onGround ? 0 : 25;
         found = AtcSelectAirport(onGround ? 0 : 1, theAtisSpeech.atisAirport) != 0;
+        // Tuned on a runway, the aircraft is ready for departure: the tower's, not ground's.
+        if (found && onGround && AtcTakeRunwayUnderAircraft() != 0) a.startPos = 3;
     } else {
         found = AtcCopyAirportFromDirectory() != 0;
     }

@@ -59,23 +59,35 @@ std::string ListRowText(win::HWND list, int row) {
     return text;
 }
 
-int SelectTypedStation(win::HWND list, std::string_view typed) {
+int SelectTypedStation(win::HWND list, std::string_view typed,
+                       const std::function<bool(int row)>& preferred) {
     const std::size_t first = typed.find_first_not_of(' ');
     if (first == std::string_view::npos) return -1;
     typed = typed.substr(first, typed.find_last_not_of(' ') - first + 1);
     const int rows = static_cast<int>(win::SendMessage(list, kLbGetCount, 0, 0));
-    int exact = -1, any = -1, named = -1;
+    int exact = -1, any = -1, named = -1, whole = -1, wholePreferred = -1;
     for (int row = 0; row < rows && named < 0; ++row) {
         const std::string text = ListRowText(list, row);
+        const std::string_view view(text);
         const std::size_t open = text.rfind(" (");
-        if (open != std::string::npos && text.back() == ')' &&
-            platform::EqualIgnoringCase(std::string_view(text).substr(open + 2, text.size() - open - 3), typed))
+        const bool coded = open != std::string::npos && text.back() == ')';
+        if (coded &&
+            platform::EqualIgnoringCase(view.substr(open + 2, text.size() - open - 3), typed))
             named = row;
+        // The name alone, without its code.
+        if (wholePreferred < 0 &&
+            platform::EqualIgnoringCase(coded ? view.substr(0, open) : view, typed)) {
+            if (whole < 0) whole = row;
+            if (preferred && preferred(row)) wholePreferred = row;
+        }
         if (exact < 0 && text.compare(0, typed.size(), typed) == 0) exact = row;
-        if (any < 0 && text.size() >= typed.size() && platform::EqualIgnoringCase(std::string_view(text).substr(0, typed.size()), typed))
+        if (any < 0 && text.size() >= typed.size() &&
+            platform::EqualIgnoringCase(view.substr(0, typed.size()), typed))
             any = row;
     }
-    const int row = named >= 0 ? named : (exact >= 0 ? exact : any);
+    int row = named;
+    for (const int candidate : {wholePreferred, whole, exact, any})
+        if (row < 0) row = candidate;
     if (row >= 0) win::SendMessage(list, kLbSetCurSel, static_cast<win::WParam>(row), 0);
     return row;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -43,9 +44,11 @@ private:
 [[nodiscard]] std::string ListRowText(win::HWND list, int row);
 
 // The row of a station list that what the user typed names, selected: the station whose code
-// (in brackets after the name) it is, whatever the case; else the first name it begins, first
-// as typed, then in any case. -1 (and the list untouched) when none does.
-int SelectTypedStation(win::HWND list, std::string_view typed);
+// (in brackets after the name) it is, whatever the case; else a station whose whole name it is,
+// whatever the case, a `preferred` row (a towered field) before the others; else the first name
+// it begins, first as typed, then in any case. -1 (and the list untouched) when none does.
+int SelectTypedStation(win::HWND list, std::string_view typed,
+                       const std::function<bool(int row)>& preferred = {});
 
 // Puts a text into the control `id` of a dialog; nothing when the dialog has no such control.
 void SetControlText(win::HWND dialog, int id, std::string_view text);

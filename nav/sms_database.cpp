@@ -37,8 +37,8 @@ constexpr char kUnlisted[] =
     "The station directory %s does not agree with the navigation tables about a station, so the "
     "station is not used. Installing the program again restores the directory.";
 constexpr char kDamaged[] =
-    "The station directory %s is damaged: a station's record holds what no station can, so it is "
-    "not used. Installing the program again restores the directory.";
+    "The station directory %s is damaged: a station's record is cut short or holds what no "
+    "station can, so it is not used. Installing the program again restores the directory.";
 
 // Where the covered area holds it.
 bool InsideAirspace(std::int32_t x, std::int32_t z) {
@@ -194,6 +194,8 @@ int SmsDatabase::Reopen(const char* name, win::HWND parent) {
 
 int SmsDatabase::OpenSmsDatabase(const char* name, win::HWND parent) {
     fileName = name != nullptr ? name : kSmsFileName;
+    // A directory opened again may be another file: its damage is named once more.
+    damageTold = false;
     // The table is emptied, not freed: a directory opened again reads into the memory it had.
     entries.clear();
     rowCounts.fill(0);
@@ -442,26 +444,37 @@ int SmsDatabase::ReportRead(win::HWND parent, ReadResult result) const {
         case ReadResult::NoSeek:
             ShowError(parent, kCouldNotSeek);
             return 1;
-        case ReadResult::Short:
-            break;
+        case ReadResult::Short:  // a record the file's end cuts short: damage too
         case ReadResult::Damaged:
-        case ReadResult::Unlisted:
+        case ReadResult::Unlisted: {
             // Said once: a damaged directory would otherwise say it at every station.
-            if (!damageTold)
-                ShowError(parent, result == ReadResult::Damaged ? kDamaged : kUnlisted);
+            const bool unlisted = result == ReadResult::Unlisted;
+            if (!damageTold) ShowError(parent, unlisted ? kUnlisted : kDamaged);
             damageTold = true;
             win::TraceLine("sms: " + fileName + " holds " +
-                           (result == ReadResult::Damaged ? "a damaged" : "an unlisted") +
-                           " record");
+                           (unlisted ? "an unlisted" : "a damaged") + " record");
             return 1;
+        }
     }
     ShowError(parent, kErrorReading);
     return 1;
 }
 
+bool SmsDatabase::IsToweredAirportRow(int row) const {
+    const int index = EntryOfRow(kSmsAirport, row);
+    if (index < 0) return false;
+    SmsAirportHeader header;
+    std::vector<SmsRunwayRecord> rows;
+    return ReadAirportAt(Entry(index).recordOffset, &header, &rows) == ReadResult::Ok &&
+           !FrequencyText(header.tower).empty();
+}
+
 int SmsDatabase::ReadRecord(win::HWND parent, int row, int kind, win::FileHandle handle) {
     const int index = EntryOfRow(kind, row);
-    if (index < 0 || kind > kSmsWaypoint) return ReportRead(parent, ReadResult::Short);
+    if (index < 0 || kind > kSmsWaypoint) {
+        ShowError(parent, kErrorReading);
+        return 1;
+    }
     const SmsListEntry entry = Entry(index);
     theSmsCurrentEntry = SmsCurrentEntry{entry.code, entry.recordOffset, std::string(entry.name)};
 

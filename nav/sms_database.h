@@ -91,6 +91,9 @@ public:
     std::array<std::uint32_t, kSmsListKinds> showFlags{};
 
     // ---- records ----
+    // Whether the airport of airport-list row `row` has a tower frequency; false for a record
+    // that cannot be read (nothing is said).
+    [[nodiscard]] bool IsToweredAirportRow(int row) const;
     // Reads the record behind list row `row` of `kind` into the current record of the kind: 0
     // on success, 1 after showing the error. VOR, NDB, ILS and waypoint records are read through
     // `handle` when it is open, else through theSmsFile. A failure leaves the current record.

@@ -116,6 +116,9 @@ private:
     // pilot's "over to <facility> <frequency>, call sign, good day".
     void HandOff(int voice, int phrase, const std::string& frequency);
     void HandOffReadback(int facility, const std::string& frequency);
+    // A controller's "good day" at voice `voice` ending the transmission, and, when the pilot is
+    // heard, the pilot's "call sign, good day".
+    void GoodDay(int voice);
     void Word(int id);
 };
 

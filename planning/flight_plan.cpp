@@ -327,12 +327,13 @@ int FlightPlan::ReadSettings(core::IniFile& file) {
 }
 
 int FlightPlan::ReadPoints(core::IniFile& file) {
+    // Each file read says why it was refused, or nothing: never a reason of a file before it.
+    refusal.clear();
     if (nodeCount <= 0) return 0;
     for (FlightPlanNode& n : nodes) {
         n.arrivalTime = 0xFFFF;
         n.fuel = 0;
     }
-    refusal.clear();
     for (int i = 0; i < std::min(nodeCount, kMaxPlanNodes); ++i) {
         FlightPlanNode& n = nodes[static_cast<std::size_t>(i)];
         n.ident = std::string(file.GetString("Points", Key("ptIdent", i).c_str(), "")).substr(0, 7);

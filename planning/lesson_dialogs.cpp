@@ -78,7 +78,7 @@ int FlightManeuverDialog::OnInitDialog(win::HWND dialog) {
         win::SendDlgItemMessage(dialog, kList, win::LB_ADDSTRING, 0, reinterpret_cast<win::LParam>(title->c_str()));
     }
     win::SendDlgItemMessage(dialog, kList, win::LB_SETCURSEL, static_cast<win::WParam>(chosen), 0);
-    win::SetDlgItemText(dialog, kText, "");
+    win::SetDlgItemText(dialog, kText, LoadManeuverDescription(chosen));
     return r;
 }
 
@@ -86,7 +86,10 @@ int FlightManeuverDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win
     const int id = win::LOWORD(wParam);
     if (id == kList && (notifyCode == win::LBN_SELCHANGE || notifyCode == win::LBN_DBLCLK)) {
         const auto row = static_cast<int>(win::SendDlgItemMessage(window, kList, win::LB_GETCURSEL, 0, 0));
-        if (row >= 0) chosen = row;
+        if (row >= 0) {
+            chosen = row;
+            win::SetDlgItemText(window, kText, LoadManeuverDescription(chosen));
+        }
         return 1;
     }
     if (id == win::IDOK) {

@@ -445,14 +445,22 @@ std::optional<std::string> LoadManeuverLesson(int n) {
     return WithLessonMember(member, [](const LessonLineReader& lines) { return ReadLessonTitle(lines); });
 }
 
+namespace {
+
+std::optional<std::string> FirstLineOf(const char* member) {
+    return WithLessonMember(member, [](const LessonLineReader& lines) {
+        char buffer[256];
+        return lines(buffer, sizeof buffer) ? std::optional<std::string>(buffer) : std::nullopt;
+    });
+}
+
+}  // namespace
+
 int LoadLessonDescription(std::string* text, int n) {
     for (int lesson = n; lesson >= 1; --lesson) {
         char member[32];
         std::snprintf(member, sizeof member, "lDesc%d.txt", lesson);
-        const std::optional<std::string> line = WithLessonMember(member, [](const LessonLineReader& lines) {
-            char buffer[256];
-            return lines(buffer, sizeof buffer) ? std::optional<std::string>(buffer) : std::nullopt;
-        });
+        const std::optional<std::string> line = FirstLineOf(member);
         if (line) {
             *text = *line;
             return lesson;
@@ -460,6 +468,12 @@ int LoadLessonDescription(std::string* text, int n) {
     }
     text->clear();
     return 0;
+}
+
+std::string LoadManeuverDescription(int n) {
+    char member[32];
+    std::snprintf(member, sizeof member, "mDesc%d.txt", n);
+    return FirstLineOf(member).value_or(std::string());
 }
 
 }  // namespace planning

@@ -119,5 +119,7 @@ int DumpLessonFile(const LessonScript& script, const std::string& path);
 // The first line of the description of lesson n, else of the nearest lesson below it; the number
 // of the lesson whose description was read, 0 when none.
 int LoadLessonDescription(std::string* text, int n);
+// The first line of the description of manoeuvre n ("mDesc<n>.txt"); empty when it has none.
+[[nodiscard]] std::string LoadManeuverDescription(int n);
 
 }  // namespace planning

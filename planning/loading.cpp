@@ -19,6 +19,7 @@ namespace {
 
 constexpr double kPoundsPerKilogram = 2.205;
 constexpr double kKilogramsPerPound = 0.4535147392290249;
+constexpr double kFuelPoundsPerKilogram = 2.2;
 
 constexpr int kCabin = 1169;
 constexpr int kLeftTank = 1178, kRightTank = 1626;
@@ -41,21 +42,28 @@ std::string Weight(const char* format, int pounds) {
 int KilogramsToPounds(double kilograms) {
     return core::ClampToInt32(std::floor(kilograms * kPoundsPerKilogram + 0.5));
 }
-int KilogramsToGallons(double kilograms, double poundsPerGallon) {
-    return core::ClampToInt32(std::floor(kilograms * kPoundsPerKilogram / poundsPerGallon + 0.5));
-}
 int PoundsToKilograms(double pounds) {
     return core::ClampToInt32(std::floor(pounds * kKilogramsPerPound + 0.5));
 }
-int GallonsToKilograms(double gallons, double poundsPerGallon) {
-    return core::ClampToInt32(std::floor(gallons * poundsPerGallon * kKilogramsPerPound + 0.5));
+int FuelKilogramsToPounds(double kilograms) {
+    return core::ClampToInt32(std::floor(kilograms * kFuelPoundsPerKilogram + 0.5));
+}
+int KilogramsToGallons(double kilograms, double poundsPerGallon) {
+    return core::ClampToInt32(
+        std::floor(kilograms * kFuelPoundsPerKilogram / poundsPerGallon + 0.5));
+}
+double FuelPoundsToKilograms(double pounds) {
+    return pounds / kFuelPoundsPerKilogram;
+}
+double GallonsToKilograms(double gallons, double poundsPerGallon) {
+    return gallons * poundsPerGallon / kFuelPoundsPerKilogram;
 }
 
 void LoadingModel::FillFromFlightModel(int aircraftType) {
     const flight::FlightModelState& s = flight::theFlightModelState;
     maxTakeoffWeight = s.fmMaxTakeoffWeight;
     emptyWeight = s.fmEmptyWeight;
-    maxFuelPerTank = s.fmMaxFuel / 2;
+    maxFuelPerTank = s.fmMaxFuel / 2.0;
     fuelInPounds = aircraftType == 4 ? 1 : 0;
     poundsPerGallon = aircraftType == 3 || aircraftType == 4 ? kJetPoundsPerGallon : kAvgasPoundsPerGallon;
     leftTank = s.fmFuel1;
@@ -76,9 +84,11 @@ std::int32_t LoadingModel::TotalWeight() const {
     return (leftTank + rightTank) / 256 + emptyWeight + cabinLoad;
 }
 
-void LoadingModel::SetTank(int tank, std::int64_t kilograms) {
-    const std::int64_t kg = std::clamp<std::int64_t>(kilograms, 0, std::max(0, maxFuelPerTank));
-    (tank == 0 ? leftTank : rightTank) = static_cast<std::int32_t>(kg * 256);
+void LoadingModel::SetTank(int tank, double kilograms) {
+    // (A typed amount may be as large as a billion, or not a number at all: either is held.)
+    const double kg =
+        std::clamp(std::isnan(kilograms) ? 0.0 : kilograms, 0.0, std::max(0.0, maxFuelPerTank));
+    (tank == 0 ? leftTank : rightTank) = static_cast<std::int32_t>(std::lround(kg * 256.0));
 }
 
 void LoadingModel::FillTanks() {
@@ -115,7 +125,8 @@ std::string LoadingModel::MaxTakeoffText() const {
 std::string LoadingModel::MaxFuelText() const {
     char text[96];
     std::snprintf(text, sizeof text, "Maximum fuel load is %2d gals or %3d lbs.",
-                  2 * KilogramsToGallons(maxFuelPerTank, poundsPerGallon), 2 * KilogramsToPounds(maxFuelPerTank));
+                  KilogramsToGallons(2 * maxFuelPerTank, poundsPerGallon),
+                  FuelKilogramsToPounds(2 * maxFuelPerTank));
     return text;
 }
 
@@ -124,17 +135,17 @@ std::string LoadingModel::TotalText() const {
 }
 
 int LoadingModel::TankFigure(int tank) const {
-    const int kg = (tank == 0 ? leftTank : rightTank) / 256;
-    return fuelInPounds ? KilogramsToPounds(kg) : KilogramsToGallons(kg, poundsPerGallon);
+    const double kg = (tank == 0 ? leftTank : rightTank) / 256.0;
+    return fuelInPounds ? FuelKilogramsToPounds(kg) : KilogramsToGallons(kg, poundsPerGallon);
 }
 
 std::string LoadingModel::TankCompanionText(int tank) const {
-    const int kg = (tank == 0 ? leftTank : rightTank) / 256;
+    const double kg = (tank == 0 ? leftTank : rightTank) / 256.0;
     char text[32];
     if (fuelInPounds)
         std::snprintf(text, sizeof text, "(%3d Gals)", KilogramsToGallons(kg, poundsPerGallon));
     else
-        std::snprintf(text, sizeof text, "(%3d lbs)", KilogramsToPounds(kg));
+        std::snprintf(text, sizeof text, "(%3d lbs)", FuelKilogramsToPounds(kg));
     return text;
 }
 
@@ -184,8 +195,10 @@ void FuelAndCabinLoadingDialog::ReadTank(int tank) {
     bool number = false;
     const int typed = ui::optiondialogs::ParseNumber(win::GetDlgItemText(window, tank == 0 ? kLeftTank : kRightTank), &number);
     if (number && (theLoadingModel.fuelInPounds || typed != theLoadingModel.TankFigure(tank)))
-        theLoadingModel.SetTank(tank, theLoadingModel.fuelInPounds ? PoundsToKilograms(typed)
-                                                                    : GallonsToKilograms(typed, theLoadingModel.poundsPerGallon));
+        theLoadingModel.SetTank(tank,
+                                theLoadingModel.fuelInPounds
+                                    ? FuelPoundsToKilograms(typed)
+                                    : GallonsToKilograms(typed, theLoadingModel.poundsPerGallon));
     ShowTank(tank);
     ShowTotal();
 }

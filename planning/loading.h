@@ -13,17 +13,25 @@ namespace planning {
 // Pounds a gallon of the fuels: the piston aircraft's avgas and the turbines' Jet-A.
 inline constexpr double kAvgasPoundsPerGallon = 6.0, kJetPoundsPerGallon = 6.7;
 
-// Unit conversions of the loading figures, each to the nearest whole number (300 lb are 136 kg,
-// shown as 300 lb again; a figure no whole kilogram gives back is kept as typed, below).
+// Unit conversions of the loading figures, each shown to the nearest whole number, so a figure
+// typed comes back as typed (300 lb are 136 kg, shown as 300 lb again; a figure no whole
+// kilogram gives back is kept as typed, below). Fuel has its own: the aircraft table holds its
+// fuel as gallons times pounds a gallon over 2.2 pounds a kilogram (the 172's 40 gallons as
+// 109 kg), and so the fuel figures read it back; the tanks keep fractions of a kilogram, so fuel
+// typed goes in exactly.
 [[nodiscard]] int KilogramsToPounds(double kilograms);
-[[nodiscard]] int KilogramsToGallons(double kilograms, double poundsPerGallon = kAvgasPoundsPerGallon);
 [[nodiscard]] int PoundsToKilograms(double pounds);
-[[nodiscard]] int GallonsToKilograms(double gallons, double poundsPerGallon = kAvgasPoundsPerGallon);
+[[nodiscard]] int FuelKilogramsToPounds(double kilograms);
+[[nodiscard]] int KilogramsToGallons(double kilograms,
+                                     double poundsPerGallon = kAvgasPoundsPerGallon);
+[[nodiscard]] double FuelPoundsToKilograms(double pounds);
+[[nodiscard]] double GallonsToKilograms(double gallons,
+                                        double poundsPerGallon = kAvgasPoundsPerGallon);
 
 struct LoadingModel {
     std::int32_t maxTakeoffWeight = 0;  // kg
     std::int32_t emptyWeight = 0;       // kg
-    std::int32_t maxFuelPerTank = 0;    // kg
+    double maxFuelPerTank = 0;          // kg, half the aircraft's fuel
     int fuelInPounds = 0;               // the tanks are edited in pounds, not gallons
     double poundsPerGallon = kAvgasPoundsPerGallon;
     std::int32_t leftTank = 0;          // kg x 256
@@ -42,7 +50,7 @@ struct LoadingModel {
 
     [[nodiscard]] std::int32_t TotalWeight() const;
     // A tank (0 left, 1 right) set to kilograms, held to 0..the tank's maximum.
-    void SetTank(int tank, std::int64_t kilograms);
+    void SetTank(int tank, double kilograms);
     void FillTanks();
     void SetCabinLoad(std::int64_t kilograms);
     // The cabin load typed in pounds, and shown in pounds.

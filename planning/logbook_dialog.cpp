@@ -103,6 +103,12 @@ int LogbooksDialog::OnInitDialog(win::HWND dialog) {
     FillCombo(dialog, kCategory, &GetCategoryName, 2);
     FillCombo(dialog, kConditions, &GetConditionsName, 3);
     FillCombo(dialog, kPilotingTime, &GetPilotingTimeName, 3);
+    // A new entry starts as the common flight, by day as pilot in command; the rows keep the
+    // order the pilot file numbers them in.
+    win::SendDlgItemMessage(dialog, kConditions, win::CB_SETCURSEL,
+                            static_cast<win::WParam>(ParseConditions("Day")), 0);
+    win::SendDlgItemMessage(dialog, kPilotingTime, win::CB_SETCURSEL,
+                            static_cast<win::WParam>(ParsePilotingTime("Pilot-In-Command")), 0);
     const auto now = static_cast<std::time_t>(win::CalendarTime());
     std::tm today{};
     localtime_r(&now, &today);

@@ -320,17 +320,20 @@ void FlightPlan::BuildNavLog() const {
             if (wind.direction == 0) wind.direction = 360;
             wind.known = true;
         }
-        const int windDirection = wind.direction;
+        // The course is a direction on the world's grid, while a wind blows from a magnetic
+        // direction, as the world's weather applies it: the triangle is worked on the grid,
+        // where a direction is the magnetic one plus the variation and north parts.
+        const nav::GridValues grid = nav::theMapView.LookupGridValues(from.x, from.y);
+        const double gridOffset =
+            grid.variation * kDegreesPerBinaryUnit + grid.north * kDegreesPerBinaryUnit;
+        const int windDirection = wind.direction + static_cast<int>(std::lround(gridOffset));
         const std::int32_t windSpeed = wind.speed;
         const int gs = WindCorrectedGroundSpeed(course, windDirection, windSpeed, log.trueAirspeed);
         row.groundSpeed = static_cast<std::int16_t>(gs);
         row.windComponent = static_cast<std::int16_t>(
             -static_cast<int>(windSpeed * CosDegrees(course - windDirection) + 0.5));
-        const nav::GridValues grid = nav::theMapView.LookupGridValues(from.x, from.y);
-        const double offset =
-            grid.variation * kDegreesPerBinaryUnit + grid.north * kDegreesPerBinaryUnit + 0.5;
         row.magneticHeading = static_cast<std::int16_t>(
-            WindCorrectedMagneticHeading(course, windDirection, windSpeed, gs, offset));
+            WindCorrectedMagneticHeading(course, windDirection, windSpeed, gs, gridOffset + 0.5));
         const double d = legMiles[static_cast<std::size_t>(i)];
         remaining = std::max(remaining - d, 0.0);
         row.distance = static_cast<std::int32_t>(d + 0.5);

@@ -99,8 +99,10 @@ int WriteFlightPlanFile(const std::string& path) {
 }
 
 int ReadFlightPlanFile(const std::string& path) {
-    if (thePlanningHost.worldPlan() == nullptr || !thePlanningHost.isReadableFile(FromWorkingFolder(path)))
-        return 0;
+    FlightPlan* plan = thePlanningHost.worldPlan();
+    if (plan == nullptr) return 0;
+    plan->refusal.clear();
+    if (!thePlanningHost.isReadableFile(FromWorkingFolder(path))) return 0;
     core::IniFile file(FromWorkingFolder(path).c_str());
     return thePlanningHost.loadWorldPlan(file) != 0 ? 1 : 0;
 }

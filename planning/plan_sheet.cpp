@@ -11,6 +11,7 @@
 #include "planning/nav_log.h"
 #include "planning/pilot_file.h"
 #include "planning/planning_host.h"
+#include "ui/dialog_services.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/input.h"
@@ -255,7 +256,9 @@ int AirportChoicePage::OnCommand(unsigned notifyCode, win::WParam wParam, win::H
                 win::SendDlgItemMessage(window, kSearchEdit, win::EM_GETMODIFY, 0, 0) == 0)
                 return 1;
             search = win::GetDlgItemText(window, kSearchEdit).substr(0, kSearchLength);
-            const auto found = nav::SelectTypedStation(list, search);
+            const auto found = nav::SelectTypedStation(list, search, [](int r) {
+                return theSheetDirectory && theSheetDirectory->IsToweredAirportRow(r);
+            });
             if (found < 0) return 1;
             win::SendMessage(list, win::LB_SETTOPINDEX, static_cast<win::WParam>(std::max(found - 1, 0)), 0);
             Choose(found, false);
@@ -328,9 +331,39 @@ void NewFlightPlan::OnPageChanging() {
     win::ShowWindow(win::GetDlgItem(window, kMapPageFrame), win::SW_HIDE);
 }
 
+namespace {
+
+constexpr int kMapPage = 3;
+
+// A route with a leg of some length; otherwise says why there is none, over the sheet.
+bool RouteGoesSomewhere(win::HWND sheet, const FlightPlan& plan) {
+    const int count = std::min(plan.nodeCount, kMaxPlanNodes);
+    for (int i = 1; i < count; ++i) {
+        const FlightPlanNode& n = plan.nodes[static_cast<std::size_t>(i)];
+        if (n.x != plan.nodes[0].x || n.y != plan.nodes[0].y) return true;
+    }
+    const std::string departure = count > 0 ? plan.nodes[0].ident : std::string("the departure");
+    ui::ShowMessageBox(sheet,
+                       "The route begins and ends at " + departure +
+                           " with no station between. Choose another destination, or add a "
+                           "station on the route map.",
+                       ui::MB_ICONEXCLAMATION);
+    return false;
+}
+
+}  // namespace
+
+int NewFlightPlan::NextPage() {
+    if (currentPage == kMapPage && theWorkingFlightPlan &&
+        !RouteGoesSomewhere(window, *theWorkingFlightPlan))
+        return 1;
+    return FakePropertySheet::NextPage();
+}
+
 int NewFlightPlan::Finish() {
     FlightPlan* plan = theWorkingFlightPlan.get();
     if (plan == nullptr) return 0;
+    if (!RouteGoesSomewhere(window, *plan)) return 1;
     Cursor(win::IDC_WAIT);
     if (const PlanningRecord* r = thePlanningRecord.get()) TakePlanningRecord(*plan, *r);
     plan->active = 1;

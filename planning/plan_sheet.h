@@ -90,6 +90,9 @@ public:
     ~NewFlightPlan() override;
     int OnInitDialog(win::HWND dialog) override;
     void OnPageChanging() override;
+    // Past the route map, and at Finish, a route that goes nowhere (its departure and
+    // destination the same airport, no station between) is refused with a word why.
+    int NextPage() override;
     int Finish() override;
     int Cancel() override;
 

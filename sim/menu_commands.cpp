@@ -270,6 +270,13 @@ void NotImplemented(win::HWND window) {
     ui::ShowMessageBox(window, "Not yet implemented!", ui::MB_ICONINFORMATION);
 }
 
+// The guard closes the active plan before a command asks for the plan that replaces it; a
+// command that ends without one (its dialog cancelled, its file refused) gives the plan back.
+void KeepPlanNotReplaced(bool wasActive) {
+    if (!wasActive || IsProgramClosed()) return;
+    if (planning::FlightPlan* plan = theSimWorld.GetFlightPlan()) plan->active = 1;
+}
+
 }  // namespace
 
 int RunDialogOver(win::HWND window, const char* templateName) {
@@ -294,8 +301,9 @@ int ConfirmCloseFlightPlan(win::HWND window) {
     const int r = ui::RunCloseFPDialog(window);
     if (r == 0 || IsProgramClosed()) return 0;
     if (r == 1) {
-        ConfirmSaveFlightPlan(window);
-        if (IsProgramClosed()) return 0;
+        // Cancelled at the save question (or in the file dialog under it): the unsaved plan
+        // stays, and the command that asked goes no further.
+        if (ConfirmSaveFlightPlan(window) == 0 || IsProgramClosed()) return 0;
         if (planning::FlightPlan* plan = theSimWorld.GetFlightPlan()) plan->active = 0;
     }
     return 1;
@@ -307,7 +315,8 @@ int ConfirmSaveFlightPlan(win::HWND window) {
     if (plan == nullptr || plan->active == 0 || plan->saved != 0) return 1;
     const int r = ui::RunSaveFPDialog(window);
     if (r == 0 || IsProgramClosed()) return 0;
-    if (r == 1) planning::PromptSaveFlightPlan(window);
+    // A plan not written (the file dialog cancelled, the write refused) is no plan saved.
+    if (r == 1 && planning::PromptSaveFlightPlan(window) == 0) return 0;
     return IsProgramClosed() ? 0 : 1;
 }
 
@@ -388,25 +397,33 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
         case CMD_POSITION:
             PositionAircraft(window);
             return;
-        case CMD_OPEN_PLAN:
+        case CMD_OPEN_PLAN: {
+            const bool held = theSimWorld.HasFlightPlan();
             if (ConfirmCloseFlightPlan(window) == 0) return;
             if (planning::PromptLoadFlightPlan(window, 0) != 0) {
                 Wait();
                 ReloadAircraftFlight(window, 1, 1);
+            } else {
+                KeepPlanNotReplaced(held);
             }
             return;
+        }
         case CMD_EXIT:
             if (ConfirmCloseFlightPlan(window) == 0) return;
             OnMainClose(window);
             return;
-        case CMD_NEW_PLAN:
+        case CMD_NEW_PLAN: {
+            const bool held = theSimWorld.HasFlightPlan();
             if (ConfirmCloseFlightPlan(window) == 0) return;
             planning::RunNewFlightPlan(window);
             if (theSimWorld.HasFlightPlan() && theSimWorld.GetFlightPlan()->saved == 0) {
                 Wait();
                 ReloadAircraftFlight(window, 1, 1);
+            } else {
+                KeepPlanNotReplaced(held);
             }
             return;
+        }
         case CMD_HELP_CONTENTS:
             ui::OpenPopupHelpTopic(kHelpContext, 10459);
             return;

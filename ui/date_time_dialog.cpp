@@ -2,6 +2,8 @@
 // up-downs step with wrap-around; the fields show UTC in UTC mode and local time otherwise.
 #include <cstdio>
 #include <ctime>
+#include <string>
+#include <vector>
 
 #include "ui/ui_services.h"
 #include "ui/option_dialogs.h"
@@ -37,6 +39,22 @@ int MonthLength(int month, int twoDigitYear) {
 
 namespace {
 
+// 0 Sunday .. 6 Saturday, of a date of the Gregorian calendar.
+int Weekday(int year, int month, int day) {
+    static constexpr int kMonthOffset[12] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    if (month < 3) --year;
+    return (year + year / 4 - year / 100 + year / 400 + kMonthOffset[month - 1] + day) % 7;
+}
+
+// The day of the month of the n-th Sunday (n from 1), or of the last when n is 0.
+int Sunday(int year, int month, int n) {
+    if (n == 0) {
+        const int last = MonthLength(month, year % 100);
+        return last - Weekday(year, month, last);
+    }
+    return 1 + (7 - Weekday(year, month, 1)) % 7 + 7 * (n - 1);
+}
+
 struct Range {
     int low, high;
 };
@@ -46,6 +64,22 @@ bool IsTimeField(int f) {
 }
 
 }  // namespace
+
+bool UsDaylightTimeInForce(int twoDigitYear, int month, int day) {
+    const int year = twoDigitYear < 70 ? 2000 + twoDigitYear : 1900 + twoDigitYear;
+    // Until 1986 from the last Sunday of April, from 1987 the first; from 2007 the second
+    // Sunday of March to the first of November, before then to the last Sunday of October. The
+    // day of the change counts as changed.
+    int start = 400 + Sunday(year, 4, 0), end = 1000 + Sunday(year, 10, 0);
+    if (year >= 2007) {
+        start = 300 + Sunday(year, 3, 2);
+        end = 1100 + Sunday(year, 11, 1);
+    } else if (year >= 1987) {
+        start = 400 + Sunday(year, 4, 1);
+    }
+    const int date = month * 100 + day;
+    return date >= start && date < end;
+}
 
 DateAndTimeDialog::DateAndTimeDialog(DialogClock& t) : Dialog("TimeDate", 550), time(t) {}
 
@@ -100,7 +134,7 @@ DateAndTimeDialog::Field DateAndTimeDialog::FieldAt(int displayId, int x) {
 
 int DateAndTimeDialog::ZoneOffset() const {
     const int mode = ComboSelection(window, kModeCombo);
-    if (mode == 1) return std::clamp(ComboSelection(window, kZoneCombo), 0, 3) + 4;
+    if (mode == 1) return std::clamp(ComboSelection(window, kZoneCombo), 0, 3) + firstZone;
     if (mode == 2) return time.GetAutoZone();
     return 0;
 }
@@ -146,12 +180,18 @@ int DateAndTimeDialog::OnInitDialog(win::HWND dialog) {
     BeginOptionDialog(*this, 20003);
     const int mode = std::clamp(time.GetZoneMode(), 0, 2);
     FillCombo(dialog, kModeCombo, {"UTC Time", "Manual Local Time", "Automatic Local Time"}, mode);
-    FillCombo(dialog, kZoneCombo,
-              {"Eastern Daylight Time", "Central Daylight Time", "Mountain Daylight Time",
-               "Pacific Daylight Time"},
-              std::clamp(time.GetManualZone() - 4, 0, 3));
-    win::EnableWindow(win::GetDlgItem(dialog, kZoneCombo), mode == 1);
+    // The zones are named, and their hours counted, as they stand at the clock's date.
     const ClockReading t = time.ReadClock(mode == 0);
+    const bool daylight = UsDaylightTimeInForce(t.year % 100, t.mon + 1, t.mday);
+    firstZone = daylight ? 4 : 5;
+    const char* const kind = daylight ? " Daylight Time" : " Standard Time";
+    std::vector<std::string> zones;
+    for (const char* name : {"Eastern", "Central", "Mountain", "Pacific"})
+        zones.push_back(name + std::string(kind));
+    FillCombo(dialog, kZoneCombo,
+              {zones[0].c_str(), zones[1].c_str(), zones[2].c_str(), zones[3].c_str()},
+              std::clamp(time.GetManualZone() - firstZone, 0, 3));
+    win::EnableWindow(win::GetDlgItem(dialog, kZoneCombo), mode == 1);
     offsetInUse = ZoneOffset();
     fields = {t.hour, t.min, t.sec, t.mon + 1, t.mday, ClampTwoDigitYear(t.year % 100)};
     for (int f = 0; f < kFieldCount; ++f) {
@@ -251,7 +291,8 @@ void DateAndTimeDialog::Apply() {
         ReadField(static_cast<Field>(f));
     const int mode = std::clamp(ComboSelection(window, kModeCombo), 0, 2);
     time.SetZoneMode(mode);
-    if (mode == 1) time.SetManualZone(std::clamp(ComboSelection(window, kZoneCombo), 0, 3) + 4);
+    if (mode == 1)
+        time.SetManualZone(std::clamp(ComboSelection(window, kZoneCombo), 0, 3) + firstZone);
     ClockReading t;
     t.hour = fields[kHour];
     t.min = fields[kMinute];

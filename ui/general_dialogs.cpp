@@ -88,7 +88,15 @@ int QuestionDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND
     return Dialog::OnCommand(notifyCode, wParam, control);
 }
 
-// The questions answer only "go on" or "cancel": a template that cannot be shown cancels.
+int SaveFPDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
+    if (win::LOWORD(wParam) == win::IDNO) {
+        win::EndDialog(window, kDontSave);
+        return 1;
+    }
+    return QuestionDialog::OnCommand(notifyCode, wParam, control);
+}
+
+// A template that cannot be shown cancels.
 int RunCloseFPDialog(win::HWND parent) {
     CloseFPDialog dialog;
     return dialog.DoModal(parent) == 1 ? 1 : 0;
@@ -96,7 +104,8 @@ int RunCloseFPDialog(win::HWND parent) {
 
 int RunSaveFPDialog(win::HWND parent) {
     SaveFPDialog dialog;
-    return dialog.DoModal(parent) == 1 ? 1 : 0;
+    const int r = dialog.DoModal(parent);
+    return r == 1 || r == SaveFPDialog::kDontSave ? r : 0;
 }
 
 // ---- About ------------------------------------------------------------------------------------

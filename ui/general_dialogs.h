@@ -62,9 +62,12 @@ private:
     bool alsoCancel;  // the help-row Cancel (1817) answers 0 as well
 };
 
+// "Save it before going on?": Save answers 1, Don't Save 2 (IDNO), Cancel 0.
 class SaveFPDialog : public QuestionDialog {
 public:
+    static constexpr int kDontSave = 2;
     SaveFPDialog() : QuestionDialog("FP_SAVE", 761, false) {}
+    int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
 };
 class CloseFPDialog : public QuestionDialog {
 public:
@@ -87,8 +90,9 @@ public:
 };
 
 void ShowPausedDialog(win::HWND parent);
-// 1 close (or save) the plan, 0 cancel.
+// 1 close the plan, 0 cancel.
 int RunCloseFPDialog(win::HWND parent);
+// 1 save the plan, SaveFPDialog::kDontSave go on without saving it, 0 cancel.
 int RunSaveFPDialog(win::HWND parent);
 
 }  // namespace ui

@@ -140,9 +140,15 @@ const HelpTopic* HelpTopicFile::Find(std::uint32_t id) const {
 std::vector<HelpIndexEntry> HelpTopicFile::Index() const {
     std::vector<HelpIndexEntry> index;
     for (const HelpTopic& t : topics) {
+        // A word that only repeats the topic's title, or a word before it, in another case
+        // ("Altimeter" and "altimeter") is listed once.
+        std::vector<std::string> listed = {Lower(t.title)};
         index.push_back({t.title, t.id});
-        for (const std::string& k : t.keywords)
+        for (const std::string& k : t.keywords) {
+            if (std::find(listed.begin(), listed.end(), Lower(k)) != listed.end()) continue;
+            listed.push_back(Lower(k));
             index.push_back({k, t.id});
+        }
     }
     std::stable_sort(index.begin(), index.end(),
                      [](const HelpIndexEntry& a, const HelpIndexEntry& b) {

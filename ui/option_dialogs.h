@@ -51,6 +51,9 @@ private:
 [[nodiscard]] int ClampTwoDigitYear(int year);
 // Days of a month (1..12) of a two-digit year; February has 29 when the year divides by 4.
 [[nodiscard]] int MonthLength(int month, int twoDigitYear);
+// Whether the United States keep daylight saving time on that day (month 1..12, a two-digit
+// year: 70..99 the 1900s, 0..35 the 2000s), by the rule of its year.
+[[nodiscard]] bool UsDaylightTimeInForce(int twoDigitYear, int month, int day);
 
 class DateAndTimeDialog : public Dialog {
 public:
@@ -94,6 +97,9 @@ private:
     std::array<int, kFieldCount> fields{};
     int focused = kHour;
     int offsetInUse = 0;
+    // Hours behind UTC of the zone list's first row: 4 (Eastern Daylight Time) when daylight
+    // time is in force at the clock's date, else 5 (Eastern Standard Time).
+    int firstZone = 4;
     win::WNDPROC oldDisplayProc[2] = {nullptr, nullptr};
 };
 

@@ -180,16 +180,31 @@ protected:
         core::IniFile f(dir.Path(file).c_str());
         return f.GetString(section, key, "");
     }
-    // The first flight stands where another of the installation's flights stands, its engine
-    // not yet started, with the surface wind given.
-    void StartAt(const char* flight, int windFrom) {
+    // The first flight stands where another of the installation's flights stands (or `back`
+    // feet behind it, off the runway's end), its engine not yet started, with the surface wind
+    // given.
+    void StartAt(const char* flight, int windFrom, double back = 0) {
         core::IniFile other((testsupport::StarterRun::Install() / "Flights" / flight).c_str());
         core::IniFile start(dir.Path("Flights/Startup.Flt").c_str());
-        for (const char* key : {"fmPosX", "fmPosZ", "fmHead"})
-            start.PutString("Aircraft", key, std::string(other.GetString("Aircraft", key, "0")).c_str());
+        PlaceAs(other, "Flights/Startup.Flt", back);
         start.PutInt("Aircraft", "fmEngines", 0);
         start.PutInt("Weather", "swDir", windFrom);
         start.PutInt("Weather", "swSpd", 10);
+    }
+    // The saved flight `file` with the place and heading of `from`, `back` feet behind it.
+    void PlaceAs(core::IniFile& from, const char* file, double back = 0) {
+        core::IniFile to(dir.Path(file).c_str());
+        const double heading =
+            (from.GetInt("Aircraft", "fmHead", 0) & 0xFFFF) * 2 * 3.14159265358979 / 65536;
+        const double units = back * 78.03;  // flight-model units of a foot
+        to.PutInt("Aircraft", "fmPosX",
+                  from.GetInt("Aircraft", "fmPosX", 0) -
+                      static_cast<int>(std::lround(std::sin(heading) * units)));
+        to.PutInt("Aircraft", "fmPosZ",
+                  from.GetInt("Aircraft", "fmPosZ", 0) -
+                      static_cast<int>(std::lround(std::cos(heading) * units)));
+        to.PutString("Aircraft", "fmHead",
+                     std::string(from.GetString("Aircraft", "fmHead", "0")).c_str());
     }
     std::vector<double> Heard(const std::string& file) {
         return testsupport::Channel(testsupport::ReadWav16(dir.Read(file)).samples, 0);
@@ -209,7 +224,8 @@ class AtcDeparture : public AtcFlights, public ::testing::WithParamInterface<Dep
 
 TEST_P(AtcDeparture, TheAtisTwiceThenGroundTowerAndTheHandOffToDeparture) {
     const Departure& d = GetParam();
-    StartAt(d.standing, d.windFrom);
+    // At the ramp, behind the runway's end.
+    StartAt(d.standing, d.windFrom, 600);
     const std::map<std::string, std::string> ch = Channels(d.airport);
     for (const char* kind : {"atis", "ground", "tower", "departure"})
         ASSERT_EQ(ch.count(kind), 1u) << d.airport << " " << kind;
@@ -241,8 +257,11 @@ TEST_P(AtcDeparture, TheAtisTwiceThenGroundTowerAndTheHandOffToDeparture) {
     // Ready at the runway with the squawk: the tower, the take-off, departure.
     const std::string squawk = Saved("ramp.flt", "ATCComm", "squawk");
     ASSERT_EQ(squawk.size(), 4u);
+    // Taxied to the runway's end.
     fs::copy_file(dir.Path("ramp.flt"), dir.Path("Flights/Startup.Flt"),
                   fs::copy_options::overwrite_existing);
+    core::IniFile threshold((testsupport::StarterRun::Install() / "Flights" / d.standing).c_str());
+    PlaceAs(threshold, "Flights/Startup.Flt");
     r = Play("atc-takeoff.simrun", {{"@squawk", squawk},
                                     {"@tower", ch.at("tower")},
                                     {"@depart", ch.at("departure")}});
@@ -253,6 +272,19 @@ TEST_P(AtcDeparture, TheAtisTwiceThenGroundTowerAndTheHandOffToDeparture) {
     // Departure takes the aircraft within three minutes of the take-off clearance.
     EXPECT_LE(TracedAt(r.out, "message 508") - TracedAt(r.out, "message 507"), 180000);
     EXPECT_EQ(Saved("departed.flt", "Aircraft", "fmOTG"), "0");
+}
+
+// The ATIS tuned standing on the runway (no ramp behind): the tower, not ground, works the
+// aircraft, on the runway it stands on, with no taxi call.
+TEST_F(AtcFlights, TheAtisTunedOnTheRunwayStartsWithTheTower) {
+    StartAt("JetFly.Flt", 295);
+    const std::map<std::string, std::string> ch = Channels("KOAK");
+    const testsupport::CommandResult r =
+        Play("atc-atis-on-runway.simrun", {{"@atis", ch.at("atis")}, {"@tower", ch.at("tower")}});
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("atc: session KOAK runway 29"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("message 501"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("state 3 message 507"), std::string::npos) << r.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Towered, AtcDeparture,
@@ -270,6 +302,43 @@ TEST_F(AtcFlights, PaloAltoListsItsRunwayAndStartsASessionThere) {
     for (const char* number : {": \"13", ": \"31"})
         EXPECT_NE(r.out.find(number), std::string::npos) << number << "\n" << r.out;
     EXPECT_NE(r.out.find("atc: session KPAO runway 31"), std::string::npos) << r.out;
+}
+
+// Palo Alto, whose data list no departure frequency: past the runway's end the tower approves a
+// frequency change, heard in the tower's voice on its frequency, and no departure controller
+// speaks there; the dialogue ends.
+TEST_F(AtcFlights, PaloAltosTowerApprovesTheFrequencyChange) {
+    const std::map<std::string, std::string> ch = Channels("KPAO");
+    ASSERT_EQ(ch.count("tower"), 1u);
+    ASSERT_EQ(ch.count("departure"), 0u);
+    const testsupport::CommandResult r =
+        Play("atc-palo-alto-departure.simrun", {{"@tower", ch.at("tower")}});
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("atc: session KPAO runway 31"), std::string::npos) << r.out;
+    EXPECT_TRUE(TracedInOrder(r.out, {"message 507", "state 4 message 508", "atc: reset"}))
+        << r.out;
+    EXPECT_EQ(r.out.find("message 509"), std::string::npos) << r.out;
+    EXPECT_EQ(Saved("departed.flt", "Aircraft", "fmOTG"), "0");
+    // "Frequency change approved" in the tower's voice right after its call sign for the 172
+    // (the transmission starts when the hand-off is traced; the capture began at the take-off
+    // clearance), in no other controller's.
+    const int tower = std::stoi(Saved("departed.flt", "ATCComm", "towerNum"));
+    const fs::path install = testsupport::StarterRun::Install();
+    const double callSign =
+        static_cast<double>(apptest::Clip(install, tower + 4549).size()) / 11025.0;
+    const double said =
+        static_cast<double>(TracedAt(r.out, "message 508") - TracedAt(r.out, "audio ")) / 1000.0 +
+        callSign;
+    const std::vector<double> heard = Heard("handoff.wav");
+    double voice = 0, others = 0;
+    for (int v : {0, 100, 200, 300}) {
+        const double match =
+            BestMatch(heard, apptest::Clip(install, v + 3001), said - 0.3, said + 0.7);
+        (v == tower ? voice : others) = std::max(v == tower ? voice : others, match);
+    }
+    // Heard over the engine at full power.
+    EXPECT_GT(voice, 0.4);
+    EXPECT_GT(voice, others + 0.2);
 }
 
 // San Carlos's tower (no ATIS there) through the airports wizard: closed traffic from the

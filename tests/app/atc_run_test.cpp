@@ -1,6 +1,6 @@
 // The whole program on the starter installation, talking to the tower: the Baron parked at
-// Teterboro with its masters and COM1's audio on. Tuning the airport's ATIS starts a session and
-// the broadcast is heard; ground clears the aircraft to taxi with a squawk; the flight is saved
+// Teterboro's ramp with its masters and COM1's audio on. Tuning the airport's ATIS starts a session
+// and the broadcast is heard; ground clears the aircraft to taxi with a squawk; the flight is saved
 // there and loaded again, the squawk dialled, the tower called, and the dialogue goes on to the
 // take-off clearance, whose clips are found in the captured sound in the tower's voice.
 #include <gtest/gtest.h>
@@ -36,11 +36,22 @@ protected:
         if (!fs::exists(bin) || !fs::exists(install / "Snd" / "TowerATC.Vol") ||
             !testsupport::UseStarterInstallation(dir, "BarStop.Flt"))
             GTEST_SKIP() << "simrun or the starter installation is not built";
-        // The masters on and COM1 heard, as a pilot sets them before calling.
+        // The masters on and COM1 heard, as a pilot sets them before calling; at the ramp, 600 ft
+        // behind the runway's end the parked flight stands at (on the runway the tower, not
+        // ground, would take the aircraft).
         core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
         flight.PutInt("Panel", "master", 1);
         flight.PutInt("Panel", "avionics", 1);
         flight.PutInt("Panel", "audioMixCom1", 1);
+        const double heading =
+            (flight.GetInt("Aircraft", "fmHead", 0) & 0xFFFF) * 2 * 3.14159265358979 / 65536;
+        const double back = 600 * 78.03;  // flight-model units of 600 ft
+        flight.PutInt("Aircraft", "fmPosX",
+                      flight.GetInt("Aircraft", "fmPosX", 0) -
+                          static_cast<int>(std::lround(std::sin(heading) * back)));
+        flight.PutInt("Aircraft", "fmPosZ",
+                      flight.GetInt("Aircraft", "fmPosZ", 0) -
+                          static_cast<int>(std::lround(std::cos(heading) * back)));
     }
     testsupport::CommandResult Play(const std::string& name, const std::string& script) {
         dir.Write(name + ".txt", script);

@@ -441,6 +441,36 @@ TEST_F(SavesRun, AnAirportRecordTheIndexDisagreesWithIsNamed) {
     EXPECT_NE(r.out.find("sms: flp.sms holds an unlisted record"), std::string::npos) << r.out;
 }
 
+// The station directory cut short before the records of two airports (a copy that stopped
+// part way): choosing them, and one again, in the airports wizard names the damage once.
+TEST_F(SavesRun, ADirectoryCutShortIsNamedOnce) {
+    for (const char* folder : {"Data", "Data/Sms"})
+        ShadowFolder(dir, folder);
+    std::ifstream in(testsupport::StarterRun::Install() / "Data/Sms/flp.sms", std::ios::binary);
+    std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::uint32_t first = 0xFFFFFFFFu;
+    for (const char* airport : {"Palo Alto (KPAO)", "San Carlos (KSQL)"}) {
+        const std::size_t name = file.find(std::string(airport) + '\0');
+        ASSERT_NE(name, std::string::npos) << airport;
+        std::uint32_t record = 0;
+        for (int k = 3; k >= 0; --k)
+            record = record << 8 | static_cast<unsigned char>(file[name - 4 + k]);
+        first = std::min(first, record);
+    }
+    ASSERT_LT(first, file.size());
+    fs::remove(dir.Path("Data/Sms/flp.sms"));
+    dir.Write("Data/Sms/flp.sms", file.substr(0, first + 20));
+    const CommandResult r = Play(Script("airports-directory-cut.simrun"));
+    EXPECT_EQ(r.status, 0) << r.out;
+    ExpectNoSanitizerReport(r);
+    std::size_t boxes = 0;
+    for (std::size_t at = r.out.find("dialog GENERIC \""); at != std::string::npos;
+         at = r.out.find("dialog GENERIC \"", at + 1))
+        ++boxes;
+    EXPECT_EQ(boxes, 1u) << r.out;
+    EXPECT_NE(r.out.find("The station directory flp.sms is damaged"), std::string::npos) << r.out;
+}
+
 // Without its first flight the aircraft starts where its parked flight puts it, not at the
 // world's origin.
 TEST_F(SavesRun, ADamagedFirstFlightStartsFromTheParkedOne) {

@@ -2,10 +2,12 @@
 // and performance texts of every shape read without harm.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "flight/aircraft_parameters.h"
 #include "planning/aircraft_selection.h"
 #include "planning/checklist.h"
 #include "planning/loading.h"
@@ -75,18 +77,26 @@ TEST(Loading, ConversionsRoundToTheNearestSoATypedFigureComesBack) {
     EXPECT_EQ(planning::PoundsToKilograms(1), 0);
     EXPECT_EQ(planning::PoundsToKilograms(2), 1);
     EXPECT_EQ(planning::PoundsToKilograms(0), 0);
-    EXPECT_EQ(planning::GallonsToKilograms(40), 109);
+    EXPECT_NEAR(planning::GallonsToKilograms(40), 109.1, 0.01);
     EXPECT_EQ(planning::KilogramsToPounds(1111), 2450);
     EXPECT_EQ(planning::KilogramsToGallons(109), 40);
     for (int pounds : {1, 2, 5, 170, 300, 301, 641, 2300})
         EXPECT_NEAR(planning::KilogramsToPounds(planning::PoundsToKilograms(pounds)), pounds, 1) << pounds;
-    for (int gallons : {1, 10, 19, 20, 40})
-        EXPECT_EQ(planning::KilogramsToGallons(planning::GallonsToKilograms(gallons)), gallons) << gallons;
-    // Jet-A weighs about 6.7 lb a gallon (avgas 6): 100 gallons are 304 kg, not 272.
-    EXPECT_EQ(planning::GallonsToKilograms(100, planning::kJetPoundsPerGallon), 304);
-    EXPECT_EQ(planning::KilogramsToGallons(304, planning::kJetPoundsPerGallon), 100);
+    // Fuel typed in gallons or pounds reads back as typed, and in the other unit at 6 lb a
+    // gallon.
+    for (int gallons : {1, 10, 19, 20, 40}) {
+        const double kg = planning::GallonsToKilograms(gallons);
+        EXPECT_EQ(planning::KilogramsToGallons(kg), gallons) << gallons;
+        EXPECT_EQ(planning::FuelKilogramsToPounds(kg), gallons * 6) << gallons;
+    }
+    for (int pounds : {1, 59, 60, 1540, 3220})
+        EXPECT_EQ(planning::FuelKilogramsToPounds(planning::FuelPoundsToKilograms(pounds)), pounds)
+            << pounds;
+    // Jet-A weighs about 6.7 lb a gallon (avgas 6): 100 gallons are 305 kg, not 273.
+    EXPECT_NEAR(planning::GallonsToKilograms(100, planning::kJetPoundsPerGallon), 304.5, 0.1);
+    EXPECT_EQ(planning::KilogramsToGallons(305, planning::kJetPoundsPerGallon), 100);
     // Typed amounts up to a billion saturate.
-    EXPECT_EQ(planning::GallonsToKilograms(1e9), 2147483647);
+    EXPECT_EQ(planning::KilogramsToGallons(1e12), 2147483647);
     EXPECT_EQ(planning::PoundsToKilograms(-1e10), -2147483647 - 1);
 }
 
@@ -107,19 +117,39 @@ planning::LoadingModel Model(int maxTakeoff, int empty, int maxFuelPerTank, int 
 TEST(Loading, TextsOfTheLimits) {
     EXPECT_EQ(Model(1111, 600, 50, 0, 0, 0).MaxTakeoffText(), "Maximum legal takeoff weight is 2,450 lbs.");
     // The 172's 2,300 lb (1,043 kg) as the aircraft selection gives them.
-    EXPECT_EQ(Model(1043, 643, 54, 0, 0, 0).MaxTakeoffText(), "Maximum legal takeoff weight is 2,300 lbs.");
-    EXPECT_EQ(Model(1043, 643, 54, 0, 0, 0).MaxFuelText(), "Maximum fuel load is 40 gals or 238 lbs.");
+    EXPECT_EQ(Model(1043, 643, 54, 0, 0, 0).MaxTakeoffText(),
+              "Maximum legal takeoff weight is 2,300 lbs.");
     // 643 + 150 + 40 + 40 kg = 873 kg, 1,925 lb shown as 1,920.
     EXPECT_EQ(Model(1043, 643, 54, 150, 40, 40).TotalText(), "Total or gross weight is 1,920 lbs.");
     // The jet's tanks are edited in pounds, their companions in gallons.
     const planning::LoadingModel jet = Model(4717, 2815, 732, 200, 700, 600, 1);
-    EXPECT_EQ(jet.TankFigure(0), 1544);
+    EXPECT_EQ(jet.TankFigure(0), 1540);
     EXPECT_EQ(jet.TankCompanionText(0), "(230 Gals)");
     planning::LoadingModel kingAir = Model(5670, 3520, 794, 0, 700, 0);
     kingAir.poundsPerGallon = planning::kJetPoundsPerGallon;
-    EXPECT_EQ(kingAir.TankFigure(0), 230);  // 1,544 lb of Jet-A
+    EXPECT_EQ(kingAir.TankFigure(0), 230);  // 1,540 lb of Jet-A
     EXPECT_EQ(Model(1043, 643, 54, 0, 40, 0).TankCompanionText(0), "( 88 lbs)");
     EXPECT_EQ(Model(1043, 643, 54, 0, 40, 0).TankFigure(0), 15);
+}
+
+// Filled from the aircraft table, the piston aircraft's tanks read their handbooks' usable
+// gallons and, at 6 lb a gallon of avgas, their weight.
+TEST(Loading, FullTanksReadTheHandbooksGallonsAndTheirWeight) {
+    const struct { int type, gallons; } aircraft[] = {{0, 40}, {1, 74}, {2, 194}};
+    for (const auto& a : aircraft) {
+        SCOPED_TRACE(a.type);
+        planning::LoadingModel m;
+        m.maxFuelPerTank = flight::AircraftParametersForType(a.type).apMaxFuel / 2.0;
+        m.FillTanks();
+        EXPECT_EQ(m.MaxFuelText(), "Maximum fuel load is " + std::to_string(a.gallons) +
+                                       " gals or " + std::to_string(a.gallons * 6) + " lbs.");
+        for (const int tank : {0, 1}) {
+            EXPECT_EQ(m.TankFigure(tank), a.gallons / 2);
+            char companion[32];
+            std::snprintf(companion, sizeof companion, "(%3d lbs)", a.gallons * 3);
+            EXPECT_EQ(m.TankCompanionText(tank), companion);
+        }
+    }
 }
 
 TEST(Loading, FuelHasPriorityOverTheCabinLoad) {

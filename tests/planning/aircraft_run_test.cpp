@@ -90,13 +90,13 @@ TEST(AircraftDialogs, TheLoadingIsKeptInASavedFlight) {
     EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
     const std::string saved = run.Dir().Read("loaded.flt");
     EXPECT_EQ(SavedValue(saved, "fmPLoad"), 136);  // 300 lb
-    // Ten gallons (60 lb, 27 kg) on the left, a full tank (54 kg) on the right, less what the
-    // engine burned since.
+    // Ten gallons (60 lb, 27.3 kg) on the left, a full tank (20 gallons, 54.5 kg) on the right,
+    // less what the engine burned since.
     const long long left = SavedValue(saved, "fmFuel1").value_or(0), right = SavedValue(saved, "fmFuel2").value_or(0);
-    EXPECT_LE(left, 27 * 256);
-    EXPECT_GT(left, 26 * 256);
-    EXPECT_LE(right, 54 * 256);
-    EXPECT_GT(right, 53 * 256);
+    EXPECT_LE(left, 273 * 256 / 10);
+    EXPECT_GT(left, 263 * 256 / 10);
+    EXPECT_LE(right, 545 * 256 / 10);
+    EXPECT_GT(right, 535 * 256 / 10);
 }
 
 }  // namespace

@@ -184,6 +184,9 @@ TEST_F(FlightPlanFile, DamagedFilesNeverReplaceThePlanHeld) {
         EXPECT_EQ(Read(p, text), 0) << text;
         EXPECT_EQ(p.refusal, why) << text;
         ExpectSameRoute(held, p);
+        // A file refused next for another fault gives no reason of this one.
+        EXPECT_EQ(Read(p, "[Settings]\nstCount=0\n"), 0);
+        EXPECT_EQ(p.refusal, "") << text;
     }
 }
 

@@ -2,7 +2,7 @@
 // through every page, Finish) and saved under the proposed name; the saved file read by a plain
 // reader of its own, its airports checked against the public data through a second projection,
 // and the log page's figures recomputed from the file: the wind triangle with the file's own
-// winds and the published cruise table.
+// winds (from magnetic directions) on the public data's courses, and the published cruise table.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,19 +29,7 @@ using plantest::Ini;
 
 using plantest::ReadIni;
 
-// The cells of a list row the runner read ("read 79 row 0: \"KSQL | 118 | ...\"").
-std::vector<std::string> ListRow(const std::string& out, int list, int row) {
-    const std::string key = "read " + std::to_string(list) + " row " + std::to_string(row) + ": \"";
-    const std::size_t at = out.find(key);
-    if (at == std::string::npos) return {};
-    const std::string text = out.substr(at + key.size(), out.find('"', at + key.size()) - at - key.size());
-    std::vector<std::string> cells;
-    std::size_t start = 0;
-    for (std::size_t bar; (bar = text.find(" | ", start)) != std::string::npos; start = bar + 3)
-        cells.push_back(text.substr(start, bar - start));
-    cells.push_back(text.substr(start));
-    return cells;
-}
+using planningtest::ListRow;
 
 // The text a control showed ("read 1991 Static \"111 Kts\" ...").
 std::string Shown(const std::string& out, int id) {
@@ -187,16 +175,9 @@ TEST_F(NewPlanRun, SanCarlosToFresnoIsPlannedFinishedAndSaved) {
             }
         const double windFrom = std::round(env(s + bands[band] + "Dir") * 360.0 / 65536.0 / 10.0) * 10.0;
         const double windSpeed = env(s + bands[band] + "Vel");
-        // Course on the world grid (z grows northward), then the triangle.
-        const double course = std::fmod(std::atan2(x[i + 1] - x[i], z[i + 1] - z[i]) / rad + 360.0, 360.0);
-        const double d = (course - windFrom) * rad;
-        const double cross = windSpeed * std::sin(d);
-        const double gs = std::sqrt(tas * tas - cross * cross) - windSpeed * std::cos(d);
-        EXPECT_NEAR(std::stoi(leg[3]), gs, 1.5);
-        EXPECT_NEAR(std::stoi(leg[2]), -windSpeed * std::cos(d), 1.5);  // the log rounds x + 0.5 toward 0
-        // The magnetic heading: the great-circle course between the two places, turned by the
-        // wind correction angle (a wind from the right turns the nose right), less the
-        // variation the public data gives the VOR nearest the leg's start.
+        // The wind blows from a magnetic direction, as the world's weather applies it, so the
+        // triangle is worked on the magnetic course: the great-circle course between the two
+        // places less the variation the public data gives the VOR nearest the leg's start.
         const double trueCourse =
             std::atan2(std::sin((lon[i + 1] - lon[i]) * rad) * std::cos(lat[i + 1] * rad),
                        std::cos(lat[i] * rad) * std::sin(lat[i + 1] * rad) -
@@ -208,8 +189,17 @@ TEST_F(NewPlanRun, SanCarlosToFresnoIsPlannedFinishedAndSaved) {
                 nearest = m;
                 variation = std::stod(v[7]);
             }
+        const double course = trueCourse - variation;
+        const double d = (course - windFrom) * rad;
+        const double cross = windSpeed * std::sin(d);
+        const double gs = std::sqrt(tas * tas - cross * cross) - windSpeed * std::cos(d);
+        EXPECT_NEAR(std::stoi(leg[3]), gs, 1.5);
+        EXPECT_NEAR(std::stoi(leg[2]), -windSpeed * std::cos(d),
+                    1.5);  // the log rounds x + 0.5 toward 0
+        // The magnetic heading: that course turned by the wind correction angle (a wind from
+        // the right turns the nose right).
         const double correctionAngle = -std::asin(std::clamp(cross / tas, -1.0, 1.0)) / rad;
-        const double magnetic = std::fmod(trueCourse + correctionAngle - variation + 720.0, 360.0);
+        const double magnetic = std::fmod(course + correctionAngle + 720.0, 360.0);
         EXPECT_NEAR(std::stoi(leg[1]), magnetic, 2.5) << "true course " << trueCourse << ", variation " << variation;
         // Fuel: hours at that ground speed times the published flow.
         EXPECT_NEAR(std::stod(leg[7]), miles / gs * flow, 0.25);

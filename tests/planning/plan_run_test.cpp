@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -69,6 +70,27 @@ TEST_F(PlanRun, AFileThatHoldsNoPlanIsRefusedAndSaid) {
     EXPECT_EQ(Key("after.flt", "flightPlan", "active"), -99);
 }
 
+// Two plan files refused one after the other: the second is said with no word of the first's
+// reason.
+TEST_F(PlanRun, EachRefusedFileIsSaidForItsOwnReason) {
+    dir.MakeFolders("FlightPlans");
+    dir.Write("FlightPlans/NoPlace.Pln",
+              "[Settings]\nstCount=2\n[Points]\nptIdent0=KSQL\nptY0=5\n");
+    dir.Write("FlightPlans/OnePoint.Pln", "[Points]\nptIdent0=KSQL\nptX0=1\nptY0=1\n");  // no count
+    std::string script = "frame-interval 20\nwait 300\n";
+    for (const char* file : {"NoPlace.Pln", "OnePoint.Pln"})
+        script += "menu 159\ndialog \"Load Flight Plan\"\nset 1120 " + std::string(file) +
+                  "\nclick 1\nwait 300\ndialog GENERIC\nread 2023\nkey Return press\nwait 300\n";
+    const testsupport::CommandResult r = run.Play(script + "quit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("NoPlace.Pln could not be loaded: its point 1 (KSQL) has no ptX."),
+              std::string::npos)
+        << r.out;
+    const std::size_t second = r.out.find("OnePoint.Pln could not be loaded");
+    ASSERT_NE(second, std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("has no ptX", second), std::string::npos) << r.out;
+}
+
 // A plan that cannot be written is said, and the file of that name keeps what it held: the
 // write goes to a side file, here blocked by a folder of its name.
 TEST_F(PlanRun, AFailedSaveIsSaidAndKeepsTheFileItWouldReplace) {
@@ -91,6 +113,76 @@ TEST_F(PlanRun, AFailedSaveIsSaidAndKeepsTheFileItWouldReplace) {
     ASSERT_NE(said, std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Kept.Pln not saved"), std::string::npos) << r.out;
     EXPECT_EQ(dir.Read("FlightPlans/Kept.Pln"), kept);
+}
+
+// A new plan from San Carlos to Fresno, finished on the planning sheet: active and not saved.
+const char* const kUnsavedPlan =
+    "frame-interval 20\nwait 300\nmenu 303\ndialog FLIGHTPLANROUTEPG\ndialog FLIGHTPLANBKGNDSHEET\n"
+    "click 1717\ndialog FLIGHTPLANDEPARTPG\nset 1045 \"(KSQL)\"\ndialog FLIGHTPLANBKGNDSHEET\n"
+    "click 1717\ndialog FLIGHTPLANDESTPG\nset 1479 \"Fresno Air T\"\ndialog FLIGHTPLANBKGNDSHEET\n"
+    "click 1717\ndialog FLIGHTPLANMAPPG\ndialog FLIGHTPLANBKGNDSHEET\nclick 1717\n"
+    "dialog FLIGHTPLANWEATHERPG\ndialog FLIGHTPLANBKGNDSHEET\nclick 1717\ndialog FLIGHTPLANLOGPG\n"
+    "dialog FLIGHTPLANBKGNDSHEET\nclick 1717\nwait 300\n";
+
+// Open Flight Plan over the unsaved plan, closed at the first question: each answer to "Save it
+// before going on?". Cancel, and Save cancelled in the file dialog, keep the plan and open
+// nothing; Don't Save and Save go on to the Open dialog, and cancelling that keeps the plan too.
+TEST_F(PlanRun, EachAnswerToTheSaveQuestionKeepsOrSavesThePlanAsAsked) {
+    const struct {
+        const char* name;
+        const char* answer;  // the lines at the save question
+        bool opens;          // the Open dialog follows
+        const char* saved;   // the plan file written, if any
+    } cases[] = {
+        {"cancel", "click 2\n", false, nullptr},
+        {"save, then cancel the file dialog", "click 1\ndialog \"Save Flight Plan\"\nclick 2\n",
+         false, nullptr},
+        {"don't save, then cancel Open", "click 7\ndialog \"Load Flight Plan\"\nclick 2\n", true,
+         nullptr},
+        {"save, then cancel Open",
+         "click 1\ndialog \"Save Flight Plan\"\nset 1152 Kept\nclick 1\nwait 300\n"
+         "dialog \"Load Flight Plan\"\nclick 2\n",
+         true, "Kept.Pln"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(dir.Path("FlightPlans/Kept.Pln"));
+        const std::string script =
+            std::string(kUnsavedPlan) + "menu 159\ndialog FP_CLOSE\nclick 1\ndialog FP_SAVE\n" +
+            c.answer + "wait 300\nsave " + dir.Path("after.flt") + "\nquit\n";
+        const testsupport::CommandResult r = run.Play(script);
+        ASSERT_EQ(r.status, 0) << r.out;
+        EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("dialog Load Flight Plan ended") != std::string::npos, c.opens)
+            << r.out;
+        // The plan flies on, in the saved flight.
+        EXPECT_EQ(Key("after.flt", "flightPlan", "active"), 1) << r.out;
+        core::IniFile after(dir.Path("after.flt").c_str());
+        EXPECT_EQ(std::string(after.GetString("flightPlan", "planname", "")).find("Kept.Pln") !=
+                      std::string::npos,
+                  c.saved != nullptr);
+        EXPECT_EQ(std::filesystem::exists(dir.Path("FlightPlans/Kept.Pln")), c.saved != nullptr);
+    }
+}
+
+// Next pressed through the new plan's pages without choosing: departure and destination are the
+// same first airport of the list, a route that goes nowhere, which the sheet refuses past the
+// route map, saying why; a destination chosen after going back makes the plan.
+TEST_F(PlanRun, APlanPressedThroughTheWizardIsRefusedUntilItGoesSomewhere) {
+    const std::string script =
+        "frame-interval 20\nwait 300\nmenu 303\ndialog FLIGHTPLANBKGNDSHEET\n"
+        "click 1717\nclick 1717\nclick 1717\nclick 1717\ndialog GENERIC\nread 2023\n"
+        "key Return press\ndialog FLIGHTPLANBKGNDSHEET\nclick 1716\ndialog FLIGHTPLANDESTPG\n"
+        "set 1479 \"Fresno Air T\"\ndialog FLIGHTPLANBKGNDSHEET\n"
+        "click 1717\nclick 1717\nclick 1717\nclick 1717\nwait 300\nquit\n";
+    const testsupport::CommandResult r = run.Play(script);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("no station between"), std::string::npos) << r.out;
+    const std::size_t made = r.out.find("plan: new ");
+    ASSERT_NE(made, std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("plan: new ", made + 1), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("toKFAT.Pln (2 nodes)", made), std::string::npos) << r.out;
 }
 
 TEST_F(PlanRun, AnInstalledPlanForAnotherAircraftMakesItCurrent) {

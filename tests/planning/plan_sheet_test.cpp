@@ -138,7 +138,8 @@ TEST_F(PlanSheetTest, StationToolsFillThePlanToSixtyFourAndTheRouteFollowsNewAir
               win::SendDlgItemMessage(Page(), planning::kRouteCombo, win::CB_SETCURSEL, 0, 0);
               Notify(Page(), planning::kRouteCombo, win::CBN_SELENDOK);
               // 61 radio stations between the airports: 63 nodes.
-              for (int i = 0; i < 61; ++i) Plan().InsertNode(2, i % 2 ? "OSI" : "SFO", Plan().currentNode + 1);
+              for (int i = 0; i < 61; ++i)
+                  Plan().InsertNode(2, i % 2 ? "OSI" : "SFO", Plan().currentNode + 1);
               Plan().currentNode = 0;
               win::SendMessage(Page(), win::WM_COMMAND, nav::kNdbsButton, 0);
               Tool(planning::kAddStationButton);
@@ -180,13 +181,15 @@ TEST_F(PlanSheetTest, StationToolsFillThePlanToSixtyFourAndTheRouteFollowsNewAir
               Choose("KOAK");  // a new departure: the route starts again from the airports
               Next();
           },
-          [&] { Next(); },
+          [&] {
+              Choose("KSQL");  // and the way back, a route that goes somewhere
+              Next();
+          },
           [&] {
               rebuilt = Plan().nodeCount;
               Next();
           },
-          [&] { Next(); },
-          [&] { Next(); }});  // Finish
+          [&] { Next(); }, [&] { Next(); }});  // Finish
     sheet->DoModal(parent);
     EXPECT_EQ(firstIdent, "KSQL");
     EXPECT_EQ(lastIdent, "KOAK");

@@ -6,11 +6,27 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "core/ini_file.h"
 #include "support/starter_run.h"
 
 namespace planningtest {
+
+// The cells of a list row the runner read ("read 79 row 0: \"KSQL | 118 | ...\"").
+inline std::vector<std::string> ListRow(const std::string& out, int list, int row) {
+    const std::string key = "read " + std::to_string(list) + " row " + std::to_string(row) + ": \"";
+    const std::size_t at = out.find(key);
+    if (at == std::string::npos) return {};
+    const std::string text =
+        out.substr(at + key.size(), out.find('"', at + key.size()) - at - key.size());
+    std::vector<std::string> cells;
+    std::size_t start = 0;
+    for (std::size_t bar; (bar = text.find(" | ", start)) != std::string::npos; start = bar + 3)
+        cells.push_back(text.substr(start, bar - start));
+    cells.push_back(text.substr(start));
+    return cells;
+}
 
 class ScriptRun : public ::testing::Test {
 protected:

@@ -272,6 +272,24 @@ TEST_F(RecordScripts, AManoeuvreThatCannotStartSaysWhy) {
     }
 }
 
+// Each manoeuvre, the one selected on opening and each chosen after, says what it asks of the
+// pilot under the list: a sentence of its own, the same again when chosen again.
+TEST_F(RecordScripts, EachManoeuvreIsDescribed) {
+    const testsupport::CommandResult r = Run("maneuver-descriptions.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    std::vector<std::string> said;
+    const std::string mark = "read 1804 Edit \"";
+    for (std::size_t at = r.out.find(mark); at != std::string::npos; at = r.out.find(mark, at + 1))
+        said.push_back(
+            r.out.substr(at + mark.size(), r.out.find('"', at + mark.size()) - at - mark.size()));
+    ASSERT_EQ(said.size(), 7u) << r.out;
+    EXPECT_EQ(said.front(), said.back());
+    const std::set<std::string> distinct(said.begin(), said.end() - 1);
+    EXPECT_EQ(distinct.size(), 6u) << r.out;
+    for (const std::string& s : said)
+        EXPECT_GT(s.size(), 30u) << s;
+}
+
 // The instructor's lines come in the script's order, a wait of n steps being n lesson steps of
 // 18 ticks each: 3, 5 and 5 steps after the first three lines, 5 before asking for the slower
 // speed, and 2 between the verdict and the last line and after it.

@@ -310,7 +310,8 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
             } else if (n == "rwys.bin" || n == "buildings.bin" || n == "obstacle.bin") {
                 // Checked record by record by the airport tests.
                 EXPECT_GT(e.size, 4000u) << n;
-            } else if (n.rfind("zq", 0) == 0 || n.rfind("lDesc", 0) == 0) {
+            } else if (n.rfind("zq", 0) == 0 || n.rfind("lDesc", 0) == 0 ||
+                       n.rfind("mDesc", 0) == 0) {
                 // Lesson scripts read through the program's reader; descriptions have a line.
                 ASSERT_EQ(volume.OpenFile(n), 1);
                 if (n[0] == 'z') {
@@ -607,6 +608,18 @@ TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
         EXPECT_EQ(y, flight::AircraftParametersForType(f.type).apGearHeight) << f.file;
         EXPECT_EQ(kind[airport], "land") << f.file << " at " << airport;
     }
+}
+
+// Every flight shipped listens to COM1 from the start, as a pilot does: a tower tuned is heard.
+TEST_F(MkdataTest, EveryFlightListensToCom1) {
+    int flights = 0;
+    for (const fs::directory_entry& e : fs::directory_iterator(install / "Flights")) {
+        if (e.path().extension() != ".Flt") continue;
+        core::IniFile ini(e.path().string().c_str());
+        EXPECT_EQ(ini.GetInt("Panel", "audioMixCom1", 0), 1) << e.path().filename();
+        ++flights;
+    }
+    EXPECT_GT(flights, 20);
 }
 
 // Bad command lines and bad data end with a message and a failure code, never a crash.

@@ -3,11 +3,13 @@
 // dialogs and message box finds a row, and the topics the rows link to exist.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <vector>
 
 #include "ui/help_popup.h"
 #include "ui/help_window.h"
@@ -87,6 +89,35 @@ TEST_F(InstalledHelp, EveryRowIsWrittenOnceWithARealTextAndLivingLinks) {
     EXPECT_EQ(static_cast<std::uint32_t>(topic), rows.at(10448).topic);
 }
 
+// What a new user looks for in the index leads to a topic that says how: tuning a radio on the
+// panel and by keys, hearing the tower, setting the heading bug by keys, finding the Bonanza's
+// gear, flaps and power levers on the lower panel.
+TEST_F(InstalledHelp, TheIndexLeadsToHowTheRadiosBugAndLowerPanelWork) {
+    const struct {
+        const char* word;
+        std::vector<const char*> said;  // in the topic the word leads to
+    } looked[] = {
+        {"tuning", {"upper half", "lower half", "megahertz", "<>", "Ctrl+1", "Shift+1"}},
+        {"audio panel", {"COM1", "Alt+1"}},
+        {"heading bug", {"Shift+7", "Shift with = and -", "one degree"}},
+        {"gear lights", {"Bonanza", "Views, Panel", "green", "down and locked"}},
+        {"power levers", {"throttle", "propeller", "mixture", "upper half"}},
+        {"flap indicator", {"APP", "flap lever"}},
+    };
+    for (const auto& l : looked) {
+        SCOPED_TRACE(l.word);
+        const ui::HelpTopic* topic = nullptr;
+        for (const ui::HelpIndexEntry& e : topics.Index())
+            if (e.label == l.word && topic == nullptr) topic = topics.Find(e.topic);
+        ASSERT_NE(topic, nullptr);
+        std::string text;
+        for (const std::string& p : topic->paragraphs)
+            text += p + "\n";
+        for (const char* said : l.said)
+            EXPECT_NE(text.find(said), std::string::npos) << said << "\n" << text;
+    }
+}
+
 TEST_F(InstalledHelp, EveryControlOfTheProgramsDialogsHasItsText) {
     const std::map<std::string, std::uint32_t> helpIds = {
         {"BRIGHTNESS", 20000}, {"SOUNDVOLUME", 20001}, {"YOKESENSITIVITYBOX", 20002},
@@ -130,6 +161,15 @@ TEST_F(InstalledHelp, TheHelpMenusTopicsExistAndTheIndexIsFull) {
         EXPECT_FALSE(t->paragraphs.empty()) << id;
     }
     EXPECT_GT(topics.Index().size(), 100u);
+    // A topic is listed once under a word, whatever the case of its title and index words.
+    std::map<std::string, int> seen;
+    for (const ui::HelpIndexEntry& e : topics.Index()) {
+        std::string key = e.label;
+        for (char& c : key)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_EQ(++seen[key + " " + std::to_string(e.topic)], 1) << e.label;
+    }
+    EXPECT_EQ(seen.count("altimeter 10478"), 1u);
 }
 
 }  // namespace

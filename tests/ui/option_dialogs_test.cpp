@@ -189,13 +189,14 @@ TEST_F(OptionDialogTest, DateAndTimeStepsWrapsMovesZonesAndWritesOnOk) {
               Step(d, 1529, 1);
               EXPECT_EQ(d.FieldValue(F::kMinute), 0);
               EXPECT_EQ(d.FieldValue(F::kHour), 2);
-              // UTC to manual Eastern: the hour 4 lower, and past midnight the day before.
+              // UTC to manual Eastern Standard Time (in February): the hour 5 lower, and past
+              // midnight the day before.
               Select(d, 1957, 0);
               Select(d, 1956, 1);
               EXPECT_TRUE(IsWindowEnabled(Item(d, 1957)));
-              EXPECT_EQ(d.FieldValue(F::kHour), 22);
+              EXPECT_EQ(d.FieldValue(F::kHour), 21);
               Select(d, 1956, 1);  // the same mode again moves nothing
-              EXPECT_EQ(d.FieldValue(F::kHour), 22);
+              EXPECT_EQ(d.FieldValue(F::kHour), 21);
               EXPECT_EQ(d.FieldValue(F::kDay), 31);
               EXPECT_EQ(d.FieldValue(F::kMonth), 1);
               EXPECT_EQ(GetWindowText(Item(d, 1636)), "31");
@@ -223,7 +224,8 @@ TEST_F(OptionDialogTest, DateAndTimeStepsWrapsMovesZonesAndWritesOnOk) {
     EXPECT_EQ(time.GetCalendarSeconds(), before) << "Cancel leaves the clock as it was";
     EXPECT_EQ(time.GetZoneMode(), 0);
 
-    // OK in manual Central time (5 hours behind UTC): 10:30 local on 15 June 1999 is 15:30 UTC.
+    // OK in manual Central Standard Time (the zone named at the clock's date, in February; 6
+    // hours behind UTC): 10:30 local on 15 June 1999 is 16:30 UTC.
     ui::DateAndTimeDialog ok(time);
     Play({[&] {
               Select(ok, 1956, 1);
@@ -238,10 +240,10 @@ TEST_F(OptionDialogTest, DateAndTimeStepsWrapsMovesZonesAndWritesOnOk) {
           [&] { Press(ok.window, IDOK); }});
     EXPECT_EQ(ok.DoModal({}), 1);
     EXPECT_EQ(time.GetZoneMode(), 1);
-    EXPECT_EQ(time.GetManualZone(), 5);
+    EXPECT_EQ(time.GetManualZone(), 6);
     sim::CalendarTime z;
     time.GetZuluTime(&z);
-    EXPECT_EQ(z.hour, 15);
+    EXPECT_EQ(z.hour, 16);
     EXPECT_EQ(z.min, 30);
     EXPECT_EQ(z.mday, 15);
     EXPECT_EQ(z.mon, 5);
@@ -259,9 +261,9 @@ TEST_F(OptionDialogTest, AnotherZoneShowsTheSameMoment) {
         int mode, zone, hour, day, month, year;
     };
     Play({[&] {
-              for (const Shown& s : {Shown{1, 0, 23, 31, 12, 99},  // Eastern (4 behind)
-                                     Shown{1, 3, 20, 31, 12, 99},  // Pacific (7 behind)
-                                     Shown{1, 1, 22, 31, 12, 99},  // Central (5 behind)
+              for (const Shown& s : {Shown{1, 0, 22, 31, 12, 99},  // Eastern Standard (5 behind)
+                                     Shown{1, 3, 19, 31, 12, 99},  // Pacific Standard (8 behind)
+                                     Shown{1, 1, 21, 31, 12, 99},  // Central Standard (6 behind)
                                      Shown{0, 1, 3, 1, 1, 0}}) {   // UTC again
                   Select(d, 1956, s.mode);
                   Select(d, 1957, s.zone);
@@ -275,33 +277,48 @@ TEST_F(OptionDialogTest, AnotherZoneShowsTheSameMoment) {
           },
           [&] { Press(d.window, IDOK); }});
     EXPECT_EQ(d.DoModal({}), 1);
-    EXPECT_EQ(time.GetManualZone(), 7);
+    EXPECT_EQ(time.GetManualZone(), 8);
     EXPECT_EQ(time.GetCalendarSeconds(), before);
 }
 
 // Each zone the list names is the zone whose time the dialog shows: the US zones' offsets from
-// UTC, standard (winter) and daylight (summer), by their common names.
+// UTC by their common names, standard time except on the dates daylight time is in force (the
+// rule of 1987 to 2006, and the one since), the days of the change counted as changed.
 TEST_F(OptionDialogTest, EachZoneNamedShowsThatZonesTime) {
     const std::map<std::string, int> behind = {
         {"Eastern Standard Time", 5}, {"Eastern Daylight Time", 4}, {"Central Standard Time", 6},
         {"Central Daylight Time", 5}, {"Mountain Standard Time", 7}, {"Mountain Daylight Time", 6},
         {"Pacific Standard Time", 8}, {"Pacific Daylight Time", 7}};
-    sim::DateAndTime time(&FixedClock);
-    SetZulu(time, 99, 5, 15, 12, 0);  // 15 June 1999, 12:00 UTC
-    ui::DateAndTimeDialog d(time);
-    Play({[&] {
-              Select(d, 1956, 1);
-              for (int row = 0; row < 4; ++row) {
-                  Select(d, 1957, row);
-                  char name[64] = {};
-                  win::SendDlgItemMessage(d.window, 1957, win::CB_GETLBTEXT, static_cast<win::WParam>(row),
-                                          reinterpret_cast<win::LParam>(name));
-                  ASSERT_EQ(behind.count(name), 1u) << name;
-                  EXPECT_EQ(12 - d.FieldValue(F::kHour), behind.at(name)) << name;
-              }
-          },
-          [&] { Press(d.window, IDCANCEL); }});
-    d.DoModal({});
+    const struct {
+        int year, month, day;  // month 0..11
+        bool daylight;
+    } dates[] = {{99, 5, 15, true},  {99, 11, 15, false}, {99, 3, 3, false},   {99, 3, 4, true},
+                 {99, 9, 30, true},  {99, 9, 31, false},  {110, 2, 13, false}, {110, 2, 14, true},
+                 {110, 10, 6, true}, {110, 10, 7, false}, {86, 3, 26, false},  {86, 3, 27, true}};
+    for (const auto& date : dates) {
+        SCOPED_TRACE(std::to_string(date.year) + "/" + std::to_string(date.month + 1) + "/" +
+                     std::to_string(date.day));
+        sim::DateAndTime time(&FixedClock);
+        SetZulu(time, date.year, date.month, date.day, 12, 0);
+        ui::DateAndTimeDialog d(time);
+        Play({[&] {
+                  Select(d, 1956, 1);
+                  for (int row = 0; row < 4; ++row) {
+                      Select(d, 1957, row);
+                      char name[64] = {};
+                      win::SendDlgItemMessage(d.window, 1957, win::CB_GETLBTEXT,
+                                              static_cast<win::WParam>(row),
+                                              reinterpret_cast<win::LParam>(name));
+                      ASSERT_EQ(behind.count(name), 1u) << name;
+                      EXPECT_EQ(std::string(name).find("Daylight") != std::string::npos,
+                                date.daylight)
+                          << name;
+                      EXPECT_EQ((12 - d.FieldValue(F::kHour) + 24) % 24, behind.at(name)) << name;
+                  }
+              },
+              [&] { Press(d.window, IDCANCEL); }});
+        d.DoModal({});
+    }
 }
 
 // Every value of both profiles and which one is in use.
@@ -448,10 +465,12 @@ TEST_F(OptionDialogTest, AboutListsEveryStringAndQuestionsAnswerOneOrZero) {
     EXPECT_EQ(selected, 1);
     EXPECT_EQ(first, "Zephlon");
 
+    // The save question's three answers: save, go on without saving, cancel.
+    for (const auto& [button, answer] : {std::pair{IDOK, 1}, {IDNO, 2}, {IDCANCEL, 0}}) {
+        Play({[&, button = button] { Press(Dialog("Flight Plan"), button); }});
+        EXPECT_EQ(ui::RunSaveFPDialog({}), answer) << button;
+    }
     for (const bool ok : {true, false}) {
-        ui::SaveFPDialog save;
-        Play({[&] { Press(save.window, ok ? IDOK : IDCANCEL); }});
-        EXPECT_EQ(save.DoModal({}), ok ? 1 : 0);
         ui::FlightProfileOptionsDialog profile;
         Play({[&] { Press(profile.window, ok ? IDOK : 1817); }});
         EXPECT_EQ(profile.DoModal({}), ok ? 1 : 0);

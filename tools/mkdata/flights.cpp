@@ -318,6 +318,9 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& e
             cockpit::theRightGearLight.switchState = down;
         cockpit::theAudioPanelButtons.audioMixCom1 = cockpit::theAudioPanelButtons.audioMixCom2 = 1;
     }
+    // Every flight listens to COM1, as a pilot does from the start: the tower is heard as soon
+    // as it is tuned.
+    cockpit::theAudioPanelButtons.audioMixCom1 = 1;
     int ok = cockpit::WritePanelState(file);
     *cockpit::thePanelHost.controlWord(0) = 0;
     ok &= cockpit::SavePartialPanelSettings(file);

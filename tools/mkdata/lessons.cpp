@@ -1,8 +1,8 @@
 // The flight lessons and manoeuvres in "Lessons\Lessons.Vol": six manoeuvre scripts
-// ("zqMan0.txt" ...), five lesson scripts ("zqLess1.txt" ...) with their one-line descriptions
-// ("lDesc1.txt" ...), written in the lesson language from common flight-training practice. Each
-// script is read back through the program's own reader, so a script the program would refuse
-// stops the build of the installation.
+// ("zqMan0.txt" ...) with their one-line descriptions ("mDesc0.txt" ...), five lesson scripts
+// ("zqLess1.txt" ...) with theirs ("lDesc1.txt" ...), written in the lesson language from common
+// flight-training practice. Each script is read back through the program's own reader, so a
+// script the program would refuse stops the build of the installation.
 //
 // What the instructor says is a phrase number: 19990..19999 are the short feedback phrases, and
 // ours start at 21000; their words are in the speech table (data/speech/phrases.txt), whose
@@ -180,6 +180,13 @@ std::vector<Script> Scripts() {
         {"lDesc3.txt", "Lesson 3: climbs and descents at constant airspeed, and levelling off from them.\r\n"},
         {"lDesc4.txt", "Lesson 4: standard rate turns, holding the altitude, and rolling out on a heading.\r\n"},
         {"lDesc5.txt", "Lesson 5: slow flight near the stall, and the recovery from a power-off stall.\r\n"},
+        // What the Maneuvers dialog says of the manoeuvre chosen.
+        {"mDesc0.txt", "Hold the height, heading and speed the instructor sets, slowed to 100 knots.\r\n"},
+        {"mDesc1.txt", "Climb at 75 knots under full power, then level off at cruise power.\r\n"},
+        {"mDesc2.txt", "Descend at reduced power and 90 knots, then level off with power.\r\n"},
+        {"mDesc3.txt", "Turn at the standard rate, holding the height, and roll out on the heading.\r\n"},
+        {"mDesc4.txt", "Fly level at 60 knots near the stall, then recover to cruise.\r\n"},
+        {"mDesc5.txt", "Raise the nose with the throttle closed until the wing stalls, then recover.\r\n"},
     };
 }
 
