@@ -2,8 +2,12 @@
 
 #include <cstdio>
 
+#include "cockpit/cockpit_switches.h"
+#include "cockpit/panel_services.h"
 #include "core/ini_file.h"
+#include "devices/sound_services.h"
 #include "flight/aircraft.h"
+#include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "platform/file_system.h"
 #include "sim/main_window.h"
@@ -101,6 +105,18 @@ int FlightFile::Load(win::HWND, const char* name, int flag) {
     return LoadFlight(path.c_str(), flag);
 }
 
+void EndCrash() {
+    if (flight::theCrashed == 0 && cockpit::theCrashShown == 0) return;
+    // The sound the crash silenced comes back with the flight.
+    if (cockpit::theCrashSuspendedSound != 0) {
+        devices::SetSoundSuspended(0);
+        cockpit::theCrashSuspendedSound = 0;
+    }
+    flight::theCrashed = 0;
+    cockpit::theCrashShown = 0;
+    cockpit::theCockpitFullRedraw |= cockpit::kRedrawReloadFlags;
+}
+
 int LoadFlight(const char* path, int flag) {
     if (path == nullptr || !IsReadableFile(path)) return 0;
     // The settings accessor takes a bare name from beside the program; a flight's name is
@@ -113,7 +129,10 @@ int LoadFlight(const char* path, int flag) {
     }
     flight::theHeldAircraftKeys.clear();
     const int result = theSituationServices.loadSituation(file, flag) & 1;
-    if (result != 0) theCurrentFlightName = path;
+    if (result != 0) {
+        theCurrentFlightName = path;
+        EndCrash();
+    }
     TellHeldValues(path);
     // A flight left in the low-panel view by an aircraft that has one falls back to the full
     // panel on an aircraft without.

@@ -40,6 +40,9 @@ public:
 // Loads a situation file; bit 0 of the world's result. A missing or unreadable file returns 0
 // and changes nothing.
 int LoadFlight(const char* path, int flag);
+// Ends a crash (the crash picture, the silenced sound, the dead panel): a flight loaded over one
+// flies. Nothing without a crash.
+void EndCrash();
 // Saves the situation into a fresh file beside the target and renames it over the target, so a
 // failed save leaves the previous flight as it was. 1 on success; on failure 0 with the reason
 // in win::GetLastError.
