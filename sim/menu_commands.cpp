@@ -324,7 +324,7 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
         Arrow();
         return;
     }
-    if (id >= CMD_VIEW_PANEL && id <= CMD_VIEW_SPOT) {
+    if (id >= CMD_VIEW_PANEL && id <= CMD_VIEW_NO_FRAME) {
         theSimWorld.SetViewMode(static_cast<int>(id - CMD_VIEW_PANEL));
         return;
     }
@@ -577,7 +577,7 @@ void UpdateMainMenuState(win::HMENU menu) {
     enable(CMD_ALT_GRAPHICS, !theSimWorld.IsAutoComplex());
     if (theSimWorld.GetViewMode() < 4)
         theRememberedCockpitView = static_cast<std::uint32_t>(theSimWorld.GetViewMode());
-    win::CheckMenuRadioItem(menu, CMD_VIEW_PANEL, CMD_VIEW_SPOT,
+    win::CheckMenuRadioItem(menu, CMD_VIEW_PANEL, CMD_VIEW_NO_FRAME,
                             CMD_VIEW_PANEL + theRememberedCockpitView, win::MF_BYCOMMAND);
     win::CheckMenuRadioItem(
         menu, CMD_SKYCAM_1, CMD_SKYCAM_4,

@@ -1,6 +1,7 @@
 #include "sim/saved_flight.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "cockpit/cockpit_switches.h"
 #include "cockpit/panel_services.h"
@@ -13,6 +14,7 @@
 #include "sim/main_window.h"
 #include "sim/main_window_services.h"
 #include "sim/sim_world.h"
+#include "sim/startup.h"
 #include "sim/view_controller.h"
 #include "ui/dialog_services.h"
 #include "ui/file_dialogs.h"
@@ -189,6 +191,18 @@ int SaveFlight(const char* path) {
     return 1;
 }
 
+std::vector<std::string> PlacementFlightNames() {
+    std::vector<std::string> names;
+    for (int type = 0; type <= 4; ++type) {
+        names.push_back(DefaultFlightName(type, true));
+        names.push_back(DefaultFlightName(type, false));
+        for (flight::AirborneLeg leg : {flight::AirborneLeg::Cruise, flight::AirborneLeg::Pattern,
+                                        flight::AirborneLeg::Final})
+            names.emplace_back(flight::AirborneFlightName(type, leg));
+    }
+    return names;
+}
+
 int ResumeFlightDialog(std::string* path, win::HWND owner, int save) {
     ui::FileDialogRequest r;
     r.owner = owner;
@@ -203,6 +217,12 @@ int ResumeFlightDialog(std::string* path, win::HWND owner, int save) {
         r.title = "Save Flight";
         r.flags = ui::OFN_OVERWRITEPROMPT | ui::OFN_HIDEREADONLY | ui::OFN_NOCHANGEDIR |
                   ui::OFN_NOREADONLYRETURN;
+        // The starts the program places aircraft with are not offered for overwriting, nor
+        // taken when typed: saving over one would change where the program places aircraft.
+        r.hiddenNames = PlacementFlightNames();
+        r.hiddenRefusal =
+            "This name belongs to a start the program places aircraft with. Save the flight "
+            "under another name.";
     } else {
         r.title = "Resume Flight";
         r.flags = ui::OFN_HIDEREADONLY | ui::OFN_NOCHANGEDIR | ui::OFN_FILEMUSTEXIST;
@@ -239,6 +259,7 @@ int ResumeFlight(win::HWND owner, int flag) {
 int SaveFlightAs(win::HWND owner) {
     std::string path;
     if (ResumeFlightDialog(&path, owner, 1) == 0) return 0;
+
     if (SaveFlight(path.c_str()) != 0) {
         win::TraceLine("flight: saved " + path);
         return 1;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "win/handles.h"
 
@@ -53,7 +54,11 @@ int ResumeFlight(win::HWND owner, int flag);
 // The save dialog, then SaveFlight; 0 when cancelled or failed. A failed save is told to the
 // user with the file and the reason.
 int SaveFlightAs(win::HWND owner);
-// The common file dialog for flights: 1 with the chosen path, 0 when cancelled.
+// The common file dialog for flights: 1 with the chosen path, 0 when cancelled. Saving, it neither
+// offers nor takes the placement starts; resuming, it offers none of the in-air ones.
 int ResumeFlightDialog(std::string* path, win::HWND owner, int save);
+// The flights the program places aircraft with: each type's parked and ready-to-fly starts and
+// its in-air starts (cruise, pattern, final).
+[[nodiscard]] std::vector<std::string> PlacementFlightNames();
 
 }  // namespace sim

@@ -152,7 +152,10 @@ TEST_F(RecordScripts, FlightsTypedIntoTheLogbookAreKeptOldestFirst) {
 TEST_F(RecordScripts, ANewPilotIsMadeAfterARefusedName) {
     const testsupport::CommandResult r = Run("pilots.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
-    EXPECT_NE(r.out.find("Only Alphanumeric Characters May be Used in Pilot Names."), std::string::npos) << r.out;
+    // The refusal names every character a name may hold, blanks, - and _ among them.
+    EXPECT_NE(r.out.find("Pilot names may hold only letters, digits, blanks, - and _."),
+              std::string::npos)
+        << r.out;
     EXPECT_EQ(dir.Read("PILOT/CURRENT"), std::string("Jo Pilot", 9));
     EXPECT_EQ(dir.Read("PILOT/Jo Pilot.PLT").size(), 106u);
     EXPECT_FALSE(fs::exists(dir.Path("PILOT/a.b.PLT")));
