@@ -40,7 +40,8 @@ constexpr std::uint32_t kButtonFace = 0xC0C0C0;
 class ProgramOnXvfb : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+        if (!testsupport::StarterRun::Built())
+            GTEST_SKIP() << "the starter installation is not built";
         xdotool = xvfb::FindTool("xdotool");
         convert = xvfb::FindTool("convert");
         if (xdotool.empty() || convert.empty() || xvfb::FindTool("xwd").empty())
@@ -54,12 +55,27 @@ protected:
     }
     // The picture's place on the screen: the program's X window (the picture is its client).
     std::optional<Rect> Picture(const std::string& display) const {
-        const std::string out =
-            Xdo(display, "search --name Zephlon getwindowgeometry --shell %1");
+        const std::string out = Xdo(display, "search --name Zephlon getwindowgeometry --shell %1");
         const std::size_t x = out.find("\nX="), y = out.find("\nY=");
         if (x == std::string::npos || y == std::string::npos) return std::nullopt;
         const int left = std::atoi(out.c_str() + x + 3), top = std::atoi(out.c_str() + y + 3);
         return Rect{left, top, left + 640, top + 480};
+    }
+    // Starts the program with its window's place in the settings; the picture's place once the
+    // start-up is done, nothing when it did not start.
+    std::optional<Rect> Start(const testsupport::StarterRun& run, const std::string& display,
+                              int mainX, int mainY, pid_t* child) const {
+        run.Dir().Write("Zephlon.ini", "[Settings]\r\nMainX=" + std::to_string(mainX) +
+                                           "\r\nMainY=" + std::to_string(mainY) + "\r\n");
+        *child = testsupport::StartZephlon(run.Dir(), display);
+        if (*child <= 0 || !testsupport::WaitForStart(*child, run.Dir().Path("Zephlon.ini")))
+            return std::nullopt;
+        return Picture(display);
+    }
+    // The pointer over the picture's middle, where the keys go to the program.
+    void PointAtTheMiddle(const std::string& display, const Rect& picture) const {
+        Xdo(display, "mousemove " + std::to_string(picture.left + 320) + " " +
+                         std::to_string(picture.top + 300));
     }
     void Keys(const std::string& display, std::initializer_list<const char*> keys) const {
         for (const char* k : keys) {
@@ -121,18 +137,12 @@ TEST_F(ProgramOnXvfb, HelpContentsOpensWithinThePictureAndItsCloseButtonClosesIt
         xvfb::Server server(400, 460, c.screen.Spec());
         if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
         testsupport::StarterRun run("zephlon-help-window");
-        run.Dir().Write("Zephlon.ini", "[Settings]\r\nMainX=" + std::to_string(c.mainX) +
-                                           "\r\nMainY=" + std::to_string(c.mainY) + "\r\n");
-        const pid_t child = testsupport::StartZephlon(run.Dir(), server.Display());
-        ASSERT_GT(child, 0);
-        if (!testsupport::WaitForStart(child, run.Dir().Path("Zephlon.ini")))
-            FAIL() << "the program did not start";
-        const std::optional<Rect> picture = Picture(server.Display());
-        ASSERT_TRUE(picture.has_value());
+        pid_t child = -1;
+        const std::optional<Rect> picture = Start(run, server.Display(), c.mainX, c.mainY, &child);
+        ASSERT_TRUE(picture.has_value()) << "the program did not start";
         // The keys a user without the mouse takes: the menu bar, its last menu (Help), its first
         // item (Contents).
-        Xdo(server.Display(), "mousemove " + std::to_string(picture->left + 320) + " " +
-                                  std::to_string(picture->top + 300));
+        PointAtTheMiddle(server.Display(), *picture);
         Keys(server.Display(), {"F10", "Left", "Down", "Down", "Return"});
         std::this_thread::sleep_for(std::chrono::milliseconds(800));
         const Rect screen{0, 0, c.screen.width, c.screen.height};
@@ -176,21 +186,15 @@ TEST_F(ProgramOnXvfb, TheWindowOpensWhereItWasLeftWithinTheScreen) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         testsupport::StarterRun run("zephlon-window-place");
-        run.Dir().Write("Zephlon.ini", "[Settings]\r\nMainX=" + std::to_string(c.mainX) +
-                                           "\r\nMainY=" + std::to_string(c.mainY) + "\r\n");
-        const pid_t child = testsupport::StartZephlon(run.Dir(), server.Display());
-        ASSERT_GT(child, 0);
-        if (!testsupport::WaitForStart(child, run.Dir().Path("Zephlon.ini")))
-            FAIL() << "the program did not start";
-        const std::optional<Rect> picture = Picture(server.Display());
-        ASSERT_TRUE(picture.has_value());
+        pid_t child = -1;
+        const std::optional<Rect> picture = Start(run, server.Display(), c.mainX, c.mainY, &child);
+        ASSERT_TRUE(picture.has_value()) << "the program did not start";
         EXPECT_EQ(picture->left, c.expected.left);
         EXPECT_EQ(picture->top, c.expected.top);
         EXPECT_TRUE(picture->Inside(Rect{0, 0, s.width, s.height}));
 
         // Full screen and back: the window returns to its place.
-        Xdo(server.Display(), "mousemove " + std::to_string(picture->left + 320) + " " +
-                                  std::to_string(picture->top + 300));
+        PointAtTheMiddle(server.Display(), *picture);
         Keys(server.Display(), {"alt+Return"});
         std::this_thread::sleep_for(std::chrono::milliseconds(700));
         const std::optional<Rect> full = Picture(server.Display());

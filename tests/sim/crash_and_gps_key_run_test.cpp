@@ -19,22 +19,32 @@ std::vector<std::uint32_t> Picture(const StarterRun& run, const char* name) {
     return testsupport::ReadScreenshot(run.Dir().Read(name), 640, 480);
 }
 
-// Pixels of the rectangle where two pictures differ.
-int Differing(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b, int x0,
-              int y0, int x1, int y1) {
+// Pixels of the rectangle (their index in the picture) for which `test` holds.
+template <class Test>
+int CountWhere(int x0, int y0, int x1, int y1, Test&& test) {
     int n = 0;
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x)
-            n += a[static_cast<std::size_t>(y) * 640 + x] != b[static_cast<std::size_t>(y) * 640 + x];
+            n += test(static_cast<std::size_t>(y) * 640 + x) ? 1 : 0;
     return n;
 }
 
+// Pixels of the rectangle where two pictures differ.
+int Differing(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b, int x0,
+              int y0, int x1, int y1) {
+    return CountWhere(x0, y0, x1, y1, [&](std::size_t i) { return a[i] != b[i]; });
+}
+
+// Pixels of the rectangle whose colour passes `test`.
 template <class Test>
 int Count(const std::vector<std::uint32_t>& p, int x0, int y0, int x1, int y1, Test&& test) {
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) n += test(p[static_cast<std::size_t>(y) * 640 + x]) ? 1 : 0;
-    return n;
+    return CountWhere(x0, y0, x1, y1, [&](std::size_t i) { return test(p[i]); });
+}
+
+// Plays a committed script of tests/sim/scripts/ in the run's folder.
+testsupport::CommandResult PlayScript(const StarterRun& run, const char* name) {
+    return run.Play(
+        testsupport::CommittedScript(std::string("sim/scripts/") + name, run.Dir().Root()));
 }
 
 bool Red(std::uint32_t c) {
@@ -44,8 +54,7 @@ bool Red(std::uint32_t c) {
 TEST(GpsKeyRun, F8ShowsTheGpsAsTheMenuDoes) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     StarterRun run("zephlon-gps-key");
-    const testsupport::CommandResult r =
-        run.Play(testsupport::CommittedScript("sim/scripts/gps-key.simrun", run.Dir().Root()));
+    const testsupport::CommandResult r = PlayScript(run, "gps-key.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
     const auto before = Picture(run, "before.bmp"), key = Picture(run, "key.bmp"),
                hidden = Picture(run, "hidden.bmp"), menu = Picture(run, "menu.bmp");
@@ -60,8 +69,7 @@ TEST(GpsKeyRun, F8ShowsTheGpsAsTheMenuDoes) {
 TEST(CrashRun, ACrashSaysHowToGoOnAndAFlightLoadedOverItFlies) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     StarterRun run("zephlon-crash");
-    const testsupport::CommandResult r =
-        run.Play(testsupport::CommittedScript("sim/scripts/crash-resume.simrun", run.Dir().Root()));
+    const testsupport::CommandResult r = PlayScript(run, "crash-resume.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
     const auto crashed = Picture(run, "crashed.bmp"), resumed = Picture(run, "resumed.bmp");
     ASSERT_FALSE(crashed.empty() || resumed.empty());
@@ -73,7 +81,8 @@ TEST(CrashRun, ACrashSaysHowToGoOnAndAFlightLoadedOverItFlies) {
     EXPECT_LT(Count(resumed, 250, 145, 390, 190, Red), 20) << "the crash picture stays";
     EXPECT_LT(Count(resumed, 0, 18, 400, 36, Red), 20) << "the hint stays";
     const auto orange = [](std::uint32_t c) {
-        return (c >> 16) > 200 && ((c >> 8) & 0xFF) > 60 && ((c >> 8) & 0xFF) < 180 && (c & 0xFF) < 80;
+        return (c >> 16) > 200 && ((c >> 8) & 0xFF) > 60 && ((c >> 8) & 0xFF) < 180 &&
+               (c & 0xFF) < 80;
     };
     EXPECT_GT(Count(resumed, 480, 190, 640, 320, orange), 100) << "the radios stay dark";
     // And it flies: three seconds on, it has moved on the cruise's way.
