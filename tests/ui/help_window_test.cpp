@@ -2,6 +2,8 @@
 // window's title, text, links, scroll bar and buttons, and its place within the picture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/resource_volume.h"
 #include "support/temp_folder.h"
 #include "ui/general_dialogs.h"
@@ -9,6 +11,8 @@
 #include "ui/help_window.h"
 #include "ui_test_support.h"
 #include "win/compositor.h"
+#include "win/gdi.h"
+#include "win/window_surface.h"
 
 namespace {
 
@@ -152,6 +156,7 @@ TEST_F(HelpWindowTest, MissingTopicsAndFilesSayNoHelpAndLongTopicsScroll) {
 // program's window stands, its Close button too, and a short topic leaves no unpainted band
 // where the scroll bar is hidden.
 TEST_F(HelpWindowTest, OpensWithinThePictureWhereverTheProgramStands) {
+    InstallWindowDcProvider();
     Topics("#10460 Flying Basics\nPull to climb.\n");
     WNDCLASS wc;
     wc.className = "Program";
@@ -178,20 +183,20 @@ TEST_F(HelpWindowTest, OpensWithinThePictureWhereverTheProgramStands) {
             EXPECT_LE(r.right, c.x + 640);
             EXPECT_LE(r.bottom, c.y + 480);
         }
-        // The strip beside the short text, where the hidden scroll bar would stand, shows the
-        // page's colour as the text's background does.
+        // The strip beside the short text, where the hidden scroll bar would stand, is painted
+        // in the page's colour as the text's background is, whatever the surface held before.
+        WindowSurface* pixels = GetWindowSurface(w);
+        ASSERT_TRUE(pixels != nullptr);
+        std::fill(pixels->pixels.begin(), pixels->pixels.end(), 0x00FF00FFu);
+        InvalidateRect(w, nullptr, true);
         UpdateWindow(w);
-        const ComposedFrame f = ComposeFrame();
-        POINT text{12, 40}, strip{0, 40};
         RECT client;
         GetClientRect(w, &client);
-        strip.x = client.right - 12;
-        ClientToScreen(w, &text);
-        ClientToScreen(w, &strip);
-        const auto at = [&](POINT p) {
-            return f.pixels[static_cast<std::size_t>(p.y - c.y) * 640 + (p.x - c.x)] & 0xFFFFFF;
+        const auto at = [&](int x, int y) {
+            return pixels->pixels[static_cast<std::size_t>(y) * pixels->width + x] & 0xFFFFFF;
         };
-        EXPECT_EQ(at(strip), at(text));
+        EXPECT_EQ(at(client.right - 12, 40), at(12, 40));
+        EXPECT_NE(at(client.right - 12, 40), 0xFF00FFu);
         ui::theHelpWindow.Close();
         DestroyWindow(display);
     }
