@@ -6,6 +6,7 @@
 #include "nav/speakers.h"
 #include "planning/nav_log.h"
 #include "planning/planning_host.h"
+#include "ui/dialog_services.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 
@@ -114,6 +115,11 @@ void FlightLogDialog::ShowLog() {
 
 int FlightLogDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) {
     if (win::LOWORD(wParam) != kResetLog) return SettingsDialog::OnCommand(notifyCode, wParam, control);
+    // Resetting closes the plan flown: the user says so first.
+    if (!hasPlan || plan.active == 0 ||
+        ui::ShowMessageBox(window, "Reset the log? The flight plan is closed.",
+                           ui::MB_YESNO | ui::MB_ICONEXCLAMATION) != win::IDYES)
+        return 1;
     // The plan is no longer flown: the controllers let go of it too.
     if (nav::IsAtcActive()) nav::AtcReset();
     plan.active = 0;

@@ -16,6 +16,8 @@ namespace {
 constexpr int kNames = 1630;
 constexpr int kDeleteButton = 1580;
 constexpr std::uint32_t kStopIcon = 16;
+// What a refused name is told: every character a name may hold.
+constexpr char kPilotNameRefusal[] = "Pilot names may hold only letters, digits, blanks, - and _.";
 
 std::string ComboText(win::HWND dialog, int row) {
     const auto length = win::SendDlgItemMessage(dialog, kNames, win::CB_GETLBTEXTLEN, static_cast<win::WParam>(row), 0);
@@ -77,7 +79,7 @@ void SelectPilotDialog::Choose() {
         return;
     }
     if (!pilot.empty() && !IsValidPilotName(pilot)) {
-        ui::ShowMessageBox(window, "Only Alphanumeric Characters May be Used in Pilot Names.", kStopIcon);
+        ui::ShowMessageBox(window, kPilotNameRefusal, kStopIcon);
         pilot.clear();
     }
     if (pilot.empty()) {

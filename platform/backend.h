@@ -87,6 +87,13 @@ public:
     // Logical 640×480 coordinates.
     virtual void WarpCursor(int x, int y) = 0;
     [[nodiscard]] virtual ScreenSize GetScreenSize() const = 0;
+    // Puts the picture's top-left corner at (x, y) of the desktop, the window's frame around it
+    // (where a window manager draws one). In full screen the place is kept for the window the
+    // program goes back to. A machine without windows ignores it.
+    virtual void SetWindowPosition(int x, int y) {
+        (void)x;
+        (void)y;
+    }
 };
 
 enum class EventKind {
@@ -106,6 +113,9 @@ enum class EventKind {
     // saving what it keeps, without the questions a user's close would ask.
     TerminateRequested,
     Exposed,
+    // The user moved the window: x and y are the picture's new top-left corner on the desktop
+    // (not reported in full screen).
+    Moved,
     JoystickAdded,
     JoystickRemoved,
 };

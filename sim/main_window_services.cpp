@@ -407,11 +407,20 @@ void OnMainGetMinMaxInfo(win::HWND, win::MINMAXINFO* info) {
 win::LResult OnMainWindowPosChanging(win::HWND window, win::WINDOWPOS* pos) {
     if (pos == nullptr || theClosing || window != theServicedWindow || theMinimised) return 0;
     const ScreenMetrics s = CurrentScreenMetrics();
-    if ((pos->flags & win::SWP_NOSIZE) == 0 && (pos->flags & win::SWP_NOMOVE) == 0 && !s.Small()) {
+    // Only a window in its normal state tells the place to keep: full screen, a maximised
+    // window or one whose menu bar is brought over the picture stand where they must, not where
+    // the user put the window.
+    const bool normal = !theFullScreen && !theMenuBarShown &&
+                        (win::GetWindowLong(window, win::GWL_STYLE) & win::WS_MAXIMIZE) == 0;
+    if ((pos->flags & win::SWP_NOSIZE) == 0 && (pos->flags & win::SWP_NOMOVE) == 0 && !s.Small() &&
+        normal) {
         thePlacement.x = pos->x + s.frameX;
         thePlacement.y = pos->y + s.frameY + s.Band();
     }
-    const win::RECT r = MainWindowRect(thePlacement, s, false);
+    // In full screen the picture stands at the screen's corner; the kept place waits for the
+    // window's return.
+    const Placement at = theFullScreen ? Placement{0, 0, 640, 480} : thePlacement;
+    const win::RECT r = MainWindowRect(at, s, false);
     pos->x = r.left;
     pos->y = r.top;
     pos->cx = r.right - r.left;

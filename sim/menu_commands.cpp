@@ -33,6 +33,7 @@
 #include "resources/main_menu_ids.h"
 #include "sim/flight_file.h"
 #include "sim/input/cockpit_commands.h"
+#include "sim/input/general_commands.h"
 #include "sim/lesson_aircraft.h"
 #include "sim/main_window.h"
 #include "sim/main_window_services.h"
@@ -91,14 +92,10 @@ void Restart(win::HWND window) {
     Wait();
     const bool crash = theSimWorld.IsCrashDetect();
     theSimWorld.SetCrashDetect(0);
+    // A flight loaded ends the crash (sound, picture and panel come back).
     LoadFlightFile(theStartFlightName, 1);
     flight::theFlightFreezeFrames = 10;
-    if (flight::theCrashed != 0 && cockpit::theCrashSuspendedSound != 0) {
-        devices::SetSoundSuspended(0);
-        cockpit::theCrashSuspendedSound = 0;
-    }
-    flight::theCrashed = 0;
-    cockpit::theCrashShown = 0;
+    EndCrash();
     theSimWorld.SetCrashDetect(crash ? 1 : 0);
     Arrow();
 }
@@ -336,7 +333,7 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
         Arrow();
         return;
     }
-    if (id >= CMD_VIEW_PANEL && id <= CMD_VIEW_SPOT) {
+    if (id >= CMD_VIEW_PANEL && id <= CMD_VIEW_NO_FRAME) {
         theSimWorld.SetViewMode(static_cast<int>(id - CMD_VIEW_PANEL));
         return;
     }
@@ -549,9 +546,7 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             return;
         case CMD_GPS: {
             theSimWorld.SetGpsShown(theSimWorld.IsGpsShown() ? 0 : 1);
-            const flight::Aircraft* a = theSimWorld.GetAircraft();
-            cockpit::LoadGpsDisplay(theSimWorld.IsGpsShown() ? (a != nullptr ? a->GetType() : 0)
-                                                             : -1);
+            LoadGpsDisplayAsShown();
             theViewController.ApplyView();
             return;
         }
@@ -599,7 +594,7 @@ void UpdateMainMenuState(win::HMENU menu) {
     enable(CMD_ALT_GRAPHICS, !theSimWorld.IsAutoComplex());
     if (theSimWorld.GetViewMode() < 4)
         theRememberedCockpitView = static_cast<std::uint32_t>(theSimWorld.GetViewMode());
-    win::CheckMenuRadioItem(menu, CMD_VIEW_PANEL, CMD_VIEW_SPOT,
+    win::CheckMenuRadioItem(menu, CMD_VIEW_PANEL, CMD_VIEW_NO_FRAME,
                             CMD_VIEW_PANEL + theRememberedCockpitView, win::MF_BYCOMMAND);
     win::CheckMenuRadioItem(
         menu, CMD_SKYCAM_1, CMD_SKYCAM_4,

@@ -7,6 +7,7 @@
 #include <memory>
 #include <utility>
 
+#include "cockpit/cockpit_switches.h"
 #include "cockpit/gps_display.h"
 #include "flight/aircraft.h"
 #include "flight/airspeed.h"
@@ -187,6 +188,8 @@ void SimWorld::DrawReadouts() {
         DrawShadowedText(BrakesReadoutX(bottom - 18), bottom - 18, "Brakes", 255, period);
     }
     if (frameRateShown != 0) DrawShadowedText(568, top, FrameRateText(), 0, period);
+    // After a crash nothing flies until a flight is loaded: the way on is told.
+    if (cockpit::theCrashShown != 0) DrawShadowedText(2, top + 18, kCrashHint, 255, period);
     // While the debug keys step from runway to runway, the runway the aircraft stands on.
     if (nav::theSmsDatabase.IsStepped()) nav::theSmsDatabase.DrawRunwayReadout(0);
 }

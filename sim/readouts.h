@@ -19,6 +19,8 @@ struct ReadoutColours {
 inline constexpr int kBrakesReadoutWidth = 56;
 inline constexpr int kBrakesReadoutHeight = 18;
 [[nodiscard]] int BrakesReadoutX(int y);
+// The line over the picture after a crash: how to fly on.
+inline constexpr char kCrashHint[] = "Crashed. File > Restart Flight (Ctrl+E) flies again.";
 // Frames per second of ten frames that took `sumMs` simulated milliseconds.
 [[nodiscard]] float FrameRateFor(std::int32_t sumMs);
 

@@ -1,14 +1,20 @@
 #include "sim/saved_flight.h"
 
 #include <cstdio>
+#include <vector>
 
+#include "cockpit/cockpit_switches.h"
+#include "cockpit/panel_services.h"
 #include "core/ini_file.h"
+#include "devices/sound_services.h"
 #include "flight/aircraft.h"
+#include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "platform/file_system.h"
 #include "sim/main_window.h"
 #include "sim/main_window_services.h"
 #include "sim/sim_world.h"
+#include "sim/startup.h"
 #include "sim/view_controller.h"
 #include "ui/dialog_services.h"
 #include "ui/file_dialogs.h"
@@ -114,6 +120,18 @@ int FlightFile::Load(win::HWND, const char* name, int flag) {
     return LoadFlight(path.c_str(), flag);
 }
 
+void EndCrash() {
+    if (flight::theCrashed == 0 && cockpit::theCrashShown == 0) return;
+    // The sound the crash silenced comes back with the flight.
+    if (cockpit::theCrashSuspendedSound != 0) {
+        devices::SetSoundSuspended(0);
+        cockpit::theCrashSuspendedSound = 0;
+    }
+    flight::theCrashed = 0;
+    cockpit::theCrashShown = 0;
+    cockpit::theCockpitFullRedraw |= cockpit::kRedrawReloadFlags;
+}
+
 int LoadFlight(const char* path, int flag) {
     if (path == nullptr || !IsReadableFile(path)) return 0;
     // The settings accessor takes a bare name from beside the program; a flight's name is
@@ -127,7 +145,10 @@ int LoadFlight(const char* path, int flag) {
     flight::theHeldAircraftKeys.clear();
     theUnknownAircraftType.reset();
     const int result = theSituationServices.loadSituation(file, flag) & 1;
-    if (result != 0) theCurrentFlightName = path;
+    if (result != 0) {
+        theCurrentFlightName = path;
+        EndCrash();
+    }
     TellHeldValues(path);
     // A flight left in the low-panel view by an aircraft that has one falls back to the full
     // panel on an aircraft without.
@@ -187,6 +208,18 @@ int SaveFlight(const char* path) {
     return 1;
 }
 
+std::vector<std::string> PlacementFlightNames() {
+    std::vector<std::string> names;
+    for (int type = 0; type <= 4; ++type) {
+        names.push_back(DefaultFlightName(type, true));
+        names.push_back(DefaultFlightName(type, false));
+        for (flight::AirborneLeg leg : {flight::AirborneLeg::Cruise, flight::AirborneLeg::Pattern,
+                                        flight::AirborneLeg::Final})
+            names.emplace_back(flight::AirborneFlightName(type, leg));
+    }
+    return names;
+}
+
 int ResumeFlightDialog(std::string* path, win::HWND owner, int save) {
     ui::FileDialogRequest r;
     r.owner = owner;
@@ -201,6 +234,12 @@ int ResumeFlightDialog(std::string* path, win::HWND owner, int save) {
         r.title = "Save Flight";
         r.flags = ui::OFN_OVERWRITEPROMPT | ui::OFN_HIDEREADONLY | ui::OFN_NOCHANGEDIR |
                   ui::OFN_NOREADONLYRETURN;
+        // The starts the program places aircraft with are not offered for overwriting, nor
+        // taken when typed: saving over one would change where the program places aircraft.
+        r.hiddenNames = PlacementFlightNames();
+        r.hiddenRefusal =
+            "This name belongs to a start the program places aircraft with. Save the flight "
+            "under another name.";
     } else {
         r.title = "Resume Flight";
         r.flags = ui::OFN_HIDEREADONLY | ui::OFN_NOCHANGEDIR | ui::OFN_FILEMUSTEXIST;
@@ -237,6 +276,7 @@ int ResumeFlight(win::HWND owner, int flag) {
 int SaveFlightAs(win::HWND owner) {
     std::string path;
     if (ResumeFlightDialog(&path, owner, 1) == 0) return 0;
+
     if (SaveFlight(path.c_str()) != 0) {
         win::TraceLine("flight: saved " + path);
         return 1;

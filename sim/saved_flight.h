@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "win/handles.h"
 
@@ -45,6 +46,9 @@ public:
 // Loads a situation file; bit 0 of the world's result. A missing or unreadable file returns 0
 // and changes nothing.
 int LoadFlight(const char* path, int flag);
+// Ends a crash (the crash picture, the silenced sound, the dead panel): a flight loaded over one
+// flies. Nothing without a crash.
+void EndCrash();
 // Saves the situation into a fresh file beside the target and renames it over the target, so a
 // failed save leaves the previous flight as it was. 1 on success; on failure 0 with the reason
 // in win::GetLastError.
@@ -55,7 +59,11 @@ int ResumeFlight(win::HWND owner, int flag);
 // The save dialog, then SaveFlight; 0 when cancelled or failed. A failed save is told to the
 // user with the file and the reason.
 int SaveFlightAs(win::HWND owner);
-// The common file dialog for flights: 1 with the chosen path, 0 when cancelled.
+// The common file dialog for flights: 1 with the chosen path, 0 when cancelled. Saving, it neither
+// offers nor takes the placement starts; resuming, it offers none of the in-air ones.
 int ResumeFlightDialog(std::string* path, win::HWND owner, int save);
+// The flights the program places aircraft with: each type's parked and ready-to-fly starts and
+// its in-air starts (cruise, pattern, final).
+[[nodiscard]] std::vector<std::string> PlacementFlightNames();
 
 }  // namespace sim

@@ -7,6 +7,7 @@
 #include "ui/help_popup.h"
 #include "ui/owner_draw_library.h"
 #include "ui/ui_services.h"
+#include "win/compositor.h"
 #include "win/program_entry.h"
 
 namespace ui {
@@ -354,7 +355,9 @@ void Dialog::PositionWindow() {
     } else {
         HWND parent = GetParent(window);
         if (!parent) parent = GetWindow(window, GW_OWNER);
-        RECT pc{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        // The picture stands for the screen: on a larger screen only the picture is shown.
+        const RECT view = PictureRect();
+        RECT pc = view;
         int b = 0;
         if (parent) {
             pc = ClientScreenRect(parent);
@@ -365,10 +368,9 @@ void Dialog::PositionWindow() {
         if (dy > 0) dy /= 2;
         x = pc.left + dx + b;
         y = pc.top + dy + b;
-        const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-        if (x < 0 || y < 0 || x + w > sw || y + h > sh) {
-            x = (sw - w) / 2;
-            y = (sh - h) / 2;
+        if (x < view.left || y < view.top || x + w > view.right || y + h > view.bottom) {
+            x = view.left + (view.right - view.left - w) / 2;
+            y = view.top + (view.bottom - view.top - h) / 2;
         }
     }
     POINT p{x, y};

@@ -168,10 +168,17 @@ int GenericDialog::OnDeviceChange(unsigned, win::DEV_BROADCAST_HDR* header) {
 
 // ---- InsertCD ---------------------------------------------------------------------------------
 
+namespace {
+constexpr int kMissingFileText = 2024;
+}  // namespace
+
 InsertCDDialog::InsertCDDialog(int disc) : Dialog(disc == 2 ? "INSERT_CD2" : "INSERT_CD1", 760) {}
 
 int InsertCDDialog::OnInitDialog(win::HWND dialog) {
     const int r = Dialog::OnInitDialog(dialog);
+    // The file looked for, so the user knows what to put back.
+    if (!awaitedFile.empty())
+        win::SetDlgItemText(dialog, kMissingFileText, "Looking for " + awaitedFile);
     if (buttonType == 5) win::SetDlgItemText(dialog, win::IDOK, "Retry");
     if (buttonType == 0)
         if (win::HWND c = win::GetDlgItem(dialog, win::IDCANCEL)) win::ShowWindow(c, win::SW_HIDE);

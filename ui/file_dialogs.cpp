@@ -309,6 +309,11 @@ private:
             Refuse(typed + "\nFile not found.\nPlease verify the correct file name was given.");
             return;
         }
+        if (request_.save && !request_.hiddenRefusal.empty() &&
+            Hidden(path.substr(path.find_last_of("\\/") + 1))) {
+            Refuse(request_.hiddenRefusal);
+            return;
+        }
         if (request_.save && (request_.flags & OFN_OVERWRITEPROMPT) && Exists(path) &&
             ShowMessageBox(window, path + " already exists.\nDo you want to replace it?",
                            MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {

@@ -33,6 +33,9 @@ struct FileDialogRequest {
     std::size_t bufferSize = 256;  // the longest path the caller takes, its NUL included
     std::string file;              // in: the starting name; out: the chosen path
     std::vector<std::string> hiddenNames;  // files not offered (the program's own), any case
+    // Saving: a hidden name typed by hand is refused with this text (the dialog stays open);
+    // empty: it is taken like any other.
+    std::string hiddenRefusal;
 };
 
 // Runs the dialog: 1 with request.file holding the chosen path, 0 when cancelled. A chosen path

@@ -132,7 +132,8 @@ int AboutDialog::OnInitDialog(win::HWND dialog) {
             break;
         }
     }
-    SendMessage(list, LB_SETCURSEL, 1, 0);
+    // The list is there to be read: no line stands out as if it were chosen.
+    SendMessage(list, LB_SETCURSEL, static_cast<WParam>(-1), 0);
     return r;
 }
 

@@ -5,10 +5,11 @@
 #include <charconv>
 
 #include "core/text_lines.h"
-#include "ui/ui_services.h"
 #include "ui/general_dialogs.h"
 #include "ui/help_popup.h"
 #include "ui/owner_draw_library.h"
+#include "ui/ui_services.h"
+#include "win/compositor.h"
 #include "win/controls.h"
 #include "win/file_api.h"
 #include "win/program_entry.h"
@@ -175,12 +176,13 @@ bool HelpWindow::Open() {
         wc.className = kClassName;
         win::RegisterClass(wc);
     }
-    const int sw = win::GetSystemMetrics(win::SM_CXSCREEN),
-              sh = win::GetSystemMetrics(win::SM_CYSCREEN);
-    window = win::CreateWindowEx(
-        0, kClassName, kCaption, win::WS_POPUP | win::WS_CAPTION | win::WS_SYSMENU,
-        (sw - kWidth) / 2, (sh - kHeight) / 2, kWidth, kHeight, UiMainWindow(), {}, {},
-        reinterpret_cast<win::LParam>(this));
+    // Centred on the picture, which is all of the screen the user sees.
+    const win::RECT view = win::PictureRect();
+    window = win::CreateWindowEx(0, kClassName, kCaption,
+                                 win::WS_POPUP | win::WS_CAPTION | win::WS_SYSMENU,
+                                 view.left + (view.right - view.left - kWidth) / 2,
+                                 view.top + (view.bottom - view.top - kHeight) / 2, kWidth, kHeight,
+                                 UiMainWindow(), {}, {}, reinterpret_cast<win::LParam>(this));
     if (!window) return false;
     win::RECT c;
     win::GetClientRect(window, &c);
@@ -307,6 +309,11 @@ win::POINT HelpWindow::RowPoint(std::size_t i) const {
 }
 
 void HelpWindow::Paint(win::HDC dc) {
+    // The margins, the button row and the scroll bar's place while it is hidden are the page's
+    // colour too.
+    win::RECT client;
+    win::GetClientRect(window, &client);
+    win::FillRect(dc, &client, win::GetSysColorBrush(win::COLOR_WINDOW));
     // Rows are drawn into a picture of the view, so a row cut by its edge stays inside it.
     const win::RECT view = View();
     const int w = view.right - view.left, h = view.bottom - view.top;

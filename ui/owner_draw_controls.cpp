@@ -106,6 +106,31 @@ int wplButtonFilter(HWND, std::uint32_t style, std::uint32_t) {
     }
 }
 
+namespace {
+
+// Room kept between a push button's text and each end of its skin.
+constexpr int kButtonTextMargin = 4;
+
+// The width of a button's text in the font it is drawn with (its own, else its dialog's, unless
+// the library's text style is asked for).
+int ButtonTextWidth(HWND h) {
+    const std::string text = GetWindowText(h);
+    if (text.empty()) return 0;
+    HFONT font{static_cast<std::uint32_t>(SendMessage(h, WM_GETFONT, 0, 0))};
+    if (!font)
+        font = HFONT{static_cast<std::uint32_t>(SendMessage(GetParent(h), WM_GETFONT, 0, 0))};
+    if ((theOptions.flags & WPL_STYLE_TEXT) || !font) font = wplStyleFont(kStyleButton, font);
+    HDC dc = GetDC(h);
+    HGDIOBJ old = SelectObject(dc, AsGdiObject(font));
+    RECT r{0, 0, 0, 0};
+    DrawText(dc, text, &r, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(h, dc);
+    return r.right - r.left;
+}
+
+}  // namespace
+
 void wplButtonInit(HWND h) {
     if (theOptions.buttonCursor) SetClassLong(h, GCL_HCURSOR, static_cast<std::intptr_t>(theOptions.buttonCursor.id));
     const std::uint32_t style = StyleOf(h);
@@ -124,12 +149,17 @@ void wplButtonInit(HWND h) {
             RECT r;
             GetWindowRect(h, &r);
             MapWindowPoints({}, GetParent(h), &r);
+            // A text longer than the skin's button keeps the width the template gave it, so it
+            // is not cut at both ends; the skin is stretched to it.
+            const int width = ButtonTextWidth(h) + 2 * kButtonTextMargin > f.cx
+                                  ? std::max<int>(f.cx, r.right - r.left)
+                                  : f.cx;
             int x = r.left, y = r.top;
             if (theOptions.flags & WPL_CENTER_PUSH) {
-                x += ((r.right - r.left) - f.cx) / 2;
+                x += ((r.right - r.left) - width) / 2;
                 y += ((r.bottom - r.top) - f.cy) / 2;
             }
-            SetWindowPos(h, {}, x, y, f.cx, f.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(h, {}, x, y, width, f.cy, SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
     Repaint(h);

@@ -345,9 +345,12 @@ LResult wplFrameSubclassProc(HWND h, std::uint32_t m, WParam w, LParam l) {
                 auto* info = reinterpret_cast<MINMAXINFO*>(l);
                 const RECT in = wplFrameInsets(StyleOf(h), false);
                 const int captionHeight = Captioned(StyleOf(h)) ? wplGetSystemMetrics(SM_CYCAPTION) : 0;
-                info->maxPosition = POINT{-in.left, -(in.top - captionHeight)};
-                info->maxSize = POINT{GetSystemMetrics(SM_CXSCREEN) + in.left + in.right,
-                                        GetSystemMetrics(SM_CYSCREEN) + (in.top - captionHeight) + in.bottom};
+                // Over the picture, the part of the screen that is shown.
+                const RECT view = PictureRect();
+                info->maxPosition = POINT{view.left - in.left, view.top - (in.top - captionHeight)};
+                info->maxSize =
+                    POINT{view.right - view.left + in.left + in.right,
+                          view.bottom - view.top + (in.top - captionHeight) + in.bottom};
             }
             return r;
         }

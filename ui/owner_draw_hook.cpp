@@ -170,9 +170,10 @@ void ShowTip() {
     SelectObject(dc, old);
     ReleaseDC({}, dc);
     const int w = s.cx + 4 * wplGetSystemMetrics(SM_CXBORDER), h = s.cy + 4 * wplGetSystemMetrics(SM_CYBORDER);
-    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-    const int x = std::max(0, std::min(theTip.at.x, sw - w));
-    const int y = std::max(0, std::min(theTip.at.y - h, sh - h));
+    // Within the picture, the part of the screen that is shown.
+    const RECT view = PictureRect();
+    const int x = std::max(view.left, std::min(theTip.at.x, view.right - w));
+    const int y = std::max(view.top, std::min(theTip.at.y - h, view.bottom - h));
     theTip.window = CreateWindowEx(WS_EX_TOPMOST, "ROVUZ_Tooltip", text, WS_POPUP | WS_VISIBLE | WS_DISABLED | WS_BORDER,
                                    x, y, w, h, {}, {}, theOptions.instance, 0);
 }

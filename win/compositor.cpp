@@ -29,6 +29,9 @@ HWND theLastIndexedWindow;
 std::uint32_t theLastPaletteSerial = 0;
 std::string theVideoTitle;
 bool theVideoFullScreen = false;
+// The display window whose moves the others follow, and where its picture was last seen.
+HWND theFollowed;
+POINT theFollowedOrigin;
 
 bool Windowed() {
     if (S().screenWidth <= kW && S().screenHeight <= kH) return false;
@@ -248,6 +251,46 @@ void WriteU32(std::FILE* f, std::uint32_t v) {
 
 }  // namespace
 
+namespace detail {
+
+void FollowDisplayWindow(HWND moved) {
+    if (moved != GetDisplayWindow()) return;
+    const WindowData* d = Find(moved);
+    if (d == nullptr) return;
+    const POINT origin = OutputOrigin();
+    // The other windows (dialogs, help, menus) are shown only within the picture: they keep
+    // their place on it when it moves.
+    if (theFollowed == moved && origin != theFollowedOrigin) {
+        const int dx = origin.x - theFollowedOrigin.x, dy = origin.y - theFollowedOrigin.y;
+        const std::vector<HWND> others = S().topLevel;
+        for (HWND h : others) {
+            const WindowData* w = Find(h);
+            if (w == nullptr || h == moved) continue;
+            SetWindowPos(h, {}, w->rect.left + dx, w->rect.top + dy, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    theFollowed = moved;
+    theFollowedOrigin = origin;
+    if (Windowed() && !(d->style & WS_MINIMIZE))
+        platform::CurrentBackend().GetVideo().SetWindowPosition(origin.x, origin.y);
+}
+
+void DisplayWindowMovedTo(POINT pictureTopLeft) {
+    const HWND display = GetDisplayWindow();
+    const WindowData* d = Find(display);
+    if (d == nullptr || !Windowed() || (d->style & WS_MINIMIZE)) return;
+    const POINT origin = OutputOrigin();
+    const int dx = pictureTopLeft.x - origin.x, dy = pictureTopLeft.y - origin.y;
+    if (dx == 0 && dy == 0) return;
+    // Moved with its size, as a drag by the caption moves it: the window's own handling of the
+    // change decides the place it takes (and may round it), and the platform's window follows.
+    MoveWindow(display, d->rect.left + dx, d->rect.top + dy, d->rect.right - d->rect.left,
+               d->rect.bottom - d->rect.top, true);
+}
+
+}  // namespace detail
+
 void SetNonClientPainter(NonClientPainter painter) {
     thePainter = std::move(painter);
     theDirty = true;
@@ -280,6 +323,11 @@ POINT OutputOrigin() {
     if (d == nullptr) return POINT{0, 0};
     RECT c = detail::ClientRectScreen(*d);
     return POINT{c.left, c.top};
+}
+
+RECT PictureRect() {
+    const POINT origin = OutputOrigin();
+    return RECT{origin.x, origin.y, origin.x + kW, origin.y + kH};
 }
 
 POINT OutputToScreen(int x, int y) {

@@ -54,6 +54,11 @@ bool WriteScreenshotBmp(const std::string& path);
 POINT OutputOrigin();
 // A point of the output (logical 640×480) in screen coordinates.
 POINT OutputToScreen(int x, int y);
+// The output in screen coordinates: all the user sees of the program. Windows the program places
+// by the screen (centred help, dialogs without a parent, menus kept from the edges) are placed
+// within it instead, since on a screen larger than the picture the rest of the screen is not
+// shown.
+RECT PictureRect();
 // How far below its place in screen coordinates a window's menu band is shown: on a larger
 // screen the display window's band is laid over its client's top rows, so a menu dropping from
 // the band must open that much lower to appear under it (and to take the clicks that land on it).

@@ -5,6 +5,7 @@
 // CBN_CLOSEUP.
 #include <algorithm>
 
+#include "win/compositor.h"
 #include "win/control_internal.h"
 
 namespace win {
@@ -75,7 +76,8 @@ void OpenList(HWND h, ComboState& s) {
                                                     std::max(1, (s.dropHeight - FieldHeight(s)) / rowH)));
     int y = r.bottom;
     const int height = rows * rowH + 2;
-    if (y + height > GetSystemMetrics(SM_CYSCREEN)) y = r.top - height;
+    // A list that would run off the bottom of the picture drops upwards instead.
+    if (y + height > PictureRect().bottom) y = r.top - height;
     SetWindowPos(s.list, HWND_TOPMOST, r.left, y, r.right - r.left, height, SWP_NOACTIVATE);
     SendMessage(s.list, WM_SETFONT, s.font.id, 0);
     ListModel& md = Model(s);

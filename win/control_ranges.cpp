@@ -385,9 +385,14 @@ LResult UpDownProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             RECT a = c, b = c;
             if (horz) a.right = b.left = (c.left + c.right) / 2;
             else a.bottom = b.top = (c.top + c.bottom) / 2;
-            FillRect(dc, &c, GetSysColorBrush(COLOR_BTNFACE));
-            DrawEdge(dc, &a, s->pressed == (horz ? -1 : 1) ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-            DrawEdge(dc, &b, s->pressed == (horz ? 1 : -1) ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+            // Two arrow buttons, so the user sees which half steps which way.
+            const unsigned inactive = IsWindowEnabled(h) ? 0 : DFCS_INACTIVE;
+            DrawFrameControl(dc, &a, DFC_SCROLL,
+                             (horz ? DFCS_SCROLLLEFT : DFCS_SCROLLUP) | inactive |
+                                 (s->pressed == (horz ? -1 : 1) ? DFCS_PUSHED : 0));
+            DrawFrameControl(dc, &b, DFC_SCROLL,
+                             (horz ? DFCS_SCROLLRIGHT : DFCS_SCROLLDOWN) | inactive |
+                                 (s->pressed == (horz ? 1 : -1) ? DFCS_PUSHED : 0));
             EndPaint(h, &ps);
             return 0;
         }

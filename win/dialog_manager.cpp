@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <unordered_map>
 
+#include "win/compositor.h"
 #include "win/controls.h"
 #include "win/dialog.h"
 #include "win/font.h"
@@ -276,8 +277,10 @@ HWND CreateDialogIndirectParam(const DialogTemplate& templ, HWND parent, DLGPROC
     }
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (templ.style & DS_CENTER) {
-        x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-        y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+        // Centred on the picture, the part of the screen that is shown.
+        const RECT view = PictureRect();
+        x = view.left + (view.right - view.left - w) / 2;
+        y = view.top + (view.bottom - view.top - h) / 2;
     }
     thePendingProc = proc;
     HWND dialog = CreateWindowEx(templ.exStyle, WC_DIALOG, templ.caption, style, x, y, w, h, parent,

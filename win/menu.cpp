@@ -341,6 +341,7 @@ struct Tracking {
     bool chosen = false;
     std::uint32_t chosenId = 0;
     bool buttonDownSeen = false;
+    bool openedByMouse = false;  // a click on the bar opened it
 };
 
 void PaintBar(HDC dc, HMENU menu, RECT band, int selected) {
@@ -407,7 +408,7 @@ LResult PopupProc(HWND hwnd, std::uint32_t message, WParam wParam, LParam lParam
     }
 }
 
-void TrackBar(HWND owner, RECT barScreen, HWND overlay, int openIndex, bool keyboard);
+void TrackBar(HWND owner, RECT barScreen, HWND overlay, int openIndex, bool keyboard, bool byMouse);
 
 LResult OverlayProc(HWND hwnd, std::uint32_t message, WParam wParam, LParam lParam) {
     switch (message) {
@@ -422,7 +423,7 @@ LResult OverlayProc(HWND hwnd, std::uint32_t message, WParam wParam, LParam lPar
             for (std::size_t i = 0; i < rects.size(); ++i) {
                 const RECT& ir = rects[i];
                 if (p.x >= ir.left && p.x < ir.right && p.y >= ir.top && p.y < ir.bottom)
-                    TrackBar(owner, r, hwnd, static_cast<int>(i), false);
+                    TrackBar(owner, r, hwnd, static_cast<int>(i), false, true);
             }
             return 0;
         }
@@ -486,8 +487,8 @@ void CloseLevelsFrom(Tracking& t, std::size_t from) {
     RequestPresent();
 }
 
-// Opens `menu` with its top-left at (x, y) on the screen (moved to stay on it); `index` is its
-// position in the menu above.
+// Opens `menu` with its top-left at (x, y) on the screen (moved to stay on the picture); `index` is
+// its position in the menu above.
 void OpenPopup(Tracking& t, HMENU menu, int x, int y, int index, int altX) {
     MenuData* data = Find(menu);
     if (!data) return;
@@ -499,9 +500,11 @@ void OpenPopup(Tracking& t, HMENU menu, int x, int y, int index, int altX) {
     Tracking::Level level;
     level.menu = menu;
     level.layout = LayoutPopup(*data);
-    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
-    if (x + level.layout.width > sw) x = std::max(0, altX - level.layout.width);
-    if (y + level.layout.height > sh) y = std::max(0, sh - level.layout.height);
+    // Kept within the picture, the part of the screen the user sees.
+    const RECT view = PictureRect();
+    if (x + level.layout.width > view.right) x = std::max(view.left, altX - level.layout.width);
+    if (y + level.layout.height > view.bottom)
+        y = std::max(view.top, static_cast<int>(view.bottom) - level.layout.height);
     level.screen = RECT{x, y, x + level.layout.width, y + level.layout.height};
     RegisterClasses();
     level.window =
@@ -682,8 +685,13 @@ void Key(Tracking& t, const MSG& m) {
             if (t.levels.size() > 1 || !t.bar) {
                 if (t.levels.size() == 1) t.done = true;
                 CloseLevelsFrom(t, t.levels.size() - 1);
+            } else if (t.openedByMouse) {
+                // A menu the mouse opened closes whole: the program goes on at once, rather than
+                // waiting with the bar selected for a second Escape.
+                t.done = true;
+                CloseLevelsFrom(t, 0);
             } else {
-                CloseLevelsFrom(t, 0);  // back to the bar alone
+                CloseLevelsFrom(t, 0);  // back to the bar alone, to go on with the keys
             }
             return;
         case VK_UP:
@@ -772,7 +780,8 @@ std::uint32_t RunLoop(Tracking& t) {
     return t.chosen ? t.chosenId : 0;
 }
 
-void TrackBar(HWND owner, RECT barScreen, HWND overlay, int openIndex, bool keyboard) {
+void TrackBar(HWND owner, RECT barScreen, HWND overlay, int openIndex, bool keyboard,
+              bool byMouse) {
     if (theTracking) return;  // one menu at a time
     HMENU bar = GetMenu(owner);
     if (!Find(bar)) return;
@@ -783,6 +792,7 @@ void TrackBar(HWND owner, RECT barScreen, HWND overlay, int openIndex, bool keyb
     t.overlay = overlay;
     t.barDrop = overlay ? 0 : MenuBandDrop(owner);
     t.buttonDownSeen = !keyboard;
+    t.openedByMouse = byMouse;
     SendMessage(owner, WM_ENTERMENULOOP, 0, 0);
     SendMessage(owner, WM_INITMENU, static_cast<WParam>(bar.id), 0);
     if (!IsWindow(owner)) return;
@@ -1152,7 +1162,7 @@ void InstallMenuSupport() {
         probe.barScreen = band;
         int level = 0, item = -1;
         if (!HitTest(probe, screenPoint, level, item) || item < 0) return;
-        TrackBar(hwnd, band, HWND{}, item, false);
+        TrackBar(hwnd, band, HWND{}, item, false, true);
     };
     hooks.keyMenu = [](HWND hwnd, unsigned key) {
         if (!GetMenu(hwnd)) return;
@@ -1170,7 +1180,7 @@ void InstallMenuSupport() {
         const HWND overlay = IsMenuOverlayShown(hwnd) ? TheMenus().overlays[hwnd.id] : HWND{};
         RECT band = BandScreen(hwnd);
         if (overlay) GetWindowRect(overlay, &band);
-        TrackBar(hwnd, band, overlay, index, key == 0);
+        TrackBar(hwnd, band, overlay, index, key == 0, false);
     };
     SetMenuBarHooks(hooks);
     SetNonClientPainter(PaintNonClient);

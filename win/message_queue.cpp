@@ -62,6 +62,16 @@ void HandleMouse(const platform::Event& e) {
     }
     HWND target = st.capture ? st.capture : WindowFromPoint(sp);
     if (!target) return;
+    if (!st.capture && !IsEnabledChain(target)) {
+        // A click on a window disabled by a modal dialog (or on a control of one) brings the
+        // dialog forward instead; the window hears nothing of the mouse.
+        if (down) {
+            HWND top = TopLevelOf(target);
+            HWND popup = GetLastActivePopup(top);
+            if (popup && popup != top) Activate(popup, true);
+        }
+        return;
+    }
     if (st.contextHelpMode && e.kind == platform::EventKind::MouseDown) {
         // The what's-this click: the clicked control's dialog hears WM_HELP, not the click.
         st.contextHelpMode = false;
@@ -76,15 +86,6 @@ void HandleMouse(const platform::Event& e) {
     int hit = HTCLIENT;
     if (!st.capture) hit = static_cast<int>(SendMessage(target, WM_NCHITTEST, 0, PointParam(sp)));
     if (Find(target) == nullptr) return;
-    if (!st.capture && !IsWindowEnabled(target)) {
-        // A click on a window disabled by a modal dialog brings the dialog forward instead.
-        if (down) {
-            HWND top = TopLevelOf(target);
-            HWND popup = GetLastActivePopup(top);
-            if (popup && popup != top) Activate(popup, true);
-        }
-        return;
-    }
     if (!st.capture)
         SendMessage(
             target, WM_SETCURSOR, target.id,
@@ -177,6 +178,9 @@ void HandleEvent(const platform::Event& e) {
             break;
         case platform::EventKind::Exposed:
             RequestPresent();
+            break;
+        case platform::EventKind::Moved:
+            DisplayWindowMovedTo(POINT{e.x, e.y});
             break;
         case platform::EventKind::JoystickAdded:
             ++theJoystickArrivals;

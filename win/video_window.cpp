@@ -490,7 +490,11 @@ HWND MCIWndCreate(HWND parent, HINSTANCE instance, std::uint32_t style, std::str
         style |= parent ? (WS_CHILD | WS_BORDER | WS_VISIBLE) : (WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     const bool maximised = (style & WS_MAXIMIZE) != 0;
     std::int32_t w = 320, hgt = 240;
-    if (maximised) w = GetSystemMetrics(SM_CXSCREEN), hgt = GetSystemMetrics(SM_CYSCREEN);
+    if (maximised) {
+        const RECT view = PictureRect();
+        w = view.right - view.left;
+        hgt = view.bottom - view.top;
+    }
     HWND h = CreateWindowEx(0, MCIWND_WINDOW_CLASS, "", style & ~WS_VISIBLE, 0, 0, w, hgt, parent, {}, instance, 0);
     if (!h) return {};
     if (!file.empty()) SendMessage(h, MCIWNDM_OPENA, 0, reinterpret_cast<LParam>(std::string(file).c_str()));

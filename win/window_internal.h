@@ -111,6 +111,9 @@ State& S();
 WindowData* Find(HWND hwnd);
 HWND TopLevelOf(HWND hwnd);
 bool IsVisibleChain(HWND hwnd);
+// The window and every window it lies in (up to its top-level window) are enabled: a control of
+// a dialog disabled under its own message box takes no input although it is enabled itself.
+bool IsEnabledChain(HWND hwnd);
 RECT ClientRectScreen(const WindowData& w);
 // Frame thickness, caption and menu band of a window, in pixels.
 struct Insets {
@@ -148,6 +151,12 @@ void ApplyCursor();
 void ResetCursors();
 // Called when the queue runs dry: presents the composed frame if anything changed.
 void PresentIfChanged();
+// After the display window moved: the platform's window is put where the picture now lies on
+// the screen (only while the picture is a window on a larger screen).
+void FollowDisplayWindow(HWND moved);
+// The user moved the platform's window: the display window moves with it, as a window moved by
+// its caption does, so the program learns the place it keeps.
+void DisplayWindowMovedTo(POINT pictureTopLeft);
 // Called by the pump: a first copy answers a second one's requests.
 void ServiceSingleInstance();
 // Destroys every window and forgets queue, timers, focus and keys (tests and the runner start

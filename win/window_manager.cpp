@@ -35,6 +35,17 @@ bool IsVisibleChain(HWND hwnd) {
     return Find(hwnd) != nullptr;
 }
 
+bool IsEnabledChain(HWND hwnd) {
+    WindowData* w = Find(hwnd);
+    if (w == nullptr) return false;
+    for (;;) {
+        if (w->style & WS_DISABLED) return false;
+        if (!(w->style & WS_CHILD) || !w->parent) return true;
+        w = Find(w->parent);
+        if (w == nullptr) return true;
+    }
+}
+
 Insets NonClientInsets(const WindowData& w) {
     Insets in;
     const std::uint32_t s = w.style;
@@ -581,8 +592,13 @@ bool ShowWindow(HWND hwnd, int command) {
             w->style |= WS_MAXIMIZE;
             Insets in = NonClientInsets(*w);
             int band = MenuBandHeight(hwnd);
-            SetWindowPos(hwnd, {}, -in.left, -(in.top + band), S().screenWidth + in.left + in.right,
-                         S().screenHeight + in.top + band + in.bottom,
+            // The display window fills the screen; any other window fills the picture, the part
+            // of the screen that is shown.
+            RECT area{0, 0, S().screenWidth, S().screenHeight};
+            if (hwnd != GetDisplayWindow()) area = PictureRect();
+            SetWindowPos(hwnd, {}, area.left - in.left, area.top - (in.top + band),
+                         area.right - area.left + in.left + in.right,
+                         area.bottom - area.top + in.top + band + in.bottom,
                          SWP_NOZORDER | SWP_NOACTIVATE);
             if ((w = Find(hwnd)) == nullptr) break;
             setVisible(true);
@@ -650,6 +666,7 @@ bool SetWindowPos(HWND hwnd, HWND insertAfter, std::int32_t x, std::int32_t y, s
     if (sized && !(flags & SWP_NOREDRAW)) InvalidateRect(hwnd, nullptr, true);
     SendMessage(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LParam>(&pos));
     if ((w = Find(hwnd)) != nullptr && (moved || sized)) SendSizeAndMove(*w);
+    if (moved && Find(hwnd) != nullptr) FollowDisplayWindow(hwnd);
     if (flags & SWP_SHOWWINDOW) ShowWindow(hwnd, (flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
     if (flags & SWP_HIDEWINDOW) ShowWindow(hwnd, SW_HIDE);
     RequestPresent();
@@ -918,6 +935,9 @@ HWND SetFocus(HWND hwnd) {
     if (hwnd) {
         WindowData* w = Find(hwnd);
         if (w == nullptr) return {};
+        // A window disabled, or lying in one that is (a dialog under its message box), cannot
+        // take the focus, as it could not keep it (EnableWindow takes it away).
+        if (!IsEnabledChain(hwnd)) return {};
         HWND top = TopLevelOf(hwnd);
         if (st.active != top) Activate(top, false);
         old = st.focus;

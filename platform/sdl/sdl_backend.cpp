@@ -237,6 +237,18 @@ public:
         return {kFrameWidth, kFrameHeight};
     }
 
+    void SetWindowPosition(int x, int y) override {
+        if (window_ == nullptr) return;
+        if (fullScreen_) {
+            windowedX_ = x;
+            windowedY_ = y;
+            return;
+        }
+        int nowX = 0, nowY = 0;
+        SDL_GetWindowPosition(window_, &nowX, &nowY);
+        if (nowX != x || nowY != y) SDL_SetWindowPosition(window_, x, y);
+    }
+
 private:
     bool Fail() {
         openError_ = SDL_GetError();
@@ -420,6 +432,17 @@ private:
                     case SDL_WINDOWEVENT_CLOSE:
                         out->kind = EventKind::CloseRequested;
                         return true;
+                    case SDL_WINDOWEVENT_MOVED: {
+                        // Full screen is a borderless window over the display: its place is
+                        // the display's, not one the user chose.
+                        SDL_Window* w = SDL_GetWindowFromID(e.window.windowID);
+                        if (w == nullptr || (SDL_GetWindowFlags(w) & SDL_WINDOW_BORDERLESS) != 0)
+                            return false;
+                        out->kind = EventKind::Moved;
+                        out->x = e.window.data1;
+                        out->y = e.window.data2;
+                        return true;
+                    }
                     default:
                         return false;
                 }

@@ -2,7 +2,9 @@
 
 #include <array>
 
+#include "cockpit/panel_services.h"
 #include "devices/sound_services.h"
+#include "flight/aircraft.h"
 #include "sim/flight_tape.h"
 #include "sim/input/cockpit_commands.h"
 #include "sim/input/command_services.h"
@@ -163,6 +165,12 @@ int WorldMultiEngineSynch() {
 void WorldToggleGps() {
     theSimWorld.SetGpsShown(theSimWorld.IsGpsShown() ? 0 : 1);
 }
+int WorldGpsAvailable() {
+    return theSimWorld.GetAircraft() != nullptr ? 1 : 0;
+}
+void WorldReloadGps(int) {
+    LoadGpsDisplayAsShown();
+}
 int WorldPauseRequested() {
     return theSimWorld.IsPauseRequested() ? 1 : 0;
 }
@@ -198,6 +206,8 @@ void InstallWorldCommandServices() {
     g.adjustGamma = &WorldAdjustGamma;
     g.hasActiveFlightPlan = &WorldHasFlightPlan;
     g.toggleGpsShown = &WorldToggleGps;
+    g.gpsDisplayAvailable = &WorldGpsAvailable;
+    g.reloadGpsDisplay = &WorldReloadGps;
     theCommandServices.postMenuCommand = &PostToMainWindow;
     theCommandServices.speedUp = &WorldSpeedUp;
     theCommandServices.setSpeedUp = &WorldSetSpeedUp;
@@ -209,6 +219,11 @@ void InstallWorldCommandServices() {
     theFlightTapeServices.pauseRequested = &WorldPauseRequested;
     theFlightTapeServices.utcDate = &WorldUtcDate;
     theFlightTapeServices.stopEngineSounds = &StopEngineSounds;
+}
+
+void LoadGpsDisplayAsShown() {
+    const flight::Aircraft* a = theSimWorld.GetAircraft();
+    cockpit::LoadGpsDisplay(theSimWorld.IsGpsShown() ? (a != nullptr ? a->GetType() : 0) : -1);
 }
 
 GeneralCommandServices DefaultGeneralCommandServices() {

@@ -37,6 +37,9 @@ extern GeneralCommandServices theGeneralCommandServices;
 // Points the general, view, joystick-view, menu-posting, elapsed-time and tape services at the
 // world singleton and the view controller; the world calls it once when it starts.
 void InstallWorldCommandServices();
+// After the world's GPS flag was switched (Navigation > GPS, F8): the GPS display of the aircraft
+// flown is loaded while the flag is set, and its place kept while it is clear.
+void LoadGpsDisplayAsShown();
 
 struct GeneralCommandState {
     int pauseRequested = 0;

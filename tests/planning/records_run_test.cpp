@@ -152,7 +152,10 @@ TEST_F(RecordScripts, FlightsTypedIntoTheLogbookAreKeptOldestFirst) {
 TEST_F(RecordScripts, ANewPilotIsMadeAfterARefusedName) {
     const testsupport::CommandResult r = Run("pilots.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
-    EXPECT_NE(r.out.find("Only Alphanumeric Characters May be Used in Pilot Names."), std::string::npos) << r.out;
+    // The refusal names every character a name may hold, blanks, - and _ among them.
+    EXPECT_NE(r.out.find("Pilot names may hold only letters, digits, blanks, - and _."),
+              std::string::npos)
+        << r.out;
     EXPECT_EQ(dir.Read("PILOT/CURRENT"), std::string("Jo Pilot", 9));
     EXPECT_EQ(dir.Read("PILOT/Jo Pilot.PLT").size(), 106u);
     EXPECT_FALSE(fs::exists(dir.Path("PILOT/a.b.PLT")));
@@ -436,14 +439,16 @@ TEST_F(RecordScripts, CopilotHelpIsKeptAndTheStatusListsTheManoeuvres) {
     EXPECT_EQ(Section(dir.Read("copilot.Flt"), "CoPilot"), expected);
 }
 
-// The flight log shows the opened plan's legs; its reset is undone by Cancel, and kept by OK,
-// after which a saved flight carries no active plan.
+// The flight log shows the opened plan's legs; Return keeps the plan; its reset asks first, is
+// undone by Cancel, and kept by OK, after which a saved flight carries no active plan.
 TEST_F(RecordScripts, TheFlightLogShowsThePlanAndItsResetEndsIt) {
     const testsupport::CommandResult r = Run("flight-log.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
     for (const char* leg : {"row 0: \"KSQL | ", "row 1: \"SJC | ", "row 2: \"SNS | ", "row 3: \"KMRY | "})
         EXPECT_NE(r.out.find(leg), std::string::npos) << leg << "\n" << r.out;
+    EXPECT_EQ(Section(dir.Read("returned.Flt"), "flightPlan")["active"], "1");
+    EXPECT_NE(r.out.find("Reset the log? The flight plan is closed."), std::string::npos) << r.out;
     EXPECT_EQ(Section(dir.Read("kept.Flt"), "flightPlan")["active"], "1");
     EXPECT_NE(Section(dir.Read("ended.Flt"), "flightPlan")["active"], "1");
 

@@ -118,7 +118,8 @@ private:
     std::string display_;
 };
 
-// The X screen as 640×480 RGB bytes; empty when xwd or convert failed.
+// The X screen as RGB bytes, row by row (640×480 unless the server was asked for another
+// screen); empty when xwd or convert failed.
 inline std::vector<unsigned char> Photograph(const std::string& display,
                                              const std::string& convert) {
     char dir[] = "/tmp/zephlon-xwd-XXXXXX";
@@ -139,9 +140,10 @@ inline std::vector<unsigned char> Photograph(const std::string& display,
     return rgb;
 }
 
-// The colour at (x, y) of a photograph as 0xRRGGBB.
-inline std::uint32_t At(const std::vector<unsigned char>& rgb, int x, int y) {
-    const std::size_t i = (static_cast<std::size_t>(y) * kScreenWidth + x) * 3;
+// The colour at (x, y) of a photograph of a screen `width` pixels wide as 0xRRGGBB.
+inline std::uint32_t At(const std::vector<unsigned char>& rgb, int x, int y,
+                        int width = kScreenWidth) {
+    const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
     return (static_cast<std::uint32_t>(rgb[i]) << 16) | (rgb[i + 1] << 8) | rgb[i + 2];
 }
 

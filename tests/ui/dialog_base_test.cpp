@@ -1,11 +1,14 @@
 // The dialog base: nested modal runs keep their own results, a quit ends them all, dragging by
-// any point moves the dialog, an empty title takes the parent's, and the dialog mode is left as
-// often as it was entered.
+// any point moves the dialog, an empty title takes the parent's, the dialog mode is left as
+// often as it was entered, and a dialog that would leave the picture is centred on it.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "ui/dialog.h"
 #include "ui/dialog_services.h"
 #include "ui_test_support.h"
+#include "win/compositor.h"
 
 namespace {
 
@@ -80,6 +83,42 @@ TEST_F(DialogBaseTest, DragsByAnyPointAndTakesTheParentsTitle) {
     EXPECT_FALSE(GetCapture());
     dialog.DestroyModeless();
     EXPECT_EQ(uitest::theDialogModeDepth, 0);
+}
+
+// On a screen larger than the picture only the picture is shown: a dialog without a parent, or
+// one whose parent would put it partly outside the picture, is centred on the picture, not on the
+// screen.
+TEST_F(DialogBaseTest, ADialogThatWouldLeaveThePictureIsCentredOnIt) {
+    WNDCLASS wc;
+    wc.className = "Program";
+    wc.wndProc = DefWindowProc;
+    RegisterClass(wc);
+    SetVirtualScreenSize(1920, 1080);
+    HWND display =
+        CreateWindowEx(0, "Program", "", WS_POPUP | WS_VISIBLE, 60, 80, 640, 480, {}, {}, {}, 0);
+    SetDisplayWindow(display);
+    // A small window at the picture's right edge: centred over it the dialog would stand out.
+    HWND edge = CreateWindowEx(0, "Program", "", WS_POPUP | WS_VISIBLE, 680, 545, 40, 20, display,
+                               {}, {}, 0);
+    const RECT picture = PictureRect();
+    ASSERT_EQ(picture, (RECT{60, 80, 700, 560}));
+    struct Case {
+        const char* what;
+        HWND parent;
+    };
+    for (const Case c : {Case{"no parent", HWND{}}, Case{"a parent at the edge", edge}}) {
+        SCOPED_TRACE(c.what);
+        ui::Dialog dialog("GENERIC", 0);
+        ASSERT_EQ(dialog.CreateModeless(c.parent), 1);
+        RECT r;
+        GetWindowRect(dialog.window, &r);
+        EXPECT_GE(r.left, picture.left);
+        EXPECT_GE(r.top, picture.top);
+        EXPECT_LE(r.right, picture.right);
+        EXPECT_LE(r.bottom, picture.bottom);
+        EXPECT_LE(std::abs((r.left + r.right) - (picture.left + picture.right)), 1);
+        dialog.DestroyModeless();
+    }
 }
 
 }  // namespace

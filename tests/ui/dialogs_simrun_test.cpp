@@ -200,6 +200,46 @@ TEST_F(DialogScripts, ResumeFlightOffersNoInAirStarts) {
         }
 }
 
+// Save Flight offers the flights a user saved or may replace (the start flight, the lessons'
+// cruise), none of the starts the program places aircraft with; such a name typed by hand is
+// refused, and the start stays as shipped.
+TEST_F(DialogScripts, SaveFlightNeitherOffersNorTakesThePlacementStarts) {
+    const std::string shipped = dir.Read("Flights/C172Stop.Flt");
+    const auto run = Run("save-list.simrun");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.out.find("simrun:"), std::string::npos) << run.out;
+    for (const char* offered : {"\"Startup.Flt\"", "\"Cruise.Flt\""})
+        EXPECT_NE(run.out.find(offered), std::string::npos) << offered << "\n" << run.out;
+    for (const char* type : {"C172", "Bon", "Bar", "King", "Jet"})
+        for (const char* leg : {"Stop", "Fly", "Air", "Pattern", "Final"}) {
+            const std::string name = "\"" + std::string(type) + leg + ".Flt\"";
+            EXPECT_EQ(run.out.find(name), std::string::npos) << name;
+        }
+    EXPECT_NE(run.out.find("belongs to a start the program places aircraft with"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(dir.Read("Flights/C172Stop.Flt"), shipped);
+}
+
+// Under its message box a dialog takes no clicks: one box, no what's-this mode, no Cancel; the
+// dialog goes on once the box is closed.
+TEST_F(DialogScripts, ADialogUnderItsBoxTakesNoClicks) {
+    const auto run = Run("box-over-dialog.simrun");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.out.find("simrun:"), std::string::npos) << run.out;
+    std::size_t boxes = 0;
+    for (std::size_t at = 0; (at = run.out.find("dialog GENERIC \"Zephlon\": Enter the hours",
+                                                at)) != std::string::npos;
+         ++at)
+        ++boxes;
+    EXPECT_EQ(boxes, 1u) << run.out;
+    EXPECT_EQ(run.out.find("help popup"), std::string::npos) << run.out;
+    // Still open after the box, the Logbook took the hours (the script's expect) and ended by
+    // its own Cancel.
+    EXPECT_NE(run.out.find("expect 1976 \"1.0\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("dialog LOGBOOKS ended 0"), std::string::npos) << run.out;
+}
+
 TEST_F(DialogScripts, RightClicksShowTheIndexsTextsAndLinksOpenTopics) {
     const auto run = Run("help.simrun");
     ASSERT_EQ(run.status, 0) << run.out;

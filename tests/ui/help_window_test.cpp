@@ -1,6 +1,8 @@
-// The help window: the topic file's format with its damaged corners, the index in order, and the
-// window's title, text, links, scroll bar and buttons.
+// The help window: the topic file's format with its damaged corners, the index in order, the
+// window's title, text, links, scroll bar and buttons, and its place within the picture.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "core/resource_volume.h"
 #include "support/temp_folder.h"
@@ -8,6 +10,9 @@
 #include "ui/help_popup.h"
 #include "ui/help_window.h"
 #include "ui_test_support.h"
+#include "win/compositor.h"
+#include "win/gdi.h"
+#include "win/window_surface.h"
 
 namespace {
 
@@ -145,6 +150,56 @@ TEST_F(HelpWindowTest, MissingTopicsAndFilesSayNoHelpAndLongTopicsScroll) {
     ui::theHelpWindow.ShowTopic(10701);
     EXPECT_EQ(ui::theHelpWindow.ScrollOffset(), 0);
     EXPECT_FALSE(IsWindowVisible(bar));
+}
+
+// On a screen larger than the picture the window opens within the picture wherever the
+// program's window stands, its Close button too, and a short topic leaves no unpainted band
+// where the scroll bar is hidden.
+TEST_F(HelpWindowTest, OpensWithinThePictureWhereverTheProgramStands) {
+    InstallWindowDcProvider();
+    Topics("#10460 Flying Basics\nPull to climb.\n");
+    WNDCLASS wc;
+    wc.className = "Program";
+    wc.wndProc = DefWindowProc;
+    RegisterClass(wc);
+    SetVirtualScreenSize(1920, 1080);
+    struct Case {
+        int x, y;
+    };
+    for (const Case c : {Case{40, 60}, Case{1250, 560}, Case{640, 300}}) {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+        HWND display = CreateWindowEx(0, "Program", "", WS_POPUP | WS_VISIBLE, c.x, c.y, 640, 480,
+                                      {}, {}, {}, 0);
+        SetDisplayWindow(display);
+        ui::OpenPopupHelpTopic(ui::kHelpCommandContext, 10460);
+        const HWND w = ui::theHelpWindow.Window();
+        ASSERT_TRUE(w);
+        RECT window, close;
+        GetWindowRect(w, &window);
+        GetWindowRect(GetDlgItem(w, 2), &close);
+        for (const RECT& r : {window, close}) {
+            EXPECT_GE(r.left, c.x);
+            EXPECT_GE(r.top, c.y);
+            EXPECT_LE(r.right, c.x + 640);
+            EXPECT_LE(r.bottom, c.y + 480);
+        }
+        // The strip beside the short text, where the hidden scroll bar would stand, is painted
+        // in the page's colour as the text's background is, whatever the surface held before.
+        WindowSurface* pixels = GetWindowSurface(w);
+        ASSERT_TRUE(pixels != nullptr);
+        std::fill(pixels->pixels.begin(), pixels->pixels.end(), 0x00FF00FFu);
+        InvalidateRect(w, nullptr, true);
+        UpdateWindow(w);
+        RECT client;
+        GetClientRect(w, &client);
+        const auto at = [&](int x, int y) {
+            return pixels->pixels[static_cast<std::size_t>(y) * pixels->width + x] & 0xFFFFFF;
+        };
+        EXPECT_EQ(at(client.right - 12, 40), at(12, 40));
+        EXPECT_NE(at(client.right - 12, 40), 0xFF00FFu);
+        ui::theHelpWindow.Close();
+        DestroyWindow(display);
+    }
 }
 
 }  // namespace

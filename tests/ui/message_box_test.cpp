@@ -112,15 +112,24 @@ TEST_F(MessageBoxTest, DiscPromptWaitsForItsFile) {
     EXPECT_EQ(ui::PromptForDisc({}, 1, "", 5), 0);
 
     // Missing: OK keeps the prompt; the file appearing under another case closes it with 1.
+    // The prompt names the file it waits for, and no disc the user never had.
     const std::string wanted = folder.Path("SCENE.DAT");
     bool stillOpenAfterRetry = false;
-    Play({[&] { Press(Dialog("Zephlon"), IDOK); },
+    std::string said;
+    Play({[&] {
+              HWND d = Dialog("Zephlon");
+              ASSERT_TRUE(d);
+              said = GetDlgItemText(d, 2023) + "\n" + GetDlgItemText(d, 2024);
+              Press(d, IDOK);
+          },
           [&] {
               stillOpenAfterRetry = static_cast<bool>(Dialog("Zephlon"));
               folder.Write("scene.dat", "y");
           }});
     EXPECT_EQ(ui::PromptForDisc({}, 2, wanted, 5), 1);
     EXPECT_TRUE(stillOpenAfterRetry);
+    EXPECT_NE(said.find(wanted), std::string::npos) << said;
+    EXPECT_EQ(said.find("CD #"), std::string::npos) << said;
 
     // Cancel gives up; disc 3 uses the generic box with its number in the text.
     std::string text;

@@ -1,7 +1,8 @@
 // The owner-draw library with the skin the build drew: dialogs and their controls subclassed by
-// the hook (or not, when they decline), skinned frames and their metrics, button frames against
-// a golden picture, emulated check boxes and radio buttons, the palette's free range, text
-// styles from bad strings, and tooltips.
+// the hook (or not, when they decline), skinned frames and their metrics, push buttons at the
+// skin's size unless their text needs more, button frames against a golden picture, emulated
+// check boxes and radio buttons, the palette's free range, text styles from bad strings, and
+// tooltips.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -57,6 +58,7 @@ DialogTemplate Form() {
     add("Button", "Two", 203, BS_AUTORADIOBUTTON, 10, 56, 80, 10);
     add("Button", "Box", 204, BS_GROUPBOX | WS_GROUP, 100, 10, 90, 60);
     add("msctls_trackbar32", "", 206, WS_TABSTOP, 10, 70, 100, 14);
+    add("Button", "Start Near Here...", 207, WS_TABSTOP, 10, 100, 100, 14);
     return t;
 }
 
@@ -106,6 +108,10 @@ TEST_F(OwnerDrawTest, TheHookSkinsDialogsTheirControlsAndFrames) {
     EXPECT_EQ(r.bottom - r.top, push.cy);
     GetWindowRect(GetDlgItem(d, 206), &r);
     EXPECT_EQ(r.right - r.left, ui::wplBitmapSize(ui::wplGetBitmap(ui::kSkinTrackChannelH)).cx);
+    // A text longer than the frame keeps the template's width, so no letter is cut off.
+    GetWindowRect(GetDlgItem(d, 207), &r);
+    EXPECT_GT(r.right - r.left, push.cx / 5);
+    EXPECT_EQ(r.bottom - r.top, push.cy);
 
     // The client is the window less the skin's frame: dialog frame, caption.
     RECT window, client;

@@ -234,17 +234,53 @@ TEST_F(MenuTest, AltAloneEntersTheBarAndTheKeyboardChooses) {
     EXPECT_EQ(command->wParam, kOpen);
 }
 
+// A menu the mouse opened closes whole on one Escape; one the keys opened steps back to the bar
+// first, and the second Escape leaves it.
 TEST_F(MenuTest, EscapeLeavesTheMenu) {
-    Steps({[&] {
-        Key(platform::Scancode::Escape, true);
-        Key(platform::Scancode::Escape, false);
-        Key(platform::Scancode::Escape, true);
-        Key(platform::Scancode::Escape, false);
-    }});
-    Click(12, 6);
-    const auto seen = Pump();
-    EXPECT_EQ(Messages(seen).back(), WM_EXITMENULOOP);
-    EXPECT_FALSE(FindWindow("#32768", ""));
+    struct Case {
+        const char* what;
+        bool byMouse;
+        int escapes;
+        bool left;
+    };
+    for (const Case c :
+         {Case{"mouse, one Escape", true, 1, true}, Case{"keys, one Escape", false, 1, false},
+          Case{"keys, two Escapes", false, 2, true}}) {
+        SCOPED_TRACE(c.what);
+        bool stillOpen = false;
+        std::vector<std::function<void()>> steps;
+        if (!c.byMouse)
+            steps.emplace_back([&] {
+                Key(platform::Scancode::Down, true);
+                Key(platform::Scancode::Down, false);
+            });
+        steps.emplace_back([&] {
+            for (int i = 0; i < c.escapes; ++i) {
+                Key(platform::Scancode::Escape, true);
+                Key(platform::Scancode::Escape, false);
+            }
+        });
+        // The menu still waits for the keys when it has not yet told its owner that it ended;
+        // one more Escape then leaves it for the next case.
+        steps.emplace_back([&] {
+            stillOpen = std::none_of(Log().begin(), Log().end(),
+                                     [](const Seen& s) { return s.message == WM_EXITMENULOOP; });
+            Key(platform::Scancode::Escape, true);
+            Key(platform::Scancode::Escape, false);
+        });
+        Steps(steps);
+        if (c.byMouse) {
+            Click(12, 6);
+        } else {
+            Key(platform::Scancode::LeftAlt, true);
+            Key(platform::Scancode::LeftAlt, false);
+        }
+        const auto seen = Pump();
+        EXPECT_EQ(stillOpen, !c.left);
+        EXPECT_EQ(Messages(seen).back(), WM_EXITMENULOOP);
+        EXPECT_FALSE(FindWindow("#32768", ""));
+        machine.Input().SetQueueEmptyHandler(nullptr);
+    }
 }
 
 TEST_F(MenuTest, TheOverlayShowsTheBarOverAFullScreenPictureAndTakesClicks) {
@@ -372,6 +408,25 @@ TEST_F(MenuTest, APopupTrackedAloneReturnsItsChoice) {
         Click(5, 470);
     }});
     EXPECT_EQ(TrackPopupMenu(time, TPM_RETURNCMD, 630, 475, main), 0u);
+
+    // On a larger screen only the picture is shown: the popup stays within it, not merely on the
+    // screen.
+    RECT client;
+    GetClientRect(main, &client);
+    SetVirtualScreenSize(1024, 768);
+    SetDisplayWindow(main);
+    MoveWindow(main, 100, 100, 640, 480 + (480 - client.bottom), true);
+    Pump();
+    const RECT picture = PictureRect();
+    Steps({[&] {
+        const RECT p = PopupRect();
+        EXPECT_LE(p.right, picture.right);
+        EXPECT_LE(p.bottom, picture.bottom);
+        EXPECT_GE(p.left, picture.left);
+        Click(5, 470);
+    }});
+    EXPECT_EQ(TrackPopupMenu(time, TPM_RETURNCMD, picture.right - 10, picture.bottom - 5, main),
+              0u);
 }
 
 TEST(MenuCalls, StatesChecksAndRadioMarks) {

@@ -1,7 +1,7 @@
 // Scroll bars as a user works them: a press on an arrow or beside the thumb tells the parent and
 // repeats while held, the thumb is as long as the page is of the range and drags to a position;
 // list views and list boxes show their own bars while their rows or columns do not fit, and the
-// bars bring every row and column into view.
+// bars bring every row and column into view; an up-down control's halves show their arrows.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,7 +9,9 @@
 
 #include "win/controls.h"
 #include "win/dialog.h"
+#include "win/gdi.h"
 #include "win/input.h"
+#include "win/window_surface.h"
 #include "win_test_support.h"
 
 namespace {
@@ -217,6 +219,55 @@ TEST_F(ScrollBars, AListBoxShowsTheBarsItsStyleAsksFor) {
             EXPECT_LE(last.bottom, 102 - (c.horizontal ? GetSystemMetrics(SM_CYHSCROLL) : 0));
         }
         DestroyWindow(list);
+    }
+}
+
+// An up-down control shows an arrow on each half, pointing the way that half steps: a triangle
+// whose rows (or columns) widen away from its point.
+TEST_F(ScrollBars, UpDownHalvesShowTheirArrows) {
+    InstallWindowDcProvider();
+    HWND owner = MakeWindow();
+    struct Case {
+        const char* what;
+        std::uint32_t style;
+        int width, height;
+    };
+    for (const Case c : {Case{"vertical", 0, 16, 32}, Case{"horizontal", UDS_HORZ, 32, 16}}) {
+        SCOPED_TRACE(c.what);
+        HWND updown = CreateWindowEx(0, UPDOWN_CLASS, "", WS_CHILD | WS_VISIBLE | c.style, 100, 100,
+                                     c.width, c.height, owner, HMENU{7}, {}, 0);
+        UpdateWindow(updown);
+        const WindowSurface* pixels = GetWindowSurface(updown);
+        ASSERT_TRUE(pixels != nullptr);
+        ASSERT_EQ(pixels->width, c.width);
+        const std::uint32_t ink = GetSysColor(COLOR_BTNTEXT) & 0xFFFFFF;
+        // Ink across each line of the control, along its length, inside the buttons' edges.
+        const bool vertical = c.style == 0;
+        const int length = vertical ? c.height : c.width, across = vertical ? c.width : c.height;
+        std::vector<int> widths;
+        for (int along = 0; along < length; ++along) {
+            int n = 0;
+            for (int a = 2; a < across - 2; ++a) {
+                const int x = vertical ? a : along, y = vertical ? along : a;
+                n += (pixels->pixels[static_cast<std::size_t>(y) * c.width + x] & 0xFFFFFF) == ink;
+            }
+            widths.push_back(n);
+        }
+        // The first half's arrow widens along the length, the second's narrows.
+        const auto half = [&](int from, int to) {
+            std::vector<int> v;
+            for (int i = from; i < to; ++i)
+                if (widths[static_cast<std::size_t>(i)] > 0)
+                    v.push_back(widths[static_cast<std::size_t>(i)]);
+            return v;
+        };
+        const std::vector<int> first = half(2, length / 2 - 2),
+                               second = half(length / 2 + 2, length - 2);
+        ASSERT_GE(first.size(), 2u);
+        ASSERT_GE(second.size(), 2u);
+        EXPECT_LT(first.front(), first.back());
+        EXPECT_GT(second.front(), second.back());
+        DestroyWindow(updown);
     }
 }
 

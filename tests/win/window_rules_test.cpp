@@ -1,6 +1,8 @@
 // Smaller rules the program leans on: timers with procedures, GetMessage waiting for a timer,
 // WM_QUIT inside a modal loop, a position handler that overrides the new place, and windows
-// disabled under a modal dialog.
+// disabled under a modal dialog, down to their own enabled controls.
+#include <functional>
+
 #include "win/input.h"
 #include "win/modal.h"
 #include "win/timing.h"
@@ -128,6 +130,63 @@ TEST_F(HeadlessTest, DisabledWindowsLoseFocusAndClicksGoToTheirPopup) {
     for (const wintest::Seen& s : wintest::Log())
         EXPECT_FALSE(s.hwnd == owner && s.message == WM_LBUTTONDOWN);
     EXPECT_EQ(GetActiveWindow(), popup);
+}
+
+// A dialog disabled under its message box: its controls are enabled themselves, but neither the
+// mouse over them nor a key while the focus lies in one reaches them; the box comes forward on a
+// click and hears the key.
+TEST_F(HeadlessTest, ControlsOfAWindowDisabledUnderItsBoxTakeNoInput) {
+    using platform::EventKind;
+    HWND owner =
+        CreateWindowEx(0, "TestWindow", "", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, {}, {}, {}, 0);
+    HWND button = CreateWindowEx(0, "TestWindow", "", WS_CHILD | WS_VISIBLE, 10, 10, 80, 20, owner,
+                                 {}, {}, 0);
+    HWND box = CreateWindowEx(0, "TestWindow", "", WS_POPUP | WS_VISIBLE, 200, 150, 150, 100, owner,
+                              {}, {}, 0);
+    EnableWindow(owner, false);
+    ASSERT_TRUE(IsWindowEnabled(button));
+    struct Case {
+        const char* what;
+        bool key;
+        std::function<void()> input;
+    };
+    const Case cases[] = {
+        {"a move over the control", false, [&] { Mouse(EventKind::MouseMove, 20, 15); }},
+        {"a click on the control", false,
+         [&] {
+             Mouse(EventKind::MouseDown, 20, 15);
+             Mouse(EventKind::MouseUp, 20, 15);
+         }},
+        {"a key with the focus in the control", true,
+         [&] {
+             SetFocus(button);
+             Key(platform::Scancode::Return, true);
+             Key(platform::Scancode::Return, false);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetActiveWindow(box);
+        Pump();
+        c.input();
+        bool ownerHeard = false, boxHeardKey = false;
+        for (const wintest::Seen& s : Pump()) {
+            const bool input = (s.message >= WM_MOUSEFIRST && s.message <= WM_MOUSELAST) ||
+                               s.message == WM_SETCURSOR || s.message == WM_KEYDOWN;
+            if (input && (s.hwnd == owner || s.hwnd == button)) ownerHeard = true;
+            if (s.hwnd == box && s.message == WM_KEYDOWN) boxHeardKey = true;
+        }
+        EXPECT_FALSE(ownerHeard);
+        EXPECT_EQ(GetActiveWindow(), box);
+        EXPECT_EQ(boxHeardKey, c.key);
+    }
+    // Enabled again, the same click reaches the control.
+    EnableWindow(owner, true);
+    Mouse(EventKind::MouseDown, 20, 15);
+    bool clicked = false;
+    for (const wintest::Seen& s : Pump())
+        clicked |= s.hwnd == button && s.message == WM_LBUTTONDOWN;
+    EXPECT_TRUE(clicked);
 }
 
 }  // namespace
