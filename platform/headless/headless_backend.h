@@ -126,6 +126,9 @@ public:
     bool Feed(const std::int16_t* samples, std::size_t count) override;
     [[nodiscard]] std::size_t QueuedSamples() const override { return captured_.size(); }
     [[nodiscard]] std::size_t FramesDue() override;
+    // What a sound card fed as this one is would still hold: it is fed up to the clock, a card
+    // kSoundLeadMs beyond it, so the lead less the time since the fed sound ran out.
+    [[nodiscard]] std::uint32_t MsQueued() override;
 
     // The capture up to now: the silence of a closed device is added first.
     [[nodiscard]] const std::vector<std::int16_t>& Captured();
