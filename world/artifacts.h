@@ -162,7 +162,8 @@ public:
         std::size_t end = 0;
         double low[3] = {0.0, 0.0, 0.0};
         double high[3] = {0.0, 0.0, 0.0};
-        bool grounded = true;  // every object's height is the ground's (the heights span low[2]..high[2])
+        // Every object's height is the ground's (and the heights span low[2]..high[2]).
+        bool grounded = true;
     };
 
     TileArtifacts() = default;

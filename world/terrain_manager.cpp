@@ -695,7 +695,8 @@ const TerrainObjectEntry* TerrainManager::FindNearestTower(const double aircraft
     auto search = [&](TerrainTile* t) {
         if (t == nullptr) return false;
         for (TerrainObjectEntry& e : t->towers) {
-            GroundEntryWithin(e, std::hypot(e.position[0] - aircraft[0], e.position[1] - aircraft[1]),
+            GroundEntryWithin(e,
+                              std::hypot(e.position[0] - aircraft[0], e.position[1] - aircraft[1]),
                               bestDistance);
             const double d = std::hypot(e.position[0] - aircraft[0], e.position[1] - aircraft[1],
                                         e.position[2] - aircraft[2]);
@@ -721,8 +722,8 @@ int TerrainManager::IsOnRunway(const double position[3]) {
     auto search = [&](TerrainTile* t) {
         if (t == nullptr) return false;
         for (TerrainObjectEntry& e : t->runways) {
-            GroundEntryWithin(e, std::hypot(e.position[0] - position[0], e.position[1] - position[1]),
-                              5000.0);
+            GroundEntryWithin(
+                e, std::hypot(e.position[0] - position[0], e.position[1] - position[1]), 5000.0);
             const double d = std::hypot(e.position[0] - position[0], e.position[1] - position[1],
                                         e.position[2] - position[2]);
             if (static_cast<std::int64_t>(d) < 5000 && e.contains != nullptr &&

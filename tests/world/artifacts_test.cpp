@@ -198,7 +198,7 @@ TEST_F(Objects, ObjectsFindTheirGroundWhenTheReachFirstTakesThemIn) {
     EXPECT_EQ(asked, 0);
     const struct {
         double east, up;
-        int asked;        // heights found so far
+        int asked;  // heights found so far
         std::size_t near;
     } cases[] = {{0, 100, 16, 16},       // the run round the viewer
                  {0, 45000, 16, 0},      // high above it: nothing near, nothing asked again
