@@ -162,26 +162,34 @@ FrameSources theLastFrameSources;
 bool theLastFrameValid = false;
 std::uint32_t theLastFrameTime = 0;
 std::uint64_t thePanelPasses = 0;
+// What the last run of whole pictures was drawn from (the ticks, the second and the GPS page
+// left out), and how many of them were drawn in a row: a flip chain's buffers all hold that view
+// once there are as many as the chain has buffers.
+FrameSources theSceneSources;
+std::int32_t theWholeFramesOfScene = 0;
 // A picture at least this often whatever the sources say (wall milliseconds).
 constexpr std::uint32_t kLongestFrameGapMs = 1000;
 // The shortest rest of a turn that drew nothing.
 constexpr std::uint32_t kIdleRestMs = 1;
 
 // A turn that drew nothing gives the processor away until the next thing that draws is due: the
-// flight's next tick or simulated second (at the speed-up's rate), the sound card's next feed, the
-// GPS page's redraw or the longest gap between pictures. Input ends a rest at once, and so does a
-// window timer.
+// flight's next tick or simulated second (at the speed-up's rate), the GPS page's redraw or the
+// longest gap between pictures, or the sound card's next feed. Input ends a rest at once, and so
+// does a window timer.
 std::uint32_t IdleRestMs() {
     const SimClock* clock = theSimWorld.Clock();
     if (clock == nullptr || !theSimWorld.IsRunning()) return kIdleRestMs;
-    const std::uint32_t now = win::timeGetTime();
     double due = static_cast<double>(win::DirectSoundMsUntilFeed());
-    due = std::min(due, static_cast<double>(cockpit::theGpsDisplay.MsToRedraw(now)));
-    if (theLastFrameValid) {
-        const std::uint32_t since = now - theLastFrameTime;
-        due = std::min(due, since >= kLongestFrameGapMs ? 0.0 : kLongestFrameGapMs - since);
-    }
-    if (!theSimWorld.IsPaused()) {
+    // What the idle step draws comes due only while it draws: not while the world is paused, the
+    // menu bar is down or a video plays (a window timer wakes the loop then).
+    if (!theSimWorld.IsPaused() && !IsMenuBarShown() && !theSimWorld.IsVideoPlaying() &&
+        theSimWorld.IsInitialised() && !theSimWorld.IsLoadingScreen()) {
+        const std::uint32_t now = win::timeGetTime();
+        due = std::min(due, static_cast<double>(cockpit::theGpsDisplay.MsToRedraw(now)));
+        if (theLastFrameValid) {
+            const std::uint32_t since = now - theLastFrameTime;
+            due = std::min(due, since >= kLongestFrameGapMs ? 0.0 : kLongestFrameGapMs - since);
+        }
         // The next tick, or the next simulated second (the panel's clock), whichever is first.
         const double second = 1000.0 - theSimWorld.GetSimTimeMs() % 1000;
         due = std::min(due, std::min(clock->MsToNextTick(), second) /
@@ -215,7 +223,7 @@ enum class FrameKind { kNone, kPanel, kWhole };
 // What this turn must draw: the whole picture when something the 3D view or the lines over it
 // come from changed since the last frame (a frozen flight always draws), or the last picture is
 // old; the panel and the GPS alone when only the ticks, the second, the GPS page or a sliding
-// needle moved (with one picture buffer: a flip chain's buffers each hold an older view).
+// needle moved, once every buffer of a flip chain holds the view.
 FrameKind FrameWanted() {
     if (theDrawEveryTurn || !theLastFrameValid) return FrameKind::kWhole;
     const FrameSources now = CurrentFrameSources();
@@ -228,11 +236,21 @@ FrameKind FrameWanted() {
     same.gpsDue = theLastFrameSources.gpsDue;
     if (!(same == theLastFrameSources)) return FrameKind::kWhole;
     if (same == now && !cockpit::thePanelSliding) return FrameKind::kNone;
-    return cockpit::thePanelBufferCount == 1 ? FrameKind::kPanel : FrameKind::kWhole;
+    return theWholeFramesOfScene >= cockpit::thePanelBufferCount ? FrameKind::kPanel
+                                                                 : FrameKind::kWhole;
 }
 
-void FrameDrawn() {
+void FrameDrawn(bool whole) {
     theLastFrameSources = CurrentFrameSources();
+    if (whole) {
+        FrameSources scene = theLastFrameSources;
+        scene.ticks = 0;
+        scene.simSecond = 0;
+        scene.gpsDue = false;
+        theWholeFramesOfScene =
+            theLastFrameValid && scene == theSceneSources ? theWholeFramesOfScene + 1 : 1;
+        theSceneSources = scene;
+    }
     theLastFrameValid = true;
     theLastFrameTime = win::timeGetTime();
 }
@@ -624,7 +642,7 @@ void DrawPanelPass() {
     PaintGpsDisplay();
     ++thePanelPasses;
     theSimWorld.FinishFrame(0);
-    FrameDrawn();
+    FrameDrawn(false);
 }
 
 // One picture: the world, the panel, the GPS and the readouts, shown on the screen.
@@ -658,7 +676,7 @@ void DrawFrame() {
     // The texture sheets asked for in this frame; written to "sheets.act" only on request.
     gfx::dumpActiveSheets();
     cockpit::theCockpitFullRedraw &= ~cockpit::kRedrawReloadFlags;
-    FrameDrawn();
+    FrameDrawn(true);
 }
 
 // ---- the window procedure -------------------------------------------------------------------
