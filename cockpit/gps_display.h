@@ -200,6 +200,13 @@ public:
     [[nodiscard]] bool RedrawDue(std::uint32_t nowMs) const {
         return shown && (redrawNow || static_cast<std::int32_t>(nowMs - nextRedraw) >= 0);
     }
+    // Milliseconds from `nowMs` until the page's next redraw is due (0 when it is; a large
+    // number while the display is hidden).
+    [[nodiscard]] std::uint32_t MsToRedraw(std::uint32_t nowMs) const {
+        if (!shown) return 0xFFFFFFFFu;
+        const auto left = static_cast<std::int32_t>(nextRedraw - nowMs);
+        return redrawNow || left <= 0 ? 0 : static_cast<std::uint32_t>(left);
+    }
     [[nodiscard]] int X() const { return x; }
     [[nodiscard]] int Y() const { return y; }
     [[nodiscard]] int Width() const { return width; }

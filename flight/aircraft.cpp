@@ -618,6 +618,17 @@ float Aircraft::GetEngineVibration() {
     return -kVibration[vibrationIndex];
 }
 
+bool Aircraft::IsCockpitShaking() const {
+    if (theFlightWorldServices.isSlewing() || !theFlightModelState.fmOTG) return false;
+    return bumpFinished == 0 || (theEngineStarted != 0 && type != 4);
+}
+
+bool Aircraft::ArePartsMoving() const {
+    for (int e = 0; e < kPartEntries; ++e)
+        if (partPresent[e] && (parts[e].state == 1 || parts[e].state == 2)) return true;
+    return false;
+}
+
 float Aircraft::GetCockpitShake() {
     if (theFlightWorldServices.isSlewing()) return 0.0f;
     return GetGroundBump() + GetEngineVibration();

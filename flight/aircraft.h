@@ -118,6 +118,11 @@ public:
     [[nodiscard]] float GetGroundBump();
     [[nodiscard]] float GetEngineVibration();
     [[nodiscard]] float GetCockpitShake();
+    // True while the cockpit view shakes (a bump on the ground, a running engine on the ground)
+    // or an exterior part moves (a propeller, the gear): either changes the picture at every
+    // frame.
+    [[nodiscard]] bool IsCockpitShaking() const;
+    [[nodiscard]] bool ArePartsMoving() const;
 
     // One frame: the flight update unless a selection runs or none has finished, then the parts.
     void Step();

@@ -166,6 +166,10 @@ public:
     virtual std::int64_t CalendarSeconds();
 };
 
+// The sound a card is kept ahead of what it has played: enough to ride over a slow turn of the
+// program, little enough that what the program changes is heard at once.
+inline constexpr std::uint32_t kSoundLeadMs = 50;
+
 struct AudioFormat {
     int rate = 22050;
     int channels = 2;
@@ -184,6 +188,8 @@ public:
     // about 50 ms queued beyond what it has played, on the headless machine what brings the
     // fed sound up to the virtual time since the first open. 0 while closed.
     [[nodiscard]] virtual std::size_t FramesDue() = 0;
+    // The milliseconds of fed sound the device has yet to play; kWaitForever while closed.
+    [[nodiscard]] virtual std::uint32_t MsQueued() = 0;
 };
 
 // Hat directions as bits (a diagonal sets two); 0 is centred.

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 
 #include "cockpit/gps_display.h"
 #include "cockpit/panel_redraw.h"
@@ -26,6 +28,7 @@
 #include "gfx/sheet_cache.h"
 #include "gfx/surface.h"
 #include "nav/lat_lon.h"
+#include "nav/speakers.h"
 #include "platform/file_system.h"
 #include "sim/input/general_commands.h"
 #include "sim/input/key_commands.h"
@@ -40,6 +43,7 @@
 #include "ui/owner_draw_library.h"
 #include "ui/video_windows.h"
 #include "win/compositor.h"
+#include "win/dsound.h"
 #include "win/file_api.h"
 #include "win/gdi.h"
 #include "win/input.h"
@@ -69,15 +73,78 @@ constexpr win::LParam kVideoModeStopped = 525;
 std::uint64_t theFramesDrawn = 0;
 bool theWarmUpDone = false;
 
+// A digest of the words a picture is drawn from (FNV-1a over their bytes).
+class Digest {
+public:
+    template <class T>
+    void Add(const T& value) {
+        const auto* b = reinterpret_cast<const unsigned char*>(&value);
+        for (std::size_t i = 0; i < sizeof value; ++i)
+            hash_ = (hash_ ^ b[i]) * 1099511628211ull;
+    }
+    void Add(std::string_view text) {
+        for (const char c : text)
+            hash_ = (hash_ ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        Add(text.size());
+    }
+    [[nodiscard]] std::uint64_t Value() const { return hash_; }
+
+private:
+    std::uint64_t hash_ = 14695981039346656037ull;
+};
+
+// What the 3D view and the lines over it are drawn from, in one number: the aircraft's place and
+// attitude (the eye of the cockpit views and the aircraft of the outside ones), the outside
+// camera, the sky, the sun's light and the weather (stepped every 18th tick) and the readouts'
+// lines. Where the world moves at every tick whatever the aircraft does (lights blinking by
+// night, the traffic, a shaking cockpit, a panning camera, exterior parts in motion), the ticks
+// themselves count.
+std::uint64_t SceneKey() {
+    Digest d;
+    float at[3], attitude[3];
+    flight::theAircraft.GetScenePosition(at);
+    flight::GetAircraftAttitude(attitude);
+    for (int i = 0; i < 3; ++i) {
+        d.Add(at[i]);
+        d.Add(attitude[i]);
+    }
+    const SimClock* clock = theSimWorld.Clock();
+    const std::uint32_t ticks = clock != nullptr ? clock->TickCount() : 0;
+    d.Add(ticks / 18);
+    const SkyCamPreset& camera = theViewController.Current();
+    d.Add(camera.heading);
+    d.Add(camera.distance);
+    d.Add(camera.altitude);
+    d.Add(theViewController.GetPitchOffset());
+    d.Add(theViewController.GetYawOffset());
+    theSimWorld.ForEachReadout([&](int x, int y, std::string_view text, std::uint32_t colour) {
+        d.Add(x);
+        d.Add(y);
+        d.Add(text);
+        d.Add(colour);
+    });
+    const SkyCamPreset& target = theViewController.Target();
+    const bool panning = theViewController.GetViewMode() == kViewSkyCam &&
+                         theViewController.GetPanCamera() != 0 &&
+                         (camera.heading != target.heading || camera.distance != target.distance ||
+                          camera.altitude != target.altitude);
+    const bool moving = theViewController.InCamera() ? flight::theAircraft.ArePartsMoving()
+                                                     : flight::theAircraft.IsCockpitShaking();
+    if (panning || moving || theSimWorld.GetDayPeriod() != 1 || nav::IsAtcActive()) d.Add(ticks);
+    return d.Value();
+}
+
 // What a frame is drawn from that can change between two turns of the loop without a message:
-// the clock's ticks (the flight, the gauges, the weather, the beacons), the simulated second
-// (the sky's sun and stars), the view, the panel's redraw requests, the GPS page's half-second
-// redraw. A turn whose sources equal those the last frame left behind would draw the same
-// picture again, and draws nothing.
+// the scene (SceneKey), the clock's ticks and the simulated second (the panel's gauges and
+// clock), the view, the panel's redraw requests, the GPS page's half-second redraw. A turn whose
+// sources equal those the last frame left behind would draw the same picture again, and draws
+// nothing; one in which only the ticks, the second or the GPS page moved draws the panel and the
+// GPS over the 3D view the picture has.
 struct FrameSources {
+    std::uint64_t scene = 0;
     std::uint64_t ticks = 0;
-    std::uint32_t messages = 0;
     std::uint32_t simSecond = 0;
+    std::uint32_t messages = 0;
     int viewMode = 0;
     int lookDirection = 0;
     std::uint32_t fullRedraw = 0;
@@ -95,26 +162,51 @@ std::uint32_t theQuietMessages = 0;
 FrameSources theLastFrameSources;
 bool theLastFrameValid = false;
 std::uint32_t theLastFrameTime = 0;
+std::uint64_t thePanelPasses = 0;
+// What the last run of whole pictures was drawn from (the ticks, the second and the GPS page
+// left out), and how many of them were drawn in a row: a flip chain's buffers all hold that view
+// once there are as many as the chain has buffers.
+FrameSources theSceneSources;
+std::int32_t theWholeFramesOfScene = 0;
 // A picture at least this often whatever the sources say (wall milliseconds).
 constexpr std::uint32_t kLongestFrameGapMs = 1000;
-// The processor is given away in a turn that drew nothing until the flight's next tick is due,
-// at least this long and at most kIdleRestMaxMs (input ends a rest at once, and the sound card's
-// queue holds about 50 ms).
+// The shortest rest of a turn that drew nothing.
 constexpr std::uint32_t kIdleRestMs = 1;
-constexpr std::uint32_t kIdleRestMaxMs = 5;
 
+// A turn that drew nothing gives the processor away until the next thing that draws is due: the
+// flight's next tick or simulated second (at the speed-up's rate), the GPS page's redraw or the
+// longest gap between pictures, or the sound card's next feed. Input ends a rest at once, and so
+// does a window timer.
 std::uint32_t IdleRestMs() {
     const SimClock* clock = theSimWorld.Clock();
-    if (clock == nullptr) return kIdleRestMs;
-    const double due = std::min(clock->MsToNextTick(), static_cast<double>(kIdleRestMaxMs));
-    return std::max(kIdleRestMs, static_cast<std::uint32_t>(due));
+    if (clock == nullptr || !theSimWorld.IsRunning()) return kIdleRestMs;
+    double due = static_cast<double>(win::DirectSoundMsUntilFeed());
+    // What the idle step draws comes due only while it draws: not while the world is paused, the
+    // menu bar is down or a video plays (a window timer wakes the loop then).
+    if (!theSimWorld.IsPaused() && !IsMenuBarShown() && !theSimWorld.IsVideoPlaying() &&
+        theSimWorld.IsInitialised() && !theSimWorld.IsLoadingScreen()) {
+        const std::uint32_t now = win::timeGetTime();
+        due = std::min(due, static_cast<double>(cockpit::theGpsDisplay.MsToRedraw(now)));
+        if (theLastFrameValid) {
+            const std::uint32_t since = now - theLastFrameTime;
+            due = std::min(due, since >= kLongestFrameGapMs ? 0.0 : kLongestFrameGapMs - since);
+        }
+        // The next tick, or the next simulated second (the panel's clock), whichever is first.
+        const double second = 1000.0 - theSimWorld.GetSimTimeMs() % 1000;
+        due = std::min(due, std::min(clock->MsToNextTick(), second) /
+                                static_cast<double>(1 << theSimWorld.GetSpeedUp()));
+    }
+    // Whole milliseconds, rounded up: a rest that ended just short of the tick would only rest
+    // again.
+    return std::max(kIdleRestMs, static_cast<std::uint32_t>(std::min(std::ceil(due), 1e9)));
 }
 
 FrameSources CurrentFrameSources() {
     FrameSources f;
+    f.scene = SceneKey();
     f.ticks = theSimWorld.TicksRun();
-    f.messages = win::MessageSerial() - theQuietMessages;
     f.simSecond = theSimWorld.GetSimTimeMs() / 1000;
+    f.messages = win::MessageSerial() - theQuietMessages;
     f.viewMode = theSimWorld.GetViewMode();
     f.lookDirection = theSimWorld.GetLookDirection();
     f.fullRedraw = cockpit::theCockpitFullRedraw;
@@ -127,18 +219,39 @@ FrameSources CurrentFrameSources() {
     return f;
 }
 
-// True when this turn must draw: something the picture comes from changed since the last frame
-// (a due GPS page or a frozen flight always draws), or the last picture is old.
-bool FrameWanted() {
-    if (theDrawEveryTurn || !theLastFrameValid) return true;
+enum class FrameKind { kNone, kPanel, kWhole };
+
+// What this turn must draw: the whole picture when something the 3D view or the lines over it
+// come from changed since the last frame (a frozen flight always draws), or the last picture is
+// old; the panel and the GPS alone when only the ticks, the second, the GPS page or a sliding
+// needle moved, once every buffer of a flip chain holds the view.
+FrameKind FrameWanted() {
+    if (theDrawEveryTurn || !theLastFrameValid) return FrameKind::kWhole;
     const FrameSources now = CurrentFrameSources();
-    if (now.gpsDue || now.frozen || now.panelPriming || cockpit::thePanelSliding) return true;
-    return !(now == theLastFrameSources) ||
-           win::timeGetTime() - theLastFrameTime >= kLongestFrameGapMs;
+    if (now.frozen || now.panelPriming ||
+        win::timeGetTime() - theLastFrameTime >= kLongestFrameGapMs)
+        return FrameKind::kWhole;
+    FrameSources same = now;
+    same.ticks = theLastFrameSources.ticks;
+    same.simSecond = theLastFrameSources.simSecond;
+    same.gpsDue = theLastFrameSources.gpsDue;
+    if (!(same == theLastFrameSources)) return FrameKind::kWhole;
+    if (same == now && !cockpit::thePanelSliding) return FrameKind::kNone;
+    return theWholeFramesOfScene >= cockpit::thePanelBufferCount ? FrameKind::kPanel
+                                                                 : FrameKind::kWhole;
 }
 
-void FrameDrawn() {
+void FrameDrawn(bool whole) {
     theLastFrameSources = CurrentFrameSources();
+    if (whole) {
+        FrameSources scene = theLastFrameSources;
+        scene.ticks = 0;
+        scene.simSecond = 0;
+        scene.gpsDue = false;
+        theWholeFramesOfScene =
+            theLastFrameValid && scene == theSceneSources ? theWholeFramesOfScene + 1 : 1;
+        theSceneSources = scene;
+    }
     theLastFrameValid = true;
     theLastFrameTime = win::timeGetTime();
 }
@@ -392,12 +505,12 @@ int MainWindow::RunMessageLoop() {
         // Settings that could not be stored are told once, whatever stored them.
         TellFailedSettingsStores(!IsProgramClosed());
         if (!win::PeekMessage(&msg, {}, 0, 0, win::PM_REMOVE)) {
-            const std::uint64_t drawn = theFramesDrawn;
+            const std::uint64_t drawn = theFramesDrawn + thePanelPasses;
             IdleStep();
             lastIdle = win::timeGetTime();
             // A turn that drew nothing had nothing to do: the processor rests until input
-            // comes or the next tick is near, and the loop polls again.
-            if (theFramesDrawn == drawn) win::RestUntilInput(IdleRestMs());
+            // comes or the next thing to draw is due, and the loop polls again.
+            if (theFramesDrawn + thePanelPasses == drawn) win::RestUntilInput(IdleRestMs());
             continue;
         }
         bool taken = false;
@@ -436,6 +549,7 @@ int MainWindow::RunMessageLoop() {
 
 int ZephlonMain(const std::string& commandLine) {
     theFramesDrawn = 0;
+    thePanelPasses = 0;
     theWarmUpDone = false;
     theLastFrameValid = false;
     win::InstallMenuSupport();
@@ -507,13 +621,33 @@ void PaintView(win::HWND w) {
     if (!theSimWorld.IsRunning() || !theSimWorld.IsInitialised() || theSimWorld.IsVideoPlaying())
         return;
     win::ValidateRect(w, nullptr);
-    if (FrameWanted()) DrawFrame();
+    switch (FrameWanted()) {
+        case FrameKind::kWhole:
+            DrawFrame();
+            break;
+        case FrameKind::kPanel:
+            DrawPanelPass();
+            break;
+        case FrameKind::kNone:
+            break;
+    }
     if (theSimWorld.IsPauseRequested()) {
         ShowPausedDialogFor(w);
         theSimWorld.RequestPause(0);
         return;
     }
     theSimWorld.AdvanceClock();
+}
+
+// The panel, the GPS and the readouts over the 3D view the picture holds, shown on the screen:
+// what a tick changed on the panel (a needle, a drum, a light) while the world stood still.
+void DrawPanelPass() {
+    if (gfx::GFXSurface* s = gfx::GetDrawSurface()) s->clipRect = gfx::GFXRect{0, 0, 639, 479};
+    cockpit::PaintCockpit(theSimWorld.GetViewMode(), theSimWorld.GetLookDirection());
+    PaintGpsDisplay();
+    ++thePanelPasses;
+    theSimWorld.FinishFrame(0);
+    FrameDrawn(false);
 }
 
 // One picture: the world, the panel, the GPS and the readouts, shown on the screen.
@@ -547,7 +681,7 @@ void DrawFrame() {
     // The texture sheets asked for in this frame; written to "sheets.act" only on request.
     gfx::dumpActiveSheets();
     cockpit::theCockpitFullRedraw &= ~cockpit::kRedrawReloadFlags;
-    FrameDrawn();
+    FrameDrawn(true);
 }
 
 // ---- the window procedure -------------------------------------------------------------------

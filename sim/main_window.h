@@ -62,6 +62,8 @@ void IdleStep();
 void PaintView(win::HWND window);
 // The picture of one turn of the loop (PaintView draws it only when it can have changed).
 void DrawFrame();
+// The panel, the GPS and the readouts over the 3D view the picture already holds.
+void DrawPanelPass();
 // Every turn of the loop draws a picture, changed or not (the reference the benchmarks compare
 // the program's own frame step with).
 extern bool theDrawEveryTurn;

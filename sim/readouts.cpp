@@ -44,7 +44,7 @@ std::uint32_t ShadowComponent(std::uint32_t c) {
 }
 
 // One shadowed line on a device context.
-void ShadowedTextOn(win::HDC dc, int x, int y, const std::string& text, std::uint32_t colour,
+void ShadowedTextOn(win::HDC dc, int x, int y, std::string_view text, std::uint32_t colour,
                     int period) {
     if (!dc) return;
     const ReadoutColours c = ReadoutColoursFor(colour, period);
@@ -55,7 +55,7 @@ void ShadowedTextOn(win::HDC dc, int x, int y, const std::string& text, std::uin
     win::TextOut(dc, x, y, text);
 }
 
-void DrawShadowedText(int x, int y, const std::string& text, std::uint32_t colour, int period) {
+void DrawShadowedText(int x, int y, std::string_view text, std::uint32_t colour, int period) {
     gfx::GFXSurface* target = gfx::GetDrawSurface();
     if (target == nullptr) return;
     if (auto* surface = dynamic_cast<gfx::GFXCDSSurface*>(target)) {
@@ -172,24 +172,31 @@ void SimWorld::MeasureFrameRate() {
     lastFrameTime = now;
 }
 
-void SimWorld::DrawReadouts() {
-    const int period = GetDayPeriod();
+void SimWorld::ForEachReadout(
+    const std::function<void(int x, int y, std::string_view text, std::uint32_t colour)>& visit) {
     // In a window on a larger screen the menu band lies over the picture's top rows: the lines
     // at the top go just below it.
     const int top = win::MenuBandDrop(window);
     if (theSlewControl.IsActive())
-        DrawShadowedText(2, top, SlewReadoutText(), 0, period);
+        visit(2, top, SlewReadoutText(), 0);
     else if (statusLine != 0 && GetViewMode() >= 2 && GetViewMode() <= 5)
-        DrawShadowedText(2, top, StatusLineText(), 0, period);
+        visit(2, top, StatusLineText(), 0);
     if (pauseRequested == 0 && AreBrakesOn()) {
         const int bottom = aircraft != nullptr
                                ? aircraft->GetViewportBottom(GetViewMode(), GetLookDirection())
                                : 480;
-        DrawShadowedText(BrakesReadoutX(bottom - 18), bottom - 18, "Brakes", 255, period);
+        visit(BrakesReadoutX(bottom - 18), bottom - 18, "Brakes", 255);
     }
-    if (frameRateShown != 0) DrawShadowedText(568, top, FrameRateText(), 0, period);
+    if (frameRateShown != 0) visit(568, top, FrameRateText(), 0);
     // After a crash nothing flies until a flight is loaded: the way on is told.
-    if (cockpit::theCrashShown != 0) DrawShadowedText(2, top + 18, kCrashHint, 255, period);
+    if (cockpit::theCrashShown != 0) visit(2, top + 18, kCrashHint, 255);
+}
+
+void SimWorld::DrawReadouts() {
+    const int period = GetDayPeriod();
+    ForEachReadout([period](int x, int y, std::string_view text, std::uint32_t colour) {
+        DrawShadowedText(x, y, text, colour, period);
+    });
     // While the debug keys step from runway to runway, the runway the aircraft stands on.
     if (nav::theSmsDatabase.IsStepped()) nav::theSmsDatabase.DrawRunwayReadout(0);
 }

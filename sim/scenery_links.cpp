@@ -255,12 +255,20 @@ void SimWorld::DestroyAirportObjects() {
 
 namespace {
 
-// An object as the terrain's searches see it; runways answer whether a place lies on them.
+// An object as the terrain's searches see it; runways answer whether a place lies on them, and
+// an object still without its height finds it when a search asks.
 world::TerrainObjectEntry EntryOf(const world::Artifact* a, bool runway) {
     world::TerrainObjectEntry e;
     for (int k = 0; k < 3; ++k)
         e.position[k] = a->position[k];
     e.object = a;
+    if (!a->grounded)
+        e.ground = [](const void* o, double position[3]) {
+            // The airport objects own the object; the entry only points at it.
+            auto* object = const_cast<world::Artifact*>(static_cast<const world::Artifact*>(o));
+            object->Ground();
+            position[2] = object->position[2];
+        };
     if (runway)
         e.contains = [](const void* o, const double p[3]) {
             return static_cast<const world::ArtifactTrans*>(o)->IsNear(p);
@@ -365,7 +373,7 @@ void SimWorld::UpdateSceneryObjects(const float eye[3], int panCamera) {
     objects->SetView(viewer);
     // Runways, buildings and towers within 40,000 units, the obstacles within 15,000.
     for (const ObjectTile& t : objectTiles) {
-        for (const auto* list : {t.runways.get(), t.buildings.get(), t.towers.get()})
+        for (auto* list : {t.runways.get(), t.buildings.get(), t.towers.get()})
             if (list != nullptr) objects->CollectNearObjects(*list, 40000.0);
         if (t.obstacles) objects->CollectNearObjects(*t.obstacles, 15000.0);
     }

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sim/date_time.h"
@@ -179,6 +181,10 @@ public:
     // rest frames of a reload counted down. warmUp only ends the scene.
     void FinishFrame(int warmUp);
     void DrawReadouts();
+    // Each line drawn over the picture this frame (the slew or status line, the brakes word, the
+    // frame rate), as its place, text and colour.
+    void ForEachReadout(const std::function<void(int x, int y, std::string_view text,
+                                                 std::uint32_t colour)>& visit);
     // Draws a readout text with its shadow over the view, in the colours of the time of day.
     void DrawReadoutText(int x, int y, const std::string& text, std::uint32_t colour);
     [[nodiscard]] int GetMagneticHeading() const;

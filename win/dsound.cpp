@@ -555,6 +555,20 @@ void MixDirectSound() {
     if (std::shared_ptr<DSMixer> m = theMixer.lock(); m && m->devices > 0) m->Mix();
 }
 
+std::uint32_t DirectSoundMsUntilFeed() {
+    // Fed at the end of a rest, the card still holds this much when the wake-up comes late.
+    constexpr std::uint32_t kMarginMs = 20;
+    std::shared_ptr<DSMixer> m = theMixer.lock();
+    if (!m || m->devices <= 0 || !m->cardOpen || !m->SameMachine()) return platform::kWaitForever;
+    const bool playing = std::any_of(m->voices.begin(), m->voices.end(), [](const auto& w) {
+        const std::shared_ptr<DSVoice> v = w.lock();
+        return v && v->playing && !v->lost;
+    });
+    if (!playing) return platform::kWaitForever;
+    const std::uint32_t held = m->backend->GetAudio().MsQueued();
+    return held > kMarginMs ? held - kMarginMs : 0;
+}
+
 int DirectSoundDeviceRate() {
     std::shared_ptr<DSMixer> m = theMixer.lock();
     return m && m->devices > 0 ? m->rate : 0;

@@ -201,6 +201,11 @@ HRESULT DirectSoundCreate(GUID* driver, DirectSound** out, void* outer);
 // Mixes every playing buffer up to the sound card's clock and hands the sound to the card.
 // Called by the message loop at each turn; cheap when nothing plays.
 void MixDirectSound();
+// The milliseconds the program may rest before the sound card must be fed again: while a buffer
+// plays on an open card, the sound it holds less a margin a late wake-up rides over; without
+// anything playing a card that runs dry only falls silent, so there is no limit
+// (platform::kWaitForever).
+[[nodiscard]] std::uint32_t DirectSoundMsUntilFeed();
 
 // The card's rate (the primary format's), for tests and the runner; 0 while no device exists.
 [[nodiscard]] int DirectSoundDeviceRate();

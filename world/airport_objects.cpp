@@ -241,13 +241,14 @@ void AirportObjectDatabase::WriteBeaconReport() const {
 
 namespace {
 
-// An object's place: its record's position on the ground there, turned by its heading.
+// An object's place: its record's position, turned by its heading, on the ground there from
+// when something first comes near it (Artifact::Ground).
 void PlaceOnGround(Artifact* a, std::int32_t x, std::int32_t z, float heading, std::uint8_t tile) {
-    const double at[3] = {static_cast<double>(x), static_cast<double>(z),
-                          theSceneryServices.groundHeight(x, z)};
+    const double at[3] = {static_cast<double>(x), static_cast<double>(z), 0.0};
     const float turn[3] = {0.0f, 0.0f, heading};
     a->Place(at, turn);
     a->tileId = tile;
+    a->grounded = false;
 }
 
 }  // namespace
@@ -335,7 +336,7 @@ void AirportObjectDatabase::SetView(const double at[3]) {
     if (nearList.capacity() < kNearObjectsReserved) nearList.reserve(kNearObjectsReserved);
 }
 
-void AirportObjectDatabase::CollectNearObjects(const TileArtifacts& tile, double maxDistance) {
+void AirportObjectDatabase::CollectNearObjects(TileArtifacts& tile, double maxDistance) {
     const int period = theSceneryServices.dayPeriod();
     // Whether the ground under an object is loaded is a question of the terrain tile it stands
     // in: asked once for each run of objects in one tile (a place that is not a number is
@@ -347,12 +348,21 @@ void AirportObjectDatabase::CollectNearObjects(const TileArtifacts& tile, double
     constexpr double kPerTile = 1.0 / kTileUnits;
     const double farSquared = (maxDistance * 1.000001) * (maxDistance * 1.000001);
     const std::vector<Artifact*>& items = tile.Items();
-    for (const TileArtifacts::Run& run : tile.Runs()) {
+    for (std::size_t k = 0; k < tile.Runs().size(); ++k) {
+        const TileArtifacts::Run& run = tile.Runs()[k];
         // A run wholly beyond the reach holds no near object (and whether the ground under
-        // an object is loaded is a question without side effects).
-        if (SquaredDistanceToRun(run, viewer) > farSquared) continue;
+        // an object is loaded is a question without side effects). Its objects stand on their
+        // ground as they come within the reach over the ground; until then their height is not
+        // known, nor the run's.
+        if (!run.grounded) {
+            if (SquaredDistanceToRun(run, viewer, 2) > farSquared) continue;
+            tile.GroundRun(k, viewer, farSquared);
+        } else if (SquaredDistanceToRun(run, viewer) > farSquared) {
+            continue;
+        }
         for (std::size_t i = run.begin; i < run.end; ++i) {
             Artifact* a = items[i];
+            if (!a->grounded) continue;  // beyond the reach over the ground
             const double column = std::floor(a->position[0] * kPerTile);
             const double row = std::floor(a->position[1] * kPerTile);
             if (column != askedColumn || row != askedRow) {

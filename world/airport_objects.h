@@ -98,7 +98,7 @@ public:
     // objects within `maxDistance` collected (animated ones advance their lights), then the
     // near list filed far to near with the ground, and the created objects near the viewer.
     void SetView(const double viewer[3]);
-    void CollectNearObjects(const TileArtifacts& tile, double maxDistance);
+    void CollectNearObjects(TileArtifacts& tile, double maxDistance);
     void QueueVisibleObjects(int panCamera);
     [[nodiscard]] std::size_t NearCount() const { return nearList.size(); }
     [[nodiscard]] const std::vector<Artifact*>& Near() const { return nearList; }

@@ -130,6 +130,12 @@ void Artifact::Place(const double worldPosition[3], const float eulerRadians[3])
     }
 }
 
+void Artifact::Ground() {
+    if (grounded) return;
+    position[2] = theSceneryServices.groundHeight(position[0], position[1]);
+    grounded = true;
+}
+
 void Artifact::RenderInstance(int cullCode) {
     if (!instance) return;
     ts::Vector3F at;
@@ -316,15 +322,40 @@ void TileArtifacts::Add(Artifact* a) {
         r.low[k] = std::min(r.low[k], a->position[k]);
         r.high[k] = std::max(r.high[k], a->position[k]);
     }
+    r.grounded = r.grounded && a->grounded;
     items.push_back(a);
     r.end = items.size();
 }
 
-double SquaredDistanceToRun(const TileArtifacts::Run& run, const double p[3]) {
+void TileArtifacts::GroundRun(std::size_t k, const double* p, double reachSquared) {
+    Run& r = runs[k];
+    if (r.grounded) return;
+    bool all = true;
+    for (std::size_t i = r.begin; i < r.end; ++i) {
+        Artifact* a = items[i];
+        if (p != nullptr && !a->grounded) {
+            const double dx = a->position[0] - p[0], dy = a->position[1] - p[1];
+            if (dx * dx + dy * dy > reachSquared) {
+                all = false;
+                continue;
+            }
+        }
+        a->Ground();
+    }
+    if (!all) return;
+    r.low[2] = r.high[2] = items[r.begin]->position[2];
+    for (std::size_t i = r.begin; i < r.end; ++i) {
+        r.low[2] = std::min(r.low[2], items[i]->position[2]);
+        r.high[2] = std::max(r.high[2], items[i]->position[2]);
+    }
+    r.grounded = true;
+}
+
+double SquaredDistanceToRun(const TileArtifacts::Run& run, const double p[3], int axes) {
     // Rounding keeps order: low - p is at most x - p for every x at or above low, so each
     // axis's gap, and the sum of their squares, is at most an object's own.
     double sum = 0.0;
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < axes; ++k) {
         double gap = 0.0;
         if (p[k] < run.low[k])
             gap = run.low[k] - p[k];

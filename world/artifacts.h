@@ -61,8 +61,13 @@ public:
     [[nodiscard]] ts::TSShapeInstance* Instance() const { return instance.get(); }
     [[nodiscard]] virtual float Radius() const;
     void Place(const double worldPosition[3], const float eulerRadians[3]);
+    // Stands the object on the ground under it, where its height was left to find (an object
+    // placed on the ground gets its height when something first comes near it: the ground of the
+    // hundreds of airports in a tile window lies in terrain blocks decoded for them alone).
+    void Ground();
 
     std::uint8_t tileId = kNoTile;
+    bool grounded = true;  // false while the ground's height is still to find
     double position[3] = {0.0, 0.0, 0.0};
     float rotation[3] = {0.0f, 0.0f, 0.0f};
     std::int32_t distance = 0;  // to the viewer, last computed within the near objects' reach
@@ -157,6 +162,8 @@ public:
         std::size_t end = 0;
         double low[3] = {0.0, 0.0, 0.0};
         double high[3] = {0.0, 0.0, 0.0};
+        // Every object's height is the ground's (and the heights span low[2]..high[2]).
+        bool grounded = true;
     };
 
     TileArtifacts() = default;
@@ -169,6 +176,9 @@ public:
     [[nodiscard]] std::size_t Size() const { return items.size(); }
     // The runs in the items' order, together covering every item once.
     [[nodiscard]] const std::vector<Run>& Runs() const { return runs; }
+    // Stands the objects of run `k` within `reachSquared` of p over the ground on their ground
+    // (Artifact::Ground); once all of them stand, the run spans their heights. Without p, all.
+    void GroundRun(std::size_t k, const double* p = nullptr, double reachSquared = 0.0);
 
 private:
     std::vector<Artifact*> items;
@@ -176,8 +186,10 @@ private:
 };
 
 // The square of the distance from p to the nearest point of a run's box, never more than the
-// square of any of its objects' distances as computed from their positions.
-[[nodiscard]] double SquaredDistanceToRun(const TileArtifacts::Run& run, const double p[3]);
+// square of any of its objects' distances as computed from their positions; with `axes` 2, over
+// the ground alone (what a run's objects are from p whatever their heights).
+[[nodiscard]] double SquaredDistanceToRun(const TileArtifacts::Run& run, const double p[3],
+                                          int axes = 3);
 
 // Gives the artifact's shape back to the cache (runways own theirs) and deletes it.
 void DestroyArtifact(Artifact* a);

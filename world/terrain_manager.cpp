@@ -677,12 +677,27 @@ int TerrainManager::HasTerrainAt(const double worldPoint[3]) {
     return askedAnswer;
 }
 
+namespace {
+
+// Stands an entry's object on the ground when `groundDistance`, the least its distance can be,
+// is below `limit`: only then can the height change an answer.
+void GroundEntryWithin(TerrainObjectEntry& e, double groundDistance, double limit) {
+    if (e.ground == nullptr || !(groundDistance < limit)) return;
+    e.ground(e.object, e.position);
+    e.ground = nullptr;
+}
+
+}  // namespace
+
 const TerrainObjectEntry* TerrainManager::FindNearestTower(const double aircraft[3]) {
     const TerrainObjectEntry* best = nullptr;
     double bestDistance = 1.0e10;
-    auto search = [&](const TerrainTile* t) {
+    auto search = [&](TerrainTile* t) {
         if (t == nullptr) return false;
-        for (const TerrainObjectEntry& e : t->towers) {
+        for (TerrainObjectEntry& e : t->towers) {
+            GroundEntryWithin(e,
+                              std::hypot(e.position[0] - aircraft[0], e.position[1] - aircraft[1]),
+                              bestDistance);
             const double d = std::hypot(e.position[0] - aircraft[0], e.position[1] - aircraft[1],
                                         e.position[2] - aircraft[2]);
             if (d < bestDistance) {
@@ -704,9 +719,11 @@ const TerrainObjectEntry* TerrainManager::FindNearestTower(const double aircraft
 }
 
 int TerrainManager::IsOnRunway(const double position[3]) {
-    auto search = [&](const TerrainTile* t) {
+    auto search = [&](TerrainTile* t) {
         if (t == nullptr) return false;
-        for (const TerrainObjectEntry& e : t->runways) {
+        for (TerrainObjectEntry& e : t->runways) {
+            GroundEntryWithin(
+                e, std::hypot(e.position[0] - position[0], e.position[1] - position[1]), 5000.0);
             const double d = std::hypot(e.position[0] - position[0], e.position[1] - position[1],
                                         e.position[2] - position[2]);
             if (static_cast<std::int64_t>(d) < 5000 && e.contains != nullptr &&

@@ -70,6 +70,9 @@ struct TerrainObjectEntry {
     double position[3] = {0, 0, 0};
     const void* object = nullptr;
     int (*contains)(const void* object, const double position[3]) = nullptr;
+    // Set while position[2] is not yet the ground's height there: stands the object on the ground
+    // and gives its height. The searches call it when an answer may depend on the height.
+    void (*ground)(const void* object, double position[3]) = nullptr;
 };
 
 class TerrainTile : public TerrainGrid {

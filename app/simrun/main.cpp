@@ -141,10 +141,11 @@ int main(int argc, char** argv) {
     if (!demo) sim::UseInstallationSettings();
     const int code = program.winMain("");
     std::printf("exit=%d\n", code);
-    std::printf("simulated_ms=%llu ticks=%llu frames=%llu\n",
+    std::printf("simulated_ms=%llu ticks=%llu frames=%llu presents=%llu\n",
                 static_cast<unsigned long long>(driver.SimulatedMs()),
                 static_cast<unsigned long long>(program.ticks ? program.ticks() : 0),
-                static_cast<unsigned long long>(program.frames ? program.frames() : 0));
+                static_cast<unsigned long long>(program.frames ? program.frames() : 0),
+                static_cast<unsigned long long>(machine.Screen().Frames()));
     ui::SetTemplateDialogAnswerer(nullptr);
     // The sink reads the runner's clock and tells its driver: neither outlives this function.
     win::SetTraceSink(nullptr);

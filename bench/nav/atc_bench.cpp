@@ -4,10 +4,10 @@
 //   and a cosine each; goal: within 2 times), its share of a tick at speed-up 4
 //   (1 / 72.8 s, "of_tick") beside it;
 // - composing the clearance of a 10-node plan (message 537) against appending the same number
-//   of words to a plain array (goal: within 88 times; its "words" beside it);
+//   of words to a plain array (goal: within 110 times; its "words" beside it);
 // - saving the "ATCComm" section (about 400 keys) into a situation file against storing the same
 //   bytes once by an atomic replacement, on the thread's processor time ("per_one_write"; goal:
-//   3 times or less: one rewrite of the file, not one per key), the wall clock beside it.
+//   2.7 times or less: one rewrite of the file, not one per key), the wall clock beside it.
 // Each counts the steps, words or bytes it produced and fails when there were none.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -128,7 +128,7 @@ std::int64_t AppendWords(std::vector<std::uint16_t>& ring, int count) {
 }
 
 // Composing the clearance against appending as many words to a plain array: at most this.
-constexpr double kClearanceGoal = 88.0;
+constexpr double kClearanceGoal = 110.0;
 
 void BM_ComposeClearance(benchmark::State& state) {
     SetUpSession();
@@ -245,7 +245,7 @@ void BM_SaveAtcSection(benchmark::State& state) {
         state.ResumeTiming();
     }
     benchsupport::Goals goals(state);
-    goals.AtMost("per_one_write", benchsupport::Median(saves) / benchsupport::Median(writes), 3.0);
+    goals.AtMost("per_one_write", benchsupport::Median(saves) / benchsupport::Median(writes), 2.7);
     goals.Note("wall_per_one_write",
                benchsupport::Median(saveWalls) / benchsupport::Median(writeWalls));
 }

@@ -7,7 +7,7 @@
 //   fails), the milliseconds beside it; the counter opens_per_redraw is the station-directory reads
 //   each redraw made (the records are kept after the first);
 // - a drag step (background and symbol) against a memcpy of the picture (goal: within
-//   2.3 memcpys);
+//   2 memcpys);
 // - loading the four outline files against reading their bytes through the same volume (goal:
 //   within 1.2 reads).
 // Each counts what it drew, copied or read and fails when there was nothing.
@@ -308,7 +308,7 @@ void MapReference(benchmark::State& state) {
 BENCHMARK(MapReference)->Arg(0)->Arg(4)->Arg(5)->Arg(7)->Unit(benchmark::kMillisecond);
 
 // A drag step against a memcpy of the picture: at most this.
-constexpr double kDragGoal = 3.4;
+constexpr double kDragGoal = 2.0;
 
 void MapDragStep(benchmark::State& state) {
     if (!Ready(state)) return;

@@ -124,6 +124,15 @@ std::size_t HeadlessAudio::FramesDue() {
     return want > have ? static_cast<std::size_t>(want - have) : 0;
 }
 
+std::uint32_t HeadlessAudio::MsQueued() {
+    if (!open_) return kWaitForever;
+    const std::int64_t fed = static_cast<std::int64_t>(
+        (dropped_ + captured_.size()) / static_cast<std::uint64_t>(format_.channels));
+    const std::int64_t ahead =
+        (fed - static_cast<std::int64_t>(FramesByNow())) * 1000 / format_.rate;
+    return static_cast<std::uint32_t>(std::max<std::int64_t>(0, kSoundLeadMs + ahead));
+}
+
 const std::vector<std::int16_t>& HeadlessAudio::Captured() {
     if (!open_) PadToNow();
     return captured_;

@@ -74,6 +74,14 @@ public:
     bool Wait(Event* event, std::uint32_t timeoutMs) override;
     void OnQueueEmpty() override;
     bool MayDeliverLater() override { return onEmpty_ && !exhausted_; }
+    // The driver decides how time passes: a rest returns at once, after telling the rest
+    // handler (when one is set) how long the program would have rested.
+    void Rest(std::uint32_t timeoutMs) override {
+        if (onRest_) onRest_(timeoutMs);
+    }
+    void SetRestHandler(std::function<void(std::uint32_t ms)> handler) {
+        onRest_ = std::move(handler);
+    }
 
     void Inject(Event event) { queue_.push_back(std::move(event)); }
     [[nodiscard]] bool Pending() const { return !queue_.empty(); }
@@ -89,6 +97,7 @@ public:
 private:
     std::deque<Event> queue_;
     std::function<bool()> onEmpty_;
+    std::function<void(std::uint32_t)> onRest_;
     bool exhausted_ = false;
     class HeadlessClock* clock_ = nullptr;
 };
@@ -126,6 +135,9 @@ public:
     bool Feed(const std::int16_t* samples, std::size_t count) override;
     [[nodiscard]] std::size_t QueuedSamples() const override { return captured_.size(); }
     [[nodiscard]] std::size_t FramesDue() override;
+    // What a sound card fed as this one is would still hold: it is fed up to the clock, a card
+    // kSoundLeadMs beyond it, so the lead less the time since the fed sound ran out.
+    [[nodiscard]] std::uint32_t MsQueued() override;
 
     // The capture up to now: the silence of a closed device is added first.
     [[nodiscard]] const std::vector<std::int16_t>& Captured();

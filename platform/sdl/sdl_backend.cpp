@@ -500,11 +500,14 @@ public:
     }
     [[nodiscard]] std::size_t FramesDue() override {
         if (device_ == 0) return 0;
-        // About 50 ms stay queued: enough to ride over a slow frame, little enough that what
-        // the program changes is heard at once.
-        const std::size_t target = static_cast<std::size_t>(rate_) / 20;
+        const std::size_t target = static_cast<std::size_t>(rate_) * kSoundLeadMs / 1000;
         const std::size_t queued = SDL_GetQueuedAudioSize(device_) / (2u * channels_);
         return queued >= target ? 0 : target - queued;
+    }
+    [[nodiscard]] std::uint32_t MsQueued() override {
+        if (device_ == 0) return kWaitForever;
+        const std::uint64_t frames = SDL_GetQueuedAudioSize(device_) / (2u * channels_);
+        return static_cast<std::uint32_t>(frames * 1000u / static_cast<std::uint64_t>(rate_));
     }
 
 private:

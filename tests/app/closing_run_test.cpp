@@ -176,7 +176,8 @@ namespace {
 // whoever started it reads why on the error output.
 TEST(SecondCopy, SaysOnTheErrorOutputThatAnotherCopyRuns) {
     if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
-    testsupport::StarterRun run("zephlon-second-copy");
+    // In cruise, where every tick draws: its simulated seconds take real time.
+    testsupport::StarterRun run("zephlon-second-copy", "Cruise.Flt");
     const testsupport::TempFolder& dir = run.Dir();
     // The first copy flies 40 simulated seconds, a few of real time, answering the second.
     dir.Write("first.txt", "frame-interval 20\nwait 300\nshell \"touch " + dir.Path("ready") +

@@ -68,10 +68,10 @@ TEST(FirstFlight, StartsFliesAndClosesAsTheStarterInstallationShipsIt) {
     }
     EXPECT_EQ(r.out.find("refused"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
-    // 4 s of simulated time: 18.2 ticks a second, and a picture for every tick (a turn of the
-    // loop in which nothing changed draws none).
+    // 4 s of simulated time: 18.2 ticks a second. Parked, the world stands still: it is drawn
+    // for the first picture and about once a second after it, as the sun moves.
     EXPECT_NEAR(static_cast<double>(Figure(r.out, "ticks")), 4000 * 0.0182, 2.0) << r.out;
-    EXPECT_GE(Figure(r.out, "frames"), Figure(r.out, "ticks")) << r.out;
+    EXPECT_GE(Figure(r.out, "frames"), 4) << r.out;
 
     // In the cockpit by day with the parking brake set: "Brakes" in red over the panel's top,
     // and the menu bar off the top of the 640×480 screen, whose top rows show one colour (the

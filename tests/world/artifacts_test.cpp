@@ -78,6 +78,7 @@ TEST_F(Objects, RunwaysStandOnTheGroundTurnedByTheirHeadingAndKnowWhatIsNearThem
     ASSERT_NE(tile, nullptr);
     ASSERT_EQ(tile->Size(), 1u);
     auto* r = static_cast<world::ArtifactTrans*>(tile->Items()[0]);
+    r->Ground();
     EXPECT_EQ(r->position[2], 7.0);  // on the ground there
     const double offset[2] = {0.0, 0.0};
     float rect[4];
@@ -175,6 +176,46 @@ TEST_F(Objects, NearObjectsAreFiledFarToNearAndOnlyOnLoadedTerrain) {
     EXPECT_EQ(db.NearCount(), 0u);
 }
 
+// Built objects find the ground's height only when the viewer's reach first takes in their run
+// over the ground (each height may decode terrain blocks): the near ones at once, the far ones
+// when the viewer comes to them, each once.
+TEST_F(Objects, ObjectsFindTheirGroundWhenTheReachFirstTakesThemIn) {
+    static int asked = 0;
+    asked = 0;
+    world::theSceneryServices.groundHeight = [](double, double) {
+        ++asked;
+        return 7.0;
+    };
+    const std::int32_t x = (9 << 20) + 5000, z = (5 << 20) + 5000;
+    AirportObjectDatabase db;
+    std::vector<RunwayRecord> records;
+    // Two runs: 16 runways round the viewer, then 16 far to the east.
+    for (int i = 0; i < 32; ++i)
+        records.push_back(Runway(x + (i < 16 ? i * 100 : 200000 + i * 100), z, 0.0f, 3000));
+    db.SetRecords(records, {}, {});
+    std::unique_ptr<world::TileArtifacts> tile = db.BuildRunways(world::TileIdOf(x, z), 0, 0);
+    ASSERT_EQ(tile->Runs().size(), 2u);
+    EXPECT_EQ(asked, 0);
+    const struct {
+        double east, up;
+        int asked;  // heights found so far
+        std::size_t near;
+    } cases[] = {{0, 100, 16, 16},       // the run round the viewer
+                 {0, 45000, 16, 0},      // high above it: nothing near, nothing asked again
+                 {150000, 100, 16, 0},   // halfway: the far run still out of reach
+                 {200000, 100, 32, 16},  // at the far run
+                 {0, 100, 32, 16}};      // back: all found once
+    for (const auto& c : cases) {
+        const double viewer[3] = {x + c.east, static_cast<double>(z), c.up};
+        db.SetView(viewer);
+        db.CollectNearObjects(*tile, 40000.0);
+        EXPECT_EQ(asked, c.asked) << c.east << " east, " << c.up << " up";
+        EXPECT_EQ(db.NearCount(), c.near) << c.east << " east, " << c.up << " up";
+    }
+    for (const world::Artifact* a : tile->Items())
+        EXPECT_EQ(a->position[2], 7.0);
+}
+
 // The reach is a distance in three dimensions, its edge exact: a runway a unit inside it is
 // collected with its distance, one a unit beyond it is not, wherever the viewer stands over it.
 TEST_F(Objects, AnObjectIsNearUpToTheEdgeOfTheReach) {
@@ -183,6 +224,7 @@ TEST_F(Objects, AnObjectIsNearUpToTheEdgeOfTheReach) {
     db.SetRecords({Runway(x, z, 0.0f, 3000)}, {}, {});
     std::unique_ptr<world::TileArtifacts> tile = db.BuildRunways(world::TileIdOf(x, z), 0, 0);
     ASSERT_EQ(tile->Size(), 1u);
+    tile->GroundRun(0);
     const world::Artifact* runway = tile->Items()[0];
     const struct {
         double east, up, reach;

@@ -242,6 +242,46 @@ TEST_F(TileWindow, TheTowerAndRunwaySearchesVisitEveryNeighbour) {
     EXPECT_EQ(m.IsOnRunway(aircraft), 1);
 }
 
+// Towers and runways still without their ground's height: the searches find it for the entries
+// whose distance over the ground leaves the answer open, and answer as with every height known.
+TEST_F(TileWindow, TheSearchesFindTheGroundOnlyWhereItDecides) {
+    MakeTiles(5, 5, 7, 7);
+    world::TerrainManager m;
+    m.InitDiskCache();
+    PlaceInTile(6, 6, 0.5, 0.5);
+    m.TrackAircraft();
+    static int asked = 0;
+    asked = 0;
+    // The object is the ground's height itself.
+    static const double kLow = 0.0, kHigh = 4900.0;
+    auto pending = [](double east, const double* height) {
+        world::TerrainObjectEntry e;
+        e.position[0] = 6.5 * world::kTileUnits + east;
+        e.position[1] = 6.5 * world::kTileUnits;
+        e.object = height;
+        e.ground = [](const void* o, double p[3]) {
+            ++asked;
+            p[2] = *static_cast<const double*>(o);
+        };
+        return e;
+    };
+    const double aircraft[3] = {6.5 * world::kTileUnits, 6.5 * world::kTileUnits, 5000};
+    // Nearest over the ground but 5 km below; a little farther, at the aircraft's height; far.
+    world::TerrainTile* centre = m.CentreTile();
+    centre->towers = {pending(1000, &kLow), pending(1200, &kHigh), pending(100000, &kLow)};
+    const world::TerrainObjectEntry* found = m.FindNearestTower(aircraft);
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found, &centre->towers[1]);
+    EXPECT_EQ(asked, 2);  // the far one is farther over the ground than the nearest
+    // A runway 6,000 away over the ground is never near enough to be on; one below the aircraft is.
+    asked = 0;
+    centre->runways = {pending(6000, &kLow), pending(0, &kHigh)};
+    for (world::TerrainObjectEntry& r : centre->runways)
+        r.contains = [](const void*, const double*) { return 1; };
+    EXPECT_EQ(m.IsOnRunway(aircraft), 1);
+    EXPECT_EQ(asked, 1);
+}
+
 TEST_F(TileWindow, MaterialListsAreSharedAndTexturesComeFromGridText) {
     MakeTiles(5, 5, 6, 5);
     // The tiles' material list in the textured folder, naming one ground texture.
