@@ -291,6 +291,22 @@ std::int32_t TerrainRenderItemSorter::VertexAt(std::int32_t point, std::int32_t 
     return slot;
 }
 
+void TerrainRenderItemSorter::ShareFinestHeights() {
+    for (const PointVertices& p : points) {
+        std::size_t level = 0;
+        while (level < p.size() && p[level] < 0)
+            ++level;
+        if (level == p.size()) continue;
+        const TerrainVertex& finest = vertices[static_cast<std::size_t>(p[level])];
+        for (std::size_t l = level + 1; l < p.size(); ++l) {
+            if (p[l] < 0) continue;
+            TerrainVertex& v = vertices[static_cast<std::size_t>(p[l])];
+            v.height = finest.height;
+            v.distance = finest.distance;
+        }
+    }
+}
+
 void TerrainRenderItemSorter::AddCell(std::int32_t level, std::int32_t cx, std::int32_t cy,
                                       std::int32_t point, std::int32_t index) {
     std::int32_t& first = pointCells[static_cast<std::size_t>(point)];
@@ -507,6 +523,7 @@ void TerrainRenderer::FinishVertices() {
     ts::TSCamera* camera = ts::theCurrentCamera;
     ts::TSLightSet* lights = ts::theActiveLightSet;
     const float subPixel = camera != nullptr ? camera->GetSubPixelScale() : 1.0f;
+    sorter->ShareFinestHeights();
     positions.resize(sorter->vertices.size());
     behindFlags.resize(sorter->vertices.size());
     for (std::size_t n = 0; n < sorter->vertices.size(); ++n) {
@@ -872,6 +889,11 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
         DrawPolygon(corners, 3, material, texture);
         return;
     }
+    if (last - first > kMostBorders) {  // a palette of more levels than the pieces have room for
+        palette->shadeLevel = RoundedLevel((g[0] + g[1] + g[2]) / 3.0f, levels);
+        DrawPolygon(corners, 3, material, texture);
+        return;
+    }
     DrawHazeLevels(corners, g, first, last, material, texture);
 }
 
@@ -880,11 +902,9 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], cons
                                      const TextureOrigin& texture) {
     gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
     ts::TSCamera* camera = ts::theCurrentCamera;
-    const int levels = (1 << palette->shadeBits) - 1;
-    auto level = [&](float v) { return RoundedLevel(v, levels); };
     // The point where an edge crosses a level's border, worked out from the edge's ends in one
     // order whichever triangle asks, so that the neighbour across the edge cuts it at the very
-    // same point and no crack opens between them.
+    // same point.
     auto cut = [&](int i, int j, float border, TerrainVertex* out) {
         const TerrainVertex* a = corners[i];
         const TerrainVertex* b = corners[j];
@@ -912,46 +932,52 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], cons
                                     &any);
         out->behind = static_cast<std::uint8_t>(flag & 1);
     };
-    std::array<TerrainVertex, 10>& made = cutPoints;  // each one written whole before it is used
-    std::array<const TerrainVertex*, 10> piece{};
-    // The whole triangle first, in its middle level: its sides are its neighbours' sides, so
-    // no pixel between them shows what lies behind the terrain however the pieces' sides round.
-    // Over two levels the nearer level's piece has no border and is the whole triangle again,
-    // drawn over every pixel of this one: unless the face lets what lies under it show through,
-    // this one is not drawn.
-    const bool seeThrough =
-        material != nullptr && (material->flags & (kMaterialTransparent | kMaterialTranslucent)) != 0;
-    if (last - first > 1 || seeThrough) {
-        palette->shadeLevel = level((g[0] + g[1] + g[2]) / 3.0f);
-        DrawPolygon(corners, 3, material, texture);
+    // Every side's crossings of the borders between first and last, in order from its start:
+    // the border between levels n and n + 1 lies at n + 0.5.
+    struct Side {
+        int from = 0;   // index into cutPoints
+        int count = 0;  // crossings
+        int firstBorder = 0;
+        int step = 1;   // +1 when the side runs toward the farther levels
+    };
+    Side sides[3];
+    int made = 0;
+    for (int i = 0; i < 3; ++i) {
+        const int j = (i + 1) % 3;
+        Side& side = sides[i];
+        side.from = made;
+        side.step = g[j] >= g[i] ? 1 : -1;
+        const float lo = std::min(g[i], g[j]), hi = std::max(g[i], g[j]);
+        // Borders n + 0.5 strictly between the ends: a corner on a border is a corner of both
+        // levels' pieces, not a crossing.
+        int n0 = first, n1 = last - 1;
+        while (n0 <= n1 && static_cast<float>(n0) + 0.5f <= lo)
+            ++n0;
+        while (n1 >= n0 && static_cast<float>(n1) + 0.5f >= hi)
+            --n1;
+        if (n0 > n1) continue;
+        side.count = n1 - n0 + 1;
+        side.firstBorder = side.step > 0 ? n0 : n1;
+        for (int k = 0; k < side.count; ++k)
+            cut(i, j, static_cast<float>(side.firstBorder + k * side.step) + 0.5f,
+                &cutPoints[static_cast<std::size_t>(made++)]);
     }
-    // Then the pieces, nearer levels first, each reaching a band further than its own, which the
-    // next piece covers: a pixel the rasterizer leaves out along a border inside the triangle
-    // shows the level beside it.
+    // The pieces, one level each, sharing their borders and the points on the triangle's
+    // sides with each other and with the neighbours across those sides: together they cover
+    // the triangle's pixels once, each in its own level.
+    std::array<const TerrainVertex*, kMostPiecePoints> piece{};
     for (int n = first; n <= last; ++n) {
-        const bool open = n + 1 >= last;  // no far border
-        const float below = static_cast<float>(n) - 0.5f, above = static_cast<float>(n) + 1.5f;
-        auto inside = [&](float v) { return (n == first || v >= below) && (open || v < above); };
-        // Round the triangle: its corners inside the level's band and, between them, the
-        // points where its sides cross the band's borders, in order along each side.
-        int count = 0, madeCount = 0;
+        const float below = static_cast<float>(n) - 0.5f, above = static_cast<float>(n) + 0.5f;
+        auto inside = [&](float v) { return (n == first || v >= below) && (n == last || v <= above); };
+        int count = 0;
         for (int i = 0; i < 3; ++i) {
-            const int j = (i + 1) % 3;
             if (inside(g[i])) piece[static_cast<std::size_t>(count++)] = corners[i];
-            float borders[2];
-            int crossings = 0;
-            for (const float border : {below, above}) {
-                const bool used = border == below ? n != first : !open;
-                if (used && (g[i] - border) * (g[j] - border) < 0.0f)
-                    borders[crossings++] = border;
-            }
-            // Along the side from i to j: the nearer border to i first.
-            if (crossings == 2 && std::fabs(borders[1] - g[i]) < std::fabs(borders[0] - g[i]))
-                std::swap(borders[0], borders[1]);
-            for (int k = 0; k < crossings; ++k) {
-                TerrainVertex& v = made[static_cast<std::size_t>(madeCount++)];
-                cut(i, j, borders[k], &v);
-                piece[static_cast<std::size_t>(count++)] = &v;
+            // The side's crossings of this level's two borders (n - 1 | n and n | n + 1).
+            const Side& side = sides[i];
+            for (int k = 0; k < side.count; ++k) {
+                const int border = side.firstBorder + k * side.step;
+                if (border == n - 1 || border == n)
+                    piece[static_cast<std::size_t>(count++)] = &cutPoints[static_cast<std::size_t>(side.from + k)];
             }
         }
         if (count < 3) continue;
