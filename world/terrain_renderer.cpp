@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "core/numeric.h"
 #include "gfx/palette.h"
 #include "gfx/surface.h"
 #include "ts/light_set.h"
@@ -50,6 +51,19 @@ int RoundedLevel(float v, int levels) {
     x = x < 2147483648.0f ? x : 0.0f;
     const auto top = static_cast<float>(levels);
     return static_cast<int>(x < top ? x : top);  // not negative: the truncation is the floor
+}
+
+// The terrain's screen points are in 1 / 256 pixel: a point where a haze border crosses a side
+// lies on the side's very line, and the rasterizer cuts every polygon at the screen's edges to
+// the same precision, so that neighbours meet pixel for pixel there too.
+constexpr int kSubPixelShift = 8;
+constexpr double kSubPixelScale = 1 << kSubPixelShift;
+
+// A screen point of the camera's (1 / cameraScale pixel) in the terrain's sub-pixels.
+void ToSubPixels(gfx::GFXScreenPoint* p, float cameraScale) {
+    const double k = kSubPixelScale / static_cast<double>(cameraScale);
+    p->x = core::SaturateToInt32(static_cast<double>(p->x) * k);
+    p->y = core::SaturateToInt32(static_cast<double>(p->y) * k);
 }
 
 float CornerHeight(const TerrainCellPyramid* block, TerrainCellView cell, int corner) {
@@ -572,6 +586,7 @@ void TerrainRenderer::FinishVertices() {
             if (x > static_cast<float>(r.right + 1)) outcode |= 2u;
             if (y < static_cast<float>(r.top)) outcode |= 4u;
             if (y > static_cast<float>(r.bottom + 1)) outcode |= 8u;
+            ToSubPixels(&v.screen, subPixel);
         }
         v.outcode = static_cast<std::uint8_t>(outcode);
     }
@@ -688,8 +703,15 @@ int TerrainRenderer::Draw() {
     faceKind.valid = false;  // materials and the texture switch may have changed since
     gfx::GFXPalette* palette = target->surface->palette;
     const std::int32_t savedHaze = palette != nullptr ? palette->shadeLevel : 0;
+    // The cells in sub-pixels, their items as they expect.
+    const std::uint32_t flags = target->flags;
+    const std::int32_t shift = target->coordinateShift;
     for (const TerrainCellRecord& r : cells) {
+        target->flags = flags | gfx::kPolySubpixel;
+        target->coordinateShift = kSubPixelShift;
         DrawCell(r);
+        target->flags = flags;
+        target->coordinateShift = shift;
         DrawItems(r);
     }
     if (palette != nullptr) palette->shadeLevel = savedHaze;
@@ -786,9 +808,11 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
         const bool off = threeD || a.behind != 0 || b.behind != 0 || e.behind != 0 ||
                          (a.outcode | b.outcode | e.outcode) != 0;
         if (!off) {
-            const double cross =
-                static_cast<double>(b.screen.x - a.screen.x) * (e.screen.y - a.screen.y) -
-                static_cast<double>(b.screen.y - a.screen.y) * (e.screen.x - a.screen.x);
+            const auto d = [](std::int32_t p, std::int32_t q) {
+                return static_cast<double>(p) - static_cast<double>(q);
+            };
+            const double cross = d(b.screen.x, a.screen.x) * d(e.screen.y, a.screen.y) -
+                                 d(b.screen.y, a.screen.y) * d(e.screen.x, a.screen.x);
             return cross < 0.0;
         }
         const ts::Vector3F u{static_cast<float>(b.gx - a.gx), static_cast<float>(b.gy - a.gy),
@@ -883,28 +907,38 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
         lowest = std::min(lowest, g[k]);
         highest = std::max(highest, g[k]);
     }
+    // The ground ends at the range, where the haze reaches its last level (g = levels): what
+    // lies beyond is cut off along the same kind of border, so that the far edge runs round
+    // the eye instead of along the ragged outline of the cells that reach past it, whose
+    // farther parts would stand on the sky above a line of it.
+    const bool beyond = levels != 0 && highest > static_cast<float>(levels);
+    if (levels != 0 && lowest >= static_cast<float>(levels)) return;
     const int first = RoundedLevel(lowest, levels), last = RoundedLevel(highest, levels);
-    if (levels == 0 || first == last || camera == nullptr) {
+    if (levels == 0 || camera == nullptr || (first == last && !beyond)) {
         if (palette != nullptr && levels != 0) palette->shadeLevel = first;
         DrawPolygon(corners, 3, material, texture);
         return;
     }
-    if (last - first > kMostBorders) {  // a palette of more levels than the pieces have room for
+    if (last - first >= kMostBorders) {  // a palette of more levels than the pieces have room for
         palette->shadeLevel = RoundedLevel((g[0] + g[1] + g[2]) / 3.0f, levels);
         DrawPolygon(corners, 3, material, texture);
         return;
     }
-    DrawHazeLevels(corners, g, first, last, material, texture);
+    DrawHazeLevels(corners, g, first, last, beyond, material, texture);
 }
 
 void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], const float g[3],
-                                     int first, int last, const TerrainMaterial* material,
+                                     int first, int last, bool beyond,
+                                     const TerrainMaterial* material,
                                      const TextureOrigin& texture) {
     gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
     ts::TSCamera* camera = ts::theCurrentCamera;
-    // The point where an edge crosses a level's border, worked out from the edge's ends in one
-    // order whichever triangle asks, so that the neighbour across the edge cuts it at the very
-    // same point.
+    const int levels = (1 << palette->shadeBits) - 1;
+    // The point where a side crosses a level's border, worked out from the side's ends in one
+    // order whichever triangle asks, so that the neighbour across the side cuts it at the very
+    // same point. On the screen it is a point of the sub-pixel grid that lies exactly on the
+    // line between the ends' whole pixels, so that the pieces along the side meet the
+    // neighbour's pieces, or its whole triangle, pixel for pixel.
     auto cut = [&](int i, int j, float border, TerrainVertex* out) {
         const TerrainVertex* a = corners[i];
         const TerrainVertex* b = corners[j];
@@ -913,32 +947,66 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], cons
             std::swap(a, b);
             std::swap(ga, gb);
         }
-        const float t = (border - ga) / (gb - ga);
-        const ts::Vector3F p{static_cast<float>(a->gx) + static_cast<float>(b->gx - a->gx) * t,
-                             static_cast<float>(a->gy) + static_cast<float>(b->gy - a->gy) * t,
-                             a->height + (b->height - a->height) * t};
+        float t = (border - ga) / (gb - ga);
         *out = *a;
-        out->gx = static_cast<std::int32_t>(std::lround(p.x));
-        out->gy = static_cast<std::int32_t>(std::lround(p.y));
-        out->height = p.z;
+        if (a->behind == 0 && b->behind == 0) {
+            // The fraction of the way across the screen (the depth weighs the way in space),
+            // taken to a whole number of sub-pixel steps, and the way in space back from it.
+            constexpr auto kSteps = static_cast<std::int64_t>(kSubPixelScale);
+            const float ya = a->eye.y, yb = b->eye.y;
+            const float across = t * yb / (ya + t * (yb - ya));
+            const std::int64_t k = std::clamp<std::int64_t>(std::llround(across * kSubPixelScale), 0, kSteps);
+            const float s = static_cast<float>(k) / static_cast<float>(kSteps);
+            t = s * ya / (yb - s * (yb - ya));
+            const auto step = [&](std::int32_t from, std::int32_t to) {
+                return static_cast<std::int32_t>(
+                    from + k * (static_cast<std::int64_t>(to) - from) / kSteps);
+            };
+            out->screen.x = step(a->screen.x, b->screen.x);
+            out->screen.y = step(a->screen.y, b->screen.y);
+            out->eye = a->eye + (b->eye - a->eye) * t;
+            out->screen.z = ts::FloatToInt(out->eye.y);
+            out->screen.w = 1.0f / out->eye.y;
+            out->behind = 0;
+        } else {
+            // An end behind the near plane has no pixel: the point is projected, and a piece
+            // that reaches behind the plane is cut there anyway.
+            const ts::Vector3F p{static_cast<float>(a->gx) + static_cast<float>(b->gx - a->gx) * t,
+                                 static_cast<float>(a->gy) + static_cast<float>(b->gy - a->gy) * t,
+                                 a->height + (b->height - a->height) * t};
+            std::uint32_t flag = 0, any = 0;
+            camera->WorldToScreenPoints(1, &p, &out->eye, &out->screen, sizeof(ts::Vector3F),
+                                        sizeof(ts::Vector3F), sizeof(gfx::GFXScreenPoint), &flag,
+                                        &any);
+            out->behind = static_cast<std::uint8_t>(flag & 1);
+            ToSubPixels(&out->screen, camera->GetSubPixelScale());
+        }
+        out->gx = static_cast<std::int32_t>(
+            std::lround(static_cast<float>(a->gx) + static_cast<float>(b->gx - a->gx) * t));
+        out->gy = static_cast<std::int32_t>(
+            std::lround(static_cast<float>(a->gy) + static_cast<float>(b->gy - a->gy) * t));
+        out->height = a->height + (b->height - a->height) * t;
         out->distance = a->distance + (b->distance - a->distance) * t;
         out->colour = gfx::GFXColourTriple{
             static_cast<std::int32_t>(a->colour.r + (b->colour.r - a->colour.r) * t),
             static_cast<std::int32_t>(a->colour.g + (b->colour.g - a->colour.g) * t),
             static_cast<std::int32_t>(a->colour.b + (b->colour.b - a->colour.b) * t)};
-        std::uint32_t flag = 0, any = 0;
-        camera->WorldToScreenPoints(1, &p, &out->eye, &out->screen, sizeof(ts::Vector3F),
-                                    sizeof(ts::Vector3F), sizeof(gfx::GFXScreenPoint), &flag,
-                                    &any);
-        out->behind = static_cast<std::uint8_t>(flag & 1);
     };
-    // Every side's crossings of the borders between first and last, in order from its start:
-    // the border between levels n and n + 1 lies at n + 0.5.
+    // The borders, nearest first: between levels n and n + 1 at n + 0.5, and the range. Piece
+    // k lies between borders k - 1 and k and is drawn in level first + k; beyond the range
+    // nothing is drawn.
+    std::array<float, kMostBorders> borders{};
+    int count = 0;
+    for (int n = first; n < last; ++n)
+        borders[static_cast<std::size_t>(count++)] = static_cast<float>(n) + 0.5f;
+    if (beyond) borders[static_cast<std::size_t>(count++)] = static_cast<float>(levels);
+    const int pieces = last - first + 1;
+    // Every side's crossings of the borders, in order from its start.
     struct Side {
         int from = 0;   // index into cutPoints
         int count = 0;  // crossings
         int firstBorder = 0;
-        int step = 1;   // +1 when the side runs toward the farther levels
+        int step = 1;   // +1 when the side runs toward the farther borders
     };
     Side sides[3];
     int made = 0;
@@ -948,41 +1016,44 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], cons
         side.from = made;
         side.step = g[j] >= g[i] ? 1 : -1;
         const float lo = std::min(g[i], g[j]), hi = std::max(g[i], g[j]);
-        // Borders n + 0.5 strictly between the ends: a corner on a border is a corner of both
-        // levels' pieces, not a crossing.
-        int n0 = first, n1 = last - 1;
-        while (n0 <= n1 && static_cast<float>(n0) + 0.5f <= lo)
-            ++n0;
-        while (n1 >= n0 && static_cast<float>(n1) + 0.5f >= hi)
-            --n1;
-        if (n0 > n1) continue;
-        side.count = n1 - n0 + 1;
-        side.firstBorder = side.step > 0 ? n0 : n1;
+        // Borders strictly between the ends: a corner on a border is a corner of the pieces
+        // on both sides of it, not a crossing.
+        int k0 = 0, k1 = count - 1;
+        while (k0 <= k1 && borders[static_cast<std::size_t>(k0)] <= lo)
+            ++k0;
+        while (k1 >= k0 && borders[static_cast<std::size_t>(k1)] >= hi)
+            --k1;
+        if (k0 > k1) continue;
+        side.count = k1 - k0 + 1;
+        side.firstBorder = side.step > 0 ? k0 : k1;
         for (int k = 0; k < side.count; ++k)
-            cut(i, j, static_cast<float>(side.firstBorder + k * side.step) + 0.5f,
+            cut(i, j, borders[static_cast<std::size_t>(side.firstBorder + k * side.step)],
                 &cutPoints[static_cast<std::size_t>(made++)]);
     }
-    // The pieces, one level each, sharing their borders and the points on the triangle's
-    // sides with each other and with the neighbours across those sides: together they cover
-    // the triangle's pixels once, each in its own level.
+    // The pieces, sharing their borders and the points on the triangle's sides with each other
+    // and with the neighbours across those sides: together they cover the triangle's pixels
+    // once, each in its own level.
     std::array<const TerrainVertex*, kMostPiecePoints> piece{};
-    for (int n = first; n <= last; ++n) {
-        const float below = static_cast<float>(n) - 0.5f, above = static_cast<float>(n) + 0.5f;
-        auto inside = [&](float v) { return (n == first || v >= below) && (n == last || v <= above); };
-        int count = 0;
+    for (int k = 0; k < pieces; ++k) {
+        auto inside = [&](float v) {
+            return (k == 0 || v >= borders[static_cast<std::size_t>(k) - 1]) &&
+                   (k == count || v <= borders[static_cast<std::size_t>(k)]);
+        };
+        int points = 0;
         for (int i = 0; i < 3; ++i) {
-            if (inside(g[i])) piece[static_cast<std::size_t>(count++)] = corners[i];
-            // The side's crossings of this level's two borders (n - 1 | n and n | n + 1).
+            if (inside(g[i])) piece[static_cast<std::size_t>(points++)] = corners[i];
+            // The side's crossings of this piece's two borders.
             const Side& side = sides[i];
-            for (int k = 0; k < side.count; ++k) {
-                const int border = side.firstBorder + k * side.step;
-                if (border == n - 1 || border == n)
-                    piece[static_cast<std::size_t>(count++)] = &cutPoints[static_cast<std::size_t>(side.from + k)];
+            for (int c = 0; c < side.count; ++c) {
+                const int border = side.firstBorder + c * side.step;
+                if (border == k - 1 || border == k)
+                    piece[static_cast<std::size_t>(points++)] =
+                        &cutPoints[static_cast<std::size_t>(side.from + c)];
             }
         }
-        if (count < 3) continue;
-        palette->shadeLevel = n;
-        DrawPolygon(piece.data(), count, material, texture);
+        if (points < 3) continue;
+        palette->shadeLevel = first + k;
+        DrawPolygon(piece.data(), points, material, texture);
     }
 }
 
@@ -1036,42 +1107,54 @@ void TerrainRenderer::DrawNearClipped(const TerrainVertex* const* vertices, int 
         clipEye[static_cast<std::size_t>(i)] = v.eye;
         clipColour[static_cast<std::size_t>(i)] = v.colour;
     }
-    // Cut at the near plane in eye space (y is the depth), then project the pieces.
+    // Cut at the near plane in eye space (y is the depth); the corners in front keep their
+    // pixels, the cuts are projected.
     const float nearY = camera->GetNear();
     std::array<ts::Vector3F, 24> e{};
     std::array<gfx::GFXTexCoord, 24> t{};
     std::array<gfx::GFXColourTriple, 24> col{};
+    std::array<const gfx::GFXScreenPoint*, 24> kept{};  // null for a cut
     int m = 0;
     for (int i = 0; i < n; ++i) {
         const int j = (i + 1) % n;
-        const auto& a = clipEye[static_cast<std::size_t>(i)];
-        const auto& b = clipEye[static_cast<std::size_t>(j)];
-        const bool ain = a.y >= nearY, bin = b.y >= nearY;
+        const bool ain = clipEye[static_cast<std::size_t>(i)].y >= nearY;
+        const bool bin = clipEye[static_cast<std::size_t>(j)].y >= nearY;
         if (ain && m < 22) {
-            e[static_cast<std::size_t>(m)] = a;
+            e[static_cast<std::size_t>(m)] = clipEye[static_cast<std::size_t>(i)];
             t[static_cast<std::size_t>(m)] = clipTex[static_cast<std::size_t>(i)];
             col[static_cast<std::size_t>(m)] = clipColour[static_cast<std::size_t>(i)];
+            kept[static_cast<std::size_t>(m)] = &vertices[i]->screen;
             ++m;
         }
         if (ain != bin && m < 22) {
+            // From the side's ends in one order whichever polygon asks, so that the neighbour
+            // across the side is cut at the very same point.
+            int from = i, to = j;
+            const ts::Vector3F& p = clipEye[static_cast<std::size_t>(i)];
+            const ts::Vector3F& q = clipEye[static_cast<std::size_t>(j)];
+            if (p.x > q.x || (p.x == q.x && (p.y > q.y || (p.y == q.y && p.z > q.z))))
+                std::swap(from, to);
+            const auto& a = clipEye[static_cast<std::size_t>(from)];
+            const auto& b = clipEye[static_cast<std::size_t>(to)];
             const float s = (nearY - a.y) / (b.y - a.y);
             e[static_cast<std::size_t>(m)] = a + (b - a) * s;
-            const auto& ta = clipTex[static_cast<std::size_t>(i)];
-            const auto& tb = clipTex[static_cast<std::size_t>(j)];
+            const auto& ta = clipTex[static_cast<std::size_t>(from)];
+            const auto& tb = clipTex[static_cast<std::size_t>(to)];
             t[static_cast<std::size_t>(m)] =
                 gfx::GFXTexCoord{ta.u + (tb.u - ta.u) * s, ta.v + (tb.v - ta.v) * s};
-            const auto& ca = clipColour[static_cast<std::size_t>(i)];
-            const auto& cb = clipColour[static_cast<std::size_t>(j)];
+            const auto& ca = clipColour[static_cast<std::size_t>(from)];
+            const auto& cb = clipColour[static_cast<std::size_t>(to)];
             col[static_cast<std::size_t>(m)] =
                 gfx::GFXColourTriple{static_cast<std::int32_t>(ca.r + (cb.r - ca.r) * s),
                                      static_cast<std::int32_t>(ca.g + (cb.g - ca.g) * s),
                                      static_cast<std::int32_t>(ca.b + (cb.b - ca.b) * s)};
+            kept[static_cast<std::size_t>(m)] = nullptr;
             ++m;
         }
     }
     if (m < 3) return;
     // The vertices' eye points are the camera's screen space (scaled across, depth as it
-    // is): the pieces only need the division.
+    // is): the cuts only need the division, to whole pixels as every vertex has them.
     const float cx = camera->GetCentreX(), cy = camera->GetCentreY();
     for (int i = 0; i < m; ++i) {
         const ts::Vector3F& q = e[static_cast<std::size_t>(i)];
@@ -1079,9 +1162,14 @@ void TerrainRenderer::DrawNearClipped(const TerrainVertex* const* vertices, int 
         clipTex[static_cast<std::size_t>(i)] = t[static_cast<std::size_t>(i)];
         clipColour[static_cast<std::size_t>(i)] = col[static_cast<std::size_t>(i)];
         gfx::GFXScreenPoint& o = clipScreen[static_cast<std::size_t>(i)];
+        if (kept[static_cast<std::size_t>(i)] != nullptr) {
+            o = *kept[static_cast<std::size_t>(i)];
+            continue;
+        }
         const float inverse = 1.0f / q.y;
         o.x = ts::FloatToInt(q.x * inverse + cx);
         o.y = ts::FloatToInt(cy - q.z * inverse);
+        ToSubPixels(&o, camera->GetSubPixelScale());
         o.z = ts::FloatToInt(q.y);
         o.w = inverse;
     }

@@ -279,12 +279,14 @@ private:
     // level: the haze thickens smoothly over a large cell instead of in one step per cell.
     void DrawHazedTriangle(const TerrainVertex* const corners[3], const TerrainMaterial* material,
                            const TextureOrigin& texture);
-    // The pieces of a triangle over haze levels first to last (more than one), one a level;
-    // g holds its corners' continuous haze levels. Each border between two levels is cut once
+    // The pieces of a triangle over haze levels first to last, one a level, without what lies
+    // beyond the range when it reaches past it (`beyond`); g holds its corners' continuous
+    // haze levels. Each border between two levels, and the range, is cut once
     // on each side, at a point the neighbour across that side cuts too, and the pieces meet
     // only along their borders, so every pixel is drawn once and in its own level.
     void DrawHazeLevels(const TerrainVertex* const corners[3], const float g[3], int first,
-                        int last, const TerrainMaterial* material, const TextureOrigin& texture);
+                        int last, bool beyond, const TerrainMaterial* material,
+                        const TextureOrigin& texture);
     void DrawPolygon(const TerrainVertex* const* vertices, int count,
                      const TerrainMaterial* material, const TextureOrigin& texture);
     // DrawPolygon for kCount corners (any number when 0).
