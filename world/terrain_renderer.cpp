@@ -736,11 +736,10 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
     for (int k = 0; k < 4; ++k)
         c[k] = &sorter->vertices[static_cast<std::size_t>(r.corners[k])];
     bool anyBehind = false;
-    std::uint32_t allOut = 0xF, anyOut = 0;
+    std::uint32_t allOut = 0xF;
     for (const TerrainVertex* v : c) {
         anyBehind |= v->behind != 0;
         allOut &= v->outcode;
-        anyOut |= v->outcode;
     }
     // All four corners off the same side of the screen: nothing of the cell shows, unless a
     // point finer neighbours put on its sides reaches into the screen.
@@ -799,14 +798,15 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
         std::copy(&a[0][0], &a[0][0] + 6, &tris[0][0]);
     }
     bool drew = false;
-    const bool threeD = anyBehind || anyOut != 0;
-    // Whether a triangle faces the eye: against its plane in 3-D when a corner is off screen (or
-    // the cell's is), in whole units as the engine's test takes them; otherwise by its screen
-    // winding, counter-clockwise round the ground seen from above being counter-clockwise on the
-    // screen too when it faces the eye (a negative cross product of two screen edges).
+    // Whether a triangle faces the eye: by its screen winding, counter-clockwise round the ground
+    // seen from above being counter-clockwise on the screen too when it faces the eye (a
+    // negative cross product of two screen edges), as the rasterizer itself tells a face from a
+    // back; only a corner behind the near plane, which has no screen point, makes it a test
+    // against the triangle's plane in 3-D, in whole units as the engine's test takes them. (A
+    // corner off the side of the screen still has its point: a grazing sliver of the far band
+    // that the 3-D test's whole units call turned away would leave a line of what lies behind.)
     auto faces = [&](const TerrainVertex& a, const TerrainVertex& b, const TerrainVertex& e) {
-        const bool off = threeD || a.behind != 0 || b.behind != 0 || e.behind != 0 ||
-                         (a.outcode | b.outcode | e.outcode) != 0;
+        const bool off = a.behind != 0 || b.behind != 0 || e.behind != 0;
         if (!off) {
             const auto d = [](std::int32_t p, std::int32_t q) {
                 return static_cast<double>(p) - static_cast<double>(q);
