@@ -6,7 +6,9 @@
 // column has shown ground it shows ground to the bottom, and a pixel of the sky's fill below it
 // is the sky seen through a seam; and over water the haze only thickens toward the horizon, so a
 // dash of paler haze with less hazy water both above and below it is a piece of a farther level
-// drawn among a nearer one's rows. Neither may appear.
+// drawn among a nearer one's rows. Neither may appear. Over open water the fade itself runs one
+// way, row by row toward the haze's colour, and never through a blue brighter than both the
+// water and the haze.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -31,12 +33,13 @@ struct Place {
     double lat, lon;
     double feetAboveGround;
     double heading;  // degrees clockwise from the world plane's north
+    bool openWater;  // nothing but water out to the range
 };
 const Place kPlaces[] = {
-    {"Lake Michigan", 43.5, -87.0, 3000, 90},
-    {"the Pacific off San Francisco", 37.7, -122.75, 8000, 250},
-    {"the Front Range", 40.3, -105.7, 2000, 0},
-    {"the Monterey hills", 36.8, -121.95, 3000, 120},
+    {"Lake Michigan", 43.5, -87.0, 3000, 90, true},
+    {"the Pacific off San Francisco", 37.7, -122.75, 8000, 250, true},
+    {"the Front Range", 40.3, -105.7, 2000, 0, false},
+    {"the Monterey hills", 36.8, -121.95, 3000, 120, false},
 };
 
 struct Faults {
@@ -118,37 +121,115 @@ std::vector<double> Pitches(const std::string& out) {
     return all;
 }
 
+// The pictures of one place, the textured sky's first, with the camera's pitch of each.
+struct Flown {
+    std::vector<testsupport::IndexedImage> pictures;
+    std::vector<double> pitch;
+    std::string failure;  // why there are none
+};
+
+// Each place is flown once for both tests.
+const Flown& Fly(const Place& place) {
+    static std::vector<std::pair<const Place*, Flown>> flown;
+    for (const auto& [p, f] : flown)
+        if (p == &place) return f;
+    Flown f;
+    StarterRun run("zephlon-farband", "Cruise.Flt");
+    // The user's own settings, not the processor's presets (which keep the dialog shut).
+    run.Dir().Write("Zephlon.ini", "[Aircraft]\r\nAutoComplex=0\r\n");
+    std::string flight = run.Dir().Read("Flights/Startup.Flt");
+    double x = 0, z = 0;
+    navtest::GeographicToWorld(place.lat, place.lon, &x, &z);
+    testsupport::PutSavedValue(flight, "fmPosX", std::llround(x));
+    testsupport::PutSavedValue(flight, "fmPosZ", std::llround(z));
+    testsupport::PutSavedValue(flight, "fmPosY", std::llround(place.feetAboveGround * 0.3048 * 256.0));
+    testsupport::PutSavedValue(flight, "fmHead", std::llround(place.heading / 360.0 * 65536.0) & 0xFFFF);
+    run.Dir().Write("Flights/Startup.Flt", flight);
+    const testsupport::CommandResult r = run.Play(Script(run.Dir().Root()));
+    f.pitch = Pitches(r.out);
+    if (r.status != 0 || f.pitch.size() != 2u * kFramesEach) f.failure = r.out;
+    for (int i = 0; f.failure.empty() && i < 2 * kFramesEach; ++i) {
+        const std::string name = std::string(i < kFramesEach ? "on" : "off") + std::to_string(i % kFramesEach) + ".bmp";
+        const auto image = testsupport::ReadIndexedScreenshot(run.Dir().Read(name), kWidth, kHeight);
+        if (!image) f.failure = "no picture " + name;
+        else f.pictures.push_back(*image);
+    }
+    flown.emplace_back(&place, std::move(f));
+    return flown.back().second;
+}
+
 TEST(FarBandRun, OverOpenWaterAndFarRidgesTheFarBandHasNoDashesAndNoSlivers) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     for (const Place& place : kPlaces) {
         SCOPED_TRACE(place.name);
-        StarterRun run("zephlon-farband", "Cruise.Flt");
-        // The user's own settings, not the processor's presets (which keep the dialog shut).
-        run.Dir().Write("Zephlon.ini", "[Aircraft]\r\nAutoComplex=0\r\n");
-        std::string flight = run.Dir().Read("Flights/Startup.Flt");
-        double x = 0, z = 0;
-        navtest::GeographicToWorld(place.lat, place.lon, &x, &z);
-        testsupport::PutSavedValue(flight, "fmPosX", std::llround(x));
-        testsupport::PutSavedValue(flight, "fmPosZ", std::llround(z));
-        testsupport::PutSavedValue(flight, "fmPosY", std::llround(place.feetAboveGround * 0.3048 * 256.0));
-        testsupport::PutSavedValue(flight, "fmHead", std::llround(place.heading / 360.0 * 65536.0) & 0xFFFF);
-        run.Dir().Write("Flights/Startup.Flt", flight);
-        const testsupport::CommandResult r = run.Play(Script(run.Dir().Root()));
-        ASSERT_EQ(r.status, 0) << r.out;
-        const std::vector<double> pitch = Pitches(r.out);
-        ASSERT_EQ(pitch.size(), 2u * kFramesEach) << r.out;
+        const Flown& f = Fly(place);
+        ASSERT_TRUE(f.failure.empty()) << f.failure;
         for (int i = 0; i < 2 * kFramesEach; ++i) {
             const bool textured = i < kFramesEach;
-            const std::string name = std::string(textured ? "on" : "off") + std::to_string(i % kFramesEach) + ".bmp";
-            const auto image = testsupport::ReadIndexedScreenshot(run.Dir().Read(name), kWidth, kHeight);
-            ASSERT_TRUE(image.has_value()) << name;
-            const Faults f = CountFaults(*image, pitch[static_cast<std::size_t>(i)]);
-            EXPECT_EQ(f.dashes, 0) << name;
+            const Faults faults = CountFaults(f.pictures[static_cast<std::size_t>(i)], f.pitch[static_cast<std::size_t>(i)]);
+            EXPECT_EQ(faults.dashes, 0) << "picture " << i;
             // With the sky's texture the ground plane lies under the ground, in the haze's
             // colour: only the plain sky shows a seam.
             if (!textured) {
-                EXPECT_EQ(f.slivers, 0) << name;
+                EXPECT_EQ(faults.slivers, 0) << "picture " << i;
             }
+        }
+    }
+}
+
+// How open water meets the haze in one picture: the pixels bluer than both the water near the
+// aircraft and the haze (a band of lighter blue on the way), and the rows, going up, farther
+// from the haze's colour than the row below them (a fade that turns back).
+struct Fade {
+    int bluer = 0;
+    int turnsBack = 0;
+};
+
+Fade CountFade(const testsupport::IndexedImage& image, double pitchDegrees) {
+    auto colour = [&](int x, int y) {
+        return image.colours[image.pixels[static_cast<std::size_t>(y) * kWidth + x]];
+    };
+    const double horizon = 239.5 + 1024.0 * std::tan(pitchDegrees * navtest::kPi / 180.0);
+    const int top = std::max(1, static_cast<int>(std::ceil(horizon)) + 1);
+    // The haze: the ground plane under the horizon. The water: its bluest near the aircraft.
+    const std::uint32_t haze = colour(kWidth / 2, top);
+    int nearBlue = 0;
+    for (int y = kHeight - 40; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            nearBlue = std::max(nearBlue, Blue(colour(x, y)));
+    const int bluest = std::max(nearBlue, Blue(haze)) + 4;
+    Fade f;
+    double farther = 0.0;  // the row above's distance from the haze
+    for (int y = top; y < kHeight; ++y) {
+        double r = 0, g = 0, b = 0;
+        for (int x = 0; x < kWidth; ++x) {
+            const std::uint32_t c = colour(x, y);
+            f.bluer += Blue(c) > bluest ? 1 : 0;
+            r += Red(c);
+            g += static_cast<int>((c >> 8) & 255);
+            b += Blue(c);
+        }
+        const double d = std::hypot(r / kWidth - Red(haze), g / kWidth - ((haze >> 8) & 255),
+                                    b / kWidth - Blue(haze));
+        // A row may come out no nearer the haze than the row above it, within the texture's
+        // unevenness, never the other way round.
+        if (y > top && d + 4.0 < farther) ++f.turnsBack;
+        farther = d;
+    }
+    return f;
+}
+
+TEST(FarBandRun, OpenWaterFadesIntoTheHazeEvenlyWithoutBandsOfLighterBlue) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    for (const Place& place : kPlaces) {
+        if (!place.openWater) continue;
+        SCOPED_TRACE(place.name);
+        const Flown& f = Fly(place);
+        ASSERT_TRUE(f.failure.empty()) << f.failure;
+        for (int i = 0; i < kFramesEach; ++i) {
+            const Fade fade = CountFade(f.pictures[static_cast<std::size_t>(i)], f.pitch[static_cast<std::size_t>(i)]);
+            EXPECT_EQ(fade.bluer, 0) << "picture " << i;
+            EXPECT_EQ(fade.turnsBack, 0) << "picture " << i;
         }
     }
 }
