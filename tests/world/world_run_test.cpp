@@ -388,6 +388,32 @@ TEST(WorldRun, TheGraphicsSettingsAndF9ChangeTheNextFramesWithoutANewStart) {
     EXPECT_EQ(ini.GetInt("Main Scenery Graphics", "BuildingDensity", -1), 4);
 }
 
+// The runway's paint: white in every channel, where pavement, grass and sky are not.
+int PaintPixels(const std::string& bmp) {
+    int n = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const Rgb p = testsupport::ScreenshotPixel(bmp, x, y);
+            n += p.r >= 220 && p.g >= 220 && p.b >= 220 ? 1 : 0;
+        }
+    return n;
+}
+
+// Terrain textures off is the plainer ground, not a runway without its centre line: ahead of
+// the aircraft on San Carlos's runway the dashes of the centre line stay as they were.
+TEST(WorldRun, WithTheTerrainsTexturesOffTheRunwayKeepsItsMarkings) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    StarterRun run("zephlon-markings");
+    run.Dir().Write("Zephlon.ini", "[Aircraft]\r\nAutoComplex=0\r\n");
+    const testsupport::CommandResult r =
+        run.Play(testsupport::CommittedScript("world/scripts/runway-markings.simrun", run.Dir().Root()));
+    ASSERT_EQ(r.status, 0) << r.out;
+    const int textured = PaintPixels(run.Dir().Read("textured.bmp"));
+    const int plain = PaintPixels(run.Dir().Read("plain.bmp"));
+    EXPECT_GT(textured, 200);
+    EXPECT_GE(plain, textured * 9 / 10);
+}
+
 }  // namespace
 
 namespace {
