@@ -772,11 +772,14 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
                                            : 2);
     const std::uint32_t sh = area->scaleShift + static_cast<std::uint32_t>(r.level);
     const std::int32_t size = std::int32_t{1} << sh;
-    // One texture over four level-0 cells (about 800 m) near the eye, twice and four times as
-    // much further out; never more than 32 repeats across one polygon (the fillers' 16.16
-    // texel coordinates).
-    const float texSize =
-        static_cast<float>(std::max(2048 << std::clamp(detail, 0, 2), size / 32));
+    // One texture over four level-0 cells (about 800 m) out to half the range, twice and four
+    // times as much further out; nearer than 2048 units (the camera views look at the ground
+    // from a few yards, where a texel of that texture would fill a tenth of the screen) over
+    // two cells, and within 1024 over one. Never more than 32 repeats across one polygon (the
+    // fillers' 16.16 texel coordinates).
+    const int nearScale = d < 1024.0f ? 2 : (d < 2048.0f ? 1 : 0);
+    const float texSize = static_cast<float>(
+        std::max((2048 << std::clamp(detail, 0, 2)) >> nearScale, size / 32));
     const std::int32_t x0 = Shifted(r.cellX, sh), y0 = Shifted(r.cellY, sh);
     // Texture coordinates from the cell's corner, taken modulo one texture so they stay small:
     // the corner less its remainder, a whole number of textures towards zero. The texture's size
