@@ -82,8 +82,7 @@ public:
     // Drawing through the current camera, whose transform is the scene frame; `viewer` is in
     // world units and `offset` turns scene positions into world ones. The sheet reaches
     // `radius` round the viewer.
-    void RenderSheet(const double viewer[3], const double offset[2],
-                     float radius = kRadius) const;
+    void RenderSheet(const double viewer[3], const double offset[2], float radius = kRadius) const;
     // Returns the number of faces drawn.
     int RenderCells(const double viewer[3], const double offset[2]);
     void RenderInBand(const double viewer[3]);

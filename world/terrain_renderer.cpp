@@ -778,8 +778,8 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
     // two cells, and within 1024 over one. Never more than 32 repeats across one polygon (the
     // fillers' 16.16 texel coordinates).
     const int nearScale = d < 1024.0f ? 2 : (d < 2048.0f ? 1 : 0);
-    const float texSize = static_cast<float>(
-        std::max((2048 << std::clamp(detail, 0, 2)) >> nearScale, size / 32));
+    const float texSize =
+        static_cast<float>(std::max((2048 << std::clamp(detail, 0, 2)) >> nearScale, size / 32));
     const std::int32_t x0 = Shifted(r.cellX, sh), y0 = Shifted(r.cellY, sh);
     // Texture coordinates from the cell's corner, taken modulo one texture so they stay small:
     // the corner less its remainder, a whole number of textures towards zero. The texture's size
@@ -958,12 +958,13 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], cons
             constexpr auto kSteps = static_cast<std::int64_t>(kSubPixelScale);
             const float ya = a->eye.y, yb = b->eye.y;
             const float across = t * yb / (ya + t * (yb - ya));
-            const std::int64_t k = std::clamp<std::int64_t>(std::llround(across * kSubPixelScale), 0, kSteps);
+            const std::int64_t k =
+                std::clamp<std::int64_t>(std::llround(across * kSubPixelScale), 0, kSteps);
             const float s = static_cast<float>(k) / static_cast<float>(kSteps);
             t = s * ya / (yb - s * (yb - ya));
             const auto step = [&](std::int32_t from, std::int32_t to) {
-                return static_cast<std::int32_t>(
-                    from + k * (static_cast<std::int64_t>(to) - from) / kSteps);
+                return static_cast<std::int32_t>(from + k * (static_cast<std::int64_t>(to) - from) /
+                                                            kSteps);
             };
             out->screen.x = step(a->screen.x, b->screen.x);
             out->screen.y = step(a->screen.y, b->screen.y);
@@ -1009,7 +1010,7 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], cons
         int from = 0;   // index into cutPoints
         int count = 0;  // crossings
         int firstBorder = 0;
-        int step = 1;   // +1 when the side runs toward the farther borders
+        int step = 1;  // +1 when the side runs toward the farther borders
     };
     Side sides[3];
     int made = 0;

@@ -39,7 +39,8 @@ std::string Script(const std::string& dir) {
     std::string s = "frame-interval 20\nwait 600\nmenu 1666\nwait 100\n";
     for (const Shot& shot : kShots) {
         if (shot.setting != 60)
-            s += "menu 532\ndialog GRAPHICS\nset 1943 " + std::to_string(shot.setting) + "\nclick 1\nwait 60\n";
+            s += "menu 532\ndialog GRAPHICS\nset 1943 " + std::to_string(shot.setting) +
+                 "\nclick 1\nwait 60\n";
         s += "report cam_pitch alt_ft\nscreenshot " + dir + "/" + shot.file + "\n";
     }
     return s + "quit\n";
@@ -81,7 +82,8 @@ TEST(CloudDistanceRun, TheDeckReachesAsFarAsTheSliderSetsAndNoFarther) {
         const double pitch = Field(r.out, "cam_pitch", &from) * navtest::kPi / 180.0;
         const double altitudeFeet = Field(r.out, "alt_ft", &from);
         ASSERT_FALSE(std::isnan(pitch) || std::isnan(altitudeFeet)) << r.out;
-        const auto image = testsupport::ReadIndexedScreenshot(run.Dir().Read(shot.file), kWidth, kHeight);
+        const auto image =
+            testsupport::ReadIndexedScreenshot(run.Dir().Read(shot.file), kWidth, kHeight);
         ASSERT_TRUE(image.has_value());
         // The deck's base straight ahead at the sheet's reach, seen from the eye.
         const double above = (kDeckBaseFeet - altitudeFeet) * kUnitsPerFoot;

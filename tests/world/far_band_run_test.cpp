@@ -105,10 +105,12 @@ std::string Script(const std::string& dir) {
     std::string s = "frame-interval 20\nwait 600\nmenu 1666\nwait 100\n";
     auto frames = [&](const char* prefix) {
         for (int i = 0; i < kFramesEach; ++i)
-            s += "screenshot " + dir + "/" + prefix + std::to_string(i) + ".bmp\nreport cam_pitch\nwait 137\n";
+            s += "screenshot " + dir + "/" + prefix + std::to_string(i) +
+                 ".bmp\nreport cam_pitch\nwait 137\n";
     };
     frames("on");
-    s += "menu 532\ndialog GRAPHICS\nset " + std::to_string(kSkyTextureBox) + " 0\nclick 1\nwait 60\n";
+    s += "menu 532\ndialog GRAPHICS\nset " + std::to_string(kSkyTextureBox) +
+         " 0\nclick 1\nwait 60\n";
     frames("off");
     return s + "quit\n";
 }
@@ -142,17 +144,23 @@ const Flown& Fly(const Place& place) {
     navtest::GeographicToWorld(place.lat, place.lon, &x, &z);
     testsupport::PutSavedValue(flight, "fmPosX", std::llround(x));
     testsupport::PutSavedValue(flight, "fmPosZ", std::llround(z));
-    testsupport::PutSavedValue(flight, "fmPosY", std::llround(place.feetAboveGround * 0.3048 * 256.0));
-    testsupport::PutSavedValue(flight, "fmHead", std::llround(place.heading / 360.0 * 65536.0) & 0xFFFF);
+    testsupport::PutSavedValue(flight, "fmPosY",
+                               std::llround(place.feetAboveGround * 0.3048 * 256.0));
+    testsupport::PutSavedValue(flight, "fmHead",
+                               std::llround(place.heading / 360.0 * 65536.0) & 0xFFFF);
     run.Dir().Write("Flights/Startup.Flt", flight);
     const testsupport::CommandResult r = run.Play(Script(run.Dir().Root()));
     f.pitch = Pitches(r.out);
     if (r.status != 0 || f.pitch.size() != 2u * kFramesEach) f.failure = r.out;
     for (int i = 0; f.failure.empty() && i < 2 * kFramesEach; ++i) {
-        const std::string name = std::string(i < kFramesEach ? "on" : "off") + std::to_string(i % kFramesEach) + ".bmp";
-        const auto image = testsupport::ReadIndexedScreenshot(run.Dir().Read(name), kWidth, kHeight);
-        if (!image) f.failure = "no picture " + name;
-        else f.pictures.push_back(*image);
+        const std::string name =
+            std::string(i < kFramesEach ? "on" : "off") + std::to_string(i % kFramesEach) + ".bmp";
+        const auto image =
+            testsupport::ReadIndexedScreenshot(run.Dir().Read(name), kWidth, kHeight);
+        if (!image)
+            f.failure = "no picture " + name;
+        else
+            f.pictures.push_back(*image);
     }
     flown.emplace_back(&place, std::move(f));
     return flown.back().second;
@@ -166,7 +174,8 @@ TEST(FarBandRun, OverOpenWaterAndFarRidgesTheFarBandHasNoDashesAndNoSlivers) {
         ASSERT_TRUE(f.failure.empty()) << f.failure;
         for (int i = 0; i < 2 * kFramesEach; ++i) {
             const bool textured = i < kFramesEach;
-            const Faults faults = CountFaults(f.pictures[static_cast<std::size_t>(i)], f.pitch[static_cast<std::size_t>(i)]);
+            const Faults faults = CountFaults(f.pictures[static_cast<std::size_t>(i)],
+                                              f.pitch[static_cast<std::size_t>(i)]);
             EXPECT_EQ(faults.dashes, 0) << "picture " << i;
             // With the sky's texture the ground plane lies under the ground, in the haze's
             // colour: only the plain sky shows a seam.
@@ -227,7 +236,8 @@ TEST(FarBandRun, OpenWaterFadesIntoTheHazeEvenlyWithoutBandsOfLighterBlue) {
         const Flown& f = Fly(place);
         ASSERT_TRUE(f.failure.empty()) << f.failure;
         for (int i = 0; i < kFramesEach; ++i) {
-            const Fade fade = CountFade(f.pictures[static_cast<std::size_t>(i)], f.pitch[static_cast<std::size_t>(i)]);
+            const Fade fade = CountFade(f.pictures[static_cast<std::size_t>(i)],
+                                        f.pitch[static_cast<std::size_t>(i)]);
             EXPECT_EQ(fade.bluer, 0) << "picture " << i;
             EXPECT_EQ(fade.turnsBack, 0) << "picture " << i;
         }

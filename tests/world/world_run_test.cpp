@@ -405,8 +405,8 @@ TEST(WorldRun, WithTheTerrainsTexturesOffTheRunwayKeepsItsMarkings) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     StarterRun run("zephlon-markings");
     run.Dir().Write("Zephlon.ini", "[Aircraft]\r\nAutoComplex=0\r\n");
-    const testsupport::CommandResult r =
-        run.Play(testsupport::CommittedScript("world/scripts/runway-markings.simrun", run.Dir().Root()));
+    const testsupport::CommandResult r = run.Play(
+        testsupport::CommittedScript("world/scripts/runway-markings.simrun", run.Dir().Root()));
     ASSERT_EQ(r.status, 0) << r.out;
     const int textured = PaintPixels(run.Dir().Read("textured.bmp"));
     const int plain = PaintPixels(run.Dir().Read("plain.bmp"));
@@ -421,8 +421,8 @@ TEST(WorldRun, WithTheTerrainsTexturesOffTheRunwayKeepsItsMarkings) {
 TEST(WorldRun, InTheSkyCamOnTheGroundTheGrassInFrontOfTheCameraIsTextured) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     StarterRun run("zephlon-skycam");
-    const testsupport::CommandResult r =
-        run.Play(testsupport::CommittedScript("world/scripts/skycam-ground.simrun", run.Dir().Root()));
+    const testsupport::CommandResult r = run.Play(
+        testsupport::CommittedScript("world/scripts/skycam-ground.simrun", run.Dir().Root()));
     ASSERT_EQ(r.status, 0) << r.out;
     const auto reports = Reports(r.out);
     ASSERT_EQ(reports.size(), 1u) << r.out;
@@ -443,7 +443,8 @@ TEST(WorldRun, InTheSkyCamOnTheGroundTheGrassInFrontOfTheCameraIsTextured) {
         }
     }
     ASSERT_GT(pairs, 20000) << "the grass is not in front of the camera";
-    EXPECT_LT(pairs, 80 * changes) << "runs of one colour of " << pairs / std::max(changes, 1) << " pixels";
+    EXPECT_LT(pairs, 80 * changes)
+        << "runs of one colour of " << pairs / std::max(changes, 1) << " pixels";
 }
 
 }  // namespace

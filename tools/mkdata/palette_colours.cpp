@@ -70,7 +70,8 @@ Rgb WorldRampColour(const Ramp& r, int k) {
     if (k <= last) return RampColour(r.base, k, r.count);
     const Rgb from = RampColour(r.base, last, r.count);
     const double f = static_cast<double>(k - last) / r.hazed;
-    return {Channel(from.r + (kDayHaze.r - from.r) * f), Channel(from.g + (kDayHaze.g - from.g) * f),
+    return {Channel(from.r + (kDayHaze.r - from.r) * f),
+            Channel(from.g + (kDayHaze.g - from.g) * f),
             Channel(from.b + (kDayHaze.b - from.b) * f)};
 }
 
