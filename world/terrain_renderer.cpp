@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 
-#include "core/numeric.h"
 #include "gfx/palette.h"
 #include "gfx/surface.h"
 #include "ts/light_set.h"
@@ -59,11 +58,15 @@ int RoundedLevel(float v, int levels) {
 constexpr int kSubPixelShift = 8;
 constexpr double kSubPixelScale = 1 << kSubPixelShift;
 
-// A screen point of the camera's (1 / cameraScale pixel) in the terrain's sub-pixels.
+// A screen point of the camera's (1 / cameraScale pixel) in the terrain's sub-pixels, held
+// within 2^20 pixels of the origin (far beyond the rasterizer's own 16.16 reach, which it clips
+// to): the rasterizer sums products of the corners' coordinates in 64 bits, which points near
+// the 32-bit limits of a corner just in front of the near plane would overflow.
 void ToSubPixels(gfx::GFXScreenPoint* p, float cameraScale) {
+    constexpr double kReach = 1 << 28;
     const double k = kSubPixelScale / static_cast<double>(cameraScale);
-    p->x = core::SaturateToInt32(static_cast<double>(p->x) * k);
-    p->y = core::SaturateToInt32(static_cast<double>(p->y) * k);
+    p->x = static_cast<std::int32_t>(std::clamp(static_cast<double>(p->x) * k, -kReach, kReach));
+    p->y = static_cast<std::int32_t>(std::clamp(static_cast<double>(p->y) * k, -kReach, kReach));
 }
 
 float CornerHeight(const TerrainCellPyramid* block, TerrainCellView cell, int corner) {
