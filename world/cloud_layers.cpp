@@ -199,23 +199,30 @@ void CloudDeck::DropFiled() {
     over.clear();
 }
 
-void CloudDeck::RenderSheet(const double viewer[3], const double offset[2]) const {
+float CloudDeck::SheetRadius(int cloudDistance) {
+    const float d = static_cast<float>(std::clamp(cloudDistance, 0, 100)) / 100.0f;
+    return kNearestRadius * std::pow(kRadius / kNearestRadius, d);
+}
+
+void CloudDeck::RenderSheet(const double viewer[3], const double offset[2], float radius) const {
     const bool above = viewer[2] >= base;
     const gfx::GFXBitmap* texture = above ? topBitmap.get() : undersideBitmap.get();
     if (texture == nullptr) return;
     // A square round the viewer, its corners at the camera heading + 45 degrees and every 90
-    // degrees from there; the texture repeats with the cell map.
-    const double heading = theSceneryServices.cameraHeading();
-    const double originX = std::floor((viewer[0] + scroll[0] - kRadius) / kRepeat) * kRepeat;
-    const double originY = std::floor((viewer[1] + scroll[1] - kRadius) / kRepeat) * kRepeat;
+    // degrees from there, so that its edge lies square across the view straight ahead; the
+    // texture repeats with the cell map. The corners' angles run clockwise from north, the
+    // camera's heading the other way.
+    const double heading = -theSceneryServices.cameraHeading();
+    const double originX = std::floor((viewer[0] + scroll[0] - radius) / kRepeat) * kRepeat;
+    const double originY = std::floor((viewer[1] + scroll[1] - radius) / kRepeat) * kRepeat;
     ts::Vector3F corners[4];
     gfx::GFXTexCoord tex[4];
     for (int k = 0; k < 4; ++k) {
         // Seen from below the corners run the other way round, so the sheet faces the viewer.
         const int c = above ? k : 3 - k;
         const double a = heading + (45.0 + 90.0 * c) * 3.14159265358979323846 / 180.0;
-        const double wx = viewer[0] + kRadius * std::sqrt(2.0) * std::sin(a);
-        const double wy = viewer[1] + kRadius * std::sqrt(2.0) * std::cos(a);
+        const double wx = viewer[0] + radius * std::sqrt(2.0) * std::sin(a);
+        const double wy = viewer[1] + radius * std::sqrt(2.0) * std::cos(a);
         corners[k] = ts::Vector3F{static_cast<float>(wx - offset[0]),
                                   static_cast<float>(wy - offset[1]), base};
         tex[k] = gfx::GFXTexCoord{static_cast<float>((wx + scroll[0] - originX) / kRepeat),
@@ -351,6 +358,7 @@ void CloudLayerSet::Render(const double viewer[3]) {
     }
     double offset[2];
     theSceneryServices.sceneOffset(offset);
+    const float reach = CloudDeck::SheetRadius(theSceneryServices.graphicsSetting(kCloudDistance));
     bool lightsReady = false;
     auto ready = [&] {
         if (!lightsReady) UpdateCloudLightFactors();
@@ -363,7 +371,7 @@ void CloudLayerSet::Render(const double viewer[3]) {
         if (d == nullptr || !(d->Base() > altitude)) continue;
         passes.push_back(static_cast<char>('0' + i));
         d->RenderOver(viewer);
-        d->RenderSheet(viewer, offset);
+        d->RenderSheet(viewer, offset, reach);
         if (d->Base() - altitude < CloudDeck::kBlockRange) {
             ready();
             d->RenderCells(viewer, offset);
@@ -377,7 +385,7 @@ void CloudLayerSet::Render(const double viewer[3]) {
         CloudDeck* d = decks[static_cast<std::size_t>(i)].get();
         if (d == nullptr || !(d->Top() < altitude)) continue;
         passes.push_back(static_cast<char>('0' + i));
-        d->RenderSheet(viewer, offset);
+        d->RenderSheet(viewer, offset, reach);
         if (altitude - d->Top() < CloudDeck::kBlockRange) {
             ready();
             d->RenderCells(viewer, offset);
@@ -391,7 +399,7 @@ void CloudLayerSet::Render(const double viewer[3]) {
         if (d == nullptr || !(d->Base() <= altitude && altitude <= d->Top())) continue;
         passes.push_back(static_cast<char>('0' + i));
         d->RenderOver(viewer);
-        d->RenderSheet(viewer, offset);
+        d->RenderSheet(viewer, offset, reach);
         ready();
         d->RenderCells(viewer, offset);
         d->RenderInBand(viewer);

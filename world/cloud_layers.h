@@ -30,7 +30,9 @@ inline constexpr int kCloudCells = 256;
 
 class CloudDeck {
 public:
+    // The flat sheet's radius at the farthest "CloudDistance" (100), and at the nearest (0).
     static constexpr float kRadius = 400000.0f;
+    static constexpr float kNearestRadius = 10000.0f;
     static constexpr float kCellSize = 256.0f;
     static constexpr float kRepeat = kCellSize * kCloudCells;  // 65536
     // Cell blocks are drawn while the viewer is closer than this to the deck.
@@ -71,9 +73,16 @@ public:
     void SetUndersideBitmap(std::unique_ptr<gfx::GFXBitmap> b);
     void SetTopBitmap(std::unique_ptr<gfx::GFXBitmap> b);
 
+    // How far the flat sheet reaches for a "CloudDistance" setting (0..100, held to it): from
+    // some four miles at 0 to the deck's radius at 100 by equal ratios, so that each step of
+    // the slider moves the sheet's far edge about as much on the screen (the fresh
+    // installation's 60 reaches about as far as the ground is drawn from a few thousand feet).
+    [[nodiscard]] static float SheetRadius(int cloudDistance);
+
     // Drawing through the current camera, whose transform is the scene frame; `viewer` is in
-    // world units and `offset` turns scene positions into world ones.
-    void RenderSheet(const double viewer[3], const double offset[2]) const;
+    // world units and `offset` turns scene positions into world ones. The sheet reaches
+    // `radius` round the viewer.
+    void RenderSheet(const double viewer[3], const double offset[2], float radius = kRadius) const;
     // Returns the number of faces drawn.
     int RenderCells(const double viewer[3], const double offset[2]);
     void RenderInBand(const double viewer[3]);

@@ -426,7 +426,10 @@ void TerrainManager::ApplyViewParameters() {
 
 void TerrainManager::ComputeVisibleArea() {
     auto* camera = dynamic_cast<ts::TSPerspectiveCamera*>(ts::theCurrentCamera);
-    const float r = static_cast<float>(area.range);
+    // A square of half-side s2 whose edge midpoints are pulled in to r comes within 0.96 r of
+    // the eye between them; the ground is drawn out to the range all round, so the octagon is
+    // made that much larger.
+    const float r = static_cast<float>(area.range) * 1.05f;
     const float s2 = 1.414213f * r;
     const float ground = -area.eye[2];  // the ground plane seen from the eye
     ts::Vector3F octagon[8] = {{-s2, s2, ground}, {0, r, ground},  {s2, s2, ground},

@@ -52,6 +52,23 @@ int RoundedLevel(float v, int levels) {
     return static_cast<int>(x < top ? x : top);  // not negative: the truncation is the floor
 }
 
+// The terrain's screen points are in 1 / 256 pixel: a point where a haze border crosses a side
+// lies on the side's very line, and the rasterizer cuts every polygon at the screen's edges to
+// the same precision, so that neighbours meet pixel for pixel there too.
+constexpr int kSubPixelShift = 8;
+constexpr double kSubPixelScale = 1 << kSubPixelShift;
+
+// A screen point of the camera's (1 / cameraScale pixel) in the terrain's sub-pixels, held
+// within 2^20 pixels of the origin (far beyond the rasterizer's own 16.16 reach, which it clips
+// to): the rasterizer sums products of the corners' coordinates in 64 bits, which points near
+// the 32-bit limits of a corner just in front of the near plane would overflow.
+void ToSubPixels(gfx::GFXScreenPoint* p, float cameraScale) {
+    constexpr double kReach = 1 << 28;
+    const double k = kSubPixelScale / static_cast<double>(cameraScale);
+    p->x = static_cast<std::int32_t>(std::clamp(static_cast<double>(p->x) * k, -kReach, kReach));
+    p->y = static_cast<std::int32_t>(std::clamp(static_cast<double>(p->y) * k, -kReach, kReach));
+}
+
 float CornerHeight(const TerrainCellPyramid* block, TerrainCellView cell, int corner) {
     std::uint8_t index = cell.Height(corner);
     if (index == kNoHeightIndex) index = cell.MaxIndex();
@@ -291,6 +308,22 @@ std::int32_t TerrainRenderItemSorter::VertexAt(std::int32_t point, std::int32_t 
     return slot;
 }
 
+void TerrainRenderItemSorter::ShareFinestHeights() {
+    for (const PointVertices& p : points) {
+        std::size_t level = 0;
+        while (level < p.size() && p[level] < 0)
+            ++level;
+        if (level == p.size()) continue;
+        const TerrainVertex& finest = vertices[static_cast<std::size_t>(p[level])];
+        for (std::size_t l = level + 1; l < p.size(); ++l) {
+            if (p[l] < 0) continue;
+            TerrainVertex& v = vertices[static_cast<std::size_t>(p[l])];
+            v.height = finest.height;
+            v.distance = finest.distance;
+        }
+    }
+}
+
 void TerrainRenderItemSorter::AddCell(std::int32_t level, std::int32_t cx, std::int32_t cy,
                                       std::int32_t point, std::int32_t index) {
     std::int32_t& first = pointCells[static_cast<std::size_t>(point)];
@@ -507,6 +540,7 @@ void TerrainRenderer::FinishVertices() {
     ts::TSCamera* camera = ts::theCurrentCamera;
     ts::TSLightSet* lights = ts::theActiveLightSet;
     const float subPixel = camera != nullptr ? camera->GetSubPixelScale() : 1.0f;
+    sorter->ShareFinestHeights();
     positions.resize(sorter->vertices.size());
     behindFlags.resize(sorter->vertices.size());
     for (std::size_t n = 0; n < sorter->vertices.size(); ++n) {
@@ -555,6 +589,7 @@ void TerrainRenderer::FinishVertices() {
             if (x > static_cast<float>(r.right + 1)) outcode |= 2u;
             if (y < static_cast<float>(r.top)) outcode |= 4u;
             if (y > static_cast<float>(r.bottom + 1)) outcode |= 8u;
+            ToSubPixels(&v.screen, subPixel);
         }
         v.outcode = static_cast<std::uint8_t>(outcode);
     }
@@ -671,8 +706,15 @@ int TerrainRenderer::Draw() {
     faceKind.valid = false;  // materials and the texture switch may have changed since
     gfx::GFXPalette* palette = target->surface->palette;
     const std::int32_t savedHaze = palette != nullptr ? palette->shadeLevel : 0;
+    // The cells in sub-pixels, their items as they expect.
+    const std::uint32_t flags = target->flags;
+    const std::int32_t shift = target->coordinateShift;
     for (const TerrainCellRecord& r : cells) {
+        target->flags = flags | gfx::kPolySubpixel;
+        target->coordinateShift = kSubPixelShift;
         DrawCell(r);
+        target->flags = flags;
+        target->coordinateShift = shift;
         DrawItems(r);
     }
     if (palette != nullptr) palette->shadeLevel = savedHaze;
@@ -697,11 +739,10 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
     for (int k = 0; k < 4; ++k)
         c[k] = &sorter->vertices[static_cast<std::size_t>(r.corners[k])];
     bool anyBehind = false;
-    std::uint32_t allOut = 0xF, anyOut = 0;
+    std::uint32_t allOut = 0xF;
     for (const TerrainVertex* v : c) {
         anyBehind |= v->behind != 0;
         allOut &= v->outcode;
-        anyOut |= v->outcode;
     }
     // All four corners off the same side of the screen: nothing of the cell shows, unless a
     // point finer neighbours put on its sides reaches into the screen.
@@ -734,11 +775,14 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
                                            : 2);
     const std::uint32_t sh = area->scaleShift + static_cast<std::uint32_t>(r.level);
     const std::int32_t size = std::int32_t{1} << sh;
-    // One texture over four level-0 cells (about 800 m) near the eye, twice and four times as
-    // much further out; never more than 32 repeats across one polygon (the fillers' 16.16
-    // texel coordinates).
+    // One texture over four level-0 cells (about 800 m) out to half the range, twice and four
+    // times as much further out; nearer than 2048 units (the camera views look at the ground
+    // from a few yards, where a texel of that texture would fill a tenth of the screen) over
+    // two cells, and within 1024 over one. Never more than 32 repeats across one polygon (the
+    // fillers' 16.16 texel coordinates).
+    const int nearScale = d < 1024.0f ? 2 : (d < 2048.0f ? 1 : 0);
     const float texSize =
-        static_cast<float>(std::max(2048 << std::clamp(detail, 0, 2), size / 32));
+        static_cast<float>(std::max((2048 << std::clamp(detail, 0, 2)) >> nearScale, size / 32));
     const std::int32_t x0 = Shifted(r.cellX, sh), y0 = Shifted(r.cellY, sh);
     // Texture coordinates from the cell's corner, taken modulo one texture so they stay small:
     // the corner less its remainder, a whole number of textures towards zero. The texture's size
@@ -760,18 +804,21 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
         std::copy(&a[0][0], &a[0][0] + 6, &tris[0][0]);
     }
     bool drew = false;
-    const bool threeD = anyBehind || anyOut != 0;
-    // Whether a triangle faces the eye: against its plane in 3-D when a corner is off screen (or
-    // the cell's is), in whole units as the engine's test takes them; otherwise by its screen
-    // winding, counter-clockwise round the ground seen from above being counter-clockwise on the
-    // screen too when it faces the eye (a negative cross product of two screen edges).
+    // Whether a triangle faces the eye: by its screen winding, counter-clockwise round the ground
+    // seen from above being counter-clockwise on the screen too when it faces the eye (a
+    // negative cross product of two screen edges), as the rasterizer itself tells a face from a
+    // back; only a corner behind the near plane, which has no screen point, makes it a test
+    // against the triangle's plane in 3-D, in whole units as the engine's test takes them. (A
+    // corner off the side of the screen still has its point: a grazing sliver of the far band
+    // that the 3-D test's whole units call turned away would leave a line of what lies behind.)
     auto faces = [&](const TerrainVertex& a, const TerrainVertex& b, const TerrainVertex& e) {
-        const bool off = threeD || a.behind != 0 || b.behind != 0 || e.behind != 0 ||
-                         (a.outcode | b.outcode | e.outcode) != 0;
+        const bool off = a.behind != 0 || b.behind != 0 || e.behind != 0;
         if (!off) {
-            const double cross =
-                static_cast<double>(b.screen.x - a.screen.x) * (e.screen.y - a.screen.y) -
-                static_cast<double>(b.screen.y - a.screen.y) * (e.screen.x - a.screen.x);
+            const auto d = [](std::int32_t p, std::int32_t q) {
+                return static_cast<double>(p) - static_cast<double>(q);
+            };
+            const double cross = d(b.screen.x, a.screen.x) * d(e.screen.y, a.screen.y) -
+                                 d(b.screen.y, a.screen.y) * d(e.screen.x, a.screen.x);
             return cross < 0.0;
         }
         const ts::Vector3F u{static_cast<float>(b.gx - a.gx), static_cast<float>(b.gy - a.gy),
@@ -866,25 +913,38 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
         lowest = std::min(lowest, g[k]);
         highest = std::max(highest, g[k]);
     }
+    // The ground ends at the range, where the haze reaches its last level (g = levels): what
+    // lies beyond is cut off along the same kind of border, so that the far edge runs round
+    // the eye instead of along the ragged outline of the cells that reach past it, whose
+    // farther parts would stand on the sky above a line of it.
+    const bool beyond = levels != 0 && highest > static_cast<float>(levels);
+    if (levels != 0 && lowest >= static_cast<float>(levels)) return;
     const int first = RoundedLevel(lowest, levels), last = RoundedLevel(highest, levels);
-    if (levels == 0 || first == last || camera == nullptr) {
+    if (levels == 0 || camera == nullptr || (first == last && !beyond)) {
         if (palette != nullptr && levels != 0) palette->shadeLevel = first;
         DrawPolygon(corners, 3, material, texture);
         return;
     }
-    DrawHazeLevels(corners, g, first, last, material, texture);
+    if (last - first >= kMostBorders) {  // a palette of more levels than the pieces have room for
+        palette->shadeLevel = RoundedLevel((g[0] + g[1] + g[2]) / 3.0f, levels);
+        DrawPolygon(corners, 3, material, texture);
+        return;
+    }
+    DrawHazeLevels(corners, g, first, last, beyond, material, texture);
 }
 
 void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], const float g[3],
-                                     int first, int last, const TerrainMaterial* material,
+                                     int first, int last, bool beyond,
+                                     const TerrainMaterial* material,
                                      const TextureOrigin& texture) {
     gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
     ts::TSCamera* camera = ts::theCurrentCamera;
     const int levels = (1 << palette->shadeBits) - 1;
-    auto level = [&](float v) { return RoundedLevel(v, levels); };
-    // The point where an edge crosses a level's border, worked out from the edge's ends in one
-    // order whichever triangle asks, so that the neighbour across the edge cuts it at the very
-    // same point and no crack opens between them.
+    // The point where a side crosses a level's border, worked out from the side's ends in one
+    // order whichever triangle asks, so that the neighbour across the side cuts it at the very
+    // same point. On the screen it is a point of the sub-pixel grid that lies exactly on the
+    // line between the ends' whole pixels, so that the pieces along the side meet the
+    // neighbour's pieces, or its whole triangle, pixel for pixel.
     auto cut = [&](int i, int j, float border, TerrainVertex* out) {
         const TerrainVertex* a = corners[i];
         const TerrainVertex* b = corners[j];
@@ -893,70 +953,114 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], cons
             std::swap(a, b);
             std::swap(ga, gb);
         }
-        const float t = (border - ga) / (gb - ga);
-        const ts::Vector3F p{static_cast<float>(a->gx) + static_cast<float>(b->gx - a->gx) * t,
-                             static_cast<float>(a->gy) + static_cast<float>(b->gy - a->gy) * t,
-                             a->height + (b->height - a->height) * t};
+        float t = (border - ga) / (gb - ga);
         *out = *a;
-        out->gx = static_cast<std::int32_t>(std::lround(p.x));
-        out->gy = static_cast<std::int32_t>(std::lround(p.y));
-        out->height = p.z;
+        if (a->behind == 0 && b->behind == 0) {
+            // The fraction of the way across the screen (the depth weighs the way in space),
+            // taken to a whole number of sub-pixel steps, and the way in space back from it.
+            constexpr auto kSteps = static_cast<std::int64_t>(kSubPixelScale);
+            const float ya = a->eye.y, yb = b->eye.y;
+            const float across = t * yb / (ya + t * (yb - ya));
+            const std::int64_t k =
+                std::clamp<std::int64_t>(std::llround(across * kSubPixelScale), 0, kSteps);
+            const float s = static_cast<float>(k) / static_cast<float>(kSteps);
+            t = s * ya / (yb - s * (yb - ya));
+            const auto step = [&](std::int32_t from, std::int32_t to) {
+                return static_cast<std::int32_t>(from + k * (static_cast<std::int64_t>(to) - from) /
+                                                            kSteps);
+            };
+            out->screen.x = step(a->screen.x, b->screen.x);
+            out->screen.y = step(a->screen.y, b->screen.y);
+            out->eye = a->eye + (b->eye - a->eye) * t;
+            out->screen.z = ts::FloatToInt(out->eye.y);
+            out->screen.w = 1.0f / out->eye.y;
+            out->behind = 0;
+        } else {
+            // An end behind the near plane has no pixel: the point is projected, and a piece
+            // that reaches behind the plane is cut there anyway.
+            const ts::Vector3F p{static_cast<float>(a->gx) + static_cast<float>(b->gx - a->gx) * t,
+                                 static_cast<float>(a->gy) + static_cast<float>(b->gy - a->gy) * t,
+                                 a->height + (b->height - a->height) * t};
+            std::uint32_t flag = 0, any = 0;
+            camera->WorldToScreenPoints(1, &p, &out->eye, &out->screen, sizeof(ts::Vector3F),
+                                        sizeof(ts::Vector3F), sizeof(gfx::GFXScreenPoint), &flag,
+                                        &any);
+            out->behind = static_cast<std::uint8_t>(flag & 1);
+            ToSubPixels(&out->screen, camera->GetSubPixelScale());
+        }
+        out->gx = static_cast<std::int32_t>(
+            std::lround(static_cast<float>(a->gx) + static_cast<float>(b->gx - a->gx) * t));
+        out->gy = static_cast<std::int32_t>(
+            std::lround(static_cast<float>(a->gy) + static_cast<float>(b->gy - a->gy) * t));
+        out->height = a->height + (b->height - a->height) * t;
         out->distance = a->distance + (b->distance - a->distance) * t;
         out->colour = gfx::GFXColourTriple{
             static_cast<std::int32_t>(a->colour.r + (b->colour.r - a->colour.r) * t),
             static_cast<std::int32_t>(a->colour.g + (b->colour.g - a->colour.g) * t),
             static_cast<std::int32_t>(a->colour.b + (b->colour.b - a->colour.b) * t)};
-        std::uint32_t flag = 0, any = 0;
-        camera->WorldToScreenPoints(1, &p, &out->eye, &out->screen, sizeof(ts::Vector3F),
-                                    sizeof(ts::Vector3F), sizeof(gfx::GFXScreenPoint), &flag,
-                                    &any);
-        out->behind = static_cast<std::uint8_t>(flag & 1);
     };
-    std::array<TerrainVertex, 10>& made = cutPoints;  // each one written whole before it is used
-    std::array<const TerrainVertex*, 10> piece{};
-    // The whole triangle first, in its middle level: its sides are its neighbours' sides, so
-    // no pixel between them shows what lies behind the terrain however the pieces' sides round.
-    // Over two levels the nearer level's piece has no border and is the whole triangle again,
-    // drawn over every pixel of this one: unless the face lets what lies under it show through,
-    // this one is not drawn.
-    const bool seeThrough =
-        material != nullptr && (material->flags & (kMaterialTransparent | kMaterialTranslucent)) != 0;
-    if (last - first > 1 || seeThrough) {
-        palette->shadeLevel = level((g[0] + g[1] + g[2]) / 3.0f);
-        DrawPolygon(corners, 3, material, texture);
+    // The borders, nearest first: between levels n and n + 1 at n + 0.5, and the range. Piece
+    // k lies between borders k - 1 and k and is drawn in level first + k; beyond the range
+    // nothing is drawn.
+    std::array<float, kMostBorders> borders{};
+    int count = 0;
+    for (int n = first; n < last; ++n)
+        borders[static_cast<std::size_t>(count++)] = static_cast<float>(n) + 0.5f;
+    if (beyond) borders[static_cast<std::size_t>(count++)] = static_cast<float>(levels);
+    const int pieces = last - first + 1;
+    // Every side's crossings of the borders, in order from its start.
+    struct Side {
+        int from = 0;   // index into cutPoints
+        int count = 0;  // crossings
+        int firstBorder = 0;
+        int step = 1;  // +1 when the side runs toward the farther borders
+    };
+    Side sides[3];
+    int made = 0;
+    for (int i = 0; i < 3; ++i) {
+        const int j = (i + 1) % 3;
+        Side& side = sides[i];
+        side.from = made;
+        side.step = g[j] >= g[i] ? 1 : -1;
+        const float lo = std::min(g[i], g[j]), hi = std::max(g[i], g[j]);
+        // Borders strictly between the ends: a corner on a border is a corner of the pieces
+        // on both sides of it, not a crossing.
+        int k0 = 0, k1 = count - 1;
+        while (k0 <= k1 && borders[static_cast<std::size_t>(k0)] <= lo)
+            ++k0;
+        while (k1 >= k0 && borders[static_cast<std::size_t>(k1)] >= hi)
+            --k1;
+        if (k0 > k1) continue;
+        side.count = k1 - k0 + 1;
+        side.firstBorder = side.step > 0 ? k0 : k1;
+        for (int k = 0; k < side.count; ++k)
+            cut(i, j, borders[static_cast<std::size_t>(side.firstBorder + k * side.step)],
+                &cutPoints[static_cast<std::size_t>(made++)]);
     }
-    // Then the pieces, nearer levels first, each reaching a band further than its own, which the
-    // next piece covers: a pixel the rasterizer leaves out along a border inside the triangle
-    // shows the level beside it.
-    for (int n = first; n <= last; ++n) {
-        const bool open = n + 1 >= last;  // no far border
-        const float below = static_cast<float>(n) - 0.5f, above = static_cast<float>(n) + 1.5f;
-        auto inside = [&](float v) { return (n == first || v >= below) && (open || v < above); };
-        // Round the triangle: its corners inside the level's band and, between them, the
-        // points where its sides cross the band's borders, in order along each side.
-        int count = 0, madeCount = 0;
+    // The pieces, sharing their borders and the points on the triangle's sides with each other
+    // and with the neighbours across those sides: together they cover the triangle's pixels
+    // once, each in its own level.
+    std::array<const TerrainVertex*, kMostPiecePoints> piece{};
+    for (int k = 0; k < pieces; ++k) {
+        auto inside = [&](float v) {
+            return (k == 0 || v >= borders[static_cast<std::size_t>(k) - 1]) &&
+                   (k == count || v <= borders[static_cast<std::size_t>(k)]);
+        };
+        int points = 0;
         for (int i = 0; i < 3; ++i) {
-            const int j = (i + 1) % 3;
-            if (inside(g[i])) piece[static_cast<std::size_t>(count++)] = corners[i];
-            float borders[2];
-            int crossings = 0;
-            for (const float border : {below, above}) {
-                const bool used = border == below ? n != first : !open;
-                if (used && (g[i] - border) * (g[j] - border) < 0.0f)
-                    borders[crossings++] = border;
-            }
-            // Along the side from i to j: the nearer border to i first.
-            if (crossings == 2 && std::fabs(borders[1] - g[i]) < std::fabs(borders[0] - g[i]))
-                std::swap(borders[0], borders[1]);
-            for (int k = 0; k < crossings; ++k) {
-                TerrainVertex& v = made[static_cast<std::size_t>(madeCount++)];
-                cut(i, j, borders[k], &v);
-                piece[static_cast<std::size_t>(count++)] = &v;
+            if (inside(g[i])) piece[static_cast<std::size_t>(points++)] = corners[i];
+            // The side's crossings of this piece's two borders.
+            const Side& side = sides[i];
+            for (int c = 0; c < side.count; ++c) {
+                const int border = side.firstBorder + c * side.step;
+                if (border == k - 1 || border == k)
+                    piece[static_cast<std::size_t>(points++)] =
+                        &cutPoints[static_cast<std::size_t>(side.from + c)];
             }
         }
-        if (count < 3) continue;
-        palette->shadeLevel = n;
-        DrawPolygon(piece.data(), count, material, texture);
+        if (points < 3) continue;
+        palette->shadeLevel = first + k;
+        DrawPolygon(piece.data(), points, material, texture);
     }
 }
 
@@ -1010,42 +1114,54 @@ void TerrainRenderer::DrawNearClipped(const TerrainVertex* const* vertices, int 
         clipEye[static_cast<std::size_t>(i)] = v.eye;
         clipColour[static_cast<std::size_t>(i)] = v.colour;
     }
-    // Cut at the near plane in eye space (y is the depth), then project the pieces.
+    // Cut at the near plane in eye space (y is the depth); the corners in front keep their
+    // pixels, the cuts are projected.
     const float nearY = camera->GetNear();
     std::array<ts::Vector3F, 24> e{};
     std::array<gfx::GFXTexCoord, 24> t{};
     std::array<gfx::GFXColourTriple, 24> col{};
+    std::array<const gfx::GFXScreenPoint*, 24> kept{};  // null for a cut
     int m = 0;
     for (int i = 0; i < n; ++i) {
         const int j = (i + 1) % n;
-        const auto& a = clipEye[static_cast<std::size_t>(i)];
-        const auto& b = clipEye[static_cast<std::size_t>(j)];
-        const bool ain = a.y >= nearY, bin = b.y >= nearY;
+        const bool ain = clipEye[static_cast<std::size_t>(i)].y >= nearY;
+        const bool bin = clipEye[static_cast<std::size_t>(j)].y >= nearY;
         if (ain && m < 22) {
-            e[static_cast<std::size_t>(m)] = a;
+            e[static_cast<std::size_t>(m)] = clipEye[static_cast<std::size_t>(i)];
             t[static_cast<std::size_t>(m)] = clipTex[static_cast<std::size_t>(i)];
             col[static_cast<std::size_t>(m)] = clipColour[static_cast<std::size_t>(i)];
+            kept[static_cast<std::size_t>(m)] = &vertices[i]->screen;
             ++m;
         }
         if (ain != bin && m < 22) {
+            // From the side's ends in one order whichever polygon asks, so that the neighbour
+            // across the side is cut at the very same point.
+            int from = i, to = j;
+            const ts::Vector3F& p = clipEye[static_cast<std::size_t>(i)];
+            const ts::Vector3F& q = clipEye[static_cast<std::size_t>(j)];
+            if (p.x > q.x || (p.x == q.x && (p.y > q.y || (p.y == q.y && p.z > q.z))))
+                std::swap(from, to);
+            const auto& a = clipEye[static_cast<std::size_t>(from)];
+            const auto& b = clipEye[static_cast<std::size_t>(to)];
             const float s = (nearY - a.y) / (b.y - a.y);
             e[static_cast<std::size_t>(m)] = a + (b - a) * s;
-            const auto& ta = clipTex[static_cast<std::size_t>(i)];
-            const auto& tb = clipTex[static_cast<std::size_t>(j)];
+            const auto& ta = clipTex[static_cast<std::size_t>(from)];
+            const auto& tb = clipTex[static_cast<std::size_t>(to)];
             t[static_cast<std::size_t>(m)] =
                 gfx::GFXTexCoord{ta.u + (tb.u - ta.u) * s, ta.v + (tb.v - ta.v) * s};
-            const auto& ca = clipColour[static_cast<std::size_t>(i)];
-            const auto& cb = clipColour[static_cast<std::size_t>(j)];
+            const auto& ca = clipColour[static_cast<std::size_t>(from)];
+            const auto& cb = clipColour[static_cast<std::size_t>(to)];
             col[static_cast<std::size_t>(m)] =
                 gfx::GFXColourTriple{static_cast<std::int32_t>(ca.r + (cb.r - ca.r) * s),
                                      static_cast<std::int32_t>(ca.g + (cb.g - ca.g) * s),
                                      static_cast<std::int32_t>(ca.b + (cb.b - ca.b) * s)};
+            kept[static_cast<std::size_t>(m)] = nullptr;
             ++m;
         }
     }
     if (m < 3) return;
     // The vertices' eye points are the camera's screen space (scaled across, depth as it
-    // is): the pieces only need the division.
+    // is): the cuts only need the division, to whole pixels as every vertex has them.
     const float cx = camera->GetCentreX(), cy = camera->GetCentreY();
     for (int i = 0; i < m; ++i) {
         const ts::Vector3F& q = e[static_cast<std::size_t>(i)];
@@ -1053,9 +1169,14 @@ void TerrainRenderer::DrawNearClipped(const TerrainVertex* const* vertices, int 
         clipTex[static_cast<std::size_t>(i)] = t[static_cast<std::size_t>(i)];
         clipColour[static_cast<std::size_t>(i)] = col[static_cast<std::size_t>(i)];
         gfx::GFXScreenPoint& o = clipScreen[static_cast<std::size_t>(i)];
+        if (kept[static_cast<std::size_t>(i)] != nullptr) {
+            o = *kept[static_cast<std::size_t>(i)];
+            continue;
+        }
         const float inverse = 1.0f / q.y;
         o.x = ts::FloatToInt(q.x * inverse + cx);
         o.y = ts::FloatToInt(cy - q.z * inverse);
+        ToSubPixels(&o, camera->GetSubPixelScale());
         o.z = ts::FloatToInt(q.y);
         o.w = inverse;
     }

@@ -172,6 +172,10 @@ public:
     // The vertex of a grid point at the coarsest level below `below` that has one; -1 when
     // no finer level has one.
     [[nodiscard]] std::int32_t FindFinerVertex(int below, std::int32_t gx, std::int32_t gy) const;
+    // Gives every vertex of a grid point the height and distance of the point's finest vertex:
+    // the levels' height tables need not agree on a point, and cells of two levels meeting there
+    // must put it on the same pixel, or a sliver of what lies behind shows between them.
+    void ShareFinestHeights();
     // The recorded cell of a level's cell coordinates (cx, cy), whose first corner (its lowest
     // x and y) stands on `point` at (gx, gy), for filing items: the first filed there stays.
     void AddCell(std::int32_t level, std::int32_t cx, std::int32_t cy, std::int32_t point,
@@ -275,10 +279,14 @@ private:
     // level: the haze thickens smoothly over a large cell instead of in one step per cell.
     void DrawHazedTriangle(const TerrainVertex* const corners[3], const TerrainMaterial* material,
                            const TextureOrigin& texture);
-    // The pieces of a triangle over haze levels first to last (more than one); g holds its
-    // corners' continuous haze levels.
+    // The pieces of a triangle over haze levels first to last, one a level, without what lies
+    // beyond the range when it reaches past it (`beyond`); g holds its corners' continuous
+    // haze levels. Each border between two levels, and the range, is cut once
+    // on each side, at a point the neighbour across that side cuts too, and the pieces meet
+    // only along their borders, so every pixel is drawn once and in its own level.
     void DrawHazeLevels(const TerrainVertex* const corners[3], const float g[3], int first,
-                        int last, const TerrainMaterial* material, const TextureOrigin& texture);
+                        int last, bool beyond, const TerrainMaterial* material,
+                        const TextureOrigin& texture);
     void DrawPolygon(const TerrainVertex* const* vertices, int count,
                      const TerrainMaterial* material, const TextureOrigin& texture);
     // DrawPolygon for kCount corners (any number when 0).
@@ -303,7 +311,12 @@ private:
     bool texturesOn = true;
     int cellsDrawn = 0;
     // Scratch of the drawing, kept between frames.
-    std::array<TerrainVertex, 10> cutPoints{};  // where a triangle's sides cross haze borders
+    // Where a triangle's sides cross haze borders: at most every border of 16 levels on each of
+    // its sides.
+    static constexpr int kMostBorders = 15;
+    static constexpr int kMostCuts = 3 * kMostBorders;
+    static constexpr int kMostPiecePoints = 3 + 2 * 3;  // a piece has at most two points a side
+    std::array<TerrainVertex, kMostCuts> cutPoints{};
     std::vector<std::int32_t> polygon;
     std::vector<std::int32_t> edge;
     std::array<ts::Vector3F, 24> clipEye{};

@@ -388,6 +388,65 @@ TEST(WorldRun, TheGraphicsSettingsAndF9ChangeTheNextFramesWithoutANewStart) {
     EXPECT_EQ(ini.GetInt("Main Scenery Graphics", "BuildingDensity", -1), 4);
 }
 
+// The runway's paint: white in every channel, where pavement, grass and sky are not.
+int PaintPixels(const std::string& bmp) {
+    int n = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const Rgb p = testsupport::ScreenshotPixel(bmp, x, y);
+            n += p.r >= 220 && p.g >= 220 && p.b >= 220 ? 1 : 0;
+        }
+    return n;
+}
+
+// Terrain textures off is the plainer ground, not a runway without its centre line: ahead of
+// the aircraft on San Carlos's runway the dashes of the centre line stay as they were.
+TEST(WorldRun, WithTheTerrainsTexturesOffTheRunwayKeepsItsMarkings) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    StarterRun run("zephlon-markings");
+    run.Dir().Write("Zephlon.ini", "[Aircraft]\r\nAutoComplex=0\r\n");
+    const testsupport::CommandResult r = run.Play(
+        testsupport::CommittedScript("world/scripts/runway-markings.simrun", run.Dir().Root()));
+    ASSERT_EQ(r.status, 0) << r.out;
+    const int textured = PaintPixels(run.Dir().Read("textured.bmp"));
+    const int plain = PaintPixels(run.Dir().Read("plain.bmp"));
+    EXPECT_GT(textured, 200);
+    EXPECT_GE(plain, textured * 9 / 10);
+}
+
+// From the SkyCam low beside the runway the grass a few yards in front of the camera shows its
+// texture as the cockpit's views show the ground farther off: along the rows of its band at
+// the foot of the picture the colour changes every few texels' width, where untextured,
+// smoothly shaded triangles hold one colour for hundreds of pixels.
+TEST(WorldRun, InTheSkyCamOnTheGroundTheGrassInFrontOfTheCameraIsTextured) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    StarterRun run("zephlon-skycam");
+    const testsupport::CommandResult r = run.Play(
+        testsupport::CommittedScript("world/scripts/skycam-ground.simrun", run.Dir().Root()));
+    ASSERT_EQ(r.status, 0) << r.out;
+    const auto reports = Reports(r.out);
+    ASSERT_EQ(reports.size(), 1u) << r.out;
+    ASSERT_EQ(reports[0].at("view"), "4");
+    const std::string picture = run.Dir().Read("skycam.bmp");
+    ASSERT_GT(picture.size(), 640u * 480u);
+    auto grass = [](Rgb p) { return p.g > p.r + 20 && p.g > p.b + 20; };
+    int pairs = 0, changes = 0;
+    for (int y = 400; y < 470; ++y) {
+        Rgb left = testsupport::ScreenshotPixel(picture, 0, y);
+        for (int x = 1; x < 640; ++x) {
+            const Rgb p = testsupport::ScreenshotPixel(picture, x, y);
+            if (grass(p) && grass(left)) {
+                ++pairs;
+                changes += p.r != left.r || p.g != left.g || p.b != left.b ? 1 : 0;
+            }
+            left = p;
+        }
+    }
+    ASSERT_GT(pairs, 20000) << "the grass is not in front of the camera";
+    EXPECT_LT(pairs, 80 * changes)
+        << "runs of one colour of " << pairs / std::max(changes, 1) << " pixels";
+}
+
 }  // namespace
 
 namespace {

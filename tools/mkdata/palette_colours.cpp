@@ -17,21 +17,26 @@ constexpr Rgb kStaticHigh[10] = {{255, 251, 240}, {160, 160, 164}, {128, 128, 12
 
 // The world's ramps, dark to light, filling entries 74..245 (172 entries) round the entries
 // the drawing code uses by number.
+// A ramp's last `hazed` steps leave its dark-to-light run and fade from the step before them
+// into the haze instead: the open water's blues, which the sky ramp's middle holds, then fade
+// into the far haze through their own blue-greys rather than through brighter blues and then
+// grey at a stroke.
 struct Ramp {
     Rgb base;
     int count;
+    int hazed = 0;
 };
 constexpr Ramp kWorldRamps[] = {
-    {{170, 170, 165}, 24},  // concrete, asphalt, buildings
-    {{90, 150, 60}, 24},    // grass
-    {{40, 95, 40}, 20},     // forest
-    {{140, 105, 65}, 20},   // earth
-    {{210, 190, 140}, 16},  // sand
-    {{50, 90, 160}, 20},    // water
-    {{110, 160, 230}, 16},  // sky
-    {{200, 40, 30}, 8},     // red paint and lights
-    {{235, 200, 40}, 8},    // yellow markings
-    {{245, 245, 245}, 8},   // white markings and clouds
+    {{170, 170, 165}, 24},     // concrete, asphalt, buildings
+    {{90, 150, 60}, 24},       // grass
+    {{40, 95, 40}, 20},        // forest
+    {{140, 105, 65}, 20},      // earth
+    {{210, 190, 140}, 16},     // sand
+    {{50, 90, 160}, 20},       // water
+    {{110, 160, 230}, 16, 4},  // sky and open water, and their haze
+    {{200, 40, 30}, 8},        // red paint and lights
+    {{235, 200, 40}, 8},       // yellow markings
+    {{245, 245, 245}, 8},      // white markings and clouds
 };
 
 // Entries with a fixed meaning: outlines of far objects (77), of paved and of soft runways (81,
@@ -56,6 +61,18 @@ std::uint8_t Channel(double v) {
 Rgb RampColour(Rgb base, int k, int n) {
     const double f = 0.3 + 0.9 * k / (n > 1 ? n - 1 : 1);
     return {Channel(base.r * f), Channel(base.g * f), Channel(base.b * f)};
+}
+
+// Step k of a world ramp: its last `hazed` steps go from the step before them to the haze in
+// equal parts, the last one the haze itself.
+Rgb WorldRampColour(const Ramp& r, int k) {
+    const int last = r.count - r.hazed - 1;
+    if (k <= last) return RampColour(r.base, k, r.count);
+    const Rgb from = RampColour(r.base, last, r.count);
+    const double f = static_cast<double>(k - last) / r.hazed;
+    return {Channel(from.r + (kDayHaze.r - from.r) * f),
+            Channel(from.g + (kDayHaze.g - from.g) * f),
+            Channel(from.b + (kDayHaze.b - from.b) * f)};
 }
 
 }  // namespace
@@ -124,7 +141,7 @@ std::vector<Rgb> WorldColours(int level) {
         for (int k = 0; k < r.count; ++k) {
             while (IsFixedEntry(at))
                 ++at;
-            c[static_cast<std::size_t>(at++)] = TintForLevel(RampColour(r.base, k, r.count), level);
+            c[static_cast<std::size_t>(at++)] = TintForLevel(WorldRampColour(r, k), level);
         }
     }
     return c;

@@ -30,6 +30,9 @@ inline constexpr int kStarEntry = 230;
 inline constexpr int kSkyEntry = 245;
 inline constexpr int kAlternativeSkyEntry = 244;
 
+// The colour of distant things by day: what the haze turns every colour into at the range.
+inline constexpr Rgb kDayHaze{200, 210, 225};
+
 // Entries 0..9 and 246..255 belong to the window system.
 [[nodiscard]] inline bool IsStaticEntry(int index) {
     return index < kFirstPanelEntry || index > kLastFreeEntry;

@@ -56,8 +56,7 @@ std::uint8_t NearestWorldEntry(const gfx::GFXPalette& p, double r, double g, dou
 
 // The colour of distant things at a light level: pale blue-grey by day, dark blue at night.
 Rgb HazeColour(int level) {
-    const Rgb day{200, 210, 225};
-    return TintForLevel(day, level);
+    return TintForLevel(kDayHaze, level);
 }
 
 // The shade rows: row (haze h, intensity i) maps each colour to the entry nearest to the colour

@@ -1,8 +1,10 @@
 // The "runway art" module: the "Art\3DShapes\Runways" folder of "Art\3DShapes.Vol".
 //
 // - "runway.dml": the runways' material list, two sets of eight: textured (asphalt, turf, the
-//   marking texture over the pavement) and untextured (the pavements in flat colours; the
-//   markings, which need their texture, are left out).
+//   marking texture over the pavement) and untextured (the pavements in flat colours, the
+//   markings as in the textured set: they are the runway's paint, which needs its texture to
+//   take its shapes, not a texture's detail, and a pilot who turns textures off still lines
+//   up on the centre line).
 // - "rwymark.bmp": the marking texture, 256 x 256, white paint on index 0 (the pavement shows
 //   through): the digits and the designators L, R and C in the cells the runway number codes
 //   name, the threshold stripes, the displaced-threshold arrow, a solid bar, and the centre-line
@@ -138,8 +140,10 @@ Bytes MaterialList(const WorldPaint& paint) {
         ts::TSMaterial::kPerspective, asphalt);
     set(world::kSoftPavementMaterial, ts::TSMaterial::kTexture, "turf.bmp",
         ts::TSMaterial::kPerspective, turf);
-    set(world::kMarkingMaterial, ts::TSMaterial::kTexture, "rwymark.bmp",
-        ts::TSMaterial::kTransparent | ts::TSMaterial::kPerspective, paint.Nearest({242, 242, 242}));
+    const std::uint8_t white = paint.Nearest({242, 242, 242});
+    for (const int first : {0, kPerSet})
+        set(first + world::kMarkingMaterial, ts::TSMaterial::kTexture, "rwymark.bmp",
+            ts::TSMaterial::kTransparent | ts::TSMaterial::kPerspective, white);
     set(kPerSet + world::kHardPavementMaterial, ts::TSMaterial::kPalette, nullptr, 0, asphalt);
     set(kPerSet + world::kSoftPavementMaterial, ts::TSMaterial::kPalette, nullptr, 0, turf);
     return CollectBytes([&](core::StreamIO& s) { return ts::ClassItem::storeObject(&list, s, 1) != 0; });

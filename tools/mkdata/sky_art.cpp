@@ -27,10 +27,12 @@ constexpr const char* kWeatherVolume = "Art\\Wx.Vol";
 constexpr const char* kShapesVolume = "Art\\3DShapes.Vol";
 constexpr double kPi = 3.14159265358979323846;
 
-// 4 x 4 ordered dither threshold, 0..1.
+// A dither threshold, 0..1, of 16 steps: every run of 16 pixels along a row takes each step
+// once (5 and 16 share no factor), so a row's share of a dithered colour is its density to a
+// sixteenth and the rows of a band that thickens downward brighten or darken steadily, not in
+// the alternating rows of a square pattern; the row's offset (3 a row) breaks the columns up.
 double Dither(int x, int y) {
-    static const int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
-    return (kBayer[y & 3][x & 3] + 0.5) / 16.0;
+    return (((5 * x + 3 * y) & 15) + 0.5) / 16.0;
 }
 
 int AddArt(Installation& installation, const char* volume, const char* name,
@@ -74,9 +76,12 @@ std::unique_ptr<gfx::GFXBitmap> PaintHorizon(int coverClass, const WorldPaint& p
                 *p = cloud[std::min(2, static_cast<int>(shade * 3.0))];
                 continue;
             }
-            // Haze: dense at the horizon, gone by two thirds of the way up.
+            // Haze: dense at the horizon, gone by two thirds of the way up, its three tints
+            // dithered into each other (the pattern moved along, so that it does not repeat
+            // the density's) rather than changing at one row.
             const double density = std::max(0.0, 1.0 - up / 0.66);
-            if (density > Dither(column, row)) *p = haze[std::min(2, static_cast<int>(up * 6.0))];
+            const int tint = static_cast<int>(up * 6.0 + Dither(column + 7, row) - 0.5);
+            if (density > Dither(column, row)) *p = haze[std::clamp(tint, 0, 2)];
         }
     }
     return b;
