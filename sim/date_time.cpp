@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/ini_file.h"
+#include "ui/option_dialogs.h"
 #include "win/timing.h"
 
 namespace sim {
@@ -203,6 +204,10 @@ void DateAndTime::SetAutoZoneFromLongitude(std::int32_t posX) {
         autoZone = 7;
     else
         autoZone = 6;
+    // Those are the summer's hours: outside daylight time each zone is an hour further behind.
+    CalendarTime utc;
+    GetZuluTime(&utc);
+    if (!ui::UsDaylightTimeInForce(utc.year % 100, utc.mon + 1, utc.mday)) ++autoZone;
     if (zoneMode == 2) ApplyZoneMode();
 }
 

@@ -89,13 +89,24 @@ TEST(DateTime, CalendarConversionsHandleCarriesAndTimesBeforeTheEpoch) {
 TEST(DateTime, ZonesFromPositionAndManualZones) {
     struct Case {
         std::int32_t x;
-        int zone;
+        int summerZone;  // hours behind UTC while daylight time is in force
     };
     sim::DateAndTime t(&FakeNow);
-    for (const Case c : {Case{65536000, 5}, Case{65536001, 4}, Case{-589824000, 7},
-                         Case{-589823999, 6}, Case{-262144000, 6}, Case{-262143999, 5}}) {
-        t.SetAutoZoneFromLongitude(c.x);
-        EXPECT_EQ(t.GetAutoZone(), c.zone) << c.x;
+    // A day of July and one of December 2026: the east-west position picks the zone, and out
+    // of daylight time it stands an hour further behind (Eastern Standard Time is UTC-5).
+    for (const int month : {6, 11}) {
+        sim::CalendarTime day = sim::SecondsToCalendar(0);
+        day.year = 126;
+        day.mon = month;
+        day.mday = 15;
+        day.hour = 12;
+        t.SetZuluTime(day);
+        const int standard = month == 11 ? 1 : 0;
+        for (const Case c : {Case{65536000, 5}, Case{65536001, 4}, Case{-589824000, 7},
+                             Case{-589823999, 6}, Case{-262144000, 6}, Case{-262143999, 5}}) {
+            t.SetAutoZoneFromLongitude(c.x);
+            EXPECT_EQ(t.GetAutoZone(), c.summerZone + standard) << c.x << " month " << month;
+        }
     }
     t.SetZoneMode(1);
     t.SetManualZone(6);
@@ -109,9 +120,9 @@ TEST(DateTime, ZonesFromPositionAndManualZones) {
     t.SetZoneMode(0);
     EXPECT_EQ(t.FormatClockTime(), "12:00:00");
     t.SetZoneMode(2);
-    t.SetAutoZoneFromLongitude(100000000);
-    EXPECT_EQ(t.GetZone(), 4);
-    EXPECT_EQ(t.GetZoneSeconds(), 4 * 3600);
+    t.SetAutoZoneFromLongitude(100000000);  // January 1970: Eastern Standard Time
+    EXPECT_EQ(t.GetZone(), 5);
+    EXPECT_EQ(t.GetZoneSeconds(), 5 * 3600);
 }
 
 TEST(DateTime, TimeSectionRoundTripsAndRefusesGarbage) {
