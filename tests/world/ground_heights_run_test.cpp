@@ -96,10 +96,10 @@ TEST(GroundHeights, LakesLieAtTheirPublishedSurfaceElevations) {
             {"Blue Mesa Reservoir", 38.478, -107.27, 7519, 40},
             // The conservation pool, 617 ft (kxii.com).
             {"Lake Texoma", 33.885, -96.62, 617, 40},
-            // The 19-year average, 1,251.39 ft (messagemedia.co, Mille Lacs).
-            {"Mille Lacs Lake", 46.26, -93.67, 1251, 40},
-            // Kept between 12.5 and 15.5 ft by the Corps of Engineers (palmbeachpost.com).
-            {"Lake Okeechobee", 26.94, -80.81, 14, 40},
+            // About 746 ft (Lake Winnebago's article as quoted at piglix.com).
+            {"Lake Winnebago", 44.04, -88.43, 746, 40},
+            // The normal pool, 172 ft (tbpjo.org, the dam's relicensing).
+            {"Toledo Bend Reservoir", 31.52, -93.75, 172, 40},
             // Full pool 1,071 ft (sam.usace.army.mil, Lake Sidney Lanier).
             {"Lake Sidney Lanier", 34.32, -83.92, 1071, 40},
             // Full at 504.32 ft (laconiadailysun.com).
