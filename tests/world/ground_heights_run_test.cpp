@@ -88,6 +88,27 @@ TEST(GroundHeights, LakesLieAtTheirPublishedSurfaceElevations) {
             {"Lake Champlain", 44.53, -73.33, 95.5, 40},
             // 1,029 ft (wikimili.com, Moosehead Lake).
             {"Moosehead Lake", 45.633, -69.65, 1029, 40},
+            // 4,150 ft (Summer Lake's article as quoted at review.clateway.com).
+            {"Summer Lake", 42.81, -120.75, 4150, 40},
+            // 3,935.6 ft on 28 June 2005 (pubs.usgs.gov, SIR 2007-5012).
+            {"Walker Lake", 38.69, -118.70, 3936, 40},
+            // 7,519 ft (wikimili.com, Blue Mesa Reservoir).
+            {"Blue Mesa Reservoir", 38.478, -107.27, 7519, 40},
+            // The conservation pool, 617 ft (kxii.com).
+            {"Lake Texoma", 33.885, -96.62, 617, 40},
+            // About 746 ft (Lake Winnebago's article as quoted at piglix.com).
+            {"Lake Winnebago", 44.04, -88.43, 746, 40},
+            // The normal pool, 172 ft (tbpjo.org, the dam's relicensing).
+            {"Toledo Bend Reservoir", 31.52, -93.75, 172, 40},
+            // Full pool 1,071 ft (sam.usace.army.mil, Lake Sidney Lanier).
+            {"Lake Sidney Lanier", 34.32, -83.92, 1071, 40},
+            // Full at 504.32 ft (laconiadailysun.com).
+            {"Lake Winnipesaukee", 43.63, -71.35, 504, 40},
+            // One outline, the St. Lawrence from the Thousand Islands to Quebec, at two levels:
+            // Lake St. Lawrence above the Moses-Saunders dam at 241.7 ft (morrisburgleader.ca)
+            // and Lake Saint-Louis below the Beauharnois dam at 21 m, 69 ft.
+            {"Lake St. Lawrence", 44.94, -75.04, 241, 40},
+            {"Lake Saint-Louis", 45.39, -73.86, 69, 40},
         },
         "zephlon-lakes");
 }
