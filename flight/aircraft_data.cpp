@@ -274,6 +274,11 @@ AircraftParameters Build172() {
     ap.apIdlePower = 75;
     ap.apThrustFactor = 590;
     FillAltitudeBands(ap, 0.0, 0);
+    // Full throttle runs the mixture rich: the throttle curve takes the thrust its power word is
+    // worth there down to the handbook's top speed.
+    ap.apThrottleCurveOn = 1;
+    for (int i = 0; i < 17; ++i)
+        ap.apThrottleCurve[i] = kThrottleCurve172[i];
     ap.apFixedReferenceSpeed = 100;
     FillEfficiency(ap, kEfficiency172);
     ap.apDragScale = kDragScale[0];

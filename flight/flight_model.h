@@ -61,6 +61,9 @@ void ApplyTurbulence();
 // ---- integration core ------------------------------------------------------------------
 
 void IntegrateMotion();
+// The largest elevator term (binary angle, nose up or nose down) the wing answers: the lookup's
+// angle of attack a little past its greatest lift either way.
+[[nodiscard]] std::int32_t MostElevatorTerm(bool noseUp);
 void SettleOnGround();
 void StepFlightModelCore();
 
@@ -110,6 +113,10 @@ struct EngineSpeedResult {
     std::uint16_t powerFraction;
 };
 EngineSpeedResult EngineSpeed(std::uint16_t power);
+// The share (0..1) of its rated power an engine (0 left or only, 1 right) gives now: for the
+// pistons read off the type's cruise table by the fuel it burns at the height, for the others its
+// power word over its full power; 0 while it does not run.
+[[nodiscard]] double EngineRatedPowerShare(int engine);
 void EngineThrust();
 
 // ---- autopilot -------------------------------------------------------------------------

@@ -106,19 +106,20 @@ std::int64_t BackwardRollForce(std::int64_t applied, std::int64_t resistance, st
     return std::clamp(F, -weight, weight);
 }
 
-// The jet's wing past the angle of its greatest lift loses little lift at once (its table falls
-// gently there), so the path bends down slowly and the nose, following the lagged path, fell a
-// degree a second: a straight wing's pitch breaks instead. While the break lasts the elevator's
-// nose-up term `d` is taken away at kBreakRate a step (the nose falls up to about 10 degrees a
-// second, whatever the elevator holds); once the wing's angle has come down
-// kBreakRecoveryDegrees below the peak the term comes back at the same rate, and a pilot still
-// pulling stalls the wing again. Returns how much of `d` the break takes away.
+// Past the angle of its greatest lift the wing's moment breaks the pitch: the elevator, which the
+// wing's angle no longer obeys, holds the nose up no longer, and the path, which bends down only
+// as fast as the lift is lost, would let the nose follow slowly (a degree a second on the jet,
+// whose table falls gently there). While the break lasts the elevator's nose-up term `d` is taken
+// away at kBreakRate a step (the nose falls up to about 10 degrees a second, whatever the elevator
+// holds); once the wing's angle has come down kBreakRecoveryDegrees below the peak the term comes
+// back at the same rate, and a pilot still pulling stalls the wing again. Returns how much of `d`
+// the break takes away.
 constexpr std::int32_t kBreakRate = 100;      // binary angle a step
-constexpr double kBreakRecoveryDegrees = 3.0;
+constexpr double kBreakRecoveryDegrees = 5.0;
 
 std::int32_t StallBreakPitch(const FlightModelState& s, bool onGround, std::int32_t d) {
     FlightStepState& st = theFlightStep;
-    if (theAircraftParameters.apModelCode != 1 || onGround || s.fmInvert || s.fmHVel <= 0) {
+    if (onGround || s.fmInvert || s.fmHVel <= 0) {
         st.stallBreak = 0;
         st.breakPitch = 0;
         return 0;
@@ -131,7 +132,38 @@ std::int32_t StallBreakPitch(const FlightModelState& s, bool onGround, std::int3
     return std::min(st.breakPitch, std::max(d, 0));
 }
 
+// The elevator moves the wing's angle of attack (the lookup adds the elevator term and the
+// attitude's share of it, 1 + 0.711 times the term) only so far: a wing held fully back sits a
+// little past the angle of its greatest lift, never tens of degrees past it, so it mushes with a
+// high sink and takes its lift back as the speed builds. The same holds pushing, past the
+// table's negative peak. Binary angle of the elevator term at the limits.
+constexpr double kElevatorPastPeakDegrees = 1.0;
+constexpr double kElevatorAlphaGain = 1.0 + 0x5B00 / 32768.0;
+
+std::int32_t ElevatorTermLimit(bool noseUp) {
+    const double alpha = PeakLiftAlphaDegrees(FlightModelBaseType(), noseUp) +
+                         (noseUp ? 1.0 : -1.0) * kElevatorPastPeakDegrees;
+    return static_cast<std::int32_t>(alpha / kElevatorAlphaGain * 65536.0 / 360.0);
+}
+
+// Past the angle of its greatest lift the wing's own moment turns the nose down into the path
+// it flies: the attitude follows the path several times faster than the accelerations alone
+// would take it (half the gap a step), so the angle of attack comes back to what the elevator
+// holds instead of growing as the path falls away, and the nose drops with the break.
+constexpr std::int64_t kStalledPathLagGain = 16384;
+
+bool WingStalled(const FlightModelState& s) {
+    if (s.fmOTG || s.fmInvert || s.fmHVel <= 0) return false;
+    const int type = FlightModelBaseType();
+    const double alpha = theAeroLookup.alphaDegrees;
+    return alpha > PeakLiftAlphaDegrees(type, true) || alpha < PeakLiftAlphaDegrees(type, false);
+}
+
 }  // namespace
+
+std::int32_t MostElevatorTerm(bool noseUp) {
+    return ElevatorTermLimit(noseUp);
+}
 
 void LoadAircraftParameters(int type) {
     theFlightModelType = (type >= 0 && type <= 5) ? type : 0;
@@ -213,6 +245,9 @@ void IntegrateMotion() {
     } else if (ap.apEngineCount == 1 && T < s.fmFullControlSpeed + 15) {
         s.fmRudEff = To16(MulQ15(s.fmRudEff, SpeedFactor(s.fmTAVel, s.fmFullControlSpeed + 15)));
     }
+
+    // The wing's angle of attack the elevator may hold.
+    e = std::clamp(e, ElevatorTermLimit(false), ElevatorTermLimit(true));
 
     // 4. Inverted flight reverses pitch and yaw controls.
     if (s.fmInvert) {
@@ -424,6 +459,7 @@ void IntegrateMotion() {
         if (ap.apModelCode == 1) shift = 6;
         if (ap.apModelCode == 2 || ap.apModelCode == 5) shift = 4;
         g >>= shift;
+        if (WingStalled(s)) g = std::max<std::int64_t>(g, kStalledPathLagGain);
         const std::int32_t diff = static_cast<std::int32_t>(s.fmWndANG) - s.fmAllowWA;
         s.fmAllowWA = To16(s.fmAllowWA +
                            PathLagStep(diff, static_cast<std::int32_t>(g), st.pathLagRemainder));

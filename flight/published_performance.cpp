@@ -37,15 +37,19 @@ const PublishedPerformance kPublished[5] = {
              // (pilotfriend.com/training/flight_training/fxd_wing/c172.htm, "The Cessna 172
              // Skyhawk", specifications)
      50,     // The stall speeds, climb rate, ceiling and rotation speed are the C172N handbook's
-     41,     // (section 5: stall speeds, maximum rate of climb); no public page at hand quotes
-     770,    // them: aopa.org's fact sheets give other models' (172M 645 fpm and 13,100 ft, 172S
-     14200,  // 730 fpm and 14,000 ft)
+     44,     // (section 5: stall speeds, maximum rate of climb); the stall speeds, 50 KCAS flaps up
+     770,    // and 44 KCAS at 40 degrees of flaps, as quoted from the 1978 handbook's performance
+     14200,  // section (askacfi.com/8496/no-flaps-approach-speed-c-172.htm); aopa.org's fact
+             // sheets give other models' climb and ceiling (172M 645 fpm and 13,100 ft, 172S
+             // 730 fpm and 14,000 ft)
      55,
-     73,     // C172N handbook, normal climb: best rate of climb at sea level 73 KIAS; the same
-             // page above: "Best Rate Of Climb 73 Kt"
-     805,    // C172N handbook, performance specifications (2300 lb, sea level, standard day):
-     1440,   // ground roll 805 ft, total distance over a 50-ft obstacle 1440 ft
-     {}},
+     73,    // C172N handbook, normal climb: best rate of climb at sea level 73 KIAS; the same
+            // page above: "Best Rate Of Climb 73 Kt"
+     805,   // C172N handbook, performance specifications (2300 lb, sea level, standard day):
+     1440,  // ground roll 805 ft, total distance over a 50-ft obstacle 1440 ft
+     {},
+     125},  // 1980 Model 172N handbook, performance specifications: "Maximum at Sea Level 125
+            // KNOTS" (manualslib.com/manual/2906351/Cessna-17273274.html, page 4)
     {1,
      {{2000, 45, 131, 9.6},   {2000, 55, 145, 11.5},  {2000, 65, 156, 13.3},
       {2000, 75, 166, 15.2},  {3000, 45, 132, 9.6},   {3000, 55, 146, 11.5},
@@ -65,13 +69,13 @@ const PublishedPerformance kPublished[5] = {
      true,
      false,
      1542,
-     63,     // The V35B's stall speeds, climb rate and ceiling are its handbook's; no public page
-     53,     // at hand quotes them, nor its take-off distances (the handbook's take-off chart is
-     1136,   // not among the pages at hand)
+     63,    // The V35B's stall speeds, climb rate and ceiling are its handbook's; no public page
+     53,    // at hand quotes them, nor its take-off distances (the handbook's take-off chart is
+     1136,  // not among the pages at hand)
      17858,
-     70,     // a Bonanza rotates "as 70 knots rolled by" (G36 pilot report, Pilot magazine
-             // May/June 2010, issuu.com/pilotmag/docs/mayjune2010/70; the G36 is the heavier
-             // straight-tail type)
+     70,   // a Bonanza rotates "as 70 knots rolled by" (G36 pilot report, Pilot magazine
+           // May/June 2010, issuu.com/pilotmag/docs/mayjune2010/70; the G36 is the heavier
+           // straight-tail type)
      107,  // best rate of a V35B at 3400 lb near 107 KIAS, flight-tested (J. Deakin, "Climb
            // Faster", AVweb); the V35B handbook publishes no best-rate speed
      0,
@@ -91,11 +95,11 @@ const PublishedPerformance kPublished[5] = {
      2495,
      84,
      74,
-     1700,   // "maximum rate of climb near a jetlike 1,700 fpm" with two 300-hp IO-550-C
-             // (Flying, "What It's Like to Fly the Beechcraft Baron G58",
-             // flyingmag.com/what-its-like-to-fly-beechcraft-baron-g58); the first, 285-hp 58
-             // climbed 1,695 fpm at 5,400 lb (King Air magazine, September 2017, p. 23,
-             // kingairmagazine.com/issue/Sep17/files/basic-html/page23.html)
+     1700,  // "maximum rate of climb near a jetlike 1,700 fpm" with two 300-hp IO-550-C
+            // (Flying, "What It's Like to Fly the Beechcraft Baron G58",
+            // flyingmag.com/what-its-like-to-fly-beechcraft-baron-g58); the first, 285-hp 58
+            // climbed 1,695 fpm at 5,400 lb (King Air magazine, September 2017, p. 23,
+            // kingairmagazine.com/issue/Sep17/files/basic-html/page23.html)
      20688,
      85,
      105,   // Baron operating speeds: VY 105 knots (Beech Baron checklist, twin-engine best rate)
@@ -121,12 +125,12 @@ const PublishedPerformance kPublished[5] = {
       {33000, 65, 269, 458}, {33000, 75, 273, 460}, {35000, 65, 260, 418}, {35000, 75, 264, 418}},
      false,
      false,
-     5670,   // maximum take-off weight 5,670 kg and ceiling FL350 (SKYbrary, aircraft type page
-     99,     // BE20, skybrary.aero/index.php/Beech_200)
+     5670,  // maximum take-off weight 5,670 kg and ceiling FL350 (SKYbrary, aircraft type page
+     99,    // BE20, skybrary.aero/index.php/Beech_200)
      75,
-     2450,   // no public page at hand gives the B200's own rate; the Model 200 (PT6A-41, also
-             // 850 shp, 12,500 lb) climbs 2,520 ft/min (aeropedia.com.au/?p=3218, "Beech Super
-             // King Air 200"), 3 % more
+     2450,  // no public page at hand gives the B200's own rate; the Model 200 (PT6A-41, also
+            // 850 shp, 12,500 lb) climbs 2,520 ft/min (aeropedia.com.au/?p=3218, "Beech Super
+            // King Air 200"), 3 % more
      35000,
      95,
      125,   // B200 best rate of climb about 125 KIAS at maximum weight: not yet checked against
@@ -150,7 +154,7 @@ const PublishedPerformance kPublished[5] = {
       {39000, 65, 321, 610}, {39000, 75, 343, 666}},
      false,
      false,
-     4717,   // 10,400 lb; SKYbrary's C525 page gives 4,700 kg
+     4717,  // 10,400 lb; SKYbrary's C525 page gives 4,700 kg
      0,
      82,
      3311,

@@ -39,6 +39,8 @@ struct PublishedPerformance {
     // The governed propeller's speed at the cruise powers (empty for the fixed-pitch and turbine
     // types).
     std::vector<CruiseRpm> cruiseRpm;
+    // True airspeed at full power level at sea level (0 where no figure is at hand).
+    double topSpeedKnots = 0;
 };
 
 const PublishedPerformance& PublishedPerformanceForType(int type);

@@ -81,20 +81,21 @@ constexpr DefaultFlight kFlights[] = {
     {"Cruise.Flt", 0, Start::kCruise, "KSQL", "30"},
 };
 
-// The elevator trim each type's ready-to-fly flight is set to for the take-off, found by flying
-// it: with full power and no other input the wheels leave the runway 8 to 11 knots above the
-// handbook's rotation speed (the Baron's about 20: with more nose-up trim a pull let go a few
-// seconds past the rotation speed zooms it into a stall and back onto the runway), so a short
-// pull on the elevator at rotation speed lifts it off, and eased back to this trim it climbs
-// away.
-constexpr std::int16_t kTakeOffTrim[5] = {3200, 3877, 4200, 4692, 4900};
+// The elevator trim each type's ready-to-fly flight (and the first flight) is set to for the
+// take-off, found by flying it (tools/fmfit --take-off-trim): with full power, the Down key held
+// at the handbook's rotation speed and let go, the wheels leave the runway within 10 knots above
+// that speed and the climb that follows comes as near the best-rate speed as that lift-off allows
+// (the Skyhawk's and the Baron's within 10 knots; one elevator holds both, and the Bonanza's and
+// the King Air's book speeds lie further apart).
+constexpr std::int16_t kTakeOffTrim[5] = {1700, 2350, 3850, 3550, 3950};
 
-// The ready-to-fly flights of the aircraft menu (not the start-up and lesson flights, which
-// keep the trim the pilot sets).
+// The first flight and the ready-to-fly flights of the aircraft menu (not the lesson flight, which
+// keeps the trim its lessons set).
 bool ShipsTakeOffTrim(const DefaultFlight& f) {
     const std::string name = f.file;
-    return f.start == Start::kReady && name.size() > 7 &&
-           name.compare(name.size() - 7, 7, "Fly.Flt") == 0;
+    return f.start == Start::kReady &&
+           (name == "Startup.Flt" ||
+            (name.size() > 7 && name.compare(name.size() - 7, 7, "Fly.Flt") == 0));
 }
 
 struct RunwayEnd {
