@@ -459,7 +459,9 @@ AircraftParameters BuildCitationJet() {
     ap.apGroundEffectGain = 6553;
     ap.apMaxFlaps = 3;
     ap.apEngineCount = 2;
-    FillFlaps(ap, {0, 256, 512, 768}, {0, 5, 10, 15}, {0, 12, 28, 50});
+    // Landing flaps' drag: an idle approach slows it at about a knot and a half a second, and a
+    // pilot holding the height there meets the wing's stall at the manual's 82 KCAS.
+    FillFlaps(ap, {0, 256, 512, 768}, {0, 5, 10, 15}, {0, 12, 28, 44});
     ap.apFlapAlphaRate = 64;
     ap.apFlapLiftRate = 1;
     ap.apFlapDragRate = 4;

@@ -8,7 +8,7 @@
 namespace flight {
 
 // Propeller (or fan) efficiency by true airspeed over the record's reference speed, Q16.
-inline constexpr std::int32_t kEfficiency172[17] = {29972, 29701, 28889, 27535, 25640, 23203, 20225, 16140, 14780, 14289, 13721, 13721, 10187, 9402, 8732, 8149, 7641};
+inline constexpr std::int32_t kEfficiency172[17] = {29796, 29539, 28766, 27479, 25677, 23361, 20529, 16140, 14780, 14289, 13721, 13721, 10187, 9402, 8732, 8149, 7641};
 inline constexpr std::int32_t kEfficiencyKingAir[17] = {90227, 89298, 86511, 81865, 75361, 75361, 75361, 73703, 73703, 73017, 73017, 73017, 41867, 38646, 35885, 33494, 31400};
 inline constexpr std::int32_t kEfficiencyCitationJet[17] = {35787, 35787, 35787, 35787, 35787, 35787, 30786, 29483, 29177, 29177, 28230, 28230, 27427, 17619, 16360, 15269, 14315};
 
@@ -29,7 +29,7 @@ inline constexpr std::uint16_t kLapseBaron[17] = {65535, 65117, 59465, 56239, 51
 inline constexpr std::int16_t kStaticRpm172[17] = {700, 921, 1142, 1362, 1718, 1799, 1870, 1932, 2014, 2060, 2149, 2149, 2153, 2190, 2227, 2263, 2300};
 
 // Thrust by throttle position of the turbines and the Skyhawk, Q15.
-inline constexpr std::int16_t kThrottleCurve172[17] = {32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 31835, 30930, 30051, 29196, 28366, 27560, 26777};
+inline constexpr std::int16_t kThrottleCurve172[17] = {32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 30638, 28740, 27064, 26788, 26788, 26788, 26788};
 inline constexpr std::int16_t kThrottleCurveKingAir[17] = {32767, 32767, 32767, 32767, 32767, 32141, 31680, 31587, 31141, 30967, 30820, 31390, 31131, 30681, 29972, 31031, 31069};
 inline constexpr std::int16_t kThrottleCurveCitationJet[17] = {32767, 32767, 32767, 27463, 23946, 23402, 26326, 28301, 30396, 32767, 32767, 32767, 32767, 32767, 32767, 32767, 32767};
 

@@ -499,13 +499,11 @@ void EngineThrust() {
         const std::int64_t engaged = theThrottlePower[i] > 0
                                          ? theThrottlePower[i]
                                          : static_cast<std::uint16_t>(s.fmEnginePower[i]);
-        const std::int32_t throttle = i == 0 ? s.fmThrot : s.fmThrotRight;
-        const std::int64_t p = engaged - IdleThrustFade(engaged, throttle);
-        // The turbines' curve goes by the power (where the height's limit or an idle floor holds
-        // the power, it holds the thrust); a piston's by its throttle, which sets its mixture.
-        const std::int32_t curveAt = ap.apEngineModel == EngineSpeedModel::Turbine
-                                         ? static_cast<std::int32_t>(ThrottleOfPower(engaged))
-                                         : throttle;
+        const std::int64_t p =
+            engaged - IdleThrustFade(engaged, i == 0 ? s.fmThrot : s.fmThrotRight);
+        // The curve goes by the throttle of the power: where the height's limit or an idle floor
+        // holds the power, it holds the thrust.
+        const std::int32_t curveAt = static_cast<std::int32_t>(ThrottleOfPower(engaged));
         const std::int64_t f = ap.apThrottleCurveOn
                                    ? Interpolate16(ap.apThrottleCurve, ThrottlePosition(curveAt))
                                    : 32767;

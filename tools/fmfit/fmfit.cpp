@@ -356,6 +356,7 @@ void TuneClimb(int type, double gain) {
 // The height the top speed is flown at: the books' figure is for sea level, a height a probe's
 // altitude hold cannot fly on the water.
 constexpr double kTopSpeedFeet = 1000.0;
+constexpr int kTopSpeedCurveNodes = 3;
 
 void TuneTopSpeed(int type, double gain) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
@@ -364,8 +365,10 @@ void TuneTopSpeed(int type, double gain) {
     const double top = flight::ProbeLevelSpeedAtThrottle(type, pub.testWeightKg, kTopSpeedFeet,
                                                          32767, pub.topSpeedKnots);
     const double factor = std::clamp(std::pow(pub.topSpeedKnots / top, 2.0 * gain), 0.87, 1.15);
-    // The curve falls evenly (in the logarithm) from the highest cruise power's throttle to full
-    // throttle, to the share the top speed asks for.
+    // The curve falls evenly (in the logarithm) over kTopSpeedCurveNodes nodes above the highest
+    // cruise power's throttle to the share the top speed asks for and stays there: what full
+    // throttle gives high up, where the air holds the power below the sea-level full power, runs
+    // as rich.
     double highest = 0.0;
     flight::ProbeSelectAircraft(type);
     for (const flight::CruisePoint& p : pub.cruise) {
@@ -375,12 +378,13 @@ void TuneTopSpeed(int type, double gain) {
                          flight::ProbeTableFuelToKgPerHourPerEngine(type, p.fuelFlow)));
     }
     const int from = std::min(15, static_cast<int>(highest / 2048.0) + 1);
+    const int to = std::min(16, from + kTopSpeedCurveNodes);
     const double share = std::clamp(ap.apThrottleCurve[16] / 32767.0 * factor, 0.3, 1.0);
     double curve[17];
-    for (int i = 0; i < 17; ++i)
-        curve[i] = i <= from
-                       ? 32767.0
-                       : 32767.0 * std::pow(share, static_cast<double>(i - from) / (16 - from));
+    for (int i = 0; i < 17; ++i) {
+        const double along = std::min(1.0, static_cast<double>(i - from) / (to - from));
+        curve[i] = i <= from ? 32767.0 : 32767.0 * std::pow(share, along);
+    }
     KeepThrottleCurveRising(ap, curve);
 }
 
