@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "cockpit/gauge_values.h"
+#include "flight/aircraft.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/flight_probe.h"
@@ -68,6 +69,8 @@ TEST(FlightEnvelopeProbe, ClosedThrottleStopsPullingAsTheAirMeetsIt) {
 // 75 % row at 2,000 ft, and each engine's own fuel flow (the table's, per engine).
 TEST(FlightEnvelopeProbe, BaronGaugesReadItsCruiseSetting) {
     const flight::PublishedPerformance& pub = flight::PublishedPerformanceForType(2);
+    const flight::AircraftServices saved = flight::theAircraftServices;
+    flight::theAircraftServices.aircraftType = [] { return 2; };
     for (const flight::CruisePoint& p : pub.cruise) {
         if (p.altitudeFeet != 2000) continue;
         SCOPED_TRACE(std::to_string(p.powerPercent) + " %");
@@ -80,6 +83,7 @@ TEST(FlightEnvelopeProbe, BaronGaugesReadItsCruiseSetting) {
             EXPECT_NEAR(cockpit::ManifoldPressure(0), 24.5, 2.45);
         }
     }
+    flight::theAircraftServices = saved;
 }
 
 }  // namespace
