@@ -76,6 +76,17 @@ void SetSpeed(double knots) {
     SettleIndicatedAirspeed();
 }
 
+// On its wheels on a sea-level runway, level, wherever it was placed along it.
+void StandOnRunway() {
+    FlightModelState& s = theFlightModelState;
+    s.fmPosY = theAircraftParameters.apGearHeight;
+    s.fmOTG = 1;
+    s.fmPitch = 0;
+    s.fmVVel = 0;
+    s.fmWndANG = 0;
+    s.fmAllowWA = 0;
+}
+
 // Lift minus weight at the angle-of-attack word, level and wings level.
 double LiftExcess(std::int16_t alphaWord) {
     FlightModelState& s = theFlightModelState;
@@ -361,10 +372,8 @@ double ProbeGroundRun(int type, double weightKg, double knots) {
     ProbeSelectAircraft(type);
     ProbeSetWeight(weightKg);
     ProbePlaceInFlight(0.0, 0.0);
+    StandOnRunway();
     FlightModelState& s = theFlightModelState;
-    s.fmPosY = theAircraftParameters.apGearHeight;
-    s.fmOTG = 1;
-    s.fmPitch = 0;
     s.fmElv = 0;
     s.fmElvCur = 0;
     s.fmElvAlpha = 0;
@@ -492,13 +501,7 @@ double ProbeLevelSpeedAtThrottle(int type, double weightKg, double feet, std::in
 
 double ProbeIdleRoll(int type, double weightKg, double knots, double seconds) {
     StartLevel(type, weightKg, 0.0, knots, 0);
-    FlightModelState& s = theFlightModelState;
-    s.fmPosY = theAircraftParameters.apGearHeight;
-    s.fmOTG = 1;
-    s.fmPitch = 0;
-    s.fmVVel = 0;
-    s.fmWndANG = 0;
-    s.fmAllowWA = 0;
+    StandOnRunway();
     ProbeRunSeconds(seconds);
     return IndicatedAirspeedKnots();
 }
@@ -506,10 +509,8 @@ double ProbeIdleRoll(int type, double weightKg, double knots, double seconds) {
 KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16_t trim, int pull,
                                            double rotateKnots) {
     StartLevel(type, weightKg, 0.0, 0.0, 32767);
+    StandOnRunway();
     FlightModelState& s = theFlightModelState;
-    s.fmPosY = theAircraftParameters.apGearHeight;
-    s.fmOTG = 1;
-    s.fmPitch = 0;
     s.fmGear = 1;
     s.fmElv = trim;
     s.fmElvCur = trim;
