@@ -45,6 +45,9 @@ struct FlightStepState {
     // has dropped the nose below where the elevator holds it.
     std::uint8_t stallBreak = 0;
     std::int32_t breakPitch = 0;
+    // Set when a flight is read: its first step works out the air data, weight, thrust and
+    // elevator's angle of attack the read leaves unset before its forces.
+    std::uint8_t firstStepAfterRead = 0;
 };
 extern FlightStepState theFlightStep;
 inline std::int32_t& theFlightFreezeFrames = theFlightStep.freezeFrames;
@@ -61,11 +64,18 @@ void ApplyTurbulence();
 // ---- integration core ------------------------------------------------------------------
 
 void IntegrateMotion();
+// The elevator's share of the wing's angle of attack (binary angle, `fmElvAlpha`): its lagged
+// position's term, what the controls keep of it at low speed, within the travel the wing answers
+// (MostElevatorTerm), reversed inverted.
+[[nodiscard]] std::int32_t ElevatorAlphaTerm();
 // The largest elevator term (binary angle, nose up or nose down) the wing answers: the lookup's
 // angle of attack a little past its greatest lift either way.
 [[nodiscard]] std::int32_t MostElevatorTerm(bool noseUp);
 void SettleOnGround();
 void StepFlightModelCore();
+// The IAS factor and full-control speed at the height, and the weight and mass (part of the slow
+// core step).
+void UpdateAltitudeFactorsAndWeight();
 
 // ---- forces and air data ---------------------------------------------------------------
 

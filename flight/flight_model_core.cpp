@@ -159,7 +159,26 @@ bool WingStalled(const FlightModelState& s) {
     return alpha > PeakLiftAlphaDegrees(type, true) || alpha < PeakLiftAlphaDegrees(type, false);
 }
 
+// The share (Q15) of their authority the controls keep below the full-control speed.
+std::int32_t LowSpeedAuthority(const FlightModelState& s) {
+    const AircraftParameters& ap = theAircraftParameters;
+    if ((s.fmTAVel >> 16) < ap.apMinControlSpeed) return 0;
+    return SpeedFactor(static_cast<std::int64_t>(s.fmTAVel) -
+                           (static_cast<std::int64_t>(ap.apMinControlSpeed) << 16),
+                       s.fmFullControlSpeed - ap.apMinControlSpeed);
+}
+
 }  // namespace
+
+std::int32_t ElevatorAlphaTerm() {
+    const FlightModelState& s = theFlightModelState;
+    const std::int32_t c = s.fmElvCur >> 2;
+    std::int32_t e = c - (c >> 3);
+    if ((s.fmTAVel >> 16) < s.fmFullControlSpeed) e = MulQ15(e, LowSpeedAuthority(s));
+    // The wing's angle of attack the elevator may hold.
+    e = std::clamp(e, ElevatorTermLimit(false), ElevatorTermLimit(true));
+    return s.fmInvert ? -e : e;
+}
 
 std::int32_t MostElevatorTerm(bool noseUp) {
     return ElevatorTermLimit(noseUp);
@@ -213,8 +232,6 @@ void IntegrateMotion() {
     }
 
     // 2. Control terms.
-    const std::int32_t c = s.fmElvCur >> 2;
-    std::int32_t e = c - (c >> 3);
     // Every step is 1/18 s of simulated time at any time acceleration (the clock hands out the
     // steps faster), so nothing of the step depends on the speed-up.
     s.fmRudEff = s.fmRud;
@@ -231,13 +248,7 @@ void IntegrateMotion() {
     // 3. Low-speed control authority.
     const std::int32_t T = s.fmTAVel >> 16;
     if (T < s.fmFullControlSpeed) {
-        std::int32_t f = 0;
-        if (T >= ap.apMinControlSpeed) {
-            f = SpeedFactor(static_cast<std::int64_t>(s.fmTAVel) -
-                                (static_cast<std::int64_t>(ap.apMinControlSpeed) << 16),
-                            s.fmFullControlSpeed - ap.apMinControlSpeed);
-        }
-        e = MulQ15(e, f);
+        const std::int32_t f = LowSpeedAuthority(s);
         s.fmAilEff = To16(MulQ15(s.fmAilEff, f));
         if (T < ap.apRudderFullSpeed) {
             s.fmRudEff = To16(MulQ15(s.fmRudEff, SpeedFactor(s.fmTAVel, ap.apRudderFullSpeed)));
@@ -246,14 +257,9 @@ void IntegrateMotion() {
         s.fmRudEff = To16(MulQ15(s.fmRudEff, SpeedFactor(s.fmTAVel, s.fmFullControlSpeed + 15)));
     }
 
-    // The wing's angle of attack the elevator may hold.
-    e = std::clamp(e, ElevatorTermLimit(false), ElevatorTermLimit(true));
-
     // 4. Inverted flight reverses pitch and yaw controls.
-    if (s.fmInvert) {
-        e = -e;
-        s.fmRudEff = To16(-static_cast<std::int32_t>(s.fmRudEff));
-    }
+    const std::int32_t e = ElevatorAlphaTerm();
+    if (s.fmInvert) s.fmRudEff = To16(-static_cast<std::int32_t>(s.fmRudEff));
 
     // 5. Angle of attack, and the stall warning of the twins' model codes.
     s.fmAlpha = theAeroLookup.alphaWord;
@@ -566,11 +572,9 @@ std::uint16_t AltitudePosition(std::int64_t metres) {
 
 }  // namespace
 
-void StepFlightModelCore() {
+void UpdateAltitudeFactorsAndWeight() {
     FlightModelState& s = theFlightModelState;
     const AircraftParameters& ap = theAircraftParameters;
-    EngineThrust();
-
     const std::int64_t metres =
         (s.fmPosY >> 8) + TerrainDatumMetres() + static_cast<std::int64_t>(s.fmDensityAltOffset);
     const std::uint16_t pos = AltitudePosition(metres);
@@ -579,6 +583,20 @@ void StepFlightModelCore() {
         To16((static_cast<std::int64_t>(Interpolate16Wide(ap.apControlSpeed, pos)) *
               (ap.apFullControlScale / 2)) >>
              15);
+    // Without an empty weight there is no aircraft to weigh; the weight and mass stay.
+    if (ap.apEmptyWeight != 0) {
+        const std::int64_t fuel =
+            (static_cast<std::int64_t>(s.fmFuel1) + s.fmFuel2 + s.fmFuel3) / 256;
+        s.fmWeight = Saturate32(ap.apEmptyWeight + static_cast<std::int64_t>(s.fmPLoad) + fuel);
+        s.fmMass = Saturate32((static_cast<std::int64_t>(s.fmWeight) * 3344) / 32768);
+    }
+}
+
+void StepFlightModelCore() {
+    FlightModelState& s = theFlightModelState;
+    const AircraftParameters& ap = theAircraftParameters;
+    EngineThrust();
+    UpdateAltitudeFactorsAndWeight();
 
     int notch = s.fmFlaps;
     if (notch < 0) notch = 0;
@@ -591,14 +609,6 @@ void StepFlightModelCore() {
     const std::int32_t bank = static_cast<std::int16_t>(s.fmBank);
     if (bank != 0) {
         s.fmBank = static_cast<std::uint16_t>(Approach(bank, 0, 8));
-    }
-
-    // Without an empty weight there is no aircraft to weigh; the weight and mass stay.
-    if (ap.apEmptyWeight != 0) {
-        const std::int64_t fuel =
-            (static_cast<std::int64_t>(s.fmFuel1) + s.fmFuel2 + s.fmFuel3) / 256;
-        s.fmWeight = Saturate32(ap.apEmptyWeight + static_cast<std::int64_t>(s.fmPLoad) + fuel);
-        s.fmMass = Saturate32((static_cast<std::int64_t>(s.fmWeight) * 3344) / 32768);
     }
     RunAutopilot();
 }
