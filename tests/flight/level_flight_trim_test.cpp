@@ -34,6 +34,17 @@ double WorstDepartureFeet() {
     return worst;
 }
 
+flight::LevelFlightTrim Trim(int type, double feet, double knots, std::int16_t throttle, int flaps,
+                             bool gearDown, std::int16_t mixture) {
+    return flight::TrimForLevelFlight({.type = type,
+                                       .altitudeFeet = feet,
+                                       .indicatedKnots = knots,
+                                       .throttle = throttle,
+                                       .mixtureLever = mixture,
+                                       .flaps = flaps,
+                                       .gearDown = gearDown});
+}
+
 TEST(LevelFlightTrim, EveryTypeHoldsItsHeightHandsOff) {
     const struct {
         int type;
@@ -57,15 +68,8 @@ TEST(LevelFlightTrim, EveryTypeHoldsItsHeightHandsOff) {
         {4, 3000, 160, 0, 1, true, 31},
     };
     for (const auto& c : cases) {
-        flight::LevelFlightRequest r;
-        r.type = c.type;
-        r.altitudeFeet = c.feet;
-        r.indicatedKnots = c.knots;
-        r.throttle = c.throttle;
-        r.flaps = c.flaps;
-        r.gearDown = c.gearDown;
-        r.mixtureLever = c.mixture;
-        const flight::LevelFlightTrim trim = flight::TrimForLevelFlight(r);
+        const flight::LevelFlightTrim trim =
+            Trim(c.type, c.feet, c.knots, c.throttle, c.flaps, c.gearDown, c.mixture);
         const std::string what = "type " + std::to_string(c.type) + " at " +
                                  std::to_string(static_cast<int>(c.feet)) + " ft";
         EXPECT_TRUE(trim.trimmed) << what << ": " << trim.worstDeviationFeet << " ft";
@@ -80,9 +84,9 @@ TEST(LevelFlightTrim, EveryTypeHoldsItsHeightHandsOff) {
 }
 
 // A flight in the air saved and loaded again (the record reset, the type's record loaded, the
-// situation read and the levers set, as the program loads one) flies on as it was saved: the read leaves the
-// thrust, the air data and the elevator's angle of attack to the first step, which must work
-// them out before its forces. With a first step without lift and a second without thrust the
+// situation read and the levers set, as the program loads one) flies on as it was saved: the read
+// leaves the thrust, the air data and the elevator's angle of attack to the first step, which must
+// work them out before its forces. With a first step without lift and a second without thrust the
 // King Air's cruise sank 70 ft in its first minute.
 TEST(LevelFlightTrim, ATrimmedFlightSavedAndLoadedFliesOnAsItWas) {
     const struct {
@@ -97,13 +101,8 @@ TEST(LevelFlightTrim, ATrimmedFlightSavedAndLoadedFliesOnAsItWas) {
                  {4, 17000, 19400, 31}};
     const std::string path = std::string(ZEPHLON_BINARY_DIR) + "/level_flight_reload.Flt";
     for (const auto& c : cases) {
-        flight::LevelFlightRequest r;
-        r.type = c.type;
-        r.altitudeFeet = c.feet;
-        r.throttle = c.throttle;
-        r.mixtureLever = c.mixture;
-        r.gearDown = c.type == 0;
-        ASSERT_TRUE(flight::TrimForLevelFlight(r).trimmed) << "type " << c.type;
+        ASSERT_TRUE(Trim(c.type, c.feet, 0, c.throttle, 0, c.type == 0, c.mixture).trimmed)
+            << "type " << c.type;
         const double knots = flight::IndicatedAirspeedKnots();
         std::remove(path.c_str());
         {
