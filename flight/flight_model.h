@@ -45,6 +45,7 @@ struct FlightStepState {
     // has dropped the nose below where the elevator holds it.
     std::uint8_t stallBreak = 0;
     std::int32_t breakPitch = 0;
+    std::int32_t stepsPastPeak = 0;  // steps the wing has stayed past the angle of greatest lift
     // Set when a flight is read: its first step works out the air data, weight, thrust and
     // elevator's angle of attack the read leaves unset before its forces.
     std::uint8_t firstStepAfterRead = 0;

@@ -112,20 +112,25 @@ std::int64_t BackwardRollForce(std::int64_t applied, std::int64_t resistance, st
 // whose table falls gently there). While the break lasts the elevator's nose-up term `d` is taken
 // away at kBreakRate a step (the nose falls up to about 10 degrees a second, whatever the elevator
 // holds); once the wing's angle has come down kBreakRecoveryDegrees below the peak the term comes
-// back at the same rate, and a pilot still pulling stalls the wing again. Returns how much of `d`
-// the break takes away.
+// back at the same rate, and a pilot still pulling stalls the wing again. The wing breaks once it
+// has stayed past the peak for kBreakDelaySteps (a sixth of a second): a moment past it,
+// as a quick pull or a pilot's hands working the elevator take it, carries its lift on (the flow
+// takes that long to let go). Returns how much of `d` the break takes away.
 constexpr std::int32_t kBreakRate = 100;      // binary angle a step
 constexpr double kBreakRecoveryDegrees = 5.0;
+constexpr int kBreakDelaySteps = 3;
 
 std::int32_t StallBreakPitch(const FlightModelState& s, bool onGround, std::int32_t d) {
     FlightStepState& st = theFlightStep;
     if (onGround || s.fmInvert || s.fmHVel <= 0) {
         st.stallBreak = 0;
         st.breakPitch = 0;
+        st.stepsPastPeak = 0;
         return 0;
     }
     const double beyond = DegreesBeyondPeakLift();
-    if (beyond > 0.0) st.stallBreak = 1;
+    st.stepsPastPeak = beyond > 0.0 ? std::min(st.stepsPastPeak + 1, kBreakDelaySteps) : 0;
+    if (st.stepsPastPeak >= kBreakDelaySteps) st.stallBreak = 1;
     if (beyond < -kBreakRecoveryDegrees) st.stallBreak = 0;
     const std::int32_t target = st.stallBreak && d > 0 ? d : 0;
     st.breakPitch = Approach(st.breakPitch, target, kBreakRate);
