@@ -129,6 +129,9 @@ EngineSpeedResult EngineSpeed(std::uint16_t power);
 // power word over its full power; 0 while it does not run.
 [[nodiscard]] double EngineRatedPowerShare(int engine);
 void EngineThrust();
+// The drag (pounds) of a turboprop's propellers at flight idle at the dynamic pressure (pounds per
+// square foot); 0 for the other types and for open power levers.
+[[nodiscard]] double FlightIdlePropellerDrag(double dynamicPressurePsf);
 
 // ---- autopilot -------------------------------------------------------------------------
 
