@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/numeric.h"
+#include "flight/aircraft.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/airspeed.h"
 #include "flight/fixed_point.h"
@@ -506,8 +507,8 @@ double ProbeIdleRoll(int type, double weightKg, double knots, double seconds) {
     return IndicatedAirspeedKnots();
 }
 
-KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16_t trim, int pull,
-                                           double rotateKnots) {
+KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16_t trim, int holds,
+                                           double pullFromKnots, double giveBackSeconds) {
     StartLevel(type, weightKg, 0.0, 0.0, 32767);
     StandOnRunway();
     FlightModelState& s = theFlightModelState;
@@ -517,16 +518,26 @@ KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16
     s.fmElvAlpha = 0;
     KeyboardTakeOffResult r;
     const int perSecond = static_cast<int>(1.0 / kStepSeconds + 0.5);
+    // The keys: a hold moves the elevator kKeyHoldSteps of its steps (Down one more than its step
+    // each, Up its step) over kKeyHoldSeconds.
+    const int step = ElevatorStepForType(type);
+    const int ramp = static_cast<int>(holds * kKeyHoldSeconds * perSecond);
+    const std::int64_t pull = static_cast<std::int64_t>(holds) * kKeyHoldSteps * (step + 1);
+    const std::int64_t back = static_cast<std::int64_t>(holds) * kKeyHoldSteps * step;
+    const int giveBack = static_cast<int>(giveBackSeconds * perSecond);
     int pulled = -1;
     int off = -1;
     double knots = 0, pitch = 0;
     int counted = 0;
     const double field = AltitudeFeet();
     for (int i = 0; i < 240 * perSecond && !theCrashed; ++i) {
-        if (pulled < 0 && IndicatedAirspeedKnots() >= rotateKnots) pulled = i;
-        if (pulled >= 0 && i - pulled < perSecond)
-            s.fmElv = core::ClampToInt16(trim + static_cast<std::int64_t>(pull) * (i - pulled + 1) /
-                                                    perSecond);
+        if (pulled < 0 && IndicatedAirspeedKnots() >= pullFromKnots) pulled = i;
+        if (pulled >= 0 && i - pulled < ramp)
+            s.fmElv = core::ClampToInt16(trim + pull * (i - pulled + 1) / ramp);
+        // Once climbing, the pull given back as it was made.
+        const int since = off < 0 || giveBackSeconds < 0 ? -1 : i - off - giveBack;
+        if (since >= 0 && since < ramp)
+            s.fmElv = core::ClampToInt16(trim + pull - back * (since + 1) / ramp);
         UpdateFlight();
         if (off < 0 && s.fmOTG == 0 && AltitudeFeet() > field + 0.1) {
             off = i;

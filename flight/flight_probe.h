@@ -95,10 +95,11 @@ double ProbeLevelSpeedAtThrottle(int type, double weightKg, double feet, std::in
 double ProbeIdleRoll(int type, double weightKg, double knots, double seconds);
 
 // The keyboard take-off from a sea-level runway: full power from brake release with the elevator
-// trimmed to `trim`; at `rotateKnots` (indicated) the pilot pulls `pull` more over a second and
-// lets go, the elevator staying where the pull left it. The lift-off speed, the speed and nose of
-// the climb that follows (means over `settleFrom` to `settleFrom` + 30 s after the lift-off) and
-// the highest nose in the minute after it.
+// trimmed to `trim`; from `pullFromKnots` (indicated) the pilot holds the Down key `holds` times,
+// the elevator staying where the pull leaves it, and `giveBackSeconds` after the lift-off (never
+// when negative) holds the Up key as often to give the pull back. The lift-off speed, the speed
+// and nose of the climb that follows (means over `settleFrom` to `settleFrom` + 30 s after the
+// lift-off) and the highest nose in the minute after it.
 struct KeyboardTakeOffResult {
     bool liftedOff = false;
     double liftOffKnots = 0;
@@ -108,8 +109,13 @@ struct KeyboardTakeOffResult {
     double lowestKnots = 0;  // after 50 ft
 };
 inline constexpr double kTakeOffSettleFrom = 30.0;
-KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16_t trim, int pull,
-                                           double rotateKnots);
+// One hold of an elevator key: the press and the keyboard's repeats (after half a second, thirty
+// a second) move the elevator kKeyHoldSteps of its steps in about 1.3 s, and the hand lets go and
+// presses again.
+inline constexpr int kKeyHoldSteps = 25;
+inline constexpr double kKeyHoldSeconds = 1.4;
+KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16_t trim, int holds,
+                                           double pullFromKnots, double giveBackSeconds);
 
 // Highest altitude (feet) at which the best climb still reaches 100 ft/min.
 double ProbeServiceCeiling(int type, double weightKg);

@@ -80,7 +80,15 @@ const PublishedPerformance kPublished[5] = {
            // Faster", AVweb); the V35B handbook publishes no best-rate speed
      0,
      0,
-     {}},
+     {},
+     0,  // no top speed at hand: neither a page nor the pages of the V35B handbook quote it
+     0,
+     0,
+     1250},  // The V35B's take-off roll is at most the heavier A36's: "The POH estimated our
+             // takeoff roll at full gross weight (and no flaps) at 1,250 feet" (a Bonanza A36,
+             // 3,650 lb, sea level, a standard day plus 4 F: AOPA Pilot, May 2015, "P&E:
+             // Technique", aopa.org/News-and-Video/All-News/2015/May/Pilot/pe_technique); the
+             // V35B has the same wing and engine family and weighs 3,400 lb.
     {2,
      {{2000, 55, 152, 9.4},   {2000, 65, 174, 12.4},  {2000, 75, 193, 15.7},
       {4000, 55, 158, 9.8},   {4000, 65, 180, 13},    {4000, 75, 199, 16.4},
@@ -112,7 +120,9 @@ const PublishedPerformance kPublished[5] = {
      // rows; a copy at de.scribd.com/document/572305307/Beachcraft-Baron-B58-POH); the economy
      // cruise (55 %) is flown with the propellers at 2,100 rpm, a setting no public page at
      // hand quotes.
-     {{55, 2100}, {75, 2500}}},
+     {{55, 2100}, {75, 2500}}},  // No top speed at hand: the G58's 202 kt are its 75 % cruise
+                                 // ("a 202-knot cruise speed at 75% power", Plane & Pilot, "The
+                                 // Mystique of the Baron", 2008), which the table covers.
     {3,
      {{2000, 65, 245, 918},  {2000, 75, 250, 956},  {4000, 65, 250, 892},  {4000, 75, 255, 926},
       {6000, 65, 254, 866},  {6000, 75, 260, 900},  {8000, 65, 259, 842},  {8000, 75, 265, 878},
@@ -142,7 +152,10 @@ const PublishedPerformance kPublished[5] = {
             // page gives 570 m.
      0,     // No B200 distance to 50 ft is at hand; the Model 200's is 765 m (2,510 ft) at
             // 12,500 lb (aeropedia.com.au/?p=3218)
-     {}},
+     {},
+     289,     // Model 200 (two 850-shp PT6A-41, 12,500 lb): "Max cruising speed at 4,570 m
+     15000},  // (15,000 ft): 536 km/h (333 mph)" (aeropedia.com.au/?p=3218); the B200's PT6A-42
+              // are flat rated at the same 850 shp.
     {4,
      {{5000, 65, 190, 645},  {5000, 75, 279, 1108},  {10000, 65, 203, 620}, {10000, 75, 300, 1088},
       {15000, 65, 216, 594}, {15000, 75, 323, 1080}, {17000, 65, 224, 592}, {17000, 75, 333, 1081},
@@ -160,11 +173,16 @@ const PublishedPerformance kPublished[5] = {
      3311,
      41000,  // ceiling FL410 (SKYbrary, aircraft type page C525, skybrary.aero/index.php/C525)
      100,
-     0,     // the 525's flight manual climbs on a schedule, with no best-rate speed of its own
-     0,     // no ground roll at hand
+     0,     // the 525's flight manual climbs on a schedule, with no best-rate speed of its own,
+            // and no page at hand names one
+     0,     // no ground roll at hand: the pages give the field length only (below, and "Fully
+            // loaded the plane needs only a 3,200 foot runway", wapaircharter.com/citation-cj1.php)
      3281,  // take-off distance 1,000 m at the 4,700 kg maximum weight (SKYbrary, aircraft type
             // page C525, performance data)
-     {}},
+     {},
+     380,             // "CitationJet - Max cruising speed at 3990kg (8800lb) AUW 704km/h (380kt)"
+     kFastestHeight,  // (barrieaircraft.com/cessna-citationjet-cj1-cj2.html), at the height it
+     3990},           // is fastest
 };
 
 }  // namespace

@@ -32,7 +32,7 @@ constexpr double kMetresPerSecondPerKnot = 0.514444;
 constexpr int kIdleReferenceKnots = 70;
 
 // Shapes of the by-power efficiency tables; --shape replaces the selected type's.
-double kPowerEfficiencyShape[5][3];
+double kPowerEfficiencyShape[5][4];
 
 struct PointResult {
     flight::CruisePoint point;
@@ -114,13 +114,21 @@ double PowerPosition(int type, const flight::CruisePoint& p) {
     return power * 16.0 / (ap.apMaxPower + ap.apIdlePower);
 }
 
+double ClimbPeakKnots(int type, double around);
+extern const bool kShapedClimb[5];
+
 // How far a record is from the targets: the worst cruise speed error, with misses of the fuel
-// flow (5 %) and of the best climb (10 %) counting against it.
+// flow (5 %), of the best climb (10 %) and, where the fit shapes it, of the climb curve's peak
+// (10 kt) counting against it.
 double Score(int type, const Summary& s) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
     const double climbError = std::fabs(FlownClimb(type) / pub.climbFeetPerMinute - 1.0) * 100.0;
+    const double peakError =
+        kShapedClimb[type]
+            ? std::fabs(ClimbPeakKnots(type, pub.bestClimbKnots) - pub.bestClimbKnots)
+            : 0.0;
     return s.worstTas + std::max(0.0, s.worstFuel - 5.0) * 10.0 +
-           std::max(0.0, climbError - 8.0) * 10.0;
+           std::max(0.0, climbError - 8.0) * 10.0 + std::max(0.0, peakError - 5.0);
 }
 
 // Thrust correction a point asks for: drag grows about as the square of the speed, so the
@@ -305,6 +313,90 @@ void TuneThrottleCurve(int type, const std::vector<PointResult>& results, double
     KeepThrottleCurveRising(ap, curve);
 }
 
+// The node of the efficiency by true airspeed that a true airspeed (knots) falls on.
+double NodeOfKnots(const AircraftParameters& ap, double knots) {
+    return knots * kMetresPerSecondPerKnot / ap.apFixedReferenceSpeed * 16.0;
+}
+
+// The lowest node of the efficiency by true airspeed that the cruise fit sets (the slowest cruise
+// point lies between it and the next).
+int FirstCruiseNode(int type) {
+    const AircraftParameters& ap = flight::AircraftParametersForType(type);
+    double lowest = 1e9;
+    for (const flight::CruisePoint& p : flight::PublishedPerformanceForType(type).cruise)
+        lowest = std::min(lowest, p.trueAirspeedKnots);
+    return std::min(16, static_cast<int>(NodeOfKnots(ap, lowest)));
+}
+
+// The records whose thrust between the best-rate climb and the cruise speeds is shaped as a
+// propeller's (TuneClimbPeak): the Baron's and the King Air's. Fitted to the cruise table and the
+// climb rate alone, the King Air's thrust was flat from 107 to 294 knots, as a jet's, and its climb
+// curve rose to 145 KIAS and past (the book's best rate: 125 KIAS); the Baron's fell faster than
+// the speed rose, and its climb curve was flat from 80 to 100 KIAS (the book's: 105). The
+// Skyhawk's and the Bonanza's peak within a few knots of their books'.
+extern const bool kShapedClimb[5] = {false, false, true, true, false};
+
+// A propeller turns its power into ever less thrust as it flies faster, T = eta P / v, its
+// efficiency eta rising towards the cruise speeds but not as fast as the speed. Between the
+// best-rate climb and the slowest cruise the efficiency nodes take the first cruise node's value
+// times (its speed / theirs)^m: m = 0 a thrust flat with speed, m = 1 a propeller of constant
+// efficiency. m is searched until the climb curve flown at full power (ClimbPeakKnots) peaks at
+// the book's best-rate speed; the cruise nodes stay the cruise fit's, and the rate at the best-rate
+// speed is the drag's share's (TuneDragScale scales the drag and the thrust together, which does
+// not move the peak). The nodes below the climb's are the take-off fit's.
+
+void ShapeClimbNodes(AircraftParameters& ap, int from, int to, double m) {
+    for (int i = from; i < to; ++i)
+        ap.apEfficiency[i] = static_cast<std::int32_t>(
+            std::lround(ap.apEfficiency[to] * std::pow(static_cast<double>(to) / i, m)));
+}
+
+// Where the efficiency goes by power (A / r^n of r, the indicated airspeed over the power's
+// reference speed), the exponent n sets how the thrust falls with the speed: n is searched the
+// same way (the reference speeds keep the cruise, and the full throttle's the climb rate).
+void TuneClimbPeakByPower(int type) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
+    double lo = 0.3, hi = 1.5;
+    for (int i = 0; i < 10; ++i) {
+        kPowerEfficiencyShape[type][2] = 0.5 * (lo + hi);
+        flight::RebuildPowerEfficiency(ap, kPowerEfficiencyShape[type]);
+        if (ClimbPeakKnots(type, pub.bestClimbKnots) > pub.bestClimbKnots)
+            lo = kPowerEfficiencyShape[type][2];
+        else
+            hi = kPowerEfficiencyShape[type][2];
+    }
+    kPowerEfficiencyShape[type][2] = 0.5 * (lo + hi);
+    flight::RebuildPowerEfficiency(ap, kPowerEfficiencyShape[type]);
+    std::printf("type %d climb peak: thrust as r^-%.3f\n", type, kPowerEfficiencyShape[type][2]);
+}
+
+void TuneClimbPeak(int type) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
+    if (!kShapedClimb[type] || pub.bestClimbKnots <= 0.0) return;
+    if (ap.apEfficiencyMode == flight::EfficiencyMode::ByPower) {
+        TuneClimbPeakByPower(type);
+        return;
+    }
+    if (ap.apEfficiencyMode != flight::EfficiencyMode::ByTrueAirspeed) return;
+    const int to = FirstCruiseNode(type);
+    const int from = std::max(1, static_cast<int>(NodeOfKnots(ap, pub.bestClimbKnots)));
+    if (from >= to) return;
+    double lo = 0.0, hi = 2.0;
+    for (int i = 0; i < 10; ++i) {
+        const double m = 0.5 * (lo + hi);
+        ShapeClimbNodes(ap, from, to, m);
+        if (ClimbPeakKnots(type, pub.bestClimbKnots) > pub.bestClimbKnots)
+            lo = m;
+        else
+            hi = m;
+    }
+    ShapeClimbNodes(ap, from, to, 0.5 * (lo + hi));
+    std::printf("type %d climb peak: propeller shape m = %.3f between nodes %d and %d\n", type,
+                0.5 * (lo + hi), from, to);
+}
+
 // Best climb near sea level, flown at the book's best-rate speed: the thrust at full throttle
 // there follows the published rate once the drag's share is within reach of it. The records
 // whose efficiency goes by power take it in the reference speeds of the powers above the cruise
@@ -349,21 +441,41 @@ void TuneClimb(int type, double gain) {
     }
 }
 
-// Full power level at sea level, where the book gives its speed: the throttle curve's top
-// nodes (full throttle) carry it. A piston at full throttle runs its mixture rich and turns its
-// fuel into power less thriftily than at a leaned cruise power, so the thrust of its power word
-// falls there; the cruise and climb steps take the rest.
-// The height the top speed is flown at: the books' figure is for sea level, a height a probe's
-// altitude hold cannot fly on the water.
+// Full power level, where the book gives its speed: the throttle curve's top nodes (full
+// throttle) carry it. A piston at full throttle runs its mixture rich and turns its fuel into
+// power less thriftily than at a leaned cruise power, so the thrust of its power word falls
+// there; the cruise and climb steps take the rest.
+// The height a sea-level top speed is flown at: a height a probe's altitude hold cannot fly on
+// the water.
 constexpr double kTopSpeedFeet = 1000.0;
 constexpr int kTopSpeedCurveNodes = 3;
+
+// The model's full power level at the book's height and weight (KTAS); where the book names no
+// height, the fastest over the cruise table's heights.
+double FlownTopSpeed(int type) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    const double weight = pub.topSpeedWeightKg > 0.0 ? pub.topSpeedWeightKg : pub.testWeightKg;
+    const double start =
+        pub.topSpeedKnots > 0.0 ? pub.topSpeedKnots : pub.cruise.back().trueAirspeedKnots;
+    if (pub.topSpeedFeet != flight::kFastestHeight)
+        return flight::ProbeLevelSpeedAtThrottle(
+            type, weight, pub.topSpeedFeet > 0.0 ? pub.topSpeedFeet : kTopSpeedFeet, 32767, start);
+    double fastest = 0.0;
+    int last = -1;
+    for (const flight::CruisePoint& p : pub.cruise) {
+        if (p.altitudeFeet == last) continue;
+        last = p.altitudeFeet;
+        fastest = std::max(
+            fastest, flight::ProbeLevelSpeedAtThrottle(type, weight, p.altitudeFeet, 32767, start));
+    }
+    return fastest;
+}
 
 void TuneTopSpeed(int type, double gain) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
     AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
     if (pub.topSpeedKnots <= 0.0 || !ap.apThrottleCurveOn) return;
-    const double top = flight::ProbeLevelSpeedAtThrottle(type, pub.testWeightKg, kTopSpeedFeet,
-                                                         32767, pub.topSpeedKnots);
+    const double top = FlownTopSpeed(type);
     const double factor = std::clamp(std::pow(pub.topSpeedKnots / top, 2.0 * gain), 0.87, 1.15);
     // The curve falls evenly (in the logarithm) over kTopSpeedCurveNodes nodes above the highest
     // cruise power's throttle to the share the top speed asks for and stays there: what full
@@ -396,9 +508,42 @@ void TuneTopSpeed(int type, double gain) {
 // The most a propeller's static thrust may be of its climb thrust.
 constexpr double kMostStandingShare = 2.0;
 
+// The roll a fit aims at: the book's, or, under a heavier sibling's bound, a twentieth below it.
+double TakeOffRollTarget(const PublishedPerformance& pub) {
+    if (pub.groundRollFeet > 0.0) return pub.groundRollFeet;
+    return pub.groundRollAtMostFeet > 0.0 ? 0.95 * pub.groundRollAtMostFeet : 0.0;
+}
+
+// Where the efficiency goes by power, the take-off run lies below the ratio r0 of the indicated
+// airspeed to the power's reference speed, where the thrust rises to 1 + k times its value at r0
+// standing: k (at most kMostStandingShare - 1) is searched until the roll meets the book.
+void TuneTakeOffByPower(int type) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
+    const double target = TakeOffRollTarget(pub);
+    if (target <= 0.0) return;
+    double lo = 0.0, hi = kMostStandingShare - 1.0;
+    for (int i = 0; i < 12; ++i) {
+        kPowerEfficiencyShape[type][3] = 0.5 * (lo + hi);
+        flight::RebuildPowerEfficiency(ap, kPowerEfficiencyShape[type]);
+        if (FlownGroundRoll(type) > target)
+            lo = kPowerEfficiencyShape[type][3];
+        else
+            hi = kPowerEfficiencyShape[type][3];
+    }
+    kPowerEfficiencyShape[type][3] = hi;
+    flight::RebuildPowerEfficiency(ap, kPowerEfficiencyShape[type]);
+    std::printf("type %d take-off: ground roll %.0f ft (aimed at %.0f), standing %.2f of r0's\n",
+                type, FlownGroundRoll(type), target, 1.0 + hi);
+}
+
 void TuneTakeOff(int type) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
     AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
+    if (ap.apEfficiencyMode == flight::EfficiencyMode::ByPower) {
+        TuneTakeOffByPower(type);
+        return;
+    }
     if (pub.groundRollFeet <= 0.0 || pub.bestClimbKnots <= 0.0 ||
         ap.apEfficiencyMode != flight::EfficiencyMode::ByTrueAirspeed)
         return;
@@ -449,8 +594,9 @@ bool TuneDragScale(int type) {
     if (climb <= 0.0) return false;
     const double miss = pub.climbFeetPerMinute / climb;
     // A record that climbs too slowly lacks thrust at the climb speed, not drag elsewhere: the
-    // climb tuning gives it that thrust.
-    if (miss > 0.97) return false;
+    // climb tuning gives it that thrust. Where the propeller's shape sets the thrust at the climb
+    // speed from the cruise's, the drag's share (and the thrust with it) grows instead.
+    if (miss > 0.97 && !(kShapedClimb[type] && miss > 1.03)) return false;
     // Half the step in the logarithm: near the pilot's steepest attitude the climb answers the
     // excess thrust more than in proportion.
     const double ratio = std::clamp(std::sqrt(miss), 0.8, 1.25);
@@ -653,6 +799,9 @@ Figure Fig(std::string what, double book, double model, double tolerance = 0.10,
 }
 
 constexpr double kNoFigure = std::numeric_limits<double>::quiet_NaN();
+// Notes of the figures that bound the model's from one side only.
+constexpr const char* kSlowerThanStart = "slower than the start";
+constexpr const char* kAtMost = "a heavier sibling's figure, at most";
 constexpr double kSpeedTolerance = 0.05;  // top and cruise speeds
 constexpr double kBestRateKnots = 10.0;   // the climb curve's peak from the book's speed
 // The idle roll: from 60 KIAS with the throttles closed and no brakes, a half-minute later at
@@ -665,31 +814,58 @@ constexpr double kBaronCruiseInches = 24.5;
 constexpr double kBaronCruiseInchesUpToFeet = 4000.0;
 
 // The climb curve a pilot flies at full power (the book's best-rate speed +-20 kt in 5-kt steps):
-// the speed of its peak, from a parabola through the best speed and its neighbours.
+// the speed of its peak, the vertex of the parabola fitted (least squares) to the best rate and the
+// two either side of it; a propeller's curve is flat near its peak, and three points alone made
+// the vertex jump by ten knots for a few feet a minute.
 double ClimbPeakKnots(int type, double around) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
     std::array<double, 9> rate{};
     for (int i = 0; i < 9; ++i)
         rate[i] = flight::ProbeFlownClimb(type, pub.testWeightKg, around - 20.0 + 5.0 * i);
     const int best = static_cast<int>(std::max_element(rate.begin(), rate.end()) - rate.begin());
+    const int first = std::max(0, best - 2), last = std::min(8, best + 2);
+    // Normal equations of y = a + b x + c x^2, x in 5-kt steps from the best point.
+    double m[3][4] = {};
+    for (int i = first; i <= last; ++i) {
+        const double x = i - best;
+        const double p[3] = {1.0, x, x * x};
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c)
+                m[r][c] += p[r] * p[c];
+            m[r][3] += p[r] * rate[i];
+        }
+    }
     const double at = around - 20.0 + 5.0 * best;
-    if (best == 0 || best == 8) return at;
-    const double a = rate[best - 1], b = rate[best], c = rate[best + 1];
-    const double denominator = a - 2.0 * b + c;
-    return denominator < 0.0 ? at + 2.5 * (a - c) / denominator : at;
+    if (last - first < 2) return at;
+    for (int k = 0; k < 3; ++k)
+        for (int r = k + 1; r < 3; ++r) {
+            const double f = m[r][k] / m[k][k];
+            for (int c = k; c < 4; ++c)
+                m[r][c] -= f * m[k][c];
+        }
+    const double c2 = m[2][3] / m[2][2];
+    const double c1 = (m[1][3] - m[1][2] * c2) / m[1][1];
+    if (c2 >= 0.0) return at;
+    const double vertex = std::clamp(-c1 / (2.0 * c2), first - best - 0.5, last - best + 0.5);
+    return at + 5.0 * vertex;
 }
 
 std::vector<Figure> Figures(int type) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
     std::vector<Figure> rows;
     char what[160];
-    // Full power at sea level, level on the altitude hold.
-    rows.push_back(
-        Fig("top speed, full power at 1,000 ft (KTAS)",
-            pub.topSpeedKnots > 0 ? pub.topSpeedKnots : kNoFigure,
-            flight::ProbeLevelSpeedAtThrottle(type, pub.testWeightKg, kTopSpeedFeet, 32767,
-                                              pub.cruise.back().trueAirspeedKnots),
-            kSpeedTolerance, false, pub.topSpeedKnots > 0 ? "" : "no public figure"));
+    // Full power, level on the altitude hold, at the book's height (a sea-level figure at
+    // 1,000 ft) and weight.
+    if (pub.topSpeedFeet == flight::kFastestHeight)
+        std::snprintf(what, sizeof what,
+                      "top speed, full power at its fastest height, %.0f kg (KTAS)",
+                      pub.topSpeedWeightKg > 0 ? pub.topSpeedWeightKg : pub.testWeightKg);
+    else
+        std::snprintf(what, sizeof what, "top speed, full power at %.0f ft (KTAS)",
+                      pub.topSpeedFeet > 0 ? pub.topSpeedFeet : kTopSpeedFeet);
+    rows.push_back(Fig(what, pub.topSpeedKnots > 0 ? pub.topSpeedKnots : kNoFigure,
+                       FlownTopSpeed(type), kSpeedTolerance, false,
+                       pub.topSpeedKnots > 0 ? "" : "no public figure"));
     // The cruise table, with the gauges' readings where the handbook gives them.
     for (const flight::CruisePoint& p : pub.cruise) {
         const double kgh = flight::ProbeTableFuelToKgPerHourPerEngine(type, p.fuelFlow);
@@ -760,15 +936,19 @@ std::vector<Figure> Figures(int type) {
                        flight::ProbeStallSpeed(type, 9, pub.testWeightKg)));
     rows.push_back(Fig("service ceiling (ft)", pub.ceilingFeet,
                        flight::ProbeServiceCeiling(type, pub.testWeightKg)));
-    rows.push_back(
-        Fig("take-off ground roll (ft)", pub.groundRollFeet > 0 ? pub.groundRollFeet : kNoFigure,
+    if (pub.groundRollFeet > 0 || pub.groundRollAtMostFeet <= 0)
+        rows.push_back(Fig(
+            "take-off ground roll (ft)", pub.groundRollFeet > 0 ? pub.groundRollFeet : kNoFigure,
             FlownGroundRoll(type), 0.10, false, pub.groundRollFeet > 0 ? "" : "no public figure"));
+    else
+        rows.push_back(Fig("take-off ground roll (ft, at most)", pub.groundRollAtMostFeet,
+                           FlownGroundRoll(type), 0.0, false, kAtMost));
     std::snprintf(what, sizeof what, "idle roll from %.0f KIAS, %.0f s later (KIAS, at most)",
                   kIdleRollStartKnots, kIdleRollSeconds);
     rows.push_back(
         Fig(what, kIdleRollStartKnots - kIdleRollSlowing,
             flight::ProbeIdleRoll(type, pub.testWeightKg, kIdleRollStartKnots, kIdleRollSeconds),
-            0.0, true, "slower than the start"));
+            0.0, true, kSlowerThanStart));
     return rows;
 }
 
@@ -776,47 +956,57 @@ std::vector<Figure> Figures(int type) {
 int PrintFigures(int type, const std::vector<Figure>& rows) {
     int missed = 0;
     for (const Figure& f : rows) {
-        const bool idle = f.note == "slower than the start";
-        const bool met = idle ? f.model <= f.book : f.Met();
+        const bool atMost = f.note == kSlowerThanStart || f.note == kAtMost;
+        const bool met = atMost ? f.model <= f.book : f.Met();
         missed += met ? 0 : 1;
         if (!f.Published()) {
             std::printf("type %d  %-58s %9s %9.1f %8s  %s\n", type, f.what.c_str(), "-", f.model,
                         "", f.note.c_str());
         } else {
-            const double error =
-                idle || f.knots ? f.model - f.book : (f.model / f.book - 1.0) * 100.0;
+            const double error = f.knots ? f.model - f.book : (f.model / f.book - 1.0) * 100.0;
             std::printf("type %d  %-58s %9.1f %9.1f %+7.1f%s %s%s%s\n", type, f.what.c_str(),
-                        f.book, f.model, error, idle || f.knots ? "kt" : "% ", met ? "ok" : "MISS",
+                        f.book, f.model, error, f.knots ? "kt" : "% ", met ? "ok" : "MISS",
                         f.note.empty() ? "" : "  ", f.note.c_str());
         }
     }
     return missed;
 }
 
-// The take-off trim of the ready-to-fly flights: the keyboard take-off (full power, the Down key
-// held at the rotation speed and let go, which moves the elevator 25 of its steps and leaves it
-// there) lifts the aircraft off within kLiftOffKnots of the rotation speed, and among such trims
-// the one whose climb comes nearest the best-rate speed (for the jet, whose manual gives none, the
-// fastest climb) is taken; searched in steps of 50. One elevator sets both the lift-off and the
-// climb, a few knots apart: where the book's two speeds lie further apart than twice the margin,
-// the climb is the slower.
-constexpr int kPullSteps = 25;
-constexpr double kLiftOffKnots = 9.5;
+// The take-off trim of the ready-to-fly flights and the first flight: the keyboard take-off (full
+// power; at the rotation speed the Down key held until it stops moving the elevator, 25 of its
+// steps; once climbing, about kGiveBackSeconds after the lift-off, the Up key held as long to give
+// the pull back) lifts the aircraft off within kLiftOffKnots above the rotation speed with its
+// nose under kMostTakeOffPitch, and among such trims the one whose climb, hands off on the trim,
+// comes nearest the best-rate speed is taken (for the jet, whose manual gives none, the peak of
+// its climb curve); searched in steps of 25. The trim holds the best-rate climb hands off; the
+// pull lifts the aircraft off near the rotation speed. The CitationJet's elevator moves in a
+// quarter of the Skyhawk's steps, and the angle between its lift-off and its climb takes four
+// holds: its pilot begins them kJetPullLeadKnots before the rotation speed.
+constexpr int kPullHolds[5] = {1, 1, 1, 1, 4};
+constexpr double kJetPullLeadKnots = 20.0;
+// A knot and more short of the 10 the README promises: the program's lift-off, read from its
+// places, comes about half a knot later than the probe's.
+constexpr double kLiftOffKnots = 8.8;
+constexpr double kGiveBackSeconds = 10.0;
+constexpr double kMostTakeOffPitch = 19.0;
 
 void ReportTakeOffTrim(int type) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
-    const int pull = kPullSteps * (flight::ElevatorStepForType(type) + 1);
+    const double pullFrom = pub.rotationKnots - (type == 4 ? kJetPullLeadKnots : 0.0);
+    const double bestRate =
+        pub.bestClimbKnots > 0.0 ? pub.bestClimbKnots : ClimbPeakKnots(type, 150.0);
     double bestMiss = 1e9;
     int bestTrim = 0;
     flight::KeyboardTakeOffResult bestResult;
-    for (int trim = -4000; trim <= 10000; trim += 50) {
-        const flight::KeyboardTakeOffResult r = flight::ProbeKeyboardTakeOff(
-            type, pub.testWeightKg, static_cast<std::int16_t>(trim), pull, pub.rotationKnots);
-        if (!r.liftedOff || r.climbKnots <= 0.0 ||
-            std::fabs(r.liftOffKnots - pub.rotationKnots) > kLiftOffKnots)
+    for (int trim = -4000; trim <= 10000; trim += 25) {
+        const flight::KeyboardTakeOffResult r =
+            flight::ProbeKeyboardTakeOff(type, pub.testWeightKg, static_cast<std::int16_t>(trim),
+                                         kPullHolds[type], pullFrom, kGiveBackSeconds);
+        if (!r.liftedOff || r.climbKnots <= 0.0 || r.liftOffKnots < pub.rotationKnots - 1.0 ||
+            r.liftOffKnots > pub.rotationKnots + kLiftOffKnots ||
+            r.highestPitch > kMostTakeOffPitch)
             continue;
-        const double miss =
-            pub.bestClimbKnots > 0.0 ? std::fabs(r.climbKnots - pub.bestClimbKnots) : -r.climbKnots;
+        const double miss = std::fabs(r.climbKnots - bestRate);
         if (miss < bestMiss) {
             bestMiss = miss;
             bestTrim = trim;
@@ -826,8 +1016,8 @@ void ReportTakeOffTrim(int type) {
     std::printf(
         "type %d take-off trim %d: lift-off %.1f KIAS (rotation %.0f), climb %.1f KIAS (best rate "
         "%.0f) at %.1f deg, nose at most %.1f deg, slowest after 50 ft %.1f KIAS\n",
-        type, bestTrim, bestResult.liftOffKnots, pub.rotationKnots, bestResult.climbKnots,
-        pub.bestClimbKnots, bestResult.climbPitch, bestResult.highestPitch, bestResult.lowestKnots);
+        type, bestTrim, bestResult.liftOffKnots, pub.rotationKnots, bestResult.climbKnots, bestRate,
+        bestResult.climbPitch, bestResult.highestPitch, bestResult.lowestKnots);
 }
 
 template <typename T>
@@ -878,13 +1068,15 @@ bool WriteTables(const char* path) {
     text += Row("std::int16_t", "kReferenceSpeedBaron",
                 flight::AircraftParametersForType(2).apReferenceSpeed);
     text +=
-        "\n// Efficiency by power {A, r0, n}: A / r^n above the ratio r0, A / r0^n below it.\n"
-        "inline constexpr double kPowerEfficiency[5][3] = {";
+        "\n// Efficiency by power {A, r0, n, k}: A / r^n above the ratio r0, A / r0^n (1 + k (1 - "
+        "(r / "
+        "r0)^2))\n// below it.\n"
+        "inline constexpr double kPowerEfficiency[5][4] = {";
     for (int t = 0; t < 5; ++t) {
-        char buf[96];
-        std::snprintf(buf, sizeof buf, "{%.9g, %.9g, %.9g}%s", kPowerEfficiencyShape[t][0],
+        char buf[128];
+        std::snprintf(buf, sizeof buf, "{%.9g, %.9g, %.9g, %.9g}%s", kPowerEfficiencyShape[t][0],
                       kPowerEfficiencyShape[t][1], kPowerEfficiencyShape[t][2],
-                      t < 4 ? ", " : "};\n");
+                      kPowerEfficiencyShape[t][3], t < 4 ? ", " : "};\n");
         text += buf;
     }
     text +=
@@ -1021,7 +1213,8 @@ int main(int argc, char** argv) {
                 results = FlyCruiseTable(type);
                 TuneEfficiency(type, results, 0.8);
                 TuneTopSpeed(type, 0.7);
-                if (!scaled) TuneClimb(type, 0.7);
+                if (!scaled && !kShapedClimb[type]) TuneClimb(type, 0.7);
+                TuneClimbPeak(type);
                 TuneTakeOff(type);
                 KeepThrustRisingByPower(type);
                 KeepThrustRisingAsSpeedFalls(type);
