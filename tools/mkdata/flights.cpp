@@ -82,15 +82,15 @@ constexpr DefaultFlight kFlights[] = {
 };
 
 // The elevator trim each type's ready-to-fly flight (and the first flight) is set to for the
-// take-off, found by flying the README's keyboard take-off (full power, the Down key held at the
-// handbook's rotation speed and let go; tools/fmfit --take-off-trim flies it headless): the
-// wheels leave the runway within 10 knots above the rotation speed, and the climb that follows
-// is as near the best-rate speed as that allows. The pull let go leaves one elevator for both, a
-// few knots apart, so the climb comes slower where the book's two speeds lie further apart: the
-// Baron's within 10 knots of it, the Skyhawk's 12 below (its trim keeps the handbook's 805-ft
-// ground roll), the King Air's 21, the Bonanza's 29. The nose stays under 20 degrees but for the
-// CitationJet's swing half a minute after the lift-off.
-constexpr std::int16_t kTakeOffTrim[5] = {2150, 2600, 3850, 4300, 3950};
+// take-off, found by flying the README's keyboard take-off (tools/fmfit --take-off-trim flies it
+// headless): full power; at the handbook's rotation speed the Down key held until it stops moving
+// the elevator (the CitationJet, whose steps are a quarter of the Skyhawk's, four such holds begun
+// at 80 knots); once climbing, about ten seconds after the lift-off, the Up key held as long (as
+// often) to give the pull back. The wheels leave the runway 5 to 10 knots above the rotation
+// speed, and on this trim, hands off, the aircraft climbs at its book's best-rate speed (the
+// Bonanza 8 knots below it: a trim nearer it lifts it off later; the jet at the peak of its climb
+// curve, its manual giving none), its nose under 20 degrees.
+constexpr std::int16_t kTakeOffTrim[5] = {2325, 2450, 4350, 3975, 2850};
 
 // The first flight and the ready-to-fly flights of the aircraft menu (not the lesson flight, which
 // keeps the trim its lessons set).
