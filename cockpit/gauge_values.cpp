@@ -265,22 +265,35 @@ double ManifoldFromPowerValue(double p) {
     return 12.0 + (p - 1000.0) / 110.0;
 }
 
+// A normally aspirated engine's power goes with (manifold pressure - kFrictionInches) x its speed
+// and with the charge the air's temperature packs (as the root of standard over actual): rated
+// power is 29.0 in at 2,700 rpm at sea level, and 75 % takes 24.5 in at 2,500 rpm (Baron 58
+// handbook, section 1, page 1-11), which puts the friction at 5.3 in. Full throttle gives the
+// air's pressure less half an inch, a closed one about 12 in.
+constexpr double kRatedInches = 29.0;
+constexpr double kFrictionInches = 5.3;
+constexpr double kRatedRpm = 2700.0;
+
 double ManifoldPressure(int engine) {
-    const double air = AirPressureInches(AltitudeFeet());
+    const double feet = AltitudeFeet();
+    const double air = AirPressureInches(feet);
     if (!Running(engine)) return air;
-    const std::int32_t t = engine == 0 ? State().fmThrot : State().fmThrotRight;
-    const double open = std::clamp(t / 32767.0, 0.0, 1.0);
-    return 12.0 + (std::max(air, 12.0) - 12.0) * open;
+    const double rpm = std::max<double>(State().fmEngineSpeed[engine == 0 ? 0 : 1], 600.0);
+    const double kelvin = 288.15 * std::max(1.0 - 6.8756e-6 * feet, 0.05);
+    const double inches = kFrictionInches + flight::EngineRatedPowerShare(engine) *
+                                                (kRatedInches - kFrictionInches) * kRatedRpm / rpm *
+                                                std::sqrt(kelvin / 288.15);
+    return std::clamp(inches, std::min(12.0, air), air - 0.5);
 }
 
 double PistonFuelFlowGallons(int engine) {
     if (!Running(engine)) return 0.0;
     const double power = static_cast<std::uint16_t>(State().fmEnginePower[engine]);
-    // The engine step burns power x 1536 / 65536 / 10 (1/256 kg) per slow step, 5460 slow steps an
-    // hour; a single engine burns twice that. Avgas weighs 2.72 kg a gallon.
+    // The engine step burns power x 1536 / 65536 / 10 (1/256 kg) twice per slow step for each
+    // engine (a single's from its selector's tank, a twin's from each of its two selectors'),
+    // 5460 slow steps an hour. Avgas weighs 2.72 kg a gallon.
     const double perStep = power * 1536.0 / 65536.0 * 0.1 / 256.0;
-    const int type = Type();
-    const double kgPerHour = perStep * 5460.0 * (type == 1 || type == 0 || type == 5 ? 2.0 : 1.0);
+    const double kgPerHour = perStep * 5460.0 * 2.0;
     return kgPerHour / 2.72;
 }
 
@@ -303,7 +316,9 @@ std::int32_t IdealMixtureLever() {
 double TurbineTorque(int type, int engine) {
     if (!Running(engine)) return 0.0;
     const double fraction = State().fmPowerFraction[engine] / 65536.0;
-    return fraction * (type == 4 ? 273.0 : 200.0);
+    // The jet's word is its fuel flow in kilograms an hour: a turbine burns its power word's
+    // worth, the power fraction's share of the engine constant.
+    return fraction * (type == 4 ? State().fmEngineConstant : 200.0);
 }
 
 double TurbineCelsius(int type, std::int32_t word) {

@@ -160,6 +160,21 @@ const AeroCoefficientRow& PeakLiftRow(int aircraftType) {
     return table[row];
 }
 
+double PeakLiftAlphaDegrees(int aircraftType, bool positive) {
+    const bool jet = aircraftType == 4;
+    const double offset = jet ? kJetAlphaOffset : 0.0;
+    if (positive) return PeakLiftRow(aircraftType).alpha + offset;
+    static int least[2] = {-1, -1};
+    int& row = least[jet ? 1 : 0];
+    const AeroCoefficientRow* table = AeroCoefficientTable(aircraftType);
+    if (row < 0) {
+        row = kAeroZeroRow;
+        for (int i = kAeroZeroRow; i >= 0 && table[i].alpha >= -30.0; --i)
+            if (table[i].cl < table[row].cl) row = i;
+    }
+    return table[row].alpha + offset;
+}
+
 double DegreesBeyondPeakLift() {
     const int type = FlightModelBaseType();
     return theAeroLookup.alphaDegrees - (type == 4 ? kJetAlphaOffset : 0.0) -

@@ -182,6 +182,7 @@ void ComputeAeroForces() {
     }
     double drag = static_cast<double>(core::ClampToInt32((induced + parasite) * kPoundsToKgf));
     drag += core::ClampToInt32(s.fmFlapDrag * q * 0.1);
+    if (!s.fmOTG) drag += FlightIdlePropellerDrag(q) * kPoundsToKgf;
     s.fmDrag = core::ClampToInt32(drag);
 
     // Gravity load from the bank, folded beyond 90 degrees.

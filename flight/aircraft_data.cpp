@@ -99,14 +99,17 @@ void RebuildAltitudeBands(AircraftParameters& ap) {
 
 // Efficiency by power: the ratio r is the indicated airspeed over the reference speed of the
 // power setting. Above r0 a propeller turns a steady power into a thrust that falls about as one
-// over the speed (A / r^n, n near 1); below it the thrust levels off at its static value. The
+// over the speed (A / r^n, n near 1); below it the thrust still rises as the speed falls, but
+// levelling off, to 1 + k times its value at r0 standing (1 + k (1 - (r / r0)^2)). The
 // reference speed by power then carries how much thrust each power word is worth: a full-rich
 // full throttle burns far more fuel for each unit of thrust than a leaned cruise setting.
-void RebuildPowerEfficiency(AircraftParameters& ap, const double (&shape)[3]) {
+void RebuildPowerEfficiency(AircraftParameters& ap, const double (&shape)[4]) {
     for (int i = 0; i < 17; ++i) {
-        const double r = std::max(i / 16.0, shape[1]);
-        ap.apEfficiency[i] =
-            static_cast<std::int32_t>(std::lround(shape[0] * std::pow(r, -shape[2]) * 65536.0));
+        const double r = i / 16.0;
+        const double below =
+            r < shape[1] ? 1.0 + shape[3] * (1.0 - (r / shape[1]) * (r / shape[1])) : 1.0;
+        ap.apEfficiency[i] = static_cast<std::int32_t>(
+            std::lround(shape[0] * std::pow(std::max(r, shape[1]), -shape[2]) * below * 65536.0));
     }
 }
 
@@ -153,7 +156,7 @@ void FillEfficiency(AircraftParameters& ap, const std::int32_t (&table)[17]) {
         ap.apEfficiency[i] = table[i];
 }
 
-void FillPowerEfficiency(AircraftParameters& ap, const double (&shape)[3],
+void FillPowerEfficiency(AircraftParameters& ap, const double (&shape)[4],
                          const std::int16_t (&referenceSpeed)[17]) {
     ap.apEfficiencyMode = EfficiencyMode::ByPower;
     for (int i = 0; i < 17; ++i)
@@ -274,6 +277,11 @@ AircraftParameters Build172() {
     ap.apIdlePower = 75;
     ap.apThrustFactor = 590;
     FillAltitudeBands(ap, 0.0, 0);
+    // Full throttle runs the mixture rich: the throttle curve takes the thrust its power word is
+    // worth there down to the handbook's top speed.
+    ap.apThrottleCurveOn = 1;
+    for (int i = 0; i < 17; ++i)
+        ap.apThrottleCurve[i] = kThrottleCurve172[i];
     ap.apFixedReferenceSpeed = 100;
     FillEfficiency(ap, kEfficiency172);
     ap.apDragScale = kDragScale[0];
@@ -454,7 +462,9 @@ AircraftParameters BuildCitationJet() {
     ap.apGroundEffectGain = 6553;
     ap.apMaxFlaps = 3;
     ap.apEngineCount = 2;
-    FillFlaps(ap, {0, 256, 512, 768}, {0, 5, 10, 15}, {0, 12, 28, 50});
+    // Landing flaps' drag: an idle approach slows it at about a knot and a half a second, and a
+    // pilot holding the height there meets the wing's stall at the manual's 82 KCAS.
+    FillFlaps(ap, {0, 256, 512, 768}, {0, 5, 10, 15}, {0, 12, 28, 32});
     ap.apFlapAlphaRate = 64;
     ap.apFlapLiftRate = 1;
     ap.apFlapDragRate = 4;

@@ -132,7 +132,7 @@ void RebuildAltitudeBands(AircraftParameters& ap);
 
 // Fills the efficiency table of a record whose efficiency goes by power from its shape
 // {A, r0, n}: A / r^n above the speed ratio r0, level below it.
-void RebuildPowerEfficiency(AircraftParameters& ap, const double (&shape)[3]);
+void RebuildPowerEfficiency(AircraftParameters& ap, const double (&shape)[4]);
 
 // Copies the type's record into the live block.
 void LoadAircraftParameters(int type);

@@ -37,6 +37,15 @@ std::int16_t Add16(std::int32_t a, std::int32_t b) {
     return core::ClampToInt16(static_cast<std::int64_t>(a) + b);
 }
 
+// The elevator position (the control word) whose term is `term`: the core takes 7/32 of it.
+std::int32_t ElevatorForTerm(std::int32_t term) {
+    return term * 32 / 7;
+}
+
+// The pitch hold moves the elevator at most 256 a slow step, and only within the travel the wing
+// answers (MostElevatorTerm): an autopilot that cannot hold its pitch (too little power for the
+// height) stalls the wing gently and mushes, instead of winding the elevator on to its stop and
+// zooming once the speed is back.
 void PitchHold() {
     FlightModelState& s = theFlightModelState;
     const std::int32_t error = static_cast<std::int16_t>(s.fmPitch) - s.fmApPitchTarget;
@@ -52,6 +61,11 @@ void PitchHold() {
     } else if (mag <= 192) {
         x /= 2;
     }
+    const std::int32_t highest = ElevatorForTerm(MostElevatorTerm(true));
+    const std::int32_t lowest = ElevatorForTerm(MostElevatorTerm(false));
+    // A move towards the travel's inside is always taken; one past its end only up to it.
+    if (x > 0 && s.fmElv + x > highest) x = std::max(0, highest - s.fmElv);
+    if (x < 0 && s.fmElv + x < lowest) x = std::min(0, lowest - s.fmElv);
     s.fmApElvTrim = Add16(s.fmApElvTrim, x);
     s.fmElv = Add16(s.fmElv, x);
 }

@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "core/numeric.h"
 #include "flight/aircraft_parameters.h"
@@ -96,6 +98,40 @@ std::optional<double> BookFuelFlow(const PublishedPerformance& pub, int percent,
     return below->fuelFlow + (above->fuelFlow - below->fuelFlow) * f;
 }
 
+// A piston's fuel flow (US gal/h) at its power word: ten times its kilograms an hour, gallons of
+// 6 lb.
+double GallonsPerHour(std::uint16_t power) {
+    return power / 10.0 * 2.20462 / 6.0;
+}
+
+// The share of its rated power a piston gives at its fuel flow, read off the type's cruise table
+// at the height (its rows name the power that burns each flow), straight on past the table's
+// highest and lowest powers, within 0 and 1. Nothing for a type whose table is not in gallons.
+std::optional<double> BookPowerShare(std::uint16_t power) {
+    const PublishedPerformance& pub = PublishedPerformanceForType(FlightModelBaseType());
+    if (!pub.fuelInGallons || power == 0) return std::nullopt;
+    const double feet = AltitudeMetres() / 0.3048;
+    std::vector<std::pair<double, double>> byFlow;  // gallons, percent
+    for (const CruisePoint& p : pub.cruise) {
+        bool seen = false;
+        for (const auto& f : byFlow)
+            seen = seen || f.second == p.powerPercent;
+        if (seen) continue;
+        if (const std::optional<double> flow = BookFuelFlow(pub, p.powerPercent, feet))
+            byFlow.emplace_back(*flow, p.powerPercent);
+    }
+    std::sort(byFlow.begin(), byFlow.end());
+    if (byFlow.size() < 2) return std::nullopt;
+    const double gallons = GallonsPerHour(power);
+    std::size_t i = 0;
+    while (i + 2 < byFlow.size() && gallons > byFlow[i + 1].first)
+        ++i;
+    const auto [f0, p0] = byFlow[i];
+    const auto [f1, p1] = byFlow[i + 1];
+    if (f1 <= f0) return std::nullopt;
+    return std::clamp((p0 + (p1 - p0) * (gallons - f0) / (f1 - f0)) / 100.0, 0.0, 1.0);
+}
+
 // The propeller speed a pilot sets on a governed propeller for the power the engine gives, as the
 // type's handbook sets it for its cruise powers: the power read from the fuel flow against the
 // cruise table at the height (its rows name the power that burns it), the speed blended between
@@ -104,8 +140,7 @@ std::optional<double> BookFuelFlow(const PublishedPerformance& pub, int percent,
 std::optional<double> HandbookRpm(std::uint16_t power) {
     const PublishedPerformance& pub = PublishedPerformanceForType(FlightModelBaseType());
     if (pub.cruiseRpm.empty() || !pub.fuelInGallons) return std::nullopt;
-    // A piston's power word is ten times its fuel flow in kg/h; the table's gallons weigh 6 lb.
-    const double gallonsPerHour = power / 10.0 * 2.20462 / 6.0;
+    const double gallonsPerHour = GallonsPerHour(power);
     const double feet = AltitudeMetres() / 0.3048;
     const CruiseRpm* lower = nullptr;
     const CruiseRpm* upper = nullptr;
@@ -227,6 +262,16 @@ std::uint16_t ComputeEnginePower(std::int16_t throttle, int engineBit, std::uint
         PublishTanks();
     }
     return static_cast<std::uint16_t>(p);
+}
+
+double EngineRatedPowerShare(int engine) {
+    const FlightModelState& s = theFlightModelState;
+    if (engine < 0 || engine > 1 || (s.fmEngines & (engine == 0 ? 1 : 2)) == 0) return 0.0;
+    const std::uint16_t power = static_cast<std::uint16_t>(s.fmEnginePower[engine]);
+    if (const std::optional<double> share = BookPowerShare(power)) return *share;
+    const AircraftParameters& ap = theAircraftParameters;
+    const double full = ap.apMaxPower / 2.0 + ap.apIdlePower;
+    return full > 0.0 ? std::clamp(power / full, 0.0, 1.0) : 0.0;
 }
 
 EngineSpeedResult EngineSpeed(std::uint16_t power) {
@@ -419,7 +464,61 @@ std::int64_t ThrottleOfPower(std::int64_t power) {
     if (ap.apMaxPower <= 0) return 0;
     return std::clamp<std::int64_t>(((power - ap.apIdlePower) << 16) / ap.apMaxPower, 0, 32767);
 }
+
+// A closed throttle's propeller (or fan) pulls the aircraft along at a walking pace but stops
+// pulling as the air meets it faster: its idling blades windmill. The idle power's share of the
+// thrust fades out by kIdleThrustFadeKnots (indicated), as the square of how far the throttle is
+// closed within the first kIdleThrustThrottle of its travel (every cruise power opens it further);
+// more throttle is never less thrust.
+constexpr double kIdleThrustFadeKnots = 30.0;
+constexpr double kIdleThrustThrottle = 0.1;
+// A fan keeps part of its idle thrust in flight, short of the ram drag of the air it swallows: it
+// loses this share of it.
+constexpr double kFanIdleThrustLost = 0.45;
+constexpr double kFanRamLossPerKnot = 0.004;
+constexpr double kFanMostIdleThrustLost = 0.8;
+
+std::int64_t IdleThrustFade(std::int64_t power, std::int32_t throttleWord) {
+    const AircraftParameters& ap = theAircraftParameters;
+    const double knots = AirspeedWordKnots(theFlightModelState.fmIAS);
+    // The ram drag of the air the fan swallows grows on with the speed: past kIdleThrustFadeKnots
+    // its loss rises by kFanRamLossPerKnot a knot, to at most kFanMostIdleThrustLost.
+    const double most =
+        ap.apModelCode == 1
+            ? std::min(kFanMostIdleThrustLost,
+                       kFanIdleThrustLost +
+                           kFanRamLossPerKnot * std::max(0.0, knots - kIdleThrustFadeKnots))
+            : 1.0;
+    const double fade = most * std::clamp(knots / kIdleThrustFadeKnots, 0.0, 1.0);
+    const double open = std::clamp(throttleWord / 32767.0 / kIdleThrustThrottle, 0.0, 1.0);
+    const double closed = (1.0 - open) * (1.0 - open);
+    const double idle = std::min<double>(ap.apIdlePower, static_cast<double>(power));
+    return std::llround(idle * fade * closed);
+}
+
 }  // namespace
+
+// A turboprop's propellers at flight idle turn the air's push on their flat blades into drag, not
+// thrust: the King Air glides far steeper with its power levers closed than its airframe alone
+// would make it. kFlightIdleDragArea (square feet of both propellers' drag at the dynamic
+// pressure) takes about 200 kgf off at 160 KIAS, the slope of an idle descent of about 1,600 feet a
+// minute there. It fades in over the first kIdleThrustThrottle of each power lever's travel, as
+// the closed throttle's idle thrust fades out.
+constexpr double kFlightIdleDragArea = 5.0;
+
+double FlightIdlePropellerDrag(double dynamicPressurePsf) {
+    const FlightModelState& s = theFlightModelState;
+    const AircraftParameters& ap = theAircraftParameters;
+    if (ap.apModelCode != 4 || dynamicPressurePsf <= 0.0) return 0.0;
+    double drag = 0.0;
+    const std::int16_t levers[2] = {s.fmThrot, s.fmThrotRight};
+    for (int i = 0; i < 2; ++i) {
+        if ((s.fmEngines & (1 << i)) == 0) continue;
+        const double open = std::clamp(levers[i] / 32767.0 / kIdleThrustThrottle, 0.0, 1.0);
+        drag += 0.5 * kFlightIdleDragArea * dynamicPressurePsf * (1.0 - open) * (1.0 - open);
+    }
+    return drag;
+}
 
 void EngineThrust() {
     FlightModelState& s = theFlightModelState;
@@ -427,13 +526,17 @@ void EngineThrust() {
     const int engines = ap.apEngineCount == 2 ? 2 : 1;
     std::int64_t thrust = 0;
     for (int i = 0; i < engines; ++i) {
-        const std::int64_t p = theThrottlePower[i] > 0 ? theThrottlePower[i]
-                                                      : static_cast<std::uint16_t>(s.fmEnginePower[i]);
-        const std::int64_t f =
-            ap.apThrottleCurveOn
-                ? Interpolate16(ap.apThrottleCurve,
-                                ThrottlePosition(static_cast<std::int32_t>(ThrottleOfPower(p))))
-                : 32767;
+        const std::int64_t engaged = theThrottlePower[i] > 0
+                                         ? theThrottlePower[i]
+                                         : static_cast<std::uint16_t>(s.fmEnginePower[i]);
+        const std::int64_t p =
+            engaged - IdleThrustFade(engaged, i == 0 ? s.fmThrot : s.fmThrotRight);
+        // The curve goes by the throttle of the power: where the height's limit or an idle floor
+        // holds the power, it holds the thrust.
+        const std::int32_t curveAt = static_cast<std::int32_t>(ThrottleOfPower(engaged));
+        const std::int64_t f = ap.apThrottleCurveOn
+                                   ? Interpolate16(ap.apThrottleCurve, ThrottlePosition(curveAt))
+                                   : 32767;
         thrust += ((p * (ap.apDoubleThrust ? 2 : 1) + ((p * ap.apThrustFactor) >> 16)) * f) >> 15;
     }
     if (ap.apLapseOn)

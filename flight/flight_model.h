@@ -45,6 +45,10 @@ struct FlightStepState {
     // has dropped the nose below where the elevator holds it.
     std::uint8_t stallBreak = 0;
     std::int32_t breakPitch = 0;
+    std::int32_t stepsPastPeak = 0;  // steps the wing has stayed past the angle of greatest lift
+    // Set when a flight is read: its first step works out the air data, weight, thrust and
+    // elevator's angle of attack the read leaves unset before its forces.
+    std::uint8_t firstStepAfterRead = 0;
 };
 extern FlightStepState theFlightStep;
 inline std::int32_t& theFlightFreezeFrames = theFlightStep.freezeFrames;
@@ -61,8 +65,18 @@ void ApplyTurbulence();
 // ---- integration core ------------------------------------------------------------------
 
 void IntegrateMotion();
+// The elevator's share of the wing's angle of attack (binary angle, `fmElvAlpha`): its lagged
+// position's term, what the controls keep of it at low speed, within the travel the wing answers
+// (MostElevatorTerm), reversed inverted.
+[[nodiscard]] std::int32_t ElevatorAlphaTerm();
+// The largest elevator term (binary angle, nose up or nose down) the wing answers: the lookup's
+// angle of attack a little past its greatest lift either way.
+[[nodiscard]] std::int32_t MostElevatorTerm(bool noseUp);
 void SettleOnGround();
 void StepFlightModelCore();
+// The IAS factor and full-control speed at the height, and the weight and mass (part of the slow
+// core step).
+void UpdateAltitudeFactorsAndWeight();
 
 // ---- forces and air data ---------------------------------------------------------------
 
@@ -110,7 +124,14 @@ struct EngineSpeedResult {
     std::uint16_t powerFraction;
 };
 EngineSpeedResult EngineSpeed(std::uint16_t power);
+// The share (0..1) of its rated power an engine (0 left or only, 1 right) gives now: for the
+// pistons read off the type's cruise table by the fuel it burns at the height, for the others its
+// power word over its full power; 0 while it does not run.
+[[nodiscard]] double EngineRatedPowerShare(int engine);
 void EngineThrust();
+// The drag (pounds) of a turboprop's propellers at flight idle at the dynamic pressure (pounds per
+// square foot); 0 for the other types and for open power levers.
+[[nodiscard]] double FlightIdlePropellerDrag(double dynamicPressurePsf);
 
 // ---- autopilot -------------------------------------------------------------------------
 

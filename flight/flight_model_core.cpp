@@ -106,32 +106,88 @@ std::int64_t BackwardRollForce(std::int64_t applied, std::int64_t resistance, st
     return std::clamp(F, -weight, weight);
 }
 
-// The jet's wing past the angle of its greatest lift loses little lift at once (its table falls
-// gently there), so the path bends down slowly and the nose, following the lagged path, fell a
-// degree a second: a straight wing's pitch breaks instead. While the break lasts the elevator's
-// nose-up term `d` is taken away at kBreakRate a step (the nose falls up to about 10 degrees a
-// second, whatever the elevator holds); once the wing's angle has come down
-// kBreakRecoveryDegrees below the peak the term comes back at the same rate, and a pilot still
-// pulling stalls the wing again. Returns how much of `d` the break takes away.
+// Past the angle of its greatest lift the wing's moment breaks the pitch: the elevator, which the
+// wing's angle no longer obeys, holds the nose up no longer, and the path, which bends down only
+// as fast as the lift is lost, would let the nose follow slowly (a degree a second on the jet,
+// whose table falls gently there). While the break lasts the elevator's nose-up term `d` is taken
+// away at kBreakRate a step (the nose falls up to about 10 degrees a second, whatever the elevator
+// holds); once the wing's angle has come down kBreakRecoveryDegrees below the peak the term comes
+// back at the same rate, and a pilot still pulling stalls the wing again. The wing breaks once it
+// has stayed past the peak for kBreakDelaySteps (a sixth of a second): a moment past it,
+// as a quick pull or a pilot's hands working the elevator take it, carries its lift on (the flow
+// takes that long to let go). Returns how much of `d` the break takes away.
 constexpr std::int32_t kBreakRate = 100;      // binary angle a step
-constexpr double kBreakRecoveryDegrees = 3.0;
+constexpr double kBreakRecoveryDegrees = 5.0;
+constexpr int kBreakDelaySteps = 3;
 
 std::int32_t StallBreakPitch(const FlightModelState& s, bool onGround, std::int32_t d) {
     FlightStepState& st = theFlightStep;
-    if (theAircraftParameters.apModelCode != 1 || onGround || s.fmInvert || s.fmHVel <= 0) {
+    if (onGround || s.fmInvert || s.fmHVel <= 0) {
         st.stallBreak = 0;
         st.breakPitch = 0;
+        st.stepsPastPeak = 0;
         return 0;
     }
     const double beyond = DegreesBeyondPeakLift();
-    if (beyond > 0.0) st.stallBreak = 1;
+    st.stepsPastPeak = beyond > 0.0 ? std::min(st.stepsPastPeak + 1, kBreakDelaySteps) : 0;
+    if (st.stepsPastPeak >= kBreakDelaySteps) st.stallBreak = 1;
     if (beyond < -kBreakRecoveryDegrees) st.stallBreak = 0;
     const std::int32_t target = st.stallBreak && d > 0 ? d : 0;
     st.breakPitch = Approach(st.breakPitch, target, kBreakRate);
     return std::min(st.breakPitch, std::max(d, 0));
 }
 
+// The elevator moves the wing's angle of attack (the lookup adds the elevator term and the
+// attitude's share of it, 1 + 0.711 times the term) only so far: a wing held fully back sits a
+// little past the angle of its greatest lift, never tens of degrees past it, so it mushes with a
+// high sink and takes its lift back as the speed builds. The same holds pushing, past the
+// table's negative peak. Binary angle of the elevator term at the limits.
+constexpr double kElevatorPastPeakDegrees = 1.0;
+constexpr double kElevatorAlphaGain = 1.0 + 0x5B00 / 32768.0;
+
+std::int32_t ElevatorTermLimit(bool noseUp) {
+    const double alpha = PeakLiftAlphaDegrees(FlightModelBaseType(), noseUp) +
+                         (noseUp ? 1.0 : -1.0) * kElevatorPastPeakDegrees;
+    return static_cast<std::int32_t>(alpha / kElevatorAlphaGain * 65536.0 / 360.0);
+}
+
+// Past the angle of its greatest lift the wing's own moment turns the nose down into the path
+// it flies: the attitude follows the path several times faster than the accelerations alone
+// would take it (half the gap a step), so the angle of attack comes back to what the elevator
+// holds instead of growing as the path falls away, and the nose drops with the break.
+constexpr std::int64_t kStalledPathLagGain = 16384;
+
+bool WingStalled(const FlightModelState& s) {
+    if (s.fmOTG || s.fmInvert || s.fmHVel <= 0) return false;
+    const int type = FlightModelBaseType();
+    const double alpha = theAeroLookup.alphaDegrees;
+    return alpha > PeakLiftAlphaDegrees(type, true) || alpha < PeakLiftAlphaDegrees(type, false);
+}
+
+// The share (Q15) of their authority the controls keep below the full-control speed.
+std::int32_t LowSpeedAuthority(const FlightModelState& s) {
+    const AircraftParameters& ap = theAircraftParameters;
+    if ((s.fmTAVel >> 16) < ap.apMinControlSpeed) return 0;
+    return SpeedFactor(static_cast<std::int64_t>(s.fmTAVel) -
+                           (static_cast<std::int64_t>(ap.apMinControlSpeed) << 16),
+                       s.fmFullControlSpeed - ap.apMinControlSpeed);
+}
+
 }  // namespace
+
+std::int32_t ElevatorAlphaTerm() {
+    const FlightModelState& s = theFlightModelState;
+    const std::int32_t c = s.fmElvCur >> 2;
+    std::int32_t e = c - (c >> 3);
+    if ((s.fmTAVel >> 16) < s.fmFullControlSpeed) e = MulQ15(e, LowSpeedAuthority(s));
+    // The wing's angle of attack the elevator may hold.
+    e = std::clamp(e, ElevatorTermLimit(false), ElevatorTermLimit(true));
+    return s.fmInvert ? -e : e;
+}
+
+std::int32_t MostElevatorTerm(bool noseUp) {
+    return ElevatorTermLimit(noseUp);
+}
 
 void LoadAircraftParameters(int type) {
     theFlightModelType = (type >= 0 && type <= 5) ? type : 0;
@@ -181,8 +237,6 @@ void IntegrateMotion() {
     }
 
     // 2. Control terms.
-    const std::int32_t c = s.fmElvCur >> 2;
-    std::int32_t e = c - (c >> 3);
     // Every step is 1/18 s of simulated time at any time acceleration (the clock hands out the
     // steps faster), so nothing of the step depends on the speed-up.
     s.fmRudEff = s.fmRud;
@@ -199,13 +253,7 @@ void IntegrateMotion() {
     // 3. Low-speed control authority.
     const std::int32_t T = s.fmTAVel >> 16;
     if (T < s.fmFullControlSpeed) {
-        std::int32_t f = 0;
-        if (T >= ap.apMinControlSpeed) {
-            f = SpeedFactor(static_cast<std::int64_t>(s.fmTAVel) -
-                                (static_cast<std::int64_t>(ap.apMinControlSpeed) << 16),
-                            s.fmFullControlSpeed - ap.apMinControlSpeed);
-        }
-        e = MulQ15(e, f);
+        const std::int32_t f = LowSpeedAuthority(s);
         s.fmAilEff = To16(MulQ15(s.fmAilEff, f));
         if (T < ap.apRudderFullSpeed) {
             s.fmRudEff = To16(MulQ15(s.fmRudEff, SpeedFactor(s.fmTAVel, ap.apRudderFullSpeed)));
@@ -215,10 +263,8 @@ void IntegrateMotion() {
     }
 
     // 4. Inverted flight reverses pitch and yaw controls.
-    if (s.fmInvert) {
-        e = -e;
-        s.fmRudEff = To16(-static_cast<std::int32_t>(s.fmRudEff));
-    }
+    const std::int32_t e = ElevatorAlphaTerm();
+    if (s.fmInvert) s.fmRudEff = To16(-static_cast<std::int32_t>(s.fmRudEff));
 
     // 5. Angle of attack, and the stall warning of the twins' model codes.
     s.fmAlpha = theAeroLookup.alphaWord;
@@ -424,6 +470,7 @@ void IntegrateMotion() {
         if (ap.apModelCode == 1) shift = 6;
         if (ap.apModelCode == 2 || ap.apModelCode == 5) shift = 4;
         g >>= shift;
+        if (WingStalled(s)) g = std::max<std::int64_t>(g, kStalledPathLagGain);
         const std::int32_t diff = static_cast<std::int32_t>(s.fmWndANG) - s.fmAllowWA;
         s.fmAllowWA = To16(s.fmAllowWA +
                            PathLagStep(diff, static_cast<std::int32_t>(g), st.pathLagRemainder));
@@ -530,11 +577,9 @@ std::uint16_t AltitudePosition(std::int64_t metres) {
 
 }  // namespace
 
-void StepFlightModelCore() {
+void UpdateAltitudeFactorsAndWeight() {
     FlightModelState& s = theFlightModelState;
     const AircraftParameters& ap = theAircraftParameters;
-    EngineThrust();
-
     const std::int64_t metres =
         (s.fmPosY >> 8) + TerrainDatumMetres() + static_cast<std::int64_t>(s.fmDensityAltOffset);
     const std::uint16_t pos = AltitudePosition(metres);
@@ -543,6 +588,20 @@ void StepFlightModelCore() {
         To16((static_cast<std::int64_t>(Interpolate16Wide(ap.apControlSpeed, pos)) *
               (ap.apFullControlScale / 2)) >>
              15);
+    // Without an empty weight there is no aircraft to weigh; the weight and mass stay.
+    if (ap.apEmptyWeight != 0) {
+        const std::int64_t fuel =
+            (static_cast<std::int64_t>(s.fmFuel1) + s.fmFuel2 + s.fmFuel3) / 256;
+        s.fmWeight = Saturate32(ap.apEmptyWeight + static_cast<std::int64_t>(s.fmPLoad) + fuel);
+        s.fmMass = Saturate32((static_cast<std::int64_t>(s.fmWeight) * 3344) / 32768);
+    }
+}
+
+void StepFlightModelCore() {
+    FlightModelState& s = theFlightModelState;
+    const AircraftParameters& ap = theAircraftParameters;
+    EngineThrust();
+    UpdateAltitudeFactorsAndWeight();
 
     int notch = s.fmFlaps;
     if (notch < 0) notch = 0;
@@ -555,14 +614,6 @@ void StepFlightModelCore() {
     const std::int32_t bank = static_cast<std::int16_t>(s.fmBank);
     if (bank != 0) {
         s.fmBank = static_cast<std::uint16_t>(Approach(bank, 0, 8));
-    }
-
-    // Without an empty weight there is no aircraft to weigh; the weight and mass stay.
-    if (ap.apEmptyWeight != 0) {
-        const std::int64_t fuel =
-            (static_cast<std::int64_t>(s.fmFuel1) + s.fmFuel2 + s.fmFuel3) / 256;
-        s.fmWeight = Saturate32(ap.apEmptyWeight + static_cast<std::int64_t>(s.fmPLoad) + fuel);
-        s.fmMass = Saturate32((static_cast<std::int64_t>(s.fmWeight) * 3344) / 32768);
     }
     RunAutopilot();
 }

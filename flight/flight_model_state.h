@@ -154,6 +154,9 @@ const AeroCoefficientRow* AeroCoefficientTable(int aircraftType);
 // the angle of attack of the last lookup, as the table reads it, lies beyond that row's angle.
 [[nodiscard]] const AeroCoefficientRow& PeakLiftRow(int aircraftType);
 [[nodiscard]] double DegreesBeyondPeakLift();
+// The angle of attack (degrees, as the lookup's sum reads it) of the type's greatest lift, or of
+// its greatest negative lift when `positive` is false.
+[[nodiscard]] double PeakLiftAlphaDegrees(int aircraftType, bool positive);
 
 void LookupAeroCoefficients();
 

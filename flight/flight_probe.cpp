@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/numeric.h"
+#include "flight/aircraft.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/airspeed.h"
 #include "flight/fixed_point.h"
@@ -74,6 +75,17 @@ void SetSpeed(double knots) {
     const std::uint64_t tav = static_cast<std::uint32_t>(v);
     s.fmTASq = static_cast<std::int32_t>((tav * tav) >> 32);
     SettleIndicatedAirspeed();
+}
+
+// On its wheels on a sea-level runway, level, wherever it was placed along it.
+void StandOnRunway() {
+    FlightModelState& s = theFlightModelState;
+    s.fmPosY = theAircraftParameters.apGearHeight;
+    s.fmOTG = 1;
+    s.fmPitch = 0;
+    s.fmVVel = 0;
+    s.fmWndANG = 0;
+    s.fmAllowWA = 0;
 }
 
 // Lift minus weight at the angle-of-attack word, level and wings level.
@@ -180,6 +192,12 @@ void ProbePlaceInFlight(double altitudeFeet, double trueAirspeedKnots, std::uint
     s.fmEngines = theAircraftParameters.apEngineCount == 2 ? 3 : 1;
     theEngineStarted = 1;
     theEngineRunning = 1;
+    // The flaps' words as the slow core step leaves them once they have moved to the notch.
+    const AircraftParameters& ap = theAircraftParameters;
+    const int notch = std::clamp<int>(s.fmFlaps, 0, std::min<int>(ap.apMaxFlaps, 4));
+    s.fmFlapAlpha = ap.apFlapAlpha[notch];
+    s.fmFlapLift = ap.apFlapLift[notch];
+    s.fmFlapDrag = ap.apFlapDrag[notch];
     SetSpeed(trueAirspeedKnots);
     SettleWeight();
     const int alpha = TrimAlphaWord();
@@ -355,10 +373,8 @@ double ProbeGroundRun(int type, double weightKg, double knots) {
     ProbeSelectAircraft(type);
     ProbeSetWeight(weightKg);
     ProbePlaceInFlight(0.0, 0.0);
+    StandOnRunway();
     FlightModelState& s = theFlightModelState;
-    s.fmPosY = theAircraftParameters.apGearHeight;
-    s.fmOTG = 1;
-    s.fmPitch = 0;
     s.fmElv = 0;
     s.fmElvCur = 0;
     s.fmElvAlpha = 0;
@@ -376,6 +392,176 @@ double ProbeGroundRun(int type, double weightKg, double knots) {
             return std::hypot(s.fmPosX / 256.0 - x0, s.fmPosZ / 256.0 - z0) / kMetresPerFoot;
     }
     return -1.0;
+}
+
+namespace {
+
+constexpr double kDegreesPerUnit = 360.0 / 65536.0;
+
+double PitchUpDegrees() {
+    return -static_cast<std::int16_t>(theFlightModelState.fmPitch) * kDegreesPerUnit;
+}
+
+// The true airspeed (knots) that reads `knots` on the airspeed indicator at the altitude, in the
+// model's atmosphere.
+double TrueForIndicated(double knots, double feet) {
+    return knots / std::sqrt(AirDensityAt(feet) / AirDensityAt(0.0));
+}
+
+// Level at the altitude and indicated airspeed, trimmed, the engines running at the throttle and
+// the mixture (or the King Air's condition levers) as the handbooks' figures fly them.
+void StartLevel(int type, double weightKg, double feet, double knots, std::int16_t throttle) {
+    ProbeSelectAircraft(type);
+    ProbeSetWeight(weightKg);
+    ProbePlaceInFlight(feet, TrueForIndicated(knots, feet));
+    FlightModelState& s = theFlightModelState;
+    s.fmThrot = throttle;
+    s.fmThrotRight = throttle;
+    theLeftMixtureLever = theAircraftParameters.apModelCode == 4 ? 15 : 31;
+    theRightConditionLever = theLeftMixtureLever;
+    SettleEngines();
+}
+
+}  // namespace
+
+ElevatorStallResult ProbeElevatorStall(int type, double weightKg, double feet, double knots,
+                                       int pull, double holdSeconds, double releaseSeconds) {
+    StartLevel(type, weightKg, feet, knots, 0);
+    FlightModelState& s = theFlightModelState;
+    const std::int16_t trim = s.fmElv;
+    ElevatorStallResult r;
+    r.lowestPitch = r.highestPitch = PitchUpDegrees();
+    r.slowestKnots = r.fastestKnots = IndicatedAirspeedKnots();
+    double lowest = AltitudeFeet();
+    const int perSecond = static_cast<int>(1.0 / kStepSeconds + 0.5);
+    const int held = static_cast<int>(holdSeconds * perSecond);
+    for (int i = 0; i < held && !theCrashed; ++i) {
+        if (i % (3 * perSecond) == 0 && i / (3 * perSecond) < 6)
+            s.fmElv = core::ClampToInt16(s.fmElv + pull / 6);
+        UpdateFlight();
+        r.lowestPitch = std::min(r.lowestPitch, PitchUpDegrees());
+        r.highestPitch = std::max(r.highestPitch, PitchUpDegrees());
+        r.slowestKnots = std::min(r.slowestKnots, IndicatedAirspeedKnots());
+        r.fastestKnots = std::max(r.fastestKnots, IndicatedAirspeedKnots());
+        lowest = std::min(lowest, AltitudeFeet());
+    }
+    r.heightLostFeet = feet - lowest;
+    // The recovery: the elevator let go to its trim and full power.
+    s.fmElv = trim;
+    s.fmThrot = 32767;
+    s.fmThrotRight = 32767;
+    const double released = AltitudeFeet();
+    lowest = released;
+    bool climbing = false;
+    for (int i = 0; i < static_cast<int>(releaseSeconds * perSecond) && !theCrashed; ++i) {
+        UpdateFlight();
+        // The loss ends where the aircraft climbs again.
+        climbing = climbing || (theFlightModelState.fmVVel > 0 && AltitudeFeet() > lowest + 20.0);
+        if (!climbing) lowest = std::min(lowest, AltitudeFeet());
+        r.fastestAfterKnots = std::max(r.fastestAfterKnots, IndicatedAirspeedKnots());
+    }
+    r.recoveryLossFeet = released - lowest;
+    r.crashed = theCrashed != 0;
+    return r;
+}
+
+IdleHoldResult ProbeIdleAltitudeHold(int type, double weightKg, double feet, double knots,
+                                     double seconds) {
+    StartLevel(type, weightKg, feet, knots, 0);
+    ProbeEngageAltitudeHold();
+    IdleHoldResult r;
+    r.lowestPitch = r.highestPitch = PitchUpDegrees();
+    r.slowestKnots = r.fastestKnots = IndicatedAirspeedKnots();
+    r.lowestFeet = AltitudeFeet();
+    const int steps = static_cast<int>(seconds / kStepSeconds);
+    for (int i = 0; i < steps && !theCrashed; ++i) {
+        UpdateFlight();
+        r.lowestPitch = std::min(r.lowestPitch, PitchUpDegrees());
+        r.highestPitch = std::max(r.highestPitch, PitchUpDegrees());
+        r.slowestKnots = std::min(r.slowestKnots, IndicatedAirspeedKnots());
+        r.fastestKnots = std::max(r.fastestKnots, IndicatedAirspeedKnots());
+        r.lowestFeet = std::min(r.lowestFeet, AltitudeFeet());
+    }
+    r.crashed = theCrashed != 0;
+    return r;
+}
+
+double ProbeLevelSpeedAtThrottle(int type, double weightKg, double feet, std::int16_t throttle,
+                                 double startKnots) {
+    StartLevel(type, weightKg, feet, startKnots, throttle);
+    ProbeEngageAltitudeHold();
+    ProbeRunSeconds(240.0);
+    const int steps = static_cast<int>(60.0 / kStepSeconds);
+    double tas = 0.0;
+    for (int i = 0; i < steps; ++i) {
+        UpdateFlight();
+        tas += theFlightModelState.fmTAVel / 65536.0 / kMetresPerSecondPerKnot;
+    }
+    return tas / steps;
+}
+
+double ProbeIdleRoll(int type, double weightKg, double knots, double seconds) {
+    StartLevel(type, weightKg, 0.0, knots, 0);
+    StandOnRunway();
+    ProbeRunSeconds(seconds);
+    return IndicatedAirspeedKnots();
+}
+
+KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16_t trim, int holds,
+                                           double pullFromKnots, double giveBackSeconds) {
+    StartLevel(type, weightKg, 0.0, 0.0, 32767);
+    StandOnRunway();
+    FlightModelState& s = theFlightModelState;
+    s.fmGear = 1;
+    s.fmElv = trim;
+    s.fmElvCur = trim;
+    s.fmElvAlpha = 0;
+    KeyboardTakeOffResult r;
+    const int perSecond = static_cast<int>(1.0 / kStepSeconds + 0.5);
+    // The keys: a hold moves the elevator kKeyHoldSteps of its steps (Down one more than its step
+    // each, Up its step) over kKeyHoldSeconds.
+    const int step = ElevatorStepForType(type);
+    const int ramp = static_cast<int>(holds * kKeyHoldSeconds * perSecond);
+    const std::int64_t pull = static_cast<std::int64_t>(holds) * kKeyHoldSteps * (step + 1);
+    const std::int64_t back = static_cast<std::int64_t>(holds) * kKeyHoldSteps * step;
+    const int giveBack = static_cast<int>(giveBackSeconds * perSecond);
+    int pulled = -1;
+    int off = -1;
+    double knots = 0, pitch = 0;
+    int counted = 0;
+    const double field = AltitudeFeet();
+    for (int i = 0; i < 240 * perSecond && !theCrashed; ++i) {
+        if (pulled < 0 && IndicatedAirspeedKnots() >= pullFromKnots) pulled = i;
+        if (pulled >= 0 && i - pulled < ramp)
+            s.fmElv = core::ClampToInt16(trim + pull * (i - pulled + 1) / ramp);
+        // Once climbing, the pull given back as it was made.
+        const int since = off < 0 || giveBackSeconds < 0 ? -1 : i - off - giveBack;
+        if (since >= 0 && since < ramp)
+            s.fmElv = core::ClampToInt16(trim + pull - back * (since + 1) / ramp);
+        UpdateFlight();
+        if (off < 0 && s.fmOTG == 0 && AltitudeFeet() > field + 0.1) {
+            off = i;
+            r.liftedOff = true;
+            r.liftOffKnots = IndicatedAirspeedKnots();
+            r.lowestKnots = 1e9;
+        }
+        if (off < 0) continue;
+        const double t = static_cast<double>(i - off) / perSecond;
+        if (t > 60.0 + kTakeOffSettleFrom) break;
+        if (t <= 60.0) r.highestPitch = std::max(r.highestPitch, PitchUpDegrees());
+        if (AltitudeFeet() > field + 50.0)
+            r.lowestKnots = std::min(r.lowestKnots, IndicatedAirspeedKnots());
+        if (t >= kTakeOffSettleFrom && t < kTakeOffSettleFrom + 30.0) {
+            knots += IndicatedAirspeedKnots();
+            pitch += PitchUpDegrees();
+            ++counted;
+        }
+    }
+    if (counted > 0) {
+        r.climbKnots = knots / counted;
+        r.climbPitch = pitch / counted;
+    }
+    return r;
 }
 
 double ProbeServiceCeiling(int type, double weightKg) {

@@ -59,6 +59,64 @@ double ProbeFlownClimb(int type, double weightKg, double knots);
 // two minutes.
 double ProbeGroundRun(int type, double weightKg, double knots);
 
+// The stall a pilot flies with the keys: level at the altitude and indicated airspeed, throttles
+// closed, the elevator pulled `pull` past its trim in six equal steps three seconds apart and held
+// for `holdSeconds` from the first step; then the recovery, the elevator let go back to its trim
+// and full power, for `releaseSeconds`.
+struct ElevatorStallResult {
+    double lowestPitch = 0, highestPitch = 0;   // degrees nose up while held
+    double slowestKnots = 0, fastestKnots = 0;  // indicated, while held
+    double heightLostFeet = 0;                  // from the start to the lowest point while held
+    double recoveryLossFeet = 0;   // from the release to the lowest point before it climbs again
+    double fastestAfterKnots = 0;  // indicated, after the release
+    bool crashed = false;
+};
+ElevatorStallResult ProbeElevatorStall(int type, double weightKg, double feet, double knots,
+                                       int pull, double holdSeconds, double releaseSeconds);
+
+// The altitude hold left on with the throttles closed, from level flight at the altitude and
+// indicated airspeed: the fastest indicated airspeed, the lowest height and the attitudes flown.
+struct IdleHoldResult {
+    double fastestKnots = 0, slowestKnots = 0;
+    double lowestFeet = 0;
+    double lowestPitch = 0, highestPitch = 0;
+    bool crashed = false;
+};
+IdleHoldResult ProbeIdleAltitudeHold(int type, double weightKg, double feet, double knots,
+                                     double seconds);
+
+// Level flight on the altitude hold at a throttle word (both engines): the true airspeed (knots)
+// it settles at.
+double ProbeLevelSpeedAtThrottle(int type, double weightKg, double feet, std::int16_t throttle,
+                                 double startKnots);
+
+// Rolling on a sea-level runway from `knots` (indicated) with the throttles closed, no brakes and
+// the elevator at its trim for level flight at that speed: the indicated airspeed after `seconds`.
+double ProbeIdleRoll(int type, double weightKg, double knots, double seconds);
+
+// The keyboard take-off from a sea-level runway: full power from brake release with the elevator
+// trimmed to `trim`; from `pullFromKnots` (indicated) the pilot holds the Down key `holds` times,
+// the elevator staying where the pull leaves it, and `giveBackSeconds` after the lift-off (never
+// when negative) holds the Up key as often to give the pull back. The lift-off speed, the speed
+// and nose of the climb that follows (means over `settleFrom` to `settleFrom` + 30 s after the
+// lift-off) and the highest nose in the minute after it.
+struct KeyboardTakeOffResult {
+    bool liftedOff = false;
+    double liftOffKnots = 0;
+    double climbKnots = 0;
+    double climbPitch = 0;
+    double highestPitch = 0;
+    double lowestKnots = 0;  // after 50 ft
+};
+inline constexpr double kTakeOffSettleFrom = 30.0;
+// One hold of an elevator key: the press and the keyboard's repeats (after half a second, thirty
+// a second) move the elevator kKeyHoldSteps of its steps in about 1.3 s, and the hand lets go and
+// presses again.
+inline constexpr int kKeyHoldSteps = 25;
+inline constexpr double kKeyHoldSeconds = 1.4;
+KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16_t trim, int holds,
+                                           double pullFromKnots, double giveBackSeconds);
+
 // Highest altitude (feet) at which the best climb still reaches 100 ft/min.
 double ProbeServiceCeiling(int type, double weightKg);
 

@@ -32,6 +32,33 @@ bool AutopilotOn() {
     return (theFlightModelState.fmAutopilotModes & 1) != 0;
 }
 
+// The density-altitude offset (metres) the outside air's temperature gives.
+std::int32_t DensityAltitudeOffset(std::int16_t oat) {
+    return oat < 3840 ? 0 : core::ClampToInt32(((oat - 3840) / 1792) * 304.8);
+}
+
+// A flight just read holds its place, attitude, speeds, controls and levers, but not what the
+// steps work out from them as they go (the read clears the net thrust; the air data, the weight,
+// the elevator's angle of attack, the engines' power and thrust come from the slow core step or
+// from the motion, which use them before they would come): they are worked out before the first
+// step's forces, in the order they depend on each other, so that the flight goes on as it was
+// saved. A loaded King Air's cruise had its first step without lift and its first second without
+// thrust, and sank 70 ft in its first minute hands off.
+void SettleAfterRead() {
+    FlightModelState& s = theFlightModelState;
+    UpdateAtmosphere();
+    s.fmDensityAltOffset = DensityAltitudeOffset(s.fmOAT);
+    UpdateAltitudeFactorsAndWeight();
+    const std::uint64_t tav = static_cast<std::uint32_t>(s.fmTAVel);
+    s.fmTASq = static_cast<std::int32_t>((tav * tav) >> 32);
+    s.fmElvAlpha = To16(ElevatorAlphaTerm());
+    UpdateAirData();
+    // The engines' power and thrust at that air; the mixture correction then takes that thrust.
+    StepEngines();
+    EngineThrust();
+    StepEngines();
+}
+
 }  // namespace
 
 void UpdateFlight() {
@@ -123,6 +150,10 @@ void FlightStep() {
     FlightStepState& st = theFlightStep;
     const AircraftParameters& ap = theAircraftParameters;
 
+    if (st.firstStepAfterRead) {
+        st.firstStepAfterRead = 0;
+        SettleAfterRead();
+    }
     if (s.fmCoreCountdown > 0) --s.fmCoreCountdown;
     if (s.fmCoreCountdown == 0) {
         s.fmCoreCountdown = static_cast<std::uint8_t>(s.fmCorePeriod + 1);
@@ -188,11 +219,7 @@ void StepEngineAndCore() {
         s.fmCNAdj = 32767;
     }
     s.fmSlipBall = s.fmOTG ? 0 : static_cast<std::int16_t>((s.fmAil - s.fmRud) >> 3);
-    if (s.fmOAT < 3840) {
-        s.fmDensityAltOffset = 0;
-    } else {
-        s.fmDensityAltOffset = core::ClampToInt32(((s.fmOAT - 3840) / 1792) * 304.8);
-    }
+    s.fmDensityAltOffset = DensityAltitudeOffset(s.fmOAT);
     StepEngines();
     StepFlightModelCore();
     st.singleEngineBoostApplied = 0;

@@ -282,7 +282,7 @@ LevelFlightTrim TrimForLevelFlight(const LevelFlightRequest& request) {
     double bestElevator = e0;
     HandsOff best = f0;
     double e1 = e0 + 16.0;
-    for (int i = 0; i < 12 && best.worstFeet > kTrimToleranceFeet / 3.0; ++i) {
+    for (int i = 0; i < 24 && best.worstFeet > kTrimToleranceFeet / 3.0; ++i) {
         SetElevator(e1);
         const HandsOff f1 = FlyHandsOff(kTrimCheckSeconds);
         if (f1.worstFeet < best.worstFeet) {

@@ -37,15 +37,19 @@ const PublishedPerformance kPublished[5] = {
              // (pilotfriend.com/training/flight_training/fxd_wing/c172.htm, "The Cessna 172
              // Skyhawk", specifications)
      50,     // The stall speeds, climb rate, ceiling and rotation speed are the C172N handbook's
-     41,     // (section 5: stall speeds, maximum rate of climb); no public page at hand quotes
-     770,    // them: aopa.org's fact sheets give other models' (172M 645 fpm and 13,100 ft, 172S
-     14200,  // 730 fpm and 14,000 ft)
+     44,     // (section 5: stall speeds, maximum rate of climb); the stall speeds, 50 KCAS flaps up
+     770,    // and 44 KCAS at 40 degrees of flaps, as quoted from the 1978 handbook's performance
+     14200,  // section (askacfi.com/8496/no-flaps-approach-speed-c-172.htm); aopa.org's fact
+             // sheets give other models' climb and ceiling (172M 645 fpm and 13,100 ft, 172S
+             // 730 fpm and 14,000 ft)
      55,
-     73,     // C172N handbook, normal climb: best rate of climb at sea level 73 KIAS; the same
-             // page above: "Best Rate Of Climb 73 Kt"
-     805,    // C172N handbook, performance specifications (2300 lb, sea level, standard day):
-     1440,   // ground roll 805 ft, total distance over a 50-ft obstacle 1440 ft
-     {}},
+     73,    // C172N handbook, normal climb: best rate of climb at sea level 73 KIAS; the same
+            // page above: "Best Rate Of Climb 73 Kt"
+     805,   // C172N handbook, performance specifications (2300 lb, sea level, standard day):
+     1440,  // ground roll 805 ft, total distance over a 50-ft obstacle 1440 ft
+     {},
+     125},  // 1980 Model 172N handbook, performance specifications: "Maximum at Sea Level 125
+            // KNOTS" (manualslib.com/manual/2906351/Cessna-17273274.html, page 4)
     {1,
      {{2000, 45, 131, 9.6},   {2000, 55, 145, 11.5},  {2000, 65, 156, 13.3},
       {2000, 75, 166, 15.2},  {3000, 45, 132, 9.6},   {3000, 55, 146, 11.5},
@@ -65,18 +69,26 @@ const PublishedPerformance kPublished[5] = {
      true,
      false,
      1542,
-     63,     // The V35B's stall speeds, climb rate and ceiling are its handbook's; no public page
-     53,     // at hand quotes them, nor its take-off distances (the handbook's take-off chart is
-     1136,   // not among the pages at hand)
+     63,    // The V35B's stall speeds, climb rate and ceiling are its handbook's; no public page
+     53,    // at hand quotes them, nor its take-off distances (the handbook's take-off chart is
+     1136,  // not among the pages at hand)
      17858,
-     70,     // a Bonanza rotates "as 70 knots rolled by" (G36 pilot report, Pilot magazine
-             // May/June 2010, issuu.com/pilotmag/docs/mayjune2010/70; the G36 is the heavier
-             // straight-tail type)
+     70,   // a Bonanza rotates "as 70 knots rolled by" (G36 pilot report, Pilot magazine
+           // May/June 2010, issuu.com/pilotmag/docs/mayjune2010/70; the G36 is the heavier
+           // straight-tail type)
      107,  // best rate of a V35B at 3400 lb near 107 KIAS, flight-tested (J. Deakin, "Climb
            // Faster", AVweb); the V35B handbook publishes no best-rate speed
      0,
      0,
-     {}},
+     {},
+     0,  // no top speed at hand: neither a page nor the pages of the V35B handbook quote it
+     0,
+     0,
+     1250},  // The V35B's take-off roll is at most the heavier A36's: "The POH estimated our
+             // takeoff roll at full gross weight (and no flaps) at 1,250 feet" (a Bonanza A36,
+             // 3,650 lb, sea level, a standard day plus 4 F: AOPA Pilot, May 2015, "P&E:
+             // Technique", aopa.org/News-and-Video/All-News/2015/May/Pilot/pe_technique); the
+             // V35B has the same wing and engine family and weighs 3,400 lb.
     {2,
      {{2000, 55, 152, 9.4},   {2000, 65, 174, 12.4},  {2000, 75, 193, 15.7},
       {4000, 55, 158, 9.8},   {4000, 65, 180, 13},    {4000, 75, 199, 16.4},
@@ -91,11 +103,11 @@ const PublishedPerformance kPublished[5] = {
      2495,
      84,
      74,
-     1700,   // "maximum rate of climb near a jetlike 1,700 fpm" with two 300-hp IO-550-C
-             // (Flying, "What It's Like to Fly the Beechcraft Baron G58",
-             // flyingmag.com/what-its-like-to-fly-beechcraft-baron-g58); the first, 285-hp 58
-             // climbed 1,695 fpm at 5,400 lb (King Air magazine, September 2017, p. 23,
-             // kingairmagazine.com/issue/Sep17/files/basic-html/page23.html)
+     1700,  // "maximum rate of climb near a jetlike 1,700 fpm" with two 300-hp IO-550-C
+            // (Flying, "What It's Like to Fly the Beechcraft Baron G58",
+            // flyingmag.com/what-its-like-to-fly-beechcraft-baron-g58); the first, 285-hp 58
+            // climbed 1,695 fpm at 5,400 lb (King Air magazine, September 2017, p. 23,
+            // kingairmagazine.com/issue/Sep17/files/basic-html/page23.html)
      20688,
      85,
      105,   // Baron operating speeds: VY 105 knots (Beech Baron checklist, twin-engine best rate)
@@ -108,7 +120,9 @@ const PublishedPerformance kPublished[5] = {
      // rows; a copy at de.scribd.com/document/572305307/Beachcraft-Baron-B58-POH); the economy
      // cruise (55 %) is flown with the propellers at 2,100 rpm, a setting no public page at
      // hand quotes.
-     {{55, 2100}, {75, 2500}}},
+     {{55, 2100}, {75, 2500}}},  // No top speed at hand: the G58's 202 kt are its 75 % cruise
+                                 // ("a 202-knot cruise speed at 75% power", Plane & Pilot, "The
+                                 // Mystique of the Baron", 2008), which the table covers.
     {3,
      {{2000, 65, 245, 918},  {2000, 75, 250, 956},  {4000, 65, 250, 892},  {4000, 75, 255, 926},
       {6000, 65, 254, 866},  {6000, 75, 260, 900},  {8000, 65, 259, 842},  {8000, 75, 265, 878},
@@ -121,12 +135,12 @@ const PublishedPerformance kPublished[5] = {
       {33000, 65, 269, 458}, {33000, 75, 273, 460}, {35000, 65, 260, 418}, {35000, 75, 264, 418}},
      false,
      false,
-     5670,   // maximum take-off weight 5,670 kg and ceiling FL350 (SKYbrary, aircraft type page
-     99,     // BE20, skybrary.aero/index.php/Beech_200)
+     5670,  // maximum take-off weight 5,670 kg and ceiling FL350 (SKYbrary, aircraft type page
+     99,    // BE20, skybrary.aero/index.php/Beech_200)
      75,
-     2450,   // no public page at hand gives the B200's own rate; the Model 200 (PT6A-41, also
-             // 850 shp, 12,500 lb) climbs 2,520 ft/min (aeropedia.com.au/?p=3218, "Beech Super
-             // King Air 200"), 3 % more
+     2450,  // no public page at hand gives the B200's own rate; the Model 200 (PT6A-41, also
+            // 850 shp, 12,500 lb) climbs 2,520 ft/min (aeropedia.com.au/?p=3218, "Beech Super
+            // King Air 200"), 3 % more
      35000,
      95,
      125,   // B200 best rate of climb about 125 KIAS at maximum weight: not yet checked against
@@ -138,7 +152,10 @@ const PublishedPerformance kPublished[5] = {
             // page gives 570 m.
      0,     // No B200 distance to 50 ft is at hand; the Model 200's is 765 m (2,510 ft) at
             // 12,500 lb (aeropedia.com.au/?p=3218)
-     {}},
+     {},
+     289,     // Model 200 (two 850-shp PT6A-41, 12,500 lb): "Max cruising speed at 4,570 m
+     15000},  // (15,000 ft): 536 km/h (333 mph)" (aeropedia.com.au/?p=3218); the B200's PT6A-42
+              // are flat rated at the same 850 shp.
     {4,
      {{5000, 65, 190, 645},  {5000, 75, 279, 1108},  {10000, 65, 203, 620}, {10000, 75, 300, 1088},
       {15000, 65, 216, 594}, {15000, 75, 323, 1080}, {17000, 65, 224, 592}, {17000, 75, 333, 1081},
@@ -150,17 +167,22 @@ const PublishedPerformance kPublished[5] = {
       {39000, 65, 321, 610}, {39000, 75, 343, 666}},
      false,
      false,
-     4717,   // 10,400 lb; SKYbrary's C525 page gives 4,700 kg
+     4717,  // 10,400 lb; SKYbrary's C525 page gives 4,700 kg
      0,
      82,
      3311,
      41000,  // ceiling FL410 (SKYbrary, aircraft type page C525, skybrary.aero/index.php/C525)
      100,
-     0,     // the 525's flight manual climbs on a schedule, with no best-rate speed of its own
-     0,     // no ground roll at hand
+     0,     // the 525's flight manual climbs on a schedule, with no best-rate speed of its own,
+            // and no page at hand names one
+     0,     // no ground roll at hand: the pages give the field length only (below, and "Fully
+            // loaded the plane needs only a 3,200 foot runway", wapaircharter.com/citation-cj1.php)
      3281,  // take-off distance 1,000 m at the 4,700 kg maximum weight (SKYbrary, aircraft type
             // page C525, performance data)
-     {}},
+     {},
+     380,             // "CitationJet - Max cruising speed at 3990kg (8800lb) AUW 704km/h (380kt)"
+     kFastestHeight,  // (barrieaircraft.com/cessna-citationjet-cj1-cj2.html), at the height it
+     3990},           // is fastest
 };
 
 }  // namespace

@@ -39,7 +39,18 @@ struct PublishedPerformance {
     // The governed propeller's speed at the cruise powers (empty for the fixed-pitch and turbine
     // types).
     std::vector<CruiseRpm> cruiseRpm;
+    // True airspeed at full power, level (0 where no figure is at hand), at a height (feet;
+    // kFastestHeight: the fastest over the cruise table's heights, where the source names none)
+    // and a weight (0: the test weight).
+    double topSpeedKnots = 0;
+    double topSpeedFeet = 0;
+    double topSpeedWeightKg = 0;
+    // An upper bound on the ground roll where only a heavier sibling's figure is at hand (0 where
+    // none is).
+    double groundRollAtMostFeet = 0;
 };
+
+inline constexpr double kFastestHeight = -1.0;
 
 const PublishedPerformance& PublishedPerformanceForType(int type);
 

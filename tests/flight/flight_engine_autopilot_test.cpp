@@ -315,6 +315,7 @@ TEST(FlightEngines, ZeroReferenceSpeedLeavesTheEfficiencyAtOne) {
     // leaves the thrust uncorrected rather than dividing by it.
     for (int type : {0, 1}) {
         Engines(type, 0, 20000);
+        flight::theAircraftParameters.apThrottleCurveOn = 0;  // the Skyhawk's: not this test's
         flight::theAircraftParameters.apFixedReferenceSpeed = 0;
         for (std::int16_t& v : flight::theAircraftParameters.apReferenceSpeed)
             v = 0;

@@ -1,7 +1,7 @@
 // Every type flown by its pilot in the starter installation, from its ready-to-fly flight with
-// the take-off trim it ships: full power, the wheels leave the runway, the autopilot holds the
-// climb attitude, the altitude hold takes the cruise height and the throttle comes back to cruise
-// power.
+// the take-off trim it ships: full power, the keyboard's pull at the rotation speed lets the wheels
+// leave the runway, the autopilot holds the climb attitude, the altitude hold takes the cruise
+// height and the throttle comes back to cruise power.
 // What the pilot reads is checked against the aircraft's real motion and the published figures:
 // the lift-off speed against the handbook's rotation speed, the cruise speed against the cruise
 // table at the fuel flow burnt, and the airspeed needle in the screenshot and the status readout
@@ -150,16 +150,29 @@ struct Pilot {
 
 class FlightFigures : public ::testing::TestWithParam<Pilot> {
 protected:
+    // The README's keyboard take-off: Down held until it stops moving the elevator (1.3 s) at the
+    // rotation speed; the CitationJet's finer steps take four such holds, begun at 80 knots.
+    static int Holds(int type) { return type == 4 ? 4 : 1; }
+    static double PullFromKnots(int type, double rotation) { return type == 4 ? 80.0 : rotation; }
+    // The key lines of the pull, `atMs` into the flight.
+    static std::string PullKeys(int type, int ms, int atMs) {
+        std::string keys;
+        for (int h = 0; h < Holds(type); ++h) {
+            if (ms == atMs + 1500 * h) keys += "key Down down\n";
+            if (ms == atMs + 1500 * h + 1250) keys += "key Down up\n";
+        }
+        return keys;
+    }
     // The flight from the restart (the ready-to-fly flight loaded with its engines running) to
     // the brakes' release at full power; a screenshot of the dial at rest.
     std::string TakeOffStart() const {
         return "frame-interval 250\nwait 1000\nmenu 687\nwait 2000\nscreenshot " +
                run.Dir().Path("rest.bmp") + "\nreport alt_ft\nkey Backspace press\nkey B press\n";
     }
-    // After the lift-off the autopilot holds the climb attitude and the runway's heading (the
-    // heading bug's), and the gear comes up.
-    std::string Climb(int liftOffMs) const {
-        return "wait " + std::to_string(liftOffMs + 2000) +
+    // After the lift-off (`afterMs` on) the autopilot holds the climb attitude and the runway's
+    // heading (the heading bug's), and the gear comes up.
+    std::string Climb(int afterMs) const {
+        return "wait " + std::to_string(afterMs + 2000) +
                "\nkey Shift+C press\nkey Shift+X press\nwait 2000\nkey G press\n"
                "frame-interval 5000\n";
     }
@@ -177,37 +190,61 @@ TEST_P(FlightFigures, TakeOffClimbAndCruiseAgreeWithTheMotionAndThePublishedFigu
     const flight::PublishedPerformance& pub = flight::PublishedPerformanceForType(p.type);
     run.Dir().Write("Flights/Startup.Flt", run.Dir().Read(std::string("Flights/") + p.flight));
 
-    // The take-off roll, the aircraft's place reported every quarter second: the first report
-    // above the runway is the lift-off. Positions move in whole flight steps, so its speed is the
-    // slope of a parabola fitted to the distance run over the three seconds either side.
-    std::string script = TakeOffStart();
-    for (int i = 1; i <= 240; ++i)
-        script += "wait 250\nreport ac_x ac_y ac_z alt_ft\n";
-    auto r = Play(script);
-    const double field = Reported(r.out, "alt_ft");
+    // The take-off roll, the aircraft's place reported every quarter second. Positions move in
+    // whole flight steps, so a speed is the slope of a parabola fitted to the distance run over
+    // the three seconds either side. Hands off first, for the time the rotation speed comes; then
+    // the README's keyboard take-off: Down held a second and a half at that speed and let go. The
+    // first report above the runway is the lift-off.
+    auto roll = [&](int pullMs, std::vector<ScenePlace>& places, int& liftOff) {
+        std::string script = TakeOffStart();
+        for (int i = 1; i <= 240; ++i) {
+            script += "wait 250\n";
+            if (pullMs >= 0) script += PullKeys(p.type, i * 250, pullMs);
+            script += "report ac_x ac_y ac_z alt_ft\n";
+        }
+        auto r = Play(script);
+        const double field = Reported(r.out, "alt_ft");
+        places.clear();
+        liftOff = -1;
+        for (std::size_t at = r.out.find("report ac_x"); at != std::string::npos;
+             at = r.out.find("report ac_x", at + 1)) {
+            places.push_back(ReportedPlace(r.out, at));
+            if (liftOff < 0 && Reported(r.out, "alt_ft", at) > field + 0.1)
+                liftOff = static_cast<int>(places.size()) - 1;
+        }
+        return field;
+    };
     std::vector<ScenePlace> places;
     int liftOff = -1;
-    for (std::size_t at = r.out.find("report ac_x"); at != std::string::npos;
-         at = r.out.find("report ac_x", at + 1)) {
-        places.push_back(ReportedPlace(r.out, at));
-        if (liftOff < 0 && Reported(r.out, "alt_ft", at) > field + 0.1)
-            liftOff = static_cast<int>(places.size()) - 1;
-    }
+    double field = roll(-1, places, liftOff);
+    std::size_t rotate = 12;
+    const double pullFrom = PullFromKnots(p.type, pub.rotationKnots);
+    while (rotate + 12 < places.size() &&
+           IndicatedForTrue(SpeedAt(places, rotate, 12, 0.25), field) < pullFrom)
+        ++rotate;
+    ASSERT_LT(rotate + 12, places.size()) << "never reached the rotation speed";
+    const int pullMs = static_cast<int>(rotate + 1) * 250;
+    const int pulledMs = 1500 * (Holds(p.type) - 1) + 1250;  // the last hold let go
+    field = roll(pullMs, places, liftOff);
     ASSERT_GT(liftOff, 12) << "never left the ground, or at once";
     ASSERT_LT(liftOff + 12, static_cast<int>(places.size()));
     const int liftOffMs = (liftOff + 1) * 250;
+    ASSERT_GE(liftOffMs, pullMs + 1250) << "lifted off before the first hold ended";
     const double liftOffKnots =
         IndicatedForTrue(SpeedAt(places, static_cast<std::size_t>(liftOff), 12, 0.25), field);
-    // Hands off, the take-off trim lifts the wheels a little after the rotation speed: the
-    // Baron's, low enough that a pull let go past the rotation speed climbs away, 20 kt after it.
+    std::string takeOff = TakeOffStart() + "wait " + std::to_string(pullMs) + "\n";
+    for (int h = 0; h < Holds(p.type); ++h)
+        takeOff +=
+            std::string(h > 0 ? "wait 250\n" : "") + "key Down down\nwait 1250\nkey Down up\n";
+    // The pull lifts the wheels a little after the rotation speed.
     EXPECT_GE(liftOffKnots, pub.rotationKnots - 10.0) << "lift-off, knots indicated";
     EXPECT_LE(liftOffKnots, pub.rotationKnots + 21.0) << "lift-off, knots indicated";
 
     // The climb, its height every five seconds: the time the cruise height is reached.
-    script = TakeOffStart() + Climb(liftOffMs);
+    std::string script = takeOff + Climb(std::max(0, liftOffMs - pullMs - pulledMs));
     for (int i = 1; i <= 180; ++i)
         script += "wait 5000\nreport alt_ft\n";
-    r = Play(script);
+    auto r = Play(script);
     int levelMs = -1;
     std::size_t at = r.out.find("report alt_ft");  // the start's
     for (int i = 1; i <= 180 && levelMs < 0; ++i) {
@@ -220,8 +257,8 @@ TEST_P(FlightFigures, TakeOffClimbAndCruiseAgreeWithTheMotionAndThePublishedFigu
     // The whole flight: level at the cruise height, cruise power, four minutes to settle, then
     // the dial photographed and a minute of cruise between two saved flights.
     const int lever = CruiseLever(p.type, p.cruiseFeet);
-    script = TakeOffStart() + Climb(liftOffMs) + "wait " + std::to_string(levelMs) +
-             "\nframe-interval 1000\nkey Shift+Z press\n";
+    script = takeOff + Climb(std::max(0, liftOffMs - pullMs - pulledMs)) + "wait " +
+             std::to_string(levelMs) + "\nframe-interval 1000\nkey Shift+Z press\n";
     for (int i = lever; i < 31; ++i)
         script += "key - press\n";
     script += "wait 240000\nscreenshot " + run.Dir().Path("cruise.bmp") +

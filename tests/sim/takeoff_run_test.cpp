@@ -1,9 +1,11 @@
 // Every type taken off as a pilot does it from its ready-to-fly flight, with the take-off trim
-// the flight ships: full power, brakes off; with no other input the wheels stay on the runway
-// below the handbook's rotation speed; a pull on the elevator (Down held 1.5 s) at rotation
-// speed lifts the aircraft off within 10 knots above it, the pull eased back to the trim (Up
-// held as long), and the aircraft climbs away with its nose less than 20 degrees up. The speeds come from the
-// aircraft's places, the pitch from the cockpit camera.
+// the flight ships and the README's keys: full power, brakes off; with no other input the wheels
+// stay on the runway below the handbook's rotation speed; at rotation speed Down held until it
+// stops moving the elevator (the CitationJet's finer steps: four such holds from 80 knots) lifts
+// the aircraft off within 10 knots above it; once climbing, ten seconds after the lift-off, Up
+// held as long (as often) gives the pull back, and on its trim the aircraft climbs within 10 knots
+// of its best-rate speed, its nose under 20 degrees. The speeds come from the aircraft's places,
+// the pitch from the cockpit camera.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -56,15 +58,11 @@ struct TakeOff {
     int type;
     const char* flight;
     const char* name;
-    int seconds;  // how long the unaided roll is watched
-    // Whether the pull let go leaves a climb attitude under 20 degrees that settles. The
-    // CitationJet's does not: the elevator the pull leaves holds the wing at the angle it lifted
-    // off at, 97 KIAS, where its full thrust climbs it at 12 degrees; the nose sits 5 degrees
-    // above that path, and the swing of speed and height that starts at the lift-off from a
-    // level path, barely damped, takes it to 24 degrees half a minute later. Eased back to its
-    // take-off trim it is under 20 for the 24 s the eased take-off watches, and reaches 23 later.
-    bool pitchSettles;
+    int seconds;     // how long the unaided roll is watched
     int viewBottom;  // the forward view's lowest row above the panel, in the ready flight
+    int holds;       // holds of Down for the pull (Up for giving it back)
+    double pullFromKnots;  // where the pull begins: the rotation speed, the jet's earlier
+    double bestRateKnots;  // the best-rate speed its climb settles near
 };
 
 class TakeOffWithKeys : public ::testing::TestWithParam<TakeOff> {
@@ -118,7 +116,18 @@ protected:
     StarterRun run{"zephlon-takeoff"};
 };
 
-TEST_P(TakeOffWithKeys, LiftsOffNearRotationSpeedAndClimbsAway) {
+// Each hold of an elevator key: the press and its repeats move the elevator for 1.3 s; the hand
+// lets go and presses again.
+std::vector<std::pair<int, std::string>> Holds(int atMs, int holds, const char* key) {
+    std::vector<std::pair<int, std::string>> keys;
+    for (int i = 0; i < holds; ++i) {
+        keys.emplace_back(atMs + 1500 * i, std::string("key ") + key + " down");
+        keys.emplace_back(atMs + 1500 * i + 1300, std::string("key ") + key + " up");
+    }
+    return keys;
+}
+
+TEST_P(TakeOffWithKeys, LiftsOffNearRotationSpeedAndClimbsAtTheBestRateSpeed) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     const TakeOff& p = GetParam();
     const double rotation = flight::PublishedPerformanceForType(p.type).rotationKnots;
@@ -130,25 +139,45 @@ TEST_P(TakeOffWithKeys, LiftsOffNearRotationSpeedAndClimbsAway) {
     ASSERT_TRUE(unaided.liftOff < 0 || unaided.liftOff > static_cast<int>(rotate))
         << "flew off by itself at " << unaided.IndicatedKnotsAt(unaided.liftOff) << " kt";
 
-    // The pull at rotation speed, eased back half a second after it.
-    const int pullMs = static_cast<int>(rotate + 1) * kIntervalMs;
-    const Track flown = Roll(pullMs / 1000 + 24, {{pullMs, "key Down down"},
-                                                  {pullMs + 1500, "key Down up"},
-                                                  {pullMs + 2000, "key Up down"},
-                                                  {pullMs + 3500, "key Up up"}});
-    ASSERT_GT(flown.liftOff, static_cast<int>(kSpan)) << "never left the ground, or at once";
-    const std::size_t off = static_cast<std::size_t>(flown.liftOff);
-    ASSERT_LT(off + 20000 / kIntervalMs, flown.places.size());
-    EXPECT_LE(static_cast<int>(off + 1) * kIntervalMs, pullMs + 3000) << "lifted off late";
-    const double liftOffKnots = flown.IndicatedKnotsAt(off);
+    // The pull, begun where the roll reaches its speed; the lift-off it brings.
+    std::size_t pullAt = kSpan;
+    while (pullAt + kSpan < unaided.places.size() &&
+           unaided.IndicatedKnotsAt(pullAt) < p.pullFromKnots)
+        ++pullAt;
+    const int pullMs = static_cast<int>(pullAt + 1) * kIntervalMs;
+    auto keys = Holds(pullMs, p.holds, "Down");
+    const Track pulled = Roll(pullMs / 1000 + 12, keys);
+    ASSERT_GT(pulled.liftOff, static_cast<int>(kSpan)) << "never left the ground, or at once";
+    EXPECT_LE((pulled.liftOff + 1) * kIntervalMs, pullMs + 1500 * p.holds + 3000)
+        << "lifted off late";
+    const double liftOffKnots = pulled.IndicatedKnotsAt(static_cast<std::size_t>(pulled.liftOff));
     EXPECT_GE(liftOffKnots, rotation - 1.0) << "lift-off, knots indicated";
     EXPECT_LE(liftOffKnots, rotation + 10.0) << "lift-off, knots indicated";
-    EXPECT_LT(flown.HighestPitchFrom(off), 20.0) << "degrees nose up after the lift-off";
-    const double at10 = flown.feet[off + 10000 / kIntervalMs] - flown.field;
-    const double at20 = flown.feet[off + 20000 / kIntervalMs] - flown.field;
-    EXPECT_GT(at20, 50.0) << "feet above the runway 20 s after lift-off";
-    EXPECT_GT(at20, at10 + 20.0) << "not climbing 10 to 20 s after lift-off";
 
+    // Climbing, ten seconds after the lift-off, the pull given back; a minute watched.
+    const int giveBackMs = (pulled.liftOff + 1) * kIntervalMs + 10000;
+    for (const auto& k : Holds(giveBackMs, p.holds, "Up"))
+        keys.push_back(k);
+    const Track flown = Roll(giveBackMs / 1000 + 52, keys);
+    ASSERT_EQ(flown.liftOff, pulled.liftOff);
+    const std::size_t off = static_cast<std::size_t>(flown.liftOff);
+    const std::size_t end = flown.places.size();
+    ASSERT_GT(end, off + 60000 / kIntervalMs);
+    EXPECT_LT(flown.HighestPitchFrom(off, off + 60000 / kIntervalMs), 20.0)
+        << "degrees nose up in the minute after the lift-off";
+    const double lowest = flown.LowestAfterClimbOut();
+    ASSERT_GE(lowest, 0.0) << "never climbed 20 feet";
+    EXPECT_GT(lowest, 10.0) << "feet above the runway after the climb-out";
+    // The climb it settles into, 30 to 60 s after the lift-off.
+    double knots = 0;
+    int n = 0;
+    for (std::size_t i = off + 30000 / kIntervalMs;
+         i + kSpan < end && i < off + 60000 / kIntervalMs; ++i, ++n)
+        knots += flown.IndicatedKnotsAt(i);
+    ASSERT_GT(n, 0);
+    EXPECT_NEAR(knots / n, p.bestRateKnots, 10.0) << "KIAS of the climb";
+    EXPECT_GT(flown.feet[off + 60000 / kIntervalMs], flown.feet[off + 30000 / kIntervalMs] + 300.0)
+        << "feet climbed from 30 to 60 s after the lift-off";
 }
 
 // On the roll, with the take-off trim and no other input, the nose wheel stays on the runway
@@ -193,29 +222,31 @@ TEST_P(TakeOffWithKeys, ALatePullLetGoStillClimbsAway) {
     const Track unaided = RollToRotation(p, rotate);
     ASSERT_LT(rotate + kSpan, unaided.places.size()) << "never reached rotation speed";
     const int pullMs = static_cast<int>(rotate + 1) * kIntervalMs + 4000;
-    const Track flown =
-        Roll(pullMs / 1000 + 60, {{pullMs, "key Down down"}, {pullMs + 1500, "key Down up"}});
+    const Track flown = Roll(pullMs / 1000 + 60, Holds(pullMs, p.holds, "Down"));
     ASSERT_GT(flown.liftOff, 0) << "never left the ground";
     const double lowest = flown.LowestAfterClimbOut();
     ASSERT_GE(lowest, 0.0) << "never climbed 20 feet";
     EXPECT_GT(lowest, 10.0) << "feet above the runway in the minute after the pull";
 }
 
-// A keyboard pilot's take-off: Down held 3 s from rotation speed, past the lift-off, and let go,
-// the elevator left where the pull put it. The aircraft leaves the runway for good and climbs
-// without stalling; the swing of speed and height that follows the rotation dies down, the nose
-// settling at a climb attitude.
-TEST_P(TakeOffWithKeys, PullAndLetGoClimbsAwayAndSettles) {
+// A pilot who pulls at rotation speed and never gives the pull back: the elevator the pull
+// leaves holds the wing near its lift-off angle, and the aircraft climbs slowly, near its stall
+// speed. It still leaves the runway for good and climbs without stalling, its nose under 20
+// degrees in the first 20 s.
+TEST_P(TakeOffWithKeys, APullLeftInStillClimbsAway) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     const TakeOff& p = GetParam();
     std::size_t rotate = 0;
     const Track unaided = RollToRotation(p, rotate);
     ASSERT_LT(rotate + kSpan, unaided.places.size()) << "never reached rotation speed";
 
-    const int pullMs = static_cast<int>(rotate + 1) * kIntervalMs;
+    std::size_t pullAt = kSpan;
+    while (pullAt + kSpan < unaided.places.size() &&
+           unaided.IndicatedKnotsAt(pullAt) < p.pullFromKnots)
+        ++pullAt;
+    const int pullMs = static_cast<int>(pullAt + 1) * kIntervalMs;
     constexpr int kWatchSeconds = 60;
-    const Track flown = Roll(pullMs / 1000 + kWatchSeconds,
-                             {{pullMs, "key Down down"}, {pullMs + 3000, "key Down up"}});
+    const Track flown = Roll(pullMs / 1000 + kWatchSeconds, Holds(pullMs, p.holds, "Down"));
     ASSERT_GT(flown.liftOff, 0) << "never left the ground";
     const std::size_t off = static_cast<std::size_t>(flown.liftOff);
     const std::size_t end = flown.places.size();
@@ -229,27 +260,19 @@ TEST_P(TakeOffWithKeys, PullAndLetGoClimbsAwayAndSettles) {
     EXPECT_GT(lowest, 10.0) << "feet above the runway after the climb-out";
     EXPECT_GT(flown.feet[end - 1], flown.feet[off + 10000 / kIntervalMs] + 50.0)
         << "not climbing after the first 10 s";
-    // The take-off and the first climb, 20 s past the lift-off, stay under 20 degrees on every
-    // type.
     EXPECT_LT(flown.HighestPitchFrom(off, off + 20000 / kIntervalMs), 20.0)
         << "degrees nose up in the 20 s after the lift-off";
-    if (!p.pitchSettles) return;
-    EXPECT_LT(flown.HighestPitchFrom(off), 20.0) << "degrees nose up after the lift-off";
-    // The nose over the last 10 s.
-    const std::size_t last = end - 10000 / kIntervalMs;
-    double sum = 0;
-    for (std::size_t i = last; i < end; ++i)
-        sum += flown.pitch[i];
-    const double settled = sum / static_cast<double>(end - last);
-    EXPECT_GE(settled, 4.0) << "degrees nose up, settled";
-    EXPECT_LE(settled, 15.0) << "degrees nose up, settled";
 }
 
-const TakeOff kTakeOffs[] = {{0, "C172Fly.Flt", "Skyhawk", 36, true, 170},
-                             {1, "BonFly.Flt", "Bonanza", 40, true, 192},
-                             {2, "BarFly.Flt", "Baron", 36, true, 148},
-                             {3, "KingFly.Flt", "KingAir", 38, true, 148},
-                             {4, "JetFly.Flt", "CitationJet", 40, false, 142}};
+// Best-rate speeds (flight/published_performance): C172N 73 KIAS (its rotation speed 55), V35B
+// 107 (rotation 70), Baron 58 105 (85), B200 125 (95). The 525's manual gives none, nor any page
+// at hand: 150 KIAS is the peak of its climb curve flown at full power (tools/fmfit's table), and
+// it rotates at about 100.
+const TakeOff kTakeOffs[] = {{0, "C172Fly.Flt", "Skyhawk", 36, 170, 1, 55, 73},
+                             {1, "BonFly.Flt", "Bonanza", 40, 192, 1, 70, 107},
+                             {2, "BarFly.Flt", "Baron", 36, 148, 1, 85, 105},
+                             {3, "KingFly.Flt", "KingAir", 38, 148, 1, 95, 125},
+                             {4, "JetFly.Flt", "CitationJet", 40, 142, 4, 80, 150}};
 
 INSTANTIATE_TEST_SUITE_P(EveryType, TakeOffWithKeys, ::testing::ValuesIn(kTakeOffs),
                          [](const auto& info) { return std::string(info.param.name); });

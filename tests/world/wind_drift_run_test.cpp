@@ -32,7 +32,7 @@ struct Phase {
 // From 350, settled while the aircraft glides down into the surface wind's band (below about
 // 1,000 ft); then from 010 with its places from the moment it is set until a little before the
 // glide ends on the water.
-constexpr Phase kPhases[] = {{350, 72000, 6}, {10, 0, 22}};
+constexpr Phase kPhases[] = {{350, 100000, 6}, {10, 0, 22}};
 
 std::string Script(bool windy) {
     std::string s = "frame-interval 100\nwait 1000\n";

@@ -4,12 +4,17 @@
 //   fmfit [--type N] [--check]        report the model against the published figures
 //   fmfit --fit [--write FILE]        tune, report, and write the tuned tables to FILE
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "cockpit/gauge_values.h"
+#include "flight/aircraft.h"
 #include "flight/aircraft_data.h"
 #include "flight/aircraft_parameters.h"
 #include "flight/flight_model_state.h"
@@ -27,7 +32,7 @@ constexpr double kMetresPerSecondPerKnot = 0.514444;
 constexpr int kIdleReferenceKnots = 70;
 
 // Shapes of the by-power efficiency tables; --shape replaces the selected type's.
-double kPowerEfficiencyShape[5][3];
+double kPowerEfficiencyShape[5][4];
 
 struct PointResult {
     flight::CruisePoint point;
@@ -99,26 +104,6 @@ double FlownGroundRoll(int type) {
     return run + kLiftOffSeconds * pub.rotationKnots * kMetresPerSecondPerKnot / 0.3048;
 }
 
-void CheckHandbook(int type) {
-    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
-    const double clean = flight::ProbeStallSpeed(type, 0, pub.testWeightKg);
-    const double flaps = flight::ProbeStallSpeed(type, 9, pub.testWeightKg);
-    double bestKnots = 0.0;
-    const double climb = flight::ProbeBestClimb(type, 0.0, pub.testWeightKg, &bestKnots);
-    const double ceiling = flight::ProbeServiceCeiling(type, pub.testWeightKg);
-    std::printf("type %d flown climb %.0f ft/min at %.0f kt (published %.0f)\n", type,
-                FlownClimb(type), pub.bestClimbKnots, pub.climbFeetPerMinute);
-    std::printf("type %d stall clean %.1f kt (published %.0f)  flaps %.1f kt (published %.0f)\n",
-                type, clean, pub.stallCleanKnots, flaps, pub.stallFlapsKnots);
-    std::printf(
-        "type %d best climb %.0f ft/min at %.0f kt (published %.0f)  ceiling %.0f ft (published "
-        "%.0f)\n",
-        type, climb, bestKnots, pub.climbFeetPerMinute, ceiling, pub.ceilingFeet);
-    if (pub.groundRollFeet > 0.0)
-        std::printf("type %d ground roll %.0f ft (published %.0f)\n", type, FlownGroundRoll(type),
-                    pub.groundRollFeet);
-}
-
 // Position (0..16) of a cruise point's power word in the reference-speed table of a record
 // whose efficiency goes by power.
 double PowerPosition(int type, const flight::CruisePoint& p) {
@@ -129,13 +114,21 @@ double PowerPosition(int type, const flight::CruisePoint& p) {
     return power * 16.0 / (ap.apMaxPower + ap.apIdlePower);
 }
 
+double ClimbPeakKnots(int type, double around);
+extern const bool kShapedClimb[5];
+
 // How far a record is from the targets: the worst cruise speed error, with misses of the fuel
-// flow (5 %) and of the best climb (10 %) counting against it.
+// flow (5 %), of the best climb (10 %) and, where the fit shapes it, of the climb curve's peak
+// (10 kt) counting against it.
 double Score(int type, const Summary& s) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
     const double climbError = std::fabs(FlownClimb(type) / pub.climbFeetPerMinute - 1.0) * 100.0;
+    const double peakError =
+        kShapedClimb[type]
+            ? std::fabs(ClimbPeakKnots(type, pub.bestClimbKnots) - pub.bestClimbKnots)
+            : 0.0;
     return s.worstTas + std::max(0.0, s.worstFuel - 5.0) * 10.0 +
-           std::max(0.0, climbError - 8.0) * 10.0;
+           std::max(0.0, climbError - 8.0) * 10.0 + std::max(0.0, peakError - 5.0);
 }
 
 // Thrust correction a point asks for: drag grows about as the square of the speed, so the
@@ -197,6 +190,11 @@ void KeepThrustRisingAsSpeedFalls(int type) {
         16, static_cast<int>(lowest * kMetresPerSecondPerKnot / ap.apFixedReferenceSpeed * 16.0));
     for (int i = first - 1; i >= 0; --i)
         ap.apEfficiency[i] = std::max(ap.apEfficiency[i], ap.apEfficiency[i + 1]);
+    // Nor does it give more for being faster: a thrust that rose with the speed between two cruise
+    // speeds would hold the aircraft level at two speeds at one power, and full power would
+    // settle at the faster.
+    for (int i = first + 1; i < 17; ++i)
+        ap.apEfficiency[i] = std::min(ap.apEfficiency[i], ap.apEfficiency[i - 1]);
 }
 
 // The turbines' thrust is the power P times the throttle curve c read at the power's throttle,
@@ -297,7 +295,7 @@ void TuneLapse(int type, const std::vector<PointResult>& results, double gain) {
 // The turbines' throttle curve takes the part of the error that follows the throttle.
 void TuneThrottleCurve(int type, const std::vector<PointResult>& results, double gain) {
     AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
-    if (!ap.apThrottleCurveOn) return;
+    if (!ap.apThrottleCurveOn || ap.apEngineModel != flight::EngineSpeedModel::Turbine) return;
     NodeCorrections nodes;
     for (const PointResult& r : results) {
         if (r.crashed) continue;
@@ -313,6 +311,90 @@ void TuneThrottleCurve(int type, const std::vector<PointResult>& results, double
     for (int i = 0; i < 17; ++i)
         curve[i] = ap.apThrottleCurve[i] * (nodes.den[i] > 0.0 ? nodes.Factor(i) : 1.0);
     KeepThrottleCurveRising(ap, curve);
+}
+
+// The node of the efficiency by true airspeed that a true airspeed (knots) falls on.
+double NodeOfKnots(const AircraftParameters& ap, double knots) {
+    return knots * kMetresPerSecondPerKnot / ap.apFixedReferenceSpeed * 16.0;
+}
+
+// The lowest node of the efficiency by true airspeed that the cruise fit sets (the slowest cruise
+// point lies between it and the next).
+int FirstCruiseNode(int type) {
+    const AircraftParameters& ap = flight::AircraftParametersForType(type);
+    double lowest = 1e9;
+    for (const flight::CruisePoint& p : flight::PublishedPerformanceForType(type).cruise)
+        lowest = std::min(lowest, p.trueAirspeedKnots);
+    return std::min(16, static_cast<int>(NodeOfKnots(ap, lowest)));
+}
+
+// The records whose thrust between the best-rate climb and the cruise speeds is shaped as a
+// propeller's (TuneClimbPeak): the Baron's and the King Air's. Fitted to the cruise table and the
+// climb rate alone, the King Air's thrust was flat from 107 to 294 knots, as a jet's, and its climb
+// curve rose to 145 KIAS and past (the book's best rate: 125 KIAS); the Baron's fell faster than
+// the speed rose, and its climb curve was flat from 80 to 100 KIAS (the book's: 105). The
+// Skyhawk's and the Bonanza's peak within a few knots of their books'.
+extern const bool kShapedClimb[5] = {false, false, true, true, false};
+
+// A propeller turns its power into ever less thrust as it flies faster, T = eta P / v, its
+// efficiency eta rising towards the cruise speeds but not as fast as the speed. Between the
+// best-rate climb and the slowest cruise the efficiency nodes take the first cruise node's value
+// times (its speed / theirs)^m: m = 0 a thrust flat with speed, m = 1 a propeller of constant
+// efficiency. m is searched until the climb curve flown at full power (ClimbPeakKnots) peaks at
+// the book's best-rate speed; the cruise nodes stay the cruise fit's, and the rate at the best-rate
+// speed is the drag's share's (TuneDragScale scales the drag and the thrust together, which does
+// not move the peak). The nodes below the climb's are the take-off fit's.
+
+void ShapeClimbNodes(AircraftParameters& ap, int from, int to, double m) {
+    for (int i = from; i < to; ++i)
+        ap.apEfficiency[i] = static_cast<std::int32_t>(
+            std::lround(ap.apEfficiency[to] * std::pow(static_cast<double>(to) / i, m)));
+}
+
+// Where the efficiency goes by power (A / r^n of r, the indicated airspeed over the power's
+// reference speed), the exponent n sets how the thrust falls with the speed: n is searched the
+// same way (the reference speeds keep the cruise, and the full throttle's the climb rate).
+void TuneClimbPeakByPower(int type) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
+    double lo = 0.3, hi = 1.5;
+    for (int i = 0; i < 10; ++i) {
+        kPowerEfficiencyShape[type][2] = 0.5 * (lo + hi);
+        flight::RebuildPowerEfficiency(ap, kPowerEfficiencyShape[type]);
+        if (ClimbPeakKnots(type, pub.bestClimbKnots) > pub.bestClimbKnots)
+            lo = kPowerEfficiencyShape[type][2];
+        else
+            hi = kPowerEfficiencyShape[type][2];
+    }
+    kPowerEfficiencyShape[type][2] = 0.5 * (lo + hi);
+    flight::RebuildPowerEfficiency(ap, kPowerEfficiencyShape[type]);
+    std::printf("type %d climb peak: thrust as r^-%.3f\n", type, kPowerEfficiencyShape[type][2]);
+}
+
+void TuneClimbPeak(int type) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
+    if (!kShapedClimb[type] || pub.bestClimbKnots <= 0.0) return;
+    if (ap.apEfficiencyMode == flight::EfficiencyMode::ByPower) {
+        TuneClimbPeakByPower(type);
+        return;
+    }
+    if (ap.apEfficiencyMode != flight::EfficiencyMode::ByTrueAirspeed) return;
+    const int to = FirstCruiseNode(type);
+    const int from = std::max(1, static_cast<int>(NodeOfKnots(ap, pub.bestClimbKnots)));
+    if (from >= to) return;
+    double lo = 0.0, hi = 2.0;
+    for (int i = 0; i < 10; ++i) {
+        const double m = 0.5 * (lo + hi);
+        ShapeClimbNodes(ap, from, to, m);
+        if (ClimbPeakKnots(type, pub.bestClimbKnots) > pub.bestClimbKnots)
+            lo = m;
+        else
+            hi = m;
+    }
+    ShapeClimbNodes(ap, from, to, 0.5 * (lo + hi));
+    std::printf("type %d climb peak: propeller shape m = %.3f between nodes %d and %d\n", type,
+                0.5 * (lo + hi), from, to);
 }
 
 // Best climb near sea level, flown at the book's best-rate speed: the thrust at full throttle
@@ -341,7 +423,7 @@ void TuneClimb(int type, double gain) {
             const double v = ap.apReferenceSpeed[i] * factor;
             ap.apReferenceSpeed[i] = static_cast<std::int16_t>(std::clamp(v, 1.0, 32767.0));
         }
-    } else if (ap.apThrottleCurveOn) {
+    } else if (ap.apThrottleCurveOn && ap.apEngineModel == flight::EngineSpeedModel::Turbine) {
         double curve[17];
         for (int i = 0; i < 17; ++i)
             curve[i] = ap.apThrottleCurve[i] * (i >= 15 ? factor : 1.0);
@@ -359,14 +441,109 @@ void TuneClimb(int type, double gain) {
     }
 }
 
+// Full power level, where the book gives its speed: the throttle curve's top nodes (full
+// throttle) carry it. A piston at full throttle runs its mixture rich and turns its fuel into
+// power less thriftily than at a leaned cruise power, so the thrust of its power word falls
+// there; the cruise and climb steps take the rest.
+// The height a sea-level top speed is flown at: a height a probe's altitude hold cannot fly on
+// the water.
+constexpr double kTopSpeedFeet = 1000.0;
+constexpr int kTopSpeedCurveNodes = 3;
+
+// The model's full power level at the book's height and weight (KTAS); where the book names no
+// height, the fastest over the cruise table's heights.
+double FlownTopSpeed(int type) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    const double weight = pub.topSpeedWeightKg > 0.0 ? pub.topSpeedWeightKg : pub.testWeightKg;
+    const double start =
+        pub.topSpeedKnots > 0.0 ? pub.topSpeedKnots : pub.cruise.back().trueAirspeedKnots;
+    if (pub.topSpeedFeet != flight::kFastestHeight)
+        return flight::ProbeLevelSpeedAtThrottle(
+            type, weight, pub.topSpeedFeet > 0.0 ? pub.topSpeedFeet : kTopSpeedFeet, 32767, start);
+    double fastest = 0.0;
+    int last = -1;
+    for (const flight::CruisePoint& p : pub.cruise) {
+        if (p.altitudeFeet == last) continue;
+        last = p.altitudeFeet;
+        fastest = std::max(
+            fastest, flight::ProbeLevelSpeedAtThrottle(type, weight, p.altitudeFeet, 32767, start));
+    }
+    return fastest;
+}
+
+void TuneTopSpeed(int type, double gain) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
+    if (pub.topSpeedKnots <= 0.0 || !ap.apThrottleCurveOn) return;
+    const double top = FlownTopSpeed(type);
+    const double factor = std::clamp(std::pow(pub.topSpeedKnots / top, 2.0 * gain), 0.87, 1.15);
+    // The curve falls evenly (in the logarithm) over kTopSpeedCurveNodes nodes above the highest
+    // cruise power's throttle to the share the top speed asks for and stays there: what full
+    // throttle gives high up, where the air holds the power below the sea-level full power, runs
+    // as rich.
+    double highest = 0.0;
+    flight::ProbeSelectAircraft(type);
+    for (const flight::CruisePoint& p : pub.cruise) {
+        flight::ProbePlaceInFlight(p.altitudeFeet, p.trueAirspeedKnots);
+        highest = std::max<double>(
+            highest, flight::ProbeThrottleForFuelFlow(
+                         flight::ProbeTableFuelToKgPerHourPerEngine(type, p.fuelFlow)));
+    }
+    const int from = std::min(15, static_cast<int>(highest / 2048.0) + 1);
+    const int to = std::min(16, from + kTopSpeedCurveNodes);
+    const double share = std::clamp(ap.apThrottleCurve[16] / 32767.0 * factor, 0.3, 1.0);
+    double curve[17];
+    for (int i = 0; i < 17; ++i) {
+        const double along = std::min(1.0, static_cast<double>(i - from) / (to - from));
+        curve[i] = i <= from ? 32767.0 : 32767.0 * std::pow(share, along);
+    }
+    KeepThrottleCurveRising(ap, curve);
+}
+
 // A propeller pulls harder standing and slow than at the climb speed, its thrust falling about as
 // the square of the speed: the efficiency nodes below the best-climb node c take the climb node's
-// value times 1 + k (1 - (i / c)^2), still falling with speed, and k (at most 0.6) is searched
+// value times 1 + k (1 - (i / c)^2), still falling with speed, and k (at most 1) is searched
 // until the roll meets the book. The nodes lie below every cruise speed and the climb speed, so
 // only the take-off run and the slowest flight (the turbines' idle near the stall) feel them.
+// The most a propeller's static thrust may be of its climb thrust.
+constexpr double kMostStandingShare = 2.0;
+
+// The roll a fit aims at: the book's, or, under a heavier sibling's bound, a twentieth below it.
+double TakeOffRollTarget(const PublishedPerformance& pub) {
+    if (pub.groundRollFeet > 0.0) return pub.groundRollFeet;
+    return pub.groundRollAtMostFeet > 0.0 ? 0.95 * pub.groundRollAtMostFeet : 0.0;
+}
+
+// Where the efficiency goes by power, the take-off run lies below the ratio r0 of the indicated
+// airspeed to the power's reference speed, where the thrust rises to 1 + k times its value at r0
+// standing: k (at most kMostStandingShare - 1) is searched until the roll meets the book.
+void TuneTakeOffByPower(int type) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
+    const double target = TakeOffRollTarget(pub);
+    if (target <= 0.0) return;
+    double lo = 0.0, hi = kMostStandingShare - 1.0;
+    for (int i = 0; i < 12; ++i) {
+        kPowerEfficiencyShape[type][3] = 0.5 * (lo + hi);
+        flight::RebuildPowerEfficiency(ap, kPowerEfficiencyShape[type]);
+        if (FlownGroundRoll(type) > target)
+            lo = kPowerEfficiencyShape[type][3];
+        else
+            hi = kPowerEfficiencyShape[type][3];
+    }
+    kPowerEfficiencyShape[type][3] = hi;
+    flight::RebuildPowerEfficiency(ap, kPowerEfficiencyShape[type]);
+    std::printf("type %d take-off: ground roll %.0f ft (aimed at %.0f), standing %.2f of r0's\n",
+                type, FlownGroundRoll(type), target, 1.0 + hi);
+}
+
 void TuneTakeOff(int type) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
     AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
+    if (ap.apEfficiencyMode == flight::EfficiencyMode::ByPower) {
+        TuneTakeOffByPower(type);
+        return;
+    }
     if (pub.groundRollFeet <= 0.0 || pub.bestClimbKnots <= 0.0 ||
         ap.apEfficiencyMode != flight::EfficiencyMode::ByTrueAirspeed)
         return;
@@ -381,10 +558,12 @@ void TuneTakeOff(int type) {
                 top * (1.0 + k * (1.0 - std::pow(static_cast<double>(i) / climbNode, 2)))));
     };
     double lo = 0.0;
-    double hi = 0.6;
+    double hi = kMostStandingShare - 1.0;
+    const AircraftParameters before = ap;
     shape(hi);
     if (FlownGroundRoll(type) > pub.groundRollFeet) {
         std::printf("type %d take-off: the roll cannot meet the book\n", type);
+        ap = before;
         return;
     }
     for (int i = 0; i < 12; ++i) {
@@ -415,8 +594,9 @@ bool TuneDragScale(int type) {
     if (climb <= 0.0) return false;
     const double miss = pub.climbFeetPerMinute / climb;
     // A record that climbs too slowly lacks thrust at the climb speed, not drag elsewhere: the
-    // climb tuning gives it that thrust.
-    if (miss > 0.97) return false;
+    // climb tuning gives it that thrust. Where the propeller's shape sets the thrust at the climb
+    // speed from the cruise's, the drag's share (and the thrust with it) grows instead.
+    if (miss > 0.97 && !(kShapedClimb[type] && miss > 1.03)) return false;
     // Half the step in the logarithm: near the pilot's steepest attitude the climb answers the
     // excess thrust more than in proportion.
     const double ratio = std::clamp(std::sqrt(miss), 0.8, 1.25);
@@ -495,8 +675,10 @@ void TuneCompensation(int type) {
             ap.apCompensationAtSeaLevel = seaLevel;
             ap.apCompensationPerMetre = perMetre;
             flight::RebuildAltitudeBands(ap);
-            for (int round = 0; round < 8; ++round)
+            for (int round = 0; round < 8; ++round) {
                 TuneEfficiency(type, FlyCruiseTable(type), 0.8);
+                KeepThrustRisingAsSpeedFalls(type);
+            }
             const double e = WorstTasError(type);
             std::printf("compensation %.2f %.5f: worst %.2f %%\n", seaLevel, perMetre, e * 100.0);
             if (e < bestError) {
@@ -508,15 +690,19 @@ void TuneCompensation(int type) {
     ap = best;
 }
 
+// The handbooks' propeller speeds and manifold pressures at the cruise powers: the Skyhawk's
+// fixed-pitch propeller turns about 2,200 rpm at 55 % and 2,400 at 75 % (C172N handbook, cruise
+// performance; power as the cube of the speed between); the Baron's maximum cruise power, the 75 %
+// rows, is 24.5 in. Hg at 2,500 rpm (Baron 58 handbook, section 1, page 1-11), a pressure the
+// air holds up to about 4,000 ft.
+double HandbookCruiseRpm(int powerPercent) {
+    return 2400.0 * std::cbrt(powerPercent / 75.0);
+}
 // The tachometer of the fixed-pitch propeller at the cruise powers: the handbook's cruise table
 // turns about 2,200 rpm at 55 % power and 2,400 at 75 %, a propeller's power rising as the cube
 // of its speed between them. The engine speed at a throttle position (the static speed, to which
 // the airflow adds its windmilling share) is tuned until each cruise point, flown level, reads
 // its rpm; more throttle never turns the engine slower.
-double HandbookCruiseRpm(int powerPercent) {
-    return 2400.0 * std::cbrt(powerPercent / 75.0);
-}
-
 void TuneFixedPitchSpeed(int type) {
     AircraftParameters& ap = flight::MutableAircraftParametersForType(type);
     if (ap.apEngineModel != flight::EngineSpeedModel::FixedPitch) return;
@@ -543,6 +729,295 @@ void TuneFixedPitchSpeed(int type) {
         for (int i = 1; i < 17; ++i)
             ap.apStaticRpm[i] = std::max(ap.apStaticRpm[i], ap.apStaticRpm[i - 1]);
     }
+}
+
+// The flight beyond the fitted points: the keyboard's stall held and let go, the idle altitude
+// hold, full power level at three heights and the idle roll.
+void ReportEnvelope(int type) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    const int pull = 6 * 25 * (flight::ElevatorStepForType(type) + 1);
+    const double start = 1.5 * pub.stallCleanKnots > 0 ? 1.5 * pub.stallCleanKnots : 130.0;
+    const flight::ElevatorStallResult st =
+        flight::ProbeElevatorStall(type, pub.testWeightKg, 5000.0, start, pull, 60.0, 60.0);
+    const flight::ElevatorStallResult full =
+        flight::ProbeElevatorStall(type, pub.testWeightKg, 5000.0, start, 60000, 60.0, 60.0);
+    std::printf(
+        "type %d stall fully back: nose %+.0f..%+.0f deg, %.0f..%.0f KIAS, lost %.0f ft; released: "
+        "lost %.0f ft, fastest %.0f KIAS%s\n",
+        type, full.lowestPitch, full.highestPitch, full.slowestKnots, full.fastestKnots,
+        full.heightLostFeet, full.recoveryLossFeet, full.fastestAfterKnots,
+        full.crashed ? " CRASHED" : "");
+    std::printf(
+        "type %d stall held: nose %+.0f..%+.0f deg, %.0f..%.0f KIAS, lost %.0f ft; released: lost "
+        "%.0f ft, fastest %.0f KIAS%s\n",
+        type, st.lowestPitch, st.highestPitch, st.slowestKnots, st.fastestKnots, st.heightLostFeet,
+        st.recoveryLossFeet, st.fastestAfterKnots, st.crashed ? " CRASHED" : "");
+    const flight::IdleHoldResult hold =
+        flight::ProbeIdleAltitudeHold(type, pub.testWeightKg, 5000.0, start, 180.0);
+    std::printf(
+        "type %d idle altitude hold: nose %+.0f..%+.0f deg, %.0f..%.0f KIAS, lowest %.0f ft%s\n",
+        type, hold.lowestPitch, hold.highestPitch, hold.slowestKnots, hold.fastestKnots,
+        hold.lowestFeet, hold.crashed ? " CRASHED" : "");
+    for (double feet : {1000.0, 4000.0, 8000.0})
+        std::printf("type %d full power at %.0f ft: %.1f KTAS\n", type, feet,
+                    flight::ProbeLevelSpeedAtThrottle(type, pub.testWeightKg, feet, 32767,
+                                                      pub.cruise.back().trueAirspeedKnots));
+    for (double knots : {45.0, 60.0})
+        std::printf("type %d idle roll from %.0f KIAS: %.1f KIAS after 24 s\n", type, knots,
+                    flight::ProbeIdleRoll(type, pub.testWeightKg, knots, 24.0));
+    for (double k = -20; k <= 20; k += 10) {
+        const double knots = (pub.bestClimbKnots > 0 ? pub.bestClimbKnots : 160.0) + k;
+        std::printf("type %d flown climb at %.0f KIAS: %.0f ft/min\n", type, knots,
+                    flight::ProbeFlownClimb(type, pub.testWeightKg, knots));
+    }
+}
+
+// ---- the table of every figure -------------------------------------------------------------
+
+// One published figure against the model's: a miss beyond the tolerance (a share of the book's
+// figure, or knots when `knots` is set) fails the fit. A figure with no public source is shown
+// beside the model's value and never fails.
+struct Figure {
+    std::string what;
+    double book = 0;  // NaN: no public figure
+    double model = 0;
+    double tolerance = 0.10;
+    bool knots = false;
+    std::string note;
+
+    [[nodiscard]] bool Published() const { return !std::isnan(book); }
+    [[nodiscard]] bool Met() const {
+        if (!Published()) return true;
+        return knots ? std::fabs(model - book) <= tolerance
+                     : std::fabs(model - book) <= tolerance * std::fabs(book);
+    }
+};
+
+Figure Fig(std::string what, double book, double model, double tolerance = 0.10, bool knots = false,
+           std::string note = "") {
+    return Figure{std::move(what), book, model, tolerance, knots, std::move(note)};
+}
+
+constexpr double kNoFigure = std::numeric_limits<double>::quiet_NaN();
+// Notes of the figures that bound the model's from one side only.
+constexpr const char* kSlowerThanStart = "slower than the start";
+constexpr const char* kAtMost = "a heavier sibling's figure, at most";
+constexpr double kSpeedTolerance = 0.05;  // top and cruise speeds
+constexpr double kBestRateKnots = 10.0;   // the climb curve's peak from the book's speed
+// The idle roll: from 60 KIAS with the throttles closed and no brakes, a half-minute later at
+// least this much slower (the rolling friction alone takes about 9 kt in 24 s).
+constexpr double kIdleRollStartKnots = 60.0;
+constexpr double kIdleRollSeconds = 24.0;
+constexpr double kIdleRollSlowing = 5.0;
+
+constexpr double kBaronCruiseInches = 24.5;
+constexpr double kBaronCruiseInchesUpToFeet = 4000.0;
+
+// The climb curve a pilot flies at full power (the book's best-rate speed +-20 kt in 5-kt steps):
+// the speed of its peak, the vertex of the parabola fitted (least squares) to the best rate and the
+// two either side of it; a propeller's curve is flat near its peak, and three points alone made
+// the vertex jump by ten knots for a few feet a minute.
+double ClimbPeakKnots(int type, double around) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    std::array<double, 9> rate{};
+    for (int i = 0; i < 9; ++i)
+        rate[i] = flight::ProbeFlownClimb(type, pub.testWeightKg, around - 20.0 + 5.0 * i);
+    const int best = static_cast<int>(std::max_element(rate.begin(), rate.end()) - rate.begin());
+    const int first = std::max(0, best - 2), last = std::min(8, best + 2);
+    // Normal equations of y = a + b x + c x^2, x in 5-kt steps from the best point.
+    double m[3][4] = {};
+    for (int i = first; i <= last; ++i) {
+        const double x = i - best;
+        const double p[3] = {1.0, x, x * x};
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c)
+                m[r][c] += p[r] * p[c];
+            m[r][3] += p[r] * rate[i];
+        }
+    }
+    const double at = around - 20.0 + 5.0 * best;
+    if (last - first < 2) return at;
+    for (int k = 0; k < 3; ++k)
+        for (int r = k + 1; r < 3; ++r) {
+            const double f = m[r][k] / m[k][k];
+            for (int c = k; c < 4; ++c)
+                m[r][c] -= f * m[k][c];
+        }
+    const double c2 = m[2][3] / m[2][2];
+    const double c1 = (m[1][3] - m[1][2] * c2) / m[1][1];
+    if (c2 >= 0.0) return at;
+    const double vertex = std::clamp(-c1 / (2.0 * c2), first - best - 0.5, last - best + 0.5);
+    return at + 5.0 * vertex;
+}
+
+std::vector<Figure> Figures(int type) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    std::vector<Figure> rows;
+    char what[160];
+    // Full power, level on the altitude hold, at the book's height (a sea-level figure at
+    // 1,000 ft) and weight.
+    if (pub.topSpeedFeet == flight::kFastestHeight)
+        std::snprintf(what, sizeof what,
+                      "top speed, full power at its fastest height, %.0f kg (KTAS)",
+                      pub.topSpeedWeightKg > 0 ? pub.topSpeedWeightKg : pub.testWeightKg);
+    else
+        std::snprintf(what, sizeof what, "top speed, full power at %.0f ft (KTAS)",
+                      pub.topSpeedFeet > 0 ? pub.topSpeedFeet : kTopSpeedFeet);
+    rows.push_back(Fig(what, pub.topSpeedKnots > 0 ? pub.topSpeedKnots : kNoFigure,
+                       FlownTopSpeed(type), kSpeedTolerance, false,
+                       pub.topSpeedKnots > 0 ? "" : "no public figure"));
+    // The cruise table, with the gauges' readings where the handbook gives them.
+    for (const flight::CruisePoint& p : pub.cruise) {
+        const double kgh = flight::ProbeTableFuelToKgPerHourPerEngine(type, p.fuelFlow);
+        const flight::LevelFlightResult r = flight::ProbeLevelFlight(
+            type, p.altitudeFeet, kgh, p.trueAirspeedKnots, pub.testWeightKg);
+        std::snprintf(what, sizeof what, "cruise %5d ft %2d%%: true airspeed (kt)", p.altitudeFeet,
+                      p.powerPercent);
+        rows.push_back(
+            Fig(what, p.trueAirspeedKnots, r.crashed ? 0.0 : r.trueAirspeedKnots, kSpeedTolerance));
+        std::snprintf(what, sizeof what, "cruise %5d ft %2d%%: fuel flow gauge (%s)",
+                      p.altitudeFeet, p.powerPercent,
+                      pub.fuelInGallons ? "gal/h an engine" : "lb/h an engine");
+        double gauge = 0;
+        if (pub.fuelInGallons)
+            gauge = cockpit::PistonFuelFlowGallons(0);
+        else if (type == 4)
+            gauge = cockpit::TurbineTorque(type, 0) * 2.2;
+        else
+            gauge = flight::theFlightModelState.fmEnginePower[0] * 2.2;  // no flow gauge
+        rows.push_back(
+            Fig(what, pub.fuelPerEngine || pub.fuelInGallons ? p.fuelFlow : p.fuelFlow / 2.0, gauge,
+                0.10, false, type == 3 ? "the burn (the panel shows no flow)" : ""));
+        if (type == 0) {
+            std::snprintf(what, sizeof what, "cruise %5d ft %2d%%: tachometer (rpm)",
+                          p.altitudeFeet, p.powerPercent);
+            rows.push_back(Fig(what, HandbookCruiseRpm(p.powerPercent),
+                               static_cast<double>(flight::theFlightModelState.fmAdjustedTach),
+                               0.10));
+        }
+        if (type == 1 || type == 2) {
+            const double rpm = flight::theFlightModelState.fmEngineSpeed[0];
+            double bookRpm = kNoFigure;
+            for (const flight::CruiseRpm& c : pub.cruiseRpm)
+                if (c.powerPercent == p.powerPercent && c.powerPercent == 75) bookRpm = c.rpm;
+            std::snprintf(what, sizeof what, "cruise %5d ft %2d%%: tachometer (rpm)",
+                          p.altitudeFeet, p.powerPercent);
+            rows.push_back(Fig(what, bookRpm, rpm, 0.10, false,
+                               std::isnan(bookRpm) ? "no public figure" : ""));
+            const bool inches =
+                type == 2 && p.powerPercent == 75 && p.altitudeFeet <= kBaronCruiseInchesUpToFeet;
+            std::snprintf(what, sizeof what, "cruise %5d ft %2d%%: manifold pressure (in. Hg)",
+                          p.altitudeFeet, p.powerPercent);
+            rows.push_back(Fig(what, inches ? kBaronCruiseInches : kNoFigure,
+                               cockpit::ManifoldPressure(0), 0.10, false,
+                               inches ? "" : "no public figure"));
+        }
+        if (type == 3) {
+            std::snprintf(what, sizeof what, "cruise %5d ft %2d%%: torque (ft-lb)", p.altitudeFeet,
+                          p.powerPercent);
+            rows.push_back(Fig(what, kNoFigure, cockpit::TurbineTorque(type, 0) * 11.1496, 0.10,
+                               false, "no public figure"));
+        }
+    }
+    // The best-rate climb and the speed of the climb curve's peak.
+    double knots = pub.bestClimbKnots;
+    if (knots <= 0.0) flight::ProbeBestClimb(type, 0.0, pub.testWeightKg, &knots);
+    rows.push_back(Fig("climb at the best-rate speed (ft/min)", pub.climbFeetPerMinute,
+                       flight::ProbeFlownClimb(type, pub.testWeightKg, knots)));
+    rows.push_back(Fig("best-rate speed, the climb curve's peak (KIAS)",
+                       pub.bestClimbKnots > 0 ? pub.bestClimbKnots : kNoFigure,
+                       ClimbPeakKnots(type, knots), kBestRateKnots, true,
+                       pub.bestClimbKnots > 0 ? "" : "no public figure"));
+    rows.push_back(Fig("stall, flaps up (KCAS)",
+                       pub.stallCleanKnots > 0 ? pub.stallCleanKnots : kNoFigure,
+                       flight::ProbeStallSpeed(type, 0, pub.testWeightKg), 0.10, false,
+                       pub.stallCleanKnots > 0 ? "" : "no public figure"));
+    rows.push_back(Fig("stall, landing configuration (KCAS)", pub.stallFlapsKnots,
+                       flight::ProbeStallSpeed(type, 9, pub.testWeightKg)));
+    rows.push_back(Fig("service ceiling (ft)", pub.ceilingFeet,
+                       flight::ProbeServiceCeiling(type, pub.testWeightKg)));
+    if (pub.groundRollFeet > 0 || pub.groundRollAtMostFeet <= 0)
+        rows.push_back(Fig(
+            "take-off ground roll (ft)", pub.groundRollFeet > 0 ? pub.groundRollFeet : kNoFigure,
+            FlownGroundRoll(type), 0.10, false, pub.groundRollFeet > 0 ? "" : "no public figure"));
+    else
+        rows.push_back(Fig("take-off ground roll (ft, at most)", pub.groundRollAtMostFeet,
+                           FlownGroundRoll(type), 0.0, false, kAtMost));
+    std::snprintf(what, sizeof what, "idle roll from %.0f KIAS, %.0f s later (KIAS, at most)",
+                  kIdleRollStartKnots, kIdleRollSeconds);
+    rows.push_back(
+        Fig(what, kIdleRollStartKnots - kIdleRollSlowing,
+            flight::ProbeIdleRoll(type, pub.testWeightKg, kIdleRollStartKnots, kIdleRollSeconds),
+            0.0, true, kSlowerThanStart));
+    return rows;
+}
+
+// Prints the figures of a type; returns how many miss.
+int PrintFigures(int type, const std::vector<Figure>& rows) {
+    int missed = 0;
+    for (const Figure& f : rows) {
+        const bool atMost = f.note == kSlowerThanStart || f.note == kAtMost;
+        const bool met = atMost ? f.model <= f.book : f.Met();
+        missed += met ? 0 : 1;
+        if (!f.Published()) {
+            std::printf("type %d  %-58s %9s %9.1f %8s  %s\n", type, f.what.c_str(), "-", f.model,
+                        "", f.note.c_str());
+        } else {
+            const double error = f.knots ? f.model - f.book : (f.model / f.book - 1.0) * 100.0;
+            std::printf("type %d  %-58s %9.1f %9.1f %+7.1f%s %s%s%s\n", type, f.what.c_str(),
+                        f.book, f.model, error, f.knots ? "kt" : "% ", met ? "ok" : "MISS",
+                        f.note.empty() ? "" : "  ", f.note.c_str());
+        }
+    }
+    return missed;
+}
+
+// The take-off trim of the ready-to-fly flights and the first flight: the keyboard take-off (full
+// power; at the rotation speed the Down key held until it stops moving the elevator, 25 of its
+// steps; once climbing, about kGiveBackSeconds after the lift-off, the Up key held as long to give
+// the pull back) lifts the aircraft off within kLiftOffKnots above the rotation speed with its
+// nose under kMostTakeOffPitch, and among such trims the one whose climb, hands off on the trim,
+// comes nearest the best-rate speed is taken (for the jet, whose manual gives none, the peak of
+// its climb curve); searched in steps of 25. The trim holds the best-rate climb hands off; the
+// pull lifts the aircraft off near the rotation speed. The CitationJet's elevator moves in a
+// quarter of the Skyhawk's steps, and the angle between its lift-off and its climb takes four
+// holds: its pilot begins them kJetPullLeadKnots before the rotation speed.
+constexpr int kPullHolds[5] = {1, 1, 1, 1, 4};
+constexpr double kJetPullLeadKnots = 20.0;
+// A knot and more short of the 10 the README promises: the program's lift-off, read from its
+// places, comes about half a knot later than the probe's.
+constexpr double kLiftOffKnots = 8.8;
+constexpr double kGiveBackSeconds = 10.0;
+constexpr double kMostTakeOffPitch = 19.0;
+
+void ReportTakeOffTrim(int type) {
+    const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
+    const double pullFrom = pub.rotationKnots - (type == 4 ? kJetPullLeadKnots : 0.0);
+    const double bestRate =
+        pub.bestClimbKnots > 0.0 ? pub.bestClimbKnots : ClimbPeakKnots(type, 150.0);
+    double bestMiss = 1e9;
+    int bestTrim = 0;
+    flight::KeyboardTakeOffResult bestResult;
+    for (int trim = -4000; trim <= 10000; trim += 25) {
+        const flight::KeyboardTakeOffResult r =
+            flight::ProbeKeyboardTakeOff(type, pub.testWeightKg, static_cast<std::int16_t>(trim),
+                                         kPullHolds[type], pullFrom, kGiveBackSeconds);
+        if (!r.liftedOff || r.climbKnots <= 0.0 || r.liftOffKnots < pub.rotationKnots - 1.0 ||
+            r.liftOffKnots > pub.rotationKnots + kLiftOffKnots ||
+            r.highestPitch > kMostTakeOffPitch)
+            continue;
+        const double miss = std::fabs(r.climbKnots - bestRate);
+        if (miss < bestMiss) {
+            bestMiss = miss;
+            bestTrim = trim;
+            bestResult = r;
+        }
+    }
+    std::printf(
+        "type %d take-off trim %d: lift-off %.1f KIAS (rotation %.0f), climb %.1f KIAS (best rate "
+        "%.0f) at %.1f deg, nose at most %.1f deg, slowest after 50 ft %.1f KIAS\n",
+        type, bestTrim, bestResult.liftOffKnots, pub.rotationKnots, bestResult.climbKnots, bestRate,
+        bestResult.climbPitch, bestResult.highestPitch, bestResult.lowestKnots);
 }
 
 template <typename T>
@@ -593,13 +1068,15 @@ bool WriteTables(const char* path) {
     text += Row("std::int16_t", "kReferenceSpeedBaron",
                 flight::AircraftParametersForType(2).apReferenceSpeed);
     text +=
-        "\n// Efficiency by power {A, r0, n}: A / r^n above the ratio r0, A / r0^n below it.\n"
-        "inline constexpr double kPowerEfficiency[5][3] = {";
+        "\n// Efficiency by power {A, r0, n, k}: A / r^n above the ratio r0, A / r0^n (1 + k (1 - "
+        "(r / "
+        "r0)^2))\n// below it.\n"
+        "inline constexpr double kPowerEfficiency[5][4] = {";
     for (int t = 0; t < 5; ++t) {
-        char buf[96];
-        std::snprintf(buf, sizeof buf, "{%.9g, %.9g, %.9g}%s", kPowerEfficiencyShape[t][0],
+        char buf[128];
+        std::snprintf(buf, sizeof buf, "{%.9g, %.9g, %.9g, %.9g}%s", kPowerEfficiencyShape[t][0],
                       kPowerEfficiencyShape[t][1], kPowerEfficiencyShape[t][2],
-                      t < 4 ? ", " : "};\n");
+                      kPowerEfficiencyShape[t][3], t < 4 ? ", " : "};\n");
         text += buf;
     }
     text +=
@@ -610,7 +1087,9 @@ bool WriteTables(const char* path) {
         "\n// Engine speed of the fixed-pitch propeller by throttle position, standing still "
         "(rpm); the\n// airflow adds its windmilling share.\n";
     text += Row("std::int16_t", "kStaticRpm172", flight::AircraftParametersForType(0).apStaticRpm);
-    text += "\n// Thrust by throttle position of the turbines, Q15.\n";
+    text += "\n// Thrust by throttle position of the turbines and the Skyhawk, Q15.\n";
+    text += Row("std::int16_t", "kThrottleCurve172",
+                flight::AircraftParametersForType(0).apThrottleCurve);
     text += Row("std::int16_t", "kThrottleCurveKingAir",
                 flight::AircraftParametersForType(3).apThrottleCurve);
     text += Row("std::int16_t", "kThrottleCurveCitationJet",
@@ -656,6 +1135,10 @@ int main(int argc, char** argv) {
     std::memcpy(kPowerEfficiencyShape, flight::kPowerEfficiency, sizeof kPowerEfficiencyShape);
     bool newShape = false;
     bool takeOff = false;
+    bool envelope = false;
+    bool takeOffTrim = false;
+    bool compensation = false;
+    int missed = 0;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--type") && i + 1 < argc) {
             only = std::atoi(argv[++i]);
@@ -678,6 +1161,12 @@ int main(int argc, char** argv) {
             takeOff = true;
         } else if (!std::strcmp(argv[i], "--verbose")) {
             verbose = true;
+        } else if (!std::strcmp(argv[i], "--compensation")) {
+            compensation = true;
+        } else if (!std::strcmp(argv[i], "--take-off-trim")) {
+            takeOffTrim = true;
+        } else if (!std::strcmp(argv[i], "--envelope")) {
+            envelope = true;
         } else if (!std::strcmp(argv[i], "--no-handbook")) {
             handbook = false;
         } else {
@@ -723,7 +1212,9 @@ int main(int argc, char** argv) {
                 TuneThrottleCurve(type, results, 0.5);
                 results = FlyCruiseTable(type);
                 TuneEfficiency(type, results, 0.8);
-                if (!scaled) TuneClimb(type, 0.7);
+                TuneTopSpeed(type, 0.7);
+                if (!scaled && !kShapedClimb[type]) TuneClimb(type, 0.7);
+                TuneClimbPeak(type);
                 TuneTakeOff(type);
                 KeepThrustRisingByPower(type);
                 KeepThrustRisingAsSpeedFalls(type);
@@ -731,14 +1222,20 @@ int main(int argc, char** argv) {
             }
             if (bestScore < 1e9) ap = best;
         }
-        if (fit) TuneCompensation(type);
+        if (fit && compensation) TuneCompensation(type);
         if (fit) TuneFixedPitchSpeed(type);
         if (takeOff && !fit) TuneTakeOff(type);
         Report(type, FlyCruiseTable(type), verbose);
-        if (handbook) CheckHandbook(type);
+        if (handbook) missed += PrintFigures(type, Figures(type));
+        if (envelope) ReportEnvelope(type);
+        if (takeOffTrim) ReportTakeOffTrim(type);
     }
     if (writePath && !WriteTables(writePath)) {
         std::fprintf(stderr, "fmfit: cannot write %s\n", writePath);
+        return 1;
+    }
+    if (missed > 0) {
+        std::printf("fmfit: %d figures miss their tolerance\n", missed);
         return 1;
     }
     return 0;

@@ -81,20 +81,24 @@ constexpr DefaultFlight kFlights[] = {
     {"Cruise.Flt", 0, Start::kCruise, "KSQL", "30"},
 };
 
-// The elevator trim each type's ready-to-fly flight is set to for the take-off, found by flying
-// it: with full power and no other input the wheels leave the runway 8 to 11 knots above the
-// handbook's rotation speed (the Baron's about 20: with more nose-up trim a pull let go a few
-// seconds past the rotation speed zooms it into a stall and back onto the runway), so a short
-// pull on the elevator at rotation speed lifts it off, and eased back to this trim it climbs
-// away.
-constexpr std::int16_t kTakeOffTrim[5] = {3200, 3877, 4200, 4692, 4900};
+// The elevator trim each type's ready-to-fly flight (and the first flight) is set to for the
+// take-off, found by flying the README's keyboard take-off (tools/fmfit --take-off-trim flies it
+// headless): full power; at the handbook's rotation speed the Down key held until it stops moving
+// the elevator (the CitationJet, whose steps are a quarter of the Skyhawk's, four such holds begun
+// at 80 knots); once climbing, about ten seconds after the lift-off, the Up key held as long (as
+// often) to give the pull back. The wheels leave the runway 5 to 10 knots above the rotation
+// speed, and on this trim, hands off, the aircraft climbs at its book's best-rate speed (the
+// Bonanza 8 knots below it: a trim nearer it lifts it off later; the jet at the peak of its climb
+// curve, its manual giving none), its nose under 20 degrees.
+constexpr std::int16_t kTakeOffTrim[5] = {2325, 2450, 4350, 3975, 2850};
 
-// The ready-to-fly flights of the aircraft menu (not the start-up and lesson flights, which
-// keep the trim the pilot sets).
+// The first flight and the ready-to-fly flights of the aircraft menu (not the lesson flight, which
+// keeps the trim its lessons set).
 bool ShipsTakeOffTrim(const DefaultFlight& f) {
     const std::string name = f.file;
-    return f.start == Start::kReady && name.size() > 7 &&
-           name.compare(name.size() - 7, 7, "Fly.Flt") == 0;
+    return f.start == Start::kReady &&
+           (name == "Startup.Flt" ||
+            (name.size() > 7 && name.compare(name.size() - 7, 7, "Fly.Flt") == 0));
 }
 
 struct RunwayEnd {
