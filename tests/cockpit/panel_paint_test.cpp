@@ -551,7 +551,7 @@ constexpr std::uint64_t kCdi = Op(PanelOp::CourseIndicator);
 const MovingPart kMovingParts[] = {
     {"needle", kDials, SetValue, {20, 75, 130}, 3, Ink::Art},
     {"Mach digits", Op(PanelOp::MachAirspeed), SetValue2, {5, 48, 120}, 3, Ink::Art},
-    {"first needle", kTwoNeedles, SetValue, {20, 75, 140}, 3, Ink::Art},
+    {"first needle", kTwoNeedles, SetValue, {20, 75, 128}, 3, Ink::Art},
     {"second needle", kTwoNeedles, SetValue2, {20, 75, 140}, 3, Ink::Art},
     {"airplane", Op(PanelOp::TurnCoordinator), SetValue, {3, 9, 20}, 3, Ink::Art, ShowsAirplane},
     {"ball", Op(PanelOp::TurnCoordinator), SetValue2, {4, 30, 50}, 3, Ink::Art},
