@@ -109,6 +109,13 @@ TEST(GroundHeights, LakesLieAtTheirPublishedSurfaceElevations) {
             // and Lake Saint-Louis below the Beauharnois dam at 21 m, 69 ft.
             {"Lake St. Lawrence", 44.94, -75.04, 241, 40},
             {"Lake Saint-Louis", 45.39, -73.86, 69, 40},
+            // The Mississippi below Genoa, the pool behind Lock and Dam 9 at its normal 620 ft
+            // (Wikipedia, Lock and Dam No. 9), in a valley whose bluffs rise 500 ft above it.
+            {"Pool 9 of the Mississippi", 43.4849, -91.2453, 620, 40},
+            // The summer target, 1,452.92 ft (the power company's reservoir table).
+            {"Whiteface Reservoir", 47.3133, -92.1851, 1453, 40},
+            // 561 ft (Wikipedia, Millerton Lake), in the foothills above Friant.
+            {"Millerton Lake", 37.0031, -119.6686, 561, 40},
         },
         "zephlon-lakes");
 }
