@@ -68,10 +68,10 @@ constexpr PanelHelpHotspot kBonanza[] = {
     {1, 10025, 397, 438, 435, 479},  // gear lever
     {1, 10027, 438, 436, 482, 479},  // flap lever
     {1, 10026, 370, 439, 396, 479},  // elevator trim
-    {1, 10030, 0, 442, 28, 479},  // fuel selector
-    {1, 10031, 29, 442, 65, 479},  // ignition
-    {1, 10032, 68, 442, 85, 479},  // battery master
-    {1, 10033, 86, 442, 110, 479},  // avionics master
+    {1, 10030, 0, 442, 28, 479},     // fuel selector
+    {1, 10031, 29, 442, 65, 479},    // ignition
+    {1, 10032, 68, 442, 85, 479},    // battery master
+    {1, 10033, 86, 442, 110, 479},   // avionics master
     {1, 10034, 111, 442, 131, 479},  // pitot heat
     {1, 10035, 132, 442, 150, 479},  // strobe
     {1, 10036, 151, 442, 171, 479},  // beacon
@@ -89,8 +89,8 @@ constexpr PanelHelpHotspot kBonanza[] = {
     {1, 10068, 544, 451, 583, 476},  // ammeter
     {1, 10069, 590, 434, 627, 458},  // oil temperature
     {1, 10070, 590, 452, 627, 476},  // oil pressure
-    {1, 10051, 16, 217, 114, 315},  // airspeed
-    {1, 10054, 16, 331, 114, 429},  // turn coordinator
+    {1, 10051, 16, 217, 114, 315},   // airspeed
+    {1, 10054, 16, 331, 114, 429},   // turn coordinator
     {1, 10052, 133, 213, 242, 322},  // attitude indicator
     {1, 10045, 139, 333, 235, 429},  // heading indicator
     {1, 10045, 134, 403, 238, 419},  // heading indicator knobs
@@ -250,7 +250,7 @@ constexpr PanelHelpHotspot kKingAir[] = {
 
 // The CitationJet: the engines' tapes and readouts along the top, the audio knobs on the left.
 constexpr PanelHelpHotspot kCitationJet[] = {
-    {1, 10104, 0, 384, 107, 410},  // audio panel
+    {1, 10104, 0, 384, 107, 410},    // audio panel
     {1, 10108, 480, 310, 639, 333},  // DME
     {1, 10100, 480, 334, 639, 355},  // COM1
     {1, 10101, 480, 356, 639, 375},  // COM2
@@ -259,24 +259,24 @@ constexpr PanelHelpHotspot kCitationJet[] = {
     {1, 10105, 480, 416, 639, 436},  // ADF receiver
     {1, 10106, 480, 437, 639, 458},  // transponder
     {1, 10107, 480, 459, 639, 479},  // autopilot
-    {1, 10049, 6, 357, 24, 375},  // RMI needle 1 button
-    {1, 10049, 78, 357, 96, 375},  // RMI needle 2 button
+    {1, 10049, 6, 357, 24, 375},     // RMI needle 1 button
+    {1, 10049, 78, 357, 96, 375},    // RMI needle 2 button
     {1, 10050, 446, 463, 474, 472},  // temperature unit buttons
     {1, 10025, 378, 395, 404, 479},  // gear lever
     {1, 10027, 406, 395, 437, 479},  // flap lever
     {1, 10026, 341, 395, 376, 439},  // elevator trim
     {1, 10028, 341, 440, 376, 458},  // rudder trim
     {1, 10029, 341, 459, 376, 479},  // aileron trim
-    {1, 10032, 0, 409, 17, 448},  // battery master
-    {1, 10033, 18, 409, 37, 448},  // avionics master
-    {1, 10034, 38, 409, 57, 448},  // pitot heat
-    {1, 10030, 58, 409, 79, 448},  // fuel selector
-    {1, 10073, 80, 409, 103, 448},  // right fuel selector
-    {1, 10075, 0, 449, 19, 479},  // left starter
-    {1, 10076, 20, 449, 46, 479},  // right starter
-    {1, 10035, 47, 449, 70, 479},  // strobe
-    {1, 10036, 71, 449, 93, 479},  // beacon
-    {1, 10037, 94, 449, 116, 479},  // navigation lights
+    {1, 10032, 0, 409, 17, 448},     // battery master
+    {1, 10033, 18, 409, 37, 448},    // avionics master
+    {1, 10034, 38, 409, 57, 448},    // pitot heat
+    {1, 10030, 58, 409, 79, 448},    // fuel selector
+    {1, 10073, 80, 409, 103, 448},   // right fuel selector
+    {1, 10075, 0, 449, 19, 479},     // left starter
+    {1, 10076, 20, 449, 46, 479},    // right starter
+    {1, 10035, 47, 449, 70, 479},    // strobe
+    {1, 10036, 71, 449, 93, 479},    // beacon
+    {1, 10037, 94, 449, 116, 479},   // navigation lights
     {1, 10038, 117, 449, 139, 479},  // taxi light
     {1, 10039, 140, 449, 167, 479},  // landing light
     {1, 10048, 168, 449, 196, 479},  // speed brake
@@ -304,11 +304,11 @@ constexpr PanelHelpHotspot kCitationJet[] = {
     {1, 10068, 380, 347, 413, 377},  // left ammeter
     {1, 10068, 436, 347, 469, 377},  // right ammeter
     {1, 10053, 129, 180, 239, 282},  // attitude director
-    {1, 10098, 6, 175, 96, 265},  // airspeed and Mach
+    {1, 10098, 6, 175, 96, 265},     // airspeed and Mach
     {1, 10057, 268, 283, 358, 373},  // vertical speed
     {1, 10056, 269, 176, 359, 266},  // altimeter
     {1, 10056, 267, 250, 283, 266},  // altimeter knob
-    {1, 10060, 10, 286, 96, 372},  // RMI
+    {1, 10060, 10, 286, 96, 372},    // RMI
     {1, 10061, 137, 326, 229, 418},  // HSI
     {1, 10054, 149, 284, 217, 305},  // turn coordinator
     {1, 10089, 383, 207, 392, 293},  // left fan speed

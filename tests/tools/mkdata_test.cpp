@@ -326,7 +326,8 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                     EXPECT_GT(std::strlen(line), 10u) << n;
                 }
                 volume.CloseFile();
-            } else if (std::string(v.volume) == "Data\\Perform.Vol" && n.size() == 6 && n[0] == 'P' && n.substr(2) == ".Txt") {
+            } else if (std::string(v.volume) == "Data\\Perform.Vol" && n.size() == 6 &&
+                       n[0] == 'P' && n.substr(2) == ".Txt") {
                 // The aircraft selection's texts fit its buffer and list the figures line by line.
                 EXPECT_LE(e.size, static_cast<std::uint32_t>(planning::PerformanceText::kSize)) << n;
                 ASSERT_EQ(volume.OpenFile(n), 1);

@@ -162,31 +162,46 @@ std::vector<Script> Scripts() {
         {"zqMan0.txt", Begin("Straight and Level Flight") + StraightAndLevel(5) + Debrief() +
                            Lines({"SAY 21004 WAIT_2_SEC"}) + end + Watch("Watch") + HoldWatch()},
         {"zqMan1.txt", Begin("Climbs") + Climb() + Debrief() + end + Watch("Watch") + ClimbWatch()},
-        {"zqMan2.txt", Begin("Descents") + Descent() + Debrief() + end + Watch("Watch") + DescentWatch()},
-        {"zqMan3.txt", Begin("Standard Rate Turns") + Turn(21030, "Left") + Debrief() + end + Level()},
-        {"zqMan4.txt", Begin("Slow Flight") + SlowFlight() + Debrief() + end + Watch("Watch") + HoldWatch()},
-        {"zqMan5.txt", Begin("Power-off Stall Recovery") + Lines({"EXEC CARB_ON"}) + PowerOffStall() +
-                           Debrief() + end + Watch("Watch")},
-        {"zqLess1.txt", Begin("Effects of the Controls") + EffectsOfTheControls() + Debrief() + end + Level()},
-        {"zqLess2.txt", Begin("Straight and Level") + StraightAndLevel(8) + Debrief() + end + Watch("Watch") +
-                            HoldWatch()},
-        {"zqLess3.txt", Begin("Climbs and Descents") + Climb() + Descent() + Debrief() + end + Watch("Watch") +
-                            ClimbWatch() + DescentWatch()},
-        {"zqLess4.txt", Begin("Turns") + Turn(21030, "Left") + Turn(21033, "Right") + Debrief() + end + Level()},
+        {"zqMan2.txt",
+         Begin("Descents") + Descent() + Debrief() + end + Watch("Watch") + DescentWatch()},
+        {"zqMan3.txt",
+         Begin("Standard Rate Turns") + Turn(21030, "Left") + Debrief() + end + Level()},
+        {"zqMan4.txt",
+         Begin("Slow Flight") + SlowFlight() + Debrief() + end + Watch("Watch") + HoldWatch()},
+        {"zqMan5.txt", Begin("Power-off Stall Recovery") + Lines({"EXEC CARB_ON"}) +
+                           PowerOffStall() + Debrief() + end + Watch("Watch")},
+        {"zqLess1.txt",
+         Begin("Effects of the Controls") + EffectsOfTheControls() + Debrief() + end + Level()},
+        {"zqLess2.txt", Begin("Straight and Level") + StraightAndLevel(8) + Debrief() + end +
+                            Watch("Watch") + HoldWatch()},
+        {"zqLess3.txt", Begin("Climbs and Descents") + Climb() + Descent() + Debrief() + end +
+                            Watch("Watch") + ClimbWatch() + DescentWatch()},
+        {"zqLess4.txt",
+         Begin("Turns") + Turn(21030, "Left") + Turn(21033, "Right") + Debrief() + end + Level()},
         {"zqLess5.txt", Begin("Slow Flight and Stalls") + SlowFlight() + Lines({"EXEC CARB_ON"}) +
                             PowerOffStall() + Debrief() + end + Watch("Watch") + HoldWatch()},
-        {"lDesc1.txt", "Lesson 1: the effects of the controls - yoke, rudder and throttle, and what each does.\r\n"},
-        {"lDesc2.txt", "Lesson 2: straight and level flight by the horizon, with the instruments as a cross-check.\r\n"},
-        {"lDesc3.txt", "Lesson 3: climbs and descents at constant airspeed, and levelling off from them.\r\n"},
-        {"lDesc4.txt", "Lesson 4: standard rate turns, holding the altitude, and rolling out on a heading.\r\n"},
-        {"lDesc5.txt", "Lesson 5: slow flight near the stall, and the recovery from a power-off stall.\r\n"},
+        {"lDesc1.txt",
+         "Lesson 1: the effects of the controls - yoke, rudder and throttle, and what each "
+         "does.\r\n"},
+        {"lDesc2.txt",
+         "Lesson 2: straight and level flight by the horizon, with the instruments as a "
+         "cross-check.\r\n"},
+        {"lDesc3.txt",
+         "Lesson 3: climbs and descents at constant airspeed, and levelling off from them.\r\n"},
+        {"lDesc4.txt",
+         "Lesson 4: standard rate turns, holding the altitude, and rolling out on a heading.\r\n"},
+        {"lDesc5.txt",
+         "Lesson 5: slow flight near the stall, and the recovery from a power-off stall.\r\n"},
         // What the Maneuvers dialog says of the manoeuvre chosen.
-        {"mDesc0.txt", "Hold the height, heading and speed the instructor sets, slowed to 100 knots.\r\n"},
+        {"mDesc0.txt",
+         "Hold the height, heading and speed the instructor sets, slowed to 100 knots.\r\n"},
         {"mDesc1.txt", "Climb at 75 knots under full power, then level off at cruise power.\r\n"},
         {"mDesc2.txt", "Descend at reduced power and 90 knots, then level off with power.\r\n"},
-        {"mDesc3.txt", "Turn at the standard rate, holding the height, and roll out on the heading.\r\n"},
+        {"mDesc3.txt",
+         "Turn at the standard rate, holding the height, and roll out on the heading.\r\n"},
         {"mDesc4.txt", "Fly level at 60 knots near the stall, then recover to cruise.\r\n"},
-        {"mDesc5.txt", "Raise the nose with the throttle closed until the wing stalls, then recover.\r\n"},
+        {"mDesc5.txt",
+         "Raise the nose with the throttle closed until the wing stalls, then recover.\r\n"},
     };
 }
 
