@@ -114,6 +114,8 @@ TEST(GroundHeights, LakesLieAtTheirPublishedSurfaceElevations) {
             {"Pool 9 of the Mississippi", 43.4849, -91.2453, 620, 40},
             // The summer target, 1,452.92 ft (the power company's reservoir table).
             {"Whiteface Reservoir", 47.3133, -92.1851, 1453, 40},
+            // Rice Lake's summer target, 1,375.57 ft (the same table), north of Duluth's airport.
+            {"Rice Lake Reservoir", 46.9004, -92.1899, 1376, 40},
             // 561 ft (Wikipedia, Millerton Lake), in the foothills above Friant.
             {"Millerton Lake", 37.0031, -119.6686, 561, 40},
         },
