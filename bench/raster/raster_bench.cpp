@@ -173,7 +173,7 @@ void BM_FlatSpan(benchmark::State& s) {
     RunFiller(s, FillSolid, Peer::kMemset, 1.25);
 }
 void BM_GouraudSpan(benchmark::State& s) {
-    RunFiller(s, FillShade, Peer::kShade, 0.85);
+    RunFiller(s, FillShade, Peer::kShade, 1.25);
 }
 void BM_AffineSpan(benchmark::State& s) {
     RunFiller(s, SetupTexAffine, Peer::kTexture, 1.3);
