@@ -76,7 +76,10 @@ public:
     // since or the colours changed.
     virtual bool Present8(const std::uint8_t* indices, int pitch, const Palette& palette,
                           const std::uint8_t* rowsChanged = nullptr) = 0;
-    virtual bool Present32(const std::uint32_t* pixels, int pitchPixels) = 0;
+    // Shows a 640×480 frame of 32-bit pixels. `rowsChanged`, when given, is the same kind of word
+    // as Present8's about the last frame shown through Present32.
+    virtual bool Present32(const std::uint32_t* pixels, int pitchPixels,
+                           const std::uint8_t* rowsChanged = nullptr) = 0;
     virtual void SetFullScreen(bool on) = 0;
     virtual void SetTitle(std::string_view title) = 0;
     // Bring the window to the front (and out of the minimised state).

@@ -199,10 +199,11 @@ WindowData* IndexedOnly() {
 
 // The last frame composed from the display window's 8-bit picture under the menu band (the
 // windowed display in a flight): the next such frame converts only the picture's rows that
-// changed, and paints the band again over them. The frame's painter draws nothing of the client
-// but the band.
+// changed, and paints the band again over them; the screen is told which rows those were. The
+// frame's painter draws nothing of the client but the band.
 struct BandedFrame {
     std::vector<std::uint32_t> pixels;
+    std::vector<std::uint8_t> changed;  // a byte a row: 1 where this frame differs from the last
     platform::ChangedRows rows;
     std::uint32_t paletteSerial = 0;
     bool valid = false;
@@ -214,11 +215,13 @@ const std::uint32_t* ComposeBanded(const WindowData& d) {
     const WindowSurface& s = d.surface;
     const bool all = !f.valid || f.paletteSerial != s.paletteSerial;
     f.pixels.resize(static_cast<std::size_t>(kW) * kH);
+    f.changed.assign(static_cast<std::size_t>(kH), all ? 1 : 0);
     f.rows.Take(s.indices.data(), kW, kW, kH, all);
     // The band's rows hold last frame's band: they are drawn again whatever changed.
     const int band = std::min(detail::MenuBandHeight(d.handle), kH);
     for (int y = 0; y < kH; ++y) {
         if (y >= band && !f.rows.Differs(y)) continue;
+        f.changed[static_cast<std::size_t>(y)] = 1;
         IndicesToPixels(s.palette, &s.indices[static_cast<std::size_t>(y) * kW],
                         &f.pixels[static_cast<std::size_t>(y) * kW], kW);
     }
@@ -430,8 +433,13 @@ bool PresentNow() {
         s.rowsSerial = s.contentSerial;
         return shown;
     }
-    if (const WindowData* banded = IndexedPictureAlone(true))
-        return video.Present32(ComposeBanded(*banded), kW);
+    if (const WindowData* banded = IndexedPictureAlone(true)) {
+        const std::uint32_t* pixels = ComposeBanded(*banded);
+        const bool shown = video.Present32(pixels, kW, theBandedFrame.changed.data());
+        // A frame the screen did not take is no measure of what it shows: the next goes whole.
+        if (!shown) theBandedFrame.valid = false;
+        return shown;
+    }
     theBandedFrame.valid = false;
     ComposedFrame f = ComposeFrame();
     return video.Present32(f.pixels.data(), kW);

@@ -34,7 +34,9 @@ bool HeadlessVideo::Present8(const std::uint8_t* indices, int pitch, const Palet
     return true;
 }
 
-bool HeadlessVideo::Present32(const std::uint32_t* pixels, int pitchPixels) {
+// The whole frame is kept whatever the caller says of its rows.
+bool HeadlessVideo::Present32(const std::uint32_t* pixels, int pitchPixels,
+                             const std::uint8_t* /*rowsChanged*/) {
     if (pixels == nullptr || pitchPixels < kFrameWidth) return false;
     pixels_.resize(static_cast<std::size_t>(kFrameWidth) * kFrameHeight);
     for (int y = 0; y < kFrameHeight; ++y)

@@ -24,7 +24,8 @@ public:
     [[nodiscard]] bool IsOpen() const override { return open_; }
     bool Present8(const std::uint8_t* indices, int pitch, const Palette& palette,
                   const std::uint8_t* rowsChanged = nullptr) override;
-    bool Present32(const std::uint32_t* pixels, int pitchPixels) override;
+    bool Present32(const std::uint32_t* pixels, int pitchPixels,
+                   const std::uint8_t* rowsChanged = nullptr) override;
     void SetFullScreen(bool on) override { fullScreen_ = on; }
     void SetTitle(std::string_view title) override { title_ = title; }
     void Raise() override { ++raises_; }

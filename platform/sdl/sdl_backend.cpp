@@ -138,12 +138,13 @@ public:
                Show();
     }
 
-    bool Present32(const std::uint32_t* pixels, int pitchPixels) override {
+    bool Present32(const std::uint32_t* pixels, int pitchPixels,
+                   const std::uint8_t* rowsChanged = nullptr) override {
         if (texture_ == nullptr || pixels == nullptr) return false;
         rows_.Forget();
         const ChangedRows::Band band =
             rows32_.Take(reinterpret_cast<const std::uint8_t*>(pixels), pitchPixels * 4,
-                         kFrameWidth * 4, kFrameHeight, false);
+                         kFrameWidth * 4, kFrameHeight, false, rowsChanged);
         return WriteRows(rows32_, band, [&](std::uint8_t* dst, int dstPitch, int first, int count) {
                    for (int y = 0; y < count; ++y)
                        std::memcpy(dst + static_cast<std::ptrdiff_t>(y) * dstPitch,

@@ -1,7 +1,7 @@
 // The SDL machine on a real X server: the test starts Xvfb on a free display, shows a palette
 // ramp, photographs the X screen with xwd and checks colours at fixed points; the same frame
-// presented with a new colour table comes out recoloured. Skipped when Xvfb, xwd or convert is
-// missing.
+// presented with a new colour table comes out recoloured; 32-bit frames show the rows their caller
+// says changed. Skipped when Xvfb, xwd or convert is missing.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -76,12 +76,58 @@ void ShowRampAndRecolour(const std::string& display, const std::string& convert)
     }
 }
 
+// 32-bit frames with the caller's word on their rows: the rows said to differ reach the screen,
+// a row said to be the same is not looked at, and a frame without the word is compared whole.
+void ShowRowsOnTheCallersWord(const std::string& display, const std::string& convert) {
+    xvfb::UseDisplayForSdl(display);
+    std::unique_ptr<Backend> sdl = CreateSdlBackend();
+    ASSERT_NE(sdl, nullptr);
+    Video& video = sdl->GetVideo();
+    ASSERT_TRUE(video.Open(VideoOptions{}));
+    std::vector<std::uint32_t> frame(kFrameWidth * kFrameHeight, 0x00FF00u);
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(video.Present32(frame.data(), kFrameWidth));
+        Event e;
+        while (sdl->GetEvents().Poll(&e)) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    auto look = [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return Photograph(display, convert);
+    };
+    std::vector<std::uint8_t> changed(kFrameHeight, 0);
+    std::fill_n(&frame[200 * kFrameWidth], 10 * kFrameWidth, 0x0000FFu);
+    std::fill_n(&changed[200], 10, std::uint8_t{1});
+    std::fill_n(&frame[300 * kFrameWidth], kFrameWidth, 0xFF0000u);  // said to be the same
+    ASSERT_TRUE(video.Present32(frame.data(), kFrameWidth, changed.data()));
+    std::vector<unsigned char> shot = look();
+    ASSERT_EQ(shot.size(), 640u * 480u * 3u);
+    EXPECT_EQ(At(shot, 5, 205), 0x0000FFu);
+    EXPECT_EQ(At(shot, 5, 199), 0x00FF00u);
+    EXPECT_EQ(At(shot, 5, 300), 0x00FF00u);
+    ASSERT_TRUE(video.Present32(frame.data(), kFrameWidth));
+    shot = look();
+    ASSERT_EQ(shot.size(), 640u * 480u * 3u);
+    EXPECT_EQ(At(shot, 5, 300), 0xFF0000u);
+    EXPECT_EQ(At(shot, 600, 209), 0x0000FFu);
+    video.Close();
+}
+
 TEST(SdlVideoOnXvfb, ShowsThePaletteRampAndRecoloursIt) {
     const std::string convert = FindTool("convert");
     if (FindTool("xwd").empty() || convert.empty()) GTEST_SKIP() << "xwd or convert missing";
     xvfb::Server server;
     if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
     xvfb::ExpectPassesInChild([&] { ShowRampAndRecolour(server.Display(), convert); });
+}
+
+TEST(SdlVideoOnXvfb, Shows32BitRowsOnTheCallersWord) {
+    const std::string convert = FindTool("convert");
+    if (FindTool("xwd").empty() || convert.empty()) GTEST_SKIP() << "xwd or convert missing";
+    xvfb::Server server;
+    if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
+    xvfb::ExpectPassesInChild([&] { ShowRowsOnTheCallersWord(server.Display(), convert); });
 }
 
 }  // namespace
