@@ -18,6 +18,20 @@ using xvfb::At;
 using xvfb::FindTool;
 using xvfb::Photograph;
 
+// Presents a frame again and again, handling the window's events, until the window has
+// appeared; false when a present fails.
+template <class Present>
+bool LetTheWindowAppear(Backend& sdl, Present&& present) {
+    for (int i = 0; i < 20; ++i) {
+        if (!present()) return false;
+        Event e;
+        while (sdl.GetEvents().Poll(&e)) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
 void ShowRampAndRecolour(const std::string& display, const std::string& convert) {
     xvfb::UseDisplayForSdl(display);
     {
@@ -34,14 +48,8 @@ void ShowRampAndRecolour(const std::string& display, const std::string& convert)
         Palette ramp{};
         for (int i = 0; i < 256; ++i)
             ramp[i] = static_cast<std::uint32_t>((i << 16) | ((255 - i) << 8));
-        // Let the window appear before looking.
-        for (int i = 0; i < 20; ++i) {
-            ASSERT_TRUE(video.Present8(frame.data(), kFrameWidth, ramp));
-            Event e;
-            while (sdl->GetEvents().Poll(&e)) {
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
+        ASSERT_TRUE(LetTheWindowAppear(
+            *sdl, [&] { return video.Present8(frame.data(), kFrameWidth, ramp); }));
         std::vector<unsigned char> shot = Photograph(display, convert);
         ASSERT_EQ(shot.size(), 640u * 480u * 3u);
         struct Probe {
@@ -85,13 +93,8 @@ void ShowRowsOnTheCallersWord(const std::string& display, const std::string& con
     Video& video = sdl->GetVideo();
     ASSERT_TRUE(video.Open(VideoOptions{}));
     std::vector<std::uint32_t> frame(kFrameWidth * kFrameHeight, 0x00FF00u);
-    for (int i = 0; i < 20; ++i) {
-        ASSERT_TRUE(video.Present32(frame.data(), kFrameWidth));
-        Event e;
-        while (sdl->GetEvents().Poll(&e)) {
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    ASSERT_TRUE(
+        LetTheWindowAppear(*sdl, [&] { return video.Present32(frame.data(), kFrameWidth); }));
     auto look = [&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         return Photograph(display, convert);
