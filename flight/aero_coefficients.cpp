@@ -148,31 +148,33 @@ int FindAeroRow(const AeroCoefficientRow* table, double x) {
     return i;
 }
 
-const AeroCoefficientRow& PeakLiftRow(int aircraftType) {
-    static int peak[2] = {-1, -1};
-    int& row = peak[aircraftType == 4 ? 1 : 0];
+namespace {
+
+// The row of the table's greatest lift within 30 degrees of zero (or, for `highest` false, its
+// most negative lift), found once for each table.
+const AeroCoefficientRow& ExtremeLiftRow(int aircraftType, bool highest) {
+    static int found[2][2] = {{-1, -1}, {-1, -1}};
+    int& row = found[aircraftType == 4 ? 1 : 0][highest ? 1 : 0];
     const AeroCoefficientRow* table = AeroCoefficientTable(aircraftType);
     if (row < 0) {
         row = kAeroZeroRow;
-        for (int i = kAeroZeroRow; i < kAeroRows && table[i].alpha <= 30.0; ++i)
-            if (table[i].cl > table[row].cl) row = i;
+        const int step = highest ? 1 : -1;
+        for (int i = kAeroZeroRow; i >= 0 && i < kAeroRows && std::abs(table[i].alpha) <= 30.0;
+             i += step)
+            if (highest ? table[i].cl > table[row].cl : table[i].cl < table[row].cl) row = i;
     }
     return table[row];
 }
 
+}  // namespace
+
+const AeroCoefficientRow& PeakLiftRow(int aircraftType) {
+    return ExtremeLiftRow(aircraftType, true);
+}
+
 double PeakLiftAlphaDegrees(int aircraftType, bool positive) {
-    const bool jet = aircraftType == 4;
-    const double offset = jet ? kJetAlphaOffset : 0.0;
-    if (positive) return PeakLiftRow(aircraftType).alpha + offset;
-    static int least[2] = {-1, -1};
-    int& row = least[jet ? 1 : 0];
-    const AeroCoefficientRow* table = AeroCoefficientTable(aircraftType);
-    if (row < 0) {
-        row = kAeroZeroRow;
-        for (int i = kAeroZeroRow; i >= 0 && table[i].alpha >= -30.0; --i)
-            if (table[i].cl < table[row].cl) row = i;
-    }
-    return table[row].alpha + offset;
+    const double offset = aircraftType == 4 ? kJetAlphaOffset : 0.0;
+    return ExtremeLiftRow(aircraftType, positive).alpha + offset;
 }
 
 double DegreesBeyondPeakLift() {

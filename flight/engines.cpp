@@ -111,7 +111,10 @@ std::optional<double> BookPowerShare(std::uint16_t power) {
     const PublishedPerformance& pub = PublishedPerformanceForType(FlightModelBaseType());
     if (!pub.fuelInGallons || power == 0) return std::nullopt;
     const double feet = AltitudeMetres() / 0.3048;
-    std::vector<std::pair<double, double>> byFlow;  // gallons, percent
+    // Gallons and percent of each power the table names; kept between calls (the gauges read it
+    // every tick), so it allocates only once.
+    static std::vector<std::pair<double, double>> byFlow;
+    byFlow.clear();
     for (const CruisePoint& p : pub.cruise) {
         bool seen = false;
         for (const auto& f : byFlow)

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/fnv.h"
 #include "gfx/d3d_batch.h"
 #include "gfx/d3d_surface.h"
 
@@ -15,18 +16,9 @@ const GFXBitmap* theActiveSheets[kActiveSheetLogSize] = {};
 std::int32_t theActiveSheetCount = 0;
 bool theSheetDumpRequested = false;
 
-std::uint64_t Fnv(std::uint64_t h, const void* data, std::size_t n) {
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    for (std::size_t i = 0; i < n; ++i) {
-        h ^= p[i];
-        h *= 0x100000001B3ull;
-    }
-    return h;
-}
-
 std::uint64_t PaletteHash(const GFXPalette* p) {
     if (p == nullptr) return 0;
-    return Fnv(0xCBF29CE484222325ull, p->entries, sizeof(p->entries));
+    return core::Fnv1a(core::kFnvOffset, p->entries, sizeof(p->entries));
 }
 
 // The device format a sheet is made in: translucent sheets need the 4-bit alpha format, others
@@ -42,14 +34,14 @@ const D3DTextureFormatRecord* SheetFormat(std::uint32_t translucent) {
 }  // namespace
 
 std::uint64_t BitmapFingerprint(const GFXBitmap& b) {
-    std::uint64_t h = 0xCBF29CE484222325ull;
+    std::uint64_t h = core::kFnvOffset;
     const std::uintptr_t p = reinterpret_cast<std::uintptr_t>(b.pixels);
     const std::int32_t shape[4] = {b.width, b.height, b.stride, b.bitsPerPixel};
-    h = Fnv(h, &p, sizeof(p));
-    h = Fnv(h, shape, sizeof(shape));
+    h = core::Fnv1a(h, &p, sizeof(p));
+    h = core::Fnv1a(h, shape, sizeof(shape));
     if (b.pixels != nullptr && b.stride > 0 && b.height > 0)
-        h = Fnv(h, b.pixels,
-                static_cast<std::size_t>(b.stride) * static_cast<std::size_t>(b.height));
+        h = core::Fnv1a(h, b.pixels,
+                        static_cast<std::size_t>(b.stride) * static_cast<std::size_t>(b.height));
     return h;
 }
 

@@ -13,6 +13,7 @@
 #include "cockpit/gps_display.h"
 #include "cockpit/panel_redraw.h"
 #include "cockpit/panel_services.h"
+#include "core/fnv.h"
 #include "core/ini_file.h"
 #include "core/resource_pack.h"
 #include "core/resource_volume.h"
@@ -73,24 +74,21 @@ constexpr win::LParam kVideoModeStopped = 525;
 std::uint64_t theFramesDrawn = 0;
 bool theWarmUpDone = false;
 
-// A digest of the words a picture is drawn from (FNV-1a over their bytes).
+// A digest of the words a picture is drawn from.
 class Digest {
 public:
     template <class T>
     void Add(const T& value) {
-        const auto* b = reinterpret_cast<const unsigned char*>(&value);
-        for (std::size_t i = 0; i < sizeof value; ++i)
-            hash_ = (hash_ ^ b[i]) * 1099511628211ull;
+        hash_ = core::Fnv1a(hash_, &value, sizeof value);
     }
     void Add(std::string_view text) {
-        for (const char c : text)
-            hash_ = (hash_ ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        hash_ = core::Fnv1a(hash_, text.data(), text.size());
         Add(text.size());
     }
     [[nodiscard]] std::uint64_t Value() const { return hash_; }
 
 private:
-    std::uint64_t hash_ = 14695981039346656037ull;
+    std::uint64_t hash_ = core::kFnvOffset;
 };
 
 // What the 3D view and the lines over it are drawn from, in one number: the aircraft's place and

@@ -215,7 +215,7 @@ const std::uint32_t* ComposeBanded(const WindowData& d) {
     const WindowSurface& s = d.surface;
     const bool all = !f.valid || f.paletteSerial != s.paletteSerial;
     f.pixels.resize(static_cast<std::size_t>(kW) * kH);
-    f.changed.assign(static_cast<std::size_t>(kH), all ? 1 : 0);
+    f.changed.assign(static_cast<std::size_t>(kH), 0);
     f.rows.Take(s.indices.data(), kW, kW, kH, all);
     // The band's rows hold last frame's band: they are drawn again whatever changed.
     const int band = std::min(detail::MenuBandHeight(d.handle), kH);

@@ -21,7 +21,7 @@ namespace {
 
 struct Screen {
     int width, height;
-    [[nodiscard]] std::string Spec() const {
+    [[nodiscard]] std::string XvfbGeometry() const {
         return std::to_string(width) + "x" + std::to_string(height) + "x24";
     }
 };
@@ -133,8 +133,8 @@ TEST_F(ProgramOnXvfb, HelpContentsOpensWithinThePictureAndItsCloseButtonClosesIt
         int mainX, mainY;
     };
     for (const Case c : {Case{{1920, 1080}, 60, 80}, Case{{1024, 768}, 20, 30}}) {
-        SCOPED_TRACE(c.screen.Spec());
-        xvfb::Server server(400, 460, c.screen.Spec());
+        SCOPED_TRACE(c.screen.XvfbGeometry());
+        xvfb::Server server(400, 460, c.screen.XvfbGeometry());
         if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
         testsupport::StarterRun run("zephlon-help-window");
         pid_t child = -1;
@@ -171,7 +171,7 @@ TEST_F(ProgramOnXvfb, HelpContentsOpensWithinThePictureAndItsCloseButtonClosesIt
 // when the program ends.
 TEST_F(ProgramOnXvfb, TheWindowOpensWhereItWasLeftWithinTheScreen) {
     const Screen s{1024, 768};
-    xvfb::Server server(400, 460, s.Spec());
+    xvfb::Server server(400, 460, s.XvfbGeometry());
     if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
     struct Case {
         const char* what;
