@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/calendar.h"
 #include "core/ini_file.h"
-#include "ui/option_dialogs.h"
 #include "win/timing.h"
 
 namespace sim {
@@ -207,7 +207,7 @@ void DateAndTime::SetAutoZoneFromLongitude(std::int32_t posX) {
     // Those are the summer's hours: outside daylight time each zone is an hour further behind.
     CalendarTime utc;
     GetZuluTime(&utc);
-    if (!ui::UsDaylightTimeInForce(utc.year % 100, utc.mon + 1, utc.mday)) ++autoZone;
+    if (!core::UsDaylightTimeInForce(utc.year % 100, utc.mon + 1, utc.mday)) ++autoZone;
     if (zoneMode == 2) ApplyZoneMode();
 }
 

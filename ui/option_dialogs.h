@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/calendar.h"
 #include "ui/dialog.h"
 #include "ui/option_models.h"
 #include "world/scenery_settings.h"
@@ -49,11 +50,9 @@ private:
 // The two-digit year covers 1970 to 2035: 0..35 are 2000..2035, 70..99 are 1970..1999; 36..53
 // become 35 and 54..69 become 70.
 [[nodiscard]] int ClampTwoDigitYear(int year);
-// Days of a month (1..12) of a two-digit year; February has 29 when the year divides by 4.
-[[nodiscard]] int MonthLength(int month, int twoDigitYear);
-// Whether the United States keep daylight saving time on that day (month 1..12, a two-digit
-// year: 70..99 the 1900s, 0..35 the 2000s), by the rule of its year.
-[[nodiscard]] bool UsDaylightTimeInForce(int twoDigitYear, int month, int day);
+// The calendar the date dialog keeps (core/calendar.h).
+using core::MonthLength;
+using core::UsDaylightTimeInForce;
 
 class DateAndTimeDialog : public Dialog {
 public:
