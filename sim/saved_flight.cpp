@@ -276,7 +276,6 @@ int ResumeFlight(win::HWND owner, int flag) {
 int SaveFlightAs(win::HWND owner) {
     std::string path;
     if (ResumeFlightDialog(&path, owner, 1) == 0) return 0;
-
     if (SaveFlight(path.c_str()) != 0) {
         win::TraceLine("flight: saved " + path);
         return 1;
