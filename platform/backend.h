@@ -170,8 +170,10 @@ public:
 };
 
 // The sound a card is kept ahead of what it has played: enough to ride over a slow turn of the
-// program, little enough that what the program changes is heard at once.
-inline constexpr std::uint32_t kSoundLeadMs = 50;
+// program and to last from one of the flight's pictures to the next (18 a second), so that the
+// loop feeds it when it wakes to draw instead of waking for it in between; little enough that
+// what the program changes is heard within a tenth of a second.
+inline constexpr std::uint32_t kSoundLeadMs = 90;
 
 struct AudioFormat {
     int rate = 22050;
@@ -188,7 +190,7 @@ public:
     virtual bool Feed(const std::int16_t* samples, std::size_t count) = 0;
     [[nodiscard]] virtual std::size_t QueuedSamples() const = 0;
     // The frames the device wants now to keep up with its clock: on a sound card what keeps
-    // about 50 ms queued beyond what it has played, on the headless machine what brings the
+    // about kSoundLeadMs queued beyond what it has played, on the headless machine what brings the
     // fed sound up to the virtual time since the first open. 0 while closed.
     [[nodiscard]] virtual std::size_t FramesDue() = 0;
     // The milliseconds of fed sound the device has yet to play; kWaitForever while closed.

@@ -398,6 +398,7 @@ bool PresentNow() {
         if (full != theVideoFullScreen) {
             theVideoFullScreen = full;
             video.SetFullScreen(full);
+            theDirty = true;  // the screen's new size takes the whole picture
         }
         if (display->text != theVideoTitle) {
             theVideoTitle = display->text;

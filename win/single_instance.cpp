@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,7 @@ namespace {
 
 int theLockFd = -1;
 int theListenFd = -1;
+std::chrono::steady_clock::time_point theLastLook;  // when the loop last looked for a caller
 bool theSecond = false;
 std::string theSocketName;
 int theFrontServed = 0;
@@ -187,7 +189,10 @@ namespace detail {
 void ServiceSingleInstance() {
     if (theListenFd < 0) return;
     // A look for a waiting caller costs far less than a failed accept, which makes and drops a
-    // socket: the loop asks in every turn.
+    // socket; the loop asks at most every 20 ms, well within the caller's patience.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - theLastLook < std::chrono::milliseconds(20)) return;
+    theLastLook = now;
     pollfd waiting{theListenFd, POLLIN, 0};
     if (poll(&waiting, 1, 0) <= 0) return;
     for (;;) {

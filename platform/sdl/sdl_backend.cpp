@@ -94,6 +94,7 @@ public:
         if (texture_ == nullptr) return Fail();
         rows_.Forget();
         rows32_.Forget();
+        SDL_AddEventWatch(&NoteResize, this);
         SDL_RendererInfo info;
         software_ = SDL_GetRendererInfo(renderer_, &info) == 0 &&
                     (info.flags & SDL_RENDERER_SOFTWARE) != 0;
@@ -110,10 +111,12 @@ public:
         cursors_.clear();
         if (imageCursor_ != nullptr) SDL_FreeCursor(imageCursor_);
         imageCursor_ = nullptr;
+        if (window_ != nullptr) SDL_DelEventWatch(&NoteResize, this);
         if (texture_ != nullptr) SDL_DestroyTexture(texture_);
         if (renderer_ != nullptr) SDL_DestroyRenderer(renderer_);
         if (window_ != nullptr) SDL_DestroyWindow(window_);
         texture_ = nullptr;
+        direct_ = nullptr;
         renderer_ = nullptr;
         window_ = nullptr;
         fullScreen_ = false;
@@ -128,30 +131,29 @@ public:
         if (texture_ == nullptr || indices == nullptr || pitch < kFrameWidth) return false;
         const bool recoloured = lut_.Update(palette);
         rows32_.Forget();
+        ChooseTarget();
         const ChangedRows::Band band =
             rows_.Take(indices, pitch, kFrameWidth, kFrameHeight, recoloured, rowsChanged);
         return WriteRows(rows_, band, [&](std::uint8_t* dst, int dstPitch, int first, int count) {
-                   ConvertIndexed(indices + static_cast<std::ptrdiff_t>(first) * pitch, pitch,
-                                  lut_, reinterpret_cast<std::uint32_t*>(dst), dstPitch / 4,
-                                  kFrameWidth, count);
-               }) &&
-               Show();
+            ConvertIndexed(indices + static_cast<std::ptrdiff_t>(first) * pitch, pitch, lut_,
+                           reinterpret_cast<std::uint32_t*>(dst), dstPitch / 4, kFrameWidth, count);
+        });
     }
 
     bool Present32(const std::uint32_t* pixels, int pitchPixels,
                    const std::uint8_t* rowsChanged = nullptr) override {
         if (texture_ == nullptr || pixels == nullptr) return false;
         rows_.Forget();
+        ChooseTarget();
         const ChangedRows::Band band =
             rows32_.Take(reinterpret_cast<const std::uint8_t*>(pixels), pitchPixels * 4,
                          kFrameWidth * 4, kFrameHeight, false, rowsChanged);
         return WriteRows(rows32_, band, [&](std::uint8_t* dst, int dstPitch, int first, int count) {
-                   for (int y = 0; y < count; ++y)
-                       std::memcpy(dst + static_cast<std::ptrdiff_t>(y) * dstPitch,
-                                   pixels + static_cast<std::ptrdiff_t>(first + y) * pitchPixels,
-                                   kFrameWidth * 4);
-               }) &&
-               Show();
+            for (int y = 0; y < count; ++y)
+                std::memcpy(dst + static_cast<std::ptrdiff_t>(y) * dstPitch,
+                            pixels + static_cast<std::ptrdiff_t>(first + y) * pitchPixels,
+                            kFrameWidth * 4);
+        });
     }
 
     // Full screen is a borderless window over the whole display, and leaving it gives the window
@@ -176,8 +178,9 @@ public:
         }
         fullScreen_ = on;
         // The renderer learns the new size from the window's events; the picture is shown again
-        // at once.
+        // at once, whole once the next frame has come to the target the new size takes.
         SDL_PumpEvents();
+        ChooseTarget();
         Show();
     }
     void SetTitle(std::string_view title) override {
@@ -257,25 +260,80 @@ private:
         return false;
     }
 
-    // Writes the band of rows that changed into the streaming texture (it keeps the rows outside
-    // the band): `fill(dst, dstPitch, first, count)`. False, with every row to be written next
-    // time, when the texture cannot be locked.
+    // Where the rows go. When the software renderer would show the frame one to one, they are
+    // written straight into the window's own pixels and only their band is sent to the display:
+    // no texture, and no copy of the whole frame onto the window. A scaled window goes through
+    // the texture and the renderer. The target not written to is out of date, so a change of
+    // target writes every row of the next frame.
+    void ChooseTarget() {
+        SDL_Surface* direct = nullptr;
+        int w = 0, h = 0;
+        if (software_ && SDL_GetRendererOutputSize(renderer_, &w, &h) == 0 && w == kFrameWidth &&
+            h == kFrameHeight) {
+            direct = SDL_GetWindowSurface(window_);
+            if (direct != nullptr && (direct->w != kFrameWidth || direct->h != kFrameHeight ||
+                                      (direct->format->format != SDL_PIXELFORMAT_RGB888 &&
+                                       direct->format->format != SDL_PIXELFORMAT_ARGB8888)))
+                direct = nullptr;
+        }
+        if ((direct != nullptr) != (direct_ != nullptr) || resized_) {
+            rows_.Forget();
+            rows32_.Forget();
+            clearPending_ = true;
+            resized_ = false;
+        }
+        direct_ = direct;
+    }
+
+    // A window whose size changed has new pixels of its own (nothing of the last frame in them)
+    // even when it comes back to the size it had. Called as SDL queues each event.
+    static int NoteResize(void* self, SDL_Event* e) {
+        if (e->type == SDL_WINDOWEVENT && e->window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+            static_cast<SdlVideo*>(self)->resized_ = true;
+        return 1;
+    }
+
+    // Writes the band of rows that changed into the target (it keeps the rows outside the band):
+    // `fill(dst, dstPitch, first, count)`, and shows the frame. False, with every row to be
+    // written next time, when the target cannot be written.
     template <class Fill>
     bool WriteRows(ChangedRows& rows, ChangedRows::Band band, Fill&& fill) {
-        if (band.first > band.last) return true;
-        const SDL_Rect rect{0, band.first, kFrameWidth, band.last - band.first + 1};
-        void* dst = nullptr;
-        int dstPitch = 0;
-        if (SDL_LockTexture(texture_, &rect, &dst, &dstPitch) != 0) {
-            rows.Forget();
-            return false;
+        const bool any = band.first <= band.last;
+        const SDL_Rect rect{0, any ? band.first : 0, kFrameWidth,
+                            any ? band.last - band.first + 1 : kFrameHeight};
+        if (direct_ != nullptr) {
+            if (any) {
+                if (SDL_MUSTLOCK(direct_) && SDL_LockSurface(direct_) != 0) {
+                    rows.Forget();
+                    return false;
+                }
+                fill(static_cast<std::uint8_t*>(direct_->pixels) +
+                         static_cast<std::ptrdiff_t>(rect.y) * direct_->pitch,
+                     direct_->pitch, rect.y, rect.h);
+                if (SDL_MUSTLOCK(direct_)) SDL_UnlockSurface(direct_);
+            }
+            // A frame with no row changed goes out whole: the display asked for it again.
+            if (SDL_UpdateWindowSurfaceRects(window_, &rect, 1) != 0) {
+                rows.Forget();
+                return false;
+            }
+            return true;
         }
-        fill(static_cast<std::uint8_t*>(dst), dstPitch, band.first, rect.h);
-        SDL_UnlockTexture(texture_);
-        return true;
+        if (any) {
+            void* dst = nullptr;
+            int dstPitch = 0;
+            if (SDL_LockTexture(texture_, &rect, &dst, &dstPitch) != 0) {
+                rows.Forget();
+                return false;
+            }
+            fill(static_cast<std::uint8_t*>(dst), dstPitch, rect.y, rect.h);
+            SDL_UnlockTexture(texture_);
+        }
+        return Show();
     }
 
     bool Show() {
+        if (direct_ != nullptr) return SDL_UpdateWindowSurface(window_) == 0;
         // The frame covers the logical area; only the bars beside it need the clear. A
         // hardware renderer's back buffer holds nothing worth keeping, so it is cleared every
         // time (a cheap fill there); the software renderer's keeps the last picture, so it is
@@ -305,6 +363,8 @@ private:
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
+    SDL_Surface* direct_ = nullptr;  // the window's pixels, when the rows go straight there
+    bool resized_ = false;
     std::vector<SDL_Cursor*> cursors_;
     SDL_Cursor* imageCursor_ = nullptr;
     PaletteLut lut_;
@@ -341,8 +401,16 @@ MouseButton TranslateButton(Uint8 b) {
 class SdlEvents final : public Events {
 public:
     bool Poll(Event* event) override {
+        // Asking the display for its events is a round of system calls, and the loop polls
+        // several times a turn: within the millisecond of the last ask only the events already
+        // fetched are taken.
+        const Uint64 now = SDL_GetTicks64();
+        if (now != lastPump_) {
+            SDL_PumpEvents();
+            lastPump_ = now;
+        }
         SDL_Event e;
-        while (SDL_PollEvent(&e) != 0)
+        while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
             if (Translate(e, event)) return true;
         return false;
     }
@@ -451,6 +519,8 @@ private:
                 return false;
         }
     }
+
+    Uint64 lastPump_ = 0;  // the millisecond the display was last asked for events
 };
 
 class SdlClock final : public Clock {

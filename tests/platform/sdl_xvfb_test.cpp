@@ -1,7 +1,8 @@
 // The SDL machine on a real X server: the test starts Xvfb on a free display, shows a palette
 // ramp, photographs the X screen with xwd and checks colours at fixed points; the same frame
 // presented with a new colour table comes out recoloured; 32-bit frames show the rows their caller
-// says changed. Skipped when Xvfb, xwd or convert is missing.
+// says changed; a window that changes size shows the whole of the latest frame. Skipped when Xvfb,
+// xwd or convert is missing.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -117,6 +118,65 @@ void ShowRowsOnTheCallersWord(const std::string& display, const std::string& con
     video.Close();
 }
 
+// A window shown one to one, then over a screen twice its size and back: after each change of
+// size the next frame, even one with no row changed, shows whole, the rows changed before the
+// change included.
+void ShowWholeFramesAcrossSizes(const std::string& display, const std::string& convert) {
+    constexpr int kScreenW = 2 * kFrameWidth, kScreenH = 2 * kFrameHeight;
+    xvfb::UseDisplayForSdl(display);
+    std::unique_ptr<Backend> sdl = CreateSdlBackend();
+    ASSERT_NE(sdl, nullptr);
+    Video& video = sdl->GetVideo();
+    ASSERT_TRUE(video.Open(VideoOptions{}));
+    Palette palette{};
+    palette[10] = 0x00FF00;
+    palette[100] = 0xFF0000;
+    palette[200] = 0x0000FF;
+    std::vector<std::uint8_t> frame(kFrameWidth * kFrameHeight, 10);
+    auto present = [&] { return video.Present8(frame.data(), kFrameWidth, palette); };
+    ASSERT_TRUE(LetTheWindowAppear(*sdl, present));
+    auto settle = [&] {
+        for (int i = 0; i < 10; ++i) {
+            Event e;
+            while (sdl->GetEvents().Poll(&e)) {
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    };
+    auto look = [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::vector<unsigned char> shot = Photograph(display, convert);
+        EXPECT_EQ(shot.size(), std::size_t{kScreenW} * kScreenH * 3u);
+        return shot;
+    };
+    // A band at one to one.
+    std::fill_n(&frame[200 * kFrameWidth], 10 * kFrameWidth, std::uint8_t{200});
+    ASSERT_TRUE(present());
+    // Full screen: the frame twice its size, the band drawn before included.
+    video.SetFullScreen(true);
+    settle();
+    ASSERT_TRUE(present());
+    std::vector<unsigned char> shot = look();
+    ASSERT_EQ(shot.size(), std::size_t{kScreenW} * kScreenH * 3u);
+    EXPECT_EQ(At(shot, 20, 2 * 205, kScreenW), 0x0000FFu);
+    EXPECT_EQ(At(shot, 1200, 2 * 100, kScreenW), 0x00FF00u);
+    EXPECT_EQ(At(shot, 1200, 2 * 400, kScreenW), 0x00FF00u);
+    // A band while scaled, then back to one to one in the middle of the screen.
+    std::fill_n(&frame[300 * kFrameWidth], 10 * kFrameWidth, std::uint8_t{100});
+    ASSERT_TRUE(present());
+    video.SetFullScreen(false);
+    settle();
+    ASSERT_TRUE(present());
+    shot = look();
+    ASSERT_EQ(shot.size(), std::size_t{kScreenW} * kScreenH * 3u);
+    const int left = (kScreenW - kFrameWidth) / 2, top = (kScreenH - kFrameHeight) / 2;
+    EXPECT_EQ(At(shot, left + 5, top + 205, kScreenW), 0x0000FFu);
+    EXPECT_EQ(At(shot, left + 600, top + 305, kScreenW), 0xFF0000u);
+    EXPECT_EQ(At(shot, left + 5, top + 50, kScreenW), 0x00FF00u);
+    EXPECT_EQ(At(shot, left + 600, top + 470, kScreenW), 0x00FF00u);
+    video.Close();
+}
+
 TEST(SdlVideoOnXvfb, ShowsThePaletteRampAndRecoloursIt) {
     const std::string convert = FindTool("convert");
     if (FindTool("xwd").empty() || convert.empty()) GTEST_SKIP() << "xwd or convert missing";
@@ -131,6 +191,14 @@ TEST(SdlVideoOnXvfb, Shows32BitRowsOnTheCallersWord) {
     xvfb::Server server;
     if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
     xvfb::ExpectPassesInChild([&] { ShowRowsOnTheCallersWord(server.Display(), convert); });
+}
+
+TEST(SdlVideoOnXvfb, ShowsWholeFramesAcrossSizes) {
+    const std::string convert = FindTool("convert");
+    if (FindTool("xwd").empty() || convert.empty()) GTEST_SKIP() << "xwd or convert missing";
+    xvfb::Server server(97, 160, "1280x960x24");
+    if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
+    xvfb::ExpectPassesInChild([&] { ShowWholeFramesAcrossSizes(server.Display(), convert); });
 }
 
 }  // namespace

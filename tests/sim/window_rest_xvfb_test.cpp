@@ -120,13 +120,15 @@ TEST(WindowRestOnXvfb, TheLoopWakesForTicksSoundAndInputAlone) {
     xvfb::Server server(380, 440);
     if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
     // A loop that rested 5 ms at a time woke about 200 times a second, parked or flying. The
-    // flight ticks 18.2 times a second and the sound card is fed about every 30 ms.
+    // flight ticks 18.2 times a second, and in flight the sound fed as the loop wakes to draw
+    // lasts until the next picture: about one wake-up a tick. Parked, the card is fed about
+    // every 70 ms.
     const Measured parked = Fly(server, "Startup.Flt");
     EXPECT_GT(parked.wakeUpsPerSecond, 0);
     EXPECT_LT(parked.wakeUpsPerSecond, 100);
     const Measured cruise = Fly(server, "Cruise.Flt");
     EXPECT_GT(cruise.wakeUpsPerSecond, 0);
-    EXPECT_LT(cruise.wakeUpsPerSecond, 100);
+    EXPECT_LT(cruise.wakeUpsPerSecond, 40);
     // Seconds of the engine's sound, never silent for 10 ms (a card that ran dry plays zeros).
     ASSERT_GT(cruise.sound.size(), 2u * 22050 * 2);
     EXPECT_LT(LongestSilence(cruise.sound), 220u);
