@@ -24,7 +24,7 @@ double GpsPageGoal(std::int64_t range) {
     return range >= 100 ? 4.3 : (range >= 25 ? 3.7 : 3.0);
 }
 // The nearest intersection's scan against a plain loop over the same records: at most this.
-constexpr double kGpsNearestGoal = 1.25;
+constexpr double kGpsNearestGoal = 1.4;
 
 // About the counts of the installed database, spread over a 3000 x 1500 NM box.
 void FillDatabase() {

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kW = 640;
 constexpr int kH = 480;
-constexpr double kGoalCopy = 1.3, kGoalKey = 1.05, kGoalBlend = 27, kGoalMirrored = 2.7,
+constexpr double kGoalCopy = 1.3, kGoalKey = 1.05, kGoalBlend = 24, kGoalMirrored = 3.2,
                  kGoalStretch = 36;
 
 struct Pictures {

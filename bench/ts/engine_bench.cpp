@@ -3,9 +3,9 @@
 //   (goal: within 1.2 times), and TestSphere per second;
 // - SplitPolygon of an 8-vertex polygon against six planes (ns per polygon);
 // - LightPoints with one directional light against a bare dot-product loop (goal: within
-//   3.3 times; the loop reads its normals anew each call, so it is never computed once);
+//   3.0 times; the loop reads its normals anew each call, so it is never computed once);
 // - loadObject plus storeObject of a 1 MB part tree against memcpy of the same bytes (goal:
-//   within 280 times).
+//   within 290 times).
 // Each benchmark counts what it produced and fails when that is nothing.
 #include <benchmark/benchmark.h>
 
@@ -32,11 +32,11 @@ using ts::Vector3F;
 
 constexpr int kPoints = 100000;
 // Lighting a point against its bare dot product, clamp and scale: at most this many times.
-constexpr double kLightGoal = 3.3;
+constexpr double kLightGoal = 3.0;
 // Projecting points against the plain transform-and-divide loop: at most this.
 constexpr double kTransformGoal = 1.2;
 // Loading and storing the part tree against memcpy of its bytes: at most this.
-constexpr double kPartTreeGoal = 280.0;
+constexpr double kPartTreeGoal = 290.0;
 
 std::vector<Vector3F> Points() {
     std::mt19937 rng(3);

@@ -40,7 +40,7 @@
 namespace {
 
 // A whole frame of the world against a memcpy of the 32-bit frame: at most this.
-constexpr double kWorldFrameGoal = 42.0;
+constexpr double kWorldFrameGoal = 36.0;
 
 namespace fs = std::filesystem;
 

@@ -183,7 +183,7 @@ struct Place {
     double lat, lonWest;
     double goals[4];
 };
-const Place kPlains{"plains", 38.4, 98.6, {18.5, 21.0, 20.0, 19.5}};
+const Place kPlains{"plains", 38.4, 98.6, {18.5, 21.0, 20.0, 18.0}};
 const Place kRockies{"rockies", 39.6, 106.0, {18.5, 13.5, 20.5, 13.2}};
 // Rounds of the walk and the grid timed in turns for a goal.
 constexpr int kRounds = 11;
@@ -380,8 +380,8 @@ std::int64_t LoadedBlocks(const world::TerrainManager& m) {
 // The worst frame of the flight against its median frame, 3,000 and 10,000 ft up: the blocks a
 // frame pages must not make it longer than this many of the flight's ordinary frames (a little
 // above what each measures; the lower flight's frames are the cheaper).
-constexpr double kWorstFrameGoalLow = 48.0;
-constexpr double kWorstFrameGoalHigh = 35.0;
+constexpr double kWorstFrameGoalLow = 33.0;
+constexpr double kWorstFrameGoalHigh = 19.0;
 
 // What a flight pays for paging: ten minutes at 200 kt, 3,000 or 10,000 ft (the argument) above
 // the ground, eastward across the edge into the installation's densest tile (row 5, column 11)

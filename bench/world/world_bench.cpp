@@ -41,11 +41,12 @@ namespace {
 
 // The goals, each a little above what the work measures against its peer, so that a third
 // more time fails.
-constexpr double kSkyStepGoal = 2.6;
+constexpr double kSkyStepGoal = 3.6;
 constexpr double kCloudDeckGoal = 28.0;
-// The runway's build moves by half from one process to the next (where the allocator places its
-// vectors): 0.7 to 1.2 copies measured; the goal is a quarter above the slower.
-constexpr double kRunwayGoal = 1.5;
+// The runway's build measured 0.72 copies in each of three runs on a quiet machine (on a busy
+// one it moved by half from one process to the next, with where the allocator placed its
+// vectors); the goal is a quarter above it.
+constexpr double kRunwayGoal = 0.9;
 
 // The sky's peer: for each body, the pairs of sines and cosines a placement needs, no more.
 void BareSineCosinePairs(double* sum, double* a) {
