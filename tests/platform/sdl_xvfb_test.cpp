@@ -19,18 +19,31 @@ using xvfb::At;
 using xvfb::FindTool;
 using xvfb::Photograph;
 
+// Handles the window's events for `turns` turns of 20 ms.
+void HandleEvents(Backend& sdl, int turns) {
+    for (int i = 0; i < turns; ++i) {
+        Event e;
+        while (sdl.GetEvents().Poll(&e)) {
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 // Presents a frame again and again, handling the window's events, until the window has
 // appeared; false when a present fails.
 template <class Present>
 bool LetTheWindowAppear(Backend& sdl, Present&& present) {
     for (int i = 0; i < 20; ++i) {
         if (!present()) return false;
-        Event e;
-        while (sdl.GetEvents().Poll(&e)) {
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        HandleEvents(sdl, 1);
     }
     return true;
+}
+
+// The X screen a moment after a present, once the server has drawn it.
+std::vector<unsigned char> LookSoon(const std::string& display, const std::string& convert) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return Photograph(display, convert);
 }
 
 void ShowRampAndRecolour(const std::string& display, const std::string& convert) {
@@ -64,8 +77,7 @@ void ShowRampAndRecolour(const std::string& display, const std::string& convert)
         Palette blue = ramp;
         blue[128] = 0x0000FF;
         ASSERT_TRUE(video.Present8(frame.data(), kFrameWidth, blue));
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        shot = Photograph(display, convert);
+        shot = LookSoon(display, convert);
         ASSERT_EQ(shot.size(), 640u * 480u * 3u);
         EXPECT_EQ(At(shot, 320, 100), 0x0000FFu);
         EXPECT_EQ(At(shot, 321, 400), 0x0000FFu);  // the same column of index 128
@@ -74,8 +86,7 @@ void ShowRampAndRecolour(const std::string& display, const std::string& convert)
         // A band of changed rows in the middle: the rows above and below it stay as they were.
         std::fill_n(&frame[200 * kFrameWidth], 10 * kFrameWidth, std::uint8_t{128});
         ASSERT_TRUE(video.Present8(frame.data(), kFrameWidth, blue));
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        shot = Photograph(display, convert);
+        shot = LookSoon(display, convert);
         ASSERT_EQ(shot.size(), 640u * 480u * 3u);
         EXPECT_EQ(At(shot, 5, 205), 0x0000FFu);
         EXPECT_EQ(At(shot, 5, 199), 0x02FD00u);
@@ -96,22 +107,18 @@ void ShowRowsOnTheCallersWord(const std::string& display, const std::string& con
     std::vector<std::uint32_t> frame(kFrameWidth * kFrameHeight, 0x00FF00u);
     ASSERT_TRUE(
         LetTheWindowAppear(*sdl, [&] { return video.Present32(frame.data(), kFrameWidth); }));
-    auto look = [&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        return Photograph(display, convert);
-    };
     std::vector<std::uint8_t> changed(kFrameHeight, 0);
     std::fill_n(&frame[200 * kFrameWidth], 10 * kFrameWidth, 0x0000FFu);
     std::fill_n(&changed[200], 10, std::uint8_t{1});
     std::fill_n(&frame[300 * kFrameWidth], kFrameWidth, 0xFF0000u);  // said to be the same
     ASSERT_TRUE(video.Present32(frame.data(), kFrameWidth, changed.data()));
-    std::vector<unsigned char> shot = look();
+    std::vector<unsigned char> shot = LookSoon(display, convert);
     ASSERT_EQ(shot.size(), 640u * 480u * 3u);
     EXPECT_EQ(At(shot, 5, 205), 0x0000FFu);
     EXPECT_EQ(At(shot, 5, 199), 0x00FF00u);
     EXPECT_EQ(At(shot, 5, 300), 0x00FF00u);
     ASSERT_TRUE(video.Present32(frame.data(), kFrameWidth));
-    shot = look();
+    shot = LookSoon(display, convert);
     ASSERT_EQ(shot.size(), 640u * 480u * 3u);
     EXPECT_EQ(At(shot, 5, 300), 0xFF0000u);
     EXPECT_EQ(At(shot, 600, 209), 0x0000FFu);
@@ -135,28 +142,14 @@ void ShowWholeFramesAcrossSizes(const std::string& display, const std::string& c
     std::vector<std::uint8_t> frame(kFrameWidth * kFrameHeight, 10);
     auto present = [&] { return video.Present8(frame.data(), kFrameWidth, palette); };
     ASSERT_TRUE(LetTheWindowAppear(*sdl, present));
-    auto settle = [&] {
-        for (int i = 0; i < 10; ++i) {
-            Event e;
-            while (sdl->GetEvents().Poll(&e)) {
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    };
-    auto look = [&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        std::vector<unsigned char> shot = Photograph(display, convert);
-        EXPECT_EQ(shot.size(), std::size_t{kScreenW} * kScreenH * 3u);
-        return shot;
-    };
     // A band at one to one.
     std::fill_n(&frame[200 * kFrameWidth], 10 * kFrameWidth, std::uint8_t{200});
     ASSERT_TRUE(present());
     // Full screen: the frame twice its size, the band drawn before included.
     video.SetFullScreen(true);
-    settle();
+    HandleEvents(*sdl, 10);
     ASSERT_TRUE(present());
-    std::vector<unsigned char> shot = look();
+    std::vector<unsigned char> shot = LookSoon(display, convert);
     ASSERT_EQ(shot.size(), std::size_t{kScreenW} * kScreenH * 3u);
     EXPECT_EQ(At(shot, 20, 2 * 205, kScreenW), 0x0000FFu);
     EXPECT_EQ(At(shot, 1200, 2 * 100, kScreenW), 0x00FF00u);
@@ -165,9 +158,9 @@ void ShowWholeFramesAcrossSizes(const std::string& display, const std::string& c
     std::fill_n(&frame[300 * kFrameWidth], 10 * kFrameWidth, std::uint8_t{100});
     ASSERT_TRUE(present());
     video.SetFullScreen(false);
-    settle();
+    HandleEvents(*sdl, 10);
     ASSERT_TRUE(present());
-    shot = look();
+    shot = LookSoon(display, convert);
     ASSERT_EQ(shot.size(), std::size_t{kScreenW} * kScreenH * 3u);
     const int left = (kScreenW - kFrameWidth) / 2, top = (kScreenH - kFrameHeight) / 2;
     EXPECT_EQ(At(shot, left + 5, top + 205, kScreenW), 0x0000FFu);
@@ -177,28 +170,27 @@ void ShowWholeFramesAcrossSizes(const std::string& display, const std::string& c
     video.Close();
 }
 
-TEST(SdlVideoOnXvfb, ShowsThePaletteRampAndRecoloursIt) {
+// Runs `body(display, convert)` in a child on an X server of its own with `screen`; skipped
+// without Xvfb, xwd or convert.
+void RunOnXvfb(const std::string& screen,
+               void (*body)(const std::string& display, const std::string& convert)) {
     const std::string convert = FindTool("convert");
     if (FindTool("xwd").empty() || convert.empty()) GTEST_SKIP() << "xwd or convert missing";
-    xvfb::Server server;
+    xvfb::Server server(97, 160, screen);
     if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
-    xvfb::ExpectPassesInChild([&] { ShowRampAndRecolour(server.Display(), convert); });
+    xvfb::ExpectPassesInChild([&] { body(server.Display(), convert); });
+}
+
+TEST(SdlVideoOnXvfb, ShowsThePaletteRampAndRecoloursIt) {
+    RunOnXvfb("640x480x24", &ShowRampAndRecolour);
 }
 
 TEST(SdlVideoOnXvfb, Shows32BitRowsOnTheCallersWord) {
-    const std::string convert = FindTool("convert");
-    if (FindTool("xwd").empty() || convert.empty()) GTEST_SKIP() << "xwd or convert missing";
-    xvfb::Server server;
-    if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
-    xvfb::ExpectPassesInChild([&] { ShowRowsOnTheCallersWord(server.Display(), convert); });
+    RunOnXvfb("640x480x24", &ShowRowsOnTheCallersWord);
 }
 
 TEST(SdlVideoOnXvfb, ShowsWholeFramesAcrossSizes) {
-    const std::string convert = FindTool("convert");
-    if (FindTool("xwd").empty() || convert.empty()) GTEST_SKIP() << "xwd or convert missing";
-    xvfb::Server server(97, 160, "1280x960x24");
-    if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
-    xvfb::ExpectPassesInChild([&] { ShowWholeFramesAcrossSizes(server.Display(), convert); });
+    RunOnXvfb("1280x960x24", &ShowWholeFramesAcrossSizes);
 }
 
 }  // namespace
