@@ -1,6 +1,7 @@
 #include "planning/lesson_controller.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -35,6 +36,11 @@ LessonStatement* After(const LessonScript& script, LessonStatement* s) {
 
 bool Within(int value, int low, int high) {
     return value >= low && value <= high;
+}
+
+// A signed binary angle (65536 to the turn) in whole degrees, rounded to the nearest.
+int Degrees(std::int16_t angle) {
+    return static_cast<int>(std::lround(angle * (360.0 / 65536.0)));
 }
 
 }  // namespace
@@ -362,6 +368,13 @@ int LessonController::RunRangeTest(const LessonStatement& s) {
         case 8: return Within(r.elevator, low, high);
         case 9: return Within(r.flaps, low, high);
         case 15: return Within(r.rpm, low, high);
+        // What a turn is judged by, in whole degrees and feet: the height and the heading against
+        // the references (taken where the turn began, the heading the shorter way round, right
+        // positive) and the bank as the attitude indicator shows it (right wing down positive).
+        case 28: return Within(r.altitude - referenceAltitude, low, high);
+        case 29: return Within(-Degrees(r.bank), low, high);
+        case 30:
+            return Within(Degrees(static_cast<std::int16_t>(r.heading - referenceHeading)), low, high);
         default: return 1;
     }
 }

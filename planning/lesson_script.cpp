@@ -18,16 +18,17 @@ namespace planning {
 // Sorted as a comparison folding letters to lower case sorts them ("_" before letters, "{" and
 // "}" after them), which the binary search relies on.
 const LessonKeyword theLessonKeywords[kLessonKeywordCount] = {
-    {"AIRCRAFT_LEVEL_TEST", 0}, {"AIRSPEED_RANGE_TEST", 1}, {"AP_BANK_LEFT", 3},
+    {"AIRCRAFT_LEVEL_TEST", 0}, {"AIRSPEED_RANGE_TEST", 1}, {"ALTITUDE_CHANGE_RANGE_TEST", 28}, {"AP_BANK_LEFT", 3},
     {"AP_LEFT_RUDDER", 4}, {"AP_NEUTRAL_RUDDER", 5}, {"AP_RIGHT_RUDDER", 6},
     {"AP_STRAIGHT_AND_LEVEL", 0}, {"AP_YOKE_BACK", 2}, {"AP_YOKE_FORWARD", 1},
-    {"BACKTRIM_TEST", 3}, {"BEGIN", 6}, {"BRANCH", 12}, {"CALLPROC", 10}, {"CARB_OFF", 0},
+    {"BACKTRIM_TEST", 3}, {"BANK_RANGE_TEST", 29}, {"BEGIN", 6}, {"BRANCH", 12}, {"CALLPROC", 10}, {"CARB_OFF", 0},
     {"CARB_ON", 1}, {"CARB_TEST", 4}, {"CENTER_PEDALS_TEST", 5}, {"CLEAR_TEST", 6},
     {"CLEAR_WARNING", 19990}, {"CONTINUOUS", 13}, {"DIRECTIONS_LOOKED_INIT", 2},
     {"ELEVATOR_HIGH_TEST", 7}, {"ELEVATOR_RANGE_TEST", 8}, {"END", 7}, {"ENDPROC", 9},
     {"EXEC", 5}, {"EXEC2", 258}, {"FLAPS_RANGE_TEST", 9}, {"FLTFILE", 259},
     {"GENTLER_HAND", 19991}, {"GOOD_JOB", 19995}, {"GOOD_JOB_TEST", 10},
-    {"GREAT_LANDING", 19992}, {"GROUP_BEGIN", 260}, {"GROUP_END", 261}, {"IDLE_TEST", 11},
+    {"GREAT_LANDING", 19992}, {"GROUP_BEGIN", 260}, {"GROUP_END", 261}, {"HEADING_CHANGE_RANGE_TEST", 30},
+    {"IDLE_TEST", 11},
     {"INIT_CLEAR_TEST", 3}, {"LABEL", 11}, {"LOOKED_LEFT_TEST", 12}, {"LOOKING_LEFT_CHECK", 4},
     {"MIXTURE_FULL_RICH", 5}, {"MY_AIRCRAFT", 19998}, {"NEEDS_WORK", 19994}, {"NOT_BAD", 19997},
     {"OFF_REFERENCES_TEST", 18}, {"ON_REFERENCES_TEST", 19}, {"OTHER_RIGHT_TEST", 14}, {"PERFORMANCE_BAD", 6}, {"PERFORMANCE_INIT", 7}, {"PROC", 8},

@@ -48,7 +48,7 @@ struct LessonKeyword {
     const char* name;
     std::int32_t value;
 };
-inline constexpr int kLessonKeywordCount = 96;
+inline constexpr int kLessonKeywordCount = 99;
 extern const LessonKeyword theLessonKeywords[kLessonKeywordCount];
 
 // The row of `token` by a binary search ignoring case, or -1.

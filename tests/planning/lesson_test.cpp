@@ -323,6 +323,42 @@ TEST_F(LessonRun, LevelAndMixtureTestsReadTheAircraft) {
     EXPECT_EQ(lesson.RunTest(mixture), 1);
 }
 
+// A turn is judged against where it began: the heading change the shorter way round (across
+// north too), the height change, and the bank as the attitude indicator shows it (right positive,
+// the flight model's bank word negative to the right).
+TEST_F(LessonRun, TurnRangesReadFromWhereTheTurnBegan) {
+    plane.r.heading = 0xF8E4;  // 350 degrees
+    plane.r.altitude = 3000;
+    LessonStatement init{};
+    init.type = kLessonExec;
+    init.operand[0] = 12;  // STRAIGHT_LEVEL_INIT
+    ASSERT_EQ(lesson.DoAction(init), 1);
+    struct Case {
+        int test;
+        std::uint16_t heading;
+        int altitude;
+        std::int16_t bank;
+        int low, high, within;
+    };
+    for (const Case& c :
+         {Case{30, 0x38E4, 3000, 0, 80, 100, 1},    // 80 degrees: 90 to the right
+          Case{30, 0xB8E4, 3000, 0, -100, -80, 1},  // 260 degrees: 90 to the left
+          Case{30, 0x38E4, 3000, 0, -100, -80, 0}, Case{30, 0x5000, 3000, 0, 80, 100, 0},
+          Case{28, 0xF8E4, 2899, 0, -100, 100, 0}, Case{28, 0xF8E4, 3100, 0, -100, 100, 1},
+          Case{29, 0xF8E4, 3000, -3095, 12, 22, 1},  // 17 degrees right
+          Case{29, 0xF8E4, 3000, 3095, 12, 22, 0}, Case{29, 0xF8E4, 3000, -10923, 12, 22, 0}}) {
+        plane.r.heading = c.heading;
+        plane.r.altitude = c.altitude;
+        plane.r.bank = c.bank;
+        LessonStatement range{};
+        range.type = kLessonRangeTest;
+        range.operand[0] = static_cast<std::int16_t>(c.test);
+        range.operand[1] = static_cast<std::int16_t>(c.low);
+        range.operand[2] = static_cast<std::int16_t>(c.high);
+        EXPECT_EQ(lesson.RunRangeTest(range), c.within) << c.test << " " << c.heading << " " << c.bank;
+    }
+}
+
 // The copilot lets go of the student's deflection as it takes the controls, keeps them until the
 // autopilot has the wings level, and hands them back centred.
 TEST_F(LessonRun, TheCopilotHandsBackWithTheWingsLevel) {

@@ -1,7 +1,11 @@
 // Every installed lesson and manoeuvre judges what it teaches: flown with nobody at the controls
 // each ends "needs work", and flown by a pilot who does what the instructor asks (the runner's
 // hands on the yoke holding the speeds, heights and banks asked for, the throttle moved by its
-// keys) each ends "good job". A manoeuvre's result is also what the pilot file keeps.
+// keys) each ends "good job". Flown with the gross motions right but off the manoeuvre's own
+// figures (a turn at 60 degrees of bank, a turn that sinks 250 feet or rolls out 25 degrees
+// late, a climb or a descent at the wrong speed, a height let go, slow flight never slowed, a
+// stall never reached), each ends "needs work" too. A manoeuvre's result is also what the pilot
+// file keeps.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -23,20 +27,23 @@ struct Lesson {
     int lesson;           // the lesson's number in the lesson dialog, or 0 for a manoeuvre
     int manoeuvre;        // the manoeuvre's byte in the pilot file, or -1
     std::vector<const char*> pilot;  // what the pilot does (tests/planning/scripts/flown/)
+    std::vector<std::vector<const char*>> badly;  // ways of flying it off its figures
 };
 
 const Lesson kLessons[] = {
-    {"Straight and Level Flight", 0, 0, {"sl.pilot"}},
-    {"Climbs", 0, 1, {"climb.pilot"}},
-    {"Descents", 0, 2, {"descent.pilot"}},
-    {"Standard Rate Turns", 0, 3, {"turn-left.pilot"}},
-    {"Slow Flight", 0, 4, {"slow.pilot"}},
-    {"Power-off Stall Recovery", 0, 5, {"stall.pilot"}},
-    {"", 1, -1, {"controls.pilot"}},
-    {"", 2, -1, {"sl.pilot"}},
-    {"", 3, -1, {"climb.pilot", "descent.pilot"}},
-    {"", 4, -1, {"turn-left.pilot", "turn-right.pilot"}},
-    {"", 5, -1, {"slow.pilot", "stall.pilot"}},
+    {"Straight and Level Flight", 0, 0, {"sl.pilot"}, {{"sl-climbing.pilot"}}},
+    {"Climbs", 0, 1, {"climb.pilot"}, {{"climb-fast.pilot"}}},
+    {"Descents", 0, 2, {"descent.pilot"}, {{"descent-fast.pilot"}}},
+    {"Standard Rate Turns", 0, 3, {"turn-left.pilot"},
+     {{"turn-steep-left.pilot"}, {"turn-sinking-left.pilot"}, {"turn-late-left.pilot"}}},
+    {"Slow Flight", 0, 4, {"slow.pilot"}, {{"slow-fast.pilot"}}},
+    {"Power-off Stall Recovery", 0, 5, {"stall.pilot"}, {{"stall-none.pilot"}}},
+    {"", 1, -1, {"controls.pilot"}, {}},
+    {"", 2, -1, {"sl.pilot"}, {{"sl-climbing.pilot"}}},
+    {"", 3, -1, {"climb.pilot", "descent.pilot"}, {{"climb.pilot", "descent-fast.pilot"}}},
+    {"", 4, -1, {"turn-left.pilot", "turn-right.pilot"},
+     {{"turn-steep-left.pilot", "turn-steep-right.pilot"}, {"turn-left.pilot", "turn-late-right.pilot"}}},
+    {"", 5, -1, {"slow.pilot", "stall.pilot"}, {{"slow.pilot", "stall-none.pilot"}}},
 };
 
 std::string ReadText(const std::string& path) {
@@ -56,7 +63,7 @@ protected:
 
     // Starts the lesson from its menu in a fresh copy of the installation, flies it with the
     // pilot's files (none: hands off) to its end; the run's output and the pilot file after.
-    std::pair<std::string, std::string> Fly(bool flown) {
+    std::pair<std::string, std::string> Fly(const std::vector<const char*>& pilot) {
         testsupport::TempFolder dir("zephlon-lessons");
         testsupport::LinkStarterFolders(dir, {"PILOT", "Flights"});
         const Lesson& l = GetParam();
@@ -69,9 +76,8 @@ protected:
             script += "click 1\n";
         }
         script += "frame-interval 250\n";
-        if (flown)
-            for (const char* file : l.pilot)
-                script += ReadText(std::string(ZEPHLON_SOURCE_DIR) + "/tests/planning/scripts/flown/" + file);
+        for (const char* file : pilot)
+            script += ReadText(std::string(ZEPHLON_SOURCE_DIR) + "/tests/planning/scripts/flown/" + file);
         script += "wait-for \"lesson: ended\" 200000\nquit\n";
         dir.Write("lesson.simrun", script);
         const testsupport::CommandResult r =
@@ -98,11 +104,18 @@ void ExpectVerdict(const Lesson& l, const std::pair<std::string, std::string>& r
 }
 
 TEST_P(LessonsFlown, HandsOffNeedsWork) {
-    ExpectVerdict(GetParam(), Fly(false), false);
+    ExpectVerdict(GetParam(), Fly({}), false);
 }
 
 TEST_P(LessonsFlown, FlownAsTaughtIsAGoodJob) {
-    ExpectVerdict(GetParam(), Fly(true), true);
+    ExpectVerdict(GetParam(), Fly(GetParam().pilot), true);
+}
+
+TEST_P(LessonsFlown, FlownOffItsFiguresNeedsWork) {
+    for (const std::vector<const char*>& pilot : GetParam().badly) {
+        SCOPED_TRACE(pilot.back());
+        ExpectVerdict(GetParam(), Fly(pilot), false);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Installed, LessonsFlown, ::testing::ValuesIn(kLessons),

@@ -113,12 +113,55 @@ std::string DescentWatch() {
     return Watch("Descending", "RANGETESTNOT AIRSPEED_RANGE_TEST 75 105");
 }
 
-// A standard rate turn the way `phrase` asks, and the roll-out.
-std::string Turn(int phrase, const std::string& name) {
-    return Lines({"SAY " + std::to_string(phrase) + " WAIT_3_SEC"}) +
-           Within("TESTNOT AIRCRAFT_LEVEL_TEST", name + "Banked", 12) +
-           Lines({"SAY 21031 WAIT_8_SEC", "SAY 21032 WAIT_2_SEC"}) +
-           Within("TEST AIRCRAFT_LEVEL_TEST", name + "Out", 10) + Lines({"CALLPROC Level"});
+// A standard rate turn through 90 degrees the way `phrase` asks (`right` the direction), judged
+// as an instructor judges it from where the turn began: once established the bank stays within
+// 5 degrees of the standard rate's (about 17 degrees at the lessons' cruise speed: 3 degrees a
+// second at 105 knots true) and the height within 100 feet; the instructor calls the roll-out as
+// the heading comes within half the bank of the new heading, and the wings must be level within
+// 10 degrees of it.
+constexpr int kStandardRateBank = 17, kBankTolerance = 5, kHeightTolerance = 100,
+              kTurnDegrees = 90, kRollOutLead = 8, kHeadingTolerance = 10;
+
+std::string Range(const char* test, int low, int high) {
+    return std::string(test) + " " + std::to_string(low) + " " + std::to_string(high);
+}
+// A range of signed degrees, written low to high whichever way the turn goes.
+std::string TurnRange(const char* test, bool right, int from, int to) {
+    return right ? Range(test, from, to) : Range(test, -to, -from);
+}
+std::string BankBand(bool right) {
+    return TurnRange("BANK_RANGE_TEST", right, kStandardRateBank - kBankTolerance,
+                     kStandardRateBank + kBankTolerance);
+}
+std::string HeightBand() {
+    return Range("ALTITUDE_CHANGE_RANGE_TEST", -kHeightTolerance, kHeightTolerance);
+}
+
+std::string Turn(int phrase, bool right) {
+    const std::string name = right ? "Right" : "Left";
+    return Lines({"EXEC STRAIGHT_LEVEL_INIT", "SAY " + std::to_string(phrase) + " WAIT_3_SEC"}) +
+           Within("RANGETEST " + BankBand(right), name + "Banked", 12) +
+           Lines({"CONTINUOUS Turning" + name, "SAY 21031 WAIT_3_SEC"}) +
+           Within("RANGETEST " + TurnRange("HEADING_CHANGE_RANGE_TEST", right,
+                                           kTurnDegrees - kRollOutLead - 5, kTurnDegrees),
+                  name + "Around", 45) +
+           Lines({"CONTINUOUS Height", "SAY 21032 WAIT_2_SEC"}) +
+           Within("TEST AIRCRAFT_LEVEL_TEST", name + "Out", 10) +
+           Lines({"RANGETESTNOT " + TurnRange("HEADING_CHANGE_RANGE_TEST", right,
+                                             kTurnDegrees - kHeadingTolerance,
+                                             kTurnDegrees + kHeadingTolerance),
+                  "EXEC PERFORMANCE_BAD", "CALLPROC Level"});
+}
+
+// The watches of a turn: every lesson step off the standard rate's bank, or off the height, counts.
+std::string TurnWatch(bool right) {
+    return Lines({"SEQ_BEGIN", std::string("PROC Turning") + (right ? "Right" : "Left"),
+                  "RANGETESTNOT " + BankBand(right), "EXEC PERFORMANCE_BAD",
+                  "RANGETESTNOT " + HeightBand(), "EXEC PERFORMANCE_BAD", "ENDPROC", "SEQ_END"});
+}
+std::string HeightWatch() {
+    return Lines({"SEQ_BEGIN", "PROC Height", "RANGETESTNOT " + HeightBand(),
+                  "EXEC PERFORMANCE_BAD", "ENDPROC", "SEQ_END"});
 }
 
 // Slow flight: 60 knots held level (the instructor's references taken there), then the recovery.
@@ -164,8 +207,8 @@ std::vector<Script> Scripts() {
         {"zqMan1.txt", Begin("Climbs") + Climb() + Debrief() + end + Watch("Watch") + ClimbWatch()},
         {"zqMan2.txt",
          Begin("Descents") + Descent() + Debrief() + end + Watch("Watch") + DescentWatch()},
-        {"zqMan3.txt",
-         Begin("Standard Rate Turns") + Turn(21030, "Left") + Debrief() + end + Level()},
+        {"zqMan3.txt", Begin("Standard Rate Turns") + Turn(21030, false) + Debrief() + end +
+                           Level() + TurnWatch(false) + HeightWatch()},
         {"zqMan4.txt",
          Begin("Slow Flight") + SlowFlight() + Debrief() + end + Watch("Watch") + HoldWatch()},
         {"zqMan5.txt", Begin("Power-off Stall Recovery") + Lines({"EXEC CARB_ON"}) +
@@ -176,8 +219,8 @@ std::vector<Script> Scripts() {
                             Watch("Watch") + HoldWatch()},
         {"zqLess3.txt", Begin("Climbs and Descents") + Climb() + Descent() + Debrief() + end +
                             Watch("Watch") + ClimbWatch() + DescentWatch()},
-        {"zqLess4.txt",
-         Begin("Turns") + Turn(21030, "Left") + Turn(21033, "Right") + Debrief() + end + Level()},
+        {"zqLess4.txt", Begin("Turns") + Turn(21030, false) + Turn(21033, true) + Debrief() + end +
+                            Level() + TurnWatch(false) + TurnWatch(true) + HeightWatch()},
         {"zqLess5.txt", Begin("Slow Flight and Stalls") + SlowFlight() + Lines({"EXEC CARB_ON"}) +
                             PowerOffStall() + Debrief() + end + Watch("Watch") + HoldWatch()},
         {"lDesc1.txt",
@@ -189,7 +232,8 @@ std::vector<Script> Scripts() {
         {"lDesc3.txt",
          "Lesson 3: climbs and descents at constant airspeed, and levelling off from them.\r\n"},
         {"lDesc4.txt",
-         "Lesson 4: standard rate turns, holding the altitude, and rolling out on a heading.\r\n"},
+         "Lesson 4: standard rate turns through 90 degrees, holding the altitude, rolling out on "
+         "the new heading.\r\n"},
         {"lDesc5.txt",
          "Lesson 5: slow flight near the stall, and the recovery from a power-off stall.\r\n"},
         // What the Maneuvers dialog says of the manoeuvre chosen.
@@ -198,7 +242,8 @@ std::vector<Script> Scripts() {
         {"mDesc1.txt", "Climb at 75 knots under full power, then level off at cruise power.\r\n"},
         {"mDesc2.txt", "Descend at reduced power and 90 knots, then level off with power.\r\n"},
         {"mDesc3.txt",
-         "Turn at the standard rate, holding the height, and roll out on the heading.\r\n"},
+         "Turn 90 degrees at the standard rate, holding the height, and roll out on the new "
+         "heading.\r\n"},
         {"mDesc4.txt", "Fly level at 60 knots near the stall, then recover to cruise.\r\n"},
         {"mDesc5.txt",
          "Raise the nose with the throttle closed until the wing stalls, then recover.\r\n"},
