@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,39 @@ protected:
     core::IniFile saved;
     std::vector<std::string> trace;
 };
+
+// Every item of the menu bar and of each of its menus can be reached by its letter: each names
+// one (a "&"), and no two items of one menu share it, since the keys take the first that has it.
+TEST_F(MenuTest, EveryMenuItemHasALetterOfItsOwn) {
+    std::string error;
+    win::HINSTANCE pack =
+        core::OpenResourcePack(std::string(ZEPHLON_BINARY_DIR) + "/bin/Zephlon.pack", &error);
+    if (!pack) GTEST_SKIP() << "resource pack not built: " << error;
+    const auto letterOf = [](const std::string& text) {
+        for (std::size_t i = 0; i + 1 < text.size(); ++i)
+            if (text[i] == '&') return text[i + 1] == '&' ? (++i, '\0') : static_cast<char>(std::toupper(text[i + 1]));
+        return '\0';
+    };
+    std::vector<win::HMENU> menus{win::LoadMenu(pack, "MAINPULLDOWN")};
+    ASSERT_TRUE(menus[0]);
+    // The help menu's topics beneath its first three items open pages by the mouse.
+    const std::string helpTopics = "Flying Basics";
+    for (std::size_t m = 0; m < menus.size(); ++m) {
+        std::string seen;
+        for (int i = 0; i < win::GetMenuItemCount(menus[m]); ++i) {
+            std::string text;
+            win::GetMenuString(menus[m], static_cast<std::uint32_t>(i), &text, win::MF_BYPOSITION);
+            if (text.empty()) continue;  // a separator
+            if (text == helpTopics) break;
+            if (win::HMENU sub = win::GetSubMenu(menus[m], i)) menus.push_back(sub);
+            const char letter = letterOf(text);
+            EXPECT_NE(letter, '\0') << text;
+            EXPECT_EQ(seen.find(letter), std::string::npos) << text << " shares its letter in its menu";
+            seen += letter;
+        }
+    }
+    EXPECT_GT(menus.size(), 9u);
+}
 
 TEST_F(MenuTest, TheMenuBarCarriesEveryCommand) {
     std::string error;
