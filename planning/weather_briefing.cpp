@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "core/numeric.h"
+#include "nav/map_view.h"
 #include "nav/sms_database.h"
 #include "planning/route_weather.h"
 #include "win/controls.h"
@@ -297,6 +298,19 @@ std::int32_t RoundCruiseAltitude(std::int32_t altitude) {
     return thousands;
 }
 
+std::int32_t HemisphericCruiseAltitude(std::int32_t altitude, int magneticCourse, bool visual,
+                                       std::int32_t ceiling) {
+    const int eastbound = ((magneticCourse % 360) + 360) % 360 < 180 ? 1 : 0;
+    std::int32_t best = 0;
+    for (std::int32_t thousands = eastbound ? 1 : 2; thousands <= 60; thousands += 2) {
+        std::int32_t candidate = thousands * 1000;
+        if (visual && candidate + 500 < 18000) candidate += 500;
+        if (candidate > ceiling && best != 0) break;
+        if (best == 0 || std::abs(candidate - altitude) <= std::abs(best - altitude)) best = candidate;
+    }
+    return best;
+}
+
 RouteWeatherDraw GenerateRouteWeather(const RouteWeatherRequest& q) {
     RouteWeatherDraw out;
     RouteEnvironment& e = out.environment;
@@ -310,7 +324,14 @@ RouteWeatherDraw GenerateRouteWeather(const RouteWeatherRequest& q) {
     const int course = RouteBearing(q.departureX, q.departureZ, q.destinationX, q.destinationZ);
     d.h = q.requestedAltitude + q.maxNodeElevation;
     out.uncappedCruise = d.h;
-    out.cruiseAltitude = RoundCruiseAltitude(CapCruiseAltitude(q.aircraft, d.h));
+    // The altitude a pilot would file: the one of the hemispheric rule nearest the rounded one,
+    // by the magnetic course (the grid's course less the variation and north parts there).
+    const nav::GridValues grid = nav::theMapView.LookupGridValues(q.departureX, q.departureZ);
+    const int magneticCourse = course - static_cast<int>(std::lround(
+                                            (grid.variation + grid.north) * (360.0 / 65536.0)));
+    out.cruiseAltitude = HemisphericCruiseAltitude(
+        RoundCruiseAltitude(CapCruiseAltitude(q.aircraft, d.h)), magneticCourse, d.mode == 1,
+        CapCruiseAltitude(q.aircraft, 60000));
 
     const double c = course * (1.0 / 180.0) * 3.14159265359;
     const auto rd = static_cast<std::int32_t>(q.departureRadius * 7.15);

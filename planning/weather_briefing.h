@@ -48,6 +48,11 @@ RouteWeatherDraw GenerateRouteWeather(const RouteWeatherRequest& request);
 // to the nearest 500 ft for visual-looking altitudes).
 [[nodiscard]] std::int32_t CapCruiseAltitude(int aircraft, std::int32_t altitude);
 [[nodiscard]] std::int32_t RoundCruiseAltitude(std::int32_t altitude);
+// The cruising altitude of the hemispheric rule nearest `altitude` (the higher of two as near)
+// and not above `ceiling`: on a magnetic course of 0 to 179 degrees odd thousands of feet, on 180
+// to 359 even thousands, and for a visual flight below 18,000 ft those plus 500.
+[[nodiscard]] std::int32_t HemisphericCruiseAltitude(std::int32_t altitude, int magneticCourse,
+                                                     bool visual, std::int32_t ceiling);
 // Bearing in whole degrees 1..360 from one world point to another (360 for the same point).
 [[nodiscard]] int RouteBearing(std::int32_t x0, std::int32_t z0, std::int32_t x1, std::int32_t z1);
 

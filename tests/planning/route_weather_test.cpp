@@ -180,8 +180,30 @@ TEST(RouteWeatherDraw, CruiseAltitudesRoundAndCap) {
     for (const auto& c : cases)
         EXPECT_EQ(planning::RoundCruiseAltitude(planning::CapCruiseAltitude(c.aircraft, c.altitude)), c.want)
             << c.altitude;
+    // 6,230 ft asked rounds to 6,500, and the route runs east: the odd thousands' 7,500 (as near
+    // as 5,500, and the higher).
     core::srand(7);
-    EXPECT_EQ(planning::GenerateRouteWeather(Route(150.0, 0)).cruiseAltitude, 6500);
+    EXPECT_EQ(planning::GenerateRouteWeather(Route(150.0, 0)).cruiseAltitude, 7500);
+}
+
+// A plan cruises at an altitude of the hemispheric rule for its magnetic course: eastbound odd
+// thousands, westbound even, visual flights 500 ft above them below 18,000 ft; the nearest to
+// what was asked (the higher of two as near), never above the aircraft's ceiling.
+TEST(RouteWeatherDraw, CruiseAltitudesKeepTheHemisphericRule) {
+    const struct {
+        int altitude, course;
+        bool visual;
+        int ceiling, want;
+    } cases[] = {
+        {5000, 270, true, 12000, 4500},  {5000, 90, true, 12000, 5500},  {6000, 0, true, 12000, 5500},
+        {6000, 179, true, 12000, 5500},  {6000, 180, true, 12000, 6500}, {6000, 359, true, 12000, 6500},
+        {1000, 270, true, 12000, 2500},  {12000, 300, true, 12000, 10500}, {12000, 30, true, 12000, 11500},
+        {7000, 270, false, 16000, 8000}, {7000, 90, false, 16000, 7000}, {20000, 90, false, 35000, 21000},
+        {19000, 200, true, 35000, 20000}, {35000, 250, false, 35000, 34000}, {4000, -90, true, 12000, 4500},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(planning::HemisphericCruiseAltitude(c.altitude, c.course, c.visual, c.ceiling), c.want)
+            << c.altitude << " on " << c.course;
 }
 
 TEST(RouteWeatherDraw, HighCruiseAltitudesDrawWithoutFault) {
