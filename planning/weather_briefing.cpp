@@ -413,7 +413,7 @@ std::vector<std::string> BriefingLines(const StationBriefing& b, const world::We
             lines.push_back(line);
             line = planning ? "" : "   ";
         } else if (planning && k != world::kWindLayers - 1) {
-            line += " -";
+            line += " - ";
         }
     }
     if (line != "" && line != "   ") lines.push_back(line);

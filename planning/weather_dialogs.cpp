@@ -56,7 +56,15 @@ namespace {
 constexpr const char* kCharacters[2] = {"Steady", "Gusting"};
 constexpr const char* kTurbulences[5] = {"None", "Light", "Moderate", "Severe", "Extreme"};
 constexpr const char* kDurations[3] = {"Occasional", "Intermittent", "Continuous"};
-constexpr int kAltitudeLabels[world::kWindLayers] = {3, 6, 9, 12, 18, 24, 30, 34, 39};
+// A layer's row is labelled by the band it blows in, "1,500-4,500" (feet).
+std::string ThousandsText(std::int32_t feet) {
+    char text[16];
+    if (feet >= 1000)
+        std::snprintf(text, sizeof text, "%d,%03d", feet / 1000, feet % 1000);
+    else
+        std::snprintf(text, sizeof text, "%d", feet);
+    return text;
+}
 
 const char* Name(const char* const* names, int count, int i) {
     return names[std::clamp(i, 0, count - 1)];
@@ -93,7 +101,10 @@ void CheckOneOf(win::HWND dialog, int first, int second, int id) {
 
 std::string FormatWindsAloftRow(const WindsAloftRows& rows, int i) {
     const WindsAloftRow& r = rows[static_cast<std::size_t>(std::clamp(i, 0, world::kWindLayers - 1))];
-    const int label = kAltitudeLabels[std::clamp(i, 0, world::kWindLayers - 1)];
+    const int layer = std::clamp(i, 0, world::kWindLayers - 1);
+    const std::string band =
+        ThousandsText(world::kWindBands[layer]) + "-" + ThousandsText(world::kWindBands[layer + 1]);
+    const char* label = band.c_str();
     const char* character = Name(kCharacters, 2, r.character);
     const char* turbulence = Name(kTurbulences, 5, r.turbulence);
     const char* duration = Name(kDurations, 3, r.duration);
@@ -102,29 +113,29 @@ std::string FormatWindsAloftRow(const WindsAloftRows& rows, int i) {
     char text[160];
     if (r.turbulence != 0) {
         if (calm && gusting)
-            std::snprintf(text, sizeof text, "%2d,000\t%03d\tcalm\t%s to:%3d Kts\t%s\t%s", label, r.direction,
+            std::snprintf(text, sizeof text, "%s\t%03d\tcalm\t%s to:%3d Kts\t%s\t%s", label, r.direction,
                           character, r.gust, turbulence, duration);
         else if (calm)
-            std::snprintf(text, sizeof text, "%2d,000\t%03d\tcalm\t%s\t%s\t%s", label, r.direction, character,
+            std::snprintf(text, sizeof text, "%s\t%03d\tcalm\t%s\t%s\t%s", label, r.direction, character,
                           turbulence, duration);
         else if (gusting)
-            std::snprintf(text, sizeof text, "%2d,000\t%03d\t%3d\t%s to:%3d Kts\t%s\t%s", label, r.direction,
+            std::snprintf(text, sizeof text, "%s\t%03d\t%3d\t%s to:%3d Kts\t%s\t%s", label, r.direction,
                           r.speed, character, r.gust, turbulence, duration);
         else
-            std::snprintf(text, sizeof text, "%2d,000\t%03d\t%3d\t%s\t%s\t%s", label, r.direction, r.speed,
+            std::snprintf(text, sizeof text, "%s\t%03d\t%3d\t%s\t%s\t%s", label, r.direction, r.speed,
                           character, turbulence, duration);
     } else {
         if (calm && gusting)
-            std::snprintf(text, sizeof text, "%2d,000\t%03d\tcalm\t%s to:%3d Kts\t%s\t", label, r.direction,
+            std::snprintf(text, sizeof text, "%s\t%03d\tcalm\t%s to:%3d Kts\t%s\t", label, r.direction,
                           character, r.gust, turbulence);
         else if (calm)
-            std::snprintf(text, sizeof text, "%2d,000\t%03d\tcalm\t%s\t%s\t", label, r.direction, character,
+            std::snprintf(text, sizeof text, "%s\t%03d\tcalm\t%s\t%s\t", label, r.direction, character,
                           turbulence);
         else if (gusting)
-            std::snprintf(text, sizeof text, "%2d,000\t%03d\t%3d\t%s to: %3d Kts\t%s\t", label, r.direction,
+            std::snprintf(text, sizeof text, "%s\t%03d\t%3d\t%s to: %3d Kts\t%s\t", label, r.direction,
                           r.speed, character, r.gust, turbulence);
         else
-            std::snprintf(text, sizeof text, "%2d,000\t%03d\t%3d\t%s\t%s\t", label, r.direction, r.speed,
+            std::snprintf(text, sizeof text, "%s\t%03d\t%3d\t%s\t%s\t", label, r.direction, r.speed,
                           character, turbulence);
     }
     return text;
@@ -284,8 +295,8 @@ namespace {
 constexpr int kWindList = 78, kTurbulenceCombo = 1930, kDurationCombo = 1931;
 constexpr int kAloftDirection = 1540, kAloftSpeed = 1538, kAloftSteady = 1532, kAloftGusting = 1534,
               kAloftGust = 1541, kAloftDirectionSpin = 1530, kAloftSpeedSpin = 1529, kCopyButton = 1575;
-constexpr const char* kColumns[6] = {"Altitude", "Direction", "Speed", "Character", "Turbulence", "Duration"};
-constexpr int kColumnWidths[6] = {60, 60, 50, 90, 70, 70};
+constexpr const char* kColumns[6] = {"Layer (ft)", "Direction", "Speed", "Character", "Turbulence", "Duration"};
+constexpr int kColumnWidths[6] = {84, 56, 46, 84, 66, 64};
 
 std::vector<int> SelectedRows(win::HWND list) {
     std::vector<int> rows;

@@ -17,9 +17,7 @@ namespace {
 
 constexpr const char* kSection = "Weather";
 
-// The fixed bands of the nine wind layers (feet) and the cloud base ranges.
-constexpr std::int32_t kWindBands[kWindLayers + 1] = {0,     1500,  4500,  7500, 10500,
-                                                      15000, 21000, 27000, 32000, 36500};
+// The cloud base ranges.
 constexpr std::int32_t kCloudRanges[kCloudLayers][2] = {{100, 6499}, {6500, 19999}, {20000, 44999}};
 
 constexpr float kOneThirtieth = 0.033333335f;

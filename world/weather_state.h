@@ -107,6 +107,10 @@ private:
 };
 
 inline constexpr int kWindLayers = 9;
+// The fixed bands of the nine wind layers (feet): layer i blows from kWindBands[i] up to
+// kWindBands[i + 1].
+inline constexpr std::int32_t kWindBands[kWindLayers + 1] = {0,     1500,  4500,  7500,  10500,
+                                                             15000, 21000, 27000, 32000, 36500};
 inline constexpr int kCloudLayers = 3;
 // One retarget, then this many steps bring the current winds to the targets.
 inline constexpr int kWindSteps = 30;

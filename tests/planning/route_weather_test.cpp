@@ -260,6 +260,10 @@ TEST(Briefing, EachBriefingKeepsItsCoverWordsAndLineLayout) {
     ASSERT_EQ(page.size(), 5u);
     EXPECT_EQ(page[2].rfind("Winds Aloft (MSL): ", 0), 0u);
     EXPECT_EQ(page[4].back(), 'm');  // "... Calm", no dash after the last layer
+    // Layers apart by a spaced dash, never one a reader takes for a minus ("at 7 -4500").
+    for (std::size_t i = 2; i < page.size(); ++i)
+        for (std::size_t at = page[i].find('-'); at != std::string::npos; at = page[i].find('-', at + 1))
+            EXPECT_TRUE(at + 1 < page[i].size() && page[i][at + 1] == ' ') << page[i];
     const auto dialog = planning::BriefingLines(b, w, planning::BriefingStyle::kDialog);
     ASSERT_EQ(dialog.size(), 5u);
     EXPECT_EQ(dialog[3].rfind("   ", 0), 0u);
@@ -300,21 +304,23 @@ TEST(WeatherDialogs, WindsAloftRowsUseTheirEightLayouts) {
         planning::WindsAloftRow row;
         const char* want;
     } cases[] = {
-        {{270, 25, 0, 0, 2, 1}, " 3,000\t270\t 25\tSteady\tModerate\tIntermittent"},
-        {{270, 25, 1, 35, 2, 1}, " 3,000\t270\t 25\tGusting to: 35 Kts\tModerate\tIntermittent"},
-        {{90, 0, 0, 0, 1, 0}, " 3,000\t090\tcalm\tSteady\tLight\tOccasional"},
-        {{90, 0, 1, 12, 4, 2}, " 3,000\t090\tcalm\tGusting to: 12 Kts\tExtreme\tContinuous"},
-        {{5, 8, 0, 0, 0, 2}, " 3,000\t005\t  8\tSteady\tNone\t"},
-        {{5, 8, 1, 15, 0, 2}, " 3,000\t005\t  8\tGusting to:  15 Kts\tNone\t"},
-        {{360, 0, 0, 0, 0, 0}, " 3,000\t360\tcalm\tSteady\tNone\t"},
-        {{360, 0, 1, 9, 0, 0}, " 3,000\t360\tcalm\tGusting to:  9 Kts\tNone\t"},
+        {{270, 25, 0, 0, 2, 1}, "0-1,500\t270\t 25\tSteady\tModerate\tIntermittent"},
+        {{270, 25, 1, 35, 2, 1}, "0-1,500\t270\t 25\tGusting to: 35 Kts\tModerate\tIntermittent"},
+        {{90, 0, 0, 0, 1, 0}, "0-1,500\t090\tcalm\tSteady\tLight\tOccasional"},
+        {{90, 0, 1, 12, 4, 2}, "0-1,500\t090\tcalm\tGusting to: 12 Kts\tExtreme\tContinuous"},
+        {{5, 8, 0, 0, 0, 2}, "0-1,500\t005\t  8\tSteady\tNone\t"},
+        {{5, 8, 1, 15, 0, 2}, "0-1,500\t005\t  8\tGusting to:  15 Kts\tNone\t"},
+        {{360, 0, 0, 0, 0, 0}, "0-1,500\t360\tcalm\tSteady\tNone\t"},
+        {{360, 0, 1, 9, 0, 0}, "0-1,500\t360\tcalm\tGusting to:  9 Kts\tNone\t"},
     };
     for (const auto& c : cases) {
         rows[0] = c.row;
         EXPECT_EQ(planning::FormatWindsAloftRow(rows, 0), c.want);
     }
     rows[8] = cases[0].row;
-    EXPECT_EQ(planning::FormatWindsAloftRow(rows, 8).substr(0, 6), "39,000");
+    EXPECT_EQ(planning::FormatWindsAloftRow(rows, 8).substr(0, 14), "32,000-36,500\t");
+    // Each row names the band its layer blows in, as the world's winds use them.
+    EXPECT_EQ(planning::FormatWindsAloftRow(rows, 1).substr(0, 12), "1,500-4,500\t");
 }
 
 }  // namespace
