@@ -64,7 +64,7 @@ TEST_F(WeatherRun, CloudLayersTypedIntoTheDialogShowInTheSky) {
 TEST_F(WeatherRun, WindsAloftSetOnTheChosenRows) {
     const testsupport::CommandResult r = Play("weather_aloft.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
-    EXPECT_NE(r.out.find(" 9,000 | 250 |  40 | Gusting to: 55 Kts | Moderate | Continuous"), std::string::npos)
+    EXPECT_NE(r.out.find("4,500-7,500 | 250 |  40 | Gusting to: 55 Kts | Moderate | Continuous"), std::string::npos)
         << r.out;
     EXPECT_EQ(Weather("aloft.flt", "wa2Dir"), 250);
     EXPECT_EQ(Weather("aloft.flt", "wa2Spd"), 40);
