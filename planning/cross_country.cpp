@@ -130,6 +130,11 @@ void BuildAssignmentLog(const FlightPlan& plan, NavLog* log) {
     log->cruiseAltitude = plan.cruiseAltitude;
     log->power = plan.power;
     log->departure = plan.nodes[0].ident;
+    // The aircraft's cruise at the plan's altitude and power, from its table, as the planning
+    // sheet's log has it.
+    LookupCruisePerformance(plan.aircraft, plan.cruiseAltitude, plan.power, &log->trueAirspeed,
+                            &log->fuelFlow);
+    log->startingFuel = StartingFuel(plan.aircraft);
     std::vector<std::int32_t> legs(static_cast<std::size_t>(count), 0);
     double total = 0;
     for (int i = 1; i < count; ++i) {
@@ -346,7 +351,7 @@ void CrossFlightLog::Fill() {
     SetText(window, 1990, "%d %%", log.power);
     SetText(window, 1993, "%d", log.startingFuel);
     SetText(window, 1991, "%d Kts", log.trueAirspeed);
-    SetText(window, 1992, "%3.1f pph", static_cast<double>(log.fuelFlow));
+    SetText(window, 1992, FuelFlowFormat(CurrentAssignment().aircraft), static_cast<double>(log.fuelFlow));
     SetText(window, 2006, "%s", log.departure.c_str());
     SetText(window, 2008, "%d", log.totalDistance);
     win::SetDlgItemText(window, 2012, FormatAssignmentTime(log.totalHours, log.totalMinutes));

@@ -87,7 +87,7 @@ void FlightLogDialog::ShowLog() {
     if (hasPlan) plan.BuildNavLog();
     if (!theNavLog) return;
     const NavLog& log = *theNavLog;
-    const char* flow = plan.aircraft >= 3 ? "%3.1f pph" : "%3.1f gph";
+    const char* flow = FuelFlowFormat(plan.aircraft);
     const struct {
         int id;
         std::string text;

@@ -371,7 +371,7 @@ void FillNavLogPage(win::HWND page) {
     show(1993, "%d", static_cast<int>(log->startingFuel));
     show(1991, "%d Kts", static_cast<int>(log->trueAirspeed));
     const int aircraft = theWorkingFlightPlan ? theWorkingFlightPlan->aircraft : 0;
-    show(1992, aircraft >= 0 && aircraft <= 2 ? "%3.1f gph" : "%3.1f pph", static_cast<double>(log->fuelFlow));
+    show(1992, FuelFlowFormat(aircraft), static_cast<double>(log->fuelFlow));
     win::SetDlgItemText(page, 2006, log->departure);
     show(2008, "%d", log->totalDistance);
     std::snprintf(text, sizeof text, "%02d:%02d", log->totalHours, log->totalMinutes);

@@ -128,6 +128,14 @@ double HeadingOfAngle(double radians, double x, double y) {
 
 }  // namespace
 
+std::int16_t StartingFuel(int type) {
+    return type >= 0 && type <= 4 ? kStartingFuel[type] : 0;
+}
+
+const char* FuelFlowFormat(int type) {
+    return type >= 3 ? "%3.1f pph" : "%3.1f gph";
+}
+
 double InterpolateLinear(double x0, double x1, double y0, double y1, double x) {
     return y1 - (y1 - y0) / (x1 - x0) * (x1 - x);
 }
@@ -277,7 +285,7 @@ void FlightPlan::BuildNavLog() const {
     log.cruiseAltitude = cruiseAltitude;
     log.power = power;
     LookupCruisePerformance(aircraft, cruiseAltitude, power, &log.trueAirspeed, &log.fuelFlow);
-    log.startingFuel = aircraft >= 0 && aircraft <= 4 ? kStartingFuel[aircraft] : 0;
+    log.startingFuel = StartingFuel(aircraft);
     log.departure = first.ident;
 
     std::array<double, kMaxPlanNodes> legMiles{};

@@ -60,6 +60,11 @@ extern std::unique_ptr<NavLog> theNavLog;
 // unknown types have neither (0, 0).
 void LookupCruisePerformance(int type, std::int32_t altitudeFeet, int powerPercent,
                              std::uint16_t* trueAirspeed, float* fuelFlow);
+// The fuel a plan starts with: gallons for the piston types (0 to 2), pounds for the turbines;
+// 0 for type 5 and unknown types.
+[[nodiscard]] std::int16_t StartingFuel(int type);
+// The unit of a type's fuel flow as the logs print it: "%3.1f gph" or "%3.1f pph".
+[[nodiscard]] const char* FuelFlowFormat(int type);
 [[nodiscard]] double InterpolateLinear(double x0, double x1, double y0, double y1, double x);
 // Whole degrees from north (0..360).
 [[nodiscard]] int LegCourse(const FlightPlanNode& from, const FlightPlanNode& to);

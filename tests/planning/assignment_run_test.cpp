@@ -50,6 +50,16 @@ TEST_F(AssignmentRun, TheFirstAssignmentIsListedByItsGreatCirclesAndFlown) {
     // data's positions. The log shows whole miles, cut: a leg may read up to a mile short.
     EXPECT_NE(r.out.find("read 2018 Static \"KBOS to KALB\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("read 2012 Static \"0:0\""), std::string::npos) << r.out;
+    // The Skyhawk's cruise at the plan's 6,500 ft and 65 % from its table, in gallons: the book
+    // gives about 105 to 110 knots true and 7 gallons an hour at 6,000 ft and 65 %.
+    const std::regex cruise("read 1991 Static \"(\\d+) Kts\"[^]*read 1992 Static \"([0-9.]+) gph\"[^]*"
+                            "read 1993 Static \"40\"");
+    std::smatch flown;
+    ASSERT_TRUE(std::regex_search(r.out, flown, cruise)) << r.out;
+    EXPECT_GE(std::stoi(flown[1]), 100);
+    EXPECT_LE(std::stoi(flown[1]), 115);
+    EXPECT_GE(std::stod(flown[2]), 6.0);
+    EXPECT_LE(std::stod(flown[2]), 8.5);
     std::map<std::string, std::pair<double, double>> at;
     for (const auto& row : navtest::ReadNavCsv("airport.csv"))
         if (row[0] == "KBOS" || row[0] == "KALB") at[row[0]] = {std::stod(row[4]), std::stod(row[5])};
