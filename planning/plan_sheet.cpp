@@ -351,6 +351,22 @@ bool RouteGoesSomewhere(win::HWND sheet, const FlightPlan& plan) {
     return false;
 }
 
+// Whether the pilot takes a plan whose log burns more fuel than the aircraft starts with; asked
+// over the sheet with the need and what the aircraft carries. A plan within its fuel is taken.
+bool TakesPlanPastItsFuel(win::HWND sheet, const FlightPlan& plan) {
+    plan.BuildNavLog();
+    const NavLog* log = theNavLog.get();
+    if (log == nullptr || log->startingFuel <= 0 || log->totalFuel <= log->startingFuel) return true;
+    char text[320];
+    const char* unit = plan.aircraft <= 2 ? "gallons" : "pounds";
+    std::snprintf(text, sizeof text,
+                  "%s is %d nm and needs %.1f %s of fuel; the aircraft carries %d. Add a fuel stop on "
+                  "the route map, or take the plan as it is?",
+                  log->title.c_str(), log->totalDistance, static_cast<double>(log->totalFuel), unit,
+                  log->startingFuel);
+    return ui::ShowMessageBox(sheet, text, ui::MB_YESNO | ui::MB_ICONEXCLAMATION) == win::IDYES;
+}
+
 }  // namespace
 
 int NewFlightPlan::NextPage() {
@@ -366,6 +382,10 @@ int NewFlightPlan::Finish() {
     if (!RouteGoesSomewhere(window, *plan)) return 1;
     Cursor(win::IDC_WAIT);
     if (const PlanningRecord* r = thePlanningRecord.get()) TakePlanningRecord(*plan, *r);
+    if (!TakesPlanPastItsFuel(window, *plan)) {
+        Cursor(win::IDC_ARROW);
+        return 1;
+    }
     plan->active = 1;
     plan->saved = 0;
     plan->currentNode = 0;

@@ -1,0 +1,64 @@
+// A plan the aircraft cannot fly on the fuel it carries is said before it is taken: the new plan
+// from San Carlos to the destination page's first airport, pressed straight through, names the
+// fuel it needs against the Skyhawk's 40 gallons (checked against the distance between the two
+// airports of the public data and the published cruise table, not the log's own figures).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <regex>
+#include <string>
+
+#include "nav/independent_projection.h"
+#include "planning_run.h"
+
+namespace {
+
+class PlanFuelRun : public planningtest::ScriptRun {
+protected:
+    PlanFuelRun() : ScriptRun("zephlon-planfuel") {}
+};
+
+TEST_F(PlanFuelRun, APlanPastTheFuelIsAskedAboutAndTakenOnlyWhenConfirmed) {
+    const testsupport::CommandResult r = Play("scripts/plan-past-its-fuel.simrun");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const std::regex asked("(KSQL) to ([A-Z0-9]+) is (\\d+) nm and needs ([0-9.]+) gallons of fuel; the "
+                           "aircraft carries 40\\.");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(r.out, m, asked)) << r.out;
+    const std::string destination = m[2];
+    const int miles = std::stoi(m[3]);
+    const double gallons = std::stod(m[4]);
+
+    // The distance between the two airports of the public data, within a mile or two of the
+    // projection's.
+    double lat[2] = {}, lon[2] = {};
+    int found = 0;
+    for (const auto& row : navtest::ReadNavCsv("airport.csv")) {
+        const int i = row[0] == "KSQL" ? 0 : row[0] == destination ? 1 : -1;
+        if (i < 0) continue;
+        lat[i] = std::stod(row[4]);
+        lon[i] = std::stod(row[5]);
+        ++found;
+    }
+    ASSERT_EQ(found, 2) << destination;
+    const double rad = 3.14159265358979 / 180.0;
+    const double c = std::sin(lat[0] * rad) * std::sin(lat[1] * rad) +
+                     std::cos(lat[0] * rad) * std::cos(lat[1] * rad) * std::cos((lon[1] - lon[0]) * rad);
+    const double greatCircle = std::acos(std::min(c, 1.0)) * 3440.065;
+    EXPECT_NEAR(miles, greatCircle, 0.02 * greatCircle + 2);
+    // Far past 40 gallons at any of the book's cruise settings: none is faster than 125 knots
+    // true, and none burns less than 5 gallons an hour.
+    EXPECT_GT(gallons, 40.0);
+    EXPECT_GT(gallons, miles / 125.0 * 5.0);
+
+    // Refused, the sheet stayed open and asked again at the next Finish; taken, the plan is the
+    // active one the saved flight keeps.
+    const std::size_t first = r.out.find("answered No");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(r.out.find("of fuel", first), std::string::npos);
+    EXPECT_NE(r.out.find("answered Yes", first), std::string::npos);
+    EXPECT_EQ(Key("planned.flt", "flightPlan", "active"), 1);
+}
+
+}  // namespace
