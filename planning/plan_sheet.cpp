@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "flight/flight_model_state.h"
 #include "nav/dialog_controls.h"
+#include "nav/nav_database.h"
 #include "nav/position_dialog.h"
 #include "planning/flight_plan.h"
 #include "planning/nav_log.h"
@@ -24,6 +26,23 @@ std::unique_ptr<FlightPlan> theWorkingFlightPlan;
 std::unique_ptr<nav::SmsDatabase> theSheetDirectory;
 
 namespace {
+
+// The code of the airport nearest the aircraft; empty without airports.
+std::string NearestAirportIdent() {
+    const flight::FlightModelState& s = flight::theFlightModelState;
+    const nav::AirportIndexRecord* nearest = nullptr;
+    std::int64_t best = 0;
+    for (const nav::AirportIndexRecord& a : nav::theNavDatabase.airports) {
+        const std::int64_t dx = static_cast<std::int64_t>(a.x) - s.fmPosX;
+        const std::int64_t dz = static_cast<std::int64_t>(a.z) - s.fmPosZ;
+        const std::int64_t d = dx * dx + dz * dz;
+        if (nearest == nullptr || d < best) {
+            nearest = &a;
+            best = d;
+        }
+    }
+    return nearest != nullptr ? nearest->ident : std::string();
+}
 
 constexpr int kAltitudeEdit = 1783;
 constexpr int kPowerEdit = 1962;
@@ -321,8 +340,18 @@ int NewFlightPlan::OnInitDialog(win::HWND dialog) {
     weatherPage.links.airportList =
         win::CreateWindowEx(0, "LISTBOX", "", win::WS_CHILD, 0, 0, 10, 10, dialog,
                             win::HMENU{static_cast<std::uint32_t>(kSheetAirportList)}, win::HINSTANCE{}, 0);
-    if (theSheetDirectory && theSheetDirectory->Open(dialog) != 0)
+    if (theSheetDirectory && theSheetDirectory->Open(dialog) != 0) {
         theSheetDirectory->FillStationList(dialog, nav::kSmsAirport);
+        // Both airport pages start on the field the aircraft is at (or nearest to): the pilot
+        // plans from where he is, and a plan pressed straight through is refused for want of a
+        // destination instead of running to the list's first field across the country.
+        const std::string ident = NearestAirportIdent();
+        const int here = ident.empty() ? -1
+                                       : nav::SelectTypedStation(
+                                             win::GetDlgItem(dialog, kSheetAirportList), ident);
+        if (here >= 0 && thePlanningRecord)
+            thePlanningRecord->departureRow = thePlanningRecord->destinationRow = here;
+    }
     return r;
 }
 

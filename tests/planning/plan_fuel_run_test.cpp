@@ -1,7 +1,7 @@
 // A plan the aircraft cannot fly on the fuel it carries is said before it is taken: the new plan
-// from San Carlos to the destination page's first airport, pressed straight through, names the
-// fuel it needs against the Skyhawk's 40 gallons (checked against the distance between the two
-// airports of the public data and the published cruise table, not the log's own figures).
+// from San Carlos (where the departure page starts, the aircraft standing there) to Boston names
+// the fuel it needs against the Skyhawk's 40 gallons, checked against the distance between the
+// two airports of the public data and the book's speeds and fuel flows, not the log's figures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,7 +22,9 @@ protected:
 TEST_F(PlanFuelRun, APlanPastTheFuelIsAskedAboutAndTakenOnlyWhenConfirmed) {
     const testsupport::CommandResult r = Play("scripts/plan-past-its-fuel.simrun");
     ASSERT_EQ(r.status, 0) << r.out;
-    const std::regex asked("(KSQL) to ([A-Z0-9]+) is (\\d+) nm and needs ([0-9.]+) gallons of fuel; the "
+    EXPECT_NE(r.out.find("read 1045 ListBox \"\" enabled=1 focus=0 selected="), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("(KSQL)\""), std::string::npos) << r.out;
+    const std::regex asked("(KSQL) to (KBOS) is (\\d+) nm and needs ([0-9.]+) gallons of fuel; the "
                            "aircraft carries 40\\.");
     std::smatch m;
     ASSERT_TRUE(std::regex_search(r.out, m, asked)) << r.out;

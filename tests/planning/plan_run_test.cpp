@@ -174,17 +174,17 @@ TEST_F(PlanRun, APlanPressedThroughTheWizardIsRefusedUntilItGoesSomewhere) {
         "click 1717\nclick 1717\nclick 1717\nclick 1717\ndialog GENERIC\nread 2023\n"
         "key Return press\ndialog FLIGHTPLANBKGNDSHEET\nclick 1716\ndialog FLIGHTPLANDESTPG\n"
         "set 1479 \"Fresno Air T\"\ndialog FLIGHTPLANBKGNDSHEET\n"
-        "click 1717\nclick 1717\nclick 1717\nclick 1717\nanswer \"of fuel\" Yes\nwait 300\nquit\n";
+        "click 1717\nclick 1717\nclick 1717\nclick 1717\nwait 300\nquit\n";
     const testsupport::CommandResult r = run.Play(script);
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("no station between"), std::string::npos) << r.out;
-    // The departure page's first airport lies 900 nm from Fresno: the plan is taken when asked.
-    EXPECT_NE(r.out.find("gallons of fuel; the aircraft carries 40"), std::string::npos) << r.out;
+    // Both airport pages start on the field the aircraft stands on.
+    EXPECT_NE(r.out.find("begins and ends at KSQL"), std::string::npos) << r.out;
     const std::size_t made = r.out.find("plan: new ");
     ASSERT_NE(made, std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("plan: new ", made + 1), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("toKFAT.Pln (2 nodes)", made), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("KSQLtoKFAT.Pln (2 nodes)", made), std::string::npos) << r.out;
 }
 
 TEST_F(PlanRun, AnInstalledPlanForAnotherAircraftMakesItCurrent) {
