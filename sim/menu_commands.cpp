@@ -405,10 +405,18 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
             }
             return;
         }
-        case CMD_EXIT:
-            if (ConfirmCloseFlightPlan(window) == 0) return;
-            OnMainClose(window);
+        case CMD_EXIT: {
+            // Exit asks one question: with a plan not saved since it changed, whether to save it
+            // (Save, Don't Save or Cancel), which also answers whether to quit; otherwise the
+            // exit question.
+            const planning::FlightPlan* plan = theSimWorld.GetFlightPlan();
+            if (plan == nullptr || plan->active == 0 || plan->saved != 0) {
+                OnMainClose(window);
+            } else if (ConfirmSaveFlightPlan(window) != 0) {
+                CloseProgram(window, true);
+            }
             return;
+        }
         case CMD_NEW_PLAN: {
             const bool held = theSimWorld.HasFlightPlan();
             if (ConfirmCloseFlightPlan(window) == 0) return;

@@ -50,6 +50,7 @@ struct Caller {
     // The lines from the active plan up to the first question about it.
     const char* reach;
     bool asksSaveFirst;  // the flight save asks "Save it?" before "Close it?"
+    bool asksSaveOnly = false;  // Exit asks only "Save it?": its answer also answers the quitting
 };
 
 const Caller kCallers[] = {
@@ -66,7 +67,7 @@ const Caller kCallers[] = {
      "mouse 189 191 move\nmouse 189 191 left-up\nclick 1\n",
      false},
     {"OpenPlan", "menu 159\n", false},
-    {"Exit", "menu 168\n", false},
+    {"Exit", "menu 168\n", false, true},
     {"NewPlan", "menu 303\n", false},
     {"Airports",
      "menu 320\ndialog AIRPORTS_PAGE\nset 1045 \"(KSQL)\"\ndialog AIRPORTS_WIZBKGND\nclick 1717\n"
@@ -91,9 +92,10 @@ std::string StageLines(const Caller& c, Stage stage) {
     const std::string file = "click 1\ndialog \"Save Flight Plan\"\n";
     switch (stage) {
         case Stage::kCloseQuestion:
+            if (c.asksSaveOnly) return save;
             return c.asksSaveFirst ? save + "click 2\n" + close : close;
         case Stage::kSaveQuestion:
-            return c.asksSaveFirst ? save : close + "click 1\n" + save;
+            return c.asksSaveFirst || c.asksSaveOnly ? save : close + "click 1\n" + save;
         case Stage::kSaveDialog:
             return StageLines(c, Stage::kSaveQuestion) + file;
         case Stage::kSavedThenClosed:

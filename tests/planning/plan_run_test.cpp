@@ -187,6 +187,30 @@ TEST_F(PlanRun, APlanPressedThroughTheWizardIsRefusedUntilItGoesSomewhere) {
     EXPECT_NE(r.out.find("KSQLtoKFAT.Pln (2 nodes)", made), std::string::npos) << r.out;
 }
 
+// Exit with a plan not saved since it was made asks one question, whether to save it, from the
+// menu and by its key alike. Cancelled, the program flies on with its plan; answered, it closes
+// without asking again.
+TEST_F(PlanRun, QuittingWithAnUnsavedPlanAsksOnlyWhetherToSaveIt) {
+    const testsupport::CommandResult r = run.Play(
+        "frame-interval 20\nwait 300\nmenu 303\ndialog FLIGHTPLANBKGNDSHEET\nclick 1717\nclick 1717\n"
+        "dialog FLIGHTPLANDESTPG\nset 1479 \"KFAT\"\ndialog FLIGHTPLANBKGNDSHEET\n"
+        "click 1717\nclick 1717\nclick 1717\nclick 1717\nwait 300\n"
+        "menu 168\nanswer \"has changed\" Cancel\nwait 300\nsave " + dir.Path("kept.flt") + "\n"
+        "key Alt+F4 press\nanswer \"has changed\" \"Don't Save\"\nwait 300\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    // The questions asked: the save question once for each try, nothing else.
+    std::vector<std::string> asked;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.find("] dialog ") != std::string::npos && line.find(" \"") != std::string::npos &&
+            line.find("FLIGHTPLAN") == std::string::npos)
+            asked.push_back(line);
+    ASSERT_EQ(asked.size(), 2u) << r.out;
+    for (const std::string& line : asked) EXPECT_NE(line.find("has changed since it was last saved"), std::string::npos) << line;
+    EXPECT_EQ(Key("kept.flt", "flightPlan", "active"), 1);
+}
+
 TEST_F(PlanRun, AnInstalledPlanForAnotherAircraftMakesItCurrent) {
     // The tour is planned for the Baron; the start flight is the 172's.
     ASSERT_EQ(Key("FlightPlans/CaliforniaTour.Pln", "Settings", "stAirc"), 2);
