@@ -78,9 +78,10 @@ void SelectPilotDialog::Choose() {
         ui::ShowMessageBox(window, "Pilot names may be at most 64 characters long.", kStopIcon);
         return;
     }
+    // A refused name is said once, and the dialog stays for another.
     if (!pilot.empty() && !IsValidPilotName(pilot)) {
         ui::ShowMessageBox(window, kPilotNameRefusal, kStopIcon);
-        pilot.clear();
+        return;
     }
     if (pilot.empty()) {
         ui::ShowMessageBox(window, "You Must Select a Pilot.", kStopIcon);

@@ -156,6 +156,8 @@ TEST_F(RecordScripts, ANewPilotIsMadeAfterARefusedName) {
     EXPECT_NE(r.out.find("Pilot names may hold only letters, digits, blanks, - and _."),
               std::string::npos)
         << r.out;
+    // Once: no second box follows the refusal.
+    EXPECT_EQ(r.out.find("You Must Select a Pilot."), std::string::npos) << r.out;
     EXPECT_EQ(dir.Read("PILOT/CURRENT"), std::string("Jo Pilot", 9));
     EXPECT_EQ(dir.Read("PILOT/Jo Pilot.PLT").size(), 106u);
     EXPECT_FALSE(fs::exists(dir.Path("PILOT/a.b.PLT")));
