@@ -214,9 +214,18 @@ void FlightPlanMap::OnPageActivate(win::HWND, int) {
 // The one station of a shown layer at the map control's point (none without a working plan).
 std::unique_ptr<nav::MapHitItem> FlightPlanMap::StationAt(int x, int y) {
     if (!theWorkingFlightPlan) return nullptr;
-    nav::theMapView.cursorX = x;
-    nav::theMapView.cursorY = y;
-    return nav::theMapView.CollectItemsAt();
+    nav::MapView& map = nav::theMapView;
+    map.cursorX = x;
+    map.cursorY = y;
+    std::unique_ptr<nav::MapHitItem> item = map.CollectItemsAt();
+    if (item || map.showAirports == 0) return item;
+    // A VOR, NDB or fix standing on an airport (San Jose's VOR, Salinas') is the station meant:
+    // its symbol is a point, where the airport's box covers its label too.
+    const std::uint32_t airports = map.showAirports;
+    map.showAirports = 0;
+    item = map.CollectItemsAt();
+    map.showAirports = airports;
+    return item;
 }
 
 int FlightPlanMap::AddStationAt(int x, int y) {

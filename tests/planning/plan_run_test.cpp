@@ -211,6 +211,21 @@ TEST_F(PlanRun, QuittingWithAnUnsavedPlanAsksOnlyWhetherToSaveIt) {
     EXPECT_EQ(Key("kept.flt", "flightPlan", "active"), 1);
 }
 
+// On the route map, San Jose's VOR stands on its airport: with the airports shown, a click of the
+// add tool on the VOR's symbol adds the VOR, where both under the pointer added nothing.
+TEST_F(PlanRun, AVorOnAnAirportIsAddedFromTheMap) {
+    const testsupport::CommandResult r = run.Play(
+        "frame-interval 20\nwait 300\nmenu 303\ndialog FLIGHTPLANBKGNDSHEET\nclick 1717\n"
+        "dialog FLIGHTPLANDEPARTPG\nset 1045 \"(KSQL)\"\ndialog FLIGHTPLANBKGNDSHEET\nclick 1717\n"
+        "dialog FLIGHTPLANDESTPG\nset 1479 \"KSJC\"\ndialog FLIGHTPLANBKGNDSHEET\nclick 1717\n"
+        "dialog FLIGHTPLANMAPPG\nclick 5002\nwait 100\nclick 5017\nmouse 435 262 move\n"
+        "mouse 435 262 left-down\nmouse 435 262 left-up\nwait 300\nread 1914\n"
+        "dialog FLIGHTPLANBKGNDSHEET\nclick 1817\nwait 300\nquit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("plan: added SJC (3 nodes)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("read 1914 row 1: \"SJC\""), std::string::npos) << r.out;
+}
+
 TEST_F(PlanRun, AnInstalledPlanForAnotherAircraftMakesItCurrent) {
     // The tour is planned for the Baron; the start flight is the 172's.
     ASSERT_EQ(Key("FlightPlans/CaliforniaTour.Pln", "Settings", "stAirc"), 2);
