@@ -112,12 +112,17 @@ std::int64_t BackwardRollForce(std::int64_t applied, std::int64_t resistance, st
 // whose table falls gently there). While the break lasts the elevator's nose-up term `d` is taken
 // away at kBreakRate a step (the nose falls up to about 10 degrees a second, whatever the elevator
 // holds); once the wing's angle has come down kBreakRecoveryDegrees below the peak the term comes
-// back at the same rate, and a pilot still pulling stalls the wing again. The wing breaks once it
+// back at the same rate, and a pilot still pulling stalls the wing again. The lift curve is flat
+// there (a degree below the peak the wing has 98 % of its greatest lift back), so the break lets
+// go as soon as the wing flies again: held on until the wing was 5 degrees below the peak, the
+// nose fell with the break, the speed built, and the pull threw it up into the next break, a
+// bob of 30 degrees every 13 seconds that never settled; a degree below, held fully back, the
+// swings die within two of them into a mush near the stall speed. The wing breaks once it
 // has stayed past the peak for kBreakDelaySteps (a sixth of a second): a moment past it,
 // as a quick pull or a pilot's hands working the elevator take it, carries its lift on (the flow
 // takes that long to let go). Returns how much of `d` the break takes away.
-constexpr std::int32_t kBreakRate = 100;      // binary angle a step
-constexpr double kBreakRecoveryDegrees = 5.0;
+constexpr std::int32_t kBreakRate = 100;  // binary angle a step
+constexpr double kBreakRecoveryDegrees = 1.0;
 constexpr int kBreakDelaySteps = 3;
 
 std::int32_t StallBreakPitch(const FlightModelState& s, bool onGround, std::int32_t d) {
@@ -458,8 +463,7 @@ void IntegrateMotion() {
     }
 
     // 20. Flight-path angle, positive descending.
-    s.fmWndANG = static_cast<std::int16_t>(
-        PathAngle(Negate32(s.fmVVel), Abs32(s.fmHVel)));
+    s.fmWndANG = static_cast<std::int16_t>(PathAngle(Negate32(s.fmVVel), Abs32(s.fmHVel)));
 
     // 21. Path-angle lag, faster while the aircraft accelerates.
     {
@@ -487,8 +491,8 @@ void IntegrateMotion() {
         // trim tilted every type 3 to 4 degrees nose up at 20 to 40 knots, and the runway left
         // the forward view for the whole roll.
         if (onGround && d > 0 && s.fmWeight > 0) {
-            const double share =
-                std::clamp(static_cast<double>(s.fmLift) / static_cast<double>(s.fmWeight), 0.0, 1.0);
+            const double share = std::clamp(
+                static_cast<double>(s.fmLift) / static_cast<double>(s.fmWeight), 0.0, 1.0);
             d = static_cast<std::int32_t>(static_cast<double>(d) * share * std::sqrt(share));
         }
         d -= StallBreakPitch(s, onGround, d);

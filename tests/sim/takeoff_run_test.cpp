@@ -1,11 +1,12 @@
 // Every type taken off as a pilot does it from its ready-to-fly flight, with the take-off trim
 // the flight ships and the README's keys: full power, brakes off; with no other input the wheels
-// stay on the runway below the handbook's rotation speed; at rotation speed Down held until it
-// stops moving the elevator (the CitationJet's finer steps: four such holds from 80 knots) lifts
-// the aircraft off within 10 knots above it; once climbing, ten seconds after the lift-off, Up
-// held as long (as often) gives the pull back, and on its trim the aircraft climbs within 10 knots
-// of its best-rate speed, its nose under 20 degrees. The speeds come from the aircraft's places,
-// the pitch from the cockpit camera.
+// stay on the runway below the handbook's rotation speed; 3 knots before it Down held until it
+// stops moving the elevator (the Bonanza at it, the CitationJet's finer steps: four such holds
+// from 76 knots) lifts the aircraft off within 6 knots above it (the Bonanza 10); once climbing,
+// ten seconds after the lift-off, Up held as long (as often) gives the pull back, and on its trim
+// the aircraft climbs within 10 knots of its best-rate speed, its nose under 20 degrees, without
+// porpoising (once 50 feet up it never sinks). The speeds come from the aircraft's places, the
+// pitch from the cockpit camera.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -40,7 +41,8 @@ struct Track {
         while (up < feet.size() && feet[up] - field < 20.0)
             ++up;
         if (up == feet.size()) return -1.0;
-        return *std::min_element(feet.begin() + static_cast<std::ptrdiff_t>(up), feet.end()) - field;
+        return *std::min_element(feet.begin() + static_cast<std::ptrdiff_t>(up), feet.end()) -
+               field;
     }
     // The highest pitch (degrees) from place `i` on, or before place `end`.
     double HighestPitchFrom(std::size_t i, std::size_t end = SIZE_MAX) const {
@@ -58,11 +60,12 @@ struct TakeOff {
     int type;
     const char* flight;
     const char* name;
-    int seconds;     // how long the unaided roll is watched
-    int viewBottom;  // the forward view's lowest row above the panel, in the ready flight
-    int holds;       // holds of Down for the pull (Up for giving it back)
+    int seconds;           // how long the unaided roll is watched
+    int viewBottom;        // the forward view's lowest row above the panel, in the ready flight
+    int holds;             // holds of Down for the pull (Up for giving it back)
     double pullFromKnots;  // where the pull begins: the rotation speed, the jet's earlier
     double bestRateKnots;  // the best-rate speed its climb settles near
+    double liftOffWithin;  // knots above the rotation speed the wheels leave the runway by
 };
 
 class TakeOffWithKeys : public ::testing::TestWithParam<TakeOff> {
@@ -83,7 +86,8 @@ protected:
                 script += pull[next].second + "\n";
             script += "report ac_x ac_y ac_z alt_ft cam_pitch\n";
             if (shots && ms % 1000 == 0)
-                script += "screenshot " + run.Dir().Path("roll-" + std::to_string(ms / 1000) + ".bmp") + "\n";
+                script += "screenshot " +
+                          run.Dir().Path("roll-" + std::to_string(ms / 1000) + ".bmp") + "\n";
         }
         const auto r = run.Play(script + "quit\n");
         EXPECT_EQ(r.status, 0) << r.out;
@@ -152,7 +156,7 @@ TEST_P(TakeOffWithKeys, LiftsOffNearRotationSpeedAndClimbsAtTheBestRateSpeed) {
         << "lifted off late";
     const double liftOffKnots = pulled.IndicatedKnotsAt(static_cast<std::size_t>(pulled.liftOff));
     EXPECT_GE(liftOffKnots, rotation - 1.0) << "lift-off, knots indicated";
-    EXPECT_LE(liftOffKnots, rotation + 10.0) << "lift-off, knots indicated";
+    EXPECT_LE(liftOffKnots, rotation + p.liftOffWithin) << "lift-off, knots indicated";
 
     // Climbing, ten seconds after the lift-off, the pull given back; a minute watched.
     const int giveBackMs = (pulled.liftOff + 1) * kIntervalMs + 10000;
@@ -168,6 +172,15 @@ TEST_P(TakeOffWithKeys, LiftsOffNearRotationSpeedAndClimbsAtTheBestRateSpeed) {
     const double lowest = flown.LowestAfterClimbOut();
     ASSERT_GE(lowest, 0.0) << "never climbed 20 feet";
     EXPECT_GT(lowest, 10.0) << "feet above the runway after the climb-out";
+    // No porpoise: from 50 feet up, over any two seconds of the minute, the aircraft never sinks
+    // more than 200 ft a minute.
+    std::size_t up50 = off;
+    while (up50 < end && flown.feet[up50] - flown.field < 50.0)
+        ++up50;
+    double sink = 0;
+    for (std::size_t i = up50; i + 8 < end && i < off + 60000 / kIntervalMs; ++i)
+        sink = std::max(sink, (flown.feet[i] - flown.feet[i + 8]) * 30.0);
+    EXPECT_LE(sink, 200.0) << "feet a minute of sink after the climb-out";
     // The climb it settles into, 30 to 60 s after the lift-off.
     double knots = 0;
     int n = 0;
@@ -192,11 +205,13 @@ TEST_P(TakeOffWithKeys, TheGroundStaysInViewOnTheRollUntilNearRotation) {
     ASSERT_LT(rotate + kSpan, unaided.places.size()) << "never reached rotation speed";
     int checked = 0;
     for (std::size_t i = 4; i < unaided.places.size(); i += 4) {
-        const double knots = unaided.IndicatedKnotsAt(std::min(i, unaided.places.size() - kSpan - 1));
+        const double knots =
+            unaided.IndicatedKnotsAt(std::min(i, unaided.places.size() - kSpan - 1));
         if (knots > rotation - 15.0) break;
         if (knots < 10.0) continue;
         const int second = static_cast<int>((i + 1) * kIntervalMs / 1000);
-        SCOPED_TRACE(std::to_string(second) + " s, " + std::to_string(static_cast<int>(knots)) + " kt");
+        SCOPED_TRACE(std::to_string(second) + " s, " + std::to_string(static_cast<int>(knots)) +
+                     " kt");
         const std::string shot = run.Dir().Read("roll-" + std::to_string(second) + ".bmp");
         ASSERT_GT(shot.size(), 640u * 480u);
         // The window's lowest rows above the panel: the sky and its haze are light (brightness
@@ -267,12 +282,16 @@ TEST_P(TakeOffWithKeys, APullLeftInStillClimbsAway) {
 // Best-rate speeds (flight/published_performance): C172N 73 KIAS (its rotation speed 55), V35B
 // 107 (rotation 70), Baron 58 105 (85), B200 125 (95). The 525's manual gives none, nor any page
 // at hand: 150 KIAS is the peak of its climb curve flown at full power (tools/fmfit's table), and
-// it rotates at about 100.
-const TakeOff kTakeOffs[] = {{0, "C172Fly.Flt", "Skyhawk", 36, 170, 1, 55, 73},
-                             {1, "BonFly.Flt", "Bonanza", 40, 192, 1, 70, 107},
-                             {2, "BarFly.Flt", "Baron", 36, 148, 1, 85, 105},
-                             {3, "KingFly.Flt", "KingAir", 38, 148, 1, 95, 125},
-                             {4, "JetFly.Flt", "CitationJet", 40, 142, 4, 80, 150}};
+// it rotates at about 100. The pull begins 3 knots before the rotation speed (the jet's four holds
+// 24 knots before), as the README says, and the wheels leave the runway within 6 knots above it.
+// The Bonanza's pull at its rotation speed lifts it off up to 10 knots above it: its best-rate
+// climb lies 37 knots above its rotation speed, too far for one hold, and two, held the ten
+// seconds, slow it near its stall, so that giving them back dives it onto the runway.
+const TakeOff kTakeOffs[] = {{0, "C172Fly.Flt", "Skyhawk", 36, 170, 1, 52, 73, 6},
+                             {1, "BonFly.Flt", "Bonanza", 40, 192, 1, 70, 107, 10},
+                             {2, "BarFly.Flt", "Baron", 36, 148, 1, 82, 105, 6},
+                             {3, "KingFly.Flt", "KingAir", 38, 148, 1, 92, 125, 6},
+                             {4, "JetFly.Flt", "CitationJet", 40, 142, 4, 76, 150, 6}};
 
 INSTANTIATE_TEST_SUITE_P(EveryType, TakeOffWithKeys, ::testing::ValuesIn(kTakeOffs),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -172,7 +172,8 @@ void KeepThrustRisingByPower(int type) {
     const double n = kPowerEfficiencyShape[type][2] * 1.2;
     for (int i = 1; i < 17; ++i) {
         const double least = std::ceil(ap.apReferenceSpeed[i - 1] * n * i / (1.0 + n * i));
-        if (ap.apReferenceSpeed[i] < least) ap.apReferenceSpeed[i] = static_cast<std::int16_t>(least);
+        if (ap.apReferenceSpeed[i] < least)
+            ap.apReferenceSpeed[i] = static_cast<std::int16_t>(least);
     }
 }
 
@@ -210,9 +211,9 @@ void KeepThrottleCurveRising(AircraftParameters& ap, const double (&curve)[17]) 
     for (int i = 0; i < 17; ++i) {
         double v = std::min(curve[i], 32767.0);
         if (i > 0)
-            v = std::max(v, i > flatFrom ? last
-                                         : std::ceil(last * power(i) /
-                                                     (2.0 * power(i) - power(i - 1))));
+            v = std::max(v, i > flatFrom
+                                ? last
+                                : std::ceil(last * power(i) / (2.0 * power(i) - power(i - 1))));
         ap.apThrottleCurve[i] = static_cast<std::int16_t>(std::min(v, 32767.0));
         last = ap.apThrottleCurve[i];
     }
@@ -979,20 +980,23 @@ int PrintFigures(int type, const std::vector<Figure>& rows) {
 // nose under kMostTakeOffPitch, and among such trims the one whose climb, hands off on the trim,
 // comes nearest the best-rate speed is taken (for the jet, whose manual gives none, the peak of
 // its climb curve); searched in steps of 25. The trim holds the best-rate climb hands off; the
-// pull lifts the aircraft off near the rotation speed. The CitationJet's elevator moves in a
-// quarter of the Skyhawk's steps, and the angle between its lift-off and its climb takes four
-// holds: its pilot begins them kJetPullLeadKnots before the rotation speed.
+// pull lifts the aircraft off near the rotation speed. A hold takes a second and a third, in
+// which the aircraft gains 3 to 5 knots, so the pilot begins it kPullLeadKnots before the rotation
+// speed (the Bonanza's pilot at it). The CitationJet's angle between its lift-off and its climb,
+// its elevator moving in a quarter of the Skyhawk's steps, takes four holds, begun further ahead.
 constexpr int kPullHolds[5] = {1, 1, 1, 1, 4};
-constexpr double kJetPullLeadKnots = 20.0;
-// A knot and more short of the 10 the README promises: the program's lift-off, read from its
-// places, comes about half a knot later than the probe's.
-constexpr double kLiftOffKnots = 8.8;
+constexpr double kPullLeadKnots[5] = {3.0, 0.0, 3.0, 3.0, 24.0};
+// A knot and more short of the 6 the README promises: the program's lift-off, read from its
+// places, comes up to 3 knots later than the probe's. The Bonanza's best-rate climb lies too far
+// above its rotation speed for one hold: its lift-off may come kBonanzaLiftOffKnots above it.
+constexpr double kLiftOffKnots = 4.0;
+constexpr double kBonanzaLiftOffKnots = 8.8;
 constexpr double kGiveBackSeconds = 10.0;
 constexpr double kMostTakeOffPitch = 19.0;
 
 void ReportTakeOffTrim(int type) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
-    const double pullFrom = pub.rotationKnots - (type == 4 ? kJetPullLeadKnots : 0.0);
+    const double pullFrom = pub.rotationKnots - kPullLeadKnots[type];
     const double bestRate =
         pub.bestClimbKnots > 0.0 ? pub.bestClimbKnots : ClimbPeakKnots(type, 150.0);
     double bestMiss = 1e9;
@@ -1003,7 +1007,8 @@ void ReportTakeOffTrim(int type) {
             flight::ProbeKeyboardTakeOff(type, pub.testWeightKg, static_cast<std::int16_t>(trim),
                                          kPullHolds[type], pullFrom, kGiveBackSeconds);
         if (!r.liftedOff || r.climbKnots <= 0.0 || r.liftOffKnots < pub.rotationKnots - 1.0 ||
-            r.liftOffKnots > pub.rotationKnots + kLiftOffKnots ||
+            r.liftOffKnots >
+                pub.rotationKnots + (type == 1 ? kBonanzaLiftOffKnots : kLiftOffKnots) ||
             r.highestPitch > kMostTakeOffPitch)
             continue;
         const double miss = std::fabs(r.climbKnots - bestRate);

@@ -61,7 +61,7 @@ struct DefaultFlight {
     int type;  // aircraft type 0..4
     Start start;
     const char* airport;
-    const char* runway;  // the end the aircraft takes off from
+    const char* runway;                                     // the end the aircraft takes off from
     flight::AirborneLeg leg = flight::AirborneLeg::Cruise;  // an in-air start's
 };
 
@@ -83,14 +83,16 @@ constexpr DefaultFlight kFlights[] = {
 
 // The elevator trim each type's ready-to-fly flight (and the first flight) is set to for the
 // take-off, found by flying the README's keyboard take-off (tools/fmfit --take-off-trim flies it
-// headless): full power; at the handbook's rotation speed the Down key held until it stops moving
-// the elevator (the CitationJet, whose steps are a quarter of the Skyhawk's, four such holds begun
-// at 80 knots); once climbing, about ten seconds after the lift-off, the Up key held as long (as
-// often) to give the pull back. The wheels leave the runway 5 to 10 knots above the rotation
-// speed, and on this trim, hands off, the aircraft climbs at its book's best-rate speed (the
-// Bonanza 8 knots below it: a trim nearer it lifts it off later; the jet at the peak of its climb
-// curve, its manual giving none), its nose under 20 degrees.
-constexpr std::int16_t kTakeOffTrim[5] = {2325, 2450, 4350, 3975, 2850};
+// headless): full power; 3 knots before the handbook's rotation speed the Down key held until it
+// stops moving the elevator (the Bonanza at it, the CitationJet, whose steps are a quarter of the
+// Skyhawk's, four times from 76 knots); once climbing, about ten seconds after the lift-off, the
+// Up key held as long (as often) to give the pull back. The wheels leave the runway up to 4 knots
+// above the rotation speed in the probe (up to 6 as the program's places show it; the Bonanza,
+// whose best-rate climb lies 37 knots above its rotation speed, up to 10), and on this trim,
+// hands off, the aircraft climbs near its book's best-rate speed (the Skyhawk 3 knots below it,
+// the Bonanza 7, the twins 5: a trim nearer it lifts them off later; the jet at the peak of its
+// climb curve, its manual giving none), its nose under 20 degrees.
+constexpr std::int16_t kTakeOffTrim[5] = {2575, 2450, 4625, 4250, 2875};
 
 // The first flight and the ready-to-fly flights of the aircraft menu (not the lesson flight, which
 // keeps the trim its lessons set).
@@ -153,8 +155,8 @@ struct Station {
 };
 struct RadioFacts {
     std::vector<Station> vors, ndbs;
-    std::map<std::string, int> ilsByRunway;                  // "KOAK 29" -> 10870
-    AirportComChannels coms;  // airport -> kind -> first channel, dialable
+    std::map<std::string, int> ilsByRunway;  // "KOAK 29" -> 10870
+    AirportComChannels coms;                 // airport -> kind -> first channel, dialable
 };
 
 int LoadRadioFacts(const std::string& dataDir, RadioFacts* facts, std::string* error) {
@@ -509,7 +511,8 @@ int MakeFlights(Installation& installation, std::string* error) {
     std::vector<DefaultFlight> flights(std::begin(kFlights), std::end(kFlights));
     for (int type = 0; type <= 4; ++type)
         for (const flight::AirborneLeg leg :
-             {flight::AirborneLeg::Cruise, flight::AirborneLeg::Pattern, flight::AirborneLeg::Final})
+             {flight::AirborneLeg::Cruise, flight::AirborneLeg::Pattern,
+              flight::AirborneLeg::Final})
             flights.push_back(DefaultFlight{flight::AirborneFlightName(type, leg), type,
                                             Start::kInAir, "KSQL", "30", leg});
     for (const DefaultFlight& f : flights) {

@@ -1,0 +1,194 @@
+// The stall held fully back, watched over the whole hold as a pilot sees it: the nose and the
+// airspeed every quarter second, the speed from the aircraft's places and the standard
+// atmosphere, the pitch from the cockpit camera. Cut into cycles at the nose's highest points.
+//
+// From a gentle entry (throttles closed, the height held as the speed bleeds away, the pull
+// growing until the hands are fully back) the wing breaks and the aircraft settles into a mush:
+// within two cycles the nose bobs within 8 degrees of its mean and the speed stays within 10 kt
+// of the book's stall speed, sinking fast. From cruise, after an abrupt pull, the swings die
+// away instead of keeping up for minutes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "flight/published_performance.h"
+#include "support/flight_track.h"
+#include "support/starter_run.h"
+
+namespace {
+
+using testsupport::Reported;
+using testsupport::SavedValue;
+using testsupport::StarterRun;
+
+constexpr int kStepMs = 250;
+constexpr std::size_t kPerSecond = 1000 / kStepMs;
+constexpr std::size_t kSpan = 4;  // a second either side for the speed
+
+struct Track {
+    std::vector<testsupport::ScenePlace> places;
+    std::vector<double> feet, pitch, knots;
+};
+
+Track Fly(const StarterRun& run, const std::string& keys, int seconds) {
+    std::string script = "frame-interval 250\nwait 1000\nmenu 687\nwait 500\n" + keys;
+    for (int ms = 0; ms < seconds * 1000; ms += kStepMs)
+        script += "wait 250\nreport ac_x ac_y ac_z alt_ft cam_pitch\n";
+    const auto r = run.Play(script + "quit\n");
+    EXPECT_EQ(r.status, 0) << r.out;
+    Track t;
+    for (std::size_t at = r.out.find("report ac_x"); at != std::string::npos;
+         at = r.out.find("report ac_x", at + 1)) {
+        t.places.push_back(testsupport::ReportedPlace(r.out, at));
+        t.feet.push_back(Reported(r.out, "alt_ft", at));
+        t.pitch.push_back(Reported(r.out, "cam_pitch", at));
+    }
+    t.knots.assign(t.places.size(), 0.0);
+    for (std::size_t i = kSpan; i + kSpan < t.places.size(); ++i)
+        t.knots[i] = testsupport::IndicatedForTrue(
+            testsupport::SpeedAt(t.places, i, kSpan, kStepMs / 1000.0), t.feet[i]);
+    return t;
+}
+
+// The places of the nose's highest points from `from` on: a point higher than every other within
+// three seconds either side, with the nose falling at least 2 degrees before the next one.
+std::vector<std::size_t> NoseHighs(const Track& t, std::size_t from) {
+    constexpr std::size_t kAround = 3 * kPerSecond;
+    std::vector<std::size_t> highs;
+    for (std::size_t i = std::max(from, kAround); i + kAround < t.pitch.size(); ++i) {
+        bool highest = true;
+        for (std::size_t j = i - kAround; j <= i + kAround && highest; ++j)
+            highest = j == i || t.pitch[j] < t.pitch[i] || (j > i && t.pitch[j] == t.pitch[i]);
+        if (!highest) continue;
+        const auto fall =
+            std::min_element(t.pitch.begin() + static_cast<std::ptrdiff_t>(i),
+                             t.pitch.begin() + static_cast<std::ptrdiff_t>(i + kAround));
+        if (t.pitch[i] - *fall >= 2.0) highs.push_back(i);
+    }
+    return highs;
+}
+
+struct Type {
+    int type;
+    const char* air;  // the in-air cruise start
+    const char* name;
+    int holds;  // 1.5-s holds of the Down key that take the wing past its stall from cruise
+};
+
+const Type kTypes[] = {{0, "C172Air.Flt", "Skyhawk", 6},
+                       {1, "BonAir.Flt", "Bonanza", 6},
+                       {2, "BarAir.Flt", "Baron", 6},
+                       {3, "KingAir.Flt", "KingAir", 6},
+                       {4, "JetAir.Flt", "CitationJet", 20}};
+
+class StallHeld : public ::testing::TestWithParam<Type> {
+protected:
+    StarterRun run{"zephlon-stall-held"};
+};
+
+// Started 20 kt above the book's clean stall speed (the jet, whose book gives its landing stall
+// only, 20 kt above that), throttles closed, wings level, the height held: the hands pull further
+// and further as the speed goes, and once the wing has broken and the aircraft sinks below the
+// height they hold the yoke fully back. Watched for two and a half minutes.
+TEST_P(StallHeld, GentleEntrySettlesIntoAMush) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    const Type& p = GetParam();
+    const flight::PublishedPerformance& pub = flight::PublishedPerformanceForType(p.type);
+    const double book = pub.stallCleanKnots > 0 ? pub.stallCleanKnots : pub.stallFlapsKnots;
+    std::string flight = run.Dir().Read(std::string("Flights/") + p.air);
+    const double feet = SavedValue(flight, "fmPosY").value_or(0) / 256.0 / 0.3048;
+    testsupport::ScaleSavedSpeed(flight, (book + 20) / std::sqrt(testsupport::DensityRatio(feet)) /
+                                             testsupport::kKnotsPerMetrePerSecond * 65536.0 /
+                                             SavedValue(flight, "fmTAVel").value_or(1));
+    run.Dir().Write("Flights/Startup.Flt", flight);
+    constexpr int kSeconds = 150;
+    const Track t =
+        Fly(run, "key 0 press\npilot bank 0\npilot alt " + std::to_string(std::lround(feet)) + "\n",
+            kSeconds);
+    ASSERT_GT(t.places.size(), kSeconds * kPerSecond - 10) << "the run ended early";
+    // The break: the nose's first high once the hands hold the height.
+    const std::vector<std::size_t> highs = NoseHighs(t, 3 * kPerSecond);
+    ASSERT_FALSE(highs.empty()) << "the wing never broke";
+    const std::size_t brk = highs[0];
+    ASSERT_LT(brk, t.places.size() / 2) << "the wing broke late";
+    // Two cycles after the break (the second high of the nose after it, or 30 s when the nose
+    // settles sooner), to the end of the hold.
+    std::size_t settled = brk + 30 * kPerSecond;
+    if (highs.size() >= 3) settled = std::min(settled, highs[2]);
+    const std::size_t end = t.places.size() - kSpan - 1;
+    ASSERT_LT(settled + 30 * kPerSecond, end);
+    const double mean = std::accumulate(t.pitch.begin() + static_cast<std::ptrdiff_t>(settled),
+                                        t.pitch.begin() + static_cast<std::ptrdiff_t>(end), 0.0) /
+                        static_cast<double>(end - settled);
+    // The stall speed: the book's, or for the jet the speed at its break.
+    const double stall = pub.stallCleanKnots > 0 ? pub.stallCleanKnots : t.knots[brk];
+    double lowNose = 1e9, highNose = -1e9, slowest = 1e9, fastest = 0;
+    for (std::size_t i = settled; i < end; ++i) {
+        lowNose = std::min(lowNose, t.pitch[i]);
+        highNose = std::max(highNose, t.pitch[i]);
+        slowest = std::min(slowest, t.knots[i]);
+        fastest = std::max(fastest, t.knots[i]);
+    }
+    SCOPED_TRACE("from " + std::to_string(settled / kPerSecond) + " s to the end: nose " +
+                 std::to_string(lowNose) + " to " + std::to_string(highNose) + " degrees, " +
+                 std::to_string(slowest) + " to " + std::to_string(fastest) + " KIAS; " +
+                 std::to_string(highs.size()) + " highs of the nose after the break");
+    EXPECT_GE(lowNose, mean - 8.0) << "degrees below the mean nose " << mean;
+    EXPECT_LE(highNose, mean + 8.0) << "degrees above the mean nose " << mean;
+    // 10 kt, and the knot the speed from the places may be off by.
+    EXPECT_GE(slowest, stall - 11.0) << "KIAS against the stall speed " << stall;
+    EXPECT_LE(fastest, stall + 11.0) << "KIAS against the stall speed " << stall;
+    // A mush sinks: at least 400 ft a minute over the settled part.
+    const double minutes = static_cast<double>(end - settled) / kPerSecond / 60.0;
+    EXPECT_GE((t.feet[settled] - t.feet[end]) / minutes, 400.0) << "feet a minute of sink";
+}
+
+// From cruise with the throttles closed, the Down key held a second and a half every three
+// seconds until the wing is well past its stall, and held there for two minutes: the pull zooms
+// the aircraft up, the wing lets go, and each swing of the nose that follows (highest to lowest
+// within a cycle) is smaller than the one before it; four cycles on it is less than half the
+// first, and from a minute and a half on the nose stays within 12 degrees of its mean.
+TEST_P(StallHeld, AbruptPullFromCruiseDiesAway) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    const Type& p = GetParam();
+    run.Dir().Write("Flights/Startup.Flt", run.Dir().Read(std::string("Flights/") + p.air));
+    std::string keys = "key 0 press\n";
+    for (int i = 0; i < p.holds; ++i)
+        keys += "key Down down\nwait 1500\nkey Down up\nwait 1500\n";
+    constexpr int kSeconds = 180;
+    const Track t = Fly(run, keys, kSeconds);
+    ASSERT_GT(t.places.size(), kSeconds * kPerSecond - 10) << "the run ended early";
+    const std::vector<std::size_t> highs = NoseHighs(t, 0);
+    ASSERT_GE(highs.size(), 2u) << "the nose never swung";
+    std::vector<double> swings;
+    for (std::size_t c = 0; c + 1 < highs.size(); ++c) {
+        const double low =
+            *std::min_element(t.pitch.begin() + static_cast<std::ptrdiff_t>(highs[c]),
+                              t.pitch.begin() + static_cast<std::ptrdiff_t>(highs[c + 1]));
+        swings.push_back(t.pitch[highs[c]] - low);
+    }
+    std::string listed;
+    for (const double s : swings)
+        listed += " " + std::to_string(static_cast<int>(std::lround(s)));
+    SCOPED_TRACE("swings of the nose, degrees:" + listed);
+    for (std::size_t c = 1; c < swings.size(); ++c)
+        EXPECT_LE(swings[c], swings[c - 1] + 2.0) << "cycle " << c << " grew";
+    if (swings.size() > 2) {
+        EXPECT_LE(swings[2], 0.6 * swings[0]) << "the third swing against the first";
+    }
+    const std::size_t late = 150 * kPerSecond;
+    const double mean =
+        std::accumulate(t.pitch.begin() + static_cast<std::ptrdiff_t>(late), t.pitch.end(), 0.0) /
+        static_cast<double>(t.pitch.size() - late);
+    for (std::size_t i = late; i < t.pitch.size(); ++i)
+        ASSERT_NEAR(t.pitch[i], mean, 15.0) << "degrees of nose at " << i / kPerSecond << " s";
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryType, StallHeld, ::testing::ValuesIn(kTypes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
