@@ -156,6 +156,8 @@ struct AutopilotWork {
     // The hold's pitch attitude for a level path, learned while it flies (binary angle, nose
     // down positive); not a number when the hold begins.
     double holdPitch = 0.0;
+    // The heading the radio tracking has learned to hold against the wind, degrees off the course.
+    double windCorrection = 0.0;
 };
 extern AutopilotWork theAutopilotWork;
 
