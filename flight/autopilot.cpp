@@ -29,13 +29,16 @@ constexpr double kHoldProportional = 0.8;
 constexpr double kHoldIntegral = 0.15;
 constexpr std::int32_t kCatchingUp = 120;
 constexpr double kSlowestSpeed = 20.0;
-// The glide path is closed a little faster than a height: the path comes to the aircraft.
-constexpr double kGlidePathClose = 0.3;
-// The glide slope is captured from below once the needle is within a sixth of its scale (127 is
-// full scale), and from above at once; it is kept while the localizer stays within a quarter.
-constexpr std::int32_t kGlideSlopeCaptureBelow = -20;
-constexpr std::int32_t kCaptureCourse = 32;
-constexpr std::int32_t kMostNoseUp = 0xAAB;   // 15 degrees
+// The height off the glide path is closed a little faster than a height error (the path comes to
+// the aircraft), though not so fast that the pitch and the descent swing about it.
+constexpr double kGlidePathClose = 0.15;
+// The glide slope is captured from below when the path will reach the aircraft within the time
+// the descent takes to set up (the path's descent for kCaptureLeadSeconds), and from above at
+// once, while the localizer is within three quarters of its scale (the tracking is then on its
+// way in): an aircraft that met the path before the localizer catches up from above.
+constexpr double kCaptureLeadSeconds = 6.0;
+constexpr std::int32_t kCaptureCourse = 96;
+constexpr std::int32_t kMostNoseUp = 0xAAB;    // 15 degrees
 constexpr std::int32_t kMostNoseDown = 0x71C;  // 10 degrees
 constexpr double kUnitsPerRadian = 32768.0 / 3.14159265358979323846;
 
@@ -136,8 +139,7 @@ void HoldVerticalSpeed(double wanted);
 
 void Hold() {
     const FlightModelState& s = theFlightModelState;
-    const double metres =
-        (static_cast<double>(s.fmPosY) + 256.0 * TerrainDatumMetres()) / 256.0;
+    const double metres = (static_cast<double>(s.fmPosY) + 256.0 * TerrainDatumMetres()) / 256.0;
     const double error = static_cast<double>(s.fmApTargetAlt) - metres;
     HoldVerticalSpeed(std::clamp(error * kCloseRate, -kMaxHoldRate, kMaxHoldRate));
 }
@@ -252,8 +254,8 @@ void Turn(std::int32_t error) {
         std::clamp(degrees * kBankPerHeadingDegree, -kMostBankDegrees, kMostBankDegrees);
     double rudder = 0;
     if (std::fabs(bank) > kRudderFromBankDegrees)
-        rudder = (std::fabs(bank) - kRudderFromBankDegrees) * kRudderPerBankDegree *
-                 (bank > 0 ? 1 : -1);
+        rudder =
+            (std::fabs(bank) - kRudderFromBankDegrees) * kRudderPerBankDegree * (bank > 0 ? 1 : -1);
     // The bank angle counts positive to the left, so a turn to the right banks negative.
     Steer(static_cast<std::int32_t>(std::lround(-bank / kDegreesPerUnit)),
           static_cast<std::int32_t>(std::lround(rudder)));
@@ -265,7 +267,8 @@ std::uint16_t TrackingHeading(std::int32_t d, std::uint16_t course, bool localiz
                               std::uint32_t rangeMetres) {
     AutopilotWork& w = theAutopilotWork;
     const double perDegree = localizer ? kLocalizerDeviationPerDegree : kVorDeviationPerDegree;
-    const double off = static_cast<double>(rangeMetres) * std::sin(d / perDegree * kRadiansPerDegree);
+    const double off =
+        static_cast<double>(rangeMetres) * std::sin(d / perDegree * kRadiansPerDegree);
     const double most = localizer ? kMostInterceptLocalizer : kMostInterceptVor;
     const double intercept =
         std::clamp(off / (TrackSpeed() * kTrackSeconds) / kRadiansPerDegree, -most, most);
@@ -275,20 +278,29 @@ std::uint16_t TrackingHeading(std::int32_t d, std::uint16_t course, bool localiz
         w.windCorrection = std::clamp(w.windCorrection + intercept * StepSeconds() / kWindSeconds,
                                       -kMostWindCorrection, kMostWindCorrection);
     const double degrees = intercept + w.windCorrection;
-    return static_cast<std::uint16_t>(course + static_cast<std::int32_t>(
-                                                   std::lround(degrees / kDegreesPerUnit)));
+    return static_cast<std::uint16_t>(
+        course + static_cast<std::int32_t>(std::lround(degrees / kDegreesPerUnit)));
 }
 
-// The vertical speed (m/s) that flies the glide path: the path's own descent at the ground
-// speed, and a closing rate for the height off it (from the deviation angle at the range to the
-// glide-slope antenna).
-double GlidePathVerticalSpeed(std::int32_t g, const AutopilotNavInput& in) {
+// The height (m) above the glide path: the deviation angle at the range to the glide-slope
+// antenna.
+double GlidePathAbove(std::int32_t g, const AutopilotNavInput& in) {
     const double path = in.glideSlopeAngle * kDegreesPerUnit * kRadiansPerDegree;
     const double off = g * kDegreesPerUnit * kRadiansPerDegree;
-    const double above =
-        static_cast<double>(in.glideSlopeRangeMetres) * (std::tan(path + off) - std::tan(path));
+    return static_cast<double>(in.glideSlopeRangeMetres) * (std::tan(path + off) - std::tan(path));
+}
+
+// The glide path's own descent (m/s, positive) at the ground speed.
+double GlidePathDescent(const AutopilotNavInput& in) {
+    return TrackSpeed() * std::tan(in.glideSlopeAngle * kDegreesPerUnit * kRadiansPerDegree);
+}
+
+// The vertical speed (m/s) that flies the glide path: the path's own descent, and a closing rate
+// for the height off it.
+double GlidePathVerticalSpeed(std::int32_t g, const AutopilotNavInput& in) {
+    const double above = GlidePathAbove(g, in);
     const double closing = std::clamp(-above * kGlidePathClose, -kMaxHoldRate, kMaxHoldRate);
-    return -TrackSpeed() * std::tan(path) + closing;
+    return -GlidePathDescent(in) + closing;
 }
 
 }  // namespace
@@ -346,7 +358,9 @@ void RunAutopilot() {
         // narrower than what the tracking holds would never open.
         const bool captured = (s.fmAutopilotState & kApStateGlideSlope) != 0;
         const bool onCourse = deviation >= -kCaptureCourse && deviation <= kCaptureCourse;
-        const bool onPath = captured ? g != -128 : g >= kGlideSlopeCaptureBelow;
+        const bool onPath = captured ? g != -128
+                                     : g != -128 && GlidePathAbove(g, in) >=
+                                                        -GlidePathDescent(in) * kCaptureLeadSeconds;
         const bool capture =
             in.signalValid && onCourse && onPath && (in.flags & 0x10) && in.glideSlopeAngle != 0;
         if (capture) {
@@ -366,7 +380,8 @@ void RunAutopilot() {
             AltitudeHold();
             return;
         }
-        HoldVerticalSpeed(GlidePathVerticalSpeed(static_cast<std::int8_t>(in.glideSlopeDeviation), in));
+        HoldVerticalSpeed(
+            GlidePathVerticalSpeed(static_cast<std::int8_t>(in.glideSlopeDeviation), in));
         PitchHold();
     } else if (s.fmAutopilotState & kApStateAltitude) {
         AltitudeHold();

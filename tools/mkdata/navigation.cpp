@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -165,8 +166,10 @@ struct IlsFacts {
     const SourceIls* source = nullptr;
     bool dme = false;
     const SourceDme* dmeSource = nullptr;
-    // The runway the localizer serves: its landing threshold and its far end.
+    // The runway the localizer serves: its landing threshold and its far end, and the airport's
+    // elevation, where the terrain lays the runway.
     bool runway = false;
+    std::optional<int> runwayFeet;
     double thresholdLat = 0, thresholdLon = 0, farLat = 0, farLon = 0;
 };
 
@@ -258,7 +261,10 @@ nav::IlsRecord IlsRow(const IlsFacts& f, const std::vector<SourceMarker>& marker
         measure = Project(f.dmeSource->lat, f.dmeSource->lon);
     r.x2 = measure.x;
     r.z2 = measure.z;
-    r.elevation = Metres(s.elevationFt);
+    // The glide path rises from the runway as the terrain lays it out (at the airport's published
+    // elevation): the antenna's own site elevation differs from it by tens of feet at a third of
+    // the airports, enough to put the path into the ground short of the threshold.
+    r.elevation = Metres(f.runwayFeet.value_or(s.elevationFt));
     r.flags = IlsFlags(f);
     r.course = LocalizerCourse(f, loc);
     r.glideSlopeAngle = s.glideSlope ? BinaryAngle(s.gsAngle) : 0;
@@ -516,6 +522,7 @@ void SortByName(std::vector<ListedStation>* list) {
 }
 
 struct AirportFacts {
+    int elevationFt = 0;
     std::vector<const SourceRunway*> runways;
     std::map<std::string, int> firstFrequency;  // by kind, the first row's channel, dialable
     bool hasIls = false;
@@ -595,7 +602,7 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
     // Airports by ident, with their runways, first frequencies and ILS ends.
     std::map<std::string, AirportFacts> facts;
     for (const SourceAirport& a : s.airports)
-        facts[a.icao];
+        facts[a.icao].elevationFt = a.elevationFt;
     for (const SourceRunway& r : s.runways) {
         const auto it = facts.find(r.icao);
         if (it != facts.end() && it->second.runways.size() < static_cast<std::size_t>(kMaxRunways))
@@ -673,6 +680,7 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
             }
         const auto airport = facts.find(i.airport);
         if (airport != facts.end()) {
+            f.runwayFeet = airport->second.elevationFt;
             for (const SourceRunway* r : airport->second.runways) {
                 const bool first = RunwayName(r->id1) == RunwayName(i.runway);
                 if (!first && RunwayName(r->id2) != RunwayName(i.runway)) continue;
