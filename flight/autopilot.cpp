@@ -210,6 +210,11 @@ constexpr std::int32_t kMostAileron = 1024;
 // Beyond this bank the rudder helps the turn along, as the autopilot's yaw channel does.
 constexpr double kRudderFromBankDegrees = 10.0;
 constexpr double kRudderPerBankDegree = 100.0;
+// The bank learned for a standing heading error: degrees of bank a second per degree of error,
+// within a few degrees of the heading, and at most a few degrees of bank.
+constexpr double kTurnLearnPerSecond = 0.5;
+constexpr double kLearnTurnWithinDegrees = 3.0;
+constexpr double kMostTurnLearned = 3.0;
 
 // The radio tracking turns the deviation into the distance off the course (the receivers'
 // scales: a localizer's full scale of 127 is 2.5 degrees, a VOR's 10) and steers an intercept
@@ -247,11 +252,19 @@ void Steer(std::int32_t bankTarget, std::int32_t rudder) {
     s.fmRud = static_cast<std::int16_t>(rudder);
 }
 
-// Bank target and rudder for a heading error (binary angle, positive to the right).
+// Bank target and rudder for a heading error (binary angle, positive to the right). The bank
+// the wing keeps is less than the ailerons aim at (it rolls back towards level by itself), so the
+// bank that a small error asks for is learned while the error stands: without it the aircraft
+// settles short of the heading.
 void Turn(std::int32_t error) {
+    AutopilotWork& w = theAutopilotWork;
     const double degrees = error * kDegreesPerUnit;
-    const double bank =
-        std::clamp(degrees * kBankPerHeadingDegree, -kMostBankDegrees, kMostBankDegrees);
+    if (std::fabs(degrees) < kLearnTurnWithinDegrees) {
+        w.turnLearned = std::clamp(w.turnLearned + degrees * kTurnLearnPerSecond * StepSeconds(),
+                                   -kMostTurnLearned, kMostTurnLearned);
+    }
+    const double bank = std::clamp(degrees * kBankPerHeadingDegree + w.turnLearned,
+                                   -kMostBankDegrees, kMostBankDegrees);
     double rudder = 0;
     if (std::fabs(bank) > kRudderFromBankDegrees)
         rudder =
@@ -309,6 +322,12 @@ void RunAutopilot() {
     FlightModelState& s = theFlightModelState;
     AutopilotWork& w = theAutopilotWork;
     if ((s.fmAutopilotModes & kApModeEngaged) == 0 || s.fmOTG == 1) return;
+    // What the lateral laws learned belongs to the mode and the flight it was learned in.
+    if (s.fmAutopilotModes != w.learnedModes) {
+        w.learnedModes = s.fmAutopilotModes;
+        w.windCorrection = 0;
+        w.turnLearned = 0;
+    }
 
     if ((s.fmAutopilotModes & ~kApModeEngaged) == 0) {
         WingLeveller();

@@ -158,6 +158,11 @@ struct AutopilotWork {
     double holdPitch = 0.0;
     // The heading the radio tracking has learned to hold against the wind, degrees off the course.
     double windCorrection = 0.0;
+    // The bank (degrees, positive to the right) the heading hold has learned to add to a small
+    // heading error.
+    double turnLearned = 0.0;
+    // The modes those were learned in.
+    std::uint16_t learnedModes = 0;
 };
 extern AutopilotWork theAutopilotWork;
 
