@@ -750,8 +750,8 @@ void CockpitSlowTick() {
         if (theAudioPanel.buttons[m] != 0) theAudioPanel.dirty = 1;
     CheckFuelStarvation();
     TickPitotHeat();
-    // The glide-slope lamp lights with the approach mode armed once the glide slope is
-    // received (or the flight model holds it); the trim lamp while the engaged autopilot trims.
+    // The glide-slope lamp lights once the autopilot has captured the glide slope (receiving it
+    // only arms the capture); the trim lamp while the engaged autopilot trims.
     std::int32_t* ap = theAutopilotPanel.buttons;
     auto lamp = [](std::int32_t& word, bool on) {
         if (on == (word != 0)) return;
@@ -759,7 +759,7 @@ void CockpitSlowTick() {
         theAutopilotPanel.dirty = 1;
     };
     if (ap[5] == 1 && ap[3] == 1)
-        lamp(ap[6], (State().fmAutopilotState & 0x8) != 0 || Nav1GlideSlopeReceived());
+        lamp(ap[6], (State().fmAutopilotState & 0x8) != 0);
     lamp(ap[7], ap[5] == 1 && Battery() && Avionics());
     if (++theSlowTicks >= 30) {
         theSlowTicks = 0;

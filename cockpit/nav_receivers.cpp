@@ -387,6 +387,12 @@ void PublishAutopilotInput(const NavReceiverOutput& output, std::uint16_t classF
             : static_cast<std::uint16_t>(output.localizerCourse - world::theMagneticVariation);
     in.bearing = static_cast<std::uint16_t>(output.bearing + 0x8000);
     in.glideSlopeDeviation = static_cast<std::uint8_t>(static_cast<std::int8_t>(output.glideSlope));
+    const nav::TunedNavStation& station = nav::theNav1Station;
+    in.localizer = vor ? 0 : 1;
+    in.rangeMetres = output.range / 256;
+    in.glideSlopeRangeMetres =
+        vor ? 0 : static_cast<std::uint32_t>(RangeTo(station.x2, station.z2) / 256.0);
+    in.glideSlopeAngle = vor ? 0 : station.glideSlopeAngle;
 }
 
 void Publish(const NavReceiverOutput& output, int receiver, std::uint16_t classFlags) {
@@ -430,10 +436,6 @@ void NotHeard(NavReceiverOutput& output, int receiver) {
 }
 
 }  // namespace
-
-bool Nav1GlideSlopeReceived() {
-    return GlideSlopeFlagRaised(1);
-}
 
 int ReceptionRangeNm(std::uint16_t classFlags, std::int32_t a) {
     if ((classFlags & kStationVor) == 0) return 28;

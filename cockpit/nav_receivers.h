@@ -92,9 +92,8 @@ void UpdateNavReceiver(const nav::TunedNavStation& station, NavReceiverOutput& o
                        int receiver);
 void UpdateAdfReceiver(const nav::TunedNavStation& station);
 
-// A glide slope's coverage from its antenna, in nautical miles; whether NAV1 receives one.
+// A glide slope's coverage from its antenna, in nautical miles.
 inline constexpr double kGlideSlopeCoverageNm = 10.0;
-[[nodiscard]] bool Nav1GlideSlopeReceived();
 
 // The reception range in nautical miles of a station for a height above it in feet.
 [[nodiscard]] int ReceptionRangeNm(std::uint16_t classFlags, std::int32_t heightAboveFeet);

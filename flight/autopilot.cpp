@@ -29,7 +29,16 @@ constexpr double kHoldProportional = 0.8;
 constexpr double kHoldIntegral = 0.15;
 constexpr std::int32_t kCatchingUp = 120;
 constexpr double kSlowestSpeed = 20.0;
-constexpr std::int32_t kMostNoseUp = 0xAAB;   // 15 degrees
+// The height off the glide path is closed a little faster than a height error (the path comes to
+// the aircraft), though not so fast that the pitch and the descent swing about it.
+constexpr double kGlidePathClose = 0.15;
+// The glide slope is captured from below when the path will reach the aircraft within the time
+// the descent takes to set up (the path's descent for kCaptureLeadSeconds), and from above at
+// once, while the localizer is within three quarters of its scale (the tracking is then on its
+// way in): an aircraft that met the path before the localizer catches up from above.
+constexpr double kCaptureLeadSeconds = 6.0;
+constexpr std::int32_t kCaptureCourse = 96;
+constexpr std::int32_t kMostNoseUp = 0xAAB;    // 15 degrees
 constexpr std::int32_t kMostNoseDown = 0x71C;  // 10 degrees
 constexpr double kUnitsPerRadian = 32768.0 / 3.14159265358979323846;
 
@@ -126,14 +135,20 @@ void LevelOff(std::int32_t error) {
 // other and the aircraft up and down with it. The height is read to 1/256 m: a whole-metre
 // error and a dead band of tens of metres would leave a standing sink of tens of feet a minute
 // unseen.
+void HoldVerticalSpeed(double wanted);
+
 void Hold() {
+    const FlightModelState& s = theFlightModelState;
+    const double metres = (static_cast<double>(s.fmPosY) + 256.0 * TerrainDatumMetres()) / 256.0;
+    const double error = static_cast<double>(s.fmApTargetAlt) - metres;
+    HoldVerticalSpeed(std::clamp(error * kCloseRate, -kMaxHoldRate, kMaxHoldRate));
+}
+
+// Steers the vertical speed (m/s, climbing positive) towards `wanted` through the pitch target.
+void HoldVerticalSpeed(double wanted) {
     FlightModelState& s = theFlightModelState;
     AutopilotWork& w = theAutopilotWork;
-    const double metres =
-        (static_cast<double>(s.fmPosY) + 256.0 * TerrainDatumMetres()) / 256.0;
-    const double error = static_cast<double>(s.fmApTargetAlt) - metres;
     const double climb = s.fmVVel / 65536.0;
-    const double wanted = std::clamp(error * kCloseRate, -kMaxHoldRate, kMaxHoldRate);
     const double speed = std::max(std::fabs(s.fmHVel / 65536.0), kSlowestSpeed);
     const double gap = (wanted - climb) / speed * kUnitsPerRadian;
     // The target stays within the attitudes an autopilot may command, so that a stall (too
@@ -185,50 +200,120 @@ void AltitudeHold() {
     PitchHold();
 }
 
-void Steer(std::int32_t bankTarget, std::int32_t rudder);
+// The heading hold banks in proportion to the heading error, up to a limit, and the ailerons
+// roll in proportion to the bank error: a law of steps with a dead band of a degree settles
+// anywhere within that degree of the bug and hunts between its steps.
+constexpr double kBankPerHeadingDegree = 2.0;
+constexpr double kMostBankDegrees = 20.0;
+constexpr double kAileronPerBankDegree = 400.0;
+constexpr std::int32_t kMostAileron = 1024;
+// Beyond this bank the rudder helps the turn along, as the autopilot's yaw channel does.
+constexpr double kRudderFromBankDegrees = 10.0;
+constexpr double kRudderPerBankDegree = 100.0;
+// The bank learned for a standing heading error: degrees of bank a second per degree of error,
+// within a few degrees of the heading, and at most a few degrees of bank.
+constexpr double kTurnLearnPerSecond = 0.5;
+constexpr double kLearnTurnWithinDegrees = 3.0;
+constexpr double kMostTurnLearned = 3.0;
 
-// Bank target and rudder for a heading error.
-void Turn(std::int32_t error) {
-    const std::int32_t mag = std::abs(error);
-    std::int32_t bankTarget;
-    std::int32_t rudder;
-    if (mag <= 0xB6) {
-        bankTarget = 0;
-        rudder = 0;
-    } else if (mag <= 0x2D8) {
-        bankTarget = 0x222;
-        rudder = 0;
-    } else if (mag <= 0x5B0) {
-        bankTarget = 0x444;
-        rudder = 0;
-    } else if (mag <= 0xE38) {
-        bankTarget = 0xCCD;
-        rudder = -1024;
-    } else {
-        bankTarget = 0x11C7;
-        rudder = -2048;
-    }
-    if (error >= 0) {
-        bankTarget = -bankTarget;
-        rudder = -rudder;
-    }
-    Steer(bankTarget, rudder);
+// The radio tracking turns the deviation into the distance off the course (the receivers'
+// scales: a localizer's full scale of 127 is 2.5 degrees, a VOR's 10) and steers an intercept
+// that closes that distance in about kTrackSeconds, at most kMostIntercept degrees off the
+// course; it learns the heading that holds the course against the wind over kWindSeconds.
+constexpr double kLocalizerDeviationPerDegree = 127.0 / 2.5;
+constexpr double kVorDeviationPerDegree = 127.0 / 10.0;
+constexpr double kTrackSeconds = 12.0;
+constexpr double kMostInterceptLocalizer = 30.0;
+constexpr double kMostInterceptVor = 45.0;
+constexpr double kWindSeconds = 40.0;
+constexpr double kMostWindCorrection = 20.0;
+constexpr double kDegreesPerUnit = 360.0 / 65536.0;
+constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
+
+double StepSeconds() {
+    const std::int32_t t = theFlightModelState.fmStepTime;
+    return (t > 0 ? t : 1800) / 32768.0;
 }
 
-// Ailerons towards the bank target, and the rudder.
+// The ground speed the laws reckon with (m/s), never below the slowest they are tuned for.
+double TrackSpeed() {
+    return std::max(std::fabs(theFlightModelState.fmHVel / 65536.0), kSlowestSpeed);
+}
+
+// Ailerons towards the bank target (binary angle), and the rudder.
 void Steer(std::int32_t bankTarget, std::int32_t rudder) {
     FlightModelState& s = theFlightModelState;
     const std::int32_t bank = static_cast<std::int16_t>(s.fmBank);
-    const std::int32_t e = bankTarget - bank;
-    std::int32_t ail = 0;
-    if (std::abs(e) > 0x16C) {
-        ail = 1024;
-    } else if (std::abs(e) > 0x5B) {
-        ail = 256;
-    }
-    if (bankTarget >= bank) ail = -ail;
-    s.fmAil = static_cast<std::int16_t>(ail);
+    const double e = (bankTarget - bank) * kDegreesPerUnit;
+    // Positive bank is to the left: a bank target right of the bank takes negative aileron.
+    s.fmAil = static_cast<std::int16_t>(
+        std::clamp<std::int32_t>(static_cast<std::int32_t>(std::lround(-e * kAileronPerBankDegree)),
+                                 -kMostAileron, kMostAileron));
     s.fmRud = static_cast<std::int16_t>(rudder);
+}
+
+// Bank target and rudder for a heading error (binary angle, positive to the right). The bank
+// the wing keeps is less than the ailerons aim at (it rolls back towards level by itself), so the
+// bank that a small error asks for is learned while the error stands: without it the aircraft
+// settles short of the heading.
+void Turn(std::int32_t error) {
+    AutopilotWork& w = theAutopilotWork;
+    const double degrees = error * kDegreesPerUnit;
+    if (std::fabs(degrees) < kLearnTurnWithinDegrees) {
+        w.turnLearned = std::clamp(w.turnLearned + degrees * kTurnLearnPerSecond * StepSeconds(),
+                                   -kMostTurnLearned, kMostTurnLearned);
+    }
+    const double bank = std::clamp(degrees * kBankPerHeadingDegree + w.turnLearned,
+                                   -kMostBankDegrees, kMostBankDegrees);
+    double rudder = 0;
+    if (std::fabs(bank) > kRudderFromBankDegrees)
+        rudder =
+            (std::fabs(bank) - kRudderFromBankDegrees) * kRudderPerBankDegree * (bank > 0 ? 1 : -1);
+    // The bank angle counts positive to the left, so a turn to the right banks negative.
+    Steer(static_cast<std::int32_t>(std::lround(-bank / kDegreesPerUnit)),
+          static_cast<std::int32_t>(std::lround(rudder)));
+}
+
+// The heading (binary angle, before the magnetic variation) that brings the aircraft onto the
+// course from deviation `d` (positive left of the course, where the needle says fly right).
+std::uint16_t TrackingHeading(std::int32_t d, std::uint16_t course, bool localizer,
+                              std::uint32_t rangeMetres) {
+    AutopilotWork& w = theAutopilotWork;
+    const double perDegree = localizer ? kLocalizerDeviationPerDegree : kVorDeviationPerDegree;
+    const double off =
+        static_cast<double>(rangeMetres) * std::sin(d / perDegree * kRadiansPerDegree);
+    const double most = localizer ? kMostInterceptLocalizer : kMostInterceptVor;
+    const double intercept =
+        std::clamp(off / (TrackSpeed() * kTrackSeconds) / kRadiansPerDegree, -most, most);
+    // The wind is learned only once the aircraft is near the course, so that the intercept
+    // itself is not taken for a wind.
+    if (std::fabs(intercept) < most / 2)
+        w.windCorrection = std::clamp(w.windCorrection + intercept * StepSeconds() / kWindSeconds,
+                                      -kMostWindCorrection, kMostWindCorrection);
+    const double degrees = intercept + w.windCorrection;
+    return static_cast<std::uint16_t>(
+        course + static_cast<std::int32_t>(std::lround(degrees / kDegreesPerUnit)));
+}
+
+// The height (m) above the glide path: the deviation angle at the range to the glide-slope
+// antenna.
+double GlidePathAbove(std::int32_t g, const AutopilotNavInput& in) {
+    const double path = in.glideSlopeAngle * kDegreesPerUnit * kRadiansPerDegree;
+    const double off = g * kDegreesPerUnit * kRadiansPerDegree;
+    return static_cast<double>(in.glideSlopeRangeMetres) * (std::tan(path + off) - std::tan(path));
+}
+
+// The glide path's own descent (m/s, positive) at the ground speed.
+double GlidePathDescent(const AutopilotNavInput& in) {
+    return TrackSpeed() * std::tan(in.glideSlopeAngle * kDegreesPerUnit * kRadiansPerDegree);
+}
+
+// The vertical speed (m/s) that flies the glide path: the path's own descent, and a closing rate
+// for the height off it.
+double GlidePathVerticalSpeed(std::int32_t g, const AutopilotNavInput& in) {
+    const double above = GlidePathAbove(g, in);
+    const double closing = std::clamp(-above * kGlidePathClose, -kMaxHoldRate, kMaxHoldRate);
+    return -GlidePathDescent(in) + closing;
 }
 
 }  // namespace
@@ -237,6 +322,12 @@ void RunAutopilot() {
     FlightModelState& s = theFlightModelState;
     AutopilotWork& w = theAutopilotWork;
     if ((s.fmAutopilotModes & kApModeEngaged) == 0 || s.fmOTG == 1) return;
+    // What the lateral laws learned belongs to the mode and the flight it was learned in.
+    if (s.fmAutopilotModes != w.learnedModes) {
+        w.learnedModes = s.fmAutopilotModes;
+        w.windCorrection = 0;
+        w.turnLearned = 0;
+    }
 
     if ((s.fmAutopilotModes & ~kApModeEngaged) == 0) {
         WingLeveller();
@@ -269,14 +360,10 @@ void RunAutopilot() {
         } else {
             w.passageLatched = 0;
         }
-        s.fmApCourse = static_cast<std::uint16_t>(65 * deviation + course);
-        if (deviation >= 0 && deviation <= 15) {
-            Steer(0, 0);
-        } else {
-            std::uint16_t target = s.fmApCourse;
-            if (!toBearing) target = static_cast<std::uint16_t>(target + theMagneticVariation);
-            Turn(static_cast<std::int16_t>(static_cast<std::uint16_t>(target - s.fmHead)));
-        }
+        s.fmApCourse = TrackingHeading(deviation, course, in.localizer != 0, in.rangeMetres);
+        std::uint16_t target = s.fmApCourse;
+        if (!toBearing) target = static_cast<std::uint16_t>(target + theMagneticVariation);
+        Turn(static_cast<std::int16_t>(static_cast<std::uint16_t>(target - s.fmHead)));
     } else if (!radio && (s.fmAutopilotModes & kApModeHeading)) {
         const std::uint16_t target =
             static_cast<std::uint16_t>(s.fmApHeadingSel + theMagneticVariation);
@@ -284,16 +371,20 @@ void RunAutopilot() {
     }
 
     if (s.fmAutopilotModes & kApModeApproach) {
-        const std::uint8_t gs = in.glideSlopeDeviation;
-        // Once captured the glide slope is kept while the localizer stays within a quarter of
-        // full scale: a small wander off the centre line must not drop the descent into the
-        // pitch hold half way down.
+        const std::int32_t g = static_cast<std::int8_t>(in.glideSlopeDeviation);
+        // The glide slope is captured once the localizer is held and the glide path reached (or
+        // the aircraft is above it), and kept while the localizer stays held: a capture gate
+        // narrower than what the tracking holds would never open.
         const bool captured = (s.fmAutopilotState & kApStateGlideSlope) != 0;
-        const bool onCourse = captured ? deviation >= -32 && deviation <= 32
-                                       : deviation >= -8 && deviation <= 6;
-        const bool capture = in.signalValid && onCourse && (gs < 0x81 || gs > 0xB1) &&
-                             (in.flags & 0x10);
+        const bool onCourse = deviation >= -kCaptureCourse && deviation <= kCaptureCourse;
+        const bool onPath = captured ? g != -128
+                                     : g != -128 && GlidePathAbove(g, in) >=
+                                                        -GlidePathDescent(in) * kCaptureLeadSeconds;
+        const bool capture =
+            in.signalValid && onCourse && onPath && (in.flags & 0x10) && in.glideSlopeAngle != 0;
         if (capture) {
+            // The descent starts from the pitch the aircraft flies with.
+            if (!captured) w.holdPitch = std::nan("");
             s.fmAutopilotState = static_cast<std::uint16_t>(
                 (s.fmAutopilotState | kApStateGlideSlope) & ~kApStatePitchHold);
         } else {
@@ -308,15 +399,8 @@ void RunAutopilot() {
             AltitudeHold();
             return;
         }
-        const std::int32_t g = static_cast<std::int8_t>(in.glideSlopeDeviation);
-        const std::int32_t mag = std::abs(g);
-        if (mag > w.glideSlopeMemory || w.glideSlopeCountdown == 0) {
-            w.glideSlopeMemory = static_cast<std::uint8_t>(mag);
-            w.glideSlopeCountdown = static_cast<std::uint8_t>(mag / 4 + 1);
-            s.fmApPitchTarget = Add16(s.fmApPitchTarget, 2 * g);
-        } else {
-            --w.glideSlopeCountdown;
-        }
+        HoldVerticalSpeed(
+            GlidePathVerticalSpeed(static_cast<std::int8_t>(in.glideSlopeDeviation), in));
         PitchHold();
     } else if (s.fmAutopilotState & kApStateAltitude) {
         AltitudeHold();

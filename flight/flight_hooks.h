@@ -112,6 +112,13 @@ struct AutopilotNavInput {
     std::uint16_t selectedCourse = 0;      // binary angle
     std::uint16_t bearing = 0;             // binary angle
     std::uint8_t glideSlopeDeviation = 0;  // read as signed for tracking
+    // What the tracking laws scale the deviations by: whether the station is a localizer (its
+    // full scale is 2.5 degrees, a VOR's 10), the range to it and to the glide-slope antenna in
+    // metres along the ground, and the glide path's angle (binary angle).
+    std::uint8_t localizer = 0;
+    std::uint32_t rangeMetres = 0;
+    std::uint32_t glideSlopeRangeMetres = 0;
+    std::uint16_t glideSlopeAngle = 0;
 };
 extern AutopilotNavInput theAutopilotNavInput;
 

@@ -156,6 +156,13 @@ struct AutopilotWork {
     // The hold's pitch attitude for a level path, learned while it flies (binary angle, nose
     // down positive); not a number when the hold begins.
     double holdPitch = 0.0;
+    // The heading the radio tracking has learned to hold against the wind, degrees off the course.
+    double windCorrection = 0.0;
+    // The bank (degrees, positive to the right) the heading hold has learned to add to a small
+    // heading error.
+    double turnLearned = 0.0;
+    // The modes those were learned in.
+    std::uint16_t learnedModes = 0;
 };
 extern AutopilotWork theAutopilotWork;
 

@@ -84,19 +84,20 @@ double AltitudeFeet() {
 }
 
 struct HandsOff {
-    double meanFeet;   // mean departure from the starting height
+    double meanFeet;   // mean departure from the starting height (or the path from it)
     double worstFeet;  // largest departure either way
 };
 
-// Flies hands off for the time and puts the flight back as it was.
-HandsOff FlyHandsOff(double seconds) {
+// Flies hands off for the time and puts the flight back as it was; the departures count from the
+// path that climbs at `climbFeetPerMinute` from the starting height.
+HandsOff FlyHandsOff(double seconds, double climbFeetPerMinute) {
     const FlightSnapshot start;
     const double h0 = AltitudeFeet();
     const int steps = static_cast<int>(seconds / kStepSeconds + 0.5);
     HandsOff r{0.0, 0.0};
     for (int i = 0; i < steps; ++i) {
         UpdateFlight();
-        const double d = AltitudeFeet() - h0;
+        const double d = AltitudeFeet() - h0 - climbFeetPerMinute * (i + 1) * kStepSeconds / 60.0;
         r.meanFeet += d / steps;
         r.worstFeet = std::max(r.worstFeet, std::abs(d));
         if (theCrashed != 0) {
@@ -136,18 +137,22 @@ void SetThrottles(double throttle) {
 }
 
 // Placed level at the true airspeed and throttle, the wing at the angle that carries the weight:
-// thrust minus drag there (kgf), or nothing when the wing cannot carry it.
+// thrust minus drag there (kgf) beyond what the request's climb takes (the weight's share along a
+// climbing path; a descent takes less thrust), or nothing when the wing cannot carry it.
 std::optional<double> PlaceLevel(const LevelFlightRequest& r, double trueKnots, double throttle) {
     FlightModelState& s = theFlightModelState;
     SetConfiguration(r);
     SetThrottles(throttle);
     s.fmElv = s.fmElvCur = s.fmElvAlpha = 0;
-    ProbePlaceInFlight(r.altitudeFeet, trueKnots, r.heading);
+    ProbePlaceInFlight(r.altitudeFeet - r.climbFeetPerMinute * kSettleSeconds / 60.0, trueKnots,
+                       r.heading);
     s.fmGear = r.gearDown ? 1 : 0;
     ComputeAeroForces();
     // Placing leaves the elevator at 0 when no angle below the stall carries the weight.
     if (s.fmLift < 0.99 * s.fmGravityLoad) return std::nullopt;
-    return static_cast<double>(s.fmNetThrust) - s.fmDrag;
+    const double climb = r.climbFeetPerMinute * kMetresPerFoot / 60.0;
+    const double speed = std::max(trueKnots, 1.0) * 0.514444;
+    return static_cast<double>(s.fmNetThrust) - s.fmDrag - s.fmGravityLoad * climb / speed;
 }
 
 // The true airspeed that shows the indicated one at the request's height.
@@ -204,12 +209,25 @@ std::optional<double> StaticSpeedFor(const LevelFlightRequest& r, double throttl
 // Flies from the start with the altitude hold at the throttle until the speed settles, and leaves
 // the flight there; the indicated airspeed it settled at, or nothing when the hold lost the
 // height (too slow for it) or the aircraft crashed.
+// A climb or descent is flown the same way with the hold's target moving along the path, from
+// the height the path leaves at to end at the request's.
 std::optional<double> SettleAtThrottle(const FlightSnapshot& start, const LevelFlightRequest& r,
                                        double throttle) {
     start.Restore();
     SetThrottles(throttle);
     ProbeEngageAltitudeHold();
-    ProbeRunSeconds(kSettleSeconds);
+    if (r.climbFeetPerMinute == 0) {
+        ProbeRunSeconds(kSettleSeconds);
+    } else {
+        const double target0 = theFlightModelState.fmApTargetAlt;
+        const int steps = static_cast<int>(kSettleSeconds / kStepSeconds + 0.5);
+        for (int i = 0; i < steps; ++i) {
+            const double climbed = r.climbFeetPerMinute * i * kStepSeconds / 60.0 * kMetresPerFoot;
+            theFlightModelState.fmApTargetAlt =
+                static_cast<std::uint16_t>(std::lround(std::max(0.0, target0 + climbed)));
+            UpdateFlight();
+        }
+    }
     if (theCrashed != 0 || std::abs(AltitudeFeet() - r.altitudeFeet) > 150.0) return std::nullopt;
     return IndicatedAirspeedKnots();
 }
@@ -273,18 +291,18 @@ LevelFlightTrim TrimForLevelFlight(const LevelFlightRequest& request) {
     s.fmApElvTrim = 0;
     s.fmPosY = static_cast<std::int32_t>(
         std::lround(request.altitudeFeet * kMetresPerFoot * 256.0 - theTerrainDatum));
-    s.fmVVel = 0;
+    if (request.climbFeetPerMinute == 0) s.fmVVel = 0;
 
     // The elevator the hold left is close; the secant on the mean height change of a hands-off
     // flight finds the one that holds it, and the best one tried is kept.
     double e0 = s.fmElv;
-    HandsOff f0 = FlyHandsOff(kTrimCheckSeconds);
+    HandsOff f0 = FlyHandsOff(kTrimCheckSeconds, request.climbFeetPerMinute);
     double bestElevator = e0;
     HandsOff best = f0;
     double e1 = e0 + 16.0;
     for (int i = 0; i < 24 && best.worstFeet > kTrimToleranceFeet / 3.0; ++i) {
         SetElevator(e1);
-        const HandsOff f1 = FlyHandsOff(kTrimCheckSeconds);
+        const HandsOff f1 = FlyHandsOff(kTrimCheckSeconds, request.climbFeetPerMinute);
         if (f1.worstFeet < best.worstFeet) {
             best = f1;
             bestElevator = e1;

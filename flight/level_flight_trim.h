@@ -16,10 +16,13 @@ struct LevelFlightRequest {
     int flaps = 0;                // flap notch
     bool gearDown = true;
     std::uint16_t heading = 0;    // true heading, binary angle
+    // A steady descent (negative) or climb to trim for instead of level flight, feet a minute:
+    // the flight is left at the request's height on that path, trimmed to stay on it.
+    double climbFeetPerMinute = 0;
 };
 
 struct LevelFlightTrim {
-    bool trimmed = false;          // holds its altitude within kTrimToleranceFeet hands off
+    bool trimmed = false;          // holds its altitude (or path) within kTrimToleranceFeet hands off
     double worstDeviationFeet = 0;  // over the hands-off check
     double indicatedKnots = 0;
     std::int16_t throttle = 0;

@@ -462,6 +462,17 @@ void PlaceAloft(double mapX, double mapY, std::int32_t height, double headingDeg
     PlaceInTheAir(WorldX(mapX), WorldZ(mapY), altitude, HeadingAngle(headingDegrees));
 }
 
+// The final starts on the approach path: 3 degrees down to an aiming point 1,000 ft past the
+// threshold, `finalLength` (shape units of 1.2890625 ft) out from it; in flight-model units above
+// the airport.
+std::int32_t FinalStartHeight(double finalLength) {
+    constexpr double kPathDegrees = 3.0;
+    constexpr double kAimingPointFeet = 1000.0;
+    const double feet = (finalLength * 1.2890625 + kAimingPointFeet) *
+                        std::tan(kPathDegrees * std::numbers::pi / 180.0);
+    return FeetToWorldAltitude(feet);
+}
+
 }  // namespace
 
 bool AtcStartsInTheAir(int startPos) {
@@ -514,7 +525,7 @@ void AtcPlaceAircraftAtStartPos() {
             PlaceAloft(p[8].x, p[8].y, 80000, a.lHand != 0 ? h + 90.0 : h - 90.0);
             break;
         case 9:
-            PlaceAloft(p[9].x, p[9].y, 46829, h);
+            PlaceAloft(p[9].x, p[9].y, FinalStartHeight(a.finalLen), h);
             break;
         case 25: {
             double x, y;

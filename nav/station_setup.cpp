@@ -1,6 +1,7 @@
 #include "nav/station_setup.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "cockpit/nav_course.h"
 #include "cockpit/radio_words.h"
@@ -160,6 +161,7 @@ int ILSSetupDialog::OnInitDialog(win::HWND dialog) {
     OpenBearingFields();
     radial = WrapDegrees(AngleToDegrees(static_cast<std::uint16_t>(ils.course - GridSum(ils.x, ils.z))));
     heading = radial;
+    offeredCourse = radial;
     for (const Field& f : fields)
         ShowField(f.id);
     Check(kFirstRadio, true);
@@ -180,12 +182,31 @@ int ILSSetupDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND
 void ILSSetupDialog::Place() {
     TuneNav(station.frequency);
     SetHsiCourse(radial);
-    const bool second = Checked(kSecondRadio) && (ils.x2 != 0 || ils.z2 != 0);
-    const std::int32_t ox = second ? ils.x2 : ils.x, oz = second ? ils.z2 : ils.z;
-    const std::uint16_t g = GridSum(ox, oz);
-    // Out along the course's reciprocal, so the aircraft flies the course in.
-    PutAircraft(ox, oz, AngleToDegrees(static_cast<std::uint16_t>(DegreesToAngle(radial) + g + 32768)),
-                static_cast<std::uint16_t>(DegreesToAngle(heading) + g));
+    // The course offered is the localizer's rounded to whole degrees; placed along the rounded
+    // course the aircraft would start up to half a degree off the beam, so the course the
+    // localizer sends is taken as long as the user kept the offered one.
+    const std::uint16_t course = radial == offeredCourse
+                                     ? ils.course
+                                     : static_cast<std::uint16_t>(DegreesToAngle(radial) +
+                                                                  GridSum(ils.x, ils.z));
+    const std::uint16_t headingAngle =
+        heading == offeredCourse
+            ? ils.course
+            : static_cast<std::uint16_t>(DegreesToAngle(heading) + GridSum(ils.x, ils.z));
+    std::int32_t ox = ils.x, oz = ils.z;
+    const double outward = (course + 32768) % 65536 * (360.0 / 65536.0);
+    if (Checked(kSecondRadio) && (ils.x2 != 0 || ils.z2 != 0)) {
+        // The glide-slope antenna stands beside the runway: the distance counts from the point of
+        // the course abeam of it, so the aircraft is still on the beam.
+        const double a = course * (2.0 * 3.14159265358979323846 / 65536.0);
+        const double along = (static_cast<double>(ils.x2) - ils.x) * std::sin(a) +
+                             (static_cast<double>(ils.z2) - ils.z) * std::cos(a);
+        ox = static_cast<std::int32_t>(std::lround(ils.x + along * std::sin(a)));
+        oz = static_cast<std::int32_t>(std::lround(ils.z + along * std::cos(a)));
+    }
+    std::int32_t px = 0, pz = 0;
+    PointAtBearing(ox, oz, outward, NmToWorld(distance), &px, &pz);
+    PlaceInTheAir(px, pz, FeetToWorldAltitude(altitude), headingAngle);
     if (flight::Aircraft* a = theNavHost.aircraft()) {
         a->SetPropellerRunning(0);
         a->SetPropellerRunning(1);

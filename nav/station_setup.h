@@ -70,6 +70,9 @@ public:
 protected:
     void Place() override;
     IlsRecord ils;
+    // The course the dialog offered, in whole degrees: left as offered, the aircraft is placed on
+    // the localizer's own course rather than on the rounded one.
+    int offeredCourse = 0;
 };
 
 class WPTSetupDialog : public StationSetupDialog {

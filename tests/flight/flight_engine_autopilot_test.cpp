@@ -132,7 +132,8 @@ TEST(FlightEngines, ConstantSpeedGovernorSteps) {
         std::int16_t throttle;
         int speed;
     };
-    const Case cases[] = {{1, 0x7FF8, 2700}, {1, 0x7FFF, 2700}, {1, 20000, 2500}, {2, 0x7FFF, 2700}};
+    const Case cases[] = {
+        {1, 0x7FF8, 2700}, {1, 0x7FFF, 2700}, {1, 20000, 2500}, {2, 0x7FFF, 2700}};
     for (const Case& c : cases) {
         Engines(c.type, 3000, c.throttle);
         EXPECT_EQ(theFlightModelState.fmEngineSpeed[0], c.speed) << c.type << " " << c.throttle;
@@ -163,8 +164,9 @@ TEST(FlightEngines, BaronGovernsItsHandbooksRpmAtEveryHeight) {
             if (p.powerPercent != book.powerPercent) continue;
             flight::ProbeSelectAircraft(2);
             flight::ProbePlaceInFlight(p.altitudeFeet, p.trueAirspeedKnots);
-            theFlightModelState.fmThrot = theFlightModelState.fmThrotRight = flight::ProbeThrottleForFuelFlow(
-                flight::ProbeTableFuelToKgPerHourPerEngine(2, p.fuelFlow));
+            theFlightModelState.fmThrot = theFlightModelState.fmThrotRight =
+                flight::ProbeThrottleForFuelFlow(
+                    flight::ProbeTableFuelToKgPerHourPerEngine(2, p.fuelFlow));
             flight::StepEngines();
             EXPECT_NEAR(theFlightModelState.fmEngineSpeed[0], book.rpm, 100)
                 << p.altitudeFeet << " ft, " << p.powerPercent << " %";
@@ -227,8 +229,9 @@ TEST(FlightEngines, ThrustNeverFallsAsTheThrottleRises) {
             for (double knots : {50.0, 80.0, 110.0, 140.0, 170.0, 200.0, 250.0, 300.0, 350.0}) {
                 double last = -1;
                 for (int lever = 0; lever <= 31; ++lever) {
-                    const double t = NetThrust(
-                        type, feet, knots, static_cast<std::int16_t>(std::min(lever * 1057, 32767)));
+                    const double t =
+                        NetThrust(type, feet, knots,
+                                  static_cast<std::int16_t>(std::min(lever * 1057, 32767)));
                     ASSERT_GE(t, last - 1.0) << "type " << type << " at " << feet << " ft, "
                                              << knots << " kt, lever " << lever;
                     last = t;
@@ -249,7 +252,8 @@ TEST(FlightEngines, SkyhawkTurnsItsHandbooksRpmAtEveryCruisePower) {
         flight::ProbeLevelFlight(0, p.altitudeFeet,
                                  flight::ProbeTableFuelToKgPerHourPerEngine(0, p.fuelFlow),
                                  p.trueAirspeedKnots, pub.testWeightKg);
-        EXPECT_NEAR(theFlightModelState.fmAdjustedTach, 2400 * std::cbrt(p.powerPercent / 75.0), 100)
+        EXPECT_NEAR(theFlightModelState.fmAdjustedTach, 2400 * std::cbrt(p.powerPercent / 75.0),
+                    100)
             << p.altitudeFeet << " ft, " << p.powerPercent << " %";
     }
 }
@@ -377,31 +381,29 @@ TEST(FlightEngines, LeaningCostsThrustAndSpeed) {
     EXPECT_LT(theFlightModelState.fmAdjustedTach, theFlightModelState.fmEngineSpeed[0]);
 }
 
-TEST(FlightAutopilot, HeadingErrorThresholds) {
+// The heading hold banks 2 degrees a degree of heading error, at most 20 degrees, with the
+// ailerons 400 a degree of bank error (at most 1,024), and the rudder helps beyond 10 degrees of
+// bank: a small error still turns the aircraft, so it settles on the bug.
+TEST(FlightAutopilot, BanksInProportionToTheHeadingError) {
     struct Case {
-        int error;
-        int bankTarget;  // sign of the aileron command follows
+        double errorDegrees;
+        int aileron;  // from wings level; positive rolls right
         int rudder;
     };
-    const Case cases[] = {{0xB6, 0, 0},
-                          {0xB7, 0x222, 0},
-                          {0x2D9, 0x444, 0},
-                          {0x5B1, 0xCCD, 1024},
-                          {0xE39, 0x11C7, 2048}};
+    const Case cases[] = {{0, 0, 0},    {0.5, 400, 0},    {1, 800, 0},      {-1, -800, 0},
+                          {5, 1024, 0}, {7.5, 1024, 500}, {30, 1024, 1000}, {-30, -1024, -1000}};
     for (const Case& c : cases) {
         FlightHarness h(0);
         h.PlaceInFlight(5000, 100, 0);
         flight::FlightModelState& s = theFlightModelState;
         s.fmAutopilotModes = 0x1 | 0x8;
-        s.fmApHeadingSel = static_cast<std::uint16_t>(c.error);
+        s.fmApHeadingSel =
+            static_cast<std::uint16_t>(std::lround(c.errorDegrees * 65536.0 / 360.0));
+        s.fmHead = static_cast<std::uint16_t>(flight::theMagneticVariation);
         s.fmBank = 0;
         flight::RunAutopilot();
-        EXPECT_EQ(s.fmRud, c.rudder) << c.error;
-        if (c.bankTarget == 0) {
-            EXPECT_EQ(s.fmAil, 0) << c.error;
-        } else {
-            EXPECT_EQ(s.fmAil, c.bankTarget > 0x16C ? 1024 : 256) << c.error;
-        }
+        EXPECT_NEAR(s.fmAil, c.aileron, 15) << c.errorDegrees;  // and what one step learned
+        EXPECT_NEAR(s.fmRud, c.rudder, 2) << c.errorDegrees;
     }
 }
 
@@ -450,8 +452,9 @@ TEST(FlightAutopilot, HoldsHeadingAndAltitudeInFlight) {
         flight::ProbeEngageAltitudeHold();
         s.fmApHeadingSel = 0x3000;  // a 45-degree turn to the right
         h.RunSeconds(180);
+        // On the bug, not a degree short of it.
         EXPECT_NEAR(static_cast<std::int16_t>(static_cast<std::uint16_t>(s.fmHead - 0x3000)), 0,
-                    0xB6 * 2)
+                    0xB6 / 4)
             << type;
         EXPECT_NEAR(flighttest::AltitudeFeet(), 8000, 300) << type;
         EXPECT_EQ(flight::theCrashed, 0u);
@@ -486,35 +489,48 @@ TEST(FlightAutopilot, AltitudeHoldSettlesOnABadlyTrimmedAircraft) {
 }
 
 TEST(FlightAutopilot, FollowsALocalizerAndGlideSlopeFromTheReceiver) {
+    // Below the glide path and 150 m right of the localizer.
     FlightHarness h(0);
-    h.PlaceInFlight(3000, 90, 0);
+    h.PlaceInFlight(1000, 90, 0);
     flight::FlightModelState& s = theFlightModelState;
+    s.fmPosX = 150 * 256;
     s.fmThrot = 12000;
     flight::ProbeEngageAltitudeHold();
     s.fmAutopilotModes = 0x1 | 0x4;
-    // A receiver double: the localizer lies along heading 0 and the glide slope slopes down at
-    // 3 degrees to a point 8 km north of the start.
+    // A receiver double with the receivers' scales: the localizer (full scale 2.5 degrees) lies
+    // along heading 0 from an antenna 2 km beyond the threshold, 8 km north of the start, and the
+    // glide slope (3 degrees, 127 units of 1/182 degree at most) rises from the threshold.
     nav::AutopilotNavInput& in = nav::theAutopilotNavInput;
-    const double thresholdZ = 8000.0;
-    for (int second = 0; second < 120; ++second) {
+    const double thresholdZ = 8000.0, antennaZ = thresholdZ + 2000.0;
+    double worstOff = 0;
+    for (int second = 0; second < 150; ++second) {
         const double x = s.fmPosX / 256.0;
         const double z = s.fmPosZ / 256.0;
         const double height = (s.fmPosY / 256.0);
         const double distance = thresholdZ - z;
-        const double courseDeg =
-            std::atan2(x, distance) * 180.0 / M_PI;  // positive right of course
+        if (distance < 300) break;
+        const double courseDeg = std::atan2(x, antennaZ - z) * 180.0 / M_PI;  // right of course
         const double glideDeg = std::atan2(height, distance) * 180.0 / M_PI - 3.0;
         in.signalValid = 1;
         in.flags = 0x10;
         in.selectedCourse = 0;
-        in.distance = static_cast<std::uint16_t>(distance / 1852.0);
-        in.courseDeviation = static_cast<std::int8_t>(std::clamp(-courseDeg * 20.0, -127.0, 127.0));
+        in.localizer = 1;
+        in.rangeMetres = static_cast<std::uint32_t>(std::hypot(x, antennaZ - z));
+        in.glideSlopeRangeMetres = static_cast<std::uint32_t>(std::hypot(x, distance));
+        in.glideSlopeAngle = static_cast<std::uint16_t>(3.0 * 65536.0 / 360.0);
+        in.distance = static_cast<std::uint16_t>(in.rangeMetres / 185.2);
+        in.courseDeviation =
+            static_cast<std::int8_t>(std::clamp(-courseDeg * 127.0 / 2.5, -127.0, 127.0));
         in.glideSlopeDeviation = static_cast<std::uint8_t>(
-            static_cast<std::int8_t>(std::clamp(glideDeg * 40.0, -127.0, 127.0)));
+            static_cast<std::int8_t>(std::clamp(glideDeg * 65536.0 / 360.0, -127.0, 127.0)));
+        if (s.fmAutopilotState & 0x8)
+            worstOff =
+                std::max(worstOff, std::fabs(height - distance * std::tan(3.0 * M_PI / 180)));
         h.RunSeconds(1);
     }
-    EXPECT_LT(std::abs(s.fmPosX / 256.0), 150.0);
+    EXPECT_LT(std::abs(s.fmPosX / 256.0), 15.0);
     EXPECT_TRUE(s.fmAutopilotState & 0x8);  // glide slope captured
+    EXPECT_LT(worstOff, 30.0);
     in = nav::AutopilotNavInput{};
 }
 

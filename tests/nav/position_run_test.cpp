@@ -352,8 +352,8 @@ TEST_F(PositionRun, TheAirportsWizardStartsOnTheChosenRunway) {
     EXPECT_NE(r.out.find("read 1567 Button \"Air traffic control\" enabled=1"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("report atc_start=9 atc_enabled=1"), std::string::npos) << r.out;
     // The tower's session starts there, the aircraft on final: 12,300 map units (4,833 m) short
-    // of the threshold at 600 ft above the airport's published elevation, heading along the
-    // runway.
+    // of the threshold on the 3-degree approach path to a point 1,000 ft past it (883 ft above
+    // the airport's published elevation), heading along the runway.
     EXPECT_NE(r.out.find("atc: session KOAK runway 29"), std::string::npos) << r.out;
     const RunwayEnd oak29 = EndOf("KOAK", "29");
     Saved after = Read("after.flt");
@@ -362,7 +362,7 @@ TEST_F(PositionRun, TheAirportsWizardStartsOnTheChosenRunway) {
     for (const auto& row : navtest::ReadNavCsv("airport.csv"))
         if (row[0] == "KOAK") elevation = std::stod(row[3]);
     ASSERT_GE(elevation, 0);
-    EXPECT_NEAR(Reported(r.out, "alt_ft"), elevation + 600.0, 5.0) << r.out;
+    EXPECT_NEAR(Reported(r.out, "alt_ft"), elevation + 883.0, 5.0) << r.out;
     EXPECT_LT(std::fabs(std::remainder(after.heading - oak29.heading, 360.0)), 0.5);
 
     // Half Moon Bay has none: the box is off, and the untouched situation starts on the runway.

@@ -345,16 +345,27 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& e
 // up and the final 600 ft up. Neither at 1,000 ft: a piston engine's power steps by its idle
 // power where the air thins to that of 1,000 ft, and a flight trimmed on one side of the step
 // climbs or sinks on the other. The airports wizard's downwind and base legs fly above it, its
-// final below.
+// final below. The final descends on a 3-degree path at its speed, as a pilot flies the approach
+// with landing flaps and approach power, though no faster than the altitude hold the trim is
+// found with descends (about 500 ft a minute).
 constexpr double kPatternFeet = 1500.0;
 constexpr double kFinalFeet = 600.0;
+constexpr double kApproachPathDegrees = 3.0;
+constexpr double kMostFinalSinkFpm = 480.0;
 struct LegTrim {
     double feet;
     double knots;
     bool indicated;  // the knots are indicated (else true) airspeed
     std::int8_t flaps;
     bool gearDown;
+    double climbFpm = 0;  // negative: a descent
 };
+
+// The sink (ft/min) of the approach path at a speed (knots).
+double ApproachSinkFpm(double knots) {
+    const double fpm = knots * 6076.12 / 60.0 * std::tan(kApproachPathDegrees * 3.14159265358979 / 180.0);
+    return std::min(fpm, kMostFinalSinkFpm);
+}
 LegTrim TrimOfLeg(int type, flight::AirborneLeg leg) {
     struct Row {
         int cruiseFeet, cruisePower;
@@ -376,7 +387,8 @@ LegTrim TrimOfLeg(int type, flight::AirborneLeg leg) {
         case flight::AirborneLeg::Pattern:
             return LegTrim{kPatternFeet, r.patternKnots, true, r.patternFlaps, true};
         case flight::AirborneLeg::Final:
-            return LegTrim{kFinalFeet, r.finalKnots, true, r.finalFlaps, true};
+            return LegTrim{kFinalFeet, r.finalKnots, true, r.finalFlaps, true,
+                           -ApproachSinkFpm(r.finalKnots)};
         default:
             break;
     }
@@ -398,6 +410,7 @@ std::int16_t FlyToLegTrim(int type, std::uint16_t heading, flight::AirborneLeg l
     request.flaps = t.flaps;
     request.gearDown = t.gearDown;
     request.heading = heading;
+    request.climbFeetPerMinute = t.climbFpm;
     std::int16_t best = 0;
     double bestMiss = 1e300;
     for (std::int16_t lever = 1; lever <= 31; ++lever) {

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -165,7 +166,53 @@ struct IlsFacts {
     const SourceIls* source = nullptr;
     bool dme = false;
     const SourceDme* dmeSource = nullptr;
+    // The runway the localizer serves: its landing threshold and its far end, and the airport's
+    // elevation, where the terrain lays the runway.
+    bool runway = false;
+    std::optional<int> runwayFeet;
+    double thresholdLat = 0, thresholdLon = 0, farLat = 0, farLon = 0;
 };
+
+// A localizer whose published course lies within this many degrees of its runway's centreline
+// serves that runway straight in; the others (offset localizers, LDAs) keep their own course.
+constexpr double kStraightInDegrees = 3.0;
+
+// The direction on the world plane from one place to another, in degrees clockwise from the
+// plane's north.
+double WorldBearing(const WorldPosition& from, const WorldPosition& to) {
+    const double d = std::atan2(static_cast<double>(to.x) - from.x,
+                                static_cast<double>(to.z) - from.z) *
+                     180.0 / 3.14159265358979323846;
+    return d < 0 ? d + 360.0 : d;
+}
+
+// The runway end "29", "09R" or "9R" names, without its leading zero.
+std::string RunwayName(const std::string& id) {
+    return id.size() > 1 && id[0] == '0' ? id.substr(1) : id;
+}
+
+// The course a localizer's beam is laid along: from the landing threshold through the antenna,
+// so that the beam crosses the threshold on the centreline, when the published course and the
+// runway agree (within a few degrees: the antenna stands on the centreline beyond the far end,
+// give or take a few metres); the published course otherwise.
+std::uint16_t LocalizerCourse(const IlsFacts& f, const WorldPosition& antenna) {
+    const SourceIls& s = *f.source;
+    const std::uint16_t published = WorldCourse(s.courseTrue, s.lon);
+    if (!f.runway) return published;
+    const WorldPosition threshold = Project(f.thresholdLat, f.thresholdLon);
+    const WorldPosition farEnd = Project(f.farLat, f.farLon);
+    const double runway = WorldBearing(threshold, farEnd);
+    const double beam = WorldBearing(threshold, antenna);
+    auto apart = [](double a, double b) {
+        const double d = std::fabs(std::fmod(a - b + 540.0, 360.0) - 180.0);
+        return d;
+    };
+    const double publishedDegrees = published * 360.0 / 65536.0;
+    if (apart(runway, publishedDegrees) > kStraightInDegrees ||
+        apart(beam, runway) > kStraightInDegrees)
+        return published;
+    return BinaryAngle(beam);
+}
 
 std::uint16_t IlsFlags(const IlsFacts& f) {
     const SourceIls& s = *f.source;
@@ -214,9 +261,12 @@ nav::IlsRecord IlsRow(const IlsFacts& f, const std::vector<SourceMarker>& marker
         measure = Project(f.dmeSource->lat, f.dmeSource->lon);
     r.x2 = measure.x;
     r.z2 = measure.z;
-    r.elevation = Metres(s.elevationFt);
+    // The glide path rises from the runway as the terrain lays it out (at the airport's published
+    // elevation): the antenna's own site elevation differs from it by tens of feet at a third of
+    // the airports, enough to put the path into the ground short of the threshold.
+    r.elevation = Metres(f.runwayFeet.value_or(s.elevationFt));
     r.flags = IlsFlags(f);
-    r.course = WorldCourse(s.courseTrue, s.lon);
+    r.course = LocalizerCourse(f, loc);
     r.glideSlopeAngle = s.glideSlope ? BinaryAngle(s.gsAngle) : 0;
     static const char* const kKinds[3] = {"OM", "MM", "IM"};
     static constexpr std::uint16_t kBits[3] = {nav::kOuterMarkerFlag, nav::kMiddleMarkerFlag,
@@ -472,6 +522,7 @@ void SortByName(std::vector<ListedStation>* list) {
 }
 
 struct AirportFacts {
+    int elevationFt = 0;
     std::vector<const SourceRunway*> runways;
     std::map<std::string, int> firstFrequency;  // by kind, the first row's channel, dialable
     bool hasIls = false;
@@ -551,7 +602,7 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
     // Airports by ident, with their runways, first frequencies and ILS ends.
     std::map<std::string, AirportFacts> facts;
     for (const SourceAirport& a : s.airports)
-        facts[a.icao];
+        facts[a.icao].elevationFt = a.elevationFt;
     for (const SourceRunway& r : s.runways) {
         const auto it = facts.find(r.icao);
         if (it != facts.end() && it->second.runways.size() < static_cast<std::size_t>(kMaxRunways))
@@ -627,6 +678,20 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
                 f.dme = true;
                 f.dmeSource = it->second;
             }
+        const auto airport = facts.find(i.airport);
+        if (airport != facts.end()) {
+            f.runwayFeet = airport->second.elevationFt;
+            for (const SourceRunway* r : airport->second.runways) {
+                const bool first = RunwayName(r->id1) == RunwayName(i.runway);
+                if (!first && RunwayName(r->id2) != RunwayName(i.runway)) continue;
+                f.runway = true;
+                f.thresholdLat = first ? r->lat1 : r->lat2;
+                f.thresholdLon = first ? r->lon1 : r->lon2;
+                f.farLat = first ? r->lat2 : r->lat1;
+                f.farLon = first ? r->lon2 : r->lon1;
+                break;
+            }
+        }
         const nav::IlsRecord row = IlsRow(f, s.markers);
         t->ils.push_back(row);
         ilsList.push_back(ListedStation{
