@@ -44,6 +44,9 @@ inline constexpr std::uint32_t kRedrawReloadFlags = 0x3;
 
 // Every third tick: the instrument values (the gear lamps follow the gear).
 void UpdateGauges();
+// The trim indicators' positions from the trims themselves; the painter runs it every frame, so
+// a marker follows the trim while it turns (by key, click or autopilot), not only after a load.
+void UpdateTrimIndicators();
 void UpdateNavRadios();
 // Shows the GPS display for an aircraft type, or hides it and keeps its place (-1).
 void LoadGpsDisplay(int type);

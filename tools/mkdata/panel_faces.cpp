@@ -941,7 +941,8 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
         case PanelOp::DmeReadout: {
             const IntPoint d = kDmeReadout[t];
             const int dy = d.y + b.shift;
-            Window(b, d.x - 1, dy - kDigitHeight - 1, d.x + kDmeFieldX[2] + 2 * kDigitPitch, dy);
+            Window(b, d.x + kDmeMilesX - 1, dy - kDigitHeight - 1,
+                   d.x + kDmeFieldX[2] + 2 * kDigitPitch, dy);
             break;
         }
         case PanelOp::DmeSelectorLamps:
