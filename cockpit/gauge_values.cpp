@@ -17,6 +17,7 @@
 #include "core/run_report.h"
 #include "devices/sound_device.h"
 #include "flight/aircraft.h"
+#include "flight/aircraft_parameters.h"
 #include "flight/airspeed.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
@@ -476,8 +477,12 @@ void UpdateAltimeter(int type) {
         theAltimeter.value2 = Word(t.thousand);
         theAltimeter.value3 = Word(t.hundred);
     }
-    // Mode C replies in hundreds of feet, the nearest hundred (11,988 ft is 120, not 119).
-    theTransponder.value = std::max((f + 50) / 100, 0);
+    // Mode C replies with the pressure altitude (an encoder knows no altimeter setting, so every
+    // controller corrects it for the local pressure alike), in hundreds of feet, the nearest
+    // hundred (11,988 ft is 120, not 119).
+    const std::int32_t pressureAltitude = IndicatedAltitude(
+        flight::GetAircraftAltitude(), kStandardAltimeterSetting, theBarometricPressureWord);
+    theTransponder.value = std::max((pressureAltitude + 50) / 100, 0);
 }
 
 void UpdateTurnCoordinator() {
@@ -573,6 +578,19 @@ void UpdateExhaustTemperature(int type, double factor, std::int32_t limit) {
 }
 
 }  // namespace
+
+void UpdateTrimIndicators() {
+    // The elevator trim in steps of the trim key, the side trims in their own steps.
+    const std::int32_t step = flight::theAircraftParameters.apTrimStep;
+    const auto put = [](PanelGauge& g, std::int32_t v) {
+        if (g.value == v) return;
+        g.value = v;
+        g.dirty = 1;
+    };
+    put(theElevatorTrimIndicator, step != 0 ? -(*thePanelHost.controlWord(0) / step) : 0);
+    put(theRudderTrimIndicator, -(*thePanelHost.controlWord(2) / 64));
+    put(theAileronTrimIndicator, -(*thePanelHost.controlWord(1) / 64));
+}
 
 void UpdateGauges() {
     const int type = Type();

@@ -19,7 +19,9 @@ namespace cockpit {
 [[nodiscard]] std::int32_t TurnFrame(double turnIncrement);
 [[nodiscard]] std::int32_t TurnBall(std::int32_t slip);
 // Indicated altitude in feet from the aircraft's altitude (world units), the altimeter's setting
-// and the weather's pressure word.
+// (hundredths of an inch of mercury) and the weather's pressure word; with the standard setting,
+// the pressure altitude.
+inline constexpr std::int32_t kStandardAltimeterSetting = 2992;
 [[nodiscard]] std::int32_t IndicatedAltitude(double altitude, std::int32_t setting,
                                              std::int16_t pressureWord);
 // The three-pointer altimeter's frames from feet: ten-thousand, thousand and hundred hands.

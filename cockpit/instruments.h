@@ -103,6 +103,10 @@ void DrawLampTriple(PanelGauge& g, IntPoint p1, IntPoint p2, IntPoint p3, std::i
                     std::int32_t offColour, std::int32_t onColour);
 void DrawTransponderAltitude(PanelGauge& g, const GFXFont* font, IntPoint position);
 // The texts of a frequency window's two fields (first field three or two characters).
+// A readout's decimal point (the digit font's point cell), its left column at `at.x`, on the
+// digits' two bottom rows above the baseline `at.y`; the cell's columns right of the point are
+// the next digit's to cover.
+void DrawDecimalPoint(const GFXFont* font, IntPoint at);
 void FormatFrequencyFields(std::int32_t whole, std::int32_t fraction, std::int32_t threeDigits,
                            bool shown, char first[8], char second[8]);
 // Lights the transfer lamp of a radio for as long as the transfer click plays (the radio
@@ -140,8 +144,10 @@ void DrawRotarySelector(PanelGauge& g, const GFXBitmap* art, IntPoint position, 
                         std::int32_t aircraft);
 void DrawLeverFrame(PanelGauge& g, const GFXFont* sprites, IntPoint position, std::int32_t base,
                     std::int32_t restore);
-void DrawFlapsIndicator(PanelGauge& g, const GFXBitmap* art, IntPoint position,
-                        std::int32_t type);
+void DrawFlapsIndicator(PanelGauge& g, const GFXBitmap* art, IntPoint position, std::int32_t type);
+// The elevator trim marker's rise in pixels (-11..11) for a trim in key steps (the gauge's value).
+inline constexpr std::int32_t kElevatorTrimStepsPerPixel = 60;
+[[nodiscard]] std::int32_t ElevatorTrimMarkerOffset(std::int32_t trimSteps);
 void DrawTrimWheelIndicator(PanelGauge& g, IntPoint position, std::int32_t colour);
 void DrawSideTrimIndicator(PanelGauge& g, IntPoint position, std::int32_t colour);
 

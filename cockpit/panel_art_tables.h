@@ -85,6 +85,14 @@ inline constexpr int kUnitCelsius = 9;
 // Fixed pitch, opaque, baseline 0: a text drawn at (x, y) fills the rows y - kDigitHeight .. y - 1.
 inline constexpr int kDigitPitch = 6;
 inline constexpr int kDigitHeight = 7;
+// A decimal point: two pixels square on the digits' two bottom rows, a pixel clear of the digit
+// on either side. The NAV and COM windows set their kilohertz three pixels further right than
+// the megahertz' cells end, for it; the DME's distance in tenths starts its miles three pixels
+// left of the field, so that the tenth keeps the third cell (the NM label follows it).
+inline constexpr int kDecimalPointSize = 2;
+inline constexpr int kFrequencySecondField = 3 * kDigitPitch + kDecimalPointSize + 1;
+inline constexpr int kDmeMilesX = -(kDecimalPointSize + 1);
+inline constexpr int kDmeTenthsX = 2 * kDigitPitch;
 // The jet's engine readouts and the turbine baro digits use their own, smaller cell.
 inline constexpr int kSmallDigitPitch = 5;
 inline constexpr int kSmallDigitHeight = 6;

@@ -279,7 +279,7 @@ constexpr PanelHelpHotspot kCitationJet[] = {
     {1, 10037, 94, 449, 116, 479},   // navigation lights
     {1, 10038, 117, 449, 139, 479},  // taxi light
     {1, 10039, 140, 449, 167, 479},  // landing light
-    {1, 10048, 168, 449, 196, 479},  // speed brake
+    {1, 10109, 168, 449, 196, 479},  // speed brake
     {1, 10047, 197, 449, 220, 479},  // left boost pump
     {1, 10047, 221, 449, 248, 479},  // right boost pump
     {1, 10041, 256, 408, 299, 479},  // throttle (the clock's buttons stand above)

@@ -21,15 +21,15 @@ using A = PanelArt;
 
 // The radio rows: active window, standby window, lamps, transfer lamp, then the radio is done.
 #define NAV_RADIO(sec, g, ax, ay, sx, sy, l1x, l1y, l2x, l2y, tx, ty, kind, type, index, off, on) \
-    {sec, O::RadioActive, &g, ax, ay, {A::PanelFont}, {18, 1, kind}},                                \
-        {sec, O::RadioStandby, &g, sx, sy, {A::PanelFont}, {18, 1}},                                  \
+    {sec, O::RadioActive, &g, ax, ay, {A::PanelFont}, {kFrequencySecondField, 1, kind}},                                \
+        {sec, O::RadioStandby, &g, sx, sy, {A::PanelFont}, {kFrequencySecondField, 1}},                                  \
         {sec, O::LampPair, &g, l1x, l1y, {}, {l2x, l2y, 14, off, on}},                                \
         {sec, O::TransferLamp, &g, tx, ty, {A::PanelFont}, {14, off, on, 18, sx, sy, 1}},             \
         {sec, O::NavRadioLamp, &g, 0, 0, {}, {type, index}},                                          \
         {sec, O::ClearDirty, &g, 0, 0, {}, {}}
 #define COM_RADIO(sec, g, ax, ay, sx, sy, tx, ty, kind, off, on)                      \
-    {sec, O::RadioActive, &g, ax, ay, {A::PanelFont}, {18, 1, kind}},                 \
-        {sec, O::RadioStandby, &g, sx, sy, {A::PanelFont}, {18, 1}},                  \
+    {sec, O::RadioActive, &g, ax, ay, {A::PanelFont}, {kFrequencySecondField, 1, kind}},                 \
+        {sec, O::RadioStandby, &g, sx, sy, {A::PanelFont}, {kFrequencySecondField, 1}},                  \
         {sec, O::TransferLamp, &g, tx, ty, {A::PanelFont}, {14, off, on, 18, sx, sy, 1}}, \
         {sec, O::ClearDirty, &g, 0, 0, {}, {}}
 #define ADF_RADIO(sec, ax, ay, sx, sy, lx, ly, tx, ty, off, on)                                  \
@@ -272,8 +272,8 @@ const PanelRow kKingAirRows[] = {
 };
 
 #define JET_NAV(g, y, ly, by, ty, kind, index)                                                      \
-    {S::StackShown, O::RadioActive, &g, 501, y, {A::PanelFont}, {18, 1, kind}},                    \
-        {S::StackShown, O::RadioStandby, &g, 546, y, {A::PanelFont}, {18, 1}},                     \
+    {S::StackShown, O::RadioActive, &g, 498, y, {A::PanelFont}, {kFrequencySecondField, 1, kind}},                    \
+        {S::StackShown, O::RadioStandby, &g, 546, y, {A::PanelFont}, {kFrequencySecondField, 1}},                     \
         {S::StackShown, O::SecondLamp, &g, 550, ly, {}, {14, 52, 50}},                             \
         {S::StackShown, O::RadioButtonLamp, &g, 594, by, {A::Misc}, {}},                           \
         {S::StackShown, O::TransferLamp, &g, 531, ty, {A::PanelFont}, {14, 52, 50, 18, 546, y, 1}}, \
@@ -362,8 +362,8 @@ const PanelRow kCitationJetRows[] = {
     {S::StackShown, O::AutopilotPanel, &theAutopilotPanel, -1, 47, {A::Autopilot}, {4}},
     JET_NAV(theNav1Radio, 354, 357, 347, 357, 1, 4),
     JET_NAV(theNav2Radio, 374, 377, 367, 377, 2, 8),
-    {S::StackShown, O::RadioActive, &theCom1Radio, 501, 314, {A::PanelFont}, {18, 1, 1}},
-    {S::StackShown, O::RadioStandby, &theCom1Radio, 546, 314, {A::PanelFont}, {18, 1}},
+    {S::StackShown, O::RadioActive, &theCom1Radio, 498, 314, {A::PanelFont}, {kFrequencySecondField, 1, 1}},
+    {S::StackShown, O::RadioStandby, &theCom1Radio, 546, 314, {A::PanelFont}, {kFrequencySecondField, 1}},
     {S::StackShown,
      O::TransferLamp,
      &theCom1Radio,
@@ -372,8 +372,8 @@ const PanelRow kCitationJetRows[] = {
      {A::PanelFont},
      {14, 52, 50, 18, 546, 314, 1}},
     {S::StackShown, O::ClearDirty, &theCom1Radio, 0, 0, {}, {}},
-    {S::StackShown, O::RadioActive, &theCom2Radio, 501, 334, {A::PanelFont}, {18, 1, 2}},
-    {S::StackShown, O::RadioStandby, &theCom2Radio, 546, 334, {A::PanelFont}, {18, 1}},
+    {S::StackShown, O::RadioActive, &theCom2Radio, 498, 334, {A::PanelFont}, {kFrequencySecondField, 1, 2}},
+    {S::StackShown, O::RadioStandby, &theCom2Radio, 546, 334, {A::PanelFont}, {kFrequencySecondField, 1}},
     {S::StackShown,
      O::TransferLamp,
      &theCom2Radio,

@@ -8,6 +8,7 @@
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/gauges.h"
 #include "cockpit/panel_art.h"
+#include "cockpit/panel_services.h"
 #include "flight/aircraft.h"
 #include "gfx/bitmap.h"
 #include "gfx/draw_table.h"
@@ -73,6 +74,7 @@ void PaintCockpit(int viewMode, int lookDirection) {
     s->clipRect = {0, 0, std::min(639, s->width - 1), std::min(479, s->height - 1)};
     PrimePanel(viewMode, lookDirection);
     UpdateElectricalPower(0);
+    UpdateTrimIndicators();
     flight::theAircraft.DrawPanel(s);
     if (viewMode != 4 && viewMode != 5) {
         if ((viewMode == 0 || viewMode == 1) && lookDirection == 0)

@@ -24,6 +24,11 @@ struct PanelMouse {
     std::int32_t prevY = 0;
     std::int32_t kind = 0;
     std::int32_t heldCount = 0;
+    // Set while a press turns a knob (from the press to the release): the flight step routes the
+    // record on every tick from the press on, so the knob steps evenly
+    // (sim/input/panel_clicks.cpp).
+    std::int32_t knobHeld = 0;
+    std::int32_t knobTicks = 0;
     // The panel's vertical offset in the current view, set before an aircraft's regions run.
     std::int32_t panelOffset = 0;
     // Hands the record to the GPS window, the help hotspots or the panel's click regions
@@ -44,6 +49,9 @@ inline constexpr std::uint32_t kRedrawReloadFlags = 0x3;
 
 // Every third tick: the instrument values (the gear lamps follow the gear).
 void UpdateGauges();
+// The trim indicators' positions from the trims themselves; the painter runs it every frame, so
+// a marker follows the trim while it turns (by key, click or autopilot), not only after a load.
+void UpdateTrimIndicators();
 void UpdateNavRadios();
 // Shows the GPS display for an aircraft type, or hides it and keeps its place (-1).
 void LoadGpsDisplay(int type);

@@ -8,6 +8,7 @@
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/gauges.h"
 #include "cockpit/panel_controls.h"
+#include "cockpit/panel_services.h"
 #include "core/ini_file.h"
 #include "flight/aircraft.h"
 #include "flight/aircraft_parameters.h"
@@ -160,12 +161,9 @@ int ReadPanelState(core::IniFile& f) {
     }
     for (const ControlKey& c : kControls)
         *Control(c.which) = Word(f, c.key, 0, -32768, 32767);
-    const int divisor = flight::theAircraftParameters.apTrimStep;
-    theElevatorTrimIndicator.value = divisor != 0 ? -(*Control(0) / divisor) : 0;
-    theRudderTrimIndicator.value = -(*Control(2) / 64);
-    theAileronTrimIndicator.value = -(*Control(1) / 64);
-    theElevatorTrimIndicator.dirty = theRudderTrimIndicator.dirty =
-        theAileronTrimIndicator.dirty = 1;
+    UpdateTrimIndicators();
+    theElevatorTrimIndicator.dirty = theRudderTrimIndicator.dirty = theAileronTrimIndicator.dirty =
+        1;
     // Exactly one DME source: the first of N1, HLD, N2 that is set, N1 when none is.
     int dme = -1;
     for (int i = 0; i < 3; ++i)

@@ -57,6 +57,12 @@ void DrawSpriteState(PanelGauge& g, const GFXFont* sprites, IntPoint position,
                    : DrawFrameAnchored(sprites, frame, position));
 }
 
+// What a trim indicator shows, the wheel's frame and the marker's offset, as one drawn state:
+// either changing redraws it.
+std::int32_t TrimState(std::int32_t wheel, std::int32_t offset) {
+    return wheel + 4 * (offset + 16);
+}
+
 }  // namespace
 
 const RotaryTable* RotaryRects(int aircraft, int kind) {
@@ -171,36 +177,44 @@ void DrawFlapsIndicator(PanelGauge& g, const GFXBitmap* art, IntPoint position,
     if (type == 4) theTemperatureGauge.dirty = 1;
 }
 
+std::int32_t ElevatorTrimMarkerOffset(std::int32_t trimSteps) {
+    // The marker's eleven pixels either way span the trims a pilot flies with (the five types
+    // take off, cruise and land between about 0 and 4,400 trim units): one pixel every
+    // kElevatorTrimStepsPerPixel steps of the trim key, so it creeps while the wheel turns and
+    // meets its stop only past every flight's trim.
+    return std::clamp<std::int32_t>(trimSteps / kElevatorTrimStepsPerPixel, -11, 11);
+}
+
 void DrawTrimWheelIndicator(PanelGauge& g, IntPoint position, std::int32_t colour) {
     const std::int32_t wheel = std::clamp<std::int32_t>(g.lever, 0, 3);
-    if (!Due(g, wheel)) return;
+    const std::int32_t up = ElevatorTrimMarkerOffset(g.value);
+    if (!Due(g, TrimState(wheel, up))) return;
     g.EraseSlot();
     const GFXFont* misc = theMiscSpriteFont;
     IntRect area = kNoRect;
     if (FrameArea(misc, kMiscTrimWheel + wheel, position, &area))
         PanelGauge::DrawFrame(misc, kMiscTrimWheel + wheel, position);
-    const std::int32_t up = std::clamp<std::int32_t>(g.value / 3, -11, 11);
     for (int row = 20; row <= 21; ++row)
         DrawPanelLine({position.x + 7, position.y + row - up}, {position.x + 11, position.y + row - up},
                       colour);
     area = UnionRect(area, {position.x + 7, position.y + 9, position.x + 11, position.y + 32});
-    Recorded(g, wheel, area);
+    Recorded(g, TrimState(wheel, up), area);
 }
 
 void DrawSideTrimIndicator(PanelGauge& g, IntPoint position, std::int32_t colour) {
     const std::int32_t wheel = std::clamp<std::int32_t>(g.lever, 0, 3);
-    if (!Due(g, wheel)) return;
+    const std::int32_t left = std::clamp<std::int32_t>(g.value / 3, -10, 10);
+    if (!Due(g, TrimState(wheel, left))) return;
     g.EraseSlot();
     const GFXFont* misc = theMiscSpriteFont;
     IntRect area = kNoRect;
     if (FrameArea(misc, kMiscSideTrim + wheel, position, &area))
         PanelGauge::DrawFrame(misc, kMiscSideTrim + wheel, position);
-    const std::int32_t left = std::clamp<std::int32_t>(g.value / 3, -10, 10);
     for (int column = 15; column <= 16; ++column)
         DrawPanelLine({position.x + column - left, position.y - 5},
                       {position.x + column - left, position.y - 1}, colour);
     area = UnionRect(area, {position.x + 5, position.y - 5, position.x + 26, position.y - 1});
-    Recorded(g, wheel, area);
+    Recorded(g, TrimState(wheel, left), area);
 }
 
 }  // namespace cockpit

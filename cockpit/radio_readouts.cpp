@@ -53,6 +53,19 @@ PanelGauge* const kTransferRadios[5] = {&theNav1Radio, &theNav2Radio, &theAdfRad
 // The transfer click lasts under one instrument update; the lamp shows for one.
 constexpr std::int32_t kTransferClickUpdates = 1;
 
+// The two frequency fields of a window; a NAV or COM window's point in the gap between them (a
+// blank cell there when the window is dark, so it leaves no point behind).
+void DrawFrequencyFields(const GFXFont* font, IntPoint at, std::int32_t secondOffset,
+                         std::int32_t threeDigits, bool shown, const char* first,
+                         const char* second) {
+    DrawPanelText(font, at, first);
+    if (threeDigits != 0 && shown)
+        DrawDecimalPoint(font, {at.x + 3 * kDigitPitch, at.y});
+    else if (threeDigits != 0)
+        DrawPanelText(font, {at.x + 3 * kDigitPitch, at.y}, " ");
+    DrawPanelText(font, {at.x + secondOffset, at.y}, second);
+}
+
 // A lamp routine draws when asked, or when a flag differs from the slot's record.
 bool LampDue(const PanelGauge& g, std::int32_t flag, const std::int32_t* recorded) {
     return g.alwaysDraw != 0 || g.dirty != 0 || recorded[g.slot] != flag;
@@ -60,7 +73,12 @@ bool LampDue(const PanelGauge& g, std::int32_t flag, const std::int32_t* recorde
 
 }  // namespace
 
-// ---- frequency windows ---------------------------------------------------------------------------
+void DrawDecimalPoint(const GFXFont* font, IntPoint at) {
+    DrawPanelText(font, {at.x - 1, at.y}, ".");
+}
+
+// ---- frequency windows
+// ---------------------------------------------------------------------------
 
 void FormatFrequencyFields(std::int32_t whole, std::int32_t fraction, std::int32_t threeDigits,
                            bool shown, char first[8], char second[8]) {
@@ -97,8 +115,7 @@ void DrawRadioActiveFrequency(PanelGauge& g, const GFXFont* font, IntPoint posit
         return;
     char first[8], second[8];
     FormatFrequencyFields(g.activeMHz, g.activeKHz, threeDigits, shown, first, second);
-    DrawPanelText(font, position, first);
-    DrawPanelText(font, {position.x + secondOffset, position.y}, second);
+    DrawFrequencyFields(font, position, secondOffset, threeDigits, shown, first, second);
     if (g.alwaysDraw == 0) {
         g.drawnValue1[g.slot] = mhz;
         g.drawnValue2[g.slot] = g.activeKHz;
@@ -125,12 +142,14 @@ void DrawRadioStandbyWindow(PanelGauge& g, const GFXFont* font, IntPoint positio
             text[0] = text[1] = ' ';
             FormatZeroPadded(text + 2, sizeof text - 2, std::min(g.bearing, 999), 3);
         }
+        // The bearing's five cells end before the window does: a blank cell clears its end.
+        DrawPanelText(font, {position.x + secondOffset + 2 * kDigitPitch - kDigitPitch, position.y},
+                      " ");
         DrawPanelText(font, position, text);
     } else {
         char first[8], second[8];
         FormatFrequencyFields(g.standbyMHz, g.standbyKHz, threeDigits, powered, first, second);
-        DrawPanelText(font, position, first);
-        DrawPanelText(font, {position.x + secondOffset, position.y}, second);
+        DrawFrequencyFields(font, position, secondOffset, threeDigits, powered, first, second);
     }
     if (g.alwaysDraw == 0) {
         g.drawnValue3[g.slot] = shown1;
@@ -295,14 +314,20 @@ void DrawDmeReadout(PanelGauge& g, const GFXFont* font, std::int32_t panelOffset
     bool point = false;
     FormatDmeFields(powered, valid != 0, d[0], d[1], d[2], distance, speed, time, &point);
     const IntPoint at{kDmeReadout[type].x, panelOffset + kDmeReadout[type].y};
-    DrawPanelText(font, at, distance);
+    if (point) {
+        // Tenths: the miles' two digits moved left, a point, the tenth in its own cell.
+        const char miles[3] = {distance[0], distance[1], 0};
+        const char tenth[2] = {distance[2], 0};
+        DrawPanelText(font, {at.x + kDmeMilesX, at.y}, miles);
+        DrawDecimalPoint(font, {at.x + kDmeMilesX + 2 * kDigitPitch, at.y});
+        DrawPanelText(font, {at.x + kDmeTenthsX, at.y}, tenth);
+    } else {
+        // A blank cell first clears the columns left of the field that tenths use.
+        DrawPanelText(font, {at.x + kDmeMilesX, at.y}, " ");
+        DrawPanelText(font, at, distance);
+    }
     DrawPanelText(font, {at.x + kDmeFieldX[1], at.y}, speed);
     DrawPanelText(font, {at.x + kDmeFieldX[2], at.y}, time);
-    // The decimal point before the tenths, in the third digit's cell.
-    if (point && font != nullptr) {
-        const PanelColours& c = ColoursOf(type);
-        DrawPanelPixel({at.x + 2 * kDigitPitch, at.y - 1}, c.lampOn);
-    }
     if (g.alwaysDraw == 0) {
         g.drawnValue1[g.slot] = d[0];
         g.drawnValue2[g.slot] = d[1];

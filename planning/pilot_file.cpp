@@ -16,8 +16,8 @@ namespace planning {
 namespace {
 
 constexpr const char* kAircraftNames[kAircraftCodeCount] = {
-    "Cessna 172 Skyhawk", "Beechcraft v35 Bonanza", "Beechcraft Baron 58",
-    "Beechcraft Super King Air B200", "Cessna Citation Jet"};
+    "Cessna 172 Skyhawk", "Beechcraft V35 Bonanza", "Beechcraft Baron 58",
+    "Beechcraft Super King Air B200", "Cessna 525 CitationJet"};
 constexpr const char* kAircraftCodes[kAircraftCodeCount] = {"C-172", "B-V35", "B-58", "B-B200",
                                                             "C-525CJ"};
 constexpr const char* kCategories[2] = {"Single", "Multiengine"};

@@ -279,6 +279,7 @@ void OnMainLeftDown(win::LParam l) {
     theLeftUpSuppressed = 0;
     Record(cockpit::thePanelMouse, l, 1);
     cockpit::thePanelMouse.heldCount = 0;
+    cockpit::thePanelMouse.knobHeld = 0;
     if (theViewController.GetViewMode() < 4)
         cockpit::theGpsDisplay.OnMouseDown(cockpit::thePanelMouse.x, cockpit::thePanelMouse.y);
     cockpit::thePanelMouse.OnClick();
@@ -293,6 +294,7 @@ void OnMainLeftUp(win::HWND w, win::LParam l) {
     m.OnClick();
     m.kind = 0;
     m.heldCount = 0;
+    m.knobHeld = 0;
     ShowCursorTimed();
     if (win::GetCapture() == w) win::ReleaseCapture();
 }

@@ -556,7 +556,9 @@ void SimWorld::FlightTick() {
     }
     ++world::theFlightStepCounter;
     devices::PollStarterSounds();
-    if (cockpit::thePanelMouse.kind == 3) cockpit::thePanelMouse.OnClick();
+    const cockpit::PanelMouse& mouse = cockpit::thePanelMouse;
+    if (mouse.kind == 3 || (mouse.kind == 1 && mouse.knobHeld != 0))
+        cockpit::thePanelMouse.OnClick();
 }
 
 void SimWorld::TickEvery2() {

@@ -319,8 +319,11 @@ void RunStartup() {
     LoadAndSetCursor(win::IDC_WAIT);
     theSimWorld.SetLoadingScreen(1);
     theSimWorld.SetRestoreArrow(1);
-    // The command names stand before the world reads the stick's bindings, which name them.
+    // The command names stand before the world reads the stick's bindings, which name them, and
+    // before the keyboard's: read earlier (at the window's first activation) every name was
+    // unknown and the default keys acted until the program was activated again.
     RegisterKeyCommandTables();
+    theKeyboardBindings.LoadKeyBindings(core::theIniFile.Path().c_str(), "Keyboard");
     theSimWorld.Init(w);
     InstallWorldCommandServices();
     cockpit::ResetPanelGauges();

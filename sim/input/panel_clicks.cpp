@@ -46,6 +46,22 @@ bool KindIs(std::uint8_t kinds) {
 bool ClickOrHold() {
     return thePanelMouse.kind == 2 || thePanelMouse.kind == 3;
 }
+// A knob turns a step at the press and then one every kKnobRepeatTicks flight ticks for as long
+// as the button stays down, and the release adds none: it turns at one even pace from the first
+// moment and stops where the pilot lets go (waiting for the held state and stepping on release
+// made it stand still, then run, then overshoot by a step).
+constexpr int kKnobRepeatTicks = 2;
+bool KnobStepDue() {
+    cockpit::PanelMouse& m = thePanelMouse;
+    if (m.kind == 1 && m.knobHeld == 0) {
+        m.knobHeld = 1;
+        m.knobTicks = 0;
+        return true;
+    }
+    if ((m.kind == 1 || m.kind == 3) && m.knobHeld != 0)
+        return ++m.knobTicks % kKnobRepeatTicks == 0;
+    return false;
+}
 // The panel offset added to a table's y.
 int Off() {
     return thePanelMouse.panelOffset;
@@ -302,15 +318,17 @@ int ClickButtons(const PanelButton* buttons, int count, int dx, int dy) {
 }
 
 void ClickCourseKnob(int x, int y, int s) {
-    if (!ClickOrHold()) return;
-    if (In(x, y, x + s / 2, y + s))
+    const bool down = In(x, y, x + s / 2, y + s);
+    if (!down && !In(x + s / 2, y, x + s, y + s)) return;
+    if (!KnobStepDue()) return;
+    if (down)
         cockpit::OBSDown();
-    else if (In(x + s / 2, y, x + s, y + s))
+    else
         cockpit::OBSUp();
 }
 
 void ClickAltimeterKnob(int x, int y, int s) {
-    if (!ClickOrHold()) return;
+    if (!In(x, y, x + s, y + s) || !KnobStepDue()) return;
     std::uint16_t& setting = cockpit::theCockpitSwitches.altimeterSetting;
     if (In(x, y, x + s / 2, y + s)) {
         if (setting <= 2810) return;
@@ -324,7 +342,8 @@ void ClickAltimeterKnob(int x, int y, int s) {
 }
 
 void ClickHeadingCoursePair(int x1, int y1, int s1, int x2, int y2, int s2) {
-    if (!ClickOrHold()) return;
+    if (!In(x1, y1, x1 + s1, y1 + s1) && !In(x2, y2, x2 + s2, y2 + s2)) return;
+    if (!KnobStepDue()) return;
     int step = 0;
     if (In(x1, y1, x1 + s1 / 2, y1 + s1))
         step = -1;

@@ -411,15 +411,19 @@ TEST_F(Instruments, RadioWindowsPadBlankAndFail) {
         g.dirty = 1;
         theCalls.clear();
         cockpit::BeginPanelFrame();
-        cockpit::DrawRadioActiveFrequency(g, cockpit::thePanelFont, {568, 249}, 18, threeDigits, kind);
-        cockpit::DrawRadioStandbyWindow(g, cockpit::thePanelFont, {602, 249}, 18, threeDigits);
+        const int second = threeDigits != 0 ? cockpit::kFrequencySecondField : 12;
+        cockpit::DrawRadioActiveFrequency(g, cockpit::thePanelFont, {568, 249}, second, threeDigits,
+                                          kind);
+        cockpit::DrawRadioStandbyWindow(g, cockpit::thePanelFont, {602, 249}, second, threeDigits);
         return Texts();
     };
     cockpit::theNav1Radio.activeMHz = 8;
     cockpit::theNav1Radio.activeKHz = 0;
     cockpit::theNav1Radio.standbyMHz = 13;
     cockpit::theNav1Radio.standbyKHz = 5;
-    EXPECT_EQ(draw(cockpit::theNav1Radio, 1, 1), (std::vector<std::string>{"108", "00", "113", "05"}));
+    // A NAV or COM window's kilohertz stand apart from the megahertz, a decimal point between.
+    EXPECT_EQ(draw(cockpit::theNav1Radio, 1, 1),
+              (std::vector<std::string>{"108", ".", "00", "113", ".", "05"}));
     cockpit::theCom2Radio.activeMHz = 22;
     cockpit::theCom2Radio.activeKHz = 95;
     EXPECT_EQ(draw(cockpit::theCom2Radio, 2, 1)[0], "122");
@@ -432,8 +436,8 @@ TEST_F(Instruments, RadioWindowsPadBlankAndFail) {
     ASSERT_FALSE(flight::SystemReliability::IsNav2Working());
     const std::vector<std::string> com2 = draw(cockpit::theCom2Radio, 2, 1);
     EXPECT_EQ(com2[0], "   ");
-    EXPECT_EQ(com2[1], "  ");
-    EXPECT_NE(com2[2], "   ");
+    EXPECT_EQ(com2[2], "  ");
+    EXPECT_NE(com2[3], "   ");
     EXPECT_EQ(draw(cockpit::theNav1Radio, 1, 1)[0], "108");
     // A radio failing, or working again, after its window was drawn (which marks nothing dirty)
     // changes the window on the next paint.
@@ -441,27 +445,31 @@ TEST_F(Instruments, RadioWindowsPadBlankAndFail) {
         g.dirty = 0;
         theCalls.clear();
         cockpit::BeginPanelFrame();
-        cockpit::DrawRadioActiveFrequency(g, cockpit::thePanelFont, {568, 249}, 18, 1, kind);
+        cockpit::DrawRadioActiveFrequency(g, cockpit::thePanelFont, {568, 249},
+                                          cockpit::kFrequencySecondField, 1, kind);
         return Texts();
     };
     flight::theElectricalSystem.Instrument(3).failed = 0;
     EXPECT_EQ(draw(cockpit::theNav2Radio, 2, 1)[0], "108");
     EXPECT_TRUE(redraw(cockpit::theNav2Radio, 2).empty());
     flight::theElectricalSystem.Instrument(3).failed = 1;
-    EXPECT_EQ(redraw(cockpit::theNav2Radio, 2), (std::vector<std::string>{"   ", "  "}));
+    // Dark, a blank cell takes the point's place.
+    EXPECT_EQ(redraw(cockpit::theNav2Radio, 2), (std::vector<std::string>{"   ", " ", "  "}));
     flight::theElectricalSystem.Instrument(3).failed = 0;
-    EXPECT_EQ(redraw(cockpit::theNav2Radio, 2), (std::vector<std::string>{"108", "00"}));
+    EXPECT_EQ(redraw(cockpit::theNav2Radio, 2), (std::vector<std::string>{"108", ".", "00"}));
     flight::theElectricalSystem.Instrument(3).failed = 1;
     // Bearing display: no station, then 5 degrees.
     cockpit::theNav1Radio.bearingMode = 1;
     cockpit::theNav1Radio.bearing = -1;
-    EXPECT_EQ(draw(cockpit::theNav1Radio, 1, 1)[2], "  ---");
+    // The bearing's five cells, after a blank cell that clears the window's end.
+    EXPECT_EQ(draw(cockpit::theNav1Radio, 1, 1)[4], "  ---");
     cockpit::theNav1Radio.bearing = 5;
-    EXPECT_EQ(draw(cockpit::theNav1Radio, 1, 1)[2], "  005");
+    EXPECT_EQ(draw(cockpit::theNav1Radio, 1, 1)[4], "  005");
     // The avionics master off blanks every window at its own width.
     cockpit::theAvionicsSwitch.switchState = 0;
     cockpit::theNav1Radio.bearingMode = 0;
-    EXPECT_EQ(draw(cockpit::theNav1Radio, 1, 1), (std::vector<std::string>{"   ", "  ", "   ", "  "}));
+    EXPECT_EQ(draw(cockpit::theNav1Radio, 1, 1),
+              (std::vector<std::string>{"   ", " ", "  ", "   ", " ", "  "}));
     EXPECT_EQ(draw(cockpit::theAdfRadio, -1, 0)[0], "  ");
 }
 
@@ -523,7 +531,9 @@ TEST_F(Instruments, DmeFieldsAndTheSelector) {
     cockpit::theDmeRadio.dmeDigits[1] = 140;
     cockpit::theDmeRadio.dmeDigits[2] = 5;
     cockpit::DME();
-    const std::vector<std::string> shown{"123", "140", "05"}, dashes{"---", "---", "--"};
+    // 12.3 NM: the miles, the point, the tenth set off past it.
+    const std::vector<std::string> shown{"12", ".", "3", "140", "05"},
+        dashes{" ", "---", "---", "--"};
     const struct {
         void (*key)();
         std::vector<std::string> texts;
@@ -556,19 +566,20 @@ TEST_F(Instruments, DmeFieldsAndTheSelector) {
     theCalls.clear();
     cockpit::BeginPanelFrame();
     cockpit::DrawDmeReadout(cockpit::theDmeRadio, cockpit::thePanelFont, 14, 0);
-    EXPECT_EQ(Texts(), (std::vector<std::string>{"---", "---", "--"}));
+    EXPECT_EQ(Texts(), dashes);
 
     // The window is drawn when its power or its digits change, never again for the same picture:
     // dark once when the power goes, the same digits again when it comes back.
     cockpit::theNavReceiverOutputs[0].flags = cockpit::kStatusDme;
-    const std::vector<std::string> none, dark{"   ", "   ", "  "};
+    const std::vector<std::string> none, dark{" ", "   ", "   ", "  "};
     const struct {
         bool powered;
         std::int16_t tenths;
         std::vector<std::string> texts;
-    } passes[] = {{true, 123, shown},  {true, 123, none}, {false, 123, dark}, {false, 123, none},
-                  {false, 150, none},  {true, 123, shown}, {true, 123, none}, {true, 124,
-                  {"124", "140", "05"}}};
+    } passes[] = {{true, 123, shown}, {true, 123, none},
+                  {false, 123, dark}, {false, 123, none},
+                  {false, 150, none}, {true, 123, shown},
+                  {true, 123, none},  {true, 124, {"12", ".", "4", "140", "05"}}};
     for (const auto& p : passes) {
         Power(p.powered);
         cockpit::theDmeRadio.dmeDigits[0] = p.tenths;
@@ -914,30 +925,38 @@ TEST_F(InstrumentUpdate, AFailedAirspeedIndicatorFreezesWhileTheOthersMove) {
     EXPECT_NE(cockpit::theAltimeter.value3, altimeter);
 }
 
-// The transponder reports the altitude to the nearest hundred feet, as a Mode C reply does: the
-// jet's altimeter reading 11,988 ft gives 120; 11,949 gives 119 and 11,950 120; near the ground 49
-// gives 0 and 50 gives 1.
-TEST_F(InstrumentUpdate, TheTransponderReportsTheNearestHundredFeet) {
+// The transponder reports the pressure altitude to the nearest hundred feet, as a Mode C encoder
+// does, whatever the altimeter is set to: on a standard day the jet's altimeter set to 29.92 and
+// reading 11,988 ft gives 120; 11,949 gives 119 and 11,950 120; near the ground 49 gives 0 and 50
+// gives 1. Set to 30.42 on that day it reads about 500 ft high, and the reply stays (4,500 shown
+// is 040); on a day of 30.42 set to the day it reads true and the reply is 500 ft lower.
+TEST_F(InstrumentUpdate, TheTransponderReportsThePressureAltitude) {
     theType = 4;
+    const std::int16_t weather = cockpit::theBarometricPressureWord;
     const struct {
-        int feet;
+        int day, setting;  // hundredths of an inch of mercury
+        int feet;          // the altimeter's reading
         int reported;
-    } cases[] = {{11988, 120}, {11949, 119}, {11950, 120}, {12049, 120},
-                 {49, 0},      {50, 1},      {150, 2}};
+    } cases[] = {{2992, 2992, 11988, 120}, {2992, 2992, 11949, 119}, {2992, 2992, 11950, 120},
+                 {2992, 2992, 12049, 120}, {2992, 2992, 49, 0},      {2992, 2992, 50, 1},
+                 {2992, 2992, 150, 2},     {2992, 3042, 4500, 40},   {3042, 3042, 4000, 35}};
     for (const auto& c : cases) {
-        // The altimeter set to the day's pressure, and the height at which it reads the case's
-        // feet (about 78 height units a foot).
-        cockpit::theAltimeter.baroSetting =
-            static_cast<std::uint16_t>(2800 + ((cockpit::theBarometricPressureWord * 800) >> 16));
+        // The weather's pressure word counts hundredths above 28.00 in 800ths of 65536.
+        cockpit::theBarometricPressureWord =
+            static_cast<std::int16_t>(((c.day - 2800) * 65536 + 799) / 800);
+        cockpit::theAltimeter.baroSetting = static_cast<std::uint16_t>(c.setting);
+        // The height at which the altimeter reads the case's feet (about 78 height units a foot).
         bool found = false;
-        for (int y = (c.feet - 60) * 78; y <= (c.feet + 60) * 78 && !found; y += 8) {
+        for (int y = (c.feet - 700) * 78; y <= (c.feet + 700) * 78 && !found; y += 8) {
             flight::theFlightModelState.fmPosY = y;
             cockpit::UpdateGauges();
             found = cockpit::theAltimeter.value == c.feet;
         }
         ASSERT_TRUE(found) << c.feet;
-        EXPECT_EQ(cockpit::theTransponder.value, c.reported) << c.feet;
+        EXPECT_EQ(cockpit::theTransponder.value, c.reported)
+            << c.day << " " << c.setting << " " << c.feet;
     }
+    cockpit::theBarometricPressureWord = weather;
 }
 
 TEST_F(InstrumentUpdate, ExhaustTemperatureWithoutFuelFlowIsZero) {

@@ -50,8 +50,9 @@ std::vector<std::string> GroupTitles(PanelArea area) {
     }
 }
 
-// The help titles of a switch row's button, by its command.
-std::vector<std::string> CommandTitles(const std::string& c) {
+// The help titles of a switch row's button, by its command (on the twins the speed-brake command
+// works the propeller synchronisation).
+std::vector<std::string> CommandTitles(const std::string& c, int type) {
     const bool right = EndsWith(c, "Right");
     const struct {
         const char* prefix;
@@ -65,7 +66,7 @@ std::vector<std::string> CommandTitles(const std::string& c) {
         {"ToggleNavLight", {"Navigation lights"}},
         {"ToggleTaxiLight", {"Taxi light"}},
         {"ToggleLandingLight", {"Landing light"}},
-        {"ToggleSpeedBrake", {"Speed brake"}},
+        {"ToggleSpeedBrake", {type == 4 ? "Speed brake" : "Propeller synchronisation"}},
         {"ToggleLeftBoost", {"Fuel boost"}},
         {"ToggleRightBoost", {"Fuel boost"}},
         {"ToggleCowlFlaps", {"Cowl flaps"}},
@@ -75,12 +76,14 @@ std::vector<std::string> CommandTitles(const std::string& c) {
         {"ToggleTimer", {"Clock"}},
         {"CycleElapseTime", {"Clock"}},
         {"RMI", {"RMI needle buttons"}},
-        {"CycleFuelSwitch", {right ? "Right fuel selector" : "Fuel selector", "Left fuel selector"}},
+        {"CycleFuelSwitch",
+         {right ? "Right fuel selector" : "Fuel selector", "Left fuel selector"}},
         // The turbines' start switches, or the START of an ignition key.
         {"SetIgnitionStart",
          {right ? "Right engine start switch" : "Left engine start switch",
           right ? "Right ignition switch" : "Ignition switch", "Left ignition switch"}},
-        {"SetIgnition", {right ? "Right ignition switch" : "Ignition switch", "Left ignition switch"}},
+        {"SetIgnition",
+         {right ? "Right ignition switch" : "Ignition switch", "Left ignition switch"}},
         {"SetCarbHeat", {"Carburettor heat"}},
         {"Throttle", {"Throttle"}},
         {"Mixture", {"Mixture"}},
@@ -108,7 +111,7 @@ std::vector<Target> Targets(int type, int view) {
             const cockpit::ClickRect b = cockpit::ButtonRect(g, k);
             const std::string c = g.buttons[k].command;
             add((b.left + b.right) / 2, (b.top + b.bottom) / 2, c,
-                group.empty() ? CommandTitles(c) : group);
+                group.empty() ? CommandTitles(c, type) : group);
         }
         const int midX = (r.rect.left + r.rect.right) / 2, midY = (r.rect.top + r.rect.bottom) / 2;
         const bool turbine = type >= 3;

@@ -20,6 +20,7 @@
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/dme_source.h"
 #include "cockpit/gauges.h"
+#include "cockpit/instruments.h"
 #include "cockpit/panel_art.h"
 #include "cockpit/panel_art_tables.h"
 #include "cockpit/panel_layouts.h"
@@ -27,6 +28,7 @@
 #include "cockpit/panel_services.h"
 #include "core/resource_volume.h"
 #include "flight/aircraft.h"
+#include "flight/aircraft_parameters.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/flight_world_services.h"
@@ -183,9 +185,12 @@ void FixedFlight(int variant) {
     theFuelSelector.lever = theFuelSelector2.lever = static_cast<std::int16_t>(b ? 2 : 1);
     theIgnitionSwitch.lever = theIgnitionSwitch2.lever = static_cast<std::int16_t>(b ? 1 : 3);
     theElevatorTrimIndicator.lever = static_cast<std::int16_t>(b ? 2 : 0);
-    theElevatorTrimIndicator.value = b ? -20 : 12;
-    theRudderTrimIndicator.lever = theAileronTrimIndicator.lever = static_cast<std::int16_t>(b ? 3 : 1);
-    theRudderTrimIndicator.value = b ? 9 : -6;
+    theRudderTrimIndicator.lever = theAileronTrimIndicator.lever =
+        static_cast<std::int16_t>(b ? 3 : 1);
+    // The trims themselves, which the painter shows: nose down or up by a few marker pixels.
+    *thePanelHost.controlWord(0) = static_cast<std::int16_t>(b ? 3200 : -1900);
+    *thePanelHost.controlWord(1) = *thePanelHost.controlWord(2) =
+        static_cast<std::int16_t>(b ? -576 : 384);
     theNav1Radio.activeMHz = static_cast<std::uint16_t>(b ? 17 : 8);
     theNav1Radio.activeKHz = static_cast<std::uint16_t>(b ? 95 : 50);
     theNav1Radio.standbyMHz = 13;
@@ -530,9 +535,18 @@ void FlipGlideFlag(const PanelRow& r, int) {
 void StepBar(const PanelRow& r, int v) {
     r.gauge->needle = I16((r.gauge->needle + v) % 26);
 }
-// The trim commands turn the wheel a frame with each step of the marker.
+// The trim commands turn the wheel a frame with each step of the marker. `v` is in side-trim
+// steps (three a marker pixel); the elevator trim moves as many of its marker's pixels.
 void SetTrim(const PanelRow& r, int v) {
-    r.gauge->value = v;
+    std::int16_t* trim =
+        cockpit::thePanelHost.controlWord(r.gauge == &cockpit::theElevatorTrimIndicator  ? 0
+                                          : r.gauge == &cockpit::theAileronTrimIndicator ? 1
+                                                                                         : 2);
+    const int unitsPerPixel =
+        r.gauge == &cockpit::theElevatorTrimIndicator
+            ? cockpit::kElevatorTrimStepsPerPixel * flight::theAircraftParameters.apTrimStep
+            : 3 * 64;
+    *trim = I16(-v * unitsPerPixel / 3);
     r.gauge->lever = I16((r.gauge->lever + 1) % 4);
 }
 bool ShowsAirplane(const PanelRow& r) {

@@ -56,8 +56,10 @@ protected:
         sim::UnregisterKeyCommandTables();
     }
     sim::CommandServices savedServices{};
-    // A press or a release (or a hold) at a point.
+    // A press or a release (or a hold) at a point; a press forgets a knob held before, as the
+    // main window's does.
     static void Mouse(int kind, int x, int y) {
+        if (kind == 1) cockpit::thePanelMouse.knobHeld = 0;
         cockpit::thePanelMouse.x = x;
         cockpit::thePanelMouse.y = y;
         cockpit::thePanelMouse.kind = kind;
@@ -92,7 +94,8 @@ TEST_F(PanelClicks, ThresholdsAndViewOffsetOfTheC172) {
 TEST_F(PanelClicks, AltimeterKnobEdgesKindsAndLimits) {
     auto& setting = cockpit::theCockpitSwitches.altimeterSetting;
     // The knob's square is (240, 285) to (262, 307) inside its area, which ends at row 308; the
-    // middle column 251 turns down.
+    // middle column 251 turns down. The press turns it; a release, or a hold without a press on
+    // the knob, does not.
     const struct {
         int kind;
         int x;
@@ -102,18 +105,18 @@ TEST_F(PanelClicks, AltimeterKnobEdgesKindsAndLimits) {
         int end;
         int endOffset;
     } cases[] = {
-        {2, 240, 285, 2992, 0, 2991, -3},      {2, 251, 306, 2992, 0, 2991, -3},
-        {2, 252, 285, 2992, 0, 2993, 3},       {2, 262, 306, 2992, 0, 2993, 3},
-        {3, 262, 300, 2992, 0, 2993, 3},       {1, 262, 300, 2992, 0, 2992, 0},
-        {2, 263, 300, 2992, 0, 2992, 0},       {2, 262, 307, 2992, 0, 2993, 3},
-        {2, 262, 308, 2992, 0, 2992, 0},
-        {2, 240, 290, 2810, 0, 2810, 0},       {2, 260, 290, 3100, 0, 3100, 0},
-        {2, 240, 290, 2992, -576, 2991, -576}, {2, 260, 290, 2992, 624, 2993, 624},
-        {2, 260, 290, 2992, 622, 2993, 625},
+        {1, 240, 285, 2992, 0, 2991, -3},    {1, 251, 306, 2992, 0, 2991, -3},
+        {1, 252, 285, 2992, 0, 2993, 3},     {1, 262, 306, 2992, 0, 2993, 3},
+        {3, 262, 300, 2992, 0, 2992, 0},     {2, 262, 300, 2992, 0, 2992, 0},
+        {1, 263, 300, 2992, 0, 2992, 0},     {1, 262, 307, 2992, 0, 2993, 3},
+        {1, 262, 308, 2992, 0, 2992, 0},     {1, 240, 290, 2810, 0, 2810, 0},
+        {1, 260, 290, 3100, 0, 3100, 0},     {1, 240, 290, 2992, -576, 2991, -576},
+        {1, 260, 290, 2992, 624, 2993, 624}, {1, 260, 290, 2992, 622, 2993, 625},
     };
     for (const auto& c : cases) {
         setting = static_cast<std::uint16_t>(c.start);
         sim::theAltimeterKnobOffset = c.offset;
+        cockpit::thePanelMouse.knobHeld = 0;
         Mouse(c.kind, c.x, c.y);
         EXPECT_EQ(setting, c.end) << c.kind << " " << c.x << "," << c.y;
         EXPECT_EQ(sim::theAltimeterKnobOffset, c.endOffset) << c.x << "," << c.y;
@@ -129,11 +132,19 @@ TEST_F(PanelClicks, SwitchesActOnceAndKnobsKeepTurning) {
     Mouse(2, 85, 450);
     EXPECT_NE(cockpit::theBatteryPower, battery);
 
+    // A knob turns at the press, then every second tick the button stays down (routed as a
+    // press until it counts as held), evenly; the release adds nothing.
     auto& setting = cockpit::theCockpitSwitches.altimeterSetting;
     setting = 2992;
-    for (int i = 0; i < 5; ++i)
-        Mouse(3, 260, 290);
-    EXPECT_EQ(setting, 2997);
+    Mouse(1, 260, 290);
+    EXPECT_EQ(setting, 2993);
+    for (int tick = 1; tick <= 12; ++tick) {
+        cockpit::thePanelMouse.kind = tick <= 6 ? 1 : 3;
+        cockpit::thePanelMouse.OnClick();
+        EXPECT_EQ(setting, 2993 + tick / 2) << tick;
+    }
+    Mouse(2, 260, 290);
+    EXPECT_EQ(setting, 2999);
 }
 
 TEST_F(PanelClicks, ElevatorTrimMiddleRowActsOnce) {
@@ -157,12 +168,12 @@ TEST_F(PanelClicks, TheC172LowerRightKnobTurnsTheCardShown) {
     const int course = cockpit::theNav2Indicator.courseDegrees;
     const int card = cockpit::theAdfIndicator.cardFrame;
     shows = 0;
-    Mouse(2, 370, 410);
+    Mouse(1, 370, 410);
     EXPECT_EQ(cockpit::theNav2Indicator.courseDegrees, course);
     EXPECT_NE(cockpit::theAdfIndicator.cardFrame, card);
     EXPECT_NE(cockpit::theAdfRadio.selected, 0);
     shows = 1;
-    Mouse(2, 370, 410);
+    Mouse(1, 370, 410);
     EXPECT_NE(cockpit::theNav2Indicator.courseDegrees, course);
     EXPECT_NE(cockpit::theNav2Radio.selected, 0);
 }
@@ -171,20 +182,20 @@ TEST_F(PanelClicks, NothingForType5OutsideViewsOrInsideTheGps) {
     auto& setting = cockpit::theCockpitSwitches.altimeterSetting;
     setting = 2992;
     theType = 5;
-    Mouse(2, 260, 290);
+    Mouse(1, 260, 290);
     theType = 0;
     sim::theViewController.SetViewMode(2);
-    Mouse(2, 260, 290);
+    Mouse(1, 260, 290);
     sim::theViewController.SetViewMode(0);
     EXPECT_EQ(setting, 2992);
 
     cockpit::theGpsDisplay.SetWindowRect(200, 250, 128, 144);
     cockpit::theGpsDisplay.Load(0);
     cockpit::theGpsDisplay.SetWindowRect(200, 250, 128, 144);
-    Mouse(2, 260, 290);
+    Mouse(1, 260, 290);
     EXPECT_EQ(setting, 2992);
     cockpit::theGpsDisplay.SaveGpsWindowRect();
-    Mouse(2, 260, 290);
+    Mouse(1, 260, 290);
     EXPECT_EQ(setting, 2993);
 }
 

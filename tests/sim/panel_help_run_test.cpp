@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "core/ini_file.h"
@@ -65,6 +66,19 @@ TEST(PanelHelpRun, TheBaronsStackAndTheKingAirsDials) {
     const std::string kingAir = RightClicks("KingStop.Flt", 0, {{379, 210}, {8, 460}});
     EXPECT_EQ(Popup(kingAir, 0).rfind("Torque gauge:", 0), 0u) << kingAir;
     EXPECT_EQ(Popup(kingAir, 1).rfind("Left engine start switch", 0), 0u) << kingAir;
+}
+
+// The twins' propeller synchronisation switch and the jet's speed brake switch, which one command
+// works, each say what they do on their own panel.
+TEST(PanelHelpRun, TheSyncAndSpeedBrakeSwitchesSayWhatTheyDo) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    for (const auto& [flight, x, y] :
+         {std::tuple{"BarStop.Flt", 192, 425}, std::tuple{"KingStop.Flt", 157, 460}}) {
+        const std::string trace = RightClicks(flight, 0, {{x, y}});
+        EXPECT_EQ(Popup(trace, 0).rfind("Propeller synchronisation:", 0), 0u) << flight << trace;
+    }
+    const std::string jet = RightClicks("JetStop.Flt", 0, {{182, 464}});
+    EXPECT_EQ(Popup(jet, 0).rfind("Speed brakes:", 0), 0u) << jet;
 }
 
 }  // namespace

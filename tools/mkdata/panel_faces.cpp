@@ -941,7 +941,8 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
         case PanelOp::DmeReadout: {
             const IntPoint d = kDmeReadout[t];
             const int dy = d.y + b.shift;
-            Window(b, d.x - 1, dy - kDigitHeight - 1, d.x + kDmeFieldX[2] + 2 * kDigitPitch, dy);
+            Window(b, d.x + kDmeMilesX - 1, dy - kDigitHeight - 1,
+                   d.x + kDmeFieldX[2] + 2 * kDigitPitch, dy);
             break;
         }
         case PanelOp::DmeSelectorLamps:
@@ -960,12 +961,20 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
             break;
         }
         case PanelOp::ToggleFrame:
-            if (row.arg[0] >= 80)
+            if (row.arg[0] >= 80) {
                 b.Face(ix, iy, ix + 6, iy + 5, "lamp");
-            else if (row.arg[0] == 10)
+                // The jet's lamps beside its turbine temperatures light while their engine runs
+                // (the ignition lamps stand beside their labelled switches).
+                if (g == &thePropPitchLever || g == &thePropPitchLever2)
+                    b.Label("RUN", {Centred(ix + 3, iy + 9, "RUN"),
+                                    Centred(ix + 3, iy - 4, "RUN"),
+                                    {ix + 8, iy},
+                                    {ix - Canvas::TinyWidth("RUN") - 2, iy}});
+            } else if (row.arg[0] == 10) {
                 b.Face(ix, iy - 3, ix + 10, iy + 16, "switch");
-            else
+            } else {
                 b.Face(ix - 5, iy - 10, ix + 5, iy + 9, "switch");
+            }
             break;
         case PanelOp::PoweredLamp:
             b.Face(ix, iy - 1, ix + 7, iy + 6, "lamp");

@@ -511,6 +511,13 @@ Bytes PanelDigitBytes(int type) {
                     if (ch != ' ') c.Text(0, 0, std::string(1, ch), k(Ink::Digit));
                 });
     }
+    // The decimal point of the frequency and DME windows: a cell drawn a column before the gap it
+    // stands in, its point on the bottom two rows a column clear of the digit on either side (the
+    // window draws the digits after it over the cell's rest).
+    frames['.'] = MakeBox(kDigitPitch, kDigitHeight, k(Ink::Window), false, [&](Canvas& c) {
+        c.Fill(1, kDigitHeight - cockpit::kDecimalPointSize, cockpit::kDecimalPointSize,
+               kDigitHeight - 1, k(Ink::Digit));
+    });
     // The stack's power light and the DME's NM, KT and MIN labels, lit and dark; the DME's source
     // lamps.
     static const char* const kLabels[4] = {nullptr, "NM", "KT", "MIN"};
