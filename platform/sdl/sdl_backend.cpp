@@ -96,8 +96,8 @@ public:
         rows32_.Forget();
         SDL_AddEventWatch(&NoteResize, this);
         SDL_RendererInfo info;
-        software_ = SDL_GetRendererInfo(renderer_, &info) == 0 &&
-                    (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+        software_ =
+            SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
         clearPending_ = true;
         if (options.fullScreen) SetFullScreen(true);
         return true;
@@ -276,7 +276,9 @@ private:
                                        direct->format->format != SDL_PIXELFORMAT_ARGB8888)))
                 direct = nullptr;
         }
-        if ((direct != nullptr) != (direct_ != nullptr) || resized_) {
+        // A window surface made anew (the window was resized, even back to its size) holds
+        // none of the rows written into the one before.
+        if (direct != direct_ || resized_) {
             rows_.Forget();
             rows32_.Forget();
             clearPending_ = true;
@@ -288,7 +290,8 @@ private:
     // A window whose size changed has new pixels of its own (nothing of the last frame in them)
     // even when it comes back to the size it had. Called as SDL queues each event.
     static int NoteResize(void* self, SDL_Event* e) {
-        if (e->type == SDL_WINDOWEVENT && e->window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        if (e->type == SDL_WINDOWEVENT && (e->window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+                                           e->window.event == SDL_WINDOWEVENT_RESIZED))
             static_cast<SdlVideo*>(self)->resized_ = true;
         return 1;
     }
@@ -436,8 +439,9 @@ public:
 
     void Rest(std::uint32_t timeoutMs) override {
         if (TerminationPending()) return;
-        SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<std::uint32_t>(
-                                          timeoutMs, static_cast<std::uint32_t>(kTerminationSliceMs))));
+        SDL_WaitEventTimeout(nullptr,
+                             static_cast<int>(std::min<std::uint32_t>(
+                                 timeoutMs, static_cast<std::uint32_t>(kTerminationSliceMs))));
     }
 
 private:
