@@ -322,9 +322,12 @@ private:
         // edges.
         picture_ = v;
         columns_.resize(static_cast<std::size_t>(std::max(v.w, 0)));
-        for (int x = 0; x < v.w; ++x)
+        runs_.assign(kFrameWidth, 0);
+        for (int x = 0; x < v.w; ++x) {
             columns_[static_cast<std::size_t>(x)] =
                 static_cast<int>(static_cast<std::int64_t>(x) * kFrameWidth / v.w);
+            ++runs_[static_cast<std::size_t>(columns_[static_cast<std::size_t>(x)])];
+        }
     }
 
     [[nodiscard]] bool OneToOne() const {
@@ -356,8 +359,18 @@ private:
             }
             const std::uint32_t* src =
                 rows + static_cast<std::ptrdiff_t>(source - first) * kFrameWidth;
-            for (int x = x0; x < x1; ++x)
-                dst[x] = src[columns_[static_cast<std::size_t>(x - v.x)]];
+            if (x0 == v.x && x1 == v.x + v.w) {
+                // The whole row: each picture pixel written as many times as it is wide there.
+                std::uint32_t* d = dst + x0;
+                for (int sx = 0; sx < kFrameWidth; ++sx) {
+                    const std::uint32_t c = src[sx];
+                    for (int k = runs_[static_cast<std::size_t>(sx)]; k > 0; --k)
+                        *d++ = c;
+                }
+            } else {
+                for (int x = x0; x < x1; ++x)
+                    dst[x] = src[columns_[static_cast<std::size_t>(x - v.x)]];
+            }
             lastSource = source;
             lastRow = dst;
         }
@@ -465,6 +478,7 @@ private:
     int surfaceW_ = 0, surfaceH_ = 0;
     SDL_Rect picture_{0, 0, kFrameWidth, kFrameHeight};  // where the picture lies on direct_
     std::vector<int> columns_;           // the picture's column shown in each of its columns there
+    std::vector<int> runs_;              // how many of its columns there each picture column fills
     std::vector<std::uint32_t> band32_;  // the changed rows in screen colours, before scaling
     bool integerScale_ = false;
     bool resized_ = false;
