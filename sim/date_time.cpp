@@ -183,10 +183,31 @@ void DateAndTime::SetClock(const ui::ClockReading& time, bool zulu) {
     t.mon = time.mon;
     t.mday = time.mday;
     t.year = time.year;
-    if (zulu)
+    if (zulu) {
         SetZuluTime(t);
-    else
-        SetLocalTime(t);
+        return;
+    }
+    if (zoneMode == 2) {
+        // The typed time is the place's time on the typed date: the zone is the one daylight
+        // time gives that date, not the one in force on the clock's old date.
+        const std::int64_t local = CalendarToSeconds(t);
+        const int summer = autoSummerZone;
+        const bool daylight = AutoZoneAt(local + summer * 3600) == summer;
+        autoZone = daylight ? summer : summer + 1;
+        // The hour daylight time skips on its first day reads in standard time.
+        if (AutoZoneAt(local + autoZone * 3600) != autoZone) autoZone = summer + 1;
+        ApplyZoneMode();
+    }
+    SetLocalTime(t);
+}
+
+int DateAndTime::AutoZoneAt(std::int64_t utcSeconds) const {
+    // The place's date is read in its standard time, so that the zone of a moment does not
+    // depend on the zone in use.
+    const CalendarTime date = SecondsToCalendar(utcSeconds - (autoSummerZone + 1) * 3600);
+    return core::UsDaylightTimeInForce(date.year % 100, date.mon + 1, date.mday)
+               ? autoSummerZone
+               : autoSummerZone + 1;
 }
 
 void DateAndTime::ApplyZoneMode() {
@@ -197,17 +218,14 @@ void DateAndTime::ApplyZoneMode() {
 
 void DateAndTime::SetAutoZoneFromLongitude(std::int32_t posX) {
     if (posX > 65536000)
-        autoZone = 4;
+        autoSummerZone = 4;
     else if (posX > -262144000)
-        autoZone = 5;
+        autoSummerZone = 5;
     else if (posX <= -589824000)
-        autoZone = 7;
+        autoSummerZone = 7;
     else
-        autoZone = 6;
-    // Those are the summer's hours: outside daylight time each zone is an hour further behind.
-    CalendarTime utc;
-    GetZuluTime(&utc);
-    if (!core::UsDaylightTimeInForce(utc.year % 100, utc.mon + 1, utc.mday)) ++autoZone;
+        autoSummerZone = 6;
+    autoZone = AutoZoneAt(GetCalendarSeconds());
     if (zoneMode == 2) ApplyZoneMode();
 }
 

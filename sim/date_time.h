@@ -76,6 +76,9 @@ public:
     void SetClock(const ui::ClockReading& time, bool zulu) override;
     void UpdateZoneSeconds() { zoneSeconds = zone * 3600; }
     void SetAutoZoneFromLongitude(std::int32_t posX);
+    // The place's zone (hours behind UTC) at a moment: its summer hours while daylight time is
+    // in force on the place's date, an hour more otherwise.
+    [[nodiscard]] int AutoZoneAt(std::int64_t utcSeconds) const;
 
     // Section "Time" of a situation.
     int LoadTimeSettings(core::IniFile& file);
@@ -93,6 +96,7 @@ private:
     std::int64_t epochOffset = 0;
     int manualZone = 7;
     int autoZone = 7;
+    int autoSummerZone = 7;  // the place's zone in daylight time, from its longitude
     int zone = 8;
     int zoneSeconds = 8 * 3600;
     int zoneMode = 0;

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/ui_services.h"
-#include "ui/option_dialogs.h"
 #include "ui/dialog_helpers.h"
+#include "ui/option_dialogs.h"
+#include "ui/ui_services.h"
 #include "win/controls.h"
 #include "win/timing.h"
 
@@ -145,6 +145,7 @@ int DateAndTimeDialog::OnInitDialog(win::HWND dialog) {
     FillCombo(dialog, kZoneCombo,
               {zones[0].c_str(), zones[1].c_str(), zones[2].c_str(), zones[3].c_str()},
               std::clamp(time.GetManualZone() - firstZone, 0, 3));
+    ShowAutoZone();
     win::EnableWindow(win::GetDlgItem(dialog, kZoneCombo), mode == 1);
     offsetInUse = ZoneOffset();
     fields = {t.hour, t.min, t.sec, t.mon + 1, t.mday, ClampTwoDigitYear(t.year % 100)};
@@ -224,12 +225,22 @@ void DateAndTimeDialog::StepDay(int days) {
     fields[kYear] = year;
     fields[kMonth] = month;
     fields[kDay] = day;
-    for (Field f : {kMonth, kDay, kYear}) ShowField(f);
+    for (Field f : {kMonth, kDay, kYear})
+        ShowField(f);
+}
+
+// In automatic local time the greyed zone box names the place's zone, not the manual one.
+void DateAndTimeDialog::ShowAutoZone() {
+    if (ComboSelection(window, kModeCombo) != 2) return;
+    win::SendDlgItemMessage(
+        window, kZoneCombo, win::CB_SETCURSEL,
+        static_cast<win::WParam>(std::clamp(time.GetAutoZone() - firstZone, 0, 3)), 0);
 }
 
 void DateAndTimeDialog::OnZoneChanged() {
     const int mode = ComboSelection(window, kModeCombo);
     win::EnableWindow(win::GetDlgItem(window, kZoneCombo), mode == 1);
+    ShowAutoZone();
     const int offset = ZoneOffset();
     // The fields show the same moment in the new zone: the hour moves, and the date with it
     // when the hour passes midnight (so OK leaves the clock where it was).

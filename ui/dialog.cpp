@@ -129,13 +129,23 @@ std::intptr_t CommonProc(win::HWND h, std::uint32_t m, win::WParam w, win::LPara
             } else if (GetCapture() == h && self->dragging) {
                 POINT sp = p;
                 ClientToScreen(h, &sp);
+                // The drag lasts while the left button is held: a move without it (the release
+                // went where the dialog could not hear it) ends the drag where it stood.
+                if (m == WM_MOUSEMOVE && !(w & MK_LBUTTON)) {
+                    ReleaseCapture();
+                    self->dragging = 0;
+                    return 0;
+                }
                 if (m == WM_LBUTTONUP) {
                     ReleaseCapture();
                     self->dragging = 0;
                 }
                 HWND target = self->dragWindow ? self->dragWindow : h;
                 POINT pos{self->dragOrigin.x + sp.x - self->dragStart.x, self->dragOrigin.y + sp.y - self->dragStart.y};
-                if (GetWindowLong(target, GWL_STYLE) & WS_CHILD) ScreenToClient(GetParent(target), &pos);
+                if (GetWindowLong(target, GWL_STYLE) & WS_CHILD)
+                    ScreenToClient(GetParent(target), &pos);
+                else
+                    pos = KeepWithinPicture(target, pos);
                 SetWindowPos(target, {}, pos.x, pos.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             }
             return 0;

@@ -89,6 +89,7 @@ private:
     [[nodiscard]] int ZoneOffset() const;
     // The zone mode or the manual zone changed: the fields move to the new zone.
     void OnZoneChanged();
+    void ShowAutoZone();
     void StepDay(int days);
     void Apply();
 

@@ -333,6 +333,17 @@ RECT PictureRect() {
     return RECT{origin.x, origin.y, origin.x + kW, origin.y + kH};
 }
 
+POINT KeepWithinPicture(HWND hwnd, POINT topLeft) {
+    RECT r;
+    if (!GetWindowRect(hwnd, &r)) return topLeft;
+    const RECT picture = PictureRect();
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    POINT p = topLeft;
+    p.x = std::max(std::min(p.x, picture.right - w), picture.left);
+    p.y = std::max(std::min(p.y, picture.bottom - h), picture.top);
+    return p;
+}
+
 POINT OutputToScreen(int x, int y) {
     const POINT origin = OutputOrigin();
     POINT p{x + origin.x, y + origin.y};

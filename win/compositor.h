@@ -59,6 +59,9 @@ POINT OutputToScreen(int x, int y);
 // within it instead, since on a screen larger than the picture the rest of the screen is not
 // shown.
 RECT PictureRect();
+// The top-left corner that keeps a window of this size wholly within the picture when it would
+// stand at `topLeft` (a window larger than the picture keeps its top-left corner on it).
+POINT KeepWithinPicture(HWND hwnd, POINT topLeft);
 // How far below its place in screen coordinates a window's menu band is shown: on a larger
 // screen the display window's band is laid over its client's top rows, so a menu dropping from
 // the band must open that much lower to appear under it (and to take the clicks that land on it).

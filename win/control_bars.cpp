@@ -3,6 +3,7 @@
 // "SysTabControl32" and "SysTreeView32" (items, a current one, a click to change it).
 #include <algorithm>
 
+#include "win/compositor.h"
 #include "win/control_internal.h"
 
 namespace win {
@@ -35,8 +36,8 @@ RECT ButtonRect(const ToolbarState& s, int index) {
 int ButtonAt(const ToolbarState& s, POINT p) {
     for (int i = 0; i < static_cast<int>(s.buttons.size()); ++i) {
         const RECT r = ButtonRect(s, i);
-        if (!(s.buttons[i].fsStyle & TBSTYLE_SEP) && p.x >= r.left && p.x < r.right && p.y >= r.top &&
-            p.y < r.bottom)
+        if (!(s.buttons[i].fsStyle & TBSTYLE_SEP) && p.x >= r.left && p.x < r.right &&
+            p.y >= r.top && p.y < r.bottom)
             return i;
     }
     return -1;
@@ -80,10 +81,19 @@ void ShowTip(HWND h, ToolbarState& s, int index) {
     if (parent) SendMessage(parent, WM_NOTIFY, tt.hdr.idFrom, reinterpret_cast<LParam>(&tt));
     if (tt.text.empty() || theToolbars.Get(h) == nullptr) return;
     RECT r = ButtonRect(s, index);
-    POINT p{r.left, r.bottom + 2};
-    ClientToScreen(h, &p);
+    constexpr int kTipHeight = 18;
+    const int width = static_cast<int>(tt.text.size()) * 7 + 8;
+    // Below the button, or above it when the picture ends first (a toolbar at its foot), and
+    // always wholly within the picture.
+    POINT below{r.left, r.bottom + 2}, above{r.left, r.top - 2 - kTipHeight};
+    ClientToScreen(h, &below);
+    ClientToScreen(h, &above);
+    const RECT picture = PictureRect();
+    POINT p = below.y + kTipHeight <= picture.bottom ? below : above;
+    p.x = std::max(std::min(p.x, picture.right - width), picture.left);
+    p.y = std::max(std::min(p.y, picture.bottom - kTipHeight), picture.top);
     s.tip = CreateWindowEx(WS_EX_TOPMOST, TOOLTIPS_CLASS, tt.text, WS_POPUP | WS_BORDER, p.x, p.y,
-                           static_cast<int>(tt.text.size()) * 7 + 8, 18, h, {}, {}, 0);
+                           width, kTipHeight, h, {}, {}, 0);
     if (s.tip) ShowWindow(s.tip, SW_SHOWNA);
     // The tip goes when the pointer leaves the toolbar (checked a few times a second).
     if (s.tip) SetTimer(h, kTipTimer, 200, nullptr);
@@ -154,8 +164,8 @@ LResult ToolbarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             const int i = IndexOfCommand(*s, static_cast<int>(w));
             if (i < 0) return 0;
             const std::uint8_t bit = m == TB_CHECKBUTTON ? TBSTATE_CHECKED : TBSTATE_ENABLED;
-            s->buttons[i].fsState = static_cast<std::uint8_t>(l != 0 ? s->buttons[i].fsState | bit
-                                                                     : s->buttons[i].fsState & ~bit);
+            s->buttons[i].fsState = static_cast<std::uint8_t>(
+                l != 0 ? s->buttons[i].fsState | bit : s->buttons[i].fsState & ~bit);
             InvalidateRect(h, nullptr, true);
             return 1;
         }
@@ -189,8 +199,9 @@ LResult ToolbarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
                     DrawEdge(dc, &r, down ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
                 const int x = r.left + 3 + (down ? 1 : 0), y = r.top + 3 + (down ? 1 : 0);
                 if (s->strip && enabled)
-                    TransparentBlt(dc, x, y, s->imageWidth, s->imageWidth, mem, b.iBitmap * s->imageWidth, 0,
-                                   s->imageWidth, s->imageWidth, RGB(255, 0, 255));
+                    TransparentBlt(dc, x, y, s->imageWidth, s->imageWidth, mem,
+                                   b.iBitmap * s->imageWidth, 0, s->imageWidth, s->imageWidth,
+                                   RGB(255, 0, 255));
                 else if (s->strip)
                     DrawDisabledImage(dc, x, y, mem, b.iBitmap * s->imageWidth, s->imageWidth);
             }
@@ -241,7 +252,8 @@ LResult ToolbarProc(HWND h, std::uint32_t m, WParam w, LParam l) {
                 TBBUTTON& b = s->buttons[was];
                 if (b.fsStyle & TBSTYLE_CHECK) b.fsState ^= TBSTATE_CHECKED;
                 if (HWND parent = GetParent(h))
-                    SendMessage(parent, WM_COMMAND, MAKEWPARAM(static_cast<std::uint16_t>(b.idCommand), BN_CLICKED),
+                    SendMessage(parent, WM_COMMAND,
+                                MAKEWPARAM(static_cast<std::uint16_t>(b.idCommand), BN_CLICKED),
                                 static_cast<LParam>(h.id));
             }
             return 0;
@@ -263,7 +275,8 @@ LResult TooltipProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
             HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-            DrawText(dc, GetWindowText(h), &c, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            DrawText(dc, GetWindowText(h), &c,
+                     DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
             SelectObject(dc, old);
             EndPaint(h, &ps);
             return 0;
@@ -395,7 +408,8 @@ LResult TreeViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
     auto depth = [&](const TreeItem& it) {
         int d = 0;
         for (std::uintptr_t p = it.parent; p != 0; ++d) {
-            auto f = std::find_if(s->items.begin(), s->items.end(), [&](const TreeItem& t) { return t.handle == p; });
+            auto f = std::find_if(s->items.begin(), s->items.end(),
+                                  [&](const TreeItem& t) { return t.handle == p; });
             p = f == s->items.end() ? 0 : f->parent;
         }
         return d;
@@ -411,7 +425,8 @@ LResult TreeViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             // After the parent's last descendant.
             auto pos = s->items.end();
             if (in->hParent != 0) {
-                auto p = std::find_if(s->items.begin(), s->items.end(), [&](const TreeItem& t) { return t.handle == in->hParent; });
+                auto p = std::find_if(s->items.begin(), s->items.end(),
+                                      [&](const TreeItem& t) { return t.handle == in->hParent; });
                 if (p == s->items.end()) return 0;
                 const int pd = depth(*p);
                 pos = p + 1;
@@ -423,10 +438,16 @@ LResult TreeViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             return static_cast<LResult>(it.handle);
         }
         case TVM_DELETEITEM:
-            if (l == 0) s->items.clear();
-            else s->items.erase(std::remove_if(s->items.begin(), s->items.end(),
-                                               [&](const TreeItem& t) { return t.handle == static_cast<std::uintptr_t>(l) || t.parent == static_cast<std::uintptr_t>(l); }),
-                                s->items.end());
+            if (l == 0)
+                s->items.clear();
+            else
+                s->items.erase(std::remove_if(s->items.begin(), s->items.end(),
+                                              [&](const TreeItem& t) {
+                                                  return t.handle ==
+                                                             static_cast<std::uintptr_t>(l) ||
+                                                         t.parent == static_cast<std::uintptr_t>(l);
+                                              }),
+                               s->items.end());
             InvalidateRect(h, nullptr, true);
             return 1;
         case TVM_GETCOUNT:
@@ -437,7 +458,8 @@ LResult TreeViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             return 1;
         case TVM_GETNEXTITEM:
             if (w == TVGN_CARET) return static_cast<LResult>(s->selected);
-            if (w == TVGN_ROOT) return s->items.empty() ? 0 : static_cast<LResult>(s->items.front().handle);
+            if (w == TVGN_ROOT)
+                return s->items.empty() ? 0 : static_cast<LResult>(s->items.front().handle);
             return 0;
         case TVM_GETITEM: {
             auto* out = reinterpret_cast<TVITEM*>(l);
@@ -462,7 +484,8 @@ LResult TreeViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
             for (const TreeItem& t : s->items) {
                 RECT r{4 + 16 * depth(t), y, c.right, y + rowHeight};
                 if (t.handle == s->selected) FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
-                SetTextColor(dc, GetSysColor(t.handle == s->selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+                SetTextColor(dc, GetSysColor(t.handle == s->selected ? COLOR_HIGHLIGHTTEXT
+                                                                     : COLOR_WINDOWTEXT));
                 DrawText(dc, t.text, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
                 y += rowHeight;
             }
@@ -474,7 +497,8 @@ LResult TreeViewProc(HWND h, std::uint32_t m, WParam w, LParam l) {
         case WM_LBUTTONDBLCLK: {
             SetFocus(h);
             const int i = GET_Y_LPARAM(l) / rowHeight;
-            if (i >= 0 && i < static_cast<int>(s->items.size()) && s->items[i].handle != s->selected) {
+            if (i >= 0 && i < static_cast<int>(s->items.size()) &&
+                s->items[i].handle != s->selected) {
                 s->selected = s->items[i].handle;
                 InvalidateRect(h, nullptr, true);
                 NMHDR nm;

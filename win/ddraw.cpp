@@ -331,6 +331,9 @@ HRESULT DirectDrawSurface::ReleaseDC(HDC dc) {
     return DD_OK;
 }
 
+// Only rows that differ from the window's are copied, and they are noted for the screen as the
+// whole-picture copy of a window notes them; a flip that changed nothing leaves the window
+// undrawn, so the screen is not presented again for the same picture.
 void DirectDrawSurface::Show() {
     if (!(caps_ & DDSCAPS_PRIMARYSURFACE) || !device_ || !device_->window) return;
     WindowSurface* ws = GetWindowSurface(device_->window);
@@ -340,12 +343,24 @@ void DirectDrawSurface::Show() {
         device_->savedFormat = ws->format;
     }
     const int w = std::min(ws->width, width_), h = std::min(ws->height, height_);
+    const SurfaceFormat format = depth_ == 8 ? SurfaceFormat::Indexed8 : SurfaceFormat::Rgb32;
+    bool changed = ws->format != format;
+    if (changed) SetWindowSurfaceFormat(device_->window, format);
+    ws = GetWindowSurface(device_->window);
+    const bool tracked = !changed && ws->rowsSerial == ws->contentSerial &&
+                         ws->rowsChanged.size() == static_cast<std::size_t>(ws->height);
+    auto noteRow = [&](int y) {
+        if (tracked) ws->rowsChanged[static_cast<std::size_t>(y)] = 1;
+        changed = true;
+    };
     if (depth_ == 8) {
-        SetWindowSurfaceFormat(device_->window, SurfaceFormat::Indexed8);
-        ws = GetWindowSurface(device_->window);
-        for (int y = 0; y < h; ++y)
-            std::memcpy(&ws->indices[static_cast<std::size_t>(y) * ws->width],
-                        buffer_->bits + y * buffer_->pitch, static_cast<std::size_t>(w));
+        for (int y = 0; y < h; ++y) {
+            std::uint8_t* to = &ws->indices[static_cast<std::size_t>(y) * ws->width];
+            const std::uint8_t* from = buffer_->bits + y * buffer_->pitch;
+            if (std::memcmp(to, from, static_cast<std::size_t>(w)) == 0) continue;
+            std::memcpy(to, from, static_cast<std::size_t>(w));
+            noteRow(y);
+        }
         if (palette_ != nullptr) {
             std::array<std::uint32_t, 256> colours{};
             for (int i = 0; i < 256; ++i) {
@@ -356,19 +371,24 @@ void DirectDrawSurface::Show() {
             if (colours != ws->palette) SetWindowSurfacePalette(device_->window, colours);
         }
     } else {
-        SetWindowSurfaceFormat(device_->window, SurfaceFormat::Rgb32);
-        ws = GetWindowSurface(device_->window);
+        std::vector<std::uint32_t> row(static_cast<std::size_t>(std::max(w, 0)));
         for (int y = 0; y < h; ++y) {
-            const std::uint8_t* row = buffer_->bits + y * buffer_->pitch;
+            const std::uint8_t* from = buffer_->bits + y * buffer_->pitch;
             for (int x = 0; x < w; ++x) {
                 std::uint16_t v = 0;
-                std::memcpy(&v, row + x * 2, 2);
-                ExpandPixel16(v, &ws->pixels[static_cast<std::size_t>(y) * ws->width + x]);
+                std::memcpy(&v, from + x * 2, 2);
+                ExpandPixel16(v, &row[static_cast<std::size_t>(x)]);
             }
+            std::uint32_t* to = &ws->pixels[static_cast<std::size_t>(y) * ws->width];
+            if (std::memcmp(to, row.data(), row.size() * 4) == 0) continue;
+            std::memcpy(to, row.data(), row.size() * 4);
+            noteRow(y);
         }
     }
     ++theDirectDrawStats.shows;
+    if (!changed) return;
     MarkWindowSurfaceDrawn(device_->window);
+    if (tracked) ws->rowsSerial = ws->contentSerial;
     RequestPresent();
 }
 

@@ -355,7 +355,7 @@ bool TranslateMessage(const MSG* msg) {
     MSG c = *msg;
     c.message = sys ? WM_SYSCHAR : WM_CHAR;
     c.wParam = static_cast<WParam>(ch);
-    S().queue.push_front(c);
+    S().queue.push_front(QueuedMessage(c));
     return true;
 }
 

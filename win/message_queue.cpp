@@ -44,16 +44,63 @@ LParam PointParam(POINT p) {
     return MAKELPARAM(static_cast<std::uint16_t>(p.x), static_cast<std::uint16_t>(p.y));
 }
 
+bool IsClientMouse(std::uint32_t message) {
+    return message >= WM_MOUSEMOVE && message <= WM_MBUTTONDBLCLK;
+}
+
+bool IsNonClientMouse(std::uint32_t message) {
+    return message >= WM_NCMOUSEMOVE &&
+           message <= WM_NCMOUSEMOVE + (WM_MBUTTONDBLCLK - WM_MOUSEMOVE);
+}
+
+// The window that took each button's last press (left, right, middle).
+HWND thePressTarget[3];
+
+void PostMouseInput(HWND target, std::uint32_t message, WParam wParam, POINT screen) {
+    MSG m;
+    m.hwnd = target;
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = PointParam(screen);
+    m.time = NowMs();
+    m.pt = screen;
+    QueuedMessage q(m);
+    q.mouseInput = true;
+    q.keyFlags = MouseKeyFlags();
+    S().queue.push_back(q);
+}
+
+// What a queued message is when it is taken: mouse input goes to the window holding the capture
+// (as client input), and client input carries its point in the window's place of now.
+MSG Delivered(const QueuedMessage& q) {
+    MSG m = q;
+    if (!q.mouseInput) return m;
+    const HWND capture = S().capture;
+    if (capture && (m.hwnd != capture || IsNonClientMouse(m.message)) && Find(capture) != nullptr) {
+        m.hwnd = capture;
+        if (IsNonClientMouse(m.message)) m.message += WM_MOUSEMOVE - WM_NCMOUSEMOVE;
+        m.wParam = q.keyFlags;
+    }
+    if (IsClientMouse(m.message) && Find(m.hwnd) != nullptr) {
+        POINT cp = m.pt;
+        ScreenToClient(m.hwnd, &cp);
+        m.lParam = PointParam(cp);
+    }
+    return m;
+}
+
 void HandleMouse(const platform::Event& e) {
     State& st = S();
     POINT sp = OutputToScreen(e.x, e.y);
     st.cursorPos = sp;
     std::uint32_t message = WM_MOUSEMOVE;
     const bool down = e.kind == platform::EventKind::MouseDown;
+    int button = -1;
     if (e.kind != platform::EventKind::MouseMove) {
         unsigned vk = e.button == platform::MouseButton::Left    ? VK_LBUTTON
                       : e.button == platform::MouseButton::Right ? VK_RBUTTON
                                                                  : VK_MBUTTON;
+        button = vk == VK_LBUTTON ? 0 : vk == VK_RBUTTON ? 1 : 2;
         SetKeyDown(vk, down);
         std::uint32_t base = vk == VK_LBUTTON   ? WM_LBUTTONDOWN
                              : vk == VK_RBUTTON ? WM_RBUTTONDOWN
@@ -61,6 +108,17 @@ void HandleMouse(const platform::Event& e) {
         message = down ? base : base + 1;
     }
     HWND target = st.capture ? st.capture : WindowFromPoint(sp);
+    const bool release = button >= 0 && !down;
+    if (release && (!target || (!st.capture && !IsEnabledChain(target)))) {
+        // A release where no window may hear it (off every window, or over one a dialog
+        // disabled) still ends what the press began: the window that took the press hears it,
+        // or the one that took the capture meanwhile.
+        const HWND pressed = thePressTarget[button];
+        thePressTarget[button] = {};
+        if (pressed && Find(pressed) != nullptr)
+            PostMouseInput(pressed, message, MouseKeyFlags(), sp);
+        return;
+    }
     if (!target) return;
     if (!st.capture && !IsEnabledChain(target)) {
         // A click on a window disabled by a modal dialog (or on a control of one) brings the
@@ -114,14 +172,13 @@ void HandleMouse(const platform::Event& e) {
             theLastClick = ClickMemory{target, message, now, sp, true};
         }
     }
+    if (button >= 0) thePressTarget[button] = down ? target : HWND{};
     if (hit != HTCLIENT) {
-        PostInputMessage(target, message - (WM_MOUSEMOVE - WM_NCMOUSEMOVE),
-                         static_cast<WParam>(static_cast<std::uint32_t>(hit)), PointParam(sp));
+        PostMouseInput(target, message - (WM_MOUSEMOVE - WM_NCMOUSEMOVE),
+                       static_cast<WParam>(static_cast<std::uint32_t>(hit)), sp);
         return;
     }
-    POINT cp = sp;
-    ScreenToClient(target, &cp);
-    PostInputMessage(target, message, MouseKeyFlags(), PointParam(cp));
+    PostMouseInput(target, message, MouseKeyFlags(), sp);
 }
 
 void HandleEvent(const platform::Event& e) {
@@ -241,8 +298,8 @@ bool PeekInternal(MSG* msg, HWND filter, std::uint32_t lo, std::uint32_t hi, std
         return true;
     };
     for (auto it = st.queue.begin(); it != st.queue.end(); ++it) {
-        if (!Matches(*it, filter, lo, hi)) continue;
-        MSG m = *it;
+        const MSG m = Delivered(*it);
+        if (!Matches(m, filter, lo, hi)) continue;
         if (flags & PM_REMOVE) {
             st.queue.erase(it);
             KeyMessageTaken(m);
@@ -362,7 +419,12 @@ void PostInputMessage(HWND hwnd, std::uint32_t message, WParam wParam, LParam lP
     m.lParam = lParam;
     m.time = NowMs();
     m.pt = S().cursorPos;
-    S().queue.push_back(m);
+    S().queue.push_back(QueuedMessage(m));
+}
+
+bool MouseInputQueued() {
+    return std::any_of(S().queue.begin(), S().queue.end(),
+                       [](const QueuedMessage& q) { return q.mouseInput; });
 }
 
 std::uint32_t JoystickChangeCount() {
@@ -590,25 +652,31 @@ bool KillTimer(HWND hwnd, std::uintptr_t id) {
 
 namespace {
 
-// The system's move loop: the window follows the pointer until the button comes up; other
-// messages go on being served meanwhile.
+// The system's move loop: the window follows the pointer, by exactly the pointer's move and
+// never out of the picture, while the left button stays down; other messages go on being
+// served meanwhile. Escape puts the window back.
 void RunMoveLoop(HWND hwnd) {
-    POINT start;
-    GetCursorPos(&start);
+    const POINT start = S().lastMessagePos;  // where the press that began the move was
     RECT origin;
     GetWindowRect(hwnd, &origin);
+    auto follow = [&](POINT screen) {
+        const POINT to = KeepWithinPicture(
+            hwnd, POINT{origin.left + screen.x - start.x, origin.top + screen.y - start.y});
+        SetWindowPos(hwnd, {}, to.x, to.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
     SetCapture(hwnd);
     MSG m;
     while (GetCapture() == hwnd) {
+        // A button let go where no window heard it (the desktop took the focus meanwhile) ends
+        // the move once the input before it is served.
+        PumpPlatform();
+        if (!KeyIsDown(VK_LBUTTON) && !MouseInputQueued()) break;
         if (GetMessage(&m, {}, 0, 0) <= 0) {
             PostQuitMessage(static_cast<int>(m.wParam));
             break;
         }
         if (m.hwnd == hwnd && (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP)) {
-            POINT p{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
-            ClientToScreen(hwnd, &p);
-            SetWindowPos(hwnd, {}, origin.left + p.x - start.x, origin.top + p.y - start.y, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            follow(m.pt);
             if (m.message == WM_LBUTTONUP) break;
             continue;
         }
@@ -721,8 +789,9 @@ LResult DefWindowProc(HWND hwnd, std::uint32_t message, WParam wParam, LParam lP
         case WM_RBUTTONUP: {
             POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             ClientToScreen(hwnd, &p);
-            SendMessage(hwnd, WM_CONTEXTMENU, hwnd.id,
-                        MAKELPARAM(static_cast<std::uint16_t>(p.x), static_cast<std::uint16_t>(p.y)));
+            SendMessage(
+                hwnd, WM_CONTEXTMENU, hwnd.id,
+                MAKELPARAM(static_cast<std::uint16_t>(p.x), static_cast<std::uint16_t>(p.y)));
             return 0;
         }
         case WM_CONTEXTMENU:
@@ -732,8 +801,10 @@ LResult DefWindowProc(HWND hwnd, std::uint32_t message, WParam wParam, LParam lP
             if ((w->style & WS_CHILD) && w->parent) {
                 const WindowData* parent = Find(w->parent);
                 const bool partOfControl = message == WM_CONTEXTMENU && parent != nullptr &&
-                                           (parent->style & WS_CHILD) && GetClassName(w->parent) != WC_DIALOG;
-                return SendMessage(w->parent, message, partOfControl ? static_cast<WParam>(w->parent.id) : wParam,
+                                           (parent->style & WS_CHILD) &&
+                                           GetClassName(w->parent) != WC_DIALOG;
+                return SendMessage(w->parent, message,
+                                   partOfControl ? static_cast<WParam>(w->parent.id) : wParam,
                                    lParam);
             }
             return 0;

@@ -40,8 +40,8 @@ struct WindowData {
     RECT rect;  // window rectangle, screen coordinates
     std::intptr_t userData = 0;
     std::map<int, std::intptr_t> extra;
-    std::vector<HWND> children;   // top of the z-order first
-    std::optional<RECT> invalid;  // client coordinates
+    std::vector<HWND> children;       // top of the z-order first
+    std::optional<RECT> invalid;      // client coordinates
     std::optional<RECT> frameInsets;  // a frame drawn by the window's own procedure
     bool eraseWanted = false;
     bool destroying = false;
@@ -70,6 +70,17 @@ struct ModalFrame {
     std::intptr_t result = 0;
 };
 
+// A queued message. Mouse input keeps its screen point (`pt`) and the buttons held with it: the
+// window it goes to and its client point are settled when it is taken, as the program then
+// sees the windows (a press that took the capture has the release that was queued behind it
+// go to the capturing window; a window moved meanwhile gets the point in its new place).
+struct QueuedMessage : MSG {
+    QueuedMessage() = default;
+    explicit QueuedMessage(const MSG& m) : MSG(m) {}
+    bool mouseInput = false;
+    unsigned keyFlags = 0;  // MK_ flags when the input came
+};
+
 struct State {
     std::unordered_map<std::string, ClassData> classes;  // lower-case names
     std::uint16_t nextAtom = 0xC000;
@@ -77,7 +88,7 @@ struct State {
     std::vector<HWND> topLevel;  // z-order, top first
     std::uint32_t nextWindowId = 0x100;
 
-    std::deque<MSG> queue;
+    std::deque<QueuedMessage> queue;
     bool quitPosted = false;
     int quitCode = 0;
     std::vector<Timer> timers;
@@ -136,6 +147,8 @@ bool RegisterSystemClasses();
 // Input from the platform, turned into queue messages (keyboard.cpp, mouse in message_queue.cpp).
 void HandleKeyEvent(const platform::Event& event);
 void PostInputMessage(HWND hwnd, std::uint32_t message, WParam wParam, LParam lParam);
+// True while mouse input waits in the queue.
+bool MouseInputQueued();
 void SetKeyDown(unsigned vk, bool down);
 bool KeyIsDown(unsigned vk);
 // Brings GetKeyState's table up to a key message the program has just taken from the queue.

@@ -89,6 +89,7 @@ public:
         if (renderer_ == nullptr) return Fail();
         SDL_RenderSetLogicalSize(renderer_, kFrameWidth, kFrameHeight);
         SDL_RenderSetIntegerScale(renderer_, options.integerScaling ? SDL_TRUE : SDL_FALSE);
+        integerScale_ = options.integerScaling;
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
                                      SDL_TEXTUREACCESS_STREAMING, kFrameWidth, kFrameHeight);
         if (texture_ == nullptr) return Fail();
@@ -96,8 +97,8 @@ public:
         rows32_.Forget();
         SDL_AddEventWatch(&NoteResize, this);
         SDL_RendererInfo info;
-        software_ = SDL_GetRendererInfo(renderer_, &info) == 0 &&
-                    (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+        software_ =
+            SDL_GetRendererInfo(renderer_, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
         clearPending_ = true;
         if (options.fullScreen) SetFullScreen(true);
         return true;
@@ -260,35 +261,127 @@ private:
         return false;
     }
 
-    // Where the rows go. When the software renderer would show the frame one to one, they are
-    // written straight into the window's own pixels and only their band is sent to the display:
-    // no texture, and no copy of the whole frame onto the window. A scaled window goes through
-    // the texture and the renderer. The target not written to is out of date, so a change of
-    // target writes every row of the next frame.
+    // Where the rows go. With the software renderer they are written straight into the window's
+    // own pixels, scaled there (nearest) when the window is larger than the picture, and only
+    // their band is sent to the display: no texture, no copy of the whole frame, and a full
+    // screen that sends no more than the rows that changed. Another renderer takes the texture.
+    // The target not written to is out of date, so a change of target writes every row of the
+    // next frame.
     void ChooseTarget() {
         SDL_Surface* direct = nullptr;
-        int w = 0, h = 0;
-        if (software_ && SDL_GetRendererOutputSize(renderer_, &w, &h) == 0 && w == kFrameWidth &&
-            h == kFrameHeight) {
+        if (software_) {
             direct = SDL_GetWindowSurface(window_);
-            if (direct != nullptr && (direct->w != kFrameWidth || direct->h != kFrameHeight ||
+            if (direct != nullptr && (direct->w < 1 || direct->h < 1 ||
                                       (direct->format->format != SDL_PIXELFORMAT_RGB888 &&
                                        direct->format->format != SDL_PIXELFORMAT_ARGB8888)))
                 direct = nullptr;
         }
-        if ((direct != nullptr) != (direct_ != nullptr) || resized_) {
+        // A window surface made anew (the window was resized, even back to its size) holds
+        // none of the rows written into the one before.
+        if (direct != direct_ || resized_ ||
+            (direct != nullptr && (direct->w != surfaceW_ || direct->h != surfaceH_))) {
             rows_.Forget();
             rows32_.Forget();
             clearPending_ = true;
             resized_ = false;
         }
         direct_ = direct;
+        if (direct != nullptr && (direct->w != surfaceW_ || direct->h != surfaceH_)) {
+            surfaceW_ = direct->w;
+            surfaceH_ = direct->h;
+            PlacePicture();
+        }
+    }
+
+    // Where the picture lies on a window surface of another size, as the renderer's logical size
+    // places it (so the mouse, which the renderer maps, points where the picture shows), and
+    // which picture column each of its columns shows.
+    void PlacePicture() {
+        const int w = surfaceW_, h = surfaceH_;
+        const float want = static_cast<float>(kFrameWidth) / kFrameHeight;
+        const float real = static_cast<float>(w) / static_cast<float>(h);
+        SDL_Rect v{0, 0, w, h};
+        if (integerScale_) {
+            float scale = want > real ? static_cast<float>(w / kFrameWidth)
+                                      : static_cast<float>(h / kFrameHeight);
+            if (scale < 1.0f) scale = 1.0f;
+            v.w = static_cast<int>(SDL_floor(kFrameWidth * scale));
+            v.h = static_cast<int>(SDL_floor(kFrameHeight * scale));
+            v.x = (w - v.w) / 2;
+            v.y = (h - v.h) / 2;
+        } else if (SDL_fabs(want - real) < 0.0001) {
+            // the whole window
+        } else if (want > real) {
+            v.h = static_cast<int>(SDL_floor(kFrameHeight * (static_cast<float>(w) / kFrameWidth)));
+            v.y = (h - v.h) / 2;
+        } else {
+            v.w = static_cast<int>(SDL_floor(kFrameWidth * (static_cast<float>(h) / kFrameHeight)));
+            v.x = (w - v.w) / 2;
+        }
+        // A picture larger than the surface (integer scaling of a small window) is cut at its
+        // edges.
+        picture_ = v;
+        columns_.resize(static_cast<std::size_t>(std::max(v.w, 0)));
+        runs_.assign(kFrameWidth, 0);
+        for (int x = 0; x < v.w; ++x) {
+            columns_[static_cast<std::size_t>(x)] =
+                static_cast<int>(static_cast<std::int64_t>(x) * kFrameWidth / v.w);
+            ++runs_[static_cast<std::size_t>(columns_[static_cast<std::size_t>(x)])];
+        }
+    }
+
+    [[nodiscard]] bool OneToOne() const {
+        return picture_.x == 0 && picture_.y == 0 && picture_.w == kFrameWidth &&
+               picture_.h == kFrameHeight && surfaceW_ == kFrameWidth && surfaceH_ == kFrameHeight;
+    }
+
+    // Rows first..first+count-1 of the picture, already in screen colours, scaled into the
+    // window surface; the surface's rows they cover, clipped to it.
+    SDL_Rect ScaleRows(const std::uint32_t* rows, int first, int count) {
+        const SDL_Rect& v = picture_;
+        const int top = static_cast<int>(
+            (static_cast<std::int64_t>(first) * v.h + kFrameHeight - 1) / kFrameHeight);
+        const int end = static_cast<int>(
+            (static_cast<std::int64_t>(first + count) * v.h + kFrameHeight - 1) / kFrameHeight);
+        const int y0 = std::max(v.y + top, 0), y1 = std::min(v.y + end, surfaceH_);
+        const int x0 = std::max(v.x, 0), x1 = std::min(v.x + v.w, surfaceW_);
+        auto* base = static_cast<std::uint8_t*>(direct_->pixels);
+        int lastSource = -1;
+        std::uint32_t* lastRow = nullptr;
+        for (int y = y0; y < y1; ++y) {
+            const int source =
+                static_cast<int>(static_cast<std::int64_t>(y - v.y) * kFrameHeight / v.h);
+            auto* dst = reinterpret_cast<std::uint32_t*>(base + static_cast<std::ptrdiff_t>(y) *
+                                                                    direct_->pitch);
+            if (source == lastSource) {
+                std::memcpy(dst + x0, lastRow + x0, static_cast<std::size_t>(x1 - x0) * 4);
+                continue;
+            }
+            const std::uint32_t* src =
+                rows + static_cast<std::ptrdiff_t>(source - first) * kFrameWidth;
+            if (x0 == v.x && x1 == v.x + v.w) {
+                // The whole row: each picture pixel written as many times as it is wide there.
+                std::uint32_t* d = dst + x0;
+                for (int sx = 0; sx < kFrameWidth; ++sx) {
+                    const std::uint32_t c = src[sx];
+                    for (int k = runs_[static_cast<std::size_t>(sx)]; k > 0; --k)
+                        *d++ = c;
+                }
+            } else {
+                for (int x = x0; x < x1; ++x)
+                    dst[x] = src[columns_[static_cast<std::size_t>(x - v.x)]];
+            }
+            lastSource = source;
+            lastRow = dst;
+        }
+        return SDL_Rect{x0, y0, std::max(x1 - x0, 0), std::max(y1 - y0, 0)};
     }
 
     // A window whose size changed has new pixels of its own (nothing of the last frame in them)
     // even when it comes back to the size it had. Called as SDL queues each event.
     static int NoteResize(void* self, SDL_Event* e) {
-        if (e->type == SDL_WINDOWEVENT && e->window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        if (e->type == SDL_WINDOWEVENT && (e->window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+                                           e->window.event == SDL_WINDOWEVENT_RESIZED))
             static_cast<SdlVideo*>(self)->resized_ = true;
         return 1;
     }
@@ -302,18 +395,36 @@ private:
         const SDL_Rect rect{0, any ? band.first : 0, kFrameWidth,
                             any ? band.last - band.first + 1 : kFrameHeight};
         if (direct_ != nullptr) {
-            if (any) {
-                if (SDL_MUSTLOCK(direct_) && SDL_LockSurface(direct_) != 0) {
-                    rows.Forget();
-                    return false;
-                }
-                fill(static_cast<std::uint8_t*>(direct_->pixels) +
-                         static_cast<std::ptrdiff_t>(rect.y) * direct_->pitch,
-                     direct_->pitch, rect.y, rect.h);
-                if (SDL_MUSTLOCK(direct_)) SDL_UnlockSurface(direct_);
+            SDL_Rect sent{0, 0, surfaceW_, surfaceH_};
+            if (SDL_MUSTLOCK(direct_) && SDL_LockSurface(direct_) != 0) {
+                rows.Forget();
+                return false;
             }
-            // A frame with no row changed goes out whole: the display asked for it again.
-            if (SDL_UpdateWindowSurfaceRects(window_, &rect, 1) != 0) {
+            if (clearPending_ && !OneToOne()) {
+                // The bars beside the picture, once for each new surface.
+                SDL_FillRect(direct_, nullptr, SDL_MapRGB(direct_->format, 0, 0, 0));
+            }
+            if (any) {
+                if (OneToOne()) {
+                    fill(static_cast<std::uint8_t*>(direct_->pixels) +
+                             static_cast<std::ptrdiff_t>(rect.y) * direct_->pitch,
+                         direct_->pitch, rect.y, rect.h);
+                    sent = rect;
+                } else {
+                    band32_.resize(static_cast<std::size_t>(kFrameWidth) *
+                                   static_cast<std::size_t>(rect.h));
+                    fill(reinterpret_cast<std::uint8_t*>(band32_.data()), kFrameWidth * 4, rect.y,
+                         rect.h);
+                    sent = ScaleRows(band32_.data(), rect.y, rect.h);
+                }
+            }
+            if (SDL_MUSTLOCK(direct_)) SDL_UnlockSurface(direct_);
+            // A frame with no row changed goes out whole: the display asked for it again. So
+            // does the first frame on a new surface, bars and all.
+            if (!any || clearPending_) sent = SDL_Rect{0, 0, surfaceW_, surfaceH_};
+            clearPending_ = false;
+            if (sent.w <= 0 || sent.h <= 0) return true;
+            if (SDL_UpdateWindowSurfaceRects(window_, &sent, 1) != 0) {
                 rows.Forget();
                 return false;
             }
@@ -364,6 +475,12 @@ private:
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     SDL_Surface* direct_ = nullptr;  // the window's pixels, when the rows go straight there
+    int surfaceW_ = 0, surfaceH_ = 0;
+    SDL_Rect picture_{0, 0, kFrameWidth, kFrameHeight};  // where the picture lies on direct_
+    std::vector<int> columns_;           // the picture's column shown in each of its columns there
+    std::vector<int> runs_;              // how many of its columns there each picture column fills
+    std::vector<std::uint32_t> band32_;  // the changed rows in screen colours, before scaling
+    bool integerScale_ = false;
     bool resized_ = false;
     std::vector<SDL_Cursor*> cursors_;
     SDL_Cursor* imageCursor_ = nullptr;
@@ -436,8 +553,9 @@ public:
 
     void Rest(std::uint32_t timeoutMs) override {
         if (TerminationPending()) return;
-        SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<std::uint32_t>(
-                                          timeoutMs, static_cast<std::uint32_t>(kTerminationSliceMs))));
+        SDL_WaitEventTimeout(nullptr,
+                             static_cast<int>(std::min<std::uint32_t>(
+                                 timeoutMs, static_cast<std::uint32_t>(kTerminationSliceMs))));
     }
 
 private:

@@ -40,8 +40,7 @@ inline std::string FindTool(const char* name) {
 // the same time use different ranges.
 class Server {
 public:
-    explicit Server(int firstDisplay = 97, int endDisplay = 160,
-                    std::string screen = "640x480x24")
+    explicit Server(int firstDisplay = 97, int endDisplay = 160, std::string screen = "640x480x24")
         : firstDisplay_(firstDisplay), endDisplay_(endDisplay), screen_(std::move(screen)) {}
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -96,6 +95,7 @@ public:
         pid_ = -1;
     }
     [[nodiscard]] const std::string& Display() const { return display_; }
+    [[nodiscard]] pid_t Pid() const { return pid_; }
 
 private:
     static pid_t LockOwner(const std::string& lock) {

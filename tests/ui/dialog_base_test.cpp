@@ -62,7 +62,8 @@ TEST_F(DialogBaseTest, DragsByAnyPointAndTakesTheParentsTitle) {
     wc.className = "Parent";
     wc.wndProc = DefWindowProc;
     RegisterClass(wc);
-    HWND parent = CreateWindowEx(0, "Parent", "Owner Title", WS_VISIBLE, 0, 0, 640, 480, {}, {}, {}, 0);
+    HWND parent =
+        CreateWindowEx(0, "Parent", "Owner Title", WS_VISIBLE, 0, 0, 640, 480, {}, {}, {}, 0);
     // GENERIC has a title; a dialog whose template has none takes its parent's.
     DialogTemplate t = *LoadDialogTemplate(uitest::theTestLibrary, "GENERIC");
     t.caption.clear();
@@ -74,12 +75,22 @@ TEST_F(DialogBaseTest, DragsByAnyPointAndTakesTheParentsTitle) {
     GetWindowRect(dialog.window, &before);
     // The pointer goes 20, 15 and then 10, 5 further; its client points follow the moving window.
     SendMessage(dialog.window, WM_LBUTTONDOWN, 0, MAKELPARAM(10, 10));
-    SendMessage(dialog.window, WM_MOUSEMOVE, 0, MAKELPARAM(30, 25));
+    SendMessage(dialog.window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(30, 25));
     SendMessage(dialog.window, WM_LBUTTONUP, 0, MAKELPARAM(20, 15));
     RECT after;
     GetWindowRect(dialog.window, &after);
     EXPECT_EQ(after.left - before.left, 30);
     EXPECT_EQ(after.top - before.top, 20);
+    EXPECT_FALSE(GetCapture());
+    // A move that comes without the button (its release went elsewhere) ends a drag where it
+    // stands.
+    SendMessage(dialog.window, WM_LBUTTONDOWN, 0, MAKELPARAM(10, 10));
+    SendMessage(dialog.window, WM_MOUSEMOVE, 0, MAKELPARAM(50, 50));
+    SendMessage(dialog.window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(70, 70));
+    RECT still;
+    GetWindowRect(dialog.window, &still);
+    EXPECT_EQ(still.left, after.left);
+    EXPECT_EQ(still.top, after.top);
     EXPECT_FALSE(GetCapture());
     dialog.DestroyModeless();
     EXPECT_EQ(uitest::theDialogModeDepth, 0);

@@ -214,6 +214,54 @@ TEST_F(HeadlessTest, MouseMessagesInClientCoordinatesWithDoubleClicks) {
     EXPECT_EQ(p, (POINT{10, 20}));
 }
 
+// Mouse input queued before the program handled the press that came before it: the capture
+// that press took decides where it goes, and its client point is read in the window's place of
+// when it is taken. A release over a disabled window still reaches the window that was pressed.
+TEST_F(HeadlessTest, QueuedMouseInputGoesWhereThePressLeftTheWindows) {
+    HWND owner =
+        CreateWindowEx(0, "TestWindow", "", WS_POPUP | WS_VISIBLE, 0, 0, 640, 480, {}, {}, {}, 0);
+    HWND box = CreateWindowEx(0, "TestWindow", "", WS_POPUP | WS_VISIBLE | WS_CAPTION, 100, 100,
+                              200, 100, owner, {}, {}, 0);
+    EnableWindow(owner, false);
+    Pump();
+    struct Case {
+        const char* name;
+        int upX, upY;  // where the button comes up (the owner is disabled)
+        bool capture;  // the press's handler takes the capture and moves the box
+        std::uint32_t message;
+    };
+    const Case cases[] = {
+        {"on the caption", 150, 105, false, WM_NCLBUTTONUP},
+        {"on the caption, captured", 150, 105, true, WM_LBUTTONUP},
+        {"over the disabled owner, captured", 20, 400, true, WM_LBUTTONUP},
+        {"over the disabled owner", 20, 400, false, WM_LBUTTONUP},
+    };
+    for (const Case& c : cases) {
+        SetWindowPos(box, {}, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        Mouse(EventKind::MouseMove, 150, 105);
+        Mouse(EventKind::MouseDown, 150, 105);
+        Mouse(EventKind::MouseUp, c.upX, c.upY);
+        MSG m;
+        ASSERT_TRUE(PeekMessage(&m, {}, 0, 0, PM_REMOVE)) << c.name;
+        while (m.message == WM_NCMOUSEMOVE || m.message == WM_MOUSEMOVE)
+            ASSERT_TRUE(PeekMessage(&m, {}, 0, 0, PM_REMOVE)) << c.name;
+        EXPECT_EQ(m.message, WM_NCLBUTTONDOWN) << c.name;
+        if (c.capture) {
+            SetCapture(box);
+            SetWindowPos(box, {}, 155, 110, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        }
+        ASSERT_TRUE(PeekMessage(&m, {}, 0, 0, PM_REMOVE)) << c.name;
+        EXPECT_EQ(m.hwnd, box) << c.name;
+        EXPECT_EQ(m.message, c.message) << c.name;
+        POINT expected{c.upX, c.upY};
+        if (c.message == WM_LBUTTONUP) ScreenToClient(box, &expected);
+        EXPECT_EQ(GET_X_LPARAM(m.lParam), expected.x) << c.name;
+        EXPECT_EQ(GET_Y_LPARAM(m.lParam), expected.y) << c.name;
+        ReleaseCapture();
+        Pump();
+    }
+}
+
 TEST_F(HeadlessTest, SetCursorCarriesTheHitTestAndCursorsCount) {
     HWND w = MakeWindow(true);
     Pump();
