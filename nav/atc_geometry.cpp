@@ -245,8 +245,15 @@ int AtcTakeRunwayUnderAircraft() {
     constexpr double kUnitsPerFoot = 474112.0 / 6076.12;
     constexpr double kRadiansPerUnit = std::numbers::pi / 32768.0;
     const int count = std::min<int>(static_cast<int>(rows.size()), kAtcRunwayRows);
+    // The runway the wind chose stays unless the one under the aircraft serves as well: in a
+    // light wind any runway does, in a stronger one only the chosen runway and its parallels.
+    const std::uint16_t windRunway = static_cast<std::uint16_t>(a.headRwy);
+    const bool lightWind = theAtcHost.surfaceWindSpeed() <= 5;
     for (int i = 0; i < count; ++i) {
         const SmsRunwayRecord& r = rows[static_cast<std::size_t>(i)];
+        const int offWind =
+            static_cast<std::int16_t>(static_cast<std::uint16_t>(r.heading - windRunway));
+        if (!lightWind && std::abs(offWind) > 5461) continue;  // 30 degrees
         // Facing along the runway (within 60 degrees), between its threshold (or a little
         // short of it, where a take-off may start) and its far end, and within its sides.
         const int facing =

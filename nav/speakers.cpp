@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cockpit/radio_words.h"
 #include "core/numeric.h"
@@ -209,8 +210,13 @@ int AtisSpeech::Tick(win::HWND) {
     return 1;
 }
 
-int AtisSpeech::FindAtisAirport(const std::string& frequencyText) {
-    if (cockpit::BatteryPowerWord() == 0 || cockpit::AvionicsSwitchWord() == 0) return 0;
+namespace {
+
+// The first airport near the aircraft (within 5 nm on the ground, 30 nm aloft) whose header
+// `match` accepts; its index, or -1. Nothing is heard without power to the radios.
+template <typename Match>
+int FindNearbyAirport(Match match) {
+    if (cockpit::BatteryPowerWord() == 0 || cockpit::AvionicsSwitchWord() == 0) return -1;
     const flight::FlightModelState& f = flight::theFlightModelState;
     const double half = f.fmOTG != 0 ? 1029760.0 : 6178560.0;
     const auto& airports = theNavDatabase.airports;
@@ -222,18 +228,41 @@ int AtisSpeech::FindAtisAirport(const std::string& frequencyText) {
         SmsEntryCopy entry;
         SmsAirportHeader header;
         std::vector<SmsRunwayRecord> rows;
-        if (theSmsDatabase.ReadAirportRecord(static_cast<int>(i), &entry, &header, &rows) == 0 ||
-            header.atis == 0)
-            continue;
-        if (theSmsDatabase.FormatFrequency(header.atis) == frequencyText) {
-            atisAirport = row.ident;
-            // A new airport's broadcast starts from its first collection.
-            collected = 0;
-            playing = 0;
-            return 1;
-        }
+        if (theSmsDatabase.ReadAirportRecord(static_cast<int>(i), &entry, &header, &rows) != 0 &&
+            match(header))
+            return static_cast<int>(i);
     }
-    return 0;
+    return -1;
+}
+
+bool Heard(std::uint16_t bcd, const std::string& frequencyText) {
+    return bcd != 0 && theSmsDatabase.FormatFrequency(bcd) == frequencyText;
+}
+
+}  // namespace
+
+int AtisSpeech::FindAtisAirport(const std::string& frequencyText) {
+    const int i =
+        FindNearbyAirport([&](const SmsAirportHeader& h) { return Heard(h.atis, frequencyText); });
+    if (i < 0) return 0;
+    atisAirport = theNavDatabase.airports[static_cast<std::size_t>(i)].ident;
+    // A new airport's broadcast starts from its first collection.
+    collected = 0;
+    playing = 0;
+    return 1;
+}
+
+int AtisSpeech::FindControlledAirport(const std::string& frequencyText) {
+    // An airport with an ATIS is called after the broadcast has been heard.
+    const int i = FindNearbyAirport([&](const SmsAirportHeader& h) {
+        return h.atis == 0 && h.tower != 0 &&
+               (Heard(h.tower, frequencyText) || Heard(h.ground, frequencyText));
+    });
+    if (i < 0) return 0;
+    atisAirport = theNavDatabase.airports[static_cast<std::size_t>(i)].ident;
+    collected = 0;
+    playing = 0;
+    return 1;
 }
 
 }  // namespace nav

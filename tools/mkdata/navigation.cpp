@@ -122,6 +122,12 @@ struct Refusals {
 
 // ---- VORs ------------------------------------------------------------------------------------
 
+// Four letters: an ICAO location code, whose first letter names the country's region.
+bool IsIcaoCode(const std::string& code) {
+    return code.size() == 4 &&
+           std::all_of(code.begin(), code.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+}
+
 std::uint16_t VorClass(int rangeNm) {
     if (rangeNm <= 25) return nav::kTerminalClass;
     if (rangeNm <= 40) return nav::kLowAltitudeClass;
@@ -563,10 +569,17 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
     }
     std::vector<ListedStation> airportList, vorList, ndbList, ilsList, waypointList;
 
-    // VORs: "Canadian" subtypes for stations whose nearest airport is Canadian.
+    // VORs: "Canadian" subtypes for stations in Canada. The data gives no country, so a
+    // station's is that of the nearest airport with a four-letter ICAO code, whose first letter
+    // names its country (C Canada; K and P the United States): the FAA's own four-character
+    // codes ("CA35", "CL46") hold digits and say nothing of the country.
     std::vector<WorldPosition> airportPlaces;
-    for (const SourceAirport& a : s.airports)
+    std::vector<const SourceAirport*> icaoAirports;
+    for (const SourceAirport& a : s.airports) {
+        if (!IsIcaoCode(a.icao)) continue;
+        icaoAirports.push_back(&a);
         airportPlaces.push_back(Project(a.lat, a.lon));
+    }
     const NearestPlaces nearestAirport(std::move(airportPlaces));
     for (const SourceVor& v : s.vors) {
         if (v.ident.size() >= static_cast<std::size_t>(nav::kVorIdentField)) {
@@ -577,7 +590,7 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
         t->vors.push_back(row);
         const int nearest = nearestAirport.Nearest(WorldPosition{row.x, row.z}, nullptr);
         const bool canadian =
-            nearest >= 0 && s.airports[static_cast<std::size_t>(nearest)].icao[0] == 'C';
+            nearest >= 0 && icaoAirports[static_cast<std::size_t>(nearest)]->icao[0] == 'C';
         vorList.push_back(ListedStation{
             v.name + " (" + v.ident + ")",
             {row.x, row.z},

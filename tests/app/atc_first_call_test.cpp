@@ -1,0 +1,123 @@
+// The controllers answer the first flight's radio at San Carlos, a towered field without an ATIS:
+// the call on the tower's or ground's frequency starts the session, and the words are found in
+// the captured sound in the controllers' voices. On the runway, ground sends the aircraft to the
+// tower, which clears it for take-off with the wind; at the ramp, the tower sends it to ground,
+// which clears it to taxi with the wind and the altimeter setting.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/ini_file.h"
+#include "speech_match.h"
+#include "support/audio.h"
+#include "support/run_command.h"
+#include "support/starter_flight.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using apptest::Clip;
+using apptest::Find;
+using apptest::WithoutLoop;
+
+class AtcFirstCall : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
+        install = fs::path(ZEPHLON_BINARY_DIR) / "install";
+        if (!fs::exists(bin) || !fs::exists(install / "Snd" / "TowerATC.Vol") ||
+            !testsupport::UseStarterInstallation(dir, "Startup.Flt"))
+            GTEST_SKIP() << "simrun or the starter installation is not built";
+        core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+        flight.PutInt("Weather", "swDir", 300);
+        flight.PutInt("Weather", "swSpd", 10);
+    }
+    // The first flight moved back along its heading (feet).
+    void MoveBack(double feet) {
+        core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+        const double heading =
+            (flight.GetInt("Aircraft", "fmHead", 0) & 0xFFFF) * 2 * 3.14159265358979 / 65536;
+        const double back = feet * 78.03;  // flight-model units
+        for (const auto& [key, along] :
+             {std::pair{"fmPosX", std::sin(heading)}, std::pair{"fmPosZ", std::cos(heading)}})
+            flight.PutInt(
+                "Aircraft", key,
+                flight.GetInt("Aircraft", key, 0) - static_cast<int>(std::lround(along * back)));
+    }
+    testsupport::CommandResult Play(const std::string& script) {
+        dir.Write("script.txt", script);
+        return testsupport::RunCommand(bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") +
+                                       " 2>&1");
+    }
+    int Voice(const char* key) {
+        core::IniFile flight(dir.Path("saved.flt").c_str());
+        return flight.GetInt("ATCComm", key, -1);
+    }
+    std::vector<double> Heard() {
+        return WithoutLoop(
+            testsupport::Channel(testsupport::ReadWav16(dir.Read("heard.wav")).samples, 0), 11025);
+    }
+    // Where a clip is heard at or after `from` (samples); npos when it is not.
+    std::size_t HeardAt(const std::vector<double>& heard, int clip, std::size_t from) {
+        std::size_t at = 0;
+        return Find(heard, Clip(install, clip), from, &at) > 0.98 ? at : std::string::npos;
+    }
+
+    std::string bin;
+    fs::path install;
+    testsupport::TempFolder dir{"zephlon-atc-first-call"};
+};
+
+TEST_F(AtcFirstCall, OnTheRunwayGroundSendsTheAircraftToTheTowerWhichClearsItForTakeOff) {
+    const testsupport::CommandResult r = Play(
+        "frame-interval 500\nwait 1000\nradio COM1 121.60\nwait 15000\nradio COM1 "
+        "119.00\nwait 20000\naudio " +
+        dir.Path("heard.wav") + "\nsave " + dir.Path("saved.flt") + "\nquit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const int ground = Voice("groundNum"), tower = Voice("towerNum");
+    ASSERT_GE(ground, 0);
+    const std::vector<double> heard = Heard();
+    // Ground: "contact tower, one one niner point zero".
+    const std::size_t contact = HeardAt(heard, ground + 502, 0);
+    ASSERT_NE(contact, std::string::npos) << "ground's hand-off is not heard\n" << r.out;
+    // Tower: "wind three zero zero at one zero, altimeter ..., cleared for takeoff, runway three
+    // zero".
+    const std::size_t wind = HeardAt(heard, tower + 7006, contact);
+    const std::size_t cleared = HeardAt(heard, tower + 2002, contact);
+    ASSERT_NE(wind, std::string::npos) << "the tower gives no wind\n" << r.out;
+    ASSERT_NE(cleared, std::string::npos) << "the take-off clearance is not heard\n" << r.out;
+    EXPECT_LT(wind, cleared);
+    const std::size_t three = HeardAt(heard, tower + 4503, cleared);
+    ASSERT_NE(three, std::string::npos);
+    EXPECT_LT(three - cleared, 11025u * 4) << "the runway follows the clearance";
+}
+
+TEST_F(AtcFirstCall, AtTheRampTheTowerSendsTheAircraftToGroundWhichClearsItToTaxi) {
+    MoveBack(600);
+    const testsupport::CommandResult r = Play(
+        "frame-interval 500\nwait 1000\nradio COM1 119.00\nwait 20000\nradio COM1 "
+        "121.60\nwait 25000\naudio " +
+        dir.Path("heard.wav") + "\nsave " + dir.Path("saved.flt") + "\nquit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const int ground = Voice("groundNum"), tower = Voice("towerNum");
+    ASSERT_GE(tower, 0);
+    const std::vector<double> heard = Heard();
+    // Tower: "contact ground, one two one point six".
+    const std::size_t contact = HeardAt(heard, tower + 2014, 0);
+    ASSERT_NE(contact, std::string::npos) << "the tower's hand-off is not heard\n" << r.out;
+    // Ground: "taxi to runway three zero via taxiway alpha, wind three zero zero at one zero,
+    // altimeter ..., squawk ...".
+    const std::size_t taxi = HeardAt(heard, ground + 501, contact);
+    ASSERT_NE(taxi, std::string::npos) << "ground's taxi clearance is not heard\n" << r.out;
+    EXPECT_NE(HeardAt(heard, ground + 4503, taxi), std::string::npos);
+    const std::size_t wind = HeardAt(heard, ground + 7006, taxi);
+    ASSERT_NE(wind, std::string::npos) << "ground gives no wind\n" << r.out;
+    EXPECT_NE(HeardAt(heard, ground + 7008, wind), std::string::npos) << "nor the altimeter";
+    EXPECT_NE(HeardAt(heard, ground + 4578, wind), std::string::npos) << "nor the squawk";
+}
+
+}  // namespace
