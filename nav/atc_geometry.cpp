@@ -107,6 +107,23 @@ void TakeRunway(const SmsRunwayRecord& r, int elevation) {
     a.toRwy = a.lndRwy = FormatRunwayNumber(r.runway);
 }
 
+// The taken runway end's own tower and ground where its airport has several (else the
+// airport's), and its traffic side: left-hand unless the end's pattern is published right-hand.
+void TakeRunwayControls(const SmsAirportHeader& h) {
+    AtcState& a = theAtcState;
+    a.towerFreq = FrequencyText(h.tower);
+    a.groundFreq = FrequencyText(h.ground);
+    a.lHand = 1;
+    if (!theNavDatabase.runwayControlsRead) LoadNavRunwayControls();
+    const std::string ident = AtcAirportIdent();
+    for (const RunwayControlRecord& r : theNavDatabase.runwayControls) {
+        if (r.airport != ident || r.runway != a.takeRwyNum) continue;
+        if (r.tower != 0) a.towerFreq = FrequencyText(r.tower);
+        if (r.ground != 0) a.groundFreq = FrequencyText(r.ground);
+        if ((r.flags & kRightTrafficFlag) != 0) a.lHand = 0;
+    }
+}
+
 int FindAirport(const std::string& ident) {
     const auto& rows = theNavDatabase.airports;
     for (std::size_t i = 0; i < rows.size(); ++i)
@@ -142,6 +159,7 @@ bool LoadAirport(int index, int mode) {
     FillFrequencies(header);
     TakeRunway(rows[static_cast<std::size_t>(chosen)], header.elevation);
     a.airportIndex = index;
+    TakeRunwayControls(header);
     return true;
 }
 
@@ -219,6 +237,7 @@ int AtcCopyAirportFromDirectory() {
     FillFrequencies(header);
     TakeRunway(rows[pick], header.elevation);
     theAtcState.airportIndex = best;
+    TakeRunwayControls(header);
     theAtcState.selRwy = static_cast<int>(pick);
     theAtcState.numOfRwys = std::min<int>(static_cast<int>(rows.size()), kAtcRunwayRows);
     return 1;
@@ -267,6 +286,7 @@ int AtcTakeRunwayUnderAircraft() {
         const double halfWidth = std::max<double>(r.width, 75.0) / 2.0;
         if (along < -200.0 || along > r.length || std::abs(across) > halfWidth) continue;
         TakeRunway(r, header.elevation);
+        TakeRunwayControls(header);
         a.selRwy = i;
         return 1;
     }

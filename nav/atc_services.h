@@ -228,6 +228,8 @@ int SaveAtcState(core::IniFile& file);
 // ---- sessions ----
 void AtcSetUpAirport();
 void AtcStartSession(int tuned);
+// True while a session starts: the radio changes its start makes begin no session of their own.
+[[nodiscard]] bool AtcSessionStarting();
 void AtcStartAtAirport();
 void AtcStartArrival();
 void AtcBeginSequence(int tuned);

@@ -913,7 +913,7 @@ void AtcSpeech::OnComFrequencyChanged(int) {
                           a.departTuned, a.approachTuned, a.centerTuned};
     const std::string com1 = ComText(cockpit::theCom1Radio, cockpit::theAudioPanelButtons.audioMixCom1 != 0);
     const std::string com2 = ComText(cockpit::theCom2Radio, cockpit::theAudioPanelButtons.audioMixCom2 != 0);
-    if (theAtcHost.flightPlan() == nullptr && a.atcOn == 0) {
+    if (theAtcHost.flightPlan() == nullptr && a.atcOn == 0 && !AtcSessionStarting()) {
         for (const std::string& text : {com1, com2}) {
             if (text == "000.00") continue;
             if (theAtisSpeech.FindAtisAirport(text) != 0)

@@ -502,7 +502,27 @@ std::string SessionLine() {
 
 }  // namespace
 
+namespace {
+
+// While a session starts (its start flight loaded, its radios preset), the radios' changes are
+// its own: they start no session of their own.
+bool theSessionStarting = false;
+struct StartingSession {
+    bool outer = !theSessionStarting;
+    StartingSession() { theSessionStarting = true; }
+    ~StartingSession() {
+        if (outer) theSessionStarting = false;
+    }
+};
+
+}  // namespace
+
+bool AtcSessionStarting() {
+    return theSessionStarting;
+}
+
 void AtcStartSession(int tuned) {
+    const StartingSession starting;
     AtcState& a = theAtcState;
     if (a.startPos == 3 && Plan() != nullptr) {
         AtcStartAtAirport();
@@ -545,6 +565,7 @@ void AtcStartSession(int tuned) {
 }
 
 void AtcStartAtAirport() {
+    const StartingSession starting;
     AtcState& a = theAtcState;
     planning::FlightPlan* plan = Plan();
     if (plan == nullptr || plan->nodeCount < 1) return;
@@ -574,6 +595,7 @@ void AtcStartAtAirport() {
 }
 
 void AtcStartArrival() {
+    const StartingSession starting;
     AtcState& a = theAtcState;
     planning::FlightPlan* plan = Plan();
     if (plan == nullptr || plan->nodeCount < 1) return;

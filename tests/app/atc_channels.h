@@ -50,4 +50,25 @@ inline std::map<std::string, std::string> Channels(const std::string& airport) {
     return out;
 }
 
+// The channel of a kind that works one side of a field split between several ("SOUTH" for
+// "OAKLAND TWR SOUTH"), as the data lists it (one on the radio's grid); the airport's first of
+// the kind when `side` is empty; empty when the data has none.
+inline std::string SideChannel(const std::string& airport, const std::string& kind,
+                               const std::string& side) {
+    if (side.empty()) {
+        const std::map<std::string, std::string> ch = Channels(airport);
+        return ch.count(kind) != 0 ? ch.at(kind) : std::string();
+    }
+    for (const auto& r : testsupport::ReadNavdataCsv("frequency.csv"))
+        if (r.size() >= 4 && r[0] == airport && r[1] == kind &&
+            r[3].find(side) != std::string::npos) {
+            const int f = std::stoi(r[2]);
+            if (f % 5 != 0) return {};
+            char text[16];
+            std::snprintf(text, sizeof text, "%d.%02d", f / 100, f % 100);
+            return text;
+        }
+    return {};
+}
+
 }  // namespace apptest

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/ini_file.h"
+#include "nav/independent_projection.h"
 #include "speech_match.h"
 #include "support/audio.h"
 #include "support/run_command.h"
@@ -118,6 +119,42 @@ TEST_F(AtcFirstCall, AtTheRampTheTowerSendsTheAircraftToGroundWhichClearsItToTax
     ASSERT_NE(wind, std::string::npos) << "ground gives no wind\n" << r.out;
     EXPECT_NE(HeardAt(heard, ground + 7008, wind), std::string::npos) << "nor the altimeter";
     EXPECT_NE(HeardAt(heard, ground + 4578, wind), std::string::npos) << "nor the squawk";
+}
+
+// San Carlos' pattern lies over the bay, north-east of the runway, from both ends: left-hand for
+// runway 12, right-hand for runway 30, as the airport publishes it. The session's downwind and
+// base corners (saved with the flight) are checked against the runway's public coordinates.
+TEST_F(AtcFirstCall, SanCarlosPatternLiesOverTheBayFromBothEnds) {
+    // The runway's ends (runway.csv), in map units (world x 0.009941939075797343, offset).
+    const auto map = [](double lat, double lon, double* x, double* y) {
+        navtest::GeographicToWorld(lat, lon, x, y);
+        *x = *x * 0.009941939075797343 + 9437184;
+        *y = *y * 0.009941939075797343 + 5242880;
+    };
+    double x12, y12, x30, y30;
+    map(37.51441788, -122.25238931, &x12, &y12);
+    map(37.50905184, -122.24638214, &x30, &y30);
+    for (const auto& [wind, runway] : {std::pair{120, "12"}, std::pair{300, "30"}}) {
+        SCOPED_TRACE(runway);
+        {
+            core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+            flight.PutInt("Weather", "swDir", wind);
+            flight.PutInt("Weather", "swSpd", 10);
+        }
+        const testsupport::CommandResult r =
+            Play("frame-interval 500\nwait 1000\nradio COM1 119.00\nwait 2000\nsave " +
+                 dir.Path("saved.flt") + "\nquit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        core::IniFile saved(dir.Path("saved.flt").c_str());
+        ASSERT_EQ(std::string(saved.GetString("ATCComm", "toRwy", "")), runway) << r.out;
+        // Left of the line from 12's end toward 30's is north-east, over the bay.
+        for (int row : {6, 7, 8}) {
+            const double px = saved.GetInt("ATCComm", ("atcX_" + std::to_string(row)).c_str(), 0);
+            const double py = saved.GetInt("ATCComm", ("atcY_" + std::to_string(row)).c_str(), 0);
+            const double cross = (x30 - x12) * (py - y12) - (y30 - y12) * (px - x12);
+            EXPECT_GT(cross, 0) << "pattern corner " << row << " south-west of the runway";
+        }
+    }
 }
 
 }  // namespace

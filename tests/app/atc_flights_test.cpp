@@ -185,6 +185,7 @@ struct Departure {
     const char* standing;  // the installation's flight standing at the runway's threshold
     int windFrom;
     const char* runway;
+    const char* side;  // the side of the field whose tower and ground work the runway, or ""
 };
 
 class AtcDeparture : public AtcFlights, public ::testing::WithParamInterface<Departure> {};
@@ -193,9 +194,14 @@ TEST_P(AtcDeparture, TheAtisTwiceThenGroundTowerAndTheHandOffToDeparture) {
     const Departure& d = GetParam();
     // At the ramp, behind the runway's end.
     StartAt(d.standing, d.windFrom, 600);
-    const std::map<std::string, std::string> ch = apptest::Channels(d.airport);
+    std::map<std::string, std::string> ch = apptest::Channels(d.airport);
     for (const char* kind : {"atis", "ground", "tower", "departure"})
         ASSERT_EQ(ch.count(kind), 1u) << d.airport << " " << kind;
+    // The runway's own tower and ground where the field has several.
+    for (const char* kind : {"ground", "tower"}) {
+        ch[kind] = apptest::SideChannel(d.airport, kind, d.side);
+        ASSERT_FALSE(ch[kind].empty()) << d.airport << " " << kind;
+    }
 
     // At the ramp: the ATIS, then ground's taxi clearance.
     testsupport::CommandResult r =
@@ -246,8 +252,10 @@ TEST_P(AtcDeparture, TheAtisTwiceThenGroundTowerAndTheHandOffToDeparture) {
 TEST_F(AtcFlights, TheAtisTunedOnTheRunwayStartsWithTheTower) {
     StartAt("JetFly.Flt", 295);
     const std::map<std::string, std::string> ch = apptest::Channels("KOAK");
-    const testsupport::CommandResult r =
-        Play("atc-atis-on-runway.simrun", {{"@atis", ch.at("atis")}, {"@tower", ch.at("tower")}});
+    // Runway 29 is the South Field's, worked by its own tower.
+    const testsupport::CommandResult r = Play(
+        "atc-atis-on-runway.simrun",
+        {{"@atis", ch.at("atis")}, {"@tower", apptest::SideChannel("KOAK", "tower", "SOUTH")}});
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("atc: session KOAK runway 29"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("message 501"), std::string::npos) << r.out;
@@ -255,8 +263,8 @@ TEST_F(AtcFlights, TheAtisTunedOnTheRunwayStartsWithTheTower) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Towered, AtcDeparture,
-                         ::testing::Values(Departure{"KOAK", "JetFly.Flt", 295, "29"},
-                                           Departure{"KTEB", "BarFly.Flt", 190, "19"}),
+                         ::testing::Values(Departure{"KOAK", "JetFly.Flt", 295, "29", "SOUTH"},
+                                           Departure{"KTEB", "BarFly.Flt", 190, "19", ""}),
                          [](const auto& info) { return std::string(info.param.airport); });
 
 // Palo Alto, whose runway the public data gives with one end unnamed: the wizard lists the
@@ -332,12 +340,14 @@ TEST_F(AtcFlights, AnArrivalIsAskedDownAndHandedToTheTower) {
     EXPECT_NE(r.out.find("atc: session KOAK runway 29"), std::string::npos) << r.out;
     EXPECT_TRUE(TracedInOrder(r.out, {"message 523", "atc: altitude 531", "message 502", "message 503"}))
         << r.out;
-    // The copilot dialled the squawk and the tower, whose channel is the public data's.
-    const std::map<std::string, std::string> ch = apptest::Channels("KOAK");
+    // The copilot dialled the squawk and runway 29's tower, the South Field's ("OAKLAND TWR
+    // SOUTH", not the North Field's the airport lists first).
     EXPECT_EQ(Saved("handed.flt", "NavAids", "xpndr"), Saved("handed.flt", "ATCComm", "squawk"));
     const std::string com1 = Saved("handed.flt", "NavAids", "com1");
     ASSERT_EQ(com1.size(), 4u);
-    EXPECT_EQ("1" + com1.substr(0, 2) + "." + com1.substr(2), ch.at("tower"));
+    EXPECT_EQ("1" + com1.substr(0, 2) + "." + com1.substr(2),
+              apptest::SideChannel("KOAK", "tower", "SOUTH"));
+    EXPECT_EQ(apptest::SideChannel("KOAK", "tower", "SOUTH"), "127.20");
     // "Descend" in the approach controller's voice, heard when the trace says it was asked for
     // (the capture began when the wizard closed), above the engine; no other controller's voice.
     const int approach = std::stoi(Saved("handed.flt", "ATCComm", "approachNum"));
@@ -375,7 +385,8 @@ TEST_P(RadioHelpAskedLate, StillReachesTheTower) {
     EXPECT_TRUE(TracedInOrder(r.out, order)) << r.out;
     const std::string com1 = Saved("handed.flt", "NavAids", "com1");
     ASSERT_EQ(com1.size(), 4u);
-    EXPECT_EQ("1" + com1.substr(0, 2) + "." + com1.substr(2), apptest::Channels("KOAK").at("tower"));
+    EXPECT_EQ("1" + com1.substr(0, 2) + "." + com1.substr(2),
+              apptest::SideChannel("KOAK", "tower", "SOUTH"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
