@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <numbers>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,34 @@ std::string FrequencyText(std::uint16_t bcd) {
     return !text.empty() && text[0] == '1' ? text.substr(0, kFrequencyTextChars) : kNoFrequency;
 }
 
+// The centre's channel near an airport: the first of a few en-route channels that no airport
+// within 100 nm uses for anything, so that the centre never answers on a field's ground or tower.
+std::string CenterFrequencyNear(std::int32_t x, std::int32_t z) {
+    static constexpr const char* kChannels[] = {kCenterFrequency, "128.70", "133.50", "125.35",
+                                                "134.15",         "127.80", "124.85", "120.45"};
+    constexpr double kRange = 100 * 1852.0 * 256;  // world units
+    std::set<std::string> used;
+    const auto& airports = theNavDatabase.airports;
+    for (std::size_t i = 0; i < airports.size(); ++i) {
+        if (std::hypot(static_cast<double>(airports[i].x) - x,
+                       static_cast<double>(airports[i].z) - z) > kRange)
+            continue;
+        SmsEntryCopy entry;
+        SmsAirportHeader h;
+        std::vector<SmsRunwayRecord> rows;
+        if (theSmsDatabase.ReadAirportRecord(static_cast<int>(i), &entry, &h, &rows) == 0) continue;
+        for (const std::uint16_t f :
+             {h.atis, h.clearance, h.ground, h.tower, h.departure, h.approach})
+            used.insert(FrequencyText(f));
+    }
+    for (const RunwayControlRecord& r : theNavDatabase.runwayControls)
+        for (const std::uint16_t f : {r.tower, r.ground})
+            used.insert(FrequencyText(f));
+    for (const char* channel : kChannels)
+        if (used.count(channel) == 0) return channel;
+    return kCenterFrequency;
+}
+
 void FillFrequencies(const SmsAirportHeader& h) {
     AtcState& a = theAtcState;
     a.atisFreq = FrequencyText(h.atis);
@@ -93,7 +122,6 @@ void FillFrequencies(const SmsAirportHeader& h) {
     a.towerFreq = FrequencyText(h.tower);
     a.departFreq = FrequencyText(h.departure);
     a.approachFreq = FrequencyText(h.approach);
-    a.centerFreq = kCenterFrequency;
 }
 
 void TakeRunway(const SmsRunwayRecord& r, int elevation) {
@@ -160,6 +188,8 @@ bool LoadAirport(int index, int mode) {
     TakeRunway(rows[static_cast<std::size_t>(chosen)], header.elevation);
     a.airportIndex = index;
     TakeRunwayControls(header);
+    a.centerFreq = CenterFrequencyNear(theNavDatabase.airports[static_cast<std::size_t>(index)].x,
+                                       theNavDatabase.airports[static_cast<std::size_t>(index)].z);
     return true;
 }
 
@@ -238,6 +268,8 @@ int AtcCopyAirportFromDirectory() {
     TakeRunway(rows[pick], header.elevation);
     theAtcState.airportIndex = best;
     TakeRunwayControls(header);
+    theAtcState.centerFreq = CenterFrequencyNear(airports[static_cast<std::size_t>(best)].x,
+                                                 airports[static_cast<std::size_t>(best)].z);
     theAtcState.selRwy = static_cast<int>(pick);
     theAtcState.numOfRwys = std::min<int>(static_cast<int>(rows.size()), kAtcRunwayRows);
     return 1;

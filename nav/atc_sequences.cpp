@@ -13,6 +13,7 @@
 #include "flight/airspeed.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
+#include "nav/atc_traffic.h"
 #include "planning/planning_services.h"
 
 namespace nav {
@@ -228,6 +229,10 @@ void Departure2() {
     }
 }
 
+// The tower asks a departure still on the runway to expedite once traffic on base is within half
+// the base leg (map units) of turning final, wherever it was when the take-off was cleared.
+constexpr double kBaseCallDistance = 4100;
+
 void Departure3() {
     AtcState& a = theAtcState;
     FlightEvaluation& e = theFlightEvaluation;
@@ -245,7 +250,7 @@ void Departure3() {
     }
     if (Busy(9) && flight::IndicatedAirspeedKnots() == 0.0)
         AtcIssue(1, 532, 15000);
-    else if (Busy(8) && e.spCom != 533)
+    else if (e.spCom != 533 && AtcTrafficNearing(8, kBaseCallDistance))
         AtcIssue(3, 533, 10000);
     else if (SmallSkyhawkWithCopilot())
         TakeoffRollAdvice();

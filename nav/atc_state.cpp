@@ -588,7 +588,6 @@ void AtcStartAtAirport() {
     if (a.nonTwrdDept == 0) AtcSpawnTraffic();
     AtcNewSquawk();
     AtcBeginSequence(0);
-    a.centerFreq = kCenterFrequency;
     theFlightEvaluation.spEval = 0;
     a.atcOn = 1;
     Trace(SessionLine());
@@ -615,7 +614,6 @@ void AtcStartArrival() {
     AtcNewSquawk();
     a.startPos = 25;
     AtcBeginSequence(0);
-    a.centerFreq = kCenterFrequency;
     a.atcOn = 1;
     a.curNode = plan->nodeCount - 1;
     Trace(SessionLine());

@@ -121,19 +121,51 @@ TEST_F(AtcFirstCall, AtTheRampTheTowerSendsTheAircraftToGroundWhichClearsItToTax
     EXPECT_NE(HeardAt(heard, ground + 4578, wind), std::string::npos) << "nor the squawk";
 }
 
-// San Carlos' pattern lies over the bay, north-east of the runway, from both ends: left-hand for
-// runway 12, right-hand for runway 30, as the airport publishes it. The session's downwind and
-// base corners (saved with the flight) are checked against the runway's public coordinates.
-TEST_F(AtcFirstCall, SanCarlosPatternLiesOverTheBayFromBothEnds) {
-    // The runway's ends (runway.csv), in map units (world x 0.009941939075797343, offset).
+// San Carlos' runway 30 in map units (world x 0.009941939075797343, offset), from runway.csv.
+void RunwayEnds(double* x12, double* y12, double* x30, double* y30) {
     const auto map = [](double lat, double lon, double* x, double* y) {
         navtest::GeographicToWorld(lat, lon, x, y);
         *x = *x * 0.009941939075797343 + 9437184;
         *y = *y * 0.009941939075797343 + 5242880;
     };
+    map(37.51441788, -122.25238931, x12, y12);
+    map(37.50905184, -122.24638214, x30, y30);
+}
+
+// Cleared for take-off on 30 with traffic in the pattern, the tower asks the aircraft to expedite
+// only when the traffic on base nears final: at the call, the traffic lies within about a mile of
+// the runway's extended centreline (the base leg begins some two miles out).
+TEST_F(AtcFirstCall, TheExpediteCallWaitsForTheTrafficOnBase) {
+    const testsupport::CommandResult r = Play(
+        "frame-interval 500\nwait 1000\nradio COM1 119.00\nwait-for \"message 533\" "
+        "180000\nsave " +
+        dir.Path("saved.flt") + "\nquit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
     double x12, y12, x30, y30;
-    map(37.51441788, -122.25238931, &x12, &y12);
-    map(37.50905184, -122.24638214, &x30, &y30);
+    RunwayEnds(&x12, &y12, &x30, &y30);
+    core::IniFile saved(dir.Path("saved.flt").c_str());
+    int onBase = 0;
+    for (int n = 0; n < 2; ++n) {
+        const std::string k = std::to_string(n);
+        const int place = saved.GetInt("ATCComm", ("vpPos_" + k).c_str(), 0);
+        if (place != 8 && place != 9) continue;
+        ++onBase;
+        const double px = saved.GetInt("ATCComm", ("vpPLocX_" + k).c_str(), 0);
+        const double py = saved.GetInt("ATCComm", ("vpPLocY_" + k).c_str(), 0);
+        const double cross = (x30 - x12) * (py - y12) - (y30 - y12) * (px - x12);
+        const double off = std::abs(cross) / std::hypot(x30 - x12, y30 - y12);
+        EXPECT_LT(off, 5000.0) << "traffic " << n << " still " << off * 1.2890625 / 6076.12
+                               << " nm from final";
+    }
+    EXPECT_EQ(onBase, 1) << r.out;
+}
+
+// San Carlos' pattern lies over the bay, north-east of the runway, from both ends: left-hand for
+// runway 12, right-hand for runway 30, as the airport publishes it. The session's downwind and
+// base corners (saved with the flight) are checked against the runway's public coordinates.
+TEST_F(AtcFirstCall, SanCarlosPatternLiesOverTheBayFromBothEnds) {
+    double x12, y12, x30, y30;
+    RunwayEnds(&x12, &y12, &x30, &y30);
     for (const auto& [wind, runway] : {std::pair{120, "12"}, std::pair{300, "30"}}) {
         SCOPED_TRACE(runway);
         {

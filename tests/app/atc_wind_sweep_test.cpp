@@ -4,6 +4,7 @@
 // from the saved flight. Its number times ten is its magnetic heading: the tailwind on it must not
 // pass 5 kt. Each airport gets one of the four quadrants' winds in turn (all four with
 // ZEPHLON_FULL_SWEEP set), and San Jose and Palo Alto the south-easterlies the pilots reported.
+// The centre's channel of each session is one no airport within 100 nm lists.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -87,6 +88,8 @@ protected:
             !testsupport::UseStarterInstallation(dir, "Startup.Flt"))
             GTEST_SKIP() << "simrun or the starter installation is not built";
     }
+    // The centre's channel of the last session.
+    std::string center;
     // The session's take-off runway with the aircraft a quarter along `end`, facing along it,
     // the wind from `windFrom`; empty when no session started.
     std::string SessionRunway(const RunwayEnd& end, double windFrom, const std::string& com) {
@@ -111,6 +114,7 @@ protected:
         EXPECT_EQ(r.status, 0) << r.out;
         core::IniFile saved(dir.Path("sweep.flt").c_str());
         if (saved.GetInt("ATCComm", "atcOn", 0) != 1) return {};
+        center = saved.GetString("ATCComm", "centerFreq", "");
         return saved.GetString("ATCComm", "toRwy", "");
     }
 
@@ -120,6 +124,17 @@ protected:
 TEST_F(AtcWindSweep, NoToweredAirportOfCaliforniaGivesARunwayWithATailwind) {
     const bool full = std::getenv("ZEPHLON_FULL_SWEEP") != nullptr;
     const std::vector<Airport> airports = CaliforniaToweredAirports();
+    // Every airport's place and listed channels (MHz x 100), for the centre's channel.
+    struct Field {
+        double lat, lon;
+        std::vector<int> channels;
+    };
+    std::map<std::string, Field> fields;
+    for (const auto& a : testsupport::ReadNavdataCsv("airport.csv"))
+        if (a.size() >= 6) fields[a[0]] = Field{std::stod(a[4]), std::stod(a[5]), {}};
+    for (const auto& f : testsupport::ReadNavdataCsv("frequency.csv"))
+        if (f.size() >= 3 && fields.count(f[0]) != 0)
+            fields[f[0]].channels.push_back(std::stoi(f[2]));
     ASSERT_GT(airports.size(), 70u);
     int cases = 0, sessions = 0;
     std::vector<std::string> silent;
@@ -146,6 +161,16 @@ TEST_F(AtcWindSweep, NoToweredAirportOfCaliforniaGivesARunwayWithATailwind) {
                 continue;
             }
             ++sessions;
+            // The centre answers on a channel no airport within 100 nm lists (a 25 kHz
+            // channel's cut decimal counted as either neighbour).
+            const int centre = static_cast<int>(std::lround(std::stod(center) * 100));
+            const Field& here = fields[a.icao];
+            for (const auto& [icao, f] : fields) {
+                if (navtest::Metres(here.lat, here.lon, f.lat, f.lon) > 100 * 1852.0) continue;
+                for (const int c : f.channels)
+                    EXPECT_GT(std::abs(c - centre), 2)
+                        << a.icao << ": the centre's " << center << " is " << icao << "'s";
+            }
             EXPECT_LE(Tailwind(wind, runway), 5.0) << a.icao << " wind " << wind << ": runway "
                                                    << runway << " (placed on " << worst->id << ")";
         }
