@@ -229,9 +229,10 @@ void Departure2() {
     }
 }
 
-// The tower asks a departure still on the runway to expedite once traffic on base is within half
-// the base leg (map units) of turning final, wherever it was when the take-off was cleared.
-constexpr double kBaseCallDistance = 4100;
+// The tower asks a departure that has not begun its roll to expedite once traffic on base is
+// within 3,000 map units (some 0.6 nm) of turning final, wherever it was when the take-off was
+// cleared.
+constexpr double kBaseCallDistance = 3000;
 
 void Departure3() {
     AtcState& a = theAtcState;
@@ -250,7 +251,7 @@ void Departure3() {
     }
     if (Busy(9) && flight::IndicatedAirspeedKnots() == 0.0)
         AtcIssue(1, 532, 15000);
-    else if (e.spCom != 533 && AtcTrafficNearing(8, kBaseCallDistance))
+    else if (e.spCom != 533 && AtcKnots() < 30 && AtcTrafficNearing(8, kBaseCallDistance))
         AtcIssue(3, 533, 10000);
     else if (SmallSkyhawkWithCopilot())
         TakeoffRollAdvice();
