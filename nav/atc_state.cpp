@@ -829,6 +829,9 @@ void AtcPostRequest(AtcRequest request) {
                                              "closed traffic"};
     std::int32_t* fields[] = {&a.atcCan, &a.repMsg, &a.tandgo, &a.missed, &a.reqClosed};
     const int i = static_cast<int>(request);
+    // Without a session, a call on a controller's frequency begins one: the request is the
+    // pilot's first call, and the controller then answers it.
+    if (a.atcOn == 0 && request != AtcRequest::Cancel) theAtcSpeech.OnComFrequencyChanged(0);
     *fields[i] = 1;
     win::TraceLine(std::string("atc: request ") + kNames[i]);
 }

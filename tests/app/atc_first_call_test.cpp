@@ -156,11 +156,29 @@ TEST_F(AtcFirstCall, TheExpediteCallWaitsForTheTrafficOnBase) {
             const double py = saved.GetInt("ATCComm", ("vpPLocY_" + k).c_str(), 0);
             const double cross = (x30 - x12) * (py - y12) - (y30 - y12) * (px - x12);
             const double off = std::abs(cross) / std::hypot(x30 - x12, y30 - y12);
-            EXPECT_LT(off, 3500.0) << "traffic " << n << " still "
-                                   << off * 1.2890625 / 6076.12 << " nm from final";
+            EXPECT_LT(off, 3500.0)
+                << "traffic " << n << " still " << off * 1.2890625 / 6076.12 << " nm from final";
         }
         EXPECT_EQ(onBase, 1) << r.out;
     }
+}
+
+// The first flight comes with COM1 on the tower already: the pilot's first request (closed
+// traffic, Ctrl+C) is the call. The tower answers it and clears the aircraft for take-off, and
+// the request stands: "make closed traffic" once airborne is what the session keeps.
+TEST_F(AtcFirstCall, ARequestOnTheTowersFrequencyIsTheFirstCall) {
+    const testsupport::CommandResult r =
+        Play("frame-interval 500\nwait 1000\nkey Ctrl+C press\nwait 45000\naudio " +
+             dir.Path("heard.wav") + "\nsave " + dir.Path("saved.flt") + "\nquit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    core::IniFile saved(dir.Path("saved.flt").c_str());
+    EXPECT_EQ(saved.GetInt("ATCComm", "atcOn", 0), 1) << r.out;
+    EXPECT_EQ(saved.GetInt("ATCComm", "reqClosed", 0), 1) << r.out;
+    const int tower = Voice("towerNum");
+    ASSERT_GE(tower, 0);
+    EXPECT_NE(HeardAt(Heard(), tower + 2002, 0), std::string::npos)
+        << "the take-off clearance is not heard\n"
+        << r.out;
 }
 
 // Standing on runway 30 after the call, never rolling, with the traffic shown: for four minutes,
