@@ -99,7 +99,7 @@ int AirportsPage::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND c
                 return 1;
             typed = win::GetDlgItemText(window, kAirportTypeAhead).substr(0, kTypeAheadLength);
             const auto row = SelectTypedStation(
-                list, typed, [this](int r) { return directory->IsToweredAirportRow(r); });
+                list, typed, [this](int r) { return directory->AirportRowRank(r); });
             if (row < 0) return 1;
             win::SendMessage(list, win::LB_SETTOPINDEX, static_cast<win::WParam>(std::max(row - 1, 0)), 0);
             ShowRow(row, false);

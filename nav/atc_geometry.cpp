@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <numbers>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,34 @@ std::string FrequencyText(std::uint16_t bcd) {
     return !text.empty() && text[0] == '1' ? text.substr(0, kFrequencyTextChars) : kNoFrequency;
 }
 
+// The centre's channel near an airport: the first of a few en-route channels that no airport
+// within 100 nm uses for anything, so that the centre never answers on a field's ground or tower.
+std::string CenterFrequencyNear(std::int32_t x, std::int32_t z) {
+    static constexpr const char* kChannels[] = {kCenterFrequency, "128.70", "133.50", "125.35",
+                                                "134.15",         "127.80", "124.85", "120.45"};
+    constexpr double kRange = 100 * 1852.0 * 256;  // world units
+    std::set<std::string> used;
+    const auto& airports = theNavDatabase.airports;
+    for (std::size_t i = 0; i < airports.size(); ++i) {
+        if (std::hypot(static_cast<double>(airports[i].x) - x,
+                       static_cast<double>(airports[i].z) - z) > kRange)
+            continue;
+        SmsEntryCopy entry;
+        SmsAirportHeader h;
+        std::vector<SmsRunwayRecord> rows;
+        if (theSmsDatabase.ReadAirportRecord(static_cast<int>(i), &entry, &h, &rows) == 0) continue;
+        for (const std::uint16_t f :
+             {h.atis, h.clearance, h.ground, h.tower, h.departure, h.approach})
+            used.insert(FrequencyText(f));
+    }
+    for (const RunwayControlRecord& r : theNavDatabase.runwayControls)
+        for (const std::uint16_t f : {r.tower, r.ground})
+            used.insert(FrequencyText(f));
+    for (const char* channel : kChannels)
+        if (used.count(channel) == 0) return channel;
+    return kCenterFrequency;
+}
+
 void FillFrequencies(const SmsAirportHeader& h) {
     AtcState& a = theAtcState;
     a.atisFreq = FrequencyText(h.atis);
@@ -93,7 +122,6 @@ void FillFrequencies(const SmsAirportHeader& h) {
     a.towerFreq = FrequencyText(h.tower);
     a.departFreq = FrequencyText(h.departure);
     a.approachFreq = FrequencyText(h.approach);
-    a.centerFreq = kCenterFrequency;
 }
 
 void TakeRunway(const SmsRunwayRecord& r, int elevation) {
@@ -105,6 +133,23 @@ void TakeRunway(const SmsRunwayRecord& r, int elevation) {
     a.elev = elevation;
     a.takeRwyNum = r.runway;
     a.toRwy = a.lndRwy = FormatRunwayNumber(r.runway);
+}
+
+// The taken runway end's own tower and ground where its airport has several (else the
+// airport's), and its traffic side: left-hand unless the end's pattern is published right-hand.
+void TakeRunwayControls(const SmsAirportHeader& h) {
+    AtcState& a = theAtcState;
+    a.towerFreq = FrequencyText(h.tower);
+    a.groundFreq = FrequencyText(h.ground);
+    a.lHand = 1;
+    if (!theNavDatabase.runwayControlsRead) LoadNavRunwayControls();
+    const std::string ident = AtcAirportIdent();
+    for (const RunwayControlRecord& r : theNavDatabase.runwayControls) {
+        if (r.airport != ident || r.runway != a.takeRwyNum) continue;
+        if (r.tower != 0) a.towerFreq = FrequencyText(r.tower);
+        if (r.ground != 0) a.groundFreq = FrequencyText(r.ground);
+        if ((r.flags & kRightTrafficFlag) != 0) a.lHand = 0;
+    }
 }
 
 int FindAirport(const std::string& ident) {
@@ -142,6 +187,9 @@ bool LoadAirport(int index, int mode) {
     FillFrequencies(header);
     TakeRunway(rows[static_cast<std::size_t>(chosen)], header.elevation);
     a.airportIndex = index;
+    TakeRunwayControls(header);
+    a.centerFreq = CenterFrequencyNear(theNavDatabase.airports[static_cast<std::size_t>(index)].x,
+                                       theNavDatabase.airports[static_cast<std::size_t>(index)].z);
     return true;
 }
 
@@ -219,6 +267,9 @@ int AtcCopyAirportFromDirectory() {
     FillFrequencies(header);
     TakeRunway(rows[pick], header.elevation);
     theAtcState.airportIndex = best;
+    TakeRunwayControls(header);
+    theAtcState.centerFreq = CenterFrequencyNear(airports[static_cast<std::size_t>(best)].x,
+                                                 airports[static_cast<std::size_t>(best)].z);
     theAtcState.selRwy = static_cast<int>(pick);
     theAtcState.numOfRwys = std::min<int>(static_cast<int>(rows.size()), kAtcRunwayRows);
     return 1;
@@ -245,8 +296,15 @@ int AtcTakeRunwayUnderAircraft() {
     constexpr double kUnitsPerFoot = 474112.0 / 6076.12;
     constexpr double kRadiansPerUnit = std::numbers::pi / 32768.0;
     const int count = std::min<int>(static_cast<int>(rows.size()), kAtcRunwayRows);
+    // The runway the wind chose stays unless the one under the aircraft serves as well: in a
+    // light wind any runway does, in a stronger one only the chosen runway and its parallels.
+    const std::uint16_t windRunway = static_cast<std::uint16_t>(a.headRwy);
+    const bool lightWind = theAtcHost.surfaceWindSpeed() <= 5;
     for (int i = 0; i < count; ++i) {
         const SmsRunwayRecord& r = rows[static_cast<std::size_t>(i)];
+        const int offWind =
+            static_cast<std::int16_t>(static_cast<std::uint16_t>(r.heading - windRunway));
+        if (!lightWind && std::abs(offWind) > 5461) continue;  // 30 degrees
         // Facing along the runway (within 60 degrees), between its threshold (or a little
         // short of it, where a take-off may start) and its far end, and within its sides.
         const int facing =
@@ -260,6 +318,7 @@ int AtcTakeRunwayUnderAircraft() {
         const double halfWidth = std::max<double>(r.width, 75.0) / 2.0;
         if (along < -200.0 || along > r.length || std::abs(across) > halfWidth) continue;
         TakeRunway(r, header.elevation);
+        TakeRunwayControls(header);
         a.selRwy = i;
         return 1;
     }

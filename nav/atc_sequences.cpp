@@ -13,6 +13,7 @@
 #include "flight/airspeed.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
+#include "nav/atc_traffic.h"
 #include "planning/planning_services.h"
 
 namespace nav {
@@ -110,7 +111,8 @@ void StartSequence(bool departure) {
     e.spCom = 500;
     e.spTick = Now();
     if (departure) {
-        e.spWait = 40000;
+        // Time to hear the broadcast out; without one the pilot calls at once.
+        e.spWait = FrequencySet(a.atisFreq) ? 40000 : 5000;
         if (Plan() != nullptr && FrequencySet(a.clearFreq))
             AtcPresetComFrequency(a.clearFreq);
         else if (FrequencySet(a.groundFreq))
@@ -143,13 +145,17 @@ void Departure0() {
         return;
     }
     if (a.groundTuned == 0) {
+        if (a.towerTuned != 0 && e.spCom == 500 && !plan) {
+            AtcIssue(0, 541, 10000);
+            return;
+        }
         if (RadioHelp() && (!plan || e.spCom == 537))
             Tune();
         else
             Hold5();
         return;
     }
-    if (e.spCom == 500 || e.spCom == 537) {
+    if (e.spCom == 500 || e.spCom == 537 || e.spCom == 541) {
         AtcIssue(0, 501, 20000);
     } else if (e.spCom == 501) {
         if (AtcIsSquawkSet() == 0 && RadioHelp()) AtcCopilotSetTransponder();
@@ -200,6 +206,11 @@ void Departure2() {
     AtcState& a = theAtcState;
     FlightEvaluation& e = theFlightEvaluation;
     if (!RunOut()) return;
+    // Called on ground's frequency from the runway: ground sends the aircraft to the tower.
+    if (e.spCom == 505 && a.towerTuned == 0 && a.groundTuned != 0 && FrequencySet(a.groundFreq)) {
+        AtcIssue(2, 502, 5000);
+        return;
+    }
     if (Busy(3) || a.towerTuned == 0) {
         Hold5();
         return;
@@ -218,6 +229,11 @@ void Departure2() {
     }
 }
 
+// The tower asks a departure that has not begun its roll to expedite once traffic on base is
+// within 3,000 map units (some 0.6 nm) of turning final, wherever it was when the take-off was
+// cleared.
+constexpr double kBaseCallDistance = 3000;
+
 void Departure3() {
     AtcState& a = theAtcState;
     FlightEvaluation& e = theFlightEvaluation;
@@ -235,7 +251,7 @@ void Departure3() {
     }
     if (Busy(9) && flight::IndicatedAirspeedKnots() == 0.0)
         AtcIssue(1, 532, 15000);
-    else if (Busy(8) && e.spCom != 533)
+    else if (e.spCom != 533 && AtcKnots() < 30 && AtcTrafficNearing(8, kBaseCallDistance))
         AtcIssue(3, 533, 10000);
     else if (SmallSkyhawkWithCopilot())
         TakeoffRollAdvice();

@@ -38,7 +38,8 @@ inline constexpr std::size_t kFrequencyTextChars = 6;
 inline constexpr std::size_t kHeadingTextChars = 3;
 inline constexpr std::size_t kSquawkTextChars = 4;
 inline constexpr char kNoFrequency[] = "NONE";
-inline constexpr char kCenterFrequency[] = "121.80";
+// The en-route centre's first channel; near airports that use it, another (see the geometry).
+inline constexpr char kCenterFrequency[] = "132.35";
 
 // Facilities the user works (`fac`).
 enum AtcFacility : int {
@@ -228,6 +229,8 @@ int SaveAtcState(core::IniFile& file);
 // ---- sessions ----
 void AtcSetUpAirport();
 void AtcStartSession(int tuned);
+// True while a session starts: the radio changes its start makes begin no session of their own.
+[[nodiscard]] bool AtcSessionStarting();
 void AtcStartAtAirport();
 void AtcStartArrival();
 void AtcBeginSequence(int tuned);

@@ -1,6 +1,7 @@
 // The ATC speaker: each message of the dialogue as the clips the controller says in his
 // facility's voice and, when the user listens to himself, the pilot's readback; the copilot's
 // advice and callouts; the traffic's calls. Also what a change of a COM radio sets off.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -111,6 +112,23 @@ void AtcSpeech::HandOffReadback(int facility, const std::string& frequency) {
     EndTransmission();
 }
 
+void AtcSpeech::SayWeather(int voice) {
+    const int speed = theAtcHost.surfaceWindSpeed();
+    Word(voice + 7006);
+    if (speed > 0) {
+        char direction[8];
+        std::snprintf(direction, sizeof direction, "%03d",
+                      std::clamp(theAtcHost.surfaceWindDirection(), 1, 360));
+        Spell(direction, kControllerWords, voice);
+        Word(voice + 7007);
+        Spell(std::to_string(speed), kControllerWords, voice);
+    } else {
+        Word(voice + 7024);
+    }
+    Word(voice + 7008);
+    Spell(std::to_string(theAtcHost.pressure()), kControllerWords, voice);
+}
+
 void AtcSpeech::GoodDay(int voice) {
     Word(voice + 4554);
     EndTransmission();
@@ -149,6 +167,7 @@ void AtcSpeech::SayDeparture(int id) {
     if (!Begin()) {
         // Nothing is heard, but the presets still follow the dialogue.
         if (id == 502 && FrequencySet(a.groundFreq)) AtcPresetComFrequency(a.towerFreq);
+        if (id == 541) AtcPresetComFrequency(a.groundFreq);
         if (id == 508 && FrequencySet(a.departFreq)) AtcPresetComFrequency(a.departFreq);
         speaking = 1;
         return;
@@ -170,6 +189,7 @@ void AtcSpeech::SayDeparture(int id) {
             Word(g + 501);
             Runway(a.toRwy, kControllerWords, g);
             Word(g + 507);
+            if (!FrequencySet(a.atisFreq)) SayWeather(g);
             if (!plan) {
                 Word(g + 4578);
                 Spell(a.squawk, kControllerWords, g);
@@ -194,6 +214,20 @@ void AtcSpeech::SayDeparture(int id) {
             if (!listen) break;
             HandOffReadback(5003, a.towerFreq);
             break;
+        case 541:
+            // Called on the tower's frequency from the ramp: the tower sends the aircraft to
+            // ground.
+            if (a.repMsg == 0) {
+                Word(p + 5003);
+                SayCallSign(p + 6000, 1);
+                Word(p + 5009);
+                Word(kClickClip);
+            }
+            HandOff(t, 2014, a.groundFreq);
+            AtcPresetComFrequency(a.groundFreq);
+            if (!listen) break;
+            HandOffReadback(5002, a.groundFreq);
+            break;
         case 503:
             if (a.repMsg == 0) {
                 Word(p + 5003);
@@ -206,6 +240,8 @@ void AtcSpeech::SayDeparture(int id) {
         case 505:
         case 507:
             SayCallSign(t + 4500, id == 505 ? 1 : 0);
+            // Without a broadcast the tower gives the wind with its clearance.
+            if (!FrequencySet(a.atisFreq)) SayWeather(t);
             if (id == 505) {
                 Word(t + 2001);
                 Word(t + 2006);
@@ -877,10 +913,13 @@ void AtcSpeech::OnComFrequencyChanged(int) {
                           a.departTuned, a.approachTuned, a.centerTuned};
     const std::string com1 = ComText(cockpit::theCom1Radio, cockpit::theAudioPanelButtons.audioMixCom1 != 0);
     const std::string com2 = ComText(cockpit::theCom2Radio, cockpit::theAudioPanelButtons.audioMixCom2 != 0);
-    if (theAtcHost.flightPlan() == nullptr && a.atcOn == 0) {
+    if (theAtcHost.flightPlan() == nullptr && a.atcOn == 0 && !AtcSessionStarting()) {
         for (const std::string& text : {com1, com2}) {
-            if (text == "000.00" || theAtisSpeech.FindAtisAirport(text) == 0) continue;
-            a.atisFreq = text;
+            if (text == "000.00") continue;
+            if (theAtisSpeech.FindAtisAirport(text) != 0)
+                a.atisFreq = text;
+            else if (theAtisSpeech.FindControlledAirport(text) == 0)
+                continue;
             if (!theAtisSpeech.atisAirport.empty()) AtcStartSession(1);
             break;
         }

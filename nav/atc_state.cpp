@@ -502,7 +502,27 @@ std::string SessionLine() {
 
 }  // namespace
 
+namespace {
+
+// While a session starts (its start flight loaded, its radios preset), the radios' changes are
+// its own: they start no session of their own.
+bool theSessionStarting = false;
+struct StartingSession {
+    bool outer = !theSessionStarting;
+    StartingSession() { theSessionStarting = true; }
+    ~StartingSession() {
+        if (outer) theSessionStarting = false;
+    }
+};
+
+}  // namespace
+
+bool AtcSessionStarting() {
+    return theSessionStarting;
+}
+
 void AtcStartSession(int tuned) {
+    const StartingSession starting;
     AtcState& a = theAtcState;
     if (a.startPos == 3 && Plan() != nullptr) {
         AtcStartAtAirport();
@@ -545,6 +565,7 @@ void AtcStartSession(int tuned) {
 }
 
 void AtcStartAtAirport() {
+    const StartingSession starting;
     AtcState& a = theAtcState;
     planning::FlightPlan* plan = Plan();
     if (plan == nullptr || plan->nodeCount < 1) return;
@@ -567,13 +588,13 @@ void AtcStartAtAirport() {
     if (a.nonTwrdDept == 0) AtcSpawnTraffic();
     AtcNewSquawk();
     AtcBeginSequence(0);
-    a.centerFreq = kCenterFrequency;
     theFlightEvaluation.spEval = 0;
     a.atcOn = 1;
     Trace(SessionLine());
 }
 
 void AtcStartArrival() {
+    const StartingSession starting;
     AtcState& a = theAtcState;
     planning::FlightPlan* plan = Plan();
     if (plan == nullptr || plan->nodeCount < 1) return;
@@ -593,7 +614,6 @@ void AtcStartArrival() {
     AtcNewSquawk();
     a.startPos = 25;
     AtcBeginSequence(0);
-    a.centerFreq = kCenterFrequency;
     a.atcOn = 1;
     a.curNode = plan->nodeCount - 1;
     Trace(SessionLine());
@@ -809,6 +829,9 @@ void AtcPostRequest(AtcRequest request) {
                                              "closed traffic"};
     std::int32_t* fields[] = {&a.atcCan, &a.repMsg, &a.tandgo, &a.missed, &a.reqClosed};
     const int i = static_cast<int>(request);
+    // Without a session, a call on a controller's frequency begins one: the request is the
+    // pilot's first call, and the controller then answers it.
+    if (a.atcOn == 0 && request != AtcRequest::Cancel) theAtcSpeech.OnComFrequencyChanged(0);
     *fields[i] = 1;
     win::TraceLine(std::string("atc: request ") + kNames[i]);
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "flight/aircraft.h"
+#include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
 #include "world/traffic_aircraft.h"
 
@@ -46,6 +47,21 @@ void Destination(world::TrafficAircraft& t, int row) {
     t.targetZ = static_cast<std::int32_t>(p.y);
 }
 
+// Whether the user's aircraft stands on the session's runway: on the ground, between a little
+// short of its threshold and its far end, within twice its usual half width of the centreline.
+bool UserOnRunway() {
+    const flight::FlightModelState& f = flight::theFlightModelState;
+    const AtcState& a = theAtcState;
+    if (f.fmOTG == 0) return false;
+    constexpr double kUnitsPerFoot = 474112.0 / 6076.12;
+    const double h = static_cast<std::uint16_t>(a.headRwy) * 3.14159265358979323846 / 32768.0;
+    const double dx = static_cast<double>(f.fmPosX) - a.xRwy,
+                 dz = static_cast<double>(f.fmPosZ) - a.zRwy;
+    const double along = (dx * std::sin(h) + dz * std::cos(h)) / kUnitsPerFoot;
+    const double across = (dx * std::cos(h) - dz * std::sin(h)) / kUnitsPerFoot;
+    return along > -200.0 && along < a.lenRwy && std::abs(across) < 150.0;
+}
+
 }  // namespace
 
 AtcTrafficFields AtcTrafficFieldsOf(int n) {
@@ -67,6 +83,15 @@ bool AtcTrafficHolds(int place) {
     if (theAtcState.vPilots == 0) return false;
     for (int n = 0; n < 2; ++n)
         if (Aircraft(n).active != 0 && Aircraft(n).place == place) return true;
+    return false;
+}
+
+bool AtcTrafficNearing(int place, double distance) {
+    if (theAtcState.vPilots == 0) return false;
+    for (int n = 0; n < 2; ++n)
+        if (Aircraft(n).active != 0 && Aircraft(n).place == place &&
+            Aircraft(n).distance < distance)
+            return true;
     return false;
 }
 
@@ -143,6 +168,15 @@ void AtcTrafficStep(int n) {
     for (const Move& m : moves) {
         if (a.place != m.place) continue;
         if (!(a.distance < m.within)) return;
+        if (m.place == 9 && UserOnRunway()) {
+            // The runway is not clear: the traffic goes around instead of landing over the
+            // aircraft on it, climbing along the runway to rejoin the pattern.
+            a.place = 10;
+            t.call = 16;
+            Destination(a, 5);
+            if (theAtcState.towerTuned != 0) theAtcSpeech.SayTrafficCall(n & 1);
+            return;
+        }
         a.place = static_cast<std::uint16_t>(m.next);
         t.call = static_cast<std::int16_t>(m.call);
         Destination(a, m.row);

@@ -27,6 +27,9 @@ struct AtcTrafficFields {
 [[nodiscard]] bool AtcTrafficPlacesValid();
 // A traffic aircraft is at `place`.
 [[nodiscard]] bool AtcTrafficHolds(int place);
+// Whether a traffic aircraft at `place` is within `distance` (map units) of the point it flies to
+// next: on base (8), how near it is to turning final.
+[[nodiscard]] bool AtcTrafficNearing(int place, double distance);
 // Each aircraft gets its number and voice and a new model, sector and start place.
 void AtcSpawnTraffic();
 // New destinations for both: anywhere among 4..8 (from 0 or less), or among the places reached

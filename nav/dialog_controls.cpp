@@ -1,5 +1,6 @@
 #include "nav/dialog_controls.h"
 
+#include <cctype>
 #include <string>
 
 #include "platform/file_system.h"
@@ -59,13 +60,29 @@ std::string ListRowText(win::HWND list, int row) {
     return text;
 }
 
+namespace {
+
+// Whether `words` stands in `name` as whole words, whatever the case.
+bool HoldsWords(std::string_view name, std::string_view words) {
+    for (std::size_t at = 0; at + words.size() <= name.size(); ++at) {
+        if (at > 0 && std::isalnum(static_cast<unsigned char>(name[at - 1]))) continue;
+        const std::size_t end = at + words.size();
+        if (end < name.size() && std::isalnum(static_cast<unsigned char>(name[end]))) continue;
+        if (platform::EqualIgnoringCase(name.substr(at, words.size()), words)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 int SelectTypedStation(win::HWND list, std::string_view typed,
-                       const std::function<bool(int row)>& preferred) {
+                       const std::function<int(int row)>& rank) {
     const std::size_t first = typed.find_first_not_of(' ');
     if (first == std::string_view::npos) return -1;
     typed = typed.substr(first, typed.find_last_not_of(' ') - first + 1);
     const int rows = static_cast<int>(win::SendMessage(list, kLbGetCount, 0, 0));
     int exact = -1, any = -1, named = -1, whole = -1, wholePreferred = -1;
+    int city = -1, cityRank = 0;
     for (int row = 0; row < rows && named < 0; ++row) {
         const std::string text = ListRowText(list, row);
         const std::string_view view(text);
@@ -74,11 +91,18 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
         if (coded &&
             platform::EqualIgnoringCase(view.substr(open + 2, text.size() - open - 3), typed))
             named = row;
+        const std::string_view name = coded ? view.substr(0, open) : view;
         // The name alone, without its code.
-        if (wholePreferred < 0 &&
-            platform::EqualIgnoringCase(coded ? view.substr(0, open) : view, typed)) {
+        if (wholePreferred < 0 && platform::EqualIgnoringCase(name, typed)) {
             if (whole < 0) whole = row;
-            if (preferred && preferred(row)) wholePreferred = row;
+            if (rank && rank(row) > 0) wholePreferred = row;
+        }
+        if (rank && cityRank < 3 && HoldsWords(name, typed)) {
+            const int r = rank(row);
+            if (r > cityRank) {
+                city = row;
+                cityRank = r;
+            }
         }
         if (exact < 0 && text.compare(0, typed.size(), typed) == 0) exact = row;
         if (any < 0 && text.size() >= typed.size() &&
@@ -86,7 +110,7 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
             any = row;
     }
     int row = named;
-    for (const int candidate : {wholePreferred, whole, exact, any})
+    for (const int candidate : {wholePreferred, city, whole, exact, any})
         if (row < 0) row = candidate;
     if (row >= 0) win::SendMessage(list, kLbSetCurSel, static_cast<win::WParam>(row), 0);
     return row;

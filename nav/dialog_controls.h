@@ -45,10 +45,12 @@ private:
 
 // The row of a station list that what the user typed names, selected: the station whose code
 // (in brackets after the name) it is, whatever the case; else a station whose whole name it is,
-// whatever the case, a `preferred` row (a towered field) before the others; else the first name
-// it begins, first as typed, then in any case. -1 (and the list untouched) when none does.
+// whatever the case, a ranked row (`rank` above 0: a towered field) before the others; else the
+// ranked station whose name holds it as whole words (a city: "oakland" for "Metro Oakland
+// Intl"), the highest rank first; else the first name it begins, first as typed, then in any
+// case. -1 (and the list untouched) when none does.
 int SelectTypedStation(win::HWND list, std::string_view typed,
-                       const std::function<bool(int row)>& preferred = {});
+                       const std::function<int(int row)>& rank = {});
 
 // Puts a text into the control `id` of a dialog; nothing when the dialog has no such control.
 void SetControlText(win::HWND dialog, int id, std::string_view text);

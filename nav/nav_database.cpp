@@ -28,6 +28,8 @@ void NavDatabase::Clear() {
     ils.clear();
     waypoints.clear();
     airways.clear();
+    runwayControls.clear();
+    runwayControlsRead = false;
 }
 
 namespace {
@@ -234,6 +236,12 @@ int LoadNavIls(const char* fileName) {
 
 int LoadNavAirports(const char* fileName) {
     return LoadTable(fileName, kAirportRowBytes, DecodeAirportRow, &theNavDatabase.airports);
+}
+
+int LoadNavRunwayControls(const char* fileName) {
+    theNavDatabase.runwayControlsRead = true;
+    return LoadTable(fileName, kRunwayControlRowBytes, DecodeRunwayControlRow,
+                     &theNavDatabase.runwayControls);
 }
 
 int LoadNavWaypoints(const char* fileName) {

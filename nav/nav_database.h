@@ -27,6 +27,10 @@ struct NavDatabase {
     std::vector<IlsRecord> ils;
     std::vector<WaypointRecord> waypoints;
     std::vector<AirwayRecord> airways;
+    // The runway ends' own controllers and traffic sides ("na.rwc"), read when the ATC first
+    // asks for them.
+    std::vector<RunwayControlRecord> runwayControls;
+    bool runwayControlsRead = false;
 
     [[nodiscard]] std::int32_t VorCount() const { return static_cast<std::int32_t>(vors.size()); }
     [[nodiscard]] std::int32_t AirportCount() const {
@@ -56,6 +60,8 @@ int LoadNavIls(const char* fileName = "na.ils");
 int LoadNavAirports(const char* fileName = "na.apt");
 int LoadNavWaypoints(const char* fileName = "na.wpt");
 int LoadNavAirways(const char* fileName = "na.vct");
+// The runway ends' controllers and traffic sides, read once when the ATC chooses a runway.
+int LoadNavRunwayControls(const char* fileName = "na.rwc");
 
 // The station a receiver hears.
 struct TunedNavStation {

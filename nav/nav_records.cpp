@@ -78,6 +78,16 @@ AirportIndexRecord DecodeAirportRow(const std::uint8_t* p) {
     return r;
 }
 
+RunwayControlRecord DecodeRunwayControlRow(const std::uint8_t* p) {
+    RunwayControlRecord r;
+    r.airport = ReadTextField(p, kAirportIdentField);
+    r.runway = p[5];
+    r.tower = ReadU16(p + 6);
+    r.ground = ReadU16(p + 8);
+    r.flags = p[10];
+    return r;
+}
+
 NdbRecord DecodeNdbRow(const std::uint8_t* p) {
     NdbRecord r;
     r.ident = ReadTextField(p, kStationIdentField);
@@ -137,6 +147,16 @@ bool EncodeAirportRow(const AirportIndexRecord& r, NavBytes* out) {
     return true;
 }
 
+bool EncodeRunwayControlRow(const RunwayControlRecord& r, NavBytes* out) {
+    if (!Fits(r.airport, kAirportIdentField)) return false;
+    PutText(out, r.airport, kAirportIdentField);
+    out->push_back(r.runway);
+    PutU16(out, r.tower);
+    PutU16(out, r.ground);
+    out->push_back(r.flags);
+    return true;
+}
+
 bool EncodeNdbRow(const NdbRecord& r, NavBytes* out) {
     if (!Fits(r.ident, kStationIdentField)) return false;
     PutText(out, r.ident, kStationIdentField);
@@ -190,6 +210,9 @@ bool WriteIlsTable(const std::vector<IlsRecord>& rows, NavBytes* out) {
 }
 bool WriteWaypointTable(const std::vector<WaypointRecord>& rows, NavBytes* out) {
     return WriteTable(rows, EncodeWaypointRow, out);
+}
+bool WriteRunwayControlTable(const std::vector<RunwayControlRecord>& rows, NavBytes* out) {
+    return WriteTable(rows, EncodeRunwayControlRow, out);
 }
 
 bool WriteAirwayTable(const std::vector<AirwayRecord>& airways, NavBytes* out) {

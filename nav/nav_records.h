@@ -20,6 +20,7 @@ inline constexpr int kNdbRowBytes = 20;
 inline constexpr int kIlsRowBytes = 56;
 inline constexpr int kWaypointRowBytes = 16;
 inline constexpr int kAirwayHeaderBytes = 10;
+inline constexpr int kRunwayControlRowBytes = 11;
 // Row indexes are 16-bit: a larger table is refused.
 inline constexpr std::int32_t kMaxNavRows = 32767;
 
@@ -106,6 +107,19 @@ struct AirwayRecord {
     friend bool operator==(const AirwayRecord&, const AirwayRecord&) = default;
 };
 
+// "na.rwc": what one runway end of an airport has of its own: the tower and ground that work it
+// where the airport has several (the station directory's header gives the airport's first), and
+// a right-hand traffic pattern. Ends with nothing of their own have no row.
+inline constexpr std::uint8_t kRightTrafficFlag = 0x01;
+struct RunwayControlRecord {
+    std::string airport;      // up to 4 characters
+    std::uint8_t runway = 0;  // number and side, as the directory's runway rows
+    std::uint16_t tower = 0;  // BCD after an implied leading 1; 0 the airport's
+    std::uint16_t ground = 0;
+    std::uint8_t flags = 0;
+    friend bool operator==(const RunwayControlRecord&, const RunwayControlRecord&) = default;
+};
+
 // A text field: the characters up to its first NUL, or the whole field when it has none.
 [[nodiscard]] std::string ReadTextField(const std::uint8_t* field, int width);
 
@@ -115,6 +129,7 @@ struct AirwayRecord {
 [[nodiscard]] NdbRecord DecodeNdbRow(const std::uint8_t* row);
 [[nodiscard]] IlsRecord DecodeIlsRow(const std::uint8_t* row);
 [[nodiscard]] WaypointRecord DecodeWaypointRow(const std::uint8_t* row);
+[[nodiscard]] RunwayControlRecord DecodeRunwayControlRow(const std::uint8_t* row);
 
 // Row encoders: append one row; false (nothing appended) when a text does not fit its field.
 bool EncodeVorRow(const VorRecord& r, NavBytes* out);
@@ -122,6 +137,7 @@ bool EncodeAirportRow(const AirportIndexRecord& r, NavBytes* out);
 bool EncodeNdbRow(const NdbRecord& r, NavBytes* out);
 bool EncodeIlsRow(const IlsRecord& r, NavBytes* out);
 bool EncodeWaypointRow(const WaypointRecord& r, NavBytes* out);
+bool EncodeRunwayControlRow(const RunwayControlRecord& r, NavBytes* out);
 
 // Whole members: the row count and the rows. False when a row does not encode or the table has
 // more rows than the loaders take.
@@ -130,6 +146,7 @@ bool WriteAirportTable(const std::vector<AirportIndexRecord>& rows, NavBytes* ou
 bool WriteNdbTable(const std::vector<NdbRecord>& rows, NavBytes* out);
 bool WriteIlsTable(const std::vector<IlsRecord>& rows, NavBytes* out);
 bool WriteWaypointTable(const std::vector<WaypointRecord>& rows, NavBytes* out);
+bool WriteRunwayControlTable(const std::vector<RunwayControlRecord>& rows, NavBytes* out);
 // "na.vct": the airway count, one 10-byte header per airway, then every airway's points.
 bool WriteAirwayTable(const std::vector<AirwayRecord>& airways, NavBytes* out);
 

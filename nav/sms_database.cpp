@@ -469,6 +469,24 @@ bool SmsDatabase::IsToweredAirportRow(int row) const {
            !FrequencyText(header.tower).empty();
 }
 
+int SmsDatabase::AirportRowRank(int row) const {
+    const int index = EntryOfRow(kSmsAirport, row);
+    if (index < 0) return 0;
+    SmsAirportHeader header;
+    std::vector<SmsRunwayRecord> rows;
+    if (ReadAirportAt(Entry(index).recordOffset, &header, &rows) != ReadResult::Ok ||
+        FrequencyText(header.tower).empty())
+        return 0;
+    switch (header.airspace & 0x1F) {
+        case kAirspaceClassB:
+            return 3;
+        case kAirspaceClassC:
+            return 2;
+        default:
+            return 1;
+    }
+}
+
 int SmsDatabase::ReadRecord(win::HWND parent, int row, int kind, win::FileHandle handle) {
     const int index = EntryOfRow(kind, row);
     if (index < 0 || kind > kSmsWaypoint) {

@@ -94,6 +94,9 @@ public:
     // Whether the airport of airport-list row `row` has a tower frequency; false for a record
     // that cannot be read (nothing is said).
     [[nodiscard]] bool IsToweredAirportRow(int row) const;
+    // How much a field of the airport list is the one a name means: 3 the primary airport of
+    // a Class B area, 2 of a Class C one, 1 another towered field, 0 the rest.
+    [[nodiscard]] int AirportRowRank(int row) const;
     // Reads the record behind list row `row` of `kind` into the current record of the kind: 0
     // on success, 1 after showing the error. VOR, NDB, ILS and waypoint records are read through
     // `handle` when it is open, else through theSmsFile. A failure leaves the current record.

@@ -3,11 +3,12 @@
 // volume's word clips and spoken again five seconds after it ends while the frequency is tuned.
 #include <algorithm>
 #include <array>
-#include <cmath>
-#include <cstdlib>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "cockpit/radio_words.h"
 #include "core/numeric.h"
@@ -209,10 +210,16 @@ int AtisSpeech::Tick(win::HWND) {
     return 1;
 }
 
-int AtisSpeech::FindAtisAirport(const std::string& frequencyText) {
-    if (cockpit::BatteryPowerWord() == 0 || cockpit::AvionicsSwitchWord() == 0) return 0;
+namespace {
+
+// The first airport near the aircraft whose header `match` accepts: its reference point within
+// `groundHalf` (world units, east-west and north-south) on the ground, 13 nm aloft; its index,
+// or -1. Nothing is heard without power to the radios.
+template <typename Match>
+int FindNearbyAirport(double groundHalf, Match match) {
+    if (cockpit::BatteryPowerWord() == 0 || cockpit::AvionicsSwitchWord() == 0) return -1;
     const flight::FlightModelState& f = flight::theFlightModelState;
-    const double half = f.fmOTG != 0 ? 1029760.0 : 6178560.0;
+    const double half = f.fmOTG != 0 ? groundHalf : 6178560.0;
     const auto& airports = theNavDatabase.airports;
     for (std::size_t i = 0; i < airports.size(); ++i) {
         const AirportIndexRecord& row = airports[i];
@@ -222,18 +229,46 @@ int AtisSpeech::FindAtisAirport(const std::string& frequencyText) {
         SmsEntryCopy entry;
         SmsAirportHeader header;
         std::vector<SmsRunwayRecord> rows;
-        if (theSmsDatabase.ReadAirportRecord(static_cast<int>(i), &entry, &header, &rows) == 0 ||
-            header.atis == 0)
-            continue;
-        if (theSmsDatabase.FormatFrequency(header.atis) == frequencyText) {
-            atisAirport = row.ident;
-            // A new airport's broadcast starts from its first collection.
-            collected = 0;
-            playing = 0;
-            return 1;
-        }
+        if (theSmsDatabase.ReadAirportRecord(static_cast<int>(i), &entry, &header, &rows) != 0 &&
+            match(header))
+            return static_cast<int>(i);
     }
-    return 0;
+    return -1;
+}
+
+// The ATIS is heard on the ground within about 2 nm of the reference point.
+constexpr double kAtisGroundHalf = 1029760.0;
+
+bool Heard(std::uint16_t bcd, const std::string& frequencyText) {
+    return bcd != 0 && theSmsDatabase.FormatFrequency(bcd) == frequencyText;
+}
+
+}  // namespace
+
+int AtisSpeech::FindAtisAirport(const std::string& frequencyText) {
+    const int i = FindNearbyAirport(
+        kAtisGroundHalf, [&](const SmsAirportHeader& h) { return Heard(h.atis, frequencyText); });
+    if (i < 0) return 0;
+    atisAirport = theNavDatabase.airports[static_cast<std::size_t>(i)].ident;
+    // A new airport's broadcast starts from its first collection.
+    collected = 0;
+    playing = 0;
+    return 1;
+}
+
+int AtisSpeech::FindControlledAirport(const std::string& frequencyText) {
+    // An airport with an ATIS is called after the broadcast has been heard.
+    // A pilot anywhere on the field reaches its tower: the runways of the largest lie up to 3 nm
+    // from the reference point.
+    const int i = FindNearbyAirport(2.0 * kAtisGroundHalf, [&](const SmsAirportHeader& h) {
+        return h.atis == 0 && h.tower != 0 &&
+               (Heard(h.tower, frequencyText) || Heard(h.ground, frequencyText));
+    });
+    if (i < 0) return 0;
+    atisAirport = theNavDatabase.airports[static_cast<std::size_t>(i)].ident;
+    collected = 0;
+    playing = 0;
+    return 1;
 }
 
 }  // namespace nav

@@ -38,6 +38,10 @@ public:
     // 1 (and the airport kept in atisAirport) when an airport near the aircraft has this ATIS
     // frequency ("132.02") and the radios have power.
     int FindAtisAirport(const std::string& frequencyText);
+    // 1 (and the airport kept in atisAirport) when a towered airport near the aircraft without
+    // an ATIS has this ground or tower frequency: the call on it starts the session, and the
+    // controller gives the weather the broadcast would have.
+    int FindControlledAirport(const std::string& frequencyText);
 
     void UpdateTimeAndLetter();
     void UpdateWeather();
@@ -119,6 +123,9 @@ private:
     // A controller's "good day" at voice `voice` ending the transmission, and, when the pilot is
     // heard, the pilot's "call sign, good day".
     void GoodDay(int voice);
+    // The wind and the altimeter setting, as the broadcast gives them, said by a controller of
+    // an airport without one.
+    void SayWeather(int voice);
     void Word(int id);
 };
 

@@ -276,7 +276,7 @@ int AirportChoicePage::OnCommand(unsigned notifyCode, win::WParam wParam, win::H
                 return 1;
             search = win::GetDlgItemText(window, kSearchEdit).substr(0, kSearchLength);
             const auto found = nav::SelectTypedStation(list, search, [](int r) {
-                return theSheetDirectory && theSheetDirectory->IsToweredAirportRow(r);
+                return theSheetDirectory ? theSheetDirectory->AirportRowRank(r) : 0;
             });
             if (found < 0) return 1;
             win::SendMessage(list, win::LB_SETTOPINDEX, static_cast<win::WParam>(std::max(found - 1, 0)), 0);

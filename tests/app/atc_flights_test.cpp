@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/ini_file.h"
+#include "atc_channels.h"
 #include "speech_match.h"
 #include "support/audio.h"
 #include "support/navdata_csv.h"
@@ -28,40 +29,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// The first channel of each kind an airport lists in the public data, as the COM radios dial it
-// (MHz x 100): a 25 kHz channel whose third decimal the data dropped goes to its lower 50 kHz
-// neighbour, or to the upper when the airport already uses the lower.
-std::map<std::string, std::string> Channels(const std::string& airport) {
-    std::vector<int> taken;
-    std::vector<std::pair<std::string, int>> rows;
-    for (const auto& r : testsupport::ReadNavdataCsv("frequency.csv"))
-        if (r.size() >= 3 && r[0] == airport) {
-            rows.emplace_back(r[1], std::stoi(r[2]));
-            if (rows.back().second % 5 == 0) taken.push_back(rows.back().second);
-        }
-    std::map<std::string, std::string> out;
-    for (const auto& [kind, listed] : rows) {
-        if (out.count(kind) != 0) continue;
-        int f = listed;
-        if (f % 5 != 0) {
-            // The 25 kHz channel (kHz) the two decimals stand for.
-            const int khz = static_cast<int>(std::lround(listed * 10 / 25.0)) * 25;
-            if (khz % 50 == 0) {
-                f = khz / 10;
-            } else {
-                const int lower = (khz - 25) / 10, upper = (khz + 25) / 10;
-                const auto used = [&](int c) { return std::count(taken.begin(), taken.end(), c) != 0; };
-                f = used(lower) && !used(upper) ? upper : lower;
-            }
-            taken.push_back(f);
-        }
-        char text[16];
-        std::snprintf(text, sizeof text, "%d.%02d", f / 100, f % 100);
-        out[kind] = text;
-    }
-    return out;
-}
 
 // The simulated time of the first trace line at or after `from` holding `text`, or -1.
 long long TracedAt(const std::string& out, const std::string& text, std::size_t from = 0,
@@ -218,6 +185,7 @@ struct Departure {
     const char* standing;  // the installation's flight standing at the runway's threshold
     int windFrom;
     const char* runway;
+    const char* side;  // the side of the field whose tower and ground work the runway, or ""
 };
 
 class AtcDeparture : public AtcFlights, public ::testing::WithParamInterface<Departure> {};
@@ -226,9 +194,14 @@ TEST_P(AtcDeparture, TheAtisTwiceThenGroundTowerAndTheHandOffToDeparture) {
     const Departure& d = GetParam();
     // At the ramp, behind the runway's end.
     StartAt(d.standing, d.windFrom, 600);
-    const std::map<std::string, std::string> ch = Channels(d.airport);
+    std::map<std::string, std::string> ch = apptest::Channels(d.airport);
     for (const char* kind : {"atis", "ground", "tower", "departure"})
         ASSERT_EQ(ch.count(kind), 1u) << d.airport << " " << kind;
+    // The runway's own tower and ground where the field has several.
+    for (const char* kind : {"ground", "tower"}) {
+        ch[kind] = apptest::SideChannel(d.airport, kind, d.side);
+        ASSERT_FALSE(ch[kind].empty()) << d.airport << " " << kind;
+    }
 
     // At the ramp: the ATIS, then ground's taxi clearance.
     testsupport::CommandResult r =
@@ -278,9 +251,11 @@ TEST_P(AtcDeparture, TheAtisTwiceThenGroundTowerAndTheHandOffToDeparture) {
 // aircraft, on the runway it stands on, with no taxi call.
 TEST_F(AtcFlights, TheAtisTunedOnTheRunwayStartsWithTheTower) {
     StartAt("JetFly.Flt", 295);
-    const std::map<std::string, std::string> ch = Channels("KOAK");
-    const testsupport::CommandResult r =
-        Play("atc-atis-on-runway.simrun", {{"@atis", ch.at("atis")}, {"@tower", ch.at("tower")}});
+    const std::map<std::string, std::string> ch = apptest::Channels("KOAK");
+    // Runway 29 is the South Field's, worked by its own tower.
+    const testsupport::CommandResult r = Play(
+        "atc-atis-on-runway.simrun",
+        {{"@atis", ch.at("atis")}, {"@tower", apptest::SideChannel("KOAK", "tower", "SOUTH")}});
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("atc: session KOAK runway 29"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("message 501"), std::string::npos) << r.out;
@@ -288,8 +263,8 @@ TEST_F(AtcFlights, TheAtisTunedOnTheRunwayStartsWithTheTower) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Towered, AtcDeparture,
-                         ::testing::Values(Departure{"KOAK", "JetFly.Flt", 295, "29"},
-                                           Departure{"KTEB", "BarFly.Flt", 190, "19"}),
+                         ::testing::Values(Departure{"KOAK", "JetFly.Flt", 295, "29", "SOUTH"},
+                                           Departure{"KTEB", "BarFly.Flt", 190, "19", ""}),
                          [](const auto& info) { return std::string(info.param.airport); });
 
 // Palo Alto, whose runway the public data gives with one end unnamed: the wizard lists the
@@ -308,7 +283,7 @@ TEST_F(AtcFlights, PaloAltoListsItsRunwayAndStartsASessionThere) {
 // frequency change, heard in the tower's voice on its frequency, and no departure controller
 // speaks there; the dialogue ends.
 TEST_F(AtcFlights, PaloAltosTowerApprovesTheFrequencyChange) {
-    const std::map<std::string, std::string> ch = Channels("KPAO");
+    const std::map<std::string, std::string> ch = apptest::Channels("KPAO");
     ASSERT_EQ(ch.count("tower"), 1u);
     ASSERT_EQ(ch.count("departure"), 0u);
     const testsupport::CommandResult r =
@@ -344,7 +319,7 @@ TEST_F(AtcFlights, PaloAltosTowerApprovesTheFrequencyChange) {
 // San Carlos's tower (no ATIS there) through the airports wizard: closed traffic from the
 // take-off to the landing clearance, each call where the pattern puts it.
 TEST_F(AtcFlights, ClosedTrafficAtSanCarlosRunsToTheLandingClearance) {
-    const std::map<std::string, std::string> ch = Channels("KSQL");
+    const std::map<std::string, std::string> ch = apptest::Channels("KSQL");
     ASSERT_EQ(ch.count("tower"), 1u);
     const testsupport::CommandResult r = Play("atc-closed-traffic.simrun", {{"@tower", ch.at("tower")}});
     ASSERT_EQ(r.status, 0) << r.out;
@@ -365,12 +340,14 @@ TEST_F(AtcFlights, AnArrivalIsAskedDownAndHandedToTheTower) {
     EXPECT_NE(r.out.find("atc: session KOAK runway 29"), std::string::npos) << r.out;
     EXPECT_TRUE(TracedInOrder(r.out, {"message 523", "atc: altitude 531", "message 502", "message 503"}))
         << r.out;
-    // The copilot dialled the squawk and the tower, whose channel is the public data's.
-    const std::map<std::string, std::string> ch = Channels("KOAK");
+    // The copilot dialled the squawk and runway 29's tower, the South Field's ("OAKLAND TWR
+    // SOUTH", not the North Field's the airport lists first).
     EXPECT_EQ(Saved("handed.flt", "NavAids", "xpndr"), Saved("handed.flt", "ATCComm", "squawk"));
     const std::string com1 = Saved("handed.flt", "NavAids", "com1");
     ASSERT_EQ(com1.size(), 4u);
-    EXPECT_EQ("1" + com1.substr(0, 2) + "." + com1.substr(2), ch.at("tower"));
+    EXPECT_EQ("1" + com1.substr(0, 2) + "." + com1.substr(2),
+              apptest::SideChannel("KOAK", "tower", "SOUTH"));
+    EXPECT_EQ(apptest::SideChannel("KOAK", "tower", "SOUTH"), "127.20");
     // "Descend" in the approach controller's voice, heard when the trace says it was asked for
     // (the capture began when the wizard closed), above the engine; no other controller's voice.
     const int approach = std::stoi(Saved("handed.flt", "ATCComm", "approachNum"));
@@ -408,7 +385,8 @@ TEST_P(RadioHelpAskedLate, StillReachesTheTower) {
     EXPECT_TRUE(TracedInOrder(r.out, order)) << r.out;
     const std::string com1 = Saved("handed.flt", "NavAids", "com1");
     ASSERT_EQ(com1.size(), 4u);
-    EXPECT_EQ("1" + com1.substr(0, 2) + "." + com1.substr(2), Channels("KOAK").at("tower"));
+    EXPECT_EQ("1" + com1.substr(0, 2) + "." + com1.substr(2),
+              apptest::SideChannel("KOAK", "tower", "SOUTH"));
 }
 
 INSTANTIATE_TEST_SUITE_P(

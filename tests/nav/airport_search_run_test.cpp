@@ -1,6 +1,7 @@
 // Finding an airport by typing in the running program: a name or code typed whole, in any case,
-// selects that airport, a towered field before fields of the same name; a name begun selects the
-// first that begins so. In the airports wizard and on the new plan's departure page.
+// selects that airport, a towered field before fields of the same name; a city's name selects
+// its busiest towered field; a name begun selects the first that begins so. In the airports wizard
+// and on the new plan's departure page.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -24,6 +25,11 @@ const Typed kTyped[] = {
     {"san carlos apache", "SAN CARLOS APACHE (P13)"},
     {"san carlos a", "SAN CARLOS APACHE (P13)"},
     {"palo alto", "Palo Alto (KPAO)"},
+    // A city: its airports' names hold it, the busiest towered field first (a strip named
+    // after it elsewhere, listed before, is not meant).
+    {"SAN JOSE", "San Jose Norman Y Mineta Intl (KSJC)"},
+    {"oakland", "Metro Oakland Intl (KOAK)"},
+    {"denver", "Denver Intl (KDEN)"},
 };
 
 using AirportSearch = navtest::ScriptRun;

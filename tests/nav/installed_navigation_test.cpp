@@ -274,6 +274,56 @@ TEST_F(InstalledNavigation, TheDirectoryNamesEveryStationAndTheIndexPointsIntoIt
     }
 }
 
+// The navaid directory calls a VOR Canadian only when it stands in Canada: nearer a Canadian
+// airport's ICAO code (CY.., CZ..) than a United States one (K...), measured on the public
+// coordinates. The Californian stations once called Canadian are checked by name.
+TEST_F(InstalledNavigation, EveryVorIsCanadianOnlyInCanada) {
+    ASSERT_EQ(nav::theSmsDatabase.Open({}), 1);
+    RecordingList vors;
+    nav::theSmsDatabase.FillStationList(vors, 1);
+    struct Place {
+        double lat, lon;
+        bool canadian;
+    };
+    std::vector<Place> airports;
+    for (const auto& a : navtest::ReadNavCsv("airport.csv")) {
+        if (a.size() < 6 || a[0].size() != 4) continue;
+        const bool canadian = a[0].rfind("CY", 0) == 0 || a[0].rfind("CZ", 0) == 0;
+        if (canadian || (a[0][0] == 'K' && std::all_of(a[0].begin(), a[0].end(), ::isalpha)))
+            airports.push_back({std::stod(a[4]), std::stod(a[5]), canadian});
+    }
+    std::map<std::string, bool> inCanada;  // "NAME (IDENT)"
+    for (const auto& v : navtest::ReadNavCsv("vor.csv")) {
+        const double lat = std::stod(v[2]), lon = std::stod(v[3]);
+        double best = 1e300;
+        bool canadian = false;
+        for (const Place& p : airports) {
+            const double d = navtest::Metres(lat, lon, p.lat, p.lon);
+            if (d < best) best = d, canadian = p.canadian;
+        }
+        inCanada[v[1] + " (" + v[0] + ")"] = canadian;
+    }
+    int canadian = 0, checked = 0;
+    for (int row = 0; row < static_cast<int>(vors.rows.size()); ++row) {
+        const std::string& name = vors.rows[static_cast<std::size_t>(row)];
+        const auto truth = inCanada.find(name);
+        if (truth == inCanada.end()) continue;  // a name used twice
+        ASSERT_EQ(nav::theSmsDatabase.ShowVorInfo({}, row, {}), 0);
+        const bool shown =
+            nav::NavAidKindName(nav::theSmsCurrentEntry.code).find("Canadian") != std::string::npos;
+        EXPECT_EQ(shown, truth->second) << name;
+        canadian += shown ? 1 : 0;
+        ++checked;
+    }
+    EXPECT_GT(checked, 1100);
+    EXPECT_GT(canadian, 50);
+    for (const char* name :
+         {"SAUSALITO (SAU)", "SACRAMENTO (SAC)", "PANOCHE (PXN)", "GORMAN (GMN)", "HECTOR (HEC)"}) {
+        ASSERT_TRUE(inCanada.count(name) != 0) << name;
+        EXPECT_FALSE(inCanada[name]) << name;
+    }
+}
+
 // Every towered airport of the public data lists its runways on the airports wizard's page, Palo
 // Alto too, whose runway the data gives with one end unnamed ("xxx"): both its ends, 13 and 31.
 TEST_F(InstalledNavigation, EveryToweredAirportListsItsRunways) {

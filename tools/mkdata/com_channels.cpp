@@ -63,4 +63,36 @@ AirportComChannels DialableComChannels(const std::vector<SourceFrequency>& rows)
     return out;
 }
 
+AirportControlChannels DialableControlChannels(const std::vector<SourceFrequency>& rows) {
+    const AirportComChannels first = DialableComChannels(rows);
+    std::map<std::string, std::vector<const SourceFrequency*>> byAirport;
+    for (const SourceFrequency& r : rows)
+        if (r.kind == "tower" || r.kind == "ground") byAirport[r.icao].push_back(&r);
+    AirportControlChannels out;
+    for (const auto& [icao, list] : byAirport) {
+        // The channels already written for the airport stay apart from the others.
+        std::vector<int> taken;
+        const auto firsts = first.find(icao);
+        if (firsts != first.end())
+            for (const auto& [kind, f] : firsts->second)
+                taken.push_back(f);
+        std::map<std::string, bool> seen;
+        for (const SourceFrequency* r : list) {
+            int f = 0;
+            if (!seen[r->kind]) {
+                seen[r->kind] = true;
+                const auto it = firsts != first.end()
+                                    ? firsts->second.find(r->kind)
+                                    : std::map<std::string, int>::const_iterator{};
+                if (firsts != first.end() && it != firsts->second.end()) f = it->second;
+            } else {
+                f = DialableComFrequency(r->frequency, taken);
+                if (f != 0) taken.push_back(f);
+            }
+            if (f != 0) out[icao].push_back(NamedComChannel{r->kind, r->name, f});
+        }
+    }
+    return out;
+}
+
 }  // namespace mkdata

@@ -19,6 +19,17 @@ namespace mkdata {
 using AirportComChannels = std::map<std::string, std::map<std::string, int>>;
 [[nodiscard]] AirportComChannels DialableComChannels(const std::vector<SourceFrequency>& rows);
 
+// By airport ident, every tower and ground channel it lists, in the data's order, with its name
+// ("OAKLAND TWR SOUTH"): the first of each kind as DialableComChannels writes it, the others
+// placed after all the airport's first channels; a channel the radio cannot dial is left out.
+struct NamedComChannel {
+    std::string kind, name;
+    int frequency = 0;  // MHz x 100, dialable
+};
+using AirportControlChannels = std::map<std::string, std::vector<NamedComChannel>>;
+[[nodiscard]] AirportControlChannels DialableControlChannels(
+    const std::vector<SourceFrequency>& rows);
+
 // One channel (MHz x 100 as the data gives it) on the radio's grid, avoiding `taken` when its
 // other neighbour is free; 0 when it lies outside the radio's band.
 [[nodiscard]] int DialableComFrequency(int listed, const std::vector<int>& taken);

@@ -195,7 +195,7 @@ int LoadRadioFacts(const std::string& dataDir, RadioFacts* facts, std::string* e
     for (const auto& r : rows) {
         double f = 0;
         if (r.size() >= 3 && ParseNumber(r[2], &f))
-            channels.push_back(SourceFrequency{r[0], r[1], static_cast<int>(f)});
+            channels.push_back(SourceFrequency{r[0], r[1], static_cast<int>(f), {}});
     }
     // The channels the station directory holds, which ATC listens on.
     facts->coms = DialableComChannels(channels);

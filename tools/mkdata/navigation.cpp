@@ -1,7 +1,7 @@
 // The navigation database and the station directory, from the public data: "na.vor", "na.ndb",
-// "na.ils", "na.apt", "na.wpt" and "na.vct" in "Data\Data.Vol", and "Data\Sms\flp.sms". Every
-// VOR, NDB, ILS or localizer and airport of the data is written; the waypoints are the fixes on
-// victor airways, then the fixes nearest to airports with an ILS, up to the tables' 32,767 rows;
+// "na.ils", "na.apt", "na.wpt", "na.vct" and "na.rwc" in "Data\Data.Vol", and "Data\Sms\flp.sms".
+// Every VOR, NDB, ILS or localizer and airport of the data is written; the waypoints are the fixes
+// on victor airways, then the fixes nearest to airports with an ILS, up to the tables' 32,767 rows;
 // the victor airways are chained into polylines through their fixes and VORs. Positions are the
 // world plane's (nav/lat_lon.h); courses and runway headings are directions on that plane.
 #include <algorithm>
@@ -122,6 +122,12 @@ struct Refusals {
 };
 
 // ---- VORs ------------------------------------------------------------------------------------
+
+// Four letters: an ICAO location code, whose first letter names the country's region.
+bool IsIcaoCode(const std::string& code) {
+    return code.size() == 4 &&
+           std::all_of(code.begin(), code.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+}
 
 std::uint16_t VorClass(int rangeNm) {
     if (rangeNm <= 25) return nav::kTerminalClass;
@@ -588,8 +594,74 @@ struct Tables {
     std::vector<nav::AirportIndexRecord> airports;
     std::vector<nav::WaypointRecord> waypoints;
     std::vector<nav::AirwayRecord> airways;
+    std::vector<nav::RunwayControlRecord> runwayControls;
     nav::SmsBytes directory;
 };
+
+// The side of the field a tower or ground works, from its name ("OAKLAND TWR SOUTH",
+// "RGNL GND East 1"): 'N', 'S', 'E' or 'W'; 0 when the name gives none.
+char SideOfField(const std::string& name) {
+    std::string upper = " " + name + " ";
+    for (char& c : upper)
+        c = std::isalpha(static_cast<unsigned char>(c)) != 0
+                ? static_cast<char>(std::toupper(static_cast<unsigned char>(c)))
+                : ' ';
+    for (const auto& [word, side] : {std::pair{" NORTH ", 'N'}, std::pair{" SOUTH ", 'S'},
+                                     std::pair{" EAST ", 'E'}, std::pair{" WEST ", 'W'}})
+        if (upper.find(word) != std::string::npos) return side;
+    return 0;
+}
+
+// Where an airport's towers or grounds each work one side of the field, the channel of `kind`
+// whose side a runway's middle (lat, lon) lies on, measured from the middle of all its runways;
+// 0 where the airport has one channel of the kind or its names give no side.
+int ChannelOfSide(const std::vector<NamedComChannel>& channels, const std::string& kind, double lat,
+                  double lon, double fieldLat, double fieldLon) {
+    std::set<int> distinct;
+    for (const NamedComChannel& c : channels)
+        if (c.kind == kind) distinct.insert(c.frequency);
+    if (distinct.size() < 2) return 0;
+    for (const NamedComChannel& c : channels) {
+        if (c.kind != kind) continue;
+        const char side = SideOfField(c.name);
+        if ((side == 'N' && lat > fieldLat) || (side == 'S' && lat <= fieldLat) ||
+            (side == 'E' && lon > fieldLon) || (side == 'W' && lon <= fieldLon))
+            return c.frequency;
+    }
+    return 0;
+}
+
+// The rows of "na.rwc" for one airport: each runway end's own tower and ground where the field
+// is split between several, and the right-hand patterns the public data lists.
+void RunwayControlRows(const SourceAirport& a, const AirportFacts& f,
+                       const std::vector<NamedComChannel>& channels, const NavSources& s,
+                       std::vector<nav::RunwayControlRecord>* out) {
+    double fieldLat = 0, fieldLon = 0;
+    for (const SourceRunway* r : f.runways) {
+        fieldLat += (r->lat1 + r->lat2) / 2 / static_cast<double>(f.runways.size());
+        fieldLon += (r->lon1 + r->lon2) / 2 / static_cast<double>(f.runways.size());
+    }
+    const auto first = [&](const char* kind) {
+        const auto it = f.firstFrequency.find(kind);
+        return it == f.firstFrequency.end() ? 0 : it->second;
+    };
+    for (const SourceRunway* r : f.runways) {
+        const double lat = (r->lat1 + r->lat2) / 2, lon = (r->lon1 + r->lon2) / 2;
+        int tower = ChannelOfSide(channels, "tower", lat, lon, fieldLat, fieldLon);
+        int ground = ChannelOfSide(channels, "ground", lat, lon, fieldLat, fieldLon);
+        if (tower == first("tower")) tower = 0;
+        if (ground == first("ground")) ground = 0;
+        for (const std::string& id : {r->id1, r->id2}) {
+            nav::RunwayControlRecord row;
+            if (!RunwayByte(id, &row.runway)) continue;
+            row.airport = a.icao;
+            row.tower = tower != 0 ? nav::FrequencyToBcd(tower) : std::uint16_t{0};
+            row.ground = ground != 0 ? nav::FrequencyToBcd(ground) : std::uint16_t{0};
+            if (s.rightTraffic.count({a.icao, id}) != 0) row.flags |= nav::kRightTrafficFlag;
+            if (row.tower != 0 || row.ground != 0 || row.flags != 0) out->push_back(row);
+        }
+    }
+}
 
 template <typename Row>
 void SortByFrequency(std::vector<Row>* rows) {
@@ -612,12 +684,20 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
         const auto it = facts.find(icao);
         if (it != facts.end()) it->second.firstFrequency = std::move(kinds);
     }
+    const AirportControlChannels controls = DialableControlChannels(s.frequencies);
     std::vector<ListedStation> airportList, vorList, ndbList, ilsList, waypointList;
 
-    // VORs: "Canadian" subtypes for stations whose nearest airport is Canadian.
+    // VORs: "Canadian" subtypes for stations in Canada. The data gives no country, so a
+    // station's is that of the nearest airport with a four-letter ICAO code, whose first letter
+    // names its country (C Canada; K and P the United States): the FAA's own four-character
+    // codes ("CA35", "CL46") hold digits and say nothing of the country.
     std::vector<WorldPosition> airportPlaces;
-    for (const SourceAirport& a : s.airports)
+    std::vector<const SourceAirport*> icaoAirports;
+    for (const SourceAirport& a : s.airports) {
+        if (!IsIcaoCode(a.icao)) continue;
+        icaoAirports.push_back(&a);
         airportPlaces.push_back(Project(a.lat, a.lon));
+    }
     const NearestPlaces nearestAirport(std::move(airportPlaces));
     for (const SourceVor& v : s.vors) {
         if (v.ident.size() >= static_cast<std::size_t>(nav::kVorIdentField)) {
@@ -628,7 +708,7 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
         t->vors.push_back(row);
         const int nearest = nearestAirport.Nearest(WorldPosition{row.x, row.z}, nullptr);
         const bool canadian =
-            nearest >= 0 && s.airports[static_cast<std::size_t>(nearest)].icao[0] == 'C';
+            nearest >= 0 && icaoAirports[static_cast<std::size_t>(nearest)]->icao[0] == 'C';
         vorList.push_back(ListedStation{
             v.name + " (" + v.ident + ")",
             {row.x, row.z},
@@ -731,6 +811,13 @@ int BuildTables(const NavSources& s, Tables* t, Refusals* refusals, std::string*
             return 0;
         }
         airportList.push_back(std::move(listed));
+        if (a.towered) {
+            const auto channels = controls.find(a.icao);
+            RunwayControlRows(
+                a, f,
+                channels != controls.end() ? channels->second : std::vector<NamedComChannel>{}, s,
+                &t->runwayControls);
+        }
     }
 
     const Airways airways = BuildAirways(s);
@@ -790,14 +877,16 @@ int MakeNavigation(Installation& installation, std::string* error) {
         bool written;
         nav::NavBytes bytes;
     };
-    Member members[6] = {{"na.vor", false, {}}, {"na.ndb", false, {}}, {"na.ils", false, {}},
-                         {"na.apt", false, {}}, {"na.wpt", false, {}}, {"na.vct", false, {}}};
+    Member members[7] = {{"na.vor", false, {}}, {"na.ndb", false, {}}, {"na.ils", false, {}},
+                         {"na.apt", false, {}}, {"na.wpt", false, {}}, {"na.vct", false, {}},
+                         {"na.rwc", false, {}}};
     members[0].written = nav::WriteVorTable(t.vors, &members[0].bytes);
     members[1].written = nav::WriteNdbTable(t.ndbs, &members[1].bytes);
     members[2].written = nav::WriteIlsTable(t.ils, &members[2].bytes);
     members[3].written = nav::WriteAirportTable(t.airports, &members[3].bytes);
     members[4].written = nav::WriteWaypointTable(t.waypoints, &members[4].bytes);
     members[5].written = nav::WriteAirwayTable(t.airways, &members[5].bytes);
+    members[6].written = nav::WriteRunwayControlTable(t.runwayControls, &members[6].bytes);
     for (Member& m : members) {
         if (!m.written) {
             *error = std::string("cannot write ") + m.name;
@@ -810,10 +899,11 @@ int MakeNavigation(Installation& installation, std::string* error) {
     installation.AddFile(kDirectoryFile, std::move(t.directory));
     std::printf(
         "mkdata: navigation: %zu VORs, %zu NDBs, %zu ILS, %zu airports, %zu waypoints, %zu "
-        "airways; left out %d idents too long, %d runways without a number, %d fixes past the "
+        "airways, %zu runway ends with their own controllers or side; left out %d idents too long, "
+        "%d runways without a number, %d fixes past the "
         "table, %d unreadable rows\n",
         t.vors.size(), t.ndbs.size(), t.ils.size(), t.airports.size(), t.waypoints.size(),
-        t.airways.size(), refusals.identTooLong, refusals.runwayUnreadable,
+        t.airways.size(), t.runwayControls.size(), refusals.identTooLong, refusals.runwayUnreadable,
         refusals.waypointsLeftOut, sources.skippedRows);
     return 1;
 }

@@ -22,6 +22,7 @@ public:
         return true;
     }
     [[nodiscard]] const std::string& Text(std::size_t i) const { return row[i]; }
+    [[nodiscard]] std::size_t Count() const { return row.size(); }
 
 private:
     const std::vector<std::string>& row;
@@ -148,6 +149,7 @@ int LoadNavSources(const std::string& dataDir, NavSources* s, std::string* error
                   [](const Fields& f, SourceFrequency* q) {
                       q->icao = f.Text(0);
                       q->kind = f.Text(1);
+                      if (f.Count() > 3) q->name = f.Text(3);
                       return f.Whole(2, &q->frequency);
                   });
     if (!ok) return 0;
@@ -160,6 +162,15 @@ int LoadNavSources(const std::string& dataDir, NavSources* s, std::string* error
             continue;
         }
         s->airspaceClass[r[0]] = r[1][0];
+    }
+    Rows right;
+    if (!ReadCsv(dataDir + "/airspace-us/right_traffic.csv", &right, error)) return 0;
+    for (const auto& r : right) {
+        if (r.size() < 2 || r[0].empty() || r[1].empty()) {
+            ++s->skippedRows;
+            continue;
+        }
+        s->rightTraffic.emplace(r[0], r[1]);
     }
     return 1;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,7 @@ struct SourceRunway {
 struct SourceFrequency {
     std::string icao, kind;  // atis, unicom, clearance, ground, tower, approach, departure
     int frequency = 0;
+    std::string name;  // "OAKLAND TWR SOUTH"
 };
 
 struct NavSources {
@@ -81,7 +83,8 @@ struct NavSources {
     std::vector<SourceAirport> airports;
     std::vector<SourceRunway> runways;
     std::vector<SourceFrequency> frequencies;
-    std::map<std::string, char> airspaceClass;  // 'B' or 'C' by airport ident
+    std::map<std::string, char> airspaceClass;                   // 'B' or 'C' by airport ident
+    std::set<std::pair<std::string, std::string>> rightTraffic;  // (airport, runway end)
     int skippedRows = 0;
 };
 

@@ -1,0 +1,241 @@
+// The controllers answer the first flight's radio at San Carlos, a towered field without an ATIS:
+// the call on the tower's or ground's frequency starts the session, and the words are found in
+// the captured sound in the controllers' voices. On the runway, ground sends the aircraft to the
+// tower, which clears it for take-off with the wind; at the ramp, the tower sends it to ground,
+// which clears it to taxi with the wind and the altimeter setting.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/ini_file.h"
+#include "nav/independent_projection.h"
+#include "speech_match.h"
+#include "support/audio.h"
+#include "support/run_command.h"
+#include "support/starter_flight.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using apptest::Clip;
+using apptest::Find;
+using apptest::WithoutLoop;
+
+class AtcFirstCall : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bin = std::string(ZEPHLON_BINARY_DIR) + "/bin/simrun";
+        install = fs::path(ZEPHLON_BINARY_DIR) / "install";
+        if (!fs::exists(bin) || !fs::exists(install / "Snd" / "TowerATC.Vol") ||
+            !testsupport::UseStarterInstallation(dir, "Startup.Flt"))
+            GTEST_SKIP() << "simrun or the starter installation is not built";
+        core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+        flight.PutInt("Weather", "swDir", 300);
+        flight.PutInt("Weather", "swSpd", 10);
+    }
+    // The first flight moved back along its heading (feet).
+    void MoveBack(double feet) {
+        core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+        const double heading =
+            (flight.GetInt("Aircraft", "fmHead", 0) & 0xFFFF) * 2 * 3.14159265358979 / 65536;
+        const double back = feet * 78.03;  // flight-model units
+        for (const auto& [key, along] :
+             {std::pair{"fmPosX", std::sin(heading)}, std::pair{"fmPosZ", std::cos(heading)}})
+            flight.PutInt(
+                "Aircraft", key,
+                flight.GetInt("Aircraft", key, 0) - static_cast<int>(std::lround(along * back)));
+    }
+    testsupport::CommandResult Play(const std::string& script) {
+        dir.Write("script.txt", script);
+        return testsupport::RunCommand(bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") +
+                                       " 2>&1");
+    }
+    int Voice(const char* key) {
+        core::IniFile flight(dir.Path("saved.flt").c_str());
+        return flight.GetInt("ATCComm", key, -1);
+    }
+    std::vector<double> Heard() {
+        return WithoutLoop(
+            testsupport::Channel(testsupport::ReadWav16(dir.Read("heard.wav")).samples, 0), 11025);
+    }
+    // Where a clip is heard at or after `from` (samples); npos when it is not.
+    std::size_t HeardAt(const std::vector<double>& heard, int clip, std::size_t from) {
+        std::size_t at = 0;
+        return Find(heard, Clip(install, clip), from, &at) > 0.98 ? at : std::string::npos;
+    }
+
+    std::string bin;
+    fs::path install;
+    testsupport::TempFolder dir{"zephlon-atc-first-call"};
+};
+
+TEST_F(AtcFirstCall, OnTheRunwayGroundSendsTheAircraftToTheTowerWhichClearsItForTakeOff) {
+    const testsupport::CommandResult r = Play(
+        "frame-interval 500\nwait 1000\nradio COM1 121.60\nwait 15000\nradio COM1 "
+        "119.00\nwait 20000\naudio " +
+        dir.Path("heard.wav") + "\nsave " + dir.Path("saved.flt") + "\nquit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const int ground = Voice("groundNum"), tower = Voice("towerNum");
+    ASSERT_GE(ground, 0);
+    const std::vector<double> heard = Heard();
+    // Ground: "contact tower, one one niner point zero".
+    const std::size_t contact = HeardAt(heard, ground + 502, 0);
+    ASSERT_NE(contact, std::string::npos) << "ground's hand-off is not heard\n" << r.out;
+    // Tower: "wind three zero zero at one zero, altimeter ..., cleared for takeoff, runway three
+    // zero".
+    const std::size_t wind = HeardAt(heard, tower + 7006, contact);
+    const std::size_t cleared = HeardAt(heard, tower + 2002, contact);
+    ASSERT_NE(wind, std::string::npos) << "the tower gives no wind\n" << r.out;
+    ASSERT_NE(cleared, std::string::npos) << "the take-off clearance is not heard\n" << r.out;
+    EXPECT_LT(wind, cleared);
+    const std::size_t three = HeardAt(heard, tower + 4503, cleared);
+    ASSERT_NE(three, std::string::npos);
+    EXPECT_LT(three - cleared, 11025u * 4) << "the runway follows the clearance";
+}
+
+TEST_F(AtcFirstCall, AtTheRampTheTowerSendsTheAircraftToGroundWhichClearsItToTaxi) {
+    MoveBack(600);
+    const testsupport::CommandResult r = Play(
+        "frame-interval 500\nwait 1000\nradio COM1 119.00\nwait 20000\nradio COM1 "
+        "121.60\nwait 25000\naudio " +
+        dir.Path("heard.wav") + "\nsave " + dir.Path("saved.flt") + "\nquit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const int ground = Voice("groundNum"), tower = Voice("towerNum");
+    ASSERT_GE(tower, 0);
+    const std::vector<double> heard = Heard();
+    // Tower: "contact ground, one two one point six".
+    const std::size_t contact = HeardAt(heard, tower + 2014, 0);
+    ASSERT_NE(contact, std::string::npos) << "the tower's hand-off is not heard\n" << r.out;
+    // Ground: "taxi to runway three zero via taxiway alpha, wind three zero zero at one zero,
+    // altimeter ..., squawk ...".
+    const std::size_t taxi = HeardAt(heard, ground + 501, contact);
+    ASSERT_NE(taxi, std::string::npos) << "ground's taxi clearance is not heard\n" << r.out;
+    EXPECT_NE(HeardAt(heard, ground + 4503, taxi), std::string::npos);
+    const std::size_t wind = HeardAt(heard, ground + 7006, taxi);
+    ASSERT_NE(wind, std::string::npos) << "ground gives no wind\n" << r.out;
+    EXPECT_NE(HeardAt(heard, ground + 7008, wind), std::string::npos) << "nor the altimeter";
+    EXPECT_NE(HeardAt(heard, ground + 4578, wind), std::string::npos) << "nor the squawk";
+}
+
+// San Carlos' runway 30 in map units (world x 0.009941939075797343, offset), from runway.csv.
+void RunwayEnds(double* x12, double* y12, double* x30, double* y30) {
+    const auto map = [](double lat, double lon, double* x, double* y) {
+        navtest::GeographicToWorld(lat, lon, x, y);
+        *x = *x * 0.009941939075797343 + 9437184;
+        *y = *y * 0.009941939075797343 + 5242880;
+    };
+    map(37.51441788, -122.25238931, x12, y12);
+    map(37.50905184, -122.24638214, x30, y30);
+}
+
+// Cleared for take-off on 30 with traffic in the pattern, the tower asks the aircraft to expedite
+// only when the traffic on base nears final: at the call, the traffic lies within about a mile of
+// the runway's extended centreline (the base leg begins some two miles out).
+TEST_F(AtcFirstCall, TheExpediteCallWaitsForTheTrafficOnBase) {
+    double x12, y12, x30, y30;
+    RunwayEnds(&x12, &y12, &x30, &y30);
+    for (const int tuned : {1000, 17000, 43000}) {
+        SCOPED_TRACE(tuned);
+        const testsupport::CommandResult r =
+            Play("frame-interval 500\nwait " + std::to_string(tuned) +
+                 "\nradio COM1 119.00\nwait-for \"message 533\" 180000\nsave " +
+                 dir.Path("saved.flt") + "\nquit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        core::IniFile saved(dir.Path("saved.flt").c_str());
+        int onBase = 0;
+        for (int n = 0; n < 2; ++n) {
+            const std::string k = std::to_string(n);
+            const int place = saved.GetInt("ATCComm", ("vpPos_" + k).c_str(), 0);
+            if (place != 8 && place != 9) continue;
+            ++onBase;
+            const double px = saved.GetInt("ATCComm", ("vpPLocX_" + k).c_str(), 0);
+            const double py = saved.GetInt("ATCComm", ("vpPLocY_" + k).c_str(), 0);
+            const double cross = (x30 - x12) * (py - y12) - (y30 - y12) * (px - x12);
+            const double off = std::abs(cross) / std::hypot(x30 - x12, y30 - y12);
+            EXPECT_LT(off, 3500.0)
+                << "traffic " << n << " still " << off * 1.2890625 / 6076.12 << " nm from final";
+        }
+        EXPECT_EQ(onBase, 1) << r.out;
+    }
+}
+
+// The first flight comes with COM1 on the tower already: the pilot's first request (closed
+// traffic, Ctrl+C) is the call. The tower answers it and clears the aircraft for take-off, and
+// the request stands: "make closed traffic" once airborne is what the session keeps.
+TEST_F(AtcFirstCall, ARequestOnTheTowersFrequencyIsTheFirstCall) {
+    const testsupport::CommandResult r =
+        Play("frame-interval 500\nwait 1000\nkey Ctrl+C press\nwait 45000\naudio " +
+             dir.Path("heard.wav") + "\nsave " + dir.Path("saved.flt") + "\nquit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    core::IniFile saved(dir.Path("saved.flt").c_str());
+    EXPECT_EQ(saved.GetInt("ATCComm", "atcOn", 0), 1) << r.out;
+    EXPECT_EQ(saved.GetInt("ATCComm", "reqClosed", 0), 1) << r.out;
+    const int tower = Voice("towerNum");
+    ASSERT_GE(tower, 0);
+    EXPECT_NE(HeardAt(Heard(), tower + 2002, 0), std::string::npos)
+        << "the take-off clearance is not heard\n"
+        << r.out;
+}
+
+// Standing on runway 30 after the call, never rolling, with the traffic shown: for four minutes,
+// saved every five seconds, no traffic aircraft is ever on the runway (it goes around instead of
+// landing over the aircraft).
+TEST_F(AtcFirstCall, TrafficNeverLandsOverTheAircraftOnTheRunway) {
+    {
+        core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+        flight.PutInt("ATCComm", "seeVP", 1);
+        flight.PutInt("ATCComm", "listenVP", 1);
+    }
+    std::string script = "frame-interval 500\nwait 1000\nradio COM1 119.00\n";
+    constexpr int kSaves = 48;
+    for (int i = 0; i < kSaves; ++i)
+        script += "wait 5000\nsave " + dir.Path("at" + std::to_string(i) + ".flt") + "\n";
+    const testsupport::CommandResult r = Play(script + "quit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    int finals = 0;
+    for (int i = 0; i < kSaves; ++i) {
+        core::IniFile saved(dir.Path("at" + std::to_string(i) + ".flt").c_str());
+        ASSERT_EQ(saved.GetInt("ATCComm", "atcOn", 0), 1) << i;
+        for (const char* key : {"vpPos_0", "vpPos_1"}) {
+            const int place = saved.GetInt("ATCComm", key, 0);
+            EXPECT_NE(place, 3) << "traffic on the runway at " << (i + 1) * 5 << " s";
+            finals += place == 9 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(finals, 0) << "no traffic came to final";
+}
+
+// San Carlos' pattern lies over the bay, north-east of the runway, from both ends: left-hand for
+// runway 12, right-hand for runway 30, as the airport publishes it. The session's downwind and
+// base corners (saved with the flight) are checked against the runway's public coordinates.
+TEST_F(AtcFirstCall, SanCarlosPatternLiesOverTheBayFromBothEnds) {
+    double x12, y12, x30, y30;
+    RunwayEnds(&x12, &y12, &x30, &y30);
+    for (const auto& [wind, runway] : {std::pair{120, "12"}, std::pair{300, "30"}}) {
+        SCOPED_TRACE(runway);
+        {
+            core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+            flight.PutInt("Weather", "swDir", wind);
+            flight.PutInt("Weather", "swSpd", 10);
+        }
+        const testsupport::CommandResult r =
+            Play("frame-interval 500\nwait 1000\nradio COM1 119.00\nwait 2000\nsave " +
+                 dir.Path("saved.flt") + "\nquit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        core::IniFile saved(dir.Path("saved.flt").c_str());
+        ASSERT_EQ(std::string(saved.GetString("ATCComm", "toRwy", "")), runway) << r.out;
+        // Left of the line from 12's end toward 30's is north-east, over the bay.
+        for (int row : {6, 7, 8}) {
+            const double px = saved.GetInt("ATCComm", ("atcX_" + std::to_string(row)).c_str(), 0);
+            const double py = saved.GetInt("ATCComm", ("atcY_" + std::to_string(row)).c_str(), 0);
+            const double cross = (x30 - x12) * (py - y12) - (y30 - y12) * (px - x12);
+            EXPECT_GT(cross, 0) << "pattern corner " << row << " south-west of the runway";
+        }
+    }
+}
+
+}  // namespace

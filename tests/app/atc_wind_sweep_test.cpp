@@ -1,0 +1,184 @@
+// The controllers' runway and the wind, over every towered airport of California in the running
+// program: the first flight is put on the runway end the wind blows along from behind (15 kt),
+// COM1 tuned to the airport's ATIS (or its tower where it has none), and the session's runway read
+// from the saved flight. Its number times ten is its magnetic heading: the tailwind on it must not
+// pass 5 kt. Each airport gets one of the four quadrants' winds in turn (all four with
+// ZEPHLON_FULL_SWEEP set), and San Jose and Palo Alto the south-easterlies the pilots reported.
+// The centre's channel of each session is one no airport within 100 nm lists.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "atc_channels.h"
+#include "core/ini_file.h"
+#include "nav/independent_projection.h"
+#include "support/navdata_csv.h"
+#include "support/run_command.h"
+#include "support/starter_flight.h"
+#include "support/starter_run.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+constexpr double kWindKnots = 15;
+
+// Roughly California: its borders with Oregon (42 N), Nevada (120 W, then the line to the
+// Colorado at 35 N), Arizona (the river) and Mexico.
+bool InCalifornia(double lat, double lon) {
+    if (lat < 32.53 || lat > 42.0 || lon < -124.5) return false;
+    if (lat >= 39) return lon < -120.0;
+    if (lat >= 35) return lon < -120.0 + (39 - lat) * 5.37 / 4;
+    return lon < -114.2;
+}
+
+struct RunwayEnd {
+    std::string id;  // "30L"
+    double lat, lon;
+    double otherLat, otherLon;  // the far end
+};
+
+// The runway's magnetic heading from its number.
+double MagneticHeading(const std::string& id) {
+    return std::atoi(id.c_str()) * 10.0;
+}
+
+double Tailwind(double windFrom, const std::string& id) {
+    return -kWindKnots * std::cos((windFrom - MagneticHeading(id)) * navtest::kPi / 180);
+}
+
+struct Airport {
+    std::string icao;
+    std::vector<RunwayEnd> ends;
+};
+
+std::vector<Airport> CaliforniaToweredAirports() {
+    std::map<std::string, Airport> byIcao;
+    std::vector<std::string> order;
+    for (const auto& a : testsupport::ReadNavdataCsv("airport.csv"))
+        if (a.size() >= 7 && a[6] == "1" && a[2] == "land" && a[0][0] == 'K' &&
+            InCalifornia(std::stod(a[4]), std::stod(a[5]))) {
+            byIcao[a[0]].icao = a[0];
+            order.push_back(a[0]);
+        }
+    for (const auto& r : testsupport::ReadNavdataCsv("runway.csv")) {
+        const auto it = byIcao.find(r[0]);
+        // Hard runways only (surface 1 asphalt, 2 concrete): the directory leaves the lake beds
+        // and the grass out.
+        if (it == byIcao.end() || r.size() < 11 || (r[2] != "1" && r[2] != "2")) continue;
+        const double lat1 = std::stod(r[4]), lon1 = std::stod(r[5]);
+        const double lat2 = std::stod(r[8]), lon2 = std::stod(r[9]);
+        for (const auto& [id, la, lo, ola, olo] :
+             {std::tuple{r[3], lat1, lon1, lat2, lon2}, std::tuple{r[7], lat2, lon2, lat1, lon1}})
+            if (std::atoi(id.c_str()) > 0) it->second.ends.push_back({id, la, lo, ola, olo});
+    }
+    std::vector<Airport> out;
+    for (const std::string& icao : order)
+        if (!byIcao[icao].ends.empty()) out.push_back(byIcao[icao]);
+    return out;
+}
+
+class AtcWindSweep : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!testsupport::StarterRun::Built() ||
+            !testsupport::UseStarterInstallation(dir, "Startup.Flt"))
+            GTEST_SKIP() << "simrun or the starter installation is not built";
+    }
+    // The centre's channel of the last session.
+    std::string center;
+    // The session's take-off runway with the aircraft a quarter along `end`, facing along it,
+    // the wind from `windFrom`; empty when no session started.
+    std::string SessionRunway(const RunwayEnd& end, double windFrom, const std::string& com) {
+        double x1, z1, x2, z2;
+        navtest::GeographicToWorld(end.lat, end.lon, &x1, &z1);
+        navtest::GeographicToWorld(end.otherLat, end.otherLon, &x2, &z2);
+        {
+            core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+            flight.PutInt("Aircraft", "fmPosX", static_cast<int>(std::lround(x1 + (x2 - x1) / 4)));
+            flight.PutInt("Aircraft", "fmPosZ", static_cast<int>(std::lround(z1 + (z2 - z1) / 4)));
+            const double heading = std::atan2(x2 - x1, z2 - z1);  // radians from grid north
+            flight.PutInt("Aircraft", "fmHead",
+                          static_cast<int>(std::lround(heading * 32768 / navtest::kPi)) & 0xFFFF);
+            flight.PutInt("Weather", "swDir", static_cast<int>(windFrom));
+            flight.PutInt("Weather", "swSpd", static_cast<int>(kWindKnots));
+        }
+        dir.Write("sweep.txt", "frame-interval 1000\nwait 1000\nradio COM1 " + com +
+                                   "\nwait 1000\nsave " + dir.Path("sweep.flt") + "\nquit\n");
+        const testsupport::CommandResult r =
+            testsupport::RunCommand(testsupport::StarterRun::Simrun() + " --dir " + dir.Root() +
+                                    " " + dir.Path("sweep.txt") + " 2>&1");
+        EXPECT_EQ(r.status, 0) << r.out;
+        core::IniFile saved(dir.Path("sweep.flt").c_str());
+        if (saved.GetInt("ATCComm", "atcOn", 0) != 1) return {};
+        center = saved.GetString("ATCComm", "centerFreq", "");
+        return saved.GetString("ATCComm", "toRwy", "");
+    }
+
+    testsupport::TempFolder dir{"zephlon-atc-wind-sweep"};
+};
+
+TEST_F(AtcWindSweep, NoToweredAirportOfCaliforniaGivesARunwayWithATailwind) {
+    const bool full = std::getenv("ZEPHLON_FULL_SWEEP") != nullptr;
+    const std::vector<Airport> airports = CaliforniaToweredAirports();
+    // Every airport's place and listed channels (MHz x 100), for the centre's channel.
+    struct Field {
+        double lat, lon;
+        std::vector<int> channels;
+    };
+    std::map<std::string, Field> fields;
+    for (const auto& a : testsupport::ReadNavdataCsv("airport.csv"))
+        if (a.size() >= 6) fields[a[0]] = Field{std::stod(a[4]), std::stod(a[5]), {}};
+    for (const auto& f : testsupport::ReadNavdataCsv("frequency.csv"))
+        if (f.size() >= 3 && fields.count(f[0]) != 0)
+            fields[f[0]].channels.push_back(std::stoi(f[2]));
+    ASSERT_GT(airports.size(), 70u);
+    int cases = 0, sessions = 0;
+    std::vector<std::string> silent;
+    for (std::size_t i = 0; i < airports.size(); ++i) {
+        const Airport& a = airports[i];
+        const std::map<std::string, std::string> ch = apptest::Channels(a.icao);
+        // A few fields flagged towered list no tower (an automatic weather station on "atis").
+        if (ch.count("tower") == 0) continue;
+        const auto com = ch.count("atis") != 0 ? ch.find("atis") : ch.find("tower");
+        std::vector<double> winds;
+        for (int q = 0; q < 4; ++q)
+            if (full || q == static_cast<int>(i % 4)) winds.push_back(45 + 90 * q);
+        if (a.icao == "KSJC") winds.push_back(120);
+        if (a.icao == "KPAO") winds.push_back(130);
+        for (const double wind : winds) {
+            // The end the wind blows along from behind.
+            const RunwayEnd* worst = &a.ends[0];
+            for (const RunwayEnd& e : a.ends)
+                if (Tailwind(wind, e.id) > Tailwind(wind, worst->id)) worst = &e;
+            const std::string runway = SessionRunway(*worst, wind, com->second);
+            ++cases;
+            if (runway.empty()) {
+                silent.push_back(a.icao);
+                continue;
+            }
+            ++sessions;
+            // The centre answers on a channel no airport within 100 nm lists (a 25 kHz
+            // channel's cut decimal counted as either neighbour).
+            const int centre = static_cast<int>(std::lround(std::stod(center) * 100));
+            const Field& here = fields[a.icao];
+            for (const auto& [icao, f] : fields) {
+                if (navtest::Metres(here.lat, here.lon, f.lat, f.lon) > 100 * 1852.0) continue;
+                for (const int c : f.channels)
+                    EXPECT_GT(std::abs(c - centre), 2)
+                        << a.icao << ": the centre's " << center << " is " << icao << "'s";
+            }
+            EXPECT_LE(Tailwind(wind, runway), 5.0) << a.icao << " wind " << wind << ": runway "
+                                                   << runway << " (placed on " << worst->id << ")";
+        }
+    }
+    // Every airport answers on its ATIS or tower.
+    EXPECT_TRUE(silent.empty()) << silent.size() << " of " << cases << " silent, first "
+                                << testing::PrintToString(silent);
+    EXPECT_GT(sessions, 70);
+}
+
+}  // namespace
