@@ -530,6 +530,7 @@ KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16
     double knots = 0, pitch = 0;
     int counted = 0;
     const double field = AltitudeFeet();
+    std::vector<double> heights;  // each step's, from 50 ft up to a minute after the lift-off
     for (int i = 0; i < 240 * perSecond && !theCrashed; ++i) {
         if (pulled < 0 && IndicatedAirspeedKnots() >= pullFromKnots) pulled = i;
         if (pulled >= 0 && i - pulled < ramp)
@@ -549,8 +550,10 @@ KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16
         const double t = static_cast<double>(i - off) / perSecond;
         if (t > 60.0 + kTakeOffSettleFrom) break;
         if (t <= 60.0) r.highestPitch = std::max(r.highestPitch, PitchUpDegrees());
-        if (AltitudeFeet() > field + 50.0)
+        if (AltitudeFeet() > field + 50.0 || !heights.empty()) {
             r.lowestKnots = std::min(r.lowestKnots, IndicatedAirspeedKnots());
+            if (t <= 60.0) heights.push_back(AltitudeFeet());
+        }
         if (t >= kTakeOffSettleFrom && t < kTakeOffSettleFrom + 30.0) {
             knots += IndicatedAirspeedKnots();
             pitch += PitchUpDegrees();
@@ -561,6 +564,8 @@ KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16
         r.climbKnots = knots / counted;
         r.climbPitch = pitch / counted;
     }
+    for (std::size_t i = 0; i + 2 * perSecond < heights.size(); ++i)
+        r.mostSinkFpm = std::max(r.mostSinkFpm, (heights[i] - heights[i + 2 * perSecond]) * 30.0);
     return r;
 }
 

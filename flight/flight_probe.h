@@ -99,7 +99,7 @@ double ProbeIdleRoll(int type, double weightKg, double knots, double seconds);
 // the elevator staying where the pull leaves it, and `giveBackSeconds` after the lift-off (never
 // when negative) holds the Up key as often to give the pull back. The lift-off speed, the speed
 // and nose of the climb that follows (means over `settleFrom` to `settleFrom` + 30 s after the
-// lift-off) and the highest nose in the minute after it.
+// lift-off), the highest nose in the minute after it and the most sink once 50 ft up.
 struct KeyboardTakeOffResult {
     bool liftedOff = false;
     double liftOffKnots = 0;
@@ -107,6 +107,7 @@ struct KeyboardTakeOffResult {
     double climbPitch = 0;
     double highestPitch = 0;
     double lowestKnots = 0;  // after 50 ft
+    double mostSinkFpm = 0;  // over any 2 s from 50 ft up to a minute after the lift-off
 };
 inline constexpr double kTakeOffSettleFrom = 30.0;
 // One hold of an elevator key: the press and the keyboard's repeats (after half a second, thirty

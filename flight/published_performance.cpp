@@ -111,7 +111,8 @@ const PublishedPerformance kPublished[5] = {
      20688,
      85,
      105,   // Baron operating speeds: VY 105 knots (Beech Baron checklist, twin-engine best rate)
-     0,     // no ground roll at hand for the 300-hp 58
+     0,     // no ground roll at hand for the 300-hp 58: the pages give the distance over 50 ft
+            // only (below); aerostar.net.au's "Take off Distance Required 2150ft" is a B55's
      2300,  // Baron 58 (1996 on, two 300-hp IO-550-C, 5,500 lb): take-off distance 2,300 ft over
             // 50 ft, sea level, standard day (Plane & Pilot, planeandpilotmag.com/article/
             // beech-baron, "Takeoff distance 2,300'"); the book's take-off is flaps up
@@ -122,7 +123,10 @@ const PublishedPerformance kPublished[5] = {
      // hand quotes.
      {{55, 2100}, {75, 2500}}},  // No top speed at hand: the G58's 202 kt are its 75 % cruise
                                  // ("a 202-knot cruise speed at 75% power", Plane & Pilot, "The
-                                 // Mystique of the Baron", 2008), which the table covers.
+                                 // Mystique of the Baron", 2008), which the table covers; the
+                                 // sea-level maximum speeds at hand are other Barons' (the B55's
+                                 // "Top mph 231", planeandpilotmag.com/article/beech-baron; the
+                                 // turbocharged 58's 287 mph, aeropedia.com.au/?p=3203).
     {3,
      {{2000, 65, 245, 918},  {2000, 75, 250, 956},  {4000, 65, 250, 892},  {4000, 75, 255, 926},
       {6000, 65, 254, 866},  {6000, 75, 260, 900},  {8000, 65, 259, 842},  {8000, 75, 265, 878},
@@ -168,7 +172,8 @@ const PublishedPerformance kPublished[5] = {
      false,
      false,
      4717,  // 10,400 lb; SKYbrary's C525 page gives 4,700 kg
-     0,
+     0,     // no clean stall at hand: Plane & Pilot's "Stall speed 86 kts" is the heavier CJ1's
+            // (10,600 lb) and names no flap setting (planeandpilotmag.com/article/cessna-citation)
      82,
      3311,
      41000,  // ceiling FL410 (SKYbrary, aircraft type page C525, skybrary.aero/index.php/C525)

