@@ -204,7 +204,7 @@ void AltitudeHold() {
 // roll in proportion to the bank error: a law of steps with a dead band of a degree settles
 // anywhere within that degree of the bug and hunts between its steps.
 constexpr double kBankPerHeadingDegree = 2.0;
-constexpr double kMostBankDegrees = 20.0;
+constexpr double kMostBankDegrees = 25.0;
 constexpr double kAileronPerBankDegree = 400.0;
 constexpr std::int32_t kMostAileron = 1024;
 // Beyond this bank the rudder helps the turn along, as the autopilot's yaw channel does.
