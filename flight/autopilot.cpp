@@ -204,7 +204,7 @@ void AltitudeHold() {
 // roll in proportion to the bank error: a law of steps with a dead band of a degree settles
 // anywhere within that degree of the bug and hunts between its steps.
 constexpr double kBankPerHeadingDegree = 2.0;
-constexpr double kMostBankDegrees = 20.0;
+constexpr double kMostBankDegrees = 25.0;
 constexpr double kAileronPerBankDegree = 400.0;
 constexpr std::int32_t kMostAileron = 1024;
 // Beyond this bank the rudder helps the turn along, as the autopilot's yaw channel does.
@@ -255,11 +255,13 @@ void Steer(std::int32_t bankTarget, std::int32_t rudder) {
 // Bank target and rudder for a heading error (binary angle, positive to the right). The bank
 // the wing keeps is less than the ailerons aim at (it rolls back towards level by itself), so the
 // bank that a small error asks for is learned while the error stands: without it the aircraft
-// settles short of the heading.
-void Turn(std::int32_t error) {
+// settles short of the heading. The radio tracking learns its own correction (the wind's), so
+// only the heading hold learns the bank.
+void Turn(std::int32_t error, bool learn) {
     AutopilotWork& w = theAutopilotWork;
     const double degrees = error * kDegreesPerUnit;
-    if (std::fabs(degrees) < kLearnTurnWithinDegrees) {
+    if (!learn) w.turnLearned = 0;
+    if (learn && std::fabs(degrees) < kLearnTurnWithinDegrees) {
         w.turnLearned = std::clamp(w.turnLearned + degrees * kTurnLearnPerSecond * StepSeconds(),
                                    -kMostTurnLearned, kMostTurnLearned);
     }
@@ -363,11 +365,11 @@ void RunAutopilot() {
         s.fmApCourse = TrackingHeading(deviation, course, in.localizer != 0, in.rangeMetres);
         std::uint16_t target = s.fmApCourse;
         if (!toBearing) target = static_cast<std::uint16_t>(target + theMagneticVariation);
-        Turn(static_cast<std::int16_t>(static_cast<std::uint16_t>(target - s.fmHead)));
+        Turn(static_cast<std::int16_t>(static_cast<std::uint16_t>(target - s.fmHead)), false);
     } else if (!radio && (s.fmAutopilotModes & kApModeHeading)) {
         const std::uint16_t target =
             static_cast<std::uint16_t>(s.fmApHeadingSel + theMagneticVariation);
-        Turn(static_cast<std::int16_t>(static_cast<std::uint16_t>(target - s.fmHead)));
+        Turn(static_cast<std::int16_t>(static_cast<std::uint16_t>(target - s.fmHead)), true);
     }
 
     if (s.fmAutopilotModes & kApModeApproach) {

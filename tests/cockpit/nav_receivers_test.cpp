@@ -392,7 +392,9 @@ TEST_F(NavReceivers, DmeSpeedAndTimeAlsoUnderTimeAcceleration) {
 
 // A glide slope is received within about ten miles of its antenna (its published coverage), and
 // the armed approach mode's GS lamp lights as soon as it is, long before the capture.
-TEST_F(NavReceivers, GlideSlopeReceivedWithinItsCoverageLightsTheArmedGsLamp) {
+// The glide slope is received within its coverage (its flag raised); the GS lamp stays dark
+// until the autopilot captures it.
+TEST_F(NavReceivers, GlideSlopeReceivedWithinItsCoverageAndTheGsLampLitOnCapture) {
     nav::TunedNavStation& s = nav::theNav1Station;
     s = nav::TunedNavStation{};
     s.frequency = 10870;
@@ -413,10 +415,16 @@ TEST_F(NavReceivers, GlideSlopeReceivedWithinItsCoverageLightsTheArmedGsLamp) {
         Update();
         cockpit::CockpitSlowTick();
         EXPECT_EQ(cockpit::theNav1Indicator.navFlag1, c.received) << c.fromAntennaNm;
-        EXPECT_EQ(ap[6], c.received) << c.fromAntennaNm;
+        EXPECT_EQ(ap[6], 0) << c.fromAntennaNm;
         // Still on the localizer throughout.
         EXPECT_EQ(theNavReceiverWords.vor1_dir_flag, 3) << c.fromAntennaNm;
     }
+    flight::theFlightModelState.fmAutopilotState |= 0x8;  // captured
+    cockpit::CockpitSlowTick();
+    EXPECT_EQ(ap[6], 1);
+    flight::theFlightModelState.fmAutopilotState &= ~0x8;
+    cockpit::CockpitSlowTick();
+    EXPECT_EQ(ap[6], 0);
     // The trim lamp shows the engaged autopilot, not the avionics power alone.
     EXPECT_EQ(ap[7], 1);
     ap[5] = 0;

@@ -381,7 +381,7 @@ TEST(FlightEngines, LeaningCostsThrustAndSpeed) {
     EXPECT_LT(theFlightModelState.fmAdjustedTach, theFlightModelState.fmEngineSpeed[0]);
 }
 
-// The heading hold banks 2 degrees a degree of heading error, at most 20 degrees, with the
+// The heading hold banks 2 degrees a degree of heading error, at most 25 degrees, with the
 // ailerons 400 a degree of bank error (at most 1,024), and the rudder helps beyond 10 degrees of
 // bank: a small error still turns the aircraft, so it settles on the bug.
 TEST(FlightAutopilot, BanksInProportionToTheHeadingError) {
@@ -391,7 +391,7 @@ TEST(FlightAutopilot, BanksInProportionToTheHeadingError) {
         int rudder;
     };
     const Case cases[] = {{0, 0, 0},    {0.5, 400, 0},    {1, 800, 0},      {-1, -800, 0},
-                          {5, 1024, 0}, {7.5, 1024, 500}, {30, 1024, 1000}, {-30, -1024, -1000}};
+                          {5, 1024, 0}, {7.5, 1024, 500}, {30, 1024, 1500}, {-30, -1024, -1500}};
     for (const Case& c : cases) {
         FlightHarness h(0);
         h.PlaceInFlight(5000, 100, 0);
