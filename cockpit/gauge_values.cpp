@@ -248,7 +248,13 @@ std::int32_t FuelFlowFrame(int type, double reference, std::int32_t mixture) {
     return std::max(q - Trunc(lean * 0.125 * q), 5);
 }
 
+// Instrument updates left in which the smoothed gauges stand at their values at once: a loaded
+// flight's gauges show its values from the first frame, and the engines' speeds that the first
+// slow steps of the flight model bring, without sweeping up from what the file kept.
+std::int32_t theSettlingUpdates = 0;
+
 std::int32_t SmoothToward(std::int32_t current, std::int32_t target) {
+    if (theSettlingUpdates > 0) return target;
     const auto d = static_cast<std::int16_t>(target - current);
     if (d == 0) return current;
     std::int32_t step = d / 6;
@@ -592,6 +598,12 @@ void UpdateTrimIndicators() {
     put(theAileronTrimIndicator, -(*thePanelHost.controlWord(1) / 64));
 }
 
+void SettleGauges() {
+    // About a second of updates: the flight model's slow step has run by then.
+    theSettlingUpdates = 7;
+    UpdateGauges();
+}
+
 void UpdateGauges() {
     const int type = Type();
     if (flight::SystemReliability::IsAttitudeWorking()) {
@@ -638,6 +650,7 @@ void UpdateGauges() {
             break;
     }
     StepTransferLamps();
+    if (theSettlingUpdates > 0) --theSettlingUpdates;
 }
 
 }  // namespace cockpit

@@ -49,6 +49,9 @@ inline constexpr std::uint32_t kRedrawReloadFlags = 0x3;
 
 // Every third tick: the instrument values (the gear lamps follow the gear).
 void UpdateGauges();
+// After a flight is loaded: the instrument values at once, and for about a second the gauges
+// that otherwise follow their values smoothly stand at them (no sweep from the saved needles).
+void SettleGauges();
 // The trim indicators' positions from the trims themselves; the painter runs it every frame, so
 // a marker follows the trim while it turns (by key, click or autopilot), not only after a load.
 void UpdateTrimIndicators();

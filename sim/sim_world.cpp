@@ -422,6 +422,23 @@ void SimWorld::SaveSettings() {
 
 // ---- situations -----------------------------------------------------------------------------
 
+namespace {
+// The engines' speeds are worked out by the flight model's slow step, and a flight keeps none: a
+// trial step on copies of the flight and engine state gives them, for the tachometers' first
+// frame, and leaves everything else as the file put it.
+void ReadEngineSpeedsForGauges() {
+    const flight::FlightModelState flightState = flight::theFlightModelState;
+    const flight::EngineState engines = flight::theEngines;
+    flight::StepEngines();
+    const std::int16_t speeds[2] = {flight::theFlightModelState.fmEngineSpeed[0],
+                                    flight::theFlightModelState.fmEngineSpeed[1]};
+    flight::theFlightModelState = flightState;
+    flight::theEngines = engines;
+    flight::theFlightModelState.fmEngineSpeed[0] = speeds[0];
+    flight::theFlightModelState.fmEngineSpeed[1] = speeds[1];
+}
+}  // namespace
+
 int SimWorld::LoadSituation(core::IniFile& file, int full) {
     int result = 1;
     flight::FlightModelState& fm = flight::theFlightModelState;
@@ -495,6 +512,8 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     // steps, and a flight keeps none: they are worked out now, so that the panel shows them
     // right from the first frame.
     flight::UpdateAtmosphere();
+    ReadEngineSpeedsForGauges();
+    cockpit::SettleGauges();
     if (flightPlan && flightPlan->ReadActiveFlag(file) != 0) {
         const std::string planName = flightPlan->ReadPlanName(file);
         if (!planName.empty()) {

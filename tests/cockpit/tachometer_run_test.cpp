@@ -1,13 +1,17 @@
 // The tachometers as the pilot reads them: in level cruise on the altitude hold at a cruise
 // table's power (the throttle lever that burns its fuel flow), the needle in the screenshot, read
 // about its pivot by the dial's graduation, shows the handbook's rpm: the Skyhawk's 2,400 at 75 %,
-// the Baron's governed propellers the speed its handbook sets for each power, at any height.
+// the Baron's governed propellers the speed its handbook sets for each power, at any height. A
+// flight in the air resumed shows its engine's speed in the first frame after the load, where it
+// stands a few seconds later, instead of sweeping up from zero for a second.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cockpit/gauges.h"
 #include "cockpit/instruments.h"
@@ -155,9 +159,11 @@ TEST_P(BaronTachometer, ReadsItsHandbooksRpmAtCruisePower) {
     Put(flight, "fmPosY", std::llround(point->altitudeFeet * 0.3048 * 256.0));
     run.Dir().Write("Flights/Startup.Flt", flight);
 
+    // At rest before the start (its engines stopped): a restarted flight shows its engines'
+    // speed from the first frame.
     NeedleReading needle;
-    ASSERT_NO_FATAL_FAILURE(
-        CruiseAndReadTachometer(run, flight, false, target, 20000, 2, &BaronTachometerFrame, &needle));
+    ASSERT_NO_FATAL_FAILURE(CruiseAndReadTachometer(run, flight, true, target, 20000, 2,
+                                                    &BaronTachometerFrame, &needle));
     EXPECT_NEAR(needle.rpm, book, 100) << "needle at " << needle.degrees << " degrees, lever " << target;
 }
 
@@ -169,5 +175,47 @@ INSTANTIATE_TEST_SUITE_P(CruiseTable, BaronTachometer, ::testing::ValuesIn(kBaro
                              return std::to_string(info.param.powerPercent) + "PercentAt" +
                                     std::to_string(info.param.altitudeFeet) + "Feet";
                          });
+
+// Pixels of the dial about the pivot (its needle's reach) where two pictures differ.
+int DialDifference(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b,
+                   cockpit::IntPoint pivot) {
+    int n = 0;
+    for (int y = pivot.y - 24; y <= pivot.y + 24; ++y)
+        for (int x = pivot.x - 24; x <= pivot.x + 24; ++x)
+            if ((x - pivot.x) * (x - pivot.x) + (y - pivot.y) * (y - pivot.y) <= 24 * 24)
+                n += a[static_cast<std::size_t>(y) * 640 + x] !=
+                     b[static_cast<std::size_t>(y) * 640 + x];
+    return n;
+}
+
+TEST(FirstFrameGaugesRun, AResumedFlightsTachometerStandsAtItsSpeedAtOnce) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    const struct {
+        int type;
+        const char* stopped;
+        const char* flying;
+    } kCases[] = {{0, "C172Stop.Flt", "C172Air.Flt"}, {2, "BarStop.Flt", "BarAir.Flt"}};
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.flying);
+        StarterRun run("zephlon-first-frame", c.stopped);
+        const std::string d = run.Dir().Root();
+        // The installation's flight in the air, kept as the user's own.
+        run.Dir().Write("Flights/InAir.Flt", run.Dir().Read("Flights/" + std::string(c.flying)));
+        // Parked with the engine stopped, then the flight in the air resumed; the first frame
+        // after the dialog, then one three seconds on.
+        const auto r = run.Play(std::string("frame-interval 50\nwait 800\nmenu 109\ndialog "
+                                            "\"Resume Flight\"\nset 1120 InAir.Flt") +
+                                "\nkey Return press\nwait 50\nscreenshot " + d +
+                                "/first.bmp\nwait 3000\nscreenshot " + d + "/later.bmp\nquit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        const auto first = testsupport::ReadScreenshot(run.Dir().Read("first.bmp"), 640, 480);
+        const auto later = testsupport::ReadScreenshot(run.Dir().Read("later.bmp"), 640, 480);
+        ASSERT_FALSE(first.empty() || later.empty());
+        const cockpit::IntPoint pivot = TachometerPivot(c.type);
+        ASSERT_GE(pivot.x, 0);
+        EXPECT_LT(DialDifference(first, later, pivot), 12)
+            << "the needle moved after the first frame";
+    }
+}
 
 }  // namespace

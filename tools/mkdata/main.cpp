@@ -4,10 +4,10 @@
 // threads (the terrain's tiles and the volumes' coding use N, by default one for each core).
 // The terrain box limits the terrain and its magnetic grids to the tiles a box of degrees
 // touches (tests make small worlds with it).
-// With a cache folder, slow modules keep what they made there and take it from there while
-// their inputs are unchanged. mkdata --skin OUT_DIR: draws the skin and the map's pictures the
-// resource pack takes in. mkdata --panel-layout: prints where each panel's art puts its texts
-// and faces.
+// With a cache folder, the speech module keeps its clips there and takes them from there while
+// their inputs are unchanged (the other modules make their output on every run). mkdata --skin
+// OUT_DIR: draws the skin and the map's pictures the resource pack takes in. mkdata --panel-layout:
+// prints where each panel's art puts its texts and faces.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
