@@ -459,6 +459,10 @@ void TerrainRenderer::VisitCell(TerrainTile& tile, TerrainCellPyramid* block, Te
         Record(block, cell, level, cx, cy, material, slots, cornersMade ? corners : nullptr);
         return;
     }
+    // A split cell's corners are made too: a neighbour drawn whole finds its points on their
+    // shared side through them, down to the finest cells beside it, even where the sub-cells
+    // round one of them lie out of view and make none.
+    if (!cornersMade) MakeCorners(block, cell, level, cx, cy, slots, corners);
     // The sub-cells' sixteen corners stand on nine points, a 3 x 3 grid (x across, y up) whose
     // outer four are the cell's own corners' points.
     std::int32_t points[9], made[9];
