@@ -60,12 +60,20 @@ int RoundedLevel(float v, int levels) {
 constexpr int kSubPixelShift = 8;
 constexpr double kSubPixelScale = 1 << kSubPixelShift;
 
-// A screen point of the camera's (1 / cameraScale pixel) in the terrain's sub-pixels. Only
-// points within the guard band are converted, so the result is far inside 32 bits.
-void ToSubPixels(gfx::GFXScreenPoint* p, float cameraScale) {
+// An eye point's screen point in the terrain's sub-pixels (the camera's centre in its own
+// units, 1 / cameraScale pixel), worked out from the eye point rather than from the camera's
+// whole pixels: near the horizon a nearer point may lie less than a pixel below a farther one,
+// and rounded to whole pixels the two could change places. Only points within the guard band
+// are converted, so the result is far inside 32 bits.
+gfx::GFXScreenPoint ScreenOf(const ts::Vector3F& e, double cx, double cy, float cameraScale) {
     const double k = kSubPixelScale / static_cast<double>(cameraScale);
-    p->x = static_cast<std::int32_t>(static_cast<double>(p->x) * k);
-    p->y = static_cast<std::int32_t>(static_cast<double>(p->y) * k);
+    const double inverse = 1.0 / static_cast<double>(e.y);
+    gfx::GFXScreenPoint p;
+    p.x = static_cast<std::int32_t>(std::llround((e.x * inverse + cx) * k));
+    p.y = static_cast<std::int32_t>(std::llround((cy - e.z * inverse) * k));
+    p.z = ts::FloatToInt(e.y);
+    p.w = 1.0f / e.y;
+    return p;
 }
 
 // The guard band: 16,384 pixels either side of the screen's centre, across and up. A corner
@@ -618,7 +626,7 @@ void TerrainRenderer::FinishVertices() {
             if (y < static_cast<double>(r.top)) outcode |= 4u;
             if (y > static_cast<double>(r.bottom + 1)) outcode |= 8u;
             v.wide = static_cast<std::uint8_t>(BeyondGuard(v.eye, guard) ? 1 : 0);
-            if (v.wide == 0) ToSubPixels(&v.screen, subPixel);
+            if (v.wide == 0) v.screen = ScreenOf(v.eye, cx, cy, subPixel);
         }
         v.outcode = static_cast<std::uint8_t>(outcode);
     }
@@ -935,7 +943,110 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
 
 void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
                                         const TerrainMaterial* material,
-                                        const TextureOrigin& texture) {
+                                        const TextureOrigin& texture, int depth) {
+    gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
+    ts::TSCamera* camera = ts::theCurrentCamera;
+    const int levels = palette != nullptr ? (1 << palette->shadeBits) - 1 : 0;
+    if (levels == 0 || camera == nullptr) {
+        DrawHazedPiece(corners, material, texture);
+        return;
+    }
+    // A haze border cuts a triangle along a straight line between the points where it crosses
+    // the sides, while the border itself is a circle round the eye: across a large triangle the
+    // line would stand well inside the circle, and the borders would run as straight diagonals
+    // over open water. A side that crosses a border and is long beside its distance from the
+    // eye is halved, the triangle drawn as the pieces between the halves, until the lines
+    // follow the circles. Whether a side is halved depends on the side alone, so the triangle
+    // across it halves it too, at the very same point.
+    const float perUnit = static_cast<float>(levels) * area->hazeScale / 65536.0f;
+    auto hazeLevel = [&](const TerrainVertex& v) {
+        const float g = (v.distance - static_cast<float>(area->hazeNear)) * perUnit;
+        return g > static_cast<float>(levels) ? levels + 1 : RoundedLevel(g, levels);
+    };
+    auto halved = [&](const TerrainVertex& a, const TerrainVertex& b) {
+        if (depth >= kMostHalvings || hazeLevel(a) == hazeLevel(b)) return false;
+        const double dx = static_cast<double>(b.gx) - a.gx, dy = static_cast<double>(b.gy) - a.gy;
+        const double dz = static_cast<double>(b.height) - a.height;
+        const double length = std::sqrt(dx * dx + dy * dy + dz * dz);
+        return length > 256.0 && length > 0.25 * std::min(a.distance, b.distance);
+    };
+    bool split[3];
+    int splits = 0;
+    for (int k = 0; k < 3; ++k) {
+        split[k] = halved(*corners[k], *corners[(k + 1) % 3]);
+        splits += split[k] ? 1 : 0;
+    }
+    if (splits == 0) {
+        DrawHazedPiece(corners, material, texture);
+        return;
+    }
+    const float nearY = camera->GetNear();
+    const float subPixel = camera->GetSubPixelScale();
+    const double cx = camera->GetCentreX(), cy = camera->GetCentreY();
+    TerrainVertex middle[3];
+    for (int k = 0; k < 3; ++k) {
+        if (!split[k]) continue;
+        const TerrainVertex& a = *corners[k];
+        const TerrainVertex& b = *corners[(k + 1) % 3];
+        // The same from either end: sums and halves taken in an order that does not matter.
+        TerrainVertex& m = middle[k];
+        m.gx = static_cast<std::int32_t>((static_cast<std::int64_t>(a.gx) + b.gx) >> 1);
+        m.gy = static_cast<std::int32_t>((static_cast<std::int64_t>(a.gy) + b.gy) >> 1);
+        m.height = (a.height + b.height) * 0.5f;
+        m.level = std::min(a.level, b.level);
+        const double ex = (static_cast<double>(a.gx) + b.gx) * 0.5 - area->eye[0];
+        const double ey = (static_cast<double>(a.gy) + b.gy) * 0.5 - area->eye[1];
+        const double ez = static_cast<double>(m.height) - area->eye[2];
+        m.distance = static_cast<float>(std::sqrt(ex * ex + ey * ey + ez * ez));
+        m.colour =
+            gfx::GFXColourTriple{(a.colour.r + b.colour.r) / 2, (a.colour.g + b.colour.g) / 2,
+                                 (a.colour.b + b.colour.b) / 2};
+        // The eye space is the world's turned and moved: the middle's eye point is the ends'.
+        m.eye = ts::Vector3F{(a.eye.x + b.eye.x) * 0.5f, (a.eye.y + b.eye.y) * 0.5f,
+                             (a.eye.z + b.eye.z) * 0.5f};
+        m.behind = static_cast<std::uint8_t>(m.eye.y < nearY ? 1 : 0);
+        m.wide = static_cast<std::uint8_t>(
+            m.behind == 0 && BeyondGuard(m.eye, kGuardPixels * subPixel) ? 1 : 0);
+        m.outcode = 0;
+        if (m.behind == 0 && m.wide == 0) m.screen = ScreenOf(m.eye, cx, cy, subPixel);
+    }
+    const TerrainVertex* c0 = corners[0];
+    const TerrainVertex* c1 = corners[1];
+    const TerrainVertex* c2 = corners[2];
+    auto draw = [&](const TerrainVertex* a, const TerrainVertex* b, const TerrainVertex* e) {
+        const TerrainVertex* const t[3] = {a, b, e};
+        DrawHazedTriangle(t, material, texture, depth + 1);
+    };
+    if (splits == 3) {
+        draw(c0, &middle[0], &middle[2]);
+        draw(&middle[0], c1, &middle[1]);
+        draw(&middle[2], &middle[1], c2);
+        draw(&middle[0], &middle[1], &middle[2]);
+        return;
+    }
+    // The sides in turn from the first one halved (after one not halved, when two are).
+    int k = 0;
+    while (!split[k] || (splits == 2 && split[(k + 2) % 3]))
+        ++k;
+    const TerrainVertex* p = corners[k];
+    const TerrainVertex* q = corners[(k + 1) % 3];
+    const TerrainVertex* r = corners[(k + 2) % 3];
+    if (splits == 1) {
+        draw(p, &middle[k], r);
+        draw(&middle[k], q, r);
+        return;
+    }
+    // Sides k (p to q) and k + 1 (q to r) halved, side k + 2 (r to p) whole.
+    const TerrainVertex* m1 = &middle[k];
+    const TerrainVertex* m2 = &middle[(k + 1) % 3];
+    draw(m1, q, m2);
+    draw(p, m1, m2);
+    draw(p, m2, r);
+}
+
+void TerrainRenderer::DrawHazedPiece(const TerrainVertex* const corners[3],
+                                     const TerrainMaterial* material,
+                                     const TextureOrigin& texture) {
     gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
     ts::TSCamera* camera = ts::theCurrentCamera;
     const int levels = palette != nullptr ? (1 << palette->shadeBits) - 1 : 0;
@@ -975,11 +1086,12 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], cons
     gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
     ts::TSCamera* camera = ts::theCurrentCamera;
     const int levels = (1 << palette->shadeBits) - 1;
+    const float perUnit = static_cast<float>(levels) * area->hazeScale / 65536.0f;
     // The point where a side crosses a level's border, worked out from the side's ends in one
     // order whichever triangle asks, so that the neighbour across the side cuts it at the very
-    // same point. On the screen it is a point of the sub-pixel grid that lies exactly on the
-    // line between the ends' whole pixels, so that the pieces along the side meet the
-    // neighbour's pieces, or its whole triangle, pixel for pixel.
+    // same point. On the screen it lies on the line between the ends' points (to the sub-pixel
+    // the division truncates to), so that the pieces along the side meet the neighbour's
+    // pieces, or its whole triangle, pixel for pixel.
     auto cut = [&](int i, int j, float border, TerrainVertex* out) {
         const TerrainVertex* a = corners[i];
         const TerrainVertex* b = corners[j];
@@ -988,16 +1100,38 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], cons
             std::swap(a, b);
             std::swap(ga, gb);
         }
+        // Where the side reaches the border's distance from the eye, worked out in space: the
+        // distance does not change evenly along a side, and a cut at the even share would fall
+        // short of the border's circle round the eye by more the longer the side, so that the
+        // borders of large and small triangles beside each other would not meet.
         float t = (border - ga) / (gb - ga);
+        {
+            const double radius = static_cast<double>(border) / perUnit + area->hazeNear;
+            const double ex = a->gx - static_cast<double>(area->eye[0]);
+            const double ey = a->gy - static_cast<double>(area->eye[1]);
+            const double ez = a->height - static_cast<double>(area->eye[2]);
+            const double dx = static_cast<double>(b->gx) - a->gx;
+            const double dy = static_cast<double>(b->gy) - a->gy;
+            const double dz = static_cast<double>(b->height) - a->height;
+            const double qa = dx * dx + dy * dy + dz * dz;
+            const double qb = ex * dx + ey * dy + ez * dz;
+            const double qc = ex * ex + ey * ey + ez * ez - radius * radius;
+            const double root = qb * qb - qa * qc;
+            if (qa > 0.0 && root >= 0.0) {
+                // The crossing of the sphere on the way from the nearer end to the farther.
+                const double sign = gb >= ga ? 1.0 : -1.0;
+                t = static_cast<float>(std::clamp((-qb + sign * std::sqrt(root)) / qa, 0.0, 1.0));
+            }
+        }
         *out = *a;
         if (a->behind == 0 && b->behind == 0 && a->wide == 0 && b->wide == 0) {
             // The fraction of the way across the screen (the depth weighs the way in space),
-            // taken to a whole number of sub-pixel steps, and the way in space back from it.
-            constexpr auto kSteps = static_cast<std::int64_t>(kSubPixelScale);
+            // taken to a whole number of 65,536ths, and the way in space back from it.
+            constexpr std::int64_t kSteps = std::int64_t{1} << 16;
             const float ya = a->eye.y, yb = b->eye.y;
             const float across = t * yb / (ya + t * (yb - ya));
-            const std::int64_t k =
-                std::clamp<std::int64_t>(std::llround(across * kSubPixelScale), 0, kSteps);
+            const std::int64_t k = std::clamp<std::int64_t>(
+                std::llround(across * static_cast<double>(kSteps)), 0, kSteps);
             const float s = static_cast<float>(k) / static_cast<float>(kSteps);
             t = s * ya / (yb - s * (yb - ya));
             const auto step = [&](std::int32_t from, std::int32_t to) {
@@ -1024,7 +1158,9 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], cons
             const float subPixel = camera->GetSubPixelScale();
             out->wide = static_cast<std::uint8_t>(
                 out->behind == 0 && BeyondGuard(out->eye, kGuardPixels * subPixel) ? 1 : 0);
-            if (out->behind == 0 && out->wide == 0) ToSubPixels(&out->screen, subPixel);
+            if (out->behind == 0 && out->wide == 0)
+                out->screen =
+                    ScreenOf(out->eye, camera->GetCentreX(), camera->GetCentreY(), subPixel);
         }
         out->gx = static_cast<std::int32_t>(
             std::lround(static_cast<float>(a->gx) + static_cast<float>(b->gx - a->gx) * t));
@@ -1211,7 +1347,7 @@ void TerrainRenderer::DrawClipped(const TerrainVertex* const* vertices, int n,
     }
     if (m < 3) return;
     // The vertices' eye points are the camera's screen space (scaled across, depth as it
-    // is): the cuts only need the division, to whole pixels as every vertex has them.
+    // is): the cuts only need the division, to sub-pixels as every vertex has them.
     const float cx = camera->GetCentreX(), cy = camera->GetCentreY();
     const std::array<Point, kMost>& kept = buffers[from];
     for (int i = 0; i < m; ++i) {
@@ -1224,12 +1360,7 @@ void TerrainRenderer::DrawClipped(const TerrainVertex* const* vertices, int n,
             o = *q.screen;
             continue;
         }
-        const float inverse = 1.0f / q.eye.y;
-        o.x = ts::FloatToInt(q.eye.x * inverse + cx);
-        o.y = ts::FloatToInt(cy - q.eye.z * inverse);
-        ToSubPixels(&o, subPixel);
-        o.z = ts::FloatToInt(q.eye.y);
-        o.w = inverse;
+        o = ScreenOf(q.eye, cx, cy, subPixel);
     }
     std::array<const gfx::GFXScreenPoint*, kMost> points;
     std::array<const gfx::GFXColourTriple*, kMost> colours;

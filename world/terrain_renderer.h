@@ -278,8 +278,14 @@ private:
     };
     // A triangle cut along the lines where the haze changes level, each piece drawn in its own
     // level: the haze thickens smoothly over a large cell instead of in one step per cell.
+    // Large triangles are first halved along their sides where those cross a border, so that
+    // the borders follow the circles round the eye (`depth` halvings so far).
     void DrawHazedTriangle(const TerrainVertex* const corners[3], const TerrainMaterial* material,
-                           const TextureOrigin& texture);
+                           const TextureOrigin& texture, int depth = 0);
+    // One triangle cut along the borders as they cross its sides.
+    void DrawHazedPiece(const TerrainVertex* const corners[3], const TerrainMaterial* material,
+                        const TextureOrigin& texture);
+    static constexpr int kMostHalvings = 8;
     // The pieces of a triangle over haze levels first to last, one a level, without what lies
     // beyond the range when it reaches past it (`beyond`); g holds its corners' continuous
     // haze levels. Each border between two levels, and the range, is cut once
