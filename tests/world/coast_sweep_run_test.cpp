@@ -156,7 +156,7 @@ Outcome Fly(const StarterRun& run, const std::vector<Case>& cases, bool textured
     Outcome o;
     run.Dir().Write("Zephlon.ini",
                     "[Aircraft]\r\nAutoComplex=0\r\n[Main Scenery Graphics]\r\n"
-                    "TerrainRange=60\r\nSkyTexture=" +
+                    "TerrainRange=100\r\nSkyTexture=" +
                         std::string(texturedSky ? "1" : "0") + "\r\n");
     const std::string cruise = run.Dir().Read("Flights/Cruise.Flt");
     std::string script = "frame-interval 20\nwait 300\n";
