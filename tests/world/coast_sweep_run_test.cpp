@@ -15,7 +15,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <random>
@@ -26,12 +25,13 @@
 #include "nav/independent_projection.h"
 #include "support/screenshot.h"
 #include "support/starter_run.h"
+#include "world/flown_places.h"
 
 namespace {
 
 using testsupport::StarterRun;
 
-constexpr int kWidth = 640, kHeight = 480;
+constexpr int kWidth = worldtest::kPictureWidth, kHeight = worldtest::kPictureHeight;
 constexpr double kHeights[3] = {300.0, 1200.0, 3000.0};  // metres
 constexpr int kHeadings = 8;
 constexpr int kSampledPlaces = 12;  // besides the places named below, in CI
@@ -120,21 +120,12 @@ std::vector<Place> ShorePlaces(int samples, double offsetNm) {
     return places;
 }
 
-struct Case {
-    Place place;
-    double metres;
-    double heading;
-};
-
-// The pixels of the sky's fill below the first row of ground in each column, from the first
-// row below the horizon (the camera's pitch gives its row; one more for its rounding).
+// The pixels of the sky's fill below the first row of ground in each column.
 int SkyUnderGround(const testsupport::IndexedImage& image, double pitchDegrees) {
-    const double horizon = 239.5 + 1024.0 * std::tan(pitchDegrees * navtest::kPi / 180.0);
-    const int top = std::max(1, static_cast<int>(std::ceil(horizon)) + 1);
     int count = 0;
     for (int x = 0; x < kWidth; ++x) {
         bool ground = false;
-        for (int y = top; y < kHeight; ++y) {
+        for (int y = worldtest::FirstRowBelowHorizon(pitchDegrees); y < kHeight; ++y) {
             const std::uint8_t i = image.pixels[static_cast<std::size_t>(y) * kWidth + x];
             const bool sky = i == 244 || i == 245;
             if (!sky)
@@ -144,59 +135,6 @@ int SkyUnderGround(const testsupport::IndexedImage& image, double pitchDegrees) 
         }
     }
     return count;
-}
-
-struct Outcome {
-    std::string failure;      // why a session gave no pictures
-    std::vector<int> counts;  // per case, pixels of sky under ground
-};
-
-// One session over `cases`, the sky textured or not: a saved flight a case, resumed in turn.
-Outcome Fly(const StarterRun& run, const std::vector<Case>& cases, bool texturedSky) {
-    Outcome o;
-    run.Dir().Write("Zephlon.ini",
-                    "[Aircraft]\r\nAutoComplex=0\r\n[Main Scenery Graphics]\r\n"
-                    "TerrainRange=100\r\nSkyTexture=" +
-                        std::string(texturedSky ? "1" : "0") + "\r\n");
-    const std::string cruise = run.Dir().Read("Flights/Cruise.Flt");
-    std::string script = "frame-interval 20\nwait 300\n";
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        const Case& c = cases[i];
-        std::string flight = cruise;
-        double x = 0, z = 0;
-        navtest::GeographicToWorld(c.place.lat, c.place.lon, &x, &z);
-        testsupport::PutSavedValue(flight, "fmPosX", std::llround(x));
-        testsupport::PutSavedValue(flight, "fmPosZ", std::llround(z));
-        testsupport::PutSavedValue(flight, "fmPosY", std::llround(c.metres * 256.0));
-        testsupport::PutSavedValue(flight, "fmHead",
-                                   std::llround(c.heading / 360.0 * 65536.0) & 0xFFFF);
-        const std::string name = "C" + std::to_string(i);
-        run.Dir().Write("Flights/" + name + ".Flt", flight);
-        script += "menu 109\ndialog \"Resume Flight\"\nset 1120 " + name +
-                  ".Flt\nclick 1\nwait 60\nmenu 1666\nwait 40\nscreenshot " + run.Dir().Root() +
-                  "/" + name + ".bmp\nreport cam_pitch\n";
-    }
-    const testsupport::CommandResult r = run.Play(script + "quit\n");
-    std::vector<double> pitch;
-    for (std::size_t at = r.out.find("cam_pitch="); at != std::string::npos;
-         at = r.out.find("cam_pitch=", at + 1))
-        pitch.push_back(std::stod(r.out.substr(at + 10)));
-    if (r.status != 0 || pitch.size() != cases.size()) {
-        o.failure = r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
-        return o;
-    }
-    for (std::size_t i = 0; i < cases.size(); ++i) {
-        const std::string name = "C" + std::to_string(i) + ".bmp";
-        const auto image =
-            testsupport::ReadIndexedScreenshot(run.Dir().Read(name), kWidth, kHeight);
-        std::filesystem::remove(run.Dir().Path(name));
-        if (!image) {
-            o.failure = "no picture " + name;
-            return o;
-        }
-        o.counts.push_back(SkyUnderGround(*image, pitch[i]));
-    }
-    return o;
 }
 
 TEST(CoastSweepRun, NearEveryShoreTheGroundAndTheSeaAreDrawnWithoutTheSkyShowingThrough) {
@@ -212,30 +150,31 @@ TEST(CoastSweepRun, NearEveryShoreTheGroundAndTheSeaAreDrawnWithoutTheSkyShowing
         others.resize(kSampledPlaces);
     }
     places.insert(places.end(), others.begin(), others.end());
-    std::vector<Case> cases;
+    std::vector<worldtest::FlownPlace> cases;
     for (const Place& p : places)
         for (double metres : kHeights)
             for (int h = 0; h < kHeadings; ++h)
-                cases.push_back(Case{p, metres, h * 360.0 / kHeadings});
+                cases.push_back(worldtest::FlownPlace{p.lat, p.lon, metres, h * 360.0 / kHeadings});
 
     StarterRun run("zephlon-coast", "Cruise.Flt");
-    int faulty = 0, shown = 0;
+    int faulty = 0;
     for (const bool textured : {false, true}) {
         for (std::size_t from = 0; from < cases.size(); from += kCasesPerRun) {
-            const std::vector<Case> part(cases.begin() + static_cast<std::ptrdiff_t>(from),
-                                         cases.begin() + static_cast<std::ptrdiff_t>(std::min(
-                                                             cases.size(), from + kCasesPerRun)));
-            const Outcome o = Fly(run, part, textured);
-            ASSERT_TRUE(o.failure.empty()) << o.failure;
-            for (std::size_t i = 0; i < part.size(); ++i) {
-                if (o.counts[i] == 0) continue;
-                ++faulty;
-                if (++shown > 12) continue;
-                const Case& c = part[i];
-                ADD_FAILURE() << o.counts[i] << " pixels of sky under the ground at " << c.place.lat
-                              << ", " << c.place.lon << ", " << c.metres << " m, heading "
-                              << c.heading << (textured ? ", textured sky" : ", plain sky");
-            }
+            const std::vector<worldtest::FlownPlace> part(
+                cases.begin() + static_cast<std::ptrdiff_t>(from),
+                cases.begin() +
+                    static_cast<std::ptrdiff_t>(std::min(cases.size(), from + kCasesPerRun)));
+            const std::string failure = worldtest::FlyPlaces(
+                run, part, std::string("TerrainRange=100\r\nSkyTexture=") + (textured ? "1" : "0"),
+                [&](std::size_t i, const testsupport::IndexedImage& image, double pitch) {
+                    const int count = SkyUnderGround(image, pitch);
+                    if (count == 0 || ++faulty > 12) return;
+                    const worldtest::FlownPlace& c = part[i];
+                    ADD_FAILURE() << count << " pixels of sky under the ground at " << c.lat << ", "
+                                  << c.lon << ", " << c.metres << " m, heading " << c.heading
+                                  << (textured ? ", textured sky" : ", plain sky");
+                });
+            ASSERT_TRUE(failure.empty()) << failure;
         }
     }
     std::cout << "coast sweep: " << places.size() << " places, " << 2 * cases.size()
