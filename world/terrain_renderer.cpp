@@ -959,16 +959,28 @@ void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
     // follow the circles. Whether a side is halved depends on the side alone, so the triangle
     // across it halves it too, at the very same point.
     const float perUnit = static_cast<float>(levels) * area->hazeScale / 65536.0f;
-    auto hazeLevel = [&](const TerrainVertex& v) {
-        const float g = (v.distance - static_cast<float>(area->hazeNear)) * perUnit;
+    auto hazeLevel = [&](double distance) {
+        const auto g = static_cast<float>((distance - area->hazeNear) * perUnit);
         return g > static_cast<float>(levels) ? levels + 1 : RoundedLevel(g, levels);
     };
+    // A side is halved where its ends, or its point nearest the eye, lie in different levels:
+    // a side passing the eye at its middle may reach a nearer level there than at either end.
     auto halved = [&](const TerrainVertex& a, const TerrainVertex& b) {
-        if (depth >= kMostHalvings || hazeLevel(a) == hazeLevel(b)) return false;
+        if (depth >= kMostHalvings) return false;
+        const double ex = a.gx - static_cast<double>(area->eye[0]);
+        const double ey = a.gy - static_cast<double>(area->eye[1]);
+        const double ez = static_cast<double>(a.height) - area->eye[2];
         const double dx = static_cast<double>(b.gx) - a.gx, dy = static_cast<double>(b.gy) - a.gy;
         const double dz = static_cast<double>(b.height) - a.height;
-        const double length = std::sqrt(dx * dx + dy * dy + dz * dz);
-        return length > 256.0 && length > 0.25 * std::min(a.distance, b.distance);
+        const double squared = dx * dx + dy * dy + dz * dz;
+        if (squared <= 256.0 * 256.0) return false;
+        const double t = std::clamp(-(ex * dx + ey * dy + ez * dz) / squared, 0.0, 1.0);
+        const double nearest =
+            std::sqrt((ex + t * dx) * (ex + t * dx) + (ey + t * dy) * (ey + t * dy) +
+                      (ez + t * dz) * (ez + t * dz));
+        const int level = hazeLevel(nearest);
+        if (level == hazeLevel(a.distance) && level == hazeLevel(b.distance)) return false;
+        return std::sqrt(squared) > 0.25 * nearest;
     };
     bool split[3];
     int splits = 0;

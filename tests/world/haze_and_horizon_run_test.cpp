@@ -27,6 +27,7 @@ const worldtest::FlownPlace kOverWater[] = {
     {43.5, -87.0, 900, 180},    // and down the lake
     {33.5, -118.8, 1200, 240},  // off Santa Monica
     {37.7, -122.9, 2438, 270},  // off the Golden Gate at 8,000 ft
+    {37.5, -122.9, 914, 270},   // lower, the coarse cells round the eye reaching past it
 };
 
 // The band's rows above the horizon: it reaches about ten degrees up, 180 rows.
