@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,46 +60,52 @@ int Lopsided(const testsupport::IndexedImage& image, double pitch) {
     return most;
 }
 
-TEST(HazeAndHorizonRun, OverOpenWaterTheHazeBordersAreCirclesRoundTheAircraft) {
-    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
-    StarterRun run("zephlon-haze", "Cruise.Flt");
+// The places over water flown with the given graphics settings, each picture and the camera's
+// pitch handed to `look`, which answers the count of faults it finds there.
+void FlyOverWater(const char* prefix, const std::string& graphics,
+                  const std::function<int(const testsupport::IndexedImage&, double)>& look) {
+    StarterRun run(prefix, "Cruise.Flt");
     const std::vector<worldtest::FlownPlace> places(std::begin(kOverWater), std::end(kOverWater));
-    // Untextured water: each haze level is one colour, and its borders the only changes.
     const std::string failure = worldtest::FlyPlaces(
-        run, places, "TerrainRange=100\r\nSkyTexture=0\r\nTerrainTexture=0\r\n",
+        run, places, graphics,
         [&](std::size_t i, const testsupport::IndexedImage& image, double pitch) {
-            EXPECT_LE(Lopsided(image, pitch), 4)
+            EXPECT_EQ(look(image, pitch), 0)
                 << places[i].lat << ", " << places[i].lon << " heading " << places[i].heading;
         });
     ASSERT_TRUE(failure.empty()) << failure;
 }
 
+// The number of dots in the band's rows above the ground (the sun and the moon stand higher):
+// runs of fewer than 6 pixels of one colour with the same colour either side of them.
+int Dots(const testsupport::IndexedImage& image, double pitch) {
+    int dots = 0;
+    const int horizon = worldtest::FirstRowBelowHorizon(pitch);
+    for (int y = std::max(0, horizon - kBandRows); y < horizon - 2; ++y) {
+        int before = -1, start = 0;
+        for (int x = 1; x <= kPictureWidth; ++x) {
+            if (x < kPictureWidth && Pixel(image, x, y) == Pixel(image, start, y)) continue;
+            const int after = x < kPictureWidth ? Pixel(image, x, y) : -2;
+            dots += x - start < 6 && before == after ? 1 : 0;
+            before = Pixel(image, start, y);
+            start = x;
+        }
+    }
+    return dots;
+}
+
+TEST(HazeAndHorizonRun, OverOpenWaterTheHazeBordersAreCirclesRoundTheAircraft) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    // Untextured water: each haze level is one colour, and its borders the only changes. A
+    // border may stand 4 rows off its twin across the middle.
+    FlyOverWater("zephlon-haze", "TerrainRange=100\r\nSkyTexture=0\r\nTerrainTexture=0\r\n",
+                 [](const testsupport::IndexedImage& image, double pitch) {
+                     return std::max(0, Lopsided(image, pitch) - 4);
+                 });
+}
+
 TEST(HazeAndHorizonRun, TheTexturedSkysHorizonBandHasNoDots) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
-    StarterRun run("zephlon-band", "Cruise.Flt");
-    const std::vector<worldtest::FlownPlace> places(std::begin(kOverWater), std::end(kOverWater));
-    const std::string failure = worldtest::FlyPlaces(
-        run, places, "TerrainRange=100\r\nSkyTexture=1\r\n",
-        [&](std::size_t i, const testsupport::IndexedImage& image, double pitch) {
-            // A dot: a run of fewer than 6 pixels of one colour with the same colour either
-            // side of it, in a row of the band above the ground (the sun and the moon stand
-            // higher).
-            int dots = 0;
-            const int horizon = worldtest::FirstRowBelowHorizon(pitch);
-            for (int y = std::max(0, horizon - kBandRows); y < horizon - 2; ++y) {
-                int before = -1, start = 0;
-                for (int x = 1; x <= kPictureWidth; ++x) {
-                    if (x < kPictureWidth && Pixel(image, x, y) == Pixel(image, start, y)) continue;
-                    const int after = x < kPictureWidth ? Pixel(image, x, y) : -2;
-                    dots += x - start < 6 && before == after ? 1 : 0;
-                    before = Pixel(image, start, y);
-                    start = x;
-                }
-            }
-            EXPECT_EQ(dots, 0) << places[i].lat << ", " << places[i].lon << " heading "
-                               << places[i].heading;
-        });
-    ASSERT_TRUE(failure.empty()) << failure;
+    FlyOverWater("zephlon-band", "TerrainRange=100\r\nSkyTexture=1\r\n", &Dots);
 }
 
 }  // namespace
