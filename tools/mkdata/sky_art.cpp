@@ -55,7 +55,8 @@ std::unique_ptr<gfx::GFXBitmap> PaintHorizon(int coverClass, const WorldPaint& p
     // A clear sky is filled with the alternative entry, a clouded one with the sky's own.
     gfx::GFXPaletteEntry entries[256];
     paint.Palette().GetEntries(entries);
-    const gfx::GFXPaletteEntry& skyEntry = entries[coverClass == 0 ? kAlternativeSkyEntry : kSkyEntry];
+    const gfx::GFXPaletteEntry& skyEntry =
+        entries[coverClass == 0 ? kAlternativeSkyEntry : kSkyEntry];
     const double sky[3] = {static_cast<double>(skyEntry.red), static_cast<double>(skyEntry.green),
                            static_cast<double>(skyEntry.blue)};
     auto distance = [](const double a[3], const gfx::GFXPaletteEntry& e) {
