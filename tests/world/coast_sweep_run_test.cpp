@@ -34,8 +34,8 @@ using testsupport::StarterRun;
 constexpr int kWidth = worldtest::kPictureWidth, kHeight = worldtest::kPictureHeight;
 constexpr double kHeights[3] = {300.0, 1200.0, 3000.0};  // metres
 constexpr int kHeadings = 8;
-constexpr int kSampledPlaces = 12;  // besides the places named below, in CI
-constexpr int kCasesPerRun = 192;   // pictures of one simrun session
+constexpr int kSampledPlaces = 8;  // besides the places named below, in CI
+constexpr int kCasesPerRun = 192;  // pictures of one simrun session
 
 struct Place {
     double lat, lon;
