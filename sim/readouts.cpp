@@ -179,7 +179,9 @@ void SimWorld::ForEachReadout(
     const int top = win::MenuBandDrop(window);
     if (theSlewControl.IsActive())
         visit(2, top, SlewReadoutText(), 0);
-    else if (statusLine != 0 && GetViewMode() >= 2 && GetViewMode() <= 5)
+    else if (statusLine != 0)
+        // Every view shows the world, the panel views above the panel: the line goes over it
+        // in each.
         visit(2, top, StatusLineText(), 0);
     if (pauseRequested == 0 && AreBrakesOn()) {
         const int bottom = aircraft != nullptr

@@ -19,8 +19,10 @@ constexpr std::size_t kTableBits = 17;
 constexpr std::uint8_t kDefaultGround = 88;  // the world palette's ground colour
 
 std::uint64_t VertexKey(std::int32_t level, std::int32_t gx, std::int32_t gy) {
-    const auto x = static_cast<std::uint64_t>(static_cast<std::int64_t>(gx) + (1 << 28)) & 0x1FFFFFFFu;
-    const auto y = static_cast<std::uint64_t>(static_cast<std::int64_t>(gy) + (1 << 28)) & 0x1FFFFFFFu;
+    const auto x =
+        static_cast<std::uint64_t>(static_cast<std::int64_t>(gx) + (1 << 28)) & 0x1FFFFFFFu;
+    const auto y =
+        static_cast<std::uint64_t>(static_cast<std::int64_t>(gy) + (1 << 28)) & 0x1FFFFFFFu;
     return (static_cast<std::uint64_t>(level & 31) << 58) | (x << 29) | y;
 }
 
@@ -58,15 +60,42 @@ int RoundedLevel(float v, int levels) {
 constexpr int kSubPixelShift = 8;
 constexpr double kSubPixelScale = 1 << kSubPixelShift;
 
-// A screen point of the camera's (1 / cameraScale pixel) in the terrain's sub-pixels, held
-// within 2^20 pixels of the origin (far beyond the rasterizer's own 16.16 reach, which it clips
-// to): the rasterizer sums products of the corners' coordinates in 64 bits, which points near
-// the 32-bit limits of a corner just in front of the near plane would overflow.
-void ToSubPixels(gfx::GFXScreenPoint* p, float cameraScale) {
-    constexpr double kReach = 1 << 28;
+// An eye point's screen point in the terrain's sub-pixels (the camera's centre in its own
+// units, 1 / cameraScale pixel), worked out from the eye point rather than from the camera's
+// whole pixels: near the horizon a nearer point may lie less than a pixel below a farther one,
+// and rounded to whole pixels the two could change places. Only points within the guard band
+// are converted, so the result is far inside 32 bits.
+gfx::GFXScreenPoint ScreenOf(const ts::Vector3F& e, double cx, double cy, float cameraScale) {
     const double k = kSubPixelScale / static_cast<double>(cameraScale);
-    p->x = static_cast<std::int32_t>(std::clamp(static_cast<double>(p->x) * k, -kReach, kReach));
-    p->y = static_cast<std::int32_t>(std::clamp(static_cast<double>(p->y) * k, -kReach, kReach));
+    const double inverse = 1.0 / static_cast<double>(e.y);
+    gfx::GFXScreenPoint p;
+    p.x = static_cast<std::int32_t>(std::llround((e.x * inverse + cx) * k));
+    p.y = static_cast<std::int32_t>(std::llround((cy - e.z * inverse) * k));
+    p.z = ts::FloatToInt(e.y);
+    p.w = 1.0f / e.y;
+    return p;
+}
+
+// The guard band: 16,384 pixels either side of the screen's centre, across and up. A corner
+// beyond it (a corner of a coarse cell far to the side just in front of the near plane) has
+// a screen point past what 32 bits hold, and one clamped there would bend the edges that meet
+// at it: polygons with such a corner are cut at the band's edges in eye space instead, where
+// the cut changes nothing that lies on the screen.
+constexpr float kGuardPixels = 16384.0f;
+
+// An eye point's distances inside the guard band's four planes and the near plane (negative
+// outside); the eye points are the camera's screen space before the division, so each guard
+// plane is a side of the band times the depth. `guard` is the band in the camera's units.
+struct ClipDistances {
+    float d[5];
+};
+ClipDistances Distances(const ts::Vector3F& e, float guard, float nearY) {
+    const float g = guard * e.y;
+    return ClipDistances{{e.y - nearY, g + e.x, g - e.x, g + e.z, g - e.z}};
+}
+bool BeyondGuard(const ts::Vector3F& e, float guard) {
+    const ClipDistances c = Distances(e, guard, 0.0f);
+    return c.d[1] < 0.0f || c.d[2] < 0.0f || c.d[3] < 0.0f || c.d[4] < 0.0f;
 }
 
 float CornerHeight(const TerrainCellPyramid* block, TerrainCellView cell, int corner) {
@@ -261,7 +290,8 @@ std::int32_t TerrainRenderItemSorter::FindFinerVertex(int below, std::int32_t gx
     const PointVertices* p = FindPoint(gx, gy);
     if (p == nullptr) return -1;
     for (int level = std::min(below, kTerrainViewLevels) - 1; level >= 0; --level)
-        if ((*p)[static_cast<std::size_t>(level)] >= 0) return (*p)[static_cast<std::size_t>(level)];
+        if ((*p)[static_cast<std::size_t>(level)] >= 0)
+            return (*p)[static_cast<std::size_t>(level)];
     return -1;
 }
 
@@ -336,9 +366,8 @@ void TerrainRenderItemSorter::AddCell(std::int32_t level, std::int32_t cx, std::
     (void)cellTable.Put(VertexKey(level, cx, cy), index, &existing);
 }
 
-std::int32_t TerrainRenderItemSorter::FindCell(std::int32_t level, std::int32_t cx,
-                                               std::int32_t cy, std::int32_t gx,
-                                               std::int32_t gy) const {
+std::int32_t TerrainRenderItemSorter::FindCell(std::int32_t level, std::int32_t cx, std::int32_t cy,
+                                               std::int32_t gx, std::int32_t gy) const {
     const PointVertices* p = FindPoint(gx, gy);
     if (p == nullptr) return -1;
     const std::int32_t first = pointCells[static_cast<std::size_t>(p - points.data())];
@@ -438,6 +467,10 @@ void TerrainRenderer::VisitCell(TerrainTile& tile, TerrainCellPyramid* block, Te
         Record(block, cell, level, cx, cy, material, slots, cornersMade ? corners : nullptr);
         return;
     }
+    // A split cell's corners are made too: a neighbour drawn whole finds its points on their
+    // shared side through them, down to the finest cells beside it, even where the sub-cells
+    // round one of them lie out of view and make none.
+    if (!cornersMade) MakeCorners(block, cell, level, cx, cy, slots, corners);
     // The sub-cells' sixteen corners stand on nine points, a 3 x 3 grid (x across, y up) whose
     // outer four are the cell's own corners' points.
     std::int32_t points[9], made[9];
@@ -546,7 +579,8 @@ void TerrainRenderer::FinishVertices() {
     for (std::size_t n = 0; n < sorter->vertices.size(); ++n) {
         TerrainVertex& v = sorter->vertices[n];
         const std::array<std::int32_t, 4>& beside = sorter->beside[n];
-        const std::int32_t step = std::int32_t{1} << (area->scaleShift + static_cast<std::uint32_t>(v.level));
+        const std::int32_t step = std::int32_t{1}
+                                  << (area->scaleShift + static_cast<std::uint32_t>(v.level));
         // A neighbour a shared cell has not linked is looked up.
         auto heightAt = [&](int side, std::int32_t gx, std::int32_t gy) {
             std::int32_t i = beside[static_cast<std::size_t>(side)];
@@ -554,10 +588,8 @@ void TerrainRenderer::FinishVertices() {
             return i >= 0 ? sorter->vertices[static_cast<std::size_t>(i)].height : v.height;
         };
         // Central differences over the neighbours the frame has at this level.
-        const float nx =
-            0.5f * (heightAt(0, v.gx - step, v.gy) - heightAt(1, v.gx + step, v.gy));
-        const float ny =
-            0.5f * (heightAt(2, v.gx, v.gy - step) - heightAt(3, v.gx, v.gy + step));
+        const float nx = 0.5f * (heightAt(0, v.gx - step, v.gy) - heightAt(1, v.gx + step, v.gy));
+        const float ny = 0.5f * (heightAt(2, v.gx, v.gy - step) - heightAt(3, v.gx, v.gy + step));
         const float nz = static_cast<float>(step);
         const float len = std::sqrt(nx * nx + ny * ny + nz * nz);
         const ts::Vector3F normal{nx / len, ny / len, nz / len};
@@ -578,18 +610,23 @@ void TerrainRenderer::FinishVertices() {
                                 sizeof(TerrainVertex), sizeof(TerrainVertex), behindFlags.data(),
                                 &any);
     const ts::CameraRect& r = camera->GetScreenRect();
+    const float guard = kGuardPixels * subPixel;
+    const double cx = camera->GetCentreX(), cy = camera->GetCentreY();
     for (std::size_t n = 0; n < sorter->vertices.size(); ++n) {
         TerrainVertex& v = sorter->vertices[n];
         v.behind = static_cast<std::uint8_t>(behindFlags[n] & 1);
+        v.wide = 0;
         std::uint32_t outcode = 0;
         if (v.behind == 0) {
-            const float x = static_cast<float>(v.screen.x) / subPixel;
-            const float y = static_cast<float>(v.screen.y) / subPixel;
-            if (x < static_cast<float>(r.left)) outcode |= 1u;
-            if (x > static_cast<float>(r.right + 1)) outcode |= 2u;
-            if (y < static_cast<float>(r.top)) outcode |= 4u;
-            if (y > static_cast<float>(r.bottom + 1)) outcode |= 8u;
-            ToSubPixels(&v.screen, subPixel);
+            // The sides from the eye point, which never wraps as a far point's integer does.
+            const double x = (v.eye.x / static_cast<double>(v.eye.y) + cx) / subPixel;
+            const double y = (cy - v.eye.z / static_cast<double>(v.eye.y)) / subPixel;
+            if (x < static_cast<double>(r.left)) outcode |= 1u;
+            if (x > static_cast<double>(r.right + 1)) outcode |= 2u;
+            if (y < static_cast<double>(r.top)) outcode |= 4u;
+            if (y > static_cast<double>(r.bottom + 1)) outcode |= 8u;
+            v.wide = static_cast<std::uint8_t>(BeyondGuard(v.eye, guard) ? 1 : 0);
+            if (v.wide == 0) v.screen = ScreenOf(v.eye, cx, cy, subPixel);
         }
         v.outcode = static_cast<std::uint8_t>(outcode);
     }
@@ -623,7 +660,8 @@ int TerrainRenderer::AddTerrainRenderItem(const TerrainRenderItem& record) {
     for (int level = 0; level < kTerrainViewLevels; ++level) {
         const std::uint32_t sh = area->scaleShift + static_cast<std::uint32_t>(level);
         const std::int32_t cx = x >> sh, cy = y >> sh;
-        const std::int32_t found = sorter->FindCell(level, cx, cy, Shifted(cx, sh), Shifted(cy, sh));
+        const std::int32_t found =
+            sorter->FindCell(level, cx, cy, Shifted(cx, sh), Shifted(cy, sh));
         if (found < 0) continue;
         const auto cell = static_cast<std::size_t>(found);
         if (cell >= cells.size()) return 0;
@@ -655,7 +693,8 @@ void TerrainRenderer::DrawItems(const TerrainCellRecord& r) {
         // The cell's items by layer (pavement, shadows, what stands), each layer the farthest
         // first; equal ones in the order they were filed.
         ordered.clear();
-        for (std::int32_t i = r.items; i >= 0; i = sorter->items[static_cast<std::size_t>(i)].next) {
+        for (std::int32_t i = r.items; i >= 0;
+             i = sorter->items[static_cast<std::size_t>(i)].next) {
             const TerrainRenderItem& item = sorter->items[static_cast<std::size_t>(i)];
             const float dx = item.position[0] - area->eye[0];
             const float dy = item.position[1] - area->eye[1];
@@ -684,7 +723,8 @@ void TerrainRenderer::DrawItems(const TerrainCellRecord& r) {
             if (camera != nullptr) {
                 if (moved) camera->SetTransform(ts::Transform3F{});
                 cull = camera->TestSphere(
-                    ts::Vector3F{item.position[0], item.position[1], item.position[2]}, item.radius);
+                    ts::Vector3F{item.position[0], item.position[1], item.position[2]},
+                    item.radius);
                 if (cull == ts::kCullOutside) continue;
             }
             item.item->Render(cull);
@@ -770,9 +810,10 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
             (((std::int64_t{1} << palette->shadeBits) - 1) * haze + 32767) >> 16);
         palette->shadeLevel = cellHaze;
     }
-    const int detail = d < 0.0f ? 0 : (d <= static_cast<float>(area->range)
-                                           ? static_cast<int>(2.0f * d) / area->range
-                                           : 2);
+    const int detail =
+        d < 0.0f
+            ? 0
+            : (d <= static_cast<float>(area->range) ? static_cast<int>(2.0f * d) / area->range : 2);
     const std::uint32_t sh = area->scaleShift + static_cast<std::uint32_t>(r.level);
     const std::int32_t size = std::int32_t{1} << sh;
     // One texture over four level-0 cells (about 800 m) out to half the range, twice and four
@@ -808,11 +849,13 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
     // seen from above being counter-clockwise on the screen too when it faces the eye (a
     // negative cross product of two screen edges), as the rasterizer itself tells a face from a
     // back; only a corner behind the near plane, which has no screen point, makes it a test
-    // against the triangle's plane in 3-D, in whole units as the engine's test takes them. (A
-    // corner off the side of the screen still has its point: a grazing sliver of the far band
-    // that the 3-D test's whole units call turned away would leave a line of what lies behind.)
+    // against the triangle's plane in 3-D, in whole units as the engine's test takes them; so
+    // does a corner beyond the guard band. (A corner just off the screen has its point: a grazing
+    // sliver of the far band that the 3-D test's whole units call turned away would leave a line of
+    // what lies behind.)
     auto faces = [&](const TerrainVertex& a, const TerrainVertex& b, const TerrainVertex& e) {
-        const bool off = a.behind != 0 || b.behind != 0 || e.behind != 0;
+        const bool off = a.behind != 0 || b.behind != 0 || e.behind != 0 || a.wide != 0 ||
+                         b.wide != 0 || e.wide != 0;
         if (!off) {
             const auto d = [](std::int32_t p, std::int32_t q) {
                 return static_cast<double>(p) - static_cast<double>(q);
@@ -900,7 +943,122 @@ void TerrainRenderer::DrawCell(const TerrainCellRecord& r) {
 
 void TerrainRenderer::DrawHazedTriangle(const TerrainVertex* const corners[3],
                                         const TerrainMaterial* material,
-                                        const TextureOrigin& texture) {
+                                        const TextureOrigin& texture, int depth) {
+    gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
+    ts::TSCamera* camera = ts::theCurrentCamera;
+    const int levels = palette != nullptr ? (1 << palette->shadeBits) - 1 : 0;
+    if (levels == 0 || camera == nullptr) {
+        DrawHazedPiece(corners, material, texture);
+        return;
+    }
+    // A haze border cuts a triangle along a straight line between the points where it crosses
+    // the sides, while the border itself is a circle round the eye: across a large triangle the
+    // line would stand well inside the circle, and the borders would run as straight diagonals
+    // over open water. A side that crosses a border and is long beside its distance from the
+    // eye is halved, the triangle drawn as the pieces between the halves, until the lines
+    // follow the circles. Whether a side is halved depends on the side alone, so the triangle
+    // across it halves it too, at the very same point.
+    const float perUnit = static_cast<float>(levels) * area->hazeScale / 65536.0f;
+    auto hazeLevel = [&](double distance) {
+        const auto g = static_cast<float>((distance - area->hazeNear) * perUnit);
+        return g > static_cast<float>(levels) ? levels + 1 : RoundedLevel(g, levels);
+    };
+    // A side is halved where its ends, or its point nearest the eye, lie in different levels:
+    // a side passing the eye at its middle may reach a nearer level there than at either end.
+    auto halved = [&](const TerrainVertex& a, const TerrainVertex& b) {
+        if (depth >= kMostHalvings) return false;
+        const double ex = a.gx - static_cast<double>(area->eye[0]);
+        const double ey = a.gy - static_cast<double>(area->eye[1]);
+        const double ez = static_cast<double>(a.height) - area->eye[2];
+        const double dx = static_cast<double>(b.gx) - a.gx, dy = static_cast<double>(b.gy) - a.gy;
+        const double dz = static_cast<double>(b.height) - a.height;
+        const double squared = dx * dx + dy * dy + dz * dz;
+        if (squared <= 256.0 * 256.0) return false;
+        const double t = std::clamp(-(ex * dx + ey * dy + ez * dz) / squared, 0.0, 1.0);
+        const double nearest =
+            std::sqrt((ex + t * dx) * (ex + t * dx) + (ey + t * dy) * (ey + t * dy) +
+                      (ez + t * dz) * (ez + t * dz));
+        const int level = hazeLevel(nearest);
+        if (level == hazeLevel(a.distance) && level == hazeLevel(b.distance)) return false;
+        return std::sqrt(squared) > 0.25 * nearest;
+    };
+    bool split[3];
+    int splits = 0;
+    for (int k = 0; k < 3; ++k) {
+        split[k] = halved(*corners[k], *corners[(k + 1) % 3]);
+        splits += split[k] ? 1 : 0;
+    }
+    if (splits == 0) {
+        DrawHazedPiece(corners, material, texture);
+        return;
+    }
+    const float nearY = camera->GetNear();
+    const float subPixel = camera->GetSubPixelScale();
+    const double cx = camera->GetCentreX(), cy = camera->GetCentreY();
+    TerrainVertex middle[3];
+    for (int k = 0; k < 3; ++k) {
+        if (!split[k]) continue;
+        const TerrainVertex& a = *corners[k];
+        const TerrainVertex& b = *corners[(k + 1) % 3];
+        // The same from either end: sums and halves taken in an order that does not matter.
+        TerrainVertex& m = middle[k];
+        m.gx = static_cast<std::int32_t>((static_cast<std::int64_t>(a.gx) + b.gx) >> 1);
+        m.gy = static_cast<std::int32_t>((static_cast<std::int64_t>(a.gy) + b.gy) >> 1);
+        m.height = (a.height + b.height) * 0.5f;
+        m.level = std::min(a.level, b.level);
+        const double ex = (static_cast<double>(a.gx) + b.gx) * 0.5 - area->eye[0];
+        const double ey = (static_cast<double>(a.gy) + b.gy) * 0.5 - area->eye[1];
+        const double ez = static_cast<double>(m.height) - area->eye[2];
+        m.distance = static_cast<float>(std::sqrt(ex * ex + ey * ey + ez * ez));
+        m.colour =
+            gfx::GFXColourTriple{(a.colour.r + b.colour.r) / 2, (a.colour.g + b.colour.g) / 2,
+                                 (a.colour.b + b.colour.b) / 2};
+        // The eye space is the world's turned and moved: the middle's eye point is the ends'.
+        m.eye = ts::Vector3F{(a.eye.x + b.eye.x) * 0.5f, (a.eye.y + b.eye.y) * 0.5f,
+                             (a.eye.z + b.eye.z) * 0.5f};
+        m.behind = static_cast<std::uint8_t>(m.eye.y < nearY ? 1 : 0);
+        m.wide = static_cast<std::uint8_t>(
+            m.behind == 0 && BeyondGuard(m.eye, kGuardPixels * subPixel) ? 1 : 0);
+        m.outcode = 0;
+        if (m.behind == 0 && m.wide == 0) m.screen = ScreenOf(m.eye, cx, cy, subPixel);
+    }
+    const TerrainVertex* c0 = corners[0];
+    const TerrainVertex* c1 = corners[1];
+    const TerrainVertex* c2 = corners[2];
+    auto draw = [&](const TerrainVertex* a, const TerrainVertex* b, const TerrainVertex* e) {
+        const TerrainVertex* const t[3] = {a, b, e};
+        DrawHazedTriangle(t, material, texture, depth + 1);
+    };
+    if (splits == 3) {
+        draw(c0, &middle[0], &middle[2]);
+        draw(&middle[0], c1, &middle[1]);
+        draw(&middle[2], &middle[1], c2);
+        draw(&middle[0], &middle[1], &middle[2]);
+        return;
+    }
+    // The sides in turn from the first one halved (after one not halved, when two are).
+    int k = 0;
+    while (!split[k] || (splits == 2 && split[(k + 2) % 3]))
+        ++k;
+    const TerrainVertex* p = corners[k];
+    const TerrainVertex* q = corners[(k + 1) % 3];
+    const TerrainVertex* r = corners[(k + 2) % 3];
+    if (splits == 1) {
+        draw(p, &middle[k], r);
+        draw(&middle[k], q, r);
+        return;
+    }
+    // Sides k (p to q) and k + 1 (q to r) halved, side k + 2 (r to p) whole.
+    const TerrainVertex* m1 = &middle[k];
+    const TerrainVertex* m2 = &middle[(k + 1) % 3];
+    draw(m1, q, m2);
+    draw(p, m1, m2);
+    draw(p, m2, r);
+}
+
+void TerrainRenderer::DrawHazedPiece(const TerrainVertex* const corners[3],
+                                     const TerrainMaterial* material,
+                                     const TextureOrigin& texture) {
     gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
     ts::TSCamera* camera = ts::theCurrentCamera;
     const int levels = palette != nullptr ? (1 << palette->shadeBits) - 1 : 0;
@@ -940,11 +1098,12 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], cons
     gfx::GFXPalette* palette = gfx::theCurrentDrawTarget->surface->palette;
     ts::TSCamera* camera = ts::theCurrentCamera;
     const int levels = (1 << palette->shadeBits) - 1;
+    const float perUnit = static_cast<float>(levels) * area->hazeScale / 65536.0f;
     // The point where a side crosses a level's border, worked out from the side's ends in one
     // order whichever triangle asks, so that the neighbour across the side cuts it at the very
-    // same point. On the screen it is a point of the sub-pixel grid that lies exactly on the
-    // line between the ends' whole pixels, so that the pieces along the side meet the
-    // neighbour's pieces, or its whole triangle, pixel for pixel.
+    // same point. On the screen it lies on the line between the ends' points (to the sub-pixel
+    // the division truncates to), so that the pieces along the side meet the neighbour's
+    // pieces, or its whole triangle, pixel for pixel.
     auto cut = [&](int i, int j, float border, TerrainVertex* out) {
         const TerrainVertex* a = corners[i];
         const TerrainVertex* b = corners[j];
@@ -953,16 +1112,38 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], cons
             std::swap(a, b);
             std::swap(ga, gb);
         }
+        // Where the side reaches the border's distance from the eye, worked out in space: the
+        // distance does not change evenly along a side, and a cut at the even share would fall
+        // short of the border's circle round the eye by more the longer the side, so that the
+        // borders of large and small triangles beside each other would not meet.
         float t = (border - ga) / (gb - ga);
+        {
+            const double radius = static_cast<double>(border) / perUnit + area->hazeNear;
+            const double ex = a->gx - static_cast<double>(area->eye[0]);
+            const double ey = a->gy - static_cast<double>(area->eye[1]);
+            const double ez = a->height - static_cast<double>(area->eye[2]);
+            const double dx = static_cast<double>(b->gx) - a->gx;
+            const double dy = static_cast<double>(b->gy) - a->gy;
+            const double dz = static_cast<double>(b->height) - a->height;
+            const double qa = dx * dx + dy * dy + dz * dz;
+            const double qb = ex * dx + ey * dy + ez * dz;
+            const double qc = ex * ex + ey * ey + ez * ez - radius * radius;
+            const double root = qb * qb - qa * qc;
+            if (qa > 0.0 && root >= 0.0) {
+                // The crossing of the sphere on the way from the nearer end to the farther.
+                const double sign = gb >= ga ? 1.0 : -1.0;
+                t = static_cast<float>(std::clamp((-qb + sign * std::sqrt(root)) / qa, 0.0, 1.0));
+            }
+        }
         *out = *a;
-        if (a->behind == 0 && b->behind == 0) {
+        if (a->behind == 0 && b->behind == 0 && a->wide == 0 && b->wide == 0) {
             // The fraction of the way across the screen (the depth weighs the way in space),
-            // taken to a whole number of sub-pixel steps, and the way in space back from it.
-            constexpr auto kSteps = static_cast<std::int64_t>(kSubPixelScale);
+            // taken to a whole number of 65,536ths, and the way in space back from it.
+            constexpr std::int64_t kSteps = std::int64_t{1} << 16;
             const float ya = a->eye.y, yb = b->eye.y;
             const float across = t * yb / (ya + t * (yb - ya));
-            const std::int64_t k =
-                std::clamp<std::int64_t>(std::llround(across * kSubPixelScale), 0, kSteps);
+            const std::int64_t k = std::clamp<std::int64_t>(
+                std::llround(across * static_cast<double>(kSteps)), 0, kSteps);
             const float s = static_cast<float>(k) / static_cast<float>(kSteps);
             t = s * ya / (yb - s * (yb - ya));
             const auto step = [&](std::int32_t from, std::int32_t to) {
@@ -976,8 +1157,8 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], cons
             out->screen.w = 1.0f / out->eye.y;
             out->behind = 0;
         } else {
-            // An end behind the near plane has no pixel: the point is projected, and a piece
-            // that reaches behind the plane is cut there anyway.
+            // An end behind the near plane or beyond the guard band has no pixel: the point is
+            // projected, and a piece that reaches past those planes is cut there anyway.
             const ts::Vector3F p{static_cast<float>(a->gx) + static_cast<float>(b->gx - a->gx) * t,
                                  static_cast<float>(a->gy) + static_cast<float>(b->gy - a->gy) * t,
                                  a->height + (b->height - a->height) * t};
@@ -986,7 +1167,12 @@ void TerrainRenderer::DrawHazeLevels(const TerrainVertex* const corners[3], cons
                                         sizeof(ts::Vector3F), sizeof(gfx::GFXScreenPoint), &flag,
                                         &any);
             out->behind = static_cast<std::uint8_t>(flag & 1);
-            ToSubPixels(&out->screen, camera->GetSubPixelScale());
+            const float subPixel = camera->GetSubPixelScale();
+            out->wide = static_cast<std::uint8_t>(
+                out->behind == 0 && BeyondGuard(out->eye, kGuardPixels * subPixel) ? 1 : 0);
+            if (out->behind == 0 && out->wide == 0)
+                out->screen =
+                    ScreenOf(out->eye, camera->GetCentreX(), camera->GetCentreY(), subPixel);
         }
         out->gx = static_cast<std::int32_t>(
             std::lround(static_cast<float>(a->gx) + static_cast<float>(b->gx - a->gx) * t));
@@ -1076,7 +1262,7 @@ void TerrainRenderer::DrawPolygon(const TerrainVertex* const* vertices, int coun
 template <int kCount>
 void TerrainRenderer::DrawCorners(const TerrainVertex* const* vertices, int count,
                                   const TerrainMaterial* material, const TextureOrigin& texture) {
-    const int n = kCount != 0 ? kCount : std::min(count, static_cast<int>(clipEye.size()) - 4);
+    const int n = kCount != 0 ? kCount : std::min(count, static_cast<int>(clipEye.size()) - 6);
     const float perTexture = texture.perTexture, ox = texture.x, oy = texture.y;
     bool behind = false;
     for (int i = 0; i < n; ++i) {
@@ -1084,13 +1270,14 @@ void TerrainRenderer::DrawCorners(const TerrainVertex* const* vertices, int coun
         clipTex[static_cast<std::size_t>(i)] =
             gfx::GFXTexCoord{(static_cast<float>(v.gx) - ox) * perTexture,
                              (static_cast<float>(v.gy) - oy) * perTexture};
-        behind |= v.behind != 0;
+        behind |= v.behind != 0 || v.wide != 0;
     }
     if (behind) {
-        DrawNearClipped(vertices, n, material);
+        DrawClipped(vertices, n, material);
         return;
     }
-    // Wholly in front of the near plane: the corners go to the rasterizer as they are.
+    // Wholly in front of the near plane and within the guard band: the corners go to the
+    // rasterizer as they are.
     std::array<const gfx::GFXScreenPoint*, 24> points;
     std::array<const gfx::GFXColourTriple*, 24> colours;
     std::array<const gfx::GFXTexCoord*, 24> tex;
@@ -1106,83 +1293,90 @@ void TerrainRenderer::DrawCorners(const TerrainVertex* const* vertices, int coun
     SubmitPolygon(n, points.data(), colours.data(), tex.data(), nearest, farthest, material);
 }
 
-void TerrainRenderer::DrawNearClipped(const TerrainVertex* const* vertices, int n,
-                                      const TerrainMaterial* material) {
+void TerrainRenderer::DrawClipped(const TerrainVertex* const* vertices, int n,
+                                  const TerrainMaterial* material) {
     ts::TSCamera* camera = ts::theCurrentCamera;
-    for (int i = 0; i < n; ++i) {
-        const TerrainVertex& v = *vertices[i];
-        clipEye[static_cast<std::size_t>(i)] = v.eye;
-        clipColour[static_cast<std::size_t>(i)] = v.colour;
-    }
-    // Cut at the near plane in eye space (y is the depth); the corners in front keep their
-    // pixels, the cuts are projected.
     const float nearY = camera->GetNear();
-    std::array<ts::Vector3F, 24> e{};
-    std::array<gfx::GFXTexCoord, 24> t{};
-    std::array<gfx::GFXColourTriple, 24> col{};
-    std::array<const gfx::GFXScreenPoint*, 24> kept{};  // null for a cut
+    const float subPixel = camera->GetSubPixelScale();
+    const float guard = kGuardPixels * subPixel;
+    // The outline in two buffers, cut by one plane after another: the near plane first, so that
+    // every point the guard planes see lies in front. A corner that survives every cut keeps
+    // its pixel (null for a cut, and for a corner whose own point was never made).
+    struct Point {
+        ts::Vector3F eye;
+        gfx::GFXTexCoord tex;
+        gfx::GFXColourTriple colour;
+        const gfx::GFXScreenPoint* screen;
+    };
+    constexpr int kMost = 24;
+    std::array<Point, kMost> buffers[2];
     int m = 0;
-    for (int i = 0; i < n; ++i) {
-        const int j = (i + 1) % n;
-        const bool ain = clipEye[static_cast<std::size_t>(i)].y >= nearY;
-        const bool bin = clipEye[static_cast<std::size_t>(j)].y >= nearY;
-        if (ain && m < 22) {
-            e[static_cast<std::size_t>(m)] = clipEye[static_cast<std::size_t>(i)];
-            t[static_cast<std::size_t>(m)] = clipTex[static_cast<std::size_t>(i)];
-            col[static_cast<std::size_t>(m)] = clipColour[static_cast<std::size_t>(i)];
-            kept[static_cast<std::size_t>(m)] = &vertices[i]->screen;
-            ++m;
+    for (int i = 0; i < n && i < kMost; ++i) {
+        const TerrainVertex& v = *vertices[i];
+        buffers[0][static_cast<std::size_t>(m++)] =
+            Point{v.eye, clipTex[static_cast<std::size_t>(i)], v.colour,
+                  v.behind == 0 && v.wide == 0 ? &v.screen : nullptr};
+    }
+    int from = 0;
+    for (int plane = 0; plane < 5 && m >= 3; ++plane) {
+        const std::array<Point, kMost>& in = buffers[from];
+        std::array<Point, kMost>& out = buffers[1 - from];
+        float d[kMost];
+        bool all = true;
+        for (int i = 0; i < m; ++i) {
+            d[i] = Distances(in[static_cast<std::size_t>(i)].eye, guard, nearY).d[plane];
+            all &= d[i] >= 0.0f;
         }
-        if (ain != bin && m < 22) {
+        if (all) continue;
+        int k = 0;
+        for (int i = 0; i < m && k < kMost - 1; ++i) {
+            const int j = (i + 1) % m;
+            const bool ain = d[i] >= 0.0f, bin = d[j] >= 0.0f;
+            if (ain) out[static_cast<std::size_t>(k++)] = in[static_cast<std::size_t>(i)];
+            if (ain == bin) continue;
             // From the side's ends in one order whichever polygon asks, so that the neighbour
             // across the side is cut at the very same point.
-            int from = i, to = j;
-            const ts::Vector3F& p = clipEye[static_cast<std::size_t>(i)];
-            const ts::Vector3F& q = clipEye[static_cast<std::size_t>(j)];
+            int a = i, b = j;
+            const ts::Vector3F& p = in[static_cast<std::size_t>(i)].eye;
+            const ts::Vector3F& q = in[static_cast<std::size_t>(j)].eye;
             if (p.x > q.x || (p.x == q.x && (p.y > q.y || (p.y == q.y && p.z > q.z))))
-                std::swap(from, to);
-            const auto& a = clipEye[static_cast<std::size_t>(from)];
-            const auto& b = clipEye[static_cast<std::size_t>(to)];
-            const float s = (nearY - a.y) / (b.y - a.y);
-            e[static_cast<std::size_t>(m)] = a + (b - a) * s;
-            const auto& ta = clipTex[static_cast<std::size_t>(from)];
-            const auto& tb = clipTex[static_cast<std::size_t>(to)];
-            t[static_cast<std::size_t>(m)] =
-                gfx::GFXTexCoord{ta.u + (tb.u - ta.u) * s, ta.v + (tb.v - ta.v) * s};
-            const auto& ca = clipColour[static_cast<std::size_t>(from)];
-            const auto& cb = clipColour[static_cast<std::size_t>(to)];
-            col[static_cast<std::size_t>(m)] =
-                gfx::GFXColourTriple{static_cast<std::int32_t>(ca.r + (cb.r - ca.r) * s),
-                                     static_cast<std::int32_t>(ca.g + (cb.g - ca.g) * s),
-                                     static_cast<std::int32_t>(ca.b + (cb.b - ca.b) * s)};
-            kept[static_cast<std::size_t>(m)] = nullptr;
-            ++m;
+                std::swap(a, b);
+            const Point& pa = in[static_cast<std::size_t>(a)];
+            const Point& pb = in[static_cast<std::size_t>(b)];
+            const float s = d[a] / (d[a] - d[b]);
+            out[static_cast<std::size_t>(k++)] =
+                Point{pa.eye + (pb.eye - pa.eye) * s,
+                      gfx::GFXTexCoord{pa.tex.u + (pb.tex.u - pa.tex.u) * s,
+                                       pa.tex.v + (pb.tex.v - pa.tex.v) * s},
+                      gfx::GFXColourTriple{
+                          static_cast<std::int32_t>(pa.colour.r + (pb.colour.r - pa.colour.r) * s),
+                          static_cast<std::int32_t>(pa.colour.g + (pb.colour.g - pa.colour.g) * s),
+                          static_cast<std::int32_t>(pa.colour.b + (pb.colour.b - pa.colour.b) * s)},
+                      nullptr};
         }
+        m = k;
+        from = 1 - from;
     }
     if (m < 3) return;
     // The vertices' eye points are the camera's screen space (scaled across, depth as it
-    // is): the cuts only need the division, to whole pixels as every vertex has them.
+    // is): the cuts only need the division, to sub-pixels as every vertex has them.
     const float cx = camera->GetCentreX(), cy = camera->GetCentreY();
+    const std::array<Point, kMost>& kept = buffers[from];
     for (int i = 0; i < m; ++i) {
-        const ts::Vector3F& q = e[static_cast<std::size_t>(i)];
-        clipEye[static_cast<std::size_t>(i)] = q;
-        clipTex[static_cast<std::size_t>(i)] = t[static_cast<std::size_t>(i)];
-        clipColour[static_cast<std::size_t>(i)] = col[static_cast<std::size_t>(i)];
+        const Point& q = kept[static_cast<std::size_t>(i)];
+        clipEye[static_cast<std::size_t>(i)] = q.eye;
+        clipTex[static_cast<std::size_t>(i)] = q.tex;
+        clipColour[static_cast<std::size_t>(i)] = q.colour;
         gfx::GFXScreenPoint& o = clipScreen[static_cast<std::size_t>(i)];
-        if (kept[static_cast<std::size_t>(i)] != nullptr) {
-            o = *kept[static_cast<std::size_t>(i)];
+        if (q.screen != nullptr) {
+            o = *q.screen;
             continue;
         }
-        const float inverse = 1.0f / q.y;
-        o.x = ts::FloatToInt(q.x * inverse + cx);
-        o.y = ts::FloatToInt(cy - q.z * inverse);
-        ToSubPixels(&o, camera->GetSubPixelScale());
-        o.z = ts::FloatToInt(q.y);
-        o.w = inverse;
+        o = ScreenOf(q.eye, cx, cy, subPixel);
     }
-    std::array<const gfx::GFXScreenPoint*, 24> points;
-    std::array<const gfx::GFXColourTriple*, 24> colours;
-    std::array<const gfx::GFXTexCoord*, 24> tex;
+    std::array<const gfx::GFXScreenPoint*, kMost> points;
+    std::array<const gfx::GFXColourTriple*, kMost> colours;
+    std::array<const gfx::GFXTexCoord*, kMost> tex;
     float nearest = 1e30f, farthest = 0.0f;
     for (int i = 0; i < m; ++i) {
         points[static_cast<std::size_t>(i)] = &clipScreen[static_cast<std::size_t>(i)];

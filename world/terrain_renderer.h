@@ -32,7 +32,7 @@ inline constexpr std::int32_t kUnusedBand = 0x1FFFFFFF;
 struct TerrainLevelView {
     std::int32_t lower = kUnusedBand;  // the level's distance band
     std::int32_t upper = kUnusedBand;
-    std::int32_t second = 0;           // kept, not used
+    std::int32_t second = 0;  // kept, not used
     std::int32_t eyeCellX = 0;
     std::int32_t eyeCellY = 0;
     std::int32_t firstRow = 0;  // visible rows (absolute cell rows); last < first: none
@@ -99,9 +99,9 @@ struct TerrainCellRecord {
     std::int32_t cellX = 0;  // absolute cell coordinates at its level
     std::int32_t cellY = 0;
     std::int32_t level = 0;
-    const TerrainMaterial* material = nullptr;  // the cell's own or the one in force above it
-    std::int32_t items = -1;                    // the first item filed here
-    std::int32_t lastItem = -1;                 // and the last
+    const TerrainMaterial* material = nullptr;   // the cell's own or the one in force above it
+    std::int32_t items = -1;                     // the first item filed here
+    std::int32_t lastItem = -1;                  // and the last
     std::int32_t corners[4] = {-1, -1, -1, -1};  // vertex indices h0..h3
 };
 
@@ -115,6 +115,7 @@ struct alignas(64) TerrainVertex {
     gfx::GFXScreenPoint screen;
     std::uint8_t level = 0;
     std::uint8_t behind = 0;   // nearer than the near plane
+    std::uint8_t wide = 0;     // in front, but beyond the guard band round the screen
     std::uint8_t outcode = 0;  // off-screen sides: 1 left, 2 right, 4 above, 8 below
 };
 static_assert(sizeof(TerrainVertex) == 64);
@@ -277,8 +278,14 @@ private:
     };
     // A triangle cut along the lines where the haze changes level, each piece drawn in its own
     // level: the haze thickens smoothly over a large cell instead of in one step per cell.
+    // Large triangles are first halved along their sides where those cross a border, so that
+    // the borders follow the circles round the eye (`depth` halvings so far).
     void DrawHazedTriangle(const TerrainVertex* const corners[3], const TerrainMaterial* material,
-                           const TextureOrigin& texture);
+                           const TextureOrigin& texture, int depth = 0);
+    // One triangle cut along the borders as they cross its sides.
+    void DrawHazedPiece(const TerrainVertex* const corners[3], const TerrainMaterial* material,
+                        const TextureOrigin& texture);
+    static constexpr int kMostHalvings = 8;
     // The pieces of a triangle over haze levels first to last, one a level, without what lies
     // beyond the range when it reaches past it (`beyond`); g holds its corners' continuous
     // haze levels. Each border between two levels, and the range, is cut once
@@ -293,10 +300,10 @@ private:
     template <int kCount>
     void DrawCorners(const TerrainVertex* const* vertices, int count,
                      const TerrainMaterial* material, const TextureOrigin& texture);
-    // A polygon with a corner nearer than the near plane, cut at that plane (its texture
-    // coordinates already in clipTex).
-    void DrawNearClipped(const TerrainVertex* const* vertices, int count,
-                         const TerrainMaterial* material);
+    // A polygon with a corner nearer than the near plane or beyond the guard band, cut at those
+    // planes in eye space (its texture coordinates already in clipTex).
+    void DrawClipped(const TerrainVertex* const* vertices, int count,
+                     const TerrainMaterial* material);
     // Hands a polygon's corners to the rasterizer in the material's kind, as fans of at most 12
     // points; nearest and farthest are its corners' depths.
     void SubmitPolygon(int count, const gfx::GFXScreenPoint* const* points,

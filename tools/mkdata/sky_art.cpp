@@ -27,14 +27,6 @@ constexpr const char* kWeatherVolume = "Art\\Wx.Vol";
 constexpr const char* kShapesVolume = "Art\\3DShapes.Vol";
 constexpr double kPi = 3.14159265358979323846;
 
-// A dither threshold, 0..1, of 16 steps: every run of 16 pixels along a row takes each step
-// once (5 and 16 share no factor), so a row's share of a dithered colour is its density to a
-// sixteenth and the rows of a band that thickens downward brighten or darken steadily, not in
-// the alternating rows of a square pattern; the row's offset (3 a row) breaks the columns up.
-double Dither(int x, int y) {
-    return (((5 * x + 3 * y) & 15) + 0.5) / 16.0;
-}
-
 int AddArt(Installation& installation, const char* volume, const char* name,
            const gfx::GFXBitmap& art, const WorldPaint& paint, std::string* error) {
     Bytes bytes = ArtBmp(art, paint);
@@ -51,22 +43,60 @@ int AddArt(Installation& installation, const char* volume, const char* name,
 std::unique_ptr<gfx::GFXBitmap> PaintHorizon(int coverClass, const WorldPaint& paint) {
     auto b = NewArt(256, 256);
     if (!b) return nullptr;
-    const std::uint8_t haze[3] = {paint.Nearest({200, 212, 228}), paint.Nearest({186, 200, 220}),
-                                  paint.Nearest({172, 188, 212})};
+    const Rgb hazeTints[3] = {{200, 212, 228}, {186, 200, 220}, {172, 188, 212}};
     const std::uint8_t cloud[3] = {paint.Nearest({242, 242, 244}), paint.Nearest({214, 218, 226}),
                                    paint.Nearest({176, 182, 194})};
-    const std::uint8_t overcast[2] = {paint.Nearest({150, 156, 168}), paint.Nearest({128, 134, 146})};
+    const std::uint8_t overcast[2] = {paint.Nearest({150, 156, 168}),
+                                      paint.Nearest({128, 134, 146})};
+    // The haze of each row: one colour the whole way round, the tint thinning into the sky's
+    // own colour upward, each row the world colour nearest to the mix. Where the sky's colour
+    // is nearer than any, the row is left to the sky (0): the band fades out evenly, in whole
+    // rows, without a pattern of dots.
+    // A clear sky is filled with the alternative entry, a clouded one with the sky's own.
+    gfx::GFXPaletteEntry entries[256];
+    paint.Palette().GetEntries(entries);
+    const gfx::GFXPaletteEntry& skyEntry =
+        entries[coverClass == 0 ? kAlternativeSkyEntry : kSkyEntry];
+    const double sky[3] = {static_cast<double>(skyEntry.red), static_cast<double>(skyEntry.green),
+                           static_cast<double>(skyEntry.blue)};
+    auto distance = [](const double a[3], const gfx::GFXPaletteEntry& e) {
+        const double dr = a[0] - e.red, dg = a[1] - e.green, db = a[2] - e.blue;
+        return dr * dr + dg * dg + db * db;
+    };
+    std::uint8_t hazeRows[128];
+    for (int row = 0; row < 128; ++row) {
+        const double up = (128 - row) / 128.0;  // 0 at the bottom edge, 1 at the top
+        // Haze: dense at the horizon, gone by two thirds of the way up.
+        const double density = std::max(0.0, 1.0 - up / 0.66);
+        const double at = std::clamp(up * 6.0 - 0.5, 0.0, 2.0);
+        const int low = std::min(1, static_cast<int>(at));
+        const double f = at - low;
+        double mix[3];
+        for (int c = 0; c < 3; ++c) {
+            const auto channel = [&](const Rgb& t) {
+                return static_cast<double>(c == 0 ? t.r : (c == 1 ? t.g : t.b));
+            };
+            const double tint =
+                channel(hazeTints[low]) * (1.0 - f) + channel(hazeTints[low + 1]) * f;
+            mix[c] = tint * density + sky[c] * (1.0 - density);
+        }
+        const std::uint8_t nearest =
+            paint.Nearest({static_cast<std::uint8_t>(std::lround(mix[0])),
+                           static_cast<std::uint8_t>(std::lround(mix[1])),
+                           static_cast<std::uint8_t>(std::lround(mix[2]))});
+        hazeRows[row] = distance(mix, skyEntry) <= distance(mix, entries[nearest]) ? 0 : nearest;
+    }
     for (int column = 0; column < 512; ++column) {
         const int quarter = column / 128;
         const int qx = (quarter % 2) * 128, qy = (quarter / 2) * 128;
         const int x = column % 128;
         // Cloud tops: bumps round the horizon, periodic over the strip.
-        const double n = TileNoise(column * 0.5, 17.0, 3, 41 + static_cast<std::uint32_t>(coverClass));
+        const double n =
+            TileNoise(column * 0.5, 17.0, 3, 41 + static_cast<std::uint32_t>(coverClass));
         const int cumulusTop = 128 - static_cast<int>(22 + 46 * n);
         const int overcastTop = 128 - static_cast<int>(70 + 30 * n);
         for (int row = 0; row < 128; ++row) {
             std::uint8_t* p = b->Row(qy + row) + qx + x;
-            const double up = (128 - row) / 128.0;  // 0 at the bottom edge, 1 at the top
             if (coverClass == 2 && row >= overcastTop) {
                 *p = overcast[(row - overcastTop) < 6 ? 0 : 1];
                 continue;
@@ -76,12 +106,7 @@ std::unique_ptr<gfx::GFXBitmap> PaintHorizon(int coverClass, const WorldPaint& p
                 *p = cloud[std::min(2, static_cast<int>(shade * 3.0))];
                 continue;
             }
-            // Haze: dense at the horizon, gone by two thirds of the way up, its three tints
-            // dithered into each other (the pattern moved along, so that it does not repeat
-            // the density's) rather than changing at one row.
-            const double density = std::max(0.0, 1.0 - up / 0.66);
-            const int tint = static_cast<int>(up * 6.0 + Dither(column + 7, row) - 0.5);
-            if (density > Dither(column, row)) *p = haze[std::clamp(tint, 0, 2)];
+            *p = hazeRows[row];
         }
     }
     return b;
@@ -161,9 +186,8 @@ int MakeSkyArt(Installation& installation, std::string* error) {
 
     const std::uint8_t sunCore = paint.Nearest({255, 255, 236});
     const std::uint8_t sunRim = paint.Nearest({255, 226, 120});
-    auto sun = PaintDisc(32, 11.0, [&](double dx, double dy) {
-        return dx * dx + dy * dy < 0.6 ? sunCore : sunRim;
-    });
+    auto sun = PaintDisc(
+        32, 11.0, [&](double dx, double dy) { return dx * dx + dy * dy < 0.6 ? sunCore : sunRim; });
     if (!sun || !AddArt(installation, kShapesVolume, "Sun.bmp", *sun, paint, error)) return 0;
 
     // By night the lit part takes the stars' entry: the night palettes darken every ramp, and
