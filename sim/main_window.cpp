@@ -857,11 +857,12 @@ bool CopySettingsInto(const std::string& text, const std::string& target) {
         const std::size_t equals = line.find('=');
         if (section.empty() || equals == std::string::npos || line.front() == ';') continue;
         std::string key = line.substr(0, equals);
-        while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) key.pop_back();
+        while (!key.empty() && (key.back() == ' ' || key.back() == '\t'))
+            key.pop_back();
         const std::string value = line.substr(equals + 1);
         if (key.empty()) continue;
-        all = win::WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(),
-                                             target) && all;
+        all = win::WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(), target) &&
+              all;
     }
     return batch.Flush() && all;
 }
@@ -900,15 +901,15 @@ void TakeBackKeptSettings() {
         if (!win::ReadTextFile(standIn, &text) || !CopySettingsInto(text, file)) {
             const std::string why = win::DescribeFileError(win::GetLastError());
             win::TraceLine(std::string("settings: ") + names.standIn + " not taken back: " + why);
-            theSettingsNotes.push_back(std::string("The settings kept in ") + names.standIn +
-                                       " while " + names.name +
-                                       " could not be used could not be taken back into " +
-                                       names.name + ": " + why + ". They stay in " +
-                                       names.standIn + ".");
+            theSettingsNotes.push_back(
+                std::string("The settings kept in ") + names.standIn + " while " + names.name +
+                " could not be used could not be taken back into " + names.name + ": " + why +
+                ". They stay in " + names.standIn + ".");
             continue;
         }
         win::DeleteFile(standIn);
-        win::TraceLine(std::string("settings: ") + names.standIn + " taken back into " + names.name);
+        win::TraceLine(std::string("settings: ") + names.standIn + " taken back into " +
+                       names.name);
         theSettingsNotes.push_back(std::string("The settings kept in ") + names.standIn +
                                    " while " + names.name + " could not be used are now in " +
                                    names.name + " again.");

@@ -203,7 +203,8 @@ void TellSettingsFileProblems(win::HWND window) {
         text += (text.empty() ? "" : "\n\n") + std::string("The settings file ") + f.file +
                 " cannot be used: " + f.why + ". It is left as it is, and ";
         if (f.standInWhy.empty()) {
-            win::TraceLine("settings: " + f.file + " not used: " + f.why + "; kept in " + f.standIn);
+            win::TraceLine("settings: " + f.file + " not used: " + f.why + "; kept in " +
+                           f.standIn);
             text += "the settings are read from and kept in " + f.standIn + " instead.";
         } else {
             win::TraceLine("settings: " + f.file + " not used: " + f.why + "; " + f.standIn +
@@ -213,7 +214,8 @@ void TellSettingsFileProblems(win::HWND window) {
                     "is not kept.";
         }
     }
-    for (const std::string& note : theSettingsNotes) text += (text.empty() ? "" : "\n\n") + note;
+    for (const std::string& note : theSettingsNotes)
+        text += (text.empty() ? "" : "\n\n") + note;
     // Without the lock a second copy started in this folder would run beside this one, and the
     // two would write over each other's settings.
     if (const std::string lock = win::SingleInstanceLockProblem(); !lock.empty()) {

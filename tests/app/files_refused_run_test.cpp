@@ -78,7 +78,8 @@ const Stander kStanders[] = {
          return fs::is_symlink(p) && fs::read_symlink(p) == "/dev/null" && IsCharacterDevice(p);
      }},
     // A device node of its own (the null device's numbers), where the test may make one.
-    {"Device", [](const std::string& p) { return mknod(p.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0; },
+    {"Device",
+     [](const std::string& p) { return mknod(p.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0; },
      [](const std::string& p) {
          struct stat st {};
          return lstat(p.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
@@ -136,7 +137,8 @@ TEST_F(FilesRefused, SavesOverPipesDevicesAndLinksToDevicesAreRefused) {
     }
     for (const Save& save : kSaves)
         for (const Stander& s : kStanders) {
-            const std::string path = dir.Path(std::string(save.folder) + "/" + s.name + save.extension);
+            const std::string path =
+                dir.Path(std::string(save.folder) + "/" + s.name + save.extension);
             if (fs::symlink_status(path).type() == fs::file_type::not_found) continue;
             EXPECT_TRUE(s.stayed(path)) << path;
         }
@@ -181,7 +183,8 @@ TEST_F(FilesRefused, AFolderOrPipeInTheInstallationSourceIsRefused) {
                 fs::create_directory(inst + "/" + name);
                 for (const auto& f : fs::directory_iterator(e.path()))
                     if (f.path().filename() != volume.filename())
-                        fs::create_symlink(f.path(), inst + "/" + name + "/" + f.path().filename().string());
+                        fs::create_symlink(f.path(),
+                                           inst + "/" + name + "/" + f.path().filename().string());
             } else if (name == "Flights" || name == "PILOT") {
                 fs::copy(e.path(), inst + "/" + name, fs::copy_options::recursive);
             } else {
@@ -196,9 +199,9 @@ TEST_F(FilesRefused, AFolderOrPipeInTheInstallationSourceIsRefused) {
         else
             fs::create_directory(inSource);
         root.Write("script.txt", c.script);
-        const CommandResult r = testsupport::RunCommand(
-            std::string(kTimeout) + testsupport::StarterRun::Simrun() + " --dir " + inst + " " +
-            root.Path("script.txt") + " 2>&1");
+        const CommandResult r =
+            testsupport::RunCommand(std::string(kTimeout) + testsupport::StarterRun::Simrun() +
+                                    " --dir " + inst + " " + root.Path("script.txt") + " 2>&1");
         EXPECT_NE(r.status, 124) << "the run waited for ever\n" << r.out;
         ExpectCleanEnd(r);
         const std::string said = "read 2023 Static \"Zephlon cannot read the file " +
@@ -248,18 +251,21 @@ TEST_F(FilesRefused, AVideoThatIsAPipeOrAFolderIsRefused) {
     }
 }
 
-// ---- settings files, the lock, leftovers, SIGHUP ---------------------------------------------------
+// ---- settings files, the lock, leftovers, SIGHUP
+// ---------------------------------------------------
 
 // Zephlon.ini and its stand-in both unusable: the start says the session's settings are not
 // kept, never that they are kept in the stand-in; both stay as they were.
 TEST_F(FilesRefused, BothSettingsFilesUnusableIsSaid) {
     fs::create_directory(dir.Path("Zephlon.ini"));
     ASSERT_EQ(mkfifo(dir.Path("Zephlon.kept.ini").c_str(), 0644), 0);
-    const CommandResult r = PlayWithin(std::string(kReadTheBox) + "frame-interval 20\nwait 300\nquit\n");
+    const CommandResult r =
+        PlayWithin(std::string(kReadTheBox) + "frame-interval 20\nwait 300\nquit\n");
     ExpectCleanEnd(r);
     const std::size_t box = r.out.find("read 2023 Static \"");
     ASSERT_NE(box, std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Zephlon.kept.ini cannot be used either", box), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Zephlon.kept.ini cannot be used either", box), std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("is not kept", box), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("kept in Zephlon.kept.ini instead"), std::string::npos) << r.out;
     EXPECT_TRUE(fs::is_directory(dir.Path("Zephlon.ini")));
@@ -273,7 +279,8 @@ TEST_F(FilesRefused, KeptSettingsComeBackAndLeftoversGo) {
     dir.Write("Zephlon.kept.ini", "[Settings]\ncrashdetect=0\n[Kept]\nmark=7\n");
     dir.Write(".Zephlon.ini.Ab12Cd", "[Half]\n");
     dir.Write(".Zephlon.ini.keep-me", "not the program's\n");
-    const CommandResult r = PlayWithin(std::string(kReadTheBox) + "frame-interval 20\nwait 300\nquit\n");
+    const CommandResult r =
+        PlayWithin(std::string(kReadTheBox) + "frame-interval 20\nwait 300\nquit\n");
     ExpectCleanEnd(r);
     EXPECT_NE(r.out.find("Zephlon.kept.ini while Zephlon.ini could not be used are now in"),
               std::string::npos)
@@ -290,8 +297,9 @@ TEST_F(FilesRefused, KeptSettingsComeBackAndLeftoversGo) {
 // program runs): the program runs and says so.
 TEST_F(FilesRefused, ALockHeldByAnotherProgramIsSaid) {
     dir.Write(".zephlon.lock", "");
-    const CommandResult r = PlayWithin(std::string(kReadTheBox) + "frame-interval 20\nwait 300\nquit\n",
-                                       "flock -o " + dir.Path(".zephlon.lock") + " ");
+    const CommandResult r =
+        PlayWithin(std::string(kReadTheBox) + "frame-interval 20\nwait 300\nquit\n",
+                   "flock -o " + dir.Path(".zephlon.lock") + " ");
     ExpectCleanEnd(r);
     EXPECT_NE(r.out.find("read 2023 Static \"Zephlon cannot take its lock " +
                          dir.Path(".zephlon.lock") + ": another program holds it"),
@@ -302,10 +310,10 @@ TEST_F(FilesRefused, ALockHeldByAnotherProgramIsSaid) {
 // Under nohup a SIGHUP (the terminal closed) leaves the program flying; the run ends by its
 // own quit.
 TEST_F(FilesRefused, SighupUnderNohupIsIgnored) {
-    const CommandResult r =
-        PlayWithin("frame-interval 20\nwait 300\nshell \"kill -HUP $PPID\"\nwait 500\n"
-                   "shell \"echo still-flying\"\nquit\n",
-                   "nohup ");
+    const CommandResult r = PlayWithin(
+        "frame-interval 20\nwait 300\nshell \"kill -HUP $PPID\"\nwait 500\n"
+        "shell \"echo still-flying\"\nquit\n",
+        "nohup ");
     ExpectCleanEnd(r);
     EXPECT_EQ(r.out.find("end of session: closing without questions"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("still-flying"), std::string::npos) << r.out;
