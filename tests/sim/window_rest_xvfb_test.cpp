@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/run_command.h"
 #include "support/starter_run.h"
 #include "support/xvfb.h"
 
@@ -132,6 +133,70 @@ TEST(WindowRestOnXvfb, TheLoopWakesForTicksSoundAndInputAlone) {
     // Seconds of the engine's sound, never silent for 10 ms (a card that ran dry plays zeros).
     ASSERT_GT(cruise.sound.size(), 2u * 22050 * 2);
     EXPECT_LT(LongestSilence(cruise.sound), 220u);
+}
+
+// The starter's sound, from the key to the card, parked and silent before: SDL's disk driver
+// writes a block of the card's sound each time the block's time comes, so right after the file
+// grows the block it wrote is what plays. The key is pressed then; the milliseconds from that
+// block's first frame to the first frame of the starter's sound are what the pilot waits.
+TEST(WindowRestOnXvfb, AKeysSoundIsHeardWithinATenthOfASecond) {
+    if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    const std::string xdotool = xvfb::FindTool("xdotool");
+    if (xdotool.empty()) GTEST_SKIP() << "xdotool missing";
+    xvfb::Server server(380, 440);
+    if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
+    testsupport::StarterRun run("zephlon-latency", "Startup.Flt");
+    const std::string audio = run.Dir().Path("audio.raw");
+    const pid_t pid = Start(run.Dir(), server.Display(), audio);
+    ASSERT_GT(pid, 0);
+    const auto size = [&] {
+        std::error_code ec;
+        const auto n = std::filesystem::file_size(audio, ec);
+        return ec ? std::uintmax_t{0} : n;
+    };
+    std::uintmax_t before = 0, at = 0;
+    if (Started(run.Dir())) {
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        const std::string x = "DISPLAY=" + server.Display() + " " + xdotool + " ";
+        std::string window =
+            testsupport::RunCommand(x + "search --pid " + std::to_string(pid) + " | head -1").out;
+        while (!window.empty() && (window.back() == '\n' || window.back() == ' '))
+            window.pop_back();
+        testsupport::RunCommand(x + "windowactivate " + window + " 2>&1");
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        before = size();
+        for (auto until = Clock::now() + std::chrono::seconds(2);
+             (at = size()) == before && Clock::now() < until;) {
+        }
+        testsupport::RunCommand(x + "key --window " + window + " s");
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    } else {
+        ADD_FAILURE() << "the program did not start";
+    }
+    Stop(pid);
+    ASSERT_GT(at, before) << "the card's sound did not grow";
+    std::ifstream in(audio, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    // 22,050 Hz stereo, 16 bits: four bytes a frame.
+    const auto loud = [&](std::size_t f) {
+        for (std::size_t c = 0; c < 2; ++c) {
+            const auto v =
+                static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[4 * f + 2 * c]) |
+                                          static_cast<std::uint8_t>(bytes[4 * f + 2 * c + 1]) << 8);
+            if (std::abs(v) > 200) return true;
+        }
+        return false;
+    };
+    const std::size_t playing = static_cast<std::size_t>(before) / 4;
+    // Quiet for the half second before the key, so that the first sound is the key's.
+    for (std::size_t f = playing > 11025 ? playing - 11025 : 0; f < playing; ++f)
+        ASSERT_FALSE(loud(f)) << "sound before the key at " << f << " of " << playing;
+    std::size_t heard = 0;
+    for (std::size_t f = static_cast<std::size_t>(at) / 4; f < bytes.size() / 4 && heard == 0; ++f)
+        if (loud(f)) heard = f;
+    ASSERT_GT(heard, 0u) << "no sound after the key";
+    const double ms = static_cast<double>(heard - playing) * 1000.0 / 22050.0;
+    EXPECT_LT(ms, 100.0) << "from frame " << playing << " to " << heard;
 }
 
 }  // namespace
