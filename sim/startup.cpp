@@ -379,7 +379,8 @@ void RunStartup() {
 }
 
 void OnMainTimer() {
-    if (theSimWorld.IsPaused() && !devices::IsSoundSuspended()) devices::SuspendSound();
+    if (theSimWorld.SoundRestsWhilePaused() && !devices::IsSoundSuspended())
+        devices::SuspendSound();
 }
 
 void TellFailedSettingsStores(bool mayShowBox) {
