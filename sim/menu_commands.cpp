@@ -1,8 +1,5 @@
 #include "sim/menu_commands.h"
 
-#include <cctype>
-#include <string_view>
-
 #include "cockpit/cockpit_switches.h"
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
@@ -90,23 +87,13 @@ void SavePilotFlightMode() {
     }
 }
 
-bool IsFirstFlightName(const std::string& name) {
-    constexpr std::string_view kFirst = "startup.flt";
-    if (name.size() != kFirst.size()) return false;
-    for (std::size_t i = 0; i < name.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(name[i])) != kFirst[i]) return false;
-    return true;
-}
-
 void Restart(win::HWND window) {
     if (ConfirmCloseFlightPlan(window) == 0) return;
     Wait();
     const bool crash = theSimWorld.IsCrashDetect();
     theSimWorld.SetCrashDetect(0);
     // A flight loaded ends the crash (sound, picture and panel come back).
-    // The first flight comes back as the program started it, engines stopped.
-    if (LoadFlightFile(theStartFlightName, 1) != 0 && IsFirstFlightName(theStartFlightName))
-        StopFirstFlightEngines();
+    LoadFlightFile(theStartFlightName, 1);
     flight::theFlightFreezeFrames = 10;
     EndCrash();
     theSimWorld.SetCrashDetect(crash ? 1 : 0);

@@ -197,22 +197,6 @@ void TellMissingDialogs(win::HWND window) {
     ui::ShowMessageBox(window, text, ui::MB_ICONEXCLAMATION);
 }
 
-void StopFirstFlightEngines() {
-    // The first flight starts with its engines stopped, and silent; a turbine's ignition goes
-    // off with them, so that the starter command (ignition on, then the start) starts them.
-    flight::theFlightModelState.fmEngines = 0;
-    cockpit::SyncEnginesWithFlightModel();
-    cockpit::SetOilTemperaturesCold();
-    devices::StartEngineSounds();
-    if (const flight::Aircraft* a = theSimWorld.GetAircraft();
-        a != nullptr && a->GetType() >= 3 && a->GetType() <= 4) {
-        cockpit::PanelSwitches& sw = cockpit::thePanelSwitches;
-        sw.turbineIgnitionLeft = sw.turbineIgnitionRight = 0;
-        sw.igniterLeft = sw.igniterRight = 0;
-        sw.ignitionLeftRedraw = sw.ignitionRightRedraw = 1;
-    }
-}
-
 void TellSettingsFileProblems(win::HWND window) {
     std::string text;
     for (const RefusedSettingsFile& f : theRefusedSettingsFiles) {
@@ -368,7 +352,19 @@ void RunStartup() {
     }
     if (theProgramClosed) return;
     theFlightTape.SetReaderEmpty(true);
-    StopFirstFlightEngines();
+    // The first flight starts with its engines stopped, and silent; a turbine's ignition goes
+    // off with them, so that the starter command (ignition on, then the start) starts them.
+    flight::theFlightModelState.fmEngines = 0;
+    cockpit::SyncEnginesWithFlightModel();
+    cockpit::SetOilTemperaturesCold();
+    devices::StartEngineSounds();
+    if (const flight::Aircraft* a = theSimWorld.GetAircraft();
+        a != nullptr && a->GetType() >= 3 && a->GetType() <= 4) {
+        cockpit::PanelSwitches& sw = cockpit::thePanelSwitches;
+        sw.turbineIgnitionLeft = sw.turbineIgnitionRight = 0;
+        sw.igniterLeft = sw.igniterRight = 0;
+        sw.ignitionLeftRedraw = sw.ignitionRightRedraw = 1;
+    }
     nav::LoadNavVors();
     nav::LoadNavNdbs();
     nav::LoadNavIls();

@@ -60,9 +60,6 @@ void TellDamagedInstallationFiles(win::HWND window);
 // Names, in a message box and on the error output, the settings files the program cannot use
 // (kept in their stand-ins instead) and a single-copy lock it could not take: it runs on.
 void TellSettingsFileProblems(win::HWND window);
-// The first flight as the program starts it: its engines stopped and cold, a turbine's ignition
-// off. Restarting the first flight brings it back the same way.
-void StopFirstFlightEngines();
 // Names, in a message box and on the error output, the dialog templates the resource pack lacks;
 // the program runs on, and each of those dialogs says so when it is asked for.
 void TellMissingDialogs(win::HWND window);
