@@ -407,6 +407,11 @@ std::uint32_t File::Open(std::string_view windowsPath, std::uint32_t access, std
         // The open of a pipe waits for the other end; no file of the program is one.
         if (stat(resolved.path.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)))
             return kBadFileType;
+        // A device (or a link to one) is never written as a file of the program: the bytes
+        // would go to the device, a disc's among them.
+        if ((access & kAccessWrite) && stat(resolved.path.c_str(), &st) == 0 &&
+            (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)))
+            return kBadFileType;
     }
 
     const int fd = ::open(resolved.path.c_str(), flags, 0666);
