@@ -137,6 +137,23 @@ TEST(WindowRestOnXvfb, TheLoopWakesForTicksSoundAndInputAlone) {
     EXPECT_LT(LongestSilence(cruise.sound), 220u);
 }
 
+// A file's size; 0 while it is not there.
+std::uintmax_t FileSize(const std::string& path) {
+    std::error_code ec;
+    const auto n = std::filesystem::file_size(path, ec);
+    return ec ? std::uintmax_t{0} : n;
+}
+
+// The program's window, brought to the front by xdotool (`x` runs it on the display); its id.
+std::string FrontWindow(const std::string& x, pid_t pid) {
+    std::string window =
+        testsupport::RunCommand(x + "search --pid " + std::to_string(pid) + " | head -1").out;
+    while (!window.empty() && (window.back() == '\n' || window.back() == ' '))
+        window.pop_back();
+    testsupport::RunCommand(x + "windowactivate " + window + " 2>&1");
+    return window;
+}
+
 // The starter's sound, from the key to the card, parked and silent before. SDL's disk driver
 // writes the card's sound (11,025 Hz, stereo, 16 bits) as its time comes, through a file buffer
 // that reaches the file 4 KB at a time: each time the file grows, its bytes have played no
@@ -154,11 +171,7 @@ TEST(WindowRestOnXvfb, AKeysSoundIsHeardWithinATenthOfASecond) {
     const pid_t pid = Start(run.Dir(), server.Display(), audio);
     ASSERT_GT(pid, 0);
     constexpr double kRate = 11025;
-    const auto size = [&] {
-        std::error_code ec;
-        const auto n = std::filesystem::file_size(audio, ec);
-        return ec ? std::uintmax_t{0} : n;
-    };
+    const auto size = [&] { return FileSize(audio); };
     // The time the file's first frame played: the latest that every growth allows.
     double first = -1e9, pressed = 0;
     int growths = 0;
@@ -167,11 +180,7 @@ TEST(WindowRestOnXvfb, AKeysSoundIsHeardWithinATenthOfASecond) {
     if (Started(run.Dir())) {
         std::this_thread::sleep_for(std::chrono::seconds(2));
         const std::string x = "DISPLAY=" + server.Display() + " " + xdotool + " ";
-        std::string window =
-            testsupport::RunCommand(x + "search --pid " + std::to_string(pid) + " | head -1").out;
-        while (!window.empty() && (window.back() == '\n' || window.back() == ' '))
-            window.pop_back();
-        testsupport::RunCommand(x + "windowactivate " + window + " 2>&1");
+        const std::string window = FrontWindow(x, pid);
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         std::uintmax_t last = size();
         for (const double until = now() + 1.5; now() < until;) {
@@ -227,20 +236,12 @@ TEST(WindowRestOnXvfb, TheSoundCardStaysOpenAcrossDialogs) {
     const std::string audio = run.Dir().Path("audio.raw");
     const pid_t pid = Start(run.Dir(), server.Display(), audio);
     ASSERT_GT(pid, 0);
-    const auto size = [&] {
-        std::error_code ec;
-        const auto n = std::filesystem::file_size(audio, ec);
-        return ec ? std::uintmax_t{0} : n;
-    };
+    const auto size = [&] { return FileSize(audio); };
     std::vector<std::uintmax_t> sizes;
     if (Started(run.Dir())) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
         const std::string x = "DISPLAY=" + server.Display() + " " + xdotool + " ";
-        std::string window =
-            testsupport::RunCommand(x + "search --pid " + std::to_string(pid) + " | head -1").out;
-        while (!window.empty() && (window.back() == '\n' || window.back() == ' '))
-            window.pop_back();
-        testsupport::RunCommand(x + "windowactivate " + window + " 2>&1");
+        const std::string window = FrontWindow(x, pid);
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         sizes.push_back(size());
         for (int i = 0; i < 2; ++i) {
