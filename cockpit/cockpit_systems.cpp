@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "cockpit/cockpit_services.h"
 #include "cockpit/cockpit_switches.h"
@@ -16,6 +17,7 @@
 #include "devices/engine_sounds.h"
 #include "flight/aircraft.h"
 #include "flight/aircraft_parameters.h"
+#include "flight/flight_hooks.h"
 #include "flight/flight_model_state.h"
 #include "flight/system_failures.h"
 #include "nav/atc_services.h"
@@ -382,6 +384,13 @@ void StepEngineSequences() {
                         StopLeftEngine();
                     else
                         StopRightEngine();
+                    Trace(engine, "died without its boost pump");
+                    // The pilot learns why, and what to do about it.
+                    const std::string text =
+                        std::string("The ") + (engine == 0 ? "left" : "right") +
+                        " engine stopped as soon as it started: its fuel boost pump is off. Turn "
+                        "the boost pump on before starting the engine.";
+                    flight::theFlightHooks.showMessage(text);
                 }
                 break;
             }

@@ -130,4 +130,48 @@ int IniFile::DeleteSection(const char* section) {
                                                                                              : 0;
 }
 
+int SaveWholeIniFile(const std::string& path, const std::function<int(IniFile&)>& write) {
+    const std::string target = win::ReplacedFileOf(path);
+    if (!win::MayBeReplaced(path)) {
+        win::SetLastError(win::ERROR_BAD_FILE_TYPE);
+        return 0;
+    }
+    // A file of the save's own making: the keys go into an empty file, not into whatever the
+    // old one held, and no file the user keeps beside it is touched.
+    std::uint32_t error = platform::kFileOk;
+    const std::string temporary = platform::CreateTemporaryBeside(target, &error);
+    if (temporary.empty()) {
+        win::SetLastError(error);
+        return 0;
+    }
+    int result = 0;
+    error = win::ERROR_SUCCESS;
+    {
+        // Every section's keys are gathered and the temporary file written once.
+        win::ProfileWriteBatch batch;
+        IniFile file(temporary.c_str());
+        result = write(file);
+        if (result == 0) error = win::GetLastError();
+        if (!batch.Flush()) {
+            result = 0;
+            error = win::GetLastError();
+        }
+    }
+    // What is at the path may have changed while the file was written.
+    if (result != 0 && !win::MayBeReplaced(path)) {
+        result = 0;
+        error = win::ERROR_BAD_FILE_TYPE;
+    }
+    if (result != 0 && !win::MoveFileEx(temporary, target, win::MOVEFILE_REPLACE_EXISTING)) {
+        result = 0;
+        error = win::GetLastError();
+    }
+    if (result == 0) {
+        win::DeleteFile(temporary);
+        win::SetLastError(error != win::ERROR_SUCCESS ? error : win::ERROR_WRITE_FAULT);
+        return 0;
+    }
+    return 1;
+}
+
 }  // namespace core

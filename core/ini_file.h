@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -46,6 +47,14 @@ public:
 private:
     std::string path;
 };
+
+// Saves a whole new file of the INI format at `path` (a flight, a plan): `write` fills a fresh
+// file and, when it gives 1, that file replaces the one at `path` all at once; over a symbolic
+// link the file it names changes and the link stays. 0, with the last error set, when `write`
+// fails, when the file cannot be written, or when `path` names anything but a plain file (a
+// folder, a device, a pipe, or a link to one: ERROR_BAD_FILE_TYPE); nothing at `path` changes
+// then, and nothing beside it that the save did not make is moved or removed.
+int SaveWholeIniFile(const std::string& path, const std::function<int(IniFile&)>& write);
 
 // The program's own settings file, built before the program's entry code runs.
 extern IniFile theIniFile;

@@ -7,6 +7,7 @@
 #include <set>
 #include <utility>
 
+#include "platform/termination.h"
 #include "win/file_api.h"
 #include "win/profile.h"
 #include "win/program_entry.h"
@@ -20,10 +21,10 @@ ResourceVolumeHost& Host() {
     return host;
 }
 
+// Only a plain file is a data file: a folder, a device or a pipe of its name is none, however
+// often the disc is asked for.
 bool FileExists(std::string_view path) {
-    const std::uint32_t attributes = win::GetFileAttributes(path);
-    return attributes != win::INVALID_FILE_ATTRIBUTES &&
-           !(attributes & win::FILE_ATTRIBUTE_DIRECTORY);
+    return win::IsPlainFile(path);
 }
 
 constexpr std::uint32_t kRetryCancel = 5;
@@ -41,6 +42,19 @@ int ShowMessage(std::string_view text, std::uint32_t type) {
     const ResourceVolumeHost& host = Host();
     if (host.showMessageBox) return host.showMessageBox(text, type);
     return kIdOk;
+}
+
+// A folder, a device or a pipe where a file of the installation source should be is told once
+// per path and never asked for again: no disc brings the file while it stands there, and
+// opening a pipe would wait for ever.
+bool RefusedAsNoFile(const std::string& path) {
+    if (!win::IsOtherThanPlainFile(path)) return false;
+    static std::set<std::string> told;
+    if (told.insert(path).second)
+        ShowMessage("Zephlon cannot read the file " + path + ": " +
+                        win::DescribeFileError(win::ERROR_BAD_FILE_TYPE) + ".",
+                    kWarningOk);
+    return true;
 }
 
 }  // namespace
@@ -106,7 +120,7 @@ int ResolveDataPath(std::string& path) {
     }
     if (theCdRoot.empty()) return 0;
     std::string onDisc = DiscPath(path);
-    if (!ResourceVolume::AskForDisc(onDisc)) return 0;
+    if (RefusedAsNoFile(onDisc) || !ResourceVolume::AskForDisc(onDisc)) return 0;
     path = std::move(onDisc);
     return 1;
 }
@@ -152,6 +166,7 @@ int ResourceVolume::Open(int askForDisc) {
     if (!askForDisc || theCdRoot.empty()) return 0;
     const std::string onDisc = DiscPath(volumeName);
     for (;;) {
+        if (RefusedAsNoFile(onDisc)) return 0;
         if (stream->OpenVolume(onDisc)) return 1;
         // A volume that is there but cannot be read will not get better by asking again.
         if (FileExists(onDisc)) {
@@ -170,6 +185,8 @@ int ResourceVolume::IsOpen() {
 int ResourceVolume::AskForDisc(std::string_view path) {
     if (PromptForDisc(path)) return 1;
     for (;;) {
+        // A request to end the program ends the asking too.
+        if (platform::TerminationPending()) return 0;
         if (ShowMessage(kDiscNeededText, kOkCancel) == kIdOk) {
             const ResourceVolumeHost& host = Host();
             if (host.fatalShutdown) host.fatalShutdown();

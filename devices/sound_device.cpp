@@ -390,9 +390,11 @@ void ShutdownSound() {
 }
 
 void SwitchSound(int off) {
-    if (off == 0)
+    // Sound the user turned off stays off whatever else asks for it back (a new aircraft, a
+    // loaded flight).
+    if (off == 0 && theSoundOffByUser == 0)
         InitSound(theSoundWindow);
-    else
+    else if (off != 0)
         ShutdownSound();
 }
 
@@ -455,6 +457,13 @@ int LoadSoundSettings(core::IniFile& file) {
     const std::int32_t frequency = file.GetInt("Sound", "engLeftPrevFreq", 0);
     theLeftEngineSound.frequency = frequency >= 100 && frequency <= 100000 ? frequency : 0;
     theLeftEngineSound.lastLevel = ClampVolume(file.GetInt("Sound", "engLeftPrevVol", 0));
+    // Sound turned off stays off from one session to the next: the card is closed as the
+    // dialog's box would close it.
+    const std::uint32_t off = FlagKey(file, "soundOff");
+    if (off != theSoundOffByUser) {
+        theSoundOffByUser = off;
+        SwitchSound(static_cast<int>(off));
+    }
     return 1;
 }
 
@@ -468,6 +477,7 @@ int SaveSoundSettings(core::IniFile& file) {
     ok &= file.PutInt("Sound", "engVol", theLeftStarterSound.categoryVolume);
     ok &= file.PutInt("Sound", "engLeftPrevFreq", theLeftEngineSound.frequency);
     ok &= file.PutInt("Sound", "engLeftPrevVol", theLeftEngineSound.lastLevel);
+    ok &= file.PutInt("Sound", "soundOff", static_cast<std::int32_t>(theSoundOffByUser));
     return ok;
 }
 

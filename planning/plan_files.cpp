@@ -68,34 +68,17 @@ int WriteFlightPlanFile(const std::string& path) {
     FlightPlan* plan = thePlanningHost.worldPlan();
     if (plan == nullptr || path.empty()) return 0;
     // Saved over a symbolic link, the plan goes into the file the link names and the link
-    // stays, as the settings and flights do.
-    const std::string target = win::ReplacedFileOf(FromWorkingFolder(path));
-    const std::string temporary = target + ".tmp";
-    win::DeleteFile(temporary);
+    // stays, as the settings and flights do; a folder, a device or a pipe is never replaced.
     const int keepSaved = plan->saved;
-    int result = 0;
-    std::uint32_t error = win::ERROR_SUCCESS;
-    {
-        win::ProfileWriteBatch batch;
-        core::IniFile file(temporary.c_str());
-        result = thePlanningHost.saveWorldPlan(file);
-        if (result == 0) error = win::GetLastError();
-        if (!batch.Flush()) {
-            result = 0;
-            error = win::GetLastError();
-        }
-    }
-    if (result != 0 && !win::MoveFileEx(temporary, target, win::MOVEFILE_REPLACE_EXISTING)) {
-        result = 0;
-        error = win::GetLastError();
-    }
+    const int result = core::SaveWholeIniFile(FromWorkingFolder(path), [](core::IniFile& file) {
+        return thePlanningHost.saveWorldPlan(file);
+    });
     if (result == 0) {
-        win::DeleteFile(temporary);
+        const std::uint32_t error = win::GetLastError();
         plan->saved = keepSaved;
-        win::SetLastError(error != win::ERROR_SUCCESS ? error : win::ERROR_WRITE_FAULT);
-        return 0;
+        win::SetLastError(error);
     }
-    return 1;
+    return result;
 }
 
 int ReadFlightPlanFile(const std::string& path) {

@@ -171,8 +171,9 @@ public:
 
 // The sound a card is kept ahead of what it has played: enough to ride over a slow turn of the
 // program and to last from one of the flight's pictures to the next (18 a second), so that the
-// loop feeds it when it wakes to draw instead of waking for it in between; little enough that
-// what the program changes is heard within a tenth of a second.
+// loop feeds it when it wakes to draw instead of waking for it in between. A sound that starts
+// does not wait behind it: the mixer takes the unplayed lead back and feeds it again with the
+// sound in it (Audio::TakeBackQueued).
 inline constexpr std::uint32_t kSoundLeadMs = 90;
 
 struct AudioFormat {
@@ -195,6 +196,10 @@ public:
     [[nodiscard]] virtual std::size_t FramesDue() = 0;
     // The milliseconds of fed sound the device has yet to play; kWaitForever while closed.
     [[nodiscard]] virtual std::uint32_t MsQueued() = 0;
+    // Takes back the fed sound the device has not begun to play, so that it can be fed again
+    // with a sound that starts now; how many frames it took back. A device whose fed sound is
+    // its record (the headless machine's capture) keeps it and takes back nothing.
+    virtual std::size_t TakeBackQueued() { return 0; }
 };
 
 // Hat directions as bits (a diagonal sets two); 0 is centred.

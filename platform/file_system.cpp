@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -406,6 +407,11 @@ std::uint32_t File::Open(std::string_view windowsPath, std::uint32_t access, std
         // The open of a pipe waits for the other end; no file of the program is one.
         if (stat(resolved.path.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)))
             return kBadFileType;
+        // A device (or a link to one) is never written as a file of the program: the bytes
+        // would go to the device, a disc's among them.
+        if ((access & kAccessWrite) && stat(resolved.path.c_str(), &st) == 0 &&
+            (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)))
+            return kBadFileType;
     }
 
     const int fd = ::open(resolved.path.c_str(), flags, 0666);
@@ -788,6 +794,69 @@ std::string ReplacedFileOf(std::string_view windowsPath) {
     return path;
 }
 
+bool MayBeReplaced(std::string_view windowsPath) {
+    FileInfo info;
+    const std::uint32_t e = GetFileInfo(windowsPath, &info);
+    if (e == kFileNotFound || e == kPathNotFound) return true;
+    return e == kFileOk && info.isRegular;
+}
+
+namespace {
+
+std::string TemporaryPatternFor(const std::string& target) {
+    return ParentOf(target) + "/." + LastComponent(target) + ".XXXXXX";
+}
+
+// A name mkostemp made of the pattern: the six letters it puts in are letters and digits.
+bool IsTemporaryOf(const std::string& name, const std::string& pattern) {
+    if (name.size() != pattern.size()) return false;
+    const std::size_t stem = pattern.size() - 6;
+    if (name.compare(0, stem, pattern, 0, stem) != 0) return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(stem), name.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+}  // namespace
+
+std::string CreateTemporaryBeside(const std::string& target, std::uint32_t* error) {
+    std::string temporary = TemporaryPatternFor(target);
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        *error = FromErrno(errno);
+        return {};
+    }
+    mode_t mode = 0666;
+    const mode_t mask = umask(0);
+    umask(mask);
+    mode &= ~mask;
+    fchmod(fd, mode);
+    ::close(fd);
+    *error = kFileOk;
+    return temporary;
+}
+
+int RemoveLeftoverTemporaries(std::string_view windowsPath) {
+    const std::string target = ReplacedFileOf(windowsPath);
+    const std::string pattern = TemporaryPatternFor(target);
+    const std::string folder = ParentOf(target);
+    const std::string patternName = LastComponent(pattern);
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return 0;
+    int removed = 0;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (!IsTemporaryOf(name, patternName)) continue;
+        const std::string path = folder + "/" + name;
+        struct stat st {};
+        // Only plain files: a folder or a device of such a name is nothing a save left.
+        if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (unlink(path.c_str()) == 0) ++removed;
+    }
+    closedir(dir);
+    if (removed > 0) ForgetFolderOf(target);
+    return removed;
+}
+
 std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
                                     std::span<const std::uint8_t> bytes, bool forceToDisc) {
     const ResolvedPath resolved = ResolvePath(windowsPath);
@@ -803,7 +872,7 @@ std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
     // A symbolic link stays: the file it names is the one replaced (made, when it is not there).
     const std::string target = ReplacedFileOf(windowsPath);
 
-    std::string temporary = ParentOf(target) + "/." + LastComponent(target) + ".XXXXXX";
+    std::string temporary = TemporaryPatternFor(target);
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return FromErrno(errno);
     auto fail = [&](std::uint32_t error) {

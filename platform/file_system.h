@@ -202,6 +202,16 @@ inline constexpr std::uint64_t kMaxTextFileBytes = 16u << 20;
 // followed through every link (one not there yet included), so the link stays and its file
 // changes; else the path itself.
 [[nodiscard]] std::string ReplacedFileOf(std::string_view windowsPath);
+// Whether a save may put a new plain file at `windowsPath`: nothing is there yet, or a plain
+// file is (itself or at the end of its links). A folder, a device, a pipe or a socket is never
+// swapped for a plain file.
+[[nodiscard]] bool MayBeReplaced(std::string_view windowsPath);
+// Makes a new empty file beside the host path `target`, named ".<name>.XXXXXX" as the atomic
+// replacement names its own, and gives its host path (empty, with the error, when it cannot).
+[[nodiscard]] std::string CreateTemporaryBeside(const std::string& target, std::uint32_t* error);
+// Removes the temporary files ".<name>.XXXXXX" that a replacement of `windowsPath` left when
+// the program was ended half-way; how many went.
+int RemoveLeftoverTemporaries(std::string_view windowsPath);
 // Writes the bytes to a temporary file in the same folder, forces them to disc and renames the
 // temporary file over the target, so readers see either the old or the new file, never half.
 // Without `forceToDisc` the file still changes all at once, but a power cut may lose it; that

@@ -26,7 +26,10 @@ void InstallTerminationSignals() {
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    // Started under nohup (SIGHUP ignored), the program outlives its terminal as asked.
+    struct sigaction before {};
+    if (sigaction(SIGHUP, nullptr, &before) != 0 || before.sa_handler != SIG_IGN)
+        sigaction(SIGHUP, &action, nullptr);
 }
 
 bool TakeTerminationRequest() {

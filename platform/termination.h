@@ -8,7 +8,7 @@
 namespace platform {
 
 // Installs the handlers for SIGTERM, SIGINT and SIGHUP (the programs' main functions call it; tests
-// that never do keep the default behaviour).
+// that never do keep the default behaviour). SIGHUP ignored at the start (nohup) stays ignored.
 void InstallTerminationSignals();
 // True once for each request noted since the last call.
 [[nodiscard]] bool TakeTerminationRequest();

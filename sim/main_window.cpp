@@ -394,7 +394,8 @@ int MainWindow::RegisterOrActivate(win::HINSTANCE inst, const std::string& line,
     showCommand = show;
     commandLine = line;
     std::error_code ec;
-    win::ClaimSingleInstance(std::filesystem::current_path(ec).string());
+    const win::InstanceRole role =
+        win::ClaimSingleInstance(std::filesystem::current_path(ec).string());
     if (win::HWND other = win::FindWindow(kClassName, "")) {
         win::HWND popup = win::GetLastActivePopup(other);
         win::BringWindowToTop(other);
@@ -410,6 +411,9 @@ int MainWindow::RegisterOrActivate(win::HINSTANCE inst, const std::string& line,
                      std::filesystem::current_path(ec).string().c_str());
         return 0;
     }
+    // The lock is taken but no copy of the program answers: another program holds it.
+    if (role == win::InstanceRole::Second) win::NoteLockHeldByAnotherProgram();
+    TakeBackKeptSettings();
     std::string error;
     resourceLibrary = core::OpenResourcePack(ResourcePackPath(), &error);
     if (!resourceLibrary) {
@@ -802,29 +806,116 @@ win::LResult MainWndProc(win::HWND w, std::uint32_t m, win::WParam wp, win::LPar
 }
 
 std::vector<RefusedSettingsFile> theRefusedSettingsFiles;
+std::vector<std::string> theSettingsNotes;
+
+namespace {
+
+struct SettingsFileNames {
+    const char* name;
+    const char* standIn;
+};
+constexpr SettingsFileNames kSettingsFiles[] = {{"Zephlon.ini", "Zephlon.kept.ini"},
+                                                {"joystick.ini", "joystick.kept.ini"}};
+
+std::string InstallationPrefix() {
+    const std::string folder = win::GetCurrentDirectory();
+    return folder.empty() ? std::string("./") : folder + "/";
+}
+
+// Why the program cannot keep its settings in the file (empty when it can, or when nothing is
+// there yet): a device, a pipe or a folder is never read or written, nor a file too large to be
+// settings (which might hold anything).
+std::string WhySettingsFileUnusable(const std::string& path) {
+    platform::FileInfo info;
+    if (platform::GetFileInfo(path, &info) != platform::kFileOk) return {};
+    if (!info.isRegular) return win::DescribeFileError(win::ERROR_BAD_FILE_TYPE);
+    if (info.size > platform::kMaxTextFileBytes)
+        return "it is larger than " + std::to_string(platform::kMaxTextFileBytes >> 20) + " MB";
+    return {};
+}
+
+// Every key of the settings text written into `target` (the text's value wins); true when all
+// were written.
+bool CopySettingsInto(const std::string& text, const std::string& target) {
+    win::ProfileWriteBatch batch;
+    std::string section;
+    bool all = true;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.pop_back();
+        const std::size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos) continue;
+        line.erase(0, first);
+        if (line.front() == '[') {
+            const std::size_t close = line.find(']');
+            section = line.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (section.empty() || equals == std::string::npos || line.front() == ';') continue;
+        std::string key = line.substr(0, equals);
+        while (!key.empty() && (key.back() == ' ' || key.back() == '\t'))
+            key.pop_back();
+        const std::string value = line.substr(equals + 1);
+        if (key.empty()) continue;
+        all = win::WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(), target) &&
+              all;
+    }
+    return batch.Flush() && all;
+}
+
+}  // namespace
 
 void UseInstallationSettings() {
-    const std::string folder = win::GetCurrentDirectory();
-    const std::string prefix = folder.empty() ? std::string("./") : folder + "/";
+    const std::string prefix = InstallationPrefix();
     theRefusedSettingsFiles.clear();
-    // A device, a pipe or a folder of the settings' name is never read or written, nor a file
-    // too large to be settings (which might hold anything): what the session sets is kept in
-    // the stand-in, so that neither the file nor the settings are lost.
-    auto usable = [&](const char* name, const char* standIn) {
-        platform::FileInfo info;
-        if (platform::GetFileInfo(prefix + name, &info) != platform::kFileOk) return prefix + name;
-        std::string why;
-        if (!info.isRegular)
-            why = win::DescribeFileError(win::ERROR_BAD_FILE_TYPE);
-        else if (info.size > platform::kMaxTextFileBytes)
-            why = "it is larger than " + std::to_string(platform::kMaxTextFileBytes >> 20) + " MB";
-        if (why.empty()) return prefix + name;
-        theRefusedSettingsFiles.push_back(RefusedSettingsFile{name, standIn, why});
-        return prefix + standIn;
+    // What the session sets is kept in the stand-in of a file that cannot be used, so that
+    // neither the file nor the settings are lost.
+    auto usable = [&](const SettingsFileNames& names) {
+        const std::string why = WhySettingsFileUnusable(prefix + names.name);
+        if (why.empty()) return prefix + names.name;
+        theRefusedSettingsFiles.push_back(RefusedSettingsFile{
+            names.name, names.standIn, why, WhySettingsFileUnusable(prefix + names.standIn)});
+        return prefix + names.standIn;
     };
-    core::theIniFile = core::IniFile(usable("Zephlon.ini", "Zephlon.kept.ini").c_str());
-    devices::theJoystickIniFile =
-        core::IniFile(usable("joystick.ini", "joystick.kept.ini").c_str());
+    core::theIniFile = core::IniFile(usable(kSettingsFiles[0]).c_str());
+    devices::theJoystickIniFile = core::IniFile(usable(kSettingsFiles[1]).c_str());
+}
+
+void TakeBackKeptSettings() {
+    theSettingsNotes.clear();
+    const std::string prefix = InstallationPrefix();
+    for (const SettingsFileNames& names : kSettingsFiles) {
+        const std::string file = prefix + names.name;
+        const std::string standIn = prefix + names.standIn;
+        (void)platform::RemoveLeftoverTemporaries(file);
+        (void)platform::RemoveLeftoverTemporaries(standIn);
+        const bool refused =
+            std::any_of(theRefusedSettingsFiles.begin(), theRefusedSettingsFiles.end(),
+                        [&](const RefusedSettingsFile& f) { return f.file == names.name; });
+        if (refused || !win::IsPlainFile(standIn)) continue;
+        std::string text;
+        if (!win::ReadTextFile(standIn, &text) || !CopySettingsInto(text, file)) {
+            const std::string why = win::DescribeFileError(win::GetLastError());
+            win::TraceLine(std::string("settings: ") + names.standIn + " not taken back: " + why);
+            theSettingsNotes.push_back(
+                std::string("The settings kept in ") + names.standIn + " while " + names.name +
+                " could not be used could not be taken back into " + names.name + ": " + why +
+                ". They stay in " + names.standIn + ".");
+            continue;
+        }
+        win::DeleteFile(standIn);
+        win::TraceLine(std::string("settings: ") + names.standIn + " taken back into " +
+                       names.name);
+        theSettingsNotes.push_back(std::string("The settings kept in ") + names.standIn +
+                                   " while " + names.name + " could not be used are now in " +
+                                   names.name + " again.");
+    }
 }
 
 std::string DefaultInstallationFolder() {

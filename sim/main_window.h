@@ -50,8 +50,17 @@ struct RefusedSettingsFile {
     std::string file;     // as the user knows it ("Zephlon.ini")
     std::string standIn;  // the file that keeps the settings instead
     std::string why;      // "it is larger than 16 MB"
+    // Why the stand-in cannot be used either (empty when it can): the session's settings are
+    // then not kept at all, and start-up says so.
+    std::string standInWhy;
 };
 extern std::vector<RefusedSettingsFile> theRefusedSettingsFiles;
+// Once the program knows it is the only copy in its folder: the settings a stand-in kept while
+// its file could not be used go back into the file, which is usable again, and the stand-in is
+// removed; temporary files that an ended save of the settings left behind are removed. What was
+// taken back (or could not be) is in theSettingsNotes for start-up to tell.
+void TakeBackKeptSettings();
+extern std::vector<std::string> theSettingsNotes;
 
 // The program's entry: -1 when another copy runs or nothing could start, else the loop's code.
 int ZephlonMain(const std::string& commandLine);

@@ -58,15 +58,6 @@ bool IsReadableFile(const std::string& path) {
 
 namespace {
 
-// Nothing is there yet, or a plain file a saved flight may replace (not a folder, a device or
-// a pipe, which the rename would swap for a plain file).
-bool MayReplace(const std::string& path) {
-    platform::FileInfo info;
-    const std::uint32_t e = platform::GetFileInfo(path, &info);
-    if (e == platform::kFileNotFound || e == platform::kPathNotFound) return true;
-    return e == platform::kFileOk && info.isRegular;
-}
-
 // A saved flight names its aircraft. A file without the "Aircraft" section's type is damaged,
 // or no flight at all (empty, cut short, too large to read): loading it would put the aircraft
 // at the origin without fuel.
@@ -162,46 +153,12 @@ int SaveFlight(const char* path) {
     if (path == nullptr || *path == '\0') return 0;
     // Saved over a symbolic link, the flight goes into the file the link names and the link
     // stays, as the settings and plans do.
-    const std::string target =
-        win::ReplacedFileOf(HasFolder(path) ? std::string(path) : std::string(".\\") + path);
-    const std::string temporary = target + ".tmp";
-    if (!MayReplace(target) || !MayReplace(temporary)) {
-        win::TraceLine("flight: " + target + " is not a file a flight can be saved in");
-        win::SetLastError(win::ERROR_BAD_FILE_TYPE);
-        return 0;
-    }
-    win::DeleteFile(temporary);
-    int result = 0;
-    // Why the save failed, for the caller to tell (the clean-up below must not overwrite it).
-    std::uint32_t error = win::ERROR_SUCCESS;
-    {
-        // Every section's keys are gathered and the temporary file written once.
-        win::ProfileWriteBatch batch;
-        core::IniFile file(temporary.c_str());
-        result = theSituationServices.saveSituation(file);
-        if (result == 0) error = win::GetLastError();
-        if (!batch.Flush()) {
-            result = 0;
-            error = win::GetLastError();
-        }
-    }
-    if (result != 0 && win::GetFileAttributes(temporary) == win::INVALID_FILE_ATTRIBUTES) {
-        // Nothing was written: an empty file is still a saved flight.
-        win::FileHandle f = win::CreateFile(temporary, win::GENERIC_WRITE, 0, win::CREATE_ALWAYS);
-        result = f.IsValid() ? 1 : 0;
-        if (f.IsValid()) {
-            win::CloseHandle(f);
-        } else {
-            error = win::GetLastError();
-        }
-    }
-    if (result != 0 && !win::MoveFileEx(temporary, target, win::MOVEFILE_REPLACE_EXISTING)) {
-        result = 0;
-        error = win::GetLastError();
-    }
-    if (result == 0) {
-        win::DeleteFile(temporary);
-        win::SetLastError(error != win::ERROR_SUCCESS ? error : win::ERROR_WRITE_FAULT);
+    const std::string where = HasFolder(path) ? std::string(path) : std::string(".\\") + path;
+    if (core::SaveWholeIniFile(where, [](core::IniFile& file) {
+            return theSituationServices.saveSituation(file);
+        }) == 0) {
+        if (win::GetLastError() == win::ERROR_BAD_FILE_TYPE)
+            win::TraceLine("flight: " + where + " is not a file a flight can be saved in");
         return 0;
     }
     theCurrentFlightName = path;

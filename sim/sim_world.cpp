@@ -22,14 +22,15 @@
 #include "gfx/tod_palette.h"
 #include "nav/atc_services.h"
 #include "nav/copilot_state.h"
-#include "planning/lesson_controller.h"
 #include "nav/lat_lon.h"
 #include "nav/nav_database.h"
+#include "planning/lesson_controller.h"
 #include "planning/planning_services.h"
 #include "sim/detail_presets.h"
 #include "sim/device_host.h"
 #include "sim/input/flight_controls.h"
 #include "sim/main_window.h"
+#include "sim/main_window_services.h"
 #include "sim/nav_host.h"
 #include "sim/panel_host.h"
 #include "sim/planning_host.h"
@@ -45,12 +46,12 @@
 #include "win/program_entry.h"
 #include "win/window.h"
 #include "world/airport_objects.h"
+#include "world/artifact_shape_cache.h"
+#include "world/obj_shadow.h"
 #include "world/runway_lights.h"
 #include "world/runway_shape.h"
 #include "world/scenery_services.h"
-#include "world/obj_shadow.h"
 #include "world/scenery_settings.h"
-#include "world/artifact_shape_cache.h"
 #include "world/scenery_state.h"
 #include "world/terrain_manager.h"
 #include "world/terrain_services.h"
@@ -546,6 +547,13 @@ int SimWorld::SaveSituation(core::IniFile& file) {
 
 // ---- clock and ticks ------------------------------------------------------------------------
 
+bool SimWorld::SoundRestsWhilePaused() const {
+    // A dialog stops the clock but not the card: it is closed only when the user pauses, or
+    // when the clock stops with no dialog open (opening it again after each dialog would
+    // break the sound for no one's good).
+    return IsPaused() && (pauseRequested != 0 || DialogDepth() == 0);
+}
+
 void SimWorld::MarkClock() {
     if (clock) clock->Mark();
 }
@@ -553,7 +561,7 @@ void SimWorld::MarkClock() {
 void SimWorld::AdvanceClock() {
     if (!IsPaused()) {
         if (clock) ticksRun += clock->Advance();
-    } else if (!devices::IsSoundSuspended()) {
+    } else if (SoundRestsWhilePaused() && !devices::IsSoundSuspended()) {
         devices::SuspendSound();
     }
 }

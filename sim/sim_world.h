@@ -85,6 +85,8 @@ public:
     void PauseTime(int flag) { time.Pause(flag); }
     void ResumeTime() { time.Pause(0); }
     [[nodiscard]] bool IsPaused() const { return time.IsPaused(); }
+    // Whether the sound card is closed for the pause: the user's pause, not a dialog's.
+    [[nodiscard]] bool SoundRestsWhilePaused() const;
     DateAndTime& Time() { return time; }
     SimClock* Clock() { return clock.get(); }
     void MarkClock();

@@ -200,11 +200,22 @@ void TellMissingDialogs(win::HWND window) {
 void TellSettingsFileProblems(win::HWND window) {
     std::string text;
     for (const RefusedSettingsFile& f : theRefusedSettingsFiles) {
-        win::TraceLine("settings: " + f.file + " not used: " + f.why + "; kept in " + f.standIn);
         text += (text.empty() ? "" : "\n\n") + std::string("The settings file ") + f.file +
-                " cannot be used: " + f.why + ". It is left as it is, and the settings are read " +
-                "from and kept in " + f.standIn + " instead.";
+                " cannot be used: " + f.why + ". It is left as it is, and ";
+        if (f.standInWhy.empty()) {
+            win::TraceLine("settings: " + f.file + " not used: " + f.why + "; kept in " +
+                           f.standIn);
+            text += "the settings are read from and kept in " + f.standIn + " instead.";
+        } else {
+            win::TraceLine("settings: " + f.file + " not used: " + f.why + "; " + f.standIn +
+                           " not used either: " + f.standInWhy + "; not kept");
+            text += "its stand-in " + f.standIn + " cannot be used either: " + f.standInWhy +
+                    ". The program runs on its usual settings, and what this session changes " +
+                    "is not kept.";
+        }
     }
+    for (const std::string& note : theSettingsNotes)
+        text += (text.empty() ? "" : "\n\n") + note;
     // Without the lock a second copy started in this folder would run beside this one, and the
     // two would write over each other's settings.
     if (const std::string lock = win::SingleInstanceLockProblem(); !lock.empty()) {
@@ -350,8 +361,8 @@ void RunStartup() {
     cockpit::SyncEnginesWithFlightModel();
     cockpit::SetOilTemperaturesCold();
     devices::StartEngineSounds();
-    if (const flight::Aircraft* a = theSimWorld.GetAircraft(); a != nullptr && a->GetType() >= 3 &&
-                                                               a->GetType() <= 4) {
+    if (const flight::Aircraft* a = theSimWorld.GetAircraft();
+        a != nullptr && a->GetType() >= 3 && a->GetType() <= 4) {
         cockpit::PanelSwitches& sw = cockpit::thePanelSwitches;
         sw.turbineIgnitionLeft = sw.turbineIgnitionRight = 0;
         sw.igniterLeft = sw.igniterRight = 0;
@@ -371,7 +382,8 @@ void RunStartup() {
 }
 
 void OnMainTimer() {
-    if (theSimWorld.IsPaused() && !devices::IsSoundSuspended()) devices::SuspendSound();
+    if (theSimWorld.SoundRestsWhilePaused() && !devices::IsSoundSuspended())
+        devices::SuspendSound();
 }
 
 void TellFailedSettingsStores(bool mayShowBox) {

@@ -15,8 +15,9 @@
 namespace ui {
 namespace {
 
+// The awaited file is there: a plain file of its name (a folder, a device or a pipe is none).
 bool FileExists(const std::string& path) {
-    return win::GetFileAttributes(path) != win::INVALID_FILE_ATTRIBUTES;
+    return win::IsPlainFile(path);
 }
 
 // The message box's layout when the resource pack cannot give it (missing, damaged, or without
@@ -299,6 +300,12 @@ int PromptForDisc(win::HWND parent, int disc, std::string_view path, std::uint32
     if (path.empty()) return 0;
     const std::string file(path);
     if (FileExists(file)) return 1;
+    // No disc brings the file while a folder, a device or a pipe stands in its place.
+    if (win::IsOtherThanPlainFile(file)) {
+        ShowFileMessage(parent, "Zephlon cannot read the file " + file + ".", file,
+                        win::ERROR_BAD_FILE_TYPE);
+        return 0;
+    }
     const int showMissing = core::theIniFile.GetInt("System", "ShowMissingFiles", 0);
     win::WatchPathForArrival(file);
     int result;

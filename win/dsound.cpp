@@ -22,6 +22,8 @@ constexpr std::uint64_t kOne = 1ull << kFracBits;
 constexpr std::int32_t kUnityGain = 1 << 16;
 // Frames mixed per pass; the accumulator is reused, so mixing allocates nothing per frame.
 constexpr std::size_t kChunkFrames = 1024;
+// The fed frames kept for mixing a starting sound into them: well over the card's lead.
+constexpr std::size_t kRecentFrames = 8192;
 
 // Q16 gain of a level in hundredths of a decibel; the bottom of the range is silence.
 std::int32_t GainOf(std::int32_t hundredthsDb) {
@@ -86,6 +88,10 @@ struct DSMixer {
     std::uint64_t owedMicros = 0;
     std::vector<std::int32_t> sum = std::vector<std::int32_t>(kChunkFrames * 2);
     std::vector<std::int16_t> out = std::vector<std::int16_t>(kChunkFrames * 2);
+    // The sums of the last frames fed to the card, a ring by frame number, so that a sound that
+    // starts can be mixed into what the card has not yet played.
+    std::vector<std::int32_t> recent = std::vector<std::int32_t>(kRecentFrames * 2);
+    std::uint64_t fedFrames = 0;
 
     [[nodiscard]] bool SameMachine() const { return backend == &platform::CurrentBackend(); }
 
@@ -115,6 +121,11 @@ struct DSMixer {
         return static_cast<std::size_t>(frames);
     }
     void Mix();
+    void StartNow(DSVoice& v);
+
+private:
+    // Keeps the chunk's sums in the ring and feeds them to the card.
+    void Feed(std::size_t n);
 };
 
 namespace {
@@ -202,12 +213,48 @@ void DSMixer::Mix() {
         for (const std::weak_ptr<DSVoice>& w : voices)
             if (std::shared_ptr<DSVoice> v = w.lock(); v && v->playing && !v->lost)
                 MixOne(*v, sum.data(), n, rate);
-        if (cardOpen) {
-            for (std::size_t i = 0; i < 2 * n; ++i)
-                out[i] = static_cast<std::int16_t>(std::clamp(sum[i], -32768, 32767));
-            backend->GetAudio().Feed(out.data(), 2 * n);
-        }
+        if (cardOpen) Feed(n);
         due -= n;
+    }
+}
+
+void DSMixer::Feed(std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t at = 2 * ((fedFrames + i) % kRecentFrames);
+        recent[at] = sum[2 * i];
+        recent[at + 1] = sum[2 * i + 1];
+    }
+    fedFrames += n;
+    for (std::size_t i = 0; i < 2 * n; ++i)
+        out[i] = static_cast<std::int16_t>(std::clamp(sum[i], -32768, 32767));
+    backend->GetAudio().Feed(out.data(), 2 * n);
+}
+
+// A sound that starts is heard from the card's next block, not after the lead the card holds:
+// what the card has not begun to play is taken back and fed again with the sound mixed in from
+// its start. The other sounds play on as they were fed.
+void DSMixer::StartNow(DSVoice& v) {
+    if (!cardOpen || !SameMachine()) return;
+    std::size_t back = backend->GetAudio().TakeBackQueued();
+    if (back == 0) return;
+    if (back > fedFrames || back > kRecentFrames) {
+        // More than the ring holds (not with the card's lead): what was fed plays as it was.
+        back = static_cast<std::size_t>(std::min<std::uint64_t>(back, fedFrames));
+        back = std::min(back, kRecentFrames);
+    }
+    std::uint64_t from = fedFrames - back;
+    fedFrames = from;
+    while (back > 0) {
+        const std::size_t n = std::min(back, kChunkFrames);
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t at = 2 * ((from + i) % kRecentFrames);
+            sum[2 * i] = recent[at];
+            sum[2 * i + 1] = recent[at + 1];
+        }
+        if (v.playing) MixOne(v, sum.data(), n, rate);
+        Feed(n);
+        from += n;
+        back -= n;
     }
 }
 
@@ -321,7 +368,9 @@ HRESULT DirectSoundBuffer::Play(std::uint32_t, std::uint32_t, std::uint32_t flag
     // What played before this moment belongs to the sound before the call.
     MixDirectSound();
     v.looping = (flags & DSBPLAY_LOOPING) != 0;
+    const bool starts = !v.playing;
     v.playing = true;
+    if (starts && mixer_->devices > 0) mixer_->StartNow(v);
     return DS_OK;
 }
 

@@ -393,6 +393,20 @@ std::string ReplacedFileOf(std::string_view path) {
     return platform::ReplacedFileOf(path);
 }
 
+bool MayBeReplaced(std::string_view path) {
+    return platform::MayBeReplaced(path);
+}
+
+bool IsPlainFile(std::string_view path) {
+    platform::FileInfo info;
+    return platform::GetFileInfo(path, &info) == platform::kFileOk && info.isRegular;
+}
+
+bool IsOtherThanPlainFile(std::string_view path) {
+    platform::FileInfo info;
+    return platform::GetFileInfo(path, &info) == platform::kFileOk && !info.isRegular;
+}
+
 bool ReadWholeFile(std::string_view path, std::string* contents) {
     return Succeeded(platform::ReadWholeFile(path, contents));
 }

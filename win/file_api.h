@@ -231,6 +231,15 @@ bool ReplaceFileAtomically(std::string_view path, std::string_view bytes);
 // path itself. Savers that write a temporary file and rename it put it beside this one.
 [[nodiscard]] std::string ReplacedFileOf(std::string_view path);
 
+// Whether a save may put a new plain file at `path`: nothing is there yet, or a plain file is
+// (itself or at the end of its links); never a folder, a device, a pipe or a socket.
+[[nodiscard]] bool MayBeReplaced(std::string_view path);
+// A plain file (itself or at the end of its links), as a read of the installation expects; a
+// folder, a device or a pipe is none, nor is a missing file.
+[[nodiscard]] bool IsPlainFile(std::string_view path);
+// Something is at `path` but no plain file: a folder, a device, a pipe or a socket.
+[[nodiscard]] bool IsOtherThanPlainFile(std::string_view path);
+
 // Reads a whole file into `contents` (false with the last error when it cannot).
 bool ReadWholeFile(std::string_view path, std::string* contents);
 // The same for the program's text files: only a plain file of at most

@@ -26,6 +26,7 @@ bool theSecond = false;
 std::string theSocketName;
 int theFrontServed = 0;
 std::string theLockProblem;
+std::string theLockPath;
 
 // Why the lock file could not be made or locked, in the user's words; empty for a folder that
 // cannot be written at all.
@@ -130,6 +131,7 @@ InstanceRole ClaimSingleInstance(const std::string& folder) {
     ReleaseSingleInstance();
     theLockProblem.clear();
     std::string lockPath = folder + "/.zephlon.lock";
+    theLockPath = lockPath;
     // Never blocks on a pipe of that name, and takes no device for the lock.
     theLockFd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
     if (theLockFd < 0) {
@@ -174,6 +176,12 @@ void ReleaseSingleInstance() {
     if (theLockFd >= 0) close(theLockFd);
     theListenFd = theLockFd = -1;
     theSecond = false;
+}
+
+void NoteLockHeldByAnotherProgram() {
+    if (!theSecond) return;
+    theSecond = false;
+    theLockProblem = theLockPath + ": another program holds it";
 }
 
 std::string SingleInstanceLockProblem() {

@@ -18,6 +18,9 @@ InstanceRole ClaimSingleInstance(const std::string& folder);
 // name"), for the user; empty when the folder itself cannot be written (no copy can write its
 // settings there, so two copies lose nothing to each other) or the claim succeeded.
 [[nodiscard]] std::string SingleInstanceLockProblem();
+// After a Second claim that no first copy answered: another program holds the lock. This copy
+// runs as the only one, and SingleInstanceLockProblem says who has the lock, for the user.
+void NoteLockHeldByAnotherProgram();
 void ReleaseSingleInstance();
 // How many requests to come to the front this copy has served.
 int FrontRequestsServed();

@@ -11,6 +11,7 @@
 #include "win/avi_file.h"
 #include "win/compositor.h"
 #include "win/dsound.h"
+#include "win/file_api.h"
 #include "win/program_entry.h"
 #include "win/timing.h"
 #include "win/window_surface.h"
@@ -324,17 +325,24 @@ std::uint32_t Open(HWND h, Player& p, std::string_view file) {
     }
     p.path = std::string(file);
     std::vector<std::uint8_t> bytes;
-    bool found = false;
-    if (std::FILE* f = std::fopen(platform::ResolvePath(file).path.c_str(), "rb")) {
-        found = true;
-        std::uint8_t buffer[65536];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-        std::fclose(f);
+    std::string why;
+    platform::FileInfo info;
+    const bool found = platform::GetFileInfo(file, &info) == platform::kFileOk;
+    // A folder, a device or a pipe is never opened: a pipe would hold the open until a writer
+    // came, and a device might never end.
+    bool read = false;
+    if (found && !info.isRegular) {
+        why = DescribeFileError(ERROR_BAD_FILE_TYPE);
+    } else if (found) {
+        std::string contents;
+        read = ReadWholeFile(file, &contents);
+        if (read)
+            bytes.assign(contents.begin(), contents.end());
+        else
+            why = DescribeFileError(GetLastError());
     }
     auto clip = std::make_unique<AviClip>();
-    std::string why;
-    if (!found || !ReadAviClip(std::move(bytes), clip.get(), &why)) {
+    if (!read || !ReadAviClip(std::move(bytes), clip.get(), &why)) {
         TraceLine("video refused " + p.path + ": " + (found ? why : std::string("no such file")));
         PostMessage(h, kMsgRefused, 0, 0);
         Paint(h, p);

@@ -660,7 +660,9 @@ public:
         want.freq = format.rate;
         want.format = AUDIO_S16SYS;
         want.channels = static_cast<Uint8>(format.channels);
-        want.samples = 512;
+        // The card takes the queued sound a block at a time: a small block, so that a sound
+        // fed as it starts (the mixer takes back what is queued) is heard at once.
+        want.samples = 256;
         SDL_AudioSpec have{};
         // SDL converts to what the card takes; the program keeps feeding the format it asked.
         device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
@@ -692,6 +694,15 @@ public:
         const std::size_t target = static_cast<std::size_t>(rate_) * kSoundLeadMs / 1000;
         const std::size_t queued = SDL_GetQueuedAudioSize(device_) / (2u * channels_);
         return queued >= target ? 0 : target - queued;
+    }
+    std::size_t TakeBackQueued() override {
+        if (device_ == 0) return 0;
+        // The card's thread takes no block between the count and the clearing.
+        SDL_LockAudioDevice(device_);
+        const std::size_t frames = SDL_GetQueuedAudioSize(device_) / (2u * channels_);
+        SDL_ClearQueuedAudio(device_);
+        SDL_UnlockAudioDevice(device_);
+        return frames;
     }
     [[nodiscard]] std::uint32_t MsQueued() override {
         if (device_ == 0) return kWaitForever;

@@ -92,7 +92,8 @@ TEST_F(PlanRun, EachRefusedFileIsSaidForItsOwnReason) {
 }
 
 // A plan that cannot be written is said, and the file of that name keeps what it held: the
-// write goes to a side file, here blocked by a folder of its name.
+// write goes to a side file of the save's own, here refused by a full disk; a folder standing
+// where an older save put its side file is none of its business and stays.
 TEST_F(PlanRun, AFailedSaveIsSaidAndKeepsTheFileItWouldReplace) {
     const std::int32_t dx[4] = {-200000, -40000, 600000, 1200000};
     WriteLinePlan("Hop.Pln", dx);
@@ -101,9 +102,9 @@ TEST_F(PlanRun, AFailedSaveIsSaidAndKeepsTheFileItWouldReplace) {
     dir.MakeFolders("FlightPlans/Kept.Pln.tmp/blocked");
     const std::string script =
         "frame-interval 20\nwait 300\nmenu 159\ndialog \"Load Flight Plan\"\nset 1120 Hop.Pln\n"
-        "click 1\nwait 300\nmenu 713\ndialog \"Save Flight Plan\"\nset 1152 Kept\nclick 1\n"
-        "dialog GENERIC\nread 2023\nclick 6\nwait 300\ndialog GENERIC\nread 2023\nkey Return press\n"
-        "wait 300\nquit\n";
+        "click 1\nwait 300\ndisk full\nmenu 713\ndialog \"Save Flight Plan\"\nset 1152 Kept\n"
+        "click 1\ndialog GENERIC\nread 2023\nclick 6\nwait 300\ndialog GENERIC\nread 2023\n"
+        "key Return press\ndisk ok\nwait 300\nquit\n";
     const testsupport::CommandResult r = run.Play(script);
     ASSERT_EQ(r.status, 0) << r.out;
     // The trace's order (the error output, unbuffered, says it too, ahead of the trace).
@@ -113,6 +114,7 @@ TEST_F(PlanRun, AFailedSaveIsSaidAndKeepsTheFileItWouldReplace) {
     ASSERT_NE(said, std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Kept.Pln not saved"), std::string::npos) << r.out;
     EXPECT_EQ(dir.Read("FlightPlans/Kept.Pln"), kept);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path("FlightPlans/Kept.Pln.tmp/blocked")));
 }
 
 // A new plan from San Carlos to Fresno, finished on the planning sheet: active and not saved.

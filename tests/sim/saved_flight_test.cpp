@@ -278,16 +278,19 @@ TEST_F(SavedFlight, DamagedFlightsAndImpossibleTargetsAreRefused) {
     dir.MakeFolders("folder.Flt");
     ASSERT_EQ(mkfifo(dir.Path("pipe.Flt").c_str(), 0600), 0);
     ASSERT_EQ(mkfifo(dir.Path("taken.Flt.tmp").c_str(), 0600), 0);
-    for (const char* target : {"folder.Flt", "pipe.Flt", "taken.Flt"}) {
+    for (const char* target : {"folder.Flt", "pipe.Flt"}) {
         SCOPED_TRACE(target);
         EXPECT_EQ(sim::SaveFlight(dir.Path(target).c_str()), 0);
         EXPECT_EQ(sim::LoadFlight(dir.Path(target).c_str(), 1), 0);
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path("folder.Flt")));
     EXPECT_TRUE(std::filesystem::is_fifo(dir.Path("pipe.Flt")));
-    EXPECT_TRUE(std::filesystem::is_fifo(dir.Path("taken.Flt.tmp")));
-    EXPECT_FALSE(std::filesystem::exists(dir.Path("taken.Flt")));
     EXPECT_EQ(sim::theCurrentFlightName, "StartUp.Flt");
+    // A pipe of the name an older save used for its temporary is none of the save's business:
+    // the save makes a temporary of its own and leaves the pipe alone.
+    EXPECT_EQ(sim::SaveFlight(dir.Path("taken.Flt").c_str()), 1);
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.Path("taken.Flt.tmp")));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.Path("taken.Flt")));
     flight::theAircraft.SelectByType(0);
 }
 

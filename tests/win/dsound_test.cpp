@@ -343,4 +343,116 @@ TEST(SoundLibrary, AMissingLibraryOrDriverGivesNoDevice) {
     platform::SetCurrentBackend(nullptr);
 }
 
+// A card that holds what it is fed until the test plays it, as a real card holds its lead, and
+// gives back what it has not begun to play.
+class LeadCard final : public platform::Audio {
+public:
+    bool Open(const platform::AudioFormat&) override { return open = true; }
+    void Close() override { open = false; }
+    [[nodiscard]] bool IsOpen() const override { return open; }
+    bool Feed(const std::int16_t* samples, std::size_t count) override {
+        fed.insert(fed.end(), samples, samples + count);
+        return true;
+    }
+    [[nodiscard]] std::size_t QueuedSamples() const override { return fed.size() - played * 2; }
+    [[nodiscard]] std::size_t FramesDue() override {
+        const std::size_t queued = fed.size() / 2 - played;
+        return open && queued < kLead ? kLead - queued : 0;
+    }
+    [[nodiscard]] std::uint32_t MsQueued() override { return 0; }
+    std::size_t TakeBackQueued() override {
+        const std::size_t back = fed.size() / 2 - played;
+        fed.resize(played * 2);
+        return back;
+    }
+    static constexpr std::size_t kLead = 1000;
+    bool open = false;
+    std::vector<std::int16_t> fed;
+    std::size_t played = 0;  // frames the card has begun to play
+};
+
+// The headless machine with the lead card for its sound.
+class LeadMachine final : public platform::Backend {
+public:
+    platform::Video& GetVideo() override { return machine.GetVideo(); }
+    platform::Events& GetEvents() override { return machine.GetEvents(); }
+    platform::Clock& GetClock() override { return machine.GetClock(); }
+    platform::Audio& GetAudio() override { return card; }
+    platform::Joysticks& GetJoysticks() override { return machine.GetJoysticks(); }
+    platform::Haptics& GetHaptics() override { return machine.GetHaptics(); }
+    [[nodiscard]] bool IsHeadless() const override { return true; }
+    platform::HeadlessBackend machine;
+    LeadCard card;
+};
+
+// A sound that starts is mixed into the lead the card has not begun to play, from the frame it
+// would play next; what the card played stays, and a sound already playing goes on unchanged.
+TEST(SoundLead, AStartingSoundIsMixedIntoTheUnplayedLead) {
+    LeadMachine lead;
+    platform::SetCurrentBackend(&lead);
+    ResetDirectSoundStandIn();
+    DirectSound* device = nullptr;
+    ASSERT_EQ(DirectSoundCreate(nullptr, &device, nullptr), DS_OK);
+    ASSERT_EQ(device->SetCooperativeLevel(HWND{}, DSSCL_PRIORITY), DS_OK);
+    const auto make = [&](const std::vector<std::uint8_t>& bytes) {
+        WAVEFORMATEX f;
+        f.wFormatTag = WAVE_FORMAT_PCM;
+        f.nChannels = 1;
+        f.wBitsPerSample = 8;
+        f.nBlockAlign = 1;
+        f.nSamplesPerSec = static_cast<std::uint32_t>(DirectSoundDeviceRate());
+        f.nAvgBytesPerSec = f.nSamplesPerSec;
+        DSBUFFERDESC d;
+        d.dwFlags = DSBCAPS_STATIC | DSBCAPS_CTRLDEFAULT;
+        d.dwBufferBytes = static_cast<std::uint32_t>(bytes.size());
+        d.lpwfxFormat = &f;
+        DirectSoundBuffer* b = nullptr;
+        EXPECT_EQ(device->CreateSoundBuffer(&d, &b, nullptr), DS_OK);
+        void* p1 = nullptr;
+        void* p2 = nullptr;
+        std::uint32_t n1 = 0, n2 = 0;
+        EXPECT_EQ(b->Lock(0, static_cast<std::uint32_t>(bytes.size()), &p1, &n1, &p2, &n2, 0),
+                  DS_OK);
+        std::memcpy(p1, bytes.data(), n1);
+        EXPECT_EQ(b->Unlock(p1, n1, p2, n2), DS_OK);
+        return b;
+    };
+    // A looping ramp that repeats every 97 frames, and a level step of 2,560 that lasts 300.
+    std::vector<std::uint8_t> ramp(97);
+    for (std::size_t i = 0; i < ramp.size(); ++i)
+        ramp[i] = static_cast<std::uint8_t>(80 + i);
+    DirectSoundBuffer* loop = make(ramp);
+    DirectSoundBuffer* step = make(std::vector<std::uint8_t>(300, 138));
+    ASSERT_EQ(loop->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    MixDirectSound();
+    ASSERT_EQ(lead.card.fed.size(), 2 * LeadCard::kLead);
+    const std::vector<std::int16_t> before = lead.card.fed;
+    lead.card.played = 400;
+    // The start tops the lead up to its length first (the sound before the call), then mixes
+    // the new sound into all of it.
+    ASSERT_EQ(step->Play(0, 0, 0), DS_OK);
+    const std::vector<std::int16_t>& fed = lead.card.fed;
+    constexpr std::size_t kFed = 400 + LeadCard::kLead;
+    ASSERT_EQ(fed.size(), 2 * kFed);
+    for (std::size_t f = 0; f < kFed; ++f) {
+        const int ramp16 = (static_cast<int>(ramp[f % ramp.size()]) - 128) * 256;
+        const int added = f >= 400 && f < 700 ? 10 * 256 : 0;
+        if (f < LeadCard::kLead) {
+            ASSERT_EQ(before[2 * f], ramp16) << f;
+        }
+        ASSERT_EQ(fed[2 * f], ramp16 + added) << f;
+        ASSERT_EQ(fed[2 * f + 1], ramp16 + added) << f;
+    }
+    // The next feed goes on from where both sounds were.
+    lead.card.played = 1300;
+    MixDirectSound();
+    ASSERT_EQ(lead.card.fed.size(), 2 * (1300 + LeadCard::kLead));
+    for (std::size_t f = kFed; f < 1300 + LeadCard::kLead; ++f)
+        ASSERT_EQ(lead.card.fed[2 * f], (static_cast<int>(ramp[f % ramp.size()]) - 128) * 256) << f;
+    loop->Release();
+    step->Release();
+    device->Release();
+    platform::SetCurrentBackend(nullptr);
+}
+
 }  // namespace

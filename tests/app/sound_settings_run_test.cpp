@@ -1,0 +1,66 @@
+// The Sound dialog's "turn all sound off" as a user keeps it: turned off in one session, the
+// next one, in cruise with the engine running, shows the box still ticked and plays nothing;
+// turned on again, the engine is heard again.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/audio.h"
+#include "support/run_command.h"
+#include "support/starter_flight.h"
+#include "support/starter_run.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+class SoundSettingsRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!testsupport::StarterRun::Built() ||
+            !testsupport::UseStarterInstallation(dir, "Cruise.Flt"))
+            GTEST_SKIP() << "simrun or the starter installation is not built";
+    }
+    testsupport::CommandResult Play(const std::string& script) {
+        dir.Write("script.txt", script);
+        return testsupport::RunCommand(testsupport::StarterRun::Simrun() + " --dir " + dir.Root() +
+                                       " " + dir.Path("script.txt") + " 2>&1");
+    }
+    // A session that sets the box (1 off, 0 on), flies two seconds and keeps what it heard.
+    testsupport::CommandResult Session(int off, const std::string& wav) {
+        return Play(
+            "frame-interval 20\nwait 300\nmenu 455\ndialog SoundVolume\nread 1712\n"
+            "set 1712 " +
+            std::to_string(off) + "\nclick 1\nwait 2000\naudio " + dir.Path(wav) + "\nquit\n");
+    }
+    double Loudness(const std::string& wav) {
+        const testsupport::WavFile w = testsupport::ReadWav16(dir.Read(wav));
+        return testsupport::Rms(testsupport::Channel(w.samples, 0));
+    }
+    testsupport::TempFolder dir{"zephlon-sound-off"};
+};
+
+TEST_F(SoundSettingsRun, SoundTurnedOffStaysOffAcrossARestart) {
+    const testsupport::CommandResult first = Session(1, "first.wav");
+    ASSERT_EQ(first.status, 0) << first.out;
+    EXPECT_NE(first.out.find("read 1712 Button \"Turn all sound off\""), std::string::npos)
+        << first.out;
+    // The next session: the box is still ticked, and the engine in cruise is not heard.
+    const testsupport::CommandResult second =
+        Play("frame-interval 20\nwait 2000\naudio " + dir.Path("off.wav") +
+             "\nmenu 455\ndialog SoundVolume\nread 1712\nclick 2\nwait 100\nquit\n");
+    ASSERT_EQ(second.status, 0) << second.out;
+    const std::size_t read = second.out.find("read 1712 ");
+    ASSERT_NE(read, std::string::npos) << second.out;
+    EXPECT_NE(second.out.find("checked=1", read), std::string::npos) << second.out;
+    EXPECT_LT(Loudness("off.wav"), 1.0);
+    // Turned on again, the engine is heard in the same session and the next.
+    const testsupport::CommandResult third = Session(0, "on.wav");
+    ASSERT_EQ(third.status, 0) << third.out;
+    EXPECT_GT(Loudness("on.wav"), 100.0);
+    const testsupport::CommandResult fourth =
+        Play("frame-interval 20\nwait 2000\naudio " + dir.Path("again.wav") + "\nquit\n");
+    ASSERT_EQ(fourth.status, 0) << fourth.out;
+    EXPECT_GT(Loudness("again.wav"), 100.0);
+}
+
+}  // namespace
