@@ -54,6 +54,15 @@ protected:
         return testsupport::RunCommand(bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") +
                                        " 2>&1");
     }
+    // COM1 tuned to `first`, then to `second` `between` ms later, and listened to `after` ms
+    // more: the capture and the flight kept.
+    testsupport::CommandResult TuneTwice(const char* first, const char* second, int between,
+                                         int after) {
+        return Play("frame-interval 500\nwait 1000\nradio COM1 " + std::string(first) + "\nwait " +
+                    std::to_string(between) + "\nradio COM1 " + second + "\nwait " +
+                    std::to_string(after) + "\naudio " + dir.Path("heard.wav") + "\nsave " +
+                    dir.Path("saved.flt") + "\nquit\n");
+    }
     int Voice(const char* key) {
         core::IniFile flight(dir.Path("saved.flt").c_str());
         return flight.GetInt("ATCComm", key, -1);
@@ -74,10 +83,7 @@ protected:
 };
 
 TEST_F(AtcFirstCall, OnTheRunwayGroundSendsTheAircraftToTheTowerWhichClearsItForTakeOff) {
-    const testsupport::CommandResult r = Play(
-        "frame-interval 500\nwait 1000\nradio COM1 121.60\nwait 15000\nradio COM1 "
-        "119.00\nwait 20000\naudio " +
-        dir.Path("heard.wav") + "\nsave " + dir.Path("saved.flt") + "\nquit\n");
+    const testsupport::CommandResult r = TuneTwice("121.60", "119.00", 15000, 20000);
     ASSERT_EQ(r.status, 0) << r.out;
     const int ground = Voice("groundNum"), tower = Voice("towerNum");
     ASSERT_GE(ground, 0);
@@ -99,10 +105,7 @@ TEST_F(AtcFirstCall, OnTheRunwayGroundSendsTheAircraftToTheTowerWhichClearsItFor
 
 TEST_F(AtcFirstCall, AtTheRampTheTowerSendsTheAircraftToGroundWhichClearsItToTaxi) {
     MoveBack(600);
-    const testsupport::CommandResult r = Play(
-        "frame-interval 500\nwait 1000\nradio COM1 119.00\nwait 20000\nradio COM1 "
-        "121.60\nwait 25000\naudio " +
-        dir.Path("heard.wav") + "\nsave " + dir.Path("saved.flt") + "\nquit\n");
+    const testsupport::CommandResult r = TuneTwice("119.00", "121.60", 20000, 25000);
     ASSERT_EQ(r.status, 0) << r.out;
     const int ground = Voice("groundNum"), tower = Voice("towerNum");
     ASSERT_GE(tower, 0);
