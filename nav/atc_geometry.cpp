@@ -325,6 +325,29 @@ int AtcTakeRunwayUnderAircraft() {
     return 0;
 }
 
+int AtcTakeDirectoryRunway() {
+    AtcState& a = theAtcState;
+    if (AtcCopyAirportFromDirectory() == 0) return 0;
+    if (a.startPos == 3) {
+        // The aircraft stays on the runway the user chose. The wind chooses the session's
+        // runway, and where that is another the pilot starts as at the ramp: ground gives the
+        // active runway.
+        AtcTaxiToRunway();
+        if (!LoadAirport(a.airportIndex, 0)) return AtcCopyAirportFromDirectory();
+        if (AtcTakeRunwayUnderAircraft() == 0) a.startPos = 0;
+        return 1;
+    }
+    // In the air the pattern flown is the active runway's, the chosen one where it serves as
+    // well: in a light wind, or as the wind's runway or a parallel of it.
+    const std::uint16_t chosen = static_cast<std::uint16_t>(a.headRwy);
+    if (!LoadAirport(a.airportIndex, 1)) return AtcCopyAirportFromDirectory();
+    const int offWind = static_cast<std::int16_t>(
+        static_cast<std::uint16_t>(chosen - static_cast<std::uint16_t>(a.headRwy)));
+    if (theAtcHost.surfaceWindSpeed() <= 5 || std::abs(offWind) <= 5461)  // 30 degrees
+        return AtcCopyAirportFromDirectory();
+    return 1;
+}
+
 std::string AtcRunwayDesignator(int index) {
     SmsEntryCopy entry;
     SmsAirportHeader header;
