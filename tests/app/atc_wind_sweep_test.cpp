@@ -200,9 +200,10 @@ TEST_F(AtcWindSweep, TheAirportsWizardsSessionTakesTheWindsRunway) {
             // The four quadrants on the runway, then the south-easterly on final.
             const double wind = q < 4 ? 45 + 90 * q : 135;
             const bool onRunway = q < 4;
+            // Of parallels the last listed: the wizard's second row of a pair.
             const RunwayEnd* worst = &a.ends[0];
             for (const RunwayEnd& e : a.ends)
-                if (Tailwind(wind, e.id) > Tailwind(wind, worst->id)) worst = &e;
+                if (Tailwind(wind, e.id) >= Tailwind(wind, worst->id)) worst = &e;
             {
                 core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
                 flight.PutInt("Weather", "swDir", static_cast<int>(wind));
