@@ -254,12 +254,21 @@ int AtcCopyAirportFromDirectory() {
     SmsAirportHeader header;
     std::vector<SmsRunwayRecord> rows;
     if (theSmsDatabase.ReadAirportRecord(best, &entry, &header, &rows) == 0 || rows.empty()) return 0;
+    // Of the runways nearest that heading (parallels share it), the one starting nearest the
+    // position.
+    const std::size_t count = std::min<std::size_t>(rows.size(), kAtcRunwayRows);
+    const auto off = [&](std::size_t i) {
+        const int d = static_cast<std::uint16_t>(rows[i].heading - theSmsDatabase.positionHeading);
+        return d > 32767 ? 65536 - d : d;
+    };
+    int nearestHeading = 1 << 20;
+    for (std::size_t i = 0; i < count; ++i)
+        nearestHeading = std::min(nearestHeading, off(i));
     std::size_t pick = 0;
-    int pickD = 1 << 20;
-    for (std::size_t i = 0; i < rows.size() && i < static_cast<std::size_t>(kAtcRunwayRows); ++i) {
-        int d = static_cast<std::uint16_t>(rows[i].heading - theSmsDatabase.positionHeading);
-        if (d > 32767) d = 65536 - d;
-        if (d < pickD) {
+    double pickD = 1e300;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double d = std::hypot(rows[i].x - px, rows[i].z - pz);
+        if (off(i) <= nearestHeading + 182 && d < pickD) {  // within a degree
             pickD = d;
             pick = i;
         }
@@ -323,6 +332,29 @@ int AtcTakeRunwayUnderAircraft() {
         return 1;
     }
     return 0;
+}
+
+int AtcTakeDirectoryRunway() {
+    AtcState& a = theAtcState;
+    if (AtcCopyAirportFromDirectory() == 0) return 0;
+    if (a.startPos == 3) {
+        // The aircraft stays on the runway the user chose. The wind chooses the session's
+        // runway, and where that is another the pilot starts as at the ramp: ground gives the
+        // active runway.
+        AtcTaxiToRunway();
+        if (!LoadAirport(a.airportIndex, 0)) return AtcCopyAirportFromDirectory();
+        if (AtcTakeRunwayUnderAircraft() == 0) a.startPos = 0;
+        return 1;
+    }
+    // In the air the pattern flown is the active runway's, the chosen one where it serves as
+    // well: in a light wind, or as the wind's runway or a parallel of it.
+    const std::uint16_t chosen = static_cast<std::uint16_t>(a.headRwy);
+    if (!LoadAirport(a.airportIndex, 1)) return AtcCopyAirportFromDirectory();
+    const int offWind = static_cast<std::int16_t>(
+        static_cast<std::uint16_t>(chosen - static_cast<std::uint16_t>(a.headRwy)));
+    if (theAtcHost.surfaceWindSpeed() <= 5 || std::abs(offWind) <= 5461)  // 30 degrees
+        return AtcCopyAirportFromDirectory();
+    return 1;
 }
 
 std::string AtcRunwayDesignator(int index) {

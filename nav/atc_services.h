@@ -269,6 +269,10 @@ int AtcSelectPlanAirport(int node);
 // 1 when the aircraft stands on a runway of the selected airport, facing along it: that runway
 // is taken for take-off and landing. 0 leaves the runway chosen.
 int AtcTakeRunwayUnderAircraft();
+// The directory's airport with the runway the wind gives (the one chosen in the directory
+// where it serves as well). Starting on the runway, the aircraft is put on the chosen one and
+// starts as at the ramp (`startPos` 0) when the session's runway is another. 1 when read.
+int AtcTakeDirectoryRunway();
 [[nodiscard]] std::string AtcRunwayDesignator(int index);
 [[nodiscard]] int AtcSelectRunwayIntoWind(int count, int arrival, int exclude);
 void AtcBuildPattern();

@@ -539,7 +539,7 @@ void AtcStartSession(int tuned) {
         // Tuned on a runway, the aircraft is ready for departure: the tower's, not ground's.
         if (found && onGround && AtcTakeRunwayUnderAircraft() != 0) a.startPos = 3;
     } else {
-        found = AtcCopyAirportFromDirectory() != 0;
+        found = AtcTakeDirectoryRunway() != 0;
     }
     if (!found) {
         Trace("no runway");

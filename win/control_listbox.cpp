@@ -28,6 +28,7 @@ struct ListState {
     ListScrollBars bars;
     int left = 0;    // pixels scrolled sideways
     int extent = 0;  // LB_SETHORIZONTALEXTENT's width
+    int textWidth = -1;  // the widest row's text, measured again when the rows, font or tabs change
     bool layoutDue = false;
     int askedHeight = -1;  // the window height its creator or owner last gave it
     bool fitting = false;  // while the list sizes itself to whole rows
@@ -84,16 +85,21 @@ void FitWholeRows(HWND h, ListState& s) {
 }
 
 // How wide the rows are: the extent the owner set, or the widest text (and its tab stops).
-int RowsWidth(HWND h, const ListState& s) {
-    int widest = s.extent;
-    if (!(StyleOf(h) & WS_HSCROLL)) return widest;
-    HDC dc = GetDC(h);
-    HGDIOBJ old = SelectObject(dc, AsGdiObject(FontOr(s.font)));
-    for (const ListModel::Item& item : s.model.items)
-        widest = std::max(widest, ForEachTabbedCell(dc, item.text, s.tabs, [](int, std::string_view) {}) + 4);
-    SelectObject(dc, old);
-    ReleaseDC(h, dc);
-    return widest;
+int RowsWidth(HWND h, ListState& s) {
+    if (!(StyleOf(h) & WS_HSCROLL)) return s.extent;
+    if (s.textWidth < 0) {
+        // A list of thousands of rows is measured once, not at each scroll.
+        int widest = 0;
+        HDC dc = GetDC(h);
+        HGDIOBJ old = SelectObject(dc, AsGdiObject(FontOr(s.font)));
+        for (const ListModel::Item& item : s.model.items)
+            widest = std::max(
+                widest, ForEachTabbedCell(dc, item.text, s.tabs, [](int, std::string_view) {}) + 4);
+        SelectObject(dc, old);
+        ReleaseDC(h, dc);
+        s.textWidth = widest;
+    }
+    return std::max(s.extent, s.textWidth);
 }
 
 // The scroll bars the style asks for, shown while the rows (or the widest row) do not fit, and
@@ -224,6 +230,9 @@ LResult ListProc(HWND h, std::uint32_t m, WParam w, LParam l) {
         s->layoutDue = false;
         Layout(h, *s);
     }
+    if (m == WM_SETFONT || m == LB_ADDSTRING || m == LB_INSERTSTRING || m == LB_DELETESTRING ||
+        m == LB_RESETCONTENT || m == LB_SETTABSTOPS)
+        s->textWidth = -1;
     ListModel& md = s->model;
     const int n = static_cast<int>(md.items.size());
     auto text = [&](LParam p) { return p != 0 ? std::string(reinterpret_cast<const char*>(p)) : std::string(); };

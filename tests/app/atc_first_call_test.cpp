@@ -54,6 +54,15 @@ protected:
         return testsupport::RunCommand(bin + " --dir " + dir.Root() + " " + dir.Path("script.txt") +
                                        " 2>&1");
     }
+    // COM1 tuned to `first`, then to `second` `between` ms later, and listened to `after` ms
+    // more: the capture and the flight kept.
+    testsupport::CommandResult TuneTwice(const char* first, const char* second, int between,
+                                         int after) {
+        return Play("frame-interval 500\nwait 1000\nradio COM1 " + std::string(first) + "\nwait " +
+                    std::to_string(between) + "\nradio COM1 " + second + "\nwait " +
+                    std::to_string(after) + "\naudio " + dir.Path("heard.wav") + "\nsave " +
+                    dir.Path("saved.flt") + "\nquit\n");
+    }
     int Voice(const char* key) {
         core::IniFile flight(dir.Path("saved.flt").c_str());
         return flight.GetInt("ATCComm", key, -1);
@@ -74,10 +83,7 @@ protected:
 };
 
 TEST_F(AtcFirstCall, OnTheRunwayGroundSendsTheAircraftToTheTowerWhichClearsItForTakeOff) {
-    const testsupport::CommandResult r = Play(
-        "frame-interval 500\nwait 1000\nradio COM1 121.60\nwait 15000\nradio COM1 "
-        "119.00\nwait 20000\naudio " +
-        dir.Path("heard.wav") + "\nsave " + dir.Path("saved.flt") + "\nquit\n");
+    const testsupport::CommandResult r = TuneTwice("121.60", "119.00", 15000, 20000);
     ASSERT_EQ(r.status, 0) << r.out;
     const int ground = Voice("groundNum"), tower = Voice("towerNum");
     ASSERT_GE(ground, 0);
@@ -99,10 +105,7 @@ TEST_F(AtcFirstCall, OnTheRunwayGroundSendsTheAircraftToTheTowerWhichClearsItFor
 
 TEST_F(AtcFirstCall, AtTheRampTheTowerSendsTheAircraftToGroundWhichClearsItToTaxi) {
     MoveBack(600);
-    const testsupport::CommandResult r = Play(
-        "frame-interval 500\nwait 1000\nradio COM1 119.00\nwait 20000\nradio COM1 "
-        "121.60\nwait 25000\naudio " +
-        dir.Path("heard.wav") + "\nsave " + dir.Path("saved.flt") + "\nquit\n");
+    const testsupport::CommandResult r = TuneTwice("119.00", "121.60", 20000, 25000);
     ASSERT_EQ(r.status, 0) << r.out;
     const int ground = Voice("groundNum"), tower = Voice("towerNum");
     ASSERT_GE(tower, 0);
@@ -183,30 +186,36 @@ TEST_F(AtcFirstCall, ARequestOnTheTowersFrequencyIsTheFirstCall) {
 
 // Standing on runway 30 after the call, never rolling, with the traffic shown: for four minutes,
 // saved every five seconds, no traffic aircraft is ever on the runway (it goes around instead of
-// landing over the aircraft).
+// landing over the aircraft). In calm air the traffic lands on 30; in a south-easterly on 12,
+// towards the aircraft at its far end.
 TEST_F(AtcFirstCall, TrafficNeverLandsOverTheAircraftOnTheRunway) {
-    {
-        core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
-        flight.PutInt("ATCComm", "seeVP", 1);
-        flight.PutInt("ATCComm", "listenVP", 1);
-    }
-    std::string script = "frame-interval 500\nwait 1000\nradio COM1 119.00\n";
-    constexpr int kSaves = 48;
-    for (int i = 0; i < kSaves; ++i)
-        script += "wait 5000\nsave " + dir.Path("at" + std::to_string(i) + ".flt") + "\n";
-    const testsupport::CommandResult r = Play(script + "quit\n");
-    ASSERT_EQ(r.status, 0) << r.out;
-    int finals = 0;
-    for (int i = 0; i < kSaves; ++i) {
-        core::IniFile saved(dir.Path("at" + std::to_string(i) + ".flt").c_str());
-        ASSERT_EQ(saved.GetInt("ATCComm", "atcOn", 0), 1) << i;
-        for (const char* key : {"vpPos_0", "vpPos_1"}) {
-            const int place = saved.GetInt("ATCComm", key, 0);
-            EXPECT_NE(place, 3) << "traffic on the runway at " << (i + 1) * 5 << " s";
-            finals += place == 9 ? 1 : 0;
+    for (const int wind : {0, 120}) {
+        SCOPED_TRACE(wind);
+        {
+            core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+            flight.PutInt("ATCComm", "seeVP", 1);
+            flight.PutInt("ATCComm", "listenVP", 1);
+            flight.PutInt("Weather", "swDir", wind);
+            flight.PutInt("Weather", "swSpd", wind != 0 ? 15 : 0);
         }
+        std::string script = "frame-interval 500\nwait 1000\nradio COM1 119.00\n";
+        constexpr int kSaves = 48;
+        for (int i = 0; i < kSaves; ++i)
+            script += "wait 5000\nsave " + dir.Path("at" + std::to_string(i) + ".flt") + "\n";
+        const testsupport::CommandResult r = Play(script + "quit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        int finals = 0;
+        for (int i = 0; i < kSaves; ++i) {
+            core::IniFile saved(dir.Path("at" + std::to_string(i) + ".flt").c_str());
+            ASSERT_EQ(saved.GetInt("ATCComm", "atcOn", 0), 1) << i;
+            for (const char* key : {"vpPos_0", "vpPos_1"}) {
+                const int place = saved.GetInt("ATCComm", key, 0);
+                EXPECT_NE(place, 3) << "traffic on the runway at " << (i + 1) * 5 << " s";
+                finals += place == 9 ? 1 : 0;
+            }
+        }
+        EXPECT_GT(finals, 0) << "no traffic came to final";
     }
-    EXPECT_GT(finals, 0) << "no traffic came to final";
 }
 
 // San Carlos' pattern lies over the bay, north-east of the runway, from both ends: left-hand for

@@ -7,7 +7,9 @@
 // The centre's channel of each session is one no airport within 100 nm lists.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -179,6 +181,84 @@ TEST_F(AtcWindSweep, NoToweredAirportOfCaliforniaGivesARunwayWithATailwind) {
     EXPECT_TRUE(silent.empty()) << silent.size() << " of " << cases << " silent, first "
                                 << testing::PrintToString(silent);
     EXPECT_GT(sessions, 70);
+}
+
+// Through the airports wizard: a few towered airports, each in the four quadrants' winds, the
+// user choosing the runway end the wind blows along from behind, on the runway or on final. The
+// session's runway never has a tailwind over 5 kt; on the runway the aircraft stays where the
+// user put it, at the chosen end's threshold (in the runway's first half), facing along it.
+TEST_F(AtcWindSweep, TheAirportsWizardsSessionTakesTheWindsRunway) {
+    std::map<std::string, Airport> airports;
+    for (const Airport& a : CaliforniaToweredAirports())
+        airports[a.icao] = a;
+    constexpr double kUnitsPerFoot = 474112.0 / 6076.12;
+    int sessions = 0;
+    for (const std::string icao : {"KSJC", "KOAK", "KPAO", "KSQL", "KLGB", "KSAN"}) {
+        ASSERT_EQ(airports.count(icao), 1u) << icao;
+        const Airport& a = airports[icao];
+        for (int q = 0; q < 5; ++q) {
+            // The four quadrants on the runway, then the south-easterly on final.
+            const double wind = q < 4 ? 45 + 90 * q : 135;
+            const bool onRunway = q < 4;
+            // Of parallels the last listed: the wizard's second row of a pair.
+            const RunwayEnd* worst = &a.ends[0];
+            for (const RunwayEnd& e : a.ends)
+                if (Tailwind(wind, e.id) >= Tailwind(wind, worst->id)) worst = &e;
+            {
+                core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+                flight.PutInt("Weather", "swDir", static_cast<int>(wind));
+                flight.PutInt("Weather", "swSpd", static_cast<int>(kWindKnots));
+            }
+            // The list shows the number without a leading zero, and a blank where a runway has
+            // no side letter.
+            const std::string side = worst->id.substr(
+                std::min(worst->id.find_first_not_of("0123456789"), worst->id.size()));
+            dir.Write("wizard.txt",
+                      "frame-interval 100\nwait 300\nmenu 320\ndialog AIRPORTS_PAGE\nset 1045 \"(" +
+                          icao +
+                          ")\"\ndialog AIRPORTS_WIZBKGND\nclick 1717\ndialog RUNWAY_PAGE\nset "
+                          "1059 \"" +
+                          std::to_string(std::atoi(worst->id.c_str())) +
+                          (side.empty() ? " " : side) + "\"\nset 1958 \"" +
+                          (onRunway ? "On the runway" : "On final approach") +
+                          "\"\nclick 1567\ndialog AIRPORTS_WIZBKGND\nclick 1717\nwait 500\n"
+                          "save " +
+                          dir.Path("wizard.flt") + "\nquit\n");
+            const testsupport::CommandResult r =
+                testsupport::RunCommand(testsupport::StarterRun::Simrun() + " --dir " + dir.Root() +
+                                        " " + dir.Path("wizard.txt") + " 2>&1");
+            ASSERT_EQ(r.status, 0) << r.out;
+            core::IniFile saved(dir.Path("wizard.flt").c_str());
+            const std::string where =
+                icao + " wind " + std::to_string(static_cast<int>(wind)) + " chosen " + worst->id;
+            if (saved.GetInt("ATCComm", "atcOn", 0) != 1) {
+                ADD_FAILURE() << where << ": no session";
+                continue;
+            }
+            ++sessions;
+            const std::string runway = saved.GetString("ATCComm", "toRwy", "");
+            EXPECT_LE(Tailwind(wind, runway), 5.0) << where << ": runway " << runway;
+            if (!onRunway) continue;
+            double x1, z1, x2, z2;
+            navtest::GeographicToWorld(worst->lat, worst->lon, &x1, &z1);
+            navtest::GeographicToWorld(worst->otherLat, worst->otherLon, &x2, &z2);
+            const double x = saved.GetInt("Aircraft", "fmPosX", 0),
+                         z = saved.GetInt("Aircraft", "fmPosZ", 0);
+            // On the chosen runway's centre line, in its first half (past a displaced
+            // threshold, where one is).
+            const double length = std::hypot(x2 - x1, z2 - z1);
+            const double along = ((x - x1) * (x2 - x1) + (z - z1) * (z2 - z1)) / length;
+            const double across = ((x - x1) * (z2 - z1) - (z - z1) * (x2 - x1)) / length;
+            EXPECT_LT(std::abs(across) / kUnitsPerFoot, 50) << where;
+            EXPECT_GE(along / kUnitsPerFoot, -50) << where;
+            EXPECT_LT(along, length / 2) << where;
+            const double heading = std::atan2(x2 - x1, z2 - z1) * 32768 / navtest::kPi;
+            const int off = static_cast<std::int16_t>(static_cast<std::uint16_t>(
+                saved.GetInt("Aircraft", "fmHead", 0) - static_cast<int>(std::lround(heading))));
+            EXPECT_LT(std::abs(off), 1820) << where << ": heading";  // 10 degrees
+        }
+    }
+    EXPECT_EQ(sessions, 30);
 }
 
 }  // namespace

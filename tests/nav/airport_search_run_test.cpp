@@ -1,12 +1,18 @@
 // Finding an airport by typing in the running program: a name or code typed whole, in any case,
 // selects that airport, a towered field before fields of the same name; a city's name selects
 // its busiest towered field; a name begun selects the first that begins so. In the airports wizard
-// and on the new plan's departure page.
+// and on the new plan's departure page. The longest names are read whole, scrolled sideways.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "script_run.h"
+#include "support/bmp_pixels.h"
+#include "support/navdata_csv.h"
 
 namespace {
 
@@ -54,6 +60,78 @@ TEST_F(AirportSearch, AWholeNameInAnyCaseSelectsItsToweredField) {
         const testsupport::CommandResult r = run.Play(script);
         EXPECT_EQ(r.status, 0) << r.out;
         EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
+    }
+}
+
+// The selected row of a list in a screenshot (white text on the selection's navy): whether the
+// text ends inside the row, with some of the row's colour after its last letter.
+bool SelectedRowShowsItsEnd(const std::string& bmp, std::string* why) {
+    constexpr std::uint32_t kSelection = 0x000080, kText = 0xFFFFFF;
+    int top = -1, bottom = -1, left = 1 << 20, right = -1;
+    for (int y = 0; y < 480; ++y) {
+        int count = 0, l = 1 << 20, r = -1;
+        for (int x = 0; x < 640; ++x)
+            if (testsupport::PixelAt(bmp, x, y) == kSelection) {
+                ++count;
+                l = std::min(l, x);
+                r = std::max(r, x);
+            }
+        if (count < 100) continue;  // not a list row
+        if (top < 0) top = y;
+        bottom = y;
+        left = std::min(left, l);
+        right = std::max(right, r);
+    }
+    if (top < 0) {
+        *why = "no selected row";
+        return false;
+    }
+    int lastText = -1;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x)
+            if (testsupport::PixelAt(bmp, x, y) == kText) lastText = std::max(lastText, x);
+    *why = "row " + std::to_string(left) + ".." + std::to_string(right) + " at y " +
+           std::to_string(top) + ", its text ends at " + std::to_string(lastText);
+    return lastText > left && right - lastText >= 2;
+}
+
+TEST_F(AirportSearch, TheLongestNamesAreReadWholeScrolledSideways) {
+    // The airports with the longest names in the public data.
+    std::vector<std::pair<std::size_t, std::string>> names;
+    for (const auto& a : testsupport::ReadNavdataCsv("airport.csv"))
+        if (a.size() >= 2 && a[0] != "icao") names.emplace_back(a[1].size(), a[0]);
+    std::sort(names.rbegin(), names.rend());
+    names.resize(3);
+    const struct {
+        const char* open;
+        const char* page;
+        const char* close;
+    } pages[] = {
+        {"menu 320\n", "AIRPORTS_PAGE", "dialog AIRPORTS_WIZBKGND\nclick 1817\n"},
+        {"menu 303\ndialog FLIGHTPLANBKGNDSHEET\nclick 1717\n", "FLIGHTPLANDEPARTPG",
+         "dialog FLIGHTPLANBKGNDSHEET\nclick 1817\n"},
+        {"menu 303\ndialog FLIGHTPLANBKGNDSHEET\nclick 1717\ndialog FLIGHTPLANBKGNDSHEET\nclick "
+         "1717\n",
+         "FLIGHTPLANDESTPG", "dialog FLIGHTPLANBKGNDSHEET\nclick 1817\n"},
+    };
+    for (const auto& page : pages) {
+        std::string script = "frame-interval 100\nwait 300\n" + std::string(page.open);
+        for (const auto& [length, icao] : names) {
+            script += "dialog " + std::string(page.page) + "\nset 1045 \"(" + icao + ")\"\n";
+            for (int i = 0; i < 8; ++i)
+                script += "scroll 1045 right page\n";
+            script += "screenshot " + run.Dir().Path(icao + ".bmp") + "\n";
+        }
+        script += std::string(page.close) + "wait 300\nquit\n";
+        const testsupport::CommandResult r = run.Play(script);
+        ASSERT_EQ(r.status, 0) << page.page << "\n" << r.out;
+        for (const auto& [length, icao] : names) {
+            std::ifstream in(run.Dir().Path(icao + ".bmp"), std::ios::binary);
+            const std::string bmp{std::istreambuf_iterator<char>(in), {}};
+            std::string why;
+            EXPECT_TRUE(SelectedRowShowsItsEnd(bmp, &why))
+                << page.page << " " << icao << ": " << why;
+        }
     }
 }
 
