@@ -216,7 +216,9 @@ void Departure2() {
         return;
     }
     if (a.autoTaxi != 0) AtcTaxiToRunway();
-    if (AtcReachedTarget() == 0 && Now() - e.spTick < 30000) {
+    // An aircraft already on its runway waits for nothing: the tower clears it at once, where one
+    // still taxiing is given up to 30 s to reach the runway.
+    if (!AtcUserOnRunway() && AtcReachedTarget() == 0 && Now() - e.spTick < 30000) {
         if (Advice() && theCopilotSettings.lineUpAdviceGiven == 0) theAtcSpeech.SayAdvisory(710);
         return;
     }

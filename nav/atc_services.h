@@ -297,6 +297,9 @@ void AtcTaxiToRunway();
 void AtcSetLegTarget(int state);
 void AtcUpdateTargetBearing();
 [[nodiscard]] int AtcReachedTarget();
+// Whether the user's aircraft stands on the session's runway: on the ground, from a little short
+// of its threshold to its far end, within 150 ft of its centreline.
+[[nodiscard]] bool AtcUserOnRunway();
 void AtcRevector();
 [[nodiscard]] int AtcWithinRange(double x, double y, double radius);
 [[nodiscard]] int AtcNearestGate();

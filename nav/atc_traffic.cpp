@@ -47,9 +47,11 @@ void Destination(world::TrafficAircraft& t, int row) {
     t.targetZ = static_cast<std::int32_t>(p.y);
 }
 
+}  // namespace
+
 // Whether the user's aircraft stands on the session's runway: on the ground, between a little
 // short of its threshold and its far end, within twice its usual half width of the centreline.
-bool UserOnRunway() {
+bool AtcUserOnRunway() {
     const flight::FlightModelState& f = flight::theFlightModelState;
     const AtcState& a = theAtcState;
     if (f.fmOTG == 0) return false;
@@ -61,8 +63,6 @@ bool UserOnRunway() {
     const double across = (dx * std::cos(h) - dz * std::sin(h)) / kUnitsPerFoot;
     return along > -200.0 && along < a.lenRwy && std::abs(across) < 150.0;
 }
-
-}  // namespace
 
 AtcTrafficFields AtcTrafficFieldsOf(int n) {
     AtcTraffic& t = Traffic()[static_cast<std::size_t>(n & 1)];
@@ -168,7 +168,7 @@ void AtcTrafficStep(int n) {
     for (const Move& m : moves) {
         if (a.place != m.place) continue;
         if (!(a.distance < m.within)) return;
-        if (m.place == 9 && UserOnRunway()) {
+        if (m.place == 9 && AtcUserOnRunway()) {
             // The runway is not clear: the traffic goes around instead of landing over the
             // aircraft on it, climbing along the runway to rejoin the pattern.
             a.place = 10;

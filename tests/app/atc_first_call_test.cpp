@@ -184,6 +184,25 @@ TEST_F(AtcFirstCall, ARequestOnTheTowersFrequencyIsTheFirstCall) {
         << r.out;
 }
 
+// On the runway with the tower tuned, the first call ("say again") is answered as a tower answers
+// an aircraft ready at the runway: its answer with the take-off clearance begins within 15 s of
+// the call, not after the half minute given to an aircraft still taxiing to it.
+TEST_F(AtcFirstCall, TheTowerClearsAnAircraftOnItsRunwaySoonAfterTheCall) {
+    const testsupport::CommandResult r =
+        Play("frame-interval 500\nwait 1000\nkey Ctrl+R press\nwait 25000\naudio " +
+             dir.Path("heard.wav") + "\nsave " + dir.Path("saved.flt") + "\nquit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const int tower = Voice("towerNum");
+    ASSERT_GE(tower, 0);
+    // "Wind three zero zero at ..., altimeter ..., cleared for takeoff, runway three zero": the
+    // answer begins with the wind, the airport having no ATIS.
+    const std::vector<double> heard = Heard();
+    const std::size_t wind = HeardAt(heard, tower + 7006, 0);
+    ASSERT_NE(wind, std::string::npos) << "the tower's answer is not heard\n" << r.out;
+    EXPECT_LT(wind, 11025u * (1 + 15)) << r.out;
+    EXPECT_NE(HeardAt(heard, tower + 2002, wind), std::string::npos) << r.out;
+}
+
 // Standing on runway 30 after the call, never rolling, with the traffic shown: for four minutes,
 // saved every five seconds, no traffic aircraft is ever on the runway (it goes around instead of
 // landing over the aircraft). In calm air the traffic lands on 30; in a south-easterly on 12,
