@@ -340,7 +340,11 @@ POINT KeepWithinPicture(HWND hwnd, POINT topLeft) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     POINT p = topLeft;
     p.x = std::max(std::min(p.x, picture.right - w), picture.left);
-    p.y = std::max(std::min(p.y, picture.bottom - h), picture.top);
+    // In a window the menu band lies over the picture's top rows and takes the mouse there: a
+    // dialog that fits below it stays below it, where its caption and close box can be reached.
+    const int band = Windowed() ? detail::MenuBandHeight(GetDisplayWindow()) : 0;
+    const int top = picture.bottom - h >= picture.top + band ? picture.top + band : picture.top;
+    p.y = std::max(std::min(p.y, picture.bottom - h), top);
     return p;
 }
 
