@@ -487,4 +487,176 @@ TEST_F(CountryTerrain, TheApproachesOfTheBusiestAirportsAreClearToFiveMiles) {
     EXPECT_GT(samples, ends * 250);
 }
 
+// The public heights the ground is made from: airports, radio stations and markers (an
+// elevation of 0 says "not known" in the station tables) and the towns of places-us.
+struct PublicHeight {
+    double x = 0, y = 0, feet = 0;
+};
+
+class PublicHeights {
+public:
+    PublicHeights() {
+        auto add = [&](const std::string& lat, const std::string& lon, const std::string& feet,
+                       bool zeroKnown) {
+            double x = 0, y = 0;
+            if (lat.empty() || lon.empty() || feet.empty()) return;
+            const double f = std::stod(feet);
+            if (f == 0.0 && !zeroKnown) return;
+            World(std::stod(lat), std::stod(lon), &x, &y);
+            buckets[Key(x, y)].push_back({x, y, f});
+        };
+        for (const auto& r : ReadNavdataCsv("airport.csv"))
+            if (r.size() >= 6) add(r[4], r[5], r[3], true);
+        for (const char* table : {"vor.csv", "ndb.csv", "dme.csv"})
+            for (const auto& r : ReadNavdataCsv(table))
+                if (r.size() >= 5) add(r[2], r[3], r[4], false);
+        for (const auto& r : ReadNavdataCsv("ils.csv")) {
+            if (r.size() >= 7) add(r[4], r[5], r[6], false);
+            if (r.size() >= 13) add(r[10], r[11], r[12], false);
+        }
+        for (const auto& r : ReadNavdataCsv("marker.csv"))
+            if (r.size() >= 6) add(r[3], r[4], r[5], false);
+        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/places-us/heights.csv");
+        std::string line;
+        std::getline(in, line);
+        while (std::getline(in, line)) {
+            std::vector<std::string> f;
+            std::stringstream ss(line);
+            for (std::string cell; std::getline(ss, cell, ',');)
+                f.push_back(cell);
+            if (f.size() >= 4) add(f[1], f[2], f[3], true);
+        }
+    }
+    // Calls f(height, distance) for each public height within `radius` units.
+    template <typename F>
+    void ForNear(double x, double y, double radius, F&& f) const {
+        const int n = static_cast<int>(std::ceil(radius / kBucket));
+        const auto [i, j] = Key(x, y);
+        for (int a = i - n; a <= i + n; ++a)
+            for (int b = j - n; b <= j + n; ++b) {
+                const auto it = buckets.find({a, b});
+                if (it == buckets.end()) continue;
+                for (const PublicHeight& p : it->second) {
+                    const double d = std::hypot(p.x - x, p.y - y);
+                    if (d <= radius) f(p, d);
+                }
+            }
+    }
+
+private:
+    static constexpr double kBucket = 16384.0;
+    static std::pair<int, int> Key(double x, double y) {
+        return {static_cast<int>(std::floor(x / kBucket)), static_cast<int>(std::floor(y / kBucket))};
+    }
+    std::map<std::pair<int, int>, std::vector<PublicHeight>> buckets;
+};
+
+constexpr double kUnitsPerMetre = 1.0 / 0.392906;
+
+// Where the public heights show a plain (at least three within 8 km, all within 300 ft of each
+// other), nothing asks for a step: the ground rises no more than 150 ft in any half mile. A
+// seeded sample of the country's land.
+TEST_F(CountryTerrain, TheGroundOfThePlainsRisesNoMoreThan150FeetInHalfAMile) {
+    const PublicHeights heights;
+    const double halfMile = 804.672 * kUnitsPerMetre, around = 8000.0 * kUnitsPerMetre;
+    std::uint32_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) / 16777216.0;
+    };
+    int plains = 0, steps = 0;
+    for (int k = 0; k < 40000; ++k) {
+        const double lat = 25.0 + 24.0 * next(), lon = -124.0 + 57.0 * next();
+        double x = 0, y = 0;
+        World(lat, lon, &x, &y);
+        int count = 0;
+        double lo = 1e9, hi = -1e9;
+        heights.ForNear(x, y, around, [&](const PublicHeight& p, double) {
+            ++count;
+            lo = std::min(lo, p.feet);
+            hi = std::max(hi, p.feet);
+        });
+        if (count < 3 || hi - lo > 300.0) continue;
+        double h[3];
+        int material[3];
+        bool read = true;
+        const double at[3][2] = {{x, y}, {x + halfMile, y}, {x, y + halfMile}};
+        for (int i = 0; i < 3 && read; ++i) {
+            double lx = 0, ly = 0;
+            Tile* t = TileAt(at[i][0], at[i][1], &lx, &ly);
+            read = t != nullptr && t->At(lx, ly, &h[i], &material[i]) && material[i] != water;
+        }
+        if (!read) continue;
+        ++plains;
+        for (int i = 1; i < 3; ++i)
+            if (std::fabs(h[i] - h[0]) > 150.0) {
+                ++steps;
+                ADD_FAILURE() << "at " << lat << ", " << lon << " the ground steps " << h[i] - h[0]
+                              << " ft in half a mile " << (i == 1 ? "east" : "north")
+                              << " where the public heights span " << lo << " to " << hi << " ft";
+            }
+    }
+    EXPECT_GT(plains, CountryMade() ? 2000 : 0);
+    EXPECT_EQ(steps, 0) << plains << " places of plain";
+}
+
+// Every land airport stands on a floor: a mile and a half from its runways the ground rises no
+// more than the floor's 1 in 400 above the field (it may fall away), unless a public height
+// above the field stands within three miles and asks for the ground to rise sooner. The markers
+// on the final approaches lie at their published elevations, which the ground follows where it
+// falls away from the runway.
+TEST_F(CountryTerrain, AirportsStandOnFloorsAndTheApproachesFollowThePublicHeights) {
+    const PublicHeights heights;
+    const double nm = 1852.0 * kUnitsPerMetre;
+    int airports = 0, high = 0;
+    for (const auto& r : ReadNavdataCsv("airport.csv")) {
+        if (r.size() < 7 || r[2] != "land") continue;
+        const double field = std::stod(r[3]);
+        double x = 0, y = 0;
+        World(std::stod(r[4]), std::stod(r[5]), &x, &y);
+        bool asked = false;
+        heights.ForNear(x, y, 3.0 * nm, [&](const PublicHeight& p, double d) {
+            asked = asked || p.feet > field + 30.0 + d * kFeetPerUnit / 300.0;
+        });
+        if (asked) continue;
+        bool read = false;
+        double worst = -1e9;
+        for (int k = 0; k < 8; ++k) {
+            const double a = k * 3.14159265358979 / 4;
+            double lx = 0, ly = 0, feet = 0;
+            int material = 0;
+            Tile* t = TileAt(x + 1.5 * nm * std::cos(a), y + 1.5 * nm * std::sin(a), &lx, &ly);
+            if (t == nullptr || !t->At(lx, ly, &feet, &material) || material == water) continue;
+            read = true;
+            worst = std::max(worst, feet - field);
+        }
+        if (!read) continue;
+        ++airports;
+        // 1 in 400 over a mile and a half is 23 ft; the cells follow the ground within 25.
+        if (worst > 50.0) {
+            ++high;
+            if (high <= 20) ADD_FAILURE() << r[0] << ": the ground 1.5 nm out stands " << worst << " ft above the field";
+        }
+    }
+    EXPECT_GT(airports, CountryMade() ? 5000 : 0);
+    EXPECT_EQ(high, 0) << "of " << airports << " airports";
+
+    int markers = 0, off = 0;
+    for (const auto& r : ReadNavdataCsv("marker.csv")) {
+        if (r.size() < 6 || std::stod(r[5]) == 0.0) continue;
+        double x = 0, y = 0, lx = 0, ly = 0, feet = 0;
+        int material = 0;
+        World(std::stod(r[3]), std::stod(r[4]), &x, &y);
+        Tile* t = TileAt(x, y, &lx, &ly);
+        if (t == nullptr || !t->At(lx, ly, &feet, &material) || material == water) continue;
+        ++markers;
+        if (std::fabs(feet - std::stod(r[5])) > 60.0) {
+            ++off;
+            if (off <= 20) ADD_FAILURE() << r[0] << " " << r[1] << " " << r[2] << " published " << r[5] << " ft, ground " << feet << " ft";
+        }
+    }
+    EXPECT_GT(markers, CountryMade() ? 500 : 0);
+    EXPECT_EQ(off, 0) << "of " << markers << " markers";
+}
+
 }  // namespace

@@ -142,4 +142,34 @@ TEST(GroundHeights, TheBayShoreAndAValleyFloorLieWhereThePublicRecordPutsThem) {
         "zephlon-shore");
 }
 
+// Towns inland, each at the elevation its article gives for its coordinates (the sources are
+// in data/places-us/heights.csv): the East Bay's plain between the shore and the hills, the
+// Coachella Valley beside Palm Springs, the valleys of the Rockies and the Sierra, the Blue Ridge.
+TEST(GroundHeights, TownsLieAtTheirPublishedElevations) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    ExpectGround(
+        {
+            {"Newark CA", 37.5330, -122.0330, 20, 60},
+            {"Fremont CA", 37.5483, -121.9886, 56, 60},
+            {"Union City CA", 37.5964, -122.0483, 69, 60},
+            {"Milpitas CA", 37.4347, -121.8950, 20, 60},
+            {"Hayward CA", 37.6689, -122.0808, 105, 60},
+            {"San Leandro CA", 37.7250, -122.1561, 56, 60},
+            {"Castro Valley CA", 37.6942, -122.0864, 161, 60},
+            {"Pleasanton CA", 37.6725, -121.8825, 351, 60},
+            {"Danville CA", 37.8217, -122.0000, 358, 60},
+            {"Walnut Creek CA", 37.9064, -122.0650, 131, 60},
+            {"Cathedral City CA", 33.7797, -116.4653, 328, 60},
+            {"Rancho Mirage CA", 33.7692, -116.4211, 272, 60},
+            {"Pasadena CA", 34.1561, -118.1319, 863, 60},
+            {"Glendale CA", 34.1461, -118.2550, 522, 60},
+            {"Mammoth Lakes CA", 37.6486, -118.9719, 7880, 60},
+            {"Telluride CO", 37.9375, -107.8123, 8750, 60},
+            {"Aspen CO", 39.1911, -106.8175, 7908, 60},
+            {"Boulder CO", 40.0150, -105.2706, 5318, 60},
+            {"Asheville NC", 35.5951, -82.5515, 2134, 60},
+        },
+        "zephlon-towns");
+}
+
 }  // namespace

@@ -181,6 +181,83 @@ double ElevationField::Amplitude(double x, double y) const {
     return std::clamp(1.6 * spread.Bilinear(x, y), 40.0, 5000.0);
 }
 
+namespace {
+
+constexpr double kDetailStep = 2048.0;
+constexpr double kDetailMargin = 16384.0;
+constexpr double kDetailSigma = 2500.0 / kMetresPerUnit;
+// Where the departures' kernels hold less weight than this, the departure fades away.
+constexpr double kDetailFade = 0.1;
+// The stations' local spread, and how many of them it takes to trust it.
+constexpr double kLocalSigma = 6000.0 / kMetresPerUnit;
+constexpr double kLocalTrust = 0.3;
+
+}  // namespace
+
+LocalDetail::LocalDetail(const PointBuckets& departures, const PointBuckets& stations, int column,
+                         int row) {
+    x0 = column * kTileUnits - kDetailMargin;
+    y0 = row * kTileUnits - kDetailMargin;
+    n = static_cast<int>((kTileUnits + 2 * kDetailMargin) / kDetailStep) + 2;
+    departure.assign(static_cast<std::size_t>(n) * n, 0.0f);
+    nearest.assign(departure.size(), static_cast<float>(kFar));
+    variation.assign(departure.size(), 0.0f);
+    known.assign(departure.size(), 0.0f);
+    const double k = 1.0 / (2 * kDetailSigma * kDetailSigma);
+    const double local = 1.0 / (2 * kLocalSigma * kLocalSigma);
+    for (int j = 0; j < n; ++j) {
+        for (int i = 0; i < n; ++i) {
+            const double x = x0 + i * kDetailStep, y = y0 + j * kDetailStep;
+            const std::size_t at = static_cast<std::size_t>(j) * n + i;
+            double w = 0, wv = 0;
+            departures.ForNear(x, y, 3.0 * kDetailSigma, [&](const ElevationPoint& p, double d2) {
+                const double a = p.weight * FastExpNeg(d2 * k);
+                w += a;
+                wv += a * p.feet;
+            });
+            departure[at] = static_cast<float>(wv / (w + kDetailFade));
+            double best = kFar * kFar, sw = 0, swv = 0, swv2 = 0;
+            stations.ForNear(x, y, 3.0 * kLocalSigma, [&](const ElevationPoint& p, double d2) {
+                best = std::min(best, d2);
+                const double a = p.weight * FastExpNeg(d2 * local);
+                sw += a;
+                swv += a * p.feet;
+                swv2 += a * p.feet * p.feet;
+            });
+            nearest[at] = static_cast<float>(std::sqrt(best));
+            if (sw > 1e-6) {
+                const double mean = swv / sw;
+                variation[at] = static_cast<float>(std::sqrt(std::max(0.0, swv2 / sw - mean * mean)));
+            }
+            known[at] = static_cast<float>(sw / (sw + kLocalTrust));
+        }
+    }
+}
+
+double LocalDetail::Bilinear(const std::vector<float>& v, double x, double y) const {
+    const double fx = std::clamp((x - x0) / kDetailStep, 0.0, n - 1.001);
+    const double fy = std::clamp((y - y0) / kDetailStep, 0.0, n - 1.001);
+    const int i = static_cast<int>(fx), j = static_cast<int>(fy);
+    const double u = fx - i, w = fy - j;
+    auto at = [&](int a, int b) { return v[static_cast<std::size_t>(b) * n + a]; };
+    return (at(i, j) * (1 - u) + at(i + 1, j) * u) * (1 - w) +
+           (at(i, j + 1) * (1 - u) + at(i + 1, j + 1) * u) * w;
+}
+
+double LocalDetail::Departure(double x, double y) const {
+    return Bilinear(departure, x, y);
+}
+
+double LocalDetail::Nearest(double x, double y) const {
+    return Bilinear(nearest, x, y);
+}
+
+double LocalDetail::Amplitude(double x, double y, double amplitude) const {
+    const double trust = Bilinear(known, x, y);
+    const double near = std::min(amplitude, 1.6 * Bilinear(variation, x, y));
+    return trust * near + (1.0 - trust) * amplitude;
+}
+
 double ValueNoise(double x, double y, double wavelength, std::uint32_t seed) {
     const double fx = x / wavelength, fy = y / wavelength;
     const double ix = std::floor(fx), iy = std::floor(fy);

@@ -89,6 +89,9 @@ struct PublicData {
 };
 
 int ReadPublicData(const std::string& dataDir, PublicData* out, std::string* error);
+// The published heights of towns (data/places-us/heights.csv), added to `points`.
+int ReadPlaceHeights(const std::string& dataDir, std::vector<ElevationPoint>* points,
+                     std::string* error);
 
 // Published surface elevations of lakes and reservoirs, each at a point in its water, and the
 // floors of dry basins, flat over a radius (data/water-us/levels.csv).
@@ -145,6 +148,31 @@ private:
     Raster spread;
 };
 
+// What the smooth field misses near the public points, over one tile and a margin: the points'
+// own departures from the field, averaged over a few kilometres (so the ground passes through
+// each public height), and how far the nearest station, airport or town lies (the relief grows
+// only away from what is known).
+class LocalDetail {
+public:
+    // `departures` holds each public point with its elevation less the field's there;
+    // `stations` the points whose distance counts.
+    LocalDetail(const PointBuckets& departures, const PointBuckets& stations, int column, int row);
+    // The departure to add to the field, feet.
+    [[nodiscard]] double Departure(double x, double y) const;
+    // Distance to the nearest station, airport or town, units (at most kFar).
+    [[nodiscard]] double Nearest(double x, double y) const;
+    // The relief's height where the stations nearby agree: a regional `amplitude` brought down
+    // toward how much the stations within a few kilometres differ, as far as there are any.
+    [[nodiscard]] double Amplitude(double x, double y, double amplitude) const;
+    static constexpr double kFar = 12000.0 / kMetresPerUnit;
+
+private:
+    [[nodiscard]] double Bilinear(const std::vector<float>& v, double x, double y) const;
+    double x0 = 0, y0 = 0;
+    int n = 0;
+    std::vector<float> departure, nearest, variation, known;
+};
+
 // Ridged fractal noise in 0..1, the same everywhere for the same point.
 [[nodiscard]] double Relief(double x, double y);
 // Smooth value noise in 0..1 at a wavelength (world units), seeded.
@@ -194,6 +222,7 @@ private:
 struct Floor {
     double radius = 0.0;
     bool byWater = false;
+    double higher = 1e300;  // distance to the nearest point that stands above it and disagrees
 };
 [[nodiscard]] Floor FloorOf(const PointBuckets& points, const PointBuckets& shores, Vec2 at,
                             double feet);
@@ -215,6 +244,9 @@ public:
     // `shoreLevel` (feet) are the nearest sea's or lake's.
     [[nodiscard]] double Clear(double x, double y, double feet, double shoreDistance,
                                double shoreLevel) const;
+    // How much of the made-up relief may stand at a point: none on an airport's floor or under a
+    // runway's approach and departure path, all of it a couple of kilometres beyond them.
+    [[nodiscard]] double Calm(double x, double y) const;
 
 private:
     struct End {
@@ -226,7 +258,12 @@ private:
         double reach = 0;  // how far a floor reaches beyond its centre
         bool floor = false;
         bool byWater = false;  // a floor on a water's plain
+        std::vector<Runway> strips;  // a floor's runways: it reaches this far from each
     };
+    // Distance from a floor's flat centre (its disc and runways), units.
+    [[nodiscard]] static double FromCentre(const End& e, double x, double y);
+    // Distance outside an end's surface or floor (0 inside), units.
+    [[nodiscard]] static double Outside(const End& e, double x, double y);
     [[nodiscard]] static double CeilingOf(const End& e, double x, double y, double shoreDistance,
                                           double shoreLevel);
     void File(int index, double x0, double y0, double x1, double y1);

@@ -218,6 +218,15 @@ constexpr double kSideSlope = 1.0 / 7.0;
 constexpr double kSideCurve = 40000.0;  // feet: the sides steepen by (excess / this) per foot
 constexpr double kSideReach = 5000.0 / kMetresPerUnit;  // beyond this the sides stand above all
 constexpr double kSurfaceBucket = 16384.0;
+constexpr double kFloorLeast = 1.5 * kUnitsPerNm;  // the least floor beyond the runways
+constexpr double kCalmZone = 2000.0 / kMetresPerUnit;  // the relief returns over this
+
+// Whether a runway record reads as one: of some length, not absurdly long, near its airport.
+bool RunwayReads(const Airport& a, const Runway& r) {
+    const double len = Length(r);
+    return len >= 1e-6 && len <= 6000.0 / kMetresPerUnit &&
+           std::hypot(r.end1.x - a.at.x, r.end1.y - a.at.y) <= 8000.0 / kMetresPerUnit;
+}
 
 }  // namespace
 
@@ -248,16 +257,23 @@ Floor FloorOf(const PointBuckets& points, const PointBuckets& shores, Vec2 at, d
     });
     std::sort(near.begin(), near.end());
     double agreeing = 0.0, water = 0.0, most = kFloorMost;
+    bool ended = false;
+    Floor f;
     for (const Near& p : near) {
         const double d = std::sqrt(p.d2);
         if (!Agrees(feet, p.feet, d)) {
-            most = std::min(most, 0.5 * d);
-            break;
+            if (!ended) most = std::min(most, 0.5 * d);
+            ended = true;
+            if (p.feet > feet) {
+                f.higher = d;
+                break;
+            }
+            continue;
         }
+        if (ended) continue;
         if (p.shore && water == 0.0) water = d;
         if (!p.shore) agreeing = d;
     }
-    Floor f;
     f.radius = std::min(std::max(agreeing, water), most);
     f.byWater = water > 0.0 && water <= f.radius;
     return f;
@@ -276,25 +292,26 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
         if (outside(b.at)) continue;
         const Floor f = FloorOf(points, shores, b.at, b.feet);
         ends.push_back(End{b.at, Vec2{}, 0.0, b.radiusUnits, b.feet,
-                           std::max(0.0, f.radius - b.radiusUnits), true, f.byWater});
+                           std::max(0.0, f.radius - b.radiusUnits), true, f.byWater, {}});
     }
     for (const Airport& a : airports) {
         if (outside(a.at)) continue;
         const Floor f = FloorOf(points, shores, a.at, a.feet);
-        if (f.radius > kDiscRadius)
-            ends.push_back(End{a.at, Vec2{}, 0.0, kDiscRadius, a.feet, f.radius - kDiscRadius, true,
-                               f.byWater});
+        // Every airport stands on a floor reaching at least a mile and a half from its runways,
+        // unless a public height above it stands nearer than twice that.
+        const double least = std::min(kFloorLeast, 0.5 * f.higher);
+        End floor{a.at, Vec2{}, 0.0, kDiscRadius, a.feet,
+                  std::max(f.radius - kDiscRadius, least), true, f.byWater, {}};
+        for (const Runway& r : a.runways)
+            if (RunwayReads(a, r)) floor.strips.push_back(r);
+        if (floor.reach > 0.0) ends.push_back(std::move(floor));
         for (const Runway& r : a.runways) {
+            if (!RunwayReads(a, r)) continue;
             const double len = Length(r);
-            // As for the pads: a runway far from its airport or of no length is in error.
-            if (len < 1e-6 || len > 6000.0 / kMetresPerUnit ||
-                std::hypot(r.end1.x - a.at.x, r.end1.y - a.at.y) > 8000.0 / kMetresPerUnit) {
-                continue;
-            }
             const Vec2 u{(r.end2.x - r.end1.x) / len, (r.end2.y - r.end1.y) / len};
             const double half = r.widthUnits / 2 + kSurfaceHalfWidth;
-            ends.push_back(End{r.end1, Vec2{-u.x, -u.y}, len, half, a.feet, 0.0, false, false});
-            ends.push_back(End{r.end2, u, len, half, a.feet, 0.0, false, false});
+            ends.push_back(End{r.end1, Vec2{-u.x, -u.y}, len, half, a.feet, 0.0, false, false, {}});
+            ends.push_back(End{r.end2, u, len, half, a.feet, 0.0, false, false, {}});
         }
     }
     gx0 = x0 - reach;
@@ -307,7 +324,16 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
         const End& e = ends[static_cast<std::size_t>(k)];
         if (e.floor) {
             const double r = e.halfWidth + e.reach + kSideReach;
-            File(k, e.at.x - r, e.at.y - r, e.at.x + r, e.at.y + r);
+            double bx0 = e.at.x - r, by0 = e.at.y - r, bx1 = e.at.x + r, by1 = e.at.y + r;
+            const double beyond = e.reach + kSideReach;
+            for (const Runway& s : e.strips)
+                for (const Vec2& p : {s.end1, s.end2}) {
+                    bx0 = std::min(bx0, p.x - beyond);
+                    by0 = std::min(by0, p.y - beyond);
+                    bx1 = std::max(bx1, p.x + beyond);
+                    by1 = std::max(by1, p.y + beyond);
+                }
+            File(k, bx0, by0, bx1, by1);
             continue;
         }
         // The box round the surface, the runway behind it and the sides' reach.
@@ -334,25 +360,34 @@ void AirportSurfaces::File(int index, double bx0, double by0, double bx1, double
         }
 }
 
+double AirportSurfaces::FromCentre(const End& e, double x, double y) {
+    double d = std::hypot(x - e.at.x, y - e.at.y) - e.halfWidth;
+    for (const Runway& s : e.strips)
+        d = std::min(d, RectDistance(s, x, y));
+    return std::max(0.0, d);
+}
+
+double AirportSurfaces::Outside(const End& e, double x, double y) {
+    if (e.floor) return std::max(0.0, FromCentre(e, x, y) - e.reach);
+    const double px = x - e.at.x, py = y - e.at.y;
+    const double t = px * e.out.x + py * e.out.y;  // outward from the end
+    const double s = std::fabs(-px * e.out.y + py * e.out.x);
+    const double half = e.halfWidth + kSurfaceSplay * std::clamp(t, 0.0, kSurfaceLength);
+    const double beyond =
+        t > kSurfaceLength ? t - kSurfaceLength : (t < -e.length ? -e.length - t : 0.0);
+    return std::hypot(std::max(0.0, s - half), beyond);
+}
+
 double AirportSurfaces::CeilingOf(const End& e, double x, double y, double shoreDistance,
                                   double shoreLevel) {
-    const double px = x - e.at.x, py = y - e.at.y;
-    double rise = 0.0, excess = 0.0;
+    double rise = 0.0;
     if (e.floor) {
-        const double d = std::hypot(px, py) - e.halfWidth;
-        rise = std::clamp(d, 0.0, e.reach) * kFloorSlope;
-        excess = std::max(0.0, d - e.reach);
+        rise = std::min(FromCentre(e, x, y), e.reach) * kFloorSlope;
     } else {
-        const double t = px * e.out.x + py * e.out.y;  // outward from the end
-        const double s = std::fabs(-px * e.out.y + py * e.out.x);
-        const double along = std::clamp(t, 0.0, kSurfaceLength);
-        const double half = e.halfWidth + kSurfaceSplay * along;
-        const double lateral = std::max(0.0, s - half);
-        const double beyond =
-            t > kSurfaceLength ? t - kSurfaceLength : (t < -e.length ? -e.length - t : 0.0);
-        rise = along * kSurfaceSlope;
-        excess = std::hypot(lateral, beyond);
+        const double t = (x - e.at.x) * e.out.x + (y - e.at.y) * e.out.y;
+        rise = std::clamp(t, 0.0, kSurfaceLength) * kSurfaceSlope;
     }
+    const double excess = Outside(e, x, y);
     if (excess > kSideReach) return std::numeric_limits<double>::infinity();
     const double excessFeet = excess * kFeetPerUnit;
     double ceiling = e.feet + rise * kFeetPerUnit + excessFeet * kSideSlope +
@@ -377,6 +412,16 @@ double AirportSurfaces::Clear(double x, double y, double feet, double shoreDista
         feet = std::min(
             feet, CeilingOf(ends[static_cast<std::size_t>(k)], x, y, shoreDistance, shoreLevel));
     return feet;
+}
+
+double AirportSurfaces::Calm(double x, double y) const {
+    const int i = static_cast<int>(std::floor((x - gx0) / kSurfaceBucket));
+    const int j = static_cast<int>(std::floor((y - gy0) / kSurfaceBucket));
+    if (i < 0 || i >= gnx || j < 0 || j >= gny) return 1.0;
+    double outside = kCalmZone;
+    for (int k : grid[static_cast<std::size_t>(j) * gnx + i])
+        outside = std::min(outside, Outside(ends[static_cast<std::size_t>(k)], x, y));
+    return Smooth(outside / kCalmZone);
 }
 
 }  // namespace mkdata::terrain

@@ -45,6 +45,8 @@ constexpr int kReliefLevel = 2;   // the ground's shape is followed down to this
 constexpr double kTolerance = 25.0;  // feet between a cell's surface and the ground
 constexpr double kShoreZone = 3000.0 / kMetresPerUnit;
 constexpr double kRiverZone = 2500.0 / kMetresPerUnit;
+constexpr double kKnownZone = 500.0 / kMetresPerUnit;   // flat this near a public height,
+constexpr double kReliefZone = 6000.0 / kMetresPerUnit;  // the relief whole this far beyond
 constexpr const char* kFolder = "Art\\Terrain\\USA\\";
 constexpr const char* kMaterialList = "Art\\Terrain\\USA\\DML\\terrain.dml";
 
@@ -109,9 +111,10 @@ struct BlockBuild {
 
 class TileBuilder {
 public:
-    TileBuilder(const ElevationField& field, const PadSet& pads, const AirportSurfaces& surfaces,
-                const TileWater& water, int column, int row)
-        : field(field), pads(pads), surfaces(surfaces), water(water), column(column), row(row) {
+    TileBuilder(const ElevationField& field, const LocalDetail& detail, const PadSet& pads,
+                const AirportSurfaces& surfaces, const TileWater& water, int column, int row)
+        : field(field), detail(detail), pads(pads), surfaces(surfaces), water(water),
+          column(column), row(row) {
         // Latitude and longitude on a coarse grid, read back bilinearly for land cover.
         for (int j = 0; j <= 64; ++j)
             for (int i = 0; i <= 64; ++i) {
@@ -136,6 +139,7 @@ private:
     void Geo(double x, double y, double* lat, double* lon) const;
 
     const ElevationField& field;
+    const LocalDetail& detail;
     const PadSet& pads;
     const AirportSurfaces& surfaces;
     const TileWater& water;
@@ -165,9 +169,15 @@ Sample TileBuilder::Height(double x, double y) const {
     Sample s;
     double distance = 0, level = 0;
     water.NearestShore(x, y, &distance, &level);
-    // Rivers run in valleys: the relief dies down toward them.
-    const double reliefScale = Smooth(water.RiverDistance(x, y) / kRiverZone);
-    double h = field.Base(x, y) + field.Amplitude(x, y) * Relief(x, y) * reliefScale;
+    // The public heights, passed through; the made-up relief only away from them: it dies down
+    // toward rivers (they run in valleys), toward stations, airports and towns (the ground there
+    // is known), and on the airports' floors and under their approaches.
+    const double reliefScale = Smooth(water.RiverDistance(x, y) / kRiverZone) *
+                               Smooth((detail.Nearest(x, y) - kKnownZone) / kReliefZone) *
+                               surfaces.Calm(x, y);
+    double h = field.Base(x, y) + detail.Departure(x, y);
+    if (reliefScale > 0.0)
+        h += detail.Amplitude(x, y, field.Amplitude(x, y)) * Relief(x, y) * reliefScale;
     s.water = water.ClassAt(x, y);
     if (s.water == kSea) {
         h = 0.0;
@@ -513,6 +523,7 @@ int MakeTerrain(Installation& installation, std::string* error) {
     // The public elevations: stations and airports, the basins' floors, the coast and the
     // shores of lakes of published level.
     std::vector<ElevationPoint> stations = data.points;
+    if (!ReadPlaceHeights(installation.DataDir(), &stations, error)) return 0;
     for (const PublishedLevel& b : levels.basins)
         stations.push_back(ElevationPoint{b.at, b.feet});
     const std::vector<ElevationPoint> shores = ShoreSamples(outlines);
@@ -527,6 +538,12 @@ int MakeTerrain(Installation& installation, std::string* error) {
                                       16384.0);
     const PointBuckets shoreBuckets(shores, x0 - margin, y0 - margin, x1 + margin, y1 + margin,
                                     16384.0);
+    // Each public height's departure from the smooth field, which the tiles' detail adds back.
+    std::vector<ElevationPoint> departures = all;
+    for (ElevationPoint& p : departures)
+        p.feet -= field.Base(p.at.x, p.at.y);
+    const PointBuckets departureBuckets(departures, x0 - margin, y0 - margin, x1 + margin,
+                                        y1 + margin, 16384.0);
     const PadSet pads(data.landAirports, x0, y0, x1, y1);
     const AirportSurfaces surfaces(data.landAirports, levels.basins, stationBuckets, shoreBuckets,
                                    x0, y0, x1, y1);
@@ -544,7 +561,8 @@ int MakeTerrain(Installation& installation, std::string* error) {
     bool stop = false;
     auto build = [&](std::size_t i) {
         const TileWater water(outlines, tiles[i].column, tiles[i].row);
-        TileBuilder builder(field, pads, surfaces, water, tiles[i].column, tiles[i].row);
+        const LocalDetail detail(departureBuckets, stationBuckets, tiles[i].column, tiles[i].row);
+        TileBuilder builder(field, detail, pads, surfaces, water, tiles[i].column, tiles[i].row);
         world::CodedTerrainTile coded;
         if (!world::CodeTerrainTile(builder.Build(&samplesOf[i]), &coded, &errors[i]))
             coded.members.clear();
