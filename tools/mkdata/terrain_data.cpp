@@ -128,9 +128,30 @@ int ReadPublicData(const std::string& dataDir, PublicData* out, std::string* err
         {"vor.csv", 2, 3, 4},    {"ndb.csv", 2, 3, 4},     {"dme.csv", 2, 3, 4},
         {"ils.csv", 4, 5, 6},    {"ils.csv", 10, 11, 12},  {"marker.csv", 3, 4, 5},
     };
+    std::map<std::string, const Airport*> fields;
+    for (const Airport& a : out->landAirports)
+        fields[a.ident] = &a;
     for (const Source& s : stations) {
         rows.clear();
         if (!ReadCsv(dir + s.file, &rows, error)) return 0;
+        if (std::string(s.file) == "marker.csv") {
+            // Most markers repeat their airport's elevation rather than give their own, and a
+            // few differ from it more than the ground between can (30 ft and 1 in 20 of the
+            // distance): only the others tell the ground's height.
+            std::erase_if(rows, [&](const std::vector<std::string>& r) {
+                const auto it = r.empty() ? fields.end() : fields.find(r[0]);
+                double e = 0, lat = 0, lon = 0;
+                if (it == fields.end() || !Number(r, s.elev, &e) || !Number(r, s.lat, &lat) ||
+                    !Number(r, s.lon, &lon)) {
+                    return true;
+                }
+                const Vec2 at = ToWorld(lat, lon);
+                const double apart = std::fabs(e - it->second->feet);
+                const double feet = std::hypot(at.x - it->second->at.x, at.y - it->second->at.y) *
+                                    kFeetPerUnit;
+                return apart < 0.5 || apart > 30.0 + feet / 20.0;
+            });
+        }
         AddStations(rows, s.lat, s.lon, s.elev, &out->points);
         if (std::string(s.file) == "vor.csv" && s.lat == 2) {
             for (const auto& r : rows) {

@@ -183,11 +183,13 @@ double ElevationField::Amplitude(double x, double y) const {
 
 namespace {
 
-constexpr double kDetailStep = 2048.0;
+constexpr double kDetailStep = 1024.0;
 constexpr double kDetailMargin = 16384.0;
-constexpr double kDetailSigma = 2500.0 / kMetresPerUnit;
-// Where the departures' kernels hold less weight than this, the departure fades away.
-constexpr double kDetailFade = 0.1;
+// Each departure spreads over a third of the way to its point's nearest neighbour, at least
+// this far; where the kernels hold less weight than kDetailFade, the departure fades away.
+constexpr double kDetailLeast = 300.0 / kMetresPerUnit;
+constexpr double kDetailReach = 2500.0 / kMetresPerUnit;
+constexpr double kDetailFade = 0.02;
 // The stations' local spread, and how many of them it takes to trust it.
 constexpr double kLocalSigma = 6000.0 / kMetresPerUnit;
 constexpr double kLocalTrust = 0.3;
@@ -203,15 +205,15 @@ LocalDetail::LocalDetail(const PointBuckets& departures, const PointBuckets& sta
     nearest.assign(departure.size(), static_cast<float>(kFar));
     variation.assign(departure.size(), 0.0f);
     known.assign(departure.size(), 0.0f);
-    const double k = 1.0 / (2 * kDetailSigma * kDetailSigma);
     const double local = 1.0 / (2 * kLocalSigma * kLocalSigma);
     for (int j = 0; j < n; ++j) {
         for (int i = 0; i < n; ++i) {
             const double x = x0 + i * kDetailStep, y = y0 + j * kDetailStep;
             const std::size_t at = static_cast<std::size_t>(j) * n + i;
             double w = 0, wv = 0;
-            departures.ForNear(x, y, 3.0 * kDetailSigma, [&](const ElevationPoint& p, double d2) {
-                const double a = p.weight * FastExpNeg(d2 * k);
+            departures.ForNear(x, y, 3.0 * kDetailReach, [&](const ElevationPoint& p, double d2) {
+                const double sigma = std::clamp(p.reach, kDetailLeast, kDetailReach);
+                const double a = p.weight * FastExpNeg(d2 / (2 * sigma * sigma));
                 w += a;
                 wv += a * p.feet;
             });

@@ -63,6 +63,8 @@ struct ElevationPoint {
     // How much the point counts in the averages: samples along a shore stand closer together
     // than stations do, and count for less each.
     double weight = 1.0;
+    // How far its own height reaches in the local detail (units; 0 for the widest).
+    double reach = 0.0;
 };
 
 struct Runway {
@@ -154,8 +156,8 @@ private:
 // only away from what is known).
 class LocalDetail {
 public:
-    // `departures` holds each public point with its elevation less the field's there;
-    // `stations` the points whose distance counts.
+    // `departures` holds each public point with its elevation less the field's there and its
+    // reach; `stations` the points whose distance counts.
     LocalDetail(const PointBuckets& departures, const PointBuckets& stations, int column, int row);
     // The departure to add to the field, feet.
     [[nodiscard]] double Departure(double x, double y) const;
@@ -233,7 +235,7 @@ struct Floor {
 // stands on a floor of its own elevation as far as FloorOf reaches, rising 1 in 400 at most (a
 // valley's or a coast's plain); on the plain of a water, it rises from the water's edge, not
 // from the airport. A basin's floor is flat over its radius and then rises the same way. Beyond
-// each, sides rise 1 in 7 and then ever steeper, so that hills round an approach or a floor
+// each, sides rise 1 in 12 and then ever steeper, so that hills round an approach or a floor
 // become valley sides rather than walls.
 class AirportSurfaces {
 public:
@@ -241,9 +243,14 @@ public:
                     const PointBuckets& points, const PointBuckets& shores, double x0, double y0,
                     double x1, double y1);
     // The ground at a point (feet) brought down under every surface; `shoreDistance` (units) and
-    // `shoreLevel` (feet) are the nearest sea's or lake's.
+    // `shoreLevel` (feet) are the nearest sea's or lake's. Approach and departure paths leave
+    // the ground the public heights give (`known`, feet) where it stands above them.
     [[nodiscard]] double Clear(double x, double y, double feet, double shoreDistance,
-                               double shoreLevel) const;
+                               double shoreLevel, double known) const;
+    // The ground brought up toward the floors it lies on: flat at the airport's elevation near
+    // it (a water's plain at its rise from the edge), returning to `feet` at the floor's edge.
+    [[nodiscard]] double Lift(double x, double y, double feet, double shoreDistance,
+                              double shoreLevel) const;
     // How much of the made-up relief may stand at a point: none on an airport's floor or under a
     // runway's approach and departure path, all of it a couple of kilometres beyond them.
     [[nodiscard]] double Calm(double x, double y) const;

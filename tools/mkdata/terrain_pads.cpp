@@ -214,8 +214,8 @@ constexpr double kFloorSlope = 1.0 / 400.0;
 constexpr double kFloorMost = 9000.0 / kMetresPerUnit;
 constexpr double kAgreeFeet = 30.0;          // neighbours this close in elevation agree,
 constexpr double kAgreeSlope = 1.0 / 300.0;  // and more by this much of their distance
-constexpr double kSideSlope = 1.0 / 7.0;
-constexpr double kSideCurve = 40000.0;  // feet: the sides steepen by (excess / this) per foot
+constexpr double kSideSlope = 1.0 / 12.0;
+constexpr double kSideCurve = 60000.0;  // feet: the sides steepen by (excess / this) per foot
 constexpr double kSideReach = 5000.0 / kMetresPerUnit;  // beyond this the sides stand above all
 constexpr double kSurfaceBucket = 16384.0;
 constexpr double kFloorLeast = 1.5 * kUnitsPerNm;  // the least floor beyond the runways
@@ -402,16 +402,37 @@ double AirportSurfaces::CeilingOf(const End& e, double x, double y, double shore
 }
 
 double AirportSurfaces::Clear(double x, double y, double feet, double shoreDistance,
-                              double shoreLevel) const {
+                              double shoreLevel, double known) const {
     const int i = static_cast<int>(std::floor((x - gx0) / kSurfaceBucket));
     const int j = static_cast<int>(std::floor((y - gy0) / kSurfaceBucket));
     if (i < 0 || i >= gnx || j < 0 || j >= gny) return feet;
     const std::size_t b = static_cast<std::size_t>(j) * gnx + i;
     if (feet <= lowest[b]) return feet;  // no surface lies lower than its airport
-    for (int k : grid[b])
-        feet = std::min(
-            feet, CeilingOf(ends[static_cast<std::size_t>(k)], x, y, shoreDistance, shoreLevel));
+    for (int k : grid[b]) {
+        const End& e = ends[static_cast<std::size_t>(k)];
+        const double ceiling = CeilingOf(e, x, y, shoreDistance, shoreLevel);
+        feet = std::min(feet, e.floor ? ceiling : std::max(ceiling, known));
+    }
     return feet;
+}
+
+double AirportSurfaces::Lift(double x, double y, double feet, double shoreDistance,
+                             double shoreLevel) const {
+    const int i = static_cast<int>(std::floor((x - gx0) / kSurfaceBucket));
+    const int j = static_cast<int>(std::floor((y - gy0) / kSurfaceBucket));
+    if (i < 0 || i >= gnx || j < 0 || j >= gny) return feet;
+    double lifted = feet;
+    for (int k : grid[static_cast<std::size_t>(j) * gnx + i]) {
+        const End& e = ends[static_cast<std::size_t>(k)];
+        if (!e.floor || e.feet <= feet) continue;
+        const double d = FromCentre(e, x, y);
+        if (d >= e.reach) continue;
+        double target = e.feet;
+        if (e.byWater) target = std::min(target, shoreLevel + 3.0 + shoreDistance * kFeetPerUnit * kFloorSlope);
+        if (target <= feet) continue;
+        lifted = std::max(lifted, feet + (target - feet) * (1.0 - Smooth(d / e.reach)));
+    }
+    return lifted;
 }
 
 double AirportSurfaces::Calm(double x, double y) const {

@@ -47,6 +47,7 @@ constexpr double kShoreZone = 3000.0 / kMetresPerUnit;
 constexpr double kRiverZone = 2500.0 / kMetresPerUnit;
 constexpr double kKnownZone = 500.0 / kMetresPerUnit;   // flat this near a public height,
 constexpr double kReliefZone = 6000.0 / kMetresPerUnit;  // the relief whole this far beyond
+constexpr double kLocalReach = 7500.0 / kMetresPerUnit;  // a public height's detail at most
 constexpr const char* kFolder = "Art\\Terrain\\USA\\";
 constexpr const char* kMaterialList = "Art\\Terrain\\USA\\DML\\terrain.dml";
 
@@ -137,6 +138,11 @@ private:
                    bool dense);
     void Quantise(BlockBuild& b) const;
     void Geo(double x, double y, double* lat, double* lon) const;
+    // Whether a box touches the tile's border.
+    [[nodiscard]] bool OnBorder(double x0, double y0, double x1, double y1) const {
+        const double left = column * kTileUnits, bottom = row * kTileUnits;
+        return x0 <= left || y0 <= bottom || x1 >= left + kTileUnits || y1 >= bottom + kTileUnits;
+    }
 
     const ElevationField& field;
     const LocalDetail& detail;
@@ -169,13 +175,17 @@ Sample TileBuilder::Height(double x, double y) const {
     Sample s;
     double distance = 0, level = 0;
     water.NearestShore(x, y, &distance, &level);
+    // Beyond the margin round the tile a shore is not seen by every tile the point borders on:
+    // none counts there, so that both tiles make the same ground.
+    if (distance > TileWater::kMargin * TileWater::kCell) distance = 1e9;
     // The public heights, passed through; the made-up relief only away from them: it dies down
     // toward rivers (they run in valleys), toward stations, airports and towns (the ground there
     // is known), and on the airports' floors and under their approaches.
     const double reliefScale = Smooth(water.RiverDistance(x, y) / kRiverZone) *
                                Smooth((detail.Nearest(x, y) - kKnownZone) / kReliefZone) *
                                surfaces.Calm(x, y);
-    double h = field.Base(x, y) + detail.Departure(x, y);
+    const double known = field.Base(x, y) + detail.Departure(x, y);
+    double h = known;
     if (reliefScale > 0.0)
         h += detail.Amplitude(x, y, field.Amplitude(x, y)) * Relief(x, y) * reliefScale;
     s.water = water.ClassAt(x, y);
@@ -187,8 +197,10 @@ Sample TileBuilder::Height(double x, double y) const {
         s.exact = true;
     } else if (s.water == kLand && distance < kShoreZone) {
         // Shores come down to the water, a few feet above it, and stand no lower.
+        // The public heights near the shore stand (a town on a hill above the water).
         const double shore = level + 3.0;
-        h = shore + std::max(0.0, h - shore) * Smooth(distance / kShoreZone);
+        h = std::max(shore + std::max(0.0, h - shore) * Smooth(distance / kShoreZone),
+                     std::min(h, known));
     }
     int pad = -1;
     const double before = h;
@@ -200,7 +212,10 @@ Sample TileBuilder::Height(double x, double y) const {
     } else if (h != before) {
         s.exact = false;  // blended toward a pad: no longer the water's own level
     }
-    if (pad < 0 && s.water == kLand) h = surfaces.Clear(x, y, h, distance, level);
+    if (pad < 0 && s.water == kLand) {
+        h = surfaces.Clear(x, y, h, distance, level, known);
+        h = surfaces.Clear(x, y, surfaces.Lift(x, y, h, distance, level), distance, level, known);
+    }
     s.feet = h;
     return s;
 }
@@ -237,6 +252,14 @@ bool TileBuilder::NeedsSplit(BlockBuild& b, int level, int i0, int j0, int step,
     if (mixed && level > kShoreLevel) return true;
     const bool allWater = !mixed && water.ClassAt(x0 + size / 2, y0 + size / 2) != kLand;
     if (!allWater && level > kLandLevel) return true;
+    // Along the tile's border the ground is followed at the finest level, where the tile beside
+    // it meets it corner for corner.
+    if (!allWater && OnBorder(x0, y0, x1, y1)) return true;
+    // A cell of water whose far corner lies on the land beyond it would tilt its water.
+    if (allWater) {
+        for (const auto& [di, dj] : {std::pair{0, 0}, {step, 0}, {step, step}, {0, step}})
+            if (Corner(b, i0 + di, j0 + dj).water == kLand) return true;
+    }
     pads.Near(x0, y0, x1, y1, &nearPads);
     for (int p : nearPads)
         if (pads.CrossesEdge(p, x0, y0, x1, y1)) return true;
@@ -346,10 +369,51 @@ void TileBuilder::Quantise(BlockBuild& b) const {
     std::vector<std::int32_t> target(b.grid.samples.size(), 0);  // wanted file value per corner
     std::set<std::int32_t> exact;
     std::vector<double> free;
+    // The corners on the tile's border first: the tile beside it holds the same heights there,
+    // and both must meet them exactly. Each edge of the block on the border rounds its inner
+    // corners to a step of its own, found from those corners alone (as the tile beside it finds
+    // it), coarse enough that two edges fit the table.
+    const int n = b.grid.size;
+    std::vector<std::int32_t> rounding(isUsed.size(), 1);
+    auto edge = [&](int i0, int j0, int di, int dj) {
+        const double x = b.grid.x0 + (i0 + di) * b.grid.spacing;
+        const double y = b.grid.y0 + (j0 + dj) * b.grid.spacing;
+        if (!OnBorder(x, y, x, y)) return;
+        std::vector<std::int32_t> values;
+        for (int t = 1; t < n - 1; ++t)
+            values.push_back(ExactFileUnits(Corner(b, i0 + t * di, j0 + t * dj).feet));
+        std::int32_t step = 1;
+        for (;; step *= 2) {
+            std::set<std::int32_t> distinct;
+            for (const std::int32_t v : values)
+                distinct.insert(static_cast<std::int32_t>(std::lround(static_cast<double>(v) / step)));
+            if (distinct.size() <= 100) break;
+        }
+        for (int t = 1; t < n - 1; ++t)
+            rounding[static_cast<std::size_t>((j0 + t * dj) * n + i0 + t * di)] = step;
+    };
+    edge(0, 0, 1, 0);
+    edge(0, n - 1, 1, 0);
+    edge(0, 0, 0, 1);
+    edge(n - 1, 0, 0, 1);
+    std::vector<std::uint8_t> border(isUsed.size(), 0);
     for (std::size_t k = 0; k < isUsed.size(); ++k) {
         if (!isUsed[k]) continue;
+        const double x = b.grid.x0 + static_cast<double>(k % b.grid.size) * b.grid.spacing;
+        const double y = b.grid.y0 + static_cast<double>(k / b.grid.size) * b.grid.spacing;
+        if (!OnBorder(x, y, x, y)) continue;
+        const std::int32_t step = rounding[k];
+        const std::int32_t f = static_cast<std::int32_t>(
+            std::lround(static_cast<double>(ExactFileUnits(b.grid.samples[k].feet)) / step) * step);
+        if (exact.size() >= 245 && exact.count(f) == 0) continue;
+        border[k] = 1;
+        target[k] = f;
+        exact.insert(f);
+    }
+    for (std::size_t k = 0; k < isUsed.size(); ++k) {
+        if (!isUsed[k] || border[k]) continue;
         const Sample& s = b.grid.samples[k];
-        if (s.exact && (exact.size() < 200 || exact.count(ExactFileUnits(s.feet)) != 0)) {
+        if (s.exact && (exact.size() < 245 || exact.count(ExactFileUnits(s.feet)) != 0)) {
             target[k] = ExactFileUnits(s.feet);
             exact.insert(target[k]);
         } else {
@@ -539,9 +603,21 @@ int MakeTerrain(Installation& installation, std::string* error) {
     const PointBuckets shoreBuckets(shores, x0 - margin, y0 - margin, x1 + margin, y1 + margin,
                                     16384.0);
     // Each public height's departure from the smooth field, which the tiles' detail adds back.
+    // Each reaches a third of the way to its nearest neighbour, so that the ground passes
+    // through both of two stations close together.
     std::vector<ElevationPoint> departures = all;
-    for (ElevationPoint& p : departures)
-        p.feet -= field.Base(p.at.x, p.at.y);
+    {
+        const PointBuckets allBuckets(all, x0 - margin, y0 - margin, x1 + margin, y1 + margin,
+                                      16384.0);
+        for (ElevationPoint& p : departures) {
+            p.feet -= field.Base(p.at.x, p.at.y);
+            double nearest = kLocalReach * kLocalReach;
+            allBuckets.ForNear(p.at.x, p.at.y, kLocalReach, [&](const ElevationPoint&, double d2) {
+                if (d2 > 1.0) nearest = std::min(nearest, d2);
+            });
+            p.reach = std::sqrt(nearest) / 3.0;
+        }
+    }
     const PointBuckets departureBuckets(departures, x0 - margin, y0 - margin, x1 + margin,
                                         y1 + margin, 16384.0);
     const PadSet pads(data.landAirports, x0, y0, x1, y1);
