@@ -116,7 +116,8 @@ private:
         const std::int64_t size = volume.GetEntrySizeById(id);
         if (size < 0 || !volume.OpenEntryById(id)) return false;
         out->resize(static_cast<std::size_t>(size));
-        const bool ok = size == 0 || core::ReadAll(volume, static_cast<std::uint32_t>(size), out->data());
+        const bool ok =
+            size == 0 || core::ReadAll(volume, static_cast<std::uint32_t>(size), out->data());
         volume.Close();
         return ok;
     }
@@ -133,7 +134,8 @@ private:
         if (core::ReadU32(h.data() + 32) == 0) {
             for (int i = 0; i < 256; ++i) {
                 // The file's unit becomes terrain units by two truncating float products.
-                const float once = static_cast<float>(core::ReadI32(h.data() + 36 + 4 * i)) * 0.77575755f;
+                const float once =
+                    static_cast<float>(core::ReadI32(h.data() + 36 + 4 * i)) * 0.77575755f;
                 b->table[i] = static_cast<std::int32_t>(
                     static_cast<float>(static_cast<std::int32_t>(once)) * 0.77575755f);
             }
@@ -175,10 +177,12 @@ class CountryTerrain : public ::testing::Test {
 protected:
     void SetUp() override {
         folder = Installation() / "Art" / "Terrain" / "USA";
-        if (!fs::exists(folder / "stub.ted")) GTEST_SKIP() << "the starter installation is not built";
+        if (!fs::exists(folder / "stub.ted"))
+            GTEST_SKIP() << "the starter installation is not built";
         // The material list names the sea's material.
         std::ifstream in(folder / "DML" / "terrain.dml", std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
         auto list = world::TerrainMaterialList::FromBytes(
             reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
         ASSERT_NE(list, nullptr);
@@ -196,7 +200,8 @@ protected:
     }
 
     Tile* TileAt(double x, double y, double* lx, double* ly) {
-        const int c = static_cast<int>(std::floor(x / kTile)), r = static_cast<int>(std::floor(y / kTile));
+        const int c = static_cast<int>(std::floor(x / kTile)),
+                  r = static_cast<int>(std::floor(y / kTile));
         *lx = x - c * kTile;
         *ly = y - r * kTile;
         const int key = c * 16 + r;
@@ -284,7 +289,8 @@ TEST_F(CountryTerrain, LandAndSeaLieOnTheirSidesOfTheCoast) {
         }
     auto shoreDistance = [&](double x, double y) {
         double best = 1e300;
-        const int i = static_cast<int>(std::floor(x / bucket)), j = static_cast<int>(std::floor(y / bucket));
+        const int i = static_cast<int>(std::floor(x / bucket)),
+                  j = static_cast<int>(std::floor(y / bucket));
         for (int a = i - 1; a <= i + 1; ++a)
             for (int b = j - 1; b <= j + 1; ++b) {
                 auto it = buckets.find({a, b});
@@ -292,7 +298,9 @@ TEST_F(CountryTerrain, LandAndSeaLieOnTheirSidesOfTheCoast) {
                 for (const Segment& g : it->second) {
                     const double dx = g.x1 - g.x0, dy = g.y1 - g.y0;
                     const double len2 = dx * dx + dy * dy;
-                    const double t = len2 > 0 ? std::clamp(((x - g.x0) * dx + (y - g.y0) * dy) / len2, 0.0, 1.0) : 0.0;
+                    const double t =
+                        len2 > 0 ? std::clamp(((x - g.x0) * dx + (y - g.y0) * dy) / len2, 0.0, 1.0)
+                                 : 0.0;
                     best = std::min(best, std::hypot(x - g.x0 - t * dx, y - g.y0 - t * dy));
                 }
             }
@@ -399,8 +407,10 @@ TEST_F(CountryTerrain, MagneticGridsTurnEveryLocalizerCourseIntoItsRunwayNumber)
         if (number < 1 || number > 36) continue;
         double x = 0, y = 0;
         World(std::stod(r[4]), std::stod(r[5]), &x, &y);
-        const int c = static_cast<int>(std::floor(x / kTile)), row = static_cast<int>(std::floor(y / kTile));
-        const int col = static_cast<int>((x - c * kTile) / 8192), line = static_cast<int>((y - row * kTile) / 8192);
+        const int c = static_cast<int>(std::floor(x / kTile)),
+                  row = static_cast<int>(std::floor(y / kTile));
+        const int col = static_cast<int>((x - c * kTile) / 8192),
+                  line = static_cast<int>((y - row * kTile) / 8192);
         bool m = false, n = false;
         const int mag = value("mag", c, row, col, line, &m);
         const int nor = value("nor", c, row, col, line, &n);
@@ -416,7 +426,6 @@ TEST_F(CountryTerrain, MagneticGridsTurnEveryLocalizerCourseIntoItsRunwayNumber)
     EXPECT_LE(errors[errors.size() / 2], 3.0) << "median error over " << errors.size();
     EXPECT_LE(errors[errors.size() * 9 / 10], 8.0);
 }
-
 
 // The 40 busiest airports of the 48 states by passenger boardings (FAA, Passenger Boarding Data,
 // calendar year 2022, the largest 41 less Honolulu, which lies outside the terrain; the table
@@ -442,9 +451,8 @@ TEST_F(CountryTerrain, TheApproachesOfTheBusiestAirportsAreClearToFiveMiles) {
     std::map<std::string, int> runways;
     int ends = 0, samples = 0;
     for (const auto& r : ReadNavdataCsv("runway.csv")) {
-        if (r.size() < 11 ||
-            std::find(std::begin(kBusiestAirports), std::end(kBusiestAirports), r[0]) ==
-                std::end(kBusiestAirports)) {
+        if (r.size() < 11 || std::find(std::begin(kBusiestAirports), std::end(kBusiestAirports),
+                                       r[0]) == std::end(kBusiestAirports)) {
             continue;
         }
         ++runways[r[0]];
@@ -455,7 +463,8 @@ TEST_F(CountryTerrain, TheApproachesOfTheBusiestAirportsAreClearToFiveMiles) {
             // Outward from this end, away from the other.
             const double tx = end == 0 ? ax : bx, ty = end == 0 ? ay : by;
             const double len = std::hypot(bx - ax, by - ay);
-            const double ux = (end == 0 ? ax - bx : bx - ax) / len, uy = (end == 0 ? ay - by : by - ay) / len;
+            const double ux = (end == 0 ? ax - bx : bx - ax) / len,
+                         uy = (end == 0 ? ay - by : by - ay) / len;
             double lx = 0, ly = 0, threshold = 0;
             int material = 0;
             Tile* t = TileAt(tx, ty, &lx, &ly);
@@ -478,8 +487,9 @@ TEST_F(CountryTerrain, TheApproachesOfTheBusiestAirportsAreClearToFiveMiles) {
                     }
                 }
             }
-            EXPECT_LE(worst, 0.0) << r[0] << " " << (end == 0 ? r[3] : r[7]) << ": the ground stands "
-                                  << worst << " ft above the surface " << worstAt << " m out";
+            EXPECT_LE(worst, 0.0) << r[0] << " " << (end == 0 ? r[3] : r[7])
+                                  << ": the ground stands " << worst << " ft above the surface "
+                                  << worstAt << " m out";
         }
     }
     EXPECT_EQ(runways.size(), std::size(kBusiestAirports));
@@ -546,7 +556,8 @@ public:
 private:
     static constexpr double kBucket = 16384.0;
     static std::pair<int, int> Key(double x, double y) {
-        return {static_cast<int>(std::floor(x / kBucket)), static_cast<int>(std::floor(y / kBucket))};
+        return {static_cast<int>(std::floor(x / kBucket)),
+                static_cast<int>(std::floor(y / kBucket))};
     }
     std::map<std::pair<int, int>, std::vector<PublicHeight>> buckets;
 };
@@ -639,7 +650,9 @@ TEST_F(CountryTerrain, AirportsStandOnFloorsAndTheApproachesFollowThePublicHeigh
         // 1 in 400 over a mile and a half is 23 ft; the cells follow the ground within 25.
         if (worst > 50.0) {
             ++high;
-            if (high <= 20) seen << "\n" << r[0] << ": the ground 1.5 nm out stands " << worst << " ft above the field";
+            if (high <= 20)
+                seen << "\n"
+                     << r[0] << ": the ground 1.5 nm out stands " << worst << " ft above the field";
         }
     }
     EXPECT_GT(airports, CountryMade() ? 5000 : 0);
@@ -666,14 +679,18 @@ TEST_F(CountryTerrain, AirportsStandOnFloorsAndTheApproachesFollowThePublicHeigh
         double x = 0, y = 0, lx = 0, ly = 0, feet = 0;
         World(std::stod(r[3]), std::stod(r[4]), &x, &y);
         const double apart = std::fabs(std::stod(r[5]) - f.feet);
-        if (apart < 0.5 || apart > 30.0 + std::hypot(x - f.x, y - f.y) * kFeetPerUnit / 20.0) continue;
+        if (apart < 0.5 || apart > 30.0 + std::hypot(x - f.x, y - f.y) * kFeetPerUnit / 20.0)
+            continue;
         int material = 0;
         Tile* t = TileAt(x, y, &lx, &ly);
         if (t == nullptr || !t->At(lx, ly, &feet, &material) || material == water) continue;
         ++markers;
         if (std::fabs(feet - std::stod(r[5])) > 60.0) {
             ++off;
-            if (off <= 20) seen << "\n" << r[0] << " " << r[1] << " " << r[2] << " published " << r[5] << " ft, ground " << feet << " ft";
+            if (off <= 20)
+                seen << "\n"
+                     << r[0] << " " << r[1] << " " << r[2] << " published " << r[5]
+                     << " ft, ground " << feet << " ft";
         }
     }
     EXPECT_GT(markers, CountryMade() ? 300 : 0);
@@ -718,8 +735,9 @@ TEST_F(CountryTerrain, NoStepAtTheBordersOfTheTiles) {
                     if (step > worst) {
                         worst = step;
                         char text[96];
-                        std::snprintf(text, sizeof text, "NA_%02dX%02d | NA_%02dX%02d at %.0f: %.1f ft",
-                                      r, c, nr, nc, along, h[2] - h[1]);
+                        std::snprintf(text, sizeof text,
+                                      "NA_%02dX%02d | NA_%02dX%02d at %.0f: %.1f ft", r, c, nr, nc,
+                                      along, h[2] - h[1]);
                         where = text;
                     }
                 }

@@ -118,6 +118,13 @@ TEST(GroundHeights, LakesLieAtTheirPublishedSurfaceElevations) {
             {"Rice Lake Reservoir", 46.9004, -92.1899, 1376, 40},
             // 561 ft (Wikipedia, Millerton Lake), in the foothills above Friant.
             {"Millerton Lake", 37.0031, -119.6686, 561, 40},
+            // 381 ft (Wikipedia, Lower Otay Reservoir, from GNIS), whose estimate lay 55 ft low.
+            {"Lower Otay Reservoir", 32.6372, -116.9249, 381, 40},
+            // The Harney Basin's floor, 4,111 ft, where Harney Lake is its sink (Wikipedia).
+            {"Harney Lake", 43.2369, -119.1089, 4111, 40},
+            // 3,970 ft at Lone Rock in the Carson Sink (its article's geobox), whose estimate
+            // lay 230 ft above the playa.
+            {"Carson Sink", 39.7783, -118.3926, 3970, 40},
         },
         "zephlon-lakes");
 }

@@ -125,8 +125,8 @@ int ReadPublicData(const std::string& dataDir, PublicData* out, std::string* err
         const char* file;
         std::size_t lat, lon, elev;
     } const stations[] = {
-        {"vor.csv", 2, 3, 4},    {"ndb.csv", 2, 3, 4},     {"dme.csv", 2, 3, 4},
-        {"ils.csv", 4, 5, 6},    {"ils.csv", 10, 11, 12},  {"marker.csv", 3, 4, 5},
+        {"vor.csv", 2, 3, 4}, {"ndb.csv", 2, 3, 4},    {"dme.csv", 2, 3, 4},
+        {"ils.csv", 4, 5, 6}, {"ils.csv", 10, 11, 12}, {"marker.csv", 3, 4, 5},
     };
     std::map<std::string, const Airport*> fields;
     for (const Airport& a : out->landAirports)
@@ -147,8 +147,8 @@ int ReadPublicData(const std::string& dataDir, PublicData* out, std::string* err
                 }
                 const Vec2 at = ToWorld(lat, lon);
                 const double apart = std::fabs(e - it->second->feet);
-                const double feet = std::hypot(at.x - it->second->at.x, at.y - it->second->at.y) *
-                                    kFeetPerUnit;
+                const double feet =
+                    std::hypot(at.x - it->second->at.x, at.y - it->second->at.y) * kFeetPerUnit;
                 return apart < 0.5 || apart > 30.0 + feet / 20.0;
             });
         }
@@ -180,7 +180,8 @@ int ReadPlaceHeights(const std::string& dataDir, std::vector<ElevationPoint>* po
         if (r.size() < 5 || r[0].empty() || !Number(r, 1, &lat) || !Number(r, 2, &lon) ||
             !Number(r, 3, &feet) || r[4].empty() || std::fabs(lat) > 90.0 ||
             std::fabs(lon) > 180.0 || feet < -1000.0 || feet > 20000.0) {
-            *error = path + " line " + std::to_string(k + 2) + " must read name,lat,lon,feet,source";
+            *error =
+                path + " line " + std::to_string(k + 2) + " must read name,lat,lon,feet,source";
             return 0;
         }
         points->push_back(ElevationPoint{ToWorld(lat, lon), feet});

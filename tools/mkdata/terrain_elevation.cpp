@@ -29,7 +29,8 @@ const std::array<float, kExpTable + 1>& ExpTable() {
     static const std::array<float, kExpTable + 1> table = [] {
         std::array<float, kExpTable + 1> t{};
         for (int i = 0; i <= kExpTable; ++i)
-            t[static_cast<std::size_t>(i)] = static_cast<float>(std::exp(-kExpRange * i / kExpTable));
+            t[static_cast<std::size_t>(i)] =
+                static_cast<float>(std::exp(-kExpRange * i / kExpTable));
         return t;
     }();
     return table;
@@ -229,7 +230,8 @@ LocalDetail::LocalDetail(const PointBuckets& departures, const PointBuckets& sta
             nearest[at] = static_cast<float>(std::sqrt(best));
             if (sw > 1e-6) {
                 const double mean = swv / sw;
-                variation[at] = static_cast<float>(std::sqrt(std::max(0.0, swv2 / sw - mean * mean)));
+                variation[at] =
+                    static_cast<float>(std::sqrt(std::max(0.0, swv2 / sw - mean * mean)));
             }
             known[at] = static_cast<float>(sw / (sw + kLocalTrust));
         }

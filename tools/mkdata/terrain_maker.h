@@ -264,7 +264,7 @@ private:
         double feet = 0;
         double reach = 0;  // how far a floor reaches beyond its centre
         bool floor = false;
-        bool byWater = false;  // a floor on a water's plain
+        bool byWater = false;        // a floor on a water's plain
         std::vector<Runway> strips;  // a floor's runways: it reaches this far from each
     };
     // Distance from a floor's flat centre (its disc and runways), units.

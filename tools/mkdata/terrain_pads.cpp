@@ -23,6 +23,14 @@ double Length(const Runway& r) {
     return std::hypot(r.end2.x - r.end1.x, r.end2.y - r.end1.y);
 }
 
+// Whether a runway record reads as one: of some length, not absurdly long, near its airport
+// (far from it the record is in error, and the airport's disc stands alone).
+bool RunwayReads(const Airport& a, const Runway& r) {
+    const double len = Length(r);
+    return len >= 1e-6 && len <= 6000.0 / kMetresPerUnit &&
+           std::hypot(r.end1.x - a.at.x, r.end1.y - a.at.y) <= 8000.0 / kMetresPerUnit;
+}
+
 // Distance from a point to a runway rectangle (0 inside).
 double RectDistance(const Runway& r, double x, double y) {
     const double dx = r.end2.x - r.end1.x, dy = r.end2.y - r.end1.y;
@@ -66,7 +74,8 @@ PadSet::PadSet(const std::vector<Airport>& airports, double x0, double y0, doubl
         const bool ta = airports[static_cast<std::size_t>(a)].towered;
         const bool tb = airports[static_cast<std::size_t>(b)].towered;
         if (ta != tb) return ta;
-        return airports[static_cast<std::size_t>(a)].ident < airports[static_cast<std::size_t>(b)].ident;
+        return airports[static_cast<std::size_t>(a)].ident <
+               airports[static_cast<std::size_t>(b)].ident;
     });
     for (int i : order) {
         const Airport& a = airports[static_cast<std::size_t>(i)];
@@ -80,12 +89,8 @@ PadSet::PadSet(const std::vector<Airport>& airports, double x0, double y0, doubl
         p.minY = a.at.y - kDiscRadius;
         p.maxY = a.at.y + kDiscRadius;
         for (const Runway& r : a.runways) {
+            if (!RunwayReads(a, r)) continue;
             const double len = Length(r);
-            // Far from the airport the runway record is in error; the disc stands alone.
-            if (len < 1e-6 || len > 6000.0 / kMetresPerUnit ||
-                std::hypot(r.end1.x - a.at.x, r.end1.y - a.at.y) > 8000.0 / kMetresPerUnit) {
-                continue;
-            }
             const double ux = (r.end2.x - r.end1.x) / len, uy = (r.end2.y - r.end1.y) / len;
             Runway s{Vec2{r.end1.x - ux * kMargin, r.end1.y - uy * kMargin},
                      Vec2{r.end2.x + ux * kMargin, r.end2.y + uy * kMargin},
@@ -218,15 +223,8 @@ constexpr double kSideSlope = 1.0 / 18.0;
 constexpr double kSideCurve = 150000.0;  // feet: the sides steepen by (excess / this) per foot
 constexpr double kSideReach = 5000.0 / kMetresPerUnit;  // beyond this the sides stand above all
 constexpr double kSurfaceBucket = 16384.0;
-constexpr double kFloorLeast = 1.5 * kUnitsPerNm;  // the least floor beyond the runways
+constexpr double kFloorLeast = 1.5 * kUnitsPerNm;      // the least floor beyond the runways
 constexpr double kCalmZone = 2000.0 / kMetresPerUnit;  // the relief returns over this
-
-// Whether a runway record reads as one: of some length, not absurdly long, near its airport.
-bool RunwayReads(const Airport& a, const Runway& r) {
-    const double len = Length(r);
-    return len >= 1e-6 && len <= 6000.0 / kMetresPerUnit &&
-           std::hypot(r.end1.x - a.at.x, r.end1.y - a.at.y) <= 8000.0 / kMetresPerUnit;
-}
 
 }  // namespace
 
@@ -283,16 +281,23 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
                                  const std::vector<PublishedLevel>& basins,
                                  const PointBuckets& points, const PointBuckets& shores, double x0,
                                  double y0, double x1, double y1) {
-    const double reach = kSurfaceLength + kSideReach + kSurfaceHalfWidth +
-                         kSurfaceSplay * kSurfaceLength;
+    const double reach =
+        kSurfaceLength + kSideReach + kSurfaceHalfWidth + kSurfaceSplay * kSurfaceLength;
     auto outside = [&](Vec2 p) {
         return p.x < x0 - reach || p.x > x1 + reach || p.y < y0 - reach || p.y > y1 + reach;
     };
     for (const PublishedLevel& b : basins) {
         if (outside(b.at)) continue;
         const Floor f = FloorOf(points, shores, b.at, b.feet);
-        ends.push_back(End{b.at, Vec2{}, 0.0, b.radiusUnits, b.feet,
-                           std::max(0.0, f.radius - b.radiusUnits), true, f.byWater, {}});
+        ends.push_back(End{b.at,
+                           Vec2{},
+                           0.0,
+                           b.radiusUnits,
+                           b.feet,
+                           std::max(0.0, f.radius - b.radiusUnits),
+                           true,
+                           f.byWater,
+                           {}});
     }
     for (const Airport& a : airports) {
         if (outside(a.at)) continue;
@@ -300,8 +305,9 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
         // Every airport stands on a floor reaching at least a mile and a half from its runways,
         // unless a public height above it stands nearer than twice that.
         const double least = std::min(kFloorLeast, 0.5 * f.higher);
-        End floor{a.at, Vec2{}, 0.0, kDiscRadius, a.feet,
-                  std::max(f.radius - kDiscRadius, least), true, f.byWater, {}};
+        End floor{a.at,        Vec2{},    0.0,
+                  kDiscRadius, a.feet,    std::max(f.radius - kDiscRadius, least),
+                  true,        f.byWater, {}};
         for (const Runway& r : a.runways)
             if (RunwayReads(a, r)) floor.strips.push_back(r);
         if (floor.reach > 0.0) ends.push_back(std::move(floor));
@@ -428,7 +434,9 @@ double AirportSurfaces::Lift(double x, double y, double feet, double shoreDistan
         const double d = FromCentre(e, x, y);
         if (d >= e.reach) continue;
         double target = e.feet;
-        if (e.byWater) target = std::min(target, shoreLevel + 3.0 + shoreDistance * kFeetPerUnit * kFloorSlope);
+        if (e.byWater)
+            target =
+                std::min(target, shoreLevel + 3.0 + shoreDistance * kFeetPerUnit * kFloorSlope);
         if (target <= feet) continue;
         lifted = std::max(lifted, feet + (target - feet) * (1.0 - Smooth(d / e.reach)));
     }

@@ -39,13 +39,13 @@ namespace {
 constexpr int kRootTop = 9;
 constexpr int kRootFinest = 7;
 constexpr int kBlockTop = 6;
-constexpr int kLandLevel = 5;     // land cells are never coarser than this
-constexpr int kShoreLevel = 1;    // water edges are followed down to this level
-constexpr int kReliefLevel = 2;   // the ground's shape is followed down to this level
+constexpr int kLandLevel = 5;        // land cells are never coarser than this
+constexpr int kShoreLevel = 1;       // water edges are followed down to this level
+constexpr int kReliefLevel = 2;      // the ground's shape is followed down to this level
 constexpr double kTolerance = 25.0;  // feet between a cell's surface and the ground
 constexpr double kShoreZone = 3000.0 / kMetresPerUnit;
 constexpr double kRiverZone = 2500.0 / kMetresPerUnit;
-constexpr double kKnownZone = 500.0 / kMetresPerUnit;   // flat this near a public height,
+constexpr double kKnownZone = 500.0 / kMetresPerUnit;    // flat this near a public height,
 constexpr double kReliefZone = 6000.0 / kMetresPerUnit;  // the relief whole this far beyond
 constexpr double kLocalReach = 7500.0 / kMetresPerUnit;  // a public height's detail at most
 constexpr const char* kFolder = "Art\\Terrain\\USA\\";
@@ -114,8 +114,13 @@ class TileBuilder {
 public:
     TileBuilder(const ElevationField& field, const LocalDetail& detail, const PadSet& pads,
                 const AirportSurfaces& surfaces, const TileWater& water, int column, int row)
-        : field(field), detail(detail), pads(pads), surfaces(surfaces), water(water),
-          column(column), row(row) {
+        : field(field),
+          detail(detail),
+          pads(pads),
+          surfaces(surfaces),
+          water(water),
+          column(column),
+          row(row) {
         // Latitude and longitude on a coarse grid, read back bilinearly for land cover.
         for (int j = 0; j <= 64; ++j)
             for (int i = 0; i <= 64; ++i) {
@@ -285,9 +290,9 @@ void TileBuilder::BuildCell(BlockBuild& b, int level, std::uint32_t square, int 
                             int cj, bool dense) {
     const int step = 1 << (level - b.baseLevel);
     const int i0 = ci * step, j0 = cj * step;
-    const std::array<std::int32_t, 4> idx = {
-        j0 * b.grid.size + i0, (j0 + step) * b.grid.size + i0,
-        (j0 + step) * b.grid.size + i0 + step, j0 * b.grid.size + i0 + step};
+    const std::array<std::int32_t, 4> idx = {j0 * b.grid.size + i0, (j0 + step) * b.grid.size + i0,
+                                             (j0 + step) * b.grid.size + i0 + step,
+                                             j0 * b.grid.size + i0 + step};
     double h[4];
     for (int k = 0; k < 4; ++k)
         h[k] = Corner(b, idx[static_cast<std::size_t>(k)] % b.grid.size,
@@ -296,8 +301,8 @@ void TileBuilder::BuildCell(BlockBuild& b, int level, std::uint32_t square, int 
     const double size = step * b.grid.spacing;
     const double x0 = b.grid.x0 + i0 * b.grid.spacing, y0 = b.grid.y0 + j0 * b.grid.spacing;
     // The centre is a grid corner for every cell but the finest.
-    const Sample centre = step >= 2 ? Corner(b, i0 + step / 2, j0 + step / 2)
-                                    : Height(x0 + size / 2, y0 + size / 2);
+    const Sample centre =
+        step >= 2 ? Corner(b, i0 + step / 2, j0 + step / 2) : Height(x0 + size / 2, y0 + size / 2);
     const std::uint8_t material = MaterialOf(centre, x0 + size / 2, y0 + size / 2, h, size);
     const std::size_t slot = static_cast<std::size_t>(square) * 4 + static_cast<std::size_t>(which);
     auto& levelCorners = b.corners[static_cast<std::size_t>(level - b.model.firstLevel)];
@@ -307,13 +312,13 @@ void TileBuilder::BuildCell(BlockBuild& b, int level, std::uint32_t square, int 
     if (dense) {
         // The root's dense levels: the four sub-cells form the finer level's square at once.
         const world::TerrainLevelModel& finer = b.model.Level(level - 1);
-        link = static_cast<std::uint16_t>(world::kLinkSubdivided |
-                                          ((static_cast<std::uint32_t>(cj) << finer.widthExp) +
-                                           static_cast<std::uint32_t>(ci)));
+        link = static_cast<std::uint16_t>(
+            world::kLinkSubdivided |
+            ((static_cast<std::uint32_t>(cj) << finer.widthExp) + static_cast<std::uint32_t>(ci)));
     } else if (level == kRootFinest && b.baseLevel == kRootFinest) {
         if (NeedsSplit(b, level, i0, j0, step, h)) {
-            const std::uint32_t id = world::kTerrainRootBlock + 1 +
-                                     static_cast<std::uint32_t>(cj * 16 + ci);
+            const std::uint32_t id =
+                world::kTerrainRootBlock + 1 + static_cast<std::uint32_t>(cj * 16 + ci);
             link = static_cast<std::uint16_t>(world::kLinkBlock | id);
             // The block covering this cell.
             BlockBuild sub;
@@ -386,7 +391,8 @@ void TileBuilder::Quantise(BlockBuild& b) const {
         for (;; step *= 2) {
             std::set<std::int32_t> distinct;
             for (const std::int32_t v : values)
-                distinct.insert(static_cast<std::int32_t>(std::lround(static_cast<double>(v) / step)));
+                distinct.insert(
+                    static_cast<std::int32_t>(std::lround(static_cast<double>(v) / step)));
             if (distinct.size() <= 100) break;
         }
         for (int t = 1; t < n - 1; ++t)
@@ -430,10 +436,12 @@ void TileBuilder::Quantise(BlockBuild& b) const {
         const std::size_t even = room / 2, rest = room - even;
         const double lo = free.front(), hi = free.back();
         for (std::size_t k = 0; k < even; ++k)
-            entries.push_back(FileUnits(lo + (hi - lo) * static_cast<double>(k) /
-                                                 static_cast<double>(std::max<std::size_t>(1, even - 1))));
+            entries.push_back(
+                FileUnits(lo + (hi - lo) * static_cast<double>(k) /
+                                   static_cast<double>(std::max<std::size_t>(1, even - 1))));
         for (std::size_t k = 0; k < rest; ++k)
-            entries.push_back(FileUnits(free[k * (free.size() - 1) / std::max<std::size_t>(1, rest - 1)]));
+            entries.push_back(
+                FileUnits(free[k * (free.size() - 1) / std::max<std::size_t>(1, rest - 1)]));
     }
     if (entries.empty()) entries.push_back(0);
     std::sort(entries.begin(), entries.end());
@@ -459,8 +467,8 @@ void TileBuilder::Quantise(BlockBuild& b) const {
     for (std::size_t l = 0; l < b.corners.size(); ++l) {
         world::TerrainLevelModel& level = b.model.levels[l];
         for (std::size_t slot = 0; slot < b.corners[l].size(); ++slot) {
-            std::uint8_t* cell = level.Cell(static_cast<std::uint32_t>(slot / 4),
-                                            static_cast<int>(slot % 4));
+            std::uint8_t* cell =
+                level.Cell(static_cast<std::uint32_t>(slot / 4), static_cast<int>(slot % 4));
             const auto& c = b.corners[l][slot];
             world::SetTerrainCell(cell, static_cast<std::uint16_t>(cell[0] | (cell[1] << 8)),
                                   index[static_cast<std::size_t>(c[0])],
@@ -498,7 +506,8 @@ world::TerrainTileModel TileBuilder::Build(std::uint64_t* samplesTaken) {
         const int cells = 2 << lv.widthExp;
         for (int cj = 0; cj < cells; ++cj)
             for (int ci = 0; ci < cells; ++ci)
-                BuildCell(root, l, static_cast<std::uint32_t>(((cj >> 1) << lv.widthExp) + (ci >> 1)),
+                BuildCell(root, l,
+                          static_cast<std::uint32_t>(((cj >> 1) << lv.widthExp) + (ci >> 1)),
                           (cj & 1) * 2 + (ci & 1), ci, cj, l > kRootFinest);
     }
     Quantise(root);
@@ -698,14 +707,16 @@ int MakeTerrain(Installation& installation, std::string* error) {
     std::uint64_t samples = 0;
     for (const std::uint64_t n : samplesOf)
         samples += n;
-    std::string list = "Airports whose published elevation the ground does not meet (another "
-                       "airport's pad holds the place):\n";
+    std::string list =
+        "Airports whose published elevation the ground does not meet (another "
+        "airport's pad holds the place):\n";
     for (const std::string& c : conflicts) {
         list += c;
         list += '\n';
         std::printf("mkdata: terrain: pad conflict: %s\n", c.c_str());
     }
-    installation.AddFile(std::string(kFolder) + "PadConflicts.txt", Bytes(list.begin(), list.end()));
+    installation.AddFile(std::string(kFolder) + "PadConflicts.txt",
+                         Bytes(list.begin(), list.end()));
     // The tiles shipped, so the program can tell a tile that went missing from open sea.
     std::vector<std::string> names;
     for (const TileId& t : tiles) {
