@@ -12,8 +12,8 @@
 
 namespace mkdata::terrain {
 
-const char* const kMaterialNames[kMaterialCount] = {"water", "grass",  "farmland", "forest",
-                                                    "scrub", "desert", "rock",     "snow"};
+const char* const kMaterialNames[kMaterialCount] = {"water",  "grass",  "farmland", "forest",
+                                                    "scrub",  "desert", "rock",     "snow"};
 
 namespace {
 
@@ -34,14 +34,14 @@ Material LandCover(double lat, double lon, double feet, double slope, double x, 
     if (feet > snowLine) return kSnow;
     if (slope > 0.55 || feet > snowLine - 1500.0) return kRock;
 
-    const double east = Ramp(w, 97.0, 93.0);  // the wet east
+    const double east = Ramp(w, 97.0, 93.0);          // the wet east
     const double plains = Ramp(w, 94.0, 98.0) * Ramp(w, 106.0, 102.0);
     const double dryWest = Ramp(w, 101.0, 105.0) * Ramp(w, 121.0, 118.0);
     const double pacific = Ramp(w, 117.5, 121.0);
     const double north = Ramp(n, 47.0, 50.0);
     const double southWest = Ramp(n, 37.5, 34.5);
-    const double cornBelt =
-        Ramp(w, 82.0, 85.0) * Ramp(w, 99.0, 96.0) * Ramp(n, 36.0, 38.5) * Ramp(n, 46.5, 44.0);
+    const double cornBelt = Ramp(w, 82.0, 85.0) * Ramp(w, 99.0, 96.0) * Ramp(n, 36.0, 38.5) *
+                            Ramp(n, 46.5, 44.0);
     const double mountain = Ramp(feet, 5500.0, 7500.0) * (1.0 - east);
     const double lowland = Ramp(feet, 1200.0, 400.0);
 

@@ -127,16 +127,14 @@ int MakeMagneticGrids(Installation& installation, std::string* error) {
         for (int r = 0; r < 128; ++r)
             for (int c = 0; c < 128; ++c) {
                 const double fx = (c + 0.5) / 4.0, fy = (r + 0.5) / 4.0;
-                const int i = std::min(31, static_cast<int>(fx)),
-                          j = std::min(31, static_cast<int>(fy));
+                const int i = std::min(31, static_cast<int>(fx)), j = std::min(31, static_cast<int>(fy));
                 const double u = fx - i, v = fy - j;
                 const double lat = (lats[j][i] * (1 - u) + lats[j][i + 1] * u) * (1 - v) +
                                    (lats[j + 1][i] * (1 - u) + lats[j + 1][i + 1] * u) * v;
                 const double lon = (lons[j][i] * (1 - u) + lons[j][i + 1] * u) * (1 - v) +
                                    (lons[j + 1][i] * (1 - u) + lons[j + 1][i + 1] * u) * v;
                 const std::size_t k = 2 * static_cast<std::size_t>(r * 128 + c);
-                core::WriteU16(mag.data() + k,
-                               static_cast<std::uint16_t>(Angle(variation(lat, lon))));
+                core::WriteU16(mag.data() + k, static_cast<std::uint16_t>(Angle(variation(lat, lon))));
                 // The world's longitudes count west positive.
                 core::WriteU16(nor.data() + k,
                                static_cast<std::uint16_t>(Angle(nav::MeridianConvergence(-lon))));

@@ -67,8 +67,7 @@ Colour Texel(int material, int x, int y) {
     const double fine = Wrapped(x, y, 128, 31 + static_cast<std::uint32_t>(material));
     switch (material) {
         case terrain::kWater: {
-            const double ripple =
-                0.5 + 0.5 * std::sin((y + 6 * Wrapped(x, y, 8, 3)) * 2 * 3.14159 / 16);
+            const double ripple = 0.5 + 0.5 * std::sin((y + 6 * Wrapped(x, y, 8, 3)) * 2 * 3.14159 / 16);
             return Scale({52, 94, 165}, 0.85 + 0.2 * n + 0.06 * ripple);
         }
         case terrain::kGrass:
@@ -77,8 +76,7 @@ Colour Texel(int material, int x, int y) {
             // Fields of 64 texels, each its own crop, with furrows across or along.
             const int fx = x / 64, fy = y / 64;
             const int kind = (fx * 7 + fy * 13 + (fx ^ fy)) % 4;
-            static const Colour crops[4] = {
-                {118, 158, 64}, {176, 160, 92}, {132, 104, 64}, {96, 140, 58}};
+            static const Colour crops[4] = {{118, 158, 64}, {176, 160, 92}, {132, 104, 64}, {96, 140, 58}};
             const bool across = ((fx + fy) & 1) != 0;
             const int furrow = (across ? x : y) % 6;
             const double edge = (x % 64 < 2 || y % 64 < 2) ? 0.75 : 1.0;
@@ -125,8 +123,7 @@ int MakeGroundTextures(Installation& installation, std::string* error) {
     std::vector<std::int16_t> cache(1 << 15, -1);
     for (int m = 0; m < kMaterialCount; ++m) {
         std::memcpy(grid.data() + 4 + 16 * m, kMaterialNames[m], std::strlen(kMaterialNames[m]));
-        std::uint8_t* image =
-            grid.data() + 4 + 16 * kMaterialCount + static_cast<std::size_t>(m) * kSize * kSize;
+        std::uint8_t* image = grid.data() + 4 + 16 * kMaterialCount + static_cast<std::size_t>(m) * kSize * kSize;
         double r = 0, g = 0, b = 0;
         for (int y = 0; y < kSize; ++y) {
             for (int x = 0; x < kSize; ++x) {
@@ -137,10 +134,7 @@ int MakeGroundTextures(Installation& installation, std::string* error) {
                 const auto q = [](double v) { return std::clamp(static_cast<int>(v) >> 3, 0, 31); };
                 const int key = (q(c.r) << 10) | (q(c.g) << 5) | q(c.b);
                 std::int16_t& hit = cache[static_cast<std::size_t>(key)];
-                if (hit < 0)
-                    hit =
-                        Nearest(palette, {((key >> 10) << 3) + 4.0, (((key >> 5) & 31) << 3) + 4.0,
-                                          ((key & 31) << 3) + 4.0});
+                if (hit < 0) hit = Nearest(palette, {((key >> 10) << 3) + 4.0, (((key >> 5) & 31) << 3) + 4.0, ((key & 31) << 3) + 4.0});
                 image[static_cast<std::size_t>(y) * kSize + x] = static_cast<std::uint8_t>(hit);
             }
         }

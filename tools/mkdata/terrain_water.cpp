@@ -142,8 +142,7 @@ void WalkRound(const Geo& from, const Geo& to, double outward, Chain* out) {
         const int steps =
             std::fabs(g.lat - at.lat) < 1e-9 ? static_cast<int>(std::fabs(g.lon - at.lon)) + 1 : 1;
         for (int k = 1; k <= steps; ++k)
-            out->push_back(
-                {at.lon + (g.lon - at.lon) * k / steps, at.lat + (g.lat - at.lat) * k / steps});
+            out->push_back({at.lon + (g.lon - at.lon) * k / steps, at.lat + (g.lat - at.lat) * k / steps});
         at = g;
     };
     for (int c = static_cast<int>(std::floor(s0)) + 1; c <= static_cast<int>(std::floor(s1)); ++c)
@@ -603,8 +602,7 @@ TileWater::TileWater(const Outlines& o, int column, int row) {
         for (int i = 0; i < n; ++i) {
             const std::size_t k = static_cast<std::size_t>(j) * n + i;
             waterSum[static_cast<std::size_t>(j + 1) * (n + 1) + i + 1] =
-                (cls[k] != kLand ? 1u : 0u) +
-                waterSum[static_cast<std::size_t>(j) * (n + 1) + i + 1] +
+                (cls[k] != kLand ? 1u : 0u) + waterSum[static_cast<std::size_t>(j) * (n + 1) + i + 1] +
                 waterSum[static_cast<std::size_t>(j + 1) * (n + 1) + i] -
                 waterSum[static_cast<std::size_t>(j) * (n + 1) + i];
         }
@@ -655,8 +653,7 @@ bool TileWater::IsMixed(double x0, double y0, double x1, double y1) const {
     const int i1 = std::clamp(static_cast<int>(std::ceil((x1 - ox) / kCell)) - 1, i0, n - 1);
     const int j1 = std::clamp(static_cast<int>(std::ceil((y1 - oy) / kCell)) - 1, j0, n - 1);
     auto sum = [&](int i, int j) { return waterSum[static_cast<std::size_t>(j) * (n + 1) + i]; };
-    const std::uint32_t water =
-        sum(i1 + 1, j1 + 1) - sum(i0, j1 + 1) - sum(i1 + 1, j0) + sum(i0, j0);
+    const std::uint32_t water = sum(i1 + 1, j1 + 1) - sum(i0, j1 + 1) - sum(i1 + 1, j0) + sum(i0, j0);
     const auto total = static_cast<std::uint32_t>((i1 - i0 + 1) * (j1 - j0 + 1));
     return water > 0 && water < total;
 }
