@@ -609,8 +609,9 @@ TEST_F(CountryTerrain, TheGroundOfThePlainsRisesNoMoreThan150FeetInHalfAMile) {
             }
     }
     EXPECT_GT(plains, CountryMade() ? 800 : 0);
-    // Two places beside Ukiah's narrow valley, where the relief the regional spread asks for
-    // meets the valley's floor, still step more.
+    // A few places (four: two beside Ukiah's narrow valley, one near Kingsport, one near
+    // Nogales), where the relief the regional spread asks for meets a valley's floor, still step
+    // more.
     EXPECT_LE(steps, plains / 200) << plains << " places of plain" << seen.str();
 }
 
@@ -656,7 +657,7 @@ TEST_F(CountryTerrain, AirportsStandOnFloorsAndTheApproachesFollowThePublicHeigh
         }
     }
     EXPECT_GT(airports, CountryMade() ? 5000 : 0);
-    // A few (fifteen) stand by a neighbour's pad or floor at another elevation.
+    // A few (sixteen) stand by a neighbour's pad or floor at another elevation.
     EXPECT_LE(high, airports / 500) << "of " << airports << " airports" << seen.str();
 
     // Most markers repeat their airport's elevation, and a few differ from it more than the

@@ -192,7 +192,7 @@ constexpr double kDetailLeast = 300.0 / kMetresPerUnit;
 constexpr double kDetailReach = 2500.0 / kMetresPerUnit;
 constexpr double kDetailFade = 0.02;
 // The stations' local spread, and how many of them it takes to trust it.
-constexpr double kLocalSigma = 6000.0 / kMetresPerUnit;
+constexpr double kLocalSigma = 3000.0 / kMetresPerUnit;
 constexpr double kLocalTrust = 0.3;
 
 }  // namespace
