@@ -165,6 +165,7 @@ TEST(GroundHeights, TownsLieAtTheirPublishedElevations) {
             {"Castro Valley CA", 37.6942, -122.0864, 161, 60},
             {"Pleasanton CA", 37.6725, -121.8825, 351, 60},
             {"Danville CA", 37.8217, -122.0000, 358, 60},
+            {"San Ramon CA", 37.7572, -121.9522, 480, 60},
             {"Walnut Creek CA", 37.9064, -122.0650, 131, 60},
             {"Cathedral City CA", 33.7797, -116.4653, 328, 60},
             {"Rancho Mirage CA", 33.7692, -116.4211, 272, 60},
