@@ -244,7 +244,8 @@ public:
                     double x1, double y1);
     // The ground at a point (feet) brought down under every surface; `shoreDistance` (units) and
     // `shoreLevel` (feet) are the nearest sea's or lake's. Approach and departure paths leave
-    // the ground the public heights give (`known`, feet) where it stands above them.
+    // the ground the public heights give (`known`, feet) where it stands above them, up to a
+    // surface rising 1 in 55 over the last three miles and 1 in 10 more beyond.
     [[nodiscard]] double Clear(double x, double y, double feet, double shoreDistance,
                                double shoreLevel, double known) const;
     // The ground brought up toward the floors it lies on: flat at the airport's elevation near

@@ -213,6 +213,10 @@ namespace {
 constexpr double kUnitsPerNm = 1852.0 / kMetresPerUnit;
 constexpr double kSurfaceLength = 6.0 * kUnitsPerNm;
 constexpr double kSurfaceSlope = 1.0 / 70.0;
+// Public heights stand under the path up to this on the final miles, and this beyond them.
+constexpr double kKnownSlope = 1.0 / 55.0;
+constexpr double kKnownFinal = 3.0 * kUnitsPerNm;
+constexpr double kKnownBeyond = 1.0 / 10.0;
 constexpr double kSurfaceHalfWidth = 150.0 / kMetresPerUnit;
 constexpr double kSurfaceSplay = 0.15;
 constexpr double kFloorSlope = 1.0 / 400.0;
@@ -417,7 +421,19 @@ double AirportSurfaces::Clear(double x, double y, double feet, double shoreDista
     for (int k : grid[b]) {
         const End& e = ends[static_cast<std::size_t>(k)];
         const double ceiling = CeilingOf(e, x, y, shoreDistance, shoreLevel);
-        feet = std::min(feet, e.floor ? ceiling : std::max(ceiling, known));
+        if (e.floor) {
+            feet = std::min(feet, ceiling);
+            continue;
+        }
+        // The public heights stand above the path, but on the last three miles never above 1 in
+        // 55 from the runway's end, clear of the aircraft on final; farther out they may rise
+        // 1 in 10 more (a town on the hillside beyond).
+        const double along =
+            std::clamp((x - e.at.x) * e.out.x + (y - e.at.y) * e.out.y, 0.0, kSurfaceLength);
+        const double near = std::min(along, kKnownFinal), far = along - near;
+        const double steeper = ceiling + near * kFeetPerUnit * (kKnownSlope - kSurfaceSlope) +
+                               far * kFeetPerUnit * (kKnownBeyond - kSurfaceSlope);
+        feet = std::min(feet, std::max(ceiling, std::min(known, steeper)));
     }
     return feet;
 }
