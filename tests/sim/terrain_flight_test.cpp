@@ -75,8 +75,8 @@ TEST_F(TerrainFlight, EveryReadyFlightStandsOnItsFieldFacingItsRunway) {
         {"KingFly.Flt", "KAPA", 35}, {"JetFly.Flt", "KOAK", 29},
     };
     for (const auto& f : flights) {
-        const std::string out = RunFrom(
-            f.file, "wait 1000\nreport alt_ft ground_ft tile magvar mag_heading cells\nquit\n");
+        const std::string out =
+            RunFrom(f.file, "wait 1000\nreport alt_ft ground_ft tile magvar mag_heading cells\nquit\n");
         const double published = PublishedElevation(f.airport);
         ASSERT_TRUE(std::isfinite(published)) << f.airport;
         const double ground = Field(out, "ground_ft"), altitude = Field(out, "alt_ft");
@@ -89,8 +89,7 @@ TEST_F(TerrainFlight, EveryReadyFlightStandsOnItsFieldFacingItsRunway) {
         EXPECT_GT(Field(out, "cells"), 30.0) << f.file << "\n" << out;
         const double heading = Field(out, "mag_heading");
         const double error = std::fmod(heading - f.runway * 10.0 + 540.0, 360.0) - 180.0;
-        EXPECT_LE(std::fabs(error), 8.0) << f.file << " magnetic heading " << heading << "\n"
-                                         << out;
+        EXPECT_LE(std::fabs(error), 8.0) << f.file << " magnetic heading " << heading << "\n" << out;
         // The variation is the west coast's east variation or the east coast's west one.
         EXPECT_NE(Field(out, "magvar"), 0.0) << f.file;
     }
@@ -156,8 +155,8 @@ TEST_F(TerrainFlight, FifteenThousandFeetOverTheRockiesFromCodedBlocks) {
                       static_cast<std::int32_t>((15000.0 - published) * 0.3048 * 256));
     }
     run.Dir().Write("Zephlon.ini", "[Views]\ncur=3\n");
-    const testsupport::CommandResult r =
-        run.Play(testsupport::CommittedScript("sim/scripts/rockies.simrun", run.Dir().Root()));
+    const testsupport::CommandResult r = run.Play(
+        testsupport::CommittedScript("sim/scripts/rockies.simrun", run.Dir().Root()));
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
     EXPECT_NEAR(Field(r.out, "alt_ft"), 15000.0, 100.0) << r.out;
@@ -205,8 +204,8 @@ TEST_F(TerrainFlight, CruiseCrossesIntoTheNextTileWithoutAJump) {
         flight.PutInt("Aircraft", "fmPosZ", -60000);  // 234 m south of the edge
     }
     run.Dir().Write("Zephlon.ini", "[Views]\ncur=3\n");
-    const testsupport::CommandResult r =
-        run.Play(testsupport::CommittedScript("sim/scripts/tile-edge.simrun", run.Dir().Root()));
+    const testsupport::CommandResult r = run.Play(
+        testsupport::CommittedScript("sim/scripts/tile-edge.simrun", run.Dir().Root()));
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(r.out.find("simrun:"), std::string::npos) << r.out;
     const std::size_t second = r.out.find(" tile=", r.out.find(" tile=") + 1);
@@ -267,8 +266,7 @@ TEST_F(TerrainFlight, TheRangeAndTextureSettingsChangeWhatIsDrawn) {
     const double cellsAsTheyCome = Field(RunFrom("Startup.Flt", script), "cells");
     const std::set<std::uint32_t> texturedShades = [&] {
         std::set<std::uint32_t> s;
-        for (std::uint32_t c : ReadScreenshot(dir().Read("shot.bmp")))
-            s.insert(c);
+        for (std::uint32_t c : ReadScreenshot(dir().Read("shot.bmp"))) s.insert(c);
         return s;
     }();
     dir().Write("Zephlon.ini", "[Main Scenery Graphics]\nTerrainRange=10\n");
@@ -276,14 +274,14 @@ TEST_F(TerrainFlight, TheRangeAndTextureSettingsChangeWhatIsDrawn) {
     dir().Write("Zephlon.ini", "[Main Scenery Graphics]\nTerrainTexture=0\n");
     const double cellsPlain = Field(RunFrom("Startup.Flt", script, false), "cells");
     std::set<std::uint32_t> plainShades;
-    for (std::uint32_t c : ReadScreenshot(dir().Read("shot.bmp")))
-        plainShades.insert(c);
+    for (std::uint32_t c : ReadScreenshot(dir().Read("shot.bmp"))) plainShades.insert(c);
     EXPECT_GT(cellsAsTheyCome, 50.0);
     EXPECT_LT(cellsNear, cellsAsTheyCome * 0.75);
     // Without textures the same cells are drawn in their materials' plain colours.
     EXPECT_EQ(cellsPlain, cellsAsTheyCome);
     EXPECT_LT(plainShades.size() * 2, texturedShades.size());
 }
+
 
 // The airports wizard's start on final approach, flown hands off for 30 s, at airports where
 // the real ground under the final lies low (the bay's shore at San Carlos, San Jose and
@@ -293,20 +291,14 @@ TEST_F(TerrainFlight, OnFinalApproachTheGroundStaysWellBelowForHalfAMinuteHandsO
     const struct {
         const char* airport;
         const char* runway;
-    } finals[] = {
-        {"KSQL", "30"}, {"KSJC", "30L"}, {"KASE", "15"}, {"KLAX", "24R"}, {"KHWD", "28L"}};
+    } finals[] = {{"KSQL", "30"}, {"KSJC", "30L"}, {"KASE", "15"}, {"KLAX", "24R"}, {"KHWD", "28L"}};
     for (const auto& f : finals) {
         SCOPED_TRACE(std::string(f.airport) + " " + f.runway);
-        std::string script =
-            "frame-interval 20\nwait 300\nmenu 320\ndialog AIRPORTS_PAGE\n"
-            "set 1045 \"(" +
-            std::string(f.airport) +
-            ")\"\n"
-            "dialog AIRPORTS_WIZBKGND\nclick 1717\ndialog RUNWAY_PAGE\n"
-            "set 1059 \"" +
-            f.runway +
-            "\"\nset 1958 \"On final approach\"\n"
-            "dialog AIRPORTS_WIZBKGND\nclick 1717\nwait 100\nframe-interval 1000\n";
+        std::string script = "frame-interval 20\nwait 300\nmenu 320\ndialog AIRPORTS_PAGE\n"
+                             "set 1045 \"(" + std::string(f.airport) + ")\"\n"
+                             "dialog AIRPORTS_WIZBKGND\nclick 1717\ndialog RUNWAY_PAGE\n"
+                             "set 1059 \"" + f.runway + "\"\nset 1958 \"On final approach\"\n"
+                             "dialog AIRPORTS_WIZBKGND\nclick 1717\nwait 100\nframe-interval 1000\n";
         for (int i = 0; i <= 6; ++i)
             script += std::string(i == 0 ? "" : "wait 5000\n") + "report alt_ft ground_ft\n";
         script += "quit\n";
@@ -314,8 +306,7 @@ TEST_F(TerrainFlight, OnFinalApproachTheGroundStaysWellBelowForHalfAMinuteHandsO
         double lowest = 1e9;
         int reports = 0;
         for (; reports < 7; ++reports) {
-            const double above =
-                NthField(out, "alt_ft", reports) - NthField(out, "ground_ft", reports);
+            const double above = NthField(out, "alt_ft", reports) - NthField(out, "ground_ft", reports);
             if (!std::isfinite(above)) break;
             lowest = std::min(lowest, above);
         }
