@@ -657,7 +657,7 @@ TEST_F(CountryTerrain, AirportsStandOnFloorsAndTheApproachesFollowThePublicHeigh
         }
     }
     EXPECT_GT(airports, CountryMade() ? 5000 : 0);
-    // A few (sixteen) stand by a neighbour's pad or floor at another elevation.
+    // A few (seventeen) stand by a neighbour's pad or floor at another elevation.
     EXPECT_LE(high, airports / 500) << "of " << airports << " airports" << seen.str();
 
     // Most markers repeat their airport's elevation, and a few differ from it more than the
