@@ -3,7 +3,9 @@
 // land airport stands at its published elevation, land and sea lie on the right sides of the
 // coast outline, the approaches of the busiest airports are clear of the ground, no scenery
 // obstacle stands in water, and the magnetic grids turn every ILS localizer's true course into
-// its runway number.
+// its runway number; where the public heights show a plain the ground rises gently, every
+// airport stands on a floor, the markers lie at their own elevations, and the ground runs on
+// across the tiles' borders.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -2,8 +2,8 @@
 // there reads it: the lessons' cruise moved over each place and resumed in the running program,
 // which reports the ground under the aircraft. Lakes stand at their published surface
 // elevations (each figure's source beside it), the floor of Death Valley below the sea, the bay
-// shore between San Carlos and Palo Alto near sea level and rising gently inland, and South Lake
-// Tahoe's runway on its flat valley floor.
+// shore between San Carlos and Palo Alto near sea level and rising gently inland, South Lake
+// Tahoe's runway on its flat valley floor, and towns inland at their published elevations.
 #include <gtest/gtest.h>
 
 #include <cmath>
