@@ -180,4 +180,63 @@ TEST(GroundHeights, TownsLieAtTheirPublishedElevations) {
         "zephlon-towns");
 }
 
+struct Summit {
+    const char* name;
+    double lat, lon;  // east positive
+    double feet;      // the published elevation
+    double valley;    // the published ground it rises from: a town's or an airport's nearby
+};
+
+// The summits beside busy airports, at their published elevations (the sources are in
+// data/places-us/summits.csv), each within a tenth of its height above the valley it rises
+// from: the ground is drawn in cells up to a few hundred feet across, whose corners need not
+// fall on the summit, and a tenth is what a pilot would notice. Mount Diablo and the San
+// Jacinto massif stand as a pilot sees them from the valleys: above 3,000 ft and 8,000 ft half
+// a mile from the summit on every side, not a spike on a plain.
+TEST(GroundHeights, SummitsBesideTheAirportsStandAtTheirPublishedElevations) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    const std::vector<Summit> summits = {
+        {"Mount Diablo", 37.8817, -121.9142, 3849, 358},         // Danville
+        {"Mount Hamilton", 37.3417, -121.6428, 4265, 62},        // San Jose's field
+        {"Mission Peak", 37.5124, -121.8805, 2517, 56},          // Fremont
+        {"Mount Tamalpais", 37.9291, -122.5778, 2571, 0},        // the bay
+        {"San Jacinto Peak", 33.8147, -116.6794, 10834, 477},    // Palm Springs' field
+        {"Toro Peak", 33.5234, -116.4256, 8716, 272},            // Rancho Mirage
+        {"Mount San Antonio", 34.2889, -117.6467, 10064, 1200},  // the foothills' towns
+        {"Mount Wilson", 34.2238, -118.0616, 5710, 863},         // Pasadena
+        {"Mount Lukens", 34.2690, -118.2390, 5075, 522},         // Glendale
+        {"Mammoth Mountain", 37.6306, -119.0326, 11059, 7880},   // Mammoth Lakes
+        {"Aspen Mountain", 39.1761, -106.8292, 10705, 7908},     // Aspen
+        {"Sandia Crest", 35.2101, -106.4487, 10679, 5355},       // Albuquerque's field
+        {"Mount Pisgah", 35.4255, -82.7569, 5721, 2134},         // Asheville
+        {"Mount Mitchell", 35.7647, -82.2653, 6684, 2134},       // Asheville
+    };
+    std::vector<Place> places;
+    for (const Summit& s : summits)
+        places.push_back({s.name, s.lat, s.lon, s.feet, 0.1 * (s.feet - s.valley)});
+    // Half a mile north, east, south and west of the two summits.
+    struct Massif {
+        const char* name;
+        double lat, lon, above;
+    };
+    const Massif massifs[] = {{"Mount Diablo", 37.8817, -121.9142, 3000},
+                              {"San Jacinto Peak", 33.8147, -116.6794, 8000}};
+    const double dLat = 804.672 / 111320.0;
+    std::vector<double> above;
+    for (const Massif& m : massifs) {
+        const double dLon = dLat / std::cos(m.lat * M_PI / 180.0);
+        for (const auto& [north, east] : {std::pair{1, 0}, {0, 1}, {-1, 0}, {0, -1}}) {
+            places.push_back({m.name, m.lat + north * dLat, m.lon + east * dLon, 0, 0});
+            above.push_back(m.above);
+        }
+    }
+    const std::vector<double> ground = GroundAt(places, "zephlon-summits");
+    for (std::size_t i = 0; i < summits.size(); ++i)
+        EXPECT_NEAR(ground[i], places[i].feet, places[i].within) << places[i].name;
+    for (std::size_t i = summits.size(); i < places.size(); ++i)
+        EXPECT_GT(ground[i], above[i - summits.size()])
+            << "half a mile from " << places[i].name << " at " << places[i].lat << ", "
+            << places[i].lon;
+}
+
 }  // namespace

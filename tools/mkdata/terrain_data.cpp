@@ -189,6 +189,26 @@ int ReadPlaceHeights(const std::string& dataDir, std::vector<ElevationPoint>* po
     return 1;
 }
 
+int ReadSummits(const std::string& dataDir, std::vector<Summit>* out, std::string* error) {
+    const std::string path = dataDir + "/places-us/summits.csv";
+    std::vector<std::vector<std::string>> rows;
+    if (!ReadCsv(path, &rows, error)) return 0;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const auto& r = rows[k];
+        double lat = 0, lon = 0, feet = 0;
+        // A summit needs its source beside it.
+        if (r.size() < 5 || r[0].empty() || !Number(r, 1, &lat) || !Number(r, 2, &lon) ||
+            !Number(r, 3, &feet) || r[4].empty() || std::fabs(lat) > 90.0 ||
+            std::fabs(lon) > 180.0 || feet <= 0.0 || feet > 20000.0) {
+            *error =
+                path + " line " + std::to_string(k + 2) + " must read name,lat,lon,feet,source";
+            return 0;
+        }
+        out->push_back(Summit{ToWorld(lat, lon), feet});
+    }
+    return 1;
+}
+
 int ReadWaterLevels(const std::string& dataDir, WaterLevels* out, std::string* error) {
     const std::string path = dataDir + "/water-us/levels.csv";
     std::vector<std::vector<std::string>> rows;

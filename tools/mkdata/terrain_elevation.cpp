@@ -262,6 +262,74 @@ double LocalDetail::Amplitude(double x, double y, double amplitude) const {
     return trust * near + (1.0 - trust) * amplitude;
 }
 
+namespace {
+
+// A summit's top is rounded over this distance (feet) on flanks of 1 in 4, and over as much
+// more as its flanks are steeper (up to twice as far), so that a steep summit is no spike; the flanks fall no more
+// steeply than 1 in 1, and public heights this close (units) stand on the mountain rather than
+// below it.
+constexpr double kGentlest = 0.25;
+constexpr double kSummitTop = 600.0 / kMetresPerUnit * kFeetPerUnit;
+constexpr double kSteepest = 1.0;
+constexpr double kOnTheMountain = 1000.0 / kMetresPerUnit;
+
+double TopOf(double slope) {
+    return kSummitTop * std::min(slope / kGentlest, 2.0);
+}
+
+// How far a summit's ground has fallen at `feet` from it, before the gullies.
+double Fall(double slope, double feet) {
+    const double top = TopOf(slope);
+    return slope * (std::sqrt(feet * feet + top * top) - top);
+}
+
+}  // namespace
+
+SummitSet::SummitSet(std::vector<Summit> list, const std::vector<ElevationPoint>& stations)
+    : summits(std::move(list)) {
+    for (Summit& s : summits) {
+        s.slope = std::max(s.slope, kGentlest);
+        for (const ElevationPoint& p : stations) {
+            const double d = std::hypot(p.at.x - s.at.x, p.at.y - s.at.y) * kFeetPerUnit;
+            const double drop = (s.feet - p.feet) * 1.2;  // with a fifth to spare
+            if (drop <= 0.0 || d < kOnTheMountain * kFeetPerUnit || Fall(s.slope, d) >= drop)
+                continue;
+            // The fall grows with the slope: the least slope that comes down far enough.
+            double lo = s.slope, hi = kSteepest;
+            if (Fall(hi, d) < drop) {
+                s.slope = hi;
+                continue;
+            }
+            for (int k = 0; k < 40; ++k) {
+                const double mid = 0.5 * (lo + hi);
+                (Fall(mid, d) >= drop ? hi : lo) = mid;
+            }
+            s.slope = hi;
+        }
+        reach.push_back((s.feet / s.slope + TopOf(s.slope)) / kFeetPerUnit);
+    }
+}
+
+bool SummitSet::AnyIn(double x0, double y0, double x1, double y1) const {
+    return std::any_of(summits.begin(), summits.end(), [&](const Summit& s) {
+        return s.at.x >= x0 && s.at.x <= x1 && s.at.y >= y0 && s.at.y <= y1;
+    });
+}
+
+double SummitSet::Ground(double x, double y) const {
+    double best = kNone;
+    for (std::size_t i = 0; i < summits.size(); ++i) {
+        const Summit& s = summits[i];
+        const double dx = x - s.at.x, dy = y - s.at.y;
+        if (std::fabs(dx) > reach[i] || std::fabs(dy) > reach[i]) continue;
+        // Gullies and spurs: the flanks fall up to half as fast again along the ridged noise's
+        // valleys, never less fast, so the summit keeps its height.
+        const double gully = 1.0 + 0.5 * (1.0 - Relief(x * 4.0, y * 4.0));
+        best = std::max(best, s.feet - gully * Fall(s.slope, std::hypot(dx, dy) * kFeetPerUnit));
+    }
+    return best;
+}
+
 double ValueNoise(double x, double y, double wavelength, std::uint32_t seed) {
     const double fx = x / wavelength, fy = y / wavelength;
     const double ix = std::floor(fx), iy = std::floor(fy);

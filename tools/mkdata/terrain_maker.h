@@ -95,6 +95,34 @@ int ReadPublicData(const std::string& dataDir, PublicData* out, std::string* err
 int ReadPlaceHeights(const std::string& dataDir, std::vector<ElevationPoint>* points,
                      std::string* error);
 
+// The published summits beside busy airports (data/places-us/summits.csv), which the stations
+// and towns round them do not show. Each stands at its height on a mountain whose flanks fall 1
+// in 4 from a rounded top, or as much more steeply as the public heights round it ask (its top
+// then rounded over more), cut by gullies; the ground is the higher of the mountains and what
+// the rest makes.
+struct Summit {
+    Vec2 at;
+    double feet = 0.0;
+    double slope = 0.25;  // feet per foot of distance, away from the rounded top
+};
+int ReadSummits(const std::string& dataDir, std::vector<Summit>* out, std::string* error);
+
+class SummitSet {
+public:
+    // Steepens each summit's flanks so that they come down to every public height in `stations`
+    // within reach (with a fifth to spare).
+    SummitSet(std::vector<Summit> summits, const std::vector<ElevationPoint>& stations);
+    // The mountains' ground at a point, feet; far below the sea where none reaches.
+    [[nodiscard]] double Ground(double x, double y) const;
+    // Whether a summit lies in a box (its cell is followed down to the finest level).
+    [[nodiscard]] bool AnyIn(double x0, double y0, double x1, double y1) const;
+    static constexpr double kNone = -1e9;
+
+private:
+    std::vector<Summit> summits;
+    std::vector<double> reach;  // units: beyond it the summit's flank stands below the sea
+};
+
 // Published surface elevations of lakes and reservoirs, each at a point in its water, and the
 // floors of dry basins, flat over a radius (data/water-us/levels.csv).
 struct PublishedLevel {
@@ -245,9 +273,11 @@ public:
     // The ground at a point (feet) brought down under every surface; `shoreDistance` (units) and
     // `shoreLevel` (feet) are the nearest sea's or lake's. Approach and departure paths leave
     // the ground the public heights give (`known`, feet) where it stands above them, up to a
-    // surface rising 1 in 55 over the last three miles and 1 in 10 more beyond.
+    // surface rising 1 in 55 over the last three miles and 1 in 10 more beyond, and a published
+    // summit's mountain (`summit`, feet) whole; the floors bring both down, the mountain only to
+    // a rise of 1 in 2 from a mile and a half beyond the runways.
     [[nodiscard]] double Clear(double x, double y, double feet, double shoreDistance,
-                               double shoreLevel, double known) const;
+                               double shoreLevel, double known, double summit) const;
     // The ground brought up toward the floors it lies on: flat at the airport's elevation near
     // it (a water's plain at its rise from the edge), returning to `feet` at the floor's edge.
     [[nodiscard]] double Lift(double x, double y, double feet, double shoreDistance,

@@ -228,6 +228,7 @@ constexpr double kSideCurve = 150000.0;  // feet: the sides steepen by (excess /
 constexpr double kSideReach = 5000.0 / kMetresPerUnit;  // beyond this the sides stand above all
 constexpr double kSurfaceBucket = 16384.0;
 constexpr double kFloorLeast = 1.5 * kUnitsPerNm;      // the least floor beyond the runways
+constexpr double kMountainRise = 1.0 / 2.0;  // a summit's mountain on a floor's side, at most
 constexpr double kCalmZone = 2000.0 / kMetresPerUnit;  // the relief returns over this
 
 }  // namespace
@@ -412,7 +413,7 @@ double AirportSurfaces::CeilingOf(const End& e, double x, double y, double shore
 }
 
 double AirportSurfaces::Clear(double x, double y, double feet, double shoreDistance,
-                              double shoreLevel, double known) const {
+                              double shoreLevel, double known, double summit) const {
     const int i = static_cast<int>(std::floor((x - gx0) / kSurfaceBucket));
     const int j = static_cast<int>(std::floor((y - gy0) / kSurfaceBucket));
     if (i < 0 || i >= gnx || j < 0 || j >= gny) return feet;
@@ -422,18 +423,25 @@ double AirportSurfaces::Clear(double x, double y, double feet, double shoreDista
         const End& e = ends[static_cast<std::size_t>(k)];
         const double ceiling = CeilingOf(e, x, y, shoreDistance, shoreLevel);
         if (e.floor) {
-            feet = std::min(feet, ceiling);
+            // A published summit's mountain stands on the floor's sides from a mile and a half
+            // beyond the runways, rising at most 1 in 2 from there.
+            const double beyond = FromCentre(e, x, y) - kFloorLeast;
+            const double mountain =
+                beyond > 0.0 ? std::min(summit, e.feet + beyond * kFeetPerUnit * kMountainRise)
+                             : -std::numeric_limits<double>::infinity();
+            feet = std::min(feet, std::max(ceiling, mountain));
             continue;
         }
         // The public heights stand above the path, but on the last three miles never above 1 in
         // 55 from the runway's end, clear of the aircraft on final; farther out they may rise
-        // 1 in 10 more (a town on the hillside beyond).
+        // 1 in 10 more (a town on the hillside beyond). A published summit's mountain stands
+        // whole: the pilot flies round it.
         const double along =
             std::clamp((x - e.at.x) * e.out.x + (y - e.at.y) * e.out.y, 0.0, kSurfaceLength);
         const double near = std::min(along, kKnownFinal), far = along - near;
         const double steeper = ceiling + near * kFeetPerUnit * (kKnownSlope - kSurfaceSlope) +
                                far * kFeetPerUnit * (kKnownBeyond - kSurfaceSlope);
-        feet = std::min(feet, std::max(ceiling, std::min(known, steeper)));
+        feet = std::min(feet, std::max({ceiling, std::min(known, steeper), summit}));
     }
     return feet;
 }

@@ -112,10 +112,12 @@ struct BlockBuild {
 
 class TileBuilder {
 public:
-    TileBuilder(const ElevationField& field, const LocalDetail& detail, const PadSet& pads,
-                const AirportSurfaces& surfaces, const TileWater& water, int column, int row)
+    TileBuilder(const ElevationField& field, const LocalDetail& detail, const SummitSet& summits,
+                const PadSet& pads, const AirportSurfaces& surfaces, const TileWater& water,
+                int column, int row)
         : field(field),
           detail(detail),
+          summits(summits),
           pads(pads),
           surfaces(surfaces),
           water(water),
@@ -151,6 +153,7 @@ private:
 
     const ElevationField& field;
     const LocalDetail& detail;
+    const SummitSet& summits;
     const PadSet& pads;
     const AirportSurfaces& surfaces;
     const TileWater& water;
@@ -193,6 +196,10 @@ Sample TileBuilder::Height(double x, double y) const {
     double h = known;
     if (reliefScale > 0.0)
         h += detail.Amplitude(x, y, field.Amplitude(x, y)) * Relief(x, y) * reliefScale;
+    // The published summits stand above it; they come down to the shores like the rest, and the
+    // approaches leave them standing.
+    const double mountain = summits.Ground(x, y);
+    h = std::max(h, mountain);
     s.water = water.ClassAt(x, y);
     if (s.water == kSea) {
         h = 0.0;
@@ -206,6 +213,13 @@ Sample TileBuilder::Height(double x, double y) const {
         const double shore = level + 3.0;
         h = std::max(shore + std::max(0.0, h - shore) * Smooth(distance / kShoreZone),
                      std::min(h, known));
+        // A summit's mountain stands above the shore's blend, rising from the water's edge no
+        // more steeply than 1 in 2 at first.
+        const double fade = 1.0 - Smooth(distance / kShoreZone);
+        if (mountain > h)
+            h = std::max(h, std::min(mountain, fade <= 0.0 ? mountain
+                                                           : shore + 0.5 * distance *
+                                                                         kFeetPerUnit / fade));
     }
     int pad = -1;
     const double before = h;
@@ -218,8 +232,9 @@ Sample TileBuilder::Height(double x, double y) const {
         s.exact = false;  // blended toward a pad: no longer the water's own level
     }
     if (pad < 0 && s.water == kLand) {
-        h = surfaces.Clear(x, y, h, distance, level, known);
-        h = surfaces.Clear(x, y, surfaces.Lift(x, y, h, distance, level), distance, level, known);
+        h = surfaces.Clear(x, y, h, distance, level, known, mountain);
+        h = surfaces.Clear(x, y, surfaces.Lift(x, y, h, distance, level), distance, level, known,
+                           mountain);
     }
     s.feet = h;
     return s;
@@ -268,6 +283,8 @@ bool TileBuilder::NeedsSplit(BlockBuild& b, int level, int i0, int j0, int step,
     pads.Near(x0, y0, x1, y1, &nearPads);
     for (int p : nearPads)
         if (pads.CrossesEdge(p, x0, y0, x1, y1)) return true;
+    // A summit stands on a corner of the finest cells round it, not between coarse ones.
+    if (summits.AnyIn(x0, y0, x1, y1)) return true;
     if (level <= kReliefLevel && nearPads.empty()) return false;
     // The ground at the cell's centre and edge midpoints against the cell's own triangles.
     const double half = size / 2;
@@ -599,6 +616,9 @@ int MakeTerrain(Installation& installation, std::string* error) {
     if (!ReadPlaceHeights(installation.DataDir(), &stations, error)) return 0;
     for (const PublishedLevel& b : levels.basins)
         stations.push_back(ElevationPoint{b.at, b.feet});
+    std::vector<Summit> summitList;
+    if (!ReadSummits(installation.DataDir(), &summitList, error)) return 0;
+    const SummitSet summits(std::move(summitList), stations);
     const std::vector<ElevationPoint> shores = ShoreSamples(outlines);
     std::vector<ElevationPoint> all = stations;
     all.insert(all.end(), shores.begin(), shores.end());
@@ -647,7 +667,8 @@ int MakeTerrain(Installation& installation, std::string* error) {
     auto build = [&](std::size_t i) {
         const TileWater water(outlines, tiles[i].column, tiles[i].row);
         const LocalDetail detail(departureBuckets, stationBuckets, tiles[i].column, tiles[i].row);
-        TileBuilder builder(field, detail, pads, surfaces, water, tiles[i].column, tiles[i].row);
+        TileBuilder builder(field, detail, summits, pads, surfaces, water, tiles[i].column,
+                            tiles[i].row);
         world::CodedTerrainTile coded;
         if (!world::CodeTerrainTile(builder.Build(&samplesOf[i]), &coded, &errors[i]))
             coded.members.clear();
