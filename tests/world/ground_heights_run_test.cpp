@@ -151,7 +151,8 @@ TEST(GroundHeights, TheBayShoreAndAValleyFloorLieWhereThePublicRecordPutsThem) {
 
 // Towns inland, each at the elevation its article gives for its coordinates (the sources are
 // in data/places-us/heights.csv): the East Bay's plain between the shore and the hills, the
-// Coachella Valley beside Palm Springs, the valleys of the Rockies and the Sierra, the Blue Ridge.
+// Coachella Valley beside Palm Springs, the valleys of the Rockies and the Sierra (Placerville below
+// Telluride's mesa, Basalt down the valley from Aspen), the Blue Ridge.
 TEST(GroundHeights, TownsLieAtTheirPublishedElevations) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     ExpectGround(
@@ -176,6 +177,8 @@ TEST(GroundHeights, TownsLieAtTheirPublishedElevations) {
             {"Aspen CO", 39.1911, -106.8175, 7908, 60},
             {"Boulder CO", 40.0150, -105.2706, 5318, 60},
             {"Asheville NC", 35.5951, -82.5515, 2134, 60},
+            {"Placerville CO", 38.0051, -108.0395, 7408, 60},
+            {"Basalt CO", 39.3689, -107.0328, 6611, 60},
         },
         "zephlon-towns");
 }
