@@ -151,8 +151,8 @@ TEST(GroundHeights, TheBayShoreAndAValleyFloorLieWhereThePublicRecordPutsThem) {
 
 // Towns inland, each at the elevation its article gives for its coordinates (the sources are
 // in data/places-us/heights.csv): the East Bay's plain between the shore and the hills, the
-// Coachella Valley beside Palm Springs, the valleys of the Rockies and the Sierra (Placerville below
-// Telluride's mesa, Basalt down the valley from Aspen), the Blue Ridge.
+// Coachella Valley beside Palm Springs, the valleys of the Rockies and the Sierra (Placerville
+// below Telluride's mesa, Basalt down the valley from Aspen), the Blue Ridge.
 TEST(GroundHeights, TownsLieAtTheirPublishedElevations) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     ExpectGround(

@@ -168,44 +168,41 @@ int ReadPublicData(const std::string& dataDir, PublicData* out, std::string* err
     return 1;
 }
 
-int ReadPlaceHeights(const std::string& dataDir, std::vector<ElevationPoint>* points,
-                     std::string* error) {
-    const std::string path = dataDir + "/places-us/heights.csv";
+namespace {
+
+// The rows of a file of published heights (name,lat,lon,feet,source), each height with its
+// source beside it and no lower than `least` feet, as points.
+int ReadSourcedHeights(const std::string& path, double least, std::vector<ElevationPoint>* out,
+                       std::string* error) {
     std::vector<std::vector<std::string>> rows;
     if (!ReadCsv(path, &rows, error)) return 0;
     for (std::size_t k = 0; k < rows.size(); ++k) {
         const auto& r = rows[k];
         double lat = 0, lon = 0, feet = 0;
-        // A height needs its source beside it.
         if (r.size() < 5 || r[0].empty() || !Number(r, 1, &lat) || !Number(r, 2, &lon) ||
             !Number(r, 3, &feet) || r[4].empty() || std::fabs(lat) > 90.0 ||
-            std::fabs(lon) > 180.0 || feet < -1000.0 || feet > 20000.0) {
+            std::fabs(lon) > 180.0 || feet < least || feet > 20000.0) {
             *error =
                 path + " line " + std::to_string(k + 2) + " must read name,lat,lon,feet,source";
             return 0;
         }
-        points->push_back(ElevationPoint{ToWorld(lat, lon), feet});
+        out->push_back(ElevationPoint{ToWorld(lat, lon), feet});
     }
     return 1;
 }
 
+}  // namespace
+
+int ReadPlaceHeights(const std::string& dataDir, std::vector<ElevationPoint>* points,
+                     std::string* error) {
+    return ReadSourcedHeights(dataDir + "/places-us/heights.csv", -1000.0, points, error);
+}
+
 int ReadSummits(const std::string& dataDir, std::vector<Summit>* out, std::string* error) {
-    const std::string path = dataDir + "/places-us/summits.csv";
-    std::vector<std::vector<std::string>> rows;
-    if (!ReadCsv(path, &rows, error)) return 0;
-    for (std::size_t k = 0; k < rows.size(); ++k) {
-        const auto& r = rows[k];
-        double lat = 0, lon = 0, feet = 0;
-        // A summit needs its source beside it.
-        if (r.size() < 5 || r[0].empty() || !Number(r, 1, &lat) || !Number(r, 2, &lon) ||
-            !Number(r, 3, &feet) || r[4].empty() || std::fabs(lat) > 90.0 ||
-            std::fabs(lon) > 180.0 || feet <= 0.0 || feet > 20000.0) {
-            *error =
-                path + " line " + std::to_string(k + 2) + " must read name,lat,lon,feet,source";
-            return 0;
-        }
-        out->push_back(Summit{ToWorld(lat, lon), feet});
-    }
+    std::vector<ElevationPoint> points;
+    if (!ReadSourcedHeights(dataDir + "/places-us/summits.csv", 1.0, &points, error)) return 0;
+    for (const ElevationPoint& p : points)
+        out->push_back(Summit{p.at, p.feet});
     return 1;
 }
 

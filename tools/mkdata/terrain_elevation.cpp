@@ -265,9 +265,9 @@ double LocalDetail::Amplitude(double x, double y, double amplitude) const {
 namespace {
 
 // A summit's top is rounded over this distance (feet) on flanks of 1 in 4, and over as much
-// more as its flanks are steeper (up to twice as far), so that a steep summit is no spike; the flanks fall no more
-// steeply than 1 in 1, and public heights this close (units) stand on the mountain rather than
-// below it.
+// more as its flanks are steeper (up to twice as far), so that a steep summit is no spike; the
+// flanks fall no more steeply than 1 in 1, and public heights this close (units) stand on the
+// mountain rather than below it.
 constexpr double kGentlest = 0.25;
 constexpr double kSummitTop = 600.0 / kMetresPerUnit * kFeetPerUnit;
 constexpr double kSteepest = 1.0;

@@ -216,10 +216,8 @@ Sample TileBuilder::Height(double x, double y) const {
         // A summit's mountain stands above the shore's blend, rising from the water's edge no
         // more steeply than 1 in 2 at first.
         const double fade = 1.0 - Smooth(distance / kShoreZone);
-        if (mountain > h)
-            h = std::max(h, std::min(mountain, fade <= 0.0 ? mountain
-                                                           : shore + 0.5 * distance *
-                                                                         kFeetPerUnit / fade));
+        const double rise = fade <= 0.0 ? mountain : shore + 0.5 * distance * kFeetPerUnit / fade;
+        h = std::max(h, std::min(mountain, rise));
     }
     int pad = -1;
     const double before = h;
