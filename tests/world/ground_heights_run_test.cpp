@@ -203,6 +203,9 @@ TEST(GroundHeights, SummitsBesideTheAirportsStandAtTheirPublishedElevations) {
         {"Mount Hamilton", 37.3417, -121.6428, 4265, 62},        // San Jose's field
         {"Mission Peak", 37.5124, -121.8805, 2517, 56},          // Fremont
         {"Mount Tamalpais", 37.9291, -122.5778, 2571, 0},        // the bay
+        {"Vollmer Peak", 37.8830, -122.2386, 1905, 0},           // the bay
+        {"San Bruno Mountain", 37.6874, -122.4356, 1319, 0},     // the bay
+        {"Loma Prieta", 37.1110, -121.8442, 3790, 62},           // San Jose's field
         {"San Jacinto Peak", 33.8147, -116.6794, 10834, 477},    // Palm Springs' field
         {"Toro Peak", 33.5234, -116.4256, 8716, 272},            // Rancho Mirage
         {"Mount San Antonio", 34.2889, -117.6467, 10064, 1200},  // the foothills' towns
