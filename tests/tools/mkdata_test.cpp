@@ -811,6 +811,30 @@ TEST(MkdataCommandLine, AWaterLevelOutsideEveryLakeIsNamed) {
         << r.out;
 }
 
+// A summit without its source stops the maker, naming the file's line.
+TEST(MkdataCommandLine, ASummitWithoutItsSourceIsNamed) {
+    ASSERT_EQ(access(ZEPHLON_BINARY_DIR "/bin/mkdata", X_OK), 0) << "mkdata is not built";
+    testsupport::TempFolder dir{"zephlon-mkdata-summits"};
+    for (const fs::directory_entry& e :
+         fs::directory_iterator(fs::path(ZEPHLON_SOURCE_DIR) / "data"))
+        if (e.is_directory() && e.path().filename() != "places-us")
+            fs::create_symlink(e.path(), fs::path(dir.Path(e.path().filename().string())));
+    dir.MakeFolders("places-us");
+    dir.Write("places-us/heights.csv", "name,lat,lon,feet,source\n");
+    dir.Write("places-us/summits.csv",
+              "name,lat,lon,feet,source\n"
+              "Mount Diablo CA,37.8817,-121.9142,3849,somewhere\n"
+              "Mount Nowhere CA,37.7,-122.2,2000,\n");
+    const testsupport::CommandResult r =
+        testsupport::RunCommand(std::string("'") + ZEPHLON_BINARY_DIR + "/bin/mkdata' " +
+                                DataCache() + "--terrain-box=-122.6,37.3,-122.0,37.9 '" +
+                                dir.Root() + "' '" + dir.Path("out") + "' 2>&1");
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find("summits.csv line 3 must read name,lat,lon,feet,source"),
+              std::string::npos)
+        << r.out;
+}
+
 // A damaged phrase table stops the maker before it speaks, naming the line.
 TEST(MkdataCommandLine, ABadPhraseTableNamesItsLine) {
     ASSERT_EQ(access(ZEPHLON_BINARY_DIR "/bin/mkdata", X_OK), 0) << "mkdata is not built";

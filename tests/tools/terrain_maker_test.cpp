@@ -3,7 +3,9 @@
 // land airport stands at its published elevation, land and sea lie on the right sides of the
 // coast outline, the approaches of the busiest airports are clear of the ground, no scenery
 // obstacle stands in water, and the magnetic grids turn every ILS localizer's true course into
-// its runway number.
+// its runway number; where the public heights show a plain the ground rises gently, every
+// airport stands on a floor, the markers lie at their own elevations, and the ground runs on
+// across the tiles' borders.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -116,7 +118,8 @@ private:
         const std::int64_t size = volume.GetEntrySizeById(id);
         if (size < 0 || !volume.OpenEntryById(id)) return false;
         out->resize(static_cast<std::size_t>(size));
-        const bool ok = size == 0 || core::ReadAll(volume, static_cast<std::uint32_t>(size), out->data());
+        const bool ok =
+            size == 0 || core::ReadAll(volume, static_cast<std::uint32_t>(size), out->data());
         volume.Close();
         return ok;
     }
@@ -133,7 +136,8 @@ private:
         if (core::ReadU32(h.data() + 32) == 0) {
             for (int i = 0; i < 256; ++i) {
                 // The file's unit becomes terrain units by two truncating float products.
-                const float once = static_cast<float>(core::ReadI32(h.data() + 36 + 4 * i)) * 0.77575755f;
+                const float once =
+                    static_cast<float>(core::ReadI32(h.data() + 36 + 4 * i)) * 0.77575755f;
                 b->table[i] = static_cast<std::int32_t>(
                     static_cast<float>(static_cast<std::int32_t>(once)) * 0.77575755f);
             }
@@ -175,10 +179,12 @@ class CountryTerrain : public ::testing::Test {
 protected:
     void SetUp() override {
         folder = Installation() / "Art" / "Terrain" / "USA";
-        if (!fs::exists(folder / "stub.ted")) GTEST_SKIP() << "the starter installation is not built";
+        if (!fs::exists(folder / "stub.ted"))
+            GTEST_SKIP() << "the starter installation is not built";
         // The material list names the sea's material.
         std::ifstream in(folder / "DML" / "terrain.dml", std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
         auto list = world::TerrainMaterialList::FromBytes(
             reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
         ASSERT_NE(list, nullptr);
@@ -196,7 +202,8 @@ protected:
     }
 
     Tile* TileAt(double x, double y, double* lx, double* ly) {
-        const int c = static_cast<int>(std::floor(x / kTile)), r = static_cast<int>(std::floor(y / kTile));
+        const int c = static_cast<int>(std::floor(x / kTile)),
+                  r = static_cast<int>(std::floor(y / kTile));
         *lx = x - c * kTile;
         *ly = y - r * kTile;
         const int key = c * 16 + r;
@@ -284,7 +291,8 @@ TEST_F(CountryTerrain, LandAndSeaLieOnTheirSidesOfTheCoast) {
         }
     auto shoreDistance = [&](double x, double y) {
         double best = 1e300;
-        const int i = static_cast<int>(std::floor(x / bucket)), j = static_cast<int>(std::floor(y / bucket));
+        const int i = static_cast<int>(std::floor(x / bucket)),
+                  j = static_cast<int>(std::floor(y / bucket));
         for (int a = i - 1; a <= i + 1; ++a)
             for (int b = j - 1; b <= j + 1; ++b) {
                 auto it = buckets.find({a, b});
@@ -292,7 +300,9 @@ TEST_F(CountryTerrain, LandAndSeaLieOnTheirSidesOfTheCoast) {
                 for (const Segment& g : it->second) {
                     const double dx = g.x1 - g.x0, dy = g.y1 - g.y0;
                     const double len2 = dx * dx + dy * dy;
-                    const double t = len2 > 0 ? std::clamp(((x - g.x0) * dx + (y - g.y0) * dy) / len2, 0.0, 1.0) : 0.0;
+                    const double t =
+                        len2 > 0 ? std::clamp(((x - g.x0) * dx + (y - g.y0) * dy) / len2, 0.0, 1.0)
+                                 : 0.0;
                     best = std::min(best, std::hypot(x - g.x0 - t * dx, y - g.y0 - t * dy));
                 }
             }
@@ -399,8 +409,10 @@ TEST_F(CountryTerrain, MagneticGridsTurnEveryLocalizerCourseIntoItsRunwayNumber)
         if (number < 1 || number > 36) continue;
         double x = 0, y = 0;
         World(std::stod(r[4]), std::stod(r[5]), &x, &y);
-        const int c = static_cast<int>(std::floor(x / kTile)), row = static_cast<int>(std::floor(y / kTile));
-        const int col = static_cast<int>((x - c * kTile) / 8192), line = static_cast<int>((y - row * kTile) / 8192);
+        const int c = static_cast<int>(std::floor(x / kTile)),
+                  row = static_cast<int>(std::floor(y / kTile));
+        const int col = static_cast<int>((x - c * kTile) / 8192),
+                  line = static_cast<int>((y - row * kTile) / 8192);
         bool m = false, n = false;
         const int mag = value("mag", c, row, col, line, &m);
         const int nor = value("nor", c, row, col, line, &n);
@@ -416,7 +428,6 @@ TEST_F(CountryTerrain, MagneticGridsTurnEveryLocalizerCourseIntoItsRunwayNumber)
     EXPECT_LE(errors[errors.size() / 2], 3.0) << "median error over " << errors.size();
     EXPECT_LE(errors[errors.size() * 9 / 10], 8.0);
 }
-
 
 // The 40 busiest airports of the 48 states by passenger boardings (FAA, Passenger Boarding Data,
 // calendar year 2022, the largest 41 less Honolulu, which lies outside the terrain; the table
@@ -442,9 +453,8 @@ TEST_F(CountryTerrain, TheApproachesOfTheBusiestAirportsAreClearToFiveMiles) {
     std::map<std::string, int> runways;
     int ends = 0, samples = 0;
     for (const auto& r : ReadNavdataCsv("runway.csv")) {
-        if (r.size() < 11 ||
-            std::find(std::begin(kBusiestAirports), std::end(kBusiestAirports), r[0]) ==
-                std::end(kBusiestAirports)) {
+        if (r.size() < 11 || std::find(std::begin(kBusiestAirports), std::end(kBusiestAirports),
+                                       r[0]) == std::end(kBusiestAirports)) {
             continue;
         }
         ++runways[r[0]];
@@ -455,7 +465,8 @@ TEST_F(CountryTerrain, TheApproachesOfTheBusiestAirportsAreClearToFiveMiles) {
             // Outward from this end, away from the other.
             const double tx = end == 0 ? ax : bx, ty = end == 0 ? ay : by;
             const double len = std::hypot(bx - ax, by - ay);
-            const double ux = (end == 0 ? ax - bx : bx - ax) / len, uy = (end == 0 ? ay - by : by - ay) / len;
+            const double ux = (end == 0 ? ax - bx : bx - ax) / len,
+                         uy = (end == 0 ? ay - by : by - ay) / len;
             double lx = 0, ly = 0, threshold = 0;
             int material = 0;
             Tile* t = TileAt(tx, ty, &lx, &ly);
@@ -478,13 +489,265 @@ TEST_F(CountryTerrain, TheApproachesOfTheBusiestAirportsAreClearToFiveMiles) {
                     }
                 }
             }
-            EXPECT_LE(worst, 0.0) << r[0] << " " << (end == 0 ? r[3] : r[7]) << ": the ground stands "
-                                  << worst << " ft above the surface " << worstAt << " m out";
+            EXPECT_LE(worst, 0.0) << r[0] << " " << (end == 0 ? r[3] : r[7])
+                                  << ": the ground stands " << worst << " ft above the surface "
+                                  << worstAt << " m out";
         }
     }
     EXPECT_EQ(runways.size(), std::size(kBusiestAirports));
     EXPECT_GT(ends, 200);
     EXPECT_GT(samples, ends * 250);
+}
+
+// The public heights the ground is made from: airports, radio stations and markers (an
+// elevation of 0 says "not known" in the station tables) and the towns of places-us.
+struct PublicHeight {
+    double x = 0, y = 0, feet = 0;
+};
+
+class PublicHeights {
+public:
+    PublicHeights() {
+        auto add = [&](const std::string& lat, const std::string& lon, const std::string& feet,
+                       bool zeroKnown) {
+            double x = 0, y = 0;
+            if (lat.empty() || lon.empty() || feet.empty()) return;
+            const double f = std::stod(feet);
+            if (f == 0.0 && !zeroKnown) return;
+            World(std::stod(lat), std::stod(lon), &x, &y);
+            buckets[Key(x, y)].push_back({x, y, f});
+        };
+        for (const auto& r : ReadNavdataCsv("airport.csv"))
+            if (r.size() >= 6) add(r[4], r[5], r[3], true);
+        for (const char* table : {"vor.csv", "ndb.csv", "dme.csv"})
+            for (const auto& r : ReadNavdataCsv(table))
+                if (r.size() >= 5) add(r[2], r[3], r[4], false);
+        for (const auto& r : ReadNavdataCsv("ils.csv")) {
+            if (r.size() >= 7) add(r[4], r[5], r[6], false);
+            if (r.size() >= 13) add(r[10], r[11], r[12], false);
+        }
+        for (const auto& r : ReadNavdataCsv("marker.csv"))
+            if (r.size() >= 6) add(r[3], r[4], r[5], false);
+        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/places-us/heights.csv");
+        std::string line;
+        std::getline(in, line);
+        while (std::getline(in, line)) {
+            std::vector<std::string> f;
+            std::stringstream ss(line);
+            for (std::string cell; std::getline(ss, cell, ',');)
+                f.push_back(cell);
+            if (f.size() >= 4) add(f[1], f[2], f[3], true);
+        }
+    }
+    // Calls f(height, distance) for each public height within `radius` units.
+    template <typename F>
+    void ForNear(double x, double y, double radius, F&& f) const {
+        const int n = static_cast<int>(std::ceil(radius / kBucket));
+        const auto [i, j] = Key(x, y);
+        for (int a = i - n; a <= i + n; ++a)
+            for (int b = j - n; b <= j + n; ++b) {
+                const auto it = buckets.find({a, b});
+                if (it == buckets.end()) continue;
+                for (const PublicHeight& p : it->second) {
+                    const double d = std::hypot(p.x - x, p.y - y);
+                    if (d <= radius) f(p, d);
+                }
+            }
+    }
+
+private:
+    static constexpr double kBucket = 16384.0;
+    static std::pair<int, int> Key(double x, double y) {
+        return {static_cast<int>(std::floor(x / kBucket)),
+                static_cast<int>(std::floor(y / kBucket))};
+    }
+    std::map<std::pair<int, int>, std::vector<PublicHeight>> buckets;
+};
+
+constexpr double kUnitsPerMetre = 1.0 / 0.392906;
+
+// Where the public heights show a plain (at least three within 8 km, all within 300 ft of each
+// other), nothing asks for a step: the ground rises no more than 150 ft in any half mile. A
+// seeded sample of the country's land.
+TEST_F(CountryTerrain, TheGroundOfThePlainsRisesNoMoreThan150FeetInHalfAMile) {
+    const PublicHeights heights;
+    const double halfMile = 804.672 * kUnitsPerMetre, around = 8000.0 * kUnitsPerMetre;
+    std::uint32_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) / 16777216.0;
+    };
+    int plains = 0, steps = 0;
+    std::ostringstream seen;
+    for (int k = 0; k < 40000; ++k) {
+        const double lat = 25.0 + 24.0 * next(), lon = -124.0 + 57.0 * next();
+        double x = 0, y = 0;
+        World(lat, lon, &x, &y);
+        int count = 0;
+        double lo = 1e9, hi = -1e9;
+        heights.ForNear(x, y, around, [&](const PublicHeight& p, double) {
+            ++count;
+            lo = std::min(lo, p.feet);
+            hi = std::max(hi, p.feet);
+        });
+        if (count < 3 || hi - lo > 300.0) continue;
+        double h[3];
+        int material[3];
+        bool read = true;
+        const double at[3][2] = {{x, y}, {x + halfMile, y}, {x, y + halfMile}};
+        for (int i = 0; i < 3 && read; ++i) {
+            double lx = 0, ly = 0;
+            Tile* t = TileAt(at[i][0], at[i][1], &lx, &ly);
+            read = t != nullptr && t->At(lx, ly, &h[i], &material[i]) && material[i] != water;
+        }
+        if (!read) continue;
+        ++plains;
+        for (int i = 1; i < 3; ++i)
+            if (std::fabs(h[i] - h[0]) > 150.0) {
+                ++steps;
+                seen << "\nat " << lat << ", " << lon << " the ground steps " << h[i] - h[0]
+                     << " ft in half a mile " << (i == 1 ? "east" : "north")
+                     << " where the public heights span " << lo << " to " << hi << " ft";
+            }
+    }
+    EXPECT_GT(plains, CountryMade() ? 800 : 0);
+    // A few places (four: two beside Ukiah's narrow valley, one near Kingsport, one near
+    // Nogales), where the relief the regional spread asks for meets a valley's floor, still step
+    // more.
+    EXPECT_LE(steps, plains / 200) << plains << " places of plain" << seen.str();
+}
+
+// Every land airport stands on a floor: a mile and a half from its runways the ground rises no
+// more than the floor's 1 in 400 above the field (it may fall away), unless a public height
+// above the field stands within three miles and asks for the ground to rise sooner. The markers
+// on the final approaches lie at their published elevations, which the ground follows where it
+// falls away from the runway.
+TEST_F(CountryTerrain, AirportsStandOnFloorsAndTheApproachesFollowThePublicHeights) {
+    const PublicHeights heights;
+    const double nm = 1852.0 * kUnitsPerMetre;
+    int airports = 0, high = 0;
+    std::ostringstream seen;
+    for (const auto& r : ReadNavdataCsv("airport.csv")) {
+        if (r.size() < 7 || r[2] != "land") continue;
+        const double field = std::stod(r[3]);
+        double x = 0, y = 0;
+        World(std::stod(r[4]), std::stod(r[5]), &x, &y);
+        bool asked = false;
+        heights.ForNear(x, y, 3.0 * nm, [&](const PublicHeight& p, double d) {
+            asked = asked || p.feet > field + 30.0 + d * kFeetPerUnit / 300.0;
+        });
+        if (asked) continue;
+        bool read = false;
+        double worst = -1e9;
+        for (int k = 0; k < 8; ++k) {
+            const double a = k * 3.14159265358979 / 4;
+            double lx = 0, ly = 0, feet = 0;
+            int material = 0;
+            Tile* t = TileAt(x + 1.5 * nm * std::cos(a), y + 1.5 * nm * std::sin(a), &lx, &ly);
+            if (t == nullptr || !t->At(lx, ly, &feet, &material) || material == water) continue;
+            read = true;
+            worst = std::max(worst, feet - field);
+        }
+        if (!read) continue;
+        ++airports;
+        // 1 in 400 over a mile and a half is 23 ft; the cells follow the ground within 25.
+        if (worst > 50.0) {
+            ++high;
+            if (high <= 20)
+                seen << "\n"
+                     << r[0] << ": the ground 1.5 nm out stands " << worst << " ft above the field";
+        }
+    }
+    EXPECT_GT(airports, CountryMade() ? 5000 : 0);
+    // A few (seventeen) stand by a neighbour's pad or floor at another elevation.
+    EXPECT_LE(high, airports / 500) << "of " << airports << " airports" << seen.str();
+
+    // Most markers repeat their airport's elevation, and a few differ from it more than the
+    // ground between them can (30 ft and 1 in 20 of the distance): the others give the ground's
+    // own height.
+    struct Field {
+        double feet = 0, x = 0, y = 0;
+    };
+    std::map<std::string, Field> fields;
+    for (const auto& r : ReadNavdataCsv("airport.csv")) {
+        if (r.size() < 6 || r[3].empty()) continue;
+        Field f{std::stod(r[3])};
+        World(std::stod(r[4]), std::stod(r[5]), &f.x, &f.y);
+        fields.emplace(r[0], f);
+    }
+    int markers = 0, off = 0;
+    for (const auto& r : ReadNavdataCsv("marker.csv")) {
+        if (r.size() < 6 || fields.count(r[0]) == 0) continue;
+        const Field& f = fields[r[0]];
+        double x = 0, y = 0, lx = 0, ly = 0, feet = 0;
+        World(std::stod(r[3]), std::stod(r[4]), &x, &y);
+        const double apart = std::fabs(std::stod(r[5]) - f.feet);
+        if (apart < 0.5 || apart > 30.0 + std::hypot(x - f.x, y - f.y) * kFeetPerUnit / 20.0)
+            continue;
+        int material = 0;
+        Tile* t = TileAt(x, y, &lx, &ly);
+        if (t == nullptr || !t->At(lx, ly, &feet, &material) || material == water) continue;
+        ++markers;
+        if (std::fabs(feet - std::stod(r[5])) > 60.0) {
+            ++off;
+            if (off <= 20)
+                seen << "\n"
+                     << r[0] << " " << r[1] << " " << r[2] << " published " << r[5]
+                     << " ft, ground " << feet << " ft";
+        }
+    }
+    EXPECT_GT(markers, CountryMade() ? 300 : 0);
+    // A few markers' elevations disagree with their neighbours' (an inner marker 114 ft below
+    // its threshold); the ground between keeps to both as far as it can.
+    EXPECT_LE(off, markers / 20) << "of " << markers << " markers" << seen.str();
+}
+
+// The ground runs on across every border between two tiles: read a unit either side of the
+// border, every 256 units along it where both sides are land, the two tiles' heights differ by
+// no more than the ground itself rises beside the border.
+TEST_F(CountryTerrain, NoStepAtTheBordersOfTheTiles) {
+    int borders = 0, samples = 0, steps = 0;
+    double worst = 0.0;
+    std::string where;
+    for (int c = 0; c < 16; ++c)
+        for (int r = 0; r < 16; ++r)
+            for (int side = 0; side < 2; ++side) {
+                double lx = 0, ly = 0;
+                if (TileAt((c + 0.5) * kTile, (r + 0.5) * kTile, &lx, &ly) == nullptr) continue;
+                const int nc = c + (side == 0 ? 1 : 0), nr = r + (side == 0 ? 0 : 1);
+                if (TileAt((nc + 0.5) * kTile, (nr + 0.5) * kTile, &lx, &ly) == nullptr) continue;
+                ++borders;
+                for (double along = 128.0; along < kTile; along += 256.0) {
+                    // The border lies at the far edge of tile (c, r).
+                    const double bx = side == 0 ? nc * kTile : c * kTile + along;
+                    const double by = side == 0 ? r * kTile + along : nr * kTile;
+                    double h[4];
+                    int material = 0;
+                    bool read = true;
+                    const double dx = side == 0 ? 1.0 : 0.0, dy = side == 0 ? 0.0 : 1.0;
+                    const double at[4] = {-2.0, -1.0, 0.0, 1.0};
+                    for (int k = 0; k < 4 && read; ++k) {
+                        Tile* t = TileAt(bx + at[k] * dx, by + at[k] * dy, &lx, &ly);
+                        read = t != nullptr && t->At(lx, ly, &h[k], &material) && material != water;
+                    }
+                    if (!read) continue;
+                    ++samples;
+                    // The step across the border less the ground's own rise beside it.
+                    const double step = std::fabs(h[2] - h[1]) - std::fabs(h[1] - h[0]) - 0.5;
+                    steps += step > 0.0 ? 1 : 0;
+                    if (step > worst) {
+                        worst = step;
+                        char text[96];
+                        std::snprintf(text, sizeof text,
+                                      "NA_%02dX%02d | NA_%02dX%02d at %.0f: %.1f ft", r, c, nr, nc,
+                                      along, h[2] - h[1]);
+                        where = text;
+                    }
+                }
+            }
+    EXPECT_GT(borders, CountryMade() ? 200 : 0);
+    EXPECT_GT(samples, borders * 1000);
+    EXPECT_EQ(steps, 0) << "of " << samples << "; the largest: " << where;
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 // there reads it: the lessons' cruise moved over each place and resumed in the running program,
 // which reports the ground under the aircraft. Lakes stand at their published surface
 // elevations (each figure's source beside it), the floor of Death Valley below the sea, the bay
-// shore between San Carlos and Palo Alto near sea level and rising gently inland, and South Lake
-// Tahoe's runway on its flat valley floor.
+// shore between San Carlos and Palo Alto near sea level and rising gently inland, South Lake
+// Tahoe's runway on its flat valley floor, and towns inland at their published elevations.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -118,6 +118,13 @@ TEST(GroundHeights, LakesLieAtTheirPublishedSurfaceElevations) {
             {"Rice Lake Reservoir", 46.9004, -92.1899, 1376, 40},
             // 561 ft (Wikipedia, Millerton Lake), in the foothills above Friant.
             {"Millerton Lake", 37.0031, -119.6686, 561, 40},
+            // 381 ft (Wikipedia, Lower Otay Reservoir, from GNIS), whose estimate lay 55 ft low.
+            {"Lower Otay Reservoir", 32.6372, -116.9249, 381, 40},
+            // The Harney Basin's floor, 4,111 ft, where Harney Lake is its sink (Wikipedia).
+            {"Harney Lake", 43.2369, -119.1089, 4111, 40},
+            // 3,970 ft at Lone Rock in the Carson Sink (its article's geobox), whose estimate
+            // lay 230 ft above the playa.
+            {"Carson Sink", 39.7783, -118.3926, 3970, 40},
         },
         "zephlon-lakes");
 }
@@ -140,6 +147,102 @@ TEST(GroundHeights, TheBayShoreAndAValleyFloorLieWhereThePublicRecordPutsThem) {
             {"South Lake Tahoe, 1.5 mi south", 38.8723, -119.9953, 6264, 40},
         },
         "zephlon-shore");
+}
+
+// Towns inland, each at the elevation its article gives for its coordinates (the sources are
+// in data/places-us/heights.csv): the East Bay's plain between the shore and the hills, the
+// Coachella Valley beside Palm Springs, the valleys of the Rockies and the Sierra (Placerville
+// below Telluride's mesa, Basalt down the valley from Aspen), the Blue Ridge.
+TEST(GroundHeights, TownsLieAtTheirPublishedElevations) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    ExpectGround(
+        {
+            {"Newark CA", 37.5330, -122.0330, 20, 60},
+            {"Fremont CA", 37.5483, -121.9886, 56, 60},
+            {"Union City CA", 37.5964, -122.0483, 69, 60},
+            {"Milpitas CA", 37.4347, -121.8950, 20, 60},
+            {"Hayward CA", 37.6689, -122.0808, 105, 60},
+            {"San Leandro CA", 37.7250, -122.1561, 56, 60},
+            {"Castro Valley CA", 37.6942, -122.0864, 161, 60},
+            {"Pleasanton CA", 37.6725, -121.8825, 351, 60},
+            {"Danville CA", 37.8217, -122.0000, 358, 60},
+            {"San Ramon CA", 37.7572, -121.9522, 480, 60},
+            {"Walnut Creek CA", 37.9064, -122.0650, 131, 60},
+            {"Cathedral City CA", 33.7797, -116.4653, 328, 60},
+            {"Rancho Mirage CA", 33.7692, -116.4211, 272, 60},
+            {"Pasadena CA", 34.1561, -118.1319, 863, 60},
+            {"Glendale CA", 34.1461, -118.2550, 522, 60},
+            {"Mammoth Lakes CA", 37.6486, -118.9719, 7880, 60},
+            {"Telluride CO", 37.9375, -107.8123, 8750, 60},
+            {"Aspen CO", 39.1911, -106.8175, 7908, 60},
+            {"Boulder CO", 40.0150, -105.2706, 5318, 60},
+            {"Asheville NC", 35.5951, -82.5515, 2134, 60},
+            {"Placerville CO", 38.0051, -108.0395, 7408, 60},
+            {"Basalt CO", 39.3689, -107.0328, 6611, 60},
+        },
+        "zephlon-towns");
+}
+
+struct Summit {
+    const char* name;
+    double lat, lon;  // east positive
+    double feet;      // the published elevation
+    double valley;    // the published ground it rises from: a town's or an airport's nearby
+};
+
+// The summits beside busy airports, at their published elevations (the sources are in
+// data/places-us/summits.csv), each within a tenth of its height above the valley it rises
+// from: the ground is drawn in cells up to a few hundred feet across, whose corners need not
+// fall on the summit, and a tenth is what a pilot would notice. Mount Diablo and the San
+// Jacinto massif stand as a pilot sees them from the valleys: above 3,000 ft and 8,000 ft half
+// a mile from the summit on every side, not a spike on a plain.
+TEST(GroundHeights, SummitsBesideTheAirportsStandAtTheirPublishedElevations) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    const std::vector<Summit> summits = {
+        {"Mount Diablo", 37.8817, -121.9142, 3849, 358},         // Danville
+        {"Mount Hamilton", 37.3417, -121.6428, 4265, 62},        // San Jose's field
+        {"Mission Peak", 37.5124, -121.8805, 2517, 56},          // Fremont
+        {"Mount Tamalpais", 37.9291, -122.5778, 2571, 0},        // the bay
+        {"Vollmer Peak", 37.8830, -122.2386, 1905, 0},           // the bay
+        {"San Bruno Mountain", 37.6874, -122.4356, 1319, 0},     // the bay
+        {"Loma Prieta", 37.1110, -121.8442, 3790, 62},           // San Jose's field
+        {"San Jacinto Peak", 33.8147, -116.6794, 10834, 477},    // Palm Springs' field
+        {"Toro Peak", 33.5234, -116.4256, 8716, 272},            // Rancho Mirage
+        {"Mount San Antonio", 34.2889, -117.6467, 10064, 1200},  // the foothills' towns
+        {"Mount Wilson", 34.2238, -118.0616, 5710, 863},         // Pasadena
+        {"Mount Lukens", 34.2690, -118.2390, 5075, 522},         // Glendale
+        {"Mammoth Mountain", 37.6306, -119.0326, 11059, 7880},   // Mammoth Lakes
+        {"Aspen Mountain", 39.1761, -106.8292, 10705, 7908},     // Aspen
+        {"Sandia Crest", 35.2101, -106.4487, 10679, 5355},       // Albuquerque's field
+        {"Mount Pisgah", 35.4255, -82.7569, 5721, 2134},         // Asheville
+        {"Mount Mitchell", 35.7647, -82.2653, 6684, 2134},       // Asheville
+    };
+    std::vector<Place> places;
+    for (const Summit& s : summits)
+        places.push_back({s.name, s.lat, s.lon, s.feet, 0.1 * (s.feet - s.valley)});
+    // Half a mile north, east, south and west of the two summits.
+    struct Massif {
+        const char* name;
+        double lat, lon, above;
+    };
+    const Massif massifs[] = {{"Mount Diablo", 37.8817, -121.9142, 3000},
+                              {"San Jacinto Peak", 33.8147, -116.6794, 8000}};
+    const double dLat = 804.672 / 111320.0;
+    std::vector<double> above;
+    for (const Massif& m : massifs) {
+        const double dLon = dLat / std::cos(m.lat * M_PI / 180.0);
+        for (const auto& [north, east] : {std::pair{1, 0}, {0, 1}, {-1, 0}, {0, -1}}) {
+            places.push_back({m.name, m.lat + north * dLat, m.lon + east * dLon, 0, 0});
+            above.push_back(m.above);
+        }
+    }
+    const std::vector<double> ground = GroundAt(places, "zephlon-summits");
+    for (std::size_t i = 0; i < summits.size(); ++i)
+        EXPECT_NEAR(ground[i], places[i].feet, places[i].within) << places[i].name;
+    for (std::size_t i = summits.size(); i < places.size(); ++i)
+        EXPECT_GT(ground[i], above[i - summits.size()])
+            << "half a mile from " << places[i].name << " at " << places[i].lat << ", "
+            << places[i].lon;
 }
 
 }  // namespace

@@ -125,12 +125,33 @@ int ReadPublicData(const std::string& dataDir, PublicData* out, std::string* err
         const char* file;
         std::size_t lat, lon, elev;
     } const stations[] = {
-        {"vor.csv", 2, 3, 4},    {"ndb.csv", 2, 3, 4},     {"dme.csv", 2, 3, 4},
-        {"ils.csv", 4, 5, 6},    {"ils.csv", 10, 11, 12},  {"marker.csv", 3, 4, 5},
+        {"vor.csv", 2, 3, 4}, {"ndb.csv", 2, 3, 4},    {"dme.csv", 2, 3, 4},
+        {"ils.csv", 4, 5, 6}, {"ils.csv", 10, 11, 12}, {"marker.csv", 3, 4, 5},
     };
+    std::map<std::string, const Airport*> fields;
+    for (const Airport& a : out->landAirports)
+        fields[a.ident] = &a;
     for (const Source& s : stations) {
         rows.clear();
         if (!ReadCsv(dir + s.file, &rows, error)) return 0;
+        if (std::string(s.file) == "marker.csv") {
+            // Most markers repeat their airport's elevation rather than give their own, and a
+            // few differ from it more than the ground between can (30 ft and 1 in 20 of the
+            // distance): only the others tell the ground's height.
+            std::erase_if(rows, [&](const std::vector<std::string>& r) {
+                const auto it = r.empty() ? fields.end() : fields.find(r[0]);
+                double e = 0, lat = 0, lon = 0;
+                if (it == fields.end() || !Number(r, s.elev, &e) || !Number(r, s.lat, &lat) ||
+                    !Number(r, s.lon, &lon)) {
+                    return true;
+                }
+                const Vec2 at = ToWorld(lat, lon);
+                const double apart = std::fabs(e - it->second->feet);
+                const double feet =
+                    std::hypot(at.x - it->second->at.x, at.y - it->second->at.y) * kFeetPerUnit;
+                return apart < 0.5 || apart > 30.0 + feet / 20.0;
+            });
+        }
         AddStations(rows, s.lat, s.lon, s.elev, &out->points);
         if (std::string(s.file) == "vor.csv" && s.lat == 2) {
             for (const auto& r : rows) {
@@ -144,6 +165,44 @@ int ReadPublicData(const std::string& dataDir, PublicData* out, std::string* err
         *error = "no land airports or VORs in " + dir;
         return 0;
     }
+    return 1;
+}
+
+namespace {
+
+// The rows of a file of published heights (name,lat,lon,feet,source), each height with its
+// source beside it and no lower than `least` feet, as points.
+int ReadSourcedHeights(const std::string& path, double least, std::vector<ElevationPoint>* out,
+                       std::string* error) {
+    std::vector<std::vector<std::string>> rows;
+    if (!ReadCsv(path, &rows, error)) return 0;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const auto& r = rows[k];
+        double lat = 0, lon = 0, feet = 0;
+        if (r.size() < 5 || r[0].empty() || !Number(r, 1, &lat) || !Number(r, 2, &lon) ||
+            !Number(r, 3, &feet) || r[4].empty() || std::fabs(lat) > 90.0 ||
+            std::fabs(lon) > 180.0 || feet < least || feet > 20000.0) {
+            *error =
+                path + " line " + std::to_string(k + 2) + " must read name,lat,lon,feet,source";
+            return 0;
+        }
+        out->push_back(ElevationPoint{ToWorld(lat, lon), feet});
+    }
+    return 1;
+}
+
+}  // namespace
+
+int ReadPlaceHeights(const std::string& dataDir, std::vector<ElevationPoint>* points,
+                     std::string* error) {
+    return ReadSourcedHeights(dataDir + "/places-us/heights.csv", -1000.0, points, error);
+}
+
+int ReadSummits(const std::string& dataDir, std::vector<Summit>* out, std::string* error) {
+    std::vector<ElevationPoint> points;
+    if (!ReadSourcedHeights(dataDir + "/places-us/summits.csv", 1.0, &points, error)) return 0;
+    for (const ElevationPoint& p : points)
+        out->push_back(Summit{p.at, p.feet});
     return 1;
 }
 

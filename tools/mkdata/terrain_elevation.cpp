@@ -29,7 +29,8 @@ const std::array<float, kExpTable + 1>& ExpTable() {
     static const std::array<float, kExpTable + 1> table = [] {
         std::array<float, kExpTable + 1> t{};
         for (int i = 0; i <= kExpTable; ++i)
-            t[static_cast<std::size_t>(i)] = static_cast<float>(std::exp(-kExpRange * i / kExpTable));
+            t[static_cast<std::size_t>(i)] =
+                static_cast<float>(std::exp(-kExpRange * i / kExpTable));
         return t;
     }();
     return table;
@@ -179,6 +180,154 @@ double ElevationField::Base(double x, double y) const {
 
 double ElevationField::Amplitude(double x, double y) const {
     return std::clamp(1.6 * spread.Bilinear(x, y), 40.0, 5000.0);
+}
+
+namespace {
+
+constexpr double kDetailStep = 1024.0;
+constexpr double kDetailMargin = 16384.0;
+// Each departure spreads over a third of the way to its point's nearest neighbour, at least
+// this far; where the kernels hold less weight than kDetailFade, the departure fades away.
+constexpr double kDetailLeast = 300.0 / kMetresPerUnit;
+constexpr double kDetailReach = 2500.0 / kMetresPerUnit;
+constexpr double kDetailFade = 0.02;
+// The stations' local spread, and how many of them it takes to trust it.
+constexpr double kLocalSigma = 3000.0 / kMetresPerUnit;
+constexpr double kLocalTrust = 0.3;
+
+}  // namespace
+
+LocalDetail::LocalDetail(const PointBuckets& departures, const PointBuckets& stations, int column,
+                         int row) {
+    x0 = column * kTileUnits - kDetailMargin;
+    y0 = row * kTileUnits - kDetailMargin;
+    n = static_cast<int>((kTileUnits + 2 * kDetailMargin) / kDetailStep) + 2;
+    departure.assign(static_cast<std::size_t>(n) * n, 0.0f);
+    nearest.assign(departure.size(), static_cast<float>(kFar));
+    variation.assign(departure.size(), 0.0f);
+    known.assign(departure.size(), 0.0f);
+    const double local = 1.0 / (2 * kLocalSigma * kLocalSigma);
+    for (int j = 0; j < n; ++j) {
+        for (int i = 0; i < n; ++i) {
+            const double x = x0 + i * kDetailStep, y = y0 + j * kDetailStep;
+            const std::size_t at = static_cast<std::size_t>(j) * n + i;
+            double w = 0, wv = 0;
+            departures.ForNear(x, y, 3.0 * kDetailReach, [&](const ElevationPoint& p, double d2) {
+                const double sigma = std::clamp(p.reach, kDetailLeast, kDetailReach);
+                const double a = p.weight * FastExpNeg(d2 / (2 * sigma * sigma));
+                w += a;
+                wv += a * p.feet;
+            });
+            departure[at] = static_cast<float>(wv / (w + kDetailFade));
+            double best = kFar * kFar, sw = 0, swv = 0, swv2 = 0;
+            stations.ForNear(x, y, 3.0 * kLocalSigma, [&](const ElevationPoint& p, double d2) {
+                best = std::min(best, d2);
+                const double a = p.weight * FastExpNeg(d2 * local);
+                sw += a;
+                swv += a * p.feet;
+                swv2 += a * p.feet * p.feet;
+            });
+            nearest[at] = static_cast<float>(std::sqrt(best));
+            if (sw > 1e-6) {
+                const double mean = swv / sw;
+                variation[at] =
+                    static_cast<float>(std::sqrt(std::max(0.0, swv2 / sw - mean * mean)));
+            }
+            known[at] = static_cast<float>(sw / (sw + kLocalTrust));
+        }
+    }
+}
+
+double LocalDetail::Bilinear(const std::vector<float>& v, double x, double y) const {
+    const double fx = std::clamp((x - x0) / kDetailStep, 0.0, n - 1.001);
+    const double fy = std::clamp((y - y0) / kDetailStep, 0.0, n - 1.001);
+    const int i = static_cast<int>(fx), j = static_cast<int>(fy);
+    const double u = fx - i, w = fy - j;
+    auto at = [&](int a, int b) { return v[static_cast<std::size_t>(b) * n + a]; };
+    return (at(i, j) * (1 - u) + at(i + 1, j) * u) * (1 - w) +
+           (at(i, j + 1) * (1 - u) + at(i + 1, j + 1) * u) * w;
+}
+
+double LocalDetail::Departure(double x, double y) const {
+    return Bilinear(departure, x, y);
+}
+
+double LocalDetail::Nearest(double x, double y) const {
+    return Bilinear(nearest, x, y);
+}
+
+double LocalDetail::Amplitude(double x, double y, double amplitude) const {
+    const double trust = Bilinear(known, x, y);
+    const double near = std::min(amplitude, 1.6 * Bilinear(variation, x, y));
+    return trust * near + (1.0 - trust) * amplitude;
+}
+
+namespace {
+
+// A summit's top is rounded over this distance (feet) on flanks of 1 in 4, and over as much
+// more as its flanks are steeper (up to twice as far), so that a steep summit is no spike; the
+// flanks fall no more steeply than 1 in 1, and public heights this close (units) stand on the
+// mountain rather than below it.
+constexpr double kGentlest = 0.25;
+constexpr double kSummitTop = 600.0 / kMetresPerUnit * kFeetPerUnit;
+constexpr double kSteepest = 1.0;
+constexpr double kOnTheMountain = 1000.0 / kMetresPerUnit;
+
+double TopOf(double slope) {
+    return kSummitTop * std::min(slope / kGentlest, 2.0);
+}
+
+// How far a summit's ground has fallen at `feet` from it, before the gullies.
+double Fall(double slope, double feet) {
+    const double top = TopOf(slope);
+    return slope * (std::sqrt(feet * feet + top * top) - top);
+}
+
+}  // namespace
+
+SummitSet::SummitSet(std::vector<Summit> list, const std::vector<ElevationPoint>& stations)
+    : summits(std::move(list)) {
+    for (Summit& s : summits) {
+        s.slope = std::max(s.slope, kGentlest);
+        for (const ElevationPoint& p : stations) {
+            const double d = std::hypot(p.at.x - s.at.x, p.at.y - s.at.y) * kFeetPerUnit;
+            const double drop = (s.feet - p.feet) * 1.2;  // with a fifth to spare
+            if (drop <= 0.0 || d < kOnTheMountain * kFeetPerUnit || Fall(s.slope, d) >= drop)
+                continue;
+            // The fall grows with the slope: the least slope that comes down far enough.
+            double lo = s.slope, hi = kSteepest;
+            if (Fall(hi, d) < drop) {
+                s.slope = hi;
+                continue;
+            }
+            for (int k = 0; k < 40; ++k) {
+                const double mid = 0.5 * (lo + hi);
+                (Fall(mid, d) >= drop ? hi : lo) = mid;
+            }
+            s.slope = hi;
+        }
+        reach.push_back((s.feet / s.slope + TopOf(s.slope)) / kFeetPerUnit);
+    }
+}
+
+bool SummitSet::AnyIn(double x0, double y0, double x1, double y1) const {
+    return std::any_of(summits.begin(), summits.end(), [&](const Summit& s) {
+        return s.at.x >= x0 && s.at.x <= x1 && s.at.y >= y0 && s.at.y <= y1;
+    });
+}
+
+double SummitSet::Ground(double x, double y) const {
+    double best = kNone;
+    for (std::size_t i = 0; i < summits.size(); ++i) {
+        const Summit& s = summits[i];
+        const double dx = x - s.at.x, dy = y - s.at.y;
+        if (std::fabs(dx) > reach[i] || std::fabs(dy) > reach[i]) continue;
+        // Gullies and spurs: the flanks fall up to half as fast again along the ridged noise's
+        // valleys, never less fast, so the summit keeps its height.
+        const double gully = 1.0 + 0.5 * (1.0 - Relief(x * 4.0, y * 4.0));
+        best = std::max(best, s.feet - gully * Fall(s.slope, std::hypot(dx, dy) * kFeetPerUnit));
+    }
+    return best;
 }
 
 double ValueNoise(double x, double y, double wavelength, std::uint32_t seed) {

@@ -63,6 +63,8 @@ struct ElevationPoint {
     // How much the point counts in the averages: samples along a shore stand closer together
     // than stations do, and count for less each.
     double weight = 1.0;
+    // How far its own height reaches in the local detail (units; 0 for the widest).
+    double reach = 0.0;
 };
 
 struct Runway {
@@ -89,6 +91,37 @@ struct PublicData {
 };
 
 int ReadPublicData(const std::string& dataDir, PublicData* out, std::string* error);
+// The published heights of towns (data/places-us/heights.csv), added to `points`.
+int ReadPlaceHeights(const std::string& dataDir, std::vector<ElevationPoint>* points,
+                     std::string* error);
+
+// The published summits beside busy airports (data/places-us/summits.csv), which the stations
+// and towns round them do not show. Each stands at its height on a mountain whose flanks fall 1
+// in 4 from a rounded top, or as much more steeply as the public heights round it ask (its top
+// then rounded over more), cut by gullies; the ground is the higher of the mountains and what
+// the rest makes.
+struct Summit {
+    Vec2 at;
+    double feet = 0.0;
+    double slope = 0.25;  // feet per foot of distance, away from the rounded top
+};
+int ReadSummits(const std::string& dataDir, std::vector<Summit>* out, std::string* error);
+
+class SummitSet {
+public:
+    // Steepens each summit's flanks so that they come down to every public height in `stations`
+    // within reach (with a fifth to spare).
+    SummitSet(std::vector<Summit> summits, const std::vector<ElevationPoint>& stations);
+    // The mountains' ground at a point, feet; far below the sea where none reaches.
+    [[nodiscard]] double Ground(double x, double y) const;
+    // Whether a summit lies in a box (its cell is followed down to the finest level).
+    [[nodiscard]] bool AnyIn(double x0, double y0, double x1, double y1) const;
+    static constexpr double kNone = -1e9;
+
+private:
+    std::vector<Summit> summits;
+    std::vector<double> reach;  // units: beyond it the summit's flank stands below the sea
+};
 
 // Published surface elevations of lakes and reservoirs, each at a point in its water, and the
 // floors of dry basins, flat over a radius (data/water-us/levels.csv).
@@ -145,6 +178,31 @@ private:
     Raster spread;
 };
 
+// What the smooth field misses near the public points, over one tile and a margin: the points'
+// own departures from the field, averaged over a few kilometres (so the ground passes through
+// each public height), and how far the nearest station, airport or town lies (the relief grows
+// only away from what is known).
+class LocalDetail {
+public:
+    // `departures` holds each public point with its elevation less the field's there and its
+    // reach; `stations` the points whose distance counts.
+    LocalDetail(const PointBuckets& departures, const PointBuckets& stations, int column, int row);
+    // The departure to add to the field, feet.
+    [[nodiscard]] double Departure(double x, double y) const;
+    // Distance to the nearest station, airport or town, units (at most kFar).
+    [[nodiscard]] double Nearest(double x, double y) const;
+    // The relief's height where the stations nearby agree: a regional `amplitude` brought down
+    // toward how much the stations within a few kilometres differ, as far as there are any.
+    [[nodiscard]] double Amplitude(double x, double y, double amplitude) const;
+    static constexpr double kFar = 12000.0 / kMetresPerUnit;
+
+private:
+    [[nodiscard]] double Bilinear(const std::vector<float>& v, double x, double y) const;
+    double x0 = 0, y0 = 0;
+    int n = 0;
+    std::vector<float> departure, nearest, variation, known;
+};
+
 // Ridged fractal noise in 0..1, the same everywhere for the same point.
 [[nodiscard]] double Relief(double x, double y);
 // Smooth value noise in 0..1 at a wavelength (world units), seeded.
@@ -194,6 +252,7 @@ private:
 struct Floor {
     double radius = 0.0;
     bool byWater = false;
+    double higher = 1e300;  // distance to the nearest point that stands above it and disagrees
 };
 [[nodiscard]] Floor FloorOf(const PointBuckets& points, const PointBuckets& shores, Vec2 at,
                             double feet);
@@ -204,7 +263,7 @@ struct Floor {
 // stands on a floor of its own elevation as far as FloorOf reaches, rising 1 in 400 at most (a
 // valley's or a coast's plain); on the plain of a water, it rises from the water's edge, not
 // from the airport. A basin's floor is flat over its radius and then rises the same way. Beyond
-// each, sides rise 1 in 7 and then ever steeper, so that hills round an approach or a floor
+// each, sides rise 1 in 12 and then ever steeper, so that hills round an approach or a floor
 // become valley sides rather than walls.
 class AirportSurfaces {
 public:
@@ -212,9 +271,20 @@ public:
                     const PointBuckets& points, const PointBuckets& shores, double x0, double y0,
                     double x1, double y1);
     // The ground at a point (feet) brought down under every surface; `shoreDistance` (units) and
-    // `shoreLevel` (feet) are the nearest sea's or lake's.
+    // `shoreLevel` (feet) are the nearest sea's or lake's. Approach and departure paths leave
+    // the ground the public heights give (`known`, feet) where it stands above them, up to a
+    // surface rising 1 in 55 over the last three miles and 1 in 10 more beyond, and a published
+    // summit's mountain (`summit`, feet) whole; the floors bring both down, the mountain only to
+    // a rise of 1 in 2 from a mile and a half beyond the runways.
     [[nodiscard]] double Clear(double x, double y, double feet, double shoreDistance,
-                               double shoreLevel) const;
+                               double shoreLevel, double known, double summit) const;
+    // The ground brought up toward the floors it lies on: flat at the airport's elevation near
+    // it (a water's plain at its rise from the edge), returning to `feet` at the floor's edge.
+    [[nodiscard]] double Lift(double x, double y, double feet, double shoreDistance,
+                              double shoreLevel) const;
+    // How much of the made-up relief may stand at a point: none on an airport's floor or under a
+    // runway's approach and departure path, all of it a couple of kilometres beyond them.
+    [[nodiscard]] double Calm(double x, double y) const;
 
 private:
     struct End {
@@ -225,8 +295,13 @@ private:
         double feet = 0;
         double reach = 0;  // how far a floor reaches beyond its centre
         bool floor = false;
-        bool byWater = false;  // a floor on a water's plain
+        bool byWater = false;        // a floor on a water's plain
+        std::vector<Runway> strips;  // a floor's runways: it reaches this far from each
     };
+    // Distance from a floor's flat centre (its disc and runways), units.
+    [[nodiscard]] static double FromCentre(const End& e, double x, double y);
+    // Distance outside an end's surface or floor (0 inside), units.
+    [[nodiscard]] static double Outside(const End& e, double x, double y);
     [[nodiscard]] static double CeilingOf(const End& e, double x, double y, double shoreDistance,
                                           double shoreLevel);
     void File(int index, double x0, double y0, double x1, double y1);

@@ -23,6 +23,14 @@ double Length(const Runway& r) {
     return std::hypot(r.end2.x - r.end1.x, r.end2.y - r.end1.y);
 }
 
+// Whether a runway record reads as one: of some length, not absurdly long, near its airport
+// (far from it the record is in error, and the airport's disc stands alone).
+bool RunwayReads(const Airport& a, const Runway& r) {
+    const double len = Length(r);
+    return len >= 1e-6 && len <= 6000.0 / kMetresPerUnit &&
+           std::hypot(r.end1.x - a.at.x, r.end1.y - a.at.y) <= 8000.0 / kMetresPerUnit;
+}
+
 // Distance from a point to a runway rectangle (0 inside).
 double RectDistance(const Runway& r, double x, double y) {
     const double dx = r.end2.x - r.end1.x, dy = r.end2.y - r.end1.y;
@@ -66,7 +74,8 @@ PadSet::PadSet(const std::vector<Airport>& airports, double x0, double y0, doubl
         const bool ta = airports[static_cast<std::size_t>(a)].towered;
         const bool tb = airports[static_cast<std::size_t>(b)].towered;
         if (ta != tb) return ta;
-        return airports[static_cast<std::size_t>(a)].ident < airports[static_cast<std::size_t>(b)].ident;
+        return airports[static_cast<std::size_t>(a)].ident <
+               airports[static_cast<std::size_t>(b)].ident;
     });
     for (int i : order) {
         const Airport& a = airports[static_cast<std::size_t>(i)];
@@ -80,12 +89,8 @@ PadSet::PadSet(const std::vector<Airport>& airports, double x0, double y0, doubl
         p.minY = a.at.y - kDiscRadius;
         p.maxY = a.at.y + kDiscRadius;
         for (const Runway& r : a.runways) {
+            if (!RunwayReads(a, r)) continue;
             const double len = Length(r);
-            // Far from the airport the runway record is in error; the disc stands alone.
-            if (len < 1e-6 || len > 6000.0 / kMetresPerUnit ||
-                std::hypot(r.end1.x - a.at.x, r.end1.y - a.at.y) > 8000.0 / kMetresPerUnit) {
-                continue;
-            }
             const double ux = (r.end2.x - r.end1.x) / len, uy = (r.end2.y - r.end1.y) / len;
             Runway s{Vec2{r.end1.x - ux * kMargin, r.end1.y - uy * kMargin},
                      Vec2{r.end2.x + ux * kMargin, r.end2.y + uy * kMargin},
@@ -208,16 +213,23 @@ namespace {
 constexpr double kUnitsPerNm = 1852.0 / kMetresPerUnit;
 constexpr double kSurfaceLength = 6.0 * kUnitsPerNm;
 constexpr double kSurfaceSlope = 1.0 / 70.0;
+// Public heights stand under the path up to this on the final miles, and this beyond them.
+constexpr double kKnownSlope = 1.0 / 55.0;
+constexpr double kKnownFinal = 3.0 * kUnitsPerNm;
+constexpr double kKnownBeyond = 1.0 / 10.0;
 constexpr double kSurfaceHalfWidth = 150.0 / kMetresPerUnit;
 constexpr double kSurfaceSplay = 0.15;
 constexpr double kFloorSlope = 1.0 / 400.0;
 constexpr double kFloorMost = 9000.0 / kMetresPerUnit;
 constexpr double kAgreeFeet = 30.0;          // neighbours this close in elevation agree,
 constexpr double kAgreeSlope = 1.0 / 300.0;  // and more by this much of their distance
-constexpr double kSideSlope = 1.0 / 7.0;
-constexpr double kSideCurve = 40000.0;  // feet: the sides steepen by (excess / this) per foot
+constexpr double kSideSlope = 1.0 / 18.0;
+constexpr double kSideCurve = 150000.0;  // feet: the sides steepen by (excess / this) per foot
 constexpr double kSideReach = 5000.0 / kMetresPerUnit;  // beyond this the sides stand above all
 constexpr double kSurfaceBucket = 16384.0;
+constexpr double kFloorLeast = 1.5 * kUnitsPerNm;      // the least floor beyond the runways
+constexpr double kMountainRise = 1.0 / 2.0;  // a summit's mountain on a floor's side, at most
+constexpr double kCalmZone = 2000.0 / kMetresPerUnit;  // the relief returns over this
 
 }  // namespace
 
@@ -248,16 +260,23 @@ Floor FloorOf(const PointBuckets& points, const PointBuckets& shores, Vec2 at, d
     });
     std::sort(near.begin(), near.end());
     double agreeing = 0.0, water = 0.0, most = kFloorMost;
+    bool ended = false;
+    Floor f;
     for (const Near& p : near) {
         const double d = std::sqrt(p.d2);
         if (!Agrees(feet, p.feet, d)) {
-            most = std::min(most, 0.5 * d);
-            break;
+            if (!ended) most = std::min(most, 0.5 * d);
+            ended = true;
+            if (p.feet > feet) {
+                f.higher = d;
+                break;
+            }
+            continue;
         }
+        if (ended) continue;
         if (p.shore && water == 0.0) water = d;
         if (!p.shore) agreeing = d;
     }
-    Floor f;
     f.radius = std::min(std::max(agreeing, water), most);
     f.byWater = water > 0.0 && water <= f.radius;
     return f;
@@ -267,34 +286,43 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
                                  const std::vector<PublishedLevel>& basins,
                                  const PointBuckets& points, const PointBuckets& shores, double x0,
                                  double y0, double x1, double y1) {
-    const double reach = kSurfaceLength + kSideReach + kSurfaceHalfWidth +
-                         kSurfaceSplay * kSurfaceLength;
+    const double reach =
+        kSurfaceLength + kSideReach + kSurfaceHalfWidth + kSurfaceSplay * kSurfaceLength;
     auto outside = [&](Vec2 p) {
         return p.x < x0 - reach || p.x > x1 + reach || p.y < y0 - reach || p.y > y1 + reach;
     };
     for (const PublishedLevel& b : basins) {
         if (outside(b.at)) continue;
         const Floor f = FloorOf(points, shores, b.at, b.feet);
-        ends.push_back(End{b.at, Vec2{}, 0.0, b.radiusUnits, b.feet,
-                           std::max(0.0, f.radius - b.radiusUnits), true, f.byWater});
+        ends.push_back(End{b.at,
+                           Vec2{},
+                           0.0,
+                           b.radiusUnits,
+                           b.feet,
+                           std::max(0.0, f.radius - b.radiusUnits),
+                           true,
+                           f.byWater,
+                           {}});
     }
     for (const Airport& a : airports) {
         if (outside(a.at)) continue;
         const Floor f = FloorOf(points, shores, a.at, a.feet);
-        if (f.radius > kDiscRadius)
-            ends.push_back(End{a.at, Vec2{}, 0.0, kDiscRadius, a.feet, f.radius - kDiscRadius, true,
-                               f.byWater});
+        // Every airport stands on a floor reaching at least a mile and a half from its runways,
+        // unless a public height above it stands nearer than twice that.
+        const double least = std::min(kFloorLeast, 0.5 * f.higher);
+        End floor{a.at,        Vec2{},    0.0,
+                  kDiscRadius, a.feet,    std::max(f.radius - kDiscRadius, least),
+                  true,        f.byWater, {}};
+        for (const Runway& r : a.runways)
+            if (RunwayReads(a, r)) floor.strips.push_back(r);
+        if (floor.reach > 0.0) ends.push_back(std::move(floor));
         for (const Runway& r : a.runways) {
+            if (!RunwayReads(a, r)) continue;
             const double len = Length(r);
-            // As for the pads: a runway far from its airport or of no length is in error.
-            if (len < 1e-6 || len > 6000.0 / kMetresPerUnit ||
-                std::hypot(r.end1.x - a.at.x, r.end1.y - a.at.y) > 8000.0 / kMetresPerUnit) {
-                continue;
-            }
             const Vec2 u{(r.end2.x - r.end1.x) / len, (r.end2.y - r.end1.y) / len};
             const double half = r.widthUnits / 2 + kSurfaceHalfWidth;
-            ends.push_back(End{r.end1, Vec2{-u.x, -u.y}, len, half, a.feet, 0.0, false, false});
-            ends.push_back(End{r.end2, u, len, half, a.feet, 0.0, false, false});
+            ends.push_back(End{r.end1, Vec2{-u.x, -u.y}, len, half, a.feet, 0.0, false, false, {}});
+            ends.push_back(End{r.end2, u, len, half, a.feet, 0.0, false, false, {}});
         }
     }
     gx0 = x0 - reach;
@@ -307,7 +335,16 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
         const End& e = ends[static_cast<std::size_t>(k)];
         if (e.floor) {
             const double r = e.halfWidth + e.reach + kSideReach;
-            File(k, e.at.x - r, e.at.y - r, e.at.x + r, e.at.y + r);
+            double bx0 = e.at.x - r, by0 = e.at.y - r, bx1 = e.at.x + r, by1 = e.at.y + r;
+            const double beyond = e.reach + kSideReach;
+            for (const Runway& s : e.strips)
+                for (const Vec2& p : {s.end1, s.end2}) {
+                    bx0 = std::min(bx0, p.x - beyond);
+                    by0 = std::min(by0, p.y - beyond);
+                    bx1 = std::max(bx1, p.x + beyond);
+                    by1 = std::max(by1, p.y + beyond);
+                }
+            File(k, bx0, by0, bx1, by1);
             continue;
         }
         // The box round the surface, the runway behind it and the sides' reach.
@@ -334,25 +371,34 @@ void AirportSurfaces::File(int index, double bx0, double by0, double bx1, double
         }
 }
 
+double AirportSurfaces::FromCentre(const End& e, double x, double y) {
+    double d = std::hypot(x - e.at.x, y - e.at.y) - e.halfWidth;
+    for (const Runway& s : e.strips)
+        d = std::min(d, RectDistance(s, x, y));
+    return std::max(0.0, d);
+}
+
+double AirportSurfaces::Outside(const End& e, double x, double y) {
+    if (e.floor) return std::max(0.0, FromCentre(e, x, y) - e.reach);
+    const double px = x - e.at.x, py = y - e.at.y;
+    const double t = px * e.out.x + py * e.out.y;  // outward from the end
+    const double s = std::fabs(-px * e.out.y + py * e.out.x);
+    const double half = e.halfWidth + kSurfaceSplay * std::clamp(t, 0.0, kSurfaceLength);
+    const double beyond =
+        t > kSurfaceLength ? t - kSurfaceLength : (t < -e.length ? -e.length - t : 0.0);
+    return std::hypot(std::max(0.0, s - half), beyond);
+}
+
 double AirportSurfaces::CeilingOf(const End& e, double x, double y, double shoreDistance,
                                   double shoreLevel) {
-    const double px = x - e.at.x, py = y - e.at.y;
-    double rise = 0.0, excess = 0.0;
+    double rise = 0.0;
     if (e.floor) {
-        const double d = std::hypot(px, py) - e.halfWidth;
-        rise = std::clamp(d, 0.0, e.reach) * kFloorSlope;
-        excess = std::max(0.0, d - e.reach);
+        rise = std::min(FromCentre(e, x, y), e.reach) * kFloorSlope;
     } else {
-        const double t = px * e.out.x + py * e.out.y;  // outward from the end
-        const double s = std::fabs(-px * e.out.y + py * e.out.x);
-        const double along = std::clamp(t, 0.0, kSurfaceLength);
-        const double half = e.halfWidth + kSurfaceSplay * along;
-        const double lateral = std::max(0.0, s - half);
-        const double beyond =
-            t > kSurfaceLength ? t - kSurfaceLength : (t < -e.length ? -e.length - t : 0.0);
-        rise = along * kSurfaceSlope;
-        excess = std::hypot(lateral, beyond);
+        const double t = (x - e.at.x) * e.out.x + (y - e.at.y) * e.out.y;
+        rise = std::clamp(t, 0.0, kSurfaceLength) * kSurfaceSlope;
     }
+    const double excess = Outside(e, x, y);
     if (excess > kSideReach) return std::numeric_limits<double>::infinity();
     const double excessFeet = excess * kFeetPerUnit;
     double ceiling = e.feet + rise * kFeetPerUnit + excessFeet * kSideSlope +
@@ -367,16 +413,68 @@ double AirportSurfaces::CeilingOf(const End& e, double x, double y, double shore
 }
 
 double AirportSurfaces::Clear(double x, double y, double feet, double shoreDistance,
-                              double shoreLevel) const {
+                              double shoreLevel, double known, double summit) const {
     const int i = static_cast<int>(std::floor((x - gx0) / kSurfaceBucket));
     const int j = static_cast<int>(std::floor((y - gy0) / kSurfaceBucket));
     if (i < 0 || i >= gnx || j < 0 || j >= gny) return feet;
     const std::size_t b = static_cast<std::size_t>(j) * gnx + i;
     if (feet <= lowest[b]) return feet;  // no surface lies lower than its airport
-    for (int k : grid[b])
-        feet = std::min(
-            feet, CeilingOf(ends[static_cast<std::size_t>(k)], x, y, shoreDistance, shoreLevel));
+    for (int k : grid[b]) {
+        const End& e = ends[static_cast<std::size_t>(k)];
+        const double ceiling = CeilingOf(e, x, y, shoreDistance, shoreLevel);
+        if (e.floor) {
+            // A published summit's mountain stands on the floor's sides from a mile and a half
+            // beyond the runways, rising at most 1 in 2 from there.
+            const double beyond = FromCentre(e, x, y) - kFloorLeast;
+            const double mountain =
+                beyond > 0.0 ? std::min(summit, e.feet + beyond * kFeetPerUnit * kMountainRise)
+                             : -std::numeric_limits<double>::infinity();
+            feet = std::min(feet, std::max(ceiling, mountain));
+            continue;
+        }
+        // The public heights stand above the path, but on the last three miles never above 1 in
+        // 55 from the runway's end, clear of the aircraft on final; farther out they may rise
+        // 1 in 10 more (a town on the hillside beyond). A published summit's mountain stands
+        // whole: the pilot flies round it.
+        const double along =
+            std::clamp((x - e.at.x) * e.out.x + (y - e.at.y) * e.out.y, 0.0, kSurfaceLength);
+        const double near = std::min(along, kKnownFinal), far = along - near;
+        const double steeper = ceiling + near * kFeetPerUnit * (kKnownSlope - kSurfaceSlope) +
+                               far * kFeetPerUnit * (kKnownBeyond - kSurfaceSlope);
+        feet = std::min(feet, std::max({ceiling, std::min(known, steeper), summit}));
+    }
     return feet;
+}
+
+double AirportSurfaces::Lift(double x, double y, double feet, double shoreDistance,
+                             double shoreLevel) const {
+    const int i = static_cast<int>(std::floor((x - gx0) / kSurfaceBucket));
+    const int j = static_cast<int>(std::floor((y - gy0) / kSurfaceBucket));
+    if (i < 0 || i >= gnx || j < 0 || j >= gny) return feet;
+    double lifted = feet;
+    for (int k : grid[static_cast<std::size_t>(j) * gnx + i]) {
+        const End& e = ends[static_cast<std::size_t>(k)];
+        if (!e.floor || e.feet <= feet) continue;
+        const double d = FromCentre(e, x, y);
+        if (d >= e.reach) continue;
+        double target = e.feet;
+        if (e.byWater)
+            target =
+                std::min(target, shoreLevel + 3.0 + shoreDistance * kFeetPerUnit * kFloorSlope);
+        if (target <= feet) continue;
+        lifted = std::max(lifted, feet + (target - feet) * (1.0 - Smooth(d / e.reach)));
+    }
+    return lifted;
+}
+
+double AirportSurfaces::Calm(double x, double y) const {
+    const int i = static_cast<int>(std::floor((x - gx0) / kSurfaceBucket));
+    const int j = static_cast<int>(std::floor((y - gy0) / kSurfaceBucket));
+    if (i < 0 || i >= gnx || j < 0 || j >= gny) return 1.0;
+    double outside = kCalmZone;
+    for (int k : grid[static_cast<std::size_t>(j) * gnx + i])
+        outside = std::min(outside, Outside(ends[static_cast<std::size_t>(k)], x, y));
+    return Smooth(outside / kCalmZone);
 }
 
 }  // namespace mkdata::terrain

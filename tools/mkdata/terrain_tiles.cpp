@@ -39,12 +39,15 @@ namespace {
 constexpr int kRootTop = 9;
 constexpr int kRootFinest = 7;
 constexpr int kBlockTop = 6;
-constexpr int kLandLevel = 5;     // land cells are never coarser than this
-constexpr int kShoreLevel = 1;    // water edges are followed down to this level
-constexpr int kReliefLevel = 2;   // the ground's shape is followed down to this level
+constexpr int kLandLevel = 5;        // land cells are never coarser than this
+constexpr int kShoreLevel = 1;       // water edges are followed down to this level
+constexpr int kReliefLevel = 2;      // the ground's shape is followed down to this level
 constexpr double kTolerance = 25.0;  // feet between a cell's surface and the ground
 constexpr double kShoreZone = 3000.0 / kMetresPerUnit;
 constexpr double kRiverZone = 2500.0 / kMetresPerUnit;
+constexpr double kKnownZone = 500.0 / kMetresPerUnit;    // flat this near a public height,
+constexpr double kReliefZone = 6000.0 / kMetresPerUnit;  // the relief whole this far beyond
+constexpr double kLocalReach = 7500.0 / kMetresPerUnit;  // a public height's detail at most
 constexpr const char* kFolder = "Art\\Terrain\\USA\\";
 constexpr const char* kMaterialList = "Art\\Terrain\\USA\\DML\\terrain.dml";
 
@@ -109,9 +112,17 @@ struct BlockBuild {
 
 class TileBuilder {
 public:
-    TileBuilder(const ElevationField& field, const PadSet& pads, const AirportSurfaces& surfaces,
-                const TileWater& water, int column, int row)
-        : field(field), pads(pads), surfaces(surfaces), water(water), column(column), row(row) {
+    TileBuilder(const ElevationField& field, const LocalDetail& detail, const SummitSet& summits,
+                const PadSet& pads, const AirportSurfaces& surfaces, const TileWater& water,
+                int column, int row)
+        : field(field),
+          detail(detail),
+          summits(summits),
+          pads(pads),
+          surfaces(surfaces),
+          water(water),
+          column(column),
+          row(row) {
         // Latitude and longitude on a coarse grid, read back bilinearly for land cover.
         for (int j = 0; j <= 64; ++j)
             for (int i = 0; i <= 64; ++i) {
@@ -134,8 +145,15 @@ private:
                    bool dense);
     void Quantise(BlockBuild& b) const;
     void Geo(double x, double y, double* lat, double* lon) const;
+    // Whether a box touches the tile's border.
+    [[nodiscard]] bool OnBorder(double x0, double y0, double x1, double y1) const {
+        const double left = column * kTileUnits, bottom = row * kTileUnits;
+        return x0 <= left || y0 <= bottom || x1 >= left + kTileUnits || y1 >= bottom + kTileUnits;
+    }
 
     const ElevationField& field;
+    const LocalDetail& detail;
+    const SummitSet& summits;
     const PadSet& pads;
     const AirportSurfaces& surfaces;
     const TileWater& water;
@@ -165,9 +183,23 @@ Sample TileBuilder::Height(double x, double y) const {
     Sample s;
     double distance = 0, level = 0;
     water.NearestShore(x, y, &distance, &level);
-    // Rivers run in valleys: the relief dies down toward them.
-    const double reliefScale = Smooth(water.RiverDistance(x, y) / kRiverZone);
-    double h = field.Base(x, y) + field.Amplitude(x, y) * Relief(x, y) * reliefScale;
+    // Beyond the margin round the tile a shore is not seen by every tile the point borders on:
+    // none counts there, so that both tiles make the same ground.
+    if (distance > TileWater::kMargin * TileWater::kCell) distance = 1e9;
+    // The public heights, passed through; the made-up relief only away from them: it dies down
+    // toward rivers (they run in valleys), toward stations, airports and towns (the ground there
+    // is known), and on the airports' floors and under their approaches.
+    const double reliefScale = Smooth(water.RiverDistance(x, y) / kRiverZone) *
+                               Smooth((detail.Nearest(x, y) - kKnownZone) / kReliefZone) *
+                               surfaces.Calm(x, y);
+    const double known = field.Base(x, y) + detail.Departure(x, y);
+    double h = known;
+    if (reliefScale > 0.0)
+        h += detail.Amplitude(x, y, field.Amplitude(x, y)) * Relief(x, y) * reliefScale;
+    // The published summits stand above it; they come down to the shores like the rest, and the
+    // approaches leave them standing.
+    const double mountain = summits.Ground(x, y);
+    h = std::max(h, mountain);
     s.water = water.ClassAt(x, y);
     if (s.water == kSea) {
         h = 0.0;
@@ -177,8 +209,15 @@ Sample TileBuilder::Height(double x, double y) const {
         s.exact = true;
     } else if (s.water == kLand && distance < kShoreZone) {
         // Shores come down to the water, a few feet above it, and stand no lower.
+        // The public heights near the shore stand (a town on a hill above the water).
         const double shore = level + 3.0;
-        h = shore + std::max(0.0, h - shore) * Smooth(distance / kShoreZone);
+        h = std::max(shore + std::max(0.0, h - shore) * Smooth(distance / kShoreZone),
+                     std::min(h, known));
+        // A summit's mountain stands above the shore's blend, rising from the water's edge no
+        // more steeply than 1 in 2 at first.
+        const double fade = 1.0 - Smooth(distance / kShoreZone);
+        const double rise = fade <= 0.0 ? mountain : shore + 0.5 * distance * kFeetPerUnit / fade;
+        h = std::max(h, std::min(mountain, rise));
     }
     int pad = -1;
     const double before = h;
@@ -190,7 +229,11 @@ Sample TileBuilder::Height(double x, double y) const {
     } else if (h != before) {
         s.exact = false;  // blended toward a pad: no longer the water's own level
     }
-    if (pad < 0 && s.water == kLand) h = surfaces.Clear(x, y, h, distance, level);
+    if (pad < 0 && s.water == kLand) {
+        h = surfaces.Clear(x, y, h, distance, level, known, mountain);
+        h = surfaces.Clear(x, y, surfaces.Lift(x, y, h, distance, level), distance, level, known,
+                           mountain);
+    }
     s.feet = h;
     return s;
 }
@@ -227,9 +270,19 @@ bool TileBuilder::NeedsSplit(BlockBuild& b, int level, int i0, int j0, int step,
     if (mixed && level > kShoreLevel) return true;
     const bool allWater = !mixed && water.ClassAt(x0 + size / 2, y0 + size / 2) != kLand;
     if (!allWater && level > kLandLevel) return true;
+    // Along the tile's border the ground is followed at the finest level, where the tile beside
+    // it meets it corner for corner.
+    if (!allWater && OnBorder(x0, y0, x1, y1)) return true;
+    // A cell of water whose far corner lies on the land beyond it would tilt its water.
+    if (allWater) {
+        for (const auto& [di, dj] : {std::pair{0, 0}, {step, 0}, {step, step}, {0, step}})
+            if (Corner(b, i0 + di, j0 + dj).water == kLand) return true;
+    }
     pads.Near(x0, y0, x1, y1, &nearPads);
     for (int p : nearPads)
         if (pads.CrossesEdge(p, x0, y0, x1, y1)) return true;
+    // A summit stands on a corner of the finest cells round it, not between coarse ones.
+    if (summits.AnyIn(x0, y0, x1, y1)) return true;
     if (level <= kReliefLevel && nearPads.empty()) return false;
     // The ground at the cell's centre and edge midpoints against the cell's own triangles.
     const double half = size / 2;
@@ -252,9 +305,9 @@ void TileBuilder::BuildCell(BlockBuild& b, int level, std::uint32_t square, int 
                             int cj, bool dense) {
     const int step = 1 << (level - b.baseLevel);
     const int i0 = ci * step, j0 = cj * step;
-    const std::array<std::int32_t, 4> idx = {
-        j0 * b.grid.size + i0, (j0 + step) * b.grid.size + i0,
-        (j0 + step) * b.grid.size + i0 + step, j0 * b.grid.size + i0 + step};
+    const std::array<std::int32_t, 4> idx = {j0 * b.grid.size + i0, (j0 + step) * b.grid.size + i0,
+                                             (j0 + step) * b.grid.size + i0 + step,
+                                             j0 * b.grid.size + i0 + step};
     double h[4];
     for (int k = 0; k < 4; ++k)
         h[k] = Corner(b, idx[static_cast<std::size_t>(k)] % b.grid.size,
@@ -263,8 +316,8 @@ void TileBuilder::BuildCell(BlockBuild& b, int level, std::uint32_t square, int 
     const double size = step * b.grid.spacing;
     const double x0 = b.grid.x0 + i0 * b.grid.spacing, y0 = b.grid.y0 + j0 * b.grid.spacing;
     // The centre is a grid corner for every cell but the finest.
-    const Sample centre = step >= 2 ? Corner(b, i0 + step / 2, j0 + step / 2)
-                                    : Height(x0 + size / 2, y0 + size / 2);
+    const Sample centre =
+        step >= 2 ? Corner(b, i0 + step / 2, j0 + step / 2) : Height(x0 + size / 2, y0 + size / 2);
     const std::uint8_t material = MaterialOf(centre, x0 + size / 2, y0 + size / 2, h, size);
     const std::size_t slot = static_cast<std::size_t>(square) * 4 + static_cast<std::size_t>(which);
     auto& levelCorners = b.corners[static_cast<std::size_t>(level - b.model.firstLevel)];
@@ -274,13 +327,13 @@ void TileBuilder::BuildCell(BlockBuild& b, int level, std::uint32_t square, int 
     if (dense) {
         // The root's dense levels: the four sub-cells form the finer level's square at once.
         const world::TerrainLevelModel& finer = b.model.Level(level - 1);
-        link = static_cast<std::uint16_t>(world::kLinkSubdivided |
-                                          ((static_cast<std::uint32_t>(cj) << finer.widthExp) +
-                                           static_cast<std::uint32_t>(ci)));
+        link = static_cast<std::uint16_t>(
+            world::kLinkSubdivided |
+            ((static_cast<std::uint32_t>(cj) << finer.widthExp) + static_cast<std::uint32_t>(ci)));
     } else if (level == kRootFinest && b.baseLevel == kRootFinest) {
         if (NeedsSplit(b, level, i0, j0, step, h)) {
-            const std::uint32_t id = world::kTerrainRootBlock + 1 +
-                                     static_cast<std::uint32_t>(cj * 16 + ci);
+            const std::uint32_t id =
+                world::kTerrainRootBlock + 1 + static_cast<std::uint32_t>(cj * 16 + ci);
             link = static_cast<std::uint16_t>(world::kLinkBlock | id);
             // The block covering this cell.
             BlockBuild sub;
@@ -336,10 +389,52 @@ void TileBuilder::Quantise(BlockBuild& b) const {
     std::vector<std::int32_t> target(b.grid.samples.size(), 0);  // wanted file value per corner
     std::set<std::int32_t> exact;
     std::vector<double> free;
+    // The corners on the tile's border first: the tile beside it holds the same heights there,
+    // and both must meet them exactly. Each edge of the block on the border rounds its inner
+    // corners to a step of its own, found from those corners alone (as the tile beside it finds
+    // it), coarse enough that two edges fit the table.
+    const int n = b.grid.size;
+    std::vector<std::int32_t> rounding(isUsed.size(), 1);
+    auto edge = [&](int i0, int j0, int di, int dj) {
+        const double x = b.grid.x0 + (i0 + di) * b.grid.spacing;
+        const double y = b.grid.y0 + (j0 + dj) * b.grid.spacing;
+        if (!OnBorder(x, y, x, y)) return;
+        std::vector<std::int32_t> values;
+        for (int t = 1; t < n - 1; ++t)
+            values.push_back(ExactFileUnits(Corner(b, i0 + t * di, j0 + t * dj).feet));
+        std::int32_t step = 1;
+        for (;; step *= 2) {
+            std::set<std::int32_t> distinct;
+            for (const std::int32_t v : values)
+                distinct.insert(
+                    static_cast<std::int32_t>(std::lround(static_cast<double>(v) / step)));
+            if (distinct.size() <= 100) break;
+        }
+        for (int t = 1; t < n - 1; ++t)
+            rounding[static_cast<std::size_t>((j0 + t * dj) * n + i0 + t * di)] = step;
+    };
+    edge(0, 0, 1, 0);
+    edge(0, n - 1, 1, 0);
+    edge(0, 0, 0, 1);
+    edge(n - 1, 0, 0, 1);
+    std::vector<std::uint8_t> border(isUsed.size(), 0);
     for (std::size_t k = 0; k < isUsed.size(); ++k) {
         if (!isUsed[k]) continue;
+        const double x = b.grid.x0 + static_cast<double>(k % b.grid.size) * b.grid.spacing;
+        const double y = b.grid.y0 + static_cast<double>(k / b.grid.size) * b.grid.spacing;
+        if (!OnBorder(x, y, x, y)) continue;
+        const std::int32_t step = rounding[k];
+        const std::int32_t f = static_cast<std::int32_t>(
+            std::lround(static_cast<double>(ExactFileUnits(b.grid.samples[k].feet)) / step) * step);
+        if (exact.size() >= 245 && exact.count(f) == 0) continue;
+        border[k] = 1;
+        target[k] = f;
+        exact.insert(f);
+    }
+    for (std::size_t k = 0; k < isUsed.size(); ++k) {
+        if (!isUsed[k] || border[k]) continue;
         const Sample& s = b.grid.samples[k];
-        if (s.exact && (exact.size() < 200 || exact.count(ExactFileUnits(s.feet)) != 0)) {
+        if (s.exact && (exact.size() < 245 || exact.count(ExactFileUnits(s.feet)) != 0)) {
             target[k] = ExactFileUnits(s.feet);
             exact.insert(target[k]);
         } else {
@@ -356,10 +451,12 @@ void TileBuilder::Quantise(BlockBuild& b) const {
         const std::size_t even = room / 2, rest = room - even;
         const double lo = free.front(), hi = free.back();
         for (std::size_t k = 0; k < even; ++k)
-            entries.push_back(FileUnits(lo + (hi - lo) * static_cast<double>(k) /
-                                                 static_cast<double>(std::max<std::size_t>(1, even - 1))));
+            entries.push_back(
+                FileUnits(lo + (hi - lo) * static_cast<double>(k) /
+                                   static_cast<double>(std::max<std::size_t>(1, even - 1))));
         for (std::size_t k = 0; k < rest; ++k)
-            entries.push_back(FileUnits(free[k * (free.size() - 1) / std::max<std::size_t>(1, rest - 1)]));
+            entries.push_back(
+                FileUnits(free[k * (free.size() - 1) / std::max<std::size_t>(1, rest - 1)]));
     }
     if (entries.empty()) entries.push_back(0);
     std::sort(entries.begin(), entries.end());
@@ -385,8 +482,8 @@ void TileBuilder::Quantise(BlockBuild& b) const {
     for (std::size_t l = 0; l < b.corners.size(); ++l) {
         world::TerrainLevelModel& level = b.model.levels[l];
         for (std::size_t slot = 0; slot < b.corners[l].size(); ++slot) {
-            std::uint8_t* cell = level.Cell(static_cast<std::uint32_t>(slot / 4),
-                                            static_cast<int>(slot % 4));
+            std::uint8_t* cell =
+                level.Cell(static_cast<std::uint32_t>(slot / 4), static_cast<int>(slot % 4));
             const auto& c = b.corners[l][slot];
             world::SetTerrainCell(cell, static_cast<std::uint16_t>(cell[0] | (cell[1] << 8)),
                                   index[static_cast<std::size_t>(c[0])],
@@ -424,7 +521,8 @@ world::TerrainTileModel TileBuilder::Build(std::uint64_t* samplesTaken) {
         const int cells = 2 << lv.widthExp;
         for (int cj = 0; cj < cells; ++cj)
             for (int ci = 0; ci < cells; ++ci)
-                BuildCell(root, l, static_cast<std::uint32_t>(((cj >> 1) << lv.widthExp) + (ci >> 1)),
+                BuildCell(root, l,
+                          static_cast<std::uint32_t>(((cj >> 1) << lv.widthExp) + (ci >> 1)),
                           (cj & 1) * 2 + (ci & 1), ci, cj, l > kRootFinest);
     }
     Quantise(root);
@@ -513,8 +611,12 @@ int MakeTerrain(Installation& installation, std::string* error) {
     // The public elevations: stations and airports, the basins' floors, the coast and the
     // shores of lakes of published level.
     std::vector<ElevationPoint> stations = data.points;
+    if (!ReadPlaceHeights(installation.DataDir(), &stations, error)) return 0;
     for (const PublishedLevel& b : levels.basins)
         stations.push_back(ElevationPoint{b.at, b.feet});
+    std::vector<Summit> summitList;
+    if (!ReadSummits(installation.DataDir(), &summitList, error)) return 0;
+    const SummitSet summits(std::move(summitList), stations);
     const std::vector<ElevationPoint> shores = ShoreSamples(outlines);
     std::vector<ElevationPoint> all = stations;
     all.insert(all.end(), shores.begin(), shores.end());
@@ -527,6 +629,24 @@ int MakeTerrain(Installation& installation, std::string* error) {
                                       16384.0);
     const PointBuckets shoreBuckets(shores, x0 - margin, y0 - margin, x1 + margin, y1 + margin,
                                     16384.0);
+    // Each public height's departure from the smooth field, which the tiles' detail adds back.
+    // Each reaches a third of the way to its nearest neighbour, so that the ground passes
+    // through both of two stations close together.
+    std::vector<ElevationPoint> departures = all;
+    {
+        const PointBuckets allBuckets(all, x0 - margin, y0 - margin, x1 + margin, y1 + margin,
+                                      16384.0);
+        for (ElevationPoint& p : departures) {
+            p.feet -= field.Base(p.at.x, p.at.y);
+            double nearest = kLocalReach * kLocalReach;
+            allBuckets.ForNear(p.at.x, p.at.y, kLocalReach, [&](const ElevationPoint&, double d2) {
+                if (d2 > 1.0) nearest = std::min(nearest, d2);
+            });
+            p.reach = std::sqrt(nearest) / 3.0;
+        }
+    }
+    const PointBuckets departureBuckets(departures, x0 - margin, y0 - margin, x1 + margin,
+                                        y1 + margin, 16384.0);
     const PadSet pads(data.landAirports, x0, y0, x1, y1);
     const AirportSurfaces surfaces(data.landAirports, levels.basins, stationBuckets, shoreBuckets,
                                    x0, y0, x1, y1);
@@ -544,7 +664,9 @@ int MakeTerrain(Installation& installation, std::string* error) {
     bool stop = false;
     auto build = [&](std::size_t i) {
         const TileWater water(outlines, tiles[i].column, tiles[i].row);
-        TileBuilder builder(field, pads, surfaces, water, tiles[i].column, tiles[i].row);
+        const LocalDetail detail(departureBuckets, stationBuckets, tiles[i].column, tiles[i].row);
+        TileBuilder builder(field, detail, summits, pads, surfaces, water, tiles[i].column,
+                            tiles[i].row);
         world::CodedTerrainTile coded;
         if (!world::CodeTerrainTile(builder.Build(&samplesOf[i]), &coded, &errors[i]))
             coded.members.clear();
@@ -604,14 +726,16 @@ int MakeTerrain(Installation& installation, std::string* error) {
     std::uint64_t samples = 0;
     for (const std::uint64_t n : samplesOf)
         samples += n;
-    std::string list = "Airports whose published elevation the ground does not meet (another "
-                       "airport's pad holds the place):\n";
+    std::string list =
+        "Airports whose published elevation the ground does not meet (another "
+        "airport's pad holds the place):\n";
     for (const std::string& c : conflicts) {
         list += c;
         list += '\n';
         std::printf("mkdata: terrain: pad conflict: %s\n", c.c_str());
     }
-    installation.AddFile(std::string(kFolder) + "PadConflicts.txt", Bytes(list.begin(), list.end()));
+    installation.AddFile(std::string(kFolder) + "PadConflicts.txt",
+                         Bytes(list.begin(), list.end()));
     // The tiles shipped, so the program can tell a tile that went missing from open sea.
     std::vector<std::string> names;
     for (const TileId& t : tiles) {
