@@ -63,6 +63,11 @@ double Wrap360(double a) {
     return a;
 }
 
+// The pattern starts' height above the airport (flight-model units, about 1,025 ft) and the
+// base leg's length (shape units).
+constexpr std::int32_t kPatternStartHeight = 80000;
+constexpr double kBaseLegLength = 8200;
+
 // The side of the pattern: left of the runway heading with a left-hand pattern.
 double PatternSide(double heading) {
     return Wrap360(theAtcState.lHand != 0 ? heading - 90.0 : heading + 90.0);
@@ -435,7 +440,7 @@ void AtcBuildPattern() {
     at(7, 6, Wrap360(h + 180.0), a.RwyLen * 0.5 + 6150);
     const double r = Wrap360(h - 180.0);
     at(9, 0, r, a.finalLen);
-    at(8, 9, side, 8200);
+    at(8, 9, side, kBaseLegLength);
     const double opposite = OppositeSide(h);
     at(14, 0, r, 24600);
     at(15, 14, opposite, 24600);
@@ -564,6 +569,17 @@ std::int32_t FinalStartHeight(double finalLength) {
     return FeetToWorldAltitude(feet);
 }
 
+// The base start on the descent a pilot flies to the final turn: begun abeam the threshold at the
+// pattern height (`patternHeight`, flight-model units above the airport) and steady to the
+// approach path at the final turn, `finalLength` out; the base point lies `baseLength` before the
+// final turn along that way, down the downwind from abeam the threshold and across on base.
+std::int32_t BaseStartHeight(std::int32_t patternHeight, double finalLength, double baseLength) {
+    const double turn = FinalStartHeight(finalLength);
+    if (patternHeight <= turn) return patternHeight;
+    const double left = baseLength / (finalLength + baseLength);
+    return static_cast<std::int32_t>(std::lround(turn + (patternHeight - turn) * left));
+}
+
 }  // namespace
 
 bool AtcStartsInTheAir(int startPos) {
@@ -572,6 +588,7 @@ bool AtcStartsInTheAir(int startPos) {
 
 flight::AirborneLeg AtcStartLeg(int startPos) {
     switch (startPos) {
+        case 8:  // descending on base in the approach configuration
         case 9:
             return flight::AirborneLeg::Final;
         case 25:
@@ -610,10 +627,12 @@ void AtcPlaceAircraftAtStartPos() {
             }
             break;
         case 6:
-            PlaceAloft(p[6].x, p[6].y, 80000, h + 180.0);
+            PlaceAloft(p[6].x, p[6].y, kPatternStartHeight, h + 180.0);
             break;
         case 8:
-            PlaceAloft(p[8].x, p[8].y, 80000, a.lHand != 0 ? h + 90.0 : h - 90.0);
+            PlaceAloft(p[8].x, p[8].y,
+                       BaseStartHeight(kPatternStartHeight, a.finalLen, kBaseLegLength),
+                       a.lHand != 0 ? h + 90.0 : h - 90.0);
             break;
         case 9:
             PlaceAloft(p[9].x, p[9].y, FinalStartHeight(a.finalLen), h);
@@ -627,7 +646,7 @@ void AtcPlaceAircraftAtStartPos() {
         case 0:
             break;
         default:
-            PlaceAloft(p[0].x, p[0].y, 80000, h);
+            PlaceAloft(p[0].x, p[0].y, kPatternStartHeight, h);
             break;
     }
 }

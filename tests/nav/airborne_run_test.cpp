@@ -2,9 +2,9 @@
 // starter installation: the map's VOR tool, the navaid directory's VOR, NDB, ILS and waypoint
 // set-ups, the airports wizard's downwind, base, final and en-route starts. Each start is at the
 // altitude asked for above sea level (for the wizard, its heights above the airport's published
-// elevation), and half a minute later the aircraft still flies within 300 ft of it (the final
-// descending on its path), clear of the ground, at least as fast as the type's published stall
-// speed with full flaps, measured from its positions ten seconds apart.
+// elevation), and half a minute later the aircraft still flies within 300 ft of it (the base and
+// final descending toward the runway), clear of the ground, at least as fast as the type's
+// published stall speed with full flaps, measured from its positions ten seconds apart.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -46,11 +46,14 @@ TEST_P(AirborneRun, EveryStartInTheAirFliesOn) {
     for (const auto& row : navtest::ReadNavCsv("airport.csv"))
         if (row[0] == "KOAK") oakland = std::stod(row[3]);
     ASSERT_GE(oakland, 0);
-    // The wizard's heights: 80,000 flight-model units on the downwind and base legs and 320,000
-    // en route, at 256 units a metre; the final on the 3-degree path from 12,300 shape units
-    // (1.2890625 ft) out to 1,000 ft past the threshold.
+    // The wizard's heights: 80,000 flight-model units on the downwind and 320,000 en route, at
+    // 256 units a metre; the final on the 3-degree path from 12,300 shape units (1.2890625 ft)
+    // out to 1,000 ft past the threshold; the base on the steady descent from the pattern height
+    // abeam the threshold to that path at the final turn, 12,300 units down the downwind and
+    // 8,200 across on base.
     const double unit = 1.0 / 256.0 / 0.3048;
     const double final = (12300 * 1.2890625 + 1000) * std::tan(3.0 * 3.14159265358979 / 180.0);
+    const double base = final + (80000 * unit - final) * 8200 / (12300 + 8200);
     const struct {
         const char* start;
         double feet;
@@ -60,7 +63,7 @@ TEST_P(AirborneRun, EveryStartInTheAirFliesOn) {
                   {"directory ILS", 1600},
                   {"directory waypoint", 4500},
                   {"wizard downwind", oakland + 80000 * unit},
-                  {"wizard base", oakland + 80000 * unit},
+                  {"wizard base", oakland + base},
                   {"wizard final", oakland + final},
                   {"wizard en route", oakland + 320000 * unit}};
     const std::vector<Heights> heights = ReportedHeights(r.out);
