@@ -5,6 +5,8 @@
 
 #include "core/calendar.h"
 #include "core/ini_file.h"
+#include "nav/lat_lon.h"
+#include "sim/time_zones.h"
 #include "win/timing.h"
 
 namespace sim {
@@ -191,11 +193,12 @@ void DateAndTime::SetClock(const ui::ClockReading& time, bool zulu) {
         // The typed time is the place's time on the typed date: the zone is the one daylight
         // time gives that date, not the one in force on the clock's old date.
         const std::int64_t local = CalendarToSeconds(t);
-        const int summer = autoSummerZone;
+        const int standard = autoStandardZone;
+        const int summer = autoKeepsDaylight ? standard - 1 : standard;
         const bool daylight = AutoZoneAt(local + summer * 3600) == summer;
-        autoZone = daylight ? summer : summer + 1;
+        autoZone = daylight ? summer : standard;
         // The hour daylight time skips on its first day reads in standard time.
-        if (AutoZoneAt(local + autoZone * 3600) != autoZone) autoZone = summer + 1;
+        if (AutoZoneAt(local + autoZone * 3600) != autoZone) autoZone = standard;
         ApplyZoneMode();
     }
     SetLocalTime(t);
@@ -204,10 +207,16 @@ void DateAndTime::SetClock(const ui::ClockReading& time, bool zulu) {
 int DateAndTime::AutoZoneAt(std::int64_t utcSeconds) const {
     // The place's date is read in its standard time, so that the zone of a moment does not
     // depend on the zone in use.
-    const CalendarTime date = SecondsToCalendar(utcSeconds - (autoSummerZone + 1) * 3600);
+    if (!autoKeepsDaylight) return autoStandardZone;
+    const CalendarTime date = SecondsToCalendar(utcSeconds - autoStandardZone * 3600);
     return core::UsDaylightTimeInForce(date.year % 100, date.mon + 1, date.mday)
-               ? autoSummerZone
-               : autoSummerZone + 1;
+               ? autoStandardZone - 1
+               : autoStandardZone;
+}
+
+std::string DateAndTime::GetAutoZoneName() const {
+    return std::string(autoZoneName) +
+           (autoZone < autoStandardZone ? " Daylight Time" : " Standard Time");
 }
 
 void DateAndTime::ApplyZoneMode() {
@@ -216,15 +225,14 @@ void DateAndTime::ApplyZoneMode() {
     UpdateZoneSeconds();
 }
 
-void DateAndTime::SetAutoZoneFromLongitude(std::int32_t posX) {
-    if (posX > 65536000)
-        autoSummerZone = 4;
-    else if (posX > -262144000)
-        autoSummerZone = 5;
-    else if (posX <= -589824000)
-        autoSummerZone = 7;
-    else
-        autoSummerZone = 6;
+void DateAndTime::SetAutoZoneFromPosition(std::int32_t posX, std::int32_t posZ) {
+    double lat = 0.0;
+    double lon = 0.0;
+    nav::WorldToLatLon(&lat, &lon, posX, posZ);
+    const PlaceZone place = ZoneOfPlace(lat, lon);
+    autoStandardZone = place.standardHours;
+    autoKeepsDaylight = place.keepsDaylightTime;
+    autoZoneName = place.name;
     autoZone = AutoZoneAt(GetCalendarSeconds());
     if (zoneMode == 2) ApplyZoneMode();
 }

@@ -1,7 +1,7 @@
 // The simulated clock: milliseconds that run with the system timer, faster by the
 // time-acceleration factor and not at all while paused; the calendar as an offset in seconds
 // from 1970-01-01 00:00 UTC; and the time zone, fixed by the user or picked from the aircraft's
-// east-west position.
+// place.
 #pragma once
 
 #include <cstdint>
@@ -68,6 +68,8 @@ public:
     void SetManualZone(int hours) override;
     [[nodiscard]] int GetManualZone() const override { return manualZone; }
     [[nodiscard]] int GetAutoZone() const override { return autoZone; }
+    // The place's zone as it stands now, e.g. "Mountain Standard Time".
+    [[nodiscard]] std::string GetAutoZoneName() const override;
     [[nodiscard]] int GetZone() const { return zone; }
     [[nodiscard]] int GetZoneSeconds() const { return zoneSeconds; }
     void ApplyZoneMode() override;
@@ -75,9 +77,10 @@ public:
     [[nodiscard]] ui::ClockReading ReadClock(bool zulu) override;
     void SetClock(const ui::ClockReading& time, bool zulu) override;
     void UpdateZoneSeconds() { zoneSeconds = zone * 3600; }
-    void SetAutoZoneFromLongitude(std::int32_t posX);
-    // The place's zone (hours behind UTC) at a moment: its summer hours while daylight time is
-    // in force on the place's date, an hour more otherwise.
+    // The automatic zone follows the place of a world position.
+    void SetAutoZoneFromPosition(std::int32_t posX, std::int32_t posZ);
+    // The place's zone (hours behind UTC) at a moment: an hour less than its standard hours
+    // while daylight time is in force on the place's date, if the place keeps it.
     [[nodiscard]] int AutoZoneAt(std::int64_t utcSeconds) const;
 
     // Section "Time" of a situation.
@@ -96,7 +99,9 @@ private:
     std::int64_t epochOffset = 0;
     int manualZone = 7;
     int autoZone = 7;
-    int autoSummerZone = 7;  // the place's zone in daylight time, from its longitude
+    int autoStandardZone = 8;  // the place's zone in standard time
+    bool autoKeepsDaylight = true;
+    const char* autoZoneName = "Pacific";
     int zone = 8;
     int zoneSeconds = 8 * 3600;
     int zoneMode = 0;

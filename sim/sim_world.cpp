@@ -618,7 +618,8 @@ void SimWorld::TickEvery18() {
     if (pauseRequested != 0) {
         blink = blink == 0 ? 1 : 0;
     } else {
-        time.SetAutoZoneFromLongitude(flight::theFlightModelState.fmPosX);
+        time.SetAutoZoneFromPosition(flight::theFlightModelState.fmPosX,
+                                     flight::theFlightModelState.fmPosZ);
         if (sky) sky->AddElapsedTime(1.0f);
         if (weather) weather->UpdateWinds();
         if (reliability) {
@@ -684,7 +685,8 @@ void SimWorld::SetDayPeriod(int period) {
     if (period < 0 || period > 3) return;
     // The local day is the aircraft's own: a zone that follows the aircraft is brought up to
     // where it is now (it may have been moved across the country a moment ago).
-    time.SetAutoZoneFromLongitude(flight::theFlightModelState.fmPosX);
+    time.SetAutoZoneFromPosition(flight::theFlightModelState.fmPosX,
+                                 flight::theFlightModelState.fmPosZ);
     CalendarTime start;
     time.GetLocalTime(&start);
     CalendarTime t = start;

@@ -229,12 +229,27 @@ void DateAndTimeDialog::StepDay(int days) {
         ShowField(f);
 }
 
-// In automatic local time the greyed zone box names the place's zone, not the manual one.
+// In automatic local time the greyed zone box names the place's zone, not the manual one. Its
+// name is a fifth row, there only in that mode: the place may keep a zone none of the four rows
+// names at the date (Arizona keeps Mountain Standard Time in summer).
 void DateAndTimeDialog::ShowAutoZone() {
-    if (ComboSelection(window, kModeCombo) != 2) return;
-    win::SendDlgItemMessage(
-        window, kZoneCombo, win::CB_SETCURSEL,
-        static_cast<win::WParam>(std::clamp(time.GetAutoZone() - firstZone, 0, 3)), 0);
+    constexpr int kPlaceRow = 4;
+    const auto count = win::SendDlgItemMessage(window, kZoneCombo, win::CB_GETCOUNT, 0, 0);
+    if (count > kPlaceRow)
+        win::SendDlgItemMessage(window, kZoneCombo, win::CB_DELETESTRING, kPlaceRow, 0);
+    const int row = std::clamp(time.GetAutoZone() - firstZone, 0, 3);
+    if (ComboSelection(window, kModeCombo) != 2) {
+        // Leaving automatic local time, the manual choice starts at the place's row.
+        const int selected = ComboSelection(window, kZoneCombo);
+        if (selected < 0 || selected >= kPlaceRow)
+            win::SendDlgItemMessage(window, kZoneCombo, win::CB_SETCURSEL,
+                                    static_cast<win::WParam>(row), 0);
+        return;
+    }
+    const std::string name = time.GetAutoZoneName();
+    win::SendDlgItemMessage(window, kZoneCombo, win::CB_ADDSTRING, 0,
+                            reinterpret_cast<win::LParam>(name.c_str()));
+    win::SendDlgItemMessage(window, kZoneCombo, win::CB_SETCURSEL, kPlaceRow, 0);
 }
 
 void DateAndTimeDialog::OnZoneChanged() {

@@ -2,6 +2,8 @@
 // camera set-up, as the program's objects offer them to the dialogs.
 #pragma once
 
+#include <string>
+
 namespace ui {
 
 // A date and time as the dialog shows and sets it: month 0..11, year counted from 1900.
@@ -22,6 +24,8 @@ public:
     [[nodiscard]] virtual int GetManualZone() const = 0;
     virtual void SetManualZone(int hours) = 0;
     [[nodiscard]] virtual int GetAutoZone() const = 0;
+    // The automatic zone's name as it stands, e.g. "Mountain Standard Time".
+    [[nodiscard]] virtual std::string GetAutoZoneName() const = 0;
     // Makes the chosen zone mode's zone the one in use.
     virtual void ApplyZoneMode() = 0;
     [[nodiscard]] virtual ClockReading ReadClock(bool zulu) = 0;

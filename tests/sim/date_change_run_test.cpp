@@ -1,7 +1,8 @@
 // The date and time typed in the Date and Time dialog in automatic local time, across daylight
-// time both ways and at places of each of the four zones: the clock keeps the time typed (as
-// the place's own clock reads it, from the system's time-zone database) and the greyed zone box
-// names the place's zone as it stands at the date.
+// time both ways, at places of each of the four zones and on both sides of their departures
+// from the plain north-south lines: the clock keeps the time typed (as the place's own clock
+// reads it, from the system's time-zone database) and the greyed zone box names the place's
+// zone as it stands at the date.
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -24,6 +25,16 @@ const Place kPlaces[] = {
     {"KDEN", "America/Denver", "Mountain"},
     {"KORD", "America/Chicago", "Central"},
     {"KBOS", "America/New_York", "Eastern"},
+    // The zone is the place's, not its longitude band's: Arizona keeps standard time all
+    // year, Indiana keeps Eastern time but for its corner by Chicago, and the Florida
+    // panhandle west of the Apalachicola River keeps Central time.
+    {"KPHX", "America/Phoenix", "Mountain"},
+    {"KTUS", "America/Phoenix", "Mountain"},
+    {"KIND", "America/Indiana/Indianapolis", "Eastern"},
+    {"KSBN", "America/Indiana/Indianapolis", "Eastern"},
+    {"KGYY", "America/Chicago", "Central"},
+    {"KPNS", "America/Chicago", "Central"},
+    {"KTLH", "America/New_York", "Eastern"},
 };
 
 // The local time at the place of a moment, from the system's database.

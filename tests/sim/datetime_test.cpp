@@ -5,7 +5,9 @@
 #include <string>
 
 #include "core/ini_file.h"
+#include "nav/lat_lon.h"
 #include "sim/date_time.h"
+#include "sim/time_zones.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -86,14 +88,84 @@ TEST(DateTime, CalendarConversionsHandleCarriesAndTimesBeforeTheEpoch) {
               sim::CalendarToSeconds(sim::SecondsToCalendar(34214400LL)) + 3660);
 }
 
-TEST(DateTime, ZonesFromPositionAndManualZones) {
+// Airports at public coordinates (degrees north, degrees west) and the zone their towns keep.
+TEST(DateTime, ZoneOfPlaceFollowsTheBoundariesAPilotMeets) {
     struct Case {
-        std::int32_t x;
-        int summerZone;  // hours behind UTC while daylight time is in force
+        const char* airport;
+        double lat, lon;
+        int standard;
+        bool daylight;
+        const char* name;
     };
+    const Case cases[] = {
+        {"KBOS", 42.364, 71.005, 5, true, "Eastern"},
+        {"KIND", 39.717, 86.294, 5, true, "Eastern"},  // Indiana keeps Eastern time
+        {"KSBN", 41.709, 86.317, 5, true, "Eastern"},
+        {"KGYY", 41.616, 87.413, 6, true, "Central"},  // by Chicago
+        {"KEVV", 38.037, 87.532, 6, true, "Central"},  // by Evansville
+        {"KSDF", 38.174, 85.736, 5, true, "Eastern"},
+        {"KBWG", 36.964, 86.419, 6, true, "Central"},  // western Kentucky
+        {"KTYS", 35.811, 83.994, 5, true, "Eastern"},
+        {"KCHA", 35.035, 85.204, 5, true, "Eastern"},
+        {"KBNA", 36.124, 86.678, 6, true, "Central"},
+        {"KATL", 33.637, 84.428, 5, true, "Eastern"},
+        {"KBHM", 33.563, 86.754, 6, true, "Central"},
+        {"KTLH", 30.397, 84.351, 5, true, "Eastern"},
+        {"KECP", 30.358, 85.796, 6, true, "Central"},  // the Florida panhandle
+        {"KPNS", 30.473, 87.187, 6, true, "Central"},
+        {"KORD", 41.979, 87.905, 6, true, "Central"},
+        {"KBIS", 46.773, 100.746, 6, true, "Central"},
+        {"KDIK", 46.797, 102.802, 7, true, "Mountain"},  // south-west North Dakota
+        {"KISN", 48.178, 103.642, 6, true, "Central"},
+        {"KPIR", 44.383, 100.286, 6, true, "Central"},
+        {"KRAP", 44.045, 103.057, 7, true, "Mountain"},
+        {"KLBF", 41.126, 100.684, 6, true, "Central"},
+        {"KOGA", 41.120, 101.770, 7, true, "Mountain"},  // western Nebraska
+        {"KGLD", 39.371, 101.699, 7, true, "Mountain"},  // western Kansas
+        {"KGCK", 37.928, 100.724, 6, true, "Central"},
+        {"KAMA", 35.219, 101.706, 6, true, "Central"},
+        {"KMAF", 31.943, 102.202, 6, true, "Central"},
+        {"KELP", 31.807, 106.378, 7, true, "Mountain"},  // far west Texas
+        {"KDEN", 39.862, 104.673, 7, true, "Mountain"},
+        {"KABQ", 35.040, 106.609, 7, true, "Mountain"},
+        {"KPHX", 33.434, 112.012, 7, false, "Mountain"},  // Arizona: no daylight time
+        {"KTUS", 32.116, 110.941, 7, false, "Mountain"},
+        {"KGCN", 35.952, 112.147, 7, false, "Mountain"},
+        {"KIFP", 35.157, 114.560, 7, false, "Mountain"},  // Bullhead City, on the river
+        {"KNYL", 32.656, 114.606, 7, false, "Mountain"},
+        {"KLAS", 36.080, 115.152, 8, true, "Pacific"},
+        {"KSLC", 40.788, 111.978, 7, true, "Mountain"},
+        {"KBOI", 43.564, 116.223, 7, true, "Mountain"},
+        {"KONO", 44.020, 117.013, 7, true, "Mountain"},  // Ontario, Oregon
+        {"KCOE", 47.774, 116.820, 8, true, "Pacific"},   // northern Idaho
+        {"KLWS", 46.375, 117.015, 8, true, "Pacific"},
+        {"KMSO", 46.916, 114.091, 7, true, "Mountain"},
+        {"KSQL", 37.512, 122.250, 8, true, "Pacific"},
+        {"PHNL", 21.318, 157.922, 10, false, "Hawaii-Aleutian"},
+        {"PANC", 61.174, 149.996, 9, true, "Alaska"},
+        {"TJSJ", 18.439, 66.002, 4, false, "Atlantic"},
+    };
+    for (const Case& c : cases) {
+        const sim::PlaceZone z = sim::ZoneOfPlace(c.lat, c.lon);
+        EXPECT_EQ(z.standardHours, c.standard) << c.airport;
+        EXPECT_EQ(z.keepsDaylightTime, c.daylight) << c.airport;
+        EXPECT_STREQ(z.name, c.name) << c.airport;
+    }
+}
+
+TEST(DateTime, ZonesFromPositionAndManualZones) {
     sim::DateAndTime t(&FakeNow);
-    // A day of July and one of December 2026: the east-west position picks the zone, and out
-    // of daylight time it stands an hour further behind (Eastern Standard Time is UTC-5).
+    // A day of July and one of December 2026: out of daylight time a place that keeps it stands
+    // an hour further behind; Phoenix stays on standard time.
+    struct Case {
+        const char* airport;
+        double lat, lon;
+        int july, december;
+        const char* julyName;
+    };
+    const Case cases[] = {{"KBOS", 42.364, 71.005, 4, 5, "Eastern Daylight Time"},
+                          {"KPHX", 33.434, 112.012, 7, 7, "Mountain Standard Time"},
+                          {"KDEN", 39.862, 104.673, 6, 7, "Mountain Daylight Time"}};
     for (const int month : {6, 11}) {
         sim::CalendarTime day = sim::SecondsToCalendar(0);
         day.year = 126;
@@ -101,11 +173,15 @@ TEST(DateTime, ZonesFromPositionAndManualZones) {
         day.mday = 15;
         day.hour = 12;
         t.SetZuluTime(day);
-        const int standard = month == 11 ? 1 : 0;
-        for (const Case c : {Case{65536000, 5}, Case{65536001, 4}, Case{-589824000, 7},
-                             Case{-589823999, 6}, Case{-262144000, 6}, Case{-262143999, 5}}) {
-            t.SetAutoZoneFromLongitude(c.x);
-            EXPECT_EQ(t.GetAutoZone(), c.summerZone + standard) << c.x << " month " << month;
+        for (const Case& c : cases) {
+            std::int32_t x = 0;
+            std::int32_t z = 0;
+            nav::LatLonToWorld(&x, &z, c.lat, c.lon);
+            t.SetAutoZoneFromPosition(x, z);
+            EXPECT_EQ(t.GetAutoZone(), month == 6 ? c.july : c.december) << c.airport;
+            if (month == 6) {
+                EXPECT_EQ(t.GetAutoZoneName(), c.julyName) << c.airport;
+            }
         }
     }
     t.SetZoneMode(1);
@@ -120,7 +196,10 @@ TEST(DateTime, ZonesFromPositionAndManualZones) {
     t.SetZoneMode(0);
     EXPECT_EQ(t.FormatClockTime(), "12:00:00");
     t.SetZoneMode(2);
-    t.SetAutoZoneFromLongitude(100000000);  // January 1970: Eastern Standard Time
+    std::int32_t x = 0;
+    std::int32_t z = 0;
+    nav::LatLonToWorld(&x, &z, 42.364, 71.005);
+    t.SetAutoZoneFromPosition(x, z);  // January 1970 in Boston: Eastern Standard Time
     EXPECT_EQ(t.GetZone(), 5);
     EXPECT_EQ(t.GetZoneSeconds(), 5 * 3600);
 }
