@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cockpit/cockpit_switches.h"
+#include "core/number_text.h"
 #include "planning/planning_services.h"
 #include "planning/route_weather.h"
 #include "planning/weather_briefing.h"
@@ -56,15 +57,6 @@ namespace {
 constexpr const char* kCharacters[2] = {"Steady", "Gusting"};
 constexpr const char* kTurbulences[5] = {"None", "Light", "Moderate", "Severe", "Extreme"};
 constexpr const char* kDurations[3] = {"Occasional", "Intermittent", "Continuous"};
-// A layer's row is labelled by the band it blows in, "1,500-4,500" (feet).
-std::string ThousandsText(std::int32_t feet) {
-    char text[16];
-    if (feet >= 1000)
-        std::snprintf(text, sizeof text, "%d,%03d", feet / 1000, feet % 1000);
-    else
-        std::snprintf(text, sizeof text, "%d", feet);
-    return text;
-}
 
 const char* Name(const char* const* names, int count, int i) {
     return names[std::clamp(i, 0, count - 1)];
@@ -102,8 +94,9 @@ void CheckOneOf(win::HWND dialog, int first, int second, int id) {
 std::string FormatWindsAloftRow(const WindsAloftRows& rows, int i) {
     const WindsAloftRow& r = rows[static_cast<std::size_t>(std::clamp(i, 0, world::kWindLayers - 1))];
     const int layer = std::clamp(i, 0, world::kWindLayers - 1);
-    const std::string band =
-        ThousandsText(world::kWindBands[layer]) + "-" + ThousandsText(world::kWindBands[layer + 1]);
+    // A layer's row is labelled by the band it blows in, "1,500-4,500" (feet).
+    const std::string band = core::WithThousands(world::kWindBands[layer]) + "-" +
+                             core::WithThousands(world::kWindBands[layer + 1]);
     const char* label = band.c_str();
     const char* character = Name(kCharacters, 2, r.character);
     const char* turbulence = Name(kTurbulences, 5, r.turbulence);

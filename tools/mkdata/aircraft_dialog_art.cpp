@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/endian.h"
+#include "core/number_text.h"
 #include "flight/published_performance.h"
 #include "gfx/draw_table.h"
 #include "gfx/mem_surface.h"
@@ -64,15 +65,6 @@ constexpr TypeFacts kTypes[5] = {
      "CITATION", "CITATIONJET CHECKLISTS", "CIT_TITL"},
 };
 
-std::string Thousands(long value) {
-    char text[32];
-    if (value >= 1000)
-        std::snprintf(text, sizeof text, "%ld,%03ld", value / 1000, value % 1000);
-    else
-        std::snprintf(text, sizeof text, "%ld", value);
-    return text;
-}
-
 // The fastest cruise of the published table.
 const flight::CruisePoint& FastestCruise(const flight::PublishedPerformance& p) {
     return *std::max_element(p.cruise.begin(), p.cruise.end(),
@@ -90,16 +82,16 @@ std::string PerformanceText(int type) {
     lines.push_back(std::string("Power plant: ") + t.engines);
     if (*t.propeller != '\0') lines.push_back(std::string("Propeller: ") + t.propeller);
     lines.push_back("Seats: " + std::to_string(t.seats));
-    lines.push_back("Maximum takeoff weight: " + Thousands(t.maxWeightLb) + " lb");
+    lines.push_back("Maximum takeoff weight: " + core::WithThousands(t.maxWeightLb) + " lb");
     lines.push_back(std::string("Usable fuel: ") + t.usableFuel);
     if (p.stallCleanKnots > 0)
         lines.push_back("Stall speed, clean: " + std::to_string(static_cast<int>(p.stallCleanKnots)) + " kt");
     lines.push_back("Stall speed, landing configuration: " + std::to_string(static_cast<int>(p.stallFlapsKnots)) + " kt");
-    lines.push_back("Best rate of climb at sea level: " + Thousands(static_cast<long>(p.climbFeetPerMinute)) + " ft/min");
-    lines.push_back("Service ceiling: " + Thousands(static_cast<long>(p.ceilingFeet)) + " ft");
+    lines.push_back("Best rate of climb at sea level: " + core::WithThousands(static_cast<long>(p.climbFeetPerMinute)) + " ft/min");
+    lines.push_back("Service ceiling: " + core::WithThousands(static_cast<long>(p.ceilingFeet)) + " ft");
     const flight::CruisePoint& fast = FastestCruise(p);
     lines.push_back("Fastest cruise: " + std::to_string(static_cast<int>(fast.trueAirspeedKnots)) + " kt at " +
-                    Thousands(fast.altitudeFeet) + " ft");
+                    core::WithThousands(fast.altitudeFeet) + " ft");
     lines.emplace_back("");
     const char* unit = p.fuelInGallons ? (p.fuelPerEngine ? "gal/h each" : "gal/h") : "lb/h";
     lines.push_back(std::string("Cruise (altitude, power, true airspeed, fuel ") + unit + "):");
@@ -107,10 +99,10 @@ std::string PerformanceText(int type) {
     for (const flight::CruisePoint& c : p.cruise) {
         if (c.powerPercent != 65 && c.powerPercent != 75) continue;
         if (p.fuelInGallons)
-            std::snprintf(row, sizeof row, "  %6s ft  %2d%%  %3d kt  %4.1f", Thousands(c.altitudeFeet).c_str(),
+            std::snprintf(row, sizeof row, "  %6s ft  %2d%%  %3d kt  %4.1f", core::WithThousands(c.altitudeFeet).c_str(),
                           c.powerPercent, static_cast<int>(c.trueAirspeedKnots), c.fuelFlow);
         else
-            std::snprintf(row, sizeof row, "  %6s ft  %2d%%  %3d kt  %4d", Thousands(c.altitudeFeet).c_str(),
+            std::snprintf(row, sizeof row, "  %6s ft  %2d%%  %3d kt  %4d", core::WithThousands(c.altitudeFeet).c_str(),
                           c.powerPercent, static_cast<int>(c.trueAirspeedKnots), static_cast<int>(c.fuelFlow));
         lines.emplace_back(row);
     }
@@ -275,7 +267,7 @@ Image NameCard(int type) {
     l.Text(8, 28, std::string(t.engines), 12, false, kInk);
     l.Text(8, 46,
            "Cruise " + std::to_string(static_cast<int>(FastestCruise(p).trueAirspeedKnots)) + " kt   Ceiling " +
-               Thousands(static_cast<long>(p.ceilingFeet)) + " ft   " + Thousands(t.maxWeightLb) + " lb",
+               core::WithThousands(static_cast<long>(p.ceilingFeet)) + " ft   " + core::WithThousands(t.maxWeightLb) + " lb",
            12, false, kRule);
     return card;
 }
