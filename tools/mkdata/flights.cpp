@@ -14,8 +14,13 @@
 // cruise at a published cruise speed, at pattern speed with the first flaps and the gear down,
 // and at approach speed with landing flaps, the throttle lever chosen by flying each one; they
 // fly over KSQL with the lessons' cruise.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -529,20 +534,47 @@ int MakeFlights(Installation& installation, std::string* error) {
               flight::AirborneLeg::Final})
             flights.push_back(DefaultFlight{flight::AirborneFlightName(type, leg), type,
                                             Start::kInAir, "KSQL", "30", leg});
-    for (const DefaultFlight& f : flights) {
-        const auto a = airports.find(f.airport);
-        if (a == airports.end()) {
-            *error = std::string("no airport ") + f.airport + " in the data";
-            return 0;
+    const auto writeType = [&](int type, std::string* why) {
+        for (const DefaultFlight& f : flights) {
+            if (f.type != type) continue;
+            const auto a = airports.find(f.airport);
+            if (a == airports.end()) {
+                *why = std::string("no airport ") + f.airport + " in the data";
+                return 0;
+            }
+            const auto end = a->second.ends.find(f.runway);
+            if (end == a->second.ends.end()) {
+                *why = std::string("no runway ") + f.runway + " at " + f.airport;
+                return 0;
+            }
+            if (!WriteFlight(installation, f, end->second, facts, why)) return 0;
         }
-        const auto end = a->second.ends.find(f.runway);
-        if (end == a->second.ends.end()) {
-            *error = std::string("no runway ") + f.runway + " at " + f.airport;
-            return 0;
+        return 1;
+    };
+    // The flight model the flights are trimmed with is global state, so each aircraft type's
+    // flights are made in a process of its own (a fork shares nothing it changes), all at once
+    // unless one thread is asked for; each writes only its own files. A type that fails is made
+    // again here, for its error.
+    const bool serial = installation.Option("threads") == "1";
+    std::vector<pid_t> workers(5, -1);
+    std::fflush(nullptr);
+    for (int type = 0; type <= 4 && !serial; ++type) {
+        workers[static_cast<std::size_t>(type)] = fork();
+        if (workers[static_cast<std::size_t>(type)] == 0) {
+            std::string ignored;
+            std::fflush(nullptr);
+            _exit(writeType(type, &ignored) ? 0 : 1);
         }
-        if (!WriteFlight(installation, f, end->second, facts, error)) return 0;
     }
-    return 1;
+    int ok = 1;
+    for (int type = 0; type <= 4; ++type) {
+        const pid_t worker = workers[static_cast<std::size_t>(type)];
+        int status = 0;
+        const bool made = worker > 0 && waitpid(worker, &status, 0) == worker && WIFEXITED(status) &&
+                          WEXITSTATUS(status) == 0;
+        if (!made && ok && !writeType(type, error)) ok = 0;
+    }
+    return ok;
 }
 
 }  // namespace mkdata
