@@ -300,6 +300,32 @@ int AtcSelectPlanAirport(int node) {
     return AtcSelectAirport(1, p->nodes[static_cast<std::size_t>(node)].ident);
 }
 
+namespace {
+
+// Where the aircraft stands from a runway end: feet along the runway's heading from the end, and
+// feet across it (right positive).
+struct RunwayOffset {
+    double along = 0, across = 0;
+};
+RunwayOffset AircraftFromRunwayEnd(double endX, double endZ, std::uint16_t heading) {
+    constexpr double kUnitsPerFoot = 474112.0 / 6076.12;
+    const flight::FlightModelState& f = flight::theFlightModelState;
+    const double h = heading * (std::numbers::pi / 32768.0);
+    const double dx = static_cast<double>(f.fmPosX) - endX, dz = static_cast<double>(f.fmPosZ) - endZ;
+    return RunwayOffset{(dx * std::sin(h) + dz * std::cos(h)) / kUnitsPerFoot,
+                        (dx * std::cos(h) - dz * std::sin(h)) / kUnitsPerFoot};
+}
+
+// Whether a runway serves as well as the one the wind chose (`windRunway`, a binary angle): in a
+// light wind (5 kt or less) any runway does, in a stronger one only that runway and its parallels
+// (within 30 degrees).
+bool ServesTheWind(std::uint16_t heading, std::uint16_t windRunway) {
+    const int off = static_cast<std::int16_t>(static_cast<std::uint16_t>(heading - windRunway));
+    return theAtcHost.surfaceWindSpeed() <= 5 || std::abs(off) <= 5461;
+}
+
+}  // namespace
+
 int AtcTakeRunwayUnderAircraft() {
     AtcState& a = theAtcState;
     SmsEntryCopy entry;
@@ -307,30 +333,20 @@ int AtcTakeRunwayUnderAircraft() {
     std::vector<SmsRunwayRecord> rows;
     if (theSmsDatabase.ReadAirportRecord(a.airportIndex, &entry, &header, &rows) == 0) return 0;
     const flight::FlightModelState& f = flight::theFlightModelState;
-    constexpr double kUnitsPerFoot = 474112.0 / 6076.12;
-    constexpr double kRadiansPerUnit = std::numbers::pi / 32768.0;
     const int count = std::min<int>(static_cast<int>(rows.size()), kAtcRunwayRows);
-    // The runway the wind chose stays unless the one under the aircraft serves as well: in a
-    // light wind any runway does, in a stronger one only the chosen runway and its parallels.
+    // The runway the wind chose stays unless the one under the aircraft serves as well.
     const std::uint16_t windRunway = static_cast<std::uint16_t>(a.headRwy);
-    const bool lightWind = theAtcHost.surfaceWindSpeed() <= 5;
     for (int i = 0; i < count; ++i) {
         const SmsRunwayRecord& r = rows[static_cast<std::size_t>(i)];
-        const int offWind =
-            static_cast<std::int16_t>(static_cast<std::uint16_t>(r.heading - windRunway));
-        if (!lightWind && std::abs(offWind) > 5461) continue;  // 30 degrees
+        if (!ServesTheWind(r.heading, windRunway)) continue;
         // Facing along the runway (within 60 degrees), between its threshold (or a little
         // short of it, where a take-off may start) and its far end, and within its sides.
         const int facing =
             static_cast<std::int16_t>(static_cast<std::uint16_t>(f.fmHead - r.heading));
         if (std::abs(facing) > 10923) continue;
-        const double h = r.heading * kRadiansPerUnit;
-        const double dx = static_cast<double>(f.fmPosX) - r.x,
-                     dz = static_cast<double>(f.fmPosZ) - r.z;
-        const double along = (dx * std::sin(h) + dz * std::cos(h)) / kUnitsPerFoot;
-        const double across = (dx * std::cos(h) - dz * std::sin(h)) / kUnitsPerFoot;
+        const RunwayOffset o = AircraftFromRunwayEnd(r.x, r.z, r.heading);
         const double halfWidth = std::max<double>(r.width, 75.0) / 2.0;
-        if (along < -200.0 || along > r.length || std::abs(across) > halfWidth) continue;
+        if (o.along < -200.0 || o.along > r.length || std::abs(o.across) > halfWidth) continue;
         TakeRunway(r, header.elevation);
         TakeRunwayControls(header);
         a.selRwy = i;
@@ -355,11 +371,17 @@ int AtcTakeDirectoryRunway() {
     // well: in a light wind, or as the wind's runway or a parallel of it.
     const std::uint16_t chosen = static_cast<std::uint16_t>(a.headRwy);
     if (!LoadAirport(a.airportIndex, 1)) return AtcCopyAirportFromDirectory();
-    const int offWind = static_cast<std::int16_t>(
-        static_cast<std::uint16_t>(chosen - static_cast<std::uint16_t>(a.headRwy)));
-    if (theAtcHost.surfaceWindSpeed() <= 5 || std::abs(offWind) <= 5461)  // 30 degrees
-        return AtcCopyAirportFromDirectory();
+    if (ServesTheWind(chosen, static_cast<std::uint16_t>(a.headRwy))) return AtcCopyAirportFromDirectory();
     return 1;
+}
+
+// Whether the user's aircraft stands on the session's runway: on the ground, between a little
+// short of its threshold and its far end, within twice its usual half width of the centreline.
+bool AtcUserOnRunway() {
+    const AtcState& a = theAtcState;
+    if (flight::theFlightModelState.fmOTG == 0) return false;
+    const RunwayOffset o = AircraftFromRunwayEnd(a.xRwy, a.zRwy, static_cast<std::uint16_t>(a.headRwy));
+    return o.along > -200.0 && o.along < a.lenRwy && std::abs(o.across) < 150.0;
 }
 
 std::string AtcRunwayDesignator(int index) {

@@ -49,21 +49,6 @@ void Destination(world::TrafficAircraft& t, int row) {
 
 }  // namespace
 
-// Whether the user's aircraft stands on the session's runway: on the ground, between a little
-// short of its threshold and its far end, within twice its usual half width of the centreline.
-bool AtcUserOnRunway() {
-    const flight::FlightModelState& f = flight::theFlightModelState;
-    const AtcState& a = theAtcState;
-    if (f.fmOTG == 0) return false;
-    constexpr double kUnitsPerFoot = 474112.0 / 6076.12;
-    const double h = static_cast<std::uint16_t>(a.headRwy) * 3.14159265358979323846 / 32768.0;
-    const double dx = static_cast<double>(f.fmPosX) - a.xRwy,
-                 dz = static_cast<double>(f.fmPosZ) - a.zRwy;
-    const double along = (dx * std::sin(h) + dz * std::cos(h)) / kUnitsPerFoot;
-    const double across = (dx * std::cos(h) - dz * std::sin(h)) / kUnitsPerFoot;
-    return along > -200.0 && along < a.lenRwy && std::abs(across) < 150.0;
-}
-
 AtcTrafficFields AtcTrafficFieldsOf(int n) {
     AtcTraffic& t = Traffic()[static_cast<std::size_t>(n & 1)];
     world::TrafficAircraft& a = t.aircraft;

@@ -246,26 +246,24 @@ bool Heard(std::uint16_t bcd, const std::string& frequencyText) {
 }  // namespace
 
 int AtisSpeech::FindAtisAirport(const std::string& frequencyText) {
-    const int i = FindNearbyAirport(
-        kAtisGroundHalf, [&](const SmsAirportHeader& h) { return Heard(h.atis, frequencyText); });
-    if (i < 0) return 0;
-    atisAirport = theNavDatabase.airports[static_cast<std::size_t>(i)].ident;
-    // A new airport's broadcast starts from its first collection.
-    collected = 0;
-    playing = 0;
-    return 1;
+    return KeepAirport(FindNearbyAirport(
+        kAtisGroundHalf, [&](const SmsAirportHeader& h) { return Heard(h.atis, frequencyText); }));
 }
 
 int AtisSpeech::FindControlledAirport(const std::string& frequencyText) {
     // An airport with an ATIS is called after the broadcast has been heard.
     // A pilot anywhere on the field reaches its tower: the runways of the largest lie up to 3 nm
     // from the reference point.
-    const int i = FindNearbyAirport(2.0 * kAtisGroundHalf, [&](const SmsAirportHeader& h) {
+    return KeepAirport(FindNearbyAirport(2.0 * kAtisGroundHalf, [&](const SmsAirportHeader& h) {
         return h.atis == 0 && h.tower != 0 &&
                (Heard(h.tower, frequencyText) || Heard(h.ground, frequencyText));
-    });
-    if (i < 0) return 0;
-    atisAirport = theNavDatabase.airports[static_cast<std::size_t>(i)].ident;
+    }));
+}
+
+int AtisSpeech::KeepAirport(int row) {
+    if (row < 0) return 0;
+    atisAirport = theNavDatabase.airports[static_cast<std::size_t>(row)].ident;
+    // A new airport's broadcast starts from its first collection.
     collected = 0;
     playing = 0;
     return 1;

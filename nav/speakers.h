@@ -42,6 +42,9 @@ public:
     // an ATIS has this ground or tower frequency: the call on it starts the session, and the
     // controller gives the weather the broadcast would have.
     int FindControlledAirport(const std::string& frequencyText);
+    // Keeps the airport of navigation-table row `row` as the one heard, its broadcast from the
+    // start; 0 for no row (-1).
+    int KeepAirport(int row);
 
     void UpdateTimeAndLetter();
     void UpdateWeather();

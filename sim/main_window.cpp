@@ -834,38 +834,17 @@ std::string WhySettingsFileUnusable(const std::string& path) {
     return {};
 }
 
-// Every key of the settings text written into `target` (the text's value wins); true when all
-// were written.
-bool CopySettingsInto(const std::string& text, const std::string& target) {
+// Every key of the settings file `from` written into `target` (the kept value wins); true when
+// all were written.
+bool CopySettingsInto(const std::string& from, const std::string& target) {
     win::ProfileWriteBatch batch;
-    std::string section;
     bool all = true;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(at, end - at);
-        at = end + 1;
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
-            line.pop_back();
-        const std::size_t first = line.find_first_not_of(" \t");
-        if (first == std::string::npos) continue;
-        line.erase(0, first);
-        if (line.front() == '[') {
-            const std::size_t close = line.find(']');
-            section = line.substr(1, close == std::string::npos ? std::string::npos : close - 1);
-            continue;
-        }
-        const std::size_t equals = line.find('=');
-        if (section.empty() || equals == std::string::npos || line.front() == ';') continue;
-        std::string key = line.substr(0, equals);
-        while (!key.empty() && (key.back() == ' ' || key.back() == '\t'))
-            key.pop_back();
-        const std::string value = line.substr(equals + 1);
-        if (key.empty()) continue;
-        all = win::WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(), target) &&
-              all;
-    }
+    for (const std::string& section : win::GetPrivateProfileSectionNames(from))
+        for (const std::string& key : win::GetPrivateProfileKeyNames(section, from))
+            all = win::WritePrivateProfileString(
+                      section.c_str(), key.c_str(),
+                      win::GetPrivateProfileString(section, key, "", from).c_str(), target) &&
+                  all;
     return batch.Flush() && all;
 }
 
@@ -899,8 +878,7 @@ void TakeBackKeptSettings() {
             std::any_of(theRefusedSettingsFiles.begin(), theRefusedSettingsFiles.end(),
                         [&](const RefusedSettingsFile& f) { return f.file == names.name; });
         if (refused || !win::IsPlainFile(standIn)) continue;
-        std::string text;
-        if (!win::ReadTextFile(standIn, &text) || !CopySettingsInto(text, file)) {
+        if (!CopySettingsInto(standIn, file)) {
             const std::string why = win::DescribeFileError(win::GetLastError());
             win::TraceLine(std::string("settings: ") + names.standIn + " not taken back: " + why);
             theSettingsNotes.push_back(
