@@ -193,12 +193,10 @@ void DateAndTime::SetClock(const ui::ClockReading& time, bool zulu) {
         // The typed time is the place's time on the typed date: the zone is the one daylight
         // time gives that date, not the one in force on the clock's old date.
         const std::int64_t local = CalendarToSeconds(t);
-        const int standard = autoStandardZone;
-        const int summer = autoKeepsDaylight ? standard - 1 : standard;
-        const bool daylight = AutoZoneAt(local + summer * 3600) == summer;
-        autoZone = daylight ? summer : standard;
+        const int summer = autoKeepsDaylight ? autoStandardZone - 1 : autoStandardZone;
+        autoZone = AutoZoneAt(local + summer * 3600);
         // The hour daylight time skips on its first day reads in standard time.
-        if (AutoZoneAt(local + autoZone * 3600) != autoZone) autoZone = standard;
+        if (AutoZoneAt(local + autoZone * 3600) != autoZone) autoZone = autoStandardZone;
         ApplyZoneMode();
     }
     SetLocalTime(t);
