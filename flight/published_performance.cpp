@@ -82,6 +82,8 @@ const PublishedPerformance kPublished[5] = {
      0,
      {},
      0,  // no top speed at hand: neither a page nor the pages of the V35B handbook quote it
+         // (nor the openings at hand of Aviation Consumer's V-tail guides, AOPA Pilot's "A lucky
+         // find" (2011), pilotfriend.com's Bonanza pages or Flying's "Air Compare" of 2023)
      0,
      0,
      1250},  // The V35B's take-off roll is at most the heavier A36's: "The POH estimated our
@@ -113,6 +115,8 @@ const PublishedPerformance kPublished[5] = {
      105,   // Baron operating speeds: VY 105 knots (Beech Baron checklist, twin-engine best rate)
      0,     // no ground roll at hand for the 300-hp 58: the pages give the distance over 50 ft
             // only (below); aerostar.net.au's "Take off Distance Required 2150ft" is a B55's
+            // (Jane's Baron 58 entry at janes.migavia.com, Aviation Consumer's Baron 58 guide and
+            // the 58 handbooks' scanned copies: only their openings are at hand)
      2300,  // Baron 58 (1996 on, two 300-hp IO-550-C, 5,500 lb): take-off distance 2,300 ft over
             // 50 ft, sea level, standard day (Plane & Pilot, planeandpilotmag.com/article/
             // beech-baron, "Takeoff distance 2,300'"); the book's take-off is flaps up
@@ -173,7 +177,8 @@ const PublishedPerformance kPublished[5] = {
      false,
      4717,  // 10,400 lb; SKYbrary's C525 page gives 4,700 kg
      0,     // no clean stall at hand: Plane & Pilot's "Stall speed 86 kts" is the heavier CJ1's
-            // (10,600 lb) and names no flap setting (planeandpilotmag.com/article/cessna-citation)
+            // (10,600 lb) and names no flap setting (planeandpilotmag.com/article/cessna-citation);
+            // Jane's 525 entry (janes.migavia.com) is at hand only to its design features
      82,
      3311,
      41000,  // ceiling FL410 (SKYbrary, aircraft type page C525, skybrary.aero/index.php/C525)

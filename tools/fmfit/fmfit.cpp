@@ -987,9 +987,17 @@ int PrintFigures(int type, const std::vector<Figure>& rows) {
 // climb lies 37 knots above its rotation speed, beyond the reach of one hold: the trim that lifts
 // it off within kLiftOffKnots climbs near 90 KIAS hands off. (A trim for 107 KIAS lifts it off 9
 // knots late; two holds for the pull raise its nose past 20 degrees and slow it to 55 knots; a
-// second hold of Up, given back ten seconds later, sinks it up to 930 ft a minute.)
-constexpr int kPullHolds[5] = {1, 1, 1, 1, 4};
-constexpr double kPullLeadKnots[5] = {3.0, 3.0, 3.0, 3.0, 24.0};
+// second hold of Up, given back ten seconds later, sinks it up to 930 ft a minute.) The elevator
+// sets the wing's angle at once, so a pull given back faster than the speed builds sinks the
+// aircraft; `--holds 2 LEAD --verbose` lists it trim by trim: with two holds begun 6 knots early
+// and a trim that climbs at 105 to 110 KIAS, both given back ten seconds after the lift-off sink
+// it 1,800 to 2,000 ft a minute, and given back one at a time (the second 15 to 25 s after the
+// first, or once the speed passes 85 to 95 knots) 100 to 1,000 ft a minute, as the timing falls,
+// the double pull slowing it to 66 knots on the way; one hold on such a trim lifts it off at 81
+// to 83 knots. A climb at the best-rate speed on the trim needs an elevator whose pull can be
+// given back as gradually as the speed builds.
+int kPullHolds[5] = {1, 1, 1, 1, 4};
+double kPullLeadKnots[5] = {3.0, 3.0, 3.0, 3.0, 24.0};
 // A knot and more short of the 6 the README promises: the program's lift-off, read from its
 // places, comes up to 3 knots later than the probe's.
 constexpr double kLiftOffKnots = 4.0;
@@ -999,7 +1007,7 @@ constexpr double kMostTakeOffPitch = 19.0;
 // take-off test allows 200 ft a minute).
 constexpr double kMostClimbOutSinkFpm = 100.0;
 
-void ReportTakeOffTrim(int type) {
+void ReportTakeOffTrim(int type, bool verbose) {
     const PublishedPerformance& pub = flight::PublishedPerformanceForType(type);
     const double pullFrom = pub.rotationKnots - kPullLeadKnots[type];
     const double bestRate =
@@ -1011,6 +1019,12 @@ void ReportTakeOffTrim(int type) {
         const flight::KeyboardTakeOffResult r =
             flight::ProbeKeyboardTakeOff(type, pub.testWeightKg, static_cast<std::int16_t>(trim),
                                          kPullHolds[type], pullFrom, kGiveBackSeconds);
+        if (verbose && r.liftedOff)
+            std::printf(
+                "  trim %d: lift-off %.1f KIAS, climb %.1f KIAS at %.1f deg, nose at most %.1f "
+                "deg, slowest after 50 ft %.1f KIAS, sink at most %.0f fpm\n",
+                trim, r.liftOffKnots, r.climbKnots, r.climbPitch, r.highestPitch, r.lowestKnots,
+                r.mostSinkFpm);
         if (!r.liftedOff || r.climbKnots <= 0.0 || r.liftOffKnots < pub.rotationKnots - 1.0 ||
             r.liftOffKnots > pub.rotationKnots + kLiftOffKnots ||
             r.highestPitch > kMostTakeOffPitch || r.mostSinkFpm > kMostClimbOutSinkFpm)
@@ -1176,6 +1190,16 @@ int main(int argc, char** argv) {
             compensation = true;
         } else if (!std::strcmp(argv[i], "--take-off-trim")) {
             takeOffTrim = true;
+        } else if (!std::strcmp(argv[i], "--holds") && i + 2 < argc && only >= 0) {
+            // Another keyboard take-off for the type: holds of Down for the pull, begun LEAD
+            // knots before the rotation speed.
+            kPullHolds[only] = std::atoi(argv[++i]);
+            kPullLeadKnots[only] = std::atof(argv[++i]);
+            if (kPullHolds[only] < 1 || kPullHolds[only] > 8 || kPullLeadKnots[only] < 0.0 ||
+                kPullLeadKnots[only] > 40.0) {
+                std::fprintf(stderr, "fmfit: --holds takes 1 to 8 holds and 0 to 40 knots\n");
+                return 2;
+            }
         } else if (!std::strcmp(argv[i], "--envelope")) {
             envelope = true;
         } else if (!std::strcmp(argv[i], "--no-handbook")) {
@@ -1183,8 +1207,9 @@ int main(int argc, char** argv) {
         } else {
             std::fprintf(
                 stderr,
-                "usage: fmfit [--type N [--shape A R0 N]] [--fit [--rounds N] | --take-off] "
-                "[--write FILE] [--verbose] [--no-handbook]\n");
+                "usage: fmfit [--type N [--shape A R0 N] [--holds N LEAD]] [--fit [--rounds N] | "
+                "--take-off | --take-off-trim | --envelope] [--write FILE] [--verbose] "
+                "[--no-handbook]\n");
             return 2;
         }
     }
@@ -1239,7 +1264,7 @@ int main(int argc, char** argv) {
         Report(type, FlyCruiseTable(type), verbose);
         if (handbook) missed += PrintFigures(type, Figures(type));
         if (envelope) ReportEnvelope(type);
-        if (takeOffTrim) ReportTakeOffTrim(type);
+        if (takeOffTrim) ReportTakeOffTrim(type, verbose);
     }
     if (writePath && !WriteTables(writePath)) {
         std::fprintf(stderr, "fmfit: cannot write %s\n", writePath);
