@@ -236,20 +236,17 @@ TEST(LampLabelsRun, TheJetsEngineLampsAreNamed) {
     EXPECT_EQ(lamps, 2);
 }
 
-
 // The jet's RUN lamps say whether their engines run: dark at the start (engines stopped), lit
 // once the restart brings the flight back running, and dark again at once when the ignition is
 // switched off, while the turbine temperatures still read hot.
 TEST(LampLabelsRun, TheJetsRunLampsFollowTheEngines) {
     if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
     StarterRun run("zephlon-run-lamps", "JetFly.Flt");
-    const auto shot = [&](const char* name) {
-        return "screenshot " + run.Dir().Path(name) + "\n";
-    };
-    const auto r = run.Play("frame-interval 100\nwait 1000\n" + shot("start.bmp") +
-                            "menu 687\nwait 3000\n" + shot("running.bmp") +
-                            "key O press\nkey Alt+O press\nwait 1500\n" + shot("stopped.bmp") +
-                            "save " + run.Dir().Path("stopped.flt") + "\nquit\n");
+    const auto shot = [&](const char* name) { return "screenshot " + run.Dir().Path(name) + "\n"; };
+    const auto r =
+        run.Play("frame-interval 100\nwait 1000\n" + shot("start.bmp") + "menu 687\nwait 3000\n" +
+                 shot("running.bmp") + "key O press\nkey Alt+O press\nwait 1500\n" +
+                 shot("stopped.bmp") + "save " + run.Dir().Path("stopped.flt") + "\nquit\n");
     ASSERT_EQ(r.status, 0) << r.out;
     ASSERT_EQ(testsupport::SavedValue(run.Dir().Read("stopped.flt"), "fmEngines"), 0) << r.out;
     std::vector<std::uint32_t> shots[3];
@@ -258,7 +255,8 @@ TEST(LampLabelsRun, TheJetsRunLampsFollowTheEngines) {
         shots[k] = testsupport::ReadScreenshot(run.Dir().Read(names[k]), 640, 480);
         ASSERT_EQ(shots[k].size(), 640u * 480u) << names[k];
     }
-    for (const cockpit::PanelGauge* lamp : {&cockpit::thePropPitchLever, &cockpit::thePropPitchLever2}) {
+    for (const cockpit::PanelGauge* lamp :
+         {&cockpit::thePropPitchLever, &cockpit::thePropPitchLever2}) {
         const cockpit::PanelRow* row = RowOf(4, cockpit::PanelOp::ToggleFrame, lamp);
         ASSERT_NE(row, nullptr);
         const cockpit::IntPoint at = OnScreen(4, *row);
