@@ -97,12 +97,14 @@ TEST(RestartRun, RestartAfterResumeFlightRestartsTheResumedFlight) {
     EXPECT_LT(metres(restarted, resumed, "fmPosY"), 5.0);
 }
 
+// The brakes off and the throttle open for a few seconds' roll.
+const std::string kRoll = "key B press\nkey backspace press\nwait 4000\n";
+
 // Started, rolled with the throttle open, restarted: stopped again, as met.
 TEST(RestartRun, TheFirstFlightComesBackWithItsEngineStoppedAsMet) {
     if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
     StarterRun run("zephlon-restart-first");
-    const ThreeMoments m = PlayThreeMoments(
-        run, "key S press\nwait 3000\nkey B press\nkey backspace press\nwait 5000\n");
+    const ThreeMoments m = PlayThreeMoments(run, "key S press\nwait 3000\n" + kRoll);
     ASSERT_EQ(m.result.status, 0) << m.result.out;
     for (const auto& shot : m.shot)
         ASSERT_EQ(shot.size(), static_cast<std::size_t>(kWidth * kHeight));
@@ -125,8 +127,8 @@ TEST(RestartRun, ARunningFlightComesBackRunning) {
     StarterRun run("zephlon-restart-running");
     const ThreeMoments m = PlayThreeMoments(
         run,
-        "menu 109\ndialog \"Resume Flight\"\nset 1120 C172Fly.Flt\nkey Return press\nwait "
-        "1000\nkey B press\nkey backspace press\nwait 3000\n");
+        "menu 109\ndialog \"Resume Flight\"\nset 1120 C172Fly.Flt\nkey Return press\nwait 1000\n" +
+            kRoll);
     ASSERT_EQ(m.result.status, 0) << m.result.out;
     EXPECT_EQ(SavedValue(m.flight[1], "fmEngines"), 1);
     EXPECT_EQ(SavedValue(m.flight[2], "fmEngines"), 1) << m.result.out;
@@ -142,8 +144,8 @@ TEST(RestartRun, AfterTheAircraftSelectionTheFirstFlightComesBackInTheChosenAirc
     const std::string first = run.Dir().Read("Flights/Startup.Flt");
     const ThreeMoments m = PlayThreeMoments(
         run,
-        "menu 130\ndialog FlightModel\nclick 1745\nclick 1\nwait 500\nkey S press\nwait "
-        "8000\nkey B press\nkey backspace press\nwait 3000\n");
+        "menu 130\ndialog FlightModel\nclick 1745\nclick 1\nwait 500\nkey S press\nwait 8000\n" +
+            kRoll);
     ASSERT_EQ(m.result.status, 0) << m.result.out;
     EXPECT_EQ(SavedValue(m.flight[1], "type"), 4);
     EXPECT_NE(SavedValue(m.flight[1], "fmEngines").value_or(0), 0) << "the jet did not start";
