@@ -544,6 +544,12 @@ void UpdateEngines(int type) {
     }
     if (type == 4) {
         for (int e = 0; e < 2; ++e) {
+            // The lamp says the engine runs (with the battery on), from the moment it runs by
+            // itself to the moment it is stopped, whatever its temperature still reads.
+            PanelGauge& lamp = e == 0 ? thePropPitchLever : thePropPitchLever2;
+            const std::int32_t lit = theMasterSwitch.switchState != 0 && Running(e) ? 1 : 0;
+            if (lamp.switchState != lit) lamp.dirty = 1;
+            lamp.switchState = lit;
             PanelGauge& tach = e == 0 ? theTachometer1 : theTachometer2;
             if (!Running(e) && tach.needle < 3) continue;
             const std::int32_t r = s.fmEngineSpeed[e];
@@ -555,12 +561,6 @@ void UpdateEngines(int type) {
             const std::int32_t readout = JetTemperatureReadout(TurbineTemperatureWord(type, e));
             if (itt.value != readout) itt.dirty = 1;
             itt.value = readout;
-            const std::int32_t lit = theMasterSwitch.switchState != 0 &&
-                                             theAvionicsSwitch.switchState != 0 && readout > 0
-                                         ? 1
-                                         : 0;
-            if (itt.switchState != lit) itt.dirty = 1;
-            itt.switchState = lit;
             PanelGauge& exhaust = e == 0 ? theExhaustTempGauge : theExhaustTempGauge2;
             if (exhaust.needle >= 32) exhaust.needle = Word(r / 150 + 32);
             if (Running(e)) FollowSound(e, r, 4);

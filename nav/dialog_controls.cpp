@@ -2,7 +2,9 @@
 
 #include <cctype>
 #include <string>
+#include <vector>
 
+#include "nav/city_search.h"
 #include "platform/file_system.h"
 #include "win/window.h"
 
@@ -83,14 +85,24 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
     const int rows = static_cast<int>(win::SendMessage(list, kLbGetCount, 0, 0));
     int exact = -1, any = -1, named = -1, whole = -1, wholePreferred = -1;
     int city = -1, cityRank = 0;
+    // The airports of a city typed, best first, and the row of the best one listed.
+    const std::vector<std::string> cityAirports =
+        rank ? AirportsOfTypedCity(typed) : std::vector<std::string>{};
+    int listedCity = -1;
+    std::size_t listedCityPlace = cityAirports.size();
     for (int row = 0; row < rows && named < 0; ++row) {
         const std::string text = ListRowText(list, row);
         const std::string_view view(text);
         const std::size_t open = text.rfind(" (");
         const bool coded = open != std::string::npos && text.back() == ')';
-        if (coded &&
-            platform::EqualIgnoringCase(view.substr(open + 2, text.size() - open - 3), typed))
-            named = row;
+        const std::string_view code =
+            coded ? view.substr(open + 2, text.size() - open - 3) : std::string_view{};
+        if (coded && platform::EqualIgnoringCase(code, typed)) named = row;
+        for (std::size_t i = 0; coded && i < listedCityPlace; ++i)
+            if (code == cityAirports[i]) {
+                listedCity = row;
+                listedCityPlace = i;
+            }
         const std::string_view name = coded ? view.substr(0, open) : view;
         // The name alone, without its code.
         if (wholePreferred < 0 && platform::EqualIgnoringCase(name, typed)) {
@@ -110,7 +122,7 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
             any = row;
     }
     int row = named;
-    for (const int candidate : {wholePreferred, city, whole, exact, any})
+    for (const int candidate : {listedCity, wholePreferred, city, whole, exact, any})
         if (row < 0) row = candidate;
     if (row >= 0) win::SendMessage(list, kLbSetCurSel, static_cast<win::WParam>(row), 0);
     return row;

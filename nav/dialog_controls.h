@@ -44,7 +44,9 @@ private:
 [[nodiscard]] std::string ListRowText(win::HWND list, int row);
 
 // The row of a station list that what the user typed names, selected: the station whose code
-// (in brackets after the name) it is, whatever the case; else a station whose whole name it is,
+// (in brackets after the name) it is, whatever the case; in a ranked list (the airports) the
+// first airport of the city it names (the installation's list of cities: "las vegas", "St. Louis,
+// MO"); else a station whose whole name it is,
 // whatever the case, a ranked row (`rank` above 0: a towered field) before the others; else the
 // ranked station whose name holds it as whole words (a city: "oakland" for "Metro Oakland
 // Intl"), the highest rank first; else the first name it begins, first as typed, then in any

@@ -87,6 +87,22 @@ void SavePilotFlightMode() {
     }
 }
 
+// The aircraft type chosen in the aircraft selection since the start flight was last set (-1:
+// none): a restart brings the start flight back in it.
+int theRestartAircraftType = -1;
+
+// The type changed as the aircraft selection changes it: the full panel, looking forward.
+void ChangeAircraftType(int type) {
+    theCurrentAircraftType = static_cast<std::uint32_t>(type);
+    theSimWorld.SetMag(1);
+    cockpit::ResetPanelGauges();
+    if (flight::Aircraft* a = theSimWorld.GetAircraft()) a->SelectByType(type);
+    theSimWorld.SetViewMode(0);
+    theSimWorld.SetLookDirection(0);
+}
+
+// The start flight back as it was met: as saved, in the aircraft chosen since, its engines as
+// the flight keeps them (stopped ones cold and silent, as at the start).
 void Restart(win::HWND window) {
     if (ConfirmCloseFlightPlan(window) == 0) return;
     Wait();
@@ -94,6 +110,11 @@ void Restart(win::HWND window) {
     theSimWorld.SetCrashDetect(0);
     // A flight loaded ends the crash (sound, picture and panel come back).
     LoadFlightFile(theStartFlightName, 1);
+    if (theRestartAircraftType >= 0 && theRestartAircraftType != FlownAircraftType()) {
+        cockpit::theCockpitFullRedraw |= cockpit::kRedrawReloadFlags;
+        ChangeAircraftType(theRestartAircraftType);
+    }
+    if (flight::theFlightModelState.fmEngines == 0) MeetEnginesStopped();
     flight::theFlightFreezeFrames = 10;
     EndCrash();
     theSimWorld.SetCrashDetect(crash ? 1 : 0);
@@ -119,12 +140,8 @@ void SelectAircraft(win::HWND window) {
     const int type = result >= 0 && result <= 5 ? static_cast<int>(result) : flown;
     if (type != flown && ConfirmCloseFlightPlan(window) != 0) {
         Wait();
-        theCurrentAircraftType = static_cast<std::uint32_t>(type);
-        theSimWorld.SetMag(1);
-        cockpit::ResetPanelGauges();
-        if (flight::Aircraft* a = theSimWorld.GetAircraft()) a->SelectByType(type);
-        theSimWorld.SetViewMode(0);
-        theSimWorld.SetLookDirection(0);
+        ChangeAircraftType(type);
+        theRestartAircraftType = type;
         Arrow();
     } else if (type == flown) {
         theCurrentAircraftType = static_cast<std::uint32_t>(flown);
@@ -382,7 +399,10 @@ void HandleMenuCommand(win::HWND window, unsigned id, win::HWND control, unsigne
         case CMD_RESUME_FLIGHT:
             if (ConfirmCloseFlightPlan(window) == 0) return;
             // The flight resumed is the one a restart goes back to.
-            if (ResumeFlight(window, 1) != 0) theStartFlightName = theCurrentFlightName;
+            if (ResumeFlight(window, 1) != 0) {
+                theStartFlightName = theCurrentFlightName;
+                theRestartAircraftType = -1;
+            }
             flight::theFlightFreezeFrames = 10;
             return;
         case CMD_MAG:

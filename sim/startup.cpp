@@ -355,19 +355,8 @@ void RunStartup() {
     }
     if (theProgramClosed) return;
     theFlightTape.SetReaderEmpty(true);
-    // The first flight starts with its engines stopped, and silent; a turbine's ignition goes
-    // off with them, so that the starter command (ignition on, then the start) starts them.
-    flight::theFlightModelState.fmEngines = 0;
-    cockpit::SyncEnginesWithFlightModel();
-    cockpit::SetOilTemperaturesCold();
-    devices::StartEngineSounds();
-    if (const flight::Aircraft* a = theSimWorld.GetAircraft();
-        a != nullptr && a->GetType() >= 3 && a->GetType() <= 4) {
-        cockpit::PanelSwitches& sw = cockpit::thePanelSwitches;
-        sw.turbineIgnitionLeft = sw.turbineIgnitionRight = 0;
-        sw.igniterLeft = sw.igniterRight = 0;
-        sw.ignitionLeftRedraw = sw.ignitionRightRedraw = 1;
-    }
+    // The first flight starts with its engines stopped, whatever flight was saved there.
+    MeetEnginesStopped();
     nav::LoadNavVors();
     nav::LoadNavNdbs();
     nav::LoadNavIls();
@@ -379,6 +368,20 @@ void RunStartup() {
     theSimWorld.SetLoadingScreen(0);
     theSimWorld.SetRunning(1);
     win::TraceLine("start-up done");
+}
+
+void MeetEnginesStopped() {
+    flight::theFlightModelState.fmEngines = 0;
+    cockpit::SyncEnginesWithFlightModel();
+    cockpit::SetOilTemperaturesCold();
+    devices::StartEngineSounds();
+    if (const flight::Aircraft* a = theSimWorld.GetAircraft();
+        a != nullptr && a->GetType() >= 3 && a->GetType() <= 4) {
+        cockpit::PanelSwitches& sw = cockpit::thePanelSwitches;
+        sw.turbineIgnitionLeft = sw.turbineIgnitionRight = 0;
+        sw.igniterLeft = sw.igniterRight = 0;
+        sw.ignitionLeftRedraw = sw.ignitionRightRedraw = 1;
+    }
 }
 
 void OnMainTimer() {

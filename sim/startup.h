@@ -51,6 +51,10 @@ void ApplyPoolSizes(const PoolSizes& sizes);
 int StartFrameTimer(win::HWND window);
 int InitDisplayAndPools(win::HWND window);
 void RunStartup();
+// The engines stopped as the pilot meets them at the start, and at a restart of a flight that
+// stands with them stopped: the panel, the gauges and the sound say so, the oil is cold and a
+// turbine's ignition off, so that the starter command (ignition on, then the start) starts it.
+void MeetEnginesStopped();
 // Names, in a message box, on the error output and in the trace, the installation's volume
 // files that start-up could not open (missing or damaged); the program runs on without them.
 void TellUnreadableInstallation(win::HWND window);

@@ -236,4 +236,43 @@ TEST(LampLabelsRun, TheJetsEngineLampsAreNamed) {
     EXPECT_EQ(lamps, 2);
 }
 
+// The jet's RUN lamps say whether their engines run: dark at the start (engines stopped), lit
+// once the restart brings the flight back running, and dark again at once when the ignition is
+// switched off, while the turbine temperatures still read hot.
+TEST(LampLabelsRun, TheJetsRunLampsFollowTheEngines) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    StarterRun run("zephlon-run-lamps", "JetFly.Flt");
+    const auto shot = [&](const char* name) { return "screenshot " + run.Dir().Path(name) + "\n"; };
+    const auto r =
+        run.Play("frame-interval 100\nwait 1000\n" + shot("start.bmp") + "menu 687\nwait 3000\n" +
+                 shot("running.bmp") + "key O press\nkey Alt+O press\nwait 1500\n" +
+                 shot("stopped.bmp") + "save " + run.Dir().Path("stopped.flt") + "\nquit\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    ASSERT_EQ(testsupport::SavedValue(run.Dir().Read("stopped.flt"), "fmEngines"), 0) << r.out;
+    std::vector<std::uint32_t> shots[3];
+    const char* names[3] = {"start.bmp", "running.bmp", "stopped.bmp"};
+    for (int k = 0; k < 3; ++k) {
+        shots[k] = testsupport::ReadScreenshot(run.Dir().Read(names[k]), 640, 480);
+        ASSERT_EQ(shots[k].size(), 640u * 480u) << names[k];
+    }
+    for (const cockpit::PanelGauge* lamp :
+         {&cockpit::thePropPitchLever, &cockpit::thePropPitchLever2}) {
+        const cockpit::PanelRow* row = RowOf(4, cockpit::PanelOp::ToggleFrame, lamp);
+        ASSERT_NE(row, nullptr);
+        const cockpit::IntPoint at = OnScreen(4, *row);
+        // The lamp's face: the pixels that differ from the start's.
+        const auto changed = [&](const std::vector<std::uint32_t>& shot) {
+            int n = 0;
+            for (int y = at.y; y <= at.y + 5; ++y)
+                for (int x = at.x; x <= at.x + 6; ++x)
+                    n += shot[static_cast<std::size_t>(y) * 640 + x] !=
+                         shots[0][static_cast<std::size_t>(y) * 640 + x];
+            return n;
+        };
+        // The lit face is a few pixels of amber.
+        EXPECT_GE(changed(shots[1]), 3) << "not lit while running, at " << at.x << ", " << at.y;
+        EXPECT_EQ(changed(shots[2]), 0) << "still lit after the stop, at " << at.x << ", " << at.y;
+    }
+}
+
 }  // namespace

@@ -1,10 +1,13 @@
 // Finding an airport by typing in the running program: a name or code typed whole, in any case,
 // selects that airport, a towered field before fields of the same name; a city's name selects
 // its busiest towered field; a name begun selects the first that begins so. In the airports wizard
-// and on the new plan's departure page. The longest names are read whole, scrolled sideways.
+// and on the new plan's departure page. A city of the country's largest, or a state capital, typed
+// as a pilot would (with its state or without, "st" for "saint") selects the airport that serves
+// it. The longest names are read whole, scrolled sideways.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -132,6 +135,63 @@ TEST_F(AirportSearch, TheLongestNamesAreReadWholeScrolledSideways) {
             EXPECT_TRUE(SelectedRowShowsItsEnd(bmp, &why))
                 << page.page << " " << icao << ": " << why;
         }
+    }
+}
+
+// Cities typed in the airports wizard, and the airports that serve them (the airline airports
+// each city's airport authority, or the airport's own, names as the city's).
+TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
+    const struct {
+        const char* typed;
+        std::vector<std::string> served;
+    } cities[] = {
+        {"las vegas", {"KLAS"}},
+        {"new york", {"KJFK", "KLGA"}},
+        {"New York City", {"KJFK", "KLGA"}},
+        {"washington", {"KDCA", "KIAD"}},
+        {"saint louis", {"KSTL"}},
+        {"st louis", {"KSTL"}},
+        {"St. Louis, MO", {"KSTL"}},
+        {"burbank", {"KBUR"}},
+        {"jackson", {"KJAN"}},
+        {"Jackson, Mississippi", {"KJAN"}},
+        {"los angeles", {"KLAX"}},
+        {"chicago", {"KORD", "KMDW"}},
+        {"atlanta", {"KATL"}},
+        {"seattle", {"KSEA"}},
+        {"boston", {"KBOS"}},
+        {"phoenix", {"KPHX"}},
+        {"miami", {"KMIA"}},
+        {"san francisco", {"KSFO"}},
+        {"minneapolis", {"KMSP"}},
+        {"salt lake city", {"KSLC"}},
+        {"dallas", {"KDFW", "KDAL"}},
+        {"houston", {"KIAH", "KHOU"}},
+        {"tucson", {"KTUS"}},
+        {"nashville", {"KBNA"}},
+    };
+    std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
+    for (const auto& c : cities)
+        script += "dialog AIRPORTS_PAGE\nset 1479 \"" + std::string(c.typed) + "\"\nread 1045\n";
+    script += "dialog AIRPORTS_WIZBKGND\nclick 1817\nwait 300\nquit\n";
+    const testsupport::CommandResult r = run.Play(script);
+    ASSERT_EQ(r.status, 0) << r.out.substr(0, 2000);
+    // Each read: the selected row's number, then every row.
+    std::size_t at = 0;
+    for (const auto& c : cities) {
+        const std::size_t read = r.out.find("selected=", at);
+        ASSERT_NE(read, std::string::npos) << c.typed;
+        const int selected = std::atoi(r.out.c_str() + read + 9);
+        const std::string row = "read 1045 row " + std::to_string(selected) + ": \"";
+        const std::size_t shown = r.out.find(row, read);
+        ASSERT_NE(shown, std::string::npos) << c.typed;
+        const std::size_t end = r.out.find('\n', shown);
+        const std::string text = r.out.substr(shown + row.size(), end - shown - row.size());
+        bool served = false;
+        for (const std::string& code : c.served)
+            served = served || text.find("(" + code + ")") != std::string::npos;
+        EXPECT_TRUE(served) << c.typed << " selected " << text;
+        at = end;
     }
 }
 

@@ -339,6 +339,25 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                 int lines = 0;
                 while (text->NextLine() != nullptr) ++lines;
                 EXPECT_GE(lines, 15) << n;
+            } else if (n == "cities.txt") {
+                // A line a city with its airports, read through the program's reader: every
+                // state capital within the world (all but Juneau's and Honolulu's) has some.
+                ASSERT_EQ(volume.OpenFile(n), 1);
+                std::set<std::string> listed;
+                char line[512];
+                while (volume.ReadLine(line, sizeof line) != nullptr) {
+                    const std::string text = line;
+                    EXPECT_EQ(std::count(text.begin(), text.end(), '|'), 3) << text;
+                    EXPECT_GE(text.size() - text.rfind('|'), 4u) << text;
+                    listed.insert(text.substr(0, text.find('|', text.find('|') + 1)));
+                }
+                volume.CloseFile();
+                EXPECT_GT(listed.size(), 300u);
+                for (const auto& r : ReadNavdataCsv("../places-us/cities.csv")) {
+                    if (r.size() > 3 && r[3] == "1" && r[1] != "AK" && r[1] != "HI") {
+                        EXPECT_EQ(listed.count(r[0] + "|" + r[1]), 1u) << r[0];
+                    }
+                }
             } else {
                 ADD_FAILURE() << "unexpected member " << n << " in " << v.volume;
             }
@@ -538,11 +557,13 @@ TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
         const char* file;
         int type;
         bool running;
+        bool ready = running;  // masters on
     } flights[] = {
-        {"Startup.Flt", 0, true}, {"C172Stop.Flt", 0, false}, {"C172Fly.Flt", 0, true},
-        {"BonStop.Flt", 1, false}, {"BonFly.Flt", 1, true},    {"BarStop.Flt", 2, false},
-        {"BarFly.Flt", 2, true},   {"KingStop.Flt", 3, false}, {"KingFly.Flt", 3, true},
-        {"JetStop.Flt", 4, false}, {"JetFly.Flt", 4, true},    {"Lesson.Flt", 0, true},
+        // The first flight is met ready but for its engine, at the start and at a restart.
+        {"Startup.Flt", 0, false, true}, {"C172Stop.Flt", 0, false}, {"C172Fly.Flt", 0, true},
+        {"BonStop.Flt", 1, false},       {"BonFly.Flt", 1, true},    {"BarStop.Flt", 2, false},
+        {"BarFly.Flt", 2, true},         {"KingStop.Flt", 3, false}, {"KingFly.Flt", 3, true},
+        {"JetStop.Flt", 4, false},       {"JetFly.Flt", 4, true},    {"Lesson.Flt", 0, true},
     };
     for (const auto& f : flights) {
         const std::string path = (install / "Flights" / f.file).string();
@@ -557,7 +578,7 @@ TEST_F(MkdataTest, DefaultFlightsStandOnRealRunways) {
         EXPECT_EQ(ini.GetInt("Aircraft", "fmEngines", -1) != 0, f.running) << f.file;
         // Every flight starts with the brakes set; ready ones with the masters on.
         EXPECT_NE(ini.GetInt("Aircraft", "fmLBrake", 0), 0) << f.file;
-        EXPECT_EQ(ini.GetInt("Panel", "master", -1), f.running ? 1 : 0) << f.file;
+        EXPECT_EQ(ini.GetInt("Panel", "master", -1), f.ready ? 1 : 0) << f.file;
         // Mixtures rich; the King Air's condition levers at low idle.
         EXPECT_EQ(ini.GetInt("Panel", "mixture", -1), f.type == 3 ? 15 : 31) << f.file;
         EXPECT_GT(ini.GetInt("Aircraft", "fmFuel1", 0), 0) << f.file;
@@ -820,6 +841,8 @@ TEST(MkdataCommandLine, ASummitWithoutItsSourceIsNamed) {
         if (e.is_directory() && e.path().filename() != "places-us")
             fs::create_symlink(e.path(), fs::path(dir.Path(e.path().filename().string())));
     dir.MakeFolders("places-us");
+    fs::create_symlink(fs::path(ZEPHLON_SOURCE_DIR) / "data/places-us/cities.csv",
+                       fs::path(dir.Path("places-us/cities.csv")));
     dir.Write("places-us/heights.csv", "name,lat,lon,feet,source\n");
     dir.Write("places-us/summits.csv",
               "name,lat,lon,feet,source\n"

@@ -1,5 +1,7 @@
 // The default flights in "Flights": "Startup.Flt" and, for each aircraft, the parked ("Stop")
-// and ready-to-fly ("Fly") pair that a restart loads. Each stands on the centre line of a real
+// and ready-to-fly ("Fly") pair that a restart loads. "Startup.Flt" is the first flight as the
+// pilot meets it, at the start and again at every restart: ready on the runway, masters on, its
+// engine not yet started (a turbine's ignition off). Each stands on the centre line of a real
 // runway of a real airport of data/, a little past the landing threshold, facing along the
 // runway as the world plane lays it out, its wheels on the ground. Its radios are tuned from the
 // public data: NAV1 on the VOR nearest the airport, NAV2 on the runway's ILS (else the next
@@ -53,7 +55,8 @@ constexpr double kPastThreshold = 40.0;
 // Noon on the west coast on midsummer day 2026 (19:00 UTC), seconds since 1970.
 constexpr std::int32_t kStartTime = 1782068400;
 
-enum class Start { kParked, kReady, kCruise, kInAir };
+// kFirst: ready on the runway as kReady, its engines not yet started.
+enum class Start { kParked, kFirst, kReady, kCruise, kInAir };
 
 // The lessons' cruise: 3,000 ft above the ground, throttle lever 22 of 31 (about 70 % power).
 constexpr double kCruiseFeet = 3000.0;
@@ -71,7 +74,7 @@ struct DefaultFlight {
 };
 
 constexpr DefaultFlight kFlights[] = {
-    {"Startup.Flt", 0, Start::kReady, "KSQL", "30"},
+    {"Startup.Flt", 0, Start::kFirst, "KSQL", "30"},
     {"C172Stop.Flt", 0, Start::kParked, "KOAK", "27R"},
     {"C172Fly.Flt", 0, Start::kReady, "KOAK", "27R"},
     {"BonStop.Flt", 1, Start::kParked, "KBFI", "13R"},
@@ -104,9 +107,8 @@ constexpr std::int16_t kTakeOffTrim[5] = {2575, 3050, 4625, 4250, 2875};
 // keeps the trim its lessons set).
 bool ShipsTakeOffTrim(const DefaultFlight& f) {
     const std::string name = f.file;
-    return f.start == Start::kReady &&
-           (name == "Startup.Flt" ||
-            (name.size() > 7 && name.compare(name.size() - 7, 7, "Fly.Flt") == 0));
+    return f.start == Start::kFirst || (f.start == Start::kReady && name.size() > 7 &&
+                                        name.compare(name.size() - 7, 7, "Fly.Flt") == 0);
 }
 
 struct RunwayEnd {
@@ -283,7 +285,9 @@ void SetRadios(int type, const DefaultFlight& f, const RunwayEnd& end, const Rad
 // The cockpit as the flight leaves it, written by the cockpit's own writers: a ready flight with
 // battery and avionics on, fuel on both tanks (own side on the twins), mixtures rich (the King
 // Air's condition levers at low idle), magnetos on both (igniters on the turbines), throttles
-// closed; a parked one cold with the masters off.
+// closed; a parked one cold with the masters off. The first flight is ready but for its engines,
+// whose turbine ignition is off, so that the starter command (ignition on, then the start) starts
+// them.
 int theFlightType = 0;
 int FlightType() {
     return theFlightType;
@@ -306,7 +310,7 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& e
     cockpit::theFuelSelector2.lever = 1;
     if (turbine) {
         cockpit::theIgnitionSwitch.switchState = cockpit::theIgnitionSwitch2.switchState =
-            ready ? 1 : 0;
+            f.start != Start::kParked && f.start != Start::kFirst ? 1 : 0;
     } else {
         cockpit::theIgnitionSwitch.lever = static_cast<std::int16_t>(ready ? 3 : 0);
         cockpit::theIgnitionSwitch2.lever = static_cast<std::int16_t>(f.type == 2 && ready ? 3 : 0);
@@ -492,10 +496,10 @@ int WriteFlight(Installation& installation, const DefaultFlight& f, const Runway
         s.fmFlaps = 0;
         s.fmThrot = 0;
         // Every flight on the ground starts with the brakes set (255); a ready flight with its
-        // engines running.
+        // engines running, but for the first flight.
         s.fmLBrake = -1;
         s.fmRBrake = -1;
-        s.fmEngines = f.start == Start::kParked ? 0 : static_cast<std::int8_t>(f.type >= 2 ? 3 : 1);
+        s.fmEngines = f.start == Start::kReady ? static_cast<std::int8_t>(f.type >= 2 ? 3 : 1) : 0;
         if (ShipsTakeOffTrim(f)) s.fmElv = s.fmElvCur = kTakeOffTrim[f.type];
     }
 

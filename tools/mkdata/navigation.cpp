@@ -15,9 +15,11 @@
 #include <tuple>
 #include <vector>
 
+#include "nav/city_search.h"
 #include "nav/lat_lon.h"
 #include "nav/nav_records.h"
 #include "nav/sms_records.h"
+#include "tools/mkdata/city_airports.h"
 #include "tools/mkdata/com_channels.h"
 #include "tools/mkdata/geodesy.h"
 #include "tools/mkdata/installation.h"
@@ -897,6 +899,12 @@ int MakeNavigation(Installation& installation, std::string* error) {
         installation.AddMember(kDataVolume, m.name, std::move(m.bytes), true);
     }
     installation.AddFile(kDirectoryFile, std::move(t.directory));
+    // The cities a pilot may type in the airport lists, each with its airports.
+    std::vector<City> cities;
+    if (!ReadCities(installation.DataDir(), &cities, error)) return 0;
+    const std::string cityText = CityAirportsText(cities, sources);
+    installation.AddMember(kDataVolume, nav::kCityAirportsMember,
+                           Bytes(cityText.begin(), cityText.end()), true);
     std::printf(
         "mkdata: navigation: %zu VORs, %zu NDBs, %zu ILS, %zu airports, %zu waypoints, %zu "
         "airways, %zu runway ends with their own controllers or side; left out %d idents too long, "

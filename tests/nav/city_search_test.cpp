@@ -1,0 +1,49 @@
+// The search by city reads a typed name as a pilot writes it: in any case, "st" or "saint",
+// with its state's code or name or without, "city" after New York's; a name begun or a town
+// of the same name in a smaller state's line is no city of the list.
+#include "nav/city_search.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr char kList[] =
+    "New York|NY|New York|KLGA KEWR KJFK\n"
+    "St. Louis|MO|Missouri|KSTL KCPS\n"
+    "Jackson|MS|Mississippi|KJAN KHKS\n"
+    "Kansas City|MO|Missouri|KMCI KMKC\n"
+    "Kansas City|KS|Kansas|KMKC\n"
+    "Fort Worth|TX|Texas|KDFW\n";
+
+TEST(CitySearch, ATypedCityGivesItsAirportsBestFirst) {
+    const struct {
+        const char* typed;
+        const char* first;  // "" when no city is named
+    } cases[] = {
+        {"new york", "KLGA"},
+        {"NEW YORK CITY", "KLGA"},
+        {"New York, NY", "KLGA"},
+        {"saint louis", "KSTL"},
+        {"st louis", "KSTL"},
+        {"St. Louis, Missouri", "KSTL"},
+        {" jackson ", "KJAN"},
+        {"jackson ms", "KJAN"},
+        {"jackson tn", ""},
+        {"kansas city", "KMCI"},
+        {"kansas city, kansas", "KMKC"},
+        {"ft worth", "KDFW"},
+        {"new", ""},
+        {"york", ""},
+        {"", ""},
+        {"louis", ""},
+        {"st. louis mo extra", ""},
+    };
+    for (const auto& c : cases) {
+        const std::vector<std::string> codes = nav::AirportsOfCity(kList, c.typed);
+        EXPECT_EQ(codes.empty() ? std::string() : codes.front(), c.first) << c.typed;
+    }
+    EXPECT_EQ(nav::AirportsOfCity(kList, "new york"),
+              (std::vector<std::string>{"KLGA", "KEWR", "KJFK"}));
+}
+
+}  // namespace
