@@ -406,7 +406,9 @@ LegTrim TrimOfLeg(int type, flight::AirborneLeg leg) {
 }
 
 // The throttle lever whose level flight comes nearest the leg's airspeed among those that hold
-// their height hands off; the flight is left trimmed at it. 0 when no lever holds it.
+// their height hands off; the flight is left trimmed at it, or for an indicated speed at the
+// power between the notches that flies it, the lever at the nearer notch. 0 when no lever holds
+// it.
 std::int16_t FlyToLegTrim(int type, std::uint16_t heading, flight::AirborneLeg leg) {
     const LegTrim t = TrimOfLeg(type, leg);
     flight::LevelFlightRequest request;
@@ -431,6 +433,17 @@ std::int16_t FlyToLegTrim(int type, std::uint16_t heading, flight::AirborneLeg l
     }
     if (best == 0) return 0;
     request.throttle = static_cast<std::int16_t>(best * 1057);
+    if (t.indicated) {
+        // The pattern and the final at the handbook's speed: a pilot sets the power between two
+        // of the lever's notches that flies it, and the flight keeps that power with the lever
+        // at the nearer notch.
+        flight::LevelFlightRequest exact = request;
+        exact.indicatedKnots = t.knots;
+        const flight::LevelFlightTrim trim = flight::TrimForLevelFlight(exact);
+        if (trim.trimmed && std::fabs(trim.indicatedKnots - t.knots) < bestMiss)
+            return static_cast<std::int16_t>(
+                std::clamp<long>(std::lround(trim.throttle / 1057.0), 1, 31));
+    }
     return flight::TrimForLevelFlight(request).trimmed ? best : 0;
 }
 
