@@ -380,6 +380,13 @@ LegTrim TrimOfLeg(int type, flight::AirborneLeg leg) {
         double finalKnots;
         std::int8_t finalFlaps;
     };
+    // The finals' speeds: the Skyhawk's 65 KIAS with 30 degrees of flaps (a 172 training
+    // supplement's normal approach, "When wings-level on final, select flaps 30 and slow to 65
+    // KIAS", yumpu.com/en/document/view/66370196/cessna-172-training-supplement/46; the 172N
+    // handbook's normal landing 60-70 KIAS flaps down); the King Air's 110 KIAS on the final
+    // approach course (C90A/C90GT flight manual supplement 190-00682-02, page 59: "Airspeed
+    // MAINTAIN 110 KIAS OR GREATER (Recommended)"). No public page is at hand for the Bonanza's,
+    // the Baron's and the jet's.
     static constexpr Row kRows[5] = {
         {4000, 75, 80, 1, 65, 3},     // Cessna 172: 10 degrees of flaps, then 30
         {6000, 75, 100, 1, 80, 2},    // Bonanza: approach, then full flaps
