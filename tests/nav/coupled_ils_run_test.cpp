@@ -109,7 +109,7 @@ TEST_F(CoupledIls, FliesTheGlidePathDownTheCentreLine) {
     // Each approach on one type, the start on the beam or 2 degrees either side of it, every
     // pairing of the two used seven times.
     const int types[3] = {0, 1, 3};
-    const int flySeconds[3] = {300, 250, 170};  // from the capture
+    const int flySeconds[3] = {320, 320, 200};  // from the capture
     constexpr int kEvery = 2;  // seconds between two saved places
     int flown = 0;
     for (std::size_t k = 0; k < sample.size(); ++k) {
