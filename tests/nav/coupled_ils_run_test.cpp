@@ -154,9 +154,11 @@ TEST_F(CoupledIls, FliesTheGlidePathDownTheCentreLine) {
             const std::string typeName[3] = {"C172", "Bon", "King"};
             core::IniFile intercept(folder.Path("Flights/" + typeName[t] + "Pattern.Flt").c_str());
             core::IniFile final(folder.Path("Flights/" + typeName[t] + "Final.Flt").c_str());
-            const int notches = (intercept.GetInt("Aircraft", "fmThrot", 0) -
-                                 final.GetInt("Aircraft", "fmThrot", 0)) /
-                                1057;
+            // The levers stand at the notches nearest the flights' powers.
+            const auto lever = [](core::IniFile& f) {
+                return static_cast<int>(std::lround(f.GetInt("Aircraft", "fmThrot", 0) / 1057.0));
+            };
+            const int notches = lever(intercept) - lever(final);
             ASSERT_GT(notches, 0) << a.listed;
             for (int n = 0; n < notches; ++n)
                 reduce += "key - press\n";
@@ -221,6 +223,11 @@ TEST_F(CoupledIls, FliesTheGlidePathDownTheCentreLine) {
             }
             ++flown;
             EXPECT_TRUE(reached200) << what << ": never came down to 200 ft";
+            // Down the path near the type's approach speed on the airspeed indicator (65, 80
+            // and 110 KIAS), as the set-up's intercept and the pilot's power at the capture give.
+            const double approachKnots = type == 0 ? 65 : (type == 1 ? 80 : 110);
+            EXPECT_LT(fastest, approachKnots + 20) << what;
+            EXPECT_GT(slowest, approachKnots - 20) << what;
             EXPECT_LT(worstDots, 0.5) << what << ": off the glide path at " << worstFeet << " ft";
             if (std::isnan(crossing)) {
                 ADD_FAILURE() << what << ": never reached the threshold";
