@@ -26,8 +26,8 @@ using navtest::kPi;
 constexpr double kApproachKnots[5] = {65, 80, 95, 110, 115};
 
 struct Runway {
-    const char* airport;
-    const char* end;
+    const char* airport = "";
+    const char* end = "";
     double field = 0, lat = 0, lon = 0, course = 0;  // the threshold and the course along it
 };
 
@@ -47,22 +47,16 @@ Runway Find(const char* airport, const char* end) {
     return r;
 }
 
-// Feet out from the threshold along the extended centreline and across it (right positive,
-// looking along the runway).
-struct OutAndAcross {
-    double out, across;
-};
-OutAndAcross FromThreshold(const Runway& rw, double lat, double lon) {
-    const double feet = navtest::Metres(rw.lat, rw.lon, lat, lon) / 0.3048;
-    const double off =
-        (navtest::GcBearing(rw.lat, rw.lon, lat, lon) - rw.course - 180.0) * kPi / 180.0;
-    return {feet * std::cos(off), -feet * std::sin(off)};
+navtest::OutAndAcross FromThreshold(const Runway& rw, double lat, double lon) {
+    return navtest::FromThreshold(rw.lat, rw.lon, rw.course, lat, lon);
 }
 
 // Degrees from `a` to `b`, -180..180.
 double Turn(double a, double b) {
     return std::fmod(b - a + 540.0, 360.0) - 180.0;
 }
+
+const char* const kRunways[3][2] = {{"KOAK", "29"}, {"KSQL", "30"}, {"KDEN", "16R"}};
 
 class ApproachStarts : public navtest::ScriptRun,
                        public ::testing::WithParamInterface<std::tuple<int, int>> {
@@ -96,23 +90,24 @@ protected:
         EXPECT_EQ(samples.size(), static_cast<std::size_t>(seconds / 2 + 1)) << r.out;
         return samples;
     }
-    void SetType(int type) {
-        core::IniFile start(dir.Path("Flights/Startup.Flt").c_str());
-        ASSERT_EQ(start.PutInt("Aircraft", "type", type), 1);
+    // The parameters' runway and aircraft, `start` flown there (`rw` and `what` set).
+    std::vector<Sample> FlyStart(const char* start, int seconds) {
+        const auto [which, type] = GetParam();
+        rw = Find(kRunways[which][0], kRunways[which][1]);
+        EXPECT_NE(rw.lat, 0.0);
+        core::IniFile startup(dir.Path("Flights/Startup.Flt").c_str());
+        EXPECT_EQ(startup.PutInt("Aircraft", "type", type), 1);
+        what = std::string(rw.airport) + " " + rw.end + " type " + std::to_string(type);
+        return Fly(rw, start, seconds);
     }
+    Runway rw;
+    std::string what;
 };
 
-const char* const kRunways[3][2] = {{"KOAK", "29"}, {"KSQL", "30"}, {"KDEN", "16R"}};
-
 TEST_P(ApproachStarts, FinalAtTheApproachSpeedAlongTheRunway) {
-    const auto [which, type] = GetParam();
-    const Runway rw = Find(kRunways[which][0], kRunways[which][1]);
-    ASSERT_NE(rw.lat, 0.0);
-    SetType(type);
-    const std::vector<Sample> s = Fly(rw, "On final approach", 200);
+    const int type = std::get<1>(GetParam());
+    const std::vector<Sample> s = FlyStart("On final approach", 200);
     ASSERT_GT(s.size(), 20u);
-    const std::string what =
-        std::string(rw.airport) + " " + rw.end + " type " + std::to_string(type);
 
     // The speed over 20 seconds once the loaded flight moves on (from 10 s): the ground covered
     // in still air is the true airspeed, the indicated speed its share of the square root of the
@@ -139,21 +134,15 @@ TEST_P(ApproachStarts, FinalAtTheApproachSpeedAlongTheRunway) {
 }
 
 TEST_P(ApproachStarts, BaseReachesTheFinalTurnOnTheProfile) {
-    const auto [which, type] = GetParam();
-    const Runway rw = Find(kRunways[which][0], kRunways[which][1]);
-    ASSERT_NE(rw.lat, 0.0);
-    SetType(type);
-    const std::vector<Sample> s = Fly(rw, "On base leg", 150);
+    const std::vector<Sample> s = FlyStart("On base leg", 150);
     ASSERT_GT(s.size(), 2u);
-    const std::string what =
-        std::string(rw.airport) + " " + rw.end + " type " + std::to_string(type);
 
     // Where the flight crosses the extended centreline, and its height there against the
     // approach path (3 degrees down to 1,000 ft past the threshold) at that distance out.
-    const OutAndAcross first = FromThreshold(rw, s[0].at.lat, s[0].at.lon);
+    const navtest::OutAndAcross first = FromThreshold(rw, s[0].at.lat, s[0].at.lon);
     for (std::size_t i = 1; i < s.size(); ++i) {
-        const OutAndAcross p = FromThreshold(rw, s[i - 1].at.lat, s[i - 1].at.lon);
-        const OutAndAcross q = FromThreshold(rw, s[i].at.lat, s[i].at.lon);
+        const navtest::OutAndAcross p = FromThreshold(rw, s[i - 1].at.lat, s[i - 1].at.lon);
+        const navtest::OutAndAcross q = FromThreshold(rw, s[i].at.lat, s[i].at.lon);
         if ((p.across < 0) == (q.across < 0)) continue;
         const double f = p.across / (p.across - q.across);
         const double out = p.out + f * (q.out - p.out);

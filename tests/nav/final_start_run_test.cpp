@@ -68,15 +68,8 @@ Runway29 Oakland29() {
     return r;
 }
 
-// A place's distance (ft) out from the threshold along the extended centreline and across it.
-struct OutAndAcross {
-    double out, across;
-};
-OutAndAcross FromThreshold(const Runway29& rw, double lat, double lon) {
-    const double feet = navtest::Metres(rw.lat, rw.lon, lat, lon) / 0.3048;
-    const double off =
-        (navtest::GcBearing(rw.lat, rw.lon, lat, lon) - rw.course - 180.0) * navtest::kPi / 180.0;
-    return {feet * std::cos(off), feet * std::sin(off)};
+navtest::OutAndAcross FromThreshold(const Runway29& rw, double lat, double lon) {
+    return navtest::FromThreshold(rw.lat, rw.lon, rw.course, lat, lon);
 }
 
 TEST_P(FinalStart, BaseOnTheProfileConfigured) {
@@ -92,7 +85,7 @@ TEST_P(FinalStart, BaseOnTheProfileConfigured) {
     // Between the approach path (3 degrees to 1,000 ft past the threshold) at the distance out it
     // is abeam and the published pattern height of 1,000 ft above the field.
     const Saved start = Read("start.flt");
-    const OutAndAcross at = FromThreshold(rw, start.lat, start.lon);
+    const navtest::OutAndAcross at = FromThreshold(rw, start.lat, start.lon);
     const double path = (at.out + 1000.0) * std::tan(3.0 * navtest::kPi / 180.0);
     EXPECT_GT(placed - rw.field, path) << at.out << " ft out";
     EXPECT_LT(placed - rw.field, 1000.0) << at.out << " ft out";
@@ -104,7 +97,7 @@ TEST_P(FinalStart, BaseOnTheProfileConfigured) {
 
     // Along base: across toward the extended centreline, hardly closer to the threshold.
     const Saved end = Read(("p" + std::to_string(kSeconds) + ".flt").c_str());
-    const OutAndAcross later = FromThreshold(rw, end.lat, end.lon);
+    const navtest::OutAndAcross later = FromThreshold(rw, end.lat, end.lon);
     const double across = std::abs(at.across) - std::abs(later.across);
     EXPECT_GT(across, 1000.0);
     EXPECT_LT(std::abs(later.out - at.out), 0.2 * across);
