@@ -767,8 +767,11 @@ void CockpitSlowTick() {
         word = on ? 1 : 0;
         theAutopilotPanel.dirty = 1;
     };
-    if (ap[5] == 1 && ap[3] == 1)
-        lamp(ap[6], (State().fmAutopilotState & 0x8) != 0);
+    if (ap[5] == 1 && ap[3] == 1) {
+        const bool captured = (State().fmAutopilotState & 0x8) != 0;
+        if (captured && ap[6] == 0) win::TraceLine("autopilot: glide slope captured");
+        lamp(ap[6], captured);
+    }
     lamp(ap[7], ap[5] == 1 && Battery() && Avionics());
     if (++theSlowTicks >= 30) {
         theSlowTicks = 0;

@@ -398,7 +398,11 @@ const char* Aircraft::GetAirborneFlightName() const {
 }
 
 int Aircraft::LoadAirborneFlight() {
-    const int result = theFlightWorldServices.loadFlight(GetAirborneFlightName(), 0);
+    return LoadAirborneFlight(AirborneLeg::Cruise);
+}
+
+int Aircraft::LoadAirborneFlight(AirborneLeg leg) {
+    const int result = theFlightWorldServices.loadFlight(AirborneFlightName(type, leg), 0);
     theFlightHooks.centerNavIndicators();
     return result;
 }

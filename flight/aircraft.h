@@ -55,6 +55,9 @@ struct ViewWindow {
     float bottom;
 };
 
+// The in-air starts' legs (below).
+enum class AirborneLeg;
+
 class Aircraft {
 public:
     Aircraft();
@@ -96,6 +99,8 @@ public:
     // The type's in-flight start flight: level cruise ("C172Air.Flt" and the others).
     [[nodiscard]] const char* GetAirborneFlightName() const;
     // Loads it (flag 0) and centres the navigation indicators; the flight's result.
+    // Loads the type's in-air flight of a leg (level cruise unless asked for another).
+    int LoadAirborneFlight(AirborneLeg leg);
     int LoadAirborneFlight();
 
     // Exterior parts.

@@ -233,7 +233,12 @@ void SelectTurbulenceLevel() {
                                      theFlightModelState.fmPosY + theTerrainDatum)) *
                                  0.009941939075797343;
     const double feet = altitudeWorld * 1.2890625 + 0.5;
-    if (feet <= 1500.0) {
+    // The surface wind's air is the lowest 1,500 ft above the ground, at a high field as at the
+    // coast: measured from sea level, an aircraft on final at Denver flew in the turbulence of a
+    // layer aloft, which below its hands-off height jolted its bank and heading in calm air.
+    const double aboveGroundFeet =
+        theFlightModelState.fmPosY * 0.009941939075797343 * 1.2890625 + 0.5;
+    if (feet <= 1500.0 || aboveGroundFeet <= 1500.0) {
         const bool gusty = theWeatherServices.surfaceWindCharacter() != 0 &&
                            theWeatherServices.surfaceWindSpeed() != 0;
         st.turbulenceLevel = gusty ? 1 : 0;

@@ -610,12 +610,13 @@ bool AtcStartsInTheAir(int startPos) {
 
 flight::AirborneLeg AtcStartLeg(int startPos) {
     switch (startPos) {
-        case 8:  // descending on base in the approach configuration
-        case 9:
+        case 9:  // descending on the approach path in the landing configuration
             return flight::AirborneLeg::Final;
         case 25:
             return flight::AirborneLeg::Cruise;
         default:
+            // The pattern's legs, base too: its profile loses only the last tens of feet of the
+            // pattern height to the approach path at the final turn, flaps out and gear down.
             return flight::AirborneLeg::Pattern;
     }
 }

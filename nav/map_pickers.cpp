@@ -66,10 +66,10 @@ int CurrentAircraftType() {
     return a != nullptr ? a->GetType() : 0;
 }
 
-void ReloadAirborneStart() {
+void ReloadAirborneStart(flight::AirborneLeg leg) {
     std::string* name = theNavHost.startFlightName();
     const std::string kept = *name;
-    if (flight::Aircraft* a = theNavHost.aircraft()) a->LoadAirborneFlight();
+    if (flight::Aircraft* a = theNavHost.aircraft()) a->LoadAirborneFlight(leg);
     *name = kept;
 }
 

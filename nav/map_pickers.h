@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "flight/aircraft.h"
 #include "nav/position_dialog.h"
 #include "nav/position_placement.h"
 #include "ui/dialog.h"
@@ -106,9 +107,9 @@ private:
 };
 
 // ---- Steps the positioning dialogs share ----
-// Loads the aircraft type's in-flight start flight; the name of the program's start flight
-// stays as it was.
-void ReloadAirborneStart();
+// Loads the aircraft type's in-flight start flight of a leg (level cruise unless another is
+// asked for); the name of the program's start flight stays as it was.
+void ReloadAirborneStart(flight::AirborneLeg leg = flight::AirborneLeg::Cruise);
 // Tunes NAV1 and NAV2 as asked; their reception is checked.
 void TuneNavRadios(NavRadioWords words, bool nav1, bool nav2);
 // Sets a NAV radio's course as a pilot turning its OBS would (radio 1 or 2), and NAV1's HSI

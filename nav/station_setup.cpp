@@ -47,7 +47,7 @@ void StationSetupDialog::OnOk() {
         return;
     }
     theNavHost.setCursor(win::IDC_WAIT);
-    ReloadAirborneStart();
+    ReloadAirborneStart(leg);
     Place();
     cockpit::UpdateObsCourses();
     if (placed != nullptr) *placed = 1;
@@ -152,6 +152,10 @@ void NDBSetupDialog::Place() {
 
 ILSSetupDialog::ILSSetupDialog(SetupStation s, const IlsRecord& row, int* p)
     : StationSetupDialog("ILSSetup", 20025, s, p), ils(row) {
+    // The intercept as a pilot flies it: level at the pattern speed with the approach flaps and
+    // the gear down, the power that holds the height there, so that down the glide path the
+    // speed stays near the approach speed without a change of power.
+    leg = flight::AirborneLeg::Pattern;
     AddBearingFields(28, true);
 }
 

@@ -38,6 +38,9 @@ protected:
     // at the altitude, heading the given binary angle.
     void PutAircraft(std::int32_t x, std::int32_t z, int bearing, std::uint16_t headingAngle);
     SetupStation station;
+    // The in-air flight the aircraft is placed in: level cruise, or for an approach the flight a
+    // pilot intercepts it in.
+    flight::AirborneLeg leg = flight::AirborneLeg::Cruise;
     int* placed;
 };
 

@@ -496,9 +496,14 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
     }
     pauseRequested = 0;
     loadingSituation = false;
-    // The loaded engine bits say which engines run; the levers then agree with the flight.
+    // The loaded engine bits say which engines run; the levers then agree with the flight. A
+    // power set between two of the lever's notches (an approach's) stays until the lever moves.
     cockpit::SyncEnginesWithFlightModel();
+    const std::int16_t throttle = fm.fmThrot, throttleRight = fm.fmThrotRight;
     cockpit::ApplyEngineLevers();
+    constexpr int kHalfNotch = 1057 / 2 + 1;
+    if (std::abs(fm.fmThrot - throttle) <= kHalfNotch) fm.fmThrot = throttle;
+    if (std::abs(fm.fmThrotRight - throttleRight) <= kHalfNotch) fm.fmThrotRight = throttleRight;
     // A saved flight keeps no altimeter setting: it is set to the air's pressure, so the
     // altimeter reads the true altitude. Nor does it keep the autopilot's selected heading: the
     // autopilot steers to the heading bug the panel shows.

@@ -367,6 +367,23 @@ TEST(FlightTurbulence, LevelFollowsTheWeatherAndTheAutopilot) {
     }
 }
 
+// Over a high field in calm air: near its ground the aircraft flies in the surface wind's air,
+// not in the turbulent layer aloft at that altitude above sea level.
+TEST(FlightTurbulence, CalmNearTheGroundOfAHighField) {
+    FlightHarness h(0);
+    h.PlaceInFlight(6300, 110);
+    world::theWeatherServices.windLayerBottomFeet = &LayersEvery3000Feet;
+    theFlightModelState.fmAutopilotModes = 0;
+    const std::int32_t altitude = theFlightModelState.fmPosY + flight::theTerrainDatum;
+    // 400 ft above the ground of a field 5,900 ft up, at the same altitude.
+    theFlightModelState.fmPosY = static_cast<std::int32_t>(400 * 0.3048 * 256);
+    flight::theTerrainDatum = altitude - theFlightModelState.fmPosY;
+    flight::SelectTurbulenceLevel();
+    EXPECT_EQ(flight::theFlightStep.directTurbulence, 0);
+    EXPECT_EQ(flight::theFlightStep.turbulenceLevel, 0);
+    EXPECT_EQ(flight::theFlightStep.turbulenceIntensity, 0);
+}
+
 TEST(FlightTurbulence, EventsShakeTheStickOrMoveTheAircraftRepeatably) {
     auto fly = [](bool autopilot) {
         FlightHarness h(0, 42);

@@ -2,7 +2,9 @@
 // the navaid directory's ILS page 7 nm out from the glide-slope antenna, 1,500 ft above the
 // airport (below the glide path), on the beam or placed 2 degrees off it inside the localizer's
 // sector, and flown by the autopilot with AP and APR alone (in either order) on the Skyhawk, the
-// Bonanza or the King Air. Measured from the saved
+// Bonanza or the King Air. The set-up places the aircraft level at its pattern speed with the
+// approach flaps; at the glide slope's capture (the trace's line) the pilot sets the landing flaps
+// and the approach power of the type's final. Measured from the saved
 // places (by the second projection) and the altitude, against the public data: from 800 ft down
 // to 200 ft above the airport the aircraft stays within half a dot of the glide path (the
 // published antenna's place and angle, rising from the runway at the airport's elevation; a dot
@@ -107,7 +109,7 @@ TEST_F(CoupledIls, FliesTheGlidePathDownTheCentreLine) {
     // Each approach on one type, the start on the beam or 2 degrees either side of it, every
     // pairing of the two used seven times.
     const int types[3] = {0, 1, 3};
-    const int flySeconds[3] = {230, 170, 120};
+    const int flySeconds[3] = {320, 320, 200};  // from the capture
     constexpr int kEvery = 2;  // seconds between two saved places
     int flown = 0;
     for (std::size_t k = 0; k < sample.size(); ++k) {
@@ -144,11 +146,34 @@ TEST_F(CoupledIls, FliesTheGlidePathDownTheCentreLine) {
         // the autopilot is engaged couples when it is.
         const std::string ap = "key Shift+C press\n";
         const std::string apr = "key Shift+X press\nkey Shift+X press\nkey Shift+X press\n";
-        std::string script = setUp + course + "click 1\nwait 1000\n" + (k % 2 == 0 ? ap + apr : apr + ap);
+        // At the glide slope's capture the pilot sets the landing flaps and takes the power back
+        // from the level flight of the intercept to the approach power of the type's final, a
+        // notch of the lever a key.
+        std::string reduce;
+        {
+            const std::string typeName[3] = {"C172", "Bon", "King"};
+            core::IniFile intercept(folder.Path("Flights/" + typeName[t] + "Pattern.Flt").c_str());
+            core::IniFile final(folder.Path("Flights/" + typeName[t] + "Final.Flt").c_str());
+            // The levers stand at the notches nearest the flights' powers.
+            const auto lever = [](core::IniFile& f) {
+                return static_cast<int>(std::lround(f.GetInt("Aircraft", "fmThrot", 0) / 1057.0));
+            };
+            const int notches = lever(intercept) - lever(final);
+            ASSERT_GT(notches, 0) << a.listed;
+            for (int n = 0; n < notches; ++n)
+                reduce += "key - press\n";
+            const int flaps =
+                final.GetInt("Aircraft", "fmFlaps", 0) - intercept.GetInt("Aircraft", "fmFlaps", 0);
+            for (int n = 0; n < flaps; ++n)
+                reduce += "key Numpad+ press\n";
+        }
+        std::string script = setUp + course + "click 1\nwait 1000\n" +
+                             (k % 2 == 0 ? ap + apr : apr + ap) +
+                             "wait-for \"glide slope captured\" 300000\n" + reduce;
         const int samples = flySeconds[t] / kEvery;
         for (int s = 0; s < samples; ++s)
             script += "wait " + std::to_string(kEvery * 1000) + "\nsave " +
-                      folder.Path("p" + std::to_string(s) + ".flt") + "\nreport alt_ft\n";
+                      folder.Path("p" + std::to_string(s) + ".flt") + "\nreport alt_ft ias_knots\n";
         script += "quit\n";
         {
             const auto r = fresh.Play(script);
@@ -158,6 +183,7 @@ TEST_F(CoupledIls, FliesTheGlidePathDownTheCentreLine) {
 
             // The places and heights against the runway and the glide path.
             double worstDots = 0, worstFeet = 0, crossing = std::nan("");
+            double fastest = 0, slowest = 1e9;
             bool reached200 = false;
             std::size_t at = 0;
             Offset previous{0, -1e9};
@@ -165,6 +191,7 @@ TEST_F(CoupledIls, FliesTheGlidePathDownTheCentreLine) {
                 at = r.out.find("report alt_ft=", at);
                 ASSERT_NE(at, std::string::npos) << what;
                 const double alt = std::atof(r.out.c_str() + at + 14);
+                const double knots = std::atof(r.out.c_str() + r.out.find("ias_knots=", at) + 10);
                 ++at;
                 core::IniFile saved(folder.Path("p" + std::to_string(s) + ".flt").c_str());
                 double lat = 0, lon = 0;
@@ -187,6 +214,8 @@ TEST_F(CoupledIls, FliesTheGlidePathDownTheCentreLine) {
                 const double ground = navtest::Metres(a.gsLat, a.gsLon, lat, lon) / 0.3048;
                 const double angle = std::atan2(above, ground) * 180.0 / kPi;
                 const double dots = std::fabs(angle - a.gsAngle) / (0.7 / 5);
+                fastest = std::max(fastest, knots);
+                slowest = std::min(slowest, knots);
                 if (dots > worstDots) {
                     worstDots = dots;
                     worstFeet = above;
@@ -194,18 +223,20 @@ TEST_F(CoupledIls, FliesTheGlidePathDownTheCentreLine) {
             }
             ++flown;
             EXPECT_TRUE(reached200) << what << ": never came down to 200 ft";
-            // The King Air is flown at the cruise power of its in-air start, which nothing takes
-            // off: on the path its speed builds past 250 KIAS and its descent lags the path's by
-            // up to a dot where a pilot would have reduced the power.
-            EXPECT_LT(worstDots, type == 3 ? 1.2 : 0.5)
-                << what << ": off the glide path at " << worstFeet << " ft";
+            // Down the path near the type's approach speed on the airspeed indicator (65, 80
+            // and 110 KIAS), as the set-up's intercept and the pilot's power at the capture give.
+            const double approachKnots = type == 0 ? 65 : (type == 1 ? 80 : 110);
+            EXPECT_LT(fastest, approachKnots + 20) << what;
+            EXPECT_GT(slowest, approachKnots - 20) << what;
+            EXPECT_LT(worstDots, 0.5) << what << ": off the glide path at " << worstFeet << " ft";
             if (std::isnan(crossing)) {
                 ADD_FAILURE() << what << ": never reached the threshold";
                 continue;
             }
             EXPECT_LT(std::fabs(crossing) / 0.3048, 100.0) << what << ": off the centre line";
-            std::printf("%s: %.2f dots, %.0f ft %s of the centre line\n", what.c_str(), worstDots,
-                        std::fabs(crossing) / 0.3048, crossing < 0 ? "left" : "right");
+            std::printf("%s: %.2f dots, %.0f ft %s of the centre line, %.0f-%.0f KIAS\n",
+                        what.c_str(), worstDots, std::fabs(crossing) / 0.3048,
+                        crossing < 0 ? "left" : "right", slowest, fastest);
         }
     }
     EXPECT_EQ(flown, 21);

@@ -54,6 +54,19 @@ inline double GcBearing(double lat1, double lon1, double lat2, double lon2) {
     return std::fmod(std::atan2(y, x) / r + 360.0, 360.0);
 }
 
+// Feet of a place out from a runway's threshold along the extended centreline and across it
+// (right positive, looking along the runway's true `course`).
+struct OutAndAcross {
+    double out, across;
+};
+inline OutAndAcross FromThreshold(double thresholdLat, double thresholdLon, double course,
+                                  double lat, double lon) {
+    const double feet = Metres(thresholdLat, thresholdLon, lat, lon) / 0.3048;
+    const double off =
+        (GcBearing(thresholdLat, thresholdLon, lat, lon) - course - 180.0) * kPi / 180.0;
+    return {feet * std::cos(off), -feet * std::sin(off)};
+}
+
 // The rows of one of data/navdata-us's tables, split at commas, without the header.
 inline std::vector<std::vector<std::string>> ReadNavCsv(const std::string& name) {
     std::vector<std::vector<std::string>> rows;

@@ -384,6 +384,13 @@ LegTrim TrimOfLeg(int type, flight::AirborneLeg leg) {
         double finalKnots;
         std::int8_t finalFlaps;
     };
+    // The finals' speeds: the Skyhawk's 65 KIAS with 30 degrees of flaps (a 172 training
+    // supplement's normal approach, "When wings-level on final, select flaps 30 and slow to 65
+    // KIAS", yumpu.com/en/document/view/66370196/cessna-172-training-supplement/46; the 172N
+    // handbook's normal landing 60-70 KIAS flaps down); the King Air's 110 KIAS on the final
+    // approach course (C90A/C90GT flight manual supplement 190-00682-02, page 59: "Airspeed
+    // MAINTAIN 110 KIAS OR GREATER (Recommended)"). No public page is at hand for the Bonanza's,
+    // the Baron's and the jet's.
     static constexpr Row kRows[5] = {
         {4000, 75, 80, 1, 65, 3},     // Cessna 172: 10 degrees of flaps, then 30
         {6000, 75, 100, 1, 80, 2},    // Bonanza: approach, then full flaps
@@ -410,7 +417,9 @@ LegTrim TrimOfLeg(int type, flight::AirborneLeg leg) {
 }
 
 // The throttle lever whose level flight comes nearest the leg's airspeed among those that hold
-// their height hands off; the flight is left trimmed at it. 0 when no lever holds it.
+// their height hands off; the flight is left trimmed at it, or for an indicated speed at the
+// power between the notches that flies it, the lever at the nearer notch. 0 when no lever holds
+// it.
 std::int16_t FlyToLegTrim(int type, std::uint16_t heading, flight::AirborneLeg leg) {
     const LegTrim t = TrimOfLeg(type, leg);
     flight::LevelFlightRequest request;
@@ -435,6 +444,17 @@ std::int16_t FlyToLegTrim(int type, std::uint16_t heading, flight::AirborneLeg l
     }
     if (best == 0) return 0;
     request.throttle = static_cast<std::int16_t>(best * 1057);
+    if (t.indicated) {
+        // The pattern and the final at the handbook's speed: a pilot sets the power between two
+        // of the lever's notches that flies it, and the flight keeps that power with the lever
+        // at the nearer notch.
+        flight::LevelFlightRequest exact = request;
+        exact.indicatedKnots = t.knots;
+        const flight::LevelFlightTrim trim = flight::TrimForLevelFlight(exact);
+        if (trim.trimmed && std::fabs(trim.indicatedKnots - t.knots) < bestMiss)
+            return static_cast<std::int16_t>(
+                std::clamp<long>(std::lround(trim.throttle / 1057.0), 1, 31));
+    }
     return flight::TrimForLevelFlight(request).trimmed ? best : 0;
 }
 

@@ -1,0 +1,165 @@
+// The airports wizard's approach starts flown hands off in the running program, on the five
+// aircraft at three airports (Oakland 29 by the bay, San Carlos 30 with its right-hand pattern,
+// Denver 16R a mile above the sea), measured from the saved places against the public data.
+// "On final approach": the aircraft flies the type's published approach speed (indicated, from the
+// ground covered in still air by the standard atmosphere) and keeps the runway's course down to
+// 200 ft above the field. "On base leg": flown on across the extended centreline,
+// it crosses it at the final turn on the pattern's height profile, which loses only the last
+// tens of feet of the pattern height to the 3-degree approach path there.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "core/ini_file.h"
+#include "independent_projection.h"
+#include "script_run.h"
+
+namespace {
+
+using navtest::kPi;
+
+// The types' approach speeds (KIAS) of their handbooks and manuals, as the flights are made.
+constexpr double kApproachKnots[5] = {65, 80, 95, 110, 115};
+
+struct Runway {
+    const char* airport = "";
+    const char* end = "";
+    double field = 0, lat = 0, lon = 0, course = 0;  // the threshold and the course along it
+};
+
+Runway Find(const char* airport, const char* end) {
+    Runway r{airport, end};
+    for (const auto& a : navtest::ReadNavCsv("airport.csv"))
+        if (a[0] == airport) r.field = std::stod(a[3]);
+    for (const auto& rw : navtest::ReadNavCsv("runway.csv")) {
+        if (rw.size() < 11 || rw[0] != airport) continue;
+        const bool first = rw[3] == end;
+        if (!first && rw[7] != end) continue;
+        r.lat = std::stod(first ? rw[4] : rw[8]);
+        r.lon = std::stod(first ? rw[5] : rw[9]);
+        r.course = navtest::GcBearing(r.lat, r.lon, std::stod(first ? rw[8] : rw[4]),
+                                      std::stod(first ? rw[9] : rw[5]));
+    }
+    return r;
+}
+
+navtest::OutAndAcross FromThreshold(const Runway& rw, double lat, double lon) {
+    return navtest::FromThreshold(rw.lat, rw.lon, rw.course, lat, lon);
+}
+
+// Degrees from `a` to `b`, -180..180.
+double Turn(double a, double b) {
+    return std::fmod(b - a + 540.0, 360.0) - 180.0;
+}
+
+const char* const kRunways[3][2] = {{"KOAK", "29"}, {"KSQL", "30"}, {"KDEN", "16R"}};
+
+class ApproachStarts : public navtest::ScriptRun,
+                       public ::testing::WithParamInterface<std::tuple<int, int>> {
+protected:
+    struct Sample {
+        double feet;  // above sea level
+        Saved at;
+    };
+    // Starts the wizard's `start` at the airport, then saves the flight every 2 seconds for
+    // `seconds` seconds.
+    std::vector<Sample> Fly(const Runway& rw, const std::string& start, int seconds) {
+        std::string script =
+            "frame-interval 500\nwait 300\nmenu 320\ndialog AIRPORTS_PAGE\nset 1045 \"(" +
+            std::string(rw.airport) +
+            ")\"\ndialog AIRPORTS_WIZBKGND\nclick 1717\ndialog RUNWAY_PAGE\nset 1059 \"" + rw.end +
+            "\"\nset 1958 \"" + start + "\"\ndialog AIRPORTS_WIZBKGND\nclick 1717\nwait 200\n";
+        for (int s = 0; s * 2 <= seconds; ++s)
+            script += "report alt_ft\nsave " + dir.Path("p" + std::to_string(s) + ".flt") +
+                      "\nwait 2000\n";
+        const auto r = run.Play(script + "quit\n");
+        EXPECT_EQ(r.status, 0) << r.out;
+        std::vector<Sample> samples;
+        std::size_t at = 0;
+        for (int s = 0; s * 2 <= seconds; ++s) {
+            at = r.out.find("report alt_ft=", at);
+            if (at == std::string::npos) break;
+            samples.push_back({std::atof(r.out.c_str() + at + 14),
+                               Read(("p" + std::to_string(s) + ".flt").c_str())});
+            ++at;
+        }
+        EXPECT_EQ(samples.size(), static_cast<std::size_t>(seconds / 2 + 1)) << r.out;
+        return samples;
+    }
+    // The parameters' runway and aircraft, `start` flown there (`rw` and `what` set).
+    std::vector<Sample> FlyStart(const char* start, int seconds) {
+        const auto [which, type] = GetParam();
+        rw = Find(kRunways[which][0], kRunways[which][1]);
+        EXPECT_NE(rw.lat, 0.0);
+        core::IniFile startup(dir.Path("Flights/Startup.Flt").c_str());
+        EXPECT_EQ(startup.PutInt("Aircraft", "type", type), 1);
+        what = std::string(rw.airport) + " " + rw.end + " type " + std::to_string(type);
+        return Fly(rw, start, seconds);
+    }
+    Runway rw;
+    std::string what;
+};
+
+TEST_P(ApproachStarts, FinalAtTheApproachSpeedAlongTheRunway) {
+    const int type = std::get<1>(GetParam());
+    const std::vector<Sample> s = FlyStart("On final approach", 200);
+    ASSERT_GT(s.size(), 20u);
+
+    // The speed over 20 seconds once the loaded flight moves on (from 10 s): the ground covered
+    // in still air is the true airspeed, the indicated speed its share of the square root of the
+    // density's ratio to sea level's in the standard atmosphere.
+    const Sample &a = s[5], &b = s[15];
+    const double trueKnots =
+        navtest::Metres(a.at.lat, a.at.lon, b.at.lat, b.at.lon) / 20.0 / 0.514444;
+    const double sigma = std::pow(1.0 - 6.8756e-6 * 0.5 * (a.feet + b.feet), 4.2559);
+    const double indicated = trueKnots * std::sqrt(sigma);
+    EXPECT_NEAR(indicated, kApproachKnots[type], 5.0) << what;
+
+    // Along the runway: every 4 seconds' track within 2 degrees of its course, down to 200 ft
+    // (from when the loaded flight moves on).
+    double worst = 0;
+    for (std::size_t i = 2; i < s.size() && s[i].feet - rw.field > 200.0; ++i) {
+        const Saved &from = s[i - 2].at, &to = s[i].at;
+        if (navtest::Metres(from.lat, from.lon, to.lat, to.lon) < 50.0) continue;
+        const double track = navtest::GcBearing(from.lat, from.lon, to.lat, to.lon);
+        if (std::fabs(Turn(rw.course, track)) > std::fabs(worst)) worst = Turn(rw.course, track);
+    }
+    EXPECT_LT(std::fabs(worst), 2.0) << what;
+    std::printf("%s: final at %.1f KIAS, track off the runway by at most %.1f degrees\n",
+                what.c_str(), indicated, worst);
+}
+
+TEST_P(ApproachStarts, BaseReachesTheFinalTurnOnTheProfile) {
+    const std::vector<Sample> s = FlyStart("On base leg", 150);
+    ASSERT_GT(s.size(), 2u);
+
+    // Where the flight crosses the extended centreline, and its height there against the
+    // approach path (3 degrees down to 1,000 ft past the threshold) at that distance out.
+    const navtest::OutAndAcross first = FromThreshold(rw, s[0].at.lat, s[0].at.lon);
+    for (std::size_t i = 1; i < s.size(); ++i) {
+        const navtest::OutAndAcross p = FromThreshold(rw, s[i - 1].at.lat, s[i - 1].at.lon);
+        const navtest::OutAndAcross q = FromThreshold(rw, s[i].at.lat, s[i].at.lon);
+        if ((p.across < 0) == (q.across < 0)) continue;
+        const double f = p.across / (p.across - q.across);
+        const double out = p.out + f * (q.out - p.out);
+        const double height = s[i - 1].feet + f * (s[i].feet - s[i - 1].feet) - rw.field;
+        const double path = (out + 1000.0) * std::tan(3.0 * kPi / 180.0);
+        EXPECT_NEAR(height, path, 100.0) << what << ": " << out << " ft out";
+        std::printf(
+            "%s: base from %.0f ft across crosses the centreline %.0f ft out %.0f ft up "
+            "(the path %.0f)\n",
+            what.c_str(), first.across, out, height, path);
+        return;
+    }
+    ADD_FAILURE() << what << ": never crossed the extended centreline";
+}
+
+INSTANTIATE_TEST_SUITE_P(ThreeAirportsFiveAircraft, ApproachStarts,
+                         ::testing::Combine(::testing::Values(0, 1, 2),
+                                            ::testing::Values(0, 1, 2, 3, 4)));
+
+}  // namespace
