@@ -160,6 +160,19 @@ double WriteLevelStart(const StarterRun& run, const Type& p, double knots) {
     return feet;
 }
 
+// From the start written, the throttles closed and the Down key pulled the type's holds, then
+// held for `seconds`: the swings die away and from `settledFrom` seconds on the nose stays within
+// 8 degrees of its mean.
+void PullAndHold(const StarterRun& run, const Type& p, int seconds, int settledFrom) {
+    const Track t = Fly(run, "key 0 press\n" + Pulls("Down", p.holds), seconds);
+    ASSERT_GT(t.places.size(), static_cast<std::size_t>(seconds) * kPerSecond - 10)
+        << "the run ended early";
+    const std::vector<std::size_t> highs = NoseHighs(t, 0);
+    ASSERT_GE(highs.size(), 2u) << "the nose never swung";
+    ExpectSwingsDieAway(Swings(t, highs));
+    ExpectNoseSettled(t, static_cast<std::size_t>(settledFrom) * kPerSecond, 8.0);
+}
+
 class StallHeld : public ::testing::TestWithParam<Type> {
 protected:
     StarterRun run{"zephlon-stall-held"};
@@ -226,13 +239,7 @@ TEST_P(StallHeld, AbruptPullFromCruiseDiesAway) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     const Type& p = GetParam();
     run.Dir().Write("Flights/Startup.Flt", run.Dir().Read(std::string("Flights/") + p.air));
-    constexpr int kSeconds = 180;
-    const Track t = Fly(run, "key 0 press\n" + Pulls("Down", p.holds), kSeconds);
-    ASSERT_GT(t.places.size(), kSeconds * kPerSecond - 10) << "the run ended early";
-    const std::vector<std::size_t> highs = NoseHighs(t, 0);
-    ASSERT_GE(highs.size(), 2u) << "the nose never swung";
-    ExpectSwingsDieAway(Swings(t, highs));
-    ExpectNoseSettled(t, 120 * kPerSecond, 8.0);
+    PullAndHold(run, p, 180, 120);
 }
 
 // As a pilot tries it with the keys: level at 110 kt, the throttles closed, the Down key held a
@@ -242,13 +249,7 @@ TEST_P(StallHeld, KeyedEntryFrom110KnotsDiesAway) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     const Type& p = GetParam();
     WriteLevelStart(run, p, 110.0);
-    constexpr int kSeconds = 150;
-    const Track t = Fly(run, "key 0 press\n" + Pulls("Down", p.holds), kSeconds);
-    ASSERT_GT(t.places.size(), kSeconds * kPerSecond - 10) << "the run ended early";
-    const std::vector<std::size_t> highs = NoseHighs(t, 0);
-    ASSERT_GE(highs.size(), 2u) << "the nose never swung";
-    ExpectSwingsDieAway(Swings(t, highs));
-    ExpectNoseSettled(t, 90 * kPerSecond, 8.0);
+    PullAndHold(run, p, 150, 90);
 }
 
 // Let go (the elevator back to its trim) after a minute held in the stall, entered gently, with
