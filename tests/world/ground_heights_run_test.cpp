@@ -127,6 +127,8 @@ TEST(GroundHeights, LakesLieAtTheirPublishedSurfaceElevations) {
             // 3,970 ft at Lone Rock in the Carson Sink (its article's geobox), whose estimate
             // lay 230 ft above the playa.
             {"Carson Sink", 39.7783, -118.3926, 3970, 40},
+            // The full pool, 5,620 ft (Wikipedia, Palisades Dam), whose estimate lay 227 ft low.
+            {"Palisades Reservoir", 43.2942, -111.1345, 5620, 40},
         },
         "zephlon-lakes");
 }
