@@ -327,7 +327,8 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
                  {std::pair{r.end1, Vec2{-u.x, -u.y}}, std::pair{r.end2, u}}) {
                 End e{at, out, len, half, a.feet, 0.0, false, false, {}, {}};
                 // The public heights under the path that lie below the runway, more than a
-                // neighbour that agrees with it would.
+                // neighbour that agrees with it would (not an elevation of 0, as often a strip's
+                // unknown one as the sea's).
                 const double mid = 0.5 * kSurfaceLength;
                 points.ForNear(at.x + out.x * mid, at.y + out.y * mid,
                                mid + half + kSurfaceSplay * kSurfaceLength,
@@ -336,6 +337,7 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
                                        (p.at.x - at.x) * out.x + (p.at.y - at.y) * out.y;
                                    if (along <= 0.0 || along > kSurfaceLength ||
                                        Outside(e, p.at.x, p.at.y) > 0.0 || p.feet >= a.feet ||
+                                       p.feet == 0.0 ||
                                        Agrees(a.feet, p.feet, along))
                                        return;
                                    e.falls.emplace_back(along, p.feet);
