@@ -296,6 +296,7 @@ TEST(GroundHeights, TheMountainsAPilotLooksForStandAtTheirPublishedHeights) {
         {"Black Elk Peak SD", 43.8661, -103.5317, 7242},
         {"Longs Peak CO", 40.2550, -105.6151, 14259},
         {"Grays Peak CO", 39.6339, -105.8175, 14278},
+        {"Torreys Peak CO", 39.6428, -105.8212, 14267},
         {"Mount Blue Sky CO", 39.5883, -105.6438, 14266},
         {"Pikes Peak CO", 38.8405, -105.0442, 14115},
         {"Mount Elbert CO", 39.1178, -106.4453, 14438},
