@@ -528,16 +528,8 @@ public:
         }
         for (const auto& r : ReadNavdataCsv("marker.csv"))
             if (r.size() >= 6) add(r[3], r[4], r[5], false);
-        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/places-us/heights.csv");
-        std::string line;
-        std::getline(in, line);
-        while (std::getline(in, line)) {
-            std::vector<std::string> f;
-            std::stringstream ss(line);
-            for (std::string cell; std::getline(ss, cell, ',');)
-                f.push_back(cell);
+        for (const auto& f : testsupport::ReadDataCsv("places-us", "heights.csv"))
             if (f.size() >= 4) add(f[1], f[2], f[3], true);
-        }
     }
     // Calls f(height, distance) for each public height within `radius` units.
     template <typename F>
@@ -731,18 +723,10 @@ TEST_F(CountryTerrain, TheGroundUnderAnApproachFallsWhereItsPublicHeightsFall) {
     for (const char* table : {"vor.csv", "ndb.csv", "dme.csv"})
         for (const auto& r : ReadNavdataCsv(table))
             if (r.size() >= 5) add(heights, r[2], r[3], r[4]);
-    for (const char* file : {"heights.csv", "summits.csv"}) {
-        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/places-us/" + file);
-        std::string line;
-        std::getline(in, line);
-        while (std::getline(in, line)) {
-            std::vector<std::string> f;
-            std::stringstream ss(line);
-            for (std::string cell; std::getline(ss, cell, ',');)
-                f.push_back(cell);
-            if (f.size() >= 4) add(file[0] == 'h' ? heights : summits, f[1], f[2], f[3]);
-        }
-    }
+    for (const auto& f : testsupport::ReadDataCsv("places-us", "heights.csv"))
+        if (f.size() >= 4) add(heights, f[1], f[2], f[3]);
+    for (const auto& f : testsupport::ReadDataCsv("places-us", "summits.csv"))
+        if (f.size() >= 4) add(summits, f[1], f[2], f[3]);
     std::map<std::pair<int, int>, std::vector<Height>> cells;  // six miles a side
     for (const Height& h : heights)
         cells[{static_cast<int>(std::floor(h.x / (6.0 * nm))),
