@@ -9,9 +9,11 @@
 
 namespace testsupport {
 
-inline std::vector<std::vector<std::string>> ReadNavdataCsv(const std::string& name) {
+// The same of any folder of data/ ("places-us").
+inline std::vector<std::vector<std::string>> ReadDataCsv(const std::string& folder,
+                                                         const std::string& name) {
     std::vector<std::vector<std::string>> rows;
-    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/navdata-us/" + name);
+    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/" + folder + "/" + name);
     std::string line;
     std::getline(in, line);
     while (std::getline(in, line)) {
@@ -23,6 +25,10 @@ inline std::vector<std::vector<std::string>> ReadNavdataCsv(const std::string& n
         rows.push_back(std::move(f));
     }
     return rows;
+}
+
+inline std::vector<std::vector<std::string>> ReadNavdataCsv(const std::string& name) {
+    return ReadDataCsv("navdata-us", name);
 }
 
 }  // namespace testsupport

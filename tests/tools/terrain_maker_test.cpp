@@ -528,16 +528,8 @@ public:
         }
         for (const auto& r : ReadNavdataCsv("marker.csv"))
             if (r.size() >= 6) add(r[3], r[4], r[5], false);
-        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/places-us/heights.csv");
-        std::string line;
-        std::getline(in, line);
-        while (std::getline(in, line)) {
-            std::vector<std::string> f;
-            std::stringstream ss(line);
-            for (std::string cell; std::getline(ss, cell, ',');)
-                f.push_back(cell);
+        for (const auto& f : testsupport::ReadDataCsv("places-us", "heights.csv"))
             if (f.size() >= 4) add(f[1], f[2], f[3], true);
-        }
     }
     // Calls f(height, distance) for each public height within `radius` units.
     template <typename F>
@@ -700,6 +692,127 @@ TEST_F(CountryTerrain, AirportsStandOnFloorsAndTheApproachesFollowThePublicHeigh
     // A few markers' elevations disagree with their neighbours' (an inner marker 114 ft below
     // its threshold); the ground between keeps to both as far as it can.
     EXPECT_LE(off, markers / 20) << "of " << markers << " markers" << seen.str();
+}
+
+// Every runway end of the country whose approach passes over public heights lying below the
+// runway (more than neighbours that agree with it would: 30 ft and 1 in 300 of the distance): on
+// the extended centre line abeam each of them a mile or more out the ground stands no higher
+// than that height, and five miles out no higher than the line from the field through them in
+// turn, so the ground falls where they fall and no ridge stands across a valley the approach
+// follows down. Away from the published summits, whose mountains the approaches leave standing.
+TEST_F(CountryTerrain, TheGroundUnderAnApproachFallsWhereItsPublicHeightsFall) {
+    if (!CountryMade()) GTEST_SKIP() << "a small world: the airports' tiles are not all made";
+    const double nm = 1852.0 * kUnitsPerMetre;
+    struct Height {
+        double x, y, feet;
+    };
+    std::vector<Height> heights, summits;
+    std::map<std::string, double> fields;
+    auto add = [&](std::vector<Height>& to, const std::string& lat, const std::string& lon,
+                   const std::string& feet) {
+        if (lat.empty() || lon.empty() || feet.empty() || std::stod(feet) == 0.0) return;
+        Height h{0, 0, std::stod(feet)};
+        World(std::stod(lat), std::stod(lon), &h.x, &h.y);
+        to.push_back(h);
+    };
+    for (const auto& r : ReadNavdataCsv("airport.csv")) {
+        if (r.size() < 6) continue;
+        add(heights, r[4], r[5], r[3]);
+        if (r[2] == "land" && !r[3].empty()) fields.emplace(r[0], std::stod(r[3]));
+    }
+    for (const char* table : {"vor.csv", "ndb.csv", "dme.csv"})
+        for (const auto& r : ReadNavdataCsv(table))
+            if (r.size() >= 5) add(heights, r[2], r[3], r[4]);
+    for (const auto& f : testsupport::ReadDataCsv("places-us", "heights.csv"))
+        if (f.size() >= 4) add(heights, f[1], f[2], f[3]);
+    for (const auto& f : testsupport::ReadDataCsv("places-us", "summits.csv"))
+        if (f.size() >= 4) add(summits, f[1], f[2], f[3]);
+    std::map<std::pair<int, int>, std::vector<Height>> cells;  // six miles a side
+    for (const Height& h : heights)
+        cells[{static_cast<int>(std::floor(h.x / (6.0 * nm))),
+               static_cast<int>(std::floor(h.y / (6.0 * nm)))}]
+            .push_back(h);
+    int ends = 0, samples = 0, high = 0;
+    std::ostringstream seen;
+    auto ground = [&](double x, double y, double* feet) {
+        double lx = 0, ly = 0;
+        int material = 0;
+        Tile* t = TileAt(x, y, &lx, &ly);
+        return t != nullptr && t->At(lx, ly, feet, &material) && material != water;
+    };
+    for (const auto& r : ReadNavdataCsv("runway.csv")) {
+        if (r.size() < 11 || fields.count(r[0]) == 0 || fields[r[0]] == 0.0) continue;
+        const double field = fields[r[0]], halfWidth = std::stod(r[1]) / 2 * kUnitsPerMetre;
+        double ax = 0, ay = 0, bx = 0, by = 0;
+        World(std::stod(r[4]), std::stod(r[5]), &ax, &ay);
+        World(std::stod(r[8]), std::stod(r[9]), &bx, &by);
+        const double len = std::hypot(bx - ax, by - ay);
+        if (len <= 0.0) continue;
+        for (int end = 0; end < 2; ++end) {
+            const double tx = end == 0 ? ax : bx, ty = end == 0 ? ay : by;
+            const double ux = (end == 0 ? ax - bx : bx - ax) / len,
+                         uy = (end == 0 ? ay - by : by - ay) / len;
+            const bool nearSummit = std::any_of(summits.begin(), summits.end(), [&](const Height& s) {
+                return std::hypot(s.x - tx, s.y - ty) < 15.0 * nm;
+            });
+            if (nearSummit) continue;
+            std::vector<std::pair<double, double>> falls;  // along, feet
+            const int ci = static_cast<int>(std::floor(tx / (6.0 * nm))),
+                      cj = static_cast<int>(std::floor(ty / (6.0 * nm)));
+            std::vector<Height> near;
+            for (int i = ci - 1; i <= ci + 1; ++i)
+                for (int j = cj - 1; j <= cj + 1; ++j) {
+                    const auto it = cells.find({i, j});
+                    if (it != cells.end()) near.insert(near.end(), it->second.begin(), it->second.end());
+                }
+            for (const Height& h : near) {
+                const double px = h.x - tx, py = h.y - ty;
+                const double along = px * ux + py * uy;
+                if (along <= 0.0 || along > 6.0 * nm) continue;
+                const double side = std::fabs(-px * uy + py * ux);
+                if (side > halfWidth + 150.0 * kUnitsPerMetre + 0.15 * along) continue;
+                if (h.feet >= field ||
+                    std::fabs(field - h.feet) <= 30.0 + along * kFeetPerUnit / 300.0)
+                    continue;
+                falls.emplace_back(along, h.feet);
+            }
+            if (falls.empty()) continue;
+            ++ends;
+            std::sort(falls.begin(), falls.end());
+            // Five miles out the ground stands no higher than the line through the field and
+            // the public heights in turn (level beyond the last).
+            double fromAlong = 0.0, fromFeet = field, fiveOut = falls.back().second;
+            for (const auto& [along, feet] : falls) {
+                if (along >= 5.0 * nm) {
+                    fiveOut = fromFeet + (feet - fromFeet) * (5.0 * nm - fromAlong) /
+                                             (along - fromAlong);
+                    break;
+                }
+                fromAlong = along;
+                fromFeet = feet;
+            }
+            for (const auto& [along, feet] : falls) {
+                // Within a mile of the runway its pad and floor keep the field's elevation.
+                if (along < 0.8 * nm) continue;
+                double at = 0;
+                if (!ground(tx + ux * along, ty + uy * along, &at)) continue;
+                ++samples;
+                if (at > feet + 60.0 && ++high <= 20)
+                    seen << "\n" << r[0] << " " << r[end == 0 ? 3 : 7] << ": " << at
+                         << " ft abeam a public height of " << feet << " ft "
+                         << along / nm << " nm out";
+            }
+            double at = 0;
+            if (!ground(tx + ux * 5.0 * nm, ty + uy * 5.0 * nm, &at)) continue;
+            ++samples;
+            if (at > fiveOut + 60.0 && ++high <= 20)
+                seen << "\n" << r[0] << " " << r[end == 0 ? 3 : 7] << ": " << at
+                     << " ft five miles out, above the public heights' line there, " << fiveOut;
+        }
+    }
+    EXPECT_GT(ends, CountryMade() ? 100 : 0);
+    EXPECT_LE(high, samples / 50) << "of " << samples << " samples at " << ends << " ends"
+                                  << seen.str();
 }
 
 // The ground runs on across every border between two tiles: read a unit either side of the

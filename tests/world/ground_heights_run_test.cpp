@@ -6,9 +6,11 @@
 // Tahoe's runway on its flat valley floor, and towns inland at their published elevations.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "nav/lat_lon.h"
@@ -125,6 +127,8 @@ TEST(GroundHeights, LakesLieAtTheirPublishedSurfaceElevations) {
             // 3,970 ft at Lone Rock in the Carson Sink (its article's geobox), whose estimate
             // lay 230 ft above the playa.
             {"Carson Sink", 39.7783, -118.3926, 3970, 40},
+            // The full pool, 5,620 ft (Wikipedia, Palisades Dam), whose estimate lay 227 ft low.
+            {"Palisades Reservoir", 43.2942, -111.1345, 5620, 40},
         },
         "zephlon-lakes");
 }
@@ -243,6 +247,121 @@ TEST(GroundHeights, SummitsBesideTheAirportsStandAtTheirPublishedElevations) {
         EXPECT_GT(ground[i], above[i - summits.size()])
             << "half a mile from " << places[i].name << " at " << places[i].lat << ", "
             << places[i].lon;
+}
+
+// A point `nm` nautical miles from (lat, lon) on a true bearing, on the sphere's local plane.
+std::pair<double, double> Offset(double lat, double lon, double nm, double bearingDeg) {
+    const double metres = nm * 1852.0, b = bearingDeg * M_PI / 180.0;
+    const double dLat = metres * std::cos(b) / 111320.0;
+    const double dLon = metres * std::sin(b) / (111320.0 * std::cos(lat * M_PI / 180.0));
+    return {lat + dLat, lon + dLon};
+}
+
+// The mountains a pilot looks for across the country (the sources are in
+// data/places-us/summits.csv): each summit within 5 % or 300 ft of its published height, whichever
+// is less; half a mile off it the ground still stands above four fifths of the summit's height,
+// a massif rather than a needle; three miles off, north, east, south and west, it has fallen at
+// least a seventh of the summit's height (and at least 800 ft: Black Elk Peak rises from a
+// plateau), as the flanks of the real mountains fall.
+TEST(GroundHeights, TheMountainsAPilotLooksForStandAtTheirPublishedHeights) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    const struct {
+        const char* name;
+        double lat, lon, feet;
+    } mountains[] = {
+        {"Mount Rainier WA", 46.8530, -121.7606, 14410},
+        {"Mount Adams WA", 46.2028, -121.4890, 12276},
+        {"Mount St. Helens WA", 46.1912, -122.1944, 8363},
+        {"Mount Baker WA", 48.7769, -121.8145, 10778},
+        {"Glacier Peak WA", 48.1112, -121.1140, 10541},
+        {"Mount Olympus WA", 47.8013, -123.7108, 7980},
+        {"Mount Hood OR", 45.3735, -121.6959, 11249},
+        {"Mount Jefferson OR", 44.6743, -121.7996, 10497},
+        {"South Sister OR", 44.1034, -121.7692, 10358},
+        {"Mount McLoughlin OR", 42.4446, -122.3160, 9495},
+        {"Mount Shasta CA", 41.4094, -122.1950, 14162},
+        {"Lassen Peak CA", 40.4878, -121.5040, 10457},
+        {"Mount Whitney CA", 36.5785, -118.2923, 14505},
+        {"San Gorgonio Mountain CA", 34.0992, -116.8249, 11503},
+        {"Charleston Peak NV", 36.2716, -115.6956, 11916},
+        {"Wheeler Peak NV", 38.9861, -114.3133, 13065},
+        {"Kings Peak UT", 40.7764, -110.3728, 13528},
+        {"Mount Timpanogos UT", 40.3908, -111.6459, 11749},
+        {"Mount Nebo UT", 39.8216, -111.7599, 11933},
+        {"Borah Peak ID", 44.1374, -113.7811, 12662},
+        {"Granite Peak MT", 45.1634, -109.8075, 12807},
+        {"Grand Teton WY", 43.7412, -110.8024, 13775},
+        {"Gannett Peak WY", 43.1842, -109.6542, 13810},
+        {"Cloud Peak WY", 44.3821, -107.1739, 13171},
+        {"Black Elk Peak SD", 43.8661, -103.5317, 7242},
+        {"Longs Peak CO", 40.2550, -105.6151, 14259},
+        {"Grays Peak CO", 39.6339, -105.8175, 14278},
+        {"Torreys Peak CO", 39.6428, -105.8212, 14267},
+        {"Mount Blue Sky CO", 39.5883, -105.6438, 14266},
+        {"Pikes Peak CO", 38.8405, -105.0442, 14115},
+        {"Mount Elbert CO", 39.1178, -106.4453, 14438},
+        {"Blanca Peak CO", 37.5772, -105.4858, 14357},
+        {"Uncompahgre Peak CO", 38.0717, -107.4621, 14321},
+        {"Wheeler Peak NM", 36.5569, -105.4169, 13161},
+        {"Humphreys Peak AZ", 35.3463, -111.6779, 12633},
+        {"Mount Lemmon AZ", 32.4430, -110.7885, 9159},
+        {"Guadalupe Peak TX", 31.8915, -104.8607, 8751},
+        {"Clingmans Dome TN", 35.5629, -83.4985, 6643},
+        {"Mount Rogers VA", 36.6598, -81.5446, 5729},
+        {"Mount Washington NH", 44.2706, -71.3047, 6288},
+        {"Mount Mansfield VT", 44.5439, -72.8143, 4395},
+        {"Mount Marcy NY", 44.1127, -73.9237, 5343},
+        {"Mount Katahdin ME", 45.9044, -68.9213, 5267},
+    };
+    std::vector<Place> places;
+    for (const auto& m : mountains) {
+        places.push_back({m.name, m.lat, m.lon, m.feet, std::min(0.05 * m.feet, 300.0)});
+        const auto [nLat, nLon] = Offset(m.lat, m.lon, 0.5, 0.0);
+        places.push_back({m.name, nLat, nLon, m.feet, 0});
+        for (double bearing : {0.0, 90.0, 180.0, 270.0}) {
+            const auto [lat, lon] = Offset(m.lat, m.lon, 3.0, bearing);
+            places.push_back({m.name, lat, lon, m.feet, 0});
+        }
+    }
+    const std::vector<double> ground = GroundAt(places, "zephlon-mountains");
+    for (std::size_t i = 0; i < places.size(); i += 6) {
+        const Place& top = places[i];
+        EXPECT_NEAR(ground[i], top.feet, top.within) << top.name << " (its summit)";
+        EXPECT_GT(ground[i + 1], 0.8 * top.feet) << top.name << " half a mile north";
+        const double fallen = std::max(800.0, 0.15 * top.feet);
+        for (std::size_t k = 2; k < 6; ++k)
+            EXPECT_LT(ground[i + k], top.feet - fallen)
+                << top.name << " three miles off at " << places[i + k].lat << ", "
+                << places[i + k].lon;
+    }
+}
+
+// Aspen's runway 15 is approached down the Roaring Fork valley, which falls from the field
+// (7,820 ft) past Woody Creek (7,300 ft, where Woody Creek meets the river 2.4 nm out) toward
+// Basalt (6,611 ft); the sources are in data/places-us/heights.csv. Under the last five miles
+// of the final the ground stands nowhere above the field, falls or holds from each mile to the
+// next outward, lies at Woody Creek's height beside it, and five miles out lies lower than
+// Woody Creek, on the way down to Basalt: no invented ridge across the valley.
+TEST(GroundHeights, AspensFinalFollowsTheRoaringForkValleyDown) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    const double threshold[] = {39.232175, -106.873147};  // runway 15's threshold
+    const double field = 7820, woodyCreek = 7300;
+    std::vector<Place> places = {{"Woody Creek CO", 39.2708, -106.8883, woodyCreek, 150}};
+    for (int nm = 1; nm <= 5; ++nm) {
+        // Outward along the final: the runway's true course is 159.7 degrees.
+        const auto [lat, lon] = Offset(threshold[0], threshold[1], nm, 159.7 + 180.0);
+        places.push_back({"the final", lat, lon, field, 0});
+    }
+    const std::vector<double> ground = GroundAt(places, "zephlon-aspen");
+    EXPECT_NEAR(ground[0], woodyCreek, places[0].within) << "Woody Creek";
+    for (int nm = 1; nm <= 5; ++nm) {
+        SCOPED_TRACE(std::to_string(nm) + " nm out on the final");
+        EXPECT_LT(ground[nm], field + 30);
+        if (nm > 1) {
+            EXPECT_LT(ground[nm], ground[nm - 1] + 60);
+        }
+    }
+    EXPECT_LT(ground[5], woodyCreek);
 }
 
 }  // namespace

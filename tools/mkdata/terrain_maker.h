@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mkdata {
@@ -275,7 +276,8 @@ public:
     // the ground the public heights give (`known`, feet) where it stands above them, up to a
     // surface rising 1 in 55 over the last three miles and 1 in 10 more beyond, and a published
     // summit's mountain (`summit`, feet) whole; the floors bring both down, the mountain only to
-    // a rise of 1 in 2 from a mile and a half beyond the runways.
+    // a rise of 1 in 2 from a mile and a half beyond the runways. Where public heights under an
+    // approach lie below the runway, the ground under it falls with them (FallOf).
     [[nodiscard]] double Clear(double x, double y, double feet, double shoreDistance,
                                double shoreLevel, double known, double summit) const;
     // The ground brought up toward the floors it lies on: flat at the airport's elevation near
@@ -297,6 +299,9 @@ private:
         bool floor = false;
         bool byWater = false;        // a floor on a water's plain
         std::vector<Runway> strips;  // a floor's runways: it reaches this far from each
+        // An approach's public heights that lie under it lower than the runway (a valley falling
+        // away from the field): distance out from the end (units) and feet, nearest first.
+        std::vector<std::pair<double, double>> falls;
     };
     // Distance from a floor's flat centre (its disc and runways), units.
     [[nodiscard]] static double FromCentre(const End& e, double x, double y);
@@ -304,6 +309,11 @@ private:
     [[nodiscard]] static double Outside(const End& e, double x, double y);
     [[nodiscard]] static double CeilingOf(const End& e, double x, double y, double shoreDistance,
                                           double shoreLevel);
+    // How high the ground may stand under an approach whose public heights fall away from the
+    // field: along the path, through the field's elevation and each of them in turn, level
+    // beyond the last; beside the path it rises as the surface's sides do. Unlimited where none
+    // fall.
+    [[nodiscard]] static double FallOf(const End& e, double x, double y);
     void File(int index, double x0, double y0, double x1, double y1);
     std::vector<End> ends;
     double gx0 = 0, gy0 = 0;

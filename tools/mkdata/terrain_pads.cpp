@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "tools/mkdata/terrain_maker.h"
 
@@ -302,6 +303,7 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
                            std::max(0.0, f.radius - b.radiusUnits),
                            true,
                            f.byWater,
+                           {},
                            {}});
     }
     for (const Airport& a : airports) {
@@ -310,9 +312,9 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
         // Every airport stands on a floor reaching at least a mile and a half from its runways,
         // unless a public height above it stands nearer than twice that.
         const double least = std::min(kFloorLeast, 0.5 * f.higher);
-        End floor{a.at,        Vec2{},    0.0,
-                  kDiscRadius, a.feet,    std::max(f.radius - kDiscRadius, least),
-                  true,        f.byWater, {}};
+        End floor{
+            a.at, Vec2{},    0.0, kDiscRadius, a.feet, std::max(f.radius - kDiscRadius, least),
+            true, f.byWater, {},  {}};
         for (const Runway& r : a.runways)
             if (RunwayReads(a, r)) floor.strips.push_back(r);
         if (floor.reach > 0.0) ends.push_back(std::move(floor));
@@ -321,8 +323,28 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
             const double len = Length(r);
             const Vec2 u{(r.end2.x - r.end1.x) / len, (r.end2.y - r.end1.y) / len};
             const double half = r.widthUnits / 2 + kSurfaceHalfWidth;
-            ends.push_back(End{r.end1, Vec2{-u.x, -u.y}, len, half, a.feet, 0.0, false, false, {}});
-            ends.push_back(End{r.end2, u, len, half, a.feet, 0.0, false, false, {}});
+            for (const auto& [at, out] :
+                 {std::pair{r.end1, Vec2{-u.x, -u.y}}, std::pair{r.end2, u}}) {
+                End e{at, out, len, half, a.feet, 0.0, false, false, {}, {}};
+                // The public heights under the path that lie below the runway, more than a
+                // neighbour that agrees with it would (not an elevation of 0, as often a strip's
+                // unknown one as the sea's).
+                const double mid = 0.5 * kSurfaceLength;
+                points.ForNear(at.x + out.x * mid, at.y + out.y * mid,
+                               mid + half + kSurfaceSplay * kSurfaceLength,
+                               [&](const ElevationPoint& p, double) {
+                                   const double along =
+                                       (p.at.x - at.x) * out.x + (p.at.y - at.y) * out.y;
+                                   if (along <= 0.0 || along > kSurfaceLength ||
+                                       Outside(e, p.at.x, p.at.y) > 0.0 || p.feet >= a.feet ||
+                                       p.feet == 0.0 ||
+                                       Agrees(a.feet, p.feet, along))
+                                       return;
+                                   e.falls.emplace_back(along, p.feet);
+                               });
+                std::sort(e.falls.begin(), e.falls.end());
+                ends.push_back(std::move(e));
+            }
         }
     }
     gx0 = x0 - reach;
@@ -367,7 +389,10 @@ void AirportSurfaces::File(int index, double bx0, double by0, double bx1, double
         for (int i = i0; i <= i1; ++i) {
             const std::size_t b = static_cast<std::size_t>(j) * gnx + i;
             grid[b].push_back(index);
-            lowest[b] = std::min(lowest[b], ends[static_cast<std::size_t>(index)].feet);
+            const End& e = ends[static_cast<std::size_t>(index)];
+            lowest[b] = std::min(lowest[b], e.feet);
+            for (const auto& fall : e.falls)
+                lowest[b] = std::min(lowest[b], fall.second);
         }
 }
 
@@ -412,13 +437,34 @@ double AirportSurfaces::CeilingOf(const End& e, double x, double y, double shore
     return ceiling;
 }
 
+double AirportSurfaces::FallOf(const End& e, double x, double y) {
+    if (e.falls.empty()) return std::numeric_limits<double>::infinity();
+    const double excess = Outside(e, x, y);
+    if (excess > kSideReach) return std::numeric_limits<double>::infinity();
+    const double t =
+        std::clamp((x - e.at.x) * e.out.x + (y - e.at.y) * e.out.y, 0.0, kSurfaceLength);
+    // Through the field and each public height in turn, nearest first; level beyond the last.
+    double fromT = 0.0, fromFeet = e.feet, path = e.falls.back().second;
+    for (const auto& [along, feet] : e.falls) {
+        if (t <= along) {
+            path =
+                along > fromT ? fromFeet + (feet - fromFeet) * (t - fromT) / (along - fromT) : feet;
+            break;
+        }
+        fromT = along;
+        fromFeet = feet;
+    }
+    const double excessFeet = excess * kFeetPerUnit;
+    return path + excessFeet * kSideSlope + excessFeet * excessFeet / kSideCurve;
+}
+
 double AirportSurfaces::Clear(double x, double y, double feet, double shoreDistance,
                               double shoreLevel, double known, double summit) const {
     const int i = static_cast<int>(std::floor((x - gx0) / kSurfaceBucket));
     const int j = static_cast<int>(std::floor((y - gy0) / kSurfaceBucket));
     if (i < 0 || i >= gnx || j < 0 || j >= gny) return feet;
     const std::size_t b = static_cast<std::size_t>(j) * gnx + i;
-    if (feet <= lowest[b]) return feet;  // no surface lies lower than its airport
+    if (feet <= lowest[b]) return feet;  // no surface lies lower than its airport or its falls
     for (int k : grid[b]) {
         const End& e = ends[static_cast<std::size_t>(k)];
         const double ceiling = CeilingOf(e, x, y, shoreDistance, shoreLevel);
@@ -441,7 +487,10 @@ double AirportSurfaces::Clear(double x, double y, double feet, double shoreDista
         const double near = std::min(along, kKnownFinal), far = along - near;
         const double steeper = ceiling + near * kFeetPerUnit * (kKnownSlope - kSurfaceSlope) +
                                far * kFeetPerUnit * (kKnownBeyond - kSurfaceSlope);
-        feet = std::min(feet, std::max({ceiling, std::min(known, steeper), summit}));
+        // Where the public heights under the path fall away from the field, the ground falls
+        // with them.
+        const double path = std::min(std::max(ceiling, std::min(known, steeper)), FallOf(e, x, y));
+        feet = std::min(feet, std::max(path, summit));
     }
     return feet;
 }
