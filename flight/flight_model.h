@@ -46,6 +46,10 @@ struct FlightStepState {
     std::uint8_t stallBreak = 0;
     std::int32_t breakPitch = 0;
     std::int32_t stepsPastPeak = 0;  // steps the wing has stayed past the angle of greatest lift
+    // Set by the break: the flow has let go of the wing and stays off it until the wing's angle
+    // has come well below the angle of greatest lift.
+    std::uint8_t flowSeparated = 0;
+    std::int32_t lastPathAngle = 0;  // the flight-path angle of the step before
     // Set when a flight is read: its first step works out the air data, weight, thrust and
     // elevator's angle of attack the read leaves unset before its forces.
     std::uint8_t firstStepAfterRead = 0;

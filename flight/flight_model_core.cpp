@@ -112,30 +112,49 @@ std::int64_t BackwardRollForce(std::int64_t applied, std::int64_t resistance, st
 // whose table falls gently there). While the break lasts the elevator's nose-up term `d` is taken
 // away at kBreakRate a step (the nose falls up to about 10 degrees a second, whatever the elevator
 // holds); once the wing's angle has come down kBreakRecoveryDegrees below the peak the term comes
-// back at the same rate, and a pilot still pulling stalls the wing again. The lift curve is flat
-// there (a degree below the peak the wing has 98 % of its greatest lift back), so the break lets
-// go as soon as the wing flies again: held on until the wing was 5 degrees below the peak, the
-// nose fell with the break, the speed built, and the pull threw it up into the next break, a
-// bob of 30 degrees every 13 seconds that never settled; a degree below, held fully back, the
-// swings die within two of them into a mush near the stall speed. The wing breaks once it
-// has stayed past the peak for kBreakDelaySteps (a sixth of a second): a moment past it,
-// as a quick pull or a pilot's hands working the elevator take it, carries its lift on (the flow
-// takes that long to let go). Returns how much of `d` the break takes away.
+// back at the same rate. The lift curve is flat there (a degree below the peak the wing has 98 %
+// of its greatest lift back), so the break lets go as soon as the wing flies again: held on until
+// the wing was 5 degrees below the peak, the nose fell with the break, the speed built, and the
+// pull threw it up into the next break, a bob of 30 degrees every 13 seconds that never settled.
+// The wing breaks once it has stayed past the peak for kBreakDelaySteps (a sixth of a second): a
+// moment past it, as a quick pull or a pilot's hands working the elevator take it, carries its
+// lift on (the flow takes that long to let go).
+//
+// The flow that has let go comes back onto the wing only once its angle is kReattachDegrees
+// below the peak; until then the wing breaks again only where it has settled into a mush, sinking
+// more than kMushSinkDegrees with its path bending less than kMushPathRate. After an abrupt pull
+// the wing's angle passes the peak again at the slow top of each swing of the nose, where the path
+// still bends over; a break there threw the nose down into the next swing each time, and the
+// swings shrank only a fifth to a third a cycle; now each is about half the one before (the
+// C172's 39, 18 and 5 degrees). Held fully back in a steady mush the wing keeps breaking near the
+// peak, and the nose bobs a few degrees near the stall speed.
+// Returns how much of `d` the break takes away.
 constexpr std::int32_t kBreakRate = 100;  // binary angle a step
 constexpr double kBreakRecoveryDegrees = 1.0;
 constexpr int kBreakDelaySteps = 3;
+constexpr double kReattachDegrees = 3.0;
+constexpr std::int32_t kMushSinkDegrees = 5 * 65536 / 360;  // binary angle of the descending path
+constexpr std::int32_t kMushPathRate = 10;  // binary angle a step: a degree a second
 
 std::int32_t StallBreakPitch(const FlightModelState& s, bool onGround, std::int32_t d) {
     FlightStepState& st = theFlightStep;
+    const std::int32_t pathRate = std::abs(s.fmWndANG - st.lastPathAngle);
+    st.lastPathAngle = s.fmWndANG;
     if (onGround || s.fmInvert || s.fmHVel <= 0) {
         st.stallBreak = 0;
         st.breakPitch = 0;
         st.stepsPastPeak = 0;
+        st.flowSeparated = 0;
         return 0;
     }
     const double beyond = DegreesBeyondPeakLift();
+    if (beyond < -kReattachDegrees) st.flowSeparated = 0;
     st.stepsPastPeak = beyond > 0.0 ? std::min(st.stepsPastPeak + 1, kBreakDelaySteps) : 0;
-    if (st.stepsPastPeak >= kBreakDelaySteps) st.stallBreak = 1;
+    const bool mush = s.fmWndANG > kMushSinkDegrees && pathRate < kMushPathRate;
+    if (st.stepsPastPeak >= kBreakDelaySteps && (!st.flowSeparated || mush)) {
+        st.stallBreak = 1;
+        st.flowSeparated = 1;
+    }
     if (beyond < -kBreakRecoveryDegrees) st.stallBreak = 0;
     const std::int32_t target = st.stallBreak && d > 0 ? d : 0;
     st.breakPitch = Approach(st.breakPitch, target, kBreakRate);

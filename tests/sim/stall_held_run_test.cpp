@@ -6,7 +6,7 @@
 // growing until the hands are fully back) the wing breaks and the aircraft settles into a mush:
 // within two cycles the nose bobs within 8 degrees of its mean and the speed stays within 10 kt
 // of the book's stall speed, sinking fast. From cruise, after an abrupt pull, and from 110 kt
-// with the keys, the swings die away instead of keeping up for minutes. Let go, the aircraft
+// with the keys, each swing of the nose is about half the one before. Let go, the aircraft
 // recovers with its nose never far below the horizon.
 #include <gtest/gtest.h>
 
@@ -92,12 +92,15 @@ std::string Listed(const std::vector<double>& values) {
     return listed;
 }
 
-// A swing is at most kSwingShrink of the one before it while the one before is larger than
-// kSmallSwing degrees (below that the nose bobs with the wing's breaks, a few degrees either
-// way); two cycles on the swing is at most half the first, four cycles on at most 0.3 of it.
-// (Measured: each cycle 0.6 to 0.8 of the one before, two cycles on 0.39 to 0.47 of the first,
-// four cycles on 0.13 to 0.24; a light aircraft's swings at the stall halve each cycle.)
-constexpr double kSwingShrink = 0.82;
+// A light aircraft's swings at the stall halve each cycle: a swing is at most kSwingShrink of the
+// one before it while the one before is larger than kSmallSwing degrees (below that the nose bobs
+// with the wing's breaks in the mush, 2 to 6 degrees, and stays below it; the jet's pull starts
+// it swinging only 10 degrees, and its next swing is 6), and two cycles on it is at most 0.3 of
+// the first. The allowance over a half: the first swing starts from the zoom of the
+// pull, not from a free swing, and how far the nose goes then depends on the pull (measured: the
+// Bonanza's first cycle 0.56 of the swing the zoom began, every later one 0.51 or less; each type's
+// first 0.46 to 0.56 and the next 0.2 to 0.51).
+constexpr double kSwingShrink = 0.58;
 constexpr double kSmallSwing = 12.0;
 
 void ExpectSwingsDieAway(const std::vector<double>& swings) {
@@ -110,10 +113,7 @@ void ExpectSwingsDieAway(const std::vector<double>& swings) {
         }
     }
     if (swings.size() > 2 && swings[0] > kSmallSwing) {
-        EXPECT_LE(swings[2], 0.5 * swings[0]) << "the third swing against the first";
-    }
-    if (swings.size() > 4 && swings[0] > kSmallSwing) {
-        EXPECT_LE(swings[4], 0.3 * swings[0]) << "the fifth swing against the first";
+        EXPECT_LE(swings[2], 0.3 * swings[0]) << "the third swing against the first";
     }
 }
 
@@ -233,8 +233,8 @@ TEST_P(StallHeld, GentleEntrySettlesIntoAMush) {
 // From cruise with the throttles closed, the Down key held a second and a half every three
 // seconds until the wing is well past its stall, and held there for three minutes: the pull
 // zooms the aircraft up, the wing lets go, and each swing of the nose that follows (highest to
-// lowest within a cycle) is clearly smaller than the one before it; from two minutes on the nose
-// stays within 8 degrees of its mean.
+// lowest within a cycle) is about half the one before it; from two minutes on the nose stays
+// within 8 degrees of its mean.
 TEST_P(StallHeld, AbruptPullFromCruiseDiesAway) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     const Type& p = GetParam();
