@@ -162,17 +162,22 @@ std::int32_t StallBreakPitch(const FlightModelState& s, bool onGround, std::int3
 }
 
 // The elevator moves the wing's angle of attack (the lookup adds the elevator term and the
-// attitude's share of it, 1 + 0.711 times the term) only so far: a wing held fully back sits a
-// little past the angle of its greatest lift, never tens of degrees past it, so it mushes with a
-// high sink and takes its lift back as the speed builds. The same holds pushing, past the
-// table's negative peak. Binary angle of the elevator term at the limits.
+// attitude's share of it, 1 + 0.711 |cos bank| times the term) only so far: a wing held fully
+// back sits a little past the angle of its greatest lift, never tens of degrees past it, so it
+// mushes with a high sink and takes its lift back as the speed builds. The same holds pushing,
+// past the table's negative peak, and at any bank: the attitude's share shrinks with the bank's
+// cosine, and a limit set for the wings level held the wing of a 25-degree bank a few tenths of a
+// degree short of its peak (the jet's nose swung 16 degrees every 24 seconds for as long as the
+// yoke was held, never settling into the mush). Binary angle of the elevator term at the limits,
+// for an attitude share of `share` (Q15).
 constexpr double kElevatorPastPeakDegrees = 1.0;
-constexpr double kElevatorAlphaGain = 1.0 + 0x5B00 / 32768.0;
+constexpr std::int32_t kElevatorAttitudeShare = 0x5B00;
 
-std::int32_t ElevatorTermLimit(bool noseUp) {
+std::int32_t ElevatorTermLimit(bool noseUp, std::int32_t share = 32768) {
     const double alpha = PeakLiftAlphaDegrees(FlightModelBaseType(), noseUp) +
                          (noseUp ? 1.0 : -1.0) * kElevatorPastPeakDegrees;
-    return static_cast<std::int32_t>(alpha / kElevatorAlphaGain * 65536.0 / 360.0);
+    const double gain = 1.0 + kElevatorAttitudeShare / 32768.0 * share / 32768.0;
+    return static_cast<std::int32_t>(alpha / gain * 65536.0 / 360.0);
 }
 
 // Past the angle of its greatest lift the wing's own moment turns the nose down into the path
@@ -205,7 +210,8 @@ std::int32_t ElevatorAlphaTerm() {
     std::int32_t e = c - (c >> 3);
     if ((s.fmTAVel >> 16) < s.fmFullControlSpeed) e = MulQ15(e, LowSpeedAuthority(s));
     // The wing's angle of attack the elevator may hold.
-    e = std::clamp(e, ElevatorTermLimit(false), ElevatorTermLimit(true));
+    const std::int32_t share = std::abs(FixedSinCos(s.fmBank).cosine);
+    e = std::clamp(e, ElevatorTermLimit(false, share), ElevatorTermLimit(true, share));
     return s.fmInvert ? -e : e;
 }
 
@@ -500,7 +506,7 @@ void IntegrateMotion() {
     }
 
     // 22. Pitch from the path angle and the elevator; over the vertical the aircraft flips.
-    const std::int32_t ePrime = MulQ15(e, 0x5B00);
+    const std::int32_t ePrime = MulQ15(e, kElevatorAttitudeShare);
     {
         std::int32_t d = MulQ15(ePrime, absCosBank);
         if (!onGround && s.fmHVel < 0) d = -d;
