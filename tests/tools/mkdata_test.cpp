@@ -425,9 +425,9 @@ TEST_F(MkdataTest, EveryCitySelectsAnAirportNearIt) {
         if (r.size() >= 7 && r[0] != "icao") airports[r[0]] = {std::stod(r[4]), std::stod(r[5])};
     const auto nm = [](double lat1, double lon1, double lat2, double lon2) {
         const double k = 3.14159265358979 / 180.0;
-        const double h = std::pow(std::sin((lat2 - lat1) * k / 2), 2) +
-                         std::cos(lat1 * k) * std::cos(lat2 * k) *
-                             std::pow(std::sin((lon2 - lon1) * k / 2), 2);
+        const double h =
+            std::pow(std::sin((lat2 - lat1) * k / 2), 2) +
+            std::cos(lat1 * k) * std::cos(lat2 * k) * std::pow(std::sin((lon2 - lon1) * k / 2), 2);
         return 2 * 3440.065 * std::asin(std::sqrt(h));
     };
     int cities = 0;
