@@ -1,9 +1,10 @@
 // Finding an airport by typing in the running program: a name or code typed whole, in any case,
 // selects that airport, a towered field before fields of the same name; a city's name selects
 // its busiest towered field; a name begun selects the first that begins so. In the airports wizard
-// and on the new plan's departure page. A city of the country's largest, or a state capital, typed
-// as a pilot would (with its state or without, "st" for "saint") selects the airport that serves
-// it. The longest names are read whole, scrolled sideways.
+// and on the new plan's departure page. A city of the country's largest, a state capital or a town
+// that names an airline airport, typed as a pilot would (with its state or without, "st" for
+// "saint"), selects the airport that serves it, its own field before a neighbour's airline
+// airport. The longest names are read whole, scrolled sideways.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -138,13 +139,16 @@ TEST_F(AirportSearch, TheLongestNamesAreReadWholeScrolledSideways) {
     }
 }
 
-// Cities typed in the airports wizard, and the airports that serve them (the airline airports
-// each city's airport authority, or the airport's own, names as the city's).
+// Cities typed in the airports wizard, and the airports that serve them: the airline airports
+// each city's airport authority, or the airport's own, names as the city's; a city's own field,
+// named for it or inside it, before the bigger airport of a neighbouring city; a typed state
+// selects that state's town of the name.
 TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
     const struct {
         const char* typed;
         std::vector<std::string> served;
     } cities[] = {
+        // The largest cities, typed as a pilot would.
         {"las vegas", {"KLAS"}},
         {"new york", {"KJFK", "KLGA"}},
         {"New York City", {"KJFK", "KLGA"}},
@@ -169,6 +173,87 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
         {"houston", {"KIAH", "KHOU"}},
         {"tucson", {"KTUS"}},
         {"nashville", {"KBNA"}},
+        {"oakland", {"KOAK"}},
+        {"san jose", {"KSJC"}},
+        {"kansas city", {"KMCI"}},
+        {"orlando", {"KMCO"}},
+        {"tampa", {"KTPA"}},
+        {"newark", {"KEWR"}},
+        {"pittsburgh", {"KPIT"}},
+        {"santa ana", {"KSNA"}},
+        {"charleston sc", {"KCHS"}},
+        // A typed state: that state's town, not the larger one of the name.
+        {"portland", {"KPDX"}},
+        {"portland me", {"KPWM"}},
+        {"Portland, Maine", {"KPWM"}},
+        {"jackson wy", {"KJAC"}},
+        {"jackson tn", {"KMKL"}},
+        {"Jackson, Tennessee", {"KMKL"}},
+        {"albany", {"KALB"}},
+        {"albany ga", {"KABY"}},
+        {"jacksonville", {"KJAX"}},
+        {"jacksonville nc", {"KOAJ"}},
+        {"greenville nc", {"KPGV"}},
+        {"wilmington", {"KILM"}},
+        {"wilmington de", {"KILG"}},
+        {"burlington nc", {"KBUY"}},
+        {"burlington vermont", {"KBTV"}},
+        {"lafayette", {"KLFT"}},
+        {"lafayette in", {"KLAF"}},
+        {"augusta ga", {"KAGS"}},
+        {"augusta me", {"KAUG"}},
+        // A city's own field before the airline airport of a neighbouring city.
+        {"long beach", {"KLGB"}},
+        {"trenton", {"KTTN"}},
+        {"st petersburg", {"KPIE"}},
+        {"St. Petersburg, FL", {"KPIE"}},
+        {"clearwater", {"KPIE"}},
+        {"riverside", {"KRAL"}},
+        {"hayward", {"KHWD"}},
+        {"scottsdale", {"KSDL"}},
+        {"mesa", {"KFFZ"}},
+        {"chandler", {"KCHD"}},
+        {"glendale az", {"KGEU"}},
+        {"north las vegas", {"KVGT"}},
+        {"henderson", {"KHND"}},
+        {"torrance", {"KTOA"}},
+        {"fullerton", {"KFUL"}},
+        {"hartford", {"KHFD"}},
+        {"aurora il", {"KARR"}},
+        {"grand prairie", {"KGPM"}},
+        {"ann arbor", {"KARB"}},
+        {"renton", {"KRNT"}},
+        {"denton", {"KDTO"}},
+        {"olathe", {"KOJC"}},
+        {"lakeland", {"KLAL"}},
+        {"kenosha", {"KENW"}},
+        {"waterbury", {"KOXC"}},
+        {"newport news", {"KPHF"}},
+        // Towns smaller than the largest that name an airline airport; St. George's field is
+        // the towered one south-east of the town (the old one on the hill is closed).
+        {"st. george ut", {"KDXZ"}},
+        {"saint cloud", {"KSTC"}},
+        {"st cloud mn", {"KSTC"}},
+        {"fort myers", {"KRSW"}},
+        {"ft myers", {"KRSW"}},
+        {"white plains", {"KHPN"}},
+        {"islip", {"KISP"}},
+        {"santa barbara", {"KSBA"}},
+        {"monterey", {"KMRY"}},
+        {"daytona beach", {"KDAB"}},
+        {"sarasota", {"KSRQ"}},
+        {"pensacola", {"KPNS"}},
+        {"bangor", {"KBGR"}},
+        {"myrtle beach", {"KMYR"}},
+        {"asheville", {"KAVL"}},
+        {"atlantic city", {"KACY"}},
+        {"champaign", {"KCMI"}},
+        {"moline", {"KMLI"}},
+        {"wilkes-barre", {"KAVP"}},
+        {"scranton", {"KAVP"}},
+        {"flint", {"KFNT"}},
+        {"windsor locks", {"KBDL"}},
+        {"fort smith", {"KFSM"}},
     };
     std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
     for (const auto& c : cities)

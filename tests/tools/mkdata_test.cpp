@@ -403,6 +403,51 @@ TEST_F(MkdataTest, EveryPhraseALessonSaysIsAClip) {
     }
 }
 
+// Every city of the list selects an airport near it: within 30 nm of the city's position, the
+// airport's from the public airports' list (no field of a far town of the name, no fallback
+// across a state). Dover, Delaware, is the one exception: the only fields nearer are the air
+// force base and private strips, so it gets New Castle, 32 nm north.
+TEST_F(MkdataTest, EveryCitySelectsAnAirportNearIt) {
+    core::ResourceVolume volume("Data\\Data.Vol", "Data\\Nav", 0);
+    ASSERT_EQ(volume.IsOpen(), 1);
+    ASSERT_EQ(volume.OpenFile("cities.txt"), 1);
+    std::map<std::string, std::string> first;  // "name|state": the first airport's code
+    char line[512];
+    while (volume.ReadLine(line, sizeof line) != nullptr) {
+        const std::string text = line;
+        const std::size_t codes = text.rfind('|');
+        first[text.substr(0, text.find('|', text.find('|') + 1))] =
+            text.substr(codes + 1, text.find(' ', codes) - codes - 1);
+    }
+    volume.CloseFile();
+    std::map<std::string, std::pair<double, double>> airports;
+    for (const auto& r : ReadNavdataCsv("airport.csv"))
+        if (r.size() >= 7 && r[0] != "icao") airports[r[0]] = {std::stod(r[4]), std::stod(r[5])};
+    const auto nm = [](double lat1, double lon1, double lat2, double lon2) {
+        const double k = 3.14159265358979 / 180.0;
+        const double h =
+            std::pow(std::sin((lat2 - lat1) * k / 2), 2) +
+            std::cos(lat1 * k) * std::cos(lat2 * k) * std::pow(std::sin((lon2 - lon1) * k / 2), 2);
+        return 2 * 3440.065 * std::asin(std::sqrt(h));
+    };
+    int cities = 0;
+    for (const auto& r : ReadNavdataCsv("../places-us/cities.csv")) {
+        if (r.size() < 8 || r[0] == "name") continue;
+        const std::string key = r[0] + "|" + r[1];
+        if (r[1] == "AK" || r[1] == "HI") {  // outside the world
+            EXPECT_EQ(first.count(key), 0u) << key;
+            continue;
+        }
+        ++cities;
+        ASSERT_EQ(first.count(key), 1u) << key;
+        const auto a = airports.find(first[key]);
+        ASSERT_NE(a, airports.end()) << key << " " << first[key];
+        const double away = nm(std::stod(r[4]), std::stod(r[5]), a->second.first, a->second.second);
+        EXPECT_LE(away, key == "Dover|DE" ? 33.0 : 30.0) << key << " " << first[key];
+    }
+    EXPECT_GT(cities, 380);
+}
+
 TEST_F(MkdataTest, PalettesTheProgramAsksFor) {
     core::ResourceVolume volume("Art\\Palettes.Vol", "Art\\Palettes", 0);
     std::vector<std::string> names;

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <tuple>
 #include <utility>
 
+#include "nav/city_search.h"
 #include "tools/mkdata/geodesy.h"
 #include "tools/mkdata/installation.h"
 
@@ -33,49 +35,97 @@ int ReadCities(const std::string& dataDir, std::vector<City>* cities, std::strin
 
 namespace {
 
-// A military field (an air force or naval air station, an army airfield): no pilot of ours
-// flies there, so it comes after the fields about the city.
-bool Military(const std::string& name) {
-    std::string words = " ";
-    for (const char c : name)
-        words += std::isalnum(static_cast<unsigned char>(c))
-                     ? static_cast<char>(std::tolower(static_cast<unsigned char>(c)))
-                     : ' ';
-    words += " ";
-    for (const char* mark : {" afb ", " nas ", " naval ", " army ", " aaf ", " mcas ", " jrb "})
-        if (words.find(mark) != std::string::npos) return true;
+using Words = std::vector<std::string>;
+
+// Whether `part` stands in `text` word for word.
+bool Holds(const Words& text, const Words& part) {
+    if (part.empty() || part.size() > text.size()) return false;
+    for (std::size_t at = 0; at + part.size() <= text.size(); ++at)
+        if (std::equal(part.begin(), part.end(), text.begin() + static_cast<std::ptrdiff_t>(at)))
+            return true;
     return false;
 }
 
+// A military field (an air force or naval air station, an army airfield, a guard base): no pilot
+// of ours flies there. A base that shares its runways with an airline airport ("Charleston AFB
+// Intl") is the city's airport.
+bool Military(const Words& name) {
+    if (Holds(name, {"intl"})) return false;
+    for (const char* mark : {"afb", "nas", "naval", "army", "aaf", "mcas", "jrb", "angb", "arb",
+                             "mcalf", "mcolf", "nolf", "olf", "lrrs", "ahp", "afld", "ang"})
+        if (Holds(name, {mark})) return true;
+    return false;
+}
+
+// Whether an airport's name is named for the city: it holds the city's name, and no longer name
+// of a listed city that holds it ("North Las Vegas" is not Las Vegas's).
+bool NamedFor(const Words& name, const Words& city, const std::vector<City>& cities) {
+    if (!Holds(name, city)) return false;
+    for (const City& other : cities) {
+        const Words words = nav::CityWords(other.name);
+        if (words.size() > city.size() && Holds(words, city) && Holds(name, words)) return false;
+    }
+    return true;
+}
+
+// Whether the airline airport's airspace area ("Dallas-Fort Worth TX") names the city.
+bool AreaNames(const std::string& area, const Words& city, const std::string& state) {
+    return area.size() > 3 && area.compare(area.size() - 2, 2, state) == 0 &&
+           Holds(nav::CityWords(area.substr(0, area.size() - 3)), city);
+}
+
+constexpr double kTowerReachKm = 60, kFieldReachKm = 40, kOwnFieldReachKm = 20;
+constexpr double kInTheCityKm = 12;  // a towered field this near is the city's before an airline
+                                     // airport of a neighbouring city
+constexpr double kUntoweredFactor = 2;
+
 }  // namespace
 
-std::vector<std::string> RankCityAirports(const City& city, const NavSources& sources) {
-    std::vector<std::pair<double, std::string>> towered, near;
+std::vector<std::string> RankCityAirports(const City& city, const std::vector<City>& cities,
+                                          const NavSources& sources) {
+    const Words cityWords = nav::CityWords(city.name);
+    // (group, measure, code): the groups of the header, best first.
+    std::vector<std::tuple<int, double, std::string>> ranked;
     for (const SourceAirport& a : sources.airports) {
-        if (a.kind != "land") continue;
+        if (a.kind != "land" || a.name.rfind("[X]", 0) == 0) continue;  // [X]: closed
         const double km = Distance(city.lat, city.lon, a.lat, a.lon) / 1000.0;
-        if (a.towered && km <= 60.0) {
-            const auto listed = sources.airspaceClass.find(a.icao);
-            const double worth = listed == sources.airspaceClass.end() ? 1.0
-                                 : listed->second == 'B'               ? 10.0
-                                                                       : 7.0;
-            towered.emplace_back(km / worth * (Military(a.name) ? 10.0 : 1.0), a.icao);
-        } else if (a.icao.size() == 4 && km <= 40.0) {
-            near.emplace_back(km, a.icao);
-        }
+        const bool coded =
+            a.icao.size() == 4 && std::all_of(a.icao.begin(), a.icao.end(), [](char c) {
+                return std::isalpha(static_cast<unsigned char>(c)) != 0;
+            });
+        if (km > kTowerReachKm || (!a.towered && (km > kFieldReachKm || !coded))) continue;
+        const Words name = nav::CityWords(a.name);
+        const auto listed = sources.airspaceClass.find(a.icao);
+        const auto area = sources.airspaceArea.find(a.icao);
+        const double worth = listed == sources.airspaceClass.end() ? 1.0
+                             : listed->second == 'B'               ? 10.0
+                                                                   : 7.0;
+        const bool own =
+            NamedFor(name, cityWords, cities) ||
+            (area != sources.airspaceArea.end() && AreaNames(area->second, cityWords, city.state));
+        if (Military(name))
+            ranked.emplace_back(3, km, a.icao);
+        else if (own && a.towered)
+            ranked.emplace_back(0, km / worth, a.icao);
+        else if (own && km <= kOwnFieldReachKm)
+            ranked.emplace_back(1, km, a.icao);
+        else if (!a.towered)
+            ranked.emplace_back(2, km * kUntoweredFactor, a.icao);
+        else
+            ranked.emplace_back(
+                2, km <= kInTheCityKm ? km : kInTheCityKm + (km - kInTheCityKm) / worth, a.icao);
     }
-    std::vector<std::pair<double, std::string>>& chosen = towered.empty() ? near : towered;
-    std::sort(chosen.begin(), chosen.end());
+    std::sort(ranked.begin(), ranked.end());
     std::vector<std::string> codes;
-    for (std::size_t i = 0; i < chosen.size() && i < 3; ++i)
-        codes.push_back(chosen[i].second);
+    for (std::size_t i = 0; i < ranked.size() && i < 3; ++i)
+        codes.push_back(std::get<2>(ranked[i]));
     return codes;
 }
 
 std::string CityAirportsText(const std::vector<City>& cities, const NavSources& sources) {
     std::string text;
     for (const City& c : cities) {
-        const std::vector<std::string> codes = RankCityAirports(c, sources);
+        const std::vector<std::string> codes = RankCityAirports(c, cities, sources);
         if (codes.empty()) continue;
         text += c.name + "|" + c.state + "|" + c.stateName + "|";
         for (std::size_t i = 0; i < codes.size(); ++i)

@@ -18,15 +18,21 @@ struct City {
 // whose numbers do not read, stops the maker, naming the file's line.
 int ReadCities(const std::string& dataDir, std::vector<City>* cities, std::string* error);
 
-// The airports a city's name means, best first (at most three): the towered land airports within
-// 60 km, the airports of the airline traffic (Class B and C) before the fields about the city:
-// a Class B airport counts as near as a tenth of its way, a Class C one as a seventh. So O'Hare
-// 25 km from Chicago's centre comes before Meigs Field 4 km away, St. Louis Lambert 19 km out
-// before the downtown field 7 km out, while Burbank's own Class C field 5 km away comes before
-// Los Angeles International 28 km away, and Oakland's 11 km away before San Francisco's 22 km
-// away. A military field counts ten times its way. A city without a tower near has its nearest
-// airport of a four-letter code within 40 km.
-std::vector<std::string> RankCityAirports(const City& city, const NavSources& sources);
+// The airports a city's name means, best first (at most three), among the land airports within
+// 60 km that are open:
+//  1. its own towered airports: those whose name holds the city's (and no longer name of a listed
+//     city: North Las Vegas's field is not Las Vegas's), and the airline airports of Class B or C
+//     whose airspace area names the city ("Fort Myers FL", "Dallas-Fort Worth TX"); the airline
+//     airports first, a Class B one counting as near as a tenth of its way, a Class C one a
+//     seventh, so O'Hare 25 km from Chicago's centre comes before the lakefront field;
+//  2. its own untowered fields of a four-letter code within 20 km (Burlington's, Greenville's);
+//  3. the other civil fields: a towered one by its way, the airline airport of a neighbouring
+//     city as near as a tenth (B) or a seventh (C) of its way past 12 km, so a towered field in
+//     the city comes first but the airline airport before fields farther out; an untowered field
+//     of a four-letter code within 40 km as if twice as far;
+//  4. military fields (an air force base, a naval air station...), where no pilot of ours lands.
+std::vector<std::string> RankCityAirports(const City& city, const std::vector<City>& cities,
+                                          const NavSources& sources);
 
 // The installation's list: a line a city, "name|state|state name|code code code", most populous
 // first; a city with no airport near is left out.

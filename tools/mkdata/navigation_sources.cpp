@@ -162,6 +162,7 @@ int LoadNavSources(const std::string& dataDir, NavSources* s, std::string* error
             continue;
         }
         s->airspaceClass[r[0]] = r[1][0];
+        if (r.size() > 2) s->airspaceArea[r[0]] = r[2];
     }
     Rows right;
     if (!ReadCsv(dataDir + "/airspace-us/right_traffic.csv", &right, error)) return 0;

@@ -84,6 +84,7 @@ struct NavSources {
     std::vector<SourceRunway> runways;
     std::vector<SourceFrequency> frequencies;
     std::map<std::string, char> airspaceClass;                   // 'B' or 'C' by airport ident
+    std::map<std::string, std::string> airspaceArea;             // its area, "Fort Myers FL"
     std::set<std::pair<std::string, std::string>> rightTraffic;  // (airport, runway end)
     int skippedRows = 0;
 };
