@@ -371,12 +371,16 @@ TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
         {"Independence Pass CO", 39.1081, -106.5644, 12095, 200},
         {"Tioga Pass CA", 37.9111, -119.2581, 9943, 200},
         {"Newfound Gap TN", 35.6112, -83.4249, 5046, 200},
+        {"Vail Pass CO", 39.5306, -106.2172, 10662, 200},
         {"Idaho Springs CO", 39.7425, -105.5136, 7526, 200},
         {"Georgetown CO", 39.7125, -105.6958, 8521, 200},
         {"Nederland CO", 39.9619, -105.5106, 8228, 200},
         {"Estes Park CO", 40.3771, -105.5255, 7522, 200},
         {"Silverthorne CO", 39.6383, -106.0764, 8790, 200},
         {"Vail CO", 39.6358, -106.3630, 8150, 200},
+        {"Winter Park CO", 39.9041, -105.7792, 9052, 200},
+        {"Gatlinburg TN", 35.7142, -83.5103, 1289, 200},
+        {"Lake Placid NY", 44.2856, -73.9853, 1801, 200},
     };
     const std::size_t named = places.size();
     auto find = [&](const char* name) {
