@@ -877,30 +877,47 @@ TEST(MkdataCommandLine, AWaterLevelOutsideEveryLakeIsNamed) {
         << r.out;
 }
 
-// A summit without its source stops the maker, naming the file's line.
-TEST(MkdataCommandLine, ASummitWithoutItsSourceIsNamed) {
+// A summit without its source, or a crest naming a place no file holds or joining places too
+// far apart to share a crest, stops the maker, naming the file's line.
+TEST(MkdataCommandLine, ABadSummitOrCrestIsNamed) {
     ASSERT_EQ(access(ZEPHLON_BINARY_DIR "/bin/mkdata", X_OK), 0) << "mkdata is not built";
-    testsupport::TempFolder dir{"zephlon-mkdata-summits"};
-    for (const fs::directory_entry& e :
-         fs::directory_iterator(fs::path(ZEPHLON_SOURCE_DIR) / "data"))
-        if (e.is_directory() && e.path().filename() != "places-us")
-            fs::create_symlink(e.path(), fs::path(dir.Path(e.path().filename().string())));
-    dir.MakeFolders("places-us");
-    fs::create_symlink(fs::path(ZEPHLON_SOURCE_DIR) / "data/places-us/cities.csv",
-                       fs::path(dir.Path("places-us/cities.csv")));
-    dir.Write("places-us/heights.csv", "name,lat,lon,feet,source\n");
-    dir.Write("places-us/summits.csv",
-              "name,lat,lon,feet,source\n"
-              "Mount Diablo CA,37.8817,-121.9142,3849,somewhere\n"
-              "Mount Nowhere CA,37.7,-122.2,2000,\n");
-    const testsupport::CommandResult r =
-        testsupport::RunCommand(std::string("'") + ZEPHLON_BINARY_DIR + "/bin/mkdata' " +
-                                DataCache() + "--terrain-box=-122.6,37.3,-122.0,37.9 '" +
-                                dir.Root() + "' '" + dir.Path("out") + "' 2>&1");
-    EXPECT_EQ(r.status, 1) << r.out;
-    EXPECT_NE(r.out.find("summits.csv line 3 must read name,lat,lon,feet,source"),
-              std::string::npos)
-        << r.out;
+    const std::string summits =
+        "name,lat,lon,feet,source\n"
+        "Mount Diablo CA,37.8817,-121.9142,3849,somewhere\n"
+        "Mount Tamalpais CA,37.9291,-122.5778,2571,somewhere\n";
+    const std::string passes = "name,lat,lon,feet,source\nSome Pass CA,37.85,-121.95,2000,here\n";
+    const struct {
+        std::string summits, ridges;
+        const char* says;
+    } cases[] = {
+        {summits + "Mount Nowhere CA,37.7,-122.2,2000,\n", "ridge,from,to\n",
+         "summits.csv line 4 must read name,lat,lon,feet,source"},
+        {summits, "ridge,from,to\nDiablo,Mount Diablo CA,Nowhere Pass CA\n",
+         "ridges.csv line 2: no summit or place named \"Nowhere Pass CA\""},
+        {summits, "ridge,from,to\nBay,Mount Diablo CA,Mount Tamalpais CA\n",
+         "ridges.csv line 2: Mount Diablo CA and Mount Tamalpais CA lie "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        testsupport::TempFolder dir{"zephlon-mkdata-summits"};
+        for (const fs::directory_entry& e :
+             fs::directory_iterator(fs::path(ZEPHLON_SOURCE_DIR) / "data"))
+            if (e.is_directory() && e.path().filename() != "places-us")
+                fs::create_symlink(e.path(), fs::path(dir.Path(e.path().filename().string())));
+        dir.MakeFolders("places-us");
+        fs::create_symlink(fs::path(ZEPHLON_SOURCE_DIR) / "data/places-us/cities.csv",
+                           fs::path(dir.Path("places-us/cities.csv")));
+        dir.Write("places-us/heights.csv", "name,lat,lon,feet,source\n");
+        dir.Write("places-us/summits.csv", c.summits);
+        dir.Write("places-us/passes.csv", passes);
+        dir.Write("places-us/ridges.csv", c.ridges);
+        const testsupport::CommandResult r =
+            testsupport::RunCommand(std::string("'") + ZEPHLON_BINARY_DIR + "/bin/mkdata' " +
+                                    DataCache() + "--terrain-box=-122.6,37.3,-122.0,37.9 '" +
+                                    dir.Root() + "' '" + dir.Path("out") + "' 2>&1");
+        EXPECT_EQ(r.status, 1) << r.out;
+        EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+    }
 }
 
 // A damaged phrase table stops the maker before it speaks, naming the line.

@@ -336,6 +336,76 @@ TEST(GroundHeights, TheMountainsAPilotLooksForStandAtTheirPublishedHeights) {
     }
 }
 
+// Where pilots fly among the ranges (the sources are in data/places-us/summits.csv and
+// heights.csv): the summits of the Front Range between Longs Peak and Pikes Peak, the Sawatch,
+// the Sierra above Tahoe and Yosemite, the Wasatch, the Smokies and the Adirondacks within 300
+// ft of their published heights; the passes and the valley towns between them within 200 ft,
+// so that the crests do not sag to the valleys and the valleys are not filled. Along the
+// Continental Divide from the Arapaho Peaks over Rollins Pass and James Peak to Berthoud Pass,
+// and along the Smokies' crest from Clingmans Dome to Newfound Gap, the ground midway between
+// two of them stands no lower than the lower of the two (less 200 ft): the real crest between
+// them has no lower crossing.
+TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    std::vector<Place> places = {
+        {"James Peak CO", 39.8522, -105.6900, 13294, 300},
+        {"North Arapaho Peak CO", 40.0267, -105.6505, 13502, 300},
+        {"Mount Audubon CO", 40.0989, -105.6164, 13229, 300},
+        {"Mount Bierstadt CO", 39.5826, -105.6688, 14065, 300},
+        {"Quandary Peak CO", 39.3973, -106.1064, 14271, 300},
+        {"Mount Massive CO", 39.1875, -106.4757, 14428, 300},
+        {"Mount of the Holy Cross CO", 39.4669, -106.4817, 14005, 300},
+        {"Mount Tallac CA", 38.9060, -120.0990, 9739, 300},
+        {"Mount Ritter CA", 37.6894, -119.1990, 13149, 300},
+        {"Mount Dana CA", 37.8999, -119.2211, 13061, 300},
+        {"Mount Olympus UT", 40.6566, -111.7710, 9026, 300},
+        {"Mount Le Conte TN", 35.6542, -83.4367, 6593, 300},
+        {"Mount Guyot TN", 35.7053, -83.2575, 6621, 300},
+        {"Clingmans Dome TN", 35.5629, -83.4985, 6643, 300},
+        {"Whiteface Mountain NY", 44.3658, -73.9028, 4867, 300},
+        {"Algonquin Peak NY", 44.1436, -73.9867, 5114, 300},
+        {"Rollins Pass CO", 39.9342, -105.6828, 11677, 200},
+        {"Berthoud Pass CO", 39.7978, -105.7769, 11307, 200},
+        {"Loveland Pass CO", 39.6636, -105.8792, 11990, 200},
+        {"Guanella Pass CO", 39.5950, -105.7111, 11669, 200},
+        {"Independence Pass CO", 39.1081, -106.5644, 12095, 200},
+        {"Tioga Pass CA", 37.9111, -119.2581, 9943, 200},
+        {"Newfound Gap TN", 35.6112, -83.4249, 5046, 200},
+        {"Vail Pass CO", 39.5306, -106.2172, 10662, 200},
+        {"Idaho Springs CO", 39.7425, -105.5136, 7526, 200},
+        {"Georgetown CO", 39.7125, -105.6958, 8521, 200},
+        {"Nederland CO", 39.9619, -105.5106, 8228, 200},
+        {"Estes Park CO", 40.3771, -105.5255, 7522, 200},
+        {"Silverthorne CO", 39.6383, -106.0764, 8790, 200},
+        {"Vail CO", 39.6358, -106.3630, 8150, 200},
+        {"Winter Park CO", 39.9041, -105.7792, 9052, 200},
+        {"Gatlinburg TN", 35.7142, -83.5103, 1289, 200},
+        {"Lake Placid NY", 44.2856, -73.9853, 1801, 200},
+    };
+    const std::size_t named = places.size();
+    auto find = [&](const char* name) {
+        return *std::find_if(places.begin(), places.begin() + named,
+                             [&](const Place& p) { return std::string(p.name) == name; });
+    };
+    const std::pair<const char*, const char*> crests[] = {
+        {"North Arapaho Peak CO", "Rollins Pass CO"},
+        {"Rollins Pass CO", "James Peak CO"},
+        {"James Peak CO", "Berthoud Pass CO"},
+        {"Clingmans Dome TN", "Newfound Gap TN"},
+    };
+    for (const auto& [from, to] : crests) {
+        const Place a = find(from), b = find(to);
+        places.push_back(
+            {from, (a.lat + b.lat) / 2, (a.lon + b.lon) / 2, std::min(a.feet, b.feet), 200});
+    }
+    const std::vector<double> ground = GroundAt(places, "zephlon-ranges");
+    for (std::size_t i = 0; i < named; ++i)
+        EXPECT_NEAR(ground[i], places[i].feet, places[i].within) << places[i].name;
+    for (std::size_t i = named; i < places.size(); ++i)
+        EXPECT_GT(ground[i], places[i].feet - places[i].within)
+            << "midway along the crest from " << places[i].name;
+}
+
 // Aspen's runway 15 is approached down the Roaring Fork valley, which falls from the field
 // (7,820 ft) past Woody Creek (7,300 ft, where Woody Creek meets the river 2.4 nm out) toward
 // Basalt (6,611 ft); the sources are in data/places-us/heights.csv. Under the last five miles

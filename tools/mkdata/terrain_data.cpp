@@ -3,6 +3,7 @@
 // world units.
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -171,9 +172,10 @@ int ReadPublicData(const std::string& dataDir, PublicData* out, std::string* err
 namespace {
 
 // The rows of a file of published heights (name,lat,lon,feet,source), each height with its
-// source beside it and no lower than `least` feet, as points.
+// source beside it and no lower than `least` feet, as points; `names` (when given) gets each
+// row's name.
 int ReadSourcedHeights(const std::string& path, double least, std::vector<ElevationPoint>* out,
-                       std::string* error) {
+                       std::vector<std::string>* names, std::string* error) {
     std::vector<std::vector<std::string>> rows;
     if (!ReadCsv(path, &rows, error)) return 0;
     for (std::size_t k = 0; k < rows.size(); ++k) {
@@ -187,6 +189,42 @@ int ReadSourcedHeights(const std::string& path, double least, std::vector<Elevat
             return 0;
         }
         out->push_back(ElevationPoint{ToWorld(lat, lon), feet});
+        if (names != nullptr) names->push_back(r[0]);
+    }
+    return 1;
+}
+
+// The crests of ridges.csv (ridge,from,to: a stretch of crest between two named places of
+// `places`); none when the file is missing.
+int ReadCrests(const std::string& path, const std::map<std::string, ElevationPoint>& places,
+               std::vector<Crest>* out, std::string* error) {
+    if (!std::ifstream(path)) return 1;
+    std::vector<std::vector<std::string>> rows;
+    if (!ReadCsv(path, &rows, error)) return 0;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const auto& r = rows[k];
+        const std::string line = path + " line " + std::to_string(k + 2);
+        if (r.size() < 3 || r[0].empty()) {
+            *error = line + " must read ridge,from,to";
+            return 0;
+        }
+        const auto a = places.find(r[1]), b = places.find(r[2]);
+        if (a == places.end() || b == places.end()) {
+            *error =
+                line + ": no summit or place named \"" + (a == places.end() ? r[1] : r[2]) + "\"";
+            return 0;
+        }
+        const Vec2 p = a->second.at, q = b->second.at;
+        const double length = std::hypot(q.x - p.x, q.y - p.y);
+        if (length <= 0.0 || length > kLongestCrest) {
+            *error = line + ": " + r[1] + " and " + r[2] + " lie " +
+                     std::to_string(static_cast<int>(length * kMetresPerUnit / 1000.0)) +
+                     " km apart (a crest joins places 0 to " +
+                     std::to_string(static_cast<int>(kLongestCrest * kMetresPerUnit / 1000.0)) +
+                     " km apart)";
+            return 0;
+        }
+        out->push_back(Crest{p, q, a->second.feet, b->second.feet});
     }
     return 1;
 }
@@ -195,15 +233,27 @@ int ReadSourcedHeights(const std::string& path, double least, std::vector<Elevat
 
 int ReadPlaceHeights(const std::string& dataDir, std::vector<ElevationPoint>* points,
                      std::string* error) {
-    return ReadSourcedHeights(dataDir + "/places-us/heights.csv", -1000.0, points, error);
+    return ReadSourcedHeights(dataDir + "/places-us/heights.csv", -1000.0, points, nullptr, error);
 }
 
-int ReadSummits(const std::string& dataDir, std::vector<Summit>* out, std::string* error) {
-    std::vector<ElevationPoint> points;
-    if (!ReadSourcedHeights(dataDir + "/places-us/summits.csv", 1.0, &points, error)) return 0;
-    for (const ElevationPoint& p : points)
-        out->push_back(Summit{p.at, p.feet});
-    return 1;
+int ReadMountains(const std::string& dataDir, Mountains* out, std::string* error) {
+    std::vector<ElevationPoint> summits;
+    std::vector<std::string> summitNames, passNames;
+    const std::string passes = dataDir + "/places-us/passes.csv";
+    if (!ReadSourcedHeights(dataDir + "/places-us/summits.csv", 1.0, &summits, &summitNames,
+                            error) ||
+        (std::ifstream(passes) &&
+         !ReadSourcedHeights(passes, 1.0, &out->passes, &passNames, error))) {
+        return 0;
+    }
+    std::map<std::string, ElevationPoint> places;
+    for (std::size_t i = 0; i < summits.size(); ++i) {
+        out->summits.push_back(Summit{summits[i].at, summits[i].feet});
+        places.emplace(summitNames[i], summits[i]);
+    }
+    for (std::size_t i = 0; i < out->passes.size(); ++i)
+        places.emplace(passNames[i], out->passes[i]);
+    return ReadCrests(dataDir + "/places-us/ridges.csv", places, &out->crests, error);
 }
 
 int ReadWaterLevels(const std::string& dataDir, WaterLevels* out, std::string* error) {

@@ -285,28 +285,66 @@ double Fall(double slope, double feet) {
 
 }  // namespace
 
-SummitSet::SummitSet(std::vector<Summit> list, const std::vector<ElevationPoint>& stations)
-    : summits(std::move(list)) {
+namespace {
+
+// Steepens `slope` as far as the flank of a height `top` must fall to lie below a station
+// `feet` tall `d` feet away (with a fifth to spare); a station on the mountain itself, within
+// kOnTheMountain, stands on it instead.
+void ComeDownTo(double top, double d, double feet, double* slope) {
+    const double drop = (top - feet) * 1.2;
+    if (drop <= 0.0 || d < kOnTheMountain * kFeetPerUnit || Fall(*slope, d) >= drop) return;
+    // The fall grows with the slope: the least slope that comes down far enough.
+    double lo = *slope, hi = kSteepest;
+    if (Fall(hi, d) < drop) {
+        *slope = hi;
+        return;
+    }
+    for (int k = 0; k < 40; ++k) {
+        const double mid = 0.5 * (lo + hi);
+        (Fall(mid, d) >= drop ? hi : lo) = mid;
+    }
+    *slope = hi;
+}
+
+// The point of a crest nearest (x, y): its distance (units) and the crest's height there.
+void NearestOnCrest(const Crest& c, double x, double y, double* distance, double* feet) {
+    const double dx = c.to.x - c.from.x, dy = c.to.y - c.from.y;
+    const double t =
+        std::clamp(((x - c.from.x) * dx + (y - c.from.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+    *distance = std::hypot(x - (c.from.x + t * dx), y - (c.from.y + t * dy));
+    *feet = c.fromFeet + t * (c.toFeet - c.fromFeet);
+}
+
+// Gullies and spurs: the flanks fall up to half as fast again along the ridged noise's
+// valleys, never less fast, so a summit or a crest keeps its height.
+double Gully(double x, double y) {
+    return 1.0 + 0.5 * (1.0 - Relief(x * 4.0, y * 4.0));
+}
+
+}  // namespace
+
+SummitSet::SummitSet(Mountains mountains, const std::vector<ElevationPoint>& stations)
+    : summits(std::move(mountains.summits)), crests(std::move(mountains.crests)) {
+    for (const ElevationPoint& p : mountains.passes)
+        summits.push_back(Summit{p.at, p.feet});
+    std::vector<ElevationPoint> below = stations;
+    below.insert(below.end(), mountains.passes.begin(), mountains.passes.end());
     for (Summit& s : summits) {
         s.slope = std::max(s.slope, kGentlest);
-        for (const ElevationPoint& p : stations) {
-            const double d = std::hypot(p.at.x - s.at.x, p.at.y - s.at.y) * kFeetPerUnit;
-            const double drop = (s.feet - p.feet) * 1.2;  // with a fifth to spare
-            if (drop <= 0.0 || d < kOnTheMountain * kFeetPerUnit || Fall(s.slope, d) >= drop)
-                continue;
-            // The fall grows with the slope: the least slope that comes down far enough.
-            double lo = s.slope, hi = kSteepest;
-            if (Fall(hi, d) < drop) {
-                s.slope = hi;
-                continue;
-            }
-            for (int k = 0; k < 40; ++k) {
-                const double mid = 0.5 * (lo + hi);
-                (Fall(mid, d) >= drop ? hi : lo) = mid;
-            }
-            s.slope = hi;
-        }
+        for (const ElevationPoint& p : below)
+            ComeDownTo(s.feet, std::hypot(p.at.x - s.at.x, p.at.y - s.at.y) * kFeetPerUnit, p.feet,
+                       &s.slope);
         reach.push_back((s.feet / s.slope + TopOf(s.slope)) / kFeetPerUnit);
+    }
+    for (Crest& c : crests) {
+        c.slope = std::max(c.slope, kGentlest);
+        for (const ElevationPoint& p : below) {
+            double d = 0, top = 0;
+            NearestOnCrest(c, p.at.x, p.at.y, &d, &top);
+            ComeDownTo(top, d * kFeetPerUnit, p.feet, &c.slope);
+        }
+        crestReach.push_back((std::max(c.fromFeet, c.toFeet) / c.slope + TopOf(c.slope)) /
+                             kFeetPerUnit);
     }
 }
 
@@ -322,10 +360,19 @@ double SummitSet::Ground(double x, double y) const {
         const Summit& s = summits[i];
         const double dx = x - s.at.x, dy = y - s.at.y;
         if (std::fabs(dx) > reach[i] || std::fabs(dy) > reach[i]) continue;
-        // Gullies and spurs: the flanks fall up to half as fast again along the ridged noise's
-        // valleys, never less fast, so the summit keeps its height.
-        const double gully = 1.0 + 0.5 * (1.0 - Relief(x * 4.0, y * 4.0));
-        best = std::max(best, s.feet - gully * Fall(s.slope, std::hypot(dx, dy) * kFeetPerUnit));
+        best =
+            std::max(best, s.feet - Gully(x, y) * Fall(s.slope, std::hypot(dx, dy) * kFeetPerUnit));
+    }
+    for (std::size_t i = 0; i < crests.size(); ++i) {
+        const Crest& c = crests[i];
+        const double r = crestReach[i];
+        if (x < std::min(c.from.x, c.to.x) - r || x > std::max(c.from.x, c.to.x) + r ||
+            y < std::min(c.from.y, c.to.y) - r || y > std::max(c.from.y, c.to.y) + r) {
+            continue;
+        }
+        double d = 0, top = 0;
+        NearestOnCrest(c, x, y, &d, &top);
+        best = std::max(best, top - Gully(x, y) * Fall(c.slope, d * kFeetPerUnit));
     }
     return best;
 }

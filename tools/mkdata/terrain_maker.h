@@ -96,32 +96,56 @@ int ReadPublicData(const std::string& dataDir, PublicData* out, std::string* err
 int ReadPlaceHeights(const std::string& dataDir, std::vector<ElevationPoint>* points,
                      std::string* error);
 
-// The published summits beside busy airports (data/places-us/summits.csv), which the stations
-// and towns round them do not show. Each stands at its height on a mountain whose flanks fall 1
-// in 4 from a rounded top, or as much more steeply as the public heights round it ask (its top
-// then rounded over more), cut by gullies; the ground is the higher of the mountains and what
-// the rest makes.
+// The published summits beside busy airports and where pilots fly (data/places-us/summits.csv),
+// which the stations and towns round them do not show. Each stands at its height on a mountain
+// whose flanks fall 1 in 4 from a rounded top, or as much more steeply as the public heights
+// round it ask (its top then rounded over more), cut by gullies; the ground is the higher of the
+// mountains and what the rest makes.
 struct Summit {
     Vec2 at;
     double feet = 0.0;
     double slope = 0.25;  // feet per foot of distance, away from the rounded top
 };
-int ReadSummits(const std::string& dataDir, std::vector<Summit>* out, std::string* error);
+// A stretch of crest between two published places a few miles apart, summits or passes
+// (data/places-us/ridges.csv): the ground along it runs straight from one's height to the
+// other's, and falls away on either side as a summit's flanks do, so that a range stays high
+// between its summits and comes down to its passes rather than to the valleys.
+struct Crest {
+    Vec2 from, to;
+    double fromFeet = 0.0, toFeet = 0.0;
+    double slope = 0.25;
+};
+// The summits, the passes (data/places-us/passes.csv: the low points of crests, where the ground
+// across the crest falls away on both sides, so they are no public height for the valleys
+// round them) and the crests of ridges.csv between them. A crest naming a place neither
+// summits.csv nor passes.csv holds, or joining two places more than kLongestCrest apart, stops
+// the maker naming its line; an installation's data without passes.csv or ridges.csv has none.
+struct Mountains {
+    std::vector<Summit> summits;
+    std::vector<ElevationPoint> passes;
+    std::vector<Crest> crests;
+};
+int ReadMountains(const std::string& dataDir, Mountains* out, std::string* error);
+constexpr double kLongestCrest = 25000.0 / kMetresPerUnit;
 
 class SummitSet {
 public:
-    // Steepens each summit's flanks so that they come down to every public height in `stations`
-    // within reach (with a fifth to spare).
-    SummitSet(std::vector<Summit> summits, const std::vector<ElevationPoint>& stations);
+    // Each pass stands on the mountains' ground as a summit's rounded top would (the crests
+    // ending at it carry it on). Steepens each summit's, each pass's and each crest's flanks so
+    // that they come down to every public height in `stations` and every pass within reach
+    // (with a fifth to spare).
+    SummitSet(Mountains mountains, const std::vector<ElevationPoint>& stations);
     // The mountains' ground at a point, feet; far below the sea where none reaches.
     [[nodiscard]] double Ground(double x, double y) const;
-    // Whether a summit lies in a box (its cell is followed down to the finest level).
+    // Whether a summit or a pass lies in a box (its cell is followed down to the finest level).
     [[nodiscard]] bool AnyIn(double x0, double y0, double x1, double y1) const;
     static constexpr double kNone = -1e9;
 
 private:
     std::vector<Summit> summits;
     std::vector<double> reach;  // units: beyond it the summit's flank stands below the sea
+    std::vector<Crest> crests;
+    std::vector<double> crestReach;
 };
 
 // Published surface elevations of lakes and reservoirs, each at a point in its water, and the

@@ -614,9 +614,14 @@ int MakeTerrain(Installation& installation, std::string* error) {
     if (!ReadPlaceHeights(installation.DataDir(), &stations, error)) return 0;
     for (const PublishedLevel& b : levels.basins)
         stations.push_back(ElevationPoint{b.at, b.feet});
-    std::vector<Summit> summitList;
-    if (!ReadSummits(installation.DataDir(), &summitList, error)) return 0;
-    const SummitSet summits(std::move(summitList), stations);
+    Mountains mountains;
+    if (!ReadMountains(installation.DataDir(), &mountains, error)) return 0;
+    // The passes are known ground where the made-up relief dies down, and the floors round the
+    // airports see them; they are no height for the smooth field, which would lift the valleys
+    // on either side of the crest toward them.
+    std::vector<ElevationPoint> known = stations;
+    known.insert(known.end(), mountains.passes.begin(), mountains.passes.end());
+    const SummitSet summits(std::move(mountains), stations);
     const std::vector<ElevationPoint> shores = ShoreSamples(outlines);
     std::vector<ElevationPoint> all = stations;
     all.insert(all.end(), shores.begin(), shores.end());
@@ -625,7 +630,7 @@ int MakeTerrain(Installation& installation, std::string* error) {
     const double x0 = c0 * kTileUnits, y0 = r0 * kTileUnits;
     const double x1 = (c1 + 1) * kTileUnits, y1 = (r1 + 1) * kTileUnits;
     const double margin = 0.25 * kTileUnits;
-    const PointBuckets stationBuckets(stations, x0 - margin, y0 - margin, x1 + margin, y1 + margin,
+    const PointBuckets stationBuckets(known, x0 - margin, y0 - margin, x1 + margin, y1 + margin,
                                       16384.0);
     const PointBuckets shoreBuckets(shores, x0 - margin, y0 - margin, x1 + margin, y1 + margin,
                                     16384.0);
