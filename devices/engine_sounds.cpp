@@ -468,9 +468,9 @@ void PlayCommandEffect(EffectChannel channel, int effect, int pan, int volume, i
 }
 
 void InstallSoundServices() {
-    theSoundServices =
-        SoundServices{&PlayTouchdownSound,  &PlayCrashEffect,     &PlayCrashEffectOnce,
-                      &SilenceEngineSounds, &RestartEngineSounds, &SwitchSound};
+    theSoundServices = SoundServices{
+        &PlayTouchdownSound,  &PlayCrashEffect, &PlayCrashEffectOnce, &SilenceEngineSounds,
+        &RestartEngineSounds, &SwitchSound,     &HoldSounds};
 }
 
 void ResetEngineSoundState() {

@@ -349,6 +349,40 @@ std::uint32_t GetCurrentPlayPosition(SoundChannel& channel) {
 
 // ---- sound as a whole --------------------------------------------------------------------------
 
+namespace {
+
+// The running engines' sounds begin again at the levels they had.
+void RestoreEngineSounds() {
+    if ((flight::theFlightModelState.fmEngines & 3) == 0) return;
+    const std::int32_t left = theLeftEngineSound.level;
+    const std::int32_t right = theRightEngineSound.level;
+    StartEngineSounds();
+    theLeftEngineSound.level = left;
+    theRightEngineSound.level = right;
+    theLeftEngineSound.ApplyVolume();
+    theRightEngineSound.ApplyVolume();
+    theLeftEngineSound.forceUpdate = theRightEngineSound.forceUpdate = 1;
+}
+
+// Every speaker and channel lets its sound go, and a stopping engine has stopped; the clips are
+// read afresh.
+void ReleaseSounds() {
+    nav::theAtisSpeech.Close();
+    nav::theAtcSpeech.Close();
+    theBeaconSound.Close();
+    for (SoundChannel* c : kChannels)
+        c->Release();
+    for (SoundChannel* engine : {&theLeftEngineSound, &theRightEngineSound}) {
+        if (engine->stopRequested == 0) continue;
+        engine->stopRequested = 0;
+        engine->running = 0;
+        (engine == &theLeftEngineSound ? theLeftStarterSound : theRightStarterSound).running = 0;
+    }
+    ForgetCachedClips();
+}
+
+}  // namespace
+
 int InitSound(win::HWND owner) {
     if (owner) theSoundWindow = owner;
     InstallSoundServices();
@@ -357,36 +391,24 @@ int InitSound(win::HWND owner) {
     for (SoundChannel* c : kChannels)
         c->folder = kSoundFxFolder;
     if (opened == 0) return 0;
-    if ((flight::theFlightModelState.fmEngines & 3) != 0) {
-        // The engines keep the level they had when sound closed.
-        const std::int32_t left = theLeftEngineSound.level;
-        const std::int32_t right = theRightEngineSound.level;
-        StartEngineSounds();
-        theLeftEngineSound.level = left;
-        theRightEngineSound.level = right;
-        theLeftEngineSound.ApplyVolume();
-        theRightEngineSound.ApplyVolume();
-        theLeftEngineSound.forceUpdate = theRightEngineSound.forceUpdate = 1;
-    }
+    RestoreEngineSounds();
     return 1;
 }
 
 void ShutdownSound() {
-    nav::theAtisSpeech.Close();
-    nav::theAtcSpeech.Close();
-    theBeaconSound.Close();
-    for (SoundChannel* c : kChannels)
-        c->Release();
-    // A stopping engine has stopped when sound goes.
-    for (SoundChannel* engine : {&theLeftEngineSound, &theRightEngineSound}) {
-        if (engine->stopRequested == 0) continue;
-        engine->stopRequested = 0;
-        engine->running = 0;
-        (engine == &theLeftEngineSound ? theLeftStarterSound : theRightStarterSound).running = 0;
-    }
+    ReleaseSounds();
     theSoundDevice.Close();
-    // Clips are read afresh when sound opens again.
-    ForgetCachedClips();
+}
+
+void HoldSounds(int hold) {
+    if (hold != 0) {
+        ReleaseSounds();
+    } else if (IsSoundOpen()) {
+        RestoreEngineSounds();
+    } else {
+        // Closed while held (or before): opened as a resumed flight opens it.
+        SwitchSound(0);
+    }
 }
 
 void SwitchSound(int off) {

@@ -147,6 +147,9 @@ extern std::uint32_t theEffectsMuted;
 int InitSound(win::HWND owner);
 // Closes the speakers, releases the channels and closes the device.
 void ShutdownSound();
+// A new aircraft or flight: 1 lets every sound go with the card left open, 0 brings back the
+// sounds of running engines (and opens sound as SwitchSound(0) does when it was closed).
+void HoldSounds(int hold);
 // 0 reopens sound (InitSound with the main window), nonzero shuts it down. The rest of the
 // program reaches it as SetSoundSuspended (sound_services.h).
 void SwitchSound(int off);

@@ -150,7 +150,7 @@ void Aircraft::Select(int row) {
     const bool hadAircraft = selected != 0 && previous >= 0;
     if (hadAircraft) SaveHobbsMeter();
     if (hadAircraft) {
-        SetSoundSuspended(1);
+        HoldSounds(1);
         StopEngineSounds();
     }
 
@@ -196,7 +196,7 @@ void Aircraft::Select(int row) {
     ReleaseArt();
     UpdatePanelBitmaps(theFlightWorldServices.viewMode());
     LoadArt();
-    SetSoundSuspended(0);
+    HoldSounds(0);
 
     CarryEngineState();
     theFlightHooks.invalidateAllGauges();

@@ -42,7 +42,8 @@ WeatherServices CalmWeatherServices() {
 WeatherServices theWeatherServices = CalmWeatherServices();
 
 SoundServices SilentSoundServices() {
-    return SoundServices{&Nothing, &Nothing, &Nothing, &Nothing, &Nothing, &NothingWith};
+    return SoundServices{&Nothing, &Nothing,     &Nothing,    &Nothing,
+                         &Nothing, &NothingWith, &NothingWith};
 }
 
 SoundServices theSoundServices = SilentSoundServices();

@@ -131,6 +131,8 @@ struct SoundServices {
     void (*stopEngineSounds)();
     void (*startEngineSounds)();
     void (*setSoundSuspended)(int suspend);
+    // Another aircraft: 1 lets every sound go, the card left open; 0 brings the engines' back.
+    void (*holdSounds)(int hold);
 };
 extern SoundServices theSoundServices;
 [[nodiscard]] SoundServices SilentSoundServices();
@@ -152,6 +154,9 @@ inline void StartEngineSounds() {
 }
 inline void SetSoundSuspended(int suspend) {
     theSoundServices.setSoundSuspended(suspend);
+}
+inline void HoldSounds(int hold) {
+    theSoundServices.holdSounds(hold);
 }
 
 // The cockpit's and the dialogs' answers to the aircraft, named by the cockpit where the table

@@ -57,18 +57,33 @@ int ATCCommunicationDialog::OnInitDialog(win::HWND dialog) {
     altitude = theFlightEvaluation.spPropAlt != 0 ? theFlightEvaluation.spPropAlt : a.ceilAlt;
     if (altitude == 0) altitude = AltitudeFloor();
     win::SetDlgItemText(dialog, kAltitude, std::to_string(altitude).c_str());
-    win::EnableWindow(win::GetDlgItem(dialog, kAltitude), AtcCanRequestAltitude() != 0);
-    win::EnableWindow(win::GetDlgItem(dialog, kAltitudeStep), AtcCanRequestAltitude() != 0);
-    win::HWND runways = win::GetDlgItem(dialog, kRunways);
-    for (int i = 0; i < kAtcRunwayRows; ++i) {
-        const std::string name = AtcRunwayDesignator(i);
+    ShowSession();
+    return r;
+}
+
+void ATCCommunicationDialog::ShowSession() {
+    win::EnableWindow(win::GetDlgItem(window, kAltitude), AtcCanRequestAltitude() != 0);
+    win::EnableWindow(win::GetDlgItem(window, kAltitudeStep), AtcCanRequestAltitude() != 0);
+    win::HWND runways = win::GetDlgItem(window, kRunways);
+    win::SendMessage(runways, win::CB_RESETCONTENT, 0, 0);
+    int count = 0;
+    for (; count < kAtcRunwayRows; ++count) {
+        const std::string name = AtcRunwayDesignator(count);
         if (name.empty()) break;
         win::SendMessage(runways, win::CB_ADDSTRING, 0, reinterpret_cast<win::LParam>(name.c_str()));
     }
-    win::SendMessage(runways, win::CB_SETCURSEL, 0, 0);
+    // The runway the session uses, else the first.
+    const int used = theAtcState.atcOn != 0 ? theAtcState.selRwy : 0;
+    win::SendMessage(runways, win::CB_SETCURSEL, used >= 0 && used < count ? used : 0, 0);
     win::EnableWindow(runways, AtcCanChangeRunway() != 0);
-    win::EnableWindow(win::GetDlgItem(dialog, kRunwayButton), AtcCanChangeRunway() != 0);
-    return r;
+    win::EnableWindow(win::GetDlgItem(window, kRunwayButton), AtcCanChangeRunway() != 0);
+}
+
+void ATCCommunicationDialog::Call(AtcRequest request) {
+    const bool had = theAtcState.atcOn != 0;
+    AtcPostRequest(request);
+    // The call began a session: its runway and altitude can now be asked for.
+    if (!had && theAtcState.atcOn != 0) ShowSession();
 }
 
 void ATCCommunicationDialog::StepAltitudeField(bool typed) {
@@ -82,15 +97,23 @@ void ATCCommunicationDialog::StepAltitudeField(bool typed) {
 
 void ATCCommunicationDialog::Apply() {
     AtcState& a = theAtcState;
-    a.tandgo = CheckState(window, kTouchAndGo);
+    const int tandgo = CheckState(window, kTouchAndGo);
+    const int closed = CheckState(window, kClosedTraffic);
+    // A request newly made is a call, as its key makes it (it may begin the session).
+    if (closed != 0 && a.reqClosed == 0) AtcPostRequest(AtcRequest::ClosedTraffic);
+    if (tandgo != 0 && a.tandgo == 0) AtcPostRequest(AtcRequest::TouchAndGo);
+    a.tandgo = tandgo;
+    a.reqClosed = closed;
     a.lHand = CheckState(window, kLeftHand);
-    a.reqClosed = CheckState(window, kClosedTraffic);
     a.listen = CheckState(window, kListen);
     a.autoTaxi = CheckState(window, kAutoTaxi);
     a.copilotRadios = CheckState(window, kCopilotRadios);
     if (a.copilotRadios == 0) theCopilotSettings.radios = 0;
     if (altitudeChanged != 0) AtcRequestAltitude(altitude);
-    if (runwayChanged != 0) AtcChangeRunway(ComboSelection(window, kRunways));
+    // The runway the session already uses is no change.
+    const int runway = ComboSelection(window, kRunways);
+    if (runwayChanged != 0 && runway >= 0 && (a.atcOn == 0 || runway != a.selRwy))
+        AtcChangeRunway(runway);
 }
 
 int ATCCommunicationDialog::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND) {
@@ -107,13 +130,13 @@ int ATCCommunicationDialog::OnCommand(unsigned notifyCode, win::WParam wParam, w
             if (CheckState(window, kRightHand) != 0) SetCheck(window, kLeftHand, 0);
             return 1;
         case kMissed:
-            theAtcState.missed = 1;
+            Call(AtcRequest::GoAround);
             return 1;
         case kCancel:
-            theAtcState.atcCan = 1;
+            Call(AtcRequest::Cancel);
             return 1;
         case kRepeat:
-            theAtcState.repMsg = 1;
+            Call(AtcRequest::Repeat);
             return 1;
         case kRunwayButton:
         case kRunways:

@@ -2,11 +2,13 @@
 // touch-and-go, closed traffic, readbacks, automatic taxi, the copilot on the radios, an
 // altitude request, a runway change and the missed-approach, cancel and repeat requests) and
 // the air traffic options ("Virtual_Airspace": whether the traffic is heard and seen). Both
-// write the ATC state on OK; the requests take effect at the next ATC step.
+// write the ATC state on OK. The requests are the pilot's calls, made as their keys make them:
+// one made without a session on a controller's frequency begins it.
 #pragma once
 
 #include <cstdint>
 
+#include "nav/atc_services.h"
 #include "ui/dialog.h"
 
 namespace nav {
@@ -29,6 +31,10 @@ public:
 
 private:
     void StepAltitudeField(bool typed);
+    // The altitude field and the runway box as the session allows, the box on its runway.
+    void ShowSession();
+    // A one-shot request, made as its key makes it.
+    void Call(AtcRequest request);
     void Apply();
 };
 

@@ -388,7 +388,8 @@ std::string AtcRunwayDesignator(int index) {
     SmsEntryCopy entry;
     SmsAirportHeader header;
     std::vector<SmsRunwayRecord> rows;
-    if (Plan() == nullptr || index < 0 ||
+    // The session's airport, or the plan's that a session would take.
+    if ((Plan() == nullptr && theAtcState.atcOn == 0) || index < 0 ||
         theSmsDatabase.ReadAirportRecord(theAtcState.airportIndex, &entry, &header, &rows) == 0 ||
         static_cast<std::size_t>(index) >= rows.size())
         return {};

@@ -273,6 +273,8 @@ int AtcTakeRunwayUnderAircraft();
 // where it serves as well). Starting on the runway, the aircraft is put on the chosen one and
 // starts as at the ramp (`startPos` 0) when the session's runway is another. 1 when read.
 int AtcTakeDirectoryRunway();
+// Runway row `index` of the session's airport ("30L"); empty past the last, or with neither a
+// session nor a flight plan.
 [[nodiscard]] std::string AtcRunwayDesignator(int index);
 [[nodiscard]] int AtcSelectRunwayIntoWind(int count, int arrival, int exclude);
 void AtcBuildPattern();

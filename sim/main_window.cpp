@@ -748,7 +748,9 @@ win::LResult MainWndProc(win::HWND w, std::uint32_t m, win::WParam wp, win::LPar
                             win::HIWORD(static_cast<std::uintptr_t>(lp)));
             return 0;
         case win::WM_SYSCHAR:
-            return 0;
+            // Alt with a menu's letter opens that menu unless the key was a flight key.
+            if (theKeyHandled != 0) return 0;
+            return win::DefWindowProc(w, m, wp, lp);
         case win::WM_COMMAND:
             HandleMenuCommand(w, win::LOWORD(wp), win::HWND{static_cast<std::uint32_t>(lp)},
                               win::HIWORD(wp));

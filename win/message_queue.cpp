@@ -785,6 +785,9 @@ LResult DefWindowProc(HWND hwnd, std::uint32_t message, WParam wParam, LParam lP
                 SendMessage(TopLevelOf(hwnd), WM_SYSCOMMAND, SC_KEYMENU, 0);
             return 0;
         case WM_SYSCHAR:
+            // Alt with a letter or digit opens the menu it underlines.
+            if ((lParam & (1 << 29)) && wParam > 0x20 && wParam < 0x7F)
+                SendMessage(TopLevelOf(hwnd), WM_SYSCOMMAND, SC_KEYMENU, wParam);
             return 0;
         case WM_RBUTTONUP: {
             POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};

@@ -146,6 +146,7 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(program.ticks ? program.ticks() : 0),
                 static_cast<unsigned long long>(program.frames ? program.frames() : 0),
                 static_cast<unsigned long long>(machine.Screen().Frames()));
+    std::printf("sound_opens=%d\n", machine.Sound().Opens());
     ui::SetTemplateDialogAnswerer(nullptr);
     // The sink reads the runner's clock and tells its driver: neither outlives this function.
     win::SetTraceSink(nullptr);

@@ -120,6 +120,12 @@ const ScriptCommand* FindScriptCommand(const std::string& verb) {
 }
 
 bool ParseKeyName(const std::string& name, std::vector<Scancode>* modifiers, Scancode* key) {
+    // Alt alone, as a user presses it to reach the menu bar.
+    if (Lower(name) == "alt") {
+        modifiers->clear();
+        *key = Scancode::LeftAlt;
+        return true;
+    }
     // The program's own key names, so a script types what a binding file names.
     const std::uint32_t code = sim::ParseScriptKeyName(name);
     if (code == 0 || (code & sim::kKeySlew) != 0) return false;

@@ -78,7 +78,8 @@ bool IsExitQuestion(win::HWND dialog);
 std::optional<std::vector<Command>> ParseScript(const std::string& source, std::string* error);
 // The keys to press for a key name of the program's key-name table ("F1", "ShiftP", "Back",
 // "Prior", "Numpad8", "ShiftCtrlF1", "Alt`"), with modifiers also written "Shift+P", "Ctrl+O",
-// "Alt+Return", and the readable names "Backspace", "PageUp", "PageDown", "Esc", "Del", "Ins".
+// "Alt+Return", and the readable names "Backspace", "PageUp", "PageDown", "Esc", "Del", "Ins";
+// "Alt" alone is the Alt key by itself.
 bool ParseKeyName(const std::string& name, std::vector<platform::Scancode>* modifiers,
                   platform::Scancode* key);
 

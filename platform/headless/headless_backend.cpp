@@ -85,6 +85,7 @@ bool HeadlessAudio::Open(const AudioFormat& format) {
     } else {
         PadToNow();
     }
+    if (!open_) ++opens_;
     open_ = true;
     return true;
 }

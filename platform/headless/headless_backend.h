@@ -146,6 +146,8 @@ public:
     // True once the device was opened; the capture's format is the first open's (an open at
     // another rate starts a new capture).
     [[nodiscard]] bool EverOpened() const { return started_; }
+    // How many times the device was opened (a closed device opened again counts anew).
+    [[nodiscard]] int Opens() const { return opens_; }
     // Lets go of the samples kept so far; the clock goes on counting them.
     void ClearCaptured() {
         dropped_ += captured_.size();
@@ -167,6 +169,7 @@ private:
 
     bool open_ = false;
     bool started_ = false;
+    int opens_ = 0;
     AudioFormat format_;
     std::vector<std::int16_t> captured_;
     std::uint64_t dropped_ = 0;  // samples fed before the last ClearCaptured, or not kept

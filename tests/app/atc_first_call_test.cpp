@@ -14,6 +14,7 @@
 #include "nav/independent_projection.h"
 #include "speech_match.h"
 #include "support/audio.h"
+#include "support/navdata_csv.h"
 #include "support/run_command.h"
 #include "support/starter_flight.h"
 #include "support/temp_folder.h"
@@ -63,8 +64,35 @@ protected:
                     std::to_string(after) + "\naudio " + dir.Path("heard.wav") + "\nsave " +
                     dir.Path("saved.flt") + "\nquit\n");
     }
-    int Voice(const char* key) {
-        core::IniFile flight(dir.Path("saved.flt").c_str());
+    // The first flight moved a quarter along runway end `id` of `icao`, facing along it, the
+    // wind down the runway and COM1 left on `com1` (as the flight keeps it: kHz past 100 MHz
+    // over ten), none of it tuned by the pilot.
+    void PlaceOnRunway(const std::string& icao, const std::string& id, int com1) {
+        for (const auto& r : testsupport::ReadNavdataCsv("runway.csv")) {
+            if (r.size() < 11 || r[0] != icao || (r[3] != id && r[7] != id)) continue;
+            const bool first = r[3] == id;
+            double x1, z1, x2, z2;
+            navtest::GeographicToWorld(std::stod(r[first ? 4 : 8]), std::stod(r[first ? 5 : 9]),
+                                       &x1, &z1);
+            navtest::GeographicToWorld(std::stod(r[first ? 8 : 4]), std::stod(r[first ? 9 : 5]),
+                                       &x2, &z2);
+            core::IniFile flight(dir.Path("Flights/Startup.Flt").c_str());
+            flight.PutInt("Aircraft", "fmPosX", static_cast<int>(std::lround(x1 + (x2 - x1) / 4)));
+            flight.PutInt("Aircraft", "fmPosZ", static_cast<int>(std::lround(z1 + (z2 - z1) / 4)));
+            flight.PutInt("Aircraft", "fmHead",
+                          static_cast<int>(std::lround(std::atan2(x2 - x1, z2 - z1) * 32768 /
+                                                       3.14159265358979)) &
+                              0xFFFF);
+            flight.PutInt("Weather", "swDir", std::atoi(id.c_str()) * 10);
+            flight.PutInt("Weather", "swSpd", 10);
+            flight.PutInt("NavAids", "com1", com1);
+            flight.PutInt("NavAids", "com1Standby", com1);
+            return;
+        }
+        FAIL() << icao << " has no runway " << id;
+    }
+    int Voice(const char* key, const char* saved = "saved.flt") {
+        core::IniFile flight(dir.Path(saved).c_str());
         return flight.GetInt("ATCComm", key, -1);
     }
     std::vector<double> Heard() {
@@ -122,6 +150,49 @@ TEST_F(AtcFirstCall, AtTheRampTheTowerSendsTheAircraftToGroundWhichClearsItToTax
     ASSERT_NE(wind, std::string::npos) << "ground gives no wind\n" << r.out;
     EXPECT_NE(HeardAt(heard, ground + 7008, wind), std::string::npos) << "nor the altimeter";
     EXPECT_NE(HeardAt(heard, ground + 4578, wind), std::string::npos) << "nor the squawk";
+}
+
+// The radio dialog's requests are the calls the keys make: at a towered field without an ATIS,
+// from the first flight with the tower on COM1 and no session, "say again", "missed approach" or
+// a request for closed traffic begins the session and the tower answers with the take-off
+// clearance. The dialog opened again shows the session's runway, and its "end" ends the session.
+TEST_F(AtcFirstCall, EveryRequestOfTheRadioDialogIsACall) {
+    struct Field {
+        const char* icao;
+        const char* runway;  // the end the aircraft stands on, into the wind
+        int com1;            // the tower's channel
+    };
+    struct Request {
+        const char* name;
+        const char* commands;  // in the open dialog
+    };
+    for (const Field& field : {Field{"KSQL", "30", 1900}, Field{"KWHP", "12", 3500}}) {
+        for (const Request& request :
+             {Request{"say again", "click 1601\n"}, Request{"missed approach", "click 1575\n"},
+              Request{"closed traffic", "set 1587 1\n"}}) {
+            SCOPED_TRACE(std::string(field.icao) + " " + request.name);
+            fs::copy_file(install / "Flights" / "Startup.Flt", dir.Path("Flights/Startup.Flt"),
+                          fs::copy_options::overwrite_existing);
+            PlaceOnRunway(field.icao, field.runway, field.com1);
+            const testsupport::CommandResult r = Play(
+                "frame-interval 500\nwait 1000\nmenu 400\ndialog RadioComm\n" +
+                std::string(request.commands) + "click 1\nwait 25000\naudio " +
+                dir.Path("heard.wav") + "\nsave " + dir.Path("saved.flt") +
+                "\nmenu 400\ndialog RadioComm\nexpect 1630 " + field.runway +
+                "\nclick 1580\nclick 1\nwait 2000\nsave " + dir.Path("ended.flt") + "\nquit\n");
+            ASSERT_EQ(r.status, 0) << r.out;
+            core::IniFile saved(dir.Path("saved.flt").c_str());
+            ASSERT_EQ(saved.GetInt("ATCComm", "atcOn", 0), 1) << "no session\n" << r.out;
+            EXPECT_EQ(std::string(saved.GetString("ATCComm", "toRwy", "")), field.runway);
+            const int tower = Voice("towerNum");
+            ASSERT_GE(tower, 0);
+            EXPECT_NE(HeardAt(Heard(), tower + 2002, 0), std::string::npos)
+                << "the take-off clearance is not heard\n"
+                << r.out;
+            core::IniFile ended(dir.Path("ended.flt").c_str());
+            EXPECT_EQ(ended.GetInt("ATCComm", "atcOn", 1), 0) << "the session did not end";
+        }
+    }
 }
 
 // San Carlos' runway 30 in map units (world x 0.009941939075797343, offset), from runway.csv.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/audio.h"
 #include "support/run_command.h"
@@ -61,6 +62,43 @@ TEST_F(SoundSettingsRun, SoundTurnedOffStaysOffAcrossARestart) {
         Play("frame-interval 20\nwait 2000\naudio " + dir.Path("again.wav") + "\nquit\n");
     ASSERT_EQ(fourth.status, 0) << fourth.out;
     EXPECT_GT(Loudness("again.wav"), 100.0);
+}
+
+// The sound card stays open from the start to the exit: another aircraft, the restart and the
+// dialogs (which stop the clock) leave it playing; only the pilot's pause closes it, and ending
+// the pause opens it once more. The runner counts the card's openings; where the engine runs on
+// afterwards, its sound is heard in the last second.
+TEST_F(SoundSettingsRun, TheCardStaysOpenUntilThePilotPauses) {
+    struct Case {
+        const char* name;
+        const char* steps;
+        int opens;
+        bool engineHeard;
+    };
+    const Case cases[] = {
+        {"another aircraft", "menu 130\ndialog FlightModel\nclick 1743\nclick 1\n", 1, true},
+        {"restart", "key Ctrl+E press\n", 1, false},
+        {"dialogs",
+         "menu 455\ndialog SoundVolume\nclick 2\nwait 200\nmenu 400\ndialog RadioComm\n"
+         "click 2\nwait 200\nmenu 298\ndialog Virtual_Airspace\nclick 2\nwait 200\n"
+         "menu 130\ndialog FlightModel\nclick 2\n",
+         1, true},
+        {"pause", "key P press\nwait 1000\nkey Esc press\n", 2, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const testsupport::CommandResult r =
+            Play(std::string("frame-interval 20\nwait 500\n") + c.steps + "wait 2000\naudio " +
+                 dir.Path("heard.wav") + "\nquit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        EXPECT_NE(r.out.find("sound_opens=" + std::to_string(c.opens) + "\n"), std::string::npos)
+            << r.out.substr(r.out.rfind("exit="));
+        if (!c.engineHeard) continue;
+        const testsupport::WavFile w = testsupport::ReadWav16(dir.Read("heard.wav"));
+        const std::vector<double> left = testsupport::Channel(w.samples, 0);
+        ASSERT_GT(left.size(), 11025u);
+        EXPECT_GT(testsupport::Rms(std::vector<double>(left.end() - 11025, left.end())), 100.0);
+    }
 }
 
 }  // namespace

@@ -52,8 +52,8 @@ FlightHarness::FlightHarness(int type, std::uint32_t seed) {
     calls = ServiceCalls{};
     theAcceleration = 0;
     devices::theSoundServices =
-        devices::SoundServices{&CountImpact,     &CountCrash,       &CountCrash,
-                               &CountStopSounds, &CountStartSounds, &IgnoreSuspend};
+        devices::SoundServices{&CountImpact,      &CountCrash,    &CountCrash,   &CountStopSounds,
+                               &CountStartSounds, &IgnoreSuspend, &IgnoreSuspend};
     flight::theShowCrashReport = &CountReport;
     flight::theFlightWorldServices.timeAcceleration = &Acceleration;
 }
