@@ -404,6 +404,8 @@ void HoldSounds(int hold) {
     if (hold != 0) {
         ReleaseSounds();
     } else if (IsSoundOpen()) {
+        // The random numbers start afresh with the new aircraft, as when the card opens.
+        core::srand(win::timeGetTime());
         RestoreEngineSounds();
     } else {
         // Closed while held (or before): opened as a resumed flight opens it.
