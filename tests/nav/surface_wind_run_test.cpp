@@ -1,6 +1,6 @@
 // The surface wind at fields from the coast to nearly 10,000 ft, in the running program: a pilot
-// sets a crosswind in the Surface Conditions dialog and starts on final at each field with the
-// airports wizard. Below 1,500 ft above the ground the set wind blows whatever the field's
+// sets a wind across the runway in the Surface Conditions dialog and starts on base (which is not
+// crabbed: on final the start turns into the wind) at each field with the airports wizard. Below 1,500 ft above the ground the set wind blows whatever the field's
 // height; the push it gives is the difference of the ground covered hands off between the windy
 // flight and a calm one from the same start, from the saved places against the public runway.
 #include <gtest/gtest.h>
@@ -78,7 +78,7 @@ protected:
             script += "menu 320\ndialog AIRPORTS_PAGE\nset 1045 \"(" + std::string(f.airport) +
                       ")\"\ndialog AIRPORTS_WIZBKGND\nclick 1717\ndialog RUNWAY_PAGE\nset 1059 \"" +
                       f.end +
-                      "\"\nset 1958 \"On final approach\"\ndialog AIRPORTS_WIZBKGND\nclick 1717\n"
+                      "\"\nset 1958 \"On base leg\"\ndialog AIRPORTS_WIZBKGND\nclick 1717\n"
                       "wait 4000\n";
             for (int i = 0; i < kPlaces; ++i)
                 script += "report alt_ft\nsave " + dir.Path(Name(windy, n, i)) + "\nwait 2000\n";
@@ -108,7 +108,7 @@ double Turn(double a, double b) {
     return std::fmod(b - a + 540.0, 360.0) - 180.0;
 }
 
-TEST_F(SurfaceWind, ACrosswindSetAtTheSurfaceBlowsOnFinalAtEveryFieldsHeight) {
+TEST_F(SurfaceWind, AWindSetAtTheSurfaceBlowsInThePatternAtEveryFieldsHeight) {
     const auto windy = Fly(true), calm = Fly(false);
     for (std::size_t n = 0; n < std::size(kFields); ++n) {
         const Field& f = kFields[n];
