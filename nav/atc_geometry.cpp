@@ -614,7 +614,8 @@ void CrabIntoTheSurfaceWind(double courseDegrees) {
     const double from =
         theAtcHost.surfaceWindDirection() + world::theMagneticVariation * 360.0 / 65536.0;
     const double across = knots * std::sin((from - courseDegrees) * std::numbers::pi / 180.0);
-    const double crab = std::asin(std::clamp(across / trueKnots, -0.5, 0.5)) * 180.0 / std::numbers::pi;
+    const double crab =
+        std::asin(std::clamp(across / trueKnots, -0.5, 0.5)) * 180.0 / std::numbers::pi;
     f.fmHead = HeadingAngle(courseDegrees + crab);
 }
 

@@ -181,16 +181,18 @@ TEST_P(HandsOffFinal, CrossesTheThresholdOnThePathAndTheCentreline) {
     // The runway's number is its magnetic heading to ten degrees; the wind from 90 degrees off it.
     int from = (std::atoi(rw.end) * 10 + 90 * side + 360) % 360;
     if (from == 0) from = 360;
-    std::string script = "frame-interval 500\nwait 300\nmenu 342\ndialog \"Surface Conditions\"\n"
-                         "set 1768 " + std::to_string(from) + "\nset 1769 " +
-                         (side != 0 ? "15" : "0") + "\nclick 1\nwait 40000\n" +
-                         "menu 320\ndialog AIRPORTS_PAGE\nset 1045 \"(" + rw.airport +
-                         ")\"\ndialog AIRPORTS_WIZBKGND\nclick 1717\ndialog RUNWAY_PAGE\nset 1059 \"" +
-                         rw.end + "\"\nset 1958 \"On final approach\"\ndialog AIRPORTS_WIZBKGND\n"
-                         "click 1717\nwait 200\n";
+    std::string script =
+        "frame-interval 500\nwait 300\nmenu 342\ndialog \"Surface Conditions\"\n"
+        "set 1768 " +
+        std::to_string(from) + "\nset 1769 " + (side != 0 ? "15" : "0") +
+        "\nclick 1\nwait 40000\n" + "menu 320\ndialog AIRPORTS_PAGE\nset 1045 \"(" + rw.airport +
+        ")\"\ndialog AIRPORTS_WIZBKGND\nclick 1717\ndialog RUNWAY_PAGE\nset 1059 \"" + rw.end +
+        "\"\nset 1958 \"On final approach\"\ndialog AIRPORTS_WIZBKGND\n"
+        "click 1717\nwait 200\n";
     constexpr int kPlaces = 100;  // 2 seconds apart: more than the slowest final takes
     for (int i = 0; i < kPlaces; ++i)
-        script += "report alt_ft\nsave " + dir.Path("p" + std::to_string(i) + ".flt") + "\nwait 2000\n";
+        script +=
+            "report alt_ft\nsave " + dir.Path("p" + std::to_string(i) + ".flt") + "\nwait 2000\n";
     const auto r = run.Play(script + "quit\n");
     ASSERT_EQ(r.status, 0) << r.out;
     struct Place {
@@ -212,8 +214,8 @@ TEST_P(HandsOffFinal, CrossesTheThresholdOnThePathAndTheCentreline) {
     // swing in pitch dies out in that time) against the 3-degree path's at the speed over the
     // ground: 101.3 ft/min a knot times tan 3 degrees.
     const Place &a = places[2], &b = places[22];
-    const double knots = std::hypot(b.at.out - a.at.out, b.at.across - a.at.across) * 0.3048 /
-                         40.0 / 0.514444;
+    const double knots =
+        std::hypot(b.at.out - a.at.out, b.at.across - a.at.across) * 0.3048 / 40.0 / 0.514444;
     const double sink = (a.feet - b.feet) * 1.5;
     const double pathSink = knots * 6076.12 / 60.0 * std::tan(3.0 * kPi / 180.0);
     EXPECT_NEAR(sink, pathSink, 0.1 * pathSink) << what << " at " << knots << " kt";
@@ -230,16 +232,18 @@ TEST_P(HandsOffFinal, CrossesTheThresholdOnThePathAndTheCentreline) {
         EXPECT_GT(height, 5.0) << what;
         EXPECT_LT(height, 130.0) << what;
         EXPECT_LT(std::fabs(across), 150.0) << what;
-        std::printf("%s: sinking %.0f ft/min (the path %.0f at %.0f kt), over the threshold %.0f "
-                    "ft up, %.0f ft across\n",
-                    what.c_str(), sink, pathSink, knots, height, across);
+        std::printf(
+            "%s: sinking %.0f ft/min (the path %.0f at %.0f kt), over the threshold %.0f "
+            "ft up, %.0f ft across\n",
+            what.c_str(), sink, pathSink, knots, height, across);
         return;
     }
     ADD_FAILURE() << what << ": never reached the threshold";
 }
 
 INSTANTIATE_TEST_SUITE_P(TwoAirportsFiveAircraftThreeWinds, HandsOffFinal,
-                         ::testing::Combine(::testing::Values(0, 1), ::testing::Values(0, 1, 2, 3, 4),
+                         ::testing::Combine(::testing::Values(0, 1),
+                                            ::testing::Values(0, 1, 2, 3, 4),
                                             ::testing::Values(0, -1, 1)));
 
 }  // namespace

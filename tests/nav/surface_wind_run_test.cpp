@@ -1,8 +1,9 @@
 // The surface wind at fields from the coast to nearly 10,000 ft, in the running program: a pilot
 // sets a wind across the runway in the Surface Conditions dialog and starts on base (which is not
-// crabbed: on final the start turns into the wind) at each field with the airports wizard. Below 1,500 ft above the ground the set wind blows whatever the field's
-// height; the push it gives is the difference of the ground covered hands off between the windy
-// flight and a calm one from the same start, from the saved places against the public runway.
+// crabbed: on final the start turns into the wind) at each field with the airports wizard. Below
+// 1,500 ft above the ground the set wind blows whatever the field's height; the push it gives is
+// the difference of the ground covered hands off between the windy flight and a calm one from the
+// same start, from the saved places against the public runway.
 #include <gtest/gtest.h>
 
 #include <cmath>

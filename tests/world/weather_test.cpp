@@ -283,7 +283,7 @@ TEST_F(WindAtAircraft, TheHigherLayerWinsWhereBandsTouchAndOutsideAllNothingChan
     EXPECT_EQ(world::theWindAtAircraftZ, -45);
 }
 
-TEST_F(WindAtAircraft, TheSurfaceWindBlowsInTheLowest1500FtAboveEveryFieldAndTheLayersAloftKeepTheirHeights) {
+TEST_F(WindAtAircraft, SurfaceWindBelow1500FtAboveEveryFieldLayersAloftAboveTheSea) {
     WeatherState w;
     for (int i = 0; i < world::kWindLayers; ++i) w.GetWindLayer(i)->SetSpeed(10 + 5 * i);
     core::srand(5);
