@@ -141,7 +141,8 @@ void Hold() {
     const FlightModelState& s = theFlightModelState;
     const double metres = (static_cast<double>(s.fmPosY) + 256.0 * TerrainDatumMetres()) / 256.0;
     const double error = static_cast<double>(s.fmApTargetAlt) - metres;
-    HoldVerticalSpeed(std::clamp(error * kCloseRate, -kMaxHoldRate, kMaxHoldRate));
+    HoldVerticalSpeed(theAutopilotWork.holdPathClimb +
+                      std::clamp(error * kCloseRate, -kMaxHoldRate, kMaxHoldRate));
 }
 
 // Steers the vertical speed (m/s, climbing positive) towards `wanted` through the pitch target.

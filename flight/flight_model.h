@@ -167,6 +167,10 @@ struct AutopilotWork {
     double turnLearned = 0.0;
     // The modes those were learned in.
     std::uint16_t learnedModes = 0;
+    // The climb (m/s, negative descending) of a path the altitude hold's target is moved along,
+    // flown as the hold's own rate with the height error closed on top of it: the level-flight
+    // trim's descents on the approach path, faster than the hold closes an error. 0 in flight.
+    double holdPathClimb = 0.0;
 };
 extern AutopilotWork theAutopilotWork;
 

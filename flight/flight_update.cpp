@@ -255,14 +255,21 @@ void SelectTurbulenceLevel() {
             st.turbulenceIntensity = kTurbulenceRows[layer][1];
         }
     }
+    std::int32_t bumps = 0;
     if (!AutopilotOn() &&
         theFlightModelState.fmPosY > theAircraftParameters.apMinTurbulenceHeight * 256) {
         if (st.turbulenceLevel < 1) st.turbulenceLevel = 1;
         if (st.turbulenceIntensity < 1) st.turbulenceIntensity = 1;
-        st.directTurbulence = 1;
-    } else {
-        st.directTurbulence = 0;
+        bumps = 1;
     }
+    // An event felt as stick bumps sums the push it stands for without giving it; carried down
+    // through the aircraft's turbulence height it would throw the bank and heading all at once
+    // (a couple of degrees of heading on a calm hands-off final). The events end where the way
+    // turbulence acts changes.
+    if (bumps != st.directTurbulence)
+        for (int i = 0; i < 4; ++i)
+            ClearTurbulenceChannel(i);
+    st.directTurbulence = bumps;
 }
 
 void StartTurbulenceEvent(int channel) {

@@ -220,6 +220,7 @@ std::optional<double> SettleAtThrottle(const FlightSnapshot& start, const LevelF
         ProbeRunSeconds(kSettleSeconds);
     } else {
         const double target0 = theFlightModelState.fmApTargetAlt;
+        theAutopilotWork.holdPathClimb = r.climbFeetPerMinute * kMetresPerFoot / 60.0;
         const int steps = static_cast<int>(kSettleSeconds / kStepSeconds + 0.5);
         for (int i = 0; i < steps; ++i) {
             const double climbed = r.climbFeetPerMinute * i * kStepSeconds / 60.0 * kMetresPerFoot;
@@ -227,6 +228,7 @@ std::optional<double> SettleAtThrottle(const FlightSnapshot& start, const LevelF
                 static_cast<std::uint16_t>(std::lround(std::max(0.0, target0 + climbed)));
             UpdateFlight();
         }
+        theAutopilotWork.holdPathClimb = 0.0;
     }
     if (theCrashed != 0 || std::abs(AltitudeFeet() - r.altitudeFeet) > 150.0) return std::nullopt;
     return IndicatedAirspeedKnots();

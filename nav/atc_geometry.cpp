@@ -603,6 +603,23 @@ std::int32_t BaseStartHeight(std::int32_t patternHeight, double finalLength, dou
     return static_cast<std::int32_t>(std::lround(turn + (patternHeight - turn) * left));
 }
 
+// Turned into the surface wind so that the track keeps the runway's course (degrees on the world
+// plane): the sine of the crab is the wind's part across the course over the true airspeed. The
+// wind's direction is magnetic, as a tower gives it, and turns onto the world plane by the
+// variation.
+void CrabIntoTheSurfaceWind(double courseDegrees) {
+    flight::FlightModelState& f = flight::theFlightModelState;
+    const int knots = theAtcHost.surfaceWindSpeed();
+    const double trueKnots = f.fmTAVel / 65536.0 / 0.514444;
+    if (knots <= 0 || trueKnots < 1.0) return;
+    const double from =
+        theAtcHost.surfaceWindDirection() + world::theMagneticVariation * 360.0 / 65536.0;
+    const double across = knots * std::sin((from - courseDegrees) * std::numbers::pi / 180.0);
+    const double crab =
+        std::asin(std::clamp(across / trueKnots, -0.5, 0.5)) * 180.0 / std::numbers::pi;
+    f.fmHead = HeadingAngle(courseDegrees + crab);
+}
+
 }  // namespace
 
 bool AtcStartsInTheAir(int startPos) {
@@ -660,6 +677,7 @@ void AtcPlaceAircraftAtStartPos() {
             break;
         case 9:
             PlaceAloft(p[9].x, p[9].y, FinalStartHeight(a.finalLen), h);
+            CrabIntoTheSurfaceWind(h);
             break;
         case 25: {
             double x, y;

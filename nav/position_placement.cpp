@@ -130,9 +130,10 @@ void PlaceInTheAir(std::int32_t x, std::int32_t z, std::int32_t altitude, std::u
     theNavHost.refreshTerrain();
     s.fmPosY = core::ClampToInt32(static_cast<std::int64_t>(altitude) - world::theTerrainDatum);
     // The same indicated airspeed at the new altitude, so the trim holds: thinner air, a higher
-    // true airspeed.
+    // true airspeed, and a climb or descent on the same path, faster by as much.
     const double k = std::sqrt(DensityRatio(trimFeet) / DensityRatio(altitude / kFeetToWorld));
     s.fmHVel = Scaled(s.fmHVel, k);
+    s.fmVVel = Scaled(s.fmVVel, k);
     s.fmTAVel = Scaled(s.fmTAVel, k);
     s.fmTASq = Scaled(s.fmTASq, k * k);
 }

@@ -271,13 +271,20 @@ int WeatherState::WindAtAircraft(float* speed, float* direction) const {
         core::SaturateToInt32(flight::GetAircraftHeightAboveTerrain() * kFeetPerWorldUnit));
     const auto aboveSea = static_cast<float>(
         core::SaturateToInt32(flight::GetAircraftAltitude() * kFeetPerWorldUnit));
+    // The layers aloft count their bands above the sea; where bands touch, the higher layer
+    // wins: every match overwrites.
     int hit = 0;
-    // Where bands touch, the higher layer wins: every match overwrites.
-    for (int i = 0; i < kWindLayers; ++i) {
-        if (winds[static_cast<std::size_t>(i)].GetWindAtAltitude(i == 0 ? aboveGround : aboveSea,
-                                                                 speed, direction) != 0)
+    for (int i = 1; i < kWindLayers; ++i) {
+        if (winds[static_cast<std::size_t>(i)].GetWindAtAltitude(aboveSea, speed, direction) != 0)
             hit = 1;
     }
+    // The surface wind blows in the lowest 1,500 ft above the ground, at a mountain field as at
+    // the coast: below its top it wins over the layer aloft whose band the field's own height
+    // reaches into (at Denver, a mile up, the one from 4,500 ft).
+    const WindLayer& surface = winds[0];
+    if ((aboveGround < static_cast<float>(surface.GetTopAltitude()) || hit == 0) &&
+        surface.GetWindAtAltitude(aboveGround, speed, direction) != 0)
+        hit = 1;
     return hit;
 }
 

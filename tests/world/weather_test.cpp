@@ -283,6 +283,33 @@ TEST_F(WindAtAircraft, TheHigherLayerWinsWhereBandsTouchAndOutsideAllNothingChan
     EXPECT_EQ(world::theWindAtAircraftZ, -45);
 }
 
+TEST_F(WindAtAircraft, SurfaceWindBelow1500FtAboveEveryFieldLayersAloftAboveTheSea) {
+    WeatherState w;
+    for (int i = 0; i < world::kWindLayers; ++i) w.GetWindLayer(i)->SetSpeed(10 + 5 * i);
+    core::srand(5);
+    Settle(w);
+    struct Case {
+        double fieldFeet, aboveFeet;
+        int layer;
+    };
+    // The coast, Denver (5,431 ft) and Leadville (9,927 ft); the surface layer's top and the
+    // layers aloft by their heights above the sea (4,500-7,500 is layer 2, 7,500-10,500 layer 3).
+    constexpr Case kCases[] = {
+        {0, 20, 0},    {0, 1490, 0},    {0, 1510, 1},     {5431, 0, 0},   {5431, 800, 0},
+        {5431, 1490, 0}, {5431, 1510, 2}, {5431, 2200, 3}, {9927, 10, 0},  {9927, 1400, 0},
+        {9927, 1600, 4},
+    };
+    const std::int32_t datum = world::theTerrainDatum;
+    for (const Case& c : kCases) {
+        world::theTerrainDatum = static_cast<std::int32_t>(c.fieldFeet * 0.3048 * 256);
+        flight::theFlightModelState.fmPosY = static_cast<std::int32_t>(c.aboveFeet * 0.3048 * 256);
+        float knots = -1, from = -1;
+        ASSERT_EQ(w.WindAtAircraft(&knots, &from), 1) << c.fieldFeet << " + " << c.aboveFeet;
+        EXPECT_NEAR(knots, 10 + 5 * c.layer, 0.01) << c.fieldFeet << " + " << c.aboveFeet;
+    }
+    world::theTerrainDatum = datum;
+}
+
 // The drift over the ground, in knots, of an aircraft flying north for a minute at 3,000 ft,
 // with the weather's wind put in before every flight step.
 double EastDriftKnots(const WeatherState* weather) {

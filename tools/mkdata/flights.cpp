@@ -355,13 +355,11 @@ int WriteCockpit(core::IniFile& file, const DefaultFlight& f, const RunwayEnd& e
 // up and the final 600 ft up. Neither at 1,000 ft: a piston engine's power steps by its idle
 // power where the air thins to that of 1,000 ft, and a flight trimmed on one side of the step
 // climbs or sinks on the other. The airports wizard's downwind and base legs fly above it, its
-// final below. The final descends on a 3-degree path at its speed, as a pilot flies the approach
-// with landing flaps and approach power, though no faster than the altitude hold the trim is
-// found with descends (about 500 ft a minute).
+// final below. The final descends on a 3-degree path at its true airspeed, as a pilot flies the
+// approach with landing flaps and approach power: over 600 ft a minute on the jet.
 constexpr double kPatternFeet = 1500.0;
 constexpr double kFinalFeet = 600.0;
 constexpr double kApproachPathDegrees = 3.0;
-constexpr double kMostFinalSinkFpm = 480.0;
 struct LegTrim {
     double feet;
     double knots;
@@ -371,10 +369,12 @@ struct LegTrim {
     double climbFpm = 0;  // negative: a descent
 };
 
-// The sink (ft/min) of the approach path at a speed (knots).
-double ApproachSinkFpm(double knots) {
-    const double fpm = knots * 6076.12 / 60.0 * std::tan(kApproachPathDegrees * 3.14159265358979 / 180.0);
-    return std::min(fpm, kMostFinalSinkFpm);
+// The sink (ft/min) of the approach path at an indicated airspeed (knots) at the final's height,
+// where the standard atmosphere's thinner air makes the true airspeed a little higher.
+double ApproachSinkFpm(double indicatedKnots) {
+    const double sigma = std::pow(1.0 - 6.87559e-6 * kFinalFeet, 4.25588);
+    const double trueKnots = indicatedKnots / std::sqrt(sigma);
+    return trueKnots * 6076.12 / 60.0 * std::tan(kApproachPathDegrees * 3.14159265358979 / 180.0);
 }
 LegTrim TrimOfLeg(int type, flight::AirborneLeg leg) {
     struct Row {
