@@ -11,6 +11,7 @@
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/gauges.h"
 #include "cockpit/instruments.h"
+#include "cockpit/panel_art_tables.h"
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
 #include "core/numeric.h"
@@ -220,9 +221,9 @@ std::int32_t KingAirTemperatureFrameOf(double celsius) {
     return Trunc(std::max(celsius, 0.0) * 0.037) + 8;
 }
 
-std::int32_t JetStoppedTemperatureTape(double celsius) {
-    // The tape a running engine shows at idle (20 pixels for 430 degrees), down to its foot.
-    return std::clamp(Trunc(celsius * 20.0 / 430.0), 2, 20);
+std::int32_t JetTemperatureTape(double celsius) {
+    // A pixel for 10 degrees (the tape's marks stand every 100), on its foot when cold.
+    return std::clamp(Trunc(celsius * 0.1), 2, kTapeHeight);
 }
 
 std::int32_t ManifoldFrame(int type, bool running, double p) {
@@ -606,10 +607,7 @@ void UpdateEngines(int type) {
             if (itt.value != readout) itt.dirty = 1;
             itt.value = readout;
             PanelGauge& exhaust = e == 0 ? theExhaustTempGauge : theExhaustTempGauge2;
-            if (!Running(e)) {
-                const auto tape = Word(JetStoppedTemperatureTape(TurbineHeatCelsius(e)));
-                if (exhaust.needle > tape) exhaust.needle = tape;
-            }
+            exhaust.needle = Word(JetTemperatureTape(TurbineHeatCelsius(e)));
             PanelGauge& tach = e == 0 ? theTachometer1 : theTachometer2;
             if (!Running(e) && tach.needle < 3) continue;
             const std::int32_t r = s.fmEngineSpeed[e];
@@ -617,7 +615,6 @@ void UpdateEngines(int type) {
             if (tach.needle != needle || tach.value != r) tach.dirty = 1;
             tach.needle = needle;
             tach.value = r;
-            if (exhaust.needle >= 32) exhaust.needle = Word(r / 150 + 32);
             if (Running(e)) FollowSound(e, r, 4);
         }
     }

@@ -43,8 +43,8 @@ struct ThreePointerFrames {
 // The King Air's turbine temperature needle frame from degrees Celsius (frame 8 at zero and
 // below).
 [[nodiscard]] std::int32_t KingAirTemperatureFrameOf(double celsius);
-// The jet's turbine temperature tape (pixels) of a stopped engine from degrees Celsius.
-[[nodiscard]] std::int32_t JetStoppedTemperatureTape(double celsius);
+// The jet's turbine temperature tape (pixels) from degrees Celsius.
+[[nodiscard]] std::int32_t JetTemperatureTape(double celsius);
 // The jet's gas-generator tape (pixels).
 [[nodiscard]] std::int32_t JetSpeedTape(std::int32_t speed);
 // Manifold pressure frame of the Bonanza (type 1) and Baron (type 2) from an engine's power

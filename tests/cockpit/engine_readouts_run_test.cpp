@@ -114,6 +114,7 @@ TEST(EngineReadoutsRun, TheJetsN1ShowsItsTenthsAfterAPoint) {
     ASSERT_GE(k.digit, 0);
 
     double last[2] = {0, 0};
+    int lastTape[2] = {0, 0};
     for (int i = 0; i <= kSteps + 1; ++i) {
         SCOPED_TRACE("shot " + std::to_string(i));
         const std::string n = std::to_string(i);
@@ -149,6 +150,27 @@ TEST(EngineReadoutsRun, TheJetsN1ShowsItsTenthsAfterAPoint) {
                 EXPECT_TRUE(percent >= 99 && percent <= 104) << shown;
             }
             last[e] = percent;
+            // The ITT tape beside it stands a pixel for every 10 degrees its readout shows, and
+            // rises with the power.
+            const cockpit::PanelGauge* itt[2] = {&cockpit::thePropPitchLever,
+                                                 &cockpit::thePropPitchLever2};
+            const cockpit::PanelGauge* tapes[2] = {&cockpit::theExhaustTempGauge,
+                                                   &cockpit::theExhaustTempGauge2};
+            const cockpit::PanelRow* ittRow = RowOf(4, cockpit::PanelOp::EngineReadout, itt[e]);
+            const cockpit::PanelRow* tapeRow = RowOf(4, cockpit::PanelOp::TapeGauge, tapes[e]);
+            ASSERT_TRUE(ittRow != nullptr && tapeRow != nullptr);
+            const cockpit::IntPoint ittAt = OnScreen(4, *ittRow), base = OnScreen(4, *tapeRow);
+            const std::string degrees =
+                testsupport::ReadPanelText(p, *font, ittAt.x, ittAt.y, 3, kPitch, kDigits);
+            ASSERT_TRUE(Numeric(degrees)) << degrees;
+            int tape = -1;
+            while (tape < 100 && p.At(base.x, base.y - tape - 1) == tapeRow->arg[0])
+                ++tape;
+            EXPECT_NEAR(tape, std::stoi(degrees) / 10, 1) << "ITT " << degrees;
+            if (i > 0) {
+                EXPECT_GT(tape, lastTape[e]) << "ITT " << degrees;
+            }
+            lastTape[e] = tape;
             ++e;
         }
     }
