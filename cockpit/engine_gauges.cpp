@@ -146,16 +146,36 @@ void DrawTapeGauge(PanelGauge& g, std::int32_t x, std::int32_t y, std::int32_t c
     g.force = 0;
 }
 
-void DrawEngineReadout(PanelGauge& g, const GFXFont* font, IntPoint position, std::int32_t width) {
+void DrawEngineReadout(PanelGauge& g, const GFXFont* font, IntPoint position, std::int32_t width,
+                       std::int32_t tenths) {
     g.AdvanceSlot();
     const bool powered = StackPowered();
     const std::int32_t shown = powered ? g.value : -1;
     if (g.alwaysDraw == 0 && g.drawnValue7[g.slot] == shown && g.dirty == 0) return;
+    width = std::clamp(width, 1, 5);
     char text[12];
-    if (powered)
-        FormatZeroPadded(text, sizeof text, g.value, std::clamp(width, 1, 5));
-    else
-        FormatRepeated(text, sizeof text, ' ', std::clamp(width, 1, 5));
+    if (!powered) {
+        FormatRepeated(text, sizeof text, ' ', width);
+    } else if (tenths != 0 && g.value >= 0 && g.value < 1000) {
+        // Below 100.0 the two whole digits, a point and the tenth ("56.6"); the cells stand a
+        // column left of the whole number's, so that the point fits the same window.
+        char whole[4];
+        FormatZeroPadded(whole, sizeof whole, g.value / 10, 2);
+        const char tenth[2] = {static_cast<char>('0' + g.value % 10), 0};
+        DrawPanelText(font, {position.x + kReadoutWholeX, position.y}, whole);
+        DrawDecimalPoint(font, {position.x + kReadoutPointX, position.y});
+        DrawPanelText(font, {position.x + kReadoutTenthX, position.y}, tenth);
+        if (g.alwaysDraw == 0) g.drawnValue7[g.slot] = shown;
+        return;
+    } else {
+        // From 100.0 a tenths readout shows the whole number; a temperature below zero shows
+        // its minus sign in the first cell.
+        const std::int32_t v = tenths != 0 ? g.value / 10 : g.value;
+        if (v < 0 && width == 3)
+            std::snprintf(text, sizeof text, "-%02d", static_cast<int>(std::min(-v, 99)));
+        else
+            FormatZeroPadded(text, sizeof text, v, width);
+    }
     DrawPanelText(font, position, text);
     if (g.alwaysDraw == 0) g.drawnValue7[g.slot] = shown;
 }

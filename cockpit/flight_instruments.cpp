@@ -250,9 +250,14 @@ void DrawCounterAltimeter(PanelGauge& g, const GFXFont* pointerSprites, const GF
     if (d.tenThousands >= 0)
         DrawBitmapRect(drumStrip, {0, d.tenThousands, kDrumWidth - 1, d.tenThousands + 10},
                        {x - 20, y + 4});
+    // The setting in inches of mercury: two digits, a point, the hundredths ("29.92").
     char baro[8];
     FormatZeroPadded(baro, sizeof baro, g.baroSetting, 4);
-    DrawPanelText(digitSprites, {x + 16, y + 24}, baro);
+    const char inches[3] = {baro[0], baro[1], 0};
+    const IntPoint at{x + kBaroDigitsX, y + kBaroDigitsY};
+    DrawPanelText(digitSprites, at, inches);
+    DrawDecimalPoint(digitSprites, {at.x + 2 * kSmallDigitPitch, at.y});
+    DrawPanelText(digitSprites, {at.x + 2 * kSmallDigitPitch + kDecimalPointSize, at.y}, baro + 2);
     RecordArea(g, DrawFrameAnchored(pointerSprites, d.pointerFrame + 1, {x + 13, y + 9}));
     if (g.alwaysDraw == 0) {
         g.drawnValue1[g.slot] = a;

@@ -11,6 +11,7 @@
 #include "cockpit/cockpit_systems.h"
 #include "cockpit/gauges.h"
 #include "cockpit/instruments.h"
+#include "cockpit/panel_art_tables.h"
 #include "cockpit/panel_controls.h"
 #include "cockpit/panel_services.h"
 #include "core/numeric.h"
@@ -216,8 +217,13 @@ std::int32_t JetSpeedTape(std::int32_t r) {
     return r >= 800 ? Trunc((r - 800) * 0.15 + 40) : r / 20;
 }
 
-std::int32_t JetTemperatureReadout(std::int32_t tt) {
-    return Trunc((tt - 7850) * 0.007493697 + 562);
+std::int32_t KingAirTemperatureFrameOf(double celsius) {
+    return Trunc(std::max(celsius, 0.0) * 0.037) + 8;
+}
+
+std::int32_t JetTemperatureTape(double celsius) {
+    // A pixel for 10 degrees (the tape's marks stand every 100), on its foot when cold.
+    return std::clamp(Trunc(celsius * 0.1), 2, kTapeHeight);
 }
 
 std::int32_t ManifoldFrame(int type, bool running, double p) {
@@ -343,6 +349,51 @@ std::int32_t TurbineTemperatureWord(int type, int engine) {
     const double c = Running(engine) ? (type == 4 ? 430.0 + 290.0 * fraction : 480.0 + 300.0 * fraction)
                                      : 20.0;
     return TurbineWordFromCelsius(type, c);
+}
+
+// ---- engine heat --------------------------------------------------------------------------------
+
+double CooledToward(double now, double air, double seconds) {
+    return air + (now - air) * std::exp(-std::max(seconds, 0.0) / kEngineCoolingSeconds);
+}
+
+namespace {
+
+// Seconds between two instrument updates (every third tick of 1/18.2 s).
+constexpr double kUpdateSeconds = 3.0 / 18.2;
+
+// The turbines' hot sections in degrees Celsius, and the piston exhaust needle's pixels (of the
+// left engine, which both needles show); not a number until the first update after a load.
+double theTurbineHeat[2] = {std::nan(""), std::nan("")};
+double theExhaustHeat = std::nan("");
+
+double AirCelsius() {
+    return State().fmOAT / 256.0;
+}
+
+// One update of a hot part: at `hot` while the engine burns; otherwise cooling toward `air`, or
+// at `air` at once while a loaded flight's gauges settle (its engines have stood for a while).
+void StepHeat(double& heat, bool burning, double hot, double air) {
+    if (burning)
+        heat = hot;
+    else if (theSettlingUpdates > 0 || !std::isfinite(heat))
+        heat = air;
+    else
+        heat = CooledToward(heat, air, kUpdateSeconds);
+}
+
+void StepTurbineHeat(int type) {
+    if (type != 3 && type != 4) return;
+    for (int e = 0; e < 2; ++e)
+        StepHeat(theTurbineHeat[e], Running(e),
+                 TurbineCelsius(type, TurbineTemperatureWord(type, e)), AirCelsius());
+}
+
+}  // namespace
+
+double TurbineHeatCelsius(int engine) {
+    const double c = theTurbineHeat[engine == 0 ? 0 : 1];
+    return std::isfinite(c) ? c : AirCelsius();
 }
 
 // ---- the update's routines ------------------------------------------------------------------------
@@ -535,8 +586,7 @@ void UpdateEngines(int type) {
             const std::int32_t value = Trunc(s.fmEngineSpeed[e] * 0.07);
             if (Running(e)) FollowSound(e, value, type);
             tach.value = value + 98;
-            const std::int32_t tt = TurbineTemperatureWord(type, e);
-            tach.value2 = Word((Running(e) ? KingAirTemperatureFrame(tt) - 8 : 0) + 8);
+            tach.value2 = Word(KingAirTemperatureFrameOf(TurbineHeatCelsius(e)));
             PanelGauge& torque = e == 0 ? theExhaustTempGauge : theExhaustTempGauge2;
             torque.value = SmoothToward(torque.value, KingAirTorqueTarget(TurbineTorque(type, e)));
         }
@@ -550,6 +600,14 @@ void UpdateEngines(int type) {
             const std::int32_t lit = theMasterSwitch.switchState != 0 && Running(e) ? 1 : 0;
             if (lamp.switchState != lit) lamp.dirty = 1;
             lamp.switchState = lit;
+            // The turbine temperature readout and tape follow the hot section, cooling after a
+            // stop.
+            PanelGauge& itt = e == 0 ? thePropPitchLever : thePropPitchLever2;
+            const std::int32_t readout = Trunc(TurbineHeatCelsius(e));
+            if (itt.value != readout) itt.dirty = 1;
+            itt.value = readout;
+            PanelGauge& exhaust = e == 0 ? theExhaustTempGauge : theExhaustTempGauge2;
+            exhaust.needle = Word(JetTemperatureTape(TurbineHeatCelsius(e)));
             PanelGauge& tach = e == 0 ? theTachometer1 : theTachometer2;
             if (!Running(e) && tach.needle < 3) continue;
             const std::int32_t r = s.fmEngineSpeed[e];
@@ -557,12 +615,6 @@ void UpdateEngines(int type) {
             if (tach.needle != needle || tach.value != r) tach.dirty = 1;
             tach.needle = needle;
             tach.value = r;
-            PanelGauge& itt = e == 0 ? thePropPitchLever : thePropPitchLever2;
-            const std::int32_t readout = JetTemperatureReadout(TurbineTemperatureWord(type, e));
-            if (itt.value != readout) itt.dirty = 1;
-            itt.value = readout;
-            PanelGauge& exhaust = e == 0 ? theExhaustTempGauge : theExhaustTempGauge2;
-            if (exhaust.needle >= 32) exhaust.needle = Word(r / 150 + 32);
             if (Running(e)) FollowSound(e, r, 4);
         }
     }
@@ -571,14 +623,18 @@ void UpdateEngines(int type) {
 void UpdateExhaustTemperature(int type, double factor, std::int32_t limit) {
     const double reference = FuelFlowReference(type, PistonFuelFlowGallons(0));
     std::int32_t value = 0;
-    // Without fuel flow there is no exhaust heat (and nothing to divide by).
-    if (reference > 0.0 && Running(0)) {
+    // Without fuel flow there is no exhaust heat (and nothing to divide by): the exhaust cools
+    // toward the air, the gauge's foot.
+    const bool burning = reference > 0.0 && Running(0);
+    if (burning) {
         const double mixtureReference = reference * IdealMixtureLever() / 32.0;
         const std::int32_t ideal = Trunc(mixtureReference / reference * 32.0);
         const std::int32_t mismatch = std::abs(ideal - theMixtureLever.lever);
         const double p = PowerValueFromManifold(ManifoldPressure(0));
         value = std::clamp(Trunc(p * factor - mismatch), 0, limit);
     }
+    StepHeat(theExhaustHeat, burning, value, 0.0);
+    value = std::clamp(Trunc(theExhaustHeat), 0, limit);
     theExhaustTempGauge.needle = Word(value);
     if (type == 2) theExhaustTempGauge2.needle = Word(value);
 }
@@ -615,6 +671,7 @@ void UpdateGauges() {
     if (flight::SystemReliability::IsAltimeterWorking()) UpdateAltimeter(type);
     if (flight::SystemReliability::IsTurnCoordinatorWorking()) UpdateTurnCoordinator();
     if (flight::SystemReliability::IsVerticalSpeedWorking()) UpdateVerticalSpeed(type);
+    StepTurbineHeat(type);
     UpdateEngines(type);
     UpdateFuelQuantity();
     // The outside air temperature where the aircraft flies (the oil temperatures run hotter above

@@ -40,9 +40,13 @@ struct ThreePointerFrames {
 [[nodiscard]] std::int32_t KingAirTachometerValue(std::int32_t speed);
 [[nodiscard]] std::int32_t KingAirTorqueTarget(double torque);
 [[nodiscard]] std::int32_t KingAirTemperatureFrame(std::int32_t turbineTemperature);
-// The jet's gas-generator tape (pixels) and turbine temperature readout.
+// The King Air's turbine temperature needle frame from degrees Celsius (frame 8 at zero and
+// below).
+[[nodiscard]] std::int32_t KingAirTemperatureFrameOf(double celsius);
+// The jet's turbine temperature tape (pixels) from degrees Celsius.
+[[nodiscard]] std::int32_t JetTemperatureTape(double celsius);
+// The jet's gas-generator tape (pixels).
 [[nodiscard]] std::int32_t JetSpeedTape(std::int32_t speed);
-[[nodiscard]] std::int32_t JetTemperatureReadout(std::int32_t turbineTemperature);
 // Manifold pressure frame of the Bonanza (type 1) and Baron (type 2) from an engine's power
 // value, running or not; 1 added as the gauge shows it.
 [[nodiscard]] std::int32_t ManifoldFrame(int type, bool running, double powerValue);
@@ -71,6 +75,15 @@ struct ThreePointerFrames {
 // Degrees Celsius of the turbine temperature a word stands for, and back.
 [[nodiscard]] double TurbineCelsius(int type, std::int32_t word);
 [[nodiscard]] std::int32_t TurbineWordFromCelsius(int type, double celsius);
+
+// A stopped engine's hot parts give their heat to the air: the difference shrinks by e every
+// kEngineCoolingSeconds, so that a turbine stopped from idle reads within a few degrees of the
+// air after five minutes. `now` after `seconds` of cooling toward `air`.
+inline constexpr double kEngineCoolingSeconds = 60.0;
+[[nodiscard]] double CooledToward(double now, double air, double seconds);
+// A turbine's hot section in degrees Celsius as the gauges last found it: the temperature its
+// power gives while it runs, cooling toward the air's after a stop.
+[[nodiscard]] double TurbineHeatCelsius(int engine);
 
 // ---- the update ----------------------------------------------------------------------------------
 // Routines UpdateGauges runs, and InvalidateAllGauges too.

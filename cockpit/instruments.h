@@ -163,7 +163,10 @@ void FormatHourMeter(std::int64_t hobbsSeconds, char out[8]);
 [[nodiscard]] std::int32_t TwinTachometerFrame(std::int32_t value);
 void DrawTwinTachometer(PanelGauge& g, const GFXFont* sprites, IntPoint position);
 void DrawTapeGauge(PanelGauge& g, std::int32_t x, std::int32_t y, std::int32_t colour);
-void DrawEngineReadout(PanelGauge& g, const GFXFont* font, IntPoint position, std::int32_t width);
+// A jet engine readout of `width` digits; with `tenths` the value is in tenths, shown with a point
+// below 100.0 and whole from there.
+void DrawEngineReadout(PanelGauge& g, const GFXFont* font, IntPoint position, std::int32_t width,
+                       std::int32_t tenths);
 void DrawThreeDigitReadout(PanelGauge& g, const GFXFont* font, IntPoint position);
 void DrawOutsideAirTemperature(PanelGauge& g, const GFXFont* font, IntPoint number, IntPoint unit);
 // Whole degrees Fahrenheit (rounded) from a temperature word (1/256 degree Celsius).

@@ -96,6 +96,16 @@ inline constexpr int kDmeTenthsX = 2 * kDigitPitch;
 // The jet's engine readouts and the turbine baro digits use their own, smaller cell.
 inline constexpr int kSmallDigitPitch = 5;
 inline constexpr int kSmallDigitHeight = 6;
+// The counter altimeter's setting window, from the drums' point: its digits' baseline and first
+// cell, and its width (four digits and a point).
+inline constexpr int kBaroDigitsX = 16;
+inline constexpr int kBaroDigitsY = 24;
+inline constexpr int kBaroWindowWidth = 4 * kSmallDigitPitch + kDecimalPointSize;
+// A small readout in tenths (the jet's N1): the two whole digits a column left of the field, the
+// point two pixels square a column clear of them, the tenth in the field's third cell.
+inline constexpr int kReadoutWholeX = -1;
+inline constexpr int kReadoutPointX = kReadoutWholeX + 2 * kSmallDigitPitch;
+inline constexpr int kReadoutTenthX = kReadoutPointX + kDecimalPointSize;
 
 // ---- turn coordinator ------------------------------------------------------------------------------
 // The ball: frame 51's string point is (x + b - 32, y + dy + 24); it is 11 x 12 pixels.

@@ -312,9 +312,9 @@ const PanelRow kCitationJetRows[] = {
     {S::Always, O::EngineReadout, &thePropPitchLever2, 455, 159, {A::JetReadout}, {3}},
     TOGGLE_FRAME(thePropPitchLever2, 470, 157, 82),
     {S::Always, O::ClearDirty, &thePropPitchLever2, 0, 0, {}, {}},
-    {S::Always, O::EngineReadout, &theTachometer1, 383, 159, {A::JetReadout}, {3}},
+    {S::Always, O::EngineReadout, &theTachometer1, 383, 159, {A::JetReadout}, {3, 1}},
     {S::Always, O::TapeGauge, &theTachometer1, 386, 251, {}, {21}},
-    {S::Always, O::EngineReadout, &theTachometer2, 405, 159, {A::JetReadout}, {3}},
+    {S::Always, O::EngineReadout, &theTachometer2, 405, 159, {A::JetReadout}, {3, 1}},
     {S::Always, O::TapeGauge, &theTachometer2, 416, 251, {}, {21}},
     {S::Always, O::TapeGauge, &theExhaustTempGauge, 428, 251, {}, {21}},
     {S::Always, O::TapeGauge, &theExhaustTempGauge2, 462, 251, {}, {21}},
@@ -538,7 +538,7 @@ void DrawRow(const PanelRow& r, int offset, int type) {
             DrawTapeGauge(g, p.x, p.y, a[0]);
             break;
         case O::EngineReadout:
-            DrawEngineReadout(g, f0, p, a[0]);
+            DrawEngineReadout(g, f0, p, a[0], a[1]);
             break;
         case O::ThreeDigitReadout:
             DrawThreeDigitReadout(g, f0, p);

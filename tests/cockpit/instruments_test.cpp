@@ -219,6 +219,38 @@ TEST(NeedlePoints, EveryAngleGivesThePointOfItsOwnCosineAndSine) {
     }
 }
 
+// The jet's readouts: N1 in tenths with a point below 100.0 and whole from there, the turbine
+// temperatures in degrees with a minus sign below zero, blank without power.
+TEST_F(Instruments, JetReadoutsShowTenthsAndDegrees) {
+    Select(4);
+    const struct {
+        std::int32_t value, tenths;
+        bool powered;
+        std::vector<std::string> texts;
+    } cases[] = {
+        {566, 1, true, {"56", ".", "6"}},
+        {5, 1, true, {"00", ".", "5"}},
+        {999, 1, true, {"99", ".", "9"}},
+        {1000, 1, true, {"100"}},
+        {1034, 1, true, {"103"}},
+        {464, 0, true, {"464"}},
+        {7, 0, true, {"007"}},
+        {-12, 0, true, {"-12"}},
+        {-150, 0, true, {"-99"}},
+        {566, 1, false, {"   "}},
+    };
+    for (const auto& c : cases) {
+        Power(c.powered);
+        theCalls.clear();
+        cockpit::PanelGauge& g = cockpit::theTachometer1;
+        g.value = c.value;
+        g.dirty = 1;
+        cockpit::DrawEngineReadout(g, cockpit::theJetReadoutFont, {383, 159}, 3, c.tenths);
+        EXPECT_EQ(Texts(cockpit::theJetReadoutFont), c.texts)
+            << c.value << (c.powered ? "" : " unpowered");
+    }
+}
+
 TEST_F(Instruments, CounterAltimeterDrumsAndPointer) {
     const struct {
         int feet;
@@ -254,7 +286,7 @@ TEST_F(Instruments, CounterAltimeterDrumsAndPointer) {
     EXPECT_EQ(drums[0].top, 129);
     EXPECT_EQ(drums[0].bottom, 147);
     EXPECT_EQ(drums[2].top, 154);
-    EXPECT_EQ(Texts(cockpit::theBaroFont), std::vector<std::string>{"2992"});
+    EXPECT_EQ(Texts(cockpit::theBaroFont), (std::vector<std::string>{"29", ".", "92"}));
     // Unchanged: nothing is drawn again.
     theCalls.clear();
     cockpit::BeginPanelFrame();

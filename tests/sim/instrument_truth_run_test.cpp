@@ -91,8 +91,9 @@ std::vector<std::uint32_t> WithoutWindows(const cockpit::PanelRow& row, int offs
     };
     if (row.op == cockpit::PanelOp::CounterAltimeter) {
         mask(x - 20, y, x + cockpit::kDrumWidth - 1, y + 18);
-        mask(x + 16, y + 24 - cockpit::kSmallDigitHeight,
-             x + 16 + 4 * cockpit::kSmallDigitPitch - 1, y + 23);
+        mask(x + cockpit::kBaroDigitsX, y + cockpit::kBaroDigitsY - cockpit::kSmallDigitHeight,
+             x + cockpit::kBaroDigitsX + cockpit::kBaroWindowWidth - 1,
+             y + cockpit::kBaroDigitsY - 1);
     } else {
         const cockpit::ThreePointerVariant& v = cockpit::kThreePointer[row.arg[0]];
         mask(x + v.baro.x, y + v.baro.y, x + v.baro.x + cockpit::kBaroStripWidth - 1,

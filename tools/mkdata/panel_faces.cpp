@@ -549,7 +549,9 @@ void CounterAltimeterFace(Board& b, double x, double y, double r) {
     const int ix = static_cast<int>(x), iy = static_cast<int>(y);
     Window(b, ix - 20, iy + 4, ix + cockpit::kDrumWidth - 1, iy + 14);
     Window(b, ix, iy, ix + cockpit::kDrumWidth - 1, iy + 18);
-    Window(b, ix + 16, iy + 24 - cockpit::kSmallDigitHeight, ix + 16 + 4 * cockpit::kSmallDigitPitch - 1, iy + 23);
+    Window(b, ix + cockpit::kBaroDigitsX, iy + cockpit::kBaroDigitsY - cockpit::kSmallDigitHeight,
+           ix + cockpit::kBaroDigitsX + cockpit::kBaroWindowWidth - 1,
+           iy + cockpit::kBaroDigitsY - 1);
     LabelAt(b, cx, cy + r * 0.62, "IN HG");
 }
 

@@ -561,6 +561,13 @@ Bytes SmallDigitBytes(int type, bool opaque, bool greenOnBlack) {
                     if (ch != ' ') c.Tiny(1, 0, std::string(1, ch), ink);
                 });
     }
+    // The point: two pixels square on the digits' two bottom rows, in the cell's second and
+    // third columns, like the larger digits' point (a readout in tenths draws the next digit over
+    // the cell's rest).
+    frames['.'] = MakeBox(
+        cockpit::kSmallDigitPitch, cockpit::kSmallDigitHeight, back, !opaque, [&](Canvas& c) {
+            c.Fill(1, 5 - cockpit::kDecimalPointSize, cockpit::kDecimalPointSize, 4, ink);
+        });
     // Labels of the turbine HSI's fields.
     static const char* const kLabels[5] = {"HDG", "CRS", "NM", "KT", "MIN"};
     for (int i = 0; i < 5; ++i)
