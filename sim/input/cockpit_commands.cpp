@@ -126,8 +126,7 @@ void UpdateExteriorLights() {
 void SetMagneto(int engine, int position) {
     const int type = Type();
     if (engine == 0 ? !(type <= 2 || type == 5) : type != 2) return;
-    std::int16_t& sw =
-        engine == 0 ? thePanelSwitches.ignitionLeft : thePanelSwitches.ignitionRight;
+    std::int16_t& sw = engine == 0 ? thePanelSwitches.ignitionLeft : thePanelSwitches.ignitionRight;
     if (sw != position) KnobSound(-9000);
     (engine == 0 ? thePanelSwitches.ignitionLeftRedraw : thePanelSwitches.ignitionRightRedraw) = 1;
     sw = static_cast<std::int16_t>(position);
@@ -142,14 +141,14 @@ void IgnitionOff(int engine) {
     const int type = Type();
     if (type == 3) {
         std::int32_t& on = engine == 0 ? thePanelSwitches.turbineIgnitionLeft
-                                        : thePanelSwitches.turbineIgnitionRight;
+                                       : thePanelSwitches.turbineIgnitionRight;
         if (on != 0) {
             on = 0;
             Click(-8000);
         }
     } else if (type == 4) {
         std::int32_t& on = engine == 0 ? thePanelSwitches.turbineIgnitionLeft
-                                        : thePanelSwitches.turbineIgnitionRight;
+                                       : thePanelSwitches.turbineIgnitionRight;
         if (on != 0) {
             on = 0;
             (engine == 0 ? thePanelSwitches.igniterLeft : thePanelSwitches.igniterRight) = 0;
@@ -160,7 +159,12 @@ void IgnitionOff(int engine) {
                 cockpit::StopRightEngine();
         }
     } else {
+        // Both magnetos off: a running piston engine has no spark and stops.
         SetMagneto(engine, 0);
+        if (type == 2)
+            engine == 0 ? cockpit::StopLeftEngine() : cockpit::StopRightEngine();
+        else if (engine == 0 && (type <= 1 || type == 5))
+            cockpit::StopSingleEngine();
     }
 }
 
