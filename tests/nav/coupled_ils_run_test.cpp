@@ -286,6 +286,50 @@ TEST_F(CoupledIls, FliesTheGlidePathDownTheCentreLine) {
     EXPECT_EQ(flown, 21);
 }
 
+// The set-up's own distance and altitude, left as the dialog offers them, put the aircraft where
+// a pilot intercepts the approach: 7 to 12 nm before the threshold on the beam, at least
+// 1,000 ft above the airport and under the glide path (the published antenna and angle), for
+// every 25th straight-in ILS of the data, in one session.
+TEST_F(CoupledIls, TheSetUpOffersAnIntercept) {
+    std::vector<Approach> all = StraightInIls();
+    ASSERT_GT(all.size(), 500u);
+    std::vector<Approach> sample;
+    for (std::size_t k = 0; k < all.size(); k += 25)
+        sample.push_back(all[k]);
+    std::string script = "frame-interval 1000\nwait 300\n";
+    for (std::size_t k = 0; k < sample.size(); ++k)
+        script += "menu 321\ndialog NAVAIDSTABSHEET\nclick 1902\ndialog NAVAIDSILSFAKE\nset 1485 \"" +
+                  sample[k].listed + "\"\nclick 1760\ndialog ILSSetup\nclick 1\nwait 100\nsave " +
+                  dir.Path("s" + std::to_string(k) + ".flt") + "\nreport alt_ft\n";
+    const auto r = run.Play(script + "quit\n");
+    ASSERT_EQ(r.status, 0) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
+    std::size_t at = 0;
+    for (std::size_t k = 0; k < sample.size(); ++k) {
+        const Approach& a = sample[k];
+        at = r.out.find("report alt_ft=", at);
+        ASSERT_NE(at, std::string::npos) << a.listed;
+        const double above = std::atof(r.out.c_str() + at + 14) - a.fieldFeet;
+        ++at;
+        core::IniFile saved(dir.Path("s" + std::to_string(k) + ".flt").c_str());
+        double lat = 0, lon = 0;
+        navtest::WorldToGeographic(saved.GetInt("Aircraft", "fmPosX", 0),
+                                   saved.GetInt("Aircraft", "fmPosZ", 0), &lat, &lon);
+        const Offset o = OffsetFrom(a.thrLat, a.thrLon, a.farLat, a.farLon, lat, lon);
+        const double pathFeet =
+            navtest::Metres(a.gsLat, a.gsLon, lat, lon) / 0.3048 * std::tan(a.gsAngle * kPi / 180);
+        EXPECT_GT(-o.along / 1852, 7.0) << a.listed;
+        EXPECT_LT(-o.along / 1852, 12.0) << a.listed;
+        // On the beam: the line from the localizer over the threshold's centre (some localizers
+        // stand a little beside the centre line).
+        const double line = navtest::GcBearing(a.locLat, a.locLon, a.thrLat, a.thrLon) * kPi / 180;
+        const double to = navtest::GcBearing(a.locLat, a.locLon, lat, lon) * kPi / 180;
+        const double across = navtest::Metres(a.locLat, a.locLon, lat, lon) * std::sin(to - line);
+        EXPECT_LT(std::fabs(across), 100.0) << a.listed << ": off the beam";
+        EXPECT_GT(above, 1000.0) << a.listed;
+        EXPECT_LT(above, pathFeet - 100) << a.listed << ": not under the glide path";
+    }
+}
+
 // Set up 1,000 ft above the glide path (the needle at full fly-down), AP and APR engaged: the
 // glide slope stays armed and the aircraft is not dived at the path; for a minute it keeps within
 // 300 ft of its height (the pitch hold flies the localizer's intercept turn).
