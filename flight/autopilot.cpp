@@ -32,10 +32,11 @@ constexpr double kSlowestSpeed = 20.0;
 // The height off the glide path is closed a little faster than a height error (the path comes to
 // the aircraft), though not so fast that the pitch and the descent swing about it.
 constexpr double kGlidePathClose = 0.15;
-// The glide slope is captured from below when the path will reach the aircraft within the time
-// the descent takes to set up (the path's descent for kCaptureLeadSeconds), and from above at
-// once, while the localizer is within three quarters of its scale (the tracking is then on its
-// way in): an aircraft that met the path before the localizer catches up from above.
+// The glide slope, armed by the approach mode, is captured as the needle comes near its centre:
+// from below when the path will reach the aircraft within the time the descent takes to set up
+// (the path's descent for kCaptureLeadSeconds), from above only once the pilot has brought the
+// aircraft as near the path (an aircraft high on the path is not dived at it), and only while the
+// localizer is within three quarters of its scale (the tracking is then on its way in).
 constexpr double kCaptureLeadSeconds = 6.0;
 constexpr std::int32_t kCaptureCourse = 96;
 constexpr std::int32_t kMostNoseUp = 0xAAB;    // 15 degrees
@@ -213,27 +214,33 @@ constexpr double kRudderFromBankDegrees = 10.0;
 constexpr double kRudderPerBankDegree = 100.0;
 // The bank learned for a standing heading error: degrees of bank a second per degree of error,
 // within a few degrees of the heading, and at most a few degrees of bank.
-constexpr double kTurnLearnPerSecond = 0.5;
+constexpr double kTurnLearnPerSecond = 0.042;
 constexpr double kLearnTurnWithinDegrees = 3.0;
 constexpr double kMostTurnLearned = 3.0;
 
 // The radio tracking turns the deviation into the distance off the course (the receivers'
 // scales: a localizer's full scale of 127 is 2.5 degrees, a VOR's 10) and steers an intercept
 // that closes that distance in about kTrackSeconds, at most kMostIntercept degrees off the
-// course; it learns the heading that holds the course against the wind over kWindSeconds.
+// course; it learns the heading that holds the course against the wind, the integral of the
+// intercept over kWindSeconds, once it has come near the course and while the intercept is
+// within its limit (a wind that sets in on the way down, below the winds aloft, is learned at
+// whatever distance off the course it has blown the aircraft).
 constexpr double kLocalizerDeviationPerDegree = 127.0 / 2.5;
 constexpr double kVorDeviationPerDegree = 127.0 / 10.0;
 constexpr double kTrackSeconds = 12.0;
 constexpr double kMostInterceptLocalizer = 30.0;
 constexpr double kMostInterceptVor = 45.0;
-constexpr double kWindSeconds = 40.0;
+constexpr double kWindSeconds = 25.0;
 constexpr double kMostWindCorrection = 20.0;
 constexpr double kDegreesPerUnit = 360.0 / 65536.0;
 constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
 
+// The time between two runs of the autopilot: it runs with the core, every fmCorePeriod + 1
+// flight-model steps.
 double StepSeconds() {
-    const std::int32_t t = theFlightModelState.fmStepTime;
-    return (t > 0 ? t : 1800) / 32768.0;
+    const FlightModelState& s = theFlightModelState;
+    const std::int32_t t = s.fmStepTime;
+    return (t > 0 ? t : 1800) * (s.fmCorePeriod + 1.0) / 32768.0;
 }
 
 // The ground speed the laws reckon with (m/s), never below the slowest they are tuned for.
@@ -288,9 +295,10 @@ std::uint16_t TrackingHeading(std::int32_t d, std::uint16_t course, bool localiz
     const double most = localizer ? kMostInterceptLocalizer : kMostInterceptVor;
     const double intercept =
         std::clamp(off / (TrackSpeed() * kTrackSeconds) / kRadiansPerDegree, -most, most);
-    // The wind is learned only once the aircraft is near the course, so that the intercept
-    // itself is not taken for a wind.
-    if (std::fabs(intercept) < most / 2)
+    // The wind is learned only once the aircraft has come near the course, so that the
+    // intercept itself is not taken for a wind.
+    if (std::fabs(intercept) < most / 2) w.trackEstablished = 1;
+    if (w.trackEstablished != 0 && std::fabs(intercept) < most)
         w.windCorrection = std::clamp(w.windCorrection + intercept * StepSeconds() / kWindSeconds,
                                       -kMostWindCorrection, kMostWindCorrection);
     const double degrees = intercept + w.windCorrection;
@@ -329,6 +337,7 @@ void RunAutopilot() {
     if (s.fmAutopilotModes != w.learnedModes) {
         w.learnedModes = s.fmAutopilotModes;
         w.windCorrection = 0;
+        w.trackEstablished = 0;
         w.turnLearned = 0;
     }
 
@@ -375,14 +384,14 @@ void RunAutopilot() {
 
     if (s.fmAutopilotModes & kApModeApproach) {
         const std::int32_t g = static_cast<std::int8_t>(in.glideSlopeDeviation);
-        // The glide slope is captured once the localizer is held and the glide path reached (or
-        // the aircraft is above it), and kept while the localizer stays held: a capture gate
-        // narrower than what the tracking holds would never open.
+        // The glide slope is captured once the localizer is held and the glide path is near,
+        // and kept while the localizer stays held: a capture gate narrower than what the
+        // tracking holds would never open.
         const bool captured = (s.fmAutopilotState & kApStateGlideSlope) != 0;
         const bool onCourse = deviation >= -kCaptureCourse && deviation <= kCaptureCourse;
-        const bool onPath = captured ? g != -128
-                                     : g != -128 && GlidePathAbove(g, in) >=
-                                                        -GlidePathDescent(in) * kCaptureLeadSeconds;
+        const double near = GlidePathDescent(in) * kCaptureLeadSeconds;
+        const double above = GlidePathAbove(g, in);
+        const bool onPath = g != -128 && (captured || (above >= -near && above <= near));
         const bool capture =
             in.signalValid && onCourse && onPath && (in.flags & 0x10) && in.glideSlopeAngle != 0;
         if (capture) {

@@ -162,6 +162,9 @@ struct AutopilotWork {
     double holdPitch = 0.0;
     // The heading the radio tracking has learned to hold against the wind, degrees off the course.
     double windCorrection = 0.0;
+    // Whether the tracking has come near the course since the mode was chosen: from then on it
+    // learns the wind.
+    std::uint8_t trackEstablished = 0;
     // The bank (degrees, positive to the right) the heading hold has learned to add to a small
     // heading error.
     double turnLearned = 0.0;

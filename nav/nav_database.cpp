@@ -114,13 +114,14 @@ std::int16_t FindFirst(const std::vector<Row>& rows, std::int32_t count, std::in
     return -1;
 }
 
-// Walks the run of rows on the code from its first row and makes the nearest the station. The
-// measuring point of a row is its glide-slope / DME point for an ILS, else the station itself.
+// Walks the run of rows on the code from its first row and makes the nearest of those `heard`
+// accepts the station. The measuring point of a row is its glide-slope / DME point for an ILS,
+// else the station itself.
 // Only the winner is copied (with its bearing), after the walk: the result is the same as
 // copying every nearer row in turn.
-template <typename Row, typename Point, typename Fill>
+template <typename Row, typename Point, typename Fill, typename Heard>
 int TuneNearest(const std::vector<Row>& rows, std::int32_t code, TunedNavStation& station,
-                Point point, Fill fill) {
+                Point point, Fill fill, Heard heard) {
     station.distance = kNoStationDistance;
     const std::int16_t first = FindFirst(rows, static_cast<std::int32_t>(rows.size()), code);
     if (first < 0) return 0;
@@ -135,6 +136,7 @@ int TuneNearest(const std::vector<Row>& rows, std::int32_t code, TunedNavStation
     double bound = std::numeric_limits<double>::infinity();
     for (std::size_t i = static_cast<std::size_t>(first);
          i < rows.size() && rows[i].frequency == code; ++i) {
+        if (!heard(rows[i])) continue;
         const cockpit::WorldPoint p = point(rows[i]);
         const double dx = ax - p.x, dz = az - p.z;
         const double squared = dx * dx + dz * dz;
@@ -325,13 +327,42 @@ int TuneVor(int mhzPart, int hundredths, int second) {
         [](const VorRecord& r) {
             return cockpit::WorldPoint{r.x, r.z};
         },
-        [](const VorRecord& r, TunedNavStation& s) { s.range = VorReceptionRange(r.flags); });
+        [](const VorRecord& r, TunedNavStation& s) { s.range = VorReceptionRange(r.flags); },
+        [](const VorRecord&) { return true; });
+}
+
+// Whether the aircraft flies in the localizer's front course sector (35 degrees either side of
+// the approach, within the 28 nm a localizer is received at). Localizers that share a frequency (the two ends of a
+// runway, neighbouring airports) are sited so that one serves each approach: the receiver hears
+// the one in front of the aircraft.
+bool InFrontCourse(const IlsRecord& r) {
+    constexpr std::int32_t kSectorHalfWidth = 6371;  // 35 degrees
+    const std::int64_t east = std::int64_t{flight::theFlightModelState.fmPosX} - r.x;
+    const std::int64_t north = std::int64_t{flight::theFlightModelState.fmPosZ} - r.z;
+    const double range = std::sqrt(static_cast<double>(east) * static_cast<double>(east) +
+                                   static_cast<double>(north) * static_cast<double>(north));
+    if (range > 28 * kWorldUnitsPerNm) return false;
+    // The approach lies on the radial opposite the course flown inbound.
+    const std::uint16_t radial = cockpit::VectorBearing(east, north);
+    const std::int16_t off = static_cast<std::int16_t>(
+        static_cast<std::uint16_t>(radial - r.course - 0x8000));
+    return off >= -kSectorHalfWidth && off <= kSectorHalfWidth;
 }
 
 int TuneIls(int mhzPart, int hundredths, int second) {
     TunedNavStation& station = second == 0 ? theNav1Station : theNav2Station;
+    // Of the localizers on the frequency that have the aircraft in their front course, the
+    // nearest; with none, the nearest of all (behind a localizer, on its back course).
+    const std::int32_t code = NavCode(mhzPart, hundredths);
+    bool anyInFront = false;
+    const std::int16_t first =
+        FindFirst(theNavDatabase.ils, static_cast<std::int32_t>(theNavDatabase.ils.size()), code);
+    for (std::size_t i = first < 0 ? theNavDatabase.ils.size() : static_cast<std::size_t>(first);
+         i < theNavDatabase.ils.size() && theNavDatabase.ils[i].frequency == code && !anyInFront;
+         ++i)
+        anyInFront = InFrontCourse(theNavDatabase.ils[i]);
     return TuneNearest(
-        theNavDatabase.ils, NavCode(mhzPart, hundredths), station,
+        theNavDatabase.ils, code, station,
         [](const IlsRecord& r) {
             return cockpit::WorldPoint{r.x2, r.z2};
         },
@@ -345,7 +376,8 @@ int TuneIls(int mhzPart, int hundredths, int second) {
                 s.pointX[k] = r.pointX[k];
                 s.pointZ[k] = r.pointZ[k];
             }
-        });
+        },
+        [anyInFront](const IlsRecord& r) { return !anyInFront || InFrontCourse(r); });
 }
 
 int TuneNdb(int hundreds, int rest) {
@@ -354,7 +386,8 @@ int TuneNdb(int hundreds, int rest) {
         [](const NdbRecord& r) {
             return cockpit::WorldPoint{r.x, r.z};
         },
-        [](const NdbRecord&, TunedNavStation& s) { s.range = kNdbReceptionRange; });
+        [](const NdbRecord&, TunedNavStation& s) { s.range = kNdbReceptionRange; },
+        [](const NdbRecord&) { return true; });
 }
 
 void CheckNav1Reception() {

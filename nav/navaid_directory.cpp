@@ -128,16 +128,22 @@ int NavAidPage::RunSetup() {
             return static_cast<int>(d.DoModal(window));
         }
         case kSmsIls: {
-            // The localizer of the row's ident in the navigation tables; without one nothing
-            // happens.
+            // The localizer of the row's ident in the navigation tables, the one at the row's
+            // place where several share the ident; without one nothing happens.
             const std::string ident = IlsIdentOfRow(ListRowText(win::GetDlgItem(window, page.list), CurrentRow()));
+            const IlsRecord* found = nullptr;
             for (const IlsRecord& row : theNavDatabase.ils) {
                 if (row.ident != ident) continue;
-                ILSSetupDialog d(SetupStation{directory->IlsFrequency(), directory->IlsX(), directory->IlsZ()},
-                                 row, &placed);
-                return static_cast<int>(d.DoModal(window));
+                if (found == nullptr) found = &row;
+                if (row.x == directory->IlsX() && row.z == directory->IlsZ()) {
+                    found = &row;
+                    break;
+                }
             }
-            return 0;
+            if (found == nullptr) return 0;
+            ILSSetupDialog d(SetupStation{directory->IlsFrequency(), directory->IlsX(), directory->IlsZ()},
+                             *found, &placed);
+            return static_cast<int>(d.DoModal(window));
         }
         default: {
             WPTSetupDialog d(SetupStation{0, directory->WaypointX(), directory->WaypointZ()}, &placed);

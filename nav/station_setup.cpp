@@ -25,6 +25,9 @@ constexpr int kHeadingIsReciprocal = 1069;
 constexpr int kFirstRadio = 1532;   // NDB: bearing to the station; ILS: from the localizer
 constexpr int kSecondRadio = 1534;  // NDB: bearing from it; ILS: from the glide slope
 constexpr int kSetAdfCard = 1567;
+// The ILS set-up's offered intercept.
+constexpr int kInterceptNm = 10;
+constexpr int kInterceptFeetAboveRunway = 2000;
 
 void TuneNav(std::uint16_t bcd) {
     TuneNavRadios(NavWordsFromBcd(bcd), theTuneNav1Option != 0, theTuneNav2Option != 0);
@@ -163,6 +166,11 @@ int ILSSetupDialog::OnInitDialog(win::HWND dialog) {
     ui::Dialog::OnInitDialog(dialog);
     SetHelpId(help);
     OpenBearingFields();
+    // Where a pilot intercepts the approach: 10 nm out, 2,000 ft above the runway (rounded up to
+    // the hundred), under the glide path, which stands about 2,700 ft above the runway there.
+    distance = kInterceptNm;
+    const int fieldFeet = static_cast<int>(std::lround(ils.elevation / 0.3048));
+    altitude = std::clamp((fieldFeet + kInterceptFeetAboveRunway + 99) / 100 * 100, 1, 30000);
     radial = WrapDegrees(AngleToDegrees(static_cast<std::uint16_t>(ils.course - GridSum(ils.x, ils.z))));
     heading = radial;
     offeredCourse = radial;

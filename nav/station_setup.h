@@ -5,7 +5,8 @@
 // active flight plan and nothing moved).
 //   VorSetup   radial, distance 0..130 nm; NAV1/NAV2 tuned and their course set on request
 //   NDBSetup   bearing to or from the NDB, distance 0..75 nm; the ADF tuned, its card turned
-//   ILSSetup   course, from the localizer or the glide slope, distance 0..28 nm
+//   ILSSetup   course, from the localizer or the glide slope, distance 0..28 nm; it offers
+//              an intercept 10 nm out, 2,000 ft above the runway
 //   WPTSetup   heading toward the waypoint, distance 0..200 nm
 #pragma once
 

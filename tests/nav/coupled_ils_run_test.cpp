@@ -93,6 +93,170 @@ Offset OffsetFrom(double latA, double lonA, double latB, double lonB, double lat
     return {m * std::sin(to - line), m * std::cos(to - line)};
 }
 
+// The set-up from the directory's ILS page, 7 nm out from the glide-slope antenna at `feet`.
+std::string IlsSetUp(const Approach& a, int feet) {
+    return "frame-interval 1000\nwait 300\nmenu 321\ndialog NAVAIDSTABSHEET\nclick 1902\n"
+           "dialog NAVAIDSILSFAKE\nset 1485 \"" +
+           a.listed +
+           "\"\nclick 1587\nclick 1760\n"
+           "dialog ILSSetup\nclick 1534\nset 1542 7\nset 1541 " +
+           std::to_string(feet) + "\n";
+}
+
+// What one coupled approach gave, measured against the data.
+struct Flown {
+    bool reached200 = false;
+    double worstDots = 0, worstFeet = 0;  // off the glide path from 800 ft down to 200 ft
+    double crossing = std::nan("");       // metres right of the centre line at the threshold
+    double fastest = 0, slowest = 1e9;    // KIAS down the glide path
+};
+
+// Sets the approach up from the directory `offset` degrees off the offered course, `type`
+// (0, 1 or 3) with the wind from `windFrom` degrees magnetic at `windKnots`, engages the autopilot
+// and the approach mode (AP first when `apFirst`), and at the glide slope's capture sets the
+// final's flaps and power; returns what the saved places show.
+Flown FlyApproach(const Approach& a, int type, int offset, bool apFirst, int windFrom = 0,
+                  int windKnots = 0) {
+    Flown f;
+    const int t = type == 0 ? 0 : (type == 1 ? 1 : 2);
+    const int flySeconds[3] = {320, 320, 200};  // from the capture
+    constexpr int kEvery = 2;  // seconds between two saved places
+    const std::string setUp = IlsSetUp(a, static_cast<int>(a.fieldFeet) + 1500);
+    // Each approach in an installation of its own, so that nothing one run leaves (settings,
+    // the last flight) reaches the next.
+    const testsupport::StarterRun fresh("zephlon-ils");
+    const testsupport::TempFolder& folder = fresh.Dir();
+    const std::string what = a.listed + " type " + std::to_string(type) + " offset " +
+                             std::to_string(offset) +
+                             (windKnots > 0 ? " wind " + std::to_string(windFrom) + "/" +
+                                                  std::to_string(windKnots)
+                                            : std::string());
+    std::string course;
+    if (offset != 0) {
+        // The course the dialog offers, to type one `offset` degrees off it.
+        const auto probe = fresh.Play(setUp + "read 1538\nquit\n");
+        const std::size_t read = probe.out.find("read 1538 ");
+        if (read == std::string::npos) {
+            ADD_FAILURE() << what << "\n" << probe.out;
+            return f;
+        }
+        const int offered = std::atoi(probe.out.c_str() + probe.out.find('"', read) + 1);
+        course = "set 1538 " + std::to_string((offered + offset + 359) % 360 + 1) + "\n";
+    }
+    const std::string typeName[3] = {"C172", "Bon", "King"};
+    {
+        core::IniFile start(folder.Path("Flights/Startup.Flt").c_str());
+        EXPECT_EQ(start.PutInt("Aircraft", "type", type), 1);
+        // The set-up loads the type's intercept flight, whose weather it flies in.
+        core::IniFile intercept(folder.Path("Flights/" + typeName[t] + "Pattern.Flt").c_str());
+        // The wind blows at the surface and in the first layer aloft (1,500 to 4,500 ft above
+        // the sea), from the set-up down to the runway.
+        for (core::IniFile* flight : {&start, &intercept}) {
+            flight->PutInt("Weather", "swDir", windFrom);
+            flight->PutInt("Weather", "swSpd", windKnots);
+            flight->PutInt("Weather", "wa1Dir", windFrom);
+            flight->PutInt("Weather", "wa1Spd", windKnots);
+        }
+    }
+    // A mode chosen before the autopilot is engaged couples when it is.
+    const std::string ap = "key Shift+C press\n";
+    const std::string apr = "key Shift+X press\nkey Shift+X press\nkey Shift+X press\n";
+    // At the glide slope's capture the pilot sets the landing flaps and takes the power back
+    // from the level flight of the intercept to the approach power of the type's final, a
+    // notch of the lever a key.
+    std::string reduce;
+    {
+        core::IniFile intercept(folder.Path("Flights/" + typeName[t] + "Pattern.Flt").c_str());
+        core::IniFile final(folder.Path("Flights/" + typeName[t] + "Final.Flt").c_str());
+        // The levers stand at the notches nearest the flights' powers.
+        const auto lever = [](core::IniFile& file) {
+            return static_cast<int>(std::lround(file.GetInt("Aircraft", "fmThrot", 0) / 1057.0));
+        };
+        const int notches = lever(intercept) - lever(final);
+        EXPECT_GT(notches, 0) << what;
+        for (int n = 0; n < notches; ++n)
+            reduce += "key - press\n";
+        const int flaps =
+            final.GetInt("Aircraft", "fmFlaps", 0) - intercept.GetInt("Aircraft", "fmFlaps", 0);
+        for (int n = 0; n < flaps; ++n)
+            reduce += "key Numpad+ press\n";
+    }
+    std::string script = setUp + course + "click 1\nwait 1000\n" + (apFirst ? ap + apr : apr + ap) +
+                         "wait-for \"glide slope captured\" 300000\n" + reduce;
+    const int samples = flySeconds[t] / kEvery;
+    for (int s = 0; s < samples; ++s)
+        script += "wait " + std::to_string(kEvery * 1000) + "\nsave " +
+                  folder.Path("p" + std::to_string(s) + ".flt") + "\nreport alt_ft ias_knots\n";
+    script += "quit\n";
+    const auto r = fresh.Play(script);
+    if (r.status != 0) {
+        ADD_FAILURE() << what << "\n" << r.out;
+        return f;
+    }
+
+    // The places and heights against the runway and the glide path.
+    std::size_t at = 0;
+    Offset previous{0, -1e9};
+    for (int s = 0; s < samples; ++s) {
+        at = r.out.find("report alt_ft=", at);
+        if (at == std::string::npos) {
+            ADD_FAILURE() << what << ": no report " << s;
+            return f;
+        }
+        const double alt = std::atof(r.out.c_str() + at + 14);
+        const double knots = std::atof(r.out.c_str() + r.out.find("ias_knots=", at) + 10);
+        ++at;
+        core::IniFile saved(folder.Path("p" + std::to_string(s) + ".flt").c_str());
+        double lat = 0, lon = 0;
+        navtest::WorldToGeographic(saved.GetInt("Aircraft", "fmPosX", 0),
+                                   saved.GetInt("Aircraft", "fmPosZ", 0), &lat, &lon);
+        const Offset o = OffsetFrom(a.thrLat, a.thrLon, a.farLat, a.farLon, lat, lon);
+        if (previous.along < 0 && o.along >= 0) {
+            // Where the line between the two places crosses the threshold.
+            const double k = -previous.along / (o.along - previous.along);
+            f.crossing = previous.across + k * (o.across - previous.across);
+        }
+        previous = o;
+        if (o.along >= 0) break;
+        const double above = alt - a.fieldFeet;
+        if (above > 800 || f.reached200) continue;
+        if (above < 200) {
+            f.reached200 = true;
+            continue;
+        }
+        const double ground = navtest::Metres(a.gsLat, a.gsLon, lat, lon) / 0.3048;
+        const double angle = std::atan2(above, ground) * 180.0 / kPi;
+        const double dots = std::fabs(angle - a.gsAngle) / (0.7 / 5);
+        f.fastest = std::max(f.fastest, knots);
+        f.slowest = std::min(f.slowest, knots);
+        if (dots > f.worstDots) {
+            f.worstDots = dots;
+            f.worstFeet = above;
+        }
+    }
+    return f;
+}
+
+// The checks every coupled approach meets; false when it never reached the threshold.
+bool CheckApproach(const Flown& f, int type, const std::string& what) {
+    EXPECT_TRUE(f.reached200) << what << ": never came down to 200 ft";
+    // Down the path near the type's approach speed on the airspeed indicator (65, 80 and 110
+    // KIAS), as the set-up's intercept and the pilot's power at the capture give.
+    const double approachKnots = type == 0 ? 65 : (type == 1 ? 80 : 110);
+    EXPECT_LT(f.fastest, approachKnots + 20) << what;
+    EXPECT_GT(f.slowest, approachKnots - 20) << what;
+    EXPECT_LT(f.worstDots, 0.5) << what << ": off the glide path at " << f.worstFeet << " ft";
+    if (std::isnan(f.crossing)) {
+        ADD_FAILURE() << what << ": never reached the threshold";
+        return false;
+    }
+    EXPECT_LT(std::fabs(f.crossing) / 0.3048, 100.0) << what << ": off the centre line";
+    std::printf("%s: %.2f dots, %.0f ft %s of the centre line, %.0f-%.0f KIAS\n", what.c_str(),
+                f.worstDots, std::fabs(f.crossing) / 0.3048, f.crossing < 0 ? "left" : "right",
+                f.slowest, f.fastest);
+    return true;
+}
+
 class CoupledIls : public navtest::ScriptRun {};
 
 TEST_F(CoupledIls, FliesTheGlidePathDownTheCentreLine) {
@@ -107,139 +271,128 @@ TEST_F(CoupledIls, FliesTheGlidePathDownTheCentreLine) {
         if (a.airport == "KOAK" && a.runway == "29") sample.front() = a;
 
     // Each approach on one type, the start on the beam or 2 degrees either side of it, every
-    // pairing of the two used seven times.
+    // pairing of the two used seven times; AP then APR on every other approach, APR then AP on
+    // the others.
     const int types[3] = {0, 1, 3};
-    const int flySeconds[3] = {320, 320, 200};  // from the capture
-    constexpr int kEvery = 2;  // seconds between two saved places
     int flown = 0;
     for (std::size_t k = 0; k < sample.size(); ++k) {
         const Approach& a = sample[k];
-        const int t = static_cast<int>(k % 3);
-        const int type = types[t];
+        const int type = types[k % 3];
         const int offset = (k / 3) % 3 == 0 ? 0 : ((k / 3) % 3 == 1 ? 2 : -2);
-        const int feet = static_cast<int>(a.fieldFeet) + 1500;
-        const std::string setUp =
-            "frame-interval 1000\nwait 300\nmenu 321\ndialog NAVAIDSTABSHEET\nclick 1902\n"
-            "dialog NAVAIDSILSFAKE\nset 1485 \"" +
-            a.listed +
-            "\"\nclick 1587\nclick 1760\n"
-            "dialog ILSSetup\nclick 1534\nset 1542 7\nset 1541 " +
-            std::to_string(feet) + "\n";
-        // Each approach in an installation of its own, so that nothing one run leaves (settings,
-        // the last flight) reaches the next.
-        const testsupport::StarterRun fresh("zephlon-ils");
-        const testsupport::TempFolder& folder = fresh.Dir();
-        std::string course;
-        if (offset != 0) {
-            // The course the dialog offers, to type one 2 degrees off it.
-            const auto probe = fresh.Play(setUp + "read 1538\nquit\n");
-            const std::size_t read = probe.out.find("read 1538 ");
-            ASSERT_NE(read, std::string::npos) << a.listed << "\n" << probe.out;
-            const int offered = std::atoi(probe.out.c_str() + probe.out.find('"', read) + 1);
-            course = "set 1538 " + std::to_string((offered + offset + 359) % 360 + 1) + "\n";
-        }
-        {
-            core::IniFile start(folder.Path("Flights/Startup.Flt").c_str());
-            ASSERT_EQ(start.PutInt("Aircraft", "type", type), 1);
-        }
-        // AP then APR on every other approach, APR then AP on the others: a mode chosen before
-        // the autopilot is engaged couples when it is.
-        const std::string ap = "key Shift+C press\n";
-        const std::string apr = "key Shift+X press\nkey Shift+X press\nkey Shift+X press\n";
-        // At the glide slope's capture the pilot sets the landing flaps and takes the power back
-        // from the level flight of the intercept to the approach power of the type's final, a
-        // notch of the lever a key.
-        std::string reduce;
-        {
-            const std::string typeName[3] = {"C172", "Bon", "King"};
-            core::IniFile intercept(folder.Path("Flights/" + typeName[t] + "Pattern.Flt").c_str());
-            core::IniFile final(folder.Path("Flights/" + typeName[t] + "Final.Flt").c_str());
-            // The levers stand at the notches nearest the flights' powers.
-            const auto lever = [](core::IniFile& f) {
-                return static_cast<int>(std::lround(f.GetInt("Aircraft", "fmThrot", 0) / 1057.0));
-            };
-            const int notches = lever(intercept) - lever(final);
-            ASSERT_GT(notches, 0) << a.listed;
-            for (int n = 0; n < notches; ++n)
-                reduce += "key - press\n";
-            const int flaps =
-                final.GetInt("Aircraft", "fmFlaps", 0) - intercept.GetInt("Aircraft", "fmFlaps", 0);
-            for (int n = 0; n < flaps; ++n)
-                reduce += "key Numpad+ press\n";
-        }
-        std::string script = setUp + course + "click 1\nwait 1000\n" +
-                             (k % 2 == 0 ? ap + apr : apr + ap) +
-                             "wait-for \"glide slope captured\" 300000\n" + reduce;
-        const int samples = flySeconds[t] / kEvery;
-        for (int s = 0; s < samples; ++s)
-            script += "wait " + std::to_string(kEvery * 1000) + "\nsave " +
-                      folder.Path("p" + std::to_string(s) + ".flt") + "\nreport alt_ft ias_knots\n";
-        script += "quit\n";
-        {
-            const auto r = fresh.Play(script);
-            ASSERT_EQ(r.status, 0) << r.out;
-            const std::string what =
-                a.listed + " type " + std::to_string(type) + " offset " + std::to_string(offset);
-
-            // The places and heights against the runway and the glide path.
-            double worstDots = 0, worstFeet = 0, crossing = std::nan("");
-            double fastest = 0, slowest = 1e9;
-            bool reached200 = false;
-            std::size_t at = 0;
-            Offset previous{0, -1e9};
-            for (int s = 0; s < samples; ++s) {
-                at = r.out.find("report alt_ft=", at);
-                ASSERT_NE(at, std::string::npos) << what;
-                const double alt = std::atof(r.out.c_str() + at + 14);
-                const double knots = std::atof(r.out.c_str() + r.out.find("ias_knots=", at) + 10);
-                ++at;
-                core::IniFile saved(folder.Path("p" + std::to_string(s) + ".flt").c_str());
-                double lat = 0, lon = 0;
-                navtest::WorldToGeographic(saved.GetInt("Aircraft", "fmPosX", 0),
-                                           saved.GetInt("Aircraft", "fmPosZ", 0), &lat, &lon);
-                const Offset o = OffsetFrom(a.thrLat, a.thrLon, a.farLat, a.farLon, lat, lon);
-                if (previous.along < 0 && o.along >= 0) {
-                    // Where the line between the two places crosses the threshold.
-                    const double f = -previous.along / (o.along - previous.along);
-                    crossing = previous.across + f * (o.across - previous.across);
-                }
-                previous = o;
-                if (o.along >= 0) break;
-                const double above = alt - a.fieldFeet;
-                if (above > 800 || reached200) continue;
-                if (above < 200) {
-                    reached200 = true;
-                    continue;
-                }
-                const double ground = navtest::Metres(a.gsLat, a.gsLon, lat, lon) / 0.3048;
-                const double angle = std::atan2(above, ground) * 180.0 / kPi;
-                const double dots = std::fabs(angle - a.gsAngle) / (0.7 / 5);
-                fastest = std::max(fastest, knots);
-                slowest = std::min(slowest, knots);
-                if (dots > worstDots) {
-                    worstDots = dots;
-                    worstFeet = above;
-                }
-            }
-            ++flown;
-            EXPECT_TRUE(reached200) << what << ": never came down to 200 ft";
-            // Down the path near the type's approach speed on the airspeed indicator (65, 80
-            // and 110 KIAS), as the set-up's intercept and the pilot's power at the capture give.
-            const double approachKnots = type == 0 ? 65 : (type == 1 ? 80 : 110);
-            EXPECT_LT(fastest, approachKnots + 20) << what;
-            EXPECT_GT(slowest, approachKnots - 20) << what;
-            EXPECT_LT(worstDots, 0.5) << what << ": off the glide path at " << worstFeet << " ft";
-            if (std::isnan(crossing)) {
-                ADD_FAILURE() << what << ": never reached the threshold";
-                continue;
-            }
-            EXPECT_LT(std::fabs(crossing) / 0.3048, 100.0) << what << ": off the centre line";
-            std::printf("%s: %.2f dots, %.0f ft %s of the centre line, %.0f-%.0f KIAS\n",
-                        what.c_str(), worstDots, std::fabs(crossing) / 0.3048,
-                        crossing < 0 ? "left" : "right", slowest, fastest);
-        }
+        const std::string what =
+            a.listed + " type " + std::to_string(type) + " offset " + std::to_string(offset);
+        if (CheckApproach(FlyApproach(a, type, offset, k % 2 == 0), type, what)) ++flown;
     }
     EXPECT_EQ(flown, 21);
+}
+
+// The set-up's own distance and altitude, left as the dialog offers them, put the aircraft where
+// a pilot intercepts the approach: 7 to 12 nm before the threshold on the beam, at least
+// 1,000 ft above the airport and under the glide path (the published antenna and angle), for
+// every 25th straight-in ILS of the data, in one session.
+TEST_F(CoupledIls, TheSetUpOffersAnIntercept) {
+    std::vector<Approach> all = StraightInIls();
+    ASSERT_GT(all.size(), 500u);
+    std::vector<Approach> sample;
+    for (std::size_t k = 0; k < all.size(); k += 25)
+        sample.push_back(all[k]);
+    std::string script = "frame-interval 1000\nwait 300\n";
+    for (std::size_t k = 0; k < sample.size(); ++k)
+        script += "menu 321\ndialog NAVAIDSTABSHEET\nclick 1902\ndialog NAVAIDSILSFAKE\nset 1485 \"" +
+                  sample[k].listed + "\"\nclick 1760\ndialog ILSSetup\nclick 1\nwait 100\nsave " +
+                  dir.Path("s" + std::to_string(k) + ".flt") + "\nreport alt_ft\n";
+    const auto r = run.Play(script + "quit\n");
+    ASSERT_EQ(r.status, 0) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
+    std::size_t at = 0;
+    for (std::size_t k = 0; k < sample.size(); ++k) {
+        const Approach& a = sample[k];
+        at = r.out.find("report alt_ft=", at);
+        ASSERT_NE(at, std::string::npos) << a.listed;
+        const double above = std::atof(r.out.c_str() + at + 14) - a.fieldFeet;
+        ++at;
+        core::IniFile saved(dir.Path("s" + std::to_string(k) + ".flt").c_str());
+        double lat = 0, lon = 0;
+        navtest::WorldToGeographic(saved.GetInt("Aircraft", "fmPosX", 0),
+                                   saved.GetInt("Aircraft", "fmPosZ", 0), &lat, &lon);
+        const Offset o = OffsetFrom(a.thrLat, a.thrLon, a.farLat, a.farLon, lat, lon);
+        const double pathFeet =
+            navtest::Metres(a.gsLat, a.gsLon, lat, lon) / 0.3048 * std::tan(a.gsAngle * kPi / 180);
+        EXPECT_GT(-o.along / 1852, 7.0) << a.listed;
+        EXPECT_LT(-o.along / 1852, 12.0) << a.listed;
+        // On the beam: the line from the localizer over the threshold's centre (some localizers
+        // stand a little beside the centre line).
+        const double line = navtest::GcBearing(a.locLat, a.locLon, a.thrLat, a.thrLon) * kPi / 180;
+        const double to = navtest::GcBearing(a.locLat, a.locLon, lat, lon) * kPi / 180;
+        const double across = navtest::Metres(a.locLat, a.locLon, lat, lon) * std::sin(to - line);
+        EXPECT_LT(std::fabs(across), 100.0) << a.listed << ": off the beam";
+        EXPECT_GT(above, 1000.0) << a.listed;
+        EXPECT_LT(above, pathFeet - 100) << a.listed << ": not under the glide path";
+    }
+}
+
+// Set up 1,000 ft above the glide path (the needle at full fly-down), AP and APR engaged: the
+// glide slope stays armed and the aircraft is not dived at the path; for a minute it keeps within
+// 300 ft of its height (the pitch hold flies the localizer's intercept turn).
+TEST_F(CoupledIls, DoesNotDiveAtAGlidePathBelow) {
+    std::vector<Approach> all = StraightInIls();
+    ASSERT_GT(all.size(), 500u);
+    const int types[3] = {0, 1, 3};
+    constexpr int kSeconds = 60;
+    for (std::size_t k = 0; k < 3; ++k) {
+        const Approach& a = all[(k * 3571 + 7) % all.size()];
+        // The path's height 7 nm out from its antenna, and 1,000 ft more.
+        const double pathFeet = 7 * 6076.1 * std::tan(a.gsAngle * kPi / 180);
+        const int feet = static_cast<int>(a.fieldFeet + pathFeet + 1000);
+        const testsupport::StarterRun fresh("zephlon-ils-high");
+        {
+            core::IniFile start(fresh.Dir().Path("Flights/Startup.Flt").c_str());
+            ASSERT_EQ(start.PutInt("Aircraft", "type", types[k]), 1);
+        }
+        std::string script = IlsSetUp(a, feet) +
+                             "click 1\nwait 1000\nkey Shift+C press\nkey Shift+X press\n"
+                             "key Shift+X press\nkey Shift+X press\n";
+        for (int s = 0; s < kSeconds / 2; ++s)
+            script += "wait 2000\nreport alt_ft\n";
+        const auto r = fresh.Play(script + "quit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        double lowest = 1e9, highest = -1e9;
+        int reports = 0;
+        for (std::size_t at = r.out.find("report alt_ft="); at != std::string::npos;
+             at = r.out.find("report alt_ft=", at + 1), ++reports) {
+            const double alt = std::atof(r.out.c_str() + at + 14);
+            lowest = std::min(lowest, alt);
+            highest = std::max(highest, alt);
+        }
+        const std::string what = a.listed + " type " + std::to_string(types[k]);
+        EXPECT_EQ(reports, kSeconds / 2) << what;
+        EXPECT_GT(lowest, feet - 300) << what << ": dived at the glide path";
+        std::printf("%s from %d ft: %.0f-%.0f ft\n", what.c_str(), feet, lowest, highest);
+    }
+}
+
+// In a 20-knot wind square across the runway, from either side, the approach still crosses the
+// threshold over the centre line: the tracking learns the heading the wind needs.
+TEST_F(CoupledIls, HoldsTheCentreLineInACrosswind) {
+    std::vector<Approach> all = StraightInIls();
+    ASSERT_GT(all.size(), 500u);
+    std::vector<Approach> sample;
+    for (std::size_t k = 0; k < 6; ++k)
+        sample.push_back(all[(k * 4513 + 101) % all.size()]);
+    const int types[3] = {0, 1, 3};
+    int flown = 0;
+    for (std::size_t k = 0; k < sample.size(); ++k) {
+        const Approach& a = sample[k];
+        const int type = types[k % 3];
+        // The runway's number is its magnetic heading in tens of degrees.
+        const int runway = std::atoi(a.runway.c_str()) * 10;
+        for (const int side : {90, 270}) {
+            const int from = (runway + side) % 360;
+            const std::string what = a.listed + " type " + std::to_string(type) + " wind " +
+                                     std::to_string(from) + "/20";
+            if (CheckApproach(FlyApproach(a, type, 0, k % 2 == 0, from, 20), type, what)) ++flown;
+        }
+    }
+    EXPECT_EQ(flown, 12);
 }
 
 }  // namespace
