@@ -338,13 +338,16 @@ TEST(GroundHeights, TheMountainsAPilotLooksForStandAtTheirPublishedHeights) {
 
 // Where pilots fly among the ranges (the sources are in data/places-us/summits.csv and
 // heights.csv): the summits of the Front Range between Longs Peak and Pikes Peak, the Sawatch,
-// the Sierra above Tahoe and Yosemite, the Wasatch, the Smokies and the Adirondacks within 300
-// ft of their published heights; the passes and the valley towns between them within 200 ft,
-// so that the crests do not sag to the valleys and the valleys are not filled. Along the
-// Continental Divide from the Arapaho Peaks over Rollins Pass and James Peak to Berthoud Pass,
-// and along the Smokies' crest from Clingmans Dome to Newfound Gap, the ground midway between
-// two of them stands no lower than the lower of the two (less 200 ft): the real crest between
-// them has no lower crossing.
+// the Elk Range, the Sierra from the Palisades to Tahoe with Yosemite Valley's walls and domes,
+// the Wasatch, the Smokies and the Adirondacks within 300 ft of their published heights; the
+// passes (the Divide's over the Sawatch and San Juans, Sonora and Teton Passes) and the valley
+// towns between them (Ouray, Buena Vista, Crested Butte, Golden at the foot of the Front Range,
+// Lone Pine below Whitney) within 200 ft, so that the crests do not sag to the valleys and the
+// valleys are not filled. Along the Continental Divide from the Arapaho Peaks over Rollins Pass
+// and James Peak to Berthoud Pass, along the Smokies' crest from Clingmans Dome to Newfound Gap
+// and from Sonora Peak down to Sonora Pass, the ground midway between two of them stands no
+// lower than the lower of the two (less 200 ft): the real crest between them has no lower
+// crossing.
 TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     std::vector<Place> places = {
@@ -364,6 +367,14 @@ TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
         {"Clingmans Dome TN", 35.5629, -83.4985, 6643, 300},
         {"Whiteface Mountain NY", 44.3658, -73.9028, 4867, 300},
         {"Algonquin Peak NY", 44.1436, -73.9867, 5114, 300},
+        {"North Palisade CA", 37.0943, -118.5145, 14248, 300},
+        {"Half Dome CA", 37.7460, -119.5329, 8846, 300},
+        {"El Capitan CA", 37.7422, -119.6358, 7573, 300},
+        {"Clouds Rest CA", 37.7679, -119.4892, 9930, 300},
+        {"Sonora Peak CA", 38.3538, -119.6352, 11464, 300},
+        {"Mount Princeton CO", 38.7492, -106.2424, 14204, 300},
+        {"Maroon Peak CO", 39.0708, -106.9890, 14163, 300},
+        {"Thunderhead Mountain TN", 35.5686, -83.7063, 5527, 300},
         {"Rollins Pass CO", 39.9342, -105.6828, 11677, 200},
         {"Berthoud Pass CO", 39.7978, -105.7769, 11307, 200},
         {"Loveland Pass CO", 39.6636, -105.8792, 11990, 200},
@@ -372,6 +383,11 @@ TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
         {"Tioga Pass CA", 37.9111, -119.2581, 9943, 200},
         {"Newfound Gap TN", 35.6112, -83.4249, 5046, 200},
         {"Vail Pass CO", 39.5306, -106.2172, 10662, 200},
+        {"Sonora Pass CA", 38.3278, -119.6358, 9624, 200},
+        {"Monarch Pass CO", 38.4961, -106.3250, 11312, 200},
+        {"Cottonwood Pass CO", 38.8278, -106.4093, 12126, 200},
+        {"Wolf Creek Pass CO", 37.4833, -106.8031, 10857, 200},
+        {"Teton Pass WY", 43.4975, -110.9553, 8431, 200},
         {"Idaho Springs CO", 39.7425, -105.5136, 7526, 200},
         {"Georgetown CO", 39.7125, -105.6958, 8521, 200},
         {"Nederland CO", 39.9619, -105.5106, 8228, 200},
@@ -381,6 +397,11 @@ TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
         {"Winter Park CO", 39.9041, -105.7792, 9052, 200},
         {"Gatlinburg TN", 35.7142, -83.5103, 1289, 200},
         {"Lake Placid NY", 44.2856, -73.9853, 1801, 200},
+        {"Ouray CO", 38.0233, -107.6722, 7792, 200},
+        {"Golden CO", 39.7469, -105.2108, 5675, 200},
+        {"Buena Vista CO", 38.8293, -106.1395, 7965, 200},
+        {"Crested Butte CO", 38.8677, -106.9773, 8909, 200},
+        {"Lone Pine CA", 36.6061, -118.0628, 3727, 200},
     };
     const std::size_t named = places.size();
     auto find = [&](const char* name) {
@@ -392,6 +413,7 @@ TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
         {"Rollins Pass CO", "James Peak CO"},
         {"James Peak CO", "Berthoud Pass CO"},
         {"Clingmans Dome TN", "Newfound Gap TN"},
+        {"Sonora Peak CA", "Sonora Pass CA"},
     };
     for (const auto& [from, to] : crests) {
         const Place a = find(from), b = find(to);
