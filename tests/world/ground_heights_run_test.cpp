@@ -337,17 +337,17 @@ TEST(GroundHeights, TheMountainsAPilotLooksForStandAtTheirPublishedHeights) {
 }
 
 // Where pilots fly among the ranges (the sources are in data/places-us/summits.csv and
-// heights.csv): the summits of the Front Range between Longs Peak and Pikes Peak, the Sawatch,
-// the Elk Range, the Sierra from the Palisades to Tahoe with Yosemite Valley's walls and domes,
-// the Wasatch, the Smokies and the Adirondacks within 300 ft of their published heights; the
-// passes (the Divide's over the Sawatch and San Juans, Sonora and Teton Passes) and the valley
-// towns between them (Ouray, Buena Vista, Crested Butte, Golden at the foot of the Front Range,
-// Lone Pine below Whitney) within 200 ft, so that the crests do not sag to the valleys and the
-// valleys are not filled. Along the Continental Divide from the Arapaho Peaks over Rollins Pass
-// and James Peak to Berthoud Pass, along the Smokies' crest from Clingmans Dome to Newfound Gap
-// and from Sonora Peak down to Sonora Pass, the ground midway between two of them stands no
-// lower than the lower of the two (less 200 ft): the real crest between them has no lower
-// crossing.
+// heights.csv): the summits of the Front Range between Longs Peak and Pikes Peak, the Sawatch, the
+// Elk Range, the Sierra from the Palisades to Tahoe with Yosemite Valley's walls and domes, the
+// Wasatch, the Smokies and the Adirondacks within 300 ft of their published heights; the passes
+// (the Divide's over the Sawatch and San Juans, Red Mountain, the Sierra's from Carson to Sonora,
+// Teton) and the valley towns between them (Ouray, Buena Vista, Salida, Gunnison, Crested Butte,
+// Golden at the foot of the Front Range, Bishop and Lone Pine below the Sierra) within 200 ft, so
+// that the crests do not sag to the valleys and the valleys are not filled. Along the Continental
+// Divide from the Arapaho Peaks over Rollins Pass and James Peak to Berthoud Pass, along the
+// Smokies' crest from Clingmans Dome to Newfound Gap and from Sonora Peak down to Sonora Pass, the
+// ground midway between two of them stands no lower than the lower of the two (less 200 ft): the
+// real crest between them has no lower crossing.
 TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     std::vector<Place> places = {
@@ -375,6 +375,7 @@ TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
         {"Mount Princeton CO", 38.7492, -106.2424, 14204, 300},
         {"Maroon Peak CO", 39.0708, -106.9890, 14163, 300},
         {"Thunderhead Mountain TN", 35.5686, -83.7063, 5527, 300},
+        {"Mount Sneffels CO", 38.0038, -107.7923, 14150, 300},
         {"Rollins Pass CO", 39.9342, -105.6828, 11677, 200},
         {"Berthoud Pass CO", 39.7978, -105.7769, 11307, 200},
         {"Loveland Pass CO", 39.6636, -105.8792, 11990, 200},
@@ -388,6 +389,9 @@ TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
         {"Cottonwood Pass CO", 38.8278, -106.4093, 12126, 200},
         {"Wolf Creek Pass CO", 37.4833, -106.8031, 10857, 200},
         {"Teton Pass WY", 43.4975, -110.9553, 8431, 200},
+        {"Red Mountain Pass CO", 37.8989, -107.7119, 11018, 200},
+        {"Carson Pass CA", 38.6939, -119.9875, 8574, 200},
+        {"Ebbetts Pass CA", 38.5444, -119.8118, 8736, 200},
         {"Idaho Springs CO", 39.7425, -105.5136, 7526, 200},
         {"Georgetown CO", 39.7125, -105.6958, 8521, 200},
         {"Nederland CO", 39.9619, -105.5106, 8228, 200},
@@ -402,6 +406,9 @@ TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
         {"Buena Vista CO", 38.8293, -106.1395, 7965, 200},
         {"Crested Butte CO", 38.8677, -106.9773, 8909, 200},
         {"Lone Pine CA", 36.6061, -118.0628, 3727, 200},
+        {"Bishop CA", 37.3667, -118.3958, 4150, 200},
+        {"Salida CO", 38.5347, -105.9989, 7084, 200},
+        {"Gunnison CO", 38.5444, -106.9269, 7703, 200},
     };
     const std::size_t named = places.size();
     auto find = [&](const char* name) {
