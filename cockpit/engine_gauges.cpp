@@ -36,8 +36,7 @@ void DrawBarPointerGauge(PanelGauge& g, std::int32_t x, std::int32_t y, std::int
     g.AdvanceSlot();
     // A bar gauge's slot starts at -1: any first value differs.
     if (g.alwaysDraw == 0 && g.drawnValue1[g.slot] == g.needle && g.dirty == 0) return;
-    const std::int32_t shown =
-        g.drawnValue1[g.slot] < 0 ? g.needle : SlewedPixel(g, g.drawnValue1);
+    const std::int32_t shown = g.drawnValue1[g.slot] < 0 ? g.needle : SlewedPixel(g, g.drawnValue1);
     type = std::clamp(type, 0, 4);
     if (g.alwaysDraw == 0 && g.eraseNeeded[g.slot] != 0) {
         const IntRect& r = g.drawnRect[g.slot];
@@ -65,7 +64,8 @@ void DrawBarPointerGauge(PanelGauge& g, std::int32_t x, std::int32_t y, std::int
     g.force = 0;
 }
 
-// ---- tachometers ----------------------------------------------------------------------------------
+// ---- tachometers
+// ----------------------------------------------------------------------------------
 
 std::int32_t SingleTachometerFrame(std::int32_t value) {
     std::int32_t f = (value + 115) % 180;
@@ -96,8 +96,8 @@ void DrawTachometerWithHourMeter(PanelGauge& g, const GFXFont* sprites, const GF
     g.AdvanceSlot();
     const auto hobbs = static_cast<std::int32_t>(flight::theAircraft.GetHobbs(0));
     const std::int32_t tenths = HourMeterTenths(hobbs);
-    if (g.alwaysDraw == 0 && g.drawnValue1[g.slot] == g.value &&
-        g.drawnValue2[g.slot] == tenths && g.dirty == 0)
+    if (g.alwaysDraw == 0 && g.drawnValue1[g.slot] == g.value && g.drawnValue2[g.slot] == tenths &&
+        g.dirty == 0)
         return;
     char meter[8];
     FormatHourMeter(hobbs, meter);
@@ -125,15 +125,15 @@ void DrawTwinTachometer(PanelGauge& g, const GFXFont* sprites, IntPoint position
     g.dirty = 0;
 }
 
-// ---- the jet's tapes and readouts ----------------------------------------------------------------
+// ---- the jet's tapes and readouts
+// ----------------------------------------------------------------
 
 void DrawTapeGauge(PanelGauge& g, std::int32_t x, std::int32_t y, std::int32_t colour) {
     // A tape never leaves its slot: the word is held to it and stored back.
     g.needle = static_cast<std::int16_t>(std::clamp<std::int32_t>(g.needle, 0, kTapeHeight));
     g.AdvanceSlot();
     if (g.alwaysDraw == 0 && g.drawnValue3[g.slot] == g.needle && g.dirty == 0) return;
-    const std::int32_t shown =
-        g.drawnValue3[g.slot] < 0 ? g.needle : SlewedPixel(g, g.drawnValue3);
+    const std::int32_t shown = g.drawnValue3[g.slot] < 0 ? g.needle : SlewedPixel(g, g.drawnValue3);
     g.EraseSlot();
     const std::int32_t h = std::clamp(shown, 0, kTapeHeight);
     if (StackPowered() && h > 0) {
@@ -159,8 +159,10 @@ void DrawEngineReadout(PanelGauge& g, const GFXFont* font, IntPoint position, st
     } else if (tenths != 0 && g.value >= 0 && g.value < 1000) {
         // Below 100.0 the two whole digits, a point and the tenth ("56.6"); the cells stand a
         // column left of the whole number's, so that the point fits the same window.
+        // The tens cell is blank below 10.0, as on the engine's own display (" 0.0" stopped).
         char whole[4];
         FormatZeroPadded(whole, sizeof whole, g.value / 10, 2);
+        if (whole[0] == '0') whole[0] = ' ';
         const char tenth[2] = {static_cast<char>('0' + g.value % 10), 0};
         DrawPanelText(font, {position.x + kReadoutWholeX, position.y}, whole);
         DrawDecimalPoint(font, {position.x + kReadoutPointX, position.y});

@@ -33,8 +33,8 @@
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/flight_probe.h"
-#include "flight/published_performance.h"
 #include "flight/flight_world_services.h"
+#include "flight/published_performance.h"
 #include "flight/system_failures.h"
 #include "gfx/bitmap.h"
 #include "gfx/draw_table.h"
@@ -66,9 +66,10 @@ int RecordText(gfx::GFXSurface* s, const gfx::GFXFont* f, gfx::GFXPoint at, cons
     theCalls.push_back({Call::Text, f, text, {}, {at.x, at.y}, {}, 0});
     return gfx::theSoftwareDrawTable.DrawText(s, f, at, text);
 }
-void RecordPart(gfx::GFXSurface* s, const gfx::GFXBitmap* b, const gfx::GFXRect& r, gfx::GFXPoint at,
-                std::uint32_t m) {
-    theCalls.push_back({Call::Part, b, {}, {r.left, r.top, r.right, r.bottom}, {at.x, at.y}, {}, 0});
+void RecordPart(gfx::GFXSurface* s, const gfx::GFXBitmap* b, const gfx::GFXRect& r,
+                gfx::GFXPoint at, std::uint32_t m) {
+    theCalls.push_back(
+        {Call::Part, b, {}, {r.left, r.top, r.right, r.bottom}, {at.x, at.y}, {}, 0});
     gfx::theSoftwareDrawTable.DrawBitmapPart(s, b, r, at, m);
 }
 void RecordLine(gfx::GFXSurface* s, gfx::GFXPoint a, gfx::GFXPoint b, std::uint32_t c) {
@@ -229,7 +230,9 @@ TEST_F(Instruments, JetReadoutsShowTenthsAndDegrees) {
         std::vector<std::string> texts;
     } cases[] = {
         {566, 1, true, {"56", ".", "6"}},
-        {5, 1, true, {"00", ".", "5"}},
+        {5, 1, true, {" 0", ".", "5"}},
+        {0, 1, true, {" 0", ".", "0"}},
+        {98, 1, true, {" 9", ".", "8"}},
         {999, 1, true, {"99", ".", "9"}},
         {1000, 1, true, {"100"}},
         {1034, 1, true, {"103"}},
@@ -261,12 +264,10 @@ TEST_F(Instruments, CounterAltimeterDrumsAndPointer) {
         {9999, 129, 134, 154, 179},  // 9 almost rolled to 0; the ten-thousands window blank
         {11990, 128, 36, 25, 178},   // 1 nine tenths of the way to 2
         {12000, 9, 37, 25, 0},       // 2 from the thousand on
-        {12010, 10, 37, 25, 1},
-        {12899, 117, 37, 25, 161},
-        {17004, 9, 98, 25, 0},
-        {19950, 123, 128, 31, 171},  // both rolling: 19,9 on its way to 20,0
-        {0, 9, 13, 154, 0},
-        {-250, 9, 13, 154, 0},       // below the field: the strips' first rows
+        {12010, 10, 37, 25, 1},     {12899, 117, 37, 25, 161}, {17004, 9, 98, 25, 0},
+        {19950, 123, 128, 31, 171},                         // both rolling: 19,9 on its way to 20,0
+        {0, 9, 13, 154, 0},         {-250, 9, 13, 154, 0},  // below the field: the strips' first
+                                                            // rows
         {150000, 9, 13, 154, 0},
     };
     for (const auto& c : cases) {
@@ -342,7 +343,8 @@ TEST_F(Instruments, TurnCoordinatorSlewsThroughTheOtherSetAndClampsTheBall) {
     paint(20, 60);  // a right target from the left set
     EXPECT_EQ(g.value, 14);
     EXPECT_EQ(g.value2, 28);
-    for (int i = 0; i < 40; ++i) paint(20, 60);
+    for (int i = 0; i < 40; ++i)
+        paint(20, 60);
     EXPECT_EQ(g.value, 20);
     EXPECT_EQ(g.value2, 53);
     // Past position 40 the right overlay covers the ball's stop; the left one does not show.
@@ -405,7 +407,8 @@ TEST_F(Instruments, HsiFlagsFollowTheBatteryAndTheSignal) {
     EXPECT_EQ(FramePoint(cockpit::theHeadingCardFont, 171).x, 187 - 38);
     IntRect nav, heading;
     ASSERT_TRUE(cockpit::FrameArea(cockpit::theHeadingCardFont, 171, {187 - 38, 381 - 27}, &nav));
-    ASSERT_TRUE(cockpit::FrameArea(cockpit::theHeadingCardFont, 172, {187 - 38, 381 + 7}, &heading));
+    ASSERT_TRUE(
+        cockpit::FrameArea(cockpit::theHeadingCardFont, 172, {187 - 38, 381 + 7}, &heading));
     EXPECT_EQ(nav.left, 187 - 38);
     EXPECT_EQ(nav.top, 381 - 27);
     EXPECT_EQ(h.navWarning, 1);
@@ -413,7 +416,8 @@ TEST_F(Instruments, HsiFlagsFollowTheBatteryAndTheSignal) {
     int flags = 0;
     for (const Call& c : theCalls)
         if (c.kind == Call::Text && c.art == cockpit::theHeadingCardFont && c.text.size() == 1 &&
-            (static_cast<unsigned char>(c.text[0]) == 171 || static_cast<unsigned char>(c.text[0]) == 172))
+            (static_cast<unsigned char>(c.text[0]) == 171 ||
+             static_cast<unsigned char>(c.text[0]) == 172))
             ++flags;
     EXPECT_EQ(flags, 2);
     Power(true);
@@ -513,7 +517,8 @@ TEST_F(Instruments, TransferLampLastsTheClickThenGoesOut) {
     auto lamp = [&] {
         theCalls.clear();
         cockpit::BeginPanelFrame();
-        cockpit::DrawTransferLamp(g, {520, 253}, 14, 59, 33, cockpit::thePanelFont, 18, {525, 249}, 1);
+        cockpit::DrawTransferLamp(g, {520, 253}, 14, 59, 33, cockpit::thePanelFont, 18, {525, 249},
+                                  1);
         for (const Call& c : theCalls)
             if (c.kind == Call::Line) return static_cast<int>(c.colour);
         return -1;
@@ -833,10 +838,11 @@ TEST_F(Instruments, DirectorCoversItsFaceWithoutPower) {
         cockpit::theAttitudeIndicator.dirty = 1;
         theCalls.clear();
         cockpit::BeginPanelFrame();
-        cockpit::DrawAttitudeDirector(cockpit::theAttitudeIndicator, cockpit::theAttitudeCardFont, 64,
-                                      cockpit::theAttitudeLayout);
+        cockpit::DrawAttitudeDirector(cockpit::theAttitudeIndicator, cockpit::theAttitudeCardFont,
+                                      64, cockpit::theAttitudeLayout);
         int polygons = 0;
-        for (const Call& c : theCalls) polygons += c.kind == Call::Polygon ? 1 : 0;
+        for (const Call& c : theCalls)
+            polygons += c.kind == Call::Polygon ? 1 : 0;
         return polygons;
     };
     const int powered = paint();
@@ -870,9 +876,13 @@ TEST_F(Instruments, SteadyFramesDrawOnlyTheEdgeLineAndTheCompass) {
             cockpit::PaintCockpit(0, 0);
         int lines = 0, parts = 0, other = 0;
         for (const Call& c : theCalls) {
-            if (c.kind == Call::Line) ++lines;
-            else if (c.kind == Call::Part && (c.art == cockpit::theCompassCardArt || c.art == cockpit::theCompassArt)) ++parts;
-            else ++other;
+            if (c.kind == Call::Line)
+                ++lines;
+            else if (c.kind == Call::Part &&
+                     (c.art == cockpit::theCompassCardArt || c.art == cockpit::theCompassArt))
+                ++parts;
+            else
+                ++other;
         }
         EXPECT_EQ(lines, 1000) << type;
         EXPECT_EQ(parts, 2000) << type;
@@ -1045,7 +1055,8 @@ TEST_F(InstrumentUpdate, EnginesAndTanksMoveTheirGauges) {
         cockpit::theMasterSwitch.switchState = 1;
         flight::theFlightModelState = flight::FlightModelState{};
         flight::theFlightModelState.fmFuel1 = 20000;
-        for (int i = 0; i < 60; ++i) cockpit::UpdateGauges();
+        for (int i = 0; i < 60; ++i)
+            cockpit::UpdateGauges();
         EXPECT_EQ(cockpit::theTachometer1.value, c.tach0) << c.type;
         EXPECT_GT(cockpit::theLeftFuelGauge.needle, 0) << c.type;
         EXPECT_EQ(cockpit::theRightFuelGauge.needle, 0) << c.type;
