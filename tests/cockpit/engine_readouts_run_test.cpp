@@ -41,21 +41,8 @@ cockpit::IntPoint OnScreen(int type, const cockpit::PanelRow& row) {
 constexpr int kPitch = 5;
 const char* const kDigits = "0123456789 -";
 
-// The ink and window colours of a digit font: a lit and an unlit pixel of its "8".
-struct Inks {
-    int digit = -1, window = -1;
-};
-Inks InksOf(const gfx::GFXFont& font) {
-    Inks k;
-    std::int32_t vo = 0;
-    const gfx::GFXBitmap* g = font.GetGlyph('8', &vo);
-    if (g == nullptr) return k;
-    k.window = g->Row(0)[0];
-    for (int y = 0; y < std::abs(g->height) && k.digit < 0; ++y)
-        for (int x = 0; x < g->width; ++x)
-            if (g->Row(y)[x] != k.window) k.digit = g->Row(y)[x];
-    return k;
-}
+using Inks = testsupport::FontInks;
+using testsupport::InksOf;
 
 // A small-digit readout with a point, read back as the pilot reads it: `left` digits from x, a
 // point two pixels square on the digits' two bottom rows with a clear column either side, then

@@ -134,21 +134,8 @@ TEST(ModeCRun, TheReplyIsPressureAltitudeWhateverTheAltimeterSetting) {
     EXPECT_GT(std::stoi(higher), std::stoi(day)) << "the reply did not follow the climb";
 }
 
-// The digit set's ink and window colours: a lit and an unlit pixel of its "8".
-struct Inks {
-    int digit = -1, window = -1;
-};
-Inks InksOf(const gfx::GFXFont& font) {
-    Inks k;
-    std::int32_t vo = 0;
-    const gfx::GFXBitmap* g = font.GetGlyph('8', &vo);
-    if (g == nullptr) return k;
-    k.window = g->Row(0)[0];  // the 8's corners are unlit
-    for (int y = 0; y < std::abs(g->height) && k.digit < 0; ++y)
-        for (int x = 0; x < g->width; ++x)
-            if (g->Row(y)[x] != k.window) k.digit = g->Row(y)[x];
-    return k;
-}
+using Inks = testsupport::FontInks;
+using testsupport::InksOf;
 
 // A point at column x: lit two by two on the two rows above the baseline, unlit beside it.
 std::string PointAt(const IndexedPicture& p, const Inks& k, int x, int baseline) {

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -75,7 +76,9 @@ inline std::vector<PanelLayout> ReadPanelLayouts(int* status) {
             continue;
         }
         std::getline(f >> std::ws, b.what);
-        (kind == "text" ? out.back().texts : kind == "mark" ? out.back().marks : out.back().faces)
+        (kind == "text"   ? out.back().texts
+         : kind == "mark" ? out.back().marks
+                          : out.back().faces)
             .push_back(b);
     }
     return out;
@@ -123,19 +126,22 @@ inline IndexedPicture ScreenIndices(const std::string& bmp) {
         for (int x = 0; x < w; ++x)
             p.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(w) +
                      static_cast<std::size_t>(x)] =
-                b[u32(10) + stride * static_cast<std::size_t>(h - 1 - y) + static_cast<std::size_t>(x)];
+                b[u32(10) + stride * static_cast<std::size_t>(h - 1 - y) +
+                  static_cast<std::size_t>(x)];
     return p;
 }
 
 // A member of the starter installation's panel volume.
 inline std::unique_ptr<gfx::GFXBitmap> InstalledPanelBitmap(const std::string& name) {
     const std::string install = std::string(ZEPHLON_BINARY_DIR) + "/install";
-    core::ResourceVolume panel((install + "/Art/Panel.Vol").c_str(), (install + "/Art/Panel").c_str(), 0);
+    core::ResourceVolume panel((install + "/Art/Panel.Vol").c_str(),
+                               (install + "/Art/Panel").c_str(), 0);
     return panel.LoadBitmap(name.c_str(), 0);
 }
 inline std::unique_ptr<gfx::GFXFont> InstalledPanelFont(const std::string& name) {
     const std::string install = std::string(ZEPHLON_BINARY_DIR) + "/install";
-    core::ResourceVolume panel((install + "/Art/Panel.Vol").c_str(), (install + "/Art/Panel").c_str(), 0);
+    core::ResourceVolume panel((install + "/Art/Panel.Vol").c_str(),
+                               (install + "/Art/Panel").c_str(), 0);
     return panel.LoadFont(name.c_str());
 }
 inline IndexedPicture Indices(const gfx::GFXBitmap& b) {
@@ -173,6 +179,23 @@ inline std::string ReadPanelText(const IndexedPicture& screen, const gfx::GFXFon
         text += found;
     }
     return text;
+}
+
+// The ink and window colours of an opaque digit font: a lit and an unlit pixel of its "8" (the
+// 8's corners are unlit).
+struct FontInks {
+    int digit = -1, window = -1;
+};
+inline FontInks InksOf(const gfx::GFXFont& font) {
+    FontInks k;
+    std::int32_t vo = 0;
+    const gfx::GFXBitmap* g = font.GetGlyph('8', &vo);
+    if (g == nullptr) return k;
+    k.window = g->Row(0)[0];
+    for (int y = 0; y < std::abs(g->height) && k.digit < 0; ++y)
+        for (int x = 0; x < g->width; ++x)
+            if (g->Row(y)[x] != k.window) k.digit = g->Row(y)[x];
+    return k;
 }
 
 }  // namespace testsupport
