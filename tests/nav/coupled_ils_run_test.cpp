@@ -93,6 +93,20 @@ Offset OffsetFrom(double latA, double lonA, double latB, double lonB, double lat
     return {m * std::sin(to - line), m * std::cos(to - line)};
 }
 
+// Where a saved flight stands: its place and its offset from the approach's threshold.
+struct SavedPlace {
+    double lat = 0, lon = 0;
+    Offset o{};
+};
+SavedPlace SavedPlaceOf(const std::string& path, const Approach& a) {
+    core::IniFile saved(path.c_str());
+    SavedPlace p;
+    navtest::WorldToGeographic(saved.GetInt("Aircraft", "fmPosX", 0),
+                               saved.GetInt("Aircraft", "fmPosZ", 0), &p.lat, &p.lon);
+    p.o = OffsetFrom(a.thrLat, a.thrLon, a.farLat, a.farLon, p.lat, p.lon);
+    return p;
+}
+
 // The set-up from the directory's ILS page, 7 nm out from the glide-slope antenna at `feet`.
 std::string IlsSetUp(const Approach& a, int feet) {
     return "frame-interval 1000\nwait 300\nmenu 321\ndialog NAVAIDSTABSHEET\nclick 1902\n"
@@ -120,17 +134,16 @@ Flown FlyApproach(const Approach& a, int type, int offset, bool apFirst, int win
     Flown f;
     const int t = type == 0 ? 0 : (type == 1 ? 1 : 2);
     const int flySeconds[3] = {320, 320, 200};  // from the capture
-    constexpr int kEvery = 2;  // seconds between two saved places
+    constexpr int kEvery = 2;                   // seconds between two saved places
     const std::string setUp = IlsSetUp(a, static_cast<int>(a.fieldFeet) + 1500);
     // Each approach in an installation of its own, so that nothing one run leaves (settings,
     // the last flight) reaches the next.
     const testsupport::StarterRun fresh("zephlon-ils");
     const testsupport::TempFolder& folder = fresh.Dir();
-    const std::string what = a.listed + " type " + std::to_string(type) + " offset " +
-                             std::to_string(offset) +
-                             (windKnots > 0 ? " wind " + std::to_string(windFrom) + "/" +
-                                                  std::to_string(windKnots)
-                                            : std::string());
+    const std::string what =
+        a.listed + " type " + std::to_string(type) + " offset " + std::to_string(offset) +
+        (windKnots > 0 ? " wind " + std::to_string(windFrom) + "/" + std::to_string(windKnots)
+                       : std::string());
     std::string course;
     if (offset != 0) {
         // The course the dialog offers, to type one `offset` degrees off it.
@@ -206,11 +219,9 @@ Flown FlyApproach(const Approach& a, int type, int offset, bool apFirst, int win
         const double alt = std::atof(r.out.c_str() + at + 14);
         const double knots = std::atof(r.out.c_str() + r.out.find("ias_knots=", at) + 10);
         ++at;
-        core::IniFile saved(folder.Path("p" + std::to_string(s) + ".flt").c_str());
-        double lat = 0, lon = 0;
-        navtest::WorldToGeographic(saved.GetInt("Aircraft", "fmPosX", 0),
-                                   saved.GetInt("Aircraft", "fmPosZ", 0), &lat, &lon);
-        const Offset o = OffsetFrom(a.thrLat, a.thrLon, a.farLat, a.farLon, lat, lon);
+        const SavedPlace place = SavedPlaceOf(folder.Path("p" + std::to_string(s) + ".flt"), a);
+        const double lat = place.lat, lon = place.lon;
+        const Offset o = place.o;
         if (previous.along < 0 && o.along >= 0) {
             // Where the line between the two places crosses the threshold.
             const double k = -previous.along / (o.along - previous.along);
@@ -298,9 +309,10 @@ TEST_F(CoupledIls, TheSetUpOffersAnIntercept) {
         sample.push_back(all[k]);
     std::string script = "frame-interval 1000\nwait 300\n";
     for (std::size_t k = 0; k < sample.size(); ++k)
-        script += "menu 321\ndialog NAVAIDSTABSHEET\nclick 1902\ndialog NAVAIDSILSFAKE\nset 1485 \"" +
-                  sample[k].listed + "\"\nclick 1760\ndialog ILSSetup\nclick 1\nwait 100\nsave " +
-                  dir.Path("s" + std::to_string(k) + ".flt") + "\nreport alt_ft\n";
+        script +=
+            "menu 321\ndialog NAVAIDSTABSHEET\nclick 1902\ndialog NAVAIDSILSFAKE\nset 1485 \"" +
+            sample[k].listed + "\"\nclick 1760\ndialog ILSSetup\nclick 1\nwait 100\nsave " +
+            dir.Path("s" + std::to_string(k) + ".flt") + "\nreport alt_ft\n";
     const auto r = run.Play(script + "quit\n");
     ASSERT_EQ(r.status, 0) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
     std::size_t at = 0;
@@ -310,11 +322,9 @@ TEST_F(CoupledIls, TheSetUpOffersAnIntercept) {
         ASSERT_NE(at, std::string::npos) << a.listed;
         const double above = std::atof(r.out.c_str() + at + 14) - a.fieldFeet;
         ++at;
-        core::IniFile saved(dir.Path("s" + std::to_string(k) + ".flt").c_str());
-        double lat = 0, lon = 0;
-        navtest::WorldToGeographic(saved.GetInt("Aircraft", "fmPosX", 0),
-                                   saved.GetInt("Aircraft", "fmPosZ", 0), &lat, &lon);
-        const Offset o = OffsetFrom(a.thrLat, a.thrLon, a.farLat, a.farLon, lat, lon);
+        const SavedPlace place = SavedPlaceOf(dir.Path("s" + std::to_string(k) + ".flt"), a);
+        const double lat = place.lat, lon = place.lon;
+        const Offset o = place.o;
         const double pathFeet =
             navtest::Metres(a.gsLat, a.gsLon, lat, lon) / 0.3048 * std::tan(a.gsAngle * kPi / 180);
         EXPECT_GT(-o.along / 1852, 7.0) << a.listed;
