@@ -83,7 +83,30 @@ std::vector<std::string> AirportsOfCity(std::string_view list, std::string_view 
     return {};
 }
 
-std::vector<std::string> AirportsOfTypedCity(std::string_view typed) {
+bool NamesAPlaceOnly(std::string_view list, std::string_view typed) {
+    std::vector<std::string> words = CityWords(typed);
+    if (words.empty()) return false;
+    std::vector<std::string> withoutCity = words;
+    if (withoutCity.size() > 1 && withoutCity.back() == "city") withoutCity.pop_back();
+    for (const std::string_view line : Split(list, '\n')) {
+        const std::vector<std::string_view> f = Split(line, '|');
+        if (f.size() < 4) continue;
+        if (NamesCity(words, f[0], f[1], f[2]) || NamesCity(withoutCity, f[0], f[1], f[2]))
+            return true;
+        // A place's name followed by a state's code or name.
+        for (const std::string_view state : {f[1], f[2]}) {
+            const std::vector<std::string> stateWords = CityWords(state);
+            if (!stateWords.empty() && words.size() > stateWords.size() &&
+                SameWords(words, words.size() - stateWords.size(), stateWords))
+                return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+
+const std::string& CityList() {
     static bool read = false;
     static std::string list;
     if (!read) {
@@ -97,7 +120,15 @@ std::vector<std::string> AirportsOfTypedCity(std::string_view typed) {
         }
         theNavVolume.CloseFile();
     }
-    return AirportsOfCity(list, typed);
+    return list;
 }
+
+}  // namespace
+
+std::vector<std::string> AirportsOfTypedCity(std::string_view typed) {
+    return AirportsOfCity(CityList(), typed);
+}
+
+bool TypedNamesAPlaceOnly(std::string_view typed) { return NamesAPlaceOnly(CityList(), typed); }
 
 }  // namespace nav

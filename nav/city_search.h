@@ -22,7 +22,13 @@ inline constexpr char kCityAirportsMember[] = "cities.txt";
 [[nodiscard]] std::vector<std::string> AirportsOfCity(std::string_view list,
                                                       std::string_view typed);
 
+// Whether `typed` names a place rather than an airport: a city of `list` (with its airports or
+// with none, as a city outside the world), or any name followed by a listed state's code or name.
+// An airport elsewhere whose name begins so is not what was meant.
+[[nodiscard]] bool NamesAPlaceOnly(std::string_view list, std::string_view typed);
+
 // The same from the installation's list (read once).
 [[nodiscard]] std::vector<std::string> AirportsOfTypedCity(std::string_view typed);
+[[nodiscard]] bool TypedNamesAPlaceOnly(std::string_view typed);
 
 }  // namespace nav

@@ -125,6 +125,10 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
     for (const int candidate : {listedCity, wholePreferred, city, whole, exact, any})
         if (row < 0) row = candidate;
     if (row >= 0) win::SendMessage(list, kLbSetCurSel, static_cast<win::WParam>(row), 0);
+    // A place with no airport listed ("honolulu", "vail co"): nothing is selected, rather than
+    // the airport elsewhere that an earlier letter selected.
+    if (row < 0 && rank && TypedNamesAPlaceOnly(typed))
+        win::SendMessage(list, kLbSetCurSel, static_cast<win::WParam>(-1), 0);
     return row;
 }
 

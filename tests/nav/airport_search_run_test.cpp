@@ -11,6 +11,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
+#include <cctype>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -254,6 +258,21 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
         {"flint", {"KFNT"}},
         {"windsor locks", {"KBDL"}},
         {"fort smith", {"KFSM"}},
+        // Towns that name a towered field (or whose field bears another name), with their state.
+        {"grand junction co", {"KGJT"}},
+        {"durango co", {"KDRO"}},
+        {"twin falls id", {"KTWF"}},
+        {"idaho falls id", {"KIDA"}},
+        {"traverse city mi", {"KTVC"}},
+        {"sioux city ia", {"KSUX"}},
+        {"grand island ne", {"KGRI"}},
+        {"grand forks nd", {"KGFK"}},
+        {"st paul mn", {"KSTP"}},
+        // A city known but outside the world, or a name in a state with no airport of it:
+        // nothing, rather than a field elsewhere begun the same.
+        {"honolulu", {}},
+        {"vail co", {}},
+        {"san carlos wy", {}},
     };
     std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
     for (const auto& c : cities)
@@ -267,6 +286,11 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
         const std::size_t read = r.out.find("selected=", at);
         ASSERT_NE(read, std::string::npos) << c.typed;
         const int selected = std::atoi(r.out.c_str() + read + 9);
+        if (c.served.empty()) {
+            EXPECT_EQ(selected, -1) << c.typed;
+            at = read + 9;
+            continue;
+        }
         const std::string row = "read 1045 row " + std::to_string(selected) + ": \"";
         const std::size_t shown = r.out.find(row, read);
         ASSERT_NE(shown, std::string::npos) << c.typed;
@@ -281,3 +305,108 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::string> NameWords(const std::string& text) {
+    std::vector<std::string> words;
+    std::string word;
+    for (const char ch : text + " ") {
+        if (std::isalnum(static_cast<unsigned char>(ch))) {
+            word += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+            continue;
+        }
+        if (word == "st") word = "saint";
+        if (word == "ft") word = "fort";
+        if (word == "mt") word = "mount";
+        if (!word.empty()) words.push_back(word);
+        word.clear();
+    }
+    return words;
+}
+
+double Nm(double lat1, double lon1, double lat2, double lon2) {
+    const double k = 3.14159265358979 / 180.0;
+    const double h =
+        std::pow(std::sin((lat2 - lat1) * k / 2), 2) +
+        std::cos(lat1 * k) * std::cos(lat2 * k) * std::pow(std::sin((lon2 - lon1) * k / 2), 2);
+    return 2 * 3440.065 * std::asin(std::sqrt(h));
+}
+
+}  // namespace
+
+// Every towered field of the country whose name begins with a listed town's name (the town of
+// the name nearest it): the town typed with its state selects an airport within 30 nm of the
+// town (Dover's 33 nm, its own field being the air force's).
+TEST_F(AirportSearch, EveryTownNamingAToweredFieldTypedWithItsStateSelectsAFieldNearIt) {
+    struct Town {
+        std::string typed;
+        double lat, lon;
+    };
+    const auto cityRows = testsupport::ReadNavdataCsv("../places-us/cities.csv");
+    std::map<std::string, std::pair<double, double>> airports;
+    std::vector<Town> towns;
+    std::set<std::string> typedOnce;
+    for (const auto& a : testsupport::ReadNavdataCsv("airport.csv")) {
+        if (a.size() < 7 || a[0] == "icao") continue;
+        airports[a[0]] = {std::stod(a[4]), std::stod(a[5])};
+        if (a[6] != "1" || a[0].size() != 4 || a[0][0] != 'K') continue;
+        const std::vector<std::string> name = NameWords(a[1]);
+        const std::vector<std::string>* best = nullptr;
+        double bestNm = 33;  // 60 km
+        for (const auto& c : cityRows) {
+            if (c.size() < 8 || c[0] == "name") continue;
+            const std::vector<std::string> words = NameWords(c[0]);
+            if (words.empty() || words.size() > name.size() ||
+                !std::equal(words.begin(), words.end(), name.begin()))
+                continue;
+            const double nm = Nm(std::stod(c[4]), std::stod(c[5]), airports[a[0]].first,
+                                 airports[a[0]].second);
+            if (nm < bestNm) {
+                bestNm = nm;
+                best = &c;
+            }
+        }
+        if (best == nullptr) continue;
+        const std::string typed = (*best)[0] + " " + (*best)[1];
+        if (typedOnce.insert(typed).second)
+            towns.push_back({typed, std::stod((*best)[4]), std::stod((*best)[5])});
+    }
+    ASSERT_GT(towns.size(), 250u);
+    std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
+    for (const Town& t : towns)
+        script += "dialog AIRPORTS_PAGE\nset 1479 \"" + t.typed + "\"\nread 1045\n";
+    script += "dialog AIRPORTS_WIZBKGND\nclick 1817\nwait 300\nquit\n";
+    const testsupport::CommandResult r = run.Play(script);
+    ASSERT_EQ(r.status, 0) << r.out.substr(0, 2000);
+    std::size_t at = 0;
+    int wrong = 0;
+    for (const Town& t : towns) {
+        const std::size_t read = r.out.find("selected=", at);
+        ASSERT_NE(read, std::string::npos) << t.typed;
+        const int selected = std::atoi(r.out.c_str() + read + 9);
+        const std::string row = "read 1045 row " + std::to_string(selected) + ": \"";
+        const std::size_t shown = r.out.find(row, read);
+        const std::size_t next = r.out.find("selected=", read + 9);
+        at = read + 9;
+        if (selected < 0 || shown == std::string::npos || shown > next) {
+            ADD_FAILURE() << t.typed << " selected nothing";
+            ++wrong;
+            continue;
+        }
+        const std::size_t end = r.out.find('\n', shown);
+        const std::string text = r.out.substr(shown + row.size(), end - shown - row.size());
+        const std::size_t open = text.rfind('(');
+        const auto a = airports.find(text.substr(open + 1, text.find(')', open) - open - 1));
+        if (open == std::string::npos || a == airports.end()) {
+            ADD_FAILURE() << t.typed << " selected " << text;
+            continue;
+        }
+        // Dover's own field is the air force's; Wilmington's is a little farther than 30 nm.
+        const double reach = t.typed == "Dover DE" ? 33 : 30;
+        const double away = Nm(t.lat, t.lon, a->second.first, a->second.second);
+        if (away > reach) ++wrong;
+        EXPECT_LE(away, reach) << t.typed << " selected " << text;
+    }
+    EXPECT_EQ(wrong, 0) << "of " << towns.size();
+}

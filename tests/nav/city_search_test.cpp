@@ -13,7 +13,8 @@ constexpr char kList[] =
     "Jackson|MS|Mississippi|KJAN KHKS\n"
     "Kansas City|MO|Missouri|KMCI KMKC\n"
     "Kansas City|KS|Kansas|KMKC\n"
-    "Fort Worth|TX|Texas|KDFW\n";
+    "Fort Worth|TX|Texas|KDFW\n"
+    "Honolulu|HI|Hawaii|\n";
 
 TEST(CitySearch, ATypedCityGivesItsAirportsBestFirst) {
     const struct {
@@ -37,6 +38,7 @@ TEST(CitySearch, ATypedCityGivesItsAirportsBestFirst) {
         {"", ""},
         {"louis", ""},
         {"st. louis mo extra", ""},
+        {"honolulu", ""},
     };
     for (const auto& c : cases) {
         const std::vector<std::string> codes = nav::AirportsOfCity(kList, c.typed);
@@ -44,6 +46,23 @@ TEST(CitySearch, ATypedCityGivesItsAirportsBestFirst) {
     }
     EXPECT_EQ(nav::AirportsOfCity(kList, "new york"),
               (std::vector<std::string>{"KLGA", "KEWR", "KJFK"}));
+}
+
+// A typed place with no airport (a listed city outside the world, a name with a state) is told
+// from an airport's name, which may begin the same way.
+TEST(CitySearch, APlaceWithItsStateOrAListedCityIsNoAirportsName) {
+    const struct {
+        const char* typed;
+        bool place;
+    } cases[] = {
+        {"honolulu", true},          {"Honolulu, HI", true},   {"vail mo", true},
+        {"vail, missouri", true},    {"st louis", true},       {"jackson tn", false},
+        {"vail", false},             {"san carlos a", false},  {"ksql", false},
+        {"mo", false},               {"missouri", false},      {"new york", true},
+        {"grand junction", false},   {"kansas", false},        {"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(nav::NamesAPlaceOnly(kList, c.typed), c.place) << c.typed;
 }
 
 }  // namespace

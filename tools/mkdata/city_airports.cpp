@@ -68,6 +68,20 @@ bool NamedFor(const Words& name, const Words& city, const std::vector<City>& cit
     return true;
 }
 
+// Whether the airport's name begins with the name of a listed city other than `city`
+// ("Minneapolis St Paul Intl" for St Paul): the airport is that city's first.
+bool NamedFirstForAnother(const Words& name, const Words& city, const std::vector<City>& cities) {
+    if (name.size() >= city.size() && std::equal(city.begin(), city.end(), name.begin()))
+        return false;
+    for (const City& other : cities) {
+        const Words words = nav::CityWords(other.name);
+        if (!words.empty() && words != city && words.size() <= name.size() &&
+            std::equal(words.begin(), words.end(), name.begin()))
+            return true;
+    }
+    return false;
+}
+
 // Whether the airline airport's airspace area ("Dallas-Fort Worth TX") names the city.
 bool AreaNames(const std::string& area, const Words& city, const std::string& state) {
     return area.size() > 3 && area.compare(area.size() - 2, 2, state) == 0 &&
@@ -97,11 +111,15 @@ std::vector<std::string> RankCityAirports(const City& city, const std::vector<Ci
         const Words name = nav::CityWords(a.name);
         const auto listed = sources.airspaceClass.find(a.icao);
         const auto area = sources.airspaceArea.find(a.icao);
-        const double worth = listed == sources.airspaceClass.end() ? 1.0
-                             : listed->second == 'B'               ? 10.0
-                                                                   : 7.0;
+        const bool namedFor = NamedFor(name, cityWords, cities);
+        // An airline airport named first for another city is this one's only by its way.
+        const double worth = listed == sources.airspaceClass.end() ||
+                                     (namedFor && NamedFirstForAnother(name, cityWords, cities))
+                                 ? 1.0
+                             : listed->second == 'B' ? 10.0
+                                                     : 7.0;
         const bool own =
-            NamedFor(name, cityWords, cities) ||
+            namedFor ||
             (area != sources.airspaceArea.end() && AreaNames(area->second, cityWords, city.state));
         if (Military(name))
             ranked.emplace_back(3, km, a.icao);
@@ -126,7 +144,6 @@ std::string CityAirportsText(const std::vector<City>& cities, const NavSources& 
     std::string text;
     for (const City& c : cities) {
         const std::vector<std::string> codes = RankCityAirports(c, cities, sources);
-        if (codes.empty()) continue;
         text += c.name + "|" + c.state + "|" + c.stateName + "|";
         for (std::size_t i = 0; i < codes.size(); ++i)
             text += (i > 0 ? " " : "") + codes[i];

@@ -24,7 +24,9 @@ int ReadCities(const std::string& dataDir, std::vector<City>* cities, std::strin
 //     city: North Las Vegas's field is not Las Vegas's), and the airline airports of Class B or C
 //     whose airspace area names the city ("Fort Myers FL", "Dallas-Fort Worth TX"); the airline
 //     airports first, a Class B one counting as near as a tenth of its way, a Class C one a
-//     seventh, so O'Hare 25 km from Chicago's centre comes before the lakefront field;
+//     seventh, so O'Hare 25 km from Chicago's centre comes before the lakefront field; but an
+//     airline airport named first for another city ("Minneapolis St Paul Intl") counts by its
+//     way alone, so St Paul's own downtown field comes first;
 //  2. its own untowered fields of a four-letter code within 20 km (Burlington's, Greenville's);
 //  3. the other civil fields: a towered one by its way, the airline airport of a neighbouring
 //     city as near as a tenth (B) or a seventh (C) of its way past 12 km, so a towered field in
@@ -35,7 +37,8 @@ std::vector<std::string> RankCityAirports(const City& city, const std::vector<Ci
                                           const NavSources& sources);
 
 // The installation's list: a line a city, "name|state|state name|code code code", most populous
-// first; a city with no airport near is left out.
+// first; a city with no airport near ("name|state|state name|") is listed, so that typing it
+// selects nothing.
 std::string CityAirportsText(const std::vector<City>& cities, const NavSources& sources);
 
 }  // namespace mkdata
