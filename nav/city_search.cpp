@@ -1,6 +1,8 @@
 #include "nav/city_search.h"
 
 #include <cctype>
+#include <functional>
+#include <map>
 
 #include "core/resource_volume.h"
 #include "nav/nav_database.h"
@@ -104,22 +106,52 @@ bool NamesAPlaceOnly(std::string_view list, std::string_view typed) {
     return false;
 }
 
+bool PlaceWithState(std::string_view list, std::string_view typed, std::vector<std::string>* place,
+                    std::string* state) {
+    const std::vector<std::string> words = CityWords(typed);
+    for (const std::string_view line : Split(list, '\n')) {
+        const std::vector<std::string_view> f = Split(line, '|');
+        if (f.size() < 4) continue;
+        for (const std::string_view name : {f[1], f[2]}) {
+            const std::vector<std::string> stateWords = CityWords(name);
+            if (stateWords.empty() || words.size() <= stateWords.size() ||
+                !SameWords(words, words.size() - stateWords.size(), stateWords))
+                continue;
+            place->assign(words.begin(),
+                          words.end() - static_cast<std::ptrdiff_t>(stateWords.size()));
+            *state = std::string(f[1]);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string StateOfAirport(std::string_view states, std::string_view code) {
+    for (const std::string_view line : Split(states, '\n')) {
+        const std::size_t bar = line.find('|');
+        if (bar != std::string_view::npos && line.substr(0, bar) == code)
+            return std::string(line.substr(bar + 1));
+    }
+    return {};
+}
+
 namespace {
 
-const std::string& CityList() {
-    static bool read = false;
-    static std::string list;
-    if (!read) {
-        read = true;
-        if (theNavVolume.OpenFile(kCityAirportsMember)) {
-            char line[512];
-            while (theNavVolume.ReadLine(line, sizeof line) != nullptr)
-                list += std::string(line) + "\n";
-        } else {
-            win::TraceLine(std::string("nav: load ") + kCityAirportsMember + ": missing");
-        }
-        theNavVolume.CloseFile();
+std::string ReadMember(const char* member) {
+    std::string text;
+    if (theNavVolume.OpenFile(member)) {
+        char line[512];
+        while (theNavVolume.ReadLine(line, sizeof line) != nullptr)
+            text += std::string(line) + "\n";
+    } else {
+        win::TraceLine(std::string("nav: load ") + member + ": missing");
     }
+    theNavVolume.CloseFile();
+    return text;
+}
+
+const std::string& CityList() {
+    static const std::string list = ReadMember(kCityAirportsMember);
     return list;
 }
 
@@ -130,5 +162,26 @@ std::vector<std::string> AirportsOfTypedCity(std::string_view typed) {
 }
 
 bool TypedNamesAPlaceOnly(std::string_view typed) { return NamesAPlaceOnly(CityList(), typed); }
+
+bool TypedPlaceWithState(std::string_view typed, std::vector<std::string>* place,
+                         std::string* state) {
+    return PlaceWithState(CityList(), typed, place, state);
+}
+
+std::string StateOfListedAirport(std::string_view code) {
+    // Read once into a table: a search asks it of every row of the list.
+    static const std::map<std::string, std::string, std::less<>> states = [] {
+        std::map<std::string, std::string, std::less<>> table;
+        const std::string text = ReadMember(kAirportStatesMember);
+        for (const std::string_view line : Split(text, '\n')) {
+            const std::size_t bar = line.find('|');
+            if (bar != std::string_view::npos)
+                table.emplace(line.substr(0, bar), line.substr(bar + 1));
+        }
+        return table;
+    }();
+    const auto found = states.find(code);
+    return found == states.end() ? std::string() : found->second;
+}
 
 }  // namespace nav

@@ -12,6 +12,9 @@ namespace nav {
 // The list's member of the navigation volume: a line a city, "name|state|state name|codes", the
 // codes best first and apart by spaces, the most populous city first.
 inline constexpr char kCityAirportsMember[] = "cities.txt";
+// Each airport's state, as the data maker finds it from the listed towns near it: a line an
+// airport, "code|state"; an airport outside the states, or far from every town, is not listed.
+inline constexpr char kAirportStatesMember[] = "aptstate.txt";
 
 // The words of a name as a search compares them: lower case letters and digits, anything else
 // apart; "st" reads "saint", "ft" "fort" and "mt" "mount".
@@ -27,8 +30,19 @@ inline constexpr char kCityAirportsMember[] = "cities.txt";
 // An airport elsewhere whose name begins so is not what was meant.
 [[nodiscard]] bool NamesAPlaceOnly(std::string_view list, std::string_view typed);
 
-// The same from the installation's list (read once).
+// A place typed with a state: `typed` ends with the code or name of a state of `list` after at
+// least one word ("san carlos ca", "vail colorado"); the words before it, and the state's code.
+[[nodiscard]] bool PlaceWithState(std::string_view list, std::string_view typed,
+                                  std::vector<std::string>* place, std::string* state);
+
+// The state of airport `code` in `states` (lines of "code|state"); empty when not listed.
+[[nodiscard]] std::string StateOfAirport(std::string_view states, std::string_view code);
+
+// The same from the installation's lists (read once).
 [[nodiscard]] std::vector<std::string> AirportsOfTypedCity(std::string_view typed);
 [[nodiscard]] bool TypedNamesAPlaceOnly(std::string_view typed);
+[[nodiscard]] bool TypedPlaceWithState(std::string_view typed, std::vector<std::string>* place,
+                                       std::string* state);
+[[nodiscard]] std::string StateOfListedAirport(std::string_view code);
 
 }  // namespace nav

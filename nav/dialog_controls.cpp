@@ -1,5 +1,6 @@
 #include "nav/dialog_controls.h"
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 #include <vector>
@@ -90,6 +91,13 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
         rank ? AirportsOfTypedCity(typed) : std::vector<std::string>{};
     int listedCity = -1;
     std::size_t listedCityPlace = cityAirports.size();
+    // A place no listed city's name, typed with its state ("san carlos ca"): the best ranked
+    // airport of that state whose name begins with the place's, never one of another state.
+    std::vector<std::string> place;
+    std::string state;
+    const bool withState =
+        rank && cityAirports.empty() && TypedPlaceWithState(typed, &place, &state);
+    int inState = -1, inStateRank = 0;
     for (int row = 0; row < rows && named < 0; ++row) {
         const std::string text = ListRowText(list, row);
         const std::string_view view(text);
@@ -104,6 +112,18 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
                 listedCityPlace = i;
             }
         const std::string_view name = coded ? view.substr(0, open) : view;
+        if (withState && coded) {
+            const std::vector<std::string> words = CityWords(name);
+            if (words.size() >= place.size() &&
+                std::equal(place.begin(), place.end(), words.begin()) &&
+                StateOfListedAirport(code) == state) {
+                const int r = rank(row);
+                if (inState < 0 || r > inStateRank) {
+                    inState = row;
+                    inStateRank = r;
+                }
+            }
+        }
         // The name alone, without its code.
         if (wholePreferred < 0 && platform::EqualIgnoringCase(name, typed)) {
             if (whole < 0) whole = row;
@@ -122,7 +142,7 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
             any = row;
     }
     int row = named;
-    for (const int candidate : {listedCity, wholePreferred, city, whole, exact, any})
+    for (const int candidate : {listedCity, inState, wholePreferred, city, whole, exact, any})
         if (row < 0) row = candidate;
     if (row >= 0) win::SendMessage(list, kLbSetCurSel, static_cast<win::WParam>(row), 0);
     // A place with no airport listed ("honolulu", "vail co"): nothing is selected, rather than

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -268,10 +269,13 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
         {"grand island ne", {"KGRI"}},
         {"grand forks nd", {"KGFK"}},
         {"st paul mn", {"KSTP"}},
+        {"san carlos ca", {"KSQL"}},
+        {"san carlos california", {"KSQL"}},
         // A city known but outside the world, or a name in a state with no airport of it:
         // nothing, rather than a field elsewhere begun the same.
         {"honolulu", {}},
         {"vail co", {}},
+        {"vail colorado", {}},
         {"san carlos wy", {}},
     };
     std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
@@ -409,4 +413,144 @@ TEST_F(AirportSearch, EveryTownNamingAToweredFieldTypedWithItsStateSelectsAField
         EXPECT_LE(away, reach) << t.typed << " selected " << text;
     }
     EXPECT_EQ(wrong, 0) << "of " << towns.size();
+}
+
+// Every towered field of the country whose name begins with a place that is no listed town
+// ("Bedford", "Walnut Ridge"), typed with its state as a pilot would ("bedford ma"), selects a
+// field within 30 nm of it whose name begins so: the list's fallback to a field's name keeps to
+// the state typed. The state typed is the nearest listed town's, where every town nearly as near
+// lies in the same state; a field within 25 nm of a state line, or with a field of the same first
+// words 30 to 150 nm from it (its words more a person's name than a place's), is left out.
+TEST_F(AirportSearch, AFieldsPlaceTypedWithItsStateSelectsAFieldOfThatState) {
+    const auto cityRows = testsupport::ReadNavdataCsv("../places-us/cities.csv");
+    std::set<std::vector<std::string>> listed;
+    for (const auto& c : cityRows)
+        if (c.size() >= 8 && c[0] != "name") listed.insert(NameWords(c[0]));
+    // A first word that is seldom a place alone: the place is its first two words.
+    const std::set<std::string> joined = {
+        "san",    "saint", "fort", "new",   "el",    "la",    "los",   "las",  "lake",  "north",
+        "south",  "east",  "west", "grand", "great", "mount", "port",  "palm", "santa", "big",
+        "little", "twin",  "red",  "cape",  "glen",  "key",   "ocean", "de",   "du",    "le"};
+    struct Field {
+        double lat, lon;
+    };
+    // The state lines, as segments of east-positive (lon, lat).
+    std::vector<std::pair<Field, Field>> lines;
+    {
+        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/outlines-us/state_borders.txt");
+        std::string text;
+        bool open = false;
+        Field last{};
+        while (std::getline(in, text)) {
+            if (text.empty() || text[0] == '>') {
+                open = false;
+                continue;
+            }
+            Field p{};
+            std::sscanf(text.c_str(), "%lf %lf", &p.lon, &p.lat);
+            if (open) lines.push_back({last, p});
+            last = p;
+            open = true;
+        }
+    }
+    ASSERT_GT(lines.size(), 5000u);
+    const auto nearLine = [&lines](double lat, double lon, double nm) {
+        const double east = std::cos(lat * 3.14159265358979 / 180.0);
+        for (const auto& [a, b] : lines) {
+            // In nautical miles on a plane about the field.
+            const double ax = (a.lon - lon) * 60 * east, ay = (a.lat - lat) * 60;
+            const double bx = (b.lon - lon) * 60 * east, by = (b.lat - lat) * 60;
+            const double dx = bx - ax, dy = by - ay, length = dx * dx + dy * dy;
+            const double t = length > 0 ? std::clamp(-(ax * dx + ay * dy) / length, 0.0, 1.0) : 0.0;
+            if (std::hypot(ax + t * dx, ay + t * dy) < nm) return true;
+        }
+        return false;
+    };
+    const auto allAirports = testsupport::ReadNavdataCsv("airport.csv");
+    std::map<std::string, std::vector<Field>> typedFields;  // the typed text: the fields it means
+    std::map<std::string, std::vector<std::string>> typedPlace;
+    for (const auto& a : allAirports) {
+        if (a.size() != 7 || a[0] == "icao" || a[6] != "1" || a[0].size() != 4 || a[0][0] != 'K')
+            continue;
+        const std::vector<std::string> name = NameWords(a[1]);
+        if (name.empty()) continue;
+        const std::size_t n = joined.count(name[0]) != 0 && name.size() > 1 ? 2 : 1;
+        const std::vector<std::string> place(name.begin(), name.begin() + n);
+        if (listed.count(place) != 0 || place[0].size() < 3 ||
+            std::isdigit(static_cast<unsigned char>(place[0][0])))
+            continue;
+        const double lat = std::stod(a[4]), lon = std::stod(a[5]);
+        std::vector<std::pair<double, std::string>> towns;
+        for (const auto& c : cityRows)
+            if (c.size() >= 8 && c[0] != "name")
+                towns.emplace_back(Nm(lat, lon, std::stod(c[4]), std::stod(c[5])), c[1]);
+        std::sort(towns.begin(), towns.end());
+        if (towns.empty() || towns[0].first > 80) continue;
+        bool plain = true;
+        for (const auto& [nm, state] : towns)
+            if (nm < towns[0].first * 1.5 + 5 && state != towns[0].second) plain = false;
+        if (!plain || nearLine(lat, lon, 25)) continue;
+        bool alike = false;
+        for (const auto& o : allAirports) {
+            if (o.size() != 7 || o[0] == "icao") continue;
+            const std::vector<std::string> other = NameWords(o[1]);
+            if (other.size() < place.size() ||
+                !std::equal(place.begin(), place.end(), other.begin()))
+                continue;
+            const double nm = Nm(lat, lon, std::stod(o[4]), std::stod(o[5]));
+            if (nm > 30 && nm < 150) alike = true;
+        }
+        if (alike) continue;
+        std::string typed;
+        for (const std::string& w : place)
+            typed += w + " ";
+        typed += towns[0].second;
+        typedFields[typed].push_back({lat, lon});
+        typedPlace[typed] = place;
+    }
+    ASSERT_GT(typedFields.size(), 150u);
+    std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
+    for (const auto& [typed, fields] : typedFields)
+        script += "dialog AIRPORTS_PAGE\nset 1479 \"" + typed + "\"\nread 1045\n";
+    script += "dialog AIRPORTS_WIZBKGND\nclick 1817\nwait 300\nquit\n";
+    const testsupport::CommandResult r = run.Play(script);
+    ASSERT_EQ(r.status, 0) << r.out.substr(0, 2000);
+    std::map<std::string, std::pair<double, double>> airports;
+    for (const auto& a : testsupport::ReadNavdataCsv("airport.csv"))
+        if (a.size() == 7 && a[0] != "icao") airports[a[0]] = {std::stod(a[4]), std::stod(a[5])};
+    std::size_t at = 0;
+    int wrong = 0;
+    for (const auto& [typed, fields] : typedFields) {
+        const std::size_t read = r.out.find("selected=", at);
+        ASSERT_NE(read, std::string::npos) << typed;
+        at = read + 9;
+        const int selected = std::atoi(r.out.c_str() + read + 9);
+        const std::string row = "read 1045 row " + std::to_string(selected) + ": \"";
+        const std::size_t shown = r.out.find(row, read);
+        const std::size_t next = r.out.find("selected=", read + 9);
+        if (selected < 0 || shown == std::string::npos || shown > next) {
+            ADD_FAILURE() << typed << " selected nothing";
+            ++wrong;
+            continue;
+        }
+        const std::size_t end = r.out.find('\n', shown);
+        const std::string text = r.out.substr(shown + row.size(), end - shown - row.size());
+        const std::size_t open = text.rfind('(');
+        const auto a = open == std::string::npos
+                           ? airports.end()
+                           : airports.find(text.substr(open + 1, text.find(')', open) - open - 1));
+        const std::vector<std::string> words = NameWords(text.substr(0, open));
+        const std::vector<std::string>& place = typedPlace[typed];
+        double away = 1e9;
+        for (const Field& f : fields)
+            if (a != airports.end())
+                away = std::min(away, Nm(f.lat, f.lon, a->second.first, a->second.second));
+        const bool named =
+            words.size() >= place.size() && std::equal(place.begin(), place.end(), words.begin());
+        if (away > 30 || !named) {
+            ++wrong;
+            ADD_FAILURE() << typed << " selected " << text << ", " << away << " nm away";
+        }
+    }
+    EXPECT_EQ(wrong, 0) << "of " << typedFields.size();
 }

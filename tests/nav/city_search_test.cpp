@@ -65,4 +65,37 @@ TEST(CitySearch, APlaceWithItsStateOrAListedCityIsNoAirportsName) {
         EXPECT_EQ(nav::NamesAPlaceOnly(kList, c.typed), c.place) << c.typed;
 }
 
+// A place typed with its state is told by the state's code or name at its end; the airports'
+// states are read by code.
+TEST(CitySearch, APlaceTypedWithAStateAndTheAirportsStates) {
+    const struct {
+        const char* typed;
+        std::vector<std::string> place;
+        const char* state;
+    } cases[] = {
+        {"san carlos ms", {"san", "carlos"}, "MS"},
+        {"San Carlos, Mississippi", {"san", "carlos"}, "MS"},
+        {"vail  tx", {"vail"}, "TX"},
+        {"fort worth texas", {"fort", "worth"}, "TX"},
+        {"ft worth tx", {"fort", "worth"}, "TX"},
+        {"mo", {}, ""},
+        {"missouri", {}, ""},
+        {"vail co", {}, ""},  // a state not in the list
+        {"vail", {}, ""},
+        {"", {}, ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> place;
+        std::string state;
+        EXPECT_EQ(nav::PlaceWithState(kList, c.typed, &place, &state), *c.state != '\0') << c.typed;
+        EXPECT_EQ(place, c.place) << c.typed;
+        EXPECT_EQ(state, c.state) << c.typed;
+    }
+    constexpr char kStates[] = "KSQL|CA\nKSQLX|NV\nKGJT|CO\n";
+    EXPECT_EQ(nav::StateOfAirport(kStates, "KSQL"), "CA");
+    EXPECT_EQ(nav::StateOfAirport(kStates, "KGJT"), "CO");
+    EXPECT_EQ(nav::StateOfAirport(kStates, "KSQ"), "");
+    EXPECT_EQ(nav::StateOfAirport(kStates, "MYGF"), "");
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +29,7 @@
 #include "gfx/bitmap.h"
 #include "gfx/font.h"
 #include "gfx/palette.h"
+#include "nav/city_search.h"
 #include "nav/lat_lon.h"
 #include "nav/map_outline.h"
 #include "planning/aircraft_selection.h"
@@ -364,6 +366,18 @@ TEST_F(MkdataTest, EveryMemberOfEveryVolumeReadsBack) {
                         EXPECT_EQ(listed.count(r[0] + "|" + r[1]), 1u) << r[0];
                     }
                 }
+            } else if (n == "aptstate.txt") {
+                // A line an airport with its state, most of the country's fields.
+                ASSERT_EQ(volume.OpenFile(n), 1);
+                int lines = 0;
+                char line[64];
+                while (volume.ReadLine(line, sizeof line) != nullptr) {
+                    const std::string text = line;
+                    ++lines;
+                    EXPECT_EQ(text.size() - text.find('|'), 3u) << text;
+                }
+                volume.CloseFile();
+                EXPECT_GT(lines, 12000);
             } else {
                 ADD_FAILURE() << "unexpected member " << n << " in " << v.volume;
             }
@@ -452,6 +466,104 @@ TEST_F(MkdataTest, EveryCitySelectsAnAirportNearIt) {
         EXPECT_LE(away, key == "Dover|DE" ? 33.0 : 30.0) << key << " " << first[key];
     }
     EXPECT_GT(cities, 380);
+}
+
+// Each airport's state, against the towns the fields are named for: every field of a K code
+// whose name or tower's name holds a listed town's (the nearest such town, within 60 km) lies in
+// that town's state, but for the fields known to lie across a state line from the town they
+// serve. Fields of other countries have none.
+TEST_F(MkdataTest, EveryAirportNamedForATownHasThatTownsState) {
+    core::ResourceVolume volume("Data\\Data.Vol", "Data\\Nav", 0);
+    ASSERT_EQ(volume.IsOpen(), 1);
+    ASSERT_EQ(volume.OpenFile("aptstate.txt"), 1);
+    std::string text;
+    std::map<std::string, std::string> states;
+    char line[64];
+    while (volume.ReadLine(line, sizeof line) != nullptr) {
+        text += std::string(line) + "\n";
+        const std::string row = line;
+        states[row.substr(0, row.find('|'))] = row.substr(row.find('|') + 1);
+    }
+    volume.CloseFile();
+    EXPECT_EQ(nav::StateOfAirport(text, "KSQL"), "CA");  // the program's reader
+    const auto words = [](const std::string& name) {
+        std::vector<std::string> out;
+        std::string word;
+        for (const char ch : name + " ") {
+            if (std::isalnum(static_cast<unsigned char>(ch))) {
+                word += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+                continue;
+            }
+            if (word == "st") word = "saint";
+            if (word == "ft") word = "fort";
+            if (!word.empty()) out.push_back(word);
+            word.clear();
+        }
+        return out;
+    };
+    const auto holds = [](const std::vector<std::string>& name,
+                          const std::vector<std::string>& part) {
+        return !part.empty() &&
+               std::search(name.begin(), name.end(), part.begin(), part.end()) != name.end();
+    };
+    const auto km = [](double lat1, double lon1, double lat2, double lon2) {
+        const double k = 3.14159265358979 / 180.0;
+        const double h =
+            std::pow(std::sin((lat2 - lat1) * k / 2), 2) +
+            std::cos(lat1 * k) * std::cos(lat2 * k) * std::pow(std::sin((lon2 - lon1) * k / 2), 2);
+        return 2 * 6371.0 * std::asin(std::sqrt(h));
+    };
+    std::map<std::string, std::vector<std::vector<std::string>>> towers;
+    for (const auto& f : ReadNavdataCsv("frequency.csv"))
+        if (f.size() >= 4 && f[1] == "tower") towers[f[0]].push_back(words(f[3]));
+    const auto cities = ReadNavdataCsv("../places-us/cities.csv");
+    // Across the line from the town they serve: Cincinnati's in Kentucky, Kansas City's in
+    // Missouri, Red Wing's in Wisconsin, St. Louis's downtown and regional fields in Illinois,
+    // Toledo Suburban in Michigan, Vicksburg's in Louisiana, Washington's two in Virginia.
+    const std::set<std::string> acrossTheLine = {"KCVG", "KMCI", "KRGK", "KCPS", "KALN",
+                                                 "KDUH", "KTVR", "KIAD", "KDCA"};
+    int named = 0, withState = 0, wrong = 0;
+    for (const auto& a : ReadNavdataCsv("airport.csv")) {
+        if (a.size() != 7) continue;
+        const std::string state = states.count(a[0]) != 0 ? states[a[0]] : "";
+        withState += !state.empty();
+        const bool foreign = a[0].size() == 4 && a[0][0] != 'K' && a[0][0] != 'P' &&
+                             std::all_of(a[0].begin(), a[0].end(), ::isalpha);
+        if (foreign) {
+            EXPECT_EQ(state, "") << a[0] << " " << a[1];
+        }
+        if (a[0].size() != 4 || a[0][0] != 'K' || acrossTheLine.count(a[0]) != 0) continue;
+        std::vector<std::vector<std::string>> names = towers[a[0]];
+        names.push_back(words(a[1]));
+        const std::vector<std::string>* town = nullptr;
+        double nearest = 60;
+        for (const auto& c : cities) {
+            if (c.size() < 8 || c[0] == "name") continue;
+            const std::vector<std::string> townWords = words(c[0]);
+            if (std::none_of(names.begin(), names.end(),
+                             [&](const auto& n) { return holds(n, townWords); }))
+                continue;
+            const double away =
+                km(std::stod(a[4]), std::stod(a[5]), std::stod(c[4]), std::stod(c[5]));
+            if (away < nearest) {
+                nearest = away;
+                town = &c;
+            }
+        }
+        if (town == nullptr) continue;
+        ++named;
+        if (state != (*town)[1]) {
+            ++wrong;
+            std::printf("state of %s %s: %s, named for %s %s\n", a[0].c_str(), a[1].c_str(),
+                        state.c_str(), (*town)[0].c_str(), (*town)[1].c_str());
+        }
+    }
+    std::printf("%d airports with a state; %d fields named for a town, %d in another state\n",
+                withState, named, wrong);
+    EXPECT_GT(withState, 12500);
+    EXPECT_GT(named, 700);
+    // St. Joseph's field lies on the far side of the Missouri as the borders' outline draws it.
+    EXPECT_LE(wrong, 1);
 }
 
 TEST_F(MkdataTest, PalettesTheProgramAsksFor) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <set>
 #include <tuple>
 #include <utility>
 
@@ -149,6 +151,103 @@ std::string CityAirportsText(const std::vector<City>& cities, const NavSources& 
             text += (i > 0 ? " " : "") + codes[i];
         text += "\n";
     }
+    return text;
+}
+
+namespace {
+
+struct Point {
+    double lat, lon;  // lon positive west, as the outlines read
+};
+
+// Whether the segments p-q and a-b cross (touching counts as neither side).
+bool Cross(Point p, Point q, Point a, Point b) {
+    const auto side = [](Point u, Point v, Point w) {
+        return (v.lon - u.lon) * (w.lat - u.lat) - (v.lat - u.lat) * (w.lon - u.lon) > 0;
+    };
+    return side(p, q, a) != side(p, q, b) && side(a, b, p) != side(a, b, q);
+}
+
+// The borders' segments, found by the whole degrees of latitude and longitude they span.
+class BorderIndex {
+public:
+    explicit BorderIndex(const std::vector<std::vector<nav::MapOutlinePoint>>& borders) {
+        for (const auto& line : borders)
+            for (std::size_t i = 1; i < line.size(); ++i) {
+                const Point a{line[i - 1].lat, line[i - 1].lon}, b{line[i].lat, line[i].lon};
+                const std::size_t n = segments.size();
+                segments.push_back({a, b});
+                ForCells(a, b, [&](long cell) { cells[cell].push_back(n); });
+            }
+    }
+
+    bool Crossed(Point p, Point q) const {
+        bool crossed = false;
+        std::set<std::size_t> seen;
+        ForCells(p, q, [&](long cell) {
+            const auto found = cells.find(cell);
+            if (crossed || found == cells.end()) return;
+            for (const std::size_t n : found->second)
+                if (seen.insert(n).second && Cross(p, q, segments[n].first, segments[n].second)) {
+                    crossed = true;
+                    return;
+                }
+        });
+        return crossed;
+    }
+
+private:
+    template <typename F>
+    static void ForCells(Point a, Point b, F&& f) {
+        for (long lat = std::lround(std::floor(std::min(a.lat, b.lat)));
+             lat <= std::lround(std::floor(std::max(a.lat, b.lat))); ++lat)
+            for (long lon = std::lround(std::floor(std::min(a.lon, b.lon)));
+                 lon <= std::lround(std::floor(std::max(a.lon, b.lon))); ++lon)
+                f(lat * 1000 + lon);
+    }
+
+    std::vector<std::pair<Point, Point>> segments;
+    std::map<long, std::vector<std::size_t>> cells;
+};
+
+// A code of the international form of a country other than ours: four letters, not K (the
+// contiguous states) or P (the Pacific's).
+bool ForeignCode(const std::string& code) {
+    return code.size() == 4 && code[0] != 'K' && code[0] != 'P' &&
+           std::all_of(code.begin(), code.end(),
+                       [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; });
+}
+
+}  // namespace
+
+std::map<std::string, std::string> AirportStates(
+    const std::vector<City>& cities, const NavSources& sources,
+    const std::vector<std::vector<nav::MapOutlinePoint>>& borders) {
+    const BorderIndex index(borders);
+    std::map<std::string, std::string> states;
+    std::vector<std::pair<double, const City*>> near;
+    for (const SourceAirport& a : sources.airports) {
+        if (ForeignCode(a.icao)) continue;
+        near.clear();
+        for (const City& c : cities) {
+            if (c.state == "AK" || c.state == "HI") continue;  // outside the world
+            const double km = Distance(a.lat, a.lon, c.lat, c.lon) / 1000.0;
+            if (km <= kStateReachKm) near.emplace_back(km, &c);
+        }
+        std::sort(near.begin(), near.end());
+        for (const auto& [km, c] : near)
+            if (!index.Crossed({a.lat, -a.lon}, {c->lat, -c->lon})) {
+                states[a.icao] = c->state;
+                break;
+            }
+    }
+    return states;
+}
+
+std::string AirportStatesText(const std::map<std::string, std::string>& states) {
+    std::string text;
+    for (const auto& [code, state] : states)
+        text += code + "|" + state + "\n";
     return text;
 }
 

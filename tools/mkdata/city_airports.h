@@ -2,9 +2,11 @@
 // of data/places-us/cities.csv with the airports near it, best first.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
+#include "nav/map_outline.h"
 #include "tools/mkdata/navigation_sources.h"
 
 namespace mkdata {
@@ -40,5 +42,25 @@ std::vector<std::string> RankCityAirports(const City& city, const std::vector<Ci
 // first; a city with no airport near ("name|state|state name|") is listed, so that typing it
 // selects nothing.
 std::string CityAirportsText(const std::vector<City>& cities, const NavSources& sources);
+
+// The polylines of a file of data/outlines-us ("lon lat" lines, each polyline opened by a line
+// starting with '>'), longitudes positive west. An unreadable point stops the maker, naming the
+// file's line.
+int ReadPolylines(const std::string& path, std::vector<std::vector<nav::MapOutlinePoint>>* out,
+                  std::string* error);
+
+// Each airport's state: that of the nearest listed town (within kStateReachKm) that a straight
+// line reaches without crossing a state or national border, so a field across a river from the
+// town it serves takes its own side's state. A field of another country (a four-letter code not
+// beginning with K or P, or one that reaches no town without crossing the national border), or one
+// far from any listed town, has none. `borders` are the state and national borders' polylines.
+inline constexpr double kStateReachKm = 300;
+std::map<std::string, std::string> AirportStates(
+    const std::vector<City>& cities, const NavSources& sources,
+    const std::vector<std::vector<nav::MapOutlinePoint>>& borders);
+
+// The installation's list of them: a line an airport, "code|state", by code; an airport without a
+// state is not listed.
+std::string AirportStatesText(const std::map<std::string, std::string>& states);
 
 }  // namespace mkdata

@@ -905,14 +905,23 @@ int MakeNavigation(Installation& installation, std::string* error) {
     const std::string cityText = CityAirportsText(cities, sources);
     installation.AddMember(kDataVolume, nav::kCityAirportsMember,
                            Bytes(cityText.begin(), cityText.end()), true);
+    // Each airport's state, for a search that names one ("san carlos ca").
+    std::vector<std::vector<nav::MapOutlinePoint>> borders;
+    for (const char* file : {"state_borders.txt", "national_borders.txt"})
+        if (!ReadPolylines(installation.DataDir() + "/outlines-us/" + file, &borders, error))
+            return 0;
+    const std::map<std::string, std::string> states = AirportStates(cities, sources, borders);
+    const std::string stateText = AirportStatesText(states);
+    installation.AddMember(kDataVolume, nav::kAirportStatesMember,
+                           Bytes(stateText.begin(), stateText.end()));
     std::printf(
         "mkdata: navigation: %zu VORs, %zu NDBs, %zu ILS, %zu airports, %zu waypoints, %zu "
-        "airways, %zu runway ends with their own controllers or side; left out %d idents too long, "
-        "%d runways without a number, %d fixes past the "
+        "airways, %zu runway ends with their own controllers or side, %zu airports with their "
+        "state; left out %d idents too long, %d runways without a number, %d fixes past the "
         "table, %d unreadable rows\n",
         t.vors.size(), t.ndbs.size(), t.ils.size(), t.airports.size(), t.waypoints.size(),
-        t.airways.size(), t.runwayControls.size(), refusals.identTooLong, refusals.runwayUnreadable,
-        refusals.waypointsLeftOut, sources.skippedRows);
+        t.airways.size(), t.runwayControls.size(), states.size(), refusals.identTooLong,
+        refusals.runwayUnreadable, refusals.waypointsLeftOut, sources.skippedRows);
     return 1;
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "nav/map_outline.h"
+#include "tools/mkdata/city_airports.h"
 #include "tools/mkdata/installation.h"
 
 namespace mkdata {
@@ -23,6 +24,8 @@ namespace {
 constexpr char kDataVolume[] = "Data\\Data.Vol";
 
 using Polyline = std::vector<nav::MapOutlinePoint>;
+
+}  // namespace
 
 int ReadPolylines(const std::string& path, std::vector<Polyline>* out, std::string* error) {
     std::ifstream in(path);
@@ -54,6 +57,8 @@ int ReadPolylines(const std::string& path, std::vector<Polyline>* out, std::stri
     }
     return 1;
 }
+
+namespace {
 
 bool Closed(const Polyline& p) {
     return p.size() >= 4 && p.front().lat == p.back().lat && p.front().lon == p.back().lon;
