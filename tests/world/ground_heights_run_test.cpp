@@ -435,6 +435,82 @@ TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
             << "midway along the crest from " << places[i].name;
 }
 
+// The roads pilots follow over the western ranges (the sources are in data/places-us/passes.csv
+// and heights.csv): Donner Pass on I-80 over the Sierra; Hoosier Pass, Leadville, Frisco and
+// Breckenridge in Colorado's high valleys; Park City behind the Wasatch; Snoqualmie, Stevens and
+// Santiam Passes over the Cascades with Sisters at their eastern foot; Siskiyou Summit on I-5;
+// Tehachapi, Cajon and Tejon Passes round Los Angeles. Each pass within 200 ft of its published
+// height and each town within 200 ft. Between them: along the crests of data/places-us/ridges.csv
+// that join a pass to the summits on either side (Castle Peak to Donner Pass to Mount Judah,
+// Three Fingered Jack to Santiam Pass to Mount Washington, Snoqualmie Mountain to Snoqualmie
+// Pass), the ground a quarter, half and three quarters of the way stands no lower than the
+// lower end (less 200 ft), as the real crest does; along the Blue River's valley from Frisco up
+// past Breckenridge to Hoosier Pass the ground half way lies between the two ends' heights
+// (within 200 ft): the valley neither sags nor is walled.
+TEST(GroundHeights, TheRoutesOverTheWesternRangesStandAtTheirPassesAndTowns) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    std::vector<Place> places = {
+        {"Donner Pass CA", 39.3144, -120.3269, 7056, 200},
+        {"Hoosier Pass CO", 39.3617, -106.0625, 11542, 200},
+        {"Snoqualmie Pass WA", 47.4230, -121.4110, 3015, 200},
+        {"Stevens Pass WA", 47.7450, -121.0933, 4061, 200},
+        {"Santiam Pass OR", 44.3883, -121.8450, 4817, 200},
+        {"Siskiyou Summit OR", 42.0606, -122.6058, 4310, 200},
+        {"Tehachapi Pass CA", 35.1022, -118.2828, 3771, 200},
+        {"Cajon Pass CA", 34.3258, -117.4283, 3777, 200},
+        {"Tejon Pass CA", 34.8030, -118.8771, 4160, 200},
+        {"Leadville CO", 39.2500, -106.2917, 10152, 200},
+        {"Frisco CO", 39.5775, -106.0967, 9097, 200},
+        {"Breckenridge CO", 39.4996, -106.0433, 9600, 200},
+        {"Park City UT", 40.6503, -111.5014, 6936, 200},
+        {"Sisters OR", 44.2908, -121.5489, 3182, 200},
+        {"Castle Peak CA", 39.3655, -120.3492, 9109, 300},
+        {"Mount Judah CA", 39.2985, -120.3156, 8243, 300},
+        {"Three Fingered Jack OR", 44.4790, -121.8431, 7844, 300},
+        {"Mount Washington OR", 44.3321, -121.8385, 7795, 300},
+        {"Snoqualmie Mountain WA", 47.4587, -121.4165, 6278, 300},
+    };
+    const std::size_t named = places.size();
+    auto find = [&](const char* name) {
+        return *std::find_if(places.begin(), places.begin() + named,
+                             [&](const Place& p) { return std::string(p.name) == name; });
+    };
+    struct Between {
+        const char* from;
+        const char* to;
+        bool crest;  // a crest: no lower than the lower end; else a valley: between the ends
+    };
+    const Between stretches[] = {
+        {"Castle Peak CA", "Donner Pass CA", true},
+        {"Donner Pass CA", "Mount Judah CA", true},
+        {"Three Fingered Jack OR", "Santiam Pass OR", true},
+        {"Santiam Pass OR", "Mount Washington OR", true},
+        {"Snoqualmie Mountain WA", "Snoqualmie Pass WA", true},
+        {"Frisco CO", "Breckenridge CO", false},
+        {"Breckenridge CO", "Hoosier Pass CO", false},
+    };
+    std::vector<std::pair<double, double>> bounds;  // lowest and highest ground allowed
+    for (const Between& b : stretches) {
+        const Place a = find(b.from), c = find(b.to);
+        const double lower = std::min(a.feet, c.feet), upper = std::max(a.feet, c.feet);
+        for (double t : b.crest ? std::vector<double>{0.25, 0.5, 0.75} : std::vector<double>{0.5}) {
+            places.push_back({b.from, a.lat + t * (c.lat - a.lat), a.lon + t * (c.lon - a.lon),
+                              lower, 200});
+            bounds.emplace_back(lower - 200, b.crest ? 1e9 : upper + 200);
+        }
+    }
+    const std::vector<double> ground = GroundAt(places, "zephlon-routes");
+    for (std::size_t i = 0; i < named; ++i)
+        EXPECT_NEAR(ground[i], places[i].feet, places[i].within) << places[i].name;
+    for (std::size_t i = named; i < places.size(); ++i) {
+        const auto [low, high] = bounds[i - named];
+        EXPECT_GT(ground[i], low) << "between " << places[i].name << " and the next, at "
+                                  << places[i].lat << ", " << places[i].lon;
+        EXPECT_LT(ground[i], high) << "between " << places[i].name << " and the next, at "
+                                   << places[i].lat << ", " << places[i].lon;
+    }
+}
+
 // Aspen's runway 15 is approached down the Roaring Fork valley, which falls from the field
 // (7,820 ft) past Woody Creek (7,300 ft, where Woody Creek meets the river 2.4 nm out) toward
 // Basalt (6,611 ft); the sources are in data/places-us/heights.csv. Under the last five miles
