@@ -435,18 +435,21 @@ TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
             << "midway along the crest from " << places[i].name;
 }
 
-// The roads pilots follow over the western ranges (the sources are in data/places-us/passes.csv
-// and heights.csv): Donner Pass on I-80 over the Sierra; Hoosier Pass, Leadville, Frisco and
-// Breckenridge in Colorado's high valleys; Park City behind the Wasatch; Snoqualmie, Stevens and
-// Santiam Passes over the Cascades with Sisters at their eastern foot; Siskiyou Summit on I-5;
-// Tehachapi, Cajon and Tejon Passes round Los Angeles. Each pass within 200 ft of its published
-// height and each town within 200 ft. Between them: along the crests of data/places-us/ridges.csv
+// The roads pilots follow over the western ranges (the sources are in data/places-us/passes.csv,
+// heights.csv and summits.csv; Tehachapi Pass and Copper Mountain's base from their articles):
+// Donner Pass on I-80 over the Sierra; Hoosier and Fremont Passes, Leadville, Frisco, Copper
+// Mountain and Breckenridge in Colorado's high valleys; Park City behind the Wasatch; Snoqualmie,
+// Stevens, White, Santiam and Willamette Passes over the Cascades with Sisters at their eastern
+// foot; Siskiyou Summit on I-5; Tehachapi, Cajon and Tejon Passes round Los Angeles. Each pass
+// and town within 200 ft of its published height, each summit within 300 ft. Between them: along
+// the crests of data/places-us/ridges.csv
 // that join a pass to the summits on either side (Castle Peak to Donner Pass to Mount Judah,
 // Three Fingered Jack to Santiam Pass to Mount Washington, Snoqualmie Mountain to Snoqualmie
 // Pass), the ground a quarter, half and three quarters of the way stands no lower than the
-// lower end (less 200 ft), as the real crest does; along the Blue River's valley from Frisco up
-// past Breckenridge to Hoosier Pass the ground half way lies between the two ends' heights
-// (within 200 ft): the valley neither sags nor is walled.
+// lower end (less 200 ft), as the real crest does; up the valleys the roads follow (the Blue
+// River's from Frisco past Breckenridge to Hoosier Pass, Tenmile Creek's from Copper Mountain and
+// the Arkansas's from Leadville to Fremont Pass) the ground half way lies between the two ends'
+// heights (within 200 ft): the valley neither sags nor is walled.
 TEST(GroundHeights, TheRoutesOverTheWesternRangesStandAtTheirPassesAndTowns) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     std::vector<Place> places = {
@@ -456,6 +459,8 @@ TEST(GroundHeights, TheRoutesOverTheWesternRangesStandAtTheirPassesAndTowns) {
         {"Stevens Pass WA", 47.7450, -121.0933, 4061, 200},
         {"Santiam Pass OR", 44.3883, -121.8450, 4817, 200},
         {"Siskiyou Summit OR", 42.0606, -122.6058, 4310, 200},
+        // 3,771 ft where the canyon narrows (wikipedia.org/wiki/Tehachapi_Pass, 35.10222
+        // -118.28278), which the smooth field already gives.
         {"Tehachapi Pass CA", 35.1022, -118.2828, 3771, 200},
         {"Cajon Pass CA", 34.3258, -117.4283, 3777, 200},
         {"Tejon Pass CA", 34.8030, -118.8771, 4160, 200},
@@ -464,6 +469,12 @@ TEST(GroundHeights, TheRoutesOverTheWesternRangesStandAtTheirPassesAndTowns) {
         {"Breckenridge CO", 39.4996, -106.0433, 9600, 200},
         {"Park City UT", 40.6503, -111.5014, 6936, 200},
         {"Sisters OR", 44.2908, -121.5489, 3182, 200},
+        {"White Pass WA", 46.6383, -121.3900, 4500, 200},
+        {"Willamette Pass OR", 43.6003, -122.0381, 5128, 200},
+        {"Fremont Pass CO", 39.3664, -106.1867, 11318, 200},
+        // The resort's base, 9,712 ft (en.wikipedia.org/wiki/Copper_Mountain_(Colorado),
+        // 39.50167 -106.15639), which the smooth field already gives.
+        {"Copper Mountain CO", 39.5017, -106.1564, 9712, 200},
         {"Castle Peak CA", 39.3655, -120.3492, 9109, 300},
         {"Mount Judah CA", 39.2985, -120.3156, 8243, 300},
         {"Three Fingered Jack OR", 44.4790, -121.8431, 7844, 300},
@@ -488,6 +499,8 @@ TEST(GroundHeights, TheRoutesOverTheWesternRangesStandAtTheirPassesAndTowns) {
         {"Snoqualmie Mountain WA", "Snoqualmie Pass WA", true},
         {"Frisco CO", "Breckenridge CO", false},
         {"Breckenridge CO", "Hoosier Pass CO", false},
+        {"Copper Mountain CO", "Fremont Pass CO", false},
+        {"Leadville CO", "Fremont Pass CO", false},
     };
     std::vector<std::pair<double, double>> bounds;  // lowest and highest ground allowed
     for (const Between& b : stretches) {
