@@ -437,10 +437,12 @@ TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
 
 // The roads pilots follow over the western ranges (the sources are in data/places-us/passes.csv,
 // heights.csv and summits.csv; Tehachapi Pass and Copper Mountain's base from their articles):
-// Donner Pass on I-80 over the Sierra; Hoosier and Fremont Passes, Leadville, Frisco, Copper
-// Mountain and Breckenridge in Colorado's high valleys; Park City behind the Wasatch; Snoqualmie,
-// Stevens, White, Santiam and Willamette Passes over the Cascades with Sisters at their eastern
-// foot; Siskiyou Summit on I-5; Tehachapi, Cajon and Tejon Passes round Los Angeles. Each pass
+// Donner Pass on I-80 over the Sierra with Soda Springs below it; Hoosier and Fremont Passes,
+// Leadville, Frisco, Copper Mountain and Breckenridge in Colorado's high valleys, Evergreen and
+// Woodland Park in the Front Range's foothills; Park City behind the Wasatch and Alta in it;
+// Snoqualmie, Stevens, White, Santiam and Willamette Passes over the Cascades with Leavenworth and
+// Sisters at their eastern foot; Siskiyou Summit on I-5; Tehachapi, Cajon and Tejon Passes round
+// Los Angeles. Each pass
 // and town within 200 ft of its published height, each summit within 300 ft. Between them: along
 // the crests of data/places-us/ridges.csv
 // that join a pass to the summits on either side (Castle Peak to Donner Pass to Mount Judah,
@@ -469,6 +471,13 @@ TEST(GroundHeights, TheRoutesOverTheWesternRangesStandAtTheirPassesAndTowns) {
         {"Breckenridge CO", 39.4996, -106.0433, 9600, 200},
         {"Park City UT", 40.6503, -111.5014, 6936, 200},
         {"Sisters OR", 44.2908, -121.5489, 3182, 200},
+        {"Soda Springs CA", 39.3233, -120.3833, 6768, 200},
+        {"Evergreen CO", 39.6389, -105.3364, 7220, 200},
+        {"Woodland Park CO", 38.9983, -105.0564, 8465, 200},
+        {"Alta UT", 40.5808, -111.6372, 8560, 200},
+        // 1,171 ft (Leavenworth's article at encyclopedia.datana.cloud, 47 35 47 N 120 39 55 W),
+        // which its airport nearby already gives.
+        {"Leavenworth WA", 47.5964, -120.6653, 1171, 200},
         {"White Pass WA", 46.6383, -121.3900, 4500, 200},
         {"Willamette Pass OR", 43.6003, -122.0381, 5128, 200},
         {"Fremont Pass CO", 39.3664, -106.1867, 11318, 200},
