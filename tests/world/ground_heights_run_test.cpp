@@ -437,8 +437,9 @@ TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
 
 // The roads pilots follow over the western ranges (the sources are in data/places-us/passes.csv,
 // heights.csv and summits.csv; Tehachapi Pass and Copper Mountain's base from their articles):
-// Donner Pass on I-80 over the Sierra with Soda Springs below it; Hoosier and Fremont Passes,
-// Leadville, Frisco, Copper Mountain and Breckenridge in Colorado's high valleys, Evergreen and
+// Emigrant Gap and Donner Pass on I-80 over the Sierra with Soda Springs below the pass; Hoosier
+// and Fremont Passes, Leadville, Frisco, Dillon, Copper Mountain and Breckenridge in Colorado's
+// high valleys, Evergreen and
 // Woodland Park in the Front Range's foothills; Park City behind the Wasatch and Alta in it;
 // Snoqualmie, Stevens, White, Santiam and Willamette Passes over the Cascades with Leavenworth and
 // Sisters at their eastern foot; Siskiyou Summit on I-5; Tehachapi, Cajon and Tejon Passes round
@@ -472,6 +473,10 @@ TEST(GroundHeights, TheRoutesOverTheWesternRangesStandAtTheirPassesAndTowns) {
         {"Park City UT", 40.6503, -111.5014, 6936, 200},
         {"Sisters OR", 44.2908, -121.5489, 3182, 200},
         {"Soda Springs CA", 39.3233, -120.3833, 6768, 200},
+        {"Emigrant Gap CA", 39.3030, -120.6660, 5200, 200},
+        // 9,019 ft (wikimili.com/en/Dillon,_Colorado, 39.62833 -106.04667), which the smooth
+        // field already gives.
+        {"Dillon CO", 39.6283, -106.0467, 9019, 200},
         {"Evergreen CO", 39.6389, -105.3364, 7220, 200},
         {"Woodland Park CO", 38.9983, -105.0564, 8465, 200},
         {"Alta UT", 40.5808, -111.6372, 8560, 200},
