@@ -436,23 +436,21 @@ TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
 }
 
 // The roads pilots follow over the western ranges (the sources are in data/places-us/passes.csv,
-// heights.csv and summits.csv; Tehachapi Pass and Copper Mountain's base from their articles):
-// Emigrant Gap and Donner Pass on I-80 over the Sierra with Soda Springs below the pass; Hoosier
-// and Fremont Passes, Leadville, Frisco, Dillon, Copper Mountain and Breckenridge in Colorado's
-// high valleys, Evergreen and
-// Woodland Park in the Front Range's foothills; Park City behind the Wasatch and Alta in it;
-// Snoqualmie, Stevens, White, Santiam and Willamette Passes over the Cascades with Leavenworth and
-// Sisters at their eastern foot; Siskiyou Summit on I-5; Tehachapi, Cajon and Tejon Passes round
-// Los Angeles. Each pass
-// and town within 200 ft of its published height, each summit within 300 ft. Between them: along
-// the crests of data/places-us/ridges.csv
-// that join a pass to the summits on either side (Castle Peak to Donner Pass to Mount Judah,
-// Three Fingered Jack to Santiam Pass to Mount Washington, Snoqualmie Mountain to Snoqualmie
-// Pass), the ground a quarter, half and three quarters of the way stands no lower than the
-// lower end (less 200 ft), as the real crest does; up the valleys the roads follow (the Blue
-// River's from Frisco past Breckenridge to Hoosier Pass, Tenmile Creek's from Copper Mountain and
-// the Arkansas's from Leadville to Fremont Pass) the ground half way lies between the two ends'
-// heights (within 200 ft): the valley neither sags nor is walled.
+// heights.csv and summits.csv, or beside the places below): Emigrant Gap and Donner Pass on I-80
+// over the Sierra with Soda Springs below the pass; Hoosier and Fremont Passes, Leadville, Frisco,
+// Dillon, Copper Mountain and Breckenridge in Colorado's high valleys, Evergreen and Woodland Park
+// in the Front Range's foothills; Park City behind the Wasatch and Alta in it; Snoqualmie,
+// Stevens, White, Santiam and Willamette Passes over the Cascades with Leavenworth and Sisters at
+// their eastern foot; Siskiyou Summit on I-5; Tehachapi, Cajon and Tejon Passes round Los Angeles.
+// Each pass and town within 200 ft of its published height, each summit within 300 ft. Between
+// them: along the crests of data/places-us/ridges.csv that join a pass to the summits on either
+// side (Castle Peak to Donner Pass to Mount Judah, Three Fingered Jack to Santiam Pass to Mount
+// Washington, Snoqualmie Mountain to Snoqualmie Pass), the ground a quarter, half and three
+// quarters of the way stands no lower than the lower end (less 200 ft), as the real crest does; up
+// the valleys the roads follow (the Blue River's from Frisco past Breckenridge to Hoosier Pass,
+// Tenmile Creek's from Copper Mountain and the Arkansas's from Leadville to Fremont Pass) the
+// ground half way lies between the two ends' heights (within 200 ft): the valley neither sags nor
+// is walled.
 TEST(GroundHeights, TheRoutesOverTheWesternRangesStandAtTheirPassesAndTowns) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     std::vector<Place> places = {
