@@ -440,17 +440,17 @@ TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
 // over the Sierra with Soda Springs below the pass; Hoosier and Fremont Passes, Leadville, Frisco,
 // Dillon, Copper Mountain and Breckenridge in Colorado's high valleys, Evergreen and Woodland Park
 // in the Front Range's foothills; Park City behind the Wasatch and Alta in it; Snoqualmie,
-// Stevens, White, Santiam and Willamette Passes over the Cascades with Leavenworth and Sisters at
-// their eastern foot; Siskiyou Summit on I-5; Tehachapi, Cajon and Tejon Passes round Los Angeles.
-// Each pass and town within 200 ft of its published height, each summit within 300 ft. Between
-// them: along the crests of data/places-us/ridges.csv that join a pass to the summits on either
-// side (Castle Peak to Donner Pass to Mount Judah, Three Fingered Jack to Santiam Pass to Mount
-// Washington, Snoqualmie Mountain to Snoqualmie Pass), the ground a quarter, half and three
-// quarters of the way stands no lower than the lower end (less 200 ft), as the real crest does; up
-// the valleys the roads follow (the Blue River's from Frisco past Breckenridge to Hoosier Pass,
-// Tenmile Creek's from Copper Mountain and the Arkansas's from Leadville to Fremont Pass) the
-// ground half way lies between the two ends' heights (within 200 ft): the valley neither sags nor
-// is walled.
+// Stevens, White, Chinook, Santiam, McKenzie and Willamette Passes over the Cascades with
+// Leavenworth and Sisters at their eastern foot; Siskiyou Summit on I-5; Tehachapi, Cajon and
+// Tejon Passes round Los Angeles. Each pass and town within 200 ft of its published height, each
+// summit within 300 ft. Between them: along the crests of data/places-us/ridges.csv that join a
+// pass to the summits on either side (Castle Peak to Donner Pass to Mount Judah, Three Fingered
+// Jack to Santiam Pass to Mount Washington, Snoqualmie Mountain to Snoqualmie Pass), the ground a
+// quarter, half and three quarters of the way stands no lower than the lower end (less 200 ft), as
+// the real crest does; up the valleys the roads follow (the Blue River's from Frisco past
+// Breckenridge to Hoosier Pass, Tenmile Creek's from Copper Mountain and the Arkansas's from
+// Leadville to Fremont Pass) the ground half way lies between the two ends' heights (within 200
+// ft): the valley neither sags nor is walled.
 TEST(GroundHeights, TheRoutesOverTheWesternRangesStandAtTheirPassesAndTowns) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     std::vector<Place> places = {
@@ -482,6 +482,8 @@ TEST(GroundHeights, TheRoutesOverTheWesternRangesStandAtTheirPassesAndTowns) {
         // which its airport nearby already gives.
         {"Leavenworth WA", 47.5964, -120.6653, 1171, 200},
         {"White Pass WA", 46.6383, -121.3900, 4500, 200},
+        {"Chinook Pass WA", 46.8717, -121.5155, 5430, 200},
+        {"McKenzie Pass OR", 44.2597, -121.8097, 5325, 200},
         {"Willamette Pass OR", 43.6003, -122.0381, 5128, 200},
         {"Fremont Pass CO", 39.3664, -106.1867, 11318, 200},
         // The resort's base, 9,712 ft (en.wikipedia.org/wiki/Copper_Mountain_(Colorado),
