@@ -435,6 +435,109 @@ TEST(GroundHeights, TheRangesStandAtTheirSummitsPassesAndValleyTowns) {
             << "midway along the crest from " << places[i].name;
 }
 
+// The roads pilots follow over the western ranges (the sources are in data/places-us/passes.csv,
+// heights.csv and summits.csv, or beside the places below): Emigrant Gap and Donner Pass on I-80
+// over the Sierra with Soda Springs below the pass; Hoosier and Fremont Passes, Leadville, Frisco,
+// Dillon, Copper Mountain and Breckenridge in Colorado's high valleys, Evergreen and Woodland Park
+// in the Front Range's foothills; Park City behind the Wasatch and Alta in it; Snoqualmie,
+// Stevens, White, Chinook, Santiam, McKenzie and Willamette Passes over the Cascades with
+// Leavenworth and Sisters at their eastern foot; Siskiyou Summit on I-5; Tehachapi, Cajon and
+// Tejon Passes round Los Angeles. Each pass and town within 200 ft of its published height, each
+// summit within 300 ft. Between them: along the crests of data/places-us/ridges.csv that join a
+// pass to the summits on either side (Castle Peak to Donner Pass to Mount Judah, Three Fingered
+// Jack to Santiam Pass to Mount Washington, Snoqualmie Mountain to Snoqualmie Pass), the ground a
+// quarter, half and three quarters of the way stands no lower than the lower end (less 200 ft), as
+// the real crest does; up the valleys the roads follow (the Blue River's from Frisco past
+// Breckenridge to Hoosier Pass, Tenmile Creek's from Copper Mountain and the Arkansas's from
+// Leadville to Fremont Pass) the ground half way lies between the two ends' heights (within 200
+// ft): the valley neither sags nor is walled.
+TEST(GroundHeights, TheRoutesOverTheWesternRangesStandAtTheirPassesAndTowns) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    std::vector<Place> places = {
+        {"Donner Pass CA", 39.3144, -120.3269, 7056, 200},
+        {"Hoosier Pass CO", 39.3617, -106.0625, 11542, 200},
+        {"Snoqualmie Pass WA", 47.4230, -121.4110, 3015, 200},
+        {"Stevens Pass WA", 47.7450, -121.0933, 4061, 200},
+        {"Santiam Pass OR", 44.3883, -121.8450, 4817, 200},
+        {"Siskiyou Summit OR", 42.0606, -122.6058, 4310, 200},
+        // 3,771 ft where the canyon narrows (wikipedia.org/wiki/Tehachapi_Pass, 35.10222
+        // -118.28278), which the smooth field already gives.
+        {"Tehachapi Pass CA", 35.1022, -118.2828, 3771, 200},
+        {"Cajon Pass CA", 34.3258, -117.4283, 3777, 200},
+        {"Tejon Pass CA", 34.8030, -118.8771, 4160, 200},
+        {"Leadville CO", 39.2500, -106.2917, 10152, 200},
+        {"Frisco CO", 39.5775, -106.0967, 9097, 200},
+        {"Breckenridge CO", 39.4996, -106.0433, 9600, 200},
+        {"Park City UT", 40.6503, -111.5014, 6936, 200},
+        {"Sisters OR", 44.2908, -121.5489, 3182, 200},
+        {"Soda Springs CA", 39.3233, -120.3833, 6768, 200},
+        {"Emigrant Gap CA", 39.3030, -120.6660, 5200, 200},
+        // 9,019 ft (wikimili.com/en/Dillon,_Colorado, 39.62833 -106.04667), which the smooth
+        // field already gives.
+        {"Dillon CO", 39.6283, -106.0467, 9019, 200},
+        {"Evergreen CO", 39.6389, -105.3364, 7220, 200},
+        {"Woodland Park CO", 38.9983, -105.0564, 8465, 200},
+        {"Alta UT", 40.5808, -111.6372, 8560, 200},
+        // 1,171 ft (Leavenworth's article at encyclopedia.datana.cloud, 47 35 47 N 120 39 55 W),
+        // which its airport nearby already gives.
+        {"Leavenworth WA", 47.5964, -120.6653, 1171, 200},
+        {"White Pass WA", 46.6383, -121.3900, 4500, 200},
+        {"Chinook Pass WA", 46.8717, -121.5155, 5430, 200},
+        {"McKenzie Pass OR", 44.2597, -121.8097, 5325, 200},
+        {"Willamette Pass OR", 43.6003, -122.0381, 5128, 200},
+        {"Fremont Pass CO", 39.3664, -106.1867, 11318, 200},
+        // The resort's base, 9,712 ft (en.wikipedia.org/wiki/Copper_Mountain_(Colorado),
+        // 39.50167 -106.15639), which the smooth field already gives.
+        {"Copper Mountain CO", 39.5017, -106.1564, 9712, 200},
+        {"Castle Peak CA", 39.3655, -120.3492, 9109, 300},
+        {"Mount Judah CA", 39.2985, -120.3156, 8243, 300},
+        {"Three Fingered Jack OR", 44.4790, -121.8431, 7844, 300},
+        {"Mount Washington OR", 44.3321, -121.8385, 7795, 300},
+        {"Snoqualmie Mountain WA", 47.4587, -121.4165, 6278, 300},
+    };
+    const std::size_t named = places.size();
+    auto find = [&](const char* name) {
+        return *std::find_if(places.begin(), places.begin() + named,
+                             [&](const Place& p) { return std::string(p.name) == name; });
+    };
+    struct Between {
+        const char* from;
+        const char* to;
+        bool crest;  // a crest: no lower than the lower end; else a valley: between the ends
+    };
+    const Between stretches[] = {
+        {"Castle Peak CA", "Donner Pass CA", true},
+        {"Donner Pass CA", "Mount Judah CA", true},
+        {"Three Fingered Jack OR", "Santiam Pass OR", true},
+        {"Santiam Pass OR", "Mount Washington OR", true},
+        {"Snoqualmie Mountain WA", "Snoqualmie Pass WA", true},
+        {"Frisco CO", "Breckenridge CO", false},
+        {"Breckenridge CO", "Hoosier Pass CO", false},
+        {"Copper Mountain CO", "Fremont Pass CO", false},
+        {"Leadville CO", "Fremont Pass CO", false},
+    };
+    std::vector<std::pair<double, double>> bounds;  // lowest and highest ground allowed
+    for (const Between& b : stretches) {
+        const Place a = find(b.from), c = find(b.to);
+        const double lower = std::min(a.feet, c.feet), upper = std::max(a.feet, c.feet);
+        for (double t : b.crest ? std::vector<double>{0.25, 0.5, 0.75} : std::vector<double>{0.5}) {
+            places.push_back({b.from, a.lat + t * (c.lat - a.lat), a.lon + t * (c.lon - a.lon),
+                              lower, 200});
+            bounds.emplace_back(lower - 200, b.crest ? 1e9 : upper + 200);
+        }
+    }
+    const std::vector<double> ground = GroundAt(places, "zephlon-routes");
+    for (std::size_t i = 0; i < named; ++i)
+        EXPECT_NEAR(ground[i], places[i].feet, places[i].within) << places[i].name;
+    for (std::size_t i = named; i < places.size(); ++i) {
+        const auto [low, high] = bounds[i - named];
+        EXPECT_GT(ground[i], low) << "between " << places[i].name << " and the next, at "
+                                  << places[i].lat << ", " << places[i].lon;
+        EXPECT_LT(ground[i], high) << "between " << places[i].name << " and the next, at "
+                                   << places[i].lat << ", " << places[i].lon;
+    }
+}
+
 // Aspen's runway 15 is approached down the Roaring Fork valley, which falls from the field
 // (7,820 ft) past Woody Creek (7,300 ft, where Woody Creek meets the river 2.4 nm out) toward
 // Basalt (6,611 ft); the sources are in data/places-us/heights.csv. Under the last five miles

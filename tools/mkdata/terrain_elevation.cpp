@@ -324,7 +324,9 @@ double Gully(double x, double y) {
 }  // namespace
 
 SummitSet::SummitSet(Mountains mountains, const std::vector<ElevationPoint>& stations)
-    : summits(std::move(mountains.summits)), crests(std::move(mountains.crests)) {
+    : summits(std::move(mountains.summits)),
+      crests(std::move(mountains.crests)),
+      passes(mountains.passes) {
     for (const ElevationPoint& p : mountains.passes)
         summits.push_back(Summit{p.at, p.feet});
     std::vector<ElevationPoint> below = stations;
@@ -375,6 +377,16 @@ double SummitSet::Ground(double x, double y) const {
         best = std::max(best, top - Gully(x, y) * Fall(c.slope, d * kFeetPerUnit));
     }
     return best;
+}
+
+double SummitSet::Saddle(double x, double y) const {
+    double limit = 1e300;
+    for (const ElevationPoint& p : passes) {
+        const double dx = x - p.at.x, dy = y - p.at.y;
+        if (std::fabs(dx) > kSaddleReach || std::fabs(dy) > kSaddleReach) continue;
+        limit = std::min(limit, p.feet + Fall(kGentlest, std::hypot(dx, dy) * kFeetPerUnit));
+    }
+    return limit;
 }
 
 double ValueNoise(double x, double y, double wavelength, std::uint32_t seed) {

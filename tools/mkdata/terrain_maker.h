@@ -137,6 +137,12 @@ public:
     SummitSet(Mountains mountains, const std::vector<ElevationPoint>& stations);
     // The mountains' ground at a point, feet; far below the sea where none reaches.
     [[nodiscard]] double Ground(double x, double y) const;
+    // How high the rest of the ground may stand near the passes: a pass is the low point of its
+    // crest, so nothing the valleys' heights make stands above it there; from each pass the
+    // limit rises as a summit's flank falls (1 in 4 from a rounded top), and the crests and
+    // summits stand above it. Unlimited beyond kSaddleReach of every pass.
+    [[nodiscard]] double Saddle(double x, double y) const;
+    static constexpr double kSaddleReach = 8000.0 / kMetresPerUnit;
     // Whether a summit or a pass lies in a box (its cell is followed down to the finest level).
     [[nodiscard]] bool AnyIn(double x0, double y0, double x1, double y1) const;
     static constexpr double kNone = -1e9;
@@ -146,6 +152,7 @@ private:
     std::vector<double> reach;  // units: beyond it the summit's flank stands below the sea
     std::vector<Crest> crests;
     std::vector<double> crestReach;
+    std::vector<ElevationPoint> passes;
 };
 
 // Published surface elevations of lakes and reservoirs, each at a point in its water, and the

@@ -196,10 +196,11 @@ Sample TileBuilder::Height(double x, double y) const {
     double h = known;
     if (reliefScale > 0.0)
         h += detail.Amplitude(x, y, field.Amplitude(x, y)) * Relief(x, y) * reliefScale;
-    // The published summits stand above it; they come down to the shores like the rest, and the
+    // Near a pass nothing stands above the pass but its crests and summits; the published
+    // summits stand above it all; they come down to the shores like the rest, and the
     // approaches leave them standing.
     const double mountain = summits.Ground(x, y);
-    h = std::max(h, mountain);
+    h = std::max(std::min(h, summits.Saddle(x, y)), mountain);
     s.water = water.ClassAt(x, y);
     if (s.water == kSea) {
         h = 0.0;
