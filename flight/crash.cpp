@@ -33,12 +33,36 @@ void SetCrashMotion() {
     }
 }
 
+namespace {
+
+// The engines stop and the aircraft slides to rest.
+void Crash() {
+    FlightModelState& s = theFlightModelState;
+    theCrashed = 1;
+    StopSingleEngine();
+    StopLeftEngine();
+    StopRightEngine();
+    s.fmThrot = 0;
+    StopEngineSounds();
+    theCrashSoundStarted = false;
+    SetCrashMotion();
+}
+
+}  // namespace
+
 void CheckCrash() {
     FlightModelState& s = theFlightModelState;
     const CrashLimits& lim = theCrashLimits;
     if (s.fmOTG == 0) {
         if (s.fmOGV == 1) s.fmOGV = 0;
         if (s.fmOGV == 3) s.fmOGV = 2;
+        return;
+    }
+    // Wheels on water, touching down on it or rolling off a runway's end into it: a crash,
+    // whatever the sink and the attitude.
+    if (theCrashDetectEnabled && theGroundIsWater && theCrashed == 0 && s.fmOGV != 3) {
+        if (lim.showWhyCrash) theShowCrashReport("Water under the wheels", "Going To Crash!");
+        Crash();
         return;
     }
     if (s.fmOGV == 0 && s.fmVVel != 0 && s.fmHVel != 0) {
@@ -60,14 +84,7 @@ void CheckCrash() {
                                   lim.maxCrashPitch, bank, lim.maxCrashBank);
                     theShowCrashReport(text, "Going To Crash!");
                 }
-                theCrashed = 1;
-                StopSingleEngine();
-                StopLeftEngine();
-                StopRightEngine();
-                s.fmThrot = 0;
-                StopEngineSounds();
-                theCrashSoundStarted = false;
-                SetCrashMotion();
+                Crash();
                 return;
             }
         }

@@ -4,6 +4,7 @@ namespace flight {
 
 std::int32_t theTerrainDatum = 0;
 std::int32_t theTerrainHeight = 0;
+std::uint8_t theGroundIsWater = 0;
 std::int16_t theSeaLevelTemp = 3840;
 std::int16_t theMagneticVariation = 0;
 

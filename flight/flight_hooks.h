@@ -15,6 +15,7 @@ namespace flight {
 // their start values (flat ground at sea level, no variation).
 extern std::int32_t theTerrainDatum;       // 1/256 m; altitude above sea level = fmPosY + datum
 extern std::int32_t theTerrainHeight;      // 1/256 m above the datum, under the aircraft
+extern std::uint8_t theGroundIsWater;       // 1 where the ground under the aircraft is water
 extern std::int16_t theSeaLevelTemp;       // 1/256 degree Celsius (3840 = 15 degrees)
 extern std::int16_t theMagneticVariation;  // binary angle, true = magnetic + variation
 

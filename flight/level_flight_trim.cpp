@@ -86,6 +86,7 @@ double AltitudeFeet() {
 struct HandsOff {
     double meanFeet;   // mean departure from the starting height (or the path from it)
     double worstFeet;  // largest departure either way
+    double lastFeet;   // the departure at the end
 };
 
 // Flies hands off for the time and puts the flight back as it was; the departures count from the
@@ -94,12 +95,13 @@ HandsOff FlyHandsOff(double seconds, double climbFeetPerMinute) {
     const FlightSnapshot start;
     const double h0 = AltitudeFeet();
     const int steps = static_cast<int>(seconds / kStepSeconds + 0.5);
-    HandsOff r{0.0, 0.0};
+    HandsOff r{0.0, 0.0, 0.0};
     for (int i = 0; i < steps; ++i) {
         UpdateFlight();
         const double d = AltitudeFeet() - h0 - climbFeetPerMinute * (i + 1) * kStepSeconds / 60.0;
         r.meanFeet += d / steps;
         r.worstFeet = std::max(r.worstFeet, std::abs(d));
+        r.lastFeet = d;
         if (theCrashed != 0) {
             r.worstFeet = 1e9;
             break;
@@ -323,6 +325,69 @@ LevelFlightTrim TrimForLevelFlight(const LevelFlightRequest& request) {
     result.throttle = s.fmThrot;
     result.elevator = s.fmElv;
     return result;
+}
+
+bool RetrimThrottleForPath(double feetToDescend) {
+    FlightModelState& s = theFlightModelState;
+    if (s.fmOTG != 0 || s.fmEngines == 0 || s.fmVVel >= 0 || feetToDescend <= 0) return false;
+    const FlightSnapshot placed;
+    const double climbFeetPerMinute = s.fmVVel / 65536.0 / kMetresPerFoot * 60.0;
+    // The time the path takes to descend the height, as the flight is placed.
+    const double seconds = std::clamp(60.0 * feetToDescend / -climbFeetPerMinute, 20.0, 300.0);
+    bool held = false;
+    double throttle = s.fmThrot;
+    {
+        // The experiment's world: the air where the aircraft is, calm and silent, the ground
+        // far enough below for the whole path.
+        const BorrowedWorld borrowed;
+        theWeatherServices = CalmWeatherServices();
+        theSoundServices = SilentSoundServices();
+        theFlightWorldServices = DefaultFlightWorldServices();
+        theCrashLimits = CrashLimits{};
+        theCrashDetectEnabled = 1;
+        theWindAtAircraftX = 0;
+        theWindAtAircraftZ = 0;
+        // The heights count from the datum, the ground under the aircraft at the least: the
+        // datum moved down, the aircraft up by as much, at the same altitude.
+        const auto lower = static_cast<std::int32_t>(
+            std::lround((feetToDescend + 1000.0) * kMetresPerFoot * 256.0));
+        theTerrainDatum -= lower;
+        s.fmPosY += lower;
+        theTerrainHeight = 0;
+        theFlightFreezeFrames = 0;
+        theCrashed = 0;
+        // The departure from the path where it ends: the secant on the throttle, from the
+        // placed throttle and one a little below it (thinner air most often needs less).
+        const auto departure = [&](double t) {
+            SetThrottles(t);
+            const HandsOff f = FlyHandsOff(seconds, climbFeetPerMinute);
+            return f.worstFeet >= 1e9 ? std::optional<double>() : std::optional<double>(f.lastFeet);
+        };
+        double t0 = throttle;
+        std::optional<double> d0 = departure(t0);
+        double t1 = std::clamp(t0 - 500.0, 0.0, 32767.0);
+        double bestThrottle = t0;
+        double best = d0 ? std::abs(*d0) : 1e9;
+        const double placedDeparture = best;
+        for (int i = 0; i < 12 && d0 && best > kPathToleranceFeet; ++i) {
+            const std::optional<double> d1 = departure(t1);
+            if (!d1) break;
+            if (std::abs(*d1) < best) {
+                best = std::abs(*d1);
+                bestThrottle = t1;
+            }
+            if (*d1 == *d0) break;
+            const double next = t1 - *d1 * (t1 - t0) / (*d1 - *d0);
+            t0 = t1;
+            d0 = d1;
+            t1 = std::clamp(std::clamp(next, t0 - 4000.0, t0 + 4000.0), 0.0, 32767.0);
+        }
+        held = best <= kPathToleranceFeet;
+        if (best < placedDeparture) throttle = bestThrottle;
+    }
+    placed.Restore();
+    SetThrottles(throttle);
+    return held;
 }
 
 }  // namespace flight

@@ -45,4 +45,14 @@ inline constexpr double kTrimCheckSeconds = 60.0;
 // height) the result says it is not trimmed.
 LevelFlightTrim TrimForLevelFlight(const LevelFlightRequest& request);
 
+// An in-air flight trimmed over sea level and moved to another height keeps its indicated
+// airspeed, but its engines give a different share of their power there: it descends more
+// steeply or more shallowly than it did. Finds the throttles that bring the flight's present
+// descent, flown hands off in the air where it now is (calm), down `feetToDescend` on its path,
+// flying copies of it; the flight is left as it was but for the throttles (the best found, or as
+// they were when none comes nearer the path's end). Gives whether they end the path within
+// kPathToleranceFeet.
+inline constexpr double kPathToleranceFeet = 8.0;
+bool RetrimThrottleForPath(double feetToDescend);
+
 }  // namespace flight

@@ -17,6 +17,7 @@
 #include "flight/aircraft.h"
 #include "flight/airspeed.h"
 #include "flight/flight_model_state.h"
+#include "flight/level_flight_trim.h"
 #include "nav/atc_services.h"
 #include "nav/nav_database.h"
 #include "nav/position_placement.h"
@@ -677,6 +678,10 @@ void AtcPlaceAircraftAtStartPos() {
             break;
         case 9:
             PlaceAloft(p[9].x, p[9].y, FinalStartHeight(a.finalLen), h);
+            // Trimmed at sea level, the approach power would hold a shallower path in a high
+            // field's thinner air: the power that reaches the threshold on the path there.
+            flight::RetrimThrottleForPath(a.finalLen * 1.2890625 *
+                                          std::tan(3.0 * std::numbers::pi / 180.0));
             CrabIntoTheSurfaceWind(h);
             break;
         case 25: {

@@ -354,13 +354,18 @@ void TerrainManager::LoadWindow() {
 
 void TerrainManager::UpdateDatum(std::int32_t fmPosX, std::int32_t fmPosZ) {
     double h = 0.0;
+    theGroundIsWater = 0;
     if (centre != nullptr) {
         double origin[3];
         GetWindowOrigin(origin);
         const double gx = origin[0] + fmPosX * kGridPerFlightUnit;
         const double gy = origin[1] + fmPosZ * kGridPerFlightUnit;
-        h = centre->GetHeightAt(static_cast<std::int32_t>(gx), static_cast<std::int32_t>(gy))
-                .height;
+        const TerrainHeightResult& ground =
+            centre->GetHeightAt(static_cast<std::int32_t>(gx), static_cast<std::int32_t>(gy));
+        h = ground.height;
+        // The sea and the lakes are the ground's "water" material.
+        theGroundIsWater =
+            ground.material != nullptr && ground.material->textureName == "water" ? 1 : 0;
         std::int32_t pos[3];
         theTerrainServices.aircraftPosition(pos);
         const auto datum = static_cast<std::int32_t>(std::trunc(h * kFlightUnitsPerTerrainUnit));

@@ -13,6 +13,7 @@ using flight::theMagneticVariation;
 using flight::theSeaLevelTemp;
 using flight::theTerrainDatum;
 using flight::theTerrainHeight;
+using flight::theGroundIsWater;
 extern std::uint32_t theTerrainSampleRestart;
 
 }  // namespace world

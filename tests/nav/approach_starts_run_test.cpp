@@ -162,88 +162,117 @@ INSTANTIATE_TEST_SUITE_P(ThreeAirportsFiveAircraft, ApproachStarts,
                          ::testing::Combine(::testing::Values(0, 1, 2),
                                             ::testing::Values(0, 1, 2, 3, 4)));
 
-// The final flown hands off to the threshold, on each type in calm air and in a 15 kt crosswind
-// from either side (set in the Surface Conditions dialog before the start), at Oakland 29 and at
-// San Carlos 30: it descends on the 3-degree path at its approach speed, so that it crosses the
-// threshold near the path's 52 ft (its aiming point 1,000 ft on), and crabbed into the wind it
-// stays over the centreline.
-class HandsOffFinal : public navtest::ScriptRun,
+// The final flown hands off to the threshold: it descends on the 3-degree path at its approach
+// speed, so that it crosses the threshold near the path's 52 ft (its aiming point 1,000 ft on),
+// and crabbed into a crosswind it stays over the centreline.
+class FinalFlown : public navtest::ScriptRun {
+protected:
+    // Flies the final start to `rw` on `type` with a 15 kt wind from 90 degrees off the runway on
+    // the `side` (0 calm), set in the Surface Conditions dialog before the start; checks the sink
+    // against the path's and the crossing of the threshold between `lowest` and `highest` ft above
+    // the field.
+    void FlyToTheThreshold(const Runway& rw, int type, int side, double lowest, double highest) {
+        ASSERT_NE(rw.lat, 0.0);
+        core::IniFile startup(dir.Path("Flights/Startup.Flt").c_str());
+        ASSERT_EQ(startup.PutInt("Aircraft", "type", type), 1);
+        const std::string what = std::string(rw.airport) + " " + rw.end + " type " +
+                                 std::to_string(type) + " wind " + std::to_string(side);
+        // The runway's number is its magnetic heading to ten degrees; the wind from 90 degrees
+        // off it.
+        int from = (std::atoi(rw.end) * 10 + 90 * side + 360) % 360;
+        if (from == 0) from = 360;
+        std::string script =
+            "frame-interval 500\nwait 300\nmenu 342\ndialog \"Surface Conditions\"\n"
+            "set 1768 " +
+            std::to_string(from) + "\nset 1769 " + (side != 0 ? "15" : "0") +
+            "\nclick 1\nwait 40000\n" + "menu 320\ndialog AIRPORTS_PAGE\nset 1045 \"(" +
+            rw.airport + ")\"\ndialog AIRPORTS_WIZBKGND\nclick 1717\ndialog RUNWAY_PAGE\nset 1059 \"" +
+            rw.end +
+            "\"\nset 1958 \"On final approach\"\ndialog AIRPORTS_WIZBKGND\n"
+            "click 1717\nwait 200\n";
+        constexpr int kPlaces = 100;  // 2 seconds apart: more than the slowest final takes
+        for (int i = 0; i < kPlaces; ++i)
+            script += "report alt_ft\nsave " + dir.Path("p" + std::to_string(i) + ".flt") +
+                      "\nwait 2000\n";
+        const auto r = run.Play(script + "quit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        struct Place {
+            double feet;  // above the field
+            navtest::OutAndAcross at;
+        };
+        std::vector<Place> places;
+        std::size_t at = 0;
+        for (int i = 0; i < kPlaces; ++i) {
+            at = r.out.find("report alt_ft=", at);
+            ASSERT_NE(at, std::string::npos) << what;
+            const Saved p = Read(("p" + std::to_string(i) + ".flt").c_str());
+            places.push_back({std::atof(r.out.c_str() + at + 14) - rw.field,
+                              navtest::FromThreshold(rw.lat, rw.lon, rw.course, p.lat, p.lon)});
+            ++at;
+        }
+
+        // The sink of the first 40 seconds (from 4 s, the loaded flight moving on; its first
+        // gentle swing in pitch dies out in that time) against the 3-degree path's at the speed
+        // over the ground: 101.3 ft/min a knot times tan 3 degrees.
+        const Place &a = places[2], &b = places[22];
+        const double knots =
+            std::hypot(b.at.out - a.at.out, b.at.across - a.at.across) * 0.3048 / 40.0 / 0.514444;
+        const double sink = (a.feet - b.feet) * 1.5;
+        const double pathSink = knots * 6076.12 / 60.0 * std::tan(3.0 * kPi / 180.0);
+        EXPECT_NEAR(sink, pathSink, 0.1 * pathSink) << what << " at " << knots << " kt";
+
+        // Over the threshold: above the runway and no higher than a pilot still lands from, and
+        // within a runway's width of the centreline (the wind wanders a few degrees round the
+        // set one, which a pilot corrects in the last seconds).
+        for (std::size_t i = 1; i < places.size(); ++i) {
+            const Place &p = places[i - 1], &q = places[i];
+            if (p.at.out <= 0 || q.at.out > 0) continue;
+            const double f = p.at.out / (p.at.out - q.at.out);
+            const double height = p.feet + f * (q.feet - p.feet);
+            const double across = p.at.across + f * (q.at.across - p.at.across);
+            EXPECT_GT(height, lowest) << what;
+            EXPECT_LT(height, highest) << what;
+            EXPECT_LT(std::fabs(across), 150.0) << what;
+            std::printf(
+                "%s: sinking %.0f ft/min (the path %.0f at %.0f kt), over the threshold %.0f "
+                "ft up, %.0f ft across\n",
+                what.c_str(), sink, pathSink, knots, height, across);
+            return;
+        }
+        ADD_FAILURE() << what << ": never reached the threshold";
+    }
+};
+
+// Each type in calm air and in a 15 kt crosswind from either side at Oakland 29 and San Carlos 30.
+class HandsOffFinal : public FinalFlown,
                       public ::testing::WithParamInterface<std::tuple<int, int, int>> {};
 
 TEST_P(HandsOffFinal, CrossesTheThresholdOnThePathAndTheCentreline) {
     const auto [which, type, side] = GetParam();
-    const Runway rw = Find(kRunways[which][0], kRunways[which][1]);
-    ASSERT_NE(rw.lat, 0.0);
-    core::IniFile startup(dir.Path("Flights/Startup.Flt").c_str());
-    ASSERT_EQ(startup.PutInt("Aircraft", "type", type), 1);
-    const std::string what = std::string(rw.airport) + " " + rw.end + " type " +
-                             std::to_string(type) + " wind " + std::to_string(side);
-    // The runway's number is its magnetic heading to ten degrees; the wind from 90 degrees off it.
-    int from = (std::atoi(rw.end) * 10 + 90 * side + 360) % 360;
-    if (from == 0) from = 360;
-    std::string script =
-        "frame-interval 500\nwait 300\nmenu 342\ndialog \"Surface Conditions\"\n"
-        "set 1768 " +
-        std::to_string(from) + "\nset 1769 " + (side != 0 ? "15" : "0") +
-        "\nclick 1\nwait 40000\n" + "menu 320\ndialog AIRPORTS_PAGE\nset 1045 \"(" + rw.airport +
-        ")\"\ndialog AIRPORTS_WIZBKGND\nclick 1717\ndialog RUNWAY_PAGE\nset 1059 \"" + rw.end +
-        "\"\nset 1958 \"On final approach\"\ndialog AIRPORTS_WIZBKGND\n"
-        "click 1717\nwait 200\n";
-    constexpr int kPlaces = 100;  // 2 seconds apart: more than the slowest final takes
-    for (int i = 0; i < kPlaces; ++i)
-        script +=
-            "report alt_ft\nsave " + dir.Path("p" + std::to_string(i) + ".flt") + "\nwait 2000\n";
-    const auto r = run.Play(script + "quit\n");
-    ASSERT_EQ(r.status, 0) << r.out;
-    struct Place {
-        double feet;  // above the field
-        navtest::OutAndAcross at;
-    };
-    std::vector<Place> places;
-    std::size_t at = 0;
-    for (int i = 0; i < kPlaces; ++i) {
-        at = r.out.find("report alt_ft=", at);
-        ASSERT_NE(at, std::string::npos) << what;
-        const Saved p = Read(("p" + std::to_string(i) + ".flt").c_str());
-        places.push_back({std::atof(r.out.c_str() + at + 14) - rw.field,
-                          navtest::FromThreshold(rw.lat, rw.lon, rw.course, p.lat, p.lon)});
-        ++at;
-    }
-
-    // The sink of the first 40 seconds (from 4 s, the loaded flight moving on; its first gentle
-    // swing in pitch dies out in that time) against the 3-degree path's at the speed over the
-    // ground: 101.3 ft/min a knot times tan 3 degrees.
-    const Place &a = places[2], &b = places[22];
-    const double knots =
-        std::hypot(b.at.out - a.at.out, b.at.across - a.at.across) * 0.3048 / 40.0 / 0.514444;
-    const double sink = (a.feet - b.feet) * 1.5;
-    const double pathSink = knots * 6076.12 / 60.0 * std::tan(3.0 * kPi / 180.0);
-    EXPECT_NEAR(sink, pathSink, 0.1 * pathSink) << what << " at " << knots << " kt";
-
-    // Over the threshold: above the runway and no higher than a pilot still lands from, and
-    // within a runway's width of the centreline (the wind wanders a few degrees round the set
-    // one, which a pilot corrects in the last seconds).
-    for (std::size_t i = 1; i < places.size(); ++i) {
-        const Place &p = places[i - 1], &q = places[i];
-        if (p.at.out <= 0 || q.at.out > 0) continue;
-        const double f = p.at.out / (p.at.out - q.at.out);
-        const double height = p.feet + f * (q.feet - p.feet);
-        const double across = p.at.across + f * (q.at.across - p.at.across);
-        EXPECT_GT(height, 5.0) << what;
-        EXPECT_LT(height, 130.0) << what;
-        EXPECT_LT(std::fabs(across), 150.0) << what;
-        std::printf(
-            "%s: sinking %.0f ft/min (the path %.0f at %.0f kt), over the threshold %.0f "
-            "ft up, %.0f ft across\n",
-            what.c_str(), sink, pathSink, knots, height, across);
-        return;
-    }
-    ADD_FAILURE() << what << ": never reached the threshold";
+    FlyToTheThreshold(Find(kRunways[which][0], kRunways[which][1]), type, side, 5.0, 130.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(TwoAirportsFiveAircraftThreeWinds, HandsOffFinal,
                          ::testing::Combine(::testing::Values(0, 1),
                                             ::testing::Values(0, 1, 2, 3, 4),
                                             ::testing::Values(0, -1, 1)));
+
+// High fields, from Reno's 4,400 ft to Lake County's 9,900 ft, where the air is thinner than the
+// start was trimmed in at sea level: each type still sinks on the path and crosses the threshold
+// near its 52 ft (from 20 to 90 ft up).
+const char* const kHighRunways[6][2] = {{"KRNO", "16L"}, {"KASE", "15"}, {"KDEN", "16R"},
+                                        {"KCOS", "17L"}, {"KEGE", "25"}, {"KLXV", "16"}};
+
+class HighFieldFinal : public FinalFlown,
+                       public ::testing::WithParamInterface<std::tuple<int, int>> {};
+
+TEST_P(HighFieldFinal, CrossesTheThresholdOnThePath) {
+    const auto [which, type] = GetParam();
+    FlyToTheThreshold(Find(kHighRunways[which][0], kHighRunways[which][1]), type, 0, 20.0, 90.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(SixHighFieldsFiveAircraft, HighFieldFinal,
+                         ::testing::Combine(::testing::Values(0, 1, 2, 3, 4, 5),
+                                            ::testing::Values(0, 1, 2, 3, 4)));
 
 }  // namespace
