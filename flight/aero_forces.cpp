@@ -97,6 +97,15 @@ double WingLiftShare() {
     return (theAeroLookup.cl + flaps) / (most + flaps);
 }
 
+double GreatestLiftOverWeight() {
+    const FlightModelState& s = theFlightModelState;
+    if (s.fmWeight <= 0) return 0.0;
+    const TypeAero& a = kTypeAero[FlightModelBaseType()];
+    const double q = theAirData.dynamicPressure;
+    const double most = PeakLiftRow(FlightModelBaseType()).cl;
+    return q * (s.fmFlapLift + most * a.wingArea * kPoundsToKgf) / s.fmWeight;
+}
+
 void UpdateAtmosphere() {
     FlightModelState& s = theFlightModelState;
     const double h = AircraftAltitudeFeet();

@@ -101,6 +101,9 @@ void StandardAtmosphere(double speedFps, double altitudeFt, double& mach, double
 // The wing's lift coefficient (the flaps' share included) over the most it reaches before the
 // stall at the flaps' setting: 1 at the stall.
 [[nodiscard]] double WingLiftShare();
+// The most the wing can lift at the present dynamic pressure (the flaps' share included) over the
+// weight: (V / Vs)^2 in level flight, where Vs is the stall speed at the flaps' setting.
+[[nodiscard]] double GreatestLiftOverWeight();
 extern const double kBankLoadTable[46];
 extern const std::int32_t kRamRiseTable[17];
 

@@ -186,6 +186,36 @@ std::int32_t ElevatorTermLimit(bool noseUp, std::int32_t share = 32768) {
 // holds instead of growing as the path falls away, and the nose drops with the break.
 constexpr std::int64_t kStalledPathLagGain = 16384;
 
+// The accelerations count towards the lag's speed up to half a metre a second squared, and in
+// ordinary flying (the autopilot's corrections, a change of power, the climb after the take-off,
+// the stall and its break) the lag is that slow. Pulling out of a dive hard, beyond a fifth of g,
+// with the lagged path still steeper than the path (the wing below the angle its elevator holds),
+// the rest counts too, up to a limit that grows with the dynamic pressure above 1.4 times the
+// stall speed: the air turns the nose into the path it flies with a moment that grows with the
+// dynamic pressure. Held at half a metre a second squared at any speed, the nose of a pull-out at
+// twice the trimmed speed trailed the bending path by a degree and a half, the wing flew that
+// much below its trimmed angle (a third of its lift at a cruise trim), and a dive let go at a low
+// speed with the elevator at its cruise trim swung faster than a wing with no drag would. The lag
+// never closes more than half the gap a step.
+constexpr std::int64_t kPathLagAccelerationLimit = 32767;  // 16.16 m/s^2
+constexpr std::int64_t kHardManoeuvreAcceleration = 2 << 16;
+constexpr double kPathLagPressureFromStall = 2.0;  // (1.4 Vs / Vs)^2
+constexpr std::int64_t kFastestPathLagGain = 16384;
+
+// The share of the accelerations `a` (16.16 m/s^2) the lag's speed counts, for the path and the
+// lagged path (binary angles, positive descending).
+std::int64_t PathLagAcceleration(std::int64_t a, bool onGround, std::int32_t path,
+                                 std::int32_t lagged) {
+    const bool pullOut = path > 0 && lagged > path;
+    if (onGround || !pullOut || a <= kHardManoeuvreAcceleration)
+        return std::min(a, kPathLagAccelerationLimit);
+    const double pressure = GreatestLiftOverWeight() / kPathLagPressureFromStall;
+    if (!(pressure > 1.0)) return kPathLagAccelerationLimit;
+    const auto limit =
+        static_cast<std::int64_t>(kPathLagAccelerationLimit * std::min(pressure, 64.0));
+    return std::min(kPathLagAccelerationLimit + (a - kHardManoeuvreAcceleration), limit);
+}
+
 bool WingStalled(const FlightModelState& s) {
     if (s.fmOTG || s.fmInvert || s.fmHVel <= 0) return false;
     const int type = FlightModelBaseType();
@@ -490,15 +520,17 @@ void IntegrateMotion() {
     // 20. Flight-path angle, positive descending.
     s.fmWndANG = static_cast<std::int16_t>(PathAngle(Negate32(s.fmVVel), Abs32(s.fmHVel)));
 
-    // 21. Path-angle lag, faster while the aircraft accelerates.
+    // 21. Path-angle lag, faster while the aircraft accelerates (pulling out of a dive hard, the
+    // faster the air flows).
     {
         std::int64_t g =
             static_cast<std::int64_t>(std::llabs(s.fmAccelFwd)) + std::llabs(s.fmAccelUp);
-        if (g > 32767) g = 32767;
+        g = PathLagAcceleration(g, onGround, s.fmWndANG, s.fmAllowWA);
         int shift = 5;
         if (ap.apModelCode == 1) shift = 6;
         if (ap.apModelCode == 2 || ap.apModelCode == 5) shift = 4;
         g >>= shift;
+        g = std::min(g, kFastestPathLagGain);
         if (WingStalled(s)) g = std::max<std::int64_t>(g, kStalledPathLagGain);
         const std::int32_t diff = static_cast<std::int32_t>(s.fmWndANG) - s.fmAllowWA;
         s.fmAllowWA = To16(s.fmAllowWA +
