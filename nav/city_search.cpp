@@ -1,8 +1,6 @@
 #include "nav/city_search.h"
 
 #include <cctype>
-#include <functional>
-#include <map>
 
 #include "core/resource_volume.h"
 #include "nav/nav_database.h"
@@ -95,15 +93,11 @@ bool NamesAPlaceOnly(std::string_view list, std::string_view typed) {
         if (f.size() < 4) continue;
         if (NamesCity(words, f[0], f[1], f[2]) || NamesCity(withoutCity, f[0], f[1], f[2]))
             return true;
-        // A place's name followed by a state's code or name.
-        for (const std::string_view state : {f[1], f[2]}) {
-            const std::vector<std::string> stateWords = CityWords(state);
-            if (!stateWords.empty() && words.size() > stateWords.size() &&
-                SameWords(words, words.size() - stateWords.size(), stateWords))
-                return true;
-        }
     }
-    return false;
+    // A place's name followed by a state's code or name.
+    std::vector<std::string> place;
+    std::string state;
+    return PlaceWithState(list, typed, &place, &state);
 }
 
 bool PlaceWithState(std::string_view list, std::string_view typed, std::vector<std::string>* place,
@@ -126,13 +120,22 @@ bool PlaceWithState(std::string_view list, std::string_view typed, std::vector<s
     return false;
 }
 
-std::string StateOfAirport(std::string_view states, std::string_view code) {
+AirportStateTable ReadAirportStates(std::string_view states) {
+    AirportStateTable table;
     for (const std::string_view line : Split(states, '\n')) {
         const std::size_t bar = line.find('|');
-        if (bar != std::string_view::npos && line.substr(0, bar) == code)
-            return std::string(line.substr(bar + 1));
+        if (bar != std::string_view::npos) table.emplace(line.substr(0, bar), line.substr(bar + 1));
     }
-    return {};
+    return table;
+}
+
+std::string StateOfAirport(const AirportStateTable& table, std::string_view code) {
+    const auto found = table.find(code);
+    return found == table.end() ? std::string() : found->second;
+}
+
+std::string StateOfAirport(std::string_view states, std::string_view code) {
+    return StateOfAirport(ReadAirportStates(states), code);
 }
 
 namespace {
@@ -170,18 +173,8 @@ bool TypedPlaceWithState(std::string_view typed, std::vector<std::string>* place
 
 std::string StateOfListedAirport(std::string_view code) {
     // Read once into a table: a search asks it of every row of the list.
-    static const std::map<std::string, std::string, std::less<>> states = [] {
-        std::map<std::string, std::string, std::less<>> table;
-        const std::string text = ReadMember(kAirportStatesMember);
-        for (const std::string_view line : Split(text, '\n')) {
-            const std::size_t bar = line.find('|');
-            if (bar != std::string_view::npos)
-                table.emplace(line.substr(0, bar), line.substr(bar + 1));
-        }
-        return table;
-    }();
-    const auto found = states.find(code);
-    return found == states.end() ? std::string() : found->second;
+    static const AirportStateTable states = ReadAirportStates(ReadMember(kAirportStatesMember));
+    return StateOfAirport(states, code);
 }
 
 }  // namespace nav

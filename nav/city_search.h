@@ -3,6 +3,8 @@
 // of cities that the data maker ranks.
 #pragma once
 
+#include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,7 +37,11 @@ inline constexpr char kAirportStatesMember[] = "aptstate.txt";
 [[nodiscard]] bool PlaceWithState(std::string_view list, std::string_view typed,
                                   std::vector<std::string>* place, std::string* state);
 
-// The state of airport `code` in `states` (lines of "code|state"); empty when not listed.
+// Airports' states read from lines of "code|state", by code.
+using AirportStateTable = std::map<std::string, std::string, std::less<>>;
+[[nodiscard]] AirportStateTable ReadAirportStates(std::string_view states);
+// The state of airport `code` in a table, or in the lines themselves; empty when not listed.
+[[nodiscard]] std::string StateOfAirport(const AirportStateTable& table, std::string_view code);
 [[nodiscard]] std::string StateOfAirport(std::string_view states, std::string_view code);
 
 // The same from the installation's lists (read once).
