@@ -103,13 +103,17 @@ void RebuildAltitudeBands(AircraftParameters& ap) {
 // levelling off, to 1 + k times its value at r0 standing (1 + k (1 - (r / r0)^2)). The
 // reference speed by power then carries how much thrust each power word is worth: a full-rich
 // full throttle burns far more fuel for each unit of thrust than a leaned cruise setting.
-void RebuildPowerEfficiency(AircraftParameters& ap, const double (&shape)[4]) {
+// Above the ratio r1 (only full power near sea level flies there: a lower power's reference speed
+// is higher) the propeller nears its best efficiency, which rises with the speed as fast as the
+// speed itself, and the thrust stays level at its value at r1 (r1 0: no such ratio).
+void RebuildPowerEfficiency(AircraftParameters& ap, const double (&shape)[5]) {
+    const double level = shape[4] > 0.0 ? std::max(shape[4], shape[1]) : 1.0;
     for (int i = 0; i < 17; ++i) {
         const double r = i / 16.0;
         const double below =
             r < shape[1] ? 1.0 + shape[3] * (1.0 - (r / shape[1]) * (r / shape[1])) : 1.0;
-        ap.apEfficiency[i] = static_cast<std::int32_t>(
-            std::lround(shape[0] * std::pow(std::max(r, shape[1]), -shape[2]) * below * 65536.0));
+        ap.apEfficiency[i] = static_cast<std::int32_t>(std::lround(
+            shape[0] * std::pow(std::clamp(r, shape[1], level), -shape[2]) * below * 65536.0));
     }
 }
 
@@ -156,7 +160,7 @@ void FillEfficiency(AircraftParameters& ap, const std::int32_t (&table)[17]) {
         ap.apEfficiency[i] = table[i];
 }
 
-void FillPowerEfficiency(AircraftParameters& ap, const double (&shape)[4],
+void FillPowerEfficiency(AircraftParameters& ap, const double (&shape)[5],
                          const std::int16_t (&referenceSpeed)[17]) {
     ap.apEfficiencyMode = EfficiencyMode::ByPower;
     for (int i = 0; i < 17; ++i)

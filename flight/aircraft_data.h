@@ -17,9 +17,9 @@ inline constexpr std::int32_t kEfficiencyCitationJet[17] = {35787, 35787, 35787,
 inline constexpr std::int16_t kReferenceSpeedBonanza[17] = {70, 70, 70, 256, 221, 255, 270, 248, 230, 215, 203, 192, 183, 175, 168, 162, 156};
 inline constexpr std::int16_t kReferenceSpeedBaron[17] = {70, 70, 316, 321, 340, 294, 260, 235, 216, 200, 187, 177, 167, 159, 152, 145, 139};
 
-// Efficiency by power {A, r0, n, k}: A / r^n above the ratio r0, A / r0^n (1 + k (1 - (r / r0)^2))
-// below it.
-inline constexpr double kPowerEfficiency[5][4] = {{0, 0, 0, 0}, {0.0775815657, 0.45, 1.3, 0.493408203}, {0.0673639856, 0.4, 1.05878906, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}};
+// Efficiency by power {A, r0, n, k, r1}: A / r^n between the ratios r0 and r1, A / r0^n (1 + k (1 -
+// (r / r0)^2)) below r0, A / r1^n above r1 (r1 0: none).
+inline constexpr double kPowerEfficiency[5][5] = {{0, 0, 0, 0, 0}, {0.0775815657, 0.45, 1.3, 0.493408203, 0.656951904}, {0.0673639856, 0.4, 1.05878906, 0, 0}, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}};
 
 // Altitude lapse of the constant-speed piston engines' thrust, Q16, every 1024 m.
 inline constexpr std::uint16_t kLapseBonanza[17] = {65535, 65535, 59305, 54529, 49957, 50525, 47764, 45083, 42482, 39962, 37520, 35159, 32876, 30673, 28548, 26502, 24535};

@@ -131,8 +131,9 @@ extern int theFlightModelType;
 void RebuildAltitudeBands(AircraftParameters& ap);
 
 // Fills the efficiency table of a record whose efficiency goes by power from its shape
-// {A, r0, n}: A / r^n above the speed ratio r0, level below it.
-void RebuildPowerEfficiency(AircraftParameters& ap, const double (&shape)[4]);
+// {A, r0, n, k, r1}: A / r^n between the speed ratios r0 and r1 (r1 0: no upper ratio), rising
+// below r0 by the share k standing, level above r1.
+void RebuildPowerEfficiency(AircraftParameters& ap, const double (&shape)[5]);
 
 // Copies the type's record into the live block.
 void LoadAircraftParameters(int type);

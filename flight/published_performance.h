@@ -48,6 +48,12 @@ struct PublishedPerformance {
     // An upper bound on the ground roll where only a heavier sibling's figure is at hand (0 where
     // none is).
     double groundRollAtMostFeet = 0;
+    // The sibling whose published top speed stands for the type's (nullptr: the type's own).
+    const char* topSpeedSibling = nullptr;
+    // A lower bound on the true airspeed at full power, level at a height (feet), where only a
+    // heavier sibling's speed on less power is at hand (0 where none is); flown at the test weight.
+    double topSpeedAtLeastKnots = 0;
+    double topSpeedAtLeastFeet = 0;
 };
 
 inline constexpr double kFastestHeight = -1.0;
