@@ -363,9 +363,11 @@ void TerrainManager::UpdateDatum(std::int32_t fmPosX, std::int32_t fmPosZ) {
         const TerrainHeightResult& ground =
             centre->GetHeightAt(static_cast<std::int32_t>(gx), static_cast<std::int32_t>(gy));
         h = ground.height;
-        // The sea and the lakes are the ground's "water" material.
-        theGroundIsWater =
-            ground.material != nullptr && ground.material->textureName == "water" ? 1 : 0;
+        // The sea and the lakes are the ground's "water" material: the name says what the
+        // ground is, in the textured set and the plain colours alike.
+        const bool water = ground.material != nullptr &&
+                           platform::EqualIgnoringCase(ground.material->textureName, "water");
+        theGroundIsWater = water ? 1 : 0;
         std::int32_t pos[3];
         theTerrainServices.aircraftPosition(pos);
         const auto datum = static_cast<std::int32_t>(std::trunc(h * kFlightUnitsPerTerrainUnit));

@@ -43,6 +43,8 @@ struct TerrainMaterial {
     std::uint32_t paletteIndex = 0;
     std::uint32_t rgb = 0;  // r, g, b in the low three bytes
     std::uint32_t flags = 0;
+    // The ground texture's name, and on terrain what the ground is ("water" for the sea and
+    // the lakes) whatever the material's type: the plain colours are named as the textures.
     std::string textureName;
     const gfx::GFXBitmap* texture = nullptr;  // resolved while the list is in use
 };

@@ -255,6 +255,28 @@ TEST_F(CountryTerrain, EveryLandAirportStandsAtItsPublishedElevation) {
     EXPECT_EQ(wrong, 0);
 }
 
+TEST_F(CountryTerrain, ThePlainGroundNamesTheSameMaterialsAsTheTexturedGround) {
+    // A cell's material is the same land cover however the ground is drawn: the plain colours'
+    // list names each one as the textured list does, in the same order.
+    auto read = [&](const char* set) {
+        std::ifstream in(folder / set / "terrain.dml", std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+        return world::TerrainMaterialList::FromBytes(
+            reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    };
+    const auto textured = read("DML"), plain = read("DML-LOW");
+    ASSERT_NE(textured, nullptr);
+    ASSERT_NE(plain, nullptr);
+    ASSERT_EQ(plain->Count(), textured->Count());
+    for (std::size_t i = 0; i < plain->materials.size(); ++i) {
+        EXPECT_EQ(plain->materials[i].textureName, textured->materials[i].textureName) << i;
+        EXPECT_EQ(plain->materials[i].type, world::kMaterialPalette) << i;
+        EXPECT_EQ(plain->materials[i].paletteIndex, textured->materials[i].paletteIndex) << i;
+    }
+    EXPECT_EQ(plain->materials[static_cast<std::size_t>(water)].textureName, "water");
+}
+
 TEST_F(CountryTerrain, LandAndSeaLieOnTheirSidesOfTheCoast) {
     std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/outlines-us/coast_intermediate.txt");
     std::vector<std::vector<std::pair<double, double>>> lines;

@@ -1,7 +1,8 @@
 // The "ground textures" module: "GridText.bin" (one tileable 256 x 256 picture per land cover,
 // in the world palette's colours), the terrain's material lists ("terrain.dml" textured in
-// "Art\Terrain\USA\DML" and in "Art\USA.Vol", plain palette colours in "DML-LOW"), and
-// "stub.ted", the flat sea level tile that stands in for a missing tile.
+// "Art\Terrain\USA\DML" and in "Art\USA.Vol", plain palette colours in "DML-LOW", both naming
+// each material by its land cover), and "stub.ted", the flat sea level tile that stands in for a
+// missing tile.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -146,10 +147,13 @@ int MakeGroundTextures(Installation& installation, std::string* error) {
         t.paletteIndex = mean;
         t.textureName = kMaterialNames[m];
         textured.materials.push_back(t);
+        // The same land cover in its plain colour: named as in the textured set, so that what
+        // the ground is (the sea under the wheels) does not hang on how it is drawn.
         world::TerrainMaterial p;
         p.type = world::kMaterialPalette;
         p.shading = world::kShadingSmooth;
         p.paletteIndex = mean;
+        p.textureName = kMaterialNames[m];
         plain.materials.push_back(p);
     }
     installation.AddFile("Art\\Terrain\\USA\\GridText.bin", std::move(grid));
