@@ -1,8 +1,8 @@
 // Water under the wheels in the running program, with the ground drawn textured and in plain
 // colours alike ("TerrainTexture" on and off): rolling off a runway's end into a bay or a harbour
-// crashes there and rolling off onto land does not; touching down on the open sea off a coast
-// crashes; taking off from, and landing on, runways whose approach lies over the water do not.
-// What is water comes from the public coast outline (read here on its own), the crash from the
+// crashes there and rolling off onto land does not; touching down on the open sea off a coast or
+// on a lake crashes; taking off from, and landing on, runways whose approach lies over the water do
+// not. What is water comes from the public coast outline (read here on its own), the crash from the
 // picture the pilot sees and from the aircraft at rest in its saved places.
 #include <gtest/gtest.h>
 
@@ -105,8 +105,9 @@ protected:
         dir.Write("Zephlon.ini",
                   "[Main Scenery Graphics]\r\nTerrainTexture=" + std::to_string(textured) + "\r\n");
     }
-    // `flight` of the installation saved as "Moved.Flt" at a place on the world plane, heading
-    // `heading` degrees there, `metres` above the sea when given.
+    // `flight` of the installation saved as "Moved.Flt" at a place, heading `heading` degrees on
+    // the world plane, `metres` up when given (resumed far from the flight before it, the
+    // aircraft keeps that height above the ground under it).
     void Move(const std::string& flight, double lat, double lon, double heading,
               double metres = -1) {
         std::string text = dir.Read("Flights/" + flight);
@@ -157,7 +158,7 @@ protected:
     }
 };
 
-// ---- rolling off a runway's end ----------------------------------------------------------------
+// ---- rolling off a runway's end ------------------------------------------------------------
 
 struct RollOff {
     const char* airport;
@@ -223,32 +224,51 @@ INSTANTIATE_TEST_SUITE_P(EightRunwayEndsBothGrounds, RollOffEitherGround,
                          ::testing::Combine(::testing::Range(0, kRollOffCount),
                                             ::testing::Values(1, 0)));
 
-// ---- touching down on the sea ------------------------------------------------------------------
+// ---- touching down on the sea and on lakes -------------------------------------------------
 
 struct OpenWater {
     const char* where;
-    double lat, lon;
+    double lat, lon;  // miles off a coast; for a lake, its point in the public levels' table,
+                      // which lies in the lake's outline
 };
 
-// Places miles off a coast.
 constexpr OpenWater kOpenWater[] = {{"west of the Golden Gate", 37.70, -122.75},
                                     {"Santa Monica Bay", 33.85, -118.60},
                                     {"Massachusetts Bay", 42.35, -70.75},
                                     {"south of Long Island", 40.45, -73.40},
-                                    {"the Gulf off St Petersburg", 27.70, -82.95}};
+                                    {"the Gulf off St Petersburg", 27.70, -82.95},
+                                    {"Lake Michigan (south)", 0, 0},
+                                    {"Lake Erie", 0, 0},
+                                    {"Lake Tahoe", 0, 0}};
+constexpr int kOpenWaterCount = static_cast<int>(std::size(kOpenWater));
 
-class SeaLanding : public WaterRun, public ::testing::WithParamInterface<std::tuple<int, int>> {};
+class WaterLanding : public WaterRun, public ::testing::WithParamInterface<std::tuple<int, int>> {};
 
 // The type's final-approach flight (configured, descending at about 500 ft a minute, a sink the
-// wheels take on land) moved 150 ft above the sea there: the touchdown is a crash, and the
-// aircraft comes to rest.
-TEST_P(SeaLanding, TouchingDownOnTheSeaIsACrash) {
+// wheels take on land) moved there, 150 ft above the water (a flight resumed far away keeps its
+// height above the ground under it): the touchdown is a crash, and the aircraft comes to rest.
+TEST_P(WaterLanding, TouchingDownOnTheWaterIsACrash) {
     const auto [which, textured] = GetParam();
-    const OpenWater& w = kOpenWater[which];
+    OpenWater w = kOpenWater[which];
+    if (w.lat == 0) {
+        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/water-us/levels.csv");
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream row(line);
+            std::string name, kind, lat, lon;
+            if (std::getline(row, name, ',') && name == w.where && std::getline(row, kind, ',') &&
+                std::getline(row, lat, ',') && std::getline(row, lon, ',')) {
+                w.lat = std::stod(lat);
+                w.lon = std::stod(lon);
+                break;
+            }
+        }
+        ASSERT_NE(w.lat, 0.0) << w.where;
+    } else {
+        ASSERT_TRUE(SeaByTheCoast(w.lat, w.lon)) << w.where;
+    }
     const int type = which % 5;
     const std::string what = std::string(w.where) + " type " + std::to_string(type) +
                              (textured != 0 ? " textured" : " plain");
-    ASSERT_TRUE(SeaByTheCoast(w.lat, w.lon)) << what;
     UseTexture(textured);
     Move(std::string(kTypeNames[type]) + "Final.Flt", w.lat, w.lon, 45.0 + 70.0 * which,
          150.0 * 0.3048);
@@ -256,15 +276,15 @@ TEST_P(SeaLanding, TouchingDownOnTheSeaIsACrash) {
     const double moved = LastMoved(flown);
     std::printf("%s: moved %.0f ft in the last 4 s, crash picture %d\n", what.c_str(), moved,
                 flown.red);
-    EXPECT_GT(flown.red, 500) << what << ": no crash on the sea";
+    EXPECT_GT(flown.red, 500) << what << ": no crash on the water";
     EXPECT_LT(moved, 10.0) << what << ": still moving";
 }
 
-INSTANTIATE_TEST_SUITE_P(FivePlacesBothGrounds, SeaLanding,
-                         ::testing::Combine(::testing::Range(0, 5), ::testing::Values(1, 0)));
+INSTANTIATE_TEST_SUITE_P(EightPlacesBothGrounds, WaterLanding,
+                         ::testing::Combine(::testing::Range(0, kOpenWaterCount),
+                                            ::testing::Values(1, 0)));
 
-// ---- runways by the water
-// ------------------------------------------------------------------------
+// ---- runways by the water ------------------------------------------------------------------
 
 // Runway ends whose approach lies over the water: San Francisco 28R over the bay, Oakland 29 over
 // San Leandro Bay, La Guardia 31 over Flushing Bay, Boston 27 and 33L over the harbour.
