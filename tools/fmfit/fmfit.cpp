@@ -884,6 +884,9 @@ constexpr double kNoFigure = std::numeric_limits<double>::quiet_NaN();
 // Notes of the figures that bound the model's from one side only.
 constexpr const char* kSlowerThanStart = "slower than the start";
 constexpr const char* kAtMost = "a heavier sibling's figure, at most";
+// The ground roll is the first part of the type's own take-off distance (to 50 ft, or the jet's
+// field length): where no page gives the roll itself, that distance bounds it.
+constexpr const char* kWithinTakeOffDistance = "its take-off distance, at most";
 constexpr const char* kAtLeast = "a heavier sibling's on less power, at least";
 constexpr double kSpeedTolerance = 0.05;  // top and cruise speeds
 constexpr double kBestRateKnots = 10.0;   // the climb curve's peak from the book's speed
@@ -1029,13 +1032,16 @@ std::vector<Figure> Figures(int type) {
                        flight::ProbeStallSpeed(type, 9, pub.testWeightKg)));
     rows.push_back(Fig("service ceiling (ft)", pub.ceilingFeet,
                        flight::ProbeServiceCeiling(type, pub.testWeightKg)));
-    if (pub.groundRollFeet > 0 || pub.groundRollAtMostFeet <= 0)
+    if (pub.groundRollFeet > 0 || (pub.groundRollAtMostFeet <= 0 && pub.over50FeetFeet <= 0))
         rows.push_back(Fig(
             "take-off ground roll (ft)", pub.groundRollFeet > 0 ? pub.groundRollFeet : kNoFigure,
             FlownGroundRoll(type), 0.10, false, pub.groundRollFeet > 0 ? "" : "no public figure"));
-    else
+    else if (pub.groundRollAtMostFeet > 0)
         rows.push_back(Fig("take-off ground roll (ft, at most)", pub.groundRollAtMostFeet,
                            FlownGroundRoll(type), 0.0, false, kAtMost));
+    else
+        rows.push_back(Fig("take-off ground roll (ft, at most)", pub.over50FeetFeet,
+                           FlownGroundRoll(type), 0.0, false, kWithinTakeOffDistance));
     std::snprintf(what, sizeof what, "idle roll from %.0f KIAS, %.0f s later (KIAS, at most)",
                   kIdleRollStartKnots, kIdleRollSeconds);
     rows.push_back(
@@ -1049,7 +1055,8 @@ std::vector<Figure> Figures(int type) {
 int PrintFigures(int type, const std::vector<Figure>& rows) {
     int missed = 0;
     for (const Figure& f : rows) {
-        const bool atMost = f.note == kSlowerThanStart || f.note == kAtMost;
+        const bool atMost =
+            f.note == kSlowerThanStart || f.note == kAtMost || f.note == kWithinTakeOffDistance;
         const bool atLeast = f.note.find(kAtLeast) != std::string::npos;
         const bool met = atMost ? f.model <= f.book : atLeast ? f.model >= f.book : f.Met();
         missed += met ? 0 : 1;
