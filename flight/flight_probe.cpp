@@ -354,11 +354,10 @@ double ProbeFlownClimb(int type, double weightKg, double knots) {
         attitude = std::clamp(attitude + 0.1 * error, -10.0, 20.0);
         const double wanted = std::clamp(attitude + error, -8.0, 14.0);
         elevator = std::clamp(elevator + 60.0 * (wanted - pitch), -32000.0, 32000.0);
-        s.fmElv = core::ClampToInt16(std::lround(
-            std::clamp(elevator + 150.0 * (wanted - pitch) - 300.0 * (pitch - lastPitch),
-                       -32000.0, 32000.0)));
-        s.fmAil = core::ClampToInt16(std::lround(
-            std::clamp(-100.0 * bank, -2500.0, 2500.0) - 60.0 * (bank - lastBank)));
+        s.fmElv = core::ClampToInt16(std::lround(std::clamp(
+            elevator + 150.0 * (wanted - pitch) - 300.0 * (pitch - lastPitch), -32000.0, 32000.0)));
+        s.fmAil = core::ClampToInt16(
+            std::lround(std::clamp(-100.0 * bank, -2500.0, 2500.0) - 60.0 * (bank - lastBank)));
         lastPitch = pitch;
         lastBank = bank;
         ProbeRunSeconds(1.0);
@@ -508,7 +507,8 @@ double ProbeIdleRoll(int type, double weightKg, double knots, double seconds) {
 }
 
 KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16_t trim, int holds,
-                                           double pullFromKnots, double giveBackSeconds) {
+                                           double pullFromKnots, double giveBackSeconds,
+                                           double giveBackSpacingSeconds) {
     StartLevel(type, weightKg, 0.0, 0.0, 32767);
     StandOnRunway();
     FlightModelState& s = theFlightModelState;
@@ -525,6 +525,9 @@ KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16
     const std::int64_t pull = static_cast<std::int64_t>(holds) * kKeyHoldSteps * (step + 1);
     const std::int64_t back = static_cast<std::int64_t>(holds) * kKeyHoldSteps * step;
     const int giveBack = static_cast<int>(giveBackSeconds * perSecond);
+    const bool spaced = holds > 1 && giveBackSpacingSeconds > kKeyHoldSeconds;
+    const int holdRamp = static_cast<int>(kKeyHoldSeconds * perSecond);
+    const int spacing = static_cast<int>(giveBackSpacingSeconds * perSecond);
     int pulled = -1;
     int off = -1;
     double knots = 0, pitch = 0;
@@ -537,8 +540,19 @@ KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16
             s.fmElv = core::ClampToInt16(trim + pull * (i - pulled + 1) / ramp);
         // Once climbing, the pull given back as it was made.
         const int since = off < 0 || giveBackSeconds < 0 ? -1 : i - off - giveBack;
-        if (since >= 0 && since < ramp)
+        if (since >= 0 && since < ramp && !spaced)
             s.fmElv = core::ClampToInt16(trim + pull - back * (since + 1) / ramp);
+        if (since >= 0 && spaced) {
+            // Each hold of Up its own ramp, `spacing` after the one before.
+            std::int64_t given = 0;
+            for (int k = 0; k < holds; ++k) {
+                const int into = since - k * spacing;
+                if (into >= 0)
+                    given += static_cast<std::int64_t>(kKeyHoldSteps) * step *
+                             std::min(into + 1, holdRamp) / holdRamp;
+            }
+            s.fmElv = core::ClampToInt16(trim + pull - given);
+        }
         UpdateFlight();
         if (off < 0 && s.fmOTG == 0 && AltitudeFeet() > field + 0.1) {
             off = i;

@@ -97,7 +97,9 @@ double ProbeIdleRoll(int type, double weightKg, double knots, double seconds);
 // The keyboard take-off from a sea-level runway: full power from brake release with the elevator
 // trimmed to `trim`; from `pullFromKnots` (indicated) the pilot holds the Down key `holds` times,
 // the elevator staying where the pull leaves it, and `giveBackSeconds` after the lift-off (never
-// when negative) holds the Up key as often to give the pull back. The lift-off speed, the speed
+// when negative) holds the Up key as often to give the pull back: one hold after the other, or,
+// with `giveBackSpacingSeconds` longer than a hold, each that long after the one before (a pilot
+// easing the pull off as the speed builds). The lift-off speed, the speed
 // and nose of the climb that follows (means over `settleFrom` to `settleFrom` + 30 s after the
 // lift-off), the highest nose in the minute after it and the most sink once 50 ft up.
 struct KeyboardTakeOffResult {
@@ -116,7 +118,8 @@ inline constexpr double kTakeOffSettleFrom = 30.0;
 inline constexpr int kKeyHoldSteps = 25;
 inline constexpr double kKeyHoldSeconds = 1.4;
 KeyboardTakeOffResult ProbeKeyboardTakeOff(int type, double weightKg, std::int16_t trim, int holds,
-                                           double pullFromKnots, double giveBackSeconds);
+                                           double pullFromKnots, double giveBackSeconds,
+                                           double giveBackSpacingSeconds = 0.0);
 
 // Highest altitude (feet) at which the best climb still reaches 100 ft/min.
 double ProbeServiceCeiling(int type, double weightKg);

@@ -123,9 +123,10 @@ const PublishedPerformance kPublished[5] = {
      85,
      105,   // Baron operating speeds: VY 105 knots (Beech Baron checklist, twin-engine best rate)
      0,     // no ground roll at hand for the 300-hp 58: the pages give the distance over 50 ft
-            // only (below); aerostar.net.au's "Take off Distance Required 2150ft" is a B55's
-            // (Jane's Baron 58 entry at janes.migavia.com, Aviation Consumer's Baron 58 guide and
-            // the 58 handbooks' scanned copies: only their openings are at hand)
+            // only (below), which bounds the roll from above; aerostar.net.au's "Take off
+            // Distance Required 2150ft" is a B55's (Jane's Baron 58 entry at janes.migavia.com,
+            // Aviation Consumer's Baron 58 guide, Flying's G58 report and the 58 handbooks'
+            // scanned copies at scribd.com: only their openings are at hand)
      2300,  // Baron 58 (1996 on, two 300-hp IO-550-C, 5,500 lb): take-off distance 2,300 ft over
             // 50 ft, sea level, standard day (Plane & Pilot, planeandpilotmag.com/article/
             // beech-baron, "Takeoff distance 2,300'"); the book's take-off is flaps up
@@ -204,7 +205,10 @@ const PublishedPerformance kPublished[5] = {
      0,     // the 525's flight manual climbs on a schedule, with no best-rate speed of its own,
             // and no page at hand names one
      0,     // no ground roll at hand: the pages give the field length only (below, and "Fully
-            // loaded the plane needs only a 3,200 foot runway", wapaircharter.com/citation-cj1.php)
+            // loaded the plane needs only a 3,200 foot runway", wapaircharter.com/citation-cj1.php;
+            // Flight International's CJ1 flight test, flightglobal.com/big-performer/35647.article,
+            // and B/CA's CJ1 analysis: only their openings are at hand), which bounds the roll
+            // from above
      3281,  // take-off distance 1,000 m at the 4,700 kg maximum weight (SKYbrary, aircraft type
             // page C525, performance data)
      {},

@@ -884,6 +884,9 @@ constexpr double kNoFigure = std::numeric_limits<double>::quiet_NaN();
 // Notes of the figures that bound the model's from one side only.
 constexpr const char* kSlowerThanStart = "slower than the start";
 constexpr const char* kAtMost = "a heavier sibling's figure, at most";
+// The ground roll is the first part of the type's own take-off distance (to 50 ft, or the jet's
+// field length): where no page gives the roll itself, that distance bounds it.
+constexpr const char* kWithinTakeOffDistance = "its take-off distance, at most";
 constexpr const char* kAtLeast = "a heavier sibling's on less power, at least";
 constexpr double kSpeedTolerance = 0.05;  // top and cruise speeds
 constexpr double kBestRateKnots = 10.0;   // the climb curve's peak from the book's speed
@@ -1029,13 +1032,16 @@ std::vector<Figure> Figures(int type) {
                        flight::ProbeStallSpeed(type, 9, pub.testWeightKg)));
     rows.push_back(Fig("service ceiling (ft)", pub.ceilingFeet,
                        flight::ProbeServiceCeiling(type, pub.testWeightKg)));
-    if (pub.groundRollFeet > 0 || pub.groundRollAtMostFeet <= 0)
+    if (pub.groundRollFeet > 0 || (pub.groundRollAtMostFeet <= 0 && pub.over50FeetFeet <= 0))
         rows.push_back(Fig(
             "take-off ground roll (ft)", pub.groundRollFeet > 0 ? pub.groundRollFeet : kNoFigure,
             FlownGroundRoll(type), 0.10, false, pub.groundRollFeet > 0 ? "" : "no public figure"));
-    else
+    else if (pub.groundRollAtMostFeet > 0)
         rows.push_back(Fig("take-off ground roll (ft, at most)", pub.groundRollAtMostFeet,
                            FlownGroundRoll(type), 0.0, false, kAtMost));
+    else
+        rows.push_back(Fig("take-off ground roll (ft, at most)", pub.over50FeetFeet,
+                           FlownGroundRoll(type), 0.0, false, kWithinTakeOffDistance));
     std::snprintf(what, sizeof what, "idle roll from %.0f KIAS, %.0f s later (KIAS, at most)",
                   kIdleRollStartKnots, kIdleRollSeconds);
     rows.push_back(
@@ -1049,7 +1055,8 @@ std::vector<Figure> Figures(int type) {
 int PrintFigures(int type, const std::vector<Figure>& rows) {
     int missed = 0;
     for (const Figure& f : rows) {
-        const bool atMost = f.note == kSlowerThanStart || f.note == kAtMost;
+        const bool atMost =
+            f.note == kSlowerThanStart || f.note == kAtMost || f.note == kWithinTakeOffDistance;
         const bool atLeast = f.note.find(kAtLeast) != std::string::npos;
         const bool met = atMost ? f.model <= f.book : atLeast ? f.model >= f.book : f.Met();
         missed += met ? 0 : 1;
@@ -1077,27 +1084,24 @@ int PrintFigures(int type, const std::vector<Figure>& rows) {
 // which the aircraft gains 3 to 5 knots, so the pilot begins it kPullLeadKnots before the rotation
 // speed. The CitationJet's angle between its lift-off and its climb, its elevator moving in a
 // quarter of the Skyhawk's steps, takes four holds, begun further ahead. The Bonanza's best-rate
-// climb lies 37 knots above its rotation speed, beyond the reach of one hold: the trim that lifts
-// it off within kLiftOffKnots climbs near 90 KIAS hands off. (A trim for 107 KIAS lifts it off 9
-// knots late; two holds for the pull raise its nose past 20 degrees and slow it to 55 knots; a
-// second hold of Up, given back ten seconds later, sinks it up to 930 ft a minute.) The elevator
-// sets the wing's angle at once, so a pull given back faster than the speed builds sinks the
-// aircraft; `--holds 2 LEAD --verbose` lists it trim by trim: with two holds begun 6 knots early
-// and a trim that climbs at 105 to 110 KIAS, both given back ten seconds after the lift-off sink
-// it 1,800 to 2,000 ft a minute, and given back one at a time (the second 15 to 25 s after the
-// first, or once the speed passes 85 to 95 knots) 100 to 1,000 ft a minute, as the timing falls,
-// the double pull slowing it to 66 knots on the way; one hold on such a trim lifts it off at 81
-// to 83 knots. From the pulled climb's 66 to 76 knots to 107 the aircraft gains the kinetic
-// energy of 250 to 310 ft of height, 13 to 17 s of its full-power climb: a pull given back within
-// a hold's 1.4 s can only sink it (given back evenly over 30 s it still sinks 140 to 200 ft a
-// minute), so a climb at the best-rate speed on the trim needs the pull eased off as the speed
-// builds, step by step, or the trim lowered after the climb-out.
-int kPullHolds[5] = {1, 1, 1, 1, 4};
-double kPullLeadKnots[5] = {3.0, 3.0, 3.0, 3.0, 24.0};
+// climb lies 37 knots above its rotation speed, beyond the reach of one hold: on a trim that
+// climbs within 8 knots of 107 KIAS one hold lifts it off 8 to 9 knots late, so it takes two,
+// begun 5 knots early. The elevator sets the wing's angle at once, so a pull given back faster
+// than the speed builds sinks the aircraft: its two holds given back together ten seconds after
+// the lift-off sink it 1,700 ft a minute (from the pulled climb's 62 to 66 knots to 100 the
+// aircraft gains the kinetic energy of some 250 ft of height). Given back one at a time, 7 s after
+// the lift-off (the pulled climb still near 70 knots) and 18 s later (near 85, the nose down with
+// the first), it climbs on without sinking, and from 16 to 20 s between the holds, and 6 to 8
+// before the first, sinks at most 120 ft a minute (`--type 1 --holds 2 5 --give-back 7 18
+// --verbose` lists it trim by trim).
+int kPullHolds[5] = {1, 2, 1, 1, 4};
+double kPullLeadKnots[5] = {3.0, 5.0, 3.0, 3.0, 24.0};
+// Seconds from one hold of Up to the next as the pull is given back (0: one after the other).
+double kGiveBackSpacingSeconds[5] = {0.0, 18.0, 0.0, 0.0, 0.0};
 // A knot and more short of the 6 the README promises: the program's lift-off, read from its
 // places, comes up to 3 knots later than the probe's.
 constexpr double kLiftOffKnots = 4.0;
-constexpr double kGiveBackSeconds = 10.0;
+double kGiveBackSeconds[5] = {10.0, 7.0, 10.0, 10.0, 10.0};
 constexpr double kMostTakeOffPitch = 19.0;
 // No porpoise: once 50 ft up, the climb-out never sinks more than this over two seconds (the
 // take-off test allows 200 ft a minute).
@@ -1112,9 +1116,9 @@ void ReportTakeOffTrim(int type, bool verbose) {
     int bestTrim = 0;
     flight::KeyboardTakeOffResult bestResult;
     for (int trim = -4000; trim <= 10000; trim += 25) {
-        const flight::KeyboardTakeOffResult r =
-            flight::ProbeKeyboardTakeOff(type, pub.testWeightKg, static_cast<std::int16_t>(trim),
-                                         kPullHolds[type], pullFrom, kGiveBackSeconds);
+        const flight::KeyboardTakeOffResult r = flight::ProbeKeyboardTakeOff(
+            type, pub.testWeightKg, static_cast<std::int16_t>(trim), kPullHolds[type], pullFrom,
+            kGiveBackSeconds[type], kGiveBackSpacingSeconds[type]);
         if (verbose && r.liftedOff)
             std::printf(
                 "  trim %d: lift-off %.1f KIAS, climb %.1f KIAS at %.1f deg, nose at most %.1f "
@@ -1300,17 +1304,28 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "fmfit: --holds takes 1 to 8 holds and 0 to 40 knots\n");
                 return 2;
             }
+        } else if (!std::strcmp(argv[i], "--give-back") && i + 2 < argc && only >= 0) {
+            // The pull given back FIRST seconds after the lift-off, one hold at a time, SPACING
+            // seconds apart.
+            kGiveBackSeconds[only] = std::atof(argv[++i]);
+            kGiveBackSpacingSeconds[only] = std::atof(argv[++i]);
+            if (kGiveBackSeconds[only] < 0.0 || kGiveBackSeconds[only] > 30.0 ||
+                kGiveBackSpacingSeconds[only] < 0.0 || kGiveBackSpacingSeconds[only] > 60.0) {
+                std::fprintf(stderr, "fmfit: --give-back takes 0 to 30 and 0 to 60 seconds\n");
+                return 2;
+            }
         } else if (!std::strcmp(argv[i], "--envelope")) {
             envelope = true;
         } else if (!std::strcmp(argv[i], "--no-handbook")) {
             handbook = false;
         } else {
-            std::fprintf(
-                stderr,
-                "usage: fmfit [--type N [--shape A R0 N] [--holds N LEAD]] [--fit [--rounds N] | "
-                "--take-off | --top-speed | --take-off-trim | --envelope] [--write FILE] "
-                "[--verbose] "
-                "[--no-handbook]\n");
+            std::fprintf(stderr,
+                         "usage: fmfit [--type N [--shape A R0 N] [--holds N LEAD] [--give-back "
+                         "FIRST SPACING]] "
+                         "[--fit [--rounds N] | "
+                         "--take-off | --top-speed | --take-off-trim | --envelope] [--write FILE] "
+                         "[--verbose] "
+                         "[--no-handbook]\n");
             return 2;
         }
     }
