@@ -131,6 +131,10 @@ TEST(GroundHeights, LakesLieAtTheirPublishedSurfaceElevations) {
             {"Carson Sink", 39.7783, -118.3926, 3970, 40},
             // The full pool, 5,620 ft (Wikipedia, Palisades Dam), whose estimate lay 227 ft low.
             {"Palisades Reservoir", 43.2942, -111.1345, 5620, 40},
+            // Lake Monroe on the St. Johns, which the tide reaches at low river (the state's
+            // report on the middle St. Johns), at the sea's level, whose estimate lay 32 ft above
+            // it; the lakes stand at their levels exactly.
+            {"Lake Monroe", 28.83, -81.25, 0, 10},
         },
         "zephlon-lakes");
 }
