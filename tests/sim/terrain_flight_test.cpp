@@ -312,8 +312,9 @@ TEST_F(TerrainFlight, OnFinalApproachTheGroundStaysWellBelowForHalfAMinuteHandsO
         }
         EXPECT_EQ(reports, 7) << out;
         EXPECT_GT(lowest, 300.0) << out;
-        // In the air on final: a few hundred feet above the field, not on the ground.
-        EXPECT_LT(lowest, 1200.0) << out;
+        // In the air on final: a few hundred feet above the field, not on the ground (Aspen's
+        // final crosses the Roaring Fork valley, which lies 500 ft and more below the field).
+        EXPECT_LT(lowest, 1500.0) << out;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "nav/lat_lon.h"
+#include "support/navdata_csv.h"
 #include "support/starter_run.h"
 
 namespace {
@@ -129,6 +131,10 @@ TEST(GroundHeights, LakesLieAtTheirPublishedSurfaceElevations) {
             {"Carson Sink", 39.7783, -118.3926, 3970, 40},
             // The full pool, 5,620 ft (Wikipedia, Palisades Dam), whose estimate lay 227 ft low.
             {"Palisades Reservoir", 43.2942, -111.1345, 5620, 40},
+            // Lake Monroe on the St. Johns, which the tide reaches at low river (the state's
+            // report on the middle St. Johns), at the sea's level, whose estimate lay 32 ft above
+            // it; the lakes stand at their levels exactly.
+            {"Lake Monroe", 28.83, -81.25, 0, 10},
         },
         "zephlon-lakes");
 }
@@ -536,6 +542,61 @@ TEST(GroundHeights, TheRoutesOverTheWesternRangesStandAtTheirPassesAndTowns) {
         EXPECT_LT(ground[i], high) << "between " << places[i].name << " and the next, at "
                                    << places[i].lat << ", " << places[i].lon;
     }
+}
+
+// Every published pass and town of data/places-us (passes.csv and heights.csv, each figure's
+// source beside it) within 150 ft of its figure, and South Lake Tahoe's valley floor flat a mile
+// and a half round the runway on every side (within 30 ft of the field's 6,264 ft: the floor
+// rises no more than 1 in 400, and falls toward the lake's 6,225 ft to the north): a pass five
+// miles from the runway (Echo Summit) stands at its height without narrowing the floor, a town a
+// mile below an airstrip on the bench above it (Salida) and a town in a valley between ski
+// resorts (Avon) lie at their own heights. A town within a mile of an airport whose published
+// elevation differs from its own by more than that may lie anywhere between the two (within 150
+// ft), the airport's runway being level at its own.
+TEST(GroundHeights, EveryPublishedPassAndTownStandsAtItsHeightBesideTheAirportsFloors) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    std::vector<Place> places;
+    std::vector<std::string> names;                 // the places' names, which they point at
+    std::vector<std::pair<double, double>> bounds;  // lowest and highest ground allowed
+    std::vector<std::array<double, 3>> airports;    // lat, lon, feet
+    for (const auto& r : testsupport::ReadNavdataCsv("airport.csv"))
+        if (r.size() >= 6 && r[2] == "land")
+            airports.push_back({std::stod(r[4]), std::stod(r[5]), std::stod(r[3])});
+    for (const char* file : {"passes.csv", "heights.csv"}) {
+        const auto rows = testsupport::ReadDataCsv("places-us", file);
+        ASSERT_GT(rows.size(), 30u) << file;
+        for (const auto& r : rows) {
+            ASSERT_GE(r.size(), 4u) << file;
+            const Place p{"", std::stod(r[1]), std::stod(r[2]), std::stod(r[3]), 150};
+            double low = p.feet, high = p.feet;
+            for (const auto& [lat, lon, feet] : airports) {
+                const double north = (lat - p.lat) * 111320.0;
+                const double east = (lon - p.lon) * 111320.0 * std::cos(p.lat * M_PI / 180.0);
+                if (std::hypot(north, east) > 1852.0 || std::fabs(feet - p.feet) <= 150) continue;
+                low = std::min(low, feet);
+                high = std::max(high, feet);
+            }
+            places.push_back(p);
+            names.push_back(r[0]);
+            bounds.emplace_back(low - 150, high + 150);
+        }
+    }
+    const std::size_t named = places.size();
+    const double field = 6264, tvl[] = {38.893882, -119.995335};
+    for (int k = 0; k < 8; ++k) {
+        const auto [lat, lon] = Offset(tvl[0], tvl[1], 1.5, 45.0 * k);
+        places.push_back({"South Lake Tahoe's floor", lat, lon, field, 30});
+        names.push_back("South Lake Tahoe's floor 1.5 nm out on " + std::to_string(45 * k));
+        bounds.emplace_back(field - 30, field + 30);
+    }
+    for (std::size_t i = 0; i < places.size(); ++i)
+        places[i].name = names[i].c_str();
+    const std::vector<double> ground = GroundAt(places, "zephlon-cited");
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        EXPECT_GT(ground[i], bounds[i].first) << names[i] << " (" << places[i].feet << " ft)";
+        EXPECT_LT(ground[i], bounds[i].second) << names[i] << " (" << places[i].feet << " ft)";
+    }
+    EXPECT_GT(named, 80u);
 }
 
 // Aspen's runway 15 is approached down the Roaring Fork valley, which falls from the field

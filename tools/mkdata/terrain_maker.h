@@ -280,14 +280,18 @@ private:
 // distance) before any that disagrees; at most half way to the nearest that disagrees and at
 // most 9 km. `points` holds the stations and airports, `shores` the samples of the coast and of
 // lakes of published level; a radius of 0 where nothing agrees. A floor that reaches water it
-// agrees with is that water's plain.
+// agrees with is that water's plain. A pass (`passes`) is the low point of a crest, higher than
+// the valleys on either side, and tells nothing of how far a valley's floor runs: it neither
+// ends the floor nor halves it, but keeps it as far off as the floor's sides need to climb to
+// the pass (its own mountain stands above the sides).
 struct Floor {
     double radius = 0.0;
     bool byWater = false;
     double higher = 1e300;  // distance to the nearest point that stands above it and disagrees
+    double lower = 1e300;   // and to the nearest that lies below it and disagrees
 };
-[[nodiscard]] Floor FloorOf(const PointBuckets& points, const PointBuckets& shores, Vec2 at,
-                            double feet);
+[[nodiscard]] Floor FloorOf(const PointBuckets& points, const PointBuckets& passes,
+                            const PointBuckets& shores, Vec2 at, double feet);
 
 // The ground the airports keep clear. Every runway: from each end outward a surface rising 1 in
 // 70 (well under a 3 degree approach) for 6 nautical miles, 150 m either side of the runway
@@ -300,8 +304,8 @@ struct Floor {
 class AirportSurfaces {
 public:
     AirportSurfaces(const std::vector<Airport>& airports, const std::vector<PublishedLevel>& basins,
-                    const PointBuckets& points, const PointBuckets& shores, double x0, double y0,
-                    double x1, double y1);
+                    const PointBuckets& points, const PointBuckets& passes,
+                    const PointBuckets& shores, double x0, double y0, double x1, double y1);
     // The ground at a point (feet) brought down under every surface; `shoreDistance` (units) and
     // `shoreLevel` (feet) are the nearest sea's or lake's. Approach and departure paths leave
     // the ground the public heights give (`known`, feet) where it stands above them, up to a
@@ -311,8 +315,12 @@ public:
     // approach lie below the runway, the ground under it falls with them (FallOf).
     [[nodiscard]] double Clear(double x, double y, double feet, double shoreDistance,
                                double shoreLevel, double known, double summit) const;
-    // The ground brought up toward the floors it lies on: flat at the airport's elevation near
-    // it (a water's plain at its rise from the edge), returning to `feet` at the floor's edge.
+    // The ground brought up toward the floors it lies on: flat at the airport's elevation out to
+    // a mile and a half beyond the runways where the floor reaches a mile farther (a water's
+    // plain at its rise from the edge), returning to `feet` at the floor's edge, or half way to
+    // the nearest public height that lies below the airport and disagrees with it, where that is
+    // nearer (the floor's least mile and a half keeps hills down, but lifts no valley a town
+    // shows lower).
     [[nodiscard]] double Lift(double x, double y, double feet, double shoreDistance,
                               double shoreLevel) const;
     // How much of the made-up relief may stand at a point: none on an airport's floor or under a
@@ -333,6 +341,7 @@ private:
         // An approach's public heights that lie under it lower than the runway (a valley falling
         // away from the field): distance out from the end (units) and feet, nearest first.
         std::vector<std::pair<double, double>> falls;
+        double lift = 0;  // how far beyond its centre a floor brings the ground up
     };
     // Distance from a floor's flat centre (its disc and runways), units.
     [[nodiscard]] static double FromCentre(const End& e, double x, double y);

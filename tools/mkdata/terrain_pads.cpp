@@ -230,6 +230,7 @@ constexpr double kSideReach = 5000.0 / kMetresPerUnit;  // beyond this the sides
 constexpr double kSurfaceBucket = 16384.0;
 constexpr double kFloorLeast = 1.5 * kUnitsPerNm;      // the least floor beyond the runways
 constexpr double kMountainRise = 1.0 / 2.0;  // a summit's mountain on a floor's side, at most
+constexpr double kLiftFade = 1.0 * kUnitsPerNm;  // a floor's lift fades over this at least
 constexpr double kCalmZone = 2000.0 / kMetresPerUnit;  // the relief returns over this
 
 }  // namespace
@@ -240,24 +241,36 @@ bool Agrees(double feet, double other, double distance) {
     return std::fabs(other - feet) <= kAgreeFeet + distance * kFeetPerUnit * kAgreeSlope;
 }
 
+// How far (units) beyond a floor's edge its sides take to rise `feet`: they rise 1 in 18 and
+// steepen by the excess over kSideCurve.
+double SideRun(double feet) {
+    const double b = kSideSlope, c = 1.0 / kSideCurve;
+    return (std::sqrt(b * b + 4.0 * c * std::max(0.0, feet)) - b) / (2.0 * c) / kFeetPerUnit;
+}
+
 }  // namespace
 
-Floor FloorOf(const PointBuckets& points, const PointBuckets& shores, Vec2 at, double feet) {
+Floor FloorOf(const PointBuckets& points, const PointBuckets& passes, const PointBuckets& shores,
+              Vec2 at, double feet) {
+    enum Kind { kStation, kPass, kShore };
     struct Near {
         double d2;
         double feet;
-        bool shore;
+        Kind kind;
         bool operator<(const Near& o) const {
-            return d2 != o.d2 ? d2 < o.d2 : (feet != o.feet ? feet < o.feet : shore < o.shore);
+            return d2 != o.d2 ? d2 < o.d2 : (feet != o.feet ? feet < o.feet : kind < o.kind);
         }
     };
     std::vector<Near> near;
     const double search = 2.0 * kFloorMost;
     points.ForNear(at.x, at.y, search, [&](const ElevationPoint& p, double d2) {
-        near.push_back({d2, p.feet, false});
+        near.push_back({d2, p.feet, kStation});
+    });
+    passes.ForNear(at.x, at.y, search, [&](const ElevationPoint& p, double d2) {
+        near.push_back({d2, p.feet, kPass});
     });
     shores.ForNear(at.x, at.y, search, [&](const ElevationPoint& p, double d2) {
-        near.push_back({d2, p.feet, true});
+        near.push_back({d2, p.feet, kShore});
     });
     std::sort(near.begin(), near.end());
     double agreeing = 0.0, water = 0.0, most = kFloorMost;
@@ -265,18 +278,27 @@ Floor FloorOf(const PointBuckets& points, const PointBuckets& shores, Vec2 at, d
     Floor f;
     for (const Near& p : near) {
         const double d = std::sqrt(p.d2);
+        if (p.kind == kPass) {
+            // The floor keeps clear of the pass by the run its sides take to climb to it, and
+            // at least half way.
+            if (Agrees(feet, p.feet, d)) continue;
+            most = std::min(most, std::max(0.5 * d, d - SideRun(p.feet - feet)));
+            if (p.feet > feet) f.higher = std::min(f.higher, d);
+            continue;
+        }
         if (!Agrees(feet, p.feet, d)) {
             if (!ended) most = std::min(most, 0.5 * d);
             ended = true;
             if (p.feet > feet) {
-                f.higher = d;
+                f.higher = std::min(f.higher, d);
                 break;
             }
+            f.lower = std::min(f.lower, d);
             continue;
         }
         if (ended) continue;
-        if (p.shore && water == 0.0) water = d;
-        if (!p.shore) agreeing = d;
+        if (p.kind == kShore && water == 0.0) water = d;
+        if (p.kind == kStation) agreeing = d;
     }
     f.radius = std::min(std::max(agreeing, water), most);
     f.byWater = water > 0.0 && water <= f.radius;
@@ -285,8 +307,9 @@ Floor FloorOf(const PointBuckets& points, const PointBuckets& shores, Vec2 at, d
 
 AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
                                  const std::vector<PublishedLevel>& basins,
-                                 const PointBuckets& points, const PointBuckets& shores, double x0,
-                                 double y0, double x1, double y1) {
+                                 const PointBuckets& points, const PointBuckets& passes,
+                                 const PointBuckets& shores, double x0, double y0, double x1,
+                                 double y1) {
     const double reach =
         kSurfaceLength + kSideReach + kSurfaceHalfWidth + kSurfaceSplay * kSurfaceLength;
     auto outside = [&](Vec2 p) {
@@ -294,7 +317,7 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
     };
     for (const PublishedLevel& b : basins) {
         if (outside(b.at)) continue;
-        const Floor f = FloorOf(points, shores, b.at, b.feet);
+        const Floor f = FloorOf(points, passes, shores, b.at, b.feet);
         ends.push_back(End{b.at,
                            Vec2{},
                            0.0,
@@ -304,17 +327,27 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
                            true,
                            f.byWater,
                            {},
-                           {}});
+                           {},
+                           std::max(0.0, f.radius - b.radiusUnits)});
     }
     for (const Airport& a : airports) {
         if (outside(a.at)) continue;
-        const Floor f = FloorOf(points, shores, a.at, a.feet);
+        const Floor f = FloorOf(points, passes, shores, a.at, a.feet);
         // Every airport stands on a floor reaching at least a mile and a half from its runways,
         // unless a public height above it stands nearer than twice that.
         const double least = std::min(kFloorLeast, 0.5 * f.higher);
-        End floor{
-            a.at, Vec2{},    0.0, kDiscRadius, a.feet, std::max(f.radius - kDiscRadius, least),
-            true, f.byWater, {},  {}};
+        const double reach = std::max(f.radius - kDiscRadius, least);
+        End floor{a.at,
+                  Vec2{},
+                  0.0,
+                  kDiscRadius,
+                  a.feet,
+                  reach,
+                  true,
+                  f.byWater,
+                  {},
+                  {},
+                  std::min(reach, 0.5 * f.lower - kDiscRadius)};
         for (const Runway& r : a.runways)
             if (RunwayReads(a, r)) floor.strips.push_back(r);
         if (floor.reach > 0.0) ends.push_back(std::move(floor));
@@ -325,7 +358,7 @@ AirportSurfaces::AirportSurfaces(const std::vector<Airport>& airports,
             const double half = r.widthUnits / 2 + kSurfaceHalfWidth;
             for (const auto& [at, out] :
                  {std::pair{r.end1, Vec2{-u.x, -u.y}}, std::pair{r.end2, u}}) {
-                End e{at, out, len, half, a.feet, 0.0, false, false, {}, {}};
+                End e{at, out, len, half, a.feet, 0.0, false, false, {}, {}, 0.0};
                 // The public heights under the path that lie below the runway, more than a
                 // neighbour that agrees with it would (not an elevation of 0, as often a strip's
                 // unknown one as the sea's).
@@ -505,13 +538,17 @@ double AirportSurfaces::Lift(double x, double y, double feet, double shoreDistan
         const End& e = ends[static_cast<std::size_t>(k)];
         if (!e.floor || e.feet <= feet) continue;
         const double d = FromCentre(e, x, y);
-        if (d >= e.reach) continue;
+        if (d >= e.lift) continue;
         double target = e.feet;
         if (e.byWater)
             target =
                 std::min(target, shoreLevel + 3.0 + shoreDistance * kFeetPerUnit * kFloorSlope);
         if (target <= feet) continue;
-        lifted = std::max(lifted, feet + (target - feet) * (1.0 - Smooth(d / e.reach)));
+        // Whole out to a mile and a half beyond the runways where the floor reaches a mile
+        // beyond that, fading over the rest.
+        const double flat = std::clamp(e.lift - kLiftFade, 0.0, kFloorLeast);
+        lifted = std::max(lifted, feet + (target - feet) *
+                                             (1.0 - Smooth((d - flat) / (e.lift - flat))));
     }
     return lifted;
 }

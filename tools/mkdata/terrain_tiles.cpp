@@ -618,10 +618,11 @@ int MakeTerrain(Installation& installation, std::string* error) {
     Mountains mountains;
     if (!ReadMountains(installation.DataDir(), &mountains, error)) return 0;
     // The passes are known ground where the made-up relief dies down, and the floors round the
-    // airports see them; they are no height for the smooth field, which would lift the valleys
-    // on either side of the crest toward them.
+    // airports keep clear of them; they are no height for the smooth field, which would lift the
+    // valleys on either side of the crest toward them, nor for the floors' own extent.
+    const std::vector<ElevationPoint> passes = mountains.passes;
     std::vector<ElevationPoint> known = stations;
-    known.insert(known.end(), mountains.passes.begin(), mountains.passes.end());
+    known.insert(known.end(), passes.begin(), passes.end());
     const SummitSet summits(std::move(mountains), stations);
     const std::vector<ElevationPoint> shores = ShoreSamples(outlines);
     std::vector<ElevationPoint> all = stations;
@@ -635,6 +636,10 @@ int MakeTerrain(Installation& installation, std::string* error) {
                                       16384.0);
     const PointBuckets shoreBuckets(shores, x0 - margin, y0 - margin, x1 + margin, y1 + margin,
                                     16384.0);
+    const PointBuckets floorBuckets(stations, x0 - margin, y0 - margin, x1 + margin, y1 + margin,
+                                    16384.0);
+    const PointBuckets passBuckets(passes, x0 - margin, y0 - margin, x1 + margin, y1 + margin,
+                                   16384.0);
     // Each public height's departure from the smooth field, which the tiles' detail adds back.
     // Each reaches a third of the way to its nearest neighbour, so that the ground passes
     // through both of two stations close together.
@@ -654,8 +659,8 @@ int MakeTerrain(Installation& installation, std::string* error) {
     const PointBuckets departureBuckets(departures, x0 - margin, y0 - margin, x1 + margin,
                                         y1 + margin, 16384.0);
     const PadSet pads(data.landAirports, x0, y0, x1, y1);
-    const AirportSurfaces surfaces(data.landAirports, levels.basins, stationBuckets, shoreBuckets,
-                                   x0, y0, x1, y1);
+    const AirportSurfaces surfaces(data.landAirports, levels.basins, floorBuckets, passBuckets,
+                                   shoreBuckets, x0, y0, x1, y1);
 
     // Tiles are built and coded on every thread and written here in their order as they come,
     // so the files are the same whatever the number of threads; the builders keep at most two
