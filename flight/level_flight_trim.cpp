@@ -111,6 +111,35 @@ HandsOff FlyHandsOff(double seconds, double climbFeetPerMinute) {
     return r;
 }
 
+// Flies hands off until the flight has gone `feetAlong` over the ground (or crashed, or five
+// minutes have passed) and puts the flight back as it was; the departures count from the path
+// that descends `feetToDescend` over that way.
+HandsOff FlyHandsOffAlong(double feetAlong, double feetToDescend) {
+    const FlightSnapshot start;
+    const double h0 = AltitudeFeet();
+    const double x0 = theFlightModelState.fmPosX, z0 = theFlightModelState.fmPosZ;
+    const int most = static_cast<int>(300.0 / kStepSeconds);
+    HandsOff r{0.0, 0.0, 0.0};
+    int steps = 0;
+    for (double along = 0; along < feetAlong && steps < most; ++steps) {
+        UpdateFlight();
+        along = std::hypot(theFlightModelState.fmPosX - x0, theFlightModelState.fmPosZ - z0) /
+                256.0 / kMetresPerFoot;
+        const double d =
+            AltitudeFeet() - h0 + feetToDescend * std::min(along, feetAlong) / feetAlong;
+        r.meanFeet += d;
+        r.worstFeet = std::max(r.worstFeet, std::abs(d));
+        r.lastFeet = d;
+        if (theCrashed != 0) {
+            r.worstFeet = 1e9;
+            break;
+        }
+    }
+    if (steps > 0) r.meanFeet /= steps;
+    start.Restore();
+    return r;
+}
+
 void SetElevator(double e) {
     FlightModelState& s = theFlightModelState;
     const auto word = static_cast<std::int16_t>(std::clamp(std::lround(e), -32767L, 32767L));
@@ -327,15 +356,18 @@ LevelFlightTrim TrimForLevelFlight(const LevelFlightRequest& request) {
     return result;
 }
 
-bool RetrimThrottleForPath(double feetToDescend) {
+namespace {
+
+// The throttles with which the flight as it stands, flown hands off in the air where it is
+// (calm), ends on the path that descends `feetToDescend` over `feetAlong` (see
+// RetrimThrottleForPath).
+bool RetrimThrottleAlong(double feetToDescend, double feetAlong) {
     FlightModelState& s = theFlightModelState;
-    if (s.fmOTG != 0 || s.fmEngines == 0 || s.fmVVel >= 0 || feetToDescend <= 0) return false;
+    if (s.fmOTG != 0 || s.fmEngines == 0 || feetAlong <= 0) return false;
     const FlightSnapshot placed;
-    const double climbFeetPerMinute = s.fmVVel / 65536.0 / kMetresPerFoot * 60.0;
-    // The time the path takes to descend the height, as the flight is placed.
-    const double seconds = std::clamp(60.0 * feetToDescend / -climbFeetPerMinute, 20.0, 300.0);
     bool held = false;
     double throttle = s.fmThrot;
+    std::optional<double> elevator;  // a new elevator trim, when one is needed
     {
         // The experiment's world: the air where the aircraft is, calm and silent, the ground
         // far enough below for the whole path.
@@ -349,8 +381,9 @@ bool RetrimThrottleForPath(double feetToDescend) {
         theWindAtAircraftZ = 0;
         // The heights count from the datum, the ground under the aircraft at the least: the
         // datum moved down, the aircraft up by as much, at the same altitude.
-        const auto lower = static_cast<std::int32_t>(
-            std::lround((feetToDescend + 1000.0) * kMetresPerFoot * 256.0));
+        const double descent = std::max(0.0, feetToDescend);
+        const auto lower =
+            static_cast<std::int32_t>(std::lround((descent + 1000.0) * kMetresPerFoot * 256.0));
         theTerrainDatum -= lower;
         s.fmPosY += lower;
         theTerrainHeight = 0;
@@ -360,12 +393,13 @@ bool RetrimThrottleForPath(double feetToDescend) {
         // placed throttle and one a little below it (thinner air most often needs less).
         const auto departure = [&](double t) {
             SetThrottles(t);
-            const HandsOff f = FlyHandsOff(seconds, climbFeetPerMinute);
+            const HandsOff f = FlyHandsOffAlong(feetAlong, feetToDescend);
             return f.worstFeet >= 1e9 ? std::optional<double>() : std::optional<double>(f.lastFeet);
         };
         double t0 = throttle;
         std::optional<double> d0 = departure(t0);
         double t1 = std::clamp(t0 - 500.0, 0.0, 32767.0);
+        if (t1 == t0) t1 = t0 + 500.0;
         double bestThrottle = t0;
         double best = d0 ? std::abs(*d0) : 1e9;
         const double placedDeparture = best;
@@ -376,18 +410,80 @@ bool RetrimThrottleForPath(double feetToDescend) {
                 best = std::abs(*d1);
                 bestThrottle = t1;
             }
-            if (*d1 == *d0) break;
+            if (*d1 == *d0) {
+                // The engines' power moves in steps and the slowest climbs or descents not at
+                // all: a change too small to tell is doubled.
+                const double wider = std::clamp(t0 + 2.0 * (t1 - t0), 0.0, 32767.0);
+                if (wider == t1) break;
+                t1 = wider;
+                continue;
+            }
             const double next = t1 - *d1 * (t1 - t0) / (*d1 - *d0);
             t0 = t1;
             d0 = d1;
             t1 = std::clamp(std::clamp(next, t0 - 4000.0, t0 + 4000.0), 0.0, 32767.0);
+            if (t1 == t0) break;
+        }
+        if (best < placedDeparture) throttle = bestThrottle;
+        // Where the engines cannot give the power for the path at the trimmed speed (a cruise
+        // placed high above the height it was trimmed at), a pilot trims for a slower speed that
+        // they can hold: the elevator found the same way, at the best throttle.
+        if (best > kPathToleranceFeet) {
+            // The elevator's change starts a slow swing in pitch: the secant on the mean
+            // departure, the one kept the one that strays least from the path.
+            SetThrottles(throttle);
+            const auto elevatorFlight = [&](double e) {
+                SetElevator(e);
+                const HandsOff f = FlyHandsOffAlong(feetAlong, feetToDescend);
+                return f.worstFeet >= 1e9 ? std::optional<HandsOff>() : std::optional<HandsOff>(f);
+            };
+            double e0 = s.fmElv;
+            std::optional<HandsOff> f0 = elevatorFlight(e0);
+            if (f0 && f0->lastFeet > 0) f0.reset();  // above the path: the throttle's to close
+            double bestWorst = f0 ? f0->worstFeet : 1e9;
+            double e1 = e0 + 32.0;
+            for (int i = 0; i < 12 && f0 && bestWorst > kPathToleranceFeet; ++i) {
+                const std::optional<HandsOff> f1 = elevatorFlight(e1);
+                if (!f1) break;
+                if (f1->worstFeet < bestWorst) {
+                    bestWorst = f1->worstFeet;
+                    best = std::abs(f1->lastFeet);
+                    elevator = e1;
+                }
+                if (f1->meanFeet == f0->meanFeet) break;
+                const double next = e1 - f1->meanFeet * (e1 - e0) / (f1->meanFeet - f0->meanFeet);
+                e0 = e1;
+                f0 = f1;
+                e1 = std::clamp(next, e0 - 512.0, e0 + 512.0);
+            }
         }
         held = best <= kPathToleranceFeet;
-        if (best < placedDeparture) throttle = bestThrottle;
     }
     placed.Restore();
     SetThrottles(throttle);
+    if (elevator) SetElevator(*elevator);
     return held;
+}
+
+}  // namespace
+
+// The speed over the ground in calm air, feet a second.
+double GroundFeetPerSecond() {
+    return theFlightModelState.fmHVel / 65536.0 / kMetresPerFoot;
+}
+
+bool RetrimThrottleForPath(double feetToDescend, double feetAlong) {
+    // Flown for 20 seconds at the least, five minutes at the most, on the same slope.
+    const double speed = GroundFeetPerSecond();
+    if (feetAlong <= 0 || speed < 2.0) return false;
+    const double scale = std::clamp(feetAlong, 20.0 * speed, 300.0 * speed) / feetAlong;
+    return RetrimThrottleAlong(feetToDescend * scale, feetAlong * scale);
+}
+
+bool RetrimThrottleForLevelFlight(double seconds) {
+    const double speed = GroundFeetPerSecond();
+    if (speed < 2.0) return false;
+    return RetrimThrottleAlong(0.0, std::clamp(seconds, 20.0, 300.0) * speed);
 }
 
 }  // namespace flight

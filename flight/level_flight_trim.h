@@ -46,13 +46,23 @@ inline constexpr double kTrimCheckSeconds = 60.0;
 LevelFlightTrim TrimForLevelFlight(const LevelFlightRequest& request);
 
 // An in-air flight trimmed over sea level and moved to another height keeps its indicated
-// airspeed, but its engines give a different share of their power there: it descends more
-// steeply or more shallowly than it did. Finds the throttles that bring the flight's present
-// descent, flown hands off in the air where it now is (calm), down `feetToDescend` on its path,
-// flying copies of it; the flight is left as it was but for the throttles (the best found, or as
-// they were when none comes nearer the path's end). Gives whether they end the path within
-// kPathToleranceFeet.
+// airspeed, but its engines give a different share of their power there: it climbs or descends
+// more steeply or more shallowly than it did. Finds the throttles with which the flight as it is
+// placed, flown hands off in the air where it now is (calm), follows the straight path that
+// descends `feetToDescend` (negative: climbs) over the next `feetAlong` of ground (the same slope
+// over 20 seconds' flight at the least, five minutes' at the most), flying copies of it: each
+// copy is flown until it has covered the way, so the path's end is where the aircraft gets there
+// whatever its speed does meanwhile. The flight is left as it was but for the throttles (the
+// best found, or as they were when none comes nearer the path's end) and, where even those
+// leave it below the path (the engines short of the power in thin air), the elevator trim that
+// holds the path at a lower speed. Gives whether they end the path within kPathToleranceFeet.
 inline constexpr double kPathToleranceFeet = 8.0;
-bool RetrimThrottleForPath(double feetToDescend);
+bool RetrimThrottleForPath(double feetToDescend, double feetAlong);
+
+// The same for level flight at the height the flight is placed at, over the next `seconds`
+// (20 s to five minutes).
+bool RetrimThrottleForLevelFlight(double seconds);
+// How long an in-air start placed level is trimmed to hold its height.
+inline constexpr double kLevelStartSeconds = 120.0;
 
 }  // namespace flight

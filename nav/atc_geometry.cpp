@@ -567,6 +567,15 @@ std::uint16_t HeadingAngle(double headingDegrees) {
     return static_cast<std::uint16_t>(std::lround(Wrap360(headingDegrees) * 65536.0 / 360.0));
 }
 
+// Feet in a unit of the pattern's shapes.
+constexpr double kShapeUnitFeet = 1.2890625;
+// Flight-model height units in a foot.
+constexpr double kHeightUnitsPerFoot = 0.3048780487804878 * 256.0;
+
+double DistanceFeet(const AtcPatternPoint& a, const AtcPatternPoint& b) {
+    return std::hypot(b.x - a.x, b.y - a.y) * kShapeUnitFeet;
+}
+
 void PlaceAt(double mapX, double mapY, std::int32_t height, double headingDegrees) {
     flight::FlightModelState& f = flight::theFlightModelState;
     f.fmPosX = WorldX(mapX);
@@ -670,30 +679,43 @@ void AtcPlaceAircraftAtStartPos() {
             break;
         case 6:
             PlaceAloft(p[6].x, p[6].y, kPatternStartHeight, h + 180.0);
+            // The pattern's flight, trimmed level at sea level, at the power that holds the
+            // pattern height in the field's air down the downwind to abeam the threshold.
+            flight::RetrimThrottleForPath(0.0, DistanceFeet(p[6], p[7]));
             break;
-        case 8:
-            PlaceAloft(p[8].x, p[8].y,
-                       BaseStartHeight(kPatternStartHeight, a.finalLen, kBaseLegLength),
-                       a.lHand != 0 ? h + 90.0 : h - 90.0);
+        case 8: {
+            const std::int32_t height =
+                BaseStartHeight(kPatternStartHeight, a.finalLen, kBaseLegLength);
+            PlaceAloft(p[8].x, p[8].y, height, a.lHand != 0 ? h + 90.0 : h - 90.0);
+            // Descending across on base to the approach path at the final turn, at the power
+            // that flies that descent in the field's air.
+            flight::RetrimThrottleForPath(
+                (height - FinalStartHeight(a.finalLen)) / kHeightUnitsPerFoot,
+                kBaseLegLength * kShapeUnitFeet);
             break;
+        }
         case 9:
             PlaceAloft(p[9].x, p[9].y, FinalStartHeight(a.finalLen), h);
             // Trimmed at sea level, the approach power would hold a shallower path in a high
             // field's thinner air: the power that reaches the threshold on the path there.
-            flight::RetrimThrottleForPath(a.finalLen * 1.2890625 *
-                                          std::tan(3.0 * std::numbers::pi / 180.0));
+            flight::RetrimThrottleForPath(
+                a.finalLen * kShapeUnitFeet * std::tan(3.0 * std::numbers::pi / 180.0),
+                a.finalLen * kShapeUnitFeet);
             CrabIntoTheSurfaceWind(h);
             break;
         case 25: {
             double x, y;
             ProjectPoint(&x, &y, p[0].x, p[0].y, h, 82000);
             PlaceAloft(x, y, 320000, h + 180.0);
+            // Level at its height, at the power (or the speed) the field's air gives.
+            flight::RetrimThrottleForLevelFlight(flight::kLevelStartSeconds);
             break;
         }
         case 0:
             break;
         default:
             PlaceAloft(p[0].x, p[0].y, kPatternStartHeight, h);
+            flight::RetrimThrottleForLevelFlight(flight::kLevelStartSeconds);
             break;
     }
 }

@@ -7,6 +7,7 @@
 #include "cockpit/radio_words.h"
 #include "flight/aircraft.h"
 #include "flight/flight_model_state.h"
+#include "flight/level_flight_trim.h"
 #include "nav/nav_database.h"
 #include "nav/nav_host.h"
 #include "nav/position_placement.h"
@@ -52,6 +53,9 @@ void StationSetupDialog::OnOk() {
     theNavHost.setCursor(win::IDC_WAIT);
     ReloadAirborneStart(leg);
     Place();
+    // The in-air flight was trimmed level over sea level: the power that holds the height
+    // typed in the air there.
+    flight::RetrimThrottleForLevelFlight(flight::kLevelStartSeconds);
     cockpit::UpdateObsCourses();
     if (placed != nullptr) *placed = 1;
     theNavHost.setCursor(win::IDC_ARROW);

@@ -9,6 +9,7 @@
 #include "flight/aircraft.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "flight/level_flight_trim.h"
 #include "nav/atc_dialogs.h"
 #include "nav/atc_services.h"
 #include "nav/map_view.h"
@@ -170,6 +171,9 @@ void PositionAircraft(win::HWND window) {
     } else {
         nav::PlaceInTheAir(map.resultX, map.resultZ, map.resultAltitude,
                            static_cast<std::uint16_t>(map.resultHeading));
+        // The in-air flight was trimmed level over sea level: the power that holds the height
+        // chosen in the air there.
+        flight::RetrimThrottleForLevelFlight(flight::kLevelStartSeconds);
     }
     nav::CheckNavReception();
     Arrow();
