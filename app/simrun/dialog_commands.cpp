@@ -12,7 +12,7 @@
 //                          of its shown pages, one at a time, in the order they lie
 //   read ID                the control's class, text, state and rows (a list box's first row
 //                          shown too; a list's scroll bars and the columns it shows whole), into
-//                          the trace
+//                          the trace; `read ID selected` gives a list's selected row alone
 //   scroll ID DIRECTION [page]  a click on the list's own scroll bar: its arrow towards left,
 //                          right, up or down, or with `page` the trough beside the thumb
 //   expect ID VALUE        stops the run unless the control shows VALUE
@@ -233,7 +233,8 @@ bool ParseDialogCommand(const std::string& verb, const std::string& restIn, Comm
             *why = "expected a value";
         if (verb == "click" && !c->button.empty() && c->button != "right" && c->button != "double")
             *why = "expected right or double";
-        if (verb == "read" && !c->button.empty()) *why = "unexpected words at the end";
+        if (verb == "read" && !c->button.empty() && c->button != "selected")
+            *why = "unexpected words at the end";
         if (verb == "scroll") {
             if (c->button != "left" && c->button != "right" && c->button != "up" && c->button != "down")
                 *why = "expected left, right, up or down";
@@ -393,8 +394,8 @@ bool Driver::RunDialogCommand(const Command& c) {
         if (IsCheckable(h)) line += " checked=" + std::to_string(SendMessage(h, BM_GETCHECK, 0, 0));
         if (has) line += " position=" + std::to_string(pos);
         std::vector<std::string> rows;
+        int sel = -1;
         if (IsListLike(h)) {
-            int sel = -1;
             rows = Rows(h, &sel);
             line += " selected=" + std::to_string(sel) + " rows=" + std::to_string(rows.size());
             if (GetClassName(h) == WC_LISTBOX)
@@ -403,7 +404,8 @@ bool Driver::RunDialogCommand(const Command& c) {
         }
         TraceLine(line);
         for (std::size_t i = 0; i < rows.size(); ++i)
-            TraceLine("read " + std::to_string(c.id) + " row " + std::to_string(i) + ": \"" + rows[i] + "\"");
+            if (c.button.empty() || static_cast<int>(i) == sel)
+                TraceLine("read " + std::to_string(c.id) + " row " + std::to_string(i) + ": \"" + rows[i] + "\"");
         return true;
     }
     if (c.action == "expect") {

@@ -280,7 +280,8 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
     };
     std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
     for (const auto& c : cities)
-        script += "dialog AIRPORTS_PAGE\nset 1479 \"" + std::string(c.typed) + "\"\nread 1045\n";
+        script += "dialog AIRPORTS_PAGE\nset 1479 \"" + std::string(c.typed) +
+                  "\"\nread 1045 selected\n";
     script += "dialog AIRPORTS_WIZBKGND\nclick 1817\nwait 300\nquit\n";
     const testsupport::CommandResult r = run.Play(script);
     ASSERT_EQ(r.status, 0) << r.out.substr(0, 2000);
@@ -379,7 +380,7 @@ TEST_F(AirportSearch, EveryTownNamingAToweredFieldTypedWithItsStateSelectsAField
     ASSERT_GT(towns.size(), 250u);
     std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
     for (const Town& t : towns)
-        script += "dialog AIRPORTS_PAGE\nset 1479 \"" + t.typed + "\"\nread 1045\n";
+        script += "dialog AIRPORTS_PAGE\nset 1479 \"" + t.typed + "\"\nread 1045 selected\n";
     script += "dialog AIRPORTS_WIZBKGND\nclick 1817\nwait 300\nquit\n";
     const testsupport::CommandResult r = run.Play(script);
     ASSERT_EQ(r.status, 0) << r.out.substr(0, 2000);
@@ -511,7 +512,7 @@ TEST_F(AirportSearch, AFieldsPlaceTypedWithItsStateSelectsAFieldOfThatState) {
     ASSERT_GT(typedFields.size(), 150u);
     std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
     for (const auto& [typed, fields] : typedFields)
-        script += "dialog AIRPORTS_PAGE\nset 1479 \"" + typed + "\"\nread 1045\n";
+        script += "dialog AIRPORTS_PAGE\nset 1479 \"" + typed + "\"\nread 1045 selected\n";
     script += "dialog AIRPORTS_WIZBKGND\nclick 1817\nwait 300\nquit\n";
     const testsupport::CommandResult r = run.Play(script);
     ASSERT_EQ(r.status, 0) << r.out.substr(0, 2000);
@@ -553,4 +554,287 @@ TEST_F(AirportSearch, AFieldsPlaceTypedWithItsStateSelectsAFieldOfThatState) {
         }
     }
     EXPECT_EQ(wrong, 0) << "of " << typedFields.size();
+}
+
+namespace {
+
+// Each text typed in the airports wizard, and the code of the row it selects ("" for none).
+std::vector<std::string> SelectedCodes(testsupport::StarterRun& run,
+                                       const std::vector<std::string>& typed) {
+    std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
+    for (const std::string& t : typed)
+        script += "dialog AIRPORTS_PAGE\nset 1479 \"" + t + "\"\nread 1045 selected\n";
+    script += "dialog AIRPORTS_WIZBKGND\nclick 1817\nwait 300\nquit\n";
+    const testsupport::CommandResult r = run.Play(script);
+    EXPECT_EQ(r.status, 0) << r.out.substr(0, 2000);
+    std::vector<std::string> codes;
+    for (std::size_t at = r.out.find("selected="); at != std::string::npos;
+         at = r.out.find("selected=", at + 9)) {
+        const int selected = std::atoi(r.out.c_str() + at + 9);
+        const std::string row = "read 1045 row " + std::to_string(selected) + ": \"";
+        const std::size_t shown = r.out.find(row, at);
+        const std::size_t next = r.out.find("selected=", at + 9);
+        std::string code;
+        if (selected >= 0 && shown != std::string::npos && shown < next) {
+            const std::size_t end = r.out.find("\"\n", shown);
+            const std::string text = r.out.substr(shown + row.size(), end - shown - row.size());
+            const std::size_t open = text.rfind('(');
+            if (open != std::string::npos) code = text.substr(open + 1, text.size() - open - 2);
+        }
+        codes.push_back(code);
+    }
+    EXPECT_EQ(codes.size(), typed.size());
+    codes.resize(typed.size());
+    return codes;
+}
+
+bool HoldsWords(const std::vector<std::string>& name, const std::vector<std::string>& part) {
+    return !part.empty() &&
+           std::search(name.begin(), name.end(), part.begin(), part.end()) != name.end();
+}
+
+// A field of another country, by its code's form (an international code not of the states, a
+// Canadian field's "C" with two letters and a digit, a Mexican or Bahamian field's) or by its
+// place (north of the 49th parallel west of Lake of the Woods).
+bool AbroadByCode(const std::string& code, double lat, double lon) {
+    const auto alpha = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; };
+    const auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
+    if (code.size() == 4 && std::all_of(code.begin(), code.end(), alpha))
+        return code[0] != 'K' && code[0] != 'P';
+    if (code.size() == 4 && code[0] == 'C' && alpha(code[1]) && alpha(code[2]) && digit(code[3]))
+        return true;
+    // Mexico's "MM" and Belize's "MZ" with digits, the Bahamas' "MY" with a letter and a digit
+    // (Minnesota's strips are "MY" with two digits).
+    if (code.size() == 4 && digit(code[3]) &&
+        (code.rfind("MM", 0) == 0 || code.rfind("MZ", 0) == 0 ||
+         (code.rfind("MY", 0) == 0 && alpha(code[2]))))
+        return true;
+    return lat > 49.01 && lon < -95.2;
+}
+
+bool MilitaryName(const std::vector<std::string>& name) {
+    if (HoldsWords(name, {"intl"}) || HoldsWords(name, {"muni"})) return false;
+    for (const char* mark : {"afb", "nas", "naval", "army", "aaf", "mcas", "jrb", "angb", "arb",
+                             "ang", "nolf", "olf"})
+        if (HoldsWords(name, {mark})) return true;
+    return false;
+}
+
+}  // namespace
+
+// Every field named for a listed town (by its own name or its tower's, the town of the name
+// nearest it) within 30 km of a state line, typed by its whole name with the town's state
+// ("rosecrans mem mo"), selects that field: the line the borders' outline draws beside a river
+// gives way to the field's known side. The fields known to lie across the line from the town
+// they serve are left out. A field of another country typed with the state of the nearest
+// listed town ("grand manan me") selects no field abroad.
+TEST_F(AirportSearch, AFieldTypedWithItsTownsStateIsFoundAndNoneAbroad) {
+    const auto cityRows = testsupport::ReadNavdataCsv("../places-us/cities.csv");
+    const auto airportRows = testsupport::ReadNavdataCsv("airport.csv");
+    std::map<std::string, std::vector<std::vector<std::string>>> towers;
+    for (const auto& f : testsupport::ReadNavdataCsv("frequency.csv"))
+        if (f.size() >= 4 && f[1] == "tower") towers[f[0]].push_back(NameWords(f[3]));
+    std::vector<std::pair<double, double>> lineSegments;  // the state lines' points, in pairs
+    {
+        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/outlines-us/state_borders.txt");
+        std::string text;
+        bool open = false;
+        std::pair<double, double> last{};
+        while (std::getline(in, text)) {
+            if (text.empty() || text[0] == '>') {
+                open = false;
+                continue;
+            }
+            std::pair<double, double> p{};  // lat, lon
+            std::sscanf(text.c_str(), "%lf %lf", &p.second, &p.first);
+            if (open) {
+                lineSegments.push_back(last);
+                lineSegments.push_back(p);
+            }
+            last = p;
+            open = true;
+        }
+    }
+    ASSERT_GT(lineSegments.size(), 10000u);
+    const auto nearLineNm = [&](double lat, double lon, double nm) {
+        const double east = std::cos(lat * 3.14159265358979 / 180.0);
+        for (std::size_t i = 0; i + 1 < lineSegments.size(); i += 2) {
+            const auto& [alat, alon] = lineSegments[i];
+            const auto& [blat, blon] = lineSegments[i + 1];
+            const double ax = (alon - lon) * 60 * east, ay = (alat - lat) * 60;
+            const double dx = (blon - alon) * 60 * east, dy = (blat - alat) * 60;
+            const double length = dx * dx + dy * dy;
+            const double t = length > 0 ? std::clamp(-(ax * dx + ay * dy) / length, 0.0, 1.0) : 0.0;
+            if (std::hypot(ax + t * dx, ay + t * dy) < nm) return true;
+        }
+        return false;
+    };
+    std::set<std::vector<std::string>> listed;
+    for (const auto& c : cityRows)
+        if (c.size() >= 8 && c[0] != "name") listed.insert(NameWords(c[0]));
+    const std::set<std::string> acrossTheLine = {"KCVG", "KMCI", "KRGK", "KCPS", "KALN",
+                                                 "KDUH", "KTVR", "KIAD", "KDCA"};
+    struct Town {
+        std::vector<std::string> words;
+        std::string state;
+        double lat, lon;
+    };
+    std::vector<Town> towns;
+    for (const auto& c : cityRows)
+        if (c.size() >= 8 && c[0] != "name" && c[1] != "AK" && c[1] != "HI")
+            towns.push_back({NameWords(c[0]), c[1], std::stod(c[4]), std::stod(c[5])});
+    std::vector<std::vector<std::string>> allNames;
+    for (const auto& a : airportRows)
+        if (a.size() == 7 && a[0] != "icao") allNames.push_back(NameWords(a[1]));
+    std::vector<std::string> typed, meant;
+    std::vector<bool> abroad;
+    for (const auto& a : airportRows) {
+        if (a.size() != 7 || a[0] == "icao") continue;
+        const double lat = std::stod(a[4]), lon = std::stod(a[5]);
+        const std::vector<std::string> name = NameWords(a[1]);
+        // The nearest listed town: of those the field's names hold (within 60 km), or of all.
+        const Town* town = nullptr;
+        const Town* nearest = nullptr;
+        double townNm = 33, nearestNm = 1e9;
+        std::vector<std::vector<std::string>> names = towers[a[0]];
+        names.push_back(name);
+        for (const Town& c : towns) {
+            if (std::abs(c.lat - lat) > 5) continue;
+            const double nm = Nm(lat, lon, c.lat, c.lon);
+            if (nm < nearestNm) {
+                nearestNm = nm;
+                nearest = &c;
+            }
+            if (nm < townNm && std::any_of(names.begin(), names.end(), [&](const auto& n) {
+                    return HoldsWords(n, c.words);
+                })) {
+                townNm = nm;
+                town = &c;
+            }
+        }
+        if (AbroadByCode(a[0], lat, lon)) {
+            if (nearestNm > 120 || name.empty()) continue;
+            typed.push_back(a[1] + " " + nearest->state);
+            meant.push_back(a[0]);
+            abroad.push_back(true);
+            continue;
+        }
+        if (town == nullptr || a[0].size() != 4 || a[0][0] != 'K' ||
+            acrossTheLine.count(a[0]) != 0 || listed.count(name) != 0 || !nearLineNm(lat, lon, 16))
+            continue;
+        // A name that begins another field's is left out: the search selects the best of them.
+        const bool begunElsewhere =
+            std::count_if(allNames.begin(), allNames.end(), [&](const auto& other) {
+                return other.size() >= name.size() &&
+                       std::equal(name.begin(), name.end(), other.begin());
+            }) > 1;
+        if (begunElsewhere) continue;
+        typed.push_back(a[1] + " " + town->state);
+        meant.push_back(a[0]);
+        abroad.push_back(false);
+    }
+    const auto fieldCount = std::count(abroad.begin(), abroad.end(), false);
+    ASSERT_GT(fieldCount, 60);
+    ASSERT_GT(typed.size() - fieldCount, 60u);
+    const std::vector<std::string> codes = SelectedCodes(run, typed);
+    int wrong = 0;
+    for (std::size_t i = 0; i < typed.size(); ++i) {
+        if (abroad[i]) {
+            // Nothing, or a field of our country whose name begins so.
+            const auto other = std::find_if(airportRows.begin(), airportRows.end(),
+                                             [&](const auto& o) { return o[0] == codes[i]; });
+            const bool bad = !codes[i].empty() && other != airportRows.end() &&
+                             AbroadByCode(codes[i], std::stod((*other)[4]), std::stod((*other)[5]));
+            wrong += bad;
+            EXPECT_FALSE(bad) << typed[i] << " selected " << codes[i] << ", a field abroad";
+        } else {
+            wrong += codes[i] != meant[i];
+            EXPECT_EQ(codes[i], meant[i]) << typed[i];
+        }
+    }
+    EXPECT_EQ(wrong, 0) << "of " << typed.size() << " (" << fieldCount
+                        << " fields named for a town)";
+}
+
+// Every listed town typed with its state, where a civil field serves it within 32 nm (a towered
+// one, or one named for it), selects a field of our country, no military one, that is the
+// town's own (named for it, or the airline airport whose airspace area names it) or no more
+// than 5 nm farther than the nearest that serves it: a town with a field of its own selects it,
+// and a town without one the nearest, never the metro's airline airport 26 nm off ("thousand
+// oaks ca", "north stamford ct", "homestead fl"). The largest cities keep their airline airports.
+TEST_F(AirportSearch, ATownSelectsItsOwnFieldOrTheNearestThatServesIt) {
+    const auto airportRows = testsupport::ReadNavdataCsv("airport.csv");
+    std::map<std::string, std::vector<std::string>> areas;  // an airline airport: its area's words
+    {
+        std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) +
+                         "/data/airspace-us/class_b_c_airports.csv");
+        std::string line;
+        while (std::getline(in, line)) {
+            const std::size_t first = line.find(','), second = line.find(',', first + 1);
+            if (first == std::string::npos || second == std::string::npos) continue;
+            areas[line.substr(0, first)] = NameWords(line.substr(second + 1));
+        }
+    }
+    ASSERT_GT(areas.size(), 100u);
+    struct Town {
+        std::vector<std::string> words;
+        std::string state;
+        double lat, lon, servedNm;  // the nearest field that serves it
+    };
+    struct Field {
+        std::vector<std::string> name;
+        double lat, lon;
+        bool towered, isPublic;
+    };
+    std::vector<Field> civil;  // the open land fields of our country, no military one
+    for (const auto& a : airportRows) {
+        if (a.size() != 7 || a[0] == "icao" || a[2] != "land" || a[1].rfind("[X]", 0) == 0)
+            continue;
+        Field f{NameWords(a[1]), std::stod(a[4]), std::stod(a[5]), a[6] == "1",
+                a[0].size() == 3 || (a[0].size() == 4 && std::all_of(a[0].begin(), a[0].end(),
+                                                                      ::isalpha))};
+        if (!AbroadByCode(a[0], f.lat, f.lon) && !MilitaryName(f.name)) civil.push_back(f);
+    }
+    std::vector<Town> towns;
+    std::vector<std::string> typed;
+    for (const auto& c : testsupport::ReadNavdataCsv("../places-us/cities.csv")) {
+        if (c.size() < 8 || c[0] == "name" || c[1] == "AK" || c[1] == "HI") continue;
+        Town t{NameWords(c[0]), c[1], std::stod(c[4]), std::stod(c[5]), 1e9};
+        for (const Field& f : civil)
+            if (std::abs(f.lat - t.lat) < 1 &&
+                (f.towered || (f.isPublic && HoldsWords(f.name, t.words))))
+                t.servedNm = std::min(t.servedNm, Nm(t.lat, t.lon, f.lat, f.lon));
+        if (t.servedNm > 32) continue;
+        typed.push_back(c[0] + " " + c[1]);
+        towns.push_back(t);
+    }
+    ASSERT_GT(towns.size(), 800u);
+    const std::vector<std::string> codes = SelectedCodes(run, typed);
+    int wrong = 0;
+    for (std::size_t i = 0; i < towns.size(); ++i) {
+        const Town& t = towns[i];
+        const auto a = std::find_if(airportRows.begin(), airportRows.end(),
+                                    [&](const auto& o) { return o[0] == codes[i]; });
+        if (codes[i].empty() || a == airportRows.end()) {
+            ++wrong;
+            ADD_FAILURE() << typed[i] << " selected nothing";
+            continue;
+        }
+        const double lat = std::stod((*a)[4]), lon = std::stod((*a)[5]);
+        const std::vector<std::string> name = NameWords((*a)[1]);
+        const double away = Nm(t.lat, t.lon, lat, lon);
+        const auto area = areas.find(codes[i]);
+        const bool areaNames = area != areas.end() && !area->second.empty() &&
+                               area->second.back() == NameWords(t.state).front() &&
+                               HoldsWords(area->second, t.words);
+        const bool good = !AbroadByCode(codes[i], lat, lon) && !MilitaryName(name) &&
+                          (HoldsWords(name, t.words) || areaNames || away <= t.servedNm + 5);
+        if (!good) {
+            ++wrong;
+            ADD_FAILURE() << typed[i] << " selected " << (*a)[1] << " (" << codes[i] << "), "
+                          << away << " nm away; the nearest that serves it is " << t.servedNm
+                          << " nm";
+        }
+    }
+    EXPECT_EQ(wrong, 0) << "of " << towns.size();
 }

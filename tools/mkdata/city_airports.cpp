@@ -48,11 +48,12 @@ bool Holds(const Words& text, const Words& part) {
     return false;
 }
 
-// A military field (an air force or naval air station, an army airfield, a guard base): no pilot
-// of ours flies there. A base that shares its runways with an airline airport ("Charleston AFB
-// Intl") is the city's airport.
+// A military field (an air force or naval air station, an army airfield, a guard base, a test
+// range): no pilot of ours flies there. A base that shares its runways with an airline or a town's
+// airport ("Charleston AFB Intl", "Sheppard AFB Wichita Falls Muni") is the city's airport.
 bool Military(const Words& name) {
-    if (Holds(name, {"intl"})) return false;
+    if (Holds(name, {"intl"}) || Holds(name, {"muni"})) return false;
+    if (Holds(name, {"test", "range"})) return true;
     for (const char* mark : {"afb", "nas", "naval", "army", "aaf", "mcas", "jrb", "angb", "arb",
                              "mcalf", "mcolf", "nolf", "olf", "lrrs", "ahp", "afld", "ang"})
         if (Holds(name, {mark})) return true;
@@ -90,50 +91,59 @@ bool AreaNames(const std::string& area, const Words& city, const std::string& st
            Holds(nav::CityWords(area.substr(0, area.size() - 3)), city);
 }
 
+// A field open to the public: one of a four-letter code, or of the three characters that public
+// fields are given (a private strip's code has four, with digits: "CA35", "4AZ7").
+bool PublicField(const std::string& code) {
+    const bool letters = std::all_of(code.begin(), code.end(), [](char c) {
+        return std::isalpha(static_cast<unsigned char>(c)) != 0;
+    });
+    return (code.size() == 4 && letters) || code.size() == 3;
+}
+
 constexpr double kTowerReachKm = 60, kFieldReachKm = 40, kOwnFieldReachKm = 20;
-constexpr double kInTheCityKm = 12;  // a towered field this near is the city's before an airline
-                                     // airport of a neighbouring city
-constexpr double kUntoweredFactor = 2;
+// How much farther than a towered field an untowered public one counts: the town's own of three
+// characters, another of a four-letter code, another of three characters.
+constexpr double kOwnFieldFactor = 1.5, kUntoweredFactor = 2, kSmallFieldFactor = 3;
 
 }  // namespace
 
 std::vector<std::string> RankCityAirports(const City& city, const std::vector<City>& cities,
-                                          const NavSources& sources) {
+                                          const NavSources& sources,
+                                          const std::set<std::string>& abroad) {
     const Words cityWords = nav::CityWords(city.name);
     // (group, measure, code): the groups of the header, best first.
     std::vector<std::tuple<int, double, std::string>> ranked;
     for (const SourceAirport& a : sources.airports) {
         if (a.kind != "land" || a.name.rfind("[X]", 0) == 0) continue;  // [X]: closed
+        if (abroad.count(a.icao) != 0) continue;
         const double km = Distance(city.lat, city.lon, a.lat, a.lon) / 1000.0;
-        const bool coded =
-            a.icao.size() == 4 && std::all_of(a.icao.begin(), a.icao.end(), [](char c) {
-                return std::isalpha(static_cast<unsigned char>(c)) != 0;
-            });
-        if (km > kTowerReachKm || (!a.towered && (km > kFieldReachKm || !coded))) continue;
+        if (km > kTowerReachKm || (!a.towered && (km > kFieldReachKm || !PublicField(a.icao))))
+            continue;
         const Words name = nav::CityWords(a.name);
         const auto listed = sources.airspaceClass.find(a.icao);
         const auto area = sources.airspaceArea.find(a.icao);
         const bool namedFor = NamedFor(name, cityWords, cities);
+        const bool own = namedFor || (area != sources.airspaceArea.end() &&
+                                      AreaNames(area->second, cityWords, city.state));
         // An airline airport named first for another city is this one's only by its way.
-        const double worth = listed == sources.airspaceClass.end() ||
-                                     (namedFor && NamedFirstForAnother(name, cityWords, cities))
-                                 ? 1.0
-                             : listed->second == 'B' ? 10.0
-                                                     : 7.0;
-        const bool own =
-            namedFor ||
-            (area != sources.airspaceArea.end() && AreaNames(area->second, cityWords, city.state));
+        const double worth =
+            listed == sources.airspaceClass.end() || NamedFirstForAnother(name, cityWords, cities)
+                ? 1.0
+            : listed->second == 'B' ? 10.0
+                                    : 7.0;
         if (Military(name))
             ranked.emplace_back(3, km, a.icao);
         else if (own && a.towered)
             ranked.emplace_back(0, km / worth, a.icao);
-        else if (own && km <= kOwnFieldReachKm)
+        else if (own && km <= kOwnFieldReachKm && a.icao.size() == 4)
             ranked.emplace_back(1, km, a.icao);
-        else if (!a.towered)
-            ranked.emplace_back(2, km * kUntoweredFactor, a.icao);
         else
-            ranked.emplace_back(
-                2, km <= kInTheCityKm ? km : kInTheCityKm + (km - kInTheCityKm) / worth, a.icao);
+            ranked.emplace_back(2,
+                                a.towered                       ? km
+                                : own && km <= kOwnFieldReachKm ? km * kOwnFieldFactor
+                                : a.icao.size() == 4            ? km * kUntoweredFactor
+                                                                : km * kSmallFieldFactor,
+                                a.icao);
     }
     std::sort(ranked.begin(), ranked.end());
     std::vector<std::string> codes;
@@ -142,10 +152,11 @@ std::vector<std::string> RankCityAirports(const City& city, const std::vector<Ci
     return codes;
 }
 
-std::string CityAirportsText(const std::vector<City>& cities, const NavSources& sources) {
+std::string CityAirportsText(const std::vector<City>& cities, const NavSources& sources,
+                             const std::set<std::string>& abroad) {
     std::string text;
     for (const City& c : cities) {
-        const std::vector<std::string> codes = RankCityAirports(c, cities, sources);
+        const std::vector<std::string> codes = RankCityAirports(c, cities, sources, abroad);
         text += c.name + "|" + c.state + "|" + c.stateName + "|";
         for (std::size_t i = 0; i < codes.size(); ++i)
             text += (i > 0 ? " " : "") + codes[i];
@@ -218,16 +229,135 @@ bool ForeignCode(const std::string& code) {
                        [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; });
 }
 
+using Polylines = std::vector<std::vector<nav::MapOutlinePoint>>;
+
+// The national borders drawn on out to sea, so that a field on an island or across a bay
+// (Grand Manan, the Bahamas) falls on its country's side: the Canadian border west along the
+// strait's mouth and east through Passamaquoddy Bay, between Eastport and Campobello and down
+// the Grand Manan Channel into the Gulf of Maine; the Mexican border west into the Pacific
+// south of San Clemente, and east across the Gulf north of Cuba, up the Straits of Florida
+// between the Keys and the Bahamas and out into the Atlantic. Points (latitude, longitude
+// positive west).
+constexpr Point kCanadaWest[] = {{48.5, 140}, {48.50111, 124.75387}};
+constexpr Point kCanadaEast[] = {{45.18387, 67.20500}, {45.08, 67.06}, {44.95, 66.99},
+                                 {44.862, 66.985},     {44.78, 66.95}, {44.5, 67.0},
+                                 {43.7, 66.5},         {41, 60},       {41, 50}};
+constexpr Point kMexicoWest[] = {{30, 140}, {32, 118.6}, {32.53559, 117.12276}};
+constexpr Point kMexicoEast[] = {{25.96635, 97.14}, {25.8, 90},   {24, 84}, {24, 81}, {24.2, 79.7},
+                                 {27, 79.6},        {28.5, 79.5}, {33, 70}, {33, 50}};
+
+// Which side of the national borders a point lies: inside the country when a line due north
+// crosses the Canadian border (drawn on to sea) an odd number of times and a line due south the
+// Mexican one likewise. The outline's pieces are joined across the small gaps it leaves.
+class NationalBorders {
+public:
+    explicit NationalBorders(const Polylines& borders) {
+        Polylines lines = borders;
+        for (const auto& [points, count] : {std::pair{kCanadaWest, std::size(kCanadaWest)},
+                                            std::pair{kCanadaEast, std::size(kCanadaEast)},
+                                            std::pair{kMexicoWest, std::size(kMexicoWest)},
+                                            std::pair{kMexicoEast, std::size(kMexicoEast)}}) {
+            lines.emplace_back();
+            for (std::size_t i = 0; i < count; ++i)
+                lines.back().push_back(
+                    {static_cast<float>(points[i].lat), static_cast<float>(points[i].lon)});
+        }
+        for (const auto& line : borders)
+            for (std::size_t i = 1; i < line.size(); ++i)
+                drawn.push_back({Of(line[i - 1]), Of(line[i])});
+        // Each piece's end that begins no other joins the nearest beginning within a tenth of a
+        // degree.
+        std::vector<std::pair<Point, Point>> all;
+        for (const auto& line : lines) {
+            if (line.empty()) continue;
+            for (std::size_t i = 1; i < line.size(); ++i)
+                all.push_back({Of(line[i - 1]), Of(line[i])});
+            const Point end = Of(line.back());
+            double best = 0.1;
+            Point join{};
+            for (const auto& other : lines) {
+                if (other.empty()) continue;
+                const Point start = Of(other.front());
+                const double apart = std::hypot(start.lat - end.lat, start.lon - end.lon);
+                if (apart < best) {
+                    best = apart;
+                    join = start;
+                }
+            }
+            if (best > 0 && best < 0.1) all.push_back({end, join});
+        }
+        // The Canadian border lies north of latitude 40, the Mexican south of it.
+        for (const auto& s : all)
+            (std::max(s.first.lat, s.second.lat) > 40 ? north : south).push_back(s);
+    }
+
+    // Whether a point lies in a country beyond the borders. A point within 100 m of the border
+    // as drawn (a field on the line, its runway in both countries) counts as ours.
+    bool Abroad(Point p) const {
+        const bool inside =
+            Crossings(north, p, true) % 2 == 1 && Crossings(south, p, false) % 2 == 1;
+        return !inside && NearestKm(p) > 0.1;
+    }
+
+private:
+    static Point Of(nav::MapOutlinePoint m) { return {m.lat, m.lon}; }
+
+    // How many segments a line due north (or south) from `p` crosses.
+    static int Crossings(const std::vector<std::pair<Point, Point>>& segments, Point p,
+                         bool northward) {
+        int n = 0;
+        for (const auto& [a, b] : segments) {
+            if ((a.lon <= p.lon) == (b.lon <= p.lon)) continue;
+            const double lat = a.lat + (b.lat - a.lat) * (p.lon - a.lon) / (b.lon - a.lon);
+            if ((lat > p.lat) == northward) ++n;
+        }
+        return n;
+    }
+
+    double NearestKm(Point p) const {
+        const double east = std::cos(p.lat * 3.14159265358979 / 180.0) * 111.2;
+        double nearest = 1e9;
+        for (const auto& [a, b] : drawn) {
+            const double ax = (a.lon - p.lon) * east, ay = (a.lat - p.lat) * 111.2;
+            const double dx = (b.lon - a.lon) * east, dy = (b.lat - a.lat) * 111.2;
+            const double length = dx * dx + dy * dy;
+            const double t = length > 0 ? std::clamp(-(ax * dx + ay * dy) / length, 0.0, 1.0) : 0.0;
+            nearest = std::min(nearest, std::hypot(ax + t * dx, ay + t * dy));
+        }
+        return nearest;
+    }
+
+    std::vector<std::pair<Point, Point>> north, south, drawn;
+};
+
+// Fields whose state is not the side of the river the borders' outline draws, the river having
+// moved and the line stayed: St. Joseph's field lies in the bottoms west of the Missouri that
+// remain Missouri's (its airport record gives Missouri).
+constexpr std::pair<const char*, const char*> kStateAcrossTheRiver[] = {{"KSTJ", "MO"}};
+
 }  // namespace
 
-std::map<std::string, std::string> AirportStates(
-    const std::vector<City>& cities, const NavSources& sources,
-    const std::vector<std::vector<nav::MapOutlinePoint>>& borders) {
-    const BorderIndex index(borders);
+std::set<std::string> AirportsAbroad(const NavSources& sources, const Polylines& nationalBorders) {
+    const NationalBorders national(nationalBorders);
+    std::set<std::string> abroad;
+    for (const SourceAirport& a : sources.airports)
+        if (ForeignCode(a.icao) || national.Abroad({a.lat, -a.lon})) abroad.insert(a.icao);
+    return abroad;
+}
+
+std::map<std::string, std::string> AirportStates(const std::vector<City>& cities,
+                                                 const NavSources& sources,
+                                                 const Polylines& stateBorders,
+                                                 const Polylines& nationalBorders) {
+    Polylines bothBorders = stateBorders;
+    bothBorders.insert(bothBorders.end(), nationalBorders.begin(), nationalBorders.end());
+    const BorderIndex stateLines(stateBorders), allLines(bothBorders);
+    const NationalBorders national(nationalBorders);
     std::map<std::string, std::string> states;
     std::vector<std::pair<double, const City*>> near;
     for (const SourceAirport& a : sources.airports) {
-        if (ForeignCode(a.icao)) continue;
+        const Point at{a.lat, -a.lon};
+        if (ForeignCode(a.icao) || national.Abroad(at)) continue;
         near.clear();
         for (const City& c : cities) {
             if (c.state == "AK" || c.state == "HI") continue;  // outside the world
@@ -235,11 +365,22 @@ std::map<std::string, std::string> AirportStates(
             if (km <= kStateReachKm) near.emplace_back(km, &c);
         }
         std::sort(near.begin(), near.end());
-        for (const auto& [km, c] : near)
-            if (!index.Crossed({a.lat, -a.lon}, {c->lat, -c->lon})) {
-                states[a.icao] = c->state;
+        // A town reached without crossing any border; failing that (a field on the national
+        // line, or one the border river's bends part from every town), without crossing a
+        // state's.
+        for (const BorderIndex* index : {&allLines, &stateLines}) {
+            const auto reached = std::find_if(near.begin(), near.end(), [&](const auto& n) {
+                return !index->Crossed(at, {n.second->lat, -n.second->lon});
+            });
+            if (reached != near.end()) {
+                states[a.icao] = reached->second->state;
                 break;
             }
+        }
+    }
+    for (const auto& [code, state] : kStateAcrossTheRiver) {
+        const auto found = states.find(code);
+        if (found != states.end()) found->second = state;
     }
     return states;
 }

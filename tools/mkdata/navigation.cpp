@@ -899,18 +899,22 @@ int MakeNavigation(Installation& installation, std::string* error) {
         installation.AddMember(kDataVolume, m.name, std::move(m.bytes), true);
     }
     installation.AddFile(kDirectoryFile, std::move(t.directory));
-    // The cities a pilot may type in the airport lists, each with its airports.
+    // The cities a pilot may type in the airport lists, each with its airports, and each
+    // airport's state, for a search that names one ("san carlos ca").
     std::vector<City> cities;
-    if (!ReadCities(installation.DataDir(), &cities, error)) return 0;
-    const std::string cityText = CityAirportsText(cities, sources);
+    std::vector<std::vector<nav::MapOutlinePoint>> stateBorders, nationalBorders;
+    if (!ReadCities(installation.DataDir(), &cities, error) ||
+        !ReadPolylines(installation.DataDir() + "/outlines-us/state_borders.txt", &stateBorders,
+                       error) ||
+        !ReadPolylines(installation.DataDir() + "/outlines-us/national_borders.txt",
+                       &nationalBorders, error))
+        return 0;
+    const std::string cityText =
+        CityAirportsText(cities, sources, AirportsAbroad(sources, nationalBorders));
     installation.AddMember(kDataVolume, nav::kCityAirportsMember,
                            Bytes(cityText.begin(), cityText.end()), true);
-    // Each airport's state, for a search that names one ("san carlos ca").
-    std::vector<std::vector<nav::MapOutlinePoint>> borders;
-    for (const char* file : {"state_borders.txt", "national_borders.txt"})
-        if (!ReadPolylines(installation.DataDir() + "/outlines-us/" + file, &borders, error))
-            return 0;
-    const std::map<std::string, std::string> states = AirportStates(cities, sources, borders);
+    const std::map<std::string, std::string> states =
+        AirportStates(cities, sources, stateBorders, nationalBorders);
     const std::string stateText = AirportStatesText(states);
     installation.AddMember(kDataVolume, nav::kAirportStatesMember,
                            Bytes(stateText.begin(), stateText.end()));
