@@ -48,10 +48,11 @@ void Crash() {
     SetCrashMotion();
 }
 
-// Up a slope steeper than one in six, steeper than any runway that is flown, a rolling or
-// touching aircraft strikes the hillside with its propeller and nose gear rather than climbing
-// it; at a taxi's pace (up to 25 knots) it only labours up.
-constexpr std::int64_t kSteepestFieldRunPerRise = 6;
+// Up a slope steeper than one in five, steeper than any runway that is flown and than the banks
+// round the fields' floors, a rolling or touching aircraft strikes the hillside with its
+// propeller and nose gear rather than climbing it; at a taxi's pace (up to 25 knots) it only
+// labours up.
+constexpr std::int64_t kSteepestFieldRunPerRise = 5;
 constexpr double kTaxiMetresPerSecond = 25.0 * 0.514444;
 
 // What makes the ground ahead a crash rather than a contact: the slope and the speed over it,

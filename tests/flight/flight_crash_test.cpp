@@ -236,7 +236,7 @@ TEST(FlightCrash, RisingGroundCountsIntoTheContactAndASteepSlopeAtSpeedCrashes) 
         {"rolling up a hillside", 1, 0.0, 0.3, 50, Crash},
         {"taxiing up a hillside", 1, 0.0, 0.3, 20, Rolls},
         {"rolling fast up a field's slope", 1, 0.0, 0.03, 150, Rolls},
-        {"rolling just under one in six", 1, 0.0, 0.16, 120, Rolls},
+        {"rolling up a field's bank, just under one in five", 1, 0.0, 0.19, 100, Rolls},
         {"the ground rising faster than a touchdown's limit", 1, 0.0, 0.15, 300, Crash},
     };
     for (const Case& c : cases) {
