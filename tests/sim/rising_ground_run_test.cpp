@@ -73,7 +73,7 @@ std::string Resume(const std::string& name) {
     return "menu 109\ndialog \"Resume Flight\"\nset 1120 " + name + "\nkey Return press\n";
 }
 
-// The reported altitudes (feet) from `from` on, in order.
+// The reported altitudes (feet), in order.
 std::vector<double> Altitudes(const std::string& out) {
     std::vector<double> feet;
     for (std::size_t at = out.find(" alt_ft="); at != std::string::npos;
