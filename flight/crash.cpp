@@ -48,7 +48,43 @@ void Crash() {
     SetCrashMotion();
 }
 
+// Up a slope steeper than one in five, steeper than any runway that is flown and than the banks
+// round the fields' floors, a rolling or touching aircraft strikes the hillside with its
+// propeller and nose gear rather than climbing it; at a taxi's pace (up to 25 knots) it only
+// labours up.
+constexpr std::int64_t kSteepestFieldRunPerRise = 5;
+constexpr double kTaxiMetresPerSecond = 25.0 * 0.514444;
+
+// What makes the ground ahead a crash rather than a contact: the slope and the speed over it,
+// or a rise faster than the touchdown's sink the gear takes. Empty when the ground is fine.
+struct RisingGround {
+    bool crash = false;
+    std::int64_t percent = 0;  // the slope along the track, rise over run
+    std::int64_t knots = 0;    // the speed over the ground
+};
+
+RisingGround IntoRisingGround(std::int64_t riseSpeed, std::int64_t maxCrashVSpeed) {
+    const FlightStepState& st = theFlightStep;
+    const FlightModelState& s = theFlightModelState;
+    RisingGround g;
+    if (st.groundRise <= 0 || st.groundRun <= 0 || s.fmStepTime <= 0) return g;
+    g.percent = static_cast<std::int64_t>(st.groundRise) * 100 / st.groundRun;
+    const double metresPerSecond = st.groundRun / 256.0 / (s.fmStepTime / 32768.0);
+    g.knots = static_cast<std::int64_t>(metresPerSecond / 0.514444);
+    const bool steep =
+        static_cast<std::int64_t>(st.groundRise) * kSteepestFieldRunPerRise > st.groundRun;
+    g.crash = (steep && metresPerSecond > kTaxiMetresPerSecond) || riseSpeed > maxCrashVSpeed;
+    return g;
+}
+
 }  // namespace
+
+std::int64_t GroundRiseSpeed() {
+    const std::int32_t stepTime = theFlightModelState.fmStepTime;
+    if (stepTime <= 0) return 0;
+    // 1/256 m in a step of stepTime/32768 s, as 16.16 m/s.
+    return (static_cast<std::int64_t>(theFlightStep.groundRise) << 23) / stepTime;
+}
 
 void CheckCrash() {
     FlightModelState& s = theFlightModelState;
@@ -65,7 +101,25 @@ void CheckCrash() {
         Crash();
         return;
     }
-    if (s.fmOGV == 0 && s.fmVVel != 0 && s.fmHVel != 0) {
+    // The ground's own rise along the track counts as much as the aircraft's sink: flying level
+    // into a hillside is a touchdown at the speed the hillside comes up.
+    const std::int64_t groundRise = GroundRiseSpeed();
+    if (theCrashDetectEnabled && theCrashed == 0 && s.fmOGV != 3) {
+        const RisingGround ahead = IntoRisingGround(groundRise, lim.maxCrashVSpeed);
+        if (ahead.crash) {
+            if (lim.showWhyCrash) {
+                char text[160];
+                std::snprintf(text, sizeof text, "Rising ground: %lld%% at %lld kt",
+                              static_cast<long long>(ahead.percent),
+                              static_cast<long long>(ahead.knots));
+                theShowCrashReport(text, "Going To Crash!");
+            }
+            Crash();
+            return;
+        }
+    }
+    const std::int64_t sink = static_cast<std::int64_t>(s.fmVVel) - groundRise;
+    if (s.fmOGV == 0 && (s.fmVVel != 0 || groundRise > 0) && s.fmHVel != 0) {
         const std::int32_t pitch = static_cast<std::int16_t>(s.fmPitch);
         const std::int32_t bank = static_cast<std::int16_t>(s.fmBank);
         if (theCrashDetectEnabled) {
@@ -74,21 +128,21 @@ void CheckCrash() {
             const std::int64_t minVSpeed = -static_cast<std::int64_t>(lim.maxCrashVSpeed);
             const std::int64_t maxPitch = lim.maxCrashPitch;
             const std::int64_t maxBank = lim.maxCrashBank;
-            const bool crash = s.fmVVel < minVSpeed || pitch < -maxPitch || pitch > maxPitch ||
+            const bool crash = sink < minVSpeed || pitch < -maxPitch || pitch > maxPitch ||
                                bank < -maxBank || bank > maxBank;
             if (crash) {
                 if (lim.showWhyCrash) {
                     char text[160];
-                    std::snprintf(text, sizeof text, "vS: %d [%lld], pi: %d [%d], ba: %d [%d]",
-                                  s.fmVVel, static_cast<long long>(minVSpeed), std::abs(pitch),
-                                  lim.maxCrashPitch, bank, lim.maxCrashBank);
+                    std::snprintf(text, sizeof text, "vS: %lld [%lld], pi: %d [%d], ba: %d [%d]",
+                                  static_cast<long long>(sink), static_cast<long long>(minVSpeed),
+                                  std::abs(pitch), lim.maxCrashPitch, bank, lim.maxCrashBank);
                     theShowCrashReport(text, "Going To Crash!");
                 }
                 Crash();
                 return;
             }
         }
-        if (s.fmVVel >= -static_cast<std::int64_t>(lim.maxBounceVSpeed)) {
+        if (sink >= -static_cast<std::int64_t>(lim.maxBounceVSpeed)) {
             s.fmOGV = 1;
             PlayImpactSound();
             return;
@@ -104,7 +158,7 @@ void CheckCrash() {
             return;
         }
         // A bounce returns a share of the sink speed upwards.
-        std::int64_t vv = s.fmVVel;
+        std::int64_t vv = sink;
         if (vv < -400000) vv = -400000;
         std::int64_t pct = lim.bouncePct;
         if (pct < 0) pct = 0;

@@ -53,6 +53,16 @@ struct FlightStepState {
     // Set when a flight is read: its first step works out the air data, weight, thrust and
     // elevator's angle of attack the read leaves unset before its forces.
     std::uint8_t firstStepAfterRead = 0;
+    // The ground along the track over the last step: how far the ground under the aircraft rose
+    // (negative where it fell) and how far the aircraft moved over it, both 1/256 m, measured
+    // from the terrain's datum as it followed the aircraft. `groundAtX`, `groundAtZ` and
+    // `groundDatum` are where that step ended: once the aircraft has been put elsewhere (a
+    // flight loaded, slew, a new airport) the measure no longer describes its ground.
+    std::int32_t groundRise = 0;
+    std::int32_t groundRun = 0;
+    std::int32_t groundAtX = 0;
+    std::int32_t groundAtZ = 0;
+    std::int32_t groundDatum = 0;
 };
 extern FlightStepState theFlightStep;
 inline std::int32_t& theFlightFreezeFrames = theFlightStep.freezeFrames;
@@ -204,6 +214,9 @@ void DefaultShowCrashReport(const char* text, const char* title);
 int ReadCrashLimits();
 void CheckCrash();
 void SetCrashMotion();
+// The ground's rise under the aircraft while it moved over the last step, as a vertical speed
+// (16.16 m/s, positive where the ground rises along the track); 0 when it is not known.
+[[nodiscard]] std::int64_t GroundRiseSpeed();
 
 // ---- whole model -----------------------------------------------------------------------
 

@@ -59,6 +59,28 @@ void SettleAfterRead() {
     StepEngines();
 }
 
+// Refreshes the terrain under the aircraft, which moved from (fromX, fromZ) in this step, and
+// keeps how the ground rose under it: the datum follows the ground and the aircraft's height
+// above it moves the other way, so the altitude is unchanged. Where it changed, the terrain
+// started afresh (a new window of tiles) and the rise is not known.
+void MeasureGroundAlongTrack(std::int32_t fromX, std::int32_t fromZ) {
+    FlightModelState& s = theFlightModelState;
+    FlightStepState& st = theFlightStep;
+    const std::int32_t datum = theTerrainDatum;
+    const std::int64_t altitude = static_cast<std::int64_t>(s.fmPosY) + datum;
+    theFlightWorldServices.refreshTerrain();
+    const std::int64_t rise = static_cast<std::int64_t>(theTerrainDatum) - datum;
+    const bool followed = static_cast<std::int64_t>(s.fmPosY) + theTerrainDatum == altitude;
+    st.groundRise = followed ? Saturate32(rise) : 0;
+    st.groundRun = followed ? Saturate32(static_cast<std::int64_t>(std::hypot(
+                                  static_cast<double>(s.fmPosX) - fromX,
+                                  static_cast<double>(s.fmPosZ) - fromZ)))
+                            : 0;
+    st.groundAtX = s.fmPosX;
+    st.groundAtZ = s.fmPosZ;
+    st.groundDatum = theTerrainDatum;
+}
+
 }  // namespace
 
 void UpdateFlight() {
@@ -70,8 +92,12 @@ void UpdateFlight() {
         StepEngines();
         theFlightWorldServices.slewStep();
         theFlightWorldServices.refreshTerrain();
+        st.groundRise = st.groundRun = 0;
         return;
     }
+    // Put elsewhere since the last step: what that step measured is another place's ground.
+    if (s.fmPosX != st.groundAtX || s.fmPosZ != st.groundAtZ || theTerrainDatum != st.groundDatum)
+        st.groundRise = st.groundRun = 0;
 
     st.running = 1;
     const std::uint16_t heading = s.fmHead;
@@ -133,6 +159,8 @@ void UpdateFlight() {
         s.fmDeltaZ = Saturate32(static_cast<std::int64_t>(s.fmDeltaZ) + theWindAtAircraftZ);
     }
 
+    const std::int32_t fromX = s.fmPosX;
+    const std::int32_t fromZ = s.fmPosZ;
     s.fmPosX =
         Saturate32(s.fmPosX + ((static_cast<std::int64_t>(s.fmDeltaX) * s.fmStepTime) >> 15));
     s.fmPosY =
@@ -142,7 +170,7 @@ void UpdateFlight() {
 
     SettleOnGround();
     CheckCrash();
-    theFlightWorldServices.refreshTerrain();
+    MeasureGroundAlongTrack(fromX, fromZ);
 }
 
 void FlightStep() {

@@ -5,8 +5,10 @@
 #include "flight/aircraft_parameters.h"
 #include "flight/airspeed.h"
 #include "flight/flight_harness.h"
+#include "flight/flight_hooks.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "flight/flight_world_services.h"
 
 namespace {
 
@@ -204,6 +206,101 @@ TEST(FlightCrash, LimitsComeFromTheSettingsWithBuiltInDefaults) {
     core::theIniFile.PutString("Feq", "showWhyCrash", nullptr);
     EXPECT_EQ(flight::ReadCrashLimits(), 0);
     EXPECT_EQ(flight::theCrashLimits.bouncePct, 90);
+}
+
+// The ground along the track over the last step, as the terrain's datum measured it: a slope
+// (rise over run) at a speed over the ground, in a step of 1800/32768 s.
+void GroundAhead(double slope, double knots) {
+    theFlightModelState.fmStepTime = 1800;
+    const double run = knots * 0.514444 * 1800.0 / 32768.0 * 256.0;
+    flight::theFlightStep.groundRun = static_cast<std::int32_t>(run);
+    flight::theFlightStep.groundRise = static_cast<std::int32_t>(run * slope);
+}
+
+TEST(FlightCrash, RisingGroundCountsIntoTheContactAndASteepSlopeAtSpeedCrashes) {
+    enum Outcome { Soft, Bounce, Crash, Rolls };
+    struct Case {
+        const char* what;
+        std::int8_t state;  // 0 a first contact, 1 rolling
+        double sink;        // the aircraft's own, m/s
+        double slope;
+        double knots;
+        Outcome outcome;
+    };
+    const Case cases[] = {
+        {"flat touchdown", 0, 1.2, 0.0, 60, Soft},
+        {"level into a gentle rise", 0, 0.0, 0.05, 100, Bounce},
+        {"sinking into a rise: 15 + 6.2 m/s", 0, 15.0, 0.12, 100, Crash},
+        {"onto a falling slope, no faster than it falls", 0, 3.0, -0.1, 60, Soft},
+        {"level into a hillside", 0, 0.0, 0.3, 95, Crash},
+        {"rolling up a hillside", 1, 0.0, 0.3, 50, Crash},
+        {"taxiing up a hillside", 1, 0.0, 0.3, 20, Rolls},
+        {"rolling fast up a field's slope", 1, 0.0, 0.03, 150, Rolls},
+        {"rolling up a field's bank, just under one in five", 1, 0.0, 0.19, 100, Rolls},
+        {"the ground rising faster than a touchdown's limit", 1, 0.0, 0.15, 300, Crash},
+    };
+    for (const Case& c : cases) {
+        FlightHarness h(0);
+        GroundAhead(c.slope, c.knots);
+        flight::FlightModelState& s = theFlightModelState;
+        if (c.state == 0) {
+            Touch(-static_cast<std::int32_t>(c.sink * 65536), 0, 0);
+        } else {
+            s.fmOTG = 1;
+            s.fmOGV = 1;
+            s.fmHVel = static_cast<std::int32_t>(c.knots * 0.514444 * 65536);
+            flight::CheckCrash();
+        }
+        EXPECT_EQ(flight::theCrashed != 0, c.outcome == Crash) << c.what;
+        if (c.outcome == Soft || c.outcome == Rolls) {
+            EXPECT_EQ(s.fmOGV, 1) << c.what;
+        }
+        if (c.outcome == Bounce) {
+            EXPECT_EQ(s.fmOTG, 0) << c.what;
+        }
+    }
+    // With crash detection off the aircraft climbs the hillside.
+    FlightHarness h(0);
+    flight::theCrashDetectEnabled = 0;
+    GroundAhead(0.3, 60);
+    theFlightModelState.fmOTG = theFlightModelState.fmOGV = 1;
+    flight::CheckCrash();
+    EXPECT_EQ(flight::theCrashed, 0u);
+    flight::theCrashDetectEnabled = 1;
+}
+
+// Ground rising one in three east of x = 0, which the terrain's datum follows as the world's
+// does: the aircraft keeps its altitude, its height above the ground moves the other way.
+void FollowHillsideEast() {
+    flight::FlightModelState& s = theFlightModelState;
+    const std::int32_t datum = s.fmPosX > 0 ? s.fmPosX / 3 : 0;
+    s.fmPosY -= datum - flight::theTerrainDatum;
+    flight::theTerrainDatum = datum;
+}
+
+// A hillside met rolling east at speed is a crash; the measure of the last step does not follow
+// an aircraft that has been put elsewhere since.
+TEST(FlightCrash, TheFlightStepMeasuresTheGroundItRollsOnto) {
+    for (const bool moved : {false, true}) {
+        FlightHarness h(0);
+        flight::theFlightWorldServices.refreshTerrain = &FollowHillsideEast;
+        flight::theTerrainDatum = 0;
+        h.PlaceOnRunway(0x4000);
+        flight::FlightModelState& s = theFlightModelState;
+        s.fmPosX = -256;
+        s.fmHVel = 60 << 16;
+        s.fmThrot = 32767;
+        h.Run(1);  // onto the hillside: this step's refresh measures it
+        if (moved) {
+            // Put back before the hill between two steps, as a new airport puts it.
+            s.fmPosX = -100 * 256;
+            flight::theTerrainDatum = 0;
+            s.fmPosY = flight::theAircraftParameters.apGearHeight;
+        }
+        h.Run(1);
+        EXPECT_EQ(flight::theCrashed != 0, !moved);
+        flight::theTerrainDatum = 0;
+    }
 }
 
 TEST(FlightCrash, LandingsBySinkRate) {
