@@ -4,7 +4,8 @@
 // and on the new plan's departure page. A city of the country's largest, a state capital or a town
 // that names an airline airport, typed as a pilot would (with its state or without, "st" for
 // "saint"), selects the airport that serves it, its own field before a neighbour's airline
-// airport. The longest names are read whole, scrolled sideways.
+// airport; so does a town that a field of another name serves (Vail, Eagle County's). A place
+// with no airport leaves none chosen. The longest names are read whole, scrolled sideways.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -274,9 +275,10 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
         // A city known but outside the world, or a name in a state with no airport of it:
         // nothing, rather than a field elsewhere begun the same.
         {"honolulu", {}},
-        {"vail co", {}},
-        {"vail colorado", {}},
         {"san carlos wy", {}},
+        // A town served by a field named for another place: that field.
+        {"vail co", {"KEGE"}},
+        {"vail colorado", {"KEGE"}},
     };
     std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
     for (const auto& c : cities)
@@ -325,6 +327,83 @@ std::vector<std::string> SelectedRows(const std::string& out) {
         rows.push_back(out.substr(shown + row.size(), end - shown - row.size() - 1));
     }
     return rows;
+}
+
+// Towns that no airport's name holds, typed as a pilot would, and the airport that serves each
+// (its own public page names the town among those it serves); towns that stand whole in an
+// airport's name with their state; a town of a name a Canadian field has alone; and the cities
+// the list found before, which stay.
+TEST_F(AirportSearch, ATownTypedSelectsTheAirportThatServesIt) {
+    const struct {
+        const char* typed;
+        const char* served;
+    } towns[] = {
+        {"hayden co", "KHDN"},
+        {"alamosa", "KALS"},
+        {"Alamosa, Colorado", "KALS"},
+        {"rifle", "KRIL"},
+        {"leadville", "KLXV"},
+        {"leadville co", "KLXV"},
+        {"mammoth lakes", "KMMH"},
+        {"bishop ca", "KBIH"},
+        {"redmond or", "KRDM"},
+        {"hailey", "KSUN"},
+        {"sun valley", "KSUN"},  // not the Illinois strip of that name
+        {"sun valley id", "KSUN"},
+        {"ketchum", "KSUN"},
+        {"bozeman", "KBZN"},
+        {"Bozeman, MT", "KBZN"},
+        {"belgrade", "KBZN"},
+        {"cody", "KCOD"},
+        {"west yellowstone", "KWYS"},
+        {"international falls", "KINL"},
+        {"superior wi", "KSUW"},
+        {"bristol tn", "KTRI"},
+        {"bristol va", "KTRI"},
+        {"carlsbad nm", "KCNM"},
+        {"paris tx", "KPRX"},
+        {"bar harbor", "KBHB"},
+        {"martha's vineyard", "KMVY"},
+        {"marthas vineyard", "KMVY"},
+        {"Martha's Vineyard, MA", "KMVY"},
+        {"vail co", "KEGE"},
+        {"vail", "KEGE"},
+        {"marathon fl", "KMTH"},
+        {"lake tahoe", "KTVL"},  // not Lake Texoma
+        // A town in an airport's name, with its state.
+        {"loveland co", "KFNL"},
+        {"bar harbor me", "KBHB"},
+        // The US town before a Canadian field of its name; Kansas City, Kansas has no field of
+        // its own, and the metropolitan area's airport serves it.
+        {"marathon", "KMTH"},
+        {"kansas city ks", "KMCI"},
+        {"Kansas City, Kansas", "KMCI"},
+        // Found before, and still.
+        {"denver", "KDEN"},
+        {"oakland", "KOAK"},
+        {"san jose", "KSJC"},
+        {"san carlos ca", "KSQL"},
+        {"grand junction co", "KGJT"},
+        {"durango co", "KDRO"},
+        {"carlsbad", "KCRQ"},  // the larger town of the name
+        {"paris", "KPRX"},
+    };
+    std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
+    for (const auto& t : towns)
+        script += "dialog AIRPORTS_PAGE\nset 1479 \"" + std::string(t.typed) + "\"\nread 1045\n";
+    script += "dialog AIRPORTS_WIZBKGND\nclick 1817\nwait 300\nquit\n";
+    const testsupport::CommandResult r = run.Play(script);
+    ASSERT_EQ(r.status, 0) << r.out.substr(0, 2000);
+    const std::vector<std::string> rows = SelectedRows(r.out);
+    ASSERT_EQ(rows.size(), std::size(towns));
+    int wrong = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].find("(" + std::string(towns[i].served) + ")") == std::string::npos) {
+            ++wrong;
+            ADD_FAILURE() << towns[i].typed << " selected \"" << rows[i] << "\", not "
+                          << towns[i].served;
+        }
+    EXPECT_EQ(wrong, 0) << "of " << rows.size();
 }
 
 // A place typed that has no airport in the world (a city outside it, a name with a state that
