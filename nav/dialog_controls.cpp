@@ -111,7 +111,8 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
     int inState = -1, inStateRank = 0;
     bool inStateBegins = false;
     // Words typed that begin no name but stand whole in one ("lake tahoe"): the first such.
-    const std::vector<std::string> typedWords = rank ? CityWords(typed) : std::vector<std::string>{};
+    const std::vector<std::string> typedWords =
+        rank ? CityWords(typed) : std::vector<std::string>{};
     int held = -1;
     for (int row = 0; row < rows && named < 0; ++row) {
         const std::string text = ListRowText(list, row);
@@ -127,8 +128,10 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
                 listedCityPlace = i;
             }
         const std::string_view name = coded ? view.substr(0, open) : view;
+        const std::vector<std::string> nameWords =
+            rank ? CityWords(name) : std::vector<std::string>{};
         if (withState && coded) {
-            const std::size_t at = FindWords(CityWords(name), place);
+            const std::size_t at = FindWords(nameWords, place);
             if (at != std::string::npos && StateOfListedAirport(code) == state) {
                 const bool begins = at == 0;
                 const int r = rank(row);
@@ -139,9 +142,7 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
                 }
             }
         }
-        if (held < 0 && !typedWords.empty() &&
-            FindWords(CityWords(name), typedWords) != std::string::npos)
-            held = row;
+        if (held < 0 && FindWords(nameWords, typedWords) != std::string::npos) held = row;
         // The name alone, without its code.
         if (wholePreferred < 0 && platform::EqualIgnoringCase(name, typed)) {
             if (whole < 0) whole = row;
@@ -163,8 +164,8 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
     for (const int candidate : {listedCity, inState, wholePreferred, city, whole, exact, any, held})
         if (row < 0) row = candidate;
     if (row >= 0) win::SendMessage(list, kLbSetCurSel, static_cast<win::WParam>(row), 0);
-    // A place with no airport listed ("honolulu", "vail co"): nothing is selected, rather than
-    // the airport elsewhere that an earlier letter selected.
+    // A place with no airport listed ("honolulu", "san carlos wy"): nothing is selected, rather
+    // than the airport elsewhere that an earlier letter selected.
     if (row < 0 && rank && TypedNamesAPlaceOnly(typed))
         win::SendMessage(list, kLbSetCurSel, static_cast<win::WParam>(-1), 0);
     return row;
