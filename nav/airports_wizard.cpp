@@ -26,6 +26,10 @@ constexpr int kNextButton = 1717;
 constexpr int kCancelButton = 1817;
 constexpr std::size_t kTypeAheadLength = 50;
 constexpr std::uint32_t kFirstSituationString = 15511;
+// The chosen airport's panel: elevation, latitude, longitude, airspace, facilities, and the two
+// lines of frequencies.
+constexpr int kAirportPanel[] = {1067, 1307, 1308, 1790, 1791, 1173, 1181};
+constexpr int kAirportPanelLine = 1173;
 
 win::HINSTANCE ResourceLibrary() {
     return ui::theDialogHost.resourceLibrary ? ui::theDialogHost.resourceLibrary()
@@ -57,6 +61,11 @@ AirportsPage::AirportsPage(SmsDatabase* dir) : FakePropertyPage("AIRPORTS_PAGE",
 // The row's text kept and, from the list, put into the type-ahead box; the airport shown. The
 // chosen airport is the directory's airport row, which the runways page reads.
 void AirportsPage::ShowRow(int row, bool fromList) {
+    if (row < 0) {
+        ShowNoAirport();
+        return;
+    }
+    win::EnableWindow(win::GetDlgItem(win::GetParent(window), kNextButton), true);
     directory->SetSelectedRow(kSmsAirport, row);
     const std::string text = ListRowText(win::GetDlgItem(window, kAirportList), row);
     if (fromList) {
@@ -69,6 +78,18 @@ void AirportsPage::ShowRow(int row, bool fromList) {
     directory->ShowAirportInfo(window, row);
 }
 
+// No airport chosen (a place typed that has none): the panel is empty and says so, and the
+// wizard cannot go on to a field the user never chose.
+void AirportsPage::ShowNoAirport() {
+    directory->SetSelectedRow(kSmsAirport, -1);
+    for (const int id : kAirportPanel)
+        win::SetDlgItemText(window, id, "");
+    win::SetDlgItemText(window, kAirportPanelLine, "No airport chosen: choose one from the list.");
+    win::EnableWindow(win::GetDlgItem(win::GetParent(window), kNextButton), false);
+}
+
+bool AirportsPage::HasAirport() const { return directory->SelectedRow(kSmsAirport) >= 0; }
+
 int AirportsPage::OnInitDialog(win::HWND dialog) {
     window = dialog;
     directory->Open(dialog);
@@ -77,7 +98,7 @@ int AirportsPage::OnInitDialog(win::HWND dialog) {
     SetHelpId(20020);
     win::SendDlgItemMessage(dialog, kAirportTypeAhead, win::EM_LIMITTEXT, kTypeAheadLength, 0);
     const int row = static_cast<int>(win::SendDlgItemMessage(dialog, kAirportList, win::LB_GETCURSEL, 0, 0));
-    if (row >= 0) ShowRow(row, true);
+    ShowRow(row, true);
     return 1;
 }
 
@@ -100,7 +121,12 @@ int AirportsPage::OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND c
             typed = win::GetDlgItemText(window, kAirportTypeAhead).substr(0, kTypeAheadLength);
             const auto row = SelectTypedStation(
                 list, typed, [this](int r) { return directory->AirportRowRank(r); });
-            if (row < 0) return 1;
+            if (row < 0) {
+                // A place with no airport leaves no row selected: nothing is shown or chosen.
+                // Text that begins no name keeps the row an earlier letter chose, shown as it is.
+                if (win::SendMessage(list, win::LB_GETCURSEL, 0, 0) < 0) ShowNoAirport();
+                return 1;
+            }
             win::SendMessage(list, win::LB_SETTOPINDEX, static_cast<win::WParam>(std::max(row - 1, 0)), 0);
             ShowRow(row, false);
             return 1;
@@ -136,6 +162,8 @@ int RunwaysPage::OnInitDialog(win::HWND dialog) {
 }
 
 void RunwaysPage::OnPageActivate(win::HWND, int) {
+    // Reached only with an airport chosen (the wizard keeps its Next from a page without one).
+    if (directory->SelectedRow(kSmsAirport) < 0) return;
     directory->FillRunwayList(window, directory->SelectedRow(kSmsAirport));
     win::SendDlgItemMessage(window, kRunwayList, win::LB_SETCURSEL, 0, 0);
     // ATC needs a tower to talk to.
@@ -199,6 +227,12 @@ AirportsWizard::AirportsWizard(SmsDatabase* directory)
     OpenSmsFileHandle();
     AddPage(&airportsPage);
     AddPage(&runwaysPage);
+}
+
+int AirportsWizard::NextPage() {
+    // Not on to the runways without an airport, whatever pressed Next (Enter, a double click).
+    if (currentPage == 0 && !airportsPage.HasAirport()) return 1;
+    return FakePropertySheet::NextPage();
 }
 
 AirportsWizard::~AirportsWizard() {

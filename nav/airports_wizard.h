@@ -18,9 +18,12 @@ public:
     int OnInitDialog(win::HWND dialog) override;
     int OnCommand(unsigned notifyCode, win::WParam wParam, win::HWND control) override;
     std::string typed;  // at most 50 characters
+    // Whether an airport is chosen (a place typed that has none leaves none).
+    [[nodiscard]] bool HasAirport() const;
 
 private:
     void ShowRow(int row, bool fromList);
+    void ShowNoAirport();
     SmsDatabase* directory;
 };
 
@@ -40,6 +43,7 @@ class AirportsWizard : public ui::FakePropertySheet {
 public:
     explicit AirportsWizard(SmsDatabase* directory);
     ~AirportsWizard() override;
+    int NextPage() override;
     AirportsPage airportsPage;
     RunwaysPage runwaysPage;
 };

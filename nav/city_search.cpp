@@ -55,6 +55,7 @@ std::vector<std::string> CityWords(std::string_view text) {
     };
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
+        if (ch == '\'') continue;  // "Martha's" reads "marthas", as names are often written
         if (std::isalnum(c))
             word += static_cast<char>(std::tolower(c));
         else

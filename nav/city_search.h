@@ -19,7 +19,7 @@ inline constexpr char kCityAirportsMember[] = "cities.txt";
 inline constexpr char kAirportStatesMember[] = "aptstate.txt";
 
 // The words of a name as a search compares them: lower case letters and digits, anything else
-// apart; "st" reads "saint", "ft" "fort" and "mt" "mount".
+// apart but an apostrophe, which is left out; "st" reads "saint", "ft" "fort" and "mt" "mount".
 [[nodiscard]] std::vector<std::string> CityWords(std::string_view text);
 
 // The airports of the first city of `list` that `typed` names: its name alone, or followed by its

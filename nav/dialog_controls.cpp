@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "nav/city_search.h"
@@ -76,6 +77,15 @@ bool HoldsWords(std::string_view name, std::string_view words) {
     return false;
 }
 
+// Whether `part` stands word for word somewhere in `words`, and where (npos when it does not).
+std::size_t FindWords(const std::vector<std::string>& words, const std::vector<std::string>& part) {
+    if (part.empty() || part.size() > words.size()) return std::string::npos;
+    for (std::size_t at = 0; at + part.size() <= words.size(); ++at)
+        if (std::equal(part.begin(), part.end(), words.begin() + static_cast<std::ptrdiff_t>(at)))
+            return at;
+    return std::string::npos;
+}
+
 }  // namespace
 
 int SelectTypedStation(win::HWND list, std::string_view typed,
@@ -91,13 +101,19 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
         rank ? AirportsOfTypedCity(typed) : std::vector<std::string>{};
     int listedCity = -1;
     std::size_t listedCityPlace = cityAirports.size();
-    // A place no listed city's name, typed with its state ("san carlos ca"): the best ranked
-    // airport of that state whose name begins with the place's, never one of another state.
+    // A place no listed city's name, typed with its state ("san carlos ca", "loveland co"): the
+    // best ranked airport of that state whose name begins with the place's, else the best whose
+    // name holds it as words ("Fort Collins Loveland Muni"), never one of another state.
     std::vector<std::string> place;
     std::string state;
     const bool withState =
         rank && cityAirports.empty() && TypedPlaceWithState(typed, &place, &state);
     int inState = -1, inStateRank = 0;
+    bool inStateBegins = false;
+    // Words typed that begin no name but stand whole in one ("lake tahoe"): the first such.
+    const std::vector<std::string> typedWords =
+        rank ? CityWords(typed) : std::vector<std::string>{};
+    int held = -1;
     for (int row = 0; row < rows && named < 0; ++row) {
         const std::string text = ListRowText(list, row);
         const std::string_view view(text);
@@ -112,18 +128,21 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
                 listedCityPlace = i;
             }
         const std::string_view name = coded ? view.substr(0, open) : view;
+        const std::vector<std::string> nameWords =
+            rank ? CityWords(name) : std::vector<std::string>{};
         if (withState && coded) {
-            const std::vector<std::string> words = CityWords(name);
-            if (words.size() >= place.size() &&
-                std::equal(place.begin(), place.end(), words.begin()) &&
-                StateOfListedAirport(code) == state) {
+            const std::size_t at = FindWords(nameWords, place);
+            if (at != std::string::npos && StateOfListedAirport(code) == state) {
+                const bool begins = at == 0;
                 const int r = rank(row);
-                if (inState < 0 || r > inStateRank) {
+                if (inState < 0 || std::pair(begins, r) > std::pair(inStateBegins, inStateRank)) {
                     inState = row;
                     inStateRank = r;
+                    inStateBegins = begins;
                 }
             }
         }
+        if (held < 0 && FindWords(nameWords, typedWords) != std::string::npos) held = row;
         // The name alone, without its code.
         if (wholePreferred < 0 && platform::EqualIgnoringCase(name, typed)) {
             if (whole < 0) whole = row;
@@ -142,11 +161,11 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
             any = row;
     }
     int row = named;
-    for (const int candidate : {listedCity, inState, wholePreferred, city, whole, exact, any})
+    for (const int candidate : {listedCity, inState, wholePreferred, city, whole, exact, any, held})
         if (row < 0) row = candidate;
     if (row >= 0) win::SendMessage(list, kLbSetCurSel, static_cast<win::WParam>(row), 0);
-    // A place with no airport listed ("honolulu", "vail co"): nothing is selected, rather than
-    // the airport elsewhere that an earlier letter selected.
+    // A place with no airport listed ("honolulu", "san carlos wy"): nothing is selected, rather
+    // than the airport elsewhere that an earlier letter selected.
     if (row < 0 && rank && TypedNamesAPlaceOnly(typed))
         win::SendMessage(list, kLbSetCurSel, static_cast<win::WParam>(-1), 0);
     return row;

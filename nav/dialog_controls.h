@@ -50,7 +50,10 @@ private:
 // whatever the case, a ranked row (`rank` above 0: a towered field) before the others; else the
 // ranked station whose name holds it as whole words (a city: "oakland" for "Metro Oakland
 // Intl"), the highest rank first; else the first name it begins, first as typed, then in any
-// case. -1 (and the list untouched) when none does.
+// case; else, in a ranked list, the first name that holds its words whole ("lake tahoe" for
+// "South Lake Tahoe"), apostrophes left out. A place typed with its state takes an airport of
+// that state whose name begins with the place's or holds it ("loveland co"). -1 when none does:
+// the list is untouched, or left with no row selected when a place with no airport was typed.
 int SelectTypedStation(win::HWND list, std::string_view typed,
                        const std::function<int(int row)>& rank = {});
 

@@ -4,7 +4,8 @@
 // and on the new plan's departure page. A city of the country's largest, a state capital or a town
 // that names an airline airport, typed as a pilot would (with its state or without, "st" for
 // "saint"), selects the airport that serves it, its own field before a neighbour's airline
-// airport. The longest names are read whole, scrolled sideways.
+// airport; so does a town that a field of another name serves (Vail, Eagle County's). A place
+// with no airport leaves none chosen. The longest names are read whole, scrolled sideways.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -274,9 +275,10 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
         // A city known but outside the world, or a name in a state with no airport of it:
         // nothing, rather than a field elsewhere begun the same.
         {"honolulu", {}},
-        {"vail co", {}},
-        {"vail colorado", {}},
         {"san carlos wy", {}},
+        // A town served by a field named for another place: that field.
+        {"vail co", {"KEGE"}},
+        {"vail colorado", {"KEGE"}},
     };
     std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
     for (const auto& c : cities)
@@ -307,6 +309,175 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
         EXPECT_TRUE(served) << c.typed << " selected " << text;
         at = end;
     }
+}
+
+// The list row each `read 1045` of a run's output shows selected, in order: its text, or "" when
+// none is selected.
+std::vector<std::string> SelectedRows(const std::string& out) {
+    std::vector<std::string> rows;
+    for (std::size_t read = out.find("selected="); read != std::string::npos;
+         read = out.find("selected=", read + 9)) {
+        const int selected = std::atoi(out.c_str() + read + 9);
+        const std::string row = "read 1045 row " + std::to_string(selected) + ": \"";
+        const std::size_t shown = selected < 0 ? std::string::npos : out.find(row, read);
+        if (shown == std::string::npos) {
+            rows.emplace_back();
+            continue;
+        }
+        const std::size_t end = out.find('\n', shown);
+        rows.push_back(out.substr(shown + row.size(), end - shown - row.size() - 1));
+    }
+    return rows;
+}
+
+// Towns that no airport's name holds, typed as a pilot would, and the airport that serves each
+// (its own public page names the town among those it serves); towns that stand whole in an
+// airport's name with their state; a town of a name a Canadian field has alone; and the cities
+// the list found before, which stay.
+TEST_F(AirportSearch, ATownTypedSelectsTheAirportThatServesIt) {
+    const struct {
+        const char* typed;
+        const char* served;
+    } towns[] = {
+        {"hayden co", "KHDN"},
+        {"alamosa", "KALS"},
+        {"Alamosa, Colorado", "KALS"},
+        {"rifle", "KRIL"},
+        {"leadville", "KLXV"},
+        {"leadville co", "KLXV"},
+        {"mammoth lakes", "KMMH"},
+        {"bishop ca", "KBIH"},
+        {"redmond or", "KRDM"},
+        {"hailey", "KSUN"},
+        {"sun valley", "KSUN"},  // not the Illinois strip of that name
+        {"sun valley id", "KSUN"},
+        {"ketchum", "KSUN"},
+        {"bozeman", "KBZN"},
+        {"Bozeman, MT", "KBZN"},
+        {"belgrade", "KBZN"},
+        {"cody", "KCOD"},
+        {"west yellowstone", "KWYS"},
+        {"international falls", "KINL"},
+        {"superior wi", "KSUW"},
+        {"bristol tn", "KTRI"},
+        {"bristol va", "KTRI"},
+        {"carlsbad nm", "KCNM"},
+        {"paris tx", "KPRX"},
+        {"bar harbor", "KBHB"},
+        {"martha's vineyard", "KMVY"},
+        {"marthas vineyard", "KMVY"},
+        {"Martha's Vineyard, MA", "KMVY"},
+        {"vail co", "KEGE"},
+        {"vail", "KEGE"},
+        {"marathon fl", "KMTH"},
+        {"lake tahoe", "KTVL"},  // not Lake Texoma
+        // A town in an airport's name, with its state.
+        {"loveland co", "KFNL"},
+        {"bar harbor me", "KBHB"},
+        // The US town before a Canadian field of its name; Kansas City, Kansas has no field of
+        // its own, and the metropolitan area's airport serves it.
+        {"marathon", "KMTH"},
+        {"kansas city ks", "KMCI"},
+        {"Kansas City, Kansas", "KMCI"},
+        // Found before, and still.
+        {"denver", "KDEN"},
+        {"oakland", "KOAK"},
+        {"san jose", "KSJC"},
+        {"san carlos ca", "KSQL"},
+        {"grand junction co", "KGJT"},
+        {"durango co", "KDRO"},
+        {"carlsbad", "KCRQ"},  // the larger town of the name
+        {"paris", "KPRX"},
+    };
+    std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
+    for (const auto& t : towns)
+        script += "dialog AIRPORTS_PAGE\nset 1479 \"" + std::string(t.typed) + "\"\nread 1045\n";
+    script += "dialog AIRPORTS_WIZBKGND\nclick 1817\nwait 300\nquit\n";
+    const testsupport::CommandResult r = run.Play(script);
+    ASSERT_EQ(r.status, 0) << r.out.substr(0, 2000);
+    const std::vector<std::string> rows = SelectedRows(r.out);
+    ASSERT_EQ(rows.size(), std::size(towns));
+    int wrong = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].find("(" + std::string(towns[i].served) + ")") == std::string::npos) {
+            ++wrong;
+            ADD_FAILURE() << towns[i].typed << " selected \"" << rows[i] << "\", not "
+                          << towns[i].served;
+        }
+    EXPECT_EQ(wrong, 0) << "of " << rows.size();
+}
+
+// A place typed that has no airport in the world (a city outside it, a name with a state that
+// has no field of it) after an airport was shown: no row is selected, the panel shows no field's
+// figures and says to choose one, and Next is disabled. Cancelled so, the aircraft stays where it
+// was, and the wizard opened again still has no airport chosen; an airport typed then is chosen
+// again, and Finish starts there.
+TEST_F(AirportSearch, APlaceWithNoAirportLeavesNoneChosenAndTheAircraftWhereItWas) {
+    const char* const places[] = {"honolulu", "Honolulu, HI", "Juneau, AK", "anchorage ak",
+                                  "san carlos wy"};
+    const std::string panel = "read 1045\nread 1067\nread 1307\nread 1308\nread 1173\n"
+                              "dialog AIRPORTS_WIZBKGND\nread 1717\n";
+    std::string script = "frame-interval 100\nwait 500\nsave " + run.Dir().Path("start.flt") +
+                         "\nmenu 320\n";
+    for (const char* place : places)
+        script += std::string("dialog AIRPORTS_PAGE\nset 1479 \"ksql\"\nset 1479 \"") + place +
+                  "\"\n" + panel;
+    script += "click 1817\nwait 300\nsave " + run.Dir().Path("cancelled.flt") +
+              "\nmenu 320\ndialog AIRPORTS_PAGE\n" + panel +
+              "dialog AIRPORTS_PAGE\nset 1479 \"palo alto\"\ndialog AIRPORTS_WIZBKGND\n"
+              "read 1717\nclick 1717\ndialog RUNWAY_PAGE\nset 1059 \"31\"\n"
+              "dialog AIRPORTS_WIZBKGND\nclick 1717\nwait 500\nsave " +
+              run.Dir().Path("placed.flt") + "\nquit\n";
+    const testsupport::CommandResult r = run.Play(script);
+    EXPECT_EQ(r.status, 0) << r.out.substr(r.out.size() > 3000 ? r.out.size() - 3000 : 0);
+    const std::vector<std::string> rows = SelectedRows(r.out);
+    ASSERT_GE(rows.size(), std::size(places));
+    // Each control's text as the reads show it, in order.
+    const auto texts = [&r](const std::string& read) {
+        std::vector<std::string> shown;
+        for (std::size_t at = r.out.find(read); at != std::string::npos;
+             at = r.out.find(read, at + 1)) {
+            const std::size_t open = r.out.find('"', at), close = r.out.find('"', open + 1);
+            shown.push_back(r.out.substr(open + 1, close - open - 1));
+        }
+        return shown;
+    };
+    const std::vector<std::string> elevation = texts("read 1067 Static"),
+                                   latitude = texts("read 1307 Static"),
+                                   longitude = texts("read 1308 Static"),
+                                   line = texts("read 1173 Static");
+    std::vector<std::string> next;
+    for (std::size_t at = r.out.find("read 1717 "); at != std::string::npos;
+         at = r.out.find("read 1717 ", at + 1))
+        next.push_back(r.out.substr(r.out.find("enabled=", at) + 8, 1));
+    // The places typed, then the wizard opened again.
+    const std::size_t shown = std::size(places) + 1;
+    ASSERT_EQ(elevation.size(), shown);
+    ASSERT_EQ(next.size(), shown + 1);
+    for (std::size_t i = 0; i < shown; ++i) {
+        const std::string what = i < std::size(places) ? places[i] : "opened again";
+        EXPECT_EQ(rows[i], "") << what;
+        EXPECT_EQ(elevation[i] + latitude[i] + longitude[i], "")
+            << what << " shows a field's figures";
+        EXPECT_NE(line[i].find("No airport"), std::string::npos) << what << ": " << line[i];
+        EXPECT_EQ(next[i], "0") << what << ": Next is enabled";
+    }
+    EXPECT_EQ(next.back(), "1") << "Next stays disabled with Palo Alto chosen";
+    // Where the aircraft was after the wizard was cancelled, and after Finish with Palo Alto,
+    // against the public position of Palo Alto's runway 31.
+    const Saved start = Read("start.flt"), cancelled = Read("cancelled.flt");
+    EXPECT_LT(navtest::Metres(start.lat, start.lon, cancelled.lat, cancelled.lon), 1.0)
+        << "the aircraft moved to " << cancelled.lat << " " << cancelled.lon;
+    double lat = 0, lon = 0;
+    for (const auto& rw : testsupport::ReadNavdataCsv("runway.csv"))
+        if (rw.size() > 9 && rw[0] == "KPAO" && rw[3] == "31") {
+            lat = std::stod(rw[4]);
+            lon = std::stod(rw[5]);
+        }
+    ASSERT_NE(lat, 0.0);
+    const Saved placed = Read("placed.flt");
+    EXPECT_LT(navtest::Metres(lat, lon, placed.lat, placed.lon), 300.0)
+        << "Finish placed the aircraft at " << placed.lat << " " << placed.lon;
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The search by city reads a typed name as a pilot writes it: in any case, "st" or "saint",
-// with its state's code or name or without, "city" after New York's; a name begun or a town
-// of the same name in a smaller state's line is no city of the list.
+// with its state's code or name or without, "city" after New York's, an apostrophe or none; a
+// name begun or a town of the same name in a smaller state's line is no city of the list.
 #include "nav/city_search.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@ constexpr char kList[] =
     "Kansas City|MO|Missouri|KMCI KMKC\n"
     "Kansas City|KS|Kansas|KMKC\n"
     "Fort Worth|TX|Texas|KDFW\n"
+    "Martha's Vineyard|MA|Massachusetts|KMVY\n"
     "Honolulu|HI|Hawaii|\n";
 
 TEST(CitySearch, ATypedCityGivesItsAirportsBestFirst) {
@@ -33,6 +34,10 @@ TEST(CitySearch, ATypedCityGivesItsAirportsBestFirst) {
         {"kansas city", "KMCI"},
         {"kansas city, kansas", "KMKC"},
         {"ft worth", "KDFW"},
+        // An apostrophe typed or not.
+        {"martha's vineyard", "KMVY"},
+        {"marthas vineyard, ma", "KMVY"},
+        {"martha s vineyard", ""},
         {"new", ""},
         {"york", ""},
         {"", ""},
