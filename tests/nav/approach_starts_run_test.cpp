@@ -39,15 +39,10 @@ Runway Find(const char* airport, const char* end) {
     Runway r{airport, end};
     for (const auto& a : navtest::ReadNavCsv("airport.csv"))
         if (a[0] == airport) r.field = std::stod(a[3]);
-    for (const auto& rw : navtest::ReadNavCsv("runway.csv")) {
-        if (rw.size() < 11 || rw[0] != airport) continue;
-        const bool first = rw[3] == end;
-        if (!first && rw[7] != end) continue;
-        r.lat = std::stod(first ? rw[4] : rw[8]);
-        r.lon = std::stod(first ? rw[5] : rw[9]);
-        r.course = navtest::GcBearing(r.lat, r.lon, std::stod(first ? rw[8] : rw[4]),
-                                      std::stod(first ? rw[9] : rw[5]));
-    }
+    const navtest::RunwayEnd e = navtest::FindRunwayEnd(airport, end);
+    r.lat = e.lat;
+    r.lon = e.lon;
+    r.course = e.course;
     return r;
 }
 

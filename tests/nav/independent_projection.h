@@ -93,4 +93,25 @@ inline std::vector<std::vector<std::string>> ReadNavCsv(const std::string& name)
     return rows;
 }
 
+// One end of a runway from the public runway table: its threshold, the far end, the course
+// along it (true) and its length in feet; all zero when the table has no such end.
+struct RunwayEnd {
+    double lat = 0, lon = 0, farLat = 0, farLon = 0, course = 0, feet = 0;
+};
+inline RunwayEnd FindRunwayEnd(const std::string& airport, const std::string& end) {
+    RunwayEnd r;
+    for (const auto& rw : ReadNavCsv("runway.csv")) {
+        if (rw.size() < 11 || rw[0] != airport) continue;
+        const bool first = rw[3] == end;
+        if (!first && rw[7] != end) continue;
+        r.lat = std::stod(first ? rw[4] : rw[8]);
+        r.lon = std::stod(first ? rw[5] : rw[9]);
+        r.farLat = std::stod(first ? rw[8] : rw[4]);
+        r.farLon = std::stod(first ? rw[9] : rw[5]);
+        r.course = GcBearing(r.lat, r.lon, r.farLat, r.farLon);
+        r.feet = Metres(r.lat, r.lon, r.farLat, r.farLon) / 0.3048;
+    }
+    return r;
+}
+
 }  // namespace navtest

@@ -53,17 +53,6 @@ Runway Find(const Case& c) {
     return r;
 }
 
-// The crash picture's red word in the middle of the panel.
-int CrashPictureRed(const std::vector<std::uint32_t>& p) {
-    int n = 0;
-    for (int y = 145; y < 190; ++y)
-        for (int x = 250; x < 390; ++x) {
-            const std::uint32_t c = p[static_cast<std::size_t>(y) * 640 + x];
-            n += (c >> 16) > 180 && ((c >> 8) & 0xFF) < 80 && (c & 0xFF) < 80 ? 1 : 0;
-        }
-    return n;
-}
-
 class RunwayEndRollOff : public navtest::ScriptRun,
                          public ::testing::WithParamInterface<std::tuple<int, int>> {};
 
@@ -121,7 +110,7 @@ TEST_P(RunwayEndRollOff, CrashesInTheWaterAndRollsOnOnLand) {
     const double past = -last.out;  // out counts back from the far end along the approach
     const auto picture = testsupport::ReadScreenshot(run.Dir().Read("end.bmp"), 640, 480);
     ASSERT_FALSE(picture.empty());
-    const int red = CrashPictureRed(picture);
+    const int red = testsupport::CrashWordPixels(picture);
     std::printf("%s: %.0f ft past the end, moved %.0f ft in the last 4 s, crash picture %d\n",
                 what.c_str(), past, moved, red);
     EXPECT_GT(past, 0.0) << what << ": never rolled off the end";

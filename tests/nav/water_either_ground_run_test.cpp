@@ -27,26 +27,9 @@ namespace {
 
 constexpr const char* kTypeNames[5] = {"C172", "Bon", "Bar", "King", "Jet"};
 
-struct Runway {
-    double lat = 0, lon = 0, farLat = 0, farLon = 0, course = 0, length = 0;  // length in ft
-};
-
-// `end` of `airport` from the public runway table: its threshold, the far end, the course along
-// it and its length.
-Runway Find(const char* airport, const char* end) {
-    Runway r;
-    for (const auto& rw : navtest::ReadNavCsv("runway.csv")) {
-        if (rw.size() < 11 || rw[0] != airport) continue;
-        const bool first = rw[3] == end;
-        if (!first && rw[7] != end) continue;
-        r.lat = std::stod(first ? rw[4] : rw[8]);
-        r.lon = std::stod(first ? rw[5] : rw[9]);
-        r.farLat = std::stod(first ? rw[8] : rw[4]);
-        r.farLon = std::stod(first ? rw[9] : rw[5]);
-        r.course = navtest::GcBearing(r.lat, r.lon, r.farLat, r.farLon);
-        r.length = navtest::Metres(r.lat, r.lon, r.farLat, r.farLon) / 0.3048;
-    }
-    return r;
+// `end` of `airport` from the public runway table.
+navtest::RunwayEnd Find(const char* airport, const char* end) {
+    return navtest::FindRunwayEnd(airport, end);
 }
 
 // Whether the public coast outline puts `lat`, `lon` in the sea: its nearest stretch of shore,
@@ -85,17 +68,6 @@ bool SeaByTheCoast(double lat, double lon) {
             }
         }
     return best < 1e9 && side > 0;
-}
-
-// The crash picture's red word in the middle of the panel.
-int CrashPictureRed(const std::vector<std::uint32_t>& p) {
-    int n = 0;
-    for (int y = 145; y < 190; ++y)
-        for (int x = 250; x < 390; ++x) {
-            const std::uint32_t c = p[static_cast<std::size_t>(y) * 640 + x];
-            n += (c >> 16) > 180 && ((c >> 8) & 0xFF) < 80 && (c & 0xFF) < 80 ? 1 : 0;
-        }
-    return n;
 }
 
 class WaterRun : public navtest::ScriptRun {
@@ -148,7 +120,7 @@ protected:
             f.places.push_back(Read(("p" + std::to_string(i) + ".flt").c_str()));
         const auto picture = testsupport::ReadScreenshot(dir.Read("end.bmp"), 640, 480);
         EXPECT_FALSE(picture.empty());
-        if (!picture.empty()) f.red = CrashPictureRed(picture);
+        if (!picture.empty()) f.red = testsupport::CrashWordPixels(picture);
         return f;
     }
     // Feet moved over the last 4 seconds.
@@ -184,20 +156,20 @@ TEST_P(RollOffEitherGround, CrashesInTheWaterAndRollsOnOnLand) {
     const auto [which, textured] = GetParam();
     const RollOff& c = kRollOffs[which];
     const int type = 1 + which % 4;
-    const Runway rw = Find(c.airport, c.end);
-    ASSERT_GT(rw.length, 0.0) << c.airport << " " << c.end;
+    const navtest::RunwayEnd rw = Find(c.airport, c.end);
+    ASSERT_GT(rw.feet, 0.0) << c.airport << " " << c.end;
     const std::string what = std::string(c.airport) + " " + c.end + " type " +
                              std::to_string(type) + (textured != 0 ? " textured" : " plain");
     // The coast outline agrees: sea (or land) from 1,500 to 2,000 ft beyond the end.
     for (const double feet : {1500.0, 2000.0}) {
-        const double f = 1.0 + feet / rw.length;
+        const double f = 1.0 + feet / rw.feet;
         EXPECT_EQ(
             SeaByTheCoast(rw.lat + f * (rw.farLat - rw.lat), rw.lon + f * (rw.farLon - rw.lon)),
             c.water)
             << what << " at " << feet << " ft";
     }
     UseTexture(textured);
-    const double f = (rw.length - 800.0) / rw.length;
+    const double f = (rw.feet - 800.0) / rw.feet;
     const double lat = rw.lat + f * (rw.farLat - rw.lat), lon = rw.lon + f * (rw.farLon - rw.lon);
     Move(std::string(kTypeNames[type]) + "Fly.Flt", lat, lon,
          PlaneHeading(lat, lon, rw.farLat, rw.farLon));
@@ -297,11 +269,11 @@ protected:
         WaterRun::SetUp();
         const auto [which, textured] = GetParam();
         rw = Find(kByTheWater[which][0], kByTheWater[which][1]);
-        ASSERT_GT(rw.length, 0.0);
+        ASSERT_GT(rw.feet, 0.0);
         what = std::string(kByTheWater[which][0]) + " " + kByTheWater[which][1] +
                (textured != 0 ? " textured" : " plain");
         // The coast outline agrees: sea 1,500 ft before the threshold.
-        const double f = -1500.0 / rw.length;
+        const double f = -1500.0 / rw.feet;
         ASSERT_TRUE(
             SeaByTheCoast(rw.lat + f * (rw.farLat - rw.lat), rw.lon + f * (rw.farLon - rw.lon)))
             << what;
@@ -309,11 +281,11 @@ protected:
     }
     // The place `feet` along the runway from its threshold (before it when negative).
     void Along(double feet, double* lat, double* lon) const {
-        const double f = feet / rw.length;
+        const double f = feet / rw.feet;
         *lat = rw.lat + f * (rw.farLat - rw.lat);
         *lon = rw.lon + f * (rw.farLon - rw.lon);
     }
-    Runway rw;
+    navtest::RunwayEnd rw;
     std::string what;
 };
 
@@ -359,7 +331,7 @@ TEST_P(ByTheWater, LandingOverTheWaterIsNoCrash) {
         what.c_str(), -at.out, at.across, above, flown.red);
     EXPECT_LT(flown.red, 20) << what << ": crashed";
     EXPECT_GT(-at.out, 0.0) << what << ": short of the runway";
-    EXPECT_LT(-at.out, rw.length) << what << ": past the runway";
+    EXPECT_LT(-at.out, rw.feet) << what << ": past the runway";
     EXPECT_LT(std::fabs(at.across), 100.0) << what << ": off the runway";
     EXPECT_LT(above, 20.0) << what << ": never landed";
     EXPECT_GT(LastMoved(flown), 50.0) << what << ": stopped";

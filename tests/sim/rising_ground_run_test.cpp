@@ -45,17 +45,10 @@ double MetresBetween(const std::string& a, const std::string& b) {
     return std::hypot(at(a, "fmPosX") - at(b, "fmPosX"), at(a, "fmPosZ") - at(b, "fmPosZ"));
 }
 
-// The crash picture's red word in the middle of the panel (as every type's crash art has it).
+// The crash picture's red word in the middle of the panel; -1 when the screenshot is missing.
 int CrashPicturePixels(const std::string& bmp) {
     const std::vector<std::uint32_t> p = testsupport::ReadScreenshot(bmp, 640, 480);
-    if (p.empty()) return -1;
-    int n = 0;
-    for (int y = 145; y < 190; ++y)
-        for (int x = 250; x < 390; ++x) {
-            const std::uint32_t c = p[static_cast<std::size_t>(y) * 640 + x];
-            n += (c >> 16) > 180 && ((c >> 8) & 0xFF) < 80 && (c & 0xFF) < 80 ? 1 : 0;
-        }
-    return n;
+    return p.empty() ? -1 : testsupport::CrashWordPixels(p);
 }
 
 // A saved flight of the installation moved to `at`, `feet` above the ground, heading `head`.

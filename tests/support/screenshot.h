@@ -35,6 +35,19 @@ inline std::vector<std::uint32_t> ReadScreenshot(const std::string& bmp, std::ui
     return pixels;
 }
 
+// The crash picture's red word in the middle of the panel of a 640x480 screenshot, as every
+// type's crash art has it: its count of strongly red pixels.
+inline int CrashWordPixels(const std::vector<std::uint32_t>& p) {
+    if (p.size() < 640u * 480u) return 0;
+    int n = 0;
+    for (int y = 145; y < 190; ++y)
+        for (int x = 250; x < 390; ++x) {
+            const std::uint32_t c = p[static_cast<std::size_t>(y) * 640 + x];
+            n += (c >> 16) > 180 && ((c >> 8) & 0xFF) < 80 && (c & 0xFF) < 80 ? 1 : 0;
+        }
+    return n;
+}
+
 // An 8-bit screenshot as its indices and colour table, to compare with a golden picture; nothing
 // when the bytes are not an 8-bit bitmap of that size.
 inline std::optional<IndexedImage> ReadIndexedScreenshot(const std::string& bmp,
