@@ -630,6 +630,21 @@ void CrabIntoTheSurfaceWind(double courseDegrees) {
     f.fmHead = HeadingAngle(courseDegrees + crab);
 }
 
+// The distance the aircraft flies through the air while it covers `feetAlong` over the ground on
+// `courseDegrees` (true) in the set surface wind: more into a headwind, less with a tailwind. The
+// start's power is found in calm air, so a path over the ground is flown there as this one.
+double FeetThroughTheAir(double feetAlong, double courseDegrees) {
+    const flight::FlightModelState& f = flight::theFlightModelState;
+    const int knots = theAtcHost.surfaceWindSpeed();
+    const double trueKnots = f.fmTAVel / 65536.0 / 0.514444;
+    if (knots <= 0 || trueKnots < 1.0) return feetAlong;
+    const double from =
+        theAtcHost.surfaceWindDirection() + world::theMagneticVariation * 360.0 / 65536.0;
+    const double head = knots * std::cos((from - courseDegrees) * std::numbers::pi / 180.0);
+    const double overTheGround = std::max(trueKnots - head, 0.4 * trueKnots);
+    return feetAlong * trueKnots / overTheGround;
+}
+
 }  // namespace
 
 bool AtcStartsInTheAir(int startPos) {
@@ -698,9 +713,10 @@ void AtcPlaceAircraftAtStartPos() {
             PlaceAloft(p[9].x, p[9].y, FinalStartHeight(a.finalLen), h);
             // Trimmed at sea level, the approach power would hold a shallower path in a high
             // field's thinner air: the power that reaches the threshold on the path there.
+            // In a wind the path over the ground is a longer or shorter one through the air.
             flight::RetrimThrottleForPath(
                 a.finalLen * kShapeUnitFeet * std::tan(3.0 * std::numbers::pi / 180.0),
-                a.finalLen * kShapeUnitFeet);
+                FeetThroughTheAir(a.finalLen * kShapeUnitFeet, h));
             CrabIntoTheSurfaceWind(h);
             break;
         case 25: {

@@ -258,12 +258,14 @@ protected:
                                  std::to_string(type) + " wind " + std::to_string(side);
         // The runway's number is its magnetic heading to ten degrees; the wind from 90 degrees
         // off it.
-        int from = (std::atoi(rw.end) * 10 + 90 * side + 360) % 360;
+        // Side 2 is a 15 kt headwind, 3 a 10 kt tailwind.
+        const int off = side == 2 ? 0 : side == 3 ? 180 : 90 * side;
+        int from = (std::atoi(rw.end) * 10 + off + 360) % 360;
         if (from == 0) from = 360;
         std::string script =
             "frame-interval 500\nwait 300\nmenu 342\ndialog \"Surface Conditions\"\n"
             "set 1768 " +
-            std::to_string(from) + "\nset 1769 " + (side != 0 ? "15" : "0") +
+            std::to_string(from) + "\nset 1769 " + (side == 0 ? "0" : side == 3 ? "10" : "15") +
             "\nclick 1\nwait 40000\n" + "menu 320\ndialog AIRPORTS_PAGE\nset 1045 \"(" +
             rw.airport + ")\"\ndialog AIRPORTS_WIZBKGND\nclick 1717\ndialog RUNWAY_PAGE\nset 1059 \"" +
             rw.end +
@@ -311,7 +313,9 @@ protected:
             const double across = p.at.across + f * (q.at.across - p.at.across);
             EXPECT_GT(height, lowest) << what;
             EXPECT_LT(height, highest) << what;
-            EXPECT_LT(std::fabs(across), 150.0) << what;
+            // A wind along the runway is not crabbed for; its wander of a few degrees carries the
+            // aircraft sideways over the 3 nm final, which a pilot corrects as the runway nears.
+            EXPECT_LT(std::fabs(across), side >= 2 ? 200.0 : 150.0) << what;
             std::printf(
                 "%s: sinking %.0f ft/min (the path %.0f at %.0f kt), over the threshold %.0f "
                 "ft up, %.0f ft across\n",
@@ -339,6 +343,22 @@ INSTANTIATE_TEST_SUITE_P(TwoAirportsFiveAircraftThreeWinds, HandsOffFinal,
                          ::testing::Combine(::testing::Values(0, 1),
                                             ::testing::Values(0, 1, 2, 3, 4),
                                             ::testing::Values(0, -1, 1)));
+
+// Each type in a 15 kt headwind and a 10 kt tailwind at Oakland 29 and San Carlos 30: the start
+// sinks on the path over the ground, so it crosses the threshold between 25 and 80 ft up, not
+// short in the bay or high.
+class WindAlongFinal : public FinalFlown,
+                       public ::testing::WithParamInterface<std::tuple<int, int, int>> {};
+
+TEST_P(WindAlongFinal, CrossesTheThresholdOnThePath) {
+    const auto [which, type, side] = GetParam();
+    FlyToTheThreshold(Find(kRunways[which][0], kRunways[which][1]), type, side, 25.0, 80.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoAirportsFiveAircraftHeadAndTail, WindAlongFinal,
+                         ::testing::Combine(::testing::Values(0, 1),
+                                            ::testing::Values(0, 1, 2, 3, 4),
+                                            ::testing::Values(2, 3)));
 
 // High fields, from Reno's 4,400 ft to Lake County's 9,900 ft, where the air is thinner than the
 // start was trimmed in at sea level: each type still sinks on the path and crosses the threshold
