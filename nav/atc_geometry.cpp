@@ -19,6 +19,7 @@
 #include "flight/flight_model_state.h"
 #include "flight/level_flight_trim.h"
 #include "nav/atc_services.h"
+#include "nav/map_view.h"
 #include "nav/nav_database.h"
 #include "nav/position_placement.h"
 #include "nav/sms_database.h"
@@ -617,13 +618,23 @@ std::int32_t BaseStartHeight(std::int32_t patternHeight, double finalLength, dou
 // plane): the sine of the crab is the wind's part across the course over the true airspeed. The
 // wind's direction is magnetic, as a tower gives it, and turns onto the world plane by the
 // variation.
+// The magnetic variation where the aircraft has just been placed, degrees: the one the world
+// keeps is that of where it was in the last frame, an airport away after a start elsewhere.
+double VariationDegreesHere() {
+    const flight::FlightModelState& f = flight::theFlightModelState;
+    const GridValues g = theMapView.LookupGridValues(f.fmPosX, f.fmPosZ);
+    const auto offset = static_cast<std::int16_t>(static_cast<std::uint16_t>(g.variation) +
+                                                  static_cast<std::uint16_t>(g.north));
+    return offset * 360.0 / 65536.0;
+}
+
 void CrabIntoTheSurfaceWind(double courseDegrees) {
     flight::FlightModelState& f = flight::theFlightModelState;
     const int knots = theAtcHost.surfaceWindSpeed();
     const double trueKnots = f.fmTAVel / 65536.0 / 0.514444;
     if (knots <= 0 || trueKnots < 1.0) return;
     const double from =
-        theAtcHost.surfaceWindDirection() + world::theMagneticVariation * 360.0 / 65536.0;
+        theAtcHost.surfaceWindDirection() + VariationDegreesHere();
     const double across = knots * std::sin((from - courseDegrees) * std::numbers::pi / 180.0);
     const double crab =
         std::asin(std::clamp(across / trueKnots, -0.5, 0.5)) * 180.0 / std::numbers::pi;
@@ -639,7 +650,7 @@ double FeetThroughTheAir(double feetAlong, double courseDegrees) {
     const double trueKnots = f.fmTAVel / 65536.0 / 0.514444;
     if (knots <= 0 || trueKnots < 1.0) return feetAlong;
     const double from =
-        theAtcHost.surfaceWindDirection() + world::theMagneticVariation * 360.0 / 65536.0;
+        theAtcHost.surfaceWindDirection() + VariationDegreesHere();
     const double head = knots * std::cos((from - courseDegrees) * std::numbers::pi / 180.0);
     const double overTheGround = std::max(trueKnots - head, 0.4 * trueKnots);
     return feetAlong * trueKnots / overTheGround;

@@ -378,4 +378,19 @@ INSTANTIATE_TEST_SUITE_P(SixHighFieldsFiveAircraft, HighFieldFinal,
                          ::testing::Combine(::testing::Values(0, 1, 2, 3, 4, 5),
                                             ::testing::Values(0, 1, 2, 3, 4)));
 
+// A crosswind at the high fields, far from where the flight began: the crab takes the magnetic
+// variation of the field, not of the place the aircraft left, and it stays over the centreline.
+class FarFieldCrosswindFinal : public FinalFlown,
+                               public ::testing::WithParamInterface<std::tuple<int, int, int>> {};
+
+TEST_P(FarFieldCrosswindFinal, CrossesTheThresholdOverTheCentreline) {
+    const auto [which, type, side] = GetParam();
+    FlyToTheThreshold(Find(kHighRunways[which][0], kHighRunways[which][1]), type, side, 5.0,
+                      130.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(SixHighFieldsTwoAircraftBothSides, FarFieldCrosswindFinal,
+                         ::testing::Combine(::testing::Values(0, 1, 2, 3, 4, 5),
+                                            ::testing::Values(0, 2), ::testing::Values(-1, 1)));
+
 }  // namespace
