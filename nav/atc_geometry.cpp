@@ -651,8 +651,12 @@ double FeetThroughTheAir(double feetAlong, double courseDegrees) {
     if (knots <= 0 || trueKnots < 1.0) return feetAlong;
     const double from =
         theAtcHost.surfaceWindDirection() + VariationDegreesHere();
-    const double head = knots * std::cos((from - courseDegrees) * std::numbers::pi / 180.0);
-    const double overTheGround = std::max(trueKnots - head, 0.4 * trueKnots);
+    const double off = (from - courseDegrees) * std::numbers::pi / 180.0;
+    const double head = knots * std::cos(off);
+    const double across = std::min(std::fabs(knots * std::sin(off)), 0.5 * trueKnots);
+    // Crabbed into the crosswind, only part of the speed through the air goes along the runway.
+    const double along = std::sqrt(trueKnots * trueKnots - across * across);
+    const double overTheGround = std::max(along - head, 0.4 * trueKnots);
     return feetAlong * trueKnots / overTheGround;
 }
 
