@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <numbers>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -614,50 +615,45 @@ std::int32_t BaseStartHeight(std::int32_t patternHeight, double finalLength, dou
     return static_cast<std::int32_t>(std::lround(turn + (patternHeight - turn) * left));
 }
 
-// Turned into the surface wind so that the track keeps the runway's course (degrees on the world
-// plane): the sine of the crab is the wind's part across the course over the true airspeed. The
-// wind's direction is magnetic, as a tower gives it, and turns onto the world plane by the
-// variation.
-// The magnetic variation where the aircraft has just been placed, degrees: the one the world
-// keeps is that of where it was in the last frame, an airport away after a start elsewhere.
-double VariationDegreesHere() {
+// The set surface wind against a course (degrees on the world plane) at the aircraft's true
+// airspeed: its parts along (from ahead) and across the course, in knots. The wind's direction is
+// magnetic, as a tower gives it, and turns onto the world plane by the variation where the
+// aircraft has just been placed (the world keeps that of where it was in the last frame, an
+// airport away after a start elsewhere). Nothing when calm.
+struct WindOnCourse {
+    double head = 0, across = 0, trueKnots = 0;
+};
+
+std::optional<WindOnCourse> SurfaceWindOnCourse(double courseDegrees) {
     const flight::FlightModelState& f = flight::theFlightModelState;
+    const int knots = theAtcHost.surfaceWindSpeed();
+    const double trueKnots = f.fmTAVel / 65536.0 / 0.514444;
+    if (knots <= 0 || trueKnots < 1.0) return std::nullopt;
     const GridValues g = theMapView.LookupGridValues(f.fmPosX, f.fmPosZ);
-    const auto offset = static_cast<std::int16_t>(static_cast<std::uint16_t>(g.variation) +
-                                                  static_cast<std::uint16_t>(g.north));
-    return offset * 360.0 / 65536.0;
-}
-
-void CrabIntoTheSurfaceWind(double courseDegrees) {
-    flight::FlightModelState& f = flight::theFlightModelState;
-    const int knots = theAtcHost.surfaceWindSpeed();
-    const double trueKnots = f.fmTAVel / 65536.0 / 0.514444;
-    if (knots <= 0 || trueKnots < 1.0) return;
-    const double from =
-        theAtcHost.surfaceWindDirection() + VariationDegreesHere();
-    const double across = knots * std::sin((from - courseDegrees) * std::numbers::pi / 180.0);
-    const double crab =
-        std::asin(std::clamp(across / trueKnots, -0.5, 0.5)) * 180.0 / std::numbers::pi;
-    f.fmHead = HeadingAngle(courseDegrees + crab);
-}
-
-// The distance the aircraft flies through the air while it covers `feetAlong` over the ground on
-// `courseDegrees` (true) in the set surface wind: more into a headwind, less with a tailwind. The
-// start's power is found in calm air, so a path over the ground is flown there as this one.
-double FeetThroughTheAir(double feetAlong, double courseDegrees) {
-    const flight::FlightModelState& f = flight::theFlightModelState;
-    const int knots = theAtcHost.surfaceWindSpeed();
-    const double trueKnots = f.fmTAVel / 65536.0 / 0.514444;
-    if (knots <= 0 || trueKnots < 1.0) return feetAlong;
-    const double from =
-        theAtcHost.surfaceWindDirection() + VariationDegreesHere();
+    const auto variation = static_cast<std::int16_t>(static_cast<std::uint16_t>(g.variation) +
+                                                     static_cast<std::uint16_t>(g.north));
+    const double from = theAtcHost.surfaceWindDirection() + variation * 360.0 / 65536.0;
     const double off = (from - courseDegrees) * std::numbers::pi / 180.0;
-    const double head = knots * std::cos(off);
-    const double across = std::min(std::fabs(knots * std::sin(off)), 0.5 * trueKnots);
-    // Crabbed into the crosswind, only part of the speed through the air goes along the runway.
-    const double along = std::sqrt(trueKnots * trueKnots - across * across);
-    const double overTheGround = std::max(along - head, 0.4 * trueKnots);
-    return feetAlong * trueKnots / overTheGround;
+    return WindOnCourse{knots * std::cos(off), knots * std::sin(off), trueKnots};
+}
+
+// Turned into the wind so that the track keeps the runway's course: the sine of the crab is the
+// wind's part across the course over the true airspeed.
+void CrabIntoTheWind(double courseDegrees, const WindOnCourse& w) {
+    const double crab =
+        std::asin(std::clamp(w.across / w.trueKnots, -0.5, 0.5)) * 180.0 / std::numbers::pi;
+    flight::theFlightModelState.fmHead = HeadingAngle(courseDegrees + crab);
+}
+
+// The distance the aircraft flies through the air while it covers `feetAlong` over the ground in
+// the wind: more into a headwind, less with a tailwind, and more when crabbed, for then only part
+// of the speed through the air goes along the course. The start's power is found in calm air, so
+// a path over the ground is flown there as this one.
+double FeetThroughTheAir(double feetAlong, const WindOnCourse& w) {
+    const double across = std::min(std::fabs(w.across), 0.5 * w.trueKnots);
+    const double along = std::sqrt(w.trueKnots * w.trueKnots - across * across);
+    const double overTheGround = std::max(along - w.head, 0.4 * w.trueKnots);
+    return feetAlong * w.trueKnots / overTheGround;
 }
 
 }  // namespace
@@ -724,16 +720,18 @@ void AtcPlaceAircraftAtStartPos() {
                 kBaseLegLength * kShapeUnitFeet);
             break;
         }
-        case 9:
+        case 9: {
             PlaceAloft(p[9].x, p[9].y, FinalStartHeight(a.finalLen), h);
             // Trimmed at sea level, the approach power would hold a shallower path in a high
             // field's thinner air: the power that reaches the threshold on the path there.
             // In a wind the path over the ground is a longer or shorter one through the air.
-            flight::RetrimThrottleForPath(
-                a.finalLen * kShapeUnitFeet * std::tan(3.0 * std::numbers::pi / 180.0),
-                FeetThroughTheAir(a.finalLen * kShapeUnitFeet, h));
-            CrabIntoTheSurfaceWind(h);
+            const std::optional<WindOnCourse> wind = SurfaceWindOnCourse(h);
+            const double along = a.finalLen * kShapeUnitFeet;
+            flight::RetrimThrottleForPath(along * std::tan(3.0 * std::numbers::pi / 180.0),
+                                          wind ? FeetThroughTheAir(along, *wind) : along);
+            if (wind) CrabIntoTheWind(h, *wind);
             break;
+        }
         case 25: {
             double x, y;
             ProjectPoint(&x, &y, p[0].x, p[0].y, h, 82000);
