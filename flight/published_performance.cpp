@@ -1,6 +1,9 @@
 // Published performance of the five aircraft types (see the header).
 #include "flight/published_performance.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace flight {
 
 namespace {
@@ -222,6 +225,55 @@ const PublishedPerformance kPublished[5] = {
 const PublishedPerformance& PublishedPerformanceForType(int type) {
     if (type < 0 || type > 4) type = 0;
     return kPublished[type];
+}
+
+namespace {
+
+// The gauges' published readings at the cruise powers. The Skyhawk's fixed-pitch rpm is its
+// handbook's cruise table (see fmfit); the jet shows fuel flow, not torque.
+const PublishedCruiseGauges kCruiseGauges[5] = {
+    {},
+    // The Bonanza runs its cruise at 2,500 rpm: "a later cruise-power run, we'd see 175 knots at
+    // 6,500 msl pulling 24.7 inches of manifold pressure running wide-open throttle and 2,500 rpm"
+    // (G36 pilot report, Pilot magazine May/June 2010, issuu.com/pilotmag/docs/mayjune2010/70;
+    // at 6,500 ft the standard air holds 23.5 in., the wide-open throttle's reading 1.2 in. more
+    // with the ram of 175 knots), and a turbonormalized V35 set up for cruise at 17,500 ft: "Dial
+    // the prop back to 2,500 rpm" (AOPA Pilot, 2001, "AOPA's 2001 Bonanza Sweepstakes"). Its 285-hp 520-cubic-inch
+    // Continental is the Baron 58's, whose handbook sets maximum cruise power at "24.5 in. Hg at
+    // 2500 rpm" (Baron 58 handbook, section 1, page 1-11, de.scribd.com/document/572305307): the
+    // 75 % rows, at every height, the throttle wide open where the air holds less (above about
+    // 5,400 ft). No public page at hand gives the V35B's settings for 45, 55 or 65 % (its
+    // handbook's cruise tables are not among the pages at hand).
+    {{{75, 2500}}, {{75, 24.5}}},
+    // The Baron 58 handbook, section 1, page 1-11: "Maximum Cruise Power ..... 24.5 in. Hg at
+    // 2500 rpm" (the 75 % rows); its economy settings are not among the pages at hand.
+    {{{75, 2500}}, {{75, 24.5}}},
+    // The King Air's PT6A-42: "-41 and -42 engines have a maximum continuous torque of 2,230
+    // ft.-lbs." (pilotproficient.com, "King Air 200 Engine Instruments"; King Air magazine,
+    // February 2022, p. 27: "the full 2,230 ft-lbs of torque"). No public page at hand gives the
+    // B200's cruise torque by height, so every cruise row reads at most the limit.
+    {{}, {}, 2230},
+    {},
+};
+
+}  // namespace
+
+const PublishedCruiseGauges& PublishedCruiseGaugesForType(int type) {
+    if (type < 0 || type > 4) type = 0;
+    return kCruiseGauges[type];
+}
+
+// The troposphere's pressure: 29.92126 in. at sea level, the temperature falling 0.0019812 K a
+// foot from 288.15 K (U.S. Standard Atmosphere, 1976, as tabled with the barometric formula at
+// fxsolver.com/solve/preset/table/1); the exponent is g0 M / (R* L), 5.25588.
+double StandardPressureInches(double feet) {
+    return 29.92126 * std::pow(1.0 - 0.0019812 * feet / 288.15, 5.25588);
+}
+
+std::optional<double> BookManifoldInches(int type, int powerPercent, double feet) {
+    for (const CruiseManifold& m : PublishedCruiseGaugesForType(type).manifold)
+        if (m.powerPercent == powerPercent) return std::min(m.inches, StandardPressureInches(feet));
+    return std::nullopt;
 }
 
 }  // namespace flight

@@ -3,6 +3,7 @@
 // by altitude and power), and handbook stall, climb, take-off and ceiling figures.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 namespace flight {
@@ -59,5 +60,33 @@ struct PublishedPerformance {
 inline constexpr double kFastestHeight = -1.0;
 
 const PublishedPerformance& PublishedPerformanceForType(int type);
+
+// The manifold pressure (inches of mercury) a pilot sets for a cruise power: held from the
+// ground up to the height where the throttle, wide open, gives no more; above it the throttle
+// stands wide open and the gauge reads about the air's pressure there.
+struct CruiseManifold {
+    int powerPercent;
+    double inches;
+};
+
+// What the engine gauges read at the cruise table's powers, where a public page gives it: the
+// propeller speed and manifold pressure a pilot sets (the governed pistons; a setting is one per
+// power, at every height of the table), and the most torque a turbine's gauge may show.
+struct PublishedCruiseGauges {
+    std::vector<CruiseRpm> rpm;
+    std::vector<CruiseManifold> manifold;
+    double torqueLimitFootPounds = 0;  // an engine; 0: none
+};
+
+const PublishedCruiseGauges& PublishedCruiseGaugesForType(int type);
+
+// The air's pressure at a height in the U.S. Standard Atmosphere of 1976 (inches of mercury;
+// below its tropopause at 36,089 ft).
+[[nodiscard]] double StandardPressureInches(double feet);
+
+// The manifold pressure of a type's published setting for a cruise power at a height: the
+// setting where the standard air holds it, the air's pressure above (the throttle wide open).
+// Nothing where no public page gives the power's setting.
+[[nodiscard]] std::optional<double> BookManifoldInches(int type, int powerPercent, double feet);
 
 }  // namespace flight

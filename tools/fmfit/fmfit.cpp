@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -772,11 +773,9 @@ void TuneCompensation(int type) {
     ap = best;
 }
 
-// The handbooks' propeller speeds and manifold pressures at the cruise powers: the Skyhawk's
-// fixed-pitch propeller turns about 2,200 rpm at 55 % and 2,400 at 75 % (C172N handbook, cruise
-// performance; power as the cube of the speed between); the Baron's maximum cruise power, the 75 %
-// rows, is 24.5 in. Hg at 2,500 rpm (Baron 58 handbook, section 1, page 1-11), a pressure the
-// air holds up to about 4,000 ft.
+// The Skyhawk's handbook propeller speeds at the cruise powers: its fixed-pitch propeller turns
+// about 2,200 rpm at 55 % and 2,400 at 75 % (C172N handbook, cruise performance; power as the
+// cube of the speed between). The governed types' settings are flight::PublishedCruiseGauges.
 double HandbookCruiseRpm(int powerPercent) {
     return 2400.0 * std::cbrt(powerPercent / 75.0);
 }
@@ -896,8 +895,9 @@ constexpr double kIdleRollStartKnots = 60.0;
 constexpr double kIdleRollSeconds = 24.0;
 constexpr double kIdleRollSlowing = 5.0;
 
-constexpr double kBaronCruiseInches = 24.5;
-constexpr double kBaronCruiseInchesUpToFeet = 4000.0;
+// The King Air's torque word in foot-pounds (200 at full power, the PT6A-42's 2,230 ft-lb).
+constexpr double kFootPoundsPerTorqueUnit = 11.1496;
+constexpr const char* kTorqueLimit = "the engine's limit, at most";
 
 // The climb curve a pilot flies at full power (the book's best-rate speed +-20 kt in 5-kt steps):
 // the speed of its peak, the vertex of the parabola fitted (least squares) to the best rate and the
@@ -991,28 +991,29 @@ std::vector<Figure> Figures(int type) {
                                static_cast<double>(flight::theFlightModelState.fmAdjustedTach),
                                0.10));
         }
+        const flight::PublishedCruiseGauges& gauges = flight::PublishedCruiseGaugesForType(type);
         if (type == 1 || type == 2) {
-            const double rpm = flight::theFlightModelState.fmEngineSpeed[0];
             double bookRpm = kNoFigure;
-            for (const flight::CruiseRpm& c : pub.cruiseRpm)
-                if (c.powerPercent == p.powerPercent && c.powerPercent == 75) bookRpm = c.rpm;
+            for (const flight::CruiseRpm& c : gauges.rpm)
+                if (c.powerPercent == p.powerPercent) bookRpm = c.rpm;
             std::snprintf(what, sizeof what, "cruise %5d ft %2d%%: tachometer (rpm)",
                           p.altitudeFeet, p.powerPercent);
-            rows.push_back(Fig(what, bookRpm, rpm, 0.10, false,
-                               std::isnan(bookRpm) ? "no public figure" : ""));
-            const bool inches =
-                type == 2 && p.powerPercent == 75 && p.altitudeFeet <= kBaronCruiseInchesUpToFeet;
+            rows.push_back(Fig(what, bookRpm, flight::theFlightModelState.fmEngineSpeed[0], 0.10,
+                               false, std::isnan(bookRpm) ? "no public figure" : ""));
+            const std::optional<double> inches =
+                flight::BookManifoldInches(type, p.powerPercent, p.altitudeFeet);
             std::snprintf(what, sizeof what, "cruise %5d ft %2d%%: manifold pressure (in. Hg)",
                           p.altitudeFeet, p.powerPercent);
-            rows.push_back(Fig(what, inches ? kBaronCruiseInches : kNoFigure,
-                               cockpit::ManifoldPressure(0), 0.10, false,
-                               inches ? "" : "no public figure"));
+            rows.push_back(Fig(what, inches.value_or(kNoFigure), cockpit::ManifoldPressure(0), 0.10,
+                               false, inches ? "" : "no public figure"));
         }
         if (type == 3) {
-            std::snprintf(what, sizeof what, "cruise %5d ft %2d%%: torque (ft-lb)", p.altitudeFeet,
-                          p.powerPercent);
-            rows.push_back(Fig(what, kNoFigure, cockpit::TurbineTorque(type, 0) * 11.1496, 0.10,
-                               false, "no public figure"));
+            std::snprintf(what, sizeof what, "cruise %5d ft %2d%%: torque (ft-lb an engine, at most)",
+                          p.altitudeFeet, p.powerPercent);
+            const bool limit = gauges.torqueLimitFootPounds > 0;
+            rows.push_back(Fig(what, limit ? gauges.torqueLimitFootPounds : kNoFigure,
+                               cockpit::TurbineTorque(type, 0) * kFootPoundsPerTorqueUnit, 0.0, false,
+                               limit ? kTorqueLimit : "no public figure"));
         }
     }
     // The best-rate climb and the speed of the climb curve's peak.
@@ -1055,8 +1056,8 @@ std::vector<Figure> Figures(int type) {
 int PrintFigures(int type, const std::vector<Figure>& rows) {
     int missed = 0;
     for (const Figure& f : rows) {
-        const bool atMost =
-            f.note == kSlowerThanStart || f.note == kAtMost || f.note == kWithinTakeOffDistance;
+        const bool atMost = f.note == kSlowerThanStart || f.note == kAtMost ||
+                            f.note == kWithinTakeOffDistance || f.note == kTorqueLimit;
         const bool atLeast = f.note.find(kAtLeast) != std::string::npos;
         const bool met = atMost ? f.model <= f.book : atLeast ? f.model >= f.book : f.Met();
         missed += met ? 0 : 1;
