@@ -241,8 +241,8 @@ const PublishedCruiseGauges kCruiseGauges[5] = {
     // the prop back to 2,500 rpm" (AOPA Pilot, 2001, "AOPA's 2001 Bonanza Sweepstakes"). Its 285-hp 520-cubic-inch
     // Continental is the Baron 58's, whose handbook sets maximum cruise power at "24.5 in. Hg at
     // 2500 rpm" (Baron 58 handbook, section 1, page 1-11, de.scribd.com/document/572305307): the
-    // 75 % rows, at every height, the throttle wide open where the air holds less (above about
-    // 5,400 ft). No public page at hand gives the V35B's settings for 45, 55 or 65 % (its
+    // 75 % rows, at every height, the throttle wide open where the air and the ram of the airflow
+    // hold less (above about 6,500 ft at those rows' speeds). No public page at hand gives the V35B's settings for 45, 55 or 65 % (its
     // handbook's cruise tables are not among the pages at hand).
     {{{75, 2500}}, {{75, 24.5}}},
     // The Baron 58 handbook, section 1, page 1-11: "Maximum Cruise Power ..... 24.5 in. Hg at
@@ -270,9 +270,22 @@ double StandardPressureInches(double feet) {
     return 29.92126 * std::pow(1.0 - 0.0019812 * feet / 288.15, 5.25588);
 }
 
-std::optional<double> BookManifoldInches(int type, int powerPercent, double feet) {
+// Half the density times the square of the speed; the density of the standard air, its pressure
+// over 287.053 J/(kg K) times its temperature.
+double StandardRamInches(double feet, double trueAirspeedKnots) {
+    constexpr double kPascalsPerInch = 3386.389;
+    const double kelvin = 288.15 - 0.0019812 * feet;
+    const double density = StandardPressureInches(feet) * kPascalsPerInch / (287.053 * kelvin);
+    const double metresPerSecond = trueAirspeedKnots * 1852.0 / 3600.0;
+    return 0.5 * density * metresPerSecond * metresPerSecond / kPascalsPerInch;
+}
+
+std::optional<double> BookManifoldInches(int type, int powerPercent, double feet,
+                                         double trueAirspeedKnots) {
     for (const CruiseManifold& m : PublishedCruiseGaugesForType(type).manifold)
-        if (m.powerPercent == powerPercent) return std::min(m.inches, StandardPressureInches(feet));
+        if (m.powerPercent == powerPercent)
+            return std::min(m.inches, StandardPressureInches(feet) +
+                                          StandardRamInches(feet, trueAirspeedKnots));
     return std::nullopt;
 }
 

@@ -84,9 +84,14 @@ const PublishedCruiseGauges& PublishedCruiseGaugesForType(int type);
 // below its tropopause at 36,089 ft).
 [[nodiscard]] double StandardPressureInches(double feet);
 
-// The manifold pressure of a type's published setting for a cruise power at a height: the
-// setting where the standard air holds it, the air's pressure above (the throttle wide open).
-// Nothing where no public page gives the power's setting.
-[[nodiscard]] std::optional<double> BookManifoldInches(int type, int powerPercent, double feet);
+// The dynamic pressure of a true airspeed (knots) in the standard air at a height (inches of
+// mercury): what an intake facing the airflow recovers on top of the air's pressure.
+[[nodiscard]] double StandardRamInches(double feet, double trueAirspeedKnots);
+
+// The manifold pressure of a type's published setting for a cruise power at a height and true
+// airspeed: the setting where the standard air and the ram of the airflow hold it, their sum
+// above (the throttle wide open). Nothing where no public page gives the power's setting.
+[[nodiscard]] std::optional<double> BookManifoldInches(int type, int powerPercent, double feet,
+                                                       double trueAirspeedKnots);
 
 }  // namespace flight

@@ -1001,7 +1001,8 @@ std::vector<Figure> Figures(int type) {
             rows.push_back(Fig(what, bookRpm, flight::theFlightModelState.fmEngineSpeed[0], 0.10,
                                false, std::isnan(bookRpm) ? "no public figure" : ""));
             const std::optional<double> inches =
-                flight::BookManifoldInches(type, p.powerPercent, p.altitudeFeet);
+                flight::BookManifoldInches(type, p.powerPercent, p.altitudeFeet,
+                                           p.trueAirspeedKnots);
             std::snprintf(what, sizeof what, "cruise %5d ft %2d%%: manifold pressure (in. Hg)",
                           p.altitudeFeet, p.powerPercent);
             rows.push_back(Fig(what, inches.value_or(kNoFigure), cockpit::ManifoldPressure(0), 0.10,
