@@ -64,7 +64,7 @@ TEST(CruiseGauges, PistonsReadTheirPublishedSettingsAtEveryHeight) {
             ++rows;
         }
     }
-    EXPECT_EQ(rows, 19);  // the 75 % rows: the Bonanza's 11, the Baron's 8
+    EXPECT_GE(rows, 19);  // at least the 75 % rows: the Bonanza's 11, the Baron's 8
 }
 
 // A wide-open throttle passes the ram of the airflow to the manifold: a G36 Bonanza read 24.7 in.
