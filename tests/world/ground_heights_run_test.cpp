@@ -139,6 +139,34 @@ TEST(GroundHeights, LakesLieAtTheirPublishedSurfaceElevations) {
         "zephlon-lakes");
 }
 
+// Lakes whose level the maker once estimated from the ground round their shores (the lower
+// quarter of it), which lay hundreds of feet off where a reservoir drowns a canyon: each stands at
+// its published figure over the whole of its outline, not only near the point its row names (the
+// sources are in data/water-us/levels.csv). A dam's crest stands in where no pool figure is
+// published: it bounds the full pool from above by a few feet.
+TEST(GroundHeights, LakesOnceEstimatedStandAtTheirPublishedLevels) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    ExpectGround(
+        {
+            // The crest of Seminoe Dam, 6,361 ft (bjtravels.blogspot.com, from the Bureau of
+            // Reclamation's figures; the full pool of 1,017,279 acre-ft stands just below it), in a
+            // canyon whose estimate lay 480 ft low: the north arm by the dam, the middle and the
+            // south end, 13 miles apart.
+            {"Seminoe Reservoir, north arm", 42.10, -106.87, 6361, 10},
+            {"Seminoe Reservoir, middle", 42.06, -106.83, 6361, 10},
+            {"Seminoe Reservoir, south end", 41.99, -106.835, 6361, 10},
+            // 88 m, 289 ft (Wikipedia, Kejimikujik Lake), at its middle and its west shore.
+            {"Kejimkujik Lake", 44.37, -65.23, 289, 10},
+            {"Kejimkujik Lake, west", 44.385, -65.25, 289, 10},
+            // The normal summer level, 1,158.5 ft (the state's water management at Thief Lake).
+            {"Thief Lake", 48.49, -95.88, 1158.5, 10},
+            // The ordinary high water mark, 963.1 ft (hometownsource.com, the county's no-wake
+            // ordinance).
+            {"Lake Waconia", 44.8733, -93.7938, 963.1, 10},
+        },
+        "zephlon-estimated-lakes");
+}
+
 // The bay's shore between San Carlos and Palo Alto lies 0 to 10 ft above the sea; Atherton,
 // three miles inland, at about 60 ft. South Lake Tahoe's runway (6,264 ft published) lies in a
 // valley whose floor is flat for a mile and a half either side.
