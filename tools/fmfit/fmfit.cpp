@@ -1262,6 +1262,7 @@ int main(int argc, char** argv) {
     bool newShape = false;
     bool takeOff = false;
     bool topSpeed = false;
+    bool ceiling = false;
     bool envelope = false;
     bool takeOffTrim = false;
     bool compensation = false;
@@ -1288,6 +1289,8 @@ int main(int argc, char** argv) {
             takeOff = true;
         } else if (!std::strcmp(argv[i], "--top-speed")) {
             topSpeed = true;
+        } else if (!std::strcmp(argv[i], "--ceiling")) {
+            ceiling = true;
         } else if (!std::strcmp(argv[i], "--verbose")) {
             verbose = true;
         } else if (!std::strcmp(argv[i], "--compensation")) {
@@ -1323,7 +1326,7 @@ int main(int argc, char** argv) {
                          "usage: fmfit [--type N [--shape A R0 N] [--holds N LEAD] [--give-back "
                          "FIRST SPACING]] "
                          "[--fit [--rounds N] | "
-                         "--take-off | --top-speed | --take-off-trim | --envelope] [--write FILE] "
+                         "--take-off | --top-speed | --ceiling | --take-off-trim | --envelope] [--write FILE] "
                          "[--verbose] "
                          "[--no-handbook]\n");
             return 2;
@@ -1379,6 +1382,7 @@ int main(int argc, char** argv) {
         if (fit) TuneFixedPitchSpeed(type);
         if (takeOff && !fit) TuneTakeOff(type);
         if (topSpeed && !fit) TuneTopSpeedByPower(type);
+        if (ceiling && !fit) TuneCeiling(type);
         Report(type, FlyCruiseTable(type), verbose);
         if (handbook) missed += PrintFigures(type, Figures(type));
         if (envelope) ReportEnvelope(type);
