@@ -1,8 +1,7 @@
 // Each type on the altitude hold at 4,000 ft, its throttle opened lever by lever: the true
 // airspeed it settles at, from the saved positions, never falls from one step to the next and the
 // whole sweep gains a good deal. (Near full throttle the piston engines' power limit at 4,000 ft
-// holds their power, so the last steps may gain nothing: the Baron's leaned full throttle there
-// gives some 15 kt over lever 10's.) More throttle is never less thrust.
+// holds their power, so the last steps may gain nothing.) More throttle is never less thrust.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -73,7 +72,7 @@ TEST_P(ThrottleSweep, LevelSpeedRisesWithEveryThrottleStep) {
         EXPECT_GT(knots, last - 1.5) << "lever " << target << ": " << knots << " kt after " << last;
         last = knots;
     }
-    EXPECT_GT(last, first + 12.0) << "the whole sweep";
+    EXPECT_GT(last, first + 20.0) << "the whole sweep";
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryType, ThrottleSweep,
