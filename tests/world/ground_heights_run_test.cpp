@@ -627,6 +627,128 @@ TEST(GroundHeights, EveryPublishedPassAndTownStandsAtItsHeightBesideTheAirportsF
     EXPECT_GT(named, 80u);
 }
 
+// Every cited summit of data/places-us/summits.csv (each figure's source beside it) within 5 %
+// or 300 ft of its published height, whichever is less: the state high points and the
+// ultra-prominent peaks a pilot looks for, and the summits on either side of the passes, as well
+// as those beside the airports and among the ranges.
+TEST(GroundHeights, EveryCitedSummitStandsAtItsPublishedHeight) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    const auto rows = testsupport::ReadDataCsv("places-us", "summits.csv");
+    ASSERT_GT(rows.size(), 130u);
+    std::vector<Place> places;
+    std::vector<std::string> names;
+    for (const auto& r : rows) {
+        ASSERT_GE(r.size(), 4u);
+        const double feet = std::stod(r[3]);
+        places.push_back({"", std::stod(r[1]), std::stod(r[2]), feet, std::min(0.05 * feet, 300.0)});
+        names.push_back(r[0]);
+    }
+    const std::vector<double> ground = GroundAt(places, "zephlon-every-summit");
+    for (std::size_t i = 0; i < places.size(); ++i)
+        EXPECT_NEAR(ground[i], places[i].feet, places[i].within) << names[i];
+}
+
+// Every published pass (data/places-us/passes.csv) is a saddle on the crests that ridges.csv
+// runs through it to the cited summits on either side (summits.csv): a mile and two miles along
+// each crest (nearer where its summit is closer) the ground stands above the pass (by more than
+// 25 ft), and a mile across the crest on either side it lies more than 150 ft below it, as the
+// road climbs to the pass from both valleys. A pass that no crest reaches would stand as a
+// rounded rise, falling every way, so every pass has a crest but one: Chinook Pass, whose
+// summit (Naches Peak, 6,452 ft) stands 0.4 nm off, so near that its massif lifted the pass to
+// 6,029 ft; it stays a rounded rise.
+TEST(GroundHeights, EveryPassIsASaddleOnItsCrests) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    struct Spot {
+        double lat, lon;
+    };
+    std::vector<std::pair<std::string, Spot>> passes;
+    std::vector<std::pair<std::string, Spot>> named;  // summits and passes, the crests' ends
+    for (const char* file : {"passes.csv", "summits.csv"}) {
+        for (const auto& r : testsupport::ReadDataCsv("places-us", file)) {
+            ASSERT_GE(r.size(), 4u) << file;
+            const Spot s{std::stod(r[1]), std::stod(r[2])};
+            named.emplace_back(r[0], s);
+            if (std::string(file) == "passes.csv") passes.emplace_back(r[0], s);
+        }
+    }
+    const auto crests = testsupport::ReadDataCsv("places-us", "ridges.csv");
+    ASSERT_GT(passes.size(), 40u);
+    auto find = [&](const std::string& name) {
+        for (const auto& [n, s] : named)
+            if (n == name) return s;
+        ADD_FAILURE() << "no place named " << name;
+        return Spot{0, 0};
+    };
+    enum Kind { kPass, kAlong, kAcross };
+    struct Probe {
+        std::size_t pass;
+        Kind kind;
+        std::string where;
+    };
+    std::vector<Place> places;
+    std::vector<Probe> probes;
+    for (std::size_t p = 0; p < passes.size(); ++p) {
+        const auto& [name, at] = passes[p];
+        // The direction (north, east, unit) and length (nm) of each crest leaving the pass.
+        std::vector<std::array<double, 3>> ways;
+        for (const auto& r : crests) {
+            ASSERT_GE(r.size(), 3u);
+            if (r[1] != name && r[2] != name) continue;
+            const Spot end = find(r[1] == name ? r[2] : r[1]);
+            const double north = (end.lat - at.lat) * 111320.0;
+            const double east = (end.lon - at.lon) * 111320.0 * std::cos(at.lat * M_PI / 180.0);
+            const double length = std::hypot(north, east);
+            ways.push_back({north / length, east / length, length / 1852.0});
+        }
+        if (ways.empty() && name == "Chinook Pass WA") continue;
+        if (ways.empty()) {
+            ADD_FAILURE() << name << " has no crest: it stands as a cone";
+            continue;
+        }
+        places.push_back({"", at.lat, at.lon, 0, 0});
+        probes.push_back({p, kPass, "the pass"});
+        for (const auto& [north, east, nm] : ways) {
+            const double bearing = std::atan2(east, north) * 180.0 / M_PI;
+            for (const auto& [miles, share] : {std::pair{1.0, 0.45}, std::pair{2.0, 0.85}}) {
+                const double d = std::min(miles, share * nm);
+                const auto [lat, lon] = Offset(at.lat, at.lon, d, bearing);
+                places.push_back({"", lat, lon, 0, 0});
+                probes.push_back({p, kAlong, std::to_string(d) + " nm along the crest on " +
+                                                 std::to_string(static_cast<int>(bearing))});
+            }
+        }
+        // Across: square to the line through the pass that the crests make (a crest's own line
+        // where there is one, or where both leave the same way).
+        double north = ways[0][0], east = ways[0][1];
+        if (ways.size() > 1 &&
+            std::hypot(ways[0][0] - ways[1][0], ways[0][1] - ways[1][1]) > 0.5) {
+            north = ways[0][0] - ways[1][0];
+            east = ways[0][1] - ways[1][1];
+        }
+        const double axis = std::atan2(east, north) * 180.0 / M_PI;
+        for (double side : {90.0, -90.0}) {
+            const auto [lat, lon] = Offset(at.lat, at.lon, 1.0, axis + side);
+            places.push_back({"", lat, lon, 0, 0});
+            probes.push_back({p, kAcross, "1 nm across the crest on " +
+                                              std::to_string(static_cast<int>(axis + side))});
+        }
+    }
+    const std::vector<double> ground = GroundAt(places, "zephlon-saddles");
+    double pass = 0;
+    for (std::size_t i = 0; i < probes.size(); ++i) {
+        const Probe& pr = probes[i];
+        const std::string& name = passes[pr.pass].first;
+        if (pr.kind == kPass) {
+            pass = ground[i];
+            continue;
+        }
+        if (pr.kind == kAlong)
+            EXPECT_GT(ground[i], pass + 25) << name << " (" << pass << " ft): " << pr.where;
+        else
+            EXPECT_LT(ground[i], pass - 150) << name << " (" << pass << " ft): " << pr.where;
+    }
+}
+
 // Aspen's runway 15 is approached down the Roaring Fork valley, which falls from the field
 // (7,820 ft) past Woody Creek (7,300 ft, where Woody Creek meets the river 2.4 nm out) toward
 // Basalt (6,611 ft); the sources are in data/places-us/heights.csv. Under the last five miles

@@ -338,6 +338,27 @@ SummitSet::SummitSet(Mountains mountains, const std::vector<ElevationPoint>& sta
                        &s.slope);
         reach.push_back((s.feet / s.slope + TopOf(s.slope)) / kFeetPerUnit);
     }
+    // The line the crests make through each pass: a crest's own, or the bisector of two that
+    // leave it different ways.
+    for (const ElevationPoint& p : passes) {
+        std::vector<Vec2> ways;
+        for (const Crest& c : crests) {
+            const bool from = c.from.x == p.at.x && c.from.y == p.at.y;
+            const bool to = c.to.x == p.at.x && c.to.y == p.at.y;
+            if (!from && !to) continue;
+            const Vec2 end = from ? c.to : c.from;
+            const double length = std::hypot(end.x - p.at.x, end.y - p.at.y);
+            if (length > 0.0) ways.push_back(Vec2{(end.x - p.at.x) / length, (end.y - p.at.y) / length});
+        }
+        Vec2 axis{0.0, 0.0};
+        if (!ways.empty()) axis = ways[0];
+        if (ways.size() > 1 && std::hypot(ways[0].x - ways[1].x, ways[0].y - ways[1].y) > 0.5) {
+            const Vec2 d{ways[0].x - ways[1].x, ways[0].y - ways[1].y};
+            const double length = std::hypot(d.x, d.y);
+            axis = Vec2{d.x / length, d.y / length};
+        }
+        passAxis.push_back(axis);
+    }
     for (Crest& c : crests) {
         c.slope = std::max(c.slope, kGentlest);
         for (const ElevationPoint& p : below) {
@@ -381,10 +402,19 @@ double SummitSet::Ground(double x, double y) const {
 
 double SummitSet::Saddle(double x, double y) const {
     double limit = 1e300;
-    for (const ElevationPoint& p : passes) {
+    for (std::size_t i = 0; i < passes.size(); ++i) {
+        const ElevationPoint& p = passes[i];
         const double dx = x - p.at.x, dy = y - p.at.y;
         if (std::fabs(dx) > kSaddleReach || std::fabs(dy) > kSaddleReach) continue;
-        limit = std::min(limit, p.feet + Fall(kGentlest, std::hypot(dx, dy) * kFeetPerUnit));
+        const double d = std::hypot(dx, dy);
+        double rise = Fall(kGentlest, d * kFeetPerUnit);
+        const Vec2 axis = passAxis[i];
+        if (d > 0.0 && (axis.x != 0.0 || axis.y != 0.0)) {
+            const double along = (dx * axis.x + dy * axis.y) / d;
+            const double square = along * along;
+            rise = rise * square - kSaddleDrop * std::min(d / kSaddleRun, 1.0) * (1.0 - square);
+        }
+        limit = std::min(limit, p.feet + rise);
     }
     return limit;
 }

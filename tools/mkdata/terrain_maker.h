@@ -139,10 +139,16 @@ public:
     [[nodiscard]] double Ground(double x, double y) const;
     // How high the rest of the ground may stand near the passes: a pass is the low point of its
     // crest, so nothing the valleys' heights make stands above it there; from each pass the
-    // limit rises as a summit's flank falls (1 in 4 from a rounded top), and the crests and
-    // summits stand above it. Unlimited beyond kSaddleReach of every pass.
+    // limit rises along the crest as a summit's flank falls (1 in 4 from a rounded top), and
+    // the crests and summits stand above it. Across the crest (square to the line its crests
+    // make through the pass) the limit falls instead, kSaddleDrop over the first kSaddleRun and
+    // level beyond, so the pass is a saddle: the road climbs to it from both valleys. Between
+    // the two the limit blends with the square of the angle. Unlimited beyond kSaddleReach of
+    // every pass.
     [[nodiscard]] double Saddle(double x, double y) const;
     static constexpr double kSaddleReach = 8000.0 / kMetresPerUnit;
+    static constexpr double kSaddleDrop = 250.0;                   // feet
+    static constexpr double kSaddleRun = 1852.0 / kMetresPerUnit;  // a nautical mile
     // Whether a summit or a pass lies in a box (its cell is followed down to the finest level).
     [[nodiscard]] bool AnyIn(double x0, double y0, double x1, double y1) const;
     static constexpr double kNone = -1e9;
@@ -153,6 +159,7 @@ private:
     std::vector<Crest> crests;
     std::vector<double> crestReach;
     std::vector<ElevationPoint> passes;
+    std::vector<Vec2> passAxis;  // unit, along the crests through each pass; zero without one
 };
 
 // Published surface elevations of lakes and reservoirs, each at a point in its water, and the
