@@ -227,17 +227,18 @@ std::int32_t JetTemperatureTape(double celsius) {
 }
 
 std::int32_t ManifoldFrame(int type, bool running, double p) {
+    // A stopped engine's manifold holds the air's pressure: its own frame at sea level (the
+    // standard 29.92 in.), less the fall of the air's pressure to `p` on the running scale, so
+    // that at 6,500 ft it reads 23.5 in., not the sea level's 30.
+    const double scale = type == 1 ? 0.032 : 1.0 / 36;
+    const std::int32_t floor = type == 1 ? 101 : 97;
     std::int32_t v;
-    if (type == 1) {
-        if (!running)
-            v = 63 + 94;
-        else
-            v = p > 1000 ? std::max(Trunc((p - 1000) * 0.032) + 94, 101) : 101;
+    if (!running) {
+        const double sea = PowerValueFromManifold(29.92);
+        const std::int32_t drop = p < sea ? Trunc((sea - p) * scale + 0.5) : 0;
+        v = (type == 1 ? 63 : 55) + 94 - drop;
     } else {
-        if (!running)
-            v = 55 + 94;
-        else
-            v = p > 1000 ? std::max(Trunc((p - 1000) * (1.0 / 36)) + 94, 97) : 97;
+        v = p > 1000 ? std::max(Trunc((p - 1000) * scale) + 94, floor) : floor;
     }
     return v + 1;
 }

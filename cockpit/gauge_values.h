@@ -48,7 +48,8 @@ struct ThreePointerFrames {
 // The jet's gas-generator tape (pixels).
 [[nodiscard]] std::int32_t JetSpeedTape(std::int32_t speed);
 // Manifold pressure frame of the Bonanza (type 1) and Baron (type 2) from an engine's power
-// value, running or not; 1 added as the gauge shows it.
+// value, running or not (a stopped engine's value is the air's pressure); 1 added as the gauge
+// shows it.
 [[nodiscard]] std::int32_t ManifoldFrame(int type, bool running, double powerValue);
 // Fuel-flow frame of the Bonanza and the Baron from the fuel-flow reference and a mixture lever.
 [[nodiscard]] std::int32_t FuelFlowFrame(int type, double reference, std::int32_t mixture);

@@ -115,3 +115,18 @@ TEST(CruiseGauges, StandardAirMatchesItsTable) {
 }
 
 }  // namespace
+
+// A stopped engine's manifold holds the air's pressure: its needle stands where the dial's
+// printed scale (the running engine's) puts the standard air of its height, 29.9 in. at sea level
+// and 23.5 at 6,500 ft, not at the sea level's figure at every height.
+TEST(CruiseGauges, AStoppedEngineReadsTheAirsPressureAtItsHeight) {
+    for (int type : {1, 2}) {
+        for (double feet : {0.0, 2000.0, 6500.0, 10000.0, 14000.0}) {
+            const double air = flight::StandardPressureInches(feet);
+            const double value = cockpit::PowerValueFromManifold(air);
+            SCOPED_TRACE("type " + std::to_string(type) + ", " + std::to_string(feet) + " ft");
+            EXPECT_NEAR(cockpit::ManifoldFrame(type, false, value),
+                        cockpit::ManifoldFrame(type, true, value), 1);
+        }
+    }
+}
