@@ -22,6 +22,7 @@
 #include "flight/airspeed.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
+#include "flight/published_performance.h"
 #include "flight/system_failures.h"
 #include "world/terrain_services.h"
 
@@ -291,13 +292,12 @@ double ManifoldFromPowerValue(double p) {
 constexpr double kRatedInches = 29.0;
 constexpr double kFrictionInches = 5.3;
 constexpr double kRatedRpm = 2700.0;
-constexpr double kPascalsPerInch = 3386.389;
 
+// The ram of the aircraft's true airspeed in the air about it.
 namespace {
 double RamInches(double feet, double kelvin) {
-    const double density = AirPressureInches(feet) * kPascalsPerInch / (287.053 * kelvin);
     const double metresPerSecond = std::max<double>(State().fmTAVel, 0.0) / 65536.0;
-    return 0.5 * density * metresPerSecond * metresPerSecond / kPascalsPerInch;
+    return flight::RamInches(AirPressureInches(feet), kelvin, metresPerSecond);
 }
 }  // namespace
 

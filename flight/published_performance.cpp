@@ -270,14 +270,17 @@ double StandardPressureInches(double feet) {
     return 29.92126 * std::pow(1.0 - 0.0019812 * feet / 288.15, 5.25588);
 }
 
-// Half the density times the square of the speed; the density of the standard air, its pressure
-// over 287.053 J/(kg K) times its temperature.
-double StandardRamInches(double feet, double trueAirspeedKnots) {
+// Half the density times the square of the speed; the density is the air's pressure over
+// 287.053 J/(kg K) times its temperature.
+double RamInches(double pressureInches, double kelvin, double metresPerSecond) {
     constexpr double kPascalsPerInch = 3386.389;
-    const double kelvin = 288.15 - 0.0019812 * feet;
-    const double density = StandardPressureInches(feet) * kPascalsPerInch / (287.053 * kelvin);
-    const double metresPerSecond = trueAirspeedKnots * 1852.0 / 3600.0;
+    const double density = pressureInches * kPascalsPerInch / (287.053 * kelvin);
     return 0.5 * density * metresPerSecond * metresPerSecond / kPascalsPerInch;
+}
+
+double StandardRamInches(double feet, double trueAirspeedKnots) {
+    return RamInches(StandardPressureInches(feet), 288.15 - 0.0019812 * feet,
+                     trueAirspeedKnots * 1852.0 / 3600.0);
 }
 
 std::optional<double> BookManifoldInches(int type, int powerPercent, double feet,

@@ -84,6 +84,10 @@ const PublishedCruiseGauges& PublishedCruiseGaugesForType(int type);
 // below its tropopause at 36,089 ft).
 [[nodiscard]] double StandardPressureInches(double feet);
 
+// The dynamic pressure (inches of mercury) of air of a pressure (inches of mercury) and a
+// temperature (kelvin) meeting an intake at a speed (metres a second).
+[[nodiscard]] double RamInches(double pressureInches, double kelvin, double metresPerSecond);
+
 // The dynamic pressure of a true airspeed (knots) in the standard air at a height (inches of
 // mercury): what an intake facing the airflow recovers on top of the air's pressure.
 [[nodiscard]] double StandardRamInches(double feet, double trueAirspeedKnots);
