@@ -11,6 +11,11 @@ set(program_pattern "StarterRun|bin/simrun|Simrun\\(\\)|bin/zephlon|install/zeph
 # are labelled `program`, and the optimised tree leaves them to the sanitizer tree, which runs
 # every test (scripts/test.sh).
 set(optimised_suites FlightFigures BookClimb BookTakeOff)
+# Whole-program tests that measure the program against the clock (the sound card fed in time,
+# a key's sound within a tenth of a second) run with no other test beside them: on cores shared
+# with other sanitised programs the card runs dry because the program waits for a core, not
+# because of its loop.
+set(alone_suites WindowRestOnXvfb)
 # Measured seconds of the slowest tests in this kind of tree (cmake/test_costs.cmake).
 if(EXISTS "${CMAKE_CURRENT_LIST_DIR}/test_costs.cmake")
   include("${CMAKE_CURRENT_LIST_DIR}/test_costs.cmake")
@@ -65,6 +70,9 @@ foreach(folder IN LISTS ZEPHLON_TEST_FOLDERS)
         set(cost "${zephlon_cost_${stable}}")
       endif()
       set_tests_properties("${test}" PROPERTIES LABELS "${folder};${label}" COST ${cost})
+      if(after IN_LIST alone_suites OR before IN_LIST alone_suites)
+        set_tests_properties("${test}" PROPERTIES RUN_SERIAL TRUE)
+      endif()
     elseif(DEFINED "zephlon_cost_${stable}")
       set_tests_properties("${test}" PROPERTIES COST "${zephlon_cost_${stable}}")
     endif()

@@ -67,6 +67,24 @@ inline int WaitFor(pid_t child, std::chrono::milliseconds limit, ProcessClock::d
     }
 }
 
+// Waits until the program has taken charge of the session's signals (SIGTERM, SIGINT and SIGHUP
+// caught, as the kernel lists them for the process), at most `limit`. Before that the system's
+// own action ends it: a signal then is the loader's moment, not the program's.
+inline bool WaitForSignalsTaken(pid_t child, std::chrono::milliseconds limit) {
+    const unsigned long long wanted =
+        (1ULL << (SIGTERM - 1)) | (1ULL << (SIGINT - 1)) | (1ULL << (SIGHUP - 1));
+    for (const ProcessClock::time_point until = ProcessClock::now() + limit;
+         ProcessClock::now() < until;) {
+        std::ifstream in("/proc/" + std::to_string(child) + "/status");
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("SigCgt:", 0) != 0) continue;
+            if ((std::stoull(line.substr(7), nullptr, 16) & wanted) == wanted) return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
 // Waits until the start-up has stored its settings in the file (it does once it is done; the
 // program then flies) and a moment more; false, with the child killed, when it never got there.
 inline bool WaitForStart(pid_t child, const std::string& ini) {
