@@ -885,4 +885,62 @@ TEST_F(CountryTerrain, NoStepAtTheBordersOfTheTiles) {
     EXPECT_EQ(steps, 0) << "of " << samples << "; the largest: " << where;
 }
 
+// The land's cover against the share of forest the Forest Service's inventory gives each state
+// (Forest cover by state and territory in the United States, en.wikipedia.org, from the FIA's
+// 2016 figures: Maine 89.46 %, New Hampshire 84.32 %, West Virginia 79.01 %, Vermont 77.81 %,
+// Pennsylvania 58.60 %, Tennessee 52.83 %, Ohio 30.92 %, Indiana 21.06 %), read over a box well
+// inside each, and of the Great Smoky Mountains National Park, "over 70 %" to "almost 95 %" of it
+// forest (smokymountains.wiki, and the park's own surveys). A box is not its state: each box's
+// forest is asked within 20 points of its state's, and the park's at 70 % or more. Fields used
+// to cover two fifths of Maine, West Virginia and the Smokies, and Indiana had no wood at all.
+TEST_F(CountryTerrain, TheWoodedStatesAndMountainsOfTheEastAreForest) {
+    if (!CountryMade()) GTEST_SKIP() << "a small world";
+    std::ifstream in(folder / "DML" / "terrain.dml", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto list = world::TerrainMaterialList::FromBytes(
+        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    ASSERT_NE(list, nullptr);
+    int forest = -1, farmland = -1;
+    for (int i = 0; i < list->Count(); ++i) {
+        const std::string& name = list->materials[static_cast<std::size_t>(i)].textureName;
+        if (name == "forest") forest = i;
+        if (name == "farmland") farmland = i;
+    }
+    ASSERT_GE(forest, 0);
+    ASSERT_GE(farmland, 0);
+    const struct {
+        const char* name;
+        double south, north, west, east;  // degrees, west longitudes positive
+        double published;                 // forest share, %
+        double within;                    // points either side
+    } boxes[] = {
+        {"Maine", 44.6, 46.4, 70.4, 68.6, 89.46, 20.0},
+        {"New Hampshire", 43.4, 44.7, 71.9, 71.3, 84.32, 20.0},
+        {"West Virginia", 37.9, 39.1, 81.4, 80.1, 79.01, 20.0},
+        {"Vermont", 43.3, 44.7, 73.0, 72.4, 77.81, 20.0},
+        {"Pennsylvania", 40.3, 41.8, 80.0, 76.0, 58.60, 20.0},
+        {"Tennessee", 35.4, 36.2, 87.4, 84.6, 52.83, 20.0},
+        {"Ohio", 39.6, 41.2, 84.2, 81.4, 30.92, 20.0},
+        {"Indiana", 38.9, 41.0, 87.1, 85.3, 21.06, 20.0},
+        {"the Great Smoky Mountains", 35.52, 35.70, 83.85, 83.25, 95.0, 25.0},
+    };
+    for (const auto& b : boxes) {
+        int land = 0, woods = 0, fields = 0;
+        for (double lat = b.south; lat <= b.north; lat += 0.01)
+            for (double lon = b.east; lon <= b.west; lon += 0.01) {
+                double x = 0, y = 0, lx = 0, ly = 0, feet = 0;
+                int material = 0;
+                World(lat, -lon, &x, &y);
+                Tile* t = TileAt(x, y, &lx, &ly);
+                if (t == nullptr || !t->At(lx, ly, &feet, &material) || material == water) continue;
+                ++land;
+                woods += material == forest ? 1 : 0;
+                fields += material == farmland ? 1 : 0;
+            }
+        ASSERT_GT(land, 100) << b.name;
+        const double woodsShare = 100.0 * woods / land, fieldsShare = 100.0 * fields / land;
+        EXPECT_NEAR(woodsShare, b.published, b.within) << b.name << ", farmland " << fieldsShare;
+    }
+}
+
 }  // namespace

@@ -45,10 +45,18 @@ Material LandCover(double lat, double lon, double feet, double slope, double x, 
     const double mountain = Ramp(feet, 5500.0, 7500.0) * (1.0 - east);
     const double lowland = Ramp(feet, 1200.0, 400.0);
 
+    // The east is wooded where it is not farmed: most of all in the north-east's hills, on the
+    // Appalachians' heights and on any steep side; the fields keep the valleys and the plains.
+    const double northEast = Ramp(n, 41.0, 43.5) * Ramp(w, 78.0, 75.0);
+    const double highEast = east * (Ramp(feet, 1000.0, 2500.0) + 3.0 * Ramp(feet, 2000.0, 3500.0));
+    const double steep = east * Ramp(slope, 0.03, 0.12);
+    const double wooded = 1.0 + 0.3 * northEast + 0.35 * highEast + 1.0 * steep;
+
     double s[kMaterialCount] = {};
-    s[kForest] = 0.85 * east * (1.0 - 0.6 * cornBelt) + 1.1 * pacific * Ramp(n, 39.0, 42.5) +
-                 0.9 * north * (1.0 - 0.7 * plains) + 1.0 * mountain * (1.0 - southWest * 0.5);
-    s[kFarmland] = 0.75 * east + 0.5 * cornBelt + 0.85 * plains * Ramp(w, 101.0, 97.0) +
+    s[kForest] = 0.85 * east * (1.0 - 0.15 * cornBelt) * wooded +
+                 1.1 * pacific * Ramp(n, 39.0, 42.5) + 0.9 * north * (1.0 - 0.7 * plains) +
+                 1.0 * mountain * (1.0 - southWest * 0.5);
+    s[kFarmland] = 0.75 * east + 0.3 * cornBelt + 0.85 * plains * Ramp(w, 101.0, 97.0) +
                    0.9 * pacific * lowland * (1.0 - north);
     s[kGrass] = 0.3 + 0.8 * plains * Ramp(w, 97.0, 100.0) * (1.0 - mountain) +
                 0.7 * pacific * Ramp(n, 40.0, 36.0) + 0.4 * dryWest * Ramp(n, 38.0, 42.0);
