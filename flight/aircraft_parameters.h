@@ -84,6 +84,12 @@ struct AircraftParameters {
     std::uint8_t apDoubleThrust;
     std::uint8_t apThrottleCurveOn;
     std::int16_t apThrottleCurve[17];  // Q15 by throttle x 2
+    // A normally aspirated piston whose power word's worth in thrust (the reference speed by power,
+    // the throttle curve) is read at the word scaled by (full power / the height's power limit) to
+    // this exponent: high up full throttle's word, held by the air below the full-rich one, keeps
+    // (with 1) the full-rich word's thrust for each unit instead of a leaned cruise setting's. 0:
+    // the word as it stands.
+    double apWorthByHeightShare = 0.0;
     std::uint8_t apLapseOn;
     std::uint16_t apLapse[17];  // Q16 by altitude in quarter metres
     std::uint8_t apHighAltLimiter;

@@ -523,6 +523,36 @@ double FlightIdlePropellerDrag(double dynamicPressurePsf) {
     return drag;
 }
 
+namespace {
+
+// The power word whose worth in thrust an engine's power has (the reference speed by power, the
+// throttle curve): its own, or, on records that read it by the share of the height's power, the
+// word scaled up by the full power over the height's power limit raised to apWorthByHeightShare.
+// High up the air holds full throttle's word below the full-rich one; read as it stands, that word
+// would be worth a leaned cruise setting's thrust for each unit, and full throttle would fly faster
+// the higher it goes. By the whole share (1) full throttle reads the full-rich word at every
+// height; every word at one height is scaled alike, so more throttle is still never less thrust.
+std::int64_t WorthPower(int engine) {
+    const FlightModelState& s = theFlightModelState;
+    const AircraftParameters& ap = theAircraftParameters;
+    const std::int64_t power = static_cast<std::uint16_t>(s.fmEnginePower[engine]);
+    const std::int64_t full = ap.apMaxPower / 2 + ap.apIdlePower;
+    const std::int64_t limit = theEngines.powerLimit;
+    if (ap.apWorthByHeightShare <= 0.0 || limit <= 0 || limit >= full) return power;
+    const double scale = std::pow(static_cast<double>(full) / limit, ap.apWorthByHeightShare);
+    return std::min(static_cast<std::int64_t>(power * scale), full);
+}
+
+}  // namespace
+
+std::int64_t EfficiencyPowerPosition() {
+    const AircraftParameters& ap = theAircraftParameters;
+    std::int64_t p = WorthPower(0);
+    if (ap.apEngineCount == 2) p = std::max(p, WorthPower(1));
+    const std::int64_t sum = static_cast<std::int64_t>(ap.apMaxPower) + ap.apIdlePower;
+    return sum > 0 ? std::min<std::int64_t>((p << 16) / sum, 0xFFFF) : 0xFFFF;
+}
+
 void EngineThrust() {
     FlightModelState& s = theFlightModelState;
     const AircraftParameters& ap = theAircraftParameters;
@@ -536,7 +566,8 @@ void EngineThrust() {
             engaged - IdleThrustFade(engaged, i == 0 ? s.fmThrot : s.fmThrotRight);
         // The curve goes by the throttle of the power: where the height's limit or an idle floor
         // holds the power, it holds the thrust.
-        const std::int32_t curveAt = static_cast<std::int32_t>(ThrottleOfPower(engaged));
+        const std::int32_t curveAt = static_cast<std::int32_t>(
+            ThrottleOfPower(theThrottlePower[i] > 0 ? engaged : WorthPower(i)));
         const std::int64_t f = ap.apThrottleCurveOn
                                    ? Interpolate16(ap.apThrottleCurve, ThrottlePosition(curveAt))
                                    : 32767;
@@ -565,13 +596,8 @@ void EngineThrust() {
         std::int64_t divisor = 0;
         std::int64_t speed = 0;
         if (ap.apEfficiencyMode == EfficiencyMode::ByPower) {
-            std::int64_t p = static_cast<std::uint16_t>(s.fmEnginePower[0]);
-            if (engines == 2)
-                p = std::max<std::int64_t>(p, static_cast<std::uint16_t>(s.fmEnginePower[1]));
-            const std::int64_t sum = static_cast<std::int64_t>(ap.apMaxPower) + ap.apIdlePower;
-            const std::int64_t x =
-                sum > 0 ? std::min<std::int64_t>((p << 16) / sum, 0xFFFF) : 0xFFFF;
-            divisor = Interpolate16(ap.apReferenceSpeed, static_cast<std::uint16_t>(x));
+            divisor = Interpolate16(ap.apReferenceSpeed,
+                                    static_cast<std::uint16_t>(EfficiencyPowerPosition()));
             // The reference speeds are whole knots: the ratio is 16.16 knots over them.
             speed = std::max<std::int64_t>(AirspeedWordKnots16(s.fmIAS), 0);
         } else {

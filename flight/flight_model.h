@@ -146,6 +146,10 @@ EngineSpeedResult EngineSpeed(std::uint16_t power);
 // power word over its full power; 0 while it does not run.
 [[nodiscard]] double EngineRatedPowerShare(int engine);
 void EngineThrust();
+// The power position (Q16 of the maximum plus the idle power) the efficiency by power reads its
+// reference speed at: the larger engine's power, scaled up on records that read it by the share
+// of the height's power (apWorthByHeightShare).
+[[nodiscard]] std::int64_t EfficiencyPowerPosition();
 // The drag (pounds) of a turboprop's propellers at flight idle at the dynamic pressure (pounds per
 // square foot); 0 for the other types and for open power levers.
 [[nodiscard]] double FlightIdlePropellerDrag(double dynamicPressurePsf);

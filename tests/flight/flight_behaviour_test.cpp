@@ -304,3 +304,23 @@ TEST(FlightPerformance, TakeOffRunFitsInTheBooksGroundRoll) {
 }
 
 }  // namespace
+
+// The Skyhawk's full power level falls with height, as a normally aspirated engine's does: the
+// C172N handbook's 125 KTAS at sea level (flown at 1,000 ft) and 120 at 8,000 ft, where its 75 %
+// row is full throttle. It used to fly 124.7, 122.9 and 124.4 KTAS at 1,000, 4,000 and 8,000 ft.
+TEST(FlightPerformance, SkyhawkFullPowerFallsWithHeight) {
+    const flight::PublishedPerformance& pub = flight::PublishedPerformanceForType(0);
+    const struct {
+        double feet, book;
+    } rows[] = {{1000, 125}, {4000, 0}, {8000, 120}};
+    double last = 1e9;
+    for (const auto& row : rows) {
+        const double knots =
+            flight::ProbeLevelSpeedAtThrottle(0, pub.testWeightKg, row.feet, 32767, 120);
+        EXPECT_LT(knots, last) << row.feet << " ft";
+        if (row.book > 0) {
+            EXPECT_NEAR(knots, row.book, 0.02 * row.book) << row.feet << " ft";
+        }
+        last = knots;
+    }
+}

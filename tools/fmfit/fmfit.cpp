@@ -20,6 +20,7 @@
 #include "flight/aircraft_parameters.h"
 #include "flight/airspeed.h"
 #include "flight/fixed_point.h"
+#include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "flight/flight_probe.h"
 #include "flight/published_performance.h"
@@ -530,12 +531,8 @@ std::pair<double, double> TopSpeedTargetAndFlown(int type) {
 // reads in the state the last probe left, as the engines read it.
 double PowerEfficiencyRatio(const AircraftParameters& ap) {
     const flight::FlightModelState& s = flight::theFlightModelState;
-    const std::int64_t p = std::max<std::int64_t>(static_cast<std::uint16_t>(s.fmEnginePower[0]),
-                                                  static_cast<std::uint16_t>(s.fmEnginePower[1]));
-    const std::int64_t sum = static_cast<std::int64_t>(ap.apMaxPower) + ap.apIdlePower;
-    const std::int64_t x = sum > 0 ? std::min<std::int64_t>((p << 16) / sum, 0xFFFF) : 0xFFFF;
-    const std::int32_t reference =
-        flight::Interpolate16(ap.apReferenceSpeed, static_cast<std::uint16_t>(x));
+    const std::int32_t reference = flight::Interpolate16(
+        ap.apReferenceSpeed, static_cast<std::uint16_t>(flight::EfficiencyPowerPosition()));
     if (reference <= 0) return 0.0;
     return static_cast<double>(std::max<std::int64_t>(flight::AirspeedWordKnots16(s.fmIAS), 0)) /
            reference / 65536.0;
