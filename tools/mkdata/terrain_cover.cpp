@@ -51,9 +51,13 @@ Material LandCover(double lat, double lon, double feet, double slope, double x, 
     const double highEast = east * (Ramp(feet, 1000.0, 2500.0) + 3.0 * Ramp(feet, 2000.0, 3500.0));
     const double steep = east * Ramp(slope, 0.03, 0.12);
     const double wooded = 1.0 + 0.3 * northEast + 0.35 * highEast + 1.0 * steep;
+    // The fields of the mid-Atlantic's valleys and piedmont (Lancaster, the Cumberland and
+    // Shenandoah Valleys): gentle low ground north of the south's pine woods.
+    const double valleys = Ramp(w, 80.5, 79.0) * (1.0 - northEast) * Ramp(n, 35.5, 37.5) *
+                           Ramp(feet, 1700.0, 1000.0) * Ramp(slope, 0.06, 0.02);
 
     double s[kMaterialCount] = {};
-    s[kForest] = 0.85 * east * (1.0 - 0.15 * cornBelt) * wooded +
+    s[kForest] = 0.85 * east * (1.0 - 0.15 * cornBelt) * (1.0 - 0.4 * valleys) * wooded +
                  1.1 * pacific * Ramp(n, 39.0, 42.5) + 0.9 * north * (1.0 - 0.7 * plains) +
                  1.0 * mountain * (1.0 - southWest * 0.5);
     s[kFarmland] = 0.75 * east + 0.3 * cornBelt + 0.85 * plains * Ramp(w, 101.0, 97.0) +
