@@ -36,7 +36,7 @@ inline constexpr std::int16_t kThrottleCurveCitationJet[17] = {32767, 32767, 327
 
 // Power-limit fall-off above the cruise tables {start in metres, rate per metre}; it sets the
 // service ceiling.
-inline constexpr double kCeilingFalloff[5][2] = {{3658, 0.00025870204}, {3658, 0.000282559395}, {4877, 0.000600376725}, {10668, 0.00156154871}, {11900, 0.00143898904}};
+inline constexpr double kCeilingFalloff[5][2] = {{3658, 0.00025870204}, {3658, 0.000282559395}, {4877, 0.00015776813}, {10668, 0.00156154871}, {11900, 0.00143898904}};
 
 // Altitude factor of the altitude-compensated engines {share at sea level, loss per metre};
 // {0, 0} takes the density ratio.

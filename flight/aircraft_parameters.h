@@ -77,6 +77,17 @@ struct AircraftParameters {
     // altitude (Q16 share at sea level, loss per metre); 0 and 0 take the density ratio.
     double apCompensationAtSeaLevel;
     double apCompensationPerMetre;
+    // A normally aspirated piston whose pilot leans its full throttle as it climbs: the full
+    // throttle's power word (the fuel it burns) falls, beside the air's density, from the
+    // full-rich word at apLeanFromMetres to apLeanedShare of it at apLeanByMetres and above,
+    // straight between; a share of 1 keeps it rich at every height.
+    double apLeanedShare = 1.0;
+    double apLeanFromMetres = 0.0;
+    double apLeanByMetres = 0.0;
+    // Efficiency by power: the ratio (of the full-rich word's reference speed) below which the
+    // thrust of a word worth more than the full-rich one stands level; 0: each word's own knee.
+    double apKneeAtFullReference = 0.0;
+    double apKneeExponent = 0.0;  // the efficiency's fall above the knee, A / r^n: n
     // Share of the type's airframe drag (the parasite drag and the induced drag between the low
     // and high speeds) the record flies with; the thrust tables are tuned with it.
     double apDragScale = 1.0;

@@ -545,6 +545,38 @@ std::int64_t WorthPower(int engine) {
 
 }  // namespace
 
+namespace {
+
+// Below its knee a word's thrust stands level at its value there. Full throttle's word worth more
+// than the full-rich one (leaned high up: less fuel, the same power) keeps that greater worth
+// down to the full-rich word's knee, where the full-rich word stands level too: the
+// factor on the level thrust is (knee speed / the speed, at most the full-rich knee's)^n, so a
+// leaned take-off at a high field keeps the thrust of the power it makes, not of the fuel it
+// burns. `divisor` is the word's reference speed (knots), `speed` the indicated 16.16 knots.
+double LeanWorthBelowKnee(std::int64_t divisor, std::int64_t speed) {
+    const AircraftParameters& ap = theAircraftParameters;
+    const std::int64_t sum = static_cast<std::int64_t>(ap.apMaxPower) + ap.apIdlePower;
+    const std::int64_t full = ap.apMaxPower / 2 + ap.apIdlePower;
+    if (sum <= 0) return 1.0;
+    const std::int64_t x = std::min<std::int64_t>((full << 16) / sum, 0xFFFF);
+    const double fullKnee =
+        ap.apKneeAtFullReference *
+        static_cast<double>(Interpolate16(ap.apReferenceSpeed, static_cast<std::uint16_t>(x)));
+    const double knee = ap.apKneeAtFullReference * static_cast<double>(divisor);
+    const double knots = static_cast<double>(speed) / 65536.0;
+    if (knee <= fullKnee || knots >= knee) return 1.0;
+    // Only full throttle, where the height's (leaned) limit holds the word: below it each word
+    // keeps its own knee, and opening the throttle never loses thrust.
+    std::int64_t power = static_cast<std::uint16_t>(theFlightModelState.fmEnginePower[0]);
+    if (ap.apEngineCount == 2)
+        power = std::max<std::int64_t>(power,
+                                       static_cast<std::uint16_t>(theFlightModelState.fmEnginePower[1]));
+    if (power < theEngines.powerLimit) return 1.0;
+    return std::pow(knee / std::max(knots, fullKnee), ap.apKneeExponent);
+}
+
+}  // namespace
+
 std::int64_t EfficiencyPowerPosition() {
     const AircraftParameters& ap = theAircraftParameters;
     std::int64_t p = WorthPower(0);
@@ -609,6 +641,9 @@ void EngineThrust() {
             const std::int64_t eff =
                 Interpolate16Wide(ap.apEfficiency, static_cast<std::uint16_t>(ratio));
             thrust = (thrust * eff) >> 16;
+            if (ap.apEfficiencyMode == EfficiencyMode::ByPower && ap.apKneeAtFullReference > 0.0)
+                thrust = static_cast<std::int64_t>(static_cast<double>(thrust) *
+                                                   LeanWorthBelowKnee(divisor, speed));
         }
     }
     if (ap.apAfterburnerGain != 0 && s.fmAfter) thrust += (thrust * ap.apAfterburnerGain) >> 15;

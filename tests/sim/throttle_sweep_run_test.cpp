@@ -21,6 +21,7 @@ constexpr double kSettleSeconds = 90, kMeasureSeconds = 30;
 struct Sweep {
     const char* flight;  // the type's in-air cruise start
     const char* name;
+    double gain = 20.0;  // knots the whole sweep gains at least
 };
 
 class ThrottleSweep : public ::testing::TestWithParam<Sweep> {};
@@ -72,13 +73,16 @@ TEST_P(ThrottleSweep, LevelSpeedRisesWithEveryThrottleStep) {
         EXPECT_GT(knots, last - 1.5) << "lever " << target << ": " << knots << " kt after " << last;
         last = knots;
     }
-    EXPECT_GT(last, first + 20.0) << "the whole sweep";
+    EXPECT_GT(last, first + GetParam().gain) << "the whole sweep";
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryType, ThrottleSweep,
                          ::testing::Values(Sweep{"C172Air.Flt", "Skyhawk"},
                                            Sweep{"BonAir.Flt", "Bonanza"},
-                                           Sweep{"BarAir.Flt", "Baron"},
+                                           // Its first step already flies 190 KTAS (the book:
+                                           // 180 at 65 %, 199 at 75 % at 4,000 ft), and its
+                                           // leaned full throttle there (about 85 %) some 207.
+                                           Sweep{"BarAir.Flt", "Baron", 14.0},
                                            Sweep{"KingAir.Flt", "KingAir"},
                                            Sweep{"JetAir.Flt", "CitationJet"}),
                          [](const auto& info) { return std::string(info.param.name); });
