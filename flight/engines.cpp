@@ -525,6 +525,20 @@ double FlightIdlePropellerDrag(double dynamicPressurePsf) {
 
 namespace {
 
+// The full-rich full power word: the maximum power's half (the throttle's top) and the idle.
+std::int64_t FullRichPower() {
+    const AircraftParameters& ap = theAircraftParameters;
+    return ap.apMaxPower / 2 + ap.apIdlePower;
+}
+
+// The position (Q16 of the maximum plus the idle power) of a power word in the reference speeds
+// by power.
+std::int64_t PowerPosition(std::int64_t power) {
+    const AircraftParameters& ap = theAircraftParameters;
+    const std::int64_t sum = static_cast<std::int64_t>(ap.apMaxPower) + ap.apIdlePower;
+    return sum > 0 ? std::min<std::int64_t>((power << 16) / sum, 0xFFFF) : 0xFFFF;
+}
+
 // The power word whose worth in thrust an engine's power has (the reference speed by power, the
 // throttle curve): its own, or, on records that read it by the share of the height's power, the
 // word scaled up by the full power over the height's power limit raised to apWorthByHeightShare.
@@ -533,56 +547,46 @@ namespace {
 // the higher it goes. By the whole share (1) full throttle reads the full-rich word at every
 // height; every word at one height is scaled alike, so more throttle is still never less thrust.
 std::int64_t WorthPower(int engine) {
-    const FlightModelState& s = theFlightModelState;
     const AircraftParameters& ap = theAircraftParameters;
-    const std::int64_t power = static_cast<std::uint16_t>(s.fmEnginePower[engine]);
-    const std::int64_t full = ap.apMaxPower / 2 + ap.apIdlePower;
+    const std::int64_t power = static_cast<std::uint16_t>(theFlightModelState.fmEnginePower[engine]);
+    const std::int64_t full = FullRichPower();
     const std::int64_t limit = theEngines.powerLimit;
     if (ap.apWorthByHeightShare <= 0.0 || limit <= 0 || limit >= full) return power;
     const double scale = std::pow(static_cast<double>(full) / limit, ap.apWorthByHeightShare);
     return std::min(static_cast<std::int64_t>(power * scale), full);
 }
 
-}  // namespace
-
-namespace {
-
 // Below its knee a word's thrust stands level at its value there. Full throttle's word worth more
 // than the full-rich one (leaned high up: less fuel, the same power) keeps that greater worth
-// down to the full-rich word's knee, where the full-rich word stands level too: the
-// factor on the level thrust is (knee speed / the speed, at most the full-rich knee's)^n, so a
-// leaned take-off at a high field keeps the thrust of the power it makes, not of the fuel it
-// burns. `divisor` is the word's reference speed (knots), `speed` the indicated 16.16 knots.
+// down to the full-rich word's knee, where the full-rich word stands level too: the factor on the
+// level thrust is (knee speed / the speed, at most the full-rich knee's)^n, so a leaned take-off
+// at a high field keeps the thrust of the power it makes, not of the fuel it burns. `divisor` is
+// the word's reference speed (knots), `speed` the indicated 16.16 knots.
 double LeanWorthBelowKnee(std::int64_t divisor, std::int64_t speed) {
     const AircraftParameters& ap = theAircraftParameters;
-    const std::int64_t sum = static_cast<std::int64_t>(ap.apMaxPower) + ap.apIdlePower;
-    const std::int64_t full = ap.apMaxPower / 2 + ap.apIdlePower;
-    if (sum <= 0) return 1.0;
-    const std::int64_t x = std::min<std::int64_t>((full << 16) / sum, 0xFFFF);
-    const double fullKnee =
-        ap.apKneeAtFullReference *
-        static_cast<double>(Interpolate16(ap.apReferenceSpeed, static_cast<std::uint16_t>(x)));
-    const double knee = ap.apKneeAtFullReference * static_cast<double>(divisor);
-    const double knots = static_cast<double>(speed) / 65536.0;
-    if (knee <= fullKnee || knots >= knee) return 1.0;
+    const FlightModelState& s = theFlightModelState;
     // Only full throttle, where the height's (leaned) limit holds the word: below it each word
     // keeps its own knee, and opening the throttle never loses thrust.
-    std::int64_t power = static_cast<std::uint16_t>(theFlightModelState.fmEnginePower[0]);
+    std::int64_t power = static_cast<std::uint16_t>(s.fmEnginePower[0]);
     if (ap.apEngineCount == 2)
-        power = std::max<std::int64_t>(power,
-                                       static_cast<std::uint16_t>(theFlightModelState.fmEnginePower[1]));
-    if (power < theEngines.powerLimit) return 1.0;
+        power = std::max<std::int64_t>(power, static_cast<std::uint16_t>(s.fmEnginePower[1]));
+    const double knee = ap.apKneeAtFullReference * static_cast<double>(divisor);
+    const double knots = static_cast<double>(speed) / 65536.0;
+    if (power < theEngines.powerLimit || knots >= knee) return 1.0;
+    const double fullKnee =
+        ap.apKneeAtFullReference *
+        static_cast<double>(Interpolate16(ap.apReferenceSpeed,
+                                          static_cast<std::uint16_t>(PowerPosition(FullRichPower()))));
+    if (knee <= fullKnee) return 1.0;
     return std::pow(knee / std::max(knots, fullKnee), ap.apKneeExponent);
 }
 
 }  // namespace
 
 std::int64_t EfficiencyPowerPosition() {
-    const AircraftParameters& ap = theAircraftParameters;
     std::int64_t p = WorthPower(0);
-    if (ap.apEngineCount == 2) p = std::max(p, WorthPower(1));
-    const std::int64_t sum = static_cast<std::int64_t>(ap.apMaxPower) + ap.apIdlePower;
-    return sum > 0 ? std::min<std::int64_t>((p << 16) / sum, 0xFFFF) : 0xFFFF;
+    if (theAircraftParameters.apEngineCount == 2) p = std::max(p, WorthPower(1));
+    return PowerPosition(p);
 }
 
 void EngineThrust() {

@@ -185,12 +185,18 @@ protected:
         std::ifstream in(folder / "DML" / "terrain.dml", std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(in)),
                                 std::istreambuf_iterator<char>());
-        auto list = world::TerrainMaterialList::FromBytes(
+        materials = world::TerrainMaterialList::FromBytes(
             reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-        ASSERT_NE(list, nullptr);
-        for (int i = 0; i < list->Count(); ++i)
-            if (list->materials[static_cast<std::size_t>(i)].textureName == "water") water = i;
+        ASSERT_NE(materials, nullptr);
+        water = MaterialNamed("water");
         ASSERT_GE(water, 0);
+    }
+
+    // The index of the land cover of that name in the textured material list; -1 if none.
+    [[nodiscard]] int MaterialNamed(const std::string& name) const {
+        for (int i = 0; i < materials->Count(); ++i)
+            if (materials->materials[static_cast<std::size_t>(i)].textureName == name) return i;
+        return -1;
     }
 
     // Whether the installation holds the whole country rather than a small world.
@@ -220,6 +226,7 @@ protected:
     }
 
     fs::path folder;
+    std::unique_ptr<world::TerrainMaterialList> materials;
     int water = -1;
     std::map<int, std::unique_ptr<Tile>> tiles;
 };
@@ -898,17 +905,7 @@ TEST_F(CountryTerrain, NoStepAtTheBordersOfTheTiles) {
 // first mended Lancaster's valley was two thirds forest.
 TEST_F(CountryTerrain, TheWoodedStatesAndMountainsOfTheEastAreForest) {
     if (!CountryMade()) GTEST_SKIP() << "a small world";
-    std::ifstream in(folder / "DML" / "terrain.dml", std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const auto list = world::TerrainMaterialList::FromBytes(
-        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    ASSERT_NE(list, nullptr);
-    int forest = -1, farmland = -1;
-    for (int i = 0; i < list->Count(); ++i) {
-        const std::string& name = list->materials[static_cast<std::size_t>(i)].textureName;
-        if (name == "forest") forest = i;
-        if (name == "farmland") farmland = i;
-    }
+    const int forest = MaterialNamed("forest"), farmland = MaterialNamed("farmland");
     ASSERT_GE(forest, 0);
     ASSERT_GE(farmland, 0);
     const struct {
