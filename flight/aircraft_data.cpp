@@ -117,6 +117,11 @@ void RebuildAltitudeBands(AircraftParameters& ap) {
 // is higher) the propeller nears its best efficiency, which rises with the speed as fast as the
 // speed itself, and the thrust stays level at its value at r1 (r1 0: no such ratio).
 void RebuildPowerEfficiency(AircraftParameters& ap, const double (&shape)[5]) {
+    // A record whose full throttle keeps its worth below the knee reads the same knee and fall.
+    if (ap.apKneeAtFullReference > 0.0) {
+        ap.apKneeAtFullReference = shape[1];
+        ap.apKneeExponent = shape[2];
+    }
     const double level = shape[4] > 0.0 ? std::max(shape[4], shape[1]) : 1.0;
     for (int i = 0; i < 17; ++i) {
         const double r = i / 16.0;
@@ -410,12 +415,12 @@ AircraftParameters BuildBaron() {
     ap.apLapseOn = 1;
     for (int i = 0; i < 17; ++i)
         ap.apLapse[i] = kLapseBaron[i];
+    // The leaned full throttle keeps its worth below the knee down to the full-rich word's knee
+    // (the efficiency's own knee and fall, set with it): with the leaned word's thrust levelling
+    // off at its own knee, the full-power runs at Aspen, Eagle, Telluride and Sun Valley covered
+    // 80 to 145 m in 20 s instead of over 350.
+    ap.apKneeAtFullReference = 1.0;
     FillPowerEfficiency(ap, kPowerEfficiency[2], kReferenceSpeedBaron);
-    // The leaned full throttle keeps its worth below the knee down to the full-rich word's knee:
-    // with the leaned word's thrust levelling off at its own knee, the full-power runs at Aspen,
-    // Eagle, Telluride and Sun Valley covered 80 to 145 m in 20 s instead of over 350.
-    ap.apKneeAtFullReference = kPowerEfficiency[2][1];
-    ap.apKneeExponent = kPowerEfficiency[2][2];
     ap.apDragScale = kDragScale[2];
     ap.apStoreSecondOutput = 1;
     FillConstantSpeed(ap);

@@ -85,9 +85,10 @@ struct AircraftParameters {
     double apLeanFromMetres = 0.0;
     double apLeanByMetres = 0.0;
     // Efficiency by power: the ratio (of the full-rich word's reference speed) below which the
-    // thrust of a word worth more than the full-rich one stands level; 0: each word's own knee.
+    // thrust of a word worth more than the full-rich one stands level, and the efficiency's fall
+    // above it; both follow the efficiency's shape when it is rebuilt. 0: each word's own knee.
     double apKneeAtFullReference = 0.0;
-    double apKneeExponent = 0.0;  // the efficiency's fall above the knee, A / r^n: n
+    double apKneeExponent = 0.0;  // A / r^n above the knee: n
     // Share of the type's airframe drag (the parasite drag and the induced drag between the low
     // and high speeds) the record flies with; the thrust tables are tuned with it.
     double apDragScale = 1.0;
