@@ -187,6 +187,8 @@ bool LoadAirport(int index, int mode) {
         c.usable = 0;
     }
     a.numOfRwys = count;
+    // The wind is weighed against this field's runways, by this field's variation.
+    a.airportIndex = index;
     const int chosen = a.pickedRwy != 0 && a.selRwy >= 0 && a.selRwy < count
                            ? a.selRwy
                            : AtcSelectRunwayIntoWind(count, mode, kAtcRunwayRows);
@@ -387,6 +389,37 @@ bool AtcUserOnRunway() {
     return o.along > -200.0 && o.along < a.lenRwy && std::abs(o.across) < 150.0;
 }
 
+bool AtcUserRolling() {
+    constexpr double kRollingKnots = 20;  // faster than any taxi
+    const double knots = std::abs(flight::theFlightModelState.fmHVel) / 65536.0 / 0.514444;
+    return AtcUserOnRunway() && knots > kRollingKnots;
+}
+
+std::string AtcRunwayUnderAircraft() {
+    SmsEntryCopy entry;
+    SmsAirportHeader header;
+    std::vector<SmsRunwayRecord> rows;
+    const flight::FlightModelState& f = flight::theFlightModelState;
+    if (f.fmOTG == 0 ||
+        theSmsDatabase.ReadAirportRecord(theAtcState.airportIndex, &entry, &header, &rows) == 0)
+        return {};
+    // Of the ends whose runway holds the aircraft, the one it faces most nearly.
+    std::string designator;
+    int nearest = 1 << 20;
+    for (const SmsRunwayRecord& r : rows) {
+        const RunwayOffset o = AircraftFromRunwayEnd(r.x, r.z, r.heading);
+        const double halfWidth = std::max<double>(r.width, 75.0) / 2.0;
+        if (o.along < -200.0 || o.along > r.length || std::abs(o.across) > halfWidth) continue;
+        const int facing =
+            std::abs(static_cast<std::int16_t>(static_cast<std::uint16_t>(f.fmHead - r.heading)));
+        if (facing < nearest) {
+            nearest = facing;
+            designator = FormatRunwayNumber(r.runway);
+        }
+    }
+    return designator;
+}
+
 std::string AtcRunwayDesignator(int index) {
     SmsEntryCopy entry;
     SmsAirportHeader header;
@@ -397,6 +430,19 @@ std::string AtcRunwayDesignator(int index) {
         static_cast<std::size_t>(index) >= rows.size())
         return {};
     return FormatRunwayNumber(rows[static_cast<std::size_t>(index)].runway);
+}
+
+// The heading offset (a grid heading = a magnetic one + offset) at the session's airport: its own
+// variation and grid convergence, not those of where the aircraft stood in the last frame, which
+// may be a field a continent away when a session starts before the first frame at the new one.
+std::int16_t AtcFieldOffset() {
+    const auto& rows = theNavDatabase.airports;
+    const int i = theAtcState.airportIndex;
+    if (i < 0 || static_cast<std::size_t>(i) >= rows.size()) return world::theMagneticVariation;
+    const AirportIndexRecord& field = rows[static_cast<std::size_t>(i)];
+    const GridValues g = theMapView.LookupGridValues(field.x, field.z);
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(g.variation) +
+                                     static_cast<std::uint16_t>(g.north));
 }
 
 int AtcSelectRunwayIntoWind(int count, int arrival, int exclude) {
@@ -413,11 +459,12 @@ int AtcSelectRunwayIntoWind(int count, int arrival, int exclude) {
         if (IfrPlan() && arrival == 1 && r.ils == 0) r.usable = 0;
     }
     if (exclude >= 0 && exclude < count) a.rwySel[static_cast<std::size_t>(exclude)].usable = 0;
+    const std::int16_t offset = AtcFieldOffset();
     int best = -1, bestD = 1 << 20;
     for (int i = 0; i < count; ++i) {
         const AtcRunwayChoice& r = a.rwySel[static_cast<std::size_t>(i)];
         if (r.usable == 0) continue;
-        int d = static_cast<std::uint16_t>(wind - r.heading + world::theMagneticVariation);
+        int d = static_cast<std::uint16_t>(wind - r.heading + offset);
         if (d > 32767) d = 65536 - d;
         if (d < bestD) {
             bestD = d;

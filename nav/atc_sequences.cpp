@@ -174,6 +174,22 @@ void Departure0() {
     }
 }
 
+// Traffic on final nearer the threshold than this (map units, some 1.5 nm) keeps a departure on
+// the runway from its clearance; farther out it lands behind the departure, which has rolled by
+// the time it arrives.
+constexpr double kFinalSeparation = 7000;
+
+// Whether a departure may roll now: no traffic on the runway nor on a short final.
+bool RunwayFreeForDeparture() {
+    return !AtcTrafficHolds(3) && !AtcTrafficNearing(9, kFinalSeparation);
+}
+
+// The tower's word to an aircraft already on the runway: it is never held short of it, but lined
+// up to wait for its clearance when traffic is landing.
+void LineUpOnRunway() {
+    AtcIssue(2, 505, RunwayFreeForDeparture() ? 10000 : 15000);
+}
+
 void Departure1() {
     AtcState& a = theAtcState;
     FlightEvaluation& e = theFlightEvaluation;
@@ -189,6 +205,8 @@ void Departure1() {
     if (e.spCom == 502) {
         AtcIssue(1, 503, 5000);
         a.fac = kFacTower;
+    } else if (AtcUserOnRunway() && (e.spCom == 503 || e.spCom == 532 || e.spCom == 506)) {
+        LineUpOnRunway();
     } else if (e.spCom == 503 || e.spCom == 532) {
         if (Busy(8) || Busy(9) || Busy(3))
             AtcIssue(1, 506, 15000);
@@ -222,13 +240,20 @@ void Departure2() {
         if (Advice() && theCopilotSettings.lineUpAdviceGiven == 0) theAtcSpeech.SayAdvisory(710);
         return;
     }
-    if (theCopilotSettings.takeoff != 0) theCopilotSettings.ResetCallouts();
-    if (!Busy(9)) {
-        AtcIssue(3, 507, 5000);
-        if (Plan() != nullptr) Plan()->MarkDeparture();
-    } else {
-        AtcIssue(1, 532, 5000);
+    const bool onRunway = AtcUserOnRunway();
+    if (onRunway ? !RunwayFreeForDeparture() : Busy(9)) {
+        // On the runway the aircraft waits there, told once why; short of it, it holds.
+        if (!onRunway)
+            AtcIssue(1, 532, 5000);
+        else if (e.spPCom != 505)
+            AtcIssue(2, 505, 15000);
+        else
+            Hold5();
+        return;
     }
+    if (theCopilotSettings.takeoff != 0) theCopilotSettings.ResetCallouts();
+    AtcIssue(3, 507, 5000);
+    if (Plan() != nullptr) Plan()->MarkDeparture();
 }
 
 // The tower asks a departure that has not begun its roll to expedite once traffic on base is
@@ -251,7 +276,9 @@ void Departure3() {
         }
         return;
     }
-    if (Busy(9) && flight::IndicatedAirspeedKnots() == 0.0)
+    // Cleared and still short of the runway with traffic on final: it holds there. Cleared on
+    // the runway it keeps its clearance; traffic goes around an aircraft that has not rolled.
+    if (Busy(9) && flight::IndicatedAirspeedKnots() == 0.0 && !AtcUserOnRunway())
         AtcIssue(1, 532, 15000);
     else if (e.spCom != 533 && AtcKnots() < 30 && AtcTrafficNearing(8, kBaseCallDistance))
         AtcIssue(3, 533, 10000);

@@ -276,6 +276,8 @@ int AtcTakeDirectoryRunway();
 // Runway row `index` of the session's airport ("30L"); empty past the last, or with neither a
 // session nor a flight plan.
 [[nodiscard]] std::string AtcRunwayDesignator(int index);
+// The heading offset (grid = magnetic + offset) at the session's airport, from its own grids.
+[[nodiscard]] std::int16_t AtcFieldOffset();
 [[nodiscard]] int AtcSelectRunwayIntoWind(int count, int arrival, int exclude);
 void AtcBuildPattern();
 // The fixed columns of the pattern table (whether vectors are given, the arrival distance).
@@ -302,6 +304,12 @@ void AtcUpdateTargetBearing();
 // Whether the user's aircraft stands on the session's runway: on the ground, from a little short
 // of its threshold to its far end, within 150 ft of its centreline.
 [[nodiscard]] bool AtcUserOnRunway();
+// Whether the user's aircraft rolls along the session's runway faster than a taxi: its take-off
+// has begun.
+[[nodiscard]] bool AtcUserRolling();
+// The designator of the session airport's runway the aircraft stands on ("13R"), whichever way
+// it faces and whichever runway is in use; empty off every runway.
+[[nodiscard]] std::string AtcRunwayUnderAircraft();
 void AtcRevector();
 [[nodiscard]] int AtcWithinRange(double x, double y, double radius);
 [[nodiscard]] int AtcNearestGate();

@@ -159,6 +159,17 @@ void AtcSpeech::SaySquawk(int base, int before, int after) {
     SayCallSign(p + 6000, 0);
 }
 
+void AtcSpeech::SayReadyToTaxi(int pilot) {
+    const std::string runway = AtcRunwayUnderAircraft();
+    if (runway.empty()) {
+        Word(pilot + 5009);
+        return;
+    }
+    Word(pilot + 5044);
+    Runway(runway, kPilotWords, pilot);
+    Word(pilot + 5045);
+}
+
 void AtcSpeech::SayDeparture(int id) {
     const AtcState& a = A();
     const int p = P(), g = a.groundNum, t = a.towerNum, d = a.departNum, c = a.clearNum;
@@ -182,7 +193,7 @@ void AtcSpeech::SayDeparture(int id) {
                     Word(p + 5008);
                     QueueCharWord(p + 6000, static_cast<char>(a.atisLetter));
                 }
-                Word(p + 5009);
+                SayReadyToTaxi(p);
                 Word(kClickClip);
             }
             SayCallSign(g + 4500, 1);
@@ -220,7 +231,7 @@ void AtcSpeech::SayDeparture(int id) {
             if (a.repMsg == 0) {
                 Word(p + 5003);
                 SayCallSign(p + 6000, 1);
-                Word(p + 5009);
+                SayReadyToTaxi(p);
                 Word(kClickClip);
             }
             HandOff(t, 2014, a.groundFreq);
@@ -242,13 +253,15 @@ void AtcSpeech::SayDeparture(int id) {
             SayCallSign(t + 4500, id == 505 ? 1 : 0);
             // Without a broadcast the tower gives the wind with its clearance.
             if (!FrequencySet(a.atisFreq)) SayWeather(t);
+            // Waiting on the runway with traffic on final, the pilot hears of it.
             if (id == 505) {
-                Word(t + 2001);
+                if (!AtcPlaceBusy(9)) Word(t + 2001);
                 Word(t + 2006);
             } else {
                 Word(t + 2002);
             }
             Runway(a.toRwy, kControllerWords, t);
+            if (id == 505 && AtcPlaceBusy(9)) Word(t + 2027);
             EndTransmission();
             if (!listen) break;
             Word(p + (id == 505 ? 5014 : 5015));

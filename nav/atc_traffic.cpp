@@ -153,9 +153,10 @@ void AtcTrafficStep(int n) {
     for (const Move& m : moves) {
         if (a.place != m.place) continue;
         if (!(a.distance < m.within)) return;
-        if (m.place == 9 && AtcUserOnRunway()) {
+        if (m.place == 9 && AtcUserOnRunway() && !AtcUserRolling()) {
             // The runway is not clear: the traffic goes around instead of landing over the
-            // aircraft on it, climbing along the runway to rejoin the pattern.
+            // aircraft standing on it, climbing along the runway to rejoin the pattern. Behind a
+            // departure that has begun its roll it lands.
             a.place = 10;
             t.call = 16;
             Destination(a, 5);

@@ -129,6 +129,9 @@ private:
     // The wind and the altimeter setting, as the broadcast gives them, said by a controller of
     // an airport without one.
     void SayWeather(int voice);
+    // The pilot's "at the ramp, ready to taxi", or "on runway 13R, ready to taxi" where the
+    // aircraft stands on a runway.
+    void SayReadyToTaxi(int pilot);
     void Word(int id);
 };
 

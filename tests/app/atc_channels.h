@@ -16,15 +16,21 @@ namespace apptest {
 
 // The first channel of each kind an airport lists in the public data, as the COM radios dial it
 // (MHz x 100): a 25 kHz channel whose third decimal the data dropped goes to its lower 50 kHz
-// neighbour, or to the upper when the airport already uses the lower.
+// neighbour, or to the upper when the airport already uses the lower. Of the broadcasts the one
+// named ATIS comes before an automatic weather station's listed before it.
 inline std::map<std::string, std::string> Channels(const std::string& airport) {
     std::vector<int> taken;
     std::vector<std::pair<std::string, int>> rows;
     for (const auto& r : testsupport::ReadNavdataCsv("frequency.csv"))
         if (r.size() >= 3 && r[0] == airport) {
-            rows.emplace_back(r[1], std::stoi(r[2]));
+            const bool station =
+                r[1] == "atis" && (r.size() < 4 || r[3].find("ATIS") == std::string::npos);
+            rows.emplace_back(station ? "station" : r[1], std::stoi(r[2]));
             if (rows.back().second % 5 == 0) taken.push_back(rows.back().second);
         }
+    std::stable_partition(rows.begin(), rows.end(), [](const auto& r) { return r.first != "station"; });
+    for (auto& row : rows)
+        if (row.first == "station") row.first = "atis";
     std::map<std::string, std::string> out;
     for (const auto& [kind, listed] : rows) {
         if (out.count(kind) != 0) continue;

@@ -11,7 +11,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <future>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,12 +61,14 @@ struct Airport {
     std::vector<RunwayEnd> ends;
 };
 
-std::vector<Airport> CaliforniaToweredAirports() {
+// The towered land airports of the United States (K) for which `keep` holds, with their hard
+// runways' ends, in the data's order.
+std::vector<Airport> ToweredAirports(const std::function<bool(double lat, double lon)>& keep) {
     std::map<std::string, Airport> byIcao;
     std::vector<std::string> order;
     for (const auto& a : testsupport::ReadNavdataCsv("airport.csv"))
         if (a.size() >= 7 && a[6] == "1" && a[2] == "land" && a[0][0] == 'K' &&
-            InCalifornia(std::stod(a[4]), std::stod(a[5]))) {
+            keep(std::stod(a[4]), std::stod(a[5]))) {
             byIcao[a[0]].icao = a[0];
             order.push_back(a[0]);
         }
@@ -81,6 +87,33 @@ std::vector<Airport> CaliforniaToweredAirports() {
     for (const std::string& icao : order)
         if (!byIcao[icao].ends.empty()) out.push_back(byIcao[icao]);
     return out;
+}
+
+std::vector<Airport> CaliforniaToweredAirports() {
+    return ToweredAirports(InCalifornia);
+}
+
+// Degrees between a wind and a runway's magnetic heading (0 straight down it, 180 behind).
+double OffTheWind(double windFrom, const std::string& id) {
+    const double d = std::fmod(std::abs(windFrom - MagneticHeading(id)), 360.0);
+    return d > 180 ? 360 - d : d;
+}
+
+// The runway list's text of an end: its number without a leading zero, then its side letter or
+// a blank.
+std::string ListedRunway(const std::string& id) {
+    const std::string side = id.substr(std::min(id.find_first_not_of("0123456789"), id.size()));
+    return std::to_string(std::atoi(id.c_str())) + (side.empty() ? " " : side);
+}
+
+// The airports wizard's steps to a start at `icao` on `runway` ("On the runway" or "On final
+// approach"), with or without air traffic control.
+std::string WizardStart(const std::string& icao, const std::string& runway, const char* where,
+                        bool atc) {
+    return "menu 320\ndialog AIRPORTS_PAGE\nset 1045 \"(" + icao +
+           ")\"\ndialog AIRPORTS_WIZBKGND\nclick 1717\ndialog RUNWAY_PAGE\nset 1059 \"" + runway +
+           "\"\nset 1958 \"" + where + "\"\n" + (atc ? "click 1567\n" : "") +
+           "dialog AIRPORTS_WIZBKGND\nclick 1717\nwait 300\n";
 }
 
 class AtcWindSweep : public ::testing::Test {
@@ -259,6 +292,139 @@ TEST_F(AtcWindSweep, TheAirportsWizardsSessionTakesTheWindsRunway) {
         }
     }
     EXPECT_EQ(sessions, 30);
+}
+
+// Fifty towered fields from coast to coast, on both sides of the map's middle where the grid's
+// north turns the other way, in the four quadrants' winds (15 kt). The user is placed on the
+// runway end the wind blows along from behind, and the session starts through the airports
+// wizard with air traffic control while the aircraft stands at San Carlos (the wizard chooses
+// before the first frame at the new field), in all four winds; on that runway without it, the
+// masters on and the ATIS (or the tower where there is none) dialled; and on final to it, the
+// ATIS dialled in the air, these two in one wind each in turn (all four with ZEPHLON_FULL_SWEEP
+// set). The session's runway, read from the saved flight, has no tailwind (2 kt at most, the
+// designators being rounded to ten degrees) and lies no more than 60 degrees off the wind (65 by
+// the designators) where the field has a runway within 55. A field is taken whose channel no other airport within 40 nm
+// lists (a pilot dialling it would raise that one).
+TEST_F(AtcWindSweep, FieldsAcrossTheCountryTakeTheWindsRunwayHoweverTheSessionStarts) {
+    const bool full = std::getenv("ZEPHLON_FULL_SWEEP") != nullptr;
+    struct Place {
+        double lat = 0, lon = 0;
+        std::vector<int> channels;
+    };
+    std::map<std::string, Place> places;
+    for (const auto& a : testsupport::ReadNavdataCsv("airport.csv"))
+        if (a.size() >= 6) places[a[0]] = Place{std::stod(a[4]), std::stod(a[5]), {}};
+    for (const auto& f : testsupport::ReadNavdataCsv("frequency.csv"))
+        if (f.size() >= 3 && places.count(f[0]) != 0) places[f[0]].channels.push_back(std::stoi(f[2]));
+    const auto channelOf = [](const Airport& a) {
+        const std::map<std::string, std::string> ch = apptest::Channels(a.icao);
+        return ch.count("atis") != 0 ? ch.at("atis") : ch.at("tower");
+    };
+    const auto sharedNearby = [&](const Airport& a) {
+        const int mine = static_cast<int>(std::lround(std::stod(channelOf(a)) * 100));
+        const Place& here = places[a.icao];
+        for (const auto& [icao, p] : places)
+            if (icao != a.icao && navtest::Metres(here.lat, here.lon, p.lat, p.lon) < 40 * 1852.0)
+                for (const int c : p.channels)
+                    if (std::abs(c - mine) <= 2) return true;
+        return false;
+    };
+    const std::vector<std::string> named = {"KJFK", "KBOS", "KMSP", "KMIA", "KORD"};
+    std::vector<Airport> fields, rest;
+    for (const Airport& a : ToweredAirports([](double, double) { return true; })) {
+        if (apptest::Channels(a.icao).count("tower") == 0) continue;
+        if (std::find(named.begin(), named.end(), a.icao) != named.end())
+            fields.push_back(a);
+        else if (!sharedNearby(a))
+            rest.push_back(a);
+    }
+    ASSERT_EQ(fields.size(), named.size());
+    // The rest spread evenly from west to east.
+    std::sort(rest.begin(), rest.end(), [&](const Airport& x, const Airport& y) {
+        return places[x.icao].lon < places[y.icao].lon;
+    });
+    ASSERT_GT(rest.size(), 200u);
+    for (std::size_t k = 0; k < 45; ++k)
+        fields.push_back(rest[k * (rest.size() - 1) / 44]);
+    EXPECT_LT(places[fields[5].icao].lon, -122.0);
+    EXPECT_GT(places[fields.back().icao].lon, -71.0);
+
+    // One run of the program a wind, the four side by side, each in its own folder: the session
+    // starts of every field, each saved.
+    const auto wizardOnly = [&](std::size_t i, int q, const char* how) {
+        if (full || std::string(how) == "wizard") return false;
+        return static_cast<int>((i + (std::string(how) == "atis" ? 2 : 0)) % 4) != q;
+    };
+    std::vector<std::unique_ptr<testsupport::TempFolder>> folders;
+    std::vector<std::future<testsupport::CommandResult>> runs;
+    for (int q = 0; q < 4; ++q) {
+        const double wind = 45 + 90 * q;
+        folders.push_back(std::make_unique<testsupport::TempFolder>("zephlon-atc-fields"));
+        testsupport::TempFolder& here = *folders.back();
+        ASSERT_TRUE(testsupport::UseStarterInstallation(here, "Startup.Flt"));
+        {
+            core::IniFile flight(here.Path("Flights/Startup.Flt").c_str());
+            flight.PutInt("Weather", "swDir", static_cast<int>(wind));
+            flight.PutInt("Weather", "swSpd", static_cast<int>(kWindKnots));
+        }
+        std::string script = "frame-interval 100\nwait 300\n";
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const Airport& a = fields[i];
+            const RunwayEnd* worst = &a.ends[0];
+            for (const RunwayEnd& e : a.ends)
+                if (Tailwind(wind, e.id) > Tailwind(wind, worst->id)) worst = &e;
+            const std::string runway = ListedRunway(worst->id);
+            const std::string tune = "radio COM1 121.50\nradio COM1 " + channelOf(a) + "\nwait 300\n";
+            const auto save = [&](const char* how) {
+                return "save " + here.Path(a.icao + "-" + how + ".flt") + "\n";
+            };
+            script += WizardStart("KSQL", "30", "On the runway", false) +
+                      WizardStart(a.icao, runway, "On the runway", true) + save("wizard");
+            if (!wizardOnly(i, q, "runway"))
+                script += WizardStart(a.icao, runway, "On the runway", false) +
+                          "key Z press\nkey X press\n" + tune + save("runway");
+            if (!wizardOnly(i, q, "atis"))
+                script += WizardStart(a.icao, runway, "On final approach", false) + tune + save("atis");
+        }
+        here.Write("fields.txt", script + "quit\n");
+        runs.push_back(std::async(std::launch::async, [&here] {
+            return testsupport::RunCommand(testsupport::StarterRun::Simrun() + " --dir " +
+                                           here.Root() + " " + here.Path("fields.txt") + " 2>&1");
+        }));
+    }
+    std::vector<std::string> wrong;
+    int sessions = 0, cases = 0;
+    for (int q = 0; q < 4; ++q) {
+        const double wind = 45 + 90 * q;
+        const testsupport::CommandResult r = runs[static_cast<std::size_t>(q)].get();
+        ASSERT_EQ(r.status, 0) << r.out;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const Airport& a = fields[i];
+            double best = 180;
+            for (const RunwayEnd& e : a.ends)
+                best = std::min(best, OffTheWind(wind, e.id));
+            for (const char* how : {"wizard", "runway", "atis"}) {
+                if (wizardOnly(i, q, how)) continue;
+                ++cases;
+                core::IniFile saved(
+                    folders[static_cast<std::size_t>(q)]->Path(a.icao + "-" + how + ".flt").c_str());
+                const std::string where =
+                    a.icao + " " + how + " wind " + std::to_string(static_cast<int>(wind));
+                if (saved.GetInt("ATCComm", "atcOn", 0) != 1) {
+                    wrong.push_back(where + ": no session");
+                    continue;
+                }
+                ++sessions;
+                const std::string runway = saved.GetString("ATCComm", "toRwy", "");
+                if (Tailwind(wind, runway) > 2.0 || (best <= 55 && OffTheWind(wind, runway) > 65))
+                    wrong.push_back(where + ": runway " + runway);
+            }
+        }
+    }
+    EXPECT_TRUE(wrong.empty()) << wrong.size() << " of " << cases << ":\n"
+                               << testing::PrintToString(wrong);
+    EXPECT_EQ(sessions, cases);
+    EXPECT_GE(cases, 300);
 }
 
 }  // namespace

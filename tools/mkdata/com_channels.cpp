@@ -1,6 +1,7 @@
 #include "tools/mkdata/com_channels.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 namespace mkdata {
@@ -18,6 +19,16 @@ bool InBand(int f) {
 
 bool Taken(const std::vector<int>& taken, int f) {
     return std::find(taken.begin(), taken.end(), f) != taken.end();
+}
+
+// An airport's broadcasts listed under "atis": its ATIS first, then an automatic weather
+// station (ASOS, AWOS), whose channel a pilot dials only where the field has no ATIS.
+int BroadcastRank(const SourceFrequency& r) {
+    if (r.kind != "atis") return 0;
+    std::string name = r.name;
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (name.find("ATIS") != std::string::npos) return 0;
+    return name.find("ASOS") != std::string::npos || name.find("AWOS") != std::string::npos ? 1 : 2;
 }
 
 }  // namespace
@@ -50,7 +61,12 @@ AirportComChannels DialableComChannels(const std::vector<SourceFrequency>& rows)
         for (const SourceFrequency* r : list)
             if (r->frequency % kStep == 0 && InBand(r->frequency)) taken.push_back(r->frequency);
         std::map<std::string, int>& kinds = out[icao];
-        for (const SourceFrequency* r : list) {
+        std::vector<const SourceFrequency*> ranked = list;
+        std::stable_sort(ranked.begin(), ranked.end(),
+                         [](const SourceFrequency* a, const SourceFrequency* b) {
+                             return BroadcastRank(*a) < BroadcastRank(*b);
+                         });
+        for (const SourceFrequency* r : ranked) {
             if (kinds.count(r->kind) != 0) continue;
             const int f = DialableComFrequency(r->frequency, taken);
             kinds[r->kind] = f;

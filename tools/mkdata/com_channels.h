@@ -15,7 +15,8 @@
 namespace mkdata {
 
 // By airport ident, by kind ("atis", "clearance", "ground", "tower", "departure", "approach",
-// "unicom"): the first channel the data lists for that kind, dialable (MHz x 100).
+// "unicom"): the first channel the data lists for that kind, dialable (MHz x 100); of the
+// broadcasts, the ATIS before an automatic weather station listed first.
 using AirportComChannels = std::map<std::string, std::map<std::string, int>>;
 [[nodiscard]] AirportComChannels DialableComChannels(const std::vector<SourceFrequency>& rows);
 
