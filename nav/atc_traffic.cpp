@@ -4,10 +4,12 @@
 
 #include <array>
 #include <cmath>
+#include <string>
 
 #include "flight/aircraft.h"
 #include "flight/flight_model_state.h"
 #include "nav/atc_services.h"
+#include "win/program_entry.h"
 #include "world/traffic_aircraft.h"
 
 namespace nav {
@@ -160,9 +162,13 @@ void AtcTrafficStep(int n) {
             a.place = 10;
             t.call = 16;
             Destination(a, 5);
+            win::TraceLine("atc: traffic " + std::to_string(n & 1) + " goes around");
             if (theAtcState.towerTuned != 0) theAtcSpeech.SayTrafficCall(n & 1);
             return;
         }
+        if (m.place == 8 || m.place == 9)
+            win::TraceLine("atc: traffic " + std::to_string(n & 1) +
+                           (m.place == 8 ? " turns final" : " lands"));
         a.place = static_cast<std::uint16_t>(m.next);
         t.call = static_cast<std::int16_t>(m.call);
         Destination(a, m.row);

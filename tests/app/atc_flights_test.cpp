@@ -331,6 +331,29 @@ TEST_F(AtcFlights, ClosedTrafficAtSanCarlosRunsToTheLandingClearance) {
     EXPECT_EQ(Saved("cleared.flt", "Aircraft", "fmOTG"), "0");
 }
 
+// Held on San Carlos 30 after the take-off clearance: the tower never takes the clearance back
+// nor holds the aircraft short of the runway it stands on. The traffic on final goes around the
+// aircraft standing there, and the next one, a mile out when the roll begins, lands behind it.
+TEST_F(AtcFlights, AnAircraftWaitingOnTheRunwayKeepsItsClearanceAndTrafficLandsBehindItsRoll) {
+    const std::map<std::string, std::string> ch = apptest::Channels("KSQL");
+    const testsupport::CommandResult r = Play("atc-runway-hold.simrun", {{"@tower", ch.at("tower")}});
+    ASSERT_EQ(r.status, 0) << r.out;
+    for (const char* never : {"message 506", "message 532"})
+        EXPECT_EQ(r.out.find(never), std::string::npos) << never << "\n" << r.out;
+    std::size_t at = 0;
+    const long long cleared = TracedAt(r.out, "message 507");
+    const long long first = TracedAt(r.out, "turns final", 0, &at);
+    const long long around = TracedAt(r.out, "goes around", at);
+    const long long second = TracedAt(r.out, "turns final", at + 1, &at);
+    const long long landed = TracedAt(r.out, "lands", at);
+    ASSERT_TRUE(cleared > 0 && first > cleared && around > first && second > around) << r.out;
+    // The roll began 35 s after the second turned final.
+    EXPECT_GT(landed, second + 35000) << r.out;
+    EXPECT_EQ(TracedAt(r.out, "goes around", at), -1) << r.out;
+    EXPECT_NE(r.out.find("message 508"), std::string::npos) << r.out;
+    EXPECT_EQ(Saved("departed.flt", "Aircraft", "fmOTG"), "0");
+}
+
 // Inbound to Oakland 17 nm out with the copilot on the radios: approach asks the aircraft down
 // to the arrival gates' altitude, heard in the approach controller's voice, and hands it to the
 // tower.
