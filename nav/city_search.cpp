@@ -71,16 +71,17 @@ std::vector<std::string> AirportsOfCity(std::string_view list, std::string_view 
     // "New York City" is New York.
     std::vector<std::string> withoutCity = words;
     if (withoutCity.size() > 1 && withoutCity.back() == "city") withoutCity.pop_back();
-    for (const std::string_view line : Split(list, '\n')) {
-        const std::vector<std::string_view> f = Split(line, '|');
-        if (f.size() < 4) continue;
-        if (!NamesCity(words, f[0], f[1], f[2]) && !NamesCity(withoutCity, f[0], f[1], f[2]))
-            continue;
-        std::vector<std::string> codes;
-        for (const std::string_view code : Split(f[3], ' '))
-            if (!code.empty()) codes.emplace_back(code);
-        return codes;
-    }
+    // The city named exactly first ("mexico city" before the town of Mexico), then one named
+    // without the word.
+    for (const std::vector<std::string>* named : {&words, &withoutCity})
+        for (const std::string_view line : Split(list, '\n')) {
+            const std::vector<std::string_view> f = Split(line, '|');
+            if (f.size() < 4 || !NamesCity(*named, f[0], f[1], f[2])) continue;
+            std::vector<std::string> codes;
+            for (const std::string_view code : Split(f[3], ' '))
+                if (!code.empty()) codes.emplace_back(code);
+            return codes;
+        }
     return {};
 }
 

@@ -114,6 +114,8 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
     const std::vector<std::string> typedWords =
         rank ? CityWords(typed) : std::vector<std::string>{};
     int held = -1;
+    // The typed text standing whole anywhere in a row ("KOAK" in "I-INB KOAK Rwy 29").
+    int holding = -1;
     for (int row = 0; row < rows && named < 0; ++row) {
         const std::string text = ListRowText(list, row);
         const std::string_view view(text);
@@ -155,13 +157,15 @@ int SelectTypedStation(win::HWND list, std::string_view typed,
                 cityRank = r;
             }
         }
+        if (holding < 0 && HoldsWords(view, typed)) holding = row;
         if (exact < 0 && text.compare(0, typed.size(), typed) == 0) exact = row;
         if (any < 0 && text.size() >= typed.size() &&
             platform::EqualIgnoringCase(view.substr(0, typed.size()), typed))
             any = row;
     }
     int row = named;
-    for (const int candidate : {listedCity, inState, wholePreferred, city, whole, exact, any, held})
+    for (const int candidate :
+         {listedCity, inState, wholePreferred, city, whole, exact, any, held, holding})
         if (row < 0) row = candidate;
     if (row >= 0) win::SendMessage(list, kLbSetCurSel, static_cast<win::WParam>(row), 0);
     // A place with no airport listed ("honolulu", "san carlos wy"): nothing is selected, rather

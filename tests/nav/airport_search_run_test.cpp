@@ -299,6 +299,13 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
         // A town served by a field named for another place: that field.
         {"vail co", {"KEGE"}},
         {"vail colorado", {"KEGE"}},
+        // The exact city first, the one of the states first among cities of one name, and a
+        // city abroad by its own airport, never a field of the name elsewhere (Ontario's
+        // "Mountain View", Mexico, Missouri's).
+        {"mountain view", {"KPAO", "KNUQ", "KSJC"}},
+        {"vancouver", {"KVUO", "KPDX"}},
+        {"vancouver bc", {"CYVR"}},
+        {"mexico city", {"MMMX"}},
     };
     std::string script = "frame-interval 100\nwait 500\nmenu 320\n";
     for (const auto& c : cities)
@@ -327,6 +334,34 @@ TEST_F(AirportSearch, ACityTypedSelectsAnAirportThatServesIt) {
         for (const std::string& code : c.served)
             served = served || text.find("(" + code + ")") != std::string::npos;
         EXPECT_TRUE(served) << c.typed << " selected " << text;
+        at = end;
+    }
+}
+
+// The navaid directory's ILS list typed into: an airport's code (in any case) selects one of its
+// localizers, a localizer's ident that one.
+TEST_F(AirportSearch, TheIlsListFindsALocalizerByItsAirportsCode) {
+    const struct {
+        const char* typed;
+        const char* shown;  // held by the row then selected
+    } typed[] = {{"KOAK", " KOAK "}, {"ksfo", " KSFO "}, {"KJFK", " KJFK "}, {"I-INB", "I-INB "}};
+    std::string script = "frame-interval 100\nwait 300\nmenu 321\ndialog NAVAIDSTABSHEET\nclick 1902\n";
+    for (const auto& t : typed)
+        script += "dialog NAVAIDSILSFAKE\nset 1483 \"" + std::string(t.typed) + "\"\nread 1485 selected\n";
+    script += "dialog NAVAIDSTABSHEET\nclick 2\nwait 300\nquit\n";
+    const testsupport::CommandResult r = run.Play(script);
+    ASSERT_EQ(r.status, 0) << r.out.substr(0, 2000);
+    std::size_t at = 0;
+    for (const auto& t : typed) {
+        const std::size_t read = r.out.find("selected=", at);
+        ASSERT_NE(read, std::string::npos) << t.typed;
+        const int selected = std::atoi(r.out.c_str() + read + 9);
+        const std::string row = "read 1485 row " + std::to_string(selected) + ": \"";
+        const std::size_t shown = r.out.find(row, read);
+        ASSERT_NE(shown, std::string::npos) << t.typed << " selected " << selected;
+        const std::size_t end = r.out.find('\n', shown);
+        EXPECT_NE(r.out.substr(shown, end - shown).find(t.shown), std::string::npos)
+            << t.typed << ": " << r.out.substr(shown, end - shown);
         at = end;
     }
 }

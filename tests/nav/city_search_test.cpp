@@ -15,7 +15,9 @@ constexpr char kList[] =
     "Kansas City|KS|Kansas|KMKC\n"
     "Fort Worth|TX|Texas|KDFW\n"
     "Martha's Vineyard|MA|Massachusetts|KMVY\n"
-    "Honolulu|HI|Hawaii|\n";
+    "Mexico|MO|Missouri|KMYJ\n"
+    "Honolulu|HI|Hawaii|\n"
+    "Mexico City|MX|Mexico|MMMX\n";
 
 TEST(CitySearch, ATypedCityGivesItsAirportsBestFirst) {
     const struct {
@@ -44,6 +46,9 @@ TEST(CitySearch, ATypedCityGivesItsAirportsBestFirst) {
         {"louis", ""},
         {"st. louis mo extra", ""},
         {"honolulu", ""},
+        // The city named exactly before the one named without "city".
+        {"mexico city", "MMMX"},
+        {"mexico", "KMYJ"},
     };
     for (const auto& c : cases) {
         const std::vector<std::string> codes = nav::AirportsOfCity(kList, c.typed);

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <set>
+#include <string_view>
 #include <tuple>
 #include <utility>
 
@@ -12,6 +13,15 @@
 #include "tools/mkdata/installation.h"
 
 namespace mkdata {
+
+namespace {
+
+// The postal codes of the fifty states and the District of Columbia.
+constexpr char kUsStates[] =
+    "AL AK AZ AR CA CO CT DE DC FL GA HI ID IL IN IA KS KY LA ME MD MA MI MN MS MO MT NE NV NH NJ "
+    "NM NY NC ND OH OK OR PA RI SC SD TN TX UT VT VA WA WV WI WY ";
+
+}  // namespace
 
 int ReadCities(const std::string& dataDir, std::vector<City>* cities, std::string* error) {
     const std::string path = dataDir + "/places-us/cities.csv";
@@ -30,6 +40,7 @@ int ReadCities(const std::string& dataDir, std::vector<City>* cities, std::strin
         c.name = r[0];
         c.state = r[1];
         c.stateName = r[2];
+        c.abroad = std::string_view(kUsStates).find(r[1] + " ") == std::string_view::npos;
         cities->push_back(std::move(c));
     }
     return 1;
@@ -115,7 +126,7 @@ std::vector<std::string> RankCityAirports(const City& city, const std::vector<Ci
     std::vector<std::tuple<int, double, std::string>> ranked;
     for (const SourceAirport& a : sources.airports) {
         if (a.kind != "land" || a.name.rfind("[X]", 0) == 0) continue;  // [X]: closed
-        if (abroad.count(a.icao) != 0) continue;
+        if ((abroad.count(a.icao) != 0) != city.abroad) continue;
         const double km = Distance(city.lat, city.lon, a.lat, a.lon) / 1000.0;
         if (km > kTowerReachKm || (!a.towered && (km > kFieldReachKm || !PublicField(a.icao))))
             continue;
@@ -360,7 +371,7 @@ std::map<std::string, std::string> AirportStates(const std::vector<City>& cities
         if (ForeignCode(a.icao) || national.Abroad(at)) continue;
         near.clear();
         for (const City& c : cities) {
-            if (c.state == "AK" || c.state == "HI") continue;  // outside the world
+            if (c.state == "AK" || c.state == "HI" || c.abroad) continue;  // outside the world
             const double km = Distance(a.lat, a.lon, c.lat, c.lon) / 1000.0;
             if (km <= kStateReachKm) near.emplace_back(km, &c);
         }

@@ -15,6 +15,9 @@ namespace mkdata {
 struct City {
     std::string name, state, stateName;
     double lat = 0, lon = 0;
+    // A city beyond the borders (its "state" a province's or a country's code): its airports
+    // are those of its own country.
+    bool abroad = false;
 };
 
 // The cities of data/places-us/cities.csv, most populous first. A row without its source, or
