@@ -188,11 +188,15 @@ bool LoadAirport(int index, int mode) {
     }
     a.numOfRwys = count;
     // The wind is weighed against this field's runways, by this field's variation.
+    const int previous = a.airportIndex;
     a.airportIndex = index;
     const int chosen = a.pickedRwy != 0 && a.selRwy >= 0 && a.selRwy < count
                            ? a.selRwy
                            : AtcSelectRunwayIntoWind(count, mode, kAtcRunwayRows);
-    if (chosen < 0) return false;
+    if (chosen < 0) {
+        a.airportIndex = previous;
+        return false;
+    }
     a.selRwy = chosen;
     FillFrequencies(header);
     TakeRunway(rows[static_cast<std::size_t>(chosen)], header.elevation);
