@@ -24,7 +24,8 @@ TEST(CruisePerformance, InterpolatesInAltitudeAndPowerAndHoldsToTheTableEdges) {
              Case{0, 5500, 62, 106, 6.94},    // between 5000/6000 and 60/65
              Case{0, 7500, 72, 117, 8.1},     // 115, 119.5 -> 116.8; 7.9, 8.4 -> 8.1
              Case{1, 16000, 75, 165, 12.6},   // above the Bonanza's table: its top row
-             Case{2, 1000, 40, 152, 9.4},     // below both axes: the first entry
+             Case{2, 1000, 40, 152, 18.8},    // below both axes: the first entry, both engines
+             Case{2, 4000, 75, 199, 32.8},    // the Baron's book: 16.4 gal/h each engine
              Case{3, 19000, 70, 288, 754.5},  // King Air between 18000 and 20000
              Case{5, 5000, 65, 0, 0.0},       // no table
          }) {
