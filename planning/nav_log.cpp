@@ -304,7 +304,12 @@ void FlightPlan::BuildNavLog() const {
             LegMiles(nodes[static_cast<std::size_t>(i)], nodes[static_cast<std::size_t>(i + 1)]);
         total += legMiles[static_cast<std::size_t>(i)];
     }
-    log.totalDistance = static_cast<std::int32_t>(total);
+    // The log's distances add up as a pilot checks them: each leg rounded to a whole mile, the
+    // total their sum, and what remains after a leg the total less the legs so far.
+    std::int32_t shownTotal = 0;
+    for (int i = 0; i + 1 < count; ++i)
+        shownTotal += static_cast<std::int32_t>(legMiles[static_cast<std::size_t>(i)] + 0.5);
+    log.totalDistance = shownTotal;
     const bool departed = departureTime >= 0;
     log.departed = departed;
     if (departed) {
@@ -313,7 +318,8 @@ void FlightPlan::BuildNavLog() const {
     }
 
     log.rows.resize(static_cast<std::size_t>(count));
-    double remaining = total, hoursSum = 0.0;
+    std::int32_t remaining = shownTotal;
+    double hoursSum = 0.0;
     int minutesSum = 0;
     // The cruise wind of each weather area (departure, en route, destination), worked out once.
     struct AreaWind {
@@ -352,9 +358,9 @@ void FlightPlan::BuildNavLog() const {
         row.magneticHeading = static_cast<std::int16_t>(
             WindCorrectedMagneticHeading(course, windDirection, windSpeed, gs, gridOffset + 0.5));
         const double d = legMiles[static_cast<std::size_t>(i)];
-        remaining = std::max(remaining - d, 0.0);
         row.distance = static_cast<std::int32_t>(d + 0.5);
-        row.remaining = static_cast<std::int32_t>(remaining);
+        remaining -= row.distance;
+        row.remaining = remaining;
         row.fix = from.ident;
         const float previousFuel =
             i == 0 ? static_cast<float>(log.startingFuel) : log.rows[static_cast<std::size_t>(i - 1)].fuelRemaining;
@@ -393,7 +399,7 @@ void FlightPlan::BuildNavLog() const {
     NavLogRow& end = log.rows.back();
     end = NavLogRow{};
     end.fix = last.ident;
-    end.remaining = static_cast<std::int32_t>(remaining);
+    end.remaining = remaining;
     end.estimatedArrival = 0;
 }
 

@@ -141,6 +141,16 @@ TEST(NavLog, LegsTakeTheWindTriangleAndTheTablesFigures) {
     EXPECT_EQ(r.estimatedArrival, (23 * 60 + 50 + r.estimatedMinutes) % 1440);
     EXPECT_EQ(log.rows[1].actualMinutes, planning::kNotKnown) << "node 2 not passed";
     EXPECT_EQ(log.rows[2].fix, "KFAT");
+
+    // One leg of 53.6 nm: the leg, the total and what remains add up as the sheet shows them.
+    FlightPlan single = EastboundPlan();
+    single.nodeCount = 2;
+    single.nodes[1].x = static_cast<std::int32_t>(53.6 / planning::kNauticalMilesPerUnit);
+    single.BuildNavLog();
+    EXPECT_EQ(planning::theNavLog->totalDistance, 54);
+    EXPECT_EQ(planning::theNavLog->rows[0].distance, 54);
+    EXPECT_EQ(planning::theNavLog->rows[0].remaining, 0);
+    EXPECT_EQ(planning::theNavLog->rows[1].remaining, 0);
 }
 
 TEST(NavLog, NoPlanAStoppingWindAndSmallPlansDoNotFail) {
