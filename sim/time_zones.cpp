@@ -5,8 +5,11 @@
 #include <cmath>
 #include <cstddef>
 #include <iterator>
+#include <map>
+#include <mutex>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include <date/tz.h>
 
@@ -341,14 +344,22 @@ PlaceZone UsZone(double lat, double lonWest) {
     return {"America/Los_Angeles", "Pacific"};
 }
 
+// The database's zone of a name, looked up once: a name the database lacks is said once and
+// then read as the mean solar hour.
 const date::time_zone* FindZone(const char* id) {
+    static std::mutex guard;
+    static std::map<std::string, const date::time_zone*, std::less<>> found;
+    const std::lock_guard<std::mutex> lock(guard);
+    if (const auto at = found.find(std::string_view(id)); at != found.end()) return at->second;
+    const date::time_zone* zone = nullptr;
     try {
-        return date::locate_zone(id);
+        zone = date::locate_zone(id);
     } catch (const std::exception& e) {
         win::TraceLine(std::string("time zone: ") + id + " not in the system's database (" +
                        e.what() + "); the mean solar hour is used");
-        return nullptr;
     }
+    found.emplace(id, zone);
+    return zone;
 }
 
 int SolarSecondsBehind(double lonWest) {
