@@ -200,6 +200,22 @@ void MapView::InitForPositionAircraft() {
     LoadOutlines();
     LoadDetailCoast();
     TakeAircraftForPositioning();
+    positioning = true;
+    if (positionView.kept) {
+        previousZoom = zoom;
+        zoom = positionView.zoom;
+        centreLat = positionView.centreLat;
+        centreLon = positionView.centreLon;
+    }
+    // Zoomed in, the view is moved to the aircraft when it lies outside.
+    if (zoom > 0) {
+        SetView(zoom, 0, 0, 0);
+        if (!InsideView(aircraftLat, aircraftLon)) {
+            centreLat = aircraftLat;
+            centreLon = aircraftLon;
+            SetView(zoom, 0, 0, 0);
+        }
+    }
     zoomInTool = zoomOutTool = 0;
     vorInfoTool = airportInfoTool = approachInfoTool = 0;
     runwayResult = enrouteResult = approachResult = 0;
@@ -245,6 +261,8 @@ void MapView::InitForCrossPlanningMap() {
 }
 
 void MapView::Shutdown() {
+    if (positioning) positionView = KeptView{true, zoom, centreLat, centreLon};
+    positioning = false;
     if (mapControl)
         win::SendMessage(mapControl, win::STM_SETIMAGE, win::IMAGE_BITMAP,
                          static_cast<win::LParam>(ownsTemplate ? 0 : templateBitmap.id));
@@ -290,6 +308,7 @@ void MapView::Reset() {
     centreLat = 37.5;
     centreLon = 95.0;
     previousZoom = zoom = 0;
+    positionView = KeptView{};
     for (std::uint32_t* flag :
          {&zoomInTool, &zoomOutTool, &showAirports, &showVors, &showNdbs, &showLocalizers,
           &showAirways, &showWaypoints, &showObstacles, &showAircraft, &showFrequencies,

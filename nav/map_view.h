@@ -256,6 +256,15 @@ public:
     double centreLon = 95.0;
     std::int32_t previousZoom = 0;
     std::int32_t zoom = 0;
+    // The positioning dialog's own view, kept when it closes: the planning pages' maps move the
+    // shared view to their routes, and the dialog opens where it was left, with the aircraft.
+    struct KeptView {
+        bool kept = false;
+        std::int32_t zoom = 0;
+        double centreLat = 37.5, centreLon = 95.0;
+    };
+    KeptView positionView;
+    bool positioning = false;  // the positioning dialog has the map
     std::int32_t centreX = 276;
     std::int32_t centreY = 161;
     std::int32_t dragCursorX = 0;

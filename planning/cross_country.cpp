@@ -136,22 +136,24 @@ void BuildAssignmentLog(const FlightPlan& plan, NavLog* log) {
                             &log->fuelFlow);
     log->startingFuel = StartingFuel(plan.aircraft);
     std::vector<std::int32_t> legs(static_cast<std::size_t>(count), 0);
-    double total = 0;
+    std::int32_t total = 0;
     for (int i = 1; i < count; ++i) {
         const FlightPlanNode& a = plan.nodes[static_cast<std::size_t>(i - 1)];
         const FlightPlanNode& b = plan.nodes[static_cast<std::size_t>(i)];
         const double miles = std::hypot(static_cast<double>(b.x) - a.x, static_cast<double>(b.y) - a.y) *
                              kNauticalMilesPerUnit;
-        legs[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(miles);
-        total += miles;
+        // Whole miles, rounded; the total is their sum, so the column adds up and nothing
+        // remains at the destination.
+        legs[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(miles + 0.5);
+        total += legs[static_cast<std::size_t>(i)];
     }
-    log->totalDistance = static_cast<std::int32_t>(total);
+    log->totalDistance = total;
     std::int32_t remaining = log->totalDistance;
     for (int i = 0; i < count; ++i) {
         NavLogRow row;
         row.fix = plan.nodes[static_cast<std::size_t>(i)].ident;
         row.distance = legs[static_cast<std::size_t>(i)];
-        remaining = std::max(remaining - row.distance, 0);
+        remaining -= row.distance;
         row.remaining = remaining;
         row.estimatedArrival = 0;
         log->rows.push_back(std::move(row));

@@ -256,6 +256,7 @@ void LessonController::Start() {
     copilotHasControl = 0;
     faultCounter = 0;
     lookedDirections = 0;
+    autopilotSaid = false;
     running = true;
     sequencer.PushFrame(&mainProcedure);
 }
@@ -288,6 +289,13 @@ int LessonController::Step() {
     if (copilotHasControl != 0) {
         if (!IsReadyToReturn()) return 0;
         ReturnControl();
+    }
+    // A lesson teaches the pilot's hands: every step the pilot's autopilot flies it counts
+    // against it, so a manoeuvre flown by the autopilot is never mastered.
+    if (aircraft->Read().autopilot) {
+        if (!autopilotSaid) Trace("lesson: flown by the autopilot");
+        autopilotSaid = true;
+        if (faultCounter < 0xFFFF) ++faultCounter;
     }
     const int result = sequencer.Tick(*this);
     if (running && (sequencer.current == nullptr || sequencer.current->current == nullptr)) {

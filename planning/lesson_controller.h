@@ -32,6 +32,7 @@ public:
         int mixture = 31;       // 0..31
         int lookDirection = 0;
         bool crashed = false;
+        bool autopilot = false;  // the autopilot's master switch on
     };
     virtual ~LessonAircraft() = default;
     [[nodiscard]] virtual Reading Read() = 0;
@@ -130,6 +131,7 @@ public:
     std::uint16_t trapMode = 0;
     std::uint32_t lookedDirections = 0;
     std::uint16_t faultCounter = 0;
+    bool autopilotSaid = false;  // the trace has said the autopilot flies this lesson
     std::int16_t trimReference = 0;
     LessonProcedure mainProcedure;
     LessonSequencer sequencer;

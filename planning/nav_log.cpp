@@ -7,9 +7,13 @@
 #include <numbers>
 
 #include "flight/published_performance.h"
+#include "nav/lat_lon.h"
 #include "nav/map_view.h"
 #include "planning/planning_services.h"
 #include "planning/route_weather.h"
+#include "sim/date_time.h"
+#include "sim/time_zones.h"
+#include "world/celestial.h"
 
 namespace planning {
 
@@ -76,6 +80,7 @@ double LegMiles(const FlightPlanNode& a, const FlightPlanNode& b) {
 }
 
 constexpr std::int16_t kStartingFuel[5] = {40, 74, 194, 3212, 3212};
+constexpr int kEngines[5] = {1, 1, 2, 2, 2};
 
 // The log keeps whole degrees only. An arctangent by a polynomial good to about 2e-8 rad decides
 // the whole degree whenever a margin far wider than that error stays inside it; otherwise (rarely)
@@ -198,7 +203,11 @@ void LookupCruisePerformance(int type, std::int32_t altitudeFeet, int powerPerce
     };
     *trueAirspeed =
         static_cast<std::uint16_t>(value(&flight::CruisePoint::trueAirspeedKnots) + 0.5);
-    *fuelFlow = static_cast<float>(value(&flight::CruisePoint::fuelFlow));
+    // A twin's book gives each engine's flow; the log plans the whole aircraft's.
+    const int engines = flight::PublishedPerformanceForType(type).fuelPerEngine
+                            ? kEngines[static_cast<std::size_t>(type)]
+                            : 1;
+    *fuelFlow = static_cast<float>(value(&flight::CruisePoint::fuelFlow) * engines);
 }
 
 int LegCourse(const FlightPlanNode& from, const FlightPlanNode& to) {
@@ -295,7 +304,12 @@ void FlightPlan::BuildNavLog() const {
             LegMiles(nodes[static_cast<std::size_t>(i)], nodes[static_cast<std::size_t>(i + 1)]);
         total += legMiles[static_cast<std::size_t>(i)];
     }
-    log.totalDistance = static_cast<std::int32_t>(total);
+    // The log's distances add up as a pilot checks them: each leg rounded to a whole mile, the
+    // total their sum, and what remains after a leg the total less the legs so far.
+    std::int32_t shownTotal = 0;
+    for (int i = 0; i + 1 < count; ++i)
+        shownTotal += static_cast<std::int32_t>(legMiles[static_cast<std::size_t>(i)] + 0.5);
+    log.totalDistance = shownTotal;
     const bool departed = departureTime >= 0;
     log.departed = departed;
     if (departed) {
@@ -304,7 +318,8 @@ void FlightPlan::BuildNavLog() const {
     }
 
     log.rows.resize(static_cast<std::size_t>(count));
-    double remaining = total, hoursSum = 0.0;
+    std::int32_t remaining = shownTotal;
+    double hoursSum = 0.0;
     int minutesSum = 0;
     // The cruise wind of each weather area (departure, en route, destination), worked out once.
     struct AreaWind {
@@ -343,9 +358,9 @@ void FlightPlan::BuildNavLog() const {
         row.magneticHeading = static_cast<std::int16_t>(
             WindCorrectedMagneticHeading(course, windDirection, windSpeed, gs, gridOffset + 0.5));
         const double d = legMiles[static_cast<std::size_t>(i)];
-        remaining = std::max(remaining - d, 0.0);
         row.distance = static_cast<std::int32_t>(d + 0.5);
-        row.remaining = static_cast<std::int32_t>(remaining);
+        remaining -= row.distance;
+        row.remaining = remaining;
         row.fix = from.ident;
         const float previousFuel =
             i == 0 ? static_cast<float>(log.startingFuel) : log.rows[static_cast<std::size_t>(i - 1)].fuelRemaining;
@@ -384,8 +399,51 @@ void FlightPlan::BuildNavLog() const {
     NavLogRow& end = log.rows.back();
     end = NavLogRow{};
     end.fix = last.ident;
-    end.remaining = static_cast<std::int32_t>(remaining);
+    end.remaining = remaining;
     end.estimatedArrival = 0;
+}
+
+}  // namespace planning
+
+namespace planning {
+
+double SunElevation(double lat, double lonWest, std::int64_t utcSeconds) {
+    constexpr std::int64_t kJ2000 = 946728000;  // 2000-01-01 12:00 UTC
+    const double days = static_cast<double>(utcSeconds - kJ2000) / 86400.0;
+    const world::EclipticPlace sun = world::SunPlace(days);
+    const double hourAngle = (world::GreenwichSiderealTime(days) - lonWest - sun.rightAscension) *
+                             kRadiansPerDegree;
+    const double phi = lat * kRadiansPerDegree, delta = sun.declination * kRadiansPerDegree;
+    return std::asin(std::sin(phi) * std::sin(delta) +
+                     std::cos(phi) * std::cos(delta) * std::cos(hourAngle)) /
+           kRadiansPerDegree;
+}
+
+int VfrReserveMinutes(const FlightPlan& plan, const NavLog& log) {
+    constexpr int kDay = 30, kNight = 45;
+    constexpr double kCivilTwilight = -6.0;
+    const RouteEnvironment& e = plan.environment;
+    const int count = std::min(plan.nodeCount, kMaxPlanNodes);
+    if (e.hour < 0 || e.minute < 0 || e.month < 1 || e.month > 12 || e.day < 1 || count <= 0)
+        return kDay;
+    // The plan keeps the month and day only: the sun's course on them changes little by year.
+    sim::CalendarTime local;
+    local.year = 126;
+    local.mon = e.month - 1;
+    local.mday = e.day;
+    local.hour = e.hour;
+    local.min = e.minute;
+    const FlightPlanNode& first = plan.nodes[0];
+    const FlightPlanNode& last = plan.nodes[static_cast<std::size_t>(count - 1)];
+    double lat0 = 0, lon0 = 0, lat1 = 0, lon1 = 0;
+    nav::WorldToLatLon(&lat0, &lon0, first.x, first.y);
+    nav::WorldToLatLon(&lat1, &lon1, last.x, last.y);
+    const std::int64_t off =
+        sim::LocalToUtc(sim::ZoneOfPlace(lat0, lon0), sim::CalendarToSeconds(local), lon0);
+    const std::int64_t on = off + (log.totalHours * 60 + log.totalMinutes) * 60;
+    const bool night = SunElevation(lat0, lon0, off) < kCivilTwilight ||
+                       SunElevation(lat1, lon1, on) < kCivilTwilight;
+    return night ? kNight : kDay;
 }
 
 }  // namespace planning

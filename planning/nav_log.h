@@ -55,8 +55,8 @@ struct NavLog {
 // The log the planning pages and the log dialogs show; rebuilt by FlightPlan::BuildNavLog.
 extern std::unique_ptr<NavLog> theNavLog;
 
-// The aircraft's cruise true airspeed (rounded knots) and fuel flow at an altitude and power,
-// interpolated in its table; values outside the table take its nearest edge. Type 5 and
+// The aircraft's cruise true airspeed (rounded knots) and the whole aircraft's fuel flow (every
+// engine's) at an altitude and power, interpolated in its table; values outside the table take its nearest edge. Type 5 and
 // unknown types have neither (0, 0).
 void LookupCruisePerformance(int type, std::int32_t altitudeFeet, int powerPercent,
                              std::uint16_t* trueAirspeed, float* fuelFlow);
@@ -77,6 +77,14 @@ void LookupCruisePerformance(int type, std::int32_t altitudeFeet, int powerPerce
 // variation and north in degrees, plus 0.5), cut to a whole degree.
 [[nodiscard]] int WindCorrectedMagneticHeading(int course, int windDirection, int windSpeed,
                                                int groundSpeed, double offset);
+// The fuel a visual flight keeps at landing, in minutes of cruise: 30 by day, 45 when it takes
+// off or lands at night (the sun more than 6 degrees below the horizon, past civil twilight), by
+// the plan's date and local time of departure and the log's time en route. A plan without a
+// time is flown by day.
+[[nodiscard]] int VfrReserveMinutes(const FlightPlan& plan, const NavLog& log);
+// The sun's height above the horizon (degrees) at a place (longitude positive WEST) and moment
+// (seconds since 1970-01-01 UTC).
+[[nodiscard]] double SunElevation(double lat, double lonWest, std::int64_t utcSeconds);
 // The wind band (direction as a binary angle, speed in knots) of a station at an altitude.
 void PickCruiseWindBand(const RouteWeatherStation& station, std::int32_t altitudeFeet,
                         std::int32_t* direction, std::int32_t* speed);

@@ -380,19 +380,36 @@ bool RouteGoesSomewhere(win::HWND sheet, const FlightPlan& plan) {
     return false;
 }
 
-// Whether the pilot takes a plan whose log burns more fuel than the aircraft starts with; asked
-// over the sheet with the need and what the aircraft carries. A plan within its fuel is taken.
-bool TakesPlanPastItsFuel(win::HWND sheet, const FlightPlan& plan) {
+// Whether the pilot takes a plan whose log lands with less than its reserve (visual rules: 30
+// minutes by day, 45 at night; instrument rules 45) or burns more fuel than the aircraft starts with; asked over the
+// sheet with the need, what the aircraft carries and the reserve. A plan within its reserve is
+// taken.
+bool TakesPlanShortOfItsReserve(win::HWND sheet, const FlightPlan& plan) {
     plan.BuildNavLog();
     const NavLog* log = theNavLog.get();
-    if (log == nullptr || log->startingFuel <= 0 || log->totalFuel <= log->startingFuel) return true;
-    char text[320];
+    if (log == nullptr || log->startingFuel <= 0 || log->fuelFlow <= 0.0f) return true;
+    // Under instrument rules the reserve is 45 minutes by day or night.
+    const int reserve = plan.ifr != 0 ? 45 : VfrReserveMinutes(plan, *log);
+    const double reserveFuel = reserve / 60.0 * log->fuelFlow;
+    const double left = log->startingFuel - static_cast<double>(log->totalFuel);
+    if (left >= reserveFuel) return true;
+    char need[160];
     const char* unit = plan.aircraft <= 2 ? "gallons" : "pounds";
-    std::snprintf(text, sizeof text,
-                  "%s is %d nm and needs %.1f %s of fuel; the aircraft carries %d. Add a fuel stop on "
-                  "the route map, or take the plan as it is?",
+    std::snprintf(need, sizeof need, "%s is %d nm and needs %.1f %s of fuel; the aircraft carries %d",
                   log->title.c_str(), log->totalDistance, static_cast<double>(log->totalFuel), unit,
                   log->startingFuel);
+    char lands[96] = ".";
+    if (left >= 0.0)
+        std::snprintf(lands, sizeof lands, " and lands with %.1f, %d minutes of flight.", left,
+                      static_cast<int>(left / log->fuelFlow * 60.0));
+    char text[400];
+    std::snprintf(text, sizeof text,
+                  "%s%s A flight under %s keeps %d minutes of fuel (%.1f %s) in reserve. Add a "
+                  "fuel stop on the route map, or take the plan as it is?",
+                  need, lands,
+                  plan.ifr != 0 ? "instrument rules"
+                                : (reserve > 30 ? "visual rules at night" : "visual rules by day"),
+                  reserve, reserveFuel, unit);
     return ui::ShowMessageBox(sheet, text, ui::MB_YESNO | ui::MB_ICONEXCLAMATION) == win::IDYES;
 }
 
@@ -411,7 +428,7 @@ int NewFlightPlan::Finish() {
     if (!RouteGoesSomewhere(window, *plan)) return 1;
     Cursor(win::IDC_WAIT);
     if (const PlanningRecord* r = thePlanningRecord.get()) TakePlanningRecord(*plan, *r);
-    if (!TakesPlanPastItsFuel(window, *plan)) {
+    if (!TakesPlanShortOfItsReserve(window, *plan)) {
         Cursor(win::IDC_ARROW);
         return 1;
     }

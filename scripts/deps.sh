@@ -3,6 +3,7 @@
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev googletest libbenchmark-dev
       libsdl2-dev libfreetype-dev fonts-liberation fonts-dejavu-core
+      libhowardhinnant-date-dev tzdata
       xvfb x11-apps xdotool imagemagick lhasa espeak-ng libespeak-ng-dev ffmpeg python3)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -1,5 +1,6 @@
 #include "sim/date_time.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -190,36 +191,41 @@ void DateAndTime::SetClock(const ui::ClockReading& time, bool zulu) {
         return;
     }
     if (zoneMode == 2) {
-        // The typed time is the place's time on the typed date: the zone is the one daylight
-        // time gives that date, not the one in force on the clock's old date.
-        const std::int64_t local = CalendarToSeconds(t);
-        const int summer = autoKeepsDaylight ? autoStandardZone - 1 : autoStandardZone;
-        autoZone = AutoZoneAt(local + summer * 3600);
-        // The hour daylight time skips on its first day reads in standard time.
-        if (AutoZoneAt(local + autoZone * 3600) != autoZone) autoZone = autoStandardZone;
+        // The typed time is the place's time on the typed date, by the zone's rules on that
+        // date; a time the spring-forward gap skips reads as the clock set forward over it.
+        const std::int64_t utc = LocalToUtc(autoPlace, CalendarToSeconds(t), autoLonWest);
+        SetZuluTime(SecondsToCalendar(utc));
+        UpdateAutoZone();
         ApplyZoneMode();
+        return;
     }
     SetLocalTime(t);
 }
 
 int DateAndTime::AutoZoneAt(std::int64_t utcSeconds) const {
-    // The place's date is read in its standard time, so that the zone of a moment does not
-    // depend on the zone in use.
-    if (!autoKeepsDaylight) return autoStandardZone;
-    const CalendarTime date = SecondsToCalendar(utcSeconds - autoStandardZone * 3600);
-    return core::UsDaylightTimeInForce(date.year % 100, date.mon + 1, date.mday)
-               ? autoStandardZone - 1
-               : autoStandardZone;
+    const ZoneMoment m = ZoneAt(autoPlace, utcSeconds, autoLonWest);
+    return static_cast<int>(std::lround(m.secondsBehind / 3600.0));
+}
+
+void DateAndTime::UpdateAutoZone() {
+    const ZoneMoment m = ZoneAt(autoPlace, GetCalendarSeconds(), autoLonWest);
+    autoZoneSeconds = m.secondsBehind;
+    autoDaylight = m.daylight;
+    autoZone = static_cast<int>(std::lround(m.secondsBehind / 3600.0));
 }
 
 std::string DateAndTime::GetAutoZoneName() const {
-    return std::string(autoZoneName) +
-           (autoZone < autoStandardZone ? " Daylight Time" : " Standard Time");
+    return std::string(autoPlace.name) + (autoDaylight ? " Daylight Time" : " Standard Time");
 }
 
 void DateAndTime::ApplyZoneMode() {
     if (zoneMode == 1) zone = manualZone;
-    if (zoneMode == 2) zone = autoZone;
+    if (zoneMode == 2) {
+        // A place half an hour off the hours (Newfoundland) keeps its half hour.
+        zone = autoZone;
+        zoneSeconds = autoZoneSeconds;
+        return;
+    }
     UpdateZoneSeconds();
 }
 
@@ -227,11 +233,9 @@ void DateAndTime::SetAutoZoneFromPosition(std::int32_t posX, std::int32_t posZ) 
     double lat = 0.0;
     double lon = 0.0;
     nav::WorldToLatLon(&lat, &lon, posX, posZ);
-    const PlaceZone place = ZoneOfPlace(lat, lon);
-    autoStandardZone = place.standardHours;
-    autoKeepsDaylight = place.keepsDaylightTime;
-    autoZoneName = place.name;
-    autoZone = AutoZoneAt(GetCalendarSeconds());
+    autoPlace = ZoneOfPlace(lat, lon);
+    autoLonWest = lon;
+    UpdateAutoZone();
     if (zoneMode == 2) ApplyZoneMode();
 }
 

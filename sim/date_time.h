@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "sim/time_zones.h"
 #include "ui/option_models.h"
 
 namespace core {
@@ -79,8 +80,7 @@ public:
     void UpdateZoneSeconds() { zoneSeconds = zone * 3600; }
     // The automatic zone follows the place of a world position.
     void SetAutoZoneFromPosition(std::int32_t posX, std::int32_t posZ);
-    // The place's zone (hours behind UTC) at a moment: an hour less than its standard hours
-    // while daylight time is in force on the place's date, if the place keeps it.
+    // The place's zone (whole hours behind UTC) at a moment, by its zone's rules on that date.
     [[nodiscard]] int AutoZoneAt(std::int64_t utcSeconds) const;
 
     // Section "Time" of a situation.
@@ -89,6 +89,8 @@ public:
 
 private:
     void Catch();
+    // The place's zone at the clock's moment.
+    void UpdateAutoZone();
 
     TimeSource now;
     std::uint64_t milliseconds = 0;
@@ -99,9 +101,10 @@ private:
     std::int64_t epochOffset = 0;
     int manualZone = 7;
     int autoZone = 7;
-    int autoStandardZone = 8;  // the place's zone in standard time
-    bool autoKeepsDaylight = true;
-    const char* autoZoneName = "Pacific";
+    PlaceZone autoPlace{"America/Los_Angeles", "Pacific"};
+    double autoLonWest = 122.25;
+    int autoZoneSeconds = 7 * 3600;
+    bool autoDaylight = true;
     int zone = 8;
     int zoneSeconds = 8 * 3600;
     int zoneMode = 0;

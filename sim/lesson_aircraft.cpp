@@ -60,6 +60,7 @@ planning::LessonAircraft::Reading LiveLessonAircraft::Read() {
     r.mixture = cockpit::theMixtureLever.lever;
     r.lookDirection = theSimWorld.GetLookDirection();
     r.crashed = flight::theCrashed != 0;
+    r.autopilot = (s.fmAutopilotModes & 1u) != 0;
     return r;
 }
 

@@ -268,6 +268,31 @@ TEST_F(MapViewTest, DraggingMovesTheAircraftByThePixelsTravelled) {
     EXPECT_FALSE(m.IsNearAircraft());
 }
 
+// The positioning dialog opens on the view it was closed on, whatever a route map did to the
+// shared view in between, and moves it to the aircraft when the aircraft lies outside.
+TEST_F(MapViewTest, PositioningOpensOnItsOwnViewWithTheAircraftInIt) {
+    nav::MapView& m = theMapView;
+    OpenMap(navtest::kKsql);
+    View(6, navtest::kKsql);
+    m.Shutdown();
+    // A route map's view far away (as a plan's route fits it).
+    m.zoom = 7;
+    m.centreLat = 45.0;
+    m.centreLon = 100.0;
+    m.SetView(7, 0, 0, 0);
+    struct Case {
+        LatLon aircraft;
+        double centreLat;
+    };
+    for (const Case& c : {Case{navtest::kKsql, navtest::kKsql.lat}, Case{LatLon{40.0, 105.0}, 40.0}}) {
+        OpenMap(c.aircraft);
+        EXPECT_EQ(m.zoom, 6);
+        EXPECT_TRUE(m.symbolShown) << c.aircraft.lat;
+        EXPECT_NEAR(m.centreLat, c.centreLat, 1e-6);
+        m.Shutdown();
+    }
+}
+
 TEST_F(MapViewTest, OkWithoutAMoveLeavesTheAircraftWhereItIs) {
     OpenMap(navtest::kKoak, 123.0);
     nav::MapView& m = theMapView;

@@ -47,7 +47,7 @@ TEST_F(AssignmentRun, TheFirstAssignmentIsListedByItsGreatCirclesAndFlown) {
     EXPECT_EQ(briefings[2], briefings[0]);
 
     // The log: the five stations with their legs, against great circles between the public
-    // data's positions. The log shows whole miles, cut: a leg may read up to a mile short.
+    // data's positions. The log shows whole miles, rounded: a leg may read half a mile off.
     EXPECT_NE(r.out.find("read 2018 Static \"KBOS to KALB\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("read 2012 Static \"0:0\""), std::string::npos) << r.out;
     // The Skyhawk's cruise at the plan's 6,500 ft and 65 % from its table, in gallons: the book
@@ -84,7 +84,7 @@ TEST_F(AssignmentRun, TheFirstAssignmentIsListedByItsGreatCirclesAndFlown) {
         const double miles = navtest::Metres(a.first, a.second, b.first, b.second) / 1852.0;
         total += miles;
         SCOPED_TRACE(route[i]);
-        EXPECT_LE(legs[static_cast<std::size_t>(i)], miles * 1.015);
+        EXPECT_LE(legs[static_cast<std::size_t>(i)], std::max(miles * 1.015, miles + 0.5));
         EXPECT_GE(legs[static_cast<std::size_t>(i)], std::min(miles * 0.985, miles - 1.0));
     }
     const std::regex distance("read 2008 Static \"(\\d+)\"");

@@ -31,7 +31,7 @@ FlightPlan Plan(const std::vector<std::pair<const char*, double>>& stations) {
     return p;
 }
 
-TEST(AssignmentLog, RowsCarryTruncatedLegsAndWhatRemains) {
+TEST(AssignmentLog, RowsCarryRoundedLegsThatAddUpToTheTotal) {
     struct Case {
         const char* name;
         FlightPlan plan;
@@ -41,11 +41,12 @@ TEST(AssignmentLog, RowsCarryTruncatedLegsAndWhatRemains) {
     };
     const std::vector<Case> cases = {
         {"empty", FlightPlan{}, "No Flight Plan", 0, {}, {}},
-        {"two", Plan({{"KAAA", 0}, {"KBBB", 57.9}}), "KAAA to KBBB", 57, {0, 57}, {57, 0}},
-        // 10.6 + 20.7 + 30.8 + 40.9 = 103.0: legs truncate to 100, so 3 stay at the end.
+        {"two", Plan({{"KAAA", 0}, {"KBBB", 57.9}}), "KAAA to KBBB", 58, {0, 58}, {58, 0}},
+        {"one short", Plan({{"KAAA", 0}, {"KBBB", 57.3}}), "KAAA to KBBB", 57, {0, 57}, {57, 0}},
+        // 10.6 + 20.7 + 30.8 + 40.9: each leg rounded, the total their sum, nothing left at the end.
         {"five",
          Plan({{"KAAA", 0}, {"V1", 10.6}, {"V2", 31.3}, {"V3", 62.1}, {"KBBB", 103.02}}),
-         "KAAA to KBBB", 103, {0, 10, 20, 30, 40}, {103, 93, 73, 43, 3}},
+         "KAAA to KBBB", 104, {0, 11, 21, 31, 41}, {104, 93, 72, 41, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

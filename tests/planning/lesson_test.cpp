@@ -384,7 +384,14 @@ TEST_F(LessonRun, AnEndedLessonKeepsItsResultAndACrashEndsIt) {
     EXPECT_GT(StepUntil("lesson: ended"), 0);
     Begin("EXEC2 MY_AIRCRAFT AP_YOKE_BACK\r\nSAY 3 1\r\nENDPROC\r\n");
     EXPECT_GT(StepUntil("lesson: ended"), 0);
+    // Flown by the pilot's autopilot, a lesson is only practised, and said so once.
+    plane.r.autopilot = true;
+    Begin("SAY 1 1\r\nSAY 2 1\r\nENDPROC\r\n");
+    EXPECT_EQ(StepUntil("lesson: flown by the autopilot"), 1);
+    EXPECT_EQ(StepUntil("lesson: flown by the autopilot", 5), -1);
+    plane.r.autopilot = false;
     EXPECT_EQ(plane.results, (std::vector<std::pair<std::string, int>>{{"zqMan3.txt", kLessonMastered},
+                                                                        {"zqMan3.txt", kLessonPractised},
                                                                         {"zqMan3.txt", kLessonPractised}}));
 
     plane.results.clear();

@@ -3,8 +3,9 @@
 // hands on the yoke holding the speeds, heights and banks asked for, the throttle moved by its
 // keys) each ends "good job". Flown with the gross motions right but off the manoeuvre's own
 // figures (a turn at 60 degrees of bank, a turn that sinks 250 feet or rolls out 25 degrees
-// late, a climb or a descent at the wrong speed, a height let go, slow flight never slowed, a
-// stall never reached), each ends "needs work" too. A manoeuvre's result is also what the pilot
+// late, a climb or a descent at the wrong speed, a height let go up or down or a heading let
+// drift from the moment straight and level begins, slow flight never slowed, a stall never
+// reached), or flown by the autopilot, each ends "needs work" too. A manoeuvre's result is also what the pilot
 // file keeps.
 #include <gtest/gtest.h>
 
@@ -31,7 +32,8 @@ struct Lesson {
 };
 
 const Lesson kLessons[] = {
-    {"Straight and Level Flight", 0, 0, {"sl.pilot"}, {{"sl-climbing.pilot"}}},
+    {"Straight and Level Flight", 0, 0, {"sl.pilot"},
+     {{"sl-climbing.pilot"}, {"sl-diving.pilot"}, {"sl-drifting.pilot"}, {"sl-autopilot.pilot"}}},
     {"Climbs", 0, 1, {"climb.pilot"}, {{"climb-fast.pilot"}}},
     {"Descents", 0, 2, {"descent.pilot"}, {{"descent-fast.pilot"}}},
     {"Standard Rate Turns", 0, 3, {"turn-left.pilot"},
@@ -39,7 +41,7 @@ const Lesson kLessons[] = {
     {"Slow Flight", 0, 4, {"slow.pilot"}, {{"slow-fast.pilot"}}},
     {"Power-off Stall Recovery", 0, 5, {"stall.pilot"}, {{"stall-none.pilot"}}},
     {"", 1, -1, {"controls.pilot"}, {}},
-    {"", 2, -1, {"sl.pilot"}, {{"sl-climbing.pilot"}}},
+    {"", 2, -1, {"sl.pilot"}, {{"sl-diving.pilot"}}},
     {"", 3, -1, {"climb.pilot", "descent.pilot"}, {{"climb.pilot", "descent-fast.pilot"}}},
     {"", 4, -1, {"turn-left.pilot", "turn-right.pilot"},
      {{"turn-steep-left.pilot", "turn-steep-right.pilot"}, {"turn-left.pilot", "turn-late-right.pilot"}}},

@@ -24,7 +24,8 @@ TEST(CruisePerformance, InterpolatesInAltitudeAndPowerAndHoldsToTheTableEdges) {
              Case{0, 5500, 62, 106, 6.94},    // between 5000/6000 and 60/65
              Case{0, 7500, 72, 117, 8.1},     // 115, 119.5 -> 116.8; 7.9, 8.4 -> 8.1
              Case{1, 16000, 75, 165, 12.6},   // above the Bonanza's table: its top row
-             Case{2, 1000, 40, 152, 9.4},     // below both axes: the first entry
+             Case{2, 1000, 40, 152, 18.8},    // below both axes: the first entry, both engines
+             Case{2, 4000, 75, 199, 32.8},    // the Baron's book: 16.4 gal/h each engine
              Case{3, 19000, 70, 288, 754.5},  // King Air between 18000 and 20000
              Case{5, 5000, 65, 0, 0.0},       // no table
          }) {
@@ -140,6 +141,16 @@ TEST(NavLog, LegsTakeTheWindTriangleAndTheTablesFigures) {
     EXPECT_EQ(r.estimatedArrival, (23 * 60 + 50 + r.estimatedMinutes) % 1440);
     EXPECT_EQ(log.rows[1].actualMinutes, planning::kNotKnown) << "node 2 not passed";
     EXPECT_EQ(log.rows[2].fix, "KFAT");
+
+    // One leg of 53.6 nm: the leg, the total and what remains add up as the sheet shows them.
+    FlightPlan single = EastboundPlan();
+    single.nodeCount = 2;
+    single.nodes[1].x = static_cast<std::int32_t>(53.6 / planning::kNauticalMilesPerUnit);
+    single.BuildNavLog();
+    EXPECT_EQ(planning::theNavLog->totalDistance, 54);
+    EXPECT_EQ(planning::theNavLog->rows[0].distance, 54);
+    EXPECT_EQ(planning::theNavLog->rows[0].remaining, 0);
+    EXPECT_EQ(planning::theNavLog->rows[1].remaining, 0);
 }
 
 TEST(NavLog, NoPlanAStoppingWindAndSmallPlansDoNotFail) {

@@ -63,4 +63,38 @@ TEST_F(PlanFuelRun, APlanPastTheFuelIsAskedAboutAndTakenOnlyWhenConfirmed) {
     EXPECT_EQ(Key("planned.flt", "flightPlan", "active"), 1);
 }
 
+// A plan within the fuel but short of the reserve is asked about too, naming the reserve: to
+// Tooele Valley, Utah, the Skyhawk lands with a few gallons (of its 40) where a visual flight
+// keeps 30 minutes by day, 45 at night (14 CFR 91.151). Fresno leaves plenty and is not asked.
+TEST_F(PlanFuelRun, APlanShortOfItsReserveIsAskedAboutNamingTheReserve) {
+    for (const bool shortOfReserve : {true, false}) {
+        const std::string destination = shortOfReserve ? "KTVY" : "KFAT";
+        SCOPED_TRACE(destination);
+        const testsupport::CommandResult r = run.Play(
+            "frame-interval 20\nwait 300\nmenu 303\ndialog FLIGHTPLANBKGNDSHEET\nclick 1717\n"
+            "click 1717\ndialog FLIGHTPLANDESTPG\nset 1479 \"" + destination +
+            "\"\ndialog FLIGHTPLANBKGNDSHEET\nclick 1717\nclick 1717\nclick 1717\nclick 1717\n" +
+            (shortOfReserve ? "answer \"in reserve\" Yes\n" : "") + "wait 300\nquit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        EXPECT_NE(r.out.find("plan: new KSQLto" + destination), std::string::npos) << r.out;
+        const std::regex asked("KSQL to KTVY is \\d+ nm and needs ([0-9.]+) gallons of fuel; the "
+                               "aircraft carries 40 and lands with ([0-9.]+), \\d+ minutes of "
+                               "flight\\. A flight under visual rules (by day|at night) keeps (\\d+) "
+                               "minutes of fuel \\(([0-9.]+) gallons\\) in reserve\\.");
+        std::smatch m;
+        if (!shortOfReserve) {
+            EXPECT_EQ(r.out.find("in reserve"), std::string::npos) << r.out;
+            continue;
+        }
+        ASSERT_TRUE(std::regex_search(r.out, m, asked)) << r.out;
+        const double need = std::stod(m[1]), left = std::stod(m[2]), reserve = std::stod(m[5]);
+        const int minutes = std::stoi(m[4]);
+        EXPECT_NEAR(left, 40.0 - need, 0.11);
+        EXPECT_EQ(minutes, m[3] == "by day" ? 30 : 45);
+        // The book's flows at the plan's 70 % near 5,000 ft: 7.8 to 7.9 gallons an hour.
+        EXPECT_NEAR(reserve, minutes / 60.0 * 7.85, 0.1);
+        EXPECT_LT(left, reserve);
+    }
+}
+
 }  // namespace

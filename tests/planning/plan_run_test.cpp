@@ -228,19 +228,39 @@ TEST_F(PlanRun, AVorOnAnAirportIsAddedFromTheMap) {
     EXPECT_NE(r.out.find("read 1914 row 1: \"SJC\""), std::string::npos) << r.out;
 }
 
-TEST_F(PlanRun, AnInstalledPlanForAnotherAircraftMakesItCurrent) {
+TEST_F(PlanRun, AnInstalledPlanForAnotherAircraftMakesItCurrentAndIsLoggedForIt) {
     // The tour is planned for the Baron; the start flight is the 172's.
     ASSERT_EQ(Key("FlightPlans/CaliforniaTour.Pln", "Settings", "stAirc"), 2);
     ASSERT_EQ(Key("Flights/Startup.Flt", "Aircraft", "type"), 0);
     const std::string script =
         "frame-interval 20\nwait 300\nmenu 159\ndialog \"Load Flight Plan\"\n"
         "set 1120 CaliforniaTour.Pln\nclick 1\nwait 500\nsave " + dir.Path("baron.flt") +
-        "\nquit\n";
+        "\nmenu 693\ndialog FLIGHTLOG\nread 1992\nread 78\nclick 2\nquit\n";
     const testsupport::CommandResult r = run.Play(script);
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("plan: loaded FlightPlans\\CaliforniaTour.Pln (64 nodes)"), std::string::npos)
         << r.out;
     EXPECT_EQ(Key("baron.flt", "Aircraft", "type"), 2);
+
+    // The log plans both engines: a Baron 58's two IO-550s burn 12 to 16 gal/h each at 65 to
+    // 75 % (its handbook's cruise rows), so its 194 gallons last 6 to 8 hours, some 1,100 to
+    // 1,600 nm at 180 to 200 knots true; the tour's 2,700 nm run the tanks dry on the way.
+    const std::size_t flow = r.out.find("read 1992 Static \"");
+    ASSERT_NE(flow, std::string::npos) << r.out;
+    const double gph = std::stod(r.out.substr(flow + 18));
+    EXPECT_GE(gph, 24.0);
+    EXPECT_LE(gph, 33.0);
+    double flown = 0.0;
+    bool dry = false;
+    for (int row = 0; row < 64 && !dry; ++row) {
+        const std::vector<std::string> cells = planningtest::ListRow(r.out, 78, row);
+        ASSERT_EQ(cells.size(), 14u) << row << r.out;
+        flown += std::stod(cells[4]);
+        dry = std::stod(cells[12]) == 0.0;
+    }
+    EXPECT_TRUE(dry);
+    EXPECT_GE(flown, 1000.0);
+    EXPECT_LE(flown, 1700.0);
 }
 
 

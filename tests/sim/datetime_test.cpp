@@ -88,7 +88,8 @@ TEST(DateTime, CalendarConversionsHandleCarriesAndTimesBeforeTheEpoch) {
               sim::CalendarToSeconds(sim::SecondsToCalendar(34214400LL)) + 3660);
 }
 
-// Airports at public coordinates (degrees north, degrees west) and the zone their towns keep.
+// Airports at public coordinates (degrees north, degrees west) and the zone their towns keep:
+// its hours behind UTC in January 2026 and whether July's clocks differ.
 TEST(DateTime, ZoneOfPlaceFollowsTheBoundariesAPilotMeets) {
     struct Case {
         const char* airport;
@@ -144,13 +145,58 @@ TEST(DateTime, ZoneOfPlaceFollowsTheBoundariesAPilotMeets) {
         {"PHNL", 21.318, 157.922, 10, false, "Hawaii-Aleutian"},
         {"PANC", 61.174, 149.996, 9, true, "Alaska"},
         {"TJSJ", 18.439, 66.002, 4, false, "Atlantic"},
+        {"CYQR", 50.431, 104.660, 6, false, "Central"},  // Saskatchewan: no daylight time
+        {"CYXE", 52.176, 106.700, 6, false, "Central"},
+        {"CYLL", 53.309, 110.072, 7, true, "Mountain"},  // Lloydminster keeps Alberta's time
+        {"CYWG", 49.910, 97.238, 6, true, "Central"},
+        {"CYFO", 54.678, 101.682, 6, true, "Central"},   // Flin Flon, on Manitoba's side
+        {"CYQK", 49.788, 94.363, 6, true, "Central"},    // north-western Ontario
+        {"CYQT", 48.373, 89.322, 5, true, "Eastern"},
+        {"CYAG", 48.654, 93.441, 6, true, "Central"},    // Fort Frances, across from KINL
+        {"KINL", 48.566, 93.403, 6, true, "Central"},
+        {"CYGP", 48.775, 64.479, 5, true, "Eastern"},    // the Gaspe keeps Quebec's time
+        {"CYQM", 46.112, 64.679, 4, true, "Atlantic"},
+        {"CYYR", 53.313, 60.427, 4, true, "Atlantic"},
+        {"CYPT", 41.781, 82.678, 5, true, "Eastern"},    // Pelee Island, in Lake Erie
+        {"KOGS", 44.682, 75.466, 5, true, "Eastern"},    // Ogdensburg, on the St Lawrence
+        {"KEPM", 44.910, 67.013, 5, true, "Eastern"},    // Eastport, Maine
+        {"MMMX", 19.437, 99.074, 6, false, "Central"},   // Mexico: no daylight time since 2022
+        {"MMMY", 25.777, 100.104, 6, false, "Central"},
+        {"MMCS", 31.638, 106.427, 7, true, "Mountain"},  // Ciudad Juarez keeps El Paso's time
+        {"MMRX", 26.009, 98.229, 6, true, "Central"},    // Reynosa, on the border
+        {"KBRO", 25.907, 97.426, 6, true, "Central"},
+        {"MMTJ", 32.541, 116.970, 8, true, "Pacific"},
+        {"MMHO", 29.093, 111.053, 7, false, "Mountain"},
+        {"MMSD", 23.152, 109.721, 7, false, "Mountain"},
+        {"MMPR", 20.680, 105.254, 6, false, "Central"},  // Puerto Vallarta, Jalisco
+        {"MMEP", 21.420, 104.843, 7, false, "Mountain"}, // Tepic, Nayarit
+        {"MMUN", 21.037, 86.877, 5, false, "Eastern"},   // Quintana Roo
+        {"MMMD", 20.934, 89.645, 6, false, "Central"},
+        {"MDSD", 18.430, 69.669, 4, false, "Atlantic"},
+        {"MTPP", 18.580, 72.293, 5, true, "Eastern"},
+        {"MKJP", 17.936, 76.788, 5, false, "Eastern"},
+        {"MUHA", 22.989, 82.409, 5, true, "Cuba"},
+        {"MYNN", 25.041, 77.464, 5, true, "Eastern"},
+        {"MBPV", 21.774, 72.266, 5, true, "Eastern"},
+        {"TXKF", 32.364, 64.679, 4, true, "Atlantic"},
+        {"TNCM", 18.041, 63.109, 4, false, "Atlantic"},
+        {"MZBZ", 17.539, 88.308, 6, false, "Central"},
     };
+    const std::int64_t january = 1768478400, july = 1784116800;  // 2026-01-15, 2026-07-15 12:00 UTC
     for (const Case& c : cases) {
         const sim::PlaceZone z = sim::ZoneOfPlace(c.lat, c.lon);
-        EXPECT_EQ(z.standardHours, c.standard) << c.airport;
-        EXPECT_EQ(z.keepsDaylightTime, c.daylight) << c.airport;
+        const sim::ZoneMoment winter = sim::ZoneAt(z, january), summer = sim::ZoneAt(z, july);
+        EXPECT_EQ(winter.secondsBehind, c.standard * 3600) << c.airport << " " << z.id;
+        EXPECT_FALSE(winter.daylight) << c.airport;
+        EXPECT_EQ(summer.daylight, c.daylight) << c.airport << " " << z.id;
+        EXPECT_EQ(summer.secondsBehind, (c.standard - (c.daylight ? 1 : 0)) * 3600) << c.airport;
         EXPECT_STREQ(z.name, c.name) << c.airport;
     }
+    // The rules of the date: Mexico City kept daylight time until October 2022, Cancun moved
+    // to Eastern time in February 2015.
+    const sim::PlaceZone mexico = sim::ZoneOfPlace(19.437, 99.074), cancun = sim::ZoneOfPlace(21.037, 86.877);
+    EXPECT_EQ(sim::ZoneAt(mexico, 1626350400).secondsBehind, 5 * 3600);  // 2021-07-15
+    EXPECT_EQ(sim::ZoneAt(cancun, 1389787200).secondsBehind, 6 * 3600);  // 2014-01-15
 }
 
 TEST(DateTime, ZonesFromPositionAndManualZones) {

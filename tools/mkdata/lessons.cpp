@@ -70,17 +70,43 @@ constexpr const char* kCruisePower = "RANGETEST RPM_RANGE_TEST 1950 2450";
 constexpr const char* kReducedPower = "RANGETEST RPM_RANGE_TEST 0 1600";
 constexpr const char* kDescentPower = "RANGETEST RPM_RANGE_TEST 0 1700";
 
-// Straight and level, and a change of speed in level flight: slowed to 100 knots the pilot holds
-// the height, heading and speed the instructor takes as the references.
+// Straight and level, and a change of speed in level flight: the height and heading the
+// aircraft has when the instructor begins are the references, held from that moment through the
+// power reduction, the slowing to 100 knots (held there) and the return to cruise power. Every
+// lesson step more than 100 feet or 10 degrees off them, or off the speed once slowed, counts.
+constexpr int kLevelHeightTolerance = 100, kLevelHeadingTolerance = 10;
+constexpr const char* kHeldSpeed = "AIRSPEED_RANGE_TEST 90 110";
+
 std::string StraightAndLevel(int waitSeconds) {
     const std::string wait = "WAIT_" + std::to_string(waitSeconds) + "_SEC";
-    return Lines({"SAY 21000 WAIT_3_SEC", "CONTINUOUS Watch", "SAY 21001 " + wait, "SAY 21002 " + wait,
-                  "SAY 21003 " + wait, "SAY 21005 WAIT_4_SEC"}) +
+    return Lines({"SAY 21000 WAIT_3_SEC", "CONTINUOUS Steady",
+                  "SAY 21001 " + wait, "SAY 21002 " + wait, "SAY 21003 " + wait,
+                  "SAY 21005 WAIT_4_SEC"}) +
            Within(kReducedPower, "Reduced", 15) +
-           Within("RANGETEST AIRSPEED_RANGE_TEST 90 105", "Slow", 45) +
-           Lines({"EXEC STRAIGHT_LEVEL_INIT", "CONTINUOUS Hold", "SAY 21006 WAIT_10_SEC",
-                  "TIMER WAIT_5_SEC", "CONTINUOUS Watch", "SAY 21007 WAIT_3_SEC"}) +
+           Within(std::string("RANGETEST ") + kHeldSpeed, "Slow", 45) +
+           Lines({"CONTINUOUS SteadySlow", "SAY 21006 WAIT_10_SEC", "TIMER WAIT_5_SEC",
+                  "CONTINUOUS Steady", "SAY 21007 WAIT_3_SEC"}) +
            Within(kCruisePower, "Cruise", 15);
+}
+// The watches of straight and level: the copilot's hands when a wing drops, and a fault for
+// each step off the height or heading (and, slowed, off the speed).
+std::string SteadyWatch() {
+    std::string text;
+    for (const bool slow : {false, true}) {
+        text += Lines({"SEQ_BEGIN", std::string("PROC Steady") + (slow ? "Slow" : ""),
+                       "TESTNOT AIRCRAFT_LEVEL_TEST", "{", "EXEC2 MY_AIRCRAFT AP_STRAIGHT_AND_LEVEL",
+                       "}", "RANGETESTNOT ALTITUDE_CHANGE_RANGE_TEST " +
+                                std::to_string(-kLevelHeightTolerance) + " " +
+                                std::to_string(kLevelHeightTolerance),
+                       "EXEC PERFORMANCE_BAD",
+                       "RANGETESTNOT HEADING_CHANGE_RANGE_TEST " +
+                           std::to_string(-kLevelHeadingTolerance) + " " +
+                           std::to_string(kLevelHeadingTolerance),
+                       "EXEC PERFORMANCE_BAD"});
+        if (slow) text += Lines({std::string("RANGETESTNOT ") + kHeldSpeed, "EXEC PERFORMANCE_BAD"});
+        text += Lines({"ENDPROC", "SEQ_END"});
+    }
+    return text;
 }
 std::string HoldWatch() {
     return Watch("Hold", "TEST OFF_REFERENCES_TEST");
@@ -203,7 +229,7 @@ std::vector<Script> Scripts() {
     const std::string end = Lines({"ENDPROC"});
     return {
         {"zqMan0.txt", Begin("Straight and Level Flight") + StraightAndLevel(5) + Debrief() +
-                           Lines({"SAY 21004 WAIT_2_SEC"}) + end + Watch("Watch") + HoldWatch()},
+                           Lines({"SAY 21004 WAIT_2_SEC"}) + end + SteadyWatch()},
         {"zqMan1.txt", Begin("Climbs") + Climb() + Debrief() + end + Watch("Watch") + ClimbWatch()},
         {"zqMan2.txt",
          Begin("Descents") + Descent() + Debrief() + end + Watch("Watch") + DescentWatch()},
@@ -215,8 +241,8 @@ std::vector<Script> Scripts() {
                            PowerOffStall() + Debrief() + end + Watch("Watch")},
         {"zqLess1.txt",
          Begin("Effects of the Controls") + EffectsOfTheControls() + Debrief() + end + Level()},
-        {"zqLess2.txt", Begin("Straight and Level") + StraightAndLevel(8) + Debrief() + end +
-                            Watch("Watch") + HoldWatch()},
+        {"zqLess2.txt",
+         Begin("Straight and Level") + StraightAndLevel(8) + Debrief() + end + SteadyWatch()},
         {"zqLess3.txt", Begin("Climbs and Descents") + Climb() + Descent() + Debrief() + end +
                             Watch("Watch") + ClimbWatch() + DescentWatch()},
         {"zqLess4.txt", Begin("Turns") + Turn(21030, false) + Turn(21033, true) + Debrief() + end +
