@@ -238,15 +238,17 @@ void RudderCenter() {
 void RudderRight() {
     if (!Crashed()) AddRudderInput(256);
 }
-// The rudder trim works after a crash too; only the twins and the jet have a wheel to turn.
+// The rudder trim works after a crash too; only the twins and the jet have one.
 void RudderTrimLeft() {
     const int t = Type();
-    if (t >= 2 && t <= 4) StepTrimWheel(cockpit::theRudderTrimIndicator, 1);
+    if (t < 2 || t > 4) return;
+    StepTrimWheel(cockpit::theRudderTrimIndicator, 1);
     AddRudderTrim(-64);
 }
 void RudderTrimRight() {
     const int t = Type();
-    if (t >= 2 && t <= 4) StepTrimWheel(cockpit::theRudderTrimIndicator, -1);
+    if (t < 2 || t > 4) return;
+    StepTrimWheel(cockpit::theRudderTrimIndicator, -1);
     AddRudderTrim(64);
 }
 void AutoCoordination() {

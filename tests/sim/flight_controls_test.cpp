@@ -181,6 +181,7 @@ TEST_F(FlightControls, InputsAndTrimsStopAtTheirLimits) {
     EXPECT_EQ(theFlightModelState.fmApElvTrim, 32766);
     // The combined position is clamped, not wrapped.
     EXPECT_EQ(theFlightModelState.fmElv, 32767);
+    SetType(2);
     sim::theRudderTrim = -32768 + 32;
     sim::theRudderInput = -32768;
     Press("AltComma");
@@ -232,7 +233,9 @@ TEST_F(FlightControls, TrimWheelsTurnByType) {
         int aileronFrame;  // after AileronTrimLeft once
         int aileronTrim;
         int rudderFrame;  // after RudderTrimRight once
-    } cases[] = {{0, 0, 0, 0}, {2, 0, 0, 3}, {3, 1, -64, 3}, {4, 1, -64, 3}};
+        int rudderTrim;
+    } cases[] = {{0, 0, 0, 0, 0}, {1, 0, 0, 0, 0}, {5, 0, 0, 0, 0},
+                 {2, 0, 0, 3, 64}, {3, 1, -64, 3, 64}, {4, 1, -64, 3, 64}};
     for (const auto& c : cases) {
         SetUp();
         SetType(c.type);
@@ -241,7 +244,7 @@ TEST_F(FlightControls, TrimWheelsTurnByType) {
         EXPECT_EQ(cockpit::theAileronTrimIndicator.lever, c.aileronFrame) << c.type;
         EXPECT_EQ(sim::theAileronTrim, c.aileronTrim) << c.type;
         EXPECT_EQ(cockpit::theRudderTrimIndicator.lever, c.rudderFrame) << c.type;
-        EXPECT_EQ(sim::theRudderTrim, 64);  // every type trims the rudder
+        EXPECT_EQ(sim::theRudderTrim, c.rudderTrim) << c.type;
     }
     // The elevator trim wheel cycles 0, 3, 2, 1, 0 going up.
     Press("End");

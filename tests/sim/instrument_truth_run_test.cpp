@@ -209,15 +209,20 @@ bool PointerInGreen(const std::vector<std::uint32_t>& shot, int type,
     return green >= upper + 1;
 }
 
+// Also after the battery master was switched off and on again with the engines running: the
+// gauges read nothing without power and the oil's state again with it.
 TEST(InstrumentTruth, OilNeedlesSitInTheirGreenBandsFiveSecondsAfterALoad) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
-    for (const char* name : {"C172Fly.Flt", "BonFly.Flt", "BarFly.Flt", "Cruise.Flt"}) {
-        SCOPED_TRACE(name);
+    for (const char* name : {"C172Fly.Flt", "BonFly.Flt", "BarFly.Flt", "Cruise.Flt"})
+    for (const bool batteryCycled : {false, true}) {
+        SCOPED_TRACE(std::string(name) + (batteryCycled ? ", battery off and on" : ""));
         StarterRun run("zephlon-oil");
         core::IniFile flight((StarterRun::Install() / "Flights" / name).string().c_str());
         const int type = flight.GetInt("Aircraft", "type", 0);
         // The Baron shows its oil gauges in the radio stack's place (Tab).
         const auto r = run.Play(LoadFlight(run, name) + (type == 2 ? "key Tab press\n" : "") +
+                                (batteryCycled ? "wait 2000\nkey Z press\nwait 3000\nkey Z press\n"
+                                               : "") +
                                 "wait 5000\nscreenshot " + run.Dir().Path("oil.bmp") + "\nquit\n");
         ASSERT_EQ(r.status, 0) << r.out;
         const auto shot = Shot(run, "oil.bmp");
