@@ -379,7 +379,7 @@ void StepEngineSequences() {
                 e.starterEngaged = 0;
                 SetEngineBit(engine, true);
                 Trace(engine, "running");
-                // A throttle opened during the start takes effect now.
+                // The throttle as its lever stands (the lever set it all along).
                 if (engine == 0)
                     UpdateThrottleLever();
                 else

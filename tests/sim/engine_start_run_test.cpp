@@ -56,4 +56,54 @@ TEST(EngineStartRun, AnEngineThatDiesWithoutItsBoostPumpSaysWhy) {
     EXPECT_GT(died, 0);
 }
 
+// The throttle before the start, as a pilot sets it with the keys: it answers at once (the
+// flight's throttle moves with its lever), and the engine that then catches runs at the throttle
+// the lever shows, the starter's idle when it was brought back, not at full power.
+TEST(EngineStartRun, TheThrottleAnswersBeforeTheStartAndTheEngineRunsAtIt) {
+    const struct {
+        const char* flight;
+        const char* keys;  // before the start
+        int lever;
+    } cases[] = {
+        {"C172Fly.Flt", "Back", 31},       {"C172Fly.Flt", "Back = - - -", 28},
+        {"BonFly.Flt", "= = = = =", 5},    {"BarFly.Flt", "Back 0", 0},
+        {"KingFly.Flt", "Back - -", 29},   {"JetFly.Flt", "= = =", 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.flight) + ": " + c.keys);
+        testsupport::TempFolder dir("zephlon-throttle-start");
+        if (!testsupport::StarterRun::Built() ||
+            !testsupport::UseStarterInstallation(dir, c.flight))
+            GTEST_SKIP() << "simrun or the starter installation is not built";
+        std::string flight = dir.Read("Flights/Startup.Flt");
+        for (const char* key : {"fmEngines", "fmThrot", "throttle"})
+            testsupport::PutSavedValue(flight, key, 0);
+        for (const char* key : {"fuelBoostLeft", "fuelBoostRight"})
+            testsupport::PutSavedValue(flight, key, 1);
+        dir.Write("Flights/Startup.Flt", flight);
+        std::string script = "frame-interval 50\nwait 500\n";
+        std::string keys = c.keys;
+        for (std::size_t at = 0; at < keys.size();) {
+            const std::size_t end = std::min(keys.find(' ', at), keys.size());
+            script += "key " + keys.substr(at, end - at) + " press\nwait 100\n";
+            at = end + 1;
+        }
+        script += "wait 500\nsave " + dir.Path("before.flt") + "\nkey s press\nwait 8000\nsave " +
+                  dir.Path("after.flt") + "\nquit\n";
+        dir.Write("script.txt", script);
+        const testsupport::CommandResult r =
+            testsupport::RunCommand(testsupport::StarterRun::Simrun() + " --dir " + dir.Root() +
+                                    " " + dir.Path("script.txt") + " 2>&1");
+        ASSERT_EQ(r.status, 0) << r.out;
+        const std::string before = dir.Read("before.flt"), after = dir.Read("after.flt");
+        EXPECT_EQ(testsupport::SavedValue(before, "fmEngines").value_or(-1), 0);
+        EXPECT_EQ(testsupport::SavedValue(before, "throttle").value_or(-1), c.lever);
+        EXPECT_EQ(testsupport::SavedValue(before, "fmThrot").value_or(-1), c.lever * 1057)
+            << "the stopped engine's throttle, against its lever";
+        EXPECT_EQ(testsupport::SavedValue(after, "fmEngines").value_or(0) & 1, 1) << r.out;
+        EXPECT_EQ(testsupport::SavedValue(after, "fmThrot").value_or(-1), c.lever * 1057)
+            << "the throttle the engine caught at";
+    }
+}
+
 }  // namespace

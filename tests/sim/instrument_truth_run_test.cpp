@@ -238,6 +238,72 @@ TEST(InstrumentTruth, OilNeedlesSitInTheirGreenBandsFiveSecondsAfterALoad) {
     }
 }
 
+// ---- the first frame after a load ------------------------------------------------------------
+
+// Pixels of `a` that differ from `b`, and red ones of `a` (a warning flag's), within `radius` of
+// a point.
+struct DialPixels {
+    int changed = 0, red = 0;
+};
+DialPixels Within(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b, int cx,
+                  int cy, int radius) {
+    DialPixels out;
+    for (int y = cy - radius; y <= cy + radius; ++y)
+        for (int x = cx - radius; x <= cx + radius; ++x) {
+            if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) continue;
+            if ((x - cx) * (x - cx) + (y - cy) * (y - cy) > radius * radius) continue;
+            const std::uint32_t c = a[static_cast<std::size_t>(y) * kWidth + x];
+            out.changed += c != b[static_cast<std::size_t>(y) * kWidth + x] ? 1 : 0;
+            out.red += ((c >> 16) & 0xFF) >= 180 && ((c >> 8) & 0xFF) < 90 && (c & 0xFF) < 90;
+        }
+    return out;
+}
+
+// The first frame drawn after an in-air flight is loaded (by the restart) already shows its
+// airspeed and heading, with no receiver's flag that the flight a second later does not show:
+// the airspeed needle points where it points a second later, the heading instrument barely
+// changes, and it shows as much red.
+TEST(InstrumentTruth, TheFirstFrameAfterALoadShowsTheFlightsAirspeedAndHeading) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    for (const char* name : {"C172Air.Flt", "BonAir.Flt", "BarAir.Flt", "KingAir.Flt", "JetAir.Flt"}) {
+        SCOPED_TRACE(name);
+        StarterRun run("zephlon-first-frame");
+        core::IniFile flight((StarterRun::Install() / "Flights" / name).string().c_str());
+        const int type = flight.GetInt("Aircraft", "type", 0);
+        run.Dir().Write("Flights/Startup.Flt", run.Dir().Read(std::string("Flights/") + name));
+        const auto r = run.Play("frame-interval 20\nwait 1000\nmenu 687\nwait 20\nscreenshot " +
+                                run.Dir().Path("first.bmp") + "\nwait 1000\nscreenshot " +
+                                run.Dir().Path("later.bmp") + "\nquit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        const auto first = Shot(run, "first.bmp"), later = Shot(run, "later.bmp");
+        ASSERT_FALSE(first.empty());
+        ASSERT_FALSE(later.empty());
+        const int offset = cockpit::PanelOffsetFor(type, 0);
+        int count = 0;
+        const cockpit::PanelRow* rows = cockpit::PanelRowsOf(type, &count);
+        for (int i = 0; i < count; ++i) {
+            const cockpit::PanelRow& row = rows[i];
+            const int x = row.x, y = row.y + offset;
+            if (row.gauge == &cockpit::theAirspeedIndicator) {
+                const auto was = testsupport::NeedleDegrees(first, later, kWidth, x, y, 12, 34);
+                const auto is = testsupport::NeedleDegrees(later, first, kWidth, x, y, 12, 34);
+                if (was || is) {
+                    ASSERT_TRUE(was && is) << "a needle on one frame only";
+                    const double apart = std::abs(std::remainder(*was - *is, 360.0));
+                    EXPECT_LE(apart, 8.0) << "airspeed needle at " << *was << " degrees, then "
+                                          << *is;
+                }
+            } else if (row.op == cockpit::PanelOp::HsiC172 || row.op == cockpit::PanelOp::HsiTwin ||
+                       row.op == cockpit::PanelOp::HsiTurbine) {
+                const DialPixels was = Within(first, later, x, y, 38);
+                const DialPixels is = Within(later, first, x, y, 38);
+                EXPECT_LE(was.changed, 150) << "the heading instrument, first against later";
+                EXPECT_NEAR(was.red, is.red, 4) << "red on the heading instrument";
+            }
+        }
+    }
+}
+
 // ---- the in-air flights ------------------------------------------------------------------------
 
 TEST(InstrumentTruth, EveryInAirFlightHoldsItsHeightOrPathForAMinuteHandsOff) {
