@@ -449,6 +449,7 @@ void ResetEngineSequences() {
     theSlowTicks = 0;
     theElectricalCountdown = 0;
     theBlinkPhase = 0;
+    ForgetDarkOil();
 }
 
 // ---- set-up -----------------------------------------------------------------------------------
@@ -766,6 +767,8 @@ void StepOilTemperatures() {
         }
         return;
     }
+    // The kept temperatures agree with the battery before one of them steps.
+    ShowOilWithPower();
     const int high = WarmOilTemperature(t), low = kColdOilNeedle;
     for (int e = 0; e < (SingleType(t) ? 1 : 2); ++e) {
         PanelGauge& g = e == 0 ? theOilTempGauge : theOilTempGauge2;

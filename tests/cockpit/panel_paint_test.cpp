@@ -603,7 +603,7 @@ const MovingPart kMovingParts[] = {
     {"second needle", Op(PanelOp::Rmi), SetNeedle2, {100, 170, 290}, 3, Ink::Hsi},
     {"pointer", Op(PanelOp::BarPointer), StepBar, {5, 12, 19}, 3, Ink::Bar},
     {"tape", Op(PanelOp::TapeGauge), SetNeedle, {8, 37, 70}, 3, Ink::RowColour},
-    {"marker", kTrims, SetTrim, {-30, 7, 30}, 3, Ink::RowColour},
+    {"marker", kTrims, SetTrim, {-24, 6, 24}, 3, Ink::RowColour},
 };
 
 // Where an instrument's parts are drawn on the screen of a view: its face about the row's point,
