@@ -181,9 +181,9 @@ std::int32_t ElevatorTrimMarkerOffset(std::int32_t trimSteps) {
     // A pixel every nine or ten presses of the trim key, the same width on both sides of the
     // middle (rounded down, not toward the middle), so that a re-trim of ten presses shows.
     const std::int32_t scaled = trimSteps * 11;
-    const std::int32_t pixels = scaled >= 0 ? scaled / kElevatorTrimStepsEachSide
-                                            : -((-scaled + kElevatorTrimStepsEachSide - 1) /
-                                                kElevatorTrimStepsEachSide);
+    const std::int32_t pixels =
+        scaled >= 0 ? scaled / kElevatorTrimStepsEachSide
+                    : -((-scaled + kElevatorTrimStepsEachSide - 1) / kElevatorTrimStepsEachSide);
     return std::clamp<std::int32_t>(pixels, -11, 11);
 }
 

@@ -29,7 +29,7 @@ struct AircraftParameters {
     std::int32_t apMaxFuel;           // kg
     std::int32_t apInitialPayload;    // kg
     std::int32_t apInitialFuel[3];    // 1/256 kg
-    std::int16_t apTrimStep;  // the elevator trim one key press turns (trim units)
+    std::int16_t apTrimStep;          // the elevator trim one key press turns (trim units)
     // The elevator trim wheel's stops (trim units, nose up positive): they span the trims the
     // type flies, from a dive's to a slow approach's; both 0 for a record without stops.
     std::int16_t apTrimNoseDown;

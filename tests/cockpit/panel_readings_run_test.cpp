@@ -65,8 +65,9 @@ int MarkerRow(const IndexedPicture& p, const TrimPlace& t) {
 int RowOfTrim(const TrimPlace& t, int type, long long trim) {
     const flight::AircraftParameters& ap = flight::AircraftParametersForType(type);
     const long long middle = (ap.apTrimNoseDown + ap.apTrimNoseUp) / 2;
-    return t.y + 20 - cockpit::ElevatorTrimMarkerOffset(
-                          static_cast<std::int32_t>(-((trim - middle) / ap.apTrimStep)));
+    return t.y + 20 -
+           cockpit::ElevatorTrimMarkerOffset(
+               static_cast<std::int32_t>(-((trim - middle) / ap.apTrimStep)));
 }
 
 TEST(TrimMarkerRun, TheMarkerFollowsTheTrimOnEveryPanel) {
@@ -97,7 +98,8 @@ TEST(TrimMarkerRun, TheMarkerFollowsTheTrimOnEveryPanel) {
             for (int press = 0; press < 10; ++press)
                 script += std::string("key ") + retrims[i] + " press\nwait 50\n";
             const std::string n = std::to_string(i + 3);
-            script += "wait 300\nscreenshot " + d + "/" + n + ".bmp\nsave " + d + "/" + n + ".flt\n";
+            script +=
+                "wait 300\nscreenshot " + d + "/" + n + ".bmp\nsave " + d + "/" + n + ".flt\n";
         }
         const auto r = run.Play(script + "quit\n");
         ASSERT_EQ(r.status, 0) << r.out;

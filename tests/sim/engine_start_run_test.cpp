@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sstream>
 #include <string>
 
 #include "support/run_command.h"
@@ -65,16 +66,16 @@ TEST(EngineStartRun, TheThrottleAnswersBeforeTheStartAndTheEngineRunsAtIt) {
         const char* keys;  // before the start
         int lever;
     } cases[] = {
-        {"C172Fly.Flt", "Back", 31},       {"C172Fly.Flt", "Back = - - -", 28},
-        {"BonFly.Flt", "= = = = =", 5},    {"BarFly.Flt", "Back 0", 0},
-        {"KingFly.Flt", "Back - -", 29},   {"JetFly.Flt", "= = =", 3},
+        {"C172Fly.Flt", "Back", 31},     {"C172Fly.Flt", "Back = - - -", 28},
+        {"BonFly.Flt", "= = = = =", 5},  {"BarFly.Flt", "Back 0", 0},
+        {"KingFly.Flt", "Back - -", 29}, {"JetFly.Flt", "= = =", 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.flight) + ": " + c.keys);
-        testsupport::TempFolder dir("zephlon-throttle-start");
-        if (!testsupport::StarterRun::Built() ||
-            !testsupport::UseStarterInstallation(dir, c.flight))
-            GTEST_SKIP() << "simrun or the starter installation is not built";
+        if (!testsupport::StarterRun::Built())
+            GTEST_SKIP() << "the starter installation is not built";
+        testsupport::StarterRun run("zephlon-throttle-start", c.flight);
+        const testsupport::TempFolder& dir = run.Dir();
         std::string flight = dir.Read("Flights/Startup.Flt");
         for (const char* key : {"fmEngines", "fmThrot", "throttle"})
             testsupport::PutSavedValue(flight, key, 0);
@@ -82,18 +83,12 @@ TEST(EngineStartRun, TheThrottleAnswersBeforeTheStartAndTheEngineRunsAtIt) {
             testsupport::PutSavedValue(flight, key, 1);
         dir.Write("Flights/Startup.Flt", flight);
         std::string script = "frame-interval 50\nwait 500\n";
-        std::string keys = c.keys;
-        for (std::size_t at = 0; at < keys.size();) {
-            const std::size_t end = std::min(keys.find(' ', at), keys.size());
-            script += "key " + keys.substr(at, end - at) + " press\nwait 100\n";
-            at = end + 1;
-        }
-        script += "wait 500\nsave " + dir.Path("before.flt") + "\nkey s press\nwait 8000\nsave " +
-                  dir.Path("after.flt") + "\nquit\n";
-        dir.Write("script.txt", script);
-        const testsupport::CommandResult r =
-            testsupport::RunCommand(testsupport::StarterRun::Simrun() + " --dir " + dir.Root() +
-                                    " " + dir.Path("script.txt") + " 2>&1");
+        std::istringstream keys(c.keys);
+        for (std::string key; keys >> key;)
+            script += "key " + key + " press\nwait 100\n";
+        const auto r =
+            run.Play(script + "wait 500\nsave " + dir.Path("before.flt") +
+                     "\nkey s press\nwait 8000\nsave " + dir.Path("after.flt") + "\nquit\n");
         ASSERT_EQ(r.status, 0) << r.out;
         const std::string before = dir.Read("before.flt"), after = dir.Read("after.flt");
         EXPECT_EQ(testsupport::SavedValue(before, "fmEngines").value_or(-1), 0);

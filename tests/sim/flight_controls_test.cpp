@@ -54,7 +54,8 @@ protected:
         theFlightModelState = flight::FlightModelState{};
         theFlightModelState.fmCNAdj = 32767;
         theFlightModelState.fmTrimStep = 8;
-        flight::theAircraftParameters.apTrimNoseDown = flight::theAircraftParameters.apTrimNoseUp = 0;
+        flight::theAircraftParameters.apTrimNoseDown = flight::theAircraftParameters.apTrimNoseUp =
+            0;
         theFlightModelState.fmMaxFlaps = 3;
         theFlightModelState.fmMultiEngineSynch = 0;
         sim::ResetFlightControls();
@@ -191,9 +192,9 @@ TEST_F(FlightControls, InputsAndTrimsStopAtTheirLimits) {
         int from;
         const char* key;
         int times, to;
-    } stops[] = {{0, "End", 2, 16}, {16, "End", 1, 20}, {20, "End", 1, 20}, {-16, "Home", 1, -20},
-                 {-20, "Home", 1, -20}, {500, "End", 1, 500}, {500, "Home", 1, 492},
-                 {-500, "End", 1, -492}};
+    } stops[] = {{0, "End", 2, 16},     {16, "End", 1, 20},    {20, "End", 1, 20},
+                 {-16, "Home", 1, -20}, {-20, "Home", 1, -20}, {500, "End", 1, 500},
+                 {500, "Home", 1, 492}, {-500, "End", 1, -492}};
     for (const auto& c : stops) {
         theFlightModelState.fmApElvTrim = static_cast<std::int16_t>(c.from);
         Press(c.key, c.times);
@@ -253,7 +254,7 @@ TEST_F(FlightControls, TrimWheelsTurnByType) {
         int aileronTrim;
         int rudderFrame;  // after RudderTrimRight once
         int rudderTrim;
-    } cases[] = {{0, 0, 0, 0, 0}, {1, 0, 0, 0, 0}, {5, 0, 0, 0, 0},
+    } cases[] = {{0, 0, 0, 0, 0},  {1, 0, 0, 0, 0},    {5, 0, 0, 0, 0},
                  {2, 0, 0, 3, 64}, {3, 1, -64, 3, 64}, {4, 1, -64, 3, 64}};
     for (const auto& c : cases) {
         SetUp();

@@ -970,7 +970,8 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
                 // switches).
                 if (g == &thePropPitchLever || g == &thePropPitchLever2) {
                     const char* text = g == &thePropPitchLever ? "L RUN" : "R RUN";
-                    b.Label(text, {Centred(ix + 3, iy + 9, text), Centred(ix + 3, iy - 4, text),
+                    b.Label(text, {Centred(ix + 3, iy + 9, text),
+                                   Centred(ix + 3, iy - 4, text),
                                    {ix + 8, iy},
                                    {ix - Canvas::TinyWidth(text) - 2, iy}});
                 }
