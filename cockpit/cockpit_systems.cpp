@@ -116,6 +116,10 @@ namespace {
 std::int32_t theGearLampState = 0;
 std::int32_t theSlowTicks = 0;
 std::int32_t theElectricalCountdown = 0;
+// The piston panels' oil temperatures while the battery is off and their gauges read nothing
+// (-1 while the gauges show them): the oil keeps warming or cooling in the dark, and the needles
+// come back where it stands when the power does.
+std::int16_t theDarkOilTemperature[2] = {-1, -1};
 constexpr std::int32_t kGearMotorTicks = 14;  // the gear motor clip, in instrument updates
 
 void SetEngineBit(int engine, bool on) {
@@ -231,10 +235,14 @@ void ShowRunningEngineGauges(int engine) {
         RaiseTo(oilTemp, static_cast<std::int16_t>(warm));
         oilPressure.needle = 32;
         exhaust.needle = 20;
-    } else if (Battery()) {
-        // Without the battery the piston panels' oil gauges read nothing.
+    } else if (theDarkOilTemperature[engine] >= 0) {
+        theDarkOilTemperature[engine] =
+            std::max(theDarkOilTemperature[engine], static_cast<std::int16_t>(warm));
+    } else {
         RaiseTo(oilTemp, static_cast<std::int16_t>(warm));
         oilPressure.needle = RunningOilPressure(t);
+        // Without the battery the piston panels' oil gauges read nothing.
+        ShowOilWithPower();
     }
     oilTemp.dirty = oilPressure.dirty = exhaust.dirty = 1;
 }
@@ -371,7 +379,7 @@ void StepEngineSequences() {
                 e.starterEngaged = 0;
                 SetEngineBit(engine, true);
                 Trace(engine, "running");
-                // A throttle opened during the start takes effect now.
+                // The throttle as its lever stands (the lever set it all along).
                 if (engine == 0)
                     UpdateThrottleLever();
                 else
@@ -441,6 +449,7 @@ void ResetEngineSequences() {
     theSlowTicks = 0;
     theElectricalCountdown = 0;
     theBlinkPhase = 0;
+    ForgetDarkOil();
 }
 
 // ---- set-up -----------------------------------------------------------------------------------
@@ -611,7 +620,43 @@ void StartGearTransit() {
 
 // ---- electrical power ---------------------------------------------------------------------------
 
+void ShowOilWithPower() {
+    const int t = Type();
+    if (!PistonType(t)) return;
+    for (int engine = 0; engine < (SingleType(t) ? 1 : 2); ++engine) {
+        PanelGauge& oilTemp = engine == 0 ? theOilTempGauge : theOilTempGauge2;
+        PanelGauge& oilPressure = engine == 0 ? theOilPressureGauge : theOilPressureGauge2;
+        std::int16_t& dark = theDarkOilTemperature[engine];
+        if (!Battery()) {
+            if (dark >= 0) continue;
+            dark = oilTemp.needle;
+            oilTemp.needle = oilPressure.needle = 0;
+        } else {
+            if (dark < 0) continue;
+            oilTemp.needle = dark;
+            dark = -1;
+            // The pressure of the engine as it is now, not as it was when the power went.
+            oilPressure.needle = (State().fmEngines & (engine == 0 ? 1 : 2)) != 0
+                                     ? RunningOilPressure(t)
+                                 : EngineOn(engine) ? std::int16_t{5}
+                                                    : std::int16_t{0};
+        }
+        oilTemp.dirty = oilPressure.dirty = 1;
+    }
+}
+
+std::int16_t OilTemperatureNeedle(int engine) {
+    const std::int16_t dark = theDarkOilTemperature[engine == 0 ? 0 : 1];
+    if (dark >= 0) return dark;
+    return engine == 0 ? theOilTempGauge.needle : theOilTempGauge2.needle;
+}
+
+void ForgetDarkOil() {
+    theDarkOilTemperature[0] = theDarkOilTemperature[1] = -1;
+}
+
 void UpdateElectricalPower(int reset) {
+    ShowOilWithPower();
     if (reset != 0) {
         theElectricalCountdown = std::max(thePanelBufferCount, 1);
     } else {
@@ -651,10 +696,6 @@ void UpdateElectricalPower(int reset) {
         theIgnitionLight2.switchState = powered && theIgnitionSwitch2.switchState == 1 ? 1 : 0;
         thePropPitchLever.dirty = thePropPitchLever2.dirty = 1;
         theIgnitionLight.dirty = theIgnitionLight2.dirty = 1;
-    }
-    if ((t <= 2 || t == 5) && !Battery()) {
-        theOilTempGauge.needle = theOilTempGauge2.needle = 0;
-        theOilPressureGauge.needle = theOilPressureGauge2.needle = 0;
     }
     if (ap[5] == 1) AutoPilotMaster();
     CenterNavIndicators();
@@ -701,15 +742,13 @@ void CheckFuelStarvation() {
 
 namespace {
 
-void StepNeedle(PanelGauge& g, bool running, int high, int low) {
-    std::int16_t& n = g.needle;
+void StepTemperature(std::int16_t& n, bool running, int high, int low) {
     if (running) {
         if (n < high) n = static_cast<std::int16_t>(n + 1 > 360 ? 1 : n + 1);
         else if (n > high) n = static_cast<std::int16_t>(n - 1 < 0 ? 360 : n - 1);
     } else if (n > low) {
         n = static_cast<std::int16_t>(n - 1 < 0 ? 360 : n - 1);
     }
-    g.dirty = 1;
 }
 
 // Where a stopped engine's oil cools to on the piston panels' bar gauges.
@@ -728,10 +767,20 @@ void StepOilTemperatures() {
         }
         return;
     }
-    if (!Battery()) return;
+    // The kept temperatures agree with the battery before one of them steps.
+    ShowOilWithPower();
     const int high = WarmOilTemperature(t), low = kColdOilNeedle;
-    StepNeedle(theOilTempGauge, (engines & 1) != 0, high, low);
-    if (!SingleType(t)) StepNeedle(theOilTempGauge2, (engines & 2) != 0, high, low);
+    for (int e = 0; e < (SingleType(t) ? 1 : 2); ++e) {
+        PanelGauge& g = e == 0 ? theOilTempGauge : theOilTempGauge2;
+        const bool running = (engines & (e == 0 ? 1 : 2)) != 0;
+        std::int16_t& dark = theDarkOilTemperature[e];
+        if (PistonType(t) && dark >= 0) {
+            StepTemperature(dark, running, high, low);
+        } else {
+            StepTemperature(g.needle, running, high, low);
+            g.dirty = 1;
+        }
+    }
 }
 
 }  // namespace
@@ -743,9 +792,11 @@ void SetOilTemperaturesCold() {
     } else if (t == 4) {
         theOilTempGauge.needle = theOilTempGauge2.needle = 2;
     } else {
-        // Without the battery the piston panels' oil gauges read nothing.
-        const std::int16_t cold = Battery() ? kColdOilNeedle : 0;
-        theOilTempGauge.needle = theOilTempGauge2.needle = cold;
+        // Without the battery the piston panels' oil gauges read nothing; the oil is cold all
+        // the same.
+        ForgetDarkOil();
+        theOilTempGauge.needle = theOilTempGauge2.needle = kColdOilNeedle;
+        ShowOilWithPower();
     }
     theOilTempGauge.dirty = theOilTempGauge2.dirty = 1;
 }

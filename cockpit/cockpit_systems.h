@@ -79,6 +79,13 @@ void ApplyEngineLevers();
 void CockpitSlowTick();
 void CheckFuelStarvation();
 void UpdateElectricalPower(int reset);
+// The piston panels' oil gauges read nothing without the battery; with it, the oil's temperature
+// (kept meanwhile) and the pressure of the engine as it runs now. Done at every paint.
+void ShowOilWithPower();
+// An engine's oil temperature needle, also while its gauge reads nothing; and the kept
+// temperatures forgotten (a flight read over them).
+[[nodiscard]] std::int16_t OilTemperatureNeedle(int engine);
+void ForgetDarkOil();
 // The gear lamps follow the gear (each instrument update).
 void UpdateGearLamps();
 // The gear motor's countdown (one step per instrument update) and its start.

@@ -656,14 +656,18 @@ void UpdateExhaustTemperature(int type, double factor, std::int32_t limit) {
 }  // namespace
 
 void UpdateTrimIndicators() {
-    // The elevator trim in steps of the trim key, the side trims in their own steps.
-    const std::int32_t step = flight::theAircraftParameters.apTrimStep;
+    // The elevator trim in steps of the trim key from the middle of the wheel's travel, the side
+    // trims in their own steps.
+    const flight::AircraftParameters& ap = flight::theAircraftParameters;
+    const std::int32_t step = ap.apTrimStep;
+    const std::int32_t middle = (ap.apTrimNoseDown + ap.apTrimNoseUp) / 2;
     const auto put = [](PanelGauge& g, std::int32_t v) {
         if (g.value == v) return;
         g.value = v;
         g.dirty = 1;
     };
-    put(theElevatorTrimIndicator, step != 0 ? -(*thePanelHost.controlWord(0) / step) : 0);
+    put(theElevatorTrimIndicator,
+        step != 0 ? -((*thePanelHost.controlWord(0) - middle) / step) : 0);
     put(theRudderTrimIndicator, -(*thePanelHost.controlWord(2) / 64));
     put(theAileronTrimIndicator, -(*thePanelHost.controlWord(1) / 64));
 }

@@ -155,9 +155,21 @@ double GroundSpeedKnots() {
            3600.0 / 1852.0;
 }
 
+// Below this ground speed the aircraft stands (or creeps as its wheels settle): its motion has no
+// direction worth showing, and the receiver shows no track.
+constexpr double kLeastTrackKnots = 2.0;
+
+bool HasTrack() {
+    return GroundSpeedKnots() >= kLeastTrackKnots;
+}
+
 std::string TrackAndSpeed() {
     const flight::FlightModelState& s = flight::theFlightModelState;
     char text[48];
+    if (!HasTrack()) {
+        std::snprintf(text, sizeof text, "--- TRK  %d KTS", static_cast<int>(GroundSpeedKnots()));
+        return text;
+    }
     std::snprintf(text, sizeof text, "%03d TRK  %d KTS",
                   GpsBearing(s.fmDeltaX, s.fmDeltaZ, theGpsSources.variation()),
                   static_cast<int>(GroundSpeedKnots()));
@@ -398,7 +410,7 @@ void GpsDisplay::DrawPage() {
             const auto [ax, ay] = at(s.fmPosX, s.fmPosZ);
             const auto [tx, ty] = at(s.fmPosX + std::sin(track) * radius,
                                      s.fmPosZ + std::cos(track) * radius);
-            if (s.fmDeltaX != 0 || s.fmDeltaZ != 0) canvas.Line(ax, ay, tx, ty, colors[kTrkLine]);
+            if (HasTrack()) canvas.Line(ax, ay, tx, ty, colors[kTrkLine]);
         }
     }
     if ((layers & 0x100) != 0) {

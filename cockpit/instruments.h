@@ -145,8 +145,10 @@ void DrawRotarySelector(PanelGauge& g, const GFXBitmap* art, IntPoint position, 
 void DrawLeverFrame(PanelGauge& g, const GFXFont* sprites, IntPoint position, std::int32_t base,
                     std::int32_t restore);
 void DrawFlapsIndicator(PanelGauge& g, const GFXBitmap* art, IntPoint position, std::int32_t type);
-// The elevator trim marker's rise in pixels (-11..11) for a trim in key steps (the gauge's value).
-inline constexpr std::int32_t kElevatorTrimStepsPerPixel = 60;
+// The elevator trim marker's rise in pixels (-11..11) for a trim in key steps from the middle of
+// the wheel's travel (the gauge's value, nose down positive): its eleven pixels either way span
+// the wheel from stop to stop.
+inline constexpr std::int32_t kElevatorTrimStepsEachSide = 100;
 [[nodiscard]] std::int32_t ElevatorTrimMarkerOffset(std::int32_t trimSteps);
 void DrawTrimWheelIndicator(PanelGauge& g, IntPoint position, std::int32_t colour);
 void DrawSideTrimIndicator(PanelGauge& g, IntPoint position, std::int32_t colour);

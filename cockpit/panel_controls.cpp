@@ -33,11 +33,11 @@ void SetKnob(PanelGauge& g, std::int16_t frame) {
     g.dirty = 1;
 }
 
-// The flight model's throttle follows the lever only while its engine runs and nothing holds
-// the simulation.
-bool MayThrottle(int bit) {
-    return (flight::theFlightModelState.fmEngines & bit) != 0 &&
-           thePanelHost.simulationHeld() == 0;
+// The flight model's throttle follows the lever while nothing holds the simulation, whether or
+// not its engine runs: a stopped engine makes no power at any throttle, and one that catches
+// runs at the throttle its lever shows, with nothing set aside for that moment.
+bool MayThrottle() {
+    return thePanelHost.simulationHeld() == 0;
 }
 
 }  // namespace
@@ -45,14 +45,14 @@ bool MayThrottle(int bit) {
 void UpdateThrottleLever() {
     const int t = Type();
     SetKnob(theThrottleLever, Twin(t) ? Fine(theThrottleLever.lever) : Half(theThrottleLever.lever));
-    if (MayThrottle(1))
+    if (MayThrottle())
         flight::theFlightModelState.fmThrot = static_cast<std::int16_t>(theThrottleLever.lever * 1057);
 }
 
 void UpdateThrottleLeverRight() {
     if (!Twin(Type())) return;
     SetKnob(theThrottleLever2, Fine(theThrottleLever2.lever));
-    if (MayThrottle(2))
+    if (MayThrottle())
         flight::theFlightModelState.fmThrotRight =
             static_cast<std::int16_t>(theThrottleLever2.lever * 1057);
 }

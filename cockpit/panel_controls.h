@@ -17,8 +17,8 @@ extern std::int32_t& theGearUp;       // 1 while the gear is up (the gear lever'
 extern std::int32_t& thePitotHeatOn;  // the pitot-heat switch
 
 // Lever positions into knob frames and flight-model values: the throttle into fmThrot (lever x
-// 1057) while its engine runs and the simulation is not held; a mixture at cut-off stops its
-// engine (not the CitationJet's).
+// 1057) while the simulation is not held, its engine running or not; a mixture at cut-off stops
+// its engine (not the CitationJet's).
 void UpdateThrottleLever();
 void UpdateThrottleLeverRight();
 void UpdatePropPitchLever();

@@ -236,7 +236,7 @@ constexpr PanelHelpHotspot kKingAir[] = {
     {1, 10051, 6, 183, 96, 273},  // airspeed
     {1, 10056, 244, 184, 334, 274},  // altimeter
     {1, 10056, 237, 256, 255, 274},  // altimeter knob
-    {1, 10054, 135, 287, 203, 308},  // turn coordinator
+    {1, 10110, 135, 287, 203, 308},  // slip indicator
     {1, 10061, 124, 320, 216, 412},  // HSI
     {1, 10057, 244, 288, 334, 378},  // vertical speed
     {1, 10060, 8, 290, 94, 376},  // RMI
@@ -286,6 +286,8 @@ constexpr PanelHelpHotspot kCitationJet[] = {
     {1, 10077, 300, 408, 339, 479},  // right throttle
     {1, 10094, 585, 178, 603, 194},  // left fuel flow
     {1, 10094, 606, 178, 624, 194},  // right fuel flow
+    {1, 10111, 423, 190, 431, 197},  // left engine's run lamp (before the readout beside it)
+    {1, 10112, 469, 190, 477, 197},  // right engine's run lamp
     {1, 10095, 424, 178, 449, 198},  // left ITT readout
     {1, 10095, 453, 178, 478, 198},  // right ITT readout
     {1, 10093, 381, 178, 399, 194},  // left turbine speed
@@ -310,7 +312,7 @@ constexpr PanelHelpHotspot kCitationJet[] = {
     {1, 10056, 267, 250, 283, 266},  // altimeter knob
     {1, 10060, 10, 286, 96, 372},    // RMI
     {1, 10061, 137, 326, 229, 418},  // HSI
-    {1, 10054, 149, 284, 217, 305},  // turn coordinator
+    {1, 10110, 149, 284, 217, 305},  // slip indicator
     {1, 10089, 383, 207, 392, 293},  // left fan speed
     {1, 10089, 413, 207, 422, 293},  // right fan speed
     {1, 10062, 381, 328, 467, 345},  // course and heading knobs

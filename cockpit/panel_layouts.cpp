@@ -20,6 +20,8 @@ using O = PanelOp;
 using A = PanelArt;
 
 // The radio rows: active window, standby window, lamps, transfer lamp, then the radio is done.
+// The active window stands a few pixels left of the standby one, so that the two frequencies
+// read apart ("119.00  118.30").
 #define NAV_RADIO(sec, g, ax, ay, sx, sy, l1x, l1y, l2x, l2y, tx, ty, kind, type, index, off, on) \
     {sec, O::RadioActive, &g, ax, ay, {A::PanelFont}, {kFrequencySecondField, 1, kind}},                                \
         {sec, O::RadioStandby, &g, sx, sy, {A::PanelFont}, {kFrequencySecondField, 1}},                                  \
@@ -70,11 +72,11 @@ const PanelRow kC172Rows[] = {
     BAR(S::Always, theLeftFuelGauge, 586, 362, 2, 6, 7, 24, 0),
     BAR(S::Always, theRightFuelGauge, 586, 388, 2, 6, 7, 24, 0),
     DME(S::Always, 586, 183, 603, 183, 620, 183, 0, 59, 33),
-    NAV_RADIO(S::Always, theNav1Radio, 568, 235, 602, 235, 603, 239, 621, 239, 585, 239, 1, 0, 4, 59, 33),
-    NAV_RADIO(S::Always, theNav2Radio, 568, 262, 602, 262, 603, 266, 621, 266, 585, 266, 2, 0, 8, 59, 33),
+    NAV_RADIO(S::Always, theNav1Radio, 564, 235, 602, 235, 603, 239, 621, 239, 585, 239, 1, 0, 4, 59, 33),
+    NAV_RADIO(S::Always, theNav2Radio, 564, 262, 602, 262, 603, 266, 621, 266, 585, 266, 2, 0, 8, 59, 33),
     ADF_RADIO(S::Always, 497, 289, 531, 289, 538, 293, 520, 293, 59, 33),
-    COM_RADIO(S::Always, theCom1Radio, 491, 235, 525, 235, 520, 239, 1, 59, 33),
-    COM_RADIO(S::Always, theCom2Radio, 491, 262, 525, 262, 520, 266, 2, 59, 33),
+    COM_RADIO(S::Always, theCom1Radio, 487, 235, 525, 235, 520, 239, 1, 59, 33),
+    COM_RADIO(S::Always, theCom2Radio, 487, 262, 525, 262, 520, 266, 2, 59, 33),
     TRANSPONDER(S::Always, 608, 289, 597, 293, 616, 293, 578, 289, 59, 33),
     {S::Always, O::DmeSelectorLamps, &theDmeSelector, 0, 0, {A::PanelFont}, {0}},
     BAR(S::FullView, theOilTempGauge, 512, 430, 2, 6, 7, 24, 0),
@@ -111,10 +113,10 @@ const PanelRow kBonanzaRows[] = {
     {S::Always, O::Clock, &theClock, kClockPoint[1].x, kClockPoint[1].y, {A::PanelFont}, {}},
     {S::Always, O::AudioPanel, &theAudioPanel, 0, 0, {A::AudioPanel, A::Misc}, {1}},
     {S::Always, O::AutopilotPanel, &theAutopilotPanel, 0, 0, {A::Autopilot}, {1}},
-    NAV_RADIO(S::Always, theNav1Radio, 568, 309, 602, 309, 603, 313, 621, 313, 585, 313, 1, 1, 4, 47, 24),
-    NAV_RADIO(S::Always, theNav2Radio, 568, 336, 602, 336, 603, 340, 621, 340, 585, 340, 2, 1, 8, 47, 24),
-    COM_RADIO(S::Always, theCom1Radio, 491, 309, 525, 309, 520, 313, 1, 47, 24),
-    COM_RADIO(S::Always, theCom2Radio, 491, 336, 525, 336, 520, 340, 2, 47, 24),
+    NAV_RADIO(S::Always, theNav1Radio, 564, 309, 602, 309, 603, 313, 621, 313, 585, 313, 1, 1, 4, 47, 24),
+    NAV_RADIO(S::Always, theNav2Radio, 564, 336, 602, 336, 603, 340, 621, 340, 585, 340, 2, 1, 8, 47, 24),
+    COM_RADIO(S::Always, theCom1Radio, 487, 309, 525, 309, 520, 313, 1, 47, 24),
+    COM_RADIO(S::Always, theCom2Radio, 487, 336, 525, 336, 520, 340, 2, 47, 24),
     TRANSPONDER(S::Always, 608, 363, 597, 367, 616, 367, 578, 363, 47, 24),
     ADF_RADIO(S::Always, 497, 363, 531, 363, 538, 367, 520, 367, 47, 24),
     DME(S::Always, 587, 257, 603, 257, 619, 257, 1, 47, 24),
@@ -194,10 +196,10 @@ const PanelRow kBaronRows[] = {
     {S::StackShown, O::AudioPanel, &theAudioPanel, -1, 77, {A::AudioPanel, A::Misc}, {2}},
     {S::StackShown, O::AutopilotPanel, &theAutopilotPanel, -1, 77, {A::Autopilot}, {2}},
     DME(S::StackShown, 585, 334, 602, 334, 619, 334, 2, 48, 17),
-    NAV_RADIO(S::StackShown, theNav1Radio, 567, 386, 601, 386, 602, 390, 620, 390, 584, 390, 1, 2, 4, 48, 17),
-    NAV_RADIO(S::StackShown, theNav2Radio, 567, 413, 601, 413, 602, 417, 620, 417, 584, 417, 2, 2, 8, 48, 17),
-    COM_RADIO(S::StackShown, theCom1Radio, 490, 386, 524, 386, 519, 390, 1, 48, 17),
-    COM_RADIO(S::StackShown, theCom2Radio, 490, 413, 524, 413, 519, 417, 2, 48, 17),
+    NAV_RADIO(S::StackShown, theNav1Radio, 563, 386, 601, 386, 602, 390, 620, 390, 584, 390, 1, 2, 4, 48, 17),
+    NAV_RADIO(S::StackShown, theNav2Radio, 563, 413, 601, 413, 602, 417, 620, 417, 584, 417, 2, 2, 8, 48, 17),
+    COM_RADIO(S::StackShown, theCom1Radio, 486, 386, 524, 386, 519, 390, 1, 48, 17),
+    COM_RADIO(S::StackShown, theCom2Radio, 486, 413, 524, 413, 519, 417, 2, 48, 17),
     TRANSPONDER(S::StackShown, 607, 440, 596, 444, 615, 444, 577, 440, 48, 17),
     ADF_RADIO(S::StackShown, 496, 440, 530, 440, 537, 444, 519, 444, 48, 17),
     BAR(S::StackSwapped, theLeftFuelGauge, 497, 339, 1, 6, 10, 40, 2),
@@ -263,10 +265,10 @@ const PanelRow kKingAirRows[] = {
     DME(S::Always, 587, 335, 604, 335, 621, 335, 3, 55, 50),
     {S::StackShown, O::AudioPanel, &theAudioPanel, 1, 78, {A::AudioPanel, A::Misc}, {3}},
     {S::StackShown, O::AutopilotPanel, &theAutopilotPanel, 1, 78, {A::Autopilot}, {3}},
-    NAV_RADIO(S::StackShown, theNav1Radio, 569, 387, 603, 387, 604, 391, 622, 391, 586, 391, 1, 3, 4, 55, 50),
-    NAV_RADIO(S::StackShown, theNav2Radio, 569, 414, 603, 414, 604, 418, 622, 418, 586, 418, 2, 3, 8, 55, 50),
-    COM_RADIO(S::StackShown, theCom1Radio, 492, 387, 526, 387, 521, 391, 1, 55, 50),
-    COM_RADIO(S::StackShown, theCom2Radio, 492, 414, 526, 414, 521, 418, 2, 55, 50),
+    NAV_RADIO(S::StackShown, theNav1Radio, 565, 387, 603, 387, 604, 391, 622, 391, 586, 391, 1, 3, 4, 55, 50),
+    NAV_RADIO(S::StackShown, theNav2Radio, 565, 414, 603, 414, 604, 418, 622, 418, 586, 418, 2, 3, 8, 55, 50),
+    COM_RADIO(S::StackShown, theCom1Radio, 488, 387, 526, 387, 521, 391, 1, 55, 50),
+    COM_RADIO(S::StackShown, theCom2Radio, 488, 414, 526, 414, 521, 418, 2, 55, 50),
     TRANSPONDER(S::StackShown, 609, 441, 598, 445, 617, 445, 579, 441, 55, 50),
     ADF_RADIO(S::StackShown, 498, 441, 532, 441, 539, 445, 521, 445, 55, 50),
 };

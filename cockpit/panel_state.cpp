@@ -151,6 +151,7 @@ int ReadPanelState(core::IniFile& f) {
     theOilTempGauge2.value = Get(f, "oilTemp2IconNumber", 0, 0, 180);
     theOilTempGauge.needle = Word(f, "oilTempNeedlePos", 0, 0, 360);
     theOilTempGauge2.needle = Word(f, "oilTemp2NeedlePos", 0, 0, 360);
+    ForgetDarkOil();
     theTachometer1.value = Get(f, "tachometer1IconNum", 0, 0, 180);
     theTachometer2.value = Get(f, "tachometer2IconNum", 0, 0, 180);
     theTachometer1.needle = Word(f, "tachometer1NeedlePos", 0, 0, 360);
@@ -232,8 +233,8 @@ int WritePanelState(core::IniFile& f) {
     put("gearKnob", theGearLever.knob);
     put("oilTempIconNumber", theOilTempGauge.value);
     put("oilTemp2IconNumber", theOilTempGauge2.value);
-    put("oilTempNeedlePos", theOilTempGauge.needle);
-    put("oilTemp2NeedlePos", theOilTempGauge2.needle);
+    put("oilTempNeedlePos", OilTemperatureNeedle(0));
+    put("oilTemp2NeedlePos", OilTemperatureNeedle(1));
     put("tachometer1IconNum", theTachometer1.value);
     put("tachometer2IconNum", theTachometer2.value);
     put("tachometer1NeedlePos", theTachometer1.needle);

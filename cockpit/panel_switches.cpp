@@ -178,11 +178,13 @@ void DrawFlapsIndicator(PanelGauge& g, const GFXBitmap* art, IntPoint position,
 }
 
 std::int32_t ElevatorTrimMarkerOffset(std::int32_t trimSteps) {
-    // The marker's eleven pixels either way span the trims a pilot flies with (the five types
-    // take off, cruise and land between about 0 and 4,400 trim units): one pixel every
-    // kElevatorTrimStepsPerPixel steps of the trim key, so it creeps while the wheel turns and
-    // meets its stop only past every flight's trim.
-    return std::clamp<std::int32_t>(trimSteps / kElevatorTrimStepsPerPixel, -11, 11);
+    // A pixel every nine or ten presses of the trim key, the same width on both sides of the
+    // middle (rounded down, not toward the middle), so that a re-trim of ten presses shows.
+    const std::int32_t scaled = trimSteps * 11;
+    const std::int32_t pixels =
+        scaled >= 0 ? scaled / kElevatorTrimStepsEachSide
+                    : -((-scaled + kElevatorTrimStepsEachSide - 1) / kElevatorTrimStepsEachSide);
+    return std::clamp<std::int32_t>(pixels, -11, 11);
 }
 
 void DrawTrimWheelIndicator(PanelGauge& g, IntPoint position, std::int32_t colour) {

@@ -183,6 +183,14 @@ void FillPowerEfficiency(AircraftParameters& ap, const double (&shape)[5],
     RebuildPowerEfficiency(ap, shape);
 }
 
+// The elevator trim wheel's stops: two hundred key presses from one to the other, so that a
+// re-trim of a few presses shows on the trim indicator's marker (eleven pixels either way).
+void FillTrimStops(AircraftParameters& ap, std::int16_t noseDown, std::int16_t noseUp) {
+    ap.apTrimNoseDown = noseDown;
+    ap.apTrimNoseUp = noseUp;
+    ap.apTrimStep = static_cast<std::int16_t>((noseUp - noseDown) / kTrimPressesStopToStop);
+}
+
 void FillCommonTables(AircraftParameters& ap) {
     FillIASFactor(ap);
     FillControlSpeed(ap);
@@ -195,6 +203,7 @@ void FillCommonTables(AircraftParameters& ap) {
     ap.apEfficiencyMode = EfficiencyMode::ByTrueAirspeed;
     ap.apDoubleThrust = 1;
     ap.apTrimStep = 8;
+    ap.apTrimNoseDown = ap.apTrimNoseUp = 0;
     ap.apIncidence = 0;
     ap.apRollGain = 20000;
     ap.apSideForceGain = 1000;
@@ -264,6 +273,7 @@ AircraftParameters Build172() {
     AircraftParameters ap{};
     FillCommonTables(ap);
     ap.apModelCode = 5;
+    FillTrimStops(ap, -800, 3600);
     ap.apEmptyWeight = 643;
     ap.apMaxTakeoffWeight = 1043;
     ap.apMaxFuel = 109;  // 40 gal x 6 lb / 2.2
@@ -323,6 +333,7 @@ AircraftParameters BuildBonanza() {
     AircraftParameters ap{};
     FillCommonTables(ap);
     ap.apModelCode = 2;
+    FillTrimStops(ap, -600, 3200);
     ap.apEmptyWeight = 968;
     ap.apMaxTakeoffWeight = 1542;
     ap.apMaxFuel = 202;
@@ -373,6 +384,7 @@ AircraftParameters BuildBaron() {
     AircraftParameters ap{};
     FillCommonTables(ap);
     ap.apModelCode = 3;
+    FillTrimStops(ap, 800, 5600);
     ap.apEmptyWeight = 1293;
     ap.apMaxTakeoffWeight = 2495;
     ap.apMaxFuel = 529;
@@ -435,6 +447,7 @@ AircraftParameters BuildKingAir() {
     AircraftParameters ap{};
     FillCommonTables(ap);
     ap.apModelCode = 4;
+    FillTrimStops(ap, -400, 5200);
     ap.apEmptyWeight = 2815;
     ap.apMaxTakeoffWeight = 5670;
     ap.apMaxFuel = 1657;
@@ -484,6 +497,7 @@ AircraftParameters BuildCitationJet() {
     AircraftParameters ap{};
     FillCommonTables(ap);
     ap.apModelCode = 1;
+    FillTrimStops(ap, 600, 4600);
     ap.apEmptyWeight = 2815;
     ap.apMaxTakeoffWeight = 4717;
     ap.apMaxFuel = 1464;

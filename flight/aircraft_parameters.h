@@ -17,6 +17,9 @@ struct TurbineAltitudeRow {
     std::int16_t speedByThrottle[17];  // engine speed by throttle position
 };
 
+// Key presses that turn the elevator trim wheel from one stop to the other.
+inline constexpr int kTrimPressesStopToStop = 200;
+
 struct AircraftParameters {
     std::uint16_t apModelCode;  // 5 C172, 2 Bonanza, 3 Baron, 4 King Air, 1 CitationJet
     // weights and loading
@@ -26,7 +29,11 @@ struct AircraftParameters {
     std::int32_t apMaxFuel;           // kg
     std::int32_t apInitialPayload;    // kg
     std::int32_t apInitialFuel[3];    // 1/256 kg
-    std::int16_t apTrimStep;
+    std::int16_t apTrimStep;          // the elevator trim one key press turns (trim units)
+    // The elevator trim wheel's stops (trim units, nose up positive): they span the trims the
+    // type flies, from a dive's to a slow approach's; both 0 for a record without stops.
+    std::int16_t apTrimNoseDown;
+    std::int16_t apTrimNoseUp;
     // control and handling
     std::int16_t apYawGain;
     std::int16_t apRudderFullSpeed;  // m/s

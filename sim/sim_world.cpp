@@ -514,10 +514,15 @@ int SimWorld::LoadSituation(core::IniFile& file, int full) {
         RefreshTerrain();
         fm.fmPosY = altitude;
     }
-    // The flight steps renew the air data (outside temperature, Mach number) only every few dozen
-    // steps, and a flight keeps none: they are worked out now, so that the panel shows them
-    // right from the first frame.
+    // The flight steps renew the air data (outside temperature, Mach number, the indicated
+    // airspeed's factor at the height) only every few dozen steps, and a flight keeps none: they
+    // are worked out now, so that the panel shows them right from the first frame.
+    flight::UpdateAltitudeFactorsAndWeight();
     flight::UpdateAtmosphere();
+    flight::UpdateAirData();
+    // The receivers too (their flags, needles and the stations heard), which otherwise wait for
+    // the next instrument update.
+    cockpit::UpdateNavRadios();
     ReadEngineSpeedsForGauges();
     cockpit::SettleGauges();
     if (flightPlan && flightPlan->ReadActiveFlag(file) != 0) {

@@ -1,11 +1,13 @@
 #include "sim/input/flight_controls.h"
 
+#include <algorithm>
 #include <array>
 
 #include "cockpit/cockpit_services.h"
 #include "cockpit/panel_controls.h"
 #include "core/numeric.h"
 #include "flight/aircraft.h"
+#include "flight/aircraft_parameters.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "sim/input/command_services.h"
@@ -238,15 +240,17 @@ void RudderCenter() {
 void RudderRight() {
     if (!Crashed()) AddRudderInput(256);
 }
-// The rudder trim works after a crash too; only the twins and the jet have a wheel to turn.
+// The rudder trim works after a crash too; only the twins and the jet have one.
 void RudderTrimLeft() {
     const int t = Type();
-    if (t >= 2 && t <= 4) StepTrimWheel(cockpit::theRudderTrimIndicator, 1);
+    if (t < 2 || t > 4) return;
+    StepTrimWheel(cockpit::theRudderTrimIndicator, 1);
     AddRudderTrim(-64);
 }
 void RudderTrimRight() {
     const int t = Type();
-    if (t >= 2 && t <= 4) StepTrimWheel(cockpit::theRudderTrimIndicator, -1);
+    if (t < 2 || t > 4) return;
+    StepTrimWheel(cockpit::theRudderTrimIndicator, -1);
     AddRudderTrim(64);
 }
 void AutoCoordination() {
@@ -363,8 +367,19 @@ void AddElevatorInput(std::int16_t step) {
     AddClamped(theElevatorInput, ScaledByTrimEffect(step), 32767);
     UpdateElevatorPosition();
 }
+// The wheel turns up to its stops; a trim beyond one (the autopilot's) only comes back.
 void AddElevatorTrim(std::int16_t step) {
-    AddClamped(State().fmApElvTrim, ScaledByTrimEffect(step), 32766);
+    const flight::AircraftParameters& ap = flight::theAircraftParameters;
+    std::int16_t& trim = State().fmApElvTrim;
+    if (ap.apTrimNoseDown == ap.apTrimNoseUp) {
+        AddClamped(trim, ScaledByTrimEffect(step), 32766);
+    } else {
+        const std::int32_t next = trim + ScaledByTrimEffect(step);
+        if (step > 0 && trim < ap.apTrimNoseUp)
+            trim = static_cast<std::int16_t>(std::min<std::int32_t>(next, ap.apTrimNoseUp));
+        else if (step < 0 && trim > ap.apTrimNoseDown)
+            trim = static_cast<std::int16_t>(std::max<std::int32_t>(next, ap.apTrimNoseDown));
+    }
     UpdateElevatorPosition();
 }
 void AddRudderInput(std::int16_t step) {

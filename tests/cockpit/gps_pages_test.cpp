@@ -474,6 +474,11 @@ TEST_F(GpsGolden, HeadingUpInTheNearestMode) {
     EXPECT_GT(Count(image, cockpit::kPlnIcon), 8);
     ASSERT_EQ(gps.BoxLines().size(), 1u);
     EXPECT_EQ(gps.BoxLines()[0].substr(0, 7), "300 TRK");
+    // Standing still but for the wheels settling, it shows no track.
+    flight::theFlightModelState.fmDeltaX = 3;
+    flight::theFlightModelState.fmDeltaZ = -2;
+    (void)Picture();
+    EXPECT_EQ(gps.BoxLines()[0].substr(0, 7), "--- TRK");
 }
 
 TEST_F(GpsGolden, TheRangeShowsOnlyWhenTheWindowIsWideEnoughForThePage) {

@@ -542,11 +542,12 @@ void SetTrim(const PanelRow& r, int v) {
         cockpit::thePanelHost.controlWord(r.gauge == &cockpit::theElevatorTrimIndicator  ? 0
                                           : r.gauge == &cockpit::theAileronTrimIndicator ? 1
                                                                                          : 2);
-    const int unitsPerPixel =
-        r.gauge == &cockpit::theElevatorTrimIndicator
-            ? cockpit::kElevatorTrimStepsPerPixel * flight::theAircraftParameters.apTrimStep
-            : 3 * 64;
-    *trim = I16(-v * unitsPerPixel / 3);
+    // The elevator's marker moves a pixel about every nine key steps from the wheel's middle.
+    const flight::AircraftParameters& ap = flight::theAircraftParameters;
+    if (r.gauge == &cockpit::theElevatorTrimIndicator)
+        *trim = I16((ap.apTrimNoseDown + ap.apTrimNoseUp) / 2 - v * 10 / 3 * ap.apTrimStep);
+    else
+        *trim = I16(-v * 64);
     r.gauge->lever = I16((r.gauge->lever + 1) % 4);
 }
 bool ShowsAirplane(const PanelRow& r) {
@@ -602,7 +603,7 @@ const MovingPart kMovingParts[] = {
     {"second needle", Op(PanelOp::Rmi), SetNeedle2, {100, 170, 290}, 3, Ink::Hsi},
     {"pointer", Op(PanelOp::BarPointer), StepBar, {5, 12, 19}, 3, Ink::Bar},
     {"tape", Op(PanelOp::TapeGauge), SetNeedle, {8, 37, 70}, 3, Ink::RowColour},
-    {"marker", kTrims, SetTrim, {-30, 7, 30}, 3, Ink::RowColour},
+    {"marker", kTrims, SetTrim, {-24, 6, 24}, 3, Ink::RowColour},
 };
 
 // Where an instrument's parts are drawn on the screen of a view: its face about the row's point,

@@ -13,6 +13,7 @@
 #include "cockpit/instruments.h"
 #include "cockpit/panel_art_tables.h"
 #include "cockpit/panel_layouts.h"
+#include "flight/aircraft_parameters.h"
 #include "support/panel_art.h"
 #include "support/screenshot.h"
 #include "support/starter_run.h"
@@ -60,9 +61,13 @@ int MarkerRow(const IndexedPicture& p, const TrimPlace& t) {
 }
 
 // The row the saved trim puts the marker on: eleven pixels either way about row 20 of the
-// indicator, nose-up trim lower (every type trims in steps of 8).
-int RowOfTrim(const TrimPlace& t, long long trim) {
-    return t.y + 20 - cockpit::ElevatorTrimMarkerOffset(static_cast<std::int32_t>(-(trim / 8)));
+// indicator from the middle of the type's trim wheel, nose-up trim lower.
+int RowOfTrim(const TrimPlace& t, int type, long long trim) {
+    const flight::AircraftParameters& ap = flight::AircraftParametersForType(type);
+    const long long middle = (ap.apTrimNoseDown + ap.apTrimNoseUp) / 2;
+    return t.y + 20 -
+           cockpit::ElevatorTrimMarkerOffset(
+               static_cast<std::int32_t>(-((trim - middle) / ap.apTrimStep)));
 }
 
 TEST(TrimMarkerRun, TheMarkerFollowsTheTrimOnEveryPanel) {
@@ -81,25 +86,38 @@ TEST(TrimMarkerRun, TheMarkerFollowsTheTrimOnEveryPanel) {
         ASSERT_GE(place.colour, 0);
         StarterRun run("zephlon-trim-marker", c.flight);
         const std::string d = run.Dir().Root();
-        // Nose down for a while (Home), then nose up (End) for twice as long.
-        const std::string script =
+        // Nose down for a while (Home), then nose up (End) for twice as long; then re-trims of
+        // ten presses, nose down, nose down again and nose up.
+        std::string script =
             "frame-interval 50\nwait 800\nscreenshot " + d + "/0.bmp\nsave " + d +
             "/0.flt\nkey Home down\nwait 8000\nkey Home up\nwait 300\nscreenshot " + d +
             "/1.bmp\nsave " + d + "/1.flt\nkey End down\nwait 16000\nkey End up\nwait 300\n" +
-            "screenshot " + d + "/2.bmp\nsave " + d + "/2.flt\nquit\n";
-        const auto r = run.Play(script);
-        ASSERT_EQ(r.status, 0) << r.out;
-        int rows[3];
+            "screenshot " + d + "/2.bmp\nsave " + d + "/2.flt\n";
+        const char* retrims[] = {"Home", "Home", "End"};
         for (int i = 0; i < 3; ++i) {
+            for (int press = 0; press < 10; ++press)
+                script += std::string("key ") + retrims[i] + " press\nwait 50\n";
+            const std::string n = std::to_string(i + 3);
+            script +=
+                "wait 300\nscreenshot " + d + "/" + n + ".bmp\nsave " + d + "/" + n + ".flt\n";
+        }
+        const auto r = run.Play(script + "quit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        int rows[6];
+        for (int i = 0; i < 6; ++i) {
             const std::string n = std::to_string(i);
             const long long trim =
                 testsupport::SavedValue(run.Dir().Read(n + ".flt"), "elevatorTrim").value_or(0);
             rows[i] = MarkerRow(testsupport::ScreenIndices(run.Dir().Read(n + ".bmp")), place);
-            EXPECT_EQ(rows[i], RowOfTrim(place, trim)) << "shot " << i << ", trim " << trim;
+            EXPECT_EQ(rows[i], RowOfTrim(place, c.type, trim)) << "shot " << i << ", trim " << trim;
         }
-        // Nose-down trim raised the marker, nose-up trim lowered it again.
+        // Nose-down trim raised the marker, nose-up trim lowered it again; each re-trim of ten
+        // presses shows.
         EXPECT_LE(rows[1], rows[0] - 3);
         EXPECT_GE(rows[2], rows[1] + 3);
+        EXPECT_LE(rows[3], rows[2] - 1);
+        EXPECT_LE(rows[4], rows[3] - 1);
+        EXPECT_GE(rows[5], rows[4] + 1);
     }
 }
 

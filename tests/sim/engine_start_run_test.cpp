@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sstream>
 #include <string>
 
 #include "support/run_command.h"
@@ -54,6 +55,50 @@ TEST(EngineStartRun, AnEngineThatDiesWithoutItsBoostPumpSaysWhy) {
     }
     // One start in three dies without its pump: at least one of six did.
     EXPECT_GT(died, 0);
+}
+
+// The throttle before the start, as a pilot sets it with the keys: it answers at once (the
+// flight's throttle moves with its lever), and the engine that then catches runs at the throttle
+// the lever shows, the starter's idle when it was brought back, not at full power.
+TEST(EngineStartRun, TheThrottleAnswersBeforeTheStartAndTheEngineRunsAtIt) {
+    const struct {
+        const char* flight;
+        const char* keys;  // before the start
+        int lever;
+    } cases[] = {
+        {"C172Fly.Flt", "Back", 31},     {"C172Fly.Flt", "Back = - - -", 28},
+        {"BonFly.Flt", "= = = = =", 5},  {"BarFly.Flt", "Back 0", 0},
+        {"KingFly.Flt", "Back - -", 29}, {"JetFly.Flt", "= = =", 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.flight) + ": " + c.keys);
+        if (!testsupport::StarterRun::Built())
+            GTEST_SKIP() << "the starter installation is not built";
+        testsupport::StarterRun run("zephlon-throttle-start", c.flight);
+        const testsupport::TempFolder& dir = run.Dir();
+        std::string flight = dir.Read("Flights/Startup.Flt");
+        for (const char* key : {"fmEngines", "fmThrot", "throttle"})
+            testsupport::PutSavedValue(flight, key, 0);
+        for (const char* key : {"fuelBoostLeft", "fuelBoostRight"})
+            testsupport::PutSavedValue(flight, key, 1);
+        dir.Write("Flights/Startup.Flt", flight);
+        std::string script = "frame-interval 50\nwait 500\n";
+        std::istringstream keys(c.keys);
+        for (std::string key; keys >> key;)
+            script += "key " + key + " press\nwait 100\n";
+        const auto r =
+            run.Play(script + "wait 500\nsave " + dir.Path("before.flt") +
+                     "\nkey s press\nwait 8000\nsave " + dir.Path("after.flt") + "\nquit\n");
+        ASSERT_EQ(r.status, 0) << r.out;
+        const std::string before = dir.Read("before.flt"), after = dir.Read("after.flt");
+        EXPECT_EQ(testsupport::SavedValue(before, "fmEngines").value_or(-1), 0);
+        EXPECT_EQ(testsupport::SavedValue(before, "throttle").value_or(-1), c.lever);
+        EXPECT_EQ(testsupport::SavedValue(before, "fmThrot").value_or(-1), c.lever * 1057)
+            << "the stopped engine's throttle, against its lever";
+        EXPECT_EQ(testsupport::SavedValue(after, "fmEngines").value_or(0) & 1, 1) << r.out;
+        EXPECT_EQ(testsupport::SavedValue(after, "fmThrot").value_or(-1), c.lever * 1057)
+            << "the throttle the engine caught at";
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "cockpit/cockpit_services.h"
 #include "cockpit/panel_controls.h"
 #include "flight/aircraft.h"
+#include "flight/aircraft_parameters.h"
 #include "flight/flight_model.h"
 #include "flight/flight_model_state.h"
 #include "sim/input/command_services.h"
@@ -53,6 +54,8 @@ protected:
         theFlightModelState = flight::FlightModelState{};
         theFlightModelState.fmCNAdj = 32767;
         theFlightModelState.fmTrimStep = 8;
+        flight::theAircraftParameters.apTrimNoseDown = flight::theAircraftParameters.apTrimNoseUp =
+            0;
         theFlightModelState.fmMaxFlaps = 3;
         theFlightModelState.fmMultiEngineSynch = 0;
         sim::ResetFlightControls();
@@ -181,6 +184,24 @@ TEST_F(FlightControls, InputsAndTrimsStopAtTheirLimits) {
     EXPECT_EQ(theFlightModelState.fmApElvTrim, 32766);
     // The combined position is clamped, not wrapped.
     EXPECT_EQ(theFlightModelState.fmElv, 32767);
+    // A wheel with stops turns up to them; from beyond one (where the autopilot left it) it only
+    // comes back.
+    flight::theAircraftParameters.apTrimNoseDown = -20;
+    flight::theAircraftParameters.apTrimNoseUp = 20;
+    const struct {
+        int from;
+        const char* key;
+        int times, to;
+    } stops[] = {{0, "End", 2, 16},     {16, "End", 1, 20},    {20, "End", 1, 20},
+                 {-16, "Home", 1, -20}, {-20, "Home", 1, -20}, {500, "End", 1, 500},
+                 {500, "Home", 1, 492}, {-500, "End", 1, -492}};
+    for (const auto& c : stops) {
+        theFlightModelState.fmApElvTrim = static_cast<std::int16_t>(c.from);
+        Press(c.key, c.times);
+        EXPECT_EQ(theFlightModelState.fmApElvTrim, c.to) << c.from << " " << c.key;
+    }
+    flight::theAircraftParameters.apTrimNoseDown = flight::theAircraftParameters.apTrimNoseUp = 0;
+    SetType(2);
     sim::theRudderTrim = -32768 + 32;
     sim::theRudderInput = -32768;
     Press("AltComma");
@@ -232,7 +253,9 @@ TEST_F(FlightControls, TrimWheelsTurnByType) {
         int aileronFrame;  // after AileronTrimLeft once
         int aileronTrim;
         int rudderFrame;  // after RudderTrimRight once
-    } cases[] = {{0, 0, 0, 0}, {2, 0, 0, 3}, {3, 1, -64, 3}, {4, 1, -64, 3}};
+        int rudderTrim;
+    } cases[] = {{0, 0, 0, 0, 0},  {1, 0, 0, 0, 0},    {5, 0, 0, 0, 0},
+                 {2, 0, 0, 3, 64}, {3, 1, -64, 3, 64}, {4, 1, -64, 3, 64}};
     for (const auto& c : cases) {
         SetUp();
         SetType(c.type);
@@ -241,7 +264,7 @@ TEST_F(FlightControls, TrimWheelsTurnByType) {
         EXPECT_EQ(cockpit::theAileronTrimIndicator.lever, c.aileronFrame) << c.type;
         EXPECT_EQ(sim::theAileronTrim, c.aileronTrim) << c.type;
         EXPECT_EQ(cockpit::theRudderTrimIndicator.lever, c.rudderFrame) << c.type;
-        EXPECT_EQ(sim::theRudderTrim, 64);  // every type trims the rudder
+        EXPECT_EQ(sim::theRudderTrim, c.rudderTrim) << c.type;
     }
     // The elevator trim wheel cycles 0, 3, 2, 1, 0 going up.
     Press("End");

@@ -965,13 +965,16 @@ void DrawRowBackground(Board& b, const cockpit::PanelRow& row) {
         case PanelOp::ToggleFrame:
             if (row.arg[0] >= 80) {
                 b.Face(ix, iy, ix + 6, iy + 5, "lamp");
-                // The jet's lamps beside its turbine temperatures light while their engine runs
-                // (the ignition lamps stand beside their labelled switches).
-                if (g == &thePropPitchLever || g == &thePropPitchLever2)
-                    b.Label("RUN", {Centred(ix + 3, iy + 9, "RUN"),
-                                    Centred(ix + 3, iy - 4, "RUN"),
-                                    {ix + 8, iy},
-                                    {ix - Canvas::TinyWidth("RUN") - 2, iy}});
+                // The jet's lamps beside its turbine temperatures light while their engine runs,
+                // each named for its engine (the ignition lamps stand beside their labelled
+                // switches).
+                if (g == &thePropPitchLever || g == &thePropPitchLever2) {
+                    const char* text = g == &thePropPitchLever ? "L RUN" : "R RUN";
+                    b.Label(text, {Centred(ix + 3, iy + 9, text),
+                                   Centred(ix + 3, iy - 4, text),
+                                   {ix + 8, iy},
+                                   {ix - Canvas::TinyWidth(text) - 2, iy}});
+                }
             } else if (row.arg[0] == 10) {
                 b.Face(ix, iy - 3, ix + 10, iy + 16, "switch");
             } else {
