@@ -462,6 +462,21 @@ int ReceptionRangeNm(std::uint16_t classFlags, std::int32_t a) {
     return 40;
 }
 
+bool InGlideSlopeCoverage(const nav::TunedNavStation& station, std::int32_t x, std::int32_t z) {
+    const double dx = static_cast<double>(x) - station.x2;
+    const double dz = static_cast<double>(z) - station.z2;
+    if (std::sqrt(dx * dx + dz * dz) * kNmPerWorldUnit > kGlideSlopeCoverageNm) return false;
+    const double course = station.localizerCourse * (2.0 * 3.14159265358979323846 / 65536.0);
+    const double ux = std::sin(course), uz = std::cos(course);  // inbound; x east, z north
+    if (dx * ux + dz * uz >= 0) return false;                   // at or past the antenna
+    // The angle off the course's outbound line, seen from the localizer.
+    const double lx = static_cast<double>(x) - station.x;
+    const double lz = static_cast<double>(z) - station.z;
+    const double out = -(lx * ux + lz * uz);
+    const double beside = std::fabs(lx * uz - lz * ux);
+    return out > 0 && beside <= out * std::tan(kGlideSlopeSectorDegrees * 3.14159265358979323846 / 180.0);
+}
+
 CourseComparison CompareCourse(std::uint16_t courseInput, std::uint16_t reference, bool localizer) {
     const std::uint16_t d = static_cast<std::uint16_t>(courseInput - reference);
     CourseComparison c;
@@ -557,13 +572,16 @@ void UpdateNavReceiver(const nav::TunedNavStation& station, NavReceiverOutput& o
         ResetGlideSlopeFlags(receiver);
     } else {
         c = CompareCourse(courseInput, station.localizerCourse, true);
-        // A glide slope is received within its coverage, about ten miles from its antenna.
-        const double glideSlopeNm = RangeTo(station.x2, station.z2) * kNmPerWorldUnit;
-        if ((classFlags & kStationGlideSlope) && glideSlopeNm > kGlideSlopeCoverageNm) {
+        // Outside its coverage (behind the antenna, beside the approach or too far out) a glide
+        // slope sends nothing a receiver can use: its flag shows.
+        // The marker beacons are heard wherever their fans are.
+        const flight::FlightModelState& fm = flight::theFlightModelState;
+        if ((classFlags & kStationGlideSlope) &&
+            (classFlags & (kStationOuterMarker | kStationMiddleMarker | kStationInnerMarker)))
+            UpdateMarkers(station);
+        if ((classFlags & kStationGlideSlope) && !InGlideSlopeCoverage(station, fm.fmPosX, fm.fmPosZ)) {
             ResetGlideSlopeFlags(receiver);
         } else if (classFlags & kStationGlideSlope) {
-            if (classFlags & (kStationOuterMarker | kStationMiddleMarker | kStationInnerMarker))
-                UpdateMarkers(station);
             RaiseGlideSlopeFlag(receiver);
             // The elevation angle of the aircraft seen from the glide-slope antenna.
             const double height = AircraftHeightWorld() - station.elevation * 256.0;

@@ -35,10 +35,16 @@ constexpr double kGlidePathClose = 0.15;
 // The glide slope, armed by the approach mode, is captured as the needle comes near its centre:
 // from below when the path will reach the aircraft within the time the descent takes to set up
 // (the path's descent for kCaptureLeadSeconds), from above only once the pilot has brought the
-// aircraft as near the path (an aircraft high on the path is not dived at it), and only while the
-// localizer is within three quarters of its scale (the tracking is then on its way in).
+// aircraft as near the path (an aircraft high on the path is not dived at it). The height off the
+// path is read from the needle, so only a live needle tells it: at its stop (kPeggedNeedle, 0.7
+// degrees) the aircraft may be anywhere beyond, and close to the antenna a pegged needle's
+// 0.7 degrees are only tens of feet. The capture waits for the localizer within half its scale
+// (the intercept turn done), and the path is kept while the localizer stays within three
+// quarters of it and the needle stays live.
 constexpr double kCaptureLeadSeconds = 6.0;
-constexpr std::int32_t kCaptureCourse = 96;
+constexpr std::int32_t kCaptureCourse = 64;
+constexpr std::int32_t kKeepCourse = 96;
+constexpr std::int32_t kPeggedNeedle = 127;
 constexpr std::int32_t kMostNoseUp = 0xAAB;    // 15 degrees
 constexpr std::int32_t kMostNoseDown = 0x71C;  // 10 degrees
 constexpr double kUnitsPerRadian = 32768.0 / 3.14159265358979323846;
@@ -388,10 +394,12 @@ void RunAutopilot() {
         // and kept while the localizer stays held: a capture gate narrower than what the
         // tracking holds would never open.
         const bool captured = (s.fmAutopilotState & kApStateGlideSlope) != 0;
-        const bool onCourse = deviation >= -kCaptureCourse && deviation <= kCaptureCourse;
+        const std::int32_t gate = captured ? kKeepCourse : kCaptureCourse;
+        const bool onCourse = deviation >= -gate && deviation <= gate;
         const double near = GlidePathDescent(in) * kCaptureLeadSeconds;
         const double above = GlidePathAbove(g, in);
-        const bool onPath = g != -128 && (captured || (above >= -near && above <= near));
+        const bool live = std::abs(g) < kPeggedNeedle;
+        const bool onPath = live && (captured || (above >= -near && above <= near));
         const bool capture =
             in.signalValid && onCourse && onPath && (in.flags & 0x10) && in.glideSlopeAngle != 0;
         if (capture) {
