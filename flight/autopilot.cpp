@@ -144,10 +144,15 @@ void LevelOff(std::int32_t error) {
 // unseen.
 void HoldVerticalSpeed(double wanted);
 
+// The height above the sea (m) to 1/256 m.
+double HeightMetres() {
+    const FlightModelState& s = theFlightModelState;
+    return (static_cast<double>(s.fmPosY) + 256.0 * TerrainDatumMetres()) / 256.0;
+}
+
 void Hold() {
     const FlightModelState& s = theFlightModelState;
-    const double metres = (static_cast<double>(s.fmPosY) + 256.0 * TerrainDatumMetres()) / 256.0;
-    const double error = static_cast<double>(s.fmApTargetAlt) - metres;
+    const double error = static_cast<double>(s.fmApTargetAlt) - HeightMetres();
     HoldVerticalSpeed(theAutopilotWork.holdPathClimb +
                       std::clamp(error * kCloseRate, -kMaxHoldRate, kMaxHoldRate));
 }
@@ -345,6 +350,8 @@ void RunAutopilot() {
         w.windCorrection = 0;
         w.trackEstablished = 0;
         w.turnLearned = 0;
+        w.approachArmed = 0;
+        w.approachCaptured = 0;
     }
 
     if ((s.fmAutopilotModes & ~kApModeEngaged) == 0) {
@@ -402,9 +409,15 @@ void RunAutopilot() {
         const bool onPath = live && (captured || (above >= -near && above <= near));
         const bool capture =
             in.signalValid && onCourse && onPath && (in.flags & 0x10) && in.glideSlopeAngle != 0;
+        if (!w.approachArmed) {
+            w.approachArmed = 1;
+            w.approachHeight = HeightMetres();
+            w.holdPitch = std::nan("");
+        }
         if (capture) {
             // The descent starts from the pitch the aircraft flies with.
             if (!captured) w.holdPitch = std::nan("");
+            w.approachCaptured = 1;
             s.fmAutopilotState = static_cast<std::uint16_t>(
                 (s.fmAutopilotState | kApStateGlideSlope) & ~kApStatePitchHold);
         } else {
@@ -424,6 +437,12 @@ void RunAutopilot() {
         PitchHold();
     } else if (s.fmAutopilotState & kApStateAltitude) {
         AltitudeHold();
+    } else if ((s.fmAutopilotModes & kApModeApproach) && !w.approachCaptured) {
+        // Armed, the approach holds its height until the glide path comes to it, through the
+        // localizer's turns and wherever the localizer leads past its antenna.
+        HoldVerticalSpeed(std::clamp((w.approachHeight - HeightMetres()) * kCloseRate,
+                                     -kMaxHoldRate, kMaxHoldRate));
+        PitchHold();
     } else if (s.fmAutopilotState & kApStatePitchHold) {
         PitchHold();
     }
