@@ -346,14 +346,13 @@ TEST_F(CoupledIls, TheSetUpOffersAnIntercept) {
 // localizer is met late), AP and APR engaged and the power left as the set-up gives it. Every run
 // either flies the path (down to 200 ft above the airport within a dot of it from 800 ft, over
 // the threshold within 100 ft of the centre line) or never goes down under it and, past the
-// threshold, keeps its height; where it first meets the ground, it is on the runway. An armed
-// approach flies the pitch it was engaged at, so the localizer's turns may cost some height.
+// threshold, keeps its height; where it first meets the ground, it is on the runway.
 struct SweepPoint {
     int type, feetOffPath, offCourse;
 };
 
-// How far a pitch hold that flies the localizer's turns may let the height go (ft).
-constexpr double kHeld = 200;
+// How far an armed approach may let its height go, through the localizer's turns (ft).
+constexpr double kHeld = 100;
 
 struct Swept {
     bool reached200 = false;
@@ -388,7 +387,7 @@ Swept FlySweepPoint(const Approach& a, const SweepPoint& p, const std::string& w
         course = "set 1538 " + std::to_string((offered + p.offCourse + 359) % 360 + 1) + "\n";
     }
     // Long enough to come about a mile past the threshold at the type's pattern speed.
-    const int seconds = p.type == 0 ? 440 : (p.type == 1 ? 380 : 270);
+    const int seconds = p.type == 0 ? 440 : (p.type == 1 ? 420 : 300);
     constexpr int kEvery = 2;
     std::string script = setUp + course +
                          "click 1\nwait 1000\nkey Shift+C press\nkey Shift+X press\n"
