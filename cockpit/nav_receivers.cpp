@@ -149,7 +149,8 @@ std::int32_t HeightAboveStation(const nav::TunedNavStation& station) {
 // fades with the height, no larger than at 2,000 ft.
 void UpdateMarkers(const nav::TunedNavStation& station) {
     constexpr double kFeetPerWorldUnit = 1.0 / 256.0 / 0.3048;
-    const double height = std::clamp(static_cast<double>(HeightAboveStation(station)), 100.0, 2000.0);
+    const double height =
+        std::clamp(static_cast<double>(HeightAboveStation(station)), 100.0, 2000.0);
     const double halfAlong = 1.2 * height, halfAcross = 2.1 * height;
     const double course = station.localizerCourse * (2.0 * 3.14159265358979323846 / 65536.0);
     const double ux = std::sin(course), uz = std::cos(course);  // x east, z north
@@ -157,10 +158,12 @@ void UpdateMarkers(const nav::TunedNavStation& station) {
                                                kStationInnerMarker};
     for (int m = 2; m >= 0; --m) {
         if ((station.flags & kBits[m]) == 0) continue;
-        const double dx = (static_cast<double>(flight::theFlightModelState.fmPosX) -
-                           station.pointX[m]) * kFeetPerWorldUnit;
-        const double dz = (static_cast<double>(flight::theFlightModelState.fmPosZ) -
-                           station.pointZ[m]) * kFeetPerWorldUnit;
+        const double dx =
+            (static_cast<double>(flight::theFlightModelState.fmPosX) - station.pointX[m]) *
+            kFeetPerWorldUnit;
+        const double dz =
+            (static_cast<double>(flight::theFlightModelState.fmPosZ) - station.pointZ[m]) *
+            kFeetPerWorldUnit;
         const double along = (dx * ux + dz * uz) / halfAlong;
         const double across = (dx * uz - dz * ux) / halfAcross;
         if (along * along + across * across < 1.0) theMarkersLit[m] = true;
@@ -474,7 +477,8 @@ bool InGlideSlopeCoverage(const nav::TunedNavStation& station, std::int32_t x, s
     const double lz = static_cast<double>(z) - station.z;
     const double out = -(lx * ux + lz * uz);
     const double beside = std::fabs(lx * uz - lz * ux);
-    return out > 0 && beside <= out * std::tan(kGlideSlopeSectorDegrees * 3.14159265358979323846 / 180.0);
+    return out > 0 &&
+           beside <= out * std::tan(kGlideSlopeSectorDegrees * 3.14159265358979323846 / 180.0);
 }
 
 CourseComparison CompareCourse(std::uint16_t courseInput, std::uint16_t reference, bool localizer) {
@@ -572,14 +576,15 @@ void UpdateNavReceiver(const nav::TunedNavStation& station, NavReceiverOutput& o
         ResetGlideSlopeFlags(receiver);
     } else {
         c = CompareCourse(courseInput, station.localizerCourse, true);
-        // Outside its coverage (behind the antenna, beside the approach or too far out) a glide
-        // slope sends nothing a receiver can use: its flag shows.
         // The marker beacons are heard wherever their fans are.
         const flight::FlightModelState& fm = flight::theFlightModelState;
         if ((classFlags & kStationGlideSlope) &&
             (classFlags & (kStationOuterMarker | kStationMiddleMarker | kStationInnerMarker)))
             UpdateMarkers(station);
-        if ((classFlags & kStationGlideSlope) && !InGlideSlopeCoverage(station, fm.fmPosX, fm.fmPosZ)) {
+        // Outside its coverage (behind the antenna, beside the approach or too far out) a glide
+        // slope sends nothing a receiver can use: its flag shows.
+        if ((classFlags & kStationGlideSlope) &&
+            !InGlideSlopeCoverage(station, fm.fmPosX, fm.fmPosZ)) {
             ResetGlideSlopeFlags(receiver);
         } else if (classFlags & kStationGlideSlope) {
             RaiseGlideSlopeFlag(receiver);

@@ -361,7 +361,7 @@ struct Swept {
     double deepest = -1e9;    // most feet under the path while kHeld under the set-up height
     double sankAfter = -1e9;  // most feet under the set-up height past the threshold
     double lastAlong = 0;
-    std::string touched;                  // where it was on the ground off the runway
+    std::string touched;  // where it was on the ground off the runway
 };
 
 Swept FlySweepPoint(const Approach& a, const SweepPoint& p, const std::string& what) {
@@ -444,7 +444,8 @@ Swept FlySweepPoint(const Approach& a, const SweepPoint& p, const std::string& w
             f.reached200 = true;
             continue;
         }
-        const double dots = std::fabs(std::atan2(above, ground) * 180.0 / kPi - a.gsAngle) / (0.7 / 5);
+        const double dots =
+            std::fabs(std::atan2(above, ground) * 180.0 / kPi - a.gsAngle) / (0.7 / 5);
         if (dots > f.worstDots) {
             f.worstDots = dots;
             f.worstFeet = above;
@@ -481,7 +482,8 @@ TEST_F(CoupledIls, FliesThePathOrHoldsAboveIt) {
         const Swept f = FlySweepPoint(a, p, what);
         EXPECT_TRUE(f.touched.empty()) << what << ": on the ground off the runway, " << f.touched;
         if (f.reached200) {
-            EXPECT_LT(f.worstDots, 1.0) << what << ": off the glide path at " << f.worstFeet << " ft";
+            EXPECT_LT(f.worstDots, 1.0)
+                << what << ": off the glide path at " << f.worstFeet << " ft";
             EXPECT_LT(std::fabs(f.crossing) / 0.3048, 100.0) << what << ": off the centre line";
         } else {
             EXPECT_LT(f.deepest, 100.0) << what << ": went down under the glide path";
@@ -491,8 +493,9 @@ TEST_F(CoupledIls, FliesThePathOrHoldsAboveIt) {
             std::printf("%s: flew the path, %.2f dots, %.0f ft off the centre line\n", what.c_str(),
                         f.worstDots, std::fabs(f.crossing) / 0.3048);
         else
-            std::printf("%s: stayed up, %.0f ft lost past the threshold, flown to %.1f nm past it\n",
-                        what.c_str(), std::max(f.sankAfter, 0.0), f.lastAlong / 1852);
+            std::printf(
+                "%s: stayed up, %.0f ft lost past the threshold, flown to %.1f nm past it\n",
+                what.c_str(), std::max(f.sankAfter, 0.0), f.lastAlong / 1852);
     }
     EXPECT_EQ(flown, 36);
 }
