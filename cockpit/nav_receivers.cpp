@@ -149,7 +149,8 @@ std::int32_t HeightAboveStation(const nav::TunedNavStation& station) {
 // fades with the height, no larger than at 2,000 ft.
 void UpdateMarkers(const nav::TunedNavStation& station) {
     constexpr double kFeetPerWorldUnit = 1.0 / 256.0 / 0.3048;
-    const double height = std::clamp(static_cast<double>(HeightAboveStation(station)), 100.0, 2000.0);
+    const double height =
+        std::clamp(static_cast<double>(HeightAboveStation(station)), 100.0, 2000.0);
     const double halfAlong = 1.2 * height, halfAcross = 2.1 * height;
     const double course = station.localizerCourse * (2.0 * 3.14159265358979323846 / 65536.0);
     const double ux = std::sin(course), uz = std::cos(course);  // x east, z north
@@ -157,10 +158,12 @@ void UpdateMarkers(const nav::TunedNavStation& station) {
                                                kStationInnerMarker};
     for (int m = 2; m >= 0; --m) {
         if ((station.flags & kBits[m]) == 0) continue;
-        const double dx = (static_cast<double>(flight::theFlightModelState.fmPosX) -
-                           station.pointX[m]) * kFeetPerWorldUnit;
-        const double dz = (static_cast<double>(flight::theFlightModelState.fmPosZ) -
-                           station.pointZ[m]) * kFeetPerWorldUnit;
+        const double dx =
+            (static_cast<double>(flight::theFlightModelState.fmPosX) - station.pointX[m]) *
+            kFeetPerWorldUnit;
+        const double dz =
+            (static_cast<double>(flight::theFlightModelState.fmPosZ) - station.pointZ[m]) *
+            kFeetPerWorldUnit;
         const double along = (dx * ux + dz * uz) / halfAlong;
         const double across = (dx * uz - dz * ux) / halfAcross;
         if (along * along + across * across < 1.0) theMarkersLit[m] = true;
@@ -462,6 +465,22 @@ int ReceptionRangeNm(std::uint16_t classFlags, std::int32_t a) {
     return 40;
 }
 
+bool InGlideSlopeCoverage(const nav::TunedNavStation& station, std::int32_t x, std::int32_t z) {
+    const double dx = static_cast<double>(x) - station.x2;
+    const double dz = static_cast<double>(z) - station.z2;
+    if (std::sqrt(dx * dx + dz * dz) * kNmPerWorldUnit > kGlideSlopeCoverageNm) return false;
+    const double course = station.localizerCourse * (2.0 * 3.14159265358979323846 / 65536.0);
+    const double ux = std::sin(course), uz = std::cos(course);  // inbound; x east, z north
+    if (dx * ux + dz * uz >= 0) return false;                   // at or past the antenna
+    // The angle off the course's outbound line, seen from the localizer.
+    const double lx = static_cast<double>(x) - station.x;
+    const double lz = static_cast<double>(z) - station.z;
+    const double out = -(lx * ux + lz * uz);
+    const double beside = std::fabs(lx * uz - lz * ux);
+    return out > 0 &&
+           beside <= out * std::tan(kGlideSlopeSectorDegrees * 3.14159265358979323846 / 180.0);
+}
+
 CourseComparison CompareCourse(std::uint16_t courseInput, std::uint16_t reference, bool localizer) {
     const std::uint16_t d = static_cast<std::uint16_t>(courseInput - reference);
     CourseComparison c;
@@ -557,13 +576,17 @@ void UpdateNavReceiver(const nav::TunedNavStation& station, NavReceiverOutput& o
         ResetGlideSlopeFlags(receiver);
     } else {
         c = CompareCourse(courseInput, station.localizerCourse, true);
-        // A glide slope is received within its coverage, about ten miles from its antenna.
-        const double glideSlopeNm = RangeTo(station.x2, station.z2) * kNmPerWorldUnit;
-        if ((classFlags & kStationGlideSlope) && glideSlopeNm > kGlideSlopeCoverageNm) {
+        // The marker beacons are heard wherever their fans are.
+        const flight::FlightModelState& fm = flight::theFlightModelState;
+        if ((classFlags & kStationGlideSlope) &&
+            (classFlags & (kStationOuterMarker | kStationMiddleMarker | kStationInnerMarker)))
+            UpdateMarkers(station);
+        // Outside its coverage (behind the antenna, beside the approach or too far out) a glide
+        // slope sends nothing a receiver can use: its flag shows.
+        if ((classFlags & kStationGlideSlope) &&
+            !InGlideSlopeCoverage(station, fm.fmPosX, fm.fmPosZ)) {
             ResetGlideSlopeFlags(receiver);
         } else if (classFlags & kStationGlideSlope) {
-            if (classFlags & (kStationOuterMarker | kStationMiddleMarker | kStationInnerMarker))
-                UpdateMarkers(station);
             RaiseGlideSlopeFlag(receiver);
             // The elevation angle of the aircraft seen from the glide-slope antenna.
             const double height = AircraftHeightWorld() - station.elevation * 256.0;

@@ -92,8 +92,13 @@ void UpdateNavReceiver(const nav::TunedNavStation& station, NavReceiverOutput& o
                        int receiver);
 void UpdateAdfReceiver(const nav::TunedNavStation& station);
 
-// A glide slope's coverage from its antenna, in nautical miles.
+// A glide slope's coverage: out to kGlideSlopeCoverageNm from its antenna, in front of it (on the
+// approach side of the point of the course abeam of it) and within kGlideSlopeSectorDegrees either
+// side of the localizer's course, seen from the localizer.
 inline constexpr double kGlideSlopeCoverageNm = 10.0;
+inline constexpr double kGlideSlopeSectorDegrees = 8.0;
+[[nodiscard]] bool InGlideSlopeCoverage(const nav::TunedNavStation& station, std::int32_t x,
+                                        std::int32_t z);
 
 // The reception range in nautical miles of a station for a height above it in feet.
 [[nodiscard]] int ReceptionRangeNm(std::uint16_t classFlags, std::int32_t heightAboveFeet);

@@ -35,10 +35,16 @@ constexpr double kGlidePathClose = 0.15;
 // The glide slope, armed by the approach mode, is captured as the needle comes near its centre:
 // from below when the path will reach the aircraft within the time the descent takes to set up
 // (the path's descent for kCaptureLeadSeconds), from above only once the pilot has brought the
-// aircraft as near the path (an aircraft high on the path is not dived at it), and only while the
-// localizer is within three quarters of its scale (the tracking is then on its way in).
+// aircraft as near the path (an aircraft high on the path is not dived at it). The height off the
+// path is read from the needle, so only a live needle tells it: at its stop (kPeggedNeedle, 0.7
+// degrees) the aircraft may be anywhere beyond, and close to the antenna a pegged needle's
+// 0.7 degrees are only tens of feet. The capture waits for the localizer within half its scale
+// (the intercept turn done), and the path is kept while the localizer stays within three
+// quarters of it and the needle stays live.
 constexpr double kCaptureLeadSeconds = 6.0;
-constexpr std::int32_t kCaptureCourse = 96;
+constexpr std::int32_t kCaptureCourse = 64;
+constexpr std::int32_t kKeepCourse = 96;
+constexpr std::int32_t kPeggedNeedle = 127;
 constexpr std::int32_t kMostNoseUp = 0xAAB;    // 15 degrees
 constexpr std::int32_t kMostNoseDown = 0x71C;  // 10 degrees
 constexpr double kUnitsPerRadian = 32768.0 / 3.14159265358979323846;
@@ -138,10 +144,15 @@ void LevelOff(std::int32_t error) {
 // unseen.
 void HoldVerticalSpeed(double wanted);
 
+// The height above the sea (m) to 1/256 m.
+double HeightMetres() {
+    const FlightModelState& s = theFlightModelState;
+    return (static_cast<double>(s.fmPosY) + 256.0 * TerrainDatumMetres()) / 256.0;
+}
+
 void Hold() {
     const FlightModelState& s = theFlightModelState;
-    const double metres = (static_cast<double>(s.fmPosY) + 256.0 * TerrainDatumMetres()) / 256.0;
-    const double error = static_cast<double>(s.fmApTargetAlt) - metres;
+    const double error = static_cast<double>(s.fmApTargetAlt) - HeightMetres();
     HoldVerticalSpeed(theAutopilotWork.holdPathClimb +
                       std::clamp(error * kCloseRate, -kMaxHoldRate, kMaxHoldRate));
 }
@@ -339,6 +350,8 @@ void RunAutopilot() {
         w.windCorrection = 0;
         w.trackEstablished = 0;
         w.turnLearned = 0;
+        w.approachArmed = 0;
+        w.approachCaptured = 0;
     }
 
     if ((s.fmAutopilotModes & ~kApModeEngaged) == 0) {
@@ -388,15 +401,23 @@ void RunAutopilot() {
         // and kept while the localizer stays held: a capture gate narrower than what the
         // tracking holds would never open.
         const bool captured = (s.fmAutopilotState & kApStateGlideSlope) != 0;
-        const bool onCourse = deviation >= -kCaptureCourse && deviation <= kCaptureCourse;
+        const std::int32_t gate = captured ? kKeepCourse : kCaptureCourse;
+        const bool onCourse = deviation >= -gate && deviation <= gate;
         const double near = GlidePathDescent(in) * kCaptureLeadSeconds;
         const double above = GlidePathAbove(g, in);
-        const bool onPath = g != -128 && (captured || (above >= -near && above <= near));
+        const bool live = std::abs(g) < kPeggedNeedle;
+        const bool onPath = live && (captured || (above >= -near && above <= near));
         const bool capture =
             in.signalValid && onCourse && onPath && (in.flags & 0x10) && in.glideSlopeAngle != 0;
+        if (!w.approachArmed) {
+            w.approachArmed = 1;
+            w.approachHeight = HeightMetres();
+            w.holdPitch = std::nan("");
+        }
         if (capture) {
             // The descent starts from the pitch the aircraft flies with.
             if (!captured) w.holdPitch = std::nan("");
+            w.approachCaptured = 1;
             s.fmAutopilotState = static_cast<std::uint16_t>(
                 (s.fmAutopilotState | kApStateGlideSlope) & ~kApStatePitchHold);
         } else {
@@ -416,6 +437,12 @@ void RunAutopilot() {
         PitchHold();
     } else if (s.fmAutopilotState & kApStateAltitude) {
         AltitudeHold();
+    } else if ((s.fmAutopilotModes & kApModeApproach) && !w.approachCaptured) {
+        // Armed, the approach holds its height until the glide path comes to it, through the
+        // localizer's turns and wherever the localizer leads past its antenna.
+        HoldVerticalSpeed(std::clamp((w.approachHeight - HeightMetres()) * kCloseRate,
+                                     -kMaxHoldRate, kMaxHoldRate));
+        PitchHold();
     } else if (s.fmAutopilotState & kApStatePitchHold) {
         PitchHold();
     }

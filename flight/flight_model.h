@@ -191,6 +191,11 @@ struct AutopilotWork {
     // flown as the hold's own rate with the height error closed on top of it: the level-flight
     // trim's descents on the approach path, faster than the hold closes an error. 0 in flight.
     double holdPathClimb = 0.0;
+    // An armed approach that has not captured its glide slope holds the height (m) it was armed
+    // at; once captured, losing the path leaves the pitch as it was.
+    std::uint8_t approachArmed = 0;
+    std::uint8_t approachCaptured = 0;
+    double approachHeight = 0.0;
 };
 extern AutopilotWork theAutopilotWork;
 

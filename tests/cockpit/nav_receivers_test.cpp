@@ -405,13 +405,18 @@ TEST_F(NavReceivers, GlideSlopeReceivedWithinItsCoverageAndTheGsLampLitOnCapture
     nav::theNavReceptionFlags = nav::kNav1Reception;
     std::int32_t* ap = cockpit::theAutopilotPanel.buttons;  // ALT HDG NAV APR BC AP GS TRIM
     ap[3] = ap[5] = 1;
+    // Along the course from the antenna (negative past it), and the radial from the localizer: in
+    // front of the antenna within 10 nm and 8 degrees of the course, nowhere else.
     const struct {
-        double fromAntennaNm;
+        double fromAntennaNm, radial;
         int received;
-    } cases[] = {{14, 0}, {11, 0}, {9, 1}, {6, 1}, {1, 1}, {12, 0}};
+    } cases[] = {{14, 180, 0}, {11, 180, 0}, {9, 180, 1},   {6, 180, 1},    {1, 180, 1},
+                 {12, 180, 0}, {0.05, 180, 1}, {-0.1, 180, 0}, {-1, 180, 0},  {-4, 180, 0},
+                 {6, 187, 1},  {6, 173, 1},  {6, 189.5, 0}, {6, 170, 0},    {3, 200, 0}};
     for (const auto& c : cases) {
         const double nm = c.fromAntennaNm + 2.0;
-        Place(180, nm, 1000 + std::tan(3.0 * M_PI / 180.0) * c.fromAntennaNm * kNm / kFoot);
+        Place(c.radial, nm,
+              1000 + std::tan(3.0 * M_PI / 180.0) * std::fabs(c.fromAntennaNm) * kNm / kFoot);
         Update();
         cockpit::CockpitSlowTick();
         EXPECT_EQ(cockpit::theNav1Indicator.navFlag1, c.received) << c.fromAntennaNm;

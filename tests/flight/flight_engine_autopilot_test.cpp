@@ -488,6 +488,48 @@ TEST(FlightAutopilot, AltitudeHoldSettlesOnABadlyTrimmedAircraft) {
     }
 }
 
+// The glide slope is captured from a live needle near the path with the localizer held: a needle
+// at its stop (0.7 degrees off) says nothing of how far off the path the aircraft is, near the
+// antenna as far out; once captured the path is kept while the needle stays live.
+TEST(FlightAutopilot, CapturesTheGlideSlopeOnlyFromALiveNeedleNearThePath) {
+    const struct {
+        double antennaMetres, feetAbovePath;
+        int courseDeviation, alreadyCaptured, captured;
+    } cases[] = {
+        {8000, 0, 0, 0, 1},     {8000, 30, 0, 0, 1},     {8000, -30, 0, 0, 1},
+        {8000, 150, 0, 0, 0},   {8000, -150, 0, 0, 0},   {8000, 0, 80, 0, 0},
+        {8000, 0, 80, 1, 1},    {8000, 0, 110, 1, 0},    {8000, 150, 0, 1, 1},
+        {600, 600, 0, 0, 0},    {300, 1500, 0, 0, 0},    {600, -60, 0, 0, 0},
+        {600, 600, 0, 1, 0},    {1200, 0, 0, 0, 1},
+    };
+    for (const auto& c : cases) {
+        FlightHarness h(0);
+        h.PlaceInFlight(1000, 90, 0);
+        flight::FlightModelState& s = theFlightModelState;
+        s.fmAutopilotModes = 0x1 | 0x4;
+        s.fmAutopilotState = c.alreadyCaptured ? 0x8 : 0x20;
+        const double path = 3.0 * M_PI / 180.0;
+        const double height = c.antennaMetres * std::tan(path) + c.feetAbovePath * 0.3048;
+        const double off = std::atan2(height, c.antennaMetres) - path;
+        nav::AutopilotNavInput& in = nav::theAutopilotNavInput;
+        in = nav::AutopilotNavInput{};
+        in.signalValid = 1;
+        in.flags = 0x10;
+        in.localizer = 1;
+        in.courseDeviation = static_cast<std::int8_t>(c.courseDeviation);
+        in.rangeMetres = static_cast<std::uint32_t>(c.antennaMetres + 3000);
+        in.glideSlopeRangeMetres = static_cast<std::uint32_t>(c.antennaMetres);
+        in.glideSlopeAngle = static_cast<std::uint16_t>(3.0 * 65536.0 / 360.0);
+        in.glideSlopeDeviation = static_cast<std::uint8_t>(static_cast<std::int8_t>(
+            std::clamp(off * 32768.0 / M_PI, -127.0, 127.0)));
+        flight::RunAutopilot();
+        EXPECT_EQ((s.fmAutopilotState & 0x8) != 0, c.captured != 0)
+            << c.antennaMetres << " m out, " << c.feetAbovePath << " ft above, course "
+            << c.courseDeviation << (c.alreadyCaptured ? ", captured before" : "");
+        in = nav::AutopilotNavInput{};
+    }
+}
+
 TEST(FlightAutopilot, FollowsALocalizerAndGlideSlopeFromTheReceiver) {
     // Below the glide path and 150 m right of the localizer.
     FlightHarness h(0);
