@@ -10,6 +10,8 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -782,6 +784,122 @@ TEST(GroundHeights, AspensFinalFollowsTheRoaringForkValleyDown) {
         }
     }
     EXPECT_LT(ground[5], woodyCreek);
+}
+
+
+// The public elevation grid (data/elevation-us: gridMET's, University of Idaho; each value a
+// cell's mean height in tenths of a metre, 1/24 degree apart, rows north to south from 49.4 N,
+// columns east from 124.7667 W; -32768 where it has none).
+struct GridCell {
+    double lat, lon, feet;
+};
+std::vector<GridCell> GentleGridCells() {
+    constexpr int kRows = 585, kColumns = 1386;
+    std::ifstream in(std::string(ZEPHLON_SOURCE_DIR) + "/data/elevation-us/conus_dem_2p5min.i16",
+                     std::ios::binary);
+    std::vector<std::int16_t> grid(static_cast<std::size_t>(kRows) * kColumns, -32768);
+    in.read(reinterpret_cast<char*>(grid.data()), static_cast<std::streamsize>(grid.size() * 2));
+    if (!in) return {};
+    auto at = [&](int r, int c) { return grid[static_cast<std::size_t>(r) * kColumns + c]; };
+    auto rowOf = [](double lat) { return static_cast<int>(std::lround((49.4 - lat) * 24)); };
+    auto columnOf = [](double lon) { return static_cast<int>(std::lround((lon + 124.7666667) * 24)); };
+    // The cells within about 10 km of every public height the maker is given: airports, radio
+    // stations, towns, summits, passes, lakes and basins.
+    std::vector<std::uint8_t> near(grid.size(), 0);
+    auto mark = [&](const std::string& folder, const std::string& file, std::size_t lat,
+                    std::size_t lon) {
+        for (const auto& row : testsupport::ReadDataCsv(folder, file)) {
+            if (row.size() <= std::max(lat, lon)) continue;
+            const int r = rowOf(std::atof(row[lat].c_str()));
+            const int c = columnOf(std::atof(row[lon].c_str()));
+            for (int dr = -3; dr <= 3; ++dr)
+                for (int dc = -4; dc <= 4; ++dc)
+                    if (r + dr >= 0 && r + dr < kRows && c + dc >= 0 && c + dc < kColumns)
+                        near[static_cast<std::size_t>(r + dr) * kColumns + c + dc] = 1;
+        }
+    };
+    mark("navdata-us", "airport.csv", 4, 5);
+    mark("navdata-us", "vor.csv", 2, 3);
+    mark("navdata-us", "ndb.csv", 2, 3);
+    mark("navdata-us", "dme.csv", 2, 3);
+    mark("navdata-us", "ils.csv", 4, 5);
+    mark("navdata-us", "ils.csv", 10, 11);
+    mark("navdata-us", "marker.csv", 3, 4);
+    for (const char* file : {"heights.csv", "summits.csv", "passes.csv"})
+        mark("places-us", file, 1, 2);
+    mark("water-us", "levels.csv", 2, 3);
+    // Gentle country: the cells two round each within 20 m of it (the nearest within 8 m), all
+    // of them land a metre or more above the sea.
+    std::vector<GridCell> cells;
+    for (int r = 2; r < kRows - 2; r += 5)
+        for (int c = 2; c < kColumns - 2; c += 7) {
+            const int v = at(r, c);
+            if (near[static_cast<std::size_t>(r) * kColumns + c] || v == 32767) continue;
+            bool gentle = true;
+            for (int dr = -2; dr <= 2 && gentle; ++dr)
+                for (int dc = -2; dc <= 2 && gentle; ++dc) {
+                    const int w = at(r + dr, c + dc);
+                    const int most = (std::abs(dr) <= 1 && std::abs(dc) <= 1) ? 80 : 200;
+                    gentle = w > 10 && w != 32767 && std::abs(w - v) <= most;
+                }
+            if (gentle) cells.push_back({49.4 - r / 24.0, -124.7666667 + c / 24.0, v / 3.048});
+        }
+    // About 260 of them, spread over the country.
+    std::vector<GridCell> spread;
+    const std::size_t step = std::max<std::size_t>(1, cells.size() / 260);
+    for (std::size_t i = 0; i < cells.size(); i += step)
+        spread.push_back(cells[i]);
+    return spread;
+}
+
+// The ground where the maker holds no public height of its own: the elevation grid's cells in
+// gentle country at least 10 km from every airport, station, town, summit, pass and lake it is
+// given (each a cell's mean height, which the ground at the cell's centre keeps), and towns and
+// places it is not given, each at its published elevation; all within 150 ft. Along the Santa
+// Cruz Mountains' crest from Kings Mountain past Page Mill Road and Saratoga Gap to Castle Rock
+// (20 miles, the figures of Skyline Boulevard's riders and of the Kings Mountain article: 2,000
+// to 2,600 ft), the ground within a mile either side of the line stands above 1,800 ft.
+TEST(GroundHeights, TheGroundFollowsPublicHeightsTheMakerIsNotGiven) {
+    if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
+    std::vector<Place> places = {
+        // Wikipedia's infobox figures and coordinates for each (as quoted at piglix.com,
+        // wikimili.com and pwojczyn.com).
+        {"Grand Junction CO", 39.0639, -108.5506, 4583, 150},
+        {"Santa Fe NM", 35.6672, -105.9644, 7199, 150},
+        {"Moab UT", 38.5725, -109.5497, 4026, 150},
+        {"Carbondale CO", 39.3946, -107.2145, 6181, 150},
+        {"Eagle CO", 39.6322, -106.8200, 6683, 150},
+        {"State College PA", 40.7914, -77.8586, 1154, 150},
+        // The Warm Springs district of Fremont, 30 to 80 ft, and the salt ponds west of Hayward,
+        // a few feet above the bay.
+        {"Warm Springs, Fremont CA", 37.4877, -121.9290, 55, 150},
+        {"Hayward's salt ponds CA", 37.6100, -122.1400, 5, 40},
+    };
+    const std::size_t named = places.size();
+    for (const GridCell& g : GentleGridCells())
+        places.push_back({"a cell of the elevation grid", g.lat, g.lon, g.feet, 150});
+    const std::size_t cells = places.size() - named;
+    EXPECT_GE(cells, 250u);
+    // Kings Mountain (37.4569, -122.3219) to Castle Rock (37.2304, -122.0962): eleven stations,
+    // each looked at across the line.
+    const std::size_t crest = places.size();
+    for (int k = 0; k <= 10; ++k) {
+        const double lat = 37.4569 + (37.2304 - 37.4569) * k / 10.0;
+        const double lon = -122.3219 + (-122.0962 + 122.3219) * k / 10.0;
+        for (double nm : {-0.8, -0.4, 0.0, 0.4, 0.8}) {
+            const auto [a, o] = Offset(lat, lon, std::fabs(nm), nm < 0 ? 225.0 : 45.0);
+            places.push_back({"the Santa Cruz Mountains' crest", a, o, 1800, 0});
+        }
+    }
+    const std::vector<double> ground = GroundAt(places, "zephlon-unpinned");
+    for (std::size_t i = 0; i < crest; ++i)
+        EXPECT_NEAR(ground[i], places[i].feet, places[i].within)
+            << places[i].name << " at " << places[i].lat << ", " << places[i].lon;
+    for (std::size_t i = crest; i < places.size(); i += 5)
+        EXPECT_GT(*std::max_element(ground.begin() + static_cast<std::ptrdiff_t>(i),
+                                    ground.begin() + static_cast<std::ptrdiff_t>(i + 5)),
+                  1800.0)
+            << "the crest near " << places[i + 2].lat << ", " << places[i + 2].lon;
 }
 
 }  // namespace

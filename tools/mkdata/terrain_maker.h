@@ -160,6 +160,40 @@ private:
     std::vector<double> crestReach;
     std::vector<ElevationPoint> passes;
     std::vector<Vec2> passAxis;  // unit, along the crests through each pass; zero without one
+    // The summits, crests and passes whose reach touches each square of kBucket units.
+    struct Bucket {
+        std::vector<std::uint32_t> summits, crests, passes;
+    };
+    static constexpr double kBucket = 16384.0;
+    [[nodiscard]] const Bucket* BucketAt(double x, double y) const;
+    double bx0 = 0, by0 = 0;
+    int bnx = 0, bny = 0;
+    std::vector<Bucket> buckets;
+};
+
+// The public elevation grid (data/elevation-us): each cell's mean height, 1/24 degree apart,
+// rows north to south. The ground's large shape wherever it has cells.
+class ElevationGrid {
+public:
+    static constexpr int kRows = 585, kColumns = 1386;
+    static constexpr double kStep = 1.0 / 24.0;
+    static constexpr double kNorth = 49.4, kWest = -124.7666667;  // the first cell's centre
+    // Reads the grid; a data folder without it has none (the ground everywhere as beyond it).
+    int Read(const std::string& dataDir, std::string* error);
+    // Cells the source clipped at 3,276.7 m rise toward the published summits round them.
+    void RaiseClipped(const std::vector<Summit>& summits);
+    // The mean height read between the cell centres at a point (feet); `cover` gets how much
+    // of it the grid holds (1 inside, 0 beyond it, between at its edge) and `rough` (when
+    // given) how much the cells there differ from their neighbours (feet).
+    [[nodiscard]] double At(double lat, double lon, double* cover, double* rough) const;
+    [[nodiscard]] bool Empty() const { return feet.empty(); }
+
+private:
+    [[nodiscard]] static std::size_t Index(int r, int c) {
+        return static_cast<std::size_t>(r) * kColumns + static_cast<std::size_t>(c);
+    }
+    std::vector<float> feet, rough;
+    std::vector<std::uint8_t> valid, clipped;
 };
 
 // Published surface elevations of lakes and reservoirs, each at a point in its water, and the
@@ -197,12 +231,17 @@ private:
 // the relief's height.
 class ElevationField {
 public:
+    // Where the elevation grid (when given, and not empty) has cells, its means are the base.
     ElevationField(const std::vector<ElevationPoint>& points, int column0, int row0, int column1,
-                   int row1);
+                   int row1, const ElevationGrid* grid = nullptr);
     // Interpolated public elevation, feet.
     [[nodiscard]] double Base(double x, double y) const;
     // The relief's height, feet.
     [[nodiscard]] double Amplitude(double x, double y) const;
+    // How much of the base the elevation grid gives (0 beyond it, 1 inside).
+    [[nodiscard]] double GridShare(double x, double y) const;
+    // The height of the detail inside the grid's cells, feet (CellRelief's scale).
+    [[nodiscard]] double CellAmplitude(double x, double y) const;
 
 private:
     struct Raster {
@@ -215,6 +254,8 @@ private:
     };
     Raster base;
     Raster spread;
+    Raster share;  // on the base's raster: the grid's share, and the cells' roughness
+    Raster rough;
 };
 
 // What the smooth field misses near the public points, over one tile and a margin: the points'
@@ -244,6 +285,9 @@ private:
 
 // Ridged fractal noise in 0..1, the same everywhere for the same point.
 [[nodiscard]] double Relief(double x, double y);
+// The detail inside a grid cell: ridged noise a few kilometres across and finer, less its own
+// mean, so a cell keeps its mean height; about -0.4 to 0.6.
+[[nodiscard]] double CellRelief(double x, double y);
 // Smooth value noise in 0..1 at a wavelength (world units), seeded.
 [[nodiscard]] double ValueNoise(double x, double y, double wavelength, std::uint32_t seed);
 
@@ -401,7 +445,10 @@ enum WaterClass : std::uint8_t { kLand = 0, kSea = 1, kLake = 2, kRiver = 3 };
 class TileWater {
 public:
     static constexpr double kCell = 1024.0;
-    static constexpr int kMargin = 16;
+    // The margin covers a tile's border cells and the cells across the border from them (at
+    // most kSeen cells deep), with the shores kSeen cells beyond those.
+    static constexpr int kMargin = 24;
+    static constexpr int kSeen = 16;  // cells: how far a shore counts
     TileWater(const Outlines& outlines, int column, int row);
     [[nodiscard]] WaterClass ClassAt(double x, double y) const;
     // The level of the water at a point (feet), when it is water.

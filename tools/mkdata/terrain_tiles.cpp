@@ -141,6 +141,10 @@ private:
     std::uint8_t MaterialOf(const Sample& centre, double x, double y, const double h[4],
                             double size) const;
     bool NeedsSplit(BlockBuild& b, int level, int i0, int j0, int step, const double h[4]);
+    // Whether a cell's own ground, water, pads or summits ask for it to be split; `b` is null
+    // for a cell of the tile beside this one.
+    bool CellNeeds(BlockBuild* b, int level, double x0, double y0, double size, int i0, int j0,
+                   int step, const double h[4]);
     void BuildCell(BlockBuild& b, int level, std::uint32_t square, int which, int ci, int cj,
                    bool dense);
     void Quantise(BlockBuild& b) const;
@@ -183,9 +187,9 @@ Sample TileBuilder::Height(double x, double y) const {
     Sample s;
     double distance = 0, level = 0;
     water.NearestShore(x, y, &distance, &level);
-    // Beyond the margin round the tile a shore is not seen by every tile the point borders on:
-    // none counts there, so that both tiles make the same ground.
-    if (distance > TileWater::kMargin * TileWater::kCell) distance = 1e9;
+    // A shore farther off is not seen by every tile the point borders on: none counts there,
+    // so that both tiles make the same ground.
+    if (distance > TileWater::kSeen * TileWater::kCell) distance = 1e9;
     // The public heights, passed through; the made-up relief only away from them: it dies down
     // toward rivers (they run in valleys), toward stations, airports and towns (the ground there
     // is known), and on the airports' floors and under their approaches.
@@ -194,8 +198,17 @@ Sample TileBuilder::Height(double x, double y) const {
                                surfaces.Calm(x, y);
     const double known = field.Base(x, y) + detail.Departure(x, y);
     double h = known;
-    if (reliefScale > 0.0)
-        h += detail.Amplitude(x, y, field.Amplitude(x, y)) * Relief(x, y) * reliefScale;
+    if (reliefScale > 0.0) {
+        // Inside the elevation grid the relief is only the detail a cell's mean hides, and
+        // keeps the mean; beyond it, relief as high as the public heights round it vary.
+        const double share = field.GridShare(x, y);
+        double relief = 0.0;
+        if (share > 0.0) relief += share * field.CellAmplitude(x, y) * CellRelief(x, y);
+        if (share < 1.0)
+            relief +=
+                (1.0 - share) * detail.Amplitude(x, y, field.Amplitude(x, y)) * Relief(x, y);
+        h += relief * reliefScale;
+    }
     // Near a pass nothing stands above the pass but its crests and summits; the published
     // summits stand above it all; they come down to the shores like the rest, and the
     // approaches leave them standing.
@@ -266,18 +279,58 @@ bool TileBuilder::NeedsSplit(BlockBuild& b, int level, int i0, int j0, int step,
     const CornerGrid& g = b.grid;
     const double x0 = g.x0 + i0 * g.spacing, y0 = g.y0 + j0 * g.spacing;
     const double size = step * g.spacing;
+    if (CellNeeds(&b, level, x0, y0, size, i0, j0, step, h)) return true;
+    if (level > kLandLevel || !OnBorder(x0, y0, x0 + size, y0 + size)) return false;
+    // Along the tile's border a cell is split as far as it or the cell across the border in the
+    // tile beside it needs, which finds the same: both draw the border with the same corners,
+    // and the ground runs on across it. Land cells of the coarsest land level there are split
+    // once more, so the cells across are looked at no deeper than the water's margin sees.
+    const double left = column * kTileUnits, bottom = row * kTileUnits;
+    std::vector<std::pair<double, double>> across;
+    if (x0 <= left) across.emplace_back(x0 - size, y0);
+    if (x0 + size >= left + kTileUnits) across.emplace_back(x0 + size, y0);
+    if (y0 <= bottom) across.emplace_back(x0, y0 - size);
+    if (y0 + size >= bottom + kTileUnits) across.emplace_back(x0, y0 + size);
+    for (const auto& [ax, ay] : across) {
+        if (level == kLandLevel) {
+            const bool allWater = !water.IsMixed(ax, ay, ax + size, ay + size) &&
+                                  water.ClassAt(ax + size / 2, ay + size / 2) != kLand;
+            if (!allWater) return true;
+            continue;
+        }
+        const double a[4] = {Height(ax, ay).feet, Height(ax, ay + size).feet,
+                             Height(ax + size, ay + size).feet, Height(ax + size, ay).feet};
+        if (CellNeeds(nullptr, level, ax, ay, size, 0, 0, step, a)) return true;
+    }
+    if (level == kLandLevel) {
+        const bool allWater = !water.IsMixed(x0, y0, x0 + size, y0 + size) &&
+                              water.ClassAt(x0 + size / 2, y0 + size / 2) != kLand;
+        return !allWater;
+    }
+    return false;
+}
+
+bool TileBuilder::CellNeeds(BlockBuild* b, int level, double x0, double y0, double size, int i0,
+                            int j0, int step, const double h[4]) {
     const double x1 = x0 + size, y1 = y0 + size;
+    // A corner or a point of the cell: from the block's memory, or afresh for a cell of the
+    // tile beside this one.
+    auto at = [&](double dx, double dy) -> Sample {
+        if (b != nullptr && std::fmod(dx, b->grid.spacing) == 0.0 &&
+            std::fmod(dy, b->grid.spacing) == 0.0) {
+            return Corner(*b, i0 + static_cast<int>(dx / b->grid.spacing),
+                          j0 + static_cast<int>(dy / b->grid.spacing));
+        }
+        return Height(x0 + dx, y0 + dy);
+    };
     const bool mixed = water.IsMixed(x0, y0, x1, y1);
     if (mixed && level > kShoreLevel) return true;
     const bool allWater = !mixed && water.ClassAt(x0 + size / 2, y0 + size / 2) != kLand;
     if (!allWater && level > kLandLevel) return true;
-    // Along the tile's border the ground is followed at the finest level, where the tile beside
-    // it meets it corner for corner.
-    if (!allWater && OnBorder(x0, y0, x1, y1)) return true;
     // A cell of water whose far corner lies on the land beyond it would tilt its water.
     if (allWater) {
-        for (const auto& [di, dj] : {std::pair{0, 0}, {step, 0}, {step, step}, {0, step}})
-            if (Corner(b, i0 + di, j0 + dj).water == kLand) return true;
+        for (const auto& [dx, dy] : {std::pair{0.0, 0.0}, {size, 0.0}, {size, size}, {0.0, size}})
+            if (at(dx, dy).water == kLand) return true;
     }
     pads.Near(x0, y0, x1, y1, &nearPads);
     for (int p : nearPads)
@@ -286,19 +339,12 @@ bool TileBuilder::NeedsSplit(BlockBuild& b, int level, int i0, int j0, int step,
     if (summits.AnyIn(x0, y0, x1, y1)) return true;
     if (level <= kReliefLevel && nearPads.empty()) return false;
     // The ground at the cell's centre and edge midpoints against the cell's own triangles.
+    (void)step;
     const double half = size / 2;
     const double probes[5][2] = {{half, half}, {half, 0}, {0, half}, {size, half}, {half, size}};
-    for (const auto& p : probes) {
-        double feet = 0.0;
-        if (step % 2 == 0) {
-            feet = Corner(b, i0 + static_cast<int>(p[0] / g.spacing),
-                          j0 + static_cast<int>(p[1] / g.spacing))
-                       .feet;
-        } else {
-            feet = Height(x0 + p[0], y0 + p[1]).feet;
-        }
-        if (std::fabs(feet - TriangleHeight(h, size, p[0], p[1])) > kTolerance) return true;
-    }
+    for (const auto& p : probes)
+        if (std::fabs(at(p[0], p[1]).feet - TriangleHeight(h, size, p[0], p[1])) > kTolerance)
+            return true;
     return false;
 }
 
@@ -617,6 +663,10 @@ int MakeTerrain(Installation& installation, std::string* error) {
         stations.push_back(ElevationPoint{b.at, b.feet});
     Mountains mountains;
     if (!ReadMountains(installation.DataDir(), &mountains, error)) return 0;
+    // The ground's large shape: the public elevation grid's cell means, where it has cells.
+    ElevationGrid grid;
+    if (!grid.Read(installation.DataDir(), error)) return 0;
+    grid.RaiseClipped(mountains.summits);
     // The passes are known ground where the made-up relief dies down, and the floors round the
     // airports keep clear of them; they are no height for the smooth field, which would lift the
     // valleys on either side of the crest toward them, nor for the floors' own extent.
@@ -627,7 +677,7 @@ int MakeTerrain(Installation& installation, std::string* error) {
     const std::vector<ElevationPoint> shores = ShoreSamples(outlines);
     std::vector<ElevationPoint> all = stations;
     all.insert(all.end(), shores.begin(), shores.end());
-    const ElevationField field(all, c0, r0, c1, r1);
+    const ElevationField field(all, c0, r0, c1, r1, &grid);
     EstimateLakeLevels(field, &outlines);
     const double x0 = c0 * kTileUnits, y0 = r0 * kTileUnits;
     const double x1 = (c1 + 1) * kTileUnits, y1 = (r1 + 1) * kTileUnits;
