@@ -503,8 +503,6 @@ TEST(GroundHeights, TheRoutesOverTheWesternRangesStandAtTheirPassesAndTowns) {
         {"Stevens Pass WA", 47.7450, -121.0933, 4061, 200},
         {"Santiam Pass OR", 44.3883, -121.8450, 4817, 200},
         {"Siskiyou Summit OR", 42.0606, -122.6058, 4310, 200},
-        // 3,771 ft where the canyon narrows (wikipedia.org/wiki/Tehachapi_Pass, 35.10222
-        // -118.28278), which the smooth field already gives.
         {"Tehachapi Pass CA", 35.1022, -118.2828, 3771, 200},
         {"Cajon Pass CA", 34.3258, -117.4283, 3777, 200},
         {"Tejon Pass CA", 34.8030, -118.8771, 4160, 200},
@@ -529,8 +527,6 @@ TEST(GroundHeights, TheRoutesOverTheWesternRangesStandAtTheirPassesAndTowns) {
         {"McKenzie Pass OR", 44.2597, -121.8097, 5325, 200},
         {"Willamette Pass OR", 43.6003, -122.0381, 5128, 200},
         {"Fremont Pass CO", 39.3664, -106.1867, 11318, 200},
-        // The resort's base, 9,712 ft (en.wikipedia.org/wiki/Copper_Mountain_(Colorado),
-        // 39.50167 -106.15639), which the smooth field already gives.
         {"Copper Mountain CO", 39.5017, -106.1564, 9712, 200},
         {"Castle Peak CA", 39.3655, -120.3492, 9109, 300},
         {"Mount Judah CA", 39.2985, -120.3156, 8243, 300},

@@ -22,7 +22,7 @@ constexpr double kBucket = 65536.0;
 // Where the narrow kernel holds less weight than this, the wide field takes over.
 constexpr double kWideWeight = 0.05;
 // The detail inside a grid cell rises with how much the cells round it differ, up to a limit.
-constexpr double kCellRelief = 1.2;
+constexpr double kCellRelief = 0.8;
 constexpr double kCellReliefMost = 3000.0;  // feet
 
 // exp(-t) for t in 0..kExpRange, from a table (the kernels need no more precision).

@@ -21,8 +21,8 @@ constexpr std::int16_t kClipped = 32767;
 constexpr double kClipFeet = 3276.7 * kFeetPerMetre;
 // A clipped cell holding a summit stands this share of the summit's height above the clip; the
 // share falls to none kClipReach away.
-constexpr double kClipShare = 0.35;
-constexpr double kClipReach = 10.0;  // km
+constexpr double kClipShare = 0.25;
+constexpr double kClipReach = 8.0;  // km
 
 }  // namespace
 

@@ -1,9 +1,12 @@
-// The terrain maker's parts. No public elevation model is at hand, so the country's ground is
-// made from what data/ knows: the published elevations of airports, radio stations, the coast
-// and the lakes' surfaces, interpolated smoothly, with procedural relief whose height follows how
-// much those elevations vary nearby; each land airport on a level pad at its published
-// elevation, on a floor as wide as its neighbours' elevations show flat; sea, lakes at their
-// published levels, basin floors and rivers; land cover from height, slope, climate and noise.
+// The terrain maker's parts. The country's ground takes its large shape from the public
+// elevation grid (data/elevation-us, each cell's mean height) where it has cells, with made-up
+// detail inside the cells that keeps their means; beyond it (Canada, Mexico, the sea) from the
+// published elevations of airports, radio stations, the coast and the lakes' surfaces,
+// interpolated smoothly, with procedural relief whose height follows how much those elevations
+// vary nearby. On top of either: the published summits, passes and towns; each land airport on a
+// level pad at its published elevation, on a floor as wide as its neighbours' elevations show
+// flat; sea, lakes at their published levels, basin floors and rivers; land cover from height,
+// slope, climate and noise.
 //
 // Coordinates are world units (the terrain unit, 1.2890625 ft), measured from the world's
 // south-west corner: x = fmPosX / 100.584 + 9 x 2^20, y = fmPosZ / 100.584 + 5 x 2^20, so tile
@@ -95,6 +98,9 @@ int ReadPublicData(const std::string& dataDir, PublicData* out, std::string* err
 // The published heights of towns (data/places-us/heights.csv), added to `points`.
 int ReadPlaceHeights(const std::string& dataDir, std::vector<ElevationPoint>* points,
                      std::string* error);
+// Where the towns of data/places-us/cities.csv stand (none without the file): towns are built on
+// gentle ground, so the made-up relief dies down round them as round a public height.
+int ReadTowns(const std::string& dataDir, std::vector<Vec2>* towns, std::string* error);
 
 // The published summits beside busy airports and where pilots fly (data/places-us/summits.csv),
 // which the stations and towns round them do not show. Each stands at its height on a mountain

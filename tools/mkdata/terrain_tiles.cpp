@@ -43,6 +43,8 @@ constexpr int kLandLevel = 5;        // land cells are never coarser than this
 constexpr int kShoreLevel = 1;       // water edges are followed down to this level
 constexpr int kReliefLevel = 2;      // the ground's shape is followed down to this level
 constexpr double kTolerance = 25.0;  // feet between a cell's surface and the ground
+// What the made-up relief adds is followed less closely: a tenth of its height more.
+constexpr double kReliefSlack = 0.1;
 constexpr double kShoreZone = 3000.0 / kMetresPerUnit;
 constexpr double kRiverZone = 2500.0 / kMetresPerUnit;
 constexpr double kKnownZone = 500.0 / kMetresPerUnit;    // flat this near a public height,
@@ -92,6 +94,7 @@ struct Sample {
     bool exact = false;  // a pad, the sea or a lake: the table must hold it exactly
     int pad = -1;
     WaterClass water = kLand;
+    float slack = 0.0f;  // feet the cells may leave the ground by beyond kTolerance
 };
 
 // The corner heights of one block, memoised on its finest grid.
@@ -208,6 +211,9 @@ Sample TileBuilder::Height(double x, double y) const {
             relief +=
                 (1.0 - share) * detail.Amplitude(x, y, field.Amplitude(x, y)) * Relief(x, y);
         h += relief * reliefScale;
+        s.slack = static_cast<float>(kReliefSlack * reliefScale *
+                                     (share * field.CellAmplitude(x, y) +
+                                      (1.0 - share) * detail.Amplitude(x, y, field.Amplitude(x, y))));
     }
     // Near a pass nothing stands above the pass but its crests and summits; the published
     // summits stand above it all; they come down to the shores like the rest, and the
@@ -249,6 +255,7 @@ Sample TileBuilder::Height(double x, double y) const {
                            mountain);
     }
     s.feet = h;
+    if (s.exact || s.water != kLand) s.slack = 0.0f;
     return s;
 }
 
@@ -342,9 +349,11 @@ bool TileBuilder::CellNeeds(BlockBuild* b, int level, double x0, double y0, doub
     (void)step;
     const double half = size / 2;
     const double probes[5][2] = {{half, half}, {half, 0}, {0, half}, {size, half}, {half, size}};
-    for (const auto& p : probes)
-        if (std::fabs(at(p[0], p[1]).feet - TriangleHeight(h, size, p[0], p[1])) > kTolerance)
+    for (const auto& p : probes) {
+        const Sample probe = at(p[0], p[1]);
+        if (std::fabs(probe.feet - TriangleHeight(h, size, p[0], p[1])) > kTolerance + probe.slack)
             return true;
+    }
     return false;
 }
 
@@ -673,6 +682,12 @@ int MakeTerrain(Installation& installation, std::string* error) {
     const std::vector<ElevationPoint> passes = mountains.passes;
     std::vector<ElevationPoint> known = stations;
     known.insert(known.end(), passes.begin(), passes.end());
+    // The towns without a published height: known ground for the relief, of no weight in the
+    // stations' spread.
+    std::vector<Vec2> towns;
+    if (!ReadTowns(installation.DataDir(), &towns, error)) return 0;
+    for (const Vec2& t : towns)
+        known.push_back(ElevationPoint{t, 0.0, 0.0});
     const SummitSet summits(std::move(mountains), stations);
     const std::vector<ElevationPoint> shores = ShoreSamples(outlines);
     std::vector<ElevationPoint> all = stations;
