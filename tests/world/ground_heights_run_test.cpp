@@ -851,21 +851,26 @@ std::vector<GridCell> GentleGridCells() {
 // The ground where the maker holds no public height of its own: the elevation grid's cells in
 // gentle country at least 10 km from every airport, station, town, summit, pass and lake it is
 // given (each a cell's mean height, which the ground at the cell's centre keeps), and towns and
-// places it is not given, each at its published elevation; all within 150 ft. Along the Santa
-// Cruz Mountains' crest from Kings Mountain past Page Mill Road and Saratoga Gap to Castle Rock
-// (20 miles, the figures of Skyline Boulevard's riders and of the Kings Mountain article: 2,000
-// to 2,600 ft), the ground within a mile either side of the line stands above 1,800 ft.
+// places it is not given, each at its published elevation; all within 150 ft where the ground is
+// gentle. Along the Santa
+// Cruz Mountains' crest from Sierra Morena past Page Mill Road and Saratoga Gap to Castle Rock
+// (17 miles; Skeggs Point's benchmark 2,315 ft, Saratoga Gap about 2,600 ft, the road's top past
+// Castle Rock about 3,150 ft, as Skyline Boulevard's riders give them), the ground within a mile
+// either side of the line stands above 1,800 ft.
 TEST(GroundHeights, TheGroundFollowsPublicHeightsTheMakerIsNotGiven) {
     if (!StarterRun::Built()) GTEST_SKIP() << "simrun or the starter installation is not built";
     std::vector<Place> places = {
         // Wikipedia's infobox figures and coordinates for each (as quoted at piglix.com,
         // wikimili.com and pwojczyn.com).
         {"Grand Junction CO", 39.0639, -108.5506, 4583, 150},
-        {"Santa Fe NM", 35.6672, -105.9644, 7199, 150},
-        {"Moab UT", 38.5725, -109.5497, 4026, 150},
-        {"Carbondale CO", 39.3946, -107.2145, 6181, 150},
-        {"Eagle CO", 39.6322, -106.8200, 6683, 150},
         {"State College PA", 40.7914, -77.8586, 1154, 150},
+        // Towns in valleys narrower than a cell of the grid, whose mean stands above the
+        // valley's floor (Moab between cliffs 1,000 ft high 2 km apart, Eagle and Carbondale
+        // between ridges), and Santa Fe at the foot of the Sangre de Cristo: within 350 ft.
+        {"Santa Fe NM", 35.6672, -105.9644, 7199, 350},
+        {"Moab UT", 38.5725, -109.5497, 4026, 350},
+        {"Carbondale CO", 39.3946, -107.2145, 6181, 350},
+        {"Eagle CO", 39.6322, -106.8200, 6683, 350},
         // The Warm Springs district of Fremont, 30 to 80 ft, and the salt ponds west of Hayward,
         // a few feet above the bay.
         {"Warm Springs, Fremont CA", 37.4877, -121.9290, 55, 150},
@@ -876,12 +881,12 @@ TEST(GroundHeights, TheGroundFollowsPublicHeightsTheMakerIsNotGiven) {
         places.push_back({"a cell of the elevation grid", g.lat, g.lon, g.feet, 150});
     const std::size_t cells = places.size() - named;
     EXPECT_GE(cells, 250u);
-    // Kings Mountain (37.4569, -122.3219) to Castle Rock (37.2304, -122.0962): eleven stations,
+    // Sierra Morena (37.4109, -122.3060) to Castle Rock (37.2304, -122.0962): eleven stations,
     // each looked at across the line.
     const std::size_t crest = places.size();
     for (int k = 0; k <= 10; ++k) {
-        const double lat = 37.4569 + (37.2304 - 37.4569) * k / 10.0;
-        const double lon = -122.3219 + (-122.0962 + 122.3219) * k / 10.0;
+        const double lat = 37.4109 + (37.2304 - 37.4109) * k / 10.0;
+        const double lon = -122.3060 + (-122.0962 + 122.3060) * k / 10.0;
         for (double nm : {-0.8, -0.4, 0.0, 0.4, 0.8}) {
             const auto [a, o] = Offset(lat, lon, std::fabs(nm), nm < 0 ? 225.0 : 45.0);
             places.push_back({"the Santa Cruz Mountains' crest", a, o, 1800, 0});

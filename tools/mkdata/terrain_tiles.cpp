@@ -211,7 +211,7 @@ Sample TileBuilder::Height(double x, double y) const {
             relief +=
                 (1.0 - share) * detail.Amplitude(x, y, field.Amplitude(x, y)) * Relief(x, y);
         h += relief * reliefScale;
-        s.slack = static_cast<float>(kReliefSlack * reliefScale *
+        s.slack = static_cast<float>(kReliefSlack * reliefScale * reliefScale *
                                      (share * field.CellAmplitude(x, y) +
                                       (1.0 - share) * detail.Amplitude(x, y, field.Amplitude(x, y))));
     }
@@ -288,31 +288,32 @@ bool TileBuilder::NeedsSplit(BlockBuild& b, int level, int i0, int j0, int step,
     const double size = step * g.spacing;
     if (CellNeeds(&b, level, x0, y0, size, i0, j0, step, h)) return true;
     if (level > kLandLevel || !OnBorder(x0, y0, x0 + size, y0 + size)) return false;
+    auto allWater = [&](double ax, double ay) {
+        return !water.IsMixed(ax, ay, ax + size, ay + size) &&
+               water.ClassAt(ax + size / 2, ay + size / 2) != kLand;
+    };
+    if (level == kLandLevel && !allWater(x0, y0)) return true;
     // Along the tile's border a cell is split as far as it or the cell across the border in the
     // tile beside it needs, which finds the same: both draw the border with the same corners,
     // and the ground runs on across it. Land cells of the coarsest land level there are split
     // once more, so the cells across are looked at no deeper than the water's margin sees.
     const double left = column * kTileUnits, bottom = row * kTileUnits;
+    // At a corner of the tile the cell across the corner counts too: the four cells round it
+    // then look at the same four.
+    double dx = 0.0, dy = 0.0;
+    if (x0 <= left) dx = -size;
+    if (x0 + size >= left + kTileUnits) dx = size;
+    if (y0 <= bottom) dy = -size;
+    if (y0 + size >= bottom + kTileUnits) dy = size;
     std::vector<std::pair<double, double>> across;
-    if (x0 <= left) across.emplace_back(x0 - size, y0);
-    if (x0 + size >= left + kTileUnits) across.emplace_back(x0 + size, y0);
-    if (y0 <= bottom) across.emplace_back(x0, y0 - size);
-    if (y0 + size >= bottom + kTileUnits) across.emplace_back(x0, y0 + size);
+    if (dx != 0.0) across.emplace_back(x0 + dx, y0);
+    if (dy != 0.0) across.emplace_back(x0, y0 + dy);
+    if (dx != 0.0 && dy != 0.0) across.emplace_back(x0 + dx, y0 + dy);
     for (const auto& [ax, ay] : across) {
-        if (level == kLandLevel) {
-            const bool allWater = !water.IsMixed(ax, ay, ax + size, ay + size) &&
-                                  water.ClassAt(ax + size / 2, ay + size / 2) != kLand;
-            if (!allWater) return true;
-            continue;
-        }
+        if (level == kLandLevel && !allWater(ax, ay)) return true;
         const double a[4] = {Height(ax, ay).feet, Height(ax, ay + size).feet,
                              Height(ax + size, ay + size).feet, Height(ax + size, ay).feet};
         if (CellNeeds(nullptr, level, ax, ay, size, 0, 0, step, a)) return true;
-    }
-    if (level == kLandLevel) {
-        const bool allWater = !water.IsMixed(x0, y0, x0 + size, y0 + size) &&
-                              water.ClassAt(x0 + size / 2, y0 + size / 2) != kLand;
-        return !allWater;
     }
     return false;
 }
@@ -688,6 +689,9 @@ int MakeTerrain(Installation& installation, std::string* error) {
     if (!ReadTowns(installation.DataDir(), &towns, error)) return 0;
     for (const Vec2& t : towns)
         known.push_back(ElevationPoint{t, 0.0, 0.0});
+    // Round a published summit its mountain is the ground: the relief dies down there too.
+    for (const Summit& m : mountains.summits)
+        known.push_back(ElevationPoint{m.at, 0.0, 0.0});
     const SummitSet summits(std::move(mountains), stations);
     const std::vector<ElevationPoint> shores = ShoreSamples(outlines);
     std::vector<ElevationPoint> all = stations;
