@@ -43,8 +43,8 @@ constexpr int kLandLevel = 5;        // land cells are never coarser than this
 constexpr int kShoreLevel = 1;       // water edges are followed down to this level
 constexpr int kReliefLevel = 2;      // the ground's shape is followed down to this level
 constexpr double kTolerance = 25.0;  // feet between a cell's surface and the ground
-// What the made-up relief adds is followed less closely: a tenth of its height more.
-constexpr double kReliefSlack = 0.1;
+// What the made-up relief adds is followed less closely: 15 % of its height more.
+constexpr double kReliefSlack = 0.15;
 constexpr double kShoreZone = 3000.0 / kMetresPerUnit;
 constexpr double kRiverZone = 2500.0 / kMetresPerUnit;
 constexpr double kKnownZone = 500.0 / kMetresPerUnit;    // flat this near a public height,
@@ -219,7 +219,9 @@ Sample TileBuilder::Height(double x, double y) const {
     // summits stand above it all; they come down to the shores like the rest, and the
     // approaches leave them standing.
     const double mountain = summits.Ground(x, y);
+    const double relieved = h;
     h = std::max(std::min(h, summits.Saddle(x, y)), mountain);
+    if (h != relieved) s.slack = 0.0f;  // a summit's, a crest's or a pass's ground
     s.water = water.ClassAt(x, y);
     if (s.water == kSea) {
         h = 0.0;
@@ -250,9 +252,12 @@ Sample TileBuilder::Height(double x, double y) const {
         s.exact = false;  // blended toward a pad: no longer the water's own level
     }
     if (pad < 0 && s.water == kLand) {
+        const double made = h;
         h = surfaces.Clear(x, y, h, distance, level, known, mountain);
         h = surfaces.Clear(x, y, surfaces.Lift(x, y, h, distance, level), distance, level, known,
                            mountain);
+        // A floor or an approach holds the ground: followed as closely as the rest.
+        if (h != made) s.slack = 0.0f;
     }
     s.feet = h;
     if (s.exact || s.water != kLand) s.slack = 0.0f;
