@@ -236,6 +236,18 @@ int ReadPlaceHeights(const std::string& dataDir, std::vector<ElevationPoint>* po
     return ReadSourcedHeights(dataDir + "/places-us/heights.csv", -1000.0, points, nullptr, error);
 }
 
+int ReadTowns(const std::string& dataDir, std::vector<Vec2>* towns, std::string* error) {
+    const std::string path = dataDir + "/places-us/cities.csv";
+    if (!std::ifstream(path)) return 1;
+    std::vector<std::vector<std::string>> rows;
+    if (!ReadCsv(path, &rows, error)) return 0;
+    for (const auto& r : rows) {
+        double lat = 0, lon = 0;
+        if (Number(r, 4, &lat) && Number(r, 5, &lon)) towns->push_back(ToWorld(lat, lon));
+    }
+    return 1;
+}
+
 int ReadMountains(const std::string& dataDir, Mountains* out, std::string* error) {
     std::vector<ElevationPoint> summits;
     std::vector<std::string> summitNames, passNames;

@@ -21,6 +21,9 @@ constexpr double kSpreadStep = 32768.0;
 constexpr double kBucket = 65536.0;
 // Where the narrow kernel holds less weight than this, the wide field takes over.
 constexpr double kWideWeight = 0.05;
+// The detail inside a grid cell rises with how much the cells round it differ, up to a limit.
+constexpr double kCellRelief = 0.8;
+constexpr double kCellReliefMost = 3000.0;  // feet
 
 // exp(-t) for t in 0..kExpRange, from a table (the kernels need no more precision).
 constexpr int kExpTable = 4096;
@@ -110,7 +113,7 @@ double ElevationField::Raster::Bicubic(double x, double y) const {
 }
 
 ElevationField::ElevationField(const std::vector<ElevationPoint>& points, int c0, int r0, int c1,
-                               int r1) {
+                               int r1, const ElevationGrid* grid) {
     const double margin = 4 * kWideSigma;
     const double minX = c0 * kTileUnits - margin, minY = r0 * kTileUnits - margin;
     const double maxX = (c1 + 1) * kTileUnits + margin, maxY = (r1 + 1) * kTileUnits + margin;
@@ -172,6 +175,31 @@ ElevationField::ElevationField(const std::vector<ElevationPoint>& points, int c0
                 static_cast<float>((wv + kWideWeight * fill) / (w + kWideWeight));
         }
     }
+    // The elevation grid's cell means where it has them, the points' field beyond it.
+    share = base;
+    share.v.assign(base.v.size(), 0.0f);
+    rough = share;
+    if (grid == nullptr || grid->Empty()) return;
+    for (int j = 0; j < base.ny; ++j) {
+        for (int i = 0; i < base.nx; ++i) {
+            const std::size_t k = static_cast<std::size_t>(j) * base.nx + i;
+            double lat = 0, lon = 0, cover = 0, r = 0;
+            ToGeo(Vec2{base.x0 + i * kBaseStep, base.y0 + j * kBaseStep}, &lat, &lon);
+            const double feet = grid->At(lat, lon, &cover, &r);
+            if (cover <= 0.0) continue;
+            base.v[k] = static_cast<float>(cover * feet + (1.0 - cover) * base.v[k]);
+            share.v[k] = static_cast<float>(cover);
+            rough.v[k] = static_cast<float>(r);
+        }
+    }
+}
+
+double ElevationField::GridShare(double x, double y) const {
+    return std::clamp(share.Bilinear(x, y), 0.0, 1.0);
+}
+
+double ElevationField::CellAmplitude(double x, double y) const {
+    return std::clamp(kCellRelief * rough.Bilinear(x, y), 0.0, kCellReliefMost);
 }
 
 double ElevationField::Base(double x, double y) const {
@@ -369,6 +397,62 @@ SummitSet::SummitSet(Mountains mountains, const std::vector<ElevationPoint>& sta
         crestReach.push_back((std::max(c.fromFeet, c.toFeet) / c.slope + TopOf(c.slope)) /
                              kFeetPerUnit);
     }
+    // Each summit, crest and pass filed under every bucket its reach touches.
+    struct Box {
+        double x0, y0, x1, y1;
+    };
+    std::vector<Box> summitBox, crestBox, passBox;
+    for (std::size_t i = 0; i < summits.size(); ++i)
+        summitBox.push_back({summits[i].at.x - reach[i], summits[i].at.y - reach[i],
+                             summits[i].at.x + reach[i], summits[i].at.y + reach[i]});
+    for (std::size_t i = 0; i < crests.size(); ++i) {
+        const Crest& c = crests[i];
+        const double r = crestReach[i];
+        crestBox.push_back({std::min(c.from.x, c.to.x) - r, std::min(c.from.y, c.to.y) - r,
+                            std::max(c.from.x, c.to.x) + r, std::max(c.from.y, c.to.y) + r});
+    }
+    for (const ElevationPoint& p : passes)
+        passBox.push_back({p.at.x - kSaddleReach, p.at.y - kSaddleReach, p.at.x + kSaddleReach,
+                           p.at.y + kSaddleReach});
+    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+    for (const auto* boxes : {&summitBox, &crestBox, &passBox})
+        for (const Box& b : *boxes) {
+            x0 = std::min(x0, b.x0);
+            y0 = std::min(y0, b.y0);
+            x1 = std::max(x1, b.x1);
+            y1 = std::max(y1, b.y1);
+        }
+    if (x0 > x1) return;
+    bx0 = x0;
+    by0 = y0;
+    bnx = static_cast<int>((x1 - x0) / kBucket) + 1;
+    bny = static_cast<int>((y1 - y0) / kBucket) + 1;
+    buckets.resize(static_cast<std::size_t>(bnx) * static_cast<std::size_t>(bny));
+    auto file = [&](const std::vector<Box>& boxes, std::vector<std::uint32_t> Bucket::*list) {
+        for (std::size_t k = 0; k < boxes.size(); ++k) {
+            const Box& b = boxes[k];
+            const int i0 = static_cast<int>((b.x0 - bx0) / kBucket);
+            const int i1 = std::min(bnx - 1, static_cast<int>((b.x1 - bx0) / kBucket));
+            const int j0 = static_cast<int>((b.y0 - by0) / kBucket);
+            const int j1 = std::min(bny - 1, static_cast<int>((b.y1 - by0) / kBucket));
+            for (int j = j0; j <= j1; ++j)
+                for (int i = i0; i <= i1; ++i)
+                    (buckets[static_cast<std::size_t>(j) * static_cast<std::size_t>(bnx) +
+                             static_cast<std::size_t>(i)].*list)
+                        .push_back(static_cast<std::uint32_t>(k));
+        }
+    };
+    file(summitBox, &Bucket::summits);
+    file(crestBox, &Bucket::crests);
+    file(passBox, &Bucket::passes);
+}
+
+const SummitSet::Bucket* SummitSet::BucketAt(double x, double y) const {
+    if (buckets.empty() || x < bx0 || y < by0) return nullptr;
+    const auto i = static_cast<std::size_t>((x - bx0) / kBucket);
+    const auto j = static_cast<std::size_t>((y - by0) / kBucket);
+    if (i >= static_cast<std::size_t>(bnx) || j >= static_cast<std::size_t>(bny)) return nullptr;
+    return &buckets[j * static_cast<std::size_t>(bnx) + i];
 }
 
 bool SummitSet::AnyIn(double x0, double y0, double x1, double y1) const {
@@ -379,14 +463,17 @@ bool SummitSet::AnyIn(double x0, double y0, double x1, double y1) const {
 
 double SummitSet::Ground(double x, double y) const {
     double best = kNone;
-    for (std::size_t i = 0; i < summits.size(); ++i) {
+    const Bucket* bucket = BucketAt(x, y);
+    if (bucket == nullptr) return best;
+    double gully = -1.0;  // found once, where a summit or a crest reaches
+    for (const std::uint32_t i : bucket->summits) {
         const Summit& s = summits[i];
         const double dx = x - s.at.x, dy = y - s.at.y;
         if (std::fabs(dx) > reach[i] || std::fabs(dy) > reach[i]) continue;
-        best =
-            std::max(best, s.feet - Gully(x, y) * Fall(s.slope, std::hypot(dx, dy) * kFeetPerUnit));
+        if (gully < 0.0) gully = Gully(x, y);
+        best = std::max(best, s.feet - gully * Fall(s.slope, std::hypot(dx, dy) * kFeetPerUnit));
     }
-    for (std::size_t i = 0; i < crests.size(); ++i) {
+    for (const std::uint32_t i : bucket->crests) {
         const Crest& c = crests[i];
         const double r = crestReach[i];
         if (x < std::min(c.from.x, c.to.x) - r || x > std::max(c.from.x, c.to.x) + r ||
@@ -395,14 +482,17 @@ double SummitSet::Ground(double x, double y) const {
         }
         double d = 0, top = 0;
         NearestOnCrest(c, x, y, &d, &top);
-        best = std::max(best, top - Gully(x, y) * Fall(c.slope, d * kFeetPerUnit));
+        if (gully < 0.0) gully = Gully(x, y);
+        best = std::max(best, top - gully * Fall(c.slope, d * kFeetPerUnit));
     }
     return best;
 }
 
 double SummitSet::Saddle(double x, double y) const {
     double limit = 1e300;
-    for (std::size_t i = 0; i < passes.size(); ++i) {
+    const Bucket* bucket = BucketAt(x, y);
+    if (bucket == nullptr) return limit;
+    for (const std::uint32_t i : bucket->passes) {
         const ElevationPoint& p = passes[i];
         const double dx = x - p.at.x, dy = y - p.at.y;
         if (std::fabs(dx) > kSaddleReach || std::fabs(dy) > kSaddleReach) continue;
@@ -432,12 +522,14 @@ double ValueNoise(double x, double y, double wavelength, std::uint32_t seed) {
     return (a * (1 - u) + b * u) * (1 - v) + (c * (1 - u) + d * u) * v;
 }
 
-double Relief(double x, double y) {
-    // Ridges from about 35 km down to 2 km; each octave is weighted by the one above it, so
-    // small ridges sit on the big ones rather than in the valleys.
+namespace {
+
+// Ridged noise over `octaves` octaves from `wavelength` (units) down, in 0..1.
+double Ridged(double x, double y, double wavelength, std::uint32_t octaves) {
+    // Each octave is weighted by the one above it, so small ridges sit on the big ones rather
+    // than in the valleys.
     double sum = 0.0, norm = 0.0, amplitude = 1.0, weight = 1.0;
-    double wavelength = 90000.0;
-    for (std::uint32_t o = 0; o < 5; ++o) {
+    for (std::uint32_t o = 0; o < octaves; ++o) {
         const double n = ValueNoise(x, y, wavelength, 17 + o);
         double r = 1.0 - std::fabs(2.0 * n - 1.0);
         r *= r;
@@ -448,6 +540,36 @@ double Relief(double x, double y) {
         wavelength *= 0.5;
     }
     return sum / norm;
+}
+
+// A grid cell is about 10,000 units across: its detail from about that down to a quarter of it.
+constexpr double kCellWavelength = 12000.0;
+constexpr std::uint32_t kCellOctaves = 3;
+
+// CellRelief's noise averaged over a wide square, so that what it adds keeps a cell's mean.
+double CellReliefMean() {
+    static const double mean = [] {
+        double sum = 0.0;
+        int n = 0;
+        for (int j = 0; j < 400; ++j)
+            for (int i = 0; i < 400; ++i) {
+                sum += Ridged(i * 1733.0 + 0.5, j * 1907.0 + 0.5, kCellWavelength, kCellOctaves);
+                ++n;
+            }
+        return sum / n;
+    }();
+    return mean;
+}
+
+}  // namespace
+
+double CellRelief(double x, double y) {
+    return Ridged(x, y, kCellWavelength, kCellOctaves) - CellReliefMean();
+}
+
+double Relief(double x, double y) {
+    // Ridges from about 35 km down to 2 km.
+    return Ridged(x, y, 90000.0, 5);
 }
 
 }  // namespace mkdata::terrain

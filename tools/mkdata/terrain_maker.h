@@ -1,9 +1,12 @@
-// The terrain maker's parts. No public elevation model is at hand, so the country's ground is
-// made from what data/ knows: the published elevations of airports, radio stations, the coast
-// and the lakes' surfaces, interpolated smoothly, with procedural relief whose height follows how
-// much those elevations vary nearby; each land airport on a level pad at its published
-// elevation, on a floor as wide as its neighbours' elevations show flat; sea, lakes at their
-// published levels, basin floors and rivers; land cover from height, slope, climate and noise.
+// The terrain maker's parts. The country's ground takes its large shape from the public
+// elevation grid (data/elevation-us, each cell's mean height) where it has cells, with made-up
+// detail inside the cells that keeps their means; beyond it (Canada, Mexico, the sea) from the
+// published elevations of airports, radio stations, the coast and the lakes' surfaces,
+// interpolated smoothly, with procedural relief whose height follows how much those elevations
+// vary nearby. On top of either: the published summits, passes and towns; each land airport on a
+// level pad at its published elevation, on a floor as wide as its neighbours' elevations show
+// flat; sea, lakes at their published levels, basin floors and rivers; land cover from height,
+// slope, climate and noise.
 //
 // Coordinates are world units (the terrain unit, 1.2890625 ft), measured from the world's
 // south-west corner: x = fmPosX / 100.584 + 9 x 2^20, y = fmPosZ / 100.584 + 5 x 2^20, so tile
@@ -95,6 +98,9 @@ int ReadPublicData(const std::string& dataDir, PublicData* out, std::string* err
 // The published heights of towns (data/places-us/heights.csv), added to `points`.
 int ReadPlaceHeights(const std::string& dataDir, std::vector<ElevationPoint>* points,
                      std::string* error);
+// Where the towns of data/places-us/cities.csv stand (none without the file): towns are built on
+// gentle ground, so the made-up relief dies down round them as round a public height.
+int ReadTowns(const std::string& dataDir, std::vector<Vec2>* towns, std::string* error);
 
 // The published summits beside busy airports and where pilots fly (data/places-us/summits.csv),
 // which the stations and towns round them do not show. Each stands at its height on a mountain
@@ -160,6 +166,40 @@ private:
     std::vector<double> crestReach;
     std::vector<ElevationPoint> passes;
     std::vector<Vec2> passAxis;  // unit, along the crests through each pass; zero without one
+    // The summits, crests and passes whose reach touches each square of kBucket units.
+    struct Bucket {
+        std::vector<std::uint32_t> summits, crests, passes;
+    };
+    static constexpr double kBucket = 16384.0;
+    [[nodiscard]] const Bucket* BucketAt(double x, double y) const;
+    double bx0 = 0, by0 = 0;
+    int bnx = 0, bny = 0;
+    std::vector<Bucket> buckets;
+};
+
+// The public elevation grid (data/elevation-us): each cell's mean height, 1/24 degree apart,
+// rows north to south. The ground's large shape wherever it has cells.
+class ElevationGrid {
+public:
+    static constexpr int kRows = 585, kColumns = 1386;
+    static constexpr double kStep = 1.0 / 24.0;
+    static constexpr double kNorth = 49.4, kWest = -124.7666667;  // the first cell's centre
+    // Reads the grid; a data folder without it has none (the ground everywhere as beyond it).
+    int Read(const std::string& dataDir, std::string* error);
+    // Cells the source clipped at 3,276.7 m rise toward the published summits round them.
+    void RaiseClipped(const std::vector<Summit>& summits);
+    // The mean height read between the cell centres at a point (feet); `cover` gets how much
+    // of it the grid holds (1 inside, 0 beyond it, between at its edge) and `rough` (when
+    // given) how much the cells there differ from their neighbours (feet).
+    [[nodiscard]] double At(double lat, double lon, double* cover, double* rough) const;
+    [[nodiscard]] bool Empty() const { return feet.empty(); }
+
+private:
+    [[nodiscard]] static std::size_t Index(int r, int c) {
+        return static_cast<std::size_t>(r) * kColumns + static_cast<std::size_t>(c);
+    }
+    std::vector<float> feet, rough;
+    std::vector<std::uint8_t> valid, clipped;
 };
 
 // Published surface elevations of lakes and reservoirs, each at a point in its water, and the
@@ -197,12 +237,17 @@ private:
 // the relief's height.
 class ElevationField {
 public:
+    // Where the elevation grid (when given, and not empty) has cells, its means are the base.
     ElevationField(const std::vector<ElevationPoint>& points, int column0, int row0, int column1,
-                   int row1);
+                   int row1, const ElevationGrid* grid = nullptr);
     // Interpolated public elevation, feet.
     [[nodiscard]] double Base(double x, double y) const;
     // The relief's height, feet.
     [[nodiscard]] double Amplitude(double x, double y) const;
+    // How much of the base the elevation grid gives (0 beyond it, 1 inside).
+    [[nodiscard]] double GridShare(double x, double y) const;
+    // The height of the detail inside the grid's cells, feet (CellRelief's scale).
+    [[nodiscard]] double CellAmplitude(double x, double y) const;
 
 private:
     struct Raster {
@@ -215,6 +260,8 @@ private:
     };
     Raster base;
     Raster spread;
+    Raster share;  // on the base's raster: the grid's share, and the cells' roughness
+    Raster rough;
 };
 
 // What the smooth field misses near the public points, over one tile and a margin: the points'
@@ -244,6 +291,9 @@ private:
 
 // Ridged fractal noise in 0..1, the same everywhere for the same point.
 [[nodiscard]] double Relief(double x, double y);
+// The detail inside a grid cell: ridged noise a few kilometres across and finer, less its own
+// mean, so a cell keeps its mean height; about -0.4 to 0.6.
+[[nodiscard]] double CellRelief(double x, double y);
 // Smooth value noise in 0..1 at a wavelength (world units), seeded.
 [[nodiscard]] double ValueNoise(double x, double y, double wavelength, std::uint32_t seed);
 
@@ -401,7 +451,10 @@ enum WaterClass : std::uint8_t { kLand = 0, kSea = 1, kLake = 2, kRiver = 3 };
 class TileWater {
 public:
     static constexpr double kCell = 1024.0;
-    static constexpr int kMargin = 16;
+    // The margin covers a tile's border cells and the cells across the border from them (at
+    // most kSeen cells deep), with the shores kSeen cells beyond those.
+    static constexpr int kMargin = 24;
+    static constexpr int kSeen = 16;  // cells: how far a shore counts
     TileWater(const Outlines& outlines, int column, int row);
     [[nodiscard]] WaterClass ClassAt(double x, double y) const;
     // The level of the water at a point (feet), when it is water.

@@ -538,12 +538,18 @@ double AirportSurfaces::Lift(double x, double y, double feet, double shoreDistan
         const End& e = ends[static_cast<std::size_t>(k)];
         if (!e.floor || e.feet <= feet) continue;
         const double d = FromCentre(e, x, y);
-        if (d >= e.lift) continue;
+        if (d > 0.0 && d >= e.lift) continue;
         double target = e.feet;
         if (e.byWater)
             target =
                 std::min(target, shoreLevel + 3.0 + shoreDistance * kFeetPerUnit * kFloorSlope);
         if (target <= feet) continue;
+        // A floor's own centre (a basin's flat) stands at its height, however low the ground
+        // round it lies.
+        if (d <= 0.0) {
+            lifted = std::max(lifted, target);
+            continue;
+        }
         // Whole out to a mile and a half beyond the runways where the floor reaches a mile
         // beyond that, fading over the rest.
         const double flat = std::clamp(e.lift - kLiftFade, 0.0, kFloorLeast);

@@ -43,6 +43,8 @@ constexpr int kLandLevel = 5;        // land cells are never coarser than this
 constexpr int kShoreLevel = 1;       // water edges are followed down to this level
 constexpr int kReliefLevel = 2;      // the ground's shape is followed down to this level
 constexpr double kTolerance = 25.0;  // feet between a cell's surface and the ground
+// What the made-up relief adds is followed less closely: 15 % of its height more.
+constexpr double kReliefSlack = 0.15;
 constexpr double kShoreZone = 3000.0 / kMetresPerUnit;
 constexpr double kRiverZone = 2500.0 / kMetresPerUnit;
 constexpr double kKnownZone = 500.0 / kMetresPerUnit;    // flat this near a public height,
@@ -92,6 +94,7 @@ struct Sample {
     bool exact = false;  // a pad, the sea or a lake: the table must hold it exactly
     int pad = -1;
     WaterClass water = kLand;
+    float slack = 0.0f;  // feet the cells may leave the ground by beyond kTolerance
 };
 
 // The corner heights of one block, memoised on its finest grid.
@@ -141,6 +144,10 @@ private:
     std::uint8_t MaterialOf(const Sample& centre, double x, double y, const double h[4],
                             double size) const;
     bool NeedsSplit(BlockBuild& b, int level, int i0, int j0, int step, const double h[4]);
+    // Whether a cell's own ground, water, pads or summits ask for it to be split; `b` is null
+    // for a cell of the tile beside this one.
+    bool CellNeeds(BlockBuild* b, int level, double x0, double y0, double size, int i0, int j0,
+                   int step, const double h[4]);
     void BuildCell(BlockBuild& b, int level, std::uint32_t square, int which, int ci, int cj,
                    bool dense);
     void Quantise(BlockBuild& b) const;
@@ -183,9 +190,9 @@ Sample TileBuilder::Height(double x, double y) const {
     Sample s;
     double distance = 0, level = 0;
     water.NearestShore(x, y, &distance, &level);
-    // Beyond the margin round the tile a shore is not seen by every tile the point borders on:
-    // none counts there, so that both tiles make the same ground.
-    if (distance > TileWater::kMargin * TileWater::kCell) distance = 1e9;
+    // A shore farther off is not seen by every tile the point borders on: none counts there,
+    // so that both tiles make the same ground.
+    if (distance > TileWater::kSeen * TileWater::kCell) distance = 1e9;
     // The public heights, passed through; the made-up relief only away from them: it dies down
     // toward rivers (they run in valleys), toward stations, airports and towns (the ground there
     // is known), and on the airports' floors and under their approaches.
@@ -194,13 +201,27 @@ Sample TileBuilder::Height(double x, double y) const {
                                surfaces.Calm(x, y);
     const double known = field.Base(x, y) + detail.Departure(x, y);
     double h = known;
-    if (reliefScale > 0.0)
-        h += detail.Amplitude(x, y, field.Amplitude(x, y)) * Relief(x, y) * reliefScale;
+    if (reliefScale > 0.0) {
+        // Inside the elevation grid the relief is only the detail a cell's mean hides, and
+        // keeps the mean; beyond it, relief as high as the public heights round it vary.
+        const double share = field.GridShare(x, y);
+        double relief = 0.0;
+        if (share > 0.0) relief += share * field.CellAmplitude(x, y) * CellRelief(x, y);
+        if (share < 1.0)
+            relief +=
+                (1.0 - share) * detail.Amplitude(x, y, field.Amplitude(x, y)) * Relief(x, y);
+        h += relief * reliefScale;
+        s.slack = static_cast<float>(kReliefSlack * reliefScale * reliefScale *
+                                     (share * field.CellAmplitude(x, y) +
+                                      (1.0 - share) * detail.Amplitude(x, y, field.Amplitude(x, y))));
+    }
     // Near a pass nothing stands above the pass but its crests and summits; the published
     // summits stand above it all; they come down to the shores like the rest, and the
     // approaches leave them standing.
     const double mountain = summits.Ground(x, y);
+    const double relieved = h;
     h = std::max(std::min(h, summits.Saddle(x, y)), mountain);
+    if (h != relieved) s.slack = 0.0f;  // a summit's, a crest's or a pass's ground
     s.water = water.ClassAt(x, y);
     if (s.water == kSea) {
         h = 0.0;
@@ -231,11 +252,15 @@ Sample TileBuilder::Height(double x, double y) const {
         s.exact = false;  // blended toward a pad: no longer the water's own level
     }
     if (pad < 0 && s.water == kLand) {
+        const double made = h;
         h = surfaces.Clear(x, y, h, distance, level, known, mountain);
         h = surfaces.Clear(x, y, surfaces.Lift(x, y, h, distance, level), distance, level, known,
                            mountain);
+        // A floor or an approach holds the ground: followed as closely as the rest.
+        if (h != made) s.slack = 0.0f;
     }
     s.feet = h;
+    if (s.exact || s.water != kLand) s.slack = 0.0f;
     return s;
 }
 
@@ -266,18 +291,59 @@ bool TileBuilder::NeedsSplit(BlockBuild& b, int level, int i0, int j0, int step,
     const CornerGrid& g = b.grid;
     const double x0 = g.x0 + i0 * g.spacing, y0 = g.y0 + j0 * g.spacing;
     const double size = step * g.spacing;
+    if (CellNeeds(&b, level, x0, y0, size, i0, j0, step, h)) return true;
+    if (level > kLandLevel || !OnBorder(x0, y0, x0 + size, y0 + size)) return false;
+    auto allWater = [&](double ax, double ay) {
+        return !water.IsMixed(ax, ay, ax + size, ay + size) &&
+               water.ClassAt(ax + size / 2, ay + size / 2) != kLand;
+    };
+    if (level == kLandLevel && !allWater(x0, y0)) return true;
+    // Along the tile's border a cell is split as far as it or the cell across the border in the
+    // tile beside it needs, which finds the same: both draw the border with the same corners,
+    // and the ground runs on across it. Land cells of the coarsest land level there are split
+    // once more, so the cells across are looked at no deeper than the water's margin sees.
+    const double left = column * kTileUnits, bottom = row * kTileUnits;
+    // At a corner of the tile the cell across the corner counts too: the four cells round it
+    // then look at the same four.
+    double dx = 0.0, dy = 0.0;
+    if (x0 <= left) dx = -size;
+    if (x0 + size >= left + kTileUnits) dx = size;
+    if (y0 <= bottom) dy = -size;
+    if (y0 + size >= bottom + kTileUnits) dy = size;
+    std::vector<std::pair<double, double>> across;
+    if (dx != 0.0) across.emplace_back(x0 + dx, y0);
+    if (dy != 0.0) across.emplace_back(x0, y0 + dy);
+    if (dx != 0.0 && dy != 0.0) across.emplace_back(x0 + dx, y0 + dy);
+    for (const auto& [ax, ay] : across) {
+        if (level == kLandLevel && !allWater(ax, ay)) return true;
+        const double a[4] = {Height(ax, ay).feet, Height(ax, ay + size).feet,
+                             Height(ax + size, ay + size).feet, Height(ax + size, ay).feet};
+        if (CellNeeds(nullptr, level, ax, ay, size, 0, 0, step, a)) return true;
+    }
+    return false;
+}
+
+bool TileBuilder::CellNeeds(BlockBuild* b, int level, double x0, double y0, double size, int i0,
+                            int j0, int step, const double h[4]) {
     const double x1 = x0 + size, y1 = y0 + size;
+    // A corner or a point of the cell: from the block's memory, or afresh for a cell of the
+    // tile beside this one.
+    auto at = [&](double dx, double dy) -> Sample {
+        if (b != nullptr && std::fmod(dx, b->grid.spacing) == 0.0 &&
+            std::fmod(dy, b->grid.spacing) == 0.0) {
+            return Corner(*b, i0 + static_cast<int>(dx / b->grid.spacing),
+                          j0 + static_cast<int>(dy / b->grid.spacing));
+        }
+        return Height(x0 + dx, y0 + dy);
+    };
     const bool mixed = water.IsMixed(x0, y0, x1, y1);
     if (mixed && level > kShoreLevel) return true;
     const bool allWater = !mixed && water.ClassAt(x0 + size / 2, y0 + size / 2) != kLand;
     if (!allWater && level > kLandLevel) return true;
-    // Along the tile's border the ground is followed at the finest level, where the tile beside
-    // it meets it corner for corner.
-    if (!allWater && OnBorder(x0, y0, x1, y1)) return true;
     // A cell of water whose far corner lies on the land beyond it would tilt its water.
     if (allWater) {
-        for (const auto& [di, dj] : {std::pair{0, 0}, {step, 0}, {step, step}, {0, step}})
-            if (Corner(b, i0 + di, j0 + dj).water == kLand) return true;
+        for (const auto& [dx, dy] : {std::pair{0.0, 0.0}, {size, 0.0}, {size, size}, {0.0, size}})
+            if (at(dx, dy).water == kLand) return true;
     }
     pads.Near(x0, y0, x1, y1, &nearPads);
     for (int p : nearPads)
@@ -286,18 +352,13 @@ bool TileBuilder::NeedsSplit(BlockBuild& b, int level, int i0, int j0, int step,
     if (summits.AnyIn(x0, y0, x1, y1)) return true;
     if (level <= kReliefLevel && nearPads.empty()) return false;
     // The ground at the cell's centre and edge midpoints against the cell's own triangles.
+    (void)step;
     const double half = size / 2;
     const double probes[5][2] = {{half, half}, {half, 0}, {0, half}, {size, half}, {half, size}};
     for (const auto& p : probes) {
-        double feet = 0.0;
-        if (step % 2 == 0) {
-            feet = Corner(b, i0 + static_cast<int>(p[0] / g.spacing),
-                          j0 + static_cast<int>(p[1] / g.spacing))
-                       .feet;
-        } else {
-            feet = Height(x0 + p[0], y0 + p[1]).feet;
-        }
-        if (std::fabs(feet - TriangleHeight(h, size, p[0], p[1])) > kTolerance) return true;
+        const Sample probe = at(p[0], p[1]);
+        if (std::fabs(probe.feet - TriangleHeight(h, size, p[0], p[1])) > kTolerance + probe.slack)
+            return true;
     }
     return false;
 }
@@ -617,17 +678,30 @@ int MakeTerrain(Installation& installation, std::string* error) {
         stations.push_back(ElevationPoint{b.at, b.feet});
     Mountains mountains;
     if (!ReadMountains(installation.DataDir(), &mountains, error)) return 0;
+    // The ground's large shape: the public elevation grid's cell means, where it has cells.
+    ElevationGrid grid;
+    if (!grid.Read(installation.DataDir(), error)) return 0;
+    grid.RaiseClipped(mountains.summits);
     // The passes are known ground where the made-up relief dies down, and the floors round the
     // airports keep clear of them; they are no height for the smooth field, which would lift the
     // valleys on either side of the crest toward them, nor for the floors' own extent.
     const std::vector<ElevationPoint> passes = mountains.passes;
     std::vector<ElevationPoint> known = stations;
     known.insert(known.end(), passes.begin(), passes.end());
+    // The towns without a published height: known ground for the relief, of no weight in the
+    // stations' spread.
+    std::vector<Vec2> towns;
+    if (!ReadTowns(installation.DataDir(), &towns, error)) return 0;
+    for (const Vec2& t : towns)
+        known.push_back(ElevationPoint{t, 0.0, 0.0});
+    // Round a published summit its mountain is the ground: the relief dies down there too.
+    for (const Summit& m : mountains.summits)
+        known.push_back(ElevationPoint{m.at, 0.0, 0.0});
     const SummitSet summits(std::move(mountains), stations);
     const std::vector<ElevationPoint> shores = ShoreSamples(outlines);
     std::vector<ElevationPoint> all = stations;
     all.insert(all.end(), shores.begin(), shores.end());
-    const ElevationField field(all, c0, r0, c1, r1);
+    const ElevationField field(all, c0, r0, c1, r1, &grid);
     EstimateLakeLevels(field, &outlines);
     const double x0 = c0 * kTileUnits, y0 = r0 * kTileUnits;
     const double x1 = (c1 + 1) * kTileUnits, y1 = (r1 + 1) * kTileUnits;
