@@ -113,6 +113,7 @@ void InstallResourceVolumeHost() {
         return ui::ShowMessageBox(theMainWindow.window, text, type);
     };
     host.fatalShutdown = [] { FatalShutdown(); };
+    host.closing = [] { return theProgramClosed || win::IsQuitPosted(); };
     core::SetResourceVolumeHost(std::move(host));
 }
 

@@ -29,16 +29,20 @@ const char* NoName() {
     return "";
 }
 
-// A member that is there holds its stored count of records and nothing after them.
-bool HoldsWholeRecords(const std::vector<std::uint8_t>& bytes, int recordSize) {
-    if (bytes.empty()) return true;  // missing, which the volume says
-    return bytes.size() >= 4 &&
+// A member that is there holds its stored count of records, at least one, and nothing after
+// them: one that reads empty is damaged like one cut short (a missing one the volume says).
+bool HoldsWholeRecords(const std::vector<std::uint8_t>& bytes, bool present, int recordSize) {
+    if (!present) return true;
+    return bytes.size() >= 4 && core::ReadU32(bytes.data()) > 0 &&
            bytes.size() == 4 + std::size_t{core::ReadU32(bytes.data())} * static_cast<std::size_t>(recordSize);
 }
 
-std::vector<std::uint8_t> ReadMember(core::ResourceVolume* volume, const char* name) {
+std::vector<std::uint8_t> ReadMember(core::ResourceVolume* volume, const char* name,
+                                     bool* present = nullptr) {
     std::vector<std::uint8_t> bytes;
+    if (present != nullptr) *present = false;
     if (volume == nullptr || volume->OpenFile(name) == 0) return bytes;
+    if (present != nullptr) *present = true;
     // Read in whole 4 KB pieces until the member ends: the count inside is checked against
     // what arrives.
     std::uint8_t piece[4096];
@@ -107,9 +111,10 @@ void AirportObjectDatabase::Load(core::ResourceVolume* runwayVolume,
     auto debug = [&](const char* key) {
         return settings != nullptr && settings->GetInt("Debug", key, 0) != 0;
     };
-    const std::vector<std::uint8_t> runwayBytes = ReadMember(runwayVolume, "rwys.bin");
+    bool present = false;
+    const std::vector<std::uint8_t> runwayBytes = ReadMember(runwayVolume, "rwys.bin", &present);
     runways = ReadRunwayRecords(runwayBytes);
-    if (runwayVolume != nullptr && !HoldsWholeRecords(runwayBytes, RunwayRecord::kSize))
+    if (!HoldsWholeRecords(runwayBytes, present, RunwayRecord::kSize))
         runwayVolume->ReportDamagedMember("rwys.bin");
     if (debug("DumpRunways")) {
         std::string report;
@@ -117,9 +122,10 @@ void AirportObjectDatabase::Load(core::ResourceVolume* runwayVolume,
             AddLine(&report, "gI: %x\n", r.tileId);
         WriteReport(folder, "DmpRwy.out", report);
     }
-    const std::vector<std::uint8_t> buildingBytes = ReadMember(buildingVolume, "buildings.bin");
+    const std::vector<std::uint8_t> buildingBytes =
+        ReadMember(buildingVolume, "buildings.bin", &present);
     buildings = ReadBuildingRecords(buildingBytes);
-    if (buildingVolume != nullptr && !HoldsWholeRecords(buildingBytes, BuildingRecord::kSize))
+    if (!HoldsWholeRecords(buildingBytes, present, BuildingRecord::kSize))
         buildingVolume->ReportDamagedMember("buildings.bin");
     towerCheck = debug("VerifyTowers");
     if (debug("DumpBuildings")) {
