@@ -453,10 +453,6 @@ bool PostMessage(HWND hwnd, std::uint32_t message, WParam wParam, LParam lParam)
     return true;
 }
 
-bool IsQuitPosted() {
-    return S().quitPosted;
-}
-
 void PostQuitMessage(int exitCode) {
     S().quitPosted = true;
     S().quitCode = exitCode;

@@ -447,8 +447,6 @@ HWND WindowFromPoint(POINT screenPoint);
 LResult SendMessage(HWND hwnd, std::uint32_t message, WParam wParam, LParam lParam);
 bool PostMessage(HWND hwnd, std::uint32_t message, WParam wParam, LParam lParam);
 void PostQuitMessage(int exitCode);
-// Whether a WM_QUIT waits to be taken (a modal loop that ended on one posts it again).
-[[nodiscard]] bool IsQuitPosted();
 // Never blocks. Order: posted messages and input as they came, then WM_QUIT, then WM_PAINT for
 // a window with an invalid area, then WM_TIMER for a timer that is due.
 bool PeekMessage(MSG* msg, HWND hwnd, std::uint32_t filterMin, std::uint32_t filterMax,
