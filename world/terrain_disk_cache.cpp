@@ -115,10 +115,10 @@ std::string TerrainDiskCache::Fetch(std::string_view localPath) {
     std::string source = local;
     if (!core::FindDataFile(source)) return {};
     if (!IsOn() || name.size() > kDiskCacheNameLength) return source;
+    // A tile larger than the whole cache is opened where it lies, and not read here.
     std::string bytes;
-    if (!win::ReadWholeFile(source, &bytes)) return source;
+    if (!win::ReadWholeFile(source, &bytes, capacity)) return source;
     const std::uint64_t size = bytes.size();
-    if (size > capacity) return source;
     // Nothing is deleted unless the copy will then fit: files the cache may not delete stay.
     std::uint64_t evictable = 0;
     for (const TerrainCacheEntry& e : entries)
@@ -213,7 +213,7 @@ std::vector<std::string> MissingShippedTiles(std::string_view folder, ShippedTil
         return missing;
     }
     std::vector<std::string> names;
-    if (!win::ReadWholeFile(path, &text) || !ParseShippedTiles(text, &names)) {
+    if (!win::ReadTextFile(path, &text) || !ParseShippedTiles(text, &names)) {
         *list = ShippedTilesList::Damaged;
         return missing;
     }
