@@ -299,8 +299,12 @@ int OpenJournal(const std::string& path, int flags) {
     return fd;
 }
 
+// Whether the journal may list something: a list that stays empty is not written again.
+bool theJournalHolds = true;
+
 void WriteJournal() {
-    if (TheJournal().empty()) return;
+    if (TheJournal().empty() || (TheTemporaries().empty() && !theJournalHolds)) return;
+    theJournalHolds = !TheTemporaries().empty();
     const int fd = OpenJournal(TheJournal(), O_WRONLY | O_CREAT);
     if (fd < 0) return;
     std::string text;
@@ -331,6 +335,18 @@ void RecordTemporary(int fd, const std::string& path) {
                                          static_cast<std::uint64_t>(st.st_ino),
                                          std::move(absolute)});
     WriteJournal();
+}
+
+// The temporary that was the file `from` describes is the file `to` describes now.
+void RenameTemporary(const struct stat& from, const struct stat& to) {
+    for (Temporary& t : TheTemporaries())
+        if (t.device == static_cast<std::uint64_t>(from.st_dev) &&
+            t.inode == static_cast<std::uint64_t>(from.st_ino)) {
+            t.device = static_cast<std::uint64_t>(to.st_dev);
+            t.inode = static_cast<std::uint64_t>(to.st_ino);
+            WriteJournal();
+            return;
+        }
 }
 
 // The temporary that is the file `st` describes went (renamed to its target, or removed).
@@ -988,6 +1004,7 @@ int TakeTemporaryJournal(std::string_view windowsPath) {
         }
     }
     TheJournal() = journal;
+    theJournalHolds = true;
     WriteJournal();
     return removed;
 }
@@ -1052,6 +1069,9 @@ std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
         ForgetTemporary(made);
         return error;
     }
+    // The new file is the target now; a temporary replaced whole (a save writing into its own
+    // temporary) stays listed as the file that now has its name.
+    if (existed) RenameTemporary(old, made);
     ForgetTemporary(made);
     // Make the rename itself durable.
     const int dir = !forceToDisc

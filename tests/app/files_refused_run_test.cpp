@@ -357,8 +357,9 @@ TEST_F(FilesRefused, ReadOnlySavesAreRefusedAndPrivateOnesStayPrivate) {
                                      save.extension + " could not be saved.";
             const std::size_t box = r.out.find(said);
             EXPECT_EQ(box != std::string::npos, !k.saved) << r.out;
-            if (box != std::string::npos)
+            if (box != std::string::npos) {
                 EXPECT_NE(r.out.find("read-only", box), std::string::npos) << r.out;
+            }
         }
 }
 
