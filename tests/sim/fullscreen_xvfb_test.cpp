@@ -147,7 +147,8 @@ TEST(FullScreenOnXvfb, TheWindowIsWholeAfterAStormOfResizesAndToggles) {
     for (int i = 0; i < 60; ++i)
         script += "key Alt+Return press\nwait " + std::to_string(5 + seeded() % 75) + "\n";
     script += "shell \"while [ ! -f " + done + " ]; do sleep 0.1; done; " + xdotool +
-              " search --pid $PPID windowsize %1 640 480\"\nwait 1500\nshell \"" + shot + " > " +
+              " windowsize $(" + xdotool + " search --pid $PPID | head -1) 640 480\"\nwait 1500\nshell \"" +
+              shot + " > " +
               run.Dir().Path("after.xwd") + "\"\nquit\n";
     run.Dir().Write("script.txt", script);
     const testsupport::CommandResult r = testsupport::RunCommand(
