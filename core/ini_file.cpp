@@ -132,8 +132,8 @@ int IniFile::DeleteSection(const char* section) {
 
 int SaveWholeIniFile(const std::string& path, const std::function<int(IniFile&)>& write) {
     const std::string target = win::ReplacedFileOf(path);
-    if (!win::MayBeReplaced(path)) {
-        win::SetLastError(win::ERROR_BAD_FILE_TYPE);
+    if (const std::uint32_t why = platform::WhyNotReplaced(path); why != platform::kFileOk) {
+        win::SetLastError(why);
         return 0;
     }
     // A file of the save's own making: the keys go into an empty file, not into whatever the
@@ -158,9 +158,11 @@ int SaveWholeIniFile(const std::string& path, const std::function<int(IniFile&)>
         }
     }
     // What is at the path may have changed while the file was written.
-    if (result != 0 && !win::MayBeReplaced(path)) {
-        result = 0;
-        error = win::ERROR_BAD_FILE_TYPE;
+    if (result != 0) {
+        if (const std::uint32_t why = platform::WhyNotReplaced(path); why != platform::kFileOk) {
+            result = 0;
+            error = why;
+        }
     }
     if (result != 0 && !win::MoveFileEx(temporary, target, win::MOVEFILE_REPLACE_EXISTING)) {
         result = 0;

@@ -185,10 +185,12 @@ int ResourceVolume::IsOpen() {
 int ResourceVolume::AskForDisc(std::string_view path) {
     if (PromptForDisc(path)) return 1;
     for (;;) {
-        // A request to end the program ends the asking too.
-        if (platform::TerminationPending()) return 0;
+        // A request to end the program ends the asking too, whether it waits to be taken or
+        // the prompt's loop took it and the close has begun.
+        const ResourceVolumeHost& host = Host();
+        if (platform::TerminationPending() || (host.closing && host.closing())) return 0;
         if (ShowMessage(kDiscNeededText, kOkCancel) == kIdOk) {
-            const ResourceVolumeHost& host = Host();
+            if (host.closing && host.closing()) return 0;
             if (host.fatalShutdown) host.fatalShutdown();
             return 0;
         }

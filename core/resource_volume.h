@@ -41,6 +41,9 @@ struct ResourceVolumeHost {
     std::function<int(std::string_view, std::uint32_t)> showMessageBox;
     // Ends the program at once; does not return in the running program.
     std::function<void()> fatalShutdown;
+    // Whether the program is closing (asked to end while a prompt was open): no prompt is
+    // shown again then, and the open that wanted the disc fails.
+    std::function<bool()> closing;
 };
 
 void SetResourceVolumeHost(ResourceVolumeHost host);

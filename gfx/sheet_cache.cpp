@@ -3,10 +3,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/fnv.h"
 #include "gfx/d3d_batch.h"
 #include "gfx/d3d_surface.h"
+#include "platform/file_system.h"
 
 namespace gfx {
 
@@ -58,12 +60,14 @@ void RequestSheetDump() {
 std::int32_t dumpActiveSheets() {
     const std::int32_t n = theActiveSheetCount;
     if (theSheetDumpRequested) {
-        if (std::FILE* f = std::fopen("sheets.act", "w")) {
-            std::fprintf(f, "Active sheets: %d\n", n);
-            for (std::int32_t i = 0; i < n; ++i)
-                std::fprintf(f, "\t%p\n", static_cast<const void*>(theActiveSheets[i]));
-            std::fclose(f);
+        char line[64];
+        std::snprintf(line, sizeof line, "Active sheets: %d\n", n);
+        std::string report = line;
+        for (std::int32_t i = 0; i < n; ++i) {
+            std::snprintf(line, sizeof line, "\t%p\n", static_cast<const void*>(theActiveSheets[i]));
+            report += line;
         }
+        (void)platform::ReplaceFileAtomically("sheets.act", report, false);
         theSheetDumpRequested = false;
     }
     theActiveSheetCount = 0;

@@ -70,8 +70,8 @@ int LoadTable(const char* fileName, int width, Row (*decode)(const std::uint8_t*
     if (!ReadCount(&count)) {
         theNavVolume.CloseFile();
         TraceLoad(fileName, "no row count");
-        // An empty member is a table without rows; one of a few bytes is one cut short.
-        if (MemberSize(fileName) > 0) theNavVolume.ReportDamagedMember(fileName);
+        // A table that reads empty lost every row, like one cut short.
+        theNavVolume.ReportDamagedMember(fileName);
         return 1;
     }
     if (count > static_cast<std::uint32_t>(kMaxNavRows)) {
@@ -95,9 +95,10 @@ int LoadTable(const char* fileName, int width, Row (*decode)(const std::uint8_t*
         TraceLoad(fileName, std::to_string(read) + " rows");
     else
         TraceLoad(fileName, std::to_string(read) + " of " + std::to_string(count) + " rows");
-    // A table holds its count's rows and nothing after them: one cut short, with bytes lost or
-    // put in, or with its count changed, is named; its whole rows are still used.
-    if (static_cast<std::uint32_t>(read) != count ||
+    // A table holds its count's rows, at least one, and nothing after them: one cut short or
+    // emptied, with bytes lost or put in, or with its count changed, is named; its whole rows
+    // are still used.
+    if (count == 0 || static_cast<std::uint32_t>(read) != count ||
         (size >= 4 && size != 4 + std::int64_t{count} * width))
         theNavVolume.ReportDamagedMember(fileName);
     return 1;

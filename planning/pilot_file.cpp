@@ -168,36 +168,6 @@ std::string PilotFolder() {
     const std::string& start = core::theSetupInfo.startFolder;
     return start.empty() ? std::string("PILOT") : start + "\\PILOT";
 }
-int ClearStaleTemporaries() {
-    // A save writes ".NAME.XXXXXX" beside the file and renames it over NAME; one left behind is
-    // a save that was cut off (the program killed, the machine stopped) and is never finished.
-    // Only a second copy of the program could be writing one now, and one copy runs per folder.
-    const std::string folder = PilotFolder();
-    win::FindData found;
-    win::FindHandle search = win::FindFirstFile(folder + "\\.*", &found);
-    if (!search.IsValid()) return 0;
-    std::vector<std::string> stale;
-    do {
-        const std::string& n = found.fileName;
-        const std::size_t dot = n.rfind('.');
-        if (dot == std::string::npos || dot == 0 || n.size() - dot != 7) continue;
-        const std::string target = n.substr(1, dot - 1);
-        std::string upper = target;
-        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        const bool ours = upper == "CURRENT" || (upper.size() > 4 && upper.ends_with(".PLT"));
-        const bool suffix = std::all_of(n.begin() + static_cast<std::ptrdiff_t>(dot) + 1, n.end(),
-                                        [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
-        if (ours && suffix && (found.fileAttributes & win::FILE_ATTRIBUTE_DIRECTORY) == 0) stale.push_back(n);
-    } while (win::FindNextFile(search, &found));
-    win::FindClose(search);
-    int cleared = 0;
-    for (const std::string& n : stale)
-        if (win::DeleteFile(folder + "\\" + n)) {
-            win::TraceLine("pilot: cleared the unfinished save " + n);
-            ++cleared;
-        }
-    return cleared;
-}
 
 std::string PilotPath(std::string_view pilot) {
     return PilotFolder() + "\\" + std::string(pilot) + ".PLT";
@@ -279,7 +249,7 @@ int PilotFile::Fail(const std::string& path, std::uint32_t error, bool damaged) 
 // file.
 int PilotFile::ReadFile(const std::string& path) {
     std::string bytes;
-    if (!win::ReadWholeFile(path, &bytes)) {
+    if (!win::ReadWholeFile(path, &bytes, kMaxPilotFileBytes)) {
         const std::uint32_t error = win::GetLastError();
         // A file that is there but cannot be read as bytes (a folder, a device) is damaged too.
         return Fail(path, error, error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND &&
@@ -312,8 +282,10 @@ int PilotFile::ReadFile(const std::string& path) {
 
 int PilotFile::LoadCurrent() {
     std::string bytes;
-    if (!win::ReadWholeFile(CurrentPilotPath(), &bytes)) return Fail(CurrentPilotPath(), win::GetLastError(), false);
-    if (bytes.size() > kCurrentFileLimit) return Fail(CurrentPilotPath(), win::ERROR_FILE_INVALID, false);
+    if (!win::ReadWholeFile(CurrentPilotPath(), &bytes, kCurrentFileLimit)) {
+        const std::uint32_t error = win::GetLastError();
+        return Fail(CurrentPilotPath(), error == win::ERROR_FILE_TOO_LARGE ? win::ERROR_FILE_INVALID : error, false);
+    }
     const std::string read = bytes.substr(0, bytes.find('\0'));
     if (!IsValidPilotName(read)) return Fail(CurrentPilotPath(), win::ERROR_FILE_INVALID, false);
     name = read;
@@ -333,12 +305,11 @@ int PilotFile::SelectPilot(std::string_view pilot) {
     win::CreateDirectory(PilotFolder());  // the folder is made when a pilot is first written
     const std::string path = PilotPath(name);
     if (win::GetFileAttributes(path) == win::INVALID_FILE_ATTRIBUTES) {
+        // The new pilot's file is made whole or not at all. A link of that name whose file is
+        // not there yet stays, and its file is made; a loop of links is refused and stays.
         const std::vector<std::uint8_t> bytes = Encode();
-        const int made = WithFile(path, win::GENERIC_WRITE, win::CREATE_NEW,
-                                  [&](win::FileHandle f) { return WriteAll(f, bytes.data(), bytes.size()) ? 1 : 0; });
-        if (made == 0) {
+        if (!win::ReplaceFileAtomically(path, std::span<const std::uint8_t>(bytes))) {
             const std::uint32_t error = win::GetLastError();
-            win::DeleteFile(path);  // a file begun and not finished is no pilot
             name.clear();
             return Fail(path, error, false);
         }

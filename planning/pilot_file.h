@@ -37,6 +37,10 @@ inline constexpr std::size_t kPilotNameLimit = 64;
 inline constexpr std::size_t kCurrentFileLimit = 512;
 // The most entries the i16 count can count.
 inline constexpr int kMaxLogbookEntries = 32767;
+// The most a pilot file is read at: room for the counted entries twice over (the uncounted are
+// kept as bytes); a larger file is refused unread as damaged.
+inline constexpr std::uint64_t kMaxPilotFileBytes =
+    kPilotEntriesOffset + 2ull * kMaxLogbookEntries * kLogbookEntrySize;
 
 // One flight of the logbook.
 struct LogbookEntry {
@@ -138,9 +142,6 @@ private:
 // The pilot folder under the start-up folder, and a pilot's file or "CURRENT" in it.
 [[nodiscard]] std::string PilotFolder();
 [[nodiscard]] std::string PilotPath(std::string_view pilot);
-// Deletes the temporaries of pilot saves that were cut off (".Name.PLT.XXXXXX", ".CURRENT.XXXXXX")
-// from the pilot folder; how many went.
-int ClearStaleTemporaries();
 [[nodiscard]] std::string CurrentPilotPath();
 // A pilot path as the user knows the file: from the start-up folder ("PILOT\Student.PLT").
 [[nodiscard]] std::string ShownPilotPath(const std::string& path);

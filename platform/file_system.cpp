@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <utility>
@@ -262,6 +263,104 @@ std::uint32_t WriteAll(int fd, const std::uint8_t* p, std::uint32_t n, std::uint
     return allowed < n ? faults.diskFullError : kFileOk;
 }
 
+// ---------------------------------------------------------------------------------------------
+// Temporaries this process made and has not yet renamed or removed, by the file each is (its
+// device and inode) and its host path from the root. They are written to the journal, when one
+// is taken, at every change, so a run ended half-way leaves the list of what it left.
+
+struct Temporary {
+    std::uint64_t device;
+    std::uint64_t inode;
+    std::string path;
+};
+
+std::vector<Temporary>& TheTemporaries() {
+    static auto& temporaries = *new std::vector<Temporary>;
+    return temporaries;
+}
+
+std::string& TheJournal() {
+    static auto& journal = *new std::string;
+    return journal;
+}
+
+// The journal's most: far more lines than temporaries ever live at once.
+constexpr off_t kMaxJournalBytes = 1 << 20;
+
+// Opens the journal without following a link or waiting on a pipe; -1 unless it is a plain file.
+int OpenJournal(const std::string& path, int flags) {
+    const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxJournalBytes) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Whether the journal may list something: a list that stays empty is not written again.
+bool theJournalHolds = true;
+
+void WriteJournal() {
+    if (TheJournal().empty() || (TheTemporaries().empty() && !theJournalHolds)) return;
+    theJournalHolds = !TheTemporaries().empty();
+    const int fd = OpenJournal(TheJournal(), O_WRONLY | O_CREAT);
+    if (fd < 0) return;
+    std::string text;
+    for (const Temporary& t : TheTemporaries())
+        text += std::to_string(t.device) + ' ' + std::to_string(t.inode) + ' ' + t.path + '\n';
+    if (ftruncate(fd, 0) == 0) {
+        std::size_t put = 0;
+        while (put < text.size()) {
+            const ssize_t n = ::write(fd, text.data() + put, text.size() - put);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            put += static_cast<std::size_t>(n);
+        }
+    }
+    ::close(fd);
+}
+
+void RecordTemporary(int fd, const std::string& path) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || path.find('\n') != std::string::npos) return;
+    std::string absolute = path;
+    if (absolute.empty() || absolute.front() != '/') {
+        std::string here(PATH_MAX, '\0');
+        if (getcwd(here.data(), here.size()) == nullptr) return;
+        absolute = here.c_str() + std::string("/") + path;
+    }
+    TheTemporaries().push_back(Temporary{static_cast<std::uint64_t>(st.st_dev),
+                                         static_cast<std::uint64_t>(st.st_ino),
+                                         std::move(absolute)});
+    WriteJournal();
+}
+
+// The temporary that was the file `from` describes is the file `to` describes now.
+void RenameTemporary(const struct stat& from, const struct stat& to) {
+    for (Temporary& t : TheTemporaries())
+        if (t.device == static_cast<std::uint64_t>(from.st_dev) &&
+            t.inode == static_cast<std::uint64_t>(from.st_ino)) {
+            t.device = static_cast<std::uint64_t>(to.st_dev);
+            t.inode = static_cast<std::uint64_t>(to.st_ino);
+            WriteJournal();
+            return;
+        }
+}
+
+// The temporary that is the file `st` describes went (renamed to its target, or removed).
+void ForgetTemporary(const struct stat& st) {
+    auto& list = TheTemporaries();
+    const auto it = std::find_if(list.begin(), list.end(), [&](const Temporary& t) {
+        return t.device == static_cast<std::uint64_t>(st.st_dev) &&
+               t.inode == static_cast<std::uint64_t>(st.st_ino);
+    });
+    if (it == list.end()) return;
+    list.erase(it);
+    WriteJournal();
+}
+
 std::string& TheExecutableOverride() {
     // Never destroyed: static objects may still close files while the program exits.
     static auto& path = *new std::string;
@@ -401,27 +500,31 @@ std::uint32_t File::Open(std::string_view windowsPath, std::uint32_t access, std
         default:
             return kInvalidParameter;
     }
+    // Every file of the program is a plain file (or a link to one). A pipe's open would wait
+    // for its other end, a device's bytes never end or go to the device: neither is opened
+    // when it is seen first, and the open itself never waits, so one put there between the
+    // look and the open is refused all the same.
     if (exists) {
         struct stat st {};
-        if (stat(resolved.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return kAccessDenied;
-        // The open of a pipe waits for the other end; no file of the program is one.
-        if (stat(resolved.path.c_str(), &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)))
-            return kBadFileType;
-        // A device (or a link to one) is never written as a file of the program: the bytes
-        // would go to the device, a disc's among them.
-        if ((access & kAccessWrite) && stat(resolved.path.c_str(), &st) == 0 &&
-            (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)))
-            return kBadFileType;
+        if (stat(resolved.path.c_str(), &st) == 0) {
+            if (S_ISDIR(st.st_mode)) return kAccessDenied;
+            if (!S_ISREG(st.st_mode)) return kBadFileType;
+        }
     }
-
-    const int fd = ::open(resolved.path.c_str(), flags, 0666);
-    if (fd < 0) return FromErrno(errno);
+    const int fd = ::open(resolved.path.c_str(), flags | O_NONBLOCK | O_NOCTTY, 0666);
+    // A pipe without a reader refuses a writer that will not wait.
+    if (fd < 0) return errno == ENXIO ? kBadFileType : FromErrno(errno);
     struct stat st {};
     if (fstat(fd, &st) != 0) {
         const std::uint32_t error = FromErrno(errno);
         ::close(fd);
         return error;
     }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return S_ISDIR(st.st_mode) ? kAccessDenied : kBadFileType;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     const std::uint64_t device = static_cast<std::uint64_t>(st.st_dev);
     const std::uint64_t inode = static_cast<std::uint64_t>(st.st_ino);
     if (SharingConflicts(device, inode, access, share)) {
@@ -681,7 +784,10 @@ std::uint32_t DeleteFile(std::string_view windowsPath) {
     struct stat st {};
     if (stat(resolved.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return kAccessDenied;
     if (IsOpenHere(resolved.path, true)) return kSharingViolation;
+    struct stat entry {};
+    const bool known = lstat(resolved.path.c_str(), &entry) == 0;
     if (unlink(resolved.path.c_str()) != 0) return FromErrno(errno);
+    if (known) ForgetTemporary(entry);
     ForgetFolderOf(resolved.path);
     return kFileOk;
 }
@@ -710,7 +816,10 @@ std::uint32_t RenameFile(std::string_view from, std::string_view to, bool replac
         }
     }
     if (IsOpenHere(source.path, true)) return kSharingViolation;
+    struct stat entry {};
+    const bool known = lstat(source.path.c_str(), &entry) == 0;
     if (rename(source.path.c_str(), target.path.c_str()) != 0) return FromErrno(errno);
+    if (known) ForgetTemporary(entry);
     ForgetFolderOf(source.path);
     ForgetFolderOf(target.path);
     return kFileOk;
@@ -739,7 +848,8 @@ std::uint32_t RemoveDirectory(std::string_view windowsPath) {
     return kFileOk;
 }
 
-std::uint32_t ReadWholeFile(std::string_view windowsPath, std::string* contents) {
+std::uint32_t ReadWholeFile(std::string_view windowsPath, std::string* contents,
+                            std::uint64_t maxBytes) {
     contents->clear();
     File file;
     if (const std::uint32_t e = file.Open(windowsPath, kAccessRead, kShareRead | kShareWrite,
@@ -749,7 +859,7 @@ std::uint32_t ReadWholeFile(std::string_view windowsPath, std::string* contents)
     }
     std::uint64_t size = 0;
     if (const std::uint32_t e = file.Size(&size); e != kFileOk) return e;
-    if (size > 0x7FFFFFFFu) return kNotEnoughMemory;
+    if (size > std::min<std::uint64_t>(maxBytes, 0x7FFFFFFFu)) return kFileTooLarge;
     contents->resize(static_cast<std::size_t>(size));
     std::uint32_t got = 0;
     if (const std::uint32_t e = file.Read(contents->data(), static_cast<std::uint32_t>(size), &got);
@@ -768,7 +878,7 @@ std::uint32_t ReadTextFile(std::string_view windowsPath, std::string* contents) 
     // A device or a pipe never ends, or blocks the open; neither is a text file.
     if (!info.isRegular) return kBadFileType;
     if (info.size > kMaxTextFileBytes) return kFileTooLarge;
-    const std::uint32_t e = ReadWholeFile(windowsPath, contents);
+    const std::uint32_t e = ReadWholeFile(windowsPath, contents, kMaxTextFileBytes);
     // The file may have grown between the look and the read.
     if (e == kFileOk && contents->size() > kMaxTextFileBytes) {
         contents->clear();
@@ -794,26 +904,37 @@ std::string ReplacedFileOf(std::string_view windowsPath) {
     return path;
 }
 
+namespace {
+
+// A link that names itself, through any number of others: nothing can be made at its end.
+bool IsLinkLoop(std::string_view windowsPath) {
+    struct stat st {};
+    const std::string end = ReplacedFileOf(windowsPath);
+    return lstat(end.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+}  // namespace
+
 bool MayBeReplaced(std::string_view windowsPath) {
     FileInfo info;
     const std::uint32_t e = GetFileInfo(windowsPath, &info);
-    if (e == kFileNotFound || e == kPathNotFound) return true;
+    if (e == kFileNotFound || e == kPathNotFound) return !IsLinkLoop(windowsPath);
     return e == kFileOk && info.isRegular;
+}
+
+std::uint32_t WhyNotReplaced(std::string_view windowsPath) {
+    if (!MayBeReplaced(windowsPath)) return kBadFileType;
+    // The file's own mark, not the process's rights: a file no one may write is read-only.
+    struct stat st {};
+    if (stat(ReplacedFileOf(windowsPath).c_str(), &st) == 0 && (st.st_mode & 0222) == 0)
+        return kFileReadOnly;
+    return kFileOk;
 }
 
 namespace {
 
 std::string TemporaryPatternFor(const std::string& target) {
     return ParentOf(target) + "/." + LastComponent(target) + ".XXXXXX";
-}
-
-// A name mkostemp made of the pattern: the six letters it puts in are letters and digits.
-bool IsTemporaryOf(const std::string& name, const std::string& pattern) {
-    if (name.size() != pattern.size()) return false;
-    const std::size_t stem = pattern.size() - 6;
-    if (name.compare(0, stem, pattern, 0, stem) != 0) return false;
-    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(stem), name.end(),
-                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
 }
 
 }  // namespace
@@ -825,35 +946,66 @@ std::string CreateTemporaryBeside(const std::string& target, std::uint32_t* erro
         *error = FromErrno(errno);
         return {};
     }
+    struct stat old {};
     mode_t mode = 0666;
-    const mode_t mask = umask(0);
-    umask(mask);
-    mode &= ~mask;
+    if (stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode &= ~mask;
+    }
     fchmod(fd, mode);
+    RecordTemporary(fd, temporary);
     ::close(fd);
     *error = kFileOk;
     return temporary;
 }
 
-int RemoveLeftoverTemporaries(std::string_view windowsPath) {
-    const std::string target = ReplacedFileOf(windowsPath);
-    const std::string pattern = TemporaryPatternFor(target);
-    const std::string folder = ParentOf(target);
-    const std::string patternName = LastComponent(pattern);
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) return 0;
+int TakeTemporaryJournal(std::string_view windowsPath) {
+    const ResolvedPath resolved = ResolvePath(windowsPath);
+    if (resolved.path.empty() || resolved.missingComponents > 1) return 0;
+    std::string journal = resolved.path;
+    if (journal.front() != '/') journal = CurrentDirectory() + "/" + journal;
     int removed = 0;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (!IsTemporaryOf(name, patternName)) continue;
-        const std::string path = folder + "/" + name;
-        struct stat st {};
-        // Only plain files: a folder or a device of such a name is nothing a save left.
-        if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        if (unlink(path.c_str()) == 0) ++removed;
+    if (const int fd = OpenJournal(journal, O_RDONLY); fd >= 0) {
+        std::string text(static_cast<std::size_t>(kMaxJournalBytes), '\0');
+        std::size_t got = 0;
+        for (ssize_t n = 0; got < text.size(); got += static_cast<std::size_t>(n)) {
+            n = ::read(fd, text.data() + got, text.size() - got);
+            if (n < 0 && errno == EINTR) n = 0;
+            else if (n <= 0) break;
+        }
+        ::close(fd);
+        text.resize(got);
+        // "<device> <inode> <path>" a line; a line cut short (no end) is not believed.
+        std::size_t at = 0;
+        for (std::size_t end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
+            const std::string line = text.substr(at, end - at);
+            unsigned long long device = 0, inode = 0;
+            int skip = 0;
+            if (std::sscanf(line.c_str(), "%llu %llu %n", &device, &inode, &skip) != 2 ||
+                skip <= 0)
+                continue;
+            const std::string path = line.substr(static_cast<std::size_t>(skip));
+            // Only the very file that was made, still a plain file of a temporary's name.
+            struct stat st {};
+            if (path.empty() || path.front() != '/' || LastComponent(path).front() != '.' ||
+                lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+                static_cast<unsigned long long>(st.st_dev) != device ||
+                static_cast<unsigned long long>(st.st_ino) != inode)
+                continue;
+            const bool live = std::any_of(TheTemporaries().begin(), TheTemporaries().end(),
+                                          [&](const Temporary& t) { return t.inode == inode && t.device == device; });
+            if (!live && unlink(path.c_str()) == 0) {
+                ForgetFolderOf(path);
+                ++removed;
+            }
+        }
     }
-    closedir(dir);
-    if (removed > 0) ForgetFolderOf(target);
+    TheJournal() = journal;
+    theJournalHolds = true;
+    WriteJournal();
     return removed;
 }
 
@@ -869,15 +1021,20 @@ std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
     // plain file, not that it is read-only.
     if (existed && !S_ISREG(old.st_mode)) return kBadFileType;
     if (existed && IsOpenHere(resolved.path, true)) return kSharingViolation;
+    if (const std::uint32_t why = WhyNotReplaced(windowsPath); why != kFileOk) return why;
     // A symbolic link stays: the file it names is the one replaced (made, when it is not there).
     const std::string target = ReplacedFileOf(windowsPath);
 
     std::string temporary = TemporaryPatternFor(target);
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return FromErrno(errno);
+    struct stat made {};
+    fstat(fd, &made);
+    RecordTemporary(fd, temporary);
     auto fail = [&](std::uint32_t error) {
         ::close(fd);
         unlink(temporary.c_str());
+        ForgetTemporary(made);
         return error;
     };
     // The new file keeps the old one's permissions; a new one gets the usual ones.
@@ -903,13 +1060,19 @@ std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,
     if (::close(fd) != 0) {
         const std::uint32_t error = FromErrno(errno);
         unlink(temporary.c_str());
+        ForgetTemporary(made);
         return error;
     }
     if (rename(temporary.c_str(), target.c_str()) != 0) {
         const std::uint32_t error = FromErrno(errno);
         unlink(temporary.c_str());
+        ForgetTemporary(made);
         return error;
     }
+    // The new file is the target now; a temporary replaced whole (a save writing into its own
+    // temporary) stays listed as the file that now has its name.
+    if (existed) RenameTemporary(old, made);
+    ForgetTemporary(made);
     // Make the rename itself durable.
     const int dir = !forceToDisc
                         ? -1

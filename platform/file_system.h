@@ -44,6 +44,7 @@ enum FileError : std::uint32_t {
     kFileTooLarge = 223,
     kDirectoryInvalid = 267,
     kFileInvalid = 1006,
+    kFileReadOnly = 6009,
 };
 
 // Access and sharing bits of an open file.
@@ -191,7 +192,10 @@ struct DirEntry {
 [[nodiscard]] std::uint32_t CreateDirectory(std::string_view windowsPath);
 [[nodiscard]] std::uint32_t RemoveDirectory(std::string_view windowsPath);
 
-[[nodiscard]] std::uint32_t ReadWholeFile(std::string_view windowsPath, std::string* contents);
+// Reads a whole plain file of at most `maxBytes` (the size each kind of file may have): a
+// larger one is refused with kFileTooLarge before a byte is read.
+[[nodiscard]] std::uint32_t ReadWholeFile(std::string_view windowsPath, std::string* contents,
+                                          std::uint64_t maxBytes = 0x7FFFFFFFu);
 // The most a text file the program reads (settings, flights, plans, bindings, help) may hold.
 inline constexpr std::uint64_t kMaxTextFileBytes = 16u << 20;
 // ReadWholeFile for the program's text files: a path that names anything but a plain file (a
@@ -206,14 +210,23 @@ inline constexpr std::uint64_t kMaxTextFileBytes = 16u << 20;
 // file is (itself or at the end of its links). A folder, a device, a pipe or a socket is never
 // swapped for a plain file.
 [[nodiscard]] bool MayBeReplaced(std::string_view windowsPath);
+// Why a save may not replace the file at `windowsPath` (kFileOk when it may): kBadFileType for
+// anything but a plain file or nothing (a loop of links included), kFileReadOnly for a file
+// the user made read-only.
+[[nodiscard]] std::uint32_t WhyNotReplaced(std::string_view windowsPath);
 // Makes a new empty file beside the host path `target`, named ".<name>.XXXXXX" as the atomic
-// replacement names its own, and gives its host path (empty, with the error, when it cannot).
+// replacement names its own, with the target's permissions when it exists, and gives its host
+// path (empty, with the error, when it cannot).
 [[nodiscard]] std::string CreateTemporaryBeside(const std::string& target, std::uint32_t* error);
-// Removes the temporary files ".<name>.XXXXXX" that a replacement of `windowsPath` left when
-// the program was ended half-way; how many went.
-int RemoveLeftoverTemporaries(std::string_view windowsPath);
+// The temporaries a save makes are listed while they live, and only those are ever removed as
+// leftovers: a name like a temporary's proves nothing (".Zephlon.ini.backup" may be the user's).
+// Takes the journal file at `windowsPath`: removes the temporaries an earlier run listed there
+// and left when it was ended half-way (each only while it is still the very file that was
+// made), and lists this run's there from now on. How many went.
+int TakeTemporaryJournal(std::string_view windowsPath);
 // Writes the bytes to a temporary file in the same folder, forces them to disc and renames the
-// temporary file over the target, so readers see either the old or the new file, never half.
+// temporary file over the target, so readers see either the old or the new file, never half;
+// the file keeps its permissions. WhyNotReplaced's refusals are returned and nothing is written.
 // Without `forceToDisc` the file still changes all at once, but a power cut may lose it; that
 // suits files rewritten many times in a row, like settings. The target is ReplacedFileOf's.
 [[nodiscard]] std::uint32_t ReplaceFileAtomically(std::string_view windowsPath,

@@ -816,6 +816,8 @@ struct SettingsFileNames {
     const char* name;
     const char* standIn;
 };
+// The list of the temporary files this run's saves have made and not yet finished.
+constexpr char kTemporaryJournal[] = ".zephlon.temporaries";
 constexpr SettingsFileNames kSettingsFiles[] = {{"Zephlon.ini", "Zephlon.kept.ini"},
                                                 {"joystick.ini", "joystick.kept.ini"}};
 
@@ -840,13 +842,7 @@ std::string WhySettingsFileUnusable(const std::string& path) {
 // all were written.
 bool CopySettingsInto(const std::string& from, const std::string& target) {
     win::ProfileWriteBatch batch;
-    bool all = true;
-    for (const std::string& section : win::GetPrivateProfileSectionNames(from))
-        for (const std::string& key : win::GetPrivateProfileKeyNames(section, from))
-            all = win::WritePrivateProfileString(
-                      section.c_str(), key.c_str(),
-                      win::GetPrivateProfileString(section, key, "", from).c_str(), target) &&
-                  all;
+    const bool all = win::CopyPrivateProfile(from, target);
     return batch.Flush() && all;
 }
 
@@ -871,11 +867,14 @@ void UseInstallationSettings() {
 void TakeBackKeptSettings() {
     theSettingsNotes.clear();
     const std::string prefix = InstallationPrefix();
+    // The saves an earlier run was ended in the middle of left their temporaries, listed beside
+    // the lock (one run per folder); those go, and this run lists its own there.
+    if (const int removed = platform::TakeTemporaryJournal(prefix + kTemporaryJournal))
+        win::TraceLine("start: removed " + std::to_string(removed) +
+                       " temporary files an ended save left");
     for (const SettingsFileNames& names : kSettingsFiles) {
         const std::string file = prefix + names.name;
         const std::string standIn = prefix + names.standIn;
-        (void)platform::RemoveLeftoverTemporaries(file);
-        (void)platform::RemoveLeftoverTemporaries(standIn);
         const bool refused =
             std::any_of(theRefusedSettingsFiles.begin(), theRefusedSettingsFiles.end(),
                         [&](const RefusedSettingsFile& f) { return f.file == names.name; });

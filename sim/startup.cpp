@@ -113,6 +113,7 @@ void InstallResourceVolumeHost() {
         return ui::ShowMessageBox(theMainWindow.window, text, type);
     };
     host.fatalShutdown = [] { FatalShutdown(); };
+    host.closing = [] { return theProgramClosed || win::IsQuitPosted(); };
     core::SetResourceVolumeHost(std::move(host));
 }
 
@@ -317,7 +318,6 @@ void RunStartup() {
     // The settings start-up writes are stored once, at its end.
     win::ProfileWriteBatch settingsWrites;
     theSimWorld.SetLoadingScreen(1);
-    planning::ClearStaleTemporaries();
     planning::PilotFile pilot;
     if (pilot.LoadCurrent() == 0) {
         // A damaged pilot file is named before the choice, and kept as it is.

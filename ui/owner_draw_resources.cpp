@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
+#include "platform/file_system.h"
 #include "ui/owner_draw_library.h"
 #include "win/file_api.h"
 #include "win/program_entry.h"
@@ -170,10 +169,11 @@ int wplLoadPaletteBlock(const std::uint8_t* bytes, std::size_t size, int start, 
 }
 
 int wplLoadPaletteFile(std::string_view path, int start, int count) {
-    std::ifstream in(platform::ResolvePath(path).path, std::ios::binary);
-    if (!in) return 0;
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return wplLoadPaletteBlock(bytes.data(), bytes.size(), start, count);
+    // A palette file is a few kilobytes: anything larger, or no plain file, is not one.
+    std::string bytes;
+    if (platform::ReadWholeFile(path, &bytes, 64u << 10) != platform::kFileOk) return 0;
+    return wplLoadPaletteBlock(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                               start, count);
 }
 
 int wplLoadPaletteResource(HINSTANCE module, std::uint32_t id, std::string_view type) {

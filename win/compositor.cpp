@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/file_system.h"
 #include "platform/palette_lut.h"
 #include "win/window_internal.h"
 
@@ -241,15 +242,13 @@ std::uint64_t Signature() {
     return h;
 }
 
-void WriteU16(std::FILE* f, std::uint16_t v) {
-    const unsigned char b[2] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)};
-    std::fwrite(b, 1, 2, f);
+void WriteU16(std::string* f, std::uint16_t v) {
+    f->push_back(static_cast<char>(v));
+    f->push_back(static_cast<char>(v >> 8));
 }
-void WriteU32(std::FILE* f, std::uint32_t v) {
-    const unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
-                                static_cast<unsigned char>(v >> 16),
-                                static_cast<unsigned char>(v >> 24)};
-    std::fwrite(b, 1, 4, f);
+void WriteU32(std::string* f, std::uint32_t v) {
+    WriteU16(f, static_cast<std::uint16_t>(v));
+    WriteU16(f, static_cast<std::uint16_t>(v >> 16));
 }
 
 }  // namespace
@@ -463,13 +462,13 @@ bool PresentNow() {
 
 bool WriteScreenshotBmp(const std::string& path) {
     ComposedFrame f = ComposeFrame();
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
+    std::string bytes;
+    std::string* const file = &bytes;
     const std::uint32_t rowBytes = f.indexed ? kW : ((kW * 3 + 3) & ~3u);
     const std::uint32_t paletteBytes = f.indexed ? 1024 : 0;
     const std::uint32_t offset = 14 + 40 + paletteBytes;
     const std::uint32_t imageBytes = rowBytes * kH;
-    std::fwrite("BM", 1, 2, file);
+    file->append(reinterpret_cast<const char*>("BM"), 2);
     WriteU32(file, offset + imageBytes);
     WriteU32(file, 0);
     WriteU32(file, offset);
@@ -490,10 +489,10 @@ bool WriteScreenshotBmp(const std::string& path) {
             const unsigned char q[4] = {static_cast<unsigned char>(c),
                                         static_cast<unsigned char>(c >> 8),
                                         static_cast<unsigned char>(c >> 16), 0};
-            std::fwrite(q, 1, 4, file);
+            file->append(reinterpret_cast<const char*>(q), 4);
         }
         for (int y = kH - 1; y >= 0; --y)
-            std::fwrite(&f.indices[static_cast<std::size_t>(y) * kW], 1, kW, file);
+            file->append(reinterpret_cast<const char*>(&f.indices[static_cast<std::size_t>(y) * kW]), kW);
     } else {
         for (int y = kH - 1; y >= 0; --y) {
             for (int x = 0; x < kW; ++x) {
@@ -502,10 +501,12 @@ bool WriteScreenshotBmp(const std::string& path) {
                 row[x * 3 + 1] = static_cast<unsigned char>(c >> 8);
                 row[x * 3 + 2] = static_cast<unsigned char>(c >> 16);
             }
-            std::fwrite(row.data(), 1, rowBytes, file);
+            file->append(reinterpret_cast<const char*>(row.data()), rowBytes);
         }
     }
-    return std::fclose(file) == 0;
+    // Written whole beside the file and renamed over it: a pipe or a device of the name is
+    // refused, never waited on.
+    return platform::ReplaceFileAtomically(path, bytes, false) == platform::kFileOk;
 }
 
 namespace detail {

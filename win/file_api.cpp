@@ -102,6 +102,8 @@ std::string DescribeFileError(std::uint32_t error) {
             return "a folder has that name";
         case ERROR_FILE_INVALID:
             return "the file is empty or damaged";
+        case ERROR_FILE_READ_ONLY:
+            return "the file is read-only";
         default:
             return "error " + std::to_string(error);
     }
@@ -407,8 +409,8 @@ bool IsOtherThanPlainFile(std::string_view path) {
     return platform::GetFileInfo(path, &info) == platform::kFileOk && !info.isRegular;
 }
 
-bool ReadWholeFile(std::string_view path, std::string* contents) {
-    return Succeeded(platform::ReadWholeFile(path, contents));
+bool ReadWholeFile(std::string_view path, std::string* contents, std::uint64_t maxBytes) {
+    return Succeeded(platform::ReadWholeFile(path, contents, maxBytes));
 }
 
 bool ReadTextFile(std::string_view path, std::string* contents) {

@@ -80,6 +80,7 @@ inline constexpr std::uint32_t ERROR_BAD_FILE_TYPE = 222;
 inline constexpr std::uint32_t ERROR_FILE_TOO_LARGE = 223;
 inline constexpr std::uint32_t ERROR_DIRECTORY = 267;
 inline constexpr std::uint32_t ERROR_FILE_INVALID = 1006;
+inline constexpr std::uint32_t ERROR_FILE_READ_ONLY = 6009;
 
 // ---------------------------------------------------------------------------------------------
 // Handles
@@ -240,8 +241,9 @@ bool ReplaceFileAtomically(std::string_view path, std::string_view bytes);
 // Something is at `path` but no plain file: a folder, a device, a pipe or a socket.
 [[nodiscard]] bool IsOtherThanPlainFile(std::string_view path);
 
-// Reads a whole file into `contents` (false with the last error when it cannot).
-bool ReadWholeFile(std::string_view path, std::string* contents);
+// Reads a whole plain file of at most `maxBytes` into `contents` (false with the last error
+// when it cannot; ERROR_FILE_TOO_LARGE for a larger one, of which nothing is read).
+bool ReadWholeFile(std::string_view path, std::string* contents, std::uint64_t maxBytes = 0x7FFFFFFFu);
 // The same for the program's text files: only a plain file of at most
 // platform::kMaxTextFileBytes is read (GetLastError says why another is not).
 bool ReadTextFile(std::string_view path, std::string* contents);

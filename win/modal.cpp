@@ -153,6 +153,10 @@ int ModalLoopDepth() {
     return static_cast<int>(detail::S().modal.size());
 }
 
+bool IsQuitPosted() {
+    return detail::S().quitPosted;
+}
+
 bool IsModalLoopRunning(HWND dialog) {
     return FrameOf(dialog) != nullptr;
 }

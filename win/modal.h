@@ -20,6 +20,8 @@ bool EndDialog(HWND dialog, std::intptr_t result);
 bool IsModalLoopRunning(HWND dialog);
 // How many modal loops run, one inside the other (0 in the program's own loop).
 [[nodiscard]] int ModalLoopDepth();
+// Whether a WM_QUIT waits to be taken (a modal loop that ended on one posts it again).
+[[nodiscard]] bool IsQuitPosted();
 
 // Handles keyboard navigation for a dialog (Escape = IDCANCEL, Enter = IDOK or the default
 // button, Tab moves the focus) and dispatches any other message meant for the dialog or its

@@ -615,6 +615,112 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
     return StoreText(fileName, cacheKey, std::move(result));
 }
 
+namespace {
+
+// The keys to set in one section.
+struct SectionWrite {
+    std::string_view section;  // trimmed
+    std::span<const ProfileEntry> entries;
+};
+
+// The text `profile` becomes with every section's keys set, in one pass over it: each section's
+// lines as WritePrivateProfileStrings of it alone would leave them, sections the file lacks
+// added at its end in the order given. `refused` tells that a key or value could not be written
+// (the others are); `changed` that any line changed.
+std::string MergeSections(const Profile& profile, std::span<const SectionWrite> writes,
+                          bool* refused, bool* changed) {
+    const std::string& text = profile.Text();
+    const auto& lines = profile.Lines();
+    // The first header of each section name.
+    std::unordered_map<std::string_view, std::size_t, FoldedHash, FoldedEqual> headers;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].kind == LineKind::kSection) headers.emplace(profile.Name(i), i);
+
+    struct Edit {
+        std::size_t start, end;  // the bytes of the text replaced (none for an insertion)
+        std::string text;
+    };
+    std::vector<Edit> edits;
+    std::string newSections;
+    *refused = false;
+    for (const SectionWrite& w : writes) {
+        const auto found = headers.find(w.section);
+        const std::size_t header = found == headers.end() ? Profile::npos : found->second;
+        const std::size_t end = header == Profile::npos ? header : profile.SectionEnd(header);
+        // Where each key's line is, by its name without regard to case: a line of the section
+        // (its index in `lines`) or a line the section gains (lines.size() and up). The first
+        // line of a name is the one a write replaces.
+        std::unordered_map<std::string_view, std::size_t, FoldedHash, FoldedEqual> slots;
+        if (header != Profile::npos)
+            for (std::size_t i = header + 1; i < end; ++i)
+                slots.emplace(profile.Name(i), i);
+        std::map<std::size_t, std::string> replaced;  // line index -> its new text
+        std::vector<std::string> added;
+        for (const ProfileEntry& e : w.entries) {
+            const std::string_view keyName = Trim(e.key);
+            if (BadKeyName(keyName) || HasLineBreak(e.value)) {
+                *refused = true;
+                continue;
+            }
+            std::string line = std::string(keyName) + "=" + EncodeValue(e.value);
+            const auto [it, isNew] = slots.emplace(keyName, lines.size() + added.size());
+            if (isNew) {
+                added.push_back(std::move(line));
+            } else if (it->second >= lines.size()) {
+                added[it->second - lines.size()] = std::move(line);
+            } else {
+                replaced[it->second] = std::move(line);
+            }
+        }
+        // Lines that already read so stay.
+        for (auto it = replaced.begin(); it != replaced.end();) {
+            const ParsedLine& l = lines[it->first];
+            it = std::string_view(text).substr(l.start, l.end - l.start) == it->second
+                     ? replaced.erase(it)
+                     : std::next(it);
+        }
+        if (replaced.empty() && added.empty()) continue;
+        if (header == Profile::npos) {
+            newSections += "[" + std::string(w.section) + "]\r\n";
+            for (const std::string& line : added)
+                newSections += line + "\r\n";
+            continue;
+        }
+        // The line's text is replaced in place; its line end stays.
+        for (auto& [i, line] : replaced)
+            edits.push_back(Edit{lines[i].start, lines[i].end, std::move(line)});
+        // New keys follow the section's last entry (or its header), so blank lines and comments
+        // that lead into the next section stay where they are.
+        if (!added.empty()) {
+            const ParsedLine& after = lines[end - 1];
+            std::string inserted = after.next == after.end ? "\r\n" : "";  // no line end
+            for (const std::string& line : added)
+                inserted += line + "\r\n";
+            edits.push_back(Edit{after.next, after.next, std::move(inserted)});
+        }
+    }
+    *changed = !edits.empty() || !newSections.empty();
+    if (!*changed) return {};
+    std::sort(edits.begin(), edits.end(),
+              [](const Edit& a, const Edit& b) { return a.start < b.start; });
+    std::string result;
+    result.reserve(text.size() + newSections.size());
+    std::size_t kept = 0;
+    for (const Edit& e : edits) {
+        result.append(text, kept, e.start - kept);
+        result += e.text;
+        kept = e.end;
+    }
+    result.append(text, kept, std::string::npos);
+    if (!newSections.empty()) {
+        if (!result.empty() && result.back() != '\n' && result.back() != '\r') result += "\r\n";
+        result += newSections;
+    }
+    return result;
+}
+
+}  // namespace
+
 bool WritePrivateProfileStrings(const char* section, std::span<const ProfileEntry> entries,
                                 std::string_view fileName) {
     if (entries.empty()) return NothingToChange();
@@ -625,99 +731,15 @@ bool WritePrivateProfileStrings(const char* section, std::span<const ProfileEntr
     }
     const LoadedText loaded = LoadFromFile(fileName);
     if (!loaded.readable) return false;
-    const Profile& profile = *loaded.profile;
-    const std::string& text = profile.Text();
-    const auto& lines = profile.Lines();
-    const std::size_t header = profile.FindSection(sectionName);
-    const std::size_t end = header == Profile::npos ? header : profile.SectionEnd(header);
-
-    // Where each key's line is, by its name without regard to case: a line of the section (its
-    // index in `lines`) or a line the section gains (lines.size() and up); npos for none yet. The
-    // first line of a name is the one a write replaces. Many keys look their lines up in a hash
-    // table, a few in the section itself.
-    const bool hashed = entries.size() > 8;
-    std::unordered_map<std::string_view, std::size_t, FoldedHash, FoldedEqual> slots;
-    if (hashed) {
-        slots.reserve(entries.size() + (header == Profile::npos ? 0 : end - header));
-        if (header != Profile::npos) {
-            for (std::size_t i = header + 1; i < end; ++i)
-                slots.emplace(profile.Name(i), i);
-        }
-    }
-    std::vector<std::string_view> addedNames;
-    const auto slotOf = [&](std::string_view name) {
-        if (hashed) {
-            const auto it = slots.find(name);
-            return it == slots.end() ? Profile::npos : it->second;
-        }
-        if (header != Profile::npos) {
-            for (std::size_t i = header + 1; i < end; ++i)
-                if (EqualIgnoringCase(profile.Name(i), name)) return i;
-        }
-        for (std::size_t j = 0; j < addedNames.size(); ++j)
-            if (EqualIgnoringCase(addedNames[j], name)) return lines.size() + j;
-        return Profile::npos;
-    };
-    std::map<std::size_t, std::string> replaced;  // line index -> its new text
-    std::vector<std::string> added;
-    bool refused = false;
-    for (const ProfileEntry& e : entries) {
-        const std::string_view keyName = Trim(e.key);
-        if (BadKeyName(keyName) || HasLineBreak(e.value)) {
-            refused = true;
-            continue;
-        }
-        std::string line = std::string(keyName) + "=" + EncodeValue(e.value);
-        const std::size_t slot = slotOf(keyName);
-        if (slot == Profile::npos) {
-            if (hashed) slots.emplace(keyName, lines.size() + added.size());
-            addedNames.push_back(keyName);
-            added.push_back(std::move(line));
-        } else if (slot >= lines.size()) {
-            added[slot - lines.size()] = std::move(line);
-        } else {
-            replaced[slot] = std::move(line);
-        }
-    }
-    // Lines that already read so stay.
-    for (auto it = replaced.begin(); it != replaced.end();) {
-        const ParsedLine& l = lines[it->first];
-        it = std::string_view(text).substr(l.start, l.end - l.start) == it->second
-                 ? replaced.erase(it)
-                 : std::next(it);
-    }
+    bool refused = false, changed = false;
+    const SectionWrite write{sectionName, entries};
+    std::string result = MergeSections(*loaded.profile, std::span<const SectionWrite>(&write, 1),
+                                       &refused, &changed);
     const auto finish = [&](bool stored) {
         if (stored && refused) SetLastError(ERROR_INVALID_PARAMETER);
         return stored && !refused;
     };
-    if (replaced.empty() && added.empty()) return finish(NothingToChange());
-
-    std::string result;
-    if (header == Profile::npos) {
-        result = text;
-        if (!result.empty() && result.back() != '\n' && result.back() != '\r') result += "\r\n";
-        result += "[" + std::string(sectionName) + "]\r\n";
-    } else {
-        std::size_t kept = 0;
-        for (const auto& [i, line] : replaced) {
-            // The line's text is replaced in place; its line end stays.
-            result.append(text, kept, lines[i].start - kept);
-            result += line;
-            kept = lines[i].end;
-        }
-        // New keys follow the section's last entry (or its header), so blank lines and comments
-        // that lead into the next section stay where they are.
-        const ParsedLine& after = lines[end - 1];
-        result.append(text, kept, after.next - kept);
-        kept = after.next;
-        if (!added.empty() && after.next == after.end) result += "\r\n";  // no line end
-        for (const std::string& line : added)
-            result += line + "\r\n";
-        result.append(text, kept, std::string::npos);
-        added.clear();
-    }
-    for (const std::string& line : added)
-        result += line + "\r\n";
+    if (!changed) return finish(NothingToChange());
     if (entries.size() > 1 && result.size() > platform::kMaxTextFileBytes) {
         // Too large for one store: key by key, each write as far as the size allows (one key
         // alone is refused by the store).
@@ -729,6 +751,37 @@ bool WritePrivateProfileStrings(const char* section, std::span<const ProfileEntr
         return all;
     }
     return finish(StoreText(fileName, loaded.key, std::move(result)));
+}
+
+bool CopyPrivateProfile(std::string_view fromFile, std::string_view fileName) {
+    const LoadedText from = LoadFromFile(fromFile);
+    if (!from.readable) return false;
+    const Profile& source = *from.profile;
+    const auto& lines = source.Lines();
+    // Every section and key as the reads of `fromFile` see them: the first section of a name,
+    // and in it the first line of each key.
+    std::unordered_map<std::string_view, std::size_t, FoldedHash, FoldedEqual> seen;
+    std::vector<std::vector<ProfileEntry>> entries;
+    std::vector<SectionWrite> writes;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].kind != LineKind::kSection) continue;
+        const std::string_view name = source.Name(i);
+        if (BadSectionName(name) || !seen.emplace(name, i).second) continue;
+        std::vector<ProfileEntry>& section = entries.emplace_back();
+        std::unordered_map<std::string_view, bool, FoldedHash, FoldedEqual> keys;
+        for (std::size_t k = i + 1, end = source.SectionEnd(i); k < end; ++k)
+            if (keys.emplace(source.Name(k), true).second)
+                section.push_back(ProfileEntry{source.Name(k), source.Value(k)});
+        writes.push_back(SectionWrite{name, {}});
+    }
+    for (std::size_t i = 0; i < writes.size(); ++i) writes[i].entries = entries[i];
+    const LoadedText loaded = LoadFromFile(fileName);
+    if (!loaded.readable) return false;
+    bool refused = false, changed = false;
+    std::string result = MergeSections(*loaded.profile, writes, &refused, &changed);
+    const bool stored = !changed || StoreText(fileName, loaded.key, std::move(result));
+    if (stored) SetLastError(refused ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS);
+    return stored && !refused;
 }
 
 ProfileWriteBatch::ProfileWriteBatch() : outermost(TheBatch().depth++ == 0) {}

@@ -73,6 +73,11 @@ struct ProfileEntry {
 bool WritePrivateProfileStrings(const char* section, std::span<const ProfileEntry> entries,
                                 std::string_view fileName);
 
+// Sets every key of `fromFile` in `fileName` (the values `fromFile` reads as win), in one
+// rewrite whose time goes with the files' sizes: sections `fileName` lacks are added at its
+// end. True when every key was written.
+bool CopyPrivateProfile(std::string_view fromFile, std::string_view fileName);
+
 // While one of these lives (they nest), the profile writes of every file are gathered in memory
 // and each changed file is stored once, still by an atomic replacement, when the outermost one
 // ends or is flushed: saving a situation of hundreds of keys writes its file once. Reads in

@@ -24,6 +24,8 @@ constexpr std::uint32_t kStepMs = 10;
 constexpr std::uint32_t kMsgRefused = WM_USER + 0x3F0;  // posted to itself: report, then notify
 constexpr int kBarHeight = 26;
 constexpr std::uint32_t kSoundRingSeconds = 2;
+// The largest clip a video window plays: a CD's worth; a larger file is refused unread.
+constexpr std::uint64_t kMaxClipBytes = 700ull << 20;
 
 struct Player {
     HWND owner;
@@ -334,8 +336,20 @@ std::uint32_t Open(HWND h, Player& p, std::string_view file) {
     if (found && !info.isRegular) {
         why = DescribeFileError(ERROR_BAD_FILE_TYPE);
     } else if (found) {
+        // Only a file that starts as a clip is read whole, and only one of a clip's size.
         std::string contents;
-        read = ReadWholeFile(file, &contents);
+        platform::File f;
+        char head[12] = {};
+        std::uint32_t got = 0;
+        read = f.Open(file, platform::kAccessRead, platform::kShareRead,
+                      platform::Disposition::kOpenExisting) == platform::kFileOk &&
+               f.Read(head, sizeof head, &got) == platform::kFileOk;
+        f.Close();
+        if (read && (got < sizeof head || std::memcmp(head, "RIFF", 4) != 0 ||
+                     std::memcmp(head + 8, "AVI ", 4) != 0))
+            contents.assign(head, got);  // refused below as no clip
+        else if (read)
+            read = ReadWholeFile(file, &contents, kMaxClipBytes);
         if (read)
             bytes.assign(contents.begin(), contents.end());
         else

@@ -10,6 +10,7 @@
 #include "core/numeric.h"
 #include "core/resource_volume.h"
 #include "nav/lat_lon.h"
+#include "platform/file_system.h"
 #include "world/runway_shape.h"
 #include "world/scenery_services.h"
 #include "world/scenery_state.h"
@@ -28,16 +29,20 @@ const char* NoName() {
     return "";
 }
 
-// A member that is there holds its stored count of records and nothing after them.
-bool HoldsWholeRecords(const std::vector<std::uint8_t>& bytes, int recordSize) {
-    if (bytes.empty()) return true;  // missing, which the volume says
-    return bytes.size() >= 4 &&
+// A member that is there holds its stored count of records, at least one, and nothing after
+// them: one that reads empty is damaged like one cut short (a missing one the volume says).
+bool HoldsWholeRecords(const std::vector<std::uint8_t>& bytes, bool present, int recordSize) {
+    if (!present) return true;
+    return bytes.size() >= 4 && core::ReadU32(bytes.data()) > 0 &&
            bytes.size() == 4 + std::size_t{core::ReadU32(bytes.data())} * static_cast<std::size_t>(recordSize);
 }
 
-std::vector<std::uint8_t> ReadMember(core::ResourceVolume* volume, const char* name) {
+std::vector<std::uint8_t> ReadMember(core::ResourceVolume* volume, const char* name,
+                                     bool* present = nullptr) {
     std::vector<std::uint8_t> bytes;
+    if (present != nullptr) *present = false;
     if (volume == nullptr || volume->OpenFile(name) == 0) return bytes;
+    if (present != nullptr) *present = true;
     // Read in whole 4 KB pieces until the member ends: the count inside is checked against
     // what arrives.
     std::uint8_t piece[4096];
@@ -51,10 +56,27 @@ std::vector<std::uint8_t> ReadMember(core::ResourceVolume* volume, const char* n
     return bytes;
 }
 
-// A text file of the debug reports, or null when it cannot be written (then no report).
-std::FILE* OpenReport(const std::string& folder, const char* name, const char* mode) {
+// One line of a debug report, printf-style.
+template <typename... Args>
+void AddLine(std::string* report, const char* format, Args... args) {
+    char line[512];
+    const int n = std::snprintf(line, sizeof line, format, args...);
+    if (n > 0) report->append(line, std::min<std::size_t>(static_cast<std::size_t>(n), sizeof line - 1));
+}
+
+// Writes a debug report file, or adds to it; a report that cannot be written (a pipe or a
+// device has its name, the disc is full) is left out without waiting.
+void WriteReport(const std::string& folder, const char* name, const std::string& text,
+                 bool append = false) {
     const std::string path = folder.empty() ? std::string(name) : folder + "/" + name;
-    return std::fopen(path.c_str(), mode);
+    platform::File file;
+    if (file.Open(path, platform::kAccessWrite, platform::kShareRead,
+                  append ? platform::Disposition::kOpenAlways
+                         : platform::Disposition::kCreateAlways) != platform::kFileOk)
+        return;
+    std::uint32_t done = 0;
+    if (append && file.Seek(0, platform::SeekFrom::kEnd, nullptr) != platform::kFileOk) return;
+    (void)file.Write(text.data(), static_cast<std::uint32_t>(text.size()), &done);
 }
 
 std::string LatLonPair(std::int32_t x, std::int32_t z) {
@@ -89,29 +111,29 @@ void AirportObjectDatabase::Load(core::ResourceVolume* runwayVolume,
     auto debug = [&](const char* key) {
         return settings != nullptr && settings->GetInt("Debug", key, 0) != 0;
     };
-    const std::vector<std::uint8_t> runwayBytes = ReadMember(runwayVolume, "rwys.bin");
+    bool present = false;
+    const std::vector<std::uint8_t> runwayBytes = ReadMember(runwayVolume, "rwys.bin", &present);
     runways = ReadRunwayRecords(runwayBytes);
-    if (runwayVolume != nullptr && !HoldsWholeRecords(runwayBytes, RunwayRecord::kSize))
+    if (!HoldsWholeRecords(runwayBytes, present, RunwayRecord::kSize))
         runwayVolume->ReportDamagedMember("rwys.bin");
     if (debug("DumpRunways")) {
-        if (std::FILE* f = OpenReport(folder, "DmpRwy.out", "w")) {
-            for (const RunwayRecord& r : runways)
-                std::fprintf(f, "gI: %x\n", r.tileId);
-            std::fclose(f);
-        }
+        std::string report;
+        for (const RunwayRecord& r : runways)
+            AddLine(&report, "gI: %x\n", r.tileId);
+        WriteReport(folder, "DmpRwy.out", report);
     }
-    const std::vector<std::uint8_t> buildingBytes = ReadMember(buildingVolume, "buildings.bin");
+    const std::vector<std::uint8_t> buildingBytes =
+        ReadMember(buildingVolume, "buildings.bin", &present);
     buildings = ReadBuildingRecords(buildingBytes);
-    if (buildingVolume != nullptr && !HoldsWholeRecords(buildingBytes, BuildingRecord::kSize))
+    if (!HoldsWholeRecords(buildingBytes, present, BuildingRecord::kSize))
         buildingVolume->ReportDamagedMember("buildings.bin");
     towerCheck = debug("VerifyTowers");
     if (debug("DumpBuildings")) {
-        if (std::FILE* f = OpenReport(folder, "DmpBuild.out", "w")) {
-            for (const BuildingRecord& b : buildings)
-                std::fprintf(f, "[gI: %x] [p: %d] %s %s\n", b.tileId, b.cls,
-                             LatLonPair(b.x, b.z).c_str(), b.name.c_str());
-            std::fclose(f);
-        }
+        std::string report;
+        for (const BuildingRecord& b : buildings)
+            AddLine(&report, "[gI: %x] [p: %d] %s %s\n", b.tileId, b.cls,
+                    LatLonPair(b.x, b.z).c_str(), b.name.c_str());
+        WriteReport(folder, "DmpBuild.out", report);
     }
     beacons.clear();
     if (debug("VerifyBeacons")) {
@@ -120,14 +142,13 @@ void AirportObjectDatabase::Load(core::ResourceVolume* runwayVolume,
     }
     obstacles = ReadObstacleRecords(ReadMember(obstacleVolume, "obstacle.bin"));
     if (debug("DumpObstacles")) {
-        if (std::FILE* f = OpenReport(folder, "DmpOb.out", "w")) {
-            for (const ObstacleRecord& o : obstacles) {
-                const char* shape = ObstacleShapeName(o.type, o.height);
-                std::fprintf(f, "[gI: %x] %s %s\n", o.tileId, LatLonPair(o.x, o.z).c_str(),
-                             shape != nullptr ? shape : "");
-            }
-            std::fclose(f);
+        std::string report;
+        for (const ObstacleRecord& o : obstacles) {
+            const char* shape = ObstacleShapeName(o.type, o.height);
+            AddLine(&report, "[gI: %x] %s %s\n", o.tileId, LatLonPair(o.x, o.z).c_str(),
+                    shape != nullptr ? shape : "");
         }
+        WriteReport(folder, "DmpOb.out", report);
     }
 }
 
@@ -207,11 +228,10 @@ void AirportObjectDatabase::CheckTowers(const std::vector<const BuildingRecord*>
     std::int32_t nearest = 6900000;
     for (const BuildingRecord* t : towers)
         nearest = std::min(nearest, Distance(t->x, t->z, aircraft));
-    if (std::FILE* f = OpenReport(folder, "TowerErr.Out", "a")) {
-        std::fprintf(f, "[gi: %2x] [%7d] [%c] %s\n", towers.front()->tileId, nearest, letter,
-                     thePlaceServices.name());
-        std::fclose(f);
-    }
+    std::string line;
+    AddLine(&line, "[gi: %2x] [%7d] [%c] %s\n", towers.front()->tileId, nearest, letter,
+            thePlaceServices.name());
+    WriteReport(folder, "TowerErr.Out", line, true);
 }
 
 void AirportObjectDatabase::CheckBeacons(const double aircraft[3]) {
@@ -228,13 +248,12 @@ void AirportObjectDatabase::CheckBeacons(const double aircraft[3]) {
 
 void AirportObjectDatabase::WriteBeaconReport() const {
     if (beacons.empty()) return;
-    std::FILE* f = OpenReport(folder, "BeacErr.Out", "w");
-    if (f == nullptr) return;
+    std::string report;
     for (const BeaconEntry& e : beacons)
-        std::fprintf(f, "[%7d] [%5s] %s [%x] %s\n", e.distance, e.tag.c_str(),
-                     LatLonPair(e.record->x, e.record->z).c_str(), e.record->tileId,
-                     e.record->name.c_str());
-    std::fclose(f);
+        AddLine(&report, "[%7d] [%5s] %s [%x] %s\n", e.distance, e.tag.c_str(),
+                LatLonPair(e.record->x, e.record->z).c_str(), e.record->tileId,
+                e.record->name.c_str());
+    WriteReport(folder, "BeacErr.Out", report);
 }
 
 // ---- the artifacts ----------------------------------------------------------------------------

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -63,7 +62,7 @@ void TerrainDiskCache::Init(std::string_view base, std::string_view region,
     // The stamps of the files this cache copied.
     std::map<std::string, std::uint64_t> stamps;
     std::string text;
-    if (win::ReadWholeFile(folder + "\\" + kDiskCacheStampFile, &text)) {
+    if (win::ReadTextFile(folder + "\\" + kDiskCacheStampFile, &text)) {
         std::istringstream in(text);
         std::string name;
         std::uint64_t stamp = 0;
@@ -116,10 +115,10 @@ std::string TerrainDiskCache::Fetch(std::string_view localPath) {
     std::string source = local;
     if (!core::FindDataFile(source)) return {};
     if (!IsOn() || name.size() > kDiskCacheNameLength) return source;
+    // A tile larger than the whole cache is opened where it lies, and not read here.
     std::string bytes;
-    if (!win::ReadWholeFile(source, &bytes)) return source;
+    if (!win::ReadWholeFile(source, &bytes, capacity)) return source;
     const std::uint64_t size = bytes.size();
-    if (size > capacity) return source;
     // Nothing is deleted unless the copy will then fit: files the cache may not delete stay.
     std::uint64_t evictable = 0;
     for (const TerrainCacheEntry& e : entries)
@@ -176,12 +175,13 @@ void TerrainDiskCache::Stamp(const std::string& name) {
 }
 
 void TerrainDiskCache::SaveStamps() const {
-    // A plain write: a stamp list cut short only makes the cache forget some of its copies,
-    // which it then leaves alone like the user's files.
-    std::ofstream out(platform::ResolvePath(folder + "\\" + kDiskCacheStampFile).path,
-                      std::ios::binary | std::ios::trunc);
+    // Replaced whole, never forced to disc: a stamp list lost only makes the cache forget some
+    // of its copies, which it then leaves alone like the user's files. A pipe or a device of
+    // the list's name is left as it is, and the list is not kept.
+    std::string text;
     for (const TerrainCacheEntry& e : entries)
-        if (e.own) out << e.name << ' ' << e.stamp << '\n';
+        if (e.own) text += e.name + ' ' + std::to_string(e.stamp) + '\n';
+    (void)platform::ReplaceFileAtomically(folder + "\\" + kDiskCacheStampFile, text, false);
 }
 
 bool ParseShippedTiles(std::string_view text, std::vector<std::string>* names) {
@@ -213,7 +213,7 @@ std::vector<std::string> MissingShippedTiles(std::string_view folder, ShippedTil
         return missing;
     }
     std::vector<std::string> names;
-    if (!win::ReadWholeFile(path, &text) || !ParseShippedTiles(text, &names)) {
+    if (!win::ReadTextFile(path, &text) || !ParseShippedTiles(text, &names)) {
         *list = ShippedTilesList::Damaged;
         return missing;
     }

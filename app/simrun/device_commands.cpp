@@ -4,9 +4,10 @@
 #include <cctype>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
+#include <span>
 
 #include "devices/wave.h"
+#include "platform/file_system.h"
 #include "win/dsound.h"
 #include "win/program_entry.h"
 
@@ -221,10 +222,8 @@ bool RunAudio(const std::vector<std::string>& words, std::string* error) {
     card.KeepCapture(theAudioLinesLeft > 0);
     const std::vector<std::uint8_t> image =
         devices::MakeWaveImage(rate, channels, 16, bytes.data(), bytes.size());
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(image.data()),
-              static_cast<std::streamsize>(image.size()));
-    if (!out) {
+    if (platform::ReplaceFileAtomically(path.string(), std::span<const std::uint8_t>(image), false) !=
+        platform::kFileOk) {
         *error = "cannot write " + path.string();
         return false;
     }

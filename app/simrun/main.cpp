@@ -7,9 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "demo_program.h"
 #include "device_commands.h"
@@ -22,6 +20,7 @@
 #include "sim/main_window.h"
 #include "sim/startup.h"
 #include "ui/general_dialogs.h"
+#include "win/file_api.h"
 #include "win/input.h"
 #include "win/modal.h"
 #include "win/program_entry.h"
@@ -62,21 +61,14 @@ int main(int argc, char** argv) {
     if (scriptPath.empty()) return Usage();
 
     // A script is a plain text file: a device or a pipe would never end.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(scriptPath, ec) ||
-        std::filesystem::file_size(scriptPath, ec) > platform::kMaxTextFileBytes) {
-        std::fprintf(stderr, "simrun: %s is not a script file\n", scriptPath.c_str());
+    std::string source;
+    if (const std::uint32_t e = platform::ReadTextFile(scriptPath, &source); e != platform::kFileOk) {
+        std::fprintf(stderr, "simrun: %s is not a script file (%s)\n", scriptPath.c_str(),
+                     win::DescribeFileError(e).c_str());
         return 2;
     }
-    std::ifstream in(scriptPath, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "simrun: cannot read %s\n", scriptPath.c_str());
-        return 2;
-    }
-    std::stringstream source;
-    source << in.rdbuf();
     std::string error;
-    auto commands = simrun::ParseScript(source.str(), &error);
+    auto commands = simrun::ParseScript(source, &error);
     if (!commands) {
         std::fprintf(stderr, "simrun: %s: %s\n", scriptPath.c_str(), error.c_str());
         return 2;

@@ -613,7 +613,10 @@ private:
                     case SDL_WINDOWEVENT_RESTORED:
                         out->kind = EventKind::Restored;
                         return true;
+                    // A window that shrank is not exposed, yet its new pixels hold nothing
+                    // of the picture: it is drawn again whole, like one that was.
                     case SDL_WINDOWEVENT_EXPOSED:
+                    case SDL_WINDOWEVENT_SIZE_CHANGED:
                         out->kind = EventKind::Exposed;
                         return true;
                     case SDL_WINDOWEVENT_CLOSE:

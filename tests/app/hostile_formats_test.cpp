@@ -304,7 +304,7 @@ TEST(HostileVolumes, DamagedVolumesAreNamedAndTheProgramRunsWithoutThem) {
 }
 
 // The station directory and the navigation tables damaged as a disk or a copy damages them: cut
-// short, with 100 bytes lost from the middle, or with bits flipped (seeded). A plan is loaded
+// short, with 100 bytes lost from the middle, with bits flipped (seeded), or emptied. A plan is loaded
 // and flown a moment. Either the damaged file is named in a message box, or the aircraft ends
 // where it ends with the undamaged files; never is it moved, nor does ATC call a runway 0.
 TEST(HostileTables, DamagedTablesAreNamedOrChangeNothing) {
@@ -351,8 +351,11 @@ TEST(HostileTables, DamagedTablesAreNamedOrChangeNothing) {
         }
         const std::string lost = t.bytes.substr(0, t.bytes.size() / 2) + t.bytes.substr(t.bytes.size() / 2 + 100);
         const std::pair<const char*, std::string> damages[] = {
-            {"cut short", t.bytes.substr(0, t.bytes.size() * 2 / 3)}, {"100 bytes lost", lost}, {"bits flipped", flipped}};
+            {"cut short", t.bytes.substr(0, t.bytes.size() * 2 / 3)}, {"100 bytes lost", lost}, {"bits flipped", flipped},
+            {"emptied", std::string()}};
         for (const auto& [how, bytes] : damages) {
+            // The station directory emptied is another matter than a table's rows.
+            if (bytes.empty() && t.name == "flp.sms") continue;
             SCOPED_TRACE(t.name + " " + how);
             DamagedInstallation run(std::nullopt);
             Put(run.dir, t.where, bytes);

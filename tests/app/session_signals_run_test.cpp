@@ -36,6 +36,10 @@ const Moment kMoments[] = {
     {"AtTheDamagedPilotMessage", true, "dialog GENERIC\n", "[Settings]"},
     {"InSelectPilot", true, "dialog GENERIC\nkey Return press\ndialog SelectPilot\n", "[Settings]"},
     {"InFlight", false, "frame-interval 20\nwait 500\n", "[Views]"},
+    // The menus' dialogs and boxes.
+    {"InSaveFlight", false, "frame-interval 20\nwait 300\nmenu 108\ndialog \"Save Flight\"\n", "[Views]"},
+    {"InSelectAircraft", false, "frame-interval 20\nwait 300\nmenu 130\ndialog FlightModel\n", "[Views]"},
+    {"InTheExitQuestion", false, "frame-interval 20\nwait 300\nmenu 168\ndialog Exit\n", "[Views]"},
 };
 
 struct Signal {
@@ -82,6 +86,11 @@ INSTANTIATE_TEST_SUITE_P(StartUpAndFlight, SessionSignals,
                                            std::make_tuple(0, 2), std::make_tuple(1, 2),
                                            std::make_tuple(2, 0), std::make_tuple(2, 1),
                                            std::make_tuple(2, 2)),
+                         CaseName);
+
+// Each signal in each dialog and box the menus open.
+INSTANTIATE_TEST_SUITE_P(Menus, SessionSignals,
+                         ::testing::Combine(::testing::Values(3, 4, 5), ::testing::Values(0, 1, 2)),
                          CaseName);
 
 // The runner gives up while a start-up dialog waits (a dialog the script waits for never opens):

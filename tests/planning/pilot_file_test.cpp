@@ -13,6 +13,7 @@
 #include "planning/pilot_file.h"
 #include "platform/file_system.h"
 #include "support/temp_folder.h"
+#include "win/file_api.h"
 
 namespace {
 
@@ -343,24 +344,25 @@ TEST_F(PilotFiles, CurrentFileVariants) {
     EXPECT_EQ(none.ClearLogbook(), 0);
 }
 
-// Saves cut off by a kill leave their temporaries (".NAME.XXXXXX") in the pilot folder; the start
-// clears those of pilot files and of "CURRENT", and nothing else.
-TEST_F(PilotFiles, UnfinishedSavesOfPilotFilesAreCleared) {
-    PilotFile pilot;
-    ASSERT_EQ(pilot.SelectPilot("Student"), 1);
-    const std::string keptPilot = Plt("Student");
-    for (const char* stale : {".Student.PLT.Ab12Cd", ".CURRENT.x9Y8z7", ".ann lee.plt.000000"})
-        dir.Write(std::string("PILOT/") + stale, "half a save");
-    const char* const kept[] = {".hidden", ".Notes.txt.abcdef", ".Student.PLT.tmp", ".Student.PLT.ab-cd!"};
-    for (const char* other : kept) dir.Write(std::string("PILOT/") + other, "not ours");
-    EXPECT_EQ(planning::ClearStaleTemporaries(), 3);
-    std::set<std::string> left;
-    for (const auto& e : std::filesystem::directory_iterator(dir.Path("PILOT")))
-        left.insert(e.path().filename().string());
-    std::set<std::string> expected = {"CURRENT", "Student.PLT"};
-    for (const char* other : kept) expected.insert(other);
-    EXPECT_EQ(left, expected);
-    EXPECT_EQ(Plt("Student"), keptPilot);
+// A new pilot whose file's name is a link: a link to a file not there yet stays and its file
+// is made; a loop of links stays and the pilot is refused; a read-only pilot file is not
+// replaced by a save.
+TEST_F(PilotFiles, NewPilotsThroughLinksKeepTheLinks) {
+    std::filesystem::create_directories(dir.Path("PILOT"));
+    std::filesystem::create_directories(dir.Path("elsewhere"));
+    std::filesystem::create_symlink(dir.Path("elsewhere/Ann.PLT"), dir.Path("PILOT/Ann.PLT"));
+    std::filesystem::create_symlink("Loop.PLT", dir.Path("PILOT/Bob.PLT"));
+    std::filesystem::create_symlink("Bob.PLT", dir.Path("PILOT/Loop.PLT"));
+    PilotFile ann, bob;
+    EXPECT_EQ(ann.SelectPilot("Ann"), 1);
+    EXPECT_EQ(dir.Read("elsewhere/Ann.PLT").size(), 106u);
+    EXPECT_EQ(bob.SelectPilot("Bob"), 0);
+    EXPECT_EQ(bob.failedError, win::ERROR_BAD_FILE_TYPE);
+    for (const char* link : {"Ann.PLT", "Bob.PLT", "Loop.PLT"})
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.Path(std::string("PILOT/") + link))) << link;
+    std::filesystem::permissions(dir.Path("elsewhere/Ann.PLT"), std::filesystem::perms::owner_read);
+    EXPECT_EQ(ann.Save(), 0);
+    EXPECT_EQ(ann.failedError, win::ERROR_FILE_READ_ONLY);
 }
 
 

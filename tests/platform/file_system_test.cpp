@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <utility>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -147,6 +148,9 @@ TEST_F(FileSystemTest, FindReportsFoldersAndSizesSorted) {
 TEST_F(FileSystemTest, OpenReportsTheExpectedErrors) {
     fs::create_directories(root_ + "/Dir");
     Make("exists.txt", "x");
+    // Neither is opened, for reading or writing: the open would wait, the bytes never end.
+    ASSERT_EQ(mkfifo((root_ + "/pipe").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", root_ + "/zero");
     struct Case {
         const char* path;
         std::uint32_t access;
@@ -162,6 +166,10 @@ TEST_F(FileSystemTest, OpenReportsTheExpectedErrors) {
         {"exists.txt", kAccessRead, Disposition::kTruncateExisting, kInvalidParameter},
         {"dir", kAccessRead, Disposition::kOpenExisting, kAccessDenied},
         {"", kAccessRead, Disposition::kOpenExisting, kPathNotFound},
+        {"pipe", kAccessRead, Disposition::kOpenExisting, kBadFileType},
+        {"pipe", kAccessWrite, Disposition::kOpenAlways, kBadFileType},
+        {"zero", kAccessRead, Disposition::kOpenExisting, kBadFileType},
+        {"zero", kAccessWrite, Disposition::kCreateAlways, kBadFileType},
     };
     for (const Case& c : cases) {
         File file;
@@ -239,6 +247,11 @@ TEST_F(FileSystemTest, ReadWriteSeekAndSize) {
     EXPECT_EQ(reader.Write("x", 1, &done), kAccessDenied);
     EXPECT_EQ(reader.Close(), kFileOk);
     EXPECT_EQ(reader.Read(buffer, 1, &done), kInvalidHandle);
+    // A file larger than its kind may be is refused before a byte is read.
+    fs::resize_file(root_ + "/rw.bin", 3ull << 30);
+    std::string big;
+    EXPECT_EQ(ReadWholeFile(Win("rw.bin"), &big, 1u << 20), kFileTooLarge);
+    EXPECT_TRUE(big.empty());
 }
 
 TEST_F(FileSystemTest, SimulatedFaults) {
@@ -295,18 +308,64 @@ TEST_F(FileSystemTest, AtomicReplaceKeepsTheOldFileOnFailure) {
     EXPECT_EQ(fs::file_size(root_ + "/fresh.bin"), 0u);
 }
 
-// A pipe or a device where a file is to be replaced is refused as no plain file (its reason is
-// not that something is read-only), and stays what it was.
-TEST_F(FileSystemTest, AtomicReplaceRefusesAPipeAsNoPlainFile) {
+// A pipe, a loop of links or a read-only file where a file is to be replaced is refused, each
+// with its own reason, and stays what it was; nothing is left beside it.
+TEST_F(FileSystemTest, AtomicReplaceRefusesWhatIsNoPlainWritableFile) {
     ASSERT_EQ(mkfifo((root_ + "/CURRENT").c_str(), 0600), 0);
-    EXPECT_EQ(ReplaceFileAtomically(Win("CURRENT"), std::string_view("Student")), kBadFileType);
+    fs::create_symlink("Loop2", root_ + "/Loop1");
+    fs::create_symlink("Loop1", root_ + "/Loop2");
+    Make("Kept.Pln", "mine");
+    chmod((root_ + "/Kept.Pln").c_str(), 0444);
+    const std::pair<const char*, std::uint32_t> cases[] = {
+        {"CURRENT", kBadFileType}, {"Loop1", kBadFileType}, {"Kept.Pln", kFileReadOnly}};
+    for (const auto& [name, error] : cases)
+        EXPECT_EQ(ReplaceFileAtomically(Win(name), std::string_view("new")), error) << name;
     EXPECT_TRUE(fs::is_fifo(root_ + "/CURRENT"));
+    EXPECT_EQ(fs::read_symlink(root_ + "/Loop1"), "Loop2");
+    EXPECT_EQ(fs::read_symlink(root_ + "/Loop2"), "Loop1");
+    EXPECT_EQ(Slurp("Kept.Pln"), "mine");
     int count = 0;
     for (const auto& e : fs::directory_iterator(root_)) {
         (void)e;
         ++count;
     }
-    EXPECT_EQ(count, 1);
+    EXPECT_EQ(count, 4);
+}
+
+// A temporary is removed as a leftover only when the journal of an earlier run lists it and it
+// is still the very file that run made; a file only named like one stays, and so does one the
+// journal lists whose line was cut short. This run's unfinished temporaries are listed.
+TEST_F(FileSystemTest, OnlyTheTemporariesTheJournalListsAreRemoved) {
+    struct Case {
+        const char* name;
+        bool listed;
+        bool sameFile;  // still the file the journal names
+        bool removed;
+    };
+    const Case cases[] = {{".Zephlon.ini.Ab12Cd", true, true, true},
+                          {".Zephlon.ini.backup", false, true, false},
+                          {".Student.PLT.x9Y8z7", true, false, false},
+                          {".CURRENT.before", true, true, false}};  // its line is cut short
+    std::string journal;
+    for (const Case& c : cases) {
+        Make(c.name, "half");
+        struct stat st {};
+        ASSERT_EQ(stat((root_ + "/" + c.name).c_str(), &st), 0);
+        if (c.listed)
+            journal += std::to_string(st.st_dev) + " " + std::to_string(st.st_ino + !c.sameFile) +
+                       " " + root_ + "/" + c.name + "\n";
+    }
+    journal.pop_back();
+    Make(".temporaries", journal);
+    EXPECT_EQ(TakeTemporaryJournal(Win(".temporaries")), 1);
+    for (const Case& c : cases) EXPECT_EQ(fs::exists(root_ + "/" + c.name), !c.removed) << c.name;
+    EXPECT_EQ(Slurp(".temporaries"), "");
+    std::uint32_t error = kFileOk;
+    const std::string made = CreateTemporaryBeside(root_ + "/Plan.Pln", &error);
+    ASSERT_EQ(error, kFileOk);
+    EXPECT_NE(Slurp(".temporaries").find(made + "\n"), std::string::npos);
+    EXPECT_EQ(DeleteFile(made), kFileOk);
+    EXPECT_EQ(Slurp(".temporaries"), "");
 }
 
 TEST_F(FileSystemTest, MapsWholeFilesReadOnly) {

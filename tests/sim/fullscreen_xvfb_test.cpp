@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <fstream>
+#include <utility>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -116,6 +118,67 @@ TEST(FullScreenOnXvfb, SdlFullScreenShowsTheWindowsPictureAndGivesTheWindowBack)
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) changed += back.At(x, y) != window.At(x, y) ? 1 : 0;
     EXPECT_LT(changed, 100) << "the window came back changed";
+}
+
+// A storm of a few hundred resizes from outside and full-screen toggles from the keyboard,
+// seeded: once it has passed and the window is back at 640×480, every row of the picture shows
+// as it did before the storm (the panel clock's digits aside).
+TEST(FullScreenOnXvfb, TheWindowIsWholeAfterAStormOfResizesAndToggles) {
+    const std::string convert = xvfb::FindTool("convert");
+    const std::string xdotool = xvfb::FindTool("xdotool");
+    if (xvfb::FindTool("xwd").empty() || convert.empty() || xdotool.empty())
+        GTEST_SKIP() << "xwd, convert or xdotool missing";
+    if (!testsupport::StarterRun::Built()) GTEST_SKIP() << "the starter installation is not built";
+    xvfb::Server server(200, 260, "1024x768x24");
+    if (!server.Start()) GTEST_SKIP() << "Xvfb missing or not startable";
+    testsupport::StarterRun run("zephlon-xstorm");
+    const std::string shot = xvfb::FindTool("xwd") + " -root -silent -display " + server.Display();
+    std::mt19937 seeded(86);
+    std::string sizes;
+    for (int i = 0; i < 200; ++i)
+        sizes += std::to_string(200 + seeded() % 900) + "x" + std::to_string(150 + seeded() % 650) + " ";
+    const std::string done = run.Dir().Path("storm.done");
+    // The resizes run beside the script, so they fall between its frames and toggles.
+    std::string script = "frame-interval 20\nwait 2000\nshell \"" + shot + " > " +
+                         run.Dir().Path("before.xwd") + "\"\nshell \"(W=$(" + xdotool +
+                         " search --pid $PPID | head -1); for s in " + sizes + "; do " + xdotool +
+                         " windowsize $W ${s%x*} ${s#*x}; done; touch " + done +
+                         ") >/dev/null 2>&1 &\"\n";
+    for (int i = 0; i < 60; ++i)
+        script += "key Alt+Return press\nwait " + std::to_string(5 + seeded() % 75) + "\n";
+    script += "shell \"while [ ! -f " + done + " ]; do sleep 0.1; done; " + xdotool +
+              " windowsize $(" + xdotool + " search --pid $PPID | head -1) 640 480\"\nwait 1500\nshell \"" +
+              shot + " > " +
+              run.Dir().Path("after.xwd") + "\"\nquit\n";
+    run.Dir().Write("script.txt", script);
+    const testsupport::CommandResult r = testsupport::RunCommand(
+        "DISPLAY=" + server.Display() +
+        " SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software ASAN_OPTIONS=detect_leaks=0 timeout 300 " +
+        testsupport::StarterRun::Simrun() + " --screen sdl --dir " + run.Dir().Root() + " " +
+        run.Dir().Path("script.txt") + " 2>&1");
+    ASSERT_EQ(r.status, 0) << r.out;
+    const Photo before = Develop(convert, run.Dir().Path("before.xwd"));
+    const Photo after = Develop(convert, run.Dir().Path("after.xwd"));
+    ASSERT_TRUE(before.Valid() && after.Valid());
+    // Each window where its menu band's first pixel is.
+    const auto corner = [](const Photo& p) {
+        for (int y = 0; y + 480 <= kHeight; ++y)
+            for (int x = 0; x + 640 <= kWidth; ++x)
+                if (Band(p.At(x, y))) return std::make_pair(x, y);
+        return std::make_pair(-1, -1);
+    };
+    const auto [bx, by] = corner(before);
+    const auto [ax, ay] = corner(after);
+    ASSERT_GE(by, 0) << "no menu band before the storm";
+    ASSERT_GE(ay, 0) << "no menu band after the storm";
+    std::vector<int> rows;
+    for (int y = 0; y < 480; ++y) {
+        int differ = 0;
+        for (int x = 0; x < 640; ++x) differ += before.At(bx + x, by + y) != after.At(ax + x, ay + y) ? 1 : 0;
+        if (differ > 40) rows.push_back(y);
+    }
+    EXPECT_TRUE(rows.empty()) << rows.size() << " rows differ, the first " << rows.front()
+                              << ", the last " << rows.back();
 }
 
 }  // namespace
