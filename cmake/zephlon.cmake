@@ -95,12 +95,50 @@ function(zephlon_test_pch target)
   endif()
 endfunction()
 
-# tests/<folder>/*.cpp -> one GoogleTest executable <folder>_tests per folder.
+# A test file runs the whole program when it names simrun or zephlon in an installation, or
+# includes a helper of its folder that does (cmake/test_labels.cmake labels its tests).
+set(ZEPHLON_PROGRAM_TEST_PATTERN "StarterRun|bin/simrun|Simrun\\(\\)|bin/zephlon|install/zephlon")
+
+# The helper headers of tests/ that run the whole program, as a pattern of their names.
+function(zephlon_program_headers_pattern out)
+  set(names "")
+  file(GLOB helpers "${PROJECT_SOURCE_DIR}/tests/*/*.h")
+  foreach(header IN LISTS helpers)
+    file(STRINGS "${header}" hits REGEX "${ZEPHLON_PROGRAM_TEST_PATTERN}" LIMIT_COUNT 1)
+    if(hits)
+      get_filename_component(name "${header}" NAME)
+      list(APPEND names "${name}")
+    endif()
+  endforeach()
+  list(JOIN names "|" pattern)
+  string(REPLACE "." "\\." pattern "${pattern}")
+  set(${out} "${pattern}" PARENT_SCOPE)
+endfunction()
+
+# Of SRCS, the files a tree without the unit tests still builds: those of whole-program tests
+# and the files that hold no test (the folder's helpers).
+function(zephlon_whole_program_sources out headers_pattern)
+  set(kept "")
+  foreach(file IN LISTS ARGN)
+    file(READ "${file}" text)
+    if(text MATCHES "${ZEPHLON_PROGRAM_TEST_PATTERN}"
+       OR (headers_pattern AND text MATCHES "#include \"[^\"]*(${headers_pattern})\"")
+       OR NOT text MATCHES "(TEST|TEST_F|TEST_P|TYPED_TEST|TYPED_TEST_P)\\(")
+      list(APPEND kept "${file}")
+    endif()
+  endforeach()
+  set(${out} "${kept}" PARENT_SCOPE)
+endfunction()
+
+# tests/<folder>/*.cpp -> one GoogleTest executable <folder>_tests per folder. Without
+# ZEPHLON_UNIT_TESTS a folder's executable holds only its whole-program tests (the optimised
+# tree of scripts/test.sh: the unit tests run in the sanitizer tree).
 function(zephlon_tests)
   if(NOT ZEPHLON_TESTS)
     return()
   endif()
   get_property(pairs GLOBAL PROPERTY ZEPHLON_FOLDER_LIBS)
+  zephlon_program_headers_pattern(headers_pattern)
   file(GLOB dirs LIST_DIRECTORIES true ${PROJECT_SOURCE_DIR}/tests/*)
   foreach(dir IN LISTS dirs)
     if(NOT IS_DIRECTORY ${dir})
@@ -108,6 +146,20 @@ function(zephlon_tests)
     endif()
     get_filename_component(name ${dir} NAME)
     file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+    if(NOT ZEPHLON_UNIT_TESTS)
+      zephlon_whole_program_sources(srcs "${headers_pattern}" ${srcs})
+      # A folder left with its helpers alone has no whole-program test to build.
+      set(tests_left FALSE)
+      foreach(file IN LISTS srcs)
+        file(STRINGS "${file}" heads REGEX "^(TEST|TEST_F|TEST_P|TYPED_TEST|TYPED_TEST_P)\\(" LIMIT_COUNT 1)
+        if(heads)
+          set(tests_left TRUE)
+        endif()
+      endforeach()
+      if(NOT tests_left)
+        continue()
+      endif()
+    endif()
     if(NOT srcs)
       continue()
     endif()
@@ -147,7 +199,7 @@ function(zephlon_tests)
   # The whole-program tests get the label `program` too (cmake/test_labels.cmake, read by ctest
   # after the discovered tests).
   file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/zephlon_test_sources.cmake CONTENT
-    "set(ZEPHLON_TEST_ROOT [==[${PROJECT_SOURCE_DIR}/tests]==])\nset(ZEPHLON_TREE_SANITIZE ${ZEPHLON_SANITIZE})\nset(ZEPHLON_TEST_FOLDERS [==[${folders}]==])\n${sources_text}")
+    "set(ZEPHLON_TEST_ROOT [==[${PROJECT_SOURCE_DIR}/tests]==])\nset(ZEPHLON_TREE_SANITIZE ${ZEPHLON_SANITIZE})\nset(ZEPHLON_PROGRAM_TEST_PATTERN [==[${ZEPHLON_PROGRAM_TEST_PATTERN}]==])\nset(ZEPHLON_TEST_FOLDERS [==[${folders}]==])\n${sources_text}")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES
     ${CMAKE_BINARY_DIR}/zephlon_test_sources.cmake ${PROJECT_SOURCE_DIR}/cmake/test_labels.cmake)
 endfunction()
