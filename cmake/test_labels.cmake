@@ -6,20 +6,18 @@
 #                        cmake/sanitized_tests.cmake (chosen by scripts/sanitizer_cover.py so that
 #                        they reach every line of the program's code the whole-program tests
 #                        reach) and every suite of damaged, hostile or interrupted input
-#                        (`sanitized_suites`), which reaches the program's error paths;
+#                        (ZEPHLON_SANITIZED_SUITES_PATTERN, cmake/zephlon.cmake), which reaches
+#                        the program's error paths;
 #   `program`            the others, which the optimised tree runs (a new test lands here).
 # The optimised tree builds and runs only the whole-program tests; the unit tests run in the
 # sanitizer tree (scripts/test.sh).
 #   In: ZEPHLON_TEST_ROOT (tests/), ZEPHLON_TREE_SANITIZE, ZEPHLON_PROGRAM_TEST_PATTERN,
+#       ZEPHLON_SANITIZED_SUITES_PATTERN,
 #       ZEPHLON_TEST_FOLDERS (folder names), ZEPHLON_TEST_SOURCES_<folder> (its files),
 #       <folder>_tests_TESTS (the names the discovery found).
 cmake_policy(VERSION 3.25)
 set(program_pattern "${ZEPHLON_PROGRAM_TEST_PATTERN}")
 include("${CMAKE_CURRENT_LIST_DIR}/sanitized_tests.cmake" OPTIONAL)
-# Suites that feed the program damaged, hostile or cut-short input, or end it by a signal: the
-# sanitizers watch every one of them.
-set(sanitized_suites_pattern
-  "Hostile|Damage|Damaged|Robust|Refused|Signal|SessionEnd|Storm|Malformed|Corrupt|ReadOnly|FullDisc|Pipe")
 # Whole-program tests that measure the program against the clock (the sound card fed in time,
 # a key's sound within a tenth of a second) run with no other test beside them: on cores shared
 # with other programs the card runs dry because the program waits for a core, not because of
@@ -67,7 +65,7 @@ foreach(folder IN LISTS ZEPHLON_TEST_FOLDERS)
     string(REGEX REPLACE "^.*/" "" after "${head}")
     string(REGEX REPLACE "/.*$" "" before "${head}")
     if(after IN_LIST suites OR before IN_LIST suites)
-      if(stable IN_LIST zephlon_sanitized_tests OR head MATCHES "${sanitized_suites_pattern}")
+      if(stable IN_LIST zephlon_sanitized_tests OR head MATCHES "${ZEPHLON_SANITIZED_SUITES_PATTERN}")
         set(label program-sanitized)
       else()
         set(label program)

@@ -99,6 +99,34 @@ endfunction()
 # includes a helper of its folder that does (cmake/test_labels.cmake labels its tests).
 set(ZEPHLON_PROGRAM_TEST_PATTERN "StarterRun|bin/simrun|Simrun\\(\\)|bin/zephlon|install/zephlon")
 
+# Whole-program suites of damaged, hostile or interrupted input: the sanitizer tree runs them
+# all, beside the tests named in cmake/sanitized_tests.cmake (cmake/test_labels.cmake).
+set(ZEPHLON_SANITIZED_SUITES_PATTERN
+  "Hostile|Damage|Robust|Refused|Signal|SessionEnd|Storm|Malformed|Corrupt|ReadOnly|FullDisc|Pipe")
+include(${PROJECT_SOURCE_DIR}/cmake/sanitized_tests.cmake OPTIONAL)
+
+# Whether a whole-program test file holds a test the sanitizer tree runs (its suite is one of
+# the hostile ones or names a chosen test).
+function(zephlon_holds_sanitized_tests out file)
+  set(suites "")
+  foreach(name IN LISTS zephlon_sanitized_tests)
+    string(REGEX REPLACE "\\..*$" "" head "${name}")
+    string(REGEX REPLACE "^.*/" "" after "${head}")
+    string(REGEX REPLACE "/.*$" "" before "${head}")
+    list(APPEND suites "${after}" "${before}")
+  endforeach()
+  file(STRINGS "${file}" heads REGEX "(TEST|TEST_F|TEST_P|TYPED_TEST|TYPED_TEST_P)\\([ ]*[A-Za-z0-9_]+")
+  set(result FALSE)
+  foreach(line IN LISTS heads)
+    string(REGEX MATCH "(TEST|TEST_F|TEST_P|TYPED_TEST|TYPED_TEST_P)\\([ ]*[A-Za-z0-9_]+" head "${line}")
+    string(REGEX REPLACE ".*\\([ ]*" "" suite "${head}")
+    if(suite MATCHES "${ZEPHLON_SANITIZED_SUITES_PATTERN}" OR suite IN_LIST suites)
+      set(result TRUE)
+    endif()
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
 # The helper headers of tests/ that run the whole program, as a pattern of their names.
 function(zephlon_program_headers_pattern out)
   set(names "")
@@ -115,16 +143,34 @@ function(zephlon_program_headers_pattern out)
   set(${out} "${pattern}" PARENT_SCOPE)
 endfunction()
 
-# Of SRCS, the files a tree without the unit tests still builds: those of whole-program tests
-# and the files that hold no test (the folder's helpers).
-function(zephlon_whole_program_sources out headers_pattern)
+# Of SRCS, the files a tree builds: without the unit tests (KIND "program"), those of
+# whole-program tests and the files that hold no test (the folder's helpers); in the sanitizer
+# tree (KIND "sanitized"), the unit tests' files, the helpers and the whole-program files that
+# hold a test it runs.
+function(zephlon_kept_test_sources out kind headers_pattern)
   set(kept "")
   foreach(file IN LISTS ARGN)
     file(READ "${file}" text)
+    set(program FALSE)
     if(text MATCHES "${ZEPHLON_PROGRAM_TEST_PATTERN}"
-       OR (headers_pattern AND text MATCHES "#include \"[^\"]*(${headers_pattern})\"")
-       OR NOT text MATCHES "(TEST|TEST_F|TEST_P|TYPED_TEST|TYPED_TEST_P)\\(")
+       OR (headers_pattern AND text MATCHES "#include \"[^\"]*(${headers_pattern})\""))
+      set(program TRUE)
+    endif()
+    set(helper FALSE)
+    if(NOT text MATCHES "(TEST|TEST_F|TEST_P|TYPED_TEST|TYPED_TEST_P)\\(")
+      set(helper TRUE)
+    endif()
+    if(kind STREQUAL "program" AND (program OR helper))
       list(APPEND kept "${file}")
+    elseif(kind STREQUAL "sanitized")
+      if(program AND NOT helper)
+        zephlon_holds_sanitized_tests(program_kept "${file}")
+        if(program_kept)
+          list(APPEND kept "${file}")
+        endif()
+      else()
+        list(APPEND kept "${file}")
+      endif()
     endif()
   endforeach()
   set(${out} "${kept}" PARENT_SCOPE)
@@ -146,8 +192,11 @@ function(zephlon_tests)
     endif()
     get_filename_component(name ${dir} NAME)
     file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+    if(ZEPHLON_SANITIZE AND ZEPHLON_SANITIZED_PROGRAM_TESTS_ONLY)
+      zephlon_kept_test_sources(srcs sanitized "${headers_pattern}" ${srcs})
+    endif()
     if(NOT ZEPHLON_UNIT_TESTS)
-      zephlon_whole_program_sources(srcs "${headers_pattern}" ${srcs})
+      zephlon_kept_test_sources(srcs program "${headers_pattern}" ${srcs})
       # A folder left with its helpers alone has no whole-program test to build.
       set(tests_left FALSE)
       foreach(file IN LISTS srcs)
@@ -199,7 +248,7 @@ function(zephlon_tests)
   # The whole-program tests get the label `program` too (cmake/test_labels.cmake, read by ctest
   # after the discovered tests).
   file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/zephlon_test_sources.cmake CONTENT
-    "set(ZEPHLON_TEST_ROOT [==[${PROJECT_SOURCE_DIR}/tests]==])\nset(ZEPHLON_TREE_SANITIZE ${ZEPHLON_SANITIZE})\nset(ZEPHLON_PROGRAM_TEST_PATTERN [==[${ZEPHLON_PROGRAM_TEST_PATTERN}]==])\nset(ZEPHLON_TEST_FOLDERS [==[${folders}]==])\n${sources_text}")
+    "set(ZEPHLON_TEST_ROOT [==[${PROJECT_SOURCE_DIR}/tests]==])\nset(ZEPHLON_TREE_SANITIZE ${ZEPHLON_SANITIZE})\nset(ZEPHLON_PROGRAM_TEST_PATTERN [==[${ZEPHLON_PROGRAM_TEST_PATTERN}]==])\nset(ZEPHLON_SANITIZED_SUITES_PATTERN [==[${ZEPHLON_SANITIZED_SUITES_PATTERN}]==])\nset(ZEPHLON_TEST_FOLDERS [==[${folders}]==])\n${sources_text}")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES
     ${CMAKE_BINARY_DIR}/zephlon_test_sources.cmake ${PROJECT_SOURCE_DIR}/cmake/test_labels.cmake)
 endfunction()
