@@ -4,6 +4,56 @@ set(ZEPHLON_WARNINGS -Wall -Wextra -Werror)
 # ZEPHLON_CODE_OPTIONS (set by the top list file): options of the program's own code, the
 # libraries and the programs, not of the tests' code.
 
+# The test executables share one precompiled header of GoogleTest and the standard headers
+# most tests include: parsing them was about a second and a half of every test file's compile.
+# The first test executable makes it, the others reuse it (their compile options are the same;
+# were they not, the compiler would read the headers as text, and nothing would break). A file
+# compiles as before without it; ZEPHLON_PCH=OFF turns it off.
+option(ZEPHLON_PCH "Precompile GoogleTest and the standard headers for the tests" ON)
+# ccache takes a precompiled header's users only when told that the header's macros and times
+# may be trusted, and GCC must name the header in its preprocessed output.
+if(ZEPHLON_PCH AND CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache" AND NOT CMAKE_CXX_COMPILER_LAUNCHER MATCHES "SLOPPINESS")
+  set(CMAKE_CXX_COMPILER_LAUNCHER env
+    CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+    ${CMAKE_CXX_COMPILER_LAUNCHER})
+endif()
+if(ZEPHLON_PCH AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set(ZEPHLON_PCH_OPTIONS -fpch-preprocess)
+endif()
+
+
+# The program's libraries and larger programs precompile the standard headers most of their
+# files include (a fifth to a third of a file's compile was parsing them). Files compiled with
+# options of their own (the frame's hottest files) read the headers as text.
+set(ZEPHLON_CODE_PCH_HEADERS <algorithm> <array> <cmath> <cstdio> <cstdlib> <cstring> <memory>
+  <string> <vector>)
+function(zephlon_code_pch target)
+  get_target_property(srcs ${target} SOURCES)
+  list(LENGTH srcs count)
+  if(NOT ZEPHLON_PCH OR count LESS 8)
+    return()
+  endif()
+  target_compile_options(${target} PRIVATE ${ZEPHLON_PCH_OPTIONS})
+  target_precompile_headers(${target} PRIVATE ${ZEPHLON_CODE_PCH_HEADERS})
+  set_property(GLOBAL APPEND PROPERTY ZEPHLON_CODE_PCH_TARGETS ${target})
+endfunction()
+
+# Called once the top list file has set every file's own options (deferred to its end): a file
+# with options of its own (another optimisation, the sanitizers off) reads the headers as text.
+function(zephlon_code_pch_exceptions)
+  get_property(targets GLOBAL PROPERTY ZEPHLON_CODE_PCH_TARGETS)
+  foreach(target IN LISTS targets)
+    get_target_property(srcs ${target} SOURCES)
+    foreach(src IN LISTS srcs)
+      get_source_file_property(own ${src} COMPILE_OPTIONS)
+      if(own)
+        set_source_files_properties(${src} PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL zephlon_code_pch_exceptions)
+
 # A library made of every .cpp below FOLDER (sub-folders included, platform/sdl too).
 function(zephlon_layer folder)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
@@ -12,6 +62,7 @@ function(zephlon_layer folder)
   if(srcs)
     add_library(${lib} STATIC ${srcs})
     target_compile_options(${lib} PRIVATE ${ZEPHLON_WARNINGS} ${ZEPHLON_CODE_OPTIONS})
+    zephlon_code_pch(${lib})
     target_include_directories(${lib} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${lib} PUBLIC ${ARG_DEPS})
   else()
@@ -34,6 +85,7 @@ function(zephlon_system)
   if(srcs)
     add_library(zephlon_system STATIC ${srcs})
     target_compile_options(zephlon_system PRIVATE ${ZEPHLON_WARNINGS} ${ZEPHLON_CODE_OPTIONS})
+    zephlon_code_pch(zephlon_system)
     target_include_directories(zephlon_system PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(zephlon_system PUBLIC ${ARG_DEPS})
   else()
@@ -53,6 +105,7 @@ function(zephlon_programs folder)
       if(srcs)
         add_executable(${name} ${srcs})
         target_compile_options(${name} PRIVATE ${ZEPHLON_WARNINGS} ${ZEPHLON_CODE_OPTIONS})
+        zephlon_code_pch(${name})
         target_link_libraries(${name} PRIVATE zephlon_system)
         if(folder STREQUAL "tools")
           set_property(GLOBAL APPEND PROPERTY ZEPHLON_TOOL_TARGETS ${name})
@@ -61,23 +114,6 @@ function(zephlon_programs folder)
     endif()
   endforeach()
 endfunction()
-
-# The test executables share one precompiled header of GoogleTest and the standard headers
-# most tests include: parsing them was about a second and a half of every test file's compile.
-# The first test executable makes it, the others reuse it (their compile options are the same;
-# were they not, the compiler would read the headers as text, and nothing would break). A file
-# compiles as before without it; ZEPHLON_PCH=OFF turns it off.
-option(ZEPHLON_PCH "Precompile GoogleTest and the standard headers for the tests" ON)
-# ccache takes a precompiled header's users only when told that the header's macros and times
-# may be trusted, and GCC must name the header in its preprocessed output.
-if(ZEPHLON_PCH AND CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache" AND NOT CMAKE_CXX_COMPILER_LAUNCHER MATCHES "SLOPPINESS")
-  set(CMAKE_CXX_COMPILER_LAUNCHER env
-    CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
-    ${CMAKE_CXX_COMPILER_LAUNCHER})
-endif()
-if(ZEPHLON_PCH AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-  set(ZEPHLON_PCH_OPTIONS -fpch-preprocess)
-endif()
 
 function(zephlon_test_pch target)
   if(NOT ZEPHLON_PCH)
