@@ -1,20 +1,27 @@
 # Read by ctest after the discovered tests (the tree's TEST_INCLUDE_FILES): labels the
 # whole-program tests, those of a test file that runs the program itself (simrun or zephlon in
-# an installation), `program` beside their folder's label. It reads the test files as they are
-# now, so a new file or test is labelled without a new configure.
-#   In: ZEPHLON_TEST_ROOT (tests/), ZEPHLON_TREE_SANITIZE, ZEPHLON_TEST_FOLDERS (folder names), ZEPHLON_TEST_SOURCES_<folder> (its files),
+# an installation), beside their folder's label. It reads the test files as they are now, so a
+# new file or test is labelled without a new configure.
+#   `program-sanitized`  the whole-program tests the sanitizer tree runs: those named in
+#                        cmake/sanitized_tests.cmake (chosen by scripts/sanitizer_cover.py so that
+#                        they reach every line of the program's code the whole-program tests
+#                        reach) and every suite of damaged, hostile or interrupted input
+#                        (ZEPHLON_SANITIZED_SUITES_PATTERN, cmake/zephlon.cmake), which reaches
+#                        the program's error paths;
+#   `program`            the others, which the optimised tree runs (a new test lands here).
+# The optimised tree builds and runs only the whole-program tests; the unit tests run in the
+# sanitizer tree (scripts/test.sh).
+#   In: ZEPHLON_TEST_ROOT (tests/), ZEPHLON_TREE_SANITIZE, ZEPHLON_PROGRAM_TEST_PATTERN,
+#       ZEPHLON_SANITIZED_SUITES_PATTERN,
+#       ZEPHLON_TEST_FOLDERS (folder names), ZEPHLON_TEST_SOURCES_<folder> (its files),
 #       <folder>_tests_TESTS (the names the discovery found).
 cmake_policy(VERSION 3.25)
-set(program_pattern "StarterRun|bin/simrun|Simrun\\(\\)|bin/zephlon|install/zephlon")
-# Whole-program tests that check what only the optimised program shows (figures of its flight
-# model flown as shipped) also run in the optimised tree: label `program-optimised`. The others
-# are labelled `program`, and the optimised tree leaves them to the sanitizer tree, which runs
-# every test (scripts/test.sh).
-set(optimised_suites FlightFigures BookClimb BookTakeOff)
+set(program_pattern "${ZEPHLON_PROGRAM_TEST_PATTERN}")
+include("${CMAKE_CURRENT_LIST_DIR}/sanitized_tests.cmake" OPTIONAL)
 # Whole-program tests that measure the program against the clock (the sound card fed in time,
 # a key's sound within a tenth of a second) run with no other test beside them: on cores shared
-# with other sanitised programs the card runs dry because the program waits for a core, not
-# because of its loop.
+# with other programs the card runs dry because the program waits for a core, not because of
+# its loop.
 set(alone_suites WindowRestOnXvfb)
 # Measured seconds of the slowest tests in this kind of tree (cmake/test_costs.cmake).
 if(EXISTS "${CMAKE_CURRENT_LIST_DIR}/test_costs.cmake")
@@ -58,8 +65,8 @@ foreach(folder IN LISTS ZEPHLON_TEST_FOLDERS)
     string(REGEX REPLACE "^.*/" "" after "${head}")
     string(REGEX REPLACE "/.*$" "" before "${head}")
     if(after IN_LIST suites OR before IN_LIST suites)
-      if(after IN_LIST optimised_suites OR before IN_LIST optimised_suites)
-        set(label program-optimised)
+      if(stable IN_LIST zephlon_sanitized_tests OR head MATCHES "${ZEPHLON_SANITIZED_SUITES_PATTERN}")
+        set(label program-sanitized)
       else()
         set(label program)
       endif()

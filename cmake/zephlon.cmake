@@ -4,6 +4,56 @@ set(ZEPHLON_WARNINGS -Wall -Wextra -Werror)
 # ZEPHLON_CODE_OPTIONS (set by the top list file): options of the program's own code, the
 # libraries and the programs, not of the tests' code.
 
+# The test executables share one precompiled header of GoogleTest and the standard headers
+# most tests include: parsing them was about a second and a half of every test file's compile.
+# The first test executable makes it, the others reuse it (their compile options are the same;
+# were they not, the compiler would read the headers as text, and nothing would break). A file
+# compiles as before without it; ZEPHLON_PCH=OFF turns it off.
+option(ZEPHLON_PCH "Precompile GoogleTest and the standard headers for the tests" ON)
+# ccache takes a precompiled header's users only when told that the header's macros and times
+# may be trusted, and GCC must name the header in its preprocessed output.
+if(ZEPHLON_PCH AND CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache" AND NOT CMAKE_CXX_COMPILER_LAUNCHER MATCHES "SLOPPINESS")
+  set(CMAKE_CXX_COMPILER_LAUNCHER env
+    CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+    ${CMAKE_CXX_COMPILER_LAUNCHER})
+endif()
+if(ZEPHLON_PCH AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set(ZEPHLON_PCH_OPTIONS -fpch-preprocess)
+endif()
+
+
+# The program's libraries and larger programs precompile the standard headers most of their
+# files include (a fifth to a third of a file's compile was parsing them). Files compiled with
+# options of their own (the frame's hottest files) read the headers as text.
+set(ZEPHLON_CODE_PCH_HEADERS <algorithm> <array> <cmath> <cstdio> <cstdlib> <cstring> <memory>
+  <string> <vector>)
+function(zephlon_code_pch target)
+  get_target_property(srcs ${target} SOURCES)
+  list(LENGTH srcs count)
+  if(NOT ZEPHLON_PCH OR count LESS 8)
+    return()
+  endif()
+  target_compile_options(${target} PRIVATE ${ZEPHLON_PCH_OPTIONS})
+  target_precompile_headers(${target} PRIVATE ${ZEPHLON_CODE_PCH_HEADERS})
+  set_property(GLOBAL APPEND PROPERTY ZEPHLON_CODE_PCH_TARGETS ${target})
+endfunction()
+
+# Called once the top list file has set every file's own options (deferred to its end): a file
+# with options of its own (another optimisation, the sanitizers off) reads the headers as text.
+function(zephlon_code_pch_exceptions)
+  get_property(targets GLOBAL PROPERTY ZEPHLON_CODE_PCH_TARGETS)
+  foreach(target IN LISTS targets)
+    get_target_property(srcs ${target} SOURCES)
+    foreach(src IN LISTS srcs)
+      get_source_file_property(own ${src} COMPILE_OPTIONS)
+      if(own)
+        set_source_files_properties(${src} PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL zephlon_code_pch_exceptions)
+
 # A library made of every .cpp below FOLDER (sub-folders included, platform/sdl too).
 function(zephlon_layer folder)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
@@ -12,6 +62,7 @@ function(zephlon_layer folder)
   if(srcs)
     add_library(${lib} STATIC ${srcs})
     target_compile_options(${lib} PRIVATE ${ZEPHLON_WARNINGS} ${ZEPHLON_CODE_OPTIONS})
+    zephlon_code_pch(${lib})
     target_include_directories(${lib} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${lib} PUBLIC ${ARG_DEPS})
   else()
@@ -34,6 +85,7 @@ function(zephlon_system)
   if(srcs)
     add_library(zephlon_system STATIC ${srcs})
     target_compile_options(zephlon_system PRIVATE ${ZEPHLON_WARNINGS} ${ZEPHLON_CODE_OPTIONS})
+    zephlon_code_pch(zephlon_system)
     target_include_directories(zephlon_system PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(zephlon_system PUBLIC ${ARG_DEPS})
   else()
@@ -53,6 +105,7 @@ function(zephlon_programs folder)
       if(srcs)
         add_executable(${name} ${srcs})
         target_compile_options(${name} PRIVATE ${ZEPHLON_WARNINGS} ${ZEPHLON_CODE_OPTIONS})
+        zephlon_code_pch(${name})
         target_link_libraries(${name} PRIVATE zephlon_system)
         if(folder STREQUAL "tools")
           set_property(GLOBAL APPEND PROPERTY ZEPHLON_TOOL_TARGETS ${name})
@@ -61,23 +114,6 @@ function(zephlon_programs folder)
     endif()
   endforeach()
 endfunction()
-
-# The test executables share one precompiled header of GoogleTest and the standard headers
-# most tests include: parsing them was about a second and a half of every test file's compile.
-# The first test executable makes it, the others reuse it (their compile options are the same;
-# were they not, the compiler would read the headers as text, and nothing would break). A file
-# compiles as before without it; ZEPHLON_PCH=OFF turns it off.
-option(ZEPHLON_PCH "Precompile GoogleTest and the standard headers for the tests" ON)
-# ccache takes a precompiled header's users only when told that the header's macros and times
-# may be trusted, and GCC must name the header in its preprocessed output.
-if(ZEPHLON_PCH AND CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache" AND NOT CMAKE_CXX_COMPILER_LAUNCHER MATCHES "SLOPPINESS")
-  set(CMAKE_CXX_COMPILER_LAUNCHER env
-    CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
-    ${CMAKE_CXX_COMPILER_LAUNCHER})
-endif()
-if(ZEPHLON_PCH AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-  set(ZEPHLON_PCH_OPTIONS -fpch-preprocess)
-endif()
 
 function(zephlon_test_pch target)
   if(NOT ZEPHLON_PCH)
@@ -95,12 +131,96 @@ function(zephlon_test_pch target)
   endif()
 endfunction()
 
-# tests/<folder>/*.cpp -> one GoogleTest executable <folder>_tests per folder.
+# A test file runs the whole program when it names simrun or zephlon in an installation, or
+# includes a helper of its folder that does (cmake/test_labels.cmake labels its tests).
+set(ZEPHLON_PROGRAM_TEST_PATTERN "StarterRun|bin/simrun|Simrun\\(\\)|bin/zephlon|install/zephlon")
+
+# Whole-program suites of damaged, hostile or interrupted input: the sanitizer tree runs them
+# all, beside the tests named in cmake/sanitized_tests.cmake (cmake/test_labels.cmake).
+set(ZEPHLON_SANITIZED_SUITES_PATTERN
+  "Hostile|Damage|Robust|Refused|Signal|SessionEnd|Storm|Malformed|Corrupt|ReadOnly|FullDisc|Pipe")
+include(${PROJECT_SOURCE_DIR}/cmake/sanitized_tests.cmake OPTIONAL)
+
+# Whether a whole-program test file holds a test the sanitizer tree runs (its suite is one of
+# the hostile ones or names a chosen test).
+function(zephlon_holds_sanitized_tests out file)
+  set(suites "")
+  foreach(name IN LISTS zephlon_sanitized_tests)
+    string(REGEX REPLACE "\\..*$" "" head "${name}")
+    string(REGEX REPLACE "^.*/" "" after "${head}")
+    string(REGEX REPLACE "/.*$" "" before "${head}")
+    list(APPEND suites "${after}" "${before}")
+  endforeach()
+  file(STRINGS "${file}" heads REGEX "(TEST|TEST_F|TEST_P|TYPED_TEST|TYPED_TEST_P)\\([ ]*[A-Za-z0-9_]+")
+  set(result FALSE)
+  foreach(line IN LISTS heads)
+    string(REGEX MATCH "(TEST|TEST_F|TEST_P|TYPED_TEST|TYPED_TEST_P)\\([ ]*[A-Za-z0-9_]+" head "${line}")
+    string(REGEX REPLACE ".*\\([ ]*" "" suite "${head}")
+    if(suite MATCHES "${ZEPHLON_SANITIZED_SUITES_PATTERN}" OR suite IN_LIST suites)
+      set(result TRUE)
+    endif()
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# The helper headers of tests/ that run the whole program, as a pattern of their names.
+function(zephlon_program_headers_pattern out)
+  set(names "")
+  file(GLOB helpers "${PROJECT_SOURCE_DIR}/tests/*/*.h")
+  foreach(header IN LISTS helpers)
+    file(STRINGS "${header}" hits REGEX "${ZEPHLON_PROGRAM_TEST_PATTERN}" LIMIT_COUNT 1)
+    if(hits)
+      get_filename_component(name "${header}" NAME)
+      list(APPEND names "${name}")
+    endif()
+  endforeach()
+  list(JOIN names "|" pattern)
+  string(REPLACE "." "\\." pattern "${pattern}")
+  set(${out} "${pattern}" PARENT_SCOPE)
+endfunction()
+
+# Of SRCS, the files a tree builds: without the unit tests (KIND "program"), those of
+# whole-program tests and the files that hold no test (the folder's helpers); in the sanitizer
+# tree (KIND "sanitized"), the unit tests' files, the helpers and the whole-program files that
+# hold a test it runs.
+function(zephlon_kept_test_sources out kind headers_pattern)
+  set(kept "")
+  foreach(file IN LISTS ARGN)
+    file(READ "${file}" text)
+    set(program FALSE)
+    if(text MATCHES "${ZEPHLON_PROGRAM_TEST_PATTERN}"
+       OR (headers_pattern AND text MATCHES "#include \"[^\"]*(${headers_pattern})\""))
+      set(program TRUE)
+    endif()
+    set(helper FALSE)
+    if(NOT text MATCHES "(TEST|TEST_F|TEST_P|TYPED_TEST|TYPED_TEST_P)\\(")
+      set(helper TRUE)
+    endif()
+    if(kind STREQUAL "program" AND (program OR helper))
+      list(APPEND kept "${file}")
+    elseif(kind STREQUAL "sanitized")
+      if(program AND NOT helper)
+        zephlon_holds_sanitized_tests(program_kept "${file}")
+        if(program_kept)
+          list(APPEND kept "${file}")
+        endif()
+      else()
+        list(APPEND kept "${file}")
+      endif()
+    endif()
+  endforeach()
+  set(${out} "${kept}" PARENT_SCOPE)
+endfunction()
+
+# tests/<folder>/*.cpp -> one GoogleTest executable <folder>_tests per folder. Without
+# ZEPHLON_UNIT_TESTS a folder's executable holds only its whole-program tests (the optimised
+# tree of scripts/test.sh: the unit tests run in the sanitizer tree).
 function(zephlon_tests)
   if(NOT ZEPHLON_TESTS)
     return()
   endif()
   get_property(pairs GLOBAL PROPERTY ZEPHLON_FOLDER_LIBS)
+  zephlon_program_headers_pattern(headers_pattern)
   file(GLOB dirs LIST_DIRECTORIES true ${PROJECT_SOURCE_DIR}/tests/*)
   foreach(dir IN LISTS dirs)
     if(NOT IS_DIRECTORY ${dir})
@@ -108,6 +228,23 @@ function(zephlon_tests)
     endif()
     get_filename_component(name ${dir} NAME)
     file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+    if(ZEPHLON_SANITIZE AND ZEPHLON_SANITIZED_PROGRAM_TESTS_ONLY)
+      zephlon_kept_test_sources(srcs sanitized "${headers_pattern}" ${srcs})
+    endif()
+    if(NOT ZEPHLON_UNIT_TESTS)
+      zephlon_kept_test_sources(srcs program "${headers_pattern}" ${srcs})
+      # A folder left with its helpers alone has no whole-program test to build.
+      set(tests_left FALSE)
+      foreach(file IN LISTS srcs)
+        file(STRINGS "${file}" heads REGEX "^(TEST|TEST_F|TEST_P|TYPED_TEST|TYPED_TEST_P)\\(" LIMIT_COUNT 1)
+        if(heads)
+          set(tests_left TRUE)
+        endif()
+      endforeach()
+      if(NOT tests_left)
+        continue()
+      endif()
+    endif()
     if(NOT srcs)
       continue()
     endif()
@@ -147,7 +284,7 @@ function(zephlon_tests)
   # The whole-program tests get the label `program` too (cmake/test_labels.cmake, read by ctest
   # after the discovered tests).
   file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/zephlon_test_sources.cmake CONTENT
-    "set(ZEPHLON_TEST_ROOT [==[${PROJECT_SOURCE_DIR}/tests]==])\nset(ZEPHLON_TREE_SANITIZE ${ZEPHLON_SANITIZE})\nset(ZEPHLON_TEST_FOLDERS [==[${folders}]==])\n${sources_text}")
+    "set(ZEPHLON_TEST_ROOT [==[${PROJECT_SOURCE_DIR}/tests]==])\nset(ZEPHLON_TREE_SANITIZE ${ZEPHLON_SANITIZE})\nset(ZEPHLON_PROGRAM_TEST_PATTERN [==[${ZEPHLON_PROGRAM_TEST_PATTERN}]==])\nset(ZEPHLON_SANITIZED_SUITES_PATTERN [==[${ZEPHLON_SANITIZED_SUITES_PATTERN}]==])\nset(ZEPHLON_TEST_FOLDERS [==[${folders}]==])\n${sources_text}")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES
     ${CMAKE_BINARY_DIR}/zephlon_test_sources.cmake ${PROJECT_SOURCE_DIR}/cmake/test_labels.cmake)
 endfunction()

@@ -4,6 +4,7 @@
 #   program   build/: only what running needs (zephlon, simrun, the data maker and the
 #             installation); an existing tree keeps its settings
 #   tests     build/: the program and every test, no benchmarks, light debug information
+#             (ZEPHLON_UNIT_TESTS=OFF: only the whole-program tests, as scripts/test.sh builds it)
 #   sanitize  build/asan/: the program and every test under AddressSanitizer and
 #             UndefinedBehaviorSanitizer, light debug information; its starter installation's
 #             data is copied from build/install (made first when missing), not made again by the
@@ -20,8 +21,9 @@ targets=()
 case "$kind" in
   normal)   dir=build;      flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHLON_BENCH=ON -DZEPHLON_LIGHT_DEBUG_INFO=OFF) ;;
   program)  dir=build;      flags=(); targets=(--target installation simrun) ;;
-  tests)    dir=build;      flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHLON_BENCH=OFF -DZEPHLON_LIGHT_DEBUG_INFO=ON) ;;
-  sanitize) dir=build/asan; flags=(-DCMAKE_BUILD_TYPE=Debug -DZEPHLON_SANITIZE=ON -DZEPHLON_BENCH=OFF -DZEPHLON_LIGHT_DEBUG_INFO=ON
+  tests)    dir=build;      flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHLON_BENCH=OFF -DZEPHLON_LIGHT_DEBUG_INFO=ON
+                                   "-DZEPHLON_UNIT_TESTS=${ZEPHLON_UNIT_TESTS:-ON}") ;;
+  sanitize) dir=build/asan; flags=(-DCMAKE_BUILD_TYPE=Debug -DZEPHLON_SANITIZE=ON -DZEPHLON_BENCH=OFF -DZEPHLON_LIGHT_DEBUG_INFO=ON -DZEPHLON_UNIT_TESTS=ON
                                    "-DZEPHLON_INSTALLATION_FROM=$PWD/build/install") ;;
   *) echo "usage: scripts/build.sh [normal|program|tests|sanitize]" >&2; exit 2 ;;
 esac
