@@ -12,7 +12,7 @@
 # The optimised tree builds and runs only the whole-program tests; the unit tests run in the
 # sanitizer tree (scripts/test.sh).
 #   In: ZEPHLON_TEST_ROOT (tests/), ZEPHLON_TREE_SANITIZE, ZEPHLON_PROGRAM_TEST_PATTERN,
-#       ZEPHLON_SANITIZED_SUITES_PATTERN,
+#       ZEPHLON_SANITIZED_SUITES_PATTERN, ZEPHLON_PROGRAM_HEADERS_PATTERN,
 #       ZEPHLON_TEST_FOLDERS (folder names), ZEPHLON_TEST_SOURCES_<folder> (its files),
 #       <folder>_tests_TESTS (the names the discovery found).
 cmake_policy(VERSION 3.25)
@@ -27,18 +27,9 @@ set(alone_suites WindowRestOnXvfb)
 if(EXISTS "${CMAKE_CURRENT_LIST_DIR}/test_costs.cmake")
   include("${CMAKE_CURRENT_LIST_DIR}/test_costs.cmake")
 endif()
-# Helpers of one folder that run the program make their includers whole-program tests too.
-set(program_headers "")
-file(GLOB helpers "${ZEPHLON_TEST_ROOT}/*/*.h")
-foreach(header IN LISTS helpers)
-  file(STRINGS "${header}" hits REGEX "${program_pattern}" LIMIT_COUNT 1)
-  if(hits)
-    get_filename_component(name "${header}" NAME)
-    list(APPEND program_headers "${name}")
-  endif()
-endforeach()
-list(JOIN program_headers "|" headers_pattern)
-string(REPLACE "." "\\." headers_pattern "${headers_pattern}")
+# Helpers of one folder that run the program make their includers whole-program tests too
+# (their names, found when the tree was configured).
+set(headers_pattern "${ZEPHLON_PROGRAM_HEADERS_PATTERN}")
 foreach(folder IN LISTS ZEPHLON_TEST_FOLDERS)
   set(suites "")
   foreach(file IN LISTS ZEPHLON_TEST_SOURCES_${folder})

@@ -22,37 +22,6 @@ if(ZEPHLON_PCH AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
 endif()
 
 
-# The program's libraries and larger programs precompile the standard headers most of their
-# files include (a fifth to a third of a file's compile was parsing them). Files compiled with
-# options of their own (the frame's hottest files) read the headers as text.
-set(ZEPHLON_CODE_PCH_HEADERS <algorithm> <array> <cmath> <cstdio> <cstdlib> <cstring> <memory>
-  <string> <vector>)
-function(zephlon_code_pch target)
-  get_target_property(srcs ${target} SOURCES)
-  list(LENGTH srcs count)
-  if(NOT ZEPHLON_PCH OR count LESS 8)
-    return()
-  endif()
-  target_compile_options(${target} PRIVATE ${ZEPHLON_PCH_OPTIONS})
-  target_precompile_headers(${target} PRIVATE ${ZEPHLON_CODE_PCH_HEADERS})
-  set_property(GLOBAL APPEND PROPERTY ZEPHLON_CODE_PCH_TARGETS ${target})
-endfunction()
-
-# Called once the top list file has set every file's own options (deferred to its end): a file
-# with options of its own (another optimisation, the sanitizers off) reads the headers as text.
-function(zephlon_code_pch_exceptions)
-  get_property(targets GLOBAL PROPERTY ZEPHLON_CODE_PCH_TARGETS)
-  foreach(target IN LISTS targets)
-    get_target_property(srcs ${target} SOURCES)
-    foreach(src IN LISTS srcs)
-      get_source_file_property(own ${src} COMPILE_OPTIONS)
-      if(own)
-        set_source_files_properties(${src} PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
-      endif()
-    endforeach()
-  endforeach()
-endfunction()
-cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL zephlon_code_pch_exceptions)
 
 # A library made of every .cpp below FOLDER (sub-folders included, platform/sdl too).
 function(zephlon_layer folder)
@@ -62,7 +31,6 @@ function(zephlon_layer folder)
   if(srcs)
     add_library(${lib} STATIC ${srcs})
     target_compile_options(${lib} PRIVATE ${ZEPHLON_WARNINGS} ${ZEPHLON_CODE_OPTIONS})
-    zephlon_code_pch(${lib})
     target_include_directories(${lib} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${lib} PUBLIC ${ARG_DEPS})
   else()
@@ -85,7 +53,6 @@ function(zephlon_system)
   if(srcs)
     add_library(zephlon_system STATIC ${srcs})
     target_compile_options(zephlon_system PRIVATE ${ZEPHLON_WARNINGS} ${ZEPHLON_CODE_OPTIONS})
-    zephlon_code_pch(zephlon_system)
     target_include_directories(zephlon_system PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(zephlon_system PUBLIC ${ARG_DEPS})
   else()
@@ -105,7 +72,6 @@ function(zephlon_programs folder)
       if(srcs)
         add_executable(${name} ${srcs})
         target_compile_options(${name} PRIVATE ${ZEPHLON_WARNINGS} ${ZEPHLON_CODE_OPTIONS})
-        zephlon_code_pch(${name})
         target_link_libraries(${name} PRIVATE zephlon_system)
         if(folder STREQUAL "tools")
           set_property(GLOBAL APPEND PROPERTY ZEPHLON_TOOL_TARGETS ${name})
@@ -284,7 +250,7 @@ function(zephlon_tests)
   # The whole-program tests get the label `program` too (cmake/test_labels.cmake, read by ctest
   # after the discovered tests).
   file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/zephlon_test_sources.cmake CONTENT
-    "set(ZEPHLON_TEST_ROOT [==[${PROJECT_SOURCE_DIR}/tests]==])\nset(ZEPHLON_TREE_SANITIZE ${ZEPHLON_SANITIZE})\nset(ZEPHLON_PROGRAM_TEST_PATTERN [==[${ZEPHLON_PROGRAM_TEST_PATTERN}]==])\nset(ZEPHLON_SANITIZED_SUITES_PATTERN [==[${ZEPHLON_SANITIZED_SUITES_PATTERN}]==])\nset(ZEPHLON_TEST_FOLDERS [==[${folders}]==])\n${sources_text}")
+    "set(ZEPHLON_TEST_ROOT [==[${PROJECT_SOURCE_DIR}/tests]==])\nset(ZEPHLON_TREE_SANITIZE ${ZEPHLON_SANITIZE})\nset(ZEPHLON_PROGRAM_TEST_PATTERN [==[${ZEPHLON_PROGRAM_TEST_PATTERN}]==])\nset(ZEPHLON_SANITIZED_SUITES_PATTERN [==[${ZEPHLON_SANITIZED_SUITES_PATTERN}]==])\nset(ZEPHLON_PROGRAM_HEADERS_PATTERN [==[${headers_pattern}]==])\nset(ZEPHLON_TEST_FOLDERS [==[${folders}]==])\n${sources_text}")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES
     ${CMAKE_BINARY_DIR}/zephlon_test_sources.cmake ${PROJECT_SOURCE_DIR}/cmake/test_labels.cmake)
 endfunction()

@@ -91,17 +91,9 @@ double ElevationField::Raster::Bicubic(double x, double y) const {
     const double fx = (x - x0) / step, fy = (y - y0) / step;
     const int i = static_cast<int>(std::floor(fx)), j = static_cast<int>(std::floor(fy));
     const double u = fx - i, w = fy - j;
-    // Catmull-Rom weights.
-    auto weights = [](double t, double out[4]) {
-        const double t2 = t * t, t3 = t2 * t;
-        out[0] = 0.5 * (-t3 + 2 * t2 - t);
-        out[1] = 0.5 * (3 * t3 - 5 * t2 + 2);
-        out[2] = 0.5 * (-3 * t3 + 4 * t2 + t);
-        out[3] = 0.5 * (t3 - t2);
-    };
     double wu[4], wv[4];
-    weights(u, wu);
-    weights(w, wv);
+    CatmullRomWeights(u, wu);
+    CatmullRomWeights(w, wv);
     double sum = 0.0;
     for (int b = 0; b < 4; ++b) {
         double row = 0.0;

@@ -127,16 +127,9 @@ double ElevationGrid::At(double lat, double lon, double* cover, double* rough_) 
     for (int b = -1; b <= 2; ++b)
         for (int a = -1; a <= 2; ++a)
             if (!ok(r + b, c + a)) return sv / sw;
-    auto weights = [](double t, double out[4]) {
-        const double t2 = t * t, t3 = t2 * t;
-        out[0] = 0.5 * (-t3 + 2 * t2 - t);
-        out[1] = 0.5 * (3 * t3 - 5 * t2 + 2);
-        out[2] = 0.5 * (-3 * t3 + 4 * t2 + t);
-        out[3] = 0.5 * (t3 - t2);
-    };
     double wu[4], wv[4];
-    weights(u, wu);
-    weights(v, wv);
+    CatmullRomWeights(u, wu);
+    CatmullRomWeights(v, wv);
     double sum = 0.0;
     for (int b = 0; b < 4; ++b) {
         double line = 0.0;

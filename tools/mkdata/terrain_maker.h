@@ -32,6 +32,15 @@ constexpr double kTileUnits = 1 << 20;
 constexpr double kMetresPerUnit = 0.392906;  // a terrain unit
 constexpr double kFeetPerUnit = 1.2890625;
 
+// The Catmull-Rom weights of the four samples round a point a fraction t past the second.
+inline void CatmullRomWeights(double t, double out[4]) {
+    const double t2 = t * t, t3 = t2 * t;
+    out[0] = 0.5 * (-t3 + 2 * t2 - t);
+    out[1] = 0.5 * (3 * t3 - 5 * t2 + 2);
+    out[2] = 0.5 * (-3 * t3 + 4 * t2 + t);
+    out[3] = 0.5 * (t3 - t2);
+}
+
 struct Vec2 {
     double x = 0.0;
     double y = 0.0;
