@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <numbers>
 
@@ -11,8 +12,6 @@
 #include "nav/map_view.h"
 #include "planning/planning_services.h"
 #include "planning/route_weather.h"
-#include "sim/date_time.h"
-#include "sim/time_zones.h"
 #include "world/celestial.h"
 
 namespace planning {
@@ -419,6 +418,14 @@ double SunElevation(double lat, double lonWest, std::int64_t utcSeconds) {
            kRadiansPerDegree;
 }
 
+namespace {
+
+PlaceClock thePlaceClock = nullptr;
+
+}  // namespace
+
+void SetPlaceClock(PlaceClock clock) { thePlaceClock = clock; }
+
 int VfrReserveMinutes(const FlightPlan& plan, const NavLog& log) {
     constexpr int kDay = 30, kNight = 45;
     constexpr double kCivilTwilight = -6.0;
@@ -427,19 +434,18 @@ int VfrReserveMinutes(const FlightPlan& plan, const NavLog& log) {
     if (e.hour < 0 || e.minute < 0 || e.month < 1 || e.month > 12 || e.day < 1 || count <= 0)
         return kDay;
     // The plan keeps the month and day only: the sun's course on them changes little by year.
-    sim::CalendarTime local;
-    local.year = 126;
-    local.mon = e.month - 1;
-    local.mday = e.day;
-    local.hour = e.hour;
-    local.min = e.minute;
+    using namespace std::chrono;
+    const sys_days date{year{2026} / month{static_cast<unsigned>(e.month)} /
+                        day{static_cast<unsigned>(e.day)}};
+    const std::int64_t local = date.time_since_epoch().count() * 86400 + e.hour * 3600 + e.minute * 60;
     const FlightPlanNode& first = plan.nodes[0];
     const FlightPlanNode& last = plan.nodes[static_cast<std::size_t>(count - 1)];
     double lat0 = 0, lon0 = 0, lat1 = 0, lon1 = 0;
     nav::WorldToLatLon(&lat0, &lon0, first.x, first.y);
     nav::WorldToLatLon(&lat1, &lon1, last.x, last.y);
-    const std::int64_t off =
-        sim::LocalToUtc(sim::ZoneOfPlace(lat0, lon0), sim::CalendarToSeconds(local), lon0);
+    const std::int64_t off = thePlaceClock != nullptr
+                                 ? thePlaceClock(lat0, lon0, local)
+                                 : local + static_cast<std::int64_t>(std::lround(lon0 / 15.0)) * 3600;
     const std::int64_t on = off + (log.totalHours * 60 + log.totalMinutes) * 60;
     const bool night = SunElevation(lat0, lon0, off) < kCivilTwilight ||
                        SunElevation(lat1, lon1, on) < kCivilTwilight;

@@ -82,6 +82,11 @@ void LookupCruisePerformance(int type, std::int32_t altitudeFeet, int powerPerce
 // the plan's date and local time of departure and the log's time en route. A plan without a
 // time is flown by day.
 [[nodiscard]] int VfrReserveMinutes(const FlightPlan& plan, const NavLog& log);
+// The clock of a place: the moment (seconds since 1970-01-01 UTC) a wall-clock time there names
+// (local seconds since 1970-01-01 read as if UTC; longitude positive WEST). The simulation sets
+// it as it starts; unset, a place keeps its mean solar time (its longitude over 15 degrees).
+using PlaceClock = std::int64_t (*)(double lat, double lonWest, std::int64_t localSeconds);
+void SetPlaceClock(PlaceClock clock);
 // The sun's height above the horizon (degrees) at a place (longitude positive WEST) and moment
 // (seconds since 1970-01-01 UTC).
 [[nodiscard]] double SunElevation(double lat, double lonWest, std::int64_t utcSeconds);

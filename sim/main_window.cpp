@@ -31,6 +31,7 @@
 #include "nav/lat_lon.h"
 #include "nav/speakers.h"
 #include "platform/file_system.h"
+#include "planning/nav_log.h"
 #include "sim/input/general_commands.h"
 #include "sim/input/key_commands.h"
 #include "sim/input/keyboard_input.h"
@@ -38,6 +39,7 @@
 #include "sim/menu_commands.h"
 #include "sim/sim_world.h"
 #include "sim/startup.h"
+#include "sim/time_zones.h"
 #include "sim/ui_host.h"
 #include "sim/view_controller.h"
 #include "ui/dialog_services.h"
@@ -558,6 +560,10 @@ int ZephlonMain(const std::string& commandLine) {
     theLastFrameValid = false;
     win::InstallMenuSupport();
     win::InstallWindowDcProvider();
+    // The plans' reserve reads a place's clock by its zone's rules.
+    planning::SetPlaceClock([](double lat, double lonWest, std::int64_t localSeconds) {
+        return LocalToUtc(ZoneOfPlace(lat, lonWest), localSeconds, lonWest);
+    });
     // The installation's volumes, before anything reads art, palettes or data from them.
     InitResourceVolumes();
     if (theMainWindow.RegisterOrActivate(win::HINSTANCE{1}, commandLine, win::SW_SHOWNORMAL) == 0)
