@@ -404,9 +404,10 @@ TEST_F(FilesRefused, KeptSettingsComeBackAndLeftoversGo) {
         ASSERT_EQ(stat(dir.Path(name).c_str(), &st), 0);
         journal += std::to_string(st.st_dev) + " " + std::to_string(st.st_ino) + " " + dir.Path(name) + "\n";
     }
-    fs::remove(dir.Path(listed[2]));
+    // The user's file is made while the listed one still stands, so it cannot take its inode.
+    dir.Write("users-own", "the user's own\n");
+    fs::rename(dir.Path("users-own"), dir.Path(listed[2]));
     for (const char* name : users) dir.Write(name, "not the program's\n");
-    dir.Write(listed[2], "the user's own\n");
     dir.Write(".zephlon.temporaries", journal);
     const auto start = std::chrono::steady_clock::now();
     const CommandResult r =
