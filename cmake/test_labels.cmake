@@ -3,11 +3,11 @@
 # an installation), beside their folder's label. It reads the test files as they are now, so a
 # new file or test is labelled without a new configure.
 #   `program-sanitized`  the whole-program tests the sanitizer tree runs: those named in
-#                        cmake/sanitized_tests.cmake (chosen by scripts/sanitizer_cover.py so that
-#                        they reach every line of the program's code the whole-program tests
-#                        reach) and every suite of damaged, hostile or interrupted input
-#                        (ZEPHLON_SANITIZED_SUITES_PATTERN, cmake/zephlon.cmake), which reaches
-#                        the program's error paths;
+#                        cmake/sanitized_tests.cmake (chosen by scripts/sanitizer_cover.py: the
+#                        most of the program's code the whole-program tests reach, within a
+#                        tenth of their processor time) and every suite of damaged, hostile or
+#                        interrupted input (ZEPHLON_SANITIZED_SUITES_PATTERN, cmake/zephlon.cmake),
+#                        which reaches the program's error paths;
 #   `program`            the others, which the optimised tree runs (a new test lands here).
 # The optimised tree builds and runs only the whole-program tests; the unit tests run in the
 # sanitizer tree (scripts/test.sh).

@@ -5,8 +5,8 @@ Every whole-program test of a coverage tree (configured with -DZEPHLON_COVERAGE=
 with its own record of the program's code it reached (scripts/coverage/trace_pc.c); the
 records become source lines, and the tests are chosen greedily, the most lines no chosen test
 reaches per processor-second first, until the chosen ones have spent their share (--budget,
-a fifth by default) of all the whole-program tests' processor time. The suites of hostile input are labelled for the sanitizer tree by
-cmake/test_labels.cmake whatever this finds, and the flight figures stay in the optimised tree.
+a tenth by default) of all the whole-program tests' processor time. The suites of hostile
+input are labelled for the sanitizer tree by cmake/test_labels.cmake whatever this finds, and the flight figures stay in the optimised tree.
 Writes cmake/sanitized_tests.cmake.
 
   scripts/sanitizer_cover.py build/coverage [-j N] [--keep DIR] [--reuse | --from-log LOG] [--output FILE]
@@ -124,7 +124,7 @@ def main():
     parser.add_argument("--keep", help="keep the records here (default: a temporary folder)")
     parser.add_argument("--reuse", action="store_true", help="read the kept runs, run nothing")
     parser.add_argument("--from-log", help="read the runs an interrupted chooser printed, run nothing")
-    parser.add_argument("--budget", type=float, default=0.2,
+    parser.add_argument("--budget", type=float, default=0.1,
                         help="the share of the whole-program tests' processor time to spend")
     parser.add_argument("--output", default=os.path.join(ROOT, "cmake", "sanitized_tests.cmake"))
     args = parser.parse_args()
