@@ -91,17 +91,7 @@ double ElevationField::Raster::Bicubic(double x, double y) const {
     const double fx = (x - x0) / step, fy = (y - y0) / step;
     const int i = static_cast<int>(std::floor(fx)), j = static_cast<int>(std::floor(fy));
     const double u = fx - i, w = fy - j;
-    double wu[4], wv[4];
-    CatmullRomWeights(u, wu);
-    CatmullRomWeights(w, wv);
-    double sum = 0.0;
-    for (int b = 0; b < 4; ++b) {
-        double row = 0.0;
-        for (int a = 0; a < 4; ++a)
-            row += wu[a] * At(i - 1 + a, j - 1 + b);
-        sum += wv[b] * row;
-    }
-    return sum;
+    return CatmullRomSurface(u, w, [&](int a, int b) { return double{At(i - 1 + a, j - 1 + b)}; });
 }
 
 ElevationField::ElevationField(const std::vector<ElevationPoint>& points, int c0, int r0, int c1,

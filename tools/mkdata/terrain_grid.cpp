@@ -127,17 +127,8 @@ double ElevationGrid::At(double lat, double lon, double* cover, double* rough_) 
     for (int b = -1; b <= 2; ++b)
         for (int a = -1; a <= 2; ++a)
             if (!ok(r + b, c + a)) return sv / sw;
-    double wu[4], wv[4];
-    CatmullRomWeights(u, wu);
-    CatmullRomWeights(v, wv);
-    double sum = 0.0;
-    for (int b = 0; b < 4; ++b) {
-        double line = 0.0;
-        for (int a = 0; a < 4; ++a)
-            line += wu[a] * feet[Index(r - 1 + b, c - 1 + a)];
-        sum += wv[b] * line;
-    }
-    return sum;
+    return CatmullRomSurface(
+        u, v, [&](int a, int b) { return double{feet[Index(r - 1 + b, c - 1 + a)]}; });
 }
 
 }  // namespace mkdata::terrain

@@ -41,6 +41,22 @@ inline void CatmullRomWeights(double t, double out[4]) {
     out[3] = 0.5 * (t3 - t2);
 }
 
+// The Catmull-Rom surface through a 4 x 4 block of samples at (u, v) past its second column and
+// row; sample(a, b) is the sample a columns and b rows from the block's first.
+template <typename Sample>
+double CatmullRomSurface(double u, double v, Sample sample) {
+    double wu[4], wv[4];
+    CatmullRomWeights(u, wu);
+    CatmullRomWeights(v, wv);
+    double sum = 0.0;
+    for (int b = 0; b < 4; ++b) {
+        double row = 0.0;
+        for (int a = 0; a < 4; ++a) row += wu[a] * sample(a, b);
+        sum += wv[b] * row;
+    }
+    return sum;
+}
+
 struct Vec2 {
     double x = 0.0;
     double y = 0.0;
